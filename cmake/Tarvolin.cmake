@@ -1,0 +1,22 @@
+# tarvolin_library(<target> [DEPS <libs>...] [PRIVATE_DEPS <libs>...])
+# Builds every .cpp of the calling folder into one static library.
+function(tarvolin_library target)
+    cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# tarvolin_test(<target> [DEPS <libs>...] [LABELS <labels>...])
+# Builds every *Test.cpp of the calling folder into one GoogleTest executable registered with CTest.
+function(tarvolin_test target)
+    cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE ${ARG_DEPS} tests_support GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(${target}
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()

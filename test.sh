@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test through CTest.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+
+# The test programs labelled "sanitize" (core values, file formats, sound) run a second time under the
+# address and undefined-behaviour sanitizers.
+sanitized_targets=(test_engine_core)
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVOLIN_SANITIZE=ON \
+    -DTARVOLIN_BENCHMARKS=OFF >/dev/null
+cmake --build build-sanitize -j "$jobs" --target "${sanitized_targets[@]}"
+
+export SDL_AUDIODRIVER=dummy
+status=0
+(cd build-sanitize && ctest -L sanitize --output-on-failure --no-label-summary -j "$jobs" >ctest-sanitize.log 2>&1) || status=$?
+tail -n 3 build-sanitize/ctest-sanitize.log | grep -v '^$' | sed 's/^/sanitizer run: /' || true
+[ "$status" -eq 0 ] || { cat build-sanitize/ctest-sanitize.log; exit "$status"; }
+
+cd build
+exec ctest --output-on-failure --no-label-summary -j "$jobs"

@@ -1,0 +1,55 @@
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace testsupport
+{
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "tarvolin-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    m_Path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    fs::remove_all(m_Path, ignored);
+}
+
+std::string TempDir::File(const std::string& relative) const
+{
+    return m_Path + "/" + relative;
+}
+
+std::string TempDir::Write(const std::string& relative, const std::string& contents) const
+{
+    const fs::path path = File(relative);
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out << contents;
+    return path.string();
+}
+
+std::string TempDir::Read(const std::string& relative) const
+{
+    std::ifstream in(File(relative), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool TempDir::Exists(const std::string& relative) const
+{
+    return fs::exists(File(relative));
+}
+
+} // namespace testsupport
