@@ -11,10 +11,9 @@ cmake --build build -j "$jobs"
 
 # The test programs labelled "sanitize" (core values, file formats, sound) run a second time under the
 # address and undefined-behaviour sanitizers.
-sanitized_targets=(test_engine_core)
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVOLIN_SANITIZE=ON \
     -DTARVOLIN_BENCHMARKS=OFF >/dev/null
-cmake --build build-sanitize -j "$jobs" --target "${sanitized_targets[@]}"
+cmake --build build-sanitize -j "$jobs" --target sanitized_tests
 
 export SDL_AUDIODRIVER=dummy
 status=0

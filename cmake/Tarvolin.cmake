@@ -19,4 +19,11 @@ function(tarvolin_test target)
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         DISCOVERY_TIMEOUT 60
         PROPERTIES LABELS "${ARG_LABELS}")
+    # Programs labelled "sanitize" are also built and run under the sanitizers by test.sh.
+    if("sanitize" IN_LIST ARG_LABELS)
+        if(NOT TARGET sanitized_tests)
+            add_custom_target(sanitized_tests)
+        endif()
+        add_dependencies(sanitized_tests ${target})
+    endif()
 endfunction()
