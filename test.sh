@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 
 ./scripts/install-deps.sh
 
-jobs=$(nproc)
+jobs=${JOBS:-$(nproc)}
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 
