@@ -1,0 +1,243 @@
+#include "platform/files/Files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform
+{
+namespace
+{
+
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+bool LessByName(const DirectoryEntry& a, const DirectoryEntry& b)
+{
+    const auto lowerLess = [](char x, char y)
+    { return static_cast<unsigned char>(LowerAscii(x)) < static_cast<unsigned char>(LowerAscii(y)); };
+    if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(), lowerLess))
+        return true;
+    if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(), lowerLess))
+        return false;
+    return a.name < b.name;
+}
+
+std::string ForwardSlashes(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+bool EntryExists(const std::string& path)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
+}
+
+std::vector<std::string> ReadFolder(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir))
+        names.emplace_back(entry->d_name);
+    closedir(dir);
+    return names;
+}
+
+// The entry of the folder whose name equals the given one without regard to case; when several do,
+// the first by byte order, so the choice does not depend on the order the folder happens to list.
+std::string FindNoCase(const std::string& folder, const std::string& name)
+{
+    std::string found;
+    for (const std::string& candidate : ReadFolder(folder))
+        if (EqualNoCase(candidate, name) && (found.empty() || candidate < found))
+            found = candidate;
+    return found;
+}
+
+} // namespace
+
+std::string NativePath(const std::string& path)
+{
+    if (path.empty())
+        return std::string();
+    const std::string slashed = ForwardSlashes(path);
+    const bool absolute = slashed.front() == '/';
+    const bool trailing = slashed.back() == '/';
+
+    std::string result = absolute ? "/" : "";
+    bool resolving = true;
+    size_t start = 0;
+    while (start <= slashed.size())
+    {
+        size_t end = slashed.find('/', start);
+        if (end == std::string::npos)
+            end = slashed.size();
+        std::string component = slashed.substr(start, end - start);
+        start = end + 1;
+        if (component.empty())
+            continue;
+        if (resolving && component != "." && component != ".." && !EntryExists(result + component))
+        {
+            const std::string match = FindNoCase(result.empty() ? "." : result, component);
+            if (match.empty())
+                resolving = false; // nothing below a missing folder can exist
+            else
+                component = match;
+        }
+        result += component;
+        result += '/';
+    }
+    if (!trailing && result.size() > 1)
+        result.pop_back();
+    return result;
+}
+
+std::string FindExisting(const std::string& path)
+{
+    const std::string native = NativePath(path);
+    struct stat info;
+    if (native.empty() || stat(native.c_str(), &info) != 0)
+        return std::string();
+    return native;
+}
+
+bool PathExists(const std::string& path)
+{
+    return !FindExisting(path).empty();
+}
+
+bool IsDirectory(const std::string& path)
+{
+    const std::string native = NativePath(path);
+    struct stat info;
+    return !native.empty() && stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool MatchesPattern(const std::string& name, const std::string& pattern)
+{
+    size_t n = 0, p = 0;
+    size_t starPattern = std::string::npos, starName = 0;
+    while (n < name.size())
+    {
+        if (p < pattern.size() && pattern[p] == '*')
+        {
+            starPattern = p++;
+            starName = n;
+        }
+        else if (p < pattern.size() && (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n])))
+        {
+            ++p;
+            ++n;
+        }
+        else if (starPattern != std::string::npos)
+        {
+            // Let the last '*' swallow one more character and retry from there.
+            p = starPattern + 1;
+            n = ++starName;
+        }
+        else
+        {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+std::vector<DirectoryEntry> ListDirectory(const std::string& pattern)
+{
+    std::vector<DirectoryEntry> entries;
+    const std::string slashed = ForwardSlashes(pattern);
+    const size_t split = slashed.rfind('/');
+    const std::string folderPart = split == std::string::npos ? "" : slashed.substr(0, split + 1);
+    const std::string namePattern = split == std::string::npos ? slashed : slashed.substr(split + 1);
+    if (namePattern.empty())
+        return entries;
+
+    const std::string folder = folderPart.empty() ? "." : FindExisting(folderPart);
+    if (folder.empty())
+        return entries;
+
+    for (std::string& name : ReadFolder(folder))
+    {
+        if (!MatchesPattern(name, namePattern))
+            continue;
+        struct stat info;
+        const std::string full = folder + (folder.back() == '/' ? "" : "/") + name;
+        DirectoryEntry entry;
+        entry.isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        entry.name = std::move(name);
+        entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end(), LessByName);
+    return entries;
+}
+
+bool FindFirstMatch(const std::string& pattern)
+{
+    if (pattern.empty())
+        return false;
+    const char last = pattern.back();
+    // A path that ends in a separator names the folder itself.
+    if (last == '/' || last == '\\')
+        return IsDirectory(pattern);
+    return !ListDirectory(pattern).empty();
+}
+
+FILE* OpenFile(const char* path, const char* mode)
+{
+    if (!path || !*path || !mode)
+    {
+        errno = ENOENT;
+        return nullptr;
+    }
+    const std::string native = NativePath(path);
+    struct stat info;
+    if (stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    {
+        errno = EISDIR;
+        return nullptr;
+    }
+    return std::fopen(native.c_str(), mode);
+}
+
+bool RenameFile(const std::string& from, const std::string& to)
+{
+    const std::string source = FindExisting(from);
+    return !source.empty() && !to.empty() && std::rename(source.c_str(), NativePath(to).c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    const std::string native = FindExisting(path);
+    return !native.empty() && unlink(native.c_str()) == 0;
+}
+
+bool CreateDirectory(const std::string& path)
+{
+    const std::string native = NativePath(path);
+    if (native.empty())
+        return false;
+    return mkdir(native.c_str(), 0777) == 0 || IsDirectory(native);
+}
+
+} // namespace platform

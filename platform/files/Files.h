@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace platform
+{
+
+// Paths reach this layer with the data's Windows spellings: '\' separators and any mix of case.
+// A '\' reads as '/', and each component that does not exist as written matches an entry of the
+// same name without regard to case (the first by name when several do). Components that match
+// nothing are kept as written, so new files and folders get the case they were given.
+
+struct DirectoryEntry
+{
+    std::string name;
+    bool isDirectory = false;
+};
+
+// The POSIX path that names the entry, resolving every component that exists.
+std::string NativePath(const std::string& path);
+
+// The POSIX path of an existing file or folder, or "" when nothing matches.
+std::string FindExisting(const std::string& path);
+
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+// The entries of one folder whose names match the pattern's last component, where '*' stands for any
+// run of characters and '?' for one, compared without regard to case. "." and ".." are listed when they
+// match. Sorted by name without regard to case (then byte-wise), so listings are the same on every run.
+std::vector<DirectoryEntry> ListDirectory(const std::string& pattern);
+
+// True when ListDirectory would list at least one entry.
+bool FindFirstMatch(const std::string& pattern);
+
+// Wildcard match of one name against one pattern component, without regard to case.
+bool MatchesPattern(const std::string& name, const std::string& pattern);
+
+// fopen through NativePath. Null for a null or empty name, and for a folder (which fopen would
+// otherwise open for reading on Linux).
+FILE* OpenFile(const char* path, const char* mode);
+
+// Moves a file over another (replacing it), for writers that finish a temporary file first.
+bool RenameFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+// Creates one folder; true when it exists afterwards.
+bool CreateDirectory(const std::string& path);
+
+} // namespace platform

@@ -1,0 +1,209 @@
+#include "platform/files/Files.h"
+
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace
+{
+
+using platform::DirectoryEntry;
+using testsupport::TempDir;
+
+std::string ReadAll(FILE* file)
+{
+    std::string text;
+    char buffer[256];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+        text.append(buffer, got);
+    return text;
+}
+
+std::vector<std::string> Names(const std::vector<DirectoryEntry>& entries)
+{
+    std::vector<std::string> names;
+    for (const DirectoryEntry& entry : entries)
+        names.push_back(entry.name);
+    return names;
+}
+
+class PathResolution : public ::testing::Test
+{
+protected:
+    TempDir m_Dir;
+};
+
+TEST_F(PathResolution, BackslashesAndWrongCaseOpenTheRightFile)
+{
+    m_Dir.Write("data/sounds/x.WAV", "wave");
+    FILE* file = platform::OpenFile((m_Dir.Path() + "\\Data\\Sounds\\X.wav").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReadAll(file), "wave");
+    std::fclose(file);
+}
+
+TEST_F(PathResolution, ExactSpellingWinsOverOtherCase)
+{
+    m_Dir.Write("UI/a.txt", "upper");
+    m_Dir.Write("ui/a.txt", "lower");
+    EXPECT_EQ(platform::FindExisting(m_Dir.Path() + "/ui/a.txt"), m_Dir.Path() + "/ui/a.txt");
+    EXPECT_EQ(platform::FindExisting(m_Dir.Path() + "/UI/a.txt"), m_Dir.Path() + "/UI/a.txt");
+    // No exact match: the first spelling by byte order is taken, every time.
+    EXPECT_EQ(platform::FindExisting(m_Dir.Path() + "/Ui/A.TXT"), m_Dir.Path() + "/UI/a.txt");
+}
+
+TEST_F(PathResolution, RelativePathsResolveFromTheCurrentDirectory)
+{
+    m_Dir.Write("Data/Worlds/Course.xml", "c");
+    testsupport::CurrentDirectory cd(m_Dir.Path());
+    EXPECT_EQ(platform::FindExisting("data\\worlds\\course.XML"), "Data/Worlds/Course.xml");
+    EXPECT_EQ(platform::FindExisting(".\\DATA\\worlds\\..\\Worlds"), "./Data/Worlds/../Worlds");
+    EXPECT_EQ(platform::FindExisting("data\\worlds\\missing.xml"), "");
+}
+
+TEST_F(PathResolution, MissingComponentsKeepTheCaseGiven)
+{
+    m_Dir.Write("Players/old.xml", "");
+    EXPECT_EQ(platform::NativePath(m_Dir.Path() + "\\players\\New\\Driver.xml"),
+              m_Dir.Path() + "/Players/New/Driver.xml");
+    EXPECT_EQ(platform::NativePath(m_Dir.Path() + "\\players\\"), m_Dir.Path() + "/Players/");
+    EXPECT_EQ(platform::NativePath(""), "");
+}
+
+TEST_F(PathResolution, NewFilesAreCreatedWithTheCaseGivenInsideExistingFolders)
+{
+    m_Dir.Write("Players/keep.txt", "");
+    FILE* file = platform::OpenFile((m_Dir.Path() + "\\PLAYERS\\NewDriver.XML").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("saved", file);
+    std::fclose(file);
+    EXPECT_EQ(m_Dir.Read("Players/NewDriver.XML"), "saved");
+}
+
+TEST_F(PathResolution, WritingAnExistingFileInOtherCaseReplacesIt)
+{
+    m_Dir.Write("Tarvolin.cfg", "old");
+    FILE* file = platform::OpenFile((m_Dir.Path() + "/tarvolin.CFG").c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("new", file);
+    std::fclose(file);
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), "new");
+    EXPECT_FALSE(m_Dir.Exists("tarvolin.CFG"));
+}
+
+TEST_F(PathResolution, OpenFileRefusesFoldersAndEmptyNames)
+{
+    m_Dir.Write("Data/file.txt", "");
+    errno = 0;
+    EXPECT_EQ(platform::OpenFile((m_Dir.Path() + "/data").c_str(), "rb"), nullptr);
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_EQ(platform::OpenFile("", "rb"), nullptr);
+    EXPECT_EQ(platform::OpenFile(nullptr, "rb"), nullptr);
+    EXPECT_EQ(platform::OpenFile((m_Dir.Path() + "/missing.txt").c_str(), "rb"), nullptr);
+}
+
+TEST_F(PathResolution, ExistenceAndFolderTests)
+{
+    m_Dir.Write("Data/file.txt", "");
+    EXPECT_TRUE(platform::PathExists(m_Dir.Path() + "\\DATA\\FILE.TXT"));
+    EXPECT_TRUE(platform::IsDirectory(m_Dir.Path() + "\\DATA"));
+    EXPECT_FALSE(platform::IsDirectory(m_Dir.Path() + "\\DATA\\FILE.TXT"));
+    EXPECT_FALSE(platform::PathExists(m_Dir.Path() + "\\DATA\\FILE.TXT\\"));
+    EXPECT_FALSE(platform::PathExists(m_Dir.Path() + "\\Data\\other.txt"));
+}
+
+TEST(PatternMatching, StarsAndQuestionMarksWithoutCase)
+{
+    EXPECT_TRUE(platform::MatchesPattern("English.xml", "*.XML"));
+    EXPECT_TRUE(platform::MatchesPattern("a.xml.xml", "*.xml"));
+    EXPECT_TRUE(platform::MatchesPattern(".xml", "*.xml"));
+    EXPECT_TRUE(platform::MatchesPattern("ab", "a*b*"));
+    EXPECT_TRUE(platform::MatchesPattern("track01.ogg", "track??.ogg"));
+    EXPECT_TRUE(platform::MatchesPattern("aXbXc", "*x*x*"));
+    EXPECT_FALSE(platform::MatchesPattern("track1.ogg", "track??.ogg"));
+    EXPECT_FALSE(platform::MatchesPattern("English.xmlx", "*.xml"));
+    EXPECT_FALSE(platform::MatchesPattern("notes.txt", "*.xml"));
+    EXPECT_FALSE(platform::MatchesPattern("", "?"));
+    EXPECT_TRUE(platform::MatchesPattern("", "*"));
+}
+
+class Listing : public ::testing::Test
+{
+protected:
+    TempDir m_Dir;
+};
+
+TEST_F(Listing, SortsByNameWithoutRegardToCase)
+{
+    m_Dir.Write("Levels/b.xml", "");
+    m_Dir.Write("Levels/C.xml", "");
+    m_Dir.Write("Levels/a.XML", "");
+    m_Dir.Write("Levels/notes.txt", "");
+    const auto entries = platform::ListDirectory(m_Dir.Path() + "\\levels\\*.xml");
+    EXPECT_EQ(Names(entries), (std::vector<std::string>{"a.XML", "b.xml", "C.xml"}));
+}
+
+TEST_F(Listing, StarListsDotEntriesAndMarksFolders)
+{
+    m_Dir.Write("Worlds/Alpha/world.xml", "");
+    m_Dir.Write("Worlds/readme.txt", "");
+    const auto entries = platform::ListDirectory(m_Dir.Path() + "/worlds/*");
+    ASSERT_EQ(Names(entries), (std::vector<std::string>{".", "..", "Alpha", "readme.txt"}));
+    EXPECT_TRUE(entries[0].isDirectory);
+    EXPECT_TRUE(entries[1].isDirectory);
+    EXPECT_TRUE(entries[2].isDirectory);
+    EXPECT_FALSE(entries[3].isDirectory);
+}
+
+TEST_F(Listing, MissingFolderOrNoMatchListsNothing)
+{
+    m_Dir.Write("Data/a.txt", "");
+    EXPECT_TRUE(platform::ListDirectory(m_Dir.Path() + "/Nowhere/*").empty());
+    EXPECT_TRUE(platform::ListDirectory(m_Dir.Path() + "/Data/*.xml").empty());
+    EXPECT_TRUE(platform::ListDirectory(m_Dir.Path() + "/Data/a.txt/*").empty());
+    EXPECT_FALSE(platform::FindFirstMatch(m_Dir.Path() + "/Data/*.xml"));
+    EXPECT_TRUE(platform::FindFirstMatch(m_Dir.Path() + "/Data/*.TXT"));
+    EXPECT_TRUE(platform::FindFirstMatch(m_Dir.Path() + "/data/"));
+    EXPECT_FALSE(platform::FindFirstMatch(""));
+}
+
+TEST_F(Listing, PatternWithoutFolderListsTheCurrentDirectory)
+{
+    m_Dir.Write("Hit.wav", "");
+    testsupport::CurrentDirectory cd(m_Dir.Path());
+    EXPECT_EQ(Names(platform::ListDirectory("*.WAV")), (std::vector<std::string>{"Hit.wav"}));
+    EXPECT_TRUE(platform::FindFirstMatch("hit.wav"));
+}
+
+TEST(FileOperations, RenameReplacesTheTargetAndRemoveDeletes)
+{
+    TempDir dir;
+    dir.Write("Save/temp.cfg", "fresh");
+    dir.Write("Save/Tarvolin.cfg", "stale");
+    EXPECT_TRUE(platform::RenameFile(dir.Path() + "\\save\\TEMP.cfg", dir.Path() + "\\save\\tarvolin.cfg"));
+    EXPECT_EQ(dir.Read("Save/Tarvolin.cfg"), "fresh");
+    EXPECT_FALSE(dir.Exists("Save/temp.cfg"));
+    EXPECT_FALSE(platform::RenameFile(dir.Path() + "/Save/temp.cfg", dir.Path() + "/Save/x.cfg"));
+
+    EXPECT_TRUE(platform::RemoveFile(dir.Path() + "/SAVE/TARVOLIN.CFG"));
+    EXPECT_FALSE(dir.Exists("Save/Tarvolin.cfg"));
+    EXPECT_FALSE(platform::RemoveFile(dir.Path() + "/Save/Tarvolin.cfg"));
+}
+
+TEST(FileOperations, CreateDirectoryKeepsTheCaseGivenAndAcceptsAnExistingFolder)
+{
+    TempDir dir;
+    EXPECT_TRUE(platform::CreateDirectory(dir.Path() + "\\ScreenShots"));
+    EXPECT_TRUE(dir.Exists("ScreenShots"));
+    EXPECT_TRUE(platform::CreateDirectory(dir.Path() + "\\screenshots"));
+    EXPECT_FALSE(dir.Exists("screenshots"));
+    EXPECT_FALSE(platform::CreateDirectory(dir.Path() + "\\Missing\\Deep"));
+}
+
+} // namespace
