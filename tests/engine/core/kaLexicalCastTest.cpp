@@ -1,0 +1,72 @@
+#include "engine/core/kaLexicalCast.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(LexicalCastTest, ReadsNumbersWithTrailingBlanksOnly)
+{
+    EXPECT_FLOAT_EQ(ka::lexical_cast<float>(std::string("1.5")), 1.5f);
+    EXPECT_FLOAT_EQ(ka::lexical_cast<float>(std::string("1.5  ")), 1.5f);
+    EXPECT_FLOAT_EQ(ka::lexical_cast<float>(std::string("-2.25\n")), -2.25f);
+    EXPECT_EQ(ka::lexical_cast<int>(std::string("42 ")), 42);
+    EXPECT_THROW(ka::lexical_cast<float>(std::string(" 1.5")), ka::bad_lexical_cast);
+    EXPECT_THROW(ka::lexical_cast<int>(std::string("\t42")), ka::bad_lexical_cast);
+}
+
+TEST(LexicalCastTest, RejectsTextThatIsNotWhollyUsed)
+{
+    EXPECT_THROW(ka::lexical_cast<float>(std::string("1.5x")), ka::bad_lexical_cast);
+    EXPECT_THROW(ka::lexical_cast<float>(std::string("1.5 2")), ka::bad_lexical_cast);
+    EXPECT_THROW(ka::lexical_cast<int>(std::string("1.5")), ka::bad_lexical_cast);
+    EXPECT_THROW(ka::lexical_cast<float>(std::string("")), ka::bad_lexical_cast);
+    EXPECT_THROW(ka::lexical_cast<float>(std::string("abc")), ka::bad_lexical_cast);
+}
+
+TEST(LexicalCastTest, BoolsAreOnlyZeroOrOne)
+{
+    EXPECT_TRUE(ka::lexical_cast<bool>(std::string("1")));
+    EXPECT_FALSE(ka::lexical_cast<bool>(std::string("0")));
+    EXPECT_THROW(ka::lexical_cast<bool>(std::string("true")), ka::bad_lexical_cast);
+    EXPECT_THROW(ka::lexical_cast<bool>(std::string("false")), ka::bad_lexical_cast);
+    EXPECT_THROW(ka::lexical_cast<bool>(std::string("2")), ka::bad_lexical_cast);
+    EXPECT_EQ(ka::lexical_cast<std::string>(true), "1");
+    EXPECT_EQ(ka::lexical_cast<std::string>(false), "0");
+}
+
+TEST(LexicalCastTest, WritesFloatsWithSevenSignificantDigits)
+{
+    EXPECT_EQ(ka::lexical_cast<std::string>(0.1f), "0.1");
+    EXPECT_EQ(ka::lexical_cast<std::string>(3.14159265f), "3.141593");
+    EXPECT_EQ(ka::lexical_cast<std::string>(1234567.0f), "1234567");
+    EXPECT_EQ(ka::lexical_cast<std::string>(12345678.0f), "1.234568e+07");
+    // Seven digits carry a float through text and back.
+    const float value = 0.3333333f;
+    EXPECT_EQ(ka::lexical_cast<float>(ka::lexical_cast<std::string>(value)), value);
+}
+
+TEST(LexicalCastTest, WritesIntsInFull)
+{
+    EXPECT_EQ(ka::lexical_cast<std::string>(2147483647), "2147483647");
+    EXPECT_EQ(ka::lexical_cast<std::string>(-17), "-17");
+    EXPECT_EQ(ka::lexical_cast<int>(std::string("-2147483648")), -2147483647 - 1);
+    EXPECT_THROW(ka::lexical_cast<int>(std::string("2147483648")), ka::bad_lexical_cast);
+}
+
+TEST(LexicalCastTest, TextTargetKeepsTheWholeText)
+{
+    EXPECT_EQ(ka::lexical_cast<std::string>(std::string(" a b ")), " a b ");
+}
+
+TEST(LexicalCastTest, ExceptionIsABadCastWithItsMessage)
+{
+    try
+    {
+        ka::lexical_cast<int>(std::string("x"));
+        FAIL() << "no exception";
+    }
+    catch (const std::bad_cast& error)
+    {
+        EXPECT_STREQ(error.what(), "bad_lexical_cast: source type value could not be interpreted as target");
+    }
+}
