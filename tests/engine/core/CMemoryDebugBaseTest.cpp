@@ -1,0 +1,80 @@
+#include "engine/core/CMemoryDebugBase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <new>
+
+namespace
+{
+
+class Tracked : public CMemoryDebugBase
+{
+public:
+    explicit Tracked(int value) : value(value) {}
+    int value;
+};
+
+int g_HandlerCalls = 0;
+
+void GiveUpHandler()
+{
+    ++g_HandlerCalls;
+    std::set_new_handler(nullptr);
+}
+
+} // namespace
+
+TEST(MemoryDebugBaseTest, AllocationsAreNeverCounted)
+{
+    EXPECT_EQ(CMemoryDebugBase::GetAllocationCount(), 0);
+    Tracked* single = new Tracked(3);
+    Tracked* tagged = new (__FILE__, __LINE__) Tracked(4);
+    Tracked* many = new (__FILE__, __LINE__) Tracked[3]{Tracked(1), Tracked(2), Tracked(5)};
+    EXPECT_EQ(CMemoryDebugBase::GetAllocationCount(), 0);
+    EXPECT_EQ(single->value + tagged->value + many[2].value, 12);
+    delete single;
+    delete tagged;
+    delete[] many;
+    EXPECT_EQ(CMemoryDebugBase::GetAllocationCount(), 0);
+}
+
+TEST(MemoryDebugBaseTest, BreakPointsDoNotStopAllocations)
+{
+    CMemoryDebugBase::SetAllocationBreakPoint(0);
+    CMemoryDebugBase::SetDebugBreakPoint(1);
+    CMemoryDebugBase::SetDeleteBreakPoint(0);
+    for (int i = 0; i < 4; ++i)
+    {
+        Tracked* object = new Tracked(i);
+        EXPECT_EQ(object->value, i);
+        delete object;
+    }
+    CMemoryDebugBase::ClearAllocationBreakPoint();
+    CMemoryDebugBase::ClearDeleteBreakPoint();
+    EXPECT_EQ(CMemoryDebugBase::GetAllocationCount(), 0);
+}
+
+TEST(MemoryDebugBaseTest, FailedAllocationAsksTheNewHandlerThenThrows)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer aborts on impossible allocation sizes";
+#else
+    const std::size_t impossible = std::numeric_limits<std::size_t>::max() / 2;
+    g_HandlerCalls = 0;
+    const std::new_handler previous = std::set_new_handler(GiveUpHandler);
+    EXPECT_THROW(CMemoryDebugBase::operator new(impossible, __FILE__, __LINE__), std::bad_alloc);
+    EXPECT_EQ(g_HandlerCalls, 1);
+    std::set_new_handler(previous);
+#endif
+}
+
+TEST(MemoryDebugBaseTest, NullIsFreedQuietly)
+{
+    CMemoryDebugBase::operator delete(nullptr);
+    CMemoryDebugBase::operator delete[](nullptr, __FILE__, __LINE__);
+    void* block = CMemoryDebugBase::operator new(0);
+    EXPECT_NE(block, nullptr);
+    CMemoryDebugBase::operator delete(block, 0, __FILE__, __LINE__);
+}
