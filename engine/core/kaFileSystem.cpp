@@ -1,0 +1,186 @@
+#include "engine/core/kaFileSystem.h"
+
+#include "engine/core/kaManagedStream.h"
+#include "platform/files/Files.h"
+#include "platform/registry/Registry.h"
+
+#include <algorithm>
+#include <fstream>
+
+kaFileSystem* g_pFileSystem = nullptr;
+
+namespace
+{
+
+std::string WithTrailingSeparator(std::string folder)
+{
+    const size_t last = folder.find_last_of("\\/");
+    if (last == std::string::npos || last + 1 != folder.size())
+        folder += '\\';
+    return folder;
+}
+
+// The path with its separators turned into '\' and its bare name; a path that ends in a separator or has
+// none is kept whole for both.
+void SplitPath(const std::string& path, std::string& full, std::string& name)
+{
+    full = path;
+    name = path;
+    const size_t last = path.find_last_of("\\/");
+    if (last != std::string::npos && last + 1 != path.size())
+    {
+        std::replace(full.begin(), full.end(), '/', '\\');
+        name = path.substr(last + 1);
+    }
+}
+
+// The path as named, then its bare name in the current directory.
+std::string FindNearCandidate(const std::string& full, const std::string& name)
+{
+    if (platform::FindFirstMatch(full))
+        return full;
+    if (platform::FindFirstMatch(name))
+        return name;
+    return std::string();
+}
+
+} // namespace
+
+kaFileSystem::kaFileSystem()
+{
+    g_pFileSystem = this;
+}
+
+kaFileSystem::~kaFileSystem()
+{
+    m_OpenedFiles.clear();
+    m_SearchPaths.clear();
+    if (g_pFileSystem == this)
+        g_pFileSystem = nullptr;
+}
+
+bool kaFileSystem::Init(const std::string& registryKey, const std::string& installTypeName,
+                        const std::string& installPathName, const std::string& /*minimalPathName*/,
+                        const std::string& fallbackFolder, bool useFallbackFolder, bool trackOpenedFiles)
+{
+    m_RegistryKey = registryKey;
+    m_InstallTypeName = installTypeName;
+    m_InstallPathName = installPathName;
+    m_FallbackFolder = fallbackFolder;
+    m_UseFallbackFolder = useFallbackFolder;
+    m_TrackOpenedFiles = trackOpenedFiles;
+    _ReadInstallInfo();
+    m_Initialised = true;
+    return true;
+}
+
+void kaFileSystem::_ReadInstallInfo()
+{
+    if (!platform::GetRegistry().KeyExists(m_RegistryKey))
+    {
+        m_InstallType = 0;
+        return;
+    }
+    uint32_t installType = 0;
+    if (platform::QueryRegistryDword(m_RegistryKey, m_InstallTypeName, installType))
+        m_InstallType = installType;
+    std::string folder;
+    if (platform::QueryRegistryString(m_RegistryKey, m_InstallPathName, folder))
+    {
+        folder = folder.substr(0, folder.find('\0'));
+        // A folder written without its trailing separator would otherwise be glued to every file name.
+        if (!folder.empty())
+            folder = WithTrailingSeparator(folder);
+        m_InstallFolder = folder;
+    }
+    // Linux has no drive letters: there are no CD-ROM roots to probe.
+}
+
+void kaFileSystem::AddSearchPath(const std::string& folder)
+{
+    m_SearchPaths.push_back(WithTrailingSeparator(folder));
+}
+
+void kaFileSystem::RemoveSearchPath(const std::string& folder)
+{
+    m_SearchPaths.remove(WithTrailingSeparator(folder));
+}
+
+void kaFileSystem::RecordOpenedFile(const char* name)
+{
+    if (!m_TrackOpenedFiles || !name || !*name)
+        return;
+    m_OpenedFiles.emplace(HashFileName(name), name);
+}
+
+std::string kaFileSystem::FindCandidate(const std::string& path) const
+{
+    std::string full, name;
+    SplitPath(path, full, name);
+    const std::string near = FindNearCandidate(full, name);
+    if (!near.empty())
+        return near;
+    for (const std::string& folder : m_SearchPaths)
+    {
+        const std::string candidate = folder + full;
+        if (platform::FindFirstMatch(candidate))
+            return candidate;
+    }
+    {
+        const std::string candidate = m_InstallFolder + name;
+        if (platform::FindFirstMatch(candidate))
+            return candidate;
+    }
+    if (m_UseFallbackFolder)
+    {
+        const std::string candidate = m_FallbackFolder + name;
+        if (platform::FindFirstMatch(candidate))
+            return candidate;
+    }
+    return std::string();
+}
+
+uint32_t HashFileName(const std::string& name)
+{
+    uint32_t hash = 5381;
+    for (const char c : name)
+        hash = hash * 33u + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+    return hash;
+}
+
+std::string ResolvePath(const std::string& path)
+{
+    if (g_pFileSystem)
+        return g_pFileSystem->FindCandidate(path);
+    // Before the file system exists only the path and its bare name can be tried.
+    std::string full, name;
+    SplitPath(path, full, name);
+    return FindNearCandidate(full, name);
+}
+
+void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)
+{
+    const std::string found = ResolvePath(path);
+    const std::string native = found.empty() ? std::string() : platform::FindExisting(found);
+    if (native.empty() || platform::IsDirectory(native))
+    {
+        // No buffer and the bad bit set, so the caller's first read fails.
+        stream.Reset(new std::istream(nullptr));
+        return;
+    }
+    if (g_pFileSystem)
+        g_pFileSystem->RecordOpenedFile(found.c_str());
+    std::ios::openmode openMode = std::ios::in;
+    if (mode & 1u)
+        openMode |= std::ios::binary;
+    stream.Reset(new std::ifstream(native, openMode));
+}
+
+FILE* OpenFile(const char* fileName, const char* mode)
+{
+    if (!fileName || !*fileName)
+        return nullptr;
+    if (g_pFileSystem)
+        g_pFileSystem->RecordOpenedFile(fileName);
+    return platform::OpenFile(fileName, mode);
+}

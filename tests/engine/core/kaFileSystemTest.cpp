@@ -1,0 +1,242 @@
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaManagedStream.h"
+
+#include "platform/registry/MemoryRegistry.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
+
+namespace
+{
+
+const char* const kKey = "SOFTWARE\\Kalder Arts\\Tarvolin";
+
+std::string ReadStream(kaManagedStream& stream)
+{
+    return std::string(std::istreambuf_iterator<char>(*stream), std::istreambuf_iterator<char>());
+}
+
+// A file system over a temporary current directory, on a machine with no install keys unless a test
+// sets them.
+class FileSystemTest : public ::testing::Test
+{
+protected:
+    FileSystemTest() : m_Cwd(m_Dir.Path()) {}
+
+    void Init(const std::string& fallback = "", bool useFallback = false, bool track = false)
+    {
+        m_Files.Init(kKey, "INSTALLTYPE", "FULLINSTALLPATH", "MINIMALINSTALLPATH", fallback, useFallback,
+                     track);
+    }
+
+    void Remove(const std::string& relative) { std::filesystem::remove(m_Dir.File(relative)); }
+
+    testsupport::TempDir m_Dir;
+    testsupport::CurrentDirectory m_Cwd;
+    platform::MemoryRegistry m_Registry;
+    kaFileSystem m_Files;
+};
+
+TEST_F(FileSystemTest, GlobalPointerFollowsTheInstance)
+{
+    EXPECT_EQ(g_pFileSystem, &m_Files);
+    {
+        kaFileSystem second;
+        EXPECT_EQ(g_pFileSystem, &second);
+    }
+    EXPECT_EQ(g_pFileSystem, nullptr);
+}
+
+TEST_F(FileSystemTest, SearchOrderIsPathNameSearchFoldersInstallThenFallback)
+{
+    m_Dir.Write("install/x.wav", "");
+    m_Dir.Write("fallback/x.wav", "");
+    m_Registry.Set(kKey, "FULLINSTALLPATH", m_Dir.File("install/"));
+    Init(m_Dir.File("fallback/"), true);
+    m_Files.AddSearchPath("ui");
+    m_Files.AddSearchPath("ui/common");
+    m_Dir.Write("ui/common/Sounds/x.wav", "");
+    m_Dir.Write("ui/Sounds/x.wav", "");
+    m_Dir.Write("x.wav", "");
+    m_Dir.Write("Sounds/x.wav", "");
+
+    EXPECT_EQ(ResolvePath("Sounds/x.wav"), "Sounds\\x.wav");
+    Remove("Sounds/x.wav");
+    EXPECT_EQ(ResolvePath("Sounds/x.wav"), "x.wav");
+    Remove("x.wav");
+    EXPECT_EQ(ResolvePath("Sounds/x.wav"), "ui\\Sounds\\x.wav");
+    Remove("ui/Sounds/x.wav");
+    EXPECT_EQ(ResolvePath("Sounds/x.wav"), "ui/common\\Sounds\\x.wav");
+    Remove("ui/common/Sounds/x.wav");
+    EXPECT_EQ(ResolvePath("Sounds/x.wav"), m_Dir.File("install/") + "x.wav");
+    Remove("install/x.wav");
+    EXPECT_EQ(ResolvePath("Sounds/x.wav"), m_Dir.File("fallback/") + "x.wav");
+    Remove("fallback/x.wav");
+    EXPECT_EQ(ResolvePath("Sounds/x.wav"), "");
+}
+
+TEST_F(FileSystemTest, PathsEndingInASeparatorAreKeptWhole)
+{
+    m_Dir.Write("Data/a.xml", "");
+    Init();
+    EXPECT_EQ(ResolvePath("Data/"), "Data/");
+    EXPECT_EQ(ResolvePath("ui/common/main.kab"), "");
+    m_Dir.Write("ui/common/main.kab", "");
+    EXPECT_EQ(ResolvePath("ui/common/main.kab"), "ui\\common\\main.kab");
+}
+
+TEST_F(FileSystemTest, FallbackFolderIsUsedOnlyWhenAskedFor)
+{
+    m_Dir.Write("fallback/x.txt", "");
+    Init(m_Dir.File("fallback/"), false);
+    EXPECT_EQ(ResolvePath("x.txt"), "");
+}
+
+TEST_F(FileSystemTest, WindowsSpellingsOpenTheFileOfAnyCase)
+{
+    m_Dir.Write("data/sounds/x.WAV", "riff");
+    Init();
+    kaManagedStream stream;
+    OpenStream(stream, "Data\\Sounds\\X.wav", 1);
+    ASSERT_NE(stream.Get(), nullptr);
+    EXPECT_EQ(ReadStream(stream), "riff");
+}
+
+TEST_F(FileSystemTest, MissingFileGivesAStreamWhoseFirstReadFails)
+{
+    Init();
+    m_Dir.Write("Data/keep.txt", "");
+    for (const char* name : {"missing.txt", "Data", "Data/"})
+    {
+        kaManagedStream stream;
+        OpenStream(stream, name, 0);
+        ASSERT_NE(stream.Get(), nullptr) << name;
+        char c = 0;
+        EXPECT_FALSE(stream->get(c)) << name;
+    }
+}
+
+TEST_F(FileSystemTest, InstallFolderAndTypeComeFromTheRegistry)
+{
+    m_Registry.Set(kKey, "INSTALLTYPE", "2");
+    m_Registry.Set(kKey, "FULLINSTALLPATH", "C:\\Games\\Tarvolin\\");
+    Init();
+    EXPECT_TRUE(m_Files.IsInitialised());
+    EXPECT_EQ(m_Files.GetInstallType(), 2u);
+    EXPECT_EQ(m_Files.GetInstallFolder(), "C:\\Games\\Tarvolin\\");
+}
+
+TEST_F(FileSystemTest, InstallFolderWithoutSeparatorIsJoinedWithOne)
+{
+    m_Dir.Write("install/hit.wav", "");
+    m_Registry.Set(kKey, "FULLINSTALLPATH", m_Dir.File("install"));
+    Init();
+    EXPECT_EQ(m_Files.GetInstallFolder(), m_Dir.File("install") + "\\");
+    EXPECT_EQ(ResolvePath("sounds/hit.wav"), m_Dir.File("install") + "\\hit.wav");
+}
+
+TEST_F(FileSystemTest, MissingKeyOrValuesLeaveTheDefaults)
+{
+    Init();
+    EXPECT_EQ(m_Files.GetInstallType(), 0u);
+    EXPECT_EQ(m_Files.GetInstallFolder(), ".\\");
+
+    m_Registry.Set(kKey, "INSTALLTYPE", "not a number");
+    kaFileSystem other;
+    other.Init(kKey, "INSTALLTYPE", "FULLINSTALLPATH", "MINIMALINSTALLPATH", "", false, false);
+    EXPECT_EQ(other.GetInstallType(), 0u);
+    EXPECT_EQ(other.GetInstallFolder(), ".\\");
+}
+
+TEST_F(FileSystemTest, SearchPathsGetASeparatorAndRemoveTakesEveryCopy)
+{
+    m_Files.AddSearchPath("Models/Car");
+    m_Files.AddSearchPath("Models\\Car\\");
+    m_Files.AddSearchPath("Models/Car");
+    m_Files.AddSearchPath("");
+    EXPECT_EQ(m_Files.GetSearchPaths(),
+              (std::list<std::string>{"Models/Car\\", "Models\\Car\\", "Models/Car\\", "\\"}));
+    m_Files.RemoveSearchPath("Models/Car");
+    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"Models\\Car\\", "\\"}));
+    m_Files.RemoveSearchPath("models\\car\\");
+    EXPECT_EQ(m_Files.GetSearchPaths().size(), 2u);
+}
+
+TEST(FileNameHash, IsDjb2OverSignedBytes)
+{
+    EXPECT_EQ(HashFileName(""), 5381u);
+    EXPECT_EQ(HashFileName("a"), 5381u * 33u + 97u);
+    EXPECT_EQ(HashFileName("\xE9"), 5381u * 33u - 23u);
+    EXPECT_EQ(HashFileName("Ez"), HashFileName("FY"));
+    // Wraps in 32 bits instead of overflowing.
+    const std::string longName(64, 'z');
+    uint32_t expected = 5381;
+    for (char c : longName)
+        expected = expected * 33u + static_cast<uint32_t>(c);
+    EXPECT_EQ(HashFileName(longName), expected);
+}
+
+TEST_F(FileSystemTest, TrackingKeepsTheFirstNameOfEachHash)
+{
+    m_Dir.Write("Ez", "");
+    m_Dir.Write("FY", "");
+    Init("", false, true);
+    for (const char* name : {"Ez", "FY"})
+    {
+        FILE* file = OpenFile(name, "rb");
+        ASSERT_NE(file, nullptr);
+        std::fclose(file);
+    }
+    m_Files.RecordOpenedFile("");
+    m_Files.RecordOpenedFile(nullptr);
+    const std::map<uint32_t, std::string> expected{{HashFileName("Ez"), "Ez"}};
+    EXPECT_EQ(m_Files.GetOpenedFiles(), expected);
+
+    kaManagedStream stream;
+    OpenStream(stream, "sub/FY", 0);
+    m_Dir.Write("other.txt", "");
+    OpenStream(stream, "other.txt", 0);
+    EXPECT_EQ(m_Files.GetOpenedFiles().size(), 2u);
+    EXPECT_EQ(m_Files.GetOpenedFiles().at(HashFileName("other.txt")), "other.txt");
+}
+
+TEST_F(FileSystemTest, NothingIsRecordedWithoutTracking)
+{
+    m_Dir.Write("a.txt", "");
+    Init();
+    FILE* file = OpenFile("a.txt", "rb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    m_Files.RecordOpenedFile("b.txt");
+    EXPECT_TRUE(m_Files.GetOpenedFiles().empty());
+}
+
+TEST_F(FileSystemTest, OpenFileDoesNotSearchAndRefusesEmptyNamesAndFolders)
+{
+    m_Dir.Write("ui/button.tga", "");
+    Init("", false, true);
+    m_Files.AddSearchPath("ui");
+    EXPECT_EQ(OpenFile("button.tga", "rb"), nullptr);
+    EXPECT_EQ(OpenFile("", "rb"), nullptr);
+    EXPECT_EQ(OpenFile(static_cast<const char*>(nullptr), "rb"), nullptr);
+    EXPECT_EQ(OpenFile("UI", "rb"), nullptr);
+    FILE* file = OpenFile("UI\\Button.TGA", "rb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+}
+
+TEST(ResolveWithoutFileSystem, TriesThePathAndTheBareName)
+{
+    testsupport::TempDir dir;
+    dir.Write("x.txt", "");
+    testsupport::CurrentDirectory cwd(dir.Path());
+    ASSERT_EQ(g_pFileSystem, nullptr);
+    EXPECT_EQ(ResolvePath("deep/x.txt"), "x.txt");
+    EXPECT_EQ(ResolvePath("deep/y.txt"), "");
+}
+
+} // namespace
