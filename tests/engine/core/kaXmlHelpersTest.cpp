@@ -1,0 +1,121 @@
+#include "engine/core/kaXmlHelpers.h"
+
+#include "engine/core/kaLexicalCast.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+namespace
+{
+
+// Runs a getter on an element holding one text node with exactly the given text (parsing would
+// condense the blanks that these cases are about).
+template <typename Getter> auto Read(Getter getter, const std::string& text)
+{
+    TiXmlElement element("value");
+    element.InsertEndChild(TiXmlText(text));
+    return getter(&element);
+}
+
+TiXmlDocument Parse(const char* xml)
+{
+    TiXmlDocument document;
+    document.Parse(xml);
+    EXPECT_FALSE(document.Error()) << xml;
+    return document;
+}
+
+TEST(XmlText, OnlyALeadingTextChildCounts)
+{
+    const TiXmlDocument doc = Parse("<r><a>speed</a><b><!-- note -->text</b><c><x/>after</c><d/></r>");
+    const TiXmlElement* root = doc.RootElement();
+    EXPECT_EQ(GetElementText(root->FirstChildElement("a")), "speed");
+    EXPECT_EQ(GetElementText(root->FirstChildElement("b")), "");
+    EXPECT_EQ(GetElementText(root->FirstChildElement("c")), "");
+    EXPECT_EQ(GetElementText(root->FirstChildElement("d")), "");
+    EXPECT_EQ(GetElementText(nullptr), "");
+}
+
+TEST(XmlText, ChildTextNeedsANameOfTwoCharactersOrMore)
+{
+    const TiXmlDocument doc = Parse("<r><x>one</x><xy>first</xy><xy>second</xy></r>");
+    const TiXmlElement* root = doc.RootElement();
+    EXPECT_EQ(GetChildElementText("xy", root), "first");
+    EXPECT_EQ(GetChildElementText("x", root), "");
+    EXPECT_EQ(GetChildElementText("zz", root), "");
+    EXPECT_EQ(GetChildElementText("xy", nullptr), "");
+}
+
+TEST(XmlNumbers, FloatsRejectLeadingBlanksAndTrailingLetters)
+{
+    EXPECT_FLOAT_EQ(Read(GetElementFloat, "1.5 "), 1.5f);
+    EXPECT_FLOAT_EQ(Read(GetElementFloat, "-2e3"), -2000.0f);
+    EXPECT_THROW(Read(GetElementFloat, " 1.5"), ka::bad_lexical_cast);
+    EXPECT_THROW(Read(GetElementFloat, "1.5a"), ka::bad_lexical_cast);
+    EXPECT_EQ(Read(GetElementFloat, ""), 0.0f);
+    EXPECT_EQ(GetElementFloat(nullptr), 0.0f);
+}
+
+TEST(XmlNumbers, IntsAndBools)
+{
+    EXPECT_EQ(Read(GetElementInt, "-42"), -42);
+    EXPECT_THROW(Read(GetElementInt, "4.2"), ka::bad_lexical_cast);
+    EXPECT_THROW(Read(GetElementInt, "99999999999"), ka::bad_lexical_cast);
+    EXPECT_EQ(GetElementInt(nullptr), 0);
+    EXPECT_TRUE(Read(GetElementBool, "1"));
+    EXPECT_FALSE(Read(GetElementBool, "0"));
+    EXPECT_THROW(Read(GetElementBool, "true"), ka::bad_lexical_cast);
+    EXPECT_THROW(Read(GetElementBool, "2"), ka::bad_lexical_cast);
+    EXPECT_FALSE(Read(GetElementBool, ""));
+}
+
+TEST(XmlNumbers, ChildIntIsZeroWhenAbsentAndThrowsWhenMalformed)
+{
+    const TiXmlDocument doc = Parse("<r><id>7</id><n>x</n><bad>seven</bad></r>");
+    const TiXmlElement* root = doc.RootElement();
+    EXPECT_EQ(GetChildElementInt("id", root), 7);
+    EXPECT_EQ(GetChildElementInt("n", root), 0);
+    EXPECT_EQ(GetChildElementInt("missing", root), 0);
+    EXPECT_EQ(GetChildElementInt("id", nullptr), 0);
+    EXPECT_THROW(GetChildElementInt("bad", root), ka::bad_lexical_cast);
+}
+
+TEST(XmlWriting, AppendsInOrderAndReadsBack)
+{
+    TiXmlElement parent("player");
+    AppendFloatElement(&parent, "tenth", 0.1f);
+    AppendFloatElement(&parent, "third", 1.0f / 3.0f);
+    AppendFloatElement(&parent, "half", 0.5f);
+    AppendIntElement(&parent, "points", -1234567890);
+    AppendBoolElement(&parent, "on", true);
+    AppendBoolElement(&parent, "off", false);
+    AppendTextElement(&parent, "name", "Ace Driver");
+    TiXmlElement* empty = AppendElement(&parent, "empty");
+
+    EXPECT_EQ(GetChildElementText("tenth", &parent), "0.1");
+    EXPECT_EQ(GetChildElementText("third", &parent), "0.3333333");
+    EXPECT_EQ(GetChildElementText("half", &parent), "0.5");
+    EXPECT_EQ(GetChildElementText("points", &parent), "-1234567890");
+    EXPECT_EQ(GetChildElementText("on", &parent), "1");
+    EXPECT_EQ(GetChildElementText("off", &parent), "0");
+    EXPECT_EQ(GetChildElementText("name", &parent), "Ace Driver");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty, parent.LastChild());
+    EXPECT_EQ(empty->FirstChild(), nullptr);
+
+    std::string order;
+    for (const TiXmlElement* e = parent.FirstChildElement(); e; e = e->NextSiblingElement())
+        order += e->ValueStr() + " ";
+    EXPECT_EQ(order, "tenth third half points on off name empty ");
+}
+
+TEST(XmlWriting, NullParentInsertsNothing)
+{
+    EXPECT_EQ(AppendElement(nullptr, "x"), nullptr);
+    AppendTextElement(nullptr, "x", "y");
+    AppendFloatElement(nullptr, "x", 1.0f);
+    AppendIntElement(nullptr, "x", 1);
+    AppendBoolElement(nullptr, "x", true);
+}
+
+} // namespace
