@@ -200,6 +200,11 @@ bool FindFirstMatch(const std::string& pattern)
     // A path that ends in a separator names the folder itself.
     if (last == '/' || last == '\\')
         return IsDirectory(pattern);
+    // Without wildcards a direct look-up does, and spares reading the whole folder.
+    const size_t split = pattern.find_last_of("/\\");
+    const size_t nameStart = split == std::string::npos ? 0 : split + 1;
+    if (pattern.find_first_of("*?", nameStart) == std::string::npos)
+        return PathExists(pattern);
     return !ListDirectory(pattern).empty();
 }
 
