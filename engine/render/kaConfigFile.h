@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The sectioned text format of the configuration file. A section runs from a line that is exactly its
+// begin marker (newline included, any case) to the line that is exactly its end marker; every owner of a
+// section reads and rewrites it through here, and a rewrite leaves every line outside it unchanged.
+class kaConfigFile
+{
+public:
+    // Lines are read in pieces of at most this many characters less one; each piece counts as a line.
+    static constexpr size_t kLineBufferSize = 256;
+    static constexpr const char* kTempFileName = "temp.cfg";
+    // Keys and numeric values are split at these; text values only at the second set, so they keep blanks.
+    static constexpr const char* kNumberDelimiters = " ,=\n";
+    static constexpr const char* kTextDelimiters = ",=\n";
+
+    using LineHandler = std::function<void(const std::string& line)>;
+
+    // Hands every line after the begin marker up to the end marker (matched exactly, case included) or the
+    // end of the file to the handler. False for an empty name, a file that cannot be opened and a file
+    // without the begin marker.
+    static bool ReadSection(const std::string& fileName, const std::string& beginMarker,
+                            const std::string& endMarker, const LineHandler& handler);
+
+    // Replaces the section with the begin marker, the body and the end marker, keeping the lines before
+    // and after it; a file without the section gains it at its end, a missing file is created. The new
+    // contents go to "temp.cfg" beside the file first and are renamed over it only when complete, so a
+    // failure leaves the old file as it was. False when nothing was written.
+    static bool WriteSection(const std::string& fileName, const std::string& beginMarker,
+                             const std::string& endMarker, const std::string& body);
+
+    // The next token after pos, strtok-style: leading delimiters are skipped and pos moves past the
+    // delimiter that ends the token. False when only delimiters remain.
+    static bool NextToken(const std::string& line, size_t& pos, const char* delimiters, std::string& token);
+
+    // A decimal number: leading blanks skipped, reading stops at the first non-digit, no digits give 0.
+    // Values past the range of u32 stay at its maximum.
+    static uint32_t ParseNumber(const std::string& token);
+
+    static bool EqualsNoCase(const std::string& a, const std::string& b);
+};

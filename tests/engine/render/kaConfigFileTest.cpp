@@ -1,0 +1,152 @@
+#include "engine/render/kaConfigFile.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+const char* const kBegin = "[Begin Graphics Config]\n";
+const char* const kEnd = "[End Graphics Config]\n";
+
+class ConfigFileTest : public ::testing::Test
+{
+protected:
+    std::vector<std::string> Read(const std::string& contents, bool* found = nullptr)
+    {
+        const std::string path = m_Dir.Write("Tarvolin.cfg", contents);
+        std::vector<std::string> lines;
+        const bool result =
+            kaConfigFile::ReadSection(path, kBegin, kEnd, [&](const std::string& line) { lines.push_back(line); });
+        if (found)
+            *found = result;
+        return lines;
+    }
+
+    testsupport::TempDir m_Dir;
+};
+
+TEST_F(ConfigFileTest, ReadsTheLinesBetweenTheMarkers)
+{
+    bool found = false;
+    const auto lines = Read("a=1\n[Begin Graphics Config]\nx=1\ny=2\n[End Graphics Config]\nz=3\n", &found);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n", "y=2\n"}));
+}
+
+TEST_F(ConfigFileTest, BeginMarkerMatchesWithoutCaseButEndMarkerOnlyExactly)
+{
+    const auto lines =
+        Read("[begin graphics CONFIG]\nx=1\n[end graphics config]\ny=2\n[End Graphics Config]\nz=3\n");
+    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n", "[end graphics config]\n", "y=2\n"}));
+}
+
+TEST_F(ConfigFileTest, EndMarkerWithoutLineFeedDoesNotEndTheSection)
+{
+    const auto lines = Read("[Begin Graphics Config]\nx=1\n[End Graphics Config]");
+    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n", "[End Graphics Config]"}));
+}
+
+TEST_F(ConfigFileTest, CarriageReturnLineEndsReadAsText)
+{
+    const auto lines = Read("[Begin Graphics Config]\r\nx=1\r\n[End Graphics Config]\r\ny=2\r\n");
+    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n"}));
+}
+
+TEST_F(ConfigFileTest, MissingFileOrSectionIsReported)
+{
+    bool found = true;
+    Read("x=1\n[Begin Font Config]\n", &found);
+    EXPECT_FALSE(found);
+    EXPECT_FALSE(kaConfigFile::ReadSection(m_Dir.File("none.cfg"), kBegin, kEnd, [](const std::string&) {}));
+    EXPECT_FALSE(kaConfigFile::ReadSection("", kBegin, kEnd, [](const std::string&) {}));
+}
+
+TEST_F(ConfigFileTest, LongLinesArriveInPiecesOf255)
+{
+    const std::string longLine(600, 'k');
+    const auto lines = Read(std::string(kBegin) + longLine + "\n" + kEnd);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::string(255, 'k'));
+    EXPECT_EQ(lines[1], std::string(255, 'k'));
+    EXPECT_EQ(lines[2], std::string(90, 'k') + "\n");
+}
+
+TEST_F(ConfigFileTest, RewriteKeepsEveryLineOutsideTheSection)
+{
+    const std::string before = "[Begin Tarvolin Config]\nMusicVolume = 7\n[End Tarvolin Config]\n" +
+                               std::string(400, 'x') + "\n" + std::string("odd\0byte\n", 9);
+    const std::string after = "\n[Begin Font Config]\nLoadFont=a, b c.kaff\n[End Font Config]\ntail";
+    const std::string path =
+        m_Dir.Write("Tarvolin.cfg", before + "[BEGIN graphics config]\nold=1\n[end GRAPHICS config]\n" + after);
+
+    ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "new=2\n"));
+
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), before + kBegin + "new=2\n" + kEnd + after);
+    EXPECT_FALSE(m_Dir.Exists("temp.cfg"));
+}
+
+TEST_F(ConfigFileTest, RewriteAppendsAMissingSectionAndCreatesAMissingFile)
+{
+    const std::string path = m_Dir.Write("Tarvolin.cfg", "keep\n");
+    ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "a=1\n"));
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), std::string("keep\n") + kBegin + "a=1\n" + kEnd);
+
+    ASSERT_TRUE(kaConfigFile::WriteSection(m_Dir.File("New.cfg"), kBegin, kEnd, "a=1\n"));
+    EXPECT_EQ(m_Dir.Read("New.cfg"), std::string(kBegin) + "a=1\n" + kEnd);
+}
+
+TEST_F(ConfigFileTest, SectionWithoutEndMarkerLosesWhatFollowsIt)
+{
+    const std::string path = m_Dir.Write("Tarvolin.cfg", std::string("a\n") + kBegin + "x=1\nrest\n");
+    ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "y=2\n"));
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), std::string("a\n") + kBegin + "y=2\n" + kEnd);
+}
+
+TEST_F(ConfigFileTest, FailedRewriteKeepsTheOldFile)
+{
+    // A folder where the temporary file should go makes it impossible to create.
+    m_Dir.Write("temp.cfg/blocker", "");
+    const std::string path = m_Dir.Write("Tarvolin.cfg", "precious\n");
+    EXPECT_FALSE(kaConfigFile::WriteSection(path, kBegin, kEnd, "a=1\n"));
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), "precious\n");
+    EXPECT_FALSE(kaConfigFile::WriteSection("", kBegin, kEnd, "a=1\n"));
+}
+
+TEST_F(ConfigFileTest, TemporaryFileGoesBesideTheConfiguration)
+{
+    const std::string path = m_Dir.Write("sub/Tarvolin.cfg", "x\n");
+    m_Dir.Write("sub/temp.cfg/blocker", "");
+    EXPECT_FALSE(kaConfigFile::WriteSection(path, kBegin, kEnd, ""));
+    EXPECT_EQ(m_Dir.Read("sub/Tarvolin.cfg"), "x\n");
+}
+
+TEST(ConfigTokensTest, SplitsLikeStrtok)
+{
+    const std::string line = "  DepthStencilFormat = D24 S8\n";
+    size_t pos = 0;
+    std::string token;
+    ASSERT_TRUE(kaConfigFile::NextToken(line, pos, kaConfigFile::kNumberDelimiters, token));
+    EXPECT_EQ(token, "DepthStencilFormat");
+    ASSERT_TRUE(kaConfigFile::NextToken(line, pos, kaConfigFile::kTextDelimiters, token));
+    EXPECT_EQ(token, " D24 S8");
+    EXPECT_FALSE(kaConfigFile::NextToken(line, pos, kaConfigFile::kTextDelimiters, token));
+
+    pos = 0;
+    EXPECT_FALSE(kaConfigFile::NextToken(" ,=\n", pos, kaConfigFile::kNumberDelimiters, token));
+}
+
+TEST(ConfigTokensTest, NumbersStopAtTheFirstNonDigit)
+{
+    EXPECT_EQ(kaConfigFile::ParseNumber("  1024x"), 1024u);
+    EXPECT_EQ(kaConfigFile::ParseNumber("-5"), 0u);
+    EXPECT_EQ(kaConfigFile::ParseNumber("abc"), 0u);
+    EXPECT_EQ(kaConfigFile::ParseNumber(""), 0u);
+    EXPECT_EQ(kaConfigFile::ParseNumber("99999999999999"), 4294967295u);
+}
+
+} // namespace
