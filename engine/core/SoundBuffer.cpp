@@ -104,8 +104,8 @@ HResult SoundBuffer::FillFromWave(AudioBuffer* buffer, bool repeatIfShort)
         while (filled < size1)
         {
             uint32_t read = 0;
-            if (!Succeeded(m_Wave->Rewind()) || !Succeeded(m_Wave->Read(bytes + filled, size1 - filled, &read)) ||
-                read == 0)
+            if (!Succeeded(m_Wave->Rewind()) ||
+                !Succeeded(m_Wave->Read(bytes + filled, size1 - filled, &read)) || read == 0)
                 break;
             filled += read;
         }

@@ -128,7 +128,8 @@ platform::HResult WaveFile::_ReadHeader()
             return platform::kResultFail;
         format->extraSize = U16(extraSize);
         std::vector<uint8_t> extra(format->extraSize);
-        if (m_Reader->Read(extra.data(), static_cast<int32_t>(extra.size())) != static_cast<int32_t>(extra.size()))
+        if (m_Reader->Read(extra.data(), static_cast<int32_t>(extra.size())) !=
+            static_cast<int32_t>(extra.size()))
             return platform::kResultFail;
         m_FormatExtra = std::move(extra);
     }

@@ -38,8 +38,8 @@ public:
 
     // Gives the bytes [offset, offset + bytes) of the shared samples, wrapping at the end into a second
     // part; the whole buffer with kLockEntireBuffer.
-    HResult Lock(uint32_t offset, uint32_t bytes, void** part1, uint32_t* bytes1, void** part2, uint32_t* bytes2,
-                 uint32_t flags);
+    HResult Lock(uint32_t offset, uint32_t bytes, void** part1, uint32_t* bytes1, void** part2,
+                 uint32_t* bytes2, uint32_t flags);
     HResult Unlock(void* part1, uint32_t bytes1, void* part2, uint32_t bytes2);
     HResult Restore();
 
@@ -78,7 +78,8 @@ private:
 
     AudioBuffer(std::shared_ptr<AudioMixer> mixer, uint32_t flags, std::shared_ptr<SampleData> data);
     static std::unique_ptr<AudioBuffer> _CreatePrimary(std::shared_ptr<AudioMixer> mixer, uint32_t flags);
-    static std::unique_ptr<AudioBuffer> _CreateSecondary(std::shared_ptr<AudioMixer> mixer, const BufferDesc& desc);
+    static std::unique_ptr<AudioBuffer> _CreateSecondary(std::shared_ptr<AudioMixer> mixer,
+                                                         const BufferDesc& desc);
     std::unique_ptr<AudioBuffer> _Duplicate() const;
 
     void Mix(float* mix, uint32_t frames, uint32_t outputRate) override;

@@ -42,7 +42,8 @@ HResult AudioDevice::CreateSoundBuffer(const BufferDesc& desc, std::unique_ptr<A
     return buffer ? kResultOk : kResultBadFormat;
 }
 
-HResult AudioDevice::DuplicateSoundBuffer(const AudioBuffer& original, std::unique_ptr<AudioBuffer>& duplicate)
+HResult AudioDevice::DuplicateSoundBuffer(const AudioBuffer& original,
+                                          std::unique_ptr<AudioBuffer>& duplicate)
 {
     duplicate.reset();
     if (original.IsPrimary())

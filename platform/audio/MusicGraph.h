@@ -44,7 +44,8 @@ public:
     HResult GetCurrentPosition(int64_t& position) const;
     HResult GetStopPosition(int64_t& position) const;
     HResult GetDuration(int64_t& duration) const;
-    HResult SetPositions(const int64_t* current, uint32_t currentFlags, const int64_t* stop, uint32_t stopFlags);
+    HResult SetPositions(const int64_t* current, uint32_t currentFlags, const int64_t* stop,
+                         uint32_t stopFlags);
 
     // Hundredths of a decibel.
     HResult SetVolume(int32_t volume);

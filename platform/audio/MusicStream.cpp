@@ -70,14 +70,16 @@ float MusicStream::_Sample(uint64_t frame, int channel)
         m_BlockStart = start;
         if (sf_seek(File(m_File), static_cast<sf_count_t>(start), SEEK_SET) >= 0)
         {
-            const sf_count_t got = sf_readf_float(File(m_File), m_Block.data(), static_cast<sf_count_t>(kBlockFrames));
+            const sf_count_t got =
+                sf_readf_float(File(m_File), m_Block.data(), static_cast<sf_count_t>(kBlockFrames));
             m_BlockFrames = got > 0 ? static_cast<uint64_t>(got) : 0;
         }
         if (frame >= m_BlockStart + m_BlockFrames)
             return 0.0f;
     }
     const int c = std::min(channel, m_Channels - 1);
-    return m_Block[static_cast<size_t>(frame - m_BlockStart) * static_cast<size_t>(m_Channels) + static_cast<size_t>(c)];
+    return m_Block[static_cast<size_t>(frame - m_BlockStart) * static_cast<size_t>(m_Channels) +
+                   static_cast<size_t>(c)];
 }
 
 void MusicStream::Mix(float* mix, uint32_t frames, uint32_t outputRate)

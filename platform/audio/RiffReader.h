@@ -28,7 +28,8 @@ public:
 
     static constexpr uint32_t FourCC(char a, char b, char c, char d)
     {
-        return static_cast<uint32_t>(static_cast<uint8_t>(a)) | (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8) |
+        return static_cast<uint32_t>(static_cast<uint8_t>(a)) |
+               (static_cast<uint32_t>(static_cast<uint8_t>(b)) << 8) |
                (static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16) |
                (static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24);
     }
@@ -49,7 +50,8 @@ public:
     // Moves past the chunk's data and its pad byte when its size is odd.
     uint32_t Ascend(const RiffChunk& chunk);
 
-    // Copies up to count bytes from the position; the number copied, short at the end, -1 for a negative count.
+    // Copies up to count bytes from the position; the number copied, short at the end, -1 for a negative
+    // count.
     int32_t Read(void* destination, int32_t count);
     // Origins as fseek's: 0 from the start, 1 from the position, 2 from the end. The new position, or -1
     // (and the position unchanged) for a place outside the bytes.

@@ -57,7 +57,8 @@ std::string RiffBuilder::Samples8(const std::vector<uint8_t>& samples)
     return std::string(samples.begin(), samples.end());
 }
 
-std::string RiffBuilder::PcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const std::string& sampleBytes)
+std::string RiffBuilder::PcmWave(uint16_t channels, uint32_t rate, uint16_t bits,
+                                 const std::string& sampleBytes)
 {
     return RiffBuilder().Chunk("fmt ", Format(1, channels, rate, bits)).Chunk("data", sampleBytes).Build();
 }

@@ -31,7 +31,8 @@ public:
     static std::string Samples8(const std::vector<uint8_t>& samples);
 
     // A complete PCM WAV file.
-    static std::string PcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const std::string& sampleBytes);
+    static std::string PcmWave(uint16_t channels, uint32_t rate, uint16_t bits,
+                               const std::string& sampleBytes);
 
 private:
     std::string m_FormType;

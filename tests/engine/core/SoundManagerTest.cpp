@@ -1,5 +1,5 @@
-#include "engine/core/SoundBuffer.h"
 #include "engine/core/SoundManager.h"
+#include "engine/core/SoundBuffer.h"
 #include "engine/core/WaveFile.h"
 #include "platform/audio/Audio3DBuffer.h"
 #include "platform/audio/AudioBuffer.h"
@@ -29,11 +29,13 @@ protected:
     // A mono 16-bit wave at the output rate holding the value in every sample.
     std::string Wave16(const std::string& name, size_t frames, int16_t value)
     {
-        return m_Dir.Write(name, RiffBuilder::PcmWave(1, 22050, 16,
-                                                      RiffBuilder::Samples16(std::vector<int16_t>(frames, value))));
+        return m_Dir.Write(
+            name,
+            RiffBuilder::PcmWave(1, 22050, 16, RiffBuilder::Samples16(std::vector<int16_t>(frames, value))));
     }
 
-    std::unique_ptr<SoundBuffer> Create(const std::string& path, uint32_t flags = kPlainFlags, uint32_t count = 1)
+    std::unique_ptr<SoundBuffer> Create(const std::string& path, uint32_t flags = kPlainFlags,
+                                        uint32_t count = 1)
     {
         std::unique_ptr<SoundBuffer> sound;
         EXPECT_EQ(m_Manager.CreateSound(&sound, path.c_str(), flags, Guid(), count), kResultOk);
@@ -161,8 +163,8 @@ TEST_F(SoundManagerTest, ShortWavesArePaddedWithSilenceOrRepeated)
     for (uint16_t bits : {8, 16})
     {
         SCOPED_TRACE(bits);
-        const std::string path =
-            m_Dir.Write("w" + std::to_string(bits) + ".wav", RiffBuilder::PcmWave(1, 22050, bits, "\x05\x06"));
+        const std::string path = m_Dir.Write("w" + std::to_string(bits) + ".wav",
+                                             RiffBuilder::PcmWave(1, 22050, bits, "\x05\x06"));
         WaveFile* wave = m_Manager.GetWaveFile(path);
         ASSERT_EQ(wave->GetDataSize(), 2u);
         // A buffer larger than the wave's data.

@@ -64,7 +64,8 @@ TEST_F(WaveFileTest, RefusesAnotherFormAndAShortFormatChunk)
 
 TEST_F(WaveFileTest, MissingFilesAndNullNamesFail)
 {
-    EXPECT_EQ(m_Wave.Open(m_Dir.File("nothing.wav").c_str(), nullptr, WaveFile::kModeRead), platform::kResultFail);
+    EXPECT_EQ(m_Wave.Open(m_Dir.File("nothing.wav").c_str(), nullptr, WaveFile::kModeRead),
+              platform::kResultFail);
     EXPECT_EQ(m_Wave.Open(nullptr, nullptr, WaveFile::kModeRead), platform::kResultInvalidArg);
     uint8_t byte = 0;
     uint32_t read = 7;
@@ -96,16 +97,18 @@ TEST_F(WaveFileTest, ExtensibleFormatKeepsItsExtraBytes)
 
 TEST_F(WaveFileTest, DataSizeIsCutToTheBytesPresent)
 {
-    ASSERT_EQ(Open(RiffBuilder().Chunk("fmt ", kPcmFormat).ChunkClaiming("data", 100000, "0123456789").Build()),
-              platform::kResultOk);
+    ASSERT_EQ(
+        Open(RiffBuilder().Chunk("fmt ", kPcmFormat).ChunkClaiming("data", 100000, "0123456789").Build()),
+        platform::kResultOk);
     EXPECT_EQ(m_Wave.GetDataSize(), 10u);
     EXPECT_EQ(ReadAll(), "0123456789");
 }
 
 TEST_F(WaveFileTest, ReadsStopAtTheEndOfTheDataAndRewindStartsOver)
 {
-    ASSERT_EQ(Open(RiffBuilder().Chunk("fmt ", kPcmFormat).Chunk("data", "abcdef").Chunk("junk", "zz").Build()),
-              platform::kResultOk);
+    ASSERT_EQ(
+        Open(RiffBuilder().Chunk("fmt ", kPcmFormat).Chunk("data", "abcdef").Chunk("junk", "zz").Build()),
+        platform::kResultOk);
     uint8_t bytes[8] = {};
     uint32_t read = 0;
     ASSERT_EQ(m_Wave.Read(bytes, 4, &read), platform::kResultOk);

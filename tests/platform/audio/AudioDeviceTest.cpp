@@ -1,6 +1,6 @@
+#include "platform/audio/AudioDevice.h"
 #include "platform/audio/Audio3DBuffer.h"
 #include "platform/audio/AudioBuffer.h"
-#include "platform/audio/AudioDevice.h"
 #include "platform/audio/AudioListener.h"
 #include "platform/audio/NullAudioSink.h"
 
@@ -155,7 +155,8 @@ TEST_F(AudioDeviceTest, HalvingTheFrequencyHalvesThePitch)
     // Four periods of a sine over 200 frames.
     std::vector<int16_t> sine;
     for (int i = 0; i < 200; ++i)
-        sine.push_back(static_cast<int16_t>(std::lround(10000.0 * std::sin(2.0 * M_PI * 4.0 * (i + 0.5) / 200.0))));
+        sine.push_back(
+            static_cast<int16_t>(std::lround(10000.0 * std::sin(2.0 * M_PI * 4.0 * (i + 0.5) / 200.0))));
     auto buffer = Make16(sine);
     ASSERT_EQ(buffer->SetFrequency(11025), kResultOk);
     uint32_t hertz = 0;
