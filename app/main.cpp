@@ -1,8 +1,55 @@
-#include <cstdio>
+#include "engine/core/kaProfiler.h"
+#include "engine/core/kaStartup.h"
+#include "game/Tarvolin.h"
 
-// The application shell is not built yet: the executable only tells its version.
-int main()
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+// The process's singletons, built in this order before main runs and destroyed in the reverse order.
+// Each stores itself in its global pointer.
+static kaProfiler s_Profiler;
+static Tarvolin s_Application;
+
+namespace
 {
-    std::puts("Tarvolin v1.0");
-    return 0;
+
+// TARVOLIN_EXIT_AFTER_FRAMES=N closes the window after N frames, for unattended runs.
+constexpr const char* kFrameLimitVariable = "TARVOLIN_EXIT_AFTER_FRAMES";
+
+void ApplyFrameLimit()
+{
+    const char* text = std::getenv(kFrameLimitVariable);
+    if (text == nullptr || *text == '\0')
+        return;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long frames = std::strtoul(text, &end, 10);
+    if (errno != 0 || *end != '\0' || frames == 0 || frames > 0xFFFFFFFFul || text[0] == '-')
+    {
+        std::fprintf(stderr, "%s: expected a positive number of frames, got \"%s\"\n", kFrameLimitVariable, text);
+        return;
+    }
+    s_Application.SetFrameLimit(static_cast<uint32_t>(frames));
+}
+
+std::string JoinArguments(int argc, char** argv)
+{
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (i > 1)
+            commandLine += ' ';
+        commandLine += argv[i];
+    }
+    return commandLine;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ApplyFrameLimit();
+    return kaStartup::WinMain(nullptr, nullptr, JoinArguments(argc, argv), platform::SW_SHOWDEFAULT);
 }

@@ -1,0 +1,3 @@
+#include "engine/core/ModifierKeyState.h"
+
+ModifierKeyState g_ModifierKeyState;

@@ -1,0 +1,133 @@
+#include "engine/core/kaStartup.h"
+
+#include "engine/core/ModifierKeyState.h"
+#include "engine/core/kaApp.h"
+
+namespace
+{
+
+// Keys whose key-down reaches OnKey as a virtual key. Tab and Enter are for text boxes, Pause is the game's
+// pause key; letters, digits and Space arrive as characters instead.
+bool IsForwardedKey(platform::WPARAM key)
+{
+    using namespace platform;
+    return (key >= VK_F1 && key <= VK_F24) || (key >= VK_PRIOR && key <= VK_HELP) || key == VK_ESCAPE ||
+           key == VK_BACK || key == VK_TAB || key == VK_RETURN || key == VK_PAUSE;
+}
+
+constexpr platform::WPARAM kFirstCharacter = 0x20;
+constexpr platform::WPARAM kLastCharacter = 0x7E;
+
+} // namespace
+
+int kaStartup::WinMain(platform::InstanceHandle instance, platform::InstanceHandle /*previousInstance*/,
+                       const std::string& commandLine, int showCommand)
+{
+    kaApp* app = kaApp::GetSingleton();
+    if (app == nullptr)
+        return 0;
+
+    app->RegisterMainWindowClass(instance);
+    if (app->CreateMainWindow(instance, showCommand) == 0)
+        return 0;
+
+    if (!app->Init(commandLine))
+    {
+        platform::MessageBox(app->GetWindowHandle(), kInitFailureText, kInitFailureCaption, platform::MB_OK);
+        platform::PostQuitMessage(1);
+    }
+
+    platform::ShowCursor(false);
+
+    platform::Message message;
+    do
+    {
+        if (platform::PeekMessage(message, platform::PM_REMOVE))
+        {
+            platform::TranslateMessage(message);
+            platform::DispatchMessage(message);
+            FilterMessage(*app, message);
+        }
+        else
+        {
+            app->Update();
+        }
+    } while (message.message != platform::WM_QUIT);
+
+    platform::ShowCursor(true);
+    return static_cast<int>(message.wParam);
+}
+
+platform::LRESULT kaStartup::MainWndProc(platform::WindowHandle window, uint32_t message, platform::WPARAM wParam,
+                                         platform::LPARAM lParam)
+{
+    using namespace platform;
+    kaApp* app = kaApp::GetSingleton();
+    if (app == nullptr)
+        return DefWindowProc(window, message, wParam, lParam);
+
+    switch (message)
+    {
+    case WM_DESTROY:
+        app->Shutdown();
+        return 0;
+    case WM_ACTIVATE:
+        app->SetPaused(!(HiWord(wParam) == 0 && LoWord(wParam) != WA_INACTIVE));
+        return 0;
+    case WM_PAINT:
+        app->Render();
+        ValidateRect(app->GetWindowHandle(), nullptr);
+        return 0;
+    case WM_CHAR:
+    case WM_COMMAND:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        // Characters come through the loop's filter, mouse input through the application's own input code.
+        return 0;
+    default:
+        return app->HandleMessage(window, message, wParam, lParam);
+    }
+}
+
+void kaStartup::FilterMessage(kaApp& app, const platform::Message& message)
+{
+    using namespace platform;
+    ModifierKeyState& keys = g_ModifierKeyState;
+    switch (message.message)
+    {
+    case WM_CHAR:
+        if (message.wParam >= kFirstCharacter && message.wParam <= kLastCharacter)
+            app.OnKey(static_cast<uint32_t>(message.wParam), false, keys.Shift, keys.Alt, keys.Ctrl);
+        break;
+    case WM_KEYDOWN:
+        if (message.wParam == VK_CONTROL)
+            keys.Ctrl = 1;
+        else if (message.wParam == VK_SHIFT)
+            keys.Shift = 1;
+        else if (IsForwardedKey(message.wParam))
+            app.OnKey(static_cast<uint32_t>(message.wParam), true, keys.Shift, keys.Alt, keys.Ctrl);
+        break;
+    case WM_KEYUP:
+        if (message.wParam == VK_CONTROL)
+            keys.Ctrl = 0;
+        else if (message.wParam == VK_SHIFT)
+            keys.Shift = 0;
+        break;
+    case WM_SYSKEYDOWN:
+        if (message.wParam == VK_MENU)
+            keys.Alt = 1;
+        break;
+    case WM_SYSKEYUP:
+        if (message.wParam == VK_MENU)
+            keys.Alt = 0;
+        break;
+    case WM_PAINT:
+        keys = ModifierKeyState();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,69 @@
+#include "game/Tarvolin.h"
+
+#include "engine/core/kaClock.h"
+#include "engine/core/kaProfiler.h"
+
+namespace
+{
+
+constexpr int kResetClock = 0;
+constexpr int kElapsedTime = 6;
+
+} // namespace
+
+Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle)
+{
+}
+
+Tarvolin::~Tarvolin() = default;
+
+bool Tarvolin::Init(const std::string& /*commandLine*/)
+{
+    GetTime(kResetClock);
+    g_ApplicationRunning = 1;
+    return true;
+}
+
+bool Tarvolin::Update()
+{
+    m_FrameTime = static_cast<float>(GetTime(kElapsedTime));
+    g_ApplicationRunning = 1;
+
+    if (g_pProfiler != nullptr)
+        g_pProfiler->Begin(kMainLoopSection);
+    Render();
+    if (g_pProfiler != nullptr)
+        g_pProfiler->End(kMainLoopSection);
+
+    ++m_FrameCount;
+    if (m_FrameLimit != 0 && m_FrameCount >= m_FrameLimit && !m_CloseRequested)
+    {
+        // Closing the window takes the same road as the user's close button.
+        m_CloseRequested = platform::PostMessage(GetWindowHandle(), platform::WM_CLOSE, 0, 0);
+    }
+
+    if (m_ShowProfiler && g_pProfiler != nullptr)
+        g_pProfiler->EndFrame(m_FrameTime, m_ProfilerWindow);
+    return true;
+}
+
+bool Tarvolin::Render()
+{
+    return true;
+}
+
+bool Tarvolin::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/, uint8_t /*alt*/, uint8_t /*ctrl*/)
+{
+    return true;
+}
+
+bool Tarvolin::Shutdown()
+{
+    return kaApp::Shutdown();
+}
+
+void Tarvolin::ShowProfiler(bool show, kaProfilerOutput* output)
+{
+    m_ShowProfiler = show;
+    m_ProfilerWindow = output;
+}

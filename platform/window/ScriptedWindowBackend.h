@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/window/WindowBackend.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace platform
+{
+
+// A window back end driven by a script, for tests. Installs itself for its lifetime with a fresh window state
+// and restores the previous back end afterwards. Scripted messages arrive in order; an idle step holds the rest
+// back until the queue has run empty once, so that the program sees one pass with nothing waiting.
+class ScriptedWindowBackend : public WindowBackend
+{
+public:
+    struct MessageBoxRecord
+    {
+        WindowHandle owner = nullptr;
+        std::string text;
+        std::string caption;
+        uint32_t type = 0;
+    };
+
+    struct NativeWindow
+    {
+        std::string title;
+        Rect frame;
+        int showCommand = SW_HIDE;
+        bool alive = true;
+    };
+
+    ScriptedWindowBackend();
+    ~ScriptedWindowBackend() override;
+    ScriptedWindowBackend(const ScriptedWindowBackend&) = delete;
+    ScriptedWindowBackend& operator=(const ScriptedWindowBackend&) = delete;
+
+    // A message for the first window alive when it arrives (or for no window when none is).
+    void Input(uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // A key press as Windows reports it: down (WM_SYSKEYDOWN for Alt and F10), then up.
+    void KeyDown(uint32_t virtualKey);
+    void KeyUp(uint32_t virtualKey);
+    // One WM_CHAR per character.
+    void Type(const std::string& text);
+    void Idle(int passes = 1);
+    bool ScriptDone() const { return m_Script.empty(); }
+
+    void FailWindowCreation(bool fail) { m_FailCreation = fail; }
+
+    const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_MessageBoxes; }
+    const std::map<WindowHandle, NativeWindow>& NativeWindows() const { return m_Natives; }
+    bool CursorVisible() const { return m_CursorVisible; }
+
+    bool CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame) override;
+    void DestroyNativeWindow(WindowHandle window) override;
+    void MoveNativeWindow(WindowHandle window, const Rect& frame) override;
+    void ShowNativeWindow(WindowHandle window, int command) override;
+    void PollEvents(bool queueEmpty) override;
+    int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                       uint32_t type) override;
+    void SetCursorVisible(bool visible) override;
+
+private:
+    struct Step
+    {
+        bool idle = false;
+        Message message;
+    };
+
+    WindowHandle FirstAliveWindow() const;
+
+    WindowBackend* m_Previous = nullptr;
+    std::deque<Step> m_Script;
+    std::vector<WindowHandle> m_Order;
+    std::map<WindowHandle, NativeWindow> m_Natives;
+    std::vector<MessageBoxRecord> m_MessageBoxes;
+    bool m_FailCreation = false;
+    bool m_CursorVisible = true;
+};
+
+} // namespace platform

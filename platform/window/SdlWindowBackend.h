@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/window/WindowBackend.h"
+
+#include <cstdint>
+#include <map>
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace platform
+{
+
+// Windows made with SDL2. Native events become the messages a Windows program expects: keys with
+// virtual-key codes (WM_SYSKEY* while Alt is held, and for F10), characters from text input, mouse, activation,
+// paint requests and close requests. Message boxes are SDL's when a display exists, else a line on stderr.
+class SdlWindowBackend : public WindowBackend
+{
+public:
+    SdlWindowBackend() = default;
+    ~SdlWindowBackend() override;
+    SdlWindowBackend(const SdlWindowBackend&) = delete;
+    SdlWindowBackend& operator=(const SdlWindowBackend&) = delete;
+
+    bool CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame) override;
+    void DestroyNativeWindow(WindowHandle window) override;
+    void MoveNativeWindow(WindowHandle window, const Rect& frame) override;
+    void ShowNativeWindow(WindowHandle window, int command) override;
+    void PollEvents(bool queueEmpty) override;
+    int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                       uint32_t type) override;
+    void SetCursorVisible(bool visible) override;
+
+    // The SDL window behind a handle, for the graphics back end; null when there is none.
+    SDL_Window* GetSdlWindow(WindowHandle window) const;
+
+private:
+    struct Native
+    {
+        SDL_Window* window = nullptr;
+        uint32_t id = 0;
+        bool minimised = false;
+    };
+
+    bool StartVideo();
+    void StopVideo();
+    void Translate(const SDL_Event& event);
+    WindowHandle FindById(uint32_t id) const;
+    void PostActivate(WindowHandle window, uint32_t state);
+
+    std::map<WindowHandle, Native> m_Windows;
+    bool m_VideoStarted = false;
+    bool m_CursorVisible = true;
+};
+
+// The process's SDL back end.
+SdlWindowBackend& GetSdlWindowBackend();
+
+// The Windows virtual-key code of an SDL scan code; 0 for keys without one.
+uint32_t ScancodeToVirtualKey(int scancode);
+
+} // namespace platform
