@@ -1,3 +1,4 @@
+#include "engine/core/kaFileSystem.h"
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
 #include "game/Tarvolin.h"
@@ -9,6 +10,7 @@
 
 // The process's singletons, built in this order before main runs and destroyed in the reverse order.
 // Each stores itself in its global pointer.
+static kaFileSystem s_FileSystem;
 static kaProfiler s_Profiler;
 static Tarvolin s_Application;
 
@@ -28,7 +30,8 @@ void ApplyFrameLimit()
     const unsigned long frames = std::strtoul(text, &end, 10);
     if (errno != 0 || *end != '\0' || frames == 0 || frames > 0xFFFFFFFFul || text[0] == '-')
     {
-        std::fprintf(stderr, "%s: expected a positive number of frames, got \"%s\"\n", kFrameLimitVariable, text);
+        std::fprintf(stderr, "%s: expected a positive number of frames, got \"%s\"\n", kFrameLimitVariable,
+                     text);
         return;
     }
     s_Application.SetFrameLimit(static_cast<uint32_t>(frames));

@@ -1,6 +1,7 @@
 #include "game/Tarvolin.h"
 
 #include "engine/core/kaClock.h"
+#include "engine/core/kaFileSystem.h"
 #include "engine/core/kaProfiler.h"
 
 namespace
@@ -11,14 +12,19 @@ constexpr int kElapsedTime = 6;
 
 } // namespace
 
-Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle)
-{
-}
+Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
 
 Tarvolin::~Tarvolin() = default;
 
 bool Tarvolin::Init(const std::string& /*commandLine*/)
 {
+    if (g_pFileSystem != nullptr)
+    {
+        g_pFileSystem->Init(kRegistryKey, kInstallTypeValue, kFullInstallPathValue, kMinimalInstallPathValue,
+                            "", false, false);
+        g_pFileSystem->AddSearchPath(kInterfaceFolder);
+        g_pFileSystem->AddSearchPath(kCommonInterfaceFolder);
+    }
     GetTime(kResetClock);
     g_ApplicationRunning = 1;
     return true;
@@ -52,7 +58,8 @@ bool Tarvolin::Render()
     return true;
 }
 
-bool Tarvolin::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/, uint8_t /*alt*/, uint8_t /*ctrl*/)
+bool Tarvolin::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/, uint8_t /*alt*/,
+                     uint8_t /*ctrl*/)
 {
     return true;
 }

@@ -13,6 +13,12 @@ class Tarvolin : public kaApp
 public:
     static constexpr const char* kProductTitle = "Tarvolin";
     static constexpr const char* kMainLoopSection = "Main Game Loop";
+    static constexpr const char* kRegistryKey = "SOFTWARE\\Kalder Arts\\Tarvolin";
+    static constexpr const char* kInstallTypeValue = "INSTALLTYPE";
+    static constexpr const char* kFullInstallPathValue = "FULLINSTALLPATH";
+    static constexpr const char* kMinimalInstallPathValue = "MINIMALINSTALLPATH";
+    static constexpr const char* kInterfaceFolder = "ui";
+    static constexpr const char* kCommonInterfaceFolder = "ui/common";
 
     Tarvolin();
     ~Tarvolin() override;

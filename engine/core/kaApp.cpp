@@ -26,7 +26,8 @@ bool kaApp::Render()
     return true;
 }
 
-bool kaApp::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/, uint8_t /*alt*/, uint8_t /*ctrl*/)
+bool kaApp::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/, uint8_t /*alt*/,
+                  uint8_t /*ctrl*/)
 {
     return true;
 }
@@ -42,25 +43,19 @@ bool kaApp::Shutdown()
     return true;
 }
 
-void kaApp::ConsoleCommand(const std::string& /*command*/)
-{
-}
+void kaApp::ConsoleCommand(const std::string& /*command*/) {}
 
-void kaApp::UnusedHook(int /*argument*/)
-{
-}
+void kaApp::UnusedHook(int /*argument*/) {}
 
-void kaApp::DetectShaderSupport()
-{
-}
+void kaApp::DetectShaderSupport() {}
 
 void kaApp::RegisterMessageHandler(const MessageCallback& callback, uint32_t messageId)
 {
     m_MessageHandlers.push_back(MessageHandler{callback, messageId});
 }
 
-platform::LRESULT kaApp::HandleMessage(platform::WindowHandle window, uint32_t message, platform::WPARAM wParam,
-                                       platform::LPARAM lParam)
+platform::LRESULT kaApp::HandleMessage(platform::WindowHandle window, uint32_t message,
+                                       platform::WPARAM wParam, platform::LPARAM lParam)
 {
     bool handled = false;
     for (const MessageHandler& handler : m_MessageHandlers)

@@ -217,7 +217,8 @@ void kaProfiler::Report(float frameTime, kaProfilerOutput& output)
     const float fps = frameTimeSum > 0.0f ? static_cast<float>(stored) / frameTimeSum : 0.0f;
 
     const uint32_t triangles = m_TriangleCounter ? m_TriangleCounter() : 0;
-    const int trianglesPerSecond = frameTime > 0.0f ? static_cast<int>(static_cast<float>(triangles) / frameTime) : 0;
+    const int trianglesPerSecond =
+        frameTime > 0.0f ? static_cast<int>(static_cast<float>(triangles) / frameTime) : 0;
 
     std::string text = Format(kSummaryFormat, fps, static_cast<int>(triangles), trianglesPerSecond);
     text += kHeader;

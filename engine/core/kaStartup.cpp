@@ -58,8 +58,8 @@ int kaStartup::WinMain(platform::InstanceHandle instance, platform::InstanceHand
     return static_cast<int>(message.wParam);
 }
 
-platform::LRESULT kaStartup::MainWndProc(platform::WindowHandle window, uint32_t message, platform::WPARAM wParam,
-                                         platform::LPARAM lParam)
+platform::LRESULT kaStartup::MainWndProc(platform::WindowHandle window, uint32_t message,
+                                         platform::WPARAM wParam, platform::LPARAM lParam)
 {
     using namespace platform;
     kaApp* app = kaApp::GetSingleton();

@@ -20,8 +20,8 @@ public:
                        const std::string& commandLine, int showCommand);
 
     // The main window class's procedure.
-    static platform::LRESULT MainWndProc(platform::WindowHandle window, uint32_t message, platform::WPARAM wParam,
-                                         platform::LPARAM lParam);
+    static platform::LRESULT MainWndProc(platform::WindowHandle window, uint32_t message,
+                                         platform::WPARAM wParam, platform::LPARAM lParam);
 
     // What the loop does with each message after dispatching it: tracks Shift, Ctrl and Alt, and hands
     // printable characters and the editing and function keys to kaApp::OnKey.

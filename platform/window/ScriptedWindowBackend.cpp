@@ -57,7 +57,8 @@ WindowHandle ScriptedWindowBackend::FirstAliveWindow() const
     return nullptr;
 }
 
-bool ScriptedWindowBackend::CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame)
+bool ScriptedWindowBackend::CreateNativeWindow(WindowHandle window, const std::string& title,
+                                               const Rect& frame)
 {
     if (m_FailCreation)
         return false;
@@ -87,7 +88,7 @@ void ScriptedWindowBackend::ShowNativeWindow(WindowHandle window, int command)
         found->second.showCommand = command;
 }
 
-void ScriptedWindowBackend::PollEvents(bool queueEmpty)
+void ScriptedWindowBackend::PollEvents(bool nothingWaiting)
 {
     while (!m_Script.empty())
     {
@@ -95,7 +96,7 @@ void ScriptedWindowBackend::PollEvents(bool queueEmpty)
         if (step.idle)
         {
             // The idle step is used up by the pass that finds nothing waiting.
-            if (queueEmpty)
+            if (nothingWaiting)
                 m_Script.pop_front();
             return;
         }
@@ -103,12 +104,12 @@ void ScriptedWindowBackend::PollEvents(bool queueEmpty)
         m_Script.pop_front();
         message.window = FirstAliveWindow();
         PostMessage(message.window, message.message, message.wParam, message.lParam);
-        queueEmpty = false;
+        nothingWaiting = false;
     }
 }
 
-int ScriptedWindowBackend::ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                                          uint32_t type)
+int ScriptedWindowBackend::ShowMessageBox(WindowHandle owner, const std::string& text,
+                                          const std::string& caption, uint32_t type)
 {
     m_MessageBoxes.push_back(MessageBoxRecord{owner, text, caption, type});
     return IDOK;

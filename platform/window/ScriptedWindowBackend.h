@@ -11,8 +11,8 @@ namespace platform
 {
 
 // A window back end driven by a script, for tests. Installs itself for its lifetime with a fresh window state
-// and restores the previous back end afterwards. Scripted messages arrive in order; an idle step holds the rest
-// back until the queue has run empty once, so that the program sees one pass with nothing waiting.
+// and restores the previous back end afterwards. Scripted messages arrive in order; an idle step holds the
+// rest back until one pass of the message loop finds nothing waiting (no message, quit or paint request).
 class ScriptedWindowBackend : public WindowBackend
 {
 public:
@@ -57,7 +57,7 @@ public:
     void DestroyNativeWindow(WindowHandle window) override;
     void MoveNativeWindow(WindowHandle window, const Rect& frame) override;
     void ShowNativeWindow(WindowHandle window, int command) override;
-    void PollEvents(bool queueEmpty) override;
+    void PollEvents(bool nothingWaiting) override;
     int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                        uint32_t type) override;
     void SetCursorVisible(bool visible) override;

@@ -74,7 +74,8 @@ LPARAM KeyLParam(bool altHeld, bool repeat, bool released)
 
 LPARAM PointLParam(int x, int y)
 {
-    return static_cast<LPARAM>(static_cast<int32_t>(MakeLong(static_cast<uint16_t>(x), static_cast<uint16_t>(y))));
+    return static_cast<LPARAM>(
+        static_cast<int32_t>(MakeLong(static_cast<uint16_t>(x), static_cast<uint16_t>(y))));
 }
 
 WPARAM MouseFlags(uint32_t buttons)
@@ -130,58 +131,106 @@ uint32_t ScancodeToVirtualKey(int scancode)
 
     switch (scancode)
     {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
-    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
-    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_0:
+        return '0';
+    case SDL_SCANCODE_KP_0:
+        return VK_NUMPAD0;
+    case SDL_SCANCODE_BACKSPACE:
+        return VK_BACK;
+    case SDL_SCANCODE_TAB:
+        return VK_TAB;
     case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_KP_ENTER:
+        return VK_RETURN;
     case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT: return VK_SHIFT;
+    case SDL_SCANCODE_RSHIFT:
+        return VK_SHIFT;
     case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: return VK_CONTROL;
+    case SDL_SCANCODE_RCTRL:
+        return VK_CONTROL;
     case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT: return VK_MENU;
-    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
-    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
-    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-    case SDL_SCANCODE_SPACE: return VK_SPACE;
-    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
-    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
-    case SDL_SCANCODE_END: return VK_END;
-    case SDL_SCANCODE_HOME: return VK_HOME;
-    case SDL_SCANCODE_LEFT: return VK_LEFT;
-    case SDL_SCANCODE_UP: return VK_UP;
-    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
-    case SDL_SCANCODE_DOWN: return VK_DOWN;
-    case SDL_SCANCODE_SELECT: return VK_SELECT;
-    case SDL_SCANCODE_EXECUTE: return VK_EXECUTE;
-    case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
-    case SDL_SCANCODE_INSERT: return VK_INSERT;
-    case SDL_SCANCODE_DELETE: return VK_DELETE;
-    case SDL_SCANCODE_HELP: return VK_HELP;
-    case SDL_SCANCODE_LGUI: return VK_LWIN;
-    case SDL_SCANCODE_RGUI: return VK_RWIN;
-    case SDL_SCANCODE_APPLICATION: return VK_APPS;
-    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
-    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
-    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
-    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
-    case SDL_SCANCODE_SCROLLLOCK: return VK_SCROLL;
-    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
-    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
-    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
-    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
-    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
-    case SDL_SCANCODE_SLASH: return VK_OEM_2;
-    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
-    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
-    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
-    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
-    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
-    default: return 0;
+    case SDL_SCANCODE_RALT:
+        return VK_MENU;
+    case SDL_SCANCODE_PAUSE:
+        return VK_PAUSE;
+    case SDL_SCANCODE_CAPSLOCK:
+        return VK_CAPITAL;
+    case SDL_SCANCODE_ESCAPE:
+        return VK_ESCAPE;
+    case SDL_SCANCODE_SPACE:
+        return VK_SPACE;
+    case SDL_SCANCODE_PAGEUP:
+        return VK_PRIOR;
+    case SDL_SCANCODE_PAGEDOWN:
+        return VK_NEXT;
+    case SDL_SCANCODE_END:
+        return VK_END;
+    case SDL_SCANCODE_HOME:
+        return VK_HOME;
+    case SDL_SCANCODE_LEFT:
+        return VK_LEFT;
+    case SDL_SCANCODE_UP:
+        return VK_UP;
+    case SDL_SCANCODE_RIGHT:
+        return VK_RIGHT;
+    case SDL_SCANCODE_DOWN:
+        return VK_DOWN;
+    case SDL_SCANCODE_SELECT:
+        return VK_SELECT;
+    case SDL_SCANCODE_EXECUTE:
+        return VK_EXECUTE;
+    case SDL_SCANCODE_PRINTSCREEN:
+        return VK_SNAPSHOT;
+    case SDL_SCANCODE_INSERT:
+        return VK_INSERT;
+    case SDL_SCANCODE_DELETE:
+        return VK_DELETE;
+    case SDL_SCANCODE_HELP:
+        return VK_HELP;
+    case SDL_SCANCODE_LGUI:
+        return VK_LWIN;
+    case SDL_SCANCODE_RGUI:
+        return VK_RWIN;
+    case SDL_SCANCODE_APPLICATION:
+        return VK_APPS;
+    case SDL_SCANCODE_KP_MULTIPLY:
+        return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_PLUS:
+        return VK_ADD;
+    case SDL_SCANCODE_KP_MINUS:
+        return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PERIOD:
+        return VK_DECIMAL;
+    case SDL_SCANCODE_KP_DIVIDE:
+        return VK_DIVIDE;
+    case SDL_SCANCODE_NUMLOCKCLEAR:
+        return VK_NUMLOCK;
+    case SDL_SCANCODE_SCROLLLOCK:
+        return VK_SCROLL;
+    case SDL_SCANCODE_SEMICOLON:
+        return VK_OEM_1;
+    case SDL_SCANCODE_EQUALS:
+        return VK_OEM_PLUS;
+    case SDL_SCANCODE_COMMA:
+        return VK_OEM_COMMA;
+    case SDL_SCANCODE_MINUS:
+        return VK_OEM_MINUS;
+    case SDL_SCANCODE_PERIOD:
+        return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH:
+        return VK_OEM_2;
+    case SDL_SCANCODE_GRAVE:
+        return VK_OEM_3;
+    case SDL_SCANCODE_LEFTBRACKET:
+        return VK_OEM_4;
+    case SDL_SCANCODE_BACKSLASH:
+        return VK_OEM_5;
+    case SDL_SCANCODE_RIGHTBRACKET:
+        return VK_OEM_6;
+    case SDL_SCANCODE_APOSTROPHE:
+        return VK_OEM_7;
+    default:
+        return 0;
     }
 }
 
@@ -305,7 +354,7 @@ void SdlWindowBackend::PostActivate(WindowHandle window, uint32_t state)
     PostMessage(window, WM_ACTIVATE, MakeLong(static_cast<uint16_t>(state), minimised), 0);
 }
 
-void SdlWindowBackend::PollEvents(bool /*queueEmpty*/)
+void SdlWindowBackend::PollEvents(bool /*nothingWaiting*/)
 {
     if (!m_VideoStarted)
         return;
@@ -367,7 +416,8 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
         const bool altHeld = (event.key.keysym.mod & KMOD_ALT) != 0 || key == VK_MENU;
         // Windows reports keys pressed with Alt, and F10, as system keys.
         const bool system = altHeld || key == VK_F10;
-        const uint32_t message = released ? (system ? WM_SYSKEYUP : WM_KEYUP) : (system ? WM_SYSKEYDOWN : WM_KEYDOWN);
+        const uint32_t message =
+            released ? (system ? WM_SYSKEYUP : WM_KEYUP) : (system ? WM_SYSKEYDOWN : WM_KEYDOWN);
         PostMessage(window, message, key, KeyLParam(altHeld && !released, event.key.repeat != 0, released));
         break;
     }
@@ -379,15 +429,16 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
         const SDL_Keymod mods = SDL_GetModState();
         const bool altOnly = (mods & KMOD_ALT) != 0 && (mods & KMOD_CTRL) == 0;
         const uint32_t message = altOnly ? WM_SYSCHAR : WM_CHAR;
-        ForEachCodePoint(event.text.text,
-                         [&](uint32_t codePoint) { PostMessage(window, message, codePoint, KeyLParam(altOnly, false, false)); });
+        ForEachCodePoint(event.text.text, [&](uint32_t codePoint)
+                         { PostMessage(window, message, codePoint, KeyLParam(altOnly, false, false)); });
         break;
     }
     case SDL_MOUSEMOTION:
     {
         const WindowHandle window = FindById(event.motion.windowID);
         if (window != nullptr)
-            PostMessage(window, WM_MOUSEMOVE, MouseFlags(event.motion.state), PointLParam(event.motion.x, event.motion.y));
+            PostMessage(window, WM_MOUSEMOVE, MouseFlags(event.motion.state),
+                        PointLParam(event.motion.x, event.motion.y));
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -424,9 +475,11 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
         int x = 0;
         int y = 0;
         const uint32_t buttons = SDL_GetMouseState(&x, &y);
-        const int delta = (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y) * WHEEL_DELTA;
+        const int delta =
+            (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y) * WHEEL_DELTA;
         PostMessage(window, WM_MOUSEWHEEL,
-                    MakeLong(static_cast<uint16_t>(MouseFlags(buttons)), static_cast<uint16_t>(static_cast<int16_t>(delta))),
+                    MakeLong(static_cast<uint16_t>(MouseFlags(buttons)),
+                             static_cast<uint16_t>(static_cast<int16_t>(delta))),
                     PointLParam(x, y));
         break;
     }

@@ -12,8 +12,9 @@ namespace platform
 {
 
 // Windows made with SDL2. Native events become the messages a Windows program expects: keys with
-// virtual-key codes (WM_SYSKEY* while Alt is held, and for F10), characters from text input, mouse, activation,
-// paint requests and close requests. Message boxes are SDL's when a display exists, else a line on stderr.
+// virtual-key codes (WM_SYSKEY* while Alt is held, and for F10), characters from text input, mouse,
+// activation, paint requests and close requests. Message boxes are SDL's when a display exists, else a line
+// on stderr.
 class SdlWindowBackend : public WindowBackend
 {
 public:
@@ -26,7 +27,7 @@ public:
     void DestroyNativeWindow(WindowHandle window) override;
     void MoveNativeWindow(WindowHandle window, const Rect& frame) override;
     void ShowNativeWindow(WindowHandle window, int command) override;
-    void PollEvents(bool queueEmpty) override;
+    void PollEvents(bool nothingWaiting) override;
     int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                        uint32_t type) override;
     void SetCursorVisible(bool visible) override;

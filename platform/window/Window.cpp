@@ -61,6 +61,14 @@ WindowObject* FindAlive(WindowHandle window)
     return nullptr;
 }
 
+WindowObject* FindPaintRequest()
+{
+    for (const auto& object : State().windows)
+        if (object->alive && object->needsPaint)
+            return object.get();
+    return nullptr;
+}
+
 } // namespace
 
 WindowBackend& GetWindowBackend()
@@ -218,7 +226,7 @@ bool PeekMessage(Message& message, uint32_t removeFlags)
 {
     WindowState& state = State();
     const bool remove = (removeFlags & PM_REMOVE) != 0;
-    GetWindowBackend().PollEvents(state.queue.empty());
+    GetWindowBackend().PollEvents(state.queue.empty() && !state.quitPosted && FindPaintRequest() == nullptr);
 
     if (!state.queue.empty())
     {
@@ -234,13 +242,10 @@ bool PeekMessage(Message& message, uint32_t removeFlags)
             state.quitPosted = false;
         return true;
     }
-    for (const auto& object : state.windows)
+    if (WindowObject* painted = FindPaintRequest())
     {
-        if (object->alive && object->needsPaint)
-        {
-            message = Message{object.get(), WM_PAINT, 0, 0};
-            return true;
-        }
+        message = Message{painted, WM_PAINT, 0, 0};
+        return true;
     }
     message = Message{};
     return false;

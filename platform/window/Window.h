@@ -6,8 +6,8 @@
 #include <string>
 
 // Windows, the message queue, message boxes and the cursor. The calls keep the shape and the semantics of the
-// Windows originals the engine was written against; a back end (WindowBackend) supplies the native windows and
-// turns the native events into queued messages.
+// Windows originals the engine was written against; a back end (WindowBackend) supplies the native windows
+// and turns the native events into queued messages.
 namespace platform
 {
 
@@ -69,8 +69,9 @@ constexpr uintptr_t MakeLong(uint16_t low, uint16_t high)
 uint16_t RegisterClass(const WindowClass& windowClass);
 
 // Null when the class is unknown or the back end cannot make the window. The window starts hidden.
-WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const std::string& title, uint32_t style,
-                          int x, int y, int width, int height, WindowHandle parent, InstanceHandle instance);
+WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const std::string& title,
+                          uint32_t style, int x, int y, int width, int height, WindowHandle parent,
+                          InstanceHandle instance);
 
 // Sends WM_DESTROY while the window still exists, then removes it and drops its queued messages.
 bool DestroyWindow(WindowHandle window);

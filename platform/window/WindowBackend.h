@@ -18,9 +18,9 @@ public:
     virtual void MoveNativeWindow(WindowHandle window, const Rect& frame) = 0;
     // Command as ShowWindow's.
     virtual void ShowNativeWindow(WindowHandle window, int command) = 0;
-    // Posts the messages of the native events that arrived since the last call. `queueEmpty` tells whether
-    // any message is still waiting.
-    virtual void PollEvents(bool queueEmpty) = 0;
+    // Posts the messages of the native events that arrived since the last call. `nothingWaiting` is true when
+    // no message, quit or paint request is pending, so that the caller would find nothing.
+    virtual void PollEvents(bool nothingWaiting) = 0;
     virtual int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                                uint32_t type) = 0;
     virtual void SetCursorVisible(bool visible) = 0;

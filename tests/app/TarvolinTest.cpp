@@ -1,0 +1,124 @@
+#include "game/Tarvolin.h"
+#include "engine/core/kaClock.h"
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaProfiler.h"
+#include "engine/core/kaProfilerOutput.h"
+#include "engine/core/kaStartup.h"
+#include "game/Version.h"
+#include "platform/system/ManualClock.h"
+#include "platform/window/ScriptedWindowBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+class RecordingOutput : public kaProfilerOutput
+{
+public:
+    void SetText(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+class TarvolinTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        _ResetClockState();
+        m_Clock = std::make_unique<ManualClock>();
+        m_Clock->AdvanceSeconds(100.0);
+        g_ApplicationRunning = 0;
+    }
+
+    void TearDown() override
+    {
+        m_Clock.reset();
+        _ResetClockState();
+    }
+
+    int Run() { return kaStartup::WinMain(nullptr, nullptr, "", SW_SHOWDEFAULT); }
+
+    std::unique_ptr<ManualClock> m_Clock;
+    ScriptedWindowBackend m_Backend;
+};
+
+} // namespace
+
+TEST_F(TarvolinTest, IsTheApplicationUnderItsProductTitle)
+{
+    Tarvolin app;
+    EXPECT_EQ(kaApp::GetSingleton(), &app);
+    EXPECT_EQ(app.GetApplicationName(), "Tarvolin");
+    EXPECT_EQ(app.GetWindowClassName(), "Tarvolin");
+    EXPECT_EQ(GetVersionString(), "v1.0");
+}
+
+TEST_F(TarvolinTest, InitResetsTheClockAndMarksTheApplicationRunning)
+{
+    Tarvolin app;
+    EXPECT_NEAR(GetTime(5), 100.0, 1e-6);
+    ASSERT_TRUE(app.Init(""));
+    EXPECT_NEAR(GetTime(5), 0.0, 1e-6);
+    EXPECT_EQ(g_ApplicationRunning, 1);
+}
+
+TEST_F(TarvolinTest, InitPreparesTheFileSystemAndInterfaceFolders)
+{
+    kaFileSystem fileSystem;
+    Tarvolin app;
+    ASSERT_TRUE(app.Init(""));
+    EXPECT_TRUE(fileSystem.IsInitialised());
+    EXPECT_EQ(fileSystem.GetSearchPaths(), (std::list<std::string>{"ui\\", "ui/common\\"}));
+}
+
+TEST_F(TarvolinTest, FramesMeasureTheirTimeAndProfileTheMainLoop)
+{
+    kaProfiler profiler;
+    RecordingOutput output;
+    Tarvolin app;
+    app.ShowProfiler(true, &output);
+    ASSERT_TRUE(app.Init(""));
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        m_Clock->AdvanceSeconds(0.25);
+        g_ApplicationRunning = 0;
+        app.Update();
+        EXPECT_NEAR(app.GetFrameTime(), 0.25, 1e-6);
+        EXPECT_EQ(g_ApplicationRunning, 1);
+    }
+    EXPECT_EQ(app.GetFrameCount(), 2u);
+    ASSERT_EQ(output.texts.size(), 1u);
+    EXPECT_NE(output.texts[0].find("| Main Game Loop\n"), std::string::npos) << output.texts[0];
+}
+
+TEST_F(TarvolinTest, FrameLimitClosesTheWindowTheNormalWay)
+{
+    Tarvolin app;
+    app.SetFrameLimit(3);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(app.GetFrameCount(), 3u);
+    EXPECT_FALSE(IsWindow(app.GetWindowHandle()));
+}
+
+TEST_F(TarvolinTest, LosingActivationPausesThroughTheCallback)
+{
+    Tarvolin app;
+    std::vector<bool> calls;
+    app.SetPauseCallback([&calls](bool paused) { calls.push_back(paused); });
+    app.SetFrameLimit(1);
+    m_Backend.Input(WM_ACTIVATE, MakeLong(WA_ACTIVE, 0));
+    m_Backend.Input(WM_ACTIVATE, MakeLong(WA_INACTIVE, 0));
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(calls, (std::vector<bool>{false, true}));
+    EXPECT_TRUE(app.IsPaused());
+    app.Tarvolin::SetPaused(false);
+    EXPECT_FALSE(app.IsPaused());
+}
