@@ -1,4 +1,6 @@
+#include "engine/core/LanguageTable.h"
 #include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
 #include "game/Tarvolin.h"
@@ -11,6 +13,8 @@
 // The process's singletons, built in this order before main runs and destroyed in the reverse order.
 // Each stores itself in its global pointer.
 static kaFileSystem s_FileSystem;
+static LanguageTable s_LanguageTable("Data\\Languages");
+static kaInitDataBase s_InitDataBase;
 static kaProfiler s_Profiler;
 static Tarvolin s_Application;
 

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaClock.h"
 #include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
 
 namespace
@@ -26,6 +27,8 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
         g_pFileSystem->AddSearchPath(kCommonInterfaceFolder);
     }
     GetTime(kResetClock);
+    if (g_pInitDataBase != nullptr)
+        g_pInitDataBase->LoadInitData(kInitDataFolder);
     g_ApplicationRunning = 1;
     return true;
 }

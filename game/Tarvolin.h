@@ -19,6 +19,7 @@ public:
     static constexpr const char* kMinimalInstallPathValue = "MINIMALINSTALLPATH";
     static constexpr const char* kInterfaceFolder = "ui";
     static constexpr const char* kCommonInterfaceFolder = "ui/common";
+    static constexpr const char* kInitDataFolder = "InitData";
 
     Tarvolin();
     ~Tarvolin() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/window/Window.h"
+
 #include <cstdint>
 
 namespace platform
@@ -28,8 +30,7 @@ inline bool Succeeded(HResult result)
     return result >= 0;
 }
 
-// Opaque handle of the window that receives notifications.
-using WindowHandle = void*;
+// The window that receives notifications is the window interface's handle (WindowHandle).
 
 // Wave format header; extraSize counts the format bytes that follow it in a file.
 struct WaveFormat

@@ -1,14 +1,17 @@
 #include "game/Tarvolin.h"
 #include "engine/core/kaClock.h"
 #include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaProfilerOutput.h"
 #include "engine/core/kaStartup.h"
 #include "game/Version.h"
 #include "platform/system/ManualClock.h"
 #include "platform/window/ScriptedWindowBackend.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <list>
 #include <memory>
@@ -77,6 +80,23 @@ TEST_F(TarvolinTest, InitPreparesTheFileSystemAndInterfaceFolders)
     ASSERT_TRUE(app.Init(""));
     EXPECT_TRUE(fileSystem.IsInitialised());
     EXPECT_EQ(fileSystem.GetSearchPaths(), (std::list<std::string>{"ui\\", "ui/common\\"}));
+}
+
+TEST_F(TarvolinTest, InitLoadsTheInitDataFolder)
+{
+    testsupport::TempDir dir;
+    dir.Write("InitData/cars.xml", "<?xml version=\"1.0\"?><root><initData><uniqueID>car</uniqueID>"
+                                   "<dataType>Entity</dataType><data/></initData></root>");
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+    kaFileSystem fileSystem;
+    kaInitDataBase initData;
+    Tarvolin app;
+    const bool initialised = app.Init("");
+    ASSERT_EQ(chdir(previous), 0);
+    ASSERT_TRUE(initialised);
+    EXPECT_NE(initData.Find("Entity", "car"), nullptr);
 }
 
 TEST_F(TarvolinTest, FramesMeasureTheirTimeAndProfileTheMainLoop)
