@@ -274,8 +274,13 @@ bool SdlWindowBackend::CreateNativeWindow(WindowHandle window, const std::string
 {
     if (!StartVideo())
         return false;
-    SDL_Window* native = SDL_CreateWindow(title.c_str(), frame.left, frame.top, frame.right - frame.left,
-                                          frame.bottom - frame.top, SDL_WINDOW_HIDDEN);
+    // The game draws through OpenGL into this window; drivers without OpenGL still get a window.
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SDL_Window* native = SDL_CreateWindow(title.c_str(), frame.left, frame.top, width, height,
+                                          SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    if (native == nullptr)
+        native = SDL_CreateWindow(title.c_str(), frame.left, frame.top, width, height, SDL_WINDOW_HIDDEN);
     if (native == nullptr)
     {
         DebugPrintf("[SdlWindowBackend::CreateNativeWindow] : %s\n", SDL_GetError());
