@@ -33,6 +33,8 @@ std::shared_ptr<SdlInputEvents> SdlInputEvents::Start()
 {
     if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
         return nullptr;
+    // Whether a device reads without focus is the cooperative level's business, not SDL's.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     const bool joysticks = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
     const bool focus = SDL_WasInit(SDL_INIT_VIDEO) != 0 && SDL_GetKeyboardFocus() != nullptr;
     std::shared_ptr<SdlInputEvents> events(new SdlInputEvents(joysticks, focus));
