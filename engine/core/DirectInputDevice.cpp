@@ -50,7 +50,8 @@ DirectInputDevice::~DirectInputDevice()
         m_Device->Unacquire();
 }
 
-bool DirectInputDevice::AddDevice(platform::DirectInput8* directInput, const platform::DeviceInstance& instance)
+bool DirectInputDevice::AddDevice(platform::DirectInput8* directInput,
+                                  const platform::DeviceInstance& instance)
 {
     if (directInput == nullptr)
         return false;
@@ -71,7 +72,8 @@ bool DirectInputDevice::AddDevice(platform::DirectInput8* directInput, const pla
     platform::OutputDebugString(kAxesLine + std::to_string(caps.axes) + "\n");
     platform::OutputDebugString(kButtonsLine + std::to_string(caps.buttons) + "\n");
 
-    const auto add = [this](const platform::DeviceObjectInstance& object) {
+    const auto add = [this](const platform::DeviceObjectInstance& object)
+    {
         AddControl(object);
         return true;
     };
@@ -192,7 +194,8 @@ bool DirectInputDevice::GetControlState(int index, int32_t& value, bool previous
         else
         {
             // Counters wrap; their difference is taken modulo 2^32.
-            const uint32_t difference = uint32_t(ReadAxis(buffer, control)) - uint32_t(ReadAxis(m_Previous, control));
+            const uint32_t difference =
+                uint32_t(ReadAxis(buffer, control)) - uint32_t(ReadAxis(m_Previous, control));
             value = static_cast<int32_t>(difference);
         }
     }

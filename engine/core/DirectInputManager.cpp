@@ -19,7 +19,8 @@ bool DirectInputManager::Init()
     }
     m_DirectInput->EnumDevices(
         platform::kDi8DevClassAll,
-        [this](const platform::DeviceInstance& instance) {
+        [this](const platform::DeviceInstance& instance)
+        {
             if (HasDevice(instance.instanceGuid))
                 return true;
             auto device = std::make_unique<DirectInputDevice>();

@@ -1,14 +1,18 @@
 #include "engine/core/InputManager.h"
 
+#include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaXmlHelpers.h"
 #include "platform/system/DebugOutput.h"
 
 #include <cstdlib>
-#include <map>
 #include <tinyxml.h>
 
 InputManager* InputManager::s_Instance = nullptr;
 
-InputManager::InputManager() { s_Instance = this; }
+InputManager::InputManager()
+{
+    s_Instance = this;
+}
 
 InputManager::~InputManager()
 {
@@ -18,7 +22,10 @@ InputManager::~InputManager()
     ClearBindings();
 }
 
-bool InputManager::Init() { return true; }
+bool InputManager::Init()
+{
+    return true;
+}
 
 void InputManager::Update()
 {
@@ -99,7 +106,8 @@ int32_t InputManager::GetActionValue(int action, int32_t* kind, int player) cons
     if (kind != nullptr && !entry->devices.empty())
     {
         const InputDevice* device = GetDevice(entry->devices[bestBinding]);
-        *kind = device != nullptr ? device->GetControlKind(entry->controls[bestBinding]) : InputDevice::kKindInvalid;
+        *kind = device != nullptr ? device->GetControlKind(entry->controls[bestBinding])
+                                  : InputDevice::kKindInvalid;
     }
     return best;
 }
@@ -111,8 +119,8 @@ bool InputManager::AddBinding(int action, int device, int control, int range, in
         return false;
     if (player >= kMaxPlayers)
     {
-        platform::DebugPrintf("[InputManager::AddBinding] : player %d refused, the limit is %d players", player,
-                              kMaxPlayers);
+        platform::DebugPrintf("[InputManager::AddBinding] : player %d refused, the limit is %d players",
+                              player, kMaxPlayers);
         return false;
     }
 
@@ -236,6 +244,93 @@ bool InputManager::CaptureControl(CaptureRecord& record) const
     return false;
 }
 
-void InputManager::LoadControls(TiXmlElement*) {}
+namespace
+{
 
-void InputManager::SaveControls(TiXmlElement*) {}
+// A missing child reads as the fallback; a present one as its number (0 when empty).
+int ReadChildInt(const TiXmlElement* parent, const char* name, int fallback)
+{
+    const TiXmlElement* child = parent->FirstChildElement(name);
+    return child != nullptr ? GetElementInt(child) : fallback;
+}
+
+} // namespace
+
+void InputManager::LoadControls(TiXmlElement* element)
+{
+    if (element == nullptr)
+        return;
+    for (const TiXmlElement* device = element->FirstChildElement("device"); device != nullptr;
+         device = device->NextSiblingElement("device"))
+    {
+        // A malformed number spoils its own record only: the device, or the one control.
+        int index = -1;
+        try
+        {
+            index = ReadChildInt(device, "index", -1);
+        }
+        catch (const ka::bad_lexical_cast&)
+        {
+            platform::OutputDebugString(
+                "[InputManager::LoadControls] : skipped a device with a malformed index");
+            continue;
+        }
+        for (const TiXmlElement* control = device->FirstChildElement("control"); control != nullptr;
+             control = control->NextSiblingElement("control"))
+        {
+            try
+            {
+                const int code = ReadChildInt(control, "code", -1);
+                const int action = ReadChildInt(control, "action", -1);
+                const int range = ReadChildInt(control, "range", kRangeWhole);
+                const int player = ReadChildInt(control, "player", 0);
+                if (code >= 0 && action >= 0)
+                    AddBinding(action, index, code, range, player);
+            }
+            catch (const ka::bad_lexical_cast&)
+            {
+                platform::OutputDebugString(
+                    "[InputManager::LoadControls] : skipped a control with a malformed number");
+            }
+        }
+    }
+}
+
+void InputManager::SaveControls(TiXmlElement* element)
+{
+    if (element == nullptr)
+        return;
+    // Loading adds bindings in file order, so the file follows the bindings' order: a run of bindings on
+    // one device shares a "device" element, and a device met again later gets another one. Gathering all
+    // of a device's controls under one element would reorder actions bound to several devices.
+    TiXmlElement* deviceElement = nullptr;
+    int32_t lastDevice = -1;
+    for (size_t player = 0; player < m_Players.size(); ++player)
+    {
+        for (int action = 0; action < kActionCount; ++action)
+        {
+            const Action& entry = (*m_Players[player])[action];
+            for (size_t n = 0; n < entry.devices.size(); ++n)
+            {
+                const int32_t device = entry.devices[n];
+                if (deviceElement == nullptr || device != lastDevice)
+                {
+                    deviceElement = AppendElement(element, "device");
+                    AppendIntElement(deviceElement, "index", device);
+                    AppendTextElement(deviceElement, "name", GetDeviceName(device));
+                    lastDevice = device;
+                }
+                std::string controlName;
+                if (const InputDevice* source = GetDevice(device))
+                    source->GetControlName(entry.controls[n], controlName);
+
+                TiXmlElement* control = AppendElement(deviceElement, "control");
+                AppendIntElement(control, "code", entry.controls[n]);
+                AppendTextElement(control, "name", controlName);
+                AppendIntElement(control, "action", action);
+                AppendIntElement(control, "range", entry.ranges[n]);
+                AppendIntElement(control, "player", int(player));
+            }
+        }
+    }
+}

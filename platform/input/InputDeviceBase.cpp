@@ -7,7 +7,10 @@ namespace platform
 namespace
 {
 
-bool IsAxis(uint32_t objectType) { return (ObjectTypeBits(objectType) & kDidftAxis) != 0; }
+bool IsAxis(uint32_t objectType)
+{
+    return (ObjectTypeBits(objectType) & kDidftAxis) != 0;
+}
 
 } // namespace
 

@@ -22,7 +22,10 @@ constexpr HResult kDiErrUnsupported = static_cast<HResult>(0x80004001u);
 constexpr HResult kDiErrGeneric = static_cast<HResult>(0x80004005u);
 constexpr HResult kDiErrDeviceNotReg = static_cast<HResult>(0x80040154u);
 
-inline bool Failed(HResult result) { return result < 0; }
+inline bool Failed(HResult result)
+{
+    return result < 0;
+}
 
 // Device types: the low byte of a device's type word.
 constexpr uint32_t kDi8DevTypeDevice = 0x11;
@@ -57,8 +60,14 @@ constexpr uint32_t MakeObjectType(uint32_t typeBits, uint32_t instance)
 {
     return (typeBits & 0xFFu) | ((instance & 0xFFFFu) << 8);
 }
-constexpr uint32_t ObjectTypeBits(uint32_t objectType) { return objectType & 0xFFu; }
-constexpr uint32_t ObjectInstance(uint32_t objectType) { return (objectType >> 8) & 0xFFFFu; }
+constexpr uint32_t ObjectTypeBits(uint32_t objectType)
+{
+    return objectType & 0xFFu;
+}
+constexpr uint32_t ObjectInstance(uint32_t objectType)
+{
+    return (objectType >> 8) & 0xFFFFu;
+}
 
 // Cooperative levels.
 constexpr uint32_t kDisclExclusive = 0x1;

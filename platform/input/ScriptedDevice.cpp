@@ -24,18 +24,26 @@ uint32_t ScriptedDevice::AddButton(const std::string& name)
     return AddObject(name, kGuidButton, kDidftPshButton);
 }
 
-uint32_t ScriptedDevice::AddHat(const std::string& name) { return AddObject(name, kGuidPov, kDidftPov); }
+uint32_t ScriptedDevice::AddHat(const std::string& name)
+{
+    return AddObject(name, kGuidPov, kDidftPov);
+}
 
 void ScriptedDevice::PushReading(std::vector<int32_t> values)
 {
     m_Readings.push_back(Reading{false, std::move(values)});
 }
 
-void ScriptedDevice::PushLost() { m_Readings.push_back(Reading{true, {}}); }
+void ScriptedDevice::PushLost()
+{
+    m_Readings.push_back(Reading{true, {}});
+}
 
 uint32_t ScriptedDevice::AddObject(const std::string& name, const Guid& typeGuid, uint32_t typeBits)
 {
-    uint32_t& count = (typeBits & kDidftAxis) ? m_AxisCount : (typeBits & kDidftPov) ? m_HatCount : m_ButtonCount;
+    uint32_t& count = (typeBits & kDidftAxis)  ? m_AxisCount
+                      : (typeBits & kDidftPov) ? m_HatCount
+                                               : m_ButtonCount;
     DeviceObjectInstance object;
     object.typeGuid = typeGuid;
     object.type = MakeObjectType(typeBits, count++);

@@ -25,7 +25,8 @@ HResult ScriptedDirectInput::EnumDevices(uint32_t devClass, const EnumDevicesCal
     return kDiOk;
 }
 
-HResult ScriptedDirectInput::CreateDevice(const Guid& instanceGuid, std::unique_ptr<DirectInputDevice8>& device)
+HResult ScriptedDirectInput::CreateDevice(const Guid& instanceGuid,
+                                          std::unique_ptr<DirectInputDevice8>& device)
 {
     device.reset();
     for (const std::shared_ptr<ScriptedDevice>& script : m_Devices)

@@ -106,7 +106,8 @@ void SdlInputEvents::Handle(const SDL_Event& event)
         break;
     case SDL_MOUSEWHEEL:
     {
-        const int64_t notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        const int64_t notches =
+            event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
         m_Counters.wheel += notches * kWheelNotch;
         break;
     }

@@ -42,7 +42,7 @@ DeviceObjectInstance AxisObject(int axis)
     {
         const char* name;
         Guid guid;
-    } named[] = {{"X Axis", kGuidXAxis},       {"Y Axis", kGuidYAxis},       {"Z Axis", kGuidZAxis},
+    } named[] = {{"X Axis", kGuidXAxis},      {"Y Axis", kGuidYAxis},      {"Z Axis", kGuidZAxis},
                  {"X Rotation", kGuidRxAxis}, {"Y Rotation", kGuidRyAxis}, {"Z Rotation", kGuidRzAxis}};
     constexpr int kNamed = sizeof named / sizeof named[0];
     DeviceObjectInstance object;
@@ -178,9 +178,15 @@ SdlJoystickDevice::~SdlJoystickDevice()
     SDL_JoystickClose(m_Joystick);
 }
 
-bool SdlJoystickDevice::HasFocus() const { return m_Events->HasFocus(); }
+bool SdlJoystickDevice::HasFocus() const
+{
+    return m_Events->HasFocus();
+}
 
-void SdlJoystickDevice::Refresh() { SDL_JoystickUpdate(); }
+void SdlJoystickDevice::Refresh()
+{
+    SDL_JoystickUpdate();
+}
 
 int32_t SdlJoystickDevice::ReadObject(size_t index)
 {

@@ -171,7 +171,10 @@ SdlKeyboardDevice::SdlKeyboardDevice(std::shared_ptr<SdlInputEvents> events)
 {
 }
 
-bool SdlKeyboardDevice::HasFocus() const { return m_Events->HasFocus(); }
+bool SdlKeyboardDevice::HasFocus() const
+{
+    return m_Events->HasFocus();
+}
 
 int32_t SdlKeyboardDevice::ReadObject(size_t index)
 {

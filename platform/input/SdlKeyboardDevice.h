@@ -14,7 +14,8 @@ namespace platform
 class SdlKeyboardDevice : public InputDeviceBase
 {
 public:
-    static constexpr Guid kInstanceGuid = {{'T', 'v', 'S', 'y', 's', 'K', 'e', 'y', 'b', 'o', 'a', 'r', 'd', 0, 0, 1}};
+    static constexpr Guid kInstanceGuid = {
+        {'T', 'v', 'S', 'y', 's', 'K', 'e', 'y', 'b', 'o', 'a', 'r', 'd', 0, 0, 1}};
     static DeviceInstance Instance();
 
     explicit SdlKeyboardDevice(std::shared_ptr<SdlInputEvents> events);

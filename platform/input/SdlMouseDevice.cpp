@@ -39,7 +39,10 @@ std::vector<DeviceObjectInstance> MouseObjects()
 }
 
 // Differences of the 64-bit totals wrap like the 32-bit counters a device reports.
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+int32_t Wrap(int64_t value)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
 
 } // namespace
 
@@ -59,9 +62,15 @@ SdlMouseDevice::SdlMouseDevice(std::shared_ptr<SdlInputEvents> events)
 {
 }
 
-SdlMouseDevice::~SdlMouseDevice() { Unacquire(); }
+SdlMouseDevice::~SdlMouseDevice()
+{
+    Unacquire();
+}
 
-bool SdlMouseDevice::HasFocus() const { return m_Events->HasFocus(); }
+bool SdlMouseDevice::HasFocus() const
+{
+    return m_Events->HasFocus();
+}
 
 int32_t SdlMouseDevice::ReadObject(size_t index)
 {

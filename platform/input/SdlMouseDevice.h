@@ -13,7 +13,8 @@ namespace platform
 class SdlMouseDevice : public InputDeviceBase
 {
 public:
-    static constexpr Guid kInstanceGuid = {{'T', 'v', 'S', 'y', 's', 'M', 'o', 'u', 's', 'e', 0, 0, 0, 0, 0, 1}};
+    static constexpr Guid kInstanceGuid = {
+        {'T', 'v', 'S', 'y', 's', 'M', 'o', 'u', 's', 'e', 0, 0, 0, 0, 0, 1}};
     static DeviceInstance Instance();
 
     explicit SdlMouseDevice(std::shared_ptr<SdlInputEvents> events);

@@ -1,7 +1,7 @@
+#include "platform/input/ScriptedDirectInput.h"
 #include "platform/input/DirectInput8.h"
 #include "platform/input/InputDeviceBase.h"
 #include "platform/input/ScriptedDevice.h"
-#include "platform/input/ScriptedDirectInput.h"
 
 #include <gtest/gtest.h>
 
@@ -65,18 +65,20 @@ TEST(ScriptedDirectInput, EnumeratesInOrderFilteredByClass)
     ScriptedDirectInput input({mouse, keyboard, wheel, keyboard});
 
     std::vector<std::string> all;
-    input.EnumDevices(kDi8DevClassAll, [&](const DeviceInstance& d) { return all.push_back(d.instanceName), true; },
-                      kDiEdflAttachedOnly);
+    input.EnumDevices(
+        kDi8DevClassAll, [&](const DeviceInstance& d) { return all.push_back(d.instanceName), true; },
+        kDiEdflAttachedOnly);
     EXPECT_EQ(all, (std::vector<std::string>{"Mouse", "Keyboard", "Wheel", "Keyboard"}));
 
     std::vector<std::string> games;
-    input.EnumDevices(kDi8DevClassGameCtrl, [&](const DeviceInstance& d) { return games.push_back(d.instanceName), true; },
-                      0);
+    input.EnumDevices(
+        kDi8DevClassGameCtrl, [&](const DeviceInstance& d) { return games.push_back(d.instanceName), true; },
+        0);
     EXPECT_EQ(games, std::vector<std::string>{"Wheel"});
 
     std::vector<std::string> first;
-    input.EnumDevices(kDi8DevClassAll, [&](const DeviceInstance& d) { return first.push_back(d.instanceName), false; },
-                      0);
+    input.EnumDevices(
+        kDi8DevClassAll, [&](const DeviceInstance& d) { return first.push_back(d.instanceName), false; }, 0);
     EXPECT_EQ(first, std::vector<std::string>{"Mouse"});
 }
 
@@ -101,13 +103,13 @@ TEST(ScriptedDirectInput, CreatesOnlyKnownDevicesThatDoNotFail)
 TEST(DirectInputFactory, InstalledFactoryReplacesTheSdlBackEndUntilRestored)
 {
     auto pad = MakePad();
-    DirectInputFactory previous = SetDirectInputFactory([pad] {
-        return std::unique_ptr<DirectInput8>(new ScriptedDirectInput({pad}));
-    });
+    DirectInputFactory previous = SetDirectInputFactory(
+        [pad] { return std::unique_ptr<DirectInput8>(new ScriptedDirectInput({pad})); });
     std::unique_ptr<DirectInput8> input;
     EXPECT_EQ(DirectInput8Create(input), kDiOk);
     int count = 0;
-    input->EnumDevices(kDi8DevClassAll, [&](const DeviceInstance& d) { return ++count, d.instanceName == "Pad"; }, 0);
+    input->EnumDevices(
+        kDi8DevClassAll, [&](const DeviceInstance& d) { return ++count, d.instanceName == "Pad"; }, 0);
     EXPECT_EQ(count, 1);
 
     SetDirectInputFactory([] { return std::unique_ptr<DirectInput8>(); });
@@ -135,7 +137,8 @@ TEST_F(ScriptedDeviceTest, ReportsCapabilitiesAndFiltersObjects)
     EXPECT_EQ(caps.povs, 1u);
 
     std::vector<std::string> axes;
-    m_Device->EnumObjects([&](const DeviceObjectInstance& o) { return axes.push_back(o.name), true; }, kDidftAxis);
+    m_Device->EnumObjects([&](const DeviceObjectInstance& o) { return axes.push_back(o.name), true; },
+                          kDidftAxis);
     EXPECT_EQ(axes, (std::vector<std::string>{"X Axis", "Dial"}));
     std::vector<std::string> rest;
     m_Device->EnumObjects([&](const DeviceObjectInstance& o) { return rest.push_back(o.name), true; },

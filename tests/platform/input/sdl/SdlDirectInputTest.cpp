@@ -1,6 +1,6 @@
+#include "platform/input/SdlDirectInput.h"
 #include "engine/core/DirectInputManager.h"
 #include "platform/input/DirectInput8.h"
-#include "platform/input/SdlDirectInput.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,10 @@ using namespace platform;
 namespace
 {
 
-void Push(SDL_Event event) { ASSERT_GE(SDL_PushEvent(&event), 0) << SDL_GetError(); }
+void Push(SDL_Event event)
+{
+    ASSERT_GE(SDL_PushEvent(&event), 0) << SDL_GetError();
+}
 
 void PushFocus(bool gained)
 {
@@ -77,7 +80,8 @@ struct Layout
 Layout BuildLayout(DirectInputDevice8& device)
 {
     Layout layout;
-    const auto collect = [&](const DeviceObjectInstance& object) { return layout.objects.push_back(object), true; };
+    const auto collect = [&](const DeviceObjectInstance& object)
+    { return layout.objects.push_back(object), true; };
     device.EnumObjects(collect, kDidftAxis);
     device.EnumObjects(collect, kDidftButton | kDidftPov);
     uint32_t offset = 0;
@@ -127,8 +131,9 @@ protected:
     std::vector<DeviceInstance> Enumerate(uint32_t devClass = kDi8DevClassAll)
     {
         std::vector<DeviceInstance> devices;
-        m_Input->EnumDevices(devClass, [&](const DeviceInstance& d) { return devices.push_back(d), true; },
-                             kDiEdflAttachedOnly);
+        m_Input->EnumDevices(
+            devClass, [&](const DeviceInstance& d) { return devices.push_back(d), true; },
+            kDiEdflAttachedOnly);
         return devices;
     }
 
