@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/window/Window.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -162,8 +164,5 @@ struct DataFormat
     uint32_t dataSize = 0; // a multiple of 4
     std::vector<ObjectDataFormat> objects;
 };
-
-// The window a device cooperates with; opaque to the input layer.
-using WindowHandle = void*;
 
 } // namespace platform

@@ -50,7 +50,8 @@ protected:
 
     platform::DirectInputFactory m_Previous;
     bool m_Installed = false;
-    int m_Window = 0;
+    int m_Dummy = 0;
+    const platform::WindowHandle m_Window = reinterpret_cast<platform::WindowHandle>(&m_Dummy);
 };
 
 TEST_F(DirectInputManagerTest, AddsEachEnumeratedDeviceOnceInOrder)
@@ -77,7 +78,7 @@ TEST_F(DirectInputManagerTest, WithoutAnInputSystemThereAreNoDevices)
     DirectInputManager manager;
     EXPECT_TRUE(manager.Init());
     EXPECT_EQ(manager.GetDeviceName(0), "");
-    manager.SetCooperativeWindow(&m_Window);
+    manager.SetCooperativeWindow(m_Window);
     manager.Update();
     EXPECT_FALSE(manager.AddBinding(0, 0, 0, 0, 0));
 }
@@ -92,10 +93,10 @@ TEST_F(DirectInputManagerTest, CooperativeWindowSetsLevelsThenPolls)
 
     DirectInputManager manager;
     manager.Init();
-    manager.SetCooperativeWindow(&m_Window);
+    manager.SetCooperativeWindow(m_Window);
     EXPECT_EQ(mouse->Live()->GetCooperativeFlags(), 5u);
     EXPECT_EQ(keyboard->Live()->GetCooperativeFlags(), 6u);
-    EXPECT_EQ(keyboard->Live()->GetCooperativeWindow(), &m_Window);
+    EXPECT_EQ(keyboard->Live()->GetCooperativeWindow(), m_Window);
     EXPECT_TRUE(mouse->Live()->IsAcquired());
     EXPECT_EQ(mouse->PendingReadings(), 0u) << "each device was polled once";
     EXPECT_EQ(keyboard->PendingReadings(), 0u);
@@ -108,7 +109,7 @@ TEST_F(DirectInputManagerTest, BoundKeyDrivesItsActionThroughUpdates)
     Attach({mouse, keyboard});
     DirectInputManager manager;
     manager.Init();
-    manager.SetCooperativeWindow(&m_Window);
+    manager.SetCooperativeWindow(m_Window);
 
     const int keys = manager.FindDeviceByType(InputDevice::kTypeKeyboard);
     ASSERT_TRUE(manager.AddBinding(6, keys, manager.FindDeviceControlByName(keys, "w"),

@@ -13,7 +13,8 @@ namespace
 {
 
 int dummyWindow;
-WindowHandle const kWindow = &dummyWindow;
+// The layer never looks inside a window handle.
+const WindowHandle kWindow = reinterpret_cast<WindowHandle>(&dummyWindow);
 
 // A pad with one absolute axis, one relative axis, two buttons and a hat.
 std::shared_ptr<ScriptedDevice> MakePad(uint8_t tag = 1)

@@ -145,9 +145,12 @@ protected:
             return device;
         layout = BuildLayout(*device);
         EXPECT_EQ(device->SetDataFormat(layout.format), kDiOk);
-        EXPECT_EQ(device->SetCooperativeLevel(m_Window, level), kDiOk);
+        EXPECT_EQ(device->SetCooperativeLevel(Handle(), level), kDiOk);
         return device;
     }
+
+    // The input layer keeps the handle without looking inside; focus comes from SDL's events.
+    WindowHandle Handle() const { return reinterpret_cast<WindowHandle>(m_Window); }
 
     SDL_Window* m_Window = nullptr;
     std::unique_ptr<DirectInput8> m_Input;
@@ -320,7 +323,7 @@ TEST_F(SdlDirectInputTest, InjectedKeyMakesItsBoundActionRead32768)
     m_Input.reset();
     DirectInputManager manager;
     ASSERT_TRUE(manager.Init());
-    manager.SetCooperativeWindow(m_Window);
+    manager.SetCooperativeWindow(Handle());
     const int keyboard = manager.FindDeviceByType(InputDevice::kTypeKeyboard);
     ASSERT_EQ(keyboard, 1) << "the mouse comes first";
     const int w = manager.FindDeviceControlByName(keyboard, "w");
