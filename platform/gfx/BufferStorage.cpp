@@ -1,0 +1,43 @@
+#include "platform/gfx/BufferStorage.h"
+
+namespace platform
+{
+
+GfxResult BufferStorage::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
+{
+    if (!data)
+        return GFXERR_INVALIDCALL;
+    const uint64_t length = m_Data.size();
+    if (offset > length || (offset == length && size == 0 && length != 0))
+        return GFXERR_INVALIDCALL;
+    const uint64_t count = size == 0 ? length - offset : size;
+    if (offset + count > length)
+        return GFXERR_INVALIDCALL;
+    *data = m_Data.data() + offset;
+    ++m_LockCount;
+    if (!(flags & LOCK_READONLY) && count > 0)
+    {
+        m_DirtyBegin = offset < m_DirtyBegin ? offset : m_DirtyBegin;
+        const uint32_t end = static_cast<uint32_t>(offset + count);
+        m_DirtyEnd = end > m_DirtyEnd ? end : m_DirtyEnd;
+    }
+    return GFX_OK;
+}
+
+GfxResult BufferStorage::Unlock(bool* lastLock, uint32_t* dirtyBegin, uint32_t* dirtyEnd)
+{
+    *lastLock = false;
+    if (m_LockCount == 0)
+        return GFXERR_INVALIDCALL;
+    if (--m_LockCount == 0)
+    {
+        *lastLock = true;
+        *dirtyBegin = m_DirtyBegin == UINT32_MAX ? 0 : m_DirtyBegin;
+        *dirtyEnd = m_DirtyEnd;
+        m_DirtyBegin = UINT32_MAX;
+        m_DirtyEnd = 0;
+    }
+    return GFX_OK;
+}
+
+} // namespace platform

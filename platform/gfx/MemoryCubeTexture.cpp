@@ -1,0 +1,74 @@
+#include "platform/gfx/MemoryCubeTexture.h"
+
+#include "platform/gfx/MemorySurface.h"
+#include "platform/gfx/StateDevice.h"
+
+namespace platform
+{
+
+MemoryCubeTexture::MemoryCubeTexture(StateDevice* device, uint32_t edgeLength, uint32_t levels,
+                                     uint32_t usage, uint32_t format, uint32_t pool)
+    : m_Link(device, this, pool), m_Storage(format, edgeLength, edgeLength, 1, levels, 6), m_Usage(usage)
+{
+}
+
+uint32_t MemoryCubeTexture::SetLOD(uint32_t lod)
+{
+    const uint32_t previous = m_Lod;
+    m_Lod = lod < GetLevelCount() ? lod : GetLevelCount() - 1;
+    return previous;
+}
+
+GfxResult MemoryCubeTexture::GetLevelDesc(uint32_t level, SurfaceDesc* desc) const
+{
+    if (!desc || level >= GetLevelCount())
+        return GFXERR_INVALIDCALL;
+    *desc = SurfaceDesc();
+    desc->Format = GetFormat();
+    desc->Usage = m_Usage;
+    desc->Pool = GetPool();
+    desc->Width = m_Storage.LevelInfo(level).Width;
+    desc->Height = m_Storage.LevelInfo(level).Height;
+    return GFX_OK;
+}
+
+GfxResult MemoryCubeTexture::LockRect(uint32_t face, uint32_t level, LockedRect* locked, const GfxRect* rect,
+                                      uint32_t flags)
+{
+    (void)flags;
+    if (!locked)
+        return GFXERR_INVALIDCALL;
+    GfxBox box;
+    if (rect && !RectToBox(rect, &box))
+        return GFXERR_INVALIDCALL;
+    LockedBox lockedBox;
+    const GfxResult result = m_Storage.Lock(face, level, rect ? &box : nullptr, &lockedBox);
+    if (GfxFailed(result))
+        return result;
+    locked->Pitch = lockedBox.RowPitch;
+    locked->Bits = lockedBox.Bits;
+    return GFX_OK;
+}
+
+GfxResult MemoryCubeTexture::UnlockRect(uint32_t face, uint32_t level)
+{
+    const GfxResult result = m_Storage.Unlock(face, level);
+    if (GfxSucceeded(result) && m_Link.Device())
+        OnLevelUnlocked(face, level);
+    return result;
+}
+
+GfxResult MemoryCubeTexture::GetCubeMapSurface(uint32_t face, uint32_t level, GfxSurface** surface)
+{
+    if (!surface || face >= 6 || level >= GetLevelCount())
+        return GFXERR_INVALIDCALL;
+    *surface = new MemorySurface(this, &m_Storage, face, level, m_Usage, GetPool(),
+                                 [this](uint32_t f, uint32_t l)
+                                 {
+                                     if (m_Link.Device())
+                                         OnLevelUnlocked(f, l);
+                                 });
+    return GFX_OK;
+}
+
+} // namespace platform

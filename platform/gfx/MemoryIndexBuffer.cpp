@@ -1,0 +1,48 @@
+#include "platform/gfx/MemoryIndexBuffer.h"
+
+#include "platform/gfx/StateDevice.h"
+
+#include <string>
+
+namespace platform
+{
+
+MemoryIndexBuffer::MemoryIndexBuffer(StateDevice* device, const IndexBufferDesc& desc)
+    : m_Link(device, this, desc.Pool), m_Desc(desc), m_Storage(desc.Size)
+{
+}
+
+GfxResult MemoryIndexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
+{
+    if (StateDevice* device = m_Link.Device())
+    {
+        const GfxResult scripted = device->Enter(
+            "IndexBuffer::Lock", [&]
+            { return std::to_string(offset) + " " + std::to_string(size) + " " + std::to_string(flags); });
+        if (GfxFailed(scripted))
+            return scripted;
+    }
+    return m_Storage.Lock(offset, size, data, flags);
+}
+
+GfxResult MemoryIndexBuffer::Unlock()
+{
+    if (StateDevice* device = m_Link.Device())
+        device->Enter("IndexBuffer::Unlock", [] { return std::string(); });
+    bool last = false;
+    uint32_t begin = 0, end = 0;
+    const GfxResult result = m_Storage.Unlock(&last, &begin, &end);
+    if (last && end > begin && m_Link.Device())
+        OnUnlocked(begin, end);
+    return result;
+}
+
+GfxResult MemoryIndexBuffer::GetDesc(IndexBufferDesc* desc) const
+{
+    if (!desc)
+        return GFXERR_INVALIDCALL;
+    *desc = m_Desc;
+    return GFX_OK;
+}
+
+} // namespace platform

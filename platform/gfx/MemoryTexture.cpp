@@ -1,0 +1,90 @@
+#include "platform/gfx/MemoryTexture.h"
+
+#include "platform/gfx/MemorySurface.h"
+#include "platform/gfx/StateDevice.h"
+
+#include <string>
+
+namespace platform
+{
+
+MemoryTexture::MemoryTexture(StateDevice* device, uint32_t width, uint32_t height, uint32_t levels,
+                             uint32_t usage, uint32_t format, uint32_t pool)
+    : m_Link(device, this, pool), m_Storage(format, width, height, 1, levels, 1), m_Usage(usage)
+{
+}
+
+uint32_t MemoryTexture::SetLOD(uint32_t lod)
+{
+    const uint32_t previous = m_Lod;
+    m_Lod = lod < GetLevelCount() ? lod : GetLevelCount() - 1;
+    return previous;
+}
+
+GfxResult MemoryTexture::GetLevelDesc(uint32_t level, SurfaceDesc* desc) const
+{
+    if (!desc || level >= GetLevelCount())
+        return GFXERR_INVALIDCALL;
+    *desc = SurfaceDesc();
+    desc->Format = GetFormat();
+    desc->Usage = m_Usage;
+    desc->Pool = GetPool();
+    desc->Width = m_Storage.LevelInfo(level).Width;
+    desc->Height = m_Storage.LevelInfo(level).Height;
+    return GFX_OK;
+}
+
+GfxResult MemoryTexture::LockRect(uint32_t level, LockedRect* locked, const GfxRect* rect, uint32_t flags)
+{
+    if (StateDevice* device = m_Link.Device())
+    {
+        const GfxResult scripted = device->Enter("Texture::LockRect",
+                                                 [&]
+                                                 {
+                                                     std::string text = std::to_string(level);
+                                                     if (rect)
+                                                         text += " " + std::to_string(rect->Left) + " " +
+                                                                 std::to_string(rect->Top) + " " +
+                                                                 std::to_string(rect->Right) + " " +
+                                                                 std::to_string(rect->Bottom);
+                                                     return text + " " + std::to_string(flags);
+                                                 });
+        if (GfxFailed(scripted))
+            return scripted;
+    }
+    if (!locked)
+        return GFXERR_INVALIDCALL;
+    GfxBox box;
+    if (rect && !RectToBox(rect, &box))
+        return GFXERR_INVALIDCALL;
+    LockedBox lockedBox;
+    const GfxResult result = m_Storage.Lock(0, level, rect ? &box : nullptr, &lockedBox);
+    if (GfxFailed(result))
+        return result;
+    locked->Pitch = lockedBox.RowPitch;
+    locked->Bits = lockedBox.Bits;
+    return GFX_OK;
+}
+
+GfxResult MemoryTexture::UnlockRect(uint32_t level)
+{
+    const GfxResult result = m_Storage.Unlock(0, level);
+    if (GfxSucceeded(result) && m_Link.Device())
+        OnLevelUnlocked(level);
+    return result;
+}
+
+GfxResult MemoryTexture::GetSurfaceLevel(uint32_t level, GfxSurface** surface)
+{
+    if (!surface || level >= GetLevelCount())
+        return GFXERR_INVALIDCALL;
+    *surface = new MemorySurface(this, &m_Storage, 0, level, m_Usage, GetPool(),
+                                 [this](uint32_t, uint32_t lvl)
+                                 {
+                                     if (m_Link.Device())
+                                         OnLevelUnlocked(lvl);
+                                 });
+    return GFX_OK;
+}
+
+} // namespace platform

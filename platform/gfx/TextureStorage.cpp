@@ -1,0 +1,90 @@
+#include "platform/gfx/TextureStorage.h"
+
+#include "platform/gfx/GfxFormatInfo.h"
+
+namespace platform
+{
+
+TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height, uint32_t depth,
+                               uint32_t levels, uint32_t faces)
+    : m_Format(format), m_Faces(faces)
+{
+    size_t offset = 0;
+    for (uint32_t i = 0; i < levels; ++i)
+    {
+        Level level;
+        level.Width = width > 1 ? width : 1;
+        level.Height = height > 1 ? height : 1;
+        level.Depth = depth > 1 ? depth : 1;
+        level.RowPitch = GfxFormatInfo::RowPitch(format, level.Width);
+        level.SlicePitch = level.RowPitch * GfxFormatInfo::StorageRows(format, level.Height);
+        level.Offset = offset;
+        level.Size = static_cast<size_t>(level.SlicePitch) * level.Depth;
+        offset += level.Size;
+        m_Levels.push_back(level);
+        width >>= 1;
+        height >>= 1;
+        depth >>= 1;
+    }
+    m_FaceSize = offset;
+    m_Data.assign(m_FaceSize * faces, 0);
+    m_Locked.assign(static_cast<size_t>(levels) * faces, false);
+}
+
+uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level)
+{
+    return m_Data.data() + face * m_FaceSize + m_Levels[level].Offset;
+}
+
+const uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level) const
+{
+    return m_Data.data() + face * m_FaceSize + m_Levels[level].Offset;
+}
+
+bool TextureStorage::IsLocked(uint32_t face, uint32_t level) const
+{
+    return face < m_Faces && level < LevelCount() && m_Locked[face * LevelCount() + level];
+}
+
+GfxResult TextureStorage::Lock(uint32_t face, uint32_t level, const GfxBox* box, LockedBox* locked)
+{
+    if (!locked || face >= m_Faces || level >= LevelCount())
+        return GFXERR_INVALIDCALL;
+    if (m_Locked[face * LevelCount() + level])
+        return GFXERR_INVALIDCALL;
+    const Level& info = m_Levels[level];
+    GfxBox whole{0, 0, info.Width, info.Height, 0, info.Depth};
+    const GfxBox& b = box ? *box : whole;
+    if (b.Left >= b.Right || b.Top >= b.Bottom || b.Front >= b.Back || b.Right > info.Width ||
+        b.Bottom > info.Height || b.Back > info.Depth)
+        return GFXERR_INVALIDCALL;
+    size_t offset = static_cast<size_t>(b.Front) * info.SlicePitch;
+    if (GfxFormatInfo::IsBlockCompressed(m_Format))
+    {
+        if (b.Left % 4 != 0 || b.Top % 4 != 0)
+            return GFXERR_INVALIDCALL;
+        const uint32_t blockBytes = m_Format == FMT_DXT1 ? 8 : 16;
+        offset +=
+            static_cast<size_t>(b.Top / 4) * info.RowPitch + static_cast<size_t>(b.Left / 4) * blockBytes;
+    }
+    else
+    {
+        offset += static_cast<size_t>(b.Top) * info.RowPitch +
+                  static_cast<size_t>(b.Left) * (GfxFormatInfo::BitsPerPixel(m_Format) / 8);
+    }
+    m_Locked[face * LevelCount() + level] = true;
+    locked->RowPitch = static_cast<int32_t>(info.RowPitch);
+    locked->SlicePitch = static_cast<int32_t>(info.SlicePitch);
+    locked->Bits = LevelData(face, level) + offset;
+    return GFX_OK;
+}
+
+GfxResult TextureStorage::Unlock(uint32_t face, uint32_t level)
+{
+    if (!IsLocked(face, level))
+        return GFXERR_INVALIDCALL;
+    m_Locked[face * LevelCount() + level] = false;
+    return GFX_OK;
+}
+
+} // namespace platform

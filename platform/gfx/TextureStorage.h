@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/gfx/GfxTypes.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace platform
+{
+
+// CPU memory of a texture: faces x levels, each level a box of rows and slices, with per-level lock state.
+class TextureStorage
+{
+public:
+    struct Level
+    {
+        uint32_t Width = 0;
+        uint32_t Height = 0;
+        uint32_t Depth = 0;
+        uint32_t RowPitch = 0;
+        uint32_t SlicePitch = 0;
+        size_t Offset = 0;
+        size_t Size = 0;
+    };
+
+    // Callers have checked the format and limited the sizes.
+    TextureStorage(uint32_t format, uint32_t width, uint32_t height, uint32_t depth, uint32_t levels,
+                   uint32_t faces);
+
+    uint32_t Format() const { return m_Format; }
+    uint32_t LevelCount() const { return static_cast<uint32_t>(m_Levels.size()); }
+    uint32_t FaceCount() const { return m_Faces; }
+    const Level& LevelInfo(uint32_t level) const { return m_Levels[level]; }
+    uint8_t* LevelData(uint32_t face, uint32_t level);
+    const uint8_t* LevelData(uint32_t face, uint32_t level) const;
+    size_t FaceSize() const { return m_FaceSize; }
+
+    // A null box locks the whole level. Block-compressed boxes must sit on 4x4 block edges.
+    GfxResult Lock(uint32_t face, uint32_t level, const GfxBox* box, LockedBox* locked);
+    GfxResult Unlock(uint32_t face, uint32_t level);
+    bool IsLocked(uint32_t face, uint32_t level) const;
+
+private:
+    uint32_t m_Format;
+    uint32_t m_Faces;
+    std::vector<Level> m_Levels;
+    size_t m_FaceSize = 0;
+    std::vector<uint8_t> m_Data;
+    std::vector<bool> m_Locked;
+};
+
+} // namespace platform

@@ -1,0 +1,557 @@
+#include "platform/gfx/TestDevice.h"
+#include "platform/gfx/GfxCubeTexture.h"
+#include "platform/gfx/GfxIndexBuffer.h"
+#include "platform/gfx/GfxStateBlock.h"
+#include "platform/gfx/GfxSurface.h"
+#include "platform/gfx/GfxTexture.h"
+#include "platform/gfx/GfxVertexBuffer.h"
+#include "platform/gfx/GfxVolumeTexture.h"
+#include "platform/gfx/TestDirect3D.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace platform;
+
+namespace
+{
+
+class TestDeviceFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_Direct3D = new TestDirect3D();
+        PresentParameters parameters;
+        parameters.BackBufferWidth = 320;
+        parameters.BackBufferHeight = 240;
+        parameters.BackBufferFormat = FMT_X8R8G8B8;
+        parameters.Windowed = true;
+        parameters.SwapEffect = SWAPEFFECT_DISCARD;
+        parameters.EnableAutoDepthStencil = true;
+        parameters.AutoDepthStencilFormat = FMT_D16;
+        GfxDevice* device = nullptr;
+        ASSERT_EQ(m_Direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_HARDWARE_VERTEXPROCESSING,
+                                           &parameters, &device),
+                  GFX_OK);
+        m_Device = static_cast<TestDevice*>(device);
+    }
+
+    void TearDown() override
+    {
+        if (m_Device)
+        {
+            EXPECT_EQ(m_Device->Release(), 0u);
+        }
+        m_Direct3D->Release();
+    }
+
+    GfxVertexBuffer* MakeVertexBuffer(uint32_t bytes, uint32_t pool, uint32_t usage = USAGE_WRITEONLY,
+                                      uint32_t fvf = FVF_XYZ | FVF_DIFFUSE)
+    {
+        GfxVertexBuffer* buffer = nullptr;
+        EXPECT_EQ(m_Device->CreateVertexBuffer(bytes, usage, fvf, pool, &buffer), GFX_OK);
+        return buffer;
+    }
+
+    GfxIndexBuffer* MakeIndexBuffer(std::initializer_list<uint16_t> indices)
+    {
+        GfxIndexBuffer* buffer = nullptr;
+        EXPECT_EQ(m_Device->CreateIndexBuffer(static_cast<uint32_t>(indices.size() * 2), USAGE_WRITEONLY,
+                                              FMT_INDEX16, POOL_MANAGED, &buffer),
+                  GFX_OK);
+        void* data = nullptr;
+        EXPECT_EQ(buffer->Lock(0, 0, &data, 0), GFX_OK);
+        std::memcpy(data, indices.begin(), indices.size() * 2);
+        buffer->Unlock();
+        return buffer;
+    }
+
+    TestDirect3D* m_Direct3D = nullptr;
+    TestDevice* m_Device = nullptr;
+};
+
+} // namespace
+
+using BufferLocks = TestDeviceFixture;
+
+TEST_F(BufferLocks, SizeZeroLocksToTheEndAndRangesPastTheEndFail)
+{
+    GfxVertexBuffer* buffer = MakeVertexBuffer(160, POOL_MANAGED);
+    void* whole = nullptr;
+    void* tail = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &whole, 0), GFX_OK);
+    ASSERT_EQ(buffer->Lock(48, 0, &tail, 0), GFX_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(tail) - static_cast<uint8_t*>(whole), 48);
+    EXPECT_EQ(buffer->Unlock(), GFX_OK);
+    EXPECT_EQ(buffer->Unlock(), GFX_OK);
+    EXPECT_EQ(buffer->Unlock(), GFXERR_INVALIDCALL);
+
+    void* data = nullptr;
+    EXPECT_EQ(buffer->Lock(150, 11, &data, 0), GFXERR_INVALIDCALL);
+    EXPECT_EQ(buffer->Lock(160, 0, &data, 0), GFXERR_INVALIDCALL);
+    EXPECT_EQ(buffer->Lock(0, 161, &data, 0), GFXERR_INVALIDCALL);
+    EXPECT_EQ(buffer->Lock(150, 10, &data, 0), GFX_OK);
+    buffer->Unlock();
+    buffer->Release();
+}
+
+TEST_F(BufferLocks, ContentsStayBetweenLocksAndWriteOnlyBuffersReadBack)
+{
+    GfxVertexBuffer* buffer = MakeVertexBuffer(64, POOL_DEFAULT, USAGE_WRITEONLY | USAGE_DYNAMIC);
+    void* data = nullptr;
+    ASSERT_EQ(buffer->Lock(16, 16, &data, LOCK_DISCARD), GFX_OK);
+    std::memcpy(data, "0123456789abcdef", 16);
+    buffer->Unlock();
+    ASSERT_EQ(buffer->Lock(0, 0, &data, LOCK_READONLY), GFX_OK);
+    EXPECT_EQ(std::memcmp(static_cast<uint8_t*>(data) + 16, "0123456789abcdef", 16), 0);
+    EXPECT_EQ(static_cast<uint8_t*>(data)[0], 0);
+    buffer->Unlock();
+    buffer->Release();
+}
+
+TEST_F(BufferLocks, LocksAreLoggedWithTheirFlagsAndCanBeScriptedToFail)
+{
+    GfxVertexBuffer* buffer = MakeVertexBuffer(64, POOL_DEFAULT, USAGE_WRITEONLY | USAGE_DYNAMIC);
+    m_Device->ClearLog();
+    m_Device->FailNext("VertexBuffer::Lock", GFXERR_INVALIDCALL);
+    void* data = nullptr;
+    EXPECT_EQ(buffer->Lock(0, 32, &data, LOCK_NOOVERWRITE | LOCK_NOSYSLOCK), GFXERR_INVALIDCALL);
+    EXPECT_EQ(buffer->Lock(0, 32, &data, LOCK_DISCARD | LOCK_NOSYSLOCK), GFX_OK);
+    buffer->Unlock();
+    ASSERT_EQ(m_Device->CountCalls("VertexBuffer::Lock"), 2u);
+    EXPECT_EQ(m_Device->Calls()[0].Args, "0 32 6144");
+    EXPECT_EQ(m_Device->Calls()[1].Args, "0 32 10240");
+    buffer->Release();
+}
+
+TEST_F(BufferLocks, CreationChecksSizesAgainstTheVertexFormat)
+{
+    GfxVertexBuffer* buffer = nullptr;
+    EXPECT_EQ(m_Device->CreateVertexBuffer(0, 0, 0, POOL_MANAGED, &buffer), GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->CreateVertexBuffer(15, 0, FVF_XYZ | FVF_DIFFUSE, POOL_MANAGED, &buffer),
+              GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->CreateVertexBuffer(64, 0, 0x1000000, POOL_MANAGED, &buffer), GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->CreateVertexBuffer(0xFFFFFFFF, 0, 0, POOL_MANAGED, &buffer), GFXERR_OUTOFVIDEOMEMORY);
+    GfxIndexBuffer* indices = nullptr;
+    EXPECT_EQ(m_Device->CreateIndexBuffer(64, 0, FMT_A8R8G8B8, POOL_MANAGED, &indices), GFXERR_INVALIDCALL);
+    EXPECT_EQ(buffer, nullptr);
+}
+
+using TextureLocks = TestDeviceFixture;
+
+TEST_F(TextureLocks, SubRectanglePointsAtItsCornerWithTheFullPitch)
+{
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(64, 32, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    LockedRect whole;
+    ASSERT_EQ(texture->LockRect(0, &whole, nullptr, 0), GFX_OK);
+    EXPECT_EQ(whole.Pitch, 256);
+    texture->UnlockRect(0);
+
+    const GfxRect rect{8, 4, 16, 12};
+    LockedRect part;
+    ASSERT_EQ(texture->LockRect(0, &part, &rect, 0), GFX_OK);
+    EXPECT_EQ(part.Pitch, 256);
+    EXPECT_EQ(static_cast<uint8_t*>(part.Bits) - static_cast<uint8_t*>(whole.Bits), 4 * 256 + 8 * 4);
+    // One pixel written at the rectangle's second row, first column.
+    reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(part.Bits) + part.Pitch)[0] = 0xFF112233;
+    EXPECT_EQ(texture->LockRect(0, &whole, nullptr, 0), GFXERR_INVALIDCALL) << "a level locks once at a time";
+    texture->UnlockRect(0);
+
+    ASSERT_EQ(texture->LockRect(0, &whole, nullptr, LOCK_READONLY), GFX_OK);
+    EXPECT_EQ(reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(whole.Bits) + 5 * 256)[8], 0xFF112233u);
+    texture->UnlockRect(0);
+    texture->Release();
+}
+
+TEST_F(TextureLocks, RectanglesOutsideTheLevelAndMissingLevelsFail)
+{
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(16, 16, 0, 0, FMT_R5G6B5, POOL_MANAGED, &texture), GFX_OK);
+    EXPECT_EQ(texture->GetLevelCount(), 5u);
+    LockedRect locked;
+    const GfxRect outside{0, 0, 9, 8};
+    EXPECT_EQ(texture->LockRect(1, &locked, &outside, 0), GFXERR_INVALIDCALL);
+    const GfxRect inverted{4, 4, 2, 8};
+    EXPECT_EQ(texture->LockRect(0, &locked, &inverted, 0), GFXERR_INVALIDCALL);
+    const GfxRect negative{-1, 0, 2, 2};
+    EXPECT_EQ(texture->LockRect(0, &locked, &negative, 0), GFXERR_INVALIDCALL);
+    EXPECT_EQ(texture->LockRect(5, &locked, nullptr, 0), GFXERR_INVALIDCALL);
+    EXPECT_EQ(texture->UnlockRect(0), GFXERR_INVALIDCALL);
+    texture->Release();
+}
+
+TEST_F(TextureLocks, FullChainsHalveEachSideDownToOne)
+{
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(64, 16, 0, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    ASSERT_EQ(texture->GetLevelCount(), 7u);
+    SurfaceDesc desc;
+    ASSERT_EQ(texture->GetLevelDesc(2, &desc), GFX_OK);
+    EXPECT_EQ(desc.Width, 16u);
+    EXPECT_EQ(desc.Height, 4u);
+    ASSERT_EQ(texture->GetLevelDesc(6, &desc), GFX_OK);
+    EXPECT_EQ(desc.Width, 1u);
+    EXPECT_EQ(desc.Height, 1u);
+    EXPECT_EQ(desc.Format, static_cast<uint32_t>(FMT_A8R8G8B8));
+    EXPECT_EQ(desc.Pool, static_cast<uint32_t>(POOL_MANAGED));
+    texture->Release();
+}
+
+TEST_F(TextureLocks, CompressedLevelsLockWholeBlocks)
+{
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(16, 8, 0, 0, FMT_DXT1, POOL_MANAGED, &texture), GFX_OK);
+    LockedRect locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), GFX_OK);
+    EXPECT_EQ(locked.Pitch, 32); // four blocks of 8 bytes
+    void* base = locked.Bits;
+    texture->UnlockRect(0);
+    const GfxRect block{4, 4, 8, 8};
+    ASSERT_EQ(texture->LockRect(0, &locked, &block, 0), GFX_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(locked.Bits) - static_cast<uint8_t*>(base), 32 + 8);
+    texture->UnlockRect(0);
+    const GfxRect unaligned{2, 0, 8, 4};
+    EXPECT_EQ(texture->LockRect(0, &locked, &unaligned, 0), GFXERR_INVALIDCALL);
+    // The 1x1 level still stores one block.
+    ASSERT_EQ(texture->LockRect(4, &locked, nullptr, 0), GFX_OK);
+    EXPECT_EQ(locked.Pitch, 8);
+    texture->UnlockRect(4);
+    texture->Release();
+}
+
+TEST_F(TextureLocks, SurfacesKeepTheirTextureAliveAndShareItsMemory)
+{
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(8, 8, 2, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    GfxSurface* surface = nullptr;
+    ASSERT_EQ(texture->GetSurfaceLevel(1, &surface), GFX_OK);
+    EXPECT_EQ(texture->Release(), 1u) << "the surface holds the texture";
+    SurfaceDesc desc;
+    surface->GetDesc(&desc);
+    EXPECT_EQ(desc.Width, 4u);
+    LockedRect locked;
+    ASSERT_EQ(surface->LockRect(&locked, nullptr, 0), GFX_OK);
+    static_cast<uint32_t*>(locked.Bits)[0] = 0xDEADBEEF;
+    surface->UnlockRect();
+    EXPECT_EQ(surface->Release(), 0u);
+}
+
+TEST_F(TextureLocks, CubeFacesAndVolumeSlicesAreSeparate)
+{
+    GfxCubeTexture* cube = nullptr;
+    ASSERT_EQ(m_Device->CreateCubeTexture(8, 0, 0, FMT_A8R8G8B8, POOL_MANAGED, &cube), GFX_OK);
+    EXPECT_EQ(cube->GetLevelCount(), 4u);
+    LockedRect px, nx;
+    ASSERT_EQ(cube->LockRect(CUBEMAP_FACE_POSITIVE_X, 0, &px, nullptr, 0), GFX_OK);
+    ASSERT_EQ(cube->LockRect(CUBEMAP_FACE_NEGATIVE_X, 0, &nx, nullptr, 0), GFX_OK);
+    EXPECT_NE(px.Bits, nx.Bits);
+    cube->UnlockRect(CUBEMAP_FACE_POSITIVE_X, 0);
+    cube->UnlockRect(CUBEMAP_FACE_NEGATIVE_X, 0);
+    EXPECT_EQ(cube->LockRect(6, 0, &px, nullptr, 0), GFXERR_INVALIDCALL);
+    cube->Release();
+
+    GfxVolumeTexture* volume = nullptr;
+    ASSERT_EQ(m_Device->CreateVolumeTexture(8, 4, 4, 0, 0, FMT_A8R8G8B8, POOL_MANAGED, &volume), GFX_OK);
+    EXPECT_EQ(volume->GetLevelCount(), 4u);
+    LockedBox box;
+    const GfxBox slice{2, 1, 4, 3, 2, 3};
+    ASSERT_EQ(volume->LockBox(0, &box, &slice, 0), GFX_OK);
+    EXPECT_EQ(box.RowPitch, 32);
+    EXPECT_EQ(box.SlicePitch, 128);
+    void* corner = box.Bits;
+    volume->UnlockBox(0);
+    ASSERT_EQ(volume->LockBox(0, &box, nullptr, 0), GFX_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(corner) - static_cast<uint8_t*>(box.Bits), 2 * 128 + 1 * 32 + 2 * 4);
+    volume->UnlockBox(0);
+    volume->Release();
+}
+
+TEST_F(TextureLocks, UnsupportedFormatsAndOversizedTexturesAreRefused)
+{
+    m_Direct3D->TextureFormats.erase(FMT_DXT5);
+    GfxTexture* texture = nullptr;
+    EXPECT_EQ(m_Device->CreateTexture(16, 16, 1, 0, FMT_DXT5, POOL_MANAGED, &texture), GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->CreateTexture(4096, 16, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture),
+              GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->CreateTexture(16, 16, 6, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture),
+              GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->CreateTexture(16, 16, 1, 0, FMT_D16, POOL_MANAGED, &texture), GFXERR_INVALIDCALL);
+    m_Device->FailNext("CreateTexture", GFX_E_OUTOFMEMORY);
+    EXPECT_EQ(m_Device->CreateTexture(16, 16, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_E_OUTOFMEMORY);
+    ASSERT_EQ(m_Device->CreateTexture(16, 16, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    texture->Release();
+}
+
+using DeviceReset = TestDeviceFixture;
+
+TEST_F(DeviceReset, RefusedWhileADefaultPoolResourceLives)
+{
+    GfxVertexBuffer* dynamic = MakeVertexBuffer(64, POOL_DEFAULT, USAGE_DYNAMIC | USAGE_WRITEONLY);
+    GfxVertexBuffer* managed = MakeVertexBuffer(64, POOL_MANAGED);
+    PresentParameters parameters = m_Device->Parameters();
+    EXPECT_EQ(m_Device->Reset(&parameters), GFXERR_INVALIDCALL);
+    dynamic->Release();
+    EXPECT_EQ(m_Device->Reset(&parameters), GFX_OK) << "managed resources survive a reset";
+    void* data = nullptr;
+    EXPECT_EQ(managed->Lock(0, 0, &data, 0), GFX_OK);
+    managed->Unlock();
+    managed->Release();
+}
+
+TEST_F(DeviceReset, LeavesDefaultStatesIdentityTransformsNoBindingsAndAFullViewport)
+{
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(8, 8, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    GfxVertexBuffer* buffer = MakeVertexBuffer(64, POOL_MANAGED);
+    Matrix world;
+    MatrixTranslation(&world, 1, 2, 3);
+    m_Device->SetTransform(TS_WORLD, &world);
+    m_Device->SetTransform(TS_PROJECTION, &world);
+    m_Device->SetRenderState(RS_LIGHTING, 0);
+    m_Device->SetRenderState(RS_CULLMODE, CULL_NONE);
+    m_Device->SetTextureStageState(1, TSS_COLOROP, TOP_MODULATE);
+    m_Device->SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
+    m_Device->SetTexture(0, texture);
+    m_Device->SetStreamSource(0, buffer, 0, 16);
+    const Viewport small{10, 10, 100, 100, 0.0f, 1.0f};
+    m_Device->SetViewport(&small);
+
+    PresentParameters parameters = m_Device->Parameters();
+    parameters.BackBufferWidth = 640;
+    parameters.BackBufferHeight = 480;
+    ASSERT_EQ(m_Device->Reset(&parameters), GFX_OK);
+
+    const DeviceState& state = m_Device->State();
+    EXPECT_EQ(state.RenderStates[RS_LIGHTING], 1u);
+    EXPECT_EQ(state.RenderStates[RS_CULLMODE], static_cast<uint32_t>(CULL_CCW));
+    EXPECT_EQ(state.RenderStates[RS_ZENABLE], static_cast<uint32_t>(ZB_TRUE));
+    EXPECT_EQ(state.StageStates[1][TSS_COLOROP], static_cast<uint32_t>(TOP_DISABLE));
+    EXPECT_EQ(state.StageStates[0][TSS_COLOROP], static_cast<uint32_t>(TOP_MODULATE));
+    EXPECT_EQ(state.StageStates[2][TSS_TEXCOORDINDEX], 2u);
+    EXPECT_EQ(state.SamplerStates[0][SAMP_MINFILTER], static_cast<uint32_t>(TEXF_POINT));
+    EXPECT_TRUE(MatrixIsIdentity(&state.World));
+    EXPECT_TRUE(MatrixIsIdentity(&state.Projection));
+    EXPECT_EQ(state.Textures[0], nullptr);
+    EXPECT_EQ(state.Streams[0].Buffer, nullptr);
+    EXPECT_EQ(state.CurrentViewport.Width, 640u);
+    EXPECT_EQ(state.CurrentViewport.Height, 480u);
+    EXPECT_EQ(state.CurrentViewport.X, 0u);
+    texture->Release();
+    buffer->Release();
+}
+
+TEST_F(DeviceReset, LossRunsFromLostThroughNotResetBackToNormal)
+{
+    EXPECT_EQ(m_Device->TestCooperativeLevel(), GFX_OK);
+    m_Device->LoseDevice();
+    PresentParameters parameters = m_Device->Parameters();
+    EXPECT_EQ(m_Device->TestCooperativeLevel(), GFXERR_DEVICELOST);
+    EXPECT_EQ(m_Device->Present(), GFXERR_DEVICELOST);
+    EXPECT_EQ(m_Device->Reset(&parameters), GFXERR_DEVICELOST) << "a lost device cannot reset yet";
+    // Drawing and clearing are quietly skipped while lost.
+    EXPECT_EQ(m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFFFF0000, 1.0f, 0), GFX_OK);
+    EXPECT_EQ(m_Device->BackBufferPixel(0, 0), 0u);
+
+    m_Device->MakeResettable();
+    EXPECT_EQ(m_Device->TestCooperativeLevel(), GFXERR_DEVICENOTRESET);
+    ASSERT_EQ(m_Device->Reset(&parameters), GFX_OK);
+    EXPECT_EQ(m_Device->TestCooperativeLevel(), GFX_OK);
+    EXPECT_EQ(m_Device->Present(), GFX_OK);
+}
+
+using StateBlocks = TestDeviceFixture;
+
+TEST_F(StateBlocks, RecordingStoresChangesWithoutApplyingThem)
+{
+    ASSERT_EQ(m_Device->BeginStateBlock(), GFX_OK);
+    m_Device->SetRenderState(RS_ALPHABLENDENABLE, 1);
+    m_Device->SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    m_Device->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
+    EXPECT_EQ(m_Device->State().RenderStates[RS_ALPHABLENDENABLE], 0u);
+    GfxStateBlock* block = nullptr;
+    ASSERT_EQ(m_Device->EndStateBlock(&block), GFX_OK);
+    EXPECT_EQ(m_Device->EndStateBlock(&block), GFXERR_INVALIDCALL);
+
+    m_Device->SetRenderState(RS_DESTBLEND, BLEND_ONE);
+    m_Device->ClearLog();
+    ASSERT_EQ(block->Apply(), GFX_OK);
+    const DeviceState& state = m_Device->State();
+    EXPECT_EQ(state.RenderStates[RS_ALPHABLENDENABLE], 1u);
+    EXPECT_EQ(state.RenderStates[RS_SRCBLEND], static_cast<uint32_t>(BLEND_SRCALPHA));
+    EXPECT_EQ(state.StageStates[0][TSS_COLOROP], static_cast<uint32_t>(TOP_SELECTARG1));
+    EXPECT_EQ(state.RenderStates[RS_DESTBLEND], static_cast<uint32_t>(BLEND_ONE)) << "not part of the block";
+    EXPECT_EQ(m_Device->CountCalls("SetRenderState"), 2u);
+    EXPECT_EQ(m_Device->CountCalls("SetTextureStageState"), 1u);
+    block->Release();
+}
+
+TEST_F(StateBlocks, WholeDeviceBlockCapturesAndRestoresEverything)
+{
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(8, 8, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    m_Device->SetTexture(0, texture);
+    m_Device->SetRenderState(RS_ZFUNC, CMP_EQUAL);
+    Light light = DeviceState::DefaultLight();
+    light.Type = LIGHT_POINT;
+    m_Device->SetLight(0, &light);
+    m_Device->LightEnable(0, true);
+    GfxStateBlock* block = nullptr;
+    ASSERT_EQ(m_Device->CreateStateBlock(SBT_ALL, &block), GFX_OK);
+
+    m_Device->SetTexture(0, nullptr);
+    m_Device->SetRenderState(RS_ZFUNC, CMP_ALWAYS);
+    m_Device->LightEnable(0, false);
+    ASSERT_EQ(block->Apply(), GFX_OK);
+    EXPECT_EQ(m_Device->State().Textures[0], texture);
+    EXPECT_EQ(m_Device->State().RenderStates[RS_ZFUNC], static_cast<uint32_t>(CMP_EQUAL));
+    bool enabled = false;
+    m_Device->GetLightEnable(0, &enabled);
+    EXPECT_TRUE(enabled);
+
+    m_Device->SetRenderState(RS_ZFUNC, CMP_GREATER);
+    ASSERT_EQ(block->Capture(), GFX_OK);
+    m_Device->SetRenderState(RS_ZFUNC, CMP_LESS);
+    block->Apply();
+    EXPECT_EQ(m_Device->State().RenderStates[RS_ZFUNC], static_cast<uint32_t>(CMP_GREATER));
+
+    // A destroyed texture leaves the block too, so applying it cannot bind a dead object.
+    texture->Release();
+    block->Apply();
+    EXPECT_EQ(m_Device->State().Textures[0], nullptr);
+    block->Release();
+}
+
+using DrawLog = TestDeviceFixture;
+
+TEST_F(DrawLog, EachDrawCarriesTheStateInForce)
+{
+    GfxVertexBuffer* buffer = MakeVertexBuffer(16 * 4, POOL_MANAGED);
+    GfxIndexBuffer* indices = MakeIndexBuffer({0, 1, 2, 2, 1, 3});
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(8, 8, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    Matrix world;
+    MatrixTranslation(&world, 5, 0, 0);
+
+    ASSERT_EQ(m_Device->BeginScene(), GFX_OK);
+    m_Device->SetTransform(TS_WORLD, &world);
+    m_Device->SetRenderState(RS_ALPHABLENDENABLE, 1);
+    m_Device->SetTexture(1, texture);
+    m_Device->SetFVF(FVF_XYZ | FVF_DIFFUSE);
+    m_Device->SetStreamSource(0, buffer, 0, 16);
+    m_Device->SetIndices(indices);
+    ASSERT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 2), GFX_OK);
+    m_Device->SetRenderState(RS_ALPHABLENDENABLE, 0);
+    ASSERT_EQ(m_Device->DrawPrimitive(PT_LINELIST, 0, 2), GFX_OK);
+    ASSERT_EQ(m_Device->EndScene(), GFX_OK);
+
+    ASSERT_EQ(m_Device->Draws().size(), 2u);
+    const TestDevice::Draw& first = m_Device->Draws()[0];
+    EXPECT_TRUE(first.Indexed);
+    EXPECT_EQ(first.PrimitiveCount, 2u);
+    EXPECT_EQ(first.State.World, world);
+    EXPECT_EQ(first.State.RenderStates[RS_ALPHABLENDENABLE], 1u);
+    EXPECT_EQ(first.State.Textures[1], texture);
+    EXPECT_EQ(first.State.Streams[0].Buffer, buffer);
+    EXPECT_EQ(first.State.Streams[0].Stride, 16u);
+    EXPECT_EQ(first.State.Indices, indices);
+    EXPECT_EQ(first.State.FVF, static_cast<uint32_t>(FVF_XYZ | FVF_DIFFUSE));
+    EXPECT_EQ(m_Device->Draws()[1].State.RenderStates[RS_ALPHABLENDENABLE], 0u);
+    EXPECT_EQ(m_Device->Draws()[1].Type, static_cast<uint32_t>(PT_LINELIST));
+    buffer->Release();
+    indices->Release();
+    texture->Release();
+}
+
+TEST_F(DrawLog, DrawsThatWouldReadPastTheirBuffersAreRefused)
+{
+    GfxVertexBuffer* buffer = MakeVertexBuffer(16 * 4, POOL_MANAGED);
+    GfxIndexBuffer* indices = MakeIndexBuffer({0, 1, 2, 2, 1, 4});
+    m_Device->SetFVF(FVF_XYZ | FVF_DIFFUSE);
+    m_Device->SetStreamSource(0, buffer, 0, 16);
+    m_Device->SetIndices(indices);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLELIST, 0, 1), GFXERR_INVALIDCALL) << "outside a scene";
+    ASSERT_EQ(m_Device->BeginScene(), GFX_OK);
+    EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 2), GFXERR_INVALIDCALL)
+        << "index 4 names a fifth vertex";
+    EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 1), GFX_OK);
+    EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 2, 0, 4, 0, 1), GFXERR_INVALIDCALL)
+        << "the base vertex moves index 2 past the end";
+    EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 3, 2), GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 1, 2), GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFX_OK);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLELIST, 0, 0), GFXERR_INVALIDCALL);
+    buffer->Release();
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFXERR_INVALIDCALL)
+        << "the stream was unbound";
+    m_Device->EndScene();
+    EXPECT_EQ(m_Device->Draws().size(), 2u);
+    indices->Release();
+}
+
+TEST_F(DrawLog, ClearFillsTheViewportAndPresentKeepsTheFrame)
+{
+    const Viewport half{0, 0, 160, 240, 0.0f, 1.0f};
+    m_Device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    m_Device->SetViewport(&half);
+    m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF204080, 1.0f, 0);
+    EXPECT_EQ(m_Device->BackBufferPixel(0, 0), 0xFF204080u);
+    EXPECT_EQ(m_Device->BackBufferPixel(159, 239), 0xFF204080u);
+    EXPECT_EQ(m_Device->BackBufferPixel(160, 0), 0xFF000000u);
+    ASSERT_EQ(m_Device->Present(), GFX_OK);
+    FrameCapture frame;
+    ASSERT_EQ(m_Device->CaptureFrame(&frame), GFX_OK);
+    ASSERT_EQ(frame.Width, 320u);
+    ASSERT_EQ(frame.Rows.size(), 320u * 240u * 3u);
+    EXPECT_EQ(frame.Rows[0], 0x80); // blue first
+    EXPECT_EQ(frame.Rows[1], 0x40);
+    EXPECT_EQ(frame.Rows[2], 0x20);
+    const Viewport outside{300, 0, 40, 10, 0.0f, 1.0f};
+    EXPECT_EQ(m_Device->SetViewport(&outside), GFXERR_INVALIDCALL);
+}
+
+TEST(TestDirect3DScript, ModesCapsAndFormatSupportFollowTheScript)
+{
+    TestDirect3D* direct3D = new TestDirect3D();
+    direct3D->Adapters[0].Modes.push_back(DisplayMode{1280, 1024, 75, FMT_A8R8G8B8});
+    EXPECT_EQ(direct3D->GetAdapterModeCount(0, FMT_A8R8G8B8), 1u);
+    EXPECT_EQ(direct3D->GetAdapterModeCount(0, FMT_X8R8G8B8), 3u);
+    DisplayMode mode;
+    ASSERT_EQ(direct3D->EnumAdapterModes(0, FMT_A8R8G8B8, 0, &mode), GFX_OK);
+    EXPECT_EQ(mode.RefreshRate, 75u);
+    EXPECT_EQ(direct3D->EnumAdapterModes(0, FMT_A8R8G8B8, 1, &mode), GFXERR_INVALIDCALL);
+    EXPECT_EQ(direct3D->CheckDeviceFormat(0, DEVTYPE_HAL, FMT_X8R8G8B8, 0, RTYPE_TEXTURE, FMT_DXT1), GFX_OK);
+    direct3D->TextureFormats.erase(FMT_DXT1);
+    EXPECT_EQ(direct3D->CheckDeviceFormat(0, DEVTYPE_HAL, FMT_X8R8G8B8, 0, RTYPE_TEXTURE, FMT_DXT1),
+              GFXERR_NOTAVAILABLE);
+    EXPECT_EQ(direct3D->CheckDeviceFormat(0, DEVTYPE_HAL, FMT_X8R8G8B8, USAGE_DEPTHSTENCIL, RTYPE_SURFACE,
+                                          FMT_D24S8),
+              GFX_OK);
+    EXPECT_EQ(direct3D->CheckDepthStencilMatch(0, DEVTYPE_HAL, FMT_X8R8G8B8, FMT_X8R8G8B8, FMT_D15S1),
+              GFXERR_NOTAVAILABLE);
+    direct3D->Adapters[0].Caps.MaxActiveLights = 0xFFFFFFFF;
+    GfxCaps caps;
+    ASSERT_EQ(direct3D->GetDeviceCaps(0, DEVTYPE_HAL, &caps), GFX_OK);
+    EXPECT_EQ(caps.MaxActiveLights, 0xFFFFFFFFu);
+    EXPECT_EQ(direct3D->GetDeviceCaps(1, DEVTYPE_HAL, &caps), GFXERR_INVALIDCALL);
+
+    direct3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
+    PresentParameters parameters;
+    parameters.BackBufferWidth = 800;
+    parameters.BackBufferHeight = 600;
+    parameters.Windowed = true;
+    GfxDevice* device = nullptr;
+    EXPECT_EQ(direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                     &device),
+              GFXERR_NOTAVAILABLE);
+    ASSERT_EQ(direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                     &device),
+              GFX_OK);
+    EXPECT_EQ(parameters.BackBufferFormat, static_cast<uint32_t>(FMT_X8R8G8B8))
+        << "windowed takes the desktop format";
+    EXPECT_EQ(direct3D->LastDevice(), device);
+    direct3D->Release();
+    EXPECT_EQ(device->Release(), 0u) << "the device keeps its entry object alive";
+}
