@@ -28,7 +28,7 @@ public:
                                              uint32_t renderTargetFormat,
                                              uint32_t depthStencilFormat) const = 0;
     virtual GfxResult GetDeviceCaps(uint32_t adapter, uint32_t deviceType, GfxCaps* caps) const = 0;
-    virtual GfxResult CreateDevice(uint32_t adapter, uint32_t deviceType, NativeWindow focusWindow,
+    virtual GfxResult CreateDevice(uint32_t adapter, uint32_t deviceType, WindowHandle focusWindow,
                                    uint32_t behaviorFlags, PresentParameters* parameters,
                                    GfxDevice** device) = 0;
 };

@@ -15,8 +15,10 @@ namespace platform
 {
 
 using GfxResult = int32_t;
-using GfxColor = uint32_t;  // A8R8G8B8: alpha in the top byte, blue in the lowest.
-using NativeWindow = void*; // The platform window the device presents into (an SDL window on Linux).
+using GfxColor = uint32_t; // A8R8G8B8: alpha in the top byte, blue in the lowest.
+// The window the device presents into (platform/window).
+struct WindowObject;
+using WindowHandle = WindowObject*;
 
 constexpr GfxResult GFX_OK = 0;
 constexpr GfxResult GFX_E_FAIL = static_cast<GfxResult>(0x80004005u);
@@ -714,7 +716,7 @@ struct PresentParameters
     uint32_t MultiSampleType = MULTISAMPLE_NONE;
     uint32_t MultiSampleQuality = 0;
     uint32_t SwapEffect = 0;
-    NativeWindow DeviceWindow = nullptr;
+    WindowHandle DeviceWindow = nullptr;
     bool Windowed = false;
     bool EnableAutoDepthStencil = false;
     uint32_t AutoDepthStencilFormat = FMT_UNKNOWN;

@@ -151,7 +151,7 @@ GfxResult TestDirect3D::GetDeviceCaps(uint32_t adapter, uint32_t deviceType, Gfx
     return GFX_OK;
 }
 
-GfxResult TestDirect3D::CreateDevice(uint32_t adapter, uint32_t deviceType, NativeWindow focusWindow,
+GfxResult TestDirect3D::CreateDevice(uint32_t adapter, uint32_t deviceType, WindowHandle focusWindow,
                                      uint32_t behaviorFlags, PresentParameters* parameters,
                                      GfxDevice** device)
 {

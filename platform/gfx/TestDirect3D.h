@@ -54,7 +54,7 @@ public:
     GfxResult CheckDepthStencilMatch(uint32_t adapter, uint32_t deviceType, uint32_t adapterFormat,
                                      uint32_t renderTargetFormat, uint32_t depthStencilFormat) const override;
     GfxResult GetDeviceCaps(uint32_t adapter, uint32_t deviceType, GfxCaps* caps) const override;
-    GfxResult CreateDevice(uint32_t adapter, uint32_t deviceType, NativeWindow focusWindow,
+    GfxResult CreateDevice(uint32_t adapter, uint32_t deviceType, WindowHandle focusWindow,
                            uint32_t behaviorFlags, PresentParameters* parameters,
                            GfxDevice** device) override;
 
