@@ -27,3 +27,20 @@ function(tarvolin_test target)
         add_dependencies(sanitized_tests ${target})
     endif()
 endfunction()
+
+# tarvolin_content(<name> TOOL <target> ARGS <args>... [DEPENDS <files>...])
+# Runs a generator into the sample content folder (TARVOLIN_CONTENT_DIR) as part of the build; it runs
+# again whenever the generator is rebuilt. The generator must write the same bytes on every run.
+function(tarvolin_content name)
+    cmake_parse_arguments(ARG "" "TOOL" "ARGS;DEPENDS" ${ARGN})
+    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}.content-stamp)
+    add_custom_command(OUTPUT ${stamp}
+        COMMAND $<TARGET_FILE:${ARG_TOOL}> ${ARG_ARGS}
+        COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+        DEPENDS ${ARG_TOOL} ${ARG_DEPENDS}
+        WORKING_DIRECTORY ${TARVOLIN_CONTENT_DIR}
+        COMMENT "Generating sample content: ${name}"
+        VERBATIM)
+    add_custom_target(content_${name} DEPENDS ${stamp})
+    add_dependencies(sample_content content_${name})
+endfunction()
