@@ -1,0 +1,95 @@
+#include "engine/model/KM_FileReader.h"
+
+#include "engine/model/KM_Animation.h"
+#include "engine/model/KM_MaterialList.h"
+#include "engine/model/KM_ObjectList.h"
+#include "engine/model/KM_Scene.h"
+#include "engine/model/KM_Skeleton.h"
+#include "engine/model/KM_Stream.h"
+#include "platform/system/DebugOutput.h"
+
+KM_FileReader::TopLevel::TopLevel() = default;
+KM_FileReader::TopLevel::~TopLevel() = default;
+
+namespace
+{
+
+// Reads one top-level object into its slot: a second one, or one that fails to read, fails the file.
+template <typename T>
+bool ReadInto(KM_Stream* stream, std::unique_ptr<T>& slot, const char* duplicateText, const char* failedText)
+{
+    if (slot)
+    {
+        platform::OutputDebugString(duplicateText);
+        return false;
+    }
+    auto object = std::make_unique<T>();
+    if (!object->Read(stream))
+    {
+        platform::OutputDebugString(failedText);
+        return false;
+    }
+    slot = std::move(object);
+    return true;
+}
+
+template <typename T>
+std::unique_ptr<T> ReadFirstOfType(const char* path, uint32_t typeId, const char* erroneousText)
+{
+    KM_Stream stream;
+    if (!stream.Open(path, KM_Stream::kBinary))
+        return nullptr;
+    if (!stream.ReadHeader() || stream.Remaining() == 0)
+        return nullptr;
+    KM_FileReader::TopLevel top;
+    if (!KM_FileReader::ReadTopLevel(&stream, false, erroneousText, top))
+        return nullptr;
+    stream.Close();
+    top.scene.reset();
+    if (!top.objects)
+        return nullptr;
+    for (KM_Object* object = top.objects->GetFirst(); object != nullptr; object = object->GetNext())
+    {
+        if (object->GetTypeId() == typeId)
+            return std::make_unique<T>(*static_cast<T*>(object));
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText, TopLevel& out)
+{
+    // A refused header leaves the objects at an unknown offset.
+    if (stream == nullptr || !stream->IsOpen() || !stream->HeaderUsable())
+        return false;
+    while (stream->Remaining() > 0)
+    {
+        uint32_t typeId;
+        if (!stream->ReadU32(typeId))
+            return false;
+        bool ok = true;
+        if (typeId == KM_Scene::kTypeId)
+            ok = ReadInto(stream, out.scene, "Scene already generated\n", "ERROR READING KM_SCENE\n");
+        else if (typeId == KM_MaterialList::kTypeId && acceptMaterials)
+            ok = ReadInto(stream, out.materials, "Material List already generated\n",
+                          "ERROR READING KM_MATERIALLIST\n");
+        else if (typeId == KM_ObjectList::kTypeId)
+            ok = ReadInto(stream, out.objects, "Object List already generated\n", "ERROR READING KMOBJECTLIST\n");
+        else
+            platform::OutputDebugString(erroneousText);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+std::unique_ptr<KM_Skeleton> KM_FileReader::ReadSkeleton(const char* path)
+{
+    return ReadFirstOfType<KM_Skeleton>(path, KM_Skeleton::kTypeId, kErroneousModel);
+}
+
+std::unique_ptr<KM_Animation> KM_FileReader::ReadAnimation(const char* path)
+{
+    return ReadFirstOfType<KM_Animation>(path, KM_Animation::kTypeId, kErroneousAnimation);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "engine/model/KM_Object.h"
+#include "engine/model/KM_Point3.h"
+
+#include <vector>
+
+// A mesh: vertices, faces, texture and colour channels, extra mapping channels and per-face normals.
+// Always embedded in its owner, so its Read starts with the type id.
+class KM_Mesh : public KM_Object
+{
+public:
+    static constexpr uint32_t kTypeId = 16;
+
+    struct Face
+    {
+        uint32_t a = 0, b = 0, c = 0;
+        uint32_t materialId = 0;
+    };
+    // Three indices into a texture or colour vertex list.
+    struct IndexFace
+    {
+        uint32_t a = 0, b = 0, c = 0;
+    };
+    struct Channel
+    {
+        uint32_t word = 0;
+        uint32_t number = 0;
+        uint32_t tvertCount = 0;
+        uint32_t firstTVert = 0;
+        uint32_t tfaceCount = 0;
+        uint32_t firstTFace = 0;
+        uint32_t reserved = 0;
+    };
+    struct FaceNormals
+    {
+        KM_Point3 face;
+        KM_Point3 corner[3];
+    };
+
+    KM_Mesh();
+    KM_Mesh(const KM_Mesh& other) = default;
+    bool Write(KM_Stream* stream) override;
+    bool Read(KM_Stream* stream) override;
+    uint32_t ComputeSize() override;
+
+    // Every index within the list it points into; a channel's faces index its own texture vertices.
+    bool IndicesValid() const;
+    // Alpha 255 in the top byte, then red, green and blue, each trunc(component x 255) & 0xFF.
+    static uint32_t PackColor(const KM_Point3& color);
+
+    uint32_t m_TimeValue = 0;
+    int32_t m_MaterialRef = -1;
+    std::vector<KM_Point3> m_Vertices;
+    std::vector<Face> m_Faces;
+    std::vector<KM_Point3> m_TVertices;
+    std::vector<IndexFace> m_TFaces;
+    std::vector<Channel> m_Channels;
+    std::vector<KM_Point3> m_ExtraTVertices;
+    std::vector<IndexFace> m_ExtraTFaces;
+    std::vector<KM_Point3> m_CVertices;
+    std::vector<IndexFace> m_CFaces;
+    // Filled from the colour vertices on reading.
+    std::vector<uint32_t> m_PackedColors;
+    std::vector<FaceNormals> m_Normals;
+    uint32_t m_BackfaceCull = 1;
+
+private:
+    bool _ReadBody(KM_Stream* stream);
+    bool _WriteBody(KM_Stream* stream);
+    bool _Consistent() const;
+    void _WriteText(KM_Stream* stream);
+    static void _PrintPoints(KM_Stream* stream, const char* listTag, const char* tag,
+                             const std::vector<KM_Point3>& points, size_t first, size_t count);
+    static void _PrintIndexFaces(KM_Stream* stream, const char* listTag, const char* tag,
+                                 const std::vector<IndexFace>& faces, size_t first, size_t count);
+};
+
+static_assert(sizeof(KM_Mesh::Face) == 16, "stored as four u32");
+static_assert(sizeof(KM_Mesh::IndexFace) == 12, "stored as three u32");
+static_assert(sizeof(KM_Mesh::Channel) == 28, "stored as seven u32");
+static_assert(sizeof(KM_Mesh::FaceNormals) == 48, "stored as twelve floats");

@@ -1,0 +1,130 @@
+#include "engine/model/KM_Skeleton.h"
+
+#include "engine/model/KM_MessageBox.h"
+#include "engine/model/KM_Stream.h"
+
+namespace
+{
+// Name and parent lengths, the bone word, the transform and the weight count.
+const uint64_t kMinBoneBytes = 4 + 4 + 4 + 64 + 4;
+} // namespace
+
+KM_Skeleton::KM_Skeleton() : KM_Object(kTypeId, 2)
+{
+}
+
+uint32_t KM_Skeleton::ComputeSize()
+{
+    uint64_t size = KM_Stream::StringBytes(m_Name) + 4 + 4 + 4;
+    for (const auto& entry : m_Bones)
+    {
+        const Bone& bone = entry.second;
+        size += KM_Stream::StringBytes(bone.name) + KM_Stream::StringBytes(bone.parentName) + 4 + 64 + 4 +
+                bone.weights.size() * 8;
+    }
+    m_Size = static_cast<uint32_t>(size);
+    return m_Size;
+}
+
+bool KM_Skeleton::_ReadBody(KM_Stream* stream)
+{
+    uint32_t skeletonVersion, recordCount;
+    if (!ReadVersionAndSize(stream) || !stream->ReadString(m_Name) || !stream->ReadU32(skeletonVersion) ||
+        !stream->ReadU32(m_BoneCount) || !stream->ReadU32(recordCount))
+        return false;
+    m_Bones.clear();
+    if (!stream->Fits(recordCount, kMinBoneBytes))
+        return false;
+    for (uint32_t index = 0; index < recordCount; ++index)
+    {
+        Bone bone;
+        uint32_t weightCount;
+        if (!stream->ReadString(bone.name) || !stream->ReadString(bone.parentName) || !stream->ReadU32(bone.word) ||
+            !stream->Read(bone.orientation, 4, 16) || !stream->ReadU32(weightCount) ||
+            !stream->ReadArray(bone.weights, weightCount))
+            return false;
+        m_Bones[index] = std::move(bone);
+    }
+    return true;
+}
+
+bool KM_Skeleton::Read(KM_Stream* stream)
+{
+    if (stream == nullptr || IsText(stream))
+        return false;
+    if (stream->GetMode() != KM_Stream::kBinary)
+        return true;
+    if (_ReadBody(stream))
+        return true;
+    KM_MessageBox::Show("Error Reading KM_Skeleton Data", "Exporter Error");
+    return false;
+}
+
+bool KM_Skeleton::_WriteBody(KM_Stream* stream)
+{
+    if (!KM_Object::Write(stream) || !stream->WriteString(m_Name) || !stream->WriteU32(0) ||
+        !stream->WriteU32(m_BoneCount) || !stream->WriteU32(static_cast<uint32_t>(m_Bones.size())))
+        return false;
+    for (const auto& entry : m_Bones)
+    {
+        const Bone& bone = entry.second;
+        if (!stream->WriteString(bone.name) || !stream->WriteString(bone.parentName) || !stream->WriteU32(bone.word) ||
+            !stream->Write(bone.orientation, 4, 16) || !stream->WriteU32(static_cast<uint32_t>(bone.weights.size())) ||
+            !stream->WriteArray(bone.weights))
+            return false;
+    }
+    return true;
+}
+
+void KM_Skeleton::_WriteText(KM_Stream* stream)
+{
+    OpenObjectText(stream);
+    PrintText(stream, "*NODE_NAME", m_Name);
+    PrintInt(stream, "Skeleton Version:", 0);
+    PrintInt(stream, "*SKEL_BONECNT", m_BoneCount);
+    PrintTag(stream, "*SKEL_BONEDATA");
+    OpenBlock(stream);
+    PrintInt(stream, "m_Bones.size()", static_cast<int64_t>(m_Bones.size()));
+    for (const auto& entry : m_Bones)
+    {
+        const Bone& bone = entry.second;
+        PrintText(stream, "*ANIM_BONEANIMDATA_BONENAME", bone.name);
+        PrintText(stream, "*ANIM_BONEANIMDATA_PARENTBONE", bone.parentName);
+        PrintInt(stream, "*SKEL_BONEDATA_VERTEXCNT", static_cast<int64_t>(bone.weights.size()));
+        PrintTag(stream, "*SKEL_BONEDATA_ORIENT_TM");
+        OpenBlock(stream);
+        static const char* const kRows[4] = {"Row0", "Row1", "Row2", "Row3"};
+        for (int row = 0; row < 4; ++row)
+            stream->Print("%s%s\t%f\t%f\t%f\t%f\n", stream->IndentText(), kRows[row],
+                          static_cast<double>(bone.orientation[row][0]), static_cast<double>(bone.orientation[row][1]),
+                          static_cast<double>(bone.orientation[row][2]), static_cast<double>(bone.orientation[row][3]));
+        CloseBlock(stream);
+        PrintTag(stream, "*SKEL_BONEDATA_WEIGHTS");
+        OpenBlock(stream);
+        for (const Weight& weight : bone.weights)
+        {
+            PrintInt(stream, "*SKEL_BONEDATA_WEIGHTS_VERTEXIDX", weight.vertex);
+            stream->Print("%s%s\t\t%f\n", stream->IndentText(), "*SKEL_BONEDATA_WEIGHTS_WEIGHT",
+                          static_cast<double>(weight.weight));
+        }
+        CloseBlock(stream);
+    }
+    CloseBlock(stream);
+    CloseBlock(stream);
+}
+
+bool KM_Skeleton::Write(KM_Stream* stream)
+{
+    if (stream == nullptr)
+        return false;
+    ComputeSize();
+    if (IsText(stream))
+    {
+        _WriteText(stream);
+        return true;
+    }
+    if (_WriteBody(stream))
+        return true;
+    KM_MessageBox::Show("Error Writing KM_Skeleton Data", "Exporter Error");
+    return false;
+}

@@ -1,0 +1,292 @@
+#include "engine/model/KM_Stream.h"
+
+#include "engine/model/KM_MessageBox.h"
+#include "platform/system/DebugOutput.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "KMF numbers are read as stored, little-endian");
+
+namespace
+{
+
+const char* const kErrorCaption = "Error";
+const char* const kHeaderError = "Error Reading Binary Header";
+const uint32_t kMaxHeaderVersion = 3;
+const uint32_t kWrittenHeaderVersion = 3;
+
+} // namespace
+
+KM_Stream::KM_Stream()
+    : m_File(nullptr), m_OwnsFile(false), m_Mode(kText), m_HeaderWordA(1), m_HeaderWordB(0),
+      m_HeaderFailed(false), m_Position(0), m_FileSize(0), m_Indent(0)
+{
+    std::memset(m_IndentText, 0, sizeof m_IndentText);
+}
+
+KM_Stream::~KM_Stream()
+{
+    Close();
+}
+
+FILE* KM_Stream::_OpenFile(const char* path, const char* mode)
+{
+    if (path == nullptr || *path == '\0')
+        return nullptr;
+    return std::fopen(path, mode);
+}
+
+bool KM_Stream::Open(const char* path, int mode)
+{
+    if (path == nullptr || *path == '\0' || (mode != kBinary && mode != kText))
+        return false;
+    Close();
+    m_Mode = mode;
+    m_Path = path;
+    m_File = _OpenFile(path, mode == kBinary ? "rb" : "rt");
+    if (m_File == nullptr)
+        return false;
+    m_OwnsFile = true;
+    struct stat info;
+    if (fstat(fileno(m_File), &info) == 0 && S_ISREG(info.st_mode))
+        m_FileSize = static_cast<uint64_t>(info.st_size);
+    else
+        m_FileSize = std::numeric_limits<uint64_t>::max();
+    return true;
+}
+
+bool KM_Stream::OpenForWrite(const char* path, int mode)
+{
+    if (path == nullptr || *path == '\0' || (mode != kBinary && mode != kText))
+        return false;
+    Close();
+    m_Mode = mode;
+    m_Path = path;
+    m_TempPath = m_Path + ".tmp";
+    m_File = std::fopen(m_TempPath.c_str(), mode == kBinary ? "wb" : "wt");
+    if (m_File == nullptr)
+    {
+        m_TempPath.clear();
+        return false;
+    }
+    m_OwnsFile = true;
+    return true;
+}
+
+bool KM_Stream::AttachForWrite(FILE* file, int mode)
+{
+    if (file == nullptr || (mode != kBinary && mode != kText))
+        return false;
+    Close();
+    m_Mode = mode;
+    m_File = file;
+    m_OwnsFile = false;
+    return true;
+}
+
+bool KM_Stream::Commit()
+{
+    if (m_File == nullptr || m_TempPath.empty())
+        return false;
+    const bool written = std::fflush(m_File) == 0 && !std::ferror(m_File);
+    const bool closed = std::fclose(m_File) == 0;
+    m_File = nullptr;
+    m_OwnsFile = false;
+    const std::string temp = m_TempPath;
+    m_TempPath.clear();
+    if (!written || !closed || std::rename(temp.c_str(), m_Path.c_str()) != 0)
+    {
+        std::remove(temp.c_str());
+        KM_MessageBox::Show("Error Writing Data", kErrorCaption);
+        return false;
+    }
+    return true;
+}
+
+void KM_Stream::Close()
+{
+    if (m_File != nullptr && m_OwnsFile)
+        std::fclose(m_File);
+    else if (m_File != nullptr)
+        std::fflush(m_File);
+    m_File = nullptr;
+    m_OwnsFile = false;
+    // A write that was never committed leaves nothing behind.
+    if (!m_TempPath.empty())
+        std::remove(m_TempPath.c_str());
+    m_TempPath.clear();
+    m_Path.clear();
+    m_HeaderBlock.clear();
+    m_HeaderWordA = 1;
+    m_HeaderWordB = 0;
+    m_HeaderFailed = false;
+    m_Position = 0;
+    m_FileSize = 0;
+}
+
+bool KM_Stream::_ReadHeaderFields()
+{
+    char magic[2];
+    if (!Read(magic, 1, 2) || magic[0] != 'K' || magic[1] != 'M')
+        return false;
+    char third;
+    if (!Read(&third, 1, 1) || third != 'I')
+        return false;
+    uint32_t version;
+    if (!ReadU32(version) || version > kMaxHeaderVersion)
+        return false;
+    if (version > 1 && !ReadU32(m_HeaderWordA))
+        return false;
+    uint32_t length;
+    if (!ReadU32(length))
+        return false;
+    if (length != 0)
+    {
+        std::vector<uint8_t> block;
+        if (!ReadArray(block, length))
+            return false;
+        m_HeaderBlock = std::move(block);
+    }
+    return ReadU32(m_HeaderWordB);
+}
+
+bool KM_Stream::ReadHeader()
+{
+    if (m_File == nullptr)
+        return false;
+    const uint64_t start = m_Position;
+    if (!_ReadHeaderFields())
+    {
+        platform::OutputDebugString(kHeaderError);
+        m_HeaderFailed = true;
+        return false;
+    }
+    // The counter grows by 3 + n + 16 whatever the version, as every header has always counted.
+    m_Position = start + 3 + m_HeaderBlock.size() + 16;
+    m_HeaderFailed = false;
+    return true;
+}
+
+bool KM_Stream::WriteHeader()
+{
+    return Write("KM", 1, 2) && Write("I", 1, 1) && WriteU32(kWrittenHeaderVersion) && WriteU32(1) &&
+           WriteU32(0) && WriteU32(0);
+}
+
+bool KM_Stream::Read(void* buffer, size_t elementSize, size_t count)
+{
+    if (m_File == nullptr)
+        return false;
+    if (elementSize != 0 && count > std::numeric_limits<size_t>::max() / elementSize)
+        return false;
+    m_Position += static_cast<uint64_t>(elementSize) * count;
+    const size_t got = std::fread(buffer, elementSize, count, m_File);
+    if (std::ferror(m_File))
+    {
+        KM_MessageBox::Show("Error Reading Data", kErrorCaption);
+        return false;
+    }
+    return got == count;
+}
+
+bool KM_Stream::Write(const void* buffer, size_t elementSize, size_t count)
+{
+    if (m_File == nullptr)
+        return false;
+    if (std::fwrite(buffer, elementSize, count, m_File) < count)
+    {
+        KM_MessageBox::Show("Error Writing Data", kErrorCaption);
+        return false;
+    }
+    return true;
+}
+
+bool KM_Stream::Seek(long offset, int origin)
+{
+    if (m_File == nullptr || std::fseek(m_File, offset, origin) != 0)
+    {
+        KM_MessageBox::Show("Error Seeking to Position", kErrorCaption);
+        return false;
+    }
+    return true;
+}
+
+bool KM_Stream::AtEnd() const
+{
+    return m_File != nullptr && std::feof(m_File);
+}
+
+bool KM_Stream::Print(const char* format, ...)
+{
+    if (m_File == nullptr || format == nullptr)
+        return false;
+    va_list args;
+    va_start(args, format);
+    const int written = std::vfprintf(m_File, format, args);
+    va_end(args);
+    return written >= 0;
+}
+
+void KM_Stream::Indent()
+{
+    if (m_Indent < kMaxIndent)
+        m_IndentText[m_Indent++] = '\t';
+}
+
+void KM_Stream::Unindent()
+{
+    if (m_Indent > 0)
+        m_IndentText[--m_Indent] = '\0';
+}
+
+bool KM_Stream::ReadString(std::string& text)
+{
+    text.clear();
+    uint32_t length;
+    if (!ReadU32(length))
+        return false;
+    if (length == 0)
+        return true;
+    std::vector<char> bytes;
+    if (!ReadArray(bytes, length))
+        return false;
+    text.assign(bytes.data(), strnlen(bytes.data(), bytes.size()));
+    return true;
+}
+
+bool KM_Stream::WriteString(const std::string& text)
+{
+    const std::string stored(text.c_str());
+    if (stored.empty())
+        return WriteU32(0);
+    return WriteU32(static_cast<uint32_t>(stored.size() + 1)) && Write(stored.c_str(), 1, stored.size() + 1);
+}
+
+uint32_t KM_Stream::StringBytes(const std::string& text)
+{
+    const size_t length = std::strlen(text.c_str());
+    return 4 + (length == 0 ? 0 : static_cast<uint32_t>(length + 1));
+}
+
+uint64_t KM_Stream::Remaining() const
+{
+    if (m_File == nullptr)
+        return 0;
+    if (m_FileSize == std::numeric_limits<uint64_t>::max())
+        return m_FileSize;
+    const long at = std::ftell(m_File);
+    if (at < 0 || static_cast<uint64_t>(at) >= m_FileSize)
+        return 0;
+    return m_FileSize - static_cast<uint64_t>(at);
+}
+
+bool KM_Stream::Fits(uint64_t count, uint64_t bytesEach) const
+{
+    if (bytesEach != 0 && count > std::numeric_limits<uint64_t>::max() / bytesEach)
+        return false;
+    return count * bytesEach <= Remaining();
+}

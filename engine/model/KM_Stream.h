@@ -1,0 +1,117 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+// The file stream every KMF object reads and writes through: binary (mode 0) or the indented text
+// form (mode 1, written only). All numbers are little-endian.
+class KM_Stream
+{
+public:
+    static constexpr int kBinary = 0;
+    static constexpr int kText = 1;
+    static constexpr int kMaxIndent = 255;
+
+    KM_Stream();
+    ~KM_Stream();
+    KM_Stream(const KM_Stream&) = delete;
+    KM_Stream& operator=(const KM_Stream&) = delete;
+
+    // Opens a file for reading, "rb" for mode 0 and "rt" for mode 1.
+    bool Open(const char* path, int mode);
+    // Opens a file for writing. The bytes go to a temporary file beside the path, which Commit
+    // renames over it, so a failed write never leaves a half-written file behind.
+    bool OpenForWrite(const char* path, int mode);
+    bool Commit();
+    // Writes to a file the caller keeps open and owns, such as the standard output.
+    bool AttachForWrite(FILE* file, int mode);
+    void Close();
+
+    bool ReadHeader();
+    // Writes a header of version 3 with word A 1, no block and word B 0.
+    bool WriteHeader();
+
+    // Reads count elements. A read that cannot deliver all of them fails, so no object is ever
+    // filled from bytes that are not in the file.
+    bool Read(void* buffer, size_t elementSize, size_t count);
+    bool Write(const void* buffer, size_t elementSize, size_t count);
+    bool Seek(long offset, int origin);
+    bool AtEnd() const;
+    bool Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    void Indent();
+    void Unindent();
+    const char* IndentText() const { return m_IndentText; }
+    int GetIndent() const { return m_Indent; }
+
+    // Binary helpers over Read and Write.
+    bool ReadU32(uint32_t& value) { return Read(&value, sizeof value, 1); }
+    bool ReadI32(int32_t& value) { return Read(&value, sizeof value, 1); }
+    bool ReadFloat(float& value) { return Read(&value, sizeof value, 1); }
+    bool ReadByte(uint8_t& value) { return Read(&value, sizeof value, 1); }
+    // A counted string: u32 length counting a stored NUL, 0 for none. The text ends at the first
+    // NUL whether or not the file stores one.
+    bool ReadString(std::string& text);
+    // Reads count records of a plain type, refusing a count whose bytes exceed what remains.
+    template <typename T> bool ReadArray(std::vector<T>& out, uint64_t count)
+    {
+        static_assert(std::is_trivially_copyable<T>::value, "records are read as bytes");
+        out.clear();
+        if (!Fits(count, sizeof(T)))
+            return false;
+        out.resize(static_cast<size_t>(count));
+        return count == 0 || Read(out.data(), sizeof(T), out.size());
+    }
+
+    bool WriteU32(uint32_t value) { return Write(&value, sizeof value, 1); }
+    bool WriteI32(int32_t value) { return Write(&value, sizeof value, 1); }
+    bool WriteFloat(float value) { return Write(&value, sizeof value, 1); }
+    bool WriteByte(uint8_t value) { return Write(&value, sizeof value, 1); }
+    // Writes length + 1 and the text with its NUL; an empty text is written as length 0.
+    bool WriteString(const std::string& text);
+    template <typename T> bool WriteArray(const std::vector<T>& records)
+    {
+        static_assert(std::is_trivially_copyable<T>::value, "records are written as bytes");
+        return records.empty() || Write(records.data(), sizeof(T), records.size());
+    }
+
+    // Bytes between the read position and the end of the file.
+    uint64_t Remaining() const;
+    // True when count records of bytesEach bytes can still be in the file.
+    bool Fits(uint64_t count, uint64_t bytesEach) const;
+
+    bool IsOpen() const { return m_File != nullptr; }
+    int GetMode() const { return m_Mode; }
+    const std::string& GetPath() const { return m_Path; }
+    uint64_t GetPosition() const { return m_Position; }
+    // False only after a header read that failed.
+    bool HeaderUsable() const { return !m_HeaderFailed; }
+    uint32_t GetHeaderWordA() const { return m_HeaderWordA; }
+    uint32_t GetHeaderWordB() const { return m_HeaderWordB; }
+    const std::vector<uint8_t>& GetHeaderBlock() const { return m_HeaderBlock; }
+
+    // Size of a counted string as written by WriteString.
+    static uint32_t StringBytes(const std::string& text);
+
+private:
+    static FILE* _OpenFile(const char* path, const char* mode);
+    bool _ReadHeaderFields();
+
+    FILE* m_File;
+    bool m_OwnsFile;
+    int m_Mode;
+    std::string m_Path;
+    std::string m_TempPath;
+    std::vector<uint8_t> m_HeaderBlock;
+    uint32_t m_HeaderWordA;
+    uint32_t m_HeaderWordB;
+    bool m_HeaderFailed;
+    uint64_t m_Position;
+    uint64_t m_FileSize;
+    int m_Indent;
+    char m_IndentText[kMaxIndent + 1];
+};

@@ -1,0 +1,197 @@
+#include "engine/model/KM_Stream.h"
+#include "tests/engine/model/KmfTestSupport.h"
+#include "tests/support/DebugCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using kmftest::Bytes;
+
+namespace
+{
+
+class StreamTest : public ::testing::Test
+{
+protected:
+    kmftest::Files m_Files;
+    kmftest::MessageBoxCapture m_Boxes;
+    testsupport::DebugCapture m_Debug;
+};
+
+} // namespace
+
+TEST_F(StreamTest, HeaderVersionOneHasNoWordA)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, Bytes().Raw("KMI").U32(1).U32(0).U32(77).U32(0xCAFE).Data()));
+    ASSERT_TRUE(stream.ReadHeader());
+    EXPECT_EQ(stream.GetHeaderWordA(), 1u);
+    EXPECT_EQ(stream.GetHeaderWordB(), 77u);
+    uint32_t next;
+    ASSERT_TRUE(stream.ReadU32(next));
+    EXPECT_EQ(next, 0xCAFEu);
+}
+
+TEST_F(StreamTest, HeaderVersionTwoCarriesWordAAndBlock)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, Bytes().Raw("KMI").U32(2).U32(5).U32(3).Raw("abc").U32(9).U32(0xCAFE).Data()));
+    ASSERT_TRUE(stream.ReadHeader());
+    EXPECT_EQ(stream.GetHeaderWordA(), 5u);
+    EXPECT_EQ(stream.GetHeaderWordB(), 9u);
+    EXPECT_EQ(std::string(stream.GetHeaderBlock().begin(), stream.GetHeaderBlock().end()), "abc");
+    // 3 + n + 16 whatever the version.
+    EXPECT_EQ(stream.GetPosition(), 3u + 3u + 16u);
+    uint32_t next;
+    ASSERT_TRUE(stream.ReadU32(next));
+    EXPECT_EQ(next, 0xCAFEu);
+}
+
+TEST_F(StreamTest, RefusesHeaderVersionFourAndBadMagic)
+{
+    for (const std::string& bytes : {Bytes().Raw("KMI").U32(4).U32(1).U32(0).U32(0).Data(),
+                                     Bytes().Raw("KMX").U32(3).U32(1).U32(0).U32(0).Data(),
+                                     Bytes().Raw("KMI").U32(3).U32(1).U32(100).Data(), std::string("KM")})
+    {
+        KM_Stream stream;
+        ASSERT_TRUE(m_Files.Open(stream, bytes));
+        m_Debug.Clear();
+        EXPECT_FALSE(stream.ReadHeader());
+        EXPECT_FALSE(stream.HeaderUsable());
+        ASSERT_EQ(m_Debug.Lines().size(), 1u);
+        EXPECT_EQ(m_Debug.Lines()[0], "Error Reading Binary Header");
+    }
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+TEST_F(StreamTest, OpenRefusesOtherModesAndMissingPaths)
+{
+    const std::string path = m_Files.Put("a.kmf", "KMI");
+    KM_Stream stream;
+    EXPECT_FALSE(stream.Open(path.c_str(), 2));
+    EXPECT_FALSE(stream.Open(path.c_str(), -1));
+    EXPECT_FALSE(stream.Open("", KM_Stream::kBinary));
+    EXPECT_FALSE(stream.Open(nullptr, KM_Stream::kBinary));
+    EXPECT_FALSE(stream.Open(m_Files.Path("missing.kmf").c_str(), KM_Stream::kBinary));
+    EXPECT_FALSE(stream.OpenForWrite(m_Files.Path("b.kmf").c_str(), 2));
+    EXPECT_TRUE(stream.Open(path.c_str(), KM_Stream::kText));
+    EXPECT_EQ(stream.GetMode(), KM_Stream::kText);
+}
+
+TEST_F(StreamTest, ShortReadFailsAndCountsRequestedBytes)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, "abcdef"));
+    uint32_t word;
+    EXPECT_TRUE(stream.ReadU32(word));
+    EXPECT_FALSE(stream.ReadU32(word));
+    EXPECT_EQ(stream.GetPosition(), 8u);
+    EXPECT_TRUE(stream.AtEnd());
+    EXPECT_EQ(stream.Remaining(), 0u);
+    // A short read at the end is not an error of the file: no message box.
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+TEST_F(StreamTest, ReadsWithoutAFileFailQuietly)
+{
+    KM_Stream stream;
+    uint32_t word;
+    EXPECT_FALSE(stream.ReadU32(word));
+    EXPECT_FALSE(stream.WriteU32(1));
+    EXPECT_FALSE(stream.ReadHeader());
+    EXPECT_FALSE(stream.Print("x"));
+    EXPECT_FALSE(stream.AtEnd());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    EXPECT_TRUE(m_Debug.Lines().empty());
+}
+
+TEST_F(StreamTest, CountedStringsEndAtTheirFirstNulOrTheirLength)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, Bytes().U32(4).Raw("abcd").U32(6).Raw(std::string("ab\0cd\0", 6)).U32(0).U32(1).Raw(std::string(1, '\0')).Data()));
+    std::string text;
+    ASSERT_TRUE(stream.ReadString(text));
+    EXPECT_EQ(text, "abcd");
+    ASSERT_TRUE(stream.ReadString(text));
+    EXPECT_EQ(text, "ab");
+    ASSERT_TRUE(stream.ReadString(text));
+    EXPECT_EQ(text, "");
+    ASSERT_TRUE(stream.ReadString(text));
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(StreamTest, RefusesLengthsAndCountsPastTheEnd)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, Bytes().U32(0xFFFFFFF0u).Raw("abc").Data()));
+    std::string text;
+    EXPECT_FALSE(stream.ReadString(text));
+    EXPECT_TRUE(stream.Fits(3, 1));
+    EXPECT_FALSE(stream.Fits(4, 1));
+    EXPECT_FALSE(stream.Fits(0x4000000000000000ull, 8));
+    std::vector<uint32_t> words;
+    EXPECT_FALSE(stream.ReadArray(words, 1));
+    EXPECT_TRUE(words.empty());
+}
+
+TEST_F(StreamTest, IndentationStaysWithinZeroAnd255)
+{
+    KM_Stream stream;
+    stream.Unindent();
+    EXPECT_EQ(stream.GetIndent(), 0);
+    EXPECT_STREQ(stream.IndentText(), "");
+    for (int i = 0; i < 300; ++i)
+        stream.Indent();
+    EXPECT_EQ(stream.GetIndent(), 255);
+    EXPECT_EQ(std::string(stream.IndentText()), std::string(255, '\t'));
+    stream.Unindent();
+    EXPECT_EQ(std::string(stream.IndentText()), std::string(254, '\t'));
+}
+
+TEST_F(StreamTest, PrintWritesLinesLongerThan512Characters)
+{
+    const std::string longText(2000, 'x');
+    const std::string written =
+        m_Files.Written([&](KM_Stream* s) { return s->Print("%s|%d\n", longText.c_str(), 7); }, KM_Stream::kText);
+    EXPECT_EQ(written, longText + "|7\n");
+}
+
+TEST_F(StreamTest, UncommittedWriteLeavesNoFileAndCommitReplaces)
+{
+    const std::string path = m_Files.Put("model.kmf", "old");
+    {
+        KM_Stream stream;
+        ASSERT_TRUE(stream.OpenForWrite(path.c_str(), KM_Stream::kBinary));
+        ASSERT_TRUE(stream.WriteU32(1));
+    }
+    EXPECT_EQ(m_Files.Get("model.kmf"), "old");
+    EXPECT_EQ(std::fopen(m_Files.Path("model.kmf.tmp").c_str(), "rb"), nullptr);
+    KM_Stream stream;
+    ASSERT_TRUE(stream.OpenForWrite(path.c_str(), KM_Stream::kBinary));
+    ASSERT_TRUE(stream.WriteHeader());
+    ASSERT_TRUE(stream.Commit());
+    EXPECT_EQ(m_Files.Get("model.kmf"), Bytes().Header(3).Data());
+}
+
+TEST_F(StreamTest, FailedWriteShowsItsMessageBox)
+{
+    FILE* full = std::fopen("/dev/full", "wb");
+    if (full == nullptr)
+        GTEST_SKIP() << "no /dev/full";
+    std::setvbuf(full, nullptr, _IONBF, 0);
+    KM_Stream stream;
+    ASSERT_TRUE(stream.AttachForWrite(full, KM_Stream::kBinary));
+    EXPECT_FALSE(stream.WriteU32(1));
+    EXPECT_TRUE(m_Boxes.Shown("Error Writing Data", "Error"));
+    stream.Close();
+    std::fclose(full);
+}
+
+TEST_F(StreamTest, SeekFailureShowsItsMessageBox)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, "abcd"));
+    EXPECT_FALSE(stream.Seek(-100, SEEK_SET));
+    EXPECT_TRUE(m_Boxes.Shown("Error Seeking to Position", "Error"));
+}
