@@ -1,6 +1,8 @@
 #include "engine/model/KM_Stream.h"
 
+#include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_MessageBox.h"
+#include "platform/files/Files.h"
 #include "platform/system/DebugOutput.h"
 
 #include <cstdarg>
@@ -35,9 +37,7 @@ KM_Stream::~KM_Stream()
 
 FILE* KM_Stream::_OpenFile(const char* path, const char* mode)
 {
-    if (path == nullptr || *path == '\0')
-        return nullptr;
-    return std::fopen(path, mode);
+    return ::OpenFile(path, mode);
 }
 
 bool KM_Stream::Open(const char* path, int mode)
@@ -67,7 +67,7 @@ bool KM_Stream::OpenForWrite(const char* path, int mode)
     m_Mode = mode;
     m_Path = path;
     m_TempPath = m_Path + ".tmp";
-    m_File = std::fopen(m_TempPath.c_str(), mode == kBinary ? "wb" : "wt");
+    m_File = platform::OpenFile(m_TempPath.c_str(), mode == kBinary ? "wb" : "wt");
     if (m_File == nullptr)
     {
         m_TempPath.clear();
@@ -98,9 +98,9 @@ bool KM_Stream::Commit()
     m_OwnsFile = false;
     const std::string temp = m_TempPath;
     m_TempPath.clear();
-    if (!written || !closed || std::rename(temp.c_str(), m_Path.c_str()) != 0)
+    if (!written || !closed || !platform::RenameFile(temp, m_Path))
     {
-        std::remove(temp.c_str());
+        platform::RemoveFile(temp);
         KM_MessageBox::Show("Error Writing Data", kErrorCaption);
         return false;
     }
@@ -117,7 +117,7 @@ void KM_Stream::Close()
     m_OwnsFile = false;
     // A write that was never committed leaves nothing behind.
     if (!m_TempPath.empty())
-        std::remove(m_TempPath.c_str());
+        platform::RemoveFile(m_TempPath);
     m_TempPath.clear();
     m_Path.clear();
     m_HeaderBlock.clear();

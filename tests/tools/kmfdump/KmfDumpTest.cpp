@@ -1,0 +1,68 @@
+#include "tests/engine/model/KmfSamples.h"
+#include "tests/engine/model/KmfTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace
+{
+
+struct DumpRun
+{
+    int status = -1;
+    std::string output;
+};
+
+DumpRun Dump(const std::string& arguments)
+{
+    DumpRun run;
+    const std::string command = std::string(KMFDUMP_PATH) + " " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, got);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string Golden()
+{
+    std::ifstream in(std::string(KMF_TEST_DATA) + "/sample_model.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+TEST(KmfDumpTest, PrintsTheTextFormOfAModelFile)
+{
+    kmftest::Files files;
+    ASSERT_FALSE(files.Written(kmfsamples::WriteModel, KM_Stream::kBinary, "model.kmf").empty());
+    const DumpRun run = Dump("'" + files.Path("model.kmf") + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, Golden());
+}
+
+TEST(KmfDumpTest, FailsOnMissingOrDamagedFiles)
+{
+    kmftest::Files files;
+    EXPECT_EQ(Dump("'" + files.Path("missing.kmf") + "'").status, 1);
+    EXPECT_EQ(Dump("").status, 2);
+    const std::string scene =
+        files.Written([](KM_Stream* s) { return s->WriteHeader() && kmfsamples::Scene()->Write(s); });
+    // The file ends two bytes into the next type id.
+    files.Put("cut.kmf", scene + std::string(2, '\x12'));
+    const DumpRun cut = Dump("'" + files.Path("cut.kmf") + "'");
+    EXPECT_EQ(cut.status, 1);
+    // What was read before the damage is still shown.
+    EXPECT_EQ(cut.output.rfind("*SCENE\n{\n", 0), 0u);
+}
