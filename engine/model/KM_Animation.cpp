@@ -9,9 +9,7 @@ namespace
 const uint64_t kMinTrackBytes = 4 + 4 + 4;
 } // namespace
 
-KM_Animation::KM_Animation() : KM_Object(kTypeId, 2)
-{
-}
+KM_Animation::KM_Animation() : KM_Object(kTypeId, 2) {}
 
 uint32_t KM_Animation::ComputeSize()
 {
@@ -63,9 +61,9 @@ bool KM_Animation::Read(KM_Stream* stream)
 bool KM_Animation::_WriteBody(KM_Stream* stream)
 {
     if (!KM_Object::Write(stream) || !stream->WriteString(m_Name) || !stream->WriteU32(0) ||
-        !stream->WriteString(m_AnimationName) || !stream->WriteU32(m_BoneCount) || !stream->WriteU32(m_Length) ||
-        !stream->WriteU32(m_FramesPerSecond) || !stream->WriteU32(m_KeyCount) ||
-        !stream->WriteU32(static_cast<uint32_t>(m_BoneAnims.size())))
+        !stream->WriteString(m_AnimationName) || !stream->WriteU32(m_BoneCount) ||
+        !stream->WriteU32(m_Length) || !stream->WriteU32(m_FramesPerSecond) ||
+        !stream->WriteU32(m_KeyCount) || !stream->WriteU32(static_cast<uint32_t>(m_BoneAnims.size())))
         return false;
     for (const auto& entry : m_BoneAnims)
     {

@@ -3,13 +3,12 @@
 #include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 
-KM_Camera::KM_Camera() : KM_Object(kTypeId, 2)
-{
-}
+KM_Camera::KM_Camera() : KM_Object(kTypeId, 2) {}
 
 uint32_t KM_Camera::ComputeSize()
 {
-    uint32_t size = KM_Stream::StringBytes(m_Name) + FrameBytes(m_NodeTM.GetVersion()) + m_NodeTM.ComputeSize() + 4;
+    uint32_t size =
+        KM_Stream::StringBytes(m_Name) + FrameBytes(m_NodeTM.GetVersion()) + m_NodeTM.ComputeSize() + 4;
     if (m_HasTarget != 0)
         size += FrameBytes(m_TargetTM.GetVersion()) + m_TargetTM.ComputeSize();
     m_Size = size + 4 + 6 * 4;

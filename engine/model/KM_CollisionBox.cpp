@@ -1,8 +1,6 @@
 #include "engine/model/KM_CollisionBox.h"
 
-KM_CollisionBox::KM_CollisionBox() : KM_CollisionObject(kTypeId)
-{
-}
+KM_CollisionBox::KM_CollisionBox() : KM_CollisionObject(kTypeId) {}
 
 uint32_t KM_CollisionBox::ComputeSize()
 {

@@ -1,8 +1,6 @@
 #include "engine/model/KM_CollisionCylinder.h"
 
-KM_CollisionCylinder::KM_CollisionCylinder() : KM_CollisionObject(kTypeId)
-{
-}
+KM_CollisionCylinder::KM_CollisionCylinder() : KM_CollisionObject(kTypeId) {}
 
 uint32_t KM_CollisionCylinder::ComputeSize()
 {

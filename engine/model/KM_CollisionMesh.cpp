@@ -4,9 +4,7 @@
 #include "engine/model/KM_Stream.h"
 #include "platform/system/DebugOutput.h"
 
-KM_CollisionMesh::KM_CollisionMesh() : KM_CollisionObject(kTypeId)
-{
-}
+KM_CollisionMesh::KM_CollisionMesh() : KM_CollisionObject(kTypeId) {}
 
 uint32_t KM_CollisionMesh::ComputeSize()
 {

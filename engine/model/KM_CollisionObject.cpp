@@ -3,13 +3,9 @@
 #include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 
-KM_CollisionObject::KM_CollisionObject() : KM_CollisionObject(kTypeId)
-{
-}
+KM_CollisionObject::KM_CollisionObject() : KM_CollisionObject(kTypeId) {}
 
-KM_CollisionObject::KM_CollisionObject(uint32_t typeId) : KM_Object(typeId, 2)
-{
-}
+KM_CollisionObject::KM_CollisionObject(uint32_t typeId) : KM_Object(typeId, 2) {}
 
 uint32_t KM_CollisionObject::CommonSize()
 {
@@ -68,7 +64,8 @@ bool KM_CollisionObject::Write(KM_Stream* stream)
     return WriteCommon(stream);
 }
 
-bool KM_CollisionObject::ReadFloatKind(KM_Stream* stream, const FloatField* fields, int count, const char* readError)
+bool KM_CollisionObject::ReadFloatKind(KM_Stream* stream, const FloatField* fields, int count,
+                                       const char* readError)
 {
     if (stream == nullptr || IsText(stream))
         return false;

@@ -1,8 +1,6 @@
 #include "engine/model/KM_CollisionPlane.h"
 
-KM_CollisionPlane::KM_CollisionPlane() : KM_CollisionObject(kTypeId)
-{
-}
+KM_CollisionPlane::KM_CollisionPlane() : KM_CollisionObject(kTypeId) {}
 
 uint32_t KM_CollisionPlane::ComputeSize()
 {

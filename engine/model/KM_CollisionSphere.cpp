@@ -1,8 +1,6 @@
 #include "engine/model/KM_CollisionSphere.h"
 
-KM_CollisionSphere::KM_CollisionSphere() : KM_CollisionObject(kTypeId)
-{
-}
+KM_CollisionSphere::KM_CollisionSphere() : KM_CollisionObject(kTypeId) {}
 
 uint32_t KM_CollisionSphere::ComputeSize()
 {

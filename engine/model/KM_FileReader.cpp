@@ -58,7 +58,8 @@ std::unique_ptr<T> ReadFirstOfType(const char* path, uint32_t typeId, const char
 
 } // namespace
 
-bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText, TopLevel& out)
+bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText,
+                                 TopLevel& out)
 {
     // A refused header leaves the objects at an unknown offset.
     if (stream == nullptr || !stream->IsOpen() || !stream->HeaderUsable())
@@ -75,7 +76,8 @@ bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const 
             ok = ReadInto(stream, out.materials, "Material List already generated\n",
                           "ERROR READING KM_MATERIALLIST\n");
         else if (typeId == KM_ObjectList::kTypeId)
-            ok = ReadInto(stream, out.objects, "Object List already generated\n", "ERROR READING KMOBJECTLIST\n");
+            ok = ReadInto(stream, out.objects, "Object List already generated\n",
+                          "ERROR READING KMOBJECTLIST\n");
         else
             platform::OutputDebugString(erroneousText);
         if (!ok)

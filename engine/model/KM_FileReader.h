@@ -26,7 +26,8 @@ public:
     // accepted) and one object list. Other ids are reported with the given text and reading goes on
     // with the next four bytes. False on a second or failed object, a part of a type id, or when the
     // header was refused.
-    static bool ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText, TopLevel& out);
+    static bool ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText,
+                             TopLevel& out);
 
     // Copies of the first skeleton or animation of a file's object list; null when the file cannot
     // be read or holds none.

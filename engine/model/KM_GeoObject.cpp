@@ -9,9 +9,7 @@ namespace
 const char* const kError = "Error Writing KM_GeoObject Data";
 } // namespace
 
-KM_GeoObject::KM_GeoObject() : KM_Object(kTypeId, 4)
-{
-}
+KM_GeoObject::KM_GeoObject() : KM_Object(kTypeId, 4) {}
 
 uint32_t KM_GeoObject::ComputeSize()
 {

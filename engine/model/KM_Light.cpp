@@ -3,13 +3,12 @@
 #include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 
-KM_Light::KM_Light() : KM_Object(kTypeId, 2)
-{
-}
+KM_Light::KM_Light() : KM_Object(kTypeId, 2) {}
 
 uint32_t KM_Light::ComputeSize()
 {
-    uint32_t size = KM_Stream::StringBytes(m_Name) + FrameBytes(m_NodeTM.GetVersion()) + m_NodeTM.ComputeSize() + 4;
+    uint32_t size =
+        KM_Stream::StringBytes(m_Name) + FrameBytes(m_NodeTM.GetVersion()) + m_NodeTM.ComputeSize() + 4;
     if (m_HasTarget != 0)
         size += FrameBytes(m_TargetTM.GetVersion()) + m_TargetTM.ComputeSize();
     size += 4 * 4 + 7 * 4;
@@ -28,8 +27,9 @@ bool KM_Light::_ReadBody(KM_Stream* stream)
         return false;
     if (m_HasTarget != 0)
         m_TargetTM.Read(stream);
-    const bool ok = stream->ReadU32(m_LightType) && stream->ReadU32(m_Shadows) && stream->ReadU32(m_UseLight) &&
-                    stream->ReadU32(m_Color) && stream->ReadFloat(m_Intensity) && stream->ReadFloat(m_Aspect) &&
+    const bool ok = stream->ReadU32(m_LightType) && stream->ReadU32(m_Shadows) &&
+                    stream->ReadU32(m_UseLight) && stream->ReadU32(m_Color) &&
+                    stream->ReadFloat(m_Intensity) && stream->ReadFloat(m_Aspect) &&
                     stream->ReadFloat(m_Hotspot) && stream->ReadFloat(m_Falloff) &&
                     stream->ReadFloat(m_AttenuationStart) && stream->ReadFloat(m_AttenuationEnd) &&
                     stream->ReadFloat(m_TargetDistance);
@@ -55,8 +55,9 @@ bool KM_Light::_WriteBody(KM_Stream* stream)
         return false;
     if (m_HasTarget != 0 && !m_TargetTM.Write(stream))
         return false;
-    const bool ok = stream->WriteU32(m_LightType) && stream->WriteU32(m_Shadows) && stream->WriteU32(m_UseLight) &&
-                    stream->WriteU32(m_Color) && stream->WriteFloat(m_Intensity) && stream->WriteFloat(m_Aspect) &&
+    const bool ok = stream->WriteU32(m_LightType) && stream->WriteU32(m_Shadows) &&
+                    stream->WriteU32(m_UseLight) && stream->WriteU32(m_Color) &&
+                    stream->WriteFloat(m_Intensity) && stream->WriteFloat(m_Aspect) &&
                     stream->WriteFloat(m_Hotspot) && stream->WriteFloat(m_Falloff) &&
                     stream->WriteFloat(m_AttenuationStart) && stream->WriteFloat(m_AttenuationEnd) &&
                     stream->WriteFloat(m_TargetDistance);

@@ -87,6 +87,6 @@ bool KM_ListBase::ReadListWords(KM_Stream* stream, uint32_t& count)
 bool KM_ListBase::WriteListWords(KM_Stream* stream, uint32_t version)
 {
     const uint32_t size = ComputeSize();
-    return stream->WriteU32(m_TypeId) && stream->WriteU32(version) && (version <= 1 || stream->WriteU32(size)) &&
-           stream->WriteU32(m_Count);
+    return stream->WriteU32(m_TypeId) && stream->WriteU32(version) &&
+           (version <= 1 || stream->WriteU32(size)) && stream->WriteU32(m_Count);
 }

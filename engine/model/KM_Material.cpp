@@ -22,9 +22,7 @@ struct NestingGuard
 
 } // namespace
 
-KM_Material::KM_Material() : KM_Object(kTypeId, 2), m_Textures(std::make_unique<KM_TextureList>())
-{
-}
+KM_Material::KM_Material() : KM_Object(kTypeId, 2), m_Textures(std::make_unique<KM_TextureList>()) {}
 
 KM_Material::~KM_Material() = default;
 
@@ -117,8 +115,9 @@ bool KM_Material::_WriteBody(KM_Stream* stream)
 {
     if (!KM_Object::Write(stream) || !stream->WriteU32(m_RefNo) || !stream->WriteString(m_Name) ||
         !stream->WriteString(m_Class) || !stream->WriteU32(m_Ambient) || !stream->WriteU32(m_Diffuse) ||
-        !stream->WriteU32(m_Specular) || !stream->WriteFloat(m_Shine) || !stream->WriteFloat(m_ShineStrength) ||
-        !stream->WriteFloat(m_Transparency) || !stream->WriteFloat(m_WireSize) || !stream->WriteU32(m_Shading) ||
+        !stream->WriteU32(m_Specular) || !stream->WriteFloat(m_Shine) ||
+        !stream->WriteFloat(m_ShineStrength) || !stream->WriteFloat(m_Transparency) ||
+        !stream->WriteFloat(m_WireSize) || !stream->WriteU32(m_Shading) ||
         !stream->WriteFloat(m_TransparencyFalloff) || !stream->WriteFloat(m_SelfIllumination) ||
         !stream->WriteU32(m_Flags) || !stream->WriteU32(m_TransparencyType))
         return false;

@@ -3,9 +3,7 @@
 #include "engine/model/KM_Stream.h"
 #include "platform/system/DebugOutput.h"
 
-KM_MaterialList::KM_MaterialList() : KM_ListBase(kTypeId, 1)
-{
-}
+KM_MaterialList::KM_MaterialList() : KM_ListBase(kTypeId, 1) {}
 
 bool KM_MaterialList::Read(KM_Stream* stream)
 {

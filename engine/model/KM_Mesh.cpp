@@ -27,9 +27,7 @@ bool FaceWithin(const KM_Mesh::IndexFace& face, uint64_t limit)
 
 } // namespace
 
-KM_Mesh::KM_Mesh() : KM_Object(kTypeId, 4)
-{
-}
+KM_Mesh::KM_Mesh() : KM_Object(kTypeId, 4) {}
 
 uint32_t KM_Mesh::PackColor(const KM_Point3& color)
 {
@@ -106,7 +104,8 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
         return false;
     m_TVertices.clear();
     m_TFaces.clear();
-    if (tvertCount != 0 && (!stream->ReadArray(m_TVertices, tvertCount) || !stream->ReadArray(m_TFaces, faceCount)))
+    if (tvertCount != 0 &&
+        (!stream->ReadArray(m_TVertices, tvertCount) || !stream->ReadArray(m_TFaces, faceCount)))
         return false;
     m_Channels.clear();
     m_ExtraTVertices.clear();
@@ -156,8 +155,8 @@ bool KM_Mesh::Read(KM_Stream* stream)
 bool KM_Mesh::_Consistent() const
 {
     const size_t faces = m_Faces.size();
-    return (m_TVertices.empty() || m_TFaces.size() == faces) && (m_CVertices.empty() || m_CFaces.size() == faces) &&
-           m_Normals.size() == faces;
+    return (m_TVertices.empty() || m_TFaces.size() == faces) &&
+           (m_CVertices.empty() || m_CFaces.size() == faces) && m_Normals.size() == faces;
 }
 
 bool KM_Mesh::_WriteBody(KM_Stream* stream)
@@ -180,7 +179,8 @@ bool KM_Mesh::_WriteBody(KM_Stream* stream)
         if (!stream->WriteU32(static_cast<uint32_t>(m_Channels.size())))
             return false;
         if (!m_Channels.empty() &&
-            (!stream->WriteArray(m_Channels) || !stream->WriteU32(static_cast<uint32_t>(m_ExtraTVertices.size())) ||
+            (!stream->WriteArray(m_Channels) ||
+             !stream->WriteU32(static_cast<uint32_t>(m_ExtraTVertices.size())) ||
              !stream->WriteU32(static_cast<uint32_t>(m_ExtraTFaces.size())) ||
              !stream->WriteArray(m_ExtraTVertices) || !stream->WriteArray(m_ExtraTFaces)))
             return false;
@@ -249,8 +249,8 @@ void KM_Mesh::_WriteText(KM_Stream* stream)
     {
         const Face& f = m_Faces[i];
         stream->Print("%s%s\t%4d\tA: %4d\tB: %4d\tC: %4d\t%s %d\n", stream->IndentText(), "*MESH_FACE",
-                      static_cast<int>(i), static_cast<int>(f.a), static_cast<int>(f.b), static_cast<int>(f.c),
-                      "*MESH_MTLID", static_cast<int>(f.materialId));
+                      static_cast<int>(i), static_cast<int>(f.a), static_cast<int>(f.b),
+                      static_cast<int>(f.c), "*MESH_MTLID", static_cast<int>(f.materialId));
     }
     CloseBlock(stream);
     PrintInt(stream, "*MESH_NUMTVERTEX", static_cast<int64_t>(m_TVertices.size()));
@@ -283,15 +283,17 @@ void KM_Mesh::_WriteText(KM_Stream* stream)
     {
         const FaceNormals& n = m_Normals[i];
         stream->Print("%s%s\t%d\t%f\t%f\t%f\n", stream->IndentText(), "*MESH_FACENORMAL", static_cast<int>(i),
-                      static_cast<double>(n.face.x), static_cast<double>(n.face.y), static_cast<double>(n.face.z));
-        const uint32_t corners[3] = {i < m_Faces.size() ? m_Faces[i].a : 0, i < m_Faces.size() ? m_Faces[i].b : 0,
+                      static_cast<double>(n.face.x), static_cast<double>(n.face.y),
+                      static_cast<double>(n.face.z));
+        const uint32_t corners[3] = {i < m_Faces.size() ? m_Faces[i].a : 0,
+                                     i < m_Faces.size() ? m_Faces[i].b : 0,
                                      i < m_Faces.size() ? m_Faces[i].c : 0};
         for (int corner = 0; corner < 3; ++corner)
         {
             const KM_Point3& v = n.corner[corner];
             stream->Print("%s\t%s\t%d\t%f\t%f\t%f\n", stream->IndentText(), "*MESH_VERTEXNORMAL",
-                          static_cast<int>(corners[corner]), static_cast<double>(v.x), static_cast<double>(v.y),
-                          static_cast<double>(v.z));
+                          static_cast<int>(corners[corner]), static_cast<double>(v.x),
+                          static_cast<double>(v.y), static_cast<double>(v.z));
         }
     }
     CloseBlock(stream);

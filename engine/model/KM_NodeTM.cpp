@@ -9,9 +9,7 @@ const char* const kError = "Error Writing KM_NodeTM Data";
 const char* const kRowTags[4] = {"*TM_ROW0", "*TM_ROW1", "*TM_ROW2", "*TM_ROW3"};
 } // namespace
 
-KM_NodeTM::KM_NodeTM() : KM_Object(kTypeId, 2)
-{
-}
+KM_NodeTM::KM_NodeTM() : KM_Object(kTypeId, 2) {}
 
 uint32_t KM_NodeTM::ComputeSize()
 {
@@ -47,7 +45,8 @@ bool KM_NodeTM::Write(KM_Stream* stream)
         CloseBlock(stream);
         return true;
     }
-    const bool written = KM_Object::Write(stream) && stream->WriteString(m_Name) && stream->Write(m_Rows, 4, 12);
+    const bool written =
+        KM_Object::Write(stream) && stream->WriteString(m_Name) && stream->Write(m_Rows, 4, 12);
     if (!written)
         KM_MessageBox::Show(kError, "Exporter Error");
     return written;

@@ -75,9 +75,7 @@ const char* const kExporterError = "Exporter Error";
 
 } // namespace
 
-KM_Object::KM_Object() : KM_Object(0, 2)
-{
-}
+KM_Object::KM_Object() : KM_Object(0, 2) {}
 
 KM_Object::KM_Object(uint32_t typeId, uint32_t version)
     : m_TypeId(typeId), m_Version(version), m_Size(0), m_Next(nullptr), m_Previous(nullptr)

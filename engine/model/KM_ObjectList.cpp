@@ -4,9 +4,7 @@
 #include "engine/model/KM_ObjectFactory.h"
 #include "engine/model/KM_Stream.h"
 
-KM_ObjectList::KM_ObjectList() : KM_ListBase(kTypeId, 1)
-{
-}
+KM_ObjectList::KM_ObjectList() : KM_ListBase(kTypeId, 1) {}
 
 bool KM_ObjectList::Read(KM_Stream* stream)
 {

@@ -4,9 +4,7 @@
 #include "engine/model/KM_Stream.h"
 #include "platform/system/DebugOutput.h"
 
-KM_Primitive::KM_Primitive() : KM_Object(kTypeId, 4)
-{
-}
+KM_Primitive::KM_Primitive() : KM_Object(kTypeId, 4) {}
 
 uint32_t KM_Primitive::ComputeSize()
 {
@@ -96,8 +94,9 @@ void KM_Primitive::_WriteText(KM_Stream* stream)
     stream->Print("%s%s\t\t%f\t%f\t%f\t%f\n", stream->IndentText(), "*PRIM_ROTATION",
                   static_cast<double>(m_Rotation[0]), static_cast<double>(m_Rotation[1]),
                   static_cast<double>(m_Rotation[2]), static_cast<double>(m_Rotation[3]));
-    stream->Print("%s%s\t\t%f\t%f\t%f\n", stream->IndentText(), "*PRIM_OFFSET", static_cast<double>(m_Offset[0]),
-                  static_cast<double>(m_Offset[1]), static_cast<double>(m_Offset[2]));
+    stream->Print("%s%s\t\t%f\t%f\t%f\n", stream->IndentText(), "*PRIM_OFFSET",
+                  static_cast<double>(m_Offset[0]), static_cast<double>(m_Offset[1]),
+                  static_cast<double>(m_Offset[2]));
     PrintFloat(stream, "*PRIM_RADIUS", m_Radius);
     PrintFloat(stream, "*PRIM_NORMAL", m_Normal);
     PrintFloat(stream, "*PRIM_DISTANCE", m_Distance);
@@ -107,17 +106,17 @@ void KM_Primitive::_WriteText(KM_Stream* stream)
         PrintTag(stream, "*TRIMESH_VERTS");
         OpenBlock(stream);
         for (size_t i = 0; i < m_Vertices.size(); ++i)
-            stream->Print("%s%s\t%d\t%f\t%f\t%f\n", stream->IndentText(), "*TRIMESH_VERT", static_cast<int>(i),
-                          static_cast<double>(m_Vertices[i].x), static_cast<double>(m_Vertices[i].y),
-                          static_cast<double>(m_Vertices[i].z));
+            stream->Print("%s%s\t%d\t%f\t%f\t%f\n", stream->IndentText(), "*TRIMESH_VERT",
+                          static_cast<int>(i), static_cast<double>(m_Vertices[i].x),
+                          static_cast<double>(m_Vertices[i].y), static_cast<double>(m_Vertices[i].z));
         CloseBlock(stream);
         PrintInt(stream, "*TRIMESH_INDEX_COUNT", static_cast<int64_t>(m_Indices.size()));
         PrintTag(stream, "*TRIMESH_INDICES");
         OpenBlock(stream);
         for (size_t i = 0; i < m_Indices.size(); ++i)
-            stream->Print("%s%s\t%d\t%d\t%d\t%d\n", stream->IndentText(), "*TRIMESH_INDEX", static_cast<int>(i),
-                          static_cast<int>(m_Indices[i].a), static_cast<int>(m_Indices[i].b),
-                          static_cast<int>(m_Indices[i].c));
+            stream->Print("%s%s\t%d\t%d\t%d\t%d\n", stream->IndentText(), "*TRIMESH_INDEX",
+                          static_cast<int>(i), static_cast<int>(m_Indices[i].a),
+                          static_cast<int>(m_Indices[i].b), static_cast<int>(m_Indices[i].c));
         CloseBlock(stream);
     }
     CloseBlock(stream);

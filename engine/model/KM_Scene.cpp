@@ -4,9 +4,7 @@
 #include "engine/model/KM_Stream.h"
 #include "platform/system/DebugOutput.h"
 
-KM_Scene::KM_Scene() : KM_Object(kTypeId, 2)
-{
-}
+KM_Scene::KM_Scene() : KM_Object(kTypeId, 2) {}
 
 uint32_t KM_Scene::ComputeSize()
 {
@@ -44,8 +42,9 @@ bool KM_Scene::Write(KM_Stream* stream)
 bool KM_Scene::_ReadBody(KM_Stream* stream)
 {
     return ReadVersionAndSize(stream) && stream->ReadString(m_FileName) && stream->ReadU32(m_FirstFrame) &&
-           stream->ReadU32(m_LastFrame) && stream->ReadU32(m_FrameSpeed) && stream->ReadU32(m_TicksPerFrame) &&
-           stream->ReadU32(m_BackgroundColor) && stream->ReadU32(m_AmbientColor);
+           stream->ReadU32(m_LastFrame) && stream->ReadU32(m_FrameSpeed) &&
+           stream->ReadU32(m_TicksPerFrame) && stream->ReadU32(m_BackgroundColor) &&
+           stream->ReadU32(m_AmbientColor);
 }
 
 bool KM_Scene::Read(KM_Stream* stream)

@@ -9,9 +9,7 @@ namespace
 const uint64_t kMinBoneBytes = 4 + 4 + 4 + 64 + 4;
 } // namespace
 
-KM_Skeleton::KM_Skeleton() : KM_Object(kTypeId, 2)
-{
-}
+KM_Skeleton::KM_Skeleton() : KM_Object(kTypeId, 2) {}
 
 uint32_t KM_Skeleton::ComputeSize()
 {
@@ -39,9 +37,9 @@ bool KM_Skeleton::_ReadBody(KM_Stream* stream)
     {
         Bone bone;
         uint32_t weightCount;
-        if (!stream->ReadString(bone.name) || !stream->ReadString(bone.parentName) || !stream->ReadU32(bone.word) ||
-            !stream->Read(bone.orientation, 4, 16) || !stream->ReadU32(weightCount) ||
-            !stream->ReadArray(bone.weights, weightCount))
+        if (!stream->ReadString(bone.name) || !stream->ReadString(bone.parentName) ||
+            !stream->ReadU32(bone.word) || !stream->Read(bone.orientation, 4, 16) ||
+            !stream->ReadU32(weightCount) || !stream->ReadArray(bone.weights, weightCount))
             return false;
         m_Bones[index] = std::move(bone);
     }
@@ -68,8 +66,9 @@ bool KM_Skeleton::_WriteBody(KM_Stream* stream)
     for (const auto& entry : m_Bones)
     {
         const Bone& bone = entry.second;
-        if (!stream->WriteString(bone.name) || !stream->WriteString(bone.parentName) || !stream->WriteU32(bone.word) ||
-            !stream->Write(bone.orientation, 4, 16) || !stream->WriteU32(static_cast<uint32_t>(bone.weights.size())) ||
+        if (!stream->WriteString(bone.name) || !stream->WriteString(bone.parentName) ||
+            !stream->WriteU32(bone.word) || !stream->Write(bone.orientation, 4, 16) ||
+            !stream->WriteU32(static_cast<uint32_t>(bone.weights.size())) ||
             !stream->WriteArray(bone.weights))
             return false;
     }
@@ -95,9 +94,10 @@ void KM_Skeleton::_WriteText(KM_Stream* stream)
         OpenBlock(stream);
         static const char* const kRows[4] = {"Row0", "Row1", "Row2", "Row3"};
         for (int row = 0; row < 4; ++row)
-            stream->Print("%s%s\t%f\t%f\t%f\t%f\n", stream->IndentText(), kRows[row],
-                          static_cast<double>(bone.orientation[row][0]), static_cast<double>(bone.orientation[row][1]),
-                          static_cast<double>(bone.orientation[row][2]), static_cast<double>(bone.orientation[row][3]));
+            stream->Print(
+                "%s%s\t%f\t%f\t%f\t%f\n", stream->IndentText(), kRows[row],
+                static_cast<double>(bone.orientation[row][0]), static_cast<double>(bone.orientation[row][1]),
+                static_cast<double>(bone.orientation[row][2]), static_cast<double>(bone.orientation[row][3]));
         CloseBlock(stream);
         PrintTag(stream, "*SKEL_BONEDATA_WEIGHTS");
         OpenBlock(stream);

@@ -21,9 +21,7 @@ struct NestingGuard
 
 } // namespace
 
-KM_Texture::KM_Texture() : KM_Object(kTypeId, 4)
-{
-}
+KM_Texture::KM_Texture() : KM_Object(kTypeId, 4) {}
 
 KM_Texture::~KM_Texture() = default;
 
@@ -56,8 +54,8 @@ bool KM_Texture::_ReadBody(KM_Stream* stream)
         !stream->ReadU32(m_MappingType) || !stream->ReadFloat(m_UOffset) || !stream->ReadFloat(m_VOffset) ||
         !stream->ReadFloat(m_UTiling) || !stream->ReadFloat(m_VTiling) || !stream->ReadFloat(m_Angle) ||
         !stream->ReadFloat(m_Blur) || !stream->ReadFloat(m_BlurOffset) || !stream->ReadFloat(m_NoiseAmount) ||
-        !stream->ReadFloat(m_NoiseSize) || !stream->ReadU32(m_NoiseLevel) || !stream->ReadFloat(m_NoisePhase) ||
-        !stream->ReadU32(m_BitmapInvert))
+        !stream->ReadFloat(m_NoiseSize) || !stream->ReadU32(m_NoiseLevel) ||
+        !stream->ReadFloat(m_NoisePhase) || !stream->ReadU32(m_BitmapInvert))
         return false;
     if (m_Version >= 3 && (!stream->ReadU32(m_ColorMapEnable) || !stream->ReadU32(m_BitmapFilter)))
         return false;
@@ -89,10 +87,11 @@ bool KM_Texture::_WriteBody(KM_Stream* stream)
 {
     if (!KM_Object::Write(stream) || !stream->WriteString(m_Name) || !stream->WriteString(m_Class) ||
         !stream->WriteString(m_Bitmap) || !stream->WriteFloat(m_Amount) || !stream->WriteU32(m_MapKind) ||
-        !stream->WriteU32(m_MappingType) || !stream->WriteFloat(m_UOffset) || !stream->WriteFloat(m_VOffset) ||
-        !stream->WriteFloat(m_UTiling) || !stream->WriteFloat(m_VTiling) || !stream->WriteFloat(m_Angle) ||
-        !stream->WriteFloat(m_Blur) || !stream->WriteFloat(m_BlurOffset) || !stream->WriteFloat(m_NoiseAmount) ||
-        !stream->WriteFloat(m_NoiseSize) || !stream->WriteU32(m_NoiseLevel) || !stream->WriteFloat(m_NoisePhase) ||
+        !stream->WriteU32(m_MappingType) || !stream->WriteFloat(m_UOffset) ||
+        !stream->WriteFloat(m_VOffset) || !stream->WriteFloat(m_UTiling) || !stream->WriteFloat(m_VTiling) ||
+        !stream->WriteFloat(m_Angle) || !stream->WriteFloat(m_Blur) || !stream->WriteFloat(m_BlurOffset) ||
+        !stream->WriteFloat(m_NoiseAmount) || !stream->WriteFloat(m_NoiseSize) ||
+        !stream->WriteU32(m_NoiseLevel) || !stream->WriteFloat(m_NoisePhase) ||
         !stream->WriteU32(m_BitmapInvert))
         return false;
     if (m_Version >= 3 && (!stream->WriteU32(m_ColorMapEnable) || !stream->WriteU32(m_BitmapFilter)))
@@ -108,9 +107,9 @@ bool KM_Texture::_WriteBody(KM_Stream* stream)
 void KM_Texture::_WriteText(KM_Stream* stream)
 {
     static const char* const kKinds[] = {
-        "*MAP_AMBIENT", "*MAP_DIFFUSE",      "*MAP_SPECULAR", "*MAP_SHINE",      "*MAP_SHINESTRENGTH",
-        "*MAP_SELFILLUM", "*MAP_OPACITY",    "*MAP_FILTERCOLOR", "*MAP_BUMP",    "*MAP_REFLECT",
-        "*MAP_REFRACT", "*MAP_DISPLACEMENT", "MAP_UNKNOWN",   "*MAP_GENERIC"};
+        "*MAP_AMBIENT",   "*MAP_DIFFUSE",      "*MAP_SPECULAR",    "*MAP_SHINE",  "*MAP_SHINESTRENGTH",
+        "*MAP_SELFILLUM", "*MAP_OPACITY",      "*MAP_FILTERCOLOR", "*MAP_BUMP",   "*MAP_REFLECT",
+        "*MAP_REFRACT",   "*MAP_DISPLACEMENT", "MAP_UNKNOWN",      "*MAP_GENERIC"};
     static const char* const kMappings[] = {"Explicit", "Spherical", "Cylindrical", "Shrinkwrap", "Screen"};
     static const char* const kFilters[] = {"Pyramidal", "SAT"};
     OpenObjectText(stream);

@@ -9,9 +9,7 @@ namespace
 const char* const kError = "Error Writing KM_TextureList Data";
 } // namespace
 
-KM_TextureList::KM_TextureList() : KM_ListBase(kTypeId, 2)
-{
-}
+KM_TextureList::KM_TextureList() : KM_ListBase(kTypeId, 2) {}
 
 bool KM_TextureList::Read(KM_Stream* stream)
 {

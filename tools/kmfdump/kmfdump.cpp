@@ -16,11 +16,13 @@ int main(int argc, char** argv)
         return 2;
     }
     // The readers' diagnostics are the user's to see.
-    platform::SetDebugSink([](const std::string& line) {
-        std::fputs(line.c_str(), stderr);
-        if (line.empty() || line.back() != '\n')
-            std::fputc('\n', stderr);
-    });
+    platform::SetDebugSink(
+        [](const std::string& line)
+        {
+            std::fputs(line.c_str(), stderr);
+            if (line.empty() || line.back() != '\n')
+                std::fputc('\n', stderr);
+        });
 
     KM_Stream in;
     if (!in.Open(argv[1], KM_Stream::kBinary))
@@ -29,8 +31,8 @@ int main(int argc, char** argv)
         return 1;
     }
     KM_FileReader::TopLevel top;
-    const bool read = in.ReadHeader() &&
-                      KM_FileReader::ReadTopLevel(&in, true, KM_FileReader::kErroneousModel, top);
+    const bool read =
+        in.ReadHeader() && KM_FileReader::ReadTopLevel(&in, true, KM_FileReader::kErroneousModel, top);
 
     KM_Stream out;
     out.AttachForWrite(stdout, KM_Stream::kText);

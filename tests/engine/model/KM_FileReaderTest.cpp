@@ -22,7 +22,10 @@ protected:
     {
         return m_Files.Written(writer, KM_Stream::kBinary, "part.kmf");
     }
-    std::string SceneBytes() { return Binary([](KM_Stream* s) { return kmfsamples::Scene()->Write(s); }); }
+    std::string SceneBytes()
+    {
+        return Binary([](KM_Stream* s) { return kmfsamples::Scene()->Write(s); });
+    }
     std::string ListBytes(std::unique_ptr<KM_ObjectList> list)
     {
         return Binary([&](KM_Stream* s) { return list->Write(s); });
@@ -97,12 +100,13 @@ TEST_F(FileReaderTest, FailedTopLevelObjectsFailTheModel)
     const std::string header = Bytes().Header().Data();
     std::unique_ptr<KM_Model> model;
     EXPECT_FALSE(ReadModel(header + Bytes().U32(1).U32(2).U32(0).U32(1000).Data(), model));
-    EXPECT_EQ(m_Debug.Lines(), (std::vector<std::string>{"Error Reading KM_Scene Data\n", "ERROR READING KM_SCENE\n"}));
+    EXPECT_EQ(m_Debug.Lines(),
+              (std::vector<std::string>{"Error Reading KM_Scene Data\n", "ERROR READING KM_SCENE\n"}));
 
     m_Debug.Clear();
     EXPECT_FALSE(ReadModel(header + Bytes().U32(7).U32(2).Data(), model));
-    EXPECT_EQ(m_Debug.Lines(),
-              (std::vector<std::string>{"\nError Reading Material List\n", "ERROR READING KM_MATERIALLIST\n"}));
+    EXPECT_EQ(m_Debug.Lines(), (std::vector<std::string>{"\nError Reading Material List\n",
+                                                         "ERROR READING KM_MATERIALLIST\n"}));
 
     m_Debug.Clear();
     m_Boxes.Clear();

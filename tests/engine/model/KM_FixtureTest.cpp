@@ -50,7 +50,8 @@ protected:
 
 TEST_F(FixtureTest, VersionOneObjectHasNoSizeWord)
 {
-    KM_Stream& stream = Open(Bytes().U32(1).Str("a.max").U32(1).U32(2).U32(3).U32(4).U32(5).U32(6).U32(0xBEEF));
+    KM_Stream& stream =
+        Open(Bytes().U32(1).Str("a.max").U32(1).U32(2).U32(3).U32(4).U32(5).U32(6).U32(0xBEEF));
     KM_Scene scene;
     ASSERT_TRUE(scene.Read(&stream));
     EXPECT_EQ(scene.GetVersion(), 1u);
@@ -136,8 +137,22 @@ TEST_F(FixtureTest, GeometryObjectVersionsTwoThreeAndFour)
 TEST_F(FixtureTest, GeometryObjectWithAFailedMeshIsKeptWithoutGeometry)
 {
     // The mesh claims more vertices than the file holds.
-    KM_Stream& stream =
-        Open(Bytes().U32(4).U32(0).Str("Geo").Str("").Byte(0).NodeTM("Geo").U32(16).U32(4).U32(0).U32(0).U32(1000000).U32(0).U32(0).U32(0).I32(-1));
+    KM_Stream& stream = Open(Bytes()
+                                 .U32(4)
+                                 .U32(0)
+                                 .Str("Geo")
+                                 .Str("")
+                                 .Byte(0)
+                                 .NodeTM("Geo")
+                                 .U32(16)
+                                 .U32(4)
+                                 .U32(0)
+                                 .U32(0)
+                                 .U32(1000000)
+                                 .U32(0)
+                                 .U32(0)
+                                 .U32(0)
+                                 .I32(-1));
     KM_GeoObject geo;
     EXPECT_TRUE(geo.Read(&stream));
     EXPECT_FALSE(geo.HasGeometry());
@@ -156,7 +171,8 @@ TEST_F(FixtureTest, OutOfRangeIndicesDropTheObject)
     badChannel->m_Mesh.m_Channels[0].firstTVert = 1;
     auto badChannelFace = kmfsamples::Geo();
     badChannelFace->m_Mesh.m_ExtraTFaces[1].a = 3;
-    for (KM_GeoObject* geo : {badFace.get(), badTFace.get(), badCFace.get(), badChannel.get(), badChannelFace.get()})
+    for (KM_GeoObject* geo :
+         {badFace.get(), badTFace.get(), badCFace.get(), badChannel.get(), badChannelFace.get()})
     {
         KM_Stream stream;
         ASSERT_TRUE(m_Files.Open(stream, m_Files.Written(*geo)));
@@ -165,7 +181,8 @@ TEST_F(FixtureTest, OutOfRangeIndicesDropTheObject)
         m_Debug.Clear();
         EXPECT_FALSE(object->Read(&stream));
         ASSERT_EQ(m_Debug.Lines().size(), 1u);
-        EXPECT_EQ(m_Debug.Lines()[0], "[KM_GeoObject::Read] : mesh index out of range in \"Body\"; object dropped\n");
+        EXPECT_EQ(m_Debug.Lines()[0],
+                  "[KM_GeoObject::Read] : mesh index out of range in \"Body\"; object dropped\n");
     }
 
     auto primitive = kmfsamples::Primitive();
@@ -212,8 +229,8 @@ TEST_F(FixtureTest, LightsWithAndWithoutTarget)
     EXPECT_EQ(omni.m_Color, 0x00FFFFFFu);
     EXPECT_EQ(plain.Remaining(), 0u);
 
-    KM_Stream& targeted =
-        Open(Bytes().U32(3).U32(0).Str("Spot").NodeTM("Spot").U32(1).NodeTM("Spot.Target").Add(settings).U32(1));
+    KM_Stream& targeted = Open(
+        Bytes().U32(3).U32(0).Str("Spot").NodeTM("Spot").U32(1).NodeTM("Spot.Target").Add(settings).U32(1));
     KM_Light spot;
     ASSERT_TRUE(spot.Read(&targeted));
     EXPECT_EQ(spot.m_TargetTM.GetName(), "Spot.Target");
@@ -223,7 +240,8 @@ TEST_F(FixtureTest, LightsWithAndWithoutTarget)
 
 TEST_F(FixtureTest, MaterialWithTexturesSubTexturesAndSubMaterials)
 {
-    auto texture = [](const std::string& bitmap, uint32_t version, const Bytes& tail) {
+    auto texture = [](const std::string& bitmap, uint32_t version, const Bytes& tail)
+    {
         Bytes t;
         t.U32(15).U32(version).U32(0).Str("Map").Str("Bitmap").Str(bitmap).F32(1).U32(1).U32(0);
         t.Floats({0, 0, 1, 1, 0, 0, 0, 0, 0}).U32(0).F32(0).U32(0);
@@ -233,7 +251,8 @@ TEST_F(FixtureTest, MaterialWithTexturesSubTexturesAndSubMaterials)
             t.U32(1);
         return t.Add(tail);
     };
-    auto material = [](const std::string& name, const Bytes& tail) {
+    auto material = [](const std::string& name, const Bytes& tail)
+    {
         Bytes m;
         m.U32(8).U32(2).U32(0).U32(5).Str(name).Str("Standard").U32(0x000000FF).U32(0x80FF0000).U32(0);
         return m.Floats({0, 0, 0, 0}).U32(12).Floats({0, 0}).U32(0).U32(1).Add(tail);
@@ -268,10 +287,10 @@ TEST_F(FixtureTest, MaterialWithTexturesSubTexturesAndSubMaterials)
 TEST_F(FixtureTest, UnknownTypeInAListIsSkippedByItsSize)
 {
     Bytes bytes;
-    bytes.U32(2).U32(0).U32(3);                       // list version 2, size, three members
-    bytes.U32(3).U32(1).U32(6).Raw("shape!");         // "*SHAPE", version 1 yet with a size word
+    bytes.U32(2).U32(0).U32(3);               // list version 2, size, three members
+    bytes.U32(3).U32(1).U32(6).Raw("shape!"); // "*SHAPE", version 1 yet with a size word
     bytes.U32(52).U32(2).U32(0).Str("tag").NodeTM("tag").Str("x");
-    bytes.U32(40).U32(2).U32(0);                      // an empty unknown object
+    bytes.U32(40).U32(2).U32(0); // an empty unknown object
     bytes.U32(0xBEEF);
     KM_Stream& stream = Open(bytes);
     KM_ObjectList list;
@@ -314,7 +333,13 @@ TEST_F(FixtureTest, SkeletonAndAnimationEdgeCounts)
     Bytes bones;
     bones.U32(2).U32(0).Str("Rider").U32(0).U32(5).U32(2);
     bones.Str("Hip").Str("").U32(0).Floats({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}).U32(0);
-    bones.Str("Leg").Str("Hip").U32(0).Floats({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}).U32(1).I32(7).F32(0.5f);
+    bones.Str("Leg")
+        .Str("Hip")
+        .U32(0)
+        .Floats({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1})
+        .U32(1)
+        .I32(7)
+        .F32(0.5f);
     KM_Stream& twoBones = Open(bones);
     ASSERT_TRUE(skeleton.Read(&twoBones));
     EXPECT_EQ(skeleton.m_BoneCount, 5u);
@@ -323,7 +348,20 @@ TEST_F(FixtureTest, SkeletonAndAnimationEdgeCounts)
     ASSERT_EQ(skeleton.m_Bones[1].weights.size(), 1u);
     EXPECT_EQ(skeleton.m_Bones[1].weights[0].vertex, 7);
 
-    KM_Stream& animation = Open(Bytes().U32(2).U32(0).Str("Run").U32(0).Str("Run").U32(3).U32(500).U32(30).U32(9).U32(1).Str("Hip").Str("").U32(0));
+    KM_Stream& animation = Open(Bytes()
+                                    .U32(2)
+                                    .U32(0)
+                                    .Str("Run")
+                                    .U32(0)
+                                    .Str("Run")
+                                    .U32(3)
+                                    .U32(500)
+                                    .U32(30)
+                                    .U32(9)
+                                    .U32(1)
+                                    .Str("Hip")
+                                    .Str("")
+                                    .U32(0));
     KM_Animation run;
     ASSERT_TRUE(run.Read(&animation));
     EXPECT_EQ(run.m_KeyCount, 9u);

@@ -1,8 +1,8 @@
 #include "engine/model/KM_FileReader.h"
 #include "engine/model/KM_Model.h"
+#include "platform/system/DebugOutput.h"
 #include "tests/engine/model/KmfSamples.h"
 #include "tests/engine/model/KmfTestSupport.h"
-#include "platform/system/DebugOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -120,7 +120,8 @@ TEST_F(RobustnessTest, EveryTruncationReadsWithoutFault)
 TEST_F(RobustnessTest, MutatedFilesReadWithoutFault)
 {
     std::mt19937 random(20261206);
-    const uint32_t interesting[] = {0u, 1u, 2u, 3u, 4u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFF0u, 1000000u};
+    const uint32_t interesting[] = {0u,          1u,          2u,          3u,          4u,
+                                    0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0xFFFFFFF0u, 1000000u};
     for (int round = 0; round < 3000; ++round)
     {
         std::string bytes = m_Model;

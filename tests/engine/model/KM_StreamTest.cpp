@@ -36,7 +36,8 @@ TEST_F(StreamTest, HeaderVersionOneHasNoWordA)
 TEST_F(StreamTest, HeaderVersionTwoCarriesWordAAndBlock)
 {
     KM_Stream stream;
-    ASSERT_TRUE(m_Files.Open(stream, Bytes().Raw("KMI").U32(2).U32(5).U32(3).Raw("abc").U32(9).U32(0xCAFE).Data()));
+    ASSERT_TRUE(
+        m_Files.Open(stream, Bytes().Raw("KMI").U32(2).U32(5).U32(3).Raw("abc").U32(9).U32(0xCAFE).Data()));
     ASSERT_TRUE(stream.ReadHeader());
     EXPECT_EQ(stream.GetHeaderWordA(), 5u);
     EXPECT_EQ(stream.GetHeaderWordB(), 9u);
@@ -109,7 +110,15 @@ TEST_F(StreamTest, ReadsWithoutAFileFailQuietly)
 TEST_F(StreamTest, CountedStringsEndAtTheirFirstNulOrTheirLength)
 {
     KM_Stream stream;
-    ASSERT_TRUE(m_Files.Open(stream, Bytes().U32(4).Raw("abcd").U32(6).Raw(std::string("ab\0cd\0", 6)).U32(0).U32(1).Raw(std::string(1, '\0')).Data()));
+    ASSERT_TRUE(m_Files.Open(stream, Bytes()
+                                         .U32(4)
+                                         .Raw("abcd")
+                                         .U32(6)
+                                         .Raw(std::string("ab\0cd\0", 6))
+                                         .U32(0)
+                                         .U32(1)
+                                         .Raw(std::string(1, '\0'))
+                                         .Data()));
     std::string text;
     ASSERT_TRUE(stream.ReadString(text));
     EXPECT_EQ(text, "abcd");
@@ -152,8 +161,8 @@ TEST_F(StreamTest, IndentationStaysWithinZeroAnd255)
 TEST_F(StreamTest, PrintWritesLinesLongerThan512Characters)
 {
     const std::string longText(2000, 'x');
-    const std::string written =
-        m_Files.Written([&](KM_Stream* s) { return s->Print("%s|%d\n", longText.c_str(), 7); }, KM_Stream::kText);
+    const std::string written = m_Files.Written(
+        [&](KM_Stream* s) { return s->Print("%s|%d\n", longText.c_str(), 7); }, KM_Stream::kText);
     EXPECT_EQ(written, longText + "|7\n");
 }
 

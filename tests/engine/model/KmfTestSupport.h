@@ -86,8 +86,8 @@ class MessageBoxCapture
 public:
     MessageBoxCapture()
     {
-        m_Previous = KM_MessageBox::SetHook(
-            [this](const std::string& text, const std::string& caption) { m_Boxes.emplace_back(text, caption); });
+        m_Previous = KM_MessageBox::SetHook([this](const std::string& text, const std::string& caption)
+                                            { m_Boxes.emplace_back(text, caption); });
     }
     ~MessageBoxCapture() { KM_MessageBox::SetHook(std::move(m_Previous)); }
     MessageBoxCapture(const MessageBoxCapture&) = delete;
@@ -115,7 +115,10 @@ class Files
 {
 public:
     std::string Path(const std::string& name) const { return m_Dir.File(name); }
-    std::string Put(const std::string& name, const std::string& bytes) const { return m_Dir.Write(name, bytes); }
+    std::string Put(const std::string& name, const std::string& bytes) const
+    {
+        return m_Dir.Write(name, bytes);
+    }
     std::string Get(const std::string& name) const { return m_Dir.Read(name); }
 
     // Opens the bytes for reading in binary mode, without reading a header.
