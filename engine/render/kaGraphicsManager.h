@@ -1,0 +1,279 @@
+#pragma once
+
+#include "engine/core/kaCountedPtr.h"
+#include "engine/render/kaDeviceEnumeration.h"
+#include "engine/render/kaDisplayMode.h"
+#include "engine/render/kaGraphicsSettings.h"
+#include "engine/render/kaResourceHandle.h"
+#include "engine/render/kaStateCache.h"
+
+#include "platform/gfx/GfxTypes.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform
+{
+class GfxBaseTexture;
+class GfxDevice;
+class GfxDirect3D;
+class GfxVertexBuffer;
+struct WindowObject;
+using WindowHandle = WindowObject*;
+} // namespace platform
+
+class kaBufferPool;
+class kaFont;
+class kaIndexBuffer;
+class kaVertexBuffer;
+
+// Owns the device and every device resource. Starts the device from the graphics section of the
+// configuration file, keeps the states last sent to the device, and hands out runs of vertices and
+// indices by handle. Its destructor writes the graphics section back.
+class kaGraphicsManager
+{
+public:
+    static constexpr uint32_t kWindowedStyle = 0x10C20000;
+    static constexpr uint32_t kFullScreenStyle = 0x10000000;
+    static constexpr uint32_t kMinModeWidth = 640;
+    static constexpr uint32_t kMinModeHeight = 400;
+    static constexpr uint32_t kMaxAdapters = 10;
+    static constexpr uint32_t kMaxWorkModes = 100;
+    static constexpr uint32_t kMaxWorkFormats = 20;
+    static constexpr uint32_t kMinDepthBits = 8;
+    static constexpr uint32_t kMinStencilBits = 0;
+    static constexpr uint32_t kSharedBufferBytes = 65536;
+    static constexpr uint32_t kMeshStreamFVF = 0x152;
+    static constexpr uint32_t kLineFVF = 0x42;
+    static constexpr uint32_t kDeviceVertexBufferBytes = 129536;
+    static constexpr uint32_t kBytesPerMaxVertex = 132;
+    static constexpr uint32_t kMaxIndexBufferBytes = 131072;
+    static constexpr uint32_t kUnlimitedLights = 0xFFFFFFFF;
+    static constexpr uint32_t kDefaultMaxLights = 64;
+    static constexpr uint32_t kPoolBytes = 65536;
+    static constexpr uint32_t kIndexPoolCapacity = 32768;
+    static constexpr uint32_t kCircleSteps = 17;
+    static constexpr float kCircleStep = 0.39269906f;
+    static constexpr int32_t kNoUsableAdapter = static_cast<int32_t>(0x82000003u);
+    static constexpr int32_t kDeviceStillReferenced = static_cast<int32_t>(0x8200000Au);
+
+    static constexpr const char* kBeginGraphics = "[Begin Graphics Config]\n";
+    static constexpr const char* kEndGraphics = "[End Graphics Config]\n";
+    static constexpr const char* kBeginFonts = "[Begin Font Config]\n";
+    static constexpr const char* kEndFonts = "[End Font Config]\n";
+
+    kaGraphicsManager();
+    virtual ~kaGraphicsManager();
+    kaGraphicsManager(const kaGraphicsManager&) = delete;
+    kaGraphicsManager& operator=(const kaGraphicsManager&) = delete;
+
+    // False only when the device interface cannot be made; without a usable device the manager still
+    // runs and every device operation does nothing.
+    bool Initialize(platform::WindowHandle window, const char* configFile, const kaGraphicsSettings* settings,
+                    bool forceFullScreen);
+
+    platform::GfxResult BuildDeviceList();
+    platform::GfxResult ChooseBackBufferFormat();
+    bool IsDeviceTypeSupported(uint32_t adapter, uint32_t displayFormat, uint32_t backBufferFormat,
+                               bool windowed) const;
+    bool FindDepthStencilFormat(uint32_t adapter, uint32_t deviceType, uint32_t targetFormat,
+                                uint32_t& format) const;
+    platform::GfxResult CreateDevice(platform::WindowHandle window);
+    // The default device state and the shared buffers; run again after every reset.
+    void ReportDeviceCaps(platform::WindowHandle window, const kaGraphicsSettings* settings);
+    void CreateDynamicBuffers();
+    void CreateLineBuffer();
+    virtual platform::GfxResult ConfirmDevice(const platform::GfxCaps& caps, uint32_t behavior, uint32_t format);
+    // Releases every device object, then the device and the device interface.
+    void ReleaseAll();
+
+    // The graphics and font sections of the configuration file.
+    void ReadGraphicsConfig(const std::string& line);
+    bool ReadGraphicsConfigFile(const char* fileName);
+    void ReadFontConfig(const char* fileName);
+    bool WriteGraphicsConfig(const char* fileName);
+    // The graphics section as it is written.
+    std::string FormatGraphicsConfig() const;
+    kaFont* LoadFont(const std::string& name, const std::string& file);
+
+    // Cached state setters: a value already in force makes no device call. False without a device.
+    bool SetRenderState(uint32_t state, uint32_t value);
+    bool SetTextureStageState(uint32_t stage, uint32_t state, uint32_t value);
+    bool SetSamplerState(uint32_t sampler, uint32_t state, uint32_t value);
+    void SetTexture(uint32_t stage, platform::GfxBaseTexture* texture);
+    void SetFVF(uint32_t fvf);
+    void SetZBufferEnable(bool enable);
+    void SetAmbientColor(float red, float green, float blue, float alpha);
+    void ResetStateCache();
+    static platform::GfxColor ToColor(float red, float green, float blue, float alpha);
+
+    bool IsTextureFormatSupported(uint32_t format) const;
+    bool AreCompressedTexturesSupported() const;
+    uint32_t ChooseTextureFormat(uint32_t bitsPerTexel, uint32_t alphaBits) const;
+
+    // Runs of vertices and indices by handle. A failed request returns handle 0, whose slot is never
+    // handed out. Unknown handles are no-ops with a debugger line.
+    kaResourceHandle CreateVertexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t fvf, uint32_t pool);
+    kaResourceHandle CreateIndexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t pool);
+    bool AddRefVertexBuffer(kaResourceHandle handle);
+    // The number of runs the handle's pool still holds; 0 once the pool is gone.
+    uint32_t ReleaseVertexBuffer(kaResourceHandle handle);
+    void* LockVertexBuffer(kaResourceHandle handle);
+    void UnlockVertexBuffer(kaResourceHandle handle);
+    kaVertexBuffer* BeginVertexWrite(kaResourceHandle handle);
+    void EndVertexWrite(kaResourceHandle handle);
+    kaVertexBuffer* GetVertexBuffer(kaResourceHandle handle) const;
+    uint32_t GetVertexStride(kaResourceHandle handle) const;
+    uint32_t GetVertexFVF(kaResourceHandle handle) const;
+    uint32_t GetVertexBufferStart(kaResourceHandle handle) const;
+    bool AddRefIndexBuffer(kaResourceHandle handle);
+    uint32_t ReleaseIndexBuffer(kaResourceHandle handle);
+    void* LockIndexBuffer(kaResourceHandle handle);
+    void UnlockIndexBuffer(kaResourceHandle handle);
+    kaIndexBuffer* BeginIndexWrite(kaResourceHandle handle);
+    void EndIndexWrite(kaResourceHandle handle);
+    kaIndexBuffer* GetIndexBuffer(kaResourceHandle handle) const;
+    uint32_t GetIndexSize(kaResourceHandle handle) const;
+    uint32_t GetIndexBufferStart(kaResourceHandle handle) const;
+    // Destroys the pools whose buffers live in the default memory pool; their handles become invalid.
+    void ReleaseDefaultPoolBuffers();
+
+    // Texture file names are looked up under this folder; an empty path stays empty.
+    void SetGraphicsPath(const std::string& path);
+    const std::string& GetGraphicsPath() const { return m_GraphicsPath; }
+
+    platform::GfxDevice* GetDevice() const { return m_pDevice; }
+    platform::GfxDirect3D* GetDirect3D() const { return m_pD3D; }
+    void GetDisplayModeSize(uint32_t& width, uint32_t& height) const;
+    uint32_t GetTriangleCount() const { return m_TriangleCounts[0] + m_TriangleCounts[1]; }
+
+    // Shutdown calls this to empty the model manager, which lives in a library built on this one.
+    using ShutdownHook = void (*)();
+    static void SetModelShutdownHook(ShutdownHook hook);
+
+    // Settings.
+    bool IsFullScreen() const { return m_FullScreen; }
+    uint32_t GetBitsPerPixel() const { return m_BitsPerPixel; }
+    uint32_t GetDisplayWidth() const { return m_DisplayWidth; }
+    uint32_t GetDisplayHeight() const { return m_DisplayHeight; }
+    uint32_t GetScreenWidth() const { return m_ScreenWidth; }
+    uint32_t GetScreenHeight() const { return m_ScreenHeight; }
+    uint32_t GetCurrentWidth() const { return m_CurrentWidth; }
+    uint32_t GetCurrentHeight() const { return m_CurrentHeight; }
+    bool IsHardware() const { return m_Hardware; }
+    uint32_t GetDetailLevel() const { return m_DetailLevel; }
+    const std::string& GetFilterName() const { return m_FilterName; }
+    const std::string& GetDisplayDriver() const { return m_DisplayDriver; }
+    bool IsDepthStencilEnabled() const { return m_EnableDepthStencil; }
+    const std::string& GetDepthStencilFormatName() const { return m_DepthStencilFormatName; }
+    const std::string& GetConfigFileName() const { return m_ConfigFile; }
+    void SetSkipEnumeration(bool skip) { m_SkipEnumeration = skip; }
+    void SetDepthMode(uint32_t mode) { m_DepthMode = mode; }
+    uint32_t GetDepthMode() const { return m_DepthMode; }
+    platform::GfxColor GetClearColor() const { return m_ClearColor; }
+    void SetClearColor(platform::GfxColor color) { m_ClearColor = color; }
+
+    // Device facts.
+    uint32_t GetDisplayFormat() const { return m_DisplayFormat; }
+    uint32_t GetBackBufferFormat() const { return m_BackBufferFormat; }
+    uint32_t GetBehaviorFlags() const { return m_BehaviorFlags; }
+    uint32_t GetMaxVertexCount() const { return m_MaxVertexCount; }
+    uint32_t GetMaxVertexBufferBytes() const { return m_MaxVertexBufferBytes; }
+    uint32_t GetMaxIndexBufferBytes() const { return m_MaxIndexBufferBytes; }
+    const platform::GfxCaps& GetCaps() const { return m_Caps; }
+    const platform::PresentParameters& GetPresentParameters() const { return m_PresentParameters; }
+    const std::vector<kaCountedPtr<kaDisplayMode>>& GetDisplayModes() const { return m_DisplayModes; }
+    uint32_t GetAdapterCount() const { return m_NumAdapters; }
+    uint32_t GetCurrentAdapter() const { return m_CurrentAdapter; }
+    const kaD3DAdapterInfo& GetAdapterInfo(uint32_t adapter) const { return m_Adapters[adapter]; }
+    float GetSine(uint32_t step) const { return m_Sine[step % kCircleSteps]; }
+    float GetCosine(uint32_t step) const { return m_Cosine[step % kCircleSteps]; }
+
+    // The shared streaming buffers.
+    kaVertexBuffer* GetDynamicVertexBuffer(uint32_t which) const;
+    kaIndexBuffer* GetDynamicIndexBuffer(uint32_t which) const;
+    kaVertexBuffer* GetLineBuffer() const { return m_LineBuffer.get(); }
+    platform::GfxVertexBuffer* GetDeviceVertexBuffer() const { return m_pDeviceVertexBuffer; }
+
+private:
+    using PoolTable = std::map<uint16_t, std::unique_ptr<kaBufferPool>>;
+
+    kaBufferPool* _FindPool(const PoolTable& table, kaResourceHandle handle, const char* operation) const;
+    kaResourceHandle _CreateRun(PoolTable& table, uint32_t& nextKey, uint32_t count, uint32_t fvf, uint32_t pool,
+                                const char* operation);
+    uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
+    void _DeleteSharedBuffers();
+    void _PlaceWindow(platform::WindowHandle window) const;
+
+    // Settings.
+    bool m_FullScreen = false;
+    bool m_Hardware = true;
+    uint32_t m_DisplayWidth = 800;
+    uint32_t m_DisplayHeight = 600;
+    uint32_t m_ScreenWidth = 800;
+    uint32_t m_ScreenHeight = 600;
+    uint32_t m_CurrentWidth = 800;
+    uint32_t m_CurrentHeight = 600;
+    uint32_t m_BitsPerPixel = 16;
+    uint32_t m_DetailLevel = 1;
+    std::string m_FilterName = "Linear";
+    std::string m_DisplayDriver = "Default";
+    bool m_EnableDepthStencil = true;
+    std::string m_DepthStencilFormatName = "D16";
+    std::string m_ConfigFile;
+    uint32_t m_WindowedStyle = 0;
+    bool m_UseDepthBuffer = true;
+    uint32_t m_MinDepthBits = kMinDepthBits;
+    uint32_t m_MinStencilBits = kMinStencilBits;
+    bool m_SkipEnumeration = false;
+    bool m_DeviceLost = false;
+    bool m_LostNotified = false;
+    float m_Ambient[4] = {0.15f, 0.15f, 0.15f, 1.0f};
+
+    // Enumeration.
+    kaD3DAdapterInfo m_Adapters[kMaxAdapters];
+    uint32_t m_NumAdapters = 0;
+    uint32_t m_CurrentAdapter = 0;
+    std::vector<kaCountedPtr<kaDisplayMode>> m_DisplayModes;
+
+    // The device.
+    platform::GfxDirect3D* m_pD3D = nullptr;
+    platform::GfxDevice* m_pDevice = nullptr;
+    uint32_t m_DeviceType = platform::DEVTYPE_HAL;
+    uint32_t m_DisplayFormat = platform::FMT_UNKNOWN;
+    uint32_t m_BackBufferFormat = platform::FMT_UNKNOWN;
+    uint32_t m_DepthMode = 1;
+    platform::PresentParameters m_PresentParameters;
+    platform::GfxCaps m_Caps;
+    uint32_t m_BehaviorFlags = 0;
+    uint32_t m_MaxVertexCount = 0;
+    uint32_t m_MaxVertexBufferBytes = 65536;
+    uint32_t m_MaxIndexBufferBytes = 65536;
+    platform::GfxColor m_ClearColor = 0xFF000000;
+    uint32_t m_TriangleCounts[2] = {0, 0};
+    kaStateCache m_StateCache;
+
+    // Shared buffers.
+    std::unique_ptr<kaVertexBuffer> m_DynamicVB[2];
+    std::unique_ptr<kaIndexBuffer> m_DynamicIB[2];
+    std::unique_ptr<kaVertexBuffer> m_LineBuffer;
+    platform::GfxVertexBuffer* m_pDeviceVertexBuffer = nullptr;
+
+    // Handles.
+    PoolTable m_VertexPools;
+    PoolTable m_IndexPools;
+    uint32_t m_NextVertexPoolKey = 0;
+    uint32_t m_NextIndexPoolKey = 0;
+    std::string m_GraphicsPath = "Graphics\\";
+
+    float m_Sine[kCircleSteps] = {};
+    float m_Cosine[kCircleSteps] = {};
+
+    static ShutdownHook s_ModelShutdownHook;
+};
+
+// The graphics manager while it exists.
+extern kaGraphicsManager* g_pGraphicsManager;
