@@ -98,7 +98,8 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
         return false;
 
     bool ok = true;
-    auto write = [&](const std::string& text) {
+    auto write = [&](const std::string& text)
+    {
         if (ok && std::fwrite(text.data(), 1, text.size(), out) != text.size())
             ok = false;
     };

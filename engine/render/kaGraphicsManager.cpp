@@ -38,40 +38,64 @@ struct DepthFormat
     uint32_t depthBits;
     uint32_t stencilBits;
 };
-const DepthFormat kDepthFormats[] = {{FMT_D16, 16, 0},  {FMT_D15S1, 15, 1},  {FMT_D24X8, 24, 0},
+const DepthFormat kDepthFormats[] = {{FMT_D16, 16, 0},   {FMT_D15S1, 15, 1},   {FMT_D24X8, 24, 0},
                                      {FMT_D24S8, 24, 8}, {FMT_D24X4S4, 24, 4}, {FMT_D32, 32, 0}};
 
 // The vertex formats that have a pooled buffer class.
-const uint32_t kPooledFormats[] = {0x012, 0x042, 0x044, 0x052, 0x102, 0x202, 0x302, 0x402, 0x112, 0x212, 0x312,
-                                   0x412, 0x142, 0x242, 0x342, 0x442, 0x144, 0x152, 0x252, 0x352, 0x452};
+const uint32_t kPooledFormats[] = {0x012, 0x042, 0x044, 0x052, 0x102, 0x202, 0x302,
+                                   0x402, 0x112, 0x212, 0x312, 0x412, 0x142, 0x242,
+                                   0x342, 0x442, 0x144, 0x152, 0x252, 0x352, 0x452};
 
 kaVertexBuffer* MakeStaticVB(GfxDevice* device, uint32_t fvf, uint32_t capacity, uint32_t pool)
 {
     switch (fvf)
     {
-    case 0x002: return new StaticVB<VERTEX_WORLDPOS>(device, capacity, pool);
-    case 0x012: return new StaticVB<VERTEX_WORLDPOS_NORMAL>(device, capacity, pool);
-    case 0x042: return new StaticVB<VERTEX_WORLDPOS_DIFFUSE>(device, capacity, pool);
-    case 0x044: return new StaticVB<VERTEX_SCREENPOS_DIFFUSE>(device, capacity, pool);
-    case 0x052: return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE>(device, capacity, pool);
-    case 0x102: return new StaticVB<VERTEX_WORLDPOS_UVN<1>>(device, capacity, pool);
-    case 0x202: return new StaticVB<VERTEX_WORLDPOS_UVN<2>>(device, capacity, pool);
-    case 0x302: return new StaticVB<VERTEX_WORLDPOS_UVN<3>>(device, capacity, pool);
-    case 0x402: return new StaticVB<VERTEX_WORLDPOS_UVN<4>>(device, capacity, pool);
-    case 0x112: return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<1>>(device, capacity, pool);
-    case 0x212: return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<2>>(device, capacity, pool);
-    case 0x312: return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<3>>(device, capacity, pool);
-    case 0x412: return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<4>>(device, capacity, pool);
-    case 0x142: return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<1>>(device, capacity, pool);
-    case 0x242: return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<2>>(device, capacity, pool);
-    case 0x342: return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<3>>(device, capacity, pool);
-    case 0x442: return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<4>>(device, capacity, pool);
-    case 0x144: return new StaticVB<VERTEX_SCREENPOS_DIFFUSE_UV>(device, capacity, pool);
-    case 0x152: return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<1>>(device, capacity, pool);
-    case 0x252: return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<2>>(device, capacity, pool);
-    case 0x352: return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<3>>(device, capacity, pool);
-    case 0x452: return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<4>>(device, capacity, pool);
-    default: return nullptr;
+    case 0x002:
+        return new StaticVB<VERTEX_WORLDPOS>(device, capacity, pool);
+    case 0x012:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL>(device, capacity, pool);
+    case 0x042:
+        return new StaticVB<VERTEX_WORLDPOS_DIFFUSE>(device, capacity, pool);
+    case 0x044:
+        return new StaticVB<VERTEX_SCREENPOS_DIFFUSE>(device, capacity, pool);
+    case 0x052:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE>(device, capacity, pool);
+    case 0x102:
+        return new StaticVB<VERTEX_WORLDPOS_UVN<1>>(device, capacity, pool);
+    case 0x202:
+        return new StaticVB<VERTEX_WORLDPOS_UVN<2>>(device, capacity, pool);
+    case 0x302:
+        return new StaticVB<VERTEX_WORLDPOS_UVN<3>>(device, capacity, pool);
+    case 0x402:
+        return new StaticVB<VERTEX_WORLDPOS_UVN<4>>(device, capacity, pool);
+    case 0x112:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<1>>(device, capacity, pool);
+    case 0x212:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<2>>(device, capacity, pool);
+    case 0x312:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<3>>(device, capacity, pool);
+    case 0x412:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_UVN<4>>(device, capacity, pool);
+    case 0x142:
+        return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<1>>(device, capacity, pool);
+    case 0x242:
+        return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<2>>(device, capacity, pool);
+    case 0x342:
+        return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<3>>(device, capacity, pool);
+    case 0x442:
+        return new StaticVB<VERTEX_WORLDPOS_DIFFUSE_UVN<4>>(device, capacity, pool);
+    case 0x144:
+        return new StaticVB<VERTEX_SCREENPOS_DIFFUSE_UV>(device, capacity, pool);
+    case 0x152:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<1>>(device, capacity, pool);
+    case 0x252:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<2>>(device, capacity, pool);
+    case 0x352:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<3>>(device, capacity, pool);
+    case 0x452:
+        return new StaticVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<4>>(device, capacity, pool);
+    default:
+        return nullptr;
     }
 }
 
@@ -126,8 +150,8 @@ void kaGraphicsManager::SetModelShutdownHook(ShutdownHook hook)
     s_ModelShutdownHook = hook;
 }
 
-bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile, const kaGraphicsSettings* settings,
-                                   bool forceFullScreen)
+bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
+                                   const kaGraphicsSettings* settings, bool forceFullScreen)
 {
     if (configFile && *configFile)
     {
@@ -135,7 +159,8 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile, 
         if (ReadGraphicsConfigFile(configFile))
             DebugPrintf("[ kaGraphicsManager::Initialize ] : Settings loaded from file %s\n", configFile);
         else
-            DebugPrintf("[ kaGraphicsManager::Initialize ] : Unable to load settings from file %s\n", configFile);
+            DebugPrintf("[ kaGraphicsManager::Initialize ] : Unable to load settings from file %s\n",
+                        configFile);
     }
     else if (settings)
     {
@@ -173,7 +198,8 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile, 
     return true;
 }
 
-platform::GfxResult kaGraphicsManager::ConfirmDevice(const GfxCaps& caps, uint32_t behavior, uint32_t /*format*/)
+platform::GfxResult kaGraphicsManager::ConfirmDevice(const GfxCaps& caps, uint32_t behavior,
+                                                     uint32_t /*format*/)
 {
     if (behavior & CREATE_PUREDEVICE)
         return GFX_E_FAIL;
@@ -182,11 +208,11 @@ platform::GfxResult kaGraphicsManager::ConfirmDevice(const GfxCaps& caps, uint32
     return GFX_OK;
 }
 
-bool kaGraphicsManager::IsDeviceTypeSupported(uint32_t adapter, uint32_t displayFormat, uint32_t backBufferFormat,
-                                              bool windowed) const
+bool kaGraphicsManager::IsDeviceTypeSupported(uint32_t adapter, uint32_t displayFormat,
+                                              uint32_t backBufferFormat, bool windowed) const
 {
-    return m_pD3D && GfxSucceeded(m_pD3D->CheckDeviceType(adapter, DEVTYPE_HAL, displayFormat, backBufferFormat,
-                                                          windowed));
+    return m_pD3D && GfxSucceeded(m_pD3D->CheckDeviceType(adapter, DEVTYPE_HAL, displayFormat,
+                                                          backBufferFormat, windowed));
 }
 
 bool kaGraphicsManager::FindDepthStencilFormat(uint32_t adapter, uint32_t deviceType, uint32_t targetFormat,
@@ -214,7 +240,8 @@ platform::GfxResult kaGraphicsManager::ChooseBackBufferFormat()
 {
     static const uint32_t k32[] = {FMT_A8R8G8B8, FMT_X8R8G8B8, FMT_A2R10G10B10};
     static const uint32_t k16[] = {FMT_A1R5G5B5, FMT_X1R5G5B5, FMT_R5G6B5};
-    auto tryFormats = [this](const uint32_t* formats, size_t count) {
+    auto tryFormats = [this](const uint32_t* formats, size_t count)
+    {
         for (size_t i = 0; i < count; ++i)
         {
             m_DisplayFormat = formats[i];
@@ -262,13 +289,17 @@ platform::GfxResult kaGraphicsManager::BuildDeviceList()
                     continue;
                 if (mode.Width < kMinModeWidth || mode.Height < kMinModeHeight)
                     continue;
-                const bool known = std::any_of(modes.begin(), modes.end(), [&](const DisplayMode& kept) {
-                    return kept.Width == mode.Width && kept.Height == mode.Height && kept.Format == mode.Format;
-                });
+                const bool known = std::any_of(modes.begin(), modes.end(),
+                                               [&](const DisplayMode& kept) {
+                                                   return kept.Width == mode.Width &&
+                                                          kept.Height == mode.Height &&
+                                                          kept.Format == mode.Format;
+                                               });
                 if (known || modes.size() >= kMaxWorkModes)
                     continue;
                 modes.push_back(mode);
-                m_DisplayModes.emplace_back(new kaDisplayMode{mode.Width, mode.Height, mode.RefreshRate, mode.Format});
+                m_DisplayModes.emplace_back(
+                    new kaDisplayMode{mode.Width, mode.Height, mode.RefreshRate, mode.Format});
             }
         }
         if (modes.empty())
@@ -314,7 +345,8 @@ platform::GfxResult kaGraphicsManager::BuildDeviceList()
             const size_t f = std::find(formats.begin(), formats.end(), mode.Format) - formats.begin();
             if (f >= formats.size() || !confirmed[f] || device.numModes >= kaD3DDeviceInfo::kMaxModes)
                 continue;
-            device.modes[device.numModes++] = {mode.Width, mode.Height, mode.Format, behaviors[f], depthFormats[f]};
+            device.modes[device.numModes++] = {mode.Width, mode.Height, mode.Format, behaviors[f],
+                                               depthFormats[f]};
         }
         for (uint32_t m = 0; m < device.numModes; ++m)
         {
@@ -397,7 +429,8 @@ platform::GfxResult kaGraphicsManager::CreateDevice(WindowHandle window)
     m_PresentParameters.BackBufferHeight = m_DisplayHeight;
     m_PresentParameters.BackBufferFormat = device.windowed ? adapter.desktopMode.Format : m_DisplayFormat;
     m_PresentParameters.BackBufferCount = 1;
-    m_PresentParameters.MultiSampleType = device.windowed ? device.windowedMultiSample : device.fullScreenMultiSample;
+    m_PresentParameters.MultiSampleType =
+        device.windowed ? device.windowedMultiSample : device.fullScreenMultiSample;
     m_PresentParameters.SwapEffect = SWAPEFFECT_DISCARD;
     m_PresentParameters.DeviceWindow = window;
     m_PresentParameters.Windowed = device.windowed;
@@ -473,14 +506,15 @@ void kaGraphicsManager::CreateDynamicBuffers()
     {
         m_DynamicVB[i].reset(new DynamicVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UV>(
             m_pDevice, kSharedBufferBytes / sizeof(VERTEX_WORLDPOS_NORMAL_DIFFUSE_UV)));
-        m_DynamicIB[i].reset(new DynamicIB<unsigned short>(m_pDevice, kSharedBufferBytes / sizeof(unsigned short)));
+        m_DynamicIB[i].reset(
+            new DynamicIB<unsigned short>(m_pDevice, kSharedBufferBytes / sizeof(unsigned short)));
     }
 }
 
 void kaGraphicsManager::CreateLineBuffer()
 {
-    m_LineBuffer.reset(
-        new DynamicVB<VERTEX_WORLDPOS_DIFFUSE>(m_pDevice, kSharedBufferBytes / sizeof(VERTEX_WORLDPOS_DIFFUSE)));
+    m_LineBuffer.reset(new DynamicVB<VERTEX_WORLDPOS_DIFFUSE>(
+        m_pDevice, kSharedBufferBytes / sizeof(VERTEX_WORLDPOS_DIFFUSE)));
 }
 
 void kaGraphicsManager::_DeleteSharedBuffers()
@@ -547,15 +581,18 @@ void kaGraphicsManager::ReadGraphicsConfig(const std::string& line)
         return;
     auto is = [&key](const char* name) { return kaConfigFile::EqualsNoCase(key, name); };
     std::string value;
-    auto number = [&](uint32_t& target) {
+    auto number = [&](uint32_t& target)
+    {
         if (kaConfigFile::NextToken(line, pos, kaConfigFile::kNumberDelimiters, value))
             target = kaConfigFile::ParseNumber(value);
     };
-    auto flag = [&](bool& target) {
+    auto flag = [&](bool& target)
+    {
         if (kaConfigFile::NextToken(line, pos, kaConfigFile::kNumberDelimiters, value))
             target = kaConfigFile::ParseNumber(value) != 0;
     };
-    auto text = [&](std::string& target) {
+    auto text = [&](std::string& target)
+    {
         if (kaConfigFile::NextToken(line, pos, kaConfigFile::kTextDelimiters, value))
             target = value;
     };
@@ -615,14 +652,16 @@ void kaGraphicsManager::ReadFontConfig(const char* fileName)
 
 std::string kaGraphicsManager::FormatGraphicsConfig() const
 {
-    auto line = [](const char* key, const std::string& value) { return std::string(key) + "=" + value + "\n"; };
+    auto line = [](const char* key, const std::string& value)
+    { return std::string(key) + "=" + value + "\n"; };
     auto number = [](uint32_t value) { return std::to_string(value); };
     auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
     return line("3DHardware", flag(m_Hardware)) + line("FullScreen", flag(m_FullScreen)) +
            line("FSDisplayWidth", number(m_CurrentWidth)) + line("FSDisplayHeight", number(m_CurrentHeight)) +
-           line("FS3DDisplayWidth", number(m_CurrentWidth)) + line("FS3DDisplayHeight", number(m_CurrentHeight)) +
-           line("BitsPerPixel", number(m_BitsPerPixel)) + line("GfxDetail", number(m_DetailLevel)) +
-           line("MagMinFiltering", m_FilterName) + line("EnableDepthStencil", flag(m_EnableDepthStencil)) +
+           line("FS3DDisplayWidth", number(m_CurrentWidth)) +
+           line("FS3DDisplayHeight", number(m_CurrentHeight)) + line("BitsPerPixel", number(m_BitsPerPixel)) +
+           line("GfxDetail", number(m_DetailLevel)) + line("MagMinFiltering", m_FilterName) +
+           line("EnableDepthStencil", flag(m_EnableDepthStencil)) +
            line("DepthStencilFormat", m_DepthStencilFormatName) + line("DisplayDriver", "Default");
 }
 
@@ -636,8 +675,8 @@ bool kaGraphicsManager::WriteGraphicsConfig(const char* fileName)
 kaFont* kaGraphicsManager::LoadFont(const std::string& name, const std::string& file)
 {
     // Font objects are not part of the renderer yet; the request is reported and nothing is made.
-    DebugPrintf("[kaGraphicsManager::LoadFont] : Fonts are unavailable, %s from %s not loaded\n", name.c_str(),
-                file.c_str());
+    DebugPrintf("[kaGraphicsManager::LoadFont] : Fonts are unavailable, %s from %s not loaded\n",
+                name.c_str(), file.c_str());
     return nullptr;
 }
 
@@ -767,7 +806,8 @@ uint32_t kaGraphicsManager::ChooseTextureFormat(uint32_t bitsPerTexel, uint32_t 
     if (!display32 && !display16)
         return 0;
 
-    auto firstSupported = [this](std::initializer_list<uint32_t> formats) -> uint32_t {
+    auto firstSupported = [this](std::initializer_list<uint32_t> formats) -> uint32_t
+    {
         for (uint32_t format : formats)
             if (IsTextureFormatSupported(format))
                 return format;
@@ -821,8 +861,8 @@ kaBufferPool* kaGraphicsManager::_FindPool(const PoolTable& table, kaResourceHan
     return found->second.get();
 }
 
-kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, uint32_t& nextKey, uint32_t count, uint32_t fvf,
-                                               uint32_t pool, const char* operation)
+kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, uint32_t& nextKey, uint32_t count,
+                                               uint32_t fvf, uint32_t pool, const char* operation)
 {
     const bool vertices = fvf != 0;
     if (!m_pDevice || count == 0)
@@ -879,7 +919,8 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, uint32_t& nextK
     }
     if (!buffer)
     {
-        DebugPrintf("[kaGraphicsManager::%s] : The device refused a buffer of %u elements\n", operation, capacity);
+        DebugPrintf("[kaGraphicsManager::%s] : The device refused a buffer of %u elements\n", operation,
+                    capacity);
         return 0;
     }
     const uint16_t key = static_cast<uint16_t>(nextKey++);
@@ -895,7 +936,8 @@ kaResourceHandle kaGraphicsManager::CreateVertexBuffer(kaResourceHandle& handle,
 {
     if (!IsPooledFormat(fvf))
     {
-        DebugPrintf("[kaGraphicsManager::CreateVertexBuffer] : Vertex format 0x%X has no buffer class\n", fvf);
+        DebugPrintf("[kaGraphicsManager::CreateVertexBuffer] : Vertex format 0x%X has no buffer class\n",
+                    fvf);
         handle = 0;
         return handle;
     }

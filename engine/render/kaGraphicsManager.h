@@ -86,7 +86,8 @@ public:
     void ReportDeviceCaps(platform::WindowHandle window, const kaGraphicsSettings* settings);
     void CreateDynamicBuffers();
     void CreateLineBuffer();
-    virtual platform::GfxResult ConfirmDevice(const platform::GfxCaps& caps, uint32_t behavior, uint32_t format);
+    virtual platform::GfxResult ConfirmDevice(const platform::GfxCaps& caps, uint32_t behavior,
+                                              uint32_t format);
     // Releases every device object, then the device and the device interface.
     void ReleaseAll();
 
@@ -116,7 +117,8 @@ public:
 
     // Runs of vertices and indices by handle. A failed request returns handle 0, whose slot is never
     // handed out. Unknown handles are no-ops with a debugger line.
-    kaResourceHandle CreateVertexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t fvf, uint32_t pool);
+    kaResourceHandle CreateVertexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t fvf,
+                                        uint32_t pool);
     kaResourceHandle CreateIndexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t pool);
     bool AddRefVertexBuffer(kaResourceHandle handle);
     // The number of runs the handle's pool still holds; 0 once the pool is gone.
@@ -202,8 +204,8 @@ private:
     using PoolTable = std::map<uint16_t, std::unique_ptr<kaBufferPool>>;
 
     kaBufferPool* _FindPool(const PoolTable& table, kaResourceHandle handle, const char* operation) const;
-    kaResourceHandle _CreateRun(PoolTable& table, uint32_t& nextKey, uint32_t count, uint32_t fvf, uint32_t pool,
-                                const char* operation);
+    kaResourceHandle _CreateRun(PoolTable& table, uint32_t& nextKey, uint32_t count, uint32_t fvf,
+                                uint32_t pool, const char* operation);
     uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
     void _DeleteSharedBuffers();
     void _PlaceWindow(platform::WindowHandle window) const;

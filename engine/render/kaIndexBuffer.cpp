@@ -16,8 +16,8 @@ kaIndexBuffer::kaIndexBuffer(platform::GfxDevice* device, uint32_t capacity, uin
     m_Desc.Size = static_cast<uint32_t>(bytes);
     if (device && bytes > 0 && bytes <= std::numeric_limits<uint32_t>::max())
     {
-        if (platform::GfxFailed(
-                device->CreateIndexBuffer(m_Desc.Size, m_Desc.Usage, platform::FMT_INDEX16, pool, &m_pBuffer)))
+        if (platform::GfxFailed(device->CreateIndexBuffer(m_Desc.Size, m_Desc.Usage, platform::FMT_INDEX16,
+                                                          pool, &m_pBuffer)))
             m_pBuffer = nullptr;
         else if (dynamic)
             m_pBuffer->GetDesc(&m_Desc);
@@ -62,7 +62,8 @@ void* kaIndexBuffer::Lock(uint32_t& count, uint32_t& start, uint32_t flags)
     const uint64_t offset = static_cast<uint64_t>(m_WritePosition) * kIndexSize;
     void* data = nullptr;
     if (offset <= std::numeric_limits<uint32_t>::max() &&
-        platform::GfxSucceeded(m_pBuffer->Lock(static_cast<uint32_t>(offset), count * kIndexSize, &data, flags)))
+        platform::GfxSucceeded(
+            m_pBuffer->Lock(static_cast<uint32_t>(offset), count * kIndexSize, &data, flags)))
     {
         ++m_LockCount;
         m_Locked = true;

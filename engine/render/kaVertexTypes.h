@@ -92,4 +92,5 @@ using VERTEX_WORLDPOS_DIFFUSE_UV = VERTEX_WORLDPOS_DIFFUSE_UVN<1>;
 using VERTEX_WORLDPOS_NORMAL_DIFFUSE_UV = VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<1>;
 
 static_assert(sizeof(VERTEX_WORLDPOS_DIFFUSE_UV) == 24, "vertex records are packed floats and colours");
-static_assert(sizeof(VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<4>) == 60, "vertex records are packed floats and colours");
+static_assert(sizeof(VERTEX_WORLDPOS_NORMAL_DIFFUSE_UVN<4>) == 60,
+              "vertex records are packed floats and colours");

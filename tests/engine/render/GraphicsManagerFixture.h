@@ -27,12 +27,14 @@ protected:
         windowClass.className = "GraphicsTest";
         platform::RegisterClass(windowClass);
         m_Window = platform::CreateWindow(0, "GraphicsTest", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        m_Previous = platform::SetDirect3DFactory([this]() -> platform::GfxDirect3D* {
-            if (!m_ProvideD3D)
-                return nullptr;
-            m_D3D->AddRef();
-            return m_D3D;
-        });
+        m_Previous = platform::SetDirect3DFactory(
+            [this]() -> platform::GfxDirect3D*
+            {
+                if (!m_ProvideD3D)
+                    return nullptr;
+                m_D3D->AddRef();
+                return m_D3D;
+            });
     }
 
     ~GraphicsManagerFixture() override

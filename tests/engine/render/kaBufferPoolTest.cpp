@@ -1,5 +1,5 @@
-#include "engine/render/StaticVB.h"
 #include "engine/render/kaBufferPool.h"
+#include "engine/render/StaticVB.h"
 #include "engine/render/kaVertexTypes.h"
 
 #include "TestDeviceFixture.h"

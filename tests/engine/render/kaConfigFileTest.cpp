@@ -20,8 +20,8 @@ protected:
     {
         const std::string path = m_Dir.Write("Tarvolin.cfg", contents);
         std::vector<std::string> lines;
-        const bool result =
-            kaConfigFile::ReadSection(path, kBegin, kEnd, [&](const std::string& line) { lines.push_back(line); });
+        const bool result = kaConfigFile::ReadSection(
+            path, kBegin, kEnd, [&](const std::string& line) { lines.push_back(line); });
         if (found)
             *found = result;
         return lines;
@@ -81,8 +81,8 @@ TEST_F(ConfigFileTest, RewriteKeepsEveryLineOutsideTheSection)
     const std::string before = "[Begin Tarvolin Config]\nMusicVolume = 7\n[End Tarvolin Config]\n" +
                                std::string(400, 'x') + "\n" + std::string("odd\0byte\n", 9);
     const std::string after = "\n[Begin Font Config]\nLoadFont=a, b c.kaff\n[End Font Config]\ntail";
-    const std::string path =
-        m_Dir.Write("Tarvolin.cfg", before + "[BEGIN graphics config]\nold=1\n[end GRAPHICS config]\n" + after);
+    const std::string path = m_Dir.Write(
+        "Tarvolin.cfg", before + "[BEGIN graphics config]\nold=1\n[end GRAPHICS config]\n" + after);
 
     ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "new=2\n"));
 

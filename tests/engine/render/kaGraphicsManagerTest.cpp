@@ -34,7 +34,7 @@ protected:
 
 TEST_F(GraphicsStartupTest, ListsEachLargeEnoughSizeAndFormatOnceInTheOrderMet)
 {
-    m_D3D->Adapters[0].Modes = {Mode(320, 200, FMT_X8R8G8B8), Mode(800, 600, FMT_X8R8G8B8, 60),
+    m_D3D->Adapters[0].Modes = {Mode(320, 200, FMT_X8R8G8B8),     Mode(800, 600, FMT_X8R8G8B8, 60),
                                 Mode(800, 600, FMT_X8R8G8B8, 75), Mode(640, 399, FMT_X8R8G8B8),
                                 Mode(639, 480, FMT_R5G6B5),       Mode(640, 480, FMT_X8R8G8B8),
                                 Mode(1024, 768, FMT_R5G6B5)};
@@ -166,9 +166,11 @@ TEST_F(GraphicsStartupTest, ReportsBufferSizesAfterReadingTheCapabilities)
     EXPECT_TRUE(debug.Contains("MaxIndexBufferBytes is = 131072"));
     EXPECT_EQ(m_Manager->GetCaps().MaxActiveLights, 64u);
 
-    EXPECT_EQ(CallsOf("CreateVertexBuffer"), (std::vector<std::string>{"65520 0x208 0x152 0", "65520 0x208 0x152 0",
-                                                                       "65536 0x208 0x42 0", "129536 0x208 0x0 0"}));
-    EXPECT_EQ(CallsOf("CreateIndexBuffer"), (std::vector<std::string>{"65536 0x208 101 0", "65536 0x208 101 0"}));
+    EXPECT_EQ(CallsOf("CreateVertexBuffer"),
+              (std::vector<std::string>{"65520 0x208 0x152 0", "65520 0x208 0x152 0", "65536 0x208 0x42 0",
+                                        "129536 0x208 0x0 0"}));
+    EXPECT_EQ(CallsOf("CreateIndexBuffer"),
+              (std::vector<std::string>{"65536 0x208 101 0", "65536 0x208 101 0"}));
     ASSERT_NE(m_Manager->GetLineBuffer(), nullptr);
     EXPECT_EQ(m_Manager->GetLineBuffer()->GetCapacity(), 4096u);
 }
@@ -182,7 +184,8 @@ TEST_F(GraphicsStartupTest, DefaultDeviceStateGoesThroughTheCache)
     // 0.15 of 255 rounds to 38.
     EXPECT_NE(std::find(states.begin(), states.end(), "139 4280690214"), states.end());
     // Z-buffering is what the cache already believes in force.
-    EXPECT_EQ(std::count_if(states.begin(), states.end(), [](const std::string& s) { return s.rfind("7 ", 0) == 0; }),
+    EXPECT_EQ(std::count_if(states.begin(), states.end(),
+                            [](const std::string& s) { return s.rfind("7 ", 0) == 0; }),
               0);
     EXPECT_EQ(CallsOf("SetTransform").size(), 2u);
 }
@@ -270,9 +273,10 @@ TEST_F(GraphicsConfigTest, RewritesTheSectionAtDestructionKeepingTheRest)
 {
     const std::string game = "[Begin Tarvolin Config]\nMusic=5\n[End Tarvolin Config]\n";
     const std::string fonts = "[Begin Font Config]\nLoadFont=big, fonts\\big.kaff\n[End Font Config]\n";
-    ASSERT_TRUE(Start((game + "[Begin Graphics Config]\nFSDisplayWidth=1024\nFSDisplayHeight=768\n"
-                              "FS3DDisplayWidth=640\nGfxDetail=2\nMagMinFiltering=Point\n"
-                              "[End Graphics Config]\n" +
+    ASSERT_TRUE(Start((game +
+                       "[Begin Graphics Config]\nFSDisplayWidth=1024\nFSDisplayHeight=768\n"
+                       "FS3DDisplayWidth=640\nGfxDetail=2\nMagMinFiltering=Point\n"
+                       "[End Graphics Config]\n" +
                        fonts)
                           .c_str()));
     m_Manager.reset();
@@ -405,7 +409,8 @@ TEST_F(GraphicsHandleTest, LargeRequestGetsAnExactSizePool)
     EXPECT_EQ(m_Manager->GetVertexBuffer(first)->GetCapacity(), large);
     EXPECT_EQ(next >> 16, 1u);
     const auto created = CallsOf("CreateVertexBuffer");
-    EXPECT_NE(std::find(created.begin(), created.end(), std::to_string(large * 24) + " 0x8 0x142 1"), created.end());
+    EXPECT_NE(std::find(created.begin(), created.end(), std::to_string(large * 24) + " 0x8 0x142 1"),
+              created.end());
 }
 
 TEST_F(GraphicsHandleTest, ReleasingTheLastRunFreesThePoolAndItsKeyIsNeverReused)

@@ -156,7 +156,10 @@ TEST_F(StateCacheLateDeviceTest, ValuesSetBeforeTheDeviceStillReachIt)
 class TextureFormatTest : public GraphicsManagerFixture
 {
 protected:
-    uint32_t Choose(uint32_t bits, uint32_t alpha) const { return m_Manager->ChooseTextureFormat(bits, alpha); }
+    uint32_t Choose(uint32_t bits, uint32_t alpha) const
+    {
+        return m_Manager->ChooseTextureFormat(bits, alpha);
+    }
 };
 
 TEST_F(TextureFormatTest, ThirtyTwoBitDisplay)

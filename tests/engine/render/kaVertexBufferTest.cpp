@@ -27,11 +27,11 @@ struct FormatRow
 TEST(VertexLayoutTest, StridesAndOffsetsOfEveryFormat)
 {
     const FormatRow rows[] = {
-        {0x002, 12, 0, 0, 12},   {0x012, 24, 12, 0, 24},  {0x042, 16, 0, 12, 16},  {0x044, 20, 0, 16, 20},
-        {0x052, 28, 12, 24, 28}, {0x102, 20, 0, 0, 12},   {0x112, 32, 12, 0, 24},  {0x142, 24, 0, 12, 16},
-        {0x144, 28, 0, 16, 20},  {0x152, 36, 12, 24, 28}, {0x202, 28, 0, 0, 12},   {0x212, 40, 12, 0, 24},
-        {0x242, 32, 0, 12, 16},  {0x252, 44, 12, 24, 28}, {0x302, 36, 0, 0, 12},   {0x312, 48, 12, 0, 24},
-        {0x342, 40, 0, 12, 16},  {0x352, 52, 12, 24, 28}, {0x402, 44, 0, 0, 12},   {0x412, 56, 12, 0, 24},
+        {0x002, 12, 0, 0, 12},   {0x012, 24, 12, 0, 24},  {0x042, 16, 0, 12, 16}, {0x044, 20, 0, 16, 20},
+        {0x052, 28, 12, 24, 28}, {0x102, 20, 0, 0, 12},   {0x112, 32, 12, 0, 24}, {0x142, 24, 0, 12, 16},
+        {0x144, 28, 0, 16, 20},  {0x152, 36, 12, 24, 28}, {0x202, 28, 0, 0, 12},  {0x212, 40, 12, 0, 24},
+        {0x242, 32, 0, 12, 16},  {0x252, 44, 12, 24, 28}, {0x302, 36, 0, 0, 12},  {0x312, 48, 12, 0, 24},
+        {0x342, 40, 0, 12, 16},  {0x352, 52, 12, 24, 28}, {0x402, 44, 0, 0, 12},  {0x412, 56, 12, 0, 24},
         {0x442, 48, 0, 12, 16},  {0x452, 60, 12, 24, 28},
     };
     for (const FormatRow& row : rows)
@@ -49,7 +49,8 @@ TEST(VertexLayoutTest, StridesAndOffsetsOfEveryFormat)
 
 TEST(VertexLayoutTest, RecordsMatchTheirFormats)
 {
-    EXPECT_EQ(sizeof(VERTEX_WORLDPOS_DIFFUSE_UV), kaVertexBuffer::ComputeLayout(VERTEX_WORLDPOS_DIFFUSE_UV::FVF).stride);
+    EXPECT_EQ(sizeof(VERTEX_WORLDPOS_DIFFUSE_UV),
+              kaVertexBuffer::ComputeLayout(VERTEX_WORLDPOS_DIFFUSE_UV::FVF).stride);
     EXPECT_EQ(sizeof(VERTEX_SCREENPOS_DIFFUSE_UV), kaVertexBuffer::ComputeLayout(0x144).stride);
     EXPECT_EQ(sizeof(VERTEX_WORLDPOS_NORMAL_UVN<3>), kaVertexBuffer::ComputeLayout(0x312).stride);
 }
@@ -87,7 +88,8 @@ TEST_F(VertexBufferTest, DynamicLocksAppendUntilTheRunNoLongerFits)
     buffer.Unlock();
 
     // The first lock discards, the exact remaining room appends, one more element discards again.
-    EXPECT_EQ(CallsOf("VertexBuffer::Lock"), (std::vector<std::string>{"0 64 10240", "64 96 6144", "0 16 10240"}));
+    EXPECT_EQ(CallsOf("VertexBuffer::Lock"),
+              (std::vector<std::string>{"0 64 10240", "64 96 6144", "0 16 10240"}));
 }
 
 TEST_F(VertexBufferTest, DiscardMakesTheNextLockStartAfresh)
