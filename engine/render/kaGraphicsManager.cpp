@@ -502,6 +502,7 @@ void kaGraphicsManager::ReportDeviceCaps(WindowHandle /*window*/, const kaGraphi
 
 void kaGraphicsManager::CreateDynamicBuffers()
 {
+    _UnlockSharedBatch();
     for (int i = 0; i < 2; ++i)
     {
         m_DynamicVB[i].reset(new DynamicVB<VERTEX_WORLDPOS_NORMAL_DIFFUSE_UV>(
@@ -519,6 +520,7 @@ void kaGraphicsManager::CreateLineBuffer()
 
 void kaGraphicsManager::_DeleteSharedBuffers()
 {
+    _UnlockSharedBatch();
     for (int i = 0; i < 2; ++i)
     {
         m_DynamicVB[i].reset();
@@ -774,6 +776,107 @@ void kaGraphicsManager::SetAmbientColor(float red, float green, float blue, floa
     m_Ambient[2] = blue;
     m_Ambient[3] = alpha;
     SetRenderState(RS_AMBIENT, ToColor(red, green, blue, alpha));
+}
+
+// Shared batch.
+
+bool kaGraphicsManager::BeginSharedBatch(uint32_t vertexCount, uint32_t triangleCount, const Matrix* world,
+                                         uint32_t vertexLockFlags, uint32_t indexLockFlags)
+{
+    kaVertexBuffer* vertices = m_DynamicVB[1].get();
+    kaIndexBuffer* indices = m_DynamicIB[1].get();
+    const uint64_t indexCount = static_cast<uint64_t>(triangleCount) * 3;
+    if (!m_pDevice || !vertices || !indices || vertices->GetCapacity() < vertexCount ||
+        indices->GetCapacity() < indexCount)
+        return false;
+    _UnlockSharedBatch();
+    uint32_t start = 0;
+    uint32_t count = vertexCount;
+    m_pBatchVertices = static_cast<uint8_t*>(vertices->Lock(count, start, vertexLockFlags));
+    count = static_cast<uint32_t>(indexCount);
+    m_pBatchIndices = static_cast<uint16_t*>(indices->Lock(count, start, indexLockFlags));
+    if (!m_pBatchVertices || !m_pBatchIndices)
+    {
+        _UnlockSharedBatch();
+        return false;
+    }
+    m_BatchVertexCount = vertexCount;
+    m_BatchIndexCount = static_cast<uint32_t>(indexCount);
+    if (world)
+        m_pDevice->SetTransform(TS_WORLD, world);
+    return true;
+}
+
+void kaGraphicsManager::WriteSharedBatch(uint32_t start, uint32_t vertexCount, const float* positions,
+                                         const float* normals, const float* colors, const float* texCoords,
+                                         const uint16_t* indices, uint32_t triangleCount)
+{
+    if (m_pBatchVertices && positions && normals && colors && texCoords && start <= m_BatchVertexCount)
+    {
+        const uint32_t count = std::min(vertexCount, m_BatchVertexCount - start);
+        for (uint32_t i = 0; i < count; ++i)
+        {
+            VERTEX_WORLDPOS_NORMAL_DIFFUSE_UV vertex;
+            vertex.x = positions[i * 3];
+            vertex.y = positions[i * 3 + 1];
+            vertex.z = positions[i * 3 + 2];
+            vertex.nx = normals[i * 3];
+            vertex.ny = normals[i * 3 + 1];
+            vertex.nz = normals[i * 3 + 2];
+            vertex.diffuse = ToColor(colors[i * 4], colors[i * 4 + 1], colors[i * 4 + 2], colors[i * 4 + 3]);
+            vertex.tex.uv[0][0] = texCoords[i * 2];
+            vertex.tex.uv[0][1] = texCoords[i * 2 + 1];
+            std::memcpy(m_pBatchVertices + static_cast<size_t>(start + i) * sizeof(vertex), &vertex,
+                        sizeof(vertex));
+        }
+    }
+    if (m_pBatchIndices && indices)
+    {
+        const uint64_t count =
+            std::min<uint64_t>(static_cast<uint64_t>(triangleCount) * 3, m_BatchIndexCount);
+        std::memcpy(m_pBatchIndices, indices, static_cast<size_t>(count) * sizeof(uint16_t));
+    }
+}
+
+void kaGraphicsManager::DrawSharedBatch(uint32_t baseVertex, uint32_t vertexCount, uint32_t startIndex,
+                                        uint32_t triangleCount)
+{
+    kaVertexBuffer* vertices = m_DynamicVB[1].get();
+    kaIndexBuffer* indices = m_DynamicIB[1].get();
+    if (!m_pDevice || !vertices || !indices)
+        return;
+    // The device draws from unlocked buffers only.
+    _UnlockSharedBatch();
+    m_pDevice->SetVertexShader(nullptr);
+    m_pDevice->SetFVF(vertices->GetFVF());
+    m_pDevice->SetStreamSource(0, vertices->GetD3DBuffer(), 0, vertices->GetStride());
+    m_pDevice->SetIndices(indices->GetD3DBuffer());
+    m_pDevice->DrawIndexedPrimitive(PT_TRIANGLELIST, static_cast<int32_t>(baseVertex), 0, vertexCount,
+                                    startIndex, triangleCount);
+}
+
+void kaGraphicsManager::EndSharedBatch()
+{
+    _UnlockSharedBatch();
+    if (kaVertexBuffer* vertices = m_DynamicVB[1].get())
+    {
+        vertices->Discard();
+        vertices->Seek(0);
+    }
+    if (kaIndexBuffer* indices = m_DynamicIB[1].get())
+        indices->Seek(0);
+}
+
+void kaGraphicsManager::_UnlockSharedBatch()
+{
+    if (m_pBatchVertices && m_DynamicVB[1])
+        m_DynamicVB[1]->Unlock();
+    if (m_pBatchIndices && m_DynamicIB[1])
+        m_DynamicIB[1]->Unlock();
+    m_pBatchVertices = nullptr;
+    m_pBatchIndices = nullptr;
+    m_BatchVertexCount = 0;
+    m_BatchIndexCount = 0;
 }
 
 // Format queries.

@@ -111,6 +111,20 @@ public:
     void ResetStateCache();
     static platform::GfxColor ToColor(float red, float green, float blue, float alpha);
 
+    // A batch streamed through the second shared vertex and index buffers: Begin locks room for the
+    // vertices and triangles and sets the world transform, Write fills the locked runs, Draw unlocks and
+    // draws, End lets the next batch start the buffers afresh.
+    bool BeginSharedBatch(uint32_t vertexCount, uint32_t triangleCount, const platform::Matrix* world,
+                          uint32_t vertexLockFlags, uint32_t indexLockFlags);
+    // Vertices from start on, each from three position, three normal, four colour and two texture-coordinate
+    // floats; three indices per triangle from the start of the locked index run. Nothing past the runs.
+    void WriteSharedBatch(uint32_t start, uint32_t vertexCount, const float* positions, const float* normals,
+                          const float* colors, const float* texCoords, const uint16_t* indices,
+                          uint32_t triangleCount);
+    void DrawSharedBatch(uint32_t baseVertex, uint32_t vertexCount, uint32_t startIndex,
+                         uint32_t triangleCount);
+    void EndSharedBatch();
+
     bool IsTextureFormatSupported(uint32_t format) const;
     bool AreCompressedTexturesSupported() const;
     uint32_t ChooseTextureFormat(uint32_t bitsPerTexel, uint32_t alphaBits) const;
@@ -208,6 +222,7 @@ private:
                                 uint32_t pool, const char* operation);
     uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
     void _DeleteSharedBuffers();
+    void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
 
     // Settings.
@@ -263,6 +278,10 @@ private:
     std::unique_ptr<kaIndexBuffer> m_DynamicIB[2];
     std::unique_ptr<kaVertexBuffer> m_LineBuffer;
     platform::GfxVertexBuffer* m_pDeviceVertexBuffer = nullptr;
+    uint8_t* m_pBatchVertices = nullptr;
+    uint32_t m_BatchVertexCount = 0;
+    uint16_t* m_pBatchIndices = nullptr;
+    uint32_t m_BatchIndexCount = 0;
 
     // Handles.
     PoolTable m_VertexPools;

@@ -2,7 +2,13 @@
 
 #include "GraphicsManagerFixture.h"
 
+#include "engine/render/kaVertexBuffer.h"
+#include "engine/render/kaVertexTypes.h"
+
 #include "platform/gfx/GfxTexture.h"
+#include "platform/gfx/GfxVertexBuffer.h"
+
+#include <cstring>
 
 using namespace platform;
 
@@ -213,6 +219,78 @@ TEST_F(TextureFormatTest, NoChoiceWithoutADeviceInterfaceOrOnOtherDisplays)
     ASSERT_TRUE(Start("[Begin Graphics Config]\nBitsPerPixel=32\n[End Graphics Config]\n"));
     ASSERT_EQ(m_Manager->GetDisplayFormat(), FMT_A2R10G10B10);
     EXPECT_EQ(Choose(32, 0), 0u);
+}
+
+} // namespace
+
+namespace
+{
+
+class SharedBatchTest : public GraphicsManagerFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Start(kGraphics));
+        Device()->ClearLog();
+    }
+};
+
+TEST_F(SharedBatchTest, RefusesBatchesLargerThanTheBuffers)
+{
+    Matrix world;
+    MatrixIdentity(&world);
+    EXPECT_FALSE(m_Manager->BeginSharedBatch(65536 / 36 + 1, 1, &world, 0, 0));
+    EXPECT_FALSE(m_Manager->BeginSharedBatch(3, 32768 / 3 + 1, &world, 0, 0));
+    EXPECT_TRUE(CallsOf("VertexBuffer::Lock").empty());
+}
+
+TEST_F(SharedBatchTest, WritesDrawsAndStartsTheNextBatchAfresh)
+{
+    Matrix world;
+    MatrixTranslation(&world, 1, 2, 3);
+    const float positions[] = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    const float normals[] = {0, 0, 1, 0, 0, 1, 0, 0, 1};
+    const float colors[] = {1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0.5f};
+    const float uvs[] = {0, 0, 1, 0, 0, 1};
+    const uint16_t indices[] = {0, 1, 2};
+    Device()->BeginScene();
+    for (uint32_t batch = 0; batch < 2; ++batch)
+    {
+        ASSERT_TRUE(m_Manager->BeginSharedBatch(3, 1, &world, 0, 0));
+        m_Manager->WriteSharedBatch(0, 3, positions, normals, colors, uvs, indices, 1);
+        m_Manager->WriteSharedBatch(2, 5, positions, normals, colors, uvs, indices, 9); // clipped to the runs
+        // The second batch was appended behind the first.
+        m_Manager->DrawSharedBatch(batch * 3, 3, batch * 3, 1);
+    }
+    Device()->EndScene();
+
+    kaVertexBuffer* buffer = m_Manager->GetDynamicVertexBuffer(1);
+    void* data = nullptr;
+    ASSERT_EQ(buffer->GetD3DBuffer()->Lock(0, 0, &data, LOCK_READONLY), GFX_OK);
+    VERTEX_WORLDPOS_NORMAL_DIFFUSE_UV vertices[7];
+    std::memcpy(vertices, data, sizeof(vertices));
+    buffer->GetD3DBuffer()->Unlock();
+    EXPECT_EQ(vertices[1].x, 1.0f);
+    EXPECT_EQ(vertices[1].diffuse, 0xFF00FF00u);
+    EXPECT_EQ(vertices[2].diffuse, 0xFFFF0000u); // rewritten from the first input vertex at start 2
+    EXPECT_EQ(vertices[3].y, 0.0f);
+    EXPECT_EQ(vertices[4].x, 1.0f);
+    EXPECT_EQ(vertices[5].diffuse, 0xFFFF0000u);
+    EXPECT_EQ(vertices[6].diffuse, 0u); // past the second batch's run: untouched
+
+    m_Manager->EndSharedBatch();
+    ASSERT_TRUE(m_Manager->BeginSharedBatch(3, 1, &world, 0, 0));
+    m_Manager->EndSharedBatch();
+    EXPECT_EQ(CallsOf("VertexBuffer::Lock"),
+              (std::vector<std::string>{"0 108 10240", "108 108 6144", "0 0 16", "0 108 10240"}));
+    ASSERT_EQ(Device()->Draws().size(), 2u);
+    const auto& draw = Device()->Draws()[1];
+    EXPECT_EQ(draw.BaseVertex, 3);
+    EXPECT_EQ(draw.Start, 3u);
+    EXPECT_EQ(draw.PrimitiveCount, 1u);
+    EXPECT_EQ(CallsOf("SetFVF").back(), "0x152");
+    EXPECT_EQ(CallsOf("SetTransform").front().rfind("256 ", 0), 0u);
 }
 
 } // namespace
