@@ -152,7 +152,7 @@ bool KM_Mesh::Read(KM_Stream* stream)
     return false;
 }
 
-bool KM_Mesh::_Consistent() const
+bool KM_Mesh::ArraysConsistent() const
 {
     const size_t faces = m_Faces.size();
     return (m_TVertices.empty() || m_TFaces.size() == faces) &&
@@ -163,7 +163,7 @@ bool KM_Mesh::_WriteBody(KM_Stream* stream)
 {
     // Counts come from the arrays, so a mesh whose parallel arrays disagree would write a file that
     // cannot be read back.
-    if (!_Consistent())
+    if (!ArraysConsistent())
         return false;
     if (!KM_Object::Write(stream) || !stream->WriteU32(m_TimeValue) ||
         !stream->WriteU32(static_cast<uint32_t>(m_Vertices.size())) ||

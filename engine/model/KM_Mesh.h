@@ -38,6 +38,21 @@ public:
         KM_Point3 corner[3];
     };
 
+    // Welded render vertices built from the faces after loading: one per distinct corner.
+    struct RenderData
+    {
+        uint32_t vertexCount = 0;
+        std::vector<float> positions; // 3 per vertex
+        std::vector<float> normals;   // 3 per vertex
+        std::vector<uint32_t> colors;
+        // Per mapping channel (channel 0 first, then the extra channels), 2 per vertex: (u, 1 - v).
+        std::vector<std::vector<float>> texCoords;
+        // 3 per face, in reversed winding; 32-bit, the consumer decides how to split for 16-bit buffers.
+        std::vector<uint32_t> indices;
+        // The file vertex each render vertex came from.
+        std::vector<uint32_t> sourceVertex;
+    };
+
     KM_Mesh();
     KM_Mesh(const KM_Mesh& other) = default;
     bool Write(KM_Stream* stream) override;
@@ -46,6 +61,8 @@ public:
 
     // Every index within the list it points into; a channel's faces index its own texture vertices.
     bool IndicesValid() const;
+    // The parallel arrays agree with the face count: texture faces, colour faces and normals.
+    bool ArraysConsistent() const;
     // Alpha 255 in the top byte, then red, green and blue, each trunc(component x 255) & 0xFF.
     static uint32_t PackColor(const KM_Point3& color);
 
@@ -64,11 +81,11 @@ public:
     std::vector<uint32_t> m_PackedColors;
     std::vector<FaceNormals> m_Normals;
     uint32_t m_BackfaceCull = 1;
+    RenderData m_Render;
 
 private:
     bool _ReadBody(KM_Stream* stream);
     bool _WriteBody(KM_Stream* stream);
-    bool _Consistent() const;
     void _WriteText(KM_Stream* stream);
     static void _PrintPoints(KM_Stream* stream, const char* listTag, const char* tag,
                              const std::vector<KM_Point3>& points, size_t first, size_t count);

@@ -1,13 +1,81 @@
 #include "engine/model/KM_Model.h"
 
+#include "engine/model/KM_AttachmentPt.h"
+#include "engine/model/KM_Camera.h"
+#include "engine/model/KM_CollisionObject.h"
+#include "engine/model/KM_DataTag.h"
 #include "engine/model/KM_FileReader.h"
+#include "engine/model/KM_GeoObject.h"
+#include "engine/model/KM_Light.h"
 #include "engine/model/KM_MaterialList.h"
 #include "engine/model/KM_ObjectList.h"
+#include "engine/model/KM_Primitive.h"
 #include "engine/model/KM_Scene.h"
+#include "platform/system/DebugOutput.h"
 
-#include <string>
+#include <climits>
+#include <cstring>
+#include <unordered_map>
+
+namespace
+{
+
+struct TypeBit
+{
+    const char* value;
+    uint32_t bit;
+};
+
+const TypeBit kTypeBits[] = {{"N", 0x1},    {"W", 0x2},     {"T", 0x4},     {"S", 0x8},
+                             {"OS", 0x80},  {"WS", 0x100},  {"SP", 0x200},  {"SB", 0x400},
+                             {"HP", 0x800}, {"WH", 0x1000}, {"WA", 0x2000}, {"WF", 0x4000}};
+
+uint32_t Bits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Leading decimal digits, as atoi reads them, kept within 32 bits.
+int32_t LeadingInteger(const std::string& text)
+{
+    size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+        negative = text[at++] == '-';
+    int64_t value = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+    {
+        value = value * 10 + (text[at] - '0');
+        if (value > INT32_MAX)
+            value = static_cast<int64_t>(INT32_MAX) + 1;
+    }
+    value = negative ? -value : value;
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : value);
+}
+
+// Hash of a corner's key words; equal corners have equal words.
+struct KeyHash
+{
+    uint64_t operator()(const uint32_t* words, size_t count) const
+    {
+        uint64_t hash = 1469598103934665603ull;
+        for (size_t i = 0; i < count; ++i)
+        {
+            hash ^= words[i];
+            hash *= 1099511628211ull;
+        }
+        return hash;
+    }
+};
+
+} // namespace
 
 KM_Model::KM_Model(const char* fileName)
+    : m_ObjectList(std::make_unique<KM_ObjectList>()), m_MaterialList(std::make_unique<KM_MaterialList>())
 {
     const std::string name = fileName != nullptr ? fileName : "";
     m_Name = name.substr(0, name.find('.'));
@@ -20,12 +88,268 @@ bool KM_Model::ReadObjects(KM_Stream* stream)
     KM_FileReader::TopLevel top;
     const bool ok = KM_FileReader::ReadTopLevel(stream, true, KM_FileReader::kErroneousModel, top);
     m_Scene = std::move(top.scene);
-    m_MaterialList = std::move(top.materials);
-    m_ObjectList = std::move(top.objects);
+    if (top.materials)
+        m_MaterialList = std::move(top.materials);
+    if (top.objects)
+        m_ObjectList = std::move(top.objects);
     return ok;
 }
 
 bool KM_Model::Read(KM_Stream* stream)
 {
-    return ReadObjects(stream);
+    if (!ReadObjects(stream))
+        return false;
+    if (!m_PostLoaded)
+        PostLoad(stream, true);
+    return true;
+}
+
+bool KM_Model::PostLoad(KM_Stream*, bool)
+{
+    if (m_PostLoaded)
+        return true;
+    m_PostLoaded = true;
+    for (KM_Object* object = m_ObjectList->GetFirst(); object != nullptr; object = object->GetNext())
+    {
+        const uint32_t type = object->GetTypeId();
+        if (type == KM_GeoObject::kTypeId)
+            m_GeoObjects.push_back(static_cast<KM_GeoObject*>(object));
+        else if (type == KM_Primitive::kTypeId)
+            m_Primitives.push_back(static_cast<KM_Primitive*>(object));
+        else if (type >= 24 && type <= 28 && m_CollisionObjects.size() < kMaxTableEntries)
+            m_CollisionObjects.push_back(static_cast<KM_CollisionObject*>(object));
+        else if (type == KM_AttachmentPt::kTypeId && m_AttachmentPoints.size() < kMaxTableEntries)
+            m_AttachmentPoints.push_back(static_cast<KM_AttachmentPt*>(object));
+        else if (type == KM_Light::kTypeId && m_Lights.size() < kMaxTableEntries)
+            m_Lights.push_back(static_cast<KM_Light*>(object));
+        else if (type == KM_Camera::kTypeId && m_Cameras.size() < kMaxTableEntries)
+            m_Cameras.push_back(static_cast<KM_Camera*>(object));
+        else if (type == KM_DataTag::kTypeId && m_DataTags.size() < kMaxTableEntries)
+            m_DataTags.push_back(static_cast<KM_DataTag*>(object));
+    }
+    m_FirstGeoMesh = m_GeoObjects.empty() ? nullptr : &m_GeoObjects.front()->m_Mesh;
+    for (KM_AttachmentPt* point : m_AttachmentPoints)
+    {
+        if (!point->m_UserData.empty())
+            _ParseUserData(*point);
+    }
+    return true;
+}
+
+int KM_Model::_FindAttachmentPoint(const std::string& suffix) const
+{
+    const std::string name = "att-point" + suffix;
+    for (size_t i = 0; i < m_AttachmentPoints.size(); ++i)
+    {
+        if (m_AttachmentPoints[i]->GetName() == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
+                         const std::vector<std::string>& values)
+{
+    if (key == "type")
+    {
+        for (const std::string& value : values)
+        {
+            for (const TypeBit& entry : kTypeBits)
+            {
+                if (value == entry.value)
+                    point.m_TypeFlags |= entry.bit;
+            }
+        }
+    }
+    else if (key == "set")
+    {
+        if (values.empty())
+            return;
+        const int owner = _FindAttachmentPoint(values[0]);
+        // A line whose owner names no point, or one past the owner's five sets, is ignored.
+        if (owner < 0)
+            return;
+        KM_AttachmentPt& target = *m_AttachmentPoints[owner];
+        if (target.m_SetCount >= KM_AttachmentPt::kMaxSets)
+            return;
+        const int slot = target.m_SetCount++;
+        target.m_SetFirst[slot] = values.size() > 1 ? _FindAttachmentPoint(values[1]) : -1;
+        target.m_SetSecond[slot] = values.size() > 2 ? _FindAttachmentPoint(values[2]) : -1;
+    }
+    else if (key == "size")
+    {
+        for (const std::string& value : values)
+            m_AttachmentSize = LeadingInteger(value);
+    }
+}
+
+void KM_Model::_ParseUserData(KM_AttachmentPt& point)
+{
+    const std::string& text = point.m_UserData;
+    size_t at = 0;
+    while (at < text.size())
+    {
+        std::string key;
+        for (; at < text.size() && text[at] != '='; ++at)
+        {
+            if (text[at] != '\r' && text[at] != '\n')
+                key += text[at];
+        }
+        if (at >= text.size())
+            break;
+        ++at;
+        if (at >= text.size())
+            break;
+        // Values up to a space each; a carriage return (or a bare line feed) ends the line.
+        std::vector<std::string> values;
+        while (at < text.size())
+        {
+            std::string value;
+            for (; at < text.size() && text[at] != ' ' && text[at] != '\r' && text[at] != '\n'; ++at)
+                value += text[at];
+            if (!value.empty())
+                values.push_back(value);
+            if (at >= text.size())
+                break;
+            const char end = text[at++];
+            if (end != ' ')
+                break;
+        }
+        _ApplyKey(point, key, values);
+    }
+}
+
+void KM_Model::BuildRenderVertices()
+{
+    for (KM_GeoObject* geo : m_GeoObjects)
+    {
+        KM_Mesh& mesh = geo->m_Mesh;
+        mesh.m_Render = KM_Mesh::RenderData();
+        if (!geo->HasGeometry() || !mesh.ArraysConsistent() || !mesh.IndicesValid())
+        {
+            platform::OutputDebugString("[KM_Model::BuildRenderVertices] : \"" + geo->GetName() +
+                                        "\" has no usable mesh; skipped\n");
+            continue;
+        }
+        WeldMesh(mesh);
+    }
+}
+
+void KM_Model::WeldMesh(KM_Mesh& mesh)
+{
+    KM_Mesh::RenderData& render = mesh.m_Render;
+    render = KM_Mesh::RenderData();
+    const bool hasTexture = !mesh.m_TVertices.empty();
+    const bool hasColor = !mesh.m_CVertices.empty();
+    const size_t extraChannels = mesh.m_Channels.size();
+    const size_t keyWords = 6 + (hasTexture ? 2 : 0) + (hasColor ? 1 : 0) + 2 * extraChannels;
+    const size_t corners = mesh.m_Faces.size() * 3;
+    render.texCoords.resize(1 + extraChannels);
+
+    std::vector<uint32_t> keys;
+    std::vector<uint32_t> chain;
+    std::unordered_map<uint64_t, uint32_t> heads;
+    heads.reserve(corners);
+    render.indices.reserve(corners);
+    const uint32_t kNone = UINT32_MAX;
+    std::vector<uint32_t> key(keyWords);
+    std::vector<float> uvs(2 * (1 + extraChannels));
+
+    for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
+    {
+        const KM_Mesh::Face& face = mesh.m_Faces[f];
+        const uint32_t faceVertex[3] = {face.a, face.b, face.c};
+        // Corners 0, 2, 1: the winding of every face is reversed.
+        for (int corner : {0, 2, 1})
+        {
+            const uint32_t fileVertex = faceVertex[corner];
+            const KM_Point3& position = mesh.m_Vertices[fileVertex];
+            const KM_Point3& normal = mesh.m_Normals[f].corner[corner];
+            uvs.assign(uvs.size(), 0.0f);
+            if (hasTexture)
+            {
+                const KM_Mesh::IndexFace& tface = mesh.m_TFaces[f];
+                const KM_Point3& tv = mesh.m_TVertices[corner == 0   ? tface.a
+                                                       : corner == 1 ? tface.b
+                                                                     : tface.c];
+                uvs[0] = tv.x;
+                uvs[1] = tv.y;
+            }
+            uint32_t color = 0xFFFFFFFFu;
+            if (hasColor)
+            {
+                const KM_Mesh::IndexFace& cface = mesh.m_CFaces[f];
+                color = KM_Mesh::PackColor(mesh.m_CVertices[corner == 0   ? cface.a
+                                                            : corner == 1 ? cface.b
+                                                                          : cface.c]);
+            }
+            for (size_t k = 0; k < extraChannels; ++k)
+            {
+                const KM_Mesh::Channel& channel = mesh.m_Channels[k];
+                if (f >= channel.tfaceCount)
+                    continue;
+                const KM_Mesh::IndexFace& tface = mesh.m_ExtraTFaces[channel.firstTFace + f];
+                const uint32_t local = corner == 0 ? tface.a : corner == 1 ? tface.b : tface.c;
+                const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
+                uvs[2 + 2 * k] = tv.x;
+                uvs[3 + 2 * k] = tv.y;
+            }
+
+            size_t w = 0;
+            key[w++] = Bits(position.x);
+            key[w++] = Bits(position.y);
+            key[w++] = Bits(position.z);
+            key[w++] = Bits(normal.x);
+            key[w++] = Bits(normal.y);
+            key[w++] = Bits(normal.z);
+            if (hasTexture)
+            {
+                key[w++] = Bits(uvs[0]);
+                key[w++] = Bits(uvs[1]);
+            }
+            if (hasColor)
+                key[w++] = color;
+            for (size_t k = 0; k < extraChannels; ++k)
+            {
+                key[w++] = Bits(uvs[2 + 2 * k]);
+                key[w++] = Bits(uvs[3 + 2 * k]);
+            }
+
+            // Equal corners share one vertex, so the match found is the first one in vertex order.
+            const uint64_t hash = KeyHash()(key.data(), keyWords);
+            auto head = heads.find(hash);
+            uint32_t found = kNone;
+            for (uint32_t at = head == heads.end() ? kNone : head->second; at != kNone; at = chain[at])
+            {
+                if (std::memcmp(&keys[static_cast<size_t>(at) * keyWords], key.data(), keyWords * 4) == 0)
+                {
+                    found = at;
+                    break;
+                }
+            }
+            if (found == kNone)
+            {
+                found = render.vertexCount++;
+                keys.insert(keys.end(), key.begin(), key.end());
+                chain.push_back(head == heads.end() ? kNone : head->second);
+                heads[hash] = found;
+                render.positions.insert(render.positions.end(), {position.x, position.y, position.z});
+                render.normals.insert(render.normals.end(), {normal.x, normal.y, normal.z});
+                render.colors.push_back(color);
+                for (size_t channel = 0; channel < render.texCoords.size(); ++channel)
+                {
+                    render.texCoords[channel].push_back(uvs[2 * channel]);
+                    render.texCoords[channel].push_back(1.0f - uvs[2 * channel + 1]);
+                }
+                render.sourceVertex.push_back(fileVertex);
+            }
+            render.indices.push_back(found);
+        }
+    }
+    render.positions.shrink_to_fit();
+    render.normals.shrink_to_fit();
+    render.colors.shrink_to_fit();
+    render.sourceVertex.shrink_to_fit();
+    for (std::vector<float>& channel : render.texCoords)
+        channel.shrink_to_fit();
 }

@@ -64,10 +64,8 @@ TEST_F(FileReaderTest, ModelFileKeepsItsSceneMaterialsAndObjects)
     EXPECT_EQ(model->GetName(), "model");
     ASSERT_NE(model->GetScene(), nullptr);
     EXPECT_EQ(model->GetScene()->m_FileName, "crate.max");
-    ASSERT_NE(model->GetMaterialList(), nullptr);
-    EXPECT_EQ(model->GetMaterialList()->GetCount(), 2u);
-    ASSERT_NE(model->GetObjectList(), nullptr);
-    EXPECT_EQ(model->GetObjectList()->GetCount(), kmfsamples::ModelObjects()->GetCount());
+    EXPECT_EQ(model->GetMaterialList().GetCount(), 2u);
+    EXPECT_EQ(model->GetObjectList().GetCount(), kmfsamples::ModelObjects()->GetCount());
     EXPECT_TRUE(m_Debug.Lines().empty());
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
@@ -137,9 +135,8 @@ TEST_F(FileReaderTest, FailedMaterialIsDroppedAndTheListSucceeds)
     materials.Raw(Binary([](KM_Stream* s) { return kmfsamples::Material("Good", false)->Write(s); }));
     std::unique_ptr<KM_Model> model;
     ASSERT_TRUE(ReadModel(Bytes().Header().Add(materials).Data(), model));
-    ASSERT_NE(model->GetMaterialList(), nullptr);
-    ASSERT_EQ(model->GetMaterialList()->GetCount(), 1u);
-    EXPECT_EQ(model->GetMaterialList()->GetMaterial(0)->GetName(), "Good");
+    ASSERT_EQ(model->GetMaterialList().GetCount(), 1u);
+    EXPECT_EQ(model->GetMaterialList().GetMaterial(0)->GetName(), "Good");
     EXPECT_EQ(m_Debug.Lines(), (std::vector<std::string>{"ERROR Reading Material\n"}));
     EXPECT_EQ(m_Boxes.Boxes(), (std::vector<std::pair<std::string, std::string>>{
                                    {"Error Writing KM_TextureList Data", "Exporter Error"},

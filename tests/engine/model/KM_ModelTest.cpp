@@ -1,0 +1,238 @@
+#include "engine/model/KM_Model.h"
+#include "tests/engine/model/KmfSamples.h"
+#include "tests/engine/model/KmfTestSupport.h"
+#include "tests/support/DebugCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace
+{
+
+// A unit cube: 8 shared vertices, 12 faces, every corner carrying its face's normal.
+std::unique_ptr<KM_GeoObject> Cube()
+{
+    auto geo = std::make_unique<KM_GeoObject>();
+    geo->SetName("Cube");
+    KM_Mesh& mesh = geo->m_Mesh;
+    for (int i = 0; i < 8; ++i)
+        mesh.m_Vertices.push_back({float(i & 1), float((i >> 1) & 1), float((i >> 2) & 1)});
+    const struct
+    {
+        uint32_t quad[4];
+        KM_Point3 normal;
+    } sides[6] = {{{0, 2, 3, 1}, {0, 0, -1}}, {{4, 5, 7, 6}, {0, 0, 1}},  {{0, 1, 5, 4}, {0, -1, 0}},
+                  {{2, 6, 7, 3}, {0, 1, 0}},  {{0, 4, 6, 2}, {-1, 0, 0}}, {{1, 3, 7, 5}, {1, 0, 0}}};
+    for (const auto& side : sides)
+    {
+        mesh.m_Faces.push_back({side.quad[0], side.quad[1], side.quad[2], 0});
+        mesh.m_Faces.push_back({side.quad[0], side.quad[2], side.quad[3], 0});
+        KM_Mesh::FaceNormals normals;
+        normals.face = normals.corner[0] = normals.corner[1] = normals.corner[2] = side.normal;
+        mesh.m_Normals.push_back(normals);
+        mesh.m_Normals.push_back(normals);
+    }
+    return geo;
+}
+
+class ModelTest : public ::testing::Test
+{
+protected:
+    // Writes a model file of the objects and reads it back as the mesh loader does.
+    std::unique_ptr<KM_Model> Load(std::unique_ptr<KM_ObjectList> objects, bool withMaterials = false)
+    {
+        const std::string bytes = m_Files.Written(
+            [&](KM_Stream* s)
+            {
+                KM_MaterialList materials;
+                materials.Append(kmfsamples::Material("Only", false));
+                return s->WriteHeader() && kmfsamples::Scene()->Write(s) &&
+                       (!withMaterials || materials.Write(s)) && objects->Write(s);
+            });
+        KM_Stream stream;
+        EXPECT_TRUE(m_Files.Open(stream, bytes, "model.kmf"));
+        EXPECT_TRUE(stream.ReadHeader());
+        auto model = std::make_unique<KM_Model>("cars/model.kmf");
+        EXPECT_TRUE(model->Read(&stream));
+        return model;
+    }
+
+    std::unique_ptr<KM_Model> LoadPoints(const std::vector<std::pair<std::string, std::string>>& points)
+    {
+        auto list = std::make_unique<KM_ObjectList>();
+        for (const auto& entry : points)
+        {
+            auto point = std::make_unique<KM_AttachmentPt>();
+            point->SetName(entry.first);
+            point->m_UserData = entry.second;
+            list->Append(std::move(point));
+        }
+        return Load(std::move(list));
+    }
+
+    kmftest::Files m_Files;
+    kmftest::MessageBoxCapture m_Boxes;
+    testsupport::DebugCapture m_Debug;
+};
+
+} // namespace
+
+TEST_F(ModelTest, CubeWithFaceNormalsWeldsTo24VerticesInReversedWinding)
+{
+    auto list = std::make_unique<KM_ObjectList>();
+    list->Append(Cube());
+    auto model = Load(std::move(list));
+    model->BuildRenderVertices();
+    ASSERT_EQ(model->GetGeoObjectCount(), 1);
+    const KM_Mesh& mesh = model->GetGeoObject(0)->m_Mesh;
+    EXPECT_EQ(model->GetFirstGeoMesh(), &mesh);
+    const KM_Mesh::RenderData& render = mesh.m_Render;
+    EXPECT_EQ(render.vertexCount, 24u);
+    ASSERT_EQ(render.indices.size(), 36u);
+    EXPECT_EQ(render.positions.size(), 72u);
+    EXPECT_EQ(render.sourceVertex.size(), 24u);
+    for (size_t f = 0; f < 12; ++f)
+    {
+        const KM_Mesh::Face& face = mesh.m_Faces[f];
+        // Corners 0, 2, 1 of each face, each mapped back to its file vertex.
+        EXPECT_EQ(render.sourceVertex[render.indices[3 * f]], face.a);
+        EXPECT_EQ(render.sourceVertex[render.indices[3 * f + 1]], face.c);
+        EXPECT_EQ(render.sourceVertex[render.indices[3 * f + 2]], face.b);
+    }
+    // The first face makes the first three vertices, in visiting order.
+    EXPECT_EQ(render.indices[0], 0u);
+    EXPECT_EQ(render.indices[1], 1u);
+    EXPECT_EQ(render.indices[2], 2u);
+    EXPECT_EQ(render.indices[3], 0u);
+    EXPECT_EQ(render.colors, std::vector<uint32_t>(24, 0xFFFFFFFFu));
+}
+
+TEST_F(ModelTest, TextureColourAndExtraChannelsSplitVertices)
+{
+    auto geo = kmfsamples::Geo();
+    KM_Mesh& mesh = geo->m_Mesh;
+    // Both faces share vertices 0 and 2 with the same normal; their texture faces agree, so only the
+    // extra channel (and colours) can split them.
+    mesh.m_ExtraTFaces[1] = {0, 1, 2};
+    mesh.m_CVertices = {{1.0f, 0.5f, 0.0f}};
+    mesh.m_CFaces = {{0, 0, 0}, {0, 0, 0}};
+    KM_Model::WeldMesh(mesh);
+    const KM_Mesh::RenderData& render = mesh.m_Render;
+    EXPECT_EQ(render.colors[0], 0xFFFF7F00u);
+    ASSERT_EQ(render.texCoords.size(), 2u);
+    // Face 0 corner 0: texture vertex 0 = (0, 0) stored as (0, 1); extra channel vertex 0 = (0.5, 0.5).
+    EXPECT_EQ(render.texCoords[0][0], 0.0f);
+    EXPECT_EQ(render.texCoords[0][1], 1.0f);
+    EXPECT_EQ(render.texCoords[1][0], 0.5f);
+    EXPECT_EQ(render.texCoords[1][1], 0.5f);
+    // Vertex 0 is shared (extra texture vertex 0 in both faces); vertex 2 is not (extra 2 against 1).
+    EXPECT_EQ(render.indices[3], render.indices[0]);
+    EXPECT_EQ(render.vertexCount, 5u);
+
+    // The same corners with different channel-0 coordinates become two vertices.
+    KM_Mesh plain;
+    plain.m_Vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    plain.m_Faces = {{0, 1, 2, 0}, {0, 2, 1, 0}};
+    plain.m_TVertices = {{0, 0, 0}, {1, 1, 0}};
+    plain.m_TFaces = {{0, 0, 0}, {1, 0, 0}};
+    KM_Mesh::FaceNormals normals;
+    plain.m_Normals = {normals, normals};
+    KM_Model::WeldMesh(plain);
+    EXPECT_EQ(plain.m_Render.vertexCount, 4u);
+    EXPECT_NE(plain.m_Render.indices[0], plain.m_Render.indices[3]);
+    EXPECT_EQ(plain.m_Render.indices[1], plain.m_Render.indices[5]);
+}
+
+TEST_F(ModelTest, GeometryWithoutAUsableMeshBuildsNothing)
+{
+    auto geo = kmfsamples::Geo();
+    geo->m_Mesh.m_Normals.clear();
+    KM_Model model("x.kmf");
+    KM_ObjectList& list = model.GetObjectList();
+    list.Append(std::move(geo));
+    list.Append(Cube());
+    model.PostLoad(nullptr, true);
+    model.BuildRenderVertices();
+    EXPECT_EQ(model.GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 0u);
+    EXPECT_EQ(model.GetGeoObject(1)->m_Mesh.m_Render.vertexCount, 24u);
+    EXPECT_EQ(m_Debug.Lines(),
+              (std::vector<std::string>{
+                  "[KM_Model::BuildRenderVertices] : \"Body\" has no usable mesh; skipped\n"}));
+}
+
+TEST_F(ModelTest, ObjectsAreSortedIntoTablesThatStopAt32)
+{
+    auto list = std::make_unique<KM_ObjectList>();
+    for (int i = 0; i < 40; ++i)
+    {
+        list->Append(kmfsamples::Light(i % 2 == 0));
+        list->Append(kmfsamples::Geo("Geo" + std::to_string(i)));
+        list->Append(kmfsamples::DataTag());
+    }
+    list->Append(kmfsamples::Camera());
+    list->Append(kmfsamples::CollisionBox());
+    list->Append(kmfsamples::CollisionMesh());
+    list->Append(kmfsamples::Primitive());
+    list->Append(kmfsamples::Skeleton());
+    auto model = Load(std::move(list));
+    EXPECT_EQ(model->GetName(), "cars/model");
+    EXPECT_EQ(model->GetLightCount(), 32);
+    EXPECT_EQ(model->GetDataTagCount(), 32);
+    EXPECT_EQ(model->GetGeoObjectCount(), 40);
+    EXPECT_EQ(model->GetGeoObject(39)->GetName(), "Geo39");
+    EXPECT_EQ(model->GetCameraCount(), 1);
+    EXPECT_EQ(model->GetCollisionObjectCount(), 2);
+    EXPECT_EQ(model->GetCollisionObject(1)->GetTypeId(), 24u);
+    EXPECT_EQ(model->GetPrimitiveCount(), 1);
+    EXPECT_EQ(model->GetLight(-1), nullptr);
+    EXPECT_EQ(model->GetLight(32), nullptr);
+    EXPECT_EQ(model->GetLight(1)->m_HasTarget, 0u);
+    EXPECT_EQ(model->GetMaterialList().GetCount(), 0u);
+    ASSERT_NE(model->GetScene(), nullptr);
+}
+
+TEST_F(ModelTest, AttachmentUserDataSetsTypeFlagsAndSize)
+{
+    auto model = LoadPoints({{"att-point1", "type=W T\r\nsize=3"},
+                             {"att-point2", "type=N S OS WS SP SB HP WH WA WF w X\r\nsize=12abc\r\nsize=7"},
+                             {"att-point3", "colour=red\r\ntype=T"},
+                             {"att-point4", "type="}});
+    ASSERT_EQ(model->GetAttachmentPointCount(), 4);
+    EXPECT_EQ(model->GetAttachmentPoint(0)->m_TypeFlags, 0x6u);
+    EXPECT_EQ(model->GetAttachmentPoint(1)->m_TypeFlags,
+              0x1u | 0x8u | 0x80u | 0x100u | 0x200u | 0x400u | 0x800u | 0x1000u | 0x2000u | 0x4000u);
+    EXPECT_EQ(model->GetAttachmentPoint(2)->m_TypeFlags, 0x4u);
+    EXPECT_EQ(model->GetAttachmentPoint(3)->m_TypeFlags, 0u);
+    // The last size read wins, across points.
+    EXPECT_EQ(model->GetAttachmentSize(), 7);
+
+    auto single = LoadPoints({{"att-point1", "type=W T\r\nsize=3"}});
+    EXPECT_EQ(single->GetAttachmentSize(), 3);
+}
+
+TEST_F(ModelTest, SetLinesNamePointsBySuffix)
+{
+    auto model =
+        LoadPoints({{"att-pointA", ""},
+                    {"att-pointB", "set=A B C\r\nset=Z A B\r\nset=A Q"},
+                    {"att-pointC", "set=A C B X\r\nset=A B C\r\nset=A B C\r\nset=A B C\r\nset=A B C"}});
+    const KM_AttachmentPt& a = *model->GetAttachmentPoint(0);
+    // Five sets at most; the sixth line is ignored, and the line whose owner is Z is too.
+    ASSERT_EQ(a.m_SetCount, 5);
+    EXPECT_EQ(a.m_SetFirst[0], 1);
+    EXPECT_EQ(a.m_SetSecond[0], 2);
+    EXPECT_EQ(a.m_SetFirst[1], -1);
+    EXPECT_EQ(a.m_SetSecond[1], -1);
+    EXPECT_EQ(a.m_SetFirst[2], 2);
+    EXPECT_EQ(a.m_SetSecond[2], 1);
+    EXPECT_EQ(model->GetAttachmentPoint(1)->m_SetCount, 0);
+}
+
+TEST_F(ModelTest, ModelWithMaterialsKeepsThem)
+{
+    auto model = Load(std::make_unique<KM_ObjectList>(), true);
+    EXPECT_EQ(model->GetMaterialList().GetCount(), 1u);
+    EXPECT_EQ(model->GetGeoObjectCount(), 0);
+    EXPECT_EQ(model->GetFirstGeoMesh(), nullptr);
+}
