@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <iosfwd>
+
+class kaBinaryStream;
+
+// One way for the image readers to take bytes from a C file, a standard stream or a binary stream, and
+// to ask how many are left before trusting a size read from the data.
+class kaByteSource
+{
+public:
+    explicit kaByteSource(FILE* file);
+    explicit kaByteSource(std::istream& stream);
+    explicit kaByteSource(kaBinaryStream& stream);
+
+    // Reads exactly n bytes, or fails.
+    bool Read(void* data, size_t n);
+    bool ReadUInt32(uint32_t& value);
+    // Moves n bytes on; fails when fewer are left.
+    bool Skip(uint64_t n);
+    // Bytes between the read position and the end; -1 when the source cannot tell.
+    int64_t Remaining();
+    // True when at least n bytes are left, or when the source cannot tell.
+    bool HasAtLeast(uint64_t n);
+    // The read position counted from where the source began.
+    int64_t Position();
+    bool SeekTo(int64_t position);
+
+private:
+    int64_t _Tell();
+    bool _SeekAbsolute(int64_t position);
+    int64_t _End();
+
+    FILE* m_pFile = nullptr;
+    std::istream* m_pStream = nullptr;
+    kaBinaryStream* m_pBinary = nullptr;
+    int64_t m_Start = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/render/kaGraphicsObject.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// Decoded pixels of an image file held in memory: rows top to bottom, packed without gaps, each row
+// GetRowBytes() long. The readers derive from it; the base reads nothing.
+class kaImage : public kaGraphicsObject
+{
+public:
+    kaImage() = default;
+    ~kaImage() override;
+
+    virtual bool LoadFromStream(std::istream& stream);
+    virtual bool LoadFromFile(FILE* file);
+    // The base only keeps the name.
+    virtual bool Load(const std::string& fileName);
+    virtual bool Save(const std::string& fileName, bool compress) const;
+
+    virtual uint32_t GetHeight() const { return 0; }
+    virtual uint32_t GetWidth() const { return 0; }
+    virtual uint32_t GetAlphaBits() const { return 0; }
+    virtual uint32_t GetBitsPerPixel() const { return m_BitsPerPixel; }
+
+    // Turns the rows upside down.
+    void FlipVertical();
+
+    // Bytes of one row: whole bytes, so 1- and 4-bit rows round up.
+    uint32_t GetRowBytes() const;
+    // Null until an image is read.
+    const uint8_t* GetPixels() const { return m_Pixels.empty() ? nullptr : m_Pixels.data(); }
+    size_t GetPixelBytes() const { return m_Pixels.size(); }
+    const std::string& GetName() const { return m_Name; }
+
+    uint32_t GetRedMask() const { return m_RedMask; }
+    uint32_t GetGreenMask() const { return m_GreenMask; }
+    uint32_t GetBlueMask() const { return m_BlueMask; }
+    uint32_t GetAlphaMask() const { return m_AlphaMask; }
+
+protected:
+    void _SetMasks(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha);
+
+    bool m_Flag = false;
+    int32_t m_Value = -1;
+    std::vector<uint8_t> m_Pixels;
+    std::string m_Name;
+    uint32_t m_BitsPerPixel = 0;
+    uint32_t m_RedMask = 0;
+    uint32_t m_GreenMask = 0;
+    uint32_t m_BlueMask = 0;
+    uint32_t m_AlphaMask = 0;
+    uint32_t m_Reserved[2] = {0, 0};
+};

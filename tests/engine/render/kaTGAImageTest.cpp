@@ -1,0 +1,400 @@
+#include "engine/render/kaTGAImage.h"
+
+#include "engine/core/kaBinaryStream.h"
+#include "platform/files/Files.h"
+#include "tests/engine/render/ImageFileBytes.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <sstream>
+
+using imagebytes::AsString;
+using imagebytes::Bytes;
+using imagebytes::TgaHeader;
+
+namespace
+{
+
+// 3 x 2 pixels, 4 bytes each, every byte different, top row first.
+Bytes Picture32()
+{
+    Bytes pixels;
+    for (uint8_t i = 0; i < 3 * 2 * 4; ++i)
+        pixels.push_back(uint8_t(i * 7 + 1));
+    return pixels;
+}
+
+TgaHeader Header32(uint8_t type = 2, uint8_t descriptor = 8)
+{
+    TgaHeader h;
+    h.imageType = type;
+    h.width = 3;
+    h.height = 2;
+    h.bitsPerPixel = 32;
+    h.descriptor = descriptor;
+    return h;
+}
+
+Bytes ImagePixels(const kaTGAImage& image)
+{
+    if (!image.GetPixels())
+        return {};
+    return Bytes(image.GetPixels(), image.GetPixels() + image.GetPixelBytes());
+}
+
+class TGAImageTest : public ::testing::Test
+{
+protected:
+    bool LoadFile(kaTGAImage& image, const Bytes& bytes, const std::string& name = "image.tga")
+    {
+        return image.Load(m_Dir.Write(name, AsString(bytes)));
+    }
+
+    bool LoadStream(kaTGAImage& image, const Bytes& bytes)
+    {
+        std::istringstream stream(AsString(bytes));
+        return image.LoadFromStream(stream);
+    }
+
+    bool LoadBinary(kaTGAImage& image, const Bytes& bytes)
+    {
+        std::stringbuf buffer(AsString(bytes));
+        kaBinaryStream stream(&buffer);
+        return image.ReadFromBinaryStream(stream);
+    }
+
+    testsupport::TempDir m_Dir;
+};
+
+TEST_F(TGAImageTest, LoadsBottomUpAndTopDownRowsAlike)
+{
+    kaTGAImage bottomUp;
+    kaTGAImage topDown;
+    ASSERT_TRUE(LoadFile(bottomUp, imagebytes::RawTga(Header32(2, 8), Picture32())));
+    ASSERT_TRUE(LoadFile(topDown, imagebytes::RawTga(Header32(2, 8 | 0x20), Picture32())));
+    EXPECT_EQ(ImagePixels(bottomUp), Picture32());
+    EXPECT_EQ(ImagePixels(topDown), Picture32());
+    EXPECT_EQ(bottomUp.GetWidth(), 3u);
+    EXPECT_EQ(bottomUp.GetHeight(), 2u);
+    EXPECT_EQ(bottomUp.GetBitsPerPixel(), 32u);
+    EXPECT_EQ(bottomUp.GetAlphaBits(), 8u);
+    EXPECT_EQ(bottomUp.GetRedMask(), 0x00FF0000u);
+    EXPECT_EQ(bottomUp.GetAlphaMask(), 0xFF000000u);
+}
+
+TEST_F(TGAImageTest, SkipsImageIdAndColourMapBytes)
+{
+    TgaHeader h = Header32(2, 0x20);
+    h.idLength = 5;
+    h.mapLength = 3;
+    h.entrySize = 15; // 45 bits round up to 6 bytes
+    kaTGAImage image;
+    ASSERT_TRUE(LoadFile(image, imagebytes::RawTga(h, Picture32())));
+    EXPECT_EQ(ImagePixels(image), Picture32());
+}
+
+TEST_F(TGAImageTest, DecodesRunLengthPacketsAcrossRows)
+{
+    // 3 x 2 at 24 bits, top-down: a run of 4 pixels crossing the row end, then 2 raw pixels.
+    TgaHeader h;
+    h.imageType = 10;
+    h.width = 3;
+    h.height = 2;
+    h.bitsPerPixel = 24;
+    h.descriptor = 0x20;
+    Bytes file = imagebytes::TgaHeaderBytes(h);
+    const Bytes tail = {0x83, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9};
+    file.insert(file.end(), tail.begin(), tail.end());
+
+    kaTGAImage image;
+    ASSERT_TRUE(LoadFile(image, file));
+    const Bytes expected = {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_EQ(ImagePixels(image), expected);
+
+    // Stored bottom-up, the same packets give the rows the other way round.
+    file[17] = 0;
+    ASSERT_TRUE(LoadFile(image, file));
+    const Bytes flipped = {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2, 3, 1, 2, 3, 1, 2, 3};
+    EXPECT_EQ(ImagePixels(image), flipped);
+}
+
+TEST_F(TGAImageTest, RefusesRunLengthPacketsThatOverrunOrEndEarly)
+{
+    TgaHeader h = Header32(10, 0x20);
+    h.bitsPerPixel = 24;
+    Bytes overrun = imagebytes::TgaHeaderBytes(h);
+    const Bytes tooLong = {0x86, 1, 2, 3}; // 7 pixels into 6
+    overrun.insert(overrun.end(), tooLong.begin(), tooLong.end());
+    Bytes shortFile = imagebytes::TgaHeaderBytes(h);
+    const Bytes tooFew = {0x84, 1, 2, 3}; // 5 pixels of 6, then the end
+    shortFile.insert(shortFile.end(), tooFew.begin(), tooFew.end());
+
+    kaTGAImage image;
+    EXPECT_FALSE(LoadFile(image, overrun));
+    EXPECT_FALSE(LoadFile(image, shortFile));
+    EXPECT_EQ(image.GetHeader(), nullptr);
+    EXPECT_EQ(image.GetPixels(), nullptr);
+}
+
+TEST_F(TGAImageTest, GreyAndEightBitImagesLoadOnlyThroughTheStandardStream)
+{
+    TgaHeader h;
+    h.imageType = 3;
+    h.width = 2;
+    h.height = 2;
+    h.bitsPerPixel = 8;
+    const Bytes grey = {10, 20, 30, 40};
+    const Bytes file = imagebytes::RawTga(h, grey);
+
+    kaTGAImage image;
+    ASSERT_TRUE(LoadStream(image, file));
+    EXPECT_EQ(ImagePixels(image), grey);
+    EXPECT_EQ(image.GetBitsPerPixel(), 8u);
+    EXPECT_FALSE(LoadFile(image, file));
+    EXPECT_FALSE(LoadBinary(image, file));
+}
+
+TEST_F(TGAImageTest, RefusesColourMapsAndUnknownTypesAndDepths)
+{
+    TgaHeader mapped = Header32();
+    mapped.colorMapType = 1;
+    TgaHeader colourMapped = Header32(1);
+    TgaHeader depth = Header32();
+    depth.bitsPerPixel = 15;
+    kaTGAImage image;
+    for (const TgaHeader& h : {mapped, colourMapped, depth})
+    {
+        const Bytes file = imagebytes::RawTga(h, Bytes(24, 0));
+        EXPECT_FALSE(LoadFile(image, file));
+        EXPECT_FALSE(LoadStream(image, file));
+        EXPECT_FALSE(LoadBinary(image, file));
+    }
+}
+
+TEST_F(TGAImageTest, SixteenBitImagesCarryFiveBitChannelMasks)
+{
+    TgaHeader h = Header32(2, 1 | 0x20);
+    h.bitsPerPixel = 16;
+    kaTGAImage image;
+    ASSERT_TRUE(LoadFile(image, imagebytes::RawTga(h, Bytes(12, 0x55))));
+    EXPECT_EQ(image.GetRedMask(), 0x7C00u);
+    EXPECT_EQ(image.GetGreenMask(), 0x03E0u);
+    EXPECT_EQ(image.GetBlueMask(), 0x001Fu);
+    EXPECT_EQ(image.GetAlphaMask(), 0x8000u);
+    EXPECT_EQ(image.GetAlphaBits(), 1u);
+}
+
+TEST_F(TGAImageTest, RefusesTruncatedPixelsAndAbsurdSizes)
+{
+    Bytes file = imagebytes::RawTga(Header32(2, 0x20), Picture32());
+    file.pop_back();
+    kaTGAImage image;
+    EXPECT_FALSE(LoadFile(image, file));
+
+    // 65535 x 65535 at 32 bits is 16 GiB, claimed by an 18-byte file.
+    TgaHeader huge = Header32();
+    huge.width = 65535;
+    huge.height = 65535;
+    EXPECT_FALSE(LoadFile(image, imagebytes::TgaHeaderBytes(huge)));
+    EXPECT_FALSE(LoadBinary(image, imagebytes::TgaHeaderBytes(huge)));
+    // 4096 x 4096 is allowed by size, but the data is not there.
+    huge.width = 4096;
+    huge.height = 4096;
+    huge.imageType = 10;
+    EXPECT_FALSE(LoadFile(image, imagebytes::TgaHeaderBytes(huge)));
+    EXPECT_EQ(image.GetPixels(), nullptr);
+}
+
+TEST_F(TGAImageTest, LoadByNameWantsATgaExtension)
+{
+    const Bytes file = imagebytes::RawTga(Header32(), Picture32());
+    kaTGAImage image;
+    EXPECT_TRUE(LoadFile(image, file, "upper.TGA"));
+    EXPECT_FALSE(LoadFile(image, file, "picture.bmp"));
+    EXPECT_EQ(image.GetName(), m_Dir.File("picture.bmp"));
+    EXPECT_FALSE(image.Load(m_Dir.File("missing.tga")));
+}
+
+TEST_F(TGAImageTest, CompressedStreamRoundTripsThroughTheBinaryReader)
+{
+    kaTGAImage source;
+    ASSERT_TRUE(source.Create(3, 2, 32, 8, Picture32().data()));
+    std::stringbuf buffer;
+    kaBinaryStream out(&buffer);
+    ASSERT_TRUE(source.WriteStream(out, true));
+
+    const std::string written = buffer.str();
+    EXPECT_EQ(uint8_t(written[2]), kaTGAImage::kTypeCompressed);
+    EXPECT_EQ(source.GetHeader()->imageType, kaTGAImage::kTypeTrueColor);
+
+    kaTGAImage loaded;
+    ASSERT_TRUE(LoadBinary(loaded, Bytes(written.begin(), written.end())));
+    EXPECT_EQ(ImagePixels(loaded), Picture32());
+    EXPECT_EQ(loaded.GetAlphaBits(), 8u);
+    // The file readers do not take the compressed type.
+    EXPECT_FALSE(LoadFile(loaded, Bytes(written.begin(), written.end())));
+}
+
+TEST_F(TGAImageTest, IncompressibleNoiseStillCompresses)
+{
+    Bytes noise(64 * 64 * 4);
+    uint32_t state = 12345;
+    for (uint8_t& b : noise)
+    {
+        state = state * 1664525u + 1013904223u;
+        b = uint8_t(state >> 24);
+    }
+    kaTGAImage source;
+    ASSERT_TRUE(source.Create(64, 64, 32, 8, noise.data()));
+    std::stringbuf buffer;
+    kaBinaryStream out(&buffer);
+    ASSERT_TRUE(source.WriteStream(out, true));
+    const std::string written = buffer.str();
+    kaTGAImage loaded;
+    ASSERT_TRUE(LoadBinary(loaded, Bytes(written.begin(), written.end())));
+    EXPECT_EQ(ImagePixels(loaded), noise);
+}
+
+TEST_F(TGAImageTest, BinaryReaderStopsRightAfterTheImage)
+{
+    kaTGAImage source;
+    ASSERT_TRUE(source.Create(3, 2, 32, 8, Picture32().data()));
+    std::stringbuf buffer;
+    kaBinaryStream out(&buffer);
+    ASSERT_TRUE(source.WriteStream(out, true));
+    out.WriteUInt32(0xCAFEF00D);
+
+    kaBinaryStream in(&buffer);
+    kaTGAImage loaded;
+    ASSERT_TRUE(loaded.ReadFromBinaryStream(in));
+    uint32_t after = 0;
+    in.ReadUInt32(after);
+    EXPECT_EQ(after, 0xCAFEF00Du);
+}
+
+Bytes CompressedFile(const Bytes& packed, uint32_t claimedLength)
+{
+    Bytes file = imagebytes::TgaHeaderBytes(Header32(23));
+    imagebytes::PutU32(file, claimedLength);
+    file.insert(file.end(), packed.begin(), packed.end());
+    return file;
+}
+
+Bytes Deflate(const Bytes& raw)
+{
+    uLongf size = compressBound(uLong(raw.size()));
+    Bytes packed(size);
+    compress(packed.data(), &size, raw.data(), uLong(raw.size()));
+    packed.resize(size);
+    return packed;
+}
+
+TEST_F(TGAImageTest, RefusesCompressedDataThatLiesOrInflatesWrongly)
+{
+    const Bytes good = Deflate(Picture32());
+    kaTGAImage image;
+    ASSERT_TRUE(LoadBinary(image, CompressedFile(good, uint32_t(good.size()))));
+
+    Bytes cut(good.begin(), good.end() - 3);
+    EXPECT_FALSE(LoadBinary(image, CompressedFile(cut, uint32_t(cut.size()))));
+    EXPECT_FALSE(LoadBinary(image, CompressedFile(good, uint32_t(good.size() + 100))));
+    EXPECT_FALSE(LoadBinary(image, CompressedFile(good, 0xFFFFFFF0u)));
+
+    Bytes shortPixels = Picture32();
+    shortPixels.pop_back();
+    const Bytes tooFew = Deflate(shortPixels);
+    EXPECT_FALSE(LoadBinary(image, CompressedFile(tooFew, uint32_t(tooFew.size()))));
+    Bytes longPixels = Picture32();
+    longPixels.push_back(0);
+    const Bytes tooMany = Deflate(longPixels);
+    EXPECT_FALSE(LoadBinary(image, CompressedFile(tooMany, uint32_t(tooMany.size()))));
+    EXPECT_EQ(image.GetHeader(), nullptr);
+}
+
+TEST_F(TGAImageTest, WrittenStreamsAndFilesReloadTheRightWayUp)
+{
+    kaTGAImage source;
+    ASSERT_TRUE(LoadFile(source, imagebytes::RawTga(Header32(2, 8), Picture32())));
+    ASSERT_EQ(source.GetHeader()->descriptor & 0x20, 0);
+
+    std::stringbuf buffer;
+    kaBinaryStream out(&buffer);
+    ASSERT_TRUE(source.WriteStream(out, false));
+    const std::string written = buffer.str();
+    EXPECT_EQ(uint8_t(written[17]) & 0x20, 0x20);
+    kaTGAImage fromStream;
+    ASSERT_TRUE(LoadStream(fromStream, Bytes(written.begin(), written.end())));
+    EXPECT_EQ(ImagePixels(fromStream), Picture32());
+
+    const std::string path = m_Dir.File("saved.tga");
+    ASSERT_TRUE(source.Save(path, false));
+    kaTGAImage fromFile;
+    ASSERT_TRUE(fromFile.Load(path));
+    EXPECT_EQ(ImagePixels(fromFile), Picture32());
+    EXPECT_EQ(fromFile.GetAlphaBits(), 8u);
+}
+
+TEST_F(TGAImageTest, SaveEndsInTheFooterWhateverTheCompressFlag)
+{
+    kaTGAImage source;
+    ASSERT_TRUE(source.Create(3, 2, 32, 8, Picture32().data()));
+    for (bool compress : {false, true})
+    {
+        ASSERT_TRUE(source.Save(m_Dir.File("footer.tga"), compress));
+        const std::string file = m_Dir.Read("footer.tga");
+        ASSERT_EQ(file.size(), 18u + 24u + 26u);
+        EXPECT_EQ(uint8_t(file[2]), 2);
+        const std::string footer = file.substr(file.size() - 26);
+        EXPECT_EQ(footer.substr(0, 8), std::string(8, '\0'));
+        EXPECT_EQ(footer.substr(8, 16), "TRUEVISION-XFILE");
+        EXPECT_EQ(footer[24], '.');
+        EXPECT_EQ(footer[25], '\0');
+    }
+    EXPECT_FALSE(m_Dir.Exists("footer.tga.tmp"));
+}
+
+TEST_F(TGAImageTest, RunLengthImagesAreWrittenAsRawPixels)
+{
+    TgaHeader h = Header32(10, 0x20);
+    h.idLength = 4;
+    Bytes file = imagebytes::TgaHeaderBytes(h);
+    file.insert(file.end(), 4, 0x99);
+    const Bytes packets = {0x85, 9, 8, 7, 6};
+    file.insert(file.end(), packets.begin(), packets.end());
+    kaTGAImage source;
+    ASSERT_TRUE(LoadFile(source, file));
+
+    const std::string path = m_Dir.File("raw.tga");
+    ASSERT_TRUE(source.Save(path, false));
+    kaTGAImage reloaded;
+    ASSERT_TRUE(reloaded.Load(path));
+    EXPECT_EQ(reloaded.GetHeader()->imageType, kaTGAImage::kTypeTrueColor);
+    EXPECT_EQ(ImagePixels(reloaded), ImagePixels(source));
+}
+
+TEST_F(TGAImageTest, WritersRefuseAnImageWithoutHeader)
+{
+    kaTGAImage empty;
+    std::stringbuf buffer;
+    kaBinaryStream out(&buffer);
+    EXPECT_FALSE(empty.WriteStream(out, false));
+    EXPECT_FALSE(empty.Save(m_Dir.File("none.tga"), false));
+    EXPECT_FALSE(m_Dir.Exists("none.tga"));
+    EXPECT_FALSE(empty.Create(4, 4, 12, 0, Bytes(24).data()));
+}
+
+TEST_F(TGAImageTest, FailedSaveKeepsTheOldFile)
+{
+    m_Dir.Write("keep.tga", "old contents");
+    kaTGAImage source;
+    ASSERT_TRUE(source.Create(3, 2, 32, 8, Picture32().data()));
+    // A folder where the temporary file would go makes the write fail before the target is touched.
+    ASSERT_TRUE(platform::CreateDirectory(m_Dir.File("keep.tga.tmp")));
+    EXPECT_FALSE(source.Save(m_Dir.File("keep.tga"), false));
+    EXPECT_EQ(m_Dir.Read("keep.tga"), "old contents");
+}
+
+} // namespace
