@@ -1,0 +1,236 @@
+#include "engine/model/KM_Animation.h"
+#include "engine/model/KM_AttachmentPt.h"
+#include "engine/model/KM_FileReader.h"
+#include "engine/model/KM_GeoObject.h"
+#include "engine/model/KM_Light.h"
+#include "engine/model/KM_Material.h"
+#include "engine/model/KM_MaterialList.h"
+#include "engine/model/KM_Model.h"
+#include "engine/model/KM_Primitive.h"
+#include "engine/model/KM_Skeleton.h"
+#include "engine/model/KM_Stream.h"
+#include "engine/model/KM_Texture.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const std::string kModels = "resources/models/";
+
+std::map<std::string, std::string> ReadTree(const std::string& root)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+    {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        files[fs::relative(entry.path(), root).string()] = bytes.str();
+    }
+    return files;
+}
+
+class KmfGenTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_Root = new testsupport::TempDir();
+        s_Status = std::system((std::string(KMFGEN_PATH) + " '" + s_Root->Path() + "'").c_str());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_Root;
+        s_Root = nullptr;
+    }
+
+    std::unique_ptr<KM_Model> Load(const std::string& relative)
+    {
+        KM_Stream stream;
+        EXPECT_TRUE(stream.Open(s_Root->File(kModels + relative).c_str(), KM_Stream::kBinary)) << relative;
+        EXPECT_TRUE(stream.ReadHeader());
+        auto model = std::make_unique<KM_Model>(relative.c_str());
+        EXPECT_TRUE(model->Read(&stream)) << relative;
+        model->BuildRenderVertices();
+        return model;
+    }
+
+    static testsupport::TempDir* s_Root;
+    static int s_Status;
+};
+
+testsupport::TempDir* KmfGenTest::s_Root = nullptr;
+int KmfGenTest::s_Status = -1;
+
+// Every drawn triangle turns clockwise seen from the side its normals point to (left-handed).
+void ExpectFrontFacing(const KM_Model& model, const std::string& name)
+{
+    for (int g = 0; g < model.GetGeoObjectCount(); ++g)
+    {
+        const KM_Mesh::RenderData& render = model.GetGeoObject(g)->m_Mesh.m_Render;
+        ASSERT_GT(render.vertexCount, 0u) << name;
+        for (size_t i = 0; i + 2 < render.indices.size(); i += 3)
+        {
+            const float* p[3];
+            const float* n[3];
+            for (int c = 0; c < 3; ++c)
+            {
+                p[c] = &render.positions[3 * render.indices[i + c]];
+                n[c] = &render.normals[3 * render.indices[i + c]];
+            }
+            const float e1[3] = {p[1][0] - p[0][0], p[1][1] - p[0][1], p[1][2] - p[0][2]};
+            const float e2[3] = {p[2][0] - p[0][0], p[2][1] - p[0][1], p[2][2] - p[0][2]};
+            const float cross[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                                    e1[0] * e2[1] - e1[1] * e2[0]};
+            float dot = 0;
+            for (int c = 0; c < 3; ++c)
+                dot += cross[0] * n[c][0] + cross[1] * n[c][1] + cross[2] * n[c][2];
+            ASSERT_GT(dot, 0.0f) << name << " triangle " << i / 3;
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
+{
+    ASSERT_EQ(s_Status, 0);
+    testsupport::TempDir second;
+    ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
+    const auto first = ReadTree(s_Root->Path());
+    EXPECT_EQ(first.size(), 27u);
+    EXPECT_TRUE(first == ReadTree(second.Path()));
+    EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
+    EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
+}
+
+TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
+{
+    auto cylinder = Load("cylinder/cylinder.kmf");
+    EXPECT_EQ(cylinder->GetGeoObjectCount(), 1);
+    ASSERT_EQ(cylinder->GetPrimitiveCount(), 1);
+    EXPECT_EQ(cylinder->GetPrimitive(0)->m_PrimitiveType, 2u);
+
+    auto crate = Load("crate/crate.kmf");
+    ASSERT_EQ(crate->GetMaterialList().GetCount(), 1u);
+    EXPECT_EQ(crate->GetMaterialList().GetMaterial(0)->GetTexture(0)->m_Bitmap, "crate.tga");
+    EXPECT_EQ(crate->GetPrimitive(0)->m_PrimitiveType, 0u);
+    // 8 corners, each on three faces with their own normals.
+    EXPECT_EQ(crate->GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 24u);
+
+    auto ball = Load("ball/ball.kmf");
+    EXPECT_EQ(ball->GetPrimitive(0)->m_PrimitiveType, 1u);
+    EXPECT_EQ(ball->GetPrimitive(0)->m_Radius, 0.5f);
+
+    auto ramp = Load("ramp/ramp.kmf");
+    ASSERT_EQ(ramp->GetPrimitiveCount(), 2);
+    EXPECT_EQ(ramp->GetPrimitive(0)->m_PrimitiveType, 4u);
+    EXPECT_EQ(ramp->GetPrimitive(0)->m_Indices.size(), 8u);
+    EXPECT_EQ(ramp->GetPrimitive(1)->GetName(), "PRIM_TRIGGER_Respawn");
+
+    for (const char* name :
+         {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf", "car/car.kmf",
+          "car/wheel.kmf", "motorcycle/motorcycle.kmf", "motorcycle/rider.kmf"})
+        ExpectFrontFacing(*Load(name), name);
+}
+
+TEST_F(KmfGenTest, TextureRowsRunBottomUp)
+{
+    auto crate = Load("crate/crate.kmf");
+    const KM_Mesh::RenderData& render = crate->GetGeoObject(0)->m_Mesh.m_Render;
+    // The reader flips v: a corner at the bottom of a side gets 1, one at the top 0.
+    for (uint32_t v = 0; v < render.vertexCount; ++v)
+    {
+        if (render.normals[3 * v + 1] != 0.0f)
+            continue;
+        const float y = render.positions[3 * v + 1];
+        EXPECT_EQ(render.texCoords[0][2 * v + 1], y < 0 ? 1.0f : 0.0f);
+    }
+}
+
+TEST_F(KmfGenTest, CarHasSubMaterialsColoursRegionLightAndAttachments)
+{
+    auto car = Load("car/car.kmf");
+    const KM_Material* material = car->GetMaterialList().GetMaterial(0);
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material->GetSubMaterialCount(), 3);
+    const KM_Mesh& body = car->GetGeoObject(0)->m_Mesh;
+    EXPECT_FALSE(body.m_CVertices.empty());
+    std::set<uint32_t> ids;
+    for (const KM_Mesh::Face& face : body.m_Faces)
+        ids.insert(face.materialId);
+    EXPECT_EQ(ids, (std::set<uint32_t>{0, 1, 2}));
+    ASSERT_EQ(car->GetPrimitiveCount(), 2);
+    EXPECT_EQ(car->GetPrimitive(1)->GetName().rfind("PRIM_VERTBOX_", 0), 0u);
+    ASSERT_EQ(car->GetLightCount(), 1);
+    EXPECT_EQ(car->GetLight(0)->m_HasTarget, 1u);
+    ASSERT_EQ(car->GetAttachmentPointCount(), 5);
+    EXPECT_EQ(car->GetAttachmentPoint(0)->m_TypeFlags, 0x2u | 0x4000u);
+    EXPECT_EQ(car->GetAttachmentPoint(4)->m_TypeFlags, 0x8u);
+    EXPECT_EQ(car->GetAttachmentPoint(0)->m_SetCount, 1);
+    EXPECT_EQ(car->GetAttachmentPoint(0)->m_SetFirst[0], 1);
+    EXPECT_EQ(car->GetAttachmentPoint(0)->m_SetSecond[0], 2);
+    EXPECT_EQ(car->GetAttachmentSize(), 1);
+    EXPECT_EQ(Load("car/wheel.kmf")->GetGeoObjectCount(), 1);
+}
+
+TEST_F(KmfGenTest, RiderHasASkinningSkeletonAndItsAnimations)
+{
+    auto rider = Load("motorcycle/rider.kmf");
+    const size_t vertices = rider->GetGeoObject(0)->m_Mesh.m_Vertices.size();
+    auto skeleton =
+        KM_FileReader::ReadSkeleton(s_Root->File(kModels + "motorcycle/rider_skeleton.kmf").c_str());
+    ASSERT_NE(skeleton, nullptr);
+    EXPECT_EQ(skeleton->m_Bones.size(), 7u);
+    std::set<int32_t> weighted;
+    for (const auto& bone : skeleton->m_Bones)
+        for (const auto& weight : bone.second.weights)
+            weighted.insert(weight.vertex);
+    EXPECT_EQ(weighted.size(), vertices);
+    EXPECT_EQ(*weighted.rbegin(), static_cast<int32_t>(vertices - 1));
+
+    for (const char* name : {"FeetDown", "FeetUp", "TurnLeft", "TurnRight", "TurnCenter"})
+    {
+        auto animation =
+            KM_FileReader::ReadAnimation(s_Root->File(kModels + "motorcycle/" + name + ".kmf").c_str());
+        ASSERT_NE(animation, nullptr) << name;
+        EXPECT_EQ(animation->GetName(), name);
+        EXPECT_EQ(animation->m_BoneAnims.size(), 7u);
+        EXPECT_EQ(animation->m_BoneAnims[0].keys.size(), animation->m_KeyCount);
+    }
+    std::ifstream descriptor(s_Root->File(kModels + "motorcycle/rider.xml"));
+    std::ostringstream text;
+    text << descriptor.rdbuf();
+    EXPECT_NE(text.str().find("<Skeleton>resources/models/motorcycle/rider_skeleton.kmf</Skeleton>"),
+              std::string::npos);
+    EXPECT_NE(text.str().find("<Animation>resources/models/motorcycle/TurnCenter.kmf</Animation>"),
+              std::string::npos);
+}
+
+TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
+{
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(s_Root->Path()))
+    {
+        if (entry.path().extension() != ".kmf")
+            continue;
+        ++files;
+        const std::string command =
+            std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
+    }
+    EXPECT_EQ(files, 15);
+}

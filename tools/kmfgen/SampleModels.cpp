@@ -1,0 +1,522 @@
+#include "tools/kmfgen/SampleModels.h"
+
+#include "engine/model/KM_Animation.h"
+#include "engine/model/KM_AttachmentPt.h"
+#include "engine/model/KM_GeoObject.h"
+#include "engine/model/KM_Light.h"
+#include "engine/model/KM_MaterialList.h"
+#include "engine/model/KM_ObjectList.h"
+#include "engine/model/KM_Primitive.h"
+#include "engine/model/KM_Scene.h"
+#include "engine/model/KM_Skeleton.h"
+#include "engine/model/KM_Stream.h"
+#include "engine/model/KM_Texture.h"
+#include "engine/model/KM_TextureList.h"
+#include "tools/kmfgen/MeshKit.h"
+#include "tools/kmfgen/TgaWriter.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace
+{
+
+const char* const kModels = "resources/models/";
+
+// Red in the lowest byte, then green, blue and alpha.
+uint32_t Packed(uint8_t r, uint8_t g, uint8_t b)
+{
+    return 0xFF000000u | (uint32_t(b) << 16) | (uint32_t(g) << 8) | r;
+}
+
+std::unique_ptr<KM_Texture> DiffuseMap(const std::string& bitmap)
+{
+    auto texture = std::make_unique<KM_Texture>();
+    texture->SetName(bitmap);
+    texture->m_Class = "Bitmap";
+    texture->m_Bitmap = bitmap;
+    texture->m_Amount = 1.0f;
+    texture->m_MapKind = 1;
+    texture->m_UTiling = 1.0f;
+    texture->m_VTiling = 1.0f;
+    texture->m_MapChannel = 1;
+    return texture;
+}
+
+std::unique_ptr<KM_Material> Material(const std::string& name, const std::string& bitmap, uint32_t diffuse)
+{
+    auto material = std::make_unique<KM_Material>();
+    material->SetName(name);
+    material->m_Class = "Standard";
+    material->m_Ambient = Packed(40, 40, 40);
+    material->m_Diffuse = diffuse;
+    material->m_Specular = Packed(255, 255, 255);
+    material->m_Shine = 0.25f;
+    material->m_ShineStrength = 0.5f;
+    material->m_Shading = KM_Material::kBlinn;
+    material->m_TransparencyType = 1;
+    if (!bitmap.empty())
+        material->Textures().Append(DiffuseMap(bitmap));
+    return material;
+}
+
+std::unique_ptr<KM_GeoObject> Geo(const std::string& name, int32_t materialRef,
+                                  const std::function<void(MeshKit&)>& build)
+{
+    auto geo = std::make_unique<KM_GeoObject>();
+    geo->SetName(name);
+    geo->m_NodeTM.SetName(name);
+    geo->m_Mesh.m_MaterialRef = materialRef;
+    MeshKit kit(geo->m_Mesh);
+    build(kit);
+    return geo;
+}
+
+std::unique_ptr<KM_Primitive> Primitive(const std::string& name, uint32_t type, const KM_Point3& offset)
+{
+    auto primitive = std::make_unique<KM_Primitive>();
+    primitive->SetName(name);
+    primitive->m_PrimitiveType = type;
+    primitive->m_Offset[0] = offset.x;
+    primitive->m_Offset[1] = offset.y;
+    primitive->m_Offset[2] = offset.z;
+    return primitive;
+}
+
+std::unique_ptr<KM_Primitive> BoxPrimitive(const std::string& name, float width, float length, float height,
+                                           const KM_Point3& offset)
+{
+    auto box = Primitive(name, 0, offset);
+    box->m_Width = width;
+    box->m_Length = length;
+    box->m_Height = height;
+    return box;
+}
+
+std::unique_ptr<KM_AttachmentPt> AttachmentPoint(const std::string& suffix, const KM_Point3& at,
+                                                 const std::string& userData)
+{
+    auto point = std::make_unique<KM_AttachmentPt>();
+    point->SetName("att-point" + suffix);
+    point->m_NodeTM.SetName(point->GetName());
+    point->m_NodeTM.m_Rows[3][0] = at.x;
+    point->m_NodeTM.m_Rows[3][1] = at.y;
+    point->m_NodeTM.m_Rows[3][2] = at.z;
+    point->m_UserData = userData;
+    return point;
+}
+
+std::unique_ptr<KM_Scene> Scene(const std::string& name)
+{
+    auto scene = std::make_unique<KM_Scene>();
+    scene->m_FileName = name + ".max";
+    scene->m_LastFrame = 100;
+    scene->m_FrameSpeed = 30;
+    scene->m_TicksPerFrame = 160;
+    scene->m_AmbientColor = 0x00404040;
+    return scene;
+}
+
+bool WriteObjects(const std::string& path, const std::function<bool(KM_Stream*)>& body)
+{
+    KM_Stream stream;
+    return stream.OpenForWrite(path.c_str(), KM_Stream::kBinary) && stream.WriteHeader() && body(&stream) &&
+           stream.Commit();
+}
+
+bool WriteModel(const std::string& path, const std::string& name, KM_MaterialList& materials,
+                KM_ObjectList& objects)
+{
+    return WriteObjects(path,
+                        [&](KM_Stream* s) {
+                            return Scene(name)->Write(s) &&
+                                   (materials.GetCount() == 0 || materials.Write(s)) && objects.Write(s);
+                        });
+}
+
+// A rider bone: name, parent, position in the model and the box that it moves.
+struct RiderBone
+{
+    const char* name;
+    const char* parent;
+    KM_Point3 at;
+    KM_Point3 boxSize;
+};
+
+const RiderBone kRiderBones[] = {
+    {"Hips", "", {0.0f, 1.0f, 0.0f}, {0.35f, 0.2f, 0.25f}},
+    {"Spine", "Hips", {0.0f, 1.35f, 0.0f}, {0.4f, 0.5f, 0.25f}},
+    {"Head", "Spine", {0.0f, 1.75f, 0.0f}, {0.22f, 0.25f, 0.25f}},
+    {"LeftThigh", "Hips", {-0.12f, 0.75f, 0.0f}, {0.14f, 0.45f, 0.14f}},
+    {"LeftShin", "LeftThigh", {-0.12f, 0.3f, 0.0f}, {0.12f, 0.45f, 0.12f}},
+    {"RightThigh", "Hips", {0.12f, 0.75f, 0.0f}, {0.14f, 0.45f, 0.14f}},
+    {"RightShin", "RightThigh", {0.12f, 0.3f, 0.0f}, {0.12f, 0.45f, 0.12f}},
+};
+const int kRiderBoneCount = sizeof kRiderBones / sizeof kRiderBones[0];
+
+int BoneIndex(const std::string& name)
+{
+    for (int i = 0; i < kRiderBoneCount; ++i)
+    {
+        if (name == kRiderBones[i].name)
+            return i;
+    }
+    return -1;
+}
+
+// Rotation of the pose's bones about one axis, as a quaternion (x, y, z, w).
+struct PoseTurn
+{
+    const char* bone;
+    int axis;
+    float angle;
+};
+
+} // namespace
+
+std::string SampleModels::_Prepare(const std::string& relative)
+{
+    const std::filesystem::path path = std::filesystem::path(m_Root) / relative;
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    m_Written.push_back(relative);
+    return path.string();
+}
+
+bool SampleModels::_Text(const std::string& relative, const std::string& text)
+{
+    const std::string path = _Prepare(relative);
+    const std::string temp = path + ".tmp";
+    FILE* file = std::fopen(temp.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0)
+    {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A 64 x 64 texture: a tinted checker with a darker border, so orientation and v direction show.
+bool SampleModels::_Texture(const std::string& folder, const std::string& name, unsigned seed)
+{
+    const uint8_t r = static_cast<uint8_t>(80 + (seed * 53) % 160);
+    const uint8_t g = static_cast<uint8_t>(80 + (seed * 97) % 160);
+    const uint8_t b = static_cast<uint8_t>(80 + (seed * 31) % 160);
+    return TgaWriter::Write(_Prepare(folder + "maps/" + name), 64, 64,
+                            [&](int x, int y) -> uint32_t
+                            {
+                                const bool border = x < 2 || y < 2 || x > 61 || y > 61;
+                                const bool light = ((x / 8) + (y / 8)) % 2 == 0;
+                                // The bottom rows carry a stripe so that v = 0 is recognisable.
+                                const float shade = border ? 0.4f : (y < 8 ? 0.7f : (light ? 1.0f : 0.8f));
+                                return 0xFF000000u | (uint32_t(r * shade) << 16) |
+                                       (uint32_t(g * shade) << 8) | uint32_t(b * shade);
+                            });
+}
+
+bool SampleModels::_Cylinder()
+{
+    const std::string folder = std::string(kModels) + "cylinder/";
+    KM_MaterialList materials;
+    materials.Append(Material("Cylinder", "cylinder.tga", Packed(200, 200, 200)));
+    KM_ObjectList objects;
+    objects.Append(Geo("Cylinder", 0, [](MeshKit& kit) { kit.Cylinder(0.5f, 1.0f, 16); }));
+    auto primitive = Primitive("PRIM_Cylinder", 2, {0, 0, 0});
+    primitive->m_Radius = 0.5f;
+    primitive->m_Height = 1.0f;
+    objects.Append(std::move(primitive));
+    return WriteModel(_Prepare(folder + "cylinder.kmf"), "cylinder", materials, objects) &&
+           _Texture(folder, "cylinder.tga", 1);
+}
+
+bool SampleModels::_Crate()
+{
+    const std::string folder = std::string(kModels) + "crate/";
+    KM_MaterialList materials;
+    materials.Append(Material("Crate", "crate.tga", Packed(255, 255, 255)));
+    KM_ObjectList objects;
+    objects.Append(Geo("Crate", 0, [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); }));
+    objects.Append(BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, 0, 0}));
+    return WriteModel(_Prepare(folder + "crate.kmf"), "crate", materials, objects) &&
+           _Texture(folder, "crate.tga", 2);
+}
+
+bool SampleModels::_Ball()
+{
+    const std::string folder = std::string(kModels) + "ball/";
+    KM_MaterialList materials;
+    materials.Append(Material("Ball", "ball.tga", Packed(255, 255, 255)));
+    KM_ObjectList objects;
+    objects.Append(Geo("Ball", 0, [](MeshKit& kit) { kit.Sphere(0.5f, 10, 16); }));
+    auto primitive = Primitive("PRIM_Ball", 1, {0, 0, 0});
+    primitive->m_Radius = 0.5f;
+    objects.Append(std::move(primitive));
+    return WriteModel(_Prepare(folder + "ball.kmf"), "ball", materials, objects) &&
+           _Texture(folder, "ball.tga", 3);
+}
+
+bool SampleModels::_Ramp()
+{
+    const std::string folder = std::string(kModels) + "ramp/";
+    // A wedge 4 wide, rising from z = 0 to 2 high at z = 6.
+    const KM_Point3 fl = {-2, 0, 0}, fr = {2, 0, 0}, bl = {-2, 0, 6}, br = {2, 0, 6}, tl = {-2, 2, 6},
+                    tr = {2, 2, 6};
+    const KM_Point3 triangles[][3] = {
+        {fl, tl, tr}, {fl, tr, fr}, // the slope, seen from above and in front
+        {bl, br, tr}, {bl, tr, tl}, // the back wall, seen from behind
+        {fl, bl, tl},               // the left side
+        {fr, tr, br},               // the right side
+        {fl, fr, br}, {fl, br, bl}, // the bottom, seen from below
+    };
+    KM_MaterialList materials;
+    materials.Append(Material("Ramp", "ramp.tga", Packed(220, 200, 160)));
+    KM_ObjectList objects;
+    objects.Append(Geo("Ramp", 0,
+                       [&](MeshKit& kit)
+                       {
+                           for (const auto& t : triangles)
+                               kit.Triangle(t[0], t[1], t[2]);
+                       }));
+    auto mesh = Primitive("PRIM_Ramp", KM_Primitive::kTriangleMesh, {0, 0, 0});
+    for (const auto& t : triangles)
+    {
+        const uint32_t first = static_cast<uint32_t>(mesh->m_Vertices.size());
+        mesh->m_Vertices.insert(mesh->m_Vertices.end(), {t[0], t[1], t[2]});
+        mesh->m_Indices.push_back({first, first + 1, first + 2, 0});
+        mesh->m_IndexExtras.push_back({0, 0, 0});
+    }
+    objects.Append(std::move(mesh));
+    objects.Append(BoxPrimitive("PRIM_TRIGGER_Respawn", 4.0f, 1.0f, 3.0f, {0, 3.5f, 6.5f}));
+    return WriteModel(_Prepare(folder + "ramp.kmf"), "ramp", materials, objects) &&
+           _Texture(folder, "ramp.tga", 4);
+}
+
+bool SampleModels::_Car()
+{
+    const std::string folder = std::string(kModels) + "car/";
+    KM_MaterialList materials;
+    auto car = Material("Car", "", Packed(255, 255, 255));
+    car->SubMaterials().Append(Material("Paint", "car_paint.tga", Packed(200, 30, 30)));
+    car->SubMaterials().Append(Material("Glass", "car_glass.tga", Packed(120, 160, 200)));
+    car->SubMaterials().Append(Material("Trim", "car_trim.tga", Packed(60, 60, 60)));
+    materials.Append(std::move(car));
+
+    KM_ObjectList objects;
+    auto body = Geo(
+        "Body", 0,
+        [](MeshKit& kit)
+        {
+            kit.SetMaterialId(0);
+            kit.SetOffset({0, 0.5f, 0});
+            kit.Box(1.8f, 0.6f, 4.0f);
+            kit.SetMaterialId(1);
+            kit.SetOffset({0, 1.05f, 0.3f});
+            kit.Box(1.5f, 0.5f, 2.0f);
+            kit.SetMaterialId(2);
+            kit.SetOffset({0, 0.35f, -2.05f});
+            kit.Box(1.9f, 0.2f, 0.1f);
+            kit.ColorByTexture({{1, 1, 1}, {0.9f, 0.9f, 0.9f}, {0.75f, 0.75f, 0.75f}, {0.9f, 0.9f, 0.9f}});
+        });
+    body->m_ShadeVerts = 1;
+    objects.Append(std::move(body));
+    objects.Append(BoxPrimitive("PRIM_Body", 1.8f, 4.0f, 1.1f, {0, 0.75f, 0}));
+    objects.Append(BoxPrimitive("PRIM_VERTBOX_door", 0.4f, 1.2f, 0.6f, {-0.9f, 0.5f, 0.2f}));
+
+    auto light = std::make_unique<KM_Light>();
+    light->SetName("Headlight");
+    light->m_NodeTM.SetName("Headlight");
+    light->m_NodeTM.m_Rows[3][1] = 0.6f;
+    light->m_NodeTM.m_Rows[3][2] = -2.1f;
+    light->m_HasTarget = 1;
+    light->m_TargetTM.SetName("Headlight.Target");
+    light->m_TargetTM.m_Rows[3][2] = -12.0f;
+    light->m_LightType = 1;
+    light->m_Color = 0x00FFF0D0;
+    light->m_Intensity = 1.0f;
+    light->m_Hotspot = 30.0f;
+    light->m_Falloff = 45.0f;
+    light->m_AttenuationEnd = 40.0f;
+    light->m_TargetDistance = 10.0f;
+    objects.Append(std::move(light));
+
+    objects.Append(AttachmentPoint("FL", {-0.85f, 0.35f, -1.3f}, "type=W WF\r\nsize=1"));
+    objects.Append(AttachmentPoint("FR", {0.85f, 0.35f, -1.3f}, "type=W WF"));
+    objects.Append(AttachmentPoint("RL", {-0.85f, 0.35f, 1.3f}, "type=W WA"));
+    objects.Append(AttachmentPoint("RR", {0.85f, 0.35f, 1.3f}, "type=W WA\r\nset=FL FR RL\r\nset=FR FL RR"));
+    objects.Append(AttachmentPoint("Driver", {-0.35f, 0.9f, 0.2f}, "type=S"));
+    return WriteModel(_Prepare(folder + "car.kmf"), "car", materials, objects) &&
+           _Texture(folder, "car_paint.tga", 5) && _Texture(folder, "car_glass.tga", 6) &&
+           _Texture(folder, "car_trim.tga", 7);
+}
+
+bool SampleModels::_Wheel()
+{
+    const std::string folder = std::string(kModels) + "car/";
+    KM_MaterialList materials;
+    materials.Append(Material("Wheel", "wheel.tga", Packed(50, 50, 50)));
+    KM_ObjectList objects;
+    objects.Append(Geo("Wheel", 0, [](MeshKit& kit) { kit.Cylinder(0.35f, 0.25f, 16, true); }));
+    return WriteModel(_Prepare(folder + "wheel.kmf"), "wheel", materials, objects) &&
+           _Texture(folder, "wheel.tga", 8);
+}
+
+bool SampleModels::_Motorcycle()
+{
+    const std::string folder = std::string(kModels) + "motorcycle/";
+    KM_MaterialList materials;
+    materials.Append(Material("Motorcycle", "motorcycle.tga", Packed(230, 140, 20)));
+    KM_ObjectList objects;
+    auto bike = Geo("Motorcycle", 0,
+                    [](MeshKit& kit)
+                    {
+                        kit.SetOffset({0, 0.6f, 0});
+                        kit.Box(0.3f, 0.35f, 1.3f);
+                        kit.SetOffset({0, 0.35f, -0.7f});
+                        kit.Cylinder(0.33f, 0.12f, 12, true);
+                        kit.SetOffset({0, 0.35f, 0.7f});
+                        kit.Cylinder(0.33f, 0.12f, 12, true);
+                    });
+    const size_t vertexCount = bike->m_Mesh.m_Vertices.size();
+    objects.Append(std::move(bike));
+    objects.Append(BoxPrimitive("PRIM_Motorcycle", 0.4f, 2.0f, 0.9f, {0, 0.45f, 0}));
+    objects.Append(AttachmentPoint("Rider", {0, 0.8f, 0.1f}, "type=S"));
+    if (!WriteModel(_Prepare(folder + "motorcycle.kmf"), "motorcycle", materials, objects) ||
+        !_Texture(folder, "motorcycle.tga", 9))
+        return false;
+
+    // The bike as a descriptor needs a skeleton: one bone that holds every vertex.
+    KM_Skeleton skeleton;
+    skeleton.SetName("Motorcycle");
+    skeleton.m_BoneCount = 1;
+    KM_Skeleton::Bone root;
+    root.name = "Root";
+    for (size_t v = 0; v < vertexCount; ++v)
+        root.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    skeleton.m_Bones[0] = root;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    const std::string base = std::string(kModels) + "motorcycle/";
+    return WriteObjects(_Prepare(folder + "motorcycle_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "motorcycle.xml", "<Model>" + base + "motorcycle.kmf</Model>\n<Skeleton>" + base +
+                                                "motorcycle_skeleton.kmf</Skeleton>\n");
+}
+
+bool SampleModels::_Rider()
+{
+    const std::string folder = std::string(kModels) + "motorcycle/";
+    KM_MaterialList materials;
+    materials.Append(Material("Rider", "rider.tga", Packed(40, 60, 160)));
+
+    // One box per bone; every vertex of a box belongs wholly to its bone.
+    auto rider = Geo("Rider", 0, [](MeshKit&) {});
+    KM_Skeleton skeleton;
+    skeleton.SetName("Rider");
+    skeleton.m_BoneCount = kRiderBoneCount;
+    MeshKit kit(rider->m_Mesh);
+    for (int i = 0; i < kRiderBoneCount; ++i)
+    {
+        const RiderBone& bone = kRiderBones[i];
+        // Thighs and shins hang below their joint; the rest sit above it.
+        const bool hangs = std::string(bone.name).find("Thigh") != std::string::npos ||
+                           std::string(bone.name).find("Shin") != std::string::npos;
+        const uint32_t first = static_cast<uint32_t>(rider->m_Mesh.m_Vertices.size());
+        kit.SetOffset({bone.at.x, bone.at.y + (hangs ? -bone.boxSize.y / 2 : bone.boxSize.y / 2), bone.at.z});
+        kit.Box(bone.boxSize.x, bone.boxSize.y, bone.boxSize.z);
+        KM_Skeleton::Bone record;
+        record.name = bone.name;
+        record.parentName = bone.parent;
+        // The orientation takes a bind-pose point into the bone's space: here a translation.
+        record.orientation[3][0] = -bone.at.x;
+        record.orientation[3][1] = -bone.at.y;
+        record.orientation[3][2] = -bone.at.z;
+        for (uint32_t v = first; v < rider->m_Mesh.m_Vertices.size(); ++v)
+            record.weights.push_back({static_cast<int32_t>(v), 1.0f});
+        skeleton.m_Bones[static_cast<uint32_t>(i)] = record;
+    }
+    KM_ObjectList objects;
+    objects.Append(std::move(rider));
+    if (!WriteModel(_Prepare(folder + "rider.kmf"), "rider", materials, objects) ||
+        !_Texture(folder, "rider.tga", 10))
+        return false;
+
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    if (!WriteObjects(_Prepare(folder + "rider_skeleton.kmf"),
+                      [&](KM_Stream* s) { return skeletonObjects.Write(s); }))
+        return false;
+
+    const struct
+    {
+        const char* name;
+        std::vector<PoseTurn> turns;
+    } poses[] = {
+        {"FeetDown",
+         {{"LeftThigh", 0, 0.3f}, {"RightThigh", 0, 0.3f}, {"LeftShin", 0, -0.2f}, {"RightShin", 0, -0.2f}}},
+        {"FeetUp",
+         {{"LeftThigh", 0, -1.2f}, {"RightThigh", 0, -1.2f}, {"LeftShin", 0, 1.0f}, {"RightShin", 0, 1.0f}}},
+        {"TurnLeft", {{"Hips", 2, 0.15f}, {"Spine", 2, 0.25f}}},
+        {"TurnRight", {{"Hips", 2, -0.15f}, {"Spine", 2, -0.25f}}},
+        {"TurnCenter", {}},
+    };
+    const std::string base = folder;
+    std::string descriptor =
+        "<Model>" + base + "rider.kmf</Model>\n<Skeleton>" + base + "rider_skeleton.kmf</Skeleton>\n";
+    for (const auto& pose : poses)
+    {
+        KM_Animation animation;
+        animation.SetName(pose.name);
+        animation.m_AnimationName = pose.name;
+        animation.m_BoneCount = kRiderBoneCount;
+        animation.m_Length = 500;
+        animation.m_FramesPerSecond = 30;
+        animation.m_KeyCount = 2;
+        for (int i = 0; i < kRiderBoneCount; ++i)
+        {
+            const RiderBone& bone = kRiderBones[i];
+            KM_Animation::Track track;
+            track.boneName = bone.name;
+            track.parentName = bone.parent;
+            KM_Animation::Key key;
+            // Positions are relative to the parent bone.
+            const int parent = BoneIndex(bone.parent);
+            const KM_Point3 origin = parent < 0 ? KM_Point3{} : kRiderBones[parent].at;
+            key.position[0] = bone.at.x - origin.x;
+            key.position[1] = bone.at.y - origin.y;
+            key.position[2] = bone.at.z - origin.z;
+            for (const PoseTurn& turn : pose.turns)
+            {
+                if (std::string(turn.bone) == bone.name)
+                {
+                    key.rotation[turn.axis] = std::sin(turn.angle / 2);
+                    key.rotation[3] = std::cos(turn.angle / 2);
+                }
+            }
+            // The pose is held from the first key to the last.
+            key.time = 0;
+            track.keys.push_back(key);
+            key.time = animation.m_Length;
+            track.keys.push_back(key);
+            animation.m_BoneAnims[static_cast<uint32_t>(i)] = track;
+        }
+        KM_ObjectList animationObjects;
+        animationObjects.Append(std::make_unique<KM_Animation>(animation));
+        if (!WriteObjects(_Prepare(folder + pose.name + ".kmf"),
+                          [&](KM_Stream* s) { return animationObjects.Write(s); }))
+            return false;
+        descriptor += "<Animation>" + base + pose.name + ".kmf</Animation>\n";
+    }
+    return _Text(folder + "rider.xml", descriptor);
+}
+
+bool SampleModels::WriteAll()
+{
+    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Writes the sample models, their textures, skeletons, animations and descriptors under a root
+// folder, the same bytes on every run.
+class SampleModels
+{
+public:
+    explicit SampleModels(const std::string& root) : m_Root(root) {}
+
+    bool WriteAll();
+
+    // Every file written, relative to the root, in writing order.
+    const std::vector<std::string>& Written() const { return m_Written; }
+
+private:
+    bool _Cylinder();
+    bool _Crate();
+    bool _Ball();
+    bool _Ramp();
+    bool _Car();
+    bool _Wheel();
+    bool _Motorcycle();
+    bool _Rider();
+
+    std::string _Prepare(const std::string& relative);
+    bool _Texture(const std::string& folder, const std::string& name, unsigned seed);
+    bool _Text(const std::string& relative, const std::string& text);
+
+    std::string m_Root;
+    std::vector<std::string> m_Written;
+};
