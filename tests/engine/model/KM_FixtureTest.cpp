@@ -389,3 +389,43 @@ TEST_F(FixtureTest, ReadsFailInTextMode)
     EXPECT_FALSE(materials.Read(&stream));
     EXPECT_FALSE(geo.Read(nullptr));
 }
+
+TEST_F(FixtureTest, DeeplyNestedSubMaterialsAreRefused)
+{
+    // Each level: a material whose one sub-material list holds the next level.
+    auto head = [](Bytes& b)
+    {
+        b.U32(8).U32(1).U32(0).Str("M").Str("").U32(0).U32(0).U32(0).Floats({0, 0, 0, 0}).U32(0);
+        b.Floats({0, 0}).U32(0).U32(0).U32(0);
+    };
+    for (int depth : {10, 200})
+    {
+        Bytes bytes;
+        for (int level = 0; level < depth; ++level)
+        {
+            head(bytes);
+            bytes.U32(1).U32(7).U32(1).U32(1); // sub count, the list's type id, list version 1, count
+        }
+        head(bytes);
+        bytes.U32(0);
+        KM_Stream& stream = Open(bytes);
+        KM_Material material;
+        m_Boxes.Clear();
+        ASSERT_TRUE(material.Read(&stream));
+        int levels = 0;
+        for (const KM_Material* m = &material; m->GetSubMaterialCount() != 0; m = m->GetSubMaterial(0))
+            ++levels;
+        if (depth == 10)
+        {
+            EXPECT_EQ(levels, 10);
+            EXPECT_EQ(stream.Remaining(), 0u);
+        }
+        else
+        {
+            // The level past the limit fails and is dropped by its list; the reader never recurses further.
+            EXPECT_EQ(levels, 15);
+            EXPECT_TRUE(m_Boxes.Shown("Error Writing KM_Material Data", "Exporter Error"));
+            EXPECT_TRUE(m_Debug.Contains("ERROR Reading Material\n"));
+        }
+    }
+}
