@@ -1,6 +1,7 @@
 #include "engine/model/KM_MessageBox.h"
 
-#include <cstdio>
+#include "platform/window/Window.h"
+#include "platform/window/WindowConstants.h"
 
 namespace
 {
@@ -27,5 +28,5 @@ void KM_MessageBox::Show(const std::string& text, const std::string& caption)
         CurrentHook()(text, caption);
         return;
     }
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    platform::MessageBox(nullptr, text, caption, platform::MB_OK);
 }

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-// Message boxes raised by the model-file classes. They go through a replaceable hook so that the
-// window layer can show them and tests can capture them; the default writes them to stderr.
+// Message boxes raised by the model-file classes: the window layer's message box, unless a hook is
+// installed (tests capture them, command-line tools print them).
 class KM_MessageBox
 {
 public:

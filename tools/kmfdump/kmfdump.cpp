@@ -6,10 +6,15 @@
 #include "engine/model/KM_Stream.h"
 #include "platform/system/DebugOutput.h"
 
+#include "engine/model/KM_MessageBox.h"
+
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // A command-line tool reports on stderr rather than in dialogs.
+    KM_MessageBox::SetHook([](const std::string& text, const std::string& caption)
+                           { std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str()); });
     if (argc != 2)
     {
         std::fprintf(stderr, "usage: kmfdump FILE\n");

@@ -1,4 +1,5 @@
 #include "engine/model/KM_Stream.h"
+#include "platform/window/ScriptedWindowBackend.h"
 #include "tests/engine/model/KmfTestSupport.h"
 #include "tests/support/DebugCapture.h"
 
@@ -203,4 +204,14 @@ TEST_F(StreamTest, SeekFailureShowsItsMessageBox)
     ASSERT_TRUE(m_Files.Open(stream, "abcd"));
     EXPECT_FALSE(stream.Seek(-100, SEEK_SET));
     EXPECT_TRUE(m_Boxes.Shown("Error Seeking to Position", "Error"));
+}
+
+TEST(MessageBoxTest, WithoutAHookTheWindowLayerShowsIt)
+{
+    platform::ScriptedWindowBackend backend;
+    KM_MessageBox::Show("Error Writing Data", "Error");
+    ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+    EXPECT_EQ(backend.MessageBoxes()[0].text, "Error Writing Data");
+    EXPECT_EQ(backend.MessageBoxes()[0].caption, "Error");
+    EXPECT_EQ(backend.MessageBoxes()[0].owner, nullptr);
 }
