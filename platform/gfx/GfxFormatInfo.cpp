@@ -114,10 +114,15 @@ uint32_t GfxFormatInfo::FvfStride(uint32_t fvf)
     const uint32_t sets = (fvf & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT;
     if (sets > 8)
         return 0;
-    // Only two-float sets exist here: the size bits above the set count must be clear.
-    if (fvf >> 16)
-        return 0;
-    return stride + sets * 8;
+    for (uint32_t set = 0; set < sets; ++set)
+        stride += TexCoordFloats(fvf, set) * 4;
+    return stride;
+}
+
+uint32_t GfxFormatInfo::TexCoordFloats(uint32_t fvf, uint32_t set)
+{
+    static constexpr uint32_t kFloats[4] = {2, 3, 4, 1};
+    return kFloats[(fvf >> (16 + set * 2)) & 3];
 }
 
 uint64_t GfxFormatInfo::VertexCount(uint32_t primitiveType, uint32_t primitiveCount)

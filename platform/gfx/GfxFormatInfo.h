@@ -21,6 +21,8 @@ public:
     static uint32_t FullChainLevels(uint32_t width, uint32_t height, uint32_t depth);
     // Bytes of one vertex of the flexible vertex format; 0 when the format has no position.
     static uint32_t FvfStride(uint32_t fvf);
+    // Floats of a texture-coordinate set (2 unless the format's size bits say 1, 3 or 4).
+    static uint32_t TexCoordFloats(uint32_t fvf, uint32_t set);
     // Vertices a draw of the primitive type and count reads; 0 for an unknown type.
     static uint64_t VertexCount(uint32_t primitiveType, uint32_t primitiveCount);
 };

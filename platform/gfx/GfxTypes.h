@@ -183,6 +183,20 @@ enum GfxFvf : uint32_t
     FVF_TEX8 = 0x800,
 };
 
+// Size bits of texture-coordinate set `set` (two floats when none is given).
+constexpr uint32_t FvfTexCoordSize1(uint32_t set)
+{
+    return 3u << (set * 2 + 16);
+}
+constexpr uint32_t FvfTexCoordSize3(uint32_t set)
+{
+    return 1u << (set * 2 + 16);
+}
+constexpr uint32_t FvfTexCoordSize4(uint32_t set)
+{
+    return 2u << (set * 2 + 16);
+}
+
 enum GfxTransformState : uint32_t
 {
     TS_VIEW = 2,

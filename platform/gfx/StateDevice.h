@@ -151,6 +151,7 @@ protected:
     virtual void OnChildDetached(GfxObject* object) { (void)object; }
 
     MemorySurface* BackBuffer() const { return m_BackBuffer; }
+    const std::vector<DeviceChild*>& Children() const { return m_Children; }
     bool InScene() const { return m_InScene; }
 
     bool m_RecordCalls = false;

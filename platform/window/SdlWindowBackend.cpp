@@ -277,6 +277,13 @@ bool SdlWindowBackend::CreateNativeWindow(WindowHandle window, const std::string
     // The game draws through OpenGL into this window; drivers without OpenGL still get a window.
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
+    // The GL visual is chosen when the window is made, so the device's buffers are asked for here.
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_Window* native = SDL_CreateWindow(title.c_str(), frame.left, frame.top, width, height,
                                           SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
     if (native == nullptr)

@@ -1,0 +1,205 @@
+// Textured triangles drawn through the OpenGL device beside the same triangles drawn by a plain GL loop
+// on the same headless context. DrawRatio reports device time over plain GL time.
+
+#include "platform/gfx/GLDirect3D.h"
+#include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/GfxTexture.h"
+#include "platform/gfx/GfxVertexBuffer.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+constexpr uint32_t kSize = 256;
+
+struct Vertex
+{
+    float x, y, z;
+    uint32_t color;
+    float u, v;
+};
+constexpr uint32_t kFvf = FVF_XYZ | FVF_DIFFUSE | FVF_TEX1;
+
+std::vector<Vertex> MakeTriangles(int count)
+{
+    std::vector<Vertex> vertices;
+    vertices.reserve(static_cast<size_t>(count) * 3);
+    for (int i = 0; i < count; ++i)
+    {
+        const float x = -1.0f + 2.0f * static_cast<float>(i % 32) / 32.0f;
+        const float y = -1.0f + 2.0f * static_cast<float>((i / 32) % 32) / 32.0f;
+        const float s = 0.06f;
+        vertices.push_back({x, y + s, 0.5f, 0xFFFFFFFF, 0, 0});
+        vertices.push_back({x + s, y + s, 0.5f, 0xFFFF8040, 1, 0});
+        vertices.push_back({x, y, 0.5f, 0xFF4080FF, 0, 1});
+    }
+    return vertices;
+}
+
+// A headless device with a texture and the triangles in a vertex buffer, and the same data in plain GL
+// objects on the device's context.
+class Scene
+{
+public:
+    explicit Scene(int triangles) : m_Triangles(triangles)
+    {
+        m_Direct3D = new GLDirect3D(true);
+        PresentParameters parameters;
+        parameters.BackBufferWidth = kSize;
+        parameters.BackBufferHeight = kSize;
+        parameters.BackBufferFormat = FMT_X8R8G8B8;
+        parameters.Windowed = true;
+        parameters.EnableAutoDepthStencil = true;
+        parameters.AutoDepthStencilFormat = FMT_D24S8;
+        m_Direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                                 &m_Device);
+
+        std::vector<uint32_t> texels(64 * 64);
+        for (size_t i = 0; i < texels.size(); ++i)
+            texels[i] = ((i / 64 + i % 64) % 2) ? 0xFFFFFFFF : 0xFF808080;
+        m_Device->CreateTexture(64, 64, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &m_Texture);
+        LockedRect locked;
+        m_Texture->LockRect(0, &locked, nullptr, 0);
+        std::memcpy(locked.Bits, texels.data(), texels.size() * 4);
+        m_Texture->UnlockRect(0);
+
+        const std::vector<Vertex> vertices = MakeTriangles(triangles);
+        const uint32_t bytes = static_cast<uint32_t>(vertices.size() * sizeof(Vertex));
+        m_Device->CreateVertexBuffer(bytes, USAGE_WRITEONLY, kFvf, POOL_MANAGED, &m_Buffer);
+        void* data = nullptr;
+        m_Buffer->Lock(0, 0, &data, 0);
+        std::memcpy(data, vertices.data(), bytes);
+        m_Buffer->Unlock();
+
+        glGenTextures(1, &m_GLTexture);
+        glBindTexture(GL_TEXTURE_2D, m_GLTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 64, 64, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glGenBuffers(1, &m_GLBuffer);
+        glBindBuffer(GL_ARRAY_BUFFER, m_GLBuffer);
+        glBufferData(GL_ARRAY_BUFFER, bytes, vertices.data(), GL_STATIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+
+    ~Scene()
+    {
+        glDeleteTextures(1, &m_GLTexture);
+        glDeleteBuffers(1, &m_GLBuffer);
+        m_Buffer->Release();
+        m_Texture->Release();
+        m_Device->Release();
+        m_Direct3D->Release();
+    }
+
+    void DrawThroughDevice()
+    {
+        m_Device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        m_Device->BeginScene();
+        m_Device->SetRenderState(RS_LIGHTING, 0);
+        m_Device->SetRenderState(RS_CULLMODE, CULL_NONE);
+        m_Device->SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
+        m_Device->SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
+        m_Device->SetTexture(0, m_Texture);
+        m_Device->SetFVF(kFvf);
+        m_Device->SetStreamSource(0, m_Buffer, 0, sizeof(Vertex));
+        m_Device->DrawPrimitive(PT_TRIANGLELIST, 0, static_cast<uint32_t>(m_Triangles));
+        m_Device->EndScene();
+        glFinish();
+    }
+
+    // The same frame in plain GL, on the device's own framebuffer and context.
+    void DrawPlain()
+    {
+        glDisable(GL_SCISSOR_TEST);
+        glDepthMask(GL_TRUE);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glViewport(0, 0, kSize, kSize);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_CULL_FACE);
+        glEnable(GL_DEPTH_TEST);
+        // A real projection, as the device always has one: depth 0..1 to -1..1 and D3D9's half pixel.
+        const float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, 1.0f / kSize, -1.0f / kSize, -1, 1};
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixf(projection);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glActiveTexture(GL_TEXTURE0);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, m_GLTexture);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glDepthFunc(GL_LEQUAL);
+        glBindBuffer(GL_ARRAY_BUFFER, m_GLBuffer);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glClientActiveTexture(GL_TEXTURE0);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(0));
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, sizeof(Vertex), reinterpret_cast<const void*>(12));
+        glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(16));
+        glDrawArrays(GL_TRIANGLES, 0, m_Triangles * 3);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glEnable(GL_SCISSOR_TEST);
+        glFinish();
+    }
+
+private:
+    int m_Triangles;
+    GLDirect3D* m_Direct3D = nullptr;
+    GfxDevice* m_Device = nullptr;
+    GfxTexture* m_Texture = nullptr;
+    GfxVertexBuffer* m_Buffer = nullptr;
+    GLuint m_GLTexture = 0;
+    GLuint m_GLBuffer = 0;
+};
+
+void DeviceTriangles(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        scene.DrawThroughDevice();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(DeviceTriangles)->Arg(1000)->Arg(20000)->Unit(benchmark::kMicrosecond);
+
+void PlainGLTriangles(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        scene.DrawPlain();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(PlainGLTriangles)->Arg(1000)->Arg(20000)->Unit(benchmark::kMicrosecond);
+
+// Both paths in each iteration; the counter is device time over plain GL time.
+void DrawRatio(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)));
+    double device = 0.0, plain = 0.0;
+    for (auto _ : state)
+    {
+        const auto t0 = std::chrono::steady_clock::now();
+        scene.DrawThroughDevice();
+        const auto t1 = std::chrono::steady_clock::now();
+        scene.DrawPlain();
+        const auto t2 = std::chrono::steady_clock::now();
+        device += std::chrono::duration<double>(t1 - t0).count();
+        plain += std::chrono::duration<double>(t2 - t1).count();
+    }
+    state.counters["device_over_gl"] = plain > 0.0 ? device / plain : 0.0;
+}
+BENCHMARK(DrawRatio)->Arg(1000)->Arg(20000)->Unit(benchmark::kMicrosecond);
+
+} // namespace

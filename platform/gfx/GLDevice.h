@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/gfx/StateDevice.h"
+
+#include <memory>
+
+namespace platform
+{
+
+class GfxDirect3D;
+class GLContext;
+
+// The device on OpenGL 2.1 fixed function. States are kept in the shared record and brought to GL at each
+// draw, where a copy of what GL was last given keeps repeated values from reaching GL again.
+class GLDevice : public StateDevice
+{
+public:
+    GLDevice(GfxDirect3D* owner, std::unique_ptr<GLContext> context, const GfxCaps& caps,
+             const PresentParameters& parameters, const DisplayMode& displayMode);
+    ~GLDevice() override;
+
+    // The caps of the current context.
+    static GfxCaps ReadCaps();
+
+    // Makes this device's context current.
+    void Activate();
+    // A texture was bound behind the state copy's back.
+    void ForgetTextureBinding();
+
+protected:
+    GfxResult DoClear(const std::vector<GfxRect>& rects, uint32_t flags, GfxColor color, float z,
+                      uint32_t stencil) override;
+    GfxResult DoDraw(const DrawCall& call) override;
+    GfxResult DoPresent() override;
+    GfxResult DoCaptureFrame(FrameCapture* frame) override;
+    GfxResult DoReset(const PresentParameters& parameters) override;
+    bool SupportsTextureFormat(uint32_t format, uint32_t resourceType) const override;
+    MemoryVertexBuffer* NewVertexBuffer(const VertexBufferDesc& desc) override;
+    MemoryIndexBuffer* NewIndexBuffer(const IndexBufferDesc& desc) override;
+    MemoryTexture* NewTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                              uint32_t format, uint32_t pool) override;
+    MemoryCubeTexture* NewCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, uint32_t format,
+                                      uint32_t pool) override;
+    MemoryVolumeTexture* NewVolumeTexture(uint32_t width, uint32_t height, uint32_t depth, uint32_t levels,
+                                          uint32_t usage, uint32_t format, uint32_t pool) override;
+
+private:
+    struct Applied;
+
+    void ApplyRenderStates(bool transformed);
+    void ApplyTransforms(bool transformed);
+    void ApplyLights(bool transformed);
+    void ApplyStages(uint32_t fvf);
+    void BindVertices(uint32_t fvf, uint32_t stride, size_t base, uint32_t units);
+
+    GfxDirect3D* m_Owner;
+    std::unique_ptr<GLContext> m_Context;
+    std::unique_ptr<Applied> m_Applied;
+    uint32_t m_WhiteTexture = 0;
+    uint32_t m_TextureUnits = 1;
+    uint32_t m_GLLights = 8;
+};
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/gfx/GLTextureObject.h"
+#include "platform/gfx/MemoryTexture.h"
+
+namespace platform
+{
+
+class GLDevice;
+
+// The CPU copy plus a GL texture, updated level by level on unlock.
+class GLTexture : public MemoryTexture, public GLTextureSource
+{
+public:
+    GLTexture(GLDevice* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+              uint32_t format, uint32_t pool);
+
+    GLTextureObject& GLObject() override { return m_GL; }
+    uint32_t SamplingLod() const override { return GetLOD(); }
+    void Orphan() { m_GL.Orphan(); }
+
+protected:
+    void OnLevelUnlocked(uint32_t level) override { m_GL.Upload(Storage(), 0, level); }
+
+private:
+    GLTextureObject m_GL;
+};
+
+} // namespace platform

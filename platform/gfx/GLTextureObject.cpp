@@ -1,0 +1,68 @@
+#include "platform/gfx/GLTextureObject.h"
+
+#include "platform/gfx/GLDevice.h"
+#include "platform/gfx/GLFormat.h"
+#include "platform/gfx/TextureStorage.h"
+
+namespace platform
+{
+
+GLTextureObject::GLTextureObject(GLDevice* device, GLenum target, const TextureStorage& storage)
+    : m_Device(device), m_Target(target)
+{
+    m_Device->Activate();
+    glGenTextures(1, &m_Name);
+    glBindTexture(m_Target, m_Name);
+    glTexParameteri(m_Target, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(m_Target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(storage.LevelCount()) - 1);
+    for (uint32_t face = 0; face < storage.FaceCount(); ++face)
+        for (uint32_t level = 0; level < storage.LevelCount(); ++level)
+            Upload(storage, face, level);
+    m_Device->ForgetTextureBinding();
+}
+
+GLTextureObject::~GLTextureObject()
+{
+    if (m_Device)
+    {
+        m_Device->Activate();
+        m_Device->ForgetTextureBinding();
+        glDeleteTextures(1, &m_Name);
+    }
+}
+
+void GLTextureObject::Upload(const TextureStorage& storage, uint32_t face, uint32_t level)
+{
+    if (!m_Device)
+        return;
+    GLFormat format;
+    if (!GLFormat::For(storage.Format(), &format))
+        return;
+    m_Device->Activate();
+    m_Device->ForgetTextureBinding();
+    glBindTexture(m_Target, m_Name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const TextureStorage::Level& info = storage.LevelInfo(level);
+    const void* data = storage.LevelData(face, level);
+    const GLint lvl = static_cast<GLint>(level);
+    const GLsizei w = static_cast<GLsizei>(info.Width), h = static_cast<GLsizei>(info.Height);
+    const GLsizei d = static_cast<GLsizei>(info.Depth);
+    const GLsizei size = static_cast<GLsizei>(info.Size);
+    if (m_Target == GL_TEXTURE_3D)
+    {
+        if (format.Compressed)
+            glCompressedTexImage3D(m_Target, lvl, format.InternalFormat, w, h, d, 0, size, data);
+        else
+            glTexImage3D(m_Target, lvl, static_cast<GLint>(format.InternalFormat), w, h, d, 0, format.Format,
+                         format.Type, data);
+        return;
+    }
+    const GLenum target = m_Target == GL_TEXTURE_CUBE_MAP ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + face : m_Target;
+    if (format.Compressed)
+        glCompressedTexImage2D(target, lvl, format.InternalFormat, w, h, 0, size, data);
+    else
+        glTexImage2D(target, lvl, static_cast<GLint>(format.InternalFormat), w, h, 0, format.Format,
+                     format.Type, data);
+}
+
+} // namespace platform
