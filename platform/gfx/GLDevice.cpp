@@ -394,6 +394,11 @@ void GLDevice::Activate()
     m_Context->Activate();
 }
 
+bool GLDevice::IsWindowed() const
+{
+    return m_Context->IsWindowed();
+}
+
 void GLDevice::ForgetTextureBinding()
 {
     for (uint32_t unit = 0; unit < kMaxTextureStages; ++unit)

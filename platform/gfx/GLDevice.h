@@ -26,6 +26,8 @@ public:
     void Activate();
     // A texture was bound behind the state copy's back.
     void ForgetTextureBinding();
+    // True when frames go to an SDL window, false when they stay in a headless framebuffer.
+    bool IsWindowed() const;
 
 protected:
     GfxResult DoClear(const std::vector<GfxRect>& rects, uint32_t flags, GfxColor color, float z,
