@@ -265,6 +265,8 @@ platform::GfxResult kaGraphicsManager::BuildDeviceList()
     if (!m_pD3D)
         return GFX_E_FAIL;
     m_NumAdapters = 0;
+    // A second enumeration lists the modes afresh.
+    m_DisplayModes.clear();
     const uint32_t adapterCount = std::min(m_pD3D->GetAdapterCount(), kMaxAdapters);
     for (uint32_t adapter = 0; adapter < adapterCount; ++adapter)
     {

@@ -45,6 +45,8 @@ TEST_F(GraphicsStartupTest, ListsEachLargeEnoughSizeAndFormatOnceInTheOrderMet)
         listed.push_back(std::to_string(mode->width) + "x" + std::to_string(mode->height) + "/" +
                          std::to_string(mode->format) + "@" + std::to_string(mode->refreshRate));
     EXPECT_EQ(listed, (std::vector<std::string>{"800x600/22@60", "640x480/22@60", "1024x768/23@60"}));
+    m_Manager->BuildDeviceList();
+    EXPECT_EQ(m_Manager->GetDisplayModes().size(), 3u);
 
     // The device's modes: higher format first, then width, then height.
     const kaD3DDeviceInfo& device = CurrentDevice();
