@@ -550,7 +550,9 @@ void kaGraphicsManager::ReleaseAll()
     }
     if (s_ModelShutdownHook)
         s_ModelShutdownHook();
+    _ReleaseSceneObjects();
     _DeleteSharedBuffers();
+    m_DebugPrimitives.clear();
     // Pool buffers are device objects too: they go before the device.
     m_VertexPools.clear();
     m_IndexPools.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/kaCountedPtr.h"
+#include "engine/render/kaDebugPrimitive.h"
 #include "engine/render/kaDeviceEnumeration.h"
 #include "engine/render/kaDisplayMode.h"
 #include "engine/render/kaGraphicsSettings.h"
@@ -8,6 +9,9 @@
 #include "engine/render/kaStateCache.h"
 
 #include "platform/gfx/GfxTypes.h"
+#include "platform/gfx/math/Matrix.h"
+#include "platform/gfx/math/Plane.h"
+#include "platform/gfx/math/Vector3.h"
 
 #include <cstdint>
 #include <map>
@@ -25,6 +29,7 @@ struct WindowObject;
 using WindowHandle = WindowObject*;
 } // namespace platform
 
+class ka3DObject;
 class kaBufferPool;
 class kaFont;
 class kaIndexBuffer;
@@ -214,6 +219,67 @@ public:
     kaVertexBuffer* GetLineBuffer() const { return m_LineBuffer.get(); }
     platform::GfxVertexBuffer* GetDeviceVertexBuffer() const { return m_pDeviceVertexBuffer; }
 
+    // The root scene objects, each held by one reference of the list.
+    // Takes a reference and initialises the object's hierarchy; false for a null object.
+    bool AddSceneObject(ka3DObject* object, bool atFront);
+    // An object with a parent leaves its parent, else the root list; neither releases it.
+    bool DetachSceneObject(ka3DObject* object);
+    // As DetachSceneObject, releasing the reference the parent or the list held.
+    bool RemoveSceneObject(ka3DObject* object);
+    void UpdateSceneObjects(float dt);
+    const std::vector<ka3DObject*>& GetSceneObjects() const { return m_SceneObjects; }
+
+    // One frame: recovery of a lost device, clear, the roots in render order, the debug lines, present.
+    void Render(bool drawDebug, bool insideOuterScene);
+    // Once a frame before the update: engine event -1 when a loss is first seen, -2 once it is over.
+    platform::GfxResult CheckDevice();
+    bool IsDeviceLost() const { return m_DeviceLost; }
+    void ApplyLights();
+
+    // Device loss: every device object of the default pool goes before a reset and comes back after it.
+    platform::GfxResult ResetDevice();
+    void InvalidateDeviceObjects();
+    void RestoreDeviceObjects();
+    platform::GfxResult SwitchToWindowed(platform::WindowHandle window);
+
+    // The view frustum from the device's view and projection. The tests use the active set, which only
+    // UseViewFrustum and UseAltFrustum (the camera placed at the origin) replace.
+    void UpdateFrustum();
+    void UseViewFrustum();
+    void UseAltFrustum();
+    bool IsPointInFrustum(float x, float y, float z) const;
+    static constexpr int kSphereOutside = 0;
+    static constexpr int kSphereInside = 1;
+    static constexpr int kSphereCrossing = 2;
+    int TestSphereInFrustum(float x, float y, float z, float radius) const;
+    const platform::Plane* GetActiveFrustum() const { return m_Frustum; }
+
+    // Through the device's viewport, projection and view, with an identity world.
+    platform::Vector3 ProjectToScreen(const platform::Vector3& point) const;
+    platform::Vector3 UnprojectFromScreen(const platform::Vector3& point) const;
+    void GetViewportSize(uint32_t& width, uint32_t& height) const;
+
+    // Debug lines, queued from anywhere and drawn after the scene by the render pass.
+    static constexpr uint32_t kDebugBatchVertices = 8096;
+    static constexpr uint32_t kDebugCircleSegments = 16;
+    void QueueDebugPrimitive(std::vector<VERTEX_WORLDPOS_DIFFUSE> vertices, bool depthTest);
+    void DebugDrawAxes(float x, float y, float z, float length, float r, float g, float b, float a);
+    // The twelve edges between corners whose indices differ in one bit.
+    void DebugDrawBox(const platform::Vector3 (&corners)[8], float r, float g, float b, float a,
+                      bool depthTest);
+    void DebugDrawSphere(float x, float y, float z, float radius, float r, float g, float b, float a,
+                         bool depthTest);
+    // Along the transform's z axis, centred on its origin.
+    void DebugDrawCylinder(float radius, float length, float r, float g, float b, float a,
+                           const platform::Matrix& transform, bool depthTest);
+    void DebugDrawCapsule(float radius, float length, float r, float g, float b, float a,
+                          const platform::Matrix& transform, bool depthTest);
+    // Draws and empties the queue.
+    void DrawDebugPrimitives();
+    const std::vector<kaDebugPrimitive>& GetDebugPrimitives() const { return m_DebugPrimitives; }
+    void SetDebugDrawing(bool enable) { m_DebugDrawing = enable; }
+    bool IsDebugDrawing() const { return m_DebugDrawing; }
+
 private:
     using PoolTable = std::map<uint16_t, std::unique_ptr<kaBufferPool>>;
 
@@ -224,6 +290,11 @@ private:
     void _DeleteSharedBuffers();
     void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
+    void _ReleaseSceneObjects();
+    void _BuildFrustum(const platform::Matrix& view, platform::Plane (&planes)[6]) const;
+    void _AppendCircle(std::vector<VERTEX_WORLDPOS_DIFFUSE>& vertices, const platform::Vector3& centre,
+                       const platform::Vector3& axisA, const platform::Vector3& axisB, float radius,
+                       platform::GfxColor color) const;
 
     // Settings.
     bool m_FullScreen = false;
@@ -289,6 +360,14 @@ private:
     uint32_t m_NextVertexPoolKey = 0;
     uint32_t m_NextIndexPoolKey = 0;
     std::string m_GraphicsPath = "Graphics\\";
+
+    // Scene and frame.
+    std::vector<ka3DObject*> m_SceneObjects;
+    platform::Plane m_Frustum[6];
+    platform::Plane m_ViewFrustum[6];
+    platform::Plane m_OriginFrustum[6];
+    std::vector<kaDebugPrimitive> m_DebugPrimitives;
+    bool m_DebugDrawing = true;
 
     float m_Sine[kCircleSteps] = {};
     float m_Cosine[kCircleSteps] = {};
