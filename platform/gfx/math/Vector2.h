@@ -18,4 +18,9 @@ struct Vector2
     bool operator!=(const Vector2& o) const { return !(*this == o); }
 };
 
+float Vec2Dot(const Vector2& a, const Vector2& b);
+float Vec2Length(const Vector2& v);
+// Unit vector in the direction of v; a zero vector stays zero. out may alias v.
+Vector2* Vec2Normalize(Vector2* out, const Vector2* v);
+
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/gfx/GLDirect3D.h"
 #include "platform/gfx/GfxCubeTexture.h"
 #include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/GfxFormatInfo.h"
 #include "platform/gfx/GfxTexture.h"
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/GfxVolumeTexture.h"
@@ -92,6 +93,23 @@ protected:
         buffer->Unlock();
         m_Device->SetFVF(fvf);
         m_Device->SetStreamSource(0, buffer, 0, sizeof(Vertex));
+        EXPECT_EQ(m_Device->DrawPrimitive(type, 0, count), GFX_OK);
+        buffer->Release();
+    }
+
+    void DrawBytes(uint32_t fvf, uint32_t type, const std::vector<uint8_t>& bytes, uint32_t stride,
+                   uint32_t count)
+    {
+        GfxVertexBuffer* buffer = nullptr;
+        ASSERT_EQ(m_Device->CreateVertexBuffer(static_cast<uint32_t>(bytes.size()), USAGE_WRITEONLY, fvf,
+                                               POOL_MANAGED, &buffer),
+                  GFX_OK);
+        void* data = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GFX_OK);
+        std::memcpy(data, bytes.data(), bytes.size());
+        buffer->Unlock();
+        m_Device->SetFVF(fvf);
+        m_Device->SetStreamSource(0, buffer, 0, stride);
         EXPECT_EQ(m_Device->DrawPrimitive(type, 0, count), GFX_OK);
         buffer->Release();
     }
@@ -556,4 +574,138 @@ TEST_F(GLDeviceTest, ResetResizesTheBackBuffer)
     EXPECT_EQ(m_Frame.Height, 16u);
     ExpectPixel(31, 15, {16, 32, 48}, 0);
     m_Device->BeginScene();
+}
+
+TEST_F(GLDeviceTest, EveryEngineVertexFormatFeedsItsAttributes)
+{
+    // Two texels, black then white: only the texture-coordinate set the stage names reaches the white one.
+    const uint32_t texels[2] = {0xFF000000, 0xFFFFFFFF};
+    GfxTexture* texture = MakeTexture(2, 1, FMT_A8R8G8B8, texels, 4);
+    m_Device->SetSamplerState(0, SAMP_ADDRESSU, TADDRESS_CLAMP);
+    m_Device->SetRenderState(RS_CULLMODE, CULL_NONE);
+    const uint32_t formats[] = {0x002, 0x012, 0x042, 0x044, 0x052, 0x102, 0x112, 0x142, 0x144, 0x152, 0x202,
+                                0x212, 0x242, 0x252, 0x302, 0x312, 0x342, 0x352, 0x402, 0x412, 0x442, 0x452};
+    for (uint32_t fvf : formats)
+    {
+        SCOPED_TRACE(fvf);
+        const bool transformed = (fvf & FVF_POSITION_MASK) == FVF_XYZRHW;
+        const uint32_t sets = (fvf & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT;
+        const uint32_t stride = GfxFormatInfo::FvfStride(fvf);
+        m_Device->SetTexture(0, sets ? texture : nullptr);
+        m_Device->SetTextureStageState(0, TSS_TEXCOORDINDEX, sets ? sets - 1 : 0);
+        std::vector<uint8_t> bytes;
+        const float corners[4][2] = {{-1, 1}, {1, 1}, {-1, -1}, {1, -1}};
+        for (const auto& corner : corners)
+        {
+            std::vector<float> floats;
+            if (transformed)
+                floats = {(corner[0] + 1) * 32 - 0.5f, (1 - corner[1]) * 32 - 0.5f, 0.5f, 1.0f};
+            else
+                floats = {corner[0], corner[1], 0.5f};
+            if (fvf & FVF_NORMAL)
+                floats.insert(floats.end(), {0, 0, -1});
+            auto append = [&](const void* data, size_t size)
+            {
+                const auto* p = static_cast<const uint8_t*>(data);
+                bytes.insert(bytes.end(), p, p + size);
+            };
+            append(floats.data(), floats.size() * 4);
+            if (fvf & FVF_DIFFUSE)
+            {
+                const uint32_t green = 0xFF00FF00;
+                append(&green, 4);
+            }
+            for (uint32_t set = 0; set < sets; ++set)
+            {
+                const float uv[2] = {set == sets - 1 ? 0.75f : 0.25f, 0.5f};
+                append(uv, 8);
+            }
+        }
+        ASSERT_EQ(bytes.size(), stride * 4u);
+        m_Device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF800000, 1.0f, 0);
+        DrawBytes(fvf, PT_TRIANGLESTRIP, bytes, stride, 2);
+        Show();
+        ExpectPixel(32, 32, (fvf & FVF_DIFFUSE) ? Rgb{0, 255, 0} : Rgb{255, 255, 255});
+    }
+}
+
+TEST_F(GLDeviceTest, SpotLightAndColourMaterialSources)
+{
+    m_Device->SetRenderState(RS_LIGHTING, 1);
+    Material material;
+    material.Diffuse = {1, 1, 1, 1};
+    m_Device->SetMaterial(&material);
+    struct Vertex
+    {
+        float x, y, z, nx, ny, nz;
+        uint32_t color;
+    };
+    const uint32_t fvf = FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE;
+    auto fan = [](uint32_t color)
+    {
+        return std::vector<Vertex>{{0, 0, 0.5f, 0, 0, -1, color},   {-1, 1, 0.5f, 0, 0, -1, color},
+                                   {1, 1, 0.5f, 0, 0, -1, color},   {1, -1, 0.5f, 0, 0, -1, color},
+                                   {-1, -1, 0.5f, 0, 0, -1, color}, {-1, 1, 0.5f, 0, 0, -1, color}};
+    };
+
+    // A narrow spot straight at the centre lights the centre vertex only.
+    Light spot;
+    spot.Type = LIGHT_SPOT;
+    spot.Diffuse = {1, 1, 1, 1};
+    spot.Position = Vector3(0, 0, -1);
+    spot.Direction = Vector3(0, 0, 1);
+    spot.Range = 100.0f;
+    spot.Attenuation0 = 1.0f;
+    spot.Theta = 0.2f;
+    spot.Phi = 0.4f;
+    spot.Falloff = 1.0f;
+    m_Device->SetLight(0, &spot);
+    m_Device->LightEnable(0, true);
+    m_Device->SetRenderState(RS_DIFFUSEMATERIALSOURCE, MCS_MATERIAL);
+    Draw(fvf, PT_TRIANGLEFAN, fan(0xFFFF0000), 4);
+    Show();
+    EXPECT_GT(Pixel(32, 32).g, 200);
+    EXPECT_LT(Pixel(1, 1).g, 20);
+
+    // Diffuse from the vertex colour: the red vertices light red; from the material: white.
+    Light sun;
+    sun.Type = LIGHT_DIRECTIONAL;
+    sun.Diffuse = {1, 1, 1, 1};
+    sun.Direction = Vector3(0, 0, 1);
+    m_Device->SetLight(0, &sun);
+    m_Device->SetRenderState(RS_DIFFUSEMATERIALSOURCE, MCS_COLOR1);
+    Draw(fvf, PT_TRIANGLEFAN, fan(0xFFFF0000), 4);
+    Show();
+    ExpectPixel(32, 32, {255, 0, 0});
+    m_Device->SetRenderState(RS_DIFFUSEMATERIALSOURCE, MCS_MATERIAL);
+    Draw(fvf, PT_TRIANGLEFAN, fan(0xFFFF0000), 4);
+    Show();
+    ExpectPixel(32, 32, {255, 255, 255});
+
+    // Scene ambient lights the material's ambient colour with no light at all.
+    m_Device->LightEnable(0, false);
+    material.Ambient = {0.5f, 0.5f, 0.5f, 1};
+    m_Device->SetMaterial(&material);
+    m_Device->SetRenderState(RS_AMBIENT, 0xFF808080);
+    Draw(fvf, PT_TRIANGLEFAN, fan(0xFFFF0000), 4);
+    Show();
+    ExpectPixel(32, 32, {64, 64, 64}, 3);
+}
+
+TEST_F(GLDeviceTest, StencilMasksLaterDraws)
+{
+    m_Device->Clear(0, nullptr, CLEAR_STENCIL, 0, 1.0f, 0);
+    m_Device->SetRenderState(RS_STENCILENABLE, 1);
+    m_Device->SetRenderState(RS_STENCILFUNC, CMP_ALWAYS);
+    m_Device->SetRenderState(RS_STENCILREF, 1);
+    m_Device->SetRenderState(RS_STENCILPASS, STENCILOP_REPLACE);
+    m_Device->SetRenderState(RS_COLORWRITEENABLE, 0);
+    DrawPixelQuad(0, 0, 32, 64, 0xFFFFFFFF);
+    m_Device->SetRenderState(RS_COLORWRITEENABLE, 0xF);
+    m_Device->SetRenderState(RS_STENCILFUNC, CMP_EQUAL);
+    m_Device->SetRenderState(RS_STENCILPASS, STENCILOP_KEEP);
+    DrawPixelQuad(0, 0, 64, 64, 0xFF00FF00);
+    Show();
+    ExpectPixel(10, 32, {0, 255, 0});
+    ExpectPixel(50, 32, {0, 0, 0});
 }

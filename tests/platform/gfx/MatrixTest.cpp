@@ -1,5 +1,6 @@
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Quaternion.h"
+#include "platform/gfx/math/Vector2.h"
 #include "platform/gfx/math/Vector3.h"
 #include "platform/gfx/math/Vector4.h"
 #include "platform/gfx/math/Viewport.h"
@@ -217,6 +218,13 @@ TEST(VectorTransform, NormaliseKeepsZeroAtZero)
     EXPECT_EQ(Vec3Cross(Vector3(1, 0, 0), Vector3(0, 1, 0)), Vector3(0, 0, 1));
     EXPECT_FLOAT_EQ(Vec3Dot(Vector3(1, 2, 3), Vector3(4, -5, 6)), 12.0f);
     EXPECT_FLOAT_EQ(Vec3Length(Vector3(2, 3, 6)), 7.0f);
+
+    Vector2 flat(0, -5);
+    Vec2Normalize(&flat, &flat);
+    EXPECT_EQ(flat, Vector2(0, -1));
+    Vector2 none;
+    Vec2Normalize(&none, &none);
+    EXPECT_EQ(none, Vector2(0, 0));
 }
 
 TEST(VectorProjection, ProjectThenUnprojectReturnsThePoint)
