@@ -1,0 +1,66 @@
+#include "tools/imagetool/ProceduralImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+
+uint32_t Blend(uint32_t from, uint32_t to, uint32_t step, uint32_t steps)
+{
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+    {
+        const uint32_t a = from >> shift & 0xFF;
+        const uint32_t b = to >> shift & 0xFF;
+        const uint32_t c = steps ? (a * (steps - step) + b * step + steps / 2) / steps : a;
+        out |= c << shift;
+    }
+    return out;
+}
+
+} // namespace
+
+Picture ProceduralImage::Checker(uint32_t width, uint32_t height, uint32_t cell, uint32_t first,
+                                 uint32_t second)
+{
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    cell = std::max(1u, cell);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            picture.texels.push_back(((x / cell + y / cell) % 2) ? second : first);
+    return picture;
+}
+
+Picture ProceduralImage::Gradient(uint32_t width, uint32_t height, uint32_t from, uint32_t to, bool vertical)
+{
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    const uint32_t steps = (vertical ? height : width) > 0 ? (vertical ? height : width) - 1 : 0;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            picture.texels.push_back(Blend(from, to, vertical ? y : x, steps));
+    return picture;
+}
+
+Picture ProceduralImage::Glow(uint32_t width, uint32_t height, uint32_t colour)
+{
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    const double cx = width / 2.0;
+    const double cy = height / 2.0;
+    const double radius = std::max(0.5, std::min(cx, cy));
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            const double distance = std::hypot(x + 0.5 - cx, y + 0.5 - cy) / radius;
+            const double strength = distance >= 1.0 ? 0.0 : (1.0 - distance) * (1.0 - distance);
+            const uint32_t alpha = uint32_t(std::lround(strength * ((colour >> 24) & 0xFF)));
+            picture.texels.push_back(alpha << 24 | (colour & 0xFFFFFF));
+        }
+    return picture;
+}
