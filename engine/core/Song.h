@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/core/kaSoundHandle.h"
+
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// An adaptive song: an intro, loops tagged with groove levels and an outro, either sampled (each part
+// a sound of the sound system) or streamed (each part a file played by a music graph). The sound
+// system holds at most one; the song sequencer moves it through its parts.
+class Song
+{
+public:
+    // A streamed part: its file and, for a loop, its groove level.
+    struct Part
+    {
+        std::string path;
+        int32_t grooveLevel = -1;
+    };
+
+    Song() = default;
+    ~Song() = default;
+    Song(const Song&) = delete;
+    Song& operator=(const Song&) = delete;
+
+    bool IsStreamed() const { return streamed != 0; }
+    bool InGrooveRange(int32_t level) const { return level >= grooveLow && level <= grooveHigh; }
+
+    // Sampled parts: intro and outro owned here, the current and next loop taken from the loop list.
+    std::unique_ptr<kaSoundHandle> intro;
+    kaSoundHandle* currentLoop = nullptr;
+    kaSoundHandle* nextLoop = nullptr;
+    std::unique_ptr<kaSoundHandle> outro;
+
+    bool unloadWhenFinished = false;
+    bool option = false;
+    bool stopRequested = false;
+    // Set by the game; while set the sequencer stays in the loop phase.
+    bool hold = false;
+
+    // Without a range in the song list every loop is a candidate.
+    int32_t grooveLow = INT_MIN;
+    int32_t grooveHigh = INT_MAX;
+    int32_t groovesPerChange = 1;
+    int32_t streamed = 0;
+
+    // Streamed parts, the same way round.
+    std::unique_ptr<Part> streamIntro;
+    std::unique_ptr<Part> streamOutro;
+    Part* streamCurrentLoop = nullptr;
+    Part* streamNextLoop = nullptr;
+    std::vector<std::unique_ptr<Part>> streamLoops;
+    std::vector<Part*> streamCandidates;
+
+    std::vector<std::unique_ptr<kaSoundHandle>> loops;
+    std::vector<kaSoundHandle*> candidates;
+
+    // Called at each loop end that is not a stop; the game assigns it after loading the song.
+    std::function<void()> loopEndCallback;
+};
