@@ -2,6 +2,7 @@
 
 #include "engine/core/SoundBuffer.h"
 #include "engine/core/WaveFile.h"
+#include "engine/core/kaApp.h"
 #include "platform/audio/AudioBuffer.h"
 #include "platform/audio/AudioDevice.h"
 #include "platform/audio/AudioListener.h"
@@ -92,8 +93,8 @@ void SoundManager::_ReleaseMusicGraph()
 
 void SoundManager::_RegisterMusicHandler()
 {
-    // The application's message handler list does not exist yet in this build; DrainMusicEvents is
-    // called directly by the per-frame pump until it does.
+    if (kaApp* app = kaApp::GetSingleton())
+        app->RegisterMessageHandler([this](WPARAM, LPARAM) { DrainMusicEvents(); }, kMusicEventMessage);
 }
 
 void SoundManager::Shutdown()

@@ -55,6 +55,7 @@ public:
 
     platform::WindowHandle GetWindow() const { return m_Window; }
     bool HasDevice() const { return m_Device != nullptr; }
+    platform::MusicGraph* _MusicGraph() const { return m_MusicGraph.get(); }
 
 private:
     void _CreateMusicGraph();

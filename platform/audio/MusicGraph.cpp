@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioMixer.h"
 #include "platform/audio/MusicStream.h"
+#include "platform/window/Window.h"
 
 #include <algorithm>
 #include <climits>
@@ -21,12 +22,6 @@ std::set<MusicGraph*>& LiveGraphs()
 {
     static auto* graphs = new std::set<MusicGraph*>();
     return *graphs;
-}
-
-MusicGraph::MessagePoster& Poster()
-{
-    static auto* poster = new MusicGraph::MessagePoster();
-    return *poster;
 }
 
 int64_t FramesToUnits(uint64_t frames, uint32_t rate)
@@ -59,13 +54,6 @@ std::string Narrow(const std::wstring& text)
 }
 
 } // namespace
-
-MusicGraph::MessagePoster MusicGraph::SetMessagePoster(MessagePoster poster)
-{
-    MessagePoster previous = std::move(Poster());
-    Poster() = std::move(poster);
-    return previous;
-}
 
 HResult MusicGraph::Create(std::unique_ptr<MusicGraph>& graph)
 {
@@ -251,8 +239,8 @@ void MusicGraph::_QueueEvent(int32_t code)
     if (m_Events.size() >= kMaxQueuedEvents)
         m_Events.pop_front();
     m_Events.push_back({code, 0, 0});
-    if (m_NotifyWindow && Poster())
-        Poster()(m_NotifyWindow, m_NotifyMessage, 0, m_NotifyParam);
+    if (m_NotifyWindow)
+        PostMessage(m_NotifyWindow, m_NotifyMessage, 0, m_NotifyParam);
 }
 
 void MusicGraph::_Pump()
@@ -270,7 +258,7 @@ void MusicGraph::_Pump()
 
 void MusicGraph::PumpEvents()
 {
-    // Copied: a poster may run code that makes or releases graphs.
+    // Copied: nothing here should make or release graphs, but the walk must not depend on it.
     const std::vector<MusicGraph*> graphs(LiveGraphs().begin(), LiveGraphs().end());
     for (MusicGraph* graph : graphs)
     {

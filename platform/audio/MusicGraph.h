@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,10 +19,6 @@ class MusicStream;
 class MusicGraph
 {
 public:
-    // Posts a window message (window, message, wparam, lparam); installed by the engine's window layer.
-    using MessagePoster = std::function<void(WindowHandle, uint32_t, uintptr_t, intptr_t)>;
-    static MessagePoster SetMessagePoster(MessagePoster poster);
-
     static HResult Create(std::unique_ptr<MusicGraph>& graph);
     ~MusicGraph();
     MusicGraph(const MusicGraph&) = delete;
@@ -51,7 +46,7 @@ public:
     HResult SetVolume(int32_t volume);
     HResult GetVolume(int32_t& volume) const;
 
-    // Each new event posts the message to the window (none when the window is null).
+    // Each new event posts the message to the window's queue (nothing is posted while the window is null).
     HResult SetNotifyWindow(WindowHandle window, uint32_t message, intptr_t param);
     // The oldest queued event; kResultFail when none is queued.
     HResult GetEvent(int32_t& code, intptr_t& param1, intptr_t& param2, int32_t timeoutMs);
