@@ -33,7 +33,8 @@ bool SongSequencerEvent::_StreamEnded()
     {
         graph->Stop();
         const int64_t start = 0;
-        graph->SetPositions(&start, platform::kSeekingAbsolutePositioning, nullptr, platform::kSeekingNoPositioning);
+        graph->SetPositions(&start, platform::kSeekingAbsolutePositioning, nullptr,
+                            platform::kSeekingNoPositioning);
     }
     return ended;
 }
@@ -59,8 +60,15 @@ bool SongSequencerEvent::_UpdateStreamed()
         }
         return false;
     case 1:
-        if (!control || m_Song->hold || !ended)
+        if (!control || !ended)
             return false;
+        if (m_Song->hold)
+        {
+            // The end test stopped and rewound the loop; held, it plays again rather than fall silent for
+            // good.
+            m_Wizard->_ActiveGraph()->Run();
+            return false;
+        }
         if (m_Song->stopRequested)
         {
             if (m_Song->streamOutro)
@@ -107,7 +115,8 @@ bool SongSequencerEvent::_UpdateStreamed()
 bool SongSequencerEvent::_UpdateSampled()
 {
     const int32_t volume = GetMusicVolume();
-    auto play = [this, volume](kaSoundHandle* part) {
+    auto play = [this, volume](kaSoundHandle* part)
+    {
         if (part)
             m_Wizard->PlaySound(*part, false, volume);
     };

@@ -5,8 +5,8 @@
 
 VolumeFade::VolumeFade(Wizard* wizard, const kaSoundHandle& handle, uint32_t fadeMs, int32_t startVolume,
                        int32_t targetVolume)
-    : SoundEvent(wizard), m_Handle(handle), m_Duration(static_cast<float>(fadeMs) * 0.001f), m_Start(startVolume),
-      m_Target(targetVolume)
+    : SoundEvent(wizard), m_Handle(handle), m_Duration(static_cast<float>(fadeMs) * 0.001f),
+      m_Start(startVolume), m_Target(targetVolume)
 {
 }
 

@@ -287,14 +287,16 @@ void Wizard::SetMasterVolume(int32_t volume)
 
 // --- Three-part sounds
 
-kaSoundHandle Wizard::LoadLoopedSound(const std::string& intro, const std::string& loop, const std::string& outro,
-                                      int32_t frequencyControl, bool is3D, float x, float y, float z,
-                                      float maxDistance, float minDistance, kaSoundHandle* loopHandle,
-                                      kaSoundHandle* outroHandle)
+kaSoundHandle Wizard::LoadLoopedSound(const std::string& intro, const std::string& loop,
+                                      const std::string& outro, int32_t frequencyControl, bool is3D, float x,
+                                      float y, float z, float maxDistance, float minDistance,
+                                      kaSoundHandle* loopHandle, kaSoundHandle* outroHandle)
 {
     const bool use3D = is3D && m_3DEnabled;
-    auto load = [&](const std::string& name, bool frequency) {
-        return name.empty() ? kaSoundHandle() : LoadSound(name, frequency, use3D, x, y, z, maxDistance, minDistance);
+    auto load = [&](const std::string& name, bool frequency)
+    {
+        return name.empty() ? kaSoundHandle()
+                            : LoadSound(name, frequency, use3D, x, y, z, maxDistance, minDistance);
     };
     kaSoundHandle introPart = load(intro, false);
     kaSoundHandle loopPart = load(loop, true);
@@ -409,7 +411,8 @@ void Wizard::QueueEvent(SoundEvent* event)
 
 size_t Wizard::GetQueuedEventCount() const
 {
-    return static_cast<size_t>(std::count_if(m_Events.begin(), m_Events.end(), [](const auto& e) { return e != nullptr; }));
+    return static_cast<size_t>(
+        std::count_if(m_Events.begin(), m_Events.end(), [](const auto& e) { return e != nullptr; }));
 }
 
 void Wizard::Update(float dt)
@@ -514,8 +517,8 @@ void Wizard::_RenderPart(MusicGraph* graph, const std::string& path)
         platform::DebugPrintf("[Wizard::LoadSong] : cannot play %s\n", path.c_str());
 }
 
-bool Wizard::_ReadSongList(const std::string& fileName, bool is3D, float x, float y, float z, float maxDistance,
-                           float minDistance)
+bool Wizard::_ReadSongList(const std::string& fileName, bool is3D, float x, float y, float z,
+                           float maxDistance, float minDistance)
 {
     FILE* file = OpenFile(fileName, "rb");
     if (!file)
@@ -549,7 +552,8 @@ bool Wizard::_ReadSongList(const std::string& fileName, bool is3D, float x, floa
 
     const bool use3D = is3D && m_3DEnabled;
     auto loadPart = [&](const std::string& path) {
-        return std::make_unique<kaSoundHandle>(LoadSound(path, true, use3D, x, y, z, maxDistance, minDistance));
+        return std::make_unique<kaSoundHandle>(
+            LoadSound(path, true, use3D, x, y, z, maxDistance, minDistance));
     };
     if (const TiXmlElement* content = root->FirstChildElement("content"))
     {
@@ -621,7 +625,8 @@ kaSoundHandle Wizard::LoadSong(const std::string& fileName, bool option, bool is
     }
     catch (const ka::bad_lexical_cast&)
     {
-        platform::DebugPrintf("[Wizard::LoadSong] : %s holds a value that is not a number\n", fileName.c_str());
+        platform::DebugPrintf("[Wizard::LoadSong] : %s holds a value that is not a number\n",
+                              fileName.c_str());
         UnloadSong();
         ReleaseSongGraphs();
     }
@@ -637,7 +642,8 @@ kaSoundHandle Wizard::LoadSong(const std::string& fileName, bool option, bool is
     Song& song = *m_Song;
     _RenderPart(m_SongGraphs[kIntroGraph].get(), song.streamIntro ? song.streamIntro->path : std::string());
     _RenderPart(m_SongGraphs[kOutroGraph].get(), song.streamOutro ? song.streamOutro->path : std::string());
-    _RenderPart(m_SongGraphs[kNextLoopGraph].get(), song.streamNextLoop ? song.streamNextLoop->path : std::string());
+    _RenderPart(m_SongGraphs[kNextLoopGraph].get(),
+                song.streamNextLoop ? song.streamNextLoop->path : std::string());
     _RenderPart(m_SongGraphs[kCurrentLoopGraph].get(),
                 song.streamCurrentLoop ? song.streamCurrentLoop->path : std::string());
     SetSongVolume(g_MusicVolume, 0);
@@ -722,7 +728,8 @@ void Wizard::SetSongVolume(int32_t volume, uint32_t fadeMs)
             m_NotifyGraph->SetVolume(volume);
         return;
     }
-    for (kaSoundHandle* part : {m_Song->intro.get(), m_Song->currentLoop, m_Song->nextLoop, m_Song->outro.get()})
+    for (kaSoundHandle* part :
+         {m_Song->intro.get(), m_Song->currentLoop, m_Song->nextLoop, m_Song->outro.get()})
     {
         if (part && part->id >= 0)
             SetVolume(*part, volume, fadeMs);

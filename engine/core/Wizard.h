@@ -58,10 +58,10 @@ public:
     // Once a frame: runs the event queue, the song sequencer among it.
     void Update(float dt);
 
-    kaSoundHandle LoadSound(const std::string& name, bool frequencyControl, bool is3D, float x, float y, float z,
-                            float maxDistance, float minDistance);
-    kaSoundHandle LoadAndPlaySound(const std::string& name, int32_t volume, bool is3D, float x, float y, float z,
-                                   bool unloadWhenDone);
+    kaSoundHandle LoadSound(const std::string& name, bool frequencyControl, bool is3D, float x, float y,
+                            float z, float maxDistance, float minDistance);
+    kaSoundHandle LoadAndPlaySound(const std::string& name, int32_t volume, bool is3D, float x, float y,
+                                   float z, bool unloadWhenDone);
     void UnloadSound(const kaSoundHandle& handle);
     void PlaySound(const kaSoundHandle& handle, bool unloadWhenDone, int32_t volume);
     void PlayLoopingSound(const kaSoundHandle& handle, int32_t volume);
@@ -84,8 +84,9 @@ public:
     void SetMasterVolume(int32_t volume);
 
     kaSoundHandle LoadLoopedSound(const std::string& intro, const std::string& loop, const std::string& outro,
-                                  int32_t frequencyControl, bool is3D, float x, float y, float z, float maxDistance,
-                                  float minDistance, kaSoundHandle* loopHandle, kaSoundHandle* outroHandle);
+                                  int32_t frequencyControl, bool is3D, float x, float y, float z,
+                                  float maxDistance, float minDistance, kaSoundHandle* loopHandle,
+                                  kaSoundHandle* outroHandle);
     void StartLoopedSound(const kaSoundHandle& handle);
     void StopLoopedSound(const kaSoundHandle& handle);
     void ResumeLoopedSound(const kaSoundHandle& handle);

@@ -1,10 +1,14 @@
 #include "engine/core/SoundManager.h"
 #include "engine/core/SoundBuffer.h"
 #include "engine/core/WaveFile.h"
+#include "engine/core/kaApp.h"
 #include "platform/audio/Audio3DBuffer.h"
 #include "platform/audio/AudioBuffer.h"
 #include "platform/audio/AudioDevice.h"
+#include "platform/audio/MusicGraph.h"
 #include "platform/audio/NullAudioSink.h"
+#include "platform/window/ScriptedWindowBackend.h"
+#include "platform/window/Window.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
 
@@ -243,4 +247,46 @@ TEST_F(SoundManagerTest, ShutdownEmptiesTheCacheAndInitStaysDone)
     EXPECT_FALSE(m_Manager.HasDevice());
     std::unique_ptr<SoundBuffer> sound;
     EXPECT_EQ(m_Manager.CreateSound(&sound, path.c_str(), kPlainFlags, Guid(), 1), kResultNotInitialized);
+}
+
+TEST(SoundManagerMusicTest, CompletionIsDrainedThroughTheWindowMessage)
+{
+    NullAudioSink sink;
+    testsupport::TempDir dir;
+    ScriptedWindowBackend backend;
+    kaApp app("App", "AppClass");
+    app.RegisterMainWindowClass(nullptr);
+    ASSERT_EQ(app.CreateMainWindow(nullptr, SW_SHOW), 1);
+    {
+        SoundManager manager;
+        ASSERT_TRUE(manager.Init(app.GetWindowHandle()));
+        MusicGraph* graph = manager._MusicGraph();
+        ASSERT_NE(graph, nullptr);
+        const std::string path =
+            dir.Write("end.wav", RiffBuilder::PcmWave(1, 22050, 16, std::string(200, '\x10')));
+        ASSERT_EQ(graph->RenderFile(std::wstring(path.begin(), path.end())), kResultOk);
+        graph->Run();
+        sink.Advance(200);
+        manager.CommitDeferredSettings();
+
+        Message message;
+        bool drained = false;
+        // The window's pending paint comes back on every peek, so the walk is bounded.
+        for (int i = 0; i < 16 && PeekMessage(message, PM_REMOVE); ++i)
+        {
+            if (message.message == SoundManager::kMusicEventMessage)
+            {
+                EXPECT_EQ(message.window, app.GetWindowHandle());
+                EXPECT_EQ(app.HandleMessage(message.window, message.message, message.wParam, message.lParam),
+                          0);
+                drained = true;
+            }
+        }
+        EXPECT_TRUE(drained);
+        int32_t code = 0;
+        intptr_t p1 = 0, p2 = 0;
+        // The handler read the completion.
+        EXPECT_EQ(graph->GetEvent(code, p1, p2, 0), kResultFail);
+    }
+    _ResetWindowState();
 }

@@ -1,5 +1,5 @@
-#include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
+#include "engine/core/SoundManager.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
@@ -25,8 +25,9 @@ protected:
     // A mono 16-bit wave at the output rate holding the value in every sample.
     std::string Wave(const std::string& name, size_t frames, int16_t value)
     {
-        return m_Dir.Write(name, RiffBuilder::PcmWave(1, 22050, 16,
-                                                      RiffBuilder::Samples16(std::vector<int16_t>(frames, value))));
+        return m_Dir.Write(
+            name,
+            RiffBuilder::PcmWave(1, 22050, 16, RiffBuilder::Samples16(std::vector<int16_t>(frames, value))));
     }
 
     kaSoundHandle Load(const std::string& path, bool is3D = false)
@@ -127,7 +128,8 @@ TEST_F(WizardTest, OneShotsAskedToUnloadGoOnceTheyEnd)
 TEST_F(WizardTest, MutingSilencesEveryPlayCall)
 {
     bool soundEnabled = true;
-    Wizard::SoundEnabledHook previous = Wizard::SetSoundEnabledHook([&](bool enabled) { soundEnabled = enabled; });
+    Wizard::SoundEnabledHook previous =
+        Wizard::SetSoundEnabledHook([&](bool enabled) { soundEnabled = enabled; });
     const std::string path = Wave("a.wav", 4410, 1000);
     const kaSoundHandle playing = Load(path);
     m_Wizard.PlayLoopingSound(playing, 0);
@@ -142,7 +144,8 @@ TEST_F(WizardTest, MutingSilencesEveryPlayCall)
     EXPECT_FALSE(m_Wizard.IsSoundPlaying(sound));
     const kaSoundHandle loaded = m_Wizard.LoadAndPlaySound(path, 0, false, 0, 0, 0, true);
     EXPECT_EQ(loaded.id, -1);
-    const kaSoundHandle looped = m_Wizard.LoadLoopedSound(path, path, path, 0, false, 0, 0, 0, 100, 4, nullptr, nullptr);
+    const kaSoundHandle looped =
+        m_Wizard.LoadLoopedSound(path, path, path, 0, false, 0, 0, 0, 100, 4, nullptr, nullptr);
     m_Wizard.StartLoopedSound(looped);
     EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 0u);
 
@@ -202,7 +205,8 @@ TEST_F(WizardTest, AFadeStepsAtMostThreeTimesASecondAndEndsOnTarget)
     const int full = 16000;
     const int at04 = static_cast<int>(std::lround(16000 * std::pow(10.0, -800 / 2000.0)));
     const int at08 = static_cast<int>(std::lround(16000 * std::pow(10.0, -1600 / 2000.0)));
-    const std::vector<int> expected = {full, full, full, at04, at04, at04, at04, at08, at08, 1600, 1600, 1600};
+    const std::vector<int> expected = {full, full, full, at04, at04, at04,
+                                       at04, at08, at08, 1600, 1600, 1600};
     ASSERT_EQ(levels.size(), expected.size());
     for (size_t i = 0; i < levels.size(); ++i)
         EXPECT_NEAR(levels[i], expected[i], 1) << "after " << (i + 1) * 0.1 << " s";
@@ -315,9 +319,9 @@ TEST_F(LoopedSoundTest, ResumeRestartsTheLoopAndUnloadTakesAllParts)
 TEST_F(WizardTest, ALoopedSoundWithoutItsIntroIsNotKept)
 {
     kaSoundHandle loop, outro;
-    const kaSoundHandle handle = m_Wizard.LoadLoopedSound(m_Dir.File("missing.wav"), Wave("loop.wav", 441, 2000),
-                                                          Wave("outro.wav", 441, 3000), 0, false, 0, 0, 0, 100, 4,
-                                                          &loop, &outro);
+    const kaSoundHandle handle =
+        m_Wizard.LoadLoopedSound(m_Dir.File("missing.wav"), Wave("loop.wav", 441, 2000),
+                                 Wave("outro.wav", 441, 3000), 0, false, 0, 0, 0, 100, 4, &loop, &outro);
     EXPECT_EQ(handle.id, -1);
     EXPECT_EQ(handle.id2, -1);
     EXPECT_EQ(loop.id, -1);

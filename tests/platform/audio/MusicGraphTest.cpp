@@ -23,8 +23,9 @@ protected:
     // A mono 16-bit file of constant samples.
     std::wstring File(const std::string& name, uint32_t rate, size_t frames, int16_t value)
     {
-        const std::string path =
-            m_Dir.Write(name, RiffBuilder::PcmWave(1, rate, 16, RiffBuilder::Samples16(std::vector<int16_t>(frames, value))));
+        const std::string path = m_Dir.Write(
+            name,
+            RiffBuilder::PcmWave(1, rate, 16, RiffBuilder::Samples16(std::vector<int16_t>(frames, value))));
         return std::wstring(path.begin(), path.end());
     }
 
@@ -52,7 +53,8 @@ TEST_F(MusicGraphTest, AGraphWithoutAFileFailsEveryQuery)
     EXPECT_EQ(m_Graph->GetDuration(value), kResultFail);
     EXPECT_EQ(m_Graph->GetCapabilities(capabilities), kResultFail);
     const int64_t zero = 0;
-    EXPECT_EQ(m_Graph->SetPositions(&zero, kSeekingAbsolutePositioning, nullptr, kSeekingNoPositioning), kResultFail);
+    EXPECT_EQ(m_Graph->SetPositions(&zero, kSeekingAbsolutePositioning, nullptr, kSeekingNoPositioning),
+              kResultFail);
     // Not a sound at all.
     const std::string text = m_Dir.Write("notes.txt", "just text");
     EXPECT_EQ(m_Graph->RenderFile(std::wstring(text.begin(), text.end())), kResultFail);
