@@ -290,3 +290,18 @@ TEST(SoundManagerMusicTest, CompletionIsDrainedThroughTheWindowMessage)
     }
     _ResetWindowState();
 }
+
+TEST_F(SoundManagerTest, PlayingAOneBufferSoundAgainGoesOnWhereItIs)
+{
+    auto sound = Create(Wave16("a.wav", 100, 1000));
+    sound->Play(0, 0);
+    m_Sink.Advance(60);
+    ASSERT_EQ(sound->Play(0, 0), kResultOk);
+    uint32_t position = 0;
+    sound->GetBuffer(0)->GetCurrentPosition(position);
+    EXPECT_EQ(position, 120u);
+    // No second voice: the sound ends 100 frames after it first started.
+    m_Sink.Advance(40);
+    EXPECT_EQ(sound->IsAnyPlaying(), 0);
+    EXPECT_EQ(m_Sink.Channel(0)[99], 1000);
+}
