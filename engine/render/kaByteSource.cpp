@@ -4,20 +4,11 @@
 
 #include <istream>
 
-kaByteSource::kaByteSource(FILE* file) : m_pFile(file)
-{
-    m_Start = _Tell();
-}
+kaByteSource::kaByteSource(FILE* file) : m_pFile(file) {}
 
-kaByteSource::kaByteSource(std::istream& stream) : m_pStream(&stream)
-{
-    m_Start = _Tell();
-}
+kaByteSource::kaByteSource(std::istream& stream) : m_pStream(&stream) {}
 
-kaByteSource::kaByteSource(kaBinaryStream& stream) : m_pBinary(&stream)
-{
-    m_Start = _Tell();
-}
+kaByteSource::kaByteSource(kaBinaryStream& stream) : m_pBinary(&stream) {}
 
 bool kaByteSource::Read(void* data, size_t n)
 {
@@ -85,17 +76,6 @@ bool kaByteSource::HasAtLeast(uint64_t n)
 {
     const int64_t left = Remaining();
     return left < 0 || uint64_t(left) >= n;
-}
-
-int64_t kaByteSource::Position()
-{
-    const int64_t here = _Tell();
-    return here < 0 ? -1 : here - m_Start;
-}
-
-bool kaByteSource::SeekTo(int64_t position)
-{
-    return m_Start >= 0 && position >= 0 && _SeekAbsolute(m_Start + position);
 }
 
 int64_t kaByteSource::_Tell()

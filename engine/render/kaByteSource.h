@@ -24,9 +24,6 @@ public:
     int64_t Remaining();
     // True when at least n bytes are left, or when the source cannot tell.
     bool HasAtLeast(uint64_t n);
-    // The read position counted from where the source began.
-    int64_t Position();
-    bool SeekTo(int64_t position);
 
 private:
     int64_t _Tell();
@@ -36,5 +33,4 @@ private:
     FILE* m_pFile = nullptr;
     std::istream* m_pStream = nullptr;
     kaBinaryStream* m_pBinary = nullptr;
-    int64_t m_Start = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/gfx/DdsFile.h"
 
+#include "platform/files/Files.h"
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxFormatInfo.h"
 #include "platform/gfx/GfxTypes.h"
@@ -79,7 +80,7 @@ void BoxFilter(const TexelLayout& layout, const uint8_t* source, uint32_t width,
 
 bool DdsFile::LoadFromFile(const std::string& path, uint32_t levels)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = OpenFile(path.c_str(), "rb");
     if (!file)
         return _Fail("cannot open " + path);
     std::vector<uint8_t> bytes;

@@ -49,6 +49,7 @@ public:
 
     // levels: how many mip levels to hold; those the file lacks are built, extra ones dropped.
     bool LoadFromMemory(const uint8_t* data, size_t size, uint32_t levels = 0);
+    // The path may use '\' and any case, as data files do.
     bool LoadFromFile(const std::string& path, uint32_t levels = 0);
     // Why the last load failed.
     const std::string& GetError() const { return m_Error; }

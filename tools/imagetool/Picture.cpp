@@ -119,7 +119,7 @@ bool LoadTga(const std::string& path, Picture& picture, std::string& error)
 bool LoadDds(const std::string& path, Picture& picture, std::string& error)
 {
     platform::DdsFile dds;
-    if (!dds.LoadFromFile(platform::NativePath(path), platform::DdsFile::kLevelsFromFile))
+    if (!dds.LoadFromFile(path, platform::DdsFile::kLevelsFromFile))
     {
         error = path + ": " + dds.GetError();
         return false;

@@ -3,6 +3,7 @@
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxTypes.h"
 #include "tests/platform/gfx/DdsBytes.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -229,6 +230,20 @@ TEST(DdsFileTest, RecognisesFormatsByTheirMasks)
     ASSERT_TRUE(Load(file, numbered)) << file.GetError();
     EXPECT_EQ(file.GetFormat(), uint32_t(FMT_A16B16G16R16));
     EXPECT_EQ(file.GetLevel(0).rowPitch, 8u);
+}
+
+TEST(DdsFileTest, LoadsAFileNamedTheWayDataFilesNameIt)
+{
+    Dds dds;
+    dds.width = 1;
+    dds.height = 1;
+    ddsbytes::PutTexel(dds.data, 0xFF123456);
+    const std::vector<uint8_t> bytes = ddsbytes::DdsFileBytes(dds);
+    testsupport::TempDir dir;
+    dir.Write("Sky/Cloud.dds", std::string(bytes.begin(), bytes.end()));
+    DdsFile file;
+    ASSERT_TRUE(file.LoadFromFile(dir.Path() + "\\SKY\\cloud.DDS")) << file.GetError();
+    EXPECT_EQ(Texel32(file.GetLevel(0), 0, 0), 0xFF123456u);
 }
 
 TEST(DdsFileTest, RefusesDamagedAndLyingFiles)
