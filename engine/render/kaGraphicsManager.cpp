@@ -752,6 +752,12 @@ void kaGraphicsManager::SetTexture(uint32_t stage, GfxBaseTexture* texture)
     m_pDevice->SetTexture(stage, texture);
 }
 
+void kaGraphicsManager::ForgetTexture(const GfxBaseTexture* texture)
+{
+    if (texture)
+        m_StateCache.ForgetTexture(texture);
+}
+
 void kaGraphicsManager::SetFVF(uint32_t fvf)
 {
     if (!m_pDevice)

@@ -110,6 +110,8 @@ public:
     bool SetTextureStageState(uint32_t stage, uint32_t state, uint32_t value);
     bool SetSamplerState(uint32_t sampler, uint32_t state, uint32_t value);
     void SetTexture(uint32_t stage, platform::GfxBaseTexture* texture);
+    // A texture about to be destroyed leaves the cache, so that a new one made at its address is still set.
+    void ForgetTexture(const platform::GfxBaseTexture* texture);
     void SetFVF(uint32_t fvf);
     void SetZBufferEnable(bool enable);
     void SetAmbientColor(float red, float green, float blue, float alpha);

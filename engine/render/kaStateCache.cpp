@@ -83,3 +83,10 @@ platform::GfxBaseTexture** kaStateCache::FindTexture(uint32_t stage)
 {
     return stage < kTextureStages ? &m_Textures[stage] : nullptr;
 }
+
+void kaStateCache::ForgetTexture(const platform::GfxBaseTexture* texture)
+{
+    for (auto& cached : m_Textures)
+        if (cached == texture)
+            cached = nullptr;
+}

@@ -27,6 +27,8 @@ public:
     uint32_t* FindTextureStageState(uint32_t stage, uint32_t state);
     uint32_t* FindSamplerState(uint32_t sampler, uint32_t state);
     platform::GfxBaseTexture** FindTexture(uint32_t stage);
+    // Clears every stage that holds the texture.
+    void ForgetTexture(const platform::GfxBaseTexture* texture);
 
 private:
     uint32_t m_RenderStates[kRenderStates] = {};

@@ -128,6 +128,14 @@ TEST_F(StateCacheTest, TexturesAreCachedPerStage)
     GfxBaseTexture* bound = nullptr;
     Device()->GetTexture(1, &bound);
     EXPECT_EQ(bound, texture);
+
+    // Once forgotten, setting the same address again reaches the device.
+    Device()->ClearLog();
+    m_Manager->SetTexture(2, texture);
+    m_Manager->ForgetTexture(texture);
+    m_Manager->SetTexture(2, texture);
+    m_Manager->SetTexture(1, texture);
+    EXPECT_EQ(CallsOf("SetTexture").size(), 3u);
     texture->Release();
 }
 
