@@ -45,7 +45,8 @@ public:
         std::vector<float> positions; // 3 per vertex
         std::vector<float> normals;   // 3 per vertex
         std::vector<uint32_t> colors;
-        // Per mapping channel (channel 0 first, then the extra channels), 2 per vertex: (u, 1 - v).
+        // Per mapping channel, 2 per vertex as (u, 1 - v): channel 0 first (zeros when the mesh has no
+        // texture vertices), then the extra channels.
         std::vector<std::vector<float>> texCoords;
         // 3 per face, in reversed winding; 32-bit, the consumer decides how to split for 16-bit buffers.
         std::vector<uint32_t> indices;
