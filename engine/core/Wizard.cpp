@@ -95,9 +95,26 @@ void Wizard::Shutdown()
         entry.second->Rewind();
     }
     m_Sounds.clear();
-    m_Events.clear();
-    m_SongEvent = nullptr;
+    _ClearEvents();
     m_Pending = false;
+}
+
+void Wizard::_ClearEvents()
+{
+    m_SongEvent = nullptr;
+    if (!m_Walking)
+    {
+        m_Events.clear();
+        return;
+    }
+    // Called from an event: the walk sweeps the emptied slots, and the running event goes once it returns.
+    for (auto& slot : m_Events)
+    {
+        if (slot.get() == m_Running)
+            m_RunningRemoved = true;
+        else
+            slot.reset();
+    }
 }
 
 SoundBuffer* Wizard::_Find(const kaSoundHandle& handle) const

@@ -130,6 +130,7 @@ private:
     SoundBuffer* _Find(const kaSoundHandle& handle) const;
     void _RemoveEvent(SoundEvent* event);
     void _DropSongEvent();
+    void _ClearEvents();
     bool _ReadSongList(const std::string& fileName, bool is3D, float x, float y, float z, float maxDistance,
                        float minDistance);
     static void _RenderPart(platform::MusicGraph* graph, const std::string& path);

@@ -2,6 +2,8 @@
 
 #include "platform/audio/AudioMixer.h"
 
+#include <algorithm>
+
 namespace platform
 {
 
@@ -11,26 +13,33 @@ namespace
 class NullAudioOutput : public AudioOutput
 {
 public:
-    explicit NullAudioOutput(NullAudioSink& sink) : m_Sink(sink) {}
-    ~NullAudioOutput() override { Close(); }
+    explicit NullAudioOutput(NullAudioSink* sink) : m_Sink(sink) {}
+    ~NullAudioOutput() override
+    {
+        Close();
+        if (m_Sink)
+            m_Sink->_Forget(this);
+    }
 
     bool Open(const OutputFormat& format, AudioMixer& mixer) override
     {
         Close();
-        if (!m_Sink._Open(format, mixer))
+        if (!m_Sink || !m_Sink->_Open(format, mixer))
             return false;
         m_Mixer = &mixer;
         return true;
     }
     void Close() override
     {
-        if (m_Mixer)
-            m_Sink._Close(*m_Mixer);
+        if (m_Mixer && m_Sink)
+            m_Sink->_Close(*m_Mixer);
         m_Mixer = nullptr;
     }
+    // The sink went first; the output stays silent and closed.
+    void Detach() { m_Sink = nullptr; }
 
 private:
-    NullAudioSink& m_Sink;
+    NullAudioSink* m_Sink;
     AudioMixer* m_Mixer = nullptr;
 };
 
@@ -38,12 +47,25 @@ private:
 
 NullAudioSink::NullAudioSink(bool failOpen) : m_FailOpen(failOpen)
 {
-    m_Previous = SetAudioOutputFactory([this] { return std::make_unique<NullAudioOutput>(*this); });
+    m_Previous = SetAudioOutputFactory(
+        [this]
+        {
+            auto output = std::make_unique<NullAudioOutput>(this);
+            m_Outputs.push_back(output.get());
+            return output;
+        });
 }
 
 NullAudioSink::~NullAudioSink()
 {
     SetAudioOutputFactory(std::move(m_Previous));
+    for (AudioOutput* output : m_Outputs)
+        static_cast<NullAudioOutput*>(output)->Detach();
+}
+
+void NullAudioSink::_Forget(AudioOutput* output)
+{
+    m_Outputs.erase(std::remove(m_Outputs.begin(), m_Outputs.end(), output), m_Outputs.end());
 }
 
 bool NullAudioSink::_Open(const OutputFormat& format, AudioMixer& mixer)

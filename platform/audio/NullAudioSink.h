@@ -35,6 +35,7 @@ public:
     // Called by the outputs it made.
     bool _Open(const OutputFormat& format, AudioMixer& mixer);
     void _Close(AudioMixer& mixer);
+    void _Forget(AudioOutput* output);
 
 private:
     AudioOutputFactory m_Previous;
@@ -42,6 +43,8 @@ private:
     AudioMixer* m_Mixer = nullptr;
     OutputFormat m_Format;
     std::vector<int16_t> m_Samples;
+    // Outputs it made that still exist; they are cut loose when the sink goes first.
+    std::vector<AudioOutput*> m_Outputs;
 };
 
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "engine/core/Wizard.h"
+#include "engine/core/SoundEvent.h"
 #include "engine/core/SoundManager.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tests/support/RiffBuilder.h"
@@ -333,4 +334,27 @@ TEST_F(WizardTest, ALoopedSoundWithoutItsIntroIsNotKept)
     EXPECT_FALSE(m_Wizard.IsSoundLoaded(probe));
     m_Wizard.StartLoopedSound(handle);
     EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 0u);
+}
+
+TEST_F(WizardTest, EventsMayEmptyTheQueueTheyRunIn)
+{
+    struct ShutdownEvent : SoundEvent
+    {
+        using SoundEvent::SoundEvent;
+        bool Update(float) override
+        {
+            m_Wizard->Shutdown();
+            return false;
+        }
+    };
+    const kaSoundHandle before = Load(Wave("a.wav", 4410, 1000));
+    const kaSoundHandle after = Load(Wave("b.wav", 4410, 1000));
+    m_Wizard.PlaySound(before, true, 0);
+    m_Wizard.QueueEvent(new ShutdownEvent(&m_Wizard));
+    m_Wizard.SetVolume(after, -100, 1000);
+    EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 3u);
+    Frame();
+    EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 0u);
+    EXPECT_FALSE(m_Wizard.IsSoundLoaded(after));
+    Frame();
 }

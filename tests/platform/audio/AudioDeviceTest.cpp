@@ -408,3 +408,15 @@ TEST_F(Audio3DTest, DeferredSettingsWaitForTheListenersCommit)
     EXPECT_EQ(m_3D->SetMinDistance(-1.0f, kApplyImmediate), kResultInvalidArg);
     EXPECT_EQ(m_3D->SetPosition(NAN, 0.0f, 0.0f, kApplyImmediate), kResultInvalidArg);
 }
+
+TEST(NullAudioSinkTest, AnOutputOutlivingItsSinkStaysSilent)
+{
+    std::unique_ptr<AudioDevice> device;
+    {
+        NullAudioSink sink;
+        ASSERT_EQ(AudioDevice::Create(device), kResultOk);
+        EXPECT_TRUE(sink.IsOpen());
+    }
+    // The device and its output go after the sink without touching it.
+    device.reset();
+}
