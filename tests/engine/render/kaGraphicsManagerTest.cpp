@@ -264,6 +264,22 @@ TEST_F(GraphicsConfigTest, ReadsKeysWithoutCaseAndTextsWithBlanks)
     EXPECT_EQ(m_Manager->GetDisplayWidth(), 800u);
 }
 
+TEST_F(GraphicsConfigTest, FontSectionIsReadAfterTheDeviceWithTheSameKeys)
+{
+    testsupport::DebugCapture debug;
+    ASSERT_TRUE(Start("[Begin Font Config]\n"
+                      "LoadFont=big,fonts\\big font.kaff\n"
+                      "LoadFont=lonely\n"
+                      "GfxDetail=4\n"
+                      "[End Font Config]\n"
+                      "[Begin Graphics Config]\n"
+                      "GfxDetail=2\n"
+                      "[End Graphics Config]\n"));
+    EXPECT_EQ(m_Manager->GetDetailLevel(), 4u);
+    EXPECT_TRUE(debug.Contains("big from fonts\\big font.kaff"));
+    EXPECT_FALSE(debug.Contains("lonely"));
+}
+
 TEST_F(GraphicsConfigTest, LowerCaseFullScreenWithBlanksSetsTheFlag)
 {
     kaGraphicsManager manager;
