@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace platform
 {
@@ -312,6 +313,13 @@ struct GLDevice::Applied
     GLenum Targets[kMaxTextureStages] = {};
     bool StageValid[kMaxTextureStages] = {};
     uint32_t EnabledUnits = 0;
+    // Lighting as last given to GL.
+    bool LightingValid = false;
+    bool LightingOn = false;
+    std::vector<Light> Lights;
+    Matrix LightView;
+    Material LightMaterial;
+    uint32_t MaterialSources[4] = {};
 };
 
 GLDevice::GLDevice(GfxDirect3D* owner, std::unique_ptr<GLContext> context, const GfxCaps& caps,
@@ -615,75 +623,99 @@ void GLDevice::ApplyTransforms(bool transformed)
 
 void GLDevice::ApplyLights(bool transformed)
 {
+    Applied& applied = *m_Applied;
     const uint32_t* rs = m_State.RenderStates;
     const bool lighting = rs[RS_LIGHTING] != 0 && !transformed;
     if (!lighting)
     {
-        glDisable(GL_LIGHTING);
+        if (!applied.LightingValid || applied.LightingOn)
+            glDisable(GL_LIGHTING);
+        applied.LightingOn = false;
+        applied.LightingValid = true;
         return;
     }
-    glEnable(GL_LIGHTING);
-    // Light positions and directions are given in world space: set them under the view matrix alone.
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadMatrixf(m_State.View.Data());
-    uint32_t index = 0;
+    if (!applied.LightingValid || !applied.LightingOn)
+        glEnable(GL_LIGHTING);
+
+    std::vector<Light> lights;
     for (const auto& entry : m_State.Lights)
+        if (entry.second.Enabled && lights.size() < m_GLLights)
+            lights.push_back(entry.second.Value);
+    const bool lightsChanged = !applied.LightingValid || lights.size() != applied.Lights.size() ||
+                               applied.LightView != m_State.View ||
+                               (!lights.empty() && std::memcmp(lights.data(), applied.Lights.data(),
+                                                               lights.size() * sizeof(Light)) != 0);
+    if (lightsChanged)
     {
-        if (!entry.second.Enabled || index >= m_GLLights)
-            continue;
-        const Light& light = entry.second.Value;
-        const GLenum id = GL_LIGHT0 + index++;
-        glEnable(id);
-        const float diffuse[4] = {light.Diffuse.r, light.Diffuse.g, light.Diffuse.b, light.Diffuse.a};
-        const float specular[4] = {light.Specular.r, light.Specular.g, light.Specular.b, light.Specular.a};
-        const float ambient[4] = {light.Ambient.r, light.Ambient.g, light.Ambient.b, light.Ambient.a};
-        glLightfv(id, GL_DIFFUSE, diffuse);
-        glLightfv(id, GL_SPECULAR, specular);
-        glLightfv(id, GL_AMBIENT, ambient);
-        if (light.Type == LIGHT_DIRECTIONAL)
+        // Light positions and directions are given in world space: set them under the view matrix alone.
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadMatrixf(m_State.View.Data());
+        uint32_t index = 0;
+        for (const Light& light : lights)
         {
-            // GL wants the direction towards the light.
-            const float position[4] = {-light.Direction.x, -light.Direction.y, -light.Direction.z, 0.0f};
+            const GLenum id = GL_LIGHT0 + index++;
+            glEnable(id);
+            const float diffuse[4] = {light.Diffuse.r, light.Diffuse.g, light.Diffuse.b, light.Diffuse.a};
+            const float specular[4] = {light.Specular.r, light.Specular.g, light.Specular.b,
+                                       light.Specular.a};
+            const float ambient[4] = {light.Ambient.r, light.Ambient.g, light.Ambient.b, light.Ambient.a};
+            glLightfv(id, GL_DIFFUSE, diffuse);
+            glLightfv(id, GL_SPECULAR, specular);
+            glLightfv(id, GL_AMBIENT, ambient);
+            if (light.Type == LIGHT_DIRECTIONAL)
+            {
+                // GL wants the direction towards the light.
+                const float position[4] = {-light.Direction.x, -light.Direction.y, -light.Direction.z, 0.0f};
+                glLightfv(id, GL_POSITION, position);
+                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+                glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
+                glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
+                glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
+                continue;
+            }
+            const float position[4] = {light.Position.x, light.Position.y, light.Position.z, 1.0f};
             glLightfv(id, GL_POSITION, position);
-            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-            glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
-            glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
-            glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
-            continue;
+            glLightf(id, GL_CONSTANT_ATTENUATION, light.Attenuation0);
+            glLightf(id, GL_LINEAR_ATTENUATION, light.Attenuation1);
+            glLightf(id, GL_QUADRATIC_ATTENUATION, light.Attenuation2);
+            if (light.Type == LIGHT_SPOT)
+            {
+                const float direction[3] = {light.Direction.x, light.Direction.y, light.Direction.z};
+                glLightfv(id, GL_SPOT_DIRECTION, direction);
+                const float cutoff = std::min(90.0f, light.Phi * 0.5f * 57.2957795f);
+                glLightf(id, GL_SPOT_CUTOFF, std::max(0.0f, cutoff));
+                glLightf(id, GL_SPOT_EXPONENT, std::min(128.0f, std::max(0.0f, light.Falloff)));
+            }
+            else
+            {
+                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+            }
         }
-        const float position[4] = {light.Position.x, light.Position.y, light.Position.z, 1.0f};
-        glLightfv(id, GL_POSITION, position);
-        glLightf(id, GL_CONSTANT_ATTENUATION, light.Attenuation0);
-        glLightf(id, GL_LINEAR_ATTENUATION, light.Attenuation1);
-        glLightf(id, GL_QUADRATIC_ATTENUATION, light.Attenuation2);
-        if (light.Type == LIGHT_SPOT)
-        {
-            const float direction[3] = {light.Direction.x, light.Direction.y, light.Direction.z};
-            glLightfv(id, GL_SPOT_DIRECTION, direction);
-            const float cutoff = std::min(90.0f, light.Phi * 0.5f * 57.2957795f);
-            glLightf(id, GL_SPOT_CUTOFF, std::max(0.0f, cutoff));
-            glLightf(id, GL_SPOT_EXPONENT, std::min(128.0f, std::max(0.0f, light.Falloff)));
-        }
-        else
-        {
-            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-        }
+        for (; index < m_GLLights; ++index)
+            glDisable(GL_LIGHT0 + index);
+        glPopMatrix();
+        applied.Lights = lights;
+        applied.LightView = m_State.View;
     }
-    for (; index < m_GLLights; ++index)
-        glDisable(GL_LIGHT0 + index);
-    glPopMatrix();
 
     // Material, with the vertex colour standing in where the sources ask for it.
     const Material& m = m_State.CurrentMaterial;
     const bool hasDiffuse = (m_State.FVF & FVF_DIFFUSE) != 0 && rs[RS_COLORVERTEX] != 0;
-    const bool diffuseFromVertex = hasDiffuse && rs[RS_DIFFUSEMATERIALSOURCE] == MCS_COLOR1;
-    const bool ambientFromVertex = hasDiffuse && rs[RS_AMBIENTMATERIALSOURCE] == MCS_COLOR1;
-    const bool emissiveFromVertex = hasDiffuse && rs[RS_EMISSIVEMATERIALSOURCE] == MCS_COLOR1;
+    const uint32_t sources[4] = {hasDiffuse && rs[RS_DIFFUSEMATERIALSOURCE] == MCS_COLOR1,
+                                 hasDiffuse && rs[RS_AMBIENTMATERIALSOURCE] == MCS_COLOR1,
+                                 hasDiffuse && rs[RS_EMISSIVEMATERIALSOURCE] == MCS_COLOR1,
+                                 rs[RS_SPECULARENABLE] != 0};
+    if (applied.LightingValid && std::memcmp(&applied.LightMaterial, &m, sizeof m) == 0 &&
+        std::memcmp(applied.MaterialSources, sources, sizeof sources) == 0 && applied.LightingOn)
+    {
+        applied.LightingValid = true;
+        return;
+    }
     const float diffuse[4] = {m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a};
     const float ambient[4] = {m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a};
     const float emissive[4] = {m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a};
-    const bool specularOn = rs[RS_SPECULARENABLE] != 0;
+    const bool specularOn = sources[3] != 0;
     const float specular[4] = {specularOn ? m.Specular.r : 0.0f, specularOn ? m.Specular.g : 0.0f,
                                specularOn ? m.Specular.b : 0.0f, specularOn ? m.Specular.a : 0.0f};
     glDisable(GL_COLOR_MATERIAL);
@@ -693,19 +725,23 @@ void GLDevice::ApplyLights(bool transformed)
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::min(128.0f, std::max(0.0f, m.Power)));
     GLenum tracked = 0;
-    if (diffuseFromVertex && ambientFromVertex)
+    if (sources[0] && sources[1])
         tracked = GL_AMBIENT_AND_DIFFUSE;
-    else if (diffuseFromVertex)
+    else if (sources[0])
         tracked = GL_DIFFUSE;
-    else if (ambientFromVertex)
+    else if (sources[1])
         tracked = GL_AMBIENT;
-    else if (emissiveFromVertex)
+    else if (sources[2])
         tracked = GL_EMISSION;
     if (tracked)
     {
         glColorMaterial(GL_FRONT_AND_BACK, tracked);
         glEnable(GL_COLOR_MATERIAL);
     }
+    applied.LightMaterial = m;
+    std::memcpy(applied.MaterialSources, sources, sizeof sources);
+    applied.LightingOn = true;
+    applied.LightingValid = true;
 }
 
 void GLDevice::ApplyStages(uint32_t fvf)

@@ -709,3 +709,39 @@ TEST_F(GLDeviceTest, StencilMasksLaterDraws)
     ExpectPixel(10, 32, {0, 255, 0});
     ExpectPixel(50, 32, {0, 0, 0});
 }
+
+TEST_F(GLDeviceTest, ProjectedQuadFollowsTheHalfPixelRuleToo)
+{
+    // A pixel-sized orthographic projection: as on D3D9, corners at half-pixel offsets map texels 1:1.
+    Matrix projection;
+    MatrixOrthoOffCenterLH(&projection, 0.0f, 64.0f, 64.0f, 0.0f, 0.0f, 1.0f);
+    m_Device->SetTransform(TS_PROJECTION, &projection);
+    m_Device->SetRenderState(RS_CULLMODE, CULL_NONE);
+    uint32_t texels[4];
+    for (uint32_t i = 0; i < 4; ++i)
+        texels[i] = 0xFF000000 | (i * 80) << 16 | (240 - i * 80) << 8;
+    m_Device->SetTexture(0, MakeTexture(2, 2, FMT_X8R8G8B8, texels, 4));
+    m_Device->SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
+    m_Device->SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
+    struct Vertex
+    {
+        float x, y, z;
+        uint32_t color;
+        float u, v;
+    };
+    const std::vector<Vertex> quad = {{19.5f, 29.5f, 0.5f, 0xFFFFFFFF, 0, 0},
+                                      {21.5f, 29.5f, 0.5f, 0xFFFFFFFF, 1, 0},
+                                      {19.5f, 31.5f, 0.5f, 0xFFFFFFFF, 0, 1},
+                                      {21.5f, 31.5f, 0.5f, 0xFFFFFFFF, 1, 1}};
+    Draw(FVF_XYZ | FVF_DIFFUSE | FVF_TEX1, PT_TRIANGLESTRIP, quad, 2);
+    Show();
+    for (uint32_t y = 0; y < 2; ++y)
+        for (uint32_t x = 0; x < 2; ++x)
+        {
+            const uint32_t t = texels[y * 2 + x];
+            ExpectPixel(20 + x, 30 + y, {int(t >> 16 & 0xFF), int(t >> 8 & 0xFF), 0}, 1);
+        }
+    ExpectPixel(19, 30, {0, 0, 0}, 0);
+    ExpectPixel(22, 31, {0, 0, 0}, 0);
+    ExpectPixel(20, 32, {0, 0, 0}, 0);
+}
