@@ -1,4 +1,5 @@
 #include "engine/core/LanguageTable.h"
+#include "engine/core/Wizard.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
@@ -14,6 +15,7 @@
 // Each stores itself in its global pointer.
 static kaFileSystem s_FileSystem;
 static LanguageTable s_LanguageTable("Data\\Languages");
+static Wizard s_Wizard;
 static kaInitDataBase s_InitDataBase;
 static kaProfiler s_Profiler;
 static Tarvolin s_Application;

@@ -4,12 +4,15 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
+#include "engine/core/SoundManager.h"
+#include "engine/core/Wizard.h"
 
 namespace
 {
 
 constexpr int kResetClock = 0;
 constexpr int kElapsedTime = 6;
+constexpr const char* kSoundSection = "SoundManager/Wizard::Update";
 
 } // namespace
 
@@ -29,6 +32,13 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
     GetTime(kResetClock);
     if (g_pInitDataBase != nullptr)
         g_pInitDataBase->LoadInitData(kInitDataFolder);
+    // Without an audio device the game runs silent: the sound calls then do nothing.
+    SoundManager::Instance()->Init(GetWindowHandle());
+    RegisterMessageHandler(
+        [](platform::WPARAM, platform::LPARAM) { SoundManager::Instance()->DrainMusicEvents(); },
+        SoundManager::kMusicEventMessage);
+    if (g_pWizard != nullptr)
+        g_pWizard->Init(SoundManager::Instance(), true);
     g_ApplicationRunning = 1;
     return true;
 }
@@ -40,6 +50,13 @@ bool Tarvolin::Update()
 
     if (g_pProfiler != nullptr)
         g_pProfiler->Begin(kMainLoopSection);
+    if (g_pProfiler != nullptr)
+        g_pProfiler->Begin(kSoundSection);
+    SoundManager::Instance()->CommitDeferredSettings();
+    if (g_pWizard != nullptr)
+        g_pWizard->Update(m_FrameTime);
+    if (g_pProfiler != nullptr)
+        g_pProfiler->End(kSoundSection);
     Render();
     if (g_pProfiler != nullptr)
         g_pProfiler->End(kMainLoopSection);
@@ -69,6 +86,9 @@ bool Tarvolin::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/
 
 bool Tarvolin::Shutdown()
 {
+    if (g_pWizard != nullptr)
+        g_pWizard->Shutdown();
+    SoundManager::Instance()->Shutdown();
     return kaApp::Shutdown();
 }
 
