@@ -89,10 +89,15 @@ bool kaGraphicsManager::RemoveSceneObject(ka3DObject* object)
 
 void kaGraphicsManager::UpdateSceneObjects(float dt)
 {
-    // A copy, so that an object may leave the list during its own update.
+    // A copy holding its own references, so that an object may leave the list, and be released, while
+    // the roots are updated.
     const std::vector<ka3DObject*> roots = m_SceneObjects;
     for (ka3DObject* object : roots)
+        object->AddRef();
+    for (ka3DObject* object : roots)
         object->Update(dt);
+    for (ka3DObject* object : roots)
+        object->Release();
 }
 
 void kaGraphicsManager::_ReleaseSceneObjects()
@@ -141,7 +146,11 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
                      [](const ka3DObject* a, const ka3DObject* b)
                      { return a->GetRenderOrder() < b->GetRenderOrder(); });
     for (ka3DObject* object : ordered)
+        object->AddRef();
+    for (ka3DObject* object : ordered)
         object->Render(insideOuterScene ? 1 : 0);
+    for (ka3DObject* object : ordered)
+        object->Release();
 
     if (drawDebug && m_DebugDrawing)
         DrawDebugPrimitives();

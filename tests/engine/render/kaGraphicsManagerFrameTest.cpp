@@ -150,6 +150,53 @@ TEST_F(FrameTest, ChildLeavesThroughItsParentAndIsThenForgotten)
     EXPECT_EQ(TakeLog(), (Log{"child.destroyed"}));
 }
 
+// Removes another root, the list's only holder of it, when updated or rendered.
+class RemovingObject : public RecordingObject
+{
+public:
+    RemovingObject(std::vector<std::string>& log, kaGraphicsManager& manager)
+        : RecordingObject("remover", log), m_Manager(manager)
+    {
+    }
+    void Update(float dt) override
+    {
+        RecordingObject::Update(dt);
+        m_Manager.RemoveSceneObject(m_Victim);
+    }
+    void Render(uint32_t flag) override
+    {
+        RecordingObject::Render(flag);
+        m_Manager.RemoveSceneObject(m_Victim);
+    }
+    ka3DObject* m_Victim = nullptr;
+
+private:
+    kaGraphicsManager& m_Manager;
+};
+
+TEST_F(FrameTest, RootRemovedByAnotherDuringTheFrameIsFinishedSafely)
+{
+    for (bool rendering : {false, true})
+    {
+        auto* remover = new RemovingObject(m_Log, *m_Manager);
+        m_Manager->AddSceneObject(remover, false);
+        remover->m_Victim = AddRoot("victim");
+        TakeLog();
+        if (rendering)
+            m_Manager->Render(false, false);
+        else
+            m_Manager->UpdateSceneObjects(0.5f);
+        const Log log = TakeLog();
+        // The victim still gets its turn, and is destroyed once the pass is over.
+        ASSERT_EQ(log.size(), 3u);
+        EXPECT_EQ(log[1], rendering ? "victim.Render(0)" : "victim.Update(0.500000)");
+        EXPECT_EQ(log[2], "victim.destroyed");
+        EXPECT_EQ(m_Manager->GetSceneObjects().size(), 1u);
+        m_Manager->RemoveSceneObject(remover);
+        TakeLog();
+    }
+}
+
 TEST_F(FrameTest, ReleasingTheManagerReleasesEveryRoot)
 {
     AddRoot("a");
