@@ -8,7 +8,10 @@ cd "$(dirname "$0")"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"
 
+# The game runs in its install folder, the generated sample content, where it keeps "Tarvolin.cfg".
+game="$PWD/build/app/tarvolin"
+cd build/content
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" build/app/tarvolin "$@"
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$game" "$@"
 fi
-exec build/app/tarvolin "$@"
+exec "$game" "$@"

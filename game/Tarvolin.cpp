@@ -4,6 +4,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
+#include "engine/render/kaGraphicsManager.h"
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
 
@@ -13,12 +14,39 @@ namespace
 constexpr int kResetClock = 0;
 constexpr int kElapsedTime = 6;
 constexpr const char* kSoundSection = "SoundManager/Wizard::Update";
+constexpr const char* kGraphicsUpdateSection = "GraphicsManager::Update";
+constexpr const char* kGraphicsRenderSection = "GraphicsManager::Render";
+constexpr uint32_t kClearColor = 0xFF000000;
+
+// Opens and closes a profiler section around a scope, when a profiler exists.
+class ProfilerSection
+{
+public:
+    explicit ProfilerSection(const char* name) : m_Name(name)
+    {
+        if (g_pProfiler != nullptr)
+            g_pProfiler->Begin(m_Name);
+    }
+    ~ProfilerSection()
+    {
+        if (g_pProfiler != nullptr)
+            g_pProfiler->End(m_Name);
+    }
+    ProfilerSection(const ProfilerSection&) = delete;
+    ProfilerSection& operator=(const ProfilerSection&) = delete;
+
+private:
+    const char* m_Name;
+};
 
 } // namespace
 
 Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
 
-Tarvolin::~Tarvolin() = default;
+Tarvolin::~Tarvolin()
+{
+    _DeleteGraphicsManager();
+}
 
 bool Tarvolin::Init(const std::string& /*commandLine*/)
 {
@@ -30,6 +58,7 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
         g_pFileSystem->AddSearchPath(kCommonInterfaceFolder);
     }
     GetTime(kResetClock);
+    _CreateGraphicsManager();
     if (g_pInitDataBase != nullptr)
         g_pInitDataBase->LoadInitData(kInitDataFolder);
     // Without an audio device the game runs silent: the sound calls then do nothing.
@@ -48,18 +77,22 @@ bool Tarvolin::Update()
     m_FrameTime = static_cast<float>(GetTime(kElapsedTime));
     g_ApplicationRunning = 1;
 
-    if (g_pProfiler != nullptr)
-        g_pProfiler->Begin(kMainLoopSection);
-    if (g_pProfiler != nullptr)
-        g_pProfiler->Begin(kSoundSection);
-    SoundManager::Instance()->CommitDeferredSettings();
-    if (g_pWizard != nullptr)
-        g_pWizard->Update(m_FrameTime);
-    if (g_pProfiler != nullptr)
-        g_pProfiler->End(kSoundSection);
-    Render();
-    if (g_pProfiler != nullptr)
-        g_pProfiler->End(kMainLoopSection);
+    {
+        ProfilerSection mainLoop(kMainLoopSection);
+        {
+            ProfilerSection sound(kSoundSection);
+            SoundManager::Instance()->CommitDeferredSettings();
+            if (g_pWizard != nullptr)
+                g_pWizard->Update(m_FrameTime);
+        }
+        if (m_GraphicsManager != nullptr)
+        {
+            m_GraphicsManager->CheckDevice();
+            ProfilerSection graphicsUpdate(kGraphicsUpdateSection);
+            m_GraphicsManager->UpdateSceneObjects(m_FrameTime);
+        }
+        Render();
+    }
 
     ++m_FrameCount;
     if (m_FrameLimit != 0 && m_FrameCount >= m_FrameLimit && !m_CloseRequested)
@@ -75,6 +108,11 @@ bool Tarvolin::Update()
 
 bool Tarvolin::Render()
 {
+    // The first paint can arrive before Init has made the graphics manager.
+    if (m_GraphicsManager == nullptr)
+        return true;
+    ProfilerSection graphicsRender(kGraphicsRenderSection);
+    m_GraphicsManager->Render(true, false);
     return true;
 }
 
@@ -89,7 +127,29 @@ bool Tarvolin::Shutdown()
     if (g_pWizard != nullptr)
         g_pWizard->Shutdown();
     SoundManager::Instance()->Shutdown();
+    // The manager writes the graphics section of the configuration as it goes.
+    _DeleteGraphicsManager();
     return kaApp::Shutdown();
+}
+
+void Tarvolin::_CreateGraphicsManager()
+{
+    _DeleteGraphicsManager();
+    m_GraphicsManager = new kaGraphicsManager();
+    m_GraphicsManager->Initialize(GetWindowHandle(), kConfigFile, nullptr, false);
+    m_GraphicsManager->SetClearColor(kClearColor);
+    if (g_pProfiler != nullptr)
+        g_pProfiler->SetTriangleCounter([] { return g_pGraphicsManager ? g_pGraphicsManager->GetTriangleCount() : 0u; });
+}
+
+void Tarvolin::_DeleteGraphicsManager()
+{
+    if (m_GraphicsManager == nullptr)
+        return;
+    if (g_pProfiler != nullptr)
+        g_pProfiler->SetTriangleCounter({});
+    delete m_GraphicsManager;
+    m_GraphicsManager = nullptr;
 }
 
 void Tarvolin::ShowProfiler(bool show, kaProfilerOutput* output)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+class kaGraphicsManager;
 class kaProfilerOutput;
 
 // The game's application object: start-up, the per-frame work the message pump drives, and shutdown.
@@ -20,6 +21,7 @@ public:
     static constexpr const char* kInterfaceFolder = "ui";
     static constexpr const char* kCommonInterfaceFolder = "ui/common";
     static constexpr const char* kInitDataFolder = "InitData";
+    static constexpr const char* kConfigFile = "Tarvolin.cfg";
 
     Tarvolin();
     ~Tarvolin() override;
@@ -35,10 +37,16 @@ public:
     uint32_t GetFrameCount() const { return m_FrameCount; }
     float GetFrameTime() const { return m_FrameTime; }
 
+    kaGraphicsManager* GetGraphicsManager() const { return m_GraphicsManager; }
+
     // While on, each frame ends with a profiler report into the output.
     void ShowProfiler(bool show, kaProfilerOutput* output);
 
 private:
+    void _CreateGraphicsManager();
+    void _DeleteGraphicsManager();
+
+    kaGraphicsManager* m_GraphicsManager = nullptr;
     uint32_t m_FrameCount = 0;
     uint32_t m_FrameLimit = 0;
     bool m_CloseRequested = false;

@@ -72,6 +72,67 @@ std::string FindNoCase(const std::string& folder, const std::string& name)
     return found;
 }
 
+// Every entry of the folder whose name equals the given one without regard to case, in byte order.
+std::vector<std::string> FindAllNoCase(const std::string& folder, const std::string& name)
+{
+    std::vector<std::string> found;
+    for (std::string& candidate : ReadFolder(folder))
+        if (EqualNoCase(candidate, name))
+            found.push_back(std::move(candidate));
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<std::string> SplitComponents(const std::string& slashed)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= slashed.size())
+    {
+        size_t end = slashed.find('/', start);
+        if (end == std::string::npos)
+            end = slashed.size();
+        if (end > start)
+            parts.push_back(slashed.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// Appends parts[index..] to result (which ends in '/' or is empty) under the first spellings that make
+// the whole path exist. Folders that differ only in case ("Resources" beside "resources") are each tried,
+// so a file is found whichever of them holds it.
+bool AppendExisting(std::string& result, const std::vector<std::string>& parts, size_t index)
+{
+    if (index == parts.size())
+        return true;
+    const std::string& part = parts[index];
+    std::vector<std::string> spellings;
+    if (part == "." || part == "..")
+    {
+        spellings.push_back(part);
+    }
+    else
+    {
+        spellings.push_back(part);
+        for (std::string& match : FindAllNoCase(result.empty() ? "." : result, part))
+            if (match != part)
+                spellings.push_back(std::move(match));
+    }
+    const size_t kept = result.size();
+    for (const std::string& spelling : spellings)
+    {
+        if (!EntryExists(result + spelling))
+            continue;
+        result += spelling;
+        result += '/';
+        if (AppendExisting(result, parts, index + 1))
+            return true;
+        result.resize(kept);
+    }
+    return false;
+}
+
 } // namespace
 
 std::string NativePath(const std::string& path)
@@ -81,8 +142,19 @@ std::string NativePath(const std::string& path)
     const std::string slashed = ForwardSlashes(path);
     const bool absolute = slashed.front() == '/';
     const bool trailing = slashed.back() == '/';
+    if (EntryExists(slashed))
+        return slashed;
 
     std::string result = absolute ? "/" : "";
+    if (AppendExisting(result, SplitComponents(slashed), 0))
+    {
+        if (!trailing && result.size() > 1)
+            result.pop_back();
+        return result;
+    }
+
+    // Nothing exists under any spelling: keep what does exist and the given case for the rest, which is
+    // how a new file gets its name.
     bool resolving = true;
     size_t start = 0;
     while (start <= slashed.size())

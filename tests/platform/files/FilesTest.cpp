@@ -58,6 +58,19 @@ TEST_F(PathResolution, ExactSpellingWinsOverOtherCase)
     EXPECT_EQ(platform::FindExisting(m_Dir.Path() + "/Ui/A.TXT"), m_Dir.Path() + "/UI/a.txt");
 }
 
+TEST_F(PathResolution, FoldersDifferingOnlyInCaseAreEachSearched)
+{
+    m_Dir.Write("Resources/DefaultTexture.bmp", "texture");
+    m_Dir.Write("resources/models/crate.kmf", "model");
+    const std::string root = m_Dir.Path();
+    EXPECT_EQ(platform::FindExisting(root + "\\Resources\\models\\crate.kmf"), root + "/resources/models/crate.kmf");
+    EXPECT_EQ(platform::FindExisting(root + "/RESOURCES/Models/Crate.KMF"), root + "/resources/models/crate.kmf");
+    EXPECT_EQ(platform::FindExisting(root + "/resources/defaulttexture.bmp"), root + "/Resources/DefaultTexture.bmp");
+    EXPECT_EQ(platform::FindExisting(root + "/resources/models/missing.kmf"), "");
+    // A new file still goes under the first spelling that exists.
+    EXPECT_EQ(platform::NativePath(root + "/RESOURCES/new.txt"), root + "/Resources/new.txt");
+}
+
 TEST_F(PathResolution, RelativePathsResolveFromTheCurrentDirectory)
 {
     m_Dir.Write("Data/Worlds/Course.xml", "c");
