@@ -1,0 +1,116 @@
+#include "engine/model/kaAnimation.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/model/KM_Animation.h"
+#include "engine/model/KM_FileReader.h"
+
+#include <algorithm>
+
+using platform::Quaternion;
+using platform::Vector3;
+
+namespace
+{
+
+constexpr float kSecondsPerMillisecond = 0.001f;
+
+} // namespace
+
+kaAnimation::kaAnimation() = default;
+kaAnimation::~kaAnimation() = default;
+
+std::unique_ptr<KM_Animation> kaAnimation::ReadFile(const std::string& fileName)
+{
+    const std::string path = ResolvePath(fileName);
+    if (path.empty())
+        return nullptr;
+    if (g_pFileSystem != nullptr)
+        g_pFileSystem->RecordOpenedFile(fileName.c_str());
+    return KM_FileReader::ReadAnimation(path.c_str());
+}
+
+bool kaAnimation::Load(const std::string& fileName)
+{
+    const std::unique_ptr<KM_Animation> file = ReadFile(fileName);
+    if (!file)
+        return false;
+    return Build(*file, fileName);
+}
+
+bool kaAnimation::Build(const KM_Animation& file, const std::string& fileName)
+{
+    m_Tracks.clear();
+    m_KeyTimes.clear();
+    m_Name = file.m_AnimationName;
+    m_FileName = fileName;
+    m_Length = static_cast<float>(file.m_Length) * kSecondsPerMillisecond;
+    m_FramesPerSecond = file.m_FramesPerSecond;
+
+    // The tracks and keys held, not the counts the file states: the longest track sets the key count,
+    // a shorter one holds its last key, one without keys is left out.
+    size_t keyCount = 0;
+    for (const auto& entry : file.m_BoneAnims)
+        keyCount = std::max(keyCount, entry.second.keys.size());
+    if (keyCount == 0)
+        return false;
+    m_KeyTimes.assign(keyCount, 0.0f);
+    for (const auto& entry : file.m_BoneAnims)
+    {
+        const std::vector<KM_Animation::Key>& keys = entry.second.keys;
+        if (keys.empty())
+            continue;
+        kaBoneTrack track;
+        track.boneName = entry.second.boneName;
+        track.keys.reserve(keyCount);
+        for (size_t k = 0; k < keyCount; ++k)
+        {
+            const KM_Animation::Key& key = keys[std::min(k, keys.size() - 1)];
+            track.keys.push_back(
+                {Vector3(key.position[0], key.position[1], key.position[2]),
+                 Quaternion(key.rotation[0], key.rotation[1], key.rotation[2], key.rotation[3])});
+            // Every track writes the shared time line; the last one holding key k sets its time.
+            if (k < keys.size())
+                m_KeyTimes[k] = static_cast<float>(key.time) * kSecondsPerMillisecond;
+        }
+        m_Tracks.push_back(std::move(track));
+    }
+    return true;
+}
+
+int32_t kaAnimation::FindKey(float t) const
+{
+    for (size_t k = 0; k < m_KeyTimes.size(); ++k)
+    {
+        if (!(m_KeyTimes[k] < t))
+            return static_cast<int32_t>(k);
+    }
+    return static_cast<int32_t>(m_KeyTimes.size());
+}
+
+void kaAnimation::Sample(const kaBoneTrack& track, int32_t k, float t, Vector3* position,
+                         Quaternion* rotation) const
+{
+    const size_t count = std::min(track.keys.size(), m_KeyTimes.size());
+    if (count == 0)
+        return;
+    if (k <= 0)
+    {
+        *position = track.keys[0].position;
+        *rotation = track.keys[0].rotation;
+        return;
+    }
+    const size_t next = static_cast<size_t>(k);
+    if (next >= count)
+    {
+        // Past the last key: its pose holds.
+        *position = track.keys[count - 1].position;
+        *rotation = track.keys[count - 1].rotation;
+        return;
+    }
+    const kaBoneTrack::Key& a = track.keys[next - 1];
+    const kaBoneTrack::Key& b = track.keys[next];
+    const float span = m_KeyTimes[next] - m_KeyTimes[next - 1];
+    const float f = span > 0.0f ? (t - m_KeyTimes[next - 1]) / span : 1.0f;
+    *position = platform::Vec3Lerp(a.position, b.position, f);
+    platform::QuaternionSlerp(rotation, &a.rotation, &b.rotation, f);
+}

@@ -1,0 +1,203 @@
+#include "engine/model/kaSkeleton.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/model/KM_FileReader.h"
+#include "engine/model/KM_Skeleton.h"
+#include "platform/system/DebugOutput.h"
+
+#include <cstring>
+#include <unordered_map>
+
+using platform::Matrix;
+using platform::Vector3;
+
+namespace
+{
+
+// Influences store bone indices in a byte.
+constexpr size_t kMaxAddressableBones = 256;
+
+Vector3 ReadVector(const uint8_t* at)
+{
+    float values[3];
+    std::memcpy(values, at, sizeof(values));
+    return {values[0], values[1], values[2]};
+}
+
+void AddInfluence(kaVertexInfluence& record, uint8_t bone, float weight)
+{
+    if (record.count < kaVertexInfluence::kMaxInfluences)
+    {
+        record.bones[record.count] = bone;
+        record.weights[record.count] = weight;
+        ++record.count;
+        return;
+    }
+    // Full: the smallest weight gives way, the lowest slot among equals.
+    int smallest = 0;
+    float smallestWeight = 10.0f;
+    for (int slot = 0; slot < kaVertexInfluence::kMaxInfluences; ++slot)
+    {
+        if (record.weights[slot] < smallestWeight)
+        {
+            smallestWeight = record.weights[slot];
+            smallest = slot;
+        }
+    }
+    record.bones[smallest] = bone;
+    record.weights[smallest] = weight;
+}
+
+} // namespace
+
+kaSkeleton::kaSkeleton() = default;
+kaSkeleton::~kaSkeleton() = default;
+
+std::unique_ptr<KM_Skeleton> kaSkeleton::ReadFile(const std::string& fileName)
+{
+    const std::string path = ResolvePath(fileName);
+    if (path.empty())
+        return nullptr;
+    if (g_pFileSystem != nullptr)
+        g_pFileSystem->RecordOpenedFile(fileName.c_str());
+    return KM_FileReader::ReadSkeleton(path.c_str());
+}
+
+bool kaSkeleton::LoadWithVertices(const std::string& fileName, const MeshVertices* mesh)
+{
+    const std::unique_ptr<KM_Skeleton> file = ReadFile(fileName);
+    if (!file)
+        return false;
+    return Build(*file, fileName, mesh);
+}
+
+bool kaSkeleton::Build(const KM_Skeleton& file, const std::string& fileName, const MeshVertices* mesh)
+{
+    m_Bones.clear();
+    m_Influences.clear();
+    m_VertexCount = 0;
+    m_MeshName.clear();
+    m_FileName = fileName;
+    // The records held count, not the count the file states.
+    if (file.m_Bones.empty())
+        return false;
+    _BuildBones(file);
+    if (mesh == nullptr)
+        return true;
+    m_MeshName = mesh->meshName;
+    if (mesh->count == 0 || mesh->data == nullptr)
+        return false;
+    m_VertexCount = static_cast<int32_t>(mesh->count);
+    bool weighted = false;
+    for (const auto& entry : file.m_Bones)
+        weighted = weighted || !entry.second.weights.empty();
+    if (weighted)
+        _BindInfluences(file, *mesh);
+    return true;
+}
+
+void kaSkeleton::_BuildBones(const KM_Skeleton& file)
+{
+    m_Bones.resize(file.m_Bones.size());
+    size_t index = 0;
+    for (const auto& entry : file.m_Bones)
+    {
+        kaBone& bone = m_Bones[index++];
+        bone.name = entry.second.name;
+        bone.parentName = entry.second.parentName;
+        std::memcpy(bone.offset.m, entry.second.orientation, sizeof(bone.offset.m));
+        if (platform::MatrixInverse(&bone.bind, nullptr, &bone.offset) == nullptr)
+            platform::DebugPrintf("[kaSkeleton::Load] : bone %s has a singular matrix\n", bone.name.c_str());
+    }
+    for (kaBone& bone : m_Bones)
+    {
+        const int32_t parent = FindBoneIndex(bone.parentName);
+        if (parent < 0)
+            continue;
+        bone.parent = &m_Bones[static_cast<size_t>(parent)];
+        bone.parentIndex = parent;
+        const Vector3 origin(bone.bind(3, 0), bone.bind(3, 1), bone.bind(3, 2));
+        platform::Vec3TransformCoord(&bone.positionInParent, &origin, &bone.parent->offset);
+    }
+    // Visiting children in index order keeps each list in increasing order.
+    for (size_t c = 0; c < m_Bones.size(); ++c)
+    {
+        if (m_Bones[c].parentIndex >= 0)
+            m_Bones[static_cast<size_t>(m_Bones[c].parentIndex)].children.push_back(static_cast<int32_t>(c));
+    }
+}
+
+void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& mesh)
+{
+    m_Influences.resize(mesh.count);
+    for (uint32_t v = 0; v < mesh.count; ++v)
+    {
+        const uint8_t* vertex = mesh.data + static_cast<size_t>(v) * mesh.stride;
+        m_Influences[v].bindPosition = ReadVector(vertex);
+        if (mesh.hasNormals)
+            m_Influences[v].bindNormal = ReadVector(vertex + 3 * sizeof(float));
+    }
+    if (mesh.sourceMap == nullptr)
+    {
+        platform::OutputDebugString("[kaSkeleton::Load] : the mesh has no source-vertex map\n");
+        return;
+    }
+    // Mesh vertices by the file vertex they came from, in increasing order.
+    std::unordered_map<uint32_t, std::vector<uint32_t>> bySource;
+    for (uint32_t v = 0; v < mesh.count; ++v)
+        bySource[mesh.sourceMap[v]].push_back(v);
+    size_t index = 0;
+    for (const auto& entry : file.m_Bones)
+    {
+        const size_t bone = index++;
+        if (bone >= kMaxAddressableBones)
+        {
+            if (!entry.second.weights.empty())
+                platform::DebugPrintf("[kaSkeleton::Load] : weights of bone %zu dropped\n", bone);
+            continue;
+        }
+        for (const KM_Skeleton::Weight& weight : entry.second.weights)
+        {
+            if (weight.vertex < 0)
+                continue;
+            const auto found = bySource.find(static_cast<uint32_t>(weight.vertex));
+            if (found == bySource.end())
+                continue;
+            for (const uint32_t v : found->second)
+                AddInfluence(m_Influences[v], static_cast<uint8_t>(bone), weight.weight);
+        }
+    }
+}
+
+const kaBone* kaSkeleton::FindBone(const std::string& name) const
+{
+    const int32_t index = FindBoneIndex(name);
+    return index < 0 ? nullptr : &m_Bones[static_cast<size_t>(index)];
+}
+
+int32_t kaSkeleton::FindBoneIndex(const std::string& name) const
+{
+    for (size_t i = 0; i < m_Bones.size(); ++i)
+    {
+        if (m_Bones[i].name == name)
+            return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+bool kaSkeleton::ContainsBone(const kaBone* bone) const
+{
+    for (const kaBone& own : m_Bones)
+    {
+        if (&own == bone)
+            return true;
+    }
+    return false;
+}
+
+const kaBone* kaSkeleton::GetBone(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_Bones.size())
+        return nullptr;
+    return &m_Bones[static_cast<size_t>(index)];
+}

@@ -1,0 +1,127 @@
+#include "engine/model/kaAnimation.h"
+#include "engine/model/KM_Animation.h"
+#include "engine/model/KM_ObjectList.h"
+#include "engine/model/KM_Stream.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace
+{
+
+KM_Animation::Key Key(uint32_t ms, float x, float angleY = 0.0f)
+{
+    KM_Animation::Key key;
+    key.time = ms;
+    key.position[0] = x;
+    key.rotation[1] = std::sin(angleY / 2);
+    key.rotation[3] = std::cos(angleY / 2);
+    return key;
+}
+
+KM_Animation TwoBones()
+{
+    KM_Animation file;
+    file.m_AnimationName = "Wave";
+    file.m_Length = 2000;
+    file.m_FramesPerSecond = 30;
+    file.m_KeyCount = 3;
+    file.m_BoneCount = 2;
+    file.m_BoneAnims[0].boneName = "Arm";
+    file.m_BoneAnims[0].keys = {Key(0, 0), Key(500, 1), Key(2000, 4)};
+    file.m_BoneAnims[1].boneName = "Hand";
+    file.m_BoneAnims[1].keys = {Key(0, 10), Key(500, 20, 1.0f), Key(2000, 30)};
+    return file;
+}
+
+} // namespace
+
+TEST(kaAnimationBuild, TimesAreMillisecondsTurnedIntoSeconds)
+{
+    kaAnimation animation;
+    ASSERT_TRUE(animation.Build(TwoBones(), "wave.kmf"));
+    EXPECT_FLOAT_EQ(animation.GetLength(), 2.0f);
+    ASSERT_EQ(animation.GetKeyCount(), 3);
+    EXPECT_FLOAT_EQ(animation.GetKeyTimes()[1], 0.5f);
+    EXPECT_EQ(animation.GetBoneCount(), 2);
+    EXPECT_EQ(animation.GetTracks()[1].boneName, "Hand");
+    EXPECT_EQ(animation.GetName(), "Wave");
+    EXPECT_EQ(animation.GetFileName(), "wave.kmf");
+    EXPECT_EQ(animation.GetFramesPerSecond(), 30u);
+}
+
+TEST(kaAnimationBuild, AShortTrackHoldsItsLastKeyAndAnEmptyOneIsLeftOut)
+{
+    KM_Animation file = TwoBones();
+    file.m_BoneAnims[1].keys.resize(1);
+    file.m_BoneAnims[2].boneName = "Nothing";
+    // The stated counts are wrong on purpose: the records held decide.
+    file.m_KeyCount = 50;
+    file.m_BoneCount = 9;
+    kaAnimation animation;
+    ASSERT_TRUE(animation.Build(file, "wave.kmf"));
+    ASSERT_EQ(animation.GetBoneCount(), 2);
+    ASSERT_EQ(animation.GetKeyCount(), 3);
+    const kaBoneTrack& hand = animation.GetTracks()[1];
+    ASSERT_EQ(hand.keys.size(), 3u);
+    EXPECT_FLOAT_EQ(hand.keys[2].position.x, 10.0f);
+    // The time line comes from the track that holds the keys.
+    EXPECT_FLOAT_EQ(animation.GetKeyTimes()[2], 2.0f);
+}
+
+TEST(kaAnimationBuild, AnAnimationWithoutKeysFails)
+{
+    KM_Animation file;
+    file.m_BoneCount = 3;
+    file.m_KeyCount = 3;
+    file.m_BoneAnims[0].boneName = "Arm";
+    kaAnimation animation;
+    EXPECT_FALSE(animation.Build(file, "empty.kmf"));
+}
+
+TEST(kaAnimationSampling, InterpolatesBetweenKeysAndHoldsTheEnds)
+{
+    kaAnimation animation;
+    ASSERT_TRUE(animation.Build(TwoBones(), "wave.kmf"));
+    const kaBoneTrack& arm = animation.GetTracks()[0];
+    platform::Vector3 position;
+    platform::Quaternion rotation;
+
+    EXPECT_EQ(animation.FindKey(0.0f), 0);
+    animation.Sample(arm, animation.FindKey(0.0f), 0.0f, &position, &rotation);
+    EXPECT_FLOAT_EQ(position.x, 0.0f);
+
+    EXPECT_EQ(animation.FindKey(1.25f), 2);
+    animation.Sample(arm, animation.FindKey(1.25f), 1.25f, &position, &rotation);
+    EXPECT_FLOAT_EQ(position.x, 2.5f);
+
+    EXPECT_EQ(animation.FindKey(5.0f), 3);
+    animation.Sample(arm, animation.FindKey(5.0f), 5.0f, &position, &rotation);
+    EXPECT_FLOAT_EQ(position.x, 4.0f);
+
+    const kaBoneTrack& hand = animation.GetTracks()[1];
+    animation.Sample(hand, animation.FindKey(0.25f), 0.25f, &position, &rotation);
+    EXPECT_FLOAT_EQ(position.x, 15.0f);
+    EXPECT_NEAR(rotation.y, std::sin(0.25f), 1e-5f);
+}
+
+TEST(kaAnimationFile, LoadsFromAFileAndRefusesAMissingOne)
+{
+    testsupport::TempDir dir;
+    KM_ObjectList objects;
+    objects.Append(std::make_unique<KM_Animation>(TwoBones()));
+    const std::string path = dir.File("wave.kmf");
+    KM_Stream stream;
+    ASSERT_TRUE(stream.OpenForWrite(path.c_str(), KM_Stream::kBinary) && stream.WriteHeader() &&
+                objects.Write(&stream) && stream.Commit());
+    kaAnimation animation;
+    ASSERT_TRUE(animation.Load(path));
+    EXPECT_EQ(animation.GetFileName(), path);
+    EXPECT_FLOAT_EQ(animation.GetKeyTimes()[2], 2.0f);
+
+    kaAnimation missing;
+    EXPECT_FALSE(missing.Load(dir.File("none.kmf")));
+}

@@ -1,0 +1,237 @@
+#include "engine/model/kaSkeleton.h"
+#include "engine/model/KM_ObjectList.h"
+#include "engine/model/KM_Skeleton.h"
+#include "engine/model/KM_Stream.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+KM_Skeleton::Bone MakeBone(const std::string& name, const std::string& parent, float x, float y, float z)
+{
+    KM_Skeleton::Bone bone;
+    bone.name = name;
+    bone.parentName = parent;
+    // The orientation carries a bind-pose point into the bone's space.
+    bone.orientation[3][0] = -x;
+    bone.orientation[3][1] = -y;
+    bone.orientation[3][2] = -z;
+    return bone;
+}
+
+// Vertices of six floats (position, normal); the source map names the file vertex of each.
+struct Vertices
+{
+    std::vector<float> floats;
+    std::vector<uint32_t> sourceMap;
+
+    void Add(float x, float y, float z, uint32_t source)
+    {
+        floats.insert(floats.end(), {x, y, z, 0.0f, 1.0f, 0.0f});
+        sourceMap.push_back(source);
+    }
+    kaSkeleton::MeshVertices View(bool withMap = true) const
+    {
+        kaSkeleton::MeshVertices view;
+        view.meshName = "mesh.kmf";
+        view.count = static_cast<uint32_t>(sourceMap.size());
+        view.data = reinterpret_cast<const uint8_t*>(floats.data());
+        view.stride = 6 * sizeof(float);
+        view.hasNormals = true;
+        view.sourceMap = withMap ? sourceMap.data() : nullptr;
+        return view;
+    }
+};
+
+bool WriteSkeletonFile(const std::string& path, const KM_Skeleton& skeleton)
+{
+    KM_ObjectList objects;
+    objects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    KM_Stream stream;
+    return stream.OpenForWrite(path.c_str(), KM_Stream::kBinary) && stream.WriteHeader() &&
+           objects.Write(&stream) && stream.Commit();
+}
+
+KM_Skeleton Chain()
+{
+    KM_Skeleton file;
+    file.m_Bones[0] = MakeBone("Hips", "", 0, 1, 0);
+    file.m_Bones[1] = MakeBone("Spine", "Hips", 0, 2, 0);
+    file.m_Bones[2] = MakeBone("Head", "Spine", 0, 3, 0);
+    file.m_Bones[3] = MakeBone("Leg", "Hips", 1, 0, 0);
+    file.m_BoneCount = 4;
+    return file;
+}
+
+} // namespace
+
+TEST(kaSkeletonBones, ParentsChildrenAndPositionsInParentComeFromTheNames)
+{
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(Chain(), "chain.kmf", nullptr));
+    ASSERT_EQ(skeleton.GetBoneCount(), 4);
+    const kaBone* hips = skeleton.GetBone(0);
+    const kaBone* spine = skeleton.GetBone(1);
+    EXPECT_EQ(hips->parent, nullptr);
+    EXPECT_EQ(hips->parentIndex, -1);
+    EXPECT_EQ(spine->parent, hips);
+    EXPECT_EQ(skeleton.GetBone(3)->parentIndex, 0);
+    EXPECT_EQ(hips->children, (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(spine->children, (std::vector<int32_t>{2}));
+    EXPECT_TRUE(skeleton.GetBone(2)->children.empty());
+    // Bind origin (0,2,0) seen from the hips at (0,1,0).
+    EXPECT_FLOAT_EQ(spine->positionInParent.y, 1.0f);
+    EXPECT_FLOAT_EQ(skeleton.GetBone(3)->positionInParent.x, 1.0f);
+    EXPECT_FLOAT_EQ(skeleton.GetBone(3)->positionInParent.y, -1.0f);
+    // The bind matrix undoes the offset.
+    EXPECT_FLOAT_EQ(spine->bind(3, 1), 2.0f);
+    EXPECT_FALSE(skeleton.HasInfluences());
+}
+
+TEST(kaSkeletonBones, LookupsAreExactAndCaseSensitive)
+{
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(Chain(), "chain.kmf", nullptr));
+    EXPECT_EQ(skeleton.FindBoneIndex("Head"), 2);
+    EXPECT_EQ(skeleton.FindBone("Head"), skeleton.GetBone(2));
+    EXPECT_EQ(skeleton.FindBoneIndex("head"), -1);
+    EXPECT_EQ(skeleton.FindBone("head"), nullptr);
+    EXPECT_TRUE(skeleton.ContainsBone(skeleton.GetBone(3)));
+    kaBone stranger;
+    EXPECT_FALSE(skeleton.ContainsBone(&stranger));
+    EXPECT_EQ(skeleton.GetBone(4), nullptr);
+}
+
+TEST(kaSkeletonBones, ABoneWithAMissingParentIsARoot)
+{
+    KM_Skeleton file = Chain();
+    file.m_Bones[2].parentName = "Neck";
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(file, "chain.kmf", nullptr));
+    EXPECT_EQ(skeleton.GetBone(2)->parent, nullptr);
+    EXPECT_TRUE(skeleton.GetBone(1)->children.empty());
+}
+
+TEST(kaSkeletonBones, ASkeletonWithoutBoneRecordsFailsWhateverItsCountSays)
+{
+    KM_Skeleton file;
+    file.m_BoneCount = 5;
+    kaSkeleton skeleton;
+    EXPECT_FALSE(skeleton.Build(file, "empty.kmf", nullptr));
+}
+
+TEST(kaSkeletonBinding, ANinthInfluenceReplacesTheFirstOfTheSmallestWeights)
+{
+    KM_Skeleton file;
+    const float weights[9] = {0.5f, 0.2f, 0.3f, 0.2f, 0.4f, 0.6f, 0.7f, 0.8f, 0.9f};
+    for (uint32_t b = 0; b < 9; ++b)
+    {
+        file.m_Bones[b] = MakeBone("B" + std::to_string(b), "", 0, 0, 0);
+        file.m_Bones[b].weights.push_back({0, weights[b]});
+    }
+    Vertices mesh;
+    mesh.Add(1, 2, 3, 0);
+    const kaSkeleton::MeshVertices view = mesh.View();
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(file, "nine.kmf", &view));
+    const kaVertexInfluence& record = skeleton.GetInfluences().at(0);
+    EXPECT_EQ(record.count, 8);
+    // Slots 1 and 3 tie at 0.2: slot 1 gives way to bone 8.
+    EXPECT_EQ(record.bones[1], 8);
+    EXPECT_FLOAT_EQ(record.weights[1], 0.9f);
+    EXPECT_EQ(record.bones[3], 3);
+    EXPECT_FLOAT_EQ(record.weights[3], 0.2f);
+}
+
+TEST(kaSkeletonBinding, AFileVertexSplitIntoSeveralMeshVerticesGivesEachTheSameInfluences)
+{
+    KM_Skeleton file = Chain();
+    file.m_Bones[1].weights = {{7, 0.25f}};
+    file.m_Bones[3].weights = {{7, 0.75f}, {9, 1.0f}};
+    Vertices mesh;
+    mesh.Add(0, 0, 0, 7);
+    mesh.Add(1, 0, 0, 3);
+    mesh.Add(2, 0, 0, 7);
+    const kaSkeleton::MeshVertices view = mesh.View();
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(file, "chain.kmf", &view));
+    ASSERT_EQ(skeleton.GetVertexCount(), 3);
+    for (int v : {0, 2})
+    {
+        const kaVertexInfluence& record = skeleton.GetInfluences()[static_cast<size_t>(v)];
+        ASSERT_EQ(record.count, 2);
+        EXPECT_EQ(record.bones[0], 1);
+        EXPECT_FLOAT_EQ(record.weights[0], 0.25f);
+        EXPECT_EQ(record.bones[1], 3);
+        EXPECT_FLOAT_EQ(record.weights[1], 0.75f);
+    }
+    // File vertex 9 reaches no mesh vertex; vertex 1 keeps no influence.
+    EXPECT_EQ(skeleton.GetInfluences()[1].count, 0);
+    EXPECT_FLOAT_EQ(skeleton.GetInfluences()[2].bindPosition.x, 2.0f);
+    EXPECT_FLOAT_EQ(skeleton.GetInfluences()[2].bindNormal.y, 1.0f);
+    EXPECT_EQ(skeleton.GetMeshName(), "mesh.kmf");
+}
+
+TEST(kaSkeletonBinding, NormalsAreReadOnlyWhenTheFormatHasThem)
+{
+    KM_Skeleton file = Chain();
+    file.m_Bones[0].weights = {{0, 1.0f}};
+    // Position then a texture coordinate pair: no normal.
+    const std::vector<float> floats = {1, 2, 3, 0.5f, 0.5f};
+    const uint32_t map[] = {0};
+    kaSkeleton::MeshVertices view;
+    view.count = 1;
+    view.data = reinterpret_cast<const uint8_t*>(floats.data());
+    view.stride = 5 * sizeof(float);
+    view.sourceMap = map;
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(file, "chain.kmf", &view));
+    const kaVertexInfluence& record = skeleton.GetInfluences()[0];
+    EXPECT_FLOAT_EQ(record.bindPosition.z, 3.0f);
+    EXPECT_EQ(record.bindNormal, platform::Vector3());
+}
+
+TEST(kaSkeletonBinding, BonesWithoutWeightsBindNoInfluences)
+{
+    Vertices mesh;
+    mesh.Add(0, 0, 0, 0);
+    const kaSkeleton::MeshVertices view = mesh.View();
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(Chain(), "chain.kmf", &view));
+    EXPECT_FALSE(skeleton.HasInfluences());
+    EXPECT_EQ(skeleton.GetVertexCount(), 1);
+}
+
+TEST(kaSkeletonBinding, AMeshWithoutVerticesFailsTheLoad)
+{
+    kaSkeleton::MeshVertices view;
+    kaSkeleton skeleton;
+    EXPECT_FALSE(skeleton.Build(Chain(), "chain.kmf", &view));
+}
+
+TEST(kaSkeletonFile, LoadsFromAFileAndRefusesAMissingOne)
+{
+    testsupport::TempDir dir;
+    KM_Skeleton file = Chain();
+    file.m_Bones[2].weights = {{0, 1.0f}};
+    const std::string path = dir.File("rider_skeleton.kmf");
+    ASSERT_TRUE(WriteSkeletonFile(path, file));
+    Vertices mesh;
+    mesh.Add(5, 5, 5, 0);
+    const kaSkeleton::MeshVertices view = mesh.View();
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.LoadWithVertices(path, &view));
+    EXPECT_EQ(skeleton.GetFileName(), path);
+    EXPECT_EQ(skeleton.FindBoneIndex("Leg"), 3);
+    EXPECT_EQ(skeleton.GetInfluences()[0].bones[0], 2);
+
+    kaSkeleton missing;
+    EXPECT_FALSE(missing.LoadWithVertices(dir.File("nothing.kmf"), nullptr));
+    dir.Write("garbage.kmf", "not a model file");
+    EXPECT_FALSE(missing.LoadWithVertices(dir.File("garbage.kmf"), nullptr));
+}
