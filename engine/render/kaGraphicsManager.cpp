@@ -553,6 +553,7 @@ void kaGraphicsManager::ReleaseAll()
     _ReleaseSceneObjects();
     _DeleteSharedBuffers();
     m_DebugPrimitives.clear();
+    m_QueuedMeshDraws.clear();
     // Pool buffers are device objects too: they go before the device.
     m_VertexPools.clear();
     m_IndexPools.clear();

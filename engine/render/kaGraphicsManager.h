@@ -4,7 +4,9 @@
 #include "engine/render/kaDebugPrimitive.h"
 #include "engine/render/kaDeviceEnumeration.h"
 #include "engine/render/kaDisplayMode.h"
+#include "engine/render/kaDrawRecord.h"
 #include "engine/render/kaGraphicsSettings.h"
+#include "engine/render/kaQueuedMeshDraw.h"
 #include "engine/render/kaResourceHandle.h"
 #include "engine/render/kaStateCache.h"
 
@@ -172,6 +174,8 @@ public:
     platform::GfxDirect3D* GetDirect3D() const { return m_pD3D; }
     void GetDisplayModeSize(uint32_t& width, uint32_t& height) const;
     uint32_t GetTriangleCount() const { return m_TriangleCounts[0] + m_TriangleCounts[1]; }
+    // Triangles drawn outside the manager's own passes count towards the frame too.
+    void AddTriangleCount(uint32_t triangles) { m_TriangleCounts[0] += triangles; }
 
     // Shutdown calls this to empty the model manager, which lives in a library built on this one.
     using ShutdownHook = void (*)();
@@ -282,7 +286,16 @@ public:
     void SetDebugDrawing(bool enable) { m_DebugDrawing = enable; }
     bool IsDebugDrawing() const { return m_DebugDrawing; }
 
+    // Transparent subsets drawn after the scene, triangle by triangle: lower draw orders first, then back to
+    // front across every queued subset. The record's buffers are resolved now; its block must live until
+    // the queue is drawn.
+    void QueueMeshDraw(const platform::Matrix& world, const kaDrawRecord& subset, bool strip, int32_t drawOrder);
+    // Draws and empties the queue.
+    void DrawQueuedMeshes();
+    const std::vector<kaQueuedMeshDraw>& GetQueuedMeshDraws() const { return m_QueuedMeshDraws; }
+
 private:
+    struct SortedTriangle;
     using PoolTable = std::map<uint16_t, std::unique_ptr<kaBufferPool>>;
 
     kaBufferPool* _FindPool(const PoolTable& table, kaResourceHandle handle, const char* operation) const;
@@ -293,6 +306,9 @@ private:
     void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
     void _ReleaseSceneObjects();
+    void _CollectTriangles(const kaQueuedMeshDraw& draw, uint32_t record, const platform::Matrix& view,
+                           std::vector<SortedTriangle>& triangles);
+    void _DrawMeshRun(const kaQueuedMeshDraw& draw, uint32_t indexCount);
     void _BuildFrustum(const platform::Matrix& view, platform::Plane (&planes)[6]) const;
     void _AppendCircle(std::vector<VERTEX_WORLDPOS_DIFFUSE>& vertices, const platform::Vector3& centre,
                        const platform::Vector3& axisA, const platform::Vector3& axisB, float radius,
@@ -370,6 +386,7 @@ private:
     platform::Plane m_OriginFrustum[6];
     std::vector<kaDebugPrimitive> m_DebugPrimitives;
     bool m_DebugDrawing = true;
+    std::vector<kaQueuedMeshDraw> m_QueuedMeshDraws;
 
     float m_Sine[kCircleSteps] = {};
     float m_Cosine[kCircleSteps] = {};

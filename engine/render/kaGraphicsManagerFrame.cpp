@@ -151,6 +151,7 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
         object->Render(insideOuterScene ? 1 : 0);
     for (ka3DObject* object : ordered)
         object->Release();
+    DrawQueuedMeshes();
 
     if (drawDebug && m_DebugDrawing)
         DrawDebugPrimitives();

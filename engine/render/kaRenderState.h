@@ -1,0 +1,129 @@
+#pragma once
+
+#include "engine/render/kaTextureStage.h"
+
+#include "platform/gfx/GfxTypes.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform
+{
+class GfxBaseTexture;
+class GfxDevice;
+} // namespace platform
+
+class TiXmlElement;
+class kaTexture;
+
+// The material block of a mesh subset or a billboard: depth, blending, lighting, culling, fill mode, a
+// material and an ordered list of texture stages, grouped into passes by the device's texture limit. The
+// stages may also be the frames of a flip-book animation. Apply puts one pass on the device through the
+// graphics manager's cached setters.
+class kaRenderState
+{
+public:
+    static constexpr const char* kInitDataType = "RenderState";
+    static constexpr uint32_t kBlendNormal = 0;
+    static constexpr uint32_t kBlendAdd = 1;
+    static constexpr uint32_t kFillWireframe = 1;
+    static constexpr uint32_t kForward = 0;
+    static constexpr uint32_t kBackward = 1;
+    static constexpr float kDefaultRate = 20.0f;
+    // A record of this type or above uses no device stage.
+    static constexpr uint32_t kFirstUnknownBlendType = 7;
+    // More frames than one step of the flip-book counts; only reached after an absurd pause.
+    static constexpr double kMaxSteps = 1.0e15;
+
+    kaRenderState();
+    kaRenderState(const kaRenderState& other);
+    kaRenderState& operator=(const kaRenderState& other);
+    virtual ~kaRenderState();
+
+    void SetDiffuse(float r, float g, float b, float a);
+    void SetAmbient(float r, float g, float b, float a);
+    void SetSpecular(float r, float g, float b, float a);
+    void SetPower(float power);
+    const platform::Material& GetMaterial() const { return m_Material; }
+
+    // Null when n is out of range.
+    kaTexture* GetTexture(uint32_t n) const;
+    // Releases every stage; the passes stay as they were grouped.
+    void ClearTextures();
+    // Appends a stage (a null texture is allowed) and groups every stage into passes afresh.
+    void AddTexture(kaTexture* texture, uint32_t keepSampling, uint32_t blendType, uint32_t texCoordIndex,
+                    bool clampU, bool clampV);
+    // Loads through the graphics manager and appends a stage; null for an empty name or a failed load.
+    kaTexture* AddTextureFromFile(const std::string& name, bool withoutMips, uint32_t keepSampling,
+                                  uint32_t blendType, uint32_t texCoordIndex, bool clampU, bool clampV,
+                                  uint32_t option);
+    // Loads the texture and puts it into every existing stage; null when loading failed.
+    kaTexture* SetTextureFromFile(const std::string& name);
+
+    // The keys of one XML element; a missing key leaves its member as it is and every "image" appends a
+    // stage. Malformed values throw ka::bad_lexical_cast, which the loader catches.
+    virtual void ReadProperties(const TiXmlElement* element);
+    // The init-data record of that id, after every record it includes; an unknown id changes nothing.
+    void ApplyInitData(const std::string& uniqueId);
+
+    // Steps the flip-book by the time since the last step. False when a non-looping animation has run
+    // past its last frame.
+    bool AdvanceAnimation();
+    // Sets the device for one pass. False only when a finished non-looping animation has nothing to show.
+    bool Apply(platform::GfxDevice* device, int32_t pass);
+
+    // Blocks drawn after the first pass multiply onto what the first drew.
+    int32_t GetPassCount() const { return m_PassCount; }
+    const std::vector<uint32_t>& GetPassFirstStages() const { return m_PassFirstStages; }
+    const std::vector<uint32_t>& GetPassStageCounts() const { return m_PassStageCounts; }
+    const std::vector<kaTextureStage*>& GetStages() const { return m_Stages; }
+
+    // A renderer-wide switch that keeps specular highlights off whatever the material says.
+    static void SetNoSpecular(bool noSpecular) { s_NoSpecular = noSpecular; }
+    static bool IsNoSpecular() { return s_NoSpecular; }
+
+    bool m_AlphaBlend = false;
+    bool m_SortAlpha = false;
+    bool m_AmbientFromVertexColor = false;
+    bool m_Lighting = true;
+    uint32_t m_BlendMode = kBlendNormal;
+    uint32_t m_FillMode = 0;
+    bool m_BackFaceCull = true;
+    bool m_ZTest = true;
+    bool m_ZWrite = true;
+    uint32_t m_DepthFunction = platform::CMP_LESSEQUAL;
+    // A sortAlpha block is drawn at once instead of being queued.
+    bool m_NoDefer = false;
+
+    bool m_Animated = false;
+    int32_t m_Frame = 0;
+    float m_Rate = kDefaultRate;
+    uint32_t m_Direction = kForward;
+    uint32_t m_Looping = 1;
+
+private:
+    // The texture side, kept apart so that a block holds textures only through these.
+    static void _HoldTexture(kaTexture* texture);
+    static void _DropTexture(kaTexture* texture);
+    static platform::GfxBaseTexture* _DeviceTexture(const kaTexture* texture);
+    static bool _HasMips(const kaTexture* texture);
+
+    void _CopyFrom(const kaRenderState& other);
+    void _ReleaseStages();
+    void _GroupPasses();
+    // Sets device stage `stage` from a record; false when the record uses no stage.
+    bool _ApplyStage(const kaTextureStage& record, uint32_t stage, bool tempSupported);
+
+    uint32_t m_Reference = 1;
+    float m_Reserved[2] = {0.0f, 0.0f};
+    float m_TimeCarry = 0.0f;
+    float m_LastTime = 0.0f;
+    int32_t m_PassCount = 1;
+    std::vector<uint32_t> m_PassFirstStages;
+    std::vector<uint32_t> m_PassStageCounts;
+    std::vector<kaTextureStage*> m_Stages;
+    platform::Material m_Material;
+
+    static bool s_NoSpecular;
+};

@@ -1,0 +1,679 @@
+#include "engine/render/kaRenderState.h"
+
+#include "GraphicsManagerFixture.h"
+
+#include "engine/core/kaClock.h"
+#include "engine/core/kaInitDataBase.h"
+#include "platform/system/ManualClock.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+// Every stage state a render state may set, in a fixed order for the sentinel fill.
+const uint32_t kStageStates[] = {TSS_COLOROP,   TSS_COLORARG0,   TSS_COLORARG1, TSS_COLORARG2,
+                                 TSS_ALPHAOP,   TSS_ALPHAARG1,   TSS_RESULTARG, TSS_TEXCOORDINDEX,
+                                 TSS_TEXTURETRANSFORMFLAGS};
+const uint32_t kSentinel = 0xEE;
+
+std::string Pair(uint32_t state, uint32_t value)
+{
+    return std::to_string(state) + " " + std::to_string(value);
+}
+
+class RenderStateTest : public GraphicsManagerFixture
+{
+protected:
+    void SetUp() override
+    {
+        _ResetClockState();
+        // The application clock starts at 0, where a float keeps a fraction of a second exactly.
+        m_Clock = std::make_unique<ManualClock>();
+    }
+
+    void TearDown() override
+    {
+        m_Manager.reset();
+        m_Clock.reset();
+        _ResetClockState();
+    }
+
+    void StartWith(uint32_t maxTextures, bool temp)
+    {
+        GfxCaps& caps = m_D3D->Adapters[0].Caps;
+        caps.MaxSimultaneousTextures = maxTextures;
+        if (temp)
+            caps.PrimitiveMiscCaps |= PMISCCAPS_TSSARGTEMP;
+        else
+            caps.PrimitiveMiscCaps &= ~static_cast<uint32_t>(PMISCCAPS_TSSARGTEMP);
+        ASSERT_TRUE(Start(nullptr));
+        ASSERT_NE(Device(), nullptr);
+    }
+
+    // Every stage state that a render state sets holds a value no render state sends, so that Apply's
+    // every request reaches the device and the log shows all of them.
+    void FillStagesWithSentinel()
+    {
+        for (uint32_t stage = 0; stage < 4; ++stage)
+            for (uint32_t state : kStageStates)
+                m_Manager->SetTextureStageState(stage, state, kSentinel);
+        Device()->ClearLog();
+    }
+
+    // The same for the render states a block's first pass sets.
+    void FillRenderStatesWithSentinel()
+    {
+        for (uint32_t state : {RS_ZFUNC, RS_ZWRITEENABLE, RS_ALPHABLENDENABLE, RS_ALPHATESTENABLE, RS_LIGHTING,
+                               RS_AMBIENTMATERIALSOURCE, RS_DIFFUSEMATERIALSOURCE, RS_SPECULARENABLE,
+                               RS_FILLMODE, RS_CULLMODE, RS_ZENABLE})
+            m_Manager->SetRenderState(state, kSentinel);
+        Device()->ClearLog();
+    }
+
+    // The "state value" pairs sent to one stage, in order.
+    std::vector<std::string> StageCalls(uint32_t stage) const
+    {
+        std::vector<std::string> calls;
+        const std::string prefix = std::to_string(stage) + " ";
+        for (const std::string& args : CallsOf("SetTextureStageState"))
+            if (args.compare(0, prefix.size(), prefix) == 0)
+                calls.push_back(args.substr(prefix.size()));
+        return calls;
+    }
+
+    uint32_t RenderState(uint32_t state) const
+    {
+        uint32_t value = 0;
+        Device()->GetRenderState(state, &value);
+        return value;
+    }
+
+    uint32_t StageState(uint32_t stage, uint32_t state) const
+    {
+        uint32_t value = 0;
+        Device()->GetTextureStageState(stage, state, &value);
+        return value;
+    }
+
+    uint32_t SamplerState(uint32_t sampler, uint32_t state) const
+    {
+        uint32_t value = 0;
+        Device()->GetSamplerState(sampler, state, &value);
+        return value;
+    }
+
+    std::unique_ptr<ManualClock> m_Clock;
+};
+
+// --- First pass -----------------------------------------------------------------------------------------
+
+TEST_F(RenderStateTest, DefaultBlockDrawsOpaqueLitDepthTestedAndUntextured)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    FillRenderStatesWithSentinel();
+    FillStagesWithSentinel();
+    ASSERT_TRUE(block.Apply(Device(), 0));
+
+    EXPECT_EQ(RenderState(RS_ZFUNC), static_cast<uint32_t>(CMP_LESSEQUAL));
+    EXPECT_EQ(RenderState(RS_ZWRITEENABLE), 1u);
+    EXPECT_EQ(RenderState(RS_ZENABLE), static_cast<uint32_t>(ZB_TRUE));
+    EXPECT_EQ(RenderState(RS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(RenderState(RS_ALPHATESTENABLE), 0u);
+    EXPECT_EQ(RenderState(RS_LIGHTING), 1u);
+    EXPECT_EQ(RenderState(RS_AMBIENTMATERIALSOURCE), static_cast<uint32_t>(MCS_COLOR2));
+    EXPECT_EQ(RenderState(RS_DIFFUSEMATERIALSOURCE), static_cast<uint32_t>(MCS_COLOR1));
+    EXPECT_EQ(RenderState(RS_SPECULARENABLE), 0u);
+    EXPECT_EQ(RenderState(RS_FILLMODE), static_cast<uint32_t>(FILL_SOLID));
+    EXPECT_EQ(RenderState(RS_CULLMODE), static_cast<uint32_t>(CULL_CCW));
+    EXPECT_EQ(StageState(0, TSS_ALPHAOP), static_cast<uint32_t>(TOP_SELECTARG1));
+    EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
+    EXPECT_EQ(StageState(0, TSS_RESULTARG), static_cast<uint32_t>(TA_CURRENT));
+    for (uint32_t stage = 1; stage < 4; ++stage)
+    {
+        EXPECT_EQ(StageState(stage, TSS_COLOROP), static_cast<uint32_t>(TOP_DISABLE)) << stage;
+        EXPECT_EQ(StageState(stage, TSS_ALPHAOP), static_cast<uint32_t>(TOP_DISABLE)) << stage;
+        EXPECT_EQ(StageState(stage, TSS_TEXCOORDINDEX), stage);
+    }
+
+    Material material;
+    Device()->GetMaterial(&material);
+    EXPECT_EQ(material.Diffuse.r, 1.0f);
+    EXPECT_EQ(material.Diffuse.a, 1.0f);
+    EXPECT_EQ(material.Emissive.a, 0.0f);
+}
+
+TEST_F(RenderStateTest, BlendModesChooseTheirFactors)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    block.m_AlphaBlend = true;
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_SRCALPHA));
+    EXPECT_EQ(RenderState(RS_DESTBLEND), static_cast<uint32_t>(BLEND_INVSRCALPHA));
+    EXPECT_EQ(RenderState(RS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(StageState(0, TSS_ALPHAOP), static_cast<uint32_t>(TOP_MODULATE));
+
+    block.m_BlendMode = kaRenderState::kBlendAdd;
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_ONE));
+    EXPECT_EQ(RenderState(RS_DESTBLEND), static_cast<uint32_t>(BLEND_ONE));
+
+    // An unknown mode keeps whatever factors are in force.
+    block.m_BlendMode = 2;
+    Device()->ClearLog();
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_ONE));
+    for (const std::string& args : CallsOf("SetRenderState"))
+        EXPECT_NE(args.substr(0, args.find(' ')), std::to_string(RS_SRCBLEND));
+}
+
+TEST_F(RenderStateTest, DiffuseAlphaOfExactlyOneTakesTheVertexColour)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    block.SetDiffuse(1.0f, 1.0f, 1.0f, 0.999f);
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_DIFFUSEMATERIALSOURCE), static_cast<uint32_t>(MCS_MATERIAL));
+    block.SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_DIFFUSEMATERIALSOURCE), static_cast<uint32_t>(MCS_COLOR1));
+
+    block.m_AmbientFromVertexColor = true;
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_AMBIENTMATERIALSOURCE), static_cast<uint32_t>(MCS_COLOR1));
+}
+
+TEST_F(RenderStateTest, SpecularFollowsPowerUnlessSwitchedOffEverywhere)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    block.SetSpecular(0.5f, 0.25f, 0.125f, 1.0f);
+    block.SetPower(8.0f);
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_SPECULARENABLE), 1u);
+    Material material;
+    Device()->GetMaterial(&material);
+    EXPECT_EQ(material.Specular.g, 0.25f);
+    EXPECT_EQ(material.Power, 8.0f);
+
+    kaRenderState::SetNoSpecular(true);
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    kaRenderState::SetNoSpecular(false);
+    EXPECT_EQ(RenderState(RS_SPECULARENABLE), 0u);
+}
+
+TEST_F(RenderStateTest, DepthTestFollowsTheConfiguredBufferKind)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    block.m_ZTest = false;
+    block.m_ZWrite = false;
+    block.m_BackFaceCull = false;
+    block.m_FillMode = kaRenderState::kFillWireframe;
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_ZENABLE), static_cast<uint32_t>(ZB_FALSE));
+    EXPECT_EQ(RenderState(RS_ZWRITEENABLE), 0u);
+    EXPECT_EQ(RenderState(RS_CULLMODE), static_cast<uint32_t>(CULL_NONE));
+    EXPECT_EQ(RenderState(RS_FILLMODE), static_cast<uint32_t>(FILL_WIREFRAME));
+
+    m_Manager->SetDepthMode(2);
+    block.m_ZTest = true;
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(RenderState(RS_ZENABLE), static_cast<uint32_t>(ZB_USEW));
+}
+
+TEST_F(RenderStateTest, LaterPassesMultiplyOntoTheFirstWhateverTheBlock)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    block.m_AlphaBlend = true;
+    block.m_BlendMode = kaRenderState::kBlendAdd;
+    block.m_Lighting = true;
+    ASSERT_TRUE(block.Apply(Device(), 1));
+    EXPECT_EQ(RenderState(RS_ZWRITEENABLE), 0u);
+    EXPECT_EQ(RenderState(RS_ZFUNC), static_cast<uint32_t>(CMP_EQUAL));
+    EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_DESTCOLOR));
+    EXPECT_EQ(RenderState(RS_DESTBLEND), static_cast<uint32_t>(BLEND_ZERO));
+    EXPECT_EQ(RenderState(RS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(RenderState(RS_LIGHTING), 0u);
+}
+
+// --- Texture stages -------------------------------------------------------------------------------------
+
+using StageCase = std::tuple<uint32_t, bool>;
+
+class RenderStateStageTest : public RenderStateTest, public ::testing::WithParamInterface<StageCase>
+{
+};
+
+// The stage-state pairs a record of the blend type sends to its stage (texture-coordinate set 1).
+std::vector<std::string> ExpectedStageCalls(uint32_t type, bool temp)
+{
+    switch (type)
+    {
+    case 0:
+    case 1:
+        return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE), Pair(TSS_COLOROP, TOP_MODULATE),
+                Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1), Pair(TSS_TEXTURETRANSFORMFLAGS, 0)};
+    case 2:
+        return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE),
+                Pair(TSS_COLOROP, TOP_BLENDTEXTUREALPHA), Pair(TSS_RESULTARG, TA_CURRENT),
+                Pair(TSS_TEXCOORDINDEX, TSS_TCI_SPHEREMAP)};
+    case 3:
+        return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE), Pair(TSS_COLOROP, TOP_MODULATE2X),
+                Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1)};
+    case 4:
+        return {Pair(TSS_COLORARG1, TA_DIFFUSE), Pair(TSS_COLORARG2, TA_TEXTURE), Pair(TSS_COLOROP, TOP_MODULATE),
+                Pair(TSS_RESULTARG, temp ? TA_TEMP : TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1)};
+    case 5:
+    {
+        std::vector<std::string> calls = {Pair(TSS_COLORARG1, TA_DIFFUSE), Pair(TSS_COLORARG2, TA_TEXTURE),
+                                          Pair(TSS_COLOROP, TOP_MODULATE), Pair(TSS_RESULTARG, TA_CURRENT)};
+        if (temp)
+            calls.push_back(Pair(TSS_TEXCOORDINDEX, 1));
+        return calls;
+    }
+    case 6:
+        if (temp)
+            return {Pair(TSS_COLOROP, TOP_LERP), Pair(TSS_COLORARG0, TA_TEXTURE), Pair(TSS_COLORARG1, TA_CURRENT),
+                    Pair(TSS_COLORARG2, TA_TEMP), Pair(TSS_TEXCOORDINDEX, 1)};
+        return {Pair(TSS_ALPHAARG1, TA_TEXTURE), Pair(TSS_ALPHAOP, TOP_SELECTARG1), Pair(TSS_COLORARG2, TA_CURRENT),
+                Pair(TSS_COLOROP, TOP_SELECTARG2), Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1)};
+    default:
+        return {};
+    }
+}
+
+TEST_P(RenderStateStageTest, EachBlendTypeSendsItsStageStatesInOrder)
+{
+    const uint32_t type = std::get<0>(GetParam());
+    const bool temp = std::get<1>(GetParam());
+    StartWith(4, temp);
+    kaRenderState block;
+    block.m_Lighting = false;
+    // Where the record under test lands: pass, device stage, and the stages its pass uses.
+    int32_t pass = 0;
+    uint32_t stage = 1;
+    uint32_t used = 2;
+    if (type < kaTextureStage::kMixFirst)
+    {
+        block.AddTexture(nullptr, 0, 0, 0, false, false);
+        block.AddTexture(nullptr, 0, type, 1, false, false);
+    }
+    else
+    {
+        // The mix stages only draw as the three of a mix.
+        for (uint32_t mix : {4u, 5u, 6u})
+            block.AddTexture(nullptr, 0, mix, 1, false, false);
+        if (temp)
+        {
+            stage = type - 4;
+            used = 3;
+        }
+        else
+        {
+            // The first texture ends pass 0; the other two draw as pass 1.
+            pass = type == 4 ? 0 : 1;
+            stage = type == 6 ? 1 : 0;
+            used = type == 4 ? 1 : 2;
+        }
+    }
+    FillStagesWithSentinel();
+
+    ASSERT_TRUE(block.Apply(Device(), pass));
+    std::vector<std::string> expected = ExpectedStageCalls(type, temp);
+    // An opaque first pass selects stage 0's alpha before any texture stage is set.
+    if (pass == 0 && stage == 0)
+        expected.insert(expected.begin(), Pair(TSS_ALPHAOP, TOP_SELECTARG1));
+    EXPECT_EQ(StageCalls(stage), expected);
+    // The mix stages without the temporary register light the pass themselves.
+    const bool mixedWithoutTemp = !temp && (type == 5 || type == 6);
+    EXPECT_EQ(RenderState(RS_LIGHTING), mixedWithoutTemp ? 1u : 0u);
+    if (type == 6 && !temp)
+    {
+        EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_SRCALPHA));
+        EXPECT_EQ(RenderState(RS_DESTBLEND), static_cast<uint32_t>(BLEND_INVSRCALPHA));
+    }
+    EXPECT_EQ(StageState(used, TSS_COLOROP), static_cast<uint32_t>(TOP_DISABLE));
+    EXPECT_EQ(StageState(used, TSS_TEXCOORDINDEX), used);
+}
+
+INSTANTIATE_TEST_SUITE_P(BlendTypes, RenderStateStageTest,
+                         ::testing::Combine(::testing::Values(0u, 1u, 2u, 3u, 4u, 5u, 6u), ::testing::Bool()));
+
+TEST_F(RenderStateTest, SamplingFollowsTheRecordUnlessItKeepsItsOwn)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    block.AddTexture(nullptr, 0, 0, 0, true, false);
+    m_Manager->SetSamplerState(0, SAMP_MIPFILTER, TEXF_POINT);
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(SamplerState(0, SAMP_ADDRESSU), static_cast<uint32_t>(TADDRESS_CLAMP));
+    EXPECT_EQ(SamplerState(0, SAMP_ADDRESSV), static_cast<uint32_t>(TADDRESS_WRAP));
+    EXPECT_EQ(SamplerState(0, SAMP_MINFILTER), static_cast<uint32_t>(TEXF_LINEAR));
+    EXPECT_EQ(SamplerState(0, SAMP_MAGFILTER), static_cast<uint32_t>(TEXF_LINEAR));
+    // A stage without a texture has no mip levels to filter between.
+    EXPECT_EQ(SamplerState(0, SAMP_MIPFILTER), static_cast<uint32_t>(TEXF_NONE));
+
+    kaRenderState keeping;
+    keeping.AddTexture(nullptr, 1, 0, 0, false, true);
+    m_Manager->SetSamplerState(0, SAMP_MINFILTER, TEXF_POINT);
+    Device()->ClearLog();
+    ASSERT_TRUE(keeping.Apply(Device(), 0));
+    EXPECT_EQ(SamplerState(0, SAMP_MINFILTER), static_cast<uint32_t>(TEXF_POINT));
+    EXPECT_EQ(SamplerState(0, SAMP_ADDRESSV), static_cast<uint32_t>(TADDRESS_CLAMP));
+}
+
+TEST_F(RenderStateTest, RecordsOfUnknownTypeUseNoDeviceStage)
+{
+    StartWith(4, false);
+    kaRenderState block;
+    block.AddTexture(nullptr, 0, 3, 0, false, false);
+    block.AddTexture(nullptr, 0, 9, 0, false, false);
+    EXPECT_EQ(block.GetPassStageCounts(), (std::vector<uint32_t>{1}));
+    FillStagesWithSentinel();
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(StageState(0, TSS_COLOROP), static_cast<uint32_t>(TOP_MODULATE2X));
+    EXPECT_EQ(StageState(1, TSS_COLOROP), static_cast<uint32_t>(TOP_DISABLE));
+    EXPECT_EQ(StageState(1, TSS_TEXCOORDINDEX), 1u);
+}
+
+// --- Pass grouping --------------------------------------------------------------------------------------
+
+TEST_F(RenderStateTest, ThreeStagesOnATwoTextureDeviceMakeTwoPasses)
+{
+    StartWith(2, false);
+    kaRenderState block;
+    for (int i = 0; i < 3; ++i)
+        block.AddTexture(nullptr, 0, 0, static_cast<uint32_t>(i), false, false);
+    EXPECT_EQ(block.GetPassCount(), 2);
+    EXPECT_EQ(block.GetPassFirstStages(), (std::vector<uint32_t>{0, 2}));
+    EXPECT_EQ(block.GetPassStageCounts(), (std::vector<uint32_t>{2, 1}));
+
+    FillStagesWithSentinel();
+    ASSERT_TRUE(block.Apply(Device(), 1));
+    // Pass 1 draws the third record on device stage 0 and switches stage 1 off.
+    EXPECT_EQ(StageState(0, TSS_TEXCOORDINDEX), 2u);
+    EXPECT_EQ(StageState(1, TSS_COLOROP), static_cast<uint32_t>(TOP_DISABLE));
+}
+
+TEST_F(RenderStateTest, ThreeStageMixFitsOnePassOnlyWithTheTemporaryRegister)
+{
+    StartWith(4, true);
+    kaRenderState mixed;
+    for (uint32_t type : {0u, 4u, 5u, 6u})
+        mixed.AddTexture(nullptr, 0, type, 0, false, false);
+    EXPECT_EQ(mixed.GetPassCount(), 1);
+    EXPECT_EQ(mixed.GetPassStageCounts(), (std::vector<uint32_t>{4}));
+}
+
+TEST_F(RenderStateTest, ThreeStageMixWithoutTheTemporaryRegisterSplitsAfterItsFirstTexture)
+{
+    StartWith(4, false);
+    kaRenderState mixed;
+    for (uint32_t type : {0u, 4u, 5u, 6u})
+        mixed.AddTexture(nullptr, 0, type, 0, false, false);
+    EXPECT_EQ(mixed.GetPassCount(), 2);
+    EXPECT_EQ(mixed.GetPassFirstStages(), (std::vector<uint32_t>{0, 2}));
+    EXPECT_EQ(mixed.GetPassStageCounts(), (std::vector<uint32_t>{2, 2}));
+
+    FillStagesWithSentinel();
+    ASSERT_TRUE(mixed.Apply(Device(), 1));
+    EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
+    EXPECT_EQ(StageState(1, TSS_COLOROP), static_cast<uint32_t>(TOP_SELECTARG2));
+}
+
+TEST_F(RenderStateTest, DeviceWithoutStagesStillGroupsOneStageAPass)
+{
+    StartWith(0, false);
+    kaRenderState block;
+    block.AddTexture(nullptr, 0, 0, 0, false, false);
+    block.AddTexture(nullptr, 0, 0, 0, false, false);
+    EXPECT_EQ(block.GetPassStageCounts(), (std::vector<uint32_t>{1, 1}));
+    EXPECT_TRUE(block.Apply(Device(), 5));
+}
+
+TEST_F(RenderStateTest, CopiesKeepStagesAndPasses)
+{
+    StartWith(2, false);
+    kaRenderState block;
+    for (int i = 0; i < 3; ++i)
+        block.AddTexture(nullptr, 1, 3, 0, true, true);
+    block.m_AlphaBlend = true;
+    block.SetDiffuse(0.5f, 0.5f, 0.5f, 0.5f);
+    kaRenderState copy(block);
+    EXPECT_EQ(copy.GetStages().size(), 3u);
+    EXPECT_NE(copy.GetStages()[0], block.GetStages()[0]);
+    EXPECT_EQ(copy.GetStages()[0]->blendType, 3u);
+    EXPECT_TRUE(copy.GetStages()[0]->clampV);
+    EXPECT_EQ(copy.GetPassStageCounts(), block.GetPassStageCounts());
+    EXPECT_TRUE(copy.m_AlphaBlend);
+    EXPECT_EQ(copy.GetMaterial().Diffuse.a, 0.5f);
+
+    kaRenderState assigned;
+    assigned.AddTexture(nullptr, 0, 0, 0, false, false);
+    assigned = copy;
+    EXPECT_EQ(assigned.GetStages().size(), 3u);
+    assigned.ClearTextures();
+    EXPECT_TRUE(assigned.GetStages().empty());
+    EXPECT_EQ(assigned.GetTexture(0), nullptr);
+    EXPECT_EQ(assigned.GetPassCount(), 2);
+}
+
+// --- Animation ------------------------------------------------------------------------------------------
+
+class RenderStateAnimationTest : public RenderStateTest
+{
+protected:
+    void SetUp() override
+    {
+        RenderStateTest::SetUp();
+        StartWith(4, false);
+    }
+
+    std::unique_ptr<kaRenderState> Flipbook(int frames, uint32_t looping, uint32_t direction, float rate)
+    {
+        auto block = std::make_unique<kaRenderState>();
+        for (int i = 0; i < frames; ++i)
+            block->AddTexture(nullptr, 0, 0, 0, false, false);
+        block->m_Animated = true;
+        block->m_Looping = looping;
+        block->m_Direction = direction;
+        block->m_Rate = rate;
+        return block;
+    }
+};
+
+TEST_F(RenderStateAnimationTest, PeriodEqualToTheRemainderStaysInTheCarry)
+{
+    auto block = Flipbook(4, 0, kaRenderState::kForward, 20.0f);
+    m_Clock->AdvanceSeconds(0.2);
+    EXPECT_TRUE(block->Apply(Device(), 0));
+    EXPECT_EQ(block->m_Frame, 3);
+    // The carried period steps on the next tick.
+    m_Clock->AdvanceSeconds(0.01);
+    EXPECT_FALSE(block->AdvanceAnimation());
+    EXPECT_EQ(block->m_Frame, 4);
+}
+
+TEST_F(RenderStateAnimationTest, FinishedNonLoopingAnimationHasNothingToShow)
+{
+    auto block = Flipbook(4, 0, kaRenderState::kForward, 20.0f);
+    m_Clock->AdvanceSeconds(0.25);
+    EXPECT_FALSE(block->Apply(Device(), 0));
+    EXPECT_EQ(block->m_Frame, 4);
+}
+
+TEST_F(RenderStateAnimationTest, LoopingWrapsBothWays)
+{
+    auto forward = Flipbook(4, 1, kaRenderState::kForward, 20.0f);
+    auto backward = Flipbook(4, 1, kaRenderState::kBackward, 20.0f);
+    // 11 whole periods and a fraction.
+    m_Clock->AdvanceSeconds(0.56);
+    EXPECT_TRUE(forward->AdvanceAnimation());
+    EXPECT_EQ(forward->m_Frame, 11 % 4);
+    EXPECT_TRUE(backward->AdvanceAnimation());
+    EXPECT_EQ(backward->m_Frame, 4 - 11 % 4);
+
+    auto once = Flipbook(3, 0, kaRenderState::kBackward, 20.0f);
+    m_Clock->AdvanceSeconds(1.0);
+    EXPECT_TRUE(once->AdvanceAnimation());
+    EXPECT_EQ(once->m_Frame, 0);
+}
+
+TEST_F(RenderStateAnimationTest, AnimationWithoutFramesOrRateDoesNotStep)
+{
+    auto empty = Flipbook(0, 1, kaRenderState::kForward, 20.0f);
+    auto stopped = Flipbook(3, 1, kaRenderState::kForward, 0.0f);
+    auto reversed = Flipbook(3, 1, kaRenderState::kForward, -5.0f);
+    m_Clock->AdvanceSeconds(2.0);
+    EXPECT_TRUE(empty->Apply(Device(), 0));
+    EXPECT_EQ(empty->m_Frame, 0);
+    EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
+    EXPECT_TRUE(stopped->Apply(Device(), 0));
+    EXPECT_EQ(stopped->m_Frame, 0);
+    EXPECT_TRUE(reversed->Apply(Device(), 0));
+    EXPECT_EQ(reversed->m_Frame, 0);
+}
+
+TEST_F(RenderStateAnimationTest, LongPauseAndHugeRateStepAtOnce)
+{
+    auto looping = Flipbook(3, 1, kaRenderState::kForward, 1.0e6f);
+    auto once = Flipbook(3, 0, kaRenderState::kForward, 1.0e30f);
+    m_Clock->AdvanceSeconds(1.0e6);
+    EXPECT_TRUE(looping->AdvanceAnimation());
+    EXPECT_GE(looping->m_Frame, 0);
+    EXPECT_LT(looping->m_Frame, 3);
+    EXPECT_FALSE(once->AdvanceAnimation());
+    EXPECT_EQ(once->m_Frame, 3);
+}
+
+TEST_F(RenderStateAnimationTest, AnimatedBlockShowsTheCurrentFrameOnStageZero)
+{
+    auto block = Flipbook(4, 1, kaRenderState::kForward, 20.0f);
+    block->GetStages()[2]->texCoordIndex = 3;
+    FillStagesWithSentinel();
+    m_Clock->AdvanceSeconds(0.11);
+    ASSERT_TRUE(block->Apply(Device(), 0));
+    EXPECT_EQ(block->m_Frame, 2);
+    // The frame's own coordinate set is not used: frames always read set 0.
+    EXPECT_EQ(StageCalls(0), (std::vector<std::string>{Pair(TSS_ALPHAOP, TOP_SELECTARG1),
+                                                       Pair(TSS_COLORARG1, TA_CURRENT),
+                                                       Pair(TSS_COLORARG2, TA_TEXTURE),
+                                                       Pair(TSS_COLOROP, TOP_MODULATE),
+                                                       Pair(TSS_RESULTARG, TA_CURRENT),
+                                                       Pair(TSS_TEXTURETRANSFORMFLAGS, 0),
+                                                       Pair(TSS_TEXCOORDINDEX, 0)}));
+}
+
+// --- Properties and init data ---------------------------------------------------------------------------
+
+class RenderStatePropertiesTest : public ::testing::Test
+{
+protected:
+    void Read(kaRenderState& block, const std::string& xml)
+    {
+        TiXmlDocument document;
+        document.Parse(xml.c_str());
+        ASSERT_NE(document.RootElement(), nullptr);
+        block.ReadProperties(document.RootElement());
+    }
+};
+
+TEST_F(RenderStatePropertiesTest, ReadsEveryKeyAndLeavesMissingOnesAlone)
+{
+    kaRenderState block;
+    Read(block, "<rs><ZTest>0</ZTest><ZWrite>0</ZWrite><sortAlpha>1</sortAlpha><alphaBlend>1</alphaBlend>"
+                "<blendMode>Add</blendMode><backFaceCull>0</backFaceCull><lighting>0</lighting></rs>");
+    EXPECT_FALSE(block.m_ZTest);
+    EXPECT_FALSE(block.m_ZWrite);
+    EXPECT_TRUE(block.m_SortAlpha);
+    EXPECT_TRUE(block.m_AlphaBlend);
+    EXPECT_EQ(block.m_BlendMode, kaRenderState::kBlendAdd);
+    EXPECT_FALSE(block.m_BackFaceCull);
+    EXPECT_FALSE(block.m_Lighting);
+    EXPECT_FALSE(block.m_Animated);
+
+    Read(block, "<rs><blendMode>add</blendMode><ZTest>1</ZTest></rs>");
+    EXPECT_EQ(block.m_BlendMode, kaRenderState::kBlendAdd);
+    EXPECT_TRUE(block.m_ZTest);
+    EXPECT_FALSE(block.m_ZWrite);
+    Read(block, "<rs><blendMode>Normal</blendMode></rs>");
+    EXPECT_EQ(block.m_BlendMode, kaRenderState::kBlendNormal);
+}
+
+TEST_F(RenderStatePropertiesTest, OnlyMinusOneRunsBackwards)
+{
+    for (const char* value : {"0", "1", "2"})
+    {
+        kaRenderState block;
+        block.m_Direction = kaRenderState::kBackward;
+        Read(block, std::string("<rs><direction>") + value + "</direction></rs>");
+        EXPECT_EQ(block.m_Direction, kaRenderState::kForward) << value;
+        EXPECT_TRUE(block.m_Animated);
+    }
+    kaRenderState block;
+    Read(block, "<rs><direction>-1</direction></rs>");
+    EXPECT_EQ(block.m_Direction, kaRenderState::kBackward);
+}
+
+TEST_F(RenderStatePropertiesTest, EachAnimationKeyTurnsAnimationOnEvenAtItsDefault)
+{
+    for (const char* key : {"<rate>20</rate>", "<looping>1</looping>", "<direction>0</direction>"})
+    {
+        kaRenderState block;
+        Read(block, std::string("<rs>") + key + "</rs>");
+        EXPECT_TRUE(block.m_Animated) << key;
+    }
+    kaRenderState block;
+    Read(block, "<rs><rate>12.5</rate><looping>7</looping></rs>");
+    EXPECT_EQ(block.m_Rate, 12.5f);
+    EXPECT_EQ(block.m_Looping, 1u);
+    Read(block, "<rs><looping>0</looping></rs>");
+    EXPECT_EQ(block.m_Looping, 0u);
+}
+
+TEST_F(RenderStatePropertiesTest, ImagesNeedAGraphicsManager)
+{
+    kaRenderState block;
+    Read(block, "<rs><image>Graphics\\a.tga</image><image></image></rs>");
+    EXPECT_TRUE(block.GetStages().empty());
+}
+
+TEST_F(RenderStatePropertiesTest, InitDataAppliesIncludedRecordsFirst)
+{
+    testsupport::TempDir dir;
+    dir.Write("InitData/states.xml",
+              "<?xml version=\"1.0\"?><root>"
+              "<initData><uniqueID>glass</uniqueID><dataType>RenderState</dataType><include>base</include>"
+              "<data><lighting>1</lighting><alphaBlend>1</alphaBlend></data></initData>"
+              "<initData><uniqueID>base</uniqueID><dataType>RenderState</dataType>"
+              "<data><lighting>0</lighting><ZWrite>0</ZWrite></data></initData>"
+              "<initData><uniqueID>glass</uniqueID><data><lighting>0</lighting></data></initData>"
+              "</root>");
+    kaInitDataBase base;
+    base.LoadInitData(dir.File("InitData"));
+
+    kaRenderState block;
+    block.ApplyInitData("glass");
+    EXPECT_TRUE(block.m_Lighting);
+    EXPECT_FALSE(block.m_ZWrite);
+    EXPECT_TRUE(block.m_AlphaBlend);
+
+    kaRenderState untouched;
+    untouched.ApplyInitData("nothing");
+    EXPECT_TRUE(untouched.m_ZWrite);
+    EXPECT_FALSE(untouched.m_AlphaBlend);
+}
+
+} // namespace
