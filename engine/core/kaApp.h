@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class kaWorld;
+
 // Set to 1 by the application's start-up and by each of its frames; the camera's follow modes run only while
 // it is set.
 extern uint8_t g_ApplicationRunning;
@@ -56,6 +58,10 @@ public:
     platform::InstanceHandle GetInstanceHandle() const { return m_Instance; }
     platform::WindowHandle GetWindowHandle() const { return m_Window; }
 
+    // The world being played or edited, not owned; null when there is none.
+    void SetCurrentWorld(kaWorld* world) { m_pCurrentWorld = world; }
+    kaWorld* GetCurrentWorld() const { return m_pCurrentWorld; }
+
     static constexpr int kClientWidth = 800;
     static constexpr int kClientHeight = 600;
 
@@ -73,4 +79,5 @@ private:
     bool m_Paused = false;
     PauseCallback m_PauseCallback;
     std::vector<MessageHandler> m_MessageHandlers;
+    kaWorld* m_pCurrentWorld = nullptr;
 };

@@ -57,6 +57,8 @@ public:
 
     const std::vector<ka3DObject*>& GetChildren() const { return m_Children; }
     ka3DObject* GetParent() const { return m_pParent; }
+    // For holders that keep objects outside the child list.
+    void SetParent(ka3DObject* parent) { m_pParent = parent; }
     bool AreDeviceObjectsCreated() const { return m_DeviceObjectsCreated; }
 
     const platform::Matrix& GetWorldMatrix() const { return m_World; }

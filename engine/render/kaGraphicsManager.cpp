@@ -6,6 +6,7 @@
 #include "engine/render/StaticVB.h"
 #include "engine/render/kaBufferPool.h"
 #include "engine/render/kaConfigFile.h"
+#include "engine/render/kaScreenQuadBuffer.h"
 #include "engine/render/kaVertexTypes.h"
 
 #include "platform/gfx/Direct3DFactory.h"
@@ -512,6 +513,8 @@ void kaGraphicsManager::CreateDynamicBuffers()
         m_DynamicIB[i].reset(
             new DynamicIB<unsigned short>(m_pDevice, kSharedBufferBytes / sizeof(unsigned short)));
     }
+    if (kaScreenQuadBuffer* screenQuads = kaScreenQuadBuffer::GetSingleton())
+        screenQuads->CreateBuffer(m_pDevice);
 }
 
 void kaGraphicsManager::CreateLineBuffer()
@@ -552,6 +555,8 @@ void kaGraphicsManager::ReleaseAll()
         s_ModelShutdownHook();
     _ReleaseSceneObjects();
     _DeleteSharedBuffers();
+    if (kaScreenQuadBuffer* screenQuads = kaScreenQuadBuffer::GetSingleton())
+        screenQuads->ReleaseAll();
     m_DebugPrimitives.clear();
     m_QueuedMeshDraws.clear();
     // Pool buffers are device objects too: they go before the device.

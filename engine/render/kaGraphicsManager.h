@@ -33,6 +33,8 @@ using WindowHandle = WindowObject*;
 
 class ka3DObject;
 class kaBufferPool;
+class kaCamera;
+class kaLight;
 class kaFont;
 class kaIndexBuffer;
 class kaVertexBuffer;
@@ -240,7 +242,22 @@ public:
     // Once a frame before the update: engine event -1 when a loss is first seen, -2 once it is over.
     platform::GfxResult CheckDevice();
     bool IsDeviceLost() const { return m_DeviceLost; }
+    // Light i of the list becomes device light i, up to the device's limit; every other index is off.
     void ApplyLights();
+    // The lights set each frame, in the order they came; the list holds no reference.
+    void AddLight(kaLight* light);
+    // Erases the first entry of the light.
+    void RemoveLight(kaLight* light);
+    const std::vector<kaLight*>& GetLights() const { return m_Lights; }
+
+    // The camera's projection and view go on the device, and the frustum follows.
+    void SetCamera(const kaCamera* camera);
+    // Cameras set this when what they hand on changes; each frame turns it into the billboards' rebuild
+    // flag for that frame.
+    void SetViewChanged(bool changed) { m_ViewChanged = changed; }
+    bool IsViewChanged() const { return m_ViewChanged; }
+    bool IsRebuildingBillboards() const { return m_RebuildBillboards; }
+    void SetRebuildBillboards(bool rebuild) { m_RebuildBillboards = rebuild; }
 
     // Device loss: every device object of the default pool goes before a reset and comes back after it.
     platform::GfxResult ResetDevice();
@@ -387,6 +404,9 @@ private:
     std::vector<kaDebugPrimitive> m_DebugPrimitives;
     bool m_DebugDrawing = true;
     std::vector<kaQueuedMeshDraw> m_QueuedMeshDraws;
+    std::vector<kaLight*> m_Lights;
+    bool m_ViewChanged = false;
+    bool m_RebuildBillboards = false;
 
     float m_Sine[kCircleSteps] = {};
     float m_Cosine[kCircleSteps] = {};

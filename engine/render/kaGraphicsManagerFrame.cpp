@@ -3,6 +3,10 @@
 
 #include "engine/core/kaEngineEvents.h"
 #include "engine/render/ka3DObject.h"
+#include "engine/render/kaCamera.h"
+#include "engine/render/kaDrawQueue.h"
+#include "engine/render/kaLight.h"
+#include "engine/render/kaScreenQuadBuffer.h"
 
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxDirect3D.h"
@@ -131,6 +135,10 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
         }
     }
 
+    // A view changed since the last frame makes every billboard face it anew in this one.
+    m_RebuildBillboards = m_ViewChanged;
+    m_ViewChanged = false;
+
     m_pDevice->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, m_ClearColor, 1.0f, 0);
     if (!insideOuterScene)
         m_pDevice->BeginScene();
@@ -147,8 +155,13 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
                      { return a->GetRenderOrder() < b->GetRenderOrder(); });
     for (ka3DObject* object : ordered)
         object->AddRef();
+    kaDrawQueue* queue = kaDrawQueue::GetSingleton();
+    if (queue)
+        queue->Begin();
     for (ka3DObject* object : ordered)
         object->Render(insideOuterScene ? 1 : 0);
+    if (queue)
+        queue->Flush();
     for (ka3DObject* object : ordered)
         object->Release();
     DrawQueuedMeshes();
@@ -168,9 +181,36 @@ void kaGraphicsManager::ApplyLights()
     const uint32_t limit = m_Caps.MaxActiveLights == kUnlimitedLights || m_Caps.MaxActiveLights == 0
                                ? kDefaultMaxLights
                                : m_Caps.MaxActiveLights;
-    // The light objects register themselves in a list of their own; without any, every index is off.
-    for (uint32_t i = 0; i < limit; ++i)
-        m_pDevice->LightEnable(i, false);
+    uint32_t index = 0;
+    for (; index < limit && index < m_Lights.size(); ++index)
+    {
+        m_pDevice->SetLight(index, &m_Lights[index]->GetLight());
+        m_pDevice->LightEnable(index, true);
+    }
+    for (; index < limit; ++index)
+        m_pDevice->LightEnable(index, false);
+}
+
+void kaGraphicsManager::AddLight(kaLight* light)
+{
+    if (light)
+        m_Lights.push_back(light);
+}
+
+void kaGraphicsManager::RemoveLight(kaLight* light)
+{
+    const auto found = std::find(m_Lights.begin(), m_Lights.end(), light);
+    if (found != m_Lights.end())
+        m_Lights.erase(found);
+}
+
+void kaGraphicsManager::SetCamera(const kaCamera* camera)
+{
+    if (!m_pDevice || !camera)
+        return;
+    m_pDevice->SetTransform(TS_PROJECTION, &camera->GetProjectionMatrix());
+    m_pDevice->SetTransform(TS_VIEW, &camera->GetViewMatrix());
+    UpdateFrustum();
 }
 
 // Device loss.
@@ -227,6 +267,8 @@ void kaGraphicsManager::InvalidateDeviceObjects()
     for (ka3DObject* object : m_SceneObjects)
         object->InvalidateDeviceObjects();
     ReleaseDefaultPoolBuffers();
+    if (kaScreenQuadBuffer* screenQuads = kaScreenQuadBuffer::GetSingleton())
+        screenQuads->ReleaseForReset();
 }
 
 void kaGraphicsManager::RestoreDeviceObjects()

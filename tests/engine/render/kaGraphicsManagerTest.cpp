@@ -169,8 +169,8 @@ TEST_F(GraphicsStartupTest, ReportsBufferSizesAfterReadingTheCapabilities)
     EXPECT_EQ(m_Manager->GetCaps().MaxActiveLights, 64u);
 
     EXPECT_EQ(CallsOf("CreateVertexBuffer"),
-              (std::vector<std::string>{"65520 0x208 0x152 0", "65520 0x208 0x152 0", "65536 0x208 0x42 0",
-                                        "129536 0x208 0x0 0"}));
+              (std::vector<std::string>{"65520 0x208 0x152 0", "65520 0x208 0x152 0", "5600 0x208 0x144 0",
+                                        "65536 0x208 0x42 0", "129536 0x208 0x0 0"}));
     EXPECT_EQ(CallsOf("CreateIndexBuffer"),
               (std::vector<std::string>{"65536 0x208 101 0", "65536 0x208 101 0"}));
     ASSERT_NE(m_Manager->GetLineBuffer(), nullptr);

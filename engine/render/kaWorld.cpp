@@ -1,0 +1,3 @@
+#include "engine/render/kaWorld.h"
+
+kaWorld::~kaWorld() = default;
