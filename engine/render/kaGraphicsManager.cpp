@@ -190,6 +190,7 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
         BuildDeviceList();
 
     m_WindowedStyle = kWindowedStyle;
+    m_WindowStyle = m_FullScreen ? kFullScreenStyle : m_WindowedStyle;
     ChooseBackBufferFormat();
     CreateDevice(window);
     ReportDeviceCaps(window, settings);

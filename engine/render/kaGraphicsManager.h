@@ -265,6 +265,18 @@ public:
     void RestoreDeviceObjects();
     platform::GfxResult SwitchToWindowed(platform::WindowHandle window);
 
+    // A 24-bit BMP of the window's client area from the last presented frame, named after the base name:
+    // the base name with ".bmp", else with "_1.bmp", "_2.bmp" ..., the first that does not exist. False
+    // when nothing was written.
+    bool SaveScreenshot(platform::WindowHandle window, const std::string& baseName);
+    // Between full screen and a window of the configured size, through a device reset.
+    platform::GfxResult ToggleFullscreen(platform::WindowHandle window);
+    // The mode's size in full screen or in a window centred on the desktop, through a device reset.
+    platform::GfxResult ChangeResolution(platform::WindowHandle window, const kaDisplayMode& mode,
+                                         bool fullScreen);
+    // The style the window has for the current display mode.
+    uint32_t GetWindowStyle() const { return m_WindowStyle; }
+
     // The view frustum from the device's view and projection. The tests use the active set, which only
     // UseViewFrustum and UseAltFrustum (the camera placed at the origin) replace.
     void UpdateFrustum();
@@ -306,7 +318,8 @@ public:
     // Transparent subsets drawn after the scene, triangle by triangle: lower draw orders first, then back to
     // front across every queued subset. The record's buffers are resolved now; its block must live until
     // the queue is drawn.
-    void QueueMeshDraw(const platform::Matrix& world, const kaDrawRecord& subset, bool strip, int32_t drawOrder);
+    void QueueMeshDraw(const platform::Matrix& world, const kaDrawRecord& subset, bool strip,
+                       int32_t drawOrder);
     // Draws and empties the queue.
     void DrawQueuedMeshes();
     const std::vector<kaQueuedMeshDraw>& GetQueuedMeshDraws() const { return m_QueuedMeshDraws; }
@@ -322,6 +335,12 @@ private:
     void _DeleteSharedBuffers();
     void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
+    bool _HasCurrentDeviceSlot() const;
+    void _FillModePresentParameters(platform::WindowHandle window);
+    static uint32_t _ScreenshotRowBytes(uint32_t width);
+    static std::vector<uint8_t> _EncodeScreenshot(const platform::FrameCapture& frame, uint32_t width,
+                                                  uint32_t height);
+    static std::string _NextScreenshotName(const std::string& baseName);
     void _ReleaseSceneObjects();
     void _CollectTriangles(const kaQueuedMeshDraw& draw, uint32_t record, const platform::Matrix& view,
                            std::vector<SortedTriangle>& triangles);
@@ -348,6 +367,7 @@ private:
     std::string m_DepthStencilFormatName = "D16";
     std::string m_ConfigFile;
     uint32_t m_WindowedStyle = 0;
+    uint32_t m_WindowStyle = 0;
     bool m_UseDepthBuffer = true;
     uint32_t m_MinDepthBits = kMinDepthBits;
     uint32_t m_MinStencilBits = kMinStencilBits;
