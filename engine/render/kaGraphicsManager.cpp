@@ -1076,7 +1076,7 @@ uint32_t kaGraphicsManager::_ReleaseRun(PoolTable& table, kaResourceHandle handl
     kaBufferPool* pool = _FindPool(table, handle, operation);
     if (!pool)
         return 0;
-    const uint32_t inUse = pool->Release(handle);
+    const uint32_t inUse = pool->Release(GetHandleSlot(handle));
     if (inUse == 0)
         table.erase(GetHandlePoolKey(handle));
     return inUse;

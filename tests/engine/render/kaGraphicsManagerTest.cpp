@@ -431,6 +431,18 @@ TEST_F(GraphicsHandleTest, LargeRequestGetsAnExactSizePool)
               created.end());
 }
 
+TEST_F(GraphicsHandleTest, RunsOfALaterPoolAreReleasedByTheirSlot)
+{
+    kaResourceHandle managed = 0;
+    kaResourceHandle system = 0;
+    m_Manager->CreateVertexBuffer(managed, 10, 0x42, POOL_MANAGED);
+    m_Manager->CreateVertexBuffer(system, 10, 0x42, POOL_SYSTEMMEM);
+    ASSERT_EQ(system >> 16, 1u);
+    EXPECT_EQ(m_Manager->ReleaseVertexBuffer(system), 0u);
+    EXPECT_EQ(m_Manager->GetVertexBuffer(system), nullptr);
+    EXPECT_NE(m_Manager->GetVertexBuffer(managed), nullptr);
+}
+
 TEST_F(GraphicsHandleTest, ReleasingTheLastRunFreesThePoolAndItsKeyIsNeverReused)
 {
     kaResourceHandle a = 0;

@@ -1,0 +1,3 @@
+#include "engine/model/kaCollisionPrimitive.h"
+
+kaCollisionPrimitive::~kaCollisionPrimitive() = default;

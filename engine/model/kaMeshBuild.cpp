@@ -1,0 +1,459 @@
+// Building a mesh from a model file: subsets per material, collision primitives and decal regions.
+#include "engine/model/KM_GeoObject.h"
+#include "engine/model/KM_Material.h"
+#include "engine/model/KM_MaterialList.h"
+#include "engine/model/KM_MessageBox.h"
+#include "engine/model/KM_Model.h"
+#include "engine/model/KM_Primitive.h"
+#include "engine/model/KM_Stream.h"
+#include "engine/model/TriangleStrips.h"
+#include "engine/model/kaBoxPrimitive.h"
+#include "engine/model/kaCappedCylinderPrimitive.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaSpherePrimitive.h"
+#include "engine/model/kaTriMeshPrimitive.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaVertexBuffer.h"
+
+#include "platform/system/DebugOutput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using platform::DebugPrintf;
+using platform::Vector3;
+
+namespace
+{
+
+constexpr float kHalfPi = 1.57079633f;
+constexpr size_t kPrefixLength = 13;
+
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+template <typename T> void Append(std::vector<uint8_t>& bytes, const T* values, size_t count)
+{
+    const auto* begin = reinterpret_cast<const uint8_t*>(values);
+    bytes.insert(bytes.end(), begin, begin + count * sizeof(T));
+}
+
+// The triangles of an index run, as three indices each: a list in threes, a strip in overlapping
+// triples whose every second one is turned back; triangles with a repeated vertex join strips and are
+// skipped.
+template <typename Visit>
+void ForEachTriangle(const uint16_t* indices, uint32_t count, bool strip, Visit visit)
+{
+    if (!strip)
+    {
+        for (uint32_t t = 0; t + 2 < count; t += 3)
+            visit(indices[t], indices[t + 1], indices[t + 2]);
+        return;
+    }
+    for (uint32_t t = 0; t + 2 < count; ++t)
+    {
+        const uint16_t a = indices[t], b = indices[t + 1], c = indices[t + 2];
+        if (a == b || b == c || a == c)
+            continue;
+        if (t % 2 == 0)
+            visit(a, b, c);
+        else
+            visit(a, c, b);
+    }
+}
+
+} // namespace
+
+platform::GfxResult kaMesh::LoadFile()
+{
+    KM_Stream stream;
+    const bool opened = stream.Open(m_FileName.c_str(), KM_Stream::kBinary);
+    if (g_pFileSystem)
+        g_pFileSystem->RecordOpenedFile(m_FileName.c_str());
+    m_pModel = std::make_unique<KM_Model>(m_FileName.c_str());
+    if (!opened || !stream.ReadHeader() || !m_pModel->Read(&stream))
+    {
+        KM_MessageBox::Show(std::string(kLoadFailedText) + m_FileName, kLoadFailedCaption);
+        return platform::GFX_E_FAIL;
+    }
+    m_pModel->BuildRenderVertices();
+    return platform::GFX_OK;
+}
+
+void kaMesh::BuildGeoObject(KM_Model& model, int index)
+{
+    const KM_GeoObject* geo = model.GetGeoObject(index);
+    if (!geo)
+        return;
+    const KM_Mesh& mesh = geo->m_Mesh;
+    const KM_Mesh::RenderData& render = mesh.m_Render;
+
+    SetName(geo->m_NodeTM.GetName());
+    const KM_NodeTM::Matrix node = geo->m_NodeTM.GetMatrix();
+    std::memcpy(m_World.m, node.m, sizeof(m_World.m));
+    m_VertexCount = render.vertexCount;
+    m_IndexCount = 3 * static_cast<uint32_t>(mesh.m_Faces.size());
+    m_TriangleCount = static_cast<uint32_t>(mesh.m_Faces.size());
+
+    const bool hasTexture = !mesh.m_TVertices.empty();
+    const uint32_t sets =
+        std::min<uint32_t>(4, (hasTexture ? 1 : 0) + static_cast<uint32_t>(mesh.m_Channels.size()));
+    m_FVF = platform::FVF_XYZ | (sets << platform::FVF_TEXCOUNT_SHIFT);
+    if (!render.normals.empty())
+        m_FVF |= platform::FVF_NORMAL;
+    if (!mesh.m_CVertices.empty())
+        m_FVF |= platform::FVF_DIFFUSE;
+
+    if (mesh.m_MaterialRef == -1)
+        return;
+    const KM_Material* material = model.GetMaterialList().GetMaterial(mesh.m_MaterialRef);
+    if (!material)
+    {
+        DebugPrintf("[kaMesh::BuildGeoObject] : \"%s\" refers to material %d, which %s has not; no subsets\n",
+                    geo->GetName().c_str(), mesh.m_MaterialRef, m_FileName.c_str());
+        return;
+    }
+    if (render.vertexCount == 0 || render.indices.size() != 3 * mesh.m_Faces.size())
+        return;
+
+    const int subCount = material->GetSubMaterialCount();
+    const uint32_t ids = subCount > 0 ? static_cast<uint32_t>(subCount) : 1;
+    for (uint32_t id = 0; id < ids; ++id)
+    {
+        std::vector<uint32_t> corners;
+        for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
+        {
+            const uint32_t faceId = subCount > 0 ? std::min(mesh.m_Faces[f].materialId, ids - 1) : 0;
+            if (faceId == id)
+                corners.insert(corners.end(), render.indices.begin() + 3 * f,
+                               render.indices.begin() + 3 * f + 3);
+        }
+        if (corners.empty())
+            continue;
+        auto* subset = new kaMeshSubset;
+        subset->m_Name = material->GetName();
+        if (subCount > 0)
+            subset->m_Name += kSubMaterialText + std::to_string(m_Subsets.size() + 1);
+        BuildSubsetBuffers(subset, mesh, corners);
+    }
+}
+
+std::vector<uint8_t> kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order) const
+{
+    const KM_Mesh::RenderData& render = mesh.m_Render;
+    const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
+    // Without texture vertices channel 0 holds zeros and the sets start at the first extra channel.
+    const size_t firstChannel = mesh.m_TVertices.empty() ? 1 : 0;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(order.size() * kaVertexBuffer::ComputeLayout(m_FVF).stride);
+    const float zero[2] = {0.0f, 0.0f};
+    for (uint32_t v : order)
+    {
+        Append(bytes, &render.positions[3 * static_cast<size_t>(v)], 3);
+        if (m_FVF & platform::FVF_NORMAL)
+            Append(bytes, &render.normals[3 * static_cast<size_t>(v)], 3);
+        if (m_FVF & platform::FVF_DIFFUSE)
+        {
+            const uint32_t color = v < render.colors.size() ? render.colors[v] : 0xFFFFFFFF;
+            Append(bytes, &color, 1);
+        }
+        for (uint32_t set = 0; set < sets; ++set)
+        {
+            const size_t channel = firstChannel + set;
+            const bool present = channel < render.texCoords.size() &&
+                                 2 * static_cast<size_t>(v) + 1 < render.texCoords[channel].size();
+            Append(bytes, present ? &render.texCoords[channel][2 * static_cast<size_t>(v)] : zero, 2);
+        }
+    }
+    return bytes;
+}
+
+void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
+                                const std::vector<uint32_t>& corners)
+{
+    kaCountedPtr<kaMeshSubset> owned(subset);
+    const KM_Mesh::RenderData& render = mesh.m_Render;
+    std::vector<uint32_t> distinct(corners);
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    if (distinct.size() > kMaxIndexedVertices)
+    {
+        DebugPrintf(
+            "[kaMesh::BuildSubsetBuffers] : \"%s\" needs %zu vertices, more than 16-bit indices reach; "
+            "dropped\n",
+            subset->m_Name.c_str(), distinct.size());
+        return;
+    }
+    if (distinct.empty() || distinct.back() >= render.vertexCount)
+        return;
+
+    std::vector<uint16_t> indices(corners.size());
+    for (size_t i = 0; i < corners.size(); ++i)
+        indices[i] = static_cast<uint16_t>(std::lower_bound(distinct.begin(), distinct.end(), corners[i]) -
+                                           distinct.begin());
+    // order[k]: the render vertex that becomes buffer vertex k.
+    std::vector<uint32_t> order(distinct);
+    bool strip = false;
+    if (m_BuildOptions >= 1)
+    {
+        SetStripCacheSize(kStripCacheSize);
+        SetStripMinLength(0);
+        SetStripStitching(true);
+        SetStripListsOnly((m_BuildOptions & kBuildStrips) == 0);
+        std::vector<StripGroup> groups =
+            BuildTriangleStrips(indices.data(), static_cast<uint32_t>(indices.size()));
+        std::vector<int> oldToNew;
+        if (m_BuildOptions & kBuildReorderVertices)
+            groups = RemapStripIndices(groups, static_cast<uint32_t>(distinct.size()), &oldToNew);
+        if (groups.size() == 1)
+        {
+            indices = groups.front().m_Indices;
+            strip = groups.front().m_Type == StripGroup::kTriangleStrip;
+            if (!oldToNew.empty())
+            {
+                const int used = *std::max_element(oldToNew.begin(), oldToNew.end()) + 1;
+                order.assign(static_cast<size_t>(std::max(used, 0)), 0);
+                for (size_t old = 0; old < oldToNew.size(); ++old)
+                    if (oldToNew[old] >= 0)
+                        order[static_cast<size_t>(oldToNew[old])] = distinct[old];
+            }
+        }
+        else
+            DebugPrintf("[kaMesh::BuildSubsetBuffers] : \"%s\" gave %zu strip groups; kept as a list\n",
+                        subset->m_Name.c_str(), groups.size());
+        if (strip)
+            m_Strip = true;
+    }
+
+    const uint32_t n = static_cast<uint32_t>(order.size());
+    const uint32_t indexCount = static_cast<uint32_t>(indices.size());
+    if (!g_pGraphicsManager || n == 0 || indexCount < 3)
+        return;
+    g_pGraphicsManager->CreateVertexBuffer(subset->m_VertexBuffer, n, m_FVF, platform::POOL_MANAGED);
+    g_pGraphicsManager->CreateVertexBuffer(subset->m_SysVertexBuffer, n, m_FVF, platform::POOL_SYSTEMMEM);
+    g_pGraphicsManager->CreateIndexBuffer(subset->m_IndexBuffer, indexCount, platform::POOL_MANAGED);
+    g_pGraphicsManager->CreateIndexBuffer(subset->m_SysIndexBuffer, indexCount, platform::POOL_SYSTEMMEM);
+    if (!subset->m_VertexBuffer || !subset->m_SysVertexBuffer || !subset->m_IndexBuffer ||
+        !subset->m_SysIndexBuffer)
+    {
+        DebugPrintf("[kaMesh::BuildSubsetBuffers] : No buffers for \"%s\"; dropped\n",
+                    subset->m_Name.c_str());
+        return;
+    }
+    subset->m_FirstVertex = 0;
+    subset->m_VertexCount = n;
+    subset->m_IndexCount = indexCount;
+    subset->m_Strip = strip;
+    subset->m_PrimitiveCount = strip ? indexCount - 2 : indexCount / 3;
+    const std::vector<uint8_t> bytes = _PackVertices(mesh, order);
+    subset->WriteVertices(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    subset->WriteIndices(indices.data(), indexCount);
+    // Each buffer vertex maps to the file vertex of the render vertex it was made from.
+    subset->m_SourceVertexMap.resize(n);
+    for (uint32_t k = 0; k < n; ++k)
+        subset->m_SourceVertexMap[k] =
+            order[k] < render.sourceVertex.size() ? render.sourceVertex[order[k]] : 0;
+    m_Subsets.push_back(owned);
+}
+
+void kaMesh::BuildPrimitive(KM_Model& model, int index)
+{
+    const KM_Primitive* source = model.GetPrimitive(index);
+    if (!source)
+        return;
+    const Vector3 offset(source->m_Offset[0], source->m_Offset[1], source->m_Offset[2]);
+    const platform::Quaternion rotation(source->m_Rotation[0], source->m_Rotation[1], source->m_Rotation[2],
+                                        source->m_Rotation[3]);
+    const std::string& name = source->GetName();
+    std::unique_ptr<kaCollisionPrimitive> primitive;
+    switch (source->m_PrimitiveType)
+    {
+    case 0:
+    {
+        auto box = std::make_unique<kaBoxPrimitive>(StartsWith(name, kVertexBoxPrefix)
+                                                        ? kaCollisionPrimitive::kVertexBox
+                                                        : kaCollisionPrimitive::kBox);
+        box->m_Rotation = rotation;
+        box->m_Width = std::fabs(source->m_Width);
+        box->m_Length = source->m_Length;
+        box->m_Height = std::fabs(source->m_Height);
+        box->m_Trigger = StartsWith(name, kTriggerPrefix);
+        primitive = std::move(box);
+        break;
+    }
+    case 1:
+    {
+        auto sphere = std::make_unique<kaSpherePrimitive>();
+        sphere->m_Radius = source->m_Radius;
+        primitive = std::move(sphere);
+        break;
+    }
+    case 2:
+    {
+        auto cylinder = std::make_unique<kaCappedCylinderPrimitive>();
+        cylinder->m_Radius = source->m_Radius;
+        cylinder->m_Length = std::fabs(source->m_Height);
+        cylinder->m_Rotation = rotation;
+        primitive = std::move(cylinder);
+        break;
+    }
+    case KM_Primitive::kTriangleMesh:
+    {
+        auto soup = std::make_unique<kaTriMeshPrimitive>();
+        for (const KM_Point3& v : source->m_Vertices)
+            soup->m_Vertices.emplace_back(v.x, v.y, v.z);
+        const size_t vertexCount = soup->m_Vertices.size();
+        for (size_t f = 0; f < source->m_Indices.size(); ++f)
+        {
+            const KM_Primitive::IndexRecord& record = source->m_Indices[f];
+            // A face past the vertices would send the physics reading beyond them.
+            if (record.a >= vertexCount || record.b >= vertexCount || record.c >= vertexCount)
+            {
+                DebugPrintf("[kaMesh::BuildPrimitive] : \"%s\" face %zu is past its vertices; skipped\n",
+                            name.c_str(), f);
+                continue;
+            }
+            soup->m_Faces.push_back({record.a, record.b, record.c});
+            const KM_Point3 extra = f < source->m_IndexExtras.size() ? source->m_IndexExtras[f] : KM_Point3();
+            soup->m_FaceVectors.emplace_back(extra.x, extra.y, extra.z);
+        }
+        soup->ComputeBounds();
+        primitive = std::move(soup);
+        break;
+    }
+    default:
+        return;
+    }
+    primitive->m_Position = offset;
+    primitive->m_Name = name;
+    m_Primitives.push_back(std::move(primitive));
+}
+
+void kaMesh::BuildVertexBoxes()
+{
+    for (const std::unique_ptr<kaCollisionPrimitive>& primitive : m_Primitives)
+    {
+        if (primitive->m_Type != kaCollisionPrimitive::kVertexBox)
+            continue;
+        const std::string key = primitive->m_Name.size() > kPrefixLength - 1
+                                    ? primitive->m_Name.substr(kPrefixLength)
+                                    : primitive->m_Name;
+        if (m_DecalRegions.count(key))
+            continue;
+        kaCountedPtr<kaMeshSubset> region =
+            _CutDecalRegion(static_cast<const kaBoxPrimitive&>(*primitive), key);
+        if (region)
+            m_DecalRegions.emplace(key, region);
+    }
+}
+
+kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, const std::string& key) const
+{
+    if (!g_pGraphicsManager)
+        return kaCountedPtr<kaMeshSubset>();
+    platform::Matrix tilt, turn, frame, inverse;
+    platform::MatrixRotationX(&tilt, -kHalfPi);
+    platform::MatrixRotationQuaternion(&turn, &box.m_Rotation);
+    platform::MatrixMultiply(&frame, &tilt, &turn);
+    frame.m[3][0] = box.m_Position.x;
+    frame.m[3][1] = box.m_Position.y;
+    frame.m[3][2] = box.m_Position.z;
+    if (!platform::MatrixInverse(&inverse, nullptr, &frame))
+        return kaCountedPtr<kaMeshSubset>();
+    const float halfWidth = box.m_Width * 0.5f;
+    const float halfHeight = box.m_Height * 0.5f;
+    const float depth = std::fabs(box.m_Length);
+
+    struct DecalVertex
+    {
+        float position[3];
+        float normal[3];
+        uint32_t color;
+        float uv[2];
+    };
+    static_assert(sizeof(DecalVertex) == 36, "the decal vertex format");
+    std::vector<DecalVertex> copied;
+
+    for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
+    {
+        const uint32_t fvf = g_pGraphicsManager->GetVertexFVF(subset->m_SysVertexBuffer);
+        const kaVertexBuffer::Layout layout = kaVertexBuffer::ComputeLayout(fvf);
+        if (!(fvf & platform::FVF_NORMAL) || layout.positionSize != 12)
+            continue;
+        const auto* vertices =
+            static_cast<const uint8_t*>(g_pGraphicsManager->LockVertexBuffer(subset->m_SysVertexBuffer));
+        const auto* indices =
+            static_cast<const uint16_t*>(g_pGraphicsManager->LockIndexBuffer(subset->m_SysIndexBuffer));
+        const uint32_t run = subset->m_FirstVertex + subset->m_VertexCount;
+        if (vertices && indices)
+            ForEachTriangle(
+                indices, subset->m_IndexCount, subset->m_Strip,
+                [&](uint16_t a, uint16_t b, uint16_t c)
+                {
+                    if (a >= run || b >= run || c >= run)
+                        return;
+                    const uint16_t corner[3] = {a, b, c};
+                    bool inside[3];
+                    for (int i = 0; i < 3; ++i)
+                    {
+                        Vector3 p, local;
+                        std::memcpy(&p, vertices + static_cast<size_t>(corner[i]) * layout.stride, 12);
+                        platform::Vec3TransformCoord(&local, &p, &inverse);
+                        inside[i] = std::fabs(local.x) < halfWidth && std::fabs(local.y) < halfHeight &&
+                                    local.z > 0.0f && local.z < depth;
+                    }
+                    if (!inside[0] && !inside[1] && !inside[2])
+                        return;
+                    for (int i = 0; i < 3; ++i)
+                    {
+                        const uint8_t* vertex = vertices + static_cast<size_t>(corner[i]) * layout.stride;
+                        DecalVertex out{};
+                        std::memcpy(out.position, vertex, 12);
+                        std::memcpy(out.normal, vertex + layout.normalOffset, 12);
+                        // A format without texture coordinates gives (0, 0).
+                        if (layout.texCoordBytes >= 8)
+                            std::memcpy(out.uv, vertex + layout.texCoordOffset, 8);
+                        out.color = inside[i] ? kDecalInside : kDecalOutside;
+                        copied.push_back(out);
+                    }
+                });
+        if (indices)
+            g_pGraphicsManager->UnlockIndexBuffer(subset->m_SysIndexBuffer);
+        if (vertices)
+            g_pGraphicsManager->UnlockVertexBuffer(subset->m_SysVertexBuffer);
+    }
+    if (copied.empty())
+        return kaCountedPtr<kaMeshSubset>();
+    if (copied.size() > kMaxIndexedVertices)
+    {
+        DebugPrintf(
+            "[kaMesh::BuildVertexBoxes] : Region \"%s\" needs %zu vertices, more than 16-bit indices reach; "
+            "dropped\n",
+            key.c_str(), copied.size());
+        return kaCountedPtr<kaMeshSubset>();
+    }
+
+    const uint32_t count = static_cast<uint32_t>(copied.size());
+    kaCountedPtr<kaMeshSubset> region(new kaMeshSubset);
+    region->m_Name = key;
+    g_pGraphicsManager->CreateVertexBuffer(region->m_VertexBuffer, count, kDecalFVF, platform::POOL_MANAGED);
+    g_pGraphicsManager->CreateVertexBuffer(region->m_SysVertexBuffer, count, kDecalFVF,
+                                           platform::POOL_SYSTEMMEM);
+    g_pGraphicsManager->CreateIndexBuffer(region->m_IndexBuffer, count, platform::POOL_MANAGED);
+    g_pGraphicsManager->CreateIndexBuffer(region->m_SysIndexBuffer, count, platform::POOL_SYSTEMMEM);
+    region->m_FirstVertex = 0;
+    region->m_VertexCount = region->m_IndexCount = count;
+    region->m_PrimitiveCount = count / 3;
+    std::vector<uint16_t> sequence(count);
+    for (uint32_t i = 0; i < count; ++i)
+        sequence[i] = static_cast<uint16_t>(i);
+    region->WriteVertices(copied.data(), count * static_cast<uint32_t>(sizeof(DecalVertex)));
+    region->WriteIndices(sequence.data(), count);
+    region->ComputeExtents();
+    return region;
+}

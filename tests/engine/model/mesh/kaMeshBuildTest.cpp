@@ -1,0 +1,377 @@
+#include "engine/model/kaMesh.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/model/KM_Light.h"
+#include "engine/model/kaBoxPrimitive.h"
+#include "engine/model/kaCappedCylinderPrimitive.h"
+#include "engine/model/kaSpherePrimitive.h"
+#include "engine/model/kaTriMeshPrimitive.h"
+#include "tests/engine/model/KmfTestSupport.h"
+#include "tests/engine/model/mesh/MeshTestSupport.h"
+#include "tests/support/DebugCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+using meshtest::AddFace;
+using meshtest::LitVertex;
+using meshtest::PlainVertex;
+using meshtest::ReadIndices;
+using meshtest::ReadVertices;
+
+namespace
+{
+
+class MeshFromFile : public GraphicsManagerFixture
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(Start(nullptr)); }
+
+    // Builds the model and returns a mesh read from it, held by one reference.
+    kaMesh* Load(const std::string& name, uint32_t buildOptions = 0)
+    {
+        const std::string path = meshtest::WriteModelFile(m_Dir.File(name), m_Materials, m_Objects);
+        EXPECT_FALSE(path.empty());
+        auto* mesh = new kaMesh(path, buildOptions);
+        mesh->AddRef();
+        m_Loaded.push_back(mesh);
+        return mesh;
+    }
+
+    void TearDown() override
+    {
+        for (kaMesh* mesh : m_Loaded)
+            mesh->Release();
+    }
+
+    // A quad of four file vertices: face 0 (0, 1, 2) and face 1 (0, 2, 3), in the y = 0 plane.
+    KM_GeoObject& Quad(int32_t materialRef, uint32_t firstId, uint32_t secondId)
+    {
+        auto geo = meshtest::Geo("Quad", materialRef);
+        KM_Mesh& mesh = geo->m_Mesh;
+        mesh.m_Vertices = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}};
+        AddFace(mesh, 0, 1, 2, firstId);
+        AddFace(mesh, 0, 2, 3, secondId);
+        KM_GeoObject& result = *geo;
+        m_Objects.Append(std::move(geo));
+        return result;
+    }
+
+    KM_MaterialList m_Materials;
+    KM_ObjectList m_Objects;
+    kmftest::MessageBoxCapture m_Boxes;
+    std::vector<kaMesh*> m_Loaded;
+};
+
+TEST_F(MeshFromFile, OneSubsetPerUsedSubMaterialNamedByTheMeshCount)
+{
+    auto material = meshtest::Material("Crate");
+    material->SubMaterials().Append(meshtest::Material("Side"));
+    material->SubMaterials().Append(meshtest::Material("Top"));
+    m_Materials.Append(std::move(material));
+    Quad(0, 1, 0);
+
+    const kaMesh* mesh = Load("crate.kmf");
+    ASSERT_EQ(mesh->GetSubsetCount(), 2u);
+    EXPECT_EQ(mesh->GetSubset(0)->m_Name, "Crate submaterial 1");
+    EXPECT_EQ(mesh->GetSubset(1)->m_Name, "Crate submaterial 2");
+    // Face 1 has id 0, so the first subset holds it alone: one triangle each.
+    EXPECT_EQ(mesh->GetSubset(0)->m_PrimitiveCount, 1u);
+    EXPECT_EQ(mesh->GetSubset(1)->m_PrimitiveCount, 1u);
+    EXPECT_EQ(mesh->FindSubset("Crate submaterial 2"), mesh->GetSubset(1));
+    EXPECT_EQ(mesh->FindSubset("crate submaterial 2"), nullptr);
+    EXPECT_EQ(mesh->ka3DObject::GetName(), "Quad");
+    EXPECT_EQ(mesh->GetName(), ResolvePath(m_Dir.File("crate.kmf")));
+    EXPECT_EQ(mesh->GetFVF(), 0x012u);
+    EXPECT_EQ(mesh->GetTriangleCount(), 2u);
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+TEST_F(MeshFromFile, MaterialIdsPastTheSubMaterialsGoToTheLast)
+{
+    auto material = meshtest::Material("Crate");
+    material->SubMaterials().Append(meshtest::Material("Side"));
+    material->SubMaterials().Append(meshtest::Material("Top"));
+    m_Materials.Append(std::move(material));
+    Quad(0, 2, 7);
+
+    const kaMesh* mesh = Load("clamped.kmf");
+    ASSERT_EQ(mesh->GetSubsetCount(), 1u);
+    EXPECT_EQ(mesh->GetSubset(0)->m_Name, "Crate submaterial 1");
+    EXPECT_EQ(mesh->GetSubset(0)->m_PrimitiveCount, 2u);
+}
+
+TEST_F(MeshFromFile, WithoutSubMaterialsEveryFaceIsInOneSubset)
+{
+    m_Materials.Append(meshtest::Material("Plain"));
+    Quad(0, 3, 9);
+    const kaMesh* mesh = Load("plain.kmf");
+    ASSERT_EQ(mesh->GetSubsetCount(), 1u);
+    EXPECT_EQ(mesh->GetSubset(0)->m_Name, "Plain");
+    EXPECT_EQ(mesh->GetSubset(0)->m_IndexCount, 6u);
+    EXPECT_EQ(mesh->GetSubset(0)->m_VertexCount, 4u);
+}
+
+TEST_F(MeshFromFile, SubsetVerticesAreRenumberedAndMappedToTheirFileVertices)
+{
+    auto material = meshtest::Material("Crate");
+    material->SubMaterials().Append(meshtest::Material("Side"));
+    material->SubMaterials().Append(meshtest::Material("Top"));
+    m_Materials.Append(std::move(material));
+    Quad(0, 0, 1);
+
+    const kaMesh* mesh = Load("renumber.kmf");
+    ASSERT_EQ(mesh->GetSubsetCount(), 2u);
+    // Welded in corner order 0, 2, 1 per face: render vertices are file vertices 0, 2, 1, 3. The
+    // second face uses render vertices 0, 3, 1, which become 0, 2, 1 of its own.
+    const kaMeshSubset* second = mesh->GetSubset(1);
+    EXPECT_EQ(second->m_VertexCount, 3u);
+    EXPECT_EQ(second->m_FirstVertex, 0u);
+    EXPECT_EQ(ReadIndices(second->m_IndexBuffer, 3), (std::vector<uint16_t>{0, 2, 1}));
+    EXPECT_EQ(ReadIndices(second->m_SysIndexBuffer, 3), (std::vector<uint16_t>{0, 2, 1}));
+    EXPECT_EQ(second->m_SourceVertexMap, (std::vector<uint32_t>{0, 2, 3}));
+    const std::vector<PlainVertex> vertices = ReadVertices<PlainVertex>(second->m_SysVertexBuffer, 3);
+    EXPECT_EQ(vertices[1].x, 1.0f);
+    EXPECT_EQ(vertices[1].z, 1.0f);
+    EXPECT_EQ(vertices[2].x, 0.0f);
+    EXPECT_EQ(vertices[2].z, 1.0f);
+    EXPECT_EQ(vertices[2].ny, 1.0f);
+    EXPECT_EQ(mesh->GetSubset(0)->m_SourceVertexMap, (std::vector<uint32_t>{0, 2, 1}));
+}
+
+TEST_F(MeshFromFile, TextureAndColourChannelsShapeTheFormat)
+{
+    m_Materials.Append(meshtest::Material("Painted"));
+    KM_GeoObject& geo = Quad(0, 0, 0);
+    KM_Mesh& mesh = geo.m_Mesh;
+    mesh.m_TVertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    mesh.m_TFaces = {{0, 1, 2}, {0, 2, 3}};
+    mesh.m_CVertices = {{1, 0, 0}};
+    mesh.m_CFaces = {{0, 0, 0}, {0, 0, 0}};
+    const kaMesh* loaded = Load("painted.kmf");
+    EXPECT_EQ(loaded->GetFVF(), 0x152u);
+    ASSERT_EQ(loaded->GetSubsetCount(), 1u);
+    const std::vector<LitVertex> vertices =
+        ReadVertices<LitVertex>(loaded->GetSubset(0)->m_SysVertexBuffer, 4);
+    ASSERT_EQ(vertices.size(), 4u);
+    // Texture v is stored flipped; the colour is packed with full alpha.
+    EXPECT_EQ(vertices[0].v, 1.0f);
+    EXPECT_EQ(vertices[0].color, KM_Mesh::PackColor({1, 0, 0}));
+}
+
+TEST_F(MeshFromFile, GeometryWithoutAUsableMaterialHasNoSubsets)
+{
+    m_Materials.Append(meshtest::Material("Only"));
+    Quad(-1, 0, 0);
+    Quad(5, 0, 0);
+    Quad(-7, 0, 0);
+    testsupport::DebugCapture debug;
+    const kaMesh* mesh = Load("nomaterial.kmf");
+    EXPECT_EQ(mesh->GetSubsetCount(), 0u);
+    EXPECT_TRUE(debug.Contains("refers to material 5"));
+    EXPECT_TRUE(debug.Contains("refers to material -7"));
+}
+
+TEST_F(MeshFromFile, CollisionPrimitivesComeFromThePrimitiveObjects)
+{
+    auto box = meshtest::Primitive("Crate", 0);
+    box->m_Width = -2.0f;
+    box->m_Length = 3.0f;
+    box->m_Height = -4.0f;
+    box->m_Offset[1] = 1.5f;
+    box->m_Rotation[3] = 0.5f;
+    m_Objects.Append(std::move(box));
+    auto sphere = meshtest::Primitive("Ball", 1);
+    sphere->m_Radius = 0.75f;
+    sphere->m_Rotation[3] = 1.0f;
+    m_Objects.Append(std::move(sphere));
+    auto cylinder = meshtest::Primitive("Pipe", 2);
+    cylinder->m_Radius = 0.5f;
+    cylinder->m_Height = -6.0f;
+    m_Objects.Append(std::move(cylinder));
+    m_Objects.Append(meshtest::Primitive("Plane", 3));
+    auto soup = meshtest::Primitive("Ramp", KM_Primitive::kTriangleMesh);
+    soup->m_Vertices = {{0, 0, 0}, {2, 0, 0}, {0, 3, -1}};
+    soup->m_Indices = {{0, 1, 2, 9}};
+    soup->m_IndexExtras = {{0, 0, 1}};
+    m_Objects.Append(std::move(soup));
+    auto trigger = meshtest::Primitive("PRIM_TRIGGER_goal", 0);
+    m_Objects.Append(std::move(trigger));
+
+    const kaMesh* mesh = Load("primitives.kmf");
+    ASSERT_EQ(mesh->GetPrimitiveCount(), 5);
+    const auto* built = static_cast<const kaBoxPrimitive*>(mesh->GetPrimitive(0));
+    EXPECT_EQ(built->m_Type, kaCollisionPrimitive::kBox);
+    EXPECT_EQ(built->m_Name, "Crate");
+    EXPECT_EQ(built->m_Width, 2.0f);
+    EXPECT_EQ(built->m_Length, 3.0f);
+    EXPECT_EQ(built->m_Height, 4.0f);
+    EXPECT_EQ(built->m_Position, platform::Vector3(0, 1.5f, 0));
+    EXPECT_EQ(built->m_Rotation.w, 0.5f);
+    EXPECT_FALSE(built->m_Trigger);
+
+    const auto* ball = static_cast<const kaSpherePrimitive*>(mesh->GetPrimitive(1));
+    EXPECT_EQ(ball->m_Type, kaCollisionPrimitive::kSphere);
+    EXPECT_EQ(ball->m_Radius, 0.75f);
+    EXPECT_EQ(ball->m_Rotation.w, 0.0f);
+
+    const auto* pipe = static_cast<const kaCappedCylinderPrimitive*>(mesh->GetPrimitive(2));
+    EXPECT_EQ(pipe->m_Type, kaCollisionPrimitive::kCappedCylinder);
+    EXPECT_EQ(pipe->m_Length, 6.0f);
+    EXPECT_EQ(pipe->m_Radius, 0.5f);
+
+    const auto* ramp = static_cast<const kaTriMeshPrimitive*>(mesh->GetPrimitive(3));
+    EXPECT_EQ(ramp->m_Type, kaCollisionPrimitive::kTriangleMesh);
+    ASSERT_EQ(ramp->m_Faces.size(), 1u);
+    EXPECT_EQ(ramp->m_Faces[0].c, 2u);
+    ASSERT_EQ(ramp->m_FaceVectors.size(), 1u);
+    EXPECT_EQ(ramp->m_FaceVectors[0], platform::Vector3(0, 0, 1));
+    EXPECT_EQ(ramp->m_Min, platform::Vector3(0, 0, -1));
+    EXPECT_EQ(ramp->m_Max, platform::Vector3(2, 3, 0));
+
+    EXPECT_TRUE(mesh->GetPrimitive(4)->m_Trigger);
+    EXPECT_EQ(mesh->GetPrimitive(4)->m_Type, kaCollisionPrimitive::kBox);
+    EXPECT_EQ(mesh->GetPrimitive(5), nullptr);
+    EXPECT_EQ(mesh->GetPrimitive(-1), nullptr);
+}
+
+TEST_F(MeshFromFile, VertexBoxesCutDecalRegionsThatFadeOutside)
+{
+    m_Materials.Append(meshtest::Material("Ground"));
+    auto geo = meshtest::Geo("Ground", 0);
+    KM_Mesh& mesh = geo->m_Mesh;
+    mesh.m_Vertices = {{0, 0, 0}, {5, 0, 0}, {0, 0, 5}, {10, 0, 10}, {12, 0, 10}, {10, 0, 12}};
+    AddFace(mesh, 0, 1, 2, 0);
+    AddFace(mesh, 3, 4, 5, 0);
+    m_Objects.Append(std::move(geo));
+    // The box's local z points along +y in the model: from its position it reaches length units up.
+    auto door = meshtest::Primitive("PRIM_VERTBOX_door", 0);
+    door->m_Width = 1.0f;
+    door->m_Height = 1.0f;
+    door->m_Length = 2.0f;
+    door->m_Offset[1] = -1.0f;
+    m_Objects.Append(std::move(door));
+    auto none = meshtest::Primitive("PRIM_VERTBOX_none", 0);
+    none->m_Width = 1.0f;
+    none->m_Height = 1.0f;
+    none->m_Length = 2.0f;
+    none->m_Offset[0] = 50.0f;
+    m_Objects.Append(std::move(none));
+
+    const kaMesh* loaded = Load("decal.kmf");
+    EXPECT_EQ(loaded->GetPrimitive(0)->m_Type, kaCollisionPrimitive::kVertexBox);
+    EXPECT_EQ(loaded->GetDecalRegionCount(), 1u);
+    EXPECT_EQ(loaded->GetDecalRegion("none"), nullptr);
+    const kaMeshSubset* region = loaded->GetDecalRegion("door");
+    ASSERT_NE(region, nullptr);
+    EXPECT_EQ(region->m_Name, "door");
+    EXPECT_EQ(region->m_VertexCount, 3u);
+    EXPECT_EQ(region->m_PrimitiveCount, 1u);
+    EXPECT_EQ(m_Manager->GetVertexFVF(region->m_VertexBuffer), 0x152u);
+    EXPECT_EQ(ReadIndices(region->m_IndexBuffer, 3), (std::vector<uint16_t>{0, 1, 2}));
+    const std::vector<LitVertex> corners = ReadVertices<LitVertex>(region->m_SysVertexBuffer, 3);
+    int inside = 0;
+    for (const LitVertex& corner : corners)
+    {
+        const bool atOrigin = corner.x == 0.0f && corner.z == 0.0f;
+        inside += atOrigin ? 1 : 0;
+        EXPECT_EQ(corner.color, atOrigin ? 0xFFFFFFFFu : 0x00FFFFFFu);
+        // The ground has no texture coordinates: the decal starts from (0, 0).
+        EXPECT_EQ(corner.u, 0.0f);
+        EXPECT_EQ(corner.ny, 1.0f);
+    }
+    EXPECT_EQ(inside, 1);
+    EXPECT_EQ(region->m_Max, platform::Vector3(5, 0, 5));
+    // Decal regions are not drawn with the mesh.
+    EXPECT_EQ(loaded->GetSubsetCount(), 1u);
+}
+
+TEST_F(MeshFromFile, LightObjectsAreCopiedIntoLightNodes)
+{
+    auto light = std::make_unique<KM_Light>();
+    light->SetName("Lamp");
+    light->m_Intensity = 2.5f;
+    m_Objects.Append(std::move(light));
+    const kaMesh* mesh = Load("lamp.kmf");
+    ASSERT_EQ(mesh->GetLightNodeCount(), 1);
+    EXPECT_EQ(mesh->GetLightNode(0)->GetName(), "Lamp");
+    EXPECT_EQ(mesh->GetLightNode(0)->m_Intensity, 2.5f);
+    EXPECT_EQ(mesh->GetLightNode(1), nullptr);
+}
+
+TEST_F(MeshFromFile, ABadFileShowsOneMessageAndLeavesAnEmptyMesh)
+{
+    const std::string path = m_Dir.Write("broken.kmf", "KMI\x03garbage");
+    auto* mesh = new kaMesh(path);
+    mesh->AddRef();
+    EXPECT_EQ(mesh->GetSubsetCount(), 0u);
+    EXPECT_EQ(mesh->GetPrimitiveCount(), 0);
+    int shown = 0;
+    for (const auto& box : m_Boxes.Boxes())
+        if (box.first == "Failed to load mesh " + ResolvePath(path) && box.second == "KMF Viewer")
+            ++shown;
+    EXPECT_EQ(shown, 1);
+    mesh->Release();
+
+    m_Boxes.Clear();
+    auto* missing = new kaMesh(m_Dir.File("missing.kmf"));
+    missing->AddRef();
+    EXPECT_TRUE(m_Boxes.Shown("Failed to load mesh " + m_Dir.File("missing.kmf"), "KMF Viewer"));
+    missing->Release();
+}
+
+TEST_F(MeshFromFile, StripOptionsDrawTheSubsetAsOneStrip)
+{
+    m_Materials.Append(meshtest::Material("Grid"));
+    auto geo = meshtest::Geo("Grid", 0);
+    KM_Mesh& mesh = geo->m_Mesh;
+    for (int z = 0; z < 3; ++z)
+        for (int x = 0; x < 3; ++x)
+            mesh.m_Vertices.push_back({static_cast<float>(x), 0.0f, static_cast<float>(z)});
+    for (uint32_t z = 0; z < 2; ++z)
+        for (uint32_t x = 0; x < 2; ++x)
+        {
+            const uint32_t v = z * 3 + x;
+            AddFace(mesh, v, v + 1, v + 4, 0);
+            AddFace(mesh, v, v + 4, v + 3, 0);
+        }
+    m_Objects.Append(std::move(geo));
+
+    kaMesh* listed = Load("grid.kmf", 0x1);
+    ASSERT_EQ(listed->GetSubsetCount(), 1u);
+    EXPECT_FALSE(listed->GetSubset(0)->m_Strip);
+    EXPECT_EQ(listed->GetSubset(0)->m_PrimitiveCount, 8u);
+
+    kaMesh* stripped = Load("grid.kmf", 0x11);
+    EXPECT_TRUE(stripped->IsStrip());
+    const kaMeshSubset* subset = stripped->GetSubset(0);
+    ASSERT_NE(subset, nullptr);
+    EXPECT_TRUE(subset->m_Strip);
+    EXPECT_EQ(subset->m_PrimitiveCount, subset->m_IndexCount - 2);
+    // Renumbered in order of first use: the strip starts at vertex 0 and uses all nine.
+    const std::vector<uint16_t> indices = ReadIndices(subset->m_IndexBuffer, subset->m_IndexCount);
+    EXPECT_EQ(indices[0], 0u);
+    EXPECT_EQ(std::set<uint16_t>(indices.begin(), indices.end()).size(), 9u);
+    EXPECT_EQ(*std::max_element(indices.begin(), indices.end()), 8u);
+    // Every buffer vertex still maps to a file vertex at its own position.
+    const std::vector<PlainVertex> vertices = ReadVertices<PlainVertex>(subset->m_SysVertexBuffer, 9);
+    for (uint32_t k = 0; k < subset->m_VertexCount; ++k)
+    {
+        const uint32_t file = subset->m_SourceVertexMap[k];
+        const KM_Point3 position{static_cast<float>(file % 3), 0.0f, static_cast<float>(file / 3)};
+        EXPECT_EQ(vertices[k].x, position.x) << k;
+        EXPECT_EQ(vertices[k].z, position.z) << k;
+    }
+
+    Device()->BeginScene();
+    Device()->ClearLog();
+    stripped->Render(0);
+    Device()->EndScene();
+    ASSERT_EQ(Device()->Draws().size(), 1u);
+    EXPECT_EQ(Device()->Draws()[0].Type, platform::PT_TRIANGLESTRIP);
+    EXPECT_EQ(Device()->Draws()[0].PrimitiveCount, subset->m_IndexCount - 2);
+}
+
+} // namespace

@@ -1,0 +1,351 @@
+#include "engine/model/kaMesh.h"
+
+#include "engine/render/kaIndexBuffer.h"
+#include "engine/render/kaVertexBuffer.h"
+#include "tests/engine/model/mesh/MeshTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+using meshtest::LitVertex;
+using meshtest::PlainVertex;
+using meshtest::ReadIndices;
+using meshtest::ReadVertices;
+
+namespace
+{
+
+class MeshFromSizes : public GraphicsManagerFixture
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(Start(nullptr)); }
+
+    // A mesh of one subset in format 0x012 over the given positions and indices.
+    static kaMesh* PlainMesh(const std::vector<platform::Vector3>& positions,
+                             const std::vector<uint16_t>& indices)
+    {
+        auto* mesh = new kaMesh(0x012, static_cast<uint32_t>(indices.size() / 3),
+                                static_cast<uint32_t>(positions.size()), 1, false);
+        std::vector<PlainVertex> vertices;
+        for (const platform::Vector3& p : positions)
+            vertices.push_back({p.x, p.y, p.z, 0.0f, 1.0f, 0.0f});
+        mesh->SetVertices(vertices.data(), 0);
+        mesh->SetIndices(indices.data(), 0);
+        mesh->ComputeBounds();
+        mesh->AddRef();
+        return mesh;
+    }
+};
+
+TEST_F(MeshFromSizes, SharedVerticesGiveOneVertexPairAndAnIndexPairPerSubset)
+{
+    kaMesh mesh(0x152, 2, 4, 3, true);
+    ASSERT_EQ(mesh.GetSubsetCount(), 3u);
+    std::set<kaResourceHandle> vertexHandles, indexHandles;
+    for (uint32_t i = 0; i < 3; ++i)
+    {
+        const kaMeshSubset* subset = mesh.GetSubset(i);
+        EXPECT_EQ(subset->m_Name, "RAW");
+        EXPECT_EQ(subset->m_VertexCount, 4u);
+        EXPECT_EQ(subset->m_IndexCount, 6u);
+        EXPECT_EQ(subset->m_PrimitiveCount, 2u);
+        EXPECT_EQ(subset->m_VertexBuffer, mesh.GetSubset(0)->m_VertexBuffer);
+        EXPECT_EQ(subset->m_SysVertexBuffer, mesh.GetSubset(0)->m_SysVertexBuffer);
+        vertexHandles.insert({subset->m_VertexBuffer, subset->m_SysVertexBuffer});
+        indexHandles.insert({subset->m_IndexBuffer, subset->m_SysIndexBuffer});
+    }
+    EXPECT_EQ(vertexHandles.size(), 2u);
+    EXPECT_EQ(indexHandles.size(), 6u);
+    EXPECT_EQ(indexHandles.count(0u), 0u);
+    EXPECT_EQ(m_Manager->GetVertexBuffer(mesh.GetSubset(0)->m_VertexBuffer)->GetPool(),
+              platform::POOL_MANAGED);
+    EXPECT_EQ(m_Manager->GetVertexBuffer(mesh.GetSubset(0)->m_SysVertexBuffer)->GetPool(),
+              platform::POOL_SYSTEMMEM);
+    EXPECT_EQ(mesh.GetSubset(3), nullptr);
+}
+
+TEST_F(MeshFromSizes, SharedVertexRunsOutliveTheFirstSubset)
+{
+    auto* mesh = new kaMesh(0x012, 1, 3, 2, true);
+    mesh->AddRef();
+    const kaResourceHandle shared = mesh->GetSubset(1)->m_VertexBuffer;
+    // Each subset holds its own reference: releasing one leaves the run to the other.
+    mesh->GetSubset(0)->ReleaseBuffers();
+    EXPECT_NE(m_Manager->LockVertexBuffer(shared), nullptr);
+    m_Manager->UnlockVertexBuffer(shared);
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, SetVerticesCopiesWholeVerticesIntoBothCopies)
+{
+    kaMesh mesh(0x152, 1, 3, 1, false);
+    const std::vector<LitVertex> vertices = {{1, 2, 3, 0, 1, 0, 0xFF102030, 0.25f, 0.5f},
+                                             {4, 5, 6, 0, 0, 1, 0x80FFFFFF, 1, 0},
+                                             {7, 8, 9, 1, 0, 0, 0x00000001, 0, 1}};
+    mesh.SetVertices(vertices.data(), 0);
+    const kaMeshSubset* subset = mesh.GetSubset(0);
+    for (kaResourceHandle handle : {subset->m_VertexBuffer, subset->m_SysVertexBuffer})
+    {
+        const std::vector<LitVertex> read = ReadVertices<LitVertex>(handle, 3);
+        ASSERT_EQ(read.size(), 3u);
+        EXPECT_EQ(std::memcmp(read.data(), vertices.data(), 3 * sizeof(LitVertex)), 0);
+    }
+}
+
+TEST_F(MeshFromSizes, VerticesOfAnUnknownFormatOrSubsetAreNotCopied)
+{
+    kaMesh mesh(0x152, 1, 3, 1, false);
+    std::vector<LitVertex> zeros(3, LitVertex{});
+    mesh.SetVertices(zeros.data(), 0);
+    std::vector<LitVertex> vertices(3, LitVertex{9, 9, 9, 9, 9, 9, 9, 9, 9});
+    mesh.SetVertices(vertices.data(), 1);
+    EXPECT_EQ(ReadVertices<LitVertex>(mesh.GetSubset(0)->m_SysVertexBuffer, 1)[0].x, 0.0f);
+    EXPECT_EQ(kaMesh::GetVertexSize(0x152), 36u);
+    EXPECT_EQ(kaMesh::GetVertexSize(0x044), 20u);
+    EXPECT_EQ(kaMesh::GetVertexSize(0x452), 60u);
+    EXPECT_EQ(kaMesh::GetVertexSize(0x152 | platform::FVF_SPECULAR), 0u);
+}
+
+TEST_F(MeshFromSizes, SetIndicesFillsBothCopiesAndIgnoresAnIndexPastTheSubsets)
+{
+    kaMesh mesh(0x012, 2, 4, 1, false);
+    const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    mesh.SetIndices(indices, 0);
+    const uint16_t other[6] = {3, 3, 3, 3, 3, 3};
+    mesh.SetIndices(other, 1);
+    mesh.SetIndices(other, 0xFFFFFFFF);
+    for (kaResourceHandle handle : {mesh.GetSubset(0)->m_IndexBuffer, mesh.GetSubset(0)->m_SysIndexBuffer})
+        EXPECT_EQ(ReadIndices(handle, 6), std::vector<uint16_t>(indices, indices + 6));
+}
+
+TEST_F(MeshFromSizes, RadiusReachesTheFarthestVertexFromTheCentre)
+{
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}}, {0, 1, 2});
+    EXPECT_EQ(mesh->GetCentre(), platform::Vector3(1, 1, 0));
+    EXPECT_FLOAT_EQ(mesh->GetRadius(), std::sqrt(2.0f));
+    const kaMeshSubset* subset = mesh->GetSubset(0);
+    EXPECT_EQ(subset->m_Min, platform::Vector3(0, 0, 0));
+    EXPECT_EQ(subset->m_Max, platform::Vector3(2, 2, 0));
+    EXPECT_FLOAT_EQ(subset->m_Radius, std::sqrt(2.0f));
+    EXPECT_FLOAT_EQ(subset->ComputeRadius(platform::Vector3(0, 0, 0)), 2.0f);
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, BoundsCoverEverySubset)
+{
+    auto* mesh = new kaMesh(0x012, 1, 3, 2, false);
+    mesh->AddRef();
+    const PlainVertex first[3] = {{-1, 0, 0, 0, 1, 0}, {0, 0, 0, 0, 1, 0}, {0, 1, 0, 0, 1, 0}};
+    const PlainVertex second[3] = {{0, 0, 0, 0, 1, 0}, {3, 0, 0, 0, 1, 0}, {0, 0, 4, 0, 1, 0}};
+    mesh->SetVertices(first, 0);
+    mesh->SetVertices(second, 1);
+    mesh->ComputeBounds();
+    EXPECT_EQ(mesh->GetMin(), platform::Vector3(-1, 0, 0));
+    EXPECT_EQ(mesh->GetMax(), platform::Vector3(3, 1, 4));
+    EXPECT_EQ(mesh->GetCentre(), platform::Vector3(1, 0.5f, 2));
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, WorldBoxFollowsTheTransformButKeepsTheLocalRadius)
+{
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}}, {0, 1, 2});
+    mesh->SetPosition(10, 0, 0);
+    mesh->UpdateTransform();
+    const kaBoundingBox* box = mesh->GetBoundingBox();
+    EXPECT_EQ(box->m_Min, platform::Vector3(10, 0, 0));
+    EXPECT_EQ(box->m_Max, platform::Vector3(12, 2, 0));
+    EXPECT_EQ(box->m_Centre, platform::Vector3(11, 1, 0));
+    EXPECT_FLOAT_EQ(box->m_Radius, mesh->GetRadius());
+
+    // A quarter turn about z: x becomes y.
+    platform::Matrix turn;
+    platform::MatrixRotationZ(&turn, 1.57079633f);
+    kaBoundingBox turned;
+    mesh->TransformBounds(turned, turn, nullptr, nullptr);
+    EXPECT_NEAR(turned.m_Min.x, -2.0f, 1e-5f);
+    EXPECT_NEAR(turned.m_Max.y, 2.0f, 1e-5f);
+    EXPECT_NEAR(turned.m_Min.y, 0.0f, 1e-5f);
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, CopySubsetsFromGivesOneVertexPerIndex)
+{
+    kaMesh* source =
+        PlainMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {0, 1, 2, 0, 2, 3, 3, 2, 1, 1, 0, 3});
+    kaMesh copy;
+    copy.CopySubsetsFrom(*source);
+    EXPECT_EQ(copy.GetVertexCount(), 12u);
+    EXPECT_EQ(copy.GetIndexCount(), 12u);
+    EXPECT_TRUE(copy.AreDeviceObjectsCreated());
+    const kaMeshSubset* subset = copy.GetSubset(0);
+    ASSERT_NE(subset, nullptr);
+    EXPECT_EQ(subset->m_VertexCount, 12u);
+    EXPECT_EQ(subset->m_PrimitiveCount, 4u);
+    std::vector<uint16_t> sequence(12);
+    for (uint16_t i = 0; i < 12; ++i)
+        sequence[i] = i;
+    EXPECT_EQ(ReadIndices(subset->m_IndexBuffer, 12), sequence);
+    EXPECT_EQ(ReadIndices(subset->m_SysIndexBuffer, 12), sequence);
+    const uint16_t order[12] = {0, 1, 2, 0, 2, 3, 3, 2, 1, 1, 0, 3};
+    const std::vector<PlainVertex> original =
+        ReadVertices<PlainVertex>(source->GetSubset(0)->m_SysVertexBuffer, 4);
+    for (kaResourceHandle handle : {subset->m_VertexBuffer, subset->m_SysVertexBuffer})
+    {
+        const std::vector<PlainVertex> vertices = ReadVertices<PlainVertex>(handle, 12);
+        for (int i = 0; i < 12; ++i)
+        {
+            EXPECT_EQ(vertices[i].x, original[order[i]].x) << i;
+            EXPECT_EQ(vertices[i].y, original[order[i]].y) << i;
+        }
+    }
+    source->Release();
+}
+
+TEST_F(MeshFromSizes, CopyConstructionMakesNewBuffersWithTheSameContents)
+{
+    kaMesh* source = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    source->GetSubset(0)->m_SourceVertexMap = {4, 5, 6};
+    auto* copy = new kaMesh(*source);
+    copy->AddRef();
+    source->Release();
+    const kaMeshSubset* subset = copy->GetSubset(0);
+    ASSERT_NE(subset, nullptr);
+    EXPECT_TRUE(copy->AreDeviceObjectsCreated());
+    EXPECT_EQ(subset->m_SourceVertexMap, (std::vector<uint32_t>{4, 5, 6}));
+    EXPECT_EQ(ReadIndices(subset->m_SysIndexBuffer, 3), (std::vector<uint16_t>{0, 1, 2}));
+    EXPECT_EQ(ReadVertices<PlainVertex>(subset->m_VertexBuffer, 3)[1].x, 1.0f);
+    EXPECT_EQ(m_Manager->GetVertexBuffer(subset->m_SysVertexBuffer)->GetPool(), platform::POOL_SYSTEMMEM);
+    copy->Release();
+}
+
+TEST_F(MeshFromSizes, ProjectedCoordinatesSpanTheFlattestPlane)
+{
+    // Flat in y: u runs along x, v along z.
+    kaMesh flat(0x152, 1, 3, 1, false);
+    const LitVertex ground[3] = {
+        {0, 0, 0, 0, 1, 0, 0, 0, 0}, {2, 0, 0, 0, 1, 0, 0, 0, 0}, {2, 0, 4, 0, 1, 0, 0, 0, 0}};
+    flat.SetVertices(ground, 0);
+    flat.ComputeBounds();
+    flat.GetSubset(0)->ProjectTexCoords();
+    for (kaResourceHandle handle : {flat.GetSubset(0)->m_SysVertexBuffer, flat.GetSubset(0)->m_VertexBuffer})
+    {
+        const std::vector<LitVertex> read = ReadVertices<LitVertex>(handle, 3);
+        EXPECT_FLOAT_EQ(read[0].u, -0.5f);
+        EXPECT_FLOAT_EQ(read[0].v, -0.5f);
+        EXPECT_FLOAT_EQ(read[1].u, 1.5f);
+        EXPECT_FLOAT_EQ(read[2].v, 1.5f);
+        EXPECT_EQ(read[2].color, 0u);
+    }
+
+    // Flat in x: u runs along y.
+    kaMesh wall(0x152, 1, 3, 1, false);
+    const LitVertex side[3] = {
+        {0, 0, 0, 1, 0, 0, 0, 0, 0}, {0, 2, 0, 1, 0, 0, 0, 0, 0}, {0, 0, 2, 1, 0, 0, 0, 0, 0}};
+    wall.SetVertices(side, 0);
+    wall.ComputeBounds();
+    wall.GetSubset(0)->ProjectTexCoords();
+    const std::vector<LitVertex> read = ReadVertices<LitVertex>(wall.GetSubset(0)->m_SysVertexBuffer, 3);
+    EXPECT_NEAR(read[0].u, -0.5f, 1e-5f);
+    EXPECT_NEAR(read[1].u, 1.5f, 1e-5f);
+    EXPECT_NEAR(read[1].v, -0.5f, 1e-5f);
+    EXPECT_NEAR(read[2].v, 1.5f, 1e-5f);
+}
+
+TEST_F(MeshFromSizes, NormalsAreQueuedAsRedLinesThroughTheMatrix)
+{
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    platform::Matrix move;
+    platform::MatrixTranslation(&move, 0, 0, 5);
+    m_Manager->DrawDebugPrimitives();
+    mesh->GetSubset(0)->DrawNormals(move);
+    ASSERT_EQ(m_Manager->GetDebugPrimitives().size(), 1u);
+    const kaDebugPrimitive& lines = m_Manager->GetDebugPrimitives()[0];
+    ASSERT_EQ(lines.vertices.size(), 6u);
+    EXPECT_EQ(lines.vertices[2].x, 1.0f);
+    EXPECT_EQ(lines.vertices[2].z, 5.0f);
+    EXPECT_EQ(lines.vertices[3].y, 1.0f);
+    for (const VERTEX_WORLDPOS_DIFFUSE& v : lines.vertices)
+        EXPECT_EQ(v.diffuse, 0xFFFF0000u);
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, ReleasingTheLastReferenceFreesEveryRun)
+{
+    auto* mesh = new kaMesh(0x012, 1, 3, 2, false);
+    mesh->AddRef();
+    const kaResourceHandle vertices = mesh->GetSubset(0)->m_VertexBuffer;
+    const kaResourceHandle indices = mesh->GetSubset(1)->m_SysIndexBuffer;
+    mesh->Release();
+    EXPECT_EQ(m_Manager->LockVertexBuffer(vertices), nullptr);
+    EXPECT_EQ(m_Manager->LockIndexBuffer(indices), nullptr);
+}
+
+TEST_F(MeshFromSizes, DrawsEachSubsetFromItsRunsWithTheWorldMatrix)
+{
+    // Another mesh first, so that the runs do not start at 0.
+    kaMesh* before = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    mesh->SetPosition(3, 4, 5);
+    mesh->UpdateTransform();
+    platform::Matrix view;
+    platform::MatrixTranslation(&view, 0, 0, 7);
+    Device()->SetTransform(platform::TS_VIEW, &view);
+    const uint32_t trianglesBefore = m_Manager->GetTriangleCount();
+    Device()->ClearLog();
+
+    Device()->BeginScene();
+    mesh->Render(0);
+    Device()->EndScene();
+
+    ASSERT_EQ(Device()->Draws().size(), 1u);
+    const platform::TestDevice::Draw& draw = Device()->Draws()[0];
+    const kaMeshSubset* subset = mesh->GetSubset(0);
+    EXPECT_TRUE(draw.Indexed);
+    EXPECT_EQ(draw.Type, platform::PT_TRIANGLELIST);
+    EXPECT_EQ(draw.BaseVertex, static_cast<int32_t>(m_Manager->GetVertexBufferStart(subset->m_VertexBuffer)));
+    EXPECT_NE(draw.BaseVertex, 0);
+    EXPECT_EQ(draw.MinIndex, 0u);
+    EXPECT_EQ(draw.NumVertices, 3u);
+    EXPECT_EQ(draw.Start, m_Manager->GetIndexBufferStart(subset->m_IndexBuffer));
+    EXPECT_EQ(draw.PrimitiveCount, 1u);
+    EXPECT_EQ(draw.State.World, mesh->GetWorldMatrix());
+    EXPECT_EQ(draw.State.FVF, 0x012u);
+    EXPECT_EQ(draw.State.Streams[0].Buffer,
+              m_Manager->GetVertexBuffer(subset->m_VertexBuffer)->GetD3DBuffer());
+    EXPECT_EQ(draw.State.Streams[0].Stride, 24u);
+    EXPECT_EQ(draw.State.Indices, m_Manager->GetIndexBuffer(subset->m_IndexBuffer)->GetD3DBuffer());
+    EXPECT_EQ(m_Manager->GetTriangleCount(), trianglesBefore + 1);
+    platform::Matrix viewAfter;
+    Device()->GetTransform(platform::TS_VIEW, &viewAfter);
+    EXPECT_EQ(viewAfter, view);
+    mesh->Release();
+    before->Release();
+}
+
+TEST_F(MeshFromSizes, SubsetsWithoutTrianglesDrawNothing)
+{
+    kaMesh mesh;
+    mesh.Render(0);
+    kaMesh empty(0x012, 0, 3, 1, false);
+    Device()->ClearLog();
+    Device()->BeginScene();
+    empty.Render(0);
+    Device()->EndScene();
+    EXPECT_TRUE(Device()->Draws().empty());
+}
+
+TEST(MeshClassId, IsFourLittleEndianWords)
+{
+    kaMesh mesh;
+    uint8_t id[16] = {};
+    mesh.GetClassId(id);
+    const uint8_t expected[16] = {0x42, 0x64, 0x56, 0x4F, 0x38, 0xA1, 0xD5, 0x11,
+                                  0x9C, 0xF6, 0x00, 0x01, 0x02, 0x3E, 0x55, 0x10};
+    EXPECT_EQ(std::memcmp(id, expected, 16), 0);
+    EXPECT_TRUE(mesh.IsMesh());
+    EXPECT_EQ(mesh.GetSubsetCount(), 0u);
+}
+
+} // namespace
