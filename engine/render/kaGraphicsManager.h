@@ -65,6 +65,8 @@ public:
     static constexpr uint32_t kPoolBytes = 65536;
     static constexpr uint32_t kIndexPoolCapacity = 32768;
     static constexpr uint32_t kCircleSteps = 17;
+    // Opaque dark grey until the application sets its own.
+    static constexpr platform::GfxColor kDefaultClearColor = 0xFF333333;
     static constexpr float kCircleStep = 0.39269906f;
     static constexpr int32_t kNoUsableAdapter = static_cast<int32_t>(0x82000003u);
     static constexpr int32_t kDeviceStillReferenced = static_cast<int32_t>(0x8200000Au);
@@ -395,7 +397,7 @@ private:
     uint32_t m_MaxVertexCount = 0;
     uint32_t m_MaxVertexBufferBytes = 65536;
     uint32_t m_MaxIndexBufferBytes = 65536;
-    platform::GfxColor m_ClearColor = 0xFF000000;
+    platform::GfxColor m_ClearColor = kDefaultClearColor;
     uint32_t m_TriangleCounts[2] = {0, 0};
     kaStateCache m_StateCache;
 

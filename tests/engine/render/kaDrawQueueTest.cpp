@@ -114,6 +114,12 @@ TEST_F(DrawQueueTest, ScreenQuadsGoWithTheDeviceObjectsAndComeBackAfterAReset)
     EXPECT_EQ(holder->GetBuffer(), nullptr);
 }
 
+TEST_F(DrawQueueTest, FramesClearToDarkGreyUntilTheApplicationSetsAColour)
+{
+    m_Manager->Render(false, false);
+    EXPECT_EQ(Device()->BackBufferPixel(0, 0), 0xFF333333u);
+}
+
 TEST_F(DrawQueueTest, ViewChangesBecomeTheNextFramesBillboardRebuild)
 {
     m_Manager->SetViewChanged(true);
