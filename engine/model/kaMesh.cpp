@@ -7,6 +7,7 @@
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaIndexBuffer.h"
+#include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
 
 #include "platform/gfx/GfxDevice.h"
@@ -241,11 +242,40 @@ void kaMesh::Render(uint32_t)
         DrawSubset(g_pGraphicsManager->GetDevice(), subset.Get(), m_World);
 }
 
+void kaMesh::SetLighting(bool lighting)
+{
+    for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
+        if (kaRenderState* state = subset->GetRenderState())
+            state->m_Lighting = lighting;
+}
+
+void kaMesh::SetZWrite(bool zWrite)
+{
+    for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
+        if (kaRenderState* state = subset->GetRenderState())
+            state->m_ZWrite = zWrite;
+}
+
+void kaMesh::SetZTest(bool zTest)
+{
+    for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
+        if (kaRenderState* state = subset->GetRenderState())
+            state->m_ZTest = zTest;
+}
+
 void kaMesh::DrawSubset(platform::GfxDevice* device, kaMeshSubset* subset, const platform::Matrix& world)
 {
     if (!device || !subset || subset->m_PrimitiveCount == 0 || !g_pGraphicsManager)
         return;
+    kaRenderState* state = subset->GetRenderState();
+    if (!state)
+        return;
     kaGraphicsManager& manager = *g_pGraphicsManager;
+    if (state->m_AlphaBlend && state->m_SortAlpha && !state->m_NoDefer)
+    {
+        manager.QueueMeshDraw(world, subset->GetDrawRecord(), subset->m_Strip, m_RenderOrder);
+        return;
+    }
     kaVertexBuffer* vertices = manager.GetVertexBuffer(subset->m_VertexBuffer);
     kaIndexBuffer* indices = manager.GetIndexBuffer(subset->m_IndexBuffer);
     if (!vertices || !indices)
@@ -261,9 +291,12 @@ void kaMesh::DrawSubset(platform::GfxDevice* device, kaMeshSubset* subset, const
     device->SetStreamSource(0, vertices->GetD3DBuffer(), 0, stride);
     device->SetIndices(indices->GetD3DBuffer());
 
-    const int passes = 1;
-    for (int pass = 0; pass < passes; ++pass)
+    const int32_t passes = state->GetPassCount();
+    for (int32_t pass = 0; pass < passes; ++pass)
     {
+        // A finished flip-book has nothing to show: the draw ends here.
+        if (!state->Apply(device, pass))
+            return;
         device->SetStreamSource(0, vertices->GetD3DBuffer(), 0, stride);
         device->DrawIndexedPrimitive(subset->GetPrimitiveType(), static_cast<int32_t>(baseVertex),
                                      subset->m_FirstVertex, subset->m_VertexCount, startIndex,

@@ -21,6 +21,7 @@ class KM_Light;
 class KM_Material;
 class KM_Mesh;
 class KM_Model;
+class KM_Texture;
 class kaBoxPrimitive;
 class kaCollisionPrimitive;
 
@@ -47,6 +48,15 @@ public:
     static constexpr const char* kLoadFailedCaption = "KMF Viewer";
     static constexpr platform::GfxColor kDecalInside = 0xFFFFFFFF;
     static constexpr platform::GfxColor kDecalOutside = 0x00FFFFFF;
+    static constexpr uint32_t kAdditiveShading = 3;
+    static constexpr const char* kMixMapClass = "Mix";
+    // Map kinds that give texture stages, and the stage operation of each.
+    static constexpr uint32_t kDiffuseMap = 1;
+    static constexpr uint32_t kSelfIllumMap = 5;
+    static constexpr uint32_t kOpacityMap = 6;
+    static constexpr uint32_t kReflectMap = 9;
+    static constexpr uint32_t kMixFirstOperation = 4;
+    static constexpr int kMixMaps = 3;
 
     kaMesh();
     kaMesh(uint32_t fvf, uint32_t triangles, uint32_t vertices, uint32_t subsets, bool sharedVertices);
@@ -85,6 +95,11 @@ public:
     kaMeshSubset* GetDecalRegion(const std::string& key) const;
     size_t GetDecalRegionCount() const { return m_DecalRegions.size(); }
 
+    // The member of every subset's render state.
+    void SetLighting(bool lighting);
+    void SetZWrite(bool zWrite);
+    void SetZTest(bool zTest);
+
     void DrawSubset(platform::GfxDevice* device, kaMeshSubset* subset, const platform::Matrix& world);
 
     void ComputeBounds();
@@ -117,6 +132,11 @@ public:
 private:
     void _CreateSizedSubsets();
     void _CopyLights();
+    // The subset's render state, from a material.
+    void _ApplyMaterial(kaMeshSubset& subset, const KM_Material& material, const KM_Mesh& mesh,
+                        bool ambientFromVertexColor) const;
+    // One texture stage from a map's bitmap; a map without a file name adds none.
+    void _AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t blendType) const;
     // Vertex bytes of the render vertices in order, in the mesh's format.
     std::vector<uint8_t> _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order) const;
     kaCountedPtr<kaMeshSubset> _CutDecalRegion(const kaBoxPrimitive& box, const std::string& key) const;

@@ -6,6 +6,8 @@
 #include "engine/model/KM_Model.h"
 #include "engine/model/KM_Primitive.h"
 #include "engine/model/KM_Stream.h"
+#include "engine/model/KM_Texture.h"
+#include "engine/model/KM_TextureList.h"
 #include "engine/model/TriangleStrips.h"
 #include "engine/model/kaBoxPrimitive.h"
 #include "engine/model/kaCappedCylinderPrimitive.h"
@@ -15,6 +17,7 @@
 
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
 
 #include "platform/system/DebugOutput.h"
@@ -139,6 +142,8 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
         subset->m_Name = material->GetName();
         if (subCount > 0)
             subset->m_Name += kSubMaterialText + std::to_string(m_Subsets.size() + 1);
+        const KM_Material* source = subCount > 0 ? material->GetSubMaterial(static_cast<int>(id)) : material;
+        _ApplyMaterial(*subset, source ? *source : *material, mesh, geo->m_ShadeVerts != 1);
         BuildSubsetBuffers(subset, mesh, corners);
     }
 }
@@ -456,4 +461,84 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
     region->WriteIndices(sequence.data(), count);
     region->ComputeExtents();
     return region;
+}
+
+void kaMesh::_ApplyMaterial(kaMeshSubset& subset, const KM_Material& material, const KM_Mesh& mesh,
+                            bool ambientFromVertexColor) const
+{
+    kaRenderState& state = *subset.GetRenderState();
+    state.m_BackFaceCull = mesh.m_BackfaceCull != 0;
+    state.m_BlendMode =
+        material.m_Shading == kAdditiveShading ? kaRenderState::kBlendAdd : kaRenderState::kBlendNormal;
+    for (int i = 0; i < material.GetTextureCount(); ++i)
+    {
+        const KM_Texture* map = material.GetTexture(i);
+        if (!map)
+            continue;
+        switch (map->m_MapKind)
+        {
+        case kDiffuseMap:
+        {
+            const KM_TextureList* mixed = map->m_Class == kMixMapClass ? map->GetSubTextures() : nullptr;
+            if (mixed && mixed->GetCount() > 0)
+            {
+                for (int k = 0; k < std::min(kMixMaps, static_cast<int>(mixed->GetCount())); ++k)
+                    if (const KM_Texture* part = mixed->GetTexture(k))
+                        _AddMapStage(subset, *part, kMixFirstOperation + static_cast<uint32_t>(k));
+            }
+            else
+                _AddMapStage(subset, *map, 0);
+            break;
+        }
+        case kSelfIllumMap:
+            _AddMapStage(subset, *map, 1);
+            break;
+        case kReflectMap:
+            _AddMapStage(subset, *map, 2);
+            break;
+        case kOpacityMap:
+            state.m_AlphaBlend = true;
+            state.m_SortAlpha = map->m_Amount != 1.0f;
+            break;
+        default:
+            break;
+        }
+    }
+
+    const KM_Material::Color diffuse = material.GetDiffuse();
+    const float alpha = 1.0f - material.m_Transparency;
+    state.SetDiffuse(diffuse.r, diffuse.g, diffuse.b, alpha);
+    if (alpha < 1.0f)
+        state.m_AlphaBlend = state.m_SortAlpha = true;
+    state.SetPower(material.m_Shine * 100.0f);
+    const KM_Material::Color specular = material.GetSpecular();
+    const float strength = material.m_ShineStrength;
+    state.SetSpecular(specular.r * strength, specular.g * strength, specular.b * strength, specular.a);
+    if (!mesh.m_CVertices.empty())
+    {
+        state.m_AmbientFromVertexColor = ambientFromVertexColor;
+        if (ambientFromVertexColor)
+            state.m_Lighting = false;
+    }
+    else
+    {
+        const KM_Material::Color ambient = material.GetAmbient();
+        state.SetAmbient(ambient.r, ambient.g, ambient.b, ambient.a);
+    }
+}
+
+void kaMesh::_AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t blendType) const
+{
+    if (map.m_Bitmap.empty() || !g_pGraphicsManager)
+        return;
+    // Exporters write whole paths; only the file name is looked for, under the graphics folder.
+    const size_t slash = map.m_Bitmap.find_last_of("\\/");
+    const std::string fileName = slash == std::string::npos ? map.m_Bitmap : map.m_Bitmap.substr(slash + 1);
+    // Mapping channel 1 is the first texture set; channel 0, or one past the sets the vertices carry,
+    // would name a set that is not there.
+    const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
+    const uint32_t wanted = map.m_MapChannel > 0 ? map.m_MapChannel - 1 : 0;
+    const uint32_t set = sets == 0 ? 0 : std::min(wanted, sets - 1);
+    subset.GetRenderState()->AddTextureFromFile(g_pGraphicsManager->GetGraphicsPath() + fileName, false, 0,
+                                                blendType, set, false, false, 0);
 }

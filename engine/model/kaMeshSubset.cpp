@@ -2,6 +2,7 @@
 
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaIndexBuffer.h"
+#include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
 #include "engine/render/kaVertexTypes.h"
 
@@ -73,9 +74,9 @@ void CopyIndexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 
 } // namespace
 
-kaMeshSubset::kaMeshSubset() = default;
+kaMeshSubset::kaMeshSubset() : m_pRenderState(new kaRenderState) {}
 
-kaMeshSubset::kaMeshSubset(const kaMeshSubset& copy)
+kaMeshSubset::kaMeshSubset(const kaMeshSubset& copy) : m_pRenderState(nullptr)
 {
     _CopyCommon(copy);
     m_VertexCount = copy.m_VertexCount;
@@ -102,11 +103,33 @@ kaMeshSubset::kaMeshSubset(const kaMeshSubset& copy)
 kaMeshSubset::~kaMeshSubset()
 {
     ReleaseBuffers();
+    delete m_pRenderState;
+}
+
+void kaMeshSubset::SetRenderState(kaRenderState* renderState)
+{
+    if (renderState == m_pRenderState)
+        return;
+    delete m_pRenderState;
+    m_pRenderState = renderState;
+}
+
+kaDrawRecord kaMeshSubset::GetDrawRecord() const
+{
+    kaDrawRecord record;
+    record.renderState = m_pRenderState;
+    record.vertexBuffer = m_VertexBuffer;
+    record.indexBuffer = m_IndexBuffer;
+    record.minIndex = m_FirstVertex;
+    record.vertexCount = m_VertexCount;
+    record.primitiveCount = m_PrimitiveCount;
+    return record;
 }
 
 void kaMeshSubset::_CopyCommon(const kaMeshSubset& source)
 {
     m_Name = source.m_Name;
+    SetRenderState(source.m_pRenderState ? new kaRenderState(*source.m_pRenderState) : nullptr);
     m_SourceVertexMap = source.m_SourceVertexMap;
     m_pEffect = source.m_pEffect;
     m_pDeclaration = source.m_pDeclaration;

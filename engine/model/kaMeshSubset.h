@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/render/kaDrawRecord.h"
 #include "engine/render/kaResourceHandle.h"
 
 #include "platform/gfx/GfxTypes.h"
@@ -16,6 +17,7 @@ namespace platform
 class GfxVertexDeclaration;
 }
 class kaEffect;
+class kaRenderState;
 
 // One run of indexed triangles of a mesh with its own buffers. The geometry is kept twice: the managed
 // pair is drawn, the system-memory pair is what the CPU reads.
@@ -32,6 +34,12 @@ public:
 
     // One vertex per index of the source, in index order; the indices become 0, 1, 2, ...
     void CopyUnindexed(const kaMeshSubset& source);
+
+    // Deletes the block held so far and takes ownership of the new one.
+    void SetRenderState(kaRenderState* renderState);
+    kaRenderState* GetRenderState() const { return m_pRenderState; }
+    // What the renderer's queues need to draw the subset later in the frame.
+    kaDrawRecord GetDrawRecord() const;
 
     // Min, max, centre and half-diagonal radius over the vertices of the system-memory copy.
     void ComputeExtents();
@@ -51,6 +59,7 @@ public:
     uint32_t GetPrimitiveType() const;
 
     std::string m_Name;
+    kaRenderState* m_pRenderState;
     kaEffect* m_pEffect = nullptr;
     platform::GfxVertexDeclaration* m_pDeclaration = nullptr;
     kaResourceHandle m_VertexBuffer = 0;

@@ -1,6 +1,8 @@
 #include "engine/model/kaModelManager.h"
 
+#include "engine/model/kaAnimation.h"
 #include "engine/model/kaMesh.h"
+#include "engine/model/kaSkeleton.h"
 #include "engine/render/kaGraphicsManager.h"
 
 #include <algorithm>
@@ -42,6 +44,18 @@ void kaModelManager::AddMesh(kaMesh* mesh)
     m_Meshes.push_back(mesh);
 }
 
+void kaModelManager::AddSkeleton(kaSkeleton* skeleton)
+{
+    if (skeleton)
+        m_Skeletons.push_back(skeleton);
+}
+
+void kaModelManager::AddAnimation(kaAnimation* animation)
+{
+    if (animation)
+        m_Animations.push_back(animation);
+}
+
 void kaModelManager::UnregisterMesh(kaMesh* mesh)
 {
     const auto found = std::find(m_Meshes.begin(), m_Meshes.end(), mesh);
@@ -51,6 +65,13 @@ void kaModelManager::UnregisterMesh(kaMesh* mesh)
 
 void kaModelManager::DeleteAll()
 {
+    for (kaSkeleton* skeleton : m_Skeletons)
+        delete skeleton;
+    std::vector<kaSkeleton*>().swap(m_Skeletons);
+    for (kaAnimation* animation : m_Animations)
+        delete animation;
+    std::vector<kaAnimation*>().swap(m_Animations);
+
     // The list is emptied before the releases, so a mesh unregistering itself finds nothing to disturb.
     std::vector<kaMesh*> meshes;
     meshes.swap(m_Meshes);

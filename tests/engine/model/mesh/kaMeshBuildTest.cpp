@@ -2,10 +2,13 @@
 
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_Light.h"
+#include "engine/model/KM_Texture.h"
+#include "engine/model/KM_TextureList.h"
 #include "engine/model/kaBoxPrimitive.h"
 #include "engine/model/kaCappedCylinderPrimitive.h"
 #include "engine/model/kaSpherePrimitive.h"
 #include "engine/model/kaTriMeshPrimitive.h"
+#include "engine/render/kaRenderState.h"
 #include "tests/engine/model/KmfTestSupport.h"
 #include "tests/engine/model/mesh/MeshTestSupport.h"
 #include "tests/support/DebugCapture.h"
@@ -320,6 +323,86 @@ TEST_F(MeshFromFile, ABadFileShowsOneMessageAndLeavesAnEmptyMesh)
     missing->AddRef();
     EXPECT_TRUE(m_Boxes.Shown("Failed to load mesh " + m_Dir.File("missing.kmf"), "KMF Viewer"));
     missing->Release();
+}
+
+TEST_F(MeshFromFile, MaterialsGiveTheSubsetsTheirRenderStates)
+{
+    // Red in the lowest byte: diffuse (255, 128, 0), specular (255, 255, 255), ambient (0, 0, 255).
+    auto glass = meshtest::Material("Glass");
+    glass->m_Diffuse = 0xFF0080FF;
+    glass->m_Specular = 0xFFFFFFFF;
+    glass->m_Ambient = 0xFFFF0000;
+    glass->m_Transparency = 0.25f;
+    glass->m_Shine = 0.5f;
+    glass->m_ShineStrength = 0.5f;
+    glass->m_Shading = 3;
+    m_Materials.Append(std::move(glass));
+    auto solid = meshtest::Material("Solid");
+    auto opacity = std::make_unique<KM_Texture>();
+    opacity->m_MapKind = 6;
+    opacity->m_Amount = 1.0f;
+    solid->Textures().Append(std::move(opacity));
+    m_Materials.Append(std::move(solid));
+    auto faded = meshtest::Material("Faded");
+    auto partial = std::make_unique<KM_Texture>();
+    partial->m_MapKind = 6;
+    partial->m_Amount = 0.5f;
+    faded->Textures().Append(std::move(partial));
+    m_Materials.Append(std::move(faded));
+    Quad(0, 0, 0).m_Mesh.m_BackfaceCull = 0;
+    Quad(1, 0, 0);
+    Quad(2, 0, 0);
+
+    const kaMesh* mesh = Load("states.kmf");
+    ASSERT_EQ(mesh->GetSubsetCount(), 3u);
+    const kaRenderState& glassState = *mesh->GetSubset(0)->GetRenderState();
+    EXPECT_EQ(glassState.m_BlendMode, kaRenderState::kBlendAdd);
+    EXPECT_FALSE(glassState.m_BackFaceCull);
+    EXPECT_TRUE(glassState.m_AlphaBlend);
+    EXPECT_TRUE(glassState.m_SortAlpha);
+    EXPECT_FLOAT_EQ(glassState.GetMaterial().Diffuse.r, 1.0f);
+    EXPECT_NEAR(glassState.GetMaterial().Diffuse.g, 128.0f / 255.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(glassState.GetMaterial().Diffuse.a, 0.75f);
+    EXPECT_FLOAT_EQ(glassState.GetMaterial().Power, 50.0f);
+    EXPECT_FLOAT_EQ(glassState.GetMaterial().Specular.g, 0.5f);
+    EXPECT_FLOAT_EQ(glassState.GetMaterial().Ambient.b, 1.0f);
+    EXPECT_FLOAT_EQ(glassState.GetMaterial().Ambient.r, 0.0f);
+    EXPECT_TRUE(glassState.m_Lighting);
+
+    const kaRenderState& solidState = *mesh->GetSubset(1)->GetRenderState();
+    EXPECT_EQ(solidState.m_BlendMode, kaRenderState::kBlendNormal);
+    EXPECT_TRUE(solidState.m_BackFaceCull);
+    EXPECT_TRUE(solidState.m_AlphaBlend);
+    EXPECT_FALSE(solidState.m_SortAlpha);
+    EXPECT_FLOAT_EQ(solidState.GetMaterial().Diffuse.a, 1.0f);
+
+    const kaRenderState& fadedState = *mesh->GetSubset(2)->GetRenderState();
+    EXPECT_TRUE(fadedState.m_AlphaBlend);
+    EXPECT_TRUE(fadedState.m_SortAlpha);
+}
+
+TEST_F(MeshFromFile, ColourVerticesLightTheSubsetUnlessShaded)
+{
+    auto painted = meshtest::Material("Painted");
+    painted->m_Ambient = 0xFF000000;
+    m_Materials.Append(std::move(painted));
+    for (uint8_t shade : {0, 1})
+    {
+        KM_GeoObject& geo = Quad(0, 0, 0);
+        geo.m_ShadeVerts = shade;
+        geo.m_Mesh.m_CVertices = {{1, 1, 1}};
+        geo.m_Mesh.m_CFaces = {{0, 0, 0}, {0, 0, 0}};
+    }
+    const kaMesh* mesh = Load("painted.kmf");
+    ASSERT_EQ(mesh->GetSubsetCount(), 2u);
+    const kaRenderState& unshaded = *mesh->GetSubset(0)->GetRenderState();
+    EXPECT_TRUE(unshaded.m_AmbientFromVertexColor);
+    EXPECT_FALSE(unshaded.m_Lighting);
+    const kaRenderState& shaded = *mesh->GetSubset(1)->GetRenderState();
+    EXPECT_FALSE(shaded.m_AmbientFromVertexColor);
+    EXPECT_TRUE(shaded.m_Lighting);
+    // With colour vertices the ambient colour is not the material's.
+    EXPECT_FLOAT_EQ(shaded.GetMaterial().Ambient.r, 1.0f);
 }
 
 TEST_F(MeshFromFile, StripOptionsDrawTheSubsetAsOneStrip)

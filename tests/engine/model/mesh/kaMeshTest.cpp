@@ -1,6 +1,7 @@
 #include "engine/model/kaMesh.h"
 
 #include "engine/render/kaIndexBuffer.h"
+#include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
 #include "tests/engine/model/mesh/MeshTestSupport.h"
 
@@ -334,6 +335,100 @@ TEST_F(MeshFromSizes, SubsetsWithoutTrianglesDrawNothing)
     empty.Render(0);
     Device()->EndScene();
     EXPECT_TRUE(Device()->Draws().empty());
+}
+
+TEST_F(MeshFromSizes, SortedTransparentSubsetsAreQueuedNotDrawn)
+{
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    mesh->SetPosition(1, 2, 3);
+    mesh->UpdateTransform();
+    mesh->SetRenderOrder(4);
+    kaRenderState* state = mesh->GetSubset(0)->GetRenderState();
+    ASSERT_NE(state, nullptr);
+    state->m_AlphaBlend = true;
+    state->m_SortAlpha = true;
+    Device()->ClearLog();
+    Device()->BeginScene();
+    mesh->Render(0);
+    EXPECT_TRUE(Device()->Draws().empty());
+    ASSERT_EQ(m_Manager->GetQueuedMeshDraws().size(), 1u);
+    const kaQueuedMeshDraw& queued = m_Manager->GetQueuedMeshDraws()[0];
+    EXPECT_EQ(queued.world, mesh->GetWorldMatrix());
+    EXPECT_EQ(queued.renderState, state);
+    EXPECT_EQ(queued.triangleCount, 1u);
+    EXPECT_EQ(queued.vertexCount, 3u);
+    EXPECT_EQ(queued.drawOrder, 4);
+    EXPECT_FALSE(queued.strip);
+    EXPECT_EQ(queued.vertexStart, m_Manager->GetVertexBufferStart(mesh->GetSubset(0)->m_VertexBuffer));
+
+    // Blending alone, or a block that asks not to be deferred, draws at once.
+    state->m_NoDefer = true;
+    mesh->Render(0);
+    state->m_NoDefer = false;
+    state->m_SortAlpha = false;
+    mesh->Render(0);
+    Device()->EndScene();
+    EXPECT_EQ(Device()->Draws().size(), 2u);
+    EXPECT_EQ(m_Manager->GetQueuedMeshDraws().size(), 1u);
+    m_Manager->DrawQueuedMeshes();
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, AFailedApplyOnTheFirstPassDrawsAndCountsNothing)
+{
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    // A non-looping flip-book already past its only frame has nothing to show.
+    kaRenderState* state = mesh->GetSubset(0)->GetRenderState();
+    state->AddTexture(nullptr, 0, 0, 0, false, false);
+    state->m_Animated = true;
+    state->m_Looping = 0;
+    state->m_Frame = 1;
+    const uint32_t triangles = m_Manager->GetTriangleCount();
+    Device()->ClearLog();
+    Device()->BeginScene();
+    mesh->Render(0);
+    Device()->EndScene();
+    EXPECT_TRUE(Device()->Draws().empty());
+    EXPECT_EQ(m_Manager->GetTriangleCount(), triangles);
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, EveryPassOfTheRenderStateDrawsTheSubsetOnce)
+{
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    // Five stages on a device with four texture units make two passes.
+    kaRenderState* state = mesh->GetSubset(0)->GetRenderState();
+    for (int i = 0; i < 5; ++i)
+        state->AddTexture(nullptr, 0, 0, 0, false, false);
+    ASSERT_EQ(state->GetPassCount(), 2);
+    const uint32_t triangles = m_Manager->GetTriangleCount();
+    Device()->ClearLog();
+    Device()->BeginScene();
+    mesh->Render(0);
+    Device()->EndScene();
+    ASSERT_EQ(Device()->Draws().size(), 2u);
+    EXPECT_EQ(Device()->Draws()[1].State.RenderStates[platform::RS_ZFUNC], platform::CMP_EQUAL);
+    EXPECT_EQ(m_Manager->GetTriangleCount(), triangles + 1);
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, CopiesCarryTheirOwnRenderState)
+{
+    kaMesh* source = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    source->GetSubset(0)->GetRenderState()->m_Lighting = false;
+    kaMesh copy(*source);
+    kaMesh unindexed;
+    unindexed.CopySubsetsFrom(*source);
+    for (const kaMesh* mesh : {static_cast<const kaMesh*>(&copy), static_cast<const kaMesh*>(&unindexed)})
+    {
+        const kaRenderState* state = mesh->GetSubset(0)->GetRenderState();
+        ASSERT_NE(state, nullptr);
+        EXPECT_NE(state, source->GetSubset(0)->GetRenderState());
+        EXPECT_FALSE(state->m_Lighting);
+    }
+    source->Release();
+    copy.SetZWrite(false);
+    EXPECT_FALSE(copy.GetSubset(0)->GetRenderState()->m_ZWrite);
 }
 
 TEST(MeshClassId, IsFourLittleEndianWords)

@@ -1,6 +1,8 @@
 #include "engine/model/kaModelManager.h"
 
+#include "engine/model/kaAnimation.h"
 #include "engine/model/kaMesh.h"
+#include "engine/model/kaSkeleton.h"
 #include "tests/engine/model/mesh/MeshTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +10,27 @@
 namespace
 {
 
-// Counts its own destruction.
+// Each counts its own destruction.
+class CountedSkeleton : public kaSkeleton
+{
+public:
+    explicit CountedSkeleton(int& destroyed) : m_Destroyed(destroyed) {}
+    ~CountedSkeleton() override { ++m_Destroyed; }
+
+private:
+    int& m_Destroyed;
+};
+
+class CountedAnimation : public kaAnimation
+{
+public:
+    explicit CountedAnimation(int& destroyed) : m_Destroyed(destroyed) {}
+    ~CountedAnimation() override { ++m_Destroyed; }
+
+private:
+    int& m_Destroyed;
+};
+
 class CountedMesh : public kaMesh
 {
 public:
@@ -52,6 +74,20 @@ TEST_F(ModelManagerTest, DeleteAllDestroysMeshesThatOnlyTheCacheHolds)
     EXPECT_EQ(m_Models.GetMeshes().size(), 1u);
     m_Models.DeleteAll();
     EXPECT_EQ(m_Destroyed, 4);
+}
+
+TEST_F(ModelManagerTest, DeleteAllDeletesSkeletonsAndAnimations)
+{
+    int skeletons = 0;
+    int animations = 0;
+    m_Models.AddSkeleton(new CountedSkeleton(skeletons));
+    m_Models.AddSkeleton(new CountedSkeleton(skeletons));
+    m_Models.AddAnimation(new CountedAnimation(animations));
+    m_Models.DeleteAll();
+    EXPECT_EQ(skeletons, 2);
+    EXPECT_EQ(animations, 1);
+    EXPECT_TRUE(m_Models.GetSkeletons().empty());
+    EXPECT_TRUE(m_Models.GetAnimations().empty());
 }
 
 TEST_F(ModelManagerTest, AMeshHeldElsewhereSurvivesDeleteAllAndUnregistersItself)
