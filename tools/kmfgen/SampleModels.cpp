@@ -12,14 +12,15 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/model/KM_Texture.h"
 #include "engine/model/KM_TextureList.h"
+#include "engine/render/kaTGAImage.h"
 #include "tools/kmfgen/MeshKit.h"
-#include "tools/kmfgen/TgaWriter.h"
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -209,16 +210,28 @@ bool SampleModels::_Texture(const std::string& folder, const std::string& name, 
     const uint8_t r = static_cast<uint8_t>(80 + (seed * 53) % 160);
     const uint8_t g = static_cast<uint8_t>(80 + (seed * 97) % 160);
     const uint8_t b = static_cast<uint8_t>(80 + (seed * 31) % 160);
-    return TgaWriter::Write(_Prepare(folder + "maps/" + name), 64, 64,
-                            [&](int x, int y) -> uint32_t
-                            {
-                                const bool border = x < 2 || y < 2 || x > 61 || y > 61;
-                                const bool light = ((x / 8) + (y / 8)) % 2 == 0;
-                                // The bottom rows carry a stripe so that v = 0 is recognisable.
-                                const float shade = border ? 0.4f : (y < 8 ? 0.7f : (light ? 1.0f : 0.8f));
-                                return 0xFF000000u | (uint32_t(r * shade) << 16) |
-                                       (uint32_t(g * shade) << 8) | uint32_t(b * shade);
-                            });
+    constexpr int kSize = 64;
+    // Blue, green, red and alpha bytes, the top row first.
+    std::vector<uint8_t> pixels;
+    pixels.reserve(kSize * kSize * 4);
+    for (int row = 0; row < kSize; ++row)
+    {
+        const int y = kSize - 1 - row;
+        for (int x = 0; x < kSize; ++x)
+        {
+            const bool border = x < 2 || y < 2 || x > 61 || y > 61;
+            const bool light = ((x / 8) + (y / 8)) % 2 == 0;
+            // The bottom rows carry a stripe so that v = 0 is recognisable.
+            const float shade = border ? 0.4f : (y < 8 ? 0.7f : (light ? 1.0f : 0.8f));
+            pixels.push_back(static_cast<uint8_t>(b * shade));
+            pixels.push_back(static_cast<uint8_t>(g * shade));
+            pixels.push_back(static_cast<uint8_t>(r * shade));
+            pixels.push_back(0xFF);
+        }
+    }
+    kaTGAImage image;
+    return image.Create(kSize, kSize, 32, 8, pixels.data()) &&
+           image.Save(_Prepare(folder + "maps/" + name), false);
 }
 
 bool SampleModels::_Cylinder()
