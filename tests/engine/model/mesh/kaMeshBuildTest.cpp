@@ -405,6 +405,34 @@ TEST_F(MeshFromFile, ColourVerticesLightTheSubsetUnlessShaded)
     EXPECT_FLOAT_EQ(shaded.GetMaterial().Ambient.r, 1.0f);
 }
 
+TEST_F(MeshFromFile, TheSampleCarBodyBuildsItsPartsRegionsAndLight)
+{
+    auto* car = new kaMesh(std::string(TARVOLIN_CONTENT_DIR) + "/resources/models/car/car.kmf");
+    car->AddRef();
+    m_Loaded.push_back(car);
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    ASSERT_EQ(car->GetSubsetCount(), 3u);
+    EXPECT_EQ(car->GetSubset(0)->m_Name, "Car submaterial 1");
+    EXPECT_EQ(car->GetSubset(2)->m_Name, "Car submaterial 3");
+    // Boxes of six faces, two triangles and four corners each.
+    EXPECT_EQ(car->GetSubset(0)->m_PrimitiveCount, 12u);
+    EXPECT_EQ(car->GetSubset(1)->m_VertexCount, 24u);
+    EXPECT_EQ(car->GetFVF(), 0x152u);
+    // Shaded colour vertices keep the lights on.
+    EXPECT_TRUE(car->GetSubset(0)->GetRenderState()->m_Lighting);
+    EXPECT_FALSE(car->GetSubset(0)->GetRenderState()->m_AmbientFromVertexColor);
+    ASSERT_EQ(car->GetPrimitiveCount(), 2);
+    EXPECT_EQ(car->GetPrimitive(0)->m_Type, kaCollisionPrimitive::kBox);
+    EXPECT_EQ(car->GetPrimitive(1)->m_Type, kaCollisionPrimitive::kVertexBox);
+    // The door box holds no corner of the coarse body, so it cuts no region.
+    EXPECT_EQ(car->GetDecalRegionCount(), 0u);
+    ASSERT_EQ(car->GetLightNodeCount(), 1);
+    EXPECT_EQ(car->GetLightNode(0)->GetName(), "Headlight");
+    // The body spans the bumper to the roof.
+    EXPECT_NEAR(car->GetMin().z, -2.1f, 1e-5f);
+    EXPECT_NEAR(car->GetMax().y, 1.3f, 1e-5f);
+}
+
 TEST_F(MeshFromFile, StripOptionsDrawTheSubsetAsOneStrip)
 {
     m_Materials.Append(meshtest::Material("Grid"));
