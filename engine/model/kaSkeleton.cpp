@@ -3,6 +3,10 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_FileReader.h"
 #include "engine/model/KM_Skeleton.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaMeshSubset.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "platform/gfx/GfxTypes.h"
 #include "platform/system/DebugOutput.h"
 
 #include <cstring>
@@ -61,6 +65,50 @@ std::unique_ptr<KM_Skeleton> kaSkeleton::ReadFile(const std::string& fileName)
     if (g_pFileSystem != nullptr)
         g_pFileSystem->RecordOpenedFile(fileName.c_str());
     return KM_FileReader::ReadSkeleton(path.c_str());
+}
+
+bool kaSkeleton::Load(const std::string& fileName, const kaMesh* mesh)
+{
+    const kaMeshSubset* subset = mesh != nullptr ? mesh->GetSubset(0) : nullptr;
+    if (subset == nullptr)
+    {
+        // Bones only, but still bound to this mesh for the cache's sake.
+        const bool loaded = LoadWithVertices(fileName, nullptr);
+        if (loaded && mesh != nullptr)
+            m_MeshName = mesh->GetName();
+        return loaded;
+    }
+    const std::unique_ptr<KM_Skeleton> file = ReadFile(fileName);
+    if (!file)
+        return false;
+    MeshVertices vertices;
+    vertices.meshName = mesh->GetName();
+    vertices.count = subset->m_VertexCount;
+    vertices.sourceMap = subset->m_SourceVertexMap.size() >= subset->m_VertexCount
+                             ? subset->m_SourceVertexMap.data()
+                             : nullptr;
+    // The CPU's copy, never the drawn one.
+    const kaResourceHandle handle = subset->m_SysVertexBuffer;
+    const void* data = nullptr;
+    if (handle != 0 && g_pGraphicsManager != nullptr)
+    {
+        vertices.stride = g_pGraphicsManager->GetVertexStride(handle);
+        const uint32_t fvf = g_pGraphicsManager->GetVertexFVF(handle);
+        vertices.hasNormals =
+            (fvf & platform::FVF_POSITION_MASK) == platform::FVF_XYZ && (fvf & platform::FVF_NORMAL) != 0;
+        data = g_pGraphicsManager->LockVertexBuffer(handle);
+    }
+    if (data == nullptr || vertices.stride < 3 * sizeof(float))
+    {
+        if (data != nullptr)
+            g_pGraphicsManager->UnlockVertexBuffer(handle);
+        vertices.count = 0;
+        return Build(*file, fileName, &vertices);
+    }
+    vertices.data = static_cast<const uint8_t*>(data);
+    const bool built = Build(*file, fileName, &vertices);
+    g_pGraphicsManager->UnlockVertexBuffer(handle);
+    return built;
 }
 
 bool kaSkeleton::LoadWithVertices(const std::string& fileName, const MeshVertices* mesh)

@@ -9,6 +9,7 @@
 #include <vector>
 
 class KM_Skeleton;
+class kaMesh;
 
 // Shared, read-only bones and per-vertex bone influences of one skinned model, built from a skeleton
 // file and bound to the vertices of one mesh.
@@ -33,7 +34,10 @@ public:
     kaSkeleton(const kaSkeleton&) = delete;
     kaSkeleton& operator=(const kaSkeleton&) = delete;
 
-    // Builds the skeleton from a file, binding influences to the given vertices; null binds bones only.
+    // Builds the skeleton from a file, binding influences to the system-memory vertices of the mesh's
+    // first subset; without a mesh, or a mesh without subsets, bones only.
+    bool Load(const std::string& fileName, const kaMesh* mesh);
+    // The same with the vertices given directly; null binds bones only.
     bool LoadWithVertices(const std::string& fileName, const MeshVertices* mesh);
     bool Build(const KM_Skeleton& file, const std::string& fileName, const MeshVertices* mesh);
 

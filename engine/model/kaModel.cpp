@@ -1,0 +1,1001 @@
+#include "engine/model/kaModel.h"
+
+#include "engine/core/kaClock.h"
+#include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/model/kaAnimation.h"
+#include "engine/model/kaAnimationChannel.h"
+#include "engine/model/kaAnimationFade.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaMeshSubset.h"
+#include "engine/model/kaModelAttachment.h"
+#include "engine/model/kaSkeleton.h"
+#include "engine/render/kaGraphicsManager.h"
+
+#include "platform/gfx/GfxTypes.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using platform::Matrix;
+using platform::Quaternion;
+using platform::Vector3;
+
+namespace
+{
+
+float Now()
+{
+    return static_cast<float>(GetTime(5));
+}
+
+Vector3 MinOf(const Vector3& a, const Vector3& b)
+{
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
+}
+
+Vector3 MaxOf(const Vector3& a, const Vector3& b)
+{
+    return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
+}
+
+Vector3 Translation(const Matrix& m)
+{
+    return {m(3, 0), m(3, 1), m(3, 2)};
+}
+
+Vector3 ReadVec3(const uint8_t* at)
+{
+    float v[3];
+    std::memcpy(v, at, sizeof(v));
+    return {v[0], v[1], v[2]};
+}
+
+void WriteVec3(uint8_t* at, const Vector3& value)
+{
+    const float v[3] = {value.x, value.y, value.z};
+    std::memcpy(at, v, sizeof(v));
+}
+
+// Positions and, when the format has them, normals are the first floats of each vertex.
+bool HasNormals(uint32_t fvf)
+{
+    return (fvf & platform::FVF_POSITION_MASK) == platform::FVF_XYZ && (fvf & platform::FVF_NORMAL) != 0;
+}
+
+// A missing or malformed value leaves the old one.
+template <typename T, typename Get>
+void ReadValue(const TiXmlElement* parent, const char* name, T& value, Get get)
+{
+    const TiXmlElement* child = parent->FirstChildElement(name);
+    if (child == nullptr)
+        return;
+    try
+    {
+        value = get(child);
+    }
+    catch (const ka::bad_lexical_cast&)
+    {
+    }
+}
+
+// Möller-Trumbore; the parameter along the segment, or a negative value when it misses.
+float SegmentTriangle(const Vector3& from, const Vector3& dir, const Vector3& a, const Vector3& b,
+                      const Vector3& c)
+{
+    const Vector3 e1 = b - a;
+    const Vector3 e2 = c - a;
+    const Vector3 p = platform::Vec3Cross(dir, e2);
+    const float det = platform::Vec3Dot(e1, p);
+    if (std::fabs(det) < 1e-12f)
+        return -1.0f;
+    const float inv = 1.0f / det;
+    const Vector3 s = from - a;
+    const float u = platform::Vec3Dot(s, p) * inv;
+    if (u < 0.0f || u > 1.0f)
+        return -1.0f;
+    const Vector3 q = platform::Vec3Cross(s, e1);
+    const float v = platform::Vec3Dot(dir, q) * inv;
+    if (v < 0.0f || u + v > 1.0f)
+        return -1.0f;
+    const float t = platform::Vec3Dot(e2, q) * inv;
+    return t >= 0.0f && t <= 1.0f ? t : -1.0f;
+}
+
+} // namespace
+
+kaModel::kaModel(kaMesh* mesh) : m_pMesh(mesh)
+{
+    if (m_pMesh != nullptr)
+    {
+        m_pMesh->AddRef();
+        // The scene-object name, not the mesh's file name.
+        const std::string& meshName = static_cast<const ka3DObject*>(m_pMesh)->GetName();
+        if (!meshName.empty())
+            m_ModelName = meshName + kNameSuffix;
+    }
+}
+
+kaModel::~kaModel()
+{
+    m_Attachments.clear();
+    m_Boxes.clear();
+    m_Channels.clear();
+    m_DecalSubsets.clear();
+    if (m_pSkinnedMesh != nullptr)
+        m_pSkinnedMesh->Release();
+    if (m_pMesh != nullptr)
+        m_pMesh->Release();
+}
+
+uint8_t* kaModel::GetClassId(uint8_t* buffer) const
+{
+    for (int word = 0; word < 4; ++word)
+        for (int i = 0; i < 4; ++i)
+            buffer[4 * word + i] = static_cast<uint8_t>(kClassId[word] >> (8 * i));
+    return buffer;
+}
+
+kaBoundingBox* kaModel::GetBoundingBox()
+{
+    return m_pMesh != nullptr ? &m_WorldBox : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Placement and bounds
+
+void kaModel::SetTransform(const Matrix& matrix)
+{
+    m_World = matrix;
+    if (m_Attachments.empty())
+        UpdateBounds();
+    else
+        UpdateHierarchy();
+}
+
+void kaModel::UpdateTransform()
+{
+    if (m_pMesh == nullptr)
+        return;
+    ka3DObject::UpdateTransform();
+    if (m_Attachments.empty())
+        UpdateBounds();
+    else
+        UpdateHierarchy();
+}
+
+void kaModel::GetBounds(Vector3& min, Vector3& max) const
+{
+    if (m_UseAltBounds)
+    {
+        min = m_AltMin;
+        max = m_AltMax;
+    }
+    else if (m_pMesh != nullptr)
+    {
+        min = m_pMesh->GetMin();
+        max = m_pMesh->GetMax();
+    }
+}
+
+void kaModel::ResetAltBounds()
+{
+    if (m_pMesh == nullptr)
+        return;
+    m_AltMin = m_pMesh->GetMin();
+    m_AltMax = m_pMesh->GetMax();
+}
+
+void kaModel::_RadiusFromWorldBox()
+{
+    m_WorldBox.m_Centre = (m_WorldBox.m_Min + m_WorldBox.m_Max) * 0.5f;
+    m_WorldBox.m_Radius = platform::Vec3Length(m_WorldBox.m_Max - m_WorldBox.m_Min) * 0.5f;
+}
+
+void kaModel::UpdateBounds()
+{
+    if (m_pMesh == nullptr)
+        return;
+    if (m_UseAltBounds)
+    {
+        m_pMesh->TransformBounds(m_WorldBox, m_World, &m_AltMin, &m_AltMax);
+        _RadiusFromWorldBox();
+    }
+    else
+    {
+        m_pMesh->TransformBounds(m_WorldBox, m_World, nullptr, nullptr);
+    }
+}
+
+void kaModel::UpdateHierarchy()
+{
+    // Each child's bone lands on this instance's bone; the child's box is then in this model space.
+    for (const auto& attachment : m_Attachments)
+    {
+        kaModel* child = attachment->m_pChild;
+        const Matrix* childBone = child->GetBoneMatrix(attachment->m_ChildBone);
+        const Matrix* parentBone = GetBoneMatrix(attachment->m_ParentBone);
+        if (childBone == nullptr || parentBone == nullptr)
+            continue;
+        Matrix inverse;
+        platform::MatrixInverse(&inverse, nullptr, childBone);
+        child->SetTransform(inverse * attachment->m_Local * *parentBone);
+    }
+    if (m_pMesh != nullptr)
+    {
+        Vector3 min = m_pMesh->GetMin();
+        Vector3 max = m_pMesh->GetMax();
+        for (const auto& attachment : m_Attachments)
+        {
+            if (const kaBoundingBox* box = attachment->m_pChild->GetBoundingBox())
+            {
+                min = MinOf(min, box->m_Min);
+                max = MaxOf(max, box->m_Max);
+            }
+        }
+        m_pMesh->TransformBounds(m_WorldBox, m_World, &min, &max);
+        _RadiusFromWorldBox();
+    }
+    for (const auto& attachment : m_Attachments)
+    {
+        kaModel* child = attachment->m_pChild;
+        child->SetTransform(child->GetWorldMatrix() * m_World);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Mesh queries
+
+kaMeshSubset* kaModel::FindSubset(const std::string& name) const
+{
+    if (m_pSkinnedMesh != nullptr)
+        return m_pSkinnedMesh->FindSubset(name);
+    return m_pMesh != nullptr ? m_pMesh->FindSubset(name) : nullptr;
+}
+
+kaCollisionPrimitive* kaModel::GetPrimitive(int index) const
+{
+    return m_pMesh != nullptr ? m_pMesh->GetPrimitive(index) : nullptr;
+}
+
+int kaModel::GetPrimitiveCount() const
+{
+    return m_pMesh != nullptr ? m_pMesh->GetPrimitiveCount() : 0;
+}
+
+KM_Light* kaModel::GetLightNode(int index) const
+{
+    return m_pMesh != nullptr ? m_pMesh->GetLightNode(index) : nullptr;
+}
+
+int kaModel::GetLightNodeCount() const
+{
+    return m_pMesh != nullptr ? m_pMesh->GetLightNodeCount() : 0;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Attachments, boxes, animations
+
+kaModelAttachment* kaModel::AttachModel(kaModel* child, const std::string& childBone,
+                                        const std::string& parentBone)
+{
+    if (child == nullptr || m_pSkeleton == nullptr)
+        return nullptr;
+    for (const auto& attachment : m_Attachments)
+    {
+        if (attachment->m_pChild == child)
+            return attachment.get();
+    }
+    const int32_t parentIndex = m_pSkeleton->FindBoneIndex(parentBone);
+    if (parentIndex < 0)
+        return nullptr;
+    const int32_t childIndex =
+        child->m_pSkeleton != nullptr ? child->m_pSkeleton->FindBoneIndex(childBone) : -1;
+    if (childIndex < 0)
+        return nullptr;
+    auto attachment = std::make_unique<kaModelAttachment>(child);
+    attachment->m_ParentBone = parentIndex;
+    attachment->m_ChildBone = childIndex;
+    // The parent's bounds cover the child from now on.
+    child->m_AutoTrackBounds = false;
+    child->m_UseAltBounds = false;
+    m_Attachments.push_back(std::move(attachment));
+    return m_Attachments.back().get();
+}
+
+const kaModel::Box* kaModel::FindBox(const std::string& name) const
+{
+    for (const auto& box : m_Boxes)
+    {
+        if (box->name == name)
+            return box.get();
+    }
+    return nullptr;
+}
+
+void kaModel::AddBox(std::unique_ptr<Box> box)
+{
+    if (box)
+        m_Boxes.push_back(std::move(box));
+}
+
+void kaModel::AddAnimation(kaAnimation* animation)
+{
+    if (animation != nullptr)
+        m_Animations.push_back(animation);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Mesh walk
+
+kaMesh* kaModel::GetNextMesh(bool& more)
+{
+    if (m_WalkCursor == 0)
+    {
+        more = !m_Attachments.empty();
+        if (more)
+            m_WalkCursor = 1;
+        return m_pMesh;
+    }
+    kaModel* child = m_Attachments[m_WalkCursor - 1]->m_pChild;
+    bool childMore = false;
+    kaMesh* mesh = child->GetNextMesh(childMore);
+    if (!childMore)
+        ++m_WalkCursor;
+    more = true;
+    if (m_WalkCursor == m_Attachments.size() + 1)
+    {
+        m_WalkCursor = 0;
+        more = false;
+    }
+    return mesh;
+}
+
+const Matrix& kaModel::GetCurrentMatrix() const
+{
+    const kaModel* model = this;
+    while (model->m_WalkCursor != 0 && model->m_WalkCursor <= model->m_Attachments.size())
+        model = model->m_Attachments[model->m_WalkCursor - 1]->m_pChild;
+    return model->m_World;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Drawing
+
+Matrix kaModel::_DrawMatrix() const
+{
+    if (m_Scale == 1.0f)
+        return m_World;
+    Matrix scaling;
+    platform::MatrixScaling(&scaling, m_Scale, m_Scale, m_Scale);
+    Matrix draw = m_World * scaling;
+    draw(3, 0) = m_World(3, 0);
+    draw(3, 1) = m_World(3, 1);
+    draw(3, 2) = m_World(3, 2);
+    return draw;
+}
+
+void kaModel::Render(uint32_t flag)
+{
+    if (!m_Visible)
+        return;
+    if (!m_Hold)
+        UpdateAnimation();
+    kaMesh* mesh = m_pMesh;
+    if (m_Skinned && m_pSkinnedMesh != nullptr && (!m_Channels.empty() || m_Hold))
+    {
+        UpdateSkin();
+        mesh = m_pSkinnedMesh;
+    }
+    platform::GfxDevice* device = g_pGraphicsManager != nullptr ? g_pGraphicsManager->GetDevice() : nullptr;
+    if (mesh != nullptr && device != nullptr)
+    {
+        const Matrix draw = _DrawMatrix();
+        for (uint32_t i = 0; i < mesh->GetSubsetCount(); ++i)
+            mesh->DrawSubset(device, mesh->GetSubset(i), draw);
+        for (const auto& decal : m_DecalSubsets)
+            mesh->DrawSubset(device, decal.Get(), draw);
+    }
+    for (const auto& attachment : m_Attachments)
+        attachment->m_pChild->Render(flag);
+    if (m_ShowSkeleton && m_pSkeleton != nullptr)
+        _DrawSkeleton();
+    ka3DObject::Render(flag);
+}
+
+void kaModel::_DrawSkeleton() const
+{
+    if (g_pGraphicsManager == nullptr)
+        return;
+    std::vector<VERTEX_WORLDPOS_DIFFUSE> lines;
+    const std::vector<kaBone>& bones = m_pSkeleton->GetBones();
+    const auto add = [&](const Vector3& point)
+    {
+        Vector3 world;
+        platform::Vec3TransformCoord(&world, &point, &m_World);
+        lines.push_back({world.x, world.y, world.z, kSkeletonColor});
+    };
+    for (size_t b = 0; b < bones.size() && b < m_BoneMatrices.size(); ++b)
+    {
+        const Vector3 origin = Translation(m_BoneMatrices[b]);
+        add(origin);
+        const int32_t parent = bones[b].parentIndex;
+        if (parent >= 0 && static_cast<size_t>(parent) < m_BoneMatrices.size())
+            add(Translation(m_BoneMatrices[static_cast<size_t>(parent)]));
+        else
+            add(origin + Vector3(0.0f, 1.0f, 0.0f));
+    }
+    g_pGraphicsManager->QueueDebugPrimitive(std::move(lines), false);
+}
+
+void kaModel::DrawNormals()
+{
+    if (m_pMesh == nullptr)
+        return;
+    const Matrix draw = _DrawMatrix();
+    for (uint32_t i = 0; i < m_pMesh->GetSubsetCount(); ++i)
+        m_pMesh->GetSubset(i)->DrawNormals(draw);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Segment test
+
+bool kaModel::_IntersectOwn(const Vector3& from, const Vector3& to, float& nearest, Vector3& point,
+                            Vector3& normal) const
+{
+    const kaMesh* mesh = m_Skinned && m_pSkinnedMesh != nullptr ? m_pSkinnedMesh : m_pMesh;
+    if (mesh == nullptr || g_pGraphicsManager == nullptr)
+        return false;
+    const Matrix draw = _DrawMatrix();
+    const Vector3 dir = to - from;
+    bool hit = false;
+    for (uint32_t s = 0; s < mesh->GetSubsetCount(); ++s)
+    {
+        const kaMeshSubset* subset = mesh->GetSubset(s);
+        const kaResourceHandle vertexHandle =
+            subset->m_SysVertexBuffer ? subset->m_SysVertexBuffer : subset->m_VertexBuffer;
+        const kaResourceHandle indexHandle =
+            subset->m_SysIndexBuffer ? subset->m_SysIndexBuffer : subset->m_IndexBuffer;
+        const uint32_t stride = g_pGraphicsManager->GetVertexStride(vertexHandle);
+        kaVertexBuffer* vb = g_pGraphicsManager->GetVertexBuffer(vertexHandle);
+        kaIndexBuffer* ib = g_pGraphicsManager->GetIndexBuffer(indexHandle);
+        if (vb == nullptr || ib == nullptr || stride < 3 * sizeof(float))
+            continue;
+        const uint32_t vertexCount = subset->m_FirstVertex + subset->m_VertexCount;
+        const auto* vertices =
+            static_cast<const uint8_t*>(g_pGraphicsManager->LockVertexBuffer(vertexHandle));
+        const auto* indices = static_cast<const uint16_t*>(g_pGraphicsManager->LockIndexBuffer(indexHandle));
+        if (vertices != nullptr && indices != nullptr)
+        {
+            const uint32_t count = subset->m_IndexCount;
+            const bool strip = subset->m_Strip;
+            const uint32_t triangles = strip ? (count >= 3 ? count - 2 : 0) : count / 3;
+            for (uint32_t t = 0; t < triangles; ++t)
+            {
+                const uint32_t first = strip ? t : 3 * t;
+                Vector3 corner[3];
+                bool valid = true;
+                for (int k = 0; k < 3; ++k)
+                {
+                    const uint16_t index = indices[first + static_cast<uint32_t>(k)];
+                    if (index >= vertexCount)
+                    {
+                        valid = false;
+                        break;
+                    }
+                    const Vector3 local = ReadVec3(vertices + static_cast<size_t>(index) * stride);
+                    platform::Vec3TransformCoord(&corner[k], &local, &draw);
+                }
+                if (!valid)
+                    continue;
+                const float at = SegmentTriangle(from, dir, corner[0], corner[1], corner[2]);
+                if (at < 0.0f || at >= nearest)
+                    continue;
+                nearest = at;
+                point = from + dir * at;
+                Vector3 n = platform::Vec3Cross(corner[1] - corner[0], corner[2] - corner[0]);
+                platform::Vec3Normalize(&n, &n);
+                normal = platform::Vec3Dot(n, dir) > 0.0f ? -n : n;
+                hit = true;
+            }
+        }
+        if (indices != nullptr)
+            g_pGraphicsManager->UnlockIndexBuffer(indexHandle);
+        if (vertices != nullptr)
+            g_pGraphicsManager->UnlockVertexBuffer(vertexHandle);
+    }
+    return hit;
+}
+
+bool kaModel::IntersectSegment(const Vector3& from, const Vector3& to, Vector3* point, Vector3* normal) const
+{
+    float nearest = 2.0f;
+    Vector3 hitPoint;
+    Vector3 hitNormal;
+    bool hit = false;
+    // Children are searched through a stack, so a deep tree of attachments costs no recursion.
+    std::vector<const kaModel*> pending{this};
+    while (!pending.empty())
+    {
+        const kaModel* model = pending.back();
+        pending.pop_back();
+        hit = model->_IntersectOwn(from, to, nearest, hitPoint, hitNormal) || hit;
+        for (const auto& attachment : model->m_Attachments)
+            pending.push_back(attachment->m_pChild);
+    }
+    if (hit)
+    {
+        if (point != nullptr)
+            *point = hitPoint;
+        if (normal != nullptr)
+            *normal = hitNormal;
+    }
+    return hit;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Bones
+
+int32_t kaModel::FindBoneIndex(const std::string& name) const
+{
+    return m_pSkeleton != nullptr ? m_pSkeleton->FindBoneIndex(name) : -1;
+}
+
+const kaBone* kaModel::FindBone(const std::string& name) const
+{
+    return m_pSkeleton != nullptr ? m_pSkeleton->FindBone(name) : nullptr;
+}
+
+const Matrix* kaModel::GetBoneMatrix(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_BoneMatrices.size())
+        return nullptr;
+    return &m_BoneMatrices[static_cast<size_t>(index)];
+}
+
+const Vector3* kaModel::GetBonePosition(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_BonePositions.size())
+        return nullptr;
+    return &m_BonePositions[static_cast<size_t>(index)];
+}
+
+const Quaternion* kaModel::GetBoneRotation(int32_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_BoneRotations.size())
+        return nullptr;
+    return &m_BoneRotations[static_cast<size_t>(index)];
+}
+
+void kaModel::SetSkeleton(kaSkeleton* skeleton)
+{
+    m_pSkeleton = skeleton;
+    if (m_pSkinnedMesh != nullptr)
+    {
+        m_pSkinnedMesh->Release();
+        m_pSkinnedMesh = nullptr;
+    }
+    m_Skinned = false;
+    m_BoneMatrices.clear();
+    m_BonePositions.clear();
+    m_BoneRotations.clear();
+    if (skeleton == nullptr)
+        return;
+    if (skeleton->HasInfluences() && m_pMesh != nullptr)
+    {
+        m_pSkinnedMesh = new kaMesh(*m_pMesh);
+        m_pSkinnedMesh->AddRef();
+        m_Skinned = true;
+    }
+    // The bind pose: each bone where the skeleton was bound, so skinning leaves the mesh as it was.
+    for (const kaBone& bone : skeleton->GetBones())
+    {
+        m_BoneMatrices.push_back(bone.bind);
+        m_BonePositions.push_back(Translation(bone.bind));
+        Quaternion rotation;
+        platform::QuaternionRotationMatrix(&rotation, &bone.bind);
+        m_BoneRotations.push_back(rotation);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Playback
+
+kaAnimationChannel* kaModel::_GetChannel(int32_t number)
+{
+    for (const auto& channel : m_Channels)
+    {
+        if (channel->m_Number == number)
+            return channel.get();
+    }
+    m_Channels.push_back(std::make_unique<kaAnimationChannel>(number));
+    return m_Channels.back().get();
+}
+
+kaAnimation* kaModel::_FindAnimation(const std::string& name) const
+{
+    for (kaAnimation* animation : m_Animations)
+    {
+        if (animation->GetName() == name)
+            return animation;
+    }
+    return nullptr;
+}
+
+void kaModel::PlayAnimation(const std::string& name, bool looping, float fadeTime, float weight,
+                            int32_t channel)
+{
+    const bool first = m_Channels.empty();
+    kaAnimationChannel* target = _GetChannel(channel);
+    const float now = Now();
+    if (kaAnimationFade* fade = target->FindFade(name))
+    {
+        fade->m_FadeStart = fade->m_Current;
+        fade->m_FadeFinal = weight;
+        fade->m_FadeStartTime = now;
+        fade->m_FadeTime = fadeTime;
+        UpdateAnimation();
+        return;
+    }
+    kaAnimation* animation = _FindAnimation(name);
+    if (animation == nullptr)
+        return;
+    auto fade = std::make_unique<kaAnimationFade>(animation);
+    fade->m_FadeStart = 0.0f;
+    fade->m_FadeFinal = weight;
+    fade->m_Looping = looping;
+    fade->m_FadeStartTime = now;
+    fade->m_AnimStartTime = now;
+    // The first animation an instance ever plays shows at once.
+    fade->m_FadeTime = first ? 0.0f : fadeTime;
+    fade->m_Current = first ? 1.0f : 0.0f;
+    target->m_Fades.push_back(std::move(fade));
+    if (m_AutoTrackBounds)
+        TrackAnimationBounds();
+}
+
+void kaModel::StopAnimation(const std::string& name, float fadeTime, int32_t channel)
+{
+    for (const auto& target : m_Channels)
+    {
+        if (target->m_Number != channel)
+            continue;
+        if (kaAnimationFade* fade = target->FindFade(name))
+        {
+            fade->m_FadeTime = fadeTime;
+            fade->m_FadeStartTime = Now();
+            fade->m_FadeStart = fade->m_Current;
+            fade->m_FadeFinal = 0.0f;
+        }
+        return;
+    }
+}
+
+void kaModel::CrossFadeAnimation(const std::string& name, bool looping, float fadeTime, float weight,
+                                 int32_t channel)
+{
+    const bool first = m_Channels.empty();
+    kaAnimationChannel* target = _GetChannel(channel);
+    const float now = Now();
+    for (const auto& fade : target->m_Fades)
+    {
+        fade->m_FadeStart = fade->m_Current;
+        if (fade->m_FadeFinal > 0.0f)
+            fade->m_FadeStartTime = now;
+        fade->m_FadeTime = fadeTime;
+        fade->m_FadeFinal = 0.0f;
+    }
+    if (kaAnimationFade* fade = target->FindFade(name))
+    {
+        fade->m_FadeFinal = weight;
+        fade->m_FadeStartTime = now;
+        UpdateAnimation();
+        return;
+    }
+    kaAnimation* animation = _FindAnimation(name);
+    if (animation == nullptr)
+        return;
+    auto fade = std::make_unique<kaAnimationFade>(animation);
+    fade->m_FadeFinal = weight;
+    fade->m_Looping = looping;
+    fade->m_FadeStartTime = now;
+    fade->m_AnimStartTime = now;
+    fade->m_FadeTime = first ? 0.0f : fadeTime;
+    fade->m_Current = first ? weight : 0.0f;
+    target->m_Fades.push_back(std::move(fade));
+    if (m_AutoTrackBounds)
+        TrackAnimationBounds();
+}
+
+void kaModel::SetAnimationSpeed(float speed)
+{
+    if (speed == 0.0f)
+        return;
+    const float now = Now();
+    // Each animation keeps the position it has reached.
+    for (const auto& channel : m_Channels)
+    {
+        for (const auto& fade : channel->m_Fades)
+        {
+            const float elapsed = now - fade->m_AnimStartTime;
+            if (elapsed > 0.0f)
+                fade->m_AnimStartTime = now - m_AnimationSpeed * elapsed / speed;
+        }
+    }
+    m_AnimationSpeed = speed;
+}
+
+void kaModel::UpdateAnimation()
+{
+    if (m_pSkeleton == nullptr || m_Channels.empty() || PauseControl(2) != 0)
+        return;
+    const float now = Now();
+    bool blend = false;
+    for (const auto& channel : m_Channels)
+    {
+        auto& fades = channel->m_Fades;
+        for (size_t i = 0; i < fades.size();)
+        {
+            if (fades[i]->m_Current <= kDeadWeight && fades[i]->m_FadeFinal <= kDeadWeight)
+            {
+                fades.erase(fades.begin() + static_cast<std::ptrdiff_t>(i));
+                if (m_AutoTrackBounds)
+                    TrackAnimationBounds();
+            }
+            else
+            {
+                ++i;
+            }
+        }
+        for (const auto& fadePtr : fades)
+        {
+            kaAnimationFade& fade = *fadePtr;
+            if (fade.m_Current != fade.m_FadeFinal)
+            {
+                const float elapsed = (now - fade.m_FadeStartTime) * m_AnimationSpeed;
+                if (fade.m_FadeTime != 0.0f && elapsed < fade.m_FadeTime)
+                    fade.m_Current =
+                        elapsed / fade.m_FadeTime * (fade.m_FadeFinal - fade.m_FadeStart) + fade.m_FadeStart;
+                else
+                    fade.m_Current = fade.m_FadeFinal;
+            }
+            const kaAnimation* animation = fade.m_pAnimation;
+            const float length = animation->GetLength();
+            float t = (now - fade.m_AnimStartTime) * m_AnimationSpeed;
+            if (t > length)
+            {
+                if (!fade.m_Looping)
+                    t = length;
+                else if (length > 0.0f)
+                {
+                    // The remainder in (0, length]: as many whole lengths off as the time holds.
+                    t = std::fmod(t, length);
+                    if (t <= 0.0f)
+                        t = length;
+                }
+                else
+                    t = 0.0f;
+                fade.m_AnimStartTime = now - t;
+            }
+            m_CurrentAnimTime = t;
+            const int32_t key = animation->FindKey(t);
+            for (const kaBoneTrack& track : animation->GetTracks())
+            {
+                const int32_t bone = m_pSkeleton->FindBoneIndex(track.boneName);
+                if (bone < 0 || static_cast<size_t>(bone) >= m_BonePositions.size())
+                    continue;
+                Vector3 position = m_BonePositions[static_cast<size_t>(bone)];
+                Quaternion rotation = m_BoneRotations[static_cast<size_t>(bone)];
+                animation->Sample(track, key, t, &position, &rotation);
+                Vector3& bonePosition = m_BonePositions[static_cast<size_t>(bone)];
+                Quaternion& boneRotation = m_BoneRotations[static_cast<size_t>(bone)];
+                if (!blend)
+                {
+                    bonePosition = position;
+                    boneRotation = rotation;
+                }
+                else
+                {
+                    bonePosition = bonePosition + (position - bonePosition) * fade.m_Current;
+                    platform::QuaternionSlerp(&boneRotation, &boneRotation, &rotation, fade.m_Current);
+                }
+            }
+            blend = true;
+        }
+    }
+    if (blend)
+        _PoseBones();
+}
+
+void kaModel::_PoseBones()
+{
+    const std::vector<kaBone>& bones = m_pSkeleton->GetBones();
+    const size_t count = std::min(bones.size(), m_BoneMatrices.size());
+    std::vector<size_t> pending;
+    for (size_t b = 0; b < count; ++b)
+    {
+        platform::MatrixRotationQuaternion(&m_BoneMatrices[b], &m_BoneRotations[b]);
+        if (bones[b].parent == nullptr)
+        {
+            m_BoneMatrices[b](3, 0) = m_BonePositions[b].x;
+            m_BoneMatrices[b](3, 1) = m_BonePositions[b].y;
+            m_BoneMatrices[b](3, 2) = m_BonePositions[b].z;
+            pending.push_back(b);
+        }
+    }
+    // Children are placed from their parents, root first; a stack keeps a deep chain off the call stack.
+    while (!pending.empty())
+    {
+        const size_t parent = pending.back();
+        pending.pop_back();
+        for (const int32_t childIndex : bones[parent].children)
+        {
+            const size_t child = static_cast<size_t>(childIndex);
+            if (child >= count)
+                continue;
+            Vector3& position = m_BonePositions[child];
+            platform::Vec3TransformCoord(&position, &bones[child].positionInParent, &m_BoneMatrices[parent]);
+            m_BoneMatrices[child](3, 0) = position.x;
+            m_BoneMatrices[child](3, 1) = position.y;
+            m_BoneMatrices[child](3, 2) = position.z;
+            pending.push_back(child);
+        }
+    }
+}
+
+void kaModel::UpdateSkin()
+{
+    if (m_pSkeleton == nullptr || m_pSkinnedMesh == nullptr || g_pGraphicsManager == nullptr)
+        return;
+    kaMeshSubset* subset = m_pSkinnedMesh->GetSubset(0);
+    if (subset == nullptr || subset->m_SysVertexBuffer == 0)
+        return;
+    const kaResourceHandle handle = subset->m_SysVertexBuffer;
+    const uint32_t stride = g_pGraphicsManager->GetVertexStride(handle);
+    const bool normals = HasNormals(g_pGraphicsManager->GetVertexFVF(handle));
+    const std::vector<kaVertexInfluence>& influences = m_pSkeleton->GetInfluences();
+    const size_t vertexCount =
+        std::min<size_t>(influences.size(), subset->m_FirstVertex + subset->m_VertexCount);
+    if (stride < (normals ? 6 : 3) * sizeof(float))
+        return;
+    // Offset then current: bind-pose model space into each bone's space and out at its present pose.
+    const std::vector<kaBone>& bones = m_pSkeleton->GetBones();
+    std::vector<Matrix> skin(std::min(bones.size(), m_BoneMatrices.size()));
+    for (size_t b = 0; b < skin.size(); ++b)
+        skin[b] = bones[b].offset * m_BoneMatrices[b];
+
+    auto* data = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(handle));
+    if (data == nullptr)
+        return;
+    for (size_t v = 0; v < vertexCount; ++v)
+    {
+        const kaVertexInfluence& record = influences[v];
+        uint8_t* vertex = data + v * stride;
+        Vector3 position = record.bindPosition;
+        Vector3 normal = record.bindNormal;
+        if (record.count > 0)
+        {
+            position = Vector3();
+            normal = Vector3();
+            for (int i = 0; i < record.count; ++i)
+            {
+                if (record.bones[i] >= skin.size())
+                    continue;
+                const Matrix& m = skin[record.bones[i]];
+                Vector3 moved;
+                platform::Vec3TransformCoord(&moved, &record.bindPosition, &m);
+                position += moved * record.weights[i];
+                platform::Vec3TransformNormal(&moved, &record.bindNormal, &m);
+                normal += moved * record.weights[i];
+            }
+        }
+        WriteVec3(vertex, position);
+        if (normals)
+            WriteVec3(vertex + 3 * sizeof(float), normal);
+    }
+    const size_t bytes = static_cast<size_t>(subset->m_FirstVertex + subset->m_VertexCount) * stride;
+    std::vector<uint8_t> copy(data, data + bytes);
+    g_pGraphicsManager->UnlockVertexBuffer(handle);
+    if (subset->m_VertexBuffer != 0)
+    {
+        if (auto* drawn = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(subset->m_VertexBuffer)))
+        {
+            std::memcpy(drawn, copy.data(), copy.size());
+            g_pGraphicsManager->UnlockVertexBuffer(subset->m_VertexBuffer);
+        }
+    }
+}
+
+void kaModel::TrackAnimationBounds()
+{
+    bool found = false;
+    Vector3 min;
+    Vector3 max;
+    for (const auto& channel : m_Channels)
+    {
+        for (const auto& fade : channel->m_Fades)
+        {
+            const Box* box = fade->m_pAnimation != nullptr ? FindBox(fade->m_pAnimation->GetName()) : nullptr;
+            if (box == nullptr)
+                continue;
+            min = found ? MinOf(min, box->min) : box->min;
+            max = found ? MaxOf(max, box->max) : box->max;
+            found = true;
+        }
+    }
+    if (!found)
+        return;
+    m_AltMin = min;
+    m_AltMax = max;
+    UpdateTransform();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Saved state
+
+void kaModel::WriteState(TiXmlElement* element) const
+{
+    if (element == nullptr)
+        return;
+    const double now = Now();
+    TiXmlElement* data = AppendElement(element, "animData");
+    AppendFloatElement(data, "animSpeed", m_AnimationSpeed);
+    AppendBoolElement(data, "autoTrackBounds", m_AutoTrackBounds);
+    AppendBoolElement(data, "altBounds", m_UseAltBounds);
+    for (const auto& channel : m_Channels)
+    {
+        for (const auto& fade : channel->m_Fades)
+        {
+            TiXmlElement* active = AppendElement(data, "activeAnim");
+            AppendIntElement(active, "channel", channel->m_Number);
+            AppendTextElement(active, "animName",
+                              fade->m_pAnimation != nullptr ? fade->m_pAnimation->GetName() : std::string());
+            fade->WriteState(active, now);
+        }
+    }
+    TiXmlElement* bounds = AppendElement(element, "altBounds");
+    AppendFloatElement(bounds, "min_x", m_AltMin.x);
+    AppendFloatElement(bounds, "min_y", m_AltMin.y);
+    AppendFloatElement(bounds, "min_z", m_AltMin.z);
+    AppendFloatElement(bounds, "max_x", m_AltMax.x);
+    AppendFloatElement(bounds, "max_y", m_AltMax.y);
+    AppendFloatElement(bounds, "max_z", m_AltMax.z);
+}
+
+void kaModel::ReadState(const TiXmlElement* element)
+{
+    if (element == nullptr)
+        return;
+    const double now = Now();
+    if (const TiXmlElement* data = element->FirstChildElement("animData"))
+    {
+        ReadValue(data, "animSpeed", m_AnimationSpeed, GetElementFloat);
+        ReadValue(data, "autoTrackBounds", m_AutoTrackBounds, GetElementBool);
+        ReadValue(data, "altBounds", m_UseAltBounds, GetElementBool);
+        for (const TiXmlElement* active = data->FirstChildElement("activeAnim"); active != nullptr;
+             active = active->NextSiblingElement("activeAnim"))
+        {
+            kaAnimation* animation = _FindAnimation(GetChildElementText("animName", active));
+            if (animation == nullptr)
+                continue;
+            int32_t number = 0;
+            ReadValue(active, "channel", number, GetElementInt);
+            auto fade = std::make_unique<kaAnimationFade>(animation);
+            fade->m_Looping = true;
+            fade->ReadState(active, now);
+            _GetChannel(number)->m_Fades.push_back(std::move(fade));
+        }
+    }
+    if (const TiXmlElement* bounds = element->FirstChildElement("altBounds"))
+    {
+        ReadValue(bounds, "min_x", m_AltMin.x, GetElementFloat);
+        ReadValue(bounds, "min_y", m_AltMin.y, GetElementFloat);
+        ReadValue(bounds, "min_z", m_AltMin.z, GetElementFloat);
+        ReadValue(bounds, "max_x", m_AltMax.x, GetElementFloat);
+        ReadValue(bounds, "max_y", m_AltMax.y, GetElementFloat);
+        ReadValue(bounds, "max_z", m_AltMax.z, GetElementFloat);
+    }
+}

@@ -1,0 +1,612 @@
+#include "engine/model/kaModel.h"
+
+#include "engine/model/kaAnimationChannel.h"
+#include "engine/model/kaAnimationFade.h"
+#include "engine/model/kaModelAttachment.h"
+#include "engine/model/kaSkeleton.h"
+#include "tests/engine/model/mesh/ModelTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <cmath>
+#include <memory>
+
+using modeltest::Built;
+using modeltest::Slide;
+using platform::Matrix;
+using platform::Vector3;
+
+namespace
+{
+
+constexpr float kPi = 3.14159265f;
+
+class ModelInstance : public GraphicsManagerFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Start(nullptr));
+        m_Mesh = modeltest::PlainMesh({{0, 0, 0}, {0, 2, 0}, {1, 1, 0}}, {0, 1, 2});
+    }
+    void TearDown() override
+    {
+        m_Models.clear();
+        m_Mesh->Release();
+    }
+
+    kaModel* Make(kaMesh* mesh = nullptr)
+    {
+        m_Models.push_back(std::make_unique<kaModel>(mesh ? mesh : m_Mesh));
+        return m_Models.back().get();
+    }
+    // A model posed by the two-bone skeleton without influences.
+    kaModel* Rigged()
+    {
+        kaModel* model = Make();
+        model->SetSkeleton(&m_Rigid);
+        for (const auto& animation : m_Animations)
+            model->AddAnimation(animation.get());
+        return model;
+    }
+    void AddAnimation(const KM_Animation& file) { m_Animations.push_back(Built(file)); }
+    float RootX(const kaModel* model) const { return model->GetBonePosition(0)->x; }
+    const kaAnimationFade* Fade(const kaModel* model, size_t channel, size_t index) const
+    {
+        return model->GetChannels().at(channel)->m_Fades.at(index).get();
+    }
+
+    modeltest::TestClock m_Clock;
+    kaMesh* m_Mesh = nullptr;
+    kaSkeleton m_Rigid;
+    std::vector<std::unique_ptr<kaAnimation>> m_Animations;
+    std::vector<std::unique_ptr<kaModel>> m_Models;
+
+    bool BuildRigid() { return m_Rigid.Build(modeltest::TwoBones(), "rig.kmf", nullptr); }
+};
+
+// ---------------------------------------------------------------------------------------------------------
+// Instances
+
+TEST_F(ModelInstance, TheNameIsTheMeshNameFollowedByModel)
+{
+    m_Mesh->SetName("car");
+    EXPECT_EQ(Make()->GetModelName(), "car Model");
+    kaMesh* unnamed = modeltest::PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    EXPECT_EQ(Make(unnamed)->GetModelName(), "");
+    m_Models.pop_back();
+    unnamed->Release();
+}
+
+TEST_F(ModelInstance, TheInstanceHoldsAReferenceOnItsMesh)
+{
+    const int32_t before = m_Mesh->GetRefCount();
+    Make();
+    EXPECT_EQ(m_Mesh->GetRefCount(), before + 1);
+    m_Models.clear();
+    EXPECT_EQ(m_Mesh->GetRefCount(), before);
+}
+
+TEST_F(ModelInstance, AScaledDrawKeepsTheWorldTranslation)
+{
+    kaModel* model = Make();
+    model->m_Scale = 2.0f;
+    Matrix world;
+    platform::MatrixTranslation(&world, 10, 0, 0);
+    model->SetTransform(world);
+    Device()->ClearLog();
+    Device()->BeginScene();
+    model->Render(0);
+    Device()->EndScene();
+    ASSERT_EQ(Device()->Draws().size(), 1u);
+    const Vector3 vertex(1, 0, 0);
+    Vector3 drawn;
+    platform::Vec3TransformCoord(&drawn, &vertex, &Device()->Draws()[0].State.World);
+    EXPECT_FLOAT_EQ(drawn.x, 12.0f);
+    EXPECT_FLOAT_EQ(drawn.y, 0.0f);
+
+    model->SetVisible(false);
+    Device()->ClearLog();
+    Device()->BeginScene();
+    model->Render(0);
+    Device()->EndScene();
+    EXPECT_TRUE(Device()->Draws().empty());
+}
+
+TEST_F(ModelInstance, AlternativeBoundsReplaceTheMeshBoundsAndGiveHalfTheDiagonal)
+{
+    kaModel* model = Make();
+    model->m_UseAltBounds = true;
+    model->m_AltMin = {-1, -2, -2};
+    model->m_AltMax = {1, 2, 2};
+    Matrix world;
+    platform::MatrixTranslation(&world, 5, 0, 0);
+    model->SetTransform(world);
+    const kaBoundingBox* box = model->GetBoundingBox();
+    EXPECT_FLOAT_EQ(box->m_Min.x, 4.0f);
+    EXPECT_FLOAT_EQ(box->m_Max.z, 2.0f);
+    EXPECT_FLOAT_EQ(box->m_Radius, 3.0f);
+    EXPECT_FLOAT_EQ(box->m_Centre.x, 5.0f);
+    Vector3 min, max;
+    model->GetBounds(min, max);
+    EXPECT_EQ(max, Vector3(1, 2, 2));
+    model->ResetAltBounds();
+    EXPECT_EQ(model->m_AltMax, m_Mesh->GetMax());
+}
+
+TEST_F(ModelInstance, AttachingNeedsBothBonesAndReturnsTheFirstAttachmentAgain)
+{
+    ASSERT_TRUE(BuildRigid());
+    kaModel* parent = Rigged();
+    kaModel* child = Rigged();
+    kaModel* rigid = Make();
+    child->m_UseAltBounds = true;
+    child->m_AutoTrackBounds = true;
+
+    EXPECT_EQ(parent->AttachModel(child, "Missing", "Arm"), nullptr);
+    EXPECT_EQ(parent->AttachModel(child, "Root", "Missing"), nullptr);
+    EXPECT_EQ(parent->AttachModel(rigid, "Root", "Arm"), nullptr);
+    EXPECT_TRUE(parent->GetAttachments().empty());
+    // A failed attachment leaves the child's bounds alone.
+    EXPECT_TRUE(child->m_UseAltBounds);
+    EXPECT_TRUE(child->m_AutoTrackBounds);
+    EXPECT_EQ(rigid->AttachModel(child, "Root", "Arm"), nullptr);
+
+    kaModelAttachment* attachment = parent->AttachModel(child, "Root", "Arm");
+    ASSERT_NE(attachment, nullptr);
+    EXPECT_EQ(attachment->m_ParentBone, 1);
+    EXPECT_EQ(attachment->m_ChildBone, 0);
+    EXPECT_FALSE(child->m_UseAltBounds);
+    EXPECT_FALSE(child->m_AutoTrackBounds);
+    EXPECT_EQ(parent->AttachModel(child, "Arm", "Root"), attachment);
+    EXPECT_EQ(attachment->m_ParentBone, 1);
+    EXPECT_EQ(parent->GetAttachments().size(), 1u);
+}
+
+TEST_F(ModelInstance, AnAttachedChildSitsOnTheParentBone)
+{
+    ASSERT_TRUE(BuildRigid());
+    kaModel* parent = Rigged();
+    kaModel* child = Rigged();
+    kaModelAttachment* attachment = parent->AttachModel(child, "Root", "Arm");
+    ASSERT_NE(attachment, nullptr);
+    attachment->m_Offset = {0, 0, 3};
+    attachment->UpdateMatrix();
+    Matrix world;
+    platform::MatrixTranslation(&world, 10, 0, 0);
+    parent->SetTransform(world);
+    // Child root at the origin lands on the arm (0, 1, 0), moved by the offset, then by the world.
+    EXPECT_FLOAT_EQ(child->GetWorldMatrix()(3, 0), 10.0f);
+    EXPECT_FLOAT_EQ(child->GetWorldMatrix()(3, 1), 1.0f);
+    EXPECT_FLOAT_EQ(child->GetWorldMatrix()(3, 2), 3.0f);
+    // The parent's box covers the child: the child's top vertex is at y = 3.
+    EXPECT_FLOAT_EQ(parent->GetBoundingBox()->m_Max.y, 3.0f);
+    EXPECT_FLOAT_EQ(parent->GetBoundingBox()->m_Max.z, 3.0f);
+}
+
+TEST_F(ModelInstance, AttachmentRotationsTurnAfterTheOffset)
+{
+    kaModelAttachment attachment(nullptr);
+    attachment.m_Offset = {1, 0, 0};
+    attachment.SetRotation(0, 0, kPi / 2);
+    const Vector3 origin;
+    Vector3 moved;
+    platform::Vec3TransformCoord(&moved, &origin, &attachment.m_Local);
+    // Moved to (1, 0, 0) first, then turned a quarter about Z.
+    EXPECT_NEAR(moved.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(std::fabs(moved.y), 1.0f, 1e-6f);
+}
+
+TEST_F(ModelInstance, TheMeshWalkVisitsOwnThenChildrenAndStartsAgain)
+{
+    ASSERT_TRUE(BuildRigid());
+    kaModel* parent = Rigged();
+    kaMesh* first = modeltest::PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    kaMesh* second = modeltest::PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    kaModel* a = Make(first);
+    a->SetSkeleton(&m_Rigid);
+    kaModel* b = Make(second);
+    b->SetSkeleton(&m_Rigid);
+    ASSERT_NE(parent->AttachModel(a, "Root", "Root"), nullptr);
+    ASSERT_NE(parent->AttachModel(b, "Root", "Arm"), nullptr);
+    Matrix world;
+    platform::MatrixTranslation(&world, 0, 0, 7);
+    parent->SetTransform(world);
+
+    for (int round = 0; round < 2; ++round)
+    {
+        bool more = false;
+        EXPECT_EQ(parent->GetNextMesh(more), m_Mesh);
+        EXPECT_TRUE(more);
+        EXPECT_EQ(parent->GetNextMesh(more), first);
+        EXPECT_TRUE(more);
+        EXPECT_EQ(parent->GetNextMesh(more), second);
+        EXPECT_FALSE(more);
+    }
+    // The matrix read before each step belongs to the mesh that step returns.
+    bool more = false;
+    EXPECT_EQ(&parent->GetCurrentMatrix(), &parent->GetWorldMatrix());
+    parent->GetNextMesh(more);
+    EXPECT_EQ(&parent->GetCurrentMatrix(), &a->GetWorldMatrix());
+    parent->GetNextMesh(more);
+    EXPECT_EQ(&parent->GetCurrentMatrix(), &b->GetWorldMatrix());
+    parent->GetNextMesh(more);
+    EXPECT_FALSE(more);
+    m_Models.clear();
+    first->Release();
+    second->Release();
+}
+
+TEST_F(ModelInstance, ASegmentMeetsTheNearestTriangleWithANormalFacingItsStart)
+{
+    kaModel* model = Make();
+    Matrix world;
+    platform::MatrixTranslation(&world, 0, 0, 5);
+    model->SetTransform(world);
+    Vector3 point, normal;
+    ASSERT_TRUE(model->IntersectSegment({0.2f, 1, 0}, {0.2f, 1, 10}, &point, &normal));
+    EXPECT_NEAR(point.z, 5.0f, 1e-5f);
+    EXPECT_NEAR(point.x, 0.2f, 1e-5f);
+    EXPECT_NEAR(normal.z, -1.0f, 1e-5f);
+    ASSERT_TRUE(model->IntersectSegment({0.2f, 1, 10}, {0.2f, 1, 0}, &point, &normal));
+    EXPECT_NEAR(normal.z, 1.0f, 1e-5f);
+    // Too short, and beside the triangle.
+    EXPECT_FALSE(model->IntersectSegment({0.2f, 1, 0}, {0.2f, 1, 4}, &point, &normal));
+    EXPECT_FALSE(model->IntersectSegment({3, 1, 0}, {3, 1, 10}, &point, &normal));
+}
+
+TEST_F(ModelInstance, BoneQueriesAnswerOutOfRangeAndWithoutASkeleton)
+{
+    kaModel* rigid = Make();
+    EXPECT_EQ(rigid->FindBoneIndex("Arm"), -1);
+    EXPECT_EQ(rigid->GetBoneMatrix(0), nullptr);
+    ASSERT_TRUE(BuildRigid());
+    kaModel* model = Rigged();
+    EXPECT_EQ(model->FindBoneIndex("Arm"), 1);
+    EXPECT_EQ(model->FindBone("Arm"), m_Rigid.GetBone(1));
+    EXPECT_EQ(model->GetBoneMatrix(2), nullptr);
+    EXPECT_EQ(model->GetBoneMatrix(-1), nullptr);
+    // The bind pose: the arm's matrix puts its origin one unit up.
+    EXPECT_FLOAT_EQ((*model->GetBoneMatrix(1))(3, 1), 1.0f);
+}
+
+TEST_F(ModelInstance, BoxesAreFoundByExactName)
+{
+    kaModel* model = Make();
+    auto box = std::make_unique<kaModel::Box>();
+    box->name = "Wheelie";
+    box->max = {1, 1, 1};
+    model->AddBox(std::move(box));
+    model->AddBox(nullptr);
+    EXPECT_NE(model->FindBox("Wheelie"), nullptr);
+    EXPECT_EQ(model->FindBox("wheelie"), nullptr);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Playback
+
+TEST_F(ModelInstance, TheFirstPlayShowsAtOnceAndALaterOneFadesIn)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    AddAnimation(Slide("Wave", "Arm", 2000, 0, 2));
+    kaModel* model = Rigged();
+    model->PlayAnimation("Walk", true, 5.0f, 0.5f, 0);
+    EXPECT_FLOAT_EQ(Fade(model, 0, 0)->m_Current, 1.0f);
+    model->PlayAnimation("Wave", true, 1.0f, 1.0f, 1);
+    EXPECT_FLOAT_EQ(Fade(model, 1, 0)->m_Current, 0.0f);
+    m_Clock.Advance(0.5);
+    model->UpdateAnimation();
+    EXPECT_NEAR(Fade(model, 1, 0)->m_Current, 0.5f, 1e-4f);
+    // Unknown names play nothing.
+    model->PlayAnimation("Run", true, 1.0f, 1.0f, 0);
+    EXPECT_EQ(model->GetChannels()[0]->m_Fades.size(), 1u);
+}
+
+TEST_F(ModelInstance, FadesTakeTheirTimeDividedByTheSpeed)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    AddAnimation(Slide("Run", "Root", 2000, 0, 2));
+    kaModel* model = Rigged();
+    model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
+    model->SetAnimationSpeed(0.5f);
+    model->PlayAnimation("Run", true, 1.0f, 1.0f, 0);
+    m_Clock.Advance(1.0);
+    model->UpdateAnimation();
+    EXPECT_NEAR(Fade(model, 0, 1)->m_Current, 0.5f, 1e-4f);
+    m_Clock.Advance(1.0);
+    model->UpdateAnimation();
+    EXPECT_FLOAT_EQ(Fade(model, 0, 1)->m_Current, 1.0f);
+}
+
+TEST_F(ModelInstance, ASpeedChangeKeepsThePositionReached)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    kaModel* model = Rigged();
+    model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
+    m_Clock.Advance(1.0);
+    model->UpdateAnimation();
+    EXPECT_NEAR(RootX(model), 1.0f, 1e-4f);
+    model->SetAnimationSpeed(2.0f);
+    model->UpdateAnimation();
+    EXPECT_NEAR(RootX(model), 1.0f, 1e-4f);
+    m_Clock.Advance(0.25);
+    model->UpdateAnimation();
+    EXPECT_NEAR(RootX(model), 1.5f, 1e-4f);
+    model->SetAnimationSpeed(0.0f);
+    EXPECT_FLOAT_EQ(model->GetAnimationSpeed(), 2.0f);
+}
+
+TEST_F(ModelInstance, ALoopingAnimationWrapsAndAnotherHoldsItsLastPose)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    kaModel* looping = Rigged();
+    kaModel* holding = Rigged();
+    looping->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
+    holding->PlayAnimation("Walk", false, 0.0f, 1.0f, 0);
+    m_Clock.Advance(5.0);
+    looping->UpdateAnimation();
+    holding->UpdateAnimation();
+    EXPECT_NEAR(RootX(looping), 1.0f, 1e-4f);
+    EXPECT_NEAR(looping->GetCurrentAnimationTime(), 1.0f, 1e-4f);
+    EXPECT_FLOAT_EQ(RootX(holding), 2.0f);
+}
+
+TEST_F(ModelInstance, ALoopingAnimationOfNoLengthStaysAtTimeZero)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Still", "Root", 0, 3, 3));
+    kaModel* model = Rigged();
+    model->PlayAnimation("Still", true, 0.0f, 1.0f, 0);
+    m_Clock.Advance(3.0);
+    model->UpdateAnimation();
+    EXPECT_FLOAT_EQ(model->GetCurrentAnimationTime(), 0.0f);
+    EXPECT_FLOAT_EQ(RootX(model), 3.0f);
+}
+
+TEST_F(ModelInstance, AStoppedAnimationFadesOutAndIsRemovedOnTheNextUpdate)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    kaModel* model = Rigged();
+    model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
+    model->StopAnimation("Walk", 0.5f, 0);
+    m_Clock.Advance(0.25);
+    model->UpdateAnimation();
+    EXPECT_NEAR(Fade(model, 0, 0)->m_Current, 0.5f, 1e-4f);
+    m_Clock.Advance(0.25);
+    model->UpdateAnimation();
+    EXPECT_FLOAT_EQ(Fade(model, 0, 0)->m_Current, 0.0f);
+    model->UpdateAnimation();
+    EXPECT_TRUE(model->GetChannels()[0]->m_Fades.empty());
+}
+
+TEST_F(ModelInstance, ACrossFadeTurnsTheChannelOverToTheNewAnimation)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Left", "Root", 1000, -1, -1));
+    AddAnimation(Slide("Right", "Root", 1000, 1, 1));
+    kaModel* model = Rigged();
+    model->CrossFadeAnimation("Left", true, 1.0f, 1.0f, 0);
+    model->UpdateAnimation();
+    EXPECT_FLOAT_EQ(RootX(model), -1.0f);
+    model->CrossFadeAnimation("Right", true, 1.0f, 1.0f, 0);
+    m_Clock.Advance(0.5);
+    model->UpdateAnimation();
+    EXPECT_NEAR(RootX(model), 0.0f, 1e-4f);
+    m_Clock.Advance(0.5);
+    model->UpdateAnimation();
+    model->UpdateAnimation();
+    EXPECT_FLOAT_EQ(RootX(model), 1.0f);
+    ASSERT_EQ(model->GetChannels()[0]->m_Fades.size(), 1u);
+}
+
+TEST_F(ModelInstance, ATrackOfAnUnknownBoneLeavesTheBonesAsTheyWere)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Tail", "Tail", 1000, 5, 5));
+    kaModel* model = Rigged();
+    const Matrix before = *model->GetBoneMatrix(1);
+    model->PlayAnimation("Tail", true, 0.0f, 1.0f, 0);
+    m_Clock.Advance(0.5);
+    model->UpdateAnimation();
+    EXPECT_EQ(*model->GetBonePosition(1), Vector3(0, 1, 0));
+    EXPECT_EQ((*model->GetBoneMatrix(1))(3, 1), before(3, 1));
+}
+
+TEST_F(ModelInstance, WhilePausedThePoseDoesNotChange)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    kaModel* model = Rigged();
+    model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
+    m_Clock.Advance(0.5);
+    model->UpdateAnimation();
+    PauseControl(1);
+    m_Clock.Advance(0.5);
+    model->UpdateAnimation();
+    EXPECT_NEAR(RootX(model), 0.5f, 1e-4f);
+    PauseControl(0);
+    model->UpdateAnimation();
+    EXPECT_NEAR(RootX(model), 1.0f, 1e-4f);
+}
+
+TEST_F(ModelInstance, ChildBonesArePlacedFromTheirParents)
+{
+    ASSERT_TRUE(BuildRigid());
+    KM_Animation file;
+    file.m_AnimationName = "Turn";
+    file.m_Length = 1000;
+    file.m_BoneAnims[0].boneName = "Root";
+    // A quarter turn about Z at (5, 0, 0): the arm, one unit up, swings to (4, 0, 0).
+    file.m_BoneAnims[0].keys = {modeltest::Key(0, 5, 0, kPi / 2)};
+    AddAnimation(file);
+    kaModel* model = Rigged();
+    model->PlayAnimation("Turn", true, 0.0f, 1.0f, 0);
+    model->UpdateAnimation();
+    EXPECT_NEAR((*model->GetBoneMatrix(1))(3, 0), 4.0f, 1e-5f);
+    EXPECT_NEAR((*model->GetBoneMatrix(1))(3, 1), 0.0f, 1e-5f);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Skinning
+
+class SkinnedModel : public ModelInstance
+{
+protected:
+    // Vertex 0 follows the root, vertex 1 the arm, vertex 2 both by half.
+    kaModel* Skinned()
+    {
+        KM_Skeleton file = modeltest::TwoBones();
+        file.m_Bones[0].weights = {{0, 1.0f}, {2, 0.5f}};
+        file.m_Bones[1].weights = {{1, 1.0f}, {2, 0.5f}};
+        const std::string path = m_Dir.File("skin.kmf");
+        EXPECT_TRUE(modeltest::WriteObject(path, std::make_unique<KM_Skeleton>(file)));
+        EXPECT_TRUE(m_Skin.Load(path, m_Mesh));
+        kaModel* model = Make();
+        model->SetSkeleton(&m_Skin);
+        return model;
+    }
+    std::vector<meshtest::PlainVertex> Drawn(const kaModel* model) const
+    {
+        return meshtest::ReadVertices<meshtest::PlainVertex>(
+            model->GetSkinnedMesh()->GetSubset(0)->m_VertexBuffer, 3);
+    }
+    kaSkeleton m_Skin;
+};
+
+TEST_F(SkinnedModel, BindingReadsTheCpuCopyOfTheMesh)
+{
+    Skinned();
+    ASSERT_TRUE(m_Skin.HasInfluences());
+    EXPECT_EQ(m_Skin.GetInfluences()[1].bindPosition, Vector3(0, 2, 0));
+    EXPECT_EQ(m_Skin.GetInfluences()[1].bindNormal, Vector3(0, 0, 1));
+    EXPECT_EQ(m_Skin.GetInfluences()[2].count, 2);
+    EXPECT_EQ(m_Skin.GetMeshName(), m_Mesh->GetName());
+}
+
+TEST_F(SkinnedModel, AnUnanimatedSkinLeavesTheMeshWhereItWas)
+{
+    kaModel* model = Skinned();
+    ASSERT_TRUE(model->IsSkinned());
+    model->UpdateSkin();
+    const auto vertices = Drawn(model);
+    ASSERT_EQ(vertices.size(), 3u);
+    EXPECT_NEAR(vertices[1].y, 2.0f, 1e-5f);
+    EXPECT_NEAR(vertices[2].x, 1.0f, 1e-5f);
+    EXPECT_NEAR(vertices[2].y, 1.0f, 1e-5f);
+    EXPECT_NEAR(vertices[1].nz, 1.0f, 1e-5f);
+}
+
+TEST_F(SkinnedModel, ATurnedArmMovesItsVerticesAndHalfOfTheShared)
+{
+    KM_Animation file;
+    file.m_AnimationName = "Bend";
+    file.m_Length = 1000;
+    file.m_BoneAnims[0].boneName = "Root";
+    file.m_BoneAnims[0].keys = {modeltest::Key(0, 0)};
+    file.m_BoneAnims[1].boneName = "Arm";
+    file.m_BoneAnims[1].keys = {modeltest::Key(0, 0, 1, kPi / 2)};
+    AddAnimation(file);
+    kaModel* model = Skinned();
+    model->AddAnimation(m_Animations.back().get());
+    model->PlayAnimation("Bend", true, 0.0f, 1.0f, 0);
+    model->Render(0);
+    const auto vertices = Drawn(model);
+    // The arm turns a quarter about Z at (0, 1, 0): (0, 2, 0) goes to (-1, 1, 0).
+    EXPECT_NEAR(vertices[0].x, 0.0f, 1e-5f);
+    EXPECT_NEAR(vertices[1].x, -1.0f, 1e-5f);
+    EXPECT_NEAR(vertices[1].y, 1.0f, 1e-5f);
+    // (1, 1, 0): the root keeps it, the arm takes it to (0, 2, 0).
+    EXPECT_NEAR(vertices[2].x, 0.5f, 1e-5f);
+    EXPECT_NEAR(vertices[2].y, 1.5f, 1e-5f);
+    // The shared mesh is untouched.
+    const auto shared =
+        meshtest::ReadVertices<meshtest::PlainVertex>(m_Mesh->GetSubset(0)->m_VertexBuffer, 3);
+    EXPECT_FLOAT_EQ(shared[1].y, 2.0f);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Saved state
+
+TEST_F(ModelInstance, TheAnimationStateRoundTripsThroughXml)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    AddAnimation(Slide("Wave", "Arm", 2000, 0, 2));
+    kaModel* saved = Rigged();
+    saved->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
+    saved->PlayAnimation("Wave", false, 2.0f, 0.8f, 3);
+    saved->SetAnimationSpeed(1.5f);
+    saved->m_AutoTrackBounds = true;
+    saved->m_AltMax = {4, 5, 6};
+    m_Clock.Advance(0.5);
+    saved->UpdateAnimation();
+    TiXmlElement root("model");
+    saved->WriteState(&root);
+    ASSERT_NE(root.FirstChildElement("animData"), nullptr);
+    ASSERT_NE(root.FirstChildElement("altBounds"), nullptr);
+
+    m_Clock.Advance(10.0);
+    kaModel* loaded = Rigged();
+    loaded->ReadState(&root);
+    EXPECT_FLOAT_EQ(loaded->GetAnimationSpeed(), 1.5f);
+    EXPECT_TRUE(loaded->m_AutoTrackBounds);
+    EXPECT_FALSE(loaded->m_UseAltBounds);
+    EXPECT_EQ(loaded->m_AltMax, Vector3(4, 5, 6));
+    ASSERT_EQ(loaded->GetChannels().size(), 2u);
+    EXPECT_EQ(loaded->GetChannels()[1]->m_Number, 3);
+    const kaAnimationFade* wave = Fade(loaded, 1, 0);
+    const kaAnimationFade* original = Fade(saved, 1, 0);
+    EXPECT_EQ(wave->m_pAnimation->GetName(), "Wave");
+    EXPECT_FALSE(wave->m_Looping);
+    EXPECT_FLOAT_EQ(wave->m_FadeFinal, 0.8f);
+    EXPECT_FLOAT_EQ(wave->m_FadeTime, 2.0f);
+    EXPECT_FLOAT_EQ(wave->m_Current, original->m_Current);
+    // The loaded animation continues where it was saved, ten seconds later.
+    const float now = static_cast<float>(GetTime(5));
+    EXPECT_NEAR(now - wave->m_AnimStartTime, 0.5f, 1e-3f);
+    EXPECT_NEAR(now - wave->m_FadeStartTime, 0.5f, 1e-3f);
+}
+
+TEST_F(ModelInstance, ReadingSkipsUnknownAnimationsAndKeepsValuesMissingOrMalformed)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    kaModel* model = Rigged();
+    TiXmlDocument document;
+    document.Parse("<model><animData><animSpeed>fast</animSpeed>"
+                   "<activeAnim><channel>2</channel><animName>Fly</animName></activeAnim>"
+                   "<activeAnim><animName>Walk</animName></activeAnim></animData>"
+                   "<altBounds><max_y>7</max_y></altBounds></model>");
+    model->ReadState(document.RootElement());
+    EXPECT_FLOAT_EQ(model->GetAnimationSpeed(), 1.0f);
+    ASSERT_EQ(model->GetChannels().size(), 1u);
+    EXPECT_EQ(model->GetChannels()[0]->m_Number, 0);
+    EXPECT_TRUE(Fade(model, 0, 0)->m_Looping);
+    EXPECT_FLOAT_EQ(model->m_AltMax.y, 7.0f);
+    EXPECT_FLOAT_EQ(model->m_AltMax.x, 0.0f);
+}
+
+TEST_F(ModelInstance, PlayingTracksTheNamedBoxesOfItsAnimations)
+{
+    ASSERT_TRUE(BuildRigid());
+    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
+    kaModel* model = Rigged();
+    auto box = std::make_unique<kaModel::Box>();
+    box->name = "Walk";
+    box->min = {-3, 0, 0};
+    box->max = {3, 4, 1};
+    model->AddBox(std::move(box));
+    model->m_AutoTrackBounds = true;
+    model->m_UseAltBounds = true;
+    model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
+    EXPECT_EQ(model->m_AltMin, Vector3(-3, 0, 0));
+    EXPECT_FLOAT_EQ(model->GetBoundingBox()->m_Max.y, 4.0f);
+}
+
+} // namespace
