@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 
 kaFileSystem* g_pFileSystem = nullptr;
 
@@ -104,6 +105,19 @@ void kaFileSystem::AddSearchPath(const std::string& folder)
 void kaFileSystem::RemoveSearchPath(const std::string& folder)
 {
     m_SearchPaths.remove(WithTrailingSeparator(folder));
+}
+
+void kaFileSystem::RemoveLastSearchPath(const std::string& folder)
+{
+    const std::string normalised = WithTrailingSeparator(folder);
+    for (auto entry = m_SearchPaths.rbegin(); entry != m_SearchPaths.rend(); ++entry)
+    {
+        if (*entry == normalised)
+        {
+            m_SearchPaths.erase(std::next(entry).base());
+            return;
+        }
+    }
 }
 
 void kaFileSystem::RecordOpenedFile(const char* name)

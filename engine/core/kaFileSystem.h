@@ -30,6 +30,9 @@ public:
     void AddSearchPath(const std::string& folder);
     // Removes every search folder equal (case included) to the folder normalised as above.
     void RemoveSearchPath(const std::string& folder);
+    // Removes only the last search folder equal to the folder normalised as above: the entry a loader
+    // added for the length of one load, leaving equal entries of other callers in place.
+    void RemoveLastSearchPath(const std::string& folder);
 
     // Keeps the first name seen for each name hash, while tracking is on.
     void RecordOpenedFile(const char* name);

@@ -1,11 +1,21 @@
 #include "engine/model/kaModelManager.h"
 
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaStringUtils.h"
+#include "engine/core/kaXmlHelpers.h"
 #include "engine/model/kaAnimation.h"
 #include "engine/model/kaMesh.h"
+#include "engine/model/kaModel.h"
+#include "engine/model/kaModelAttachment.h"
 #include "engine/model/kaSkeleton.h"
 #include "engine/render/kaGraphicsManager.h"
 
+#include <tinyxml.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 
 kaModelManager* g_pModelManager = nullptr;
 
@@ -13,6 +23,41 @@ namespace
 {
 // The manager of the run, built before the program's main code.
 kaModelManager s_ModelManager;
+
+// Adds a search folder for the length of one load and removes exactly that entry again on every path.
+class ScopedSearchPath
+{
+public:
+    explicit ScopedSearchPath(const std::string& folder) : m_Folder(folder)
+    {
+        if (g_pFileSystem != nullptr)
+            g_pFileSystem->AddSearchPath(m_Folder);
+    }
+    ~ScopedSearchPath()
+    {
+        if (g_pFileSystem != nullptr)
+            g_pFileSystem->RemoveLastSearchPath(m_Folder);
+    }
+    ScopedSearchPath(const ScopedSearchPath&) = delete;
+    ScopedSearchPath& operator=(const ScopedSearchPath&) = delete;
+
+private:
+    std::string m_Folder;
+};
+
+// The descriptor's value as a float; 0.0 for a missing or malformed one.
+float ChildFloat(const TiXmlElement* parent, const char* name)
+{
+    try
+    {
+        return GetElementFloat(parent->FirstChildElement(name));
+    }
+    catch (const ka::bad_lexical_cast&)
+    {
+        return 0.0f;
+    }
+}
+
 } // namespace
 
 kaModelManager::kaModelManager() : m_pPrevious(g_pModelManager)
@@ -38,10 +83,8 @@ void kaModelManager::_DeleteAllOnShutdown()
 
 void kaModelManager::AddMesh(kaMesh* mesh)
 {
-    if (!mesh)
-        return;
-    mesh->AddRef();
-    m_Meshes.push_back(mesh);
+    if (mesh)
+        _AddMesh(mesh, mesh->GetName());
 }
 
 void kaModelManager::AddSkeleton(kaSkeleton* skeleton)
@@ -56,25 +99,164 @@ void kaModelManager::AddAnimation(kaAnimation* animation)
         m_Animations.push_back(animation);
 }
 
+void kaModelManager::_AddMesh(kaMesh* mesh, const std::string& key)
+{
+    mesh->AddRef();
+    m_Meshes.push_back(mesh);
+    m_MeshKeys.emplace_back(mesh, key);
+}
+
 void kaModelManager::UnregisterMesh(kaMesh* mesh)
 {
     const auto found = std::find(m_Meshes.begin(), m_Meshes.end(), mesh);
     if (found != m_Meshes.end())
         m_Meshes.erase(found);
+    m_MeshKeys.erase(std::remove_if(m_MeshKeys.begin(), m_MeshKeys.end(),
+                                    [mesh](const std::pair<kaMesh*, std::string>& entry)
+                                    { return entry.first == mesh; }),
+                     m_MeshKeys.end());
+}
+
+kaMesh* kaModelManager::LoadMesh(std::string fileName, bool keepVertexMaps)
+{
+    (void)keepVertexMaps;
+    const ScopedSearchPath search(GetFolder(fileName) + kMapsFolder);
+    for (const auto& entry : m_MeshKeys)
+    {
+        if (entry.second == fileName)
+            return entry.first;
+    }
+    kaMesh* mesh = new kaMesh(fileName);
+    _AddMesh(mesh, fileName);
+    return mesh;
+}
+
+kaSkeleton* kaModelManager::LoadSkeleton(std::string fileName, kaMesh* mesh)
+{
+    const ScopedSearchPath search(GetFolder(fileName));
+    for (kaSkeleton* skeleton : m_Skeletons)
+    {
+        if (skeleton->GetFileName() == fileName &&
+            (mesh == nullptr || skeleton->GetMeshName() == mesh->GetName()))
+            return skeleton;
+    }
+    auto skeleton = std::make_unique<kaSkeleton>();
+    if (!skeleton->Load(fileName, mesh))
+        return nullptr;
+    m_Skeletons.push_back(skeleton.release());
+    return m_Skeletons.back();
+}
+
+kaAnimation* kaModelManager::LoadAnimation(std::string fileName)
+{
+    const ScopedSearchPath search(GetFolder(fileName));
+    for (kaAnimation* animation : m_Animations)
+    {
+        if (animation->GetFileName() == fileName)
+            return animation;
+    }
+    auto animation = std::make_unique<kaAnimation>();
+    if (!animation->Load(fileName))
+        return nullptr;
+    m_Animations.push_back(animation.release());
+    return m_Animations.back();
+}
+
+kaModel* kaModelManager::CreateModel(std::string fileName)
+{
+    kaMesh* mesh = LoadMesh(fileName, false);
+    if (mesh == nullptr)
+        return nullptr;
+    kaModel* model = new kaModel(mesh);
+    m_Models.push_back(model);
+    model->SetSourceName(fileName);
+    return model;
+}
+
+kaModel* kaModelManager::CreateSkinnedModel(std::string fileName, std::string skeletonFileName)
+{
+    kaMesh* mesh = LoadMesh(fileName, true);
+    if (mesh == nullptr)
+        return nullptr;
+    kaSkeleton* skeleton = LoadSkeleton(skeletonFileName, mesh);
+    if (skeleton == nullptr)
+        return nullptr;
+    kaModel* model = new kaModel(mesh);
+    model->SetSkeleton(skeleton);
+    m_Models.push_back(model);
+    return model;
+}
+
+kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string folder)
+{
+    TiXmlDocument document;
+    const std::string path = ResolvePath(fileName);
+    if (FILE* file = OpenFile(path, "rb"))
+    {
+        document.LoadFile(file);
+        std::fclose(file);
+    }
+    const TiXmlElement* modelElement = document.FirstChildElement("Model");
+    if (modelElement == nullptr)
+        return nullptr;
+    const std::string modelFile = folder + GetElementText(modelElement);
+    const std::string skeletonFile = folder + GetElementText(document.FirstChildElement("Skeleton"));
+    std::vector<std::string> animationFiles;
+    for (const TiXmlElement* element = document.FirstChildElement("Animation"); element != nullptr;
+         element = element->NextSiblingElement("Animation"))
+        animationFiles.push_back(folder + GetElementText(element));
+
+    kaModel* model = CreateSkinnedModel(modelFile, skeletonFile);
+    if (model == nullptr)
+        return nullptr;
+    for (const TiXmlElement* element = document.FirstChildElement("Box"); element != nullptr;
+         element = element->NextSiblingElement("Box"))
+    {
+        auto box = std::make_unique<kaModel::Box>();
+        box->min = {ChildFloat(element, "MinX"), ChildFloat(element, "MinY"), ChildFloat(element, "MinZ")};
+        box->max = {ChildFloat(element, "MaxX"), ChildFloat(element, "MaxY"), ChildFloat(element, "MaxZ")};
+        box->name = GetChildElementText("Name", element);
+        model->AddBox(std::move(box));
+        model->ResetAltBounds();
+        model->m_AutoTrackBounds = true;
+        model->m_UseAltBounds = true;
+    }
+    for (const std::string& animationFile : animationFiles)
+        model->AddAnimation(LoadAnimation(animationFile));
+    model->SetSourceName(fileName);
+    model->UpdateSkin();
+    return model;
+}
+
+void kaModelManager::ReleaseModel(kaModel* model)
+{
+    const auto found = std::find(m_Models.begin(), m_Models.end(), model);
+    if (found == m_Models.end())
+        return;
+    m_Models.erase(found);
+    for (const auto& attachment : model->GetAttachments())
+        ReleaseModel(attachment->m_pChild);
+    delete model;
 }
 
 void kaModelManager::DeleteAll()
 {
-    for (kaSkeleton* skeleton : m_Skeletons)
+    std::vector<kaSkeleton*> skeletons;
+    skeletons.swap(m_Skeletons);
+    for (kaSkeleton* skeleton : skeletons)
         delete skeleton;
-    std::vector<kaSkeleton*>().swap(m_Skeletons);
-    for (kaAnimation* animation : m_Animations)
+    std::vector<kaAnimation*> animations;
+    animations.swap(m_Animations);
+    for (kaAnimation* animation : animations)
         delete animation;
-    std::vector<kaAnimation*>().swap(m_Animations);
-
+    std::vector<kaModel*> models;
+    models.swap(m_Models);
+    for (kaModel* model : models)
+        delete model;
     // The list is emptied before the releases, so a mesh unregistering itself finds nothing to disturb.
     std::vector<kaMesh*> meshes;
     meshes.swap(m_Meshes);
+    m_MeshKeys.clear();
     for (kaMesh* mesh : meshes)
         mesh->Release();
 }

@@ -166,6 +166,17 @@ TEST_F(FileSystemTest, SearchPathsGetASeparatorAndRemoveTakesEveryCopy)
     EXPECT_EQ(m_Files.GetSearchPaths().size(), 2u);
 }
 
+TEST_F(FileSystemTest, RemovingTheLastEntryLeavesEqualEarlierOnes)
+{
+    m_Files.AddSearchPath("Models/Car");
+    m_Files.AddSearchPath("Other");
+    m_Files.AddSearchPath("Models/Car\\");
+    m_Files.RemoveLastSearchPath("Models/Car");
+    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"Models/Car\\", "Other\\"}));
+    m_Files.RemoveLastSearchPath("Missing");
+    EXPECT_EQ(m_Files.GetSearchPaths().size(), 2u);
+}
+
 TEST(FileNameHash, IsDjb2OverSignedBytes)
 {
     EXPECT_EQ(HashFileName(""), 5381u);

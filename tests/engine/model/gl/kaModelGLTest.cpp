@@ -1,0 +1,154 @@
+#include "engine/core/kaClock.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaModel.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/render/kaGraphicsManager.h"
+
+#include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/math/Matrix.h"
+#include "platform/gfx/math/Vector3.h"
+#include "platform/system/ManualClock.h"
+#include "platform/window/ScriptedWindowBackend.h"
+#include "platform/window/Window.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+const char* const kConfig = "[Begin Graphics Config]\n"
+                            "FullScreen=0\n"
+                            "FSDisplayWidth=320\n"
+                            "FSDisplayHeight=240\n"
+                            "BitsPerPixel=32\n"
+                            "EnableDepthStencil=1\n"
+                            "[End Graphics Config]\n";
+const std::string kContent = std::string(TARVOLIN_CONTENT) + "/";
+
+// The generated motorcycle and its rider, loaded from their descriptors and drawn headless.
+class ModelOpenGLTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
+        _ResetClockState();
+        m_Clock = std::make_unique<ManualClock>();
+        GetTime(5);
+        WindowClass windowClass;
+        windowClass.procedure = &DefWindowProc;
+        windowClass.className = "ModelGL";
+        RegisterClass(windowClass);
+        m_Window = CreateWindow(0, "ModelGL", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
+        m_Config = m_Dir.Write("Tarvolin.cfg", kConfig);
+        m_Manager = std::make_unique<kaGraphicsManager>();
+        ASSERT_TRUE(m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false));
+        ASSERT_NE(m_Manager->GetDevice(), nullptr);
+    }
+
+    void TearDown() override
+    {
+        for (kaModel* model : m_Shown)
+            m_Manager->DetachSceneObject(model);
+        m_Models.DeleteAll();
+        m_Manager.reset();
+        m_Clock.reset();
+        _ResetClockState();
+        unsetenv("TARVOLIN_GFX_HEADLESS");
+    }
+
+    // A camera at (0, 1, -4) looking at (0, 1, 0).
+    void PlaceCamera()
+    {
+        Matrix view;
+        Matrix projection;
+        const Vector3 eye(0.0f, 1.0f, -4.0f);
+        const Vector3 at(0.0f, 1.0f, 0.0f);
+        const Vector3 up(0.0f, 1.0f, 0.0f);
+        MatrixLookAtLH(&view, &eye, &at, &up);
+        MatrixPerspectiveFovLH(&projection, 1.0f, 320.0f / 240.0f, 0.5f, 50.0f);
+        m_Manager->GetDevice()->SetTransform(TS_VIEW, &view);
+        m_Manager->GetDevice()->SetTransform(TS_PROJECTION, &projection);
+    }
+
+    void Show(kaModel* model)
+    {
+        ASSERT_TRUE(m_Manager->AddSceneObject(model, false));
+        m_Shown.push_back(model);
+    }
+
+    FrameCapture Frame()
+    {
+        PlaceCamera();
+        m_Manager->Render(false, false);
+        FrameCapture frame;
+        EXPECT_EQ(m_Manager->GetDevice()->CaptureFrame(&frame), GFX_OK);
+        return frame;
+    }
+
+    ScriptedWindowBackend m_Backend;
+    WindowHandle m_Window = nullptr;
+    testsupport::TempDir m_Dir;
+    std::string m_Config;
+    std::unique_ptr<ManualClock> m_Clock;
+    std::unique_ptr<kaGraphicsManager> m_Manager;
+    kaModelManager m_Models;
+    std::vector<kaModel*> m_Shown;
+};
+
+TEST_F(ModelOpenGLTest, TheRiderLeansIntoATurnCrossFadedFromTheCentre)
+{
+    kaModel* bike =
+        m_Models.LoadModelDescriptor(kContent + "resources/models/motorcycle/motorcycle.xml", kContent);
+    kaModel* rider =
+        m_Models.LoadModelDescriptor(kContent + "resources/models/motorcycle/rider.xml", kContent);
+    ASSERT_NE(bike, nullptr);
+    ASSERT_NE(rider, nullptr);
+    ASSERT_GT(bike->GetMesh()->GetSubsetCount(), 0u);
+    ASSERT_TRUE(rider->IsSkinned());
+    ASSERT_EQ(rider->GetAnimations().size(), 5u);
+    m_Manager->SetClearColor(0xFF203040);
+    Show(bike);
+    Show(rider);
+
+    rider->PlayAnimation("TurnCenter", true, 0.0f, 1.0f, 0);
+    const FrameCapture first = Frame();
+    rider->CrossFadeAnimation("TurnLeft", true, 0.5f, 1.0f, 0);
+    FrameCapture last;
+    for (int frame = 0; frame < 10; ++frame)
+    {
+        m_Clock->AdvanceSeconds(0.1);
+        last = Frame();
+    }
+    ASSERT_EQ(first.Rows.size(), last.Rows.size());
+    ASSERT_EQ(first.Width, 320u);
+
+    // The turn has finished fading in: only "TurnLeft" is left on the channel.
+    ASSERT_EQ(rider->GetChannels().size(), 1u);
+
+    // Pixels that are not the background in the first frame: something is drawn at all.
+    size_t drawn = 0;
+    size_t changed = 0;
+    for (size_t at = 0; at + 2 < first.Rows.size(); at += 3)
+    {
+        const bool background =
+            first.Rows[at] == 0x40 && first.Rows[at + 1] == 0x30 && first.Rows[at + 2] == 0x20;
+        drawn += background ? 0 : 1;
+        if (first.Rows[at] != last.Rows[at] || first.Rows[at + 1] != last.Rows[at + 1] ||
+            first.Rows[at + 2] != last.Rows[at + 2])
+            ++changed;
+    }
+    EXPECT_GT(drawn, 1000u);
+    // The leaning torso and head move a visible number of pixels.
+    EXPECT_GT(changed, 100u);
+}
+
+} // namespace
