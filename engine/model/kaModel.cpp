@@ -11,6 +11,8 @@
 #include "engine/model/kaModelAttachment.h"
 #include "engine/model/kaSkeleton.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaRenderState.h"
+#include "engine/render/kaTextureStage.h"
 
 #include "platform/gfx/GfxTypes.h"
 
@@ -254,6 +256,45 @@ kaMeshSubset* kaModel::FindSubset(const std::string& name) const
     if (m_pSkinnedMesh != nullptr)
         return m_pSkinnedMesh->FindSubset(name);
     return m_pMesh != nullptr ? m_pMesh->FindSubset(name) : nullptr;
+}
+
+void kaModel::SetNoSortAlpha()
+{
+    for (const kaMesh* mesh :
+         {static_cast<const kaMesh*>(m_pMesh), static_cast<const kaMesh*>(m_pSkinnedMesh)})
+    {
+        if (mesh == nullptr)
+            continue;
+        for (uint32_t i = 0; i < mesh->GetSubsetCount(); ++i)
+        {
+            if (kaRenderState* state = mesh->GetSubset(i)->GetRenderState())
+                state->m_NoDefer = true;
+        }
+    }
+}
+
+bool kaModel::SetSubsetRenderState(const std::string& region, const std::string& textureFile)
+{
+    const kaMeshSubset* shared = m_pMesh != nullptr ? m_pMesh->GetDecalRegion(region) : nullptr;
+    if (shared == nullptr)
+        return false;
+    kaCountedPtr<kaMeshSubset> own(new kaMeshSubset(*shared));
+    if (own->GetRenderState() == nullptr)
+        own->SetRenderState(new kaRenderState);
+    kaRenderState* state = own->GetRenderState();
+    state->AddTextureFromFile(textureFile, false, 0, kaTextureStage::kModulate, 0, false, false, 0);
+    state->m_AlphaBlend = true;
+    state->m_SortAlpha = true;
+    state->m_Lighting = true;
+    state->m_BlendMode = kaRenderState::kBlendNormal;
+    state->m_ZWrite = true;
+    state->m_ZTest = true;
+    // Only where the decal lies exactly on the surface already drawn.
+    state->m_DepthFunction = platform::CMP_EQUAL;
+    state->m_NoDefer = true;
+    own->ProjectTexCoords();
+    m_DecalSubsets.push_back(own);
+    return true;
 }
 
 kaCollisionPrimitive* kaModel::GetPrimitive(int index) const

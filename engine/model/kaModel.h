@@ -68,6 +68,12 @@ public:
     void UpdateHierarchy();
 
     kaMeshSubset* FindSubset(const std::string& name) const;
+    // Blended subsets of the mesh and the skinned mesh are drawn at once instead of being queued.
+    void SetNoSortAlpha();
+    // Puts the texture onto the mesh's decal region of that name, drawn after the mesh where it lies
+    // exactly on the surface; false when the mesh has no such region. The instance draws its own copy
+    // of the region, so other instances of the mesh do not show it.
+    bool SetSubsetRenderState(const std::string& region, const std::string& textureFile);
     kaCollisionPrimitive* GetPrimitive(int index) const;
     int GetPrimitiveCount() const;
     KM_Light* GetLightNode(int index) const;

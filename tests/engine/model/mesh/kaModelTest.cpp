@@ -4,6 +4,7 @@
 #include "engine/model/kaAnimationFade.h"
 #include "engine/model/kaModelAttachment.h"
 #include "engine/model/kaSkeleton.h"
+#include "engine/render/kaRenderState.h"
 #include "tests/engine/model/mesh/ModelTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -269,6 +270,77 @@ TEST_F(ModelInstance, BoneQueriesAnswerOutOfRangeAndWithoutASkeleton)
     EXPECT_EQ(model->GetBoneMatrix(-1), nullptr);
     // The bind pose: the arm's matrix puts its origin one unit up.
     EXPECT_FLOAT_EQ((*model->GetBoneMatrix(1))(3, 1), 1.0f);
+}
+
+TEST_F(ModelInstance, ADecalTextureGoesOntoTheInstancesOwnCopyOfTheRegion)
+{
+    KM_MaterialList materials;
+    materials.Append(meshtest::Material("Ground"));
+    KM_ObjectList objects;
+    auto geo = meshtest::Geo("Ground", 0);
+    geo->m_Mesh.m_Vertices = {{0, 0, 0}, {5, 0, 0}, {0, 0, 5}};
+    meshtest::AddFace(geo->m_Mesh, 0, 1, 2, 0);
+    objects.Append(std::move(geo));
+    auto door = meshtest::Primitive("PRIM_VERTBOX_door", 0);
+    door->m_Width = 1.0f;
+    door->m_Height = 1.0f;
+    door->m_Length = 2.0f;
+    door->m_Offset[1] = -1.0f;
+    objects.Append(std::move(door));
+    const std::string path = meshtest::WriteModelFile(m_Dir.File("decal.kmf"), materials, objects);
+    auto* mesh = new kaMesh(path);
+    mesh->AddRef();
+    const kaMeshSubset* shared = mesh->GetDecalRegion("door");
+    ASSERT_NE(shared, nullptr);
+    kaModel* model = Make(mesh);
+    kaModel* other = Make(mesh);
+
+    EXPECT_FALSE(model->SetSubsetRenderState("window", "decal.tga"));
+    EXPECT_EQ(model->GetDecalSubsetCount(), 0u);
+    EXPECT_FALSE(Make()->SetSubsetRenderState("door", "decal.tga"));
+
+    ASSERT_TRUE(model->SetSubsetRenderState("door", "decal.tga"));
+    EXPECT_EQ(model->GetDecalSubsetCount(), 1u);
+    EXPECT_EQ(other->GetDecalSubsetCount(), 0u);
+    // The mesh's own region is as it was: not blended, coordinates not projected.
+    EXPECT_FALSE(shared->GetRenderState()->m_AlphaBlend);
+    const auto sharedCorners = meshtest::ReadVertices<meshtest::LitVertex>(shared->m_SysVertexBuffer, 3);
+    for (const auto& corner : sharedCorners)
+        EXPECT_EQ(corner.u, 0.0f);
+
+    Device()->ClearLog();
+    Device()->BeginScene();
+    model->Render(0);
+    other->Render(0);
+    Device()->EndScene();
+    // The ground twice, the decal once, drawn where the surface already is.
+    ASSERT_EQ(Device()->Draws().size(), 3u);
+    EXPECT_EQ(Device()->Draws()[1].State.RenderStates[platform::RS_ZFUNC], platform::CMP_EQUAL);
+    EXPECT_NE(Device()->Draws()[2].State.RenderStates[platform::RS_ZFUNC], platform::CMP_EQUAL);
+
+    // Given twice, drawn twice.
+    ASSERT_TRUE(model->SetSubsetRenderState("door", "decal.tga"));
+    EXPECT_EQ(model->GetDecalSubsetCount(), 2u);
+    m_Models.clear();
+    mesh->Release();
+}
+
+TEST_F(ModelInstance, NoSortAlphaDrawsBlendedSubsetsAtOnce)
+{
+    kaModel* model = Make();
+    m_Mesh->GetSubset(0)->GetRenderState()->m_AlphaBlend = true;
+    m_Mesh->GetSubset(0)->GetRenderState()->m_SortAlpha = true;
+    Device()->ClearLog();
+    Device()->BeginScene();
+    model->Render(0);
+    Device()->EndScene();
+    EXPECT_TRUE(Device()->Draws().empty());
+    model->SetNoSortAlpha();
+    EXPECT_TRUE(m_Mesh->GetSubset(0)->GetRenderState()->m_NoDefer);
+    Device()->BeginScene();
+    model->Render(0);
+    Device()->EndScene();
+    EXPECT_EQ(Device()->Draws().size(), 1u);
 }
 
 TEST_F(ModelInstance, BoxesAreFoundByExactName)
