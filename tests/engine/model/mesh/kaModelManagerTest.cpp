@@ -6,6 +6,7 @@
 #include "engine/model/kaModel.h"
 #include "engine/model/kaSkeleton.h"
 #include "tests/engine/model/mesh/ModelTestSupport.h"
+#include "tests/engine/render/RecordingObject.h"
 #include "tests/support/DebugCapture.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,37 @@ public:
 
 private:
     int& m_Destroyed;
+};
+
+// Logs its own destruction.
+class LoggedSkeleton : public kaSkeleton
+{
+public:
+    explicit LoggedSkeleton(std::vector<std::string>& log) : m_Log(log) {}
+    ~LoggedSkeleton() override { m_Log.push_back("skeleton"); }
+
+private:
+    std::vector<std::string>& m_Log;
+};
+
+class LoggedAnimation : public kaAnimation
+{
+public:
+    explicit LoggedAnimation(std::vector<std::string>& log) : m_Log(log) {}
+    ~LoggedAnimation() override { m_Log.push_back("animation"); }
+
+private:
+    std::vector<std::string>& m_Log;
+};
+
+class LoggedMesh : public kaMesh
+{
+public:
+    explicit LoggedMesh(std::vector<std::string>& log) : kaMesh(0x012, 1, 3, 1, false), m_Log(log) {}
+    ~LoggedMesh() override { m_Log.push_back("mesh"); }
+
+private:
+    std::vector<std::string>& m_Log;
 };
 
 class CountedMesh : public kaMesh
@@ -357,6 +389,20 @@ TEST_F(ModelLoading, DeleteAllEmptiesEveryListAndDestroysTheCachedMeshes)
     EXPECT_TRUE(m_Models.GetAnimations().empty());
     // And it fills again.
     EXPECT_NE(m_Models.CreateModel(path), nullptr);
+}
+
+TEST_F(ModelLoading, DeleteAllGoesSkeletonsAnimationsInstancesThenMeshes)
+{
+    std::vector<std::string> log;
+    m_Models.AddMesh(new LoggedMesh(log));
+    m_Models.AddAnimation(new LoggedAnimation(log));
+    m_Models.AddSkeleton(new LoggedSkeleton(log));
+    kaModel* model = m_Models.CreateModel(m_Dir.File("bike/bike.kmf"));
+    ASSERT_NE(model, nullptr);
+    // A scene child goes with the instance and tells when.
+    model->AddChild(new RecordingObject("instance", log));
+    m_Models.DeleteAll();
+    EXPECT_EQ(log, (std::vector<std::string>{"skeleton", "animation", "instance.destroyed", "mesh"}));
 }
 
 } // namespace
