@@ -6,7 +6,9 @@
 #include "engine/render/StaticVB.h"
 #include "engine/render/kaBufferPool.h"
 #include "engine/render/kaConfigFile.h"
+#include "engine/render/kaImage.h"
 #include "engine/render/kaScreenQuadBuffer.h"
+#include "engine/render/kaTextureAtlas.h"
 #include "engine/render/kaVertexTypes.h"
 
 #include "platform/gfx/Direct3DFactory.h"
@@ -126,7 +128,7 @@ uint8_t ColorByte(float value)
 
 } // namespace
 
-kaGraphicsManager::kaGraphicsManager()
+kaGraphicsManager::kaGraphicsManager() : m_Atlas(std::make_unique<kaTextureAtlas>())
 {
     ResetStateCache();
     g_pGraphicsManager = this;
@@ -560,6 +562,7 @@ void kaGraphicsManager::ReleaseAll()
         screenQuads->ReleaseAll();
     m_DebugPrimitives.clear();
     m_QueuedMeshDraws.clear();
+    _ReleaseSharedResources();
     // Pool buffers are device objects too: they go before the device.
     m_VertexPools.clear();
     m_IndexPools.clear();

@@ -34,9 +34,13 @@ using WindowHandle = WindowObject*;
 class ka3DObject;
 class kaBufferPool;
 class kaCamera;
-class kaLight;
+class kaEffect;
 class kaFont;
+class kaImage;
 class kaIndexBuffer;
+class kaLight;
+class kaTexture;
+class kaTextureAtlas;
 class kaVertexBuffer;
 
 // Owns the device and every device resource. Starts the device from the graphics section of the
@@ -169,6 +173,17 @@ public:
     uint32_t GetIndexBufferStart(kaResourceHandle handle) const;
     // Destroys the pools whose buffers live in the default memory pool; their handles become invalid.
     void ReleaseDefaultPoolBuffers();
+
+    // Textures shared by name; the tables hold one reference each and number from 1.
+    // option: the texture kind when loading (0 or 1 a 2D texture), the usage when creating.
+    kaTexture* LoadTexture(const std::string& name, bool withoutMips, uint32_t option);
+    kaTexture* CreateTexture(uint32_t width, uint32_t height, uint32_t option);
+    bool ReleaseTexture(kaTexture* texture);
+    const std::map<uint32_t, kaTexture*>& GetTextures() const { return m_Textures; }
+    kaTextureAtlas& GetTextureAtlas() { return *m_Atlas; }
+    // Decoded BMP and TGA images by file name as asked; null when the file cannot be read.
+    const kaImage* FindOrLoadImageStream(const std::string& fileName);
+    void ClearImageCache();
 
     // Texture file names are looked up under this folder; an empty path stays empty.
     void SetGraphicsPath(const std::string& path);
@@ -335,6 +350,8 @@ private:
                                 uint32_t pool, const char* operation);
     uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
     void _DeleteSharedBuffers();
+    // Every texture and effect of the tables, the atlas pages and the image cache.
+    void _ReleaseSharedResources();
     void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
     bool _HasCurrentDeviceSlot() const;
@@ -417,6 +434,12 @@ private:
     uint32_t m_NextVertexPoolKey = 0;
     uint32_t m_NextIndexPoolKey = 0;
     std::string m_GraphicsPath = "Graphics\\";
+
+    // Shared textures.
+    std::map<uint32_t, kaTexture*> m_Textures;
+    uint32_t m_TextureCounter = 0;
+    std::vector<std::pair<std::string, std::unique_ptr<kaImage>>> m_ImageCache;
+    std::unique_ptr<kaTextureAtlas> m_Atlas;
 
     // Scene and frame.
     std::vector<ka3DObject*> m_SceneObjects;

@@ -1,0 +1,142 @@
+#include "engine/render/kaGraphicsManager.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/render/kaBMPImage.h"
+#include "engine/render/kaTGAImage.h"
+#include "engine/render/kaTexture.h"
+#include "engine/render/kaTextureAtlas.h"
+
+#include "platform/gfx/GfxDevice.h"
+
+#include <algorithm>
+#include <cctype>
+
+using namespace platform;
+
+namespace
+{
+
+std::string LowerExtension(const std::string& name)
+{
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos)
+        return std::string();
+    std::string extension = name.substr(dot);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return extension;
+}
+
+} // namespace
+
+kaTexture* kaGraphicsManager::LoadTexture(const std::string& name, bool withoutMips, uint32_t option)
+{
+    if (!m_pDevice || name.empty())
+        return nullptr;
+    for (const auto& entry : m_Textures)
+        if (entry.second->GetName() == name)
+        {
+            entry.second->AddRef();
+            return entry.second;
+        }
+    const uint32_t kind = option == 0 ? kaTexture::kKind2D : option;
+    auto* texture = new kaTexture(name, m_pDevice, withoutMips ? 1 : 0, 0, POOL_MANAGED, kind);
+    if (!texture->IsLoaded())
+    {
+        delete texture;
+        return nullptr;
+    }
+    texture->SetNumber(++m_TextureCounter);
+    texture->AddRef();
+    m_Textures[texture->GetNumber()] = texture;
+    return texture;
+}
+
+kaTexture* kaGraphicsManager::CreateTexture(uint32_t width, uint32_t height, uint32_t option)
+{
+    if (!m_pDevice)
+        return nullptr;
+    uint32_t format = 0;
+    const uint32_t display = m_DisplayFormat;
+    if (display == FMT_A8R8G8B8 || display == FMT_X8R8G8B8)
+        format = IsTextureFormatSupported(FMT_A8R8G8B8) ? FMT_A8R8G8B8 : FMT_X8R8G8B8;
+    else if (display == FMT_R5G6B5 || display == FMT_X1R5G5B5 || display == FMT_A1R5G5B5 ||
+             display == FMT_A4R4G4B4)
+    {
+        format = FMT_A8R8G8B8;
+        for (uint32_t candidate : {FMT_A4R4G4B4, FMT_A1R5G5B5, FMT_R5G6B5, FMT_X1R5G5B5})
+            if (IsTextureFormatSupported(candidate))
+            {
+                format = candidate;
+                break;
+            }
+    }
+    auto* texture = new kaTexture;
+    texture->Create(width, height, m_pDevice, format, 1, option, POOL_MANAGED);
+    if (!texture->IsCreated())
+    {
+        delete texture;
+        return nullptr;
+    }
+    texture->SetNumber(++m_TextureCounter);
+    texture->AddRef();
+    m_Textures[texture->GetNumber()] = texture;
+    return texture;
+}
+
+bool kaGraphicsManager::ReleaseTexture(kaTexture* texture)
+{
+    if (!texture)
+        return false;
+    const auto found = m_Textures.find(texture->GetNumber());
+    if (found == m_Textures.end() || found->second != texture)
+    {
+        texture->Release();
+        return false;
+    }
+    if (texture->Release() <= 0)
+        m_Textures.erase(found);
+    return true;
+}
+
+const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileName)
+{
+    for (const auto& entry : m_ImageCache)
+        if (entry.first == fileName)
+            return entry.second.get();
+    const std::string extension = LowerExtension(fileName);
+    std::unique_ptr<kaImage> image;
+    if (extension == ".bmp")
+        image = std::make_unique<kaBMPImage>();
+    else if (extension == ".tga")
+        image = std::make_unique<kaTGAImage>();
+    else
+        return nullptr;
+    std::string path = ResolvePath(fileName);
+    if (path.empty() && !m_GraphicsPath.empty())
+        path = ResolvePath(m_GraphicsPath + fileName);
+    if (path.empty() || !image->Load(path) || !image->GetPixels())
+        return nullptr;
+    if (g_pFileSystem)
+        g_pFileSystem->RecordOpenedFile(path.c_str());
+    m_ImageCache.emplace_back(fileName, std::move(image));
+    return m_ImageCache.back().second.get();
+}
+
+void kaGraphicsManager::ClearImageCache()
+{
+    m_ImageCache.clear();
+}
+
+void kaGraphicsManager::_ReleaseSharedResources()
+{
+    // Release may destroy the texture, which leaves its atlas page; the map entry goes first.
+    while (!m_Textures.empty())
+    {
+        kaTexture* texture = m_Textures.begin()->second;
+        m_Textures.erase(m_Textures.begin());
+        texture->Release();
+    }
+    m_Atlas->Clear();
+    ClearImageCache();
+}

@@ -1,0 +1,728 @@
+#include "engine/render/kaTexture.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaImage.h"
+#include "engine/render/kaPixelConversion.h"
+#include "engine/render/kaPixelLayout.h"
+#include "engine/render/kaTGAImage.h"
+#include "engine/render/kaTextureAtlas.h"
+
+#include "platform/gfx/GfxBaseTexture.h"
+#include "platform/gfx/GfxCubeTexture.h"
+#include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/GfxFormatInfo.h"
+#include "platform/gfx/GfxSurface.h"
+#include "platform/gfx/GfxTexture.h"
+#include "platform/gfx/GfxVolume.h"
+#include "platform/gfx/GfxVolumeTexture.h"
+#include "platform/gfx/SurfaceCopy.h"
+#include "platform/gfx/TextureFile.h"
+#include "platform/system/DebugOutput.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+using namespace platform;
+
+uint32_t kaTexture::s_TextureLOD = 0;
+
+namespace
+{
+
+uint32_t NextPowerOfTwo(uint32_t value)
+{
+    uint32_t power = 1;
+    while (power < value && power < 0x80000000u)
+        power <<= 1;
+    return power;
+}
+
+bool EndsWith(const std::string& text, const char* suffix)
+{
+    const size_t length = std::strlen(suffix);
+    return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
+}
+
+kaPixelLayout LayoutOf(const kaImage& image)
+{
+    kaPixelLayout layout;
+    layout.bitsPerPixel = image.GetBitsPerPixel();
+    layout.redMask = image.GetRedMask();
+    layout.greenMask = image.GetGreenMask();
+    layout.blueMask = image.GetBlueMask();
+    layout.alphaMask = image.GetAlphaMask();
+    layout.alphaBits = image.GetAlphaBits();
+    return layout;
+}
+
+uint32_t ReadPixel(const uint8_t* at, uint32_t bytes)
+{
+    uint32_t value = 0;
+    for (uint32_t i = 0; i < bytes; ++i)
+        value |= uint32_t(at[i]) << (8 * i);
+    return value;
+}
+
+void WritePixel(uint8_t* at, uint32_t bytes, uint32_t value)
+{
+    for (uint32_t i = 0; i < bytes; ++i)
+        at[i] = uint8_t(value >> (8 * i));
+}
+
+// One channel moved from the source mask's width to the target mask's; a missing source alpha is opaque.
+uint32_t MoveChannel(uint32_t pixel, uint32_t from, uint32_t to, bool opaqueWhenMissing)
+{
+    if (to == 0)
+        return 0;
+    const uint32_t toShift = GetChannelShift(to);
+    const uint32_t toMax = to >> toShift;
+    if (from == 0)
+        return opaqueWhenMissing ? to : 0;
+    const uint32_t fromShift = GetChannelShift(from);
+    const uint32_t fromMax = from >> fromShift;
+    const uint32_t value = (pixel & from) >> fromShift;
+    return uint32_t((uint64_t(value) * toMax + fromMax / 2) / fromMax) << toShift;
+}
+
+// Any pair of 16-, 24- and 32-bit layouts, channel by channel.
+bool ConvertByMasks(const uint8_t* source, uint32_t sourcePitch, const kaPixelLayout& from,
+                    uint8_t* destination, uint32_t destinationPitch, const kaPixelLayout& to, uint32_t width,
+                    uint32_t height)
+{
+    const uint32_t inBytes = from.bitsPerPixel / 8;
+    const uint32_t outBytes = to.bitsPerPixel / 8;
+    if (inBytes < 2 || inBytes > 4 || outBytes < 2 || outBytes > 4)
+        return false;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            const uint32_t pixel = ReadPixel(source + size_t(y) * sourcePitch + size_t(x) * inBytes, inBytes);
+            const uint32_t value = MoveChannel(pixel, from.redMask, to.redMask, false) |
+                                   MoveChannel(pixel, from.greenMask, to.greenMask, false) |
+                                   MoveChannel(pixel, from.blueMask, to.blueMask, false) |
+                                   MoveChannel(pixel, from.alphaMask, to.alphaMask, true);
+            WritePixel(destination + size_t(y) * destinationPitch + size_t(x) * outBytes, outBytes, value);
+        }
+    return true;
+}
+
+} // namespace
+
+kaTexture::kaTexture() = default;
+
+kaTexture::kaTexture(const std::string& fileName, GfxDevice* device, uint32_t levels, uint32_t usage,
+                     uint32_t pool, uint32_t kind)
+    : m_Kind(kind), m_Levels(levels), m_Usage(usage), m_Mips(levels == 0 || levels > 1), m_Pool(pool)
+{
+    CreateFromFilename(fileName, device, levels, usage, pool, kind);
+}
+
+kaTexture::~kaTexture()
+{
+    if (m_InAtlas && g_pGraphicsManager)
+        g_pGraphicsManager->GetTextureAtlas().Remove(this);
+    _ReleaseDeviceTextures();
+}
+
+void kaTexture::_ReleaseDeviceTextures()
+{
+    if (m_pTexture)
+        m_pTexture->Release();
+    if (m_pCubeTexture)
+        m_pCubeTexture->Release();
+    if (m_pVolumeTexture)
+        m_pVolumeTexture->Release();
+    m_pTexture = nullptr;
+    m_pCubeTexture = nullptr;
+    m_pVolumeTexture = nullptr;
+}
+
+GfxBaseTexture* kaTexture::GetBaseTexture() const
+{
+    if (m_pTexture)
+        return m_pTexture;
+    if (m_pCubeTexture)
+        return m_pCubeTexture;
+    return m_pVolumeTexture;
+}
+
+bool kaTexture::Create(uint32_t width, uint32_t height, GfxDevice* device, uint32_t format, uint32_t levels,
+                       uint32_t usage, uint32_t pool)
+{
+    if (m_pTexture)
+    {
+        m_pTexture->Release();
+        m_pTexture = nullptr;
+    }
+    m_Mips = levels == 0 || levels > 1;
+    if (!device)
+        return false;
+    GfxCaps caps;
+    device->GetDeviceCaps(&caps);
+    if (caps.TextureCaps & PTEXTURECAPS_POW2)
+    {
+        width = NextPowerOfTwo(width);
+        height = NextPowerOfTwo(height);
+    }
+    if (caps.TextureCaps & PTEXTURECAPS_SQUAREONLY)
+        width = height = std::max(width, height);
+    width = std::min(width, caps.MaxTextureWidth);
+    height = std::min(height, caps.MaxTextureHeight);
+    if (GfxFailed(device->CreateTexture(width, height, levels, usage, format, pool, &m_pTexture)) ||
+        !m_pTexture)
+    {
+        m_pTexture = nullptr;
+        return false;
+    }
+    LockedRect locked;
+    if (GfxSucceeded(m_pTexture->LockRect(0, &locked, nullptr, LOCK_NOSYSLOCK)) && locked.Bits)
+    {
+        SurfaceDesc desc;
+        m_pTexture->GetLevelDesc(0, &desc);
+        std::memset(locked.Bits, kFillByte, size_t(locked.Pitch) * desc.Height);
+        m_pTexture->UnlockRect(0);
+    }
+    m_Kind = kKind2D;
+    m_Width = width;
+    m_Height = height;
+    m_Format = format;
+    m_Usage = usage;
+    m_Pool = pool;
+    m_Levels = m_pTexture->GetLevelCount();
+    m_Created = true;
+    return true;
+}
+
+bool kaTexture::CreateFromFilename(const std::string& fileName, GfxDevice* device, uint32_t levels,
+                                   uint32_t usage, uint32_t pool, uint32_t kind)
+{
+    if (!device)
+        return false;
+    if (g_pFileSystem)
+        g_pFileSystem->RecordOpenedFile(fileName.c_str());
+    _ReleaseDeviceTextures();
+    m_Loaded = false;
+    m_Created = false;
+    m_Kind = kind;
+    m_Mips = levels == 0 || levels > 1;
+
+    std::string lower = fileName;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (!EndsWith(lower, ".bmp") && !EndsWith(lower, ".tga"))
+    {
+        m_Usage = usage;
+        m_Pool = pool;
+        return _CreateFromDDS(fileName, device);
+    }
+
+    if (!g_pGraphicsManager)
+        return false;
+    const kaImage* image = g_pGraphicsManager->FindOrLoadImageStream(fileName);
+    if (!image)
+    {
+        DebugPrintf("%s%s%s\n", kMissingPrefix, fileName.c_str(), kMissingSuffix);
+        image = g_pGraphicsManager->FindOrLoadImageStream(kDefaultTexture);
+        if (!image)
+            return false;
+    }
+    m_Width = image->GetWidth();
+    m_Height = image->GetHeight();
+    m_Levels = levels;
+    m_Usage = usage;
+    m_Pool = pool;
+    m_Format = g_pGraphicsManager->ChooseTextureFormat(image->GetBitsPerPixel(), image->GetAlphaBits());
+    m_Name = fileName;
+    // A texture that could not be made did not load, so the manager does not register it.
+    m_Loaded = CreateFromImage(*image, device, m_Width, m_Height, image->GetBitsPerPixel(),
+                               image->GetAlphaBits(), usage, pool);
+    return m_Loaded;
+}
+
+bool kaTexture::_CreateFromDDS(const std::string& fileName, GfxDevice* device)
+{
+    std::string path = ResolvePath(fileName);
+    if (path.empty() && g_pGraphicsManager && !g_pGraphicsManager->GetGraphicsPath().empty())
+        path = ResolvePath(g_pGraphicsManager->GetGraphicsPath() + fileName);
+    if (path.empty())
+        return false;
+    uint32_t levels = 0;
+    if (m_Kind == kKindCube)
+    {
+        if (GfxFailed(TextureFile::CreateCubeTexture(device, path, &m_pCubeTexture)))
+            return false;
+        ConvertCubeTexture(m_pCubeTexture, device, m_Pool, true);
+        levels = m_pCubeTexture->GetLevelCount();
+        m_Format = m_pCubeTexture->GetFormat();
+    }
+    else if (m_Kind == kKindVolume)
+    {
+        if (GfxFailed(TextureFile::CreateVolumeTexture(device, path, &m_pVolumeTexture)))
+            return false;
+        ConvertVolumeTexture(m_pVolumeTexture, device, m_Pool, true);
+        levels = m_pVolumeTexture->GetLevelCount();
+        m_Format = m_pVolumeTexture->GetFormat();
+    }
+    else
+    {
+        if (GfxFailed(TextureFile::CreateTexture(device, path, &m_pTexture)))
+            return false;
+        ConvertTexture(m_pTexture, device, m_Pool, true);
+        levels = m_pTexture->GetLevelCount();
+        SurfaceDesc desc;
+        m_pTexture->GetLevelDesc(0, &desc);
+        m_Height = desc.Height;
+        m_Width = desc.Width;
+        m_Format = desc.Format;
+    }
+    if (levels == 0)
+    {
+        _ReleaseDeviceTextures();
+        return false;
+    }
+    m_Levels = levels;
+    m_Name = fileName;
+    m_Loaded = true;
+    m_Created = true;
+    return true;
+}
+
+bool kaTexture::_CopyPixels(const uint8_t* source, uint32_t sourcePitch, const kaPixelLayout& sourceLayout,
+                            void* destination, uint32_t destinationPitch, const kaPixelLayout& target,
+                            uint32_t width, uint32_t height)
+{
+    auto* out = static_cast<uint8_t*>(destination);
+    const bool sameColours =
+        sourceLayout.bitsPerPixel == target.bitsPerPixel && sourceLayout.redMask == target.redMask &&
+        sourceLayout.greenMask == target.greenMask && sourceLayout.blueMask == target.blueMask;
+    // A target without alpha ignores the source's alpha bits.
+    if (sameColours && (target.alphaBits == 0 || sourceLayout.alphaMask == target.alphaMask))
+    {
+        const size_t rowBytes = size_t(width) * sourceLayout.bitsPerPixel / 8;
+        for (uint32_t y = 0; y < height; ++y)
+            std::memcpy(out + size_t(y) * destinationPitch, source + size_t(y) * sourcePitch, rowBytes);
+        return true;
+    }
+    if (ConvertPixelFormat(source, destination, width, height, sourcePitch, destinationPitch, sourceLayout))
+        return true;
+    return ConvertByMasks(source, sourcePitch, sourceLayout, out, destinationPitch, target, width, height);
+}
+
+bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_t width, uint32_t height,
+                                uint32_t bitsPerPixel, uint32_t alphaBits, uint32_t usage, uint32_t pool)
+{
+    if (!device || !g_pGraphicsManager || width == 0 || height == 0)
+        return false;
+    const uint8_t* pixels = image.GetPixels();
+    const uint32_t sourcePitch = image.GetRowBytes();
+    if (!pixels || bitsPerPixel != image.GetBitsPerPixel() || width > image.GetWidth() ||
+        height > image.GetHeight() || image.GetPixelBytes() < size_t(sourcePitch) * image.GetHeight())
+        return false;
+    _ReleaseDeviceTextures();
+    m_Kind = kKind2D;
+
+    bool inAtlas = width != NextPowerOfTwo(width) || height != NextPowerOfTwo(height);
+    GfxCaps caps;
+    device->GetDeviceCaps(&caps);
+    if ((caps.TextureCaps & PTEXTURECAPS_SQUAREONLY) && width != height)
+        inAtlas = true;
+    const uint32_t fullWidth = width;
+    const uint32_t fullHeight = height;
+    width = std::min(width, caps.MaxTextureWidth);
+    height = std::min(height, caps.MaxTextureHeight);
+    // A cut-down image has no chain of its own; so has an atlas placement or a depth without a filter.
+    bool mips = m_Mips && !inAtlas && width == fullWidth && height == fullHeight;
+    m_Width = width;
+    m_Height = height;
+    std::vector<uint8_t> chain;
+    if (mips)
+    {
+        chain = GenerateMipMaps(pixels, bitsPerPixel);
+        mips = !chain.empty();
+    }
+    uint32_t levels = 1;
+    if (mips)
+        GetMipChainSize(width, height, levels);
+    const uint32_t format = g_pGraphicsManager->ChooseTextureFormat(bitsPerPixel, alphaBits);
+    m_Format = format;
+    m_Usage = usage;
+    m_Pool = pool;
+
+    GfxRect lockRect;
+    if (!inAtlas)
+    {
+        if (GfxFailed(device->CreateTexture(width, height, levels, usage, format, pool, &m_pTexture)) ||
+            !m_pTexture)
+        {
+            m_pTexture = nullptr;
+            return false;
+        }
+    }
+    else
+    {
+        if (!g_pGraphicsManager->GetTextureAtlas().Add(this, width, height, format, usage, pool))
+            return false;
+        lockRect.Left = int32_t(m_Placement[1]);
+        lockRect.Top = int32_t(m_Placement[0]);
+        lockRect.Right = lockRect.Left + int32_t(width);
+        lockRect.Bottom = lockRect.Top + int32_t(height);
+        m_Mips = false;
+    }
+    m_Levels = levels;
+
+    kaPixelLayout target;
+    GetPixelFormatInfo(format, target);
+    SetConversionTarget(target);
+    const kaPixelLayout sourceLayout = LayoutOf(image);
+    const uint8_t* source = mips ? chain.data() : pixels;
+    uint32_t levelWidth = width;
+    uint32_t levelHeight = height;
+    uint32_t levelPitch = mips ? levelWidth * bitsPerPixel / 8 : sourcePitch;
+    bool filled = true;
+    for (uint32_t level = 0; level < levels && filled; ++level)
+    {
+        LockedRect locked;
+        if (GfxFailed(m_pTexture->LockRect(level, &locked, inAtlas ? &lockRect : nullptr, LOCK_NOSYSLOCK)) ||
+            !locked.Bits)
+        {
+            filled = false;
+            break;
+        }
+        filled = _CopyPixels(source, levelPitch, sourceLayout, locked.Bits, uint32_t(locked.Pitch), target,
+                             levelWidth, levelHeight);
+        m_pTexture->UnlockRect(level);
+        source += size_t(levelPitch) * levelHeight;
+        levelWidth /= 2;
+        levelHeight /= 2;
+        levelPitch = levelWidth * bitsPerPixel / 8;
+    }
+    if (!filled)
+    {
+        if (inAtlas)
+            g_pGraphicsManager->GetTextureAtlas().Remove(this);
+        m_InAtlas = false;
+        _ReleaseDeviceTextures();
+        return false;
+    }
+    m_Created = true;
+    return true;
+}
+
+bool kaTexture::CreateFromTGAStream(kaBinaryStream& stream, uint32_t formatMode)
+{
+    GfxDevice* device = g_pGraphicsManager ? g_pGraphicsManager->GetDevice() : nullptr;
+    kaTGAImage image;
+    if (!device || !image.ReadFromBinaryStream(stream))
+        return false;
+    const uint32_t format =
+        g_pGraphicsManager->ChooseTextureFormat(image.GetBitsPerPixel(), formatMode == 1 ? 0 : 4);
+    if (!Create(image.GetWidth(), image.GetHeight(), device, format, 1, 0, POOL_MANAGED))
+        return false;
+    LockedRect locked;
+    if (GfxFailed(m_pTexture->LockRect(0, &locked, nullptr, LOCK_NOSYSLOCK)) || !locked.Bits)
+    {
+        _ReleaseDeviceTextures();
+        m_Created = false;
+        return false;
+    }
+    kaPixelLayout target;
+    GetPixelFormatInfo(format, target);
+    SetConversionTarget(target);
+    const uint32_t width = std::min(image.GetWidth(), m_Width);
+    const uint32_t height = std::min(image.GetHeight(), m_Height);
+    const bool copied = _CopyPixels(image.GetPixels(), image.GetRowBytes(), LayoutOf(image), locked.Bits,
+                                    uint32_t(locked.Pitch), target, width, height);
+    m_pTexture->UnlockRect(0);
+    if (!copied)
+    {
+        _ReleaseDeviceTextures();
+        m_Created = false;
+        return false;
+    }
+    return true;
+}
+
+namespace
+{
+
+// The format a converted texture takes, or 0 when the texture may stay as it is.
+uint32_t ConversionFormat(uint32_t format)
+{
+    if (!g_pGraphicsManager)
+        return 0;
+    if (g_pGraphicsManager->AreCompressedTexturesSupported() &&
+        g_pGraphicsManager->IsTextureFormatSupported(format))
+        return 0;
+    kaPixelLayout layout;
+    GetPixelFormatInfo(format, layout);
+    return g_pGraphicsManager->ChooseTextureFormat(layout.bitsPerPixel, layout.alphaBits);
+}
+
+} // namespace
+
+bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t pool, bool setLOD)
+{
+    if (!texture || !device)
+        return false;
+    const uint32_t format = ConversionFormat(texture->GetFormat());
+    if (format == 0)
+        return false;
+    SurfaceDesc desc;
+    texture->GetLevelDesc(0, &desc);
+    GfxTexture* made = nullptr;
+    if (GfxFailed(device->CreateTexture(desc.Width, desc.Height, texture->GetLevelCount(), 0, format, pool,
+                                        &made)) ||
+        !made)
+        return false;
+    bool copied = true;
+    for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
+    {
+        GfxSurface* from = nullptr;
+        GfxSurface* to = nullptr;
+        copied = GfxSucceeded(texture->GetSurfaceLevel(level, &from)) &&
+                 GfxSucceeded(made->GetSurfaceLevel(level, &to)) &&
+                 GfxSucceeded(SurfaceCopy::CopySurface(to, from));
+        if (from)
+            from->Release();
+        if (to)
+            to->Release();
+    }
+    if (!copied)
+    {
+        made->Release();
+        return false;
+    }
+    texture->Release();
+    texture = made;
+    if (setLOD)
+        texture->SetLOD(s_TextureLOD + 1);
+    return true;
+}
+
+bool kaTexture::ConvertCubeTexture(GfxCubeTexture*& texture, GfxDevice* device, uint32_t pool, bool)
+{
+    if (!texture || !device)
+        return false;
+    const uint32_t format = ConversionFormat(texture->GetFormat());
+    if (format == 0)
+        return false;
+    SurfaceDesc desc;
+    texture->GetLevelDesc(0, &desc);
+    GfxCubeTexture* made = nullptr;
+    if (GfxFailed(device->CreateCubeTexture(desc.Width, texture->GetLevelCount(), 0, format, pool, &made)) ||
+        !made)
+        return false;
+    bool copied = true;
+    for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
+        for (uint32_t face = 0; face < 6 && copied; ++face)
+        {
+            GfxSurface* from = nullptr;
+            GfxSurface* to = nullptr;
+            copied = GfxSucceeded(texture->GetCubeMapSurface(face, level, &from)) &&
+                     GfxSucceeded(made->GetCubeMapSurface(face, level, &to)) &&
+                     GfxSucceeded(SurfaceCopy::CopySurface(to, from));
+            if (from)
+                from->Release();
+            if (to)
+                to->Release();
+        }
+    if (!copied)
+    {
+        made->Release();
+        return false;
+    }
+    texture->Release();
+    texture = made;
+    return true;
+}
+
+bool kaTexture::ConvertVolumeTexture(GfxVolumeTexture*& texture, GfxDevice* device, uint32_t pool, bool)
+{
+    if (!texture || !device)
+        return false;
+    const uint32_t format = ConversionFormat(texture->GetFormat());
+    if (format == 0)
+        return false;
+    VolumeDesc desc;
+    texture->GetLevelDesc(0, &desc);
+    GfxVolumeTexture* made = nullptr;
+    if (GfxFailed(device->CreateVolumeTexture(desc.Width, desc.Height, desc.Depth, texture->GetLevelCount(),
+                                              0, format, pool, &made)) ||
+        !made)
+        return false;
+    bool copied = true;
+    for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
+    {
+        GfxVolume* from = nullptr;
+        GfxVolume* to = nullptr;
+        copied = GfxSucceeded(texture->GetVolumeLevel(level, &from)) &&
+                 GfxSucceeded(made->GetVolumeLevel(level, &to)) &&
+                 GfxSucceeded(SurfaceCopy::CopyVolume(to, from));
+        if (from)
+            from->Release();
+        if (to)
+            to->Release();
+    }
+    if (!copied)
+    {
+        made->Release();
+        return false;
+    }
+    texture->Release();
+    texture = made;
+    return true;
+}
+
+void kaTexture::RefreshDescription()
+{
+    SurfaceDesc desc;
+    GfxResult result = GFXERR_INVALIDCALL;
+    if (m_pTexture)
+        result = m_pTexture->GetLevelDesc(0, &desc);
+    else if (m_pCubeTexture)
+        result = m_pCubeTexture->GetLevelDesc(0, &desc);
+    if (GfxFailed(result))
+        return;
+    m_Format = desc.Format;
+    m_Usage = desc.Usage;
+    m_Pool = desc.Pool;
+    m_Height = desc.Height;
+    m_Width = desc.Width;
+}
+
+GfxResult kaTexture::LockRect(uint32_t level, LockedRect* locked, const GfxRect* rect, uint32_t flags)
+{
+    return m_pTexture ? m_pTexture->LockRect(level, locked, rect, flags) : GFX_E_FAIL;
+}
+
+GfxResult kaTexture::UnlockRect(uint32_t level)
+{
+    return m_pTexture ? m_pTexture->UnlockRect(level) : GFX_E_FAIL;
+}
+
+void kaTexture::GetTexCoordRect(float& left, float& top, float& right, float& bottom) const
+{
+    left = m_UV[0];
+    top = m_UV[1];
+    right = m_UV[2];
+    bottom = m_UV[3];
+}
+
+void kaTexture::SetTexCoordRect(float left, float top, float right, float bottom)
+{
+    m_UV[0] = left;
+    m_UV[1] = top;
+    m_UV[2] = right;
+    m_UV[3] = bottom;
+    m_InAtlas = true;
+}
+
+void kaTexture::SetDeviceTexture(GfxTexture* texture)
+{
+    if (texture)
+        texture->AddRef();
+    if (m_pTexture)
+        m_pTexture->Release();
+    m_pTexture = texture;
+}
+
+void kaTexture::SetPlacement(uint32_t top, uint32_t left, uint32_t pageWidth, uint32_t pageHeight)
+{
+    m_Placement[0] = top;
+    m_Placement[1] = left;
+    m_Placement[2] = pageWidth;
+    m_Placement[3] = pageHeight;
+}
+
+kaColor kaTexture::GetPixelColor(float u, float v)
+{
+    kaColor color;
+    if (!m_pTexture || m_Width == 0 || m_Height == 0)
+        return color;
+    kaPixelLayout layout;
+    GetPixelFormatInfo(m_pTexture->GetFormat(), layout);
+    const uint32_t bytes = layout.bitsPerPixel / 8;
+    if (bytes == 0 || GfxFormatInfo::IsBlockCompressed(m_pTexture->GetFormat()))
+        return color;
+    // Outside 0..1 the nearest edge texel answers.
+    const float fx = std::max(0.0f, float(m_Width) * u);
+    const float fy = std::max(0.0f, float(m_Height) * v);
+    uint32_t x = std::min(uint32_t(fx), m_Width - 1);
+    uint32_t y = std::min(uint32_t(fy), m_Height - 1);
+    if (m_InAtlas)
+    {
+        x += m_Placement[1];
+        y += m_Placement[0];
+    }
+    SurfaceDesc desc;
+    if (GfxFailed(m_pTexture->GetLevelDesc(0, &desc)) || x >= desc.Width || y >= desc.Height)
+        return color;
+    LockedRect locked;
+    if (GfxFailed(m_pTexture->LockRect(0, &locked, nullptr, LOCK_READONLY | LOCK_NOSYSLOCK)) || !locked.Bits)
+        return color;
+    const uint32_t value = ReadPixel(
+        static_cast<const uint8_t*>(locked.Bits) + size_t(y) * locked.Pitch + size_t(x) * bytes, bytes);
+    m_pTexture->UnlockRect(0);
+    DecodePixel(layout, value, color);
+    return color;
+}
+
+uint32_t kaTexture::GetMipChainSize(uint32_t width, uint32_t height, uint32_t& levels)
+{
+    uint32_t texels = 0;
+    levels = 0;
+    while (width != 0 && height != 0)
+    {
+        texels += width * height;
+        ++levels;
+        width /= 2;
+        height /= 2;
+    }
+    return texels;
+}
+
+std::vector<uint8_t> kaTexture::GenerateMipMaps(const uint8_t* pixels, uint32_t bitsPerPixel) const
+{
+    if (!pixels || (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32))
+        return {};
+    const uint32_t bytes = bitsPerPixel / 8;
+    uint32_t levels = 0;
+    const uint32_t texels = GetMipChainSize(m_Width, m_Height, levels);
+    std::vector<uint8_t> chain(size_t(texels) * bytes);
+    if (chain.empty())
+        return chain;
+    std::memcpy(chain.data(), pixels, size_t(m_Width) * m_Height * bytes);
+    size_t previous = 0;
+    size_t next = size_t(m_Width) * m_Height * bytes;
+    uint32_t width = m_Width;
+    uint32_t height = m_Height;
+    while (width / 2 != 0 && height / 2 != 0)
+    {
+        const uint32_t w = width / 2;
+        const uint32_t h = height / 2;
+        const uint8_t* in = chain.data() + previous;
+        uint8_t* out = chain.data() + next;
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x)
+            {
+                const uint8_t* topLeft = in + (size_t(2 * y) * width + 2 * x) * bytes;
+                const uint8_t* bottomLeft = topLeft + size_t(width) * bytes;
+                uint8_t* target = out + (size_t(y) * w + x) * bytes;
+                if (bytes == 1)
+                {
+                    target[0] = uint8_t((topLeft[0] + bottomLeft[0]) >> 1);
+                    continue;
+                }
+                for (uint32_t c = 0; c < bytes; ++c)
+                    target[c] = uint8_t(
+                        (topLeft[c] + topLeft[bytes + c] + bottomLeft[c] + bottomLeft[bytes + c]) >> 2);
+            }
+        previous = next;
+        next += size_t(w) * h * bytes;
+        width = w;
+        height = h;
+    }
+    return chain;
+}

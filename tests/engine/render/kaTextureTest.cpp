@@ -1,0 +1,395 @@
+#include "engine/render/kaTexture.h"
+
+#include "GraphicsManagerFixture.h"
+#include "ImageFileBytes.h"
+
+#include "engine/core/kaBinaryStream.h"
+#include "engine/render/kaTextureAtlas.h"
+#include "platform/gfx/DxtCodec.h"
+#include "platform/gfx/GfxCubeTexture.h"
+#include "platform/gfx/GfxTexture.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/DebugCapture.h"
+
+#include <cstring>
+#include <sstream>
+
+using namespace platform;
+using imagebytes::Bytes;
+
+namespace
+{
+
+const char* const kGraphics = "[Begin Graphics Config]\nBitsPerPixel=32\n[End Graphics Config]\n";
+
+// A 24-bit BMP whose texel (x, y) has blue x, green y and red 7.
+Bytes GradientBmp(int width, int height)
+{
+    imagebytes::Bmp bmp;
+    bmp.width = width;
+    bmp.height = height;
+    for (int y = 0; y < height; ++y)
+    {
+        Bytes row;
+        for (int x = 0; x < width; ++x)
+            row.insert(row.end(), {uint8_t(x), uint8_t(y), 7});
+        bmp.topFirstRows.push_back(row);
+    }
+    return imagebytes::BmpBytes(bmp);
+}
+
+uint32_t Texel32(const LockedRect& locked, uint32_t x, uint32_t y)
+{
+    uint32_t value;
+    std::memcpy(&value, static_cast<const uint8_t*>(locked.Bits) + y * locked.Pitch + x * 4, 4);
+    return value;
+}
+
+class TextureTest : public GraphicsManagerFixture
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(Start(kGraphics)); }
+
+    std::string WriteFile(const std::string& name, const Bytes& bytes)
+    {
+        return m_Dir.Write(name, imagebytes::AsString(bytes));
+    }
+};
+
+TEST_F(TextureTest, PowerOfTwoBmpGetsItsOwnTextureWithTheWholeChain)
+{
+    const std::string path = WriteFile("wall.bmp", GradientBmp(128, 64));
+    kaTexture* texture = m_Manager->LoadTexture(path, false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_FALSE(texture->IsInAtlas());
+    EXPECT_EQ(texture->GetNumber(), 1u);
+    ASSERT_NE(texture->GetTexture(), nullptr);
+    EXPECT_EQ(texture->GetTexture()->GetLevelCount(), 7u); // down to 2 x 1
+    EXPECT_EQ(texture->GetFormat(), uint32_t(FMT_X8R8G8B8));
+    LockedRect locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, LOCK_READONLY), GFX_OK);
+    EXPECT_EQ(Texel32(locked, 5, 9) & 0xFFFFFF, 0x070905u);
+    texture->UnlockRect(0);
+    ASSERT_EQ(texture->LockRect(1, &locked, nullptr, LOCK_READONLY), GFX_OK);
+    // Texel (1, 2) of level 1 averages x 2..3 and y 4..5 of level 0.
+    EXPECT_EQ(Texel32(locked, 1, 2) & 0xFFFFFF, 0x070402u);
+    texture->UnlockRect(1);
+    EXPECT_TRUE(m_Manager->ReleaseTexture(texture));
+}
+
+TEST_F(TextureTest, OddSizedBmpIsPlacedInTheAtlasWithoutMips)
+{
+    const std::string path = WriteFile("sign.bmp", GradientBmp(100, 64));
+    kaTexture* texture = m_Manager->LoadTexture(path, false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_TRUE(texture->IsInAtlas());
+    EXPECT_FALSE(texture->HasMips());
+    ASSERT_EQ(m_Manager->GetTextureAtlas().GetPages().size(), 1u);
+    EXPECT_EQ(texture->GetTexture(), m_Manager->GetTextureAtlas().GetPages()[0].texture);
+    EXPECT_EQ(texture->GetTexture()->GetLevelCount(), 1u);
+    float l, t, r, b;
+    texture->GetTexCoordRect(l, t, r, b);
+    EXPECT_FLOAT_EQ(l, 0.0f);
+    EXPECT_FLOAT_EQ(t, 0.0f);
+    EXPECT_FLOAT_EQ(r, 100.0f / 1024.0f);
+    EXPECT_FLOAT_EQ(b, 64.0f / 1024.0f);
+    const kaColor colour = texture->GetPixelColor(0.5f, 0.25f); // texel (50, 16)
+    EXPECT_NEAR(colour.b, 50.0f / 255.0f, 1e-4);
+    EXPECT_NEAR(colour.g, 16.0f / 255.0f, 1e-4);
+
+    // A second odd image lands beside the first, and its colours are read inside its own rectangle.
+    kaTexture* second = m_Manager->LoadTexture(WriteFile("post.bmp", GradientBmp(30, 10)), false, 0);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->GetPlacementLeft(), 100u);
+    EXPECT_NEAR(second->GetPixelColor(0.9f, 0.5f).b, 27.0f / 255.0f, 1e-4);
+
+    m_Manager->ReleaseTexture(second);
+    m_Manager->ReleaseTexture(texture);
+    EXPECT_TRUE(m_Manager->GetTextureAtlas().GetPages()[0].entries.empty());
+}
+
+TEST_F(TextureTest, MissingImageFallsBackToTheDefaultTextureWithADebuggerLine)
+{
+    m_Dir.Write("Resources/DefaultTexture.bmp", imagebytes::AsString(GradientBmp(4, 4)));
+    testsupport::CurrentDirectory here(m_Dir.Path());
+    testsupport::DebugCapture capture;
+    kaTexture* texture = m_Manager->LoadTexture("gone.tga", false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_TRUE(capture.Contains("kaTexture::CreateFromFilename - gone.tga does not exist."));
+    EXPECT_EQ(texture->GetName(), "gone.tga");
+    EXPECT_EQ(texture->GetWidth(), 4u);
+    // Another extension has no fallback.
+    EXPECT_EQ(m_Manager->LoadTexture("gone.dds", false, 0), nullptr);
+    m_Manager->ReleaseTexture(texture);
+}
+
+TEST_F(TextureTest, MissingImageWithoutDefaultTextureGivesNothing)
+{
+    testsupport::CurrentDirectory here(m_Dir.Path());
+    EXPECT_EQ(m_Manager->LoadTexture("gone.bmp", false, 0), nullptr);
+    EXPECT_TRUE(m_Manager->GetTextures().empty());
+}
+
+TEST_F(TextureTest, SameNameIsSharedAndReleasedReferenceByReference)
+{
+    const std::string path = WriteFile("wall.bmp", GradientBmp(16, 16));
+    kaTexture* first = m_Manager->LoadTexture(path, false, 0);
+    kaTexture* again = m_Manager->LoadTexture(path, false, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, again);
+    EXPECT_EQ(first->GetRefCount(), 2);
+    EXPECT_EQ(m_Manager->GetTextures().size(), 1u);
+    EXPECT_TRUE(m_Manager->ReleaseTexture(first));
+    EXPECT_EQ(m_Manager->GetTextures().size(), 1u);
+    EXPECT_TRUE(m_Manager->ReleaseTexture(first));
+    EXPECT_TRUE(m_Manager->GetTextures().empty());
+    // The next texture takes the next number.
+    kaTexture* next = m_Manager->LoadTexture(path, true, 0);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->GetNumber(), 2u);
+    EXPECT_EQ(next->GetTexture()->GetLevelCount(), 1u);
+    // A texture the table does not hold is released and refused.
+    auto* stray = new kaTexture;
+    stray->AddRef();
+    EXPECT_FALSE(m_Manager->ReleaseTexture(stray));
+}
+
+TEST_F(TextureTest, FailedLocksLeaveNoTextureBehind)
+{
+    const std::string path = WriteFile("wall.bmp", GradientBmp(16, 16));
+    Device()->FailNext("Texture::LockRect", GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Manager->LoadTexture(path, false, 0), nullptr);
+    EXPECT_EQ(Device()->LiveResourceCount(POOL_MANAGED), 0u);
+
+    const std::string odd = WriteFile("odd.bmp", GradientBmp(10, 10));
+    Device()->FailNext("Texture::LockRect", GFXERR_INVALIDCALL);
+    EXPECT_EQ(m_Manager->LoadTexture(odd, false, 0), nullptr);
+    ASSERT_EQ(m_Manager->GetTextureAtlas().GetPages().size(), 1u);
+    EXPECT_TRUE(m_Manager->GetTextureAtlas().GetPages()[0].entries.empty());
+}
+
+TEST_F(TextureTest, SixteenBitImageWithoutAChainFilterGetsOneLevel)
+{
+    imagebytes::TgaHeader header;
+    header.width = 8;
+    header.height = 8;
+    header.bitsPerPixel = 16;
+    header.descriptor = 0x21;
+    Bytes pixels;
+    for (int i = 0; i < 64; ++i)
+        imagebytes::PutU16(pixels, 0xFC00); // opaque red in A1R5G5B5
+    kaTexture* texture =
+        m_Manager->LoadTexture(WriteFile("red.tga", imagebytes::RawTga(header, pixels)), false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetTexture()->GetLevelCount(), 1u);
+    const kaColor colour = texture->GetPixelColor(0.5f, 0.5f);
+    EXPECT_FLOAT_EQ(colour.r, 1.0f);
+    EXPECT_FLOAT_EQ(colour.g, 0.0f);
+    EXPECT_FLOAT_EQ(colour.a, 1.0f);
+    m_Manager->ReleaseTexture(texture);
+}
+
+TEST_F(TextureTest, CreateRaisesSidesToPowersOfTwoAndFillsWithWhite)
+{
+    kaTexture* texture = m_Manager->CreateTexture(100, 30, 0);
+    ASSERT_NE(texture, nullptr);
+    SurfaceDesc desc;
+    ASSERT_EQ(texture->GetTexture()->GetLevelDesc(0, &desc), GFX_OK);
+    EXPECT_EQ(desc.Width, 128u);
+    EXPECT_EQ(desc.Height, 32u);
+    EXPECT_EQ(desc.Format, uint32_t(FMT_A8R8G8B8));
+    LockedRect locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, LOCK_READONLY), GFX_OK);
+    EXPECT_EQ(Texel32(locked, 127, 31), 0xFFFFFFFFu);
+    texture->UnlockRect(0);
+    m_Manager->ReleaseTexture(texture);
+
+    kaTexture square;
+    GfxCaps caps;
+    Device()->GetDeviceCaps(&caps);
+    ASSERT_TRUE(square.Create(100, 30, Device(), FMT_A8R8G8B8, 1, 0, POOL_MANAGED));
+    EXPECT_EQ(square.GetWidth(), 128u);
+    EXPECT_EQ(square.GetHeight(), 32u);
+    EXPECT_FALSE(square.Create(100, 30, nullptr, FMT_A8R8G8B8, 1, 0, POOL_MANAGED));
+}
+
+TEST_F(TextureTest, SquareOnlyDevicesGetTheLargerSideAndTooLargeSidesAreLimited)
+{
+    m_Manager.reset();
+    m_D3D->Adapters[0].Caps.TextureCaps |= PTEXTURECAPS_SQUAREONLY;
+    m_D3D->Adapters[0].Caps.MaxTextureHeight = 64;
+    ASSERT_TRUE(Start(kGraphics));
+    kaTexture texture;
+    ASSERT_TRUE(texture.Create(100, 30, Device(), FMT_A8R8G8B8, 1, 0, POOL_MANAGED));
+    EXPECT_EQ(texture.GetWidth(), 128u);
+    EXPECT_EQ(texture.GetHeight(), 64u);
+}
+
+TEST(TextureMipChainTest, ChainStopsWhenASideReachesZero)
+{
+    uint32_t levels = 0;
+    EXPECT_EQ(kaTexture::GetMipChainSize(8, 2, levels), 20u);
+    EXPECT_EQ(levels, 2u);
+    EXPECT_EQ(kaTexture::GetMipChainSize(1, 1, levels), 1u);
+    EXPECT_EQ(levels, 1u);
+    EXPECT_EQ(kaTexture::GetMipChainSize(0, 16, levels), 0u);
+    EXPECT_EQ(levels, 0u);
+}
+
+TEST_F(TextureTest, MipBlocksAverageTwoByTwoWhenOneSideReachesOneFirst)
+{
+    // An 8 x 2 32-bit image: level 1 is 4 x 1, each texel the mean of a 2 x 2 block.
+    Bytes pixels;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x)
+            pixels.insert(pixels.end(), {uint8_t(x * 10), uint8_t(y * 100), 0, 255});
+    imagebytes::TgaHeader header;
+    header.width = 8;
+    header.height = 2;
+    header.descriptor = 0x28;
+    kaTexture* texture =
+        m_Manager->LoadTexture(WriteFile("strip.tga", imagebytes::RawTga(header, pixels)), false, 0);
+    ASSERT_NE(texture, nullptr);
+    std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), 32);
+    ASSERT_EQ(chain.size(), 20u * 4);
+    const uint8_t* level1 = chain.data() + 16 * 4;
+    EXPECT_EQ(level1[3 * 4 + 0], (60 + 70 + 60 + 70) >> 2);
+    EXPECT_EQ(level1[3 * 4 + 1], (0 + 0 + 100 + 100) >> 2);
+    ASSERT_EQ(texture->GetTexture()->GetLevelCount(), 2u);
+    LockedRect locked;
+    ASSERT_EQ(texture->LockRect(1, &locked, nullptr, LOCK_READONLY), GFX_OK);
+    EXPECT_EQ(Texel32(locked, 3, 0), 0xFF003241u);
+    texture->UnlockRect(1);
+
+    // 8-bit levels take the mean of the left column of each block; other depths have no chain.
+    const uint8_t grey[16] = {10, 99, 30, 99, 10, 99, 30, 99, 50, 0, 70, 0, 50, 0, 70, 0};
+    std::vector<uint8_t> greyChain = texture->GenerateMipMaps(grey, 8);
+    ASSERT_EQ(greyChain.size(), 20u);
+    EXPECT_EQ(greyChain[16], (10 + 50) >> 1);
+    EXPECT_EQ(greyChain[17], (30 + 70) >> 1);
+    EXPECT_TRUE(texture->GenerateMipMaps(pixels.data(), 16).empty());
+    m_Manager->ReleaseTexture(texture);
+}
+
+TEST_F(TextureTest, TgaStreamPagesCopyRowByRowAndConvertTwentyFourBits)
+{
+    imagebytes::TgaHeader header;
+    header.width = 3;
+    header.height = 2;
+    header.bitsPerPixel = 24;
+    header.descriptor = 0x20;
+    Bytes pixels;
+    for (int i = 0; i < 6; ++i)
+        pixels.insert(pixels.end(), {uint8_t(i), uint8_t(10 + i), uint8_t(20 + i)});
+    const std::string bytes = imagebytes::AsString(imagebytes::RawTga(header, pixels));
+    std::stringbuf buffer(bytes);
+    kaBinaryStream stream(&buffer);
+    kaTexture page;
+    ASSERT_TRUE(page.CreateFromTGAStream(stream, 1));
+    EXPECT_EQ(page.GetFormat(), uint32_t(FMT_X8R8G8B8));
+    LockedRect locked;
+    ASSERT_EQ(page.LockRect(0, &locked, nullptr, LOCK_READONLY), GFX_OK);
+    EXPECT_EQ(Texel32(locked, 0, 1) & 0xFFFFFF, 0x170D03u);
+    EXPECT_EQ(Texel32(locked, 2, 1) & 0xFFFFFF, 0x190F05u);
+    EXPECT_EQ(Texel32(locked, 3, 1), 0xFFFFFFFFu); // outside the image: the white fill
+    page.UnlockRect(0);
+
+    std::stringbuf damaged(bytes.substr(0, 20));
+    kaBinaryStream cut(&damaged);
+    kaTexture none;
+    EXPECT_FALSE(none.CreateFromTGAStream(cut, 1));
+    EXPECT_EQ(none.GetTexture(), nullptr);
+}
+
+TEST_F(TextureTest, CompressedTexturesStayUnlessTheDeviceCannotTakeThem)
+{
+    GfxTexture* dxt = nullptr;
+    ASSERT_EQ(Device()->CreateTexture(4, 4, 0, 0, FMT_DXT1, POOL_MANAGED, &dxt), GFX_OK);
+    LockedRect locked;
+    ASSERT_EQ(dxt->LockRect(0, &locked, nullptr, 0), GFX_OK);
+    const std::vector<uint8_t> block =
+        DxtCodec::EncodeImage(FMT_DXT1, std::vector<uint32_t>(16, 0xFF00FF00), 4, 4);
+    std::memcpy(locked.Bits, block.data(), block.size());
+    dxt->UnlockRect(0);
+
+    GfxTexture* kept = dxt;
+    EXPECT_FALSE(kaTexture::ConvertTexture(kept, Device(), POOL_MANAGED, true));
+    EXPECT_EQ(kept, dxt);
+
+    for (uint32_t format : {FMT_DXT1, FMT_DXT2, FMT_DXT3, FMT_DXT4, FMT_DXT5})
+        m_D3D->TextureFormats.erase(format);
+    GfxTexture* converted = dxt;
+    ASSERT_TRUE(kaTexture::ConvertTexture(converted, Device(), POOL_MANAGED, true));
+    ASSERT_NE(converted, nullptr);
+    EXPECT_EQ(converted->GetFormat(), uint32_t(FMT_A1R5G5B5));
+    EXPECT_EQ(converted->GetLevelCount(), 3u);
+    EXPECT_EQ(converted->GetLOD(), 1u); // the largest level skipped
+    ASSERT_EQ(converted->LockRect(0, &locked, nullptr, LOCK_READONLY), GFX_OK);
+    uint16_t texel;
+    std::memcpy(&texel, locked.Bits, 2);
+    EXPECT_EQ(texel, 0x83E0); // opaque green
+    converted->UnlockRect(0);
+    converted->Release();
+    EXPECT_FALSE(kaTexture::ConvertTexture(converted = nullptr, Device(), POOL_MANAGED, true));
+}
+
+TEST_F(TextureTest, DdsFilesLoadByKind)
+{
+    // A 4 x 4 A8R8G8B8 cube, one level in the file.
+    Bytes dds;
+    imagebytes::PutU32(dds, 0x20534444);
+    imagebytes::PutU32(dds, 124);
+    imagebytes::PutU32(dds, 0x100F);
+    imagebytes::PutU32(dds, 4);
+    imagebytes::PutU32(dds, 4);
+    for (int i = 0; i < 14; ++i)
+        imagebytes::PutU32(dds, 0);
+    for (uint32_t value :
+         {32u, 0x41u, 0u, 32u, 0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u, 0x1000u, 0xFE00u, 0u, 0u, 0u})
+        imagebytes::PutU32(dds, value);
+    for (int face = 0; face < 6; ++face)
+        for (int i = 0; i < 16; ++i)
+            imagebytes::PutU32(dds, 0xFF000000u | uint32_t(face));
+    const std::string path = WriteFile("sky.dds", dds);
+
+    kaTexture* cube = m_Manager->LoadTexture(path, false, kaTexture::kKindCube);
+    ASSERT_NE(cube, nullptr);
+    ASSERT_NE(cube->GetCubeTexture(), nullptr);
+    EXPECT_EQ(cube->GetTexture(), nullptr);
+    EXPECT_EQ(cube->GetLevels(), 3u);
+    EXPECT_TRUE(cube->IsCreated());
+    LockedRect locked;
+    ASSERT_EQ(cube->GetCubeTexture()->LockRect(4, 2, &locked, nullptr, LOCK_READONLY), GFX_OK);
+    EXPECT_EQ(Texel32(locked, 0, 0), 0xFF000004u);
+    cube->GetCubeTexture()->UnlockRect(4, 2);
+    m_Manager->ReleaseTexture(cube);
+
+    // The same file asked for as a plain texture is of the wrong kind.
+    EXPECT_EQ(m_Manager->LoadTexture(path, false, kaTexture::kKind2D), nullptr);
+}
+
+TEST_F(TextureTest, ShutdownReleasesTexturesPagesAndImages)
+{
+    ASSERT_NE(m_Manager->LoadTexture(WriteFile("a.bmp", GradientBmp(10, 10)), false, 0), nullptr);
+    ASSERT_NE(m_Manager->LoadTexture(WriteFile("b.bmp", GradientBmp(16, 16)), false, 0), nullptr);
+    ASSERT_NE(m_Manager->FindOrLoadImageStream(m_Dir.File("a.bmp")), nullptr);
+    m_Manager->ReleaseAll();
+    EXPECT_TRUE(m_Manager->GetTextures().empty());
+    EXPECT_TRUE(m_Manager->GetTextureAtlas().GetPages().empty());
+}
+
+TEST_F(TextureTest, ImageCacheFindsByExactNameAndRefusesOtherKinds)
+{
+    const std::string path = WriteFile("a.bmp", GradientBmp(2, 2));
+    const kaImage* image = m_Manager->FindOrLoadImageStream(path);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(m_Manager->FindOrLoadImageStream(path), image);
+    EXPECT_EQ(m_Manager->FindOrLoadImageStream(m_Dir.File("a.txt")), nullptr);
+    EXPECT_EQ(m_Manager->FindOrLoadImageStream(m_Dir.File("none.tga")), nullptr);
+    m_Dir.Write("broken.tga", "not an image");
+    EXPECT_EQ(m_Manager->FindOrLoadImageStream(m_Dir.File("broken.tga")), nullptr);
+    m_Manager->ClearImageCache();
+    EXPECT_NE(m_Manager->FindOrLoadImageStream(path), nullptr);
+}
+
+} // namespace
