@@ -174,11 +174,13 @@ public:
     // Destroys the pools whose buffers live in the default memory pool; their handles become invalid.
     void ReleaseDefaultPoolBuffers();
 
-    // Textures shared by name; the tables hold one reference each and number from 1.
+    // Textures and effects shared by name; the tables hold one reference each and number from 1.
     // option: the texture kind when loading (0 or 1 a 2D texture), the usage when creating.
     kaTexture* LoadTexture(const std::string& name, bool withoutMips, uint32_t option);
     kaTexture* CreateTexture(uint32_t width, uint32_t height, uint32_t option);
     bool ReleaseTexture(kaTexture* texture);
+    kaEffect* LoadEffect(const std::string& name);
+    const std::map<uint32_t, kaEffect*>& GetEffects() const { return m_Effects; }
     const std::map<uint32_t, kaTexture*>& GetTextures() const { return m_Textures; }
     kaTextureAtlas& GetTextureAtlas() { return *m_Atlas; }
     // Decoded BMP and TGA images by file name as asked; null when the file cannot be read.
@@ -435,8 +437,10 @@ private:
     uint32_t m_NextIndexPoolKey = 0;
     std::string m_GraphicsPath = "Graphics\\";
 
-    // Shared textures.
+    // Shared textures and effects.
     std::map<uint32_t, kaTexture*> m_Textures;
+    std::map<uint32_t, kaEffect*> m_Effects;
+    uint32_t m_EffectCounter = 0;
     uint32_t m_TextureCounter = 0;
     std::vector<std::pair<std::string, std::unique_ptr<kaImage>>> m_ImageCache;
     std::unique_ptr<kaTextureAtlas> m_Atlas;

@@ -5,6 +5,7 @@
 #include "engine/render/ka3DObject.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaDrawQueue.h"
+#include "engine/render/kaEffect.h"
 #include "engine/render/kaLight.h"
 #include "engine/render/kaScreenQuadBuffer.h"
 
@@ -266,6 +267,8 @@ void kaGraphicsManager::InvalidateDeviceObjects()
     ResetStateCache();
     for (ka3DObject* object : m_SceneObjects)
         object->InvalidateDeviceObjects();
+    for (auto& entry : m_Effects)
+        entry.second->ReleaseEffect();
     ReleaseDefaultPoolBuffers();
     if (kaScreenQuadBuffer* screenQuads = kaScreenQuadBuffer::GetSingleton())
         screenQuads->ReleaseForReset();
@@ -275,6 +278,8 @@ void kaGraphicsManager::RestoreDeviceObjects()
 {
     for (ka3DObject* object : m_SceneObjects)
         object->RestoreDeviceObjects();
+    for (auto& entry : m_Effects)
+        entry.second->RecreateEffect();
     ReportDeviceCaps(m_PresentParameters.DeviceWindow, nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaBMPImage.h"
+#include "engine/render/kaEffect.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTexture.h"
 #include "engine/render/kaTextureAtlas.h"
@@ -99,6 +100,23 @@ bool kaGraphicsManager::ReleaseTexture(kaTexture* texture)
     return true;
 }
 
+kaEffect* kaGraphicsManager::LoadEffect(const std::string& name)
+{
+    if (!m_pDevice)
+        return nullptr;
+    for (const auto& entry : m_Effects)
+        if (entry.second->GetName() == name)
+        {
+            entry.second->AddRef();
+            return entry.second;
+        }
+    // Registered even when the file does not load: the next reset tries again.
+    auto* effect = new kaEffect(name, m_pDevice);
+    effect->AddRef();
+    m_Effects[++m_EffectCounter] = effect;
+    return effect;
+}
+
 const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileName)
 {
     for (const auto& entry : m_ImageCache)
@@ -139,4 +157,11 @@ void kaGraphicsManager::_ReleaseSharedResources()
     }
     m_Atlas->Clear();
     ClearImageCache();
+    // An effect still held elsewhere must not keep the device alive.
+    for (auto& entry : m_Effects)
+    {
+        entry.second->ReleaseEffect();
+        entry.second->Release();
+    }
+    m_Effects.clear();
 }

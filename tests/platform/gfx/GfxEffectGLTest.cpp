@@ -1,0 +1,196 @@
+#include "platform/gfx/GLDirect3D.h"
+#include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/GfxEffect.h"
+#include "platform/gfx/GfxTexture.h"
+#include "platform/gfx/GfxVertexBuffer.h"
+#include "platform/gfx/math/Matrix.h"
+#include "platform/gfx/math/Vector4.h"
+#include "tests/support/DebugCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace
+{
+
+constexpr uint32_t kSize = 32;
+
+struct PlainVertex
+{
+    float x, y, z;
+    uint32_t color;
+    float u, v;
+};
+constexpr uint32_t kPlainFvf = FVF_XYZ | FVF_DIFFUSE | FVF_TEX1;
+
+// Tints the texture; the matrix places the geometry.
+const char* const kTinted =
+    "technique Tinted\n"
+    "pass P\n"
+    "renderstate 137 0\n" // lighting off
+    "vertexshader\n"
+    "#version 120\n"
+    "uniform mat4 placement;\n"
+    "void main() {\n"
+    "    gl_Position = placement * gl_Vertex;\n"
+    "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "}\n"
+    "endshader\n"
+    "fragmentshader\n"
+    "#version 120\n"
+    "uniform sampler2D image;\n"
+    "uniform vec4 tint;\n"
+    "uniform float strength;\n"
+    "void main() { gl_FragColor = texture2D(image, gl_TexCoord[0].xy) * tint * strength; }\n"
+    "endshader\n";
+
+// Effects compiled and drawn through the OpenGL back end on Mesa's surfaceless EGL display.
+class GfxEffectGLTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_Direct3D = new GLDirect3D(true);
+        ASSERT_TRUE(m_Direct3D->IsAvailable()) << "no EGL surfaceless OpenGL context";
+        PresentParameters parameters;
+        parameters.BackBufferWidth = kSize;
+        parameters.BackBufferHeight = kSize;
+        parameters.BackBufferFormat = FMT_X8R8G8B8;
+        parameters.Windowed = true;
+        parameters.SwapEffect = SWAPEFFECT_DISCARD;
+        ASSERT_EQ(m_Direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_HARDWARE_VERTEXPROCESSING,
+                                           &parameters, &m_Device),
+                  GFX_OK);
+    }
+
+    void TearDown() override
+    {
+        if (m_Device)
+        {
+            EXPECT_EQ(m_Device->Release(), 0u);
+        }
+        m_Direct3D->Release();
+    }
+
+    GfxEffect* Make(const std::string& text, std::string* errors = nullptr)
+    {
+        EffectFile file;
+        std::string error;
+        EXPECT_TRUE(file.Parse(text, error)) << error;
+        GfxEffect* effect = nullptr;
+        GfxEffect::Create(m_Device, file, &effect, errors);
+        return effect;
+    }
+
+    // The captured pixel as 0xRRGGBB.
+    uint32_t Pixel(const FrameCapture& frame, uint32_t x, uint32_t y) const
+    {
+        const uint8_t* p = &frame.Rows[(size_t(y) * frame.Width + x) * 3];
+        return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    }
+
+    GLDirect3D* m_Direct3D = nullptr;
+    GfxDevice* m_Device = nullptr;
+};
+
+TEST_F(GfxEffectGLTest, ParametersByNameReachTheProgram)
+{
+    GfxEffect* effect = Make(kTinted);
+    ASSERT_NE(effect, nullptr);
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(1, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    LockedRect locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), GFX_OK);
+    const uint32_t grey = 0xFFC8C8C8;
+    std::memcpy(locked.Bits, &grey, 4);
+    texture->UnlockRect(0);
+
+    // Scaled to half size and moved right by a quarter of the screen: p' = p * M with row vectors.
+    Matrix placement;
+    MatrixIdentity(&placement);
+    placement.m[0][0] = 0.5f;
+    placement.m[1][1] = 0.5f;
+    placement.m[3][0] = 0.5f;
+    ASSERT_EQ(effect->SetMatrix("placement", placement), GFX_OK);
+    ASSERT_EQ(effect->SetVector("tint", Vector4(1.0f, 0.5f, 0.0f, 1.0f)), GFX_OK);
+    ASSERT_EQ(effect->SetFloat("strength", 1.0f), GFX_OK);
+    ASSERT_EQ(effect->SetTexture("image", texture), GFX_OK);
+
+    const PlainVertex quad[4] = {{-1, 1, 0.5f, 0xFFFFFFFF, 0, 0},
+                                 {1, 1, 0.5f, 0xFFFFFFFF, 1, 0},
+                                 {-1, -1, 0.5f, 0xFFFFFFFF, 0, 1},
+                                 {1, -1, 0.5f, 0xFFFFFFFF, 1, 1}};
+    GfxVertexBuffer* buffer = nullptr;
+    ASSERT_EQ(m_Device->CreateVertexBuffer(sizeof(quad), USAGE_WRITEONLY, kPlainFvf, POOL_MANAGED, &buffer),
+              GFX_OK);
+    void* data = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GFX_OK);
+    std::memcpy(data, quad, sizeof(quad));
+    buffer->Unlock();
+
+    ASSERT_EQ(m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0), GFX_OK);
+    ASSERT_EQ(m_Device->BeginScene(), GFX_OK);
+    m_Device->SetRenderState(RS_ZENABLE, 0);
+    m_Device->SetRenderState(RS_CULLMODE, CULL_NONE);
+    m_Device->SetFVF(kPlainFvf);
+    m_Device->SetStreamSource(0, buffer, 0, sizeof(PlainVertex));
+    uint32_t passes = 0;
+    ASSERT_EQ(effect->Begin(&passes, 0), GFX_OK);
+    ASSERT_EQ(passes, 1u);
+    ASSERT_EQ(effect->BeginPass(0), GFX_OK);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFX_OK);
+    ASSERT_EQ(effect->EndPass(), GFX_OK);
+    ASSERT_EQ(effect->End(), GFX_OK);
+    ASSERT_EQ(m_Device->EndScene(), GFX_OK);
+    ASSERT_EQ(m_Device->Present(), GFX_OK);
+    FrameCapture frame;
+    ASSERT_EQ(m_Device->CaptureFrame(&frame), GFX_OK);
+
+    // The quad covers x 0.5..1.0 of clip space horizontally, i.e. pixels 16..31 across, 8..23 down.
+    const uint32_t tinted = Pixel(frame, 24, 16);
+    EXPECT_NEAR(int(tinted >> 16), 200, 2);
+    EXPECT_NEAR(int(tinted >> 8 & 0xFF), 100, 2);
+    EXPECT_EQ(tinted & 0xFF, 0u);
+    EXPECT_EQ(Pixel(frame, 8, 16), 0u);
+    EXPECT_EQ(Pixel(frame, 24, 4), 0u);
+
+    buffer->Release();
+    effect->Release();
+    texture->Release();
+}
+
+TEST_F(GfxEffectGLTest, CompileErrorIsReportedAndGivesNoEffect)
+{
+    testsupport::DebugCapture capture;
+    const std::string broken = "technique T\n"
+                               "pass Broken\n"
+                               "fragmentshader\n"
+                               "#version 120\n"
+                               "void main() { gl_FragColor = undeclared; }\n"
+                               "endshader\n";
+    std::string errors;
+    EXPECT_EQ(Make(broken, &errors), nullptr);
+    EXPECT_NE(errors.find("pass Broken: fragment shader"), std::string::npos) << errors;
+
+    // Through a file, the compiler's complaint reaches the debugger output.
+    EffectFile file;
+    std::string error;
+    ASSERT_TRUE(file.Parse(broken, error));
+    GfxEffect* effect = nullptr;
+    char path[] = "/tmp/effectXXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, broken.data(), broken.size()), ssize_t(broken.size()));
+    close(fd);
+    EXPECT_TRUE(GfxFailed(GfxEffect::CreateFromFile(m_Device, path, &effect, nullptr)));
+    unlink(path);
+    EXPECT_EQ(effect, nullptr);
+    EXPECT_TRUE(capture.Contains("[GfxEffect::CreateFromFile]"));
+    EXPECT_TRUE(capture.Contains("undeclared"));
+}
+
+} // namespace
