@@ -30,7 +30,8 @@ void kaGraphicsManager::QueueMeshDraw(const Matrix& world, const kaDrawRecord& s
     draw.indexBuffer = GetIndexBuffer(subset.indexBuffer);
     if (!draw.vertexBuffer || !draw.indexBuffer || !subset.renderState)
     {
-        DebugPrintf("[kaGraphicsManager::QueueMeshDraw] : subset without buffers or render state not queued\n");
+        DebugPrintf(
+            "[kaGraphicsManager::QueueMeshDraw] : subset without buffers or render state not queued\n");
         return;
     }
     draw.triangleCount = subset.primitiveCount;
@@ -52,8 +53,8 @@ void kaGraphicsManager::_CollectTriangles(const kaQueuedMeshDraw& draw, uint32_t
         return;
     kaIndexBuffer* indexBuffer = draw.indexBuffer;
     kaVertexBuffer* vertexBuffer = draw.vertexBuffer;
-    const uint64_t indexCount =
-        draw.strip ? static_cast<uint64_t>(draw.triangleCount) + 2 : static_cast<uint64_t>(draw.triangleCount) * 3;
+    const uint64_t indexCount = draw.strip ? static_cast<uint64_t>(draw.triangleCount) + 2
+                                           : static_cast<uint64_t>(draw.triangleCount) * 3;
     const uint64_t vertexEnd = static_cast<uint64_t>(draw.minIndex) + draw.vertexCount;
     if (draw.indexStart + indexCount > indexBuffer->GetCapacity() ||
         draw.vertexStart + vertexEnd > vertexBuffer->GetCapacity() || vertexEnd == 0)
@@ -65,10 +66,12 @@ void kaGraphicsManager::_CollectTriangles(const kaQueuedMeshDraw& draw, uint32_t
     indexBuffer->Seek(draw.indexStart);
     uint32_t lockedIndices = static_cast<uint32_t>(indexCount);
     uint32_t start = 0;
-    const auto* indices = static_cast<const uint16_t*>(indexBuffer->Lock(lockedIndices, start, LOCK_READONLY));
+    const auto* indices =
+        static_cast<const uint16_t*>(indexBuffer->Lock(lockedIndices, start, LOCK_READONLY));
     vertexBuffer->Seek(draw.vertexStart);
     uint32_t lockedVertices = static_cast<uint32_t>(vertexEnd);
-    const auto* vertices = static_cast<const uint8_t*>(vertexBuffer->Lock(lockedVertices, start, LOCK_READONLY));
+    const auto* vertices =
+        static_cast<const uint8_t*>(vertexBuffer->Lock(lockedVertices, start, LOCK_READONLY));
     const uint32_t stride = vertexBuffer->GetStride();
 
     if (indices && vertices && lockedIndices == indexCount && lockedVertices == vertexEnd)
@@ -79,7 +82,8 @@ void kaGraphicsManager::_CollectTriangles(const kaQueuedMeshDraw& draw, uint32_t
             SortedTriangle triangle;
             if (draw.strip)
             {
-                // Every other triangle of a strip runs the other way round; drawn as a list it is turned back.
+                // Every other triangle of a strip runs the other way round; drawn as a list it is turned
+                // back.
                 const bool odd = (t & 1) != 0;
                 triangle.indices[0] = indices[odd ? t + 1 : t];
                 triangle.indices[1] = indices[odd ? t : t + 1];

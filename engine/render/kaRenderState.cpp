@@ -390,7 +390,8 @@ bool kaRenderState::Apply(GfxDevice* device, int32_t pass)
         manager->SetRenderState(RS_LIGHTING, m_Lighting ? 1 : 0);
         manager->SetZBufferEnable(m_ZTest);
         manager->SetRenderState(RS_AMBIENTMATERIALSOURCE, m_AmbientFromVertexColor ? MCS_COLOR1 : MCS_COLOR2);
-        manager->SetRenderState(RS_DIFFUSEMATERIALSOURCE, m_Material.Diffuse.a == 1.0f ? MCS_COLOR1 : MCS_MATERIAL);
+        manager->SetRenderState(RS_DIFFUSEMATERIALSOURCE,
+                                m_Material.Diffuse.a == 1.0f ? MCS_COLOR1 : MCS_MATERIAL);
         if (device)
             device->SetMaterial(&m_Material);
         manager->SetRenderState(RS_SPECULARENABLE, m_Material.Power > 0.0f && !s_NoSpecular ? 1 : 0);

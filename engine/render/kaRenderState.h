@@ -58,7 +58,8 @@ public:
     kaTexture* AddTextureFromFile(const std::string& name, bool withoutMips, uint32_t keepSampling,
                                   uint32_t blendType, uint32_t texCoordIndex, bool clampU, bool clampV,
                                   uint32_t option);
-    // Loads the texture and puts it into every existing stage; null when loading failed.
+    // Loads the texture and puts it into every existing stage, each holding a reference; null when loading
+    // failed or there is no stage to hold it.
     kaTexture* SetTextureFromFile(const std::string& name);
 
     // The keys of one XML element; a missing key leaves its member as it is and every "image" appends a

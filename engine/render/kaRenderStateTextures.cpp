@@ -1,35 +1,63 @@
-// The stages' textures: references, device textures and loading through the graphics manager. Texture
-// objects are not part of the renderer yet, so no stage can hold one and nothing is loaded.
+// The stages' textures: references, device textures and loading through the graphics manager.
 #include "engine/render/kaRenderState.h"
 
-#include "platform/system/DebugOutput.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaTexture.h"
 
-void kaRenderState::_HoldTexture(kaTexture*) {}
-
-void kaRenderState::_DropTexture(kaTexture*) {}
-
-platform::GfxBaseTexture* kaRenderState::_DeviceTexture(const kaTexture*)
+void kaRenderState::_HoldTexture(kaTexture* texture)
 {
-    return nullptr;
+    if (texture)
+        texture->AddRef();
 }
 
-bool kaRenderState::_HasMips(const kaTexture*)
+// The texture table belongs to the graphics manager; a block that outlives it (a static one at exit) has
+// nothing left to hand its references back to.
+void kaRenderState::_DropTexture(kaTexture* texture)
 {
-    return false;
+    if (texture && g_pGraphicsManager)
+        g_pGraphicsManager->ReleaseTexture(texture);
 }
 
-kaTexture* kaRenderState::AddTextureFromFile(const std::string& name, bool, uint32_t, uint32_t, uint32_t, bool,
-                                             bool, uint32_t)
+platform::GfxBaseTexture* kaRenderState::_DeviceTexture(const kaTexture* texture)
 {
-    if (!name.empty())
-        platform::DebugPrintf("[kaRenderState::AddTextureFromFile] : Textures are unavailable, %s not loaded\n",
-                              name.c_str());
-    return nullptr;
+    return texture ? texture->GetBaseTexture() : nullptr;
+}
+
+bool kaRenderState::_HasMips(const kaTexture* texture)
+{
+    return texture && texture->HasMips();
+}
+
+kaTexture* kaRenderState::AddTextureFromFile(const std::string& name, bool withoutMips, uint32_t keepSampling,
+                                             uint32_t blendType, uint32_t texCoordIndex, bool clampU,
+                                             bool clampV, uint32_t option)
+{
+    if (name.empty() || !g_pGraphicsManager)
+        return nullptr;
+    kaTexture* texture = g_pGraphicsManager->LoadTexture(name, withoutMips, option);
+    if (!texture)
+        return nullptr;
+    AddTexture(texture, keepSampling, blendType, texCoordIndex, clampU, clampV);
+    // The stage holds its own reference now.
+    g_pGraphicsManager->ReleaseTexture(texture);
+    return texture;
 }
 
 kaTexture* kaRenderState::SetTextureFromFile(const std::string& name)
 {
-    platform::DebugPrintf("[kaRenderState::SetTextureFromFile] : Textures are unavailable, %s not loaded\n",
-                          name.c_str());
-    return nullptr;
+    if (!g_pGraphicsManager)
+        return nullptr;
+    kaTexture* texture = g_pGraphicsManager->LoadTexture(name, true, 1);
+    if (!texture)
+        return nullptr;
+    // Every stage holds a reference of its own, as the destructor expects; the load's is dropped.
+    for (kaTextureStage* stage : m_Stages)
+    {
+        _HoldTexture(texture);
+        _DropTexture(stage->texture);
+        stage->texture = texture;
+    }
+    const bool held = !m_Stages.empty();
+    g_pGraphicsManager->ReleaseTexture(texture);
+    return held ? texture : nullptr;
 }

@@ -57,9 +57,11 @@ protected:
     {
         kaDrawRecord record;
         record.renderState = block;
-        m_Manager->CreateVertexBuffer(record.vertexBuffer, static_cast<uint32_t>(points.size()), 0x42, POOL_MANAGED);
+        m_Manager->CreateVertexBuffer(record.vertexBuffer, static_cast<uint32_t>(points.size()), 0x42,
+                                      POOL_MANAGED);
         m_Manager->CreateIndexBuffer(record.indexBuffer, static_cast<uint32_t>(indices.size()), POOL_MANAGED);
-        auto* vertices = static_cast<VERTEX_WORLDPOS_DIFFUSE*>(m_Manager->LockVertexBuffer(record.vertexBuffer));
+        auto* vertices =
+            static_cast<VERTEX_WORLDPOS_DIFFUSE*>(m_Manager->LockVertexBuffer(record.vertexBuffer));
         EXPECT_NE(vertices, nullptr);
         for (size_t i = 0; vertices && i < points.size(); ++i)
         {
@@ -195,7 +197,8 @@ TEST_F(MeshQueueTest, NeighbouringTrianglesOfOneSubsetShareADraw)
 
 TEST_F(MeshQueueTest, StripTrianglesKeepTheirWindingAsAList)
 {
-    const kaDrawRecord strip = Subset({{0, 0, 2}, {0, 1, 2}, {1, 0, 2}, {1, 1, 2}}, {0, 1, 2, 3}, 2, &m_Glass);
+    const kaDrawRecord strip =
+        Subset({{0, 0, 2}, {0, 1, 2}, {1, 0, 2}, {1, 1, 2}}, {0, 1, 2, 3}, 2, &m_Glass);
     m_Manager->QueueMeshDraw(Matrix(), strip, true, 0);
     Device()->ClearLog();
     DrawQueue();

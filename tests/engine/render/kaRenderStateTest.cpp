@@ -1,9 +1,11 @@
 #include "engine/render/kaRenderState.h"
 
 #include "GraphicsManagerFixture.h"
+#include "ImageFileBytes.h"
 
 #include "engine/core/kaClock.h"
 #include "engine/core/kaInitDataBase.h"
+#include "engine/render/kaTexture.h"
 #include "platform/system/ManualClock.h"
 
 #include <gtest/gtest.h>
@@ -20,9 +22,9 @@ namespace
 {
 
 // Every stage state a render state may set, in a fixed order for the sentinel fill.
-const uint32_t kStageStates[] = {TSS_COLOROP,   TSS_COLORARG0,   TSS_COLORARG1, TSS_COLORARG2,
-                                 TSS_ALPHAOP,   TSS_ALPHAARG1,   TSS_RESULTARG, TSS_TEXCOORDINDEX,
-                                 TSS_TEXTURETRANSFORMFLAGS};
+const uint32_t kStageStates[] = {TSS_COLOROP,   TSS_COLORARG0,     TSS_COLORARG1,
+                                 TSS_COLORARG2, TSS_ALPHAOP,       TSS_ALPHAARG1,
+                                 TSS_RESULTARG, TSS_TEXCOORDINDEX, TSS_TEXTURETRANSFORMFLAGS};
 const uint32_t kSentinel = 0xEE;
 
 std::string Pair(uint32_t state, uint32_t value)
@@ -72,9 +74,9 @@ protected:
     // The same for the render states a block's first pass sets.
     void FillRenderStatesWithSentinel()
     {
-        for (uint32_t state : {RS_ZFUNC, RS_ZWRITEENABLE, RS_ALPHABLENDENABLE, RS_ALPHATESTENABLE, RS_LIGHTING,
-                               RS_AMBIENTMATERIALSOURCE, RS_DIFFUSEMATERIALSOURCE, RS_SPECULARENABLE,
-                               RS_FILLMODE, RS_CULLMODE, RS_ZENABLE})
+        for (uint32_t state : {RS_ZFUNC, RS_ZWRITEENABLE, RS_ALPHABLENDENABLE, RS_ALPHATESTENABLE,
+                               RS_LIGHTING, RS_AMBIENTMATERIALSOURCE, RS_DIFFUSEMATERIALSOURCE,
+                               RS_SPECULARENABLE, RS_FILLMODE, RS_CULLMODE, RS_ZENABLE})
             m_Manager->SetRenderState(state, kSentinel);
         Device()->ClearLog();
     }
@@ -263,18 +265,21 @@ std::vector<std::string> ExpectedStageCalls(uint32_t type, bool temp)
     {
     case 0:
     case 1:
-        return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE), Pair(TSS_COLOROP, TOP_MODULATE),
-                Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1), Pair(TSS_TEXTURETRANSFORMFLAGS, 0)};
+        return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE),
+                Pair(TSS_COLOROP, TOP_MODULATE), Pair(TSS_RESULTARG, TA_CURRENT),
+                Pair(TSS_TEXCOORDINDEX, 1),      Pair(TSS_TEXTURETRANSFORMFLAGS, 0)};
     case 2:
         return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE),
                 Pair(TSS_COLOROP, TOP_BLENDTEXTUREALPHA), Pair(TSS_RESULTARG, TA_CURRENT),
                 Pair(TSS_TEXCOORDINDEX, TSS_TCI_SPHEREMAP)};
     case 3:
-        return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE), Pair(TSS_COLOROP, TOP_MODULATE2X),
-                Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1)};
+        return {Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEXTURE),
+                Pair(TSS_COLOROP, TOP_MODULATE2X), Pair(TSS_RESULTARG, TA_CURRENT),
+                Pair(TSS_TEXCOORDINDEX, 1)};
     case 4:
-        return {Pair(TSS_COLORARG1, TA_DIFFUSE), Pair(TSS_COLORARG2, TA_TEXTURE), Pair(TSS_COLOROP, TOP_MODULATE),
-                Pair(TSS_RESULTARG, temp ? TA_TEMP : TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1)};
+        return {Pair(TSS_COLORARG1, TA_DIFFUSE), Pair(TSS_COLORARG2, TA_TEXTURE),
+                Pair(TSS_COLOROP, TOP_MODULATE), Pair(TSS_RESULTARG, temp ? TA_TEMP : TA_CURRENT),
+                Pair(TSS_TEXCOORDINDEX, 1)};
     case 5:
     {
         std::vector<std::string> calls = {Pair(TSS_COLORARG1, TA_DIFFUSE), Pair(TSS_COLORARG2, TA_TEXTURE),
@@ -285,10 +290,12 @@ std::vector<std::string> ExpectedStageCalls(uint32_t type, bool temp)
     }
     case 6:
         if (temp)
-            return {Pair(TSS_COLOROP, TOP_LERP), Pair(TSS_COLORARG0, TA_TEXTURE), Pair(TSS_COLORARG1, TA_CURRENT),
-                    Pair(TSS_COLORARG2, TA_TEMP), Pair(TSS_TEXCOORDINDEX, 1)};
-        return {Pair(TSS_ALPHAARG1, TA_TEXTURE), Pair(TSS_ALPHAOP, TOP_SELECTARG1), Pair(TSS_COLORARG2, TA_CURRENT),
-                Pair(TSS_COLOROP, TOP_SELECTARG2), Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1)};
+            return {Pair(TSS_COLOROP, TOP_LERP), Pair(TSS_COLORARG0, TA_TEXTURE),
+                    Pair(TSS_COLORARG1, TA_CURRENT), Pair(TSS_COLORARG2, TA_TEMP),
+                    Pair(TSS_TEXCOORDINDEX, 1)};
+        return {Pair(TSS_ALPHAARG1, TA_TEXTURE), Pair(TSS_ALPHAOP, TOP_SELECTARG1),
+                Pair(TSS_COLORARG2, TA_CURRENT), Pair(TSS_COLOROP, TOP_SELECTARG2),
+                Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXCOORDINDEX, 1)};
     default:
         return {};
     }
@@ -349,7 +356,8 @@ TEST_P(RenderStateStageTest, EachBlendTypeSendsItsStageStatesInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(BlendTypes, RenderStateStageTest,
-                         ::testing::Combine(::testing::Values(0u, 1u, 2u, 3u, 4u, 5u, 6u), ::testing::Bool()));
+                         ::testing::Combine(::testing::Values(0u, 1u, 2u, 3u, 4u, 5u, 6u),
+                                            ::testing::Bool()));
 
 TEST_F(RenderStateTest, SamplingFollowsTheRecordUnlessItKeepsItsOwn)
 {
@@ -386,6 +394,123 @@ TEST_F(RenderStateTest, RecordsOfUnknownTypeUseNoDeviceStage)
     EXPECT_EQ(StageState(0, TSS_COLOROP), static_cast<uint32_t>(TOP_MODULATE2X));
     EXPECT_EQ(StageState(1, TSS_COLOROP), static_cast<uint32_t>(TOP_DISABLE));
     EXPECT_EQ(StageState(1, TSS_TEXCOORDINDEX), 1u);
+}
+
+// --- Stage textures -------------------------------------------------------------------------------------
+
+class RenderStateTextureTest : public RenderStateTest
+{
+protected:
+    void SetUp() override
+    {
+        RenderStateTest::SetUp();
+        StartWith(4, false);
+    }
+
+    // A square 24-bit BMP of the given side in the temporary folder.
+    std::string Image(const std::string& name, int side)
+    {
+        imagebytes::Bmp bmp;
+        bmp.width = side;
+        bmp.height = side;
+        for (int y = 0; y < side; ++y)
+            bmp.topFirstRows.push_back(imagebytes::Bytes(static_cast<size_t>(side) * 3, 0x80));
+        return m_Dir.Write(name, imagebytes::AsString(imagebytes::BmpBytes(bmp)));
+    }
+
+    void ReadXml(kaRenderState& block, const std::string& xml)
+    {
+        TiXmlDocument document;
+        document.Parse(xml.c_str());
+        ASSERT_NE(document.RootElement(), nullptr);
+        block.ReadProperties(document.RootElement());
+    }
+};
+
+TEST_F(RenderStateTextureTest, ImagesAppendStagesAndHoldOneReferenceEach)
+{
+    const std::string wall = Image("wall.bmp", 16);
+    auto block = std::make_unique<kaRenderState>();
+    ReadXml(*block, "<rs><image>" + wall + "</image><image></image><image>" + m_Dir.File("none.bmp") +
+                        "</image><image>" + wall + "</image></rs>");
+    ASSERT_EQ(block->GetStages().size(), 2u);
+    kaTexture* texture = block->GetTexture(0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(block->GetTexture(1), texture);
+    EXPECT_EQ(block->GetStages()[0]->blendType, 0u);
+    // One reference for each stage; the loads' own were dropped.
+    EXPECT_EQ(texture->GetRefCount(), 2);
+    {
+        kaRenderState copy(*block);
+        EXPECT_EQ(texture->GetRefCount(), 4);
+    }
+    EXPECT_EQ(texture->GetRefCount(), 2);
+
+    ASSERT_TRUE(block->Apply(Device(), 0));
+    GfxBaseTexture* bound = nullptr;
+    Device()->GetTexture(0, &bound);
+    EXPECT_EQ(bound, texture->GetBaseTexture());
+    EXPECT_EQ(SamplerState(0, SAMP_MIPFILTER), static_cast<uint32_t>(TEXF_NONE));
+
+    const uint32_t number = texture->GetNumber();
+    block.reset();
+    EXPECT_EQ(m_Manager->GetTextures().count(number), 0u);
+}
+
+TEST_F(RenderStateTextureTest, LoadedTexturesWithMipLevelsFilterBetweenThem)
+{
+    kaRenderState block;
+    kaTexture* texture = block.AddTextureFromFile(Image("mips.bmp", 32), false, 0, 0, 0, false, false, 0);
+    ASSERT_NE(texture, nullptr);
+    ASSERT_TRUE(texture->HasMips());
+    EXPECT_EQ(texture->GetRefCount(), 1);
+    m_Manager->SetSamplerState(0, SAMP_MIPFILTER, TEXF_POINT);
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    EXPECT_EQ(SamplerState(0, SAMP_MIPFILTER), static_cast<uint32_t>(TEXF_LINEAR));
+    EXPECT_EQ(block.AddTextureFromFile("", true, 0, 0, 0, false, false, 1), nullptr);
+    EXPECT_EQ(block.GetStages().size(), 1u);
+}
+
+TEST_F(RenderStateTextureTest, SetTextureFromFileReplacesEveryStagesTexture)
+{
+    auto block = std::make_unique<kaRenderState>();
+    kaTexture* old = block->AddTextureFromFile(Image("old.bmp", 8), true, 0, 0, 0, false, false, 1);
+    ASSERT_NE(old, nullptr);
+    const uint32_t oldNumber = old->GetNumber();
+    block->AddTexture(nullptr, 0, 3, 1, false, false);
+    kaTexture* texture = block->SetTextureFromFile(Image("sky.bmp", 8));
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(block->GetTexture(0), texture);
+    EXPECT_EQ(block->GetTexture(1), texture);
+    EXPECT_EQ(texture->GetRefCount(), 2);
+    // The replaced texture lost the stage's reference, its last.
+    EXPECT_EQ(m_Manager->GetTextures().count(oldNumber), 0u);
+    EXPECT_EQ(block->SetTextureFromFile(m_Dir.File("missing.bmp")), nullptr);
+    EXPECT_EQ(block->GetTexture(1), texture);
+
+    const uint32_t number = texture->GetNumber();
+    block.reset();
+    EXPECT_EQ(m_Manager->GetTextures().count(number), 0u);
+    // With no stage to hold it the texture is not kept.
+    const size_t textures = m_Manager->GetTextures().size();
+    kaRenderState empty;
+    EXPECT_EQ(empty.SetTextureFromFile(Image("alone.bmp", 8)), nullptr);
+    EXPECT_EQ(m_Manager->GetTextures().size(), textures);
+}
+
+TEST_F(RenderStateTextureTest, AnimationFramesShowTheirOwnTextures)
+{
+    kaRenderState block;
+    kaTexture* first = block.AddTextureFromFile(Image("f0.bmp", 8), true, 0, 0, 0, false, false, 1);
+    kaTexture* second = block.AddTextureFromFile(Image("f1.bmp", 8), true, 0, 0, 0, false, false, 1);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, first);
+    block.m_Animated = true;
+    m_Clock->AdvanceSeconds(0.06);
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    GfxBaseTexture* bound = nullptr;
+    Device()->GetTexture(0, &bound);
+    EXPECT_EQ(bound, second->GetBaseTexture());
 }
 
 // --- Pass grouping --------------------------------------------------------------------------------------
@@ -567,13 +692,11 @@ TEST_F(RenderStateAnimationTest, AnimatedBlockShowsTheCurrentFrameOnStageZero)
     ASSERT_TRUE(block->Apply(Device(), 0));
     EXPECT_EQ(block->m_Frame, 2);
     // The frame's own coordinate set is not used: frames always read set 0.
-    EXPECT_EQ(StageCalls(0), (std::vector<std::string>{Pair(TSS_ALPHAOP, TOP_SELECTARG1),
-                                                       Pair(TSS_COLORARG1, TA_CURRENT),
-                                                       Pair(TSS_COLORARG2, TA_TEXTURE),
-                                                       Pair(TSS_COLOROP, TOP_MODULATE),
-                                                       Pair(TSS_RESULTARG, TA_CURRENT),
-                                                       Pair(TSS_TEXTURETRANSFORMFLAGS, 0),
-                                                       Pair(TSS_TEXCOORDINDEX, 0)}));
+    EXPECT_EQ(StageCalls(0),
+              (std::vector<std::string>{Pair(TSS_ALPHAOP, TOP_SELECTARG1), Pair(TSS_COLORARG1, TA_CURRENT),
+                                        Pair(TSS_COLORARG2, TA_TEXTURE), Pair(TSS_COLOROP, TOP_MODULATE),
+                                        Pair(TSS_RESULTARG, TA_CURRENT), Pair(TSS_TEXTURETRANSFORMFLAGS, 0),
+                                        Pair(TSS_TEXCOORDINDEX, 0)}));
 }
 
 // --- Properties and init data ---------------------------------------------------------------------------
@@ -643,7 +766,7 @@ TEST_F(RenderStatePropertiesTest, EachAnimationKeyTurnsAnimationOnEvenAtItsDefau
     EXPECT_EQ(block.m_Looping, 0u);
 }
 
-TEST_F(RenderStatePropertiesTest, ImagesNeedAGraphicsManager)
+TEST_F(RenderStatePropertiesTest, ImagesWithoutAGraphicsManagerAddNothing)
 {
     kaRenderState block;
     Read(block, "<rs><image>Graphics\\a.tga</image><image></image></rs>");
