@@ -196,6 +196,7 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
     ChooseBackBufferFormat();
     CreateDevice(window);
     ReportDeviceCaps(window, settings);
+    LoadFontFile(kSystemFace, kSystemFontSize, kSystemFont);
 
     if (configFile && *configFile)
         ReadFontConfig(configFile);
@@ -562,6 +563,8 @@ void kaGraphicsManager::ReleaseAll()
         screenQuads->ReleaseAll();
     m_DebugPrimitives.clear();
     m_QueuedMeshDraws.clear();
+    // Fonts hand their glyph pages back before the texture table is emptied.
+    ReleaseAllFonts();
     _ReleaseSharedResources();
     // Pool buffers are device objects too: they go before the device.
     m_VertexPools.clear();
@@ -646,7 +649,7 @@ void kaGraphicsManager::ReadGraphicsConfig(const std::string& line)
         std::string file;
         if (kaConfigFile::NextToken(line, pos, kaConfigFile::kNumberDelimiters, name) &&
             kaConfigFile::NextToken(line, pos, kaConfigFile::kTextDelimiters, file))
-            LoadFont(name, file);
+            LoadFont(file, name);
     }
 }
 
@@ -686,14 +689,6 @@ bool kaGraphicsManager::WriteGraphicsConfig(const char* fileName)
     if (!fileName || !*fileName)
         return false;
     return kaConfigFile::WriteSection(fileName, kBeginGraphics, kEndGraphics, FormatGraphicsConfig());
-}
-
-kaFont* kaGraphicsManager::LoadFont(const std::string& name, const std::string& file)
-{
-    // Font objects are not part of the renderer yet; the request is reported and nothing is made.
-    DebugPrintf("[kaGraphicsManager::LoadFont] : Fonts are unavailable, %s from %s not loaded\n",
-                name.c_str(), file.c_str());
-    return nullptr;
 }
 
 // State cache.

@@ -113,7 +113,24 @@ public:
     bool WriteGraphicsConfig(const char* fileName);
     // The graphics section as it is written.
     std::string FormatGraphicsConfig() const;
-    kaFont* LoadFont(const std::string& name, const std::string& file);
+
+    // Fonts by name. An outline font (face name or path, pixel size) or a font data file is made,
+    // its glyph page numbered in the texture table and the font entered under the name; a name already
+    // taken returns the font it names. LoadFont needs both a file and a name.
+    static constexpr const char* kSystemFont = "System";
+    static constexpr const char* kSystemFace = "Arial";
+    static constexpr uint32_t kSystemFontSize = 16;
+    kaFont* LoadFontFile(const std::string& file, uint32_t pixelSize, const std::string& name);
+    kaFont* LoadFont(const std::string& file, const std::string& name);
+    // A name not in the table falls back to "System".
+    kaFont* GetFont(const std::string& name) const;
+    kaTexture* GetFontTexture(const std::string& name) const;
+    bool GetGlyphMetrics(const std::string& name, char character, float& left, float& top, float& right,
+                         float& bottom, float& width, float& height, int32_t& advance, int32_t& bearingX,
+                         int32_t& bearingY) const;
+    // Drops the table's reference on every font and empties it.
+    void ReleaseAllFonts();
+    const std::map<std::string, kaFont*>& GetFonts() const { return m_Fonts; }
 
     // Cached state setters: a value already in force makes no device call. False without a device.
     bool SetRenderState(uint32_t state, uint32_t value);
@@ -354,6 +371,8 @@ private:
     void _DeleteSharedBuffers();
     // Every texture and effect of the tables, the atlas pages and the image cache.
     void _ReleaseSharedResources();
+    kaFont* _FindFont(const std::string& name) const;
+    kaFont* _RegisterFont(kaFont* font, const std::string& name);
     void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
     bool _HasCurrentDeviceSlot() const;
@@ -439,6 +458,7 @@ private:
 
     // Shared textures and effects.
     std::map<uint32_t, kaTexture*> m_Textures;
+    std::map<std::string, kaFont*> m_Fonts;
     std::map<uint32_t, kaEffect*> m_Effects;
     uint32_t m_EffectCounter = 0;
     uint32_t m_TextureCounter = 0;

@@ -5,6 +5,7 @@
 #include "engine/render/ka3DObject.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaDrawQueue.h"
+#include "engine/render/kaFont.h"
 #include "engine/render/kaEffect.h"
 #include "engine/render/kaLight.h"
 #include "engine/render/kaScreenQuadBuffer.h"
@@ -258,6 +259,8 @@ platform::GfxResult kaGraphicsManager::CheckDevice()
 
 void kaGraphicsManager::InvalidateDeviceObjects()
 {
+    for (auto& entry : m_Fonts)
+        entry.second->ReleaseDeviceObjects();
     if (m_pDeviceVertexBuffer)
     {
         m_pDeviceVertexBuffer->Release();
@@ -276,6 +279,8 @@ void kaGraphicsManager::InvalidateDeviceObjects()
 
 void kaGraphicsManager::RestoreDeviceObjects()
 {
+    for (auto& entry : m_Fonts)
+        entry.second->CreateDeviceObjects();
     for (ka3DObject* object : m_SceneObjects)
         object->RestoreDeviceObjects();
     for (auto& entry : m_Effects)
