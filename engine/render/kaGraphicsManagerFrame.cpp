@@ -5,8 +5,8 @@
 #include "engine/render/ka3DObject.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaDrawQueue.h"
-#include "engine/render/kaFont.h"
 #include "engine/render/kaEffect.h"
+#include "engine/render/kaFont.h"
 #include "engine/render/kaLight.h"
 #include "engine/render/kaScreenQuadBuffer.h"
 

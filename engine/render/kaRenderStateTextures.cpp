@@ -10,12 +10,16 @@ void kaRenderState::_HoldTexture(kaTexture* texture)
         texture->AddRef();
 }
 
-// The texture table belongs to the graphics manager; a block that outlives it (a static one at exit) has
-// nothing left to hand its references back to.
+// The texture table belongs to the graphics manager. A block that outlives it (a static one at exit)
+// holds the last reference of its textures, which it drops on the texture itself.
 void kaRenderState::_DropTexture(kaTexture* texture)
 {
-    if (texture && g_pGraphicsManager)
+    if (!texture)
+        return;
+    if (g_pGraphicsManager)
         g_pGraphicsManager->ReleaseTexture(texture);
+    else
+        texture->Release();
 }
 
 platform::GfxBaseTexture* kaRenderState::_DeviceTexture(const kaTexture* texture)

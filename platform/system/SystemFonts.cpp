@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace platform
 {
@@ -13,6 +14,20 @@ namespace
 {
 
 const char* const kSystemFontsFolder = "/usr/share/fonts";
+
+// Fontconfig keeps its configuration until told to let it go; it is let go at exit so that leak checkers
+// see nothing of it.
+bool StartFontconfig()
+{
+    static const bool started = []
+    {
+        if (!FcInit())
+            return false;
+        std::atexit([] { FcFini(); });
+        return true;
+    }();
+    return started;
+}
 
 std::string& FixtureFolder()
 {
@@ -112,7 +127,7 @@ std::string ResolveFontFile(const std::string& path)
     if (!inFontsFolder || !FixtureFolder().empty())
         return std::string();
     const std::string name = file.substr(folder.size());
-    if (name.empty() || name.find('/') != std::string::npos || !FcInit())
+    if (name.empty() || name.find('/') != std::string::npos || !StartFontconfig())
         return std::string();
 
     std::string found = FindInstalledFile(name);
