@@ -563,6 +563,7 @@ void kaGraphicsManager::ReleaseAll()
         screenQuads->ReleaseAll();
     m_DebugPrimitives.clear();
     m_QueuedMeshDraws.clear();
+    m_SortedDraws.clear();
     // Fonts hand their glyph pages back before the texture table is emptied.
     ReleaseAllFonts();
     _ReleaseSharedResources();

@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform
@@ -351,6 +352,16 @@ public:
     void SetDebugDrawing(bool enable) { m_DebugDrawing = enable; }
     bool IsDebugDrawing() const { return m_DebugDrawing; }
 
+    // Draws handed over during the frame and drawn together after the roots, the draws of one record next to
+    // each other. The record's block must live until then.
+    void QueueSortedDraw(const kaDrawRecord& record, const platform::Matrix& world);
+    // Draws and empties the list.
+    void DrawSortedDraws();
+    const std::vector<std::pair<kaDrawRecord, platform::Matrix>>& GetSortedDraws() const
+    {
+        return m_SortedDraws;
+    }
+
     // Transparent subsets drawn after the scene, triangle by triangle: lower draw orders first, then back to
     // front across every queued subset. The record's buffers are resolved now; its block must live until
     // the queue is drawn.
@@ -473,6 +484,7 @@ private:
     std::vector<kaDebugPrimitive> m_DebugPrimitives;
     bool m_DebugDrawing = true;
     std::vector<kaQueuedMeshDraw> m_QueuedMeshDraws;
+    std::vector<std::pair<kaDrawRecord, platform::Matrix>> m_SortedDraws;
     std::vector<kaLight*> m_Lights;
     bool m_ViewChanged = false;
     bool m_RebuildBillboards = false;

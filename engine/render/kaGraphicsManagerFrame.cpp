@@ -162,6 +162,7 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
         queue->Begin();
     for (ka3DObject* object : ordered)
         object->Render(insideOuterScene ? 1 : 0);
+    DrawSortedDraws();
     if (queue)
         queue->Flush();
     for (ka3DObject* object : ordered)

@@ -1,4 +1,5 @@
-// Transparent subsets queued during the frame and drawn after it, sorted per triangle.
+// Draws handed over during the frame: the sorted-draw list, drawn record by record after the roots, and the
+// transparent subsets, drawn last and sorted per triangle.
 #include "engine/render/kaGraphicsManager.h"
 
 #include "engine/render/kaIndexBuffer.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 using namespace platform;
 
@@ -20,6 +22,47 @@ struct kaGraphicsManager::SortedTriangle
     float depth;
     uint32_t record;
 };
+
+void kaGraphicsManager::QueueSortedDraw(const kaDrawRecord& record, const Matrix& world)
+{
+    m_SortedDraws.emplace_back(record, world);
+}
+
+void kaGraphicsManager::DrawSortedDraws()
+{
+    if (!m_pDevice)
+    {
+        m_SortedDraws.clear();
+        return;
+    }
+    // Any order that keeps the draws of one record together: by block, then buffers, then the run.
+    auto key = [](const kaDrawRecord& r)
+    {
+        return std::make_tuple(r.renderState, r.vertexBuffer, r.indexBuffer, r.minIndex, r.vertexCount,
+                               r.primitiveCount);
+    };
+    std::stable_sort(m_SortedDraws.begin(), m_SortedDraws.end(),
+                     [&key](const auto& a, const auto& b) { return key(a.first) < key(b.first); });
+    for (const auto& [record, world] : m_SortedDraws)
+    {
+        kaVertexBuffer* vertices = GetVertexBuffer(record.vertexBuffer);
+        kaIndexBuffer* indices = GetIndexBuffer(record.indexBuffer);
+        if (!vertices || !indices || !record.renderState || record.primitiveCount == 0)
+            continue;
+        m_pDevice->SetTransform(TS_WORLD, &world);
+        if (!record.renderState->Apply(m_pDevice, 0))
+            continue;
+        SetFVF(vertices->GetFVF());
+        m_pDevice->SetStreamSource(0, vertices->GetD3DBuffer(), 0, vertices->GetStride());
+        m_pDevice->SetIndices(indices->GetD3DBuffer());
+        m_pDevice->DrawIndexedPrimitive(
+            PT_TRIANGLELIST, static_cast<int32_t>(GetVertexBufferStart(record.vertexBuffer)), record.minIndex,
+            record.vertexCount, GetIndexBufferStart(record.indexBuffer), record.primitiveCount);
+        m_TriangleCounts[0] += record.primitiveCount;
+    }
+    m_SortedDraws.clear();
+    m_SortedDraws.shrink_to_fit();
+}
 
 void kaGraphicsManager::QueueMeshDraw(const Matrix& world, const kaDrawRecord& subset, bool strip,
                                       int32_t drawOrder)

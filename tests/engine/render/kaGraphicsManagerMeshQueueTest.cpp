@@ -268,4 +268,52 @@ TEST_F(MeshQueueTest, RenderPassDrawsTheQueueOnce)
     EXPECT_EQ(Device()->Draws().size(), 1u);
 }
 
+// --- The sorted-draw list ------------------------------------------------------------------------------
+
+TEST_F(MeshQueueTest, SortedDrawsOfOneRecordDrawNextToEachOther)
+{
+    kaRenderState other;
+    const kaDrawRecord a =
+        Subset({{0, 0, 5}, {0, 1, 5}, {1, 0, 5}, {1, 1, 5}}, {0, 1, 2, 2, 1, 3}, 2, &m_Glass);
+    const kaDrawRecord b = Triangle(1.0f, &other);
+    m_Manager->QueueSortedDraw(a, Translation(1.0f));
+    m_Manager->QueueSortedDraw(b, Translation(2.0f));
+    m_Manager->QueueSortedDraw(a, Translation(3.0f));
+    kaDrawRecord broken = b;
+    broken.indexBuffer = 0x7FFF0000;
+    m_Manager->QueueSortedDraw(broken, Matrix());
+    EXPECT_EQ(m_Manager->GetSortedDraws().size(), 4u);
+    const uint32_t before = m_Manager->GetTriangleCount();
+    Device()->ClearLog();
+    Device()->BeginScene();
+    m_Manager->DrawSortedDraws();
+    Device()->EndScene();
+
+    const std::vector<TestDevice::Draw>& draws = Device()->Draws();
+    ASSERT_EQ(draws.size(), 3u);
+    const std::vector<int32_t> runs = DrawnRuns();
+    // The two draws of a are neighbours, in the order they were handed over.
+    const size_t firstA = runs[0] == RunOf(a) ? 0 : 1;
+    EXPECT_EQ(runs[firstA], RunOf(a));
+    EXPECT_EQ(runs[firstA + 1], RunOf(a));
+    EXPECT_EQ((*draws[firstA].State.Transform(TS_WORLD))(3, 2), 1.0f);
+    EXPECT_EQ((*draws[firstA + 1].State.Transform(TS_WORLD))(3, 2), 3.0f);
+    EXPECT_EQ(draws[firstA].PrimitiveCount, 2u);
+    EXPECT_EQ(draws[firstA].Start, m_Manager->GetIndexBufferStart(a.indexBuffer));
+    EXPECT_EQ(m_Manager->GetTriangleCount(), before + 5);
+    EXPECT_TRUE(m_Manager->GetSortedDraws().empty());
+}
+
+TEST_F(MeshQueueTest, RenderPassDrawsSortedDrawsBeforeTheTransparentQueue)
+{
+    kaRenderState opaque;
+    const kaDrawRecord glass = Triangle(2.0f, &m_Glass);
+    const kaDrawRecord wall = Triangle(4.0f, &opaque);
+    m_Manager->QueueMeshDraw(Matrix(), glass, false, 0);
+    m_Manager->QueueSortedDraw(wall, Matrix());
+    Device()->ClearLog();
+    m_Manager->Render(false, false);
+    EXPECT_EQ(DrawnRuns(), (std::vector<int32_t>{RunOf(wall), RunOf(glass)}));
+}
+
 } // namespace
