@@ -5,12 +5,14 @@
 #include "engine/model/KM_Model.h"
 #include "engine/model/kaCollisionPrimitive.h"
 #include "engine/model/kaModelManager.h"
+#include "engine/render/kaEffect.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaIndexBuffer.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
 
 #include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/GfxEffect.h"
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
@@ -268,10 +270,11 @@ void kaMesh::DrawSubset(platform::GfxDevice* device, kaMeshSubset* subset, const
     if (!device || !subset || subset->m_PrimitiveCount == 0 || !g_pGraphicsManager)
         return;
     kaRenderState* state = subset->GetRenderState();
-    if (!state)
+    platform::GfxEffect* effect = subset->m_pEffect ? subset->m_pEffect->GetEffect() : nullptr;
+    if (!state && !effect)
         return;
     kaGraphicsManager& manager = *g_pGraphicsManager;
-    if (state->m_AlphaBlend && state->m_SortAlpha && !state->m_NoDefer)
+    if (state && state->m_AlphaBlend && state->m_SortAlpha && !state->m_NoDefer)
     {
         manager.QueueMeshDraw(world, subset->GetDrawRecord(), subset->m_Strip, m_RenderOrder);
         return;
@@ -286,22 +289,37 @@ void kaMesh::DrawSubset(platform::GfxDevice* device, kaMeshSubset* subset, const
     device->SetTransform(platform::TS_WORLD, &world);
     const uint32_t baseVertex = manager.GetVertexBufferStart(subset->m_VertexBuffer);
     const uint32_t startIndex = manager.GetIndexBufferStart(subset->m_IndexBuffer);
+    // The buffer's own vertex size, with an effect too: any other stride would read across vertices.
     const uint32_t stride = vertices->GetStride();
     manager.SetFVF(vertices->GetFVF());
     device->SetStreamSource(0, vertices->GetD3DBuffer(), 0, stride);
     device->SetIndices(indices->GetD3DBuffer());
 
-    const int32_t passes = state->GetPassCount();
-    for (int32_t pass = 0; pass < passes; ++pass)
+    uint32_t passes = effect ? 0 : static_cast<uint32_t>(std::max(state->GetPassCount(), 0));
+    if (effect)
     {
+        if (platform::GfxFailed(effect->Begin(&passes, 0)))
+            passes = 0;
+        device->SetStreamSource(0, vertices->GetD3DBuffer(), 0, stride);
+        if (subset->m_pDeclaration)
+            device->SetVertexDeclaration(subset->m_pDeclaration);
+    }
+    for (uint32_t pass = 0; pass < passes; ++pass)
+    {
+        if (effect)
+            effect->BeginPass(pass);
         // A finished flip-book has nothing to show: the draw ends here.
-        if (!state->Apply(device, pass))
+        else if (!state->Apply(device, static_cast<int32_t>(pass)))
             return;
         device->SetStreamSource(0, vertices->GetD3DBuffer(), 0, stride);
         device->DrawIndexedPrimitive(subset->GetPrimitiveType(), static_cast<int32_t>(baseVertex),
                                      subset->m_FirstVertex, subset->m_VertexCount, startIndex,
                                      subset->m_PrimitiveCount);
+        if (effect)
+            effect->EndPass();
     }
+    if (effect)
+        effect->End();
     manager.AddTriangleCount(subset->m_PrimitiveCount);
     device->SetTransform(platform::TS_VIEW, &view);
 }

@@ -1,5 +1,6 @@
 #include "engine/model/kaMesh.h"
 
+#include "engine/render/kaEffect.h"
 #include "engine/render/kaIndexBuffer.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
@@ -409,6 +410,33 @@ TEST_F(MeshFromSizes, EveryPassOfTheRenderStateDrawsTheSubsetOnce)
     ASSERT_EQ(Device()->Draws().size(), 2u);
     EXPECT_EQ(Device()->Draws()[1].State.RenderStates[platform::RS_ZFUNC], platform::CMP_EQUAL);
     EXPECT_EQ(m_Manager->GetTriangleCount(), triangles + 1);
+    mesh->Release();
+}
+
+TEST_F(MeshFromSizes, AnEffectGivesThePassesInsteadOfTheRenderState)
+{
+    kaMesh* mesh = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 2});
+    // The render state alone would draw nothing.
+    kaRenderState* state = mesh->GetSubset(0)->GetRenderState();
+    state->AddTexture(nullptr, 0, 0, 0, false, false);
+    state->m_Animated = true;
+    state->m_Looping = 0;
+    state->m_Frame = 1;
+    const std::string path =
+        m_Dir.Write("two.fx", "technique Twice\npass A\nrenderstate 7 1\npass B\nrenderstate 7 0\n");
+    kaEffect* effect = m_Manager->LoadEffect(path);
+    ASSERT_NE(effect, nullptr);
+    ASSERT_NE(effect->GetEffect(), nullptr);
+    mesh->GetSubset(0)->m_pEffect = effect;
+    const uint32_t triangles = m_Manager->GetTriangleCount();
+    Device()->ClearLog();
+    Device()->BeginScene();
+    mesh->Render(0);
+    Device()->EndScene();
+    EXPECT_EQ(Device()->Draws().size(), 2u);
+    EXPECT_EQ(m_Manager->GetTriangleCount(), triangles + 1);
+    // The effect table keeps the effect until the manager goes.
+    mesh->GetSubset(0)->m_pEffect = nullptr;
     mesh->Release();
 }
 
