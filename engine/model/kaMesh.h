@@ -50,12 +50,11 @@ public:
     static constexpr platform::GfxColor kDecalOutside = 0x00FFFFFF;
     static constexpr uint32_t kAdditiveShading = 3;
     static constexpr const char* kMixMapClass = "Mix";
-    // Map kinds that give texture stages, and the stage operation of each.
+    // Map kinds that give texture stages.
     static constexpr uint32_t kDiffuseMap = 1;
     static constexpr uint32_t kSelfIllumMap = 5;
     static constexpr uint32_t kOpacityMap = 6;
     static constexpr uint32_t kReflectMap = 9;
-    static constexpr uint32_t kMixFirstOperation = 4;
     static constexpr int kMixMaps = 3;
 
     kaMesh();

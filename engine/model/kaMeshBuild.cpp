@@ -18,6 +18,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaRenderState.h"
+#include "engine/render/kaTextureStage.h"
 #include "engine/render/kaVertexBuffer.h"
 
 #include "platform/system/DebugOutput.h"
@@ -484,17 +485,17 @@ void kaMesh::_ApplyMaterial(kaMeshSubset& subset, const KM_Material& material, c
             {
                 for (int k = 0; k < std::min(kMixMaps, static_cast<int>(mixed->GetCount())); ++k)
                     if (const KM_Texture* part = mixed->GetTexture(k))
-                        _AddMapStage(subset, *part, kMixFirstOperation + static_cast<uint32_t>(k));
+                        _AddMapStage(subset, *part, kaTextureStage::kMixFirst + static_cast<uint32_t>(k));
             }
             else
-                _AddMapStage(subset, *map, 0);
+                _AddMapStage(subset, *map, kaTextureStage::kModulate);
             break;
         }
         case kSelfIllumMap:
-            _AddMapStage(subset, *map, 1);
+            _AddMapStage(subset, *map, kaTextureStage::kModulateSelf);
             break;
         case kReflectMap:
-            _AddMapStage(subset, *map, 2);
+            _AddMapStage(subset, *map, kaTextureStage::kEnvironmentMap);
             break;
         case kOpacityMap:
             state.m_AlphaBlend = true;

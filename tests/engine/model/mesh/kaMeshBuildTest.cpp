@@ -9,6 +9,9 @@
 #include "engine/model/kaSpherePrimitive.h"
 #include "engine/model/kaTriMeshPrimitive.h"
 #include "engine/render/kaRenderState.h"
+#include "engine/render/kaTGAImage.h"
+#include "engine/render/kaTexture.h"
+#include "engine/render/kaTextureStage.h"
 #include "tests/engine/model/KmfTestSupport.h"
 #include "tests/engine/model/mesh/MeshTestSupport.h"
 #include "tests/support/DebugCapture.h"
@@ -379,6 +382,80 @@ TEST_F(MeshFromFile, MaterialsGiveTheSubsetsTheirRenderStates)
     const kaRenderState& fadedState = *mesh->GetSubset(2)->GetRenderState();
     EXPECT_TRUE(fadedState.m_AlphaBlend);
     EXPECT_TRUE(fadedState.m_SortAlpha);
+}
+
+TEST_F(MeshFromFile, TextureMapsBecomeStagesWithTheirOperationsAndSets)
+{
+    // Small textures in a graphics folder of their own.
+    const uint8_t pixels[4 * 4] = {};
+    m_Dir.Write("maps/readme.txt", "textures\n");
+    for (const char* name : {"base.tga", "glow.tga", "chrome.tga", "mixa.tga", "mixb.tga", "mixc.tga"})
+    {
+        kaTGAImage image;
+        ASSERT_TRUE(image.Create(2, 2, 32, 8, pixels));
+        ASSERT_TRUE(image.Save(m_Dir.File(std::string("maps/") + name), false));
+    }
+    m_Manager->SetGraphicsPath(m_Dir.File("maps") + "/");
+    auto map = [](uint32_t kind, const std::string& bitmap, uint32_t channel)
+    {
+        auto texture = std::make_unique<KM_Texture>();
+        texture->m_Class = "Bitmap";
+        texture->m_MapKind = kind;
+        texture->m_Bitmap = bitmap;
+        texture->m_MapChannel = channel;
+        return texture;
+    };
+    auto layered = meshtest::Material("Layered");
+    // Exporters store whole paths: only the file name counts.
+    layered->Textures().Append(map(1, "C:\\max\\maps\\base.tga", 2));
+    layered->Textures().Append(map(5, "glow.tga", 0));
+    layered->Textures().Append(map(9, "chrome.tga", 9));
+    layered->Textures().Append(map(1, "", 1));
+    layered->Textures().Append(map(2, "base.tga", 1));
+    m_Materials.Append(std::move(layered));
+    auto mixed = meshtest::Material("Mixed");
+    auto mix = map(1, "", 1);
+    mix->m_Class = "Mix";
+    mix->SubTextures().Append(map(1, "mixa.tga", 1));
+    mix->SubTextures().Append(map(1, "mixb.tga", 1));
+    mix->SubTextures().Append(map(1, "mixc.tga", 2));
+    mixed->Textures().Append(std::move(mix));
+    m_Materials.Append(std::move(mixed));
+    // Texture vertices and one extra channel: two coordinate sets.
+    for (int32_t material : {0, 1})
+    {
+        KM_Mesh& mesh = Quad(material, 0, 0).m_Mesh;
+        mesh.m_TVertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+        mesh.m_TFaces = {{0, 1, 2}, {0, 2, 3}};
+        KM_Mesh::Channel channel;
+        channel.number = 2;
+        channel.tvertCount = 4;
+        channel.tfaceCount = 2;
+        mesh.m_Channels = {channel};
+        mesh.m_ExtraTVertices = mesh.m_TVertices;
+        mesh.m_ExtraTFaces = mesh.m_TFaces;
+    }
+
+    const kaMesh* mesh = Load("layered.kmf");
+    ASSERT_EQ(mesh->GetSubsetCount(), 2u);
+    EXPECT_EQ(mesh->GetFVF(), 0x212u);
+    const std::vector<kaTextureStage*>& stages = mesh->GetSubset(0)->GetRenderState()->GetStages();
+    ASSERT_EQ(stages.size(), 3u);
+    EXPECT_EQ(stages[0]->blendType, kaTextureStage::kModulate);
+    EXPECT_EQ(stages[0]->texCoordIndex, 1u);
+    ASSERT_NE(stages[0]->texture, nullptr);
+    EXPECT_NE(stages[0]->texture->GetName().find("base.tga"), std::string::npos);
+    EXPECT_EQ(stages[1]->blendType, kaTextureStage::kModulateSelf);
+    EXPECT_EQ(stages[1]->texCoordIndex, 0u);
+    EXPECT_EQ(stages[2]->blendType, kaTextureStage::kEnvironmentMap);
+    EXPECT_EQ(stages[2]->texCoordIndex, 1u);
+
+    const std::vector<kaTextureStage*>& mixStages = mesh->GetSubset(1)->GetRenderState()->GetStages();
+    ASSERT_EQ(mixStages.size(), 3u);
+    EXPECT_EQ(mixStages[0]->blendType, kaTextureStage::kMixFirst);
+    EXPECT_EQ(mixStages[1]->blendType, kaTextureStage::kMixSecond);
+    EXPECT_EQ(mixStages[2]->blendType, kaTextureStage::kMixBlend);
+    EXPECT_EQ(mixStages[2]->texCoordIndex, 1u);
 }
 
 TEST_F(MeshFromFile, ColourVerticesLightTheSubsetUnlessShaded)
