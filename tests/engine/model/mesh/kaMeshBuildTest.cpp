@@ -180,6 +180,38 @@ TEST_F(MeshFromFile, GeometryWithoutAUsableMaterialHasNoSubsets)
     EXPECT_TRUE(debug.Contains("refers to material -7"));
 }
 
+TEST_F(MeshFromFile, ASubsetPastSixteenBitIndicesIsDroppedAndTheOthersKept)
+{
+    auto material = meshtest::Material("Huge");
+    material->SubMaterials().Append(meshtest::Material("Many"));
+    material->SubMaterials().Append(meshtest::Material("Few"));
+    m_Materials.Append(std::move(material));
+    auto geo = meshtest::Geo("Huge", 0);
+    KM_Mesh& mesh = geo->m_Mesh;
+    // 21846 triangles of their own three vertices: 65538 vertices for the first subset.
+    const uint32_t triangles = 21846;
+    for (uint32_t t = 0; t < triangles; ++t)
+    {
+        const float x = static_cast<float>(t);
+        mesh.m_Vertices.push_back({x, 0, 0});
+        mesh.m_Vertices.push_back({x, 0, 1});
+        mesh.m_Vertices.push_back({x, 1, 0});
+        AddFace(mesh, 3 * t, 3 * t + 1, 3 * t + 2, 0);
+    }
+    const uint32_t last = static_cast<uint32_t>(mesh.m_Vertices.size());
+    mesh.m_Vertices.push_back({-1, 0, 0});
+    mesh.m_Vertices.push_back({-1, 0, 1});
+    mesh.m_Vertices.push_back({-1, 1, 0});
+    AddFace(mesh, last, last + 1, last + 2, 1);
+    m_Objects.Append(std::move(geo));
+
+    testsupport::DebugCapture debug;
+    const kaMesh* loaded = Load("huge.kmf");
+    ASSERT_EQ(loaded->GetSubsetCount(), 1u);
+    EXPECT_EQ(loaded->GetSubset(0)->m_VertexCount, 3u);
+    EXPECT_TRUE(debug.Contains("needs 65538 vertices"));
+}
+
 TEST_F(MeshFromFile, CollisionPrimitivesComeFromThePrimitiveObjects)
 {
     auto box = meshtest::Primitive("Crate", 0);
