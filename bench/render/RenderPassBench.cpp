@@ -1,0 +1,307 @@
+// A frame of 1,000 billboards and 10,000 debug lines through the graphics manager's whole render pass on
+// the headless OpenGL device, beside the same geometry drawn by plain GL calls on the same context.
+// FrameRatio reports render-pass time over plain GL time; RenderPassFrame reports frames per second.
+
+#include "engine/core/kaApp.h"
+#include "engine/model/kaBillboard.h"
+#include "engine/render/kaCamera.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaVertexTypes.h"
+#include "engine/render/kaWorld.h"
+
+#include "platform/gfx/GfxDevice.h"
+#include "platform/window/ScriptedWindowBackend.h"
+#include "platform/window/Window.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+constexpr int kBillboards = 1000;
+constexpr int kLines = 10000;
+constexpr uint32_t kWidth = 640;
+constexpr uint32_t kHeight = 480;
+
+const char* const kConfig = "[Begin Graphics Config]\n"
+                            "FullScreen=0\n"
+                            "FSDisplayWidth=640\n"
+                            "FSDisplayHeight=480\n"
+                            "BitsPerPixel=32\n"
+                            "EnableDepthStencil=1\n"
+                            "[End Graphics Config]\n";
+
+// Where billboard i stands: a 40 x 25 grid in front of the camera.
+Vector3 BillboardPosition(int i)
+{
+    return Vector3(-10.0f + 0.5f * static_cast<float>(i % 40), -6.0f + 0.5f * static_cast<float>(i / 40),
+                   5.0f + 0.01f * static_cast<float>(i % 7));
+}
+
+std::vector<VERTEX_WORLDPOS_DIFFUSE> MakeLines()
+{
+    std::vector<VERTEX_WORLDPOS_DIFFUSE> vertices;
+    vertices.reserve(kLines * 2);
+    for (int i = 0; i < kLines; ++i)
+    {
+        const float x = -12.0f + 24.0f * static_cast<float>(i % 100) / 100.0f;
+        const float y = -9.0f + 18.0f * static_cast<float>(i / 100) / 100.0f;
+        vertices.push_back({x, y, 6.0f, 0xFF20FF40});
+        vertices.push_back({x + 0.2f, y + 0.1f, 6.0f, 0xFF20FF40});
+    }
+    return vertices;
+}
+
+// The graphics manager started headless on a scripted window, its current world seen through a camera,
+// with the billboards as roots; and the same quads and lines in plain GL objects on the device's context.
+class Scene
+{
+public:
+    Scene()
+    {
+        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
+        WindowClass windowClass;
+        windowClass.procedure = &DefWindowProc;
+        windowClass.className = "RenderBench";
+        RegisterClass(windowClass);
+        m_Window = CreateWindow(0, "RenderBench", "Tarvolin", 0, 0, 0, kWidth, kHeight, nullptr, nullptr);
+        char folder[] = "/tmp/tarvolin-bench-XXXXXX";
+        m_Folder = mkdtemp(folder) ? folder : "/tmp";
+        m_ConfigFile = m_Folder + "/Tarvolin.cfg";
+        if (FILE* file = std::fopen(m_ConfigFile.c_str(), "w"))
+        {
+            std::fputs(kConfig, file);
+            std::fclose(file);
+        }
+        m_Manager = std::make_unique<kaGraphicsManager>();
+        m_Manager->Initialize(m_Window, m_ConfigFile.c_str(), nullptr, false);
+
+        m_Camera = new kaCamera;
+        m_Camera->SetPosition(0.0f, 0.0f, -10.0f);
+        m_Camera->SetRotationAngles(0.0f, 0.0f, 0.0f);
+        m_Camera->SetAspect(static_cast<float>(kWidth) / kHeight);
+        m_Camera->UpdateProjection();
+        m_Manager->AddSceneObject(m_Camera, false);
+        m_World.SetCamera(m_Camera);
+        m_App.SetCurrentWorld(&m_World);
+        g_ApplicationRunning = 1;
+        m_Manager->UpdateSceneObjects(0.0f);
+        m_Manager->SetCamera(m_Camera);
+
+        for (int i = 0; i < kBillboards; ++i)
+        {
+            auto* billboard = new kaBillboard;
+            m_Manager->AddSceneObject(billboard, false);
+            billboard->SetSize(0.4f, 0.4f);
+            billboard->SetColor(kaColor::kaColorClamped(1.0f, 0.8f, 0.2f, 0.8f));
+            billboard->SetTexCoords(0.0f, 0.0f, 1.0f, 1.0f);
+            const Vector3 p = BillboardPosition(i);
+            billboard->SetPosition(p.x, p.y, p.z);
+            if (i == 0)
+                m_First = billboard;
+        }
+        m_Lines = MakeLines();
+        _BuildPlainObjects();
+    }
+
+    ~Scene()
+    {
+        glDeleteBuffers(1, &m_QuadBuffer);
+        glDeleteBuffers(1, &m_QuadIndices);
+        m_App.SetCurrentWorld(nullptr);
+        m_Manager.reset();
+        DestroyWindow(m_Window);
+        std::remove(m_ConfigFile.c_str());
+        std::remove(m_Folder.c_str());
+        g_ApplicationRunning = 0;
+        unsetenv("TARVOLIN_GFX_HEADLESS");
+    }
+
+    bool IsReady() const { return m_Manager && m_Manager->GetDevice() && m_First && m_First->GetMesh(); }
+
+    // One frame as the game draws it; a moving camera makes every billboard face it anew.
+    void DrawThroughRenderPass(bool moving)
+    {
+        if (moving)
+        {
+            m_Angle = m_Angle > 0.0f ? -0.01f : 0.01f;
+            m_Camera->SetRotationAngles(0.0f, m_Angle, 0.0f);
+        }
+        m_Manager->UpdateSceneObjects(0.016f);
+        m_Manager->SetCamera(m_Camera);
+        m_Manager->QueueDebugPrimitive(m_Lines, true);
+        m_Manager->Render(true, false);
+        glFinish();
+    }
+
+    // The same quads, one indexed draw each as the render pass makes them, and the same lines, in plain GL.
+    void DrawPlain()
+    {
+        glDisable(GL_SCISSOR_TEST);
+        glDepthMask(GL_TRUE);
+        glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glViewport(0, 0, kWidth, kHeight);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_CULL_FACE);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDisable(GL_TEXTURE_2D);
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixf(m_Projection.Data());
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixf(m_View.Data());
+
+        glBindBuffer(GL_ARRAY_BUFFER, m_QuadBuffer);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_QuadIndices);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        const GLsizei stride = sizeof(kaBillboard::Vertex);
+        for (int i = 0; i < kBillboards; ++i)
+        {
+            const size_t base = static_cast<size_t>(i) * 4 * stride;
+            glVertexPointer(3, GL_FLOAT, stride, reinterpret_cast<const void*>(base));
+            glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, reinterpret_cast<const void*>(base + 12));
+            glTexCoordPointer(2, GL_FLOAT, stride, reinterpret_cast<const void*>(base + 16));
+            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, nullptr);
+        }
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+
+        glDepthMask(GL_FALSE);
+        const GLsizei lineStride = sizeof(VERTEX_WORLDPOS_DIFFUSE);
+        glVertexPointer(3, GL_FLOAT, lineStride, &m_Lines[0].x);
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, lineStride, &m_Lines[0].diffuse);
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(m_Lines.size()));
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glEnable(GL_SCISSOR_TEST);
+        glFinish();
+    }
+
+private:
+    void _BuildPlainObjects()
+    {
+        m_Manager->GetDevice()->GetTransform(TS_VIEW, &m_View);
+        m_Manager->GetDevice()->GetTransform(TS_PROJECTION, &m_Projection);
+        // GL's depth runs -1..1 where the device's runs 0..1.
+        Matrix remap;
+        remap(2, 2) = 2.0f;
+        remap(3, 2) = -1.0f;
+        m_Projection = m_Projection * remap;
+
+        std::vector<kaBillboard::Vertex> quads;
+        quads.reserve(kBillboards * 4);
+        for (int i = 0; i < kBillboards; ++i)
+        {
+            const Vector3 p = BillboardPosition(i);
+            const float xs[4] = {-0.2f, 0.2f, -0.2f, 0.2f};
+            const float ys[4] = {-0.2f, -0.2f, 0.2f, 0.2f};
+            for (int corner = 0; corner < 4; ++corner)
+                quads.push_back({p.x + xs[corner], p.y + ys[corner], p.z, 0xCCFFCC33u,
+                                 static_cast<float>(corner & 1), corner < 2 ? 1.0f : 0.0f});
+        }
+        const uint16_t indices[6] = {0, 2, 1, 1, 2, 3};
+        glGenBuffers(1, &m_QuadBuffer);
+        glBindBuffer(GL_ARRAY_BUFFER, m_QuadBuffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(quads.size() * sizeof(quads[0])), quads.data(),
+                     GL_STATIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glGenBuffers(1, &m_QuadIndices);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_QuadIndices);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(indices), indices, GL_STATIC_DRAW);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
+
+    ScriptedWindowBackend m_Backend;
+    WindowHandle m_Window = nullptr;
+    std::string m_Folder;
+    std::string m_ConfigFile;
+    std::unique_ptr<kaGraphicsManager> m_Manager;
+    kaApp m_App{"RenderBench", "RenderBench"};
+    kaWorld m_World;
+    kaCamera* m_Camera = nullptr;
+    kaBillboard* m_First = nullptr;
+    float m_Angle = 0.0f;
+    std::vector<VERTEX_WORLDPOS_DIFFUSE> m_Lines;
+    Matrix m_View;
+    Matrix m_Projection;
+    GLuint m_QuadBuffer = 0;
+    GLuint m_QuadIndices = 0;
+};
+
+// Argument 0: a still camera; 1: a camera that turns every frame, so every billboard is rebuilt.
+void RenderPassFrame(benchmark::State& state)
+{
+    Scene scene;
+    if (!scene.IsReady())
+    {
+        state.SkipWithError("no headless OpenGL device");
+        return;
+    }
+    const bool moving = state.range(0) != 0;
+    for (auto _ : state)
+        scene.DrawThroughRenderPass(moving);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(RenderPassFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void PlainGLFrame(benchmark::State& state)
+{
+    Scene scene;
+    if (!scene.IsReady())
+    {
+        state.SkipWithError("no headless OpenGL device");
+        return;
+    }
+    for (auto _ : state)
+        scene.DrawPlain();
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(PlainGLFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Both paths in each iteration; the counter is render-pass time over plain GL time.
+void FrameRatio(benchmark::State& state)
+{
+    Scene scene;
+    if (!scene.IsReady())
+    {
+        state.SkipWithError("no headless OpenGL device");
+        return;
+    }
+    double pass = 0.0;
+    double plain = 0.0;
+    for (auto _ : state)
+    {
+        const auto t0 = std::chrono::steady_clock::now();
+        scene.DrawThroughRenderPass(false);
+        const auto t1 = std::chrono::steady_clock::now();
+        scene.DrawPlain();
+        const auto t2 = std::chrono::steady_clock::now();
+        pass += std::chrono::duration<double>(t1 - t0).count();
+        plain += std::chrono::duration<double>(t2 - t1).count();
+    }
+    state.counters["ratio"] = plain > 0.0 ? pass / plain : 0.0;
+}
+BENCHMARK(FrameRatio)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
