@@ -6,6 +6,8 @@
 #include "engine/model/kaBillboard.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaRenderState.h"
+#include "engine/render/kaTGAImage.h"
 #include "engine/render/kaVertexTypes.h"
 #include "engine/render/kaWorld.h"
 
@@ -19,6 +21,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +52,25 @@ Vector3 BillboardPosition(int i)
 {
     return Vector3(-10.0f + 0.5f * static_cast<float>(i % 40), -6.0f + 0.5f * static_cast<float>(i / 40),
                    5.0f + 0.01f * static_cast<float>(i % 7));
+}
+
+constexpr uint32_t kTextureSize = 64;
+
+// A round glow: opaque white in the middle fading to clear at the edge, four bytes a texel (B, G, R, A).
+std::vector<uint8_t> MakeTexels()
+{
+    std::vector<uint8_t> texels(kTextureSize * kTextureSize * 4);
+    for (uint32_t y = 0; y < kTextureSize; ++y)
+        for (uint32_t x = 0; x < kTextureSize; ++x)
+        {
+            const float dx = (static_cast<float>(x) + 0.5f) / kTextureSize * 2.0f - 1.0f;
+            const float dy = (static_cast<float>(y) + 0.5f) / kTextureSize * 2.0f - 1.0f;
+            const float fade = std::max(0.0f, 1.0f - (dx * dx + dy * dy));
+            uint8_t* texel = &texels[(y * kTextureSize + x) * 4];
+            texel[0] = texel[1] = texel[2] = 0xFF;
+            texel[3] = static_cast<uint8_t>(fade * 255.0f);
+        }
+    return texels;
 }
 
 std::vector<VERTEX_WORLDPOS_DIFFUSE> MakeLines()
@@ -101,10 +123,18 @@ public:
         m_Manager->UpdateSceneObjects(0.0f);
         m_Manager->SetCamera(m_Camera);
 
+        // One glow texture that every billboard shares.
+        m_Texels = MakeTexels();
+        m_TextureFile = m_Folder + "/glow.tga";
+        kaTGAImage image;
+        image.Create(kTextureSize, kTextureSize, 32, 8, m_Texels.data());
+        image.Save(m_TextureFile, false);
+
         for (int i = 0; i < kBillboards; ++i)
         {
             auto* billboard = new kaBillboard;
             m_Manager->AddSceneObject(billboard, false);
+            billboard->SetTexture(m_TextureFile);
             billboard->SetSize(0.4f, 0.4f);
             billboard->SetColor(kaColor::kaColorClamped(1.0f, 0.8f, 0.2f, 0.8f));
             billboard->SetTexCoords(0.0f, 0.0f, 1.0f, 1.0f);
@@ -121,16 +151,22 @@ public:
     {
         glDeleteBuffers(1, &m_QuadBuffer);
         glDeleteBuffers(1, &m_QuadIndices);
+        glDeleteTextures(1, &m_GLTexture);
         m_App.SetCurrentWorld(nullptr);
         m_Manager.reset();
         DestroyWindow(m_Window);
         std::remove(m_ConfigFile.c_str());
+        std::remove(m_TextureFile.c_str());
         std::remove(m_Folder.c_str());
         g_ApplicationRunning = 0;
         unsetenv("TARVOLIN_GFX_HEADLESS");
     }
 
-    bool IsReady() const { return m_Manager && m_Manager->GetDevice() && m_First && m_First->GetMesh(); }
+    bool IsReady() const
+    {
+        return m_Manager && m_Manager->GetDevice() && m_First && m_First->GetMesh() &&
+               m_First->GetRenderState()->GetTexture(0);
+    }
 
     // One frame as the game draws it; a moving camera makes every billboard face it anew.
     void DrawThroughRenderPass(bool moving)
@@ -161,7 +197,10 @@ public:
         glDepthFunc(GL_LEQUAL);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDisable(GL_TEXTURE_2D);
+        glActiveTexture(GL_TEXTURE0);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, m_GLTexture);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(m_Projection.Data());
         glMatrixMode(GL_MODELVIEW);
@@ -184,6 +223,7 @@ public:
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisable(GL_TEXTURE_2D);
 
         glDepthMask(GL_FALSE);
         const GLsizei lineStride = sizeof(VERTEX_WORLDPOS_DIFFUSE);
@@ -228,6 +268,15 @@ private:
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_QuadIndices);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(indices), indices, GL_STATIC_DRAW);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+
+        glGenTextures(1, &m_GLTexture);
+        glBindTexture(GL_TEXTURE_2D, m_GLTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTextureSize, kTextureSize, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     m_Texels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
     }
 
     ScriptedWindowBackend m_Backend;
@@ -245,6 +294,9 @@ private:
     Matrix m_Projection;
     GLuint m_QuadBuffer = 0;
     GLuint m_QuadIndices = 0;
+    std::vector<uint8_t> m_Texels;
+    std::string m_TextureFile;
+    GLuint m_GLTexture = 0;
 };
 
 // Argument 0: a still camera; 1: a camera that turns every frame, so every billboard is rebuilt.
