@@ -116,7 +116,6 @@ void kaCamera::SetPosition(float x, float y, float z)
 void kaCamera::SetRotationAngles(float x, float y, float z)
 {
     m_Angles = Vector3(x, y, z);
-    m_RotationSet = true;
     // The averaged angles start from the ones set, not from an old mean.
     std::fill(std::begin(m_AngleRing), std::end(m_AngleRing), m_Angles);
     if (m_Mode != 7)

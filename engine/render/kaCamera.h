@@ -180,7 +180,6 @@ private:
     platform::Vector3 m_GoalAngles;
     platform::Vector3 m_PreviousGoalAngles;
     platform::Vector3 m_ReportedAngles;
-    bool m_RotationSet = false;
 
     platform::Vector3 m_EyeGoal;
     platform::Vector3 m_PreviousEyeGoal;
