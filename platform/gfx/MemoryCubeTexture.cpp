@@ -21,33 +21,14 @@ uint32_t MemoryCubeTexture::SetLOD(uint32_t lod)
 
 GfxResult MemoryCubeTexture::GetLevelDesc(uint32_t level, SurfaceDesc* desc) const
 {
-    if (!desc || level >= GetLevelCount())
-        return GFXERR_INVALIDCALL;
-    *desc = SurfaceDesc();
-    desc->Format = GetFormat();
-    desc->Usage = m_Usage;
-    desc->Pool = GetPool();
-    desc->Width = m_Storage.LevelInfo(level).Width;
-    desc->Height = m_Storage.LevelInfo(level).Height;
-    return GFX_OK;
+    return m_Storage.GetLevelDesc(level, m_Usage, GetPool(), desc);
 }
 
 GfxResult MemoryCubeTexture::LockRect(uint32_t face, uint32_t level, LockedRect* locked, const GfxRect* rect,
                                       uint32_t flags)
 {
     (void)flags;
-    if (!locked)
-        return GFXERR_INVALIDCALL;
-    GfxBox box;
-    if (rect && !RectToBox(rect, &box))
-        return GFXERR_INVALIDCALL;
-    LockedBox lockedBox;
-    const GfxResult result = m_Storage.Lock(face, level, rect ? &box : nullptr, &lockedBox);
-    if (GfxFailed(result))
-        return result;
-    locked->Pitch = lockedBox.RowPitch;
-    locked->Bits = lockedBox.Bits;
-    return GFX_OK;
+    return m_Storage.LockRect(face, level, rect, locked);
 }
 
 GfxResult MemoryCubeTexture::UnlockRect(uint32_t face, uint32_t level)

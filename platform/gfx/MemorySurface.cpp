@@ -3,19 +3,6 @@
 namespace platform
 {
 
-bool RectToBox(const GfxRect* rect, GfxBox* box)
-{
-    if (rect->Left < 0 || rect->Top < 0 || rect->Right <= rect->Left || rect->Bottom <= rect->Top)
-        return false;
-    *box = GfxBox{static_cast<uint32_t>(rect->Left),
-                  static_cast<uint32_t>(rect->Top),
-                  static_cast<uint32_t>(rect->Right),
-                  static_cast<uint32_t>(rect->Bottom),
-                  0,
-                  1};
-    return true;
-}
-
 MemorySurface::MemorySurface(GfxObject* container, TextureStorage* storage, uint32_t face, uint32_t level,
                              uint32_t usage, uint32_t pool, UnlockHook onUnlock)
     : m_Container(container), m_Storage(storage), m_Face(face), m_Level(level), m_Usage(usage), m_Pool(pool),
@@ -39,33 +26,13 @@ MemorySurface::~MemorySurface()
 
 GfxResult MemorySurface::GetDesc(SurfaceDesc* desc) const
 {
-    if (!desc)
-        return GFXERR_INVALIDCALL;
-    const TextureStorage::Level& level = m_Storage->LevelInfo(m_Level);
-    *desc = SurfaceDesc();
-    desc->Format = m_Storage->Format();
-    desc->Usage = m_Usage;
-    desc->Pool = m_Pool;
-    desc->Width = level.Width;
-    desc->Height = level.Height;
-    return GFX_OK;
+    return m_Storage->GetLevelDesc(m_Level, m_Usage, m_Pool, desc);
 }
 
 GfxResult MemorySurface::LockRect(LockedRect* locked, const GfxRect* rect, uint32_t flags)
 {
     (void)flags;
-    if (!locked)
-        return GFXERR_INVALIDCALL;
-    GfxBox box;
-    if (rect && !RectToBox(rect, &box))
-        return GFXERR_INVALIDCALL;
-    LockedBox lockedBox;
-    const GfxResult result = m_Storage->Lock(m_Face, m_Level, rect ? &box : nullptr, &lockedBox);
-    if (GfxFailed(result))
-        return result;
-    locked->Pitch = lockedBox.RowPitch;
-    locked->Bits = lockedBox.Bits;
-    return GFX_OK;
+    return m_Storage->LockRect(m_Face, m_Level, rect, locked);
 }
 
 GfxResult MemorySurface::UnlockRect()

@@ -43,7 +43,4 @@ private:
     UnlockHook m_OnUnlock;
 };
 
-// Turns a rectangle into a one-slice box; false for a rectangle with negative or inverted edges.
-bool RectToBox(const GfxRect* rect, GfxBox* box);
-
 } // namespace platform

@@ -23,15 +23,7 @@ uint32_t MemoryTexture::SetLOD(uint32_t lod)
 
 GfxResult MemoryTexture::GetLevelDesc(uint32_t level, SurfaceDesc* desc) const
 {
-    if (!desc || level >= GetLevelCount())
-        return GFXERR_INVALIDCALL;
-    *desc = SurfaceDesc();
-    desc->Format = GetFormat();
-    desc->Usage = m_Usage;
-    desc->Pool = GetPool();
-    desc->Width = m_Storage.LevelInfo(level).Width;
-    desc->Height = m_Storage.LevelInfo(level).Height;
-    return GFX_OK;
+    return m_Storage.GetLevelDesc(level, m_Usage, GetPool(), desc);
 }
 
 GfxResult MemoryTexture::LockRect(uint32_t level, LockedRect* locked, const GfxRect* rect, uint32_t flags)
@@ -52,18 +44,7 @@ GfxResult MemoryTexture::LockRect(uint32_t level, LockedRect* locked, const GfxR
         if (GfxFailed(scripted))
             return scripted;
     }
-    if (!locked)
-        return GFXERR_INVALIDCALL;
-    GfxBox box;
-    if (rect && !RectToBox(rect, &box))
-        return GFXERR_INVALIDCALL;
-    LockedBox lockedBox;
-    const GfxResult result = m_Storage.Lock(0, level, rect ? &box : nullptr, &lockedBox);
-    if (GfxFailed(result))
-        return result;
-    locked->Pitch = lockedBox.RowPitch;
-    locked->Bits = lockedBox.Bits;
-    return GFX_OK;
+    return m_Storage.LockRect(0, level, rect, locked);
 }
 
 GfxResult MemoryTexture::UnlockRect(uint32_t level)

@@ -87,4 +87,42 @@ GfxResult TextureStorage::Unlock(uint32_t face, uint32_t level)
     return GFX_OK;
 }
 
+GfxResult TextureStorage::LockRect(uint32_t face, uint32_t level, const GfxRect* rect, LockedRect* locked)
+{
+    if (!locked)
+        return GFXERR_INVALIDCALL;
+    GfxBox box;
+    if (rect)
+    {
+        if (rect->Left < 0 || rect->Top < 0 || rect->Right <= rect->Left || rect->Bottom <= rect->Top)
+            return GFXERR_INVALIDCALL;
+        box = GfxBox{static_cast<uint32_t>(rect->Left),
+                     static_cast<uint32_t>(rect->Top),
+                     static_cast<uint32_t>(rect->Right),
+                     static_cast<uint32_t>(rect->Bottom),
+                     0,
+                     1};
+    }
+    LockedBox lockedBox;
+    const GfxResult result = Lock(face, level, rect ? &box : nullptr, &lockedBox);
+    if (GfxFailed(result))
+        return result;
+    locked->Pitch = lockedBox.RowPitch;
+    locked->Bits = lockedBox.Bits;
+    return GFX_OK;
+}
+
+GfxResult TextureStorage::GetLevelDesc(uint32_t level, uint32_t usage, uint32_t pool, SurfaceDesc* desc) const
+{
+    if (!desc || level >= LevelCount())
+        return GFXERR_INVALIDCALL;
+    *desc = SurfaceDesc();
+    desc->Format = m_Format;
+    desc->Usage = usage;
+    desc->Pool = pool;
+    desc->Width = m_Levels[level].Width;
+    desc->Height = m_Levels[level].Height;
+    return GFX_OK;
+}
+
 } // namespace platform

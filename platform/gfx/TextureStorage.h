@@ -40,6 +40,12 @@ public:
     GfxResult Unlock(uint32_t face, uint32_t level);
     bool IsLocked(uint32_t face, uint32_t level) const;
 
+    // The 2D view shared by plain and cube textures and their surfaces: a null rect locks the whole level,
+    // a rectangle with negative or inverted edges is refused.
+    GfxResult LockRect(uint32_t face, uint32_t level, const GfxRect* rect, LockedRect* locked);
+    // The storage knows neither usage nor pool; the owner passes its own.
+    GfxResult GetLevelDesc(uint32_t level, uint32_t usage, uint32_t pool, SurfaceDesc* desc) const;
+
 private:
     uint32_t m_Format;
     uint32_t m_Faces;
