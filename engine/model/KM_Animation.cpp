@@ -1,6 +1,5 @@
 #include "engine/model/KM_Animation.h"
 
-#include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 
 namespace
@@ -48,14 +47,7 @@ bool KM_Animation::_ReadBody(KM_Stream* stream)
 
 bool KM_Animation::Read(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (_ReadBody(stream))
-        return true;
-    KM_MessageBox::Show("Error Reading KM_Animation Data", "Exporter Error");
-    return false;
+    return ReadBodyOrReport(stream, "Error Reading KM_Animation Data", [&] { return _ReadBody(stream); });
 }
 
 bool KM_Animation::_WriteBody(KM_Stream* stream)
@@ -113,16 +105,7 @@ void KM_Animation::_WriteText(KM_Stream* stream)
 
 bool KM_Animation::Write(KM_Stream* stream)
 {
-    if (stream == nullptr)
-        return false;
-    ComputeSize();
-    if (IsText(stream))
-    {
-        _WriteText(stream);
-        return true;
-    }
-    if (_WriteBody(stream))
-        return true;
-    KM_MessageBox::Show("Error Writing KM_Animation Data", "Exporter Error");
-    return false;
+    return WriteOrReport(
+        stream, "Error Writing KM_Animation Data", [&] { _WriteText(stream); },
+        [&] { return _WriteBody(stream); });
 }

@@ -31,14 +31,7 @@ bool KM_Camera::_ReadBody(KM_Stream* stream)
 
 bool KM_Camera::Read(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (_ReadBody(stream))
-        return true;
-    KM_MessageBox::Show("Error Reading KM_Camera Data", "Exporter Error");
-    return false;
+    return ReadBodyOrReport(stream, "Error Reading KM_Camera Data", [&] { return _ReadBody(stream); });
 }
 
 bool KM_Camera::_WriteBody(KM_Stream* stream)

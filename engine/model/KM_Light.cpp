@@ -1,6 +1,5 @@
 #include "engine/model/KM_Light.h"
 
-#include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 
 KM_Light::KM_Light() : KM_Object(kTypeId, 2) {}
@@ -38,14 +37,7 @@ bool KM_Light::_ReadBody(KM_Stream* stream)
 
 bool KM_Light::Read(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (_ReadBody(stream))
-        return true;
-    KM_MessageBox::Show("Error Reading KM_Light Data", "Exporter Error");
-    return false;
+    return ReadBodyOrReport(stream, "Error Reading KM_Light Data", [&] { return _ReadBody(stream); });
 }
 
 bool KM_Light::_WriteBody(KM_Stream* stream)
@@ -101,16 +93,7 @@ void KM_Light::_WriteText(KM_Stream* stream)
 
 bool KM_Light::Write(KM_Stream* stream)
 {
-    if (stream == nullptr)
-        return false;
-    ComputeSize();
-    if (IsText(stream))
-    {
-        _WriteText(stream);
-        return true;
-    }
-    if (_WriteBody(stream))
-        return true;
-    KM_MessageBox::Show("Error Writing KM_Light Data", "Exporter Error");
-    return false;
+    return WriteOrReport(
+        stream, "Error Writing KM_Light Data", [&] { _WriteText(stream); },
+        [&] { return _WriteBody(stream); });
 }

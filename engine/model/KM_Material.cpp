@@ -1,7 +1,6 @@
 #include "engine/model/KM_Material.h"
 
 #include "engine/model/KM_MaterialList.h"
-#include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 #include "engine/model/KM_TextureList.h"
 
@@ -101,14 +100,7 @@ bool KM_Material::_ReadBody(KM_Stream* stream)
 
 bool KM_Material::Read(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (_ReadBody(stream))
-        return true;
-    KM_MessageBox::Show(kError, "Exporter Error");
-    return false;
+    return ReadBodyOrReport(stream, kError, [&] { return _ReadBody(stream); });
 }
 
 bool KM_Material::_WriteBody(KM_Stream* stream)
@@ -166,16 +158,6 @@ void KM_Material::_WriteText(KM_Stream* stream)
 
 bool KM_Material::Write(KM_Stream* stream)
 {
-    if (stream == nullptr)
-        return false;
-    ComputeSize();
-    if (IsText(stream))
-    {
-        _WriteText(stream);
-        return true;
-    }
-    if (_WriteBody(stream))
-        return true;
-    KM_MessageBox::Show(kError, "Exporter Error");
-    return false;
+    return WriteOrReport(
+        stream, kError, [&] { _WriteText(stream); }, [&] { return _WriteBody(stream); });
 }

@@ -1,6 +1,5 @@
 #include "engine/model/KM_Mesh.h"
 
-#include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 
 #include <algorithm>
@@ -142,14 +141,7 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
 
 bool KM_Mesh::Read(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (_ReadBody(stream))
-        return true;
-    KM_MessageBox::Show(kError, "Exporter Error");
-    return false;
+    return ReadBodyOrReport(stream, kError, [&] { return _ReadBody(stream); });
 }
 
 bool KM_Mesh::ArraysConsistent() const
@@ -194,18 +186,8 @@ bool KM_Mesh::_WriteBody(KM_Stream* stream)
 
 bool KM_Mesh::Write(KM_Stream* stream)
 {
-    if (stream == nullptr)
-        return false;
-    ComputeSize();
-    if (IsText(stream))
-    {
-        _WriteText(stream);
-        return true;
-    }
-    if (_WriteBody(stream))
-        return true;
-    KM_MessageBox::Show(kError, "Exporter Error");
-    return false;
+    return WriteOrReport(
+        stream, kError, [&] { _WriteText(stream); }, [&] { return _WriteBody(stream); });
 }
 
 void KM_Mesh::_PrintPoints(KM_Stream* stream, const char* listTag, const char* tag,

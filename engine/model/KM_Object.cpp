@@ -141,6 +141,35 @@ bool KM_Object::ReadFrame(KM_Stream* stream)
     return ReadVersionAndSize(stream);
 }
 
+bool KM_Object::ReadBodyOrReport(KM_Stream* stream, const char* error, const std::function<bool()>& readBody)
+{
+    if (stream == nullptr || IsText(stream))
+        return false;
+    if (stream->GetMode() != KM_Stream::kBinary)
+        return true;
+    if (readBody())
+        return true;
+    KM_MessageBox::Show(error, "Exporter Error");
+    return false;
+}
+
+bool KM_Object::WriteOrReport(KM_Stream* stream, const char* error, const std::function<void()>& writeText,
+                              const std::function<bool()>& writeBody)
+{
+    if (stream == nullptr)
+        return false;
+    ComputeSize();
+    if (IsText(stream))
+    {
+        writeText();
+        return true;
+    }
+    if (writeBody())
+        return true;
+    KM_MessageBox::Show(error, "Exporter Error");
+    return false;
+}
+
 bool KM_Object::IsBinaryReadable(KM_Stream* stream) const
 {
     return stream != nullptr && stream->IsOpen() && stream->GetMode() == KM_Stream::kBinary;

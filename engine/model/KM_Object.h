@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class KM_Stream;
@@ -45,6 +46,14 @@ protected:
     bool ReadVersionAndSize(KM_Stream* stream);
     // An embedded object's frame: its type id, then the version and size.
     bool ReadFrame(KM_Stream* stream);
+
+    // A chunk's Read: text streams are refused, a stream that is not binary reads as nothing, and a body
+    // that fails to read shows the exporter's error box with the given text.
+    bool ReadBodyOrReport(KM_Stream* stream, const char* error, const std::function<bool()>& readBody);
+    // A chunk's Write: sizes the object, then writes the text form, or the binary body and shows the
+    // exporter's error box with the given text when that fails.
+    bool WriteOrReport(KM_Stream* stream, const char* error, const std::function<void()>& writeText,
+                       const std::function<bool()>& writeBody);
 
     bool IsBinaryReadable(KM_Stream* stream) const;
     bool IsText(KM_Stream* stream) const;

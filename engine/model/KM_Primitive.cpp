@@ -124,16 +124,7 @@ void KM_Primitive::_WriteText(KM_Stream* stream)
 
 bool KM_Primitive::Write(KM_Stream* stream)
 {
-    if (stream == nullptr)
-        return false;
-    ComputeSize();
-    if (IsText(stream))
-    {
-        _WriteText(stream);
-        return true;
-    }
-    if (_WriteBody(stream))
-        return true;
-    KM_MessageBox::Show("Error Writing KM_Primitive Data", "Exporter Error");
-    return false;
+    return WriteOrReport(
+        stream, "Error Writing KM_Primitive Data", [&] { _WriteText(stream); },
+        [&] { return _WriteBody(stream); });
 }

@@ -1,6 +1,5 @@
 #include "engine/model/KM_Texture.h"
 
-#include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 #include "engine/model/KM_TextureList.h"
 
@@ -73,14 +72,7 @@ bool KM_Texture::_ReadBody(KM_Stream* stream)
 
 bool KM_Texture::Read(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (_ReadBody(stream))
-        return true;
-    KM_MessageBox::Show(kError, "Exporter Error");
-    return false;
+    return ReadBodyOrReport(stream, kError, [&] { return _ReadBody(stream); });
 }
 
 bool KM_Texture::_WriteBody(KM_Stream* stream)
@@ -142,16 +134,6 @@ void KM_Texture::_WriteText(KM_Stream* stream)
 
 bool KM_Texture::Write(KM_Stream* stream)
 {
-    if (stream == nullptr)
-        return false;
-    ComputeSize();
-    if (IsText(stream))
-    {
-        _WriteText(stream);
-        return true;
-    }
-    if (_WriteBody(stream))
-        return true;
-    KM_MessageBox::Show(kError, "Exporter Error");
-    return false;
+    return WriteOrReport(
+        stream, kError, [&] { _WriteText(stream); }, [&] { return _WriteBody(stream); });
 }
