@@ -1,29 +1,16 @@
 #pragma once
 
-#include "platform/gfx/GLHeaders.h"
+#include "platform/gfx/GLBuffer.h"
 #include "platform/gfx/MemoryIndexBuffer.h"
 
 namespace platform
 {
 
-class GLDevice;
-
-// The CPU copy plus a GL element buffer; the written range is uploaded on the last unlock.
-class GLIndexBuffer : public MemoryIndexBuffer
+// The CPU copy plus a GL element buffer.
+class GLIndexBuffer : public GLBuffer<MemoryIndexBuffer, IndexBufferDesc, GL_ELEMENT_ARRAY_BUFFER>
 {
 public:
-    GLIndexBuffer(GLDevice* device, const IndexBufferDesc& desc);
-    ~GLIndexBuffer() override;
-
-    GLuint Name() const { return m_Name; }
-    void Orphan() { m_Device = nullptr; }
-
-protected:
-    void OnUnlocked(uint32_t dirtyBegin, uint32_t dirtyEnd) override;
-
-private:
-    GLDevice* m_Device;
-    GLuint m_Name = 0;
+    using GLBuffer::GLBuffer;
 };
 
 } // namespace platform
