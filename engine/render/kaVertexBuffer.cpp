@@ -45,8 +45,7 @@ kaVertexBuffer::Layout kaVertexBuffer::ComputeLayout(uint32_t fvf)
 
 kaVertexBuffer::kaVertexBuffer(platform::GfxDevice* device, uint32_t fvf, uint32_t capacity, uint32_t pool,
                                bool dynamic)
-    : kaBuffer(capacity, pool), m_Fvf(fvf), m_Layout(ComputeLayout(fvf)), m_Dynamic(dynamic),
-      m_DiscardPending(dynamic)
+    : kaDeviceBuffer(capacity, pool, dynamic), m_Fvf(fvf), m_Layout(ComputeLayout(fvf))
 {
     if (dynamic)
         m_Used = capacity;
@@ -60,70 +59,6 @@ kaVertexBuffer::kaVertexBuffer(platform::GfxDevice* device, uint32_t fvf, uint32
     {
         if (platform::GfxFailed(device->CreateVertexBuffer(m_Desc.Size, m_Desc.Usage, fvf, pool, &m_pBuffer)))
             m_pBuffer = nullptr;
-    }
-}
-
-kaVertexBuffer::~kaVertexBuffer()
-{
-    if (m_pBuffer)
-    {
-        if (m_LockCount > 0)
-        {
-            m_pBuffer->Unlock();
-            m_Locked = false;
-            --m_LockCount;
-        }
-        m_pBuffer->Release();
-    }
-}
-
-void* kaVertexBuffer::Lock(uint32_t& count, uint32_t& start, uint32_t flags)
-{
-    start = 0;
-    // The device reads a size of 0 as "to the end"; an empty run locks nothing.
-    if (count > m_Capacity || count == 0)
-        return nullptr;
-    if (!m_pBuffer)
-    {
-        m_pLockedData = nullptr;
-        return nullptr;
-    }
-    if (m_Dynamic)
-    {
-        flags = kAppendLockFlags;
-        if (m_DiscardPending || static_cast<uint64_t>(m_WritePosition) + count > m_Capacity)
-        {
-            m_DiscardPending = false;
-            m_WritePosition = 0;
-            flags = kDiscardLockFlags;
-        }
-    }
-    const uint64_t offset = static_cast<uint64_t>(m_WritePosition) * m_Layout.stride;
-    void* data = nullptr;
-    if (offset <= std::numeric_limits<uint32_t>::max() &&
-        platform::GfxSucceeded(
-            m_pBuffer->Lock(static_cast<uint32_t>(offset), count * m_Layout.stride, &data, flags)))
-    {
-        ++m_LockCount;
-        m_Locked = true;
-        start = m_WritePosition;
-        m_WritePosition += count;
-    }
-    else
-    {
-        data = nullptr;
-    }
-    m_pLockedData = data;
-    return data;
-}
-
-void kaVertexBuffer::Unlock()
-{
-    if (m_pBuffer && m_LockCount >= 1)
-    {
-        m_pBuffer->Unlock();
-        m_Locked = false;
-        --m_LockCount;
     }
 }
 
@@ -151,12 +86,6 @@ uint32_t kaVertexBuffer::Append(uint32_t count)
     void* data = Lock(count, start, 0);
     _StartWriting(data, count);
     return start;
-}
-
-void kaVertexBuffer::Discard()
-{
-    if (m_Dynamic)
-        m_DiscardPending = true;
 }
 
 uint8_t* kaVertexBuffer::_Field(uint32_t offset, uint32_t size) const

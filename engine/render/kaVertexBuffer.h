@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/render/kaBuffer.h"
+#include "engine/render/kaDeviceBuffer.h"
 
 #include "platform/gfx/GfxTypes.h"
 
@@ -14,15 +14,10 @@ class GfxVertexBuffer;
 
 // A vertex buffer of one fixed-function format. The byte layout of a vertex is worked out from the
 // format once, so that callers can write attributes one vertex at a time: attributes first, the position
-// last, which completes the vertex and moves to the next. Static buffers lock where they were sought to
-// with the caller's flags; dynamic ones append without overwriting and discard when a run no longer fits.
-class kaVertexBuffer : public kaBuffer
+// last, which completes the vertex and moves to the next.
+class kaVertexBuffer : public kaDeviceBuffer<platform::GfxVertexBuffer>
 {
 public:
-    static constexpr uint32_t kStaticUsage = platform::USAGE_WRITEONLY;
-    static constexpr uint32_t kDynamicUsage = platform::USAGE_DYNAMIC | platform::USAGE_WRITEONLY;
-    static constexpr uint32_t kAppendLockFlags = platform::LOCK_NOOVERWRITE | platform::LOCK_NOSYSLOCK;
-    static constexpr uint32_t kDiscardLockFlags = platform::LOCK_DISCARD | platform::LOCK_NOSYSLOCK;
     static constexpr uint32_t kTexCoordSetSize = 8;
 
     // The layout of one vertex of a format; offsets of absent parts are 0.
@@ -38,19 +33,12 @@ public:
     };
     static Layout ComputeLayout(uint32_t fvf);
 
-    ~kaVertexBuffer() override;
-
     uint32_t GetStride() const override { return m_Layout.stride; }
-    void* Lock(uint32_t& count, uint32_t& start, uint32_t flags) override;
-    void Unlock() override;
-    void Seek(uint32_t position) override { m_WritePosition = position; }
     void* BeginWrite(uint32_t start, uint32_t count) override;
     void EndWrite() override { Unlock(); }
 
-    platform::GfxVertexBuffer* GetD3DBuffer() const { return m_pBuffer; }
-    void* GetLockedData() const { return m_pLockedData; }
     // Dynamic buffers: the next lock starts a fresh buffer at 0.
-    void Discard();
+    void Discard() { _DiscardOnNextLock(); }
     // Locks count vertices at the write position for writing; returns the first vertex of the run.
     uint32_t Append(uint32_t count);
 
@@ -61,9 +49,6 @@ public:
 
     uint32_t GetFVF() const { return m_Fvf; }
     const Layout& GetLayout() const { return m_Layout; }
-    bool IsDynamic() const { return m_Dynamic; }
-    bool IsLocked() const { return m_Locked; }
-    uint32_t GetWritePosition() const { return m_WritePosition; }
     uint32_t GetVerticesWritten() const { return m_VerticesWritten; }
     const platform::VertexBufferDesc& GetDesc() const { return m_Desc; }
 
@@ -77,13 +62,7 @@ private:
 
     uint32_t m_Fvf = 0;
     Layout m_Layout;
-    bool m_Dynamic = false;
-    platform::GfxVertexBuffer* m_pBuffer = nullptr;
-    uint32_t m_WritePosition = 0;
-    bool m_Locked = false;
-    bool m_DiscardPending = false;
     platform::VertexBufferDesc m_Desc;
-    void* m_pLockedData = nullptr;
 
     uint8_t* m_pCursor = nullptr;
     uint8_t* m_pLockedBase = nullptr;
