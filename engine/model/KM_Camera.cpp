@@ -1,6 +1,5 @@
 #include "engine/model/KM_Camera.h"
 
-#include "engine/model/KM_MessageBox.h"
 #include "engine/model/KM_Stream.h"
 
 KM_Camera::KM_Camera() : KM_Object(kTypeId, 2) {}
@@ -46,30 +45,26 @@ bool KM_Camera::_WriteBody(KM_Stream* stream)
            stream->WriteFloat(m_TargetDistance);
 }
 
+void KM_Camera::_WriteText(KM_Stream* stream)
+{
+    OpenObjectText(stream);
+    PrintText(stream, "*NODE_NAME", m_Name);
+    m_NodeTM.Write(stream);
+    if (m_HasTarget != 0)
+        m_TargetTM.Write(stream);
+    PrintText(stream, "*CAMERA_TYPE", m_HasTarget != 0 ? "Target" : "Free");
+    PrintFloat(stream, "*CAMERA_HITHER", m_Hither);
+    PrintFloat(stream, "*CAMERA_YON", m_Yon);
+    PrintFloat(stream, "*CAMERA_NEAR", m_Near);
+    PrintFloat(stream, "*CAMERA_FAR", m_Far);
+    PrintFloat(stream, "*CAMERA_FOV", m_FieldOfView);
+    PrintFloat(stream, "*CAMERA_TDIST", m_TargetDistance);
+    CloseBlock(stream);
+}
+
 bool KM_Camera::Write(KM_Stream* stream)
 {
-    if (stream == nullptr)
-        return false;
-    ComputeSize();
-    if (IsText(stream))
-    {
-        OpenObjectText(stream);
-        PrintText(stream, "*NODE_NAME", m_Name);
-        m_NodeTM.Write(stream);
-        if (m_HasTarget != 0)
-            m_TargetTM.Write(stream);
-        PrintText(stream, "*CAMERA_TYPE", m_HasTarget != 0 ? "Target" : "Free");
-        PrintFloat(stream, "*CAMERA_HITHER", m_Hither);
-        PrintFloat(stream, "*CAMERA_YON", m_Yon);
-        PrintFloat(stream, "*CAMERA_NEAR", m_Near);
-        PrintFloat(stream, "*CAMERA_FAR", m_Far);
-        PrintFloat(stream, "*CAMERA_FOV", m_FieldOfView);
-        PrintFloat(stream, "*CAMERA_TDIST", m_TargetDistance);
-        CloseBlock(stream);
-        return true;
-    }
-    if (_WriteBody(stream))
-        return true;
-    KM_MessageBox::Show("Error Writing KM_Camera Data", "Exporter Error");
-    return false;
+    return WriteOrReport(
+        stream, "Error Writing KM_Camera Data", [&] { _WriteText(stream); },
+        [&] { return _WriteBody(stream); });
 }

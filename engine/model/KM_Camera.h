@@ -29,4 +29,5 @@ public:
 private:
     bool _ReadBody(KM_Stream* stream);
     bool _WriteBody(KM_Stream* stream);
+    void _WriteText(KM_Stream* stream);
 };

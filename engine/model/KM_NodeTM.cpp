@@ -54,12 +54,7 @@ bool KM_NodeTM::Write(KM_Stream* stream)
 
 bool KM_NodeTM::Read(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (ReadFrame(stream) && stream->ReadString(m_Name) && stream->Read(m_Rows, 4, 12))
-        return true;
-    KM_MessageBox::Show(kError, "Exporter Error");
-    return false;
+    return ReadBodyOrReport(
+        stream, kError,
+        [&] { return ReadFrame(stream) && stream->ReadString(m_Name) && stream->Read(m_Rows, 4, 12); });
 }
