@@ -1,6 +1,7 @@
 #include "engine/model/KM_Material.h"
 
 #include "engine/model/KM_MaterialList.h"
+#include "engine/model/KM_NestingGuard.h"
 #include "engine/model/KM_Stream.h"
 #include "engine/model/KM_TextureList.h"
 
@@ -8,16 +9,8 @@ namespace
 {
 
 const char* const kError = "Error Writing KM_Material Data";
-// Sub-materials nest; a file cannot make the reader recurse without bound.
-const int kMaxNesting = 16;
+// How deep the reader is inside nested sub-materials.
 int g_Nesting = 0;
-
-struct NestingGuard
-{
-    NestingGuard() { ++g_Nesting; }
-    ~NestingGuard() { --g_Nesting; }
-    bool TooDeep() const { return g_Nesting > kMaxNesting; }
-};
 
 } // namespace
 
@@ -93,7 +86,7 @@ bool KM_Material::_ReadBody(KM_Stream* stream)
     m_SubMaterials.reset();
     if (subCount == 0)
         return true;
-    NestingGuard guard;
+    KM_NestingGuard guard(g_Nesting);
     uint32_t listTypeId;
     return !guard.TooDeep() && stream->ReadU32(listTypeId) && SubMaterials().Read(stream);
 }

@@ -1,5 +1,6 @@
 #include "engine/model/KM_Texture.h"
 
+#include "engine/model/KM_NestingGuard.h"
 #include "engine/model/KM_Stream.h"
 #include "engine/model/KM_TextureList.h"
 
@@ -7,16 +8,8 @@ namespace
 {
 
 const char* const kError = "Error Writing KM_Texture Data";
-// Sub-textures nest; a file cannot make the reader recurse without bound.
-const int kMaxNesting = 16;
+// How deep the reader is inside nested sub-textures.
 int g_Nesting = 0;
-
-struct NestingGuard
-{
-    NestingGuard() { ++g_Nesting; }
-    ~NestingGuard() { --g_Nesting; }
-    bool TooDeep() const { return g_Nesting > kMaxNesting; }
-};
 
 } // namespace
 
@@ -66,7 +59,7 @@ bool KM_Texture::_ReadBody(KM_Stream* stream)
     m_SubTextures.reset();
     if (subCount == 0)
         return true;
-    NestingGuard guard;
+    KM_NestingGuard guard(g_Nesting);
     return !guard.TooDeep() && SubTextures().Read(stream);
 }
 
