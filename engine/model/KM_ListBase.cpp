@@ -90,3 +90,26 @@ bool KM_ListBase::WriteListWords(KM_Stream* stream, uint32_t version)
     return stream->WriteU32(m_TypeId) && stream->WriteU32(version) &&
            (version <= 1 || stream->WriteU32(size)) && stream->WriteU32(m_Count);
 }
+
+void KM_ListBase::WriteListText(KM_Stream* stream, const char* tag, const char* countTag) const
+{
+    stream->Print("%s%s\n", stream->IndentText(), tag);
+    stream->Print("%s{\n", stream->IndentText());
+    stream->Indent();
+    if (countTag != nullptr)
+        stream->Print("%s%s\t%d\n", stream->IndentText(), countTag, static_cast<int>(m_Count));
+    for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
+        member->Write(stream);
+    stream->Unindent();
+    stream->Print("%s}\n", stream->IndentText());
+}
+
+bool KM_ListBase::WriteMembers(KM_Stream* stream) const
+{
+    for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
+    {
+        if (!member->Write(stream))
+            return false;
+    }
+    return true;
+}

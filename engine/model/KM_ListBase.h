@@ -41,6 +41,10 @@ protected:
     bool ReadListWords(KM_Stream* stream, uint32_t& count);
     // Type id, version, size and count.
     bool WriteListWords(KM_Stream* stream, uint32_t version);
+    // The text form: the tag line, "{", the count line when countTag is given, every member, "}".
+    void WriteListText(KM_Stream* stream, const char* tag, const char* countTag) const;
+    // Every member in order after the list words; stops at the first that fails.
+    bool WriteMembers(KM_Stream* stream) const;
 
     uint32_t m_TypeId;
     uint32_t m_Version;

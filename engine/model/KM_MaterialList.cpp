@@ -35,22 +35,10 @@ bool KM_MaterialList::Write(KM_Stream* stream)
         return false;
     if (stream->GetMode() == KM_Stream::kText)
     {
-        stream->Print("%s%s\n", stream->IndentText(), KM_Object::GetTypeTag(kTypeId));
-        stream->Print("%s{\n", stream->IndentText());
-        stream->Indent();
-        stream->Print("%s%s\t%d\n", stream->IndentText(), "*MATERIAL_COUNT", static_cast<int>(m_Count));
-        for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
-            member->Write(stream);
-        stream->Unindent();
-        stream->Print("%s}\n", stream->IndentText());
+        WriteListText(stream, KM_Object::GetTypeTag(kTypeId), "*MATERIAL_COUNT");
         return true;
     }
     if (!WriteListWords(stream, 2))
         return false;
-    for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
-    {
-        if (!member->Write(stream))
-            return false;
-    }
-    return true;
+    return WriteMembers(stream);
 }

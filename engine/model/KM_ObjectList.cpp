@@ -33,13 +33,7 @@ bool KM_ObjectList::Write(KM_Stream* stream)
         return false;
     if (stream->GetMode() == KM_Stream::kText)
     {
-        stream->Print("%s%s\n", stream->IndentText(), KM_Object::GetTypeTag(kTypeId));
-        stream->Print("%s{\n", stream->IndentText());
-        stream->Indent();
-        for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
-            member->Write(stream);
-        stream->Unindent();
-        stream->Print("%s}\n", stream->IndentText());
+        WriteListText(stream, KM_Object::GetTypeTag(kTypeId), nullptr);
         return true;
     }
     if (!WriteListWords(stream, 2))
@@ -47,10 +41,5 @@ bool KM_ObjectList::Write(KM_Stream* stream)
         KM_MessageBox::Show("Error Writing KM_ObjectList Data", "Exporter Error");
         return false;
     }
-    for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
-    {
-        if (!member->Write(stream))
-            return false;
-    }
-    return true;
+    return WriteMembers(stream);
 }

@@ -43,14 +43,7 @@ bool KM_TextureList::Write(KM_Stream* stream)
         return true;
     if (stream->GetMode() == KM_Stream::kText)
     {
-        stream->Print("%s%s\n", stream->IndentText(), "*TEXTURE_LIST");
-        stream->Print("%s{\n", stream->IndentText());
-        stream->Indent();
-        stream->Print("%s%s\t%d\n", stream->IndentText(), "*TEXTURE_COUNT", static_cast<int>(m_Count));
-        for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
-            member->Write(stream);
-        stream->Unindent();
-        stream->Print("%s}\n", stream->IndentText());
+        WriteListText(stream, "*TEXTURE_LIST", "*TEXTURE_COUNT");
         return true;
     }
     if (!WriteListWords(stream, 2))
@@ -58,10 +51,5 @@ bool KM_TextureList::Write(KM_Stream* stream)
         KM_MessageBox::Show(kError, "Exporter Error");
         return false;
     }
-    for (KM_Object* member = m_First; member != nullptr; member = member->GetNext())
-    {
-        if (!member->Write(stream))
-            return false;
-    }
-    return true;
+    return WriteMembers(stream);
 }
