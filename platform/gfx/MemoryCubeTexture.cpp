@@ -8,15 +8,8 @@ namespace platform
 
 MemoryCubeTexture::MemoryCubeTexture(StateDevice* device, uint32_t edgeLength, uint32_t levels,
                                      uint32_t usage, uint32_t format, uint32_t pool)
-    : m_Link(device, this, pool), m_Storage(format, edgeLength, edgeLength, 1, levels, 6), m_Usage(usage)
+    : MemoryTextureBase(device, pool, usage, format, edgeLength, edgeLength, 1, levels, 6)
 {
-}
-
-uint32_t MemoryCubeTexture::SetLOD(uint32_t lod)
-{
-    const uint32_t previous = m_Lod;
-    m_Lod = lod < GetLevelCount() ? lod : GetLevelCount() - 1;
-    return previous;
 }
 
 GfxResult MemoryCubeTexture::GetLevelDesc(uint32_t level, SurfaceDesc* desc) const

@@ -10,15 +10,8 @@ namespace platform
 
 MemoryTexture::MemoryTexture(StateDevice* device, uint32_t width, uint32_t height, uint32_t levels,
                              uint32_t usage, uint32_t format, uint32_t pool)
-    : m_Link(device, this, pool), m_Storage(format, width, height, 1, levels, 1), m_Usage(usage)
+    : MemoryTextureBase(device, pool, usage, format, width, height, 1, levels, 1)
 {
-}
-
-uint32_t MemoryTexture::SetLOD(uint32_t lod)
-{
-    const uint32_t previous = m_Lod;
-    m_Lod = lod < GetLevelCount() ? lod : GetLevelCount() - 1;
-    return previous;
 }
 
 GfxResult MemoryTexture::GetLevelDesc(uint32_t level, SurfaceDesc* desc) const

@@ -8,15 +8,8 @@ namespace platform
 
 MemoryVolumeTexture::MemoryVolumeTexture(StateDevice* device, uint32_t width, uint32_t height, uint32_t depth,
                                          uint32_t levels, uint32_t usage, uint32_t format, uint32_t pool)
-    : m_Link(device, this, pool), m_Storage(format, width, height, depth, levels, 1), m_Usage(usage)
+    : MemoryTextureBase(device, pool, usage, format, width, height, depth, levels, 1)
 {
-}
-
-uint32_t MemoryVolumeTexture::SetLOD(uint32_t lod)
-{
-    const uint32_t previous = m_Lod;
-    m_Lod = lod < GetLevelCount() ? lod : GetLevelCount() - 1;
-    return previous;
 }
 
 GfxResult MemoryVolumeTexture::GetLevelDesc(uint32_t level, VolumeDesc* desc) const
