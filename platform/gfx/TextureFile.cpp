@@ -63,6 +63,18 @@ LockedBox AsBox(const LockedRect& rect)
     return box;
 }
 
+// Hands a filled texture out, or lets it go when filling it failed.
+template <class Texture> GfxResult HandOut(Texture* made, GfxResult result, Texture** texture)
+{
+    if (GfxFailed(result))
+    {
+        made->Release();
+        return result;
+    }
+    *texture = made;
+    return GFX_OK;
+}
+
 } // namespace
 
 GfxResult TextureFile::CreateTexture(GfxDevice* device, const std::string& path, GfxTexture** texture)
@@ -129,13 +141,7 @@ GfxResult TextureFile::CreateTexture(GfxDevice* device, const DdsFile& file, Gfx
         if (GfxFailed(result))
             break;
     }
-    if (GfxFailed(result))
-    {
-        made->Release();
-        return result;
-    }
-    *texture = made;
-    return GFX_OK;
+    return HandOut(made, result, texture);
 }
 
 GfxResult TextureFile::CreateCubeTexture(GfxDevice* device, const DdsFile& file, GfxCubeTexture** texture)
@@ -171,13 +177,7 @@ GfxResult TextureFile::CreateCubeTexture(GfxDevice* device, const DdsFile& file,
             if (!filled)
                 result = GFXERR_INVALIDCALL;
         }
-    if (GfxFailed(result))
-    {
-        made->Release();
-        return result;
-    }
-    *texture = made;
-    return GFX_OK;
+    return HandOut(made, result, texture);
 }
 
 GfxResult TextureFile::CreateVolumeTexture(GfxDevice* device, const DdsFile& file, GfxVolumeTexture** texture)
@@ -213,13 +213,7 @@ GfxResult TextureFile::CreateVolumeTexture(GfxDevice* device, const DdsFile& fil
         if (GfxFailed(result))
             break;
     }
-    if (GfxFailed(result))
-    {
-        made->Release();
-        return result;
-    }
-    *texture = made;
-    return GFX_OK;
+    return HandOut(made, result, texture);
 }
 
 } // namespace platform
