@@ -460,6 +460,19 @@ uint32_t ConversionFormat(uint32_t format)
     return g_pGraphicsManager->ChooseTextureFormat(layout.bitsPerPixel, layout.alphaBits);
 }
 
+// Puts the converted copy in the texture's place, or lets the copy go when copying failed.
+template <class Texture> bool AdoptCopy(Texture*& texture, Texture* made, bool copied)
+{
+    if (!copied)
+    {
+        made->Release();
+        return false;
+    }
+    texture->Release();
+    texture = made;
+    return true;
+}
+
 } // namespace
 
 bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t pool, bool setLOD)
@@ -489,13 +502,8 @@ bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t
         if (to)
             to->Release();
     }
-    if (!copied)
-    {
-        made->Release();
+    if (!AdoptCopy(texture, made, copied))
         return false;
-    }
-    texture->Release();
-    texture = made;
     if (setLOD)
         texture->SetLOD(s_TextureLOD + 1);
     return true;
@@ -528,14 +536,7 @@ bool kaTexture::ConvertCubeTexture(GfxCubeTexture*& texture, GfxDevice* device, 
             if (to)
                 to->Release();
         }
-    if (!copied)
-    {
-        made->Release();
-        return false;
-    }
-    texture->Release();
-    texture = made;
-    return true;
+    return AdoptCopy(texture, made, copied);
 }
 
 bool kaTexture::ConvertVolumeTexture(GfxVolumeTexture*& texture, GfxDevice* device, uint32_t pool, bool)
@@ -565,14 +566,7 @@ bool kaTexture::ConvertVolumeTexture(GfxVolumeTexture*& texture, GfxDevice* devi
         if (to)
             to->Release();
     }
-    if (!copied)
-    {
-        made->Release();
-        return false;
-    }
-    texture->Release();
-    texture = made;
-    return true;
+    return AdoptCopy(texture, made, copied);
 }
 
 void kaTexture::RefreshDescription()
