@@ -8,16 +8,13 @@
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <set>
 #include <string>
 
@@ -25,14 +22,6 @@ using namespace platform;
 
 namespace
 {
-
-const char* const kConfig = "[Begin Graphics Config]\n"
-                            "FullScreen=0\n"
-                            "FSDisplayWidth=640\n"
-                            "FSDisplayHeight=480\n"
-                            "BitsPerPixel=32\n"
-                            "EnableDepthStencil=1\n"
-                            "[End Graphics Config]\n";
 
 const std::string kModels = std::string(TARVOLIN_CONTENT) + "/resources/models/";
 
@@ -52,22 +41,9 @@ class MeshOpenGLTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "MeshGL";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "MeshGL", "Tarvolin", 0, 0, 0, 640, 480, nullptr, nullptr);
-        m_Config = m_Dir.Write("Tarvolin.cfg", kConfig);
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        ASSERT_TRUE(m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false));
+        ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, true)));
+        m_Manager = m_Graphics.Manager();
         ASSERT_NE(m_Manager->GetDevice(), nullptr);
-    }
-
-    void TearDown() override
-    {
-        m_Manager.reset();
-        unsetenv("TARVOLIN_GFX_HEADLESS");
     }
 
     // A model from the sample content, its textures looked for beside it, added to the scene.
@@ -123,11 +99,8 @@ protected:
         return std::abs(c.r - 0x20) + std::abs(c.g - 0x30) + std::abs(c.b - 0x40) < 12;
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    testsupport::TempDir m_Dir;
-    std::string m_Config;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    testsupport::HeadlessGraphics m_Graphics{"MeshGL", 640, 480};
+    kaGraphicsManager* m_Manager = nullptr;
     FrameCapture m_Frame;
 };
 
@@ -153,7 +126,7 @@ TEST_F(MeshOpenGLTest, CrateAndCarBodyDrawLitAndTexturedFromACamera)
     // Kept beside the test program for a look.
     std::remove("ScreenShots/meshes.bmp");
     CreateDirectory("ScreenShots");
-    EXPECT_TRUE(m_Manager->SaveScreenshot(m_Window, "ScreenShots\\meshes"));
+    EXPECT_TRUE(m_Manager->SaveScreenshot(m_Graphics.Window(), "ScreenShots\\meshes"));
 
     EXPECT_TRUE(IsBackground(PixelAt(5, 5)));
     // The crate's top faces the light, its front half away from it: both show, the top brighter.

@@ -8,9 +8,7 @@
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
 #include "platform/system/ManualClock.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +22,6 @@ using namespace platform;
 namespace
 {
 
-const char* const kConfig = "[Begin Graphics Config]\n"
-                            "FullScreen=0\n"
-                            "FSDisplayWidth=320\n"
-                            "FSDisplayHeight=240\n"
-                            "BitsPerPixel=32\n"
-                            "EnableDepthStencil=1\n"
-                            "[End Graphics Config]\n";
 const std::string kContent = std::string(TARVOLIN_CONTENT) + "/";
 
 // The generated motorcycle and its rider, loaded from their descriptors and drawn headless.
@@ -39,18 +30,11 @@ class ModelOpenGLTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
         _ResetClockState();
         m_Clock = std::make_unique<ManualClock>();
         GetTime(5);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "ModelGL";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "ModelGL", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        m_Config = m_Dir.Write("Tarvolin.cfg", kConfig);
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        ASSERT_TRUE(m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false));
+        ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(320, 240, true)));
+        m_Manager = m_Graphics.Manager();
         ASSERT_NE(m_Manager->GetDevice(), nullptr);
     }
 
@@ -59,10 +43,9 @@ protected:
         for (kaModel* model : m_Shown)
             m_Manager->DetachSceneObject(model);
         m_Models.DeleteAll();
-        m_Manager.reset();
+        m_Graphics.Stop();
         m_Clock.reset();
         _ResetClockState();
-        unsetenv("TARVOLIN_GFX_HEADLESS");
     }
 
     // A camera at (0, 1, -4) looking at (0, 1, 0).
@@ -94,12 +77,9 @@ protected:
         return frame;
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    testsupport::TempDir m_Dir;
-    std::string m_Config;
+    testsupport::HeadlessGraphics m_Graphics{"ModelGL", 100, 100};
     std::unique_ptr<ManualClock> m_Clock;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    kaGraphicsManager* m_Manager = nullptr;
     kaModelManager m_Models;
     std::vector<kaModel*> m_Shown;
 };

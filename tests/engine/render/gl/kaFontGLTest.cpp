@@ -5,16 +5,13 @@
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxStateBlock.h"
 #include "platform/gfx/GfxVertexBuffer.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,13 +20,6 @@ using namespace platform;
 
 namespace
 {
-
-const char* const kConfig = "[Begin Graphics Config]\n"
-                            "FullScreen=0\n"
-                            "FSDisplayWidth=320\n"
-                            "FSDisplayHeight=120\n"
-                            "BitsPerPixel=32\n"
-                            "[End Graphics Config]\n";
 
 // Screen-space vertex of the font's buffer: transformed position, colour, one texture coordinate pair.
 struct TextVertex
@@ -55,22 +45,9 @@ class FontOpenGLTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "FontGL";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "FontGL", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        const std::string config = m_Dir.Write("Tarvolin.cfg", kConfig);
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        ASSERT_TRUE(m_Manager->Initialize(m_Window, config.c_str(), nullptr, false));
+        ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(320, 120, false)));
+        m_Manager = m_Graphics.Manager();
         ASSERT_NE(m_Manager->GetDevice(), nullptr);
-    }
-
-    void TearDown() override
-    {
-        m_Manager.reset();
-        unsetenv("TARVOLIN_GFX_HEADLESS");
     }
 
     // Lays the text out from the baseline, one quad a character, through the font's own buffer and states.
@@ -140,10 +117,9 @@ protected:
         return m_Frame.Rows[at + 1];
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    testsupport::TempDir m_Dir;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    testsupport::HeadlessGraphics m_Graphics{"FontGL", 100, 100};
+    testsupport::TempDir& m_Dir = m_Graphics.Dir();
+    kaGraphicsManager* m_Manager = nullptr;
     FrameCapture m_Frame;
 };
 

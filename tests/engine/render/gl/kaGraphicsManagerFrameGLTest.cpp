@@ -3,14 +3,11 @@
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <utility>
 
@@ -18,14 +15,6 @@ using namespace platform;
 
 namespace
 {
-
-const char* const kConfig = "[Begin Graphics Config]\n"
-                            "FullScreen=0\n"
-                            "FSDisplayWidth=640\n"
-                            "FSDisplayHeight=480\n"
-                            "BitsPerPixel=32\n"
-                            "EnableDepthStencil=1\n"
-                            "[End Graphics Config]\n";
 
 struct Rgb
 {
@@ -38,22 +27,9 @@ class FrameOpenGLTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "FrameGL";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "FrameGL", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        m_Config = m_Dir.Write("Tarvolin.cfg", kConfig);
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        ASSERT_TRUE(m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false));
+        ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, true)));
+        m_Manager = m_Graphics.Manager();
         ASSERT_NE(m_Manager->GetDevice(), nullptr);
-    }
-
-    void TearDown() override
-    {
-        m_Manager.reset();
-        unsetenv("TARVOLIN_GFX_HEADLESS");
     }
 
     // A camera at (0, 0, -10) looking along +Z: a quarter-turn vertical field of view at 4:3, so the
@@ -100,11 +76,8 @@ protected:
         y = static_cast<int>(screen.y);
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    testsupport::TempDir m_Dir;
-    std::string m_Config;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    testsupport::HeadlessGraphics m_Graphics{"FrameGL", 100, 100};
+    kaGraphicsManager* m_Manager = nullptr;
     FrameCapture m_Frame;
 };
 

@@ -1,9 +1,7 @@
 #include "engine/render/kaGraphicsManager.h"
 
 #include "platform/gfx/GfxDevice.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
 
@@ -35,20 +33,10 @@ const char* const kSampleConfig = "[Begin Tarvolin Config]\n"
 // The real back end, headless: a window without a native window behind it draws offscreen.
 TEST(GraphicsManagerOpenGLTest, StartsFromASampleConfigurationAndPresentsAClearedFrame)
 {
-    setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-    ScriptedWindowBackend backend;
-    WindowClass windowClass;
-    windowClass.procedure = &DefWindowProc;
-    windowClass.className = "GraphicsSmoke";
-    RegisterClass(windowClass);
-    const WindowHandle window =
-        CreateWindow(0, "GraphicsSmoke", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-    testsupport::TempDir dir;
-    const std::string config = dir.Write("Tarvolin.cfg", kSampleConfig);
-
+    testsupport::HeadlessGraphics graphics("GraphicsSmoke", 100, 100);
     {
-        kaGraphicsManager manager;
-        ASSERT_TRUE(manager.Initialize(window, config.c_str(), nullptr, false));
+        ASSERT_TRUE(graphics.Start(kSampleConfig));
+        kaGraphicsManager& manager = *graphics.Manager();
         GfxDevice* device = manager.GetDevice();
         ASSERT_NE(device, nullptr);
         EXPECT_EQ(manager.GetPresentParameters().BackBufferWidth, 640u);
@@ -68,10 +56,10 @@ TEST(GraphicsManagerOpenGLTest, StartsFromASampleConfigurationAndPresentsACleare
             EXPECT_EQ(frame.Rows[pixel * 3 + 1], 0x66);
             EXPECT_EQ(frame.Rows[pixel * 3 + 2], 0x33);
         }
+        graphics.Stop();
     }
     // The configuration was written back with the game's section in place.
-    EXPECT_EQ(dir.Read("Tarvolin.cfg").rfind("[Begin Tarvolin Config]\nSoundVolume=80\n", 0), 0u);
-    unsetenv("TARVOLIN_GFX_HEADLESS");
+    EXPECT_EQ(graphics.Dir().Read("Tarvolin.cfg").rfind("[Begin Tarvolin Config]\nSoundVolume=80\n", 0), 0u);
 }
 
 } // namespace

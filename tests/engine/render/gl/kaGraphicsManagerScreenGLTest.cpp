@@ -14,9 +14,7 @@
 #include "platform/gfx/GfxStateBlock.h"
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/math/Vector3.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +22,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,14 +29,6 @@ using namespace platform;
 
 namespace
 {
-
-const char* const kConfig = "[Begin Graphics Config]\n"
-                            "FullScreen=0\n"
-                            "FSDisplayWidth=640\n"
-                            "FSDisplayHeight=480\n"
-                            "BitsPerPixel=32\n"
-                            "EnableDepthStencil=1\n"
-                            "[End Graphics Config]\n";
 
 struct Rgb
 {
@@ -98,15 +87,8 @@ class ScreenOpenGLTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "ScreenGL";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "ScreenGL", "Tarvolin", 0, 0, 0, 640, 480, nullptr, nullptr);
-        m_Config = m_Dir.Write("Tarvolin.cfg", kConfig);
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        ASSERT_TRUE(m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false));
+        ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, true)));
+        m_Manager = m_Graphics.Manager();
         ASSERT_NE(m_Manager->GetDevice(), nullptr);
 
         // The camera 10 units before the origin, looking at it along +z.
@@ -123,8 +105,7 @@ protected:
     void TearDown() override
     {
         m_App.SetCurrentWorld(nullptr);
-        m_Manager.reset();
-        unsetenv("TARVOLIN_GFX_HEADLESS");
+        m_Graphics.Stop();
     }
 
     // One frame as the application runs it, then the screenshot key.
@@ -138,7 +119,7 @@ protected:
         g_ApplicationRunning = 0;
         const std::string folder = m_Dir.File("ScreenShots");
         CreateDirectory(folder);
-        EXPECT_TRUE(m_Manager->SaveScreenshot(m_Window, folder + "\\screenshot"));
+        EXPECT_TRUE(m_Manager->SaveScreenshot(m_Graphics.Window(), folder + "\\screenshot"));
         return folder + "/screenshot.bmp";
     }
 
@@ -159,11 +140,9 @@ protected:
         y = static_cast<int>(screen.y);
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    testsupport::TempDir m_Dir;
-    std::string m_Config;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    testsupport::HeadlessGraphics m_Graphics{"ScreenGL", 640, 480};
+    testsupport::TempDir& m_Dir = m_Graphics.Dir();
+    kaGraphicsManager* m_Manager = nullptr;
     kaApp m_App{"ScreenGL", "ScreenGL"};
     kaWorld m_World;
     kaCamera* m_Camera = nullptr;

@@ -6,9 +6,7 @@
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxTexture.h"
 #include "platform/gfx/GfxVertexBuffer.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +17,6 @@ using namespace platform;
 
 namespace
 {
-
-const char* const kConfig = "[Begin Graphics Config]\n"
-                            "FullScreen=0\n"
-                            "BitsPerPixel=32\n"
-                            "[End Graphics Config]\n";
 
 struct QuadVertex
 {
@@ -38,23 +31,11 @@ class TextureGLTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "TextureGL";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "TextureGL", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        const std::string config = m_Dir.Write("Tarvolin.cfg", kConfig);
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        ASSERT_TRUE(m_Manager->Initialize(m_Window, config.c_str(), nullptr, false));
+        // The display size is left to the manager's default.
+        ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(0, 0, false)));
+        m_Manager = m_Graphics.Manager();
         m_Device = m_Manager->GetDevice();
         ASSERT_NE(m_Device, nullptr);
-    }
-
-    void TearDown() override
-    {
-        m_Manager.reset();
-        unsetenv("TARVOLIN_GFX_HEADLESS");
     }
 
     // A quad over pixels [x, x + w) x [y, y + h) with the given texture corners, point sampled.
@@ -102,10 +83,9 @@ protected:
         return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    testsupport::TempDir m_Dir;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    testsupport::HeadlessGraphics m_Graphics{"TextureGL", 100, 100};
+    testsupport::TempDir& m_Dir = m_Graphics.Dir();
+    kaGraphicsManager* m_Manager = nullptr;
     GfxDevice* m_Device = nullptr;
     FrameCapture m_Frame;
 };
