@@ -100,14 +100,28 @@ bool kaInitDataBase::Apply(const std::string& dataType, const std::string& uniqu
     if (!record)
         return false;
     std::vector<std::string> chain;
-    _Apply(dataType, *record, uniqueId, chain, reader);
+    size_t applied = 0;
+    _Apply(dataType, *record, uniqueId, chain, applied, reader);
     return true;
 }
 
 void kaInitDataBase::_Apply(const std::string& dataType, const kaInitData& record,
-                            const std::string& uniqueId, std::vector<std::string>& chain,
+                            const std::string& uniqueId, std::vector<std::string>& chain, size_t& applied,
                             const Reader& reader) const
 {
+    // Past the limit every record is skipped; the counter steps over it once, so the line is written once.
+    const auto refused = [&]()
+    {
+        if (applied < kMaxAppliedRecords)
+            return false;
+        if (applied++ == kMaxAppliedRecords)
+            platform::DebugPrintf("[kaInitDataBase::Apply] : more than %zu records to apply (type \"%s\"); "
+                                  "\"%s\" and the rest skipped",
+                                  kMaxAppliedRecords, dataType.c_str(), uniqueId.c_str());
+        return true;
+    };
+    if (refused())
+        return;
     chain.push_back(uniqueId);
     for (const std::string& include : record.GetIncludes())
     {
@@ -126,9 +140,13 @@ void kaInitDataBase::_Apply(const std::string& dataType, const kaInitData& recor
             continue;
         }
         if (const kaInitData* included = Find(dataType, include))
-            _Apply(dataType, *included, include, chain, reader);
+            _Apply(dataType, *included, include, chain, applied, reader);
     }
     chain.pop_back();
+
+    if (refused())
+        return;
+    ++applied;
 
     try
     {

@@ -22,6 +22,9 @@ class kaInitDataBase
 public:
     // Deepest include chain followed; a longer one is cut, so a hostile file cannot exhaust the stack.
     static constexpr size_t kMaxIncludeDepth = 64;
+    // Most records one Apply hands over: a record including the same record twice at every level would
+    // otherwise double the work per level and never finish.
+    static constexpr size_t kMaxAppliedRecords = 4096;
 
     using Reader = std::function<void(TiXmlElement* data)>;
 
@@ -39,7 +42,8 @@ public:
 
     // Hands the reader the data of every record the record includes (recursively, in include order),
     // then its own. An include already on the chain is skipped, and a record whose reader meets a
-    // malformed value is abandoned, each with a debugger line. False when the record does not exist.
+    // malformed value is abandoned, each with a debugger line; past kMaxAppliedRecords the rest is
+    // skipped with one. False when the record does not exist.
     bool Apply(const std::string& dataType, const std::string& uniqueId, const Reader& reader) const;
 
     void Clear();
@@ -47,7 +51,7 @@ public:
 private:
     void _LoadFile(const std::string& path);
     void _Apply(const std::string& dataType, const kaInitData& record, const std::string& uniqueId,
-                std::vector<std::string>& chain, const Reader& reader) const;
+                std::vector<std::string>& chain, size_t& applied, const Reader& reader) const;
 
     std::vector<std::unique_ptr<TiXmlDocument>> m_Documents;
     std::map<std::string, std::unique_ptr<kaInitDataTable>> m_Tables;

@@ -189,6 +189,32 @@ TEST_F(InitDataBaseTest, OverlongIncludeChainsAreCut)
     EXPECT_TRUE(capture.Contains("nest too deep"));
 }
 
+TEST_F(InitDataBaseTest, IncludesDoublingAtEveryLevelStopAtTheRecordLimit)
+{
+    // Each record includes the next one twice: 2^40 records to apply if nothing stops it.
+    std::string records;
+    const size_t length = 40;
+    for (size_t i = 0; i < length; ++i)
+    {
+        const std::string next = "<include>r" + std::to_string(i + 1) + "</include>";
+        records += Record("<uniqueID>r" + std::to_string(i) + "</uniqueID>" + next + next + "<data><value>" +
+                          std::to_string(i) + "</value></data>");
+    }
+    Write("doubling.xml", File(records));
+    m_Base.LoadInitData(Folder());
+    testsupport::DebugCapture capture;
+    size_t applied = 0;
+    EXPECT_TRUE(m_Base.Apply("Entity", "r0", [&](TiXmlElement*) { ++applied; }));
+    EXPECT_EQ(applied, kaInitDataBase::kMaxAppliedRecords);
+    EXPECT_EQ(capture.Lines().size(), 1u);
+    EXPECT_TRUE(capture.Contains("[kaInitDataBase::Apply] : more than 4096 records to apply"));
+
+    // The limit is per call: a small record applies in full afterwards.
+    applied = 0;
+    EXPECT_TRUE(m_Base.Apply("Entity", "r38", [&](TiXmlElement*) { ++applied; }));
+    EXPECT_EQ(applied, 3u);
+}
+
 TEST_F(InitDataBaseTest, MalformedValueAbandonsOnlyThatRecord)
 {
     Write("a.xml", File(Record("<uniqueID>car</uniqueID><include>bad</include><data><mass>2</mass></data>") +
