@@ -125,6 +125,15 @@ SoundBuffer* Wizard::_Find(const kaSoundHandle& handle) const
     return found != m_Sounds.end() ? found->second.get() : nullptr;
 }
 
+platform::Audio3DBuffer* Wizard::_Find3D(const kaSoundHandle& handle) const
+{
+    SoundBuffer* buffer = _Find(handle);
+    platform::Audio3DBuffer* spatial = nullptr;
+    if (!buffer || buffer->Get3DInterface(0, &spatial) != platform::kResultOk)
+        return nullptr;
+    return spatial;
+}
+
 // --- Sounds
 
 kaSoundHandle Wizard::LoadSound(const std::string& name, bool frequencyControl, bool is3D, float x, float y,
@@ -232,9 +241,8 @@ void Wizard::SetSoundFrequency(const kaSoundHandle& handle, uint32_t hertz)
 
 bool Wizard::SetSoundPosition(const kaSoundHandle& handle, float x, float y, float z)
 {
-    SoundBuffer* buffer = _Find(handle);
-    platform::Audio3DBuffer* spatial = nullptr;
-    if (!buffer || buffer->Get3DInterface(0, &spatial) != platform::kResultOk || !spatial)
+    platform::Audio3DBuffer* spatial = _Find3D(handle);
+    if (!spatial)
         return false;
     spatial->SetPosition(x, y, z, platform::kApplyDeferred);
     return true;
@@ -242,9 +250,8 @@ bool Wizard::SetSoundPosition(const kaSoundHandle& handle, float x, float y, flo
 
 bool Wizard::SetSoundMaxDistance(const kaSoundHandle& handle, float distance)
 {
-    SoundBuffer* buffer = _Find(handle);
-    platform::Audio3DBuffer* spatial = nullptr;
-    if (!buffer || buffer->Get3DInterface(0, &spatial) != platform::kResultOk || !spatial)
+    platform::Audio3DBuffer* spatial = _Find3D(handle);
+    if (!spatial)
         return false;
     spatial->SetMaxDistance(distance, platform::kApplyDeferred);
     return true;
@@ -252,9 +259,8 @@ bool Wizard::SetSoundMaxDistance(const kaSoundHandle& handle, float distance)
 
 bool Wizard::SetSoundMinDistance(const kaSoundHandle& handle, float distance)
 {
-    SoundBuffer* buffer = _Find(handle);
-    platform::Audio3DBuffer* spatial = nullptr;
-    if (!buffer || buffer->Get3DInterface(0, &spatial) != platform::kResultOk || !spatial)
+    platform::Audio3DBuffer* spatial = _Find3D(handle);
+    if (!spatial)
         return false;
     spatial->SetMinDistance(distance, platform::kApplyDeferred);
     return true;

@@ -13,6 +13,7 @@
 
 namespace platform
 {
+class Audio3DBuffer;
 class MusicGraph;
 }
 
@@ -128,6 +129,8 @@ public:
 
 private:
     SoundBuffer* _Find(const kaSoundHandle& handle) const;
+    // The 3D interface of a loaded sound; null for an unknown or plain sound.
+    platform::Audio3DBuffer* _Find3D(const kaSoundHandle& handle) const;
     void _RemoveEvent(SoundEvent* event);
     void _DropSongEvent();
     void _ClearEvents();
