@@ -61,11 +61,9 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
     _CreateGraphicsManager();
     if (g_pInitDataBase != nullptr)
         g_pInitDataBase->LoadInitData(kInitDataFolder);
-    // Without an audio device the game runs silent: the sound calls then do nothing.
+    // Without an audio device the game runs silent: the sound calls then do nothing. The sound system
+    // registers its own music-event handler.
     SoundManager::Instance()->Init(GetWindowHandle());
-    RegisterMessageHandler(
-        [](platform::WPARAM, platform::LPARAM) { SoundManager::Instance()->DrainMusicEvents(); },
-        SoundManager::kMusicEventMessage);
     if (g_pWizard != nullptr)
         g_pWizard->Init(SoundManager::Instance(), true);
     g_ApplicationRunning = 1;
