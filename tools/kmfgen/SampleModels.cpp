@@ -234,45 +234,44 @@ bool SampleModels::_Texture(const std::string& folder, const std::string& name, 
            image.Save(_Prepare(folder + "maps/" + name), false);
 }
 
+bool SampleModels::_Prop(const std::string& name, const std::string& stem, uint32_t diffuse,
+                         const std::function<void(MeshKit&)>& build, std::unique_ptr<KM_Primitive> primitive,
+                         unsigned seed)
+{
+    const std::string folder = std::string(kModels) + stem + "/";
+    KM_MaterialList materials;
+    materials.Append(Material(name, stem + ".tga", diffuse));
+    KM_ObjectList objects;
+    objects.Append(Geo(name, 0, build));
+    objects.Append(std::move(primitive));
+    return WriteModel(_Prepare(folder + stem + ".kmf"), stem, materials, objects) &&
+           _Texture(folder, stem + ".tga", seed);
+}
+
 bool SampleModels::_Cylinder()
 {
-    const std::string folder = std::string(kModels) + "cylinder/";
-    KM_MaterialList materials;
-    materials.Append(Material("Cylinder", "cylinder.tga", Packed(200, 200, 200)));
-    KM_ObjectList objects;
-    objects.Append(Geo("Cylinder", 0, [](MeshKit& kit) { kit.Cylinder(0.5f, 1.0f, 16); }));
     auto primitive = Primitive("PRIM_Cylinder", 2, {0, 0, 0});
     primitive->m_Radius = 0.5f;
     primitive->m_Height = 1.0f;
-    objects.Append(std::move(primitive));
-    return WriteModel(_Prepare(folder + "cylinder.kmf"), "cylinder", materials, objects) &&
-           _Texture(folder, "cylinder.tga", 1);
+    return _Prop(
+        "Cylinder", "cylinder", Packed(200, 200, 200), [](MeshKit& kit) { kit.Cylinder(0.5f, 1.0f, 16); },
+        std::move(primitive), 1);
 }
 
 bool SampleModels::_Crate()
 {
-    const std::string folder = std::string(kModels) + "crate/";
-    KM_MaterialList materials;
-    materials.Append(Material("Crate", "crate.tga", Packed(255, 255, 255)));
-    KM_ObjectList objects;
-    objects.Append(Geo("Crate", 0, [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); }));
-    objects.Append(BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, 0, 0}));
-    return WriteModel(_Prepare(folder + "crate.kmf"), "crate", materials, objects) &&
-           _Texture(folder, "crate.tga", 2);
+    return _Prop(
+        "Crate", "crate", Packed(255, 255, 255), [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); },
+        BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, 0, 0}), 2);
 }
 
 bool SampleModels::_Ball()
 {
-    const std::string folder = std::string(kModels) + "ball/";
-    KM_MaterialList materials;
-    materials.Append(Material("Ball", "ball.tga", Packed(255, 255, 255)));
-    KM_ObjectList objects;
-    objects.Append(Geo("Ball", 0, [](MeshKit& kit) { kit.Sphere(0.5f, 10, 16); }));
     auto primitive = Primitive("PRIM_Ball", 1, {0, 0, 0});
     primitive->m_Radius = 0.5f;
-    objects.Append(std::move(primitive));
-    return WriteModel(_Prepare(folder + "ball.kmf"), "ball", materials, objects) &&
-           _Texture(folder, "ball.tga", 3);
+    return _Prop(
+        "Ball", "ball", Packed(255, 255, 255), [](MeshKit& kit) { kit.Sphere(0.5f, 10, 16); },
+        std::move(primitive), 3);
 }
 
 bool SampleModels::_Ramp()

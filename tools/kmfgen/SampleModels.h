@@ -1,7 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+class KM_Primitive;
+class MeshKit;
 
 // Writes the sample models, their textures, skeletons, animations and descriptors under a root
 // folder, the same bytes on every run.
@@ -25,6 +31,10 @@ private:
     bool _Motorcycle();
     bool _Rider();
 
+    // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape.
+    bool _Prop(const std::string& name, const std::string& stem, uint32_t diffuse,
+               const std::function<void(MeshKit&)>& build, std::unique_ptr<KM_Primitive> primitive,
+               unsigned seed);
     std::string _Prepare(const std::string& relative);
     bool _Texture(const std::string& folder, const std::string& name, unsigned seed);
     bool _Text(const std::string& relative, const std::string& text);
