@@ -2,27 +2,18 @@
 
 #include "engine/model/KM_Stream.h"
 
-KM_Camera::KM_Camera() : KM_Object(kTypeId, 2) {}
+KM_Camera::KM_Camera() : KM_TargetedNode(kTypeId) {}
 
 uint32_t KM_Camera::ComputeSize()
 {
-    uint32_t size =
-        KM_Stream::StringBytes(m_Name) + FrameBytes(m_NodeTM.GetVersion()) + m_NodeTM.ComputeSize() + 4;
-    if (m_HasTarget != 0)
-        size += FrameBytes(m_TargetTM.GetVersion()) + m_TargetTM.ComputeSize();
-    m_Size = size + 4 + 6 * 4;
+    m_Size = _HeadBytes() + 4 + 6 * 4;
     return m_Size;
 }
 
 bool KM_Camera::_ReadBody(KM_Stream* stream)
 {
-    if (!ReadVersionAndSize(stream) || !stream->ReadString(m_Name))
+    if (!_ReadHead(stream))
         return false;
-    m_NodeTM.Read(stream);
-    if (!stream->ReadU32(m_HasTarget))
-        return false;
-    if (m_HasTarget != 0)
-        m_TargetTM.Read(stream);
     return stream->ReadU32(m_Word) && stream->ReadFloat(m_Hither) && stream->ReadFloat(m_Yon) &&
            stream->ReadFloat(m_Near) && stream->ReadFloat(m_Far) && stream->ReadFloat(m_FieldOfView) &&
            stream->ReadFloat(m_TargetDistance);
@@ -35,10 +26,7 @@ bool KM_Camera::Read(KM_Stream* stream)
 
 bool KM_Camera::_WriteBody(KM_Stream* stream)
 {
-    if (!KM_Object::Write(stream) || !stream->WriteString(m_Name) || !m_NodeTM.Write(stream) ||
-        !stream->WriteU32(m_HasTarget))
-        return false;
-    if (m_HasTarget != 0 && !m_TargetTM.Write(stream))
+    if (!_WriteHead(stream))
         return false;
     return stream->WriteU32(m_Word) && stream->WriteFloat(m_Hither) && stream->WriteFloat(m_Yon) &&
            stream->WriteFloat(m_Near) && stream->WriteFloat(m_Far) && stream->WriteFloat(m_FieldOfView) &&
@@ -47,11 +35,7 @@ bool KM_Camera::_WriteBody(KM_Stream* stream)
 
 void KM_Camera::_WriteText(KM_Stream* stream)
 {
-    OpenObjectText(stream);
-    PrintText(stream, "*NODE_NAME", m_Name);
-    m_NodeTM.Write(stream);
-    if (m_HasTarget != 0)
-        m_TargetTM.Write(stream);
+    _WriteHeadText(stream);
     PrintText(stream, "*CAMERA_TYPE", m_HasTarget != 0 ? "Target" : "Free");
     PrintFloat(stream, "*CAMERA_HITHER", m_Hither);
     PrintFloat(stream, "*CAMERA_YON", m_Yon);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/model/KM_NodeTM.h"
+#include "engine/model/KM_TargetedNode.h"
 
 // A camera node: its transform, an optional target transform, and its view settings.
-class KM_Camera : public KM_Object
+class KM_Camera : public KM_TargetedNode
 {
 public:
     static constexpr uint32_t kTypeId = 4;
@@ -11,13 +11,9 @@ public:
     KM_Camera();
     KM_Camera(const KM_Camera& other) = default;
     bool Write(KM_Stream* stream) override;
-    // The transforms' own results do not decide the camera's.
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;
 
-    KM_NodeTM m_NodeTM;
-    uint32_t m_HasTarget = 0;
-    KM_NodeTM m_TargetTM;
     uint32_t m_Word = 0;
     float m_Hither = 0.0f;
     float m_Yon = 0.0f;

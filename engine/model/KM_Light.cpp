@@ -2,15 +2,11 @@
 
 #include "engine/model/KM_Stream.h"
 
-KM_Light::KM_Light() : KM_Object(kTypeId, 2) {}
+KM_Light::KM_Light() : KM_TargetedNode(kTypeId) {}
 
 uint32_t KM_Light::ComputeSize()
 {
-    uint32_t size =
-        KM_Stream::StringBytes(m_Name) + FrameBytes(m_NodeTM.GetVersion()) + m_NodeTM.ComputeSize() + 4;
-    if (m_HasTarget != 0)
-        size += FrameBytes(m_TargetTM.GetVersion()) + m_TargetTM.ComputeSize();
-    size += 4 * 4 + 7 * 4;
+    uint32_t size = _HeadBytes() + 4 * 4 + 7 * 4;
     if (m_Version >= 3)
         size += 4;
     m_Size = size;
@@ -19,13 +15,8 @@ uint32_t KM_Light::ComputeSize()
 
 bool KM_Light::_ReadBody(KM_Stream* stream)
 {
-    if (!ReadVersionAndSize(stream) || !stream->ReadString(m_Name))
+    if (!_ReadHead(stream))
         return false;
-    m_NodeTM.Read(stream);
-    if (!stream->ReadU32(m_HasTarget))
-        return false;
-    if (m_HasTarget != 0)
-        m_TargetTM.Read(stream);
     const bool ok = stream->ReadU32(m_LightType) && stream->ReadU32(m_Shadows) &&
                     stream->ReadU32(m_UseLight) && stream->ReadU32(m_Color) &&
                     stream->ReadFloat(m_Intensity) && stream->ReadFloat(m_Aspect) &&
@@ -42,10 +33,7 @@ bool KM_Light::Read(KM_Stream* stream)
 
 bool KM_Light::_WriteBody(KM_Stream* stream)
 {
-    if (!KM_Object::Write(stream) || !stream->WriteString(m_Name) || !m_NodeTM.Write(stream) ||
-        !stream->WriteU32(m_HasTarget))
-        return false;
-    if (m_HasTarget != 0 && !m_TargetTM.Write(stream))
+    if (!_WriteHead(stream))
         return false;
     const bool ok = stream->WriteU32(m_LightType) && stream->WriteU32(m_Shadows) &&
                     stream->WriteU32(m_UseLight) && stream->WriteU32(m_Color) &&
@@ -61,11 +49,7 @@ void KM_Light::_WriteText(KM_Stream* stream)
     static const char* const kTypes[] = {"Omni", "Target", "Directional", nullptr, "Free"};
     static const char* const kShadows[] = {"Off", "Mapped", "Raytraced"};
     static const char* const kShapes[] = {"Rect", "Circle"};
-    OpenObjectText(stream);
-    PrintText(stream, "*NODE_NAME", m_Name);
-    m_NodeTM.Write(stream);
-    if (m_HasTarget != 0)
-        m_TargetTM.Write(stream);
+    _WriteHeadText(stream);
     if (m_LightType < 5 && kTypes[m_LightType] != nullptr)
         PrintText(stream, "*LIGHT_TYPE", kTypes[m_LightType]);
     if (m_Shadows < 3)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "engine/model/KM_NodeTM.h"
+#include "engine/model/KM_TargetedNode.h"
 
 // A light node: its transform, an optional target transform, and the light's settings.
-class KM_Light : public KM_Object
+class KM_Light : public KM_TargetedNode
 {
 public:
     static constexpr uint32_t kTypeId = 5;
@@ -11,13 +11,9 @@ public:
     KM_Light();
     KM_Light(const KM_Light& other) = default;
     bool Write(KM_Stream* stream) override;
-    // The transforms' own results do not decide the light's.
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;
 
-    KM_NodeTM m_NodeTM;
-    uint32_t m_HasTarget = 0;
-    KM_NodeTM m_TargetTM;
     uint32_t m_LightType = 0;
     uint32_t m_Shadows = 0;
     uint32_t m_UseLight = 1;
