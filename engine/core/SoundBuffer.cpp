@@ -9,6 +9,23 @@
 
 using namespace platform;
 
+namespace
+{
+
+// Runs the operation on every duplicate and OR-s their results together.
+template <typename Operation>
+HResult ForEachBuffer(const std::vector<std::unique_ptr<AudioBuffer>>& buffers, Operation operation)
+{
+    if (buffers.empty())
+        return kResultNotInitialized;
+    HResult result = kResultOk;
+    for (const auto& buffer : buffers)
+        result |= operation(*buffer);
+    return result;
+}
+
+} // namespace
+
 SoundBuffer::SoundBuffer(std::vector<std::unique_ptr<AudioBuffer>> buffers, uint32_t size, WaveFile* wave,
                          bool ownsWave)
     : m_Buffers(std::move(buffers)), m_Size(size), m_Wave(wave), m_OwnsWave(ownsWave)
@@ -139,42 +156,22 @@ HResult SoundBuffer::Play(uint32_t priority, uint32_t flags)
 
 HResult SoundBuffer::StopAll()
 {
-    if (m_Buffers.empty())
-        return kResultNotInitialized;
-    HResult result = kResultOk;
-    for (auto& buffer : m_Buffers)
-        result |= buffer->Stop();
-    return result;
+    return ForEachBuffer(m_Buffers, [](AudioBuffer& buffer) { return buffer.Stop(); });
 }
 
 HResult SoundBuffer::Rewind()
 {
-    if (m_Buffers.empty())
-        return kResultNotInitialized;
-    HResult result = kResultOk;
-    for (auto& buffer : m_Buffers)
-        result |= buffer->SetCurrentPosition(0);
-    return result;
+    return ForEachBuffer(m_Buffers, [](AudioBuffer& buffer) { return buffer.SetCurrentPosition(0); });
 }
 
 HResult SoundBuffer::SetVolume(int32_t volume)
 {
-    if (m_Buffers.empty())
-        return kResultNotInitialized;
-    HResult result = kResultOk;
-    for (auto& buffer : m_Buffers)
-        result |= buffer->SetVolume(volume);
-    return result;
+    return ForEachBuffer(m_Buffers, [volume](AudioBuffer& buffer) { return buffer.SetVolume(volume); });
 }
 
 HResult SoundBuffer::SetFrequency(uint32_t hertz)
 {
-    if (m_Buffers.empty())
-        return kResultNotInitialized;
-    HResult result = kResultOk;
-    for (auto& buffer : m_Buffers)
-        result |= buffer->SetFrequency(hertz);
-    return result;
+    return ForEachBuffer(m_Buffers, [hertz](AudioBuffer& buffer) { return buffer.SetFrequency(hertz); });
 }
 
 int32_t SoundBuffer::GetVolume() const
