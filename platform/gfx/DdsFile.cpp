@@ -158,8 +158,8 @@ bool DdsFile::LoadFromMemory(const uint8_t* data, size_t size, uint32_t levels)
     uint64_t total = 0;
     for (uint32_t level = 0; level < fileLevels; ++level)
     {
-        const DdsLevel empty = _EmptyLevel(level);
-        total += uint64_t(empty.slicePitch) * empty.depth;
+        const DdsLevel shape = _LevelShape(level);
+        total += uint64_t(shape.slicePitch) * shape.depth;
     }
     total *= faces;
     if (total > kMaxDataBytes)
@@ -172,7 +172,7 @@ bool DdsFile::LoadFromMemory(const uint8_t* data, size_t size, uint32_t levels)
     for (auto& face : m_Faces)
         for (uint32_t level = 0; level < fileLevels; ++level)
         {
-            DdsLevel entry = _EmptyLevel(level);
+            DdsLevel entry = _LevelShape(level);
             entry.data.assign(at, at + size_t(entry.slicePitch) * entry.depth);
             at += entry.data.size();
             face.push_back(std::move(entry));
@@ -261,7 +261,8 @@ bool DdsFile::_FormatFromPixelFormat(const uint8_t* pixelFormat)
     return false;
 }
 
-DdsLevel DdsFile::_EmptyLevel(uint32_t level) const
+// Sizes and pitches only: the header's claims are measured before any memory is spent on them.
+DdsLevel DdsFile::_LevelShape(uint32_t level) const
 {
     DdsLevel entry;
     entry.width = std::max(1u, m_Width >> level);
@@ -269,6 +270,12 @@ DdsLevel DdsFile::_EmptyLevel(uint32_t level) const
     entry.depth = std::max(1u, m_Depth >> level);
     entry.rowPitch = GfxFormatInfo::RowPitch(m_Format, entry.width);
     entry.slicePitch = entry.rowPitch * GfxFormatInfo::StorageRows(m_Format, entry.height);
+    return entry;
+}
+
+DdsLevel DdsFile::_EmptyLevel(uint32_t level) const
+{
+    DdsLevel entry = _LevelShape(level);
     entry.data.resize(size_t(entry.slicePitch) * entry.depth);
     return entry;
 }

@@ -75,6 +75,7 @@ public:
 private:
     bool _Fail(const std::string& error);
     bool _FormatFromPixelFormat(const uint8_t* pixelFormat);
+    DdsLevel _LevelShape(uint32_t level) const;
     DdsLevel _EmptyLevel(uint32_t level) const;
     bool _Downsample(const DdsLevel& source, DdsLevel& target) const;
 

@@ -276,6 +276,11 @@ TEST(DdsFileTest, RefusesDamagedAndLyingFiles)
     Dds largeButShort = good;
     largeButShort.width = largeButShort.height = 16384;
     EXPECT_TRUE(refused(largeButShort));
+    // A header alone claiming terabytes is refused by its sizes, not by failing to allocate them.
+    Dds hugeVolume = good;
+    hugeVolume.width = hugeVolume.height = hugeVolume.depth = 16384;
+    hugeVolume.caps2 = DdsFile::kCaps2Volume;
+    EXPECT_TRUE(refused(hugeVolume));
     Dds tooManyLevels = good;
     tooManyLevels.mipCount = 4;
     ddsbytes::PutTexel(tooManyLevels.data, 0, 100);
