@@ -473,6 +473,22 @@ template <class Texture> bool AdoptCopy(Texture*& texture, Texture* made, bool c
     return true;
 }
 
+// Copies one level (or cube face) of a texture into the same place of its converted copy; whatever
+// was obtained on the way is released again.
+template <class Texture, class Part, class GetPart>
+bool CopyPart(Texture* source, Texture* target, GetPart getPart, GfxResult (*copy)(Part*, Part*))
+{
+    Part* from = nullptr;
+    Part* to = nullptr;
+    const bool copied = GfxSucceeded(getPart(source, &from)) && GfxSucceeded(getPart(target, &to)) &&
+                        GfxSucceeded(copy(to, from));
+    if (from)
+        from->Release();
+    if (to)
+        to->Release();
+    return copied;
+}
+
 } // namespace
 
 bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t pool, bool setLOD)
@@ -491,17 +507,10 @@ bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t
         return false;
     bool copied = true;
     for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
-    {
-        GfxSurface* from = nullptr;
-        GfxSurface* to = nullptr;
-        copied = GfxSucceeded(texture->GetSurfaceLevel(level, &from)) &&
-                 GfxSucceeded(made->GetSurfaceLevel(level, &to)) &&
-                 GfxSucceeded(SurfaceCopy::CopySurface(to, from));
-        if (from)
-            from->Release();
-        if (to)
-            to->Release();
-    }
+        copied = CopyPart(
+            texture, made,
+            [level](GfxTexture* t, GfxSurface** part) { return t->GetSurfaceLevel(level, part); },
+            &SurfaceCopy::CopySurface);
     if (!AdoptCopy(texture, made, copied))
         return false;
     if (setLOD)
@@ -525,17 +534,11 @@ bool kaTexture::ConvertCubeTexture(GfxCubeTexture*& texture, GfxDevice* device, 
     bool copied = true;
     for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
         for (uint32_t face = 0; face < 6 && copied; ++face)
-        {
-            GfxSurface* from = nullptr;
-            GfxSurface* to = nullptr;
-            copied = GfxSucceeded(texture->GetCubeMapSurface(face, level, &from)) &&
-                     GfxSucceeded(made->GetCubeMapSurface(face, level, &to)) &&
-                     GfxSucceeded(SurfaceCopy::CopySurface(to, from));
-            if (from)
-                from->Release();
-            if (to)
-                to->Release();
-        }
+            copied = CopyPart(
+                texture, made,
+                [face, level](GfxCubeTexture* t, GfxSurface** part)
+                { return t->GetCubeMapSurface(face, level, part); },
+                &SurfaceCopy::CopySurface);
     return AdoptCopy(texture, made, copied);
 }
 
@@ -555,17 +558,10 @@ bool kaTexture::ConvertVolumeTexture(GfxVolumeTexture*& texture, GfxDevice* devi
         return false;
     bool copied = true;
     for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
-    {
-        GfxVolume* from = nullptr;
-        GfxVolume* to = nullptr;
-        copied = GfxSucceeded(texture->GetVolumeLevel(level, &from)) &&
-                 GfxSucceeded(made->GetVolumeLevel(level, &to)) &&
-                 GfxSucceeded(SurfaceCopy::CopyVolume(to, from));
-        if (from)
-            from->Release();
-        if (to)
-            to->Release();
-    }
+        copied = CopyPart(
+            texture, made,
+            [level](GfxVolumeTexture* t, GfxVolume** part) { return t->GetVolumeLevel(level, part); },
+            &SurfaceCopy::CopyVolume);
     return AdoptCopy(texture, made, copied);
 }
 
