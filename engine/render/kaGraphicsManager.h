@@ -384,6 +384,8 @@ private:
     void _ReleaseSharedResources();
     kaFont* _FindFont(const std::string& name) const;
     kaFont* _RegisterFont(kaFont* font, const std::string& name);
+    // Numbers a texture and enters it in the shared texture table, which keeps one reference.
+    kaTexture* _RegisterTexture(kaTexture* texture);
     void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
     bool _HasCurrentDeviceSlot() const;

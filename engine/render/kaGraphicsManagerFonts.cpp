@@ -25,10 +25,7 @@ kaFont* kaGraphicsManager::_RegisterFont(kaFont* font, const std::string& name)
     font->AddRef();
     font->LoadGlyphs();
     font->CreateDeviceObjects();
-    kaTexture* page = font->GetTexture();
-    page->SetNumber(++m_TextureCounter);
-    page->AddRef();
-    m_Textures[page->GetNumber()] = page;
+    _RegisterTexture(font->GetTexture());
     m_Fonts[name] = font;
     return font;
 }

@@ -47,10 +47,7 @@ kaTexture* kaGraphicsManager::LoadTexture(const std::string& name, bool withoutM
         delete texture;
         return nullptr;
     }
-    texture->SetNumber(++m_TextureCounter);
-    texture->AddRef();
-    m_Textures[texture->GetNumber()] = texture;
-    return texture;
+    return _RegisterTexture(texture);
 }
 
 kaTexture* kaGraphicsManager::CreateTexture(uint32_t width, uint32_t height, uint32_t option)
@@ -79,6 +76,11 @@ kaTexture* kaGraphicsManager::CreateTexture(uint32_t width, uint32_t height, uin
         delete texture;
         return nullptr;
     }
+    return _RegisterTexture(texture);
+}
+
+kaTexture* kaGraphicsManager::_RegisterTexture(kaTexture* texture)
+{
     texture->SetNumber(++m_TextureCounter);
     texture->AddRef();
     m_Textures[texture->GetNumber()] = texture;
