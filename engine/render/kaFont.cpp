@@ -225,9 +225,8 @@ bool kaFont::LoadFromFile(const char* fileName, uint32_t formatMode)
     kaManagedStream stream;
     OpenStream(stream, fileName, 1);
     m_Name = fileName;
-    if (stream.Get())
-        ReadFontData(*stream, formatMode);
-    return true;
+    // A missing or damaged file is a failed load, not a font without glyphs.
+    return stream.Get() && ReadFontData(*stream, formatMode);
 }
 
 bool kaFont::ReadFontData(std::istream& stream, uint32_t formatMode)

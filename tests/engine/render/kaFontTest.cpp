@@ -339,6 +339,26 @@ TEST_F(FontTest, DamagedFontDataStopsWhereItGoesWrong)
     EXPECT_EQ(oversized.GetPageWidth(), 0u);
 }
 
+TEST_F(FontTest, LoadingAFontDataFileFailsWhenItIsMissingOrDamaged)
+{
+    StartWithLargestTexture(2048);
+    auto source = Outline(kFace, 12);
+    std::stringstream data;
+    ASSERT_TRUE(source->WriteFontData(data, true));
+    const std::string bytes = data.str();
+    testsupport::TempDir dir;
+    dir.Write("whole.kaff", bytes);
+    dir.Write("cut.kaff", bytes.substr(0, 40));
+
+    kaFont whole("whole.kaff", 0);
+    EXPECT_TRUE(whole.LoadFromFile(WithBackslashes(dir.File("whole.kaff")).c_str(), 0));
+    EXPECT_NE(whole.GetTexture()->GetTexture(), nullptr);
+    kaFont cut("cut.kaff", 0);
+    EXPECT_FALSE(cut.LoadFromFile(WithBackslashes(dir.File("cut.kaff")).c_str(), 0));
+    kaFont missing("missing.kaff", 0);
+    EXPECT_FALSE(missing.LoadFromFile(WithBackslashes(dir.File("missing.kaff")).c_str(), 0));
+}
+
 // --- The font table -------------------------------------------------------------------------------------
 
 TEST_F(FontTest, FontsLoadOnceByNameAndUnknownNamesFallBackToSystem)
