@@ -95,26 +95,6 @@ TEST(EntityXmlTest, AbsentKeysKeepTheirFieldsExceptSelectable)
     }
 }
 
-TEST(EntityXmlTest, WrittenBlockReadsBackIntoAFreshEntity)
-{
-    kaEntity configured;
-    Configure(configured);
-    TiXmlElement element("Entity");
-    configured.WriteXml(&element);
-    kaEntity copy;
-    copy.ReadXml(&element);
-    EXPECT_EQ(Fields(copy), Fields(configured));
-}
-
-TEST(EntityXmlTest, MalformedValuesThrow)
-{
-    for (const char* xml : {"<e><visible>yes</visible></e>", "<e><entityID>7a</entityID></e>"})
-    {
-        kaEntity entity;
-        EXPECT_THROW(Read(entity, xml), ka::bad_lexical_cast) << xml;
-    }
-}
-
 class EntityInitDataTest : public ::testing::Test
 {
 protected:
