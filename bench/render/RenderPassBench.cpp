@@ -9,7 +9,7 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaVertexTypes.h"
-#include "engine/render/kaWorld.h"
+#include "engine/render/kaWorldBase.h"
 
 #include "platform/gfx/GfxDevice.h"
 #include "platform/window/ScriptedWindowBackend.h"
@@ -285,7 +285,7 @@ private:
     std::string m_ConfigFile;
     std::unique_ptr<kaGraphicsManager> m_Manager;
     kaApp m_App{"RenderBench", "RenderBench"};
-    kaWorld m_World;
+    kaWorldBase m_World;
     kaCamera* m_Camera = nullptr;
     kaBillboard* m_First = nullptr;
     float m_Angle = 0.0f;

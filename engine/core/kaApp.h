@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class kaWorld;
+class kaWorldBase;
 
 // Set to 1 by the application's start-up and by each of its frames; the camera's follow modes run only while
 // it is set.
@@ -59,8 +59,8 @@ public:
     platform::WindowHandle GetWindowHandle() const { return m_Window; }
 
     // The world being played or edited, not owned; null when there is none.
-    void SetCurrentWorld(kaWorld* world) { m_pCurrentWorld = world; }
-    kaWorld* GetCurrentWorld() const { return m_pCurrentWorld; }
+    void SetCurrentWorld(kaWorldBase* world) { m_pCurrentWorld = world; }
+    kaWorldBase* GetCurrentWorld() const { return m_pCurrentWorld; }
 
     static constexpr int kClientWidth = 800;
     static constexpr int kClientHeight = 600;
@@ -79,5 +79,5 @@ private:
     bool m_Paused = false;
     PauseCallback m_PauseCallback;
     std::vector<MessageHandler> m_MessageHandlers;
-    kaWorld* m_pCurrentWorld = nullptr;
+    kaWorldBase* m_pCurrentWorld = nullptr;
 };

@@ -7,4 +7,7 @@
 // Advances the seed and returns an int in [0, n). A count of 0 or below gives 0.
 int RandomInt(int n);
 
+// Advances the same seed and returns its low 31 bits over 2^31: uniform in [0, 1), never 1.
+float RandomFloat();
+
 void SetRandomSeed(uint32_t seed);

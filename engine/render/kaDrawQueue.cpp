@@ -5,7 +5,7 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaIndexBuffer.h"
 #include "engine/render/kaVertexBuffer.h"
-#include "engine/render/kaWorld.h"
+#include "engine/render/kaWorldBase.h"
 
 // The program's one queue. The render pass reaches it through its members, which keeps this object in
 // every program that draws.
@@ -31,7 +31,7 @@ void kaDrawQueue::Begin()
 kaCamera* kaDrawQueue::FindCurrentCamera()
 {
     const kaApp* app = kaApp::GetSingleton();
-    const kaWorld* world = app ? app->GetCurrentWorld() : nullptr;
+    const kaWorldBase* world = app ? app->GetCurrentWorld() : nullptr;
     return world ? world->GetCamera() : nullptr;
 }
 

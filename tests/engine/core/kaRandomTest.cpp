@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace
@@ -46,4 +47,46 @@ TEST_F(RandomTest, ResultsStayBelowTheCount)
     }
     EXPECT_EQ(RandomInt(0), 0);
     EXPECT_EQ(RandomInt(-5), 0);
+}
+
+namespace
+{
+
+// The seed before the one whose low 31 bits are the given value: the step inverted modulo 2^32.
+uint32_t SeedBefore(uint32_t next)
+{
+    uint32_t inverse = 1103515245u;
+    for (int i = 0; i < 5; ++i)
+        inverse *= 2u - 1103515245u * inverse;
+    return (next - 12345u) * inverse;
+}
+
+} // namespace
+
+TEST_F(RandomTest, FloatDrawsShareTheSeedAndStayBelowOne)
+{
+    // From seed 0 the first seed is 12345: 12345 / 2^31. The float draw advances the integer sequence.
+    EXPECT_FLOAT_EQ(RandomFloat(), 12345.0f / 2147483648.0f);
+    SetRandomSeed(0);
+    RandomFloat();
+    EXPECT_EQ(RandomInt(100), 65);
+
+    struct Case
+    {
+        uint32_t nextSeed;
+        float expected;
+    };
+    const Case cases[] = {
+        {0x80000000u, 0.0f},
+        {0x40000000u, 0.5f},
+        {0xC0000000u, 0.5f},
+        // The largest draws would round to 1 in float precision.
+        {0x7FFFFFFFu, std::nextafter(1.0f, 0.0f)},
+        {0xFFFFFFC0u, std::nextafter(1.0f, 0.0f)},
+    };
+    for (const Case& c : cases)
+    {
+        SetRandomSeed(SeedBefore(c.nextSeed));
+        EXPECT_EQ(RandomFloat(), c.expected) << std::hex << c.nextSeed;
+    }
 }

@@ -5,7 +5,7 @@
 #include "engine/render/kaIndexBuffer.h"
 #include "engine/render/kaScreenQuadBuffer.h"
 #include "engine/render/kaVertexBuffer.h"
-#include "engine/render/kaWorld.h"
+#include "engine/render/kaWorldBase.h"
 
 #include "GraphicsManagerFixture.h"
 
@@ -47,7 +47,7 @@ protected:
     }
 
     kaApp m_App{"Test", "Test"};
-    kaWorld m_World;
+    kaWorldBase m_World;
     kaCamera m_Camera;
 };
 

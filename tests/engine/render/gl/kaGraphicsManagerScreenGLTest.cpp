@@ -7,7 +7,7 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaVertexTypes.h"
-#include "engine/render/kaWorld.h"
+#include "engine/render/kaWorldBase.h"
 
 #include "platform/files/Files.h"
 #include "platform/gfx/GfxDevice.h"
@@ -144,7 +144,7 @@ protected:
     testsupport::TempDir& m_Dir = m_Graphics.Dir();
     kaGraphicsManager* m_Manager = nullptr;
     kaApp m_App{"ScreenGL", "ScreenGL"};
-    kaWorld m_World;
+    kaWorldBase m_World;
     kaCamera* m_Camera = nullptr;
 };
 

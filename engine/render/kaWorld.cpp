@@ -1,3 +1,0 @@
-#include "engine/render/kaWorld.h"
-
-kaWorld::~kaWorld() = default;

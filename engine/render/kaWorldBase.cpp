@@ -1,0 +1,3 @@
+#include "engine/render/kaWorldBase.h"
+
+kaWorldBase::~kaWorldBase() = default;
