@@ -5,6 +5,7 @@
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaPropertyRecord.h"
+#include "engine/scene/kaWorld.h"
 
 #include <tinyxml.h>
 
@@ -187,7 +188,7 @@ std::string kaEntity::GetClassType(const std::string& uniqueId)
     return classType;
 }
 
-kaEntity* kaEntity::CreateFromInitData(const std::string& uniqueId)
+kaEntity* kaEntity::CreateFromInitData(const std::string& uniqueId, kaWorld* world)
 {
     if (!g_pInitDataBase || !g_pInitDataBase->Find(kInitDataType, uniqueId))
         return nullptr;
@@ -195,5 +196,24 @@ kaEntity* kaEntity::CreateFromInitData(const std::string& uniqueId)
     if (!entity)
         return nullptr;
     entity->ApplyInitData(uniqueId);
+    if (!world)
+        return entity.release();
+    // A locked world queues the entity and still owns it.
+    world->AddEntity(entity.get(), true, true);
+    entity->SetWorld(world);
+    entity->Initialize();
     return entity.release();
+}
+
+void kaEntity::SetWorldUpdate(bool update)
+{
+    if (update == m_WorldUpdate)
+        return;
+    m_WorldUpdate = update;
+    if (!m_pWorld)
+        return;
+    if (update)
+        m_pWorld->AddToUpdateList(this);
+    else
+        m_pWorld->RemoveFromUpdateList(this);
 }

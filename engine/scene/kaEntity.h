@@ -118,9 +118,10 @@ public:
     // The "classType" of an "Entity" record as its data would apply: the record's own, else the last
     // of its includes, depth first, that has one. Empty when the record or every classType is missing.
     static std::string GetClassType(const std::string& uniqueId);
-    // A new entity of the record's class with the record applied, owned by the caller; null when the
-    // record is missing or its class has no creator.
-    static kaEntity* CreateFromInitData(const std::string& uniqueId);
+    // A new entity of the record's class with the record applied; null when the record is missing or
+    // its class has no creator. Without a world the caller owns it; with one, the world takes it (a new
+    // identifier, visible) and the entity is initialised at once.
+    static kaEntity* CreateFromInitData(const std::string& uniqueId, kaWorld* world = nullptr);
 
     const std::string& GetName() const { return m_Name; }
     void SetName(const std::string& name) { m_Name = name; }
@@ -148,8 +149,10 @@ public:
     bool IsDrawn() const { return m_Drawn; }
     void SetDrawn(bool drawn) { m_Drawn = drawn; }
 
-    // Whether the world calls Update each frame.
+    // Whether the world calls Update each frame. A change puts the entity on its world's update list or
+    // takes it off.
     bool GetWorldUpdate() const { return m_WorldUpdate; }
+    void SetWorldUpdate(bool update);
 
 protected:
     // Drawn after the quad tree's frustum walk instead of during it.

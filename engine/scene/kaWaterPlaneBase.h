@@ -1,0 +1,9 @@
+#pragma once
+
+#include "engine/scene/kaEntity.h"
+
+// The world's water plane as the world holds it: updated, drawn and destroyed through the entity
+// operations. The terrain library implements it, so the scene depends on no environment header.
+class kaWaterPlaneBase : public kaEntity
+{
+};

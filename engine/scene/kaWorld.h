@@ -1,0 +1,182 @@
+#pragma once
+
+#include "engine/render/kaWorldBase.h"
+#include "engine/scene/kaPropertyList.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ka3DAlphaSorter;
+class kaCamera;
+class kaEntity;
+class kaLight;
+class kaQuadTree;
+class kaSkyBoxBase;
+class kaSunBase;
+class kaTerrainBase;
+class kaWaterPlaneBase;
+
+// The scene of one course. It owns its entities outright, gives each a unique identifier, keeps them in
+// the entity list, the update list and the quad tree, and drives their passes; it owns the environment
+// objects (terrain, water plane, sky box, sun), its own camera, the alpha sorter and the path grid.
+// Entities add and remove entities while the world walks its lists, so every list change asked for
+// while it is locked is queued and applied at the start of the next update.
+class kaWorld : public kaWorldBase
+{
+public:
+    static constexpr const char* kPathManagerName = "AStarPathManager";
+
+    // Editor rows of the world, matched exactly.
+    static constexpr const char* kNameLabel = "Name:";
+    static constexpr const char* kDescriptionLabel = "Description:";
+    static constexpr const char* kPreviewLabel = "Preview:";
+    static constexpr const char* kStartXLabel = "StartPoint X:";
+    static constexpr const char* kStartZLabel = "StartPoint Z:";
+
+    // Debug display modes: 1 draws the model entities' axes.
+    static constexpr int32_t kDebugAxes = 1;
+
+    // Makes the path grid a new world owns. The terrain library installs it during static construction;
+    // without one a world has no path grid.
+    using PathManagerCreator = kaEntity* (*)();
+    static void SetPathManagerCreator(PathManagerCreator creator);
+
+    kaWorld();
+    ~kaWorld() override;
+
+    // Applies the queued list changes, then runs the lights, the update list, the selected entity and the
+    // environment objects. Nothing while the application is paused.
+    void Update(float dt) override;
+    void ReleaseDeviceObjects() override;
+    void CreateDeviceObjects() override;
+
+    virtual void HandleInput();
+    // False for a null entity, while locked (the entity is queued and gets a new identifier at the next
+    // update) and when its identifier is refused (the caller keeps the entity).
+    virtual bool AddEntity(kaEntity* entity, bool visible, bool newIdentifier);
+    // Takes the entity off the lists without destroying it; its identifier stays in use. While locked it
+    // is queued. False when it was not in the world.
+    virtual bool RemoveEntity(kaEntity* entity);
+    // Releases every entity of that name (queued as deletes while locked); their identifiers stay in use.
+    virtual int32_t RemoveEntitiesByName(const std::string& name);
+    // Initialize on every entity present when the pass starts, in list order.
+    virtual void InitializeEntities();
+    // Destroys every entity and environment object and forgets every identifier and queued change, so
+    // that another world can be loaded into this one.
+    virtual void Clear();
+    virtual void BuildPropertyList();
+    virtual void ResetEntityStates();
+    virtual void ResolveEntityLinks();
+    virtual const kaPropertyList& GetPropertyList();
+    // Takes the values of the five world rows; true when one changed. A coordinate that is not a number
+    // throws ka::bad_lexical_cast.
+    virtual bool SetPropertyList(const kaPropertyList& list);
+
+    // Destroys the entity now, dropping its identifier, or, while locked or when deferred, at the next
+    // update, keeping its identifier in use.
+    void DeleteEntity(kaEntity* entity, bool defer);
+    // Refuses a negative identifier or one in use, with a debugger line; otherwise keeps it in order.
+    bool _StoreUniqueEntityIdentifier(int32_t id);
+    // Gives the entity the identifier after the run of consecutive ones that starts at the smallest.
+    bool NewEntityIdentifier(kaEntity* entity);
+    kaEntity* FindEntityById(int32_t id) const;
+    kaEntity* FindEntityByName(const std::string& name) const;
+    int32_t GetEntityCount() const { return static_cast<int32_t>(m_Entities.size()); }
+    const std::vector<kaEntity*>& GetEntities() const { return m_Entities; }
+    const std::vector<int32_t>& GetIdentifiers() const { return m_Identifiers; }
+    const std::vector<kaEntity*>& GetUpdateList() const { return m_UpdateList; }
+
+    void AddToUpdateList(kaEntity* entity);
+    void RemoveFromUpdateList(kaEntity* entity);
+    void AddLight(kaLight* light);
+    void RemoveLight(kaLight* light);
+    const std::vector<kaLight*>& GetLights() const { return m_Lights; }
+    void AddToAlphaSorter(ka3DObject* item);
+    void RemoveFromAlphaSorter(ka3DObject* item);
+
+    // Replaces and destroys the current water plane, taking the new one.
+    void SetWaterPlane(kaWaterPlaneBase* plane);
+    void SetTerrain(kaTerrainBase* terrain);
+    void SetSkyBox(kaSkyBoxBase* skyBox);
+    void SetSun(kaSunBase* sun);
+    kaWaterPlaneBase* GetWaterPlane() const { return m_pWaterPlane; }
+    kaTerrainBase* GetTerrain() const { return m_pTerrain; }
+    kaSkyBoxBase* GetSkyBox() const { return m_pSkyBox; }
+    kaSunBase* GetSun() const { return m_pSun; }
+    kaEntity* GetPathManager() const { return m_pPathManager; }
+    ka3DAlphaSorter* GetAlphaSorter() const { return m_pAlphaSorter; }
+    kaQuadTree* GetQuadTree() const { return m_pQuadTree; }
+    kaCamera* GetOwnCamera() const { return m_pOwnCamera; }
+    // Ground height at a point: the terrain's, 0 without one.
+    float GetGroundHeight(float x, float z) const;
+
+    kaEntity* GetSelectedEntity() const { return m_pSelectedEntity; }
+    void SetSelectedEntity(kaEntity* entity) { m_pSelectedEntity = entity; }
+    kaEntity* GetVenueEntity() const { return m_pVenueEntity; }
+    void SetVenueEntity(kaEntity* entity) { m_pVenueEntity = entity; }
+    bool IsLocked() const { return m_Locked; }
+    int32_t GetDebugDisplayMode() const { return m_DebugDisplayMode; }
+    void SetDebugDisplayMode(int32_t mode) { m_DebugDisplayMode = mode; }
+    bool GetShowPickRay() const { return m_ShowPickRay; }
+    void SetShowPickRay(bool show) { m_ShowPickRay = show; }
+
+    const std::string& GetDescription() const { return m_Description; }
+    void SetDescription(const std::string& text) { m_Description = text; }
+    const std::string& GetPreview() const { return m_Preview; }
+    void SetPreview(const std::string& text) { m_Preview = text; }
+    float GetStartX() const { return m_StartX; }
+    float GetStartZ() const { return m_StartZ; }
+    void SetStartPoint(float x, float z);
+    const platform::Quaternion& GetStartRotation() const { return m_StartRotation; }
+    void SetStartRotation(const platform::Quaternion& rotation) { m_StartRotation = rotation; }
+    const std::string& GetVenueName() const { return m_VenueName; }
+    void SetVenueName(const std::string& name) { m_VenueName = name; }
+
+protected:
+    // Runs the environment objects' updates in their fixed order.
+    void _UpdateEnvironment(float dt);
+    // The queued changes, in their fixed order.
+    void _ApplyPending();
+    // Destroys an entity and forgets it in every queue, so that nothing reaches it afterwards.
+    void _Destroy(kaEntity* entity);
+    // While Clear destroys the entity list, deletes and removes of those entities do nothing.
+    bool _IsBeingCleared(const kaEntity* entity) const;
+    void _DropIdentifier(int32_t id);
+    // Filing in the quad tree, when the world has one.
+    void _FileInTree(kaEntity* entity);
+    void _RemoveFromTree(kaEntity* entity);
+
+    std::string m_Description;
+    std::string m_Preview;
+    std::vector<kaEntity*> m_Entities;
+    float m_StartX = 0.0f;
+    float m_StartZ = 0.0f;
+    platform::Quaternion m_StartRotation;
+    std::vector<kaEntity*> m_PendingDeletes;
+    std::vector<kaEntity*> m_PendingRemoves;
+    std::vector<kaEntity*> m_PendingAdds;
+    std::vector<kaEntity*> m_UpdateList;
+    std::vector<kaEntity*> m_PendingUpdateRemoves;
+    std::vector<kaEntity*> m_PendingUpdateAdds;
+    kaCamera* m_pOwnCamera = nullptr;
+    int32_t m_DebugDisplayMode = 0;
+    bool m_ShowPickRay = false;
+    bool m_Locked = false;
+    kaEntity* m_pSelectedEntity = nullptr;
+    std::vector<kaLight*> m_Lights;
+    // Every identifier in use, ascending.
+    std::vector<int32_t> m_Identifiers;
+    kaSkyBoxBase* m_pSkyBox = nullptr;
+    kaTerrainBase* m_pTerrain = nullptr;
+    kaWaterPlaneBase* m_pWaterPlane = nullptr;
+    kaSunBase* m_pSun = nullptr;
+    ka3DAlphaSorter* m_pAlphaSorter = nullptr;
+    kaQuadTree* m_pQuadTree = nullptr;
+    kaEntity* m_pPathManager = nullptr;
+    kaPropertyList m_PropertyList;
+    kaEntity* m_pVenueEntity = nullptr;
+    std::string m_VenueName;
+    // The entities Clear is destroying, while it runs.
+    std::vector<kaEntity*> m_Clearing;
+};
