@@ -392,15 +392,17 @@ bool kaWorld::_StoreUniqueEntityIdentifier(int32_t id)
 {
     if (id < 0)
     {
-        platform::OutputDebugString("kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (" +
-                                    std::to_string(id) + ") that is negative.  New entity ignored.\n");
+        platform::OutputDebugString(
+            "kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (" +
+            std::to_string(id) + ") that is negative.  New entity ignored.\n");
         return false;
     }
     const auto at = std::lower_bound(m_Identifiers.begin(), m_Identifiers.end(), id);
     if (at != m_Identifiers.end() && *at == id)
     {
-        platform::OutputDebugString("kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (" +
-                                    std::to_string(id) + ") that already exists.  New entity ignored.\n");
+        platform::OutputDebugString(
+            "kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (" +
+            std::to_string(id) + ") that already exists.  New entity ignored.\n");
         return false;
     }
     m_Identifiers.insert(at, id);

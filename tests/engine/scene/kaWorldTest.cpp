@@ -169,9 +169,11 @@ TEST_F(WorldTest, RefusedIdentifiersLeaveTheWorldUnchanged)
         int32_t id;
         std::string line;
     } cases[] = {
-        {-1, "kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (-1) that is negative.  "
-             "New entity ignored.\n"},
-        {4, "kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (4) that already exists.  "
+        {-1,
+         "kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (-1) that is negative.  "
+         "New entity ignored.\n"},
+        {4, "kaWorld::_StoreUniqueEntityIdentifier - Attempted to load in an entity ID (4) that already "
+            "exists.  "
             "New entity ignored.\n"},
     };
     for (const auto& c : cases)
@@ -302,7 +304,8 @@ TEST_F(WorldTest, EditorRowsReadAndApplyTheFiveWorldFields)
     std::string rows;
     for (const kaCountedPtr<kaPropertyRecord>& row : m_World->GetPropertyList())
         rows += row->m_Label + "=" + row->m_Value + " ";
-    EXPECT_EQ(rows, "Name:=Canyon Description:=Jumps Preview:=canyon.bmp StartPoint X:=12.5 StartPoint Z:=-3 ");
+    EXPECT_EQ(rows,
+              "Name:=Canyon Description:=Jumps Preview:=canyon.bmp StartPoint X:=12.5 StartPoint Z:=-3 ");
 
     const struct
     {
@@ -310,7 +313,7 @@ TEST_F(WorldTest, EditorRowsReadAndApplyTheFiveWorldFields)
         std::string value;
         bool changed;
     } cases[] = {
-        {"Name:", "Canyon", false}, {"Name:", "Mesa", true},        {"Preview:", "mesa.bmp", true},
+        {"Name:", "Canyon", false},       {"Name:", "Mesa", true},      {"Preview:", "mesa.bmp", true},
         {"StartPoint X:", "12.5", false}, {"StartPoint Z:", "8", true}, {"StartPoint Z", "9", false},
         {"Description:", "Loops", true},
     };

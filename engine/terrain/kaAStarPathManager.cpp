@@ -1,0 +1,20 @@
+#include "engine/terrain/kaAStarPathManager.h"
+
+#include "engine/scene/kaWorld.h"
+
+namespace
+{
+
+kaEntity* MakePathManager()
+{
+    return new kaAStarPathManager();
+}
+
+// Installed before the program's entry, so every world made afterwards has its grid.
+const bool s_Installed = (kaWorld::SetPathManagerCreator(&MakePathManager), true);
+
+} // namespace
+
+kaAStarPathManager::kaAStarPathManager() : kaSingleton<kaAStarPathManager>(this) {}
+
+kaAStarPathManager::~kaAStarPathManager() = default;

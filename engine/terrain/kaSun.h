@@ -1,0 +1,18 @@
+#pragma once
+
+#include "engine/scene/kaSunBase.h"
+#include "engine/terrain/kaKeptElement.h"
+
+// The world's sun. Until it is built from its element, it keeps the element it reads and writes it
+// back unchanged, so that worlds keep their sun through a load and a save.
+class kaSun : public kaSunBase
+{
+    KA_ENTITY_CLASS_RECORD()
+
+public:
+    void ReadXml(const TiXmlElement* element) override;
+    void WriteXml(TiXmlElement* element) const override;
+
+private:
+    kaKeptElement m_Element;
+};

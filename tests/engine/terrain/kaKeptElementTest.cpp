@@ -1,0 +1,83 @@
+#include "engine/terrain/kaKeptElement.h"
+
+#include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaEntityWaterPlane.h"
+#include "engine/terrain/kaSkyBox.h"
+#include "engine/terrain/kaSun.h"
+#include "engine/terrain/kaTerrain.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+std::string Print(const TiXmlNode& node)
+{
+    TiXmlPrinter printer;
+    printer.SetStreamPrinting();
+    node.Accept(&printer);
+    return printer.Str();
+}
+
+TEST(EnvironmentElementTest, EachObjectWritesBackTheElementItRead)
+{
+    const struct
+    {
+        std::function<kaEntity*()> make;
+        std::string className;
+        std::string xml;
+    } cases[] = {
+        {[] { return new kaTerrain; }, "kaTerrain",
+         "<Terrain version=\"2\"><heightmap>hills.bmp</heightmap><layer><texture>grass.dds</texture></layer>"
+         "<layer><texture>rock.dds</texture></layer><!-- kept --><scale>4</scale></Terrain>"},
+        {[] { return new kaSun; }, "kaSun", "<Sun><flare><size>2</size></flare><x>1</x></Sun>"},
+        {[] { return new kaSkyBox; }, "kaSkyBox",
+         "<Skybox><Cloudplane><height>90</height></Cloudplane></Skybox>"},
+        {[] { return new kaEntityWaterPlane; }, "kaEntityWaterPlane",
+         "<WaterPlane><level>3.5</level></WaterPlane>"},
+    };
+    for (const auto& c : cases)
+    {
+        TiXmlDocument source;
+        source.Parse(c.xml.c_str());
+        const std::unique_ptr<kaEntity> object(c.make());
+        object->ReadXml(source.RootElement());
+        // The source may go; the object holds its own copy.
+        source.Clear();
+        TiXmlDocument target;
+        TiXmlElement* element =
+            target.InsertEndChild(TiXmlElement(c.xml.substr(1, c.xml.find_first_of(" >") - 1)))->ToElement();
+        object->WriteXml(element);
+        EXPECT_EQ(Print(target), c.xml) << c.className;
+        EXPECT_EQ(object->GetClassName(), c.className);
+        // Only the world makes them.
+        EXPECT_EQ(CreateEntity(c.className), nullptr);
+    }
+}
+
+TEST(EnvironmentElementTest, TheTerrainIsFlatAndEmptyUntilBuilt)
+{
+    kaWorld world;
+    auto* terrain = new kaTerrain;
+    world.SetTerrain(terrain);
+    EXPECT_EQ(terrain->GetName(), "Terrain");
+    EXPECT_EQ(world.GetGroundHeight(120.0f, -8.0f), 0.0f);
+    EXPECT_EQ(terrain->GetWidth(), 0.0f);
+    EXPECT_EQ(terrain->GetLength(), 0.0f);
+}
+
+TEST(EnvironmentElementTest, NothingReadWritesNothing)
+{
+    kaSun sun;
+    TiXmlElement element("Sun");
+    sun.WriteXml(&element);
+    EXPECT_EQ(element.FirstChild(), nullptr);
+}
+
+} // namespace
