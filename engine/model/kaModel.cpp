@@ -421,7 +421,7 @@ Matrix kaModel::_DrawMatrix() const
 
 void kaModel::Render(uint32_t flag)
 {
-    if (!m_Visible)
+    if (!m_Visible || m_Hidden)
         return;
     if (!m_Hold)
         UpdateAnimation();

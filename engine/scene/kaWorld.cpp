@@ -7,6 +7,7 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaLight.h"
 #include "engine/scene/kaEntity.h"
+#include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaSkyBoxBase.h"
 #include "engine/scene/kaSunBase.h"
@@ -275,6 +276,8 @@ void kaWorld::_Destroy(kaEntity* entity)
     EraseAll(m_UpdateList, entity);
     if (entity == m_pVenueEntity)
         m_pVenueEntity = nullptr;
+    // Its destructor takes its lights and dependents out of this world.
+    entity->SetWorld(this);
     delete entity;
 }
 
@@ -318,6 +321,15 @@ void kaWorld::InitializeEntities()
         m_Entities[i]->Initialize();
     if (g_pGraphicsManager)
         g_pGraphicsManager->ClearImageCache();
+}
+
+void kaWorld::CycleDebugDisplay()
+{
+    for (kaEntity* entity : m_Entities)
+    {
+        if (auto* model = dynamic_cast<kaEntityModel*>(entity))
+            model->SetDebugAxes(m_DebugDisplayMode == kDebugAxes);
+    }
 }
 
 void kaWorld::ResetEntityStates()
@@ -589,6 +601,8 @@ bool kaWorld::SetPropertyList(const kaPropertyList& list)
     }
     return changed;
 }
+
+void kaWorld::OnEntityMoved(kaEntity*) {}
 
 void kaWorld::_FileInTree(kaEntity*) {}
 

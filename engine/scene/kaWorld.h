@@ -62,12 +62,16 @@ public:
     virtual int32_t RemoveEntitiesByName(const std::string& name);
     // Initialize on every entity present when the pass starts, in list order.
     virtual void InitializeEntities();
+    // Shows or hides the model entities' axes by the debug display mode.
+    virtual void CycleDebugDisplay();
     // Destroys every entity and environment object and forgets every identifier and queued change, so
     // that another world can be loaded into this one.
     virtual void Clear();
     virtual void BuildPropertyList();
     virtual void ResetEntityStates();
     virtual void ResolveEntityLinks();
+    // Re-files an entity that has moved in the quad tree.
+    virtual void OnEntityMoved(kaEntity* entity);
     virtual const kaPropertyList& GetPropertyList();
     // Takes the values of the five world rows; true when one changed. A coordinate that is not a number
     // throws ka::bad_lexical_cast.

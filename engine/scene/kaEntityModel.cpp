@@ -1,0 +1,403 @@
+#include "engine/scene/kaEntityModel.h"
+
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/model/KM_Light.h"
+#include "engine/model/kaBoundingBox.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaMeshSubset.h"
+#include "engine/model/kaModel.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaLight.h"
+#include "engine/render/kaRenderState.h"
+#include "engine/render/kaVertexTypes.h"
+#include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaWorld.h"
+
+#include <tinyxml.h>
+
+using platform::Matrix;
+using platform::Quaternion;
+using platform::Vector3;
+
+KA_ENTITY_CLASS_RECORD_DEFINITION(kaEntityModel, "EntityModel")
+
+namespace
+{
+
+const EntityFactory::Registration s_Registration(kaEntityModel::StaticClassInfo(),
+                                                 &EntityFactory::Create<kaEntityModel>);
+
+Matrix Identity()
+{
+    Matrix identity;
+    platform::MatrixIdentity(&identity);
+    return identity;
+}
+
+// A present child replaces the value; an absent one leaves it.
+void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
+{
+    if (const TiXmlElement* child = parent->FirstChildElement(name))
+        value = GetElementFloat(child);
+}
+
+void AppendLine(std::vector<VERTEX_WORLDPOS_DIFFUSE>& vertices, const Vector3& from, const Vector3& to,
+                uint32_t color)
+{
+    vertices.push_back({from.x, from.y, from.z, color});
+    vertices.push_back({to.x, to.y, to.z, color});
+}
+
+} // namespace
+
+kaEntityModel::kaEntityModel() = default;
+
+kaEntityModel::~kaEntityModel()
+{
+    for (kaLight* light : m_Lights)
+    {
+        if (m_pWorld)
+            m_pWorld->RemoveLight(light);
+        delete light;
+    }
+    m_Lights.clear();
+    if (m_pModel && g_pModelManager)
+        g_pModelManager->ReleaseModel(m_pModel);
+    m_pModel = nullptr;
+}
+
+void kaEntityModel::ReadXml(const TiXmlElement* element)
+{
+    kaEntity::ReadXml(element);
+    if (!element)
+        return;
+    if (!m_pModel)
+    {
+        if (const TiXmlElement* file = element->FirstChildElement("kmfFilename"))
+            _LoadModel(GetElementText(file));
+    }
+    if (const TiXmlElement* snap = element->FirstChildElement("snapToTerrain"))
+        m_SnapToTerrain = GetElementBool(snap);
+    if (const TiXmlElement* noSort = element->FirstChildElement("noSortAlpha"))
+        m_NoSortAlpha = GetElementBool(noSort);
+    if (const TiXmlElement* rotation = element->FirstChildElement("rotation"))
+        _ReadRotation(rotation);
+    if (const TiXmlElement* position = element->FirstChildElement("position"))
+        _ReadPosition(position);
+    if (m_pModel)
+        _ReadTextures(element);
+}
+
+void kaEntityModel::_ReadRotation(const TiXmlElement* element)
+{
+    Quaternion rotation = GetRotation();
+    if (const TiXmlElement* quaternion = element->FirstChildElement("quaternion"))
+    {
+        ReadFloat(quaternion, "x", rotation.x);
+        ReadFloat(quaternion, "y", rotation.y);
+        ReadFloat(quaternion, "z", rotation.z);
+        ReadFloat(quaternion, "w", rotation.w);
+    }
+    else
+    {
+        float pitch = 0.0f;
+        float yaw = 0.0f;
+        float roll = 0.0f;
+        ReadFloat(element, "pitch", pitch);
+        ReadFloat(element, "yaw", yaw);
+        ReadFloat(element, "roll", roll);
+        platform::QuaternionRotationYawPitchRoll(&rotation, yaw, pitch, roll);
+    }
+    SetRotation(rotation);
+}
+
+void kaEntityModel::_ReadPosition(const TiXmlElement* element)
+{
+    Vector3 position = GetPosition();
+    ReadFloat(element, "x", position.x);
+    ReadFloat(element, "z", position.z);
+    if (m_SnapToTerrain)
+        position.y = m_pWorld ? m_pWorld->GetGroundHeight(position.x, position.z) : 0.0f;
+    else
+        ReadFloat(element, "y", position.y);
+    SetPosition(position);
+}
+
+void kaEntityModel::_ReadTextures(const TiXmlElement* element)
+{
+    for (const TiXmlElement* texture = element->FirstChildElement("texture"); texture;
+         texture = texture->NextSiblingElement("texture"))
+    {
+        kaMeshSubset* subset = m_pModel->FindSubset(GetChildElementText("subset", texture));
+        if (subset && subset->GetRenderState())
+            subset->GetRenderState()->ApplyInitData(GetChildElementText("renderStateID", texture));
+    }
+}
+
+void kaEntityModel::WriteXml(TiXmlElement* element) const
+{
+    kaEntity::WriteXml(element);
+    if (!element)
+        return;
+    AppendTextElement(element, "kmfFilename", m_ModelFile);
+    if (!m_pModel)
+        return;
+    AppendBoolElement(element, "snapToTerrain", m_SnapToTerrain);
+    const Quaternion rotation = GetRotation();
+    TiXmlElement* quaternion = AppendElement(AppendElement(element, "rotation"), "quaternion");
+    AppendFloatElement(quaternion, "x", rotation.x);
+    AppendFloatElement(quaternion, "y", rotation.y);
+    AppendFloatElement(quaternion, "z", rotation.z);
+    AppendFloatElement(quaternion, "w", rotation.w);
+    const Vector3 position = GetPosition();
+    TiXmlElement* place = AppendElement(element, "position");
+    AppendFloatElement(place, "x", position.x);
+    AppendFloatElement(place, "z", position.z);
+    // A snapped entity takes its height from the ground when read again.
+    if (!m_SnapToTerrain)
+        AppendFloatElement(place, "y", position.y);
+}
+
+void kaEntityModel::_LoadModel(const std::string& fileName)
+{
+    if (!g_pModelManager)
+        return;
+    const bool descriptor = fileName.find(".xml") != std::string::npos;
+    kaModel* model =
+        descriptor ? g_pModelManager->LoadModelDescriptor(fileName) : g_pModelManager->CreateModel(fileName);
+    // A file that is missing or damaged leaves an instance of an empty mesh.
+    if (model && (!model->GetMesh() || model->GetMesh()->GetSubsetCount() == 0))
+    {
+        g_pModelManager->ReleaseModel(model);
+        model = nullptr;
+    }
+    if (!model)
+    {
+        model = g_pModelManager->CreateModel(kDefaultModelFile);
+        // The world file keeps the name that was asked for.
+        if (model)
+            model->SetSourceName(fileName);
+    }
+    SetModel(model);
+}
+
+void kaEntityModel::SetModel(kaModel* model)
+{
+    if (m_pModel && m_pModel != model && g_pModelManager)
+        g_pModelManager->ReleaseModel(m_pModel);
+    if (model)
+    {
+        m_ModelFile = model->GetSourceName();
+        model->UpdateBounds();
+    }
+    m_pModel = model;
+}
+
+void kaEntityModel::Initialize()
+{
+    kaEntity::Initialize();
+    if (!m_pWorld || !m_pModel || !m_pModel->GetMesh())
+        return;
+    if (m_NoSortAlpha)
+        m_pModel->SetNoSortAlpha();
+    // Made once: the lights belong to the model's lifetime in this world, not to each initialisation.
+    if (!m_Lights.empty())
+        return;
+    for (int i = 0; i < m_pModel->GetLightNodeCount(); ++i)
+    {
+        const KM_Light* node = m_pModel->GetLightNode(i);
+        if (!node)
+            continue;
+        auto* light = new kaLight(*node);
+        m_pWorld->AddLight(light);
+        m_Lights.push_back(light);
+    }
+    _PlaceLights();
+}
+
+void kaEntityModel::Render()
+{
+    kaEntity::Render();
+    if (!m_pModel)
+        return;
+    m_pModel->Render(0);
+    if (!g_pGraphicsManager)
+        return;
+    if (m_DebugAxes)
+        _DrawAxes();
+    if (m_Selected)
+    {
+        if (kaBoundingBox* box = m_pModel->GetBoundingBox())
+        {
+            box->ComputeCorners();
+            g_pGraphicsManager->DebugDrawBox(box->m_Corners, 1.0f, 1.0f, 1.0f, 1.0f, true);
+        }
+    }
+}
+
+void kaEntityModel::_DrawAxes() const
+{
+    const Vector3 origin = GetPosition();
+    std::vector<VERTEX_WORLDPOS_DIFFUSE> vertices;
+    vertices.reserve(6);
+    AppendLine(vertices, origin, origin + Vector3(kAxisLength, 0.0f, 0.0f), kAxisXColor);
+    AppendLine(vertices, origin, origin + Vector3(0.0f, kAxisLength, 0.0f), kAxisYColor);
+    AppendLine(vertices, origin, origin + Vector3(0.0f, 0.0f, kAxisLength), kAxisZColor);
+    g_pGraphicsManager->QueueDebugPrimitive(std::move(vertices), false);
+}
+
+kaMesh* kaEntityModel::GetNextMesh(bool& more)
+{
+    if (!m_pModel)
+    {
+        more = false;
+        return nullptr;
+    }
+    return m_pModel->GetNextMesh(more);
+}
+
+kaBoundingBox* kaEntityModel::GetBoundingBox()
+{
+    return m_pModel ? m_pModel->GetBoundingBox() : nullptr;
+}
+
+bool kaEntityModel::GetWorldMatrix(Matrix& matrix) const
+{
+    if (!m_pModel)
+        return false;
+    matrix = m_pModel->GetWorldMatrix();
+    return true;
+}
+
+void kaEntityModel::SetPositionRotation(const Vector3& position, const Quaternion& rotation)
+{
+    if (!m_pModel)
+        return;
+    if (m_MatrixPlacement)
+    {
+        // The caller has set the matrix; rebuilding it would drop what the parts cannot express.
+        const Matrix placed = m_pModel->GetWorldMatrix();
+        m_pModel->SetPositionRotation(position.x, position.y, position.z, rotation.x, rotation.y, rotation.z,
+                                      rotation.w);
+        m_pModel->SetTransform(placed);
+    }
+    else
+        m_pModel->SetPositionRotation(position.x, position.y, position.z, rotation.x, rotation.y, rotation.z,
+                                      rotation.w);
+    _AfterPlacement();
+}
+
+void kaEntityModel::SetPosition(const Vector3& position)
+{
+    if (!m_pModel)
+        return;
+    m_pModel->SetPosition(position.x, position.y, position.z);
+    _AfterPlacement();
+}
+
+void kaEntityModel::SetRotation(const Quaternion& rotation)
+{
+    if (!m_pModel)
+        return;
+    m_pModel->SetRotation(rotation.x, rotation.y, rotation.z, rotation.w);
+    _AfterPlacement();
+}
+
+void kaEntityModel::_AfterPlacement()
+{
+    if (m_pWorld)
+        m_pWorld->OnEntityMoved(this);
+    _PlaceLights();
+}
+
+void kaEntityModel::_PlaceLights()
+{
+    if (!m_pModel || m_Lights.empty())
+        return;
+    Matrix rotation;
+    const Quaternion turn = m_pModel->GetRotation();
+    platform::MatrixRotationQuaternion(&rotation, &turn);
+    const Vector3& position = m_pModel->GetPosition();
+    for (kaLight* light : m_Lights)
+    {
+        Vector3 offset;
+        platform::Vec3TransformCoord(&offset, &light->GetOrigin(), &rotation);
+        light->SetPosition(position.x + offset.x, position.y + offset.y, position.z + offset.z);
+    }
+}
+
+bool kaEntityModel::HasBone(const std::string& name) const
+{
+    return m_pModel && m_pModel->GetSkeleton() && m_pModel->FindBoneIndex(name) >= 0;
+}
+
+int32_t kaEntityModel::GetBoneIndex(const std::string& name) const
+{
+    return m_pModel ? m_pModel->FindBoneIndex(name) : -1;
+}
+
+const kaBone* kaEntityModel::FindBone(const std::string& name) const
+{
+    return m_pModel ? m_pModel->FindBone(name) : nullptr;
+}
+
+Vector3 kaEntityModel::GetPosition() const
+{
+    return m_pModel ? m_pModel->GetPosition() : Vector3(0.0f, 0.0f, 0.0f);
+}
+
+Quaternion kaEntityModel::GetRotation() const
+{
+    return m_pModel ? m_pModel->GetRotation() : Quaternion(0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+const Matrix& kaEntityModel::GetWorldMatrixPtr() const
+{
+    static const Matrix identity = Identity();
+    return m_pModel ? m_pModel->GetWorldMatrix() : identity;
+}
+
+Vector3 kaEntityModel::GetBoneWorldPosition(int32_t index) const
+{
+    const Matrix* bone = (m_pModel && index >= 0) ? m_pModel->GetBoneMatrix(index) : nullptr;
+    if (!bone)
+        return Vector3(0.0f, 0.0f, 0.0f);
+    const Matrix world = *bone * m_pModel->GetWorldMatrix();
+    return Vector3(world(3, 0), world(3, 1), world(3, 2));
+}
+
+Quaternion kaEntityModel::GetBoneWorldRotation(int32_t index) const
+{
+    const Matrix* bone = (m_pModel && index >= 0) ? m_pModel->GetBoneMatrix(index) : nullptr;
+    if (!bone)
+        return Quaternion(0.0f, 0.0f, 0.0f, 0.0f);
+    const Matrix world = *bone * m_pModel->GetWorldMatrix();
+    Quaternion rotation;
+    platform::QuaternionRotationMatrix(&rotation, &world);
+    return rotation;
+}
+
+Vector3 kaEntityModel::GetBonePositionByName(const std::string& name) const
+{
+    return GetBoneWorldPosition(GetBoneIndex(name));
+}
+
+void kaEntityModel::SetTransformFromMatrix(const Matrix& matrix)
+{
+    if (!m_pModel)
+        return;
+    m_MatrixPlacement = true;
+    m_pModel->SetTransform(matrix);
+    const Vector3 position(matrix(3, 0), matrix(3, 1), matrix(3, 2));
+    Quaternion rotation;
+    platform::QuaternionRotationMatrix(&rotation, &matrix);
+    SetPositionRotation(position, rotation);
+    m_MatrixPlacement = false;
+}
+
+void kaEntityModel::AddAttachment(kaEntityAttacher* attacher)
+{
+    if (attacher)
+        m_Attachments.push_back(attacher);
+}

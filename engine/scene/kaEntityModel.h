@@ -1,0 +1,108 @@
+#pragma once
+
+#include "engine/scene/kaEntity.h"
+
+#include "platform/gfx/math/Matrix.h"
+#include "platform/gfx/math/Quaternion.h"
+#include "platform/gfx/math/Vector3.h"
+
+#include <string>
+#include <vector>
+
+class kaEntityAttacher;
+class kaEntityBillBoard;
+class kaLight;
+class kaModel;
+class kaParticleEmitterMgr;
+struct kaBone;
+
+// An entity shown by one model instance: a prop, a venue, a vehicle body. It loads the model from a KMF
+// file or an XML model descriptor, places it (optionally on the ground), keeps the model's lights in the
+// world's light list, dresses the model's subsets from init data, draws it, and answers the world's
+// questions about bounds, matrix, meshes and bones. The model manager owns the instance; the entity hands
+// it back when done.
+class kaEntityModel : public kaEntity
+{
+    KA_ENTITY_CLASS_RECORD()
+
+public:
+    // Shown in place of a model file that cannot be loaded; it keeps the requested name.
+    static constexpr const char* kDefaultModelFile = "resources/models/cylinder/cylinder.kmf";
+    static constexpr float kAxisLength = 5.0f;
+    static constexpr uint32_t kAxisXColor = 0xFFFF0000;
+    static constexpr uint32_t kAxisYColor = 0xFF00FF00;
+    static constexpr uint32_t kAxisZColor = 0xFF0000FF;
+
+    kaEntityModel();
+    ~kaEntityModel() override;
+
+    // After the base block: "kmfFilename" (only while there is no model), "snapToTerrain", "noSortAlpha",
+    // "rotation", "position" and, with a model, every "texture".
+    void ReadXml(const TiXmlElement* element) override;
+    void WriteXml(TiXmlElement* element) const override;
+    // Makes the model's lights and registers them with the world.
+    void Initialize() override;
+    void Render() override;
+    kaMesh* GetNextMesh(bool& more) override;
+    kaBoundingBox* GetBoundingBox() override;
+    bool GetWorldMatrix(platform::Matrix& matrix) const override;
+
+    kaModel* GetModel() const { return m_pModel; }
+    // Hands the current model back; a new one gives its source name to the model file.
+    virtual void SetModel(kaModel* model);
+    // Placement: the model, the quad-tree filing and the lights follow. Nothing without a model.
+    virtual void SetPositionRotation(const platform::Vector3& position, const platform::Quaternion& rotation);
+    virtual void SetPosition(const platform::Vector3& position);
+    virtual void SetRotation(const platform::Quaternion& rotation);
+    virtual bool HasBone(const std::string& name) const;
+    virtual int32_t GetBoneIndex(const std::string& name) const;
+    virtual const kaBone* FindBone(const std::string& name) const;
+
+    // Zeros without a model.
+    platform::Vector3 GetPosition() const;
+    platform::Quaternion GetRotation() const;
+    // An identity matrix without a model.
+    const platform::Matrix& GetWorldMatrixPtr() const;
+    // The bone in world space; zeros for a negative index, a missing bone or no model.
+    platform::Vector3 GetBoneWorldPosition(int32_t index) const;
+    platform::Quaternion GetBoneWorldRotation(int32_t index) const;
+    platform::Vector3 GetBonePositionByName(const std::string& name) const;
+    // Places the model by a whole matrix (rotation and translation), as the physics and attachers do.
+    void SetTransformFromMatrix(const platform::Matrix& matrix);
+    void AddAttachment(kaEntityAttacher* attacher);
+
+    const std::string& GetModelFile() const { return m_ModelFile; }
+    bool GetSnapToTerrain() const { return m_SnapToTerrain; }
+    void SetSnapToTerrain(bool snap) { m_SnapToTerrain = snap; }
+    bool GetDebugAxes() const { return m_DebugAxes; }
+    void SetDebugAxes(bool show) { m_DebugAxes = show; }
+    bool GetNoSortAlpha() const { return m_NoSortAlpha; }
+    const std::vector<kaLight*>& GetLights() const { return m_Lights; }
+
+protected:
+    // A descriptor for a name containing ".xml", else a KMF file; the placeholder cylinder, named as
+    // asked, when loading fails.
+    void _LoadModel(const std::string& fileName);
+    // The model has moved: re-file, then move the lights.
+    void _AfterPlacement();
+    void _PlaceLights();
+    void _ReadRotation(const TiXmlElement* element);
+    void _ReadPosition(const TiXmlElement* element);
+    void _ReadTextures(const TiXmlElement* element);
+    void _DrawAxes() const;
+
+    kaModel* m_pModel = nullptr;
+    std::string m_ModelFile;
+    bool m_SnapToTerrain = false;
+    bool m_DebugAxes = false;
+    // One per light object of the model's mesh, owned and registered with the world.
+    std::vector<kaLight*> m_Lights;
+    // Attachers hanging other entities on this one.
+    std::vector<kaEntityAttacher*> m_Attachments;
+    bool m_NoSortAlpha = false;
+    // Made on demand by the billboard and emitter keys.
+    kaEntityBillBoard* m_pBillboard = nullptr;
+    kaParticleEmitterMgr* m_pEmitterManager = nullptr;
+    // Set while the model's matrix came whole from the caller.
+    bool m_MatrixPlacement = false;
+};
