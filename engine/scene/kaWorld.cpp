@@ -199,7 +199,8 @@ bool kaWorld::AddEntity(kaEntity* entity, bool visible, bool newIdentifier)
         m_PendingAdds.push_back(entity);
         return false;
     }
-    if (Contains(m_Entities, entity))
+    // Listed twice, it would be destroyed twice.
+    if (entity->GetWorld() == this && Contains(m_Entities, entity))
         return false;
     entity->SetVisible(visible);
     entity->SetWorld(this);
