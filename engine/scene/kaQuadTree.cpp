@@ -235,8 +235,10 @@ bool kaQuadTree::_EntityOutside(kaEntity* entity) const
 void kaQuadTree::_Walk(int32_t index)
 {
     const Node& node = m_Nodes[static_cast<size_t>(index)];
-    for (kaEntity* entity : node.m_Entities)
+    // By position: an entity that moves while it draws re-files itself and changes the list.
+    for (size_t i = 0; i < node.m_Entities.size(); ++i)
     {
+        kaEntity* entity = node.m_Entities[i];
         entity->SetDrawn(false);
         if (!entity->IsVisible() || _EntityOutside(entity))
             continue;
