@@ -2,6 +2,7 @@
 
 #include "engine/core/XmlDepthScanner.h"
 #include "engine/core/kaLexicalCast.h"
+#include "platform/files/SafeFileWriter.h"
 #include "platform/system/DebugOutput.h"
 
 #include <cstring>
@@ -53,6 +54,13 @@ bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& nam
     }
     text.resize(out);
     return ParseXmlDocument(document, text, name);
+}
+
+bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName)
+{
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    return platform::SafeFileWriter::WriteWhole(fileName, printer.Str());
 }
 
 std::string GetElementText(const TiXmlNode* element)

@@ -3,6 +3,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaByteSource.h"
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
 #include <climits>
 #include <cstring>
@@ -135,18 +136,8 @@ bool kaBMPImage::Save(const std::string& fileName, bool) const
         out.insert(out.end(), stride - rowBytes, 0);
     }
 
-    const std::string tempName = fileName + ".tmp";
-    FILE* file = platform::OpenFile(tempName.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    written = std::fclose(file) == 0 && written;
-    if (!written || !platform::RenameFile(tempName, fileName))
-    {
-        platform::RemoveFile(tempName);
-        return false;
-    }
-    return true;
+    platform::SafeFileWriter writer(fileName);
+    return writer.Write(out.data(), out.size()) && writer.Commit();
 }
 
 uint32_t kaBMPImage::GetHeight() const

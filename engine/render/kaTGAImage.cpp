@@ -4,6 +4,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaByteSource.h"
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
 #include <zlib.h>
 
@@ -112,18 +113,8 @@ bool kaTGAImage::Save(const std::string& fileName, bool compress) const
 {
     if (fileName.empty() || !m_pHeader)
         return false;
-    const std::string tempName = fileName + ".tmp";
-    FILE* file = platform::OpenFile(tempName.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = WriteFile(file, compress);
-    written = std::fclose(file) == 0 && written;
-    if (!written || !platform::RenameFile(tempName, fileName))
-    {
-        platform::RemoveFile(tempName);
-        return false;
-    }
-    return true;
+    platform::SafeFileWriter writer(fileName);
+    return writer.File() && WriteFile(writer.File(), compress) && writer.Commit();
 }
 
 uint32_t kaTGAImage::GetHeight() const

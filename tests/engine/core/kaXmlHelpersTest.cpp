@@ -143,7 +143,7 @@ TEST(XmlDepth, LoadingRefusesDeepFilesBeforeParsing)
     }
 }
 
-TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoes)
+TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoesAndSavingRoundTrips)
 {
     testsupport::TempDir dir;
     const std::string path = dir.Write("lines.xml", "<r>\r\n<ab><![CDATA[one\r\ntwo\rthree]]></ab>\r\n</r>");
@@ -153,6 +153,17 @@ TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoes)
     EXPECT_TRUE(LoadXmlDocument(document, file, "lines.xml"));
     std::fclose(file);
     EXPECT_EQ(GetChildElementText("ab", document.FirstChildElement("r")), "one\ntwo\nthree");
+
+    TiXmlDocument saved;
+    AppendTextElement(AppendElement(&saved, "r"), "ab", "x < y");
+    ASSERT_TRUE(SaveXmlDocument(saved, dir.File("saved.xml")));
+    TiXmlDocument reread;
+    file = std::fopen(dir.File("saved.xml").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(LoadXmlDocument(reread, file, "saved.xml"));
+    std::fclose(file);
+    EXPECT_EQ(GetChildElementText("ab", reread.FirstChildElement("r")), "x < y");
+    EXPECT_FALSE(SaveXmlDocument(saved, dir.File("missing/saved.xml")));
 
     TiXmlDocument empty;
     EXPECT_FALSE(ParseXmlDocument(empty, "", "empty.xml"));

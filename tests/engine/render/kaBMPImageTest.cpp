@@ -300,7 +300,7 @@ TEST_F(BMPImageTest, SaveRoundTripsTwentyFourAndEightBitImages)
     ASSERT_TRUE(loaded.Load(path));
     EXPECT_EQ(ImagePixels(loaded), grey);
     EXPECT_EQ(loaded.GetBitsPerPixel(), 8u);
-    EXPECT_FALSE(m_Dir.Exists("saved.bmp.tmp"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"saved.bmp"});
 
     // Loaded bottom row first, the image is still saved the right way up.
     ASSERT_TRUE(loaded.Load(path, true));

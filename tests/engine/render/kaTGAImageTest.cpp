@@ -3,6 +3,7 @@
 #include "engine/core/kaBinaryStream.h"
 #include "platform/files/Files.h"
 #include "tests/engine/render/ImageFileBytes.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -353,7 +354,7 @@ TEST_F(TGAImageTest, SaveEndsInTheFooterWhateverTheCompressFlag)
         EXPECT_EQ(footer[24], '.');
         EXPECT_EQ(footer[25], '\0');
     }
-    EXPECT_FALSE(m_Dir.Exists("footer.tga.tmp"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"footer.tga"});
 }
 
 TEST_F(TGAImageTest, RunLengthImagesAreWrittenAsRawPixels)
@@ -391,10 +392,11 @@ TEST_F(TGAImageTest, FailedSaveKeepsTheOldFile)
     m_Dir.Write("keep.tga", "old contents");
     kaTGAImage source;
     ASSERT_TRUE(source.Create(3, 2, 32, 8, Picture32().data()));
-    // A folder where the temporary file would go makes the write fail before the target is touched.
-    ASSERT_TRUE(platform::CreateDirectory(m_Dir.File("keep.tga.tmp")));
-    EXPECT_FALSE(source.Save(m_Dir.File("keep.tga"), false));
+    // A full disk: the new file cannot be written whole.
+    EXPECT_FALSE(
+        testsupport::RunWithFileSizeLimit(20, [&] { return source.Save(m_Dir.File("keep.tga"), false); }));
     EXPECT_EQ(m_Dir.Read("keep.tga"), "old contents");
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"keep.tga"});
 }
 
 } // namespace
