@@ -1,6 +1,6 @@
 #include "engine/render/kaConfigFile.h"
 
-#include "tests/support/FileSizeLimit.h"
+#include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
