@@ -9,6 +9,7 @@
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaPropertyRecord.h"
+#include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaSkyBoxBase.h"
 #include "engine/scene/kaSunBase.h"
 #include "engine/scene/kaTerrainBase.h"
@@ -80,6 +81,7 @@ kaWorld::kaWorld()
     m_pOwnCamera = new kaCamera();
     m_pCamera = m_pOwnCamera;
     m_pAlphaSorter = new ka3DAlphaSorter();
+    m_pQuadTree = new kaQuadTree();
     if (s_PathManagerCreator)
     {
         m_pPathManager = s_PathManagerCreator();
@@ -100,6 +102,8 @@ kaWorld::~kaWorld()
     kaWorld::Clear();
     delete m_pAlphaSorter;
     m_pAlphaSorter = nullptr;
+    delete m_pQuadTree;
+    m_pQuadTree = nullptr;
     delete m_pPathManager;
     m_pPathManager = nullptr;
     if (g_pGraphicsManager)
@@ -603,8 +607,20 @@ bool kaWorld::SetPropertyList(const kaPropertyList& list)
     return changed;
 }
 
-void kaWorld::OnEntityMoved(kaEntity*) {}
+void kaWorld::OnEntityMoved(kaEntity* entity)
+{
+    if (m_pQuadTree && entity)
+        m_pQuadTree->Move(entity);
+}
 
-void kaWorld::_FileInTree(kaEntity*) {}
+void kaWorld::_FileInTree(kaEntity* entity)
+{
+    if (m_pQuadTree)
+        m_pQuadTree->Insert(entity);
+}
 
-void kaWorld::_RemoveFromTree(kaEntity*) {}
+void kaWorld::_RemoveFromTree(kaEntity* entity)
+{
+    if (m_pQuadTree)
+        m_pQuadTree->Remove(entity);
+}

@@ -10,6 +10,7 @@
 #include "engine/render/kaLight.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -251,6 +253,45 @@ TEST_F(EntityModelTest, RiderBonesFollowThePlacement)
     EXPECT_NEAR(std::fabs(turn.w), half, 1e-4f);
     ExpectNear(rider->GetBoneWorldPosition(-1), Vector3(0.0f, 0.0f, 0.0f));
     ExpectNear(rider->GetBonePositionByName("Tail"), Vector3(0.0f, 0.0f, 0.0f));
+}
+
+TEST_F(EntityModelTest, PlacementRefilesTheEntityInTheQuadTree)
+{
+    kaQuadTree& tree = *m_World->GetQuadTree();
+    kaEntityModel* crate = Make(File(kCrate));
+    tree.Initialize(256.0f, 256.0f, 32.0f);
+    const platform::Quaternion upright(0.0f, 0.0f, 0.0f, 1.0f);
+    const struct
+    {
+        Vector3 position;
+        float minX, minZ, maxX, maxZ; // the node the crate must be filed in
+    } cases[] = {
+        {{16.0f, 0.0f, 16.0f}, 0.0f, 0.0f, 32.0f, 32.0f},
+        {{200.0f, 3.0f, 40.0f}, 192.0f, 32.0f, 224.0f, 64.0f},
+        // Across the middle: only the root holds it.
+        {{128.0f, 0.0f, 100.0f}, 0.0f, 0.0f, 256.0f, 256.0f},
+        {{16.0f, 0.0f, 240.0f}, 0.0f, 224.0f, 32.0f, 256.0f},
+    };
+    for (const auto& c : cases)
+    {
+        crate->SetPositionRotation(c.position, upright);
+        const int32_t index = crate->GetQuadTreeNode();
+        ASSERT_GE(index, 0);
+        const kaQuadTree::Node& node = tree.GetNode(index);
+        EXPECT_EQ(node.m_MinX, c.minX) << c.position.x;
+        EXPECT_EQ(node.m_MinZ, c.minZ) << c.position.x;
+        EXPECT_EQ(node.m_MaxX, c.maxX) << c.position.x;
+        EXPECT_EQ(node.m_MaxZ, c.maxZ) << c.position.x;
+        EXPECT_EQ(std::count(node.m_Entities.begin(), node.m_Entities.end(), crate), 1);
+    }
+    // Moving by a matrix re-files too.
+    platform::Matrix matrix;
+    platform::MatrixTranslation(&matrix, 48.0f, 0.0f, 16.0f);
+    crate->SetTransformFromMatrix(matrix);
+    EXPECT_EQ(tree.GetNode(crate->GetQuadTreeNode()).m_MinX, 32.0f);
+    m_World->DeleteEntity(crate, false);
+    for (int32_t i = 0; i < tree.GetNodeCount(); ++i)
+        EXPECT_TRUE(tree.GetNode(i).m_Entities.empty()) << i;
 }
 
 TEST_F(EntityModelTest, AMatrixPlacesTheModelWhole)

@@ -7,6 +7,7 @@
 #include "engine/render/kaLight.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaPropertyRecord.h"
+#include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaSkyBoxBase.h"
 #include "engine/scene/kaSunBase.h"
 #include "engine/scene/kaTerrainBase.h"
@@ -232,10 +233,14 @@ TEST_F(WorldTest, FindsAndRemovesEntities)
     EXPECT_EQ(m_World->FindEntityById(1), second);
     EXPECT_EQ(m_World->FindEntityById(2), nullptr);
 
+    // Without a box, and before the tree has an extent, entities are filed in the root.
+    EXPECT_EQ(first->GetQuadTreeNode(), 0);
     m_World->SetSelectedEntity(first);
     EXPECT_TRUE(m_World->RemoveEntity(first));
     EXPECT_EQ(m_World->GetSelectedEntity(), nullptr);
     EXPECT_EQ(first->GetWorld(), nullptr);
+    EXPECT_EQ(first->GetQuadTreeNode(), -1);
+    EXPECT_EQ(m_World->GetQuadTree()->GetNode(0).m_Entities, std::vector<kaEntity*>{second});
     EXPECT_EQ(m_World->FindEntityByName("twin"), second);
     EXPECT_EQ(m_World->GetIdentifiers(), (std::vector<int32_t>{1, 3}));
     EXPECT_FALSE(m_World->RemoveEntity(first));
@@ -362,6 +367,7 @@ TEST_F(WorldTest, ClearDestroysEachEntityOnceAndForgetsEverything)
     EXPECT_EQ(m_World->GetSelectedEntity(), nullptr);
     EXPECT_EQ(m_World->GetVenueEntity(), nullptr);
     EXPECT_EQ(m_World->GetGroundHeight(2.0f, 3.0f), 0.0f);
+    EXPECT_TRUE(m_World->GetQuadTree()->GetNode(0).m_Entities.empty());
     ASSERT_NE(m_World->GetAlphaSorter(), nullptr);
     EXPECT_TRUE(m_World->GetAlphaSorter()->GetItems().empty());
 
@@ -382,6 +388,7 @@ TEST_F(WorldTest, RemovingByNameReleasesOrQueuesAndClearsTheSelection)
     EXPECT_EQ(m_World->GetSelectedEntity(), nullptr);
     EXPECT_EQ(m_World->GetEntityCount(), 1);
     EXPECT_EQ(m_World->GetIdentifiers(), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(m_World->GetQuadTree()->GetNode(0).m_Entities.size(), 1u);
 
     Recorder* barrel = Add("barrel", 3);
     Recorder* keep = static_cast<Recorder*>(m_World->FindEntityByName("keep"));
