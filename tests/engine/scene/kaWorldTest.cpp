@@ -4,6 +4,7 @@
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/render/ka3DAlphaSorter.h"
+#include "engine/render/kaCamera.h"
 #include "engine/render/kaLight.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaPropertyRecord.h"
@@ -298,6 +299,15 @@ TEST_F(WorldTest, UpdateRunsThePendingStepsThenTheFrameInOrder)
     app.SetPaused(false);
     EXPECT_FALSE(Step().empty());
     m_World->RemoveLight(&light);
+}
+
+TEST_F(WorldTest, OnlyTheOwnCameraIsDestroyed)
+{
+    EXPECT_EQ(m_World->GetCamera(), m_World->GetOwnCamera());
+    kaCamera editorCamera;
+    m_World->SetCamera(&editorCamera);
+    m_World.reset();
+    EXPECT_EQ(editorCamera.GetParent(), nullptr);
 }
 
 TEST_F(WorldTest, EditorRowsReadAndApplyTheFiveWorldFields)
