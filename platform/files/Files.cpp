@@ -303,6 +303,38 @@ bool RenameFile(const std::string& from, const std::string& to)
     return !source.empty() && !to.empty() && std::rename(source.c_str(), NativePath(to).c_str()) == 0;
 }
 
+bool ReplaceFileContents(const std::string& path, const std::string& bytes)
+{
+    const std::string target = NativePath(path);
+    if (target.empty())
+        return false;
+    std::string pattern = target + ".XXXXXX";
+    const int fd = mkstemp(&pattern[0]);
+    if (fd < 0)
+        return false;
+    // mkstemp makes the file private; a saved file gets the permissions any new file would.
+    const mode_t mask = umask(0);
+    umask(mask);
+    bool written = fchmod(fd, 0666 & ~mask) == 0;
+    for (std::size_t done = 0; written && done < bytes.size();)
+    {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        if (written)
+            done += static_cast<std::size_t>(n);
+    }
+    written = written && fsync(fd) == 0;
+    written = close(fd) == 0 && written;
+    if (!written || std::rename(pattern.c_str(), target.c_str()) != 0)
+    {
+        unlink(pattern.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool RemoveFile(const std::string& path)
 {
     const std::string native = FindExisting(path);

@@ -45,6 +45,9 @@ FILE* OpenFile(const char* path, const char* mode);
 // Moves a file over another (replacing it), for writers that finish a temporary file first.
 bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
+// Writes the bytes to a temporary file with a unique name in the target's folder, flushes it to disk and
+// renames it over the target. On any failure the temporary file is removed and the target left as it was.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // Creates one folder; true when it exists afterwards.
 bool CreateDirectory(const std::string& path);
 
