@@ -130,13 +130,16 @@ std::string ReadDelimitedString(std::istream& stream, const std::string& opening
                 return result;
             continue;
         }
-        // A partial closing that fails is text; the character that broke it may open a new match.
-        result.append(closing, 0, matched);
-        matched = 0;
-        if (!closing.empty() && c == closing[0])
-            matched = 1;
-        else
+        if (matched == 0)
+        {
             result += c;
+            continue;
+        }
+        // A partial closing that fails is text: its first character is kept, and the rest is read again
+        // with the character that broke it, since a closing may begin inside it.
+        result += closing[0];
+        reader.PushFront(closing.substr(1, matched - 1) + c);
+        matched = 0;
     }
     result.append(closing, 0, matched);
     return result;
