@@ -81,6 +81,7 @@ public:
     guiGlyph* GetOwnerWindow() const { return m_OwnerWindow; }
     // What a window does with the glyphs of its tree; the glyph itself is no window and does nothing.
     virtual void AddToHitList(guiGlyph* /*glyph*/) {}
+    // Called when a glyph of the tree was destroyed: the pointer may only be compared, never followed.
     virtual void ForgetWidget(guiGlyph* /*glyph*/) {}
 
     virtual const guiCoordPair& GetPosition() const { return m_Position; }

@@ -36,7 +36,7 @@ struct Seen
 
 std::vector<Seen> g_Seen;
 std::vector<std::string> g_HitList;
-std::vector<std::string> g_Forgotten;
+std::vector<const guiGlyph*> g_Forgotten;
 int g_Destroyed = 0;
 
 class Probe : public TestPanel
@@ -57,7 +57,7 @@ public:
         return TestPanel::PreRender(context);
     }
     void AddToHitList(guiGlyph* glyph) override { g_HitList.push_back(glyph->GetName()); }
-    void ForgetWidget(guiGlyph* glyph) override { g_Forgotten.push_back(glyph->GetName()); }
+    void ForgetWidget(guiGlyph* glyph) override { g_Forgotten.push_back(glyph); }
 };
 
 // Adds a new probe to a parent and answers it; the parent's reference is the only one.
@@ -236,7 +236,7 @@ TEST(GlyphTree, RemovingAnswersTheRemainingCount)
     EXPECT_EQ(window.IndexOfChild(last), 1);
 
     EXPECT_EQ(window.RemoveChild(dropped), 0);
-    EXPECT_EQ(g_Forgotten, std::vector<std::string>{"dropped"});
+    EXPECT_EQ(g_Forgotten, std::vector<const guiGlyph*>{dropped});
     EXPECT_EQ(g_Destroyed, 1);
     kept->Release();
     EXPECT_EQ(g_Destroyed, 2);
