@@ -188,7 +188,8 @@ private:
     friend void DrawTree(guiGlyph* glyph, guiRenderContext& context);
 
     // Creates and adds the children a block announces, within the nesting bound, until a read fails.
-    template <typename Create, typename Failed> void _ReadChildren(int32_t count, Create create, Failed failed);
+    template <typename Create, typename Failed>
+    void _ReadChildren(int32_t count, Create create, Failed failed);
     void _GetReferenceSize(float& width, float& height, int depth) const;
 };
 

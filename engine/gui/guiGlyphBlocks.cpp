@@ -32,7 +32,8 @@ public:
 
 } // namespace
 
-template <typename Create, typename Failed> void guiGlyph::_ReadChildren(int32_t count, Create create, Failed failed)
+template <typename Create, typename Failed>
+void guiGlyph::_ReadChildren(int32_t count, Create create, Failed failed)
 {
     for (int32_t i = 0; i < count && !g_NestingCut && !failed(); ++i)
     {
@@ -128,5 +129,6 @@ void guiGlyph::ReadBinary(kaBinaryStream& stream)
     int32_t count = 0;
     stream.ReadInt32(count);
     _ReadChildren(
-        count, [&stream]() { return CreateWidgetFromBinary(stream); }, [&stream]() { return stream.Failed(); });
+        count, [&stream]() { return CreateWidgetFromBinary(stream); },
+        [&stream]() { return stream.Failed(); });
 }

@@ -21,18 +21,16 @@ template <typename T> bool ParseText(const std::string& text, T& value)
 bool ParseCoordPair(const std::string& text, guiCoordPair& value)
 {
     std::istringstream stream(text);
-    guiCoordPair read;
-    stream >> read.x.value >> read.x.relative >> read.y.value >> read.y.relative;
-    if (!stream)
-        return false;
-    value = read;
-    return true;
+    value.ReadText(stream);
+    return static_cast<bool>(stream);
 }
 
 const std::vector<std::pair<std::string, int32_t>>& ClipModeChoices()
 {
     static const std::vector<std::pair<std::string, int32_t>> choices = {
-        {"None", guiGlyph::kClipNone}, {"To Parent", guiGlyph::kClipToParent}, {"To Self", guiGlyph::kClipToSelf}};
+        {"None", guiGlyph::kClipNone},
+        {"To Parent", guiGlyph::kClipToParent},
+        {"To Self", guiGlyph::kClipToSelf}};
     return choices;
 }
 

@@ -12,10 +12,7 @@
 template <typename T> class guiWidgetFactoryFor : public guiWidgetFactory
 {
 public:
-    guiWidgetFactoryFor()
-        : guiWidgetFactory(T::StaticClassInfo().GetName(), T::StaticClassInfo().GetId())
-    {
-    }
+    guiWidgetFactoryFor() : guiWidgetFactory(T::StaticClassInfo().GetName(), T::StaticClassInfo().GetId()) {}
 
     const kaClassInfo& GetClassInfo() const override { return T::StaticClassInfo(); }
     guiGlyph* Create(const guiCoordPair& position, const guiCoordPair& size) const override

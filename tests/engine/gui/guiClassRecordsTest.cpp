@@ -53,13 +53,13 @@ TEST(guiClassRecords, TheTableOfRecords)
         uint32_t id;
         int parent; // -1 for none
     } expected[] = {
-        {"[Glyph]", 0, -1},       {"[Image]", 1, 0},        {"[Background]", 2, 17},  {"[Border]", 3, 17},
-        {"[Cursor]", 4, 16},      {"[DisplayBox]", 5, 18},  {"[TextBox]", 6, 16},     {"[Grid]", 7, 18},
-        {"[ScrollBar]", 8, 16},   {"[Button]", 9, 16},      {"[Window]", 10, 16},     {"[Slider]", 12, 16},
-        {"[DropDown]", 13, 16},   {"[Lines]", 14, 0},       {"[ListBox]", 15, 7},     {"[Widget]", 16, 0},
-        {"[Decorator]", 17, 16},  {"[Scrollable]", 18, 16}, {"[Caption]", 19, 17},    {"[Text]", 20, 0},
-        {"[Group]", 21, 16},      {"[SplitFrame]", 22, 16}, {"[CheckBox]", 23, 9},    {"[TreeView]", 24, 7},
-        {"[Proxy]", 25, 0},       {"[Placeholder]", 26, 16}, {"[OptionGroup]", 27, 16}, {"[Scroller]", 28, 17},
+        {"[Glyph]", 0, -1},      {"[Image]", 1, 0},         {"[Background]", 2, 17},   {"[Border]", 3, 17},
+        {"[Cursor]", 4, 16},     {"[DisplayBox]", 5, 18},   {"[TextBox]", 6, 16},      {"[Grid]", 7, 18},
+        {"[ScrollBar]", 8, 16},  {"[Button]", 9, 16},       {"[Window]", 10, 16},      {"[Slider]", 12, 16},
+        {"[DropDown]", 13, 16},  {"[Lines]", 14, 0},        {"[ListBox]", 15, 7},      {"[Widget]", 16, 0},
+        {"[Decorator]", 17, 16}, {"[Scrollable]", 18, 16},  {"[Caption]", 19, 17},     {"[Text]", 20, 0},
+        {"[Group]", 21, 16},     {"[SplitFrame]", 22, 16},  {"[CheckBox]", 23, 9},     {"[TreeView]", 24, 7},
+        {"[Proxy]", 25, 0},      {"[Placeholder]", 26, 16}, {"[OptionGroup]", 27, 16}, {"[Scroller]", 28, 17},
         {"[Rectangle]", 29, 0},
     };
     const auto& records = gui::GetClassRecords();
@@ -70,7 +70,8 @@ TEST(guiClassRecords, TheTableOfRecords)
         ASSERT_EQ(records[i], gui::GetClassRecord(row.id));
         EXPECT_EQ(records[i]->GetName(), row.name);
         EXPECT_EQ(records[i]->GetId(), row.id);
-        EXPECT_EQ(records[i]->GetParent(), row.parent < 0 ? nullptr : gui::GetClassRecord(row.parent)) << row.name;
+        EXPECT_EQ(records[i]->GetParent(), row.parent < 0 ? nullptr : gui::GetClassRecord(row.parent))
+            << row.name;
     }
     EXPECT_EQ(gui::GetClassRecord(11), nullptr);
     EXPECT_EQ(gui::GetClassRecord(30), nullptr);

@@ -177,7 +177,8 @@ TEST(GlyphTree, ChildOrderLayersAndOwnerWindow)
     panel->AddChild(group, &other);
     EXPECT_EQ(group->GetOwnerWindow(), &other);
     EXPECT_EQ(leaf->GetOwnerWindow(), &other);
-    EXPECT_EQ(std::make_tuple(panel->GetLayer(), group->GetLayer(), leaf->GetLayer()), std::make_tuple(1, 2, 3));
+    EXPECT_EQ(std::make_tuple(panel->GetLayer(), group->GetLayer(), leaf->GetLayer()),
+              std::make_tuple(1, 2, 3));
     EXPECT_EQ(leaf->GetTag(), group);
 
     window.SetOwnerWindow(&window);
@@ -328,7 +329,7 @@ TEST_F(GlyphTest, PropertiesInTheirOrderWithTheirTexts)
         const char* name;
         const char* text;
     } expected[] = {
-        {"ClipMode", "2"}, {"ChildOrder", "-1"},  {"Layer", "0"},           {"Visible", "1"},
+        {"ClipMode", "2"},     {"ChildOrder", "-1"},       {"Layer", "0"},        {"Visible", "1"},
         {"Size", "64 0 32 0"}, {"Position", "0.5 1 20 0"}, {"Name", "ok button"},
     };
     const auto entries = sheet.GetEntries();
@@ -340,8 +341,8 @@ TEST_F(GlyphTest, PropertiesInTheirOrderWithTheirTexts)
     }
     const auto* clip = ka::any_cast<guiEnumValue>(&sheet.Find("ClipMode")->value);
     ASSERT_NE(clip, nullptr);
-    EXPECT_EQ(clip->choices, (std::vector<std::pair<std::string, int32_t>>{
-                                 {"None", 0}, {"To Parent", 1}, {"To Self", 2}}));
+    EXPECT_EQ(clip->choices,
+              (std::vector<std::pair<std::string, int32_t>>{{"None", 0}, {"To Parent", 1}, {"To Self", 2}}));
 }
 
 TEST_F(GlyphTest, SetPropertiesAppliesWhatParses)
@@ -377,7 +378,7 @@ TEST_F(GlyphTest, SetPropertiesAppliesWhatParses)
     GuiParamTable sheet(5);
     sheet.Insert("Name", "new name", {});
     sheet.Insert("ClipMode", "To Self", {}); // not a number: unchanged
-    sheet.Insert("Position", "3 0 4", {});    // three numbers: unchanged
+    sheet.Insert("Position", "3 0 4", {});   // three numbers: unchanged
     sheet.Insert("Layer", "3", {});
     sheet.Insert("ChildOrder", "9", {});
     sheet.Insert("Visible", "1", {});

@@ -120,11 +120,13 @@ TEST(guiCreateParams, RegisteringAKindAgainReplacesItsCreator)
 {
     EXPECT_EQ(CreateParams(1099), nullptr);
     RegisterParamsCreator(1099, []() { return new Params; });
-    RegisterParamsCreator(1099, []() {
-        Params* params = new Params;
-        params->name = "second";
-        return params;
-    });
+    RegisterParamsCreator(1099,
+                          []()
+                          {
+                              Params* params = new Params;
+                              params->name = "second";
+                              return params;
+                          });
     guiCreateParams* made = CreateParams(1099);
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->name, "second");

@@ -25,7 +25,8 @@ TestPanel* BuildTree()
     root->weight = 0.125f;
     root->SetId(3);
 
-    TestLabel* label = new TestLabel({guiCoord::Relative(0.5f), guiCoord::Pixels(20)}, guiCoordPair::Relative(0.25f, 0.1f));
+    TestLabel* label =
+        new TestLabel({guiCoord::Relative(0.5f), guiCoord::Pixels(20)}, guiCoordPair::Relative(0.25f, 0.1f));
     label->SetName("ok button");
     label->text = "first line\nsecond line";
     label->slot = 4;
@@ -159,8 +160,9 @@ TEST_F(LayoutTest, TheIdIsReadFromVersionOnePointZeroFour)
 
 TEST_F(LayoutTest, UnknownClassesCountAgainstTheChildren)
 {
-    guiGlyph* root = LoadBytes("T1.11\n[TestPanel]\n" + PanelBlock("root", 1, 2) + "[Nowhere]\n[TestPanel]\n" +
-                               PanelBlock("first", 2, 0) + "[TestPanel]\n" + PanelBlock("second", 3, 0));
+    guiGlyph* root =
+        LoadBytes("T1.11\n[TestPanel]\n" + PanelBlock("root", 1, 2) + "[Nowhere]\n[TestPanel]\n" +
+                  PanelBlock("first", 2, 0) + "[TestPanel]\n" + PanelBlock("second", 3, 0));
     ASSERT_NE(root, nullptr);
     ASSERT_EQ(root->GetChildCount(), 1);
     EXPECT_EQ(root->GetChild(0)->GetName(), "first");
@@ -262,7 +264,8 @@ TEST_F(LayoutTest, DeepNestingIsCutAtSixtyFourLevels)
     }
 
     // The cut ends with the load: the next file reads whole.
-    guiGlyph* next = LoadBytes("T1.11\n[TestPanel]\n" + PanelBlock("a", 1, 1) + "[TestPanel]\n" + PanelBlock("b", 2, 0));
+    guiGlyph* next =
+        LoadBytes("T1.11\n[TestPanel]\n" + PanelBlock("a", 1, 1) + "[TestPanel]\n" + PanelBlock("b", 2, 0));
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(next->GetChildCount(), 1);
     next->Release();

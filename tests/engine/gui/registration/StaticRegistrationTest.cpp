@@ -13,9 +13,10 @@ TEST(StaticRegistration, ALayoutOfAClassNoCodeNamesLoads)
 {
     EXPECT_EQ(GetWidgetFactoriesByName().count("[TestLabel]"), 1u);
     testsupport::TempDir dir;
-    const std::string file = dir.Write("panel.kab", "T1.11\n[TestPanel]\nCaption registered\nWeight 2\n"
-                                                    "Name root\nID 7\nPosition 0 0 0 0\nSize 10 0 10 0\n"
-                                                    "Visible true\nChildOrder -1\nClipMode 0\nNumChildren 0\n");
+    const std::string file =
+        dir.Write("panel.kab", "T1.11\n[TestPanel]\nCaption registered\nWeight 2\n"
+                               "Name root\nID 7\nPosition 0 0 0 0\nSize 10 0 10 0\n"
+                               "Visible true\nChildOrder -1\nClipMode 0\nNumChildren 0\n");
     guiGlyph* root = gui::LoadLayout(file);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->GetClassName(), "[TestPanel]");
