@@ -304,16 +304,12 @@ int32_t kaWorld::RemoveEntitiesByName(const std::string& name)
                 m_PendingDeletes.push_back(entity);
             continue;
         }
-        EraseFirst(m_Entities, entity);
+        // Gone already when an earlier one's destructor deleted it.
+        if (!EraseFirst(m_Entities, entity))
+            continue;
         _RemoveFromTree(entity);
-        EraseAll(m_UpdateList, entity);
-        EraseAll(m_PendingDeletes, entity);
-        EraseAll(m_PendingRemoves, entity);
-        EraseAll(m_PendingUpdateRemoves, entity);
-        EraseAll(m_PendingUpdateAdds, entity);
-        if (entity == m_pVenueEntity)
-            m_pVenueEntity = nullptr;
-        entity->Release();
+        // The world holds no reference, so releasing it is destroying it, as Clear and DeleteEntity do.
+        _Destroy(entity);
     }
     return static_cast<int32_t>(named.size());
 }

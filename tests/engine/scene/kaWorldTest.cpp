@@ -407,6 +407,14 @@ TEST_F(WorldTest, RemovingByNameReleasesOrQueuesAndClearsTheSelection)
     EXPECT_EQ(Step(), (Log{"keep", "barrel"}));
     EXPECT_EQ(m_World->GetSelectedEntity(), nullptr);
     EXPECT_EQ(Step(), (Log{"~barrel", "keep"}));
+
+    // A destructor that deletes another entity of the name: each dies once.
+    Recorder* owner = Add("pair", 5);
+    Recorder* part = Add("pair", 6);
+    owner->onDestroy = [this, part] { m_World->DeleteEntity(part, false); };
+    g_Log.clear();
+    EXPECT_EQ(m_World->RemoveEntitiesByName("pair"), 2);
+    EXPECT_EQ(g_Log, (Log{"~pair", "~pair"}));
 }
 
 TEST_F(WorldTest, InitializeWalksTheEntitiesPresentAtTheStart)
