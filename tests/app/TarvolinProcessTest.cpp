@@ -5,20 +5,16 @@
 // After GoogleTest: Xlib's macros (None, Bool) clash with its names.
 #include <X11/Xlib.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <map>
 #include <spawn.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
@@ -30,48 +26,33 @@ namespace
 {
 
 constexpr auto kTimeToEnd = std::chrono::seconds(5);
+constexpr auto kTimeToStart = std::chrono::seconds(20);
 
-// The game's executable as a child process, working in a folder of the test's, with stderr in a file there.
-// Killed if it is still running when the test ends.
+template <typename Condition> bool WaitFor(Clock::duration limit, Condition condition)
+{
+    const Clock::time_point end = Clock::now() + limit;
+    while (!condition())
+    {
+        if (Clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// The game's executable as a child process with this process's environment, working in a folder of the
+// test's with stderr in "stderr.txt" there. Killed if it is still running when the test ends.
 class GameProcess
 {
 public:
-    ~GameProcess()
+    explicit GameProcess(const TempDir& folder)
     {
-        if (m_Pid > 0)
-        {
-            kill(m_Pid, SIGKILL);
-            waitpid(m_Pid, nullptr, 0);
-        }
-    }
-
-    // Variables with an empty value are removed from the environment.
-    bool Start(const TempDir& folder, const std::map<std::string, std::string>& variables)
-    {
-        std::vector<std::string> environment;
-        for (char** entry = environ; *entry != nullptr; ++entry)
-        {
-            const std::string text = *entry;
-            if (variables.count(text.substr(0, text.find('='))) == 0)
-                environment.push_back(text);
-        }
-        for (const auto& variable : variables)
-            if (!variable.second.empty())
-                environment.push_back(variable.first + "=" + variable.second);
-        std::vector<char*> envp;
-        for (std::string& text : environment)
-            envp.push_back(text.data());
-        envp.push_back(nullptr);
-
-        m_ErrorFile = folder.File("stderr.txt");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addchdir_np(&actions, folder.Path().c_str());
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, m_ErrorFile.c_str(),
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, folder.File("stderr.txt").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        // The runner may have started us with the signals ignored; the game must see them as a player's
-        // shell delivers them.
+        // The runner may have started us with signals ignored or blocked; a player's game gets them.
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t signals;
@@ -79,38 +60,33 @@ public:
         posix_spawnattr_setsigmask(&attributes, &signals);
         sigaddset(&signals, SIGINT);
         sigaddset(&signals, SIGTERM);
-        sigaddset(&signals, SIGPIPE);
         posix_spawnattr_setsigdefault(&attributes, &signals);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
         char* argv[] = {const_cast<char*>(TARVOLIN_EXECUTABLE), nullptr};
-        const int spawned = posix_spawn(&m_Pid, TARVOLIN_EXECUTABLE, &actions, &attributes, argv, envp.data());
+        if (posix_spawn(&m_Pid, TARVOLIN_EXECUTABLE, &actions, &attributes, argv, environ) != 0)
+            m_Pid = -1;
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0)
-            m_Pid = -1;
-        return spawned == 0;
+    }
+
+    ~GameProcess()
+    {
+        if (m_Pid > 0 && kill(m_Pid, SIGKILL) == 0)
+            waitpid(m_Pid, nullptr, 0);
     }
 
     pid_t Pid() const { return m_Pid; }
 
-    // True once the process has ended, within the time; its wait status in `status`.
-    bool WaitForEnd(Clock::duration limit, int& status)
+    // True once the process has ended within the time, with its wait status in `status`.
+    bool WaitForEnd(int& status)
     {
-        const Clock::time_point end = Clock::now() + limit;
-        do
-        {
-            const pid_t done = waitpid(m_Pid, &status, WNOHANG);
-            if (done == m_Pid)
-            {
-                m_Pid = -1;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        } while (Clock::now() < end);
-        return false;
+        if (!WaitFor(kTimeToEnd, [&] { return waitpid(m_Pid, &status, WNOHANG) == m_Pid; }))
+            return false;
+        m_Pid = -1;
+        return true;
     }
 
-    // True when the process, still running, has a handler of its own for the signal.
+    // True when the running process has a handler of its own for the signal.
     bool Catches(int signal) const
     {
         std::ifstream status("/proc/" + std::to_string(m_Pid) + "/status");
@@ -121,29 +97,20 @@ public:
         return false;
     }
 
-    std::string ErrorText() const
-    {
-        std::ifstream file(m_ErrorFile);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
-
 private:
     pid_t m_Pid = -1;
-    std::string m_ErrorFile;
 };
 
-template <typename Condition> bool WaitFor(Condition condition)
+// The variables the game reads, set for the processes the test starts; null removes one.
+void SetGameEnvironment(const char* display, const char* videoDriver, const char* headless)
 {
-    const Clock::time_point end = Clock::now() + std::chrono::seconds(20);
-    while (!condition())
-    {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    auto set = [](const char* name, const char* value)
+    { value != nullptr ? setenv(name, value, 1) : unsetenv(name); };
+    set("DISPLAY", display);
+    set("SDL_VIDEODRIVER", videoDriver);
+    set("TARVOLIN_GFX_HEADLESS", headless);
+    set("SDL_AUDIODRIVER", "dummy");
+    set("TARVOLIN_EXIT_AFTER_FRAMES", nullptr);
 }
 
 int IgnoreXError(Display*, XErrorEvent*)
@@ -158,7 +125,7 @@ bool WindowShown(const std::string& displayName)
     if (display == nullptr)
         return false;
     // A window may go between listing and asking about it.
-    XSetErrorHandler(&IgnoreXError);
+    XErrorHandler previous = XSetErrorHandler(&IgnoreXError);
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
@@ -166,15 +133,13 @@ bool WindowShown(const std::string& displayName)
     bool shown = false;
     if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
     {
+        XWindowAttributes attributes;
         for (unsigned i = 0; i < count && !shown; ++i)
-        {
-            XWindowAttributes attributes;
             shown = XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable;
-        }
         XFree(children);
     }
     XCloseDisplay(display);
-    XSetErrorHandler(nullptr);
+    XSetErrorHandler(previous);
     return shown;
 }
 
@@ -198,24 +163,20 @@ TEST(TarvolinProcess, EndsThroughItsShutdownWhenItsDisplayIsKilledMidGame)
         XvfbServer server;
         std::string error;
         ASSERT_TRUE(server.Start(error)) << error;
+        SetGameEnvironment(server.DisplayName().c_str(), nullptr, nullptr);
         TempDir folder;
-        GameProcess game;
-        ASSERT_TRUE(game.Start(folder, {{"DISPLAY", server.DisplayName()},
-                                        {"SDL_AUDIODRIVER", "dummy"},
-                                        {"SDL_VIDEODRIVER", ""},
-                                        {"TARVOLIN_GFX_HEADLESS", ""},
-                                        {"TARVOLIN_EXIT_AFTER_FRAMES", ""}}));
-        ASSERT_TRUE(WaitFor([&] { return WindowShown(server.DisplayName()); })) << game.ErrorText();
+        GameProcess game(folder);
+        ASSERT_TRUE(WaitFor(kTimeToStart, [&] { return WindowShown(server.DisplayName()); }))
+            << folder.Read("stderr.txt");
         // The display goes at a different point of the frame each round.
         std::this_thread::sleep_for(std::chrono::milliseconds(150 + 45 * round));
         server.Kill(SIGKILL);
 
         int status = 0;
-        ASSERT_TRUE(game.WaitForEnd(kTimeToEnd, status)) << "still running " << kTimeToEnd.count() << " s on";
+        ASSERT_TRUE(game.WaitForEnd(status)) << "still running after " << kTimeToEnd.count() << " s";
         ExpectNormalShutdown(status, folder);
-        EXPECT_NE(game.ErrorText().find("The connection to the X display was lost: shutting down."),
-                  std::string::npos)
-            << game.ErrorText();
+        EXPECT_NE(folder.Read("stderr.txt").find("The connection to the X display was lost: shutting down."),
+                  std::string::npos);
     }
 }
 
@@ -224,19 +185,16 @@ TEST(TarvolinProcess, InterruptAndTerminateEndTheGameThroughItsShutdown)
     for (const int signal : {SIGTERM, SIGINT})
     {
         SCOPED_TRACE(strsignal(signal));
+        SetGameEnvironment(nullptr, "dummy", "1");
         TempDir folder;
-        GameProcess game;
-        ASSERT_TRUE(game.Start(folder, {{"SDL_VIDEODRIVER", "dummy"},
-                                        {"SDL_AUDIODRIVER", "dummy"},
-                                        {"TARVOLIN_GFX_HEADLESS", "1"},
-                                        {"TARVOLIN_EXIT_AFTER_FRAMES", ""}}));
-        // SDL takes the signal over when its window starts; frames follow at once.
-        ASSERT_TRUE(WaitFor([&] { return game.Catches(signal); }));
+        GameProcess game(folder);
+        // SDL takes the signal over as the window is made; frames follow at once.
+        ASSERT_TRUE(WaitFor(kTimeToStart, [&] { return game.Catches(signal); }));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         kill(game.Pid(), signal);
 
         int status = 0;
-        ASSERT_TRUE(game.WaitForEnd(kTimeToEnd, status));
+        ASSERT_TRUE(game.WaitForEnd(status));
         ExpectNormalShutdown(status, folder);
     }
 }

@@ -1,6 +1,5 @@
 #include "tests/support/XvfbServer.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -30,18 +29,7 @@ XvfbServer::~XvfbServer()
 
 bool XvfbServer::IsInstalled()
 {
-    const char* path = std::getenv("PATH");
-    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= folders.size())
-    {
-        const size_t end = std::min(folders.find(':', start), folders.size());
-        const std::string candidate = folders.substr(start, end - start) + "/Xvfb";
-        if (end > start && access(candidate.c_str(), X_OK) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
+    return std::system("command -v Xvfb >/dev/null 2>&1") == 0;
 }
 
 bool XvfbServer::Start(std::string& error)
