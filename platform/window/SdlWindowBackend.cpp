@@ -534,8 +534,9 @@ int SdlWindowBackend::ShowMessageBox(WindowHandle owner, const std::string& text
 {
     bool hasDisplay = false;
     if (!DisplayConnection::IsLost())
-        hasDisplay = m_VideoStarted ? DriverHasDisplay(SDL_GetCurrentVideoDriver())
-                                    : (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
+        hasDisplay = m_VideoStarted
+                         ? DriverHasDisplay(SDL_GetCurrentVideoDriver())
+                         : (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
     if (hasDisplay)
     {
         const auto found = m_Windows.find(owner);

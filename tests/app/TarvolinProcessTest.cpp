@@ -135,7 +135,8 @@ bool WindowShown(const std::string& displayName)
     {
         XWindowAttributes attributes;
         for (unsigned i = 0; i < count && !shown; ++i)
-            shown = XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable;
+            shown =
+                XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable;
         XFree(children);
     }
     XCloseDisplay(display);

@@ -1,5 +1,5 @@
-#include "platform/window/DisplayConnection.h"
 #include "platform/window/SdlWindowBackend.h"
+#include "platform/window/DisplayConnection.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>
