@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 // After GoogleTest: Xlib's macros (None, Bool) clash with its names.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <csignal>
@@ -118,8 +119,9 @@ int IgnoreXError(Display*, XErrorEvent*)
     return 0;
 }
 
-// True once a top-level window on the display is shown.
-bool WindowShown(const std::string& displayName)
+// True once a shown top-level window on the display holds anything but the server's white background: the
+// game has presented a frame.
+bool FrameShown(const std::string& displayName)
 {
     Display* display = XOpenDisplay(displayName.c_str());
     if (display == nullptr)
@@ -135,8 +137,18 @@ bool WindowShown(const std::string& displayName)
     {
         XWindowAttributes attributes;
         for (unsigned i = 0; i < count && !shown; ++i)
-            shown =
-                XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable;
+        {
+            if (!XGetWindowAttributes(display, children[i], &attributes) ||
+                attributes.map_state != IsViewable)
+                continue;
+            XImage* image = XGetImage(display, children[i], 0, 0, static_cast<unsigned>(attributes.width),
+                                      static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+            for (int y = 0; image != nullptr && y < image->height && !shown; ++y)
+                for (int x = 0; x < image->width && !shown; ++x)
+                    shown = (XGetPixel(image, x, y) & 0xFFFFFF) != 0xFFFFFF;
+            if (image != nullptr)
+                XDestroyImage(image);
+        }
         XFree(children);
     }
     XCloseDisplay(display);
@@ -167,10 +179,10 @@ TEST(TarvolinProcess, EndsThroughItsShutdownWhenItsDisplayIsKilledMidGame)
         SetGameEnvironment(server.DisplayName().c_str(), nullptr, nullptr);
         TempDir folder;
         GameProcess game(folder);
-        ASSERT_TRUE(WaitFor(kTimeToStart, [&] { return WindowShown(server.DisplayName()); }))
+        ASSERT_TRUE(WaitFor(kTimeToStart, [&] { return FrameShown(server.DisplayName()); }))
             << folder.Read("stderr.txt");
-        // The display goes at a different point of the frame each round.
-        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 45 * round));
+        // A few frames more; the display goes at a different point of the frame each round.
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + 23 * round));
         server.Kill(SIGKILL);
 
         int status = 0;

@@ -43,8 +43,9 @@ bool XvfbServer::Start(std::string& error)
     // The server writes its display number to the pipe once it takes connections.
     const std::string displayFd = std::to_string(fds[1]);
     // Without -noreset the server starts over whenever its last client leaves, refusing clients meanwhile.
-    const char* arguments[] = {"Xvfb",      "-displayfd", displayFd.c_str(), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp",        "-noreset",        nullptr};
+    // The white root shows through a new window until something is drawn into it.
+    const char* arguments[] = {"Xvfb",      "-displayfd", displayFd.c_str(), "-screen", "0",    "1024x768x24",
+                               "-nolisten", "tcp",        "-noreset",        "-wr",     nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);

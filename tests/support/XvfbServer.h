@@ -6,7 +6,8 @@
 namespace testsupport
 {
 
-// A virtual X server of the test's own on a free display number, killed and reaped on destruction.
+// A virtual X server of the test's own on a free display number, killed and reaped on destruction. Its root
+// window is white, so a window shows white until something is drawn into it.
 class XvfbServer
 {
 public:
