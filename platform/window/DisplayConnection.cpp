@@ -14,6 +14,7 @@ namespace
 
 std::atomic<Display*> g_Watched{nullptr};
 std::atomic<bool> g_Lost{false};
+std::atomic<int> g_WaitingCalls{0};
 
 // Only async-signal-safe calls here: the watchdog runs as a signal handler.
 void Say(const char* text)
@@ -50,7 +51,7 @@ void ArmWatchdog()
 
 int OnConnectionBroken(Display* display)
 {
-    if (display == nullptr || display != g_Watched.load())
+    if (display == nullptr || display != g_Watched.load() || g_WaitingCalls.load() > 0)
     {
         Say("The connection to the X display was lost: exiting.\n");
         _exit(1);
@@ -95,6 +96,16 @@ void DisplayConnection::Watch(void* x11Display)
     const XErrorHandler previous = XSetErrorHandler(&OnProtocolError);
     if (previous != &OnProtocolError)
         g_PreviousErrorHandler = previous;
+}
+
+DisplayConnection::WaitingCall::WaitingCall()
+{
+    ++g_WaitingCalls;
+}
+
+DisplayConnection::WaitingCall::~WaitingCall()
+{
+    --g_WaitingCalls;
 }
 
 bool DisplayConnection::IsLost()

@@ -22,6 +22,18 @@ public:
     static void Watch(void* x11Display);
     static bool IsLost();
 
+    // Marks a call that waits on the display for an event (showing or hiding a window waits for the server's
+    // answer). A connection that breaks meanwhile would leave the call waiting for ever, so the process ends
+    // at once instead.
+    class WaitingCall
+    {
+    public:
+        WaitingCall();
+        ~WaitingCall();
+        WaitingCall(const WaitingCall&) = delete;
+        WaitingCall& operator=(const WaitingCall&) = delete;
+    };
+
     // Marks the display lost as a broken connection would, or clears the mark and the deadline (tests).
     static void _SetLost(bool lost);
 };

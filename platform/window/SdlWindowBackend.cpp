@@ -350,6 +350,7 @@ void SdlWindowBackend::ShowNativeWindow(WindowHandle window, int command)
     if (found == m_Windows.end() || DisplayConnection::IsLost())
         return;
     SDL_Window* native = found->second.window;
+    const DisplayConnection::WaitingCall waiting;
     switch (command)
     {
     case SW_HIDE:

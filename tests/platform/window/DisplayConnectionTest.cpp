@@ -21,11 +21,14 @@ TEST(DisplayConnection, ABrokenConnectionEndsTheProcessWhenNothingClosesIt)
     {
         const char* name;
         bool watched;
+        bool waiting;
         const char* line;
     };
     const Case cases[] = {
-        {"not watched", false, "The connection to the X display was lost: exiting.\n"},
-        {"shutdown never finishes", true, "lost and the shutdown did not finish in time: exiting.\n"},
+        {"not watched", false, false, "The connection to the X display was lost: exiting.\n"},
+        {"in a call waiting on the display", true, true,
+         "The connection to the X display was lost: exiting.\n"},
+        {"shutdown never finishes", true, false, "lost and the shutdown did not finish in time: exiting.\n"},
     };
     for (const Case& c : cases)
     {
@@ -39,6 +42,11 @@ TEST(DisplayConnection, ABrokenConnectionEndsTheProcessWhenNothingClosesIt)
                 DisplayConnection::TakeOver();
                 DisplayConnection::Watch(c.watched ? display : nullptr);
                 kill(server.Pid(), SIGKILL);
+                if (c.waiting)
+                {
+                    const DisplayConnection::WaitingCall waiting;
+                    XSync(display, False);
+                }
                 XSync(display, False);
                 for (;;)
                     pause();
