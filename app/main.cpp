@@ -5,6 +5,7 @@
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
 #include "game/Tarvolin.h"
+#include "platform/window/SdlWindowBackend.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,7 +13,8 @@
 #include <string>
 
 // The process's singletons, built in this order before main runs and destroyed in the reverse order.
-// Each stores itself in its global pointer.
+// Each stores itself in its global pointer. None of them may still hold a window, a GL context or SDL when
+// it is destroyed: main ends those first.
 static kaFileSystem s_FileSystem;
 static LanguageTable s_LanguageTable("Data\\Languages");
 static Wizard s_Wizard;
@@ -60,5 +62,12 @@ std::string JoinArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     ApplyFrameLimit();
-    return kaStartup::WinMain(nullptr, nullptr, JoinArguments(argc, argv), platform::SW_SHOWDEFAULT);
+    const int exitCode =
+        kaStartup::WinMain(nullptr, nullptr, JoinArguments(argc, argv), platform::SW_SHOWDEFAULT);
+    // A window the loop left open (a failed start-up ends without closing it) closes the normal way, so the
+    // application shuts down while SDL still runs; then SDL ends here, not in a static destructor.
+    if (platform::IsWindow(s_Application.GetWindowHandle()))
+        platform::DestroyWindow(s_Application.GetWindowHandle());
+    platform::GetSdlWindowBackend().Shutdown();
+    return exitCode;
 }

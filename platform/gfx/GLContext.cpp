@@ -1,6 +1,7 @@
 #include "platform/gfx/GLContext.h"
 
 #include "platform/gfx/GLHeaders.h"
+#include "platform/window/SdlWindowBackend.h"
 
 #define EGL_NO_X11 1
 #include <EGL/egl.h>
@@ -191,9 +192,11 @@ class WindowContext : public GLContext
 public:
     explicit WindowContext(SDL_Window* window) : m_Window(window) {}
 
+    // Once the window is gone with SDL, or its display is lost, the context went with them: nothing is
+    // left to release, and calling SDL or GL then would wait on a dead display.
     ~WindowContext() override
     {
-        if (m_Context)
+        if (m_Context && WindowLive())
         {
             SDL_GL_MakeCurrent(m_Window, m_Context);
             DeleteFramebuffers();
@@ -215,10 +218,12 @@ public:
         return MakeCurrent();
     }
 
-    bool MakeCurrent() override { return SDL_GL_MakeCurrent(m_Window, m_Context) == 0; }
+    bool MakeCurrent() override { return WindowLive() && SDL_GL_MakeCurrent(m_Window, m_Context) == 0; }
 
     void Swap(uint32_t width, uint32_t height) override
     {
+        if (!WindowLive())
+            return;
         int windowWidth = 0, windowHeight = 0;
         SDL_GL_GetDrawableSize(m_Window, &windowWidth, &windowHeight);
         // The back buffer is stretched over the window, as a full-screen or resized window shows it.
@@ -236,10 +241,13 @@ public:
 
     void SetFullScreen(bool fullScreen) override
     {
-        SDL_SetWindowFullscreen(m_Window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (WindowLive())
+            SDL_SetWindowFullscreen(m_Window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     }
 
 private:
+    bool WindowLive() const { return GetSdlWindowBackend().IsLive(m_Window); }
+
     SDL_Window* m_Window;
     SDL_GLContext m_Context = nullptr;
 };

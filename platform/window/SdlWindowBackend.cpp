@@ -1,8 +1,10 @@
 #include "platform/window/SdlWindowBackend.h"
 
 #include "platform/system/DebugOutput.h"
+#include "platform/window/DisplayConnection.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -240,24 +242,32 @@ SdlWindowBackend& GetSdlWindowBackend()
     return backend;
 }
 
-SdlWindowBackend::~SdlWindowBackend()
+void SdlWindowBackend::Shutdown()
 {
-    for (auto& entry : m_Windows)
-        SDL_DestroyWindow(entry.second.window);
+    if (!DisplayConnection::IsLost())
+        for (auto& entry : m_Windows)
+            SDL_DestroyWindow(entry.second.window);
     m_Windows.clear();
     StopVideo();
+    // SDL's own shutdown closes the display, which a lost connection cannot take.
+    if (!DisplayConnection::IsLost())
+        SDL_Quit();
 }
 
 bool SdlWindowBackend::StartVideo()
 {
     if (m_VideoStarted)
         return true;
+    if (DisplayConnection::IsLost())
+        return false;
+    DisplayConnection::TakeOver();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
         DebugPrintf("[SdlWindowBackend::StartVideo] : %s\n", SDL_GetError());
         return false;
     }
     m_VideoStarted = true;
+    m_LossHandled = false;
     SDL_ShowCursor(m_CursorVisible ? SDL_ENABLE : SDL_DISABLE);
     return true;
 }
@@ -267,7 +277,10 @@ void SdlWindowBackend::StopVideo()
     if (!m_VideoStarted)
         return;
     m_VideoStarted = false;
+    if (DisplayConnection::IsLost())
+        return;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    DisplayConnection::Watch(nullptr);
 }
 
 bool SdlWindowBackend::CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame)
@@ -297,6 +310,10 @@ bool SdlWindowBackend::CreateNativeWindow(WindowHandle window, const std::string
     }
     m_Windows[window] = Native{native, SDL_GetWindowID(native), false};
     SDL_StartTextInput();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(native, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+        DisplayConnection::Watch(info.info.x11.display);
     return true;
 }
 
@@ -305,12 +322,15 @@ void SdlWindowBackend::DestroyNativeWindow(WindowHandle window)
     const auto found = m_Windows.find(window);
     if (found == m_Windows.end())
         return;
-    SDL_DestroyWindow(found->second.window);
+    const bool lost = DisplayConnection::IsLost();
+    if (!lost)
+        SDL_DestroyWindow(found->second.window);
     m_Windows.erase(found);
     if (m_Windows.empty())
     {
         // Events already waiting belong to the windows just gone.
-        SDL_StopTextInput();
+        if (!lost)
+            SDL_StopTextInput();
         StopVideo();
     }
 }
@@ -318,7 +338,7 @@ void SdlWindowBackend::DestroyNativeWindow(WindowHandle window)
 void SdlWindowBackend::MoveNativeWindow(WindowHandle window, const Rect& frame)
 {
     const auto found = m_Windows.find(window);
-    if (found == m_Windows.end())
+    if (found == m_Windows.end() || DisplayConnection::IsLost())
         return;
     SDL_SetWindowSize(found->second.window, frame.right - frame.left, frame.bottom - frame.top);
     SDL_SetWindowPosition(found->second.window, frame.left, frame.top);
@@ -327,9 +347,10 @@ void SdlWindowBackend::MoveNativeWindow(WindowHandle window, const Rect& frame)
 void SdlWindowBackend::ShowNativeWindow(WindowHandle window, int command)
 {
     const auto found = m_Windows.find(window);
-    if (found == m_Windows.end())
+    if (found == m_Windows.end() || DisplayConnection::IsLost())
         return;
     SDL_Window* native = found->second.window;
+    const DisplayConnection::WaitingCall waiting;
     switch (command)
     {
     case SW_HIDE:
@@ -370,6 +391,15 @@ void SdlWindowBackend::PollEvents(bool /*nothingWaiting*/)
 {
     if (!m_VideoStarted)
         return;
+    if (DisplayConnection::IsLost())
+    {
+        // The display is gone: the windows close as if the user closed them, once.
+        if (!m_LossHandled)
+            for (const auto& entry : m_Windows)
+                PostMessage(entry.first, WM_CLOSE, 0, 0);
+        m_LossHandled = true;
+        return;
+    }
     SDL_Event event;
     while (m_VideoStarted && SDL_PollEvent(&event) != 0)
         Translate(event);
@@ -503,9 +533,11 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
 int SdlWindowBackend::ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                                      uint32_t type)
 {
-    const bool hasDisplay =
-        m_VideoStarted ? DriverHasDisplay(SDL_GetCurrentVideoDriver())
-                       : (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
+    bool hasDisplay = false;
+    if (!DisplayConnection::IsLost())
+        hasDisplay = m_VideoStarted
+                         ? DriverHasDisplay(SDL_GetCurrentVideoDriver())
+                         : (std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr);
     if (hasDisplay)
     {
         const auto found = m_Windows.find(owner);
@@ -520,14 +552,24 @@ int SdlWindowBackend::ShowMessageBox(WindowHandle owner, const std::string& text
 void SdlWindowBackend::SetCursorVisible(bool visible)
 {
     m_CursorVisible = visible;
-    if (m_VideoStarted)
+    if (m_VideoStarted && !DisplayConnection::IsLost())
         SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
 SDL_Window* SdlWindowBackend::GetSdlWindow(WindowHandle window) const
 {
     const auto found = m_Windows.find(window);
-    return found != m_Windows.end() ? found->second.window : nullptr;
+    return found != m_Windows.end() && !DisplayConnection::IsLost() ? found->second.window : nullptr;
+}
+
+bool SdlWindowBackend::IsLive(const SDL_Window* window) const
+{
+    if (window == nullptr || DisplayConnection::IsLost())
+        return false;
+    for (const auto& entry : m_Windows)
+        if (entry.second.window == window)
+            return true;
+    return false;
 }
 
 } // namespace platform

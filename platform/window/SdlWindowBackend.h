@@ -14,12 +14,14 @@ namespace platform
 // Windows made with SDL2. Native events become the messages a Windows program expects: keys with
 // virtual-key codes (WM_SYSKEY* while Alt is held, and for F10), characters from text input, mouse,
 // activation, paint requests and close requests. Message boxes are SDL's when a display exists, else a line
-// on stderr.
+// on stderr. Once the display is lost (DisplayConnection) no call reaches SDL's video again: the windows get
+// WM_CLOSE as if the user closed them and are then forgotten without a word to the display.
 class SdlWindowBackend : public WindowBackend
 {
 public:
     SdlWindowBackend() = default;
-    ~SdlWindowBackend() override;
+    // Calls nothing: the process's back end is a static that outlives SDL, which Shutdown ends.
+    ~SdlWindowBackend() override = default;
     SdlWindowBackend(const SdlWindowBackend&) = delete;
     SdlWindowBackend& operator=(const SdlWindowBackend&) = delete;
 
@@ -32,8 +34,15 @@ public:
                        uint32_t type) override;
     void SetCursorVisible(bool visible) override;
 
-    // The SDL window behind a handle, for the graphics back end; null when there is none.
+    // The SDL window behind a handle, for the graphics back end; null when there is none or the display is
+    // lost.
     SDL_Window* GetSdlWindow(WindowHandle window) const;
+    // True while the SDL window is one of ours on a display still there: only then may it be drawn to.
+    bool IsLive(const SDL_Window* window) const;
+
+    // Destroys the windows left and shuts SDL down; after the display was lost, only forgets them. The
+    // program calls it once its application has shut down; video starts again with the next window.
+    void Shutdown();
 
 private:
     struct Native
@@ -51,6 +60,7 @@ private:
 
     std::map<WindowHandle, Native> m_Windows;
     bool m_VideoStarted = false;
+    bool m_LossHandled = false;
     bool m_CursorVisible = true;
 };
 

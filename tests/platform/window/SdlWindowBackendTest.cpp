@@ -1,4 +1,5 @@
 #include "platform/window/SdlWindowBackend.h"
+#include "platform/window/DisplayConnection.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>
@@ -196,6 +197,62 @@ TEST_F(SdlWindowBackendTest, CloseAndQuitRequestsCloseTheWindowOnce)
     EXPECT_EQ(GetSdlWindowBackend().GetSdlWindow(m_Window), nullptr);
     // The second close request went with the window.
     EXPECT_FALSE(PeekMessage(message, PM_REMOVE));
+}
+
+TEST_F(SdlWindowBackendTest, ALostDisplayClosesTheWindowsOnceAndShutdownLeavesItAlone)
+{
+    struct Case
+    {
+        const char* name;
+        bool lost;
+    };
+    for (const Case c : {Case{"display there", false}, Case{"display lost", true}})
+    {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        const uint32_t id = SDL_GetWindowID(m_Native);
+        DisplayConnection::_SetLost(c.lost);
+        std::vector<Message> messages = Drain();
+        EXPECT_EQ(messages.size(), c.lost ? 1u : 0u);
+        if (c.lost)
+        {
+            EXPECT_EQ(messages[0].message, WM_CLOSE);
+            EXPECT_EQ(messages[0].window, m_Window);
+            EXPECT_TRUE(Drain().empty());
+            EXPECT_EQ(GetSdlWindowBackend().GetSdlWindow(m_Window), nullptr);
+        }
+        EXPECT_EQ(GetSdlWindowBackend().IsLive(m_Native), !c.lost);
+
+        DestroyWindow(m_Window);
+        GetSdlWindowBackend().Shutdown();
+        // A lost display is never spoken to again: its window and SDL's video stay as they were.
+        EXPECT_EQ(SDL_GetWindowFromID(id) != nullptr, c.lost);
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO) != 0, c.lost);
+        DisplayConnection::_SetLost(false);
+        if (c.lost)
+        {
+            SDL_DestroyWindow(m_Native);
+            SDL_Quit();
+        }
+        TearDown();
+    }
+}
+
+TEST_F(SdlWindowBackendTest, ADestroyedBackendLeavesSdlAlone)
+{
+    // The process's back end is a static destroyed after SDL has ended, or on a display that is gone.
+    SDL_Window* native = nullptr;
+    {
+        SdlWindowBackend backend;
+        SetWindowBackend(&backend);
+        const WindowHandle window = CreateWindow(0, "SdlTestClass", "other", WS_OVERLAPPED, CW_USEDEFAULT, 0,
+                                                 CW_USEDEFAULT, 0, nullptr, nullptr);
+        native = backend.GetSdlWindow(window);
+        SetWindowBackend(nullptr);
+    }
+    ASSERT_NE(native, nullptr);
+    EXPECT_EQ(SDL_GetWindowFromID(SDL_GetWindowID(native)), native);
+    SDL_DestroyWindow(native);
 }
 
 TEST_F(SdlWindowBackendTest, MouseBecomesMouseMessages)
