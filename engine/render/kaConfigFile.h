@@ -19,18 +19,27 @@ public:
 
     using LineHandler = std::function<void(const std::string& line)>;
 
+    // How a line is compared with the section's markers; the game's own section matches case and all.
+    enum class MarkerMatch
+    {
+        kAnyCase,
+        kExact,
+    };
+
     // Hands every line after the begin marker up to the end marker (matched exactly, case included) or the
     // end of the file to the handler. False for an empty name, a file that cannot be opened and a file
     // without the begin marker.
     static bool ReadSection(const std::string& fileName, const std::string& beginMarker,
-                            const std::string& endMarker, const LineHandler& handler);
+                            const std::string& endMarker, const LineHandler& handler,
+                            MarkerMatch match = MarkerMatch::kAnyCase);
 
     // Replaces the section with the begin marker, the body and the end marker, keeping the lines before
     // and after it; a file without the section gains it at its end, a missing file is created. The new
     // contents go to "temp.cfg" beside the file first and are renamed over it only when complete, so a
     // failure leaves the old file as it was. False when nothing was written.
     static bool WriteSection(const std::string& fileName, const std::string& beginMarker,
-                             const std::string& endMarker, const std::string& body);
+                             const std::string& endMarker, const std::string& body,
+                             MarkerMatch match = MarkerMatch::kAnyCase);
 
     // The next token after pos, strtok-style: leading delimiters are skipped and pos moves past the
     // delimiter that ends the token. False when only delimiters remain.
@@ -41,4 +50,7 @@ public:
     static uint32_t ParseNumber(const std::string& token);
 
     static bool EqualsNoCase(const std::string& a, const std::string& b);
+
+private:
+    static bool _IsMarker(const std::string& line, const std::string& marker, MarkerMatch match);
 };
