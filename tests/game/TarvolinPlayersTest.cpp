@@ -1,0 +1,168 @@
+#include "game/Tarvolin.h"
+#include "game/tvPlayer.h"
+#include "tests/game/InstallFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace
+{
+
+std::set<std::string> FilesIn(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+std::vector<std::string> Names(const Tarvolin& app)
+{
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < app.GetPlayerCount(); ++i)
+        names.push_back(app.GetPlayer(i)->GetName());
+    return names;
+}
+
+} // namespace
+
+class TarvolinPlayersTest : public ::testing::Test
+{
+protected:
+    gametest::InstallFolder m_Install;
+};
+
+TEST_F(TarvolinPlayersTest, ProfilesRoundTripThroughTheirFiles)
+{
+    {
+        Tarvolin app;
+        app.CreatePlayer("");
+        tvPlayer* driver = app.CreatePlayer("Ace");
+        driver->SetTotalRepPoints(-7);
+        driver->SetUnspentRepPoints(3);
+        driver->SetTotalPointsEarned(2147483647);
+        driver->SetNearDeaths(4);
+        driver->SetCourseRuns(5);
+        driver->SetCareerLevel(2);
+        driver->SetRunPoints(99);
+        driver->SetHighScore("Worlds\\a.xml", 500);
+        driver->SetHighScore("Worlds\\b.xml", 700);
+        driver->SetHighScore("Worlds\\a.xml", 100);
+        driver->Unlock("Charger");
+        ASSERT_TRUE(app.SavePlayers("Players"));
+    }
+    const std::string plain = m_Install.dir.Read("Players/Player0.xml");
+    EXPECT_NE(plain.find("<playerName>Unnamed</playerName>"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("highScores"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("unlocked"), std::string::npos) << plain;
+
+    Tarvolin app;
+    app.ScanPlayers("Players");
+    ASSERT_EQ(Names(app), (std::vector<std::string>{"Unnamed", "Ace"}));
+    const tvPlayer& driver = *app.GetPlayer(1);
+    EXPECT_EQ(driver.GetTotalRepPoints(), -7);
+    EXPECT_EQ(driver.GetUnspentRepPoints(), 3);
+    EXPECT_EQ(driver.GetTotalPointsEarned(), 2147483647);
+    EXPECT_EQ(driver.GetNearDeaths(), 4);
+    EXPECT_EQ(driver.GetCourseRuns(), 5);
+    EXPECT_EQ(driver.GetCareerLevel(), 2);
+    EXPECT_EQ(driver.GetRunPoints(), 0);
+    EXPECT_EQ(driver.GetHighScore("Worlds\\a.xml"), 100);
+    EXPECT_EQ(driver.GetHighScore("Worlds\\b.xml"), 700);
+    EXPECT_EQ(driver.GetHighScore("worlds\\b.xml"), 0);
+    EXPECT_EQ(driver.GetHighScoreCount(), 2u);
+    EXPECT_TRUE(driver.IsUnlocked("Charger"));
+    EXPECT_TRUE(driver.IsUnlocked(""));
+    EXPECT_FALSE(driver.IsUnlocked("charger"));
+    EXPECT_EQ(driver.GetFilePath(), "Players\\Player1.xml");
+}
+
+TEST_F(TarvolinPlayersTest, SavingRenumbersAndRemovesOnlyStaleProfiles)
+{
+    for (const char* name : {"A", "B", "C", "D"})
+        m_Install.dir.Write(std::string("Players/") + name + ".xml",
+                            std::string("<player><playerName>") + name + "</playerName></player>");
+    m_Install.dir.Write("Players/Broken.xml", "<player><courseRuns>many</courseRuns></player>");
+    m_Install.dir.Write("Players/Torn.xml", "<player><playerName>X");
+    {
+        Tarvolin app;
+        app.ScanPlayers("Players");
+        ASSERT_EQ(Names(app), (std::vector<std::string>{"A", "B", "C", "D"}));
+        app.SetCurrentPlayer(app.GetPlayer(0));
+        app.DeletePlayer(app.GetPlayer(0));
+        EXPECT_EQ(app.GetCurrentPlayer(), nullptr);
+        ASSERT_TRUE(app.SavePlayers("Players"));
+    }
+    EXPECT_EQ(FilesIn(m_Install.dir.File("Players")),
+              (std::set<std::string>{"Player0.xml", "Player1.xml", "Player2.xml", "Broken.xml", "Torn.xml"}));
+    {
+        Tarvolin app;
+        app.ScanPlayers("Players");
+        EXPECT_EQ(Names(app), (std::vector<std::string>{"B", "C", "D"}));
+        app.DeletePlayer(app.GetPlayer(2));
+        app.CreatePlayer("E");
+        ASSERT_TRUE(app.SavePlayers("Players\\"));
+    }
+    EXPECT_EQ(FilesIn(m_Install.dir.File("Players")),
+              (std::set<std::string>{"Player0.xml", "Player1.xml", "Player2.xml", "Broken.xml", "Torn.xml"}));
+    Tarvolin app;
+    app.ScanPlayers("Players");
+    EXPECT_EQ(Names(app), (std::vector<std::string>{"B", "C", "E"}));
+}
+
+TEST_F(TarvolinPlayersTest, DeletingTouchesOnlyAListedProfile)
+{
+    m_Install.dir.Write("Players/Player0.xml", "<player><playerName>A</playerName></player>");
+    Tarvolin app;
+    app.ScanPlayers("Players");
+    tvPlayer* listed = app.GetPlayer(0);
+    tvPlayer fresh;
+    app.SetCurrentPlayer(listed);
+    app.DeletePlayer(nullptr);
+    app.DeletePlayer(&fresh);
+    EXPECT_EQ(app.GetPlayerCount(), 1);
+    EXPECT_EQ(app.GetCurrentPlayer(), listed);
+    EXPECT_TRUE(m_Install.dir.Exists("Players/Player0.xml"));
+
+    tvPlayer* unsaved = app.CreatePlayer("New");
+    app.DeletePlayer(unsaved);
+    EXPECT_EQ(app.GetPlayerCount(), 1);
+    EXPECT_TRUE(m_Install.dir.Exists("Players/Player0.xml"));
+    app.DeletePlayer(listed);
+    EXPECT_FALSE(m_Install.dir.Exists("Players/Player0.xml"));
+}
+
+TEST_F(TarvolinPlayersTest, HighScoresKeepOneRecordPerCourse)
+{
+    m_Install.dir.Write("Data/HighScores.xml", "<highScores><highScore><mapPath>Worlds\\a.xml</mapPath>"
+                                               "<player>Ace</player><score>900</score></highScore>"
+                                               "<highScore><mapPath>Worlds\\b.xml</mapPath></highScore>"
+                                               "</highScores>");
+    {
+        Tarvolin app;
+        app.LoadHighScores();
+        EXPECT_EQ(app.GetHighScore("Worlds\\a.xml"), 900);
+        EXPECT_EQ(app.GetHighScorePlayer("Worlds\\a.xml"), "Ace");
+        EXPECT_EQ(app.GetHighScorePlayer("Worlds\\b.xml"), "");
+        EXPECT_EQ(app.GetHighScore("Worlds\\c.xml"), 0);
+        app.SetHighScore("Worlds\\a.xml", "Bo", 100);
+        app.SetHighScore("Worlds\\c.xml", "Cy", 300);
+        ASSERT_TRUE(app.SaveHighScores());
+    }
+    Tarvolin app;
+    app.LoadHighScores();
+    EXPECT_EQ(app.GetHighScore("Worlds\\a.xml"), 100);
+    EXPECT_EQ(app.GetHighScorePlayer("Worlds\\a.xml"), "Bo");
+    EXPECT_EQ(app.GetHighScore("Worlds\\c.xml"), 300);
+}
+
+TEST_F(TarvolinPlayersTest, AnEmptyTableLeavesTheFileAlone)
+{
+    m_Install.dir.Write("Data/HighScores.xml", "kept as it was");
+    Tarvolin app;
+    app.LoadHighScores();
+    EXPECT_TRUE(app.SaveHighScores());
+    EXPECT_EQ(m_Install.dir.Read("Data/HighScores.xml"), "kept as it was");
+}
