@@ -1,0 +1,248 @@
+#include "engine/core/InputManager.h"
+#include "game/Tarvolin.h"
+#include "game/tvPlayer.h"
+#include "tests/game/ScriptedInput.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
+#include <sys/user.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+enum class Outcome
+{
+    Killed,
+    Finished,
+    Failed,
+};
+
+#if defined(__x86_64__)
+// System calls after which the files may look different: the save is stopped just before each of them.
+bool ChangesFiles(long call)
+{
+    switch (call)
+    {
+    case SYS_open:
+    case SYS_openat:
+    case SYS_creat:
+    case SYS_write:
+    case SYS_writev:
+    case SYS_pwrite64:
+    case SYS_pwritev:
+    case SYS_ftruncate:
+    case SYS_fsync:
+    case SYS_fdatasync:
+    case SYS_close:
+    case SYS_rename:
+    case SYS_renameat:
+    case SYS_renameat2:
+    case SYS_unlink:
+    case SYS_unlinkat:
+    case SYS_mkdir:
+    case SYS_mkdirat:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Runs the work in a traced child process and kills it on entry to its n-th file-changing call.
+Outcome RunKilledAt(int n, const std::function<void()>& work)
+{
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        raise(SIGSTOP);
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFSTOPPED(status))
+        return Outcome::Failed;
+    ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    int seen = 0;
+    bool entering = true;
+    int signal = 0;
+    for (;;)
+    {
+        ptrace(PTRACE_SYSCALL, child, nullptr, reinterpret_cast<void*>(static_cast<intptr_t>(signal)));
+        signal = 0;
+        if (waitpid(child, &status, 0) != child)
+            return Outcome::Failed;
+        if (WIFEXITED(status))
+            return WEXITSTATUS(status) == 0 ? Outcome::Finished : Outcome::Failed;
+        if (WIFSIGNALED(status))
+            return Outcome::Failed;
+        if (WSTOPSIG(status) != (SIGTRAP | 0x80))
+        {
+            signal = WSTOPSIG(status);
+            continue;
+        }
+        if (entering)
+        {
+            user_regs_struct registers{};
+            ptrace(PTRACE_GETREGS, child, nullptr, &registers);
+            if (ChangesFiles(static_cast<long>(registers.orig_rax)) && ++seen == n)
+            {
+                kill(child, SIGKILL);
+                waitpid(child, &status, 0);
+                return Outcome::Killed;
+            }
+        }
+        entering = !entering;
+    }
+}
+#endif
+
+using Files = std::map<std::string, std::string>;
+
+std::string ReadFile(const fs::path& path)
+{
+    std::string text;
+    if (FILE* file = std::fopen(path.c_str(), "rb"))
+    {
+        char buffer[4096];
+        size_t count = 0;
+        while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            text.append(buffer, count);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// Every regular file under the folder by relative path.
+Files Snapshot(const fs::path& root)
+{
+    Files files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path());
+    return files;
+}
+
+void Restore(const fs::path& root, const Files& files)
+{
+    for (const auto& entry : fs::directory_iterator(root))
+        fs::remove_all(entry.path());
+    for (const auto& [name, contents] : files)
+    {
+        fs::create_directories((root / name).parent_path());
+        FILE* file = std::fopen((root / name).c_str(), "wb");
+        std::fwrite(contents.data(), 1, contents.size(), file);
+        std::fclose(file);
+    }
+}
+
+// Whether a file the game reads is whole: its contents as the old or the new folder held some file.
+bool IsWhole(const std::string& contents, const Files& before, const Files& after)
+{
+    for (const Files* files : {&before, &after})
+        for (const auto& [name, known] : *files)
+            if (contents == known)
+                return true;
+    return false;
+}
+
+} // namespace
+
+class SaveKillSafetyTest : public ::testing::Test
+{
+protected:
+    // Kills the save at each of its file-changing calls in turn, from the same starting files, and checks
+    // what it leaves: the files the game reads are whole, and the check passes.
+    void KillAtEachStep(const std::function<void()>& save, const std::function<void(const Files&)>& check)
+    {
+#if defined(__x86_64__)
+        const fs::path root = m_Install.dir.Path();
+        const Files before = Snapshot(root);
+        ASSERT_EQ(RunKilledAt(1 << 30, save), Outcome::Finished);
+        const Files after = Snapshot(root);
+        check(after);
+        int steps = 0;
+        for (int n = 1;; ++n)
+        {
+            Restore(root, before);
+            const Outcome outcome = RunKilledAt(n, save);
+            ASSERT_NE(outcome, Outcome::Failed) << "step " << n;
+            const Files left = Snapshot(root);
+            for (const auto& [name, contents] : left)
+                if (name.size() > 4 && (name.substr(name.size() - 4) == ".xml" || name == "Tarvolin.cfg"))
+                    EXPECT_TRUE(IsWhole(contents, before, after)) << name << " at step " << n;
+            check(left);
+            if (outcome == Outcome::Finished)
+                break;
+            ++steps;
+        }
+        EXPECT_GT(steps, 2);
+#else
+        (void)save;
+        (void)check;
+        GTEST_SKIP() << "system calls are traced on x86-64 only";
+#endif
+    }
+
+    gametest::InstallFolder m_Install;
+};
+
+TEST_F(SaveKillSafetyTest, NoProfileGoesMissing)
+{
+    for (const char* name : {"A", "B", "C", "D"})
+        m_Install.dir.Write(std::string("Players/") + name + ".xml",
+                            std::string("<player><playerName>") + name + "</playerName></player>");
+    Tarvolin app;
+    app.ScanPlayers("Players");
+    app.DeletePlayer(app.GetPlayer(0));
+    app.GetPlayer(0)->SetCourseRuns(12);
+    app.CreatePlayer("E");
+    KillAtEachStep([&app] { app.SavePlayers("Players"); },
+                   [](const Files&)
+                   {
+                       Tarvolin reader;
+                       reader.ScanPlayers("Players");
+                       std::set<std::string> names;
+                       for (int32_t i = 0; i < reader.GetPlayerCount(); ++i)
+                           names.insert(reader.GetPlayer(i)->GetName());
+                       for (const char* name : {"B", "C", "D"})
+                           EXPECT_EQ(names.count(name), 1u) << name;
+                   });
+}
+
+TEST_F(SaveKillSafetyTest, HighScoresControlsAndConfigurationStayWhole)
+{
+    m_Install.dir.Write("Data/HighScores.xml", "<highScores><highScore><mapPath>a</mapPath><player>Old</player>"
+                                               "<score>1</score></highScore></highScores>");
+    m_Install.dir.Write("data/controls.xml", "<controls/>");
+    m_Install.dir.Write("Tarvolin.cfg", "[Begin Graphics Config]\nFullScreen=0\n[End Graphics Config]\n"
+                                        "[Begin Tarvolin Config]\nSoundVolume=-100\n[End Tarvolin Config]\n");
+    gametest::AttachedDevices devices({gametest::Mouse(), gametest::Keyboard()});
+    Tarvolin app;
+    app.InitInput();
+    app.LoadHighScores();
+    app.SetHighScore("a", "New", 2);
+    app.ParseConfigLine("SoundVolume=-1500");
+    KillAtEachStep(
+        [&app]
+        {
+            app.SaveHighScores();
+            app.SaveControls();
+            app.SaveConfig("Tarvolin.cfg");
+        },
+        [](const Files& files)
+        {
+            for (const char* name : {"Data/HighScores.xml", "data/controls.xml", "Tarvolin.cfg"})
+                EXPECT_EQ(files.count(name), 1u) << name;
+        });
+}
