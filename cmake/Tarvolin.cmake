@@ -1,11 +1,23 @@
-# tarvolin_library(<target> [DEPS <libs>...] [PRIVATE_DEPS <libs>...])
+# tarvolin_library(<target> [WHOLE] [DEPS <libs>...] [PRIVATE_DEPS <libs>...])
 # Builds every .cpp of the calling folder into one static library.
+# WHOLE: every program that links the target, directly or through other libraries, takes all of the
+# archive's objects, so static registrations that nothing names are kept. The archive is then
+# <target>_archive and <target> an interface that always names it whole: naming the same archive both
+# whole and plain in one link is an error, so no consumer may name the archive itself.
 function(tarvolin_library target)
-    cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "WHOLE" "" "DEPS;PRIVATE_DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-    add_library(${target} STATIC ${sources})
-    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    set(archive ${target})
+    if(ARG_WHOLE)
+        set(archive ${target}_archive)
+    endif()
+    add_library(${archive} STATIC ${sources})
+    target_include_directories(${archive} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${archive} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    if(ARG_WHOLE)
+        add_library(${target} INTERFACE)
+        target_link_libraries(${target} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${archive}>")
+    endif()
 endfunction()
 
 # tarvolin_test(<target> [DEPS <libs>...] [LABELS <labels>...])

@@ -1,0 +1,199 @@
+#include "engine/scene/kaEntity.h"
+
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaPropertyRecord.h"
+
+#include <tinyxml.h>
+
+KA_ENTITY_CLASS_RECORD_DEFINITION(kaEntity, "Entity")
+
+namespace
+{
+
+const EntityFactory::Registration s_Registration(kaEntity::StaticClassInfo(),
+                                                 &EntityFactory::Create<kaEntity>);
+
+std::string BoolText(bool value)
+{
+    return ka::lexical_cast<std::string>(value);
+}
+
+// Takes a boolean row's value into the flag; true when the flag changed.
+bool TakeBool(const std::string& value, bool& flag)
+{
+    const bool parsed = ka::lexical_cast<bool>(value);
+    if (parsed == flag)
+        return false;
+    flag = parsed;
+    return true;
+}
+
+} // namespace
+
+kaEntity::kaEntity() = default;
+
+kaEntity::~kaEntity() = default;
+
+void kaEntity::ReadXml(const TiXmlElement* element)
+{
+    if (!element)
+        return;
+    if (const TiXmlElement* child = element->FirstChildElement("initUniqueID"))
+        m_InitUniqueID = GetElementText(child);
+    if (const TiXmlElement* child = element->FirstChildElement("name"))
+        m_Name = GetElementText(child);
+    if (const TiXmlElement* child = element->FirstChildElement("entityID"))
+        m_EntityID = GetElementInt(child);
+    if (const TiXmlElement* child = element->FirstChildElement("visible"))
+        m_Visible = GetElementBool(child);
+    const TiXmlElement* selectable = element->FirstChildElement("selectable");
+    m_Selectable = selectable ? GetElementBool(selectable) : true;
+}
+
+void kaEntity::WriteXml(TiXmlElement* element) const
+{
+    if (!element)
+        return;
+    if (!m_InitUniqueID.empty())
+        AppendTextElement(element, "initUniqueID", m_InitUniqueID);
+    AppendTextElement(element, "name", m_Name);
+    AppendTextElement(element, "type", GetClassName());
+    AppendIntElement(element, "entityID", m_EntityID);
+    AppendBoolElement(element, "visible", m_Visible);
+    AppendBoolElement(element, "selectable", m_Selectable);
+}
+
+void kaEntity::ResetState() {}
+
+void kaEntity::ReadState(const TiXmlElement*) {}
+
+void kaEntity::WriteState(TiXmlElement* element) const
+{
+    AppendIntElement(element, "entityID", m_EntityID);
+}
+
+void kaEntity::ResolveLinks() {}
+
+void kaEntity::Initialize() {}
+
+void kaEntity::Render() {}
+
+void kaEntity::Update(float) {}
+
+kaMesh* kaEntity::GetNextMesh(bool& more)
+{
+    more = false;
+    return nullptr;
+}
+
+kaBoundingBox* kaEntity::GetBoundingBox()
+{
+    return nullptr;
+}
+
+bool kaEntity::GetWorldMatrix(platform::Matrix&) const
+{
+    return false;
+}
+
+void kaEntity::SetVisible(bool visible)
+{
+    m_Visible = visible;
+}
+
+const kaPropertyList& kaEntity::GetPropertyList()
+{
+    BuildPropertyList();
+    return m_PropertyList;
+}
+
+bool kaEntity::SetPropertyList(const kaPropertyList& list)
+{
+    m_PropertyList = list;
+    bool changed = false;
+    for (const kaCountedPtr<kaPropertyRecord>& row : m_PropertyList)
+    {
+        if (!row)
+            continue;
+        const std::string& label = row->m_Label;
+        if (label == kNameLabel)
+        {
+            if (row->m_Value != m_Name)
+            {
+                m_Name = row->m_Value;
+                changed = true;
+            }
+        }
+        else if (label == kCollidableLabel)
+            changed |= TakeBool(row->m_Value, m_Collidable);
+        else if (label == kVisibleLabel)
+            changed |= TakeBool(row->m_Value, m_Visible);
+        else if (label == kSelectableLabel)
+            changed |= TakeBool(row->m_Value, m_Selectable);
+    }
+    return changed;
+}
+
+void kaEntity::CreateDeviceObjects() {}
+
+void kaEntity::ReleaseDeviceObjects() {}
+
+void kaEntity::UpdateControl(float) {}
+
+void kaEntity::SetSelected(bool selected, const kaCollideInfo*)
+{
+    m_Selected = selected;
+}
+
+bool kaEntity::IsSelected() const
+{
+    return m_Selected;
+}
+
+void kaEntity::BuildPropertyList()
+{
+    m_PropertyList.clear();
+    kaPropertyRecord::Append(m_PropertyList, kNameLabel, m_Name);
+    kaPropertyRecord::Append(m_PropertyList, kCollidableLabel, BoolText(m_Collidable));
+    kaPropertyRecord::Append(m_PropertyList, kVisibleLabel, BoolText(m_Visible));
+    kaPropertyRecord::Append(m_PropertyList, kSelectableLabel, BoolText(m_Selectable));
+}
+
+void kaEntity::ApplyInitData(const std::string& uniqueId)
+{
+    m_InitUniqueID = uniqueId;
+    if (g_pInitDataBase)
+        g_pInitDataBase->Apply(kInitDataType, uniqueId, [this](TiXmlElement* data) { ReadXml(data); });
+    m_InitUniqueID = uniqueId;
+}
+
+std::string kaEntity::GetClassType(const std::string& uniqueId)
+{
+    // Walked as the data applies, with the database's guards against include cycles: the last
+    // record to name a class decides, as it would for any other key.
+    std::string classType;
+    if (g_pInitDataBase)
+    {
+        g_pInitDataBase->Apply(kInitDataType, uniqueId,
+                               [&classType](TiXmlElement* data)
+                               {
+                                   if (const TiXmlElement* child = data->FirstChildElement("classType"))
+                                       classType = GetElementText(child);
+                               });
+    }
+    return classType;
+}
+
+kaEntity* kaEntity::CreateFromInitData(const std::string& uniqueId)
+{
+    if (!g_pInitDataBase || !g_pInitDataBase->Find(kInitDataType, uniqueId))
+        return nullptr;
+    std::unique_ptr<kaEntity> entity = CreateEntity(GetClassType(uniqueId));
+    if (!entity)
+        return nullptr;
+    entity->ApplyInitData(uniqueId);
+    return entity.release();
+}
