@@ -23,7 +23,7 @@ tvPlayer* Tarvolin::CreatePlayer(const std::string& name)
 {
     auto player = std::make_unique<tvPlayer>();
     if (!name.empty())
-        player->SetName(name);
+        player->SetPlayerName(name);
     m_Players.push_back(std::move(player));
     return m_Players.back().get();
 }

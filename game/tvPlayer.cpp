@@ -2,10 +2,20 @@
 
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/scene/EntityFactory.h"
 #include "game/tvXmlFile.h"
 #include "platform/system/DebugOutput.h"
 
 #include <tinyxml.h>
+
+KA_ENTITY_CLASS_RECORD_DEFINITION(tvPlayer, "tvPlayer")
+
+namespace
+{
+
+const EntityFactory::Registration s_Registration(tvPlayer::StaticClassInfo(), &EntityFactory::Create<tvPlayer>);
+
+} // namespace
 
 const tvPlayer::CounterKey tvPlayer::s_Counters[] = {
     {"totalRepPoints", &tvPlayer::m_TotalRepPoints},
@@ -51,7 +61,7 @@ void tvPlayer::ReadXml(const TiXmlElement* element)
     if (!element)
         return;
     if (const TiXmlElement* name = element->FirstChildElement("playerName"))
-        m_Name = GetElementText(name);
+        m_PlayerName = GetElementText(name);
     for (const CounterKey& key : s_Counters)
         if (const TiXmlElement* counter = element->FirstChildElement(key.name))
             this->*key.field = GetElementInt(counter);
@@ -76,7 +86,7 @@ void tvPlayer::ReadXml(const TiXmlElement* element)
 
 void tvPlayer::WriteXml(TiXmlElement* element) const
 {
-    AppendTextElement(element, "playerName", m_Name);
+    AppendTextElement(element, "playerName", m_PlayerName);
     for (const CounterKey& key : s_Counters)
         AppendIntElement(element, key.name, this->*key.field);
     if (!m_HighScores.empty())

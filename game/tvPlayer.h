@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/scene/kaEntity.h"
 #include "game/HighScore.h"
 
 #include <cstdint>
@@ -10,24 +11,28 @@
 class TiXmlElement;
 
 // A driver profile: name, reputation and run counters, career level, the items bought in the stunt shop
-// and the best score per course. Each profile is one XML file.
-class tvPlayer
+// and the best score per course. Each profile is one XML file. An entity so that it can be made by
+// class name.
+class tvPlayer : public kaEntity
 {
+    KA_ENTITY_CLASS_RECORD()
+
 public:
     static constexpr const char* kDefaultName = "Unnamed";
     static constexpr const char* kRootElement = "player";
 
     tvPlayer();
-    virtual ~tvPlayer();
+    ~tvPlayer() override;
 
     // False when the file cannot be read as XML or holds a number that is not one; a file without the
     // root still loads, reading nothing.
     virtual bool Load(const std::string& path);
     // Remembers the path; false when the file could not be written.
     virtual bool Save(const std::string& path);
-    // Keys the element lacks leave their fields unchanged.
-    virtual void ReadXml(const TiXmlElement* element);
-    virtual void WriteXml(TiXmlElement* element) const;
+    // The profile's own keys only: the file holds none of the entity's. Keys the element lacks leave
+    // their fields unchanged.
+    void ReadXml(const TiXmlElement* element) override;
+    void WriteXml(TiXmlElement* element) const override;
 
     // 0 when the course has no record.
     int32_t GetHighScore(const std::string& course) const;
@@ -37,8 +42,8 @@ public:
     bool IsUnlocked(const std::string& name) const;
     void Unlock(const std::string& name) { m_Unlocked.push_back(name); }
 
-    const std::string& GetName() const { return m_Name; }
-    void SetName(const std::string& name) { m_Name = name; }
+    const std::string& GetPlayerName() const { return m_PlayerName; }
+    void SetPlayerName(const std::string& name) { m_PlayerName = name; }
     const std::string& GetFilePath() const { return m_FilePath; }
     const std::vector<std::string>& GetUnlocked() const { return m_Unlocked; }
     size_t GetHighScoreCount() const { return m_HighScores.size(); }
@@ -75,7 +80,7 @@ private:
     int32_t m_NearDeaths = 0;
     int32_t m_RunPoints = 0;
     int32_t m_CareerLevel = 0;
-    std::string m_Name = kDefaultName;
+    std::string m_PlayerName = kDefaultName;
     std::string m_FilePath;
     std::vector<std::unique_ptr<HighScore>> m_HighScores;
     std::vector<std::string> m_Unlocked;

@@ -1,3 +1,4 @@
+#include "engine/scene/EntityFactory.h"
 #include "game/Tarvolin.h"
 #include "game/tvPlayer.h"
 #include "tests/game/InstallFolder.h"
@@ -22,7 +23,7 @@ std::vector<std::string> Names(const Tarvolin& app)
 {
     std::vector<std::string> names;
     for (int32_t i = 0; i < app.GetPlayerCount(); ++i)
-        names.push_back(app.GetPlayer(i)->GetName());
+        names.push_back(app.GetPlayer(i)->GetPlayerName());
     return names;
 }
 
@@ -165,4 +166,12 @@ TEST_F(TarvolinPlayersTest, AnEmptyTableLeavesTheFileAlone)
     app.LoadHighScores();
     EXPECT_TRUE(app.SaveHighScores());
     EXPECT_EQ(m_Install.dir.Read("Data/HighScores.xml"), "kept as it was");
+}
+
+TEST_F(TarvolinPlayersTest, TheFactoryMakesProfilesByTheirExactClassName)
+{
+    const std::unique_ptr<kaEntity> entity = CreateEntity("tvPlayer");
+    ASSERT_NE(dynamic_cast<tvPlayer*>(entity.get()), nullptr);
+    EXPECT_EQ(entity->GetClassName(), "tvPlayer");
+    EXPECT_EQ(CreateEntity("TvPlayer"), nullptr);
 }

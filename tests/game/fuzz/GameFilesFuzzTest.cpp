@@ -14,6 +14,9 @@
 #include <new>
 #include <random>
 
+// The replacement pair below allocates with malloc and frees with free; the compiler cannot see that.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 // Every allocation of this program passes here, so that a loader asking for memory out of proportion
 // to its file shows.
 namespace

@@ -179,8 +179,11 @@ protected:
             ASSERT_NE(outcome, Outcome::Failed) << "step " << n;
             const Files left = Snapshot(root);
             for (const auto& [name, contents] : left)
-                if (name.size() > 4 && (name.substr(name.size() - 4) == ".xml" || name == "Tarvolin.cfg"))
-                    EXPECT_TRUE(IsWhole(contents, before, after)) << name << " at step " << n;
+            {
+                const bool readByTheGame =
+                    name.size() > 4 && (name.substr(name.size() - 4) == ".xml" || name == "Tarvolin.cfg");
+                EXPECT_TRUE(!readByTheGame || IsWhole(contents, before, after)) << name << " at step " << n;
+            }
             check(left);
             if (outcome == Outcome::Finished)
                 break;
@@ -214,7 +217,7 @@ TEST_F(SaveKillSafetyTest, NoProfileGoesMissing)
                        reader.ScanPlayers("Players");
                        std::set<std::string> names;
                        for (int32_t i = 0; i < reader.GetPlayerCount(); ++i)
-                           names.insert(reader.GetPlayer(i)->GetName());
+                           names.insert(reader.GetPlayer(i)->GetPlayerName());
                        for (const char* name : {"B", "C", "D"})
                            EXPECT_EQ(names.count(name), 1u) << name;
                    });
