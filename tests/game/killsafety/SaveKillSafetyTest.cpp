@@ -32,30 +32,11 @@ enum class Outcome
 // System calls after which the files may look different: the save is stopped just before each of them.
 bool ChangesFiles(long call)
 {
-    switch (call)
-    {
-    case SYS_open:
-    case SYS_openat:
-    case SYS_creat:
-    case SYS_write:
-    case SYS_writev:
-    case SYS_pwrite64:
-    case SYS_pwritev:
-    case SYS_ftruncate:
-    case SYS_fsync:
-    case SYS_fdatasync:
-    case SYS_close:
-    case SYS_rename:
-    case SYS_renameat:
-    case SYS_renameat2:
-    case SYS_unlink:
-    case SYS_unlinkat:
-    case SYS_mkdir:
-    case SYS_mkdirat:
-        return true;
-    default:
-        return false;
-    }
+    static const std::set<long> kCalls = {SYS_open,    SYS_openat,    SYS_creat,    SYS_write,  SYS_writev,
+                                          SYS_pwrite64, SYS_pwritev,  SYS_ftruncate, SYS_fsync,  SYS_fdatasync,
+                                          SYS_close,   SYS_rename,    SYS_renameat, SYS_renameat2,
+                                          SYS_unlink,  SYS_unlinkat,  SYS_mkdir,    SYS_mkdirat};
+    return kCalls.count(call) != 0;
 }
 
 // Runs the work in a traced child process and kills it on entry to its n-th file-changing call.
