@@ -92,8 +92,8 @@ int32_t Tarvolin::_ClampShaderLevel(const std::string& value, bool pixel) const
 void Tarvolin::LoadConfig(const std::string& fileName)
 {
     kaConfigFile::ReadSection(
-        fileName, kConfigBeginMarker, kConfigEndMarker, [this](const std::string& line) { ParseConfigLine(line); },
-        kaConfigFile::MarkerMatch::kExact);
+        fileName, kConfigBeginMarker, kConfigEndMarker,
+        [this](const std::string& line) { ParseConfigLine(line); }, kaConfigFile::MarkerMatch::kExact);
 }
 
 void Tarvolin::ParseConfigLine(const std::string& line)

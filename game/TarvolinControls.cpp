@@ -2,6 +2,7 @@
 
 #include "engine/core/DirectInputManager.h"
 #include "engine/core/InputDevice.h"
+#include "engine/core/kaXmlHelpers.h"
 #include "game/tvXmlFile.h"
 
 #include <tinyxml.h>
@@ -85,8 +86,7 @@ bool Tarvolin::SaveControls()
     if (!m_InputManager)
         return false;
     TiXmlDocument document;
-    TiXmlNode* root = document.InsertEndChild(TiXmlElement(kControlsRoot));
-    m_InputManager->SaveControls(root->ToElement());
+    m_InputManager->SaveControls(AppendElement(&document, kControlsRoot));
     return tvXmlFile::Save(document, kControlsFile, "Tarvolin::SaveControls");
 }
 

@@ -30,8 +30,9 @@ tvPlayer* Tarvolin::CreatePlayer(const std::string& name)
 
 void Tarvolin::DeletePlayer(tvPlayer* player)
 {
-    const auto found = std::find_if(m_Players.begin(), m_Players.end(),
-                                     [player](const std::unique_ptr<tvPlayer>& entry) { return entry.get() == player; });
+    const auto found =
+        std::find_if(m_Players.begin(), m_Players.end(),
+                     [player](const std::unique_ptr<tvPlayer>& entry) { return entry.get() == player; });
     if (player == nullptr || found == m_Players.end())
         return;
     const std::string& path = player->GetFilePath();

@@ -13,7 +13,8 @@ KA_ENTITY_CLASS_RECORD_DEFINITION(tvPlayer, "tvPlayer")
 namespace
 {
 
-const EntityFactory::Registration s_Registration(tvPlayer::StaticClassInfo(), &EntityFactory::Create<tvPlayer>);
+const EntityFactory::Registration s_Registration(tvPlayer::StaticClassInfo(),
+                                                 &EntityFactory::Create<tvPlayer>);
 
 } // namespace
 

@@ -52,7 +52,8 @@ public:
     explicit AttachedDevices(std::vector<Script> scripts)
     {
         m_Previous = platform::SetDirectInputFactory(
-            [scripts] { return std::unique_ptr<platform::DirectInput8>(new platform::ScriptedDirectInput(scripts)); });
+            [scripts]
+            { return std::unique_ptr<platform::DirectInput8>(new platform::ScriptedDirectInput(scripts)); });
     }
     ~AttachedDevices() { platform::SetDirectInputFactory(m_Previous); }
     AttachedDevices(const AttachedDevices&) = delete;

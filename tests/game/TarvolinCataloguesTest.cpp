@@ -1,9 +1,9 @@
+#include "engine/core/kaInitDataBase.h"
 #include "game/CarInfo.h"
 #include "game/ShopItem.h"
 #include "game/SongInfo.h"
 #include "game/Tarvolin.h"
 #include "game/WorldInfo.h"
-#include "engine/core/kaInitDataBase.h"
 #include "tests/game/InstallFolder.h"
 
 #include <gtest/gtest.h>

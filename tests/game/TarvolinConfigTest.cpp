@@ -1,5 +1,5 @@
-#include "game/Tarvolin.h"
 #include "engine/core/Wizard.h"
+#include "game/Tarvolin.h"
 #include "tests/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
@@ -60,12 +60,14 @@ TEST_F(TarvolinConfigTest, LinesSetTheirValues)
         {"SoundVolume\n", sound, "-40"},
         {"soundvolume=7\n", sound, "-40"},
         {"HeightmapDir=My Maps\n", heightmaps, "My"},
-        {"MusicVolume=-200\n", [](const Tarvolin& app) { return std::to_string(app.GetMusicVolume()); }, "-200"},
-        {"VisualEffects=0\n", [](const Tarvolin& app) { return std::to_string(app.GetVisualEffects()); }, "0"},
+        {"MusicVolume=-200\n", [](const Tarvolin& app) { return std::to_string(app.GetMusicVolume()); },
+         "-200"},
+        {"VisualEffects=0\n", [](const Tarvolin& app) { return std::to_string(app.GetVisualEffects()); },
+         "0"},
         {"DefaultCam=2\n", [](const Tarvolin& app) { return std::string(1, app.GetDefaultCamera()); }, "2"},
         {"Console=0\n", [](const Tarvolin& app) { return std::to_string(app.IsConsoleEnabled()); }, "0"},
-        {"InterfaceMusicMuted=5\n", [](const Tarvolin& app) { return std::to_string(app.IsInterfaceMusicMuted()); },
-         "1"},
+        {"InterfaceMusicMuted=5\n",
+         [](const Tarvolin& app) { return std::to_string(app.IsInterfaceMusicMuted()); }, "1"},
         {"TexturemapDir=Tex,ignored\n", [](const Tarvolin& app) { return app.GetTexturemapFolder(); }, "Tex"},
     };
     for (const Case& c : cases)
@@ -131,7 +133,8 @@ TEST_F(TarvolinConfigTest, SavingRewritesOnlyTheSection)
 
 TEST_F(TarvolinConfigTest, SavedValuesLoadBackAndCameraCodeZeroKeepsTheNextLine)
 {
-    m_Install.dir.Write(kFile, "[Begin Tarvolin Config]\nDefaultCam=" + std::string(1, '\0') + "\nSoundMuted=1\n");
+    m_Install.dir.Write(kFile,
+                        "[Begin Tarvolin Config]\nDefaultCam=" + std::string(1, '\0') + "\nSoundMuted=1\n");
     {
         Tarvolin app;
         app.LoadConfig(kFile);

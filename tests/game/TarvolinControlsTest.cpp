@@ -13,9 +13,9 @@ namespace
 using Strings = std::vector<std::string>;
 
 const Strings kFullSetWithMouse = {
-    "0:Mouse/X-axis/0",    "1:Mouse/Y-axis/0",    "2:Mouse/Wheel/0",    "3:Mouse/Button 0/0",
-    "4:Mouse/Button 2/0",  "5:Mouse/Button 1/0",  "6:Keyboard/W/2",     "7:Keyboard/S/1",
-    "8:Keyboard/A/1",      "9:Keyboard/D/2",      "14:Keyboard/C/0",    "15:Keyboard/R/0",
+    "0:Mouse/X-axis/0",    "1:Mouse/Y-axis/0",   "2:Mouse/Wheel/0", "3:Mouse/Button 0/0",
+    "4:Mouse/Button 2/0",  "5:Mouse/Button 1/0", "6:Keyboard/W/2",  "7:Keyboard/S/1",
+    "8:Keyboard/A/1",      "9:Keyboard/D/2",     "14:Keyboard/C/0", "15:Keyboard/R/0",
     "17:Keyboard/Space/0", "18:Keyboard/F/0",
 };
 
@@ -25,7 +25,8 @@ std::string ControlsFileWithout(const std::vector<int>& left)
     std::string file = "<controls><device><index>1</index><name>Keyboard</name>";
     for (int action = 0; action < 19; ++action)
         if (std::find(left.begin(), left.end(), action) == left.end())
-            file += "<control><code>3</code><action>" + std::to_string(action) + "</action><range>0</range>"
+            file += "<control><code>3</code><action>" + std::to_string(action) +
+                    "</action><range>0</range>"
                     "<player>0</player></control>";
     return file + "</device></controls>";
 }

@@ -34,10 +34,12 @@ protected:
     platform::ScriptedWindowBackend m_Backend;
     gametest::AttachedDevices m_Devices{{}};
     platform::TestDirect3D* m_D3D = new platform::TestDirect3D;
-    platform::Direct3DFactory m_Previous = platform::SetDirect3DFactory([this]() -> platform::GfxDirect3D* {
-        m_D3D->AddRef();
-        return m_D3D;
-    });
+    platform::Direct3DFactory m_Previous = platform::SetDirect3DFactory(
+        [this]() -> platform::GfxDirect3D*
+        {
+            m_D3D->AddRef();
+            return m_D3D;
+        });
     Tarvolin m_App;
     bool m_ShutDown = false;
 };
@@ -75,7 +77,8 @@ TEST_F(TarvolinStartupTest, RequestedLevelsAreClampedToTheDevice)
 
 TEST_F(TarvolinStartupTest, StartUpReadsAndShutdownWritesTheGameFiles)
 {
-    m_Install.dir.Write("Tarvolin.cfg", "[Begin Tarvolin Config]\nSoundVolume=-700\nConsole=0\n[End Tarvolin Config]\n");
+    m_Install.dir.Write("Tarvolin.cfg",
+                        "[Begin Tarvolin Config]\nSoundVolume=-700\nConsole=0\n[End Tarvolin Config]\n");
     m_Install.dir.Write("Players/Ace.xml", "<player><playerName>Ace</playerName></player>");
     m_Install.dir.Write("Data/HighScores.xml", "<highScores><highScore><mapPath>a</mapPath><score>5</score>"
                                                "</highScore></highScores>");
@@ -92,7 +95,8 @@ TEST_F(TarvolinStartupTest, StartUpReadsAndShutdownWritesTheGameFiles)
     m_App.Shutdown();
     m_ShutDown = true;
     EXPECT_FALSE(m_Install.dir.Exists("Players/Ace.xml"));
-    EXPECT_NE(m_Install.dir.Read("Players/Player0.xml").find("<courseRuns>3</courseRuns>"), std::string::npos);
+    EXPECT_NE(m_Install.dir.Read("Players/Player0.xml").find("<courseRuns>3</courseRuns>"),
+              std::string::npos);
     EXPECT_NE(m_Install.dir.Read("Data/HighScores.xml").find("<score>6</score>"), std::string::npos);
     // "data" is the folder "Data" that the high scores already use.
     EXPECT_TRUE(m_Install.dir.Exists("Data/controls.xml"));

@@ -74,15 +74,17 @@ const FileKind kKinds[] = {
     {"configuration", "Tarvolin.cfg",
      "[Begin Graphics Config]\nFullScreen=0\n[End Graphics Config]\n[Begin Tarvolin Config]\n"
      "SoundVolume=-1500\nDefaultCam=1\nHeightmapDir=Maps\nPixelShaderEffects=3\n[End Tarvolin Config]\n"},
-    {"vehicle", "Data/car.xml", "<vehicles><initID>Charger</initID><imagefile>ui/c.bmp</imagefile></vehicles>"},
+    {"vehicle", "Data/car.xml",
+     "<vehicles><initID>Charger</initID><imagefile>ui/c.bmp</imagefile></vehicles>"},
     {"shop item", "Data/item.xml",
      "<ShopItem><name>Ramp</name><preview_image>p.bmp</preview_image><locked_entity>Plate</locked_entity>"
      "<price>25</price></ShopItem>"},
     {"world head", "Worlds/one.xml",
      "<World><name>One</name><Designer>Kim</Designer><scoreLimit>1500</scoreLimit><arena>Bowl</arena>"
      "<Terrain><size>64</size></Terrain></World>"},
-    {"song list", "Music/Theme/song.xml", "<song><name>Theme</name><stream>1</stream><loop><file>a.ogg</file>"
-                                          "</loop></song>"},
+    {"song list", "Music/Theme/song.xml",
+     "<song><name>Theme</name><stream>1</stream><loop><file>a.ogg</file>"
+     "</loop></song>"},
 };
 
 // Damaged copies of a seed: every truncation, then random changes of a few bytes each.
@@ -91,8 +93,9 @@ std::vector<std::string> Variants(const std::string& seed)
     std::vector<std::string> variants;
     for (size_t length = 0; length < seed.size(); ++length)
         variants.push_back(seed.substr(0, length));
-    static const std::string kPieces[] = {"<", ">", "/", "</", "<a>", "\"", "&", "&#x0;", "-", "99999999999",
-                                          std::string(1, '\0'), "\n", "]", "=", " ", "<!--", "<![CDATA["};
+    static const std::string kPieces[] = {
+        "<",  ">", "/", "</", "<a>",  "\"",       "&", "&#x0;", "-", "99999999999", std::string(1, '\0'),
+        "\n", "]", "=", " ",  "<!--", "<![CDATA["};
     std::mt19937 random(static_cast<uint32_t>(seed.size()));
     for (int i = 0; i < kMutationsPerFile; ++i)
     {

@@ -32,10 +32,10 @@ enum class Outcome
 // System calls after which the files may look different: the save is stopped just before each of them.
 bool ChangesFiles(long call)
 {
-    static const std::set<long> kCalls = {SYS_open,    SYS_openat,    SYS_creat,    SYS_write,  SYS_writev,
-                                          SYS_pwrite64, SYS_pwritev,  SYS_ftruncate, SYS_fsync,  SYS_fdatasync,
-                                          SYS_close,   SYS_rename,    SYS_renameat, SYS_renameat2,
-                                          SYS_unlink,  SYS_unlinkat,  SYS_mkdir,    SYS_mkdirat};
+    static const std::set<long> kCalls = {
+        SYS_open,     SYS_openat,    SYS_creat,  SYS_write,     SYS_writev, SYS_pwrite64,
+        SYS_pwritev,  SYS_ftruncate, SYS_fsync,  SYS_fdatasync, SYS_close,  SYS_rename,
+        SYS_renameat, SYS_renameat2, SYS_unlink, SYS_unlinkat,  SYS_mkdir,  SYS_mkdirat};
     return kCalls.count(call) != 0;
 }
 
@@ -206,8 +206,9 @@ TEST_F(SaveKillSafetyTest, NoProfileGoesMissing)
 
 TEST_F(SaveKillSafetyTest, HighScoresControlsAndConfigurationStayWhole)
 {
-    m_Install.dir.Write("Data/HighScores.xml", "<highScores><highScore><mapPath>a</mapPath><player>Old</player>"
-                                               "<score>1</score></highScore></highScores>");
+    m_Install.dir.Write("Data/HighScores.xml",
+                        "<highScores><highScore><mapPath>a</mapPath><player>Old</player>"
+                        "<score>1</score></highScore></highScores>");
     m_Install.dir.Write("data/controls.xml", "<controls/>");
     m_Install.dir.Write("Tarvolin.cfg", "[Begin Graphics Config]\nFullScreen=0\n[End Graphics Config]\n"
                                         "[Begin Tarvolin Config]\nSoundVolume=-100\n[End Tarvolin Config]\n");
