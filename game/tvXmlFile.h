@@ -9,15 +9,12 @@ class TiXmlDocument;
 class tvXmlFile
 {
 public:
-    // Files nested deeper than this are refused before parsing: the parser recurses once per level.
-    static constexpr int kMaxDepth = 256;
-
-    // Finds the file through the file system and parses it. False for a missing file, a file nested too
-    // deep and a file that is not XML.
+    // Finds the file through the file system and parses it through the guarded load. False for a missing
+    // file, a file nested too deep and a file that is not XML.
     static bool Load(TiXmlDocument& document, const std::string& path);
 
-    // Writes the document beside the target under a unique temporary name, checks every write, the flush
-    // and the close, and renames it over the target; the target's folder is made when missing. On failure
-    // the old file stays and a debugger line names the caller and the reason.
+    // Saves through the engine's safe document save (a temporary file beside the target, renamed over
+    // it); the target's folder is made when missing. On failure the old file stays and a debugger line
+    // names the caller and the file.
     static bool Save(const TiXmlDocument& document, const std::string& path, const char* caller);
 };

@@ -552,7 +552,7 @@ bool Wizard::_ReadSongList(const std::string& fileName, bool is3D, float x, floa
     if (!file)
         return false;
     TiXmlDocument document;
-    const bool loaded = document.LoadFile(file);
+    const bool loaded = LoadXmlDocument(document, file, fileName);
     std::fclose(file);
     const TiXmlElement* root = loaded ? document.FirstChildElement("song") : nullptr;
     if (!root)

@@ -46,7 +46,7 @@ void kaInitDataBase::_LoadFile(const std::string& path)
     if (!file)
         return;
     auto document = std::make_unique<TiXmlDocument>();
-    const bool loaded = document->LoadFile(file);
+    const bool loaded = LoadXmlDocument(*document, file, path);
     std::fclose(file);
     if (!loaded)
         return;

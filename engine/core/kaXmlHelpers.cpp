@@ -1,7 +1,11 @@
 #include "engine/core/kaXmlHelpers.h"
 
+#include "engine/core/XmlDepthScanner.h"
 #include "engine/core/kaLexicalCast.h"
+#include "platform/files/SafeFileWriter.h"
+#include "platform/system/DebugOutput.h"
 
+#include <cstring>
 #include <tinyxml.h>
 
 namespace
@@ -15,6 +19,49 @@ const TiXmlElement* FindChild(const std::string& name, const TiXmlNode* parent)
 }
 
 } // namespace
+
+bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const std::string& name)
+{
+    if (XmlDepthScanner::Measure(text, kMaxXmlDepth) > kMaxXmlDepth)
+    {
+        platform::DebugPrintf("[ParseXmlDocument] : %s nests elements deeper than %d levels; not loaded\n",
+                              name.c_str(), kMaxXmlDepth);
+        return false;
+    }
+    // TinyXML can step a whole UTF-8 sequence past the terminating NUL: give it room to land.
+    std::string padded = text;
+    padded.append(4, '\0');
+    document.Parse(padded.c_str());
+    return !document.Error();
+}
+
+bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name)
+{
+    if (!file)
+        return false;
+    std::string text;
+    char block[16384];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
+        text.append(block, got);
+    // As TinyXML's own file loading: read up to the first NUL, with CR-LF and CR made LF.
+    text.resize(std::strlen(text.c_str()));
+    size_t out = 0;
+    for (size_t in = 0; in < text.size(); ++in)
+    {
+        const bool crlf = text[in] == '\r' && in + 1 < text.size() && text[in + 1] == '\n';
+        text[out++] = text[in] == '\r' ? '\n' : text[in];
+        in += crlf ? 1 : 0;
+    }
+    text.resize(out);
+    return ParseXmlDocument(document, text, name);
+}
+
+bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName)
+{
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    return platform::SafeFileWriter::WriteWhole(fileName, printer.Str());
+}
 
 std::string GetElementText(const TiXmlNode* element)
 {

@@ -1,9 +1,26 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
+class TiXmlDocument;
 class TiXmlElement;
 class TiXmlNode;
+
+// TinyXML recurses once per nesting level, so a deep enough file overflows the stack while parsing.
+// Every document is loaded through these, which measure the nesting first and refuse a document
+// deeper than this, with a line on the debugger output.
+constexpr int kMaxXmlDepth = 256;
+
+// Parses the text into the document unless it nests too deep; true when it parsed without error.
+// The name is the file named in the refusal line.
+bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const std::string& name);
+// Reads the open file to its end, turns its CR-LF and CR line ends into LF as TinyXML's own file
+// loading does, then parses it as ParseXmlDocument. The caller closes the file.
+bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name);
+// Saves the document as TinyXML prints it, through a temporary file of a unique name renamed over the
+// target, so that a failure or a second writer never leaves a damaged file. False when nothing was saved.
+bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName);
 
 // Values stored as the text of small child elements, such as <parent><speed>1.5</speed></parent>.
 // Every function accepts null nodes. The getters throw ka::bad_lexical_cast on a text that is not a

@@ -3,6 +3,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_MessageBox.h"
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 #include "platform/system/DebugOutput.h"
 
 #include <cstdarg>
@@ -66,11 +67,11 @@ bool KM_Stream::OpenForWrite(const char* path, int mode)
     Close();
     m_Mode = mode;
     m_Path = path;
-    m_TempPath = m_Path + ".tmp";
-    m_File = platform::OpenFile(m_TempPath.c_str(), mode == kBinary ? "wb" : "wt");
+    m_Writer = std::make_unique<platform::SafeFileWriter>(m_Path);
+    m_File = m_Writer->File();
     if (m_File == nullptr)
     {
-        m_TempPath.clear();
+        m_Writer.reset();
         return false;
     }
     m_OwnsFile = true;
@@ -90,17 +91,14 @@ bool KM_Stream::AttachForWrite(FILE* file, int mode)
 
 bool KM_Stream::Commit()
 {
-    if (m_File == nullptr || m_TempPath.empty())
+    if (m_File == nullptr || !m_Writer)
         return false;
-    const bool written = std::fflush(m_File) == 0 && !std::ferror(m_File);
-    const bool closed = std::fclose(m_File) == 0;
+    const bool committed = m_Writer->Commit();
+    m_Writer.reset();
     m_File = nullptr;
     m_OwnsFile = false;
-    const std::string temp = m_TempPath;
-    m_TempPath.clear();
-    if (!written || !closed || !platform::RenameFile(temp, m_Path))
+    if (!committed)
     {
-        platform::RemoveFile(temp);
         KM_MessageBox::Show("Error Writing Data", kErrorCaption);
         return false;
     }
@@ -109,16 +107,15 @@ bool KM_Stream::Commit()
 
 void KM_Stream::Close()
 {
-    if (m_File != nullptr && m_OwnsFile)
+    // A write that was never committed leaves nothing behind.
+    if (m_Writer)
+        m_Writer.reset();
+    else if (m_File != nullptr && m_OwnsFile)
         std::fclose(m_File);
     else if (m_File != nullptr)
         std::fflush(m_File);
     m_File = nullptr;
     m_OwnsFile = false;
-    // A write that was never committed leaves nothing behind.
-    if (!m_TempPath.empty())
-        platform::RemoveFile(m_TempPath);
-    m_TempPath.clear();
     m_Path.clear();
     m_HeaderBlock.clear();
     m_HeaderWordA = 1;

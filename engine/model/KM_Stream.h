@@ -3,9 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
+
+namespace platform
+{
+class SafeFileWriter;
+}
 
 // The file stream every KMF object reads and writes through: binary (mode 0) or the indented text
 // form (mode 1, written only). All numbers are little-endian.
@@ -105,7 +111,7 @@ private:
     bool m_OwnsFile;
     int m_Mode;
     std::string m_Path;
-    std::string m_TempPath;
+    std::unique_ptr<platform::SafeFileWriter> m_Writer;
     std::vector<uint8_t> m_HeaderBlock;
     uint32_t m_HeaderWordA;
     uint32_t m_HeaderWordB;

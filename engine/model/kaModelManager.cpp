@@ -193,7 +193,7 @@ kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string f
     const std::string path = ResolvePath(fileName);
     if (FILE* file = OpenFile(path, "rb"))
     {
-        document.LoadFile(file);
+        LoadXmlDocument(document, file, path);
         std::fclose(file);
     }
     const TiXmlElement* modelElement = document.FirstChildElement("Model");

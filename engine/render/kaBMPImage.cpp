@@ -3,7 +3,9 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaByteSource.h"
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <istream>
@@ -135,18 +137,8 @@ bool kaBMPImage::Save(const std::string& fileName, bool) const
         out.insert(out.end(), stride - rowBytes, 0);
     }
 
-    const std::string tempName = fileName + ".tmp";
-    FILE* file = platform::OpenFile(tempName.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    written = std::fclose(file) == 0 && written;
-    if (!written || !platform::RenameFile(tempName, fileName))
-    {
-        platform::RemoveFile(tempName);
-        return false;
-    }
-    return true;
+    platform::SafeFileWriter writer(fileName);
+    return writer.Write(out.data(), out.size()) && writer.Commit();
 }
 
 uint32_t kaBMPImage::GetHeight() const
@@ -211,17 +203,27 @@ bool kaBMPImage::_Read(kaByteSource& source, bool bottomUpRows)
     if (height > 0 && !source.HasAtLeast((height - 1) * stride + rowBytes))
         return false;
 
-    m_Pixels.resize(size_t(rowBytes * height));
-    const bool fileBottomUp = m_InfoHeader.height > 0;
+    // Rows are appended as they arrive: a source that cannot tell its length (a pipe) never gets the
+    // header's size allocated up front.
+    if (source.Remaining() >= 0)
+        m_Pixels.reserve(size_t(rowBytes * height));
     for (uint32_t fileRow = 0; fileRow < height; ++fileRow)
     {
-        const uint32_t row = fileBottomUp != bottomUpRows ? height - 1 - fileRow : fileRow;
-        if (!source.Read(m_Pixels.data() + size_t(row * rowBytes), size_t(rowBytes)) ||
+        const size_t at = m_Pixels.size();
+        m_Pixels.resize(at + size_t(rowBytes));
+        if (!source.Read(m_Pixels.data() + at, size_t(rowBytes)) ||
             (fileRow + 1 < height && !source.Skip(stride - rowBytes)))
         {
             _Clear();
             return false;
         }
+    }
+    if ((m_InfoHeader.height > 0) != bottomUpRows)
+    {
+        for (uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(m_Pixels.begin() + ptrdiff_t(top * rowBytes),
+                             m_Pixels.begin() + ptrdiff_t((top + 1) * rowBytes),
+                             m_Pixels.begin() + ptrdiff_t(bottom * rowBytes));
     }
     m_BitsPerPixel = bits;
     m_BottomUpRows = bottomUpRows;
@@ -246,7 +248,8 @@ bool kaBMPImage::_ReadMetadata(const std::vector<uint8_t>& meta)
     info.colorsImportant = U32(&meta[36]);
 
     const uint32_t bits = info.bitCount;
-    if (info.width < 0 || info.height == INT32_MIN)
+    // A row of no bytes would let a huge height spin without reading anything.
+    if (info.width <= 0 || info.height == INT32_MIN)
         return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return false;

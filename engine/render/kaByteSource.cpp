@@ -2,6 +2,7 @@
 
 #include "engine/core/kaBinaryStream.h"
 
+#include <algorithm>
 #include <istream>
 
 kaByteSource::kaByteSource(FILE* file) : m_pFile(file) {}
@@ -70,6 +71,28 @@ int64_t kaByteSource::Remaining()
     if (end < here)
         return -1;
     return end - here;
+}
+
+bool kaByteSource::ReadInto(std::vector<uint8_t>& out, uint64_t n)
+{
+    constexpr uint64_t kStep = 1u << 20;
+    if (Remaining() >= 0)
+    {
+        if (!HasAtLeast(n))
+            return false;
+        out.resize(size_t(n));
+        return Read(out.data(), out.size());
+    }
+    out.clear();
+    while (out.size() < n)
+    {
+        const size_t start = out.size();
+        const size_t step = size_t(std::min<uint64_t>(kStep, n - start));
+        out.resize(start + step);
+        if (!Read(out.data() + start, step))
+            return false;
+    }
+    return true;
 }
 
 bool kaByteSource::HasAtLeast(uint64_t n)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <iosfwd>
+#include <vector>
 
 class kaBinaryStream;
 
@@ -18,6 +19,9 @@ public:
     // Reads exactly n bytes, or fails.
     bool Read(void* data, size_t n);
     bool ReadUInt32(uint32_t& value);
+    // Reads exactly n bytes into out (resized to n), growing it only as bytes arrive, so that a size
+    // taken on trust from a source that cannot tell its length (a pipe) is never allocated up front.
+    bool ReadInto(std::vector<uint8_t>& out, uint64_t n);
     // Moves n bytes on; fails when fewer are left.
     bool Skip(uint64_t n);
     // Bytes between the read position and the end; -1 when the source cannot tell.

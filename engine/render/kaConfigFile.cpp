@@ -3,6 +3,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaStringUtils.h"
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
 #include <cctype>
 #include <cstdio>
@@ -35,6 +36,14 @@ std::string AsTextLine(const std::string& piece)
     if (size >= 2 && piece[size - 2] == '\r' && piece[size - 1] == '\n')
         return piece.substr(0, size - 2) + "\n";
     return piece;
+}
+
+// "[Begin ... Config]\n" in any case: the start of some section.
+bool IsBeginMarker(const std::string& line)
+{
+    static const std::string kBegin = "[begin ";
+    return line.size() > kBegin.size() + 2 && ToLower(line.substr(0, kBegin.size())) == kBegin &&
+           line.compare(line.size() - 2, 2, "]\n") == 0;
 }
 
 class FileCloser
@@ -97,17 +106,11 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
 {
     if (fileName.empty())
         return false;
-    const std::string tempName = GetFolder(fileName) + kTempFileName;
-    FILE* out = OpenFile(tempName, "w");
-    if (!out)
+    platform::SafeFileWriter out(fileName);
+    if (!out.File())
         return false;
-
     bool ok = true;
-    auto write = [&](const std::string& text)
-    {
-        if (ok && std::fwrite(text.data(), 1, text.size(), out) != text.size())
-            ok = false;
-    };
+    auto write = [&](const std::string& text) { ok = out.Write(text) && ok; };
 
     FILE* in = OpenFile(fileName, "r");
     std::string piece;
@@ -134,9 +137,14 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
         bool skipping = inSection;
         while (ReadPiece(in, piece))
         {
+            const std::string line = AsTextLine(piece);
+            // A section that lost its end marker ends where the next section begins, so that the
+            // sections after it survive the rewrite.
+            if (skipping && !EqualsNoCase(line, beginMarker) && IsBeginMarker(line))
+                skipping = false;
             if (skipping)
             {
-                skipping = !_IsMarker(AsTextLine(piece), endMarker, match);
+                skipping = !_IsMarker(line, endMarker, match);
                 continue;
             }
             write(piece);
@@ -146,14 +154,7 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
         std::fclose(in);
     }
 
-    if (std::fclose(out) != 0)
-        ok = false;
-    if (!ok || !platform::RenameFile(tempName, fileName))
-    {
-        platform::RemoveFile(tempName);
-        return false;
-    }
-    return true;
+    return ok && out.Commit();
 }
 
 bool kaConfigFile::NextToken(const std::string& line, size_t& pos, const char* delimiters, std::string& token)

@@ -12,7 +12,6 @@ class kaConfigFile
 public:
     // Lines are read in pieces of at most this many characters less one; each piece counts as a line.
     static constexpr size_t kLineBufferSize = 256;
-    static constexpr const char* kTempFileName = "temp.cfg";
     // Keys and numeric values are split at these; text values only at the second set, so they keep blanks.
     static constexpr const char* kNumberDelimiters = " ,=\n";
     static constexpr const char* kTextDelimiters = ",=\n";
@@ -34,9 +33,11 @@ public:
                             MarkerMatch match = MarkerMatch::kAnyCase);
 
     // Replaces the section with the begin marker, the body and the end marker, keeping the lines before
-    // and after it; a file without the section gains it at its end, a missing file is created. The new
-    // contents go to "temp.cfg" beside the file first and are renamed over it only when complete, so a
-    // failure leaves the old file as it was. False when nothing was written.
+    // and after it; a file without the section gains it at its end, a missing file is created. An old
+    // section without its end marker ends at the next section's begin marker. The new contents go to a
+    // temporary file of a unique name beside the file and are renamed over it only when complete, so
+    // neither a failure nor another writer at the same time leaves a damaged file. False when nothing
+    // was written.
     static bool WriteSection(const std::string& fileName, const std::string& beginMarker,
                              const std::string& endMarker, const std::string& body,
                              MarkerMatch match = MarkerMatch::kAnyCase);

@@ -4,6 +4,7 @@
 #include "engine/render/kaPixelLayout.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxDirect3D.h"
 #include "platform/system/DebugOutput.h"
@@ -37,15 +38,6 @@ void Put32(std::vector<uint8_t>& out, uint32_t value)
     Put16(out, value >> 16);
 }
 
-bool WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = OpenFile(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    return written && closed;
-}
 
 } // namespace
 
@@ -132,11 +124,10 @@ bool kaGraphicsManager::SaveScreenshot(WindowHandle window, const std::string& b
         DebugPrintf("[kaGraphicsManager::SaveScreenshot] : no free name for %s\n", baseName.c_str());
         return false;
     }
-    // Written whole under another name first, so that a failed write never leaves a broken screenshot.
-    const std::string temporary = name + ".tmp";
-    if (!WriteWhole(temporary, _EncodeScreenshot(frame, width, height)) || !RenameFile(temporary, name))
+    const std::vector<uint8_t> bytes = _EncodeScreenshot(frame, width, height);
+    platform::SafeFileWriter writer(name);
+    if (!writer.Write(bytes.data(), bytes.size()) || !writer.Commit())
     {
-        RemoveFile(temporary);
         DebugPrintf("[kaGraphicsManager::SaveScreenshot] : cannot write %s\n", name.c_str());
         return false;
     }

@@ -4,6 +4,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaByteSource.h"
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
 #include <zlib.h>
 
@@ -112,18 +113,8 @@ bool kaTGAImage::Save(const std::string& fileName, bool compress) const
 {
     if (fileName.empty() || !m_pHeader)
         return false;
-    const std::string tempName = fileName + ".tmp";
-    FILE* file = platform::OpenFile(tempName.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = WriteFile(file, compress);
-    written = std::fclose(file) == 0 && written;
-    if (!written || !platform::RenameFile(tempName, fileName))
-    {
-        platform::RemoveFile(tempName);
-        return false;
-    }
-    return true;
+    platform::SafeFileWriter writer(fileName);
+    return writer.File() && WriteFile(writer.File(), compress) && writer.Commit();
 }
 
 uint32_t kaTGAImage::GetHeight() const
@@ -249,11 +240,8 @@ bool kaTGAImage::_Read(kaByteSource& source, const _Accepted& accepted)
         read = _ReadCompressed(source);
     else if (type == kTypeTrueColorRle)
         read = _ReadRunLength(source, bits / 8);
-    else if (source.HasAtLeast(pixelBytes))
-    {
-        m_Pixels.resize(pixelBytes);
-        read = source.Read(m_Pixels.data(), m_Pixels.size());
-    }
+    else
+        read = source.ReadInto(m_Pixels, pixelBytes);
     if (!read)
     {
         _Clear();
@@ -272,7 +260,10 @@ bool kaTGAImage::_ReadRunLength(kaByteSource& source, uint32_t bytesPerPixel)
     if (left >= 0 && pixelCount > uint64_t(left) / (1 + bytesPerPixel) * 128)
         return false;
 
-    m_Pixels.resize(pixelCount * bytesPerPixel);
+    // From a source that cannot tell its length the pixels grow as packets arrive, within the same
+    // ratio of packets to pixels.
+    const uint64_t total = pixelCount * bytesPerPixel;
+    m_Pixels.resize(left >= 0 ? total : std::min<uint64_t>(total, 1u << 16));
     uint64_t done = 0;
     while (done < pixelCount)
     {
@@ -282,6 +273,8 @@ bool kaTGAImage::_ReadRunLength(kaByteSource& source, uint32_t bytesPerPixel)
         const uint32_t count = (packet & 0x7F) + 1u;
         if (count > pixelCount - done)
             return false;
+        if ((done + count) * bytesPerPixel > m_Pixels.size())
+            m_Pixels.resize(std::min<uint64_t>(total, m_Pixels.size() * 2));
         uint8_t* out = &m_Pixels[done * bytesPerPixel];
         if (packet & 0x80)
         {
@@ -303,11 +296,10 @@ bool kaTGAImage::_ReadCompressed(kaByteSource& source)
     if (!source.ReadUInt32(packedSize))
         return false;
     const uint64_t pixelBytes = PixelBytesOf(*m_pHeader);
-    if (packedSize > compressBound(uLong(pixelBytes)) || pixelBytes > packedSize * kMaxInflateRatio + 64 ||
-        !source.HasAtLeast(packedSize))
+    if (packedSize > compressBound(uLong(pixelBytes)) || pixelBytes > packedSize * kMaxInflateRatio + 64)
         return false;
-    std::vector<uint8_t> packed(packedSize);
-    if (!source.Read(packed.data(), packed.size()))
+    std::vector<uint8_t> packed;
+    if (!source.ReadInto(packed, packedSize))
         return false;
 
     // The stream must inflate completely and to exactly the pixel block.

@@ -50,16 +50,23 @@ bool kaTextureAtlas::Remove(const kaTexture* texture)
 {
     if (!texture)
         return false;
-    for (Page& page : m_Pages)
+    for (auto page = m_Pages.begin(); page != m_Pages.end(); ++page)
     {
         auto found =
-            std::find_if(page.entries.begin(), page.entries.end(),
+            std::find_if(page->entries.begin(), page->entries.end(),
                          [texture](const auto& entry) { return entry.second == texture->GetName(); });
-        if (found != page.entries.end())
+        if (found == page->entries.end())
+            continue;
+        page->entries.erase(found);
+        // Freed space is never reused, so a page kept after its last texture left would only hold
+        // memory: a program loading and releasing textures would gain a page every few hundred loads.
+        if (page->entries.empty())
         {
-            page.entries.erase(found);
-            return true;
+            if (page->texture)
+                page->texture->Release();
+            m_Pages.erase(page);
         }
+        return true;
     }
     return false;
 }

@@ -15,7 +15,8 @@ class GfxTexture;
 class kaTexture;
 
 // Shared pages for images that cannot be device textures of their own. Each page is one device texture
-// filled shelf by shelf, left to right; freed space is not reused.
+// filled shelf by shelf, left to right; freed space is not reused, but a page whose last texture has
+// gone is released.
 class kaTextureAtlas
 {
 public:
@@ -43,7 +44,7 @@ public:
     // The first page that takes the texture, else a new page; a page that cannot be made is not kept.
     bool Add(kaTexture* texture, uint32_t width, uint32_t height, uint32_t format, uint32_t usage,
              uint32_t pool);
-    // Drops the first entry of the texture's name.
+    // Drops the first entry of the texture's name; a page left without entries is released.
     bool Remove(const kaTexture* texture);
     bool Place(Page& page, kaTexture* texture, uint32_t width, uint32_t height, uint32_t format,
                uint32_t usage, uint32_t pool);

@@ -113,7 +113,8 @@ TEST_F(TarvolinConfigTest, SavingRewritesOnlyTheSection)
         {kGraphics + "[Begin Tarvolin Config]\nSoundVolume=1\n[End Tarvolin Config]\n" + kFonts,
          kGraphics + kSection + kFonts},
         {kGraphics + kFonts, kGraphics + kFonts + kSection},
-        {kGraphics + "[Begin Tarvolin Config]\nSoundVolume=1\n" + kFonts, kGraphics + kSection},
+        // A section that lost its end marker ends where the next section begins.
+        {kGraphics + "[Begin Tarvolin Config]\nSoundVolume=1\n" + kFonts, kGraphics + kSection + kFonts},
         {"", kSection},
     };
     for (const Case& c : cases)

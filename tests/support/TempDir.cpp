@@ -1,5 +1,6 @@
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +51,16 @@ std::string TempDir::Read(const std::string& relative) const
 bool TempDir::Exists(const std::string& relative) const
 {
     return fs::exists(File(relative));
+}
+
+std::vector<std::string> TempDir::Entries(const std::string& relative) const
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(File(relative), error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace testsupport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testsupport
 {
@@ -22,6 +23,8 @@ public:
     std::string Write(const std::string& relative, const std::string& contents) const;
     std::string Read(const std::string& relative) const;
     bool Exists(const std::string& relative) const;
+    // The names in a folder, sorted; a writer's leftover temporary files show up here.
+    std::vector<std::string> Entries(const std::string& relative = "") const;
 
 private:
     std::string m_Path;

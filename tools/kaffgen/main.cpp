@@ -11,12 +11,14 @@
 #include "engine/render/kaTexture.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 #include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/TestDirect3D.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace
@@ -47,7 +49,6 @@ int Usage()
     return 2;
 }
 
-// Writes beside the target and renames over it, so a failure leaves no half-written file.
 bool Render(const std::string& face, uint32_t size, bool hinting, const std::string& out)
 {
     kaFont font(face, size, hinting ? kaFont::kHinting : 0);
@@ -57,17 +58,9 @@ bool Render(const std::string& face, uint32_t size, bool hinting, const std::str
         std::fprintf(stderr, "kaffgen: %s at %u pixels could not be rendered\n", face.c_str(), size);
         return false;
     }
-    const std::string temporary = platform::NativePath(out) + ".tmp";
-    bool written = false;
+    std::ostringstream data(std::ios::binary);
+    if (!font.WriteFontData(data, true) || !platform::SafeFileWriter::WriteWhole(out, data.str()))
     {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        written = file && font.WriteFontData(file, true);
-        file.close();
-        written = written && !file.fail();
-    }
-    if (!written || !platform::RenameFile(temporary, out))
-    {
-        platform::RemoveFile(temporary);
         std::fprintf(stderr, "kaffgen: cannot write %s\n", out.c_str());
         return false;
     }

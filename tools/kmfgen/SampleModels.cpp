@@ -1,5 +1,7 @@
 #include "tools/kmfgen/SampleModels.h"
 
+#include "platform/files/SafeFileWriter.h"
+
 #include "engine/model/KM_Animation.h"
 #include "engine/model/KM_AttachmentPt.h"
 #include "engine/model/KM_GeoObject.h"
@@ -189,19 +191,7 @@ std::string SampleModels::_Prepare(const std::string& relative)
 
 bool SampleModels::_Text(const std::string& relative, const std::string& text)
 {
-    const std::string path = _Prepare(relative);
-    const std::string temp = path + ".tmp";
-    FILE* file = std::fopen(temp.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0)
-    {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return platform::SafeFileWriter::WriteWhole(_Prepare(relative), text);
 }
 
 // A 64 x 64 texture: a tinted checker with a darker border, so orientation and v direction show.

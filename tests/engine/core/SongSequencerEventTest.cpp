@@ -4,6 +4,7 @@
 #include "engine/core/kaRandom.h"
 #include "platform/audio/MusicGraph.h"
 #include "platform/audio/NullAudioSink.h"
+#include "tests/support/DeepXml.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
 
@@ -179,6 +180,9 @@ TEST_F(SongTest, MissingOrMalformedListsLeaveNoSong)
     EXPECT_EQ(Load(m_Dir.Write("other.xml", "<music><stream>0</stream></music>")).id, -1);
     EXPECT_EQ(m_Wizard.GetSong(), nullptr);
     EXPECT_EQ(Load(m_Dir.Write("broken.xml", "<song><content>")).id, -1);
+    // Nested too deep to parse safely: refused before parsing instead of overflowing the stack.
+    EXPECT_EQ(Load(m_Dir.Write("deep.xml", "<song>" + testsupport::DeepXml("content", 50000) + "</song>")).id,
+              -1);
     EXPECT_EQ(Load(m_Dir.Write("nan.xml", "<song><stream>loud</stream><content/></song>")).id, -1);
     EXPECT_EQ(m_Wizard.GetSong(), nullptr);
     const std::string intro = Wave("intro.wav", 441, 1000);

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/DeepXml.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -116,10 +117,13 @@ TEST_F(InitDataBaseTest, UnreadableFilesAreSkippedAndTheRestLoads)
     Write("b_noroot.xml", "<other>" + Record("<uniqueID>x</uniqueID><data/>") + "</other>");
     Write("c_folder.xml/inside.xml", File(Record("<uniqueID>y</uniqueID><data/>")));
     Write("d_empty.xml", "");
+    Write("d_deep.xml", File(Record("<uniqueID>w</uniqueID><data>" + testsupport::DeepXml("InitData", 40000) +
+                                    "</data>")));
     Write("e_good.XML", File(Record("<uniqueID>z</uniqueID><data><value>ok</value></data>")));
     EXPECT_TRUE(m_Base.LoadInitData(Folder()));
     EXPECT_EQ(m_Base.Find("Entity", "x"), nullptr);
     EXPECT_EQ(m_Base.Find("Entity", "y"), nullptr);
+    EXPECT_EQ(m_Base.Find("Entity", "w"), nullptr);
     EXPECT_EQ(ValueOf("Entity", "z"), "ok");
 }
 

@@ -1,6 +1,9 @@
 #include "engine/core/kaXmlHelpers.h"
 
 #include "engine/core/kaLexicalCast.h"
+#include "tests/support/DebugCapture.h"
+#include "tests/support/DeepXml.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -116,6 +119,55 @@ TEST(XmlWriting, NullParentInsertsNothing)
     AppendFloatElement(nullptr, "x", 1.0f);
     AppendIntElement(nullptr, "x", 1);
     AppendBoolElement(nullptr, "x", true);
+}
+
+TEST(XmlDepth, LoadingRefusesDeepFilesBeforeParsing)
+{
+    testsupport::TempDir dir;
+    const struct
+    {
+        int depth;
+        bool loads;
+    } cases[] = {{kMaxXmlDepth, true}, {kMaxXmlDepth + 1, false}, {40000, false}};
+    for (const auto& c : cases)
+    {
+        const std::string path = dir.Write("deep.xml", testsupport::DeepXml("InitData", c.depth, "x"));
+        testsupport::DebugCapture debug;
+        TiXmlDocument document;
+        FILE* file = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(LoadXmlDocument(document, file, "deep.xml"), c.loads) << c.depth;
+        std::fclose(file);
+        EXPECT_EQ(document.FirstChild() != nullptr, c.loads) << c.depth;
+        EXPECT_EQ(debug.Contains("deep.xml nests elements deeper than 256 levels"), !c.loads) << c.depth;
+    }
+}
+
+TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoesAndSavingRoundTrips)
+{
+    testsupport::TempDir dir;
+    const std::string path = dir.Write("lines.xml", "<r>\r\n<ab><![CDATA[one\r\ntwo\rthree]]></ab>\r\n</r>");
+    TiXmlDocument document;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(LoadXmlDocument(document, file, "lines.xml"));
+    std::fclose(file);
+    EXPECT_EQ(GetChildElementText("ab", document.FirstChildElement("r")), "one\ntwo\nthree");
+
+    TiXmlDocument saved;
+    AppendTextElement(AppendElement(&saved, "r"), "ab", "x < y");
+    ASSERT_TRUE(SaveXmlDocument(saved, dir.File("saved.xml")));
+    TiXmlDocument reread;
+    file = std::fopen(dir.File("saved.xml").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(LoadXmlDocument(reread, file, "saved.xml"));
+    std::fclose(file);
+    EXPECT_EQ(GetChildElementText("ab", reread.FirstChildElement("r")), "x < y");
+    EXPECT_FALSE(SaveXmlDocument(saved, dir.File("missing/saved.xml")));
+
+    TiXmlDocument empty;
+    EXPECT_FALSE(ParseXmlDocument(empty, "", "empty.xml"));
+    EXPECT_FALSE(LoadXmlDocument(empty, nullptr, "none.xml"));
 }
 
 } // namespace

@@ -120,6 +120,7 @@ public:
         return m_Dir.Write(name, bytes);
     }
     std::string Get(const std::string& name) const { return m_Dir.Read(name); }
+    std::vector<std::string> Entries() const { return m_Dir.Entries(); }
 
     // Opens the bytes for reading in binary mode, without reading a header.
     bool Open(KM_Stream& stream, const std::string& bytes, const std::string& name = "in.kmf") const

@@ -3,6 +3,8 @@
 // Builders of small TGA and BMP files, byte by byte, for the image reader tests.
 
 #include <cstdint>
+#include <cstdio>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,21 @@ inline void PutU32(Bytes& out, uint32_t value)
 {
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(uint8_t(value >> shift));
+}
+
+// A pipe holding the bytes (at most a pipe buffer's worth), its writing end closed: a source that
+// cannot tell its length.
+inline FILE* PipeOf(const Bytes& bytes)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return nullptr;
+    const bool written = write(ends[1], bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    close(ends[1]);
+    FILE* file = written ? fdopen(ends[0], "rb") : nullptr;
+    if (!file)
+        close(ends[0]);
+    return file;
 }
 
 inline std::string AsString(const Bytes& bytes)

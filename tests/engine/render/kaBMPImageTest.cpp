@@ -1,6 +1,7 @@
 #include "engine/render/kaBMPImage.h"
 
 #include "tests/engine/render/ImageFileBytes.h"
+#include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -279,6 +280,42 @@ TEST_F(BMPImageTest, RefusesDamagedAndLyingFiles)
     Bmp negativeWidth = Width3();
     negativeWidth.width = -3;
     EXPECT_TRUE(refuses(imagebytes::BmpBytes(negativeWidth)));
+    // Rows of no bytes: a huge height would spin without reading anything.
+    Bmp zeroWidth = Width3();
+    zeroWidth.width = 0;
+    zeroWidth.height = 0x7FFFFFFF;
+    zeroWidth.topFirstRows = {};
+    EXPECT_TRUE(refuses(imagebytes::BmpBytes(zeroWidth)));
+}
+
+// A pipe cannot tell its length: a header alone must not make the reader allocate the size it claims,
+// and a whole image still loads from one.
+TEST_F(BMPImageTest, APipeGetsOnlyWhatArrivesAllocated)
+{
+    kaBMPImage image;
+    FILE* pipe = imagebytes::PipeOf(imagebytes::BmpBytes(Width3()));
+    ASSERT_NE(pipe, nullptr);
+    EXPECT_TRUE(image.LoadFromFile(pipe));
+    std::fclose(pipe);
+    EXPECT_EQ(ImagePixels(image), Concat(Width3().topFirstRows));
+
+    if (!testsupport::MemoryLimitsWork())
+        GTEST_SKIP() << "memory limits do not work under the address sanitizer";
+    Bmp claimed = Width3();
+    claimed.width = 9000; // 243 MB of pixels claimed
+    claimed.height = 9000;
+    claimed.topFirstRows = {};
+    const Bytes header = imagebytes::BmpBytes(claimed);
+    EXPECT_TRUE(testsupport::RunWithMemoryLimit(64 << 20,
+                                                [&]
+                                                {
+                                                    kaBMPImage piped;
+                                                    FILE* file = imagebytes::PipeOf(header);
+                                                    const bool loaded = file && piped.LoadFromFile(file);
+                                                    if (file)
+                                                        std::fclose(file);
+                                                    return file && !loaded;
+                                                }));
 }
 
 TEST_F(BMPImageTest, SaveRoundTripsTwentyFourAndEightBitImages)
@@ -300,7 +337,7 @@ TEST_F(BMPImageTest, SaveRoundTripsTwentyFourAndEightBitImages)
     ASSERT_TRUE(loaded.Load(path));
     EXPECT_EQ(ImagePixels(loaded), grey);
     EXPECT_EQ(loaded.GetBitsPerPixel(), 8u);
-    EXPECT_FALSE(m_Dir.Exists("saved.bmp.tmp"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"saved.bmp"});
 
     // Loaded bottom row first, the image is still saved the right way up.
     ASSERT_TRUE(loaded.Load(path, true));

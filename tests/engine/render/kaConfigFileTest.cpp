@@ -1,10 +1,14 @@
 #include "engine/render/kaConfigFile.h"
 
+#include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -87,7 +91,7 @@ TEST_F(ConfigFileTest, RewriteKeepsEveryLineOutsideTheSection)
     ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "new=2\n"));
 
     EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), before + kBegin + "new=2\n" + kEnd + after);
-    EXPECT_FALSE(m_Dir.Exists("temp.cfg"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"Tarvolin.cfg"});
 }
 
 TEST_F(ConfigFileTest, RewriteAppendsAMissingSectionAndCreatesAMissingFile)
@@ -100,29 +104,86 @@ TEST_F(ConfigFileTest, RewriteAppendsAMissingSectionAndCreatesAMissingFile)
     EXPECT_EQ(m_Dir.Read("New.cfg"), std::string(kBegin) + "a=1\n" + kEnd);
 }
 
-TEST_F(ConfigFileTest, SectionWithoutEndMarkerLosesWhatFollowsIt)
+TEST_F(ConfigFileTest, SectionWithoutEndMarkerEndsWhereTheNextSectionBegins)
 {
-    const std::string path = m_Dir.Write("Tarvolin.cfg", std::string("a\n") + kBegin + "x=1\nrest\n");
-    ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "y=2\n"));
-    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), std::string("a\n") + kBegin + "y=2\n" + kEnd);
+    const std::string next = "[begin Font Config]\nLoadFont=a,b\n[End Font Config]\n";
+    const struct
+    {
+        std::string after;
+        std::string kept;
+    } cases[] = {{"x=1\nrest\n", ""}, {"x=1\n" + next + "tail\n", next + "tail\n"}};
+    for (const auto& c : cases)
+    {
+        const std::string path = m_Dir.Write("Tarvolin.cfg", std::string("a\n") + kBegin + c.after);
+        ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "y=2\n"));
+        EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), std::string("a\n") + kBegin + "y=2\n" + kEnd + c.kept);
+    }
 }
 
 TEST_F(ConfigFileTest, FailedRewriteKeepsTheOldFile)
 {
-    // A folder where the temporary file should go makes it impossible to create.
-    m_Dir.Write("temp.cfg/blocker", "");
     const std::string path = m_Dir.Write("Tarvolin.cfg", "precious\n");
-    EXPECT_FALSE(kaConfigFile::WriteSection(path, kBegin, kEnd, "a=1\n"));
+    // A full disk: the new contents cannot be written.
+    EXPECT_FALSE(testsupport::RunWithFileSizeLimit(
+        4, [&] { return kaConfigFile::WriteSection(path, kBegin, kEnd, "a=1\n"); }));
     EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), "precious\n");
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"Tarvolin.cfg"});
     EXPECT_FALSE(kaConfigFile::WriteSection("", kBegin, kEnd, "a=1\n"));
 }
 
-TEST_F(ConfigFileTest, TemporaryFileGoesBesideTheConfiguration)
+// Owners of different sections rewriting at once, one of them killed in the middle: every section
+// stays in the file exactly once and whole.
+TEST_F(ConfigFileTest, ConcurrentRewritesAndKillsNeverDamageASection)
 {
-    const std::string path = m_Dir.Write("sub/Tarvolin.cfg", "x\n");
-    m_Dir.Write("sub/temp.cfg/blocker", "");
-    EXPECT_FALSE(kaConfigFile::WriteSection(path, kBegin, kEnd, ""));
-    EXPECT_EQ(m_Dir.Read("sub/Tarvolin.cfg"), "x\n");
+    const int kWriters = 4;
+    const int kLines = 200;
+    const auto marker = [](const char* edge, int owner) { return "[" + std::string(edge) + " S" +
+                                                                 std::to_string(owner) + " Config]\n"; };
+    const auto body = [&](int round)
+    {
+        std::string text;
+        for (int i = 0; i < kLines; ++i)
+            text += "Round=" + std::to_string(round) + "\n";
+        return text;
+    };
+    std::string initial = "head\n";
+    for (int owner = 0; owner < kWriters; ++owner)
+        initial += marker("Begin", owner) + body(0) + marker("End", owner);
+    const std::string path = m_Dir.Write("Tarvolin.cfg", initial + "tail\n");
+
+    std::vector<pid_t> children;
+    for (int owner = 0; owner < kWriters; ++owner)
+    {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+        {
+            for (int round = 1; round <= 40; ++round)
+                kaConfigFile::WriteSection(path, marker("Begin", owner), marker("End", owner), body(round));
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    usleep(20000);
+    kill(children.back(), SIGKILL);
+    for (const pid_t child : children)
+        waitpid(child, nullptr, 0);
+
+    const std::string text = m_Dir.Read("Tarvolin.cfg");
+    EXPECT_EQ(text.compare(0, 5, "head\n"), 0);
+    EXPECT_EQ(text.compare(text.size() - 5, 5, "tail\n"), 0);
+    for (int owner = 0; owner < kWriters; ++owner)
+    {
+        const size_t begin = text.find(marker("Begin", owner));
+        ASSERT_NE(begin, std::string::npos) << owner;
+        EXPECT_EQ(text.find(marker("Begin", owner), begin + 1), std::string::npos) << owner;
+        const size_t start = begin + marker("Begin", owner).size();
+        const size_t end = text.find(marker("End", owner), start);
+        ASSERT_NE(end, std::string::npos) << owner;
+        const std::string section = text.substr(start, end - start);
+        const std::string round = section.substr(6, section.find('\n') - 6);
+        EXPECT_EQ(section, body(std::stoi(round))) << owner;
+    }
 }
 
 TEST(ConfigTokensTest, SplitsLikeStrtok)

@@ -97,7 +97,7 @@ TEST_F(ScreenshotTest, WritesA24BitBottomUpBitmapOfTheClientArea)
     EXPECT_EQ(bytes[topRow + 4], 0x20);
     EXPECT_EQ(bytes[topRow + 5], 0x10);
     EXPECT_EQ(bytes[54], 0x30);
-    EXPECT_FALSE(PathExists(Base() + ".bmp.tmp"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"screenshot.bmp"});
 }
 
 TEST_F(ScreenshotTest, RowsOfAnOddWidthArePaddedToFourBytes)
@@ -162,7 +162,7 @@ TEST_F(ScreenshotTest, NothingIsWrittenWhenTheFrameCannotBeRead)
     EXPECT_FALSE(m_Manager->SaveScreenshot(m_Window, Base()));
     EXPECT_FALSE(PathExists(Base() + ".bmp"));
     EXPECT_FALSE(m_Manager->SaveScreenshot(m_Window, m_Dir.File("missing/screenshot")));
-    EXPECT_FALSE(PathExists(m_Dir.File("missing/screenshot.bmp.tmp")));
+    EXPECT_TRUE(m_Dir.Entries().empty());
 }
 
 // Display modes.

@@ -319,7 +319,7 @@ TEST_F(GraphicsConfigTest, RewritesTheSectionAtDestructionKeepingTheRest)
                                               "DisplayDriver=Default\n"
                                               "[End Graphics Config]\n" +
                                               fonts);
-    EXPECT_FALSE(m_Dir.Exists("temp.cfg"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"Tarvolin.cfg"});
 }
 
 TEST_F(GraphicsConfigTest, MissingFileKeepsTheDefaultsAndGainsTheGraphicsSection)

@@ -3,6 +3,7 @@
 #include "engine/core/kaBinaryStream.h"
 #include "platform/files/Files.h"
 #include "tests/engine/render/ImageFileBytes.h"
+#include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -353,7 +354,7 @@ TEST_F(TGAImageTest, SaveEndsInTheFooterWhateverTheCompressFlag)
         EXPECT_EQ(footer[24], '.');
         EXPECT_EQ(footer[25], '\0');
     }
-    EXPECT_FALSE(m_Dir.Exists("footer.tga.tmp"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"footer.tga"});
 }
 
 TEST_F(TGAImageTest, RunLengthImagesAreWrittenAsRawPixels)
@@ -391,10 +392,51 @@ TEST_F(TGAImageTest, FailedSaveKeepsTheOldFile)
     m_Dir.Write("keep.tga", "old contents");
     kaTGAImage source;
     ASSERT_TRUE(source.Create(3, 2, 32, 8, Picture32().data()));
-    // A folder where the temporary file would go makes the write fail before the target is touched.
-    ASSERT_TRUE(platform::CreateDirectory(m_Dir.File("keep.tga.tmp")));
-    EXPECT_FALSE(source.Save(m_Dir.File("keep.tga"), false));
+    // A full disk: the new file cannot be written whole.
+    EXPECT_FALSE(
+        testsupport::RunWithFileSizeLimit(20, [&] { return source.Save(m_Dir.File("keep.tga"), false); }));
     EXPECT_EQ(m_Dir.Read("keep.tga"), "old contents");
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"keep.tga"});
+}
+
+// A pipe cannot tell its length: headers alone must not make the reader allocate the sizes they claim
+// (raw, run-length and compressed pixels), and a whole image still loads from one.
+TEST_F(TGAImageTest, APipeGetsOnlyWhatArrivesAllocated)
+{
+    Bytes whole = imagebytes::TgaHeaderBytes(Header32(kaTGAImage::kTypeTrueColor, 8 | 0x20));
+    const Bytes picture = Picture32();
+    whole.insert(whole.end(), picture.begin(), picture.end());
+    kaTGAImage image;
+    FILE* pipe = imagebytes::PipeOf(whole);
+    ASSERT_NE(pipe, nullptr);
+    EXPECT_TRUE(image.LoadFromFile(pipe));
+    std::fclose(pipe);
+    EXPECT_EQ(ImagePixels(image), picture);
+
+    if (!testsupport::MemoryLimitsWork())
+        GTEST_SKIP() << "memory limits do not work under the address sanitizer";
+    for (const uint8_t type : {kaTGAImage::kTypeTrueColor, kaTGAImage::kTypeTrueColorRle, kaTGAImage::kTypeCompressed})
+    {
+        TgaHeader claimed = Header32(type); // 8000 x 8000 x 4: 256 MB claimed
+        claimed.width = 8000;
+        claimed.height = 8000;
+        Bytes header = imagebytes::TgaHeaderBytes(claimed);
+        if (type == kaTGAImage::kTypeTrueColorRle)
+            header.insert(header.end(), {0xFF, 1, 2, 3, 4, 0xFF, 1, 2, 3, 4});
+        if (type == kaTGAImage::kTypeCompressed)
+            imagebytes::PutU32(header, 200u << 20);
+        EXPECT_TRUE(testsupport::RunWithMemoryLimit(64 << 20,
+                                                    [&]
+                                                    {
+                                                        kaTGAImage piped;
+                                                        FILE* file = imagebytes::PipeOf(header);
+                                                        const bool loaded = file && piped.LoadFromFile(file);
+                                                        if (file)
+                                                            std::fclose(file);
+                                                        return file && !loaded;
+                                                    }))
+            << int(type);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "engine/render/kaTextureAtlas.h"
 
 #include "GraphicsManagerFixture.h"
+#include "ImageFileBytes.h"
 
 #include "engine/render/kaTexture.h"
 
@@ -96,12 +97,35 @@ TEST_F(TextureAtlasTest, AnotherFormatGetsAPageOfItsOwn)
 TEST_F(TextureAtlasTest, FreedSpaceIsNotReused)
 {
     StartWithLargestTexture(2048);
-    kaTexture a, b;
+    kaTexture a, b, c;
     ASSERT_TRUE(Add(a, 100, 50));
+    ASSERT_TRUE(Add(c, 100, 50));
     ASSERT_TRUE(Atlas().Remove(&a));
-    EXPECT_FALSE(Atlas().Remove(&a));
     ASSERT_TRUE(Add(b, 100, 50));
-    EXPECT_EQ(b.GetPlacementLeft(), 100u);
+    EXPECT_EQ(b.GetPlacementLeft(), 200u);
+    ASSERT_TRUE(Atlas().Remove(&b));
+    ASSERT_TRUE(Atlas().Remove(&c));
+    EXPECT_TRUE(Atlas().GetPages().empty());
+    EXPECT_FALSE(Atlas().Remove(&a));
+}
+
+// Loading and releasing an atlas texture over and over must not leave pages behind.
+TEST_F(TextureAtlasTest, PagesGoWithTheirLastTexture)
+{
+    StartWithLargestTexture(256);
+    imagebytes::TgaHeader header;
+    header.width = 100;
+    header.height = 100;
+    const std::string path = m_Dir.Write(
+        "odd.tga", imagebytes::AsString(imagebytes::RawTga(header, imagebytes::Bytes(100 * 100 * 4, 0x5A))));
+    for (int cycle = 0; cycle < 20000; ++cycle)
+    {
+        kaTexture* texture = m_Manager->LoadTexture(path, false, 0);
+        ASSERT_NE(texture, nullptr);
+        ASSERT_TRUE(texture->IsInAtlas());
+        ASSERT_TRUE(m_Manager->ReleaseTexture(texture));
+    }
+    EXPECT_TRUE(Atlas().GetPages().empty());
 }
 
 TEST_F(TextureAtlasTest, FullPageOpensANewOne)

@@ -64,7 +64,7 @@ TEST_F(KaffGenTest, RendersAFaceIntoAFontDataFileThatReadsBack)
     EXPECT_GT(font->GetMetrics('W').advance, font->GetMetrics('i').advance);
     EXPECT_GT(font->GetGlyphRect('g').bottom, font->GetGlyphRect('g').top);
     ASSERT_NE(font->GetTexture()->GetTexture(), nullptr);
-    EXPECT_FALSE(m_Dir.Exists("small.kaff.tmp"));
+    EXPECT_EQ(m_Dir.Entries(), std::vector<std::string>{"small.kaff"});
 }
 
 TEST_F(KaffGenTest, BoldFaceIsWiderThanTheMediumOne)

@@ -8,6 +8,7 @@
 #include "tests/engine/model/mesh/ModelTestSupport.h"
 #include "tests/engine/render/RecordingObject.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/DeepXml.h"
 
 #include <gtest/gtest.h>
 
@@ -333,6 +334,9 @@ TEST_F(ModelLoading, ADescriptorWithoutAModelOrASkeletonGivesNothing)
     EXPECT_EQ(m_Models.LoadModelDescriptor(m_Dir.File("bike/missing.xml")), nullptr);
     Descriptor("broken.xml", "<Model>bike.kmf</Mo");
     EXPECT_EQ(m_Models.LoadModelDescriptor(m_Dir.File("bike/broken.xml")), nullptr);
+    Descriptor("deep.xml", "<Model>" + m_Dir.File("bike/bike.kmf") + "</Model><Skeleton>bike_skeleton.kmf</Skeleton>" +
+                               testsupport::DeepXml("Box", 40000));
+    EXPECT_EQ(m_Models.LoadModelDescriptor(m_Dir.File("bike/deep.xml")), nullptr);
     EXPECT_TRUE(m_Models.GetModels().empty());
 }
 

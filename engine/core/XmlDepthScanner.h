@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+// Measures how deep TinyXML would nest the elements of a text, without recursing. It walks the text
+// the way TinyXML's parser tokenises it (character entities that jump to their ';', UTF-8 sequences read
+// as one character once the document is UTF-8, byte-order marks skipped as blanks, quoted values,
+// comments, CDATA, declarations and unknown tags), so that a crafted file cannot hide elements from it.
+// Where TinyXML stops with an error it stops too: nothing after that point is parsed.
+class XmlDepthScanner
+{
+public:
+    // The deepest nesting reached, counting an empty element as a level; counting stops once it
+    // passes the limit.
+    static int Measure(const std::string& text, int limit);
+
+private:
+    enum class Encoding
+    {
+        kUnknown,
+        kUtf8,
+        kLegacy
+    };
+
+    XmlDepthScanner(const char* text, int limit) : m_Text(text), m_Limit(limit) {}
+
+    int _Run();
+    // Each step takes the position it starts at and answers the position after what it read, or null
+    // where TinyXML fails.
+    const char* _Node(const char* p, bool& opened);
+    const char* _StartTag(const char* p, bool& opened);
+    const char* _Attribute(const char* p, std::string* value);
+    const char* _Declaration(const char* p);
+    const char* _Text(const char* p);
+    const char* _QuotedText(const char* p, char quote, std::string* value);
+    const char* _Character(const char* p, std::string* value) const;
+    const char* _Entity(const char* p, std::string* value) const;
+    const char* _SkipBlanks(const char* p) const;
+
+    const char* m_Text;
+    int m_Limit;
+    Encoding m_Encoding = Encoding::kUnknown;
+    int m_Depth = 0;
+    int m_Deepest = 0;
+    std::string m_DeclaredEncoding;
+};

@@ -1,0 +1,99 @@
+#include "engine/core/XmlDepthScanner.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <tinyxml.h>
+
+namespace
+{
+
+// The deepest element nesting of a parsed document, walked without recursion.
+int TreeDepth(const TiXmlNode& document)
+{
+    int deepest = 0;
+    int depth = 0;
+    const TiXmlNode* node = document.FirstChild();
+    while (node)
+    {
+        if (node->ToElement())
+            deepest = std::max(deepest, depth + 1);
+        if (node->FirstChild())
+        {
+            depth += node->ToElement() ? 1 : 0;
+            node = node->FirstChild();
+            continue;
+        }
+        while (node && !node->NextSibling())
+        {
+            node = node->Parent();
+            if (node == &document)
+                return deepest;
+            depth -= node->ToElement() ? 1 : 0;
+        }
+        node = node ? node->NextSibling() : nullptr;
+    }
+    return deepest;
+}
+
+TEST(XmlDepthScanner, CountsOnlyWhatTinyXmlReadsAsElements)
+{
+    const struct
+    {
+        const char* text;
+        int depth;
+    } cases[] = {
+        {"", 0},
+        {"<a/>", 1},
+        {"<a><b><c/></b><d/></a>", 3},
+        {"<a><!-- <b><c> --></a>", 1},
+        {"<a><![CDATA[<b><c>]]></a>", 1},
+        {"<a x='<b>' y=\"/>\"><b/></a>", 2},
+        {"<?xml version=\"><c>\" ?><a/>", 1},
+        {"<!DOCTYPE x><a/>", 1},
+        // An unknown tag ends at its first '>', and stray text at the top level ends the document.
+        {"<!DOCTYPE <b> x><a/>", 0},
+        {"<a></a><a><b></b></a>", 2},
+        // TinyXML stops at a quote inside an unquoted value: nothing after it is parsed.
+        {"<a x=b\"c><b><c></c></b></a>", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(XmlDepthScanner::Measure(c.text, 1000), c.depth) << c.text;
+}
+
+// Random soups of the tokens that change how TinyXML reads what follows, in each way a document can be
+// read (no declaration, UTF-8 by its byte-order mark or declaration, another encoding): the measure must
+// never fall short of the depth TinyXML actually builds, or a crafted file would slip past the guard.
+TEST(XmlDepthScanner, NeverBelowWhatTinyXmlBuilds)
+{
+    const char* const starts[] = {"", "\xef\xbb\xbf", "<?xml version=\"1.0\"?>", "<?xml encoding='latin1'?>",
+                                  "<?xml encoding=\"&#85;TF8\"?>"};
+    const char* const tokens[] = {"<a>", "</a>", "<b/>", "<a x=\"", "<a x='", "\"", "'", ">", "/>", "<!--",
+                                  "-->", "<![CDATA[", "]]>", "<?xml version=\"", "?>", "<!", "<", "=", " ",
+                                  "t", "&#x", "&#", "x;", "1;", ";", "\n", "<a x=y>", "<a x=y\"", "</",
+                                  "\xc1", "\xc3", "\xe2", "\xf0", "\xf5", "\xef\xbb\xbf", "\xef\xbf"};
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<size_t> pickStart(0, std::size(starts) - 1);
+    std::uniform_int_distribution<size_t> pickToken(0, std::size(tokens) - 1);
+    for (int round = 0; round < 40000; ++round)
+    {
+        std::string text = starts[pickStart(random)];
+        for (int i = 0; i < 40; ++i)
+            text += tokens[pickToken(random)];
+        // TinyXML may step up to three bytes past the end.
+        const std::string padded = text + std::string(4, '\0');
+        TiXmlDocument document;
+        document.Parse(padded.c_str());
+        ASSERT_GE(XmlDepthScanner::Measure(text, 1000), TreeDepth(document)) << text;
+    }
+}
+
+TEST(XmlDepthScanner, StopsCountingPastTheLimit)
+{
+    std::string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "<a>";
+    EXPECT_EQ(XmlDepthScanner::Measure(deep, 256), 257);
+    EXPECT_EQ(XmlDepthScanner::Measure(deep, 100000), 100000);
+}
+
+} // namespace
