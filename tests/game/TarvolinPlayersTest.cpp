@@ -2,6 +2,8 @@
 #include "game/Tarvolin.h"
 #include "game/tvPlayer.h"
 #include "tests/game/InstallFolder.h"
+#include "tests/support/DebugCapture.h"
+#include "tests/support/ProcessLimits.h"
 
 #include <gtest/gtest.h>
 
@@ -182,4 +184,24 @@ TEST_F(TarvolinPlayersTest, TheFactoryMakesProfilesByTheirExactClassName)
     ASSERT_NE(dynamic_cast<tvPlayer*>(entity.get()), nullptr);
     EXPECT_EQ(entity->GetClassName(), "tvPlayer");
     EXPECT_EQ(CreateEntity("TvPlayer"), nullptr);
+}
+
+TEST_F(TarvolinPlayersTest, AFailedSaveKeepsEveryOldFileAndSaysWhy)
+{
+    m_Install.dir.Write("Players/A.xml", "<player><playerName>A</playerName></player>");
+    m_Install.dir.Write("Players/B.xml", "<player><playerName>B</playerName></player>");
+    m_Install.dir.Write("Players/Player1.xml/in the way", "");
+    const std::string scores = "<highScores><highScore><mapPath>a</mapPath></highScore></highScores>";
+    m_Install.dir.Write("Data/HighScores.xml", scores);
+    Tarvolin app;
+    app.ScanPlayers("Players");
+    app.SetHighScore("b", std::string(4096, 'x'), 1);
+    testsupport::DebugCapture capture;
+    EXPECT_FALSE(app.SavePlayers("Players"));
+    EXPECT_TRUE(capture.Contains("[tvPlayer::Save] : Players\\Player1.xml not saved"))
+        << capture.Lines().size();
+    EXPECT_TRUE(m_Install.dir.Exists("Players/A.xml"));
+    EXPECT_TRUE(m_Install.dir.Exists("Players/B.xml"));
+    EXPECT_FALSE(testsupport::RunWithFileSizeLimit(1024, [&app] { return app.SaveHighScores(); }));
+    EXPECT_EQ(m_Install.dir.Read("Data/HighScores.xml"), scores);
 }

@@ -5,6 +5,7 @@
 #include "game/WorldInfo.h"
 #include "game/tvPlayer.h"
 #include "tests/game/ScriptedInput.h"
+#include "tests/support/DeepXml.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ namespace
 {
 
 constexpr int kMutationsPerFile = 150;
-constexpr size_t kDeepNesting = 100000;
+constexpr int kDeepNesting = 100000;
 
 struct FileKind
 {
@@ -122,10 +123,7 @@ std::vector<std::string> Variants(const std::string& seed)
         }
         variants.push_back(variant);
     }
-    std::string deep;
-    for (size_t i = 0; i < kDeepNesting; ++i)
-        deep += "<a>";
-    variants.push_back(deep);
+    variants.push_back(testsupport::DeepXml("a", kDeepNesting));
     return variants;
 }
 
