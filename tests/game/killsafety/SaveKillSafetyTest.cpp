@@ -90,41 +90,25 @@ Outcome RunKilledAt(int n, const std::function<void()>& work)
 
 using Files = std::map<std::string, std::string>;
 
-std::string ReadFile(const fs::path& path)
-{
-    std::string text;
-    if (FILE* file = std::fopen(path.c_str(), "rb"))
-    {
-        char buffer[4096];
-        size_t count = 0;
-        while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-            text.append(buffer, count);
-        std::fclose(file);
-    }
-    return text;
-}
-
 // Every regular file under the folder by relative path.
-Files Snapshot(const fs::path& root)
+Files Snapshot(const testsupport::TempDir& dir)
 {
     Files files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
         if (entry.is_regular_file())
-            files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path());
+        {
+            const std::string name = fs::relative(entry.path(), dir.Path()).string();
+            files[name] = dir.Read(name);
+        }
     return files;
 }
 
-void Restore(const fs::path& root, const Files& files)
+void Restore(const testsupport::TempDir& dir, const Files& files)
 {
-    for (const auto& entry : fs::directory_iterator(root))
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
         fs::remove_all(entry.path());
     for (const auto& [name, contents] : files)
-    {
-        fs::create_directories((root / name).parent_path());
-        FILE* file = std::fopen((root / name).c_str(), "wb");
-        std::fwrite(contents.data(), 1, contents.size(), file);
-        std::fclose(file);
-    }
+        dir.Write(name, contents);
 }
 
 // Whether a file the game reads is whole: its contents as the old or the new folder held some file.
@@ -147,7 +131,7 @@ protected:
     void KillAtEachStep(const std::function<void()>& save, const std::function<void(const Files&)>& check)
     {
 #if defined(__x86_64__)
-        const fs::path root = m_Install.dir.Path();
+        const testsupport::TempDir& root = m_Install.dir;
         const Files before = Snapshot(root);
         ASSERT_EQ(RunKilledAt(1 << 30, save), Outcome::Finished);
         const Files after = Snapshot(root);
@@ -192,13 +176,16 @@ TEST_F(SaveKillSafetyTest, NoProfileGoesMissing)
     app.GetPlayer(0)->SetCourseRuns(12);
     app.CreatePlayer("E");
     KillAtEachStep([&app] { app.SavePlayers("Players"); },
-                   [](const Files&)
+                   [](const Files& files)
                    {
-                       Tarvolin reader;
-                       reader.ScanPlayers("Players");
                        std::set<std::string> names;
-                       for (int32_t i = 0; i < reader.GetPlayerCount(); ++i)
-                           names.insert(reader.GetPlayer(i)->GetPlayerName());
+                       for (const auto& [path, contents] : files)
+                       {
+                           tvPlayer profile;
+                           if (path.size() > 4 && path.substr(path.size() - 4) == ".xml" &&
+                               profile.Load(path))
+                               names.insert(profile.GetPlayerName());
+                       }
                        for (const char* name : {"B", "C", "D"})
                            EXPECT_EQ(names.count(name), 1u) << name;
                    });
