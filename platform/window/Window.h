@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/window/Rect.h"
 #include "platform/window/WindowConstants.h"
 
 #include <cstdint>
@@ -28,14 +29,6 @@ struct Message
     uint32_t message = WM_NULL;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-};
-
-struct Rect
-{
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
 };
 
 struct WindowClass

@@ -1,4 +1,5 @@
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/TempDir.h"
@@ -207,6 +208,24 @@ TEST(FileOperations, RenameReplacesTheTargetAndRemoveDeletes)
     EXPECT_TRUE(platform::RemoveFile(dir.Path() + "/SAVE/TARVOLIN.CFG"));
     EXPECT_FALSE(dir.Exists("Save/Tarvolin.cfg"));
     EXPECT_FALSE(platform::RemoveFile(dir.Path() + "/Save/Tarvolin.cfg"));
+}
+
+TEST(FileOperations, AWholeFileSavedUnderAnyCaseLeavesOnlyTheNewFile)
+{
+    TempDir dir;
+    dir.Write("Layouts/Main.kab", "old");
+    EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab", std::string("new\0bytes", 9)));
+    EXPECT_EQ(dir.Read("Layouts/Main.kab"), std::string("new\0bytes", 9));
+    EXPECT_EQ(Names(platform::ListDirectory(dir.Path() + "/Layouts/*")),
+              (std::vector<std::string>{".", "..", "Main.kab"}));
+    struct stat info;
+    ASSERT_EQ(stat(dir.File("Layouts/Main.kab").c_str(), &info), 0);
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask) << "a new file's permissions, not the temporary file's";
+
+    EXPECT_FALSE(platform::SafeFileWriter::WriteWhole(dir.Path() + "/Missing/Main.kab", "x"));
+    EXPECT_FALSE(dir.Exists("Missing"));
 }
 
 TEST(FileOperations, CreateDirectoryKeepsTheCaseGivenAndAcceptsAnExistingFolder)
