@@ -29,13 +29,12 @@ enum class Outcome
 };
 
 #if defined(__x86_64__)
-// System calls after which the files may look different: the save is stopped just before each of them.
+// System calls that change what a file holds or where it is: the save is stopped just before each of them.
 bool ChangesFiles(long call)
 {
     static const std::set<long> kCalls = {
-        SYS_open,     SYS_openat,    SYS_creat,  SYS_write,     SYS_writev, SYS_pwrite64,
-        SYS_pwritev,  SYS_ftruncate, SYS_fsync,  SYS_fdatasync, SYS_close,  SYS_rename,
-        SYS_renameat, SYS_renameat2, SYS_unlink, SYS_unlinkat,  SYS_mkdir,  SYS_mkdirat};
+        SYS_write,  SYS_writev,   SYS_pwrite64,  SYS_pwritev, SYS_ftruncate, SYS_fsync, SYS_fdatasync,
+        SYS_rename, SYS_renameat, SYS_renameat2, SYS_unlink,  SYS_unlinkat,  SYS_mkdir, SYS_mkdirat};
     return kCalls.count(call) != 0;
 }
 
