@@ -44,16 +44,11 @@ protected:
     bool m_ShutDown = false;
 };
 
-TEST_F(TarvolinStartupTest, StartsAtTheDevicesLevels)
+TEST_F(TarvolinStartupTest, LevelsStartAtTheDevicesAndRequestsAreClampedToThem)
 {
     Start(platform::PS_VERSION(1, 4), platform::VS_VERSION(1, 1));
     EXPECT_EQ(m_App.GetPixelShaderLevel(), 2);
     EXPECT_EQ(m_App.GetVertexShaderLevel(), 1);
-}
-
-TEST_F(TarvolinStartupTest, RequestedLevelsAreClampedToTheDevice)
-{
-    Start(platform::PS_VERSION(1, 4), platform::VS_VERSION(1, 1));
     struct Case
     {
         const char* line;
