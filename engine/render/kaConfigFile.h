@@ -5,8 +5,9 @@
 #include <string>
 
 // The sectioned text format of the configuration file. A section runs from a line that is exactly its
-// begin marker (newline included, any case) to the line that is exactly its end marker; every owner of a
-// section reads and rewrites it through here, and a rewrite leaves every line outside it unchanged.
+// begin marker (newline included, any case unless its owner asks for an exact match) to the line that is
+// exactly its end marker; every owner of a section reads and rewrites it through here, and a rewrite
+// leaves every line outside it unchanged.
 class kaConfigFile
 {
 public:
