@@ -1,5 +1,6 @@
 #include "game/Tarvolin.h"
 
+#include "engine/core/InputManager.h"
 #include "engine/core/kaClock.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
@@ -7,6 +8,11 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
+#include "game/GHighScores.h"
+#include "game/ShopItem.h"
+#include "game/SongInfo.h"
+#include "game/WorldInfo.h"
+#include "game/tvPlayer.h"
 
 namespace
 {
@@ -45,6 +51,7 @@ Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
 
 Tarvolin::~Tarvolin()
 {
+    m_InputManager.reset();
     _DeleteGraphicsManager();
 }
 
@@ -59,13 +66,25 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
     }
     GetTime(kResetClock);
     _CreateGraphicsManager();
-    if (g_pInitDataBase != nullptr)
-        g_pInitDataBase->LoadInitData(kInitDataFolder);
+    DetectShaderSupport();
     // Without an audio device the game runs silent: the sound calls then do nothing. The sound system
     // registers its own music-event handler.
     SoundManager::Instance()->Init(GetWindowHandle());
+    InitInput();
+    LoadConfig(kConfigFile);
     if (g_pWizard != nullptr)
+    {
         g_pWizard->Init(SoundManager::Instance(), true);
+        g_pWizard->SetMasterVolume(m_SoundVolume);
+        g_pWizard->SetMusicVolume(m_MusicVolume);
+    }
+    if (g_pInitDataBase != nullptr)
+        g_pInitDataBase->LoadInitData(kInitDataFolder);
+    ScanPlayers(kPlayersFolder);
+    ScanWorlds(kWorldsFolder);
+    ScanMusic(kMusicFolder);
+    LoadCareerLevels();
+    LoadHighScores();
     g_ApplicationRunning = 1;
     return true;
 }
@@ -122,9 +141,14 @@ bool Tarvolin::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/
 
 bool Tarvolin::Shutdown()
 {
+    SavePlayers(kPlayersFolder);
+    SaveHighScores();
+    SaveControls();
+    SaveConfig(kConfigFile);
     if (g_pWizard != nullptr)
         g_pWizard->Shutdown();
     SoundManager::Instance()->Shutdown();
+    m_InputManager.reset();
     // The manager writes the graphics section of the configuration as it goes.
     _DeleteGraphicsManager();
     return kaApp::Shutdown();

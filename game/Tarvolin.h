@@ -1,12 +1,22 @@
 #pragma once
 
 #include "engine/core/kaApp.h"
+#include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
+#include <memory>
+#include <map>
 #include <string>
+#include <vector>
 
+struct GHighScores;
+class InputManager;
+class ShopItem;
+struct SongInfo;
+class WorldInfo;
 class kaGraphicsManager;
 class kaProfilerOutput;
+class tvPlayer;
 
 // The game's application object: start-up, the per-frame work the message pump drives, and shutdown.
 class Tarvolin : public kaApp
@@ -23,6 +33,22 @@ public:
     static constexpr const char* kInitDataFolder = "InitData";
     static constexpr const char* kConfigFile = "Tarvolin.cfg";
 
+    static constexpr const char* kConfigBeginMarker = "[Begin Tarvolin Config]\n";
+    static constexpr const char* kConfigEndMarker = "[End Tarvolin Config]\n";
+    static constexpr int32_t kDefaultVisualEffects = 2;
+
+    static constexpr const char* kControlsFile = "data/controls.xml";
+    static constexpr const char* kControlsRoot = "controls";
+    // Actions the game gives a meaning to; the controls file is checked for each of them.
+    static constexpr int kGameActionCount = 19;
+
+    static constexpr const char* kPlayersFolder = "Players";
+    static constexpr const char* kPlayerFilePrefix = "Player";
+    static constexpr const char* kWorldsFolder = "Worlds";
+    static constexpr const char* kMusicFolder = "Resources\\Sounds\\Music";
+    static constexpr const char* kHighScoresFile = "Data/HighScores.xml";
+    static constexpr const char* kCareerLevelsRecord = "CareerLevels";
+
     Tarvolin();
     ~Tarvolin() override;
 
@@ -38,6 +64,66 @@ public:
     float GetFrameTime() const { return m_FrameTime; }
 
     kaGraphicsManager* GetGraphicsManager() const { return m_GraphicsManager; }
+    InputManager* GetInputManager() const { return m_InputManager.get(); }
+
+    // Shader levels from the device's caps: 1 from version 1.1, 2 from 1.4, 3 from 2.0.
+    void DetectShaderSupport() override;
+
+    // The game's section of the configuration file: read at start-up, rewritten at shutdown with every
+    // other line of the file kept.
+    void LoadConfig(const std::string& fileName);
+    void ParseConfigLine(const std::string& line);
+    bool SaveConfig(const std::string& fileName);
+
+    int32_t GetVisualEffects() const { return m_VisualEffects; }
+    int32_t GetSoundVolume() const { return m_SoundVolume; }
+    int32_t GetMusicVolume() const { return m_MusicVolume; }
+    bool IsInterfaceMusicMuted() const { return m_InterfaceMusicMuted; }
+    char GetDefaultCamera() const { return m_DefaultCamera; }
+    bool IsConsoleEnabled() const { return m_ConsoleEnabled; }
+    const std::string& GetHeightmapFolder() const { return m_HeightmapFolder; }
+    const std::string& GetTexturemapFolder() const { return m_TexturemapFolder; }
+
+    // Input devices and their bindings: the controls file, else the default set.
+    void InitInput();
+    bool LoadControls();
+    bool SaveControls();
+    void SetDefaultControls();
+    void SetDefaultBinding(int action);
+
+    // Catalogues built from the data folders.
+    void ScanPlayers(const std::string& folder);
+    void ScanWorlds(const std::string& folder);
+    void ScanMusic(const std::string& folder);
+    void LoadCareerLevels();
+
+    // Driver profiles, saved as Player0.xml, Player1.xml, ... in list order.
+    tvPlayer* CreatePlayer(const std::string& name);
+    // Removes, deletes the file of and destroys a listed profile; signs it out when it was signed in.
+    void DeletePlayer(tvPlayer* player);
+    bool SavePlayers(const std::string& folder);
+    tvPlayer* GetPlayer(int32_t index) const;
+    int32_t GetPlayerCount() const { return static_cast<int32_t>(m_Players.size()); }
+    tvPlayer* GetCurrentPlayer() const { return m_CurrentPlayer; }
+    void SetCurrentPlayer(tvPlayer* player) { m_CurrentPlayer = player; }
+    bool IsPlayerCreated() const { return m_PlayerCreated; }
+    void SetPlayerCreated(bool created) { m_PlayerCreated = created; }
+
+    // The best score of each course over every player.
+    void LoadHighScores();
+    // Leaves the file alone while there is no record.
+    bool SaveHighScores();
+    int32_t GetHighScore(const std::string& mapPath) const;
+    std::string GetHighScorePlayer(const std::string& mapPath) const;
+    void SetHighScore(const std::string& mapPath, const std::string& player, int32_t score);
+
+    WorldInfo* GetWorldInfo(int32_t index) const;
+    int32_t GetWorldCount() const { return static_cast<int32_t>(m_Worlds.size()); }
+    const SongInfo* GetSong(int32_t index) const;
+    int32_t GetSongCount() const { return static_cast<int32_t>(m_Songs.size()); }
+    std::string GetCareerLevel(int32_t index) const;
+    int32_t GetCareerLevelCount() const { return static_cast<int32_t>(m_CareerLevels.size()); }
+    std::vector<std::unique_ptr<ShopItem>>& GetShopItems() { return m_ShopItems; }
 
     // While on, each frame ends with a profiler report into the output.
     void ShowProfiler(bool show, kaProfilerOutput* output);
@@ -45,6 +131,14 @@ public:
 private:
     void _CreateGraphicsManager();
     void _DeleteGraphicsManager();
+    platform::GfxCaps _DeviceCaps() const;
+    int32_t _ClampShaderLevel(const std::string& value, bool pixel) const;
+    std::string _ConfigSectionBody() const;
+    void _BindPointer(int action, int device);
+    void _BindKey(int action, const char* key, int range);
+    void _AddSongs(const std::string& folder);
+    // Names one file whatever its separators and case, as the file layer resolves them.
+    static std::string _PlayerFileKey(const std::string& path);
 
     kaGraphicsManager* m_GraphicsManager = nullptr;
     uint32_t m_FrameCount = 0;
@@ -53,4 +147,26 @@ private:
     float m_FrameTime = 0.0f;
     bool m_ShowProfiler = false;
     kaProfilerOutput* m_ProfilerWindow = nullptr;
+
+    int32_t m_VisualEffects = kDefaultVisualEffects;
+    int32_t m_SoundVolume = 0;
+    int32_t m_MusicVolume = 0;
+    bool m_InterfaceMusicMuted = false;
+    char m_DefaultCamera = 0;
+    bool m_ConsoleEnabled = true;
+    std::string m_HeightmapFolder;
+    std::string m_TexturemapFolder;
+
+    std::unique_ptr<InputManager> m_InputManager;
+
+    std::vector<std::unique_ptr<tvPlayer>> m_Players;
+    tvPlayer* m_CurrentPlayer = nullptr;
+    bool m_PlayerCreated = false;
+    // Profile files the game has read or written, by compared path: the only files a save may remove.
+    std::map<std::string, std::string> m_PlayerFiles;
+    std::vector<std::unique_ptr<GHighScores>> m_HighScores;
+    std::vector<std::unique_ptr<WorldInfo>> m_Worlds;
+    std::vector<std::unique_ptr<SongInfo>> m_Songs;
+    std::vector<std::string> m_CareerLevels;
+    std::vector<std::unique_ptr<ShopItem>> m_ShopItems;
 };

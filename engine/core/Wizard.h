@@ -82,6 +82,7 @@ public:
     void StopAllSounds();
     void SetMuted(bool muted);
     bool IsMuted() const { return m_Muted; }
+    bool IsMusicMuted() const { return m_MusicMuted; }
     void SetMasterVolume(int32_t volume);
 
     kaSoundHandle LoadLoopedSound(const std::string& intro, const std::string& loop, const std::string& outro,

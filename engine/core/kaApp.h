@@ -58,6 +58,12 @@ public:
     platform::InstanceHandle GetInstanceHandle() const { return m_Instance; }
     platform::WindowHandle GetWindowHandle() const { return m_Window; }
 
+    // Shader levels the effects may use: 0 none, 1 version 1.1, 2 version 1.4, 3 version 2.0.
+    int32_t GetPixelShaderLevel() const { return m_PixelShaderLevel; }
+    int32_t GetVertexShaderLevel() const { return m_VertexShaderLevel; }
+    void SetPixelShaderLevel(int32_t level) { m_PixelShaderLevel = level; }
+    void SetVertexShaderLevel(int32_t level) { m_VertexShaderLevel = level; }
+
     // The world being played or edited, not owned; null when there is none.
     void SetCurrentWorld(kaWorldBase* world) { m_pCurrentWorld = world; }
     kaWorldBase* GetCurrentWorld() const { return m_pCurrentWorld; }
@@ -80,4 +86,6 @@ private:
     PauseCallback m_PauseCallback;
     std::vector<MessageHandler> m_MessageHandlers;
     kaWorldBase* m_pCurrentWorld = nullptr;
+    int32_t m_PixelShaderLevel = 0;
+    int32_t m_VertexShaderLevel = 0;
 };

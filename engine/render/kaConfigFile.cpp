@@ -69,8 +69,13 @@ bool kaConfigFile::EqualsNoCase(const std::string& a, const std::string& b)
     return a.size() == b.size() && ToLower(a) == ToLower(b);
 }
 
+bool kaConfigFile::_IsMarker(const std::string& line, const std::string& marker, MarkerMatch match)
+{
+    return match == MarkerMatch::kExact ? line == marker : EqualsNoCase(line, marker);
+}
+
 bool kaConfigFile::ReadSection(const std::string& fileName, const std::string& beginMarker,
-                               const std::string& endMarker, const LineHandler& handler)
+                               const std::string& endMarker, const LineHandler& handler, MarkerMatch match)
 {
     if (fileName.empty())
         return false;
@@ -82,7 +87,7 @@ bool kaConfigFile::ReadSection(const std::string& fileName, const std::string& b
     std::string piece;
     bool found = false;
     while (!found && ReadPiece(file, piece))
-        found = EqualsNoCase(AsTextLine(piece), beginMarker);
+        found = _IsMarker(AsTextLine(piece), beginMarker, match);
     if (!found)
         return false;
 
@@ -97,7 +102,7 @@ bool kaConfigFile::ReadSection(const std::string& fileName, const std::string& b
 }
 
 bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& beginMarker,
-                                const std::string& endMarker, const std::string& body)
+                                const std::string& endMarker, const std::string& body, MarkerMatch match)
 {
     if (fileName.empty())
         return false;
@@ -114,7 +119,7 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
     {
         while (ReadPiece(in, piece))
         {
-            if (EqualsNoCase(AsTextLine(piece), beginMarker))
+            if (_IsMarker(AsTextLine(piece), beginMarker, match))
             {
                 inSection = true;
                 break;
@@ -139,7 +144,7 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
                 skipping = false;
             if (skipping)
             {
-                skipping = !EqualsNoCase(line, endMarker);
+                skipping = !_IsMarker(line, endMarker, match);
                 continue;
             }
             write(piece);

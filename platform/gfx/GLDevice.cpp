@@ -394,6 +394,9 @@ GfxCaps GLDevice::ReadCaps()
     caps.MaxVertexIndex = 0xFFFFFF;
     caps.MaxStreams = 1;
     caps.MaxAnisotropy = 1;
+    // Effects run as GLSL 1.20 programs, which do what shader model 2.0 does.
+    caps.VertexShaderVersion = VS_VERSION(2, 0);
+    caps.PixelShaderVersion = PS_VERSION(2, 0);
     return caps;
 }
 

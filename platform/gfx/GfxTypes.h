@@ -740,6 +740,16 @@ struct PresentParameters
 };
 
 // The capabilities the rendering code reads.
+// Shader versions as the device caps encode them: a kind word above, major and minor version below.
+constexpr uint32_t PS_VERSION(uint32_t major, uint32_t minor)
+{
+    return 0xFFFF0000u | (major << 8) | minor;
+}
+constexpr uint32_t VS_VERSION(uint32_t major, uint32_t minor)
+{
+    return 0xFFFE0000u | (major << 8) | minor;
+}
+
 struct GfxCaps
 {
     uint32_t DeviceType = DEVTYPE_HAL;
@@ -758,6 +768,9 @@ struct GfxCaps
     uint32_t MaxVertexIndex = 0;
     uint32_t MaxStreams = 0;
     uint32_t MaxAnisotropy = 0;
+    // 0 when the device runs no shaders of that kind.
+    uint32_t VertexShaderVersion = 0;
+    uint32_t PixelShaderVersion = 0;
 };
 
 struct SurfaceDesc

@@ -25,6 +25,8 @@ GfxCaps TestDirect3D::DefaultCaps()
     caps.MaxVertexIndex = 0xFFFFFF;
     caps.MaxStreams = kMaxStreams;
     caps.MaxAnisotropy = 1;
+    caps.VertexShaderVersion = VS_VERSION(2, 0);
+    caps.PixelShaderVersion = PS_VERSION(2, 0);
     return caps;
 }
 

@@ -1,0 +1,54 @@
+#include "game/ShopItem.h"
+
+#include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "game/tvXmlFile.h"
+#include "platform/system/DebugOutput.h"
+
+#include <tinyxml.h>
+
+void ShopItem::ReadXml(const TiXmlElement* element)
+{
+    if (!element)
+        return;
+    // The price is converted first, so that a bad one leaves the whole item as it was.
+    const int32_t price = GetChildElementInt("price", element);
+    m_Name = GetChildElementText("name", element);
+    m_PreviewImage = GetChildElementText("preview_image", element);
+    m_LockedEntity = GetChildElementText("locked_entity", element);
+    m_Price = price;
+}
+
+bool ShopItem::Load(const std::string& path)
+{
+    TiXmlDocument document;
+    if (!tvXmlFile::Load(document, path))
+        return false;
+    try
+    {
+        ReadXml(document.FirstChildElement(kRootElement));
+    }
+    catch (const ka::bad_lexical_cast&)
+    {
+        platform::DebugPrintf("[ShopItem::Load] : %s has a price that is not a number\n", path.c_str());
+        return false;
+    }
+    m_FilePath = path;
+    return true;
+}
+
+bool ShopItem::Save(const std::string& path)
+{
+    TiXmlDocument document;
+    WriteXml(AppendElement(&document, kRootElement));
+    m_FilePath = path;
+    return tvXmlFile::Save(document, path, "ShopItem::Save");
+}
+
+void ShopItem::WriteXml(TiXmlElement* element) const
+{
+    AppendTextElement(element, "name", m_Name);
+    AppendTextElement(element, "preview_image", m_PreviewImage);
+    AppendTextElement(element, "locked_entity", m_LockedEntity);
+    AppendIntElement(element, "price", m_Price);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+class TiXmlElement;
+
+// A course as the course lists show it, read from the head of its world file.
+class WorldInfo
+{
+public:
+    static constexpr const char* kDefaultText = "Unnamed";
+    static constexpr const char* kRootElement = "World";
+
+    virtual ~WorldInfo() = default;
+
+    // Fields the element lacks keep their values.
+    virtual void ReadXml(const TiXmlElement* element);
+    // False when the file cannot be read as XML; a file without the root still counts as loaded.
+    virtual bool Load(const std::string& path);
+
+    const std::string& GetName() const { return m_Name; }
+    const std::string& GetDesigner() const { return m_Designer; }
+    const std::string& GetFilePath() const { return m_FilePath; }
+    // Kept as the file's text: the course rules convert it when the course runs.
+    const std::string& GetScoreLimit() const { return m_ScoreLimit; }
+    const std::string& GetArena() const { return m_Arena; }
+
+private:
+    std::string m_Name = kDefaultText;
+    std::string m_Designer = kDefaultText;
+    std::string m_FilePath;
+    std::string m_ScoreLimit;
+    std::string m_Arena;
+};
