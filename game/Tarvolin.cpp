@@ -58,7 +58,9 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
         g_pFileSystem->AddSearchPath(kCommonInterfaceFolder);
     }
     GetTime(kResetClock);
-    _CreateGraphicsManager();
+    // Without a device the game could only run blind: start-up fails and the entry says so.
+    if (!_CreateGraphicsManager())
+        return false;
     if (g_pInitDataBase != nullptr)
         g_pInitDataBase->LoadInitData(kInitDataFolder);
     // Without an audio device the game runs silent: the sound calls then do nothing. The sound system
@@ -130,14 +132,16 @@ bool Tarvolin::Shutdown()
     return kaApp::Shutdown();
 }
 
-void Tarvolin::_CreateGraphicsManager()
+bool Tarvolin::_CreateGraphicsManager()
 {
     _DeleteGraphicsManager();
     m_GraphicsManager = new kaGraphicsManager();
-    m_GraphicsManager->Initialize(GetWindowHandle(), kConfigFile, nullptr, false);
+    if (!m_GraphicsManager->Initialize(GetWindowHandle(), kConfigFile, nullptr, false))
+        return false;
     m_GraphicsManager->SetClearColor(kClearColor);
     if (g_pProfiler != nullptr)
         g_pProfiler->SetTriangleCounter([] { return g_pGraphicsManager ? g_pGraphicsManager->GetTriangleCount() : 0u; });
+    return true;
 }
 
 void Tarvolin::_DeleteGraphicsManager()

@@ -43,7 +43,8 @@ public:
     void ShowProfiler(bool show, kaProfilerOutput* output);
 
 private:
-    void _CreateGraphicsManager();
+    // False when no graphics device could be made.
+    bool _CreateGraphicsManager();
     void _DeleteGraphicsManager();
 
     kaGraphicsManager* m_GraphicsManager = nullptr;

@@ -71,14 +71,39 @@ TEST_F(GraphicsStartupTest, CurrentModeIsTheConfiguredSizePreferringTheFirstForm
     EXPECT_TRUE(device.windowed);
 }
 
-TEST_F(GraphicsStartupTest, UnknownSizeKeepsTheFirstModeAndTheConfiguredBackBuffer)
+// A size that no listed mode has (full screen) or that no listed mode holds (in a window) counts as
+// absent: the device is made at the default size, and the default, not the bad value, is saved.
+TEST_F(GraphicsStartupTest, SizeNoModeFitsIsTreatedAsAbsent)
 {
-    ASSERT_TRUE(Start("[Begin Graphics Config]\nFSDisplayWidth=700\nFSDisplayHeight=500\n"
-                      "[End Graphics Config]\n"));
-    EXPECT_EQ(CurrentDevice().currentMode, 0u);
-    ASSERT_NE(m_Manager->GetDevice(), nullptr);
-    EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferWidth, 700u);
-    EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferHeight, 500u);
+    const struct
+    {
+        bool fullScreen;
+        const char* width;
+        const char* height;
+        uint32_t madeWidth;
+        uint32_t madeHeight;
+    } cases[] = {{false, "0", "600", 800, 600},          {false, "100000", "600", 800, 600},
+                 {false, "4294967295", "100", 800, 600}, {false, "16384", "16384", 800, 600},
+                 {true, "700", "500", 800, 600},         {false, "700", "500", 700, 500},
+                 {true, "1024", "768", 1024, 768}};
+    for (const auto& c : cases)
+    {
+        const std::string size = std::string(c.width) + "x" + c.height;
+        const std::string section = std::string("[Begin Graphics Config]\nFullScreen=") +
+                                    (c.fullScreen ? "1" : "0") + "\nFSDisplayWidth=" + c.width +
+                                    "\nFSDisplayHeight=" + c.height + "\nFS3DDisplayWidth=" + c.width +
+                                    "\nFS3DDisplayHeight=" + c.height + "\n[End Graphics Config]\n";
+        testsupport::DebugCapture debug;
+        ASSERT_TRUE(Start(section.c_str())) << size;
+        EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferWidth, c.madeWidth) << size;
+        EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferHeight, c.madeHeight) << size;
+        EXPECT_EQ(m_Manager->GetScreenWidth(), c.madeWidth) << size;
+        EXPECT_EQ(m_Manager->GetScreenHeight(), c.madeHeight) << size;
+        EXPECT_EQ(debug.Contains("no display mode fits " + size), c.madeWidth == 800) << size;
+        m_Manager.reset();
+        const std::string made = std::to_string(c.madeWidth) + "\nFSDisplayHeight=" + std::to_string(c.madeHeight);
+        EXPECT_NE(m_Dir.Read("Tarvolin.cfg").find("FSDisplayWidth=" + made + "\n"), std::string::npos) << size;
+    }
 }
 
 TEST_F(GraphicsStartupTest, DepthFormatIsTheFirstSupportedInOrder)
@@ -99,7 +124,7 @@ TEST_F(GraphicsStartupTest, DepthFormatIsTheFirstSupportedInOrder)
 TEST_F(GraphicsStartupTest, FormatsWithoutADepthBufferAreNotUsable)
 {
     m_D3D->DepthFormats = {};
-    ASSERT_TRUE(Start(kGraphics));
+    EXPECT_FALSE(Start(kGraphics));
     EXPECT_EQ(m_Manager->GetAdapterCount(), 0u);
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 }
@@ -201,22 +226,25 @@ TEST_F(GraphicsStartupTest, FailsOnlyWithoutTheDeviceInterface)
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 }
 
-TEST_F(GraphicsStartupTest, FailedDeviceCreationIsAFailureAndTheManagerRunsWithoutADevice)
+// Start-up fails without a device, so that the game can say so and stop instead of running blind; the
+// settings that made no device are not written back.
+TEST_F(GraphicsStartupTest, FailedDeviceCreationFailsStartUpAndSavesNothing)
 {
     m_D3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
-    ASSERT_TRUE(Start(kGraphics));
+    EXPECT_FALSE(Start(kGraphics));
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
     EXPECT_FALSE(m_Manager->SetRenderState(RS_LIGHTING, 1));
 
     m_D3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
     EXPECT_TRUE(GfxFailed(m_Manager->CreateDevice(m_Window)));
-    EXPECT_TRUE(GfxSucceeded(m_Manager->CreateDevice(m_Window)));
+    m_Manager.reset();
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), kGraphics);
 }
 
 TEST_F(GraphicsStartupTest, AdapterWithoutLargeEnoughModesEndsTheEnumeration)
 {
     m_D3D->Adapters[0].Modes = {Mode(320, 240, FMT_X8R8G8B8)};
-    ASSERT_TRUE(Start(kGraphics));
+    EXPECT_FALSE(Start(kGraphics));
     EXPECT_EQ(m_Manager->BuildDeviceList(), GFX_E_FAIL);
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 
@@ -238,6 +266,7 @@ class GraphicsConfigTest : public GraphicsManagerFixture
 
 TEST_F(GraphicsConfigTest, ReadsKeysWithoutCaseAndTextsWithBlanks)
 {
+    m_D3D->Adapters[0].Modes.push_back(Mode(1280, 1024, FMT_X8R8G8B8));
     ASSERT_TRUE(Start("[Begin Tarvolin Config]\nFullScreen=1\n[End Tarvolin Config]\n"
                       "[begin graphics config]\n"
                       "fullscreen = 0\n"
