@@ -457,6 +457,24 @@ TEST_F(RenderStateTextureTest, ImagesAppendStagesAndHoldOneReferenceEach)
     EXPECT_EQ(m_Manager->GetTextures().count(number), 0u);
 }
 
+// An image that loads but cannot become a device texture (wider than an atlas page) keeps its stage,
+// drawing nothing: the stages after it stay in their slots with their blending.
+TEST_F(RenderStateTextureTest, ATextureWithoutADeviceTextureKeepsItsStage)
+{
+    imagebytes::Bmp wide;
+    wide.width = 1100;
+    wide.height = 2;
+    wide.topFirstRows.assign(2, imagebytes::Bytes(1100 * 3, 0x40));
+    const std::string strip = m_Dir.Write("strip.bmp", imagebytes::AsString(imagebytes::BmpBytes(wide)));
+    kaRenderState block;
+    ASSERT_NE(block.AddTextureFromFile(strip, true, 0, 0, 0, false, false, 1), nullptr);
+    kaTexture* second = block.AddTextureFromFile(Image("detail.bmp", 8), true, 0, 1, 0, false, false, 1);
+    ASSERT_EQ(block.GetStages().size(), 2u);
+    EXPECT_EQ(block.GetTexture(0)->GetBaseTexture(), nullptr);
+    EXPECT_EQ(block.GetTexture(1), second);
+    EXPECT_EQ(block.GetStages()[1]->blendType, 1u);
+}
+
 TEST_F(RenderStateTextureTest, LoadedTexturesWithMipLevelsFilterBetweenThem)
 {
     kaRenderState block;

@@ -161,13 +161,18 @@ TEST_F(TextureTest, FailedLocksLeaveNoTextureBehind)
 {
     const std::string path = WriteFile("wall.bmp", GradientBmp(16, 16));
     const size_t before = Device()->LiveResourceCount(POOL_MANAGED);
+    // The image loaded, so the texture is there, drawing nothing.
     Device()->FailNext("Texture::LockRect", GFXERR_INVALIDCALL);
-    EXPECT_EQ(m_Manager->LoadTexture(path, false, 0), nullptr);
+    kaTexture* texture = m_Manager->LoadTexture(path, false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetTexture(), nullptr);
     EXPECT_EQ(Device()->LiveResourceCount(POOL_MANAGED), before);
 
     const std::string odd = WriteFile("odd.bmp", GradientBmp(10, 10));
     Device()->FailNext("Texture::LockRect", GFXERR_INVALIDCALL);
-    EXPECT_EQ(m_Manager->LoadTexture(odd, false, 0), nullptr);
+    texture = m_Manager->LoadTexture(odd, false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetTexture(), nullptr);
     // The page made for it went with its only entry.
     EXPECT_TRUE(m_Manager->GetTextureAtlas().GetPages().empty());
     EXPECT_EQ(Device()->LiveResourceCount(POOL_MANAGED), before);
