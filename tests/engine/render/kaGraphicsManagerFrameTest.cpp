@@ -1,5 +1,6 @@
 #include "engine/core/kaEngineEvents.h"
 #include "engine/render/ka3DObject.h"
+#include "engine/render/kaEffect.h"
 #include "engine/render/kaGraphicsManager.h"
 
 #include "GraphicsManagerFixture.h"
@@ -356,6 +357,43 @@ TEST_F(FrameTest, LossSendsOneLostAndOneResetEventAroundAFullRelease)
     EXPECT_EQ(m_Manager->CheckDevice(), GFX_OK);
     m_Manager->Render(true, false);
     EXPECT_EQ(m_Events, (std::vector<int32_t>{-1, -2}));
+}
+
+// A root that looks up its effect while it releases and while it restores finds it both times: effects
+// are released after the roots and recreated before them.
+TEST_F(FrameTest, RootsSeeTheirEffectsWhileTheyReleaseAndRestore)
+{
+    class EffectUser : public RecordingObject
+    {
+    public:
+        EffectUser(kaEffect* effect, std::vector<std::string>& log) : RecordingObject("a", log), m_Effect(effect)
+        {
+        }
+        void InvalidateDeviceObjects() override
+        {
+            m_Seen.push_back(m_Effect->GetEffect() != nullptr);
+            ka3DObject::InvalidateDeviceObjects();
+        }
+        void RestoreDeviceObjects() override
+        {
+            m_Seen.push_back(m_Effect->GetEffect() != nullptr);
+            ka3DObject::RestoreDeviceObjects();
+        }
+        std::vector<bool> m_Seen;
+
+    private:
+        kaEffect* m_Effect;
+    };
+    kaEffect* effect = m_Manager->LoadEffect(m_Dir.Write("plain.fx", "technique Plain\npass P\n"));
+    ASSERT_NE(effect, nullptr);
+    auto* root = new EffectUser(effect, m_Log);
+    m_Manager->AddSceneObject(root, false);
+    Device()->LoseDevice();
+    m_Manager->CheckDevice();
+    Device()->MakeResettable();
+    EXPECT_EQ(m_Manager->CheckDevice(), GFX_OK);
+    EXPECT_EQ(root->m_Seen, (std::vector<bool>{true, true}));
+    EXPECT_NE(effect->GetEffect(), nullptr);
 }
 
 TEST_F(FrameTest, FailedResetSendsNoRecoveryUntilOneSucceeds)
