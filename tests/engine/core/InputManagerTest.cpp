@@ -294,14 +294,6 @@ TEST_F(InputManagerTest, KindIsLeftAloneForAnActionWithoutBindings)
     EXPECT_EQ(kind, 42);
 }
 
-TEST_F(InputManagerTest, UpdatePollsEveryDevice)
-{
-    m_Manager.Update();
-    m_Manager.Update();
-    EXPECT_EQ(m_Manager.keys->polls, 2);
-    EXPECT_EQ(m_Manager.stick->polls, 2);
-}
-
 TEST_F(InputManagerTest, CapturesTheFirstChangedControlOfTheFirstDeviceWithOne)
 {
     InputManager::CaptureRecord record;
