@@ -267,18 +267,6 @@ TEST_F(ka3DObjectTest, ClassIdIsWrittenInGuidByteOrderIntoTheCallersBuffer)
     EXPECT_EQ(buffer[16], 0xEE);
 }
 
-TEST_F(ka3DObjectTest, NewObjectStartsAsTheTableSays)
-{
-    ka3DObject object;
-    EXPECT_EQ(object.GetRefCount(), 0);
-    EXPECT_TRUE(object.IsVisible());
-    EXPECT_TRUE(object.IsActive());
-    EXPECT_EQ(object.GetParent(), nullptr);
-    EXPECT_EQ(object.GetBoundingBox(), nullptr);
-    EXPECT_TRUE(MatrixIsIdentity(&object.GetWorldMatrix()));
-    EXPECT_EQ(object.GetRotation(), platform::Quaternion(0, 0, 0, 1));
-}
-
 TEST_F(ka3DObjectTest, ReleaseGraphicsObjectReleasesOneReference)
 {
     RecordingObject* root = MakeRoot("root");

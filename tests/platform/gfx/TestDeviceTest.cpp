@@ -111,21 +111,6 @@ TEST_F(BufferLocks, ContentsStayBetweenLocksAndWriteOnlyBuffersReadBack)
     buffer->Release();
 }
 
-TEST_F(BufferLocks, LocksAreLoggedWithTheirFlagsAndCanBeScriptedToFail)
-{
-    GfxVertexBuffer* buffer = MakeVertexBuffer(64, POOL_DEFAULT, USAGE_WRITEONLY | USAGE_DYNAMIC);
-    m_Device->ClearLog();
-    m_Device->FailNext("VertexBuffer::Lock", GFXERR_INVALIDCALL);
-    void* data = nullptr;
-    EXPECT_EQ(buffer->Lock(0, 32, &data, LOCK_NOOVERWRITE | LOCK_NOSYSLOCK), GFXERR_INVALIDCALL);
-    EXPECT_EQ(buffer->Lock(0, 32, &data, LOCK_DISCARD | LOCK_NOSYSLOCK), GFX_OK);
-    buffer->Unlock();
-    ASSERT_EQ(m_Device->CountCalls("VertexBuffer::Lock"), 2u);
-    EXPECT_EQ(m_Device->Calls()[0].Args, "0 32 6144");
-    EXPECT_EQ(m_Device->Calls()[1].Args, "0 32 10240");
-    buffer->Release();
-}
-
 TEST_F(BufferLocks, CreationChecksSizesAgainstTheVertexFormat)
 {
     GfxVertexBuffer* buffer = nullptr;
@@ -512,46 +497,24 @@ TEST_F(DrawLog, ClearFillsTheViewportAndPresentKeepsTheFrame)
     EXPECT_EQ(m_Device->SetViewport(&outside), GFXERR_INVALIDCALL);
 }
 
-TEST(TestDirect3DScript, ModesCapsAndFormatSupportFollowTheScript)
+// What the entry object adds to its script: the adapter bound, the desktop format for a windowed
+// device and the device keeping its entry object alive.
+TEST(TestDirect3DScript, AdaptersAreBoundAndDevicesKeepTheirEntryObject)
 {
     TestDirect3D* direct3D = new TestDirect3D();
-    direct3D->Adapters[0].Modes.push_back(DisplayMode{1280, 1024, 75, FMT_A8R8G8B8});
-    EXPECT_EQ(direct3D->GetAdapterModeCount(0, FMT_A8R8G8B8), 1u);
-    EXPECT_EQ(direct3D->GetAdapterModeCount(0, FMT_X8R8G8B8), 3u);
     DisplayMode mode;
-    ASSERT_EQ(direct3D->EnumAdapterModes(0, FMT_A8R8G8B8, 0, &mode), GFX_OK);
-    EXPECT_EQ(mode.RefreshRate, 75u);
-    EXPECT_EQ(direct3D->EnumAdapterModes(0, FMT_A8R8G8B8, 1, &mode), GFXERR_INVALIDCALL);
-    EXPECT_EQ(direct3D->CheckDeviceFormat(0, DEVTYPE_HAL, FMT_X8R8G8B8, 0, RTYPE_TEXTURE, FMT_DXT1), GFX_OK);
-    direct3D->TextureFormats.erase(FMT_DXT1);
-    EXPECT_EQ(direct3D->CheckDeviceFormat(0, DEVTYPE_HAL, FMT_X8R8G8B8, 0, RTYPE_TEXTURE, FMT_DXT1),
-              GFXERR_NOTAVAILABLE);
-    EXPECT_EQ(direct3D->CheckDeviceFormat(0, DEVTYPE_HAL, FMT_X8R8G8B8, USAGE_DEPTHSTENCIL, RTYPE_SURFACE,
-                                          FMT_D24S8),
-              GFX_OK);
-    EXPECT_EQ(direct3D->CheckDepthStencilMatch(0, DEVTYPE_HAL, FMT_X8R8G8B8, FMT_X8R8G8B8, FMT_D15S1),
-              GFXERR_NOTAVAILABLE);
-    direct3D->Adapters[0].Caps.MaxActiveLights = 0xFFFFFFFF;
+    EXPECT_EQ(direct3D->EnumAdapterModes(0, FMT_X8R8G8B8, 3, &mode), GFXERR_INVALIDCALL);
     GfxCaps caps;
-    ASSERT_EQ(direct3D->GetDeviceCaps(0, DEVTYPE_HAL, &caps), GFX_OK);
-    EXPECT_EQ(caps.MaxActiveLights, 0xFFFFFFFFu);
     EXPECT_EQ(direct3D->GetDeviceCaps(1, DEVTYPE_HAL, &caps), GFXERR_INVALIDCALL);
-
-    direct3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
     PresentParameters parameters;
     parameters.BackBufferWidth = 800;
     parameters.BackBufferHeight = 600;
     parameters.Windowed = true;
     GfxDevice* device = nullptr;
-    EXPECT_EQ(direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                     &device),
-              GFXERR_NOTAVAILABLE);
     ASSERT_EQ(direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
                                      &device),
               GFX_OK);
-    EXPECT_EQ(parameters.BackBufferFormat, static_cast<uint32_t>(FMT_X8R8G8B8))
-        << "windowed takes the desktop format";
-    EXPECT_EQ(direct3D->LastDevice(), device);
+    EXPECT_EQ(parameters.BackBufferFormat, static_cast<uint32_t>(FMT_X8R8G8B8));
     direct3D->Release();
-    EXPECT_EQ(device->Release(), 0u) << "the device keeps its entry object alive";
+    EXPECT_EQ(device->Release(), 0u);
 }
