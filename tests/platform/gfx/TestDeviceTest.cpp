@@ -7,6 +7,7 @@
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/GfxVolumeTexture.h"
 #include "platform/gfx/TestDirect3D.h"
+#include "tests/support/TestDeviceFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,35 +18,10 @@ using namespace platform;
 namespace
 {
 
-class TestDeviceFixture : public ::testing::Test
+class DeviceTest : public TestDeviceFixture
 {
 protected:
-    void SetUp() override
-    {
-        m_Direct3D = new TestDirect3D();
-        PresentParameters parameters;
-        parameters.BackBufferWidth = 320;
-        parameters.BackBufferHeight = 240;
-        parameters.BackBufferFormat = FMT_X8R8G8B8;
-        parameters.Windowed = true;
-        parameters.SwapEffect = SWAPEFFECT_DISCARD;
-        parameters.EnableAutoDepthStencil = true;
-        parameters.AutoDepthStencilFormat = FMT_D16;
-        GfxDevice* device = nullptr;
-        ASSERT_EQ(m_Direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_HARDWARE_VERTEXPROCESSING,
-                                           &parameters, &device),
-                  GFX_OK);
-        m_Device = static_cast<TestDevice*>(device);
-    }
-
-    void TearDown() override
-    {
-        if (m_Device)
-        {
-            EXPECT_EQ(m_Device->Release(), 0u);
-        }
-        m_Direct3D->Release();
-    }
+    DeviceTest() : TestDeviceFixture(320, 240, CREATE_HARDWARE_VERTEXPROCESSING, true) {}
 
     GfxVertexBuffer* MakeVertexBuffer(uint32_t bytes, uint32_t pool, uint32_t usage = USAGE_WRITEONLY,
                                       uint32_t fvf = FVF_XYZ | FVF_DIFFUSE)
@@ -68,13 +44,11 @@ protected:
         return buffer;
     }
 
-    TestDirect3D* m_Direct3D = nullptr;
-    TestDevice* m_Device = nullptr;
 };
 
 } // namespace
 
-using BufferLocks = TestDeviceFixture;
+using BufferLocks = DeviceTest;
 
 TEST_F(BufferLocks, SizeZeroLocksToTheEndAndRangesPastTheEndFail)
 {
@@ -124,7 +98,7 @@ TEST_F(BufferLocks, CreationChecksSizesAgainstTheVertexFormat)
     EXPECT_EQ(buffer, nullptr);
 }
 
-using TextureLocks = TestDeviceFixture;
+using TextureLocks = DeviceTest;
 
 TEST_F(TextureLocks, SubRectanglePointsAtItsCornerWithTheFullPitch)
 {
@@ -256,7 +230,7 @@ TEST_F(TextureLocks, CubeFacesAndVolumeSlicesAreSeparate)
 
 TEST_F(TextureLocks, UnsupportedFormatsAndOversizedTexturesAreRefused)
 {
-    m_Direct3D->TextureFormats.erase(FMT_DXT5);
+    m_D3D->TextureFormats.erase(FMT_DXT5);
     GfxTexture* texture = nullptr;
     EXPECT_EQ(m_Device->CreateTexture(16, 16, 1, 0, FMT_DXT5, POOL_MANAGED, &texture), GFXERR_INVALIDCALL);
     EXPECT_EQ(m_Device->CreateTexture(4096, 16, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture),
@@ -270,7 +244,7 @@ TEST_F(TextureLocks, UnsupportedFormatsAndOversizedTexturesAreRefused)
     texture->Release();
 }
 
-using DeviceReset = TestDeviceFixture;
+using DeviceReset = DeviceTest;
 
 TEST_F(DeviceReset, RefusedWhileADefaultPoolResourceLives)
 {
@@ -347,7 +321,7 @@ TEST_F(DeviceReset, LossRunsFromLostThroughNotResetBackToNormal)
     EXPECT_EQ(m_Device->Present(), GFX_OK);
 }
 
-using StateBlocks = TestDeviceFixture;
+using StateBlocks = DeviceTest;
 
 TEST_F(StateBlocks, RecordingStoresChangesWithoutApplyingThem)
 {
@@ -409,7 +383,7 @@ TEST_F(StateBlocks, WholeDeviceBlockCapturesAndRestoresEverything)
     block->Release();
 }
 
-using DrawLog = TestDeviceFixture;
+using DrawLog = DeviceTest;
 
 TEST_F(DrawLog, EachDrawCarriesTheStateInForce)
 {
