@@ -96,10 +96,7 @@ TEST_F(ModelInstance, AScaledDrawKeepsTheWorldTranslation)
     Matrix world;
     platform::MatrixTranslation(&world, 10, 0, 0);
     model->SetTransform(world);
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model);
     ASSERT_EQ(Device()->Draws().size(), 1u);
     const Vector3 vertex(1, 0, 0);
     Vector3 drawn;
@@ -108,10 +105,7 @@ TEST_F(ModelInstance, AScaledDrawKeepsTheWorldTranslation)
     EXPECT_FLOAT_EQ(drawn.y, 0.0f);
 
     model->SetVisible(false);
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model);
     EXPECT_TRUE(Device()->Draws().empty());
 }
 
@@ -308,11 +302,7 @@ TEST_F(ModelInstance, ADecalTextureGoesOntoTheInstancesOwnCopyOfTheRegion)
     for (const auto& corner : sharedCorners)
         EXPECT_EQ(corner.u, 0.0f);
 
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    other->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model, other);
     // The ground twice, the decal once, drawn where the surface already is.
     ASSERT_EQ(Device()->Draws().size(), 3u);
     EXPECT_EQ(Device()->Draws()[1].State.RenderStates[platform::RS_ZFUNC], platform::CMP_EQUAL);
@@ -330,10 +320,7 @@ TEST_F(ModelInstance, NoSortAlphaDrawsBlendedSubsetsAtOnce)
     kaModel* model = Make();
     m_Mesh->GetSubset(0)->GetRenderState()->m_AlphaBlend = true;
     m_Mesh->GetSubset(0)->GetRenderState()->m_SortAlpha = true;
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model);
     EXPECT_TRUE(Device()->Draws().empty());
     model->SetNoSortAlpha();
     EXPECT_TRUE(m_Mesh->GetSubset(0)->GetRenderState()->m_NoDefer);
