@@ -5,6 +5,7 @@
 
 #include "GraphicsManagerFixture.h"
 #include "RecordingObject.h"
+#include "tests/support/FrameReading.h"
 
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/math/Matrix.h"
@@ -452,15 +453,7 @@ protected:
     // A camera at (0, 0, -10) looking along +Z with a quarter-turn field of view, near 1, far 100.
     void PlaceCamera()
     {
-        Matrix view;
-        Matrix projection;
-        const Vector3 eye(0.0f, 0.0f, -10.0f);
-        const Vector3 at(0.0f, 0.0f, 0.0f);
-        const Vector3 up(0.0f, 1.0f, 0.0f);
-        MatrixLookAtLH(&view, &eye, &at, &up);
-        MatrixPerspectiveFovLH(&projection, 1.5707964f, 1.0f, 1.0f, 100.0f);
-        Device()->SetTransform(TS_VIEW, &view);
-        Device()->SetTransform(TS_PROJECTION, &projection);
+        testsupport::PlaceCamera(Device(), Vector3(0.0f, 0.0f, -10.0f), Vector3(), 1.5707964f, 1.0f, 1.0f, 100.0f);
         m_Manager->UpdateFrustum();
     }
 };
