@@ -27,6 +27,14 @@ const uint32_t kStageStates[] = {TSS_COLOROP,   TSS_COLORARG0,     TSS_COLORARG1
                                  TSS_RESULTARG, TSS_TEXCOORDINDEX, TSS_TEXTURETRANSFORMFLAGS};
 const uint32_t kSentinel = 0xEE;
 
+void ReadXml(kaRenderState& block, const std::string& xml)
+{
+    TiXmlDocument document;
+    document.Parse(xml.c_str());
+    ASSERT_NE(document.RootElement(), nullptr);
+    block.ReadProperties(document.RootElement());
+}
+
 std::string Pair(uint32_t state, uint32_t value)
 {
     return std::to_string(state) + " " + std::to_string(value);
@@ -418,13 +426,6 @@ protected:
         return m_Dir.Write(name, imagebytes::AsString(imagebytes::BmpBytes(bmp)));
     }
 
-    void ReadXml(kaRenderState& block, const std::string& xml)
-    {
-        TiXmlDocument document;
-        document.Parse(xml.c_str());
-        ASSERT_NE(document.RootElement(), nullptr);
-        block.ReadProperties(document.RootElement());
-    }
 };
 
 TEST_F(RenderStateTextureTest, ImagesAppendStagesAndHoldOneReferenceEach)
@@ -722,13 +723,7 @@ TEST_F(RenderStateAnimationTest, AnimatedBlockShowsTheCurrentFrameOnStageZero)
 class RenderStatePropertiesTest : public ::testing::Test
 {
 protected:
-    void Read(kaRenderState& block, const std::string& xml)
-    {
-        TiXmlDocument document;
-        document.Parse(xml.c_str());
-        ASSERT_NE(document.RootElement(), nullptr);
-        block.ReadProperties(document.RootElement());
-    }
+    static void Read(kaRenderState& block, const std::string& xml) { ReadXml(block, xml); }
 };
 
 TEST_F(RenderStatePropertiesTest, ReadsEveryKeyAndLeavesMissingOnesAlone)
