@@ -421,6 +421,14 @@ class GraphicsHandleTest : public GraphicsManagerFixture
 {
 protected:
     void SetUp() override { ASSERT_TRUE(Start(kGraphics)); }
+
+    // The handle of a new run of vertices.
+    kaResourceHandle Vertices(uint32_t count, uint32_t fvf = 0x42, uint32_t pool = POOL_MANAGED)
+    {
+        kaResourceHandle handle = 0;
+        m_Manager->CreateVertexBuffer(handle, count, fvf, pool);
+        return handle;
+    }
 };
 
 TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileItHasRoom)
@@ -432,8 +440,7 @@ TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileIt
     EXPECT_EQ(vertices, 0x00000001u);
     EXPECT_EQ(indices, 0x00000001u);
 
-    kaResourceHandle second = 0;
-    m_Manager->CreateVertexBuffer(second, 50, 0x142, POOL_MANAGED);
+    const kaResourceHandle second = Vertices(50, 0x142);
     EXPECT_EQ(second, 0x00000002u);
     EXPECT_EQ(m_Manager->GetVertexBufferStart(second), 100u);
     EXPECT_EQ(m_Manager->GetVertexStride(second), 24u);
@@ -441,11 +448,8 @@ TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileIt
     EXPECT_EQ(m_Manager->GetIndexSize(indices), 2u);
 
     // Another format or memory pool opens another pool.
-    kaResourceHandle other = 0;
-    m_Manager->CreateVertexBuffer(other, 10, 0x142, POOL_DEFAULT);
-    EXPECT_EQ(other, 0x00010001u);
-    m_Manager->CreateVertexBuffer(other, 10, 0x152, POOL_MANAGED);
-    EXPECT_EQ(other, 0x00020001u);
+    EXPECT_EQ(Vertices(10, 0x142, POOL_DEFAULT), 0x00010001u);
+    EXPECT_EQ(Vertices(10, 0x152), 0x00020001u);
     // Pools of the default size hold 65536 bytes.
     EXPECT_EQ(m_Manager->GetVertexBuffer(vertices)->GetCapacity(), 65536u / 24);
     EXPECT_EQ(m_Manager->GetIndexBuffer(indices)->GetCapacity(), 32768u);
@@ -454,10 +458,8 @@ TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileIt
 TEST_F(GraphicsHandleTest, LargeRequestGetsAnExactSizePool)
 {
     const uint32_t large = 65536 / 24 + 100;
-    kaResourceHandle first = 0;
-    kaResourceHandle next = 0;
-    m_Manager->CreateVertexBuffer(first, large, 0x142, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(next, 1, 0x142, POOL_MANAGED);
+    const kaResourceHandle first = Vertices(large, 0x142);
+    const kaResourceHandle next = Vertices(1, 0x142);
     EXPECT_EQ(m_Manager->GetVertexBuffer(first)->GetCapacity(), large);
     EXPECT_EQ(next >> 16, 1u);
     const auto created = CallsOf("CreateVertexBuffer");
@@ -467,10 +469,8 @@ TEST_F(GraphicsHandleTest, LargeRequestGetsAnExactSizePool)
 
 TEST_F(GraphicsHandleTest, RunsOfALaterPoolAreReleasedByTheirSlot)
 {
-    kaResourceHandle managed = 0;
-    kaResourceHandle system = 0;
-    m_Manager->CreateVertexBuffer(managed, 10, 0x42, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(system, 10, 0x42, POOL_SYSTEMMEM);
+    const kaResourceHandle managed = Vertices(10);
+    const kaResourceHandle system = Vertices(10, 0x42, POOL_SYSTEMMEM);
     ASSERT_EQ(system >> 16, 1u);
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(system), 0u);
     EXPECT_EQ(m_Manager->GetVertexBuffer(system), nullptr);
@@ -479,18 +479,15 @@ TEST_F(GraphicsHandleTest, RunsOfALaterPoolAreReleasedByTheirSlot)
 
 TEST_F(GraphicsHandleTest, ReleasingTheLastRunFreesThePoolAndItsKeyIsNeverReused)
 {
-    kaResourceHandle a = 0;
-    kaResourceHandle b = 0;
-    m_Manager->CreateVertexBuffer(a, 10, 0x42, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(b, 10, 0x42, POOL_MANAGED);
+    const kaResourceHandle a = Vertices(10);
+    const kaResourceHandle b = Vertices(10);
     EXPECT_TRUE(m_Manager->AddRefVertexBuffer(a));
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(a), 2u);
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(a), 1u);
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(b), 0u);
     EXPECT_EQ(m_Manager->GetVertexBuffer(b), nullptr);
 
-    kaResourceHandle c = 0;
-    m_Manager->CreateVertexBuffer(c, 10, 0x42, POOL_MANAGED);
+    const kaResourceHandle c = Vertices(10);
     EXPECT_EQ(c, 0x00010001u);
 
     kaResourceHandle i = 0;
@@ -502,10 +499,8 @@ TEST_F(GraphicsHandleTest, ReleasingTheLastRunFreesThePoolAndItsKeyIsNeverReused
 
 TEST_F(GraphicsHandleTest, LocksReachTheRunOfTheHandle)
 {
-    kaResourceHandle a = 0;
-    kaResourceHandle b = 0;
-    m_Manager->CreateVertexBuffer(a, 10, 0x42, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(b, 5, 0x42, POOL_MANAGED);
+    Vertices(10);
+    const kaResourceHandle b = Vertices(5);
     Device()->ClearLog();
     ASSERT_NE(m_Manager->LockVertexBuffer(b), nullptr);
     m_Manager->UnlockVertexBuffer(b);
@@ -543,8 +538,7 @@ TEST_F(GraphicsHandleTest, UnknownHandlesAndFormatsAreRefusedWithADebuggerLine)
     EXPECT_TRUE(debug.Contains("[kaGraphicsManager::LockVertexBuffer] : Unknown handle 0x00070001"));
 
     // A known pool with an unknown slot locks nothing either.
-    kaResourceHandle a = 0;
-    m_Manager->CreateVertexBuffer(a, 10, 0x042, POOL_MANAGED);
+    const kaResourceHandle a = Vertices(10, 0x042);
     EXPECT_EQ(m_Manager->LockVertexBuffer(a + 1), nullptr);
     EXPECT_TRUE(CallsOf("VertexBuffer::Lock").empty());
     EXPECT_TRUE(CallsOf("IndexBuffer::Lock").empty());
@@ -552,10 +546,8 @@ TEST_F(GraphicsHandleTest, UnknownHandlesAndFormatsAreRefusedWithADebuggerLine)
 
 TEST_F(GraphicsHandleTest, DefaultPoolRunsGoBeforeADeviceReset)
 {
-    kaResourceHandle managed = 0;
-    kaResourceHandle lost = 0;
-    m_Manager->CreateVertexBuffer(managed, 10, 0x042, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(lost, 10, 0x042, POOL_DEFAULT);
+    const kaResourceHandle managed = Vertices(10, 0x042);
+    const kaResourceHandle lost = Vertices(10, 0x042, POOL_DEFAULT);
     m_Manager->ReleaseDefaultPoolBuffers();
     EXPECT_NE(m_Manager->GetVertexBuffer(managed), nullptr);
     EXPECT_EQ(m_Manager->GetVertexBuffer(lost), nullptr);
