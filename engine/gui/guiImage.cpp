@@ -139,8 +139,8 @@ void guiImage::SetFilename(const std::string& name, bool loadFlag)
         return;
     m_Filename = name;
     m_RenderState.ClearTextures();
-    kaTexture* texture = m_RenderState.AddTextureFromFile(name, loadFlag, 0, kaTextureStage::kModulate, 0,
-                                                          false, false, 0);
+    kaTexture* texture =
+        m_RenderState.AddTextureFromFile(name, loadFlag, 0, kaTextureStage::kModulate, 0, false, false, 0);
     m_TexRect[0] = 0.0f;
     m_TexRect[1] = 0.0f;
     m_TexRect[2] = 1.0f;
@@ -438,8 +438,9 @@ bool guiImage::HitTest(const kaPoint& point, guiGlyph*& out)
         const kaPoint origin = m_DrawingOrigin + m_PixelPosition;
         const int32_t x = std::max(point.x - origin.x, 0);
         const int32_t y = std::max(point.y - origin.y, 0);
-        const kaColor texel = texture->GetPixelColor(static_cast<float>(x) / static_cast<float>(m_PixelSize.x),
-                                                     static_cast<float>(y) / static_cast<float>(m_PixelSize.y));
+        const kaColor texel =
+            texture->GetPixelColor(static_cast<float>(x) / static_cast<float>(m_PixelSize.x),
+                                   static_cast<float>(y) / static_cast<float>(m_PixelSize.y));
         if (texel.a <= 0.0f)
             return false;
     }

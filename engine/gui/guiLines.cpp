@@ -20,7 +20,8 @@ namespace
 const guiWidgetFactoryFor<guiLines> s_Factory;
 
 constexpr uint32_t kMaxPoints = 2 * guiLines::kMaxSegments;
-constexpr const char* kTooManyPoints = "[guiLines::ReadPoints] : More than 32768 points; the rest are skipped\n";
+constexpr const char* kTooManyPoints =
+    "[guiLines::ReadPoints] : More than 32768 points; the rest are skipped\n";
 
 uint32_t PackColor(const kaColor& color)
 {
@@ -233,8 +234,8 @@ void guiLines::_BuildVertices()
         }
         const float ox = -dy * half;
         const float oy = dx * half;
-        const float corners[4][2] = {{a.x - ox, a.y - oy}, {b.x - ox, b.y - oy}, {a.x + ox, a.y + oy},
-                                     {b.x + ox, b.y + oy}};
+        const float corners[4][2] = {
+            {a.x - ox, a.y - oy}, {b.x - ox, b.y - oy}, {a.x + ox, a.y + oy}, {b.x + ox, b.y + oy}};
         for (int c = 0; c < 4; ++c)
         {
             // Squeezed against the clip rather than cut.

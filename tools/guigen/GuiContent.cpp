@@ -7,8 +7,8 @@
 #include "engine/gui/guiLines.h"
 #include "engine/gui/guiPlaceholder.h"
 #include "engine/gui/guiProxy.h"
-#include "engine/gui/guiRenderContext.h"
 #include "engine/gui/guiRectangle.h"
+#include "engine/gui/guiRenderContext.h"
 #include "engine/render/kaTGAImage.h"
 
 #include "platform/files/Files.h"

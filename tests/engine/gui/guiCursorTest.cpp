@@ -20,7 +20,8 @@ TEST(Cursor, TheHotSpotLandsOnThePointerAndIsSavedAsTheOffset)
     cursor.SetName("pointer");
     cursor.SetPosition(guiCoordPair::Pixels(100, 100));
     EXPECT_EQ(Xy(cursor.GetPixelPosition()), std::make_pair(92, 96));
-    EXPECT_NE(gui::FormatLayout(cursor, false).find("\nFilename ui/none.tga\nHotspot -8 -4\n"), std::string::npos);
+    EXPECT_NE(gui::FormatLayout(cursor, false).find("\nFilename ui/none.tga\nHotspot -8 -4\n"),
+              std::string::npos);
     for (bool binary : {false, true})
     {
         guiGlyph* read = testsupport::RoundTrip(cursor, binary, dir);
@@ -54,7 +55,8 @@ TEST(Cursor, AHiddenCursorStillFollowsThePointer)
 TEST(Cursor, APictureThatDoesNotLoadLeavesAnUntexturedImageOfItsSize)
 {
     testsupport::TempDir dir;
-    guiGlyph* made = GetWidgetFactoriesById().at(4)->Create(guiCoordPair::Pixels(5, 5), guiCoordPair::Pixels(9, 9));
+    guiGlyph* made =
+        GetWidgetFactoriesById().at(4)->Create(guiCoordPair::Pixels(5, 5), guiCoordPair::Pixels(9, 9));
     guiCursor* cursor = made->DynamicCast<guiCursor>();
     ASSERT_NE(cursor, nullptr);
     EXPECT_EQ(cursor->GetFilename(), "");

@@ -42,7 +42,8 @@ TEST_F(ImageTest, EachVersionReadsOnlyTheLinesItHas)
     } cases[] = {{"1.11", true, true, true}, {"1.10", false, true, false}, {"1.05", false, false, false}};
     for (const Case& c : cases)
     {
-        guiGlyph* read = gui::LoadLayout(m_Dir.Write("image.kab", ImageFile(c.version, c.hitTestingLine, c.rectLine)));
+        guiGlyph* read =
+            gui::LoadLayout(m_Dir.Write("image.kab", ImageFile(c.version, c.hitTestingLine, c.rectLine)));
         ASSERT_NE(read, nullptr) << c.version;
         guiImage* image = read->DynamicCast<guiImage>();
         ASSERT_NE(image, nullptr);

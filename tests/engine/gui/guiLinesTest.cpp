@@ -108,7 +108,8 @@ TEST_F(LinesTest, OnlyCompletePairsThatFitTheBuffersAreBuilt)
 TEST_F(LinesTest, BlendingFollowsTheColoursAlphaAndWidthFollowsTheRelativeWidth)
 {
     guiLines lines(1, 1.0f);
-    for (const auto& [alpha, blends] : std::vector<std::pair<float, bool>>{{0.5f, true}, {1.0f, false}, {0.0f, true}})
+    for (const auto& [alpha, blends] :
+         std::vector<std::pair<float, bool>>{{0.5f, true}, {1.0f, false}, {0.0f, true}})
     {
         lines.SetColor(kaColor::kaColorClamped(1, 1, 1, alpha));
         EXPECT_EQ(lines.GetRenderState().m_AlphaBlend, blends) << alpha;

@@ -49,8 +49,8 @@ TEST_F(RectangleTest, TheOutlineIsFourSegmentsInsideTheRectangle)
     guiLines* border = rectangle->GetBorder();
     ASSERT_NE(border, nullptr);
     EXPECT_EQ(border->GetLineWidth(), 2.0f);
-    const std::vector<guiCoordPair> want = {Px(0, 0),    Px(120, 0),  Px(119, 0), Px(119, 60),
-                                            Px(120, 60), Px(0, 60),   Px(1, 60),  Px(1, 0)};
+    const std::vector<guiCoordPair> want = {Px(0, 0),    Px(120, 0), Px(119, 0), Px(119, 60),
+                                            Px(120, 60), Px(0, 60),  Px(1, 60),  Px(1, 0)};
     EXPECT_EQ(border->GetPoints(), want);
     EXPECT_EQ(rectangle->GetChildCount(), 2);
     EXPECT_TRUE(rectangle->GetFill()->IsVisible());
@@ -128,8 +128,10 @@ TEST_F(RectangleTest, AnIndexOutOfRangeOrOfTheWrongClassNamesNoPart)
     {
         const char* indices;
         bool fill, border;
-    } cases[] = {{"Fill -1\nBorder -1\n", false, false}, {"Fill 1\nBorder 0\n", false, false},
-                 {"Fill 7\nBorder 1\n", false, true},    {"Fill 0\nBorder -9\n", true, false}};
+    } cases[] = {{"Fill -1\nBorder -1\n", false, false},
+                 {"Fill 1\nBorder 0\n", false, false},
+                 {"Fill 7\nBorder 1\n", false, true},
+                 {"Fill 0\nBorder -9\n", true, false}};
     for (const Case& c : cases)
     {
         std::string changed = text;

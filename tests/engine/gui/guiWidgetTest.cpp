@@ -72,7 +72,8 @@ protected:
 TEST_F(WidgetTest, TheHitRectangleIsTheClippedPartAndHiddenOrExcludedWidgetsNeverHit)
 {
     const platform::Rect& rect = m_Child->GetHitRect();
-    EXPECT_EQ((std::vector<int>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<int>{50, 50, 100, 100}));
+    EXPECT_EQ((std::vector<int>{rect.left, rect.top, rect.right, rect.bottom}),
+              (std::vector<int>{50, 50, 100, 100}));
     struct Case
     {
         int x, y;
@@ -154,7 +155,8 @@ TEST_F(WidgetTest, AHandlerAddedWhileEventsFireRunsFromTheNextFiring)
     m_Child->AddHandler(gui::kEventValueChanged,
                         [&](const guiMsgEvent&)
                         {
-                            m_Child->AddHandler(gui::kEventValueChanged, [&](const guiMsgEvent&) { return ++added > 0; });
+                            m_Child->AddHandler(gui::kEventValueChanged,
+                                                [&](const guiMsgEvent&) { return ++added > 0; });
                             return false;
                         });
     EXPECT_FALSE(m_Child->FireEvent(guiMsgEvent(gui::kEventValueChanged, m_Child)));

@@ -266,8 +266,7 @@ TEST_F(GuiDrawGLTest, LinesCoverTheirWidthAndAreSqueezedAtTheClip)
 
 TEST_F(GuiDrawGLTest, ARectangleDrawsItsFillAndATwoPixelBorder)
 {
-    guiRectangle* rectangle =
-        new guiRectangle(guiCoordPair::Pixels(20, 20), guiCoordPair::Pixels(100, 60));
+    guiRectangle* rectangle = new guiRectangle(guiCoordPair::Pixels(20, 20), guiCoordPair::Pixels(100, 60));
     rectangle->SetFillColor(kaColor::kaColorClamped(0.0f, 0.0f, 1.0f, 1.0f));
     rectangle->SetBorderWidth(2.0f);
     Root()->AddChild(rectangle);
