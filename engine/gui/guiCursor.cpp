@@ -75,7 +75,7 @@ void guiCursor::Draw()
 
 void guiCursor::SetPosition(const guiCoordPair& position)
 {
-    const kaPoint placed = ToPixels(position) + m_Hotspot;
+    const kaPoint placed = gui::AddPixels(ToPixels(position), m_Hotspot);
     guiWidget::SetPosition(guiCoordPair::Pixels(static_cast<float>(placed.x), static_cast<float>(placed.y)));
 }
 

@@ -127,8 +127,8 @@ void guiImage::ApplyParams(const guiImageParams& params)
         doubled.x.value *= 2.0f;
         doubled.y.value *= 2.0f;
         const kaPoint margin = ToPixels(doubled);
-        SetSize(guiCoordPair::Pixels(static_cast<float>(m_PixelSize.x + margin.x),
-                                     static_cast<float>(m_PixelSize.y + margin.y)));
+        SetSize(guiCoordPair::Pixels(static_cast<float>(int64_t(m_PixelSize.x) + margin.x),
+                                     static_cast<float>(int64_t(m_PixelSize.y) + margin.y)));
     }
     SetFiltering(params.filtering);
 }
@@ -194,8 +194,8 @@ guiImageParams guiImage::GetParams() const
     else
     {
         const kaPoint margin = ToPixels(m_Buffer);
-        params.size = guiCoordPair::Pixels(static_cast<float>(m_PixelSize.x - 2 * margin.x),
-                                           static_cast<float>(m_PixelSize.y - 2 * margin.y));
+        params.size = guiCoordPair::Pixels(static_cast<float>(m_PixelSize.x - 2 * int64_t(margin.x)),
+                                           static_cast<float>(m_PixelSize.y - 2 * int64_t(margin.y)));
     }
     params.tiling = m_Tiling;
     params.bufferWidth = m_Buffer;
@@ -211,8 +211,8 @@ guiCreateParams* guiImage::CreatePiece(int /*first*/, int /*last*/) const
 {
     guiImageParams* params = new guiImageParams(GetParams());
     const kaPoint margin = ToPixels(m_Buffer);
-    params->size = guiCoordPair::Pixels(static_cast<float>(m_PixelSize.x - 2 * margin.x),
-                                        static_cast<float>(m_PixelSize.y - 2 * margin.y));
+    params->size = guiCoordPair::Pixels(static_cast<float>(m_PixelSize.x - 2 * int64_t(margin.x)),
+                                        static_cast<float>(m_PixelSize.y - 2 * int64_t(margin.y)));
     return params;
 }
 
@@ -363,13 +363,12 @@ bool guiImage::PreRender(guiRenderContext& context)
 void guiImage::_BuildVertices(bool clip)
 {
     m_HiddenByClipping = false;
-    const kaPoint origin = m_DrawingOrigin + m_PixelPosition;
-    platform::Rect rect{origin.x, origin.y, origin.x + m_PixelSize.x, origin.y + m_PixelSize.y};
+    const kaPoint origin = gui::AddPixels(m_DrawingOrigin, m_PixelPosition);
     const kaPoint margin = ToPixels(m_Buffer);
-    rect.left += margin.x;
-    rect.right -= margin.x;
-    rect.top += margin.y;
-    rect.bottom -= margin.y;
+    platform::Rect rect{gui::ClampToInt(int64_t(origin.x) + margin.x),
+                        gui::ClampToInt(int64_t(origin.y) + margin.y),
+                        gui::ClampToInt(int64_t(origin.x) + m_PixelSize.x - margin.x),
+                        gui::ClampToInt(int64_t(origin.y) + m_PixelSize.y - margin.y)};
 
     float u0 = m_TexRect[0];
     float v0 = m_TexRect[1];
@@ -383,19 +382,19 @@ void guiImage::_BuildVertices(bool clip)
             m_HiddenByClipping = true;
             return;
         }
-        const float width = static_cast<float>(rect.right - rect.left);
-        const float height = static_cast<float>(rect.bottom - rect.top);
+        const float width = static_cast<float>(int64_t(rect.right) - rect.left);
+        const float height = static_cast<float>(int64_t(rect.bottom) - rect.top);
         if (clipped.left != rect.left || clipped.right != rect.right)
         {
             const float du = (m_TexRect[2] - m_TexRect[0]) / width;
-            u0 = m_TexRect[0] + static_cast<float>(clipped.left - rect.left) * du;
-            u1 = m_TexRect[0] + static_cast<float>(clipped.right - rect.left) * du;
+            u0 = m_TexRect[0] + static_cast<float>(int64_t(clipped.left) - rect.left) * du;
+            u1 = m_TexRect[0] + static_cast<float>(int64_t(clipped.right) - rect.left) * du;
         }
         if (clipped.top != rect.top || clipped.bottom != rect.bottom)
         {
             const float dv = (m_TexRect[3] - m_TexRect[1]) / height;
-            v0 = m_TexRect[1] + static_cast<float>(clipped.top - rect.top) * dv;
-            v1 = m_TexRect[1] + static_cast<float>(clipped.bottom - rect.top) * dv;
+            v0 = m_TexRect[1] + static_cast<float>(int64_t(clipped.top) - rect.top) * dv;
+            v1 = m_TexRect[1] + static_cast<float>(int64_t(clipped.bottom) - rect.top) * dv;
         }
         rect = clipped;
     }
@@ -435,9 +434,9 @@ bool guiImage::HitTest(const kaPoint& point, guiGlyph*& out)
         // A glyph without area has no texel to test.
         if (texture == nullptr || m_PixelSize.x <= 0 || m_PixelSize.y <= 0)
             return false;
-        const kaPoint origin = m_DrawingOrigin + m_PixelPosition;
-        const int32_t x = std::max(point.x - origin.x, 0);
-        const int32_t y = std::max(point.y - origin.y, 0);
+        const kaPoint origin = gui::AddPixels(m_DrawingOrigin, m_PixelPosition);
+        const int64_t x = std::max<int64_t>(int64_t(point.x) - origin.x, 0);
+        const int64_t y = std::max<int64_t>(int64_t(point.y) - origin.y, 0);
         const kaColor texel =
             texture->GetPixelColor(static_cast<float>(x) / static_cast<float>(m_PixelSize.x),
                                    static_cast<float>(y) / static_cast<float>(m_PixelSize.y));

@@ -208,7 +208,7 @@ bool guiLines::PreRender(guiRenderContext& context)
 void guiLines::_BuildVertices()
 {
     const uint32_t segments = _DrawableSegments();
-    const kaPoint origin = m_DrawingOrigin + m_PixelPosition;
+    const kaPoint origin = gui::AddPixels(m_DrawingOrigin, m_PixelPosition);
     const platform::Rect& clip = guiClipStack::Get().Top();
     const uint32_t color = PackColor(m_Color);
     const float half = m_Width / 2.0f;
@@ -216,8 +216,8 @@ void guiLines::_BuildVertices()
     std::vector<uint16_t> indices(6 * static_cast<std::size_t>(segments));
     for (uint32_t k = 0; k < segments; ++k)
     {
-        const kaPoint a = ToPixels(m_Points[2 * k]) + origin;
-        const kaPoint b = ToPixels(m_Points[2 * k + 1]) + origin;
+        const kaPoint a = gui::AddPixels(ToPixels(m_Points[2 * k]), origin);
+        const kaPoint b = gui::AddPixels(ToPixels(m_Points[2 * k + 1]), origin);
         float dx = static_cast<float>(b.x) - static_cast<float>(a.x);
         float dy = static_cast<float>(b.y) - static_cast<float>(a.y);
         const float length = std::sqrt(dx * dx + dy * dy);

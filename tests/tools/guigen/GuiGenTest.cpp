@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -190,8 +191,9 @@ TEST_F(ShowcaseFuzzTest, DamagedShowcasesLoadQuicklyAndDrawWithinAMemoryCap)
             for (std::size_t i = 0; i < corpus.size() && ok; ++i)
             {
                 const auto start = std::chrono::steady_clock::now();
-                const std::string file = m_Dir.File("fuzz.kab");
-                std::ofstream(file, std::ios::binary | std::ios::trunc) << corpus[i];
+                // A new file each time: rewriting one file over and over waits for the disk.
+                const std::string file = m_Dir.File("fuzz" + std::to_string(i) + ".kab");
+                std::ofstream(file, std::ios::binary) << corpus[i];
                 if (guiGlyph* root = gui::LoadLayout(file))
                 {
                     root->AddRef();
@@ -201,6 +203,7 @@ TEST_F(ShowcaseFuzzTest, DamagedShowcasesLoadQuicklyAndDrawWithinAMemoryCap)
                     root->Release();
                 }
                 gui::SetLayoutVersion(gui::kLayoutVersion);
+                std::remove(file.c_str());
                 const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
                 ok = spent.count() < kSecondsPerInput;
             }
