@@ -346,6 +346,17 @@ TEST_F(GuiDrawGLTest, AlphaHitTestsHitOnlyOpaqueTexels)
         }
     guiGlyph* hit = nullptr;
     EXPECT_FALSE(image->HitTest(kaPoint(70, 10), hit));
+
+    // Without width a glyph has no texel to test, even where a negative margin widens its quad.
+    guiImage* narrow = AddImage(OpaquePicture(), 100, 0);
+    narrow->SetAlphaHitTesting(true);
+    narrow->SetSize(guiCoordPair::Pixels(0, 32));
+    GuiParamTable sheet(4);
+    sheet.Insert("Buffer", "-4 0 0 0", ka::any());
+    narrow->SetProperties(sheet);
+    DrawFrame();
+    EXPECT_EQ(narrow->GetVertices()[0].x, 95.5f);
+    EXPECT_FALSE(narrow->HitTest(kaPoint(102, 10), hit));
 }
 
 TEST_F(GuiDrawGLTest, ThePictureDecidesTextureRectangleSizeAndFilteringRow)
