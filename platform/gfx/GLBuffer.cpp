@@ -13,10 +13,10 @@ GLBuffer<Memory, DescType, Target>::GLBuffer(GLDevice* device, const DescType& d
 {
     m_Device->Activate();
     glGenBuffers(1, &m_Name);
-    glBindBuffer(Target, m_Name);
+    m_Device->BindBuffer(Target, m_Name);
     glBufferData(Target, static_cast<GLsizeiptr>(this->Size()), this->Data(),
                  (desc.Usage & USAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    glBindBuffer(Target, 0);
+    this->SetDeviceName(m_Name);
 }
 
 template <class Memory, class DescType, GLenum Target> GLBuffer<Memory, DescType, Target>::~GLBuffer()
@@ -24,6 +24,7 @@ template <class Memory, class DescType, GLenum Target> GLBuffer<Memory, DescType
     if (m_Device && this->Device())
     {
         m_Device->Activate();
+        m_Device->ForgetBuffer(m_Name);
         glDeleteBuffers(1, &m_Name);
     }
 }
@@ -34,9 +35,8 @@ void GLBuffer<Memory, DescType, Target>::OnUnlocked(uint32_t dirtyBegin, uint32_
     if (!m_Device)
         return;
     m_Device->Activate();
-    glBindBuffer(Target, m_Name);
+    m_Device->BindBuffer(Target, m_Name);
     glBufferSubData(Target, dirtyBegin, dirtyEnd - dirtyBegin, this->Data() + dirtyBegin);
-    glBindBuffer(Target, 0);
 }
 
 template class GLBuffer<MemoryVertexBuffer, VertexBufferDesc, GL_ARRAY_BUFFER>;

@@ -9,8 +9,9 @@ namespace platform
 
 class GLDevice;
 
-// The CPU copy plus a GL buffer bound at target; the written range is uploaded on the last unlock. Vertex
-// and index buffers differ only in their CPU side and target (instantiated in GLBuffer.cpp).
+// The CPU copy plus a GL buffer, bound at target through the device, which keeps track of the binding;
+// the written range is uploaded on the last unlock. Vertex and index buffers differ only in their CPU
+// side and target (instantiated in GLBuffer.cpp).
 template <class Memory, class DescType, GLenum Target> class GLBuffer : public Memory
 {
 public:
