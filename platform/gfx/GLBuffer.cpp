@@ -4,6 +4,8 @@
 #include "platform/gfx/MemoryIndexBuffer.h"
 #include "platform/gfx/MemoryVertexBuffer.h"
 
+#include <algorithm>
+
 namespace platform
 {
 
@@ -34,9 +36,28 @@ void GLBuffer<Memory, DescType, Target>::OnUnlocked(uint32_t dirtyBegin, uint32_
 {
     if (!m_Device)
         return;
+    if (m_PendingEnd > m_PendingBegin)
+    {
+        dirtyBegin = std::min(dirtyBegin, m_PendingBegin);
+        dirtyEnd = std::max(dirtyEnd, m_PendingEnd);
+    }
+    m_PendingBegin = dirtyBegin;
+    m_PendingEnd = dirtyEnd;
+    m_WrittenFrame = m_Device->Frame();
+}
+
+template <class Memory, class DescType, GLenum Target>
+uint32_t GLBuffer<Memory, DescType, Target>::DrawName(uint64_t frame)
+{
+    if (m_PendingEnd <= m_PendingBegin)
+        return m_Name;
+    if (!m_Device || m_WrittenFrame == frame)
+        return 0;
     m_Device->Activate();
     m_Device->BindBuffer(Target, m_Name);
-    glBufferSubData(Target, dirtyBegin, dirtyEnd - dirtyBegin, this->Data() + dirtyBegin);
+    glBufferSubData(Target, m_PendingBegin, m_PendingEnd - m_PendingBegin, this->Data() + m_PendingBegin);
+    m_PendingBegin = m_PendingEnd = 0;
+    return m_Name;
 }
 
 template class GLBuffer<MemoryVertexBuffer, VertexBufferDesc, GL_ARRAY_BUFFER>;

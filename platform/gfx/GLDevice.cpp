@@ -578,6 +578,7 @@ GfxResult GLDevice::DoClear(const std::vector<GfxRect>& rects, uint32_t flags, G
     }
     // The masks and scissor were changed behind the state copy; a frame starts with everything given anew.
     ForgetApplied();
+    ++m_Frame;
     m_Applied->FramebufferBound = true;
     return GFX_OK;
 }
@@ -1088,8 +1089,8 @@ GfxResult GLDevice::DoDraw(const DrawCall& call)
     if (fvf == 0)
         return GFX_OK;
     const StreamBinding& stream = m_State.Streams[0];
-    const MemoryVertexBuffer* vertices = stream.Memory;
-    const MemoryIndexBuffer* indices = call.Indexed ? m_State.IndexMemory : nullptr;
+    MemoryVertexBuffer* vertices = stream.Memory;
+    MemoryIndexBuffer* indices = call.Indexed ? m_State.IndexMemory : nullptr;
     if (!vertices || (call.Indexed && !indices))
         return GFXERR_INVALIDCALL;
     Activate();
@@ -1108,7 +1109,7 @@ GfxResult GLDevice::DoDraw(const DrawCall& call)
     applied.Transformed = transformed;
 
     // Arrays point into the GL buffer (offsets from 0) or, for a buffer without one, into its CPU copy.
-    const GLuint vertexName = vertices->DeviceName();
+    const GLuint vertexName = vertices->DrawName(m_Frame);
     const uint8_t* base = (vertexName ? nullptr : vertices->Data()) + stream.Offset;
     // Without base vertices, a draw from another base moves the arrays.
     const bool baseVertex = call.Indexed && call.BaseVertex != 0 && m_BaseVertex;
@@ -1122,7 +1123,7 @@ GfxResult GLDevice::DoDraw(const DrawCall& call)
         return GFX_OK;
     }
     const bool wide = indices->Desc().Format == FMT_INDEX32;
-    const GLuint indexName = indices->DeviceName();
+    const GLuint indexName = indices->DrawName(m_Frame);
     BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexName);
     const uint8_t* first = (indexName ? nullptr : indices->Data()) + static_cast<size_t>(call.Start) * (wide ? 4 : 2);
     const GLenum type = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
@@ -1139,6 +1140,7 @@ GfxResult GLDevice::DoPresent()
     m_Context->KeepFrame();
     m_Context->Swap(m_Context->Width(), m_Context->Height());
     ForgetApplied();
+    ++m_Frame;
     return GFX_OK;
 }
 

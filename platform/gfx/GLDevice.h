@@ -33,6 +33,8 @@ public:
     void BindBuffer(uint32_t target, uint32_t name);
     // A buffer is about to be deleted: nothing may count on its bindings.
     void ForgetBuffer(uint32_t name);
+    // Counts frames: Clear and Present each start one.
+    uint64_t Frame() const { return m_Frame; }
     // True when frames go to an SDL window, false when they stay in a headless framebuffer.
     bool IsWindowed() const;
 
@@ -74,6 +76,7 @@ private:
     uint32_t m_TextureUnits = 1;
     uint32_t m_GLLights = 8;
     bool m_BaseVertex = false;
+    uint64_t m_Frame = 1;
 };
 
 } // namespace platform

@@ -24,8 +24,11 @@ public:
     bool IsLocked() const { return m_Storage.LockCount() > 0; }
     // Counts the completed writes, so that what is derived from the contents knows when to look again.
     uint32_t WriteCount() const { return m_Writes; }
-    // The back end's own copy (a GL buffer name), or 0 when draws read the CPU copy.
+    // The back end's own copy (a GL buffer name), or 0 when there is none.
     uint32_t DeviceName() const { return m_DeviceName; }
+    // The copy a draw in the given frame reads: the back end's (brought up to date first) or, as 0, the
+    // CPU copy.
+    virtual uint32_t DrawName(uint64_t frame) { (void)frame; return 0; }
 
 protected:
     // lockName and unlockName are the calls as the device's script knows them, e.g. "IndexBuffer::Lock".
