@@ -336,7 +336,8 @@ public:
     }
 
     // The same arithmetic on plain arrays: each vertex's bind position and normal through its bones'
-    // matrices (offset then pose), weighted, into a buffer that is then copied to the drawn one.
+    // matrices (offset then pose; affine here, so w stays 1), weighted, into a buffer that is then copied
+    // to the drawn one.
     void PlainLoop()
     {
         const std::vector<kaBone>& bones = m_Skeleton.GetBones();
@@ -360,15 +361,17 @@ public:
             {
                 const float* m = matrices[r.bones[i]];
                 const float w = r.weights[i];
-                const float inv = w / (px * m[3] + py * m[7] + pz * m[11] + m[15]);
                 for (int c = 0; c < 3; ++c)
                 {
-                    p[c] += (px * m[c] + py * m[4 + c] + pz * m[8 + c] + m[12 + c]) * inv;
+                    p[c] += (px * m[c] + py * m[4 + c] + pz * m[8 + c] + m[12 + c]) * w;
                     n[c] += (nx * m[c] + ny * m[4 + c] + nz * m[8 + c]) * w;
                 }
             }
-            std::memcpy(out, p, sizeof p);
-            std::memcpy(out + 3, n, sizeof n);
+            for (int c = 0; c < 3; ++c)
+            {
+                out[c] = p[c];
+                out[3 + c] = n[c];
+            }
         }
         std::memcpy(m_Drawn.data(), m_Written.data(), m_Written.size() * sizeof(float));
         benchmark::DoNotOptimize(m_Drawn.data());
