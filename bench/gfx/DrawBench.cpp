@@ -222,7 +222,11 @@ void DeviceTriangles(benchmark::State& state)
         scene.DrawThroughDevice();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(DeviceTriangles)->Args({1000, 1})->Args({20000, 1})->Args({2000, 1000})->Unit(benchmark::kMicrosecond);
+BENCHMARK(DeviceTriangles)
+    ->Args({1000, 1})
+    ->Args({20000, 1})
+    ->Args({2000, 1000})
+    ->Unit(benchmark::kMicrosecond);
 
 void PlainGLTriangles(benchmark::State& state)
 {
@@ -233,7 +237,11 @@ void PlainGLTriangles(benchmark::State& state)
         scene.DrawPlain();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(PlainGLTriangles)->Args({1000, 1})->Args({20000, 1})->Args({2000, 1000})->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlainGLTriangles)
+    ->Args({1000, 1})
+    ->Args({20000, 1})
+    ->Args({2000, 1000})
+    ->Unit(benchmark::kMicrosecond);
 
 // Both paths in each iteration; the counter is device time over plain GL time.
 void DrawRatio(benchmark::State& state)

@@ -24,8 +24,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>

@@ -110,7 +110,6 @@ private:
     // The states text is drawn with, sent while the device records a block.
     void _RecordStates() const;
 
-
     std::string m_Name;
     bool m_FromFile = false;
     uint32_t m_PixelSize = 0;

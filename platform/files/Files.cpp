@@ -20,7 +20,6 @@ char LowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-
 bool LessByName(const DirectoryEntry& a, const DirectoryEntry& b)
 {
     const auto lowerLess = [](char x, char y)
@@ -86,7 +85,8 @@ struct FolderKeyHash
 {
     size_t operator()(const FolderKey& key) const
     {
-        return std::hash<uint64_t>()(static_cast<uint64_t>(key.device) * 1000003u ^ static_cast<uint64_t>(key.inode));
+        return std::hash<uint64_t>()(static_cast<uint64_t>(key.device) * 1000003u ^
+                                     static_cast<uint64_t>(key.inode));
     }
 };
 

@@ -299,7 +299,8 @@ bool HasBaseVertex()
 {
     int major = 0, minor = 0;
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    if (version && std::sscanf(version, "%d.%d", &major, &minor) == 2 && (major > 3 || (major == 3 && minor >= 2)))
+    if (version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+        (major > 3 || (major == 3 && minor >= 2)))
         return true;
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     return extensions && std::strstr(extensions, "GL_ARB_draw_elements_base_vertex") != nullptr;
@@ -482,9 +483,10 @@ void GLDevice::OnChildDetached(GfxObject* object)
             applied.Textures[unit] = nullptr;
         }
     if (auto* vertices = dynamic_cast<MemoryVertexBuffer*>(object))
-        if (applied.ArraysValid && (vertices->DeviceName() ? applied.ArraysBuffer == vertices->DeviceName()
-                                                           : applied.ArraysBase >= vertices->Data() &&
-                                                                 applied.ArraysBase <= vertices->Data() + vertices->Size()))
+        if (applied.ArraysValid &&
+            (vertices->DeviceName() ? applied.ArraysBuffer == vertices->DeviceName()
+                                    : applied.ArraysBase >= vertices->Data() &&
+                                          applied.ArraysBase <= vertices->Data() + vertices->Size()))
             applied.ArraysValid = false;
 }
 
@@ -684,8 +686,7 @@ void GLDevice::ApplyTransforms(bool transformed)
     Applied& applied = *m_Applied;
     const Viewport& vp = m_State.CurrentViewport;
     const bool same = applied.TransformsValid && applied.TransformsPretransformed == transformed;
-    const bool viewportSame =
-        same && std::memcmp(&applied.TransformViewport, &vp, sizeof vp) == 0;
+    const bool viewportSame = same && std::memcmp(&applied.TransformViewport, &vp, sizeof vp) == 0;
     const GLint height = static_cast<GLint>(m_Context->Height());
     if (!viewportSame)
     {
@@ -1125,7 +1126,8 @@ GfxResult GLDevice::DoDraw(const DrawCall& call)
     const bool wide = indices->Desc().Format == FMT_INDEX32;
     const GLuint indexName = indices->DrawName(m_Frame);
     BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexName);
-    const uint8_t* first = (indexName ? nullptr : indices->Data()) + static_cast<size_t>(call.Start) * (wide ? 4 : 2);
+    const uint8_t* first =
+        (indexName ? nullptr : indices->Data()) + static_cast<size_t>(call.Start) * (wide ? 4 : 2);
     const GLenum type = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     if (baseVertex)
         glDrawElementsBaseVertex(mode, static_cast<GLsizei>(call.ElementCount), type, first, call.BaseVertex);

@@ -28,7 +28,11 @@ public:
     uint32_t DeviceName() const { return m_DeviceName; }
     // The copy a draw in the given frame reads: the back end's (brought up to date first) or, as 0, the
     // CPU copy.
-    virtual uint32_t DrawName(uint64_t frame) { (void)frame; return 0; }
+    virtual uint32_t DrawName(uint64_t frame)
+    {
+        (void)frame;
+        return 0;
+    }
 
 protected:
     // lockName and unlockName are the calls as the device's script knows them, e.g. "IndexBuffer::Lock".

@@ -13,7 +13,11 @@ struct Matrix
     float m[4][4];
 
     // Identity.
-    Matrix() : m{{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}}
+    Matrix()
+        : m{{1.0f, 0.0f, 0.0f, 0.0f},
+            {0.0f, 1.0f, 0.0f, 0.0f},
+            {0.0f, 0.0f, 1.0f, 0.0f},
+            {0.0f, 0.0f, 0.0f, 1.0f}}
     {
     }
     Matrix(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24, float m31,

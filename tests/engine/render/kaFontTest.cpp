@@ -480,7 +480,8 @@ TEST_F(FontTest, TextStatesThroughTheCacheMatchTheBlockAndAreUndoneByTheNextBloc
     const DeviceState recorded = Device()->State();
     EXPECT_EQ(std::memcmp(cached.RenderStates, recorded.RenderStates, sizeof cached.RenderStates), 0);
     EXPECT_EQ(std::memcmp(cached.StageStates, recorded.StageStates, 2 * sizeof cached.StageStates[0]), 0);
-    EXPECT_EQ(std::memcmp(cached.SamplerStates[0], recorded.SamplerStates[0], sizeof cached.SamplerStates[0]), 0);
+    EXPECT_EQ(std::memcmp(cached.SamplerStates[0], recorded.SamplerStates[0], sizeof cached.SamplerStates[0]),
+              0);
     EXPECT_EQ(cached.Textures[0], recorded.Textures[0]);
     EXPECT_NE(cached.Textures[0], nullptr);
 

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fstream>
 #include <ctime>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace
@@ -65,9 +65,12 @@ TEST_F(PathResolution, FoldersDifferingOnlyInCaseAreEachSearched)
     m_Dir.Write("Resources/DefaultTexture.bmp", "texture");
     m_Dir.Write("resources/models/crate.kmf", "model");
     const std::string root = m_Dir.Path();
-    EXPECT_EQ(platform::FindExisting(root + "\\Resources\\models\\crate.kmf"), root + "/resources/models/crate.kmf");
-    EXPECT_EQ(platform::FindExisting(root + "/RESOURCES/Models/Crate.KMF"), root + "/resources/models/crate.kmf");
-    EXPECT_EQ(platform::FindExisting(root + "/resources/defaulttexture.bmp"), root + "/Resources/DefaultTexture.bmp");
+    EXPECT_EQ(platform::FindExisting(root + "\\Resources\\models\\crate.kmf"),
+              root + "/resources/models/crate.kmf");
+    EXPECT_EQ(platform::FindExisting(root + "/RESOURCES/Models/Crate.KMF"),
+              root + "/resources/models/crate.kmf");
+    EXPECT_EQ(platform::FindExisting(root + "/resources/defaulttexture.bmp"),
+              root + "/Resources/DefaultTexture.bmp");
     EXPECT_EQ(platform::FindExisting(root + "/resources/models/missing.kmf"), "");
     // A new file still goes under the first spelling that exists.
     EXPECT_EQ(platform::NativePath(root + "/RESOURCES/new.txt"), root + "/Resources/new.txt");
@@ -246,7 +249,8 @@ TEST(CachedLookups, AFileWrittenAfterAMissIsThenFound)
     {
         const char* writer;
         bool ownChange;
-    } cases[] = {{"OpenFile", true}, {"RenameFile", true}, {"CreateDirectory", true}, {"another program", false}};
+    } cases[] = {
+        {"OpenFile", true}, {"RenameFile", true}, {"CreateDirectory", true}, {"another program", false}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.writer);

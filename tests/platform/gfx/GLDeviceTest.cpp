@@ -782,8 +782,9 @@ TEST_F(GLDeviceTest, IndexedDrawsStartAtTheirBaseVertexInEveryPool)
         GfxIndexBuffer* indexBuffer = nullptr;
         const uint32_t bytes = static_cast<uint32_t>(vertices.size() * sizeof(RhwVertex));
         ASSERT_EQ(m_Device->CreateVertexBuffer(bytes, USAGE_WRITEONLY, kRhwFvf, pool, &buffer), GFX_OK);
-        ASSERT_EQ(m_Device->CreateIndexBuffer(sizeof indices, USAGE_WRITEONLY, FMT_INDEX16, pool, &indexBuffer),
-                  GFX_OK);
+        ASSERT_EQ(
+            m_Device->CreateIndexBuffer(sizeof indices, USAGE_WRITEONLY, FMT_INDEX16, pool, &indexBuffer),
+            GFX_OK);
         m_Owned.push_back(buffer);
         m_Owned.push_back(indexBuffer);
         // System memory draws straight from the CPU copy; the other pools keep a GL buffer.

@@ -565,7 +565,8 @@ TEST_F(DrawLog, IndicesRewrittenAfterADrawAreCheckedAgain)
         const uint32_t size = format == FMT_INDEX32 ? 4 : 2;
         GfxVertexBuffer* buffer = MakeVertexBuffer(16 * 4, POOL_MANAGED);
         GfxIndexBuffer* indices = nullptr;
-        ASSERT_EQ(m_Device->CreateIndexBuffer(6 * size, USAGE_WRITEONLY, format, POOL_MANAGED, &indices), GFX_OK);
+        ASSERT_EQ(m_Device->CreateIndexBuffer(6 * size, USAGE_WRITEONLY, format, POOL_MANAGED, &indices),
+                  GFX_OK);
         auto write = [&](uint32_t at, uint32_t value)
         {
             void* data = nullptr;
