@@ -16,6 +16,8 @@
 using namespace platform;
 
 bool kaRenderState::s_NoSpecular = false;
+kaRenderState::AppliedKey kaRenderState::s_AppliedKey;
+uint64_t kaRenderState::s_AppliedChanges = 0;
 
 namespace
 {
@@ -367,9 +369,6 @@ bool kaRenderState::_MakeAppliedKey(int32_t pass, AppliedKey& key) const
     {
         AppliedKey::Stage& stage = key.stages[key.stageCount++];
         const kaTextureStage* record = m_Stages[i];
-        stage.record = record;
-        if (!record)
-            continue;
         stage.value.texture = record->texture;
         stage.value.blendType = record->blendType;
         stage.value.texCoordIndex = record->texCoordIndex;
@@ -390,10 +389,13 @@ bool kaRenderState::Apply(GfxDevice* device, int32_t pass)
     // A flip-book steps on every Apply, so only still blocks can skip.
     AppliedKey key;
     const bool keyed = !m_Animated && _MakeAppliedKey(pass, key);
-    if (keyed && m_AppliedChanges == manager->GetStateChanges() &&
-        std::memcmp(&key, &m_AppliedKey, sizeof key) == 0)
+    // Without a device the material is left as it is.
+    if (keyed && device)
+        key.flags |= 256u;
+    if (keyed && s_AppliedChanges == manager->GetStateChanges() &&
+        std::memcmp(&key, &s_AppliedKey, sizeof key) == 0)
         return true;
-    m_AppliedChanges = 0;
+    s_AppliedChanges = 0;
     const GfxCaps& caps = manager->GetCaps();
     const uint32_t maxStages = caps.MaxSimultaneousTextures;
     const bool temp = (caps.PrimitiveMiscCaps & PMISCCAPS_TSSARGTEMP) != 0;
@@ -490,8 +492,8 @@ bool kaRenderState::Apply(GfxDevice* device, int32_t pass)
     }
     if (keyed)
     {
-        m_AppliedKey = key;
-        m_AppliedChanges = manager->GetStateChanges();
+        s_AppliedKey = key;
+        s_AppliedChanges = manager->GetStateChanges();
     }
     return true;
 }

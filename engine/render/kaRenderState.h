@@ -117,14 +117,14 @@ private:
     // Sets device stage `stage` from a record; false when the record uses no stage.
     bool _ApplyStage(const kaTextureStage& record, uint32_t stage, bool tempSupported);
 
-    // Everything Apply reads for one pass, compared whole to tell whether applying it again would change
-    // anything. Stage records are taken by value along with their textures' device side.
+    // Everything Apply reads for one pass, compared whole to tell whether applying it would change anything
+    // after the last Apply of any block. Stage records are taken by value along with their textures'
+    // device side, so blocks that differ only in where they live (a thousand billboards) compare equal.
     struct AppliedKey
     {
         static constexpr uint32_t kStages = 4;
         struct Stage
         {
-            const kaTextureStage* record;
             kaTextureStage value;
             platform::GfxBaseTexture* deviceTexture;
             bool mips;
@@ -150,9 +150,9 @@ private:
     std::vector<uint32_t> m_PassStageCounts;
     std::vector<kaTextureStage*> m_Stages;
     platform::Material m_Material;
-    // The key of the last Apply and the graphics manager's change count right after it; 0 for none.
-    uint64_t m_AppliedChanges = 0;
-    AppliedKey m_AppliedKey;
-
     static bool s_NoSpecular;
+    // The key of the last Apply of any block and the graphics manager's change count right after it; a
+    // count of 0 for none.
+    static AppliedKey s_AppliedKey;
+    static uint64_t s_AppliedChanges;
 };
