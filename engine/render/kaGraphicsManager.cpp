@@ -455,6 +455,9 @@ platform::GfxResult kaGraphicsManager::CreateDevice(WindowHandle window)
         return GfxFailed(result) ? result : GFX_E_FAIL;
     }
     m_pDevice = created;
+    // A new device holds none of what the cache's users last sent to another.
+    m_MaterialKnown = false;
+    ++s_StateChanges;
     Matrix identity;
     MatrixIdentity(&identity);
     m_pDevice->SetTransform(TS_VIEW, &identity);
