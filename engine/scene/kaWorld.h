@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+class TiXmlElement;
 class ka3DAlphaSorter;
 class kaCamera;
 class kaEntity;
+class kaEntityModel;
 class kaLight;
 class kaQuadTree;
 class kaSkyBoxBase;
@@ -41,6 +43,21 @@ public:
     // without one a world has no path grid.
     using PathManagerCreator = kaEntity* (*)();
     static void SetPathManagerCreator(PathManagerCreator creator);
+    // Makers of the environment objects a world file names. The terrain library installs them during
+    // static construction; without one, that element of a world file is skipped.
+    using TerrainCreator = kaTerrainBase* (*)();
+    using WaterPlaneCreator = kaWaterPlaneBase* (*)();
+    using SkyBoxCreator = kaSkyBoxBase* (*)();
+    using SunCreator = kaSunBase* (*)();
+    static void SetTerrainCreator(TerrainCreator creator);
+    static void SetWaterPlaneCreator(WaterPlaneCreator creator);
+    static void SetSkyBoxCreator(SkyBoxCreator creator);
+    static void SetSunCreator(SunCreator creator);
+
+    static constexpr const char* kRootElement = "World";
+    static constexpr const char* kVenueDataType = "Venue";
+    // Water plane extent without a terrain.
+    static constexpr float kDefaultWaterSize = 1024.0f;
 
     kaWorld();
     ~kaWorld() override;
@@ -76,6 +93,26 @@ public:
     // Takes the values of the five world rows; true when one changed. A coordinate that is not a number
     // throws ka::bad_lexical_cast.
     virtual bool SetPropertyList(const kaPropertyList& list);
+
+    // World files. Loading reads the root "World" of the file into this world without clearing it first;
+    // a missing file, a damaged one or another root reads nothing.
+    void LoadFile(const std::string& fileName, bool restoreStates);
+    // Writes through a temporary file renamed over the old one; false, the old file kept, when the file
+    // could not be written.
+    bool SaveFile(const std::string& fileName, bool saveStates);
+    // A null element reads nothing. A malformed world value keeps what the world had; an entity whose
+    // block holds a malformed value is dropped with a debugger line.
+    virtual void ReadXml(const TiXmlElement* element, bool restoreStates);
+    virtual void WriteXml(TiXmlElement* element, bool saveStates) const;
+    virtual void ReadEntities(const TiXmlElement* element);
+    virtual void RestoreEntityStates(const TiXmlElement* element);
+    virtual void SaveEntityStates(TiXmlElement* element) const;
+    void WriteEntities(TiXmlElement* element) const;
+    // Makes the arena entity from the "Venue" init-data record of that name, centred on the origin, and
+    // fits the quad tree to it. False, with nothing changed, when the record or its model is missing.
+    bool LoadVenue(const std::string& venueName, bool initialize);
+    virtual kaTerrainBase* CreateTerrainObject();
+    virtual kaEntityModel* CreateArenaEntity();
 
     // Destroys the entity now, dropping its identifier, or, while locked or when deferred, at the next
     // update, keeping its identifier in use.
@@ -150,6 +187,9 @@ protected:
     // Filing in the quad tree, when the world has one.
     void _FileInTree(kaEntity* entity);
     void _RemoveFromTree(kaEntity* entity);
+    void _ReadEnvironment(const TiXmlElement* element);
+    // Reads one entity block; null when the type is unknown or the block holds a malformed value.
+    kaEntity* _ReadEntity(const TiXmlElement* element);
 
     std::string m_Description;
     std::string m_Preview;
