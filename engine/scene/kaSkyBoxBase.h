@@ -6,4 +6,7 @@
 // operations. The terrain library implements it, so the scene depends on no environment header.
 class kaSkyBoxBase : public kaEntity
 {
+public:
+    // The cloud planes, drawn after the sky box and the sun.
+    virtual void RenderCloudPlanes() {}
 };

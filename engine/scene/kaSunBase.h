@@ -6,4 +6,7 @@
 // operations. The terrain library implements it, so the scene depends on no environment header.
 class kaSunBase : public kaEntity
 {
+public:
+    // The flare drawn over everything else, last in the world's pass.
+    virtual void RenderLensFlare() {}
 };

@@ -10,6 +10,7 @@
 class TiXmlElement;
 class ka3DAlphaSorter;
 class kaCamera;
+class kaCollideInfo;
 class kaEntity;
 class kaEntityModel;
 class kaLight;
@@ -59,8 +60,36 @@ public:
     // Water plane extent without a terrain.
     static constexpr float kDefaultWaterSize = 1024.0f;
 
+    // Pick flags.
+    static constexpr uint32_t kPickTerrain = 1;
+    static constexpr uint32_t kPickSpheres = 2;
+    static constexpr uint32_t kPickBoxes = 4;
+    static constexpr uint32_t kPickMeshes = 8;
+    static constexpr uint32_t kPickInvisible = 16;
+    static constexpr uint32_t kPickVenueOnly = 32;
+    // The pick-ray display's segment length and its flags (terrain and meshes).
+    static constexpr float kPickRayLength = 1000.0f;
+    static constexpr uint32_t kPickRayFlags = kPickTerrain | kPickMeshes;
+
+    // Where the mouse is, in client pixels; false when unknown. The interface installs it.
+    using CursorSource = bool (*)(int32_t& x, int32_t& y);
+    static void SetCursorSource(CursorSource source);
+
     kaWorld();
     ~kaWorld() override;
+
+    // The camera's transforms, the environment in its fixed order, the venue, the entities the quad tree
+    // finds in view, the transparent draws and the sun's flare.
+    void Render(uint32_t flag) override;
+    // False, outputs untouched, without a camera; otherwise the camera's position and the unit direction
+    // through the screen point (pixels).
+    bool GetPickRay(float x, float y, platform::Vector3& origin, platform::Vector3& direction) const;
+    // The first thing the segment hits, chosen by the pick flags; false for a null result or no hit.
+    bool Pick(const platform::Vector3& start, const platform::Vector3& end, kaCollideInfo* result,
+              uint32_t flags);
+    // The quad tree's rectangle query; false without a quad tree.
+    bool FindEntitiesInRect(const kaEntity* excluded, float x1, float z1, float x2, float z2,
+                            std::vector<kaEntity*>* out, uint32_t flags) const;
 
     // Applies the queued list changes, then runs the lights, the update list, the selected entity and the
     // environment objects. Nothing while the application is paused.
@@ -188,6 +217,8 @@ protected:
     void _FileInTree(kaEntity* entity);
     void _RemoveFromTree(kaEntity* entity);
     void _ReadEnvironment(const TiXmlElement* element);
+    // Picks along the mouse ray and draws the ray and the hit's normal.
+    void _ShowPickRay();
     // Reads one entity block; null when the type is unknown or the block holds a malformed value.
     kaEntity* _ReadEntity(const TiXmlElement* element);
 
