@@ -34,6 +34,7 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 
@@ -46,6 +47,26 @@ kaWorld::WaterPlaneCreator s_WaterPlaneCreator = nullptr;
 kaWorld::SkyBoxCreator s_SkyBoxCreator = nullptr;
 kaWorld::SunCreator s_SunCreator = nullptr;
 kaWorld::CursorSource s_CursorSource = nullptr;
+kaWorld::PathGridReset s_PathGridReset = nullptr;
+
+// The debugger line of a timed editor operation: its tag and the seconds it took.
+class LoadingTimer
+{
+public:
+    explicit LoadingTimer(const char* tag) : m_Tag(tag), m_Start(std::chrono::steady_clock::now()) {}
+    ~LoadingTimer()
+    {
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - m_Start;
+        platform::OutputDebugString(std::string("RotateLoading() ") + m_Tag + ": " +
+                                    std::to_string(taken.count()) + "\n");
+    }
+    LoadingTimer(const LoadingTimer&) = delete;
+    LoadingTimer& operator=(const LoadingTimer&) = delete;
+
+private:
+    const char* m_Tag;
+    std::chrono::steady_clock::time_point m_Start;
+};
 
 // Sets the lock for a scope and puts back what it was, so that nested passes do not unlock early.
 class LockScope
@@ -133,6 +154,11 @@ bool TakeFloat(const std::string& value, float& field)
 void kaWorld::SetPathManagerCreator(PathManagerCreator creator)
 {
     s_PathManagerCreator = creator;
+}
+
+void kaWorld::SetPathGridReset(PathGridReset reset)
+{
+    s_PathGridReset = reset;
 }
 
 void kaWorld::SetCursorSource(CursorSource source)
@@ -1257,4 +1283,91 @@ void kaWorld::_ShowPickRay()
     line(origin, end, 0xFF808080u);
     if (picked)
         line(hit.m_Point, hit.m_Point + hit.m_Normal * 10.0f, 0xFFFF0000u);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Editor operations on the environment
+
+void kaWorld::NewTerrain(const std::string& heightMap, float width, float height, float length,
+                         bool vertexLighting)
+{
+    SetTerrain(nullptr);
+    if (m_pQuadTree)
+        m_pQuadTree->Initialize(width, length, width * 0.125f);
+    kaTerrainBase* terrain = CreateTerrainObject();
+    if (!terrain)
+        return;
+    terrain->SetWorld(this);
+    if (terrain->GenerateHeightMapVerts(heightMap, width, height, length, vertexLighting))
+        terrain->Build();
+    SetTerrain(terrain);
+}
+
+void kaWorld::AddTerrainLayer(const std::string& texturePath, const std::string& maskPath, float stretch)
+{
+    if (m_pTerrain)
+        m_pTerrain->AddLayer(maskPath, texturePath, stretch, false);
+}
+
+void kaWorld::RemoveTerrainLayer(int32_t index)
+{
+    if (m_pTerrain)
+        m_pTerrain->RemoveLayer(index);
+}
+
+void kaWorld::RebuildTerrain()
+{
+    if (m_pTerrain)
+        m_pTerrain->Build();
+}
+
+void kaWorld::AddSunFlareLayer(const std::string& texture, float length, float scale)
+{
+    if (m_pSun)
+        m_pSun->AddFlareLayer(texture, length, scale);
+}
+
+void kaWorld::RemoveSunFlareLayer(int32_t index)
+{
+    if (m_pSun)
+        m_pSun->RemoveFlareLayer(index);
+}
+
+void kaWorld::CreateSun(const std::string& texture, float position, float axisTilt, float scale,
+                        const kaColor& directional, const kaColor& ambient)
+{
+    SetSun(nullptr);
+    kaSunBase* sun = s_SunCreator ? s_SunCreator() : nullptr;
+    if (!sun)
+        return;
+    sun->SetWorld(this);
+    sun->Initialize(position, axisTilt, texture, scale, directional, ambient);
+    SetSun(sun);
+}
+
+void kaWorld::CreateSkyBox(const std::string& left, const std::string& right, const std::string& forward,
+                           const std::string& back, const std::string& top)
+{
+    const LoadingTimer timer("AddSkybox");
+    SetSkyBox(nullptr);
+    kaSkyBoxBase* skyBox = s_SkyBoxCreator ? s_SkyBoxCreator() : nullptr;
+    if (!skyBox)
+        return;
+    skyBox->SetName("SkyBox");
+    skyBox->SetWorld(this);
+    skyBox->Build(left, right, forward, back, top);
+    SetSkyBox(skyBox);
+}
+
+void kaWorld::CreateCloudPlane(const std::string& texture, float height, float speed)
+{
+    const LoadingTimer timer("AddCloudPlane");
+    if (m_pSkyBox)
+        m_pSkyBox->AddCloudPlane(texture, height, speed);
+}
+
+void kaWorld::ResetPathGrid()
+{
+    if (m_pPathManager && s_PathGridReset)
+        s_PathGridReset(*m_pPathManager);
 }

@@ -11,6 +11,7 @@ class TiXmlElement;
 class ka3DAlphaSorter;
 class kaCamera;
 class kaCollideInfo;
+class kaColor;
 class kaEntity;
 class kaEntityModel;
 class kaLight;
@@ -44,6 +45,9 @@ public:
     // without one a world has no path grid.
     using PathManagerCreator = kaEntity* (*)();
     static void SetPathManagerCreator(PathManagerCreator creator);
+    // Rebuilds a path grid with no type bytes; installed with the grid that has one.
+    using PathGridReset = void (*)(kaEntity& manager);
+    static void SetPathGridReset(PathGridReset reset);
     // Makers of the environment objects a world file names. The terrain library installs them during
     // static construction; without one, that element of a world file is skipped.
     using TerrainCreator = kaTerrainBase* (*)();
@@ -142,6 +146,22 @@ public:
     bool LoadVenue(const std::string& venueName, bool initialize);
     virtual kaTerrainBase* CreateTerrainObject();
     virtual kaEntityModel* CreateArenaEntity();
+
+    // Editor operations on the environment; each does nothing when its object is absent.
+    // Replaces the terrain by one built from the height map, and fits the quad tree to it.
+    virtual void NewTerrain(const std::string& heightMap, float width, float height, float length,
+                            bool vertexLighting);
+    void AddTerrainLayer(const std::string& texturePath, const std::string& maskPath, float stretch);
+    void RemoveTerrainLayer(int32_t index);
+    void RebuildTerrain();
+    void AddSunFlareLayer(const std::string& texture, float length, float scale);
+    void RemoveSunFlareLayer(int32_t index);
+    void CreateSun(const std::string& texture, float position, float axisTilt, float scale,
+                   const kaColor& directional, const kaColor& ambient);
+    void CreateSkyBox(const std::string& left, const std::string& right, const std::string& forward,
+                      const std::string& back, const std::string& top);
+    void CreateCloudPlane(const std::string& texture, float height, float speed);
+    virtual void ResetPathGrid();
 
     // Destroys the entity now, dropping its identifier, or, while locked or when deferred, at the next
     // update, keeping its identifier in use.
