@@ -83,7 +83,8 @@ std::string World(const std::string& body)
     return "<World>" + body + "</World>";
 }
 
-const char* const kCrate = "resources/models/crate/crate.kmf";
+// 64 by 48, built from the origin out.
+const char* const kArena = "resources/models/arena/arena.kmf";
 
 class WorldFileTest : public GraphicsManagerFixture
 {
@@ -259,7 +260,7 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
     m_Dir.Write("init/Venues.xml",
                 std::string("<root>"
                             "<initData><uniqueID>Base</uniqueID><dataType>Venue</dataType><data>"
-                            "<kmfFilename>") + kCrate + "</kmfFilename><name>base</name></data></initData>"
+                            "<kmfFilename>") + kArena + "</kmfFilename><name>base</name></data></initData>"
                             "<initData><uniqueID>Named</uniqueID><dataType>Venue</dataType><data>"
                             "<name>named</name></data></initData>"
                             "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType>"
@@ -275,7 +276,7 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
     ASSERT_NE(arena, nullptr);
     EXPECT_EQ(arena->GetName(), "own");
     // The model file came from an include; the record's own name was applied last.
-    EXPECT_EQ(arena->GetModelFile(), kCrate);
+    EXPECT_EQ(arena->GetModelFile(), kArena);
     EXPECT_EQ(m_World->GetVenueName(), "Arena");
     // The file's entity 0 was read after the venue took 0.
     EXPECT_EQ(m_World->GetEntityCount(), 1);
@@ -283,10 +284,11 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
     ASSERT_NE(box, nullptr);
     EXPECT_NEAR(box->m_Min.x + box->m_Max.x, 0.0f, 1e-4f);
     EXPECT_NEAR(box->m_Min.z + box->m_Max.z, 0.0f, 1e-4f);
-    const float width = box->m_Max.x - box->m_Min.x;
-    const float length = box->m_Max.z - box->m_Min.z;
-    EXPECT_GE(m_World->GetQuadTree()->GetLeafWidth(), std::min(width, length) * 0.125f);
-    EXPECT_LT(m_World->GetQuadTree()->GetLeafWidth(), std::min(width, length) * 0.25f);
+    EXPECT_NEAR(box->m_Max.x, 32.0f, 1e-4f);
+    EXPECT_NEAR(box->m_Max.z, 24.0f, 1e-4f);
+    // Leaves no smaller than min(64, 48) / 8 = 6: 64 and 48 halve three times.
+    EXPECT_EQ(m_World->GetQuadTree()->GetLeafWidth(), 8.0f);
+    EXPECT_EQ(m_World->GetQuadTree()->GetLeafLength(), 6.0f);
     // The arena comes back from "arena" alone.
     const std::string saved = Save(false);
     EXPECT_NE(saved.find("<arena>Arena</arena>"), std::string::npos);
