@@ -1102,7 +1102,9 @@ void kaWorld::Render(uint32_t flag)
     if (m_pWaterPlane)
         m_pWaterPlane->Render();
     // The quad tree holds the venue too: hidden while it walks, so that it is drawn once.
+    // A venue the editor hid stays hidden afterwards.
     kaEntity* venue = m_pVenueEntity;
+    const bool venueVisible = venue && venue->IsVisible();
     if (venue)
     {
         venue->Render();
@@ -1112,7 +1114,7 @@ void kaWorld::Render(uint32_t flag)
     if (m_pQuadTree)
         m_pQuadTree->Render();
     if (venue)
-        venue->SetVisible(true);
+        venue->SetVisible(venueVisible);
     if (m_pAlphaSorter)
         m_pAlphaSorter->Render(flag);
     if (m_pSun)
