@@ -70,6 +70,14 @@ public:
 };
 
 KA_ENTITY_CLASS_RECORD_DEFINITION(Probe, "WorldFileProbe")
+
+// Notes how many links were resolved when it heard that the world had loaded.
+class WatchingCamera : public kaCamera
+{
+public:
+    void OnWorldLoaded() override { m_ResolvedWhenLoaded = g_Resolved; }
+    int m_ResolvedWhenLoaded = -1;
+};
 const EntityFactory::Registration s_Probe(Probe::StaticClassInfo(), &EntityFactory::Create<Probe>);
 
 std::string Entity(int id, const std::string& extra = "")
@@ -197,12 +205,19 @@ TEST_F(WorldFileTest, ReadingRules)
     EXPECT_EQ(Find(4)->m_Charge, 6);
     EXPECT_TRUE(m_Debug.Contains("already exists"));
 
-    // Links resolve when states are restored, even from a file without states; never otherwise.
+    // Links resolve when states are restored, even from a file without states, and the camera hears of
+    // it afterwards; neither happens otherwise.
     for (const bool restore : {true, false})
     {
         g_Resolved = 0;
-        Load(World("<Entities>" + Entity(0) + Entity(1) + "</Entities>"), restore);
+        WatchingCamera camera;
+        m_World = std::make_unique<kaWorld>();
+        m_World->SetCamera(&camera);
+        m_World->LoadFile(m_Dir.Write("in.xml", World("<Entities>" + Entity(0) + Entity(1) + "</Entities>")),
+                          restore);
+        m_World->SetCamera(nullptr);
         EXPECT_EQ(g_Resolved, restore ? 2 : 0);
+        EXPECT_EQ(camera.m_ResolvedWhenLoaded, restore ? 2 : -1);
     }
 
     // An unsaved entity is in neither list.

@@ -4,6 +4,7 @@
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaCamera.h"
+#include "engine/render/kaDebugPrimitive.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaTerrainBase.h"
@@ -13,8 +14,10 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 using platform::Vector3;
 
@@ -157,6 +160,85 @@ TEST_F(WorldPickTest, PickRayNeedsACamera)
     ASSERT_TRUE(m_World->GetPickRay(10.0f, 10.0f, origin, direction));
     EXPECT_EQ(origin, Vector3(1.0f, 2.0f, 3.0f));
     EXPECT_NEAR(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z, 1.0f, 1e-5f);
+}
+
+} // namespace
+
+namespace
+{
+
+int32_t g_CursorX = 0;
+int32_t g_CursorY = 0;
+bool g_CursorKnown = false;
+
+bool Cursor(int32_t& x, int32_t& y)
+{
+    x = g_CursorX;
+    y = g_CursorY;
+    return g_CursorKnown;
+}
+
+TEST_F(WorldPickTest, ThePickRayDisplayDrawsTheRayAndTheHitNormal)
+{
+    kaCamera* camera = m_World->GetOwnCamera();
+    camera->SetPosition(-10.0f, 0.0f, 0.0f);
+    camera->SetRotationAngles(0.0f, 1.5707964f, 0.0f); // looking along +x
+    camera->Rotate();
+    kaEntityModel* crate = Crate(0.0f);
+    kaWorld::SetCursorSource(&Cursor);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    m_Manager->GetViewportSize(width, height);
+    const struct
+    {
+        bool show;
+        bool known;
+        int32_t x;
+        int32_t y;
+        size_t lines;
+    } cases[] = {
+        {false, true, int32_t(width / 2), int32_t(height / 2), 0}, // display off
+        {true, false, int32_t(width / 2), int32_t(height / 2), 0}, // cursor unknown
+        {true, true, int32_t(width / 2), int32_t(height / 2), 2},  // the ray and the crate's normal
+        {true, true, 0, 0, 1},                                     // the ray past everything
+    };
+    for (const auto& c : cases)
+    {
+        m_Manager->DrawDebugPrimitives();
+        m_World->SetShowPickRay(c.show);
+        g_CursorKnown = c.known;
+        g_CursorX = c.x;
+        g_CursorY = c.y;
+        m_World->Update(0.0f);
+        const auto& lines = m_Manager->GetDebugPrimitives();
+        ASSERT_EQ(lines.size(), c.lines) << c.x << " " << c.show << c.known;
+        if (c.lines == 0)
+            continue;
+        EXPECT_EQ(lines[0].vertices[0].diffuse, 0xFF808080u);
+        const Vector3 start(lines[0].vertices[0].x, lines[0].vertices[0].y, lines[0].vertices[0].z);
+        const Vector3 end(lines[0].vertices[1].x, lines[0].vertices[1].y, lines[0].vertices[1].z);
+        const Vector3 along = end - start;
+        EXPECT_NEAR(std::sqrt(along.x * along.x + along.y * along.y + along.z * along.z), 1000.0f, 0.1f);
+        if (c.lines == 2)
+        {
+            EXPECT_EQ(lines[1].vertices[0].diffuse, 0xFFFF0000u);
+            // From the crate's near face, 10 units back towards the camera.
+            EXPECT_NEAR(lines[1].vertices[0].x, crate->GetBoundingBox()->m_Min.x, 1e-3f);
+            EXPECT_NEAR(lines[1].vertices[1].x, crate->GetBoundingBox()->m_Min.x - 10.0f, 1e-3f);
+        }
+    }
+    kaWorld::SetCursorSource(nullptr);
+    m_Manager->DrawDebugPrimitives();
+}
+
+TEST_F(WorldPickTest, RectangleQueriesGoThroughTheQuadTree)
+{
+    kaEntityModel* crate = Crate(3.0f);
+    std::vector<kaEntity*> found;
+    EXPECT_TRUE(m_World->FindEntitiesInRect(nullptr, 2.0f, -1.0f, 4.0f, 1.0f, &found, 0));
+    EXPECT_EQ(found, std::vector<kaEntity*>{crate});
+    EXPECT_FALSE(m_World->FindEntitiesInRect(crate, 2.0f, -1.0f, 4.0f, 1.0f, nullptr, 0));
+    EXPECT_FALSE(m_World->FindEntitiesInRect(nullptr, 10.0f, 10.0f, 12.0f, 12.0f, nullptr, 0));
 }
 
 } // namespace
