@@ -275,9 +275,9 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
     m_Dir.Write("init/Venues.xml",
                 std::string("<root>"
                             "<initData><uniqueID>Base</uniqueID><dataType>Venue</dataType><data>"
-                            "<kmfFilename>") + kArena + "</kmfFilename><name>base</name></data></initData>"
+                            "<kmfFilename>") + kArena + "</kmfFilename><name>base</name><visible>0</visible></data></initData>"
                             "<initData><uniqueID>Named</uniqueID><dataType>Venue</dataType><data>"
-                            "<name>named</name></data></initData>"
+                            "<name>named</name><visible>1</visible></data></initData>"
                             "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType>"
                             "<include>Base</include><include>Named</include><include>Gone</include>"
                             "<data><name>own</name></data></initData>"
@@ -290,7 +290,9 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
     auto* arena = dynamic_cast<kaEntityModel*>(m_World->GetVenueEntity());
     ASSERT_NE(arena, nullptr);
     EXPECT_EQ(arena->GetName(), "own");
-    // The model file came from an include; the record's own name was applied last.
+    // Includes in order (the second shows the arena again), the record's own name last; the model file
+    // came from the first include, the only one that names one.
+    EXPECT_TRUE(arena->IsVisible());
     EXPECT_EQ(arena->GetModelFile(), kArena);
     EXPECT_EQ(m_World->GetVenueName(), "Arena");
     // The file's entity 0 was read after the venue took 0.
