@@ -499,6 +499,8 @@ void kaWorld::Clear()
     m_Lights.clear();
     m_pSelectedEntity = nullptr;
     m_pVenueEntity = nullptr;
+    // The venue is gone with its entity: a save must not name it.
+    m_VenueName.clear();
 
     // Kept, emptied, so that transparent items added later still draw.
     if (m_pAlphaSorter)

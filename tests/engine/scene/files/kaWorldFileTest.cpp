@@ -311,6 +311,10 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
     EXPECT_NE(saved.find("<arena>Arena</arena>"), std::string::npos);
     EXPECT_EQ(saved.find("<name>own</name>"), std::string::npos);
 
+    // Cleared for another course, the world no longer names the venue.
+    m_World->Clear();
+    EXPECT_EQ(Save(false).find("<arena>"), std::string::npos);
+
     for (const char* missing : {"NoModel", "Nobody"})
     {
         Load(World(std::string("<arena>") + missing + "</arena>"), false);
