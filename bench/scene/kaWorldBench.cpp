@@ -2,6 +2,7 @@
 // sorted vector; and placing model entities, beside placing their models directly. The graphics manager
 // runs on the CPU test device, so the figures are the engine's own work.
 
+#include "bench/scene/CpuGraphics.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
@@ -10,12 +11,7 @@
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaWorld.h"
-#include "bench/scene/CpuGraphics.h"
 
-#include "platform/gfx/Direct3DFactory.h"
-#include "platform/gfx/TestDirect3D.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,8 +12,9 @@ public:
     // The cloud planes, drawn after the sky box and the sun.
     virtual void RenderCloudPlanes() {}
     // (Re)builds the box from its five face textures.
-    virtual void Build(const std::string& /*left*/, const std::string& /*right*/, const std::string& /*forward*/,
-                       const std::string& /*back*/, const std::string& /*top*/)
+    virtual void Build(const std::string& /*left*/, const std::string& /*right*/,
+                       const std::string& /*forward*/, const std::string& /*back*/,
+                       const std::string& /*top*/)
     {
     }
     // Ignored before the box is built.

@@ -14,12 +14,12 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaLight.h"
 #include "engine/render/kaVertexTypes.h"
+#include "engine/scene/EntityFactory.h"
 #include "engine/scene/Intersection.h"
 #include "engine/scene/kaCollideInfo.h"
-#include "engine/scene/kaLineSegment.h"
-#include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaEntityModel.h"
+#include "engine/scene/kaLineSegment.h"
 #include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaSkyBoxBase.h"
@@ -826,7 +826,8 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 void kaWorld::_ReadEnvironment(const TiXmlElement* element)
 {
     // Each object reads its own block; one that meets a malformed value is dropped, the world kept.
-    const auto read = [this](kaEntity* object, const TiXmlElement* block, const char* name) {
+    const auto read = [this](kaEntity* object, const TiXmlElement* block, const char* name)
+    {
         if (!object)
             return false;
         object->SetWorld(this);
@@ -850,7 +851,8 @@ void kaWorld::_ReadEnvironment(const TiXmlElement* element)
         {
             SetTerrain(terrain);
             if (m_pQuadTree)
-                m_pQuadTree->Initialize(terrain->GetWidth(), terrain->GetLength(), terrain->GetWidth() * 0.125f);
+                m_pQuadTree->Initialize(terrain->GetWidth(), terrain->GetLength(),
+                                        terrain->GetWidth() * 0.125f);
         }
         else
             delete terrain;
@@ -959,8 +961,9 @@ void kaWorld::RestoreEntityStates(const TiXmlElement* element)
             }
             catch (const std::exception&)
             {
-                platform::OutputDebugString("kaWorld::RestoreEntityStates - bad value in the state of entity " +
-                                            std::to_string(id) + ", rest of it skipped.\n");
+                platform::OutputDebugString(
+                    "kaWorld::RestoreEntityStates - bad value in the state of entity " + std::to_string(id) +
+                    ", rest of it skipped.\n");
             }
         }
     }
@@ -1022,13 +1025,16 @@ bool kaWorld::LoadVenue(const std::string& venueName, bool initialize)
         return false;
     // The model file as the record's data applies: its own value, else the last include that has one.
     std::string modelFile;
-    g_pInitDataBase->Apply(kVenueDataType, venueName, [&modelFile](TiXmlElement* data) {
-        if (const TiXmlElement* file = data ? data->FirstChildElement("kmfFilename") : nullptr)
-            modelFile = GetElementText(file);
-    });
+    g_pInitDataBase->Apply(kVenueDataType, venueName,
+                           [&modelFile](TiXmlElement* data)
+                           {
+                               if (const TiXmlElement* file =
+                                       data ? data->FirstChildElement("kmfFilename") : nullptr)
+                                   modelFile = GetElementText(file);
+                           });
     const bool descriptor = modelFile.find(".xml") != std::string::npos;
-    kaModel* model =
-        descriptor ? g_pModelManager->LoadModelDescriptor(modelFile) : g_pModelManager->CreateModel(modelFile);
+    kaModel* model = descriptor ? g_pModelManager->LoadModelDescriptor(modelFile)
+                                : g_pModelManager->CreateModel(modelFile);
     if (model)
         model->UpdateBounds();
     const kaBoundingBox* box = model ? model->GetBoundingBox() : nullptr;
@@ -1036,8 +1042,8 @@ bool kaWorld::LoadVenue(const std::string& venueName, bool initialize)
     {
         if (model)
             g_pModelManager->ReleaseModel(model);
-        platform::OutputDebugString("kaWorld::LoadVenue - venue " + venueName + " has no model (" + modelFile +
-                                    ").\n");
+        platform::OutputDebugString("kaWorld::LoadVenue - venue " + venueName + " has no model (" +
+                                    modelFile + ").\n");
         return false;
     }
     const platform::Vector3 min = box->m_Min;

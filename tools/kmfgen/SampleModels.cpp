@@ -548,5 +548,6 @@ bool SampleModels::_Rider()
 
 bool SampleModels::WriteAll()
 {
-    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider() && _Arena();
+    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider() &&
+           _Arena();
 }

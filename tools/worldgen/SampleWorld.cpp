@@ -15,7 +15,8 @@ struct Record
     const char* id;
     const char* model;
 };
-const Record kRecords[] = {{"Ramp", "ramp/ramp.kmf"}, {"Crate", "crate/crate.kmf"}, {"Ball", "ball/ball.kmf"}};
+const Record kRecords[] = {
+    {"Ramp", "ramp/ramp.kmf"}, {"Crate", "crate/crate.kmf"}, {"Ball", "ball/ball.kmf"}};
 
 std::string Print(const TiXmlDocument& document)
 {

@@ -206,14 +206,15 @@ int WorldTool::Render(const std::string& file, const std::string& bitmap, std::o
     const float forwardX = 2.0f * (q.x * q.z + q.w * q.y);
     const float forwardZ = 1.0f - 2.0f * (q.x * q.x + q.y * q.y);
     camera->SetAspect(static_cast<float>(kWidth) / static_cast<float>(kHeight));
-    camera->SetPosition(world.GetStartX(), world.GetGroundHeight(world.GetStartX(), world.GetStartZ()) + kEyeHeight,
+    camera->SetPosition(world.GetStartX(),
+                        world.GetGroundHeight(world.GetStartX(), world.GetStartZ()) + kEyeHeight,
                         world.GetStartZ());
     camera->SetRotationAngles(kPitch, std::atan2(forwardX, forwardZ), 0.0f);
     camera->Rotate();
     camera->UpdateProjection();
     // Until a course brings its sun, a light from above and behind the eye.
-    const kaLight light(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f,
-                        0.35f, 0.35f, 0.35f, 1.0f);
+    const kaLight light(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f,
+                        0.0f, 0.35f, 0.35f, 0.35f, 1.0f);
     graphics.SetAmbientColor(0.35f, 0.35f, 0.35f, 1.0f);
     graphics.AddSceneObject(&world, false);
     graphics.Render(false, false);

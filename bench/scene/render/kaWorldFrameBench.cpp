@@ -179,8 +179,8 @@ private:
         mesh.indexCount = static_cast<GLsizei>(indices.size());
         glGenBuffers(1, &mesh.vertices);
         glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
-                     GL_STATIC_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
+                     vertices.data(), GL_STATIC_DRAW);
         glGenBuffers(1, &mesh.indices);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),

@@ -476,8 +476,9 @@ public:
     bool GenerateHeightMapVerts(const std::string& path, float width, float height, float length,
                                 bool lighting) override
     {
-        g_Log.push_back("heights " + path + " " + std::to_string(int(width)) + " " + std::to_string(int(height)) +
-                        " " + std::to_string(int(length)) + " " + std::to_string(lighting));
+        g_Log.push_back("heights " + path + " " + std::to_string(int(width)) + " " +
+                        std::to_string(int(height)) + " " + std::to_string(int(length)) + " " +
+                        std::to_string(lighting));
         return path != "bad.bmp";
     }
     void Build() override { g_Log.push_back("build"); }
@@ -501,14 +502,18 @@ public:
     void Initialize(float position, float tilt, const std::string& texture, float scale, const kaColor&,
                     const kaColor&) override
     {
-        g_Log.push_back("sun " + texture + " " + std::to_string(int(position)) + " " + std::to_string(int(tilt)) +
-                        " " + std::to_string(int(scale)));
+        g_Log.push_back("sun " + texture + " " + std::to_string(int(position)) + " " +
+                        std::to_string(int(tilt)) + " " + std::to_string(int(scale)));
     }
     void AddFlareLayer(const std::string& texture, float length, float scale) override
     {
-        g_Log.push_back("flare " + texture + " " + std::to_string(int(length)) + " " + std::to_string(int(scale)));
+        g_Log.push_back("flare " + texture + " " + std::to_string(int(length)) + " " +
+                        std::to_string(int(scale)));
     }
-    void RemoveFlareLayer(int32_t index) override { g_Log.push_back("remove flare " + std::to_string(index)); }
+    void RemoveFlareLayer(int32_t index) override
+    {
+        g_Log.push_back("remove flare " + std::to_string(index));
+    }
 };
 
 class EditedSky : public Environment<kaSkyBoxBase>
@@ -522,7 +527,8 @@ public:
     }
     void AddCloudPlane(const std::string& texture, float height, float speed) override
     {
-        g_Log.push_back("cloud " + texture + " " + std::to_string(int(height)) + " " + std::to_string(int(speed)));
+        g_Log.push_back("cloud " + texture + " " + std::to_string(int(height)) + " " +
+                        std::to_string(int(speed)));
     }
 };
 
@@ -531,7 +537,8 @@ public:
 TEST_F(WorldTest, EditorOperationsForwardToTheEnvironmentObjects)
 {
     testsupport::DebugCapture debug;
-    const auto run = [this](const std::function<void()>& operation) {
+    const auto run = [this](const std::function<void()>& operation)
+    {
         g_Log.clear();
         operation();
         return g_Log;
@@ -554,7 +561,8 @@ TEST_F(WorldTest, EditorOperationsForwardToTheEnvironmentObjects)
         Log expected;
     } cases[] = {
         {[&] { m_World->NewTerrain("h.bmp", 256, 40, 128, true); }, {"heights h.bmp 256 40 128 1", "build"}},
-        {[&] { m_World->NewTerrain("bad.bmp", 64, 1, 64, false); }, {"~terrain", "heights bad.bmp 64 1 64 0"}},
+        {[&] { m_World->NewTerrain("bad.bmp", 64, 1, 64, false); },
+         {"~terrain", "heights bad.bmp 64 1 64 0"}},
         {[&] { m_World->AddTerrainLayer("grass.dds", "mask.bmp", 4); }, {"layer mask.bmp grass.dds 4 0"}},
         {[&] { m_World->RemoveTerrainLayer(2); }, {"remove layer 2"}},
         {[&] { m_World->RebuildTerrain(); }, {"build"}},

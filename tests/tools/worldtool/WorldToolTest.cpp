@@ -58,7 +58,8 @@ protected:
     std::string Tool(const std::string& arguments, int expected)
     {
         std::string output;
-        EXPECT_EQ(RunCommand(std::string(WORLDTOOL_PATH) + " " + arguments, output), expected) << arguments << output;
+        EXPECT_EQ(RunCommand(std::string(WORLDTOOL_PATH) + " " + arguments, output), expected)
+            << arguments << output;
         return output;
     }
 

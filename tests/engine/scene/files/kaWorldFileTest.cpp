@@ -145,8 +145,10 @@ TEST_F(WorldFileTest, LoadSaveLoadSaveGivesTheSameBytesWithEveryElement)
          "<WaterPlane><level>1.5</level></WaterPlane>"
          "<Skybox><left>l.bmp</left><Cloudplane><speed>2</speed></Cloudplane></Skybox>"
          "<Sun><texture>sun.dds</texture></Sun>"
-         "<Entities>" + Entity(3, "<value>0.1</value>") + Entity(7) + "</Entities>"
-         "<EntitiesStates><Entity><entityID>3</entityID><charge>9</charge></Entity></EntitiesStates>",
+         "<Entities>" +
+             Entity(3, "<value>0.1</value>") + Entity(7) +
+             "</Entities>"
+             "<EntitiesStates><Entity><entityID>3</entityID><charge>9</charge></Entity></EntitiesStates>",
          true},
         {"entities only", "<Entities>" + Entity(0) + Entity(1, "<value>1e-3</value>") + "</Entities>", false},
         {"empty", "", false},
@@ -157,8 +159,8 @@ TEST_F(WorldFileTest, LoadSaveLoadSaveGivesTheSameBytesWithEveryElement)
         const std::string first = Save(c.states);
         Load(first, c.states);
         EXPECT_EQ(Save(c.states), first) << c.name;
-        for (const char* key : {"<name>", "<preview>", "<description>", "<startpoint>", "<startrotation>",
-                                "<Entities"})
+        for (const char* key :
+             {"<name>", "<preview>", "<description>", "<startpoint>", "<startrotation>", "<Entities"})
             EXPECT_NE(first.find(key), std::string::npos) << c.name << " " << key;
         EXPECT_EQ(first.find("<arena>"), std::string::npos) << c.name;
         EXPECT_EQ(first.find("EntitiesStates") != std::string::npos, c.states) << c.name;
@@ -275,15 +277,17 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
     m_Dir.Write("init/Venues.xml",
                 std::string("<root>"
                             "<initData><uniqueID>Base</uniqueID><dataType>Venue</dataType><data>"
-                            "<kmfFilename>") + kArena + "</kmfFilename><name>base</name><visible>0</visible></data></initData>"
-                            "<initData><uniqueID>Named</uniqueID><dataType>Venue</dataType><data>"
-                            "<name>named</name><visible>1</visible></data></initData>"
-                            "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType>"
-                            "<include>Base</include><include>Named</include><include>Gone</include>"
-                            "<data><name>own</name></data></initData>"
-                            "<initData><uniqueID>NoModel</uniqueID><dataType>Venue</dataType>"
-                            "<data><kmfFilename>none.kmf</kmfFilename></data></initData>"
-                            "</root>");
+                            "<kmfFilename>") +
+                    kArena +
+                    "</kmfFilename><name>base</name><visible>0</visible></data></initData>"
+                    "<initData><uniqueID>Named</uniqueID><dataType>Venue</dataType><data>"
+                    "<name>named</name><visible>1</visible></data></initData>"
+                    "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType>"
+                    "<include>Base</include><include>Named</include><include>Gone</include>"
+                    "<data><name>own</name></data></initData>"
+                    "<initData><uniqueID>NoModel</uniqueID><dataType>Venue</dataType>"
+                    "<data><kmfFilename>none.kmf</kmfFilename></data></initData>"
+                    "</root>");
     ASSERT_TRUE(g_pInitDataBase->LoadInitData(m_Dir.File("init")));
 
     Load(World("<arena>Arena</arena><Entities>" + Entity(0) + "</Entities>"), false);

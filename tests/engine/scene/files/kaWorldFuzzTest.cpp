@@ -23,8 +23,9 @@
 namespace
 {
 
-const char* const kValues[] = {"1e38", "-1e38", "3.4e39", "nan", "inf", "-inf", "-1", "-2147483649",
-                               "99999999999999999999", "0x10", "", " 1", "1,5"};
+const char* const kValues[] = {
+    "1e38", "-1e38", "3.4e39", "nan", "inf", "-inf", "-1", "-2147483649", "99999999999999999999",
+    "0x10", "",      " 1",     "1,5"};
 
 // Damaged copies of a course, the same ones on every run.
 class Mutator
@@ -149,7 +150,8 @@ TEST_F(WorldFuzzTest, SeededMutationsLoad)
 {
     Mutator mutator(m_Course, 24);
     // Under a memory ceiling where the platform allows one, so that a huge allocation fails the test.
-    const auto run = [&mutator]() {
+    const auto run = [&mutator]()
+    {
         for (int i = 0; i < 10000; ++i)
         {
             if (!Survives(mutator.Next()))

@@ -131,7 +131,10 @@ TEST_F(WorldPickTest, TheEntityWinsOverGroundWithinTheTolerance)
     {
         float groundOffset;
         bool entityWins;
-        } cases[] = {{0.01f, true}, {0.0f, true}, {1.0f, true}, {-0.5f, false},
+    } cases[] = {{0.01f, true},
+                 {0.0f, true},
+                 {1.0f, true},
+                 {-0.5f, false},
                  // Nearer ground within 0.1 squared units still loses.
                  {-0.001f, true}};
     for (const auto& c : cases)
@@ -159,7 +162,8 @@ TEST_F(WorldPickTest, PickRayNeedsACamera)
     m_World->GetOwnCamera()->SetPosition(1.0f, 2.0f, 3.0f);
     ASSERT_TRUE(m_World->GetPickRay(10.0f, 10.0f, origin, direction));
     EXPECT_EQ(origin, Vector3(1.0f, 2.0f, 3.0f));
-    EXPECT_NEAR(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z, 1.0f, 1e-5f);
+    EXPECT_NEAR(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z, 1.0f,
+                1e-5f);
 }
 
 } // namespace
