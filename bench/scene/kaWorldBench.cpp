@@ -12,7 +12,6 @@
 #include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaWorld.h"
 
-
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
