@@ -744,11 +744,19 @@ void kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
     const std::string found = ResolvePath(fileName);
     FILE* file = found.empty() ? nullptr : OpenFile(found, "rb");
     if (!file)
+    {
+        platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " not found.\n");
         return;
+    }
     const bool loaded = LoadXmlDocument(document, file, fileName);
     std::fclose(file);
-    if (loaded)
-        ReadXml(document.FirstChildElement(kRootElement), restoreStates);
+    const TiXmlElement* root = loaded ? document.FirstChildElement(kRootElement) : nullptr;
+    if (!root)
+    {
+        platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " is not a readable world file.\n");
+        return;
+    }
+    ReadXml(root, restoreStates);
 }
 
 bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)

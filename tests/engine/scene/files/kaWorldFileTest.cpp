@@ -251,6 +251,29 @@ TEST_F(WorldFileTest, MalformedValuesDropTheEntityOrKeepTheWorldDefault)
     EXPECT_TRUE(m_Debug.Contains("type WorldFileProbe (id 2)"));
 }
 
+TEST_F(WorldFileTest, UnreadableFilesReadNothingAndSaySo)
+{
+    const struct
+    {
+        std::string text; // none: the file does not exist
+        const char* line;
+    } cases[] = {
+        {"", "not found"},
+        {"<World><name>x</World>", "is not a readable world file"},
+        {"<Course><name>x</name></Course>", "is not a readable world file"},
+    };
+    for (const auto& c : cases)
+    {
+        m_Debug.Clear();
+        m_World = std::make_unique<kaWorld>();
+        m_World->SetName("kept");
+        const std::string path = c.text.empty() ? m_Dir.File("missing.xml") : m_Dir.Write("bad.xml", c.text);
+        m_World->LoadFile(path, true);
+        EXPECT_EQ(m_World->GetName(), "kept") << c.text;
+        EXPECT_TRUE(m_Debug.Contains(c.line)) << c.text;
+    }
+}
+
 TEST_F(WorldFileTest, EntitiesMadeWhileReadingNumberAfterTheFilesOwn)
 {
     Load(World("<Entities>" + Entity(0, "<spawn/>") + Entity(1) + Entity(2) + "</Entities>"), false);
