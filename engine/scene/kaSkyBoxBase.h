@@ -2,8 +2,20 @@
 
 #include "engine/scene/kaEntity.h"
 
+#include <string>
+
 // The world's sky box as the world holds it: updated, drawn and destroyed through the entity
 // operations. The terrain library implements it, so the scene depends on no environment header.
 class kaSkyBoxBase : public kaEntity
 {
+public:
+    // The five faces' texture files; (re)builds the box.
+    virtual void Build(const std::string& /*left*/, const std::string& /*right*/, const std::string& /*forward*/,
+                       const std::string& /*back*/, const std::string& /*top*/)
+    {
+    }
+    // Nothing before the box is built.
+    virtual void AddCloudPlane(const std::string& /*texture*/, float /*height*/, float /*speed*/) {}
+    // The clouds, drawn after the sun in the world's pass.
+    virtual void RenderCloudPlanes() {}
 };
