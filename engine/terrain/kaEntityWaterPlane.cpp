@@ -106,8 +106,9 @@ bool kaEntityWaterPlane::_UseEffect(int level)
     kaRenderState* state = subset->GetRenderState();
     const kaTexture* noise = state->AddTextureFromFile(kNoiseTexture, false, 0, 0, 0, false, false, 3);
     const kaTexture* environment = state->AddTextureFromFile(kEnvironmentTexture, false, 0, 0, 0, false, false, 2);
+    // The subset draws through its vertex format, which holds the declaration's layout: setting the
+    // declaration on the device would clear the format the OpenGL device draws from.
     subset->m_pEffect = effect;
-    subset->m_pDeclaration = m_pDeclaration;
     program->SetTexture("EnvironmentMap", environment ? environment->GetBaseTexture() : nullptr);
     program->SetTexture("NoiseMap", noise ? noise->GetBaseTexture() : nullptr);
     m_pEffect = effect;

@@ -128,9 +128,10 @@ std::vector<uint32_t> NoiseVolume(uint32_t size)
 std::string EnvironmentContent::WaterEffect()
 {
     // States: 27 alpha blending, 19 and 20 the blend factors (source alpha, inverse source alpha),
-    // 137 lighting, 14 depth writes. D3D's clip depth runs 0..w, OpenGL's -w..w.
+    // 137 lighting, 14 depth writes, 22 culling (none: the grid's triangles face either way). D3D's clip
+    // depth runs 0..w, OpenGL's -w..w.
     const std::string states = "renderstate 27 1\nrenderstate 19 5\nrenderstate 20 6\nrenderstate 137 0\n"
-                               "renderstate 14 0\n";
+                               "renderstate 14 0\nrenderstate 22 1\n";
     const std::string vertex = "vertexshader\n"
                                "#version 120\n"
                                "uniform mat4 WorldViewProjection;\n"
