@@ -72,7 +72,8 @@ public:
         windowClass.procedure = &DefWindowProc;
         windowClass.className = "EnvironmentBench";
         RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "EnvironmentBench", "Tarvolin", 0, 0, 0, kWidth, kHeight, nullptr, nullptr);
+        m_Window =
+            CreateWindow(0, "EnvironmentBench", "Tarvolin", 0, 0, 0, kWidth, kHeight, nullptr, nullptr);
         char folder[] = "/tmp/tarvolin-bench-XXXXXX";
         m_Folder = mkdtemp(folder) ? folder : "/tmp";
         m_ConfigFile = m_Folder + "/Tarvolin.cfg";
@@ -182,7 +183,8 @@ private:
             for (int t = 0; t < kTriangles[draw]; ++t)
             {
                 const float x = -1.0f + 0.2f * draw, y = -1.0f + 0.06f * t;
-                const float corners[3][5] = {{x, y, 0.5f, 0, 0}, {x + 0.5f, y, 0.5f, 1, 0}, {x, y + 0.5f, 0.5f, 0, 1}};
+                const float corners[3][5] = {
+                    {x, y, 0.5f, 0, 0}, {x + 0.5f, y, 0.5f, 1, 0}, {x, y + 0.5f, 0.5f, 0, 1}};
                 for (const auto& corner : corners)
                     vertices.insert(vertices.end(), corner, corner + 5);
             }

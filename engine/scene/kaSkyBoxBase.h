@@ -10,8 +10,9 @@ class kaSkyBoxBase : public kaEntity
 {
 public:
     // The five faces' texture files; (re)builds the box.
-    virtual void Build(const std::string& /*left*/, const std::string& /*right*/, const std::string& /*forward*/,
-                       const std::string& /*back*/, const std::string& /*top*/)
+    virtual void Build(const std::string& /*left*/, const std::string& /*right*/,
+                       const std::string& /*forward*/, const std::string& /*back*/,
+                       const std::string& /*top*/)
     {
     }
     // Nothing before the box is built.

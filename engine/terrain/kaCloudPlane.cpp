@@ -6,7 +6,8 @@ namespace
 {
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr uint32_t kClearWhite = 0x00FFFFFF;
-constexpr uint16_t kIndices[kaCloudPlane::kTriangles * 3] = {0, 3, 2, 0, 1, 3, 2, 5, 4, 3, 5, 2, 6, 1, 0, 7, 1, 6};
+constexpr uint16_t kIndices[kaCloudPlane::kTriangles * 3] = {0, 3, 2, 0, 1, 3, 2, 5, 4,
+                                                             3, 5, 2, 6, 1, 0, 7, 1, 6};
 // V of each vertex before the offset is added.
 constexpr float kBaseV[kaCloudPlane::kVertices] = {0.0f, 0.0f, 1.0f, 1.0f, 1.25f, 1.25f, -0.25f, -0.25f};
 } // namespace

@@ -105,7 +105,8 @@ bool kaEntityWaterPlane::_UseEffect(int level)
     kaMeshSubset* subset = m_pMesh->GetSubset(0);
     kaRenderState* state = subset->GetRenderState();
     const kaTexture* noise = state->AddTextureFromFile(kNoiseTexture, false, 0, 0, 0, false, false, 3);
-    const kaTexture* environment = state->AddTextureFromFile(kEnvironmentTexture, false, 0, 0, 0, false, false, 2);
+    const kaTexture* environment =
+        state->AddTextureFromFile(kEnvironmentTexture, false, 0, 0, 0, false, false, 2);
     // The subset draws through its vertex format, which holds the declaration's layout: setting the
     // declaration on the device would clear the format the OpenGL device draws from.
     subset->m_pEffect = effect;
@@ -165,8 +166,8 @@ void kaEntityWaterPlane::Build(float width, float length)
         {
             const uint16_t b = static_cast<uint16_t>(i * columns + j);
             const uint16_t n = static_cast<uint16_t>(columns);
-            const uint16_t cell[6] = {uint16_t(b + n), uint16_t(b + 1), b, uint16_t(b + n), uint16_t(b + n + 1),
-                                      uint16_t(b + 1)};
+            const uint16_t cell[6] = {uint16_t(b + n), uint16_t(b + 1),     b,
+                                      uint16_t(b + n), uint16_t(b + n + 1), uint16_t(b + 1)};
             for (int t = 0; t < 2; ++t)
             {
                 indices.push_back(cell[t * 3]);
@@ -183,8 +184,8 @@ void kaEntityWaterPlane::Build(float width, float length)
         std::vector<FallbackVertex> vertices;
         for (uint32_t i = 0; i <= nx; ++i)
             for (uint32_t j = 0; j <= nz; ++j)
-                vertices.push_back({kCellSize * i, 0.0f, kCellSize * j, 0.0f, 1.0f, 0.0f, kFallbackRepeats * i,
-                                    kFallbackRepeats * j});
+                vertices.push_back({kCellSize * i, 0.0f, kCellSize * j, 0.0f, 1.0f, 0.0f,
+                                    kFallbackRepeats * i, kFallbackRepeats * j});
         m_pMesh->SetVertices(vertices.data(), 0);
         if (kaRenderState* state = m_pMesh->GetSubset(0)->GetRenderState())
         {

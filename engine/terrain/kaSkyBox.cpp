@@ -170,7 +170,8 @@ void kaSkyBox::BuildPropertyList()
     {
         const kaCloudPlane& plane = *m_CloudPlanes[i];
         const std::string prefix = kCloudLabel + std::to_string(i) + " ";
-        kaPropertyRecord& texture = kaPropertyRecord::Append(m_PropertyList, prefix + kTextureLabel, plane.m_Texture);
+        kaPropertyRecord& texture =
+            kaPropertyRecord::Append(m_PropertyList, prefix + kTextureLabel, plane.m_Texture);
         texture.m_Browse = true;
         texture.m_Folder = kFolder;
         kaPropertyRecord::Append(m_PropertyList, prefix + kSpeedLabel, FloatText(plane.m_Speed));

@@ -249,9 +249,9 @@ void kaSun::ReadXml(const TiXmlElement* element)
     const float axisTilt = FloatOr(element, "axistilt", 0.0f);
     const std::string texture = Text(element, "texture");
     const float scale = FloatOr(element, "scale", 0.0f);
-    const kaColor directional =
-        kaColor::kaColorClamped(FloatOr(element, "reddirectional", 0.0f), FloatOr(element, "greendirectional", 0.0f),
-                                FloatOr(element, "bluedirectional", 0.0f), 1.0f);
+    const kaColor directional = kaColor::kaColorClamped(FloatOr(element, "reddirectional", 0.0f),
+                                                        FloatOr(element, "greendirectional", 0.0f),
+                                                        FloatOr(element, "bluedirectional", 0.0f), 1.0f);
     const kaColor ambient =
         kaColor::kaColorClamped(FloatOr(element, "redambient", 0.0f), FloatOr(element, "greenambient", 0.0f),
                                 FloatOr(element, "blueambient", 0.0f), 1.0f);
@@ -260,7 +260,8 @@ void kaSun::ReadXml(const TiXmlElement* element)
     {
         for (const TiXmlElement* layer = layers->FirstChildElement("FlareLayer"); layer;
              layer = layer->NextSiblingElement("FlareLayer"))
-            AddFlareLayer(Text(layer, "texture"), FloatOr(layer, "length", 0.0f), FloatOr(layer, "scale", 0.0f));
+            AddFlareLayer(Text(layer, "texture"), FloatOr(layer, "length", 0.0f),
+                          FloatOr(layer, "scale", 0.0f));
     }
     m_Name = kName;
 }
@@ -339,7 +340,8 @@ struct SunRows
 bool SelectLayer(const std::string& label, const std::vector<kaFlareLayer*>& layers, int& selected)
 {
     const std::string prefix = kaSun::kLayerLabel;
-    if (label.size() < prefix.size() + 2 || label.compare(0, prefix.size(), prefix) != 0 || label.back() != ' ')
+    if (label.size() < prefix.size() + 2 || label.compare(0, prefix.size(), prefix) != 0 ||
+        label.back() != ' ')
         return false;
     const std::string digits = label.substr(prefix.size(), label.size() - prefix.size() - 1);
     selected = -1;
@@ -368,9 +370,9 @@ bool kaSun::SetPropertyList(const kaPropertyList& list)
     float* const fields[9] = {&m_Position,      &m_AxisTilt,      &m_Scale,
                               &m_Directional.r, &m_Directional.g, &m_Directional.b,
                               &m_Ambient.r,     &m_Ambient.g,     &m_Ambient.b};
-    const char* const labels[9] = {kPositionLabel,        kAxisTiltLabel,       kScaleLabel,
-                                   kRedDirectionalLabel,  kGreenDirectionalLabel, kBlueDirectionalLabel,
-                                   kRedAmbientLabel,      kGreenAmbientLabel,   kBlueAmbientLabel};
+    const char* const labels[9] = {kPositionLabel,       kAxisTiltLabel,         kScaleLabel,
+                                   kRedDirectionalLabel, kGreenDirectionalLabel, kBlueDirectionalLabel,
+                                   kRedAmbientLabel,     kGreenAmbientLabel,     kBlueAmbientLabel};
     SunRows rows;
     rows.texture = m_Texture;
     for (int i = 0; i < 9; ++i)
@@ -435,7 +437,8 @@ bool kaSun::SetPropertyList(const kaPropertyList& list)
     {
         for (int i = 0; i < 9; ++i)
             *fields[i] = rows.numbers[i];
-        m_Directional = kaColor::kaColorClamped(m_Directional.r, m_Directional.g, m_Directional.b, m_Directional.a);
+        m_Directional =
+            kaColor::kaColorClamped(m_Directional.r, m_Directional.g, m_Directional.b, m_Directional.a);
         m_Ambient = kaColor::kaColorClamped(m_Ambient.r, m_Ambient.g, m_Ambient.b, m_Ambient.a);
         Initialize(m_Position, m_AxisTilt, rows.texture, m_Scale, m_Directional, m_Ambient);
     }

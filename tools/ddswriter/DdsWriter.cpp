@@ -81,7 +81,8 @@ std::string DdsWriter::Cube(uint32_t width, const std::vector<uint32_t> (&faces)
     return out;
 }
 
-std::string DdsWriter::Volume(uint32_t width, uint32_t height, uint32_t depth, const std::vector<uint32_t>& texels)
+std::string DdsWriter::Volume(uint32_t width, uint32_t height, uint32_t depth,
+                              const std::vector<uint32_t>& texels)
 {
     std::string out = _Header(width, height, depth, kVolume);
     std::vector<uint32_t> sized = texels;

@@ -13,7 +13,8 @@ public:
     static std::string Texture2D(uint32_t width, uint32_t height, const std::vector<uint32_t>& texels);
     // Each face width x width.
     static std::string Cube(uint32_t width, const std::vector<uint32_t> (&faces)[6]);
-    static std::string Volume(uint32_t width, uint32_t height, uint32_t depth, const std::vector<uint32_t>& texels);
+    static std::string Volume(uint32_t width, uint32_t height, uint32_t depth,
+                              const std::vector<uint32_t>& texels);
 
     // Writes the bytes through a temporary file renamed over the path; false when nothing was written.
     static bool Save(const std::string& path, const std::string& bytes);

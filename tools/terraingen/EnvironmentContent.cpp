@@ -13,7 +13,8 @@ namespace
 
 uint32_t Argb(float a, float r, float g, float b)
 {
-    const auto channel = [](float v) {
+    const auto channel = [](float v)
+    {
         v = v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
         return static_cast<uint32_t>(std::lround(v * 255.0f));
     };
@@ -146,7 +147,8 @@ std::string EnvironmentContent::WaterEffect()
                                "    gl_Position = p;\n"
                                "}\n"
                                "endshader\n";
-    const auto fragment = [](bool noise, float mirror) {
+    const auto fragment = [](bool noise, float mirror)
+    {
         std::string text = "fragmentshader\n"
                            "#version 120\n"
                            "uniform samplerCube EnvironmentMap;\n"
@@ -173,7 +175,8 @@ std::string EnvironmentContent::WaterEffect()
     return "// Water: a reflection of the environment over a deep colour, rippled by the noise volume.\n"
            "technique TWater_20\npass Surface\n" +
            states + vertex + fragment(true, 0.45f) + "technique TWater_14\npass Surface\n" + states + vertex +
-           fragment(true, 0.35f) + "technique TWater_11\npass Surface\n" + states + vertex + fragment(false, 0.3f);
+           fragment(true, 0.35f) + "technique TWater_11\npass Surface\n" + states + vertex +
+           fragment(false, 0.3f);
 }
 
 bool EnvironmentContent::Write(const std::string& folder, std::string& error)
@@ -195,13 +198,15 @@ bool EnvironmentContent::Write(const std::string& folder, std::string& error)
                      : face == 3 ? Solid(32 * 32, Argb(1.0f, 0.2f, 0.25f, 0.2f))
                                  : SkySide(32, 0.0f);
     files.emplace_back(water + "snow.dds", DdsWriter::Cube(32, snow));
-    files.emplace_back(water + "fallback.dds", DdsWriter::Texture2D(16, 16, Solid(16 * 16, Argb(0.75f, 0.1f, 0.3f, 0.5f))));
+    files.emplace_back(water + "fallback.dds",
+                       DdsWriter::Texture2D(16, 16, Solid(16 * 16, Argb(0.75f, 0.1f, 0.3f, 0.5f))));
 
     const std::string sky = kSkyFolder;
     const float tints[4] = {0.0f, 0.04f, 0.08f, 0.12f};
     for (int face = 0; face < 4; ++face)
         files.emplace_back(sky + kSkyFaces[face], DdsWriter::Texture2D(64, 64, SkySide(64, tints[face])));
-    files.emplace_back(sky + kSkyFaces[4], DdsWriter::Texture2D(64, 64, Solid(64 * 64, Argb(1.0f, 0.2f, 0.4f, 0.85f))));
+    files.emplace_back(sky + kSkyFaces[4],
+                       DdsWriter::Texture2D(64, 64, Solid(64 * 64, Argb(1.0f, 0.2f, 0.4f, 0.85f))));
     files.emplace_back(sky + kClouds, DdsWriter::Texture2D(128, 128, Clouds(128)));
 
     const std::string board = kBillboardFolder;

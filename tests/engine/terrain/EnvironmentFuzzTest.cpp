@@ -54,7 +54,8 @@ TEST_F(EnvironmentFuzzTest, TruncatedAndMutatedElementsNeitherCrashNorThrow)
 {
     const std::string alphabet = "<>/ -.e0123456789abcdefghijklmnopqrstuvwxyzEINF+\"=&;";
     uint32_t seed = 12345;
-    const auto next = [&seed] {
+    const auto next = [&seed]
+    {
         seed = seed * 1103515245u + 12345u;
         return (seed >> 8) & 0xFFFFFF;
     };
@@ -73,9 +74,15 @@ TEST_F(EnvironmentFuzzTest, TruncatedAndMutatedElementsNeitherCrashNorThrow)
                 const char c = alphabet[next() % alphabet.size()];
                 switch (next() % 3)
                 {
-                case 0: text[at] = c; break;
-                case 1: text.insert(at, 1, c); break;
-                default: text.erase(at, 1 + next() % 8); break;
+                case 0:
+                    text[at] = c;
+                    break;
+                case 1:
+                    text.insert(at, 1, c);
+                    break;
+                default:
+                    text.erase(at, 1 + next() % 8);
+                    break;
                 }
             }
             EXPECT_NO_THROW(ReadWrite(text, kind)) << text;

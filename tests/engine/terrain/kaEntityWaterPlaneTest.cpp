@@ -22,8 +22,9 @@ namespace
 
 std::string Technique(const char* name)
 {
-    return std::string("technique ") + name + "\npass P\nvertexshader\n#version 120\nvoid main() { gl_Position = "
-                                              "gl_Vertex; }\nendshader\n";
+    return std::string("technique ") + name +
+           "\npass P\nvertexshader\n#version 120\nvoid main() { gl_Position = "
+           "gl_Vertex; }\nendshader\n";
 }
 
 class WaterPlaneTest : public EnvironmentFixture
@@ -32,8 +33,8 @@ protected:
     void SetUp() override
     {
         EnvironmentFixture::SetUp();
-        m_EffectPath = m_Dir.Write("water.fx", Technique("TWater_20") + Technique("TWater_14") +
-                                                   Technique("TWater_11"));
+        m_EffectPath =
+            m_Dir.Write("water.fx", Technique("TWater_20") + Technique("TWater_14") + Technique("TWater_11"));
     }
 
     // A device whose card has these shader versions.

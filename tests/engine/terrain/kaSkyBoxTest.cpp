@@ -16,10 +16,11 @@
 namespace
 {
 
-const char* const kSkyXml = "<Skybox><left>l.dds</left><right>r.dds</right><forward>f.dds</forward><back>b.dds"
-                            "</back><top>t.dds</top><Cloudplane><texture>clouds.dds</texture><height>90</height>"
-                            "<speed>0.5</speed></Cloudplane><Cloudplane><texture>high.dds</texture><height>200"
-                            "</height><speed>-0.125</speed></Cloudplane></Skybox>";
+const char* const kSkyXml =
+    "<Skybox><left>l.dds</left><right>r.dds</right><forward>f.dds</forward><back>b.dds"
+    "</back><top>t.dds</top><Cloudplane><texture>clouds.dds</texture><height>90</height>"
+    "<speed>0.5</speed></Cloudplane><Cloudplane><texture>high.dds</texture><height>200"
+    "</height><speed>-0.125</speed></Cloudplane></Skybox>";
 
 std::unique_ptr<kaSkyBox> ReadSky(const char* xml)
 {
@@ -76,7 +77,8 @@ TEST_F(SkyBoxTest, FacesSurroundTheCameraBehindEverything)
     for (uint32_t face = 0; face < 5; ++face)
     {
         const kaMeshSubset& subset = *box->GetSubset(face);
-        EXPECT_EQ(Vertices<FaceVertex>(subset), std::vector<FaceVertex>(faces[face], faces[face] + 4)) << face;
+        EXPECT_EQ(Vertices<FaceVertex>(subset), std::vector<FaceVertex>(faces[face], faces[face] + 4))
+            << face;
         const std::vector<uint16_t> expected =
             face == 4 ? std::vector<uint16_t>{0, 1, 2, 2, 1, 3} : std::vector<uint16_t>{0, 2, 1, 1, 2, 3};
         EXPECT_EQ(Indices(subset), expected) << face;
@@ -115,7 +117,8 @@ TEST_F(SkyBoxTest, CloudPlanesFadeAtTheirStripsAndScrollWithWrap)
     struct Step
     {
         float written, after;
-    } steps[] = {{0.0f, 0.5f}, {0.5f, 1.0f}, {1.0f, 1.5f}, {1.5f, 2.0f}, {2.0f, 2.5f}, {2.5f, 1.0f}, {1.0f, 1.5f}};
+    } steps[] = {{0.0f, 0.5f}, {0.5f, 1.0f}, {1.0f, 1.5f}, {1.5f, 2.0f},
+                 {2.0f, 2.5f}, {2.5f, 1.0f}, {1.0f, 1.5f}};
     for (const Step& step : steps)
     {
         sky->Update(1.0f);
@@ -157,10 +160,21 @@ TEST_F(SkyBoxTest, RowsNameFacesThenEachCloudPlane)
     std::vector<std::string> labels;
     for (const auto& row : sky->GetPropertyList())
         labels.push_back(row->m_Label);
-    const std::vector<std::string> expected = {
-        "Name:", "Collidable:", "Visible:", "Selectable:", "Left:", "Right:", "Forward:", "Back:", "Top:",
-        "Cloudplane 0 Texture:", "Cloudplane 0 Speed:", "Cloudplane 0 Height:", "Cloudplane 1 Texture:",
-        "Cloudplane 1 Speed:", "Cloudplane 1 Height:"};
+    const std::vector<std::string> expected = {"Name:",
+                                               "Collidable:",
+                                               "Visible:",
+                                               "Selectable:",
+                                               "Left:",
+                                               "Right:",
+                                               "Forward:",
+                                               "Back:",
+                                               "Top:",
+                                               "Cloudplane 0 Texture:",
+                                               "Cloudplane 0 Speed:",
+                                               "Cloudplane 0 Height:",
+                                               "Cloudplane 1 Texture:",
+                                               "Cloudplane 1 Speed:",
+                                               "Cloudplane 1 Height:"};
     EXPECT_EQ(labels, expected);
     EXPECT_EQ(sky->GetPropertyList()[9]->m_Folder, "resources/worlds/skybox/");
     EXPECT_EQ(sky->GetPropertyList()[13]->m_Value, "-0.125");

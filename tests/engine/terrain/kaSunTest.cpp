@@ -135,12 +135,12 @@ TEST_F(SunTest, UpdateScalesTheLightAndFadesTheFlare)
         float intensity, target, dt, expected;
         bool layersRecoloured;
     } cases[] = {
-        {1.0f, 0.0f, 0.1f, 0.4f, true},     // diff x dt x 6
-        {0.0f, 1.0f, 0.05f, 0.3f, true},    // fading in
-        {0.995f, 1.0f, 0.1f, 1.0f, false},  // within 0.01: snaps, colours as they were
-        {0.005f, 0.0f, 0.1f, 0.0f, false},  // fading out stops at 0
-        {0.5f, 0.5f, 0.1f, 0.5f, false},    // at the target: nothing
-        {0.5f, 0.0f, 0.5f, -1.0f, true},    // overshoot: the colour is clamped
+        {1.0f, 0.0f, 0.1f, 0.4f, true},    // diff x dt x 6
+        {0.0f, 1.0f, 0.05f, 0.3f, true},   // fading in
+        {0.995f, 1.0f, 0.1f, 1.0f, false}, // within 0.01: snaps, colours as they were
+        {0.005f, 0.0f, 0.1f, 0.0f, false}, // fading out stops at 0
+        {0.5f, 0.5f, 0.1f, 0.5f, false},   // at the target: nothing
+        {0.5f, 0.0f, 0.5f, -1.0f, true},   // overshoot: the colour is clamped
     };
     for (const Case& c : cases)
     {
@@ -283,10 +283,28 @@ TEST_F(SunTest, RowsListTheSunThenEachLayer)
     std::vector<std::string> labels;
     for (const auto& row : rows)
         labels.push_back(row->m_Label);
-    const std::vector<std::string> expected = {
-        "Name:", "Collidable:", "Visible:", "Selectable:", "Texture:", "Position:", "Axis Tilt:", "Scale:",
-        "Red Directional:", "Green Directional:", "Blue Directional:", "Red Ambient:", "Green Ambient:",
-        "Blue Ambient:", "Layer 0 ", "Texture:", "Length:", "Scale:", "Layer 1 ", "Texture:", "Length:", "Scale:"};
+    const std::vector<std::string> expected = {"Name:",
+                                               "Collidable:",
+                                               "Visible:",
+                                               "Selectable:",
+                                               "Texture:",
+                                               "Position:",
+                                               "Axis Tilt:",
+                                               "Scale:",
+                                               "Red Directional:",
+                                               "Green Directional:",
+                                               "Blue Directional:",
+                                               "Red Ambient:",
+                                               "Green Ambient:",
+                                               "Blue Ambient:",
+                                               "Layer 0 ",
+                                               "Texture:",
+                                               "Length:",
+                                               "Scale:",
+                                               "Layer 1 ",
+                                               "Texture:",
+                                               "Length:",
+                                               "Scale:"};
     EXPECT_EQ(labels, expected);
     EXPECT_EQ(rows[4]->m_Folder, "resources/worlds/billboards/");
     EXPECT_TRUE(rows[19]->m_Browse);
@@ -303,10 +321,8 @@ TEST_F(SunTest, EditedRowsStoreAndInitializeOnceWhenTheSunChanged)
         bool relit;
         float position, layerLength, layerScale;
     } cases[] = {
-        {"Position:", 0, "0.5", true, 0.5f, 2.0f, 0.75f},
-        {"Position:", 0, "0.25", false, 0.25f, 2.0f, 0.75f},
-        {"Length:", 0, "4", false, 0.25f, 4.0f, 0.75f},
-        {"Scale:", 1, "6", false, 0.25f, 2.0f, 6.0f},
+        {"Position:", 0, "0.5", true, 0.5f, 2.0f, 0.75f}, {"Position:", 0, "0.25", false, 0.25f, 2.0f, 0.75f},
+        {"Length:", 0, "4", false, 0.25f, 4.0f, 0.75f},   {"Scale:", 1, "6", false, 0.25f, 2.0f, 6.0f},
         {"Scale:", 0, "9", true, 0.25f, 2.0f, 0.75f},
     };
     for (const Case& c : cases)

@@ -43,7 +43,12 @@ TEST(DdsWriterTest, TheEnginesReaderGetsBackEveryKind)
         std::vector<std::vector<uint32_t>> texels;
     } cases[] = {
         {DdsWriter::Texture2D(8, 2, flat), platform::RTYPE_TEXTURE, 8, 2, 1, 1, {flat}},
-        {DdsWriter::Cube(4, faces), platform::RTYPE_CUBETEXTURE, 4, 4, 1, 6,
+        {DdsWriter::Cube(4, faces),
+         platform::RTYPE_CUBETEXTURE,
+         4,
+         4,
+         1,
+         6,
          {faces[0], faces[1], faces[2], faces[3], faces[4], faces[5]}},
         {DdsWriter::Volume(4, 2, 3, volume), platform::RTYPE_VOLUMETEXTURE, 4, 2, 3, 1, {volume}},
     };

@@ -28,9 +28,10 @@ namespace
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
-const char* const kFaces[5] = {"resources/worlds/skybox/sky_left.dds", "resources/worlds/skybox/sky_right.dds",
-                               "resources/worlds/skybox/sky_forward.dds", "resources/worlds/skybox/sky_back.dds",
-                               "resources/worlds/skybox/sky_top.dds"};
+const char* const kFaces[5] = {"resources/worlds/skybox/sky_left.dds",
+                               "resources/worlds/skybox/sky_right.dds",
+                               "resources/worlds/skybox/sky_forward.dds",
+                               "resources/worlds/skybox/sky_back.dds", "resources/worlds/skybox/sky_top.dds"};
 
 // Draws the environment in the order of the world's pass: sky box, sun, clouds, water, flare.
 class EnvironmentPass : public ka3DObject
@@ -215,7 +216,8 @@ TEST_F(EnvironmentGLTest, WaterEffectCompilesAndShowsWithThePlainTextureAsFallba
     {
         SCOPED_TRACE(effect);
         auto* water = new kaEntityWaterPlane;
-        water->SetEffectFile(effect ? kaEntityWaterPlane::kEffectFile : "resources\\fx\\shaders\\water\\none.fx");
+        water->SetEffectFile(effect ? kaEntityWaterPlane::kEffectFile
+                                    : "resources\\fx\\shaders\\water\\none.fx");
         m_World->SetWaterPlane(water);
         water->Build(1024.0f, 1024.0f);
         water->SetLevel(10.0f, false);
