@@ -99,6 +99,10 @@ void kaEntityWaterPlane::_ReleaseDeclaration()
 bool kaEntityWaterPlane::_UseEffect(int level)
 {
     kaEffect* effect = g_pGraphicsManager->LoadEffect(m_EffectFile);
+    // The manager's table keeps the effect for as long as the device: a second load's extra reference
+    // is handed straight back, so that every Build leaves the count as it found it.
+    if (effect && effect->GetRefCount() > 1)
+        effect->Release();
     platform::GfxEffect* program = effect ? effect->GetEffect() : nullptr;
     if (!program || platform::GfxFailed(program->SetTechnique(kTechniques[level])))
         return false;
