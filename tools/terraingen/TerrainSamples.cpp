@@ -6,6 +6,7 @@
 #include "platform/files/Files.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace TerrainSamples
 {
@@ -100,15 +101,12 @@ std::vector<uint8_t> DetailPixels()
     return pixels;
 }
 
-namespace
-{
-
-// Pixels in stored-row order become an image whose file stores them in that order: a BMP keeps its rows
-// bottom-up, so its picture rows are the stored ones reversed.
 bool Save(const std::string& path, uint32_t width, uint32_t height, uint32_t bits,
           const std::vector<uint8_t>& storedRows)
 {
-    const std::string extension = path.substr(path.size() - 4);
+    std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+    for (char& c : extension)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
     if (extension == ".tga")
     {
         kaTGAImage image;
@@ -122,8 +120,6 @@ bool Save(const std::string& path, uint32_t width, uint32_t height, uint32_t bit
     kaBMPImage image;
     return image.Create(width, height, bits, picture.data()) && image.Save(path, false);
 }
-
-} // namespace
 
 bool WriteAll(const std::string& folder, std::string& failed)
 {

@@ -57,6 +57,11 @@ constexpr uint32_t kBaseSides[] = {256, 128};
 std::vector<uint8_t> TilePixels(uint32_t index);
 std::vector<uint8_t> DetailPixels();
 
+// Writes a BMP or TGA (by the path's last four characters) whose file stores these rows in this order: a
+// BMP keeps its rows bottom-up, so its picture is the stored rows reversed. 8, 24 or 32 bits.
+bool Save(const std::string& path, uint32_t width, uint32_t height, uint32_t bits,
+          const std::vector<uint8_t>& storedRows);
+
 // Writes every file under the folder; false with the failing path in `failed`.
 bool WriteAll(const std::string& folder, std::string& failed);
 
