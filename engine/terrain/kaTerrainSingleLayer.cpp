@@ -198,6 +198,8 @@ void kaTerrain::_MakeBaseTiles()
             }
             kaTGAImage picture;
             auto* texture = new kaTexture;
+            // The terrain's own reference; the quads' render states take theirs.
+            texture->AddRef();
             // A full chain: the creation sets the texture to keep every level, then the tile fills them.
             const bool made =
                 picture.Create(tileWidth, tileHeight, 24, 0, tile.data()) &&
