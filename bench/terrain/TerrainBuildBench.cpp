@@ -87,10 +87,11 @@ double BuildTerrain(std::unique_ptr<kaTerrain>& terrain)
 {
     terrain = std::make_unique<kaTerrain>();
     const auto start = std::chrono::steady_clock::now();
-    terrain->GenerateHeightMapVerts(Content(TerrainSamples::HeightMapPath(kMap)), 256.0f, 100.0f, 256.0f, true);
+    terrain->GenerateHeightMapVerts(Content(TerrainSamples::HeightMapPath(kMap)), 256.0f, 100.0f, 256.0f,
+                                    true);
     for (MaskKind kind : kMasks)
-        terrain->AddLayer(Content(TerrainSamples::MaskPath(kind, kMap)), Content(TerrainSamples::TilePath("grass")),
-                          4.0f, false);
+        terrain->AddLayer(Content(TerrainSamples::MaskPath(kind, kMap)),
+                          Content(TerrainSamples::TilePath("grass")), 4.0f, false);
     terrain->Build();
     const auto end = std::chrono::steady_clock::now();
     return std::chrono::duration<double>(end - start).count();
@@ -117,14 +118,16 @@ double WritePlainBuffers()
             for (const kaBMPImage& mask : masks)
             {
                 const uint8_t* m = mask.GetPixels();
-                const uint32_t corners[6] = {row * side + col,       (row + 1) * side + col, row * side + col + 1,
-                                             (row + 1) * side + col, (row + 1) * side + col + 1, row * side + col + 1};
+                const uint32_t corners[6] = {row * side + col,           (row + 1) * side + col,
+                                             row * side + col + 1,       (row + 1) * side + col,
+                                             (row + 1) * side + col + 1, row * side + col + 1};
                 if (!(m[corners[0]] | m[corners[1]] | m[corners[2]] | m[corners[4]]))
                     continue;
                 for (uint32_t at : corners)
                 {
                     kaLayeredMeshSubset::Vertex vertex;
-                    vertex.position = platform::Vector3(float(at % side), samples[at] * 0.4f, float(at / side));
+                    vertex.position =
+                        platform::Vector3(float(at % side), samples[at] * 0.4f, float(at / side));
                     vertex.normal = platform::Vector3(0.0f, 1.0f, 0.0f);
                     vertex.color = 0x00FFFFFFu | uint32_t(m[at]) << 24;
                     vertex.u = vertex.position.x * 0.25f;

@@ -32,7 +32,8 @@ void kaLayeredTerrainQuad::AddLayerTriangleB(int32_t layer, const Corner (&corne
     _AddTriangle(layer, corners, {kNarrowWindow, 0, kWideWindow});
 }
 
-void kaLayeredTerrainQuad::_AddTriangle(int32_t layer, const Corner (&corners)[3], const uint32_t (&windows)[3])
+void kaLayeredTerrainQuad::_AddTriangle(int32_t layer, const Corner (&corners)[3],
+                                        const uint32_t (&windows)[3])
 {
     kaLayeredMeshSubset* subset = GetLayerSubset(layer);
     if (!subset)

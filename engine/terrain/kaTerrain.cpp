@@ -80,7 +80,8 @@ std::unique_ptr<kaImage> kaTerrain::LoadHeightMapImage(const std::string& path)
     if (path.size() < 4)
         return nullptr;
     std::string lower = path;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     std::unique_ptr<kaImage> image;
     if (EndsWith(lower, ".bmp"))
         image = std::make_unique<kaBMPImage>();
@@ -215,8 +216,9 @@ Vector3 kaTerrain::GetVertexNormal(int32_t col, int32_t row) const
         return m_Normals[size_t(row) * size_t(m_Columns) + size_t(col)];
     const Vector3 centre = GetVertexPosition(col, row);
     // Around the sample in turn: left, next row, right, previous row; flat ground gives (0, 1, 0).
-    const Vector3 edges[4] = {GetVertexPosition(col - 1, row) - centre, GetVertexPosition(col, row + 1) - centre,
-                              GetVertexPosition(col + 1, row) - centre, GetVertexPosition(col, row - 1) - centre};
+    const Vector3 edges[4] = {
+        GetVertexPosition(col - 1, row) - centre, GetVertexPosition(col, row + 1) - centre,
+        GetVertexPosition(col + 1, row) - centre, GetVertexPosition(col, row - 1) - centre};
     Vector3 sum;
     for (int i = 0; i < 4; ++i)
         sum += platform::Vec3Cross(edges[i], edges[(i + 1) % 4]);
@@ -235,7 +237,8 @@ float kaTerrain::ComputeEdgeBaseHeight()
         return m_EdgeBaseHeight;
     }
     uint16_t lowest = uint16_t(kHeightSteps);
-    auto at = [this](int32_t col, int32_t row) { return m_Heights[size_t(row) * size_t(m_Columns) + size_t(col)]; };
+    auto at = [this](int32_t col, int32_t row)
+    { return m_Heights[size_t(row) * size_t(m_Columns) + size_t(col)]; };
     for (int32_t col = 0; col < m_Columns; ++col)
         lowest = std::min({lowest, at(col, 0), at(col, m_Rows - 1)});
     for (int32_t row = 0; row < m_Rows; ++row)
@@ -301,10 +304,12 @@ bool kaTerrain::AddLayer(const std::string& maskPath, const std::string& texture
         return false;
     if (mask->GetBitsPerPixel() != 8)
     {
-        platform::DebugPrintf("[kaTerrain::AddLayer] Error: mask %s is not greyscale(8-bit)\n", maskPath.c_str());
+        platform::DebugPrintf("[kaTerrain::AddLayer] Error: mask %s is not greyscale(8-bit)\n",
+                              maskPath.c_str());
         return false;
     }
-    m_Layers.push_back(std::make_unique<kaTerrainLayer>(std::move(mask), maskPath, texturePath, stretch, hardEdge));
+    m_Layers.push_back(
+        std::make_unique<kaTerrainLayer>(std::move(mask), maskPath, texturePath, stretch, hardEdge));
     return true;
 }
 
@@ -316,8 +321,8 @@ int32_t kaTerrain::RemoveLayer(int32_t index)
     return GetLayerCount();
 }
 
-bool kaTerrain::SetSingleLayerTextures(const std::string& baseTexturePath, const std::string& detailTexturePath,
-                                       float detailStretch)
+bool kaTerrain::SetSingleLayerTextures(const std::string& baseTexturePath,
+                                       const std::string& detailTexturePath, float detailStretch)
 {
     m_BaseTexturePath = baseTexturePath;
     m_pBaseImage = LoadHeightMapImage(baseTexturePath);

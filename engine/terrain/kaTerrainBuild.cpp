@@ -25,8 +25,9 @@ std::vector<bool> kaTerrain::_UsableLayers() const
                     int64_t(mask->GetHeight()) == m_Rows &&
                     mask->GetPixelBytes() >= size_t(m_Columns) * size_t(m_Rows);
         if (!usable[i])
-            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s is not %d x %d 8-bit samples\n", i,
-                                  m_Layers[i]->GetMaskPath().c_str(), m_Columns, m_Rows);
+            platform::DebugPrintf(
+                "[kaTerrain::Build] Layer %zu skipped: mask %s is not %d x %d 8-bit samples\n", i,
+                m_Layers[i]->GetMaskPath().c_str(), m_Columns, m_Rows);
     }
     return usable;
 }
@@ -117,8 +118,8 @@ void kaTerrain::Build()
             quad.AllocateGridPoints(extent.cellsAcross, extent.cellsDown);
             _LayerPass(quad, extent, usable);
             quad.CreateLayerBuffers();
-            quad.ComputeBoundingSphere(extent.firstColumn, extent.firstRow, extent.cellsAcross, extent.cellsDown,
-                                       m_Columns, m_Positions);
+            quad.ComputeBoundingSphere(extent.firstColumn, extent.firstRow, extent.cellsAcross,
+                                       extent.cellsDown, m_Columns, m_Positions);
         }
     for (int32_t layer = 0; layer < GetLayerCount(); ++layer)
         if (usable[size_t(layer)])

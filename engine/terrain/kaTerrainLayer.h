@@ -10,8 +10,8 @@ class kaImage;
 class kaTerrainLayer
 {
 public:
-    kaTerrainLayer(std::unique_ptr<kaImage> mask, std::string maskPath, std::string texturePath, float stretch,
-                   bool hardEdge);
+    kaTerrainLayer(std::unique_ptr<kaImage> mask, std::string maskPath, std::string texturePath,
+                   float stretch, bool hardEdge);
     virtual ~kaTerrainLayer();
     kaTerrainLayer(const kaTerrainLayer&) = delete;
     kaTerrainLayer& operator=(const kaTerrainLayer&) = delete;

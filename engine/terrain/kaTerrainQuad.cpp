@@ -20,7 +20,8 @@ kaTerrainQuad::kaTerrainQuad(uint32_t fvf, uint32_t triangles, uint32_t vertices
 kaTerrainQuad::~kaTerrainQuad() = default;
 
 void kaTerrainQuad::ComputeBoundingSphere(int32_t firstColumn, int32_t firstRow, int32_t cellsAcross,
-                                          int32_t cellsDown, int32_t columns, const std::vector<Vector3>& positions)
+                                          int32_t cellsDown, int32_t columns,
+                                          const std::vector<Vector3>& positions)
 {
     Vector3 low(1e30f, 1e30f, 1e30f);
     Vector3 high(-1e30f, -1e30f, -1e30f);

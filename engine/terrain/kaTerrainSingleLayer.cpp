@@ -28,7 +28,8 @@ std::vector<uint16_t> MakeLodIndexSet(int level)
     auto vertex = [step](int c, int r) { return uint16_t((c + kaTerrainQuad::kGridSide * r) * step); };
     auto cell = [&](int c, int r)
     {
-        const uint16_t a = vertex(c, r), b = vertex(c + 1, r), c2 = vertex(c, r + 1), d = vertex(c + 1, r + 1);
+        const uint16_t a = vertex(c, r), b = vertex(c + 1, r), c2 = vertex(c, r + 1),
+                       d = vertex(c + 1, r + 1);
         indices.insert(indices.end(), {a, c2, b, b, c2, d});
     };
     for (int r = 1; r < cells - 1; ++r)
@@ -105,8 +106,8 @@ void kaTerrain::_FillSingleLayerQuad(kaTerrainQuad& quad, const _QuadExtent& ext
                 const Vector3 n = GetVertexNormal(col, row);
                 scratch.insert(scratch.end(), {n.x, n.y, n.z});
             }
-            scratch.insert(scratch.end(), {float(c) * kBaseStep, float(r) * kBaseStep, float(col) * kDetailRepeat,
-                                           float(row) * kDetailRepeat});
+            scratch.insert(scratch.end(), {float(c) * kBaseStep, float(r) * kBaseStep,
+                                           float(col) * kDetailRepeat, float(row) * kDetailRepeat});
         }
     quad.SetVertices(scratch.data(), 0);
 }
@@ -178,10 +179,11 @@ void kaTerrain::_MakeBaseTiles()
     if (tileWidth == 0 || tileHeight == 0 || (bits != 8 && bits != 24 && bits != 32) || !device ||
         image->GetPixelBytes() < size_t(pitch) * image->GetHeight())
     {
-        platform::DebugPrintf("[kaTerrain::BuildSingleLayer] No base tiles from %s: %u x %u at %u bits for %d x "
-                              "%d quads\n",
-                              m_BaseTexturePath.c_str(), image->GetWidth(), image->GetHeight(), bits, m_QuadColumns,
-                              m_QuadRows);
+        platform::DebugPrintf(
+            "[kaTerrain::BuildSingleLayer] No base tiles from %s: %u x %u at %u bits for %d x "
+            "%d quads\n",
+            m_BaseTexturePath.c_str(), image->GetWidth(), image->GetHeight(), bits, m_QuadColumns,
+            m_QuadRows);
         return;
     }
     const uint32_t bytes = bits / 8;
@@ -201,11 +203,11 @@ void kaTerrain::_MakeBaseTiles()
             // The terrain's own reference; the quads' render states take theirs.
             texture->AddRef();
             // A full chain: the creation sets the texture to keep every level, then the tile fills them.
-            const bool made =
-                picture.Create(tileWidth, tileHeight, 24, 0, tile.data()) &&
-                texture->Create(tileWidth, tileHeight, device, platform::FMT_A8R8G8B8, 0, 0,
-                                platform::POOL_MANAGED) &&
-                texture->CreateFromImage(picture, device, tileWidth, tileHeight, 24, 0, 0, platform::POOL_MANAGED);
+            const bool made = picture.Create(tileWidth, tileHeight, 24, 0, tile.data()) &&
+                              texture->Create(tileWidth, tileHeight, device, platform::FMT_A8R8G8B8, 0, 0,
+                                              platform::POOL_MANAGED) &&
+                              texture->CreateFromImage(picture, device, tileWidth, tileHeight, 24, 0, 0,
+                                                       platform::POOL_MANAGED);
             if (!made)
             {
                 texture->Release();
@@ -231,8 +233,8 @@ void kaTerrain::_ApplySingleLayerTextures()
                 state->m_Lighting = m_VertexLighting;
                 if (tile)
                     state->AddTexture(tile, 0, kaTextureStage::kModulate, 0, false, false);
-                state->AddTextureFromFile(m_DetailTexturePath, false, 0, kaTextureStage::kModulate, 1, false, false,
-                                          0);
+                state->AddTextureFromFile(m_DetailTexturePath, false, 0, kaTextureStage::kModulate, 1, false,
+                                          false, 0);
                 state->SetAmbient(1.0f, 1.0f, 1.0f, 1.0f);
             }
         }

@@ -1,5 +1,5 @@
-#include "engine/render/kaRenderState.h"
 #include "engine/terrain/kaLayeredTerrainQuad.h"
+#include "engine/render/kaRenderState.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainLayer.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
@@ -30,8 +30,8 @@ protected:
     // A 5 x 5 map: one quad of 4 x 4 cells, 32 triangles, cell size 2.
     void MakeSmallMap(bool vertexLighting, const SampleFn& heights = Constant(60))
     {
-        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, heights), 8.0f, 30.0f, 8.0f,
-                                                     vertexLighting));
+        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, heights), 8.0f, 30.0f,
+                                                     8.0f, vertexLighting));
     }
 
     std::string Mask(const SampleFn& sample, uint32_t side = 5)
@@ -89,8 +89,8 @@ TEST_F(TerrainLayersTest, LayersTakeTheTrianglesTheirMasksCoverFromTheTopDown)
     {
         SCOPED_TRACE(c.what);
         kaTerrain terrain;
-        ASSERT_TRUE(terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, Constant(60)), 8.0f, 30.0f,
-                                                   8.0f, false));
+        ASSERT_TRUE(terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, Constant(60)), 8.0f,
+                                                   30.0f, 8.0f, false));
         for (const Layer& layer : c.layers)
             ASSERT_TRUE(terrain.AddLayer(Mask(layer.mask), "ground.bmp", 1.0f, layer.hard));
         terrain.Build();
@@ -110,8 +110,8 @@ TEST_F(TerrainLayersTest, AFullMaskGivesOpaqueWhiteVerticesAndCoveredGroundHasNo
 {
     MakeSmallMap(false);
     ASSERT_TRUE(m_Terrain.AddLayer(Mask(Constant(255)), "bottom.bmp", 1.0f, false));
-    ASSERT_TRUE(m_Terrain.AddLayer(Mask([](uint32_t col, uint32_t) { return col <= 2 ? 255 : 0; }), "top.bmp", 1.0f,
-                                   false));
+    ASSERT_TRUE(m_Terrain.AddLayer(Mask([](uint32_t col, uint32_t) { return col <= 2 ? 255 : 0; }), "top.bmp",
+                                   1.0f, false));
     m_Terrain.Build();
     const kaMeshSubset& bottom = *Quad().GetSubset(0);
     const auto vertices = ReadVertices(bottom);
@@ -137,8 +137,9 @@ TEST_F(TerrainLayersTest, AFullMaskGivesOpaqueWhiteVerticesAndCoveredGroundHasNo
 TEST_F(TerrainLayersTest, ASoftLayerTakesTheMaskValueAsAlphaAtEachCorner)
 {
     MakeSmallMap(true);
-    ASSERT_TRUE(m_Terrain.AddLayer(Mask([](uint32_t col, uint32_t row) { return col == 1 && row == 1 ? 200 : 0; }),
-                                   "soft.bmp", 1.0f, false));
+    ASSERT_TRUE(
+        m_Terrain.AddLayer(Mask([](uint32_t col, uint32_t row) { return col == 1 && row == 1 ? 200 : 0; }),
+                           "soft.bmp", 1.0f, false));
     m_Terrain.Build();
     const auto vertices = ReadVertices(*Quad().GetSubset(0));
     ASSERT_FALSE(vertices.empty());
@@ -158,19 +159,21 @@ TEST_F(TerrainLayersTest, TextureCoordinatesRepeatEveryStretchCellsAndABadStretc
         float stretch;
         float perCell;
     };
-    const Case cases[] = {{4.0f, 0.25f}, {1.0f, 1.0f}, {0.5f, 2.0f}, {0.0f, 1.0f}, {-2.0f, 1.0f}, {nan, 1.0f}};
+    const Case cases[] = {{4.0f, 0.25f}, {1.0f, 1.0f},  {0.5f, 2.0f},
+                          {0.0f, 1.0f},  {-2.0f, 1.0f}, {nan, 1.0f}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.stretch);
         kaTerrain terrain;
         // Cells 2 units across and 3 deep: both coordinates step by the X cell size.
-        ASSERT_TRUE(terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, Constant(60)), 8.0f, 30.0f,
-                                                   12.0f, false));
+        ASSERT_TRUE(terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, Constant(60)), 8.0f,
+                                                   30.0f, 12.0f, false));
         ASSERT_TRUE(terrain.AddLayer(Mask(Constant(255)), "ground.bmp", c.stretch, false));
         terrain.Build();
         EXPECT_TRUE(std::isnan(c.stretch) ? std::isnan(terrain.GetLayer(0)->GetStretch())
                                           : terrain.GetLayer(0)->GetStretch() == c.stretch);
-        const auto vertices = ReadVertices(*dynamic_cast<kaLayeredTerrainQuad*>(terrain.GetQuad(0, 0))->GetSubset(0));
+        const auto vertices =
+            ReadVertices(*dynamic_cast<kaLayeredTerrainQuad*>(terrain.GetQuad(0, 0))->GetSubset(0));
         ASSERT_FALSE(vertices.empty());
         for (const auto& vertex : vertices)
         {
@@ -225,11 +228,13 @@ TEST_F(TerrainLayersTest, MasksThatCannotBeReadAtTheSampleIndexAreRefusedOrSkipp
 TEST_F(TerrainLayersTest, EveryGridPointRecordNamesTheVerticesStandingOnIt)
 {
     // 34 samples: a full quad and a one-cell quad along each side.
-    const std::string map = WriteMap(m_Dir, "map.bmp", 34, 34, [](uint32_t col, uint32_t row) { return col + row * 3; });
+    const std::string map =
+        WriteMap(m_Dir, "map.bmp", 34, 34, [](uint32_t col, uint32_t row) { return col + row * 3; });
     ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(map, 66.0f, 40.0f, 66.0f, false));
     ASSERT_TRUE(m_Terrain.AddLayer(Mask(Constant(255), 34), "a.bmp", 1.0f, false));
-    ASSERT_TRUE(m_Terrain.AddLayer(Mask([](uint32_t col, uint32_t row) { return (col * 7 + row * 3) % 256; }, 34),
-                                   "b.bmp", 1.0f, false));
+    ASSERT_TRUE(
+        m_Terrain.AddLayer(Mask([](uint32_t col, uint32_t row) { return (col * 7 + row * 3) % 256; }, 34),
+                           "b.bmp", 1.0f, false));
     m_Terrain.Build();
     ASSERT_EQ(m_Terrain.GetQuadColumns(), 2);
     for (int32_t qz = 0; qz < 2; ++qz)
@@ -289,8 +294,8 @@ TEST_F(TerrainLayersTest, LayerNormalsComeFromThePositionsWhenNoneAreKept)
         ASSERT_FALSE(vertices.empty());
         for (const auto& vertex : vertices)
         {
-            const Vector3 expected =
-                reference.GetVertexNormal(int32_t(vertex.position.x / 2.0f), int32_t(vertex.position.z / 2.0f));
+            const Vector3 expected = reference.GetVertexNormal(int32_t(vertex.position.x / 2.0f),
+                                                               int32_t(vertex.position.z / 2.0f));
             EXPECT_NEAR(vertex.normal.x, expected.x, 1e-5f);
             EXPECT_NEAR(vertex.normal.y, expected.y, 1e-5f);
             EXPECT_NEAR(vertex.normal.z, expected.z, 1e-5f);
@@ -301,8 +306,9 @@ TEST_F(TerrainLayersTest, LayerNormalsComeFromThePositionsWhenNoneAreKept)
 TEST_F(TerrainLayersTest, AQuadsSphereHoldsItsFarRowAndColumn)
 {
     // Rising steeply towards the far corner, so the last row and column hold the highest points.
-    const std::string map = WriteMap(m_Dir, "map.bmp", 66, 66,
-                                     [](uint32_t col, uint32_t row) { return col % 32 == 0 || row % 32 == 0 ? 255 : 0; });
+    const std::string map =
+        WriteMap(m_Dir, "map.bmp", 66, 66,
+                 [](uint32_t col, uint32_t row) { return col % 32 == 0 || row % 32 == 0 ? 255 : 0; });
     ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(map, 65.0f, 200.0f, 65.0f, false));
     m_Terrain.Build();
     for (int32_t qz = 0; qz < m_Terrain.GetQuadRows(); ++qz)
@@ -313,8 +319,9 @@ TEST_F(TerrainLayersTest, AQuadsSphereHoldsItsFarRowAndColumn)
             const int32_t lastRow = std::min(32 * qz + 32, m_Terrain.GetRows() - 1);
             for (int32_t row = 32 * qz; row <= lastRow; ++row)
                 for (int32_t col = 32 * qx; col <= lastCol; ++col)
-                    ASSERT_LE(platform::Vec3Length(m_Terrain.GetVertexPosition(col, row) - quad.GetSphereCentre()),
-                              quad.GetSphereRadius() * 1.0001f)
+                    ASSERT_LE(
+                        platform::Vec3Length(m_Terrain.GetVertexPosition(col, row) - quad.GetSphereCentre()),
+                        quad.GetSphereRadius() * 1.0001f)
                         << qx << ", " << qz << ": " << col << ", " << row;
         }
 }

@@ -1,9 +1,9 @@
+#include "engine/terrain/kaTerrainQuad.h"
 #include "engine/core/kaColor.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTexture.h"
 #include "engine/terrain/kaTerrain.h"
-#include "engine/terrain/kaTerrainQuad.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
@@ -47,8 +47,8 @@ protected:
 
     void BuildSample(uint32_t side, bool lighting, const std::string& base)
     {
-        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(TerrainSamples::HeightMapPath(Map(side)), float(side - 1),
-                                                     60.0f, float(side - 1), lighting));
+        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(TerrainSamples::HeightMapPath(Map(side)),
+                                                     float(side - 1), 60.0f, float(side - 1), lighting));
         EXPECT_TRUE(m_Terrain.SetSingleLayerTextures(base, TerrainSamples::TilePath("detail"), 7.0f));
         m_Terrain.BuildSingleLayer();
     }
@@ -70,8 +70,8 @@ TEST_F(SingleLayerTerrainTest, VerticesCarryPositionNormalBaseAndDetailCoordinat
     {
         SCOPED_TRACE(c.lighting);
         kaTerrain reference;
-        ASSERT_TRUE(reference.GenerateHeightMapVerts(TerrainSamples::HeightMapPath(Map(257)), 256.0f, 60.0f, 256.0f,
-                                                     true));
+        ASSERT_TRUE(reference.GenerateHeightMapVerts(TerrainSamples::HeightMapPath(Map(257)), 256.0f, 60.0f,
+                                                     256.0f, true));
         BuildSample(257, c.lighting, TerrainSamples::BasePath(256));
         EXPECT_FALSE(m_Terrain.IsLayered());
         EXPECT_TRUE(m_Terrain.GetNormals().empty());
@@ -90,7 +90,9 @@ TEST_F(SingleLayerTerrainTest, VerticesCarryPositionNormalBaseAndDetailCoordinat
                 const int32_t col = int32_t(32 + cc), row = int32_t(64 + r);
                 EXPECT_EQ(Vector3(v[0], v[1], v[2]), reference.GetVertexPosition(col, row));
                 if (c.lighting)
+                {
                     EXPECT_EQ(Vector3(v[3], v[4], v[5]), reference.GetVertexNormal(col, row));
+                }
                 const float* uv = v + (c.lighting ? 6 : 3);
                 EXPECT_FLOAT_EQ(uv[0], cc / 32.0f);
                 EXPECT_FLOAT_EQ(uv[1], r / 32.0f);
@@ -133,8 +135,8 @@ TEST_F(SingleLayerTerrainTest, FullQuadsCarryFiveLevelsAndPartialQuadsTheirOwnCe
         ASSERT_GE(level0[i] / 33, 1u);
         ASSERT_LE(level0[i] / 33, 31u);
     }
-    for (const auto& [qx, qz, across, down] :
-         std::vector<std::tuple<int, int, uint32_t, uint32_t>>{{3, 1, 31, 32}, {1, 3, 32, 31}, {3, 3, 31, 31}})
+    for (const auto& [qx, qz, across, down] : std::vector<std::tuple<int, int, uint32_t, uint32_t>>{
+             {3, 1, 31, 32}, {1, 3, 32, 31}, {3, 3, 31, 31}})
     {
         SCOPED_TRACE(std::to_string(qx) + ", " + std::to_string(qz));
         const kaTerrainQuad& partial = *m_Terrain.GetQuad(qx, qz);
@@ -242,8 +244,9 @@ TEST_F(SingleLayerTerrainTest, SpheresContainTheirQuads)
             EXPECT_GT(quad.GetSphereRadius(), 0.0f);
             for (int32_t row = 32 * qz; row <= 32 * qz + 32; ++row)
                 for (int32_t col = 32 * qx; col <= 32 * qx + 32; ++col)
-                    ASSERT_LE(platform::Vec3Length(m_Terrain.GetVertexPosition(col, row) - quad.GetSphereCentre()),
-                              quad.GetSphereRadius() * 1.0001f);
+                    ASSERT_LE(
+                        platform::Vec3Length(m_Terrain.GetVertexPosition(col, row) - quad.GetSphereCentre()),
+                        quad.GetSphereRadius() * 1.0001f);
         }
 }
 

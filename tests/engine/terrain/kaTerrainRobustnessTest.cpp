@@ -24,10 +24,10 @@ protected:
         const auto mask = [](uint32_t col, uint32_t row) { return uint8_t(col < 16 ? 255 : row * 7); };
         for (const char* extension : {".bmp", ".tga"})
         {
-            m_Sources.push_back({true, m_Dir.Read(Relative(WriteMap(m_Dir, std::string("map") + extension, 33, 33,
-                                                                    heights)))});
-            m_Sources.push_back({false, m_Dir.Read(Relative(WriteMap(m_Dir, std::string("mask") + extension, 33,
-                                                                     33, mask)))});
+            m_Sources.push_back({true, m_Dir.Read(Relative(WriteMap(m_Dir, std::string("map") + extension, 33,
+                                                                    33, heights)))});
+            m_Sources.push_back({false, m_Dir.Read(Relative(WriteMap(m_Dir, std::string("mask") + extension,
+                                                                     33, 33, mask)))});
             m_Extensions.push_back(extension);
             m_Extensions.push_back(extension);
         }
@@ -52,7 +52,8 @@ protected:
                                         : terrain.AddLayer(path, "damaged.bmp", 1.0f, true);
         // A refused file leaves the terrain as the intact files made it, which builds like any other.
         if (!accepted)
-            return terrain.GetHeights() == heights && terrain.GetWidth() == width && terrain.GetLayerCount() == 1;
+            return terrain.GetHeights() == heights && terrain.GetWidth() == width &&
+                   terrain.GetLayerCount() == 1;
         terrain.Build();
         terrain.SetSingleLayerTextures(path, "detail.bmp", 1.0f);
         terrain.BuildSingleLayer();

@@ -1,7 +1,7 @@
+#include "engine/terrain/kaTerrain.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaImage.h"
 #include "engine/terrain/kaLayeredTerrainQuad.h"
-#include "engine/terrain/kaTerrain.h"
 #include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
@@ -45,8 +45,8 @@ TEST_F(TerrainHeightFieldTest, HeightsFollowTheGeneratedMapsWithRowZeroTheFirstS
         SCOPED_TRACE(size.name);
         const float width = float(size.side - 1) * 2.0f;
         const float length = float(size.side - 1) * 3.0f;
-        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(TerrainSamples::HeightMapPath(size), width, 100.0f, length,
-                                                     false));
+        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(TerrainSamples::HeightMapPath(size), width, 100.0f,
+                                                     length, false));
         ASSERT_EQ(m_Terrain.GetColumns(), int32_t(size.side));
         ASSERT_EQ(m_Terrain.GetRows(), int32_t(size.side));
         EXPECT_FLOAT_EQ(m_Terrain.GetCellSize(), 2.0f);
@@ -85,7 +85,8 @@ TEST_F(TerrainHeightFieldTest, QuadsAreAtMost32CellsAndTheLastOnesTakeTheRemaind
         EXPECT_EQ(m_Terrain.GetQuadColumns(), c.quadColumns);
         EXPECT_EQ(m_Terrain.GetQuadRows(), c.quadRows);
         auto* first = dynamic_cast<kaLayeredTerrainQuad*>(m_Terrain.GetQuad(0, 0));
-        auto* last = dynamic_cast<kaLayeredTerrainQuad*>(m_Terrain.GetQuad(c.quadColumns - 1, c.quadRows - 1));
+        auto* last =
+            dynamic_cast<kaLayeredTerrainQuad*>(m_Terrain.GetQuad(c.quadColumns - 1, c.quadRows - 1));
         ASSERT_NE(first, nullptr);
         ASSERT_NE(last, nullptr);
         EXPECT_EQ(first->GetGridPoints().size(),
@@ -105,7 +106,8 @@ TEST_F(TerrainHeightFieldTest, NormalsAreUpOnFlatGroundAndBordersLeanOnTheOutsid
 
     // A ramp along X of slope a: inside the normal leans by a; on the first column the outside neighbour
     // stands level with the border, so it leans by half as much. Along Z nothing changes.
-    const std::string ramp = WriteMap(m_Dir, "ramp.bmp", 6, 5, [](uint32_t col, uint32_t) { return col * 51; });
+    const std::string ramp =
+        WriteMap(m_Dir, "ramp.bmp", 6, 5, [](uint32_t col, uint32_t) { return col * 51; });
     ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(ramp, 5.0f, 245.0f, 4.0f, true));
     const float slope = (m_Terrain.GetVertexPosition(2, 2).y - m_Terrain.GetVertexPosition(1, 2).y) / 1.0f;
     ASSERT_GT(slope, 40.0f);
@@ -127,7 +129,8 @@ TEST_F(TerrainHeightFieldTest, WithoutVertexLightingNoNormalsAreKeptYetOneCanBeC
 TEST_F(TerrainHeightFieldTest, PositionsOneStepOutsideMoveTheBorderSampleOneCellOut)
 {
     EXPECT_EQ(m_Terrain.GetVertexPosition(0, 0), Vector3());
-    const std::string map = WriteMap(m_Dir, "edge.bmp", 5, 3, [](uint32_t col, uint32_t row) { return col * 40 + row; });
+    const std::string map =
+        WriteMap(m_Dir, "edge.bmp", 5, 3, [](uint32_t col, uint32_t row) { return col * 40 + row; });
     ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(map, 8.0f, 50.0f, 4.0f, false));
     const Vector3 left = m_Terrain.GetVertexPosition(0, 1);
     const Vector3 right = m_Terrain.GetVertexPosition(4, 2);
@@ -168,7 +171,7 @@ TEST_F(TerrainHeightFieldTest, ImagesLoadByExtensionInAnyCase)
         const char* name;
         bool loads;
     };
-    const Case cases[] = {{"upper.BMP", true}, {"mixed.TgA", true},  {"picture.png", false},
+    const Case cases[] = {{"upper.BMP", true}, {"mixed.TgA", true},   {"picture.png", false},
                           {"bmp", false},      {"absent.bmp", false}, {"", false}};
     for (const Case& c : cases)
     {
@@ -189,7 +192,8 @@ TEST_F(TerrainHeightFieldTest, AColourMapIsRefusedKeepingTheHeightsButNotThePath
     testsupport::DebugCapture capture;
     EXPECT_FALSE(m_Terrain.GenerateHeightMapVerts(colour, 9.0f, 99.0f, 9.0f, false));
     ASSERT_EQ(capture.Lines().size(), 1u);
-    EXPECT_EQ(capture.Lines()[0], "[kaTerrain::GenerateHeightMapVerts] Error: Heightmap is not greyscale(8-bit)\n");
+    EXPECT_EQ(capture.Lines()[0],
+              "[kaTerrain::GenerateHeightMapVerts] Error: Heightmap is not greyscale(8-bit)\n");
     EXPECT_EQ(m_Terrain.GetHeights(), heights);
     EXPECT_EQ(m_Terrain.GetWidth(), 3.0f);
     EXPECT_EQ(m_Terrain.GetHeightMapPath(), colour);
@@ -198,7 +202,8 @@ TEST_F(TerrainHeightFieldTest, AColourMapIsRefusedKeepingTheHeightsButNotThePath
 
 TEST_F(TerrainHeightFieldTest, SizesThatCannotMakeAGridAreRefusedLeavingTheTerrainAsItWas)
 {
-    const std::string good = WriteMap(m_Dir, "good.bmp", 4, 3, [](uint32_t col, uint32_t) { return col * 9; });
+    const std::string good =
+        WriteMap(m_Dir, "good.bmp", 4, 3, [](uint32_t col, uint32_t) { return col * 9; });
     const std::string narrow = WriteMap(m_Dir, "narrow.bmp", 1, 40, Constant(5));
     const std::string flat = WriteMap(m_Dir, "flat.bmp", 40, 1, Constant(5));
     const std::string huge = WriteMap(m_Dir, "huge.tga", 4098, 2, Constant(5));

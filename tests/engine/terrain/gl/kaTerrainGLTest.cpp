@@ -61,8 +61,8 @@ protected:
         ASSERT_NE(m_Manager->GetDevice(), nullptr);
         m_Manager->SetClearColor(0xFF000000);
         ASSERT_TRUE(m_Manager->AddSceneObject(&m_Pass, false));
-        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(TerrainSamples::HeightMapPath(TerrainSamples::kMapSizes[0]),
-                                                     256.0f, 100.0f, 256.0f, false));
+        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(
+            TerrainSamples::HeightMapPath(TerrainSamples::kMapSizes[0]), 256.0f, 100.0f, 256.0f, false));
     }
 
     void TearDown() override
@@ -93,7 +93,8 @@ protected:
         std::vector<Rgb> colours;
         for (const auto& [x, z] : points)
         {
-            const Vector3 screen = m_Manager->ProjectToScreen(m_Terrain.GetVertexPosition(int32_t(x), int32_t(z)));
+            const Vector3 screen =
+                m_Manager->ProjectToScreen(m_Terrain.GetVertexPosition(int32_t(x), int32_t(z)));
             const size_t at = (size_t(screen.y) * frame.Width + size_t(screen.x)) * 3;
             EXPECT_LT(at + 2, frame.Rows.size());
             colours.push_back(at + 2 < frame.Rows.size()
@@ -121,7 +122,8 @@ TEST_F(TerrainOpenGLTest, TheTopLayerCoversItsHalfOnly)
     ASSERT_TRUE(m_Terrain.AddLayer(TerrainSamples::MaskPath(TerrainSamples::MaskKind::Half, size),
                                    TerrainSamples::TilePath("sand"), 8.0f, false));
     m_Terrain.Build();
-    const std::vector<Rgb> colours = Colours({{20, 40}, {64, 128}, {110, 220}, {150, 40}, {192, 128}, {240, 220}});
+    const std::vector<Rgb> colours =
+        Colours({{20, 40}, {64, 128}, {110, 220}, {150, 40}, {192, 128}, {240, 220}});
     for (size_t i = 0; i < colours.size(); ++i)
     {
         const Rgb& c = colours[i];
@@ -144,8 +146,8 @@ TEST_F(TerrainOpenGLTest, TheTopLayerCoversItsHalfOnly)
 
 TEST_F(TerrainOpenGLTest, TheSingleLayerBuildShowsEachQuadrantInItsQuads)
 {
-    ASSERT_TRUE(m_Terrain.SetSingleLayerTextures(TerrainSamples::BasePath(256), TerrainSamples::TilePath("detail"),
-                                                 12.0f));
+    ASSERT_TRUE(m_Terrain.SetSingleLayerTextures(TerrainSamples::BasePath(256),
+                                                 TerrainSamples::TilePath("detail"), 12.0f));
     m_Terrain.BuildSingleLayer();
     // Quadrants by first-stored rows then columns: red, green / blue, yellow.
     const std::vector<Rgb> colours = Colours({{64, 64}, {192, 64}, {64, 192}, {192, 192}});
