@@ -227,10 +227,10 @@ TEST_F(TerrainLayersTest, MasksThatCannotBeReadAtTheSampleIndexAreRefusedOrSkipp
 
 TEST_F(TerrainLayersTest, EveryGridPointRecordNamesTheVerticesStandingOnIt)
 {
-    // 34 samples: a full quad and a one-cell quad along each side.
+    // 34 samples: a full quad and a one-cell quad along each side; cells 2 across and 3 deep.
     const std::string map =
         WriteMap(m_Dir, "map.bmp", 34, 34, [](uint32_t col, uint32_t row) { return col + row * 3; });
-    ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(map, 66.0f, 40.0f, 66.0f, false));
+    ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(map, 66.0f, 40.0f, 99.0f, false));
     ASSERT_TRUE(m_Terrain.AddLayer(Mask(Constant(255), 34), "a.bmp", 1.0f, false));
     ASSERT_TRUE(
         m_Terrain.AddLayer(Mask([](uint32_t col, uint32_t row) { return (col * 7 + row * 3) % 256; }, 34),
