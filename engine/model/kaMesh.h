@@ -76,6 +76,8 @@ public:
     virtual bool IsMesh() const { return true; }
 
     void CopySubsetsFrom(const kaMesh& source);
+    // Appends a subset built by the caller, for meshes assembled piece by piece.
+    void AddSubset(const kaCountedPtr<kaMeshSubset>& subset) { m_Subsets.push_back(subset); }
     void CreateBuffers();
     // Copies the subset's vertices or indices into both of its copies; out-of-range subsets do nothing.
     void SetVertices(const void* vertices, uint32_t subset);

@@ -1,25 +1,164 @@
 #pragma once
 
+#include "engine/scene/kaPlane.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/terrain/kaKeptElement.h"
 
-// The world's ground. Until it is built from its element, it keeps the element it reads and writes it
-// back unchanged, and it is flat and empty: extent 0, height 0 everywhere.
+#include "platform/gfx/math/Vector3.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class kaImage;
+class kaTerrainLayer;
+class kaTerrainQuad;
+class kaTexture;
+
+// The world's ground: an 8-bit grey height map stretched over a rectangle of the X/Z plane, cut into
+// quads of at most 32 by 32 cells. Textured either by masked layers (the layered build) or by one base
+// image cut into a tile per quad under a repeating detail texture (the single-layer build). Until its own
+// XML is read it keeps the element it was given and writes it back unchanged.
 class kaTerrain : public kaTerrainBase
 {
     KA_ENTITY_CLASS_RECORD()
 
 public:
     static constexpr const char* kEntityName = "Terrain";
+    static constexpr int32_t kQuadCells = 32;
+    static constexpr int32_t kMaxSamplesPerSide = 4097;
+    // Heights are 16-bit steps of (height + 10) / 32768 world units: the ground never lies below 10.
+    static constexpr float kHeightFloor = 10.0f;
+    static constexpr float kHeightSteps = 32768.0f;
+    static constexpr float kInverseSampleRange = 0.003921569f;
+    static constexpr float kInverseHeightSteps = 3.0517578e-5f;
+    static constexpr float kDetailRepeat = 0.083333336f;
+    static constexpr float kBaseStep = 0.03125f;
+    // Without vertex lighting: position, base and detail coordinates (28 bytes); with it a normal too (40).
+    static constexpr uint32_t kSingleLayerFVF = 0x202;
+    static constexpr uint32_t kSingleLayerLitFVF = 0x212;
+    static constexpr uint32_t kMaskOpaque = 255;
+    static constexpr uint32_t kLayerWhite = 0x00FFFFFF;
+
+    static constexpr const char* kNotGreyText =
+        "[kaTerrain::GenerateHeightMapVerts] Error: Heightmap is not greyscale(8-bit)\n";
+    static constexpr const char* kHeightmapTimeText = "Adding heightmap took: ";
+    static constexpr const char* kBuildTimeText = "Building terrain took: ";
 
     kaTerrain();
+    ~kaTerrain() override;
 
+    // Entity slots.
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
     float GetHeightAt(float x, float z) const override;
-    float GetWidth() const override;
-    float GetLength() const override;
+    float GetWidth() const override { return m_Width; }
+    float GetLength() const override { return m_Length; }
+
+    // Heights, positions, normals (with vertex lighting) and the cell walls from the image. False when the
+    // image cannot be loaded, is not 8-bit grey, or gives a grid or sizes the terrain cannot hold; the
+    // heights stay as they were then.
+    bool GenerateHeightMapVerts(const std::string& path, float width, float height, float length,
+                                bool vertexLighting);
+    // A BMP or TGA image by the name's extension, in any case; rows in the file's stored order. Null for
+    // another extension or a file neither reader takes.
+    static std::unique_ptr<kaImage> LoadHeightMapImage(const std::string& path);
+
+    // The sample's position; one step beyond a border it is the border sample moved one cell out.
+    platform::Vector3 GetVertexPosition(int32_t col, int32_t row) const;
+    // The stored normal, or one computed from the positions when none are kept.
+    platform::Vector3 GetVertexNormal(int32_t col, int32_t row) const;
+    float ComputeEdgeBaseHeight();
+
+    // Layers take effect at the next build. AddLayer refuses a mask that cannot be loaded or is not 8-bit.
+    bool AddLayer(const std::string& maskPath, const std::string& texturePath, float stretch, bool hardEdge);
+    // The layer count; an index at or past it removes nothing.
+    int32_t RemoveLayer(int32_t index);
+    bool SetSingleLayerTextures(const std::string& baseTexturePath, const std::string& detailTexturePath,
+                                float detailStretch);
+
+    virtual void Build();
+    virtual void BuildSingleLayer();
+    // The build that made the current quads again (the layered one when none has run).
+    void Rebuild();
+
+    // What the editor and the tests read.
+    float GetCellSize() const { return m_CellSize; }
+    float GetHeight() const { return m_Height; }
+    float GetHeightScale() const { return m_HeightScale; }
+    int32_t GetColumns() const { return m_Columns; }
+    int32_t GetRows() const { return m_Rows; }
+    int32_t GetQuadColumns() const { return m_QuadColumns; }
+    int32_t GetQuadRows() const { return m_QuadRows; }
+    kaTerrainQuad* GetQuad(int32_t qx, int32_t qz) const;
+    bool IsLayered() const { return m_Layered != 0; }
+    bool HasVertexLighting() const { return m_VertexLighting; }
+    const std::string& GetHeightMapPath() const { return m_HeightMapPath; }
+    const std::vector<uint16_t>& GetHeights() const { return m_Heights; }
+    const std::vector<platform::Vector3>& GetPositions() const { return m_Positions; }
+    const std::vector<platform::Vector3>& GetNormals() const { return m_Normals; }
+    float GetEdgeBaseHeight() const { return m_EdgeBaseHeight; }
+    float GetLowestHeight() const { return m_LowestHeight; }
+    float GetHighestHeight() const { return m_HighestHeight; }
+    const kaPlane& GetCellWall(int index) const { return m_CellWalls[index]; }
+    int32_t GetLayerCount() const { return int32_t(m_Layers.size()); }
+    const kaTerrainLayer* GetLayer(int32_t index) const;
+    const std::string& GetBaseTexturePath() const { return m_BaseTexturePath; }
+    const std::string& GetDetailTexturePath() const { return m_DetailTexturePath; }
+    float GetDetailStretch() const { return m_DetailStretch; }
+    // The quad's base tile; null without one.
+    kaTexture* GetTileTexture(int32_t qx, int32_t qz) const;
+
+    // Quads along one side for a sample count: ceil((samples - 1) / 32).
+    static int32_t QuadCountFor(int32_t samples);
 
 private:
+    struct _QuadExtent
+    {
+        int32_t firstColumn;
+        int32_t firstRow;
+        int32_t cellsAcross;
+        int32_t cellsDown;
+    };
+    _QuadExtent _ExtentOf(int32_t qx, int32_t qz) const;
+    void _ClearQuads();
+    void _LayerPass(class kaLayeredTerrainQuad& quad, const _QuadExtent& extent,
+                    const std::vector<bool>& usable) const;
+    std::vector<bool> _UsableLayers() const;
+    void _FillSingleLayerQuad(kaTerrainQuad& quad, const _QuadExtent& extent, uint32_t fvf,
+                              std::vector<float>& scratch) const;
+    void _MakeBaseTiles();
+    void _ApplySingleLayerTextures();
+
+    int32_t m_QuadColumns = 0;
+    int32_t m_QuadRows = 0;
+    std::vector<std::unique_ptr<kaTerrainQuad>> m_Quads;
+    float m_HeightScale = 0.0f;
+    float m_Width = 0.0f;
+    float m_Length = 0.0f;
+    float m_Height = 0.0f;
+    int32_t m_Columns = 0;
+    int32_t m_Rows = 0;
+    bool m_VertexLighting = false;
+    std::vector<uint16_t> m_Heights;
+    std::string m_HeightMapPath;
+    float m_EdgeBaseHeight = 0.0f;
+    float m_LowestHeight = 0.0f;
+    float m_HighestHeight = 0.0f;
+    kaPlane m_CellWalls[4];
+    float m_CellSize = 0.0f;
+    int32_t m_Layered = 0;
+    std::vector<platform::Vector3> m_Positions;
+    std::vector<platform::Vector3> m_Normals;
+
+    std::vector<std::unique_ptr<kaTerrainLayer>> m_Layers;
+    std::string m_BaseTexturePath;
+    std::unique_ptr<kaImage> m_pBaseImage;
+    float m_BaseImageWidth = 0.0f;
+    std::string m_DetailTexturePath;
+    float m_DetailStretch = 0.0f;
+    std::vector<kaTexture*> m_TileTextures;
+
     kaKeptElement m_Element;
 };

@@ -1,20 +1,38 @@
+// terraingen [FOLDER]: writes the sample height maps, layer masks, ground tiles, detail texture and base
+// images under FOLDER (the current folder by default).
+// terraingen environment FOLDER: writes the sample sky, sun and water content under FOLDER.
 #include "tools/terraingen/EnvironmentContent.h"
+#include "tools/terraingen/TerrainSamples.h"
 
 #include <cstdio>
 #include <string>
 
-// terraingen environment <content folder>: writes the sample sky, sun and water content.
 int main(int argc, char** argv)
 {
-    if (argc != 3 || std::string(argv[1]) != "environment")
+    if (argc >= 2 && std::string(argv[1]) == "environment")
     {
-        std::fprintf(stderr, "usage: terraingen environment <content folder>\n");
+        if (argc != 3)
+        {
+            std::fprintf(stderr, "usage: terraingen environment <content folder>\n");
+            return 2;
+        }
+        std::string error;
+        if (!EnvironmentContent::Write(argv[2], error))
+        {
+            std::fprintf(stderr, "terraingen: cannot write %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (argc > 2)
+    {
+        std::fprintf(stderr, "usage: terraingen [FOLDER] | terraingen environment FOLDER\n");
         return 2;
     }
-    std::string error;
-    if (!EnvironmentContent::Write(argv[2], error))
+    std::string failed;
+    if (!TerrainSamples::WriteAll(argc == 2 ? argv[1] : ".", failed))
     {
-        std::fprintf(stderr, "terraingen: cannot write %s\n", error.c_str());
+        std::fprintf(stderr, "terraingen: could not write %s\n", failed.c_str());
         return 1;
     }
     return 0;
