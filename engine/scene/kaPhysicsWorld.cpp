@@ -1,13 +1,21 @@
 #include "engine/scene/kaPhysicsWorld.h"
 
 #include "engine/core/kaApp.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaVertexTypes.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaEntityPhysical.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
 
+#include "platform/gfx/math/Matrix.h"
+#include "platform/gfx/math/Vector3.h"
+
 #include <algorithm>
 #include <cmath>
+
+// Entities place their primitives in geom transforms, which ODE keeps but marks deprecated.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 namespace
 {
@@ -309,6 +317,148 @@ void kaPhysicsWorld::ForgetEntity(kaEntity* entity)
         other->DropContactRecordsOf(physical);
 }
 
-void kaPhysicsWorld::_DrawSpace(dSpaceID)
+namespace
 {
+
+struct Pose
+{
+    dVector3 position;
+    dMatrix3 rotation;
+};
+
+Pose PoseOf(dGeomID geom)
+{
+    Pose pose;
+    std::copy_n(dGeomGetPosition(geom), 3, pose.position);
+    std::copy_n(dGeomGetRotation(geom), 12, pose.rotation);
+    return pose;
+}
+
+// A pose given relative to another: the geom held by a transform.
+Pose Compose(const Pose& outer, const Pose& inner)
+{
+    Pose pose;
+    dMultiply0_331(pose.position, outer.rotation, inner.position);
+    for (int i = 0; i < 3; ++i)
+        pose.position[i] += outer.position[i];
+    dMultiply0_333(pose.rotation, outer.rotation, inner.rotation);
+    return pose;
+}
+
+platform::Vector3 ToWorld(const Pose& pose, dReal x, dReal y, dReal z)
+{
+    const dVector3 local = {x, y, z, 0};
+    dVector3 world;
+    dMultiply0_331(world, pose.rotation, local);
+    return platform::Vector3(static_cast<float>(world[0] + pose.position[0]),
+                             static_cast<float>(world[1] + pose.position[1]),
+                             static_cast<float>(world[2] + pose.position[2]));
+}
+
+// Row-vector layout: row j is the image of local axis j, row 3 the position.
+platform::Matrix ToMatrix(const Pose& pose)
+{
+    platform::Matrix matrix;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            matrix(row, column) = static_cast<float>(pose.rotation[column * 4 + row]);
+    for (int column = 0; column < 3; ++column)
+        matrix(3, column) = static_cast<float>(pose.position[column]);
+    return matrix;
+}
+
+void AddLine(std::vector<VERTEX_WORLDPOS_DIFFUSE>& lines, const platform::Vector3& from,
+             const platform::Vector3& to, uint32_t color)
+{
+    lines.push_back({from.x, from.y, from.z, color});
+    lines.push_back({to.x, to.y, to.z, color});
+}
+
+} // namespace
+
+void kaPhysicsWorld::_DrawSpace(dSpaceID space)
+{
+    if (!g_pGraphicsManager)
+        return;
+    for (int i = 0; i < dSpaceGetNumGeoms(space); ++i)
+    {
+        dGeomID geom = dSpaceGetGeom(space, i);
+        if (!dGeomIsEnabled(geom))
+            continue;
+        if (dGeomIsSpace(geom))
+        {
+            _DrawSpace(reinterpret_cast<dSpaceID>(geom));
+            continue;
+        }
+        dGeomID shape = geom;
+        if (dGeomGetClass(geom) == dGeomTransformClass)
+        {
+            shape = dGeomTransformGetGeom(geom);
+            if (!shape)
+                continue;
+        }
+        const int shapeClass = dGeomGetClass(shape);
+        // Planes and rays are not drawn, nor classes this drawing does not know; planes have no pose.
+        if (shapeClass != dSphereClass && shapeClass != dBoxClass && shapeClass != dCapsuleClass &&
+            shapeClass != dCylinderClass && shapeClass != dTriMeshClass)
+            continue;
+        const bool inTransform = shape != geom;
+        const Pose pose = inTransform ? Compose(PoseOf(geom), PoseOf(shape)) : PoseOf(shape);
+        const auto x = static_cast<float>(pose.position[0]);
+        const auto y = static_cast<float>(pose.position[1]);
+        const auto z = static_cast<float>(pose.position[2]);
+        if (shapeClass == dSphereClass)
+            g_pGraphicsManager->DebugDrawSphere(x, y, z, static_cast<float>(dGeomSphereGetRadius(shape)), 1.0f,
+                                                0.0f, 0.0f, 1.0f, true);
+        else if (shapeClass == dBoxClass)
+        {
+            dVector3 sides;
+            dGeomBoxGetLengths(shape, sides);
+            platform::Vector3 corners[8];
+            for (int corner = 0; corner < 8; ++corner)
+                corners[corner] = ToWorld(pose, (corner & 1 ? 0.5 : -0.5) * sides[0],
+                                          (corner & 2 ? 0.5 : -0.5) * sides[1], (corner & 4 ? 0.5 : -0.5) * sides[2]);
+            g_pGraphicsManager->DebugDrawBox(corners, 0.0f, 1.0f, 0.0f, 1.0f, true);
+        }
+        else if (shapeClass == dCapsuleClass || shapeClass == dCylinderClass)
+        {
+            dReal radius = 0, length = 0;
+            if (shapeClass == dCapsuleClass)
+                dGeomCapsuleGetParams(shape, &radius, &length);
+            else
+                dGeomCylinderGetParams(shape, &radius, &length);
+            const platform::Matrix transform = ToMatrix(pose);
+            if (shapeClass == dCapsuleClass)
+                g_pGraphicsManager->DebugDrawCapsule(static_cast<float>(radius), static_cast<float>(length), 0.0f,
+                                                     0.0f, 1.0f, 1.0f, transform, true);
+            else
+                g_pGraphicsManager->DebugDrawCylinder(static_cast<float>(radius), static_cast<float>(length), 0.0f,
+                                                      0.0f, 1.0f, 1.0f, transform, true);
+        }
+        else
+        {
+            // The mesh's triangles come placed by its own pose; inside a transform that is relative.
+            const Pose outer = inTransform ? PoseOf(geom) : Pose{};
+            std::vector<VERTEX_WORLDPOS_DIFFUSE> lines;
+            for (int triangle = 0; triangle < dGeomTriMeshGetTriangleCount(shape); ++triangle)
+            {
+                dVector3 v[3];
+                dGeomTriMeshGetTriangle(shape, triangle, &v[0], &v[1], &v[2]);
+                platform::Vector3 points[3];
+                for (int k = 0; k < 3; ++k)
+                    points[k] = inTransform ? ToWorld(outer, v[k][0], v[k][1], v[k][2])
+                                            : platform::Vector3(static_cast<float>(v[k][0]), static_cast<float>(v[k][1]),
+                                                                static_cast<float>(v[k][2]));
+                for (int k = 0; k < 3; ++k)
+                    AddLine(lines, points[k], points[(k + 1) % 3], kMeshColor);
+            }
+            g_pGraphicsManager->QueueDebugPrimitive(std::move(lines), true);
+        }
+        const platform::Vector3 origin(x, y, z);
+        std::vector<VERTEX_WORLDPOS_DIFFUSE> marker;
+        AddLine(marker, origin, origin + platform::Vector3(kMarkerX, 0.0f, 0.0f), kMarkerColor);
+        AddLine(marker, origin, origin + platform::Vector3(0.0f, kMarkerYZ, 0.0f), kMarkerColor);
+        AddLine(marker, origin, origin + platform::Vector3(0.0f, 0.0f, kMarkerYZ), kMarkerColor);
+        g_pGraphicsManager->QueueDebugPrimitive(std::move(marker), true);
+    }
 }

@@ -46,6 +46,12 @@ public:
     static constexpr dReal kContactSoftERP = 0.999;
     static constexpr dReal kContactSoftCFM = 0.001;
 
+    // Debug drawing: a marker of three lines at every drawn geom, and the outline of a triangle mesh.
+    static constexpr uint32_t kMarkerColor = 0xFF0080FF;
+    static constexpr float kMarkerX = 1.0f;
+    static constexpr float kMarkerYZ = 0.5f;
+    static constexpr uint32_t kMeshColor = 0xFFFFFF00;
+
     kaPhysicsWorld();
     ~kaPhysicsWorld() override;
 

@@ -4,6 +4,7 @@
 #include "engine/scene/kaEntityPhysical.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
+#include "tests/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -642,6 +643,43 @@ TEST(PhysicsWorldTest, GeomDataDestroysEachGeomOnce)
         }
         EXPECT_EQ(dSpaceGetNumGeoms(world.GetSpace()), 0);
     }
+}
+
+class PhysicsDebugDrawTest : public GraphicsManagerFixture
+{
+};
+
+TEST_F(PhysicsDebugDrawTest, DrawsPlacedShapesOfEverySpaceWithAMarkerEach)
+{
+    ASSERT_TRUE(Start(nullptr));
+    kaPhysicsWorld world;
+    auto* ball = new Solid(world, "ball", true, true);
+    ball->AddSphere("ball", 0.5, true);
+    dGeomSetPosition(dGeomTransformGetGeom(ball->m_Geoms[0]->GetGeom()), 0, 1, 0);
+    ball->Place(1, 2, 3);
+    auto* crate = new Solid(world, "crate", false);
+    crate->AddBox("crate", 2, 2, 2);
+    crate->Place(4, 0, 0);
+    auto* hidden = new Solid(world, "hidden", false);
+    dGeomDisable(hidden->AddBox("hidden", 1, 1, 1)->GetGeom());
+    dGeomID plane = dCreatePlane(world.GetSpace(), 0, 1, 0, 0);
+
+    world.Render(0);
+    EXPECT_TRUE(m_Manager->GetDebugPrimitives().empty());
+    world.ToggleDebugDraw();
+    world.Render(0);
+    const auto& primitives = m_Manager->GetDebugPrimitives();
+    std::vector<std::vector<float>> markers;
+    for (const kaDebugPrimitive& primitive : primitives)
+        if (primitive.vertices.size() == 6 && primitive.vertices[0].diffuse == kaPhysicsWorld::kMarkerColor)
+            markers.push_back({primitive.vertices[0].x, primitive.vertices[0].y, primitive.vertices[0].z,
+                               primitive.vertices[1].x - primitive.vertices[0].x,
+                               primitive.vertices[3].y - primitive.vertices[2].y});
+    std::sort(markers.begin(), markers.end());
+    // The sphere sits one above its transform's place.
+    EXPECT_EQ(markers, (std::vector<std::vector<float>>{{1, 3, 3, 1, 0.5f}, {4, 0, 0, 1, 0.5f}}));
+    EXPECT_EQ(primitives.size(), 4u);
+    dGeomDestroy(plane);
 }
 
 } // namespace
