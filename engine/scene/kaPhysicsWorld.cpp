@@ -120,7 +120,9 @@ void kaPhysicsWorld::Update(float dt)
 
 void kaPhysicsWorld::_Pass(dReal h)
 {
+    m_Colliding = true;
     dSpaceCollide(m_Space, this, &kaPhysicsWorld::NearCallback);
+    m_Colliding = false;
     dWorldQuickStep(m_ODEWorld, h);
     // An entity taken off during the walk stays until the next step, so the list never changes here.
     for (size_t i = 0; i < m_DynamicList.size(); ++i)

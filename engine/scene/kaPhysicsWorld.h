@@ -81,6 +81,8 @@ public:
     dSpaceID GetSpace() const { return m_Space; }
     dJointGroupID GetContactGroup() const { return m_ContactGroup; }
     bool IsStepping() const { return m_Stepping; }
+    // While the collision pass runs, nothing may add, remove, move or re-space a geom or body: ODE aborts.
+    bool IsColliding() const { return m_Colliding; }
     const std::vector<kaEntity*>& GetDynamicList() const { return m_DynamicList; }
     size_t GetFeedbackPoolSize() const { return m_FeedbackPool.size(); }
     float GetFrictionScale() const { return m_FrictionScale; }
@@ -109,6 +111,7 @@ protected:
     std::vector<kaEntity*> m_PendingDynamicAdds;
     std::vector<kaEntity*> m_PendingDynamicRemoves;
     bool m_Stepping = false;
+    bool m_Colliding = false;
     // The entities that took contact records in this frame.
     std::vector<kaEntityPhysical*> m_Recorded;
 };

@@ -538,10 +538,13 @@ TEST(PhysicsWorldTest, EntitiesJoinTheDynamicListFromTheNextFrame)
     dWorldSetGravity(world.GetODEWorld(), 0, 0, 0);
     Crash crash(world);
     auto* late = new Solid(world, "late", false);
+    std::vector<bool> colliding;
     crash.a->onCollide = [&]()
     {
+        colliding.push_back(world.IsColliding());
         world.AddDynamicEntity(late);
     };
+    late->onUpdate = [&]() { colliding.push_back(world.IsColliding()); };
     world.Update(0.016f);
     // Still one of the world's: updated once with the scaled frame.
     EXPECT_EQ(late->updates, (std::vector<float>{0.032f}));
@@ -549,6 +552,8 @@ TEST(PhysicsWorldTest, EntitiesJoinTheDynamicListFromTheNextFrame)
     EXPECT_EQ(late->updates, (std::vector<float>{0.032f, 0.016f, 0.016f}));
     EXPECT_FALSE(late->GetWorldUpdate());
     EXPECT_EQ(world.GetDynamicList(), (std::vector<kaEntity*>{late}));
+    // Collision calls inside the collision pass, updates outside it.
+    EXPECT_EQ(colliding, (std::vector<bool>{true, true, false, true, false, true, false}));
 }
 
 TEST(PhysicsWorldTest, EntitiesLeavingTheWorldLeaveTheDynamicList)
