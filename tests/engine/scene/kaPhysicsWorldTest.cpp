@@ -178,6 +178,12 @@ TEST(PhysicsWorldTest, FramesAreCutIntoEqualPassesOfTwiceTheirTime)
         if (!std::isnan(c.dt))
             EXPECT_FLOAT_EQ(plain->updates[0], c.dt * 2.0f);
     }
+    // A frame far longer than the frame loop hands over runs as many passes as its longest frame.
+    kaPhysicsWorld world;
+    auto* dynamic = new Solid(world, "dynamic", false);
+    world.AddDynamicEntity(dynamic);
+    world.Update(1.0e9f);
+    EXPECT_EQ(dynamic->updates.size(), static_cast<size_t>(kaPhysicsWorld::kMaxPasses));
 }
 
 TEST(PhysicsWorldTest, PausedNothingMovesAndNothingUpdates)
