@@ -142,7 +142,9 @@ kaGraphicsManager::kaGraphicsManager() : m_Atlas(std::make_unique<kaTextureAtlas
 kaGraphicsManager::~kaGraphicsManager()
 {
     ReleaseAll();
-    WriteGraphicsConfig(m_ConfigFile.c_str());
+    // Settings that never made a device are not saved: the file keeps what the user can still mend.
+    if (m_SettingsMadeADevice)
+        WriteGraphicsConfig(m_ConfigFile.c_str());
     m_DisplayModes.clear();
     if (g_pGraphicsManager == this)
         g_pGraphicsManager = nullptr;
@@ -182,12 +184,17 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
     }
     if (forceFullScreen)
         m_FullScreen = true;
-    m_CurrentWidth = m_DisplayWidth;
-    m_CurrentHeight = m_DisplayHeight;
 
     m_pD3D = CreateDirect3D(GFX_SDK_VERSION);
     if (!m_pD3D)
         return false;
+    if (!m_SkipEnumeration)
+    {
+        _KeepListedSize(m_DisplayWidth, m_DisplayHeight, "FSDisplayWidth/FSDisplayHeight");
+        _KeepListedSize(m_ScreenWidth, m_ScreenHeight, "FS3DDisplayWidth/FS3DDisplayHeight");
+    }
+    m_CurrentWidth = m_DisplayWidth;
+    m_CurrentHeight = m_DisplayHeight;
     if (!m_SkipEnumeration)
         BuildDeviceList();
 
@@ -200,7 +207,47 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
 
     if (configFile && *configFile)
         ReadFontConfig(configFile);
+    // Without a device nothing can be drawn: the caller must not carry on as if it could.
+    if (!m_pDevice)
+    {
+        DebugPrintf("[ kaGraphicsManager::Initialize ] : no Direct3D device could be made\n");
+        return false;
+    }
     return true;
+}
+
+bool kaGraphicsManager::_IsUsableSize(uint32_t width, uint32_t height) const
+{
+    if (width == 0 || height == 0)
+        return false;
+    const uint32_t adapterCount = std::min(m_pD3D->GetAdapterCount(), kMaxAdapters);
+    for (uint32_t adapter = 0; adapter < adapterCount; ++adapter)
+    {
+        for (uint32_t format : kAdapterFormats)
+        {
+            const uint32_t modeCount = m_pD3D->GetAdapterModeCount(adapter, format);
+            for (uint32_t i = 0; i < modeCount; ++i)
+            {
+                DisplayMode mode;
+                if (GfxFailed(m_pD3D->EnumAdapterModes(adapter, format, i, &mode)))
+                    continue;
+                if (m_FullScreen ? mode.Width == width && mode.Height == height
+                                 : mode.Width >= width && mode.Height >= height)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+void kaGraphicsManager::_KeepListedSize(uint32_t& width, uint32_t& height, const char* keys) const
+{
+    if (_IsUsableSize(width, height))
+        return;
+    DebugPrintf("[ kaGraphicsManager::Initialize ] : no display mode fits %ux%u (%s); using %ux%u\n", width,
+                height, keys, kDefaultWidth, kDefaultHeight);
+    width = kDefaultWidth;
+    height = kDefaultHeight;
 }
 
 platform::GfxResult kaGraphicsManager::ConfirmDevice(const GfxCaps& caps, uint32_t behavior,
@@ -455,6 +502,10 @@ platform::GfxResult kaGraphicsManager::CreateDevice(WindowHandle window)
         return GfxFailed(result) ? result : GFX_E_FAIL;
     }
     m_pDevice = created;
+    m_SettingsMadeADevice = true;
+    // A new device holds none of what the cache's users last sent to another.
+    m_MaterialKnown = false;
+    ++s_StateChanges;
     Matrix identity;
     MatrixIdentity(&identity);
     m_pDevice->SetTransform(TS_VIEW, &identity);
@@ -697,6 +748,8 @@ bool kaGraphicsManager::WriteGraphicsConfig(const char* fileName)
 void kaGraphicsManager::ResetStateCache()
 {
     m_StateCache.Reset(m_DepthMode);
+    m_MaterialKnown = false;
+    ++s_StateChanges;
 }
 
 platform::GfxColor kaGraphicsManager::ToColor(float red, float green, float blue, float alpha)
@@ -716,6 +769,7 @@ bool kaGraphicsManager::SetRenderState(uint32_t state, uint32_t value)
             return true;
         *cached = value;
     }
+    ++s_StateChanges;
     return GfxSucceeded(m_pDevice->SetRenderState(state, value));
 }
 
@@ -729,6 +783,7 @@ bool kaGraphicsManager::SetTextureStageState(uint32_t stage, uint32_t state, uin
             return true;
         *cached = value;
     }
+    ++s_StateChanges;
     return GfxSucceeded(m_pDevice->SetTextureStageState(stage, state, value));
 }
 
@@ -742,6 +797,7 @@ bool kaGraphicsManager::SetSamplerState(uint32_t sampler, uint32_t state, uint32
             return true;
         *cached = value;
     }
+    ++s_StateChanges;
     return GfxSucceeded(m_pDevice->SetSamplerState(sampler, state, value));
 }
 
@@ -755,13 +811,29 @@ void kaGraphicsManager::SetTexture(uint32_t stage, GfxBaseTexture* texture)
             return;
         *cached = texture;
     }
+    ++s_StateChanges;
     m_pDevice->SetTexture(stage, texture);
 }
 
 void kaGraphicsManager::ForgetTexture(const GfxBaseTexture* texture)
 {
     if (texture)
+    {
         m_StateCache.ForgetTexture(texture);
+        ++s_StateChanges;
+    }
+}
+
+void kaGraphicsManager::SetMaterial(const Material& material)
+{
+    if (!m_pDevice)
+        return;
+    if (m_MaterialKnown && std::memcmp(&m_Material, &material, sizeof material) == 0)
+        return;
+    m_Material = material;
+    m_MaterialKnown = true;
+    ++s_StateChanges;
+    m_pDevice->SetMaterial(&material);
 }
 
 void kaGraphicsManager::SetFVF(uint32_t fvf)

@@ -6,4 +6,7 @@
 // operations. The terrain library implements it, so the scene depends on no environment header.
 class kaWaterPlaneBase : public kaEntity
 {
+public:
+    // Builds the water over width by length from the origin; the world calls it after reading the block.
+    virtual void Build(float /*width*/, float /*length*/) {}
 };

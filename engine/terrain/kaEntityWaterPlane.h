@@ -12,7 +12,13 @@ class kaEntityWaterPlane : public kaWaterPlaneBase
 public:
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
+    // Keeps the extent; the water is not drawn yet.
+    void Build(float width, float length) override;
+    float GetWidth() const { return m_Width; }
+    float GetLength() const { return m_Length; }
 
 private:
     kaKeptElement m_Element;
+    float m_Width = 0.0f;
+    float m_Length = 0.0f;
 };

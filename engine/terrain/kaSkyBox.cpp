@@ -1,5 +1,20 @@
 #include "engine/terrain/kaSkyBox.h"
 
+#include "engine/scene/kaWorld.h"
+
+namespace
+{
+
+kaSkyBoxBase* Make()
+{
+    return new kaSkyBox();
+}
+
+// Installed before the program's entry, so every world reads this element of its files.
+const bool s_Installed = (kaWorld::SetSkyBoxCreator(&Make), true);
+
+} // namespace
+
 // A class record without a creator: only the world makes one.
 KA_ENTITY_CLASS_RECORD_DEFINITION(kaSkyBox, "kaSkyBox")
 

@@ -1,5 +1,20 @@
 #include "engine/terrain/kaSun.h"
 
+#include "engine/scene/kaWorld.h"
+
+namespace
+{
+
+kaSunBase* Make()
+{
+    return new kaSun();
+}
+
+// Installed before the program's entry, so every world reads this element of its files.
+const bool s_Installed = (kaWorld::SetSunCreator(&Make), true);
+
+} // namespace
+
 // A class record without a creator: only the world makes one.
 KA_ENTITY_CLASS_RECORD_DEFINITION(kaSun, "kaSun")
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/system/Guid.h"
 #include "platform/window/Window.h"
 
 #include <cstdint>
@@ -46,15 +47,6 @@ struct WaveFormat
 
 constexpr uint16_t kWaveFormatPcm = 1;
 constexpr uint16_t kWaveFormatExtensible = 0xFFFE;
-
-// 16-byte identifier (3D algorithms); all zero is the device default.
-struct Guid
-{
-    uint32_t data1 = 0;
-    uint16_t data2 = 0;
-    uint16_t data3 = 0;
-    uint8_t data4[8] = {};
-};
 
 // Buffer capability flags.
 constexpr uint32_t kBufferPrimary = 0x1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/system/Guid.h"
 #include "platform/window/Window.h"
 
 #include <array>
@@ -83,21 +84,6 @@ constexpr int32_t kPovCentred = -1;
 // The default range of an absolute axis, until SetAxisRange changes it.
 constexpr int32_t kDefaultAxisMin = 0;
 constexpr int32_t kDefaultAxisMax = 65535;
-
-struct Guid
-{
-    std::array<uint8_t, 16> bytes{};
-
-    bool IsNull() const
-    {
-        for (uint8_t b : bytes)
-            if (b != 0)
-                return false;
-        return true;
-    }
-    bool operator==(const Guid& other) const { return bytes == other.bytes; }
-    bool operator!=(const Guid& other) const { return bytes != other.bytes; }
-};
 
 // Our own identifiers for the kinds of object a device has; tag is the last byte.
 constexpr Guid MakeObjectGuid(uint8_t tag)

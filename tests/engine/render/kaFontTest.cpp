@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -36,7 +37,7 @@ std::string WithBackslashes(std::string path)
     return path;
 }
 
-class FontTest : public GraphicsManagerFixture
+class FontOnAnyDevice : public GraphicsManagerFixture
 {
 protected:
     void TearDown() override { SetFontsFolder(""); }
@@ -79,6 +80,13 @@ protected:
     size_t MessageBoxCount() const { return m_Backend.MessageBoxes().size(); }
 };
 
+// Most tests run on a device whose textures may be 2048 texels wide.
+class FontTest : public FontOnAnyDevice
+{
+protected:
+    void SetUp() override { StartWithLargestTexture(2048); }
+};
+
 // --- Outline fonts --------------------------------------------------------------------------------------
 
 TEST_F(FontTest, PageSizeFollowsThePixelSize)
@@ -88,7 +96,6 @@ TEST_F(FontTest, PageSizeFollowsThePixelSize)
     EXPECT_EQ(kaFont::PageSizeFor(40), 512u);
     EXPECT_EQ(kaFont::PageSizeFor(41), 1024u);
 
-    StartWithLargestTexture(2048);
     auto small = Outline(kFace, 20);
     EXPECT_EQ(small->GetPageWidth(), 256u);
     EXPECT_EQ(small->GetTexture()->GetWidth(), 256u);
@@ -98,7 +105,7 @@ TEST_F(FontTest, PageSizeFollowsThePixelSize)
     EXPECT_GT(large->GetLineHeight(), 41);
 }
 
-TEST_F(FontTest, SmallDeviceShrinksThePageAndWidensTheReportedSizes)
+TEST_F(FontOnAnyDevice, SmallDeviceShrinksThePageAndWidensTheReportedSizes)
 {
     StartWithLargestTexture(512);
     auto font = Outline(kFace, 41);
@@ -114,7 +121,6 @@ TEST_F(FontTest, SmallDeviceShrinksThePageAndWidensTheReportedSizes)
 
 TEST_F(FontTest, GlyphQueriesRefuseControlAndHighCodes)
 {
-    StartWithLargestTexture(2048);
     auto font = Outline(kFace, 16);
     float l, t, r, b, w, h;
     int32_t advance, bx, by;
@@ -136,7 +142,6 @@ TEST_F(FontTest, GlyphQueriesRefuseControlAndHighCodes)
 
 TEST_F(FontTest, GlyphTexelsHoldCoverageOnATransparentPage)
 {
-    StartWithLargestTexture(2048);
     auto font = Outline(kFace, 16);
     const std::vector<uint16_t> texels = PageTexels(*font);
     ASSERT_EQ(texels.size(), 256u * 256u);
@@ -156,7 +161,6 @@ TEST_F(FontTest, GlyphTexelsHoldCoverageOnATransparentPage)
 
 TEST_F(FontTest, ShelvesWrapOnlyWhenTheGlyphAndItsGapDoNotFit)
 {
-    StartWithLargestTexture(2048);
     auto font = Outline(kFace, 20);
     const float page = static_cast<float>(font->GetPageWidth());
     uint32_t penX = 0;
@@ -182,7 +186,7 @@ TEST_F(FontTest, ShelvesWrapOnlyWhenTheGlyphAndItsGapDoNotFit)
     EXPECT_GT(wraps, 0);
 }
 
-TEST_F(FontTest, GlyphsThatDoNotFitThePageKeepEmptyEntries)
+TEST_F(FontOnAnyDevice, GlyphsThatDoNotFitThePageKeepEmptyEntries)
 {
     StartWithLargestTexture(32);
     auto font = Outline(kFace, 60);
@@ -208,7 +212,7 @@ TEST_F(FontTest, GlyphsThatDoNotFitThePageKeepEmptyEntries)
     EXPECT_GT(skipped, 0);
 }
 
-TEST_F(FontTest, PageCutShortByTheDeviceHoldsOnlyWhatFits)
+TEST_F(FontOnAnyDevice, PageCutShortByTheDeviceHoldsOnlyWhatFits)
 {
     m_D3D->Adapters[0].Caps.MaxTextureHeight = 32;
     StartWithLargestTexture(2048);
@@ -226,7 +230,6 @@ TEST_F(FontTest, PageCutShortByTheDeviceHoldsOnlyWhatFits)
 
 TEST_F(FontTest, MissingFaceShowsTheMessageAndLeavesEmptyTables)
 {
-    StartWithLargestTexture(2048);
     testsupport::TempDir fonts;
     SetFontsFolder(fonts.Path());
     const size_t before = MessageBoxCount();
@@ -241,7 +244,6 @@ TEST_F(FontTest, MissingFaceShowsTheMessageAndLeavesEmptyTables)
 
 TEST_F(FontTest, NameWithoutExtensionTriesTrueTypeThenType1)
 {
-    StartWithLargestTexture(2048);
     testsupport::TempDir fonts;
     std::ifstream source(InstalledFace(), std::ios::binary);
     ASSERT_TRUE(source.good());
@@ -264,7 +266,6 @@ TEST_F(FontTest, NameWithoutExtensionTriesTrueTypeThenType1)
 
 TEST_F(FontTest, NameWithABackslashIsThePathItself)
 {
-    StartWithLargestTexture(2048);
     testsupport::TempDir dir;
     std::ifstream source(InstalledFace(), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
@@ -277,7 +278,6 @@ TEST_F(FontTest, NameWithABackslashIsThePathItself)
 
 TEST_F(FontTest, WrittenFontDataReadsBackTheSame)
 {
-    StartWithLargestTexture(2048);
     auto source = Outline(kFace, 14, kaFont::kHinting);
     std::stringstream data;
     ASSERT_TRUE(source->WriteFontData(data, true));
@@ -310,7 +310,6 @@ TEST_F(FontTest, WrittenFontDataReadsBackTheSame)
 
 TEST_F(FontTest, DamagedFontDataStopsWhereItGoesWrong)
 {
-    StartWithLargestTexture(2048);
     auto source = Outline(kFace, 12);
     std::stringstream data;
     ASSERT_TRUE(source->WriteFontData(data, true));
@@ -341,7 +340,6 @@ TEST_F(FontTest, DamagedFontDataStopsWhereItGoesWrong)
 
 TEST_F(FontTest, LoadingAFontDataFileFailsWhenItIsMissingOrDamaged)
 {
-    StartWithLargestTexture(2048);
     auto source = Outline(kFace, 12);
     std::stringstream data;
     ASSERT_TRUE(source->WriteFontData(data, true));
@@ -363,7 +361,6 @@ TEST_F(FontTest, LoadingAFontDataFileFailsWhenItIsMissingOrDamaged)
 
 TEST_F(FontTest, FontsLoadOnceByNameAndUnknownNamesFallBackToSystem)
 {
-    StartWithLargestTexture(2048);
     kaFont* system = m_Manager->GetFont("System");
     ASSERT_NE(system, nullptr);
     EXPECT_EQ(system->GetPixelSize(), 16u);
@@ -399,7 +396,6 @@ TEST_F(FontTest, FontsLoadOnceByNameAndUnknownNamesFallBackToSystem)
 
 TEST_F(FontTest, DeviceObjectsGoWithTheDeviceAndComeBack)
 {
-    StartWithLargestTexture(2048);
     kaFont* system = m_Manager->GetFont("System");
     ASSERT_NE(system, nullptr);
     ASSERT_NE(system->GetVertexBuffer(), nullptr);
@@ -421,7 +417,6 @@ TEST_F(FontTest, DeviceObjectsGoWithTheDeviceAndComeBack)
 
 TEST_F(FontTest, StateBlockDrawsTextOverTheScene)
 {
-    StartWithLargestTexture(2048);
     kaFont* system = m_Manager->GetFont("System");
     ASSERT_NE(system, nullptr);
     ASSERT_TRUE(GfxSucceeded(system->GetStateBlock(0)->Apply()));
@@ -443,7 +438,6 @@ TEST_F(FontTest, StateBlockDrawsTextOverTheScene)
 
 TEST_F(FontTest, RenderStateOutlivingTheManagerLeavesItsTexturesAlone)
 {
-    StartWithLargestTexture(2048);
     auto block = std::make_unique<kaRenderState>();
     kaFont* system = m_Manager->GetFont("System");
     block->AddTexture(system->GetTexture(), 0, 0, 0, false, false);
@@ -455,3 +449,41 @@ TEST_F(FontTest, RenderStateOutlivingTheManagerLeavesItsTexturesAlone)
 }
 
 } // namespace
+
+// Text states set through the manager match the recorded block and leave its cache telling the truth,
+// so that the next block drawn puts back what text changed.
+TEST_F(FontTest, TextStatesThroughTheCacheMatchTheBlockAndAreUndoneByTheNextBlock)
+{
+    StartWithLargestTexture(2048);
+    kaFont* system = m_Manager->GetFont("System");
+    ASSERT_NE(system, nullptr);
+    // Every state the cache holds starts at a value no text state uses.
+    for (uint32_t state = 0; state < kaStateCache::kRenderStates; ++state)
+        m_Manager->SetRenderState(state, 0xEE);
+    for (uint32_t stage = 0; stage < 2; ++stage)
+        for (uint32_t state = 0; state < kaStateCache::kStageStates; ++state)
+            m_Manager->SetTextureStageState(stage, state, 0xEE);
+    for (uint32_t state = 0; state < kaStateCache::kSamplerStates; ++state)
+        m_Manager->SetSamplerState(0, state, 0xEE);
+    m_Manager->SetTexture(0, nullptr);
+
+    system->ApplyStates();
+    const DeviceState cached = Device()->State();
+    ASSERT_TRUE(GfxSucceeded(system->GetStateBlock(0)->Apply()));
+    const DeviceState recorded = Device()->State();
+    EXPECT_EQ(std::memcmp(cached.RenderStates, recorded.RenderStates, sizeof cached.RenderStates), 0);
+    EXPECT_EQ(std::memcmp(cached.StageStates, recorded.StageStates, 2 * sizeof cached.StageStates[0]), 0);
+    EXPECT_EQ(std::memcmp(cached.SamplerStates[0], recorded.SamplerStates[0], sizeof cached.SamplerStates[0]),
+              0);
+    EXPECT_EQ(cached.Textures[0], recorded.Textures[0]);
+    EXPECT_NE(cached.Textures[0], nullptr);
+
+    system->ApplyStates();
+    kaRenderState block;
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    uint32_t value = 0;
+    Device()->GetRenderState(RS_ALPHATESTENABLE, &value);
+    EXPECT_EQ(value, 0u);
+    Device()->GetRenderState(RS_ZENABLE, &value);
+    EXPECT_EQ(value, static_cast<uint32_t>(ZB_TRUE));
+}

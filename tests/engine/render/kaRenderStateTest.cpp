@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -26,6 +27,14 @@ const uint32_t kStageStates[] = {TSS_COLOROP,   TSS_COLORARG0,     TSS_COLORARG1
                                  TSS_COLORARG2, TSS_ALPHAOP,       TSS_ALPHAARG1,
                                  TSS_RESULTARG, TSS_TEXCOORDINDEX, TSS_TEXTURETRANSFORMFLAGS};
 const uint32_t kSentinel = 0xEE;
+
+void ReadXml(kaRenderState& block, const std::string& xml)
+{
+    TiXmlDocument document;
+    document.Parse(xml.c_str());
+    ASSERT_NE(document.RootElement(), nullptr);
+    block.ReadProperties(document.RootElement());
+}
 
 std::string Pair(uint32_t state, uint32_t value)
 {
@@ -418,13 +427,6 @@ protected:
         return m_Dir.Write(name, imagebytes::AsString(imagebytes::BmpBytes(bmp)));
     }
 
-    void ReadXml(kaRenderState& block, const std::string& xml)
-    {
-        TiXmlDocument document;
-        document.Parse(xml.c_str());
-        ASSERT_NE(document.RootElement(), nullptr);
-        block.ReadProperties(document.RootElement());
-    }
 };
 
 TEST_F(RenderStateTextureTest, ImagesAppendStagesAndHoldOneReferenceEach)
@@ -455,6 +457,24 @@ TEST_F(RenderStateTextureTest, ImagesAppendStagesAndHoldOneReferenceEach)
     const uint32_t number = texture->GetNumber();
     block.reset();
     EXPECT_EQ(m_Manager->GetTextures().count(number), 0u);
+}
+
+// An image that loads but cannot become a device texture (wider than an atlas page) keeps its stage,
+// drawing nothing: the stages after it stay in their slots with their blending.
+TEST_F(RenderStateTextureTest, ATextureWithoutADeviceTextureKeepsItsStage)
+{
+    imagebytes::Bmp wide;
+    wide.width = 1100;
+    wide.height = 2;
+    wide.topFirstRows.assign(2, imagebytes::Bytes(1100 * 3, 0x40));
+    const std::string strip = m_Dir.Write("strip.bmp", imagebytes::AsString(imagebytes::BmpBytes(wide)));
+    kaRenderState block;
+    ASSERT_NE(block.AddTextureFromFile(strip, true, 0, 0, 0, false, false, 1), nullptr);
+    kaTexture* second = block.AddTextureFromFile(Image("detail.bmp", 8), true, 0, 1, 0, false, false, 1);
+    ASSERT_EQ(block.GetStages().size(), 2u);
+    EXPECT_EQ(block.GetTexture(0)->GetBaseTexture(), nullptr);
+    EXPECT_EQ(block.GetTexture(1), second);
+    EXPECT_EQ(block.GetStages()[1]->blendType, 1u);
 }
 
 TEST_F(RenderStateTextureTest, LoadedTexturesWithMipLevelsFilterBetweenThem)
@@ -704,13 +724,7 @@ TEST_F(RenderStateAnimationTest, AnimatedBlockShowsTheCurrentFrameOnStageZero)
 class RenderStatePropertiesTest : public ::testing::Test
 {
 protected:
-    void Read(kaRenderState& block, const std::string& xml)
-    {
-        TiXmlDocument document;
-        document.Parse(xml.c_str());
-        ASSERT_NE(document.RootElement(), nullptr);
-        block.ReadProperties(document.RootElement());
-    }
+    static void Read(kaRenderState& block, const std::string& xml) { ReadXml(block, xml); }
 };
 
 TEST_F(RenderStatePropertiesTest, ReadsEveryKeyAndLeavesMissingOnesAlone)
@@ -800,3 +814,49 @@ TEST_F(RenderStatePropertiesTest, InitDataAppliesIncludedRecordsFirst)
 }
 
 } // namespace
+
+// --- Repeated Apply -------------------------------------------------------------------------------------
+
+// Applying a block again sends nothing while nothing has changed; any change in between, to the device
+// through the manager or to the block itself, makes it set the device fully again.
+TEST_F(RenderStateTest, ApplyingAgainSendsNothingUntilSomethingChanged)
+{
+    StartWith(4, false);
+    kaRenderState twin;
+    kaRenderState blended;
+    blended.m_AlphaBlend = true;
+    kaRenderState shiny;
+    shiny.SetDiffuse(0.2f, 0.4f, 0.6f, 1.0f);
+    const struct
+    {
+        const char* between;
+        std::function<void(kaRenderState&)> change;
+        bool sends;
+    } cases[] = {
+        {"nothing", [](kaRenderState&) {}, false},
+        {"an identical block", [&](kaRenderState&) { twin.Apply(Device(), 0); }, false},
+        {"a blended block", [&](kaRenderState&) { blended.Apply(Device(), 0); }, true},
+        {"another material", [&](kaRenderState&) { shiny.Apply(Device(), 0); }, true},
+        {"a cached setter", [&](kaRenderState&) { m_Manager->SetRenderState(RS_CULLMODE, CULL_NONE); }, true},
+        {"a cache reset", [&](kaRenderState&) { m_Manager->ResetStateCache(); }, true},
+        {"the block's own depth writes", [](kaRenderState& block) { block.m_ZWrite = false; }, true},
+        {"the other pass", [](kaRenderState& block) { block.Apply(nullptr, 1); }, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.between);
+        kaRenderState block;
+        ASSERT_TRUE(block.Apply(Device(), 0));
+        c.change(block);
+        Device()->ClearLog();
+        ASSERT_TRUE(block.Apply(Device(), 0));
+        EXPECT_EQ(!Device()->Calls().empty(), c.sends);
+        EXPECT_EQ(RenderState(RS_ALPHABLENDENABLE), 0u);
+        EXPECT_EQ(RenderState(RS_CULLMODE), static_cast<uint32_t>(CULL_CCW));
+        EXPECT_EQ(RenderState(RS_ZWRITEENABLE), block.m_ZWrite ? 1u : 0u);
+        EXPECT_EQ(RenderState(RS_ZFUNC), static_cast<uint32_t>(CMP_LESSEQUAL));
+        Material material;
+        Device()->GetMaterial(&material);
+        EXPECT_EQ(material.Diffuse.r, block.GetMaterial().Diffuse.r);
+    }
+}
