@@ -560,7 +560,10 @@ TEST_F(PhysicsDebugDrawTest, DrawsPlacedShapesOfEverySpaceWithAMarkerEach)
     dGeomDisable((new Solid(world, "hidden", false))->Add(dCreateBox(nullptr, 1, 1, 1), "hidden")->GetGeom());
     dGeomID plane = dCreatePlane(world.GetSpace(), 0, 1, 0, 0);
 
+    const size_t placed = CallsOf("SetTransform").size();
     world.Render(0);
+    // The world's own pass ran: it placed its camera.
+    EXPECT_GT(CallsOf("SetTransform").size(), placed);
     EXPECT_TRUE(m_Manager->GetDebugPrimitives().empty());
     world.ToggleDebugDraw();
     world.Render(0);
