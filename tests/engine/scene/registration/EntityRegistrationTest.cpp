@@ -1,7 +1,11 @@
 #include "engine/scene/EntityFactory.h"
+#include "engine/scene/MaterialRegistry.h"
+#include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaEntity.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace
 {
@@ -12,6 +16,13 @@ TEST(EntityRegistrationTest, TheBaseClassIsCreatedByNameInAProgramThatNeverNames
     const std::unique_ptr<kaEntity> entity = CreateEntity("Entity");
     ASSERT_NE(entity, nullptr);
     EXPECT_EQ(entity->GetClassName(), "Entity");
+}
+
+// Nor does it name the material class, whose registration lives beside it.
+TEST(EntityRegistrationTest, ThePlainMaterialIsCreatedByNameInAProgramThatNeverNamesIt)
+{
+    const std::unique_ptr<kaMaterial> material(MaterialRegistry::Create("kaMaterial"));
+    ASSERT_NE(material, nullptr);
 }
 
 } // namespace
