@@ -50,10 +50,15 @@ public:
     virtual ~guiMessage() = default;
 };
 
+// A mouse move as windows get it: data holds the cursor position, the wheel and the buttons held; the
+// delta is the movement since the previous message.
 class guiMsgMouse : public guiMessage
 {
 public:
     gui::MouseData data;
+    float deltaX = 0.0f;
+    float deltaY = 0.0f;
+    bool anyButton = false;
 };
 
 class guiMsgKey : public guiMessage
