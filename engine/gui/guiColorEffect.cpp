@@ -3,9 +3,7 @@
 #include "engine/core/kaLinearRamp.h"
 #include "engine/gui/guiImage.h"
 
-guiColorEffect::guiColorEffect(guiImage* target) : guiWidgetEffect(target), m_Image(target)
-{
-}
+guiColorEffect::guiColorEffect(guiImage* target) : guiWidgetEffect(target), m_Image(target) {}
 
 void guiColorEffect::SetColorFade(const kaColor& from, const kaColor& to, float start, float duration)
 {
@@ -22,7 +20,8 @@ void guiColorEffect::Update(float dt)
     if (m_Image == nullptr || m_Elapsed < m_Start)
         return;
     // The ramp makes an empty interval a step: the end colour as soon as the start is reached.
-    const float progress = kaLinearRamp::Evaluate(kaLinearRamp(m_Start, m_Start + m_Duration, 0.0f, 1.0f), m_Elapsed);
+    const float progress =
+        kaLinearRamp::Evaluate(kaLinearRamp(m_Start, m_Start + m_Duration, 0.0f, 1.0f), m_Elapsed);
     const kaColor color = kaColor::Lerp(m_From, m_To, progress);
     m_Image->SetColor(color.r, color.g, color.b, color.a);
 }

@@ -368,8 +368,9 @@ bool guiManager::SwitchWindowByName(const std::string& name, guiWindow* from, in
     return to == nullptr || SwitchWindow(to, from, result, animate);
 }
 
-void guiManager::OnMouseInput(const gui::MouseInput& input)
+void guiManager::OnMouseInput(const guiMsgMouse& message)
 {
+    const gui::MouseData& input = message.data;
     if (input.moved)
     {
         m_Mouse.dx += input.dx;
@@ -578,8 +579,10 @@ void guiManager::ResetCursorBounds()
     m_CursorBounds = platform::Rect{};
     if (g_pGraphicsManager != nullptr)
     {
-        m_CursorBounds.right = static_cast<int32_t>(g_pGraphicsManager->GetPresentParameters().BackBufferWidth);
-        m_CursorBounds.bottom = static_cast<int32_t>(g_pGraphicsManager->GetPresentParameters().BackBufferHeight);
+        m_CursorBounds.right =
+            static_cast<int32_t>(g_pGraphicsManager->GetPresentParameters().BackBufferWidth);
+        m_CursorBounds.bottom =
+            static_cast<int32_t>(g_pGraphicsManager->GetPresentParameters().BackBufferHeight);
     }
 }
 
@@ -637,7 +640,8 @@ bool guiManager::PlayGuiSound(const std::string& waveFile)
 {
     if (!m_GuiSoundsOn || g_pWizard == nullptr || g_pWizard->IsMuted())
         return false;
-    const kaSoundHandle handle = g_pWizard->LoadAndPlaySound(waveFile, GetSoundVolume(), false, 0, 0, 0, true);
+    const kaSoundHandle handle =
+        g_pWizard->LoadAndPlaySound(waveFile, GetSoundVolume(), false, 0, 0, 0, true);
     return handle.id >= 0;
 }
 

@@ -19,23 +19,6 @@ class guiImage;
 class guiWindow;
 class guiWindowRenderObject;
 
-namespace gui
-{
-
-// A mouse record from the application: the movement and the buttons that changed since the last one.
-struct MouseInput
-{
-    bool moved = false;
-    int32_t dx = 0;
-    int32_t dy = 0;
-    int32_t wheel = 0;
-    bool buttonsChanged = false;
-    bool buttons[3] = {false, false, false};
-    bool changed[3] = {false, false, false};
-};
-
-} // namespace gui
-
 // The desktop: registers windows and finds them by name, orders, shows and hides them (modally too,
 // running whole frames meanwhile), routes the mouse and the keys, owns the cursor, runs the timed
 // effects and the removal queue, and plays the GUI's sounds. One instance, reachable through
@@ -84,7 +67,9 @@ public:
     // The window that has the mouse alone, or null.
     guiWindow* GetModalWindow() const;
 
-    void OnMouseInput(const gui::MouseInput& input);
+    // The application's mouse record: the movement, the wheel and the buttons that changed since the last
+    // one, gathered until the next update.
+    void OnMouseInput(const guiMsgMouse& message);
     void OnKey(const guiMsgKey& message);
     void Update(float dt);
 

@@ -166,12 +166,12 @@ bool guiWindow::HitTest(const kaPoint& point, guiGlyph*& out)
     return false;
 }
 
-void guiWindow::AddChild(guiGlyph* child, guiGlyph* /*window*/)
+void guiWindow::AddChild(guiGlyph* child, guiWindow* /*window*/)
 {
     guiGlyph::AddChild(child, this);
 }
 
-void guiWindow::SetOwnerWindow(guiGlyph* window)
+void guiWindow::SetOwnerWindow(guiWindow* window)
 {
     m_OwnerWindow = window;
 }
@@ -454,7 +454,8 @@ void guiWindow::SetHover(guiWidget* widget, const kaPoint& point)
     {
         chain.push_back(widget);
         guiGlyph* hit = nullptr;
-        for (guiGlyph* glyph = widget->GetParent(); glyph != nullptr && glyph != this; glyph = glyph->GetParent())
+        for (guiGlyph* glyph = widget->GetParent(); glyph != nullptr && glyph != this;
+             glyph = glyph->GetParent())
         {
             guiWidget* member = glyph->DynamicCast<guiWidget>();
             if (member != nullptr && member->HitTest(point, hit))

@@ -32,7 +32,8 @@ public:
     explicit guiWindow(const std::string& layoutFile);
     explicit guiWindow(std::istream& stream);
     explicit guiWindow(kaBinaryStream& stream);
-    guiWindow(const std::string& name, const guiCoordPair& anchor, const guiCoordPair& size, int32_t alignment);
+    guiWindow(const std::string& name, const guiCoordPair& anchor, const guiCoordPair& size,
+              int32_t alignment);
     // Top-left alignment.
     guiWindow(const guiCoordPair& anchor, const guiCoordPair& size);
     ~guiWindow() override;
@@ -41,11 +42,13 @@ public:
 
     void Draw() override;
     bool HitTest(const kaPoint& point, guiGlyph*& out) override;
-    void AddChild(guiGlyph* child, guiGlyph* window = nullptr) override;
+    void AddChild(guiGlyph* child, guiWindow* window = nullptr) override;
     // A window keeps its own tree: the window it is placed in is stored, not handed down.
-    void SetOwnerWindow(guiGlyph* window) override;
-    void AddToHitList(guiGlyph* glyph) override;
-    void ForgetWidget(guiGlyph* glyph) override;
+    void SetOwnerWindow(guiWindow* window) override;
+    // The tree walk lists each glyph of the window's tree that it draws.
+    virtual void AddToHitList(guiGlyph* glyph);
+    // Called when a glyph of the tree was destroyed: the pointer may only be compared, never followed.
+    virtual void ForgetWidget(guiGlyph* glyph);
     // The top-left corner actually used, in absolute pixels.
     const guiCoordPair& GetPosition() const override { return m_ReportedPos; }
     // The anchor the alignment places the window by.

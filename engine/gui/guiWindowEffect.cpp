@@ -3,9 +3,7 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 
-guiWindowEffect::guiWindowEffect(guiWindow* target) : guiWidgetEffect(target), m_Window(target)
-{
-}
+guiWindowEffect::guiWindowEffect(guiWindow* target) : guiWidgetEffect(target), m_Window(target) {}
 
 void guiWindowEffect::SetDelayedHide(int32_t result, float time)
 {

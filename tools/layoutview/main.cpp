@@ -44,11 +44,12 @@ int Fail(const std::string& text)
 
 void Button(int button, bool down)
 {
-    gui::MouseInput input;
+    guiMsgMouse message;
+    gui::MouseData& input = message.data;
     input.buttonsChanged = true;
     input.changed[button] = true;
     input.buttons[button] = down;
-    g_Gui->OnMouseInput(input);
+    g_Gui->OnMouseInput(message);
 }
 
 // The window's mouse and key messages become the GUI manager's records.
@@ -64,13 +65,14 @@ LRESULT Procedure(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM l
     {
         const int x = static_cast<int16_t>(LoWord(static_cast<uintptr_t>(lParam)));
         const int y = static_cast<int16_t>(HiWord(static_cast<uintptr_t>(lParam)));
-        gui::MouseInput input;
+        guiMsgMouse message;
+        gui::MouseData& input = message.data;
         input.moved = true;
         input.dx = x - g_LastX;
         input.dy = y - g_LastY;
         g_LastX = x;
         g_LastY = y;
-        g_Gui->OnMouseInput(input);
+        g_Gui->OnMouseInput(message);
         return 0;
     }
     case WM_LBUTTONDOWN:
@@ -89,6 +91,7 @@ LRESULT Procedure(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM l
     {
         guiMsgKey key;
         key.key = static_cast<uint8_t>(wParam);
+        key.virtualKey = 1;
         g_Gui->OnKey(key);
         return 0;
     }
@@ -175,9 +178,8 @@ int main(int argc, char** argv)
     windowClass.procedure = Procedure;
     windowClass.className = "layoutview";
     RegisterClass(windowClass);
-    WindowHandle window =
-        CreateWindow(0, "layoutview", "layoutview - " + fileName, WS_OVERLAPPED, 0, 0, kWidth, kHeight, nullptr,
-                     nullptr);
+    WindowHandle window = CreateWindow(0, "layoutview", "layoutview - " + fileName, WS_OVERLAPPED, 0, 0,
+                                       kWidth, kHeight, nullptr, nullptr);
     if (window == nullptr)
         return Fail("no window (is there a display?)");
     ShowWindow(window, SW_SHOW);
@@ -187,15 +189,17 @@ int main(int argc, char** argv)
     const int configFile = mkstemp(configName);
     if (configFile < 0)
         return Fail("cannot make a temporary settings file");
-    const std::string config = "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=" + std::to_string(kWidth) +
-                               "\nFSDisplayHeight=" + std::to_string(kHeight) +
-                               "\nBitsPerPixel=32\n[End Graphics Config]\n";
-    const bool written = write(configFile, config.data(), config.size()) == static_cast<ssize_t>(config.size());
+    const std::string config =
+        "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=" + std::to_string(kWidth) +
+        "\nFSDisplayHeight=" + std::to_string(kHeight) + "\nBitsPerPixel=32\n[End Graphics Config]\n";
+    const bool written =
+        write(configFile, config.data(), config.size()) == static_cast<ssize_t>(config.size());
     close(configFile);
     int result = 0;
     {
         kaGraphicsManager graphics;
-        if (!written || !graphics.Initialize(window, configName, nullptr, false) || graphics.GetDevice() == nullptr)
+        if (!written || !graphics.Initialize(window, configName, nullptr, false) ||
+            graphics.GetDevice() == nullptr)
             result = Fail("no graphics device");
         else if (guiGlyph* root = gui::LoadLayout(fileName))
         {

@@ -1,8 +1,8 @@
+#include "engine/gui/guiManager.h"
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaApp.h"
 #include "engine/gui/guiCursor.h"
-#include "engine/gui/guiManager.h"
 #include "engine/gui/guiWidgetEffect.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tests/engine/gui/support/GuiDesk.h"
@@ -221,8 +221,9 @@ TEST(GuiManager, GuiSoundsPlayUnlessMuted)
     ASSERT_TRUE(sounds.Init(nullptr));
     Wizard wizard;
     wizard.Init(&sounds, false);
-    const std::string click = dir.Write(
-        "click.wav", RiffBuilder::PcmWave(1, 22050, 16, RiffBuilder::Samples16(std::vector<int16_t>(100, 1000))));
+    const std::string click =
+        dir.Write("click.wav", RiffBuilder::PcmWave(1, 22050, 16,
+                                                    RiffBuilder::Samples16(std::vector<int16_t>(100, 1000))));
     GuiDesk desk;
     EXPECT_TRUE(desk.manager.PlayGuiSound(click));
     EXPECT_FALSE(desk.manager.PlayGuiSound(dir.File("missing.wav")));

@@ -28,7 +28,7 @@ TEST(Window, AlignmentPlacesTheWindowAroundItsAnchor)
         std::pair<float, float> expected;
     };
     const Case cases[] = {
-        {0, {400, 300}},  {1 | 8, {400, 300}}, {2 | 16, {300, 250}},
+        {0, {400, 300}},      {1 | 8, {400, 300}},  {2 | 16, {300, 250}},
         {4 | 32, {200, 200}}, {2 | 32, {300, 200}}, {4 | 8, {200, 300}},
     };
     for (const Case& c : cases)

@@ -43,7 +43,7 @@ TEST(LayoutViewToolTest, DrawsTheShowcaseHeadlessIntoAScreenshot)
             int x, y;
             Rgb expected;
         } probes[] = {
-            {520, 65, {204, 153, 25}},  // the handle in the child window at (450, 40) + (10, 10)
+            {520, 65, {204, 153, 25}},   // the handle in the child window at (450, 40) + (10, 10)
             {402, 306, {255, 255, 255}}, // the manager's cursor, at the screen's centre
             {322, 246, {255, 255, 255}}, // the layout's own pointer
         };
@@ -63,8 +63,8 @@ TEST(LayoutViewToolTest, RefusesMissingLayoutsAndBadArguments)
                                  "ui/Showcase.kab --headless", "ui/Showcase.kab --headless --frames 0"};
     for (const std::string& arguments : cases)
     {
-        const testsupport::CommandResult run =
-            RunCommand("cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH "' " + arguments + " 2>&1");
+        const testsupport::CommandResult run = RunCommand(
+            "cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH "' " + arguments + " 2>&1");
         EXPECT_NE(run.status, 0) << arguments;
         EXPECT_NE(run.output.find("layoutview: "), std::string::npos) << run.output;
     }

@@ -32,7 +32,8 @@ protected:
 
     guiWindow* AddWindow(float x, float y, int32_t alignment, const kaColor& color)
     {
-        auto* window = new guiWindow("w", guiCoordPair::Pixels(x, y), guiCoordPair::Pixels(200, 100), alignment);
+        auto* window =
+            new guiWindow("w", guiCoordPair::Pixels(x, y), guiCoordPair::Pixels(200, 100), alignment);
         auto* fill = new guiRectangle(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(200, 100));
         fill->SetFillColor(color);
         window->AddChild(fill);

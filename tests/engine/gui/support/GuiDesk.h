@@ -86,21 +86,23 @@ public:
 
     void MoveTo(int x, int y)
     {
-        gui::MouseInput input;
+        guiMsgMouse message;
+        gui::MouseData& input = message.data;
         input.moved = true;
         input.dx = x - manager.GetCursorPosition().x;
         input.dy = y - manager.GetCursorPosition().y;
-        manager.OnMouseInput(input);
+        manager.OnMouseInput(message);
         Frame();
     }
 
     void Button(int button, bool down)
     {
-        gui::MouseInput input;
+        guiMsgMouse message;
+        gui::MouseData& input = message.data;
         input.buttonsChanged = true;
         input.changed[button] = true;
         input.buttons[button] = down;
-        manager.OnMouseInput(input);
+        manager.OnMouseInput(message);
         Frame();
     }
 
