@@ -162,3 +162,48 @@ TEST(Effects, AnActivationAloneFinishesOnceItsTimeIsPassed)
 }
 
 } // namespace
+
+// A screen that asks a question as soon as it is shown.
+class AskingWindow : public guiWindow
+{
+public:
+    AskingWindow(GuiDesk& desk, guiWindow* question)
+        : guiWindow(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(50, 50)), m_Desk(desk), m_Question(question)
+    {
+    }
+    void OnShow() override
+    {
+        ++shows;
+        answer = m_Desk.manager.ShowWindow(m_Question, true);
+    }
+    int shows = 0;
+    int answer = 0;
+
+private:
+    GuiDesk& m_Desk;
+    guiWindow* m_Question;
+};
+
+TEST(Effects, AnEffectWhoseActionRunsFramesIsNotRunAgainByThem)
+{
+    GuiDesk desk;
+    guiWindow* question = desk.AddWindow("question", 0, 0, 10, 10);
+    desk.manager.HideWindow(question, 0);
+    auto* screen = new AskingWindow(desk, question);
+    desk.manager.AddWindow(screen);
+    desk.manager.HideWindow(screen, 0);
+    auto* show = new guiWindowEffect(screen);
+    show->SetDelayedShow(0.01f);
+    desk.manager.QueueEffect(show);
+    desk.onFrame = [&](int frame)
+    {
+        if (frame == 3)
+            desk.manager.HideWindow(question, 4);
+        return true;
+    };
+    desk.Frame();
+    EXPECT_EQ(screen->shows, 1);
+    EXPECT_EQ(screen->answer, 4);
+    EXPECT_EQ(desk.frames, 3);
+    EXPECT_EQ(desk.manager.GetEffectCount(), 0u);
+}
