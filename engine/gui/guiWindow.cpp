@@ -171,6 +171,16 @@ void guiWindow::AddChild(guiGlyph* child, guiWindow* /*window*/)
     guiGlyph::AddChild(child, this);
 }
 
+int guiWindow::RemoveChild(guiGlyph* child)
+{
+    // The glyph's removal tells the owner window; a window's children belong to the window itself.
+    guiWindow* outer = m_OwnerWindow;
+    m_OwnerWindow = this;
+    const int remaining = guiGlyph::RemoveChild(child);
+    m_OwnerWindow = outer;
+    return remaining;
+}
+
 void guiWindow::SetOwnerWindow(guiWindow* window)
 {
     m_OwnerWindow = window;

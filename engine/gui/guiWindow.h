@@ -43,6 +43,8 @@ public:
     void Draw() override;
     bool HitTest(const kaPoint& point, guiGlyph*& out) override;
     void AddChild(guiGlyph* child, guiWindow* window = nullptr) override;
+    // This window's lists forget a destroyed child even when the window sits inside another.
+    int RemoveChild(guiGlyph* child) override;
     // A window keeps its own tree: the window it is placed in is stored, not handed down.
     void SetOwnerWindow(guiWindow* window) override;
     // The tree walk lists each glyph of the window's tree that it draws.

@@ -155,6 +155,21 @@ TEST_F(WindowInput, KeysGoToTheFocusedWidgetAndFocusNextWraps)
     EXPECT_EQ(window->GetFocusChain(), std::vector<guiWidget*>{window});
 }
 
+TEST_F(WindowInput, AWindowInsideAnotherForgetsItsOwnDestroyedWidgets)
+{
+    auto* inner = new guiWindow(guiCoordPair::Pixels(200, 120), guiCoordPair::Pixels(90, 70));
+    window->AddChild(inner);
+    auto* field = new LogWidget("F", 0, 0, 20, 20, log);
+    inner->AddChild(field);
+    desk.Frame();
+    inner->SetFocus(field);
+    ASSERT_EQ(inner->GetFocusedWidget(), field);
+    inner->RemoveChild(field);
+    EXPECT_EQ(inner->GetFocusedWidget(), nullptr);
+    EXPECT_EQ(inner->GetFocusChain(), std::vector<guiWidget*>{inner});
+    EXPECT_TRUE(inner->GetHitList().empty());
+}
+
 TEST_F(WindowInput, DraggableWindowMovesByTheDragUnlessAWidgetHasFocus)
 {
     window->SetDraggable(true);
