@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 using testsupport::RunCommand;
 
@@ -55,6 +56,22 @@ TEST(LayoutViewToolTest, DrawsTheShowcaseHeadlessIntoAScreenshot)
             EXPECT_NEAR(got.b, probe.expected.b, 2) << layout << " " << probe.x << "," << probe.y;
         }
     }
+}
+
+TEST(LayoutViewToolTest, ARootThatIsNoWindowIsShownInAFullScreenWindow)
+{
+    testsupport::TempDir dir;
+    const std::string shot = dir.File("part.tga");
+    const testsupport::CommandResult run =
+        RunCommand("cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH
+                   "' ui/ShowcasePart.kab --headless --frames 2 --screenshot '" +
+                   shot + "' 2>&1");
+    ASSERT_EQ(run.status, 0) << run.output;
+    kaTGAImage image;
+    ASSERT_TRUE(image.Load(shot));
+    const Rgb inside = PixelAt(image, 50, 20);
+    EXPECT_EQ(std::make_tuple(inside.r, inside.g, inside.b), std::make_tuple(229, 229, 51))
+        << "the part's box";
 }
 
 TEST(LayoutViewToolTest, RefusesMissingLayoutsAndBadArguments)
