@@ -4,6 +4,7 @@
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
+#include "engine/gui/guiManager.h"
 #include "game/Tarvolin.h"
 #include "platform/window/SdlWindowBackend.h"
 
@@ -17,6 +18,7 @@
 // it is destroyed: main ends those first.
 static kaFileSystem s_FileSystem;
 static LanguageTable s_LanguageTable("Data\\Languages");
+static guiManager s_GuiManager;
 static Wizard s_Wizard;
 static kaInitDataBase s_InitDataBase;
 static kaProfiler s_Profiler;

@@ -4,6 +4,7 @@
 #include "engine/gui/guiClassRecords.h"
 #include "engine/gui/guiClipStack.h"
 #include "engine/gui/guiOriginStack.h"
+#include "engine/gui/guiWindow.h"
 #include "engine/render/kaGraphicsManager.h"
 
 #include <algorithm>
@@ -65,7 +66,7 @@ guiGlyph* guiGlyph::DynamicCast(const kaClassInfo& record)
     return QueryClass(record, result) ? result : nullptr;
 }
 
-void guiGlyph::AddChild(guiGlyph* child, guiGlyph* window)
+void guiGlyph::AddChild(guiGlyph* child, guiWindow* window)
 {
     if (child == nullptr)
         return;
@@ -142,7 +143,7 @@ guiGlyph* guiGlyph::FindChildById(int32_t id)
     return nullptr;
 }
 
-void guiGlyph::SetOwnerWindow(guiGlyph* window)
+void guiGlyph::SetOwnerWindow(guiWindow* window)
 {
     m_OwnerWindow = window;
     for (guiGlyph* child : m_Children)
@@ -352,7 +353,7 @@ void DrawTree(guiGlyph* glyph, guiRenderContext& context)
         return;
     glyph->_UpdatePixelCache();
     glyph->Render(context);
-    guiGlyph* window = glyph->GetOwnerWindow();
+    guiWindow* window = glyph->GetOwnerWindow();
     if (window != nullptr && window != glyph && glyph->IsInHitList() && !glyph->IsExcludedFromHitList())
         window->AddToHitList(glyph);
     glyph->PreRender(context);

@@ -13,6 +13,7 @@
 
 class GuiParamTable;
 class guiCreateParams;
+class guiWindow;
 class kaBinaryStream;
 class kaClassInfo;
 struct guiRenderContext;
@@ -61,7 +62,7 @@ public:
     virtual bool HitTest(const kaPoint& point, guiGlyph*& out) = 0;
 
     // Takes a reference; the child joins the window given, or this glyph's window when none is.
-    virtual void AddChild(guiGlyph* child, guiGlyph* window = nullptr);
+    virtual void AddChild(guiGlyph* child, guiWindow* window = nullptr);
     // -1 for a glyph that is not a child; otherwise the child's remaining reference count.
     virtual int RemoveChild(guiGlyph* child);
     void RemoveAllChildren();
@@ -77,12 +78,8 @@ public:
     virtual guiGlyph* FindChildById(int32_t id);
 
     // The window whose tree holds the glyph. A window is its own.
-    virtual void SetOwnerWindow(guiGlyph* window);
-    guiGlyph* GetOwnerWindow() const { return m_OwnerWindow; }
-    // What a window does with the glyphs of its tree; the glyph itself is no window and does nothing.
-    virtual void AddToHitList(guiGlyph* /*glyph*/) {}
-    // Called when a glyph of the tree was destroyed: the pointer may only be compared, never followed.
-    virtual void ForgetWidget(guiGlyph* /*glyph*/) {}
+    virtual void SetOwnerWindow(guiWindow* window);
+    guiWindow* GetOwnerWindow() const { return m_OwnerWindow; }
 
     virtual const guiCoordPair& GetPosition() const { return m_Position; }
     virtual void SetPosition(const guiCoordPair& position);
@@ -164,7 +161,7 @@ protected:
 
     kaPoint m_DrawingOrigin;
     bool m_Dirty = true;
-    guiGlyph* m_OwnerWindow = nullptr;
+    guiWindow* m_OwnerWindow = nullptr;
     bool m_MovesOrigin = true;
     std::string m_Name;
     int32_t m_Id = -1;

@@ -86,6 +86,30 @@ guiGlyph* LoadLayout(const std::string& fileName)
     return CreateWidgetFromBinary(reader);
 }
 
+bool LoadLayoutInto(guiGlyph& root, const std::string& fileName)
+{
+    LoadScope scope;
+    kaManagedStream stream;
+    bool binary = false;
+    if (!OpenLayout(fileName, stream, binary))
+        return false;
+    if (!binary)
+    {
+        std::string name;
+        if (!(*stream >> name) || name != root.GetClassName())
+            return false;
+        root.ReadText(*stream);
+        return true;
+    }
+    kaBinaryStream reader(stream->rdbuf());
+    uint32_t id = 0;
+    reader.ReadUInt32(id);
+    if (reader.Failed() || id != root.GetClassId())
+        return false;
+    root.ReadBinary(reader);
+    return true;
+}
+
 std::string FormatLayout(const guiGlyph& root, bool binary)
 {
     std::ostringstream out;

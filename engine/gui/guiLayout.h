@@ -29,6 +29,10 @@ bool OpenLayout(const std::string& fileName, kaManagedStream& stream, bool& bina
 // another is read keeps the outer file's version for the rest of that file.
 guiGlyph* LoadLayout(const std::string& fileName);
 
+// Reads a layout whose root is of the root's class into the root itself. False, with the root left as
+// it was, when the file is missing or its root is of another class.
+bool LoadLayoutInto(guiGlyph& root, const std::string& fileName);
+
 // Writes a whole layout: header with the current version, then the root. The file is written under a
 // temporary name beside it and renamed over it, so a failure leaves any older file whole.
 bool SaveLayout(const guiGlyph& root, const std::string& fileName, bool binary);

@@ -12,7 +12,8 @@ namespace gui
 {
 
 // The mouse as the GUI manager hands it on: the cursor's pixel position, the movement and wheel gathered
-// since the last update, and the three buttons with the flags of what changed.
+// since the last update, and the three buttons with the flags of what changed. The application's mouse
+// records carry the same fields, the position aside.
 struct MouseData
 {
     int32_t x = 0;
@@ -50,16 +51,24 @@ public:
     virtual ~guiMessage() = default;
 };
 
+// A mouse move as windows get it: data holds the cursor position, the wheel and the buttons held; the
+// delta is the movement since the previous message.
 class guiMsgMouse : public guiMessage
 {
 public:
     gui::MouseData data;
+    float deltaX = 0.0f;
+    float deltaY = 0.0f;
+    bool anyButton = false;
 };
 
+// A key as the application's key handler reports it.
 class guiMsgKey : public guiMessage
 {
 public:
     uint8_t key = 0;
+    // Set when the key is a virtual-key code rather than a character.
+    uint8_t virtualKey = 0;
     uint8_t shift = 0;
     uint8_t alt = 0;
     uint8_t ctrl = 0;

@@ -5,6 +5,7 @@
 #include "engine/gui/guiClassRecords.h"
 #include "engine/gui/guiClipStack.h"
 #include "engine/gui/guiLayoutSyntax.h"
+#include "engine/gui/guiWindow.h"
 
 const kaClassInfo& guiWidget::StaticClassInfo()
 {
@@ -161,7 +162,7 @@ bool guiWidget::FireEvent(const guiMsgEvent& message)
 
 guiWidget* guiWidget::GetEnclosingWidget() const
 {
-    if (m_Parent == nullptr || m_Parent == m_OwnerWindow)
+    if (m_Parent == nullptr || m_Parent == static_cast<guiGlyph*>(m_OwnerWindow))
         return nullptr;
     return m_Parent->DynamicCast<guiWidget>();
 }

@@ -9,6 +9,7 @@
 #include "engine/gui/guiProxy.h"
 #include "engine/gui/guiRectangle.h"
 #include "engine/gui/guiRenderContext.h"
+#include "engine/gui/guiWindow.h"
 #include "engine/render/kaTGAImage.h"
 
 #include "platform/files/Files.h"
@@ -68,7 +69,7 @@ guiGlyph* BuildShowcasePart()
 
 guiGlyph* BuildShowcase()
 {
-    guiPlaceholder* root = new guiPlaceholder(Px(0, 0), Px(640, 480));
+    guiWindow* root = new guiWindow(Px(0, 0), Px(640, 480));
     root->SetName("showcase");
     root->SetNotes("Every toolkit class, for the tests and the benchmark");
 
@@ -118,6 +119,16 @@ guiGlyph* BuildShowcase()
     guiPlaceholder* slot = new guiPlaceholder(Px(400, 300), Px(200, 100));
     slot->SetName("slot");
     root->AddChild(slot);
+
+    // A window inside the window, placed top-left so that its position reads back as it was written.
+    guiWindow* panel = new guiWindow("panel window", Px(450, 40), Px(150, 100), 1 | 8);
+    panel->SetDraggable(true);
+    panel->SetAlphaHitTesting(true);
+    guiRectangle* handle = new guiRectangle(Px(10, 10), Px(130, 30));
+    handle->SetName("handle");
+    handle->SetFillColor(kaColor::kaColorClamped(0.8f, 0.6f, 0.1f, 1.0f));
+    panel->AddChild(handle);
+    root->AddChild(panel);
 
     guiCursor* cursor = new guiCursor(kCursorFile, 0, 0);
     cursor->SetName("pointer");

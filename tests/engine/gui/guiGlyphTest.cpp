@@ -4,6 +4,7 @@
 #include "engine/gui/guiClipStack.h"
 #include "engine/gui/guiOriginStack.h"
 #include "engine/gui/guiRenderContext.h"
+#include "engine/gui/guiWindow.h"
 #include "tests/engine/gui/support/TestPanel.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
 
@@ -55,6 +56,22 @@ public:
         g_Seen.push_back(
             {GetName(), GetDrawingOrigin(), guiOriginStack::Get().Top(), SidesOf(guiClipStack::Get().Top())});
         return TestPanel::PreRender(context);
+    }
+};
+
+// A window that records its walk like a probe and tells what it is given to list and to forget.
+class ProbeWindow : public guiWindow
+{
+public:
+    explicit ProbeWindow(const std::string& name)
+        : guiWindow(name, guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(0, 0), 0)
+    {
+    }
+    bool PreRender(guiRenderContext& context) override
+    {
+        g_Seen.push_back(
+            {GetName(), GetDrawingOrigin(), guiOriginStack::Get().Top(), SidesOf(guiClipStack::Get().Top())});
+        return guiWindow::PreRender(context);
     }
     void AddToHitList(guiGlyph* glyph) override { g_HitList.push_back(glyph->GetName()); }
     void ForgetWidget(guiGlyph* glyph) override { g_Forgotten.push_back(glyph); }
@@ -159,8 +176,9 @@ TEST(GlyphCoordinates, FloatsTruncateTowardZeroAndSaturate)
 
 TEST(GlyphTree, ChildOrderLayersAndOwnerWindow)
 {
-    Probe window("window");
-    Probe other("other window");
+    // The other window outlives the first, whose tree holds glyphs of the other.
+    ProbeWindow other("other window");
+    ProbeWindow window("window");
     Probe* panel = Add(&window, "panel");
     Probe* second = new Probe("second");
     second->SetChildOrder(7);
@@ -181,9 +199,8 @@ TEST(GlyphTree, ChildOrderLayersAndOwnerWindow)
               std::make_tuple(1, 2, 3));
     EXPECT_EQ(leaf->GetTag(), group);
 
-    window.SetOwnerWindow(&window);
     Probe* late = Add(leaf, "late");
-    EXPECT_EQ(late->GetOwnerWindow(), &window) << "a child joins its parent's window";
+    EXPECT_EQ(late->GetOwnerWindow(), &other) << "a child joins its parent's window";
     EXPECT_EQ(late->GetLayer(), 4);
 }
 
@@ -222,7 +239,7 @@ TEST(GlyphTree, RemovingAnswersTheRemainingCount)
 {
     g_Destroyed = 0;
     g_Forgotten.clear();
-    Probe window("window");
+    ProbeWindow window("window");
     window.SetOwnerWindow(&window);
     Probe stranger("stranger");
     Probe* kept = Add(&window, "kept");
@@ -302,7 +319,7 @@ TEST_F(GlyphTest, TheWalkMovesOriginsAndClips)
 
 TEST_F(GlyphTest, TheWalkSkipsHiddenSubtreesAndFillsTheHitList)
 {
-    Probe window("window");
+    ProbeWindow window("window");
     window.SetOwnerWindow(&window);
     Probe* shown = Add(&window, "shown");
     Add(shown, "nested");

@@ -84,7 +84,8 @@ TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothF
 {
     const std::string text = Bytes(guigen::kShowcaseText);
     const std::string binary = Bytes(guigen::kShowcaseBinary);
-    for (const char* names : {"[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]"})
+    for (const char* names :
+         {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
@@ -118,9 +119,10 @@ protected:
             const bool binary = seed[0] == 'B';
             const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
             const std::vector<std::string> classes = {"[Image]", "[Lines]",       "[Rectangle]", "[Cursor]",
-                                                      "[Proxy]", "[Placeholder]", "[Glyph]",     "[Widget]"};
+                                                      "[Proxy]", "[Placeholder]", "[Glyph]",     "[Widget]",
+                                                      "[Window]"};
             const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,
-                                                 14,          25,          26,          29, 11};
+                                                 14,          25,          26,          29, 11, 10};
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;

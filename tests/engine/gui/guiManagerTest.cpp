@@ -1,0 +1,239 @@
+#include "engine/gui/guiManager.h"
+#include "engine/core/SoundManager.h"
+#include "engine/core/Wizard.h"
+#include "engine/core/kaApp.h"
+#include "engine/gui/guiCursor.h"
+#include "engine/gui/guiWidgetEffect.h"
+#include "platform/audio/NullAudioSink.h"
+#include "tests/engine/gui/support/GuiDesk.h"
+#include "tests/support/RiffBuilder.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using testsupport::GuiDesk;
+using testsupport::LogWidget;
+using testsupport::RiffBuilder;
+using Log = std::vector<std::string>;
+
+namespace
+{
+
+std::pair<int32_t, int32_t> Cursor(const GuiDesk& desk)
+{
+    const kaPoint point = desk.manager.GetCursorPosition();
+    return {point.x, point.y};
+}
+
+TEST(GuiManager, FindsWindowsByNameIgnoringCase)
+{
+    GuiDesk desk;
+    guiWindow* first = desk.AddWindow("Main Window", 0, 0, 10, 10);
+    desk.AddWindow("main window", 0, 0, 10, 10);
+    for (const char* name : {"Main Window", "main window", "MAIN WINDOW"})
+        EXPECT_EQ(desk.manager.FindWindow(name), first) << name;
+    EXPECT_EQ(desk.manager.FindWindow("missing"), nullptr);
+    EXPECT_TRUE(desk.manager.SwitchWindowByName("missing", first, 1, false));
+    EXPECT_TRUE(first->IsVisible()) << "an unknown name switches nothing";
+}
+
+TEST(GuiManager, BringToFrontClimbsToTheTopOrders)
+{
+    GuiDesk desk;
+    guiWindow* a = desk.AddWindow("a", 0, 0, 10, 10);
+    guiWindow* b = desk.AddWindow("b", 0, 0, 10, 10);
+    desk.manager.BringToFront(a);
+    EXPECT_EQ(desk.manager.GetWindowOrder(a), 1);
+    desk.manager.BringToFront(a);
+    EXPECT_EQ(desk.manager.GetWindowOrder(a), 1) << "the front window stays where it is";
+    for (int i = 0; i < 100; ++i)
+        desk.manager.BringToFront(i % 2 == 0 ? b : a);
+    EXPECT_EQ(desk.manager.GetWindowOrder(a), 99);
+    EXPECT_EQ(desk.manager.GetWindowOrder(b), 98);
+}
+
+TEST(GuiManager, HidingTheActiveWindowActivatesTheFrontMostVisibleOne)
+{
+    GuiDesk desk;
+    guiWindow* a = desk.AddWindow("a", 0, 0, 10, 10);
+    guiWindow* b = desk.AddWindow("b", 0, 0, 10, 10);
+    guiWindow* c = desk.AddWindow("c", 0, 0, 10, 10);
+    desk.manager.BringToFront(a);
+    desk.manager.ActivateWindow(b);
+    desk.manager.HideWindow(b, 0);
+    EXPECT_EQ(desk.manager.GetActiveWindow(), a) << "a has the highest order";
+    desk.manager.HideWindow(a, 0);
+    EXPECT_EQ(desk.manager.GetActiveWindow(), c) << "the later registered of equal orders";
+    desk.manager.HideWindow(c, 0);
+    EXPECT_EQ(desk.manager.GetActiveWindow(), nullptr);
+}
+
+TEST(GuiManager, ModalShowsWaitForTheirOwnWindowWhileFramesRun)
+{
+    GuiDesk desk;
+    guiWindow* outer = desk.AddWindow("outer", 0, 0, 10, 10);
+    guiWindow* inner = desk.AddWindow("inner", 0, 0, 10, 10);
+    EXPECT_EQ(guiManager().ShowWindow(outer, true), 0) << "no frame callback: nothing is shown";
+    int innerResult = -1;
+    desk.onFrame = [&](int frame)
+    {
+        if (frame == 2)
+            innerResult = desk.manager.ShowWindow(inner, true);
+        if (frame == 4)
+            desk.manager.HideWindow(inner, 8);
+        if (frame == 5)
+            EXPECT_EQ(desk.manager.GetModalWindow(), outer) << "the outer window has the mouse again";
+        if (frame == 7)
+            desk.manager.HideWindow(outer, 4);
+        return true;
+    };
+    EXPECT_EQ(desk.manager.ShowWindow(outer, true), 4);
+    EXPECT_EQ(innerResult, 8);
+    EXPECT_EQ(desk.frames, 7);
+    EXPECT_EQ(desk.manager.GetModalWindow(), nullptr);
+
+    desk.onFrame = [](int) { return false; };
+    EXPECT_EQ(desk.manager.ShowWindow(outer, true), guiManager::kResultCancel) << "the application quit";
+}
+
+TEST(GuiManager, AShownWindowTakesTheMouseUntilHidden)
+{
+    GuiDesk desk;
+    Log log;
+    desk.AddWindow("a", 0, 0, 100, 100)->AddChild(new LogWidget("a", 0, 0, 100, 100, log));
+    guiWindow* box = desk.AddWindow("box", 200, 200, 50, 50);
+    desk.manager.ShowWindow(box, false);
+    desk.Frame();
+    desk.Click(50, 50);
+    EXPECT_EQ(log, Log{}) << "the shown window has the mouse alone";
+    desk.manager.HideWindow(box, 1);
+    desk.manager.ActivateWindow(box);
+    desk.Click(50, 50);
+    EXPECT_EQ(log, (Log{"a>", "a+", "a down"})) << "an activated window shares the mouse";
+}
+
+TEST(GuiManager, ButtonsWaitOutPausesAndSwitchesWhileMovesGoOn)
+{
+    GuiDesk desk;
+    kaApp app("App", "AppClass");
+    Log log;
+    guiWindow* a = desk.AddWindow("a", 0, 0, 100, 100);
+    a->AddChild(new LogWidget("a", 0, 0, 100, 100, log));
+    guiWindow* b = desk.AddWindow("b", 200, 0, 100, 100);
+    desk.manager.CreateCursor();
+    desk.manager.SetCursorBounds({0, 0, 300, 200});
+    desk.Frame();
+    app.SetPaused(true);
+    desk.Click(50, 50);
+    EXPECT_EQ(Cursor(desk), std::make_pair(50, 50));
+    EXPECT_EQ(log, Log{"a>"}) << "paused: no click";
+    app.SetPaused(false);
+    desk.manager.SwitchWindow(b, a, 1, true);
+    desk.Click(60, 60);
+    EXPECT_EQ(Cursor(desk), std::make_pair(60, 60));
+    EXPECT_EQ(log, Log{"a>"}) << "switching: no click";
+
+    desk.MoveTo(900, -40);
+    EXPECT_EQ(Cursor(desk), std::make_pair(300, 0)) << "kept inside the bounds";
+    desk.manager.ShowCursor(false);
+    desk.MoveTo(10, 10);
+    EXPECT_EQ(Cursor(desk), std::make_pair(300, 0)) << "a hidden cursor drops the movement";
+    desk.manager.ShowCursor(true);
+    EXPECT_EQ(desk.manager.GetMouseData().dx, 0);
+}
+
+TEST(GuiManager, RemovingAWindowEndsItsWaitAndDropsItsEffects)
+{
+    GuiDesk desk;
+    guiWindow* dialog = desk.AddWindow("dialog", 0, 0, 10, 10);
+    auto* effect = new guiWidgetEffect(dialog);
+    effect->SetDelayedVisibility(false, 5.0f);
+    desk.manager.QueueEffect(effect);
+    desk.onFrame = [&](int frame)
+    {
+        if (frame == 2)
+        {
+            desk.manager.QueueRemoval(dialog);
+            desk.manager.QueueRemoval(dialog);
+        }
+        return frame < 10;
+    };
+    EXPECT_EQ(desk.manager.ShowWindow(dialog, true), guiManager::kResultCancel);
+    EXPECT_EQ(desk.frames, 3) << "the wait ended with the window";
+    EXPECT_EQ(desk.manager.GetWindows().size(), 0u);
+    EXPECT_EQ(desk.manager.GetEffectCount(), 0u);
+    EXPECT_EQ(desk.manager.GetModalWindow(), nullptr);
+}
+
+// A click handler that opens a modal window runs frames inside the frame that dispatched the click.
+class ModalFromHandler : public LogWidget
+{
+public:
+    ModalFromHandler(GuiDesk& desk, guiWindow* dialog, Log& log)
+        : LogWidget("opener", 0, 0, 100, 100, log), m_Desk(desk), m_Dialog(dialog)
+    {
+    }
+    bool OnMouseDown(int32_t button, const gui::MouseData& data) override
+    {
+        LogWidget::OnMouseDown(button, data);
+        m_Desk.manager.ShowWindow(m_Dialog, true);
+        // Not taken: the walk goes on to the windows behind.
+        return false;
+    }
+
+private:
+    GuiDesk& m_Desk;
+    guiWindow* m_Dialog;
+};
+
+TEST(GuiManager, NestedFramesNeitherReplayTheMouseNorTouchRemovedWindows)
+{
+    GuiDesk desk;
+    Log log;
+    guiWindow* dialog = desk.AddWindow("dialog", 500, 500, 10, 10);
+    desk.manager.HideWindow(dialog, 0);
+    desk.AddWindow("doomed", 0, 0, 100, 100);
+    guiWindow* main = desk.AddWindow("main", 0, 0, 100, 100);
+    main->AddChild(new ModalFromHandler(desk, dialog, log));
+    desk.Frame();
+    desk.MoveTo(50, 50);
+    desk.onFrame = [&](int frame)
+    {
+        if (frame == 1)
+            desk.manager.QueueRemoval(desk.manager.FindWindow("doomed"));
+        if (frame == 3)
+            desk.manager.HideWindow(dialog, 1);
+        return true;
+    };
+    desk.Button(0, true);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "opener down"), 1);
+    EXPECT_EQ(desk.manager.FindWindow("doomed"), nullptr);
+}
+
+TEST(GuiManager, GuiSoundsPlayUnlessMuted)
+{
+    platform::NullAudioSink sink;
+    testsupport::TempDir dir;
+    SoundManager sounds;
+    ASSERT_TRUE(sounds.Init(nullptr));
+    Wizard wizard;
+    wizard.Init(&sounds, false);
+    const std::string click =
+        dir.Write("click.wav", RiffBuilder::PcmWave(1, 22050, 16,
+                                                    RiffBuilder::Samples16(std::vector<int16_t>(100, 1000))));
+    GuiDesk desk;
+    EXPECT_TRUE(desk.manager.PlayGuiSound(click));
+    EXPECT_FALSE(desk.manager.PlayGuiSound(dir.File("missing.wav")));
+    wizard.SetMuted(true);
+    EXPECT_FALSE(desk.manager.AreGuiSoundsOn());
+    EXPECT_FALSE(desk.manager.PlayGuiSound(click));
+    wizard.SetMuted(false);
+    EXPECT_TRUE(desk.manager.PlayGuiSound(click));
+    wizard.Shutdown();
+}
+
+} // namespace

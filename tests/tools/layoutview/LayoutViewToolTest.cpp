@@ -1,0 +1,90 @@
+#include "engine/render/kaTGAImage.h"
+#include "tests/support/RunCommand.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+
+using testsupport::RunCommand;
+
+namespace
+{
+
+struct Rgb
+{
+    int r, g, b;
+};
+
+Rgb PixelAt(const kaTGAImage& image, int x, int y)
+{
+    const uint8_t* p = image.GetPixels() + (static_cast<size_t>(y) * image.GetWidth() + x) * 3;
+    return {p[2], p[1], p[0]};
+}
+
+// The showcase drawn headless in both forms: its window's child window (the amber bar), the layout's own
+// pointer and the manager's cursor land where they are placed, in front of the cleared screen.
+TEST(LayoutViewToolTest, DrawsTheShowcaseHeadlessIntoAScreenshot)
+{
+    testsupport::TempDir dir;
+    for (const char* layout : {"ui/Showcase.kab", "ui/ShowcaseBinary.kab"})
+    {
+        const std::string shot = dir.File("shot.tga");
+        const testsupport::CommandResult run =
+            RunCommand("cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH "' " +
+                       std::string(layout) + " --headless --frames 2 --screenshot '" + shot + "' 2>&1");
+        ASSERT_EQ(run.status, 0) << run.output;
+        kaTGAImage image;
+        ASSERT_TRUE(image.Load(shot)) << layout;
+        ASSERT_EQ(image.GetWidth(), 800u);
+        ASSERT_EQ(image.GetHeight(), 600u);
+        const struct
+        {
+            int x, y;
+            Rgb expected;
+        } probes[] = {
+            {520, 65, {204, 153, 25}},   // the handle in the child window at (450, 40) + (10, 10)
+            {402, 306, {255, 255, 255}}, // the manager's cursor, at the screen's centre
+            {322, 246, {255, 255, 255}}, // the layout's own pointer
+        };
+        for (const auto& probe : probes)
+        {
+            const Rgb got = PixelAt(image, probe.x, probe.y);
+            EXPECT_NEAR(got.r, probe.expected.r, 2) << layout << " " << probe.x << "," << probe.y;
+            EXPECT_NEAR(got.g, probe.expected.g, 2) << layout << " " << probe.x << "," << probe.y;
+            EXPECT_NEAR(got.b, probe.expected.b, 2) << layout << " " << probe.x << "," << probe.y;
+        }
+    }
+}
+
+TEST(LayoutViewToolTest, ARootThatIsNoWindowIsShownInAFullScreenWindow)
+{
+    testsupport::TempDir dir;
+    const std::string shot = dir.File("part.tga");
+    const testsupport::CommandResult run =
+        RunCommand("cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH
+                   "' ui/ShowcasePart.kab --headless --frames 2 --screenshot '" +
+                   shot + "' 2>&1");
+    ASSERT_EQ(run.status, 0) << run.output;
+    kaTGAImage image;
+    ASSERT_TRUE(image.Load(shot));
+    const Rgb inside = PixelAt(image, 50, 20);
+    EXPECT_EQ(std::make_tuple(inside.r, inside.g, inside.b), std::make_tuple(229, 229, 51))
+        << "the part's box";
+}
+
+TEST(LayoutViewToolTest, RefusesMissingLayoutsAndBadArguments)
+{
+    const std::string cases[] = {"missing.kab --headless --frames 1", "--headless --frames 1",
+                                 "ui/Showcase.kab --headless", "ui/Showcase.kab --headless --frames 0"};
+    for (const std::string& arguments : cases)
+    {
+        const testsupport::CommandResult run = RunCommand(
+            "cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH "' " + arguments + " 2>&1");
+        EXPECT_NE(run.status, 0) << arguments;
+        EXPECT_NE(run.output.find("layoutview: "), std::string::npos) << run.output;
+    }
+}
+
+} // namespace
