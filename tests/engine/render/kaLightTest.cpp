@@ -144,16 +144,6 @@ TEST_F(LightTest, ModelLightWithoutIntensityGivesNoLightInsteadOfInfiniteAttenua
     EXPECT_EQ(ended.GetLight().Diffuse.g, 0.0f);
 }
 
-TEST_F(LightTest, ClassIdIsTheLightsOwn)
-{
-    kaLight light(ModelLight(kaLight::kModelPoint));
-    uint8_t id[16] = {};
-    light.GetClassId(id);
-    const uint8_t expected[16] = {0x40, 0x64, 0x56, 0x4F, 0x38, 0xA1, 0xD5, 0x11,
-                                  0x9C, 0xF6, 0x00, 0x01, 0x02, 0x3E, 0x55, 0x10};
-    EXPECT_TRUE(std::equal(std::begin(id), std::end(id), std::begin(expected)));
-}
-
 TEST_F(LightTest, RenderPassSetsTheListedLightsAndSwitchesTheRestOff)
 {
     kaLight first(LIGHT_POINT, 0, 0, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0);
