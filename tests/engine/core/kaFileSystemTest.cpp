@@ -120,35 +120,36 @@ TEST_F(FileSystemTest, MissingFileGivesAStreamWhoseFirstReadFails)
     }
 }
 
-// The install folder and type come from the registry: missing or unreadable values leave the defaults, and
-// a folder without a separator is joined with one.
 TEST_F(FileSystemTest, InstallFolderAndTypeComeFromTheRegistry)
 {
+    m_Registry.Set(kKey, "INSTALLTYPE", "2");
+    m_Registry.Set(kKey, "FULLINSTALLPATH", "C:\\Games\\Tarvolin\\");
+    Init();
+    EXPECT_TRUE(m_Files.IsInitialised());
+    EXPECT_EQ(m_Files.GetInstallType(), 2u);
+    EXPECT_EQ(m_Files.GetInstallFolder(), "C:\\Games\\Tarvolin\\");
+}
+
+TEST_F(FileSystemTest, InstallFolderWithoutSeparatorIsJoinedWithOne)
+{
     m_Dir.Write("install/hit.wav", "");
-    const struct
-    {
-        const char* type;
-        std::string folder;
-        uint32_t installType;
-        std::string installFolder;
-    } cases[] = {{nullptr, "", 0, ".\\"},
-                 {"not a number", "", 0, ".\\"},
-                 {"2", "C:\\Games\\Tarvolin\\", 2, "C:\\Games\\Tarvolin\\"},
-                 {"2", m_Dir.File("install"), 2, m_Dir.File("install") + "\\"}};
-    for (const auto& c : cases)
-    {
-        if (c.type)
-            m_Registry.Set(kKey, "INSTALLTYPE", c.type);
-        if (!c.folder.empty())
-            m_Registry.Set(kKey, "FULLINSTALLPATH", c.folder);
-        kaFileSystem files;
-        files.Init(kKey, "INSTALLTYPE", "FULLINSTALLPATH", "MINIMALINSTALLPATH", "", false, false);
-        EXPECT_TRUE(files.IsInitialised());
-        EXPECT_EQ(files.GetInstallType(), c.installType) << c.folder;
-        EXPECT_EQ(files.GetInstallFolder(), c.installFolder);
-        if (c.folder == m_Dir.File("install"))
-            EXPECT_EQ(ResolvePath("sounds/hit.wav"), m_Dir.File("install") + "\\hit.wav");
-    }
+    m_Registry.Set(kKey, "FULLINSTALLPATH", m_Dir.File("install"));
+    Init();
+    EXPECT_EQ(m_Files.GetInstallFolder(), m_Dir.File("install") + "\\");
+    EXPECT_EQ(ResolvePath("sounds/hit.wav"), m_Dir.File("install") + "\\hit.wav");
+}
+
+TEST_F(FileSystemTest, MissingKeyOrValuesLeaveTheDefaults)
+{
+    Init();
+    EXPECT_EQ(m_Files.GetInstallType(), 0u);
+    EXPECT_EQ(m_Files.GetInstallFolder(), ".\\");
+
+    m_Registry.Set(kKey, "INSTALLTYPE", "not a number");
+    kaFileSystem other;
+    other.Init(kKey, "INSTALLTYPE", "FULLINSTALLPATH", "MINIMALINSTALLPATH", "", false, false);
+    EXPECT_EQ(other.GetInstallType(), 0u);
+    EXPECT_EQ(other.GetInstallFolder(), ".\\");
 }
 
 TEST_F(FileSystemTest, SearchPathsGetASeparatorAndRemoveTakesEveryCopy)
