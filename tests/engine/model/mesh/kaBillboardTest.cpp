@@ -88,43 +88,18 @@ TEST_F(BillboardTest, QuadIsOneSubsetOfFourColouredTexturedVerticesDrawnUnlitAnd
     EXPECT_TRUE(state->GetStages().empty());
 }
 
-// A 2 x 4 quad at (1, 1, 0): centred by default, standing on its position when bottom-anchored, or with
-// the position at a custom anchor inside it.
-TEST_F(BillboardTest, TheAnchorPlacesTheQuadAboutItsPosition)
-{
-    const struct
-    {
-        int kind; // 0 centred, 1 bottom-anchored, 2 custom
-        float anchorX, anchorY;
-        Vector3 corners[4];
-    } cases[] = {
-        {0, 0, 0, {{0, -1, 0}, {2, -1, 0}, {0, 3, 0}, {2, 3, 0}}},
-        {1, 0, 0, {{0, 1, 0}, {2, 1, 0}, {0, 5, 0}, {2, 5, 0}}},
-        {2, 0.0f, 0.0f, {{1, 1, 0}, {3, 1, 0}, {1, 5, 0}, {3, 5, 0}}},
-        {2, 0.25f, 0.75f, {{0.5f, -2, 0}, {2.5f, -2, 0}, {0.5f, 2, 0}, {2.5f, 2, 0}}},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.kind * 100 + c.anchorX * 10 + c.anchorY);
-        kaBillboard* billboard = Make();
-        if (c.kind == 1)
-            billboard->SetBottomAnchored(true);
-        if (c.kind == 2)
-            billboard->SetAnchor(c.anchorX, c.anchorY);
-        billboard->SetSize(2.0f, 4.0f);
-        billboard->SetPosition(1.0f, 1.0f, 0.0f);
-        for (int i = 0; i < 4; ++i)
-            ExpectCorner(billboard->GetCorner(i), c.corners[i].x, c.corners[i].y, c.corners[i].z);
-    }
-}
-
-TEST_F(BillboardTest, VerticesCarryTheCornersTexCoordsAndColour)
+TEST_F(BillboardTest, CentredQuadSpansItsSizeAboutThePosition)
 {
     kaBillboard* billboard = Make();
     billboard->SetSize(2.0f, 4.0f);
     billboard->SetTexCoords(0.1f, 0.2f, 0.3f, 0.4f);
     billboard->SetColor(kaColor::kaColorClamped(1.0f, 0.5f, 0.0f, 0.25f));
     billboard->SetPosition(5.0f, 6.0f, 7.0f);
+    ExpectCorner(billboard->GetCorner(0), 4.0f, 4.0f, 7.0f);
+    ExpectCorner(billboard->GetCorner(1), 6.0f, 4.0f, 7.0f);
+    ExpectCorner(billboard->GetCorner(2), 4.0f, 8.0f, 7.0f);
+    ExpectCorner(billboard->GetCorner(3), 6.0f, 8.0f, 7.0f);
+
     const std::vector<kaBillboard::Vertex> vertices = Vertices(*billboard);
     ASSERT_EQ(vertices.size(), 4u);
     // Left-bottom at (uLeft, vBottom), right-top at (uRight, vTop).
@@ -136,6 +111,33 @@ TEST_F(BillboardTest, VerticesCarryTheCornersTexCoordsAndColour)
     EXPECT_EQ(vertices[2].y, 8.0f);
     // A, R, G, B each truncated from c x 255.
     EXPECT_EQ(vertices[1].diffuse, 0x3FFF7F00u);
+}
+
+TEST_F(BillboardTest, BottomAnchoredQuadStandsOnItsPosition)
+{
+    kaBillboard* billboard = Make();
+    billboard->SetBottomAnchored(true);
+    billboard->SetSize(2.0f, 4.0f);
+    billboard->SetPosition(0.0f, 0.0f, 0.0f);
+    ExpectCorner(billboard->GetCorner(0), -1.0f, 0.0f, 0.0f);
+    ExpectCorner(billboard->GetCorner(1), 1.0f, 0.0f, 0.0f);
+    ExpectCorner(billboard->GetCorner(2), -1.0f, 4.0f, 0.0f);
+    ExpectCorner(billboard->GetCorner(3), 1.0f, 4.0f, 0.0f);
+}
+
+TEST_F(BillboardTest, CustomAnchorPlacesThePositionInsideTheQuad)
+{
+    kaBillboard* billboard = Make();
+    billboard->SetAnchor(0.0f, 0.0f);
+    billboard->SetSize(2.0f, 4.0f);
+    billboard->SetPosition(1.0f, 1.0f, 0.0f);
+    ExpectCorner(billboard->GetCorner(0), 1.0f, 1.0f, 0.0f);
+    ExpectCorner(billboard->GetCorner(3), 3.0f, 5.0f, 0.0f);
+
+    billboard->SetAnchor(0.25f, 0.75f);
+    billboard->RebuildQuad();
+    ExpectCorner(billboard->GetCorner(0), 0.5f, -2.0f, 0.0f);
+    ExpectCorner(billboard->GetCorner(3), 2.5f, 2.0f, 0.0f);
 }
 
 TEST_F(BillboardTest, CornersFollowTheViewsAxesOrTheOrientationMatrix)
