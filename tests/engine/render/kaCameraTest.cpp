@@ -249,35 +249,36 @@ TEST_F(CameraTest, FreeModesTurnWithoutALimitAndMoveTheEyeGoalAlongTheView)
     }
 }
 
-// Mode 1 turns the goals and moves the eye goal's depth; mode 7 turns the angles directly, up to a quarter
-// turn; the rest take no input.
-TEST_F(CameraTest, InputMovesWhatItsModeSays)
+TEST_F(CameraTest, ModeOneInputTurnsTheGoalsAndMovesTheEyeGoalDepth)
 {
-    const struct
+    kaCamera camera;
+    camera.HandleInput(2.0f, 3.0f, 4.0f, false, false);
+    ExpectNear(camera.GetGoalAngles(), Vector3(0.03f, 0.02f, 0.0f));
+    EXPECT_NEAR(camera.GetEyeGoal().z, -100.0f + 0.4f, kTolerance);
+}
+
+TEST_F(CameraTest, TurnedModeInputTurnsTheAnglesDirectlyWithAPitchLimit)
+{
+    kaCamera camera;
+    camera.SetMode(7);
+    camera.HandleInput(10.0f, 1000000.0f, 0.0f, true, false);
+    EXPECT_NEAR(camera.GetRotationAngles().x, -0.1f, kTolerance);
+    EXPECT_EQ(camera.GetRotationAngles().y, 1.5707964f);
+    EXPECT_EQ(camera.GetGoalAngles(), Vector3());
+}
+
+TEST_F(CameraTest, ModesWithoutInputChangeNothing)
+{
+    for (uint32_t mode : {3u, 5u, 6u, 0u, 9u})
     {
-        uint32_t mode;
-        Vector3 input;
-        Vector3 goals, angles, eyeGoal;
-    } cases[] = {
-        {1, {2.0f, 3.0f, 4.0f}, {0.03f, 0.02f, 0.0f}, {}, {0.0f, 60.0f, -99.6f}},
-        {7, {10.0f, 1000000.0f, 0.0f}, {}, {-0.1f, 1.5707964f, 0.0f}, {0.0f, 60.0f, -100.0f}},
-        {3, {5.0f, 5.0f, 5.0f}, {}, {}, {0.0f, 60.0f, -100.0f}},
-        {5, {5.0f, 5.0f, 5.0f}, {}, {}, {0.0f, 60.0f, -100.0f}},
-        {6, {5.0f, 5.0f, 5.0f}, {}, {}, {0.0f, 60.0f, -100.0f}},
-        {0, {5.0f, 5.0f, 5.0f}, {}, {}, {0.0f, 60.0f, -100.0f}},
-        {9, {5.0f, 5.0f, 5.0f}, {}, {}, {0.0f, 60.0f, -100.0f}},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.mode);
         kaCamera camera;
-        camera.SetMode(c.mode);
-        camera.HandleInput(c.input.x, c.input.y, c.input.z, c.mode != 1, c.mode != 1 && c.mode != 7);
-        ExpectNear(camera.GetGoalAngles(), c.goals);
-        ExpectNear(camera.GetRotationAngles(), c.angles);
-        ExpectNear(camera.GetEyeGoal(), c.eyeGoal);
-        EXPECT_EQ(camera.GetPanTarget(), Vector3());
-        EXPECT_EQ(camera.GetZoom(), 0.0f);
+        camera.SetMode(mode);
+        camera.HandleInput(5.0f, 5.0f, 5.0f, true, true);
+        EXPECT_EQ(camera.GetGoalAngles(), Vector3()) << mode;
+        EXPECT_EQ(camera.GetRotationAngles(), Vector3()) << mode;
+        EXPECT_EQ(camera.GetEyeGoal(), Vector3(0.0f, 60.0f, -100.0f)) << mode;
+        EXPECT_EQ(camera.GetPanTarget(), Vector3()) << mode;
+        EXPECT_EQ(camera.GetZoom(), 0.0f) << mode;
     }
 }
 
