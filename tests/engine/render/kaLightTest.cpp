@@ -119,12 +119,8 @@ TEST_F(LightTest, ModelDirectionalLightPointsAtItsTarget)
     kaLight light(ModelLight(kaLight::kModelDirectional));
     EXPECT_EQ(light.GetLight().Type, static_cast<uint32_t>(LIGHT_DIRECTIONAL));
     EXPECT_EQ(light.GetLight().Direction, Vector3(0.0f, 0.0f, 1.0f));
-}
-
-TEST_F(LightTest, ModelLightOfAnUnknownKindGetsNoType)
-{
-    kaLight light(ModelLight(3));
-    EXPECT_EQ(light.GetLight().Type, 0u);
+    // A light of an unknown kind gets no type.
+    EXPECT_EQ(kaLight(ModelLight(3)).GetLight().Type, 0u);
 }
 
 TEST_F(LightTest, ModelLightWithoutIntensityGivesNoLightInsteadOfInfiniteAttenuation)
