@@ -64,10 +64,20 @@ TEST_F(StreamTest, RefusesHeaderVersionFourAndBadMagic)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
-TEST_F(StreamTest, OpenRefusesOtherModesAndMissingPaths)
+TEST_F(StreamTest, WithoutAFileNothingWorksAndOpenRefusesOtherModesAndMissingPaths)
 {
     const std::string path = m_Files.Put("a.kmf", "KMI");
     KM_Stream stream;
+    // Without a file everything fails quietly.
+    uint32_t word;
+    EXPECT_FALSE(stream.ReadU32(word));
+    EXPECT_FALSE(stream.WriteU32(1));
+    EXPECT_FALSE(stream.ReadHeader());
+    EXPECT_FALSE(stream.Print("x"));
+    EXPECT_FALSE(stream.AtEnd());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    EXPECT_TRUE(m_Debug.Lines().empty());
+
     EXPECT_FALSE(stream.Open(path.c_str(), 2));
     EXPECT_FALSE(stream.Open(path.c_str(), -1));
     EXPECT_FALSE(stream.Open("", KM_Stream::kBinary));
@@ -90,19 +100,6 @@ TEST_F(StreamTest, ShortReadFailsAndCountsRequestedBytes)
     EXPECT_EQ(stream.Remaining(), 0u);
     // A short read at the end is not an error of the file: no message box.
     EXPECT_TRUE(m_Boxes.Boxes().empty());
-}
-
-TEST_F(StreamTest, ReadsWithoutAFileFailQuietly)
-{
-    KM_Stream stream;
-    uint32_t word;
-    EXPECT_FALSE(stream.ReadU32(word));
-    EXPECT_FALSE(stream.WriteU32(1));
-    EXPECT_FALSE(stream.ReadHeader());
-    EXPECT_FALSE(stream.Print("x"));
-    EXPECT_FALSE(stream.AtEnd());
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
-    EXPECT_TRUE(m_Debug.Lines().empty());
 }
 
 TEST_F(StreamTest, CountedStringsEndAtTheirFirstNulOrTheirLength)
