@@ -54,12 +54,14 @@ protected:
     const platform::WindowHandle m_Window = reinterpret_cast<platform::WindowHandle>(&m_Dummy);
 };
 
-TEST_F(DirectInputManagerTest, AddsEachEnumeratedDeviceOnceInOrder)
+TEST_F(DirectInputManagerTest, AddsEachEnumeratedDeviceOnceInOrderAndPollsItInItsWindow)
 {
     auto mouse = MakeMouse();
     auto keyboard = MakeKeyboard();
     auto broken = MakeMouse(3);
     broken->SetCreateFails(true);
+    mouse->PushReading({1, 0, 0, 0});
+    keyboard->PushReading({0, 0, 1, 0});
     Attach({mouse, broken, keyboard, mouse});
 
     DirectInputManager manager;
@@ -69,6 +71,15 @@ TEST_F(DirectInputManagerTest, AddsEachEnumeratedDeviceOnceInOrder)
     EXPECT_EQ(manager.GetDeviceName(2), "");
     EXPECT_EQ(manager.FindDeviceByType(InputDevice::kTypeKeyboard), 1);
     EXPECT_EQ(manager.FindDeviceControlByCode(0, 3), 2) << "the mouse wheel";
+
+    // The cooperative window sets the levels, then each device is polled once.
+    manager.SetCooperativeWindow(m_Window);
+    EXPECT_EQ(mouse->Live()->GetCooperativeFlags(), 5u);
+    EXPECT_EQ(keyboard->Live()->GetCooperativeFlags(), 6u);
+    EXPECT_EQ(keyboard->Live()->GetCooperativeWindow(), m_Window);
+    EXPECT_TRUE(mouse->Live()->IsAcquired());
+    EXPECT_EQ(mouse->PendingReadings(), 0u);
+    EXPECT_EQ(keyboard->PendingReadings(), 0u);
 }
 
 TEST_F(DirectInputManagerTest, WithoutAnInputSystemThereAreNoDevices)
@@ -81,25 +92,6 @@ TEST_F(DirectInputManagerTest, WithoutAnInputSystemThereAreNoDevices)
     manager.SetCooperativeWindow(m_Window);
     manager.Update();
     EXPECT_FALSE(manager.AddBinding(0, 0, 0, 0, 0));
-}
-
-TEST_F(DirectInputManagerTest, CooperativeWindowSetsLevelsThenPolls)
-{
-    auto mouse = MakeMouse();
-    auto keyboard = MakeKeyboard();
-    mouse->PushReading({1, 0, 0, 0});
-    keyboard->PushReading({0, 0, 1, 0});
-    Attach({mouse, keyboard});
-
-    DirectInputManager manager;
-    manager.Init();
-    manager.SetCooperativeWindow(m_Window);
-    EXPECT_EQ(mouse->Live()->GetCooperativeFlags(), 5u);
-    EXPECT_EQ(keyboard->Live()->GetCooperativeFlags(), 6u);
-    EXPECT_EQ(keyboard->Live()->GetCooperativeWindow(), m_Window);
-    EXPECT_TRUE(mouse->Live()->IsAcquired());
-    EXPECT_EQ(mouse->PendingReadings(), 0u) << "each device was polled once";
-    EXPECT_EQ(keyboard->PendingReadings(), 0u);
 }
 
 TEST_F(DirectInputManagerTest, BoundKeyDrivesItsActionThroughUpdates)

@@ -35,26 +35,23 @@ private:
 
 } // namespace
 
-TEST(RefCountableTest, ReleaseWithoutAddRefDestroysAtOnce)
+TEST(RefCountableTest, ReleaseDestroysOnTheLastReference)
 {
     int destroyed = 0;
     Tracked* object = new Tracked(destroyed);
     EXPECT_EQ(object->Release(), 0);
     EXPECT_EQ(destroyed, 1);
-}
 
-TEST(RefCountableTest, ReleaseReturnsTheCountLeftUntilTheLastReference)
-{
-    int destroyed = 0;
-    Tracked* object = new Tracked(destroyed);
+    // With references taken, Release returns the count left until the last one.
+    object = new Tracked(destroyed);
     object->AddRef();
     object->AddRef();
     EXPECT_EQ(object->Release(), 1);
-    EXPECT_EQ(destroyed, 0);
+    EXPECT_EQ(destroyed, 1);
     object->AddRef();
     EXPECT_EQ(object->Release(), 1);
     EXPECT_EQ(object->Release(), 0);
-    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(destroyed, 2);
 }
 
 TEST(CountedPtrTest, LastCopyDeletesTheObjectThroughItsVirtualDestructor)
@@ -71,17 +68,6 @@ TEST(CountedPtrTest, LastCopyDeletesTheObjectThroughItsVirtualDestructor)
     EXPECT_EQ(destroyed, 1);
 }
 
-TEST(CountedPtrTest, SelfAssignmentKeepsTheObject)
-{
-    int destroyed = 0;
-    kaCountedPtr<Base> only(new Derived(destroyed));
-    Base* object = only.Get();
-    kaCountedPtr<Base>& alias = only;
-    only = alias;
-    EXPECT_EQ(destroyed, 0);
-    EXPECT_EQ(only.Get(), object);
-}
-
 TEST(CountedPtrTest, AssignmentReleasesTheOldObjectAndSharesTheNew)
 {
     int firstDestroyed = 0;
@@ -93,6 +79,12 @@ TEST(CountedPtrTest, AssignmentReleasesTheOldObjectAndSharesTheNew)
         EXPECT_EQ(firstDestroyed, 1);
     }
     EXPECT_EQ(secondDestroyed, 0);
+    // Assigning a pointer to itself keeps the object.
+    Base* object = a.Get();
+    kaCountedPtr<Base>& alias = a;
+    a = alias;
+    EXPECT_EQ(secondDestroyed, 0);
+    EXPECT_EQ(a.Get(), object);
     a = kaCountedPtr<Base>();
     EXPECT_EQ(secondDestroyed, 1);
     EXPECT_FALSE(a);

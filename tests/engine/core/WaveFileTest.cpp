@@ -49,7 +49,7 @@ TEST_F(WaveFileTest, ReadsThePcmFormatAndItsSamples)
     EXPECT_EQ(ReadAll(), "abcdefgh");
 }
 
-TEST_F(WaveFileTest, RefusesAnotherFormAndAShortFormatChunk)
+TEST_F(WaveFileTest, RefusesAnotherFormAShortFormatChunkAndMissingFiles)
 {
     EXPECT_EQ(Open(RiffBuilder("AVI ").Chunk("fmt ", kPcmFormat).Chunk("data", "ab").Build()),
               platform::kResultFail);
@@ -60,10 +60,7 @@ TEST_F(WaveFileTest, RefusesAnotherFormAndAShortFormatChunk)
     EXPECT_EQ(Open(RiffBuilder().Chunk("fmt ", kPcmFormat).Build()), platform::kResultFail);
     EXPECT_EQ(Open(std::string("RIFF")), platform::kResultFail);
     EXPECT_EQ(m_Wave.GetDataSize(), 0u);
-}
-
-TEST_F(WaveFileTest, MissingFilesAndNullNamesFail)
-{
+    // So do missing files and null names.
     EXPECT_EQ(m_Wave.Open(m_Dir.File("nothing.wav").c_str(), nullptr, WaveFile::kModeRead),
               platform::kResultFail);
     EXPECT_EQ(m_Wave.Open(nullptr, nullptr, WaveFile::kModeRead), platform::kResultInvalidArg);
@@ -73,11 +70,17 @@ TEST_F(WaveFileTest, MissingFilesAndNullNamesFail)
     EXPECT_EQ(m_Wave.Rewind(), platform::kResultNotInitialized);
 }
 
-TEST_F(WaveFileTest, SkipsAPaddedOddChunkBeforeTheData)
+TEST_F(WaveFileTest, SkipsAPaddedOddChunkAndCutsTheDataToTheBytesPresent)
 {
     ASSERT_EQ(Open(RiffBuilder().Chunk("fmt ", kPcmFormat).Chunk("LIST", "odd").Chunk("data", "xyz").Build()),
               platform::kResultOk);
     EXPECT_EQ(ReadAll(), "xyz");
+
+    ASSERT_EQ(
+        Open(RiffBuilder().Chunk("fmt ", kPcmFormat).ChunkClaiming("data", 100000, "0123456789").Build()),
+        platform::kResultOk);
+    EXPECT_EQ(m_Wave.GetDataSize(), 10u);
+    EXPECT_EQ(ReadAll(), "0123456789");
 }
 
 TEST_F(WaveFileTest, ExtensibleFormatKeepsItsExtraBytes)
@@ -93,15 +96,6 @@ TEST_F(WaveFileTest, ExtensibleFormatKeepsItsExtraBytes)
     const std::string cut = RiffBuilder::Format(0xFFFE, 2, 22050, 16) + RiffBuilder::U16(22) + "0123";
     EXPECT_EQ(Open(RiffBuilder().Chunk("fmt ", cut).Chunk("data", "abcd").Build()), platform::kResultFail);
     EXPECT_EQ(m_Wave.GetFormat(), nullptr);
-}
-
-TEST_F(WaveFileTest, DataSizeIsCutToTheBytesPresent)
-{
-    ASSERT_EQ(
-        Open(RiffBuilder().Chunk("fmt ", kPcmFormat).ChunkClaiming("data", 100000, "0123456789").Build()),
-        platform::kResultOk);
-    EXPECT_EQ(m_Wave.GetDataSize(), 10u);
-    EXPECT_EQ(ReadAll(), "0123456789");
 }
 
 TEST_F(WaveFileTest, ReadsStopAtTheEndOfTheDataAndRewindStartsOver)

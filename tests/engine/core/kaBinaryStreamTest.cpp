@@ -47,11 +47,12 @@ std::string Bytes(std::initializer_list<int> values)
 
 } // namespace
 
-TEST_F(BinaryStreamTest, IntegersAreFourLittleEndianBytes)
+// Integers are four little-endian bytes, a bool one byte, a string its length then its characters.
+TEST_F(BinaryStreamTest, WritesLittleEndianValuesAndLengthFirstStrings)
 {
     kaBinaryStream out(&m_Output);
-    out.WriteUInt32(0x04030201u).WriteInt32(-2);
-    EXPECT_EQ(m_Output.str(), Bytes({1, 2, 3, 4, 0xFE, 0xFF, 0xFF, 0xFF}));
+    out.WriteUInt32(0x04030201u).WriteInt32(-2).WriteBool(true).WriteBool(false).WriteString("abc").WriteString("");
+    EXPECT_EQ(m_Output.str(), Bytes({1, 2, 3, 4, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0}));
 
     kaBinaryStream in = ReaderOver(m_Output.str());
     uint32_t u = 0;
@@ -62,12 +63,8 @@ TEST_F(BinaryStreamTest, IntegersAreFourLittleEndianBytes)
     EXPECT_FALSE(in.Failed());
 }
 
-TEST_F(BinaryStreamTest, BoolIsOneByteAndOnlyOneIsTrue)
+TEST_F(BinaryStreamTest, OnlyOneIsTrue)
 {
-    kaBinaryStream out(&m_Output);
-    out.WriteBool(true).WriteBool(false);
-    EXPECT_EQ(m_Output.str(), Bytes({1, 0}));
-
     kaBinaryStream in = ReaderOver(Bytes({1, 0, 2, 0xFF}));
     bool values[4] = {false, true, true, true};
     in.ReadBool(values[0]).ReadBool(values[1]).ReadBool(values[2]).ReadBool(values[3]);
@@ -77,40 +74,37 @@ TEST_F(BinaryStreamTest, BoolIsOneByteAndOnlyOneIsTrue)
     EXPECT_FALSE(values[3]);
 }
 
-TEST_F(BinaryStreamTest, StringIsLengthThenCharacters)
+// A string, then a bool: a failed read leaves the string alone and reads nothing after it.
+TEST_F(BinaryStreamTest, StringReadsAndRefusals)
 {
-    kaBinaryStream out(&m_Output);
-    out.WriteString("abc");
-    EXPECT_EQ(m_Output.str(), Bytes({3, 0, 0, 0, 'a', 'b', 'c'}));
-
-    kaBinaryStream in = ReaderOver(m_Output.str());
-    std::string text = "old";
-    in.ReadString(text);
-    EXPECT_EQ(text, "abc");
-    EXPECT_FALSE(in.Failed());
-}
-
-TEST_F(BinaryStreamTest, EmptyStringIsFourZeroBytesAndReadsAsNoChange)
-{
-    kaBinaryStream out(&m_Output);
-    out.WriteString("");
-    EXPECT_EQ(m_Output.str(), std::string(4, '\0'));
-
-    kaBinaryStream in = ReaderOver(m_Output.str());
-    std::string text = "kept";
-    in.ReadString(text);
-    EXPECT_EQ(text, "kept");
-    EXPECT_FALSE(in.Failed());
-}
-
-TEST_F(BinaryStreamTest, StringStopsAtTheFirstNulButConsumesItsLength)
-{
-    kaBinaryStream in = ReaderOver(Bytes({4, 0, 0, 0, 'a', 0, 'b', 'c', 7, 0, 0, 0}));
-    std::string text;
-    uint32_t after = 0;
-    in.ReadString(text).ReadUInt32(after);
-    EXPECT_EQ(text, "a");
-    EXPECT_EQ(after, 7u);
+    const struct
+    {
+        std::string bytes;
+        bool seekable;
+        const char* text;
+        bool after;
+        bool failed;
+    } cases[] = {
+        {Bytes({3, 0, 0, 0, 'a', 'b', 'c', 1}), true, "abc", true, false},
+        {Bytes({0, 0, 0, 0, 1}), true, "kept", true, false},                // empty: no change
+        {Bytes({4, 0, 0, 0, 'a', 0, 'b', 'c', 1}), true, "a", true, false}, // stops at NUL, takes its length
+        {Bytes({9, 0, 0, 0, 1, 1}), true, "kept", false, true},             // longer than the bytes left
+        {Bytes({0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b'}), true, "kept", false, true},
+        {Bytes({0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b'}), false, "kept", false, true},
+        {Bytes({2, 0, 0, 0, 'o', 'k', 1}), false, "ok", true, false},
+    };
+    for (const auto& c : cases)
+    {
+        UnseekableBuffer unseekable(c.bytes);
+        m_Input.str(c.bytes);
+        kaBinaryStream in(c.seekable ? static_cast<std::streambuf*>(&m_Input) : &unseekable);
+        std::string text = "kept";
+        bool after = false;
+        in.ReadString(text).ReadBool(after);
+        EXPECT_EQ(text, c.text) << c.text << c.seekable;
+        EXPECT_EQ(after, c.after) << c.text << c.seekable;
+        EXPECT_EQ(in.Failed(), c.failed) << c.text << c.seekable;
+    }
 }
 
 TEST_F(BinaryStreamTest, ShortReadsLeaveTheTargetAloneAndFailTheStream)
@@ -126,43 +120,6 @@ TEST_F(BinaryStreamTest, ShortReadsLeaveTheTargetAloneAndFailTheStream)
     empty.ReadBool(flag);
     EXPECT_TRUE(flag);
     EXPECT_TRUE(empty.Failed());
-}
-
-TEST_F(BinaryStreamTest, NothingIsReadAfterAFailure)
-{
-    // The length asks for 9 bytes where 2 are left; the bytes after it must not be taken as values.
-    kaBinaryStream in = ReaderOver(Bytes({9, 0, 0, 0, 1, 1}));
-    std::string text = "kept";
-    bool flag = false;
-    in.ReadString(text).ReadBool(flag);
-    EXPECT_EQ(text, "kept");
-    EXPECT_FALSE(flag);
-    EXPECT_TRUE(in.Failed());
-}
-
-TEST_F(BinaryStreamTest, RefusesAStringLongerThanTheBytesLeft)
-{
-    kaBinaryStream in = ReaderOver(Bytes({0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b'}));
-    std::string text = "kept";
-    in.ReadString(text);
-    EXPECT_EQ(text, "kept");
-    EXPECT_TRUE(in.Failed());
-}
-
-TEST_F(BinaryStreamTest, RefusesAnOverlongStringOnABufferThatCannotSeek)
-{
-    UnseekableBuffer buffer(Bytes({0xFF, 0xFF, 0xFF, 0x7F, 'a', 'b'}));
-    kaBinaryStream in(&buffer);
-    std::string text = "kept";
-    in.ReadString(text);
-    EXPECT_EQ(text, "kept");
-    EXPECT_TRUE(in.Failed());
-
-    UnseekableBuffer whole(Bytes({2, 0, 0, 0, 'o', 'k'}));
-    kaBinaryStream fits(&whole);
-    fits.ReadString(text);
-    EXPECT_EQ(text, "ok");
-    EXPECT_FALSE(fits.Failed());
 }
 
 TEST_F(BinaryStreamTest, RawBlocksAndSeeking)

@@ -59,17 +59,13 @@ TEST(ColorTest, BinaryFormIsFourFloatsInOrderAndReadsClamped)
     kaColor clamped;
     clamped.Read(rawStream);
     ExpectColor(clamped, 1, 0, 0, 0.5f);
-}
 
-TEST(ColorTest, ShortBinaryReadLeavesTheRestAlone)
-{
-    std::stringbuf buffer;
-    kaBinaryStream stream(&buffer);
-    stream.WriteFloat(0.5f).WriteFloat(0.25f);
+    // A short read leaves the rest alone.
+    rawStream.WriteFloat(0.5f).WriteFloat(0.25f);
     kaColor color;
-    color.Read(stream);
+    color.Read(rawStream);
     ExpectColor(color, 0.5f, 0.25f, 1, 1);
-    EXPECT_TRUE(stream.Failed());
+    EXPECT_TRUE(rawStream.Failed());
 }
 
 TEST(ColorTest, TextFormIsFourValuesSeparatedByBlanks)
@@ -82,13 +78,11 @@ TEST(ColorTest, TextFormIsFourValuesSeparatedByBlanks)
     kaColor color;
     color.ReadText(in);
     ExpectColor(color, 0.1f, 1, 0, 0.75f);
-}
 
-TEST(ColorTest, FailedTextReadLeavesTheColorAlone)
-{
-    std::istringstream in("0.1 0.2 oops 0.4");
-    kaColor color;
-    color.ReadText(in);
-    ExpectColor(color, 1, 1, 1, 1);
-    EXPECT_TRUE(in.fail());
+    // A failed read leaves the colour alone.
+    std::istringstream bad("0.1 0.2 oops 0.4");
+    kaColor kept;
+    kept.ReadText(bad);
+    ExpectColor(kept, 1, 1, 1, 1);
+    EXPECT_TRUE(bad.fail());
 }

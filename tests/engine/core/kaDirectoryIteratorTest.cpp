@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace
@@ -35,16 +36,19 @@ protected:
     testsupport::TempDir m_Dir;
 };
 
-TEST_F(DirectoryIteratorTest, PatternsAreListedInTurnAfterTrimming)
+// Patterns are listed in turn after trimming, those without matches skipped; mode 1 lists folders only.
+TEST_F(DirectoryIteratorTest, ListsEachPatternInTurn)
 {
-    EXPECT_EQ(ListAll(kaDirectoryIterator(In("*.xml") + ";  " + In("*.txt") + " ", 0)),
-              (std::vector<std::string>{"A.xml", "b.xml", "Old.XML", "notes.txt"}));
-}
-
-TEST_F(DirectoryIteratorTest, PatternsWithoutMatchesAreSkipped)
-{
-    EXPECT_EQ(ListAll(kaDirectoryIterator(In("*.wav") + ";;" + In("*.txt") + ";" + In("*.ogg"), 0)),
-              (std::vector<std::string>{"notes.txt"}));
+    using Names = std::vector<std::string>;
+    const std::pair<kaDirectoryIterator, Names> cases[] = {
+        {{In("*.xml") + ";  " + In("*.txt") + " ", 0}, {"A.xml", "b.xml", "Old.XML", "notes.txt"}},
+        {{In("*.wav") + ";;" + In("*.txt") + ";" + In("*.ogg"), 0}, {"notes.txt"}},
+        {{In("*"), 0}, {".", "..", "A.xml", "b.xml", "Levels", "notes.txt", "Old.XML"}},
+        {{In("*"), 1}, {".", "..", "Levels", "Old.XML"}},
+        {{In("*.txt"), 1}, {}},
+    };
+    for (const auto& [it, names] : cases)
+        EXPECT_EQ(ListAll(it), names);
 }
 
 TEST_F(DirectoryIteratorTest, NoMatchAtAllEqualsTheEndAtOnce)
@@ -53,19 +57,6 @@ TEST_F(DirectoryIteratorTest, NoMatchAtAllEqualsTheEndAtOnce)
     EXPECT_FALSE(it != kaDirectoryIterator());
     EXPECT_EQ(*it, "");
     EXPECT_FALSE(kaDirectoryIterator("", 0) != kaDirectoryIterator());
-}
-
-TEST_F(DirectoryIteratorTest, EveryEntryModeListsDotEntriesAndFolders)
-{
-    EXPECT_EQ(ListAll(kaDirectoryIterator(In("*"), 0)),
-              (std::vector<std::string>{".", "..", "A.xml", "b.xml", "Levels", "notes.txt", "Old.XML"}));
-}
-
-TEST_F(DirectoryIteratorTest, DirectoriesModeSkipsFiles)
-{
-    EXPECT_EQ(ListAll(kaDirectoryIterator(In("*"), 1)),
-              (std::vector<std::string>{".", "..", "Levels", "Old.XML"}));
-    EXPECT_EQ(ListAll(kaDirectoryIterator(In("*.txt"), 1)), std::vector<std::string>{});
 }
 
 TEST_F(DirectoryIteratorTest, CopiesShareOnePosition)

@@ -82,18 +82,14 @@ TEST_F(FileSystemTest, SearchOrderIsPathNameSearchFoldersInstallThenFallback)
 TEST_F(FileSystemTest, PathsEndingInASeparatorAreKeptWhole)
 {
     m_Dir.Write("Data/a.xml", "");
-    Init();
+    m_Dir.Write("fallback/x.txt", "");
+    Init(m_Dir.File("fallback/"), false);
     EXPECT_EQ(ResolvePath("Data/"), "Data/");
+    // The fallback folder is used only when asked for.
+    EXPECT_EQ(ResolvePath("x.txt"), "");
     EXPECT_EQ(ResolvePath("ui/common/main.kab"), "");
     m_Dir.Write("ui/common/main.kab", "");
     EXPECT_EQ(ResolvePath("ui/common/main.kab"), "ui\\common\\main.kab");
-}
-
-TEST_F(FileSystemTest, FallbackFolderIsUsedOnlyWhenAskedFor)
-{
-    m_Dir.Write("fallback/x.txt", "");
-    Init(m_Dir.File("fallback/"), false);
-    EXPECT_EQ(ResolvePath("x.txt"), "");
 }
 
 TEST_F(FileSystemTest, WindowsSpellingsOpenTheFileOfAnyCase)
@@ -164,17 +160,15 @@ TEST_F(FileSystemTest, SearchPathsGetASeparatorAndRemoveTakesEveryCopy)
     EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"Models\\Car\\", "\\"}));
     m_Files.RemoveSearchPath("models\\car\\");
     EXPECT_EQ(m_Files.GetSearchPaths().size(), 2u);
-}
 
-TEST_F(FileSystemTest, RemovingTheLastEntryLeavesEqualEarlierOnes)
-{
+    // Removing the last entry leaves equal earlier ones.
     m_Files.AddSearchPath("Models/Car");
     m_Files.AddSearchPath("Other");
     m_Files.AddSearchPath("Models/Car\\");
     m_Files.RemoveLastSearchPath("Models/Car");
-    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"Models/Car\\", "Other\\"}));
+    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"Models\\Car\\", "\\", "Models/Car\\", "Other\\"}));
     m_Files.RemoveLastSearchPath("Missing");
-    EXPECT_EQ(m_Files.GetSearchPaths().size(), 2u);
+    EXPECT_EQ(m_Files.GetSearchPaths().size(), 4u);
 }
 
 TEST(FileNameHash, IsDjb2OverSignedBytes)

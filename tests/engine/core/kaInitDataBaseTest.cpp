@@ -70,45 +70,46 @@ TEST_F(InitDataBaseTest, FolderWithoutXmlFilesLeavesTheDatabaseEmpty)
     EXPECT_EQ(m_Base.GetTable("Entity"), nullptr);
 }
 
-TEST_F(InitDataBaseTest, FirstRecordOfAKeyWinsAcrossFilesAndWithinAFile)
+// One folder: the first record of a key wins across files and within one; an absent data type means
+// "Entity" but an empty one the empty name; skipped records still create their table; includes keep their
+// order, empty ones too.
+TEST_F(InitDataBaseTest, RecordsAreFiledByTypeAndFirstKey)
 {
     Write("b.xml", File(Record("<uniqueID>car</uniqueID><data><value>b</value></data>")));
     Write("A.xml", File(Record("<uniqueID>car</uniqueID><data><value>a1</value></data>") +
                         Record("<uniqueID>car</uniqueID><data><value>a2</value></data>") +
                         Record("<uniqueID>bike</uniqueID><data><value>a3</value></data>")));
-    m_Base.LoadInitData(Folder());
-    EXPECT_EQ(ValueOf("Entity", "car"), "a1");
-    EXPECT_EQ(ValueOf("Entity", "bike"), "a3");
-    EXPECT_EQ(m_Base.GetTable("Entity")->size(), 2u);
-}
-
-TEST_F(InitDataBaseTest, DataTypeAbsentMeansEntityButEmptyMeansTheEmptyName)
-{
     Write(
         "types.xml",
         File(Record("<uniqueID>a</uniqueID><data><value>1</value></data>") +
              Record("<uniqueID>b</uniqueID><dataType/><data><value>2</value></data>") +
              Record("<uniqueID>c</uniqueID><dataType>RenderState</dataType><data><value>3</value></data>")));
+    Write("skip.xml", File(Record("<uniqueID>noData</uniqueID><dataType>Venue</dataType>") +
+                           Record("<uniqueID></uniqueID><dataType>Career</dataType><data/>") +
+                           Record("<dataType>Material</dataType><data/>")));
+    Write("inc.xml", File(Record("<uniqueID>truck</uniqueID><include>base</include><include/>"
+                                 "<include>wheels</include><data/>")));
     m_Base.LoadInitData(Folder());
+    EXPECT_EQ(ValueOf("Entity", "car"), "a1");
+    EXPECT_EQ(ValueOf("Entity", "bike"), "a3");
+    EXPECT_EQ(m_Base.GetTable("Entity")->size(), 4u);
+
     EXPECT_EQ(ValueOf("Entity", "a"), "1");
     EXPECT_EQ(ValueOf("", "b"), "2");
     EXPECT_EQ(ValueOf("RenderState", "c"), "3");
     EXPECT_EQ(m_Base.Find("Entity", "b"), nullptr);
     EXPECT_EQ(m_Base.Find("entity", "a"), nullptr);
     EXPECT_EQ(m_Base.Find("Entity", "A"), nullptr);
-}
 
-TEST_F(InitDataBaseTest, SkippedRecordsStillCreateTheirTable)
-{
-    Write("skip.xml", File(Record("<uniqueID>noData</uniqueID><dataType>Venue</dataType>") +
-                           Record("<uniqueID></uniqueID><dataType>Career</dataType><data/>") +
-                           Record("<dataType>Material</dataType><data/>")));
-    m_Base.LoadInitData(Folder());
     for (const char* type : {"Venue", "Career", "Material"})
     {
         ASSERT_NE(m_Base.GetTable(type), nullptr) << type;
         EXPECT_TRUE(m_Base.GetTable(type)->empty()) << type;
     }
+
+    const kaInitData* record = m_Base.Find("Entity", "truck");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->GetIncludes(), (std::vector<std::string>{"base", "", "wheels"}));
 }
 
 TEST_F(InitDataBaseTest, UnreadableFilesAreSkippedAndTheRestLoads)
@@ -125,16 +126,6 @@ TEST_F(InitDataBaseTest, UnreadableFilesAreSkippedAndTheRestLoads)
     EXPECT_EQ(m_Base.Find("Entity", "y"), nullptr);
     EXPECT_EQ(m_Base.Find("Entity", "w"), nullptr);
     EXPECT_EQ(ValueOf("Entity", "z"), "ok");
-}
-
-TEST_F(InitDataBaseTest, IncludesAreKeptInOrderWithEmptyOnes)
-{
-    Write("inc.xml", File(Record("<uniqueID>car</uniqueID><include>base</include><include/>"
-                                 "<include>wheels</include><data/>")));
-    m_Base.LoadInitData(Folder());
-    const kaInitData* record = m_Base.Find("Entity", "car");
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->GetIncludes(), (std::vector<std::string>{"base", "", "wheels"}));
 }
 
 TEST_F(InitDataBaseTest, ClearForgetsEverythingAndReloadWorks)

@@ -26,16 +26,6 @@ TEST_F(RandomTest, SequenceFromSeedZero)
     EXPECT_EQ(drawn, (std::vector<int>{0, 65, 30, 4, 0, 1109335177}));
 }
 
-TEST_F(RandomTest, SettingTheSeedRepeatsTheSequence)
-{
-    SetRandomSeed(42);
-    const int first = RandomInt(1000);
-    const int second = RandomInt(1000);
-    SetRandomSeed(42);
-    EXPECT_EQ(RandomInt(1000), first);
-    EXPECT_EQ(RandomInt(1000), second);
-}
-
 TEST_F(RandomTest, ResultsStayBelowTheCount)
 {
     SetRandomSeed(0xFFFFFFFFu);
@@ -65,7 +55,8 @@ uint32_t SeedBefore(uint32_t next)
 
 TEST_F(RandomTest, FloatDrawsShareTheSeedAndStayBelowOne)
 {
-    // From seed 0 the first seed is 12345: 12345 / 2^31. The float draw advances the integer sequence.
+    // From seed 0 the first seed is 12345: 12345 / 2^31. The float draw advances the integer sequence, which
+    // setting the seed again repeats.
     EXPECT_FLOAT_EQ(RandomFloat(), 12345.0f / 2147483648.0f);
     SetRandomSeed(0);
     RandomFloat();

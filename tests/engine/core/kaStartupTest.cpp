@@ -220,79 +220,45 @@ TEST_F(kaStartupTest, FailedWindowCreationReturnsZeroWithoutInit)
     EXPECT_TRUE(m_AppObject->log.empty());
 }
 
-TEST_F(kaStartupTest, ShiftedLetterArrivesAsOneCharacterWithShift)
+// One script through the whole key translation: what reaches OnKey, in order.
+TEST_F(kaStartupTest, KeysAndCharactersArriveTranslated)
 {
+    // A shifted letter arrives as one character with shift.
     m_Backend.KeyDown(VK_SHIFT);
     m_Backend.KeyDown('A');
     m_Backend.Type("A");
     m_Backend.KeyUp('A');
     m_Backend.KeyUp(VK_SHIFT);
     m_Backend.Type("a");
-    EXPECT_EQ(KeysOf(), (Keys{Char('A', 1), Char('a')}));
-}
-
-TEST_F(kaStartupTest, EscapeArrivesOnceAsVirtualKey)
-{
+    // Escape once, as a virtual key.
     m_Backend.KeyDown(VK_ESCAPE);
     m_Backend.KeyUp(VK_ESCAPE);
-    EXPECT_EQ(KeysOf(), (Keys{Key(VK_ESCAPE)}));
-}
-
-TEST_F(kaStartupTest, EditingKeysArriveAsVirtualKeysOnly)
-{
-    for (const uint32_t key : {VK_BACK, VK_TAB, VK_RETURN, VK_PAUSE})
+    // Editing, function and navigation keys as virtual keys, but not F10; letters, digits, space, caps lock,
+    // the keypad and codes past F24 deliver nothing; auto-repeat delivers each repeat.
+    for (const uint32_t key : {VK_BACK, VK_TAB, VK_RETURN, VK_PAUSE, VK_F1, VK_F5, VK_F10, VK_F24, VK_PRIOR,
+                               VK_LEFT, VK_HELP, uint32_t('A'), uint32_t('7'), VK_SPACE, VK_CAPITAL, VK_NUMPAD0,
+                               VK_F24 + 1, VK_DELETE, VK_DELETE, VK_DELETE})
         m_Backend.KeyDown(key);
-    EXPECT_EQ(KeysOf(), (Keys{Key(VK_BACK), Key(VK_TAB), Key(VK_RETURN), Key(VK_PAUSE)}));
-}
-
-TEST_F(kaStartupTest, FunctionAndNavigationKeysArriveButF10DoesNot)
-{
-    for (const uint32_t key : {VK_F1, VK_F5, VK_F10, VK_F24, VK_PRIOR, VK_LEFT, VK_HELP})
-        m_Backend.KeyDown(key);
-    EXPECT_EQ(KeysOf(),
-              (Keys{Key(VK_F1), Key(0x74), Key(VK_F24), Key(VK_PRIOR), Key(VK_LEFT), Key(VK_HELP)}));
-}
-
-TEST_F(kaStartupTest, LettersDigitsAndSpaceKeysDeliverNothing)
-{
-    for (const uint32_t key : {uint32_t('A'), uint32_t('7'), VK_SPACE, VK_CAPITAL, VK_NUMPAD0, VK_F24 + 1})
-        m_Backend.KeyDown(key);
-    EXPECT_TRUE(KeysOf().empty());
-}
-
-TEST_F(kaStartupTest, CharactersArriveFromSpaceToTilde)
-{
+    // Characters from space to tilde only.
     for (const WPARAM code : {0x1F, 0x20, 0x41, 0x7E, 0x7F, 0x80, 0xE9})
         m_Backend.Input(WM_CHAR, code);
-    EXPECT_EQ(KeysOf(), (Keys{Char(0x20), Char(0x41), Char(0x7E)}));
-}
-
-TEST_F(kaStartupTest, AutoRepeatDeliversEachRepeat)
-{
-    m_Backend.KeyDown(VK_DELETE);
-    m_Backend.KeyDown(VK_DELETE);
-    m_Backend.KeyDown(VK_DELETE);
-    EXPECT_EQ(KeysOf().size(), 3u);
-}
-
-TEST_F(kaStartupTest, CtrlHeldAccompaniesDelete)
-{
+    // Ctrl held accompanies delete.
     m_Backend.KeyDown(VK_CONTROL);
     m_Backend.KeyDown(VK_DELETE);
     m_Backend.KeyUp(VK_CONTROL);
     m_Backend.KeyDown(VK_DELETE);
-    EXPECT_EQ(KeysOf(), (Keys{Key(VK_DELETE, 0, 0, 1), Key(VK_DELETE)}));
-}
-
-TEST_F(kaStartupTest, AltIsTrackedAndItsSystemKeysAreNotDelivered)
-{
+    // Alt is tracked and its system keys are not delivered.
     m_Backend.KeyDown(VK_MENU);
     m_Backend.Input(WM_SYSKEYDOWN, VK_F4);
     m_Backend.Input(WM_SYSCHAR, 'x');
     m_Backend.Input(WM_KEYDOWN, VK_HOME);
     m_Backend.KeyUp(VK_MENU);
     m_Backend.KeyDown(VK_HOME);
-    EXPECT_EQ(KeysOf(), (Keys{Key(VK_HOME, 0, 1, 0), Key(VK_HOME)}));
+    EXPECT_EQ(KeysOf(), (Keys{Char('A', 1), Char('a'), Key(VK_ESCAPE), Key(VK_BACK), Key(VK_TAB), Key(VK_RETURN),
+                              Key(VK_PAUSE), Key(VK_F1), Key(0x74), Key(VK_F24), Key(VK_PRIOR), Key(VK_LEFT),
+                              Key(VK_HELP), Key(VK_DELETE), Key(VK_DELETE), Key(VK_DELETE), Char(0x20),
+                              Char(0x41), Char(0x7E), Key(VK_DELETE, 0, 0, 1), Key(VK_DELETE),
+                              Key(VK_HOME, 0, 1, 0), Key(VK_HOME)}));
 }
 
 TEST_F(kaStartupTest, ModifiersAreVisibleBetweenMessages)

@@ -32,25 +32,19 @@ TEST(StringUtilsTest, FolderKeepsTheLastSeparator)
     EXPECT_EQ(GetFolder("plain.txt"), ".\\");
 }
 
-TEST(StringUtilsTest, CollapseRemovesFolderAndParentPairs)
+TEST(StringUtilsTest, CollapseRemovesFolderAndParentPairsOnly)
 {
     EXPECT_EQ(CollapseParentDirs("a\\b\\..\\c"), "a\\c");
     EXPECT_EQ(CollapseParentDirs("a/b/../c"), "a/c");
     EXPECT_EQ(CollapseParentDirs("a\\b\\c\\..\\..\\d"), "a\\d");
     EXPECT_EQ(CollapseParentDirs("x\\a\\..\\b\\..\\c"), "x\\c");
     EXPECT_EQ(CollapseParentDirs("models\\car.kmf"), "models\\car.kmf");
-}
-
-TEST(StringUtilsTest, CollapseNeverTurnsARelativePathIntoARootedOne)
-{
+    // Never turning a relative path into a rooted one.
     EXPECT_EQ(CollapseParentDirs("b\\..\\c"), "c");
     EXPECT_EQ(CollapseParentDirs("b/../c"), "c");
     EXPECT_EQ(CollapseParentDirs("a\\b\\..\\..\\c"), "c");
     EXPECT_EQ(CollapseParentDirs("b\\.."), "");
-}
-
-TEST(StringUtilsTest, CollapseKeepsParentsItCannotResolve)
-{
+    // Parents it cannot resolve stay.
     EXPECT_EQ(CollapseParentDirs("..\\c"), "..\\c");
     EXPECT_EQ(CollapseParentDirs("a\\..\\..\\c"), "..\\c");
     EXPECT_EQ(CollapseParentDirs("\\..\\c"), "\\..\\c");

@@ -62,29 +62,26 @@ TEST_F(FixtureTest, VersionOneObjectHasNoSizeWord)
     EXPECT_EQ(next, 0xBEEFu);
 }
 
-TEST_F(FixtureTest, MeshVersionTwoHasNoChannelBlockNorCullWord)
+// Version 2 has no channel block nor cull word; version 3 without channels only the count word.
+TEST_F(FixtureTest, MeshVersionsTwoAndThree)
 {
-    KM_Stream& stream = Open(Bytes().U32(16).U32(2).U32(0).Add(MeshBody(0, 0)).Add(Normals()));
-    KM_Mesh mesh;
-    ASSERT_TRUE(mesh.Read(&stream));
-    EXPECT_EQ(stream.Remaining(), 0u);
-    EXPECT_EQ(mesh.m_Vertices.size(), 3u);
-    EXPECT_TRUE(mesh.m_TVertices.empty());
-    EXPECT_TRUE(mesh.m_TFaces.empty());
-    EXPECT_EQ(mesh.m_Normals.size(), 1u);
-    EXPECT_EQ(mesh.m_BackfaceCull, 1u);
-    EXPECT_EQ(mesh.m_MaterialRef, -1);
-}
-
-TEST_F(FixtureTest, MeshVersionThreeWithoutChannelsHasOnlyTheCountWord)
-{
-    KM_Stream& stream = Open(Bytes().U32(16).U32(3).U32(0).Add(MeshBody(3, 0)).U32(0).Add(Normals()));
-    KM_Mesh mesh;
-    ASSERT_TRUE(mesh.Read(&stream));
-    EXPECT_EQ(stream.Remaining(), 0u);
-    EXPECT_EQ(mesh.m_TVertices.size(), 3u);
-    EXPECT_EQ(mesh.m_TFaces.size(), 1u);
-    EXPECT_TRUE(mesh.m_Channels.empty());
+    for (uint32_t version : {2u, 3u})
+    {
+        Bytes bytes = Bytes().U32(16).U32(version).U32(0).Add(MeshBody(version == 3 ? 3 : 0, 0));
+        if (version == 3)
+            bytes.U32(0);
+        KM_Stream& stream = Open(bytes.Add(Normals()));
+        KM_Mesh mesh;
+        ASSERT_TRUE(mesh.Read(&stream)) << version;
+        EXPECT_EQ(stream.Remaining(), 0u) << version;
+        EXPECT_EQ(mesh.m_Vertices.size(), 3u);
+        EXPECT_EQ(mesh.m_TVertices.size(), version == 3 ? 3u : 0u);
+        EXPECT_EQ(mesh.m_TFaces.size(), version == 3 ? 1u : 0u);
+        EXPECT_TRUE(mesh.m_Channels.empty());
+        EXPECT_EQ(mesh.m_Normals.size(), 1u);
+        EXPECT_EQ(mesh.m_BackfaceCull, 1u);
+        EXPECT_EQ(mesh.m_MaterialRef, -1);
+    }
 }
 
 TEST_F(FixtureTest, MeshVersionFourWithChannelColoursAndCullWord)

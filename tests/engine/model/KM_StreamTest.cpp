@@ -22,32 +22,29 @@ protected:
 
 } // namespace
 
-TEST_F(StreamTest, HeaderVersionOneHasNoWordA)
+// Version 1 has no word A; version 2 carries it and a block; either way the header is 3 + n + 16 bytes.
+TEST_F(StreamTest, HeaderVersionsOneAndTwo)
 {
-    KM_Stream stream;
-    ASSERT_TRUE(m_Files.Open(stream, Bytes().Raw("KMI").U32(1).U32(0).U32(77).U32(0xCAFE).Data()));
-    ASSERT_TRUE(stream.ReadHeader());
-    EXPECT_EQ(stream.GetHeaderWordA(), 1u);
-    EXPECT_EQ(stream.GetHeaderWordB(), 77u);
-    uint32_t next;
-    ASSERT_TRUE(stream.ReadU32(next));
-    EXPECT_EQ(next, 0xCAFEu);
-}
-
-TEST_F(StreamTest, HeaderVersionTwoCarriesWordAAndBlock)
-{
-    KM_Stream stream;
-    ASSERT_TRUE(
-        m_Files.Open(stream, Bytes().Raw("KMI").U32(2).U32(5).U32(3).Raw("abc").U32(9).U32(0xCAFE).Data()));
-    ASSERT_TRUE(stream.ReadHeader());
-    EXPECT_EQ(stream.GetHeaderWordA(), 5u);
-    EXPECT_EQ(stream.GetHeaderWordB(), 9u);
-    EXPECT_EQ(std::string(stream.GetHeaderBlock().begin(), stream.GetHeaderBlock().end()), "abc");
-    // 3 + n + 16 whatever the version.
-    EXPECT_EQ(stream.GetPosition(), 3u + 3u + 16u);
-    uint32_t next;
-    ASSERT_TRUE(stream.ReadU32(next));
-    EXPECT_EQ(next, 0xCAFEu);
+    const struct
+    {
+        std::string bytes;
+        uint32_t wordA, wordB;
+        std::string block;
+    } cases[] = {{Bytes().Raw("KMI").U32(1).U32(0).U32(77).U32(0xCAFE).Data(), 1, 77, ""},
+                 {Bytes().Raw("KMI").U32(2).U32(5).U32(3).Raw("abc").U32(9).U32(0xCAFE).Data(), 5, 9, "abc"}};
+    for (const auto& c : cases)
+    {
+        KM_Stream stream;
+        ASSERT_TRUE(m_Files.Open(stream, c.bytes));
+        ASSERT_TRUE(stream.ReadHeader());
+        EXPECT_EQ(stream.GetHeaderWordA(), c.wordA);
+        EXPECT_EQ(stream.GetHeaderWordB(), c.wordB);
+        EXPECT_EQ(std::string(stream.GetHeaderBlock().begin(), stream.GetHeaderBlock().end()), c.block);
+        EXPECT_EQ(stream.GetPosition(), 3u + c.block.size() + 16u);
+        uint32_t next;
+        ASSERT_TRUE(stream.ReadU32(next));
+        EXPECT_EQ(next, 0xCAFEu);
+    }
 }
 
 TEST_F(StreamTest, RefusesHeaderVersionFourAndBadMagic)
@@ -67,10 +64,20 @@ TEST_F(StreamTest, RefusesHeaderVersionFourAndBadMagic)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
-TEST_F(StreamTest, OpenRefusesOtherModesAndMissingPaths)
+TEST_F(StreamTest, WithoutAFileNothingWorksAndOpenRefusesOtherModesAndMissingPaths)
 {
     const std::string path = m_Files.Put("a.kmf", "KMI");
     KM_Stream stream;
+    // Without a file everything fails quietly.
+    uint32_t word;
+    EXPECT_FALSE(stream.ReadU32(word));
+    EXPECT_FALSE(stream.WriteU32(1));
+    EXPECT_FALSE(stream.ReadHeader());
+    EXPECT_FALSE(stream.Print("x"));
+    EXPECT_FALSE(stream.AtEnd());
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    EXPECT_TRUE(m_Debug.Lines().empty());
+
     EXPECT_FALSE(stream.Open(path.c_str(), 2));
     EXPECT_FALSE(stream.Open(path.c_str(), -1));
     EXPECT_FALSE(stream.Open("", KM_Stream::kBinary));
@@ -93,19 +100,6 @@ TEST_F(StreamTest, ShortReadFailsAndCountsRequestedBytes)
     EXPECT_EQ(stream.Remaining(), 0u);
     // A short read at the end is not an error of the file: no message box.
     EXPECT_TRUE(m_Boxes.Boxes().empty());
-}
-
-TEST_F(StreamTest, ReadsWithoutAFileFailQuietly)
-{
-    KM_Stream stream;
-    uint32_t word;
-    EXPECT_FALSE(stream.ReadU32(word));
-    EXPECT_FALSE(stream.WriteU32(1));
-    EXPECT_FALSE(stream.ReadHeader());
-    EXPECT_FALSE(stream.Print("x"));
-    EXPECT_FALSE(stream.AtEnd());
-    EXPECT_TRUE(m_Boxes.Boxes().empty());
-    EXPECT_TRUE(m_Debug.Lines().empty());
 }
 
 TEST_F(StreamTest, CountedStringsEndAtTheirFirstNulOrTheirLength)

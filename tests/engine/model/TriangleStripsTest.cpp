@@ -304,17 +304,14 @@ TEST_F(TriangleStripsTest, AThirdTriangleOnAnEdgeIsReportedAndStillStripped)
     EXPECT_EQ(Decode(groups), Expected(indices));
 }
 
-TEST_F(TriangleStripsTest, MinimumLengthZeroKeepsEveryStrip)
-{
-    const Indices sphere = UvSphere(12, 8);
-    Configure(24, false, false, 0);
-    for (const StripGroup& group : Build(sphere))
-        EXPECT_EQ(group.m_Type, StripGroup::kTriangleStrip);
-}
-
 TEST_F(TriangleStripsTest, StripsBelowTheMinimumLengthGoToOneTrailingList)
 {
     const Indices sphere = UvSphere(12, 8);
+    // Minimum length zero keeps every strip.
+    Configure(24, false, false, 0);
+    for (const StripGroup& group : Build(sphere))
+        EXPECT_EQ(group.m_Type, StripGroup::kTriangleStrip);
+
     Configure(24, true, false, 1000);
     std::vector<StripGroup> groups = Build(sphere);
     ASSERT_EQ(groups.size(), 1u);
@@ -376,7 +373,7 @@ TEST_F(TriangleStripsTest, DegenerateTrianglesAreLeftOutBeforeStripping)
     EXPECT_FALSE(capture.Contains("GetNextIndex"));
 }
 
-TEST_F(TriangleStripsTest, NoTriangleGivesNoGroups)
+TEST_F(TriangleStripsTest, NoTriangleGivesNoGroupsAndTrailingIndicesAreIgnored)
 {
     const Indices degenerate = {1, 1, 2, 4, 4, 4};
     const Indices tooShort = {0, 1};
@@ -387,13 +384,9 @@ TEST_F(TriangleStripsTest, NoTriangleGivesNoGroups)
         EXPECT_TRUE(Build(tooShort).empty());
         EXPECT_TRUE(Build(degenerate).empty());
     }
-}
-
-TEST_F(TriangleStripsTest, TrailingIndicesShortOfATriangleAreIgnored)
-{
-    const Indices indices = {0, 1, 2, 2, 1, 3, 4, 5};
+    // Trailing indices short of a triangle are ignored.
     Configure(16, true, true, 0);
-    const std::vector<StripGroup> groups = Build(indices);
+    const std::vector<StripGroup> groups = Build({0, 1, 2, 2, 1, 3, 4, 5});
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].GetIndexCount(), 6u);
 }

@@ -54,7 +54,7 @@ TEST(kaAnimationBuild, TimesAreMillisecondsTurnedIntoSeconds)
     EXPECT_EQ(animation.GetFramesPerSecond(), 30u);
 }
 
-TEST(kaAnimationBuild, AShortTrackHoldsItsLastKeyAndAnEmptyOneIsLeftOut)
+TEST(kaAnimationBuild, TheKeysHeldDecideAndNoKeysFail)
 {
     KM_Animation file = TwoBones();
     file.m_BoneAnims[1].keys.resize(1);
@@ -71,16 +71,13 @@ TEST(kaAnimationBuild, AShortTrackHoldsItsLastKeyAndAnEmptyOneIsLeftOut)
     EXPECT_FLOAT_EQ(hand.keys[2].position.x, 10.0f);
     // The time line comes from the track that holds the keys.
     EXPECT_FLOAT_EQ(animation.GetKeyTimes()[2], 2.0f);
-}
 
-TEST(kaAnimationBuild, AnAnimationWithoutKeysFails)
-{
-    KM_Animation file;
-    file.m_BoneCount = 3;
-    file.m_KeyCount = 3;
-    file.m_BoneAnims[0].boneName = "Arm";
-    kaAnimation animation;
-    EXPECT_FALSE(animation.Build(file, "empty.kmf"));
+    // An animation without keys fails.
+    KM_Animation empty;
+    empty.m_BoneCount = 3;
+    empty.m_KeyCount = 3;
+    empty.m_BoneAnims[0].boneName = "Arm";
+    EXPECT_FALSE(kaAnimation().Build(empty, "empty.kmf"));
 }
 
 TEST(kaAnimationSampling, InterpolatesBetweenKeysAndHoldsTheEnds)

@@ -53,7 +53,7 @@ KM_Skeleton Chain()
 
 } // namespace
 
-TEST(kaSkeletonBones, ParentsChildrenAndPositionsInParentComeFromTheNames)
+TEST(kaSkeletonBones, ParentsChildrenPositionsAndLookupsComeFromTheNames)
 {
     kaSkeleton skeleton;
     ASSERT_TRUE(skeleton.Build(Chain(), "chain.kmf", nullptr));
@@ -74,12 +74,7 @@ TEST(kaSkeletonBones, ParentsChildrenAndPositionsInParentComeFromTheNames)
     // The bind matrix undoes the offset.
     EXPECT_FLOAT_EQ(spine->bind(3, 1), 2.0f);
     EXPECT_FALSE(skeleton.HasInfluences());
-}
-
-TEST(kaSkeletonBones, LookupsAreExactAndCaseSensitive)
-{
-    kaSkeleton skeleton;
-    ASSERT_TRUE(skeleton.Build(Chain(), "chain.kmf", nullptr));
+    // Lookups are exact and case-sensitive.
     EXPECT_EQ(skeleton.FindBoneIndex("Head"), 2);
     EXPECT_EQ(skeleton.FindBone("Head"), skeleton.GetBone(2));
     EXPECT_EQ(skeleton.FindBoneIndex("head"), -1);
@@ -90,7 +85,7 @@ TEST(kaSkeletonBones, LookupsAreExactAndCaseSensitive)
     EXPECT_EQ(skeleton.GetBone(4), nullptr);
 }
 
-TEST(kaSkeletonBones, ABoneWithAMissingParentIsARoot)
+TEST(kaSkeletonBones, ABoneWithAMissingParentIsARootAndNoBonesFail)
 {
     KM_Skeleton file = Chain();
     file.m_Bones[2].parentName = "Neck";
@@ -98,14 +93,10 @@ TEST(kaSkeletonBones, ABoneWithAMissingParentIsARoot)
     ASSERT_TRUE(skeleton.Build(file, "chain.kmf", nullptr));
     EXPECT_EQ(skeleton.GetBone(2)->parent, nullptr);
     EXPECT_TRUE(skeleton.GetBone(1)->children.empty());
-}
-
-TEST(kaSkeletonBones, ASkeletonWithoutBoneRecordsFailsWhateverItsCountSays)
-{
-    KM_Skeleton file;
-    file.m_BoneCount = 5;
-    kaSkeleton skeleton;
-    EXPECT_FALSE(skeleton.Build(file, "empty.kmf", nullptr));
+    // A skeleton without bone records fails whatever its count says.
+    KM_Skeleton empty;
+    empty.m_BoneCount = 5;
+    EXPECT_FALSE(kaSkeleton().Build(empty, "empty.kmf", nullptr));
 }
 
 TEST(kaSkeletonBinding, ANinthInfluenceReplacesTheFirstOfTheSmallestWeights)
@@ -188,13 +179,9 @@ TEST(kaSkeletonBinding, BonesWithoutWeightsBindNoInfluences)
     ASSERT_TRUE(skeleton.Build(Chain(), "chain.kmf", &view));
     EXPECT_FALSE(skeleton.HasInfluences());
     EXPECT_EQ(skeleton.GetVertexCount(), 1);
-}
-
-TEST(kaSkeletonBinding, AMeshWithoutVerticesFailsTheLoad)
-{
-    kaSkeleton::MeshVertices view;
-    kaSkeleton skeleton;
-    EXPECT_FALSE(skeleton.Build(Chain(), "chain.kmf", &view));
+    // A mesh without vertices fails the load.
+    const kaSkeleton::MeshVertices none;
+    EXPECT_FALSE(kaSkeleton().Build(Chain(), "chain.kmf", &none));
 }
 
 TEST(kaSkeletonFile, LoadsFromAFileAndRefusesAMissingOne)

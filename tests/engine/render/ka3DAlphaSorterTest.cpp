@@ -60,11 +60,6 @@ protected:
 
 } // namespace
 
-TEST_F(AlphaSorterTest, DrawsAfterTheOpaqueRoots)
-{
-    EXPECT_EQ(m_Sorter.GetRenderOrder(), 50);
-}
-
 TEST_F(AlphaSorterTest, AddingInitialisesTakesAReferenceAndBecomesTheParent)
 {
     RecordingObject* item = AddItem("a", 0.0f, 0.0f, 10.0f, 1.0f);
@@ -72,31 +67,25 @@ TEST_F(AlphaSorterTest, AddingInitialisesTakesAReferenceAndBecomesTheParent)
     EXPECT_EQ(item->GetRefCount(), 1);
     EXPECT_EQ(item->GetParent(), &m_Sorter);
     EXPECT_TRUE(m_Sorter.GetChildren().empty());
+    // The sorter draws after the opaque roots.
+    EXPECT_EQ(m_Sorter.GetRenderOrder(), 50);
 }
 
+// Items wholly outside the view are skipped and keep their keys. The sphere tested is raised by half its
+// radius; an item without radius is tested as a point.
 TEST_F(AlphaSorterTest, SkipsItemsWhollyOutsideTheViewAndKeepsTheirKeys)
 {
     AddItem("front", 0.0f, 0.0f, 10.0f, 1.0f);
     RecordingObject* behind = AddItem("behind", 0.0f, 0.0f, -10.0f, 1.0f);
     behind->SetRenderOrder(7);
     AddItem("edge", 0.0f, 0.0f, -0.5f, 1.0f);
-    EXPECT_EQ(RenderedItems(), (Log{"front", "edge"}));
-    EXPECT_EQ(behind->GetRenderOrder(), 7);
-}
-
-TEST_F(AlphaSorterTest, TestsItsSphereRaisedByHalfItsRadius)
-{
     // Just below the view's lower edge at depth 10, reached only by the raised sphere.
     const float lowerEdge = -10.0f * std::tan(0.7853982f / 2.0f);
     AddItem("low", 0.0f, lowerEdge - 1.2f, 10.0f, 1.0f);
-    EXPECT_EQ(RenderedItems(), (Log{"low"}));
-}
-
-TEST_F(AlphaSorterTest, ItemWithoutRadiusIsTestedAsAPoint)
-{
     AddItem("inside", 0.0f, 0.0f, 10.0f, 0.0f);
     AddItem("outside", 0.0f, 0.0f, -0.01f, 0.0f);
-    EXPECT_EQ(RenderedItems(), (Log{"inside"}));
+    EXPECT_EQ(RenderedItems(), (Log{"front", "edge", "low", "inside"}));
+    EXPECT_EQ(behind->GetRenderOrder(), 7);
 }
 
 TEST_F(AlphaSorterTest, VisibleItemsShareOneKeyAndKeepTheirOrder)

@@ -1,10 +1,14 @@
 #include "engine/render/ka3DObject.h"
 
+#include "engine/model/kaMesh.h"
+#include "engine/render/kaLight.h"
+
 #include "RecordingObject.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using platform::Matrix;
@@ -248,17 +252,23 @@ TEST_F(ka3DObjectTest, SetTransformReplacesTheWholeMatrix)
     EXPECT_EQ(root->GetWorldMatrix(), scaled);
 }
 
+// Each class writes its own id, in GUID byte order, into the caller's buffer and nothing past it.
 TEST_F(ka3DObjectTest, ClassIdIsWrittenInGuidByteOrderIntoTheCallersBuffer)
 {
-    RecordingObject* root = MakeRoot("root");
-    uint8_t buffer[ka3DObject::kClassIdSize + 1] = {};
-    buffer[16] = 0xEE;
-    EXPECT_EQ(root->GetClassId(buffer), buffer);
-    const uint8_t expected[16] = {0x41, 0x64, 0x56, 0x4F, 0x38, 0xA1, 0xD5, 0x11,
-                                  0x9C, 0xF6, 0x00, 0x01, 0x02, 0x3E, 0x55, 0x10};
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(buffer[i], expected[i]) << "byte " << i;
-    EXPECT_EQ(buffer[16], 0xEE);
+    kaLight light(platform::LIGHT_POINT, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0);
+    kaMesh mesh;
+    EXPECT_TRUE(mesh.IsMesh());
+    const std::pair<const ka3DObject*, uint8_t> cases[] = {{MakeRoot("root"), 0x41}, {&light, 0x40}, {&mesh, 0x42}};
+    for (const auto& [object, first] : cases)
+    {
+        uint8_t buffer[ka3DObject::kClassIdSize + 1] = {};
+        buffer[16] = 0xEE;
+        EXPECT_EQ(object->GetClassId(buffer), buffer);
+        const uint8_t expected[17] = {first, 0x64, 0x56, 0x4F, 0x38, 0xA1, 0xD5, 0x11, 0x9C,
+                                      0xF6,  0x00, 0x01, 0x02, 0x3E, 0x55, 0x10, 0xEE};
+        EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 17), std::vector<uint8_t>(expected, expected + 17))
+            << int(first);
+    }
 }
 
 TEST_F(ka3DObjectTest, ReleaseGraphicsObjectReleasesOneReference)

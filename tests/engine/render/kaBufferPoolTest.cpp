@@ -12,20 +12,14 @@ class BufferPoolTest : public TestDeviceFixture
 {
 };
 
-TEST_F(BufferPoolTest, ServesFirstFitAndRefusesWhatNoRunHolds)
+TEST_F(BufferPoolTest, ServesFirstFitUnderNewSlotNumbersAndRefusesWhatNoRunHolds)
 {
     kaBufferPool pool(new StaticVB<VERTEX_WORLDPOS>(m_Device, 100, platform::POOL_MANAGED), 100);
     EXPECT_EQ(pool.Allocate(40), 1u);
     EXPECT_EQ(pool.Allocate(60), 2u);
     EXPECT_EQ(pool.Allocate(1), 0u);
     EXPECT_EQ(pool.GetSlot(2)->start, 40u);
-}
-
-TEST_F(BufferPoolTest, ReleasedRunsAreReusedUnderNewSlotNumbers)
-{
-    kaBufferPool pool(new StaticVB<VERTEX_WORLDPOS>(m_Device, 100, platform::POOL_MANAGED), 100);
-    pool.Allocate(40);
-    pool.Allocate(60);
+    // A released run is reused under a new slot number.
     EXPECT_EQ(pool.Release(1), 1u);
     const uint32_t again = pool.Allocate(40);
     EXPECT_EQ(again, 3u);

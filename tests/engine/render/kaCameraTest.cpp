@@ -388,22 +388,29 @@ TEST_F(CameraTest, ChaseWithoutZoomStillHasAnOrthonormalView)
 
 TEST_F(CameraTest, AngleAveragingTakesTheMeanOfTheRingRefilledBySettingTheAngles)
 {
-    kaCamera camera;
-    StartChase(camera);
-    camera.SetAngleSmoothing(false);
-    camera.SetAngleAveraging(true);
-    g_CameraAngleRingLength = 4;
-    camera.SetRotationAngles(0.0f, 0.0f, 0.0f);
-    camera.SetGoalAngles(Vector3(0.0f, 1.0f, 0.0f));
-    camera.Update(0.1f);
-    EXPECT_NEAR(camera.GetRotationAngles().y, 0.25f, kTolerance);
-    camera.Update(0.1f);
-    EXPECT_NEAR(camera.GetRotationAngles().y, 0.5f, kTolerance);
-    EXPECT_EQ(g_CameraAngleRingPosition, 2u);
-    camera.Update(0.1f);
-    camera.Update(0.1f);
-    EXPECT_NEAR(camera.GetRotationAngles().y, 1.0f, kTolerance);
-    EXPECT_EQ(g_CameraAngleRingPosition, 0u);
+    // {ring length, updates, heading, ring position}: lengths past the ring size count as the ring size.
+    const struct
+    {
+        uint32_t length;
+        int updates;
+        float heading;
+        uint32_t position;
+    } cases[] = {{4, 1, 0.25f, 1}, {4, 2, 0.5f, 2}, {4, 4, 1.0f, 0}, {1000, 1, 0.01f, 1}};
+    for (const auto& c : cases)
+    {
+        CameraGlobals::Reset();
+        kaCamera camera;
+        StartChase(camera);
+        camera.SetAngleSmoothing(false);
+        camera.SetAngleAveraging(true);
+        g_CameraAngleRingLength = c.length;
+        camera.SetRotationAngles(0.0f, 0.0f, 0.0f);
+        camera.SetGoalAngles(Vector3(0.0f, 1.0f, 0.0f));
+        for (int i = 0; i < c.updates; ++i)
+            camera.Update(0.1f);
+        EXPECT_NEAR(camera.GetRotationAngles().y, c.heading, kTolerance) << c.length << " " << c.updates;
+        EXPECT_EQ(g_CameraAngleRingPosition, c.position) << c.length << " " << c.updates;
+    }
 }
 
 TEST_F(CameraTest, RingsOfLengthZeroTurnAveragingOff)
@@ -433,19 +440,6 @@ TEST_F(CameraTest, PositionAveragingSmoothsTheFollowedPointOverItsRing)
     camera.SetPanTarget(Vector3(4.0f, 0.0f, 0.0f));
     camera.Update(0.1f);
     ExpectNear(camera.GetPosition() - g_CameraEyeOffset, Vector3(2.0f, 0.0f, 0.0f));
-}
-
-TEST_F(CameraTest, RingLengthsPastTheRingSizeCountAsTheRingSize)
-{
-    kaCamera camera;
-    StartChase(camera);
-    camera.SetAngleSmoothing(false);
-    camera.SetAngleAveraging(true);
-    g_CameraAngleRingLength = 1000;
-    camera.SetGoalAngles(Vector3(0.0f, 1.0f, 0.0f));
-    camera.Update(0.1f);
-    EXPECT_NEAR(camera.GetRotationAngles().y, 0.01f, kTolerance);
-    EXPECT_EQ(g_CameraAngleRingPosition, 1u);
 }
 
 // Free and turned modes.

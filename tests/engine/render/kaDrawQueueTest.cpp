@@ -104,14 +104,11 @@ TEST_F(DrawQueueTest, ScreenQuadsGoWithTheDeviceObjectsAndComeBackAfterAReset)
     EXPECT_EQ(holder->GetBuffer(), nullptr);
 }
 
-TEST_F(DrawQueueTest, FramesClearToDarkGreyUntilTheApplicationSetsAColour)
+TEST_F(DrawQueueTest, FramesClearToDarkGreyAndRebuildBillboardsAfterAViewChange)
 {
     m_Manager->Render(false, false);
     EXPECT_EQ(Device()->BackBufferPixel(0, 0), 0xFF333333u);
-}
-
-TEST_F(DrawQueueTest, ViewChangesBecomeTheNextFramesBillboardRebuild)
-{
+    // A view change becomes the next frame's billboard rebuild.
     m_Manager->SetViewChanged(true);
     m_Manager->Render(false, false);
     EXPECT_TRUE(m_Manager->IsRebuildingBillboards());

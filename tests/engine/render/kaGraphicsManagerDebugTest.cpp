@@ -175,12 +175,15 @@ TEST_F(DebugDrawTest, CylinderAndCapsuleFollowTheirTransform)
     }
 }
 
-TEST_F(DebugDrawTest, LongEntryIsDrawnInBatchesWithoutLosingALine)
+TEST_F(DebugDrawTest, EntriesAreDrawnInWholeLinesAndBatchesWithoutLosingOne)
 {
     const uint32_t count = 2 * kaGraphicsManager::kDebugBatchVertices + 10;
+    // An odd vertex count and an empty entry draw only whole lines.
+    m_Manager->QueueDebugPrimitive(Numbered(5), false);
+    m_Manager->QueueDebugPrimitive(Vertices(), false);
     m_Manager->QueueDebugPrimitive(Numbered(count), false);
     DrawQueue();
-    EXPECT_EQ(LineDraws(), (std::vector<uint32_t>{4048, 4048, 5}));
+    EXPECT_EQ(LineDraws(), (std::vector<uint32_t>{2, 4048, 4048, 5}));
     EXPECT_TRUE(m_Manager->GetDebugPrimitives().empty());
     // The last batch holds the entry's last ten vertices.
     const Vertices tail = BufferContents(10);
@@ -240,14 +243,6 @@ TEST_F(DebugDrawTest, QueueWaitsForAFrameThatDrawsDebugLines)
     m_Manager->Render(true, false);
     EXPECT_TRUE(m_Manager->GetDebugPrimitives().empty());
     EXPECT_EQ(LineDraws(), (std::vector<uint32_t>{3}));
-}
-
-TEST_F(DebugDrawTest, OddVertexAndEmptyEntriesDrawOnlyWholeLines)
-{
-    m_Manager->QueueDebugPrimitive(Numbered(5), false);
-    m_Manager->QueueDebugPrimitive(Vertices(), false);
-    DrawQueue();
-    EXPECT_EQ(LineDraws(), (std::vector<uint32_t>{2}));
 }
 
 TEST_F(DebugDrawTest, QueueIsDroppedWhenTheDeviceBufferIsGone)

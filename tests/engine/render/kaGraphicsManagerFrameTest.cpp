@@ -109,22 +109,18 @@ TEST_F(FrameTest, RootsRenderByOrderAndEqualOrdersKeepTheirPlace)
     EXPECT_EQ(m_Manager->GetSceneObjects()[0]->GetName(), "late");
 }
 
-TEST_F(FrameTest, RemovingAnUnknownObjectChangesNothing)
+TEST_F(FrameTest, RemovingARootReleasesItDetachingDoesNotAndStrangersStay)
 {
-    AddRoot("a");
+    RecordingObject* a = AddRoot("a");
+    RecordingObject* b = AddRoot("b");
+    // An unknown object changes nothing.
     RecordingObject stranger("stranger", m_Log);
     stranger.AddRef();
     EXPECT_FALSE(m_Manager->RemoveSceneObject(&stranger));
     EXPECT_FALSE(m_Manager->DetachSceneObject(&stranger));
     EXPECT_FALSE(m_Manager->RemoveSceneObject(nullptr));
     EXPECT_EQ(stranger.GetRefCount(), 1);
-    EXPECT_EQ(m_Manager->GetSceneObjects().size(), 1u);
-}
-
-TEST_F(FrameTest, RemovingARootReleasesItAndDetachingDoesNot)
-{
-    RecordingObject* a = AddRoot("a");
-    RecordingObject* b = AddRoot("b");
+    EXPECT_EQ(m_Manager->GetSceneObjects().size(), 2u);
     TakeLog();
     EXPECT_TRUE(m_Manager->DetachSceneObject(a));
     EXPECT_EQ(a->GetRefCount(), 1);

@@ -314,13 +314,6 @@ TEST_F(GraphicsConfigTest, FontSectionIsReadAfterTheDeviceWithTheSameKeys)
     EXPECT_EQ(m_Manager->GetFont("lonely"), m_Manager->GetFont("System"));
 }
 
-TEST_F(GraphicsConfigTest, LowerCaseFullScreenWithBlanksSetsTheFlag)
-{
-    kaGraphicsManager manager;
-    manager.ReadGraphicsConfig("fullscreen = 1\n");
-    EXPECT_TRUE(manager.IsFullScreen());
-}
-
 TEST_F(GraphicsConfigTest, RewritesTheSectionAtDestructionKeepingTheRest)
 {
     const std::string game = "[Begin Tarvolin Config]\nMusic=5\n[End Tarvolin Config]\n";
@@ -397,17 +390,16 @@ TEST_F(GraphicsConfigTest, ShutdownEmptiesTheModelsAndReleasesTheDevice)
     EXPECT_EQ(m_D3D->Release(), 1u);
 }
 
-TEST_F(GraphicsConfigTest, CircleTablesHoldSixteenthTurns)
+// Without a device: lower-case "fullscreen" with blanks sets the flag, the circle tables hold sixteenth
+// turns, and the graphics path ends in a backslash unless empty.
+TEST_F(GraphicsConfigTest, BareManagerReadsItsFlagTablesAndPath)
 {
     kaGraphicsManager manager;
+    manager.ReadGraphicsConfig("fullscreen = 1\n");
+    EXPECT_TRUE(manager.IsFullScreen());
     EXPECT_FLOAT_EQ(manager.GetSine(4), 1.0f);
     EXPECT_NEAR(manager.GetCosine(8), -1.0f, 1e-6);
     EXPECT_NEAR(manager.GetSine(16), 0.0f, 1e-6);
-}
-
-TEST_F(GraphicsConfigTest, GraphicsPathEndsInABackslashUnlessEmpty)
-{
-    kaGraphicsManager manager;
     EXPECT_EQ(manager.GetGraphicsPath(), "Graphics\\");
     manager.SetGraphicsPath("Textures");
     EXPECT_EQ(manager.GetGraphicsPath(), "Textures\\");

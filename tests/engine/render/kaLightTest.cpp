@@ -119,12 +119,8 @@ TEST_F(LightTest, ModelDirectionalLightPointsAtItsTarget)
     kaLight light(ModelLight(kaLight::kModelDirectional));
     EXPECT_EQ(light.GetLight().Type, static_cast<uint32_t>(LIGHT_DIRECTIONAL));
     EXPECT_EQ(light.GetLight().Direction, Vector3(0.0f, 0.0f, 1.0f));
-}
-
-TEST_F(LightTest, ModelLightOfAnUnknownKindGetsNoType)
-{
-    kaLight light(ModelLight(3));
-    EXPECT_EQ(light.GetLight().Type, 0u);
+    // A light of an unknown kind gets no type.
+    EXPECT_EQ(kaLight(ModelLight(3)).GetLight().Type, 0u);
 }
 
 TEST_F(LightTest, ModelLightWithoutIntensityGivesNoLightInsteadOfInfiniteAttenuation)
@@ -142,16 +138,6 @@ TEST_F(LightTest, ModelLightWithoutIntensityGivesNoLightInsteadOfInfiniteAttenua
     kaLight ended(ending);
     EXPECT_TRUE(std::isfinite(ended.GetLight().Attenuation1));
     EXPECT_EQ(ended.GetLight().Diffuse.g, 0.0f);
-}
-
-TEST_F(LightTest, ClassIdIsTheLightsOwn)
-{
-    kaLight light(ModelLight(kaLight::kModelPoint));
-    uint8_t id[16] = {};
-    light.GetClassId(id);
-    const uint8_t expected[16] = {0x40, 0x64, 0x56, 0x4F, 0x38, 0xA1, 0xD5, 0x11,
-                                  0x9C, 0xF6, 0x00, 0x01, 0x02, 0x3E, 0x55, 0x10};
-    EXPECT_TRUE(std::equal(std::begin(id), std::end(id), std::begin(expected)));
 }
 
 TEST_F(LightTest, RenderPassSetsTheListedLightsAndSwitchesTheRestOff)

@@ -85,7 +85,8 @@ protected:
     {
         for (uint32_t state : {RS_ZFUNC, RS_ZWRITEENABLE, RS_ALPHABLENDENABLE, RS_ALPHATESTENABLE,
                                RS_LIGHTING, RS_AMBIENTMATERIALSOURCE, RS_DIFFUSEMATERIALSOURCE,
-                               RS_SPECULARENABLE, RS_FILLMODE, RS_CULLMODE, RS_ZENABLE})
+                               RS_SPECULARENABLE, RS_FILLMODE, RS_CULLMODE, RS_ZENABLE, RS_SRCBLEND,
+                               RS_DESTBLEND})
             m_Manager->SetRenderState(state, kSentinel);
         Device()->ClearLog();
     }
@@ -163,100 +164,84 @@ TEST_F(RenderStateTest, DefaultBlockDrawsOpaqueLitDepthTestedAndUntextured)
     EXPECT_EQ(material.Emissive.a, 0.0f);
 }
 
-TEST_F(RenderStateTest, BlendModesChooseTheirFactors)
+struct FirstPassCase
+{
+    const char* name;
+    std::function<void(kaRenderState&)> set;
+    int pass;
+    std::vector<std::pair<uint32_t, uint32_t>> states; // render states, or kStage0 | stage-0 state
+};
+const uint32_t kStage0 = 0x10000;
+
+TEST_F(RenderStateTest, FirstPassFollowsTheBlock)
+{
+    StartWith(4, false);
+    const FirstPassCase cases[] = {
+        {"blend", [](kaRenderState& b) { b.m_AlphaBlend = true; }, 0,
+         {{RS_SRCBLEND, BLEND_SRCALPHA}, {RS_DESTBLEND, BLEND_INVSRCALPHA}, {RS_ALPHABLENDENABLE, 1},
+          {kStage0 | TSS_ALPHAOP, TOP_MODULATE}}},
+        {"add", [](kaRenderState& b) { b.m_AlphaBlend = true; b.m_BlendMode = kaRenderState::kBlendAdd; }, 0,
+         {{RS_SRCBLEND, BLEND_ONE}, {RS_DESTBLEND, BLEND_ONE}}},
+        // Only a diffuse alpha of exactly one takes the vertex colour.
+        {"diffuse", [](kaRenderState& b) { b.SetDiffuse(1.0f, 1.0f, 1.0f, 0.999f); }, 0,
+         {{RS_DIFFUSEMATERIALSOURCE, MCS_MATERIAL}}},
+        {"ambient", [](kaRenderState& b) { b.m_AmbientFromVertexColor = true; }, 0,
+         {{RS_AMBIENTMATERIALSOURCE, MCS_COLOR1}}},
+        {"specular", [](kaRenderState& b) { b.SetSpecular(0.5f, 0.25f, 0.125f, 1.0f); b.SetPower(8.0f); }, 0,
+         {{RS_SPECULARENABLE, 1}}},
+        {"no specular anywhere",
+         [](kaRenderState& b) { b.SetPower(8.0f); kaRenderState::SetNoSpecular(true); }, 0,
+         {{RS_SPECULARENABLE, 0}}},
+        {"depth off",
+         [](kaRenderState& b)
+         {
+             b.m_ZTest = false;
+             b.m_ZWrite = false;
+             b.m_BackFaceCull = false;
+             b.m_FillMode = kaRenderState::kFillWireframe;
+         },
+         0, {{RS_ZENABLE, ZB_FALSE}, {RS_ZWRITEENABLE, 0}, {RS_CULLMODE, CULL_NONE}, {RS_FILLMODE, FILL_WIREFRAME}}},
+        // Later passes multiply onto the first whatever the block.
+        {"later pass",
+         [](kaRenderState& b)
+         {
+             b.m_AlphaBlend = true;
+             b.m_BlendMode = kaRenderState::kBlendAdd;
+             b.m_Lighting = true;
+         },
+         1,
+         {{RS_ZWRITEENABLE, 0}, {RS_ZFUNC, CMP_EQUAL}, {RS_SRCBLEND, BLEND_DESTCOLOR}, {RS_DESTBLEND, BLEND_ZERO},
+          {RS_ALPHABLENDENABLE, 1}, {RS_LIGHTING, 0}}},
+        // The depth test follows the configured buffer kind.
+        {"w buffer", [this](kaRenderState&) { m_Manager->SetDepthMode(2); }, 0, {{RS_ZENABLE, ZB_USEW}}},
+    };
+    for (const FirstPassCase& c : cases)
+    {
+        kaRenderState block;
+        c.set(block);
+        FillRenderStatesWithSentinel();
+        FillStagesWithSentinel();
+        ASSERT_TRUE(block.Apply(Device(), c.pass)) << c.name;
+        kaRenderState::SetNoSpecular(false);
+        for (const auto& [state, value] : c.states)
+            EXPECT_EQ((state & kStage0) ? StageState(0, state & ~kStage0) : RenderState(state), value)
+                << c.name << " " << (state & ~kStage0);
+    }
+}
+
+TEST_F(RenderStateTest, AnUnknownBlendModeKeepsTheFactorsInForce)
 {
     StartWith(4, false);
     kaRenderState block;
     block.m_AlphaBlend = true;
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_SRCALPHA));
-    EXPECT_EQ(RenderState(RS_DESTBLEND), static_cast<uint32_t>(BLEND_INVSRCALPHA));
-    EXPECT_EQ(RenderState(RS_ALPHABLENDENABLE), 1u);
-    EXPECT_EQ(StageState(0, TSS_ALPHAOP), static_cast<uint32_t>(TOP_MODULATE));
-
     block.m_BlendMode = kaRenderState::kBlendAdd;
     ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_ONE));
-    EXPECT_EQ(RenderState(RS_DESTBLEND), static_cast<uint32_t>(BLEND_ONE));
-
-    // An unknown mode keeps whatever factors are in force.
     block.m_BlendMode = 2;
     Device()->ClearLog();
     ASSERT_TRUE(block.Apply(Device(), 0));
     EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_ONE));
     for (const std::string& args : CallsOf("SetRenderState"))
         EXPECT_NE(args.substr(0, args.find(' ')), std::to_string(RS_SRCBLEND));
-}
-
-TEST_F(RenderStateTest, DiffuseAlphaOfExactlyOneTakesTheVertexColour)
-{
-    StartWith(4, false);
-    kaRenderState block;
-    block.SetDiffuse(1.0f, 1.0f, 1.0f, 0.999f);
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_DIFFUSEMATERIALSOURCE), static_cast<uint32_t>(MCS_MATERIAL));
-    block.SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_DIFFUSEMATERIALSOURCE), static_cast<uint32_t>(MCS_COLOR1));
-
-    block.m_AmbientFromVertexColor = true;
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_AMBIENTMATERIALSOURCE), static_cast<uint32_t>(MCS_COLOR1));
-}
-
-TEST_F(RenderStateTest, SpecularFollowsPowerUnlessSwitchedOffEverywhere)
-{
-    StartWith(4, false);
-    kaRenderState block;
-    block.SetSpecular(0.5f, 0.25f, 0.125f, 1.0f);
-    block.SetPower(8.0f);
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_SPECULARENABLE), 1u);
-    Material material;
-    Device()->GetMaterial(&material);
-    EXPECT_EQ(material.Specular.g, 0.25f);
-    EXPECT_EQ(material.Power, 8.0f);
-
-    kaRenderState::SetNoSpecular(true);
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    kaRenderState::SetNoSpecular(false);
-    EXPECT_EQ(RenderState(RS_SPECULARENABLE), 0u);
-}
-
-TEST_F(RenderStateTest, DepthTestFollowsTheConfiguredBufferKind)
-{
-    StartWith(4, false);
-    kaRenderState block;
-    block.m_ZTest = false;
-    block.m_ZWrite = false;
-    block.m_BackFaceCull = false;
-    block.m_FillMode = kaRenderState::kFillWireframe;
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_ZENABLE), static_cast<uint32_t>(ZB_FALSE));
-    EXPECT_EQ(RenderState(RS_ZWRITEENABLE), 0u);
-    EXPECT_EQ(RenderState(RS_CULLMODE), static_cast<uint32_t>(CULL_NONE));
-    EXPECT_EQ(RenderState(RS_FILLMODE), static_cast<uint32_t>(FILL_WIREFRAME));
-
-    m_Manager->SetDepthMode(2);
-    block.m_ZTest = true;
-    ASSERT_TRUE(block.Apply(Device(), 0));
-    EXPECT_EQ(RenderState(RS_ZENABLE), static_cast<uint32_t>(ZB_USEW));
-}
-
-TEST_F(RenderStateTest, LaterPassesMultiplyOntoTheFirstWhateverTheBlock)
-{
-    StartWith(4, false);
-    kaRenderState block;
-    block.m_AlphaBlend = true;
-    block.m_BlendMode = kaRenderState::kBlendAdd;
-    block.m_Lighting = true;
-    ASSERT_TRUE(block.Apply(Device(), 1));
-    EXPECT_EQ(RenderState(RS_ZWRITEENABLE), 0u);
-    EXPECT_EQ(RenderState(RS_ZFUNC), static_cast<uint32_t>(CMP_EQUAL));
-    EXPECT_EQ(RenderState(RS_SRCBLEND), static_cast<uint32_t>(BLEND_DESTCOLOR));
-    EXPECT_EQ(RenderState(RS_DESTBLEND), static_cast<uint32_t>(BLEND_ZERO));
-    EXPECT_EQ(RenderState(RS_ALPHABLENDENABLE), 1u);
-    EXPECT_EQ(RenderState(RS_LIGHTING), 0u);
 }
 
 // --- Texture stages -------------------------------------------------------------------------------------
@@ -554,24 +539,21 @@ TEST_F(RenderStateTest, ThreeStagesOnATwoTextureDeviceMakeTwoPasses)
 
 TEST_F(RenderStateTest, ThreeStageMixFitsOnePassOnlyWithTheTemporaryRegister)
 {
-    StartWith(4, true);
+    for (bool temp : {true, false})
+    {
+        m_Manager.reset();
+        StartWith(4, temp);
+        kaRenderState mixed;
+        for (uint32_t type : {0u, 4u, 5u, 6u})
+            mixed.AddTexture(nullptr, 0, type, 0, false, false);
+        using Stages = std::vector<uint32_t>;
+        EXPECT_EQ(mixed.GetPassStageCounts(), (temp ? Stages{4} : Stages{2, 2}));
+        EXPECT_EQ(mixed.GetPassFirstStages(), (temp ? Stages{0} : Stages{0, 2}));
+    }
+    // Without it the mix splits after its first texture.
     kaRenderState mixed;
     for (uint32_t type : {0u, 4u, 5u, 6u})
         mixed.AddTexture(nullptr, 0, type, 0, false, false);
-    EXPECT_EQ(mixed.GetPassCount(), 1);
-    EXPECT_EQ(mixed.GetPassStageCounts(), (std::vector<uint32_t>{4}));
-}
-
-TEST_F(RenderStateTest, ThreeStageMixWithoutTheTemporaryRegisterSplitsAfterItsFirstTexture)
-{
-    StartWith(4, false);
-    kaRenderState mixed;
-    for (uint32_t type : {0u, 4u, 5u, 6u})
-        mixed.AddTexture(nullptr, 0, type, 0, false, false);
-    EXPECT_EQ(mixed.GetPassCount(), 2);
-    EXPECT_EQ(mixed.GetPassFirstStages(), (std::vector<uint32_t>{0, 2}));
-    EXPECT_EQ(mixed.GetPassStageCounts(), (std::vector<uint32_t>{2, 2}));
-
     FillStagesWithSentinel();
     ASSERT_TRUE(mixed.Apply(Device(), 1));
     EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
@@ -651,56 +633,47 @@ TEST_F(RenderStateAnimationTest, PeriodEqualToTheRemainderStaysInTheCarry)
     EXPECT_EQ(block->m_Frame, 4);
 }
 
-TEST_F(RenderStateAnimationTest, FinishedNonLoopingAnimationHasNothingToShow)
+struct FlipCase
 {
-    auto block = Flipbook(4, 0, kaRenderState::kForward, 20.0f);
-    m_Clock->AdvanceSeconds(0.25);
-    EXPECT_FALSE(block->Apply(Device(), 0));
-    EXPECT_EQ(block->m_Frame, 4);
-}
+    int frames;
+    uint32_t looping;
+    uint32_t direction;
+    float rate;
+    double seconds;
+    bool shows;
+    int frame;
+};
 
-TEST_F(RenderStateAnimationTest, LoopingWrapsBothWays)
+TEST_F(RenderStateAnimationTest, FramesFollowTheClock)
 {
-    auto forward = Flipbook(4, 1, kaRenderState::kForward, 20.0f);
-    auto backward = Flipbook(4, 1, kaRenderState::kBackward, 20.0f);
-    // 11 whole periods and a fraction.
-    m_Clock->AdvanceSeconds(0.56);
-    EXPECT_TRUE(forward->AdvanceAnimation());
-    EXPECT_EQ(forward->m_Frame, 11 % 4);
-    EXPECT_TRUE(backward->AdvanceAnimation());
-    EXPECT_EQ(backward->m_Frame, 4 - 11 % 4);
-
-    auto once = Flipbook(3, 0, kaRenderState::kBackward, 20.0f);
-    m_Clock->AdvanceSeconds(1.0);
-    EXPECT_TRUE(once->AdvanceAnimation());
-    EXPECT_EQ(once->m_Frame, 0);
-}
-
-TEST_F(RenderStateAnimationTest, AnimationWithoutFramesOrRateDoesNotStep)
-{
-    auto empty = Flipbook(0, 1, kaRenderState::kForward, 20.0f);
-    auto stopped = Flipbook(3, 1, kaRenderState::kForward, 0.0f);
-    auto reversed = Flipbook(3, 1, kaRenderState::kForward, -5.0f);
-    m_Clock->AdvanceSeconds(2.0);
-    EXPECT_TRUE(empty->Apply(Device(), 0));
-    EXPECT_EQ(empty->m_Frame, 0);
-    EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
-    EXPECT_TRUE(stopped->Apply(Device(), 0));
-    EXPECT_EQ(stopped->m_Frame, 0);
-    EXPECT_TRUE(reversed->Apply(Device(), 0));
-    EXPECT_EQ(reversed->m_Frame, 0);
-}
-
-TEST_F(RenderStateAnimationTest, LongPauseAndHugeRateStepAtOnce)
-{
-    auto looping = Flipbook(3, 1, kaRenderState::kForward, 1.0e6f);
-    auto once = Flipbook(3, 0, kaRenderState::kForward, 1.0e30f);
+    const uint32_t F = kaRenderState::kForward, B = kaRenderState::kBackward;
+    const FlipCase cases[] = {
+        {4, 0, F, 20.0f, 0.25, false, 4},   // finished, nothing to show
+        {4, 1, F, 20.0f, 0.56, true, 3},    // 11 periods and a fraction wrap forwards
+        {4, 1, B, 20.0f, 0.56, true, 1},    // and backwards
+        {3, 0, B, 20.0f, 1.56, true, 0},    // a finished backward run rests on frame 0
+        {0, 1, F, 20.0f, 2.0, true, 0},     // no frames
+        {3, 1, F, 0.0f, 2.0, true, 0},      // no rate
+        {3, 1, F, -5.0f, 2.0, true, 0},     // a rate that runs backwards
+        {3, 0, F, 1.0e30f, 1.0e6, false, 3} // a long pause at a huge rate steps at once
+    };
+    for (const FlipCase& c : cases)
+    {
+        m_Clock.reset();
+        _ResetClockState();
+        m_Clock = std::make_unique<ManualClock>();
+        auto block = Flipbook(c.frames, c.looping, c.direction, c.rate);
+        m_Clock->AdvanceSeconds(c.seconds);
+        EXPECT_EQ(block->Apply(Device(), 0), c.shows) << c.frames << " " << c.rate << " " << c.seconds;
+        EXPECT_EQ(block->m_Frame, c.frame) << c.frames << " " << c.rate << " " << c.seconds;
+        if (c.frames == 0)
+            EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
+    }
+    auto looping = Flipbook(3, 1, F, 1.0e6f);
     m_Clock->AdvanceSeconds(1.0e6);
     EXPECT_TRUE(looping->AdvanceAnimation());
     EXPECT_GE(looping->m_Frame, 0);
     EXPECT_LT(looping->m_Frame, 3);
-    EXPECT_FALSE(once->AdvanceAnimation());
-    EXPECT_EQ(once->m_Frame, 3);
 }
 
 TEST_F(RenderStateAnimationTest, AnimatedBlockShowsTheCurrentFrameOnStageZero)

@@ -67,6 +67,9 @@ TEST_F(StateCacheTest, OneDeviceCallPerNewValue)
     m_Manager->SetRenderState(RS_FOGENABLE, 0);
     m_Manager->SetRenderState(RS_LIGHTING, 0);
     EXPECT_EQ(CallsOf("SetRenderState"), (std::vector<std::string>{"28 1", "137 0"}));
+    // A device failure is reported.
+    Device()->FailNext("SetRenderState", GFXERR_INVALIDCALL);
+    EXPECT_FALSE(m_Manager->SetRenderState(RS_FOGENABLE, 1));
 }
 
 TEST_F(StateCacheTest, StatesOutsideTheCacheAlwaysReachTheDevice)
@@ -83,12 +86,6 @@ TEST_F(StateCacheTest, StatesOutsideTheCacheAlwaysReachTheDevice)
     EXPECT_EQ(CallsOf("SetRenderState").size(), 4u);
     EXPECT_EQ(CallsOf("SetTextureStageState").size(), 4u);
     EXPECT_EQ(CallsOf("SetSamplerState").size(), 4u);
-}
-
-TEST_F(StateCacheTest, DeviceFailureIsReported)
-{
-    Device()->FailNext("SetRenderState", GFXERR_INVALIDCALL);
-    EXPECT_FALSE(m_Manager->SetRenderState(RS_FOGENABLE, 1));
 }
 
 TEST_F(StateCacheTest, AmbientComponentsAreClampedAndRounded)

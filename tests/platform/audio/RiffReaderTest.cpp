@@ -20,22 +20,16 @@ constexpr uint32_t kData = RiffReader::FourCC('d', 'a', 't', 'a');
 
 } // namespace
 
-TEST(RiffReaderTest, DescendsIntoTheOuterChunkPastItsFormType)
+TEST(RiffReaderTest, DescendsPastTheFormTypeAndFindsChunksSkippingPadBytes)
 {
-    RiffReader reader = ReaderOf(RiffBuilder().Chunk("data", "abcd").Build());
+    RiffReader reader = ReaderOf(RiffBuilder().Chunk("junk", "abc").Chunk("data", "wxyz").Build());
     RiffChunk riff;
+    // Into the outer chunk, past its form type.
     ASSERT_EQ(reader.Descend(riff, nullptr, 0), RiffReader::kNoError);
     EXPECT_EQ(riff.id, RiffReader::FourCC('R', 'I', 'F', 'F'));
     EXPECT_EQ(riff.formType, kWave);
     EXPECT_EQ(riff.dataOffset, 8u);
     EXPECT_EQ(reader.Position(), 12u);
-}
-
-TEST(RiffReaderTest, FindChunkSkipsOddChunksAndTheirPadByte)
-{
-    RiffReader reader = ReaderOf(RiffBuilder().Chunk("junk", "abc").Chunk("data", "wxyz").Build());
-    RiffChunk riff;
-    ASSERT_EQ(reader.Descend(riff, nullptr, 0), RiffReader::kNoError);
     RiffChunk data;
     data.id = kData;
     ASSERT_EQ(reader.Descend(data, &riff, RiffReader::kFindChunk), RiffReader::kNoError);

@@ -64,11 +64,8 @@ TEST(RectTest, OffsetAndInflateMoveTheSides)
     EXPECT_EQ(Sides(rect), std::make_tuple(9, -21, 15, -13));
     EXPECT_TRUE(InflateRect(rect, -4, -1));
     EXPECT_EQ(Sides(rect), std::make_tuple(13, -20, 11, -14));
+    // Empty when the width or height is not positive.
     EXPECT_TRUE(IsRectEmpty(rect));
-}
-
-TEST(RectTest, EmptyWhenWidthOrHeightIsNotPositive)
-{
     EXPECT_FALSE(IsRectEmpty(Rect{0, 0, 1, 1}));
     EXPECT_TRUE(IsRectEmpty(Rect{0, 0, 0, 1}));
     EXPECT_TRUE(IsRectEmpty(Rect{0, 0, 1, 0}));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace platform;
@@ -68,7 +69,7 @@ protected:
 
 } // namespace
 
-TEST_F(WindowTest, RegistersEachClassNameOnce)
+TEST_F(WindowTest, RegistersEachClassNameOnceAndCreatesOnlyFromKnownOnes)
 {
     WindowClass windowClass;
     windowClass.className = "TestClass";
@@ -77,10 +78,7 @@ TEST_F(WindowTest, RegistersEachClassNameOnce)
     EXPECT_EQ(RegisterClass(windowClass), 0);
     windowClass.className = "Other";
     EXPECT_NE(RegisterClass(windowClass), 0);
-}
-
-TEST_F(WindowTest, CreationFailsForUnknownClassOrRefusingBackEnd)
-{
+    // Creation fails for an unknown class or a refusing back end.
     EXPECT_EQ(CreateWindow(0, "Missing", "", 0, 0, 0, 10, 10, nullptr, nullptr), nullptr);
     m_Backend.FailWindowCreation(true);
     EXPECT_EQ(MakeWindow(), nullptr);
@@ -98,14 +96,8 @@ TEST_F(WindowTest, NewWindowIsHiddenAndMovesToTheGivenFrame)
     EXPECT_EQ(client.right, 800);
     EXPECT_EQ(client.bottom, 600);
     const Rect frame = m_Backend.NativeWindows().at(window).frame;
-    EXPECT_EQ(frame.left, 0);
-    EXPECT_EQ(frame.top, 0);
-    EXPECT_EQ(frame.right, 800);
-    EXPECT_EQ(frame.bottom, 600);
-}
-
-TEST_F(WindowTest, AdjustingKeepsTheClientRectangle)
-{
+    EXPECT_EQ(std::make_tuple(frame.left, frame.top, frame.right, frame.bottom), std::make_tuple(0, 0, 800, 600));
+    // Adjusting keeps the client rectangle.
     Rect rect{0, 0, 800, 600};
     ASSERT_TRUE(AdjustWindowRect(rect, WS_OVERLAPPED, false, 0));
     EXPECT_EQ(rect.right - rect.left, 800);

@@ -249,7 +249,7 @@ protected:
 
 } // namespace
 
-TEST_F(TexturedBillboardTest, A64By32TextureAtHalfScaleIs32By16WithRadius32)
+TEST_F(TexturedBillboardTest, A64By32TextureAtHalfScaleIs32By16AndAMissingOneKeepsTheSize)
 {
     kaBillboard* billboard = Make();
     billboard->SetTexture(m_Glow);
@@ -264,6 +264,13 @@ TEST_F(TexturedBillboardTest, A64By32TextureAtHalfScaleIs32By16WithRadius32)
     billboard->GetTexCoords(left, top, right, bottom);
     EXPECT_EQ(right, 1.0f);
     EXPECT_EQ(bottom, 1.0f);
+
+    // A missing texture keeps the size.
+    kaBillboard* missing = Make();
+    missing->SetSize(3.0f, 4.0f);
+    missing->SetTexture(m_Dir.File("missing.tga"));
+    EXPECT_EQ(missing->GetWidth(), 3.0f);
+    EXPECT_EQ(missing->GetTextureName(), m_Dir.File("missing.tga"));
 }
 
 TEST_F(TexturedBillboardTest, AfterADeviceResetTheQuadIsUntexturedUntilSetAgain)
@@ -278,13 +285,4 @@ TEST_F(TexturedBillboardTest, AfterADeviceResetTheQuadIsUntexturedUntilSetAgain)
     billboard->SetTexture(billboard->GetTextureName());
     EXPECT_NE(billboard->GetRenderState()->GetTexture(0), nullptr);
     m_Manager->RemoveSceneObject(billboard);
-}
-
-TEST_F(TexturedBillboardTest, AMissingTextureKeepsTheSize)
-{
-    kaBillboard* billboard = Make();
-    billboard->SetSize(3.0f, 4.0f);
-    billboard->SetTexture(m_Dir.File("missing.tga"));
-    EXPECT_EQ(billboard->GetWidth(), 3.0f);
-    EXPECT_EQ(billboard->GetTextureName(), m_Dir.File("missing.tga"));
 }

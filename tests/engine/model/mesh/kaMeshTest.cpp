@@ -434,16 +434,4 @@ TEST_F(MeshFromSizes, CopiesCarryTheirOwnRenderState)
     EXPECT_FALSE(copy.GetSubset(0)->GetRenderState()->m_ZWrite);
 }
 
-TEST(MeshClassId, IsFourLittleEndianWords)
-{
-    kaMesh mesh;
-    uint8_t id[16] = {};
-    mesh.GetClassId(id);
-    const uint8_t expected[16] = {0x42, 0x64, 0x56, 0x4F, 0x38, 0xA1, 0xD5, 0x11,
-                                  0x9C, 0xF6, 0x00, 0x01, 0x02, 0x3E, 0x55, 0x10};
-    EXPECT_EQ(std::memcmp(id, expected, 16), 0);
-    EXPECT_TRUE(mesh.IsMesh());
-    EXPECT_EQ(mesh.GetSubsetCount(), 0u);
-}
-
 } // namespace
