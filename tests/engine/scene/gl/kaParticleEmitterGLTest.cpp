@@ -44,7 +44,7 @@ private:
     kaWorld& m_World;
 };
 
-// Sparks resting on a model's head: bright, then fading out over their second of life.
+// Sparks resting at a lamp post's lamp: bright, then fading out over their second of life.
 class ParticleEmitterOpenGLTest : public ::testing::Test
 {
 protected:
@@ -55,9 +55,9 @@ protected:
         m_Data.Write("InitData/sparks.xml",
                      "<?xml version=\"1.0\"?><root><initData><uniqueID>Sparks</uniqueID><data>"
                      "<classType>kaParticleEmitter</classType><maxParticles>2</maxParticles>"
-                     "<lifeTime>1</lifeTime><emitRate>0</emitRate><useGravity>0</useGravity>"
-                     "<scaleXStart>0.15</scaleXStart>"
-                     "<scaleYStart>0.15</scaleYStart><scaleXEnd>0.15</scaleXEnd><scaleYEnd>0.15</scaleYEnd>"
+                     "<texture>resources/particles/spark.tga</texture><lifeTime>1</lifeTime><emitRate>0</emitRate><useGravity>0</useGravity>"
+                     "<scaleXStart>0.3</scaleXStart>"
+                     "<scaleYStart>0.3</scaleYStart><scaleXEnd>0.3</scaleXEnd><scaleYEnd>0.3</scaleYEnd>"
                      "<colorStart><r>255</r><g>230</g><b>60</b><a>255</a></colorStart>"
                      "<colorEnd><r>255</r><g>230</g><b>60</b><a>0</a></colorEnd></data></initData></root>");
         m_Base.LoadInitData(m_Data.File("InitData"));
@@ -83,8 +83,8 @@ protected:
     {
         Matrix view;
         Matrix projection;
-        const Vector3 eye(0.0f, 2.0f, -4.0f);
-        const Vector3 at(0.0f, 1.5f, 0.0f);
+        const Vector3 eye(0.0f, 4.5f, -3.0f);
+        const Vector3 at(0.0f, 4.0f, 0.0f);
         const Vector3 up(0.0f, 1.0f, 0.0f);
         MatrixLookAtLH(&view, &eye, &at, &up);
         MatrixPerspectiveFovLH(&projection, 1.0f, 320.0f / 240.0f, 0.5f, 50.0f);
@@ -114,18 +114,19 @@ protected:
 TEST_F(ParticleEmitterOpenGLTest, SparksOnABoneShowFadeAndSurviveADeviceReset)
 {
     TiXmlDocument document;
-    document.Parse("<Entity><kmfFilename>resources/models/motorcycle/rider.xml</kmfFilename>"
-                   "<emitter><emitterInitID>Sparks</emitterInitID><bone>Head</bone></emitter></Entity>");
-    auto* rider = new kaEntityModel;
-    rider->SetWorld(m_World.get());
-    rider->ReadXml(document.RootElement());
-    ASSERT_TRUE(m_World->AddEntity(rider, true, true));
-    rider->Initialize();
+    document.Parse("<Entity><kmfFilename>resources/models/lamppost/lamppost.xml</kmfFilename>"
+                   "<emitter><emitterInitID>Sparks</emitterInitID><bone>Lamp</bone></emitter></Entity>");
+    auto* post = new kaEntityModel;
+    post->SetWorld(m_World.get());
+    post->ReadXml(document.RootElement());
+    ASSERT_TRUE(m_World->AddEntity(post, true, true));
+    post->Initialize();
     // Only the sparks draw.
-    rider->GetModel()->m_Hidden = true;
-    ASSERT_NE(rider->GetEmitterManager(), nullptr);
-    kaParticleEmitter* sparks = rider->GetEmitterManager()->GetEmitters().at(0);
-    rider->SetPosition(Vector3(0.0f, 0.0f, 0.0f));
+    post->GetModel()->m_Hidden = true;
+    ASSERT_NE(post->GetEmitterManager(), nullptr);
+    kaParticleEmitter* sparks = post->GetEmitterManager()->GetEmitters().at(0);
+    post->SetPosition(Vector3(0.0f, 0.0f, 0.0f));
+    EXPECT_NEAR(sparks->GetPosition().y, 4.0f, 1e-4f) << "at the lamp";
     EXPECT_EQ(Brightness(), 0) << "nothing emitted yet";
 
     sparks->SetEmitRate(1000.0f);
