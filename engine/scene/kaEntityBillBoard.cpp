@@ -47,6 +47,7 @@ kaEntityBillBoard::~kaEntityBillBoard()
     }
     m_Billboards.clear();
     m_Bones.clear();
+    m_RenderStateIds.clear();
 }
 
 void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
@@ -77,13 +78,14 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
         billboard->SetBottomAnchored(fromBottom);
         billboard->SetTexCoords(0.0f, 0.0f, 1.0f, 1.0f);
         billboard->CreateDeviceObjects();
-        if (kaRenderState* state = billboard->GetRenderState())
-            state->ApplyInitData(renderStateId);
+        _ApplyRenderState(billboard, renderStateId);
+        // Sized again now that the render state may have brought a texture to scale.
+        billboard->SetScale(scale);
         if (m_pWorld)
             m_pWorld->AddToAlphaSorter(billboard);
         billboard->SetBoundingRadius(radius);
         billboard->SetPosition(position.x, position.y, position.z);
-        _Append(billboard, 0);
+        _Append(billboard, 0, renderStateId);
     }
 }
 
@@ -100,8 +102,7 @@ kaBillboard* kaEntityBillBoard::AddBillboard(const std::string& renderStateId, i
     billboard->SetSize(size, size);
     billboard->SetOffset(offset);
     billboard->CreateDeviceObjects();
-    if (kaRenderState* state = billboard->GetRenderState())
-        state->ApplyInitData(renderStateId);
+    _ApplyRenderState(billboard, renderStateId);
     if (m_pWorld)
         m_pWorld->AddToAlphaSorter(billboard);
     billboard->SetBoundingRadius(std::sqrt(2.0f) * size);
@@ -110,14 +111,38 @@ kaBillboard* kaEntityBillBoard::AddBillboard(const std::string& renderStateId, i
         const Vector3 position = m_pOwner->GetBoneWorldPosition(bone);
         billboard->SetPosition(position.x, position.y, position.z);
     }
-    _Append(billboard, bone);
+    _Append(billboard, bone, renderStateId);
     return billboard;
 }
 
-void kaEntityBillBoard::_Append(kaBillboard* billboard, int32_t bone)
+void kaEntityBillBoard::_Append(kaBillboard* billboard, int32_t bone, const std::string& renderStateId)
 {
     m_Billboards.push_back(billboard);
     m_Bones.push_back(bone);
+    m_RenderStateIds.push_back(renderStateId);
+}
+
+void kaEntityBillBoard::_ApplyRenderState(kaBillboard* billboard, const std::string& renderStateId)
+{
+    if (kaRenderState* state = billboard->GetRenderState())
+        state->ApplyInitData(renderStateId);
+}
+
+void kaEntityBillBoard::CreateDeviceObjects()
+{
+    kaEntity::CreateDeviceObjects();
+    // The alpha sorter may have restored the quads already, or not yet: either way they are dressed again,
+    // from no texture, as when they were made.
+    for (size_t i = 0; i < m_Billboards.size(); ++i)
+    {
+        kaBillboard* billboard = m_Billboards[i];
+        billboard->CreateDeviceObjects();
+        if (kaRenderState* state = billboard->GetRenderState())
+            state->ClearTextures();
+        _ApplyRenderState(billboard, m_RenderStateIds[i]);
+        const platform::Vector3 position = billboard->GetPosition();
+        billboard->SetPosition(position.x, position.y, position.z);
+    }
 }
 
 void kaEntityBillBoard::PlaceBillboards()

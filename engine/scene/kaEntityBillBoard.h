@@ -35,6 +35,8 @@ public:
                               float offset, const float* anchor);
     // Moves every billboard on a bone to the bone's world position.
     void PlaceBillboards();
+    // A restored device gives the billboards bare quads: their render states are applied again.
+    void CreateDeviceObjects() override;
 
     void SetOwner(kaEntityModel* owner) { m_pOwner = owner; }
     kaEntityModel* GetOwner() const { return m_pOwner; }
@@ -42,10 +44,13 @@ public:
     const std::vector<int32_t>& GetBones() const { return m_Bones; }
 
 private:
-    void _Append(kaBillboard* billboard, int32_t bone);
+    void _Append(kaBillboard* billboard, int32_t bone, const std::string& renderStateId);
+    static void _ApplyRenderState(kaBillboard* billboard, const std::string& renderStateId);
 
     std::vector<kaBillboard*> m_Billboards;
     // Parallel to the billboards.
     std::vector<int32_t> m_Bones;
     kaEntityModel* m_pOwner = nullptr;
+    // Parallel to the billboards, for a restored device.
+    std::vector<std::string> m_RenderStateIds;
 };

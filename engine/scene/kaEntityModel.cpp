@@ -339,6 +339,13 @@ void kaEntityModel::Render()
     }
 }
 
+void kaEntityModel::CreateDeviceObjects()
+{
+    kaEntity::CreateDeviceObjects();
+    if (m_pBillboard)
+        m_pBillboard->CreateDeviceObjects();
+}
+
 void kaEntityModel::_DrawAxes() const
 {
     const Vector3 origin = GetPosition();

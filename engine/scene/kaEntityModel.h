@@ -46,6 +46,8 @@ public:
     // Puts the emitters into the world, makes the model's lights and registers them with the world.
     void Initialize() override;
     void Render() override;
+    // The billboards on the bones get their render states back after a device reset.
+    void CreateDeviceObjects() override;
     kaMesh* GetNextMesh(bool& more) override;
     kaBoundingBox* GetBoundingBox() override;
     bool GetWorldMatrix(platform::Matrix& matrix) const override;

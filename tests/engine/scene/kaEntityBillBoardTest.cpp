@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         StartWith("<initData><uniqueID>Glow</uniqueID><dataType>RenderState</dataType>"
-                  "<data><blendMode>Add</blendMode></data></initData>");
+                  "<data><blendMode>Add</blendMode><image>resources/particles/spark.tga</image></data></initData>");
         const platform::Matrix view;
         m_Manager->GetDevice()->SetTransform(platform::TS_VIEW, &view);
     }
@@ -78,6 +78,34 @@ TEST_F(EntityBillBoardTest, BillboardsLeaveTheAlphaSorterWithTheEntity)
     ASSERT_EQ(m_World->GetAlphaSorter()->GetItems().size(), 2u);
     m_World->DeleteEntity(entity, false);
     EXPECT_TRUE(m_World->GetAlphaSorter()->GetItems().empty());
+}
+
+TEST_F(EntityBillBoardTest, ARestoredDeviceDressesTheQuadsAgainOnce)
+{
+    kaEntityModel* rider = Make(File(kRider) + "<billboard><renderStateID>Glow</renderStateID><scale>1</scale>"
+                                               "<bone>Head</bone></billboard>");
+    auto* listed = Make<kaEntityBillBoard>("<renderStateID>Glow</renderStateID><scale>0.5</scale>"
+                                           "<positions><pos/></positions>");
+    kaBillboard* carried = rider->GetBillboardEntity()->GetBillboards().at(0);
+    kaBillboard* read = listed->GetBillboards().at(0);
+    // The spark texture is 32 pixels wide.
+    EXPECT_FLOAT_EQ(read->GetWidth(), 16.0f);
+    // Restored before and after the sorter restores its items: one texture either way.
+    for (const bool sorterFirst : {false, true})
+    {
+        m_World->GetAlphaSorter()->ReleaseDeviceObjects();
+        m_World->ReleaseDeviceObjects();
+        if (sorterFirst)
+            m_World->GetAlphaSorter()->CreateDeviceObjects();
+        m_World->CreateDeviceObjects();
+        m_World->GetAlphaSorter()->CreateDeviceObjects();
+        for (const kaBillboard* billboard : {carried, read})
+        {
+            ASSERT_NE(billboard->GetRenderState(), nullptr) << sorterFirst;
+            EXPECT_EQ(billboard->GetRenderState()->m_BlendMode, kaRenderState::kBlendAdd) << sorterFirst;
+            EXPECT_EQ(billboard->GetRenderState()->GetStages().size(), 1u) << sorterFirst;
+        }
+    }
 }
 
 TEST_F(EntityBillBoardTest, AddedBillboardsStandAsTheirModeSays)
