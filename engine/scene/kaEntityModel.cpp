@@ -508,7 +508,8 @@ Vector3 kaEntityModel::GetBonePositionByName(const std::string& name) const
 
 void kaEntityModel::SetTransformFromMatrix(const Matrix& matrix, kaEntityModel* mover)
 {
-    if (!m_pModel)
+    // Already following another attacher's move: attachers linked in a ring would go round for ever.
+    if (!m_pModel || (mover && m_pMover))
         return;
     kaEntityModel* const previousMover = m_pMover;
     m_pMover = mover;

@@ -192,8 +192,12 @@ void kaParticleEmitter::Create(int32_t maxParticles, bool alwaysVisible, const f
         m_pBoundingBox.reset();
     else if (!m_pBoundingBox)
         m_pBoundingBox = std::make_unique<kaBoundingBox>();
+    // A rotation alone starts the emitter at the origin.
     if (rotation)
-        SetRotation(rotation[0], rotation[1], rotation[2], rotation[3]);
+    {
+        const platform::Quaternion turn(rotation[0], rotation[1], rotation[2], rotation[3]);
+        platform::MatrixRotationQuaternion(&m_Transform, &turn);
+    }
     if (position)
         SetPosition(position[0], position[1], position[2]);
     m_Particles = std::make_unique<kaParticle[]>(static_cast<size_t>(m_MaxParticles));

@@ -80,6 +80,17 @@ TEST_F(EntityAttacherTest, EitherEntityMovingTakesTheOtherAlongBoneToBone)
     }
 }
 
+TEST_F(EntityAttacherTest, AttachersLinkedInARingStopAfterOneRound)
+{
+    kaEntityModel* third = Make(File(kRider));
+    m_Attacher->Attach(m_Bike, "Root", m_Rider, "Hips");
+    Make<kaEntityAttacher>("")->Attach(m_Rider, "Head", third, "Hips");
+    Make<kaEntityAttacher>("")->Attach(third, "Head", m_Bike, "Root");
+    Turn(m_Bike, Vector3(1.0f, 2.0f, 3.0f), 0.5f);
+    ExpectMatrixNear(BoneWorld(m_Rider, "Hips"), BoneWorld(m_Bike, "Root"));
+    ExpectMatrixNear(BoneWorld(third, "Hips"), BoneWorld(m_Rider, "Head"));
+}
+
 TEST_F(EntityAttacherTest, AFailedAttachKeepsTheEarlierLink)
 {
     m_Attacher->Attach(m_Bike, "Root", m_Rider, "Hips");
