@@ -128,7 +128,11 @@ void kaParticleEmitter::ReadXml(const TiXmlElement* element)
                     ChildFloatOrZero(position, "z"));
     if (const TiXmlElement* rotation = element->FirstChildElement("rotation"))
         _ReadRotation(rotation);
-    ReadFloat(element, "startVelocityFor", m_StartVelocityFor);
+    if (const TiXmlElement* speed = element->FirstChildElement("startVelocityFor"))
+    {
+        m_BaseStartVelocityFor = GetElementFloat(speed);
+        m_StartVelocityFor = m_BaseStartVelocityFor;
+    }
     ReadFloat(element, "startVelocityX", m_StartVelocityX);
     ReadFloat(element, "startVelocityZ", m_StartVelocityZ);
 

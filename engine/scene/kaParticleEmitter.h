@@ -75,6 +75,9 @@ public:
     float GetEmitRate() const { return m_EmitRate; }
     void SetEmitRate(float rate) { m_EmitRate = rate; }
     float GetBaseEmitRate() const { return m_BaseEmitRate; }
+    float GetStartVelocity() const { return m_StartVelocityFor; }
+    void SetStartVelocity(float speed) { m_StartVelocityFor = speed; }
+    float GetBaseStartVelocity() const { return m_BaseStartVelocityFor; }
     float GetLifeTime() const { return m_LifeTime; }
     bool GetAlignToVelocity() const { return m_AlignToVelocity; }
     bool GetUseGravity() const { return m_UseGravity; }
@@ -119,6 +122,8 @@ protected:
     float m_StartVelocityFor = 0.0f;
     float m_StartVelocityX = 0.0f;
     float m_StartVelocityZ = 0.0f;
+    // The start speed read, which the game scales as it scales the rate.
+    float m_BaseStartVelocityFor = 0.0f;
     // Rows 0 to 2 are the emitter's axes, row 3 its position.
     platform::Matrix m_Transform;
     float m_ScaleYStart = 1.0f;

@@ -206,6 +206,7 @@ TEST(ParticleEmitterTest, DrawsOneRandomNumberPerNonZeroSpread)
         SetRandomSeed(77);
         emitter.InitParticle(0);
         EXPECT_EQ(RandomFloat(), expected.back()) << c.spreadX << " " << c.spreadZ;
+        EXPECT_FLOAT_EQ(emitter.GetBaseStartVelocity(), 3.0f);
         // Along the first axis at the start speed, spread along the others by (r - 0.5) x spread.
         const Vector3& v = emitter.GetParticle(0).m_Velocity;
         EXPECT_FLOAT_EQ(v.x, 3.0f);
