@@ -65,7 +65,9 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
         g_pFileSystem->AddSearchPath(kCommonInterfaceFolder);
     }
     GetTime(kResetClock);
-    _CreateGraphicsManager();
+    // Without a device the game could only run blind: start-up fails and the entry says so.
+    if (!_CreateGraphicsManager())
+        return false;
     DetectShaderSupport();
     // Without an audio device the game runs silent: the sound calls then do nothing. The sound system
     // registers its own music-event handler.
@@ -154,14 +156,16 @@ bool Tarvolin::Shutdown()
     return kaApp::Shutdown();
 }
 
-void Tarvolin::_CreateGraphicsManager()
+bool Tarvolin::_CreateGraphicsManager()
 {
     _DeleteGraphicsManager();
     m_GraphicsManager = new kaGraphicsManager();
-    m_GraphicsManager->Initialize(GetWindowHandle(), kConfigFile, nullptr, false);
+    if (!m_GraphicsManager->Initialize(GetWindowHandle(), kConfigFile, nullptr, false))
+        return false;
     m_GraphicsManager->SetClearColor(kClearColor);
     if (g_pProfiler != nullptr)
         g_pProfiler->SetTriangleCounter([] { return g_pGraphicsManager ? g_pGraphicsManager->GetTriangleCount() : 0u; });
+    return true;
 }
 
 void Tarvolin::_DeleteGraphicsManager()

@@ -129,7 +129,8 @@ public:
     void ShowProfiler(bool show, kaProfilerOutput* output);
 
 private:
-    void _CreateGraphicsManager();
+    // False when no graphics device could be made.
+    bool _CreateGraphicsManager();
     void _DeleteGraphicsManager();
     platform::GfxCaps _DeviceCaps() const;
     int32_t _ClampShaderLevel(const std::string& value, bool pixel) const;

@@ -23,6 +23,20 @@ int32_t TruncateToInt(float value)
     return static_cast<int32_t>(value);
 }
 
+int32_t ClampToInt(int64_t value)
+{
+    if (value > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+kaPoint AddPixels(const kaPoint& a, const kaPoint& b)
+{
+    return kaPoint(ClampToInt(int64_t(a.x) + b.x), ClampToInt(int64_t(a.y) + b.y));
+}
+
 } // namespace gui
 
 int32_t guiCoord::ToPixels(float reference) const

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/core/kaPoint.h"
 #include <cstdint>
+
 #include <iosfwd>
 
 class kaBinaryStream;
@@ -11,6 +13,11 @@ namespace gui
 // A float truncated toward zero, saturated at the ends of the integer range; NaN gives 0. File values
 // pass through here, so no float from a layout can make the conversion undefined.
 int32_t TruncateToInt(float value);
+
+// A sum of pixel values saturated at the ends of the integer range: positions read from a layout may lie
+// anywhere, and drawing adds them up.
+int32_t ClampToInt(int64_t value);
+kaPoint AddPixels(const kaPoint& a, const kaPoint& b);
 
 } // namespace gui
 

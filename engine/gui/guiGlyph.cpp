@@ -260,7 +260,7 @@ void guiGlyph::Render(guiRenderContext& /*context*/)
     guiOriginStack& origins = guiOriginStack::Get();
     m_DrawingOrigin = origins.Top();
     origins.PushCopy();
-    kaPoint screen = m_DrawingOrigin + m_PixelPosition;
+    kaPoint screen = gui::AddPixels(m_DrawingOrigin, m_PixelPosition);
     if (m_MovesOrigin)
     {
         origins.Translate(m_PixelPosition);
@@ -272,10 +272,10 @@ void guiGlyph::Render(guiRenderContext& /*context*/)
     platform::Rect client;
     ComputeClientRect(client);
     platform::Rect clip;
-    clip.left = screen.x + client.left;
-    clip.top = screen.y + client.top;
-    clip.right = clip.left + m_PixelSize.x;
-    clip.bottom = clip.top + m_PixelSize.y;
+    clip.left = gui::ClampToInt(int64_t(screen.x) + client.left);
+    clip.top = gui::ClampToInt(int64_t(screen.y) + client.top);
+    clip.right = gui::ClampToInt(int64_t(clip.left) + m_PixelSize.x);
+    clip.bottom = gui::ClampToInt(int64_t(clip.top) + m_PixelSize.y);
     guiClipStack& clips = guiClipStack::Get();
     clips.PushCopy();
     if (m_ClipMode == kClipToParent)

@@ -1,5 +1,7 @@
 #include "engine/gui/guiOriginStack.h"
 
+#include "engine/gui/guiCoord.h"
+
 guiOriginStack& guiOriginStack::Get()
 {
     static guiOriginStack stack;
@@ -10,7 +12,7 @@ guiOriginStack::guiOriginStack() : m_Points(1) {}
 
 void guiOriginStack::Translate(const kaPoint& offset)
 {
-    m_Points.back() = m_Points.back() + offset;
+    m_Points.back() = gui::AddPixels(m_Points.back(), offset);
 }
 
 void guiOriginStack::PushCopy()

@@ -142,7 +142,9 @@ kaGraphicsManager::kaGraphicsManager() : m_Atlas(std::make_unique<kaTextureAtlas
 kaGraphicsManager::~kaGraphicsManager()
 {
     ReleaseAll();
-    WriteGraphicsConfig(m_ConfigFile.c_str());
+    // Settings that never made a device are not saved: the file keeps what the user can still mend.
+    if (m_SettingsMadeADevice)
+        WriteGraphicsConfig(m_ConfigFile.c_str());
     m_DisplayModes.clear();
     if (g_pGraphicsManager == this)
         g_pGraphicsManager = nullptr;
@@ -182,12 +184,17 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
     }
     if (forceFullScreen)
         m_FullScreen = true;
-    m_CurrentWidth = m_DisplayWidth;
-    m_CurrentHeight = m_DisplayHeight;
 
     m_pD3D = CreateDirect3D(GFX_SDK_VERSION);
     if (!m_pD3D)
         return false;
+    if (!m_SkipEnumeration)
+    {
+        _KeepListedSize(m_DisplayWidth, m_DisplayHeight, "FSDisplayWidth/FSDisplayHeight");
+        _KeepListedSize(m_ScreenWidth, m_ScreenHeight, "FS3DDisplayWidth/FS3DDisplayHeight");
+    }
+    m_CurrentWidth = m_DisplayWidth;
+    m_CurrentHeight = m_DisplayHeight;
     if (!m_SkipEnumeration)
         BuildDeviceList();
 
@@ -200,7 +207,47 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
 
     if (configFile && *configFile)
         ReadFontConfig(configFile);
+    // Without a device nothing can be drawn: the caller must not carry on as if it could.
+    if (!m_pDevice)
+    {
+        DebugPrintf("[ kaGraphicsManager::Initialize ] : no Direct3D device could be made\n");
+        return false;
+    }
     return true;
+}
+
+bool kaGraphicsManager::_IsUsableSize(uint32_t width, uint32_t height) const
+{
+    if (width == 0 || height == 0)
+        return false;
+    const uint32_t adapterCount = std::min(m_pD3D->GetAdapterCount(), kMaxAdapters);
+    for (uint32_t adapter = 0; adapter < adapterCount; ++adapter)
+    {
+        for (uint32_t format : kAdapterFormats)
+        {
+            const uint32_t modeCount = m_pD3D->GetAdapterModeCount(adapter, format);
+            for (uint32_t i = 0; i < modeCount; ++i)
+            {
+                DisplayMode mode;
+                if (GfxFailed(m_pD3D->EnumAdapterModes(adapter, format, i, &mode)))
+                    continue;
+                if (m_FullScreen ? mode.Width == width && mode.Height == height
+                                 : mode.Width >= width && mode.Height >= height)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+void kaGraphicsManager::_KeepListedSize(uint32_t& width, uint32_t& height, const char* keys) const
+{
+    if (_IsUsableSize(width, height))
+        return;
+    DebugPrintf("[ kaGraphicsManager::Initialize ] : no display mode fits %ux%u (%s); using %ux%u\n", width,
+                height, keys, kDefaultWidth, kDefaultHeight);
+    width = kDefaultWidth;
+    height = kDefaultHeight;
 }
 
 platform::GfxResult kaGraphicsManager::ConfirmDevice(const GfxCaps& caps, uint32_t behavior,
@@ -455,6 +502,7 @@ platform::GfxResult kaGraphicsManager::CreateDevice(WindowHandle window)
         return GfxFailed(result) ? result : GFX_E_FAIL;
     }
     m_pDevice = created;
+    m_SettingsMadeADevice = true;
     Matrix identity;
     MatrixIdentity(&identity);
     m_pDevice->SetTransform(TS_VIEW, &identity);

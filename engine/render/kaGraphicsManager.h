@@ -52,6 +52,8 @@ class kaGraphicsManager
 public:
     static constexpr uint32_t kWindowedStyle = 0x10C20000;
     static constexpr uint32_t kFullScreenStyle = 0x10000000;
+    static constexpr uint32_t kDefaultWidth = 800;
+    static constexpr uint32_t kDefaultHeight = 600;
     static constexpr uint32_t kMinModeWidth = 640;
     static constexpr uint32_t kMinModeHeight = 400;
     static constexpr uint32_t kMaxAdapters = 10;
@@ -388,6 +390,11 @@ private:
     kaTexture* _RegisterTexture(kaTexture* texture);
     void _UnlockSharedBatch();
     void _PlaceWindow(platform::WindowHandle window) const;
+    // Full screen, a size is usable when some adapter lists a display mode of exactly that size; in a
+    // window, when it is not empty and some listed mode is at least as large.
+    bool _IsUsableSize(uint32_t width, uint32_t height) const;
+    // A configured size that is not usable goes back to the default, with a debugger line.
+    void _KeepListedSize(uint32_t& width, uint32_t& height, const char* keys) const;
     bool _HasCurrentDeviceSlot() const;
     void _FillModePresentParameters(platform::WindowHandle window);
     static uint32_t _ScreenshotRowBytes(uint32_t width);
@@ -406,12 +413,12 @@ private:
     // Settings.
     bool m_FullScreen = false;
     bool m_Hardware = true;
-    uint32_t m_DisplayWidth = 800;
-    uint32_t m_DisplayHeight = 600;
-    uint32_t m_ScreenWidth = 800;
-    uint32_t m_ScreenHeight = 600;
-    uint32_t m_CurrentWidth = 800;
-    uint32_t m_CurrentHeight = 600;
+    uint32_t m_DisplayWidth = kDefaultWidth;
+    uint32_t m_DisplayHeight = kDefaultHeight;
+    uint32_t m_ScreenWidth = kDefaultWidth;
+    uint32_t m_ScreenHeight = kDefaultHeight;
+    uint32_t m_CurrentWidth = kDefaultWidth;
+    uint32_t m_CurrentHeight = kDefaultHeight;
     uint32_t m_BitsPerPixel = 16;
     uint32_t m_DetailLevel = 1;
     std::string m_FilterName = "Linear";
@@ -425,6 +432,8 @@ private:
     uint32_t m_MinDepthBits = kMinDepthBits;
     uint32_t m_MinStencilBits = kMinStencilBits;
     bool m_SkipEnumeration = false;
+    // Set once a device has been made from the settings: only such settings are written back.
+    bool m_SettingsMadeADevice = false;
     bool m_DeviceLost = false;
     bool m_LostNotified = false;
     float m_Ambient[4] = {0.15f, 0.15f, 0.15f, 1.0f};

@@ -271,21 +271,23 @@ void kaGraphicsManager::InvalidateDeviceObjects()
     ResetStateCache();
     for (ka3DObject* object : m_SceneObjects)
         object->InvalidateDeviceObjects();
-    for (auto& entry : m_Effects)
-        entry.second->ReleaseEffect();
     ReleaseDefaultPoolBuffers();
     if (kaScreenQuadBuffer* screenQuads = kaScreenQuadBuffer::GetSingleton())
         screenQuads->ReleaseForReset();
+    // Effects go after the roots and come back before them, so that a root still finds its effects
+    // while it releases and again while it restores.
+    for (auto& entry : m_Effects)
+        entry.second->ReleaseEffect();
 }
 
 void kaGraphicsManager::RestoreDeviceObjects()
 {
     for (auto& entry : m_Fonts)
         entry.second->CreateDeviceObjects();
-    for (ka3DObject* object : m_SceneObjects)
-        object->RestoreDeviceObjects();
     for (auto& entry : m_Effects)
         entry.second->RecreateEffect();
+    for (ka3DObject* object : m_SceneObjects)
+        object->RestoreDeviceObjects();
     ReportDeviceCaps(m_PresentParameters.DeviceWindow, nullptr);
 }
 

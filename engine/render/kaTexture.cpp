@@ -235,10 +235,12 @@ bool kaTexture::CreateFromFilename(const std::string& fileName, GfxDevice* devic
     m_Pool = pool;
     m_Format = g_pGraphicsManager->ChooseTextureFormat(image->GetBitsPerPixel(), image->GetAlphaBits());
     m_Name = fileName;
-    // A texture that could not be made did not load, so the manager does not register it.
-    m_Loaded = CreateFromImage(*image, device, m_Width, m_Height, image->GetBitsPerPixel(),
-                               image->GetAlphaBits(), usage, pool);
-    return m_Loaded;
+    // Loaded once the image is read: a texture whose device texture cannot be made (wider than an atlas
+    // page, refused by the device) still takes its place and draws nothing, so that the stages after it
+    // in a material keep their slots and their blending.
+    m_Loaded = true;
+    return CreateFromImage(*image, device, m_Width, m_Height, image->GetBitsPerPixel(), image->GetAlphaBits(),
+                           usage, pool);
 }
 
 bool kaTexture::_CreateFromDDS(const std::string& fileName, GfxDevice* device)

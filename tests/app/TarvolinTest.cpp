@@ -6,6 +6,8 @@
 #include "engine/core/kaProfilerOutput.h"
 #include "engine/core/kaStartup.h"
 #include "game/Version.h"
+#include "platform/gfx/Direct3DFactory.h"
+#include "platform/gfx/TestDirect3D.h"
 #include "platform/system/ManualClock.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/TempDir.h"
@@ -141,4 +143,28 @@ TEST_F(TarvolinTest, LosingActivationPausesThroughTheCallback)
     EXPECT_TRUE(app.IsPaused());
     app.Tarvolin::SetPaused(false);
     EXPECT_FALSE(app.IsPaused());
+}
+
+// A graphics device that cannot be made ends start-up with the entry's error box and exit code 1,
+// instead of a game that runs without drawing and exits 0.
+TEST_F(TarvolinTest, AGraphicsDeviceThatCannotBeMadeFailsStartUp)
+{
+    auto* d3d = new TestDirect3D;
+    d3d->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
+    const Direct3DFactory previous = SetDirect3DFactory(
+        [d3d]() -> GfxDirect3D*
+        {
+            d3d->AddRef();
+            return d3d;
+        });
+    {
+        Tarvolin app;
+        app.SetFrameLimit(3);
+        EXPECT_EQ(Run(), 1);
+        EXPECT_EQ(app.GetFrameCount(), 0u);
+    }
+    SetDirect3DFactory(previous);
+    d3d->Release();
+    ASSERT_EQ(m_Backend.MessageBoxes().size(), 1u);
+    EXPECT_EQ(m_Backend.MessageBoxes()[0].caption, "Application Error");
 }

@@ -6,11 +6,10 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/Window.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TempDir.h"
 
-#include <cstdlib>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -28,19 +27,9 @@ public:
     HeadlessGraphics(std::string className, int windowWidth, int windowHeight)
         : m_ClassName(std::move(className)), m_WindowWidth(windowWidth), m_WindowHeight(windowHeight)
     {
-        if (const char* previous = std::getenv(kHeadlessVariable))
-            m_PreviousHeadless = previous;
-        setenv(kHeadlessVariable, "1", 1);
     }
 
-    ~HeadlessGraphics()
-    {
-        Stop();
-        if (m_PreviousHeadless)
-            setenv(kHeadlessVariable, m_PreviousHeadless->c_str(), 1);
-        else
-            unsetenv(kHeadlessVariable);
-    }
+    ~HeadlessGraphics() { Stop(); }
 
     HeadlessGraphics(const HeadlessGraphics&) = delete;
     HeadlessGraphics& operator=(const HeadlessGraphics&) = delete;
@@ -86,7 +75,7 @@ private:
     std::string m_ClassName;
     int m_WindowWidth;
     int m_WindowHeight;
-    std::optional<std::string> m_PreviousHeadless;
+    ScopedVariable m_Headless{kHeadlessVariable, "1"};
     platform::ScriptedWindowBackend m_Backend;
     TempDir m_Dir;
     platform::WindowHandle m_Window = nullptr;

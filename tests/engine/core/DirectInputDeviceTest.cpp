@@ -109,26 +109,6 @@ TEST_F(DirectInputDeviceTest, TypeComesFromTheLowByteOfTheDeviceType)
     }
 }
 
-TEST_F(DirectInputDeviceTest, KeyboardsCooperateNonExclusivelyOthersExclusively)
-{
-    int dummy = 0;
-    const auto window = reinterpret_cast<platform::WindowHandle>(&dummy);
-    auto keyboard = MakeDevice("Keys", platform::kDi8DevTypeKeyboard, false, 1);
-    auto mouse = MakeDevice("Mouse", platform::kDi8DevTypeMouse, true, 2);
-    platform::ScriptedDirectInput input({keyboard, mouse});
-    DirectInputDevice keys;
-    DirectInputDevice pointer;
-    ASSERT_TRUE(keys.AddDevice(&input, keyboard->Instance()));
-    ASSERT_TRUE(pointer.AddDevice(&input, mouse->Instance()));
-    keys.SetCooperativeLevel(window);
-    pointer.SetCooperativeLevel(window);
-    EXPECT_TRUE(keys.IsNonExclusive());
-    EXPECT_EQ(keyboard->Live()->GetCooperativeFlags(), 6u);
-    EXPECT_FALSE(pointer.IsNonExclusive());
-    EXPECT_EQ(mouse->Live()->GetCooperativeFlags(), 5u);
-    EXPECT_EQ(mouse->Live()->GetCooperativeWindow(), window);
-}
-
 TEST_F(DirectInputDeviceTest, AbsoluteAxesGetTheFullSignedRange)
 {
     auto script = MakeDevice("Stick", platform::kDi8DevTypeJoystick, false);

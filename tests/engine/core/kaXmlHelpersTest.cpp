@@ -49,26 +49,18 @@ TEST(XmlText, ChildTextNeedsANameOfTwoCharactersOrMore)
     EXPECT_EQ(GetChildElementText("xy", nullptr), "");
 }
 
-TEST(XmlNumbers, FloatsRejectLeadingBlanksAndTrailingLetters)
+// The conversion rules themselves are ka::lexical_cast's; here, what reaches it and what does not.
+TEST(XmlNumbers, ConvertTheTextAndReadEmptyOrNullAsZero)
 {
     EXPECT_FLOAT_EQ(Read(GetElementFloat, "1.5 "), 1.5f);
-    EXPECT_FLOAT_EQ(Read(GetElementFloat, "-2e3"), -2000.0f);
     EXPECT_THROW(Read(GetElementFloat, " 1.5"), ka::bad_lexical_cast);
     EXPECT_THROW(Read(GetElementFloat, "1.5a"), ka::bad_lexical_cast);
     EXPECT_EQ(Read(GetElementFloat, ""), 0.0f);
     EXPECT_EQ(GetElementFloat(nullptr), 0.0f);
-}
-
-TEST(XmlNumbers, IntsAndBools)
-{
     EXPECT_EQ(Read(GetElementInt, "-42"), -42);
-    EXPECT_THROW(Read(GetElementInt, "4.2"), ka::bad_lexical_cast);
-    EXPECT_THROW(Read(GetElementInt, "99999999999"), ka::bad_lexical_cast);
     EXPECT_EQ(GetElementInt(nullptr), 0);
     EXPECT_TRUE(Read(GetElementBool, "1"));
-    EXPECT_FALSE(Read(GetElementBool, "0"));
     EXPECT_THROW(Read(GetElementBool, "true"), ka::bad_lexical_cast);
-    EXPECT_THROW(Read(GetElementBool, "2"), ka::bad_lexical_cast);
     EXPECT_FALSE(Read(GetElementBool, ""));
 }
 

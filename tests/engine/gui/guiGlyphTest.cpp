@@ -220,6 +220,8 @@ TEST(GlyphTree, FindingIgnoresCaseAndSearchesDepthFirst)
 
 TEST(GlyphTree, RemovingAnswersTheRemainingCount)
 {
+    g_Destroyed = 0;
+    g_Forgotten.clear();
     Probe window("window");
     window.SetOwnerWindow(&window);
     Probe stranger("stranger");

@@ -58,12 +58,3 @@ TEST_F(TextFormTest, LightLinesFollowItsType)
     EXPECT_EQ(directionalText.find("*LIGHT_ATTNSTART"), std::string::npos);
 }
 
-TEST_F(TextFormTest, IndentationFollowsNesting)
-{
-    KM_NodeTM tm;
-    kmfsamples::FillTM(tm, "N", 0.0f);
-    EXPECT_EQ(m_Files.Written(tm, KM_Stream::kText),
-              "*NODE_TM\n{\n\t*NODE_NAME\tN\n\t*TM_ROW0 0.000000\t0.250000\t0.500000\n"
-              "\t*TM_ROW1 0.750000\t1.000000\t1.250000\n\t*TM_ROW2 1.500000\t1.750000\t2.000000\n"
-              "\t*TM_ROW3 2.250000\t2.500000\t2.750000\n}\n");
-}

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 #include <random>
 #include <string>
 #include <utility>
@@ -134,24 +133,6 @@ Indices UvSphere(int segments, int rings)
 }
 
 // Each directed edge used once; closed meshes also use every edge in both directions.
-void ExpectConsistentWinding(const Indices& indices, bool closed)
-{
-    std::map<std::pair<int, int>, int> directed;
-    for (size_t i = 0; i < indices.size(); i += 3)
-    {
-        for (int k = 0; k < 3; ++k)
-            ++directed[{indices[i + k], indices[i + (k + 1) % 3]}];
-    }
-    for (const auto& entry : directed)
-    {
-        ASSERT_EQ(entry.second, 1);
-        if (closed)
-        {
-            ASSERT_EQ(directed.count({entry.first.second, entry.first.first}), 1u);
-        }
-    }
-}
-
 Indices Shuffled(Indices indices, unsigned seed)
 {
     std::mt19937 random(seed);
@@ -184,13 +165,6 @@ protected:
         SetStripMinLength(minLength);
     }
 };
-
-TEST_F(TriangleStripsTest, SampleMeshesAreConsistentlyWound)
-{
-    ExpectConsistentWinding(Grid(7, 5), false);
-    ExpectConsistentWinding(Cube(), true);
-    ExpectConsistentWinding(UvSphere(12, 8), true);
-}
 
 TEST_F(TriangleStripsTest, StripsDrawExactlyTheInputTrianglesWithTheirWinding)
 {

@@ -2,6 +2,7 @@
 #include "engine/model/KM_Animation.h"
 #include "engine/model/KM_ObjectList.h"
 #include "engine/model/KM_Stream.h"
+#include "tests/engine/model/mesh/ModelTestSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -111,12 +112,8 @@ TEST(kaAnimationSampling, InterpolatesBetweenKeysAndHoldsTheEnds)
 TEST(kaAnimationFile, LoadsFromAFileAndRefusesAMissingOne)
 {
     testsupport::TempDir dir;
-    KM_ObjectList objects;
-    objects.Append(std::make_unique<KM_Animation>(TwoBones()));
     const std::string path = dir.File("wave.kmf");
-    KM_Stream stream;
-    ASSERT_TRUE(stream.OpenForWrite(path.c_str(), KM_Stream::kBinary) && stream.WriteHeader() &&
-                objects.Write(&stream) && stream.Commit());
+    ASSERT_TRUE(modeltest::WriteObject(path, std::make_unique<KM_Animation>(TwoBones())));
     kaAnimation animation;
     ASSERT_TRUE(animation.Load(path));
     EXPECT_EQ(animation.GetFileName(), path);

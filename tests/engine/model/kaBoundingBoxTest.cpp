@@ -53,18 +53,6 @@ void ExpectVector(const kaBoundingBox::Vector& v, float x, float y, float z)
     EXPECT_FLOAT_EQ(v.z, z);
 }
 
-TEST(kaBoundingBoxTest, StartsEmpty)
-{
-    const kaBoundingBox box;
-    ExpectVector(box.m_Min, 0, 0, 0);
-    ExpectVector(box.m_Max, 0, 0, 0);
-    ExpectVector(box.m_Centre, 0, 0, 0);
-    for (const kaBoundingBox::Vector& corner : box.m_Corners)
-        ExpectVector(corner, 0, 0, 0);
-    EXPECT_EQ(box.m_Radius, 0.0f);
-    EXPECT_EQ(box.m_Next, nullptr);
-}
-
 TEST(kaBoundingBoxTest, CornersTakeMaxYForBitZeroMaxXForBitOneMaxZForBitTwo)
 {
     kaBoundingBox box;

@@ -2,6 +2,7 @@
 #include "engine/model/KM_ObjectList.h"
 #include "engine/model/KM_Skeleton.h"
 #include "engine/model/KM_Stream.h"
+#include "tests/engine/model/mesh/ModelTestSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +13,8 @@
 namespace
 {
 
-KM_Skeleton::Bone MakeBone(const std::string& name, const std::string& parent, float x, float y, float z)
-{
-    KM_Skeleton::Bone bone;
-    bone.name = name;
-    bone.parentName = parent;
-    // The orientation carries a bind-pose point into the bone's space.
-    bone.orientation[3][0] = -x;
-    bone.orientation[3][1] = -y;
-    bone.orientation[3][2] = -z;
-    return bone;
-}
+using modeltest::Bone;
+using modeltest::WriteObject;
 
 // Vertices of six floats (position, normal); the source map names the file vertex of each.
 struct Vertices
@@ -48,22 +40,13 @@ struct Vertices
     }
 };
 
-bool WriteSkeletonFile(const std::string& path, const KM_Skeleton& skeleton)
-{
-    KM_ObjectList objects;
-    objects.Append(std::make_unique<KM_Skeleton>(skeleton));
-    KM_Stream stream;
-    return stream.OpenForWrite(path.c_str(), KM_Stream::kBinary) && stream.WriteHeader() &&
-           objects.Write(&stream) && stream.Commit();
-}
-
 KM_Skeleton Chain()
 {
     KM_Skeleton file;
-    file.m_Bones[0] = MakeBone("Hips", "", 0, 1, 0);
-    file.m_Bones[1] = MakeBone("Spine", "Hips", 0, 2, 0);
-    file.m_Bones[2] = MakeBone("Head", "Spine", 0, 3, 0);
-    file.m_Bones[3] = MakeBone("Leg", "Hips", 1, 0, 0);
+    file.m_Bones[0] = Bone("Hips", "", 0, 1, 0);
+    file.m_Bones[1] = Bone("Spine", "Hips", 0, 2, 0);
+    file.m_Bones[2] = Bone("Head", "Spine", 0, 3, 0);
+    file.m_Bones[3] = Bone("Leg", "Hips", 1, 0, 0);
     file.m_BoneCount = 4;
     return file;
 }
@@ -131,7 +114,7 @@ TEST(kaSkeletonBinding, ANinthInfluenceReplacesTheFirstOfTheSmallestWeights)
     const float weights[9] = {0.5f, 0.2f, 0.3f, 0.2f, 0.4f, 0.6f, 0.7f, 0.8f, 0.9f};
     for (uint32_t b = 0; b < 9; ++b)
     {
-        file.m_Bones[b] = MakeBone("B" + std::to_string(b), "", 0, 0, 0);
+        file.m_Bones[b] = Bone("B" + std::to_string(b), "", 0, 0, 0);
         file.m_Bones[b].weights.push_back({0, weights[b]});
     }
     Vertices mesh;
@@ -220,7 +203,7 @@ TEST(kaSkeletonFile, LoadsFromAFileAndRefusesAMissingOne)
     KM_Skeleton file = Chain();
     file.m_Bones[2].weights = {{0, 1.0f}};
     const std::string path = dir.File("rider_skeleton.kmf");
-    ASSERT_TRUE(WriteSkeletonFile(path, file));
+    ASSERT_TRUE(WriteObject(path, std::make_unique<KM_Skeleton>(file)));
     Vertices mesh;
     mesh.Add(5, 5, 5, 0);
     const kaSkeleton::MeshVertices view = mesh.View();

@@ -36,29 +36,30 @@ protected:
 
 TEST_F(ConfigFileTest, ReadsTheLinesBetweenTheMarkers)
 {
-    bool found = false;
-    const auto lines = Read("a=1\n[Begin Graphics Config]\nx=1\ny=2\n[End Graphics Config]\nz=3\n", &found);
-    EXPECT_TRUE(found);
-    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n", "y=2\n"}));
-}
-
-TEST_F(ConfigFileTest, BeginMarkerMatchesWithoutCaseButEndMarkerOnlyExactly)
-{
-    const auto lines =
-        Read("[begin graphics CONFIG]\nx=1\n[end graphics config]\ny=2\n[End Graphics Config]\nz=3\n");
-    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n", "[end graphics config]\n", "y=2\n"}));
-}
-
-TEST_F(ConfigFileTest, EndMarkerWithoutLineFeedDoesNotEndTheSection)
-{
-    const auto lines = Read("[Begin Graphics Config]\nx=1\n[End Graphics Config]");
-    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n", "[End Graphics Config]"}));
-}
-
-TEST_F(ConfigFileTest, CarriageReturnLineEndsReadAsText)
-{
-    const auto lines = Read("[Begin Graphics Config]\r\nx=1\r\n[End Graphics Config]\r\ny=2\r\n");
-    EXPECT_EQ(lines, (std::vector<std::string>{"x=1\n"}));
+    using Lines = std::vector<std::string>;
+    const std::string longLine(600, 'k');
+    const struct
+    {
+        std::string contents;
+        Lines lines;
+    } cases[] = {
+        {"a=1\n[Begin Graphics Config]\nx=1\ny=2\n[End Graphics Config]\nz=3\n", {"x=1\n", "y=2\n"}},
+        // The begin marker matches without case, the end marker only exactly.
+        {"[begin graphics CONFIG]\nx=1\n[end graphics config]\ny=2\n[End Graphics Config]\nz=3\n",
+         {"x=1\n", "[end graphics config]\n", "y=2\n"}},
+        // An end marker without its line feed does not end the section.
+        {"[Begin Graphics Config]\nx=1\n[End Graphics Config]", {"x=1\n", "[End Graphics Config]"}},
+        {"[Begin Graphics Config]\r\nx=1\r\n[End Graphics Config]\r\ny=2\r\n", {"x=1\n"}},
+        // Long lines arrive in pieces of 255.
+        {std::string(kBegin) + longLine + "\n" + kEnd,
+         {std::string(255, 'k'), std::string(255, 'k'), std::string(90, 'k') + "\n"}},
+    };
+    for (const auto& c : cases)
+    {
+        bool found = false;
+        EXPECT_EQ(Read(c.contents, &found), c.lines) << c.contents;
+        EXPECT_TRUE(found);
+    }
 }
 
 TEST_F(ConfigFileTest, MissingFileOrSectionIsReported)
@@ -68,16 +69,6 @@ TEST_F(ConfigFileTest, MissingFileOrSectionIsReported)
     EXPECT_FALSE(found);
     EXPECT_FALSE(kaConfigFile::ReadSection(m_Dir.File("none.cfg"), kBegin, kEnd, [](const std::string&) {}));
     EXPECT_FALSE(kaConfigFile::ReadSection("", kBegin, kEnd, [](const std::string&) {}));
-}
-
-TEST_F(ConfigFileTest, LongLinesArriveInPiecesOf255)
-{
-    const std::string longLine(600, 'k');
-    const auto lines = Read(std::string(kBegin) + longLine + "\n" + kEnd);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], std::string(255, 'k'));
-    EXPECT_EQ(lines[1], std::string(255, 'k'));
-    EXPECT_EQ(lines[2], std::string(90, 'k') + "\n");
 }
 
 TEST_F(ConfigFileTest, RewriteKeepsEveryLineOutsideTheSection)

@@ -93,16 +93,6 @@ TEST_F(DrawQueueTest, WithACameraTheFlushRewindsTheStreamingBuffersAndRestoresIt
     EXPECT_EQ(CallsOf("SetTransform").size() >= 3, true);
 }
 
-TEST_F(DrawQueueTest, RenderPassFlushesBetweenTheRootsAndTheDebugLines)
-{
-    m_App.SetCurrentWorld(&m_World);
-    m_World.SetCamera(&m_Camera);
-    StreamSomething();
-    m_Manager->Render(true, false);
-    EXPECT_EQ(m_Manager->GetDynamicVertexBuffer(1)->GetWritePosition(), 0u);
-    EXPECT_EQ(DeviceProjection(), m_Camera.GetComputedProjection());
-}
-
 TEST_F(DrawQueueTest, ScreenQuadsGoWithTheDeviceObjectsAndComeBackAfterAReset)
 {
     kaScreenQuadBuffer* holder = kaScreenQuadBuffer::GetSingleton();

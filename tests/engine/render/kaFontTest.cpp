@@ -36,7 +36,7 @@ std::string WithBackslashes(std::string path)
     return path;
 }
 
-class FontTest : public GraphicsManagerFixture
+class FontOnAnyDevice : public GraphicsManagerFixture
 {
 protected:
     void TearDown() override { SetFontsFolder(""); }
@@ -79,6 +79,13 @@ protected:
     size_t MessageBoxCount() const { return m_Backend.MessageBoxes().size(); }
 };
 
+// Most tests run on a device whose textures may be 2048 texels wide.
+class FontTest : public FontOnAnyDevice
+{
+protected:
+    void SetUp() override { StartWithLargestTexture(2048); }
+};
+
 // --- Outline fonts --------------------------------------------------------------------------------------
 
 TEST_F(FontTest, PageSizeFollowsThePixelSize)
@@ -88,7 +95,6 @@ TEST_F(FontTest, PageSizeFollowsThePixelSize)
     EXPECT_EQ(kaFont::PageSizeFor(40), 512u);
     EXPECT_EQ(kaFont::PageSizeFor(41), 1024u);
 
-    StartWithLargestTexture(2048);
     auto small = Outline(kFace, 20);
     EXPECT_EQ(small->GetPageWidth(), 256u);
     EXPECT_EQ(small->GetTexture()->GetWidth(), 256u);
@@ -98,7 +104,7 @@ TEST_F(FontTest, PageSizeFollowsThePixelSize)
     EXPECT_GT(large->GetLineHeight(), 41);
 }
 
-TEST_F(FontTest, SmallDeviceShrinksThePageAndWidensTheReportedSizes)
+TEST_F(FontOnAnyDevice, SmallDeviceShrinksThePageAndWidensTheReportedSizes)
 {
     StartWithLargestTexture(512);
     auto font = Outline(kFace, 41);
@@ -114,7 +120,6 @@ TEST_F(FontTest, SmallDeviceShrinksThePageAndWidensTheReportedSizes)
 
 TEST_F(FontTest, GlyphQueriesRefuseControlAndHighCodes)
 {
-    StartWithLargestTexture(2048);
     auto font = Outline(kFace, 16);
     float l, t, r, b, w, h;
     int32_t advance, bx, by;
@@ -136,7 +141,6 @@ TEST_F(FontTest, GlyphQueriesRefuseControlAndHighCodes)
 
 TEST_F(FontTest, GlyphTexelsHoldCoverageOnATransparentPage)
 {
-    StartWithLargestTexture(2048);
     auto font = Outline(kFace, 16);
     const std::vector<uint16_t> texels = PageTexels(*font);
     ASSERT_EQ(texels.size(), 256u * 256u);
@@ -156,7 +160,6 @@ TEST_F(FontTest, GlyphTexelsHoldCoverageOnATransparentPage)
 
 TEST_F(FontTest, ShelvesWrapOnlyWhenTheGlyphAndItsGapDoNotFit)
 {
-    StartWithLargestTexture(2048);
     auto font = Outline(kFace, 20);
     const float page = static_cast<float>(font->GetPageWidth());
     uint32_t penX = 0;
@@ -182,7 +185,7 @@ TEST_F(FontTest, ShelvesWrapOnlyWhenTheGlyphAndItsGapDoNotFit)
     EXPECT_GT(wraps, 0);
 }
 
-TEST_F(FontTest, GlyphsThatDoNotFitThePageKeepEmptyEntries)
+TEST_F(FontOnAnyDevice, GlyphsThatDoNotFitThePageKeepEmptyEntries)
 {
     StartWithLargestTexture(32);
     auto font = Outline(kFace, 60);
@@ -208,7 +211,7 @@ TEST_F(FontTest, GlyphsThatDoNotFitThePageKeepEmptyEntries)
     EXPECT_GT(skipped, 0);
 }
 
-TEST_F(FontTest, PageCutShortByTheDeviceHoldsOnlyWhatFits)
+TEST_F(FontOnAnyDevice, PageCutShortByTheDeviceHoldsOnlyWhatFits)
 {
     m_D3D->Adapters[0].Caps.MaxTextureHeight = 32;
     StartWithLargestTexture(2048);
@@ -226,7 +229,6 @@ TEST_F(FontTest, PageCutShortByTheDeviceHoldsOnlyWhatFits)
 
 TEST_F(FontTest, MissingFaceShowsTheMessageAndLeavesEmptyTables)
 {
-    StartWithLargestTexture(2048);
     testsupport::TempDir fonts;
     SetFontsFolder(fonts.Path());
     const size_t before = MessageBoxCount();
@@ -241,7 +243,6 @@ TEST_F(FontTest, MissingFaceShowsTheMessageAndLeavesEmptyTables)
 
 TEST_F(FontTest, NameWithoutExtensionTriesTrueTypeThenType1)
 {
-    StartWithLargestTexture(2048);
     testsupport::TempDir fonts;
     std::ifstream source(InstalledFace(), std::ios::binary);
     ASSERT_TRUE(source.good());
@@ -264,7 +265,6 @@ TEST_F(FontTest, NameWithoutExtensionTriesTrueTypeThenType1)
 
 TEST_F(FontTest, NameWithABackslashIsThePathItself)
 {
-    StartWithLargestTexture(2048);
     testsupport::TempDir dir;
     std::ifstream source(InstalledFace(), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
@@ -277,7 +277,6 @@ TEST_F(FontTest, NameWithABackslashIsThePathItself)
 
 TEST_F(FontTest, WrittenFontDataReadsBackTheSame)
 {
-    StartWithLargestTexture(2048);
     auto source = Outline(kFace, 14, kaFont::kHinting);
     std::stringstream data;
     ASSERT_TRUE(source->WriteFontData(data, true));
@@ -310,7 +309,6 @@ TEST_F(FontTest, WrittenFontDataReadsBackTheSame)
 
 TEST_F(FontTest, DamagedFontDataStopsWhereItGoesWrong)
 {
-    StartWithLargestTexture(2048);
     auto source = Outline(kFace, 12);
     std::stringstream data;
     ASSERT_TRUE(source->WriteFontData(data, true));
@@ -341,7 +339,6 @@ TEST_F(FontTest, DamagedFontDataStopsWhereItGoesWrong)
 
 TEST_F(FontTest, LoadingAFontDataFileFailsWhenItIsMissingOrDamaged)
 {
-    StartWithLargestTexture(2048);
     auto source = Outline(kFace, 12);
     std::stringstream data;
     ASSERT_TRUE(source->WriteFontData(data, true));
@@ -363,7 +360,6 @@ TEST_F(FontTest, LoadingAFontDataFileFailsWhenItIsMissingOrDamaged)
 
 TEST_F(FontTest, FontsLoadOnceByNameAndUnknownNamesFallBackToSystem)
 {
-    StartWithLargestTexture(2048);
     kaFont* system = m_Manager->GetFont("System");
     ASSERT_NE(system, nullptr);
     EXPECT_EQ(system->GetPixelSize(), 16u);
@@ -399,7 +395,6 @@ TEST_F(FontTest, FontsLoadOnceByNameAndUnknownNamesFallBackToSystem)
 
 TEST_F(FontTest, DeviceObjectsGoWithTheDeviceAndComeBack)
 {
-    StartWithLargestTexture(2048);
     kaFont* system = m_Manager->GetFont("System");
     ASSERT_NE(system, nullptr);
     ASSERT_NE(system->GetVertexBuffer(), nullptr);
@@ -421,7 +416,6 @@ TEST_F(FontTest, DeviceObjectsGoWithTheDeviceAndComeBack)
 
 TEST_F(FontTest, StateBlockDrawsTextOverTheScene)
 {
-    StartWithLargestTexture(2048);
     kaFont* system = m_Manager->GetFont("System");
     ASSERT_NE(system, nullptr);
     ASSERT_TRUE(GfxSucceeded(system->GetStateBlock(0)->Apply()));
@@ -443,7 +437,6 @@ TEST_F(FontTest, StateBlockDrawsTextOverTheScene)
 
 TEST_F(FontTest, RenderStateOutlivingTheManagerLeavesItsTexturesAlone)
 {
-    StartWithLargestTexture(2048);
     auto block = std::make_unique<kaRenderState>();
     kaFont* system = m_Manager->GetFont("System");
     block->AddTexture(system->GetTexture(), 0, 0, 0, false, false);

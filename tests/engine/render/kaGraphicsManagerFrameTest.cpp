@@ -1,9 +1,11 @@
 #include "engine/core/kaEngineEvents.h"
 #include "engine/render/ka3DObject.h"
+#include "engine/render/kaEffect.h"
 #include "engine/render/kaGraphicsManager.h"
 
 #include "GraphicsManagerFixture.h"
 #include "RecordingObject.h"
+#include "tests/support/FrameReading.h"
 
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/math/Matrix.h"
@@ -358,6 +360,43 @@ TEST_F(FrameTest, LossSendsOneLostAndOneResetEventAroundAFullRelease)
     EXPECT_EQ(m_Events, (std::vector<int32_t>{-1, -2}));
 }
 
+// A root that looks up its effect while it releases and while it restores finds it both times: effects
+// are released after the roots and recreated before them.
+TEST_F(FrameTest, RootsSeeTheirEffectsWhileTheyReleaseAndRestore)
+{
+    class EffectUser : public RecordingObject
+    {
+    public:
+        EffectUser(kaEffect* effect, std::vector<std::string>& log) : RecordingObject("a", log), m_Effect(effect)
+        {
+        }
+        void InvalidateDeviceObjects() override
+        {
+            m_Seen.push_back(m_Effect->GetEffect() != nullptr);
+            ka3DObject::InvalidateDeviceObjects();
+        }
+        void RestoreDeviceObjects() override
+        {
+            m_Seen.push_back(m_Effect->GetEffect() != nullptr);
+            ka3DObject::RestoreDeviceObjects();
+        }
+        std::vector<bool> m_Seen;
+
+    private:
+        kaEffect* m_Effect;
+    };
+    kaEffect* effect = m_Manager->LoadEffect(m_Dir.Write("plain.fx", "technique Plain\npass P\n"));
+    ASSERT_NE(effect, nullptr);
+    auto* root = new EffectUser(effect, m_Log);
+    m_Manager->AddSceneObject(root, false);
+    Device()->LoseDevice();
+    m_Manager->CheckDevice();
+    Device()->MakeResettable();
+    EXPECT_EQ(m_Manager->CheckDevice(), GFX_OK);
+    EXPECT_EQ(root->m_Seen, (std::vector<bool>{true, true}));
+    EXPECT_NE(effect->GetEffect(), nullptr);
+}
+
 TEST_F(FrameTest, FailedResetSendsNoRecoveryUntilOneSucceeds)
 {
     Device()->LoseDevice();
@@ -414,15 +453,7 @@ protected:
     // A camera at (0, 0, -10) looking along +Z with a quarter-turn field of view, near 1, far 100.
     void PlaceCamera()
     {
-        Matrix view;
-        Matrix projection;
-        const Vector3 eye(0.0f, 0.0f, -10.0f);
-        const Vector3 at(0.0f, 0.0f, 0.0f);
-        const Vector3 up(0.0f, 1.0f, 0.0f);
-        MatrixLookAtLH(&view, &eye, &at, &up);
-        MatrixPerspectiveFovLH(&projection, 1.5707964f, 1.0f, 1.0f, 100.0f);
-        Device()->SetTransform(TS_VIEW, &view);
-        Device()->SetTransform(TS_PROJECTION, &projection);
+        testsupport::PlaceCamera(Device(), Vector3(0.0f, 0.0f, -10.0f), Vector3(), 1.5707964f, 1.0f, 1.0f, 100.0f);
         m_Manager->UpdateFrustum();
     }
 };

@@ -71,14 +71,39 @@ TEST_F(GraphicsStartupTest, CurrentModeIsTheConfiguredSizePreferringTheFirstForm
     EXPECT_TRUE(device.windowed);
 }
 
-TEST_F(GraphicsStartupTest, UnknownSizeKeepsTheFirstModeAndTheConfiguredBackBuffer)
+// A size that no listed mode has (full screen) or that no listed mode holds (in a window) counts as
+// absent: the device is made at the default size, and the default, not the bad value, is saved.
+TEST_F(GraphicsStartupTest, SizeNoModeFitsIsTreatedAsAbsent)
 {
-    ASSERT_TRUE(Start("[Begin Graphics Config]\nFSDisplayWidth=700\nFSDisplayHeight=500\n"
-                      "[End Graphics Config]\n"));
-    EXPECT_EQ(CurrentDevice().currentMode, 0u);
-    ASSERT_NE(m_Manager->GetDevice(), nullptr);
-    EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferWidth, 700u);
-    EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferHeight, 500u);
+    const struct
+    {
+        bool fullScreen;
+        const char* width;
+        const char* height;
+        uint32_t madeWidth;
+        uint32_t madeHeight;
+    } cases[] = {{false, "0", "600", 800, 600},          {false, "100000", "600", 800, 600},
+                 {false, "4294967295", "100", 800, 600}, {false, "16384", "16384", 800, 600},
+                 {true, "700", "500", 800, 600},         {false, "700", "500", 700, 500},
+                 {true, "1024", "768", 1024, 768}};
+    for (const auto& c : cases)
+    {
+        const std::string size = std::string(c.width) + "x" + c.height;
+        const std::string section = std::string("[Begin Graphics Config]\nFullScreen=") +
+                                    (c.fullScreen ? "1" : "0") + "\nFSDisplayWidth=" + c.width +
+                                    "\nFSDisplayHeight=" + c.height + "\nFS3DDisplayWidth=" + c.width +
+                                    "\nFS3DDisplayHeight=" + c.height + "\n[End Graphics Config]\n";
+        testsupport::DebugCapture debug;
+        ASSERT_TRUE(Start(section.c_str())) << size;
+        EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferWidth, c.madeWidth) << size;
+        EXPECT_EQ(m_Manager->GetPresentParameters().BackBufferHeight, c.madeHeight) << size;
+        EXPECT_EQ(m_Manager->GetScreenWidth(), c.madeWidth) << size;
+        EXPECT_EQ(m_Manager->GetScreenHeight(), c.madeHeight) << size;
+        EXPECT_EQ(debug.Contains("no display mode fits " + size), c.madeWidth == 800) << size;
+        m_Manager.reset();
+        const std::string made = std::to_string(c.madeWidth) + "\nFSDisplayHeight=" + std::to_string(c.madeHeight);
+        EXPECT_NE(m_Dir.Read("Tarvolin.cfg").find("FSDisplayWidth=" + made + "\n"), std::string::npos) << size;
+    }
 }
 
 TEST_F(GraphicsStartupTest, DepthFormatIsTheFirstSupportedInOrder)
@@ -99,7 +124,7 @@ TEST_F(GraphicsStartupTest, DepthFormatIsTheFirstSupportedInOrder)
 TEST_F(GraphicsStartupTest, FormatsWithoutADepthBufferAreNotUsable)
 {
     m_D3D->DepthFormats = {};
-    ASSERT_TRUE(Start(kGraphics));
+    EXPECT_FALSE(Start(kGraphics));
     EXPECT_EQ(m_Manager->GetAdapterCount(), 0u);
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 }
@@ -201,22 +226,25 @@ TEST_F(GraphicsStartupTest, FailsOnlyWithoutTheDeviceInterface)
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 }
 
-TEST_F(GraphicsStartupTest, FailedDeviceCreationIsAFailureAndTheManagerRunsWithoutADevice)
+// Start-up fails without a device, so that the game can say so and stop instead of running blind; the
+// settings that made no device are not written back.
+TEST_F(GraphicsStartupTest, FailedDeviceCreationFailsStartUpAndSavesNothing)
 {
     m_D3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
-    ASSERT_TRUE(Start(kGraphics));
+    EXPECT_FALSE(Start(kGraphics));
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
     EXPECT_FALSE(m_Manager->SetRenderState(RS_LIGHTING, 1));
 
     m_D3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
     EXPECT_TRUE(GfxFailed(m_Manager->CreateDevice(m_Window)));
-    EXPECT_TRUE(GfxSucceeded(m_Manager->CreateDevice(m_Window)));
+    m_Manager.reset();
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), kGraphics);
 }
 
 TEST_F(GraphicsStartupTest, AdapterWithoutLargeEnoughModesEndsTheEnumeration)
 {
     m_D3D->Adapters[0].Modes = {Mode(320, 240, FMT_X8R8G8B8)};
-    ASSERT_TRUE(Start(kGraphics));
+    EXPECT_FALSE(Start(kGraphics));
     EXPECT_EQ(m_Manager->BuildDeviceList(), GFX_E_FAIL);
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 
@@ -238,6 +266,7 @@ class GraphicsConfigTest : public GraphicsManagerFixture
 
 TEST_F(GraphicsConfigTest, ReadsKeysWithoutCaseAndTextsWithBlanks)
 {
+    m_D3D->Adapters[0].Modes.push_back(Mode(1280, 1024, FMT_X8R8G8B8));
     ASSERT_TRUE(Start("[Begin Tarvolin Config]\nFullScreen=1\n[End Tarvolin Config]\n"
                       "[begin graphics config]\n"
                       "fullscreen = 0\n"
@@ -392,6 +421,14 @@ class GraphicsHandleTest : public GraphicsManagerFixture
 {
 protected:
     void SetUp() override { ASSERT_TRUE(Start(kGraphics)); }
+
+    // The handle of a new run of vertices.
+    kaResourceHandle Vertices(uint32_t count, uint32_t fvf = 0x42, uint32_t pool = POOL_MANAGED)
+    {
+        kaResourceHandle handle = 0;
+        m_Manager->CreateVertexBuffer(handle, count, fvf, pool);
+        return handle;
+    }
 };
 
 TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileItHasRoom)
@@ -403,8 +440,7 @@ TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileIt
     EXPECT_EQ(vertices, 0x00000001u);
     EXPECT_EQ(indices, 0x00000001u);
 
-    kaResourceHandle second = 0;
-    m_Manager->CreateVertexBuffer(second, 50, 0x142, POOL_MANAGED);
+    const kaResourceHandle second = Vertices(50, 0x142);
     EXPECT_EQ(second, 0x00000002u);
     EXPECT_EQ(m_Manager->GetVertexBufferStart(second), 100u);
     EXPECT_EQ(m_Manager->GetVertexStride(second), 24u);
@@ -412,11 +448,8 @@ TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileIt
     EXPECT_EQ(m_Manager->GetIndexSize(indices), 2u);
 
     // Another format or memory pool opens another pool.
-    kaResourceHandle other = 0;
-    m_Manager->CreateVertexBuffer(other, 10, 0x142, POOL_DEFAULT);
-    EXPECT_EQ(other, 0x00010001u);
-    m_Manager->CreateVertexBuffer(other, 10, 0x152, POOL_MANAGED);
-    EXPECT_EQ(other, 0x00020001u);
+    EXPECT_EQ(Vertices(10, 0x142, POOL_DEFAULT), 0x00010001u);
+    EXPECT_EQ(Vertices(10, 0x152), 0x00020001u);
     // Pools of the default size hold 65536 bytes.
     EXPECT_EQ(m_Manager->GetVertexBuffer(vertices)->GetCapacity(), 65536u / 24);
     EXPECT_EQ(m_Manager->GetIndexBuffer(indices)->GetCapacity(), 32768u);
@@ -425,10 +458,8 @@ TEST_F(GraphicsHandleTest, FirstHandlesOfEachKindHaveKeyZeroAndShareAPoolWhileIt
 TEST_F(GraphicsHandleTest, LargeRequestGetsAnExactSizePool)
 {
     const uint32_t large = 65536 / 24 + 100;
-    kaResourceHandle first = 0;
-    kaResourceHandle next = 0;
-    m_Manager->CreateVertexBuffer(first, large, 0x142, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(next, 1, 0x142, POOL_MANAGED);
+    const kaResourceHandle first = Vertices(large, 0x142);
+    const kaResourceHandle next = Vertices(1, 0x142);
     EXPECT_EQ(m_Manager->GetVertexBuffer(first)->GetCapacity(), large);
     EXPECT_EQ(next >> 16, 1u);
     const auto created = CallsOf("CreateVertexBuffer");
@@ -438,10 +469,8 @@ TEST_F(GraphicsHandleTest, LargeRequestGetsAnExactSizePool)
 
 TEST_F(GraphicsHandleTest, RunsOfALaterPoolAreReleasedByTheirSlot)
 {
-    kaResourceHandle managed = 0;
-    kaResourceHandle system = 0;
-    m_Manager->CreateVertexBuffer(managed, 10, 0x42, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(system, 10, 0x42, POOL_SYSTEMMEM);
+    const kaResourceHandle managed = Vertices(10);
+    const kaResourceHandle system = Vertices(10, 0x42, POOL_SYSTEMMEM);
     ASSERT_EQ(system >> 16, 1u);
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(system), 0u);
     EXPECT_EQ(m_Manager->GetVertexBuffer(system), nullptr);
@@ -450,18 +479,15 @@ TEST_F(GraphicsHandleTest, RunsOfALaterPoolAreReleasedByTheirSlot)
 
 TEST_F(GraphicsHandleTest, ReleasingTheLastRunFreesThePoolAndItsKeyIsNeverReused)
 {
-    kaResourceHandle a = 0;
-    kaResourceHandle b = 0;
-    m_Manager->CreateVertexBuffer(a, 10, 0x42, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(b, 10, 0x42, POOL_MANAGED);
+    const kaResourceHandle a = Vertices(10);
+    const kaResourceHandle b = Vertices(10);
     EXPECT_TRUE(m_Manager->AddRefVertexBuffer(a));
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(a), 2u);
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(a), 1u);
     EXPECT_EQ(m_Manager->ReleaseVertexBuffer(b), 0u);
     EXPECT_EQ(m_Manager->GetVertexBuffer(b), nullptr);
 
-    kaResourceHandle c = 0;
-    m_Manager->CreateVertexBuffer(c, 10, 0x42, POOL_MANAGED);
+    const kaResourceHandle c = Vertices(10);
     EXPECT_EQ(c, 0x00010001u);
 
     kaResourceHandle i = 0;
@@ -473,10 +499,8 @@ TEST_F(GraphicsHandleTest, ReleasingTheLastRunFreesThePoolAndItsKeyIsNeverReused
 
 TEST_F(GraphicsHandleTest, LocksReachTheRunOfTheHandle)
 {
-    kaResourceHandle a = 0;
-    kaResourceHandle b = 0;
-    m_Manager->CreateVertexBuffer(a, 10, 0x42, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(b, 5, 0x42, POOL_MANAGED);
+    Vertices(10);
+    const kaResourceHandle b = Vertices(5);
     Device()->ClearLog();
     ASSERT_NE(m_Manager->LockVertexBuffer(b), nullptr);
     m_Manager->UnlockVertexBuffer(b);
@@ -514,8 +538,7 @@ TEST_F(GraphicsHandleTest, UnknownHandlesAndFormatsAreRefusedWithADebuggerLine)
     EXPECT_TRUE(debug.Contains("[kaGraphicsManager::LockVertexBuffer] : Unknown handle 0x00070001"));
 
     // A known pool with an unknown slot locks nothing either.
-    kaResourceHandle a = 0;
-    m_Manager->CreateVertexBuffer(a, 10, 0x042, POOL_MANAGED);
+    const kaResourceHandle a = Vertices(10, 0x042);
     EXPECT_EQ(m_Manager->LockVertexBuffer(a + 1), nullptr);
     EXPECT_TRUE(CallsOf("VertexBuffer::Lock").empty());
     EXPECT_TRUE(CallsOf("IndexBuffer::Lock").empty());
@@ -523,10 +546,8 @@ TEST_F(GraphicsHandleTest, UnknownHandlesAndFormatsAreRefusedWithADebuggerLine)
 
 TEST_F(GraphicsHandleTest, DefaultPoolRunsGoBeforeADeviceReset)
 {
-    kaResourceHandle managed = 0;
-    kaResourceHandle lost = 0;
-    m_Manager->CreateVertexBuffer(managed, 10, 0x042, POOL_MANAGED);
-    m_Manager->CreateVertexBuffer(lost, 10, 0x042, POOL_DEFAULT);
+    const kaResourceHandle managed = Vertices(10, 0x042);
+    const kaResourceHandle lost = Vertices(10, 0x042, POOL_DEFAULT);
     m_Manager->ReleaseDefaultPoolBuffers();
     EXPECT_NE(m_Manager->GetVertexBuffer(managed), nullptr);
     EXPECT_EQ(m_Manager->GetVertexBuffer(lost), nullptr);

@@ -1,5 +1,4 @@
 #include "engine/render/kaBMPImage.h"
-#include "engine/render/kaGraphicsObject.h"
 #include "engine/render/kaTGAImage.h"
 
 #include "engine/core/kaBinaryStream.h"
@@ -18,41 +17,6 @@ using imagebytes::TgaHeader;
 
 namespace
 {
-
-class CountedObject : public kaGraphicsObject
-{
-public:
-    explicit CountedObject(bool& destroyed) : m_Destroyed(destroyed) {}
-    ~CountedObject() override { m_Destroyed = true; }
-    void ForceCount(int32_t count) { m_RefCount = count; }
-
-private:
-    bool& m_Destroyed;
-};
-
-TEST(GraphicsObjectTest, ReleaseOfTheLastReferenceDestroysTheObject)
-{
-    bool destroyed = false;
-    auto* object = new CountedObject(destroyed);
-    EXPECT_EQ(object->AddRef(), 1);
-    EXPECT_EQ(object->AddRef(), 2);
-    EXPECT_EQ(object->Release(), 1);
-    EXPECT_FALSE(destroyed);
-    EXPECT_EQ(object->Release(), 0);
-    EXPECT_TRUE(destroyed);
-}
-
-TEST(GraphicsObjectTest, CountsOutsideTheGuardRangeAreLeftAlone)
-{
-    bool destroyed = false;
-    CountedObject object(destroyed);
-    object.ForceCount(10001);
-    EXPECT_EQ(object.Release(), 10001);
-    EXPECT_EQ(object.Release(), 10001);
-    object.ForceCount(-1);
-    EXPECT_EQ(object.Release(), -1);
-    EXPECT_FALSE(destroyed);
-}
 
 TEST(ImageTest, FlipVerticalTurnsTheRowsOver)
 {

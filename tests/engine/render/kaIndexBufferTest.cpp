@@ -1,7 +1,7 @@
 #include "engine/render/DynamicIB.h"
 #include "engine/render/StaticIB.h"
 
-#include "TestDeviceFixture.h"
+#include "tests/support/TestDeviceFixture.h"
 
 #include "platform/gfx/GfxIndexBuffer.h"
 #include "platform/gfx/GfxVertexBuffer.h"

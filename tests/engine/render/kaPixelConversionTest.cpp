@@ -20,25 +20,10 @@ const kaPixelLayout kA1R5G5B5 = {16, 0x7C00, 0x3E0, 0x1F, 0x8000, 1, 0};
 const kaPixelLayout kA4R4G4B4 = {16, 0xF00, 0xF0, 0xF, 0xF000, 4, 0};
 const kaPixelLayout kL8 = {8, 0xFF, 0xFF, 0xFF, 0, 0, 0};
 
-// One source pixel of 32 bits converted into the current target.
-uint32_t Convert32(uint32_t pixel, const kaPixelLayout& source = kA8R8G8B8)
-{
-    uint32_t out = 0xDEADBEEF;
-    EXPECT_TRUE(ConvertPixelFormat(&pixel, &out, 1, 1, 4, 4, source));
-    return out;
-}
-
 uint16_t Convert32To16(uint32_t pixel)
 {
     uint16_t out = 0xBEEF;
     EXPECT_TRUE(ConvertPixelFormat(&pixel, &out, 1, 1, 4, 2, kA8R8G8B8));
-    return out;
-}
-
-uint32_t Convert16(uint16_t pixel, const kaPixelLayout& source)
-{
-    uint32_t out = 0;
-    EXPECT_TRUE(ConvertPixelFormat(&pixel, &out, 1, 1, 2, 4, source));
     return out;
 }
 
@@ -73,23 +58,50 @@ TEST(kaPixelConversionTest, DecodeScalesEachChannelByItsOwnLargestValue)
     EXPECT_FLOAT_EQ(color.b, 0.0f);
 }
 
-TEST(kaPixelConversionTest, ColourOnlySixteenBitTargetRoundsUpToTheFullChannel)
+// One pixel into each kind of target; the target is set anew for every case.
+TEST(kaPixelConversionTest, SinglePixelsConvertIntoEachTarget)
 {
-    ASSERT_TRUE(SetConversionTarget(kR5G6B5));
-    EXPECT_EQ(Convert32To16(0xFFFF0000), 0xF800);
-    EXPECT_EQ(Convert32To16(0x0000FF00), 0x07E0);
-    EXPECT_EQ(Convert32To16(0x000000FF), 0x001F);
-    EXPECT_EQ(Convert32To16(0x00000000), 0x0000);
-    // (128 + 1) * 31 >> 8 = 15 and (128 + 1) * 63 >> 8 = 31.
-    EXPECT_EQ(Convert32To16(0x00808080), (15 << 11) | (31 << 5) | 15);
-}
-
-TEST(kaPixelConversionTest, FourBitTargetTopsColourAt14AndAlphaAt15)
-{
-    ASSERT_TRUE(SetConversionTarget(kA4R4G4B4));
-    EXPECT_EQ(Convert32To16(0xFFFFFFFF), 0xFEEE);
-    EXPECT_EQ(Convert32To16(0xFF000000), 0xF000);
-    EXPECT_EQ(Convert32To16(0x80000000), 0x7000);
+    const kaPixelLayout odd = {16, 0xFF00, 0x00F0, 0x000F, 0, 0, 0};
+    const struct
+    {
+        kaPixelLayout target;
+        kaPixelLayout source;
+        uint32_t in;
+        uint32_t out;
+    } cases[] = {
+        // A colour-only 16-bit target rounds up to the full channel: (128 + 1) * 31 >> 8 = 15 and
+        // (128 + 1) * 63 >> 8 = 31.
+        {kR5G6B5, kA8R8G8B8, 0xFFFF0000, 0xF800},
+        {kR5G6B5, kA8R8G8B8, 0x0000FF00, 0x07E0},
+        {kR5G6B5, kA8R8G8B8, 0x000000FF, 0x001F},
+        {kR5G6B5, kA8R8G8B8, 0x00000000, 0x0000},
+        {kR5G6B5, kA8R8G8B8, 0x00808080, (15 << 11) | (31 << 5) | 15},
+        // A 4-bit target tops colour at 14 and alpha at 15.
+        {kA4R4G4B4, kA8R8G8B8, 0xFFFFFFFF, 0xFEEE},
+        {kA4R4G4B4, kA8R8G8B8, 0xFF000000, 0xF000},
+        {kA4R4G4B4, kA8R8G8B8, 0x80000000, 0x7000},
+        // 32-bit targets place the channels by their masks; one without alpha keeps blue clean.
+        {kA8R8G8B8, kA8R8G8B8, 0x80123456, 0x80123456},
+        {kA8B8G8R8, kA8R8G8B8, 0x80123456, 0x80563412},
+        {kX8R8G8B8NoAlpha, kA8R8G8B8, 0xFF000010, 0x00000010},
+        // 16-bit sources widen full channels to 255, empty 5-bit ones to 7 and empty 6-bit ones to 3,
+        // and drop alpha; a mask outside the known set is taken as it is.
+        {kA8R8G8B8, kR5G6B5, 0xF800, 0xFFFF0307},
+        {kA8R8G8B8, kR5G6B5, 0xFFFF, 0xFFFFFFFF},
+        {kA8R8G8B8, kX1R5G5B5, 0x7C00, 0xFFFF0707},
+        {kA8R8G8B8, kA1R5G5B5, 0x03E0, 0xFF07FF07},
+        {kA8R8G8B8, kA4R4G4B4, 0x0F0F, 0xFFFF0FFF},
+        {kA8R8G8B8, odd, 0x4200, 0xFF420F0F},
+    };
+    for (const auto& c : cases)
+    {
+        ASSERT_TRUE(SetConversionTarget(c.target));
+        uint32_t pixel = c.in;
+        uint32_t out = 0xDEADBEEF;
+        EXPECT_TRUE(ConvertPixelFormat(&pixel, &out, 1, 1, c.source.bitsPerPixel / 8, c.target.bitsPerPixel / 8,
+                                       c.source));
+        EXPECT_EQ(c.target.bitsPerPixel == 16 ? out & 0xFFFF : out, c.out) << std::hex << c.in << " " << c.out;
+    }
 }
 
 TEST(kaPixelConversionTest, ColourOnlyTargetAfterAnAlphaTargetKeepsNoStaleAlpha)
@@ -111,20 +123,6 @@ TEST(kaPixelConversionTest, SixteenBitTargetOfAnotherKindBuildsNoTable)
     EXPECT_EQ(Convert32To16(0xFFFFFFFF), 0x0000);
 }
 
-TEST(kaPixelConversionTest, ThirtyTwoBitTargetPlacesChannelsByItsMasks)
-{
-    ASSERT_TRUE(SetConversionTarget(kA8R8G8B8));
-    EXPECT_EQ(Convert32(0x80123456), 0x80123456u);
-    ASSERT_TRUE(SetConversionTarget(kA8B8G8R8));
-    EXPECT_EQ(Convert32(0x80123456), 0x80563412u);
-}
-
-TEST(kaPixelConversionTest, ThirtyTwoBitTargetWithoutAlphaKeepsBlueClean)
-{
-    ASSERT_TRUE(SetConversionTarget(kX8R8G8B8NoAlpha));
-    EXPECT_EQ(Convert32(0xFF000010), 0x00000010u);
-}
-
 TEST(kaPixelConversionTest, TwentyFourBitSourceIsOpaque)
 {
     const uint8_t bgr[3] = {0x56, 0x34, 0x12};
@@ -138,20 +136,6 @@ TEST(kaPixelConversionTest, TwentyFourBitSourceIsOpaque)
     uint16_t out16 = 0;
     ASSERT_TRUE(ConvertPixelFormat(white, &out16, 1, 1, 3, 2, kR8G8B8));
     EXPECT_EQ(out16, 0xFFFF);
-}
-
-TEST(kaPixelConversionTest, SixteenBitSourceWidensKnownChannelsAndDropsAlpha)
-{
-    ASSERT_TRUE(SetConversionTarget(kA8R8G8B8));
-    // Full channels widen to 255, empty 5-bit ones to 7 and empty 6-bit ones to 3.
-    EXPECT_EQ(Convert16(0xF800, kR5G6B5), 0xFFFF0307u);
-    EXPECT_EQ(Convert16(0xFFFF, kR5G6B5), 0xFFFFFFFFu);
-    EXPECT_EQ(Convert16(0x7C00, kX1R5G5B5), 0xFFFF0707u);
-    EXPECT_EQ(Convert16(0x03E0, kA1R5G5B5), 0xFF07FF07u);
-    EXPECT_EQ(Convert16(0x0F0F, kA4R4G4B4), 0xFFFF0FFFu);
-    // A mask outside the known set is taken as it is.
-    const kaPixelLayout odd = {16, 0xFF00, 0x00F0, 0x000F, 0, 0, 0};
-    EXPECT_EQ(Convert16(0x4200, odd), 0xFF420F0Fu);
 }
 
 TEST(kaPixelConversionTest, EightBitSourceCopiesGreysOrSkips)

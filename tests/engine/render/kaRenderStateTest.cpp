@@ -27,6 +27,14 @@ const uint32_t kStageStates[] = {TSS_COLOROP,   TSS_COLORARG0,     TSS_COLORARG1
                                  TSS_RESULTARG, TSS_TEXCOORDINDEX, TSS_TEXTURETRANSFORMFLAGS};
 const uint32_t kSentinel = 0xEE;
 
+void ReadXml(kaRenderState& block, const std::string& xml)
+{
+    TiXmlDocument document;
+    document.Parse(xml.c_str());
+    ASSERT_NE(document.RootElement(), nullptr);
+    block.ReadProperties(document.RootElement());
+}
+
 std::string Pair(uint32_t state, uint32_t value)
 {
     return std::to_string(state) + " " + std::to_string(value);
@@ -418,13 +426,6 @@ protected:
         return m_Dir.Write(name, imagebytes::AsString(imagebytes::BmpBytes(bmp)));
     }
 
-    void ReadXml(kaRenderState& block, const std::string& xml)
-    {
-        TiXmlDocument document;
-        document.Parse(xml.c_str());
-        ASSERT_NE(document.RootElement(), nullptr);
-        block.ReadProperties(document.RootElement());
-    }
 };
 
 TEST_F(RenderStateTextureTest, ImagesAppendStagesAndHoldOneReferenceEach)
@@ -455,6 +456,24 @@ TEST_F(RenderStateTextureTest, ImagesAppendStagesAndHoldOneReferenceEach)
     const uint32_t number = texture->GetNumber();
     block.reset();
     EXPECT_EQ(m_Manager->GetTextures().count(number), 0u);
+}
+
+// An image that loads but cannot become a device texture (wider than an atlas page) keeps its stage,
+// drawing nothing: the stages after it stay in their slots with their blending.
+TEST_F(RenderStateTextureTest, ATextureWithoutADeviceTextureKeepsItsStage)
+{
+    imagebytes::Bmp wide;
+    wide.width = 1100;
+    wide.height = 2;
+    wide.topFirstRows.assign(2, imagebytes::Bytes(1100 * 3, 0x40));
+    const std::string strip = m_Dir.Write("strip.bmp", imagebytes::AsString(imagebytes::BmpBytes(wide)));
+    kaRenderState block;
+    ASSERT_NE(block.AddTextureFromFile(strip, true, 0, 0, 0, false, false, 1), nullptr);
+    kaTexture* second = block.AddTextureFromFile(Image("detail.bmp", 8), true, 0, 1, 0, false, false, 1);
+    ASSERT_EQ(block.GetStages().size(), 2u);
+    EXPECT_EQ(block.GetTexture(0)->GetBaseTexture(), nullptr);
+    EXPECT_EQ(block.GetTexture(1), second);
+    EXPECT_EQ(block.GetStages()[1]->blendType, 1u);
 }
 
 TEST_F(RenderStateTextureTest, LoadedTexturesWithMipLevelsFilterBetweenThem)
@@ -704,13 +723,7 @@ TEST_F(RenderStateAnimationTest, AnimatedBlockShowsTheCurrentFrameOnStageZero)
 class RenderStatePropertiesTest : public ::testing::Test
 {
 protected:
-    void Read(kaRenderState& block, const std::string& xml)
-    {
-        TiXmlDocument document;
-        document.Parse(xml.c_str());
-        ASSERT_NE(document.RootElement(), nullptr);
-        block.ReadProperties(document.RootElement());
-    }
+    static void Read(kaRenderState& block, const std::string& xml) { ReadXml(block, xml); }
 };
 
 TEST_F(RenderStatePropertiesTest, ReadsEveryKeyAndLeavesMissingOnesAlone)

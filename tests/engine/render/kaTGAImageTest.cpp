@@ -60,6 +60,15 @@ protected:
         return image.LoadFromStream(stream);
     }
 
+    // What WriteStream writes, as bytes; empty when it fails.
+    static Bytes Written(const kaTGAImage& image, bool compress)
+    {
+        std::stringbuf buffer;
+        kaBinaryStream out(&buffer);
+        const std::string written = image.WriteStream(out, compress) ? buffer.str() : std::string();
+        return Bytes(written.begin(), written.end());
+    }
+
     bool LoadBinary(kaTGAImage& image, const Bytes& bytes)
     {
         std::stringbuf buffer(AsString(bytes));
@@ -223,20 +232,17 @@ TEST_F(TGAImageTest, CompressedStreamRoundTripsThroughTheBinaryReader)
 {
     kaTGAImage source;
     ASSERT_TRUE(source.Create(3, 2, 32, 8, Picture32().data()));
-    std::stringbuf buffer;
-    kaBinaryStream out(&buffer);
-    ASSERT_TRUE(source.WriteStream(out, true));
-
-    const std::string written = buffer.str();
-    EXPECT_EQ(uint8_t(written[2]), kaTGAImage::kTypeCompressed);
+    const Bytes written = Written(source, true);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written[2], kaTGAImage::kTypeCompressed);
     EXPECT_EQ(source.GetHeader()->imageType, kaTGAImage::kTypeTrueColor);
 
     kaTGAImage loaded;
-    ASSERT_TRUE(LoadBinary(loaded, Bytes(written.begin(), written.end())));
+    ASSERT_TRUE(LoadBinary(loaded, written));
     EXPECT_EQ(ImagePixels(loaded), Picture32());
     EXPECT_EQ(loaded.GetAlphaBits(), 8u);
     // The file readers do not take the compressed type.
-    EXPECT_FALSE(LoadFile(loaded, Bytes(written.begin(), written.end())));
+    EXPECT_FALSE(LoadFile(loaded, written));
 }
 
 TEST_F(TGAImageTest, IncompressibleNoiseStillCompresses)
@@ -250,12 +256,8 @@ TEST_F(TGAImageTest, IncompressibleNoiseStillCompresses)
     }
     kaTGAImage source;
     ASSERT_TRUE(source.Create(64, 64, 32, 8, noise.data()));
-    std::stringbuf buffer;
-    kaBinaryStream out(&buffer);
-    ASSERT_TRUE(source.WriteStream(out, true));
-    const std::string written = buffer.str();
     kaTGAImage loaded;
-    ASSERT_TRUE(LoadBinary(loaded, Bytes(written.begin(), written.end())));
+    ASSERT_TRUE(LoadBinary(loaded, Written(source, true)));
     EXPECT_EQ(ImagePixels(loaded), noise);
 }
 
@@ -321,13 +323,11 @@ TEST_F(TGAImageTest, WrittenStreamsAndFilesReloadTheRightWayUp)
     ASSERT_TRUE(LoadFile(source, imagebytes::RawTga(Header32(2, 8), Picture32())));
     ASSERT_EQ(source.GetHeader()->descriptor & 0x20, 0);
 
-    std::stringbuf buffer;
-    kaBinaryStream out(&buffer);
-    ASSERT_TRUE(source.WriteStream(out, false));
-    const std::string written = buffer.str();
-    EXPECT_EQ(uint8_t(written[17]) & 0x20, 0x20);
+    const Bytes written = Written(source, false);
+    ASSERT_FALSE(written.empty());
+    EXPECT_EQ(written[17] & 0x20, 0x20);
     kaTGAImage fromStream;
-    ASSERT_TRUE(LoadStream(fromStream, Bytes(written.begin(), written.end())));
+    ASSERT_TRUE(LoadStream(fromStream, written));
     EXPECT_EQ(ImagePixels(fromStream), Picture32());
 
     const std::string path = m_Dir.File("saved.tga");
@@ -379,9 +379,7 @@ TEST_F(TGAImageTest, RunLengthImagesAreWrittenAsRawPixels)
 TEST_F(TGAImageTest, WritersRefuseAnImageWithoutHeader)
 {
     kaTGAImage empty;
-    std::stringbuf buffer;
-    kaBinaryStream out(&buffer);
-    EXPECT_FALSE(empty.WriteStream(out, false));
+    EXPECT_TRUE(Written(empty, false).empty());
     EXPECT_FALSE(empty.Save(m_Dir.File("none.tga"), false));
     EXPECT_FALSE(m_Dir.Exists("none.tga"));
     EXPECT_FALSE(empty.Create(4, 4, 12, 0, Bytes(24).data()));

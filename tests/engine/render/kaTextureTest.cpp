@@ -2,6 +2,7 @@
 
 #include "GraphicsManagerFixture.h"
 #include "ImageFileBytes.h"
+#include "tests/platform/gfx/DdsBytes.h"
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/render/kaTextureAtlas.h"
@@ -111,8 +112,12 @@ TEST_F(TextureTest, OddSizedBmpIsPlacedInTheAtlasWithoutMips)
 
 TEST_F(TextureTest, MissingImageFallsBackToTheDefaultTextureWithADebuggerLine)
 {
-    m_Dir.Write("Resources/DefaultTexture.bmp", imagebytes::AsString(GradientBmp(4, 4)));
     testsupport::CurrentDirectory here(m_Dir.Path());
+    // Without the default texture there is nothing; only the System font's glyph page is registered.
+    EXPECT_EQ(m_Manager->LoadTexture("gone.bmp", false, 0), nullptr);
+    EXPECT_EQ(m_Manager->GetTextures().size(), 1u);
+
+    m_Dir.Write("Resources/DefaultTexture.bmp", imagebytes::AsString(GradientBmp(4, 4)));
     testsupport::DebugCapture capture;
     kaTexture* texture = m_Manager->LoadTexture("gone.tga", false, 0);
     ASSERT_NE(texture, nullptr);
@@ -122,14 +127,6 @@ TEST_F(TextureTest, MissingImageFallsBackToTheDefaultTextureWithADebuggerLine)
     // Another extension has no fallback.
     EXPECT_EQ(m_Manager->LoadTexture("gone.dds", false, 0), nullptr);
     m_Manager->ReleaseTexture(texture);
-}
-
-TEST_F(TextureTest, MissingImageWithoutDefaultTextureGivesNothing)
-{
-    testsupport::CurrentDirectory here(m_Dir.Path());
-    EXPECT_EQ(m_Manager->LoadTexture("gone.bmp", false, 0), nullptr);
-    // Only the System font's glyph page.
-    EXPECT_EQ(m_Manager->GetTextures().size(), 1u);
 }
 
 TEST_F(TextureTest, SameNameIsSharedAndReleasedReferenceByReference)
@@ -161,13 +158,18 @@ TEST_F(TextureTest, FailedLocksLeaveNoTextureBehind)
 {
     const std::string path = WriteFile("wall.bmp", GradientBmp(16, 16));
     const size_t before = Device()->LiveResourceCount(POOL_MANAGED);
+    // The image loaded, so the texture is there, drawing nothing.
     Device()->FailNext("Texture::LockRect", GFXERR_INVALIDCALL);
-    EXPECT_EQ(m_Manager->LoadTexture(path, false, 0), nullptr);
+    kaTexture* texture = m_Manager->LoadTexture(path, false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetTexture(), nullptr);
     EXPECT_EQ(Device()->LiveResourceCount(POOL_MANAGED), before);
 
     const std::string odd = WriteFile("odd.bmp", GradientBmp(10, 10));
     Device()->FailNext("Texture::LockRect", GFXERR_INVALIDCALL);
-    EXPECT_EQ(m_Manager->LoadTexture(odd, false, 0), nullptr);
+    texture = m_Manager->LoadTexture(odd, false, 0);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetTexture(), nullptr);
     // The page made for it went with its only entry.
     EXPECT_TRUE(m_Manager->GetTextureAtlas().GetPages().empty());
     EXPECT_EQ(Device()->LiveResourceCount(POOL_MANAGED), before);
@@ -210,8 +212,6 @@ TEST_F(TextureTest, CreateRaisesSidesToPowersOfTwoAndFillsWithWhite)
     m_Manager->ReleaseTexture(texture);
 
     kaTexture square;
-    GfxCaps caps;
-    Device()->GetDeviceCaps(&caps);
     ASSERT_TRUE(square.Create(100, 30, Device(), FMT_A8R8G8B8, 1, 0, POOL_MANAGED));
     EXPECT_EQ(square.GetWidth(), 128u);
     EXPECT_EQ(square.GetHeight(), 32u);
@@ -341,21 +341,11 @@ TEST_F(TextureTest, CompressedTexturesStayUnlessTheDeviceCannotTakeThem)
 TEST_F(TextureTest, DdsFilesLoadByKind)
 {
     // A 4 x 4 A8R8G8B8 cube, one level in the file.
-    Bytes dds;
-    imagebytes::PutU32(dds, 0x20534444);
-    imagebytes::PutU32(dds, 124);
-    imagebytes::PutU32(dds, 0x100F);
-    imagebytes::PutU32(dds, 4);
-    imagebytes::PutU32(dds, 4);
-    for (int i = 0; i < 14; ++i)
-        imagebytes::PutU32(dds, 0);
-    for (uint32_t value :
-         {32u, 0x41u, 0u, 32u, 0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u, 0x1000u, 0xFE00u, 0u, 0u, 0u})
-        imagebytes::PutU32(dds, value);
+    ddsbytes::Dds sky;
+    sky.caps2 = 0xFE00;
     for (int face = 0; face < 6; ++face)
-        for (int i = 0; i < 16; ++i)
-            imagebytes::PutU32(dds, 0xFF000000u | uint32_t(face));
-    const std::string path = WriteFile("sky.dds", dds);
+        ddsbytes::PutTexel(sky.data, 0xFF000000u | uint32_t(face), 16);
+    const std::string path = WriteFile("sky.dds", ddsbytes::DdsFileBytes(sky));
 
     kaTexture* cube = m_Manager->LoadTexture(path, false, kaTexture::kKindCube);
     ASSERT_NE(cube, nullptr);

@@ -2,7 +2,7 @@
 #include "engine/render/StaticVB.h"
 #include "engine/render/kaVertexTypes.h"
 
-#include "TestDeviceFixture.h"
+#include "tests/support/TestDeviceFixture.h"
 
 #include "platform/gfx/GfxIndexBuffer.h"
 #include "platform/gfx/GfxVertexBuffer.h"

@@ -6,11 +6,11 @@
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector4.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <unistd.h>
 
 using namespace platform;
 
@@ -181,13 +181,8 @@ TEST_F(GfxEffectGLTest, CompileErrorIsReportedAndGivesNoEffect)
     std::string error;
     ASSERT_TRUE(file.Parse(broken, error));
     GfxEffect* effect = nullptr;
-    char path[] = "/tmp/effectXXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, broken.data(), broken.size()), ssize_t(broken.size()));
-    close(fd);
-    EXPECT_TRUE(GfxFailed(GfxEffect::CreateFromFile(m_Device, path, &effect, nullptr)));
-    unlink(path);
+    testsupport::TempDir dir;
+    EXPECT_TRUE(GfxFailed(GfxEffect::CreateFromFile(m_Device, dir.Write("broken.fx", broken), &effect, nullptr)));
     EXPECT_EQ(effect, nullptr);
     EXPECT_TRUE(capture.Contains("[GfxEffect::CreateFromFile]"));
     EXPECT_TRUE(capture.Contains("undeclared"));

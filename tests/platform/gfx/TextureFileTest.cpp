@@ -11,6 +11,7 @@
 #include "platform/gfx/SurfaceCopy.h"
 #include "platform/gfx/TestDevice.h"
 #include "platform/gfx/TestDirect3D.h"
+#include "tests/support/TestDeviceFixture.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/TempDir.h"
 
@@ -24,33 +25,10 @@ using ddsbytes::Dds;
 namespace
 {
 
-class TextureFileTest : public ::testing::Test
+class TextureFileTest : public TestDeviceFixture
 {
 protected:
-    void MakeDevice()
-    {
-        PresentParameters parameters;
-        parameters.BackBufferWidth = 32;
-        parameters.BackBufferHeight = 32;
-        parameters.Windowed = true;
-        parameters.SwapEffect = SWAPEFFECT_DISCARD;
-        GfxDevice* device = nullptr;
-        ASSERT_EQ(m_D3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                      &device),
-                  GFX_OK);
-        m_Device = device;
-    }
-
-    void SetUp() override { MakeDevice(); }
-
-    void TearDown() override
-    {
-        if (m_Device)
-        {
-            EXPECT_EQ(m_Device->Release(), 0u);
-        }
-        m_D3D->Release();
-    }
+    TextureFileTest() : TestDeviceFixture(32, 32) {}
 
     std::string WriteDds(const std::string& name, const Dds& dds)
     {
@@ -58,8 +36,6 @@ protected:
         return m_Dir.Write(name, std::string(bytes.begin(), bytes.end()));
     }
 
-    TestDirect3D* m_D3D = new TestDirect3D;
-    GfxDevice* m_Device = nullptr;
     testsupport::TempDir m_Dir;
 };
 
@@ -140,7 +116,7 @@ TEST_F(TextureFileTest, VolumeFileKeepsSlicesApart)
 
 TEST_F(TextureFileTest, CompressedFileIsDecodedWhenTheDeviceLacksTheFormat)
 {
-    m_Device->Release();
+    ReleaseDevice();
     m_D3D->TextureFormats.erase(FMT_DXT1);
     MakeDevice();
     Dds dds;

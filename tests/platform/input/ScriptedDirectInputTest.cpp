@@ -180,12 +180,6 @@ TEST_F(ScriptedDeviceTest, RefusesDataFormatsThatDoNotFitTheDevice)
     EXPECT_EQ(m_Device->SetDataFormat(format), kDiErrAcquired);
 }
 
-TEST_F(ScriptedDeviceTest, ScriptedFormatFailure)
-{
-    m_Pad->SetDataFormatFails(true);
-    EXPECT_TRUE(Failed(m_Device->SetDataFormat(PadFormat(*m_Pad))));
-}
-
 TEST_F(ScriptedDeviceTest, RangesApplyToAbsoluteAxesOnly)
 {
     const auto& objects = m_Pad->Objects();

@@ -2,11 +2,11 @@
 #include "platform/registry/MemoryRegistry.h"
 #include "platform/registry/RegistryFile.h"
 
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace
 {
@@ -14,28 +14,11 @@ namespace
 const char* const kKey = "SOFTWARE\\Kalder Arts\\Tarvolin";
 
 // Points TARVOLIN_REGISTRY at a file for one test.
-class RegistryVariable
+// The registry file named for the lifetime of a test.
+class RegistryVariable : public testsupport::ScopedVariable
 {
 public:
-    explicit RegistryVariable(const std::string& path)
-    {
-        const char* old = std::getenv("TARVOLIN_REGISTRY");
-        m_Had = old != nullptr;
-        if (m_Had)
-            m_Old = old;
-        setenv("TARVOLIN_REGISTRY", path.c_str(), 1);
-    }
-    ~RegistryVariable()
-    {
-        if (m_Had)
-            setenv("TARVOLIN_REGISTRY", m_Old.c_str(), 1);
-        else
-            unsetenv("TARVOLIN_REGISTRY");
-    }
-
-private:
-    bool m_Had = false;
-    std::string m_Old;
+    explicit RegistryVariable(const std::string& path) : ScopedVariable("TARVOLIN_REGISTRY", path) {}
 };
 
 TEST(RegistryFile, ReadsValuesByKeyAndNameWithoutCase)

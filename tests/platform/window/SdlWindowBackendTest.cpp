@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace platform;
@@ -53,6 +54,15 @@ protected:
                 messages.push_back(message);
         }
         return messages;
+    }
+
+    // The (message, wParam) pairs of the messages.
+    static std::vector<std::pair<uint32_t, WPARAM>> Pairs(const std::vector<Message>& messages)
+    {
+        std::vector<std::pair<uint32_t, WPARAM>> pairs;
+        for (const Message& message : messages)
+            pairs.emplace_back(message.message, message.wParam);
+        return pairs;
     }
 
     void PushKey(uint32_t type, SDL_Scancode scancode, uint16_t mod = KMOD_NONE, uint8_t repeat = 0)
@@ -113,20 +123,16 @@ TEST_F(SdlWindowBackendTest, KeysBecomeKeyMessagesWithVirtualKeyCodes)
     PushKey(SDL_KEYUP, SDL_SCANCODE_F5, KMOD_LSHIFT);
     PushKey(SDL_KEYUP, SDL_SCANCODE_RSHIFT);
     const std::vector<Message> messages = Drain();
+    EXPECT_EQ(Pairs(messages), (std::vector<std::pair<uint32_t, WPARAM>>{{WM_KEYDOWN, VK_SHIFT},
+                                                                         {WM_KEYDOWN, VK_F5},
+                                                                         {WM_KEYDOWN, VK_F5},
+                                                                         {WM_KEYUP, VK_F5},
+                                                                         {WM_KEYUP, VK_SHIFT}}));
     ASSERT_EQ(messages.size(), 5u);
-    EXPECT_EQ(messages[0].message, WM_KEYDOWN);
-    EXPECT_EQ(messages[0].wParam, VK_SHIFT);
     EXPECT_EQ(messages[0].window, m_Window);
-    EXPECT_EQ(messages[1].message, WM_KEYDOWN);
-    EXPECT_EQ(messages[1].wParam, VK_F5);
-    EXPECT_EQ(messages[1].lParam & (1 << 30), 0);
     // An auto-repeat is another key-down, marked as already down.
-    EXPECT_EQ(messages[2].message, WM_KEYDOWN);
+    EXPECT_EQ(messages[1].lParam & (1 << 30), 0);
     EXPECT_NE(messages[2].lParam & (1 << 30), 0);
-    EXPECT_EQ(messages[3].message, WM_KEYUP);
-    EXPECT_EQ(messages[3].wParam, VK_F5);
-    EXPECT_EQ(messages[4].message, WM_KEYUP);
-    EXPECT_EQ(messages[4].wParam, VK_SHIFT);
 }
 
 TEST_F(SdlWindowBackendTest, AltAndF10AreSystemKeys)
@@ -135,28 +141,18 @@ TEST_F(SdlWindowBackendTest, AltAndF10AreSystemKeys)
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_X, KMOD_LALT);
     PushKey(SDL_KEYUP, SDL_SCANCODE_LALT);
     PushKey(SDL_KEYDOWN, SDL_SCANCODE_F10);
-    const std::vector<Message> messages = Drain();
-    ASSERT_EQ(messages.size(), 4u);
-    EXPECT_EQ(messages[0].message, WM_SYSKEYDOWN);
-    EXPECT_EQ(messages[0].wParam, VK_MENU);
-    EXPECT_EQ(messages[1].message, WM_SYSKEYDOWN);
-    EXPECT_EQ(messages[1].wParam, 'X');
-    EXPECT_EQ(messages[2].message, WM_SYSKEYUP);
-    EXPECT_EQ(messages[2].wParam, VK_MENU);
-    EXPECT_EQ(messages[3].message, WM_SYSKEYDOWN);
-    EXPECT_EQ(messages[3].wParam, VK_F10);
+    EXPECT_EQ(Pairs(Drain()), (std::vector<std::pair<uint32_t, WPARAM>>{{WM_SYSKEYDOWN, VK_MENU},
+                                                                          {WM_SYSKEYDOWN, 'X'},
+                                                                          {WM_SYSKEYUP, VK_MENU},
+                                                                          {WM_SYSKEYDOWN, VK_F10}}));
 }
 
 TEST_F(SdlWindowBackendTest, TextInputBecomesOneCharacterPerCodePoint)
 {
     PushText("a~");
     PushText("\xC3\xA9");
-    const std::vector<Message> messages = Drain();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0].message, WM_CHAR);
-    EXPECT_EQ(messages[0].wParam, WPARAM('a'));
-    EXPECT_EQ(messages[1].wParam, WPARAM('~'));
-    EXPECT_EQ(messages[2].wParam, WPARAM(0xE9));
+    EXPECT_EQ(Pairs(Drain()), (std::vector<std::pair<uint32_t, WPARAM>>{
+                                   {WM_CHAR, WPARAM('a')}, {WM_CHAR, WPARAM('~')}, {WM_CHAR, WPARAM(0xE9)}}));
 }
 
 TEST_F(SdlWindowBackendTest, FocusAndMinimisingBecomeActivation)
@@ -165,14 +161,9 @@ TEST_F(SdlWindowBackendTest, FocusAndMinimisingBecomeActivation)
     PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
     PushWindowEvent(SDL_WINDOWEVENT_RESTORED);
     PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-    const std::vector<Message> messages = Drain();
-    ASSERT_EQ(messages.size(), 4u);
-    for (const Message& message : messages)
-        EXPECT_EQ(message.message, WM_ACTIVATE);
-    EXPECT_EQ(messages[0].wParam, MakeLong(WA_INACTIVE, 0));
-    EXPECT_EQ(messages[1].wParam, MakeLong(WA_INACTIVE, 1));
-    EXPECT_EQ(messages[2].wParam, MakeLong(WA_ACTIVE, 0));
-    EXPECT_EQ(messages[3].wParam, MakeLong(WA_ACTIVE, 0));
+    EXPECT_EQ(Pairs(Drain()), (std::vector<std::pair<uint32_t, WPARAM>>{
+                                   {WM_ACTIVATE, MakeLong(WA_INACTIVE, 0)}, {WM_ACTIVATE, MakeLong(WA_INACTIVE, 1)},
+                                   {WM_ACTIVATE, MakeLong(WA_ACTIVE, 0)}, {WM_ACTIVATE, MakeLong(WA_ACTIVE, 0)}}));
 }
 
 TEST_F(SdlWindowBackendTest, ExposureAsksForPaint)

@@ -2,6 +2,7 @@
 #include "engine/render/kaBMPImage.h"
 #include "engine/render/kaTGAImage.h"
 #include "tests/engine/render/ImageFileBytes.h"
+#include "tests/platform/gfx/DdsBytes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -166,25 +167,10 @@ TEST_F(ImageToolTest, ConvertsGreyCompressedAndRunLengthTargas)
 
 TEST_F(ImageToolTest, ConvertsTheTopLevelOfADdsFile)
 {
-    Bytes dds;
-    auto put = [&dds](uint32_t v) { imagebytes::PutU32(dds, v); };
-    put(0x20534444);
-    put(124);
-    put(0x1007);
-    put(4);                          // height
-    put(4);                          // width
-    for (int i = 0; i < 3 + 11; ++i) // pitch, depth, mip count, reserved
-        put(0);
-    put(32);
-    put(0x4);
-    put(0x31545844); // DXT1
-    for (int i = 0; i < 5; ++i)
-        put(0);
-    put(0x1000);
-    for (int i = 0; i < 4; ++i)
-        put(0);
-    const Bytes block = {0x00, 0xF8, 0x1F, 0x00, 0x04, 0, 0, 0}; // red, then blue at (1, 0)
-    dds.insert(dds.end(), block.begin(), block.end());
+    ddsbytes::Dds dxt1;
+    dxt1.fourCC = 0x31545844;
+    dxt1.data = {0x00, 0xF8, 0x1F, 0x00, 0x04, 0, 0, 0}; // red, then blue at (1, 0)
+    const Bytes dds = ddsbytes::DdsFileBytes(dxt1);
     m_Dir.Write("block.dds", AsString(dds));
     ASSERT_EQ(Run("convert block.dds block.tga"), 0);
     kaTGAImage image;

@@ -1,5 +1,6 @@
 #include "tests/engine/model/KmfSamples.h"
 #include "tests/engine/model/KmfTestSupport.h"
+#include "tests/support/RunCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -11,26 +12,9 @@
 namespace
 {
 
-struct DumpRun
+testsupport::CommandResult Dump(const std::string& arguments)
 {
-    int status = -1;
-    std::string output;
-};
-
-DumpRun Dump(const std::string& arguments)
-{
-    DumpRun run;
-    const std::string command = std::string(KMFDUMP_PATH) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::RunCommand(std::string(KMFDUMP_PATH) + " " + arguments + " 2>/dev/null");
 }
 
 std::string Golden()
@@ -47,7 +31,7 @@ TEST(KmfDumpTest, PrintsTheTextFormOfAModelFile)
 {
     kmftest::Files files;
     ASSERT_FALSE(files.Written(kmfsamples::WriteModel, KM_Stream::kBinary, "model.kmf").empty());
-    const DumpRun run = Dump("'" + files.Path("model.kmf") + "'");
+    const testsupport::CommandResult run = Dump("'" + files.Path("model.kmf") + "'");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output, Golden());
 }
@@ -61,7 +45,7 @@ TEST(KmfDumpTest, FailsOnMissingOrDamagedFiles)
         files.Written([](KM_Stream* s) { return s->WriteHeader() && kmfsamples::Scene()->Write(s); });
     // The file ends two bytes into the next type id.
     files.Put("cut.kmf", scene + std::string(2, '\x12'));
-    const DumpRun cut = Dump("'" + files.Path("cut.kmf") + "'");
+    const testsupport::CommandResult cut = Dump("'" + files.Path("cut.kmf") + "'");
     EXPECT_EQ(cut.status, 1);
     // What was read before the damage is still shown.
     EXPECT_EQ(cut.output.rfind("*SCENE\n{\n", 0), 0u);

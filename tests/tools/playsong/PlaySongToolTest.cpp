@@ -1,9 +1,9 @@
 #include "tests/support/RiffBuilder.h"
+#include "tests/support/RunCommand.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,11 +12,6 @@ using testsupport::RiffBuilder;
 
 namespace
 {
-
-int RunCommand(const std::string& command)
-{
-    return std::system(command.c_str());
-}
 
 // A list whose parts are 0.1 s of constant samples, each part its own level.
 std::string WriteSong(testsupport::TempDir& dir, bool streamed)
@@ -52,8 +47,9 @@ void ExpectSongPlayed(bool streamed)
     testsupport::TempDir dir;
     const std::string list = WriteSong(dir, streamed);
     const std::string output = dir.File("out.raw");
-    ASSERT_EQ(RunCommand("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + output + "' '" PLAYSONG_PATH "' '" +
-                         list + "' 0.3 >/dev/null"),
+    ASSERT_EQ(testsupport::RunCommand("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + output + "' '" PLAYSONG_PATH "' '" +
+                                      list + "' 0.3 >/dev/null")
+                  .status,
               0);
     const std::set<int> levels = Levels(dir.Read("out.raw"));
     // Intro, loop and outro were all heard.
@@ -78,5 +74,5 @@ TEST(PlaySongToolTest, FailsOnAListThatIsNotASong)
 {
     testsupport::TempDir dir;
     const std::string bad = dir.Write("bad.xml", "<music/>");
-    EXPECT_NE(RunCommand("SDL_AUDIODRIVER=dummy '" PLAYSONG_PATH "' '" + bad + "' 2>/dev/null"), 0);
+    EXPECT_NE(testsupport::RunCommand("SDL_AUDIODRIVER=dummy '" PLAYSONG_PATH "' '" + bad + "' 2>/dev/null").status, 0);
 }

@@ -1,10 +1,10 @@
 #include "tests/support/RiffBuilder.h"
+#include "tests/support/RunCommand.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,11 +12,6 @@ using testsupport::RiffBuilder;
 
 namespace
 {
-
-int RunCommand(const std::string& command)
-{
-    return std::system(command.c_str());
-}
 
 } // namespace
 
@@ -32,8 +27,9 @@ TEST(PlaySoundToolTest, PlaysAWaveThroughTheDiskAudioDriver)
         dir.Write("tone.wav", RiffBuilder::PcmWave(1, 22050, 16, RiffBuilder::Samples16(tone)));
     const std::string output = dir.File("out.raw");
 
-    ASSERT_EQ(RunCommand("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + output + "' '" PLAYSOUND_PATH "' '" +
-                         wave + "' >/dev/null"),
+    ASSERT_EQ(testsupport::RunCommand("SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + output + "' '" PLAYSOUND_PATH "' '" +
+                                      wave + "' >/dev/null")
+                  .status,
               0);
     const std::string bytes = dir.Read("out.raw");
     ASSERT_GE(bytes.size(), 4410u * 4u);
@@ -52,6 +48,6 @@ TEST(PlaySoundToolTest, FailsOnAFileThatIsNotAWave)
 {
     testsupport::TempDir dir;
     const std::string bad = dir.Write("bad.wav", "not a wave");
-    EXPECT_NE(RunCommand("SDL_AUDIODRIVER=dummy '" PLAYSOUND_PATH "' '" + bad + "' 2>/dev/null"), 0);
-    EXPECT_NE(RunCommand("SDL_AUDIODRIVER=dummy '" PLAYSOUND_PATH "' 2>/dev/null"), 0);
+    EXPECT_NE(testsupport::RunCommand("SDL_AUDIODRIVER=dummy '" PLAYSOUND_PATH "' '" + bad + "' 2>/dev/null").status, 0);
+    EXPECT_NE(testsupport::RunCommand("SDL_AUDIODRIVER=dummy '" PLAYSOUND_PATH "' 2>/dev/null").status, 0);
 }

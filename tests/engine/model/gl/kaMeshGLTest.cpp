@@ -8,6 +8,7 @@
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
+#include "tests/support/FrameReading.h"
 #include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
@@ -58,15 +59,8 @@ protected:
     // The camera up and before the origin, looking down at it.
     void PlaceCamera()
     {
-        Matrix view;
-        Matrix projection;
-        const Vector3 eye(0.0f, 3.0f, -7.0f);
-        const Vector3 at(0.0f, 0.5f, 0.0f);
-        const Vector3 up(0.0f, 1.0f, 0.0f);
-        MatrixLookAtLH(&view, &eye, &at, &up);
-        MatrixPerspectiveFovLH(&projection, 0.7853982f, 640.0f / 480.0f, 1.0f, 100.0f);
-        m_Manager->GetDevice()->SetTransform(TS_VIEW, &view);
-        m_Manager->GetDevice()->SetTransform(TS_PROJECTION, &projection);
+        testsupport::PlaceCamera(m_Manager->GetDevice(), Vector3(0.0f, 3.0f, -7.0f), Vector3(0.0f, 0.5f, 0.0f),
+                                 0.7853982f, 640.0f / 480.0f, 1.0f, 100.0f);
     }
 
     Rgb Pixel(const Vector3& point) const

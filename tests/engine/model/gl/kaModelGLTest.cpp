@@ -8,6 +8,7 @@
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
 #include "platform/system/ManualClock.h"
+#include "tests/support/FrameReading.h"
 #include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
@@ -51,15 +52,8 @@ protected:
     // A camera at (0, 1, -4) looking at (0, 1, 0).
     void PlaceCamera()
     {
-        Matrix view;
-        Matrix projection;
-        const Vector3 eye(0.0f, 1.0f, -4.0f);
-        const Vector3 at(0.0f, 1.0f, 0.0f);
-        const Vector3 up(0.0f, 1.0f, 0.0f);
-        MatrixLookAtLH(&view, &eye, &at, &up);
-        MatrixPerspectiveFovLH(&projection, 1.0f, 320.0f / 240.0f, 0.5f, 50.0f);
-        m_Manager->GetDevice()->SetTransform(TS_VIEW, &view);
-        m_Manager->GetDevice()->SetTransform(TS_PROJECTION, &projection);
+        testsupport::PlaceCamera(m_Manager->GetDevice(), Vector3(0.0f, 1.0f, -4.0f), Vector3(0.0f, 1.0f, 0.0f), 1.0f,
+                                 320.0f / 240.0f, 0.5f, 50.0f);
     }
 
     void Show(kaModel* model)

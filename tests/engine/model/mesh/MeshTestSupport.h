@@ -8,6 +8,7 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/model/kaMesh.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "platform/gfx/TestDevice.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
 
 #include <cstring>
@@ -50,6 +51,15 @@ struct LitVertex
     float u, v;
 };
 static_assert(sizeof(LitVertex) == 36, "the 0x152 layout");
+
+// Draws the objects in one scene, the device's log cleared first.
+template <typename... Drawn> void DrawInScene(platform::TestDevice* device, Drawn*... drawn)
+{
+    device->ClearLog();
+    device->BeginScene();
+    (drawn->Render(0), ...);
+    device->EndScene();
+}
 
 // Position and normal: the 0x012 format.
 struct PlainVertex

@@ -82,14 +82,14 @@ inline std::unique_ptr<kaAnimation> Built(const KM_Animation& file)
 }
 
 // A mesh of one subset in format 0x012 whose vertex i came from file vertex i; held by one reference.
-inline kaMesh* PlainMesh(const std::vector<platform::Vector3>& positions,
-                         const std::vector<uint16_t>& indices)
+inline kaMesh* PlainMesh(const std::vector<platform::Vector3>& positions, const std::vector<uint16_t>& indices,
+                         const platform::Vector3& normal = platform::Vector3(0.0f, 0.0f, 1.0f))
 {
     auto* mesh = new kaMesh(0x012, static_cast<uint32_t>(indices.size() / 3),
                             static_cast<uint32_t>(positions.size()), 1, false);
     std::vector<meshtest::PlainVertex> vertices;
     for (const platform::Vector3& p : positions)
-        vertices.push_back({p.x, p.y, p.z, 0.0f, 0.0f, 1.0f});
+        vertices.push_back({p.x, p.y, p.z, normal.x, normal.y, normal.z});
     mesh->SetVertices(vertices.data(), 0);
     mesh->SetIndices(indices.data(), 0);
     for (uint32_t i = 0; i < positions.size(); ++i)

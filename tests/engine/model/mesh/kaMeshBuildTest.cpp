@@ -65,6 +65,15 @@ protected:
         return result;
     }
 
+    // "Crate" with the sub-materials "Side" and "Top".
+    void AddCrateMaterial()
+    {
+        auto material = meshtest::Material("Crate");
+        material->SubMaterials().Append(meshtest::Material("Side"));
+        material->SubMaterials().Append(meshtest::Material("Top"));
+        m_Materials.Append(std::move(material));
+    }
+
     KM_MaterialList m_Materials;
     KM_ObjectList m_Objects;
     kmftest::MessageBoxCapture m_Boxes;
@@ -73,10 +82,7 @@ protected:
 
 TEST_F(MeshFromFile, OneSubsetPerUsedSubMaterialNamedByTheMeshCount)
 {
-    auto material = meshtest::Material("Crate");
-    material->SubMaterials().Append(meshtest::Material("Side"));
-    material->SubMaterials().Append(meshtest::Material("Top"));
-    m_Materials.Append(std::move(material));
+    AddCrateMaterial();
     Quad(0, 1, 0);
 
     const kaMesh* mesh = Load("crate.kmf");
@@ -97,10 +103,7 @@ TEST_F(MeshFromFile, OneSubsetPerUsedSubMaterialNamedByTheMeshCount)
 
 TEST_F(MeshFromFile, MaterialIdsPastTheSubMaterialsGoToTheLast)
 {
-    auto material = meshtest::Material("Crate");
-    material->SubMaterials().Append(meshtest::Material("Side"));
-    material->SubMaterials().Append(meshtest::Material("Top"));
-    m_Materials.Append(std::move(material));
+    AddCrateMaterial();
     Quad(0, 2, 7);
 
     const kaMesh* mesh = Load("clamped.kmf");
@@ -122,10 +125,7 @@ TEST_F(MeshFromFile, WithoutSubMaterialsEveryFaceIsInOneSubset)
 
 TEST_F(MeshFromFile, SubsetVerticesAreRenumberedAndMappedToTheirFileVertices)
 {
-    auto material = meshtest::Material("Crate");
-    material->SubMaterials().Append(meshtest::Material("Side"));
-    material->SubMaterials().Append(meshtest::Material("Top"));
-    m_Materials.Append(std::move(material));
+    AddCrateMaterial();
     Quad(0, 0, 1);
 
     const kaMesh* mesh = Load("renumber.kmf");

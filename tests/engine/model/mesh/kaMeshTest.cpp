@@ -5,6 +5,7 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
 #include "tests/engine/model/mesh/MeshTestSupport.h"
+#include "tests/engine/model/mesh/ModelTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -24,20 +25,10 @@ class MeshFromSizes : public GraphicsManagerFixture
 protected:
     void SetUp() override { ASSERT_TRUE(Start(nullptr)); }
 
-    // A mesh of one subset in format 0x012 over the given positions and indices.
-    static kaMesh* PlainMesh(const std::vector<platform::Vector3>& positions,
-                             const std::vector<uint16_t>& indices)
+    // Normals along +y.
+    static kaMesh* PlainMesh(const std::vector<platform::Vector3>& positions, const std::vector<uint16_t>& indices)
     {
-        auto* mesh = new kaMesh(0x012, static_cast<uint32_t>(indices.size() / 3),
-                                static_cast<uint32_t>(positions.size()), 1, false);
-        std::vector<PlainVertex> vertices;
-        for (const platform::Vector3& p : positions)
-            vertices.push_back({p.x, p.y, p.z, 0.0f, 1.0f, 0.0f});
-        mesh->SetVertices(vertices.data(), 0);
-        mesh->SetIndices(indices.data(), 0);
-        mesh->ComputeBounds();
-        mesh->AddRef();
-        return mesh;
+        return modeltest::PlainMesh(positions, indices, platform::Vector3(0.0f, 1.0f, 0.0f));
     }
 };
 
@@ -295,11 +286,7 @@ TEST_F(MeshFromSizes, DrawsEachSubsetFromItsRunsWithTheWorldMatrix)
     platform::MatrixTranslation(&view, 0, 0, 7);
     Device()->SetTransform(platform::TS_VIEW, &view);
     const uint32_t trianglesBefore = m_Manager->GetTriangleCount();
-    Device()->ClearLog();
-
-    Device()->BeginScene();
-    mesh->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), mesh);
 
     ASSERT_EQ(Device()->Draws().size(), 1u);
     const platform::TestDevice::Draw& draw = Device()->Draws()[0];
@@ -331,10 +318,7 @@ TEST_F(MeshFromSizes, SubsetsWithoutTrianglesDrawNothing)
     kaMesh mesh;
     mesh.Render(0);
     kaMesh empty(0x012, 0, 3, 1, false);
-    Device()->ClearLog();
-    Device()->BeginScene();
-    empty.Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), &empty);
     EXPECT_TRUE(Device()->Draws().empty());
 }
 
@@ -385,10 +369,7 @@ TEST_F(MeshFromSizes, AFailedApplyOnTheFirstPassDrawsAndCountsNothing)
     state->m_Looping = 0;
     state->m_Frame = 1;
     const uint32_t triangles = m_Manager->GetTriangleCount();
-    Device()->ClearLog();
-    Device()->BeginScene();
-    mesh->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), mesh);
     EXPECT_TRUE(Device()->Draws().empty());
     EXPECT_EQ(m_Manager->GetTriangleCount(), triangles);
     mesh->Release();
@@ -403,10 +384,7 @@ TEST_F(MeshFromSizes, EveryPassOfTheRenderStateDrawsTheSubsetOnce)
         state->AddTexture(nullptr, 0, 0, 0, false, false);
     ASSERT_EQ(state->GetPassCount(), 2);
     const uint32_t triangles = m_Manager->GetTriangleCount();
-    Device()->ClearLog();
-    Device()->BeginScene();
-    mesh->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), mesh);
     ASSERT_EQ(Device()->Draws().size(), 2u);
     EXPECT_EQ(Device()->Draws()[1].State.RenderStates[platform::RS_ZFUNC], platform::CMP_EQUAL);
     EXPECT_EQ(m_Manager->GetTriangleCount(), triangles + 1);
@@ -429,10 +407,7 @@ TEST_F(MeshFromSizes, AnEffectGivesThePassesInsteadOfTheRenderState)
     ASSERT_NE(effect->GetEffect(), nullptr);
     mesh->GetSubset(0)->m_pEffect = effect;
     const uint32_t triangles = m_Manager->GetTriangleCount();
-    Device()->ClearLog();
-    Device()->BeginScene();
-    mesh->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), mesh);
     EXPECT_EQ(Device()->Draws().size(), 2u);
     EXPECT_EQ(m_Manager->GetTriangleCount(), triangles + 1);
     // The effect table keeps the effect until the manager goes.

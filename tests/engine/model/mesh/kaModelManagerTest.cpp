@@ -15,56 +15,19 @@
 namespace
 {
 
-// Each counts its own destruction.
-class CountedSkeleton : public kaSkeleton
+// Logs its own destruction under a name.
+template <typename Base> class Logged : public Base
 {
 public:
-    explicit CountedSkeleton(int& destroyed) : m_Destroyed(destroyed) {}
-    ~CountedSkeleton() override { ++m_Destroyed; }
-
-private:
-    int& m_Destroyed;
-};
-
-class CountedAnimation : public kaAnimation
-{
-public:
-    explicit CountedAnimation(int& destroyed) : m_Destroyed(destroyed) {}
-    ~CountedAnimation() override { ++m_Destroyed; }
-
-private:
-    int& m_Destroyed;
-};
-
-// Logs its own destruction.
-class LoggedSkeleton : public kaSkeleton
-{
-public:
-    explicit LoggedSkeleton(std::vector<std::string>& log) : m_Log(log) {}
-    ~LoggedSkeleton() override { m_Log.push_back("skeleton"); }
+    template <typename... Args>
+    Logged(std::vector<std::string>& log, const char* name, Args... args) : Base(args...), m_Log(log), m_Name(name)
+    {
+    }
+    ~Logged() override { m_Log.push_back(m_Name); }
 
 private:
     std::vector<std::string>& m_Log;
-};
-
-class LoggedAnimation : public kaAnimation
-{
-public:
-    explicit LoggedAnimation(std::vector<std::string>& log) : m_Log(log) {}
-    ~LoggedAnimation() override { m_Log.push_back("animation"); }
-
-private:
-    std::vector<std::string>& m_Log;
-};
-
-class LoggedMesh : public kaMesh
-{
-public:
-    explicit LoggedMesh(std::vector<std::string>& log) : kaMesh(0x012, 1, 3, 1, false), m_Log(log) {}
-    ~LoggedMesh() override { m_Log.push_back("mesh"); }
-
-private:
-    std::vector<std::string>& m_Log;
+    const char* m_Name;
 };
 
 class CountedMesh : public kaMesh
@@ -94,36 +57,6 @@ TEST_F(ModelManagerTest, IsTheGlobalManagerWhileItExists)
         EXPECT_EQ(g_pModelManager, &inner);
     }
     EXPECT_EQ(g_pModelManager, &m_Models);
-}
-
-TEST_F(ModelManagerTest, DeleteAllDestroysMeshesThatOnlyTheCacheHolds)
-{
-    for (int i = 0; i < 3; ++i)
-        m_Models.AddMesh(new CountedMesh(m_Destroyed));
-    ASSERT_EQ(m_Models.GetMeshes().size(), 3u);
-    m_Models.DeleteAll();
-    EXPECT_EQ(m_Destroyed, 3);
-    EXPECT_TRUE(m_Models.GetMeshes().empty());
-
-    // Filled again afterwards.
-    m_Models.AddMesh(new CountedMesh(m_Destroyed));
-    EXPECT_EQ(m_Models.GetMeshes().size(), 1u);
-    m_Models.DeleteAll();
-    EXPECT_EQ(m_Destroyed, 4);
-}
-
-TEST_F(ModelManagerTest, DeleteAllDeletesSkeletonsAndAnimations)
-{
-    int skeletons = 0;
-    int animations = 0;
-    m_Models.AddSkeleton(new CountedSkeleton(skeletons));
-    m_Models.AddSkeleton(new CountedSkeleton(skeletons));
-    m_Models.AddAnimation(new CountedAnimation(animations));
-    m_Models.DeleteAll();
-    EXPECT_EQ(skeletons, 2);
-    EXPECT_EQ(animations, 1);
-    EXPECT_TRUE(m_Models.GetSkeletons().empty());
-    EXPECT_TRUE(m_Models.GetAnimations().empty());
 }
 
 TEST_F(ModelManagerTest, AMeshHeldElsewhereSurvivesDeleteAllAndUnregistersItself)
@@ -377,36 +310,24 @@ TEST_F(ModelLoading, ReleasingAnInstanceReleasesItsAttachedChildren)
     EXPECT_EQ(m_Models.GetModels().size(), 1u);
 }
 
-TEST_F(ModelLoading, DeleteAllEmptiesEveryListAndDestroysTheCachedMeshes)
-{
-    const std::string path = m_Dir.File("bike/bike.kmf");
-    ASSERT_NE(m_Models.CreateSkinnedModel(path, m_Dir.File("bike/bike_skeleton.kmf")), nullptr);
-    ASSERT_NE(m_Models.LoadAnimation(m_Dir.File("bike/Walk.kmf")), nullptr);
-    int destroyed = 0;
-    m_Models.AddMesh(new CountedMesh(destroyed));
-    m_Models.AddMesh(new CountedMesh(destroyed));
-    m_Models.DeleteAll();
-    EXPECT_EQ(destroyed, 2);
-    EXPECT_TRUE(m_Models.GetMeshes().empty());
-    EXPECT_TRUE(m_Models.GetModels().empty());
-    EXPECT_TRUE(m_Models.GetSkeletons().empty());
-    EXPECT_TRUE(m_Models.GetAnimations().empty());
-    // And it fills again.
-    EXPECT_NE(m_Models.CreateModel(path), nullptr);
-}
-
 TEST_F(ModelLoading, DeleteAllGoesSkeletonsAnimationsInstancesThenMeshes)
 {
     std::vector<std::string> log;
-    m_Models.AddMesh(new LoggedMesh(log));
-    m_Models.AddAnimation(new LoggedAnimation(log));
-    m_Models.AddSkeleton(new LoggedSkeleton(log));
+    m_Models.AddMesh(new Logged<kaMesh>(log, "mesh", 0x012, 1, 3, 1, false));
+    m_Models.AddAnimation(new Logged<kaAnimation>(log, "animation"));
+    m_Models.AddSkeleton(new Logged<kaSkeleton>(log, "skeleton"));
     kaModel* model = m_Models.CreateModel(m_Dir.File("bike/bike.kmf"));
     ASSERT_NE(model, nullptr);
     // A scene child goes with the instance and tells when.
     model->AddChild(new RecordingObject("instance", log));
     m_Models.DeleteAll();
     EXPECT_EQ(log, (std::vector<std::string>{"skeleton", "animation", "instance.destroyed", "mesh"}));
+    EXPECT_TRUE(m_Models.GetMeshes().empty());
+    EXPECT_TRUE(m_Models.GetModels().empty());
+    EXPECT_TRUE(m_Models.GetSkeletons().empty());
+    EXPECT_TRUE(m_Models.GetAnimations().empty());
+    // And it fills again.
+    EXPECT_NE(m_Models.CreateModel(m_Dir.File("bike/bike.kmf")), nullptr);
 }
 
 } // namespace

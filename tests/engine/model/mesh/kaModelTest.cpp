@@ -65,6 +65,17 @@ protected:
     std::vector<std::unique_ptr<kaModel>> m_Models;
 
     bool BuildRigid() { return m_Rigid.Build(modeltest::TwoBones(), "rig.kmf", nullptr); }
+
+    // A model on the two-bone skeleton with these animations.
+    kaModel* Animated(const std::vector<KM_Animation>& files)
+    {
+        EXPECT_TRUE(BuildRigid());
+        for (const KM_Animation& file : files)
+            AddAnimation(file);
+        return Rigged();
+    }
+    // The usual one: a two-second walk sliding the root from 0 to 2.
+    kaModel* Walking() { return Animated({Slide("Walk", "Root", 2000, 0, 2)}); }
 };
 
 // ---------------------------------------------------------------------------------------------------------
@@ -96,10 +107,7 @@ TEST_F(ModelInstance, AScaledDrawKeepsTheWorldTranslation)
     Matrix world;
     platform::MatrixTranslation(&world, 10, 0, 0);
     model->SetTransform(world);
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model);
     ASSERT_EQ(Device()->Draws().size(), 1u);
     const Vector3 vertex(1, 0, 0);
     Vector3 drawn;
@@ -108,10 +116,7 @@ TEST_F(ModelInstance, AScaledDrawKeepsTheWorldTranslation)
     EXPECT_FLOAT_EQ(drawn.y, 0.0f);
 
     model->SetVisible(false);
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model);
     EXPECT_TRUE(Device()->Draws().empty());
 }
 
@@ -308,11 +313,7 @@ TEST_F(ModelInstance, ADecalTextureGoesOntoTheInstancesOwnCopyOfTheRegion)
     for (const auto& corner : sharedCorners)
         EXPECT_EQ(corner.u, 0.0f);
 
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    other->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model, other);
     // The ground twice, the decal once, drawn where the surface already is.
     ASSERT_EQ(Device()->Draws().size(), 3u);
     EXPECT_EQ(Device()->Draws()[1].State.RenderStates[platform::RS_ZFUNC], platform::CMP_EQUAL);
@@ -330,10 +331,7 @@ TEST_F(ModelInstance, NoSortAlphaDrawsBlendedSubsetsAtOnce)
     kaModel* model = Make();
     m_Mesh->GetSubset(0)->GetRenderState()->m_AlphaBlend = true;
     m_Mesh->GetSubset(0)->GetRenderState()->m_SortAlpha = true;
-    Device()->ClearLog();
-    Device()->BeginScene();
-    model->Render(0);
-    Device()->EndScene();
+    meshtest::DrawInScene(Device(), model);
     EXPECT_TRUE(Device()->Draws().empty());
     model->SetNoSortAlpha();
     EXPECT_TRUE(m_Mesh->GetSubset(0)->GetRenderState()->m_NoDefer);
@@ -360,10 +358,7 @@ TEST_F(ModelInstance, BoxesAreFoundByExactName)
 
 TEST_F(ModelInstance, TheFirstPlayShowsAtOnceAndALaterOneFadesIn)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    AddAnimation(Slide("Wave", "Arm", 2000, 0, 2));
-    kaModel* model = Rigged();
+    kaModel* model = Animated({Slide("Walk", "Root", 2000, 0, 2), Slide("Wave", "Arm", 2000, 0, 2)});
     model->PlayAnimation("Walk", true, 5.0f, 0.5f, 0);
     EXPECT_FLOAT_EQ(Fade(model, 0, 0)->m_Current, 1.0f);
     model->PlayAnimation("Wave", true, 1.0f, 1.0f, 1);
@@ -378,10 +373,7 @@ TEST_F(ModelInstance, TheFirstPlayShowsAtOnceAndALaterOneFadesIn)
 
 TEST_F(ModelInstance, FadesTakeTheirTimeDividedByTheSpeed)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    AddAnimation(Slide("Run", "Root", 2000, 0, 2));
-    kaModel* model = Rigged();
+    kaModel* model = Animated({Slide("Walk", "Root", 2000, 0, 2), Slide("Run", "Root", 2000, 0, 2)});
     model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
     model->SetAnimationSpeed(0.5f);
     model->PlayAnimation("Run", true, 1.0f, 1.0f, 0);
@@ -395,9 +387,7 @@ TEST_F(ModelInstance, FadesTakeTheirTimeDividedByTheSpeed)
 
 TEST_F(ModelInstance, ASpeedChangeKeepsThePositionReached)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    kaModel* model = Rigged();
+    kaModel* model = Walking();
     model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
     m_Clock.Advance(1.0);
     model->UpdateAnimation();
@@ -414,9 +404,7 @@ TEST_F(ModelInstance, ASpeedChangeKeepsThePositionReached)
 
 TEST_F(ModelInstance, ALoopingAnimationWrapsAndAnotherHoldsItsLastPose)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    kaModel* looping = Rigged();
+    kaModel* looping = Walking();
     kaModel* holding = Rigged();
     looping->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
     holding->PlayAnimation("Walk", false, 0.0f, 1.0f, 0);
@@ -430,9 +418,7 @@ TEST_F(ModelInstance, ALoopingAnimationWrapsAndAnotherHoldsItsLastPose)
 
 TEST_F(ModelInstance, ALoopingAnimationOfNoLengthStaysAtTimeZero)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Still", "Root", 0, 3, 3));
-    kaModel* model = Rigged();
+    kaModel* model = Animated({Slide("Still", "Root", 0, 3, 3)});
     model->PlayAnimation("Still", true, 0.0f, 1.0f, 0);
     m_Clock.Advance(3.0);
     model->UpdateAnimation();
@@ -442,9 +428,7 @@ TEST_F(ModelInstance, ALoopingAnimationOfNoLengthStaysAtTimeZero)
 
 TEST_F(ModelInstance, AStoppedAnimationFadesOutAndIsRemovedOnTheNextUpdate)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    kaModel* model = Rigged();
+    kaModel* model = Walking();
     model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
     model->StopAnimation("Walk", 0.5f, 0);
     m_Clock.Advance(0.25);
@@ -459,10 +443,7 @@ TEST_F(ModelInstance, AStoppedAnimationFadesOutAndIsRemovedOnTheNextUpdate)
 
 TEST_F(ModelInstance, ACrossFadeTurnsTheChannelOverToTheNewAnimation)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Left", "Root", 1000, -1, -1));
-    AddAnimation(Slide("Right", "Root", 1000, 1, 1));
-    kaModel* model = Rigged();
+    kaModel* model = Animated({Slide("Left", "Root", 1000, -1, -1), Slide("Right", "Root", 1000, 1, 1)});
     model->CrossFadeAnimation("Left", true, 1.0f, 1.0f, 0);
     model->UpdateAnimation();
     EXPECT_FLOAT_EQ(RootX(model), -1.0f);
@@ -479,9 +460,7 @@ TEST_F(ModelInstance, ACrossFadeTurnsTheChannelOverToTheNewAnimation)
 
 TEST_F(ModelInstance, ATrackOfAnUnknownBoneLeavesTheBonesAsTheyWere)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Tail", "Tail", 1000, 5, 5));
-    kaModel* model = Rigged();
+    kaModel* model = Animated({Slide("Tail", "Tail", 1000, 5, 5)});
     const Matrix before = *model->GetBoneMatrix(1);
     model->PlayAnimation("Tail", true, 0.0f, 1.0f, 0);
     m_Clock.Advance(0.5);
@@ -492,9 +471,7 @@ TEST_F(ModelInstance, ATrackOfAnUnknownBoneLeavesTheBonesAsTheyWere)
 
 TEST_F(ModelInstance, WhilePausedThePoseDoesNotChange)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    kaModel* model = Rigged();
+    kaModel* model = Walking();
     model->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
     m_Clock.Advance(0.5);
     model->UpdateAnimation();
@@ -607,10 +584,7 @@ TEST_F(SkinnedModel, ATurnedArmMovesItsVerticesAndHalfOfTheShared)
 
 TEST_F(ModelInstance, TheAnimationStateRoundTripsThroughXml)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    AddAnimation(Slide("Wave", "Arm", 2000, 0, 2));
-    kaModel* saved = Rigged();
+    kaModel* saved = Animated({Slide("Walk", "Root", 2000, 0, 2), Slide("Wave", "Arm", 2000, 0, 2)});
     saved->PlayAnimation("Walk", true, 0.0f, 1.0f, 0);
     saved->PlayAnimation("Wave", false, 2.0f, 0.8f, 3);
     saved->SetAnimationSpeed(1.5f);
@@ -647,9 +621,7 @@ TEST_F(ModelInstance, TheAnimationStateRoundTripsThroughXml)
 
 TEST_F(ModelInstance, ReadingSkipsUnknownAnimationsAndKeepsValuesMissingOrMalformed)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    kaModel* model = Rigged();
+    kaModel* model = Walking();
     TiXmlDocument document;
     document.Parse("<model><animData><animSpeed>fast</animSpeed>"
                    "<activeAnim><channel>2</channel><animName>Fly</animName></activeAnim>"
@@ -666,9 +638,7 @@ TEST_F(ModelInstance, ReadingSkipsUnknownAnimationsAndKeepsValuesMissingOrMalfor
 
 TEST_F(ModelInstance, PlayingTracksTheNamedBoxesOfItsAnimations)
 {
-    ASSERT_TRUE(BuildRigid());
-    AddAnimation(Slide("Walk", "Root", 2000, 0, 2));
-    kaModel* model = Rigged();
+    kaModel* model = Walking();
     auto box = std::make_unique<kaModel::Box>();
     box->name = "Walk";
     box->min = {-3, 0, 0};

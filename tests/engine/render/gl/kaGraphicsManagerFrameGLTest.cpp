@@ -3,6 +3,7 @@
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
+#include "tests/support/FrameReading.h"
 #include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,8 @@ using namespace platform;
 namespace
 {
 
-struct Rgb
-{
-    int r, g, b;
-};
+using testsupport::Near;
+using testsupport::Rgb;
 
 // A whole frame through the render pass on the real back end, headless.
 class FrameOpenGLTest : public ::testing::Test
@@ -36,45 +35,18 @@ protected:
     // plane z = 0 shows x in -13.3..13.3 and y in -10..10, 24 pixels a unit.
     void PlaceCamera()
     {
-        Matrix view;
-        Matrix projection;
-        const Vector3 eye(0.0f, 0.0f, -10.0f);
-        const Vector3 at(0.0f, 0.0f, 0.0f);
-        const Vector3 up(0.0f, 1.0f, 0.0f);
-        MatrixLookAtLH(&view, &eye, &at, &up);
-        MatrixPerspectiveFovLH(&projection, 1.5707964f, 640.0f / 480.0f, 1.0f, 100.0f);
-        m_Manager->GetDevice()->SetTransform(TS_VIEW, &view);
-        m_Manager->GetDevice()->SetTransform(TS_PROJECTION, &projection);
+        testsupport::PlaceCamera(m_Manager->GetDevice(), Vector3(0.0f, 0.0f, -10.0f), Vector3(), 1.5707964f,
+                                 640.0f / 480.0f, 1.0f, 100.0f);
     }
 
-    Rgb Pixel(int x, int y) const
-    {
-        const size_t at = (static_cast<size_t>(y) * m_Frame.Width + x) * 3;
-        return {m_Frame.Rows[at + 2], m_Frame.Rows[at + 1], m_Frame.Rows[at]};
-    }
+    Rgb Pixel(int x, int y) const { return testsupport::FramePixel(m_Frame, x, y); }
 
-    static bool Near(const Rgb& a, const Rgb& b)
-    {
-        return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8;
-    }
-
-    // Whether a one-pixel line of the colour passes within two pixels of the point.
     bool LineNear(int x, int y, const Rgb& color) const
     {
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                if (Near(Pixel(x + dx, y + dy), color))
-                    return true;
-        return false;
+        return testsupport::LineNear([this](int px, int py) { return Pixel(px, py); }, x, y, color);
     }
 
-    // Where a point of the scene lands, through the manager's own projection.
-    void Screen(const Vector3& point, int& x, int& y) const
-    {
-        const Vector3 screen = m_Manager->ProjectToScreen(point);
-        x = static_cast<int>(screen.x);
-        y = static_cast<int>(screen.y);
-    }
+    void Screen(const Vector3& point, int& x, int& y) const { testsupport::ScreenPoint(*m_Manager, point, x, y); }
 
     testsupport::HeadlessGraphics m_Graphics{"FrameGL", 100, 100};
     kaGraphicsManager* m_Manager = nullptr;

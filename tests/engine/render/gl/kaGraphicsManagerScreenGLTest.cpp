@@ -14,6 +14,7 @@
 #include "platform/gfx/GfxStateBlock.h"
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/math/Vector3.h"
+#include "tests/support/FrameReading.h"
 #include "tests/support/HeadlessGraphics.h"
 
 #include <gtest/gtest.h>
@@ -30,55 +31,9 @@ using namespace platform;
 namespace
 {
 
-struct Rgb
-{
-    int r, g, b;
-};
-
-// A saved 24-bit bitmap, read back for its pixels.
-class Bitmap
-{
-public:
-    explicit Bitmap(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        m_Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (m_Bytes.size() < 54)
-            return;
-        m_Width = Read32(18);
-        m_Height = Read32(22);
-        m_RowBytes = (m_Width * 3 + 3) / 4 * 4;
-    }
-
-    bool IsValid() const { return m_Bytes.size() == 54 + static_cast<size_t>(m_RowBytes) * m_Height; }
-    int Width() const { return m_Width; }
-    int Height() const { return m_Height; }
-
-    // (x, y) from the top-left corner, as on screen.
-    Rgb Pixel(int x, int y) const
-    {
-        const size_t at =
-            54 + static_cast<size_t>(m_Height - 1 - y) * m_RowBytes + static_cast<size_t>(x) * 3;
-        return {m_Bytes[at + 2], m_Bytes[at + 1], m_Bytes[at]};
-    }
-
-private:
-    int Read32(size_t at) const
-    {
-        return static_cast<int>(m_Bytes[at] | m_Bytes[at + 1] << 8 | m_Bytes[at + 2] << 16 |
-                                static_cast<uint32_t>(m_Bytes[at + 3]) << 24);
-    }
-
-    std::vector<uint8_t> m_Bytes;
-    int m_Width = 0;
-    int m_Height = 0;
-    int m_RowBytes = 0;
-};
-
-bool Near(const Rgb& a, const Rgb& b)
-{
-    return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8;
-}
+using Bitmap = testsupport::SavedBitmap;
+using testsupport::Near;
+using testsupport::Rgb;
 
 // A whole frame on the real back end, headless, seen through a camera of the current world and saved as
 // the game's screenshot key saves it.
@@ -123,22 +78,12 @@ protected:
         return folder + "/screenshot.bmp";
     }
 
-    // Whether a line of the colour passes within two pixels of the point.
     static bool LineNear(const Bitmap& bitmap, int x, int y, const Rgb& color)
     {
-        for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx)
-                if (Near(bitmap.Pixel(x + dx, y + dy), color))
-                    return true;
-        return false;
+        return testsupport::LineNear([&bitmap](int px, int py) { return bitmap.Pixel(px, py); }, x, y, color);
     }
 
-    void Screen(const Vector3& point, int& x, int& y) const
-    {
-        const Vector3 screen = m_Manager->ProjectToScreen(point);
-        x = static_cast<int>(screen.x);
-        y = static_cast<int>(screen.y);
-    }
+    void Screen(const Vector3& point, int& x, int& y) const { testsupport::ScreenPoint(*m_Manager, point, x, y); }
 
     testsupport::HeadlessGraphics m_Graphics{"ScreenGL", 640, 480};
     testsupport::TempDir& m_Dir = m_Graphics.Dir();

@@ -1,0 +1,221 @@
+#include "tools/guigen/GuiContent.h"
+
+#include "engine/gui/guiGlyph.h"
+#include "engine/gui/guiLayout.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaTGAImage.h"
+#include "platform/gfx/Direct3DFactory.h"
+#include "platform/gfx/TestDirect3D.h"
+#include "platform/window/ScriptedWindowBackend.h"
+#include "platform/window/Window.h"
+#include "tests/engine/gui/support/TestWindow.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/ProcessLimits.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+// The content written into a fresh folder that is also the current one, as the build writes it.
+class GuiContentTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(guigen::WriteContent(".", error)) << error;
+    }
+    void TearDown() override { gui::SetLayoutVersion(gui::kLayoutVersion); }
+
+    std::string Bytes(const char* file) const { return ReadAll(m_Dir.File(file)); }
+
+    testsupport::TempDir m_Dir;
+    testsupport::CurrentDirectory m_Here{m_Dir.File("")};
+};
+
+TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
+{
+    testsupport::TempDir other;
+    const std::string run = "cd '" + other.Path() + "' && '" GUIGEN_PATH "' . && '" GUIGEN_PATH "' .";
+    ASSERT_EQ(std::system(run.c_str()), 0);
+    for (const char* file :
+         {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary, guigen::kShowcasePart})
+        EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
+    EXPECT_NE(std::system(("'" GUIGEN_PATH "' '" + other.File("no/such/folder") + "' 2>/dev/null").c_str()),
+              0);
+}
+
+TEST_F(GuiContentTest, ThePointerIsAnArrowWithAlphaAndItsTipAtTheTopLeft)
+{
+    kaTGAImage cursor;
+    ASSERT_TRUE(cursor.Load(m_Dir.File(guigen::kCursorFile)));
+    EXPECT_EQ(cursor.GetWidth(), guigen::kCursorSide);
+    EXPECT_EQ(cursor.GetAlphaBits(), 8u);
+    auto alpha = [&cursor](int x, int y)
+    { return cursor.GetPixels()[(y * guigen::kCursorSide + x) * 4 + 3]; };
+    EXPECT_EQ(alpha(0, 0), 255);
+    EXPECT_EQ(alpha(31, 0), 0);
+    EXPECT_EQ(alpha(0, 31), 0);
+    EXPECT_EQ(alpha(4, 10), 255);
+}
+
+TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothForms)
+{
+    const std::string text = Bytes(guigen::kShowcaseText);
+    const std::string binary = Bytes(guigen::kShowcaseBinary);
+    for (const char* names : {"[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]"})
+        EXPECT_NE(text.find(names), std::string::npos) << names;
+    for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
+    {
+        guiGlyph* read = gui::LoadLayout(file);
+        ASSERT_NE(read, nullptr) << file;
+        EXPECT_NE(read->FindChild("part box"), nullptr) << "the proxy embeds its part";
+        EXPECT_EQ(gui::FormatLayout(*read, false), text) << file;
+        EXPECT_EQ(gui::FormatLayout(*read, true), binary) << file;
+        read->Release();
+    }
+}
+
+// The showcase damaged in every way a file can be: cut short at every length, bytes changed, counts made
+// huge or negative, classes swapped. Each input must load (or not) quickly and draw once on the test
+// device.
+class ShowcaseFuzzTest : public GuiContentTest
+{
+protected:
+    static constexpr int kMutations = 1000;
+    static constexpr double kSecondsPerInput = 0.5;
+
+    std::vector<std::string> Corpus() const
+    {
+        std::vector<std::string> corpus;
+        for (const std::string& seed : {Bytes(guigen::kShowcaseText), Bytes(guigen::kShowcaseBinary)})
+        {
+            for (std::size_t length = 0; length < seed.size(); ++length)
+                corpus.push_back(seed.substr(0, length));
+            std::mt19937 random(1234);
+            auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+            const bool binary = seed[0] == 'B';
+            const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
+            const std::vector<std::string> classes = {"[Image]", "[Lines]",       "[Rectangle]", "[Cursor]",
+                                                      "[Proxy]", "[Placeholder]", "[Glyph]",     "[Widget]"};
+            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,
+                                                 14,          25,          26,          29, 11};
+            for (int i = 0; i < kMutations; ++i)
+            {
+                std::string input = seed;
+                const int kind = i % 3;
+                if (kind == 0)
+                {
+                    for (int n = 1 + static_cast<int>(pick(4)); n > 0; --n)
+                        input[1 + pick(input.size() - 1)] = static_cast<char>(random());
+                }
+                else if (binary)
+                {
+                    const uint32_t word = words[pick(words.size())];
+                    const std::size_t at = 6 + pick(input.size() - 10);
+                    for (int b = 0; b < 4; ++b)
+                        input[at + b] = static_cast<char>(word >> (8 * b));
+                }
+                else if (kind == 1)
+                {
+                    // A number after a key is replaced.
+                    std::size_t at = input.find(' ', pick(input.size()));
+                    if (at == std::string::npos)
+                        continue;
+                    const std::size_t end = input.find_first_of(" \n", at + 1);
+                    input.replace(at + 1, end - at - 1, counts[pick(counts.size())]);
+                }
+                else
+                {
+                    std::size_t at = input.find("\n[", pick(input.size()));
+                    if (at == std::string::npos)
+                        continue;
+                    const std::size_t end = input.find('\n', at + 1);
+                    input.replace(at + 1, end - at - 1, classes[pick(classes.size())]);
+                }
+                corpus.push_back(input);
+            }
+        }
+        return corpus;
+    }
+};
+
+TEST_F(ShowcaseFuzzTest, DamagedShowcasesLoadQuicklyAndDrawWithinAMemoryCap)
+{
+    const std::vector<std::string> corpus = Corpus();
+    ASSERT_GT(corpus.size(), 5500u);
+    auto run = [this, &corpus]()
+    {
+        platform::ScriptedWindowBackend backend;
+        platform::WindowClass windowClass;
+        windowClass.procedure = &platform::DefWindowProc;
+        windowClass.className = "GuiFuzz";
+        platform::RegisterClass(windowClass);
+        platform::WindowHandle window =
+            platform::CreateWindow(0, "GuiFuzz", "Tarvolin", 0, 0, 0, 320, 240, nullptr, nullptr);
+        auto* direct3D = new platform::TestDirect3D;
+        const platform::Direct3DFactory previous = platform::SetDirect3DFactory(
+            [direct3D]() -> platform::GfxDirect3D*
+            {
+                direct3D->AddRef();
+                return direct3D;
+            });
+        const std::string config =
+            m_Dir.Write("Tarvolin.cfg", "[Begin Graphics Config]\n[End Graphics Config]\n");
+        bool ok = true;
+        {
+            kaGraphicsManager manager;
+            ok = manager.Initialize(window, config.c_str(), nullptr, false) && manager.GetDevice() != nullptr;
+            TestWindow drawer;
+            for (std::size_t i = 0; i < corpus.size() && ok; ++i)
+            {
+                const auto start = std::chrono::steady_clock::now();
+                // A new file each time: rewriting one file over and over waits for the disk.
+                const std::string file = m_Dir.File("fuzz" + std::to_string(i) + ".kab");
+                std::ofstream(file, std::ios::binary) << corpus[i];
+                if (guiGlyph* root = gui::LoadLayout(file))
+                {
+                    root->AddRef();
+                    root->CreateDeviceObjectsAll();
+                    drawer.Frame(root);
+                    root->SetOwnerWindow(nullptr);
+                    root->Release();
+                }
+                gui::SetLayoutVersion(gui::kLayoutVersion);
+                std::remove(file.c_str());
+                const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
+                ok = spent.count() < kSecondsPerInput;
+            }
+        }
+        platform::SetDirect3DFactory(previous);
+        direct3D->Release();
+        return ok;
+    };
+    if (testsupport::MemoryLimitsWork())
+        EXPECT_TRUE(testsupport::RunWithMemoryLimit(512u << 20, run));
+    else
+        EXPECT_TRUE(run());
+}
+
+} // namespace

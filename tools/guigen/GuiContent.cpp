@@ -1,0 +1,165 @@
+#include "tools/guigen/GuiContent.h"
+
+#include "engine/gui/guiCursor.h"
+#include "engine/gui/guiImage.h"
+#include "engine/gui/guiImageParams.h"
+#include "engine/gui/guiLayout.h"
+#include "engine/gui/guiLines.h"
+#include "engine/gui/guiPlaceholder.h"
+#include "engine/gui/guiProxy.h"
+#include "engine/gui/guiRectangle.h"
+#include "engine/gui/guiRenderContext.h"
+#include "engine/render/kaTGAImage.h"
+
+#include "platform/files/Files.h"
+
+namespace guigen
+{
+
+namespace
+{
+
+// The arrow's shape: a wedge from the tip and a tail leaning down to the right.
+bool InArrow(int x, int y)
+{
+    const bool wedge = y < 18 && x <= (y * 11) / 16;
+    const bool tail = y >= 12 && y < 26 && x >= 3 + (y - 12) / 2 && x <= 6 + (y - 12) / 2;
+    return wedge || tail;
+}
+
+guiCoordPair Px(float x, float y)
+{
+    return guiCoordPair::Pixels(x, y);
+}
+
+} // namespace
+
+std::vector<uint8_t> CursorTexels()
+{
+    const int side = static_cast<int>(kCursorSide);
+    std::vector<uint8_t> texels(static_cast<std::size_t>(side) * side * 4, 0);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+        {
+            if (!InArrow(x, y))
+                continue;
+            const bool edge = x == 0 || !InArrow(x - 1, y) || !InArrow(x + 1, y) || y == 0 ||
+                              !InArrow(x, y - 1) || !InArrow(x, y + 1);
+            const uint8_t shade = edge ? 0 : 255;
+            uint8_t* texel = &texels[(static_cast<std::size_t>(y) * side + x) * 4];
+            texel[0] = shade;
+            texel[1] = shade;
+            texel[2] = shade;
+            texel[3] = 255;
+        }
+    return texels;
+}
+
+guiGlyph* BuildShowcasePart()
+{
+    guiPlaceholder* part = new guiPlaceholder(Px(0, 0), Px(100, 40));
+    part->SetName("part");
+    guiRectangle* box = new guiRectangle(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    box->SetName("part box");
+    box->SetFillColor(kaColor::kaColorClamped(0.9f, 0.9f, 0.2f, 1.0f));
+    part->AddChild(box);
+    return part;
+}
+
+guiGlyph* BuildShowcase()
+{
+    guiPlaceholder* root = new guiPlaceholder(Px(0, 0), Px(640, 480));
+    root->SetName("showcase");
+    root->SetNotes("Every toolkit class, for the tests and the benchmark");
+
+    guiImageParams picture;
+    picture.name = "picture";
+    picture.filename = kCursorFile;
+    picture.position = Px(16, 16);
+    picture.bufferWidth = Px(4, 2);
+    picture.foreColor = kaColor::kaColorClamped(1.0f, 0.8f, 0.6f, 1.0f);
+    picture.alphaHitTesting = true;
+    guiImage* image = new guiImage(picture);
+    image->SetName("picture");
+    root->AddChild(image);
+
+    guiImage* plain = new guiImage(Px(80, 16), Px(48, 24));
+    plain->SetName("plain");
+    plain->SetColor(0.2f, 0.4f, 0.8f, 0.5f);
+    root->AddChild(plain);
+
+    guiLines* rules = new guiLines(4, 3.0f);
+    rules->SetName("rules");
+    rules->SetPosition(Px(16, 80));
+    rules->SetColor(kaColor::kaColorClamped(0.1f, 0.9f, 0.3f, 1.0f));
+    rules->AddLine(Px(0, 0), Px(120, 0));
+    rules->AddLine(Px(0, 10), Px(120, 30));
+    root->AddChild(rules);
+
+    guiRectangle* frame = new guiRectangle(Px(160, 80), Px(120, 60));
+    frame->SetName("frame");
+    frame->SetFillColor(kaColor::kaColorClamped(0.3f, 0.3f, 0.7f, 1.0f));
+    frame->SetBorderColor(kaColor::kaColorClamped(1.0f, 1.0f, 1.0f, 1.0f));
+    frame->SetBorderWidth(2.0f);
+    root->AddChild(frame);
+
+    guiRectangle* outline = new guiRectangle(Px(300, 80), Px(60, 40));
+    outline->SetName("outline");
+    outline->SetFilled(false);
+    outline->SetBorderColor(kaColor::kaColorClamped(0.9f, 0.2f, 0.2f, 1.0f));
+    outline->SetBorderWidth(1.0f);
+    root->AddChild(outline);
+
+    guiProxy* proxy = new guiProxy(Px(16, 160), Px(100, 40));
+    proxy->SetName("embedded");
+    proxy->SetFilename(kShowcasePart);
+    root->AddChild(proxy);
+
+    guiPlaceholder* slot = new guiPlaceholder(Px(400, 300), Px(200, 100));
+    slot->SetName("slot");
+    root->AddChild(slot);
+
+    guiCursor* cursor = new guiCursor(kCursorFile, 0, 0);
+    cursor->SetName("pointer");
+    cursor->SetPosition(Px(320, 240));
+    root->AddChild(cursor);
+    return root;
+}
+
+bool WriteContent(const std::string& folder, std::string& error)
+{
+    const std::string ui = folder + "/ui";
+    if (!platform::IsDirectory(ui) && !platform::CreateDirectory(ui))
+    {
+        error = "cannot make " + ui;
+        return false;
+    }
+    const std::vector<uint8_t> texels = CursorTexels();
+    kaTGAImage cursor;
+    if (!cursor.Create(kCursorSide, kCursorSide, 32, 8, texels.data()) ||
+        !cursor.Save(folder + "/" + kCursorFile, false))
+    {
+        error = "cannot write " + folder + "/" + kCursorFile;
+        return false;
+    }
+    guiGlyph* part = BuildShowcasePart();
+    const bool partSaved = gui::SaveLayout(*part, folder + "/" + kShowcasePart, false);
+    part->Release();
+    if (!partSaved)
+    {
+        error = "cannot write " + folder + "/" + kShowcasePart;
+        return false;
+    }
+    guiGlyph* showcase = BuildShowcase();
+    // One walk gives the rectangles their outlines, as a first frame would.
+    guiRenderContext context;
+    DrawTree(showcase, context);
+    const bool saved = gui::SaveLayout(*showcase, folder + "/" + kShowcaseText, false) &&
+                       gui::SaveLayout(*showcase, folder + "/" + kShowcaseBinary, true);
+    showcase->Release();
+    if (!saved)
+        error = "cannot write the showcase under " + folder;
+    return saved;
+}
+
+} // namespace guigen
