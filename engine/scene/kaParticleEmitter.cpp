@@ -8,6 +8,7 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaVertexTypes.h"
 #include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaWorld.h"
 
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Quaternion.h"
@@ -15,6 +16,7 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <cmath>
 
 using platform::Matrix;
 using platform::Vector3;
@@ -342,6 +344,32 @@ void kaParticleEmitter::Update(float dt)
             RemoveParticle(i);
         }
     }
+    if (m_pBoundingBox)
+        _FitBoundingBox();
+}
+
+void kaParticleEmitter::_FitBoundingBox()
+{
+    // Culled by its box, the emitter must be where its particles are, not at the origin.
+    Vector3 low = GetPosition();
+    Vector3 high = low;
+    for (int32_t i = 0; i < m_LiveCount; ++i)
+    {
+        const kaParticle& particle = m_Particles[static_cast<size_t>(i)];
+        const float reach = std::max(std::fabs(particle.m_ScaleX), std::fabs(particle.m_ScaleY));
+        const Vector3& p = particle.m_Position;
+        low = Vector3(std::min(low.x, p.x - reach), std::min(low.y, p.y - reach), std::min(low.z, p.z - reach));
+        high = Vector3(std::max(high.x, p.x + reach), std::max(high.y, p.y + reach), std::max(high.z, p.z + reach));
+    }
+    kaBoundingBox& box = *m_pBoundingBox;
+    box.m_Min = low;
+    box.m_Max = high;
+    box.m_Centre = (low + high) * 0.5f;
+    const Vector3 half = (high - low) * 0.5f;
+    box.m_Radius = std::sqrt(half.x * half.x + half.y * half.y + half.z * half.z);
+    box.ComputeCorners();
+    if (m_pWorld)
+        m_pWorld->OnEntityMoved(this);
 }
 
 void kaParticleEmitter::RemoveParticle(int32_t index)

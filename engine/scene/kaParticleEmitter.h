@@ -41,7 +41,7 @@ public:
     void WriteXml(TiXmlElement* element) const override;
     void Render() override;
     void Update(float dt) override;
-    // Null while the emitter is always visible.
+    // Null while the emitter is always visible; otherwise it follows the particles at each update.
     kaBoundingBox* GetBoundingBox() override;
     // The buffers, for a pool of at least one particle.
     void CreateDeviceObjects() override;
@@ -97,6 +97,8 @@ public:
 
 protected:
     void _ReadRotation(const TiXmlElement* element);
+    // The box spans the emitter and its live quads, and the world files the emitter by it.
+    void _FitBoundingBox();
     // Writes every live particle's quad; false when the buffer would not lock.
     bool _WriteQuads(const platform::Matrix& view, uint32_t& startVertex);
 

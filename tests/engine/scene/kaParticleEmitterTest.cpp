@@ -1,6 +1,7 @@
 #include "engine/scene/kaParticleEmitter.h"
 
 #include "engine/core/kaRandom.h"
+#include "engine/model/kaBoundingBox.h"
 #include "engine/render/kaIndexBuffer.h"
 #include "engine/render/kaVertexBuffer.h"
 #include "engine/render/kaVertexTypes.h"
@@ -127,6 +128,26 @@ TEST(ParticleEmitterTest, FadesScaleAndColourOverTheLifeUnderGravity)
     EXPECT_NEAR(p.m_Color[3], 0.75f, 1e-5f);
     ExpectNear(p.m_Velocity, Vector3(0.0f, -5.0f, 0.0f));
     ExpectNear(p.m_Position, Vector3(0.0f, -2.5f, 0.0f));
+}
+
+TEST(ParticleEmitterTest, AnEmitterCulledByItsBoxBoxesItsParticles)
+{
+    kaParticleEmitter emitter;
+    Read(emitter, "<alwaysVisible>0</alwaysVisible><useGravity>0</useGravity><maxParticles>2</maxParticles>"
+                  "<lifeTime>10</lifeTime><emitRate>1000</emitRate><position><x>5</x></position>");
+    emitter.Update(0.002f);
+    emitter.SetEmitRate(0.0f);
+    ASSERT_EQ(emitter.GetLiveCount(), 2);
+    emitter.GetParticle(0).m_Position = Vector3(8.0f, 1.0f, 0.0f);
+    emitter.GetParticle(1).m_Position = Vector3(5.0f, -3.0f, 2.0f);
+    emitter.Update(0.001f);
+    const kaBoundingBox* box = emitter.GetBoundingBox();
+    ASSERT_NE(box, nullptr);
+    // The emitter at (5, 0, 0) and two quads of half size 1.
+    ExpectNear(box->m_Min, Vector3(4.0f, -4.0f, -1.0f));
+    ExpectNear(box->m_Max, Vector3(9.0f, 2.0f, 3.0f));
+    ExpectNear(box->m_Centre, Vector3(6.5f, -1.0f, 1.0f));
+    ExpectNear(box->m_Corners[7], box->m_Max);
 }
 
 TEST(ParticleEmitterTest, PacksColoursClampedAndRounded)
