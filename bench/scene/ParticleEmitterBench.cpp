@@ -164,7 +164,10 @@ public:
             const Vector3 corners[4] = {p.position + u + r, p.position + r - u, p.position - r - u,
                                         p.position - r + u};
             for (int c = 0; c < 4; ++c)
-                m_Quads[i * 4 + c] = {corners[c].x, corners[c].y, corners[c].z, 0xFFFFC828u,
+                m_Quads[i * 4 + c] = {corners[c].x,
+                                      corners[c].y,
+                                      corners[c].z,
+                                      0xFFFFC828u,
                                       {{{c < 2 ? 1.0f : 0.0f, (c == 1 || c == 2) ? 1.0f : 0.0f}}}};
         }
         glDisable(GL_SCISSOR_TEST);

@@ -32,7 +32,8 @@ public:
     // Links the entities of the stored identifiers by the stored bone names.
     void ResolveLinks() override;
     // Puts the other entity where the moved one's bone says.
-    virtual void FollowMover(kaEntityModel* moved, int32_t movedBone, kaEntityModel* other, int32_t otherBone);
+    virtual void FollowMover(kaEntityModel* moved, int32_t movedBone, kaEntityModel* other,
+                             int32_t otherBone);
 
     // Nothing when an entity is null or lacks its bone: the earlier link stays.
     void Attach(kaEntityModel* entity1, const std::string& boneName1, kaEntityModel* entity2,

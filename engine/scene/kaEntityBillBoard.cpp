@@ -65,7 +65,8 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
     if (!positions)
         return;
     const float radius = std::sqrt(2.0f * scale * scale);
-    for (const TiXmlElement* pos = positions->FirstChildElement("pos"); pos; pos = pos->NextSiblingElement("pos"))
+    for (const TiXmlElement* pos = positions->FirstChildElement("pos"); pos;
+         pos = pos->NextSiblingElement("pos"))
     {
         // Each position starts at the origin: a missing coordinate is 0, not the previous one's.
         Vector3 position(0.0f, 0.0f, 0.0f);

@@ -532,5 +532,6 @@ void kaEntityModel::AddAttachment(kaEntityAttacher* attacher)
 
 void kaEntityModel::RemoveAttachment(kaEntityAttacher* attacher)
 {
-    m_Attachments.erase(std::remove(m_Attachments.begin(), m_Attachments.end(), attacher), m_Attachments.end());
+    m_Attachments.erase(std::remove(m_Attachments.begin(), m_Attachments.end(), attacher),
+                        m_Attachments.end());
 }

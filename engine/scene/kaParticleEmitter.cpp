@@ -160,14 +160,17 @@ void kaParticleEmitter::_ReadRotation(const TiXmlElement* element)
     // Composes onto the rotation already held; the position stays where it is.
     const Vector3 position = GetPosition();
     const char* const axes[3] = {"x", "y", "z"};
-    Matrix (*const rotations[3])(float) = {
-        [](float a) { Matrix m; platform::MatrixRotationX(&m, a); return m; },
-        [](float a) { Matrix m; platform::MatrixRotationY(&m, a); return m; },
-        [](float a) { Matrix m; platform::MatrixRotationZ(&m, a); return m; },
-    };
+    Matrix* (*const rotations[3])(Matrix*, float) = {&platform::MatrixRotationX, &platform::MatrixRotationY,
+                                                     &platform::MatrixRotationZ};
     for (int i = 0; i < 3; ++i)
-        if (const TiXmlElement* angle = element->FirstChildElement(axes[i]))
-            m_Transform = m_Transform * rotations[i](GetElementFloat(angle));
+    {
+        const TiXmlElement* angle = element->FirstChildElement(axes[i]);
+        if (!angle)
+            continue;
+        Matrix turn;
+        rotations[i](&turn, GetElementFloat(angle));
+        m_Transform = m_Transform * turn;
+    }
     SetPosition(position.x, position.y, position.z);
 }
 
@@ -358,8 +361,10 @@ void kaParticleEmitter::_FitBoundingBox()
         const kaParticle& particle = m_Particles[static_cast<size_t>(i)];
         const float reach = std::max(std::fabs(particle.m_ScaleX), std::fabs(particle.m_ScaleY));
         const Vector3& p = particle.m_Position;
-        low = Vector3(std::min(low.x, p.x - reach), std::min(low.y, p.y - reach), std::min(low.z, p.z - reach));
-        high = Vector3(std::max(high.x, p.x + reach), std::max(high.y, p.y + reach), std::max(high.z, p.z + reach));
+        low =
+            Vector3(std::min(low.x, p.x - reach), std::min(low.y, p.y - reach), std::min(low.z, p.z - reach));
+        high = Vector3(std::max(high.x, p.x + reach), std::max(high.y, p.y + reach),
+                       std::max(high.z, p.z + reach));
     }
     kaBoundingBox& box = *m_pBoundingBox;
     box.m_Min = low;

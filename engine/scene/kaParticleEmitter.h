@@ -49,7 +49,8 @@ public:
 
     // Sizes the pool (cut to 0 .. kMaxParticles) and remakes every particle and the buffers. A rotation
     // replaces the transform (position 0) before a position is set; either may be null.
-    virtual void Create(int32_t maxParticles, bool alwaysVisible, const float* position, const float* rotation);
+    virtual void Create(int32_t maxParticles, bool alwaysVisible, const float* position,
+                        const float* rotation);
     // Starts the particle at the emitter with the start velocity, its spreads and the start scales.
     virtual void InitParticle(int32_t index);
     virtual void SetPosition(float x, float y, float z);

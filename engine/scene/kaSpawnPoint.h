@@ -17,7 +17,8 @@ public:
 
     // Never selectable; visible only while the map editor is open.
     void Initialize() override;
-    void SetPositionRotation(const platform::Vector3& position, const platform::Quaternion& rotation) override;
+    void SetPositionRotation(const platform::Vector3& position,
+                             const platform::Quaternion& rotation) override;
     void SetPosition(const platform::Vector3& position) override;
     void SetRotation(const platform::Quaternion& rotation) override;
 

@@ -84,7 +84,8 @@ int Sample(const std::string& folder)
                      ProceduralImage::Gradient(800, 600, 0xFF301008, 0xFFE08020, true)) &&
          ok;
     // What particle emitters put on their quads.
-    ok = WriteSample(folder, "resources/particles/spark.tga", ProceduralImage::Glow(32, 32, 0xFFFFE0A0)) && ok;
+    ok =
+        WriteSample(folder, "resources/particles/spark.tga", ProceduralImage::Glow(32, 32, 0xFFFFE0A0)) && ok;
     return ok ? 0 : 1;
 }
 

@@ -74,9 +74,9 @@ TEST_F(EntityAttacherTest, EitherEntityMovingTakesTheOtherAlongBoneToBone)
         ExpectMatrixNear(BoneWorld(m_Rider, "Hips"), offset * BoneWorld(m_Bike, "Root"));
         Turn(m_Rider, Vector3(-5.0f, 2.0f, 4.0f), -1.1f);
         ExpectMatrixNear(BoneWorld(m_Rider, "Hips"), offset * BoneWorld(m_Bike, "Root"));
-        ExpectNear(m_Bike->GetPosition(), Vector3(m_Bike->GetWorldMatrixPtr()(3, 0),
-                                                  m_Bike->GetWorldMatrixPtr()(3, 1),
-                                                  m_Bike->GetWorldMatrixPtr()(3, 2)));
+        ExpectNear(m_Bike->GetPosition(),
+                   Vector3(m_Bike->GetWorldMatrixPtr()(3, 0), m_Bike->GetWorldMatrixPtr()(3, 1),
+                           m_Bike->GetWorldMatrixPtr()(3, 2)));
     }
 }
 

@@ -26,8 +26,9 @@ class EntityBillBoardTest : public SceneModelFixture
 protected:
     void SetUp() override
     {
-        StartWith("<initData><uniqueID>Glow</uniqueID><dataType>RenderState</dataType>"
-                  "<data><blendMode>Add</blendMode><image>resources/particles/spark.tga</image></data></initData>");
+        StartWith(
+            "<initData><uniqueID>Glow</uniqueID><dataType>RenderState</dataType>"
+            "<data><blendMode>Add</blendMode><image>resources/particles/spark.tga</image></data></initData>");
         const platform::Matrix view;
         m_Manager->GetDevice()->SetTransform(platform::TS_VIEW, &view);
     }
@@ -48,7 +49,8 @@ TEST_F(EntityBillBoardTest, ReadsOneBillboardPerPosWithMissingCoordinatesZero)
         std::string positions;
         std::vector<Vector3> placed;
     } cases[] = {
-        {"<positions><pos><x>1</x><y>2</y><z>3</z><bone>Any</bone></pos><pos><x>4</x><z>5</z></pos></positions>",
+        {"<positions><pos><x>1</x><y>2</y><z>3</z><bone>Any</bone></pos><pos><x>4</x><z>5</z></pos></"
+         "positions>",
          {{1, 2, 3}, {4, 0, 5}}},
         {"<positions></positions>", {}},
         {"", {}},
@@ -82,8 +84,9 @@ TEST_F(EntityBillBoardTest, BillboardsLeaveTheAlphaSorterWithTheEntity)
 
 TEST_F(EntityBillBoardTest, ARestoredDeviceDressesTheQuadsAgainOnce)
 {
-    kaEntityModel* rider = Make(File(kRider) + "<billboard><renderStateID>Glow</renderStateID><scale>1</scale>"
-                                               "<bone>Head</bone></billboard>");
+    kaEntityModel* rider =
+        Make(File(kRider) + "<billboard><renderStateID>Glow</renderStateID><scale>1</scale>"
+                            "<bone>Head</bone></billboard>");
     auto* listed = Make<kaEntityBillBoard>("<renderStateID>Glow</renderStateID><scale>0.5</scale>"
                                            "<positions><pos/></positions>");
     kaBillboard* carried = rider->GetBillboardEntity()->GetBillboards().at(0);
@@ -129,8 +132,8 @@ TEST_F(EntityBillBoardTest, AddedBillboardsStandAsTheirModeSays)
     for (const auto& c : cases)
     {
         auto* entity = Make<kaEntityBillBoard>("");
-        kaBillboard* billboard = entity->AddBillboard("Glow", kaEntityBillBoard::kNoBone, 2.0f, c.mode, c.offset,
-                                                      c.anchor);
+        kaBillboard* billboard =
+            entity->AddBillboard("Glow", kaEntityBillBoard::kNoBone, 2.0f, c.mode, c.offset, c.anchor);
         EXPECT_FLOAT_EQ(billboard->GetBoundingRadius(), 2.0f * std::sqrt(2.0f));
         EXPECT_TRUE(InSorter(billboard));
         billboard->SetPosition(10.0f, 0.0f, 0.0f);
@@ -140,12 +143,13 @@ TEST_F(EntityBillBoardTest, AddedBillboardsStandAsTheirModeSays)
 
 TEST_F(EntityBillBoardTest, ModelEntityBillboardsFollowTheirBonesAndLooseOnesStay)
 {
-    kaEntityModel* rider = Make(File(kRider) +
-                                "<billboard><renderStateID>Glow</renderStateID><scale>2</scale>"
-                                "<scaleMin>5</scaleMin><scaleMax>9</scaleMax><bone>Head</bone><bone>Nope</bone>"
-                                "<bone>Hips</bone></billboard>"
-                                "<billboard><scaleMin>1</scaleMin><scaleMax>3</scaleMax><posFromBottom>1</posFromBottom>"
-                                "<bone>Head</bone></billboard>");
+    kaEntityModel* rider =
+        Make(File(kRider) +
+             "<billboard><renderStateID>Glow</renderStateID><scale>2</scale>"
+             "<scaleMin>5</scaleMin><scaleMax>9</scaleMax><bone>Head</bone><bone>Nope</bone>"
+             "<bone>Hips</bone></billboard>"
+             "<billboard><scaleMin>1</scaleMin><scaleMax>3</scaleMax><posFromBottom>1</posFromBottom>"
+             "<bone>Head</bone></billboard>");
     kaEntityBillBoard* billboards = rider->GetBillboardEntity();
     ASSERT_NE(billboards, nullptr);
     ASSERT_EQ(billboards->GetBillboards().size(), 3u);

@@ -19,10 +19,11 @@ class ParticleEmitterMgrTest : public SceneModelFixture
 protected:
     void SetUp() override
     {
-        StartWith("<initData><uniqueID>Sparks</uniqueID><data><classType>kaParticleEmitter</classType>"
-                  "<maxParticles>8</maxParticles><position><x>9</x><y>9</y><z>9</z></position></data></initData>"
-                  "<initData><uniqueID>Crate</uniqueID><data><classType>EntityModel</classType>"
-                  "<kmfFilename>resources/models/crate/crate.kmf</kmfFilename></data></initData>");
+        StartWith(
+            "<initData><uniqueID>Sparks</uniqueID><data><classType>kaParticleEmitter</classType>"
+            "<maxParticles>8</maxParticles><position><x>9</x><y>9</y><z>9</z></position></data></initData>"
+            "<initData><uniqueID>Crate</uniqueID><data><classType>EntityModel</classType>"
+            "<kmfFilename>resources/models/crate/crate.kmf</kmfFilename></data></initData>");
     }
 
     kaEntityModel* Rider(const Vector3& at)
@@ -101,9 +102,10 @@ TEST_F(ParticleEmitterMgrTest, DeletesThroughItsWorldOnlyWhenItHasOne)
 
 TEST_F(ParticleEmitterMgrTest, ModelEntityCarriesEmittersOnTheBonesItHas)
 {
-    kaEntityModel* rider = Make(File(kRider) + "<position><x>1</x><y>0</y><z>0</z></position>"
-                                               "<emitter><emitterInitID>Sparks</emitterInitID><bone>Head</bone>"
-                                               "<bone>NoSuchBone</bone><bone>Hips</bone></emitter>");
+    kaEntityModel* rider =
+        Make(File(kRider) + "<position><x>1</x><y>0</y><z>0</z></position>"
+                            "<emitter><emitterInitID>Sparks</emitterInitID><bone>Head</bone>"
+                            "<bone>NoSuchBone</bone><bone>Hips</bone></emitter>");
     kaParticleEmitterMgr* manager = rider->GetEmitterManager();
     ASSERT_NE(manager, nullptr);
     ASSERT_EQ(manager->GetEmitters().size(), 2u);
@@ -115,7 +117,8 @@ TEST_F(ParticleEmitterMgrTest, ModelEntityCarriesEmittersOnTheBonesItHas)
 
     rider->SetPosition(Vector3(-4.0f, 2.0f, 6.0f));
     for (size_t i = 0; i < 2; ++i)
-        ExpectNear(manager->GetEmitters()[i]->GetPosition(), rider->GetBoneWorldPosition(manager->GetBones()[i]));
+        ExpectNear(manager->GetEmitters()[i]->GetPosition(),
+                   rider->GetBoneWorldPosition(manager->GetBones()[i]));
 
     m_World->DeleteEntity(rider, false);
     EXPECT_EQ(m_World->GetEntityCount(), before - 1);

@@ -175,11 +175,21 @@ TEST(ParticleEmitterTest, ReadsTheKeysAndTakesEndsAgainstTheHeldStart)
         Vector3 gravity;
     } cases[] = {
         {"<scaleXEnd>3</scaleXEnd>", 1.0f, 2.0f, 1.0f, 0.0f, {0, 0, 0}, {0, -9.8f, 0}},
-        {"<scaleXStart>2</scaleXStart><scaleXEnd>3</scaleXEnd><scaleYStart>4</scaleYStart>", 2.0f, 1.0f, 4.0f,
-         0.0f, {0, 0, 0}, {0, -9.8f, 0}},
+        {"<scaleXStart>2</scaleXStart><scaleXEnd>3</scaleXEnd><scaleYStart>4</scaleYStart>",
+         2.0f,
+         1.0f,
+         4.0f,
+         0.0f,
+         {0, 0, 0},
+         {0, -9.8f, 0}},
         // A missing coordinate of "position" is 0; one of "gravity" keeps its value.
-        {"<position><x>5</x><z>-1</z></position><gravity><x>2</x></gravity>", 1.0f, 0.0f, 1.0f, 0.0f,
-         {5, 0, -1}, {2, -9.8f, 0}},
+        {"<position><x>5</x><z>-1</z></position><gravity><x>2</x></gravity>",
+         1.0f,
+         0.0f,
+         1.0f,
+         0.0f,
+         {5, 0, -1},
+         {2, -9.8f, 0}},
     };
     for (const auto& c : cases)
     {
@@ -199,11 +209,13 @@ TEST(ParticleEmitterTest, RotationComposesOntoTheHeldOneAndKeepsThePosition)
     kaParticleEmitter emitter;
     Read(emitter, "<position><x>1</x><y>2</y><z>3</z></position><rotation><y>1.5707963</y></rotation>");
     // A quarter turn about Y takes the first axis from +x to -z.
-    ExpectNear(Vector3(emitter.GetTransform()(0, 0), emitter.GetTransform()(0, 1), emitter.GetTransform()(0, 2)),
-               Vector3(0.0f, 0.0f, -1.0f));
+    ExpectNear(
+        Vector3(emitter.GetTransform()(0, 0), emitter.GetTransform()(0, 1), emitter.GetTransform()(0, 2)),
+        Vector3(0.0f, 0.0f, -1.0f));
     Read(emitter, "<rotation><y>1.5707963</y></rotation>");
-    ExpectNear(Vector3(emitter.GetTransform()(0, 0), emitter.GetTransform()(0, 1), emitter.GetTransform()(0, 2)),
-               Vector3(-1.0f, 0.0f, 0.0f));
+    ExpectNear(
+        Vector3(emitter.GetTransform()(0, 0), emitter.GetTransform()(0, 1), emitter.GetTransform()(0, 2)),
+        Vector3(-1.0f, 0.0f, 0.0f));
     ExpectNear(emitter.GetPosition(), Vector3(1.0f, 2.0f, 3.0f));
 }
 
@@ -239,9 +251,10 @@ TEST(ParticleEmitterTest, DrawsOneRandomNumberPerNonZeroSpread)
 TEST(ParticleEmitterTest, WrittenKeysReadBack)
 {
     kaParticleEmitter original;
-    Read(original, "<alignToVelocity>1</alignToVelocity><useGravity>0</useGravity><maxParticles>7</maxParticles>"
-                   "<lifeTime>2.5</lifeTime><emitRate>4</emitRate><alwaysVisible>0</alwaysVisible>"
-                   "<position><x>1</x><y>-2</y><z>3</z></position>");
+    Read(original,
+         "<alignToVelocity>1</alignToVelocity><useGravity>0</useGravity><maxParticles>7</maxParticles>"
+         "<lifeTime>2.5</lifeTime><emitRate>4</emitRate><alwaysVisible>0</alwaysVisible>"
+         "<position><x>1</x><y>-2</y><z>3</z></position>");
     TiXmlElement written("Entity");
     original.WriteXml(&written);
     kaParticleEmitter copy;
@@ -262,9 +275,14 @@ TEST(WheelEmitterTest, RateFollowsRollSpeedBetweenTheThresholds)
     {
         float min, max, speed, rate;
     } cases[] = {
-        {2, 6, 1, 0}, {2, 6, 4, 5}, {2, 6, 6, 10}, {2, 6, 8, 10},
+        {2, 6, 1, 0},
+        {2, 6, 4, 5},
+        {2, 6, 6, 10},
+        {2, 6, 8, 10},
         // Equal thresholds: all or nothing.
-        {3, 3, 2, 0}, {3, 3, 3, 0}, {3, 3, 4, 10},
+        {3, 3, 2, 0},
+        {3, 3, 3, 0},
+        {3, 3, 4, 10},
     };
     for (const auto& c : cases)
     {
@@ -326,8 +344,9 @@ TEST_F(ParticleEmitterDrawTest, SizesBuffersToTheBoundedPoolAndIndexesTwoTriangl
 TEST_F(ParticleEmitterDrawTest, DrawsLiveQuadsFacingTheViewOrAlongTheirVelocity)
 {
     kaParticleEmitter emitter;
-    Read(emitter, "<maxParticles>4</maxParticles><useGravity>0</useGravity><alignToVelocity>1</alignToVelocity>"
-                  "<lifeTime>100</lifeTime><emitRate>0</emitRate>");
+    Read(emitter,
+         "<maxParticles>4</maxParticles><useGravity>0</useGravity><alignToVelocity>1</alignToVelocity>"
+         "<lifeTime>100</lifeTime><emitRate>0</emitRate>");
     emitter.Render();
     EXPECT_TRUE(Device()->Draws().empty()) << "nothing live, nothing drawn";
 
@@ -361,8 +380,8 @@ TEST_F(ParticleEmitterDrawTest, DrawsLiveQuadsFacingTheViewOrAlongTheirVelocity)
         Vector3 corner;
         float u, v;
     } expected[8] = {
-        {{11, 0, 0}, 1, 0}, {{13, 0, 0}, 1, 1}, {{9, 0, 0}, 0, 1}, {{7, 0, 0}, 0, 0},
-        {{1, 6, 0}, 1, 0}, {{1, 4, 0}, 1, 1},  {{-1, 4, 0}, 0, 1}, {{-1, 6, 0}, 0, 0},
+        {{11, 0, 0}, 1, 0}, {{13, 0, 0}, 1, 1}, {{9, 0, 0}, 0, 1},  {{7, 0, 0}, 0, 0},
+        {{1, 6, 0}, 1, 0},  {{1, 4, 0}, 1, 1},  {{-1, 4, 0}, 0, 1}, {{-1, 6, 0}, 0, 0},
     };
     for (size_t i = 0; i < 8; ++i)
     {

@@ -55,7 +55,8 @@ protected:
         m_Data.Write("InitData/sparks.xml",
                      "<?xml version=\"1.0\"?><root><initData><uniqueID>Sparks</uniqueID><data>"
                      "<classType>kaParticleEmitter</classType><maxParticles>2</maxParticles>"
-                     "<texture>resources/particles/spark.tga</texture><lifeTime>1</lifeTime><emitRate>0</emitRate><useGravity>0</useGravity>"
+                     "<texture>resources/particles/spark.tga</texture><lifeTime>1</lifeTime><emitRate>0</"
+                     "emitRate><useGravity>0</useGravity>"
                      "<scaleXStart>0.3</scaleXStart>"
                      "<scaleYStart>0.3</scaleYStart><scaleXEnd>0.3</scaleXEnd><scaleYEnd>0.3</scaleYEnd>"
                      "<colorStart><r>255</r><g>230</g><b>60</b><a>255</a></colorStart>"

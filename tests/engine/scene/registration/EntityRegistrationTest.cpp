@@ -9,8 +9,8 @@ namespace
 // This program names no entity class: only its link brings the registrations in.
 TEST(EntityRegistrationTest, ClassesAreCreatedByNameInAProgramThatNeverNamesThem)
 {
-    for (const char* name : {"Entity", "EntityModel", "kaParticleEmitter", "kaWheelEmitter", "kaParticleEmitterMgr",
-                             "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher"})
+    for (const char* name : {"Entity", "EntityModel", "kaParticleEmitter", "kaWheelEmitter",
+                             "kaParticleEmitterMgr", "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher"})
     {
         const std::unique_ptr<kaEntity> entity = CreateEntity(name);
         ASSERT_NE(entity, nullptr) << name;
