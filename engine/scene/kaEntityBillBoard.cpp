@@ -129,6 +129,15 @@ void kaEntityBillBoard::_ApplyRenderState(kaBillboard* billboard, const std::str
         state->ApplyInitData(renderStateId);
 }
 
+void kaEntityBillBoard::JoinWorld(kaWorld* world)
+{
+    if (m_pWorld || !world)
+        return;
+    m_pWorld = world;
+    for (kaBillboard* billboard : m_Billboards)
+        world->AddToAlphaSorter(billboard);
+}
+
 void kaEntityBillBoard::CreateDeviceObjects()
 {
     kaEntity::CreateDeviceObjects();

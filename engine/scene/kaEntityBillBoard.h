@@ -35,6 +35,8 @@ public:
                               float offset, const float* anchor);
     // Moves every billboard on a bone to the bone's world position.
     void PlaceBillboards();
+    // For billboards made before the entity had a world: the world's alpha sorter takes them now.
+    void JoinWorld(kaWorld* world);
     // A restored device gives the billboards bare quads: their render states are applied again.
     void CreateDeviceObjects() override;
 

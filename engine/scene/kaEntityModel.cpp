@@ -302,6 +302,9 @@ void kaEntityModel::Initialize()
     // Once: a second initialisation must not list the emitters twice.
     if (m_pEmitterManager && !m_pEmitterManager->GetWorld())
         m_pEmitterManager->AddEmittersToWorld(m_pWorld);
+    // Read before it had a world (made from init data), the entity shows its billboards only now.
+    if (m_pBillboard)
+        m_pBillboard->JoinWorld(m_pWorld);
     if (m_NoSortAlpha)
         m_pModel->SetNoSortAlpha();
     // Made once: the lights belong to the model's lifetime in this world, not to each initialisation.

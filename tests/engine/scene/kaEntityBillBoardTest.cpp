@@ -82,6 +82,20 @@ TEST_F(EntityBillBoardTest, BillboardsLeaveTheAlphaSorterWithTheEntity)
     EXPECT_TRUE(m_World->GetAlphaSorter()->GetItems().empty());
 }
 
+TEST_F(EntityBillBoardTest, BillboardsReadBeforeTheWorldJoinItsSorterAtInitialisation)
+{
+    auto* post = new kaEntityModel;
+    Read(*post, File(kRider) + "<billboard><scale>1</scale><bone>Head</bone></billboard>");
+    ASSERT_TRUE(m_World->AddEntity(post, true, true));
+    const kaBillboard* billboard = post->GetBillboardEntity()->GetBillboards().at(0);
+    EXPECT_FALSE(InSorter(billboard));
+    post->Initialize();
+    post->Initialize();
+    EXPECT_EQ(m_World->GetAlphaSorter()->GetItems().size(), 1u);
+    m_World->DeleteEntity(post, false);
+    EXPECT_TRUE(m_World->GetAlphaSorter()->GetItems().empty());
+}
+
 TEST_F(EntityBillBoardTest, ARestoredDeviceDressesTheQuadsAgainOnce)
 {
     kaEntityModel* rider =
