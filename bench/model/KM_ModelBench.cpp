@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace
 {
 
@@ -49,35 +51,44 @@ void BM_WeldGrid(benchmark::State& state)
     state.counters["vertices"] = static_cast<double>(mesh.m_Render.vertexCount);
 }
 
-// Baseline: the same corners gathered into render arrays with no welding at all.
+// Baseline: the same corners gathered into render arrays with no welding at all, written straight into
+// arrays of their final size.
 void BM_GatherCornersBaseline(benchmark::State& state)
 {
     KM_Mesh mesh = Grid(224);
+    const size_t corners = mesh.m_Faces.size() * 3;
     for (auto _ : state)
     {
-        std::vector<float> positions, normals, uvs;
-        std::vector<uint32_t> indices;
-        positions.reserve(mesh.m_Faces.size() * 9);
-        normals.reserve(mesh.m_Faces.size() * 9);
-        uvs.reserve(mesh.m_Faces.size() * 6);
+        std::unique_ptr<float[]> positions(new float[corners * 3]);
+        std::unique_ptr<float[]> normals(new float[corners * 3]);
+        std::unique_ptr<float[]> uvs(new float[corners * 2]);
+        std::unique_ptr<uint32_t[]> indices(new uint32_t[corners]);
+        float* p = positions.get();
+        float* n = normals.get();
+        float* t = uvs.get();
         uint32_t next = 0;
         for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
         {
             const KM_Mesh::Face& face = mesh.m_Faces[f];
-            const uint32_t corners[3] = {face.a, face.c, face.b};
-            const uint32_t tcorners[3] = {mesh.m_TFaces[f].a, mesh.m_TFaces[f].c, mesh.m_TFaces[f].b};
+            const KM_Mesh::IndexFace& tface = mesh.m_TFaces[f];
+            const uint32_t vertex[3] = {face.a, face.c, face.b};
+            const uint32_t texel[3] = {tface.a, tface.c, tface.b};
+            const KM_Point3& normal = mesh.m_Normals[f].corner[0];
             for (int i = 0; i < 3; ++i)
             {
-                const KM_Point3& p = mesh.m_Vertices[corners[i]];
-                const KM_Point3& n = mesh.m_Normals[f].corner[0];
-                const KM_Point3& t = mesh.m_TVertices[tcorners[i]];
-                positions.insert(positions.end(), {p.x, p.y, p.z});
-                normals.insert(normals.end(), {n.x, n.y, n.z});
-                uvs.insert(uvs.end(), {t.x, 1.0f - t.y});
-                indices.push_back(next++);
+                const KM_Point3& v = mesh.m_Vertices[vertex[i]];
+                const KM_Point3& uv = mesh.m_TVertices[texel[i]];
+                *p++ = v.x, *p++ = v.y, *p++ = v.z;
+                *n++ = normal.x, *n++ = normal.y, *n++ = normal.z;
+                *t++ = uv.x, *t++ = 1.0f - uv.y;
+                indices[next] = next;
+                ++next;
             }
         }
-        benchmark::DoNotOptimize(indices.data());
+        benchmark::DoNotOptimize(positions.get());
+        benchmark::DoNotOptimize(normals.get());
+        benchmark::DoNotOptimize(uvs.get());
+        benchmark::DoNotOptimize(indices.get());
     }
 }
 

@@ -2,6 +2,7 @@
 // sorted vector; and placing model entities, beside placing their models directly. The graphics manager
 // runs on the CPU test device, so the figures are the engine's own work.
 
+#include "bench/scene/CpuGraphics.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
@@ -10,11 +11,6 @@
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaWorld.h"
-
-#include "platform/gfx/Direct3DFactory.h"
-#include "platform/gfx/TestDirect3D.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
 
 #include <benchmark/benchmark.h>
 
@@ -105,47 +101,6 @@ void BM_StoredIdRatio(benchmark::State& state)
     state.counters["ratio"] = baseline > 0.0 ? world / baseline : 0.0;
 }
 
-// A graphics manager on the CPU test device, for the length of one benchmark.
-class Graphics
-{
-public:
-    Graphics()
-    {
-        platform::WindowClass windowClass;
-        windowClass.procedure = &platform::DefWindowProc;
-        windowClass.className = "SceneBench";
-        platform::RegisterClass(windowClass);
-        m_Window = platform::CreateWindow(0, "SceneBench", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        m_Previous = platform::SetDirect3DFactory(
-            [this]() -> platform::GfxDirect3D*
-            {
-                m_D3D->AddRef();
-                return m_D3D;
-            });
-        m_Config = (std::filesystem::temp_directory_path() / "tarvolin_scene_bench.cfg").string();
-        std::ofstream(m_Config) << "";
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        m_Ready = m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false);
-    }
-    ~Graphics()
-    {
-        m_Manager.reset();
-        platform::SetDirect3DFactory(m_Previous);
-        m_D3D->Release();
-        std::remove(m_Config.c_str());
-    }
-    bool Ready() const { return m_Ready; }
-
-private:
-    platform::ScriptedWindowBackend m_Backend;
-    platform::WindowHandle m_Window = nullptr;
-    platform::TestDirect3D* m_D3D = new platform::TestDirect3D;
-    platform::Direct3DFactory m_Previous;
-    std::string m_Config;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
-    bool m_Ready = false;
-};
-
 // The position of entity i in frame n: a grid that slides.
 platform::Vector3 Place(int i, int64_t n)
 {
@@ -206,7 +161,7 @@ public:
 private:
     const platform::Quaternion m_Upright{0.0f, 0.0f, 0.0f, 1.0f};
 
-    Graphics m_Graphics;
+    CpuGraphics m_Graphics;
     kaFileSystem m_Files;
     kaModelManager m_Models;
     std::unique_ptr<kaWorld> m_World;

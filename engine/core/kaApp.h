@@ -71,6 +71,10 @@ public:
     void SetCurrentWorld(kaWorldBase* world) { m_pCurrentWorld = world; }
     kaWorldBase* GetCurrentWorld() const { return m_pCurrentWorld; }
 
+    // Set while the map editor is open: worlds keep entities of unknown classes as editor models.
+    void SetEditor(bool editor) { m_Editor = editor ? 1 : 0; }
+    bool IsEditor() const { return m_Editor != 0; }
+
     static constexpr int kClientWidth = 800;
     static constexpr int kClientHeight = 600;
 
@@ -92,4 +96,5 @@ private:
     kaWorldBase* m_pCurrentWorld = nullptr;
     int32_t m_PixelShaderLevel = 0;
     int32_t m_VertexShaderLevel = 0;
+    uint8_t m_Editor = 0;
 };

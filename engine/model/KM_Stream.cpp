@@ -57,6 +57,8 @@ bool KM_Stream::Open(const char* path, int mode)
         m_FileSize = static_cast<uint64_t>(info.st_size);
     else
         m_FileSize = std::numeric_limits<uint64_t>::max();
+    m_FileOffset = 0;
+    m_FileOffsetKnown = true;
     return true;
 }
 
@@ -123,6 +125,7 @@ void KM_Stream::Close()
     m_HeaderFailed = false;
     m_Position = 0;
     m_FileSize = 0;
+    m_FileOffsetKnown = false;
 }
 
 bool KM_Stream::_ReadHeaderFields()
@@ -182,6 +185,11 @@ bool KM_Stream::Read(void* buffer, size_t elementSize, size_t count)
         return false;
     m_Position += static_cast<uint64_t>(elementSize) * count;
     const size_t got = std::fread(buffer, elementSize, count, m_File);
+    // A short read may have taken part of an element: the file is asked again when it matters.
+    if (got == count)
+        m_FileOffset += static_cast<uint64_t>(elementSize) * count;
+    else
+        m_FileOffsetKnown = false;
     if (std::ferror(m_File))
     {
         KM_MessageBox::Show("Error Reading Data", kErrorCaption);
@@ -209,6 +217,13 @@ bool KM_Stream::Seek(long offset, int origin)
         KM_MessageBox::Show("Error Seeking to Position", kErrorCaption);
         return false;
     }
+    const int64_t target = origin == SEEK_SET   ? offset
+                           : origin == SEEK_CUR ? static_cast<int64_t>(m_FileOffset) + offset
+                                                : -1;
+    if (target >= 0)
+        m_FileOffset = static_cast<uint64_t>(target);
+    else
+        m_FileOffsetKnown = false;
     return true;
 }
 
@@ -275,7 +290,7 @@ uint64_t KM_Stream::Remaining() const
         return 0;
     if (m_FileSize == std::numeric_limits<uint64_t>::max())
         return m_FileSize;
-    const long at = std::ftell(m_File);
+    const long at = m_FileOffsetKnown ? static_cast<long>(m_FileOffset) : std::ftell(m_File);
     if (at < 0 || static_cast<uint64_t>(at) >= m_FileSize)
         return 0;
     return m_FileSize - static_cast<uint64_t>(at);

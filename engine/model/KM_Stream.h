@@ -118,6 +118,10 @@ private:
     bool m_HeaderFailed;
     uint64_t m_Position;
     uint64_t m_FileSize;
+    // Where the file stands, kept alongside reads and seeks: asking the file costs a system call, and
+    // every bounds check asks.
+    uint64_t m_FileOffset = 0;
+    bool m_FileOffsetKnown = false;
     int m_Indent;
     char m_IndentText[kMaxIndent + 1];
 };

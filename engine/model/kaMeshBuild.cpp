@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 using platform::DebugPrintf;
@@ -184,9 +185,22 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
 {
     kaCountedPtr<kaMeshSubset> owned(subset);
     const KM_Mesh::RenderData& render = mesh.m_Render;
-    std::vector<uint32_t> distinct(corners);
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    // The render vertices the corners use, in ascending order, and where each lands among them: one pass
+    // over a table of the render vertices, as corners index those.
+    const uint32_t largest = corners.empty() ? 0 : *std::max_element(corners.begin(), corners.end());
+    if (corners.empty() || largest >= render.vertexCount)
+        return;
+    constexpr uint32_t kUnused = UINT32_MAX;
+    std::vector<uint32_t> slot(static_cast<size_t>(largest) + 1, kUnused);
+    for (uint32_t corner : corners)
+        slot[corner] = 0;
+    std::vector<uint32_t> distinct;
+    for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
+        if (slot[vertex] != kUnused)
+        {
+            slot[vertex] = static_cast<uint32_t>(distinct.size());
+            distinct.push_back(vertex);
+        }
     if (distinct.size() > kMaxIndexedVertices)
     {
         DebugPrintf(
@@ -195,13 +209,10 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
             subset->m_Name.c_str(), distinct.size());
         return;
     }
-    if (distinct.empty() || distinct.back() >= render.vertexCount)
-        return;
 
     std::vector<uint16_t> indices(corners.size());
     for (size_t i = 0; i < corners.size(); ++i)
-        indices[i] = static_cast<uint16_t>(std::lower_bound(distinct.begin(), distinct.end(), corners[i]) -
-                                           distinct.begin());
+        indices[i] = static_cast<uint16_t>(slot[corners[i]]);
     // order[k]: the render vertex that becomes buffer vertex k.
     std::vector<uint32_t> order(distinct);
     bool strip = false;

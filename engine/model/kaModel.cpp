@@ -56,10 +56,12 @@ Vector3 ReadVec3(const uint8_t* at)
     return {v[0], v[1], v[2]};
 }
 
+// One float at a time: three 4-byte stores gathered and reread as wider loads would stall the copy.
 void WriteVec3(uint8_t* at, const Vector3& value)
 {
-    const float v[3] = {value.x, value.y, value.z};
-    std::memcpy(at, v, sizeof(v));
+    std::memcpy(at, &value.x, sizeof(float));
+    std::memcpy(at + sizeof(float), &value.y, sizeof(float));
+    std::memcpy(at + 2 * sizeof(float), &value.z, sizeof(float));
 }
 
 // Positions and, when the format has them, normals are the first floats of each vertex.
@@ -905,8 +907,14 @@ void kaModel::UpdateSkin()
     // Offset then current: bind-pose model space into each bone's space and out at its present pose.
     const std::vector<kaBone>& bones = m_pSkeleton->GetBones();
     std::vector<Matrix> skin(std::min(bones.size(), m_BoneMatrices.size()));
+    // A bone matrix whose last column is (0, 0, 0, 1) gives w = 1 exactly, so the divide can go.
+    std::vector<uint8_t> affine(skin.size());
     for (size_t b = 0; b < skin.size(); ++b)
+    {
         skin[b] = bones[b].offset * m_BoneMatrices[b];
+        const Matrix& m = skin[b];
+        affine[b] = m.m[0][3] == 0.0f && m.m[1][3] == 0.0f && m.m[2][3] == 0.0f && m.m[3][3] == 1.0f;
+    }
 
     auto* data = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(handle));
     if (data == nullptr)
@@ -927,7 +935,17 @@ void kaModel::UpdateSkin()
                     continue;
                 const Matrix& m = skin[record.bones[i]];
                 Vector3 moved;
-                platform::Vec3TransformCoord(&moved, &record.bindPosition, &m);
+                if (affine[record.bones[i]])
+                {
+                    const Vector3& p = record.bindPosition;
+                    moved = Vector3(p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0],
+                                    p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1],
+                                    p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]);
+                }
+                else
+                {
+                    platform::Vec3TransformCoord(&moved, &record.bindPosition, &m);
+                }
                 position += moved * record.weights[i];
                 platform::Vec3TransformNormal(&moved, &record.bindNormal, &m);
                 normal += moved * record.weights[i];

@@ -4,7 +4,8 @@
 
 #include "platform/system/DebugOutput.h"
 
-kaBufferPool::kaBufferPool(kaBuffer* buffer, uint32_t capacity) : m_Capacity(capacity), m_Buffer(buffer)
+kaBufferPool::kaBufferPool(kaBuffer* buffer, uint32_t capacity)
+    : m_Capacity(capacity), m_Buffer(buffer), m_Slots(1), m_Live(1, false)
 {
     m_FreeRuns.push_back({0, capacity, 1});
 }
@@ -21,7 +22,9 @@ uint32_t kaBufferPool::Allocate(uint32_t count)
         if (run->count < count)
             continue;
         const uint32_t number = m_NextSlot++;
-        m_Slots[static_cast<uint16_t>(number)] = {run->start, count, 1};
+        m_Slots.push_back({run->start, count, 1});
+        m_Live.push_back(true);
+        ++m_SlotsInUse;
         if (run->count == count)
         {
             m_FreeRuns.erase(run);
@@ -38,13 +41,12 @@ uint32_t kaBufferPool::Allocate(uint32_t count)
 
 kaBufferPool::Slot* kaBufferPool::_Find(uint32_t slot)
 {
-    const auto found = slot <= 0xFFFF ? m_Slots.find(static_cast<uint16_t>(slot)) : m_Slots.end();
-    if (found == m_Slots.end())
+    if (slot >= m_Slots.size() || !m_Live[slot])
     {
         platform::DebugPrintf("[kaBufferPool::_Find] : Unknown slot %u\n", slot);
         return nullptr;
     }
-    return &found->second;
+    return &m_Slots[slot];
 }
 
 const kaBufferPool::Slot* kaBufferPool::AddRef(uint32_t slot)
@@ -61,15 +63,15 @@ uint32_t kaBufferPool::Release(uint32_t slot)
     if (record && --record->refCount <= 0)
     {
         m_FreeRuns.push_back({record->start, record->count, 0});
-        m_Slots.erase(static_cast<uint16_t>(slot));
+        m_Live[slot] = false;
+        --m_SlotsInUse;
     }
     return GetSlotsInUse();
 }
 
 const kaBufferPool::Slot* kaBufferPool::GetSlot(uint32_t slot) const
 {
-    const auto found = slot <= 0xFFFF ? m_Slots.find(static_cast<uint16_t>(slot)) : m_Slots.end();
-    return found == m_Slots.end() ? nullptr : &found->second;
+    return slot < m_Slots.size() && m_Live[slot] ? &m_Slots[slot] : nullptr;
 }
 
 void* kaBufferPool::Lock(uint32_t slot)

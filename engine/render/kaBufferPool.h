@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <list>
-#include <map>
 #include <memory>
+#include <vector>
 
 class kaBuffer;
 
@@ -48,7 +48,7 @@ public:
 
     kaBuffer* GetBuffer() const { return m_Buffer.get(); }
     uint32_t GetCapacity() const { return m_Capacity; }
-    uint32_t GetSlotsInUse() const { return static_cast<uint32_t>(m_Slots.size()); }
+    uint32_t GetSlotsInUse() const { return m_SlotsInUse; }
     const std::list<FreeRun>& GetFreeRuns() const { return m_FreeRuns; }
 
 private:
@@ -57,6 +57,9 @@ private:
     uint32_t m_Capacity = 0;
     uint32_t m_NextSlot = 1;
     std::unique_ptr<kaBuffer> m_Buffer;
-    std::map<uint16_t, Slot> m_Slots;
+    // Indexed by slot number (entry 0 unused), as numbers are handed out in order; every draw looks one up.
+    std::vector<Slot> m_Slots;
+    std::vector<bool> m_Live;
+    uint32_t m_SlotsInUse = 0;
     std::list<FreeRun> m_FreeRuns;
 };

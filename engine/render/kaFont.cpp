@@ -362,39 +362,91 @@ GfxResult kaFont::CreateDeviceObjects()
     return result;
 }
 
+namespace
+{
+
+enum class StateKind
+{
+    Render,
+    Stage,
+    Sampler
+};
+
+struct TextState
+{
+    StateKind kind;
+    uint32_t stage;
+    uint32_t state;
+    uint32_t value;
+};
+
+// Alpha-blended, alpha-tested, unlit glyphs: texture times diffuse on stage 0, nothing after it.
+const TextState kTextStates[] = {
+    {StateKind::Render, 0, RS_ALPHABLENDENABLE, 1},
+    {StateKind::Render, 0, RS_SRCBLEND, BLEND_SRCALPHA},
+    {StateKind::Render, 0, RS_DESTBLEND, BLEND_INVSRCALPHA},
+    {StateKind::Render, 0, RS_ALPHATESTENABLE, 1},
+    {StateKind::Render, 0, RS_ALPHAREF, 8},
+    {StateKind::Render, 0, RS_ALPHAFUNC, CMP_GREATEREQUAL},
+    {StateKind::Render, 0, RS_FILLMODE, FILL_SOLID},
+    {StateKind::Render, 0, RS_CULLMODE, CULL_CCW},
+    {StateKind::Render, 0, RS_ZENABLE, ZB_FALSE},
+    {StateKind::Render, 0, RS_STENCILENABLE, 0},
+    {StateKind::Render, 0, RS_CLIPPING, 1},
+    {StateKind::Render, 0, RS_CLIPPLANEENABLE, 0},
+    {StateKind::Render, 0, RS_INDEXEDVERTEXBLENDENABLE, 0},
+    {StateKind::Render, 0, RS_VERTEXBLEND, kVertexBlendDisable},
+    {StateKind::Render, 0, RS_FOGENABLE, 0},
+    {StateKind::Stage, 0, TSS_COLOROP, TOP_MODULATE},
+    {StateKind::Stage, 0, TSS_COLORARG1, TA_TEXTURE},
+    {StateKind::Stage, 0, TSS_COLORARG2, TA_DIFFUSE},
+    {StateKind::Stage, 0, TSS_ALPHAOP, TOP_MODULATE},
+    {StateKind::Stage, 0, TSS_ALPHAARG1, TA_TEXTURE},
+    {StateKind::Stage, 0, TSS_ALPHAARG2, TA_DIFFUSE},
+    {StateKind::Sampler, 0, SAMP_MINFILTER, TEXF_LINEAR},
+    {StateKind::Sampler, 0, SAMP_MAGFILTER, TEXF_LINEAR},
+    {StateKind::Sampler, 0, SAMP_MIPFILTER, TEXF_NONE},
+    {StateKind::Stage, 0, TSS_TEXCOORDINDEX, 0},
+    {StateKind::Stage, 0, TSS_TEXTURETRANSFORMFLAGS, 0},
+    {StateKind::Stage, 1, TSS_COLOROP, TOP_DISABLE},
+    {StateKind::Stage, 1, TSS_ALPHAOP, TOP_DISABLE},
+};
+
+} // namespace
+
 void kaFont::_RecordStates() const
 {
+    // A block records what it is sent: the cached setters would leave out states the cache holds already.
     GfxDevice* device = g_pGraphicsManager->GetDevice();
     if (GfxBaseTexture* page = m_pTexture->GetBaseTexture())
         device->SetTexture(0, page);
-    device->SetRenderState(RS_ALPHABLENDENABLE, 1);
-    device->SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-    device->SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    device->SetRenderState(RS_ALPHATESTENABLE, 1);
-    device->SetRenderState(RS_ALPHAREF, 8);
-    device->SetRenderState(RS_ALPHAFUNC, CMP_GREATEREQUAL);
-    device->SetRenderState(RS_FILLMODE, FILL_SOLID);
-    device->SetRenderState(RS_CULLMODE, CULL_CCW);
-    device->SetRenderState(RS_ZENABLE, ZB_FALSE);
-    device->SetRenderState(RS_STENCILENABLE, 0);
-    device->SetRenderState(RS_CLIPPING, 1);
-    device->SetRenderState(RS_CLIPPLANEENABLE, 0);
-    device->SetRenderState(RS_INDEXEDVERTEXBLENDENABLE, 0);
-    device->SetRenderState(RS_VERTEXBLEND, kVertexBlendDisable);
-    device->SetRenderState(RS_FOGENABLE, 0);
-    device->SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-    device->SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-    device->SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-    device->SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    device->SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
-    device->SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
-    device->SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
-    device->SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
-    device->SetSamplerState(0, SAMP_MIPFILTER, TEXF_NONE);
-    device->SetTextureStageState(0, TSS_TEXCOORDINDEX, 0);
-    device->SetTextureStageState(0, TSS_TEXTURETRANSFORMFLAGS, 0);
-    device->SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
-    device->SetTextureStageState(1, TSS_ALPHAOP, TOP_DISABLE);
+    for (const TextState& entry : kTextStates)
+    {
+        if (entry.kind == StateKind::Render)
+            device->SetRenderState(entry.state, entry.value);
+        else if (entry.kind == StateKind::Stage)
+            device->SetTextureStageState(entry.stage, entry.state, entry.value);
+        else
+            device->SetSamplerState(entry.stage, entry.state, entry.value);
+    }
+}
+
+void kaFont::ApplyStates() const
+{
+    kaGraphicsManager* manager = g_pGraphicsManager;
+    if (!manager)
+        return;
+    if (GfxBaseTexture* page = m_pTexture ? m_pTexture->GetBaseTexture() : nullptr)
+        manager->SetTexture(0, page);
+    for (const TextState& entry : kTextStates)
+    {
+        if (entry.kind == StateKind::Render)
+            manager->SetRenderState(entry.state, entry.value);
+        else if (entry.kind == StateKind::Stage)
+            manager->SetTextureStageState(entry.stage, entry.state, entry.value);
+        else
+            manager->SetSamplerState(entry.stage, entry.state, entry.value);
+    }
 }
 
 void kaFont::ReleaseDeviceObjects()

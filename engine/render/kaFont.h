@@ -92,6 +92,9 @@ public:
     const GlyphMetrics& GetMetrics(uint32_t code) const { return m_Metrics[_Slot(code)]; }
     platform::GfxVertexBuffer* GetVertexBuffer() const { return m_pVertexBuffer; }
     platform::GfxStateBlock* GetStateBlock(uint32_t which) const { return m_pStateBlocks[which % 2]; }
+    // Sets the states of the blocks through the graphics manager's cached setters, so that its cache
+    // keeps describing the device; text drawn between other draws sets its states this way.
+    void ApplyStates() const;
 
     // The page size an outline font of this pixel size lays its glyphs out on.
     static uint32_t PageSizeFor(uint32_t pixelSize);

@@ -503,6 +503,9 @@ platform::GfxResult kaGraphicsManager::CreateDevice(WindowHandle window)
     }
     m_pDevice = created;
     m_SettingsMadeADevice = true;
+    // A new device holds none of what the cache's users last sent to another.
+    m_MaterialKnown = false;
+    ++s_StateChanges;
     Matrix identity;
     MatrixIdentity(&identity);
     m_pDevice->SetTransform(TS_VIEW, &identity);
@@ -745,6 +748,8 @@ bool kaGraphicsManager::WriteGraphicsConfig(const char* fileName)
 void kaGraphicsManager::ResetStateCache()
 {
     m_StateCache.Reset(m_DepthMode);
+    m_MaterialKnown = false;
+    ++s_StateChanges;
 }
 
 platform::GfxColor kaGraphicsManager::ToColor(float red, float green, float blue, float alpha)
@@ -764,6 +769,7 @@ bool kaGraphicsManager::SetRenderState(uint32_t state, uint32_t value)
             return true;
         *cached = value;
     }
+    ++s_StateChanges;
     return GfxSucceeded(m_pDevice->SetRenderState(state, value));
 }
 
@@ -777,6 +783,7 @@ bool kaGraphicsManager::SetTextureStageState(uint32_t stage, uint32_t state, uin
             return true;
         *cached = value;
     }
+    ++s_StateChanges;
     return GfxSucceeded(m_pDevice->SetTextureStageState(stage, state, value));
 }
 
@@ -790,6 +797,7 @@ bool kaGraphicsManager::SetSamplerState(uint32_t sampler, uint32_t state, uint32
             return true;
         *cached = value;
     }
+    ++s_StateChanges;
     return GfxSucceeded(m_pDevice->SetSamplerState(sampler, state, value));
 }
 
@@ -803,13 +811,29 @@ void kaGraphicsManager::SetTexture(uint32_t stage, GfxBaseTexture* texture)
             return;
         *cached = texture;
     }
+    ++s_StateChanges;
     m_pDevice->SetTexture(stage, texture);
 }
 
 void kaGraphicsManager::ForgetTexture(const GfxBaseTexture* texture)
 {
     if (texture)
+    {
         m_StateCache.ForgetTexture(texture);
+        ++s_StateChanges;
+    }
+}
+
+void kaGraphicsManager::SetMaterial(const Material& material)
+{
+    if (!m_pDevice)
+        return;
+    if (m_MaterialKnown && std::memcmp(&m_Material, &material, sizeof material) == 0)
+        return;
+    m_Material = material;
+    m_MaterialKnown = true;
+    ++s_StateChanges;
+    m_pDevice->SetMaterial(&material);
 }
 
 void kaGraphicsManager::SetFVF(uint32_t fvf)

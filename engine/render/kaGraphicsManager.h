@@ -144,8 +144,13 @@ public:
     void ForgetTexture(const platform::GfxBaseTexture* texture);
     void SetFVF(uint32_t fvf);
     void SetZBufferEnable(bool enable);
+    void SetMaterial(const platform::Material& material);
     void SetAmbientColor(float red, float green, float blue, float alpha);
     void ResetStateCache();
+    // Grows whenever a state, texture or material change reaches the device through the setters above
+    // and when the cache is reset: a caller that set the device up can tell that nothing changed since.
+    // Counted across managers, so that a count seen under one never matches under the next.
+    static uint64_t GetStateChanges() { return s_StateChanges; }
     static platform::GfxColor ToColor(float red, float green, float blue, float alpha);
 
     // A batch streamed through the second shared vertex and index buffers: Begin locks room for the
@@ -460,6 +465,9 @@ private:
     platform::GfxColor m_ClearColor = kDefaultClearColor;
     uint32_t m_TriangleCounts[2] = {0, 0};
     kaStateCache m_StateCache;
+    static inline uint64_t s_StateChanges = 1;
+    bool m_MaterialKnown = false;
+    platform::Material m_Material;
 
     // Shared buffers.
     std::unique_ptr<kaVertexBuffer> m_DynamicVB[2];

@@ -145,9 +145,6 @@ void kaGraphicsManager::DrawDebugPrimitives()
     SetRenderState(RS_LIGHTING, 0);
     SetRenderState(RS_AMBIENTMATERIALSOURCE, MCS_COLOR1);
 
-    void* locked = nullptr;
-    if (GfxFailed(m_pDeviceVertexBuffer->Lock(0, 0, &locked, LOCK_DISCARD)) || !locked)
-        return;
     const Matrix identity;
     m_pDevice->SetTransform(TS_WORLD, &identity);
     SetTexture(0, nullptr);
@@ -162,15 +159,19 @@ void kaGraphicsManager::DrawDebugPrimitives()
         std::min(kDebugBatchVertices / 2, std::max<uint32_t>(1, m_Caps.MaxPrimitiveCount));
     const uint32_t batchVertices = maxLines * 2;
 
+    // Each batch locks, and so uploads, only the vertices it draws.
     auto drawBatch = [&](const VERTEX_WORLDPOS_DIFFUSE* vertices, uint32_t count)
     {
-        if (count > 0)
-            std::memcpy(locked, vertices, count * sizeof(VERTEX_WORLDPOS_DIFFUSE));
+        if (count / 2 == 0)
+            return true;
+        const uint32_t bytes = count * sizeof(VERTEX_WORLDPOS_DIFFUSE);
+        void* locked = nullptr;
+        if (GfxFailed(m_pDeviceVertexBuffer->Lock(0, bytes, &locked, LOCK_DISCARD)) || !locked)
+            return false;
+        std::memcpy(locked, vertices, bytes);
         m_pDeviceVertexBuffer->Unlock();
-        locked = nullptr;
-        if (count / 2 > 0)
-            m_pDevice->DrawPrimitive(PT_LINELIST, 0, count / 2);
-        return GfxSucceeded(m_pDeviceVertexBuffer->Lock(0, 0, &locked, LOCK_DISCARD)) && locked;
+        m_pDevice->DrawPrimitive(PT_LINELIST, 0, count / 2);
+        return true;
     };
 
     for (const kaDebugPrimitive& entry : entries)
@@ -188,5 +189,4 @@ void kaGraphicsManager::DrawDebugPrimitives()
         if (!ok || !drawBatch(next, remaining))
             return;
     }
-    m_pDeviceVertexBuffer->Unlock();
 }

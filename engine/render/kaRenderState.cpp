@@ -11,10 +11,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using namespace platform;
 
 bool kaRenderState::s_NoSpecular = false;
+kaRenderState::AppliedKey kaRenderState::s_AppliedKey;
+uint64_t kaRenderState::s_AppliedChanges = 0;
 
 namespace
 {
@@ -341,11 +344,58 @@ bool kaRenderState::AdvanceAnimation()
     return true;
 }
 
+bool kaRenderState::_MakeAppliedKey(int32_t pass, AppliedKey& key) const
+{
+    // Cleared whole, padding included, so that keys compare byte for byte.
+    std::memset(static_cast<void*>(&key), 0, sizeof key);
+    key.pass = pass;
+    key.flags = (m_AlphaBlend ? 1u : 0u) | (m_AmbientFromVertexColor ? 2u : 0u) | (m_Lighting ? 4u : 0u) |
+                (m_BackFaceCull ? 8u : 0u) | (m_ZTest ? 16u : 0u) | (m_ZWrite ? 32u : 0u) |
+                (s_NoSpecular ? 64u : 0u) | (m_Stages.empty() ? 128u : 0u);
+    key.blendMode = m_BlendMode;
+    key.fillMode = m_FillMode;
+    key.depthFunction = m_DepthFunction;
+    key.material = m_Material;
+    if (m_Stages.empty())
+        return true;
+    if (pass < 0 || static_cast<size_t>(pass) >= m_PassFirstStages.size() ||
+        static_cast<size_t>(pass) >= m_PassStageCounts.size())
+        return true;
+    const size_t first = m_PassFirstStages[pass];
+    const size_t end = std::min(m_Stages.size(), first + m_PassStageCounts[pass]);
+    if (end > first + AppliedKey::kStages)
+        return false;
+    for (size_t i = first; i < end; ++i)
+    {
+        AppliedKey::Stage& stage = key.stages[key.stageCount++];
+        const kaTextureStage* record = m_Stages[i];
+        stage.value.texture = record->texture;
+        stage.value.blendType = record->blendType;
+        stage.value.texCoordIndex = record->texCoordIndex;
+        stage.value.keepSampling = record->keepSampling;
+        stage.value.clampU = record->clampU;
+        stage.value.clampV = record->clampV;
+        stage.deviceTexture = _DeviceTexture(record->texture);
+        stage.mips = _HasMips(record->texture);
+    }
+    return true;
+}
+
 bool kaRenderState::Apply(GfxDevice* device, int32_t pass)
 {
     kaGraphicsManager* manager = g_pGraphicsManager;
     if (!manager)
         return false;
+    // A flip-book steps on every Apply, so only still blocks can skip.
+    AppliedKey key;
+    const bool keyed = !m_Animated && _MakeAppliedKey(pass, key);
+    // Without a device the material is left as it is.
+    if (keyed && device)
+        key.flags |= 256u;
+    if (keyed && s_AppliedChanges == manager->GetStateChanges() &&
+        std::memcmp(&key, &s_AppliedKey, sizeof key) == 0)
+        return true;
+    s_AppliedChanges = 0;
     const GfxCaps& caps = manager->GetCaps();
     const uint32_t maxStages = caps.MaxSimultaneousTextures;
     const bool temp = (caps.PrimitiveMiscCaps & PMISCCAPS_TSSARGTEMP) != 0;
@@ -393,7 +443,7 @@ bool kaRenderState::Apply(GfxDevice* device, int32_t pass)
         manager->SetRenderState(RS_DIFFUSEMATERIALSOURCE,
                                 m_Material.Diffuse.a == 1.0f ? MCS_COLOR1 : MCS_MATERIAL);
         if (device)
-            device->SetMaterial(&m_Material);
+            manager->SetMaterial(m_Material);
         manager->SetRenderState(RS_SPECULARENABLE, m_Material.Power > 0.0f && !s_NoSpecular ? 1 : 0);
     }
 
@@ -439,6 +489,11 @@ bool kaRenderState::Apply(GfxDevice* device, int32_t pass)
         manager->SetTextureStageState(stage, TSS_ALPHAOP, TOP_DISABLE);
         manager->SetTextureStageState(stage, TSS_TEXTURETRANSFORMFLAGS, 0);
         manager->SetTextureStageState(stage, TSS_TEXCOORDINDEX, stage);
+    }
+    if (keyed)
+    {
+        s_AppliedKey = key;
+        s_AppliedChanges = manager->GetStateChanges();
     }
     return true;
 }

@@ -72,6 +72,7 @@ public:
     // past its last frame.
     bool AdvanceAnimation();
     // Sets the device for one pass. False only when a finished non-looping animation has nothing to show.
+    // Applying the same pass of an unchanged block again, with no state change sent since, sends nothing.
     bool Apply(platform::GfxDevice* device, int32_t pass);
 
     // Blocks drawn after the first pass multiply onto what the first drew.
@@ -116,6 +117,30 @@ private:
     // Sets device stage `stage` from a record; false when the record uses no stage.
     bool _ApplyStage(const kaTextureStage& record, uint32_t stage, bool tempSupported);
 
+    // Everything Apply reads for one pass, compared whole to tell whether applying it would change anything
+    // after the last Apply of any block. Stage records are taken by value along with their textures'
+    // device side, so blocks that differ only in where they live (a thousand billboards) compare equal.
+    struct AppliedKey
+    {
+        static constexpr uint32_t kStages = 4;
+        struct Stage
+        {
+            kaTextureStage value;
+            platform::GfxBaseTexture* deviceTexture;
+            bool mips;
+        };
+        int32_t pass;
+        uint32_t flags;
+        uint32_t blendMode;
+        uint32_t fillMode;
+        uint32_t depthFunction;
+        platform::Material material;
+        uint32_t stageCount;
+        Stage stages[kStages];
+    };
+    // False when the pass has more stages than a key holds.
+    bool _MakeAppliedKey(int32_t pass, AppliedKey& key) const;
+
     uint32_t m_Reference = 1;
     float m_Reserved[2] = {0.0f, 0.0f};
     float m_TimeCarry = 0.0f;
@@ -125,6 +150,9 @@ private:
     std::vector<uint32_t> m_PassStageCounts;
     std::vector<kaTextureStage*> m_Stages;
     platform::Material m_Material;
-
     static bool s_NoSpecular;
+    // The key of the last Apply of any block and the graphics manager's change count right after it; a
+    // count of 0 for none.
+    static AppliedKey s_AppliedKey;
+    static uint64_t s_AppliedChanges;
 };

@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+class TiXmlElement;
 class ka3DAlphaSorter;
 class kaCamera;
+class kaCollideInfo;
+class kaColor;
 class kaEntity;
+class kaEntityModel;
 class kaLight;
 class kaQuadTree;
 class kaSkyBoxBase;
@@ -41,9 +45,55 @@ public:
     // without one a world has no path grid.
     using PathManagerCreator = kaEntity* (*)();
     static void SetPathManagerCreator(PathManagerCreator creator);
+    // Rebuilds a path grid with no type bytes; installed with the grid that has one.
+    using PathGridReset = void (*)(kaEntity& manager);
+    static void SetPathGridReset(PathGridReset reset);
+    // Makers of the environment objects a world file names. The terrain library installs them during
+    // static construction; without one, that element of a world file is skipped.
+    using TerrainCreator = kaTerrainBase* (*)();
+    using WaterPlaneCreator = kaWaterPlaneBase* (*)();
+    using SkyBoxCreator = kaSkyBoxBase* (*)();
+    using SunCreator = kaSunBase* (*)();
+    static void SetTerrainCreator(TerrainCreator creator);
+    static void SetWaterPlaneCreator(WaterPlaneCreator creator);
+    static void SetSkyBoxCreator(SkyBoxCreator creator);
+    static void SetSunCreator(SunCreator creator);
+
+    static constexpr const char* kRootElement = "World";
+    static constexpr const char* kVenueDataType = "Venue";
+    // Water plane extent without a terrain.
+    static constexpr float kDefaultWaterSize = 1024.0f;
+
+    // Pick flags.
+    static constexpr uint32_t kPickTerrain = 1;
+    static constexpr uint32_t kPickSpheres = 2;
+    static constexpr uint32_t kPickBoxes = 4;
+    static constexpr uint32_t kPickMeshes = 8;
+    static constexpr uint32_t kPickInvisible = 16;
+    static constexpr uint32_t kPickVenueOnly = 32;
+    // The pick-ray display's segment length and its flags (terrain and meshes).
+    static constexpr float kPickRayLength = 1000.0f;
+    static constexpr uint32_t kPickRayFlags = kPickTerrain | kPickMeshes;
+
+    // Where the mouse is, in client pixels; false when unknown. The interface installs it.
+    using CursorSource = bool (*)(int32_t& x, int32_t& y);
+    static void SetCursorSource(CursorSource source);
 
     kaWorld();
     ~kaWorld() override;
+
+    // The camera's transforms, the environment in its fixed order, the venue, the entities the quad tree
+    // finds in view, the transparent draws and the sun's flare.
+    void Render(uint32_t flag) override;
+    // False, outputs untouched, without a camera; otherwise the camera's position and the unit direction
+    // through the screen point (pixels).
+    bool GetPickRay(float x, float y, platform::Vector3& origin, platform::Vector3& direction) const;
+    // The first thing the segment hits, chosen by the pick flags; false for a null result or no hit.
+    bool Pick(const platform::Vector3& start, const platform::Vector3& end, kaCollideInfo* result,
+              uint32_t flags);
+    // The quad tree's rectangle query; false without a quad tree.
+    bool FindEntitiesInRect(const kaEntity* excluded, float x1, float z1, float x2, float z2,
+                            std::vector<kaEntity*>* out, uint32_t flags) const;
 
     // Applies the queued list changes, then runs the lights, the update list, the selected entity and the
     // environment objects. Nothing while the application is paused.
@@ -76,6 +126,42 @@ public:
     // Takes the values of the five world rows; true when one changed. A coordinate that is not a number
     // throws ka::bad_lexical_cast.
     virtual bool SetPropertyList(const kaPropertyList& list);
+
+    // World files. Loading reads the root "World" of the file into this world without clearing it first;
+    // a missing file, a damaged one or another root reads nothing.
+    void LoadFile(const std::string& fileName, bool restoreStates);
+    // Writes through a temporary file renamed over the old one; false, the old file kept, when the file
+    // could not be written.
+    bool SaveFile(const std::string& fileName, bool saveStates);
+    // A null element reads nothing. A malformed world value keeps what the world had; an entity whose
+    // block holds a malformed value is dropped with a debugger line.
+    virtual void ReadXml(const TiXmlElement* element, bool restoreStates);
+    virtual void WriteXml(TiXmlElement* element, bool saveStates) const;
+    virtual void ReadEntities(const TiXmlElement* element);
+    virtual void RestoreEntityStates(const TiXmlElement* element);
+    virtual void SaveEntityStates(TiXmlElement* element) const;
+    void WriteEntities(TiXmlElement* element) const;
+    // Makes the arena entity from the "Venue" init-data record of that name, centred on the origin, and
+    // fits the quad tree to it. False, with nothing changed, when the record or its model is missing.
+    bool LoadVenue(const std::string& venueName, bool initialize);
+    virtual kaTerrainBase* CreateTerrainObject();
+    virtual kaEntityModel* CreateArenaEntity();
+
+    // Editor operations on the environment; each does nothing when its object is absent.
+    // Replaces the terrain by one built from the height map, and fits the quad tree to it.
+    virtual void NewTerrain(const std::string& heightMap, float width, float height, float length,
+                            bool vertexLighting);
+    void AddTerrainLayer(const std::string& texturePath, const std::string& maskPath, float stretch);
+    void RemoveTerrainLayer(int32_t index);
+    void RebuildTerrain();
+    void AddSunFlareLayer(const std::string& texture, float length, float scale);
+    void RemoveSunFlareLayer(int32_t index);
+    void CreateSun(const std::string& texture, float position, float axisTilt, float scale,
+                   const kaColor& directional, const kaColor& ambient);
+    void CreateSkyBox(const std::string& left, const std::string& right, const std::string& forward,
+                      const std::string& back, const std::string& top);
+    void CreateCloudPlane(const std::string& texture, float height, float speed);
+    virtual void ResetPathGrid();
 
     // Destroys the entity now, dropping its identifier, or, while locked or when deferred, at the next
     // update, keeping its identifier in use.
@@ -150,6 +236,11 @@ protected:
     // Filing in the quad tree, when the world has one.
     void _FileInTree(kaEntity* entity);
     void _RemoveFromTree(kaEntity* entity);
+    void _ReadEnvironment(const TiXmlElement* element);
+    // Picks along the mouse ray and draws the ray and the hit's normal.
+    void _ShowPickRay();
+    // Reads one entity block; null when the type is unknown or the block holds a malformed value.
+    kaEntity* _ReadEntity(const TiXmlElement* element);
 
     std::string m_Description;
     std::string m_Preview;

@@ -1,5 +1,20 @@
 #include "engine/terrain/kaTerrain.h"
 
+#include "engine/scene/kaWorld.h"
+
+namespace
+{
+
+kaTerrainBase* Make()
+{
+    return new kaTerrain();
+}
+
+// Installed before the program's entry, so every world reads this element of its files.
+const bool s_Installed = (kaWorld::SetTerrainCreator(&Make), true);
+
+} // namespace
+
 // A class record without a creator: only the world makes one.
 KA_ENTITY_CLASS_RECORD_DEFINITION(kaTerrain, "kaTerrain")
 

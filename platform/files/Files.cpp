@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <ctime>
 #include <dirent.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace platform
 {
@@ -14,16 +18,6 @@ namespace
 char LowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
 }
 
 bool LessByName(const DirectoryEntry& a, const DirectoryEntry& b)
@@ -61,26 +55,131 @@ std::vector<std::string> ReadFolder(const std::string& folder)
     return names;
 }
 
-// The entry of the folder whose name equals the given one without regard to case; when several do,
-// the first by byte order, so the choice does not depend on the order the folder happens to list.
-std::string FindNoCase(const std::string& folder, const std::string& name)
+std::string LowerName(const std::string& name)
 {
-    std::string found;
-    for (const std::string& candidate : ReadFolder(folder))
-        if (EqualNoCase(candidate, name) && (found.empty() || candidate < found))
-            found = candidate;
-    return found;
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(), LowerAscii);
+    return lower;
+}
+
+// Folder listings for case-insensitive look-ups, by device and inode so that a change of the current
+// folder cannot mix them up. A listing is used again only while the folder's modification time is the
+// one it was read under, and only when that time was already older than the timestamp granularity when
+// it was read: a change made later, by this program or any other, then gives the folder another time.
+// This program's own creations, renames and removals drop the listing at once.
+struct Listing
+{
+    timespec modified{};
+    // Spellings by lower-case name, each list in byte order.
+    std::unordered_map<std::string, std::vector<std::string>> byLower;
+};
+
+struct FolderKey
+{
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FolderKey& other) const { return device == other.device && inode == other.inode; }
+};
+
+struct FolderKeyHash
+{
+    size_t operator()(const FolderKey& key) const
+    {
+        return std::hash<uint64_t>()(static_cast<uint64_t>(key.device) * 1000003u ^
+                                     static_cast<uint64_t>(key.inode));
+    }
+};
+
+// Changes to a folder within this long of reading it might not move its modification time.
+constexpr int64_t kTimestampSlackNs = 100 * 1000 * 1000;
+
+struct Listings
+{
+    std::mutex mutex;
+    std::unordered_map<FolderKey, Listing, FolderKeyHash> byFolder;
+};
+
+// Made on first use: look-ups already run while other files' statics are being made.
+Listings& TheListings()
+{
+    static Listings listings;
+    return listings;
+}
+
+int64_t Nanoseconds(const timespec& t)
+{
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+Listing ReadListing(const std::string& folder, const timespec& modified)
+{
+    Listing listing;
+    listing.modified = modified;
+    for (std::string& name : ReadFolder(folder))
+        listing.byLower[LowerName(name)].push_back(std::move(name));
+    for (auto& entry : listing.byLower)
+        std::sort(entry.second.begin(), entry.second.end());
+    return listing;
 }
 
 // Every entry of the folder whose name equals the given one without regard to case, in byte order.
 std::vector<std::string> FindAllNoCase(const std::string& folder, const std::string& name)
 {
-    std::vector<std::string> found;
-    for (std::string& candidate : ReadFolder(folder))
-        if (EqualNoCase(candidate, name))
-            found.push_back(std::move(candidate));
-    std::sort(found.begin(), found.end());
-    return found;
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return {};
+    const FolderKey key{info.st_dev, info.st_ino};
+    Listings& listings = TheListings();
+    std::lock_guard<std::mutex> lock(listings.mutex);
+    auto found = listings.byFolder.find(key);
+    if (found == listings.byFolder.end() || found->second.modified.tv_sec != info.st_mtim.tv_sec ||
+        found->second.modified.tv_nsec != info.st_mtim.tv_nsec)
+    {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        Listing listing = ReadListing(folder, info.st_mtim);
+        // A folder changed moments ago may change again without its time moving: not kept.
+        if (Nanoseconds(now) - Nanoseconds(info.st_mtim) <= kTimestampSlackNs)
+        {
+            listings.byFolder.erase(key);
+            const auto spellings = listing.byLower.find(LowerName(name));
+            return spellings == listing.byLower.end() ? std::vector<std::string>() : spellings->second;
+        }
+        found = listings.byFolder.insert_or_assign(key, std::move(listing)).first;
+    }
+    const auto spellings = found->second.byLower.find(LowerName(name));
+    return spellings == found->second.byLower.end() ? std::vector<std::string>() : spellings->second;
+}
+
+// The entry of the folder whose name equals the given one without regard to case; when several do,
+// the first by byte order, so the choice does not depend on the order the folder happens to list.
+std::string FindNoCase(const std::string& folder, const std::string& name)
+{
+    const std::vector<std::string> found = FindAllNoCase(folder, name);
+    return found.empty() ? std::string() : found.front();
+}
+
+// The folder holding a native path: everything before its last component.
+std::string ParentFolder(const std::string& native)
+{
+    std::string path = native;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// This program changed the folder holding the path: its listing goes.
+void ForgetFolderOf(const std::string& native)
+{
+    struct stat info;
+    if (stat(ParentFolder(native).c_str(), &info) != 0)
+        return;
+    Listings& listings = TheListings();
+    std::lock_guard<std::mutex> lock(listings.mutex);
+    listings.byFolder.erase(FolderKey{info.st_dev, info.st_ino});
 }
 
 std::vector<std::string> SplitComponents(const std::string& slashed)
@@ -145,8 +244,26 @@ std::string NativePath(const std::string& path)
     if (EntryExists(slashed))
         return slashed;
 
+    // Most misses are in the last components: resolve from the deepest folder that exists as written,
+    // and only then try other spellings of the folders above it.
+    const std::vector<std::string> parts = SplitComponents(slashed);
     std::string result = absolute ? "/" : "";
-    if (AppendExisting(result, SplitComponents(slashed), 0))
+    for (size_t existing = parts.size(); existing-- > 1;)
+    {
+        std::string prefix = absolute ? "/" : "";
+        for (size_t i = 0; i < existing; ++i)
+            prefix += parts[i] + '/';
+        if (!EntryExists(prefix))
+            continue;
+        if (AppendExisting(prefix, parts, existing))
+        {
+            if (!trailing && prefix.size() > 1)
+                prefix.pop_back();
+            return prefix;
+        }
+        break;
+    }
+    if (AppendExisting(result, parts, 0))
     {
         if (!trailing && result.size() > 1)
             result.pop_back();
@@ -289,24 +406,38 @@ FILE* OpenFile(const char* path, const char* mode)
     }
     const std::string native = NativePath(path);
     struct stat info;
-    if (stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    const bool existed = stat(native.c_str(), &info) == 0;
+    if (existed && S_ISDIR(info.st_mode))
     {
         errno = EISDIR;
         return nullptr;
     }
-    return std::fopen(native.c_str(), mode);
+    FILE* file = std::fopen(native.c_str(), mode);
+    if (file && !existed)
+        ForgetFolderOf(native);
+    return file;
 }
 
 bool RenameFile(const std::string& from, const std::string& to)
 {
     const std::string source = FindExisting(from);
-    return !source.empty() && !to.empty() && std::rename(source.c_str(), NativePath(to).c_str()) == 0;
+    if (source.empty() || to.empty())
+        return false;
+    const std::string target = NativePath(to);
+    if (std::rename(source.c_str(), target.c_str()) != 0)
+        return false;
+    ForgetFolderOf(source);
+    ForgetFolderOf(target);
+    return true;
 }
 
 bool RemoveFile(const std::string& path)
 {
     const std::string native = FindExisting(path);
-    return !native.empty() && unlink(native.c_str()) == 0;
+    if (native.empty() || unlink(native.c_str()) != 0)
+        return false;
+    ForgetFolderOf(native);
+    return true;
 }
 
 bool CreateDirectory(const std::string& path)
@@ -314,7 +445,12 @@ bool CreateDirectory(const std::string& path)
     const std::string native = NativePath(path);
     if (native.empty())
         return false;
-    return mkdir(native.c_str(), 0777) == 0 || IsDirectory(native);
+    if (mkdir(native.c_str(), 0777) == 0)
+    {
+        ForgetFolderOf(native);
+        return true;
+    }
+    return IsDirectory(native);
 }
 
 } // namespace platform

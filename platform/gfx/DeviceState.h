@@ -14,10 +14,14 @@ class GfxIndexBuffer;
 class GfxVertexBuffer;
 class GfxVertexDeclaration;
 class GfxVertexShader;
+class MemoryIndexBuffer;
+class MemoryVertexBuffer;
 
+// Buffers are looked at on every draw: their CPU side is found once, when they are set.
 struct StreamBinding
 {
     GfxVertexBuffer* Buffer = nullptr;
+    MemoryVertexBuffer* Memory = nullptr;
     uint32_t Offset = 0;
     uint32_t Stride = 0;
 };
@@ -45,6 +49,7 @@ struct DeviceState
     GfxBaseTexture* Textures[kMaxSamplers] = {};
     StreamBinding Streams[kMaxStreams];
     GfxIndexBuffer* Indices = nullptr;
+    MemoryIndexBuffer* IndexMemory = nullptr;
     uint32_t FVF = 0;
     GfxVertexDeclaration* Declaration = nullptr;
     GfxVertexShader* VertexShader = nullptr;

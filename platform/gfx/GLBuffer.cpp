@@ -4,6 +4,8 @@
 #include "platform/gfx/MemoryIndexBuffer.h"
 #include "platform/gfx/MemoryVertexBuffer.h"
 
+#include <algorithm>
+
 namespace platform
 {
 
@@ -13,10 +15,10 @@ GLBuffer<Memory, DescType, Target>::GLBuffer(GLDevice* device, const DescType& d
 {
     m_Device->Activate();
     glGenBuffers(1, &m_Name);
-    glBindBuffer(Target, m_Name);
+    m_Device->BindBuffer(Target, m_Name);
     glBufferData(Target, static_cast<GLsizeiptr>(this->Size()), this->Data(),
                  (desc.Usage & USAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-    glBindBuffer(Target, 0);
+    this->SetDeviceName(m_Name);
 }
 
 template <class Memory, class DescType, GLenum Target> GLBuffer<Memory, DescType, Target>::~GLBuffer()
@@ -24,6 +26,7 @@ template <class Memory, class DescType, GLenum Target> GLBuffer<Memory, DescType
     if (m_Device && this->Device())
     {
         m_Device->Activate();
+        m_Device->ForgetBuffer(m_Name);
         glDeleteBuffers(1, &m_Name);
     }
 }
@@ -33,10 +36,28 @@ void GLBuffer<Memory, DescType, Target>::OnUnlocked(uint32_t dirtyBegin, uint32_
 {
     if (!m_Device)
         return;
+    if (m_PendingEnd > m_PendingBegin)
+    {
+        dirtyBegin = std::min(dirtyBegin, m_PendingBegin);
+        dirtyEnd = std::max(dirtyEnd, m_PendingEnd);
+    }
+    m_PendingBegin = dirtyBegin;
+    m_PendingEnd = dirtyEnd;
+    m_WrittenFrame = m_Device->Frame();
+}
+
+template <class Memory, class DescType, GLenum Target>
+uint32_t GLBuffer<Memory, DescType, Target>::DrawName(uint64_t frame)
+{
+    if (m_PendingEnd <= m_PendingBegin)
+        return m_Name;
+    if (!m_Device || m_WrittenFrame == frame)
+        return 0;
     m_Device->Activate();
-    glBindBuffer(Target, m_Name);
-    glBufferSubData(Target, dirtyBegin, dirtyEnd - dirtyBegin, this->Data() + dirtyBegin);
-    glBindBuffer(Target, 0);
+    m_Device->BindBuffer(Target, m_Name);
+    glBufferSubData(Target, m_PendingBegin, m_PendingEnd - m_PendingBegin, this->Data() + m_PendingBegin);
+    m_PendingBegin = m_PendingEnd = 0;
+    return m_Name;
 }
 
 template class GLBuffer<MemoryVertexBuffer, VertexBufferDesc, GL_ARRAY_BUFFER>;

@@ -13,9 +13,11 @@
 #include "platform/gfx/GfxFormatInfo.h"
 #include "platform/gfx/MemoryIndexBuffer.h"
 #include "platform/gfx/MemorySurface.h"
+#include "platform/gfx/MemoryVertexBuffer.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -292,6 +294,18 @@ void SetCombiner(bool alpha, uint32_t op, uint32_t arg0, uint32_t arg1, uint32_t
     }
 }
 
+// True when the current context draws indexed primitives from a base vertex.
+bool HasBaseVertex()
+{
+    int major = 0, minor = 0;
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    if (version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+        (major > 3 || (major == 3 && minor >= 2)))
+        return true;
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    return extensions && std::strstr(extensions, "GL_ARB_draw_elements_base_vertex") != nullptr;
+}
+
 Matrix PixelProjection(uint32_t width, uint32_t height)
 {
     // Pixel (x, y) of a pre-transformed vertex lands half a pixel in, where D3D9 puts pixel centres.
@@ -320,6 +334,27 @@ struct GLDevice::Applied
     Matrix LightView;
     Material LightMaterial;
     uint32_t MaterialSources[4] = {};
+    // Transforms and viewport as last given to GL.
+    bool TransformsValid = false;
+    bool TransformsPretransformed = false;
+    Viewport TransformViewport;
+    Matrix World;
+    Matrix View;
+    Matrix Projection;
+    bool FramebufferBound = false;
+    // Buffer bindings; 0 means no buffer, and a binding not known is given to GL again.
+    bool ArrayBufferKnown = false;
+    GLuint ArrayBuffer = 0;
+    bool ElementBufferKnown = false;
+    GLuint ElementBuffer = 0;
+    // The vertex arrays: where they point and how they are laid out.
+    bool ArraysValid = false;
+    const uint8_t* ArraysBase = nullptr;
+    GLuint ArraysBuffer = 0;
+    uint32_t ArraysFvf = 0;
+    uint32_t ArraysStride = 0;
+    uint32_t ArraysUnits = 0;
+    uint32_t ArraysSets[kMaxTextureStages] = {};
 };
 
 GLDevice::GLDevice(GfxDirect3D* owner, std::unique_ptr<GLContext> context, const GfxCaps& caps,
@@ -344,6 +379,7 @@ GLDevice::GLDevice(GfxDirect3D* owner, std::unique_ptr<GLContext> context, const
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glEnable(GL_SCISSOR_TEST);
+    m_BaseVertex = HasBaseVertex();
 }
 
 GLDevice::~GLDevice()
@@ -410,6 +446,53 @@ bool GLDevice::IsWindowed() const
     return m_Context->IsWindowed();
 }
 
+void GLDevice::ForgetApplied()
+{
+    *m_Applied = Applied();
+}
+
+void GLDevice::BindBuffer(uint32_t target, uint32_t name)
+{
+    Applied& applied = *m_Applied;
+    const bool elements = target == GL_ELEMENT_ARRAY_BUFFER;
+    bool& known = elements ? applied.ElementBufferKnown : applied.ArrayBufferKnown;
+    GLuint& bound = elements ? applied.ElementBuffer : applied.ArrayBuffer;
+    if (known && bound == name)
+        return;
+    glBindBuffer(target, name);
+    known = true;
+    bound = name;
+}
+
+void GLDevice::ForgetBuffer(uint32_t name)
+{
+    Applied& applied = *m_Applied;
+    if (applied.ArrayBuffer == name)
+        applied.ArrayBufferKnown = false;
+    if (applied.ElementBuffer == name)
+        applied.ElementBufferKnown = false;
+    if (applied.ArraysBuffer == name)
+        applied.ArraysValid = false;
+}
+
+void GLDevice::OnChildDetached(GfxObject* object)
+{
+    // A new resource may come at the same address: nothing the copy says about this one may stand.
+    Applied& applied = *m_Applied;
+    for (uint32_t unit = 0; unit < kMaxTextureStages; ++unit)
+        if (applied.Textures[unit] == object)
+        {
+            applied.StageValid[unit] = false;
+            applied.Textures[unit] = nullptr;
+        }
+    if (auto* vertices = dynamic_cast<MemoryVertexBuffer*>(object))
+        if (applied.ArraysValid &&
+            (vertices->DeviceName() ? applied.ArraysBuffer == vertices->DeviceName()
+                                    : applied.ArraysBase >= vertices->Data() &&
+                                          applied.ArraysBase <= vertices->Data() + vertices->Size()))
+            applied.ArraysValid = false;
+}
+
 void GLDevice::ForgetTextureBinding()
 {
     for (uint32_t unit = 0; unit < kMaxTextureStages; ++unit)
@@ -423,13 +506,18 @@ bool GLDevice::SupportsTextureFormat(uint32_t format, uint32_t resourceType) con
     return StateDevice::SupportsTextureFormat(format, resourceType) && GLFormat::For(format, &gl);
 }
 
+// System-memory buffers are CPU copies that draws read directly: a GL buffer would only be uploaded.
 MemoryVertexBuffer* GLDevice::NewVertexBuffer(const VertexBufferDesc& desc)
 {
+    if (desc.Pool == POOL_SYSTEMMEM)
+        return new MemoryVertexBuffer(this, desc);
     return new GLVertexBuffer(this, desc);
 }
 
 MemoryIndexBuffer* GLDevice::NewIndexBuffer(const IndexBufferDesc& desc)
 {
+    if (desc.Pool == POOL_SYSTEMMEM)
+        return new MemoryIndexBuffer(this, desc);
     return new GLIndexBuffer(this, desc);
 }
 
@@ -455,9 +543,9 @@ MemoryVolumeTexture* GLDevice::NewVolumeTexture(uint32_t width, uint32_t height,
 GfxResult GLDevice::DoReset(const PresentParameters& parameters)
 {
     Activate();
+    ForgetApplied();
     if (!m_Context->SetBackBufferSize(parameters.BackBufferWidth, parameters.BackBufferHeight))
         return GFXERR_NOTAVAILABLE;
-    m_Applied = std::make_unique<Applied>();
     return GFX_OK;
 }
 
@@ -493,8 +581,10 @@ GfxResult GLDevice::DoClear(const std::vector<GfxRect>& rects, uint32_t flags, G
         glScissor(r.Left, height - r.Bottom, r.Right - r.Left, r.Bottom - r.Top);
         glClear(mask);
     }
-    // The masks and scissor were changed behind the state copy.
-    m_Applied->Valid = false;
+    // The masks and scissor were changed behind the state copy; a frame starts with everything given anew.
+    ForgetApplied();
+    ++m_Frame;
+    m_Applied->FramebufferBound = true;
     return GFX_OK;
 }
 
@@ -503,6 +593,8 @@ void GLDevice::ApplyRenderStates(bool transformed)
     const uint32_t* rs = m_State.RenderStates;
     uint32_t* last = m_Applied->RenderStates;
     const bool all = !m_Applied->Valid || m_Applied->Transformed != transformed;
+    if (!all && std::memcmp(last, rs, sizeof m_Applied->RenderStates) == 0)
+        return;
     auto changed = [&](std::initializer_list<uint32_t> states)
     {
         if (all)
@@ -594,34 +686,58 @@ void GLDevice::ApplyRenderStates(bool transformed)
 
 void GLDevice::ApplyTransforms(bool transformed)
 {
+    Applied& applied = *m_Applied;
     const Viewport& vp = m_State.CurrentViewport;
+    const bool same = applied.TransformsValid && applied.TransformsPretransformed == transformed;
+    const bool viewportSame = same && std::memcmp(&applied.TransformViewport, &vp, sizeof vp) == 0;
     const GLint height = static_cast<GLint>(m_Context->Height());
-    glScissor(static_cast<GLint>(vp.X), height - static_cast<GLint>(vp.Y + vp.Height),
-              static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-    glDepthRange(vp.MinZ, vp.MaxZ);
+    if (!viewportSame)
+    {
+        glScissor(static_cast<GLint>(vp.X), height - static_cast<GLint>(vp.Y + vp.Height),
+                  static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+        glDepthRange(vp.MinZ, vp.MaxZ);
+    }
     if (transformed)
     {
         // Pre-transformed vertices are in back-buffer pixels; the viewport only clips them.
-        glViewport(0, 0, static_cast<GLsizei>(m_Context->Width()), height);
-        glMatrixMode(GL_PROJECTION);
-        const Matrix projection = PixelProjection(m_Context->Width(), m_Context->Height());
-        glLoadMatrixf(projection.Data());
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        return;
+        if (!same)
+        {
+            glViewport(0, 0, static_cast<GLsizei>(m_Context->Width()), height);
+            glMatrixMode(GL_PROJECTION);
+            const Matrix projection = PixelProjection(m_Context->Width(), m_Context->Height());
+            glLoadMatrixf(projection.Data());
+            glMatrixMode(GL_MODELVIEW);
+            glLoadIdentity();
+        }
     }
-    glViewport(static_cast<GLint>(vp.X), height - static_cast<GLint>(vp.Y + vp.Height),
-               static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-    // Depth 0..1 becomes GL's -1..1, and the image moves half a pixel to D3D9's pixel centres.
-    const float dx = vp.Width ? 1.0f / static_cast<float>(vp.Width) : 0.0f;
-    const float dy = vp.Height ? -1.0f / static_cast<float>(vp.Height) : 0.0f;
-    const Matrix remap(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, dx, dy, -1, 1);
-    const Matrix projection = m_State.Projection * remap;
-    glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(projection.Data());
-    glMatrixMode(GL_MODELVIEW);
-    const Matrix modelView = m_State.World * m_State.View;
-    glLoadMatrixf(modelView.Data());
+    else
+    {
+        if (!viewportSame)
+            glViewport(static_cast<GLint>(vp.X), height - static_cast<GLint>(vp.Y + vp.Height),
+                       static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+        if (!viewportSame || applied.Projection != m_State.Projection)
+        {
+            // Depth 0..1 becomes GL's -1..1, and the image moves half a pixel to D3D9's pixel centres.
+            const float dx = vp.Width ? 1.0f / static_cast<float>(vp.Width) : 0.0f;
+            const float dy = vp.Height ? -1.0f / static_cast<float>(vp.Height) : 0.0f;
+            const Matrix remap(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 2, 0, dx, dy, -1, 1);
+            const Matrix projection = m_State.Projection * remap;
+            glMatrixMode(GL_PROJECTION);
+            glLoadMatrixf(projection.Data());
+            glMatrixMode(GL_MODELVIEW);
+        }
+        if (!same || applied.World != m_State.World || applied.View != m_State.View)
+        {
+            const Matrix modelView = m_State.World * m_State.View;
+            glLoadMatrixf(modelView.Data());
+        }
+        applied.World = m_State.World;
+        applied.View = m_State.View;
+        applied.Projection = m_State.Projection;
+    }
+    applied.TransformViewport = vp;
+    applied.TransformsValid = true;
+    applied.TransformsPretransformed = transformed;
 }
 
 void GLDevice::ApplyLights(bool transformed)
@@ -752,6 +868,7 @@ void GLDevice::ApplyStages(uint32_t fvf)
     (void)fvf;
     Applied& applied = *m_Applied;
     uint32_t enabledUnits = 0;
+    bool touched = false;
     for (uint32_t unit = 0; unit < m_TextureUnits; ++unit)
     {
         const uint32_t* ts = m_State.StageStates[unit];
@@ -764,6 +881,7 @@ void GLDevice::ApplyStages(uint32_t fvf)
             std::memcmp(applied.Stages[unit], ts, sizeof applied.Stages[unit]) == 0 &&
             std::memcmp(applied.Samplers[unit], ss, sizeof applied.Samplers[unit]) == 0)
             continue;
+        touched = true;
         glActiveTexture(GL_TEXTURE0 + unit);
         GLTextureSource* source = dynamic_cast<GLTextureSource*>(texture);
         const GLenum target = source ? source->GLObject().Target() : GL_TEXTURE_2D;
@@ -868,6 +986,7 @@ void GLDevice::ApplyStages(uint32_t fvf)
     const uint32_t previously = applied.Valid ? std::max(applied.EnabledUnits, 1u) : m_TextureUnits;
     for (uint32_t unit = enabledUnits; unit < std::max(previously, enabledUnits); ++unit)
     {
+        touched = true;
         glActiveTexture(GL_TEXTURE0 + unit);
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_TEXTURE_CUBE_MAP);
@@ -877,67 +996,94 @@ void GLDevice::ApplyStages(uint32_t fvf)
         applied.StageValid[unit] = false;
     }
     applied.EnabledUnits = enabledUnits;
-    glActiveTexture(GL_TEXTURE0);
+    if (touched)
+        glActiveTexture(GL_TEXTURE0);
 }
 
-void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, size_t base, uint32_t units)
+void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, GLuint buffer, const uint8_t* base, uint32_t units)
 {
-    size_t at = base;
+    Applied& applied = *m_Applied;
+    uint32_t sets[kMaxTextureStages] = {};
+    for (uint32_t unit = 0; unit < m_TextureUnits; ++unit)
+        sets[unit] = m_State.StageStates[unit][TSS_TEXCOORDINDEX] & 0xFFFF;
+    if (applied.ArraysValid && applied.ArraysBase == base && applied.ArraysBuffer == buffer &&
+        applied.ArraysFvf == fvf && applied.ArraysStride == stride && applied.ArraysUnits == units &&
+        std::memcmp(applied.ArraysSets, sets, sizeof sets) == 0)
+        return;
+    // Which arrays were on, so that only changes reach GL; all of them when the copy knows nothing.
+    const bool known = applied.ArraysValid;
+    const uint32_t lastFvf = applied.ArraysFvf;
+    auto clientState = [known](GLenum array, bool on, bool wasOn)
+    {
+        if (known && on == wasOn)
+            return;
+        on ? glEnableClientState(array) : glDisableClientState(array);
+    };
+
+    BindBuffer(GL_ARRAY_BUFFER, buffer);
+    const uint8_t* at = base;
     const bool transformed = (fvf & FVF_POSITION_MASK) == FVF_XYZRHW;
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), reinterpret_cast<const void*>(at));
+    clientState(GL_VERTEX_ARRAY, true, true);
+    glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), at);
     at += transformed ? 16 : 12;
+    clientState(GL_NORMAL_ARRAY, (fvf & FVF_NORMAL) != 0, (lastFvf & FVF_NORMAL) != 0);
     if (fvf & FVF_NORMAL)
     {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), reinterpret_cast<const void*>(at));
+        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), at);
         at += 12;
     }
-    else
+    else if (!known || (lastFvf & FVF_NORMAL))
     {
-        glDisableClientState(GL_NORMAL_ARRAY);
         glNormal3f(0.0f, 0.0f, 0.0f);
     }
     if (fvf & FVF_PSIZE)
         at += 4;
+    clientState(GL_COLOR_ARRAY, (fvf & FVF_DIFFUSE) != 0, (lastFvf & FVF_DIFFUSE) != 0);
     if (fvf & FVF_DIFFUSE)
     {
         // D3D colours are B, G, R, A bytes.
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride),
-                       reinterpret_cast<const void*>(at));
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride), at);
         at += 4;
     }
-    else
+    else if (!known || (lastFvf & FVF_DIFFUSE))
     {
-        glDisableClientState(GL_COLOR_ARRAY);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     }
     if (fvf & FVF_SPECULAR)
         at += 4;
-    const uint32_t sets = (fvf & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT;
-    size_t setOffsets[8] = {};
-    for (uint32_t set = 0; set < sets && set < 8; ++set)
+    const uint32_t setCount = (fvf & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT;
+    const uint32_t lastSetCount = (lastFvf & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT;
+    const uint8_t* setOffsets[8] = {};
+    for (uint32_t set = 0; set < setCount && set < 8; ++set)
     {
         setOffsets[set] = at;
         at += GfxFormatInfo::TexCoordFloats(fvf, set) * 4;
     }
+    bool clientUnitMoved = false;
     for (uint32_t unit = 0; unit < m_TextureUnits; ++unit)
     {
+        const uint32_t set = sets[unit];
+        const bool on = unit < units && set < setCount;
+        const bool wasOn = unit < applied.ArraysUnits && applied.ArraysSets[unit] < lastSetCount;
+        if (!on && known && !wasOn)
+            continue;
         glClientActiveTexture(GL_TEXTURE0 + unit);
-        const uint32_t set = m_State.StageStates[unit][TSS_TEXCOORDINDEX] & 0xFFFF;
-        if (unit < units && set < sets)
-        {
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        clientUnitMoved = true;
+        clientState(GL_TEXTURE_COORD_ARRAY, on, wasOn);
+        if (on)
             glTexCoordPointer(static_cast<GLint>(GfxFormatInfo::TexCoordFloats(fvf, set)), GL_FLOAT,
-                              static_cast<GLsizei>(stride), reinterpret_cast<const void*>(setOffsets[set]));
-        }
-        else
-        {
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        }
+                              static_cast<GLsizei>(stride), setOffsets[set]);
     }
-    glClientActiveTexture(GL_TEXTURE0);
+    if (clientUnitMoved)
+        glClientActiveTexture(GL_TEXTURE0);
+
+    applied.ArraysValid = true;
+    applied.ArraysBase = base;
+    applied.ArraysBuffer = buffer;
+    applied.ArraysFvf = fvf;
+    applied.ArraysStride = stride;
+    applied.ArraysUnits = units;
+    std::memcpy(applied.ArraysSets, sets, sizeof sets);
 }
 
 GfxResult GLDevice::DoDraw(const DrawCall& call)
@@ -946,43 +1092,50 @@ GfxResult GLDevice::DoDraw(const DrawCall& call)
     // Vertex declarations only come with effects, which draw through their own path.
     if (fvf == 0)
         return GFX_OK;
+    const StreamBinding& stream = m_State.Streams[0];
+    MemoryVertexBuffer* vertices = stream.Memory;
+    MemoryIndexBuffer* indices = call.Indexed ? m_State.IndexMemory : nullptr;
+    if (!vertices || (call.Indexed && !indices))
+        return GFXERR_INVALIDCALL;
     Activate();
-    m_Context->BindDrawFramebuffer();
+    Applied& applied = *m_Applied;
+    if (!applied.FramebufferBound)
+    {
+        m_Context->BindDrawFramebuffer();
+        applied.FramebufferBound = true;
+    }
     const bool transformed = (fvf & FVF_POSITION_MASK) == FVF_XYZRHW;
     ApplyRenderStates(transformed);
     ApplyTransforms(transformed);
     ApplyLights(transformed);
     ApplyStages(fvf);
-    m_Applied->Valid = true;
-    m_Applied->Transformed = transformed;
+    applied.Valid = true;
+    applied.Transformed = transformed;
 
-    const StreamBinding& stream = m_State.Streams[0];
-    auto* vertices = dynamic_cast<GLVertexBuffer*>(stream.Buffer);
-    if (!vertices)
-        return GFXERR_INVALIDCALL;
-    glBindBuffer(GL_ARRAY_BUFFER, vertices->Name());
-    size_t base = stream.Offset;
-    if (call.Indexed)
+    // Arrays point into the GL buffer (offsets from 0) or, for a buffer without one, into its CPU copy.
+    const GLuint vertexName = vertices->DrawName(m_Frame);
+    const uint8_t* base = (vertexName ? nullptr : vertices->Data()) + stream.Offset;
+    // Without base vertices, a draw from another base moves the arrays.
+    const bool baseVertex = call.Indexed && call.BaseVertex != 0 && m_BaseVertex;
+    if (call.Indexed && !baseVertex)
         base += static_cast<size_t>(call.BaseVertex) * stream.Stride;
-    BindVertices(fvf, stream.Stride, base, m_Applied->EnabledUnits);
+    BindVertices(fvf, stream.Stride, vertexName, base, applied.EnabledUnits);
     const GLenum mode = PrimitiveMode(call.Type);
-    if (call.Indexed)
-    {
-        auto* indices = dynamic_cast<GLIndexBuffer*>(m_State.Indices);
-        if (!indices)
-            return GFXERR_INVALIDCALL;
-        const bool wide = indices->Desc().Format == FMT_INDEX32;
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Name());
-        glDrawElements(mode, static_cast<GLsizei>(call.ElementCount),
-                       wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(static_cast<size_t>(call.Start) * (wide ? 4 : 2)));
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    }
-    else
+    if (!call.Indexed)
     {
         glDrawArrays(mode, static_cast<GLint>(call.Start), static_cast<GLsizei>(call.ElementCount));
+        return GFX_OK;
     }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    const bool wide = indices->Desc().Format == FMT_INDEX32;
+    const GLuint indexName = indices->DrawName(m_Frame);
+    BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexName);
+    const uint8_t* first =
+        (indexName ? nullptr : indices->Data()) + static_cast<size_t>(call.Start) * (wide ? 4 : 2);
+    const GLenum type = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    if (baseVertex)
+        glDrawElementsBaseVertex(mode, static_cast<GLsizei>(call.ElementCount), type, first, call.BaseVertex);
+    else
+        glDrawElements(mode, static_cast<GLsizei>(call.ElementCount), type, first);
     return GFX_OK;
 }
 
@@ -991,6 +1144,8 @@ GfxResult GLDevice::DoPresent()
     Activate();
     m_Context->KeepFrame();
     m_Context->Swap(m_Context->Width(), m_Context->Height());
+    ForgetApplied();
+    ++m_Frame;
     return GFX_OK;
 }
 
@@ -1001,6 +1156,7 @@ GfxResult GLDevice::DoCaptureFrame(FrameCapture* frame)
     frame->Height = m_Context->Height();
     frame->Rows.resize(static_cast<size_t>(frame->Width) * frame->Height * 3);
     m_Context->ReadPresented(frame->Rows.data());
+    m_Applied->FramebufferBound = false;
     return GFX_OK;
 }
 

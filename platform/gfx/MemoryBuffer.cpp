@@ -38,6 +38,8 @@ template <class Interface, class DescType> GfxResult MemoryBuffer<Interface, Des
     bool last = false;
     uint32_t begin = 0, end = 0;
     const GfxResult result = m_Storage.Unlock(&last, &begin, &end);
+    if (last && end > begin)
+        ++m_Writes;
     if (last && end > begin && m_Link.Device())
         OnUnlocked(begin, end);
     return result;

@@ -90,9 +90,12 @@ void MemoryStateBlock::Forget(const GfxObject* object)
             texture = nullptr;
     for (auto& stream : m_Values.Streams)
         if (stream.Buffer == object)
-            stream.Buffer = nullptr;
+            stream = StreamBinding();
     if (m_Values.Indices == object)
+    {
         m_Values.Indices = nullptr;
+        m_Values.IndexMemory = nullptr;
+    }
     if (m_Values.Declaration == object)
         m_Values.Declaration = nullptr;
     if (m_Values.VertexShader == object)

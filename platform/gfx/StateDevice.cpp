@@ -102,7 +102,10 @@ void StateDevice::DetachChild(DeviceChild* child)
         if (stream.Buffer == object)
             stream = StreamBinding();
     if (m_State.Indices == object)
+    {
         m_State.Indices = nullptr;
+        m_State.IndexMemory = nullptr;
+    }
     if (m_State.Declaration == object)
         m_State.Declaration = nullptr;
     OnChildDetached(object);
@@ -835,7 +838,8 @@ GfxResult StateDevice::SetStreamSource(uint32_t stream, GfxVertexBuffer* buffer,
         return scripted;
     if (stream >= kMaxStreams)
         return GFXERR_INVALIDCALL;
-    Target().Streams[stream] = StreamBinding{buffer, buffer ? offsetInBytes : 0, buffer ? stride : 0};
+    Target().Streams[stream] = StreamBinding{buffer, dynamic_cast<MemoryVertexBuffer*>(buffer),
+                                             buffer ? offsetInBytes : 0, buffer ? stride : 0};
     if (StateMask* mask = Recording())
         mask->Streams.set(stream);
     return GFX_OK;
@@ -863,7 +867,9 @@ GfxResult StateDevice::SetIndices(GfxIndexBuffer* buffer)
                                      });
     if (GfxFailed(scripted))
         return scripted;
-    Target().Indices = buffer;
+    DeviceState& target = Target();
+    target.Indices = buffer;
+    target.IndexMemory = dynamic_cast<MemoryIndexBuffer*>(buffer);
     if (StateMask* mask = Recording())
         mask->Indices = true;
     return GFX_OK;
@@ -886,7 +892,7 @@ GfxResult StateDevice::CheckDraw(DrawCall& call) const
         return GFXERR_INVALIDCALL;
     call.ElementCount = static_cast<uint32_t>(elements);
     const StreamBinding& stream = m_State.Streams[0];
-    const auto* vertices = dynamic_cast<const MemoryVertexBuffer*>(stream.Buffer);
+    const MemoryVertexBuffer* vertices = stream.Memory;
     if (!vertices || stream.Stride == 0 || (m_State.FVF == 0 && !m_State.Declaration))
         return GFXERR_INVALIDCALL;
     if (m_State.FVF != 0 && stream.Stride < GfxFormatInfo::FvfStride(m_State.FVF))
@@ -896,30 +902,21 @@ GfxResult StateDevice::CheckDraw(DrawCall& call) const
     if (!call.Indexed)
         return call.Start + elements <= available ? GFX_OK : GFXERR_INVALIDCALL;
 
-    const auto* indices = dynamic_cast<const MemoryIndexBuffer*>(m_State.Indices);
+    MemoryIndexBuffer* indices = m_State.IndexMemory;
     if (!indices)
         return GFXERR_INVALIDCALL;
     const uint32_t indexSize = indices->Desc().Format == FMT_INDEX32 ? 4 : 2;
     if ((call.Start + elements) * indexSize > indices->Size())
         return GFXERR_INVALIDCALL;
-    // Every index must name a vertex the stream holds: a back end reads them blindly.
-    const uint8_t* data = indices->Data() + static_cast<size_t>(call.Start) * indexSize;
-    uint32_t largest = 0;
-    for (uint32_t i = 0; i < elements; ++i)
-    {
-        uint32_t index;
-        if (indexSize == 2)
-            index = static_cast<uint32_t>(data[i * 2]) | static_cast<uint32_t>(data[i * 2 + 1]) << 8;
-        else
-            index = static_cast<uint32_t>(data[i * 4]) | static_cast<uint32_t>(data[i * 4 + 1]) << 8 |
-                    static_cast<uint32_t>(data[i * 4 + 2]) << 16 |
-                    static_cast<uint32_t>(data[i * 4 + 3]) << 24;
-        largest = index > largest ? index : largest;
-    }
-    const int64_t last = static_cast<int64_t>(call.BaseVertex) + largest;
-    if (call.BaseVertex < 0 || last >= static_cast<int64_t>(available))
+    if (call.BaseVertex < 0)
         return GFXERR_INVALIDCALL;
-    return GFX_OK;
+    // Every index must name a vertex the stream holds: a back end reads them blindly. The largest of the
+    // whole buffer settles most draws; only when it does not is the draw's own range read.
+    const int64_t base = call.BaseVertex;
+    if (base + indices->LargestIndex() < static_cast<int64_t>(available))
+        return GFX_OK;
+    const int64_t last = base + indices->LargestIndex(call.Start, static_cast<uint32_t>(elements));
+    return last < static_cast<int64_t>(available) ? GFX_OK : GFXERR_INVALIDCALL;
 }
 
 GfxResult StateDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount)

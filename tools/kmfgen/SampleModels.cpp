@@ -264,6 +264,34 @@ bool SampleModels::_Ball()
         std::move(primitive), 3);
 }
 
+bool SampleModels::_Arena()
+{
+    // A floor 64 wide and 48 long with a wall 2 high around it, built from the origin out (not centred:
+    // the world centres a venue itself).
+    constexpr float kWidth = 64.0f, kLength = 48.0f, kWall = 2.0f;
+    const std::string folder = std::string(kModels) + "arena/";
+    KM_MaterialList materials;
+    materials.Append(Material("Arena", "arena.tga", Packed(150, 170, 150)));
+    KM_ObjectList objects;
+    objects.Append(Geo("Arena", 0,
+                       [&](MeshKit& kit)
+                       {
+                           kit.SetOffset({kWidth / 2, 0, kLength / 2});
+                           kit.Grid(kWidth, kLength, 8, 6);
+                           kit.SetOffset({kWidth / 2, kWall / 2, 0.5f});
+                           kit.Box(kWidth, kWall, 1.0f);
+                           kit.SetOffset({kWidth / 2, kWall / 2, kLength - 0.5f});
+                           kit.Box(kWidth, kWall, 1.0f);
+                           kit.SetOffset({0.5f, kWall / 2, kLength / 2});
+                           kit.Box(1.0f, kWall, kLength - 2.0f);
+                           kit.SetOffset({kWidth - 0.5f, kWall / 2, kLength / 2});
+                           kit.Box(1.0f, kWall, kLength - 2.0f);
+                       }));
+    objects.Append(BoxPrimitive("PRIM_Floor", kWidth, kLength, 1.0f, {kWidth / 2, -0.5f, kLength / 2}));
+    return WriteModel(_Prepare(folder + "arena.kmf"), "arena", materials, objects) &&
+           _Texture(folder, "arena.tga", 11);
+}
+
 bool SampleModels::_Ramp()
 {
     const std::string folder = std::string(kModels) + "ramp/";
@@ -561,5 +589,5 @@ bool SampleModels::_LampPost()
 bool SampleModels::WriteAll()
 {
     return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider() &&
-           _LampPost();
+           _Arena() && _LampPost();
 }

@@ -33,6 +33,7 @@ private:
     bool _Wheel();
     bool _Motorcycle();
     bool _Rider();
+    bool _Arena();
     bool _LampPost();
 
     // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape.

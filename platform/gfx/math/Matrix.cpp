@@ -8,31 +8,10 @@
 namespace platform
 {
 
-Matrix::Matrix()
-    : m{{1.0f, 0.0f, 0.0f, 0.0f},
-        {0.0f, 1.0f, 0.0f, 0.0f},
-        {0.0f, 0.0f, 1.0f, 0.0f},
-        {0.0f, 0.0f, 0.0f, 1.0f}}
-{
-}
-
 Matrix::Matrix(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24,
                float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44)
     : m{{m11, m12, m13, m14}, {m21, m22, m23, m24}, {m31, m32, m33, m34}, {m41, m42, m43, m44}}
 {
-}
-
-Matrix Matrix::operator*(const Matrix& o) const
-{
-    Matrix result;
-    MatrixMultiply(&result, this, &o);
-    return result;
-}
-
-Matrix& Matrix::operator*=(const Matrix& o)
-{
-    MatrixMultiply(this, this, &o);
-    return *this;
 }
 
 bool Matrix::operator==(const Matrix& o) const
@@ -53,19 +32,6 @@ Matrix* MatrixIdentity(Matrix* out)
 bool MatrixIsIdentity(const Matrix* m)
 {
     return *m == Matrix();
-}
-
-Matrix* MatrixMultiply(Matrix* out, const Matrix* a, const Matrix* b)
-{
-    Matrix r;
-    for (int i = 0; i < 4; ++i)
-    {
-        const float a0 = a->m[i][0], a1 = a->m[i][1], a2 = a->m[i][2], a3 = a->m[i][3];
-        for (int j = 0; j < 4; ++j)
-            r.m[i][j] = a0 * b->m[0][j] + a1 * b->m[1][j] + a2 * b->m[2][j] + a3 * b->m[3][j];
-    }
-    *out = r;
-    return out;
 }
 
 Matrix* MatrixTranspose(Matrix* out, const Matrix* m)

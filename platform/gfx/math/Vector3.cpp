@@ -41,26 +41,6 @@ Vector3* Vec3Normalize(Vector3* out, const Vector3* v)
     return out;
 }
 
-Vector3* Vec3TransformCoord(Vector3* out, const Vector3* v, const Matrix* m)
-{
-    Vector4 r;
-    Vec3Transform(&r, v, m);
-    if (r.w != 0.0f)
-        *out = Vector3(r.x / r.w, r.y / r.w, r.z / r.w);
-    else
-        *out = Vector3(r.x, r.y, r.z);
-    return out;
-}
-
-Vector3* Vec3TransformNormal(Vector3* out, const Vector3* v, const Matrix* m)
-{
-    const Vector3 p = *v;
-    *out = Vector3(p.x * m->m[0][0] + p.y * m->m[1][0] + p.z * m->m[2][0],
-                   p.x * m->m[0][1] + p.y * m->m[1][1] + p.z * m->m[2][1],
-                   p.x * m->m[0][2] + p.y * m->m[1][2] + p.z * m->m[2][2]);
-    return out;
-}
-
 Vector4* Vec3Transform(Vector4* out, const Vector3* v, const Matrix* m)
 {
     const Vector3 p = *v;

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/gfx/math/Matrix.h"
+
 namespace platform
 {
 
-struct Matrix;
 struct Vector4;
 struct Viewport;
 
@@ -41,10 +42,28 @@ Vector3 Vec3Lerp(const Vector3& a, const Vector3& b, float t);
 
 // Unit vector in the direction of v; a zero vector stays zero. out may alias v.
 Vector3* Vec3Normalize(Vector3* out, const Vector3* v);
-// (x, y, z, 1)·m divided by the resulting w (left as is when w is 0). out may alias v.
-Vector3* Vec3TransformCoord(Vector3* out, const Vector3* v, const Matrix* m);
+// (x, y, z, 1)·m divided by the resulting w (left as is when w is 0). out may alias v. Inline, as the
+// skinning loop calls it for every vertex and bone.
+inline Vector3* Vec3TransformCoord(Vector3* out, const Vector3* v, const Matrix* m)
+{
+    const Vector3 p = *v;
+    const float x = p.x * m->m[0][0] + p.y * m->m[1][0] + p.z * m->m[2][0] + m->m[3][0];
+    const float y = p.x * m->m[0][1] + p.y * m->m[1][1] + p.z * m->m[2][1] + m->m[3][1];
+    const float z = p.x * m->m[0][2] + p.y * m->m[1][2] + p.z * m->m[2][2] + m->m[3][2];
+    const float w = p.x * m->m[0][3] + p.y * m->m[1][3] + p.z * m->m[2][3] + m->m[3][3];
+    *out = w != 0.0f ? Vector3(x / w, y / w, z / w) : Vector3(x, y, z);
+    return out;
+}
+
 // (x, y, z, 0)·m: directions and normals, no translation. out may alias v.
-Vector3* Vec3TransformNormal(Vector3* out, const Vector3* v, const Matrix* m);
+inline Vector3* Vec3TransformNormal(Vector3* out, const Vector3* v, const Matrix* m)
+{
+    const Vector3 p = *v;
+    *out = Vector3(p.x * m->m[0][0] + p.y * m->m[1][0] + p.z * m->m[2][0],
+                   p.x * m->m[0][1] + p.y * m->m[1][1] + p.z * m->m[2][1],
+                   p.x * m->m[0][2] + p.y * m->m[1][2] + p.z * m->m[2][2]);
+    return out;
+}
 // (x, y, z, 1)·m with w kept.
 Vector4* Vec3Transform(Vector4* out, const Vector3* v, const Matrix* m);
 

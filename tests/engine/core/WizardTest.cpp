@@ -279,15 +279,6 @@ protected:
 
 } // namespace
 
-TEST_F(LoopedSoundTest, HandlesNameTheThreeParts)
-{
-    EXPECT_EQ(m_Handle.id, 1);
-    EXPECT_EQ(m_Handle.id2, 2);
-    EXPECT_EQ(m_Handle.id3, 3);
-    EXPECT_EQ(m_Loop.id, 2);
-    EXPECT_EQ(m_Outro.id, 3);
-}
-
 TEST_F(LoopedSoundTest, StoppedInTheLoopItPlaysTheOutro)
 {
     m_Wizard.StartLoopedSound(m_Handle);

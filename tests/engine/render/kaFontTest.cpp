@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -448,3 +449,41 @@ TEST_F(FontTest, RenderStateOutlivingTheManagerLeavesItsTexturesAlone)
 }
 
 } // namespace
+
+// Text states set through the manager match the recorded block and leave its cache telling the truth,
+// so that the next block drawn puts back what text changed.
+TEST_F(FontTest, TextStatesThroughTheCacheMatchTheBlockAndAreUndoneByTheNextBlock)
+{
+    StartWithLargestTexture(2048);
+    kaFont* system = m_Manager->GetFont("System");
+    ASSERT_NE(system, nullptr);
+    // Every state the cache holds starts at a value no text state uses.
+    for (uint32_t state = 0; state < kaStateCache::kRenderStates; ++state)
+        m_Manager->SetRenderState(state, 0xEE);
+    for (uint32_t stage = 0; stage < 2; ++stage)
+        for (uint32_t state = 0; state < kaStateCache::kStageStates; ++state)
+            m_Manager->SetTextureStageState(stage, state, 0xEE);
+    for (uint32_t state = 0; state < kaStateCache::kSamplerStates; ++state)
+        m_Manager->SetSamplerState(0, state, 0xEE);
+    m_Manager->SetTexture(0, nullptr);
+
+    system->ApplyStates();
+    const DeviceState cached = Device()->State();
+    ASSERT_TRUE(GfxSucceeded(system->GetStateBlock(0)->Apply()));
+    const DeviceState recorded = Device()->State();
+    EXPECT_EQ(std::memcmp(cached.RenderStates, recorded.RenderStates, sizeof cached.RenderStates), 0);
+    EXPECT_EQ(std::memcmp(cached.StageStates, recorded.StageStates, 2 * sizeof cached.StageStates[0]), 0);
+    EXPECT_EQ(std::memcmp(cached.SamplerStates[0], recorded.SamplerStates[0], sizeof cached.SamplerStates[0]),
+              0);
+    EXPECT_EQ(cached.Textures[0], recorded.Textures[0]);
+    EXPECT_NE(cached.Textures[0], nullptr);
+
+    system->ApplyStates();
+    kaRenderState block;
+    ASSERT_TRUE(block.Apply(Device(), 0));
+    uint32_t value = 0;
+    Device()->GetRenderState(RS_ALPHATESTENABLE, &value);
+    EXPECT_EQ(value, 0u);
+    Device()->GetRenderState(RS_ZENABLE, &value);
+    EXPECT_EQ(value, static_cast<uint32_t>(ZB_TRUE));
+}

@@ -260,3 +260,21 @@ TEST_F(DebugDrawTest, QueueIsDroppedWhenTheDeviceBufferIsGone)
 }
 
 } // namespace
+
+// Each batch locks, and so uploads, only the vertices it draws, and nothing is locked after the last one.
+TEST_F(DebugDrawTest, EachBatchLocksOnlyTheVerticesItDraws)
+{
+    const uint32_t vertex = sizeof(VERTEX_WORLDPOS_DIFFUSE);
+    const uint32_t batch = 2 * 4048;
+    m_Manager->QueueDebugPrimitive(Numbered(batch + 10), true);
+    m_Manager->QueueDebugPrimitive(Numbered(1), false);
+    m_Manager->QueueDebugPrimitive(Numbered(6), false);
+    DrawQueue();
+    const std::string discard = " " + std::to_string(LOCK_DISCARD);
+    EXPECT_EQ(CallsOf("VertexBuffer::Lock"),
+              (std::vector<std::string>{"0 " + std::to_string(batch * vertex) + discard,
+                                        "0 " + std::to_string(10 * vertex) + discard,
+                                        "0 " + std::to_string(6 * vertex) + discard}));
+    EXPECT_EQ(CallsOf("VertexBuffer::Unlock").size(), 3u);
+    EXPECT_EQ(LineDraws(), (std::vector<uint32_t>{4048, 5, 3}));
+}

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -813,3 +814,49 @@ TEST_F(RenderStatePropertiesTest, InitDataAppliesIncludedRecordsFirst)
 }
 
 } // namespace
+
+// --- Repeated Apply -------------------------------------------------------------------------------------
+
+// Applying a block again sends nothing while nothing has changed; any change in between, to the device
+// through the manager or to the block itself, makes it set the device fully again.
+TEST_F(RenderStateTest, ApplyingAgainSendsNothingUntilSomethingChanged)
+{
+    StartWith(4, false);
+    kaRenderState twin;
+    kaRenderState blended;
+    blended.m_AlphaBlend = true;
+    kaRenderState shiny;
+    shiny.SetDiffuse(0.2f, 0.4f, 0.6f, 1.0f);
+    const struct
+    {
+        const char* between;
+        std::function<void(kaRenderState&)> change;
+        bool sends;
+    } cases[] = {
+        {"nothing", [](kaRenderState&) {}, false},
+        {"an identical block", [&](kaRenderState&) { twin.Apply(Device(), 0); }, false},
+        {"a blended block", [&](kaRenderState&) { blended.Apply(Device(), 0); }, true},
+        {"another material", [&](kaRenderState&) { shiny.Apply(Device(), 0); }, true},
+        {"a cached setter", [&](kaRenderState&) { m_Manager->SetRenderState(RS_CULLMODE, CULL_NONE); }, true},
+        {"a cache reset", [&](kaRenderState&) { m_Manager->ResetStateCache(); }, true},
+        {"the block's own depth writes", [](kaRenderState& block) { block.m_ZWrite = false; }, true},
+        {"the other pass", [](kaRenderState& block) { block.Apply(nullptr, 1); }, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.between);
+        kaRenderState block;
+        ASSERT_TRUE(block.Apply(Device(), 0));
+        c.change(block);
+        Device()->ClearLog();
+        ASSERT_TRUE(block.Apply(Device(), 0));
+        EXPECT_EQ(!Device()->Calls().empty(), c.sends);
+        EXPECT_EQ(RenderState(RS_ALPHABLENDENABLE), 0u);
+        EXPECT_EQ(RenderState(RS_CULLMODE), static_cast<uint32_t>(CULL_CCW));
+        EXPECT_EQ(RenderState(RS_ZWRITEENABLE), block.m_ZWrite ? 1u : 0u);
+        EXPECT_EQ(RenderState(RS_ZFUNC), static_cast<uint32_t>(CMP_LESSEQUAL));
+        Material material;
+        Device()->GetMaterial(&material);
+        EXPECT_EQ(material.Diffuse.r, block.GetMaterial().Diffuse.r);
+    }
+}

@@ -465,3 +465,124 @@ TEST_F(WorldTest, AnEntityFromInitDataJoinsTheWorldInitialised)
 }
 
 } // namespace
+
+namespace
+{
+
+// Environment objects that log the editor calls they receive.
+class EditedTerrain : public FlatTerrain
+{
+public:
+    bool GenerateHeightMapVerts(const std::string& path, float width, float height, float length,
+                                bool lighting) override
+    {
+        g_Log.push_back("heights " + path + " " + std::to_string(int(width)) + " " +
+                        std::to_string(int(height)) + " " + std::to_string(int(length)) + " " +
+                        std::to_string(lighting));
+        return path != "bad.bmp";
+    }
+    void Build() override { g_Log.push_back("build"); }
+    bool AddLayer(const std::string& mask, const std::string& texture, float stretch, bool hardEdge) override
+    {
+        g_Log.push_back("layer " + mask + " " + texture + " " + std::to_string(int(stretch)) + " " +
+                        std::to_string(hardEdge));
+        return true;
+    }
+    int32_t RemoveLayer(int32_t index) override
+    {
+        g_Log.push_back("remove layer " + std::to_string(index));
+        return 0;
+    }
+};
+
+class EditedSun : public Environment<kaSunBase>
+{
+public:
+    EditedSun() : Environment<kaSunBase>("sun") {}
+    void Initialize(float position, float tilt, const std::string& texture, float scale, const kaColor&,
+                    const kaColor&) override
+    {
+        g_Log.push_back("sun " + texture + " " + std::to_string(int(position)) + " " +
+                        std::to_string(int(tilt)) + " " + std::to_string(int(scale)));
+    }
+    void AddFlareLayer(const std::string& texture, float length, float scale) override
+    {
+        g_Log.push_back("flare " + texture + " " + std::to_string(int(length)) + " " +
+                        std::to_string(int(scale)));
+    }
+    void RemoveFlareLayer(int32_t index) override
+    {
+        g_Log.push_back("remove flare " + std::to_string(index));
+    }
+};
+
+class EditedSky : public Environment<kaSkyBoxBase>
+{
+public:
+    EditedSky() : Environment<kaSkyBoxBase>("sky") {}
+    void Build(const std::string& l, const std::string& r, const std::string& f, const std::string& b,
+               const std::string& t) override
+    {
+        g_Log.push_back("faces " + l + r + f + b + t);
+    }
+    void AddCloudPlane(const std::string& texture, float height, float speed) override
+    {
+        g_Log.push_back("cloud " + texture + " " + std::to_string(int(height)) + " " +
+                        std::to_string(int(speed)));
+    }
+};
+
+} // namespace
+
+TEST_F(WorldTest, EditorOperationsForwardToTheEnvironmentObjects)
+{
+    testsupport::DebugCapture debug;
+    const auto run = [this](const std::function<void()>& operation)
+    {
+        g_Log.clear();
+        operation();
+        return g_Log;
+    };
+    using Log = std::vector<std::string>;
+    const kaColor white = kaColor::kaColorClamped(1, 1, 1, 1);
+    // Nothing to forward to: nothing happens.
+    EXPECT_EQ(run([&] { m_World->AddTerrainLayer("t", "m", 2); }), Log{});
+    EXPECT_EQ(run([&] { m_World->RemoveSunFlareLayer(0); }), Log{});
+    EXPECT_EQ(run([&] { m_World->CreateCloudPlane("c", 1, 2); }), Log{});
+    EXPECT_EQ(run([&] { m_World->CreateSun("s", 1, 2, 3, white, white); }), Log{});
+    EXPECT_EQ(m_World->GetSun(), nullptr);
+
+    kaWorld::SetTerrainCreator([]() -> kaTerrainBase* { return new EditedTerrain; });
+    kaWorld::SetSunCreator([]() -> kaSunBase* { return new EditedSun; });
+    kaWorld::SetSkyBoxCreator([]() -> kaSkyBoxBase* { return new EditedSky; });
+    const struct
+    {
+        std::function<void()> operation;
+        Log expected;
+    } cases[] = {
+        {[&] { m_World->NewTerrain("h.bmp", 256, 40, 128, true); }, {"heights h.bmp 256 40 128 1", "build"}},
+        {[&] { m_World->NewTerrain("bad.bmp", 64, 1, 64, false); },
+         {"~terrain", "heights bad.bmp 64 1 64 0"}},
+        {[&] { m_World->AddTerrainLayer("grass.dds", "mask.bmp", 4); }, {"layer mask.bmp grass.dds 4 0"}},
+        {[&] { m_World->RemoveTerrainLayer(2); }, {"remove layer 2"}},
+        {[&] { m_World->RebuildTerrain(); }, {"build"}},
+        {[&] { m_World->CreateSun("sun.dds", 1, 2, 3, white, white); }, {"sun sun.dds 1 2 3"}},
+        {[&] { m_World->CreateSun("sun2.dds", 4, 5, 6, white, white); }, {"~sun", "sun sun2.dds 4 5 6"}},
+        {[&] { m_World->AddSunFlareLayer("f.dds", 7, 8); }, {"flare f.dds 7 8"}},
+        {[&] { m_World->RemoveSunFlareLayer(1); }, {"remove flare 1"}},
+        {[&] { m_World->CreateSkyBox("l", "r", "f", "b", "t"); }, {"faces lrfbt"}},
+        {[&] { m_World->CreateCloudPlane("c.dds", 100, 3); }, {"cloud c.dds 100 3"}},
+    };
+    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i)
+        EXPECT_EQ(run(cases[i].operation), cases[i].expected) << i;
+    kaWorld::SetTerrainCreator(nullptr);
+    kaWorld::SetSunCreator(nullptr);
+    kaWorld::SetSkyBoxCreator(nullptr);
+
+    EXPECT_EQ(m_World->GetSkyBox()->GetName(), "SkyBox");
+    EXPECT_EQ(m_World->GetSun()->GetWorld(), m_World.get());
+    // The quad tree was fitted to the last terrain's extent.
+    EXPECT_EQ(m_World->GetQuadTree()->GetLeafWidth(), 8.0f);
+    EXPECT_TRUE(debug.Contains("RotateLoading() AddSkybox: "));
+    EXPECT_TRUE(debug.Contains("RotateLoading() AddCloudPlane: "));
+}

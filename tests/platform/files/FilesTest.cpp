@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -64,9 +66,12 @@ TEST_F(PathResolution, FoldersDifferingOnlyInCaseAreEachSearched)
     m_Dir.Write("Resources/DefaultTexture.bmp", "texture");
     m_Dir.Write("resources/models/crate.kmf", "model");
     const std::string root = m_Dir.Path();
-    EXPECT_EQ(platform::FindExisting(root + "\\Resources\\models\\crate.kmf"), root + "/resources/models/crate.kmf");
-    EXPECT_EQ(platform::FindExisting(root + "/RESOURCES/Models/Crate.KMF"), root + "/resources/models/crate.kmf");
-    EXPECT_EQ(platform::FindExisting(root + "/resources/defaulttexture.bmp"), root + "/Resources/DefaultTexture.bmp");
+    EXPECT_EQ(platform::FindExisting(root + "\\Resources\\models\\crate.kmf"),
+              root + "/resources/models/crate.kmf");
+    EXPECT_EQ(platform::FindExisting(root + "/RESOURCES/Models/Crate.KMF"),
+              root + "/resources/models/crate.kmf");
+    EXPECT_EQ(platform::FindExisting(root + "/resources/defaulttexture.bmp"),
+              root + "/Resources/DefaultTexture.bmp");
     EXPECT_EQ(platform::FindExisting(root + "/resources/models/missing.kmf"), "");
     // A new file still goes under the first spelling that exists.
     EXPECT_EQ(platform::NativePath(root + "/RESOURCES/new.txt"), root + "/Resources/new.txt");
@@ -239,3 +244,68 @@ TEST(FileOperations, CreateDirectoryKeepsTheCaseGivenAndAcceptsAnExistingFolder)
 }
 
 } // namespace
+
+namespace
+{
+
+// Sets a folder's modification time an hour back, as for a folder nobody has touched lately.
+void AgeFolder(const std::string& folder)
+{
+    timespec times[2];
+    clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= 3600;
+    times[1] = times[0];
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+}
+
+} // namespace
+
+// Look-ups remember folder listings; a file that appears after a miss is found all the same, whether this
+// program made it (even when the folder's time does not move) or another program did.
+TEST(CachedLookups, AFileWrittenAfterAMissIsThenFound)
+{
+    const struct
+    {
+        const char* writer;
+        bool ownChange;
+    } cases[] = {
+        {"OpenFile", true}, {"RenameFile", true}, {"CreateDirectory", true}, {"another program", false}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.writer);
+        TempDir dir;
+        dir.Write("Maps/Old.tga", "old");
+        dir.Write("Incoming/Late.tga", "late");
+        const std::string folder = dir.File("Maps");
+        AgeFolder(folder);
+        // Twice, so that the second miss comes from the remembered listing.
+        EXPECT_EQ(platform::FindExisting(dir.Path() + "\\maps\\LATE.TGA"), "");
+        EXPECT_EQ(platform::FindExisting(dir.Path() + "\\maps\\LATE.TGA"), "");
+        EXPECT_EQ(platform::FindExisting(dir.Path() + "\\maps\\OLD.TGA"), folder + "/Old.tga");
+
+        const std::string name = c.writer == std::string("CreateDirectory") ? "Late" : "Late.tga";
+        if (c.writer == std::string("OpenFile"))
+        {
+            FILE* file = platform::OpenFile((folder + "/Late.tga").c_str(), "wb");
+            ASSERT_NE(file, nullptr);
+            std::fclose(file);
+        }
+        else if (c.writer == std::string("RenameFile"))
+        {
+            ASSERT_TRUE(platform::RenameFile(dir.File("Incoming/Late.tga"), folder + "/Late.tga"));
+        }
+        else if (c.writer == std::string("CreateDirectory"))
+        {
+            ASSERT_TRUE(platform::CreateDirectory(folder + "/Late"));
+        }
+        else
+        {
+            dir.Write("Maps/Late.tga", "late");
+        }
+        // This program's own changes are seen even where the folder's time does not tell of them.
+        if (c.ownChange)
+            AgeFolder(folder);
+        EXPECT_EQ(platform::FindExisting(dir.Path() + "\\maps\\" + (name == "Late" ? "LATE" : "LATE.TGA")),
+                  folder + "/" + name);
+    }
+}

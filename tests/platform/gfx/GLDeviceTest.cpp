@@ -2,9 +2,13 @@
 #include "platform/gfx/GfxCubeTexture.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxFormatInfo.h"
+#include "platform/gfx/GfxIndexBuffer.h"
 #include "platform/gfx/GfxTexture.h"
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/GfxVolumeTexture.h"
+#include "platform/gfx/MemoryVertexBuffer.h"
+
+#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
@@ -744,4 +748,141 @@ TEST_F(GLDeviceTest, ProjectedQuadFollowsTheHalfPixelRuleToo)
     ExpectPixel(19, 30, {0, 0, 0}, 0);
     ExpectPixel(22, 31, {0, 0, 0}, 0);
     ExpectPixel(20, 32, {0, 0, 0}, 0);
+}
+
+namespace
+{
+
+// Two pixel quads in one buffer: vertices 0-3 cover the left half red, 4-7 the right half green.
+std::vector<RhwVertex> TwoHalves()
+{
+    std::vector<RhwVertex> vertices;
+    const uint32_t colors[2] = {0xFFFF0000, 0xFF00FF00};
+    for (int half = 0; half < 2; ++half)
+    {
+        const float x0 = half * 32.0f - 0.5f, x1 = x0 + 32.0f;
+        vertices.push_back({x0, -0.5f, 0.5f, 1, colors[half], 0, 0});
+        vertices.push_back({x1, -0.5f, 0.5f, 1, colors[half], 1, 0});
+        vertices.push_back({x0, 63.5f, 0.5f, 1, colors[half], 0, 1});
+        vertices.push_back({x1, 63.5f, 0.5f, 1, colors[half], 1, 1});
+    }
+    return vertices;
+}
+
+} // namespace
+
+TEST_F(GLDeviceTest, IndexedDrawsStartAtTheirBaseVertexInEveryPool)
+{
+    const std::vector<RhwVertex> vertices = TwoHalves();
+    const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    for (const uint32_t pool : {POOL_MANAGED, POOL_DEFAULT, POOL_SYSTEMMEM})
+    {
+        SCOPED_TRACE(pool);
+        GfxVertexBuffer* buffer = nullptr;
+        GfxIndexBuffer* indexBuffer = nullptr;
+        const uint32_t bytes = static_cast<uint32_t>(vertices.size() * sizeof(RhwVertex));
+        ASSERT_EQ(m_Device->CreateVertexBuffer(bytes, USAGE_WRITEONLY, kRhwFvf, pool, &buffer), GFX_OK);
+        ASSERT_EQ(
+            m_Device->CreateIndexBuffer(sizeof indices, USAGE_WRITEONLY, FMT_INDEX16, pool, &indexBuffer),
+            GFX_OK);
+        m_Owned.push_back(buffer);
+        m_Owned.push_back(indexBuffer);
+        // System memory draws straight from the CPU copy; the other pools keep a GL buffer.
+        EXPECT_EQ(dynamic_cast<MemoryVertexBuffer*>(buffer)->DeviceName() == 0, pool == POOL_SYSTEMMEM);
+        void* data = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GFX_OK);
+        std::memcpy(data, vertices.data(), bytes);
+        buffer->Unlock();
+        ASSERT_EQ(indexBuffer->Lock(0, 0, &data, 0), GFX_OK);
+        std::memcpy(data, indices, sizeof indices);
+        indexBuffer->Unlock();
+
+        m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        m_Device->SetFVF(kRhwFvf);
+        m_Device->SetStreamSource(0, buffer, 0, sizeof(RhwVertex));
+        m_Device->SetIndices(indexBuffer);
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 4, 0, 4, 0, 2), GFX_OK);
+        Show();
+        ExpectPixel(10, 10, {0, 0, 0});
+        ExpectPixel(50, 10, {0, 255, 0});
+        // Drawn again in the next frame, from the GL copy where there is one.
+        m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 2), GFX_OK);
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 4, 0, 4, 0, 2), GFX_OK);
+        Show();
+        ExpectPixel(10, 10, {255, 0, 0});
+        ExpectPixel(50, 10, {0, 255, 0});
+    }
+}
+
+TEST_F(GLDeviceTest, ABufferRewrittenBetweenDrawsShowsEachWriteThenAndInLaterFrames)
+{
+    const std::vector<RhwVertex> halves = TwoHalves();
+    GfxVertexBuffer* buffer = nullptr;
+    ASSERT_EQ(m_Device->CreateVertexBuffer(4 * sizeof(RhwVertex), USAGE_WRITEONLY | USAGE_DYNAMIC, kRhwFvf,
+                                           POOL_DEFAULT, &buffer),
+              GFX_OK);
+    m_Owned.push_back(buffer);
+    // One quad's four vertices: the left or right half, in one colour.
+    auto write = [&](int half, uint32_t color)
+    {
+        std::vector<RhwVertex> quad(halves.begin() + half * 4, halves.begin() + half * 4 + 4);
+        for (RhwVertex& vertex : quad)
+            vertex.color = color;
+        void* data = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GFX_OK);
+        std::memcpy(data, quad.data(), 4 * sizeof(RhwVertex));
+        buffer->Unlock();
+    };
+    m_Device->SetFVF(kRhwFvf);
+    m_Device->SetStreamSource(0, buffer, 0, sizeof(RhwVertex));
+    write(0, 0xFF0000FF);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFX_OK);
+    write(1, 0xFFFFFFFF);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFX_OK);
+    Show();
+    ExpectPixel(10, 10, {0, 0, 255});
+    ExpectPixel(50, 10, {255, 255, 255});
+
+    m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFX_OK);
+    Show();
+    ExpectPixel(10, 10, {0, 0, 0});
+    ExpectPixel(50, 10, {255, 255, 255});
+}
+
+// The device gives GL only what changed since the last draw, and gives everything again after Clear and
+// Present; a viewport set behind its back shows which.
+TEST_F(GLDeviceTest, ARepeatedDrawSendsOnlyWhatChangedUntilClearOrPresent)
+{
+    enum Step
+    {
+        kNothing,
+        kClear,
+        kPresent
+    };
+    const struct
+    {
+        Step step;
+        bool rightHalfRedrawn;
+    } cases[] = {{kNothing, false}, {kClear, true}, {kPresent, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.step);
+        m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        DrawPixelQuad(0, 0, 64, 64, 0xFFFF0000);
+        glViewport(0, 0, 32, 64);
+        if (c.step == kClear)
+            m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+        if (c.step == kPresent)
+        {
+            m_Device->EndScene();
+            m_Device->Present();
+            m_Device->BeginScene();
+        }
+        DrawPixelQuad(0, 0, 64, 64, 0xFF00FF00);
+        Show();
+        ExpectPixel(10, 10, {0, 255, 0});
+        ExpectPixel(50, 10, c.rightHalfRedrawn ? Rgb{0, 255, 0} : Rgb{255, 0, 0});
+    }
 }

@@ -492,3 +492,44 @@ TEST(TestDirect3DScript, AdaptersAreBoundAndDevicesKeepTheirEntryObject)
     direct3D->Release();
     EXPECT_EQ(device->Release(), 0u);
 }
+
+// Draws check their indices against a largest index that each write of the buffer makes stale.
+TEST_F(DrawLog, IndicesRewrittenAfterADrawAreCheckedAgain)
+{
+    for (const uint32_t format : {FMT_INDEX16, FMT_INDEX32})
+    {
+        SCOPED_TRACE(format);
+        const uint32_t size = format == FMT_INDEX32 ? 4 : 2;
+        GfxVertexBuffer* buffer = MakeVertexBuffer(16 * 4, POOL_MANAGED);
+        GfxIndexBuffer* indices = nullptr;
+        ASSERT_EQ(m_Device->CreateIndexBuffer(6 * size, USAGE_WRITEONLY, format, POOL_MANAGED, &indices),
+                  GFX_OK);
+        auto write = [&](uint32_t at, uint32_t value)
+        {
+            void* data = nullptr;
+            ASSERT_EQ(indices->Lock(at * size, size, &data, 0), GFX_OK);
+            std::memcpy(data, &value, size);
+            indices->Unlock();
+        };
+        const uint32_t initial[6] = {0, 1, 2, 2, 1, 3};
+        for (uint32_t i = 0; i < 6; ++i)
+            write(i, initial[i]);
+        m_Device->SetFVF(FVF_XYZ | FVF_DIFFUSE);
+        m_Device->SetStreamSource(0, buffer, 0, 16);
+        m_Device->SetIndices(indices);
+        ASSERT_EQ(m_Device->BeginScene(), GFX_OK);
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 2), GFX_OK);
+        write(5, 4);
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 2), GFXERR_INVALIDCALL)
+            << "index 4 was written after the last draw";
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 1), GFX_OK)
+            << "the first triangle does not read it";
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 1, 0, 4, 0, 1), GFX_OK);
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 2, 0, 4, 0, 1), GFXERR_INVALIDCALL);
+        write(5, 3);
+        EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 2), GFX_OK);
+        m_Device->EndScene();
+        indices->Release();
+        buffer->Release();
+    }
+}

@@ -111,7 +111,7 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    EXPECT_EQ(first.size(), 31u);
+    EXPECT_EQ(first.size(), 33u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -141,9 +141,16 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
     EXPECT_EQ(ramp->GetPrimitive(0)->m_Indices.size(), 8u);
     EXPECT_EQ(ramp->GetPrimitive(1)->GetName(), "PRIM_TRIGGER_Respawn");
 
+    // The arena: a floor of 8 x 6 cells and four walls, and a floor box to stand on.
+    auto arena = Load("arena/arena.kmf");
+    ASSERT_EQ(arena->GetPrimitiveCount(), 1);
+    EXPECT_EQ(arena->GetPrimitive(0)->m_Width, 64.0f);
+    EXPECT_EQ(arena->GetPrimitive(0)->m_Length, 48.0f);
+    EXPECT_EQ(arena->GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 9u * 7u + 4u * 24u);
+
     for (const char* name :
          {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf", "car/car.kmf",
-          "car/wheel.kmf", "motorcycle/motorcycle.kmf", "motorcycle/rider.kmf"})
+          "car/wheel.kmf", "motorcycle/motorcycle.kmf", "motorcycle/rider.kmf", "arena/arena.kmf"})
         ExpectFrontFacing(*Load(name), name);
 }
 
@@ -232,5 +239,5 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 17);
+    EXPECT_EQ(files, 18);
 }

@@ -1,0 +1,354 @@
+#include "engine/scene/kaWorld.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/model/kaBoundingBox.h"
+#include "engine/model/kaModel.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/render/kaCamera.h"
+#include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaEntityModel.h"
+#include "engine/scene/kaQuadTree.h"
+#include "engine/scene/kaTerrainBase.h"
+#include "engine/terrain/kaEntityWaterPlane.h"
+#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/DebugCapture.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+int g_Resolved = 0;
+
+// An entity with a state value and a number of its own; a "spawn" key makes another entity while it reads.
+class Probe : public kaEntity
+{
+    KA_ENTITY_CLASS_RECORD()
+
+public:
+    void ReadXml(const TiXmlElement* element) override
+    {
+        kaEntity::ReadXml(element);
+        if (const TiXmlElement* value = element->FirstChildElement("value"))
+            m_Value = GetElementFloat(value);
+        if (element->FirstChildElement("spawn") && m_pWorld)
+        {
+            auto* child = new Probe;
+            child->SetSaved(false);
+            m_pWorld->AddEntity(child, true, true);
+        }
+    }
+    void WriteXml(TiXmlElement* element) const override
+    {
+        kaEntity::WriteXml(element);
+        AppendFloatElement(element, "value", m_Value);
+    }
+    void ReadState(const TiXmlElement* element) override
+    {
+        kaEntity::ReadState(element);
+        m_Charge = GetChildElementInt("charge", element);
+    }
+    void WriteState(TiXmlElement* element) const override
+    {
+        kaEntity::WriteState(element);
+        AppendIntElement(element, "charge", m_Charge);
+    }
+    void ResolveLinks() override { ++g_Resolved; }
+
+    float m_Value = 0.0f;
+    int m_Charge = 0;
+};
+
+KA_ENTITY_CLASS_RECORD_DEFINITION(Probe, "WorldFileProbe")
+
+// Notes how many links were resolved when it heard that the world had loaded.
+class WatchingCamera : public kaCamera
+{
+public:
+    void OnWorldLoaded() override { m_ResolvedWhenLoaded = g_Resolved; }
+    int m_ResolvedWhenLoaded = -1;
+};
+const EntityFactory::Registration s_Probe(Probe::StaticClassInfo(), &EntityFactory::Create<Probe>);
+
+std::string Entity(int id, const std::string& extra = "")
+{
+    return "<Entity><type>WorldFileProbe</type><name>p" + std::to_string(id) + "</name><entityID>" +
+           std::to_string(id) + "</entityID>" + extra + "</Entity>";
+}
+
+std::string World(const std::string& body)
+{
+    return "<World>" + body + "</World>";
+}
+
+// 64 by 48, built from the origin out.
+const char* const kArena = "resources/models/arena/arena.kmf";
+
+class WorldFileTest : public GraphicsManagerFixture
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Start(nullptr));
+        g_Resolved = 0;
+    }
+    void TearDown() override
+    {
+        m_World.reset();
+        m_Models.DeleteAll();
+    }
+
+    // Loads the text as a world file into a fresh world.
+    void Load(const std::string& xml, bool restoreStates)
+    {
+        m_World = std::make_unique<kaWorld>();
+        m_World->LoadFile(m_Dir.Write("in.xml", xml), restoreStates);
+    }
+    std::string Save(bool saveStates)
+    {
+        EXPECT_TRUE(m_World->SaveFile(m_Dir.File("out.xml"), saveStates));
+        return m_Dir.Read("out.xml");
+    }
+    Probe* Find(int id) const { return dynamic_cast<Probe*>(m_World->FindEntityById(id)); }
+
+    testsupport::CurrentDirectory m_Content{TARVOLIN_CONTENT_DIR};
+    kaFileSystem m_Files;
+    kaInitDataBase m_InitData;
+    kaModelManager m_Models;
+    testsupport::DebugCapture m_Debug;
+    testsupport::TempDir m_Dir;
+    std::unique_ptr<kaWorld> m_World;
+};
+
+TEST_F(WorldFileTest, LoadSaveLoadSaveGivesTheSameBytesWithEveryElement)
+{
+    const struct
+    {
+        const char* name;
+        std::string body;
+        bool states;
+    } cases[] = {
+        {"environment and states",
+         "<name>Course</name><preview>p.bmp</preview><description>A &amp; B</description>"
+         "<startpoint><x>1.5</x><z>-2.25</z></startpoint>"
+         "<Terrain><heightmap>h.raw</heightmap><size>64</size></Terrain>"
+         "<WaterPlane><level>1.5</level></WaterPlane>"
+         "<Skybox><left>l.bmp</left><Cloudplane><speed>2</speed></Cloudplane></Skybox>"
+         "<Sun><texture>sun.dds</texture></Sun>"
+         "<Entities>" +
+             Entity(3, "<value>0.1</value>") + Entity(7) +
+             "</Entities>"
+             "<EntitiesStates><Entity><entityID>3</entityID><charge>9</charge></Entity></EntitiesStates>",
+         true},
+        {"entities only", "<Entities>" + Entity(0) + Entity(1, "<value>1e-3</value>") + "</Entities>", false},
+        {"empty", "", false},
+    };
+    for (const auto& c : cases)
+    {
+        Load(World(c.body), c.states);
+        const std::string first = Save(c.states);
+        Load(first, c.states);
+        EXPECT_EQ(Save(c.states), first) << c.name;
+        for (const char* key :
+             {"<name>", "<preview>", "<description>", "<startpoint>", "<startrotation>", "<Entities"})
+            EXPECT_NE(first.find(key), std::string::npos) << c.name << " " << key;
+        EXPECT_EQ(first.find("<arena>"), std::string::npos) << c.name;
+        EXPECT_EQ(first.find("EntitiesStates") != std::string::npos, c.states) << c.name;
+    }
+    // The first case kept every environment block and the restored state.
+    Load(World(cases[0].body), true);
+    const std::string saved = Save(true);
+    for (const char* key : {"<heightmap>h.raw</heightmap>", "<level>1.5</level>", "<speed>2</speed>",
+                            "<texture>sun.dds</texture>", "<charge>9</charge>", "A &amp; B"})
+        EXPECT_NE(saved.find(key), std::string::npos) << key;
+    ASSERT_NE(m_World->GetTerrain(), nullptr);
+    EXPECT_EQ(m_World->GetTerrain()->GetWorld(), m_World.get());
+    // No terrain: the water covers 1024 by 1024.
+    auto* water = dynamic_cast<kaEntityWaterPlane*>(m_World->GetWaterPlane());
+    ASSERT_NE(water, nullptr);
+    EXPECT_EQ(water->GetWidth(), 0.0f); // the stand-in terrain is flat and empty
+    Load(World("<WaterPlane><level>2</level></WaterPlane>"), false);
+    water = dynamic_cast<kaEntityWaterPlane*>(m_World->GetWaterPlane());
+    ASSERT_NE(water, nullptr);
+    EXPECT_EQ(water->GetWidth(), kaWorld::kDefaultWaterSize);
+    EXPECT_EQ(water->GetLength(), kaWorld::kDefaultWaterSize);
+}
+
+TEST_F(WorldFileTest, ReadingRules)
+{
+    // Start rotation: the quaternion wins over pitch, yaw and roll.
+    Load(World("<startrotation><pitch>1</pitch><quaternion><w>0.5</w><x>0.5</x><y>0.5</y><z>0.5</z>"
+               "</quaternion></startrotation>"),
+         false);
+    EXPECT_EQ(m_World->GetStartRotation().w, 0.5f);
+    EXPECT_EQ(m_World->GetStartRotation().x, 0.5f);
+    // Yaw alone turns about Y.
+    Load(World("<startrotation><yaw>1.0</yaw></startrotation>"), false);
+    EXPECT_NEAR(m_World->GetStartRotation().y, std::sin(0.5f), 1e-6f);
+    EXPECT_NEAR(m_World->GetStartRotation().w, std::cos(0.5f), 1e-6f);
+
+    // Two entities with one id: the second is refused and the state goes to the first.
+    Load(World("<Entities>" + Entity(4, "<value>1</value>") + Entity(4, "<value>2</value>") +
+               "</Entities><EntitiesStates><Entity><charge>5</charge></Entity>"
+               "<Entity><entityID>4</entityID><charge>6</charge></Entity></EntitiesStates>"),
+         true);
+    ASSERT_EQ(m_World->GetEntityCount(), 1);
+    EXPECT_EQ(Find(4)->m_Value, 1.0f);
+    EXPECT_EQ(Find(4)->m_Charge, 6);
+    EXPECT_TRUE(m_Debug.Contains("already exists"));
+
+    // Links resolve when states are restored, even from a file without states, and the camera hears of
+    // it afterwards; neither happens otherwise.
+    for (const bool restore : {true, false})
+    {
+        g_Resolved = 0;
+        WatchingCamera camera;
+        m_World = std::make_unique<kaWorld>();
+        m_World->SetCamera(&camera);
+        m_World->LoadFile(m_Dir.Write("in.xml", World("<Entities>" + Entity(0) + Entity(1) + "</Entities>")),
+                          restore);
+        m_World->SetCamera(nullptr);
+        EXPECT_EQ(g_Resolved, restore ? 2 : 0);
+        EXPECT_EQ(camera.m_ResolvedWhenLoaded, restore ? 2 : -1);
+    }
+
+    // An unsaved entity is in neither list.
+    Find(1)->SetSaved(false);
+    const std::string saved = Save(true);
+    EXPECT_EQ(saved.find("<name>p1</name>"), std::string::npos);
+    EXPECT_EQ(saved.find("<entityID>1</entityID>"), std::string::npos);
+    EXPECT_NE(saved.find("<entityID>0</entityID>"), std::string::npos);
+}
+
+TEST_F(WorldFileTest, MalformedValuesDropTheEntityOrKeepTheWorldDefault)
+{
+    Load(World("<startpoint><x>abc</x><z>4</z></startpoint><startrotation><quaternion><w>1e999</w>"
+               "</quaternion></startrotation><Entities>" +
+               Entity(0) + Entity(1, "<value>1.2.3</value>") + Entity(2, "<visible>7</visible>") +
+               "<Entity><type>NoSuchClass</type><entityID>5</entityID></Entity>" + Entity(3) +
+               "</Entities><EntitiesStates><Entity><entityID>x</entityID></Entity>"
+               "<Entity><entityID>3</entityID><charge>many</charge></Entity></EntitiesStates>"),
+         true);
+    EXPECT_EQ(m_World->GetStartX(), 0.0f);
+    EXPECT_EQ(m_World->GetStartZ(), 4.0f);
+    EXPECT_EQ(m_World->GetStartRotation().w, 1.0f);
+    EXPECT_NE(Find(0), nullptr);
+    EXPECT_EQ(Find(1), nullptr);
+    EXPECT_EQ(Find(2), nullptr);
+    EXPECT_NE(Find(3), nullptr);
+    EXPECT_EQ(m_World->GetEntityCount(), 2);
+    EXPECT_TRUE(m_Debug.Contains("type WorldFileProbe (id 1)"));
+    EXPECT_TRUE(m_Debug.Contains("type WorldFileProbe (id 2)"));
+}
+
+TEST_F(WorldFileTest, UnreadableFilesReadNothingAndSaySo)
+{
+    const struct
+    {
+        std::string text; // none: the file does not exist
+        const char* line;
+    } cases[] = {
+        {"", "not found"},
+        {"<World><name>x</World>", "is not a readable world file"},
+        {"<Course><name>x</name></Course>", "is not a readable world file"},
+    };
+    for (const auto& c : cases)
+    {
+        m_Debug.Clear();
+        m_World = std::make_unique<kaWorld>();
+        m_World->SetName("kept");
+        const std::string path = c.text.empty() ? m_Dir.File("missing.xml") : m_Dir.Write("bad.xml", c.text);
+        m_World->LoadFile(path, true);
+        EXPECT_EQ(m_World->GetName(), "kept") << c.text;
+        EXPECT_TRUE(m_Debug.Contains(c.line)) << c.text;
+    }
+}
+
+TEST_F(WorldFileTest, EntitiesMadeWhileReadingNumberAfterTheFilesOwn)
+{
+    Load(World("<Entities>" + Entity(0, "<spawn/>") + Entity(1) + Entity(2) + "</Entities>"), false);
+    EXPECT_EQ(m_World->GetEntityCount(), 3);
+    m_World->Update(0.0f);
+    ASSERT_EQ(m_World->GetEntityCount(), 4);
+    EXPECT_EQ(m_World->GetEntities().back()->GetEntityID(), 3);
+}
+
+TEST_F(WorldFileTest, AFailedSaveKeepsTheOldFile)
+{
+    Load(World("<name>New</name>"), false);
+    const std::string target = m_Dir.Write("kept.xml", "old");
+    // A folder in the target's place and a missing folder cannot be written.
+    for (const std::string& path : {m_Dir.Path(), m_Dir.File("missing/folder/w.xml")})
+        EXPECT_FALSE(m_World->SaveFile(path, false)) << path;
+    EXPECT_EQ(m_Dir.Read("kept.xml"), "old");
+    EXPECT_TRUE(m_World->SaveFile(target, false));
+    EXPECT_NE(m_Dir.Read("kept.xml").find("<name>New</name>"), std::string::npos);
+}
+
+TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
+{
+    m_Dir.Write("init/Venues.xml",
+                std::string("<root>"
+                            "<initData><uniqueID>Base</uniqueID><dataType>Venue</dataType><data>"
+                            "<kmfFilename>") +
+                    kArena +
+                    "</kmfFilename><name>base</name><visible>0</visible></data></initData>"
+                    "<initData><uniqueID>Named</uniqueID><dataType>Venue</dataType><data>"
+                    "<name>named</name><visible>1</visible></data></initData>"
+                    "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType>"
+                    "<include>Base</include><include>Named</include><include>Gone</include>"
+                    "<data><name>own</name></data></initData>"
+                    "<initData><uniqueID>NoModel</uniqueID><dataType>Venue</dataType>"
+                    "<data><kmfFilename>none.kmf</kmfFilename></data></initData>"
+                    "</root>");
+    ASSERT_TRUE(g_pInitDataBase->LoadInitData(m_Dir.File("init")));
+
+    Load(World("<arena>Arena</arena><Entities>" + Entity(0) + "</Entities>"), false);
+    auto* arena = dynamic_cast<kaEntityModel*>(m_World->GetVenueEntity());
+    ASSERT_NE(arena, nullptr);
+    EXPECT_EQ(arena->GetName(), "own");
+    // Includes in order (the second shows the arena again), the record's own name last; the model file
+    // came from the first include, the only one that names one.
+    EXPECT_TRUE(arena->IsVisible());
+    EXPECT_EQ(arena->GetModelFile(), kArena);
+    EXPECT_EQ(m_World->GetVenueName(), "Arena");
+    // The file's entity 0 was read after the venue took 0.
+    EXPECT_EQ(m_World->GetEntityCount(), 1);
+    const kaBoundingBox* box = arena->GetBoundingBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_NEAR(box->m_Min.x + box->m_Max.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(box->m_Min.z + box->m_Max.z, 0.0f, 1e-4f);
+    EXPECT_NEAR(box->m_Max.x, 32.0f, 1e-4f);
+    EXPECT_NEAR(box->m_Max.z, 24.0f, 1e-4f);
+    // Leaves no smaller than min(64, 48) / 8 = 6: 64 and 48 halve three times.
+    EXPECT_EQ(m_World->GetQuadTree()->GetLeafWidth(), 8.0f);
+    EXPECT_EQ(m_World->GetQuadTree()->GetLeafLength(), 6.0f);
+    // The arena comes back from "arena" alone.
+    const std::string saved = Save(false);
+    EXPECT_NE(saved.find("<arena>Arena</arena>"), std::string::npos);
+    EXPECT_EQ(saved.find("<name>own</name>"), std::string::npos);
+
+    // Cleared for another course, the world no longer names the venue.
+    m_World->Clear();
+    EXPECT_EQ(Save(false).find("<arena>"), std::string::npos);
+
+    for (const char* missing : {"NoModel", "Nobody"})
+    {
+        Load(World(std::string("<arena>") + missing + "</arena>"), false);
+        EXPECT_EQ(m_World->GetVenueEntity(), nullptr) << missing;
+        EXPECT_EQ(m_World->GetEntityCount(), 0) << missing;
+        EXPECT_EQ(m_World->GetVenueName(), "") << missing;
+    }
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TiXmlDocument;
+
+// Writes the sample init data (the venue and the entity records) and the sample course under a root
+// folder, the same bytes on every run. The course is written as the world saves it, so that loading
+// and saving it again changes nothing.
+class SampleWorld
+{
+public:
+    static constexpr const char* kInitDataFile = "InitData/SampleWorld.xml";
+    static constexpr const char* kCourseFile = "Worlds/Sample Course.xml";
+    static constexpr const char* kVenue = "SampleArena";
+
+    // One model entity of the course: its init record, name, identifier and place.
+    struct Placed
+    {
+        std::string record;
+        std::string name;
+        int id;
+        float x, y, z;
+    };
+
+    explicit SampleWorld(const std::string& root) : m_Root(root) {}
+
+    bool WriteAll();
+    // A course on the sample venue holding these entities, as text.
+    static std::string CourseText(const std::vector<Placed>& entities);
+    static void BuildCourse(TiXmlDocument& document, const std::vector<Placed>& entities);
+    // The ramp, the crate and the ball at their fixed spots.
+    static std::vector<Placed> SampleEntities();
+
+private:
+    bool _Write(const std::string& relative, const TiXmlDocument& document);
+
+    std::string m_Root;
+};

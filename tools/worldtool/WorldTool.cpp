@@ -1,0 +1,233 @@
+#include "tools/worldtool/WorldTool.h"
+
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/render/kaCamera.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaLight.h"
+#include "engine/scene/kaEntity.h"
+#include "engine/scene/kaWorld.h"
+#include "platform/gfx/GfxDevice.h"
+#include "platform/window/ScriptedWindowBackend.h"
+#include "platform/window/Window.h"
+
+#include <unistd.h>
+
+#include <tinyxml.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <ostream>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+std::string Absolute(const std::string& path)
+{
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+// The install folder of a course file.
+fs::path InstallFolder(const std::string& file)
+{
+    const fs::path folder = fs::path(Absolute(file)).parent_path();
+    std::string name = folder.filename().string();
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "worlds" ? folder.parent_path() : fs::current_path();
+}
+
+// The graphics device, offscreen: a window with no native window behind it, so that no display is
+// needed. Models build their meshes on it.
+class Graphics
+{
+public:
+    Graphics()
+    {
+        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
+        m_Scratch = fs::temp_directory_path() / ("worldtool-" + std::to_string(getpid()));
+        std::error_code error;
+        fs::create_directories(m_Scratch, error);
+        const std::string config = (m_Scratch / "Tarvolin.cfg").string();
+        {
+            std::ofstream text(config);
+            text << "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=" << WorldTool::kWidth
+                 << "\nFSDisplayHeight=" << WorldTool::kHeight
+                 << "\nBitsPerPixel=32\nEnableDepthStencil=1\n[End Graphics Config]\n";
+        }
+        platform::WindowClass windowClass;
+        windowClass.procedure = &platform::DefWindowProc;
+        windowClass.className = "worldtool";
+        platform::RegisterClass(windowClass);
+        m_Window = platform::CreateWindow(0, "worldtool", "worldtool", 0, 0, 0, WorldTool::kWidth,
+                                          WorldTool::kHeight, nullptr, nullptr);
+        m_Manager = std::make_unique<kaGraphicsManager>();
+        m_Started = m_Manager->Initialize(m_Window, config.c_str(), nullptr, false) && m_Manager->GetDevice();
+    }
+    ~Graphics()
+    {
+        m_Manager.reset();
+        platform::DestroyWindow(m_Window);
+        std::error_code error;
+        fs::remove_all(m_Scratch, error);
+    }
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
+
+    bool IsStarted() const { return m_Started; }
+    kaGraphicsManager& Manager() { return *m_Manager; }
+    platform::WindowHandle Window() const { return m_Window; }
+
+private:
+    platform::ScriptedWindowBackend m_Backend;
+    fs::path m_Scratch;
+    platform::WindowHandle m_Window = nullptr;
+    std::unique_ptr<kaGraphicsManager> m_Manager;
+    bool m_Started = false;
+};
+
+// The engine's services a course needs, run from its install folder; the world is loaded on request.
+class Session
+{
+public:
+    explicit Session(const std::string& file) : m_File(Absolute(file)), m_Previous(fs::current_path())
+    {
+        std::error_code error;
+        fs::current_path(InstallFolder(file), error);
+        m_InitData.LoadInitData("InitData");
+    }
+    ~Session()
+    {
+        m_World.reset();
+        m_Models.DeleteAll();
+        std::error_code error;
+        fs::current_path(m_Previous, error);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // False, with a line, when the file is not a readable course.
+    bool Load(std::ostream& errors)
+    {
+        if (!m_Graphics.IsStarted())
+        {
+            errors << "worldtool: the graphics device could not be started\n";
+            return false;
+        }
+        TiXmlDocument document;
+        FILE* file = OpenFile(m_File, "rb");
+        const bool parsed = file && LoadXmlDocument(document, file, m_File);
+        if (file)
+            std::fclose(file);
+        if (!parsed || !document.FirstChildElement(kaWorld::kRootElement))
+        {
+            errors << "worldtool: " << m_File << " is not a readable course\n";
+            return false;
+        }
+        m_World = std::make_unique<kaWorld>();
+        m_World->ReadXml(document.FirstChildElement(kaWorld::kRootElement), true);
+        return true;
+    }
+    kaWorld& World() { return *m_World; }
+    Graphics& Gfx() { return m_Graphics; }
+
+private:
+    Graphics m_Graphics;
+    std::string m_File;
+    fs::path m_Previous;
+    kaFileSystem m_Files;
+    kaInitDataBase m_InitData;
+    kaModelManager m_Models;
+    std::unique_ptr<kaWorld> m_World;
+};
+
+} // namespace
+
+int WorldTool::Info(const std::string& file, std::ostream& out, std::ostream& errors)
+{
+    Session session(file);
+    if (!session.Load(errors))
+        return 1;
+    kaWorld& world = session.World();
+    std::map<std::string, int> counts;
+    int total = 0;
+    for (kaEntity* entity : world.GetEntities())
+    {
+        if (entity == world.GetVenueEntity())
+            continue;
+        ++counts[entity->GetClassName()];
+        ++total;
+    }
+    out << "name: " << world.GetName() << "\n";
+    out << "venue: " << (world.GetVenueName().empty() ? "(none)" : world.GetVenueName()) << "\n";
+    out << "entities: " << total << "\n";
+    for (const auto& [type, count] : counts)
+        out << "  " << type << ": " << count << "\n";
+    return 0;
+}
+
+int WorldTool::Resave(const std::string& in, const std::string& out, std::ostream& errors)
+{
+    const std::string target = Absolute(out);
+    Session session(in);
+    if (!session.Load(errors))
+        return 1;
+    if (!session.World().SaveFile(target, false))
+    {
+        errors << "worldtool: " << target << " could not be written\n";
+        return 1;
+    }
+    return 0;
+}
+
+int WorldTool::Render(const std::string& file, const std::string& bitmap, std::ostream& errors)
+{
+    const std::string target = Absolute(bitmap);
+    Session session(file);
+    if (!session.Load(errors))
+        return 1;
+    kaWorld& world = session.World();
+    kaGraphicsManager& graphics = session.Gfx().Manager();
+    world.InitializeEntities();
+    kaCamera* camera = world.GetOwnCamera();
+    // Facing the start rotation's forward direction.
+    const platform::Quaternion& q = world.GetStartRotation();
+    const float forwardX = 2.0f * (q.x * q.z + q.w * q.y);
+    const float forwardZ = 1.0f - 2.0f * (q.x * q.x + q.y * q.y);
+    camera->SetAspect(static_cast<float>(kWidth) / static_cast<float>(kHeight));
+    camera->SetPosition(world.GetStartX(),
+                        world.GetGroundHeight(world.GetStartX(), world.GetStartZ()) + kEyeHeight,
+                        world.GetStartZ());
+    camera->SetRotationAngles(kPitch, std::atan2(forwardX, forwardZ), 0.0f);
+    camera->Rotate();
+    camera->UpdateProjection();
+    // Until a course brings its sun, a light from above and behind the eye.
+    const kaLight light(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f,
+                        0.0f, 0.35f, 0.35f, 0.35f, 1.0f);
+    graphics.SetAmbientColor(0.35f, 0.35f, 0.35f, 1.0f);
+    graphics.AddSceneObject(&world, false);
+    graphics.Render(false, false);
+    graphics.DetachSceneObject(&world);
+    // Saved beside the target and renamed over it, so that a failure leaves no half file.
+    const std::string base = target + ".part" + std::to_string(getpid());
+    std::error_code error;
+    if (graphics.SaveScreenshot(session.Gfx().Window(), base))
+    {
+        fs::rename(base + ".bmp", target, error);
+        if (!error)
+            return 0;
+    }
+    errors << "worldtool: " << target << " could not be written\n";
+    return 1;
+}

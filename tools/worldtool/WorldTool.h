@@ -1,0 +1,23 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+// Inspects a course through the engine's own loading. Model and init-data paths in a course are relative
+// to its install folder: the folder above "Worlds" when the course lies in one, else the current folder.
+class WorldTool
+{
+public:
+    // Prints the course name, the venue and the number of entities of each type (the venue aside).
+    static int Info(const std::string& file, std::ostream& out, std::ostream& errors);
+    // Loads the course into a world and saves it under the second name.
+    static int Resave(const std::string& in, const std::string& out, std::ostream& errors);
+    // Draws the course headless from its start point, 640 x 480, and saves the frame as a bitmap.
+    static int Render(const std::string& file, const std::string& bitmap, std::ostream& errors);
+
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+    // The camera stands this high over the start point and looks down by this much (radians).
+    static constexpr float kEyeHeight = 4.0f;
+    static constexpr float kPitch = 0.3f;
+};
