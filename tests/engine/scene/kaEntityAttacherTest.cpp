@@ -143,6 +143,24 @@ TEST_F(EntityAttacherTest, AStateSnapshotRelinksThePairByIdentifier)
     }
 }
 
+TEST_F(EntityAttacherTest, AWorldSavedWithStatesAndReadAgainRelinksThePair)
+{
+    m_Attacher->Attach(m_Bike, "Root", m_Rider, "Hips");
+    TiXmlElement saved(kaWorld::kRootElement);
+    m_World->WriteXml(&saved, true);
+    kaWorld reloaded;
+    reloaded.ReadXml(&saved, true);
+    kaEntityAttacher* attacher = nullptr;
+    for (kaEntity* entity : reloaded.GetEntities())
+        if (auto* found = dynamic_cast<kaEntityAttacher*>(entity))
+            attacher = found;
+    ASSERT_NE(attacher, nullptr);
+    EXPECT_NE(attacher->GetEntity1(), nullptr);
+    EXPECT_EQ(attacher->GetEntity1(), reloaded.FindEntityById(m_Bike->GetEntityID()));
+    EXPECT_EQ(attacher->GetEntity2(), reloaded.FindEntityById(m_Rider->GetEntityID()));
+    EXPECT_EQ(attacher->GetBoneName2(), "Hips");
+}
+
 TEST_F(EntityAttacherTest, WhicheverDiesFirstTheOthersForgetIt)
 {
     m_Attacher->Attach(m_Bike, "Root", m_Rider, "Hips");
