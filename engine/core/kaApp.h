@@ -52,6 +52,9 @@ public:
     void SetPaused(bool paused);
     bool IsPaused() const { return m_Paused; }
     void SetPauseCallback(const PauseCallback& callback) { m_PauseCallback = callback; }
+    // Set while the map editor is open: worlds keep what only the editor shows.
+    bool IsEditorMode() const { return m_EditorMode; }
+    void SetEditorMode(bool editor) { m_EditorMode = editor; }
 
     const std::string& GetApplicationName() const { return m_ApplicationName; }
     const std::string& GetWindowClassName() const { return m_WindowClassName; }
@@ -87,6 +90,7 @@ private:
     platform::InstanceHandle m_Instance = nullptr;
     platform::WindowHandle m_Window = nullptr;
     bool m_Paused = false;
+    bool m_EditorMode = false;
     PauseCallback m_PauseCallback;
     std::vector<MessageHandler> m_MessageHandlers;
     kaWorldBase* m_pCurrentWorld = nullptr;

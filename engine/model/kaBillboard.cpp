@@ -191,7 +191,10 @@ void kaBillboard::RebuildQuad()
     const Vector3 up = Normalised(Vector3(basis(0, 1), basis(1, 1), basis(2, 1)));
     m_pMesh->SetTransform(Matrix());
 
-    const Vector3 centre(m_World(3, 0), m_World(3, 1), m_World(3, 2));
+    Vector3 centre(m_World(3, 0), m_World(3, 1), m_World(3, 2));
+    // The view's third column is the camera's forward axis in the world.
+    if (m_Offset > 0.0f)
+        centre -= Normalised(Vector3(basis(0, 2), basis(1, 2), basis(2, 2))) * m_Offset;
     const uint32_t color = ColorChannel(m_Color.a) << 24 | ColorChannel(m_Color.r) << 16 |
                            ColorChannel(m_Color.g) << 8 | ColorChannel(m_Color.b);
 

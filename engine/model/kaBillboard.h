@@ -58,6 +58,9 @@ public:
     void SetBottomAnchored(bool anchored) { m_BottomAnchored = anchored; }
     // The fractions of the width left of and of the height below the position.
     void SetAnchor(float x, float y);
+    // Moves the quad this far towards the camera, so that it shows in front of what it stands in.
+    void SetOffset(float offset) { m_Offset = offset; }
+    float GetOffset() const { return m_Offset; }
     // Null until the quad exists.
     kaRenderState* GetRenderState() const;
 
@@ -77,6 +80,7 @@ private:
     void _CreateQuad();
     void _DestroyQuad();
 
+    float m_Offset = 0.0f;
     kaMesh* m_pMesh = nullptr;
     platform::Vector3 m_Corners[4];
     std::string m_TextureName;

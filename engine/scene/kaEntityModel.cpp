@@ -1,5 +1,6 @@
 #include "engine/scene/kaEntityModel.h"
 
+#include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/model/KM_Light.h"
 #include "engine/model/kaBoundingBox.h"
@@ -12,9 +13,14 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexTypes.h"
 #include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaEntityAttacher.h"
+#include "engine/scene/kaEntityBillBoard.h"
+#include "engine/scene/kaParticleEmitterMgr.h"
 #include "engine/scene/kaWorld.h"
 
 #include <tinyxml.h>
+
+#include <algorithm>
 
 using platform::Matrix;
 using platform::Quaternion;
@@ -55,6 +61,14 @@ kaEntityModel::kaEntityModel() = default;
 
 kaEntityModel::~kaEntityModel()
 {
+    delete m_pBillboard;
+    m_pBillboard = nullptr;
+    delete m_pEmitterManager;
+    m_pEmitterManager = nullptr;
+    // An attacher outliving this entity must not move it afterwards.
+    for (kaEntityAttacher* attacher : m_Attachments)
+        attacher->OnEntityDestroyed(this);
+    m_Attachments.clear();
     for (kaLight* light : m_Lights)
     {
         if (m_pWorld)
@@ -85,8 +99,94 @@ void kaEntityModel::ReadXml(const TiXmlElement* element)
         _ReadRotation(rotation);
     if (const TiXmlElement* position = element->FirstChildElement("position"))
         _ReadPosition(position);
-    if (m_pModel)
-        _ReadTextures(element);
+    if (!m_pModel)
+        return;
+    _ReadTextures(element);
+    _ReadEmitters(element);
+    _ReadBillboards(element);
+}
+
+std::vector<int32_t> kaEntityModel::_ReadBones(const TiXmlElement* element) const
+{
+    std::vector<int32_t> bones;
+    for (const TiXmlElement* bone = element->FirstChildElement("bone"); bone;
+         bone = bone->NextSiblingElement("bone"))
+    {
+        const int32_t index = GetBoneIndex(GetElementText(bone));
+        if (index >= 0)
+            bones.push_back(index);
+    }
+    return bones;
+}
+
+void kaEntityModel::_ReadEmitters(const TiXmlElement* element)
+{
+    for (const TiXmlElement* emitter = element->FirstChildElement("emitter"); emitter;
+         emitter = emitter->NextSiblingElement("emitter"))
+    {
+        const std::string id = GetChildElementText("emitterInitID", emitter);
+        for (const int32_t bone : _ReadBones(emitter))
+            MakeEmitterManager()->AddEmitter(id, bone);
+    }
+}
+
+void kaEntityModel::_ReadBillboards(const TiXmlElement* element)
+{
+    for (const TiXmlElement* billboard = element->FirstChildElement("billboard"); billboard;
+         billboard = billboard->NextSiblingElement("billboard"))
+    {
+        float scale = 0.0f;
+        float scaleMin = kDefaultBillboardScale;
+        float scaleMax = kDefaultBillboardScale;
+        float offset = 0.0f;
+        bool fromBottom = false;
+        ReadFloat(billboard, "scale", scale);
+        ReadFloat(billboard, "scaleMin", scaleMin);
+        ReadFloat(billboard, "scaleMax", scaleMax);
+        ReadFloat(billboard, "toCamOffset", offset);
+        if (const TiXmlElement* bottom = billboard->FirstChildElement("posFromBottom"))
+            fromBottom = GetElementBool(bottom);
+        if (scale > 0.0f)
+        {
+            scaleMin = scale;
+            scaleMax = scale;
+        }
+        int32_t mode = fromBottom ? kaEntityBillBoard::kFromBottom : kaEntityBillBoard::kCentred;
+        float anchor[2] = {kDefaultBillboardAnchor, kDefaultBillboardAnchor};
+        if (const TiXmlElement* texOffset = billboard->FirstChildElement("texOffset"))
+        {
+            mode = kaEntityBillBoard::kAnchored;
+            ReadFloat(texOffset, "x", anchor[0]);
+            ReadFloat(texOffset, "y", anchor[1]);
+        }
+        const std::string renderState = GetChildElementText("renderStateID", billboard);
+        for (const int32_t bone : _ReadBones(billboard))
+        {
+            const float size = scaleMin + RandomFloat() * (scaleMax - scaleMin);
+            MakeBillboardEntity()->AddBillboard(renderState, bone, size, mode, offset, anchor);
+        }
+    }
+}
+
+kaEntityBillBoard* kaEntityModel::MakeBillboardEntity()
+{
+    if (!m_pBillboard)
+    {
+        m_pBillboard = new kaEntityBillBoard;
+        m_pBillboard->SetWorld(m_pWorld);
+        m_pBillboard->SetOwner(this);
+    }
+    return m_pBillboard;
+}
+
+kaParticleEmitterMgr* kaEntityModel::MakeEmitterManager()
+{
+    if (!m_pEmitterManager)
+    {
+        m_pEmitterManager = new kaParticleEmitterMgr;
+        m_pEmitterManager->SetOwner(this);
+    }
+    return m_pEmitterManager;
 }
 
 void kaEntityModel::_ReadRotation(const TiXmlElement* element)
@@ -199,6 +299,12 @@ void kaEntityModel::Initialize()
     kaEntity::Initialize();
     if (!m_pWorld || !m_pModel || !m_pModel->GetMesh())
         return;
+    // Once: a second initialisation must not list the emitters twice.
+    if (m_pEmitterManager && !m_pEmitterManager->GetWorld())
+        m_pEmitterManager->AddEmittersToWorld(m_pWorld);
+    // Read before it had a world (made from init data), the entity shows its billboards only now.
+    if (m_pBillboard)
+        m_pBillboard->JoinWorld(m_pWorld);
     if (m_NoSortAlpha)
         m_pModel->SetNoSortAlpha();
     // Made once: the lights belong to the model's lifetime in this world, not to each initialisation.
@@ -234,6 +340,13 @@ void kaEntityModel::Render()
             g_pGraphicsManager->DebugDrawBox(box->m_Corners, 1.0f, 1.0f, 1.0f, 1.0f, true);
         }
     }
+}
+
+void kaEntityModel::CreateDeviceObjects()
+{
+    kaEntity::CreateDeviceObjects();
+    if (m_pBillboard)
+        m_pBillboard->CreateDeviceObjects();
 }
 
 void kaEntityModel::_DrawAxes() const
@@ -309,6 +422,19 @@ void kaEntityModel::_AfterPlacement()
     if (m_pWorld)
         m_pWorld->OnEntityMoved(this);
     _PlaceLights();
+    if (m_pBillboard)
+        m_pBillboard->PlaceBillboards();
+    if (m_pEmitterManager)
+        m_pEmitterManager->PlaceEmitters();
+    // By index: a follower may attach or detach while it moves.
+    for (size_t i = 0; i < m_Attachments.size(); ++i)
+    {
+        kaEntityAttacher* attacher = m_Attachments[i];
+        // The entity that moved this one is already where it should be.
+        if (m_pMover && attacher->GetOtherEntity(this) == m_pMover)
+            continue;
+        attacher->OnEntityMoved(this);
+    }
 }
 
 void kaEntityModel::_PlaceLights()
@@ -383,10 +509,13 @@ Vector3 kaEntityModel::GetBonePositionByName(const std::string& name) const
     return GetBoneWorldPosition(GetBoneIndex(name));
 }
 
-void kaEntityModel::SetTransformFromMatrix(const Matrix& matrix)
+void kaEntityModel::SetTransformFromMatrix(const Matrix& matrix, kaEntityModel* mover)
 {
-    if (!m_pModel)
+    // Already following another attacher's move: attachers linked in a ring would go round for ever.
+    if (!m_pModel || (mover && m_pMover))
         return;
+    kaEntityModel* const previousMover = m_pMover;
+    m_pMover = mover;
     m_MatrixPlacement = true;
     m_pModel->SetTransform(matrix);
     const Vector3 position(matrix(3, 0), matrix(3, 1), matrix(3, 2));
@@ -394,10 +523,18 @@ void kaEntityModel::SetTransformFromMatrix(const Matrix& matrix)
     platform::QuaternionRotationMatrix(&rotation, &matrix);
     SetPositionRotation(position, rotation);
     m_MatrixPlacement = false;
+    m_pMover = previousMover;
 }
 
 void kaEntityModel::AddAttachment(kaEntityAttacher* attacher)
 {
-    if (attacher)
+    // Listed once: a second entry would move the other entity twice.
+    if (attacher && std::find(m_Attachments.begin(), m_Attachments.end(), attacher) == m_Attachments.end())
         m_Attachments.push_back(attacher);
+}
+
+void kaEntityModel::RemoveAttachment(kaEntityAttacher* attacher)
+{
+    m_Attachments.erase(std::remove(m_Attachments.begin(), m_Attachments.end(), attacher),
+                        m_Attachments.end());
 }

@@ -32,17 +32,22 @@ public:
     static constexpr uint32_t kAxisXColor = 0xFFFF0000;
     static constexpr uint32_t kAxisYColor = 0xFF00FF00;
     static constexpr uint32_t kAxisZColor = 0xFF0000FF;
+    // A "billboard" without sizes or anchor fractions.
+    static constexpr float kDefaultBillboardScale = 1.0f;
+    static constexpr float kDefaultBillboardAnchor = 0.5f;
 
     kaEntityModel();
     ~kaEntityModel() override;
 
     // After the base block: "kmfFilename" (only while there is no model), "snapToTerrain", "noSortAlpha",
-    // "rotation", "position" and, with a model, every "texture".
+    // "rotation", "position" and, with a model, every "texture", "emitter" and "billboard".
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
-    // Makes the model's lights and registers them with the world.
+    // Puts the emitters into the world, makes the model's lights and registers them with the world.
     void Initialize() override;
     void Render() override;
+    // The billboards on the bones get their render states back after a device reset.
+    void CreateDeviceObjects() override;
     kaMesh* GetNextMesh(bool& more) override;
     kaBoundingBox* GetBoundingBox() override;
     bool GetWorldMatrix(platform::Matrix& matrix) const override;
@@ -67,9 +72,18 @@ public:
     platform::Vector3 GetBoneWorldPosition(int32_t index) const;
     platform::Quaternion GetBoneWorldRotation(int32_t index) const;
     platform::Vector3 GetBonePositionByName(const std::string& name) const;
-    // Places the model by a whole matrix (rotation and translation), as the physics and attachers do.
-    void SetTransformFromMatrix(const platform::Matrix& matrix);
+    // Places the model by a whole matrix (rotation and translation), as the physics and attachers do. An
+    // attacher passes the entity that moved it, so that the move is not handed back to that one.
+    void SetTransformFromMatrix(const platform::Matrix& matrix, kaEntityModel* mover = nullptr);
     void AddAttachment(kaEntityAttacher* attacher);
+    void RemoveAttachment(kaEntityAttacher* attacher);
+    const std::vector<kaEntityAttacher*>& GetAttachments() const { return m_Attachments; }
+    // Null until the XML names billboards or emitters.
+    kaEntityBillBoard* GetBillboardEntity() const { return m_pBillboard; }
+    kaParticleEmitterMgr* GetEmitterManager() const { return m_pEmitterManager; }
+    // Made on first use, carried by this entity.
+    kaEntityBillBoard* MakeBillboardEntity();
+    kaParticleEmitterMgr* MakeEmitterManager();
 
     const std::string& GetModelFile() const { return m_ModelFile; }
     bool GetSnapToTerrain() const { return m_SnapToTerrain; }
@@ -89,6 +103,10 @@ protected:
     void _ReadRotation(const TiXmlElement* element);
     void _ReadPosition(const TiXmlElement* element);
     void _ReadTextures(const TiXmlElement* element);
+    void _ReadEmitters(const TiXmlElement* element);
+    void _ReadBillboards(const TiXmlElement* element);
+    // The model's indices of the "bone" children's names that it has.
+    std::vector<int32_t> _ReadBones(const TiXmlElement* element) const;
     void _DrawAxes() const;
 
     kaModel* m_pModel = nullptr;
@@ -105,4 +123,6 @@ protected:
     kaParticleEmitterMgr* m_pEmitterManager = nullptr;
     // Set while the model's matrix came whole from the caller.
     bool m_MatrixPlacement = false;
+    // The entity whose attacher is moving this one, while it does.
+    kaEntityModel* m_pMover = nullptr;
 };

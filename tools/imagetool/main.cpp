@@ -67,8 +67,7 @@ int Write(const Picture& picture, const std::string& path)
 
 bool WriteSample(const std::string& folder, const std::string& name, const Picture& picture)
 {
-    const size_t slash = name.find('/');
-    if (slash != std::string::npos)
+    for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
         platform::CreateDirectory(folder + "/" + name.substr(0, slash));
     return Write(picture, folder + "/" + name) == 0;
 }
@@ -84,6 +83,9 @@ int Sample(const std::string& folder)
     ok = WriteSample(folder, "UI/splash.bmp",
                      ProceduralImage::Gradient(800, 600, 0xFF301008, 0xFFE08020, true)) &&
          ok;
+    // What particle emitters put on their quads.
+    ok =
+        WriteSample(folder, "resources/particles/spark.tga", ProceduralImage::Glow(32, 32, 0xFFFFE0A0)) && ok;
     return ok ? 0 : 1;
 }
 

@@ -546,8 +546,48 @@ bool SampleModels::_Rider()
     return _Text(folder + "rider.xml", descriptor);
 }
 
+bool SampleModels::_LampPost()
+{
+    const std::string folder = std::string(kModels) + "lamppost/";
+    KM_MaterialList materials;
+    materials.Append(Material("LampPost", "lamppost.tga", Packed(90, 90, 100)));
+    auto post = Geo("LampPost", 0,
+                    [](MeshKit& kit)
+                    {
+                        kit.SetOffset({0, 2.0f, 0});
+                        kit.Cylinder(0.1f, 4.0f, 8);
+                        kit.SetOffset({0, 4.1f, 0});
+                        kit.Box(0.4f, 0.2f, 0.4f);
+                    });
+    const size_t vertexCount = post->m_Mesh.m_Vertices.size();
+    KM_ObjectList objects;
+    objects.Append(std::move(post));
+    objects.Append(BoxPrimitive("PRIM_LampPost", 0.2f, 4.2f, 0.2f, {0, 2.1f, 0}));
+    if (!WriteModel(_Prepare(folder + "lamppost.kmf"), "lamppost", materials, objects) ||
+        !_Texture(folder, "lamppost.tga", 11))
+        return false;
+
+    // One bone where the lamp hangs, for what the post carries there: sparks, a glow.
+    KM_Skeleton skeleton;
+    skeleton.SetName("LampPost");
+    skeleton.m_BoneCount = 1;
+    KM_Skeleton::Bone lamp;
+    lamp.name = "Lamp";
+    lamp.orientation[3][1] = -kLampHeight;
+    for (size_t v = 0; v < vertexCount; ++v)
+        lamp.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    skeleton.m_Bones[0] = lamp;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    const std::string base = std::string(kModels) + "lamppost/";
+    return WriteObjects(_Prepare(folder + "lamppost_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "lamppost.xml", "<Model>" + base + "lamppost.kmf</Model>\n<Skeleton>" + base +
+                                              "lamppost_skeleton.kmf</Skeleton>\n");
+}
+
 bool SampleModels::WriteAll()
 {
     return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider() &&
-           _Arena();
+           _Arena() && _LampPost();
 }

@@ -14,6 +14,9 @@ class MeshKit;
 class SampleModels
 {
 public:
+    // The lamp post's bone sits this high above its foot.
+    static constexpr float kLampHeight = 4.0f;
+
     explicit SampleModels(const std::string& root) : m_Root(root) {}
 
     bool WriteAll();
@@ -31,6 +34,7 @@ private:
     bool _Motorcycle();
     bool _Rider();
     bool _Arena();
+    bool _LampPost();
 
     // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape.
     bool _Prop(const std::string& name, const std::string& stem, uint32_t diffuse,

@@ -204,6 +204,10 @@ TEST_F(ImageToolTest, SampleWritesTheImagesOpenedByName)
         EXPECT_TRUE(image.Load(m_Dir.File(name))) << name;
         EXPECT_EQ(image.GetBitsPerPixel(), 24u);
     }
+    // Two folders deep, with the alpha a particle fades by.
+    kaTGAImage spark;
+    EXPECT_TRUE(spark.Load(m_Dir.File("resources/particles/spark.tga")));
+    EXPECT_EQ(spark.GetBitsPerPixel(), 32u);
 }
 
 } // namespace

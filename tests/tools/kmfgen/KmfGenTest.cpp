@@ -111,7 +111,7 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    EXPECT_EQ(first.size(), 29u);
+    EXPECT_EQ(first.size(), 33u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -239,5 +239,5 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 16);
+    EXPECT_EQ(files, 18);
 }

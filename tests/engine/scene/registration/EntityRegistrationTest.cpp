@@ -11,11 +11,15 @@ namespace
 {
 
 // This program names no entity class: only its link brings the registrations in.
-TEST(EntityRegistrationTest, TheBaseClassIsCreatedByNameInAProgramThatNeverNamesIt)
+TEST(EntityRegistrationTest, ClassesAreCreatedByNameInAProgramThatNeverNamesThem)
 {
-    const std::unique_ptr<kaEntity> entity = CreateEntity("Entity");
-    ASSERT_NE(entity, nullptr);
-    EXPECT_EQ(entity->GetClassName(), "Entity");
+    for (const char* name : {"Entity", "EntityModel", "kaParticleEmitter", "kaWheelEmitter",
+                             "kaParticleEmitterMgr", "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher"})
+    {
+        const std::unique_ptr<kaEntity> entity = CreateEntity(name);
+        ASSERT_NE(entity, nullptr) << name;
+        EXPECT_EQ(entity->GetClassName(), name);
+    }
 }
 
 // Nor does it name the material class, whose registration lives beside it.
