@@ -7,6 +7,8 @@
 class kaWaterPlaneBase : public kaEntity
 {
 public:
-    // Builds the water over width by length from the origin; the world calls it after reading the block.
+    // The water's mesh over width x length from the origin.
     virtual void Build(float /*width*/, float /*length*/) {}
+    // Moves the water; markGrid also marks the world's path grid.
+    virtual void SetLevel(float /*level*/, bool /*markGrid*/) {}
 };

@@ -1,6 +1,16 @@
 #include "engine/terrain/kaSkyBox.h"
 
+#include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/render/kaRenderState.h"
+#include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaCloudPlane.h"
+#include "engine/terrain/kaEnvironmentValues.h"
+
+#include <tinyxml.h>
+
+using namespace kaEnvironmentValues;
 
 namespace
 {
@@ -18,12 +28,235 @@ const bool s_Installed = (kaWorld::SetSkyBoxCreator(&Make), true);
 // A class record without a creator: only the world makes one.
 KA_ENTITY_CLASS_RECORD_DEFINITION(kaSkyBox, "kaSkyBox")
 
+namespace
+{
+
+struct FaceVertex
+{
+    float x, y, z;
+    float u, v;
+};
+
+constexpr float S = kaSkyBox::kSide;
+constexpr float B = kaSkyBox::kBottom;
+constexpr float T = kaSkyBox::kTop;
+
+constexpr FaceVertex kFaceVertices[kaSkyBox::kFaces][4] = {
+    {{-S, B, -S, 0, 1}, {-S, B, S, 1, 1}, {-S, T, -S, 0, 0}, {-S, T, S, 1, 0}},
+    {{S, B, S, 0, 1}, {S, B, -S, 1, 1}, {S, T, S, 0, 0}, {S, T, -S, 1, 0}},
+    {{-S, B, S, 0, 1}, {S, B, S, 1, 1}, {-S, T, S, 0, 0}, {S, T, S, 1, 0}},
+    {{S, B, -S, 0, 1}, {-S, B, -S, 1, 1}, {S, T, -S, 0, 0}, {-S, T, -S, 1, 0}},
+    {{-S, T, -S, 1, 1}, {S, T, -S, 0, 1}, {-S, T, S, 1, 0}, {S, T, S, 0, 0}},
+};
+constexpr uint16_t kSideIndices[6] = {0, 2, 1, 1, 2, 3};
+constexpr uint16_t kTopIndices[6] = {0, 1, 2, 2, 1, 3};
+
+const char* const kFaceKeys[kaSkyBox::kFaces] = {"left", "right", "forward", "back", "top"};
+const char* const kFaceLabels[kaSkyBox::kFaces] = {kaSkyBox::kLeftLabel, kaSkyBox::kRightLabel,
+                                                   kaSkyBox::kForwardLabel, kaSkyBox::kBackLabel,
+                                                   kaSkyBox::kTopLabel};
+
+// The plane and the row a "Cloudplane <n> <row>" label names; false when it is no such label.
+bool ParseCloudLabel(const std::string& label, size_t& plane, std::string& row)
+{
+    const std::string prefix = kaSkyBox::kCloudLabel;
+    if (label.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    const size_t blank = label.find(' ', prefix.size());
+    if (blank == std::string::npos || blank == prefix.size() || blank - prefix.size() > 9)
+        return false;
+    const std::string digits = label.substr(prefix.size(), blank - prefix.size());
+    if (digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    plane = std::stoul(digits);
+    row = label.substr(blank + 1);
+    return true;
+}
+
+} // namespace
+
+kaSkyBox::kaSkyBox() = default;
+
+kaSkyBox::~kaSkyBox()
+{
+    _DeleteBox();
+    for (kaCloudPlane* plane : m_CloudPlanes)
+        plane->Release();
+}
+
+void kaSkyBox::_DeleteBox()
+{
+    if (m_pBox)
+        m_pBox->Release();
+    m_pBox = nullptr;
+}
+
+void kaSkyBox::Build(const std::string& left, const std::string& right, const std::string& forward,
+                     const std::string& back, const std::string& top)
+{
+    const std::string faces[kFaces] = {left, right, forward, back, top};
+    std::copy(std::begin(faces), std::end(faces), m_Faces);
+    _DeleteBox();
+    m_pBox = new kaRotationOnlyMesh(kBoxFVF, 2, 4, kFaces);
+    m_pBox->AddRef();
+    m_pBox->InitializeHierarchy();
+    for (uint32_t face = 0; face < kFaces; ++face)
+    {
+        kaMeshSubset* subset = m_pBox->GetSubset(face);
+        if (!subset)
+            continue;
+        m_pBox->SetVertices(kFaceVertices[face], face);
+        m_pBox->SetIndices(face == 4 ? kTopIndices : kSideIndices, face);
+        if (kaRenderState* state = subset->GetRenderState())
+            state->AddTextureFromFile(m_Faces[face], false, 0, 0, 0, true, true, 1);
+    }
+    m_pBox->SetLighting(false);
+    m_pBox->SetZWrite(false);
+    m_pBox->SetZTest(false);
+    m_pBox->SetRenderOrder(kBoxOrder);
+}
+
+void kaSkyBox::AddCloudPlane(const std::string& texture, float height, float speed)
+{
+    if (!m_pBox)
+        return;
+    auto* plane = new kaCloudPlane(texture, height, speed);
+    plane->AddRef();
+    m_CloudPlanes.push_back(plane);
+}
+
+void kaSkyBox::Render()
+{
+    if (m_pBox)
+        m_pBox->Render(0);
+}
+
+void kaSkyBox::RenderCloudPlanes()
+{
+    for (kaCloudPlane* plane : m_CloudPlanes)
+        plane->Render(0);
+}
+
+void kaSkyBox::Update(float dt)
+{
+    kaSkyBoxBase::Update(dt);
+    for (kaCloudPlane* plane : m_CloudPlanes)
+        plane->Scroll(dt);
+}
+
 void kaSkyBox::ReadXml(const TiXmlElement* element)
 {
-    m_Element.Keep(element);
+    if (!element)
+        return;
+    Build(Text(element, kFaceKeys[0]), Text(element, kFaceKeys[1]), Text(element, kFaceKeys[2]),
+          Text(element, kFaceKeys[3]), Text(element, kFaceKeys[4]));
+    for (const TiXmlElement* plane = element->FirstChildElement("Cloudplane"); plane;
+         plane = plane->NextSiblingElement("Cloudplane"))
+        AddCloudPlane(Text(plane, "texture"), FloatOr(plane, "height", 0.0f), FloatOr(plane, "speed", 0.0f));
+    m_Name = kName;
 }
 
 void kaSkyBox::WriteXml(TiXmlElement* element) const
 {
-    m_Element.WriteInto(element);
+    if (!element)
+        return;
+    for (uint32_t face = 0; face < kFaces; ++face)
+        AppendTextElement(element, kFaceKeys[face], m_Faces[face]);
+    for (const kaCloudPlane* plane : m_CloudPlanes)
+    {
+        TiXmlElement* entry = AppendElement(element, "Cloudplane");
+        AppendTextElement(entry, "texture", plane->m_Texture);
+        AppendFloatElement(entry, "height", plane->m_Height);
+        AppendFloatElement(entry, "speed", plane->m_Speed);
+    }
+}
+
+void kaSkyBox::BuildPropertyList()
+{
+    kaSkyBoxBase::BuildPropertyList();
+    for (uint32_t face = 0; face < kFaces; ++face)
+    {
+        kaPropertyRecord& row = kaPropertyRecord::Append(m_PropertyList, kFaceLabels[face], m_Faces[face]);
+        row.m_Browse = true;
+        row.m_Folder = kFolder;
+    }
+    for (size_t i = 0; i < m_CloudPlanes.size(); ++i)
+    {
+        const kaCloudPlane& plane = *m_CloudPlanes[i];
+        const std::string prefix = kCloudLabel + std::to_string(i) + " ";
+        kaPropertyRecord& texture =
+            kaPropertyRecord::Append(m_PropertyList, prefix + kTextureLabel, plane.m_Texture);
+        texture.m_Browse = true;
+        texture.m_Folder = kFolder;
+        kaPropertyRecord::Append(m_PropertyList, prefix + kSpeedLabel, FloatText(plane.m_Speed));
+        kaPropertyRecord::Append(m_PropertyList, prefix + kHeightLabel, FloatText(plane.m_Height));
+    }
+}
+
+bool kaSkyBox::SetPropertyList(const kaPropertyList& list)
+{
+    // Converted whole before anything is stored.
+    std::string faces[kFaces];
+    std::copy(std::begin(m_Faces), std::end(m_Faces), faces);
+    struct Cloud
+    {
+        std::string texture;
+        float speed;
+        float height;
+    };
+    std::vector<Cloud> clouds;
+    for (const kaCloudPlane* plane : m_CloudPlanes)
+        clouds.push_back({plane->m_Texture, plane->m_Speed, plane->m_Height});
+
+    bool changed = false;
+    for (const kaCountedPtr<kaPropertyRecord>& row : list)
+    {
+        if (!row)
+            continue;
+        const std::string& label = row->m_Label;
+        const std::string& value = row->m_Value;
+        for (uint32_t face = 0; face < kFaces; ++face)
+        {
+            if (label == kFaceLabels[face] && value != faces[face])
+            {
+                faces[face] = value;
+                changed = true;
+            }
+        }
+        size_t index = 0;
+        std::string field;
+        if (!ParseCloudLabel(label, index, field) || index >= clouds.size())
+            continue;
+        Cloud& cloud = clouds[index];
+        const kaCloudPlane& plane = *m_CloudPlanes[index];
+        if (field == kTextureLabel)
+        {
+            if (value != cloud.texture)
+            {
+                cloud.texture = value;
+                changed = true;
+            }
+            continue;
+        }
+        float* target = field == kSpeedLabel ? &cloud.speed : field == kHeightLabel ? &cloud.height : nullptr;
+        const float stored = field == kSpeedLabel ? plane.m_Speed : plane.m_Height;
+        if (!target || value == FloatText(stored))
+            continue;
+        if (!ParseFloat(value, *target))
+            throw ka::bad_lexical_cast();
+        changed = true;
+    }
+
+    const bool baseChanged = kaSkyBoxBase::SetPropertyList(list);
+    if (changed)
+    {
+        for (size_t i = 0; i < clouds.size(); ++i)
+        {
+            m_CloudPlanes[i]->m_Texture = clouds[i].texture;
+            m_CloudPlanes[i]->m_Speed = clouds[i].speed;
+            m_CloudPlanes[i]->m_Height = clouds[i].height;
+        }
+        Build(faces[0], faces[1], faces[2], faces[3], faces[4]);
+    }
+    return baseChanged || changed;
 }

@@ -2,9 +2,6 @@
 
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaWorld.h"
-#include "engine/terrain/kaEntityWaterPlane.h"
-#include "engine/terrain/kaSkyBox.h"
-#include "engine/terrain/kaSun.h"
 #include "engine/terrain/kaTerrain.h"
 
 #include <gtest/gtest.h>
@@ -36,11 +33,6 @@ TEST(EnvironmentElementTest, EachObjectWritesBackTheElementItRead)
         {[] { return new kaTerrain; }, "kaTerrain",
          "<Terrain version=\"2\"><heightmap>hills.bmp</heightmap><layer><texture>grass.dds</texture></layer>"
          "<layer><texture>rock.dds</texture></layer><!-- kept --><scale>4</scale></Terrain>"},
-        {[] { return new kaSun; }, "kaSun", "<Sun><flare><size>2</size></flare><x>1</x></Sun>"},
-        {[] { return new kaSkyBox; }, "kaSkyBox",
-         "<Skybox><Cloudplane><height>90</height></Cloudplane></Skybox>"},
-        {[] { return new kaEntityWaterPlane; }, "kaEntityWaterPlane",
-         "<WaterPlane><level>3.5</level></WaterPlane>"},
     };
     for (const auto& c : cases)
     {
@@ -70,14 +62,6 @@ TEST(EnvironmentElementTest, TheTerrainIsFlatAndEmptyUntilBuilt)
     EXPECT_EQ(world.GetGroundHeight(120.0f, -8.0f), 0.0f);
     EXPECT_EQ(terrain->GetWidth(), 0.0f);
     EXPECT_EQ(terrain->GetLength(), 0.0f);
-}
-
-TEST(EnvironmentElementTest, NothingReadWritesNothing)
-{
-    kaSun sun;
-    TiXmlElement element("Sun");
-    sun.WriteXml(&element);
-    EXPECT_EQ(element.FirstChild(), nullptr);
 }
 
 } // namespace

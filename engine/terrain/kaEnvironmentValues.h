@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+class TiXmlElement;
+
+// Reading and writing the plain values of the sun, sky and water blocks and of their editor rows. A value
+// that does not convert reads as missing, so that a damaged course still loads with the defaults.
+namespace kaEnvironmentValues
+{
+// The child's float; false (value untouched) when the child is missing or its text is not a number.
+bool ReadFloat(const TiXmlElement* parent, const char* name, float& value);
+// The child's float, or the fallback as ReadFloat would leave it.
+float FloatOr(const TiXmlElement* parent, const char* name, float fallback);
+// The child's text, empty when missing.
+std::string Text(const TiXmlElement* parent, const char* name);
+// A float as rows and files write it.
+std::string FloatText(float value);
+// A row's number; false when the text is not one.
+bool ParseFloat(const std::string& text, float& value);
+} // namespace kaEnvironmentValues
