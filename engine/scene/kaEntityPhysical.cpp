@@ -350,7 +350,8 @@ dGeomID kaEntityPhysical::_CreatePrimitiveGeom(kaCollisionPrimitive* primitive, 
         const Vector3 extent = mesh->m_Max - mesh->m_Min;
         const Vector3 centre = (mesh->m_Max + mesh->m_Min) * 0.5f;
         dMassSetBox(&mass, 1.0, extent.x, extent.y, extent.z);
-        dMassTranslate(&mass, centre.x, centre.y, centre.z);
+        if (mass.mass > 0.0)
+            dMassTranslate(&mass, centre.x, centre.y, centre.z);
         dTriMeshDataID data = dGeomTriMeshDataCreate();
         const bool normals = mesh->m_FaceVectors.size() == mesh->m_Faces.size();
         static_assert(sizeof(Vector3) == 12 && sizeof(kaTriMeshPrimitive::Face) == 12,
@@ -419,12 +420,16 @@ void kaEntityPhysical::SetModel(kaModel* model)
             ToODE(rotation, q);
             dMatrix3 R;
             dQtoR(q, R);
-            dMassRotate(&mass, R);
             dGeomSetRotation(inner, R);
-            dMassTranslate(&mass, position.x, position.y, position.z);
             dGeomSetPosition(inner, position.x, position.y, position.z);
-            record->m_Mass = mass;
-            dMassAdd(&total, &mass);
+            // A flat primitive weighs nothing; ODE's mass arithmetic would divide by its zero.
+            if (mass.mass > 0.0)
+            {
+                dMassRotate(&mass, R);
+                dMassTranslate(&mass, position.x, position.y, position.z);
+                record->m_Mass = mass;
+                dMassAdd(&total, &mass);
+            }
             dGeomSetBody(geom, m_Body);
         }
         m_GeomData.push_back(std::move(record));
@@ -448,10 +453,13 @@ void kaEntityPhysical::RecenterMass(bool keepOffset)
 {
     if (!m_Body)
         return;
-    const Vector3 centre(static_cast<float>(m_Mass.c[0]), static_cast<float>(m_Mass.c[1]),
-                         static_cast<float>(m_Mass.c[2]));
-    m_COGOffset = centre;
-    dMassTranslate(&m_Mass, -m_Mass.c[0], -m_Mass.c[1], -m_Mass.c[2]);
+    m_COGOffset = Vector3();
+    if (m_Mass.mass > 0.0)
+    {
+        m_COGOffset = Vector3(static_cast<float>(m_Mass.c[0]), static_cast<float>(m_Mass.c[1]),
+                              static_cast<float>(m_Mass.c[2]));
+        dMassTranslate(&m_Mass, -m_Mass.c[0], -m_Mass.c[1], -m_Mass.c[2]);
+    }
     if (!keepOffset)
     {
         if (m_HasOverrideCOG)

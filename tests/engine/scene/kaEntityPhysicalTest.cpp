@@ -5,6 +5,7 @@
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaSpherePrimitive.h"
+#include "engine/model/kaTriMeshPrimitive.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaPhysicsWorld.h"
 
@@ -171,6 +172,9 @@ TEST(EntityPhysicalTest, UnbuildablePrimitivesAreSkippedAndAMasslessBodyKeepsThe
     dMass mass;
     dBodyGetMass(flat->GetBody(), &mass);
     EXPECT_GT(mass.mass, 0.0);
+    // Nothing weighs, so nothing moves the centre.
+    ExpectNear(flat->GetCOGOffset(), Vector3(0, 0, 0));
+    ExpectNear(flat->GetBodyPosition(), flat->GetPosition());
 }
 
 TEST(EntityPhysicalTest, TheModelFollowsTheBodyWithItsCentreOfGravityPointOnTheOrigin)
@@ -271,6 +275,33 @@ TEST(EntityPhysicalTest, AWokenBodyFallsAndTheModelFollowsAfterTheWorldsUpdate)
     entity->StopMotion();
     const dReal* velocity = dBodyGetLinearVel(entity->GetBody());
     EXPECT_EQ(velocity[1], 0.0);
+}
+
+// Two triangles of a square 10 wide at height 0, facing up as they are drawn.
+std::unique_ptr<kaCollisionPrimitive> Floor()
+{
+    auto mesh = std::make_unique<kaTriMeshPrimitive>();
+    mesh->m_Vertices = {{-5, 0, -5}, {-5, 0, 5}, {5, 0, 5}, {5, 0, -5}};
+    mesh->m_Faces = {{0, 1, 2}, {0, 2, 3}};
+    mesh->m_FaceVectors = {{0, 1, 0}, {0, 1, 0}};
+    mesh->m_Name = "PRIM_Floor";
+    return mesh;
+}
+
+TEST(EntityPhysicalTest, ABallDroppedOnAPinnedMeshComesToRestOnIt)
+{
+    Scene scene;
+    kaEntityPhysical* floor = scene.Add(MakeModel(Floor()));
+    floor->SetPinned(true);
+    kaEntityPhysical* ball = scene.Add(MakeModel(Sphere(0.5f)), Vector3(0, 2, 0));
+    // A mesh without triangles is no geom.
+    kaEntityPhysical* empty = scene.Add(MakeModel(std::make_unique<kaTriMeshPrimitive>()));
+    EXPECT_TRUE(empty->GetGeomData().empty());
+    ball->SetBodyEnabled(true);
+    for (int frame = 0; frame < 60; ++frame)
+        scene.world.Update(0.05f);
+    EXPECT_NEAR(ball->GetBodyPosition().y, 0.5f, 0.05f);
+    EXPECT_NEAR(ball->GetPosition().y, 0.5f, 0.05f);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/MaterialRegistry.h"
-#include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaEntity.h"
+#include "engine/scene/kaMaterial.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,14 @@ namespace
 {
 
 // This program names no entity class: only its link brings the registrations in.
-TEST(EntityRegistrationTest, TheBaseClassIsCreatedByNameInAProgramThatNeverNamesIt)
+TEST(EntityRegistrationTest, EntityClassesAreCreatedByNameInAProgramThatNeverNamesThem)
 {
-    const std::unique_ptr<kaEntity> entity = CreateEntity("Entity");
-    ASSERT_NE(entity, nullptr);
-    EXPECT_EQ(entity->GetClassName(), "Entity");
+    for (const char* name : {"Entity", "kaEntityPhysical"})
+    {
+        const std::unique_ptr<kaEntity> entity = CreateEntity(name);
+        ASSERT_NE(entity, nullptr) << name;
+        EXPECT_EQ(entity->GetClassName(), name);
+    }
 }
 
 // Nor does it name the material class, whose registration lives beside it.
