@@ -579,10 +579,9 @@ void kaEntityPhysical::SetSpace(dSpaceID space)
             dSpaceRemove(current, geom);
         dSpaceAdd(space, geom);
     }
+    // A former space of its own that still holds geoms of jointed entities is theirs from now on.
     if (m_Space && m_OwnSpace && m_Space != space && dSpaceGetNumGeoms(m_Space) == 0)
         dSpaceDestroy(m_Space);
-    else if (m_Space && m_OwnSpace && m_Space != space)
-        return; // Still holds geoms of others: it stays ours.
     m_Space = space;
     m_OwnSpace = made;
 }
