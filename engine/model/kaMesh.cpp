@@ -220,6 +220,12 @@ kaMeshSubset* kaMesh::FindSubset(const std::string& name) const
     return nullptr;
 }
 
+void kaMesh::AddPrimitive(std::unique_ptr<kaCollisionPrimitive> primitive)
+{
+    if (primitive)
+        m_Primitives.push_back(std::move(primitive));
+}
+
 kaCollisionPrimitive* kaMesh::GetPrimitive(int index) const
 {
     return index >= 0 && index < GetPrimitiveCount() ? m_Primitives[index].get() : nullptr;

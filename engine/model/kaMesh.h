@@ -90,6 +90,8 @@ public:
     uint32_t GetSubsetCount() const { return static_cast<uint32_t>(m_Subsets.size()); }
     kaCollisionPrimitive* GetPrimitive(int index) const;
     int GetPrimitiveCount() const { return static_cast<int>(m_Primitives.size()); }
+    // For a mesh made in code: its collision volumes.
+    void AddPrimitive(std::unique_ptr<kaCollisionPrimitive> primitive);
     KM_Light* GetLightNode(int index) const;
     int GetLightNodeCount() const { return static_cast<int>(m_LightNodes.size()); }
     // Null when no region has that key.

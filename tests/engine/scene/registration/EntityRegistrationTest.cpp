@@ -1,7 +1,7 @@
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/MaterialRegistry.h"
-#include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaEntity.h"
+#include "engine/scene/kaMaterial.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,8 @@ namespace
 TEST(EntityRegistrationTest, ClassesAreCreatedByNameInAProgramThatNeverNamesThem)
 {
     for (const char* name : {"Entity", "EntityModel", "kaParticleEmitter", "kaWheelEmitter",
-                             "kaParticleEmitterMgr", "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher"})
+                             "kaParticleEmitterMgr", "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher",
+                             "kaEntityPhysical"})
     {
         const std::unique_ptr<kaEntity> entity = CreateEntity(name);
         ASSERT_NE(entity, nullptr) << name;

@@ -1,0 +1,307 @@
+#include "engine/scene/kaEntityPhysical.h"
+
+#include "engine/core/kaApp.h"
+#include "engine/model/kaBoxPrimitive.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaModel.h"
+#include "engine/model/kaSpherePrimitive.h"
+#include "engine/model/kaTriMeshPrimitive.h"
+#include "engine/scene/kaGeomData.h"
+#include "engine/scene/kaPhysicsWorld.h"
+
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <memory>
+#include <string>
+
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+using platform::Quaternion;
+using platform::Vector3;
+
+namespace
+{
+
+std::unique_ptr<kaCollisionPrimitive> Box(float width, float length, float height, const Vector3& at = {})
+{
+    auto box = std::make_unique<kaBoxPrimitive>();
+    box->m_Width = width;
+    box->m_Length = length;
+    box->m_Height = height;
+    box->m_Position = at;
+    box->m_Name = "PRIM_Box";
+    return box;
+}
+
+std::unique_ptr<kaCollisionPrimitive> Sphere(float radius, const std::string& name = "PRIM_Ball")
+{
+    auto sphere = std::make_unique<kaSpherePrimitive>();
+    sphere->m_Radius = radius;
+    sphere->m_Name = name;
+    return sphere;
+}
+
+template <typename... Primitives> std::unique_ptr<kaModel> MakeModel(Primitives... primitives)
+{
+    auto* mesh = new kaMesh;
+    (mesh->AddPrimitive(std::move(primitives)), ...);
+    return std::make_unique<kaModel>(mesh);
+}
+
+void ExpectNear(const Vector3& actual, const Vector3& expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-4f);
+}
+
+Vector3 GeomPosition(dGeomID geom)
+{
+    const dReal* p = dGeomGetPosition(geom);
+    return Vector3(static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2]));
+}
+
+void ReadXml(kaEntityPhysical& entity, const char* text)
+{
+    TiXmlDocument document;
+    document.Parse(text);
+    ASSERT_NE(document.RootElement(), nullptr);
+    entity.ReadXml(document.RootElement());
+}
+
+// Models outlive the world, which deletes its entities.
+struct Scene
+{
+    std::vector<std::unique_ptr<kaModel>> models;
+    kaPhysicsWorld world;
+
+    kaEntityPhysical* Add(std::unique_ptr<kaModel> model, const Vector3& at = {})
+    {
+        auto* entity = new kaEntityPhysical;
+        world.AddEntity(entity, true, true);
+        entity->SetPosition(at);
+        entity->SetModel(model.get());
+        models.push_back(std::move(model));
+        return entity;
+    }
+};
+
+TEST(EntityPhysicalTest, BoxPrimitiveLiesTurnedAndRaisedWithTheConfiguredMassOnItsCentre)
+{
+    Scene scene;
+    kaEntityPhysical* entity = scene.Add(MakeModel(Box(2, 4, 6)), Vector3(10, 0, 0));
+    ASSERT_NE(entity->GetBody(), nullptr);
+    ASSERT_EQ(entity->GetGeomData().size(), 1u);
+    kaGeomData* record = entity->FindGeomData("PRIM_Box");
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(entity->FindGeomData("PRIM_box"), nullptr);
+    ExpectNear(record->m_Position, Vector3(0, 2, 0));
+
+    dGeomID box = dGeomTransformGetGeom(record->GetGeom());
+    dVector3 lengths;
+    dGeomBoxGetLengths(box, lengths);
+    EXPECT_DOUBLE_EQ(lengths[0], 2.0);
+    EXPECT_DOUBLE_EQ(lengths[1], 6.0);
+    EXPECT_DOUBLE_EQ(lengths[2], 4.0);
+
+    dMass mass;
+    dBodyGetMass(entity->GetBody(), &mass);
+    EXPECT_NEAR(mass.mass, 1.0, 1e-6);
+    EXPECT_NEAR(mass.c[1], 0.0, 1e-6);
+    // The mass centre is the body origin: the box sits on it, the model origin 2 below.
+    ExpectNear(entity->GetCOGOffset(), Vector3(0, 2, 0));
+    ExpectNear(GeomPosition(box), Vector3(0, 0, 0));
+    ExpectNear(entity->GetBodyPosition() - entity->GetPosition(), Vector3(0, 2, 0));
+    EXPECT_FALSE(dBodyIsEnabled(entity->GetBody()));
+}
+
+TEST(EntityPhysicalTest, MassKeyRescalesOnlyABodyAndOnlyToAPositiveMass)
+{
+    struct Case
+    {
+        const char* xml;
+        bool inWorld;
+        double expected;
+    };
+    const Case cases[] = {
+        {"<e><mass>5</mass></e>", true, 5.0},
+        {"<e><mass>0</mass></e>", true, 1.0},
+        {"<e><mass>-3</mass></e>", true, 1.0},
+        {"<e><mass>5</mass></e>", false, 1.0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.xml);
+        Scene scene;
+        auto model = MakeModel(Sphere(0.5f));
+        auto* entity = new kaEntityPhysical;
+        if (c.inWorld)
+            scene.world.AddEntity(entity, true, true);
+        entity->SetModel(model.get());
+        ReadXml(*entity, c.xml);
+        EXPECT_NEAR(entity->GetConfiguredMass(), c.expected, 1e-6);
+        if (entity->GetBody())
+        {
+            dMass mass;
+            dBodyGetMass(entity->GetBody(), &mass);
+            EXPECT_NEAR(mass.mass, c.expected, 1e-6);
+        }
+        if (!c.inWorld)
+        {
+            EXPECT_EQ(entity->GetBody(), nullptr);
+            delete entity;
+        }
+        scene.models.push_back(std::move(model));
+    }
+}
+
+TEST(EntityPhysicalTest, UnbuildablePrimitivesAreSkippedAndAMasslessBodyKeepsTheDefault)
+{
+    Scene scene;
+    kaEntityPhysical* empty = scene.Add(MakeModel());
+    kaEntityPhysical* bad = scene.Add(MakeModel(Sphere(-1.0f, "bad"), Box(1, -2, 1), Sphere(0.5f, "good")));
+    kaEntityPhysical* flat = scene.Add(MakeModel(Box(2, 2, 0)));
+    for (kaEntityPhysical* entity : {empty, bad, flat})
+        ASSERT_NE(entity->GetBody(), nullptr);
+    EXPECT_TRUE(empty->GetGeomData().empty());
+    EXPECT_EQ(bad->FindGeomData("bad"), nullptr);
+    EXPECT_NE(bad->FindGeomData("good"), nullptr);
+    // A box of negative length is read as its size.
+    EXPECT_NE(bad->FindGeomData("PRIM_Box"), nullptr);
+    dMass mass;
+    dBodyGetMass(flat->GetBody(), &mass);
+    EXPECT_GT(mass.mass, 0.0);
+    // Nothing weighs, so nothing moves the centre.
+    ExpectNear(flat->GetCOGOffset(), Vector3(0, 0, 0));
+    ExpectNear(flat->GetBodyPosition(), flat->GetPosition());
+}
+
+TEST(EntityPhysicalTest, TheModelFollowsTheBodyWithItsCentreOfGravityPointOnTheOrigin)
+{
+    Scene scene;
+    auto model = MakeModel(Sphere(0.5f));
+    auto* entity = new kaEntityPhysical;
+    scene.world.AddEntity(entity, true, true);
+    ReadXml(*entity, "<e><overrideCOG><x>1</x><z>2</z></overrideCOG></e>");
+    entity->SetModel(model.get());
+    scene.models.push_back(std::move(model));
+    ExpectNear(entity->GetCOGOffset(), Vector3(1, 0, 2));
+
+    // A quarter turn about Y, as the body is left after a step.
+    Quaternion turn;
+    const Vector3 axis(0, 1, 0);
+    platform::QuaternionRotationAxis(&turn, &axis, 1.5707964f);
+    const dQuaternion q = {turn.w, turn.x, turn.y, turn.z};
+    dBodySetQuaternion(entity->GetBody(), q);
+    dBodySetPosition(entity->GetBody(), 5, 6, 7);
+    entity->Update(0.02f);
+    platform::Matrix rotation;
+    platform::MatrixRotationQuaternion(&rotation, &turn);
+    Vector3 turned;
+    const Vector3 offset(1, 0, 2);
+    platform::Vec3TransformNormal(&turned, &offset, &rotation);
+    ExpectNear(entity->GetPosition(), Vector3(5, 6, 7) - turned);
+    // The update placed the model, not the body.
+    ExpectNear(entity->GetBodyPosition(), Vector3(5, 6, 7));
+
+    entity->SetPosition(Vector3(0, 10, 0));
+    ExpectNear(entity->GetBodyPosition(), Vector3(0, 10, 0));
+    ExpectNear(entity->GetPosition(), Vector3(0, 10, 0) - turned);
+}
+
+TEST(EntityPhysicalTest, HidingDisablesEveryGeomAndShowingEnablesThem)
+{
+    Scene scene;
+    kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f), Box(1, 1, 1)));
+    for (bool visible : {false, true})
+    {
+        entity->SetVisible(visible);
+        for (const auto& record : entity->GetGeomData())
+            EXPECT_EQ(dGeomIsEnabled(record->GetGeom()) != 0, visible);
+    }
+}
+
+TEST(EntityPhysicalTest, PinningLeavesStaticGeomsAndUnpinningBringsARestingBodyWhereTheEntityIs)
+{
+    Scene scene;
+    kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f)), Vector3(3, 4, 5));
+    dSpaceID own = entity->GetSpace();
+    entity->SetPinned(true);
+    EXPECT_EQ(entity->GetBody(), nullptr);
+    dGeomID geom = entity->GetGeomData().front()->GetGeom();
+    EXPECT_EQ(dGeomGetSpace(geom), scene.world.GetSpace());
+    EXPECT_EQ(entity->GetSpace(), scene.world.GetSpace());
+    EXPECT_EQ(dSpaceQuery(scene.world.GetSpace(), reinterpret_cast<dGeomID>(own)), 0);
+    ExpectNear(GeomPosition(geom), Vector3(3, 4, 5));
+
+    entity->SetPinned(false);
+    ASSERT_NE(entity->GetBody(), nullptr);
+    EXPECT_FALSE(dBodyIsEnabled(entity->GetBody()));
+    EXPECT_EQ(dGeomGetBody(geom), entity->GetBody());
+    EXPECT_NE(entity->GetSpace(), scene.world.GetSpace());
+    ExpectNear(entity->GetBodyPosition(), Vector3(3, 4, 5));
+    ExpectNear(entity->GetPosition(), Vector3(3, 4, 5));
+}
+
+TEST(EntityPhysicalTest, PinnedKeyHoldsInTheGameAndIsIgnoredInTheEditor)
+{
+    for (bool editor : {false, true})
+    {
+        SCOPED_TRACE(editor);
+        kaApp app("test", "test");
+        app.SetEditor(editor);
+        Scene scene;
+        kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f)));
+        ReadXml(*entity, "<e><pinned>1</pinned></e>");
+        entity->Initialize();
+        EXPECT_EQ(entity->GetBody() != nullptr, editor);
+        EXPECT_EQ(entity->IsPinned(), !editor);
+        // Every primitive has a material once initialised.
+        EXPECT_NE(entity->GetGeomData().front()->GetMaterial(), nullptr);
+    }
+}
+
+TEST(EntityPhysicalTest, AWokenBodyFallsAndTheModelFollowsAfterTheWorldsUpdate)
+{
+    Scene scene;
+    kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f)), Vector3(0, 10, 0));
+    scene.world.Update(0.1f);
+    ExpectNear(entity->GetPosition(), Vector3(0, 10, 0));
+    entity->SetBodyEnabled(true);
+    scene.world.Update(0.1f);
+    EXPECT_LT(entity->GetBodyPosition().y, 10.0f);
+    ExpectNear(entity->GetPosition(), entity->GetBodyPosition());
+    entity->StopMotion();
+    const dReal* velocity = dBodyGetLinearVel(entity->GetBody());
+    EXPECT_EQ(velocity[1], 0.0);
+}
+
+// Two triangles of a square 10 wide at height 0, facing up as they are drawn.
+std::unique_ptr<kaCollisionPrimitive> Floor()
+{
+    auto mesh = std::make_unique<kaTriMeshPrimitive>();
+    mesh->m_Vertices = {{-5, 0, -5}, {-5, 0, 5}, {5, 0, 5}, {5, 0, -5}};
+    mesh->m_Faces = {{0, 1, 2}, {0, 2, 3}};
+    mesh->m_FaceVectors = {{0, 1, 0}, {0, 1, 0}};
+    mesh->m_Name = "PRIM_Floor";
+    return mesh;
+}
+
+TEST(EntityPhysicalTest, ABallDroppedOnAPinnedMeshComesToRestOnIt)
+{
+    Scene scene;
+    kaEntityPhysical* floor = scene.Add(MakeModel(Floor()));
+    floor->SetPinned(true);
+    kaEntityPhysical* ball = scene.Add(MakeModel(Sphere(0.5f)), Vector3(0, 2, 0));
+    // A mesh without triangles is no geom.
+    kaEntityPhysical* empty = scene.Add(MakeModel(std::make_unique<kaTriMeshPrimitive>()));
+    EXPECT_TRUE(empty->GetGeomData().empty());
+    ball->SetBodyEnabled(true);
+    for (int frame = 0; frame < 60; ++frame)
+        scene.world.Update(0.05f);
+    EXPECT_NEAR(ball->GetBodyPosition().y, 0.5f, 0.05f);
+    EXPECT_NEAR(ball->GetPosition().y, 0.5f, 0.05f);
+}
+
+} // namespace
