@@ -52,9 +52,6 @@ public:
     void SetPaused(bool paused);
     bool IsPaused() const { return m_Paused; }
     void SetPauseCallback(const PauseCallback& callback) { m_PauseCallback = callback; }
-    // Set while the map editor is open: worlds keep what only the editor shows.
-    bool IsEditorMode() const { return m_EditorMode; }
-    void SetEditorMode(bool editor) { m_EditorMode = editor; }
 
     const std::string& GetApplicationName() const { return m_ApplicationName; }
     const std::string& GetWindowClassName() const { return m_WindowClassName; }
@@ -71,7 +68,8 @@ public:
     void SetCurrentWorld(kaWorldBase* world) { m_pCurrentWorld = world; }
     kaWorldBase* GetCurrentWorld() const { return m_pCurrentWorld; }
 
-    // Set while the map editor is open: worlds keep entities of unknown classes as editor models.
+    // Set while the map editor is open: worlds keep entities of unknown classes as editor models, spawn
+    // points show and pinned entities get bodies.
     void SetEditor(bool editor) { m_Editor = editor ? 1 : 0; }
     bool IsEditor() const { return m_Editor != 0; }
 
@@ -90,7 +88,6 @@ private:
     platform::InstanceHandle m_Instance = nullptr;
     platform::WindowHandle m_Window = nullptr;
     bool m_Paused = false;
-    bool m_EditorMode = false;
     PauseCallback m_PauseCallback;
     std::vector<MessageHandler> m_MessageHandlers;
     kaWorldBase* m_pCurrentWorld = nullptr;

@@ -28,7 +28,7 @@ void kaSpawnPoint::Initialize()
     kaEntityModel::Initialize();
     SetSelectable(false);
     const kaApp* app = kaApp::GetSingleton();
-    SetVisible(app && app->IsEditorMode());
+    SetVisible(app && app->IsEditor());
 }
 
 void kaSpawnPoint::SetPositionRotation(const Vector3& position, const Quaternion& rotation)

@@ -25,7 +25,7 @@ TEST_F(SpawnPointTest, OnlyTheEditorShowsItAndNobodySelectsIt)
 {
     for (const bool editor : {false, true})
     {
-        m_App.SetEditorMode(editor);
+        m_App.SetEditor(editor);
         auto* spawn = Make<kaSpawnPoint>(File(kCrate) + "<selectable>1</selectable>");
         EXPECT_EQ(spawn->GetName(), "SpawnPoint");
         EXPECT_EQ(m_World->FindEntityByName("SpawnPoint") != nullptr, true);
