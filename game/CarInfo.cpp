@@ -11,10 +11,8 @@ CarInfo::~CarInfo() = default;
 
 bool CarInfo::Load(const std::string& path)
 {
-    TiXmlDocument document;
-    if (!tvXmlFile::Load(document, path))
+    if (!tvXmlFile::LoadRoot(path, kRootElement, [this](const TiXmlElement* element) { ReadXml(element); }))
         return false;
-    ReadXml(document.FirstChildElement(kRootElement));
     m_FilePath = path;
     return true;
 }

@@ -1,9 +1,7 @@
 #include "game/ShopItem.h"
 
-#include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "game/tvXmlFile.h"
-#include "platform/system/DebugOutput.h"
 
 #include <tinyxml.h>
 
@@ -21,28 +19,19 @@ void ShopItem::ReadXml(const TiXmlElement* element)
 
 bool ShopItem::Load(const std::string& path)
 {
-    TiXmlDocument document;
-    if (!tvXmlFile::Load(document, path))
+    if (!tvXmlFile::LoadRoot(
+            path, kRootElement, [this](const TiXmlElement* element) { ReadXml(element); }, "ShopItem::Load",
+            "has a price that is not a number"))
         return false;
-    try
-    {
-        ReadXml(document.FirstChildElement(kRootElement));
-    }
-    catch (const ka::bad_lexical_cast&)
-    {
-        platform::DebugPrintf("[ShopItem::Load] : %s has a price that is not a number\n", path.c_str());
-        return false;
-    }
     m_FilePath = path;
     return true;
 }
 
 bool ShopItem::Save(const std::string& path)
 {
-    TiXmlDocument document;
-    WriteXml(AppendElement(&document, kRootElement));
     m_FilePath = path;
-    return tvXmlFile::Save(document, path, "ShopItem::Save");
+    return tvXmlFile::SaveRoot(
+        path, kRootElement, [this](TiXmlElement* element) { WriteXml(element); }, "ShopItem::Save");
 }
 
 void ShopItem::WriteXml(TiXmlElement* element) const

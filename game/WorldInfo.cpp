@@ -28,10 +28,8 @@ void WorldInfo::ReadXml(const TiXmlElement* element)
 
 bool WorldInfo::Load(const std::string& path)
 {
-    TiXmlDocument document;
-    if (!tvXmlFile::Load(document, path))
+    if (!tvXmlFile::LoadRoot(path, kRootElement, [this](const TiXmlElement* element) { ReadXml(element); }))
         return false;
-    ReadXml(document.FirstChildElement(kRootElement));
     m_FilePath = path;
     return true;
 }

@@ -1,10 +1,8 @@
 #include "game/tvPlayer.h"
 
-#include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/scene/EntityFactory.h"
 #include "game/tvXmlFile.h"
-#include "platform/system/DebugOutput.h"
 
 #include <tinyxml.h>
 
@@ -33,28 +31,19 @@ tvPlayer::~tvPlayer() = default;
 
 bool tvPlayer::Load(const std::string& path)
 {
-    TiXmlDocument document;
-    if (!tvXmlFile::Load(document, path))
+    if (!tvXmlFile::LoadRoot(
+            path, kRootElement, [this](const TiXmlElement* element) { ReadXml(element); }, "tvPlayer::Load",
+            "holds a number that is not one"))
         return false;
-    try
-    {
-        ReadXml(document.FirstChildElement(kRootElement));
-    }
-    catch (const ka::bad_lexical_cast&)
-    {
-        platform::DebugPrintf("[tvPlayer::Load] : %s holds a number that is not one\n", path.c_str());
-        return false;
-    }
     m_FilePath = path;
     return true;
 }
 
 bool tvPlayer::Save(const std::string& path)
 {
-    TiXmlDocument document;
-    WriteXml(AppendElement(&document, kRootElement));
     m_FilePath = path;
-    return tvXmlFile::Save(document, path, "tvPlayer::Save");
+    return tvXmlFile::SaveRoot(
+        path, kRootElement, [this](TiXmlElement* element) { WriteXml(element); }, "tvPlayer::Save");
 }
 
 void tvPlayer::ReadXml(const TiXmlElement* element)

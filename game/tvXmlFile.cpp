@@ -1,6 +1,7 @@
 #include "game/tvXmlFile.h"
 
 #include "engine/core/kaFileSystem.h"
+#include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
 #include "platform/system/DebugOutput.h"
@@ -37,4 +38,33 @@ bool tvXmlFile::Save(const TiXmlDocument& document, const std::string& path, con
     platform::DebugPrintf("[%s] : %s not saved, the file could not be written; the old one stays\n", caller,
                           path.c_str());
     return false;
+}
+
+bool tvXmlFile::LoadRoot(const std::string& path, const char* root,
+                         const std::function<void(const TiXmlElement*)>& read, const char* caller,
+                         const char* badNumber)
+{
+    TiXmlDocument document;
+    if (!Load(document, path))
+        return false;
+    try
+    {
+        read(document.FirstChildElement(root));
+    }
+    catch (const ka::bad_lexical_cast&)
+    {
+        if (!badNumber)
+            throw;
+        platform::DebugPrintf("[%s] : %s %s\n", caller, path.c_str(), badNumber);
+        return false;
+    }
+    return true;
+}
+
+bool tvXmlFile::SaveRoot(const std::string& path, const char* root,
+                         const std::function<void(TiXmlElement*)>& write, const char* caller)
+{
+    TiXmlDocument document;
+    write(AppendElement(&document, root));
+    return Save(document, path, caller);
 }

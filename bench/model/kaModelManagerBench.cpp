@@ -3,6 +3,8 @@
 // frame beside a plain loop doing the same arithmetic. The graphics manager runs on the CPU test device,
 // so the figures are the engine's own work. LoadRatio and SkinRatio time both sides in each iteration.
 
+#include "bench/support/CpuGraphics.h"
+#include "bench/support/TimeRatio.h"
 #include "engine/core/kaClock.h"
 #include "engine/model/KM_Animation.h"
 #include "engine/model/KM_Skeleton.h"
@@ -12,14 +14,8 @@
 #include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/model/kaSkeleton.h"
-#include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTextureStage.h"
-
-#include "platform/gfx/Direct3DFactory.h"
-#include "platform/gfx/TestDirect3D.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,7 +26,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -51,47 +46,6 @@ std::string FolderOf(const std::string& file)
 {
     return file.substr(0, file.find_last_of('/') + 1);
 }
-
-// A graphics manager on the CPU test device, for the length of one benchmark.
-class Graphics
-{
-public:
-    Graphics()
-    {
-        platform::WindowClass windowClass;
-        windowClass.procedure = &platform::DefWindowProc;
-        windowClass.className = "ModelBench";
-        platform::RegisterClass(windowClass);
-        m_Window = platform::CreateWindow(0, "ModelBench", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        m_Previous = platform::SetDirect3DFactory(
-            [this]() -> platform::GfxDirect3D*
-            {
-                m_D3D->AddRef();
-                return m_D3D;
-            });
-        m_Config = (std::filesystem::temp_directory_path() / "tarvolin_model_bench.cfg").string();
-        std::ofstream(m_Config) << "";
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        m_Ready = m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false);
-    }
-    ~Graphics()
-    {
-        m_Manager.reset();
-        platform::SetDirect3DFactory(m_Previous);
-        m_D3D->Release();
-        std::remove(m_Config.c_str());
-    }
-    bool Ready() const { return m_Ready; }
-
-private:
-    platform::ScriptedWindowBackend m_Backend;
-    platform::WindowHandle m_Window = nullptr;
-    platform::TestDirect3D* m_D3D = new platform::TestDirect3D;
-    platform::Direct3DFactory m_Previous;
-    std::string m_Config;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
-    bool m_Ready = false;
-};
 
 // Each model finds its textures in the "maps" folder beside it, as the game's graphics folder.
 void LoadSampleSet(kaModelManager& models)
@@ -185,7 +139,7 @@ private:
 
 void BM_LoadSampleSetCold(benchmark::State& state)
 {
-    Graphics graphics;
+    CpuGraphics graphics("ModelBench");
     if (!graphics.Ready())
         return state.SkipWithError("no graphics manager");
     kaModelManager models;
@@ -204,7 +158,7 @@ void BM_LoadSampleSetCold(benchmark::State& state)
 
 void BM_LoadSampleSetCached(benchmark::State& state)
 {
-    Graphics graphics;
+    CpuGraphics graphics("ModelBench");
     if (!graphics.Ready())
         return state.SkipWithError("no graphics manager");
     kaModelManager models;
@@ -233,7 +187,7 @@ void BM_ReadSampleBytesBaseline(benchmark::State& state)
 // the raw throughput the load reaches.
 void LoadRatio(benchmark::State& state)
 {
-    Graphics graphics;
+    CpuGraphics graphics("ModelBench");
     if (!graphics.Ready())
         return state.SkipWithError("no graphics manager");
     kaModelManager models;
@@ -389,7 +343,7 @@ private:
 
 void BM_SkinTenThousandVertices(benchmark::State& state)
 {
-    Graphics graphics;
+    CpuGraphics graphics("ModelBench");
     if (!graphics.Ready())
         return state.SkipWithError("no graphics manager");
     SkinScene scene;
@@ -400,7 +354,7 @@ void BM_SkinTenThousandVertices(benchmark::State& state)
 
 void BM_SkinPlainLoopBaseline(benchmark::State& state)
 {
-    Graphics graphics;
+    CpuGraphics graphics("ModelBench");
     if (!graphics.Ready())
         return state.SkipWithError("no graphics manager");
     SkinScene scene;
@@ -412,22 +366,12 @@ void BM_SkinPlainLoopBaseline(benchmark::State& state)
 // Both in each iteration; the counter is skinning time over plain-loop time.
 void SkinRatio(benchmark::State& state)
 {
-    Graphics graphics;
+    CpuGraphics graphics("ModelBench");
     if (!graphics.Ready())
         return state.SkipWithError("no graphics manager");
     SkinScene scene;
-    double skin = 0.0, plain = 0.0;
-    for (auto _ : state)
-    {
-        const auto t0 = std::chrono::steady_clock::now();
-        scene.Skin();
-        const auto t1 = std::chrono::steady_clock::now();
-        scene.PlainLoop();
-        const auto t2 = std::chrono::steady_clock::now();
-        skin += std::chrono::duration<double>(t1 - t0).count();
-        plain += std::chrono::duration<double>(t2 - t1).count();
-    }
-    state.counters["ratio"] = plain > 0.0 ? skin / plain : 0.0;
+    TimeRatio(
+        state, [&] { scene.Skin(); }, [&] { scene.PlainLoop(); });
 }
 
 } // namespace

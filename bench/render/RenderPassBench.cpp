@@ -4,18 +4,17 @@
 // they differ by more than 2/255 anywhere: the two must do the same work.
 // FrameRatio reports render-pass time over plain GL time; RenderPassFrame reports frames per second.
 
+#include "bench/support/HeadlessGL.h"
+#include "bench/support/TimeRatio.h"
 #include "engine/core/kaApp.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/render/kaCamera.h"
-#include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaVertexTypes.h"
 #include "engine/render/kaWorldBase.h"
 
 #include "platform/gfx/GfxDevice.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -24,11 +23,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,16 +36,8 @@ namespace
 
 constexpr int kBillboards = 1000;
 constexpr int kLines = 10000;
-constexpr uint32_t kWidth = 640;
-constexpr uint32_t kHeight = 480;
-
-const char* const kConfig = "[Begin Graphics Config]\n"
-                            "FullScreen=0\n"
-                            "FSDisplayWidth=640\n"
-                            "FSDisplayHeight=480\n"
-                            "BitsPerPixel=32\n"
-                            "EnableDepthStencil=1\n"
-                            "[End Graphics Config]\n";
+constexpr uint32_t kWidth = HeadlessGL::kWidth;
+constexpr uint32_t kHeight = HeadlessGL::kHeight;
 
 // Where billboard i stands: a 40 x 25 grid in front of the camera.
 Vector3 BillboardPosition(int i)
@@ -97,38 +86,23 @@ class Scene
 public:
     Scene()
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "RenderBench";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "RenderBench", "Tarvolin", 0, 0, 0, kWidth, kHeight, nullptr, nullptr);
-        char folder[] = "/tmp/tarvolin-bench-XXXXXX";
-        m_Folder = mkdtemp(folder) ? folder : "/tmp";
-        m_ConfigFile = m_Folder + "/Tarvolin.cfg";
-        if (FILE* file = std::fopen(m_ConfigFile.c_str(), "w"))
-        {
-            std::fputs(kConfig, file);
-            std::fclose(file);
-        }
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        m_Manager->Initialize(m_Window, m_ConfigFile.c_str(), nullptr, false);
+        m_GL.Start("RenderBench");
 
         m_Camera = new kaCamera;
         m_Camera->SetPosition(0.0f, 0.0f, -10.0f);
         m_Camera->SetRotationAngles(0.0f, 0.0f, 0.0f);
         m_Camera->SetAspect(static_cast<float>(kWidth) / kHeight);
         m_Camera->UpdateProjection();
-        m_Manager->AddSceneObject(m_Camera, false);
+        m_GL.Manager()->AddSceneObject(m_Camera, false);
         m_World.SetCamera(m_Camera);
         m_App.SetCurrentWorld(&m_World);
         g_ApplicationRunning = 1;
-        m_Manager->UpdateSceneObjects(0.0f);
-        m_Manager->SetCamera(m_Camera);
+        m_GL.Manager()->UpdateSceneObjects(0.0f);
+        m_GL.Manager()->SetCamera(m_Camera);
 
         // One glow texture that every billboard shares.
         m_Texels = MakeTexels();
-        m_TextureFile = m_Folder + "/glow.tga";
+        m_TextureFile = m_GL.Folder() + "/glow.tga";
         kaTGAImage image;
         image.Create(kTextureSize, kTextureSize, 32, 8, m_Texels.data());
         image.Save(m_TextureFile, false);
@@ -136,7 +110,7 @@ public:
         for (int i = 0; i < kBillboards; ++i)
         {
             auto* billboard = new kaBillboard;
-            m_Manager->AddSceneObject(billboard, false);
+            m_GL.Manager()->AddSceneObject(billboard, false);
             billboard->SetTexture(m_TextureFile);
             billboard->SetSize(0.4f, 0.4f);
             billboard->SetColor(kaColor::kaColorClamped(1.0f, 0.8f, 0.2f, 0.8f));
@@ -156,18 +130,15 @@ public:
         glDeleteBuffers(1, &m_QuadIndices);
         glDeleteTextures(1, &m_GLTexture);
         m_App.SetCurrentWorld(nullptr);
-        m_Manager.reset();
-        DestroyWindow(m_Window);
-        std::remove(m_ConfigFile.c_str());
+        // The folder goes with the manager and must be empty by then.
         std::remove(m_TextureFile.c_str());
-        std::remove(m_Folder.c_str());
+        m_GL.Stop();
         g_ApplicationRunning = 0;
-        unsetenv("TARVOLIN_GFX_HEADLESS");
     }
 
     bool IsReady() const
     {
-        return m_Manager && m_Manager->GetDevice() && m_First && m_First->GetMesh() &&
+        return m_GL.Manager() && m_GL.Manager()->GetDevice() && m_First && m_First->GetMesh() &&
                m_First->GetRenderState()->GetTexture(0);
     }
 
@@ -179,10 +150,10 @@ public:
             m_Angle = m_Angle > 0.0f ? -0.01f : 0.01f;
             m_Camera->SetRotationAngles(0.0f, m_Angle, 0.0f);
         }
-        m_Manager->UpdateSceneObjects(0.016f);
-        m_Manager->SetCamera(m_Camera);
-        m_Manager->QueueDebugPrimitive(m_Lines, true);
-        m_Manager->Render(true, false);
+        m_GL.Manager()->UpdateSceneObjects(0.016f);
+        m_GL.Manager()->SetCamera(m_Camera);
+        m_GL.Manager()->QueueDebugPrimitive(m_Lines, true);
+        m_GL.Manager()->Render(true, false);
         glFinish();
     }
 
@@ -248,7 +219,7 @@ public:
         glDisableClientState(GL_VERTEX_ARRAY);
         glEnable(GL_SCISSOR_TEST);
         // Presented as the render pass presents its frame.
-        m_Manager->GetDevice()->Present();
+        m_GL.Manager()->GetDevice()->Present();
         glFinish();
     }
 
@@ -258,10 +229,10 @@ public:
     {
         FrameCapture pass, plain;
         DrawThroughRenderPass(false);
-        if (GfxFailed(m_Manager->GetDevice()->CaptureFrame(&pass)))
+        if (GfxFailed(m_GL.Manager()->GetDevice()->CaptureFrame(&pass)))
             return 256;
         DrawPlain();
-        if (GfxFailed(m_Manager->GetDevice()->CaptureFrame(&plain)))
+        if (GfxFailed(m_GL.Manager()->GetDevice()->CaptureFrame(&plain)))
             return 256;
         if (pass.Rows.size() != plain.Rows.size() || pass.Rows.empty())
             return 256;
@@ -274,8 +245,8 @@ public:
 private:
     void _BuildPlainObjects()
     {
-        m_Manager->GetDevice()->GetTransform(TS_VIEW, &m_View);
-        m_Manager->GetDevice()->GetTransform(TS_PROJECTION, &m_Projection);
+        m_GL.Manager()->GetDevice()->GetTransform(TS_VIEW, &m_View);
+        m_GL.Manager()->GetDevice()->GetTransform(TS_PROJECTION, &m_Projection);
         // GL's depth runs -1..1 where the device's runs 0..1, and D3D9 puts pixel centres half a pixel in.
         Matrix remap;
         remap(2, 2) = 2.0f;
@@ -321,11 +292,7 @@ private:
         glBindTexture(GL_TEXTURE_2D, 0);
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    std::string m_Folder;
-    std::string m_ConfigFile;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    HeadlessGL m_GL;
     kaApp m_App{"RenderBench", "RenderBench"};
     kaWorldBase m_World;
     kaCamera* m_Camera = nullptr;
@@ -394,19 +361,8 @@ void FrameRatio(benchmark::State& state)
     if (!Prepare(scene, state))
         return;
     const bool moving = state.range(0) != 0;
-    double pass = 0.0;
-    double plain = 0.0;
-    for (auto _ : state)
-    {
-        const auto t0 = std::chrono::steady_clock::now();
-        scene.DrawThroughRenderPass(moving);
-        const auto t1 = std::chrono::steady_clock::now();
-        scene.DrawPlain();
-        const auto t2 = std::chrono::steady_clock::now();
-        pass += std::chrono::duration<double>(t1 - t0).count();
-        plain += std::chrono::duration<double>(t2 - t1).count();
-    }
-    state.counters["ratio"] = plain > 0.0 ? pass / plain : 0.0;
+    TimeRatio(
+        state, [&] { scene.DrawThroughRenderPass(moving); }, [&] { scene.DrawPlain(); });
 }
 BENCHMARK(FrameRatio)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

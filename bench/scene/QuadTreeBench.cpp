@@ -3,6 +3,7 @@
 // tests on what it returns) beside the same two tests run over every entity. The Ratio benchmarks report tree
 // time over brute-force time; the counters "found" show that both sides found the same entities.
 
+#include "bench/support/TimeRatio.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/Intersection.h"
@@ -19,7 +20,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -227,19 +227,10 @@ template <int (Field::*Tree)(), int (Field::*Every)()> void Ratio(benchmark::Sta
         state.SkipWithError("no test device");
         return;
     }
-    double tree = 0.0, every = 0.0;
     int treeFound = 0, everyFound = 0;
-    for (auto _ : state)
-    {
-        const auto t0 = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(treeFound = (field.*Tree)());
-        const auto t1 = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(everyFound = (field.*Every)());
-        const auto t2 = std::chrono::steady_clock::now();
-        tree += std::chrono::duration<double>(t1 - t0).count();
-        every += std::chrono::duration<double>(t2 - t1).count();
-    }
-    state.counters["ratio"] = every > 0.0 ? tree / every : 0.0;
+    TimeRatio(
+        state, [&] { benchmark::DoNotOptimize(treeFound = (field.*Tree)()); },
+        [&] { benchmark::DoNotOptimize(everyFound = (field.*Every)()); });
     state.counters["treeFound"] = treeFound;
     state.counters["everyFound"] = everyFound;
 }

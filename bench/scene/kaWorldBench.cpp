@@ -2,7 +2,7 @@
 // sorted vector; and placing model entities, beside placing their models directly. The graphics manager
 // runs on the CPU test device, so the figures are the engine's own work.
 
-#include "bench/scene/CpuGraphics.h"
+#include "bench/support/CpuGraphics.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
@@ -161,7 +161,7 @@ public:
 private:
     const platform::Quaternion m_Upright{0.0f, 0.0f, 0.0f, 1.0f};
 
-    CpuGraphics m_Graphics;
+    CpuGraphics m_Graphics{"SceneBench"};
     kaFileSystem m_Files;
     kaModelManager m_Models;
     std::unique_ptr<kaWorld> m_World;

@@ -2,7 +2,7 @@
 // TinyXML and making the same models; and 1,000 picks through the quad tree, beside testing every entity
 // the same way. The graphics manager runs on the CPU test device, so the figures are the engine's own work.
 
-#include "bench/scene/CpuGraphics.h"
+#include "bench/support/CpuGraphics.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/model/kaBoundingBox.h"
@@ -101,7 +101,7 @@ public:
 
 private:
     std::filesystem::path m_Previous;
-    CpuGraphics m_Graphics;
+    CpuGraphics m_Graphics{"SceneBench"};
     kaFileSystem m_Files;
     kaModelManager m_Models;
     std::string m_Path;

@@ -3,8 +3,9 @@
 // number of textured triangles in the same number of draws on the same context. EnvironmentRatio reports
 // environment frame time over plain GL time.
 
+#include "bench/support/HeadlessGL.h"
+#include "bench/support/TimeRatio.h"
 #include "engine/core/kaColor.h"
-#include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
 #include "engine/terrain/kaSkyBox.h"
@@ -12,8 +13,6 @@
 
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -21,9 +20,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -34,14 +30,11 @@ using namespace platform;
 namespace
 {
 
-constexpr uint32_t kWidth = 640;
-constexpr uint32_t kHeight = 480;
+constexpr uint32_t kWidth = HeadlessGL::kWidth;
+constexpr uint32_t kHeight = HeadlessGL::kHeight;
 // Sky faces, cloud plane, disc, two flare layers, water: draws and their triangles.
 constexpr int kDraws = 10;
 constexpr int kTriangles[kDraws] = {2, 2, 2, 2, 2, 6, 2, 2, 2, 32};
-
-const char* const kConfig = "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=640\nFSDisplayHeight=480\n"
-                            "BitsPerPixel=32\nEnableDepthStencil=1\n[End Graphics Config]\n";
 
 class EnvironmentPass : public ka3DObject
 {
@@ -67,26 +60,10 @@ public:
     {
         if (chdir(TARVOLIN_CONTENT) != 0)
             return;
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "EnvironmentBench";
-        RegisterClass(windowClass);
-        m_Window =
-            CreateWindow(0, "EnvironmentBench", "Tarvolin", 0, 0, 0, kWidth, kHeight, nullptr, nullptr);
-        char folder[] = "/tmp/tarvolin-bench-XXXXXX";
-        m_Folder = mkdtemp(folder) ? folder : "/tmp";
-        m_ConfigFile = m_Folder + "/Tarvolin.cfg";
-        if (FILE* file = std::fopen(m_ConfigFile.c_str(), "w"))
-        {
-            std::fputs(kConfig, file);
-            std::fclose(file);
-        }
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        m_Manager->Initialize(m_Window, m_ConfigFile.c_str(), nullptr, false);
+        m_GL.Start("EnvironmentBench");
         m_World = std::make_unique<kaWorld>();
         m_Pass = std::make_unique<EnvironmentPass>(*m_World);
-        m_Manager->AddSceneObject(m_Pass.get(), false);
+        m_GL.Manager()->AddSceneObject(m_Pass.get(), false);
 
         auto* sky = new kaSkyBox;
         const std::string folderName = "resources/worlds/skybox/";
@@ -109,9 +86,9 @@ public:
         const Vector3 eye(512.0f, 150.0f, 100.0f), at(1000.0f, 60.0f, 400.0f), up(0.0f, 1.0f, 0.0f);
         MatrixLookAtLH(&view, &eye, &at, &up);
         MatrixPerspectiveFovLH(&projection, 1.0f, float(kWidth) / float(kHeight), 1.0f, 5000.0f);
-        m_Manager->GetDevice()->SetTransform(TS_VIEW, &view);
-        m_Manager->GetDevice()->SetTransform(TS_PROJECTION, &projection);
-        m_Manager->UpdateFrustum();
+        m_GL.Manager()->GetDevice()->SetTransform(TS_VIEW, &view);
+        m_GL.Manager()->GetDevice()->SetTransform(TS_PROJECTION, &projection);
+        m_GL.Manager()->UpdateFrustum();
         _BuildPlain();
         m_Ready = water->GetLevelInUse() == 1;
     }
@@ -120,15 +97,10 @@ public:
     {
         glDeleteBuffers(1, &m_GLBuffer);
         glDeleteTextures(1, &m_GLTexture);
-        if (m_Manager)
-            m_Manager->DetachSceneObject(m_Pass.get());
+        if (m_GL.Manager())
+            m_GL.Manager()->DetachSceneObject(m_Pass.get());
         m_World.reset();
-        m_Manager.reset();
-        if (m_Window)
-            DestroyWindow(m_Window);
-        std::remove(m_ConfigFile.c_str());
-        std::remove(m_Folder.c_str());
-        unsetenv("TARVOLIN_GFX_HEADLESS");
+        m_GL.Stop();
     }
 
     bool IsReady() const { return m_Ready; }
@@ -138,7 +110,7 @@ public:
         m_World->GetSkyBox()->Update(0.016f);
         m_World->GetSun()->Update(0.016f);
         m_World->GetWaterPlane()->Update(0.016f);
-        m_Manager->Render(false, false);
+        m_GL.Manager()->Render(false, false);
         glFinish();
     }
 
@@ -199,11 +171,7 @@ private:
         glBindBuffer(GL_ARRAY_BUFFER, 0);
     }
 
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    std::string m_Folder;
-    std::string m_ConfigFile;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    HeadlessGL m_GL;
     std::unique_ptr<kaWorld> m_World;
     std::unique_ptr<EnvironmentPass> m_Pass;
     GLuint m_GLTexture = 0;
@@ -233,18 +201,8 @@ void EnvironmentRatio(benchmark::State& state)
         state.SkipWithError("no headless OpenGL device or no generated content");
         return;
     }
-    double environment = 0.0, plain = 0.0;
-    for (auto _ : state)
-    {
-        const auto t0 = std::chrono::steady_clock::now();
-        scene.DrawEnvironment();
-        const auto t1 = std::chrono::steady_clock::now();
-        scene.DrawPlain();
-        const auto t2 = std::chrono::steady_clock::now();
-        environment += std::chrono::duration<double>(t1 - t0).count();
-        plain += std::chrono::duration<double>(t2 - t1).count();
-    }
-    state.counters["ratio"] = plain > 0.0 ? environment / plain : 0.0;
+    TimeRatio(
+        state, [&] { scene.DrawEnvironment(); }, [&] { scene.DrawPlain(); });
 }
 BENCHMARK(EnvironmentRatio)->Unit(benchmark::kMicrosecond);
 

@@ -2,25 +2,18 @@
 // images and writing each covered cell's vertices and indices into plain buffers in one loop. The graphics
 // manager runs on the CPU test device, so the figures are the engine's own work.
 
+#include "bench/support/CpuGraphics.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaBMPImage.h"
-#include "engine/render/kaGraphicsManager.h"
 #include "engine/terrain/kaLayeredMeshSubset.h"
 #include "engine/terrain/kaTerrain.h"
 #include "tools/terraingen/TerrainSamples.h"
 
-#include "platform/gfx/Direct3DFactory.h"
-#include "platform/gfx/TestDirect3D.h"
 #include "platform/system/DebugOutput.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,48 +31,17 @@ std::string Content(const std::string& relative)
     return std::string(TARVOLIN_CONTENT) + "/" + relative;
 }
 
+// The CPU graphics manager, with the debug sink silenced: the build's timing lines would reach it on
+// every iteration.
 class Graphics
 {
 public:
-    Graphics()
-    {
-        platform::WindowClass windowClass;
-        windowClass.procedure = &platform::DefWindowProc;
-        windowClass.className = "TerrainBench";
-        platform::RegisterClass(windowClass);
-        m_Window = platform::CreateWindow(0, "TerrainBench", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
-        m_Previous = platform::SetDirect3DFactory(
-            [this]() -> platform::GfxDirect3D*
-            {
-                m_D3D->AddRef();
-                return m_D3D;
-            });
-        m_Config = (std::filesystem::temp_directory_path() / "tarvolin_terrain_bench.cfg").string();
-        std::ofstream(m_Config) << "";
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        m_Ready = m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false);
-        // The build's timing lines would go to the sink on every iteration.
-        m_Sink = platform::SetDebugSink([](const std::string&) {});
-    }
-    ~Graphics()
-    {
-        platform::SetDebugSink(m_Sink);
-        m_Manager.reset();
-        platform::SetDirect3DFactory(m_Previous);
-        m_D3D->Release();
-        std::remove(m_Config.c_str());
-    }
-    bool Ready() const { return m_Ready; }
+    Graphics() : m_Sink(platform::SetDebugSink([](const std::string&) {})) {}
+    ~Graphics() { platform::SetDebugSink(m_Sink); }
 
 private:
-    platform::ScriptedWindowBackend m_Backend;
-    platform::WindowHandle m_Window = nullptr;
-    platform::TestDirect3D* m_D3D = new platform::TestDirect3D;
-    platform::Direct3DFactory m_Previous;
+    CpuGraphics m_Cpu{"TerrainBench"};
     platform::DebugSink m_Sink;
-    std::string m_Config;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
-    bool m_Ready = false;
 };
 
 // Heights, three layers and the layered build; seconds. The terrain is destroyed outside the timing.

@@ -2,6 +2,8 @@
 // same meshes, read from the same model files, drawn by plain GL calls on the same context with the same
 // camera. FrameRatio reports world-pass time over plain GL time.
 
+#include "bench/support/HeadlessGL.h"
+#include "bench/support/TimeRatio.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/model/KM_GeoObject.h"
@@ -9,13 +11,10 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaCamera.h"
-#include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaWorld.h"
 
 #include "platform/gfx/GfxDevice.h"
-#include "platform/window/ScriptedWindowBackend.h"
-#include "platform/window/Window.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -23,9 +22,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -36,8 +32,8 @@ using namespace platform;
 namespace
 {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
+constexpr int kWidth = HeadlessGL::kWidth;
+constexpr int kHeight = HeadlessGL::kHeight;
 
 // One model's triangles in GL buffers, placed by its entity's world matrix.
 struct PlainMesh
@@ -54,22 +50,7 @@ public:
     Frame() : m_Previous(std::filesystem::current_path())
     {
         std::filesystem::current_path(TARVOLIN_CONTENT);
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        WindowClass windowClass;
-        windowClass.procedure = &DefWindowProc;
-        windowClass.className = "CourseBench";
-        RegisterClass(windowClass);
-        m_Window = CreateWindow(0, "CourseBench", "Tarvolin", 0, 0, 0, kWidth, kHeight, nullptr, nullptr);
-        m_Config = (std::filesystem::temp_directory_path() / "tarvolin_course_frame.cfg").string();
-        if (FILE* file = std::fopen(m_Config.c_str(), "w"))
-        {
-            std::fputs("[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=640\nFSDisplayHeight=480\n"
-                       "BitsPerPixel=32\nEnableDepthStencil=1\n[End Graphics Config]\n",
-                       file);
-            std::fclose(file);
-        }
-        m_Manager = std::make_unique<kaGraphicsManager>();
-        if (!m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false) || !m_Manager->GetDevice())
+        if (!m_GL.Start("CourseBench") || !m_GL.Manager()->GetDevice())
             return;
         m_InitData.LoadInitData("InitData");
         m_World = std::make_unique<kaWorld>();
@@ -81,7 +62,7 @@ public:
         camera->SetRotationAngles(0.3f, 0.0f, 0.0f);
         camera->Rotate();
         camera->UpdateProjection();
-        m_Manager->AddSceneObject(m_World.get(), false);
+        m_GL.Manager()->AddSceneObject(m_World.get(), false);
         for (kaEntity* entity : m_World->GetEntities())
         {
             auto* model = dynamic_cast<kaEntityModel*>(entity);
@@ -98,20 +79,17 @@ public:
             glDeleteBuffers(1, &mesh.indices);
         }
         if (m_World)
-            m_Manager->DetachSceneObject(m_World.get());
+            m_GL.Manager()->DetachSceneObject(m_World.get());
         m_World.reset();
         m_Models.DeleteAll();
-        m_Manager.reset();
-        DestroyWindow(m_Window);
-        std::remove(m_Config.c_str());
-        unsetenv("TARVOLIN_GFX_HEADLESS");
+        m_GL.Stop();
         std::filesystem::current_path(m_Previous);
     }
     bool IsReady() const { return m_Ready; }
 
     void DrawWorld()
     {
-        m_Manager->Render(false, false);
+        m_GL.Manager()->Render(false, false);
         glFinish();
     }
 
@@ -191,10 +169,7 @@ private:
     }
 
     std::filesystem::path m_Previous;
-    ScriptedWindowBackend m_Backend;
-    WindowHandle m_Window = nullptr;
-    std::string m_Config;
-    std::unique_ptr<kaGraphicsManager> m_Manager;
+    HeadlessGL m_GL;
     kaFileSystem m_Files;
     kaInitDataBase m_InitData;
     kaModelManager m_Models;
@@ -229,19 +204,8 @@ void FrameRatio(benchmark::State& state)
     Frame frame;
     if (!frame.IsReady())
         return state.SkipWithError("no headless OpenGL device or no sample course");
-    double world = 0.0;
-    double plain = 0.0;
-    for (auto _ : state)
-    {
-        const auto t0 = std::chrono::steady_clock::now();
-        frame.DrawWorld();
-        const auto t1 = std::chrono::steady_clock::now();
-        frame.DrawPlain();
-        const auto t2 = std::chrono::steady_clock::now();
-        world += std::chrono::duration<double>(t1 - t0).count();
-        plain += std::chrono::duration<double>(t2 - t1).count();
-    }
-    state.counters["ratio"] = plain > 0.0 ? world / plain : 0.0;
+    TimeRatio(
+        state, [&] { frame.DrawWorld(); }, [&] { frame.DrawPlain(); });
 }
 BENCHMARK(FrameRatio)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -11,13 +11,13 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/model/KM_Texture.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/support/FileTree.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 
@@ -28,20 +28,7 @@ namespace
 
 const std::string kModels = "resources/models/";
 
-std::map<std::string, std::string> ReadTree(const std::string& root)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-    {
-        if (!entry.is_regular_file())
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        files[fs::relative(entry.path(), root).string()] = bytes.str();
-    }
-    return files;
-}
+using testsupport::ReadTree;
 
 class KmfGenTest : public ::testing::Test
 {

@@ -1,35 +1,17 @@
 #include "engine/render/kaImage.h"
 #include "engine/terrain/kaTerrain.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/support/FileTree.h"
 #include "tools/terraingen/TerrainSamples.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
-
-namespace fs = std::filesystem;
 
 namespace
 {
 
-std::map<std::string, std::string> ReadTree(const std::string& root)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-    {
-        if (!entry.is_regular_file())
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        files[fs::relative(entry.path(), root).string()] = bytes.str();
-    }
-    return files;
-}
+using testsupport::ReadTree;
 
 int RunTerrainGen(const std::string& folder)
 {

@@ -13,24 +13,25 @@
 #include <memory>
 #include <string>
 
-// A graphics manager on the CPU test device, for the length of one benchmark.
+// A graphics manager on the CPU test device, for the length of one benchmark. The name titles the window
+// class and the empty configuration file, so programs running side by side keep apart.
 class CpuGraphics
 {
 public:
-    CpuGraphics()
+    explicit CpuGraphics(const std::string& name)
     {
         platform::WindowClass windowClass;
         windowClass.procedure = &platform::DefWindowProc;
-        windowClass.className = "SceneBench";
+        windowClass.className = name;
         platform::RegisterClass(windowClass);
-        m_Window = platform::CreateWindow(0, "SceneBench", "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
+        m_Window = platform::CreateWindow(0, name, "Tarvolin", 0, 0, 0, 100, 100, nullptr, nullptr);
         m_Previous = platform::SetDirect3DFactory(
             [this]() -> platform::GfxDirect3D*
             {
                 m_D3D->AddRef();
                 return m_D3D;
             });
-        m_Config = (std::filesystem::temp_directory_path() / "tarvolin_scene_bench.cfg").string();
+        m_Config = (std::filesystem::temp_directory_path() / ("tarvolin_" + name + ".cfg")).string();
         std::ofstream(m_Config) << "";
         m_Manager = std::make_unique<kaGraphicsManager>();
         m_Ready = m_Manager->Initialize(m_Window, m_Config.c_str(), nullptr, false);
@@ -42,6 +43,9 @@ public:
         m_D3D->Release();
         std::remove(m_Config.c_str());
     }
+    CpuGraphics(const CpuGraphics&) = delete;
+    CpuGraphics& operator=(const CpuGraphics&) = delete;
+
     bool Ready() const { return m_Ready; }
 
 private:

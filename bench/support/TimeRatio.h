@@ -1,0 +1,23 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+// Runs both sides in each iteration and reports the first's total time over the second's as "ratio".
+template <class First, class Second> void TimeRatio(benchmark::State& state, First first, Second second)
+{
+    double firstTime = 0.0;
+    double secondTime = 0.0;
+    for (auto _ : state)
+    {
+        const auto t0 = std::chrono::steady_clock::now();
+        first();
+        const auto t1 = std::chrono::steady_clock::now();
+        second();
+        const auto t2 = std::chrono::steady_clock::now();
+        firstTime += std::chrono::duration<double>(t1 - t0).count();
+        secondTime += std::chrono::duration<double>(t2 - t1).count();
+    }
+    state.counters["ratio"] = secondTime > 0.0 ? firstTime / secondTime : 0.0;
+}
