@@ -55,4 +55,11 @@ function(tarvolin_content name)
         VERBATIM)
     add_custom_target(content_${name} DEPENDS ${stamp})
     add_dependencies(sample_content content_${name})
+    # Generators run one after another: two at once could each create a folder the other spells in
+    # another case ("Resources" and "resources"), and a writer would then miss the folder it just made.
+    get_property(previous GLOBAL PROPERTY TARVOLIN_LAST_CONTENT)
+    if(previous)
+        add_dependencies(content_${name} ${previous})
+    endif()
+    set_property(GLOBAL PROPERTY TARVOLIN_LAST_CONTENT content_${name})
 endfunction()
