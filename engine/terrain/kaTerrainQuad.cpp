@@ -81,3 +81,17 @@ void kaTerrainQuad::AddLodSubset(const std::vector<uint16_t>& indices)
     level->m_PrimitiveCount = level->WriteIndices(indices.data(), count) ? count / 3 : 0;
     AddSubset(level);
 }
+
+bool kaTerrainQuad::SetLevel(int32_t level)
+{
+    if (level < 0 || level >= kLevelCount || (level > 0 && !m_LevelsEnabled))
+        return false;
+    if (level == m_Level)
+        return true;
+    m_Level = level;
+    m_EdgesDirty = true;
+    for (kaTerrainQuad* neighbour : m_Neighbours)
+        if (neighbour)
+            neighbour->MarkEdgesDirty();
+    return true;
+}

@@ -44,6 +44,11 @@ public:
     bool AreLevelsEnabled() const { return m_LevelsEnabled; }
     void SetLevelsEnabled(bool enabled) { m_LevelsEnabled = enabled; }
     bool AreEdgesDirty() const { return m_EdgesDirty; }
+    void MarkEdgesDirty() { m_EdgesDirty = true; }
+    // The level of detail drawn next, 0 (finest) to 4; each border follows its neighbour's level, so a
+    // change marks this quad and its neighbours for stitching again. False, changing nothing, for a level
+    // out of range or above 0 on a quad without levels.
+    bool SetLevel(int32_t level);
 
 private:
     bool m_EdgesDirty = true;
