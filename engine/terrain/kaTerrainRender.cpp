@@ -53,6 +53,9 @@ void kaTerrain::RenderSingleLayer()
         return;
     // Partial quads at the far sides have no levels; they are drawn whole at level 0 all the same.
     _GatherVisibleQuads();
+    for (kaTerrainQuad* quad : m_VisibleQuads)
+        if (quad->AreEdgesDirty() && quad->AreLevelsEnabled())
+            quad->UpdateLodEdges();
     const platform::Matrix world = Identity();
     for (kaTerrainQuad* quad : m_VisibleQuads)
         Draw(*quad, quad->AreLevelsEnabled() ? quad->GetLevel() : 0, world);
