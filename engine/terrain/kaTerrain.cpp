@@ -82,12 +82,6 @@ void kaTerrain::WriteXml(TiXmlElement* element) const
     m_Element.WriteInto(element);
 }
 
-float kaTerrain::GetHeightAt(float, float) const
-{
-    // The ground query is not built yet: flat at 0 everywhere.
-    return 0.0f;
-}
-
 std::unique_ptr<kaImage> kaTerrain::LoadHeightMapImage(const std::string& path)
 {
     // Shorter than an extension: no image.

@@ -52,7 +52,17 @@ public:
     // Entity slots.
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
+    // The quads the camera's frustum can see, then the edge mesh. A layered terrain draws the bottom layer
+    // of every visible quad before any quad's next layer, so the upper layers blend over finished ground.
+    void Render() override;
+    void RenderSingleLayer();
+    void RenderLayered();
     float GetHeightAt(float x, float z) const override;
+    // The ground's height at (x, z), with its upward normal there when `normal` is given. Outside the
+    // terrain (or at a coordinate that is not a number) the edge base height, the normal untouched.
+    float GetHeightAt(float x, float z, platform::Vector3* normal) const;
+    bool IntersectRay(float startX, float startY, float startZ, float endX, float endY, float endZ,
+                      platform::Vector3& point, platform::Vector3& normal) override;
     float GetWidth() const override { return m_Width; }
     float GetLength() const override { return m_Length; }
 
@@ -121,6 +131,11 @@ private:
         int32_t cellsAcross;
         int32_t cellsDown;
     };
+    // The plane of one of cell (col, row)'s triangles (0: the one at the cell's low corner), normal up.
+    void _GatherVisibleQuads();
+    kaPlane _TrianglePlane(int32_t col, int32_t row, int triangle) const;
+    // Rows are spaced by length over the row count; on square cells that is the cell size.
+    float _RowStep() const;
     _QuadExtent _ExtentOf(int32_t qx, int32_t qz) const;
     void _ClearQuads();
     void _LayerPass(class kaLayeredTerrainQuad& quad, const _QuadExtent& extent,
@@ -134,6 +149,8 @@ private:
     int32_t m_QuadColumns = 0;
     int32_t m_QuadRows = 0;
     std::vector<std::unique_ptr<kaTerrainQuad>> m_Quads;
+    // Refilled every frame; it keeps its room, so drawing allocates only on the first frame.
+    std::vector<kaTerrainQuad*> m_VisibleQuads;
     float m_HeightScale = 0.0f;
     float m_Width = 0.0f;
     float m_Length = 0.0f;

@@ -36,6 +36,13 @@ public:
     // Appends a subset for one further level: subset 0's vertices and render state, its own indices.
     void AddLodSubset(const std::vector<uint16_t>& indices);
 
+    // The cells of the current level inside its border ring, then the ring stitched to each neighbour's
+    // level: a border carries only the vertices the coarser side has, each coarse segment one fan over the
+    // fine inner vertices. A missing neighbour counts as the same level.
+    std::vector<uint16_t> StitchedIndices() const;
+    // Rewrites the current level's subset with StitchedIndices and clears the edges-dirty mark.
+    void UpdateLodEdges();
+
     void SetNeighbour(int side, kaTerrainQuad* quad) { m_Neighbours[side] = quad; }
     kaTerrainQuad* GetNeighbour(int side) const { return m_Neighbours[side]; }
     const platform::Vector3& GetSphereCentre() const { return m_SphereCentre; }
@@ -44,6 +51,11 @@ public:
     bool AreLevelsEnabled() const { return m_LevelsEnabled; }
     void SetLevelsEnabled(bool enabled) { m_LevelsEnabled = enabled; }
     bool AreEdgesDirty() const { return m_EdgesDirty; }
+    void MarkEdgesDirty() { m_EdgesDirty = true; }
+    // The level of detail drawn next, 0 (finest) to 4; each border follows its neighbour's level, so a
+    // change marks this quad and its neighbours for stitching again. False, changing nothing, for a level
+    // out of range or above 0 on a quad without levels.
+    bool SetLevel(int32_t level);
 
 private:
     bool m_EdgesDirty = true;

@@ -251,3 +251,161 @@ TEST_F(SingleLayerTerrainTest, SpheresContainTheirQuads)
 }
 
 } // namespace
+
+namespace
+{
+
+struct GridPoint
+{
+    int c, r;
+};
+
+GridPoint At(uint16_t index)
+{
+    return {index % kaTerrainQuad::kGridSide, index / kaTerrainQuad::kGridSide};
+}
+
+// Twice the signed area in grid steps; the plain cells' triangles (a, c', b) give negative values.
+int TwiceArea(const GridPoint& a, const GridPoint& b, const GridPoint& c)
+{
+    return (b.c - a.c) * (c.r - a.r) - (b.r - a.r) * (c.c - a.c);
+}
+
+TEST(TerrainQuadStitchTest, BordersCoverTheQuadOnceWithTheInteriorsWindingForEveryNeighbourLevel)
+{
+    kaTerrainQuad quad;
+    kaTerrainQuad neighbours[4];
+    for (int side = 0; side < 4; ++side)
+        quad.SetNeighbour(side, &neighbours[side]);
+    for (int32_t level = 0; level < kaTerrainQuad::kLevelCount; ++level)
+    {
+        ASSERT_TRUE(quad.SetLevel(level));
+        for (int combination = 0; combination < 625; ++combination)
+        {
+            int levels[4];
+            for (int side = 0, rest = combination; side < 4; ++side, rest /= 5)
+            {
+                levels[side] = rest % 5;
+                ASSERT_TRUE(neighbours[side].SetLevel(levels[side]));
+            }
+            SCOPED_TRACE(testing::Message() << "level " << level << " neighbours " << levels[0] << levels[1]
+                                            << levels[2] << levels[3]);
+            const std::vector<uint16_t> indices = quad.StitchedIndices();
+            ASSERT_EQ(indices.size() % 3, 0u);
+            int area = 0;
+            for (size_t i = 0; i < indices.size(); i += 3)
+            {
+                const int twice = TwiceArea(At(indices[i]), At(indices[i + 1]), At(indices[i + 2]));
+                ASSERT_LT(twice, 0) << "triangle " << i / 3;
+                area -= twice;
+                // On a border line only the vertices both sides have.
+                for (size_t k = i; k < i + 3; ++k)
+                {
+                    const GridPoint p = At(indices[k]);
+                    const int coarse[4] = {p.c == 0 ? p.r : -1, p.c == 32 ? p.r : -1, p.r == 32 ? p.c : -1,
+                                           p.r == 0 ? p.c : -1};
+                    for (int side = 0; side < 4; ++side)
+                        if (coarse[side] >= 0)
+                            ASSERT_EQ(coarse[side] % (1 << std::max(level, levels[side])), 0) << side;
+                }
+            }
+            ASSERT_EQ(area, 2 * 32 * 32);
+        }
+    }
+}
+
+TEST(TerrainQuadStitchTest, SamplePointsLieInExactlyOneTriangle)
+{
+    kaTerrainQuad quad;
+    kaTerrainQuad neighbours[4];
+    const int cases[][5] = {
+        {0, 0, 0, 0, 0}, {0, 1, 0, 2, 4}, {2, 0, 4, 3, 1}, {4, 0, 0, 0, 0}, {1, 4, 4, 4, 4}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c[0] << " " << c[1] << c[2] << c[3] << c[4]);
+        ASSERT_TRUE(quad.SetLevel(c[0]));
+        for (int side = 0; side < 4; ++side)
+        {
+            ASSERT_TRUE(neighbours[side].SetLevel(c[side + 1]));
+            quad.SetNeighbour(side, &neighbours[side]);
+        }
+        const std::vector<uint16_t> indices = quad.StitchedIndices();
+        // Points off every grid line and diagonal: quarter steps shifted a little.
+        for (double x = 0.13; x < 32.0; x += 0.5)
+            for (double z = 0.29; z < 32.0; z += 0.5)
+            {
+                int inside = 0;
+                for (size_t i = 0; i < indices.size(); i += 3)
+                {
+                    const GridPoint a = At(indices[i]), b = At(indices[i + 1]), d = At(indices[i + 2]);
+                    const auto edge = [x, z](const GridPoint& p, const GridPoint& q)
+                    { return (q.c - p.c) * (z - p.r) - (q.r - p.r) * (x - p.c); };
+                    if (edge(a, b) < 0 && edge(b, d) < 0 && edge(d, a) < 0)
+                        ++inside;
+                }
+                ASSERT_EQ(inside, 1) << x << ", " << z;
+            }
+    }
+}
+
+TEST(TerrainQuadStitchTest, CountsOfPlainAndHalvedBorders)
+{
+    kaTerrainQuad quad;
+    kaTerrainQuad left;
+    quad.SetNeighbour(kaTerrainQuad::kLeft, &left);
+    struct Case
+    {
+        int32_t quadLevel, leftLevel;
+        size_t triangles;
+    };
+    // Level 0: 900 interior cells' triangles plus 62 a border; beside level 1 the left border is 15 fans
+    // of two and a closing triangle (the corners one fan each); level 4 has no interior.
+    const Case cases[] = {{0, 0, 1800 + 4 * 62}, {0, 1, 1800 + 3 * 62 + 46}, {4, 4, 8}, {1, 0, 392 + 4 * 30}};
+    for (const Case& c : cases)
+    {
+        ASSERT_TRUE(quad.SetLevel(c.quadLevel));
+        ASSERT_TRUE(left.SetLevel(c.leftLevel));
+        EXPECT_EQ(quad.StitchedIndices().size(), c.triangles * 3) << c.quadLevel << " " << c.leftLevel;
+    }
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(TerrainQuadStitchTest, ALevelChangeMarksTheQuadAndItsNeighboursForStitching)
+{
+    kaTerrainQuad centre, far;
+    kaTerrainQuad neighbours[4];
+    for (int side = 0; side < 4; ++side)
+        centre.SetNeighbour(side, &neighbours[side]);
+    const auto clean = [&]
+    {
+        for (kaTerrainQuad* quad :
+             {&centre, &far, &neighbours[0], &neighbours[1], &neighbours[2], &neighbours[3]})
+            quad->UpdateLodEdges();
+    };
+    struct Case
+    {
+        int32_t level;
+        bool accepted, marked;
+    };
+    // In order: a change, the same level again, levels out of range.
+    const Case cases[] = {{3, true, true}, {3, true, false}, {5, false, false}, {-1, false, false}};
+    for (const Case& c : cases)
+    {
+        clean();
+        EXPECT_EQ(centre.SetLevel(c.level), c.accepted) << c.level;
+        EXPECT_EQ(centre.AreEdgesDirty(), c.marked);
+        for (const kaTerrainQuad& neighbour : neighbours)
+            EXPECT_EQ(neighbour.AreEdgesDirty(), c.marked);
+        EXPECT_FALSE(far.AreEdgesDirty());
+    }
+    EXPECT_EQ(centre.GetLevel(), 3);
+    centre.SetLevelsEnabled(false);
+    EXPECT_FALSE(centre.SetLevel(1));
+    EXPECT_TRUE(centre.SetLevel(0));
+}
+
+} // namespace
