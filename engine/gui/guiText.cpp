@@ -127,8 +127,9 @@ void guiText::_Init()
 
 void guiText::SetText(const std::string& text)
 {
-    if (static_cast<int64_t>(text.size()) > m_MaxChars)
-        SetMaxChars(static_cast<int32_t>(std::min<int64_t>(int64_t(text.size()) * 2, kMaxCharsLimit)));
+    const auto grown = static_cast<int32_t>(std::min<int64_t>(int64_t(text.size()) * 2, kMaxCharsLimit));
+    if (static_cast<int64_t>(text.size()) > m_MaxChars && grown > m_MaxChars)
+        SetMaxChars(grown);
     m_Text = text;
     SetDirty(true);
 }
