@@ -3,6 +3,7 @@
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
+#include "engine/gui/guiText.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiLines.h"
 #include "engine/gui/guiPlaceholder.h"
@@ -110,6 +111,11 @@ guiGlyph* BuildShowcase()
     outline->SetBorderColor(kaColor::kaColorClamped(0.9f, 0.2f, 0.2f, 1.0f));
     outline->SetBorderWidth(1.0f);
     root->AddChild(outline);
+
+    guiText* caption = new guiText("bar16m", "Two lines:\nfirst and second", Px(300, 140));
+    caption->SetName("caption");
+    caption->SetColor(kaColor::kaColorClamped(1.0f, 0.7f, 0.26f, 1.0f));
+    root->AddChild(caption);
 
     guiProxy* proxy = new guiProxy(Px(16, 160), Px(100, 40));
     proxy->SetName("embedded");
