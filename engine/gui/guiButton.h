@@ -82,6 +82,9 @@ public:
     void SetAlphaHitTesting(bool alpha) { m_AlphaHitTesting = alpha; }
 
 protected:
+    // No images and no block read: for classes that read their own block first.
+    guiButton() = default;
+
     static void _Run(const Callback& callback, int argument);
     void _PlayClick() const;
 
