@@ -1,11 +1,14 @@
 #include "tools/guigen/GuiContent.h"
 
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiLines.h"
+#include "engine/gui/guiOptionGroup.h"
 #include "engine/gui/guiPlaceholder.h"
 #include "engine/gui/guiProxy.h"
 #include "engine/gui/guiRectangle.h"
@@ -125,6 +128,26 @@ guiGlyph* BuildShowcase()
     guiPlaceholder* slot = new guiPlaceholder(Px(400, 300), Px(200, 100));
     slot->SetName("slot");
     root->AddChild(slot);
+
+    guiButton* button = new guiButton(Px(16, 220), Px(80, 24));
+    button->SetName("button");
+    button->SetRepeatRate(0.1f);
+    root->AddChild(button);
+
+    guiCheckBox* check = new guiCheckBox(Px(110, 220), Px(20, 20), true);
+    check->SetName("check");
+    root->AddChild(check);
+
+    guiOptionGroup* options = new guiOptionGroup(Px(150, 220), Px(80, 20));
+    options->SetName("options");
+    for (const char* name : {"first", "second"})
+    {
+        guiCheckBox* option = new guiCheckBox(Px(options->GetChildCount() * 30.0f, 0), Px(20, 20));
+        option->SetName(name);
+        options->AddChild(option);
+    }
+    options->SelectByName("second", false);
+    root->AddChild(options);
 
     // A window inside the window, placed top-left so that its position reads back as it was written.
     guiWindow* panel = new guiWindow("panel window", Px(450, 40), Px(150, 100), 1 | 8);

@@ -1,4 +1,5 @@
 #include "engine/gui/GuiParamTable.h"
+#include "engine/gui/guiButton.h"
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
@@ -391,6 +392,25 @@ TEST_F(GuiDrawGLTest, ThePictureDecidesTextureRectangleSizeAndFilteringRow)
     EXPECT_EQ(green.r, 0);
     guiGlyph* hit = nullptr;
     EXPECT_FALSE(plain->HitTest(kaPoint(110, 70), hit));
+}
+
+TEST_F(GuiDrawGLTest, AnAlphaHitTestingButtonTakesOnlyOpaquePixelsOfItsImage)
+{
+    auto clear = [](int x, int) { return x < 32; };
+    guiImageParams params;
+    params.filename = WritePicture("half.tga", clear);
+    guiButton* button = new guiButton("half", guiCoordPair::Pixels(0, 0), params);
+    button->SetAlphaHitTesting(true);
+    Root()->AddChild(button);
+    DrawFrame();
+    for (int x : {2, 20, 31, 33, 40, 60})
+    {
+        guiGlyph* hit = nullptr;
+        EXPECT_EQ(button->HitTest(kaPoint(x, 10), hit), !clear(x, 10)) << x;
+    }
+    button->SetAlphaHitTesting(false);
+    guiGlyph* hit = nullptr;
+    EXPECT_TRUE(button->HitTest(kaPoint(2, 10), hit));
 }
 
 } // namespace
