@@ -13,6 +13,8 @@
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/HeadlessGraphics.h"
 
+#include "tests/engine/scene/gl/EntityPass.h"
+
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
@@ -24,20 +26,7 @@ using namespace platform;
 namespace
 {
 
-// Draws the world's entities through their own Render, as the world's pass does for those in view.
-class EntityPass : public ka3DObject
-{
-public:
-    explicit EntityPass(kaWorld& world) : m_World(world) {}
-    void Render(uint32_t) override
-    {
-        for (kaEntity* entity : m_World.GetEntities())
-            entity->Render();
-    }
-
-private:
-    kaWorld& m_World;
-};
+using scenetest::EntityPass;
 
 struct Rgb
 {

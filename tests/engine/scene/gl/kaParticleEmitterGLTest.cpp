@@ -17,6 +17,8 @@
 #include "tests/support/HeadlessGraphics.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/engine/scene/gl/EntityPass.h"
+
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
@@ -29,20 +31,7 @@ using namespace platform;
 namespace
 {
 
-// Draws the world's entities as the world's pass does for those in view.
-class EntityPass : public ka3DObject
-{
-public:
-    explicit EntityPass(kaWorld& world) : m_World(world) {}
-    void Render(uint32_t) override
-    {
-        for (kaEntity* entity : m_World.GetEntities())
-            entity->Render();
-    }
-
-private:
-    kaWorld& m_World;
-};
+using scenetest::EntityPass;
 
 // Sparks resting at a lamp post's lamp: bright, then fading out over their second of life.
 class ParticleEmitterOpenGLTest : public ::testing::Test
