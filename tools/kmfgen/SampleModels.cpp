@@ -598,8 +598,46 @@ bool SampleModels::_LampPost()
                                               "lamppost_skeleton.kmf</Skeleton>\n");
 }
 
+bool SampleModels::_Sign()
+{
+    const std::string folder = std::string(kModels) + "sign/";
+    KM_MaterialList materials;
+    materials.Append(Material("Sign", "sign.tga", Packed(230, 210, 120)));
+    // A bracket out along x from the hook, and a board hanging under it.
+    auto sign = Geo("Sign", 0,
+                    [](MeshKit& kit)
+                    {
+                        kit.SetOffset({0.6f, -0.03f, 0});
+                        kit.Box(1.2f, 0.06f, 0.06f);
+                        kit.SetOffset({0.65f, -0.45f, 0});
+                        kit.Box(1.0f, 0.6f, 0.05f);
+                    });
+    const size_t vertexCount = sign->m_Mesh.m_Vertices.size();
+    KM_ObjectList objects;
+    objects.Append(std::move(sign));
+    if (!WriteModel(_Prepare(folder + "sign.kmf"), "sign", materials, objects) ||
+        !_Texture(folder, "sign.tga", 12))
+        return false;
+
+    // One bone at the hook, the model's origin, by which something else carries the sign.
+    KM_Skeleton skeleton;
+    skeleton.SetName("Sign");
+    skeleton.m_BoneCount = 1;
+    KM_Skeleton::Bone hook;
+    hook.name = "Hook";
+    for (size_t v = 0; v < vertexCount; ++v)
+        hook.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    skeleton.m_Bones[0] = hook;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    return WriteObjects(_Prepare(folder + "sign_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "sign.xml",
+                 "<Model>" + folder + "sign.kmf</Model>\n<Skeleton>" + folder + "sign_skeleton.kmf</Skeleton>\n");
+}
+
 bool SampleModels::WriteAll()
 {
     return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider() &&
-           _Arena() && _LampPost();
+           _Arena() && _LampPost() && _Sign();
 }
