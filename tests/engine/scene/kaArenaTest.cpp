@@ -119,7 +119,10 @@ TEST_F(ArenaTest, BallsStayOnTheFloorInsideTheWalls)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
-        SetUp();
+        // A fresh world for each ball; the models go with the last one.
+        m_World.reset();
+        m_Models.DeleteAll();
+        m_World = std::make_unique<kaPhysicsWorld>();
         ASSERT_NE(LoadVenue(), nullptr);
         AddPhysical(kRamp, Vector3(0.0f, 0.0f, -2.0f), "<pinned>1</pinned>");
         kaEntityPhysical* ball = AddPhysical(kBall, c.start);

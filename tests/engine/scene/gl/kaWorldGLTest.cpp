@@ -267,4 +267,31 @@ TEST_F(WorldOpenGLTest, TheLampPostThrowsSparksThatFadeAndSurviveADeviceReset)
     EXPECT_EQ(Difference(Frame(), still), 0);
 }
 
+TEST_F(WorldOpenGLTest, TheSignHangsOnTheLampWhereverEitherOneGoes)
+{
+    kaEntityModel* post = Named("LampPost");
+    kaEntityModel* sign = Named("Sign");
+    ASSERT_NE(post, nullptr);
+    ASSERT_NE(sign, nullptr);
+    const int32_t lamp = post->GetBoneIndex("Lamp");
+    const int32_t hook = sign->GetBoneIndex("Hook");
+    ASSERT_GE(lamp, 0);
+    ASSERT_GE(hook, 0);
+    const auto expectTogether = [&](const char* after)
+    {
+        const Vector3 a = post->GetBoneWorldPosition(lamp);
+        const Vector3 b = sign->GetBoneWorldPosition(hook);
+        EXPECT_NEAR(a.x, b.x, 1e-4f) << after;
+        EXPECT_NEAR(a.y, b.y, 1e-4f) << after;
+        EXPECT_NEAR(a.z, b.z, 1e-4f) << after;
+    };
+    expectTogether("loading");
+    post->SetPosition(Vector3(-3.0f, 0.0f, 2.0f));
+    expectTogether("the post moved");
+    EXPECT_NEAR(sign->GetPosition().y, 4.0f, 1e-4f);
+    sign->SetPosition(Vector3(1.0f, 6.0f, 1.0f));
+    expectTogether("the sign moved");
+    EXPECT_NEAR(post->GetPosition().y, 2.0f, 1e-4f);
+}
+
 } // namespace
