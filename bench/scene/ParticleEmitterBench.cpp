@@ -1,11 +1,13 @@
 // Twenty emitters of 500 live particles each, moved and drawn through the emitters' own Update and Render
 // on the headless OpenGL device, beside the same particles moved in a plain array and drawn with plain GL
-// calls on the same context, one indexed draw per emitter either way. EmitterRatio reports emitter time
-// over plain time.
+// calls on the same context, one indexed draw per emitter either way. Both frames are presented, and
+// before timing each benchmark reads both back and refuses to run when they differ by more than 2/255
+// anywhere: the two must do the same work. EmitterRatio reports emitter time over plain time.
 
 #include "engine/core/kaApp.h"
 #include "engine/render/ka3DObject.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaTGAImage.h"
 #include "engine/render/kaVertexTypes.h"
 #include "engine/scene/kaParticleEmitter.h"
 
@@ -20,6 +22,7 @@
 #include <benchmark/benchmark.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +55,7 @@ const char* const kEmitterXml = "<Entity><maxParticles>500</maxParticles><lifeTi
                                 "<startVelocityX>3</startVelocityX><startVelocityZ>3</startVelocityZ>"
                                 "<scaleXStart>0.05</scaleXStart><scaleYStart>0.05</scaleYStart>"
                                 "<colorStart><r>255</r><g>200</g><b>40</b><a>255</a></colorStart>"
-                                "<colorEnd><r>255</r><g>0</g><b>0</b><a>0</a></colorEnd></Entity>";
+                                "<colorEnd><r>255</r><g>0</g><b>0</b><a>0</a></colorEnd>";
 
 class EmitterPass : public ka3DObject
 {
@@ -99,14 +102,22 @@ public:
         if (!m_Manager->GetDevice())
             return;
 
+        // The plain frame clears to the same grey.
+        m_Manager->SetClearColor(0xFF333333);
         const Vector3 eye(0.0f, 2.0f, -12.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
         MatrixLookAtLH(&m_View, &eye, &at, &up);
         MatrixPerspectiveFovLH(&m_Projection, 1.0f, static_cast<float>(kWidth) / kHeight, 0.5f, 100.0f);
         m_Manager->GetDevice()->SetTransform(TS_VIEW, &m_View);
         m_Manager->GetDevice()->SetTransform(TS_PROJECTION, &m_Projection);
 
+        // White, so that the texture leaves the vertex colours as the plain untextured quads show them.
+        m_TextureFile = m_Folder + "/white.tga";
+        const std::vector<uint8_t> white(4 * 4 * 4, 0xFF);
+        kaTGAImage image;
+        image.Create(4, 4, 32, 8, white.data());
+        image.Save(m_TextureFile, false);
         TiXmlDocument document;
-        document.Parse(kEmitterXml);
+        document.Parse((std::string(kEmitterXml) + "<texture>" + m_TextureFile + "</texture></Entity>").c_str());
         for (int e = 0; e < kEmitters; ++e)
         {
             auto emitter = std::make_unique<kaParticleEmitter>();
@@ -133,6 +144,7 @@ public:
         m_Manager.reset();
         DestroyWindow(m_Window);
         std::remove(m_ConfigFile.c_str());
+        std::remove(m_TextureFile.c_str());
         std::remove(m_Folder.c_str());
         g_ApplicationRunning = 0;
         unsetenv("TARVOLIN_GFX_HEADLESS");
@@ -170,15 +182,26 @@ public:
                                       0xFFFFC828u,
                                       {{{c < 2 ? 1.0f : 0.0f, (c == 1 || c == 2) ? 1.0f : 0.0f}}}};
         }
+        // Every state the frame relies on is set here, so it draws the same alone or after the emitters.
+        glBindFramebuffer(GL_FRAMEBUFFER, m_Framebuffer);
         glDisable(GL_SCISSOR_TEST);
+        glDepthMask(GL_TRUE);
         glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glViewport(0, 0, kWidth, kHeight);
         glDisable(GL_LIGHTING);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_ALPHA_TEST);
+        glDisable(GL_FOG);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
         glDepthMask(GL_FALSE);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glBlendEquation(GL_FUNC_ADD);
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(m_GLProjection.Data());
         glMatrixMode(GL_MODELVIEW);
@@ -206,17 +229,60 @@ public:
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glDepthMask(GL_TRUE);
         glEnable(GL_SCISSOR_TEST);
+        // Presented as the render pass presents its frame.
+        m_Manager->GetDevice()->Present();
         glFinish();
+    }
+
+    // Draws the next frames both ways and compares the presented pixels of the last; the largest
+    // difference of any channel, or 256 when a frame could not be read. Both sides advance their particles
+    // step for step.
+    int CompareFrames()
+    {
+        // Half a second in, the particles have spread from their emitters.
+        for (int frame = 0; frame < 30; ++frame)
+        {
+            DrawThroughEmitters();
+            DrawPlain();
+        }
+        FrameCapture emitters, plain;
+        DrawThroughEmitters();
+        if (GfxFailed(m_Manager->GetDevice()->CaptureFrame(&emitters)))
+            return 256;
+        DrawPlain();
+        if (GfxFailed(m_Manager->GetDevice()->CaptureFrame(&plain)))
+            return 256;
+        if (emitters.Rows.size() != plain.Rows.size() || emitters.Rows.empty())
+            return 256;
+        int largest = 0;
+        for (size_t i = 0; i < emitters.Rows.size(); ++i)
+            largest = std::max(largest, std::abs(int(emitters.Rows[i]) - int(plain.Rows[i])));
+        return largest;
+    }
+
+    // How many channels of the last frame differ from the clear colour: the frame shows particles.
+    size_t DrawnChannels()
+    {
+        FrameCapture frame;
+        if (GfxFailed(m_Manager->GetDevice()->CaptureFrame(&frame)))
+            return 0;
+        return static_cast<size_t>(std::count_if(frame.Rows.begin(), frame.Rows.end(),
+                                                 [](uint8_t value) { return value != 0x33; }));
     }
 
 private:
     void _BuildPlainObjects()
     {
-        // GL's depth runs -1..1 where the device's runs 0..1.
+        // GL's depth runs -1..1 where the device's runs 0..1, and D3D9 puts pixel centres half a pixel in.
         Matrix remap;
         remap(2, 2) = 2.0f;
         remap(3, 2) = -1.0f;
+        remap(3, 0) = 1.0f / kWidth;
+        remap(3, 1) = -1.0f / kHeight;
         m_GLProjection = m_Projection * remap;
+        GLint framebuffer = 0;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+        m_Framebuffer = static_cast<GLuint>(framebuffer);
         m_Quads.resize(m_Plain.size() * 4);
         std::vector<uint16_t> indices;
         indices.reserve(kParticles * 6);
@@ -235,6 +301,7 @@ private:
     WindowHandle m_Window = nullptr;
     std::string m_Folder;
     std::string m_ConfigFile;
+    std::string m_TextureFile;
     std::unique_ptr<kaGraphicsManager> m_Manager;
     kaApp m_App{"ParticleBench", "ParticleBench"};
     EmitterPass m_Pass;
@@ -245,16 +312,32 @@ private:
     std::vector<VERTEX_WORLDPOS_DIFFUSE_UV> m_Quads;
     GLuint m_Vertices = 0;
     GLuint m_Indices = 0;
+    GLuint m_Framebuffer = 0;
 };
+
+// False, with the benchmark marked failed, when there is no device or the two frames differ.
+bool Prepare(Scene& scene, benchmark::State& state)
+{
+    if (!scene.IsReady())
+    {
+        state.SkipWithError("no headless OpenGL device");
+        return false;
+    }
+    const int difference = scene.CompareFrames();
+    state.counters["pixel_difference"] = difference;
+    if (difference > 2 || scene.DrawnChannels() == 0)
+    {
+        state.SkipWithError("the emitters and the plain GL frame differ");
+        return false;
+    }
+    return true;
+}
 
 void EmitterFrame(benchmark::State& state)
 {
     Scene scene;
-    if (!scene.IsReady())
-    {
-        state.SkipWithError("no headless OpenGL device");
+    if (!Prepare(scene, state))
         return;
-    }
     for (auto _ : state)
         scene.DrawThroughEmitters();
 }
@@ -264,11 +347,8 @@ BENCHMARK(EmitterFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 void EmitterRatio(benchmark::State& state)
 {
     Scene scene;
-    if (!scene.IsReady())
-    {
-        state.SkipWithError("no headless OpenGL device");
+    if (!Prepare(scene, state))
         return;
-    }
     double emitters = 0.0;
     double plain = 0.0;
     for (auto _ : state)

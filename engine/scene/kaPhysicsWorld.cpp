@@ -3,6 +3,7 @@
 #include "engine/core/kaApp.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaVertexTypes.h"
+#include "engine/scene/kaArena.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaEntityPhysical.h"
 #include "engine/scene/kaGeomData.h"
@@ -275,6 +276,11 @@ void kaPhysicsWorld::Clear()
     m_PendingDynamicRemoves.clear();
     m_Recorded.clear();
     kaWorld::Clear();
+}
+
+kaEntityModel* kaPhysicsWorld::CreateArenaEntity()
+{
+    return new kaArena();
 }
 
 void kaPhysicsWorld::AddDynamicEntity(kaEntity* entity)

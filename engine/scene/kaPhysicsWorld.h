@@ -64,6 +64,8 @@ public:
     bool RemoveEntity(kaEntity* entity) override;
     int32_t RemoveEntitiesByName(const std::string& name) override;
     void Clear() override;
+    // The venue as static collision geometry: a kaArena.
+    kaEntityModel* CreateArenaEntity() override;
 
     // From then on this world alone updates the entity, after every pass with the pass length. Added
     // during a step, it joins at the start of the next one.

@@ -17,6 +17,7 @@
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/Intersection.h"
 #include "engine/scene/kaCollideInfo.h"
+#include "engine/scene/kaEntityEditorModel.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaLineSegment.h"
@@ -919,7 +920,10 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
 {
     const std::string type = GetChildElementText("type", element);
     std::unique_ptr<kaEntity> entity = CreateEntity(type);
-    // Unknown classes are skipped.
+    // Unknown classes are skipped, except in the editor, where a placeholder keeps them for saving.
+    const kaApp* app = kaApp::GetSingleton();
+    if (!entity && app && app->IsEditor())
+        entity = std::make_unique<kaEntityEditorModel>(type);
     if (!entity)
         return nullptr;
     entity->SetWorld(this);

@@ -64,3 +64,37 @@ Picture ProceduralImage::Glow(uint32_t width, uint32_t height, uint32_t colour)
         }
     return picture;
 }
+
+Picture ProceduralImage::Tree(uint32_t width, uint32_t height, uint32_t trunk, uint32_t crown)
+{
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    const double w = width;
+    const double h = height;
+    // The crown fills the top two thirds, the trunk the middle eighth of the width below it.
+    const double crownX = w / 2.0;
+    const double crownY = h * 0.36;
+    const double radiusX = w * 0.47;
+    const double radiusY = h * 0.34;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            const double px = x + 0.5;
+            const double py = y + 0.5;
+            const double dx = (px - crownX) / radiusX;
+            const double dy = (py - crownY) / radiusY;
+            const double d = dx * dx + dy * dy;
+            uint32_t texel = 0;
+            if (d < 1.0)
+            {
+                // Lit from the upper left: darker towards the lower right.
+                const uint32_t shade = static_cast<uint32_t>(std::lround(40.0 * (dx + dy + 2.0) / 4.0));
+                texel = Blend(crown, 0xFF000000u, shade, 100u);
+            }
+            else if (std::fabs(px - w / 2.0) < w / 16.0 && py > crownY)
+                texel = trunk;
+            picture.texels.push_back(texel);
+        }
+    return picture;
+}

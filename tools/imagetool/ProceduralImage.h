@@ -15,4 +15,7 @@ public:
     static Picture Gradient(uint32_t width, uint32_t height, uint32_t from, uint32_t to, bool vertical);
     // The colour at full alpha in the centre, fading smoothly to alpha 0 at the nearer edge and beyond.
     static Picture Glow(uint32_t width, uint32_t height, uint32_t colour);
+    // A tree seen from the side for a billboard: a trunk standing on the bottom row, a round crown
+    // above it, clear around both.
+    static Picture Tree(uint32_t width, uint32_t height, uint32_t trunk, uint32_t crown);
 };

@@ -86,6 +86,9 @@ int Sample(const std::string& folder)
     // What particle emitters put on their quads.
     ok =
         WriteSample(folder, "resources/particles/spark.tga", ProceduralImage::Glow(32, 32, 0xFFFFE0A0)) && ok;
+    // What a course's trees stand up.
+    ok = WriteSample(folder, "resources/trees/tree.tga", ProceduralImage::Tree(64, 128, 0xFF5A3A1E, 0xFF2E7D32)) &&
+         ok;
     return ok ? 0 : 1;
 }
 

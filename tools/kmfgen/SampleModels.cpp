@@ -287,7 +287,14 @@ bool SampleModels::_Arena()
                            kit.SetOffset({kWidth - 0.5f, kWall / 2, kLength / 2});
                            kit.Box(1.0f, kWall, kLength - 2.0f);
                        }));
-    objects.Append(BoxPrimitive("PRIM_Floor", kWidth, kLength, 1.0f, {kWidth / 2, -0.5f, kLength / 2}));
+    // A box primitive rises its length from its base centre and spans its height along z: the floor is
+    // a slab 1 thick under y = 0, each wall stands on the floor where the model's wall is.
+    objects.Append(BoxPrimitive("PRIM_Floor", kWidth, 1.0f, kLength, {kWidth / 2, -1.0f, kLength / 2}));
+    objects.Append(BoxPrimitive("PRIM_WallNear", kWidth, kWall, 1.0f, {kWidth / 2, 0.0f, 0.5f}));
+    objects.Append(BoxPrimitive("PRIM_WallFar", kWidth, kWall, 1.0f, {kWidth / 2, 0.0f, kLength - 0.5f}));
+    objects.Append(BoxPrimitive("PRIM_WallLeft", 1.0f, kWall, kLength - 2.0f, {0.5f, 0.0f, kLength / 2}));
+    objects.Append(
+        BoxPrimitive("PRIM_WallRight", 1.0f, kWall, kLength - 2.0f, {kWidth - 0.5f, 0.0f, kLength / 2}));
     return WriteModel(_Prepare(folder + "arena.kmf"), "arena", materials, objects) &&
            _Texture(folder, "arena.tga", 11);
 }
@@ -320,7 +327,12 @@ bool SampleModels::_Ramp()
         const uint32_t first = static_cast<uint32_t>(mesh->m_Vertices.size());
         mesh->m_Vertices.insert(mesh->m_Vertices.end(), {t[0], t[1], t[2]});
         mesh->m_Indices.push_back({first, first + 1, first + 2, 0});
-        mesh->m_IndexExtras.push_back({0, 0, 0});
+        // The physics takes the face normals as given: each is the triangle's own, outwards.
+        const KM_Point3 u = {t[1].x - t[0].x, t[1].y - t[0].y, t[1].z - t[0].z};
+        const KM_Point3 v = {t[2].x - t[0].x, t[2].y - t[0].y, t[2].z - t[0].z};
+        const KM_Point3 n = {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+        const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+        mesh->m_IndexExtras.push_back({n.x / length, n.y / length, n.z / length});
     }
     objects.Append(std::move(mesh));
     objects.Append(BoxPrimitive("PRIM_TRIGGER_Respawn", 4.0f, 1.0f, 3.0f, {0, 3.5f, 6.5f}));
@@ -586,8 +598,46 @@ bool SampleModels::_LampPost()
                                               "lamppost_skeleton.kmf</Skeleton>\n");
 }
 
+bool SampleModels::_Sign()
+{
+    const std::string folder = std::string(kModels) + "sign/";
+    KM_MaterialList materials;
+    materials.Append(Material("Sign", "sign.tga", Packed(230, 210, 120)));
+    // A bracket out along x from the hook, and a board hanging under it.
+    auto sign = Geo("Sign", 0,
+                    [](MeshKit& kit)
+                    {
+                        kit.SetOffset({0.6f, -0.03f, 0});
+                        kit.Box(1.2f, 0.06f, 0.06f);
+                        kit.SetOffset({0.65f, -0.45f, 0});
+                        kit.Box(1.0f, 0.6f, 0.05f);
+                    });
+    const size_t vertexCount = sign->m_Mesh.m_Vertices.size();
+    KM_ObjectList objects;
+    objects.Append(std::move(sign));
+    if (!WriteModel(_Prepare(folder + "sign.kmf"), "sign", materials, objects) ||
+        !_Texture(folder, "sign.tga", 12))
+        return false;
+
+    // One bone at the hook, the model's origin, by which something else carries the sign.
+    KM_Skeleton skeleton;
+    skeleton.SetName("Sign");
+    skeleton.m_BoneCount = 1;
+    KM_Skeleton::Bone hook;
+    hook.name = "Hook";
+    for (size_t v = 0; v < vertexCount; ++v)
+        hook.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    skeleton.m_Bones[0] = hook;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    return WriteObjects(_Prepare(folder + "sign_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "sign.xml",
+                 "<Model>" + folder + "sign.kmf</Model>\n<Skeleton>" + folder + "sign_skeleton.kmf</Skeleton>\n");
+}
+
 bool SampleModels::WriteAll()
 {
     return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider() &&
-           _Arena() && _LampPost();
+           _Arena() && _LampPost() && _Sign();
 }

@@ -35,6 +35,7 @@ private:
     bool _Rider();
     bool _Arena();
     bool _LampPost();
+    bool _Sign();
 
     // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape.
     bool _Prop(const std::string& name, const std::string& stem, uint32_t diffuse,

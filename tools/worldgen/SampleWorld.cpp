@@ -54,6 +54,146 @@ void AppendEntity(TiXmlElement* entities, const SampleWorld::Placed& placed)
     AppendFloatElement(position, "y", placed.y);
 }
 
+// The course's start, scenery and a lamp post carrying a sign, beside the props.
+constexpr float kStartZ = -16.0f;
+constexpr float kLampX = 4.0f;
+constexpr float kLampZ = -6.0f;
+// Where the lamp post's bone sits above its foot.
+constexpr float kLampHeight = 4.0f;
+
+enum SceneryId
+{
+    kSpawnPointId = 4,
+    kTreeId,
+    kLampPostId,
+    kSignId,
+    kHangerId,
+};
+
+// The base block every entity writes of itself.
+TiXmlElement* AppendBase(TiXmlElement* entities, const std::string& record, const std::string& name,
+                         const std::string& type, int id)
+{
+    TiXmlElement* entity = AppendElement(entities, "Entity");
+    if (!record.empty())
+        AppendTextElement(entity, "initUniqueID", record);
+    AppendTextElement(entity, "name", name);
+    AppendTextElement(entity, "type", type);
+    AppendIntElement(entity, "entityID", id);
+    AppendBoolElement(entity, "visible", true);
+    AppendBoolElement(entity, "selectable", true);
+    return entity;
+}
+
+// A model entity's block: the base, its model, an unturned rotation and its place.
+void AppendModel(TiXmlElement* entities, const std::string& record, const std::string& name,
+                 const std::string& type, int id, const std::string& model, float x, float y, float z)
+{
+    TiXmlElement* entity = AppendBase(entities, record, name, type, id);
+    AppendTextElement(entity, "kmfFilename", model);
+    AppendBoolElement(entity, "snapToTerrain", false);
+    TiXmlElement* quaternion = AppendElement(AppendElement(entity, "rotation"), "quaternion");
+    AppendFloatElement(quaternion, "x", 0.0f);
+    AppendFloatElement(quaternion, "y", 0.0f);
+    AppendFloatElement(quaternion, "z", 0.0f);
+    AppendFloatElement(quaternion, "w", 1.0f);
+    TiXmlElement* position = AppendElement(entity, "position");
+    AppendFloatElement(position, "x", x);
+    AppendFloatElement(position, "z", z);
+    AppendFloatElement(position, "y", y);
+}
+
+TiXmlElement* AppendRecord(TiXmlElement* root, const std::string& id, const std::string& dataType)
+{
+    TiXmlElement* record = AppendElement(root, "initData");
+    AppendTextElement(record, "uniqueID", id);
+    AppendTextElement(record, "dataType", dataType);
+    return AppendElement(record, "data");
+}
+
+void AppendColour(TiXmlElement* parent, const char* name, int r, int g, int b, int a)
+{
+    TiXmlElement* colour = AppendElement(parent, name);
+    AppendIntElement(colour, "r", r);
+    AppendIntElement(colour, "g", g);
+    AppendIntElement(colour, "b", b);
+    AppendIntElement(colour, "a", a);
+}
+
+// The sparks the lamp post throws, the glow around its lamp, the post itself and the sign it carries.
+void AppendSceneryRecords(TiXmlElement* root)
+{
+    TiXmlElement* sparks = AppendRecord(root, "Sparks", "Entity");
+    AppendTextElement(sparks, "classType", "kaParticleEmitter");
+    AppendIntElement(sparks, "maxParticles", 40);
+    AppendFloatElement(sparks, "lifeTime", 1.2f);
+    AppendFloatElement(sparks, "emitRate", 20.0f);
+    AppendTextElement(sparks, "texture", "resources/particles/spark.tga");
+    AppendFloatElement(sparks, "startVelocityFor", 1.5f);
+    AppendFloatElement(sparks, "startVelocityX", 2.0f);
+    AppendFloatElement(sparks, "startVelocityZ", 2.0f);
+    AppendFloatElement(sparks, "scaleXStart", 0.08f);
+    AppendFloatElement(sparks, "scaleXEnd", 0.03f);
+    AppendFloatElement(sparks, "scaleYStart", 0.08f);
+    AppendFloatElement(sparks, "scaleYEnd", 0.03f);
+    AppendColour(sparks, "colorStart", 255, 240, 160, 255);
+    AppendColour(sparks, "colorEnd", 255, 80, 20, 0);
+
+    TiXmlElement* glow = AppendRecord(root, "LampGlow", "RenderState");
+    // Faded by the picture's alpha: its colour is the same all over.
+    AppendTextElement(glow, "image", "resources/particles/spark.tga");
+
+    TiXmlElement* post = AppendRecord(root, "LampPost", "Entity");
+    AppendTextElement(post, "classType", "EntityModel");
+    AppendTextElement(post, "kmfFilename", std::string(kModels) + "lamppost/lamppost.xml");
+    TiXmlElement* emitter = AppendElement(post, "emitter");
+    AppendTextElement(emitter, "emitterInitID", "Sparks");
+    AppendTextElement(emitter, "bone", "Lamp");
+    TiXmlElement* billboard = AppendElement(post, "billboard");
+    AppendTextElement(billboard, "renderStateID", "LampGlow");
+    AppendFloatElement(billboard, "scale", 1.2f);
+    AppendTextElement(billboard, "bone", "Lamp");
+
+    TiXmlElement* sign = AppendRecord(root, "Sign", "Entity");
+    AppendTextElement(sign, "classType", "EntityModel");
+    AppendTextElement(sign, "kmfFilename", std::string(kModels) + "sign/sign.xml");
+}
+
+// The start, a tree, the lamp post with the sign hung on its lamp by an attacher; the attacher's link
+// lives in the entity states, which the course keeps.
+void AppendScenery(TiXmlElement* world)
+{
+    TiXmlElement* entities = world->FirstChildElement("Entities");
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", kSpawnPointId,
+                std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kStartZ);
+    TiXmlElement* tree = AppendBase(entities, "", "Tree", "EntityTree", kTreeId);
+    AppendTextElement(tree, "filename", "resources/trees/tree.tga");
+    AppendFloatElement(tree, "scale", 0.05f);
+    TiXmlElement* treePosition = AppendElement(tree, "position");
+    AppendFloatElement(treePosition, "x", -8.0f);
+    AppendFloatElement(treePosition, "z", 10.0f);
+    AppendModel(entities, "LampPost", "LampPost", "EntityModel", kLampPostId,
+                std::string(kModels) + "lamppost/lamppost.xml", kLampX, 0.0f, kLampZ);
+    AppendModel(entities, "Sign", "Sign", "EntityModel", kSignId, std::string(kModels) + "sign/sign.xml", kLampX,
+                kLampHeight, kLampZ);
+    AppendBase(entities, "", "SignHanger", "kaEntityAttacher", kHangerId);
+
+    TiXmlElement* states = AppendElement(world, "EntitiesStates");
+    for (const TiXmlElement* entity = entities->FirstChildElement("Entity"); entity;
+         entity = entity->NextSiblingElement("Entity"))
+    {
+        const int id = GetChildElementInt("entityID", entity);
+        TiXmlElement* state = AppendElement(states, "Entity");
+        AppendIntElement(state, "entityID", id);
+        if (id != kHangerId)
+            continue;
+        AppendIntElement(state, "entityID1", kLampPostId);
+        AppendTextElement(state, "boneName1", "Lamp");
+        AppendIntElement(state, "entityID2", kSignId);
+        AppendTextElement(state, "boneName2", "Hook");
+    }
+}
+
 } // namespace
 
 std::vector<SampleWorld::Placed> SampleWorld::SampleEntities()
@@ -109,8 +249,10 @@ bool SampleWorld::WriteAll()
         AppendTextElement(data, "classType", "EntityModel");
         AppendTextElement(data, "kmfFilename", std::string(kModels) + record.model);
     }
+    AppendSceneryRecords(root);
     TiXmlDocument course;
     BuildCourse(course, SampleEntities());
+    AppendScenery(course.FirstChildElement("World"));
     return _Write(kInitDataFile, records) && _Write(kCourseFile, course);
 }
 

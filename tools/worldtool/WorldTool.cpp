@@ -136,10 +136,14 @@ public:
             return false;
         }
         m_World = std::make_unique<kaWorld>();
-        m_World->ReadXml(document.FirstChildElement(kaWorld::kRootElement), true);
+        const TiXmlElement* root = document.FirstChildElement(kaWorld::kRootElement);
+        m_World->ReadXml(root, true);
+        m_HasStates = root->FirstChildElement("EntitiesStates") != nullptr;
         return true;
     }
     kaWorld& World() { return *m_World; }
+    // The course kept entity states (links between entities, for one), which a resave keeps too.
+    bool HasStates() const { return m_HasStates; }
     Graphics& Gfx() { return m_Graphics; }
 
 private:
@@ -150,6 +154,7 @@ private:
     kaInitDataBase m_InitData;
     kaModelManager m_Models;
     std::unique_ptr<kaWorld> m_World;
+    bool m_HasStates = false;
 };
 
 } // namespace
@@ -183,7 +188,7 @@ int WorldTool::Resave(const std::string& in, const std::string& out, std::ostrea
     Session session(in);
     if (!session.Load(errors))
         return 1;
-    if (!session.World().SaveFile(target, false))
+    if (!session.World().SaveFile(target, session.HasStates()))
     {
         errors << "worldtool: " << target << " could not be written\n";
         return 1;

@@ -10,6 +10,7 @@
 #include "engine/model/KM_Model.h"
 #include "engine/model/KM_Stream.h"
 #include "engine/model/kaModelManager.h"
+#include "engine/render/ka3DAlphaSorter.h"
 #include "engine/render/kaCamera.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaWorld.h"
@@ -63,12 +64,18 @@ public:
         camera->Rotate();
         camera->UpdateProjection();
         m_GL.Manager()->AddSceneObject(m_World.get(), false);
+        // The plain side draws KMF meshes only: the scenery it cannot mirror (skinned models from
+        // descriptors, billboards) is hidden from the world pass too, and so is the hidden start marker.
         for (kaEntity* entity : m_World->GetEntities())
         {
             auto* model = dynamic_cast<kaEntityModel*>(entity);
-            if (model)
-                _AddPlain(*model);
+            if (!model || !model->IsVisible())
+                continue;
+            if (!_AddPlain(*model))
+                model->SetVisible(false);
         }
+        for (ka3DObject* item : m_World->GetAlphaSorter()->GetItems())
+            item->SetVisible(false);
         m_Ready = m_Plain.size() == 4;
     }
     ~Frame()
@@ -129,14 +136,15 @@ public:
     }
 
 private:
-    void _AddPlain(kaEntityModel& entity)
+    // False for a model it cannot read as one KMF file.
+    bool _AddPlain(kaEntityModel& entity)
     {
         KM_Stream stream;
         if (!stream.Open(entity.GetModelFile().c_str(), KM_Stream::kBinary) || !stream.ReadHeader())
-            return;
+            return false;
         KM_Model model(entity.GetModelFile().c_str());
         if (!model.Read(&stream))
-            return;
+            return false;
         model.BuildRenderVertices();
         std::vector<float> vertices;
         std::vector<uint32_t> indices;
@@ -166,6 +174,7 @@ private:
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         m_Plain.push_back(mesh);
+        return true;
     }
 
     std::filesystem::path m_Previous;

@@ -208,6 +208,22 @@ TEST_F(ImageToolTest, SampleWritesTheImagesOpenedByName)
     kaTGAImage spark;
     EXPECT_TRUE(spark.Load(m_Dir.File("resources/particles/spark.tga")));
     EXPECT_EQ(spark.GetBitsPerPixel(), 32u);
+
+    // A tree standing on its bottom row: the trunk there, the crown above, clear beside both.
+    kaTGAImage tree;
+    ASSERT_TRUE(tree.Load(m_Dir.File("resources/trees/tree.tga")));
+    ASSERT_EQ(tree.GetWidth(), 64u);
+    ASSERT_EQ(tree.GetHeight(), 128u);
+    // Loaded images hold the top row first.
+    const uint32_t top = 0;
+    const uint32_t bottom = 127;
+    EXPECT_EQ(Texel(tree, 32, bottom), 0xFF5A3A1Eu);
+    EXPECT_EQ(Texel(tree, 2, bottom) >> 24, 0u);
+    EXPECT_EQ(Texel(tree, 32, top) >> 24, 0u);
+    EXPECT_EQ(Texel(tree, 0, top) >> 24, 0u);
+    const uint32_t crown = Texel(tree, 32, 46);
+    EXPECT_EQ(crown >> 24, 0xFFu);
+    EXPECT_GT(crown >> 8 & 0xFF, crown >> 16 & 0xFF) << "green over red";
 }
 
 } // namespace

@@ -98,7 +98,7 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    EXPECT_EQ(first.size(), 33u);
+    EXPECT_EQ(first.size(), 37u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -128,16 +128,34 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
     EXPECT_EQ(ramp->GetPrimitive(0)->m_Indices.size(), 8u);
     EXPECT_EQ(ramp->GetPrimitive(1)->GetName(), "PRIM_TRIGGER_Respawn");
 
-    // The arena: a floor of 8 x 6 cells and four walls, and a floor box to stand on.
+    // The ramp's faces carry their outward normals, which the physics takes as given.
+    const KM_Primitive* slope = ramp->GetPrimitive(0);
+    ASSERT_EQ(slope->m_IndexExtras.size(), slope->m_Indices.size());
+    const KM_Point3 up = slope->m_IndexExtras[0];
+    EXPECT_NEAR(up.x * up.x + up.y * up.y + up.z * up.z, 1.0f, 1e-5f);
+    EXPECT_GT(up.y, 0.9f);
+    EXPECT_LT(up.z, 0.0f);
+
+    // The arena: a floor of 8 x 6 cells and four walls; a floor box 1 thick under y = 0 (a box's length
+    // rises from its base) and a box in each wall.
     auto arena = Load("arena/arena.kmf");
-    ASSERT_EQ(arena->GetPrimitiveCount(), 1);
+    ASSERT_EQ(arena->GetPrimitiveCount(), 5);
+    EXPECT_EQ(arena->GetPrimitive(0)->GetName(), "PRIM_Floor");
     EXPECT_EQ(arena->GetPrimitive(0)->m_Width, 64.0f);
-    EXPECT_EQ(arena->GetPrimitive(0)->m_Length, 48.0f);
+    EXPECT_EQ(arena->GetPrimitive(0)->m_Length, 1.0f);
+    EXPECT_EQ(arena->GetPrimitive(0)->m_Height, 48.0f);
+    EXPECT_EQ(arena->GetPrimitive(0)->m_Offset[1], -1.0f);
+    for (int wall = 1; wall < 5; ++wall)
+    {
+        EXPECT_EQ(arena->GetPrimitive(wall)->m_Length, 2.0f) << wall;
+        EXPECT_EQ(arena->GetPrimitive(wall)->m_Offset[1], 0.0f) << wall;
+    }
     EXPECT_EQ(arena->GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 9u * 7u + 4u * 24u);
 
     for (const char* name :
          {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf", "car/car.kmf",
-          "car/wheel.kmf", "motorcycle/motorcycle.kmf", "motorcycle/rider.kmf", "arena/arena.kmf"})
+          "car/wheel.kmf", "motorcycle/motorcycle.kmf", "motorcycle/rider.kmf", "arena/arena.kmf",
+          "sign/sign.kmf"})
         ExpectFrontFacing(*Load(name), name);
 }
 
@@ -226,5 +244,5 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 18);
+    EXPECT_EQ(files, 20);
 }

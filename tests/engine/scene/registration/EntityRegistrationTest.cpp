@@ -15,7 +15,7 @@ TEST(EntityRegistrationTest, ClassesAreCreatedByNameInAProgramThatNeverNamesThem
 {
     for (const char* name : {"Entity", "EntityModel", "kaParticleEmitter", "kaWheelEmitter",
                              "kaParticleEmitterMgr", "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher",
-                             "kaEntityPhysical"})
+                             "kaEntityPhysical", "kaArena", "EntityEditorModel", "EntityTree"})
     {
         const std::unique_ptr<kaEntity> entity = CreateEntity(name);
         ASSERT_NE(entity, nullptr) << name;
