@@ -226,6 +226,23 @@ TEST_F(TextBoxTest, AClickPutsTheCaretAtTheCharacterAndDraggingOutSelectsToTheEn
     EXPECT_EQ(m_Box->GetText(), "sts");
 }
 
+TEST_F(TextBoxTest, MouseButtonsFireTheirEventsOnce)
+{
+    m_Box->SetText("mud", 3);
+    int button0 = 0, button2 = 0;
+    m_Box->AddHandler(gui::kEventButton0Down, [&button0](const guiMsgEvent&) { return ++button0 > 0; });
+    m_Box->AddHandler(gui::kEventButton2Down, [&button2](const guiMsgEvent&) { return ++button2 > 0; });
+    m_Desk->MoveTo(12, 25);
+    m_Desk->Button(2, true);
+    m_Desk->Button(2, false);
+    EXPECT_EQ(button2, 1);
+    EXPECT_EQ(m_Box->GetCaret(), 3) << "only the left button places the caret";
+    m_Desk->Button(0, true);
+    m_Desk->Button(0, false);
+    EXPECT_EQ(button0, 1);
+    EXPECT_EQ(m_Box->GetCaret(), 0);
+}
+
 TEST_F(TextBoxTest, TabAndEnterMoveTheFocusOnAndCommitTheText)
 {
     guiTextBox* second = Watch(AddBox("second", 10, 50, 300, 30));
