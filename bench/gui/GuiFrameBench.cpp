@@ -147,7 +147,8 @@ public:
         picture.Save(m_PictureFile, false);
 
         m_Manager.SetFrameCallback([] { return true; });
-        m_Window = new guiWindow("bench", guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(kWidth, kHeight), 9);
+        m_Window =
+            new guiWindow("bench", guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(kWidth, kHeight), 9);
         for (int i = 0; i < kImages; ++i)
         {
             auto* image = new guiImage(m_PictureFile, 10 + (i % 10) * 26, 10 + (i / 10) * 26, 0, 0);
@@ -156,8 +157,9 @@ public:
         }
         for (int i = 0; i < kLines; ++i)
         {
-            auto* line = new guiText("bar10m", LineText(i),
-                                     guiCoordPair::Pixels(float(280 + (i / 34) * 120), float(2 + (i % 34) * 14)));
+            auto* line =
+                new guiText("bar10m", LineText(i),
+                            guiCoordPair::Pixels(float(280 + (i / 34) * 120), float(2 + (i % 34) * 14)));
             line->SetColor(kaColor::kaColorClamped(1.0f, 0.9f - 0.004f * i, 0.5f, 1.0f));
             m_Lines.push_back(line);
             m_Window->AddChild(line);
@@ -223,7 +225,8 @@ public:
             glVertexPointer(2, GL_FLOAT, stride, &batch.vertices[0].x);
             glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, &batch.vertices[0].diffuse);
             glTexCoordPointer(2, GL_FLOAT, stride, &batch.vertices[0].u);
-            glDrawElements(GL_TRIANGLES, GLsizei(batch.indices.size()), GL_UNSIGNED_SHORT, batch.indices.data());
+            glDrawElements(GL_TRIANGLES, GLsizei(batch.indices.size()), GL_UNSIGNED_SHORT,
+                           batch.indices.data());
         }
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         glDisableClientState(GL_COLOR_ARRAY);
@@ -282,7 +285,8 @@ private:
             AddQuad(batch, image->GetVertices());
             m_Plain.push_back(batch);
         }
-        // Each character's quad as the text glyph writes it: its cell rounded to pixels, shifted half a pixel.
+        // Each character's quad as the text glyph writes it: its cell rounded to pixels, shifted half a
+        // pixel.
         for (const guiText* line : m_Lines)
         {
             PlainBatch batch;
@@ -344,7 +348,8 @@ void GuiFrame(benchmark::State& state)
         return;
     for (auto _ : state)
         desk.DrawThroughGui();
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(GuiFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -355,7 +360,8 @@ void PlainGLGuiFrame(benchmark::State& state)
         return;
     for (auto _ : state)
         desk.DrawPlain();
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(PlainGLGuiFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -365,7 +371,8 @@ void FrameRatio(benchmark::State& state)
     Desk desk;
     if (!Prepare(desk, state))
         return;
-    TimeRatio(state, [&] { desk.DrawThroughGui(); }, [&] { desk.DrawPlain(); });
+    TimeRatio(
+        state, [&] { desk.DrawThroughGui(); }, [&] { desk.DrawPlain(); });
 }
 BENCHMARK(FrameRatio)->Unit(benchmark::kMillisecond)->UseRealTime();
 

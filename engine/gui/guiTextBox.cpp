@@ -314,8 +314,8 @@ void guiTextBox::_LayoutNow() const
     // The clip the text was drawn under: the box's own, narrowed by the buffer.
     platform::Rect clip = m_HitRect;
     const int32_t buffer = std::max(m_Buffer, 0);
-    clip.left += buffer;
-    clip.right -= buffer;
+    clip.left = gui::ClampToInt(int64_t(clip.left) + buffer);
+    clip.right = gui::ClampToInt(int64_t(clip.right) - buffer);
     guiClipStack& clips = guiClipStack::Get();
     clips.PushCopy();
     clips.ReplaceTop(clip);
@@ -351,19 +351,19 @@ std::vector<guiTextBox::Cell> guiTextBox::_Cells() const
         int32_t advance = 0, bearingX = 0, bearingY = 0;
         if (i < records.size() && records[i].lineEnd)
         {
-            cell.x = static_cast<int32_t>(records[i].left);
-            cell.y = static_cast<int32_t>(records[i].top);
+            cell.x = gui::TruncateToInt(records[i].left);
+            cell.y = gui::TruncateToInt(records[i].top);
             cell.lineEnd = true;
-            pen = kaPoint(origin.x, cell.y + lineHeight);
+            pen = kaPoint(origin.x, gui::ClampToInt(int64_t(cell.y) + lineHeight));
         }
         else if (i < records.size() && font != nullptr &&
                  font->GetGlyphMetrics(text[i], u0, v0, u1, v1, width, height, advance, bearingX, bearingY))
         {
             // The record stands at the pen moved by the glyph's offsets; take them off again.
-            cell.x = static_cast<int32_t>(records[i].left) - bearingX;
-            cell.y = static_cast<int32_t>(records[i].top) + bearingY + font->GetTop();
+            cell.x = gui::ClampToInt(int64_t(gui::TruncateToInt(records[i].left)) - bearingX);
+            cell.y = gui::ClampToInt(int64_t(gui::TruncateToInt(records[i].top)) + bearingY + font->GetTop());
             cell.advance = advance;
-            pen = kaPoint(cell.x + advance, cell.y);
+            pen = kaPoint(gui::ClampToInt(int64_t(cell.x) + advance), cell.y);
         }
         cells.push_back(cell);
     }
@@ -384,9 +384,9 @@ kaPoint guiTextBox::GetCharacterPosition(int32_t index) const
     {
         const kaPoint origin =
             gui::AddPixels(m_InnerText->GetDrawingOrigin(), m_InnerText->GetPixelPosition());
-        return kaPoint(origin.x, last.y + _LineHeight());
+        return kaPoint(origin.x, gui::ClampToInt(int64_t(last.y) + _LineHeight()));
     }
-    return kaPoint(last.x + last.advance, last.y);
+    return kaPoint(gui::ClampToInt(int64_t(last.x) + last.advance), last.y);
 }
 
 int32_t guiTextBox::GetCharacterAt(const kaPoint& point) const
@@ -410,7 +410,7 @@ int32_t guiTextBox::GetCharacterAt(const kaPoint& point) const
         const Cell& cell = cells[static_cast<std::size_t>(k)];
         if (cell.y != line)
             continue;
-        if (cell.lineEnd || point.x < cell.x + cell.advance)
+        if (cell.lineEnd || point.x < int64_t(cell.x) + cell.advance)
             return k;
         lastOnLine = k;
     }
@@ -425,7 +425,7 @@ int32_t guiTextBox::_CaretX() const
     const std::size_t lineStart = caret == 0 ? 0 : m_Text.rfind('\n', caret - 1);
     const std::size_t from = lineStart == std::string::npos ? 0 : (caret == 0 ? 0 : lineStart + 1);
     const platform::Rect measured = m_InnerText->MeasureText(m_Text.substr(from, caret - from));
-    return m_InnerText->GetPixelPosition().x + measured.right;
+    return gui::ClampToInt(int64_t(m_InnerText->GetPixelPosition().x) + measured.right);
 }
 
 void guiTextBox::_AlignText()
@@ -442,7 +442,8 @@ void guiTextBox::_AlignText()
         std::size_t end = m_Text.find('\n', from);
         if (end == std::string::npos)
             end = m_Text.size();
-        textWidth = std::max<int64_t>(textWidth, m_InnerText->MeasureText(m_Text.substr(from, end - from)).right);
+        textWidth =
+            std::max<int64_t>(textWidth, m_InnerText->MeasureText(m_Text.substr(from, end - from)).right);
         from = end + 1;
     }
     const int64_t textHeight = lines * _LineHeight();
@@ -469,7 +470,8 @@ void guiTextBox::ScrollToCaret()
     const int64_t width = std::max<int64_t>(int64_t(m_PixelSize.x) - 2 * int64_t(buffer), 0);
     const std::vector<Cell> cells = _Cells();
     const int64_t left = GetCharacterPosition(m_CaretPos).x - int64_t(m_InnerText->GetDrawingOrigin().x);
-    int64_t advance = m_CaretPos < static_cast<int32_t>(cells.size()) ? cells[std::size_t(m_CaretPos)].advance : 0;
+    int64_t advance =
+        m_CaretPos < static_cast<int32_t>(cells.size()) ? cells[std::size_t(m_CaretPos)].advance : 0;
     if (m_Caret != nullptr)
         advance = std::max<int64_t>(advance, m_Caret->GetCharAdvance('|'));
     int64_t shift = 0;
@@ -480,7 +482,8 @@ void guiTextBox::ScrollToCaret()
     if (shift == 0)
         return;
     const guiCoordPair& at = m_InnerText->GetPosition();
-    m_InnerText->SetPosition(guiCoordPair::Pixels(static_cast<float>(int64_t(at.x.value) + shift), at.y.value));
+    const int64_t x = int64_t(m_InnerText->GetPixelPosition().x) + shift;
+    m_InnerText->SetPosition(guiCoordPair::Pixels(static_cast<float>(x), at.y.value));
     _LayoutNow();
 }
 
@@ -496,9 +499,10 @@ void guiTextBox::_UpdateSelection()
     const kaPoint origin = m_InnerText->GetDrawingOrigin();
     const kaPoint first = GetCharacterPosition(std::min(m_SelAnchor, m_SelEnd));
     const kaPoint last = GetCharacterPosition(std::max(m_SelAnchor, m_SelEnd));
-    const float width = last.y == first.y ? static_cast<float>(std::max(last.x - first.x, 0)) : 0.0f;
-    m_SelectionGlyph->SetPosition(guiCoordPair::Pixels(static_cast<float>(first.x - origin.x),
-                                                       static_cast<float>(first.y - origin.y)));
+    const float width =
+        last.y == first.y ? static_cast<float>(std::max<int64_t>(int64_t(last.x) - first.x, 0)) : 0.0f;
+    m_SelectionGlyph->SetPosition(guiCoordPair::Pixels(static_cast<float>(int64_t(first.x) - origin.x),
+                                                       static_cast<float>(int64_t(first.y) - origin.y)));
     m_SelectionGlyph->SetSize(guiCoordPair::Pixels(width, static_cast<float>(_LineHeight())));
     m_SelectionGlyph->SetDirty(true);
     m_SelectionGlyph->SetVisible(true);
@@ -620,7 +624,8 @@ bool guiTextBox::OnKey(const guiMsgKey& message)
         const char c = static_cast<char>(message.key);
         if (m_Refused.find(c) != std::string::npos)
             return guiWidget::OnKey(message);
-        const int32_t innerWidth = std::max(m_PixelSize.x - 2 * std::max(m_Buffer, 0), 0);
+        const int64_t innerWidth =
+            std::max<int64_t>(int64_t(m_PixelSize.x) - 2 * int64_t(std::max(m_Buffer, 0)), 0);
         if (HasSelection() && m_SelAnchor != m_SelEnd)
         {
             _EraseSelection();
@@ -793,8 +798,8 @@ bool guiTextBox::OnMouseMove(const guiMsgMouse& message)
         _UpdateSelection();
         m_CaretPos = m_SelEnd;
         if (g_pGuiManager != nullptr)
-            g_pGuiManager->MoveCursor(0, -static_cast<int32_t>(message.deltaY));
-        m_LastDrag = static_cast<int32_t>(message.deltaX);
+            g_pGuiManager->MoveCursor(0, gui::ClampToInt(-int64_t(gui::TruncateToInt(message.deltaY))));
+        m_LastDrag = gui::TruncateToInt(message.deltaX);
     }
     else
         m_LastDrag = 0;

@@ -27,8 +27,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, false)));
-        m_Font = m_Graphics.Manager()->LoadFont(std::string(TARVOLIN_CONTENT_DIR) + "/UI/fonts/barmeno16m.kaff",
-                                                "bar16m");
+        m_Font = m_Graphics.Manager()->LoadFont(
+            std::string(TARVOLIN_CONTENT_DIR) + "/UI/fonts/barmeno16m.kaff", "bar16m");
         ASSERT_NE(m_Font, nullptr);
         m_Root = new TestPanel(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(640, 480));
         m_Root->AddRef();

@@ -41,8 +41,9 @@ protected:
                 m_D3D->AddRef();
                 return m_D3D;
             });
-        const std::string config = m_Dir.Write(
-            "Tarvolin.cfg", "[Begin Graphics Config]\nFullScreen=0\nBitsPerPixel=32\n[End Graphics Config]\n");
+        const std::string config =
+            m_Dir.Write("Tarvolin.cfg",
+                        "[Begin Graphics Config]\nFullScreen=0\nBitsPerPixel=32\n[End Graphics Config]\n");
         m_Graphics = std::make_unique<kaGraphicsManager>();
         ASSERT_TRUE(m_Graphics->Initialize(m_WindowHandle, config.c_str(), nullptr, false));
         m_Font = m_Graphics->LoadFont(FontFile("barmeno16m.kaff"), "bar16m");

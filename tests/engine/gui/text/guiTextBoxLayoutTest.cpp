@@ -228,9 +228,10 @@ TEST_F(TextBoxLayoutTest, AReferenceThatNamesNoTextKeepsTheBoxsOwnText)
         {"an ID no child has", Replaced(current, "Text true 0\n", "Text true 7\n"), ""},
         {"an image", Replaced(current, "Text true 0\n", "Text true 1\n"), ""},
         {"no text", Replaced(current, "Text true 0\n", "Text false\n"), ""},
-        {"a position past the children", WithVersion(Replaced(current, "Text true 0\n", "Text true 9\n"), "1.06"),
+        {"a position past the children",
+         WithVersion(Replaced(current, "Text true 0\n", "Text true 9\n"), "1.06"), ""},
+        {"the image by position", WithVersion(Replaced(current, "Text true 0\n", "Text true 1\n"), "1.06"),
          ""},
-        {"the image by position", WithVersion(Replaced(current, "Text true 0\n", "Text true 1\n"), "1.06"), ""},
         {"the text", current, "two\nlines"},
     };
     for (const Case& c : cases)
@@ -323,8 +324,8 @@ TEST_F(TextBoxLayoutTest, ThePropertySheetListsItsEntriesInOrderAndAppliesThem)
         names.push_back(entry->name);
     ASSERT_GE(names.size(), 9u);
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 9),
-              (std::vector<std::string>{"Buffer", "MultiLine", "Editable", "Scrollable", "Alignment", "MaxChars",
-                                        "Font", "Text", "Notes"}));
+              (std::vector<std::string>{"Buffer", "MultiLine", "Editable", "Scrollable", "Alignment",
+                                        "MaxChars", "Font", "Text", "Notes"}));
     EXPECT_EQ(sheet.Find("Font")->text, "bar16m\n");
 
     GuiParamTable change(16);

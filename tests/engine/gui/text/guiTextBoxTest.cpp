@@ -42,7 +42,8 @@ protected:
         box->AddHandler(gui::kEventValueChanged,
                         [this](const guiMsgEvent& event)
                         {
-                            const std::string* value = ka::any_cast<std::string>(&const_cast<ka::any&>(event.value));
+                            const std::string* value =
+                                ka::any_cast<std::string>(&const_cast<ka::any&>(event.value));
                             m_Commits.push_back(event.sender->GetName() + ":" + event.text + "=" +
                                                 (value != nullptr ? *value : "<none>"));
                             return true;
@@ -144,13 +145,42 @@ TEST_F(TextBoxTest, EditingKeysMoveTheCaretAndChangeTheText)
         {"right stops at the end", "ab", 1, {{kRight, false}, {kRight, false}}, "", "ab", 2, -1, -1},
         {"shift left", "ramp", 3, {{kLeft, true}, {kLeft, true}}, "", "ramp", 1, 3, 1},
         {"shift right", "ramp", 1, {{kRight, true}}, "", "ramp", 2, 1, 2},
-        {"left leaves a selection at its start", "ramp", 1, {{kRight, true}, {kRight, true}, {kLeft, false}},
-         "", "ramp", 1, -1, -1},
-        {"right leaves it at its end", "ramp", 3, {{kLeft, true}, {kLeft, true}, {kRight, false}}, "", "ramp",
-         3, -1, -1},
-        {"delete a selection", "ramp", 0, {{kRight, true}, {kRight, true}, {kDelete, false}}, "", "mp", 0, -1,
+        {"left leaves a selection at its start",
+         "ramp",
+         1,
+         {{kRight, true}, {kRight, true}, {kLeft, false}},
+         "",
+         "ramp",
+         1,
+         -1,
          -1},
-        {"a character replaces a selection", "ramp", 4, {{kLeft, true}, {kLeft, true}}, "s", "ras", 3, -1, -1},
+        {"right leaves it at its end",
+         "ramp",
+         3,
+         {{kLeft, true}, {kLeft, true}, {kRight, false}},
+         "",
+         "ramp",
+         3,
+         -1,
+         -1},
+        {"delete a selection",
+         "ramp",
+         0,
+         {{kRight, true}, {kRight, true}, {kDelete, false}},
+         "",
+         "mp",
+         0,
+         -1,
+         -1},
+        {"a character replaces a selection",
+         "ramp",
+         4,
+         {{kLeft, true}, {kLeft, true}},
+         "s",
+         "ras",
+         3,
+         -1,
+         -1},
     };
     for (const Case& c : cases)
     {
