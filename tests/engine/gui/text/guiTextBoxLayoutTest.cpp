@@ -25,6 +25,8 @@ class TextBoxLayoutTest : public TextDeskTest
 protected:
     void TearDown() override
     {
+        // The texts hold font pages of the graphics manager, which goes next.
+        m_Loaded.clear();
         gui::SetLayoutVersion(gui::kLayoutVersion);
         TextDeskTest::TearDown();
     }
