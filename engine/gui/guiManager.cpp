@@ -8,6 +8,8 @@
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiTextBoxParams.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/gui/guiWindowEffect.h"
 #include "engine/gui/guiWindowRenderObject.h"
@@ -599,6 +601,34 @@ void guiManager::ShowCursor(bool show)
     m_Cursor->SetVisible(show);
 }
 
+namespace
+{
+
+// 200 by 50 pixels in the middle of the back buffer, hidden.
+guiTextBox* MakeNoticeBox()
+{
+    constexpr int32_t kWidth = 200;
+    constexpr int32_t kHeight = 50;
+    int64_t screenWidth = 0;
+    int64_t screenHeight = 0;
+    if (g_pGraphicsManager != nullptr)
+    {
+        screenWidth = g_pGraphicsManager->GetPresentParameters().BackBufferWidth;
+        screenHeight = g_pGraphicsManager->GetPresentParameters().BackBufferHeight;
+    }
+    guiTextBoxParams params;
+    params.font = "fg_dcn16";
+    params.foreColor = kaColor::kaColorClamped(1.0f, 0.7f, 0.26f, 1.0f);
+    params.position = guiCoordPair::Pixels(static_cast<float>(screenWidth / 2 - kWidth / 2),
+                                           static_cast<float>(screenHeight / 2 - kHeight / 2));
+    params.size = guiCoordPair::Pixels(kWidth, kHeight);
+    guiTextBox* box = new guiTextBox(params);
+    box->SetVisible(false);
+    return box;
+}
+
+} // namespace
+
 void guiManager::CreateCursor()
 {
     if (m_Foreground != nullptr)
@@ -614,6 +644,9 @@ void guiManager::CreateCursor()
     m_FadeOverlay->SetColor(0, 0, 0, 0);
     m_FadeOverlay->SetVisible(false);
     m_Foreground->AddChild(m_FadeOverlay);
+
+    m_NoticeBox = MakeNoticeBox();
+    m_Foreground->AddChild(m_NoticeBox);
 
     m_Cursor = new guiCursor("ui/Cursor.tga", 0, 0);
     m_Foreground->AddChild(m_Cursor);

@@ -16,6 +16,7 @@ class guiCursor;
 class guiEffect;
 class guiGlyph;
 class guiImage;
+class guiTextBox;
 class guiWindow;
 class guiWindowRenderObject;
 
@@ -84,6 +85,8 @@ public:
     void CreateCursor();
     guiCursor* GetCursor() const { return m_Cursor; }
     guiImage* GetFadeOverlay() const { return m_FadeOverlay; }
+    // Hidden until something has a notice to show.
+    guiTextBox* GetNoticeBox() const { return m_NoticeBox; }
     guiWindow* GetForegroundWindow() const { return m_Foreground; }
     const gui::MouseData& GetMouseData() const { return m_Mouse; }
     void ResetMouseState();
@@ -136,6 +139,7 @@ private:
     guiWindow* m_Foreground = nullptr;
     guiCursor* m_Cursor = nullptr;
     guiImage* m_FadeOverlay = nullptr;
+    guiTextBox* m_NoticeBox = nullptr;
     guiWindow* m_Active = nullptr;
     guiWindow* m_Hover = nullptr;
     std::vector<guiGlyph*> m_Removals;

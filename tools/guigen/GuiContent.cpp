@@ -5,7 +5,6 @@
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
-#include "engine/gui/guiText.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiLines.h"
 #include "engine/gui/guiOptionGroup.h"
@@ -13,6 +12,9 @@
 #include "engine/gui/guiProxy.h"
 #include "engine/gui/guiRectangle.h"
 #include "engine/gui/guiRenderContext.h"
+#include "engine/gui/guiText.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiTextBoxParams.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaTGAImage.h"
 
@@ -120,6 +122,31 @@ guiGlyph* BuildShowcase()
     caption->SetColor(kaColor::kaColorClamped(1.0f, 0.7f, 0.26f, 1.0f));
     root->AddChild(caption);
 
+    guiTextBoxParams entry;
+    entry.name = "entry";
+    entry.font = "bar16m";
+    entry.text = "Driver name";
+    entry.position = Px(300, 190);
+    entry.size = Px(160, 24);
+    entry.alignment = guiTextBox::kAlignLeft | guiTextBox::kAlignCentreY;
+    guiTextBox* box = new guiTextBox(entry);
+    box->SetMaxCharacters(20);
+    box->SetBuffer(2);
+    root->AddChild(box);
+
+    guiTextBoxParams notes;
+    notes.name = "notes";
+    notes.font = "bar12m";
+    notes.text = "A text box that breaks its lines and is only read";
+    notes.foreColor = kaColor::kaColorClamped(0.8f, 0.9f, 1.0f, 1.0f);
+    notes.position = Px(300, 220);
+    notes.size = Px(160, 60);
+    notes.editable = false;
+    notes.scrollable = false;
+    guiTextBox* reader = new guiTextBox(notes);
+    reader->SetMultiLine(true);
+    root->AddChild(reader);
+
     guiProxy* proxy = new guiProxy(Px(16, 160), Px(100, 40));
     proxy->SetName("embedded");
     proxy->SetFilename(kShowcasePart);
@@ -166,6 +193,28 @@ guiGlyph* BuildShowcase()
     return root;
 }
 
+guiGlyph* BuildProfilerWindow()
+{
+    guiWindow* root = new guiWindow(Px(0, 0), Px(420, 300));
+    root->SetName("profiler window");
+    guiRectangle* shade = new guiRectangle(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    shade->SetName("shade");
+    shade->SetFillColor(kaColor::kaColorClamped(0.0f, 0.0f, 0.0f, 0.6f));
+    root->AddChild(shade);
+    guiTextBoxParams report;
+    report.name = "profiler text";
+    report.font = "bar10m";
+    report.foreColor = kaColor::kaColorClamped(1.0f, 1.0f, 0.6f, 1.0f);
+    report.position = Px(4, 4);
+    report.size = Px(412, 292);
+    report.editable = false;
+    report.scrollable = false;
+    guiTextBox* box = new guiTextBox(report);
+    box->SetMultiLine(true);
+    root->AddChild(box);
+    return root;
+}
+
 bool WriteContent(const std::string& folder, std::string& error)
 {
     const std::string ui = folder + "/ui";
@@ -188,6 +237,14 @@ bool WriteContent(const std::string& folder, std::string& error)
     if (!partSaved)
     {
         error = "cannot write " + folder + "/" + kShowcasePart;
+        return false;
+    }
+    guiGlyph* profiler = BuildProfilerWindow();
+    const bool profilerSaved = gui::SaveLayout(*profiler, folder + "/" + kProfilerLayout, false);
+    profiler->Release();
+    if (!profilerSaved)
+    {
+        error = "cannot write " + folder + "/" + kProfilerLayout;
         return false;
     }
     guiGlyph* showcase = BuildShowcase();

@@ -15,6 +15,8 @@ constexpr const char* kCursorFile = "ui/Cursor.tga";
 constexpr const char* kShowcaseText = "ui/Showcase.kab";
 constexpr const char* kShowcaseBinary = "ui/ShowcaseBinary.kab";
 constexpr const char* kShowcasePart = "ui/ShowcasePart.kab";
+// Found by its bare name through the "ui" search folder.
+constexpr const char* kProfilerLayout = "ui/ProfilerWindow.kab";
 constexpr uint32_t kCursorSide = 32;
 
 // The arrow, BGRA bytes top row first: black edge, white inside, clear around it; the tip at 0, 0.
@@ -25,6 +27,10 @@ std::vector<uint8_t> CursorTexels();
 guiGlyph* BuildShowcase();
 // The part the showcase embeds. The caller owns the root.
 guiGlyph* BuildShowcasePart();
+
+// The profiler's window: a shaded panel and the report's text box "profiler text". The caller owns the
+// root.
+guiGlyph* BuildProfilerWindow();
 
 // Writes every file under the folder (which must be the current folder or hold the same files, as the
 // showcase's proxy finds its part through the current folder). False, with a reason, on failure.

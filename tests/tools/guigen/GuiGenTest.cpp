@@ -1,7 +1,10 @@
 #include "tools/guigen/GuiContent.h"
 
+#include "engine/core/kaFileSystem.h"
+#include "engine/gui/ProfilerWindow.h"
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiLayout.h"
+#include "engine/gui/guiTextBox.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTGAImage.h"
 #include "platform/gfx/Direct3DFactory.h"
@@ -59,8 +62,8 @@ TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
     testsupport::TempDir other;
     const std::string run = "cd '" + other.Path() + "' && '" GUIGEN_PATH "' . && '" GUIGEN_PATH "' .";
     ASSERT_EQ(std::system(run.c_str()), 0);
-    for (const char* file :
-         {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary, guigen::kShowcasePart})
+    for (const char* file : {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary,
+                             guigen::kShowcasePart, guigen::kProfilerLayout})
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
     EXPECT_NE(std::system(("'" GUIGEN_PATH "' '" + other.File("no/such/folder") + "' 2>/dev/null").c_str()),
               0);
@@ -84,8 +87,8 @@ TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothF
 {
     const std::string text = Bytes(guigen::kShowcaseText);
     const std::string binary = Bytes(guigen::kShowcaseBinary);
-    for (const char* names :
-         {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]"})
+    for (const char* names : {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]",
+                              "[Placeholder]", "[Text]", "[TextBox]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
@@ -96,6 +99,24 @@ TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothF
         EXPECT_EQ(gui::FormatLayout(*read, true), binary) << file;
         read->Release();
     }
+}
+
+TEST_F(GuiContentTest, TheProfilerWindowFindsItsLayoutThroughTheUiFolderAndShowsTheReport)
+{
+    kaFileSystem files;
+    {
+        ProfilerWindow missing;
+        EXPECT_EQ(missing.GetTextBox(), nullptr) << "not found without the search folder";
+    }
+    files.AddSearchPath("ui");
+    auto* window = new ProfilerWindow();
+    window->AddRef();
+    ASSERT_NE(window->GetTextBox(), nullptr);
+    EXPECT_FALSE(window->GetTextBox()->IsEditable());
+    EXPECT_TRUE(window->GetTextBox()->IsMultiLine());
+    window->SetText("60.0 fps   0 triangles  0 triangles/second\n");
+    EXPECT_EQ(window->GetTextBox()->GetText(), "60.0 fps   0 triangles  0 triangles/second\n");
+    window->Release();
 }
 
 // The showcase damaged in every way a file can be: cut short at every length, bytes changed, counts made
@@ -118,11 +139,11 @@ protected:
             auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
             const bool binary = seed[0] == 'B';
             const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
-            const std::vector<std::string> classes = {"[Image]", "[Lines]",       "[Rectangle]", "[Cursor]",
-                                                      "[Proxy]", "[Placeholder]", "[Glyph]",     "[Widget]",
-                                                      "[Window]"};
-            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,
-                                                 14,          25,          26,          29, 11, 10};
+            const std::vector<std::string> classes = {"[Image]",  "[Lines]",       "[Rectangle]", "[Cursor]",
+                                                      "[Proxy]",  "[Placeholder]", "[Glyph]",     "[Widget]",
+                                                      "[Window]", "[Text]",        "[TextBox]"};
+            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4, 14, 25,
+                                                 26,          29,          11,          10, 6, 20};
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;
