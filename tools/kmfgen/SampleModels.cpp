@@ -250,9 +250,41 @@ bool SampleModels::_Cylinder()
 
 bool SampleModels::_Crate()
 {
-    return _Prop(
-        "Crate", "crate", Packed(255, 255, 255), [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); },
-        BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, 0, 0}), 2);
+    // A box primitive stands on its offset: the base of the unit box, half below the model's origin.
+    if (!_Prop(
+            "Crate", "crate", Packed(255, 255, 255), [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); },
+            BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, -0.5f, 0}), 2))
+        return false;
+    // As a descriptor the crate has hooks to hang crates by: a root bone holding every vertex, and a
+    // bone a unit above and one a unit below it.
+    const std::string folder = std::string(kModels) + "crate/";
+    KM_Skeleton skeleton;
+    skeleton.SetName("Crate");
+    skeleton.m_BoneCount = 3;
+    KM_Skeleton::Bone root;
+    root.name = "Crate";
+    for (int32_t v = 0; v < 8; ++v)
+        root.weights.push_back({v, 1.0f});
+    skeleton.m_Bones[0] = root;
+    const struct
+    {
+        const char* name;
+        float y;
+    } hooks[] = {{kCrateTopBone, kCrateHookDistance}, {kCrateBottomBone, -kCrateHookDistance}};
+    for (uint32_t i = 0; i < 2; ++i)
+    {
+        KM_Skeleton::Bone hook;
+        hook.name = hooks[i].name;
+        hook.parentName = "Crate";
+        hook.orientation[3][1] = -hooks[i].y;
+        skeleton.m_Bones[i + 1] = hook;
+    }
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    return WriteObjects(_Prepare(folder + "crate_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "crate.xml", "<Model>" + folder + "crate.kmf</Model>\n<Skeleton>" + folder +
+                                           "crate_skeleton.kmf</Skeleton>\n");
 }
 
 bool SampleModels::_Ball()
@@ -320,7 +352,12 @@ bool SampleModels::_Ramp()
         const uint32_t first = static_cast<uint32_t>(mesh->m_Vertices.size());
         mesh->m_Vertices.insert(mesh->m_Vertices.end(), {t[0], t[1], t[2]});
         mesh->m_Indices.push_back({first, first + 1, first + 2, 0});
-        mesh->m_IndexExtras.push_back({0, 0, 0});
+        // The face's normal, on the side the triangle is drawn from: the physics collides from there.
+        const KM_Point3 u = {t[1].x - t[0].x, t[1].y - t[0].y, t[1].z - t[0].z};
+        const KM_Point3 v = {t[2].x - t[0].x, t[2].y - t[0].y, t[2].z - t[0].z};
+        const KM_Point3 n = {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+        const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+        mesh->m_IndexExtras.push_back({n.x / length, n.y / length, n.z / length});
     }
     objects.Append(std::move(mesh));
     objects.Append(BoxPrimitive("PRIM_TRIGGER_Respawn", 4.0f, 1.0f, 3.0f, {0, 3.5f, 6.5f}));

@@ -85,7 +85,7 @@ TEST_F(WorldToolTest, GeneratesTheSameBytesAndResavesThemUnchanged)
 TEST_F(WorldToolTest, InfoNamesTheVenueAndCountsEntitiesByType)
 {
     EXPECT_EQ(Tool("info " + Quote(m_Course), 0),
-              "name: Sample Course\nvenue: SampleArena\nentities: 3\n  EntityModel: 3\n");
+              "name: Sample Course\nvenue: SampleArena\nentities: 3\n  kaEntityPhysical: 3\n");
 }
 
 TEST_F(WorldToolTest, RendersABitmapOfTheCourse)
