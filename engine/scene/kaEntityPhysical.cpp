@@ -151,7 +151,8 @@ kaEntityPhysical::~kaEntityPhysical()
     m_ContactRecords.clear();
     m_ContactRecordCount = 0;
     // Each joint once, from a copy: a joint without an ODE joint, or a locked list, would otherwise keep
-    // the walk going for ever.
+    // the walk going for ever. The entity is going: its list empties whatever the lock.
+    m_JointsLocked = false;
     const std::vector<kaJoint*> joints = m_Joints;
     for (kaJoint* joint : joints)
     {
