@@ -6,6 +6,9 @@
 #include "engine/scene/kaHingeJoint.h"
 #include "engine/scene/kaMotorJoint.h"
 #include "engine/scene/kaUniversalJoint.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/scene/kaFixedJoint.h"
+#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/engine/scene/PhysicsScene.h"
 
 #include <gtest/gtest.h>
@@ -472,6 +475,36 @@ TEST(JointTest, PinningOrUnpinningTheParentKeepsTheChildHanging)
     parent->SetPinned(false);
     EXPECT_EQ(dJointGetBody(joint->GetODEJoint(), 0), parent->GetBody());
     EXPECT_EQ(dJointGetBody(joint->GetODEJoint(), 1), child->GetBody());
+}
+
+class JointDebugDrawTest : public GraphicsManagerFixture
+{
+};
+
+TEST_F(JointDebugDrawTest, WhileThePhysicsIsDrawnTheParentMarksEachAnchorOnBothBodies)
+{
+    ASSERT_TRUE(Start(nullptr));
+    Scene scene;
+    kaEntityPhysical* parent = scene.Add(Vector3(0, 5, 0));
+    kaEntityPhysical* hanging = scene.Add(Vector3(0, 0, 0));
+    kaEntityPhysical* fixed = scene.Add(Vector3(4, 0, 0));
+    scene.Make<kaBallJoint>()->Connect(parent, "Bottom", hanging, "Top");
+    scene.Make<kaFixedJoint>()->Connect(parent, "Bottom", fixed, "Top");
+    parent->Render();
+    EXPECT_TRUE(m_Manager->GetDebugPrimitives().empty());
+    scene.world.ToggleDebugDraw();
+    parent->Render();
+    // The ball's two anchors, one marker each; a fixed joint has none.
+    const auto& drawn = m_Manager->GetDebugPrimitives();
+    ASSERT_EQ(drawn.size(), 2u);
+    for (const kaDebugPrimitive& primitive : drawn)
+    {
+        ASSERT_EQ(primitive.vertices.size(), 6u);
+        ExpectNear(Vector3(primitive.vertices[0].x, primitive.vertices[0].y, primitive.vertices[0].z),
+                   Vector3(0, 4, 0));
+        EXPECT_NEAR(primitive.vertices[1].x - primitive.vertices[0].x, kaJoint::kDebugAxesLength, 1e-6f);
+    }
+    EXPECT_NE(drawn[0].vertices[0].diffuse, drawn[1].vertices[0].diffuse);
 }
 
 } // namespace
