@@ -8,7 +8,8 @@ KA_ENTITY_CLASS_RECORD_DEFINITION(kaBallJoint, "kaBallJoint")
 
 namespace
 {
-const EntityFactory::Registration s_Registration(kaBallJoint::StaticClassInfo(), &EntityFactory::Create<kaBallJoint>);
+const EntityFactory::Registration s_Registration(kaBallJoint::StaticClassInfo(),
+                                                 &EntityFactory::Create<kaBallJoint>);
 }
 
 dJointID kaBallJoint::_MakeJoint(dWorldID world)

@@ -370,7 +370,8 @@ void kaJoint::RenderDebug()
     if (!m_Joint || !g_pGraphicsManager || !_GetAnchors(first, second))
         return;
     g_pGraphicsManager->DebugDrawAxes(first.x, first.y, first.z, kDebugAxesLength, 0.0f, 1.0f, 0.0f, 0.5f);
-    g_pGraphicsManager->DebugDrawAxes(second.x, second.y, second.z, kDebugAxesLength, 1.0f, 0.5f, 0.25f, 0.5f);
+    g_pGraphicsManager->DebugDrawAxes(second.x, second.y, second.z, kDebugAxesLength, 1.0f, 0.5f, 0.25f,
+                                      0.5f);
 }
 
 void kaJoint::UpdateMotorAxis() {}

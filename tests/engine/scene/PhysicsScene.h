@@ -51,7 +51,8 @@ inline std::vector<BoneSpec> Hooks()
     return {{"Centre", "", {0, 0, 0}}, {"Top", "Centre", {0, 1, 0}}, {"Bottom", "Centre", {0, -1, 0}}};
 }
 
-inline void ExpectNear(const platform::Vector3& actual, const platform::Vector3& expected, float tolerance = 1e-4f)
+inline void ExpectNear(const platform::Vector3& actual, const platform::Vector3& expected,
+                       float tolerance = 1e-4f)
 {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
     EXPECT_NEAR(actual.y, expected.y, tolerance);

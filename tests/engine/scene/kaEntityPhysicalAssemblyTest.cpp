@@ -18,9 +18,8 @@ namespace
 
 TEST(EntityPhysicalBonesTest, ABoneNamedCOGOrTheCentreBoneIsTheBodysOrigin)
 {
-    const std::vector<physicstest::BoneSpec> bones = {{"Root", "", {0, 0, 0}},
-                                                      {"COG", "Root", {0, 0.5f, 0}},
-                                                      {"Seat", "Root", {0.25f, 0, 0}}};
+    const std::vector<physicstest::BoneSpec> bones = {
+        {"Root", "", {0, 0, 0}}, {"COG", "Root", {0, 0.5f, 0}}, {"Seat", "Root", {0.25f, 0, 0}}};
     struct Case
     {
         const char* centreBone;
@@ -92,8 +91,9 @@ protected:
 TEST_F(EntityPhysicalJointElementTest, AJointElementHangsAChildMadeByItsRecordsAndNeitherIsSaved)
 {
     // As a course names it: by its record, applied over its block.
-    auto* parent = Make<kaEntityPhysical>("<initUniqueID>Crane</initUniqueID><position><x>0</x><y>6</y><z>0</z>"
-                                          "</position>");
+    auto* parent =
+        Make<kaEntityPhysical>("<initUniqueID>Crane</initUniqueID><position><x>0</x><y>6</y><z>0</z>"
+                               "</position>");
     parent->ApplyInitData("Crane");
     ASSERT_NE(parent->GetBody(), nullptr);
     EXPECT_EQ(m_World->GetEntityCount(), 3);

@@ -64,8 +64,8 @@ protected:
 
     std::string Wave(const std::string& name)
     {
-        return m_Dir.Write(name, RiffBuilder::PcmWave(1, 22050, 16,
-                                                      RiffBuilder::Samples16(std::vector<int16_t>(22050, 100))));
+        return m_Dir.Write(name, RiffBuilder::PcmWave(
+                                     1, 22050, 16, RiffBuilder::Samples16(std::vector<int16_t>(22050, 100))));
     }
 
     // A contact of this step pushing with that force, between these materials.
@@ -140,7 +140,8 @@ TEST_F(ContactResponseTest, TheSummedForcePlaysOneSoundWhosePitchAndVolumeFollow
             EXPECT_NEAR(wizard.GetSoundPlayVolume(handle), c.volume, 1);
         }
         // Back to the defaults for the next case.
-        ReadXml(*m_Entity, "<e><collisionMax>6000</collisionMax><collisionThreshold>1000</collisionThreshold></e>");
+        ReadXml(*m_Entity,
+                "<e><collisionMax>6000</collisionMax><collisionThreshold>1000</collisionThreshold></e>");
     }
 }
 
@@ -153,7 +154,8 @@ TEST_F(ContactResponseTest, TheFirstRecordWithBothMaterialsAndTheRightToPlaySoun
     auto high = Material("<soundFile>" + m_Scrape + "</soundFile><soundPriority>2</soundPriority>");
     auto highMissing = Material("<soundFile>" + missing + "</soundFile><soundPriority>2</soundPriority>");
     auto quiet = Material("<soundPriority>1</soundPriority>");
-    auto alternate = Material("<soundFile>" + missing + "</soundFile><altSoundFile>" + m_Scrape + "</altSoundFile>");
+    auto alternate =
+        Material("<soundFile>" + missing + "</soundFile><altSoundFile>" + m_Scrape + "</altSoundFile>");
     alternate->SetUseAltSound(true);
     struct Case
     {
@@ -165,7 +167,8 @@ TEST_F(ContactResponseTest, TheFirstRecordWithBothMaterialsAndTheRightToPlaySoun
         {"a lower priority than the other's is quiet", {{low.get(), highMissing.get()}}, false},
         {"a higher priority plays", {{high.get(), lowMissing.get()}}, true},
         {"equal priorities play", {{low.get(), lowMissing.get()}}, true},
-        {"without a sound the next record plays", {{quiet.get(), lowMissing.get()}, {high.get(), lowMissing.get()}},
+        {"without a sound the next record plays",
+         {{quiet.get(), lowMissing.get()}, {high.get(), lowMissing.get()}},
          true},
         {"a missing material is passed over",
          {{nullptr, lowMissing.get()}, {lowMissing.get(), nullptr}, {low.get(), lowMissing.get()}},
@@ -219,9 +222,10 @@ TEST_F(ContactResponseTest, NoSoundWithFiveImpactsRunningOrABodyAtRest)
 
 TEST_F(ContactResponseTest, ADecalFiresOnceOnItsPrimitiveWhenTheLastForceReachesItsThreshold)
 {
-    ReadXml(*m_Entity, "<e><decal><vertBox>door</vertBox><texture>dent.tga</texture><trigger>PRIM_Ball</trigger>"
-                       "</decal><decal><vertBox>door</vertBox><texture>crack.tga</texture><threshold>1500"
-                       "</threshold><trigger>PRIM_Ball</trigger></decal></e>");
+    ReadXml(*m_Entity,
+            "<e><decal><vertBox>door</vertBox><texture>dent.tga</texture><trigger>PRIM_Ball</trigger>"
+            "</decal><decal><vertBox>door</vertBox><texture>crack.tga</texture><threshold>1500"
+            "</threshold><trigger>PRIM_Ball</trigger></decal></e>");
     ASSERT_EQ(m_Entity->GetImpactDecalCount(), 2u);
     m_Entity->OnTrigger(m_Other, "PRIM_Other", "PRIM_Ball");
     EXPECT_EQ(m_Entity->GetImpactDecalCount(), 2u);

@@ -1,13 +1,13 @@
 #include "engine/scene/kaJoint.h"
 
+#include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaBallJoint.h"
+#include "engine/scene/kaFixedJoint.h"
 #include "engine/scene/kaHinge2Joint.h"
 #include "engine/scene/kaHingeJoint.h"
 #include "engine/scene/kaMotorJoint.h"
 #include "engine/scene/kaUniversalJoint.h"
-#include "engine/render/kaGraphicsManager.h"
-#include "engine/scene/kaFixedJoint.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/engine/scene/PhysicsScene.h"
 
@@ -127,9 +127,12 @@ TEST(JointTest, EveryKindMakesItsODEJointWithItsDefaultAxes)
         bool axis2;
     };
     const Case cases[] = {
-        {"kaBallJoint", dJointTypeBall, false, false},       {"kaSliderJoint", dJointTypeSlider, true, false},
-        {"kaUniversalJoint", dJointTypeUniversal, true, true}, {"kaFixedJoint", dJointTypeFixed, false, false},
-        {"kaMotorJoint", dJointTypeHinge, true, false},      {"kaHingeJoint", dJointTypeHinge, true, false},
+        {"kaBallJoint", dJointTypeBall, false, false},
+        {"kaSliderJoint", dJointTypeSlider, true, false},
+        {"kaUniversalJoint", dJointTypeUniversal, true, true},
+        {"kaFixedJoint", dJointTypeFixed, false, false},
+        {"kaMotorJoint", dJointTypeHinge, true, false},
+        {"kaHingeJoint", dJointTypeHinge, true, false},
         {"kaHinge2Joint", dJointTypeHinge2, true, true},
     };
     for (const Case& c : cases)
