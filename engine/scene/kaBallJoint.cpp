@@ -24,7 +24,8 @@ void kaBallJoint::_SetAnchor(const Vector3& anchor)
 
 bool kaBallJoint::_GetAnchors(Vector3& first, Vector3& second) const
 {
-    dVector3 a, b;
+    dVector3 a = {0, 0, 0, 0};
+    dVector3 b = {0, 0, 0, 0};
     dJointGetBallAnchor(m_Joint, a);
     dJointGetBallAnchor2(m_Joint, b);
     first = Vector3(static_cast<float>(a[0]), static_cast<float>(a[1]), static_cast<float>(a[2]));

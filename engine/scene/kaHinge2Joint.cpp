@@ -79,19 +79,26 @@ void kaHinge2Joint::SetAxis(float x, float y, float z, int index)
 
 float kaHinge2Joint::GetAngle()
 {
-    return m_Joint ? static_cast<float>(dJointGetHinge2Angle1(m_Joint)) : 0.0f;
+    return m_Joint && _Attached() ? static_cast<float>(dJointGetHinge2Angle1(m_Joint)) : 0.0f;
 }
 
 float kaHinge2Joint::GetAngleRate()
 {
-    return m_Joint ? static_cast<float>(dJointGetHinge2Angle2Rate(m_Joint)) : 0.0f;
+    return m_Joint && _Attached() ? static_cast<float>(dJointGetHinge2Angle2Rate(m_Joint)) : 0.0f;
+}
+
+bool kaHinge2Joint::_Attached() const
+{
+    return dJointGetBody(m_Joint, 0) && dJointGetBody(m_Joint, 1);
 }
 
 bool kaHinge2Joint::_GetAxis(int index, Vector3& axis) const
 {
-    if (index < 0 || index > 1)
+    // ODE aborts on reading an axis of an unattached hinge-2.
+    if (index < 0 || index > 1 || !_Attached())
         return false;
-    dVector3 a;
+    // ODE writes nothing without the body the axis lives on.
+    dVector3 a = {0, 0, 0, 0};
     if (index == 0)
         dJointGetHinge2Axis1(m_Joint, a);
     else
@@ -102,7 +109,10 @@ bool kaHinge2Joint::_GetAxis(int index, Vector3& axis) const
 
 bool kaHinge2Joint::_GetAnchors(Vector3& first, Vector3& second) const
 {
-    dVector3 a, b;
+    if (!_Attached())
+        return false;
+    dVector3 a = {0, 0, 0, 0};
+    dVector3 b = {0, 0, 0, 0};
     dJointGetHinge2Anchor(m_Joint, a);
     dJointGetHinge2Anchor2(m_Joint, b);
     first = ToVector(a);

@@ -27,4 +27,6 @@ protected:
     void _RestoreAxes(const platform::Vector3 axes[2], const bool present[2]) override;
     // Sets what is given, both in one call; false, nothing set, when ODE would refuse it.
     bool _SetAxes(const platform::Vector3* axis1, const platform::Vector3* axis2);
+    // On both bodies; a hinge-2 never hangs on one.
+    bool _Attached() const;
 };

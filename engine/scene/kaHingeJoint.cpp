@@ -54,7 +54,8 @@ bool kaHingeJoint::_GetAxis(int index, Vector3& axis) const
 {
     if (index != 0)
         return false;
-    dVector3 a;
+    // ODE writes nothing without the body the axis lives on.
+    dVector3 a = {0, 0, 0, 0};
     dJointGetHingeAxis(m_Joint, a);
     axis = ToVector(a);
     return true;
@@ -62,7 +63,8 @@ bool kaHingeJoint::_GetAxis(int index, Vector3& axis) const
 
 bool kaHingeJoint::_GetAnchors(Vector3& first, Vector3& second) const
 {
-    dVector3 a, b;
+    dVector3 a = {0, 0, 0, 0};
+    dVector3 b = {0, 0, 0, 0};
     dJointGetHingeAnchor(m_Joint, a);
     dJointGetHingeAnchor2(m_Joint, b);
     first = ToVector(a);

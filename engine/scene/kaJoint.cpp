@@ -217,7 +217,7 @@ kaJoint::AxisState kaJoint::CaptureAxes() const
     if (m_Joint)
     {
         for (int i = 0; i < 2; ++i)
-            state.present[i] = _GetAxis(i, state.axes[i]);
+            state.present[i] = _GetAxis(i, state.axes[i]) && Length(state.axes[i]) >= kMinAxisLength;
     }
     return state;
 }

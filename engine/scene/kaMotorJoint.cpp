@@ -138,8 +138,11 @@ void kaMotorJoint::UpdateMotorAxis()
 {
     if (!m_Joint || !m_Motor)
         return;
-    dVector3 axis;
+    // Unattached, the hinge has no axis to give, and ODE aborts on a zero one.
+    dVector3 axis = {0, 0, 0, 0};
     dJointGetHingeAxis(m_Joint, axis);
+    if (axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2] < 1e-12)
+        return;
     dJointSetAMotorAxis(m_Motor, 0, 0, axis[0], axis[1], axis[2]);
 }
 
@@ -147,7 +150,8 @@ bool kaMotorJoint::_GetAxis(int index, Vector3& axis) const
 {
     if (index != 0)
         return false;
-    dVector3 a;
+    // ODE writes nothing without the body the axis lives on.
+    dVector3 a = {0, 0, 0, 0};
     dJointGetHingeAxis(m_Joint, a);
     axis = ToVector(a);
     return true;
@@ -155,7 +159,8 @@ bool kaMotorJoint::_GetAxis(int index, Vector3& axis) const
 
 bool kaMotorJoint::_GetAnchors(Vector3& first, Vector3& second) const
 {
-    dVector3 a, b;
+    dVector3 a = {0, 0, 0, 0};
+    dVector3 b = {0, 0, 0, 0};
     dJointGetHingeAnchor(m_Joint, a);
     dJointGetHingeAnchor2(m_Joint, b);
     first = ToVector(a);

@@ -39,7 +39,8 @@ bool kaSliderJoint::_GetAxis(int index, Vector3& axis) const
 {
     if (index != 0)
         return false;
-    dVector3 a;
+    // ODE writes nothing without the body the axis lives on.
+    dVector3 a = {0, 0, 0, 0};
     dJointGetSliderAxis(m_Joint, a);
     axis = Vector3(static_cast<float>(a[0]), static_cast<float>(a[1]), static_cast<float>(a[2]));
     return true;

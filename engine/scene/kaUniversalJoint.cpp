@@ -29,7 +29,9 @@ void kaUniversalJoint::_SetAnchor(const Vector3& anchor)
 
 void kaUniversalJoint::_SetDefaultAxes()
 {
-    // Axis 2 first goes across whatever axis 1 held before.
+    // ODE's own pair is (1, 0, 0) and (0, 1, 0): swapped directly, the axes would meet on the way. Axis 2
+    // steps aside first.
+    dJointSetUniversalAxis2(m_Joint, 0.0, 0.0, 1.0);
     dJointSetUniversalAxis1(m_Joint, 0.0, 1.0, 0.0);
     dJointSetUniversalAxis2(m_Joint, 1.0, 0.0, 0.0);
 }
@@ -55,7 +57,8 @@ bool kaUniversalJoint::_GetAxis(int index, Vector3& axis) const
 {
     if (index < 0 || index > 1)
         return false;
-    dVector3 a;
+    // ODE writes nothing without the body the axis lives on.
+    dVector3 a = {0, 0, 0, 0};
     if (index == 0)
         dJointGetUniversalAxis1(m_Joint, a);
     else
@@ -66,7 +69,8 @@ bool kaUniversalJoint::_GetAxis(int index, Vector3& axis) const
 
 bool kaUniversalJoint::_GetAnchors(Vector3& first, Vector3& second) const
 {
-    dVector3 a, b;
+    dVector3 a = {0, 0, 0, 0};
+    dVector3 b = {0, 0, 0, 0};
     dJointGetUniversalAnchor(m_Joint, a);
     dJointGetUniversalAnchor2(m_Joint, b);
     first = ToVector(a);
