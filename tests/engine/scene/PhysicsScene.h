@@ -30,7 +30,7 @@ inline std::unique_ptr<kaCollisionPrimitive> Sphere(float radius, const std::str
 }
 
 // A bone of a skeleton built in code: where it sits in the model, optionally turned.
-struct BoneSpec
+struct BonePlace
 {
     std::string name;
     std::string parent;
@@ -46,7 +46,7 @@ struct BoneSpec
 };
 
 // Bones used by most physics tests: a hook one unit above the centre and one below.
-inline std::vector<BoneSpec> Hooks()
+inline std::vector<BonePlace> Hooks()
 {
     return {{"Centre", "", {0, 0, 0}}, {"Top", "Centre", {0, 1, 0}}, {"Bottom", "Centre", {0, -1, 0}}};
 }
@@ -72,7 +72,7 @@ struct Scene
     kaPhysicsWorld world;
 
     // A ball of radius 0.5 with the given bones.
-    kaModel* Model(const std::vector<BoneSpec>& bones = Hooks())
+    kaModel* Model(const std::vector<BonePlace>& bones = Hooks())
     {
         auto* mesh = new kaMesh;
         mesh->AddPrimitive(Sphere(0.5f));
@@ -104,7 +104,7 @@ struct Scene
         return models.back().get();
     }
 
-    kaEntityPhysical* Add(const platform::Vector3& at, const std::vector<BoneSpec>& bones = Hooks())
+    kaEntityPhysical* Add(const platform::Vector3& at, const std::vector<BonePlace>& bones = Hooks())
     {
         auto* entity = new kaEntityPhysical;
         world.AddEntity(entity, true, true);

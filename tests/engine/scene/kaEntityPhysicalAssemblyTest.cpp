@@ -18,7 +18,7 @@ namespace
 
 TEST(EntityPhysicalBonesTest, ABoneNamedCOGOrTheCentreBoneIsTheBodysOrigin)
 {
-    const std::vector<physicstest::BoneSpec> bones = {
+    const std::vector<physicstest::BonePlace> bones = {
         {"Root", "", {0, 0, 0}}, {"COG", "Root", {0, 0.5f, 0}}, {"Seat", "Root", {0.25f, 0, 0}}};
     struct Case
     {

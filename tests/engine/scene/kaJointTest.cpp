@@ -18,7 +18,7 @@
 #include <limits>
 #include <string>
 
-using physicstest::BoneSpec;
+using physicstest::BonePlace;
 using physicstest::ExpectNear;
 using physicstest::Scene;
 using physicstest::ToVector;
@@ -331,7 +331,7 @@ TEST(JointTest, AnAxisFromBonesTakesTheLastBoneNamedAndTheRowOfItsLetter)
 {
     platform::Matrix tilt;
     platform::MatrixRotationX(&tilt, kQuarterTurn);
-    std::vector<BoneSpec> bones = physicstest::Hooks();
+    std::vector<BonePlace> bones = physicstest::Hooks();
     bones.push_back({"Tilted", "Centre", {0, 0, 0}, tilt});
     struct Case
     {
