@@ -14,6 +14,7 @@
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/audio/Audio3DBuffer.h"
+#include "platform/audio/AudioBuffer.h"
 #include "platform/audio/MusicGraph.h"
 #include "platform/files/Files.h"
 #include "platform/system/DebugOutput.h"
@@ -231,6 +232,21 @@ bool Wizard::SetVolume(const kaSoundHandle& handle, int32_t volume, uint32_t fad
     else
         QueueEvent(new VolumeFade(this, handle, fadeMs, buffer->GetVolume(), volume));
     return false;
+}
+
+uint32_t Wizard::GetSoundFrequency(const kaSoundHandle& handle) const
+{
+    const SoundBuffer* buffer = _Find(handle);
+    uint32_t hertz = 0;
+    if (buffer && buffer->GetBuffer(0))
+        buffer->GetBuffer(0)->GetFrequency(hertz);
+    return hertz;
+}
+
+int32_t Wizard::GetSoundPlayVolume(const kaSoundHandle& handle) const
+{
+    const SoundBuffer* buffer = _Find(handle);
+    return buffer ? buffer->GetVolume() : 0;
 }
 
 void Wizard::SetSoundFrequency(const kaSoundHandle& handle, uint32_t hertz)

@@ -71,6 +71,10 @@ public:
     bool IsSoundLoaded(const kaSoundHandle& handle) const;
     bool SetVolume(const kaSoundHandle& handle, int32_t volume, uint32_t fadeMs);
     void SetSoundFrequency(const kaSoundHandle& handle, uint32_t hertz);
+    // What a loaded sound plays at: its rate in Hz and its volume in hundredths of a decibel; 0 for a
+    // sound that is not loaded.
+    uint32_t GetSoundFrequency(const kaSoundHandle& handle) const;
+    int32_t GetSoundPlayVolume(const kaSoundHandle& handle) const;
     bool SetSoundPosition(const kaSoundHandle& handle, float x, float y, float z);
     bool SetSoundMaxDistance(const kaSoundHandle& handle, float distance);
     bool SetSoundMinDistance(const kaSoundHandle& handle, float distance);

@@ -613,6 +613,21 @@ const Quaternion* kaModel::GetBoneRotation(int32_t index) const
     return &m_BoneRotations[static_cast<size_t>(index)];
 }
 
+void kaModel::SetBoneMatrix(int32_t index, const Matrix& matrix)
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_BoneMatrices.size())
+        return;
+    m_ControlledBones.resize(m_BoneMatrices.size(), 0);
+    m_ControlledBones[static_cast<size_t>(index)] = 1;
+    m_BoneMatrices[static_cast<size_t>(index)] = matrix;
+}
+
+bool kaModel::IsBoneControlled(int32_t index) const
+{
+    return index >= 0 && static_cast<size_t>(index) < m_ControlledBones.size() &&
+           m_ControlledBones[static_cast<size_t>(index)] != 0;
+}
+
 void kaModel::SetSkeleton(kaSkeleton* skeleton)
 {
     m_pSkeleton = skeleton;
@@ -625,6 +640,7 @@ void kaModel::SetSkeleton(kaSkeleton* skeleton)
     m_BoneMatrices.clear();
     m_BonePositions.clear();
     m_BoneRotations.clear();
+    m_ControlledBones.clear();
     if (skeleton == nullptr)
         return;
     if (skeleton->HasInfluences() && m_pMesh != nullptr)
@@ -858,14 +874,20 @@ void kaModel::_PoseBones()
     const std::vector<kaBone>& bones = m_pSkeleton->GetBones();
     const size_t count = std::min(bones.size(), m_BoneMatrices.size());
     std::vector<size_t> pending;
+    // A rag doll's limbs pose the bones they control; their children still hang from them.
+    const auto kept = [this](size_t b) { return m_RagDoll && IsBoneControlled(static_cast<int32_t>(b)); };
     for (size_t b = 0; b < count; ++b)
     {
-        platform::MatrixRotationQuaternion(&m_BoneMatrices[b], &m_BoneRotations[b]);
+        if (!kept(b))
+            platform::MatrixRotationQuaternion(&m_BoneMatrices[b], &m_BoneRotations[b]);
         if (bones[b].parent == nullptr)
         {
-            m_BoneMatrices[b](3, 0) = m_BonePositions[b].x;
-            m_BoneMatrices[b](3, 1) = m_BonePositions[b].y;
-            m_BoneMatrices[b](3, 2) = m_BonePositions[b].z;
+            if (!kept(b))
+            {
+                m_BoneMatrices[b](3, 0) = m_BonePositions[b].x;
+                m_BoneMatrices[b](3, 1) = m_BonePositions[b].y;
+                m_BoneMatrices[b](3, 2) = m_BonePositions[b].z;
+            }
             pending.push_back(b);
         }
     }
@@ -879,6 +901,11 @@ void kaModel::_PoseBones()
             const size_t child = static_cast<size_t>(childIndex);
             if (child >= count)
                 continue;
+            if (kept(child))
+            {
+                pending.push_back(child);
+                continue;
+            }
             Vector3& position = m_BonePositions[child];
             platform::Vec3TransformCoord(&position, &bones[child].positionInParent, &m_BoneMatrices[parent]);
             m_BoneMatrices[child](3, 0) = position.x;

@@ -113,6 +113,10 @@ public:
     const platform::Matrix* GetBoneMatrix(int32_t index) const;
     int32_t GetBoneCount() const { return static_cast<int32_t>(m_BoneMatrices.size()); }
     const platform::Vector3* GetBonePosition(int32_t index) const;
+    // A bone posed from outside (a rag doll's limb): written now and, while the rag-doll flag is set,
+    // left alone by the animation. Nothing out of range.
+    void SetBoneMatrix(int32_t index, const platform::Matrix& matrix);
+    bool IsBoneControlled(int32_t index) const;
     const platform::Quaternion* GetBoneRotation(int32_t index) const;
 
     kaMesh* GetMesh() const { return m_pMesh; }
@@ -135,7 +139,8 @@ public:
     bool m_UseAltBounds = false;
     platform::Vector3 m_AltMin;
     platform::Vector3 m_AltMax;
-    // Read by the physics and the world: the body is driven as a rag doll, the instance is hidden.
+    // Read by the physics, the animation and the world: the body is driven as a rag doll (animation
+    // leaves the bones written from outside), the instance is hidden.
     bool m_RagDoll = false;
     bool m_Hidden = false;
 
@@ -159,6 +164,8 @@ private:
     std::vector<platform::Matrix> m_BoneMatrices;
     std::vector<platform::Vector3> m_BonePositions;
     std::vector<platform::Quaternion> m_BoneRotations;
+    // One flag per bone: written from outside.
+    std::vector<uint8_t> m_ControlledBones;
     uint32_t m_WalkCursor = 0;
     kaMesh* m_pSkinnedMesh = nullptr;
     bool m_Skinned = false;

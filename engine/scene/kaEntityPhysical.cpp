@@ -1,5 +1,6 @@
 #include "engine/scene/kaEntityPhysical.h"
 
+#include "engine/core/Wizard.h"
 #include "engine/core/kaApp.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/model/kaBoxPrimitive.h"
@@ -8,7 +9,12 @@
 #include "engine/model/kaSpherePrimitive.h"
 #include "engine/model/kaTriMeshPrimitive.h"
 #include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaAltSoundTrigger.h"
+#include "engine/scene/kaBoneControl.h"
 #include "engine/scene/kaGeomData.h"
+#include "engine/scene/kaImpactDecal.h"
+#include "engine/scene/kaJoint.h"
+#include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaPhysicsWorld.h"
 #include "engine/scene/kaTerrainBase.h"
 
@@ -124,6 +130,43 @@ kaEntityPhysical::kaEntityPhysical()
 
 kaEntityPhysical::~kaEntityPhysical()
 {
+    m_ImpactDecals.clear();
+    m_AltSoundTriggers.clear();
+    // The limbs' controls of this model go first: a limb deleted later must not move a freed bone.
+    const std::vector<kaEntityPhysical*> dependents = std::move(m_Dependents);
+    m_Dependents.clear();
+    for (kaEntityPhysical* limb : dependents)
+        limb->_DropBoneControlsOf(this);
+    if (m_pWorld)
+    {
+        for (kaEntityPhysical* limb : dependents)
+            m_pWorld->DeleteEntity(limb, false);
+    }
+    for (const auto& control : m_BoneControls)
+    {
+        auto& list = control->GetOwner()->m_Dependents;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+    m_BoneControls.clear();
+    m_ContactRecords.clear();
+    m_ContactRecordCount = 0;
+    // Each joint once, from a copy: a joint without an ODE joint, or a locked list, would otherwise keep
+    // the walk going for ever. The entity is going: its list empties whatever the lock.
+    m_JointsLocked = false;
+    const std::vector<kaJoint*> joints = m_Joints;
+    for (kaJoint* joint : joints)
+    {
+        // Gone already when an earlier detach destroyed it.
+        if (std::find(m_Joints.begin(), m_Joints.end(), joint) == m_Joints.end())
+            continue;
+        if (joint->GetODEJoint() && joint->GetParent() && joint->GetChild())
+            joint->Detach();
+        else
+            joint->ForgetEnd(this);
+    }
+    for (kaJoint* joint : m_Joints)
+        joint->ForgetEnd(this);
+    m_Joints.clear();
     _DestroyPhysics();
     if (auto* world = dynamic_cast<kaPhysicsWorld*>(m_pWorld))
         world->ForgetEntity(this);
@@ -206,6 +249,9 @@ void kaEntityPhysical::ReadXml(const TiXmlElement* element)
         if (const TiXmlElement* pinned = element->FirstChildElement("pinned"))
             m_Pinned = GetElementBool(pinned);
     }
+    for (const TiXmlElement* joint = element->FirstChildElement("joint"); joint;
+         joint = joint->NextSiblingElement("joint"))
+        _ReadJoint(joint);
     for (const TiXmlElement* lookup = element->FirstChildElement("materialLookup"); lookup;
          lookup = lookup->NextSiblingElement("materialLookup"))
     {
@@ -218,8 +264,115 @@ void kaEntityPhysical::ReadXml(const TiXmlElement* element)
             m_pMaterialLookup->emplace(GetElementText(prim), material);
         }
     }
+    if (m_pModel)
+    {
+        for (const TiXmlElement* control = element->FirstChildElement("boneControl"); control;
+             control = control->NextSiblingElement("boneControl"))
+            _ReadBoneControl(control);
+    }
     if (const TiXmlElement* ragdoll = element->FirstChildElement("ragdollInitID"))
         m_RagdollInitID = GetElementText(ragdoll);
+    for (const TiXmlElement* decal = element->FirstChildElement("decal"); decal;
+         decal = decal->NextSiblingElement("decal"))
+    {
+        auto record = std::make_unique<kaImpactDecal>();
+        record->ReadXml(decal);
+        m_ImpactDecals.push_back(std::move(record));
+    }
+    for (const TiXmlElement* trigger = element->FirstChildElement("altSoundTrigger"); trigger;
+         trigger = trigger->NextSiblingElement("altSoundTrigger"))
+    {
+        auto record = std::make_unique<kaAltSoundTrigger>();
+        record->ReadXml(trigger);
+        m_AltSoundTriggers.push_back(std::move(record));
+    }
+}
+
+void kaEntityPhysical::_ReadJoint(const TiXmlElement* element)
+{
+    kaPhysicsWorld* world = _GetPhysicsWorld();
+    if (!world)
+    {
+        platform::OutputDebugString("[kaEntityPhysical::ReadXml] : a joint needs a physics world; skipped\n");
+        return;
+    }
+    std::unique_ptr<kaEntity> jointEntity = CreateEntity(GetChildElementText("jointClass", element));
+    std::unique_ptr<kaEntity> childEntity = CreateEntity(GetChildElementText("childClass", element));
+    auto* joint = dynamic_cast<kaJoint*>(jointEntity.get());
+    auto* child = dynamic_cast<kaEntityPhysical*>(childEntity.get());
+    if (!joint || !child)
+    {
+        platform::OutputDebugString("[kaEntityPhysical::ReadXml] : joint element without a joint class and a "
+                                    "physical child class; skipped\n");
+        return;
+    }
+    child->SetWorld(world);
+    child->ApplyInitData(GetChildElementText("childInitID", element));
+    // Made again from this element at every load: saved as entities, they would come back twice.
+    child->SetSaved(false);
+    // A locked world queues it and owns it from now on.
+    if (!world->AddEntity(child, child->IsVisible(), true) && !world->IsLocked())
+    {
+        child->SetWorld(nullptr);
+        return;
+    }
+    childEntity.release();
+    if (const TiXmlElement* hide = element->FirstChildElement("hideModel"))
+    {
+        if (GetElementBool(hide) && child->GetModel())
+            child->GetModel()->m_Hidden = true;
+    }
+    joint->SetWorld(world);
+    joint->SetSaved(false);
+    joint->CreateJoint(world);
+    if (!world->AddEntity(joint, true, true) && !world->IsLocked())
+    {
+        joint->SetWorld(nullptr);
+        return;
+    }
+    jointEntity.release();
+    joint->Connect(this, GetChildElementText("parentBone", element), child,
+                   GetChildElementText("childBone", element));
+    child->Initialize();
+    joint->ApplyInitData(GetChildElementText("jointInitID", element));
+}
+
+void kaEntityPhysical::_ReadBoneControl(const TiXmlElement* element)
+{
+    kaJoint* joint = FindJoint(GetChildElementText("jointName", element), nullptr, true);
+    const int32_t bone = GetBoneIndex(GetChildElementText("boneName", element));
+    kaEntityPhysical* limb = joint ? joint->GetChild() : nullptr;
+    // A bone follows another entity's body; without one there is nothing to follow.
+    if (bone < 0 || !limb || limb == this || !limb->GetBody())
+        return;
+    limb->m_BoneControls.push_back(std::make_unique<kaBoneControl>(this, bone, limb->GetBody()));
+    if (std::find(m_Dependents.begin(), m_Dependents.end(), limb) == m_Dependents.end())
+        m_Dependents.push_back(limb);
+}
+
+void kaEntityPhysical::_DropBoneControlsOf(const kaEntityPhysical* owner)
+{
+    m_BoneControls.erase(std::remove_if(m_BoneControls.begin(), m_BoneControls.end(),
+                                        [owner](const std::unique_ptr<kaBoneControl>& control)
+                                        { return control->GetOwner() == owner; }),
+                         m_BoneControls.end());
+}
+
+void kaEntityPhysical::ApplyRagdollInitData()
+{
+    ApplyInitData(m_RagdollInitID);
+    if (m_pModel)
+        m_pModel->m_RagDoll = true;
+}
+
+void kaEntityPhysical::Render()
+{
+    kaEntityModel::Render();
+    const kaPhysicsWorld* world = _GetPhysicsWorld();
+    if (!world || !world->GetDebugDraw())
+        return;
+    for (kaJoint* joint : m_Joints)
+        joint->RenderDebug();
 }
 
 void kaEntityPhysical::Initialize()
@@ -228,15 +381,7 @@ void kaEntityPhysical::Initialize()
     if (m_HasSpawnPosition)
         SetPosition(m_SpawnPosition + Turn(m_COGOffset, GetRotation()));
     if (m_Pinned && m_pWorld)
-    {
-        if (kaPhysicsWorld* world = _GetPhysicsWorld())
-        {
-            SetSpace(world->GetSpace());
-            if (m_Body)
-                dBodyDestroy(m_Body);
-            m_Body = nullptr;
-        }
-    }
+        _DropBody();
     std::vector<kaGeomData*> records;
     for (const auto& record : m_GeomData)
         records.push_back(record.get());
@@ -248,6 +393,11 @@ void kaEntityPhysical::Initialize()
 void kaEntityPhysical::Update(float dt)
 {
     kaEntityModel::Update(dt);
+    for (const auto& trigger : m_AltSoundTriggers)
+    {
+        if (trigger->m_Countdown > 0 && --trigger->m_Countdown == 0)
+            _SetAltSound(*trigger, false);
+    }
     m_CollisionForce = Vector3();
     m_CollisionForceLength = 0.0f;
     m_LastStepLength = dt;
@@ -258,6 +408,8 @@ void kaEntityPhysical::Update(float dt)
         s_PhysicsSync = true;
         SetPositionRotation(position - Turn(m_COGOffset, rotation), rotation);
         s_PhysicsSync = false;
+        for (const auto& control : m_BoneControls)
+            control->Update(m_Body);
     }
     if (m_ContactRecordCount > 0)
     {
@@ -506,6 +658,12 @@ void kaEntityPhysical::SetPositionRotation(const Vector3& position, const Quater
     if (s_PhysicsSync || !m_Body)
         return;
     _PlaceBodyAndModel(position, rotation);
+    // The children follow by their bones; by index, as nothing here changes the list but a child may.
+    for (size_t i = 0; i < m_Joints.size(); ++i)
+    {
+        if (m_Joints[i]->GetChild() != this)
+            m_Joints[i]->Reanchor();
+    }
 }
 
 void kaEntityPhysical::SetPosition(const Vector3& position)
@@ -521,9 +679,192 @@ void kaEntityPhysical::SetRotation(const Quaternion& rotation)
 
 void kaEntityPhysical::OnCollide(kaEntityPhysical*, kaMaterial*, kaMaterial*) {}
 
-void kaEntityPhysical::OnTrigger(kaEntityPhysical*, const std::string&, const std::string&) {}
+void kaEntityPhysical::OnTrigger(kaEntityPhysical*, const std::string& ownPrimitive, const std::string&)
+{
+    for (size_t i = 0; i < m_ImpactDecals.size();)
+    {
+        const kaImpactDecal& decal = *m_ImpactDecals[i];
+        if (decal.m_Trigger != ownPrimitive || decal.m_Threshold > m_CollisionForceLength)
+        {
+            ++i;
+            continue;
+        }
+        if (m_pModel)
+            m_pModel->SetSubsetRenderState(decal.m_Subset, decal.m_Texture);
+        // Each decal fires once.
+        m_ImpactDecals.erase(m_ImpactDecals.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    for (const auto& trigger : m_AltSoundTriggers)
+    {
+        if (trigger->m_Trigger != ownPrimitive)
+            continue;
+        if (trigger->m_Countdown == 0)
+            _SetAltSound(*trigger, true);
+        trigger->m_Countdown = kaAltSoundTrigger::kStepsAfterTouch;
+    }
+}
 
-void kaEntityPhysical::ProcessCollisionForces() {}
+void kaEntityPhysical::_SetAltSound(const kaAltSoundTrigger& trigger, bool use) const
+{
+    for (const std::string& name : trigger.m_Primitives)
+    {
+        const kaGeomData* record = FindGeomData(name);
+        if (kaMaterial* material = record ? record->GetMaterial() : nullptr)
+            material->SetUseAltSound(use);
+    }
+}
+
+void kaEntityPhysical::ProcessCollisionForces()
+{
+    if (m_Body && !dBodyIsEnabled(m_Body))
+        return;
+    Vector3 sum;
+    const size_t count = std::min(static_cast<size_t>(m_ContactRecordCount), m_ContactRecords.size());
+    for (size_t i = 0; i < count; ++i)
+    {
+        const dJointFeedback* feedback = m_ContactRecords[i]->m_pFeedback;
+        if (feedback)
+            sum += Vector3(static_cast<float>(feedback->f1[0]), static_cast<float>(feedback->f1[1]),
+                           static_cast<float>(feedback->f1[2]));
+    }
+    m_CollisionForce = sum;
+    float length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+    m_CollisionForceLength = length;
+    if (!(length >= m_CollisionThreshold))
+        return;
+    // Without a positive maximum every sound is at full strength.
+    float ratio = 1.0f;
+    if (m_CollisionMax > 0.0f)
+        ratio = std::min(length, m_CollisionMax) / m_CollisionMax;
+    if (!g_pWizard)
+        return;
+    for (size_t i = 0; i < count; ++i)
+    {
+        const kaContactRecord& record = *m_ContactRecords[i];
+        const kaMaterial* own = record.m_pOwnMaterial;
+        const kaMaterial* other = record.m_pOtherMaterial;
+        if (!own || !other || own->GetSoundPriority() < other->GetSoundPriority() ||
+            !g_pWizard->HasFreeImpactSlot())
+            continue;
+        const std::string& sound = own->GetActiveSoundFile();
+        if (sound.empty())
+            continue;
+        const Vector3 at = GetPosition();
+        const kaSoundHandle handle = g_pWizard->LoadSound(sound, true, true, at.x, at.y, at.z, kImpactMaxDistance,
+                                                          kImpactMinDistance);
+        if (handle.id < 0)
+            return;
+        g_pWizard->SetSoundFrequency(handle, static_cast<uint32_t>(ratio * 2.0f * kImpactBaseFrequency));
+        g_pWizard->PlayImpactSound(
+            handle, static_cast<int32_t>(ratio * kImpactVolumeRange - kImpactVolumeRange + GetSoundVolume()));
+        return;
+    }
+}
+
+void kaEntityPhysical::AddJoint(kaJoint* joint)
+{
+    if (joint && std::find(m_Joints.begin(), m_Joints.end(), joint) == m_Joints.end())
+        m_Joints.push_back(joint);
+}
+
+void kaEntityPhysical::RemoveJoint(kaJoint* joint)
+{
+    if (m_JointsLocked)
+        return;
+    const auto found = std::find(m_Joints.begin(), m_Joints.end(), joint);
+    if (found != m_Joints.end())
+        m_Joints.erase(found);
+}
+
+void kaEntityPhysical::ForgetJoint(kaJoint* joint)
+{
+    m_Joints.erase(std::remove(m_Joints.begin(), m_Joints.end(), joint), m_Joints.end());
+}
+
+template <typename Function> void kaEntityPhysical::_ForAssembly(Function function)
+{
+    std::vector<kaEntityPhysical*> visited;
+    std::vector<kaEntityPhysical*> pending{this};
+    while (!pending.empty())
+    {
+        kaEntityPhysical* entity = pending.back();
+        pending.pop_back();
+        if (entity->m_Visited)
+            continue;
+        entity->m_Visited = true;
+        visited.push_back(entity);
+        function(*entity);
+        for (kaJoint* joint : entity->m_Joints)
+        {
+            kaEntityPhysical* other = joint->GetOtherEnd(entity);
+            if (other && !other->m_Visited)
+                pending.push_back(other);
+        }
+    }
+    for (kaEntityPhysical* entity : visited)
+        entity->m_Visited = false;
+}
+
+kaJoint* kaEntityPhysical::FindJoint(const std::string& name, const kaEntityPhysical* exclude, bool recursive)
+{
+    std::vector<kaEntityPhysical*> visited;
+    kaJoint* found = _FindJoint(name, exclude, recursive, visited);
+    for (kaEntityPhysical* entity : visited)
+        entity->m_Visited = false;
+    return found;
+}
+
+kaJoint* kaEntityPhysical::_FindJoint(const std::string& name, const kaEntityPhysical* exclude, bool recursive,
+                                      std::vector<kaEntityPhysical*>& visited)
+{
+    m_Visited = true;
+    visited.push_back(this);
+    for (kaJoint* joint : m_Joints)
+    {
+        if (joint->GetName() == name)
+            return joint;
+    }
+    if (!recursive)
+        return nullptr;
+    for (kaJoint* joint : m_Joints)
+    {
+        kaEntityPhysical* other = joint->GetOtherEnd(this);
+        if (!other || other == exclude || other->m_Visited)
+            continue;
+        if (kaJoint* found = other->_FindJoint(name, this, true, visited))
+            return found;
+    }
+    return nullptr;
+}
+
+std::vector<std::pair<kaJoint*, kaJoint::AxisState>> kaEntityPhysical::_CaptureJointAxes() const
+{
+    std::vector<std::pair<kaJoint*, kaJoint::AxisState>> joints;
+    for (kaJoint* joint : m_Joints)
+        joints.emplace_back(joint, joint->CaptureAxes());
+    return joints;
+}
+
+void kaEntityPhysical::_ReattachJoints(const std::vector<std::pair<kaJoint*, kaJoint::AxisState>>& joints)
+{
+    for (const auto& [joint, state] : joints)
+        joint->Reattach(state);
+}
+
+void kaEntityPhysical::_DropBody()
+{
+    kaPhysicsWorld* world = _GetPhysicsWorld();
+    if (!world)
+        return;
+    SetSpace(world->GetSpace());
+    if (!m_Body)
+        return;
+    // ODE leaves the joints of a destroyed body hanging on nothing; they take the static world instead.
+    const auto joints = _CaptureJointAxes();
+    dBodyDestroy(m_Body);
+    m_Body = nullptr;
+    _ReattachJoints(joints);
+}
 
 void kaEntityPhysical::SetBodyEnabled(bool enable)
 {
@@ -542,24 +883,36 @@ Vector3 kaEntityPhysical::GetBodyPosition() const
 
 void kaEntityPhysical::StopMotion()
 {
-    if (!m_Body)
-        return;
-    dBodySetLinearVel(m_Body, 0, 0, 0);
-    dBodySetAngularVel(m_Body, 0, 0, 0);
-    dBodySetForce(m_Body, 0, 0, 0);
-    dBodySetTorque(m_Body, 0, 0, 0);
+    _ForAssembly(
+        [](kaEntityPhysical& entity)
+        {
+            if (!entity.m_Body)
+                return;
+            dBodySetLinearVel(entity.m_Body, 0, 0, 0);
+            dBodySetAngularVel(entity.m_Body, 0, 0, 0);
+            dBodySetForce(entity.m_Body, 0, 0, 0);
+            dBodySetTorque(entity.m_Body, 0, 0, 0);
+        });
 }
 
 void kaEntityPhysical::SetLinearVelocity(float x, float y, float z)
 {
-    if (m_Body)
-        dBodySetLinearVel(m_Body, x, y, z);
+    _ForAssembly(
+        [x, y, z](kaEntityPhysical& entity)
+        {
+            if (entity.m_Body)
+                dBodySetLinearVel(entity.m_Body, x, y, z);
+        });
 }
 
 void kaEntityPhysical::SetAngularVelocity(float x, float y, float z)
 {
-    if (m_Body)
-        dBodySetAngularVel(m_Body, x, y, z);
+    _ForAssembly(
+        [x, y, z](kaEntityPhysical& entity)
+        {
+            if (entity.m_Body)
+                dBodySetAngularVel(entity.m_Body, x, y, z);
+        });
 }
 
 void kaEntityPhysical::SetSpace(dSpaceID space)
@@ -584,6 +937,13 @@ void kaEntityPhysical::SetSpace(dSpaceID space)
         dSpaceDestroy(m_Space);
     m_Space = space;
     m_OwnSpace = made;
+    // The whole jointed assembly shares the space; an entity already in it ends the walk.
+    for (size_t i = 0; i < m_Joints.size(); ++i)
+    {
+        kaEntityPhysical* other = m_Joints[i]->GetOtherEnd(this);
+        if (other && other->m_Space != space)
+            other->SetSpace(space);
+    }
 }
 
 void kaEntityPhysical::SetPinned(bool pinned)
@@ -596,14 +956,12 @@ void kaEntityPhysical::SetPinned(bool pinned)
         return;
     if (pinned)
     {
-        SetSpace(world->GetSpace());
-        if (m_Body)
-            dBodyDestroy(m_Body);
-        m_Body = nullptr;
+        _DropBody();
         return;
     }
     if (!m_pModel || m_Body)
         return;
+    const auto joints = _CaptureJointAxes();
     m_Body = dBodyCreate(world->GetODEWorld());
     _GiveMassToBody();
     SetSpace(nullptr);
@@ -618,6 +976,7 @@ void kaEntityPhysical::SetPinned(bool pinned)
     const Quaternion rotation = GetRotation();
     _PlaceBodyAndModel(GetPosition() + Turn(m_COGOffset, rotation), rotation);
     dBodyDisable(m_Body);
+    _ReattachJoints(joints);
 }
 
 kaGeomData* kaEntityPhysical::FindGeomData(const std::string& name) const

@@ -2,6 +2,7 @@
 
 #include "engine/scene/kaContactRecord.h"
 #include "engine/scene/kaEntityModel.h"
+#include "engine/scene/kaJoint.h"
 
 #include <ode/ode.h>
 
@@ -12,14 +13,19 @@
 #include <vector>
 
 class kaCollisionPrimitive;
+class kaBoneControl;
 class kaGeomData;
 class kaMaterial;
 class kaPhysicsWorld;
+struct kaAltSoundTrigger;
+struct kaImpactDecal;
 
 // The model entity that takes part in the rigid-body simulation. From its model's collision primitives
 // it builds one ODE body, one geom per primitive in a space of its own, and the body's mass; after every
 // step the model follows the body. A pinned entity keeps static geoms and no body. It also holds what the
-// physics world's collision pass needs of it: the collision calls and the per-step contact records.
+// physics world's collision pass needs of it: the collision calls and the per-step contact records. Joints
+// link it to other physical entities at bones; hard contacts play impact sounds, named primitives put
+// decals on the model and switch materials to their alternate sounds.
 class kaEntityPhysical : public kaEntityModel
 {
     KA_ENTITY_CLASS_RECORD()
@@ -29,16 +35,25 @@ public:
     static constexpr float kDefaultCollisionThreshold = 1000.0f;
     static constexpr float kDefaultMass = 1.0f;
     static constexpr const char* kCentreBoneName = "COG";
+    // Impact sounds: full pitch is twice this rate; the sound is heard between these distances.
+    static constexpr float kImpactBaseFrequency = 44100.0f;
+    static constexpr float kImpactMaxDistance = 1000.0f;
+    static constexpr float kImpactMinDistance = 500.0f;
+    // Hundredths of a decibel below the effects volume at the softest impact.
+    static constexpr float kImpactVolumeRange = 500.0f;
 
     kaEntityPhysical();
-    // Frees the geoms, each once, then the body and the space the entity made; takes itself off its
-    // physics world's lists and out of the records other entities hold of this frame.
+    // Deletes the dependent entities from the world and detaches every joint once, then frees the
+    // geoms, each once, the body and the space the entity made; takes itself off its physics world's
+    // lists and out of the records other entities hold of this frame.
     ~kaEntityPhysical() override;
 
     // "overrideCOG" before the model's keys; then "position", "mass", "processCollisionForce",
-    // "collisionThreshold", "collisionMax", "pinned" (outside the map editor), "materialLookup" and
-    // "ragdollInitID".
+    // "collisionThreshold", "collisionMax", "pinned" (outside the map editor), "joint", "materialLookup",
+    // "boneControl", "ragdollInitID", "decal" and "altSoundTrigger".
     void ReadXml(const TiXmlElement* element) override;
+    // The model, and the joints' anchors while the physics world draws its debug shapes.
+    void Render() override;
     // The spawn position, pinning, then the primitives' materials.
     void Initialize() override;
     // Places the model on the body, then reads this step's contact records.
@@ -55,25 +70,51 @@ public:
     void SetPosition(const platform::Vector3& position) override;
     void SetRotation(const platform::Quaternion& rotation) override;
 
+    // Leaves the joint list, unless the list is locked.
+    virtual void RemoveJoint(kaJoint* joint);
     // Called for both entities of a contact between two collidable, visible entities, before the contact
     // joints are made; other first, then what is this entity's, then the other's. Either material may
     // be null.
     virtual void OnCollide(kaEntityPhysical* other, kaMaterial* ownMaterial, kaMaterial* otherMaterial);
-    // Called instead of OnCollide when either geom is a trigger; no contact joint follows.
+    // Called instead of OnCollide when either geom is a trigger; no contact joint follows. Fires the
+    // decals of the primitive and switches materials to their alternate sounds.
     virtual void OnTrigger(kaEntityPhysical* other, const std::string& ownPrimitive,
                            const std::string& otherPrimitive);
-    // Reads the contact records of the step.
+    // Sums the contact forces of the step and plays at most one impact sound by their strength.
     virtual void ProcessCollisionForces();
+
+    // Listed once, however often a joint connects again.
+    void AddJoint(kaJoint* joint);
+    // A dying joint leaves the list whether it is locked or not.
+    void ForgetJoint(kaJoint* joint);
+    const std::vector<kaJoint*>& GetJoints() const { return m_Joints; }
+    void SetJointsLocked(bool locked) { m_JointsLocked = locked; }
+    // The first joint of that name here, else, when recursive, at the entities jointed to this one
+    // (except the one excluded), depth first; each entity is searched once, so rings end.
+    kaJoint* FindJoint(const std::string& name, const kaEntityPhysical* exclude, bool recursive);
+    // The rag doll's record applied; the model then leaves its limbs' bones to their bodies.
+    void ApplyRagdollInitData();
+    const std::vector<std::unique_ptr<kaBoneControl>>& GetBoneControls() const { return m_BoneControls; }
+    const std::vector<kaEntityPhysical*>& GetDependents() const { return m_Dependents; }
+    size_t GetImpactDecalCount() const { return m_ImpactDecals.size(); }
+    const std::vector<std::unique_ptr<kaAltSoundTrigger>>& GetAltSoundTriggers() const
+    {
+        return m_AltSoundTriggers;
+    }
+    // The summed contact force of the last step that read its contacts, and its length.
+    const platform::Vector3& GetCollisionForce() const { return m_CollisionForce; }
+    float GetCollisionForceLength() const { return m_CollisionForceLength; }
 
     void SetBodyEnabled(bool enable);
     // Zeros without a body.
     platform::Vector3 GetBodyPosition() const;
-    // Velocities, force and torque to zero.
+    // Velocities, force and torque to zero, here and on everything jointed to it.
     void StopMotion();
+    // The same velocity for the whole jointed assembly.
     void SetLinearVelocity(float x, float y, float z);
     void SetAngularVelocity(float x, float y, float z);
-    // Moves every geom into that space; with none, into a new space of the entity's own. A former space
-    // of its own goes once it is empty.
+    // Moves every geom, and those of everything jointed to it, into that space; with none, into a new
+    // space of the entity's own. A former space of its own goes once it is empty.
     void SetSpace(dSpaceID space);
     // Pinned: static geoms in the world's space, no body. Unpinned: a resting body at the entity.
     void SetPinned(bool pinned);
@@ -124,6 +165,20 @@ protected:
     // The body at p with rotation q, the model with its centre-of-gravity point on the body origin.
     void _PlaceBodyAndModel(const platform::Vector3& position, const platform::Quaternion& rotation);
     kaPhysicsWorld* _GetPhysicsWorld() const;
+    // Calls the function on this entity and on every entity reached through joints, each once.
+    template <typename Function> void _ForAssembly(Function function);
+    kaJoint* _FindJoint(const std::string& name, const kaEntityPhysical* exclude, bool recursive,
+                        std::vector<kaEntityPhysical*>& visited);
+    // The joints' axes before the body changes, and the joints hung on the bodies after.
+    std::vector<std::pair<kaJoint*, kaJoint::AxisState>> _CaptureJointAxes() const;
+    static void _ReattachJoints(const std::vector<std::pair<kaJoint*, kaJoint::AxisState>>& joints);
+    // Pinned: the geoms go into the world's space and the body goes; the joints stay hung.
+    void _DropBody();
+    void _ReadJoint(const TiXmlElement* element);
+    void _ReadBoneControl(const TiXmlElement* element);
+    void _SetAltSound(const kaAltSoundTrigger& trigger, bool use) const;
+    // Takes the limb's bone controls of this owner out, as the owner goes.
+    void _DropBoneControlsOf(const kaEntityPhysical* owner);
 
     float m_CollisionMax = kDefaultCollisionMax;
     float m_CollisionThreshold = kDefaultCollisionThreshold;
@@ -158,4 +213,12 @@ protected:
     std::string m_RagdollInitID;
     platform::Vector3 m_CollisionForce;
     float m_CollisionForceLength = 0.0f;
+    std::vector<kaJoint*> m_Joints;
+    bool m_JointsLocked = false;
+    // Bones of other entities' models that follow this entity's body.
+    std::vector<std::unique_ptr<kaBoneControl>> m_BoneControls;
+    // Deleted from the world with this entity: the limbs whose bodies move its bones.
+    std::vector<kaEntityPhysical*> m_Dependents;
+    std::vector<std::unique_ptr<kaImpactDecal>> m_ImpactDecals;
+    std::vector<std::unique_ptr<kaAltSoundTrigger>> m_AltSoundTriggers;
 };

@@ -250,9 +250,41 @@ bool SampleModels::_Cylinder()
 
 bool SampleModels::_Crate()
 {
-    return _Prop(
-        "Crate", "crate", Packed(255, 255, 255), [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); },
-        BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, 0, 0}), 2);
+    // A box primitive stands on its offset: the base of the unit box, half below the model's origin.
+    if (!_Prop(
+            "Crate", "crate", Packed(255, 255, 255), [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); },
+            BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, -0.5f, 0}), 2))
+        return false;
+    // As a descriptor the crate has hooks to hang crates by: a root bone holding every vertex, and a
+    // bone a unit above and one a unit below it.
+    const std::string folder = std::string(kModels) + "crate/";
+    KM_Skeleton skeleton;
+    skeleton.SetName("Crate");
+    skeleton.m_BoneCount = 3;
+    KM_Skeleton::Bone root;
+    root.name = "Crate";
+    for (int32_t v = 0; v < 8; ++v)
+        root.weights.push_back({v, 1.0f});
+    skeleton.m_Bones[0] = root;
+    const struct
+    {
+        const char* name;
+        float y;
+    } hooks[] = {{kCrateTopBone, kCrateHookDistance}, {kCrateBottomBone, -kCrateHookDistance}};
+    for (uint32_t i = 0; i < 2; ++i)
+    {
+        KM_Skeleton::Bone hook;
+        hook.name = hooks[i].name;
+        hook.parentName = "Crate";
+        hook.orientation[3][1] = -hooks[i].y;
+        skeleton.m_Bones[i + 1] = hook;
+    }
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    return WriteObjects(_Prepare(folder + "crate_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "crate.xml", "<Model>" + folder + "crate.kmf</Model>\n<Skeleton>" + folder +
+                                           "crate_skeleton.kmf</Skeleton>\n");
 }
 
 bool SampleModels::_Ball()

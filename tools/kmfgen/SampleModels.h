@@ -16,6 +16,10 @@ class SampleModels
 public:
     // The lamp post's bone sits this high above its foot.
     static constexpr float kLampHeight = 4.0f;
+    // The crate descriptor's hooks, this far above and below its centre.
+    static constexpr const char* kCrateTopBone = "Top";
+    static constexpr const char* kCrateBottomBone = "Bottom";
+    static constexpr float kCrateHookDistance = 1.0f;
 
     explicit SampleModels(const std::string& root) : m_Root(root) {}
 

@@ -14,9 +14,14 @@ struct Record
 {
     const char* id;
     const char* model;
+    // Static geometry: pinned, it has no body.
+    bool pinned;
 };
-const Record kRecords[] = {
-    {"Ramp", "ramp/ramp.kmf"}, {"Crate", "crate/crate.kmf"}, {"Ball", "ball/ball.kmf"}};
+// Physical props: the records, applied over the course's blocks as the world loads, pin the ramp.
+const char* const kPropClass = "kaEntityPhysical";
+const Record kRecords[] = {{"Ramp", "ramp/ramp.kmf", true},
+                           {"Crate", "crate/crate.kmf", false},
+                           {"Ball", "ball/ball.kmf", false}};
 
 std::string Print(const TiXmlDocument& document)
 {
@@ -31,7 +36,7 @@ void AppendEntity(TiXmlElement* entities, const SampleWorld::Placed& placed)
     TiXmlElement* entity = AppendElement(entities, "Entity");
     AppendTextElement(entity, "initUniqueID", placed.record);
     AppendTextElement(entity, "name", placed.name);
-    AppendTextElement(entity, "type", "EntityModel");
+    AppendTextElement(entity, "type", kPropClass);
     AppendIntElement(entity, "entityID", placed.id);
     AppendBoolElement(entity, "visible", true);
     AppendBoolElement(entity, "selectable", true);
@@ -246,8 +251,10 @@ bool SampleWorld::WriteAll()
         AppendTextElement(entity, "uniqueID", record.id);
         AppendTextElement(entity, "dataType", "Entity");
         TiXmlElement* data = AppendElement(entity, "data");
-        AppendTextElement(data, "classType", "EntityModel");
+        AppendTextElement(data, "classType", kPropClass);
         AppendTextElement(data, "kmfFilename", std::string(kModels) + record.model);
+        if (record.pinned)
+            AppendBoolElement(data, "pinned", true);
     }
     AppendSceneryRecords(root);
     TiXmlDocument course;

@@ -98,7 +98,7 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    EXPECT_EQ(first.size(), 37u);
+    EXPECT_EQ(first.size(), 39u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -232,6 +232,51 @@ TEST_F(KmfGenTest, RiderHasASkinningSkeletonAndItsAnimations)
               std::string::npos);
 }
 
+TEST_F(KmfGenTest, RampFacesCarryOutwardNormalsAndTheCrateStandsOnItsBase)
+{
+    auto ramp = Load("ramp/ramp.kmf");
+    const KM_Primitive& mesh = *ramp->GetPrimitive(0);
+    ASSERT_EQ(mesh.m_IndexExtras.size(), mesh.m_Indices.size());
+    // Each face's normal has unit length and points away from the wedge's inside.
+    const float inside[3] = {0.0f, 0.5f, 4.0f};
+    for (size_t f = 0; f < mesh.m_Indices.size(); ++f)
+    {
+        const KM_Point3& n = mesh.m_IndexExtras[f];
+        const KM_Point3& v = mesh.m_Vertices[mesh.m_Indices[f].a];
+        EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-5f) << f;
+        EXPECT_GT(n.x * (v.x - inside[0]) + n.y * (v.y - inside[1]) + n.z * (v.z - inside[2]), 0.0f) << f;
+    }
+    // The box primitive stands on its offset: the base of the unit box drawn round the origin.
+    auto crate = Load("crate/crate.kmf");
+    EXPECT_EQ(crate->GetPrimitive(0)->m_Offset[1], -0.5f);
+}
+
+TEST_F(KmfGenTest, CrateDescriptorHasHooksAboveAndBelow)
+{
+    auto skeleton = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "crate/crate_skeleton.kmf").c_str());
+    ASSERT_NE(skeleton, nullptr);
+    ASSERT_EQ(skeleton->m_Bones.size(), 3u);
+    EXPECT_EQ(skeleton->m_Bones[0].weights.size(), 8u);
+    const struct
+    {
+        const char* name;
+        float y;
+    } hooks[] = {{"Top", 1.0f}, {"Bottom", -1.0f}};
+    for (uint32_t i = 0; i < 2; ++i)
+    {
+        const KM_Skeleton::Bone& bone = skeleton->m_Bones[i + 1];
+        EXPECT_EQ(bone.name, hooks[i].name);
+        EXPECT_EQ(bone.parentName, "Crate");
+        // The orientation takes a model point into the bone's space.
+        EXPECT_EQ(bone.orientation[3][1], -hooks[i].y);
+    }
+    std::ifstream descriptor(s_Root->File(kModels + "crate/crate.xml"));
+    std::ostringstream text;
+    text << descriptor.rdbuf();
+    EXPECT_NE(text.str().find("<Skeleton>resources/models/crate/crate_skeleton.kmf</Skeleton>"),
+              std::string::npos);
+}
+
 TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
 {
     int files = 0;
@@ -244,5 +289,5 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 20);
+    EXPECT_EQ(files, 21);
 }

@@ -501,6 +501,43 @@ TEST_F(ModelInstance, ChildBonesArePlacedFromTheirParents)
     EXPECT_NEAR((*model->GetBoneMatrix(1))(3, 1), 0.0f, 1e-5f);
 }
 
+TEST_F(ModelInstance, ARagDollKeepsTheBonesWrittenFromOutsideAndTheirChildrenHangFromThem)
+{
+    ASSERT_TRUE(BuildRigid());
+    KM_Animation file;
+    file.m_AnimationName = "Turn";
+    file.m_Length = 1000;
+    file.m_BoneAnims[0].boneName = "Root";
+    file.m_BoneAnims[0].keys = {modeltest::Key(0, 5, 0, kPi / 2)};
+    AddAnimation(file);
+    Matrix written;
+    platform::MatrixTranslation(&written, 0.0f, 7.0f, 0.0f);
+    for (bool ragDoll : {false, true})
+    {
+        SCOPED_TRACE(ragDoll);
+        kaModel* model = Rigged();
+        model->m_RagDoll = ragDoll;
+        model->SetBoneMatrix(0, written);
+        EXPECT_TRUE(model->IsBoneControlled(0));
+        EXPECT_FALSE(model->IsBoneControlled(1));
+        EXPECT_NEAR((*model->GetBoneMatrix(0))(3, 1), 7.0f, 1e-6f);
+        model->PlayAnimation("Turn", true, 0.0f, 1.0f, 0);
+        model->UpdateAnimation();
+        // Animated, the root goes to (5, 0, 0); as a rag doll it stays where it was written and the arm,
+        // one unit up in the root's frame, hangs from it.
+        EXPECT_NEAR((*model->GetBoneMatrix(0))(3, 0), ragDoll ? 0.0f : 5.0f, 1e-5f);
+        EXPECT_NEAR((*model->GetBoneMatrix(0))(3, 1), ragDoll ? 7.0f : 0.0f, 1e-5f);
+        EXPECT_NEAR((*model->GetBoneMatrix(1))(3, 0), ragDoll ? 0.0f : 4.0f, 1e-5f);
+        EXPECT_NEAR((*model->GetBoneMatrix(1))(3, 1), ragDoll ? 8.0f : 0.0f, 1e-5f);
+    }
+    // Out of range, nothing is written or marked.
+    kaModel* model = Rigged();
+    model->SetBoneMatrix(2, written);
+    model->SetBoneMatrix(-1, written);
+    EXPECT_FALSE(model->IsBoneControlled(2));
+    EXPECT_FALSE(model->IsBoneControlled(-1));
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Skinning
 

@@ -1,0 +1,73 @@
+#include "engine/scene/kaHingeJoint.h"
+
+#include "engine/scene/EntityFactory.h"
+
+using platform::Vector3;
+
+KA_ENTITY_CLASS_RECORD_DEFINITION(kaHingeJoint, "kaHingeJoint")
+
+namespace
+{
+const EntityFactory::Registration s_Registration(kaHingeJoint::StaticClassInfo(),
+                                                 &EntityFactory::Create<kaHingeJoint>);
+
+Vector3 ToVector(const dVector3 v)
+{
+    return Vector3(static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]));
+}
+} // namespace
+
+dJointID kaHingeJoint::_MakeJoint(dWorldID world)
+{
+    return dJointCreateHinge(world, nullptr);
+}
+
+void kaHingeJoint::_SetAnchor(const Vector3& anchor)
+{
+    dJointSetHingeAnchor(m_Joint, anchor.x, anchor.y, anchor.z);
+}
+
+void kaHingeJoint::_SetDefaultAxes()
+{
+    SetAxis(0.0f, 1.0f, 0.0f, 0);
+}
+
+void kaHingeJoint::SetParam(int parameter, float value)
+{
+    if (m_Joint)
+        dJointSetHingeParam(m_Joint, parameter, value);
+}
+
+void kaHingeJoint::SetAxis(float x, float y, float z, int index)
+{
+    Vector3 axis;
+    if (m_Joint && index == 0 && _UsableAxis(x, y, z, index, axis))
+        dJointSetHingeAxis(m_Joint, axis.x, axis.y, axis.z);
+}
+
+float kaHingeJoint::GetAngle()
+{
+    return m_Joint ? static_cast<float>(dJointGetHingeAngle(m_Joint)) : 0.0f;
+}
+
+bool kaHingeJoint::_GetAxis(int index, Vector3& axis) const
+{
+    if (index != 0)
+        return false;
+    // ODE writes nothing without the body the axis lives on.
+    dVector3 a = {0, 0, 0, 0};
+    dJointGetHingeAxis(m_Joint, a);
+    axis = ToVector(a);
+    return true;
+}
+
+bool kaHingeJoint::_GetAnchors(Vector3& first, Vector3& second) const
+{
+    dVector3 a = {0, 0, 0, 0};
+    dVector3 b = {0, 0, 0, 0};
+    dJointGetHingeAnchor(m_Joint, a);
+    dJointGetHingeAnchor2(m_Joint, b);
+    first = ToVector(a);
+    second = ToVector(b);
+    return true;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "engine/scene/kaJoint.h"
+
+// A hinge: the child turns about one axis through the anchor, up by default.
+class kaHingeJoint : public kaJoint
+{
+    KA_ENTITY_CLASS_RECORD()
+
+public:
+    void SetParam(int parameter, float value) override;
+    void SetAxis(float x, float y, float z, int index) override;
+    float GetAngle() override;
+
+protected:
+    dJointID _MakeJoint(dWorldID world) override;
+    void _SetAnchor(const platform::Vector3& anchor) override;
+    void _SetDefaultAxes() override;
+    bool _GetAxis(int index, platform::Vector3& axis) const override;
+    bool _GetAnchors(platform::Vector3& first, platform::Vector3& second) const override;
+};
