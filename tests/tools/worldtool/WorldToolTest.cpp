@@ -85,8 +85,8 @@ TEST_F(WorldToolTest, GeneratesTheSameBytesAndResavesThemUnchanged)
 TEST_F(WorldToolTest, InfoNamesTheVenueAndCountsEntitiesByType)
 {
     EXPECT_EQ(Tool("info " + Quote(m_Course), 0),
-              "name: Sample Course\nvenue: SampleArena\nentities: 8\n  EntityModel: 5\n  EntityTree: 1\n  "
-              "kaEntityAttacher: 1\n  kaSpawnPoint: 1\n");
+              "name: Sample Course\nvenue: SampleArena\nentities: 8\n  EntityModel: 2\n  EntityTree: 1\n  "
+              "kaEntityAttacher: 1\n  kaEntityPhysical: 3\n  kaSpawnPoint: 1\n");
 }
 
 TEST_F(WorldToolTest, RendersABitmapOfTheCourse)
