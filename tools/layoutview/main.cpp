@@ -1,12 +1,14 @@
 // layoutview: shows a layout file in an 800 x 600 window, with the GUI manager's cursor, so that its
 // widgets can be tried with the mouse and the keys. A root that is no window is shown inside a
-// full-screen window. With --headless it draws offscreen, and --screenshot saves the last frame as a TGA.
+// full-screen window. With --headless it draws offscreen, and --screenshot saves the last frame as a BMP or
+// TGA file, as its name ends.
 //
 //   layoutview FILE [--headless] [--frames N] [--screenshot OUT]
 
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
+#include "engine/render/kaBMPImage.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTGAImage.h"
 #include "platform/gfx/GfxDevice.h"
@@ -16,6 +18,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -119,11 +122,37 @@ bool RunFrame()
     return true;
 }
 
+enum class ShotFormat
+{
+    kUnknown,
+    kBmp,
+    kTga,
+};
+
+// The format a screenshot's name ends in, case ignored.
+ShotFormat FormatOf(const std::string& fileName)
+{
+    const std::size_t dot = fileName.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "bmp")
+        return ShotFormat::kBmp;
+    if (extension == "tga")
+        return ShotFormat::kTga;
+    return ShotFormat::kUnknown;
+}
+
 bool SaveScreenshot(GfxDevice* device, const std::string& fileName)
 {
     FrameCapture frame;
     if (GfxFailed(device->CaptureFrame(&frame)) || frame.Rows.empty())
         return false;
+    if (FormatOf(fileName) == ShotFormat::kBmp)
+    {
+        kaBMPImage image;
+        return image.Create(frame.Width, frame.Height, 24, frame.Rows.data()) && image.Save(fileName, false);
+    }
     kaTGAImage image;
     return image.Create(frame.Width, frame.Height, 24, 0, frame.Rows.data()) && image.Save(fileName, false);
 }
@@ -164,6 +193,8 @@ int main(int argc, char** argv)
         return Fail("usage: layoutview FILE [--headless] [--frames N] [--screenshot OUT]");
     if (headless && (frames == 0 || frames > 100000))
         return Fail("--headless needs --frames from 1 to 100000");
+    if (!screenshot.empty() && FormatOf(screenshot) == ShotFormat::kUnknown)
+        return Fail("cannot write " + screenshot + ": a screenshot's name ends in .bmp or .tga");
 
     std::unique_ptr<ScriptedWindowBackend> scripted;
     if (headless)

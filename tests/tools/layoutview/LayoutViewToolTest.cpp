@@ -1,3 +1,4 @@
+#include "engine/render/kaBMPImage.h"
 #include "engine/render/kaTGAImage.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TempDir.h"
@@ -55,6 +56,38 @@ TEST(LayoutViewToolTest, DrawsTheShowcaseHeadlessIntoAScreenshot)
             EXPECT_NEAR(got.g, probe.expected.g, 2) << layout << " " << probe.x << "," << probe.y;
             EXPECT_NEAR(got.b, probe.expected.b, 2) << layout << " " << probe.x << "," << probe.y;
         }
+    }
+}
+
+TEST(LayoutViewToolTest, TheScreenshotIsWrittenInTheFormatItsNameEndsIn)
+{
+    testsupport::TempDir dir;
+    const std::string run = "cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH
+                            "' ui/Showcase.kab --headless --frames 2 --screenshot ";
+    for (const char* name : {"shot.bmp", "UPPER.BMP"})
+    {
+        const std::string shot = dir.File(name);
+        const testsupport::CommandResult result = RunCommand(run + "'" + shot + "' 2>&1");
+        ASSERT_EQ(result.status, 0) << result.output;
+        EXPECT_EQ(dir.Read(name).substr(0, 2), "BM") << name;
+        kaBMPImage image;
+        ASSERT_TRUE(image.Load(shot)) << name;
+        ASSERT_EQ(image.GetWidth(), 800u);
+        ASSERT_EQ(image.GetHeight(), 600u);
+        // The handle in the showcase's child window, as in the Targa shot.
+        const uint8_t* p = image.GetPixels() + (65u * image.GetWidth() + 520u) * 3;
+        EXPECT_NEAR(p[2], 204, 2) << name;
+        EXPECT_NEAR(p[1], 153, 2) << name;
+        EXPECT_NEAR(p[0], 25, 2) << name;
+    }
+    for (const char* name : {"shot.png", "shot", "shot.bmp.txt"})
+    {
+        const testsupport::CommandResult result = RunCommand(run + "'" + dir.File(name) + "' 2>&1");
+        EXPECT_NE(result.status, 0) << name;
+        EXPECT_NE(result.output.find("layoutview: cannot write " + dir.File(name) + ": a screenshot's name ends in .bmp or .tga"),
+                  std::string::npos)
+            << result.output;
+        EXPECT_FALSE(dir.Exists(name)) << name;
     }
 }
 
