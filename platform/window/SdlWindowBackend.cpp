@@ -269,6 +269,8 @@ bool SdlWindowBackend::StartVideo()
     m_VideoStarted = true;
     m_LossHandled = false;
     SDL_ShowCursor(m_CursorVisible ? SDL_ENABLE : SDL_DISABLE);
+    if (m_RelativeMouse)
+        SDL_SetRelativeMouseMode(SDL_TRUE);
     return true;
 }
 
@@ -554,6 +556,13 @@ void SdlWindowBackend::SetCursorVisible(bool visible)
     m_CursorVisible = visible;
     if (m_VideoStarted && !DisplayConnection::IsLost())
         SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlWindowBackend::SetRelativeMouse(bool on)
+{
+    m_RelativeMouse = on;
+    if (m_VideoStarted && !DisplayConnection::IsLost())
+        SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
 }
 
 SDL_Window* SdlWindowBackend::GetSdlWindow(WindowHandle window) const

@@ -33,6 +33,8 @@ public:
     int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                        uint32_t type) override;
     void SetCursorVisible(bool visible) override;
+    // Kept until video starts when asked before.
+    void SetRelativeMouse(bool on) override;
 
     // The SDL window behind a handle, for the graphics back end; null when there is none or the display is
     // lost.
@@ -62,6 +64,7 @@ private:
     bool m_VideoStarted = false;
     bool m_LossHandled = false;
     bool m_CursorVisible = true;
+    bool m_RelativeMouse = false;
 };
 
 // The process's SDL back end.

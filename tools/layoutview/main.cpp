@@ -15,6 +15,7 @@
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/SdlWindowBackend.h"
 #include "platform/window/Window.h"
+#include "tools/layoutview/FramePacer.h"
 
 #include <unistd.h>
 
@@ -31,13 +32,12 @@ namespace
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
-constexpr float kFrameTime = 1.0f / 60.0f;
+constexpr double kFramesPerSecond = 60.0;
 constexpr const char* kHeadlessVariable = "TARVOLIN_GFX_HEADLESS";
 
 guiManager* g_Gui = nullptr;
+FramePacer* g_Pacer = nullptr;
 bool g_Quit = false;
-int g_LastX = kWidth / 2;
-int g_LastY = kHeight / 2;
 
 int Fail(const std::string& text)
 {
@@ -66,15 +66,13 @@ LRESULT Procedure(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM l
         return 0;
     case WM_MOUSEMOVE:
     {
-        const int x = static_cast<int16_t>(LoWord(static_cast<uintptr_t>(lParam)));
-        const int y = static_cast<int16_t>(HiWord(static_cast<uintptr_t>(lParam)));
+        // The pointer's own position, so that the cursor never drifts from it.
         guiMsgMouse message;
         gui::MouseData& input = message.data;
         input.moved = true;
-        input.dx = x - g_LastX;
-        input.dy = y - g_LastY;
-        g_LastX = x;
-        g_LastY = y;
+        input.absolute = true;
+        input.x = static_cast<int16_t>(LoWord(static_cast<uintptr_t>(lParam)));
+        input.y = static_cast<int16_t>(HiWord(static_cast<uintptr_t>(lParam)));
         g_Gui->OnMouseInput(message);
         return 0;
     }
@@ -116,8 +114,9 @@ bool RunFrame()
     }
     if (g_Quit)
         return false;
-    g_pGraphicsManager->UpdateSceneObjects(kFrameTime);
-    g_Gui->Update(kFrameTime);
+    const float frameTime = g_Pacer->NextFrame();
+    g_pGraphicsManager->UpdateSceneObjects(frameTime);
+    g_Gui->Update(frameTime);
     g_pGraphicsManager->Render(false, false);
     return true;
 }
@@ -204,6 +203,8 @@ int main(int argc, char** argv)
     }
     guiManager gui;
     g_Gui = &gui;
+    FramePacer pacer(kFramesPerSecond);
+    g_Pacer = &pacer;
 
     WindowClass windowClass;
     windowClass.procedure = Procedure;
@@ -214,6 +215,8 @@ int main(int argc, char** argv)
     if (window == nullptr)
         return Fail("no window (is there a display?)");
     ShowWindow(window, SW_SHOW);
+    // The GUI's cursor is the pointer: the system's own is hidden over the window.
+    platform::ShowCursor(false);
 
     // The graphics settings live in a file of their own that the manager writes back; it is removed after.
     char configName[] = "/tmp/layoutview-XXXXXX";
@@ -236,7 +239,7 @@ int main(int argc, char** argv)
         {
             gui.SetFrameCallback(&RunFrame);
             gui.CreateCursor();
-            gui.SetCursorPosition(g_LastX, g_LastY);
+            gui.SetCursorPosition(kWidth / 2, kHeight / 2);
             guiWindow* shown = MakeWindow(root, fileName);
             gui.AddWindow(shown);
             gui.ActivateWindow(shown);
@@ -251,6 +254,7 @@ int main(int argc, char** argv)
             result = Fail("cannot read the layout " + fileName);
     }
     std::remove(configName);
+    platform::ShowCursor(true);
     if (IsWindow(window))
         DestroyWindow(window);
     if (!headless)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <tuple>
 
@@ -105,6 +106,17 @@ TEST(LayoutViewToolTest, ARootThatIsNoWindowIsShownInAFullScreenWindow)
     const Rgb inside = PixelAt(image, 50, 20);
     EXPECT_EQ(std::make_tuple(inside.r, inside.g, inside.b), std::make_tuple(229, 229, 51))
         << "the part's box";
+}
+
+TEST(LayoutViewToolTest, FramesArePacedToSixtyASecond)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const testsupport::CommandResult run =
+        RunCommand("cd '" TARVOLIN_CONTENT_DIR "' && env -u DISPLAY '" LAYOUTVIEW_PATH
+                   "' ui/Showcase.kab --headless --frames 30 2>&1");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_GE(seconds, 29.0 / 60.0) << "30 frames take half a second";
 }
 
 TEST(LayoutViewToolTest, RefusesMissingLayoutsAndBadArguments)
