@@ -49,6 +49,8 @@ TEST(LayoutViewToolTest, DrawsTheShowcaseHeadlessIntoAScreenshot)
             {520, 65, {204, 153, 25}},   // the handle in the child window at (450, 40) + (10, 10)
             {402, 306, {255, 255, 255}}, // the manager's cursor, at the screen's centre
             {322, 246, {255, 255, 255}}, // the layout's own pointer
+            {24, 28, {255, 204, 153}},   // the tinted picture, inset by its buffer
+            {50, 45, {51, 51, 51}},      // the clear texels around its arrow
         };
         for (const auto& probe : probes)
         {
