@@ -15,7 +15,8 @@ namespace platform
 // virtual-key codes (WM_SYSKEY* while Alt is held, and for F10), characters from text input, mouse,
 // activation, paint requests and close requests. Message boxes are SDL's when a display exists, else a line
 // on stderr. Once the display is lost (DisplayConnection) no call reaches SDL's video again: the windows get
-// WM_CLOSE as if the user closed them and are then forgotten without a word to the display.
+// WM_CLOSE as if the user closed them and are then forgotten without a word to the display. A window another
+// program destroys gets WM_CLOSE the same way.
 class SdlWindowBackend : public WindowBackend
 {
 public:
@@ -52,6 +53,9 @@ private:
         SDL_Window* window = nullptr;
         uint32_t id = 0;
         bool minimised = false;
+        // The X window behind it (0 on other drivers), and whether another program destroyed it.
+        unsigned long xWindow = 0;
+        bool destroyedElsewhere = false;
     };
 
     bool StartVideo();

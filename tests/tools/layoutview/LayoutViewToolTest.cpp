@@ -2,11 +2,15 @@
 #include "engine/render/kaTGAImage.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
+// After GoogleTest: Xlib's macros (None, Bool) clash with its names.
+#include <X11/Xlib.h>
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <tuple>
 
 using testsupport::RunCommand;
@@ -119,6 +123,66 @@ TEST(LayoutViewToolTest, FramesArePacedToSixtyASecond)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_GE(seconds, 29.0 / 60.0) << "30 frames take half a second";
+}
+
+int IgnoreXError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// Destroys the shown top-level windows on the display as another program may; how many there were.
+int DestroyShownWindows(const std::string& displayName)
+{
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (display == nullptr)
+        return 0;
+    XErrorHandler previous = XSetErrorHandler(&IgnoreXError);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    int destroyed = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+    {
+        XWindowAttributes attributes;
+        for (unsigned i = 0; i < count; ++i)
+            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+            {
+                XDestroyWindow(display, children[i]);
+                ++destroyed;
+            }
+        XFree(children);
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+    XSetErrorHandler(previous);
+    return destroyed;
+}
+
+TEST(LayoutViewToolTest, AWindowDestroyedByAnotherProgramEndsTheViewerNormally)
+{
+    if (!testsupport::XvfbServer::IsInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    testsupport::XvfbServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    testsupport::TempDir dir;
+    // The viewer runs in the background; the test destroys its window once it shows.
+    const std::string command = "cd '" TARVOLIN_CONTENT_DIR "' && DISPLAY=" + server.DisplayName() +
+                                " SDL_VIDEODRIVER=x11 '" LAYOUTVIEW_PATH "' ui/Showcase.kab >'" +
+                                dir.File("out.txt") + "' 2>&1; echo $? >'" + dir.File("status.txt") + "'";
+    std::thread viewer([&command] { RunCommand(command); });
+    int destroyed = 0;
+    for (int i = 0; i < 400 && destroyed == 0; ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (i >= 10)
+            destroyed = DestroyShownWindows(server.DisplayName());
+    }
+    viewer.join();
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(dir.Read("status.txt"), "0\n") << dir.Read("out.txt");
+    EXPECT_EQ(dir.Read("out.txt").find("X Error"), std::string::npos) << dir.Read("out.txt");
 }
 
 TEST(LayoutViewToolTest, RefusesMissingLayoutsAndBadArguments)
