@@ -43,6 +43,9 @@ guiManager::guiManager()
 guiManager::~guiManager()
 {
     Wizard::SetSoundEnabledHook(nullptr);
+    // The pointer is given back to the system as it was.
+    if (m_RelativeMouse)
+        platform::SetRelativeMouseMode(false);
     m_Effects.clear();
     for (guiGlyph* glyph : m_Removals)
         glyph->Release();
@@ -632,7 +635,8 @@ void guiManager::ShowCursor(bool show)
     {
         _ClearMouseDeltas();
         // Without a pointer on screen the mouse steers (the editor's camera): movement without bounds.
-        platform::SetRelativeMouseMode(!show);
+        m_RelativeMouse = !show;
+        platform::SetRelativeMouseMode(m_RelativeMouse);
     }
     m_Cursor->SetVisible(show);
 }

@@ -153,6 +153,8 @@ private:
     CaptureCallback m_CaptureCallback;
     std::vector<std::shared_ptr<EffectEntry>> m_Effects;
     bool m_GuiSoundsOn = true;
+    // Relative mouse mode asked of the window layer while the cursor is hidden.
+    bool m_RelativeMouse = false;
     float m_GuiClock = 0.0f;
     float m_LastFrameTime = 0.0f;
     int32_t m_RegistrationCounter = 0;

@@ -289,6 +289,13 @@ TEST(GuiManager, TheMouseIsRelativeExactlyWhileTheCursorIsHidden)
         desk.manager.ShowCursor(show);
         EXPECT_EQ(window.RelativeMouse(), !show) << show;
     }
+    {
+        GuiDesk hiding;
+        hiding.manager.CreateCursor();
+        hiding.manager.ShowCursor(false);
+        EXPECT_TRUE(window.RelativeMouse());
+    }
+    EXPECT_FALSE(window.RelativeMouse()) << "a manager that ends gives the pointer back";
 }
 
 TEST(GuiManager, RemovingAWindowEndsItsWaitAndDropsItsEffects)
