@@ -59,6 +59,7 @@ public:
     virtual void SetClickSound(bool on) { m_ClickSound = on; }
 
     void SetOnClick(const Callback& callback) { m_OnClick = callback; }
+    const Callback& GetOnClick() const { return m_OnClick; }
     void SetOnPress(const Callback& callback) { m_OnPress = callback; }
     void SetOnRelease(const Callback& callback) { m_OnRelease = callback; }
     void SetEnabled(bool enabled);

@@ -14,6 +14,7 @@
 #include "engine/gui/guiWindowEffect.h"
 #include "engine/gui/guiWindowRenderObject.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "platform/window/Window.h"
 
 #include <algorithm>
 
@@ -44,6 +45,9 @@ guiManager::guiManager()
 guiManager::~guiManager()
 {
     Wizard::SetSoundEnabledHook(nullptr);
+    // The pointer is given back to the system as it was.
+    if (m_RelativeMouse)
+        platform::SetRelativeMouseMode(false);
     m_Effects.clear();
     for (guiGlyph* glyph : m_Removals)
         glyph->Release();
@@ -375,6 +379,17 @@ void guiManager::OnMouseInput(const guiMsgMouse& message)
     const gui::MouseData& input = message.data;
     if (input.moved)
     {
+        // A move after a button change is dispatched after it.
+        if (m_Mouse.buttonsChanged)
+            _CloseMouseRecord();
+        if (input.absolute)
+        {
+            m_Mouse.x = input.x;
+            m_Mouse.y = input.y;
+            m_Mouse.dx = 0;
+            m_Mouse.dy = 0;
+            m_Mouse.absolute = true;
+        }
         m_Mouse.dx += input.dx;
         m_Mouse.dy += input.dy;
         m_Mouse.wheel += input.wheel;
@@ -385,12 +400,24 @@ void guiManager::OnMouseInput(const guiMsgMouse& message)
         for (int b = 0; b < 3; ++b)
             if (input.changed[b])
             {
-                m_Buttons[b] = input.buttons[b];
+                // A second change of the same button (a click within one frame) needs a record of its own.
+                if (m_Mouse.changed[b])
+                    _CloseMouseRecord();
                 m_Mouse.buttons[b] = input.buttons[b];
                 m_Mouse.changed[b] = true;
+                m_Mouse.buttonsChanged = true;
             }
-        m_Mouse.buttonsChanged = true;
     }
+}
+
+void guiManager::_CloseMouseRecord()
+{
+    // Beyond this many records a flood of input between two updates is merged as it comes.
+    constexpr std::size_t kMaxRecords = 64;
+    if (m_EarlierMouse.size() >= kMaxRecords)
+        return;
+    m_EarlierMouse.push_back(m_Mouse);
+    m_Mouse = gui::MouseData();
 }
 
 void guiManager::OnKey(const guiMsgKey& message)
@@ -403,17 +430,25 @@ void guiManager::Update(float dt)
 {
     m_GuiClock += dt;
     m_LastFrameTime = dt;
-    // The mouse of this frame is taken at once: a frame run from inside this one (a modal show from a
-    // handler) starts from what arrived after it.
-    const gui::MouseData mouse = m_Mouse;
-    m_Mouse = gui::MouseData();
-    if (mouse.moved && !m_CaptureCallback.empty() && m_CaptureMode == 1)
+    // The records are taken one at a time, in the order they came: a frame run from inside this one (a
+    // modal show from a handler) goes on with the ones after it.
+    if (m_Mouse.moved || m_Mouse.buttonsChanged)
     {
-        const CaptureCallback capture = m_CaptureCallback;
-        capture(GetCursorPosition(), m_CaptureMode);
+        m_EarlierMouse.push_back(m_Mouse);
+        m_Mouse = gui::MouseData();
     }
-    if (mouse.moved || mouse.buttonsChanged)
-        _DispatchMouse(mouse, IsPaused());
+    while (!m_EarlierMouse.empty())
+    {
+        const gui::MouseData mouse = m_EarlierMouse.front();
+        m_EarlierMouse.erase(m_EarlierMouse.begin());
+        if (mouse.moved && !m_CaptureCallback.empty() && m_CaptureMode == 1)
+        {
+            const CaptureCallback capture = m_CaptureCallback;
+            capture(GetCursorPosition(), m_CaptureMode);
+        }
+        if (mouse.moved || mouse.buttonsChanged)
+            _DispatchMouse(mouse, IsPaused());
+    }
     _RunEffects(dt);
     _ProcessRemovals();
 }
@@ -427,7 +462,11 @@ void guiManager::_DispatchMouse(const gui::MouseData& mouse, bool paused)
     if (mouse.moved)
     {
         if (m_Cursor == nullptr || m_Cursor->IsVisible())
-            SetCursorPosition(m_CursorPosition.x + mouse.dx, m_CursorPosition.y + mouse.dy);
+        {
+            const kaPoint from = mouse.absolute ? kaPoint(mouse.x, mouse.y) : m_CursorPosition;
+            SetCursorPosition(gui::ClampToInt(int64_t(from.x) + mouse.dx),
+                              gui::ClampToInt(int64_t(from.y) + mouse.dy));
+        }
         const kaPoint cursor = GetCursorPosition();
         if (!m_MoveMessageUsed)
         {
@@ -463,6 +502,10 @@ void guiManager::_DispatchMouse(const gui::MouseData& mouse, bool paused)
             hover->OnMouseLeave();
         }
     }
+    // Moves before a change carried the buttons as they were; from here on the widgets know the new ones.
+    for (int b = 0; b < 3; ++b)
+        if (mouse.buttonsChanged && mouse.changed[b])
+            m_Buttons[b] = mouse.buttons[b];
     const bool switching = m_FadeOverlay != nullptr && m_FadeOverlay->IsVisible();
     if (!paused && mouse.buttonsChanged && !switching)
     {
@@ -552,9 +595,7 @@ void guiManager::SetCursorPosition(int32_t x, int32_t y)
 {
     if (m_Cursor != nullptr && !m_Cursor->IsVisible())
     {
-        m_Mouse.dx = 0;
-        m_Mouse.dy = 0;
-        m_Mouse.moved = true;
+        _ClearMouseDeltas();
         return;
     }
     if (m_Cursor != nullptr)
@@ -594,9 +635,10 @@ void guiManager::ShowCursor(bool show)
         return;
     if (m_Cursor->IsVisible() != show)
     {
-        m_Mouse.dx = 0;
-        m_Mouse.dy = 0;
-        m_Mouse.moved = true;
+        _ClearMouseDeltas();
+        // Without a pointer on screen the mouse steers (the editor's camera): movement without bounds.
+        m_RelativeMouse = !show;
+        platform::SetRelativeMouseMode(m_RelativeMouse);
     }
     m_Cursor->SetVisible(show);
 }
@@ -662,8 +704,21 @@ void guiManager::CreateCursor()
     SetCursorPosition(m_CursorPosition.x, m_CursorPosition.y);
 }
 
+void guiManager::_ClearMouseDeltas()
+{
+    for (gui::MouseData& record : m_EarlierMouse)
+    {
+        record.dx = 0;
+        record.dy = 0;
+    }
+    m_Mouse.dx = 0;
+    m_Mouse.dy = 0;
+    m_Mouse.moved = true;
+}
+
 void guiManager::ResetMouseState()
 {
+    m_EarlierMouse.clear();
     m_Mouse = gui::MouseData();
     for (bool& button : m_Buttons)
         button = false;

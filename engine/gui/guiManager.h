@@ -68,8 +68,9 @@ public:
     // The window that has the mouse alone, or null.
     guiWindow* GetModalWindow() const;
 
-    // The application's mouse record: the movement, the wheel and the buttons that changed since the last
-    // one, gathered until the next update.
+    // The application's mouse record: the movement (or the pointer's position), the wheel and the buttons
+    // that changed since the last one, gathered until the next update. Each button change is kept in
+    // order with the moves around it, so a click shorter than a frame still reaches the widgets.
     void OnMouseInput(const guiMsgMouse& message);
     void OnKey(const guiMsgKey& message);
     void Update(float dt);
@@ -125,12 +126,18 @@ private:
     guiWindow* _FrontMostVisible() const;
     void _Activate(guiWindow* window);
     void _DispatchMouse(const gui::MouseData& mouse, bool paused);
+    // Queues the record gathered so far, so that what arrives next is dispatched after it.
+    void _CloseMouseRecord();
+    // Movement gathered so far is dropped; positions stay.
+    void _ClearMouseDeltas();
     void _RunEffects(float dt);
     void _ProcessRemovals();
     void _DropEffectsOn(const guiWindow* window);
 
     gui::MouseData m_Mouse;
-    // The buttons held now; the mouse data keeps only what changed since the last update.
+    // Records closed before m_Mouse since the last update, oldest first: each a move, then button changes.
+    std::vector<gui::MouseData> m_EarlierMouse;
+    // The buttons as the widgets last heard of them; the mouse data keeps only what changed.
     bool m_Buttons[3] = {false, false, false};
     std::vector<guiWindow*> m_Windows;
     platform::Rect m_CursorBounds;
@@ -150,6 +157,8 @@ private:
     CaptureCallback m_CaptureCallback;
     std::vector<std::shared_ptr<EffectEntry>> m_Effects;
     bool m_GuiSoundsOn = true;
+    // Relative mouse mode asked of the window layer while the cursor is hidden.
+    bool m_RelativeMouse = false;
     float m_GuiClock = 0.0f;
     float m_LastFrameTime = 0.0f;
     int32_t m_RegistrationCounter = 0;

@@ -13,7 +13,8 @@ namespace gui
 
 // The mouse as the GUI manager hands it on: the cursor's pixel position, the movement and wheel gathered
 // since the last update, and the three buttons with the flags of what changed. The application's mouse
-// records carry the same fields, the position aside.
+// records carry the same fields; a record marked absolute carries the pointer's position in the window in
+// x, y (a moved record), so that the cursor sits where the pointer is instead of adding up movements.
 struct MouseData
 {
     int32_t x = 0;
@@ -25,6 +26,7 @@ struct MouseData
     bool changed[3] = {false, false, false};
     bool moved = false;
     bool buttonsChanged = false;
+    bool absolute = false;
 };
 
 // Event types that widgets fire to their handlers.

@@ -37,11 +37,20 @@ guiOptionGroup::guiOptionGroup(kaBinaryStream& stream)
     guiOptionGroup::ReadBinary(stream);
 }
 
+guiOptionGroup::~guiOptionGroup()
+{
+    // The glyph's destructor drops the children without this class's RemoveChild.
+    while (!m_Members.empty())
+        _ReleaseMember(m_Members.front());
+}
+
 void guiOptionGroup::AddChild(guiGlyph* child, guiWindow* window)
 {
-    if (guiCheckBox* box = child != nullptr ? child->DynamicCast<guiCheckBox>() : nullptr)
+    guiCheckBox* box = child != nullptr ? child->DynamicCast<guiCheckBox>() : nullptr;
+    if (box != nullptr && std::find(m_Members.begin(), m_Members.end(), box) == m_Members.end())
     {
         box->SetChecked(m_Members.empty(), true);
+        m_OwnClicks.push_back(box->GetOnClick());
         box->SetOnClick(
             [this, box](int)
             {
@@ -55,8 +64,21 @@ void guiOptionGroup::AddChild(guiGlyph* child, guiWindow* window)
 
 int guiOptionGroup::RemoveChild(guiGlyph* child)
 {
-    m_Members.erase(std::remove(m_Members.begin(), m_Members.end(), child), m_Members.end());
+    const auto found = std::find(m_Members.begin(), m_Members.end(), child);
+    if (found != m_Members.end())
+        _ReleaseMember(*found);
     return guiWidget::RemoveChild(child);
+}
+
+void guiOptionGroup::_ReleaseMember(guiCheckBox* member)
+{
+    const auto found = std::find(m_Members.begin(), m_Members.end(), member);
+    if (found == m_Members.end())
+        return;
+    const std::size_t index = static_cast<std::size_t>(found - m_Members.begin());
+    member->SetOnClick(m_OwnClicks[index]);
+    m_Members.erase(found);
+    m_OwnClicks.erase(m_OwnClicks.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 std::string guiOptionGroup::GetSelection() const

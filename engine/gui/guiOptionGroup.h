@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/gui/guiButton.h"
 #include "engine/gui/guiWidget.h"
 
 #include <iosfwd>
@@ -18,10 +19,13 @@ public:
     guiOptionGroup(const guiCoordPair& position, const guiCoordPair& size);
     explicit guiOptionGroup(std::istream& stream);
     explicit guiOptionGroup(kaBinaryStream& stream);
+    // Members that outlive the group get their own click handlers back.
+    ~guiOptionGroup() override;
 
     const kaClassInfo& GetClassInfo() const override { return StaticClassInfo(); }
 
-    // A check box becomes a member: checked when it is the first, its click handler the group's.
+    // A check box becomes a member: checked when it is the first, its click handler the group's. Removing
+    // it gives it back the handler it had.
     void AddChild(guiGlyph* child, guiWindow* window = nullptr) override;
     int RemoveChild(guiGlyph* child) override;
     void WriteText(std::ostream& stream) const override;
@@ -39,5 +43,9 @@ public:
     const std::vector<guiCheckBox*>& GetMembers() const { return m_Members; }
 
 private:
+    void _ReleaseMember(guiCheckBox* member);
+
     std::vector<guiCheckBox*> m_Members;
+    // Each member's own click handler, in member order.
+    std::vector<guiButton::Callback> m_OwnClicks;
 };

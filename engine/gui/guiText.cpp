@@ -4,6 +4,7 @@
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiClassRecords.h"
 #include "engine/gui/guiClipStack.h"
+#include "engine/gui/guiCoord.h"
 #include "engine/gui/guiTextParams.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 #include "engine/render/kaFont.h"
@@ -392,9 +393,10 @@ void guiText::_Layout()
         const CharRecord& record = m_Chars[i];
         if (record.width <= 0.0f)
             continue;
-        const platform::Rect rect{static_cast<int32_t>(record.left), static_cast<int32_t>(record.top),
-                                  static_cast<int32_t>(record.left + record.width + 0.5f),
-                                  static_cast<int32_t>(record.top + record.height + 0.5f)};
+        // Far placements lie outside int; clamped first, as the other glyphs do.
+        const platform::Rect rect{gui::TruncateToInt(record.left), gui::TruncateToInt(record.top),
+                                  gui::TruncateToInt(record.left + record.width + 0.5f),
+                                  gui::TruncateToInt(record.top + record.height + 0.5f)};
         platform::Rect cut;
         if (!platform::IntersectRect(cut, rect, clip))
             continue;

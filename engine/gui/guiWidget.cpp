@@ -51,14 +51,17 @@ void guiWidget::SetSize(const guiCoordPair& size)
 void guiWidget::WriteText(std::ostream& stream) const
 {
     gui::WriteTextField(stream, "PassMouse", m_PassMouse);
-    gui::WriteTextField(stream, "Notes", m_Notes);
+    // The text form keeps one field a line: a line break in the notes would end them early.
+    gui::WriteTextField(stream, "Notes", gui::EscapeNewlines(m_Notes));
     guiGlyph::WriteText(stream);
 }
 
 void guiWidget::ReadText(std::istream& stream)
 {
     gui::ReadTextField(stream, m_PassMouse);
-    gui::ReadTextField(stream, m_Notes);
+    std::string notes = gui::EscapeNewlines(m_Notes);
+    gui::ReadTextField(stream, notes);
+    m_Notes = gui::UnescapeNewlines(notes);
     guiGlyph::ReadText(stream);
 }
 

@@ -1,6 +1,5 @@
 #include "platform/input/SdlMouseDevice.h"
 
-#include <SDL.h>
 
 namespace platform
 {
@@ -90,16 +89,11 @@ int32_t SdlMouseDevice::ReadObject(size_t index)
 
 void SdlMouseDevice::OnAcquired()
 {
+    // The pointer is not held here even when acquired exclusively: the window layer's relative mode is
+    // asked for by whoever hides the on-screen pointer, so that a shown pointer follows the system's.
     m_Origin = m_Events->GetMouseCounters();
-    if (IsExclusive() && SDL_WasInit(SDL_INIT_VIDEO) != 0)
-        m_HoldsPointer = SDL_SetRelativeMouseMode(SDL_TRUE) == 0;
 }
 
-void SdlMouseDevice::OnUnacquired()
-{
-    if (m_HoldsPointer)
-        SDL_SetRelativeMouseMode(SDL_FALSE);
-    m_HoldsPointer = false;
-}
+void SdlMouseDevice::OnUnacquired() {}
 
 } // namespace platform

@@ -9,7 +9,7 @@ namespace platform
 {
 
 // The system mouse: X, Y and wheel as relative axes counting from acquisition (the wheel 120 a notch),
-// then five buttons. Acquired exclusively it holds the pointer in the window, as a game's mouse does.
+// then five buttons. Motion past the screen's edges counts while the window layer's relative mode is on.
 class SdlMouseDevice : public InputDeviceBase
 {
 public:
@@ -29,7 +29,6 @@ protected:
 private:
     std::shared_ptr<SdlInputEvents> m_Events;
     SdlInputEvents::MouseCounters m_Origin;
-    bool m_HoldsPointer = false;
 };
 
 } // namespace platform

@@ -2,9 +2,12 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace platform
 {
@@ -70,10 +73,45 @@ void KeepRunning(Display*, void*) {}
 
 XErrorHandler g_PreviousErrorHandler = nullptr;
 
-// GL reports requests on the dead connection as protocol errors, which would end the process too.
+struct OwnWindow
+{
+    unsigned long id = 0;
+    bool destroyed = false;
+};
+
+std::mutex g_WindowsLock;
+std::vector<OwnWindow> g_Windows;
+
+// Called with the lock held.
+void Forget(unsigned long id)
+{
+    g_Windows.erase(std::remove_if(g_Windows.begin(), g_Windows.end(),
+                                   [id](const OwnWindow& window) { return window.id == id; }),
+                    g_Windows.end());
+}
+
+// True when the error says one of our windows no longer exists; the window is marked destroyed.
+bool IsAboutDestroyedWindow(const XErrorEvent& error)
+{
+    if (error.error_code != BadWindow && error.error_code != BadDrawable)
+        return false;
+    const std::lock_guard<std::mutex> lock(g_WindowsLock);
+    for (OwnWindow& window : g_Windows)
+        if (window.id == error.resourceid)
+        {
+            window.destroyed = true;
+            return true;
+        }
+    return false;
+}
+
+// GL reports requests on the dead connection as protocol errors, which would end the process too; so
+// would drawing into a window another program destroyed.
 int OnProtocolError(Display* display, XErrorEvent* error)
 {
     if (g_Lost.load() || g_PreviousErrorHandler == nullptr)
+        return 0;
+    if (error != nullptr && IsAboutDestroyedWindow(*error))
         return 0;
     return g_PreviousErrorHandler(display, error);
 }
@@ -111,6 +149,44 @@ DisplayConnection::WaitingCall::~WaitingCall()
 bool DisplayConnection::IsLost()
 {
     return g_Lost.load();
+}
+
+void DisplayConnection::AddWindow(unsigned long xWindow)
+{
+    const std::lock_guard<std::mutex> lock(g_WindowsLock);
+    // An id the server hands out again is a new window.
+    Forget(xWindow);
+    g_Windows.push_back(OwnWindow{xWindow, false});
+}
+
+void DisplayConnection::RemoveWindow(unsigned long xWindow)
+{
+    const std::lock_guard<std::mutex> lock(g_WindowsLock);
+    Forget(xWindow);
+}
+
+bool DisplayConnection::IsWindowDestroyed(unsigned long xWindow)
+{
+    const std::lock_guard<std::mutex> lock(g_WindowsLock);
+    for (const OwnWindow& window : g_Windows)
+        if (window.id == xWindow)
+            return window.destroyed;
+    return false;
+}
+
+void DisplayConnection::Sync()
+{
+    Display* display = g_Watched.load();
+    if (display != nullptr && !g_Lost.load())
+        XSync(display, False);
+}
+
+void DisplayConnection::MarkDestroyed(unsigned long xWindow)
+{
+    const std::lock_guard<std::mutex> lock(g_WindowsLock);
+    for (OwnWindow& window : g_Windows)
+        if (window.id == xWindow)
+            window.destroyed = true;
 }
 
 void DisplayConnection::_SetLost(bool lost)

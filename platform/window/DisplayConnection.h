@@ -7,7 +7,8 @@ namespace platform
 // finds the connection broken; the static destructors that then run would wait on the dead connection for
 // ever. A watched connection that breaks is marked lost instead and the call returns: from then on nothing
 // may touch SDL's video, the GL window context or Xlib, and the window back end closes its windows the
-// normal way. A broken connection that is not watched ends the process at once with a line on stderr.
+// normal way. A broken connection that is not watched ends the process at once with a line on stderr. A window
+// of ours destroyed by another program is noticed the same quiet way (AddWindow).
 class DisplayConnection
 {
 public:
@@ -21,6 +22,19 @@ public:
     // loss are ignored instead of ending the process. Null watches nothing (the display was closed).
     static void Watch(void* x11Display);
     static bool IsLost();
+
+    // Our windows on the watched display, by X window id. Another program may destroy one: the requests that
+    // then fail on it (drawing, input selection) report "bad window" errors, which are taken as its
+    // destruction instead of ending the process.
+    static void AddWindow(unsigned long xWindow);
+    static void RemoveWindow(unsigned long xWindow);
+    // True once the window is known destroyed by someone else (an error about it, or MarkDestroyed).
+    static bool IsWindowDestroyed(unsigned long xWindow);
+    // The window's destruction seen as an event.
+    static void MarkDestroyed(unsigned long xWindow);
+    // Waits until the watched display has answered every request sent so far, so that their errors reach
+    // these handlers (SDL puts Xlib's own back as its video ends). Nothing once the display is lost.
+    static void Sync();
 
     // Marks a call that waits on the display for an event (showing or hiding a window waits for the server's
     // answer). A connection that breaks meanwhile would leave the call waiting for ever, so the process ends

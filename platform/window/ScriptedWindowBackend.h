@@ -52,6 +52,7 @@ public:
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_MessageBoxes; }
     const std::map<WindowHandle, NativeWindow>& NativeWindows() const { return m_Natives; }
     bool CursorVisible() const { return m_CursorVisible; }
+    bool RelativeMouse() const { return m_RelativeMouse; }
 
     bool CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame) override;
     void DestroyNativeWindow(WindowHandle window) override;
@@ -61,6 +62,7 @@ public:
     int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                        uint32_t type) override;
     void SetCursorVisible(bool visible) override;
+    void SetRelativeMouse(bool on) override { m_RelativeMouse = on; }
 
 private:
     struct Step
@@ -78,6 +80,7 @@ private:
     std::vector<MessageBoxRecord> m_MessageBoxes;
     bool m_FailCreation = false;
     bool m_CursorVisible = true;
+    bool m_RelativeMouse = false;
 };
 
 } // namespace platform

@@ -269,6 +269,10 @@ bool SdlWindowBackend::StartVideo()
     m_VideoStarted = true;
     m_LossHandled = false;
     SDL_ShowCursor(m_CursorVisible ? SDL_ENABLE : SDL_DISABLE);
+    // The native events, to learn of a window destroyed by another program.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    if (m_RelativeMouse)
+        SDL_SetRelativeMouseMode(SDL_TRUE);
     return true;
 }
 
@@ -308,12 +312,17 @@ bool SdlWindowBackend::CreateNativeWindow(WindowHandle window, const std::string
             StopVideo();
         return false;
     }
-    m_Windows[window] = Native{native, SDL_GetWindowID(native), false};
+    Native& entry = m_Windows[window];
+    entry = Native{native, SDL_GetWindowID(native), false};
     SDL_StartTextInput();
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (SDL_GetWindowWMInfo(native, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+    {
         DisplayConnection::Watch(info.info.x11.display);
+        entry.xWindow = static_cast<unsigned long>(info.info.x11.window);
+        DisplayConnection::AddWindow(entry.xWindow);
+    }
     return true;
 }
 
@@ -325,6 +334,12 @@ void SdlWindowBackend::DestroyNativeWindow(WindowHandle window)
     const bool lost = DisplayConnection::IsLost();
     if (!lost)
         SDL_DestroyWindow(found->second.window);
+    // The requests that destroy a window destroyed elsewhere fail: their errors are awaited while the window
+    // is still known.
+    if (found->second.destroyedElsewhere)
+        DisplayConnection::Sync();
+    if (found->second.xWindow != 0)
+        DisplayConnection::RemoveWindow(found->second.xWindow);
     m_Windows.erase(found);
     if (m_Windows.empty())
     {
@@ -403,12 +418,27 @@ void SdlWindowBackend::PollEvents(bool /*nothingWaiting*/)
     SDL_Event event;
     while (m_VideoStarted && SDL_PollEvent(&event) != 0)
         Translate(event);
+    // A window another program destroyed closes as if the user closed it, once.
+    for (auto& entry : m_Windows)
+    {
+        Native& native = entry.second;
+        if (native.xWindow == 0 || native.destroyedElsewhere || !DisplayConnection::IsWindowDestroyed(native.xWindow))
+            continue;
+        native.destroyedElsewhere = true;
+        DebugPrintf("[SdlWindowBackend::PollEvents] : the window was destroyed by another program\n");
+        PostMessage(entry.first, WM_CLOSE, 0, 0);
+    }
 }
 
 void SdlWindowBackend::Translate(const SDL_Event& event)
 {
     switch (event.type)
     {
+    case SDL_SYSWMEVENT:
+        if (event.syswm.msg != nullptr && event.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+            event.syswm.msg->msg.x11.event.type == DestroyNotify)
+            DisplayConnection::MarkDestroyed(event.syswm.msg->msg.x11.event.xdestroywindow.window);
+        break;
     case SDL_QUIT:
         // A quit request (last window closed, or a signal) closes every window the normal way.
         for (const auto& entry : m_Windows)
@@ -554,6 +584,13 @@ void SdlWindowBackend::SetCursorVisible(bool visible)
     m_CursorVisible = visible;
     if (m_VideoStarted && !DisplayConnection::IsLost())
         SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlWindowBackend::SetRelativeMouse(bool on)
+{
+    m_RelativeMouse = on;
+    if (m_VideoStarted && !DisplayConnection::IsLost())
+        SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
 }
 
 SDL_Window* SdlWindowBackend::GetSdlWindow(WindowHandle window) const

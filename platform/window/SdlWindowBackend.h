@@ -15,7 +15,8 @@ namespace platform
 // virtual-key codes (WM_SYSKEY* while Alt is held, and for F10), characters from text input, mouse,
 // activation, paint requests and close requests. Message boxes are SDL's when a display exists, else a line
 // on stderr. Once the display is lost (DisplayConnection) no call reaches SDL's video again: the windows get
-// WM_CLOSE as if the user closed them and are then forgotten without a word to the display.
+// WM_CLOSE as if the user closed them and are then forgotten without a word to the display. A window another
+// program destroys gets WM_CLOSE the same way.
 class SdlWindowBackend : public WindowBackend
 {
 public:
@@ -33,6 +34,8 @@ public:
     int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                        uint32_t type) override;
     void SetCursorVisible(bool visible) override;
+    // Kept until video starts when asked before.
+    void SetRelativeMouse(bool on) override;
 
     // The SDL window behind a handle, for the graphics back end; null when there is none or the display is
     // lost.
@@ -50,6 +53,9 @@ private:
         SDL_Window* window = nullptr;
         uint32_t id = 0;
         bool minimised = false;
+        // The X window behind it (0 on other drivers), and whether another program destroyed it.
+        unsigned long xWindow = 0;
+        bool destroyedElsewhere = false;
     };
 
     bool StartVideo();
@@ -62,6 +68,7 @@ private:
     bool m_VideoStarted = false;
     bool m_LossHandled = false;
     bool m_CursorVisible = true;
+    bool m_RelativeMouse = false;
 };
 
 // The process's SDL back end.

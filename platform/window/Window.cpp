@@ -323,6 +323,11 @@ int ShowCursor(bool show)
     return state.cursorCount;
 }
 
+void SetRelativeMouseMode(bool on)
+{
+    GetWindowBackend().SetRelativeMouse(on);
+}
+
 void _ResetWindowState()
 {
     WindowState& state = State();

@@ -101,6 +101,10 @@ int MessageBox(WindowHandle owner, const std::string& text, const std::string& c
 // Display counter: the cursor shows while it is 0 or above. Returns the new count.
 int ShowCursor(bool show);
 
+// While on, the pointer is held in the window and the mouse reports movement without bounds (a view steered
+// by the mouse while no pointer shows); off, the pointer moves freely and positions are the pointer's.
+void SetRelativeMouseMode(bool on);
+
 // Forgets every class, window and queued message (tests only).
 void _ResetWindowState();
 

@@ -24,6 +24,7 @@ public:
     virtual int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
                                uint32_t type) = 0;
     virtual void SetCursorVisible(bool visible) = 0;
+    virtual void SetRelativeMouse(bool on) = 0;
 };
 
 // The installed back end: the SDL one unless a test installed another.

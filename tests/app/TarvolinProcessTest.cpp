@@ -156,6 +156,35 @@ bool FrameShown(const std::string& displayName)
     return shown;
 }
 
+// Destroys every shown top-level window on the display as another program may; the number destroyed.
+int DestroyShownWindows(const std::string& displayName)
+{
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (display == nullptr)
+        return 0;
+    XErrorHandler previous = XSetErrorHandler(&IgnoreXError);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    int destroyed = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+    {
+        XWindowAttributes attributes;
+        for (unsigned i = 0; i < count; ++i)
+            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+            {
+                XDestroyWindow(display, children[i]);
+                ++destroyed;
+            }
+        XFree(children);
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+    XSetErrorHandler(previous);
+    return destroyed;
+}
+
 void ExpectNormalShutdown(int status, const TempDir& folder)
 {
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
@@ -191,6 +220,32 @@ TEST(TarvolinProcess, EndsThroughItsShutdownWhenItsDisplayIsKilledMidGame)
         ExpectNormalShutdown(status, folder);
         EXPECT_NE(folder.Read("stderr.txt").find("The connection to the X display was lost: shutting down."),
                   std::string::npos);
+    }
+}
+
+TEST(TarvolinProcess, EndsThroughItsShutdownWhenAnotherProgramDestroysItsWindow)
+{
+    if (!XvfbServer::IsInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    for (int round = 0; round < 4; ++round)
+    {
+        SCOPED_TRACE("round " + std::to_string(round));
+        XvfbServer server;
+        std::string error;
+        ASSERT_TRUE(server.Start(error)) << error;
+        SetGameEnvironment(server.DisplayName().c_str(), nullptr, nullptr);
+        TempDir folder;
+        GameProcess game(folder);
+        ASSERT_TRUE(WaitFor(kTimeToStart, [&] { return FrameShown(server.DisplayName()); }))
+            << folder.Read("stderr.txt");
+        // The window goes at a different point of the frame each round.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + 37 * round));
+        ASSERT_EQ(DestroyShownWindows(server.DisplayName()), 1);
+
+        int status = 0;
+        ASSERT_TRUE(game.WaitForEnd(status)) << "still running after " << kTimeToEnd.count() << " s";
+        ExpectNormalShutdown(status, folder);
+        EXPECT_EQ(folder.Read("stderr.txt"), "") << "no X error";
     }
 }
 

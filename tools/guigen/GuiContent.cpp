@@ -83,6 +83,9 @@ guiGlyph* BuildShowcase()
     picture.name = "picture";
     picture.filename = kCursorFile;
     picture.position = Px(16, 16);
+    // Sized here: the generator runs without graphics, so the picture's own size is not known to it.
+    picture.size = Px(kCursorSide, kCursorSide);
+    picture.alpha = true;
     picture.bufferWidth = Px(4, 2);
     picture.foreColor = kaColor::kaColorClamped(1.0f, 0.8f, 0.6f, 1.0f);
     picture.alphaHitTesting = true;
@@ -176,13 +179,15 @@ guiGlyph* BuildShowcase()
     options->SelectByName("second", false);
     root->AddChild(options);
 
-    // A window inside the window, placed top-left so that its position reads back as it was written.
+    // A window inside the window, placed top-left so that its position reads back as it was written. It
+    // takes the mouse only where a child does (the handle, an image: rectangles take no mouse), so it is
+    // dragged by the handle and lets the mouse through elsewhere.
     guiWindow* panel = new guiWindow("panel window", Px(450, 40), Px(150, 100), 1 | 8);
     panel->SetDraggable(true);
     panel->SetAlphaHitTesting(true);
-    guiRectangle* handle = new guiRectangle(Px(10, 10), Px(130, 30));
+    guiImage* handle = new guiImage(Px(10, 10), Px(130, 30));
     handle->SetName("handle");
-    handle->SetFillColor(kaColor::kaColorClamped(0.8f, 0.6f, 0.1f, 1.0f));
+    handle->SetColor(0.8f, 0.6f, 0.1f, 1.0f);
     panel->AddChild(handle);
     root->AddChild(panel);
 

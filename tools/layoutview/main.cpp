@@ -1,21 +1,25 @@
 // layoutview: shows a layout file in an 800 x 600 window, with the GUI manager's cursor, so that its
 // widgets can be tried with the mouse and the keys. A root that is no window is shown inside a
-// full-screen window. With --headless it draws offscreen, and --screenshot saves the last frame as a TGA.
+// full-screen window. With --headless it draws offscreen, and --screenshot saves the last frame as a BMP or
+// TGA file, as its name ends.
 //
 //   layoutview FILE [--headless] [--frames N] [--screenshot OUT]
 
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
+#include "engine/render/kaBMPImage.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTGAImage.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/SdlWindowBackend.h"
 #include "platform/window/Window.h"
+#include "tools/layoutview/FramePacer.h"
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -28,13 +32,12 @@ namespace
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
-constexpr float kFrameTime = 1.0f / 60.0f;
+constexpr double kFramesPerSecond = 60.0;
 constexpr const char* kHeadlessVariable = "TARVOLIN_GFX_HEADLESS";
 
 guiManager* g_Gui = nullptr;
+FramePacer* g_Pacer = nullptr;
 bool g_Quit = false;
-int g_LastX = kWidth / 2;
-int g_LastY = kHeight / 2;
 
 int Fail(const std::string& text)
 {
@@ -63,15 +66,13 @@ LRESULT Procedure(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM l
         return 0;
     case WM_MOUSEMOVE:
     {
-        const int x = static_cast<int16_t>(LoWord(static_cast<uintptr_t>(lParam)));
-        const int y = static_cast<int16_t>(HiWord(static_cast<uintptr_t>(lParam)));
+        // The pointer's own position, so that the cursor never drifts from it.
         guiMsgMouse message;
         gui::MouseData& input = message.data;
         input.moved = true;
-        input.dx = x - g_LastX;
-        input.dy = y - g_LastY;
-        g_LastX = x;
-        g_LastY = y;
+        input.absolute = true;
+        input.x = static_cast<int16_t>(LoWord(static_cast<uintptr_t>(lParam)));
+        input.y = static_cast<int16_t>(HiWord(static_cast<uintptr_t>(lParam)));
         g_Gui->OnMouseInput(message);
         return 0;
     }
@@ -113,10 +114,32 @@ bool RunFrame()
     }
     if (g_Quit)
         return false;
-    g_pGraphicsManager->UpdateSceneObjects(kFrameTime);
-    g_Gui->Update(kFrameTime);
+    const float frameTime = g_Pacer->NextFrame();
+    g_pGraphicsManager->UpdateSceneObjects(frameTime);
+    g_Gui->Update(frameTime);
     g_pGraphicsManager->Render(false, false);
     return true;
+}
+
+enum class ShotFormat
+{
+    kUnknown,
+    kBmp,
+    kTga,
+};
+
+// The format a screenshot's name ends in, case ignored.
+ShotFormat FormatOf(const std::string& fileName)
+{
+    const std::size_t dot = fileName.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "bmp")
+        return ShotFormat::kBmp;
+    if (extension == "tga")
+        return ShotFormat::kTga;
+    return ShotFormat::kUnknown;
 }
 
 bool SaveScreenshot(GfxDevice* device, const std::string& fileName)
@@ -124,6 +147,11 @@ bool SaveScreenshot(GfxDevice* device, const std::string& fileName)
     FrameCapture frame;
     if (GfxFailed(device->CaptureFrame(&frame)) || frame.Rows.empty())
         return false;
+    if (FormatOf(fileName) == ShotFormat::kBmp)
+    {
+        kaBMPImage image;
+        return image.Create(frame.Width, frame.Height, 24, frame.Rows.data()) && image.Save(fileName, false);
+    }
     kaTGAImage image;
     return image.Create(frame.Width, frame.Height, 24, 0, frame.Rows.data()) && image.Save(fileName, false);
 }
@@ -164,6 +192,8 @@ int main(int argc, char** argv)
         return Fail("usage: layoutview FILE [--headless] [--frames N] [--screenshot OUT]");
     if (headless && (frames == 0 || frames > 100000))
         return Fail("--headless needs --frames from 1 to 100000");
+    if (!screenshot.empty() && FormatOf(screenshot) == ShotFormat::kUnknown)
+        return Fail("cannot write " + screenshot + ": a screenshot's name ends in .bmp or .tga");
 
     std::unique_ptr<ScriptedWindowBackend> scripted;
     if (headless)
@@ -173,6 +203,8 @@ int main(int argc, char** argv)
     }
     guiManager gui;
     g_Gui = &gui;
+    FramePacer pacer(kFramesPerSecond);
+    g_Pacer = &pacer;
 
     WindowClass windowClass;
     windowClass.procedure = Procedure;
@@ -183,6 +215,8 @@ int main(int argc, char** argv)
     if (window == nullptr)
         return Fail("no window (is there a display?)");
     ShowWindow(window, SW_SHOW);
+    // The GUI's cursor is the pointer: the system's own is hidden over the window.
+    platform::ShowCursor(false);
 
     // The graphics settings live in a file of their own that the manager writes back; it is removed after.
     char configName[] = "/tmp/layoutview-XXXXXX";
@@ -205,7 +239,7 @@ int main(int argc, char** argv)
         {
             gui.SetFrameCallback(&RunFrame);
             gui.CreateCursor();
-            gui.SetCursorPosition(g_LastX, g_LastY);
+            gui.SetCursorPosition(kWidth / 2, kHeight / 2);
             guiWindow* shown = MakeWindow(root, fileName);
             gui.AddWindow(shown);
             gui.ActivateWindow(shown);
@@ -220,6 +254,7 @@ int main(int argc, char** argv)
             result = Fail("cannot read the layout " + fileName);
     }
     std::remove(configName);
+    platform::ShowCursor(true);
     if (IsWindow(window))
         DestroyWindow(window);
     if (!headless)

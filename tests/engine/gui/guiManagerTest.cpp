@@ -2,9 +2,11 @@
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaApp.h"
+#include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiWidgetEffect.h"
 #include "platform/audio/NullAudioSink.h"
+#include "platform/window/ScriptedWindowBackend.h"
 #include "tests/engine/gui/support/GuiDesk.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
@@ -144,6 +146,156 @@ TEST(GuiManager, ButtonsWaitOutPausesAndSwitchesWhileMovesGoOn)
     EXPECT_EQ(Cursor(desk), std::make_pair(300, 0)) << "a hidden cursor drops the movement";
     desk.manager.ShowCursor(true);
     EXPECT_EQ(desk.manager.GetMouseData().dx, 0);
+}
+
+// Mouse records given to the manager without running a frame.
+void Press(guiManager& manager, int button, bool down)
+{
+    guiMsgMouse message;
+    message.data.buttonsChanged = true;
+    message.data.changed[button] = true;
+    message.data.buttons[button] = down;
+    manager.OnMouseInput(message);
+}
+
+void Move(guiManager& manager, int dx, int dy)
+{
+    guiMsgMouse message;
+    message.data.moved = true;
+    message.data.dx = dx;
+    message.data.dy = dy;
+    manager.OnMouseInput(message);
+}
+
+void PointAt(guiManager& manager, int x, int y)
+{
+    guiMsgMouse message;
+    message.data.moved = true;
+    message.data.absolute = true;
+    message.data.x = x;
+    message.data.y = y;
+    manager.OnMouseInput(message);
+}
+
+TEST(GuiManager, EveryButtonChangeBetweenTwoUpdatesIsDispatchedInOrder)
+{
+    // Each string is one frame's input: 'd' a press of button 0, 'u' its release, 'r' a right press.
+    const struct
+    {
+        const char* input;
+        int downs;
+        bool checked;
+    } cases[] = {{"du", 1, true}, {"dudu", 2, false}, {"dud", 2, false}, {"durdu", 3, false}, {"dudud", 3, true}, {"u", 0, false}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.input);
+        GuiDesk desk;
+        Log log;
+        guiWindow* window = desk.AddWindow("w", 0, 0, 200, 100);
+        window->AddChild(new LogWidget("a", 0, 0, 100, 100, log));
+        auto* box = new guiCheckBox(guiCoordPair::Pixels(120, 10), guiCoordPair::Pixels(20, 20));
+        box->SetClickSound(false);
+        window->AddChild(box);
+        desk.Frame();
+        for (const int x : {50, 130})
+        {
+            desk.MoveTo(x, 20);
+            log.clear();
+            for (const char* step = c.input; *step != '\0'; ++step)
+                Press(desk.manager, *step == 'r' ? 1 : 0, *step != 'u');
+            desk.Frame();
+            if (x == 50)
+                EXPECT_EQ(std::count(log.begin(), log.end(), "a down"), c.downs);
+            else
+                EXPECT_EQ(box->IsChecked(), c.checked) << "each press toggles the box";
+            // Whatever the frame ended with, the next frame starts with the button up.
+            Press(desk.manager, 0, false);
+            Press(desk.manager, 1, false);
+            desk.Frame();
+        }
+    }
+}
+
+TEST(GuiManager, AMoveCarriesTheButtonsAsTheyWereWhenItCame)
+{
+    // Within one frame: a move then a press is no drag; a press then a move drags the window.
+    const struct
+    {
+        bool pressFirst;
+        int windowX;
+    } cases[] = {{false, 0}, {true, 10}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pressFirst ? "press, move" : "move, press");
+        GuiDesk desk;
+        guiWindow* window = desk.AddWindow("w", 0, 0, 100, 100);
+        window->SetDraggable(true);
+        desk.manager.CreateCursor();
+        desk.manager.SetCursorBounds({0, 0, 640, 480});
+        desk.Frame();
+        desk.MoveTo(50, 50);
+        if (c.pressFirst)
+            Press(desk.manager, 0, true);
+        Move(desk.manager, 10, 0);
+        if (!c.pressFirst)
+            Press(desk.manager, 0, true);
+        desk.Frame();
+        desk.Frame();
+        EXPECT_EQ(window->GetPixelPosition().x, c.windowX);
+        EXPECT_EQ(Cursor(desk), std::make_pair(60, 50));
+    }
+}
+
+TEST(GuiManager, TheCursorFollowsThePointersPositionWithoutDrift)
+{
+    GuiDesk desk;
+    desk.manager.CreateCursor();
+    desk.manager.SetCursorBounds({0, 0, 640, 480});
+    // Positions outside the window, as while a button is held past its edge, stop the cursor at the
+    // bounds; coming back puts it under the pointer again.
+    const struct
+    {
+        int x, y;
+        std::pair<int32_t, int32_t> cursor;
+    } steps[] = {{300, 200, {300, 200}}, {-102, 200, {0, 200}},  {-400, 900, {0, 480}},
+                 {300, 200, {300, 200}}, {700, -5, {640, 0}},    {639, 479, {639, 479}}};
+    for (const auto& step : steps)
+    {
+        PointAt(desk.manager, step.x, step.y);
+        desk.Frame();
+        EXPECT_EQ(Cursor(desk), step.cursor) << step.x << "," << step.y;
+    }
+    // Several positions in one frame: the last counts, and movement after it adds to it.
+    PointAt(desk.manager, 10, 10);
+    PointAt(desk.manager, 20, 30);
+    Move(desk.manager, 5, 5);
+    desk.Frame();
+    EXPECT_EQ(Cursor(desk), std::make_pair(25, 35));
+    // A hidden cursor stays where it was.
+    desk.manager.ShowCursor(false);
+    PointAt(desk.manager, 100, 100);
+    desk.Frame();
+    EXPECT_EQ(Cursor(desk), std::make_pair(25, 35));
+}
+
+TEST(GuiManager, TheMouseIsRelativeExactlyWhileTheCursorIsHidden)
+{
+    platform::ScriptedWindowBackend window;
+    GuiDesk desk;
+    desk.manager.CreateCursor();
+    EXPECT_FALSE(window.RelativeMouse());
+    for (const bool show : {false, false, true, true, false, true})
+    {
+        desk.manager.ShowCursor(show);
+        EXPECT_EQ(window.RelativeMouse(), !show) << show;
+    }
+    {
+        GuiDesk hiding;
+        hiding.manager.CreateCursor();
+        hiding.manager.ShowCursor(false);
+        EXPECT_TRUE(window.RelativeMouse());
+    }
+    EXPECT_FALSE(window.RelativeMouse()) << "a manager that ends gives the pointer back";
 }
 
 TEST(GuiManager, RemovingAWindowEndsItsWaitAndDropsItsEffects)

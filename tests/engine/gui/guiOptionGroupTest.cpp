@@ -115,4 +115,50 @@ TEST_F(OptionGroupTest, TheSelectionComesBackByNameInBothForms)
     read->Release();
 }
 
+TEST_F(OptionGroupTest, MembersLeavingTheGroupGetTheirOwnClickHandlerBack)
+{
+    // "d" has a handler of its own before it joins; it leaves the group by removal, "b" by the group's end.
+    std::vector<std::string> own;
+    auto* d = new guiCheckBox(guiCoordPair::Pixels(90, 0), guiCoordPair::Pixels(20, 20));
+    d->SetName("d");
+    d->SetClickSound(false);
+    d->SetOnClick(
+        [&own](int checked)
+        {
+            own.push_back("d" + std::to_string(checked));
+            return true;
+        });
+    d->AddRef();
+    m_Group->AddChild(d);
+    guiCheckBox* b = m_Group->GetMembers()[1];
+    b->AddRef();
+    m_Desk.Click(140, 110);
+    ASSERT_EQ(Checked(), "b");
+
+    m_Group->RemoveChild(d);
+    m_Events.clear();
+    const gui::MouseData press;
+    for (const char* expected : {"d1", "d0"})
+    {
+        d->OnMouseDown(0, press);
+        EXPECT_EQ(own.back(), expected);
+        EXPECT_EQ(Checked(), "b") << "the group's selection is not the removed box's business";
+    }
+    EXPECT_TRUE(m_Events.empty());
+    EXPECT_EQ(m_Group->GetMembers().size(), 3u);
+
+    // The group is destroyed; the box it held stays and clicks on its own.
+    guiWindow* window = m_Desk.manager.FindWindow("w");
+    ASSERT_EQ(window->RemoveChild(m_Group), 0);
+    m_Group = nullptr;
+    for (const bool checked : {false, true})
+    {
+        b->OnMouseDown(0, press);
+        EXPECT_EQ(b->IsChecked(), checked);
+    }
+    EXPECT_TRUE(m_Events.empty());
+    b->Release();
+    d->Release();
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "engine/gui/guiWidget.h"
 
 #include "engine/gui/GuiParamTable.h"
+#include "engine/gui/guiLayout.h"
 #include "engine/gui/guiPlaceholder.h"
 #include "tests/engine/gui/support/LayoutRoundTrip.h"
 #include "tests/engine/gui/support/TestWindow.h"
@@ -207,6 +208,31 @@ TEST(Placeholder, KeepsNameNotesPassMousePositionAndSizeInBothForms)
     slot.GetProperties(sheet);
     ASSERT_NE(sheet.Find("Notes"), nullptr);
     EXPECT_EQ(sheet.Find("Notes")->text, "filled at run time");
+}
+
+TEST(Placeholder, NotesWithLineBreaksSurviveBinaryToTextToBinary)
+{
+    testsupport::TempDir dir;
+    guiPlaceholder root(guiCoordPair::Pixels(5, 6), guiCoordPair::Pixels(300, 200));
+    root.SetName("the slot");
+    root.SetNotes("first line\nName impostor\n\nlast line\n");
+    auto* child = new guiPlaceholder(guiCoordPair::Pixels(1, 2), guiCoordPair::Pixels(3, 4));
+    child->SetName("inner");
+    child->SetNotes("\nNumChildren 7");
+    root.AddChild(child);
+
+    const std::string binary = gui::FormatLayout(root, true);
+    guiGlyph* fromBinary = gui::LoadLayout(dir.Write("first.kab", binary));
+    ASSERT_NE(fromBinary, nullptr);
+    guiGlyph* fromText = gui::LoadLayout(dir.Write("second.kab", gui::FormatLayout(*fromBinary, false)));
+    fromBinary->Release();
+    ASSERT_NE(fromText, nullptr);
+    EXPECT_EQ(fromText->GetName(), "the slot");
+    EXPECT_EQ(static_cast<guiWidget*>(fromText)->GetNotes(), root.GetNotes());
+    ASSERT_EQ(fromText->GetChildCount(), 1);
+    EXPECT_EQ(static_cast<guiWidget*>(fromText->GetChild(0))->GetNotes(), child->GetNotes());
+    EXPECT_EQ(gui::FormatLayout(*fromText, true), binary) << "every field kept";
+    fromText->Release();
 }
 
 } // namespace

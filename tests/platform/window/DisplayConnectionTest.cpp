@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <unistd.h>
 
 using namespace platform;
@@ -52,5 +53,38 @@ TEST(DisplayConnection, ABrokenConnectionEndsTheProcessWhenNothingClosesIt)
                     pause();
             },
             testing::ExitedWithCode(1), c.line);
+    }
+}
+
+// A window of ours destroyed by another program: requests on it fail with errors that mark it destroyed
+// instead of ending the process. Errors about windows that are not ours still go to the previous handler.
+TEST(DisplayConnection, ErrorsAboutOurDestroyedWindowMarkItAndGoNoFurther)
+{
+    if (!XvfbServer::IsInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    for (const bool ours : {true, false})
+    {
+        SCOPED_TRACE(ours ? "our window" : "another window");
+        XvfbServer server;
+        std::string error;
+        ASSERT_TRUE(server.Start(error)) << error;
+        EXPECT_EXIT(
+            {
+                Display* display = XOpenDisplay(server.DisplayName().c_str());
+                const Window window =
+                    XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+                XSync(display, False);
+                DisplayConnection::Watch(display);
+                if (ours)
+                    DisplayConnection::AddWindow(window);
+                // Someone else destroys it.
+                Display* other = XOpenDisplay(server.DisplayName().c_str());
+                XDestroyWindow(other, window);
+                XSync(other, False);
+                XMapWindow(display, window);
+                DisplayConnection::Sync();
+                std::_Exit(DisplayConnection::IsWindowDestroyed(window) ? 7 : 8);
+            },
+            testing::ExitedWithCode(ours ? 7 : 1), "");
     }
 }

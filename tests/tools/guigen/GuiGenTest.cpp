@@ -2,7 +2,9 @@
 
 #include "engine/core/kaFileSystem.h"
 #include "engine/gui/ProfilerWindow.h"
+#include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiGlyph.h"
+#include "engine/gui/guiOptionGroup.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/render/kaGraphicsManager.h"
@@ -11,6 +13,7 @@
 #include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/Window.h"
+#include "tests/engine/gui/support/GuiDesk.h"
 #include "tests/engine/gui/support/TestWindow.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/ProcessLimits.h"
@@ -117,6 +120,52 @@ TEST_F(GuiContentTest, TheProfilerWindowFindsItsLayoutThroughTheUiFolderAndShows
     window->SetText("60.0 fps   0 triangles  0 triangles/second\n");
     EXPECT_EQ(window->GetTextBox()->GetText(), "60.0 fps   0 triangles  0 triangles/second\n");
     window->Release();
+}
+
+TEST_F(GuiContentTest, TheShowcasesWidgetsAndWindowAnswerTheMouse)
+{
+    for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
+    {
+        SCOPED_TRACE(file);
+        testsupport::GuiDesk desk;
+        guiGlyph* read = gui::LoadLayout(file);
+        ASSERT_NE(read, nullptr);
+        guiWindow* showcase = read->DynamicCast<guiWindow>();
+        ASSERT_NE(showcase, nullptr);
+        desk.manager.AddWindow(showcase);
+        desk.manager.ActivateWindow(showcase);
+        desk.Frame();
+        auto* panel = static_cast<guiWindow*>(showcase->FindChild("panel window"));
+        auto* check = static_cast<guiCheckBox*>(showcase->FindChild("check"));
+        auto* options = static_cast<guiOptionGroup*>(showcase->FindChild("options"));
+        ASSERT_NE(panel, nullptr);
+        ASSERT_NE(check, nullptr);
+        ASSERT_NE(options, nullptr);
+
+        // The panel's grip drags it; its empty corner lets the mouse through.
+        ASSERT_TRUE(panel->IsDraggable());
+        const kaPoint start = panel->GetPixelPosition();
+        desk.MoveTo(start.x + 60, start.y + 25);
+        desk.Button(0, true);
+        desk.MoveTo(start.x + 90, start.y + 45);
+        desk.Button(0, false);
+        EXPECT_EQ(Xy(panel->GetPixelPosition()), std::make_pair(start.x + 30, start.y + 20));
+        const kaPoint moved = panel->GetPixelPosition();
+        desk.MoveTo(moved.x + 3, moved.y + 95);
+        desk.Button(0, true);
+        desk.MoveTo(moved.x + 40, moved.y + 120);
+        desk.Button(0, false);
+        EXPECT_EQ(Xy(panel->GetPixelPosition()), Xy(moved)) << "nothing of the panel was under the press";
+
+        // The check box and the options take clicks.
+        const bool checked = check->IsChecked();
+        desk.Click(120, 230);
+        EXPECT_NE(check->IsChecked(), checked);
+        EXPECT_EQ(options->GetSelection(), "second");
+        desk.Click(160, 230);
+        EXPECT_EQ(options->GetSelection(), "first");
+        desk.manager.RemoveWindow(showcase);
+    }
 }
 
 // The showcase damaged in every way a file can be: cut short at every length, bytes changed, counts made

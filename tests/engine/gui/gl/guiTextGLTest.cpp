@@ -209,6 +209,28 @@ TEST_F(GuiTextGLTest, ACharacterWiderThanTheClipStartsItsLineAndTheLayoutEnds)
     EXPECT_EQ(records[2].top - records[0].top, float(2 * m_Font->GetLineHeight()));
 }
 
+TEST_F(GuiTextGLTest, TextPlacedAtTheEdgesOfTheIntRangeDrawsNothing)
+{
+    // Placements beyond 2^31 pixels reach the layout as the int range's ends; the character cells there
+    // are past what a float holds exactly, and must not be converted back out of range.
+    const float far = 2147483600.0f;
+    const struct
+    {
+        float x, y;
+    } cases[] = {{far, 20}, {-far, 20}, {20, far}, {20, -far}, {far, far}};
+    for (const auto& c : cases)
+    {
+        guiText* text = AddText(m_Root, "Wq", c.x, c.y);
+        DrawFrame();
+        EXPECT_EQ(text->GetCharRecords().size(), 2u) << c.x << "," << c.y;
+        EXPECT_EQ(text->GetQuadCount(), 0) << c.x << "," << c.y;
+        EXPECT_EQ(text->GetFirstVisible(), -1) << c.x << "," << c.y;
+        const auto ink = Sum(0, 0, 640, 480);
+        EXPECT_EQ(ink[0] + ink[1] + ink[2], 0) << c.x << "," << c.y;
+        m_Root->RemoveChild(text);
+    }
+}
+
 TEST_F(GuiTextGLTest, AnUnknownFontDrawsInSystemAndMeasuringFollowsTheFont)
 {
     ASSERT_NE(m_Graphics.Manager()->LoadFont(kFonts + "barmeno24b.kaff", "System"), nullptr);
