@@ -1,8 +1,11 @@
 #include "tools/guigen/GuiContent.h"
 
+#include "tools/guigen/ClickSound.h"
+
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiCursor.h"
+#include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiText.h"
@@ -13,10 +16,12 @@
 #include "engine/gui/guiProxy.h"
 #include "engine/gui/guiRectangle.h"
 #include "engine/gui/guiRenderContext.h"
+#include "engine/gui/guiSplitFrame.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaTGAImage.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
 namespace guigen
 {
@@ -149,6 +154,32 @@ guiGlyph* BuildShowcase()
     options->SelectByName("second", false);
     root->AddChild(options);
 
+    // A group centred on its point, its height kept equal to its width, holding a rectangle.
+    guiGroup* group = new guiGroup(Px(100, 330), Px(120, 120));
+    group->SetName("group");
+    group->ApplyAlignment(guiGroup::kAlignCentre | guiGroup::kAlignMiddle);
+    group->SetAspectSetting(guiGroup::kAspectHeightFollowsWidth);
+    group->SetAspectRatio(1.0f);
+    guiRectangle* groupBox = new guiRectangle(Px(10, 10), Px(100, 100));
+    groupBox->SetName("group box");
+    groupBox->SetFillColor(kaColor::kaColorClamped(0.2f, 0.7f, 0.7f, 1.0f));
+    group->AddChild(groupBox);
+    root->AddChild(group);
+
+    // A split frame whose left slot, the master, takes two fifths.
+    guiSplitFrame* split = new guiSplitFrame(Px(200, 280), Px(180, 80));
+    split->SetName("split");
+    split->SetMasterSize(guiCoord::Relative(0.4f));
+    guiImage* left = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    left->SetName("split left");
+    left->SetColor(0.8f, 0.3f, 0.3f, 1.0f);
+    split->SetSlotContent(0, left);
+    guiRectangle* right = new guiRectangle(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    right->SetName("split right");
+    right->SetFillColor(kaColor::kaColorClamped(0.3f, 0.3f, 0.8f, 1.0f));
+    split->SetSlotContent(1, right);
+    root->AddChild(split);
+
     // A window inside the window, placed top-left so that its position reads back as it was written.
     guiWindow* panel = new guiWindow("panel window", Px(450, 40), Px(150, 100), 1 | 8);
     panel->SetDraggable(true);
@@ -172,6 +203,13 @@ bool WriteContent(const std::string& folder, std::string& error)
     if (!platform::IsDirectory(ui) && !platform::CreateDirectory(ui))
     {
         error = "cannot make " + ui;
+        return false;
+    }
+    const std::string sounds = folder + "/Sounds";
+    if ((!platform::IsDirectory(sounds) && !platform::CreateDirectory(sounds)) ||
+        !platform::SafeFileWriter::WriteWhole(folder + "/" + kClickSoundFile, ClickWave()))
+    {
+        error = "cannot write " + folder + "/" + kClickSoundFile;
         return false;
     }
     const std::vector<uint8_t> texels = CursorTexels();

@@ -1,5 +1,13 @@
 #include "tools/guigen/GuiContent.h"
 
+#include "engine/core/SoundManager.h"
+#include "engine/core/WaveFile.h"
+#include "engine/core/Wizard.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiManager.h"
+#include "platform/audio/NullAudioSink.h"
+#include "tools/guigen/ClickSound.h"
+
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/render/kaGraphicsManager.h"
@@ -15,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -60,7 +69,8 @@ TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
     const std::string run = "cd '" + other.Path() + "' && '" GUIGEN_PATH "' . && '" GUIGEN_PATH "' .";
     ASSERT_EQ(std::system(run.c_str()), 0);
     for (const char* file :
-         {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary, guigen::kShowcasePart})
+         {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary, guigen::kShowcasePart,
+         guigen::kClickSoundFile})
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
     EXPECT_NE(std::system(("'" GUIGEN_PATH "' '" + other.File("no/such/folder") + "' 2>/dev/null").c_str()),
               0);
@@ -80,12 +90,54 @@ TEST_F(GuiContentTest, ThePointerIsAnArrowWithAlphaAndItsTipAtTheTopLeft)
     EXPECT_EQ(alpha(4, 10), 255);
 }
 
+TEST_F(GuiContentTest, TheClickIsAShortDyingBurstWhereTheButtonLooksForIt)
+{
+    WaveFile wave;
+    ASSERT_EQ(wave.Open(guiButton::kClickSound, nullptr, WaveFile::kModeRead), platform::kResultOk);
+    const platform::WaveFormat* format = wave.GetFormat();
+    ASSERT_NE(format, nullptr);
+    EXPECT_EQ(format->formatTag, 1);
+    EXPECT_EQ(format->channels, 1);
+    EXPECT_EQ(format->bitsPerSample, 16);
+    EXPECT_EQ(format->samplesPerSec, guigen::kClickRate);
+    // Under a twentieth of a second, loud at once and nearly silent at the end.
+    ASSERT_EQ(wave.GetDataSize(), guigen::kClickSamples * 2);
+    EXPECT_LT(guigen::kClickSamples, guigen::kClickRate / 20);
+    std::vector<int16_t> samples(guigen::kClickSamples);
+    uint32_t read = 0;
+    ASSERT_EQ(wave.Read(reinterpret_cast<uint8_t*>(samples.data()), wave.GetDataSize(), &read),
+              platform::kResultOk);
+    ASSERT_EQ(read, wave.GetDataSize());
+    auto peak = [&samples](std::size_t from, std::size_t to)
+    {
+        int highest = 0;
+        for (std::size_t i = from; i < to; ++i)
+            highest = std::max(highest, std::abs(int(samples[i])));
+        return highest;
+    };
+    EXPECT_GT(peak(0, 40), 8000);
+    EXPECT_LT(peak(samples.size() - 60, samples.size()), 200);
+
+    // The GUI's sound player finds it by the button's name for it.
+    platform::NullAudioSink sink;
+    SoundManager sounds;
+    ASSERT_TRUE(sounds.Init(nullptr));
+    Wizard wizard;
+    wizard.Init(&sounds, false);
+    {
+        guiManager manager;
+        EXPECT_TRUE(manager.PlayGuiSound(guiButton::kClickSound));
+    }
+    wizard.Shutdown();
+}
+
 TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothForms)
 {
     const std::string text = Bytes(guigen::kShowcaseText);
     const std::string binary = Bytes(guigen::kShowcaseBinary);
     for (const char* names :
-         {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]"})
+         {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]", "[Button]",
+          "[CheckBox]", "[OptionGroup]", "[Group]", "[SplitFrame]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
@@ -118,11 +170,11 @@ protected:
             auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
             const bool binary = seed[0] == 'B';
             const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
-            const std::vector<std::string> classes = {"[Image]", "[Lines]",       "[Rectangle]", "[Cursor]",
-                                                      "[Proxy]", "[Placeholder]", "[Glyph]",     "[Widget]",
-                                                      "[Window]"};
-            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,
-                                                 14,          25,          26,          29, 11, 10};
+            const std::vector<std::string> classes = {
+                "[Image]",  "[Lines]",  "[Rectangle]", "[Cursor]",      "[Proxy]", "[Placeholder]", "[Glyph]",
+                "[Widget]", "[Window]", "[Button]",    "[OptionGroup]", "[Group]", "[SplitFrame]"};
+            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25,
+                                                 26,          29,          11,          10, 21, 22, 9};
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;
