@@ -86,6 +86,11 @@ void guiCaption::_Centre()
     const kaPoint size = ToPixels(m_Size);
     platform::Rect text;
     m_Caption->ComputeClientRect(text);
+    // A text that measures nothing (no font to measure it by) is centred as a point.
+    if (text.bottom < text.top)
+        text.top = text.bottom = 0;
+    if (text.right < text.left)
+        text.left = text.right = 0;
     const float x = static_cast<float>(text.left) -
                     (static_cast<float>(size.x) - static_cast<float>(int64_t(text.right) - text.left)) / 2.0f;
     const float y = static_cast<float>(text.top) -

@@ -158,6 +158,9 @@ protected:
     void _UpdatePixelCache();
     // For glyphs that hold another outside their child list.
     static void _SetParentOf(guiGlyph& glyph, guiGlyph* parent) { glyph.m_Parent = parent; }
+    // Shows or hides the glyph alone, for parts a glyph switches itself; SetVisible would show the
+    // ancestors too.
+    static void _SetVisibleAlone(guiGlyph& glyph, bool visible) { glyph.m_Visible = visible; }
     // One child entry read within the same nesting bound as the child list; null past the bound.
     guiGlyph* _ReadNestedText(std::istream& stream);
     guiGlyph* _ReadNestedBinary(kaBinaryStream& stream);

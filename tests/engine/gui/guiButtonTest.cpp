@@ -6,6 +6,7 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
+#include "engine/gui/guiPlaceholder.h"
 #include "tests/engine/gui/support/GuiDesk.h"
 #include "tests/engine/gui/support/LayoutRoundTrip.h"
 #include "platform/audio/NullAudioSink.h"
@@ -215,6 +216,33 @@ TEST(Button, EachPressPlaysTheClickOnceUnlessSilenced)
     }
     wizard.SetMuted(false);
     wizard.Shutdown();
+}
+
+TEST(Button, SwitchingImagesNeverShowsAHiddenButtonOrItsParents)
+{
+    testsupport::TempDir dir;
+    guiPlaceholder* holder = new guiPlaceholder(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(50, 50));
+    holder->AddRef();
+    guiButton* button = new guiButton(guiCoordPair::Pixels(5, 6), guiCoordPair::Pixels(30, 20));
+    holder->AddChild(button);
+    holder->SetVisible(false);
+    for (int32_t state : {1, 2, 0, 3})
+    {
+        button->SetState(state);
+        EXPECT_FALSE(holder->IsVisible()) << state;
+        EXPECT_TRUE(button->GetStateImage(state)->IsVisible()) << state;
+    }
+    button->SetEnabled(true);
+    button->SetVisible(false);
+    for (bool binary : {false, true})
+    {
+        guiGlyph* read = testsupport::RoundTrip(*button, binary, dir);
+        ASSERT_NE(read, nullptr);
+        EXPECT_FALSE(read->IsVisible()) << binary;
+        EXPECT_TRUE(read->DynamicCast<guiButton>()->GetStateImage(0)->IsVisible()) << binary;
+        read->Release();
+    }
+    holder->Release();
 }
 
 TEST(Button, StateImagesComeBackByIndexInBothForms)

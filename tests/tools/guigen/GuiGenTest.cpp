@@ -7,12 +7,15 @@
 #include "engine/gui/guiManager.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tools/guigen/ClickSound.h"
+#include "tools/guigen/ScrollImages.h"
+#include "engine/render/kaBMPImage.h"
 
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTGAImage.h"
 #include "platform/gfx/Direct3DFactory.h"
+#include "platform/gfx/TestDevice.h"
 #include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/Window.h"
@@ -72,6 +75,11 @@ TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
          {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary, guigen::kShowcasePart,
          guigen::kClickSoundFile})
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
+    for (const guigen::ScrollPicture& picture : guigen::ScrollPictures())
+    {
+        const std::string file = std::string(guigen::kScrollFolder) + "/" + picture.file;
+        EXPECT_EQ(ReadAll(other.File(file)), Bytes(file.c_str())) << file;
+    }
     EXPECT_NE(std::system(("'" GUIGEN_PATH "' '" + other.File("no/such/folder") + "' 2>/dev/null").c_str()),
               0);
 }
@@ -131,13 +139,41 @@ TEST_F(GuiContentTest, TheClickIsAShortDyingBurstWhereTheButtonLooksForIt)
     wizard.Shutdown();
 }
 
+TEST_F(GuiContentTest, TheScrollPicturesAreSixteenPixelsAcrossTheirBar)
+{
+    std::vector<std::string> names;
+    for (const char* part : {"UpArrow", "DownArrow", "LeftArrow", "RightArrow"})
+        for (const char* look : {"_N", "_R", "_C"})
+            names.push_back(std::string("UI_Scroll") + part + look + ".bmp");
+    for (const char* other : {"UI_ScrollSlider_N.bmp", "UI_ScrollHSlider_N.bmp", "UI_ScrollBack.bmp",
+                              "UI_ScrollHBack.bmp"})
+        names.push_back(other);
+    std::vector<std::vector<uint8_t>> looks;
+    for (const std::string& name : names)
+    {
+        kaBMPImage image;
+        ASSERT_TRUE(image.Load(m_Dir.File(std::string(guigen::kScrollFolder) + "/" + name))) << name;
+        const bool horizontal = name.find("HSlider") != std::string::npos || name.find("HBack") != std::string::npos ||
+                                name.find("Left") != std::string::npos || name.find("Right") != std::string::npos;
+        EXPECT_EQ(horizontal ? image.GetHeight() : image.GetWidth(), guigen::kScrollSide) << name;
+        if (name.find("Slider") != std::string::npos)
+            EXPECT_EQ(horizontal ? image.GetWidth() : image.GetHeight(), guigen::kThumbLength) << name;
+        looks.emplace_back(image.GetPixels(), image.GetPixels() + image.GetWidth() * image.GetHeight() * 3);
+    }
+    // The three looks of each arrow, and the four arrows, all differ.
+    for (std::size_t a = 0; a < 12; ++a)
+        for (std::size_t b = a + 1; b < 12; ++b)
+            EXPECT_NE(looks[a], looks[b]) << names[a] << " " << names[b];
+}
+
 TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothForms)
 {
     const std::string text = Bytes(guigen::kShowcaseText);
     const std::string binary = Bytes(guigen::kShowcaseBinary);
     for (const char* names :
          {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]", "[Button]",
-          "[CheckBox]", "[OptionGroup]", "[Group]", "[SplitFrame]"})
+          "[CheckBox]", "[OptionGroup]", "[Group]", "[SplitFrame]", "[Border]", "[Caption]", "[Background]",
+          "[Slider]", "[ScrollBar]", "[Scroller]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
@@ -172,9 +208,11 @@ protected:
             const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
             const std::vector<std::string> classes = {
                 "[Image]",  "[Lines]",  "[Rectangle]", "[Cursor]",      "[Proxy]", "[Placeholder]", "[Glyph]",
-                "[Widget]", "[Window]", "[Button]",    "[OptionGroup]", "[Group]", "[SplitFrame]"};
+                "[Widget]", "[Window]", "[Button]",    "[OptionGroup]", "[Group]", "[SplitFrame]",
+                "[Border]", "[Caption]", "[Background]", "[Slider]", "[ScrollBar]", "[Scroller]", "[Text]"};
             const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25,
-                                                 26,          29,          11,          10, 21, 22, 9};
+                                                 26,          29,          11,          10, 21, 22, 9,
+                                                 2,           3,           8,           12, 19, 28, 17, 18};
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;
@@ -257,6 +295,9 @@ TEST_F(ShowcaseFuzzTest, DamagedShowcasesLoadQuicklyAndDrawWithinAMemoryCap)
                     root->Release();
                 }
                 gui::SetLayoutVersion(gui::kLayoutVersion);
+                // The test device logs every call; thousands of frames of the showcase would fill the cap.
+                if (auto* device = dynamic_cast<platform::TestDevice*>(manager.GetDevice()))
+                    device->ClearLog();
                 std::remove(file.c_str());
                 const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
                 ok = spent.count() < kSecondsPerInput;
