@@ -86,8 +86,14 @@ std::string ScrollPicture(const char* name)
 void SizeScrollBar(guiScrollBar* bar)
 {
     for (guiButton* arrow : {bar->GetLess(), bar->GetMore()})
-        if (arrow != nullptr)
-            arrow->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    {
+        if (arrow == nullptr)
+            continue;
+        arrow->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+        for (int32_t state = 0; state < 4; ++state)
+            if (guiImage* look = arrow->GetStateImage(state))
+                look->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    }
     if (bar->GetSlider() != nullptr && bar->GetSlider()->GetThumb() != nullptr)
         bar->GetSlider()->GetThumb()->SetSize(bar->IsVertical() ? Px(float(kScrollSide), float(kThumbLength))
                                                                 : Px(float(kThumbLength), float(kScrollSide)));
@@ -110,6 +116,11 @@ void AddDecorated(guiWindow* root)
     label.foreColor = kaColor::kaColorClamped(1.0f, 1.0f, 1.0f, 1.0f);
     guiCaption* caption = new guiCaption(new guiButton(Px(420, 200), Px(100, 20)), label);
     caption->SetName("caption");
+    // No font measures the text here: one walk places the caption, then its text gets the place the
+    // font would have given it.
+    guiRenderContext context;
+    DrawTree(caption, context);
+    caption->GetCaption()->SetPosition(Px(22, -2));
     root->AddChild(caption);
 
     guiImageParams thumb;
