@@ -196,6 +196,32 @@ TEST(Decorator, EntriesThatHoldNoWidgetLeaveTheDecoratorEmpty)
     border->Release();
 }
 
+TEST(Decorator, WrappedWidgetsNestNoDeeperThanChildren)
+{
+    testsupport::TempDir dir;
+    const std::string head = "Width 2\nInner 1 1 1 1\nOuter 1 1 1 1\n";
+    const std::string block = "PassMouse true\nNotes \nName \nID -1\nPosition 0 0 0 0\nSize 0 0 0 0\n"
+                              "Visible true\nChildOrder -1\nClipMode 1\nNumChildren 0\n";
+    const int levels = 5000;
+    std::string text = "T1.11\n[Border]\n";
+    for (int i = 1; i < levels; ++i)
+        text += head + "Widget true\n[Border]\n";
+    text += head + "Widget false\n";
+    for (int i = 0; i < levels; ++i)
+        text += block;
+    guiGlyph* read = gui::LoadLayout(dir.Write("deep.kab", text));
+    ASSERT_NE(read, nullptr);
+    int depth = 1;
+    for (auto* at = read->DynamicCast<guiBorder>(); at->GetComponent() != nullptr; ++depth)
+        at = static_cast<guiBorder*>(at->GetComponent());
+    EXPECT_LE(depth, guiGlyph::kMaxLayoutNesting);
+    EXPECT_GT(depth, 1);
+    TestWindow drawer;
+    drawer.Frame(read);
+    read->SetOwnerWindow(nullptr);
+    read->Release();
+}
+
 TEST(Decorator, EachDecoratorWrittenReadAndWrittenAgainKeepsItsBytesInBothForms)
 {
     testsupport::TempDir dir;
