@@ -67,7 +67,8 @@ void guiDecorator::SetChild(guiWidget* widget)
     _SetParentOf(*widget, this);
     widget->SetTag(m_Reference);
     widget->SetOwnerWindow(m_OwnerWindow);
-    widget->SetLayer(m_Layer);
+    // Through the decorator's own layering, which may stand the widget over or under its parts.
+    SetLayer(m_Layer);
     const guiCoordPair size = widget->GetSize();
     guiWidget::SetPosition(widget->GetPosition());
     guiWidget::SetSize(size);

@@ -313,6 +313,11 @@ TEST(Background, ItLiesUnderItsWidgetAndATilingOneWithoutPictureRepeatsNothing)
     EXPECT_EQ(Values(background->GetPosition()), std::make_pair(20.0f, 30.0f));
     EXPECT_EQ(Xy(background->GetImage()->GetPixelSize()), std::make_pair(64, 32));
     EXPECT_EQ(Xy(background->GetImage()->GetDrawingOrigin()), std::make_pair(20, 30));
+    // A new widget stands over the image too.
+    guiButton* other = NamedButton("c", 20, 30, 64, 32);
+    background->SetChild(other);
+    EXPECT_EQ(other->GetLayer(), background->GetLayer() + 1);
+    button = other;
     background->SetSize(Px(128, 64));
     float rect[4];
     background->GetImage()->GetTexCoordRect(rect);

@@ -335,7 +335,10 @@ TEST(Scroller, AroundAWidgetThatDoesNotScrollItShowsNothingAndScrollsNothing)
     auto* scroller = new guiScroller(Px(0, 0), Px(200, 100));
     auto* plain = new guiPlaceholder(Px(10, 10), Px(50, 50));
     EXPECT_FALSE(scroller->AcceptsChild(plain));
-    EXPECT_TRUE(scroller->AcceptsChild(new TestScrollable(Px(0, 0), Px(1, 1))));
+    auto* list = new TestScrollable(Px(0, 0), Px(1, 1));
+    list->AddRef();
+    EXPECT_TRUE(scroller->AcceptsChild(list));
+    list->Release();
     scroller->SetChild(plain);
     window->AddChild(scroller);
     desk.Frame();
