@@ -63,10 +63,12 @@ void guiBorder::_Fit()
     const int64_t width = gui::TruncateToInt(m_Width);
     const kaPoint size = component->ToPixels(component->GetSize());
     const kaPoint position = component->ToPixels(component->GetPosition());
-    const guiCoordPair fitSize = guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(size.x + 2 * width)),
-                                                      static_cast<float>(gui::ClampToInt(size.y + 2 * width)));
-    const guiCoordPair fitPosition = guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(position.x - width)),
-                                                          static_cast<float>(gui::ClampToInt(position.y - width)));
+    const guiCoordPair fitSize =
+        guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(size.x + 2 * width)),
+                             static_cast<float>(gui::ClampToInt(size.y + 2 * width)));
+    const guiCoordPair fitPosition =
+        guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(position.x - width)),
+                             static_cast<float>(gui::ClampToInt(position.y - width)));
     if (fitSize != m_Size)
         guiWidget::SetSize(fitSize);
     if (fitPosition != m_Position)

@@ -69,9 +69,8 @@ void guiGroup::ApplyAlignment(int32_t flags)
     else if (flags & kAlignBottom)
         oy = size.y;
     const kaPoint requested = ToPixels(m_RequestedPos);
-    const guiCoordPair reported =
-        guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(requested.x - ox)),
-                             static_cast<float>(gui::ClampToInt(requested.y - oy)));
+    const guiCoordPair reported = guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(requested.x - ox)),
+                                                       static_cast<float>(gui::ClampToInt(requested.y - oy)));
     // The children are drawn from the corner: they rebuild when it moves.
     if (reported != m_ReportedPos)
         SetDirty(true);

@@ -36,7 +36,7 @@ template <typename T> T* ChildOfClass(const guiGlyph& parent, int32_t index)
 {
     guiGlyph* child = index >= 0 ? parent.GetChild(index) : nullptr;
     return child != nullptr && gui::IsA(child->GetClassInfo(), T::StaticClassInfo()) ? static_cast<T*>(child)
-                                                                                      : nullptr;
+                                                                                     : nullptr;
 }
 
 } // namespace
@@ -71,8 +71,8 @@ guiScrollBar::guiScrollBar(kaBinaryStream& stream)
 
 void guiScrollBar::_RemoveParts()
 {
-    for (guiGlyph* part : {static_cast<guiGlyph*>(m_Less), static_cast<guiGlyph*>(m_More),
-                           static_cast<guiGlyph*>(m_Back)})
+    for (guiGlyph* part :
+         {static_cast<guiGlyph*>(m_Less), static_cast<guiGlyph*>(m_More), static_cast<guiGlyph*>(m_Back)})
         if (part != nullptr)
             RemoveChild(part);
     m_Slider = nullptr;
@@ -85,11 +85,10 @@ void guiScrollBar::_BuildParts()
     const bool horizontal = m_Orientation == kHorizontal;
     m_Less = MakeArrow("Less", horizontal ? images.GetLeftArrow() : images.GetUpArrow());
     m_More = MakeArrow("Down", horizontal ? images.GetRightArrow() : images.GetDownArrow());
-    m_Slider =
-        new guiSlider(Picture((horizontal ? images.GetHorizontalSlider() : images.GetSlider()) + "_N.bmp"),
-                      horizontal);
-    m_Back = new guiBackground(m_Slider, Picture((horizontal ? images.GetHorizontalBack() : images.GetBack()) +
-                                                 ".bmp"));
+    m_Slider = new guiSlider(
+        Picture((horizontal ? images.GetHorizontalSlider() : images.GetSlider()) + "_N.bmp"), horizontal);
+    m_Back = new guiBackground(
+        m_Slider, Picture((horizontal ? images.GetHorizontalBack() : images.GetBack()) + ".bmp"));
     AddChild(m_Less);
     AddChild(m_More);
     AddChild(m_Back);
@@ -138,8 +137,8 @@ void guiScrollBar::SetVisible(bool visible)
 {
     guiWidget::SetVisible(visible);
     // Showing a part shows its parent again, so each is set only while it differs.
-    for (guiGlyph* part : {static_cast<guiGlyph*>(m_Less), static_cast<guiGlyph*>(m_More),
-                           static_cast<guiGlyph*>(m_Back)})
+    for (guiGlyph* part :
+         {static_cast<guiGlyph*>(m_Less), static_cast<guiGlyph*>(m_More), static_cast<guiGlyph*>(m_Back)})
         if (part != nullptr && part->IsVisible() != visible)
             part->SetVisible(visible);
 }
@@ -168,7 +167,10 @@ void guiScrollBar::_Layout()
     const kaPoint more = m_More != nullptr ? m_More->ToPixels(m_More->GetSize()) : kaPoint(0, 0);
     const kaPoint thumb = m_Slider != nullptr ? m_Slider->GetThumbSize() : kaPoint(0, 0);
     auto px = [](int64_t x, int64_t y)
-    { return guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(x)), static_cast<float>(gui::ClampToInt(y))); };
+    {
+        return guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(x)),
+                                    static_cast<float>(gui::ClampToInt(y)));
+    };
     if (m_Less != nullptr)
         m_Less->SetPosition(px(0, 0));
     guiCoordPair backAt;

@@ -18,7 +18,8 @@ const guiWidgetFactoryFor<guiScroller> s_Factory;
 
 guiCoordPair Pixels(int64_t x, int64_t y)
 {
-    return guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(x)), static_cast<float>(gui::ClampToInt(y)));
+    return guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(x)),
+                                static_cast<float>(gui::ClampToInt(y)));
 }
 
 } // namespace
@@ -84,14 +85,15 @@ void guiScroller::_MakeBars()
             RemoveChild(bar);
     if (m_Orientations & kVerticalBar)
     {
-        m_VerticalBar = new guiScrollBar(guiScrollBar::kVertical,
-                                         guiCoordPair(guiCoord::Pixels(kBarThickness), guiCoord::Relative(1.0f)));
+        m_VerticalBar = new guiScrollBar(
+            guiScrollBar::kVertical, guiCoordPair(guiCoord::Pixels(kBarThickness), guiCoord::Relative(1.0f)));
         AddChild(m_VerticalBar);
     }
     if (m_Orientations & kHorizontalBar)
     {
-        m_HorizontalBar = new guiScrollBar(guiScrollBar::kHorizontal,
-                                           guiCoordPair(guiCoord::Relative(1.0f), guiCoord::Pixels(kBarThickness)));
+        m_HorizontalBar =
+            new guiScrollBar(guiScrollBar::kHorizontal,
+                             guiCoordPair(guiCoord::Relative(1.0f), guiCoord::Pixels(kBarThickness)));
         AddChild(m_HorizontalBar);
     }
     m_Initialised = false;
@@ -188,7 +190,8 @@ void guiScroller::_Layout()
 {
     const kaPoint size = ToPixels(m_Size);
     const bool vertical = m_VerticalBar != nullptr && (m_Orientations & kVerticalBar) && m_VerticalShown;
-    const bool horizontal = m_HorizontalBar != nullptr && (m_Orientations & kHorizontalBar) && m_HorizontalShown;
+    const bool horizontal =
+        m_HorizontalBar != nullptr && (m_Orientations & kHorizontalBar) && m_HorizontalShown;
     const kaPoint v = vertical ? m_VerticalBar->ToPixels(m_VerticalBar->GetSize()) : kaPoint(0, 0);
     const kaPoint h = horizontal ? m_HorizontalBar->ToPixels(m_HorizontalBar->GetSize()) : kaPoint(0, 0);
     const int64_t vw = v.x;
@@ -197,14 +200,16 @@ void guiScroller::_Layout()
     if (vertical)
     {
         m_VerticalBar->SetPosition(Pixels(size.x - vw, 0));
-        m_VerticalBar->SetSize(horizontal ? Pixels(vw, size.y - hh)
-                                          : guiCoordPair(guiCoord::Pixels(float(vw)), guiCoord::Relative(1.0f)));
+        m_VerticalBar->SetSize(horizontal
+                                   ? Pixels(vw, size.y - hh)
+                                   : guiCoordPair(guiCoord::Pixels(float(vw)), guiCoord::Relative(1.0f)));
     }
     if (horizontal)
     {
         m_HorizontalBar->SetPosition(Pixels(0, size.y - hh));
-        m_HorizontalBar->SetSize(vertical ? Pixels(size.x - vw, hh)
-                                          : guiCoordPair(guiCoord::Relative(1.0f), guiCoord::Pixels(float(hh))));
+        m_HorizontalBar->SetSize(vertical
+                                     ? Pixels(size.x - vw, hh)
+                                     : guiCoordPair(guiCoord::Relative(1.0f), guiCoord::Pixels(float(hh))));
     }
     guiWidget* component = GetComponent();
     if (component == nullptr)
@@ -310,7 +315,8 @@ void guiScroller::_TakeBars(int32_t vertical, int32_t horizontal)
 void guiScroller::WriteText(std::ostream& stream) const
 {
     gui::WriteTextField(stream, "Orientations", m_Orientations);
-    gui::WriteOptionalTextField(stream, "Vertical", m_VerticalBar != nullptr ? IndexOfChild(m_VerticalBar) : -1);
+    gui::WriteOptionalTextField(stream, "Vertical",
+                                m_VerticalBar != nullptr ? IndexOfChild(m_VerticalBar) : -1);
     gui::WriteOptionalTextField(stream, "Horizontal",
                                 m_HorizontalBar != nullptr ? IndexOfChild(m_HorizontalBar) : -1);
     guiDecorator::WriteText(stream);

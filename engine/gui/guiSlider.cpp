@@ -135,8 +135,9 @@ void guiSlider::SetValue(float value, bool moveCursor)
         centre.x = gui::ClampToInt(int64_t(centre.x) + half.x);
     else
         centre.y = gui::ClampToInt(int64_t(centre.y) + half.y);
-    kaPoint point(gui::TruncateToInt(static_cast<float>(from.x) + static_cast<float>(int64_t(to.x) - from.x) * value),
-                  gui::TruncateToInt(static_cast<float>(from.y) + static_cast<float>(int64_t(to.y) - from.y) * value));
+    kaPoint point(
+        gui::TruncateToInt(static_cast<float>(from.x) + static_cast<float>(int64_t(to.x) - from.x) * value),
+        gui::TruncateToInt(static_cast<float>(from.y) + static_cast<float>(int64_t(to.y) - from.y) * value));
     if (m_Horizontal && point.x < from.x)
         point.x = from.x;
     if (!m_Horizontal && point.y < from.y)
@@ -173,7 +174,8 @@ float guiSlider::ValueAt(const kaPoint& point) const
         py = static_cast<float>(from.y);
     else
         px = static_cast<float>(from.x);
-    const float along = m_Horizontal ? (px - static_cast<float>(from.x)) * ux : (py - static_cast<float>(from.y)) * uy;
+    const float along =
+        m_Horizontal ? (px - static_cast<float>(from.x)) * ux : (py - static_cast<float>(from.y)) * uy;
     if (along < 0.0f)
     {
         px = static_cast<float>(from.x);

@@ -12,8 +12,6 @@
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
-#include "engine/gui/guiText.h"
-#include "engine/gui/guiTextParams.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiLines.h"
 #include "engine/gui/guiOptionGroup.h"
@@ -26,6 +24,8 @@
 #include "engine/gui/guiScrollerParams.h"
 #include "engine/gui/guiSlider.h"
 #include "engine/gui/guiSplitFrame.h"
+#include "engine/gui/guiText.h"
+#include "engine/gui/guiTextParams.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaTGAImage.h"
 
@@ -95,8 +95,9 @@ void SizeScrollBar(guiScrollBar* bar)
                 look->SetSize(Px(float(kScrollSide), float(kScrollSide)));
     }
     if (bar->GetSlider() != nullptr && bar->GetSlider()->GetThumb() != nullptr)
-        bar->GetSlider()->GetThumb()->SetSize(bar->IsVertical() ? Px(float(kScrollSide), float(kThumbLength))
-                                                                : Px(float(kThumbLength), float(kScrollSide)));
+        bar->GetSlider()->GetThumb()->SetSize(bar->IsVertical()
+                                                  ? Px(float(kScrollSide), float(kThumbLength))
+                                                  : Px(float(kThumbLength), float(kScrollSide)));
     bar->SetDirty(true);
 }
 

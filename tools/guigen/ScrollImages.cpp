@@ -158,7 +158,8 @@ bool WriteScrollPictures(const std::string& folder, std::string& error)
     {
         kaBMPImage image;
         const std::string path = common + "/" + picture.file;
-        if (!image.Create(picture.width, picture.height, 24, picture.bytes.data()) || !image.Save(path, false))
+        if (!image.Create(picture.width, picture.height, 24, picture.bytes.data()) ||
+            !image.Save(path, false))
         {
             error = "cannot write " + path;
             return false;

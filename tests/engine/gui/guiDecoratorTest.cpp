@@ -58,7 +58,9 @@ guiCaption* CaptionAround(guiWidget* widget, const std::string& text)
 class Tracked : public guiPlaceholder
 {
 public:
-    Tracked(bool& destroyed, float x, float y) : guiPlaceholder(Px(x, y), Px(40, 20)), m_Destroyed(destroyed) {}
+    Tracked(bool& destroyed, float x, float y) : guiPlaceholder(Px(x, y), Px(40, 20)), m_Destroyed(destroyed)
+    {
+    }
     ~Tracked() override { m_Destroyed = true; }
 
 private:
@@ -175,7 +177,8 @@ TEST(Decorator, EntriesThatHoldNoWidgetLeaveTheDecoratorEmpty)
     } cases[] = {
         {"false", "Widget false\n"},
         {"unknown class", "Widget true\n[NoSuchClass]\n"},
-        {"not a widget", "Widget true\n[Image]\n" + gui::FormatLayout(guiImage(Px(0, 0), Px(4, 4)), false).substr(6)},
+        {"not a widget",
+         "Widget true\n[Image]\n" + gui::FormatLayout(guiImage(Px(0, 0), Px(4, 4)), false).substr(6)},
     };
     for (const Case& c : cases)
     {
@@ -270,8 +273,8 @@ TEST(Border, ItFitsAroundItsWidgetWithItsSegmentsInsetByHalfTheWidth)
     EXPECT_EQ(Values(border->GetSize()), std::make_pair(104.0f, 24.0f));
     const std::vector<guiCoordPair>& points = border->GetOutline()->GetPoints();
     ASSERT_EQ(points.size(), 8u);
-    const std::vector<std::pair<float, float>> expected = {{8, 9},   {112, 9},  {111, 8}, {111, 32},
-                                                           {8, 31},  {112, 31}, {9, 8},   {9, 32}};
+    const std::vector<std::pair<float, float>> expected = {{8, 9},  {112, 9},  {111, 8}, {111, 32},
+                                                           {8, 31}, {112, 31}, {9, 8},   {9, 32}};
     for (std::size_t i = 0; i < points.size(); ++i)
         EXPECT_EQ(Values(points[i]), expected[i]) << i;
     EXPECT_FALSE(border->GetOutline()->IsSaveable());

@@ -54,7 +54,7 @@ TEST_F(GroupTest, AlignmentPlacesTheCornerAroundTheRequestedPoint)
     {
         int32_t flags;
         float x, y;
-    } cases[] = {{18, 300, 250}, {36, 200, 200}, {0, 400, 300}, {2 | 4, 300, 300},
+    } cases[] = {{18, 300, 250},      {36, 200, 200},     {0, 400, 300},    {2 | 4, 300, 300},
                  {16 | 32, 400, 250}, {4 | 32, 200, 200}, {1 | 8, 400, 300}};
     for (const Case& c : cases)
     {
@@ -96,10 +96,17 @@ TEST_F(GroupTest, TheAspectRuleUsesTheRatiosWholePart)
         float ratio;
         std::pair<float, float> size;
     } cases[] = {
-        {1, 2.0f, {100, 200}}, {1, 2.7f, {100, 200}}, {1, 0.0f, {100, 10}}, {0, 2.0f, {100, 10}},
-        {2, 0.0f, {100, 10}},  {2, 2.0f, {5, 10}},    {2, 3.9f, {3, 10}},   {3, 2.0f, {100, 10}},
+        {1, 2.0f, {100, 200}},
+        {1, 2.7f, {100, 200}},
+        {1, 0.0f, {100, 10}},
+        {0, 2.0f, {100, 10}},
+        {2, 0.0f, {100, 10}},
+        {2, 2.0f, {5, 10}},
+        {2, 3.9f, {3, 10}},
+        {3, 2.0f, {100, 10}},
         // No whole part to divide by: the size is kept as given.
-        {2, 0.5f, {100, 10}}, {2, -0.9f, {100, 10}},
+        {2, 0.5f, {100, 10}},
+        {2, -0.9f, {100, 10}},
     };
     for (const Case& c : cases)
     {

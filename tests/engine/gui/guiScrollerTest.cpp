@@ -316,8 +316,8 @@ TEST_F(ScrollerTest, OnlyVirtualArrowKeysScrollAndEveryKeyIsTaken)
         bool virtualKey;
         int vertical;
         float horizontal;
-    } cases[] = {{40, true, 1, 0.0f},  {39, true, 1, 0.25f},  {37, false, 1, 0.25f}, {40, false, 1, 0.25f},
-                 {38, true, 0, 0.25f}, {37, true, 0, 0.0f},   {'a', false, 0, 0.0f}, {13, true, 0, 0.0f}};
+    } cases[] = {{40, true, 1, 0.0f},  {39, true, 1, 0.25f}, {37, false, 1, 0.25f}, {40, false, 1, 0.25f},
+                 {38, true, 0, 0.25f}, {37, true, 0, 0.0f},  {'a', false, 0, 0.0f}, {13, true, 0, 0.0f}};
     // Eight of the thirty rows show above the horizontal bar: a step is one of the 22 hidden rows.
     const float row = 1.0f / 22.0f;
     for (const Case& c : cases)
@@ -366,8 +366,9 @@ TEST(Scroller, WrittenReadAndWrittenAgainKeepsItsBytesAndItsBars)
     EXPECT_EQ(Values(scroller->GetPosition()), std::make_pair(30.0f, 40.0f));
     EXPECT_EQ(scroller->GetScrollable(), list);
     const std::string text = gui::FormatLayout(*scroller, false);
-    EXPECT_NE(text.find("Orientations 3\nVertical true 0\nHorizontal true 1\nWidget true\n[TestScrollable]\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("Orientations 3\nVertical true 0\nHorizontal true 1\nWidget true\n[TestScrollable]\n"),
+        std::string::npos)
         << text;
     for (bool binary : {false, true})
     {

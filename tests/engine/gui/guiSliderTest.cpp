@@ -213,7 +213,8 @@ TEST(Slider, WrittenReadAndWrittenAgainKeepsItsBytesAndItsThumb)
     slider->AddRef();
     slider->SetTrack(Px(0, 4), guiCoordPair::Relative(0.0f, 0.9f));
     const std::string text = gui::FormatLayout(*slider, false);
-    EXPECT_NE(text.find("Horiz false\nFrom 0 0 4 0\nTo 0 1 0.9 1\nThumb true 0\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Horiz false\nFrom 0 0 4 0\nTo 0 1 0.9 1\nThumb true 0\n"), std::string::npos)
+        << text;
     for (bool binary : {false, true})
     {
         guiGlyph* read = testsupport::RoundTrip(*slider, binary, dir);

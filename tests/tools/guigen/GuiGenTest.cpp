@@ -5,10 +5,10 @@
 #include "engine/core/Wizard.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiManager.h"
+#include "engine/render/kaBMPImage.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tools/guigen/ClickSound.h"
 #include "tools/guigen/ScrollImages.h"
-#include "engine/render/kaBMPImage.h"
 
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiLayout.h"
@@ -71,9 +71,8 @@ TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
     testsupport::TempDir other;
     const std::string run = "cd '" + other.Path() + "' && '" GUIGEN_PATH "' . && '" GUIGEN_PATH "' .";
     ASSERT_EQ(std::system(run.c_str()), 0);
-    for (const char* file :
-         {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary, guigen::kShowcasePart,
-         guigen::kClickSoundFile})
+    for (const char* file : {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary,
+                             guigen::kShowcasePart, guigen::kClickSoundFile})
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
     for (const guigen::ScrollPicture& picture : guigen::ScrollPictures())
     {
@@ -145,16 +144,17 @@ TEST_F(GuiContentTest, TheScrollPicturesAreSixteenPixelsAcrossTheirBar)
     for (const char* part : {"UpArrow", "DownArrow", "LeftArrow", "RightArrow"})
         for (const char* look : {"_N", "_R", "_C"})
             names.push_back(std::string("UI_Scroll") + part + look + ".bmp");
-    for (const char* other : {"UI_ScrollSlider_N.bmp", "UI_ScrollHSlider_N.bmp", "UI_ScrollBack.bmp",
-                              "UI_ScrollHBack.bmp"})
+    for (const char* other :
+         {"UI_ScrollSlider_N.bmp", "UI_ScrollHSlider_N.bmp", "UI_ScrollBack.bmp", "UI_ScrollHBack.bmp"})
         names.push_back(other);
     std::vector<std::vector<uint8_t>> looks;
     for (const std::string& name : names)
     {
         kaBMPImage image;
         ASSERT_TRUE(image.Load(m_Dir.File(std::string(guigen::kScrollFolder) + "/" + name))) << name;
-        const bool horizontal = name.find("HSlider") != std::string::npos || name.find("HBack") != std::string::npos ||
-                                name.find("Left") != std::string::npos || name.find("Right") != std::string::npos;
+        const bool horizontal =
+            name.find("HSlider") != std::string::npos || name.find("HBack") != std::string::npos ||
+            name.find("Left") != std::string::npos || name.find("Right") != std::string::npos;
         EXPECT_EQ(horizontal ? image.GetHeight() : image.GetWidth(), guigen::kScrollSide) << name;
         if (name.find("Slider") != std::string::npos)
             EXPECT_EQ(horizontal ? image.GetWidth() : image.GetHeight(), guigen::kThumbLength) << name;
@@ -207,12 +207,13 @@ protected:
             const bool binary = seed[0] == 'B';
             const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
             const std::vector<std::string> classes = {
-                "[Image]",  "[Lines]",  "[Rectangle]", "[Cursor]",      "[Proxy]", "[Placeholder]", "[Glyph]",
-                "[Widget]", "[Window]", "[Button]",    "[OptionGroup]", "[Group]", "[SplitFrame]",
-                "[Border]", "[Caption]", "[Background]", "[Slider]", "[ScrollBar]", "[Scroller]", "[Text]"};
-            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25,
-                                                 26,          29,          11,          10, 21, 22, 9,
-                                                 2,           3,           8,           12, 19, 28, 17, 18};
+                "[Image]",       "[Lines]",  "[Rectangle]",  "[Cursor]",   "[Proxy]",
+                "[Placeholder]", "[Glyph]",  "[Widget]",     "[Window]",   "[Button]",
+                "[OptionGroup]", "[Group]",  "[SplitFrame]", "[Border]",   "[Caption]",
+                "[Background]",  "[Slider]", "[ScrollBar]",  "[Scroller]", "[Text]"};
+            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25, 26,
+                                                 29,          11,          10,          21, 22, 9,  2,  3,
+                                                 8,           12,          19,          28, 17, 18};
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;

@@ -24,7 +24,8 @@ protected:
         m_Graphics.Manager()->SetClearColor(0xFF000000);
         m_Manager.SetFrameCallback([] { return true; });
         auto* outer = new guiWindow("outer", guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(640, 480), 9);
-        auto* inner = new guiWindow("inner", guiCoordPair::Pixels(100, 100), guiCoordPair::Pixels(300, 200), 9);
+        auto* inner =
+            new guiWindow("inner", guiCoordPair::Pixels(100, 100), guiCoordPair::Pixels(300, 200), 9);
         m_Button = new guiButton(guiCoordPair::Pixels(20, 20), guiCoordPair::Pixels(100, 40));
         m_Button->SetClickSound(false);
         inner->AddChild(m_Button);
@@ -97,7 +98,9 @@ TEST_F(ButtonGLTest, TheStateImagesShowTheirColoursFromTheFirstFrameOn)
         int down;
         int grey;
     } steps[] = {
-        {"enters", 170, 140, -1, rollover}, {"presses", 170, 140, 1, clicked}, {"releases over", 170, 140, 0, rollover},
+        {"enters", 170, 140, -1, rollover},
+        {"presses", 170, 140, 1, clicked},
+        {"releases over", 170, 140, 0, rollover},
         {"leaves", 500, 400, -1, normal},
     };
     for (const Step& step : steps)

@@ -75,7 +75,8 @@ protected:
 
     bool Near(Rgb got, Rgb want) const
     {
-        return std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 && std::abs(got.b - want.b) <= 3;
+        return std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 &&
+               std::abs(got.b - want.b) <= 3;
     }
 
     // The columns holding any lit pixel in a band of rows.
@@ -136,7 +137,8 @@ TEST_F(DecoratorGLTest, ATilingBackgroundRepeatsItsPictureAtThePicturesSize)
     std::vector<uint8_t> texels;
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x)
-            texels.insert(texels.end(), {uint8_t(40 + x * 25), uint8_t(60 + y * 50), uint8_t(200 - x * 10), 255});
+            texels.insert(texels.end(),
+                          {uint8_t(40 + x * 25), uint8_t(60 + y * 50), uint8_t(200 - x * 10), 255});
     kaTGAImage picture;
     const std::string file = m_Graphics.Dir().File("tile.tga");
     ASSERT_TRUE(picture.Create(8, 4, 32, 8, texels.data()));
