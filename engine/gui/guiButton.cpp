@@ -135,10 +135,11 @@ void guiButton::SetState(int32_t state)
     if (m_Images[state] == nullptr)
         state = m_Pressed && m_Images[kClicked] != nullptr ? kClicked : kNormal;
     if (m_State >= 0 && m_State < 4 && m_Images[m_State] != nullptr)
-        m_Images[m_State]->SetVisible(false);
-    // A button whose normal image was never given shows nothing rather than failing.
+        _SetVisibleAlone(*m_Images[m_State], false);
+    // A button whose normal image was never given shows nothing rather than failing. Switching images
+    // leaves the button's own visibility, and its parents', as they are.
     if (m_Images[state] != nullptr)
-        m_Images[state]->SetVisible(true);
+        _SetVisibleAlone(*m_Images[state], true);
     m_State = state;
 }
 
@@ -155,7 +156,7 @@ void guiButton::SetStateImage(int32_t state, const guiImageParams& params)
     guiImage* image = new guiImage(params);
     m_Images[state] = image;
     AddChild(image);
-    image->SetVisible(visible);
+    _SetVisibleAlone(*image, visible);
 }
 
 int guiButton::RemoveChild(guiGlyph* child)

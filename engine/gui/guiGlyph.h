@@ -51,12 +51,10 @@ public:
     virtual const kaClassInfo& GetClassInfo() const;
     // True, with this glyph in out, when its record is the record or derives from it.
     virtual bool QueryClass(const kaClassInfo& record, guiGlyph*& out);
-    // This glyph when its record is the record or derives from it, else null.
+    // The glyph QueryClass answers for the record (a decorator may answer with the glyph it wraps), else
+    // null.
     guiGlyph* DynamicCast(const kaClassInfo& record);
-    template <typename T> T* DynamicCast()
-    {
-        return DynamicCast(T::StaticClassInfo()) ? static_cast<T*>(this) : nullptr;
-    }
+    template <typename T> T* DynamicCast() { return static_cast<T*>(DynamicCast(T::StaticClassInfo())); }
 
     // True, with the glyph hit in out, when the point hits.
     virtual bool HitTest(const kaPoint& point, guiGlyph*& out) = 0;
@@ -158,6 +156,14 @@ public:
 
 protected:
     void _UpdatePixelCache();
+    // For glyphs that hold another outside their child list.
+    static void _SetParentOf(guiGlyph& glyph, guiGlyph* parent) { glyph.m_Parent = parent; }
+    // Shows or hides the glyph alone, for parts a glyph switches itself; SetVisible would show the
+    // ancestors too.
+    static void _SetVisibleAlone(guiGlyph& glyph, bool visible) { glyph.m_Visible = visible; }
+    // One child entry read within the same nesting bound as the child list; null past the bound.
+    guiGlyph* _ReadNestedText(std::istream& stream);
+    guiGlyph* _ReadNestedBinary(kaBinaryStream& stream);
 
     kaPoint m_DrawingOrigin;
     bool m_Dirty = true;
@@ -184,9 +190,10 @@ protected:
 private:
     friend void DrawTree(guiGlyph* glyph, guiRenderContext& context);
 
-    // Creates and adds the children a block announces, within the nesting bound, until a read fails.
-    template <typename Create, typename Failed>
-    void _ReadChildren(int32_t count, Create create, Failed failed);
+    // Creates the children a block announces and hands each to take, within the nesting bound, until a
+    // read fails.
+    template <typename Create, typename Failed, typename Take>
+    void _ReadChildren(int32_t count, Create create, Failed failed, Take take);
     void _GetReferenceSize(float& width, float& height, int depth) const;
 };
 

@@ -32,8 +32,8 @@ public:
 
 } // namespace
 
-template <typename Create, typename Failed>
-void guiGlyph::_ReadChildren(int32_t count, Create create, Failed failed)
+template <typename Create, typename Failed, typename Take>
+void guiGlyph::_ReadChildren(int32_t count, Create create, Failed failed, Take take)
 {
     for (int32_t i = 0; i < count && !g_NestingCut && !failed(); ++i)
     {
@@ -50,10 +50,28 @@ void guiGlyph::_ReadChildren(int32_t count, Create create, Failed failed)
             child = create();
         }
         if (child != nullptr)
-            AddChild(child, nullptr);
+            take(child);
     }
     if (g_ReadNesting == 0)
         g_NestingCut = false;
+}
+
+guiGlyph* guiGlyph::_ReadNestedText(std::istream& stream)
+{
+    guiGlyph* child = nullptr;
+    _ReadChildren(
+        1, [&stream]() { return CreateWidgetFromText(stream); }, [&stream]() { return !stream; },
+        [&child](guiGlyph* read) { child = read; });
+    return child;
+}
+
+guiGlyph* guiGlyph::_ReadNestedBinary(kaBinaryStream& stream)
+{
+    guiGlyph* child = nullptr;
+    _ReadChildren(
+        1, [&stream]() { return CreateWidgetFromBinary(stream); }, [&stream]() { return stream.Failed(); },
+        [&child](guiGlyph* read) { child = read; });
+    return child;
 }
 
 void guiGlyph::WriteText(std::ostream& stream) const
@@ -91,7 +109,8 @@ void guiGlyph::ReadText(std::istream& stream)
     int32_t count = 0;
     gui::ReadTextField(stream, count);
     _ReadChildren(
-        count, [&stream]() { return CreateWidgetFromText(stream); }, [&stream]() { return !stream; });
+        count, [&stream]() { return CreateWidgetFromText(stream); }, [&stream]() { return !stream; },
+        [this](guiGlyph* child) { AddChild(child, nullptr); });
 }
 
 void guiGlyph::WriteBinary(kaBinaryStream& stream) const
@@ -130,5 +149,5 @@ void guiGlyph::ReadBinary(kaBinaryStream& stream)
     stream.ReadInt32(count);
     _ReadChildren(
         count, [&stream]() { return CreateWidgetFromBinary(stream); },
-        [&stream]() { return stream.Failed(); });
+        [&stream]() { return stream.Failed(); }, [this](guiGlyph* child) { AddChild(child, nullptr); });
 }

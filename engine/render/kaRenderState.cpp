@@ -468,6 +468,9 @@ bool kaRenderState::Apply(GfxDevice* device, int32_t pass)
     {
         manager->SetTextureStageState(0, TSS_RESULTARG, TA_CURRENT);
         manager->SetTextureStageState(0, TSS_COLORARG1, TA_DIFFUSE);
+        // The colour alone: the operation left by the device's defaults (modulate with the current
+        // colour, which is the diffuse colour on stage 0) would square it until a textured block ran.
+        manager->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
         manager->SetTexture(0, nullptr);
         used = 1;
     }

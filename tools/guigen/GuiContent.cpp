@@ -1,8 +1,15 @@
 #include "tools/guigen/GuiContent.h"
 
+#include "tools/guigen/ClickSound.h"
+#include "tools/guigen/ScrollImages.h"
+
+#include "engine/gui/guiBackground.h"
+#include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
+#include "engine/gui/guiCaption.h"
 #include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiCursor.h"
+#include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
@@ -12,13 +19,20 @@
 #include "engine/gui/guiProxy.h"
 #include "engine/gui/guiRectangle.h"
 #include "engine/gui/guiRenderContext.h"
+#include "engine/gui/guiScrollBar.h"
+#include "engine/gui/guiScroller.h"
+#include "engine/gui/guiScrollerParams.h"
+#include "engine/gui/guiSlider.h"
+#include "engine/gui/guiSplitFrame.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextBoxParams.h"
+#include "engine/gui/guiTextParams.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaTGAImage.h"
 
 #include "platform/files/Files.h"
+#include "platform/files/SafeFileWriter.h"
 
 namespace guigen
 {
@@ -61,6 +75,93 @@ std::vector<uint8_t> CursorTexels()
         }
     return texels;
 }
+
+namespace
+{
+
+std::string ScrollPicture(const char* name)
+{
+    return std::string(kScrollFolder) + "/UI_Scroll" + name;
+}
+
+// Without a device no picture gives its size, so the parts get the sizes of the sample pictures.
+void SizeScrollBar(guiScrollBar* bar)
+{
+    for (guiButton* arrow : {bar->GetLess(), bar->GetMore()})
+    {
+        if (arrow == nullptr)
+            continue;
+        arrow->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+        for (int32_t state = 0; state < 4; ++state)
+            if (guiImage* look = arrow->GetStateImage(state))
+                look->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    }
+    if (bar->GetSlider() != nullptr && bar->GetSlider()->GetThumb() != nullptr)
+        bar->GetSlider()->GetThumb()->SetSize(bar->IsVertical()
+                                                  ? Px(float(kScrollSide), float(kThumbLength))
+                                                  : Px(float(kThumbLength), float(kScrollSide)));
+    bar->SetDirty(true);
+}
+
+void AddDecorated(guiWindow* root)
+{
+    guiButton* framed = new guiButton(Px(420, 170), Px(100, 20));
+    framed->SetName("framed button");
+    guiBorder* border = new guiBorder(Px(0, 0), Px(0, 0));
+    border->SetName("border");
+    border->SetColor(kaColor::kaColorClamped(0.9f, 0.8f, 0.2f, 1.0f));
+    border->SetChild(framed);
+    root->AddChild(border);
+
+    guiTextParams label;
+    label.text = "Labelled";
+    label.font = "bar16m";
+    label.foreColor = kaColor::kaColorClamped(1.0f, 1.0f, 1.0f, 1.0f);
+    guiCaption* caption = new guiCaption(new guiButton(Px(420, 200), Px(100, 20)), label);
+    caption->SetName("caption");
+    // No font measures the text here: one walk places the caption, then its text gets the place the
+    // font would have given it.
+    guiRenderContext context;
+    DrawTree(caption, context);
+    caption->GetCaption()->SetPosition(Px(22, -2));
+    root->AddChild(caption);
+
+    guiImageParams thumb;
+    thumb.filename = ScrollPicture("HSlider_N.bmp");
+    thumb.size = Px(float(kThumbLength), float(kScrollSide));
+    guiSlider* slider = new guiSlider(thumb, true);
+    slider->SetName("slider");
+    slider->SetPosition(Px(420, 240));
+    slider->SetSize(Px(160, 16));
+    slider->SetTrack(Px(12, 0), Px(148, 0));
+    slider->SetValue(0.3f, false);
+    root->AddChild(slider);
+
+    guiScrollBar* bar = new guiScrollBar(guiScrollBar::kVertical, Px(float(kScrollSide), 120));
+    bar->SetName("scroll bar");
+    bar->SetPosition(Px(600, 160));
+    SizeScrollBar(bar);
+    root->AddChild(bar);
+
+    guiImageParams tile;
+    tile.filename = ScrollPicture("Back.bmp");
+    tile.tiling = true;
+    guiBackground* background = new guiBackground(new guiPlaceholder(Px(420, 420), Px(120, 40)), tile);
+    background->SetName("background");
+    root->AddChild(background);
+
+    // Around a widget that does not scroll, the bar stays hidden.
+    guiScrollerParams scrolling;
+    scrolling.position = Px(200, 400);
+    scrolling.orientations = guiScroller::kVerticalBar | guiScroller::kHorizontalBar;
+    guiScroller* scroller = new guiScroller(new guiPlaceholder(Px(0, 0), Px(150, 60)), scrolling);
+    scroller->SetName("scroller");
+    for (guiScrollBar* part : {scroller->GetVerticalBar(), scroller->GetHorizontalBar()})
+        SizeScrollBar(part);
+    root->AddChild(scroller);
+}
+
+} // namespace
 
 guiGlyph* BuildShowcasePart()
 {
@@ -179,6 +280,32 @@ guiGlyph* BuildShowcase()
     options->SelectByName("second", false);
     root->AddChild(options);
 
+    // A group centred on its point, its height kept equal to its width, holding a rectangle.
+    guiGroup* group = new guiGroup(Px(100, 330), Px(120, 120));
+    group->SetName("group");
+    group->ApplyAlignment(guiGroup::kAlignCentre | guiGroup::kAlignMiddle);
+    group->SetAspectSetting(guiGroup::kAspectHeightFollowsWidth);
+    group->SetAspectRatio(1.0f);
+    guiRectangle* groupBox = new guiRectangle(Px(10, 10), Px(100, 100));
+    groupBox->SetName("group box");
+    groupBox->SetFillColor(kaColor::kaColorClamped(0.2f, 0.7f, 0.7f, 1.0f));
+    group->AddChild(groupBox);
+    root->AddChild(group);
+
+    // A split frame whose left slot, the master, takes two fifths.
+    guiSplitFrame* split = new guiSplitFrame(Px(200, 280), Px(180, 80));
+    split->SetName("split");
+    split->SetMasterSize(guiCoord::Relative(0.4f));
+    guiImage* left = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    left->SetName("split left");
+    left->SetColor(0.8f, 0.3f, 0.3f, 1.0f);
+    split->SetSlotContent(0, left);
+    guiRectangle* right = new guiRectangle(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    right->SetName("split right");
+    right->SetFillColor(kaColor::kaColorClamped(0.3f, 0.3f, 0.8f, 1.0f));
+    split->SetSlotContent(1, right);
+    root->AddChild(split);
+
     // A window inside the window, placed top-left so that its position reads back as it was written. It
     // takes the mouse only where a child does (the handle, an image: rectangles take no mouse), so it is
     // dragged by the handle and lets the mouse through elsewhere.
@@ -190,6 +317,8 @@ guiGlyph* BuildShowcase()
     handle->SetColor(0.8f, 0.6f, 0.1f, 1.0f);
     panel->AddChild(handle);
     root->AddChild(panel);
+
+    AddDecorated(root);
 
     guiCursor* cursor = new guiCursor(kCursorFile, 0, 0);
     cursor->SetName("pointer");
@@ -228,6 +357,15 @@ bool WriteContent(const std::string& folder, std::string& error)
         error = "cannot make " + ui;
         return false;
     }
+    const std::string sounds = folder + "/Sounds";
+    if ((!platform::IsDirectory(sounds) && !platform::CreateDirectory(sounds)) ||
+        !platform::SafeFileWriter::WriteWhole(folder + "/" + kClickSoundFile, ClickWave()))
+    {
+        error = "cannot write " + folder + "/" + kClickSoundFile;
+        return false;
+    }
+    if (!WriteScrollPictures(folder, error))
+        return false;
     const std::vector<uint8_t> texels = CursorTexels();
     kaTGAImage cursor;
     if (!cursor.Create(kCursorSide, kCursorSide, 32, 8, texels.data()) ||

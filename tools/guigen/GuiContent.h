@@ -6,8 +6,8 @@
 
 class guiGlyph;
 
-// The interface content the sample install holds: the mouse pointer's picture and a showcase layout of
-// every toolkit class, in text and in binary, with a part that the showcase embeds.
+// The interface content the sample install holds: the mouse pointer's picture, the button click and a
+// showcase layout of every toolkit class, in text and in binary, with a part that the showcase embeds.
 namespace guigen
 {
 

@@ -1,15 +1,22 @@
 #include "engine/gui/guiButton.h"
 
+#include "engine/core/SoundManager.h"
+#include "engine/core/Wizard.h"
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
+#include "engine/gui/guiPlaceholder.h"
+#include "platform/audio/NullAudioSink.h"
 #include "tests/engine/gui/support/GuiDesk.h"
 #include "tests/engine/gui/support/LayoutRoundTrip.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -157,6 +164,85 @@ TEST_F(ButtonTest, HoldingRepeatsAfterTheDelayAtTheRate)
         m_Desk.Button(0, false);
         Play("o");
     }
+}
+
+TEST(Button, EachPressPlaysTheClickOnceUnlessSilenced)
+{
+    platform::NullAudioSink sink;
+    testsupport::TempDir dir;
+    testsupport::CurrentDirectory here(dir.File(""));
+    // The click where the button finds it, through the file system's path rules.
+    dir.Write("Sounds/button_click.wav",
+              testsupport::RiffBuilder::PcmWave(
+                  1, 22050, 16, testsupport::RiffBuilder::Samples16(std::vector<int16_t>(300, 1000))));
+    SoundManager sounds;
+    ASSERT_TRUE(sounds.Init(nullptr));
+    Wizard wizard;
+    wizard.Init(&sounds, false);
+    GuiDesk desk;
+    guiWindow* window = desk.AddWindow("w", 0, 0, 640, 480);
+    auto* button = new guiButton(guiCoordPair::Pixels(50, 50), guiCoordPair::Pixels(100, 40));
+    window->AddChild(button);
+    desk.Frame();
+    // What the output rendered since the last look, summed in magnitude.
+    auto heard = [&sink]()
+    {
+        sink.Clear();
+        sink.Advance(8192);
+        long total = 0;
+        for (int16_t sample : sink.Samples())
+            total += std::labs(sample);
+        return total;
+    };
+    heard();
+    ASSERT_TRUE(desk.manager.PlayGuiSound(guiButton::kClickSound));
+    const long once = heard();
+    ASSERT_GT(once, 0);
+
+    struct Case
+    {
+        bool clickSound, muted;
+        int presses;
+        long times;
+    } cases[] = {{true, false, 1, 1}, {true, false, 2, 2}, {false, false, 1, 0}, {true, true, 1, 0}};
+    for (const Case& c : cases)
+    {
+        button->SetClickSound(c.clickSound);
+        wizard.SetMuted(c.muted);
+        for (int press = 0; press < c.presses; ++press)
+            desk.Click(100, 70);
+        desk.MoveTo(400, 400);
+        EXPECT_NEAR(heard(), c.times * once, once / 20) << c.clickSound << c.muted << c.presses;
+    }
+    wizard.SetMuted(false);
+    wizard.Shutdown();
+}
+
+TEST(Button, SwitchingImagesNeverShowsAHiddenButtonOrItsParents)
+{
+    testsupport::TempDir dir;
+    guiPlaceholder* holder = new guiPlaceholder(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(50, 50));
+    holder->AddRef();
+    guiButton* button = new guiButton(guiCoordPair::Pixels(5, 6), guiCoordPair::Pixels(30, 20));
+    holder->AddChild(button);
+    holder->SetVisible(false);
+    for (int32_t state : {1, 2, 0, 3})
+    {
+        button->SetState(state);
+        EXPECT_FALSE(holder->IsVisible()) << state;
+        EXPECT_TRUE(button->GetStateImage(state)->IsVisible()) << state;
+    }
+    button->SetEnabled(true);
+    button->SetVisible(false);
+    for (bool binary : {false, true})
+    {
+        guiGlyph* read = testsupport::RoundTrip(*button, binary, dir);
+        ASSERT_NE(read, nullptr);
+        EXPECT_FALSE(read->IsVisible()) << binary;
+        EXPECT_TRUE(read->DynamicCast<guiButton>()->GetStateImage(0)->IsVisible()) << binary;
+        read->Release();
+    }
+    holder->Release();
 }
 
 TEST(Button, StateImagesComeBackByIndexInBothForms)

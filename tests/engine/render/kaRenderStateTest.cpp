@@ -149,6 +149,7 @@ TEST_F(RenderStateTest, DefaultBlockDrawsOpaqueLitDepthTestedAndUntextured)
     EXPECT_EQ(RenderState(RS_CULLMODE), static_cast<uint32_t>(CULL_CCW));
     EXPECT_EQ(StageState(0, TSS_ALPHAOP), static_cast<uint32_t>(TOP_SELECTARG1));
     EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
+    EXPECT_EQ(StageState(0, TSS_COLOROP), static_cast<uint32_t>(TOP_SELECTARG1));
     EXPECT_EQ(StageState(0, TSS_RESULTARG), static_cast<uint32_t>(TA_CURRENT));
     for (uint32_t stage = 1; stage < 4; ++stage)
     {

@@ -3,6 +3,16 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/gui/ProfilerWindow.h"
 #include "engine/gui/guiCheckBox.h"
+#include "engine/core/SoundManager.h"
+#include "engine/core/WaveFile.h"
+#include "engine/core/Wizard.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiManager.h"
+#include "engine/render/kaBMPImage.h"
+#include "platform/audio/NullAudioSink.h"
+#include "tools/guigen/ClickSound.h"
+#include "tools/guigen/ScrollImages.h"
+
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiOptionGroup.h"
 #include "engine/gui/guiLayout.h"
@@ -10,6 +20,7 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTGAImage.h"
 #include "platform/gfx/Direct3DFactory.h"
+#include "platform/gfx/TestDevice.h"
 #include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/Window.h"
@@ -21,6 +32,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -66,8 +78,13 @@ TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
     const std::string run = "cd '" + other.Path() + "' && '" GUIGEN_PATH "' . && '" GUIGEN_PATH "' .";
     ASSERT_EQ(std::system(run.c_str()), 0);
     for (const char* file : {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary,
-                             guigen::kShowcasePart, guigen::kProfilerLayout})
+                             guigen::kShowcasePart, guigen::kProfilerLayout, guigen::kClickSoundFile})
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
+    for (const guigen::ScrollPicture& picture : guigen::ScrollPictures())
+    {
+        const std::string file = std::string(guigen::kScrollFolder) + "/" + picture.file;
+        EXPECT_EQ(ReadAll(other.File(file)), Bytes(file.c_str())) << file;
+    }
     EXPECT_NE(std::system(("'" GUIGEN_PATH "' '" + other.File("no/such/folder") + "' 2>/dev/null").c_str()),
               0);
 }
@@ -86,12 +103,83 @@ TEST_F(GuiContentTest, ThePointerIsAnArrowWithAlphaAndItsTipAtTheTopLeft)
     EXPECT_EQ(alpha(4, 10), 255);
 }
 
+TEST_F(GuiContentTest, TheClickIsAShortDyingBurstWhereTheButtonLooksForIt)
+{
+    WaveFile wave;
+    ASSERT_EQ(wave.Open(guiButton::kClickSound, nullptr, WaveFile::kModeRead), platform::kResultOk);
+    const platform::WaveFormat* format = wave.GetFormat();
+    ASSERT_NE(format, nullptr);
+    EXPECT_EQ(format->formatTag, 1);
+    EXPECT_EQ(format->channels, 1);
+    EXPECT_EQ(format->bitsPerSample, 16);
+    EXPECT_EQ(format->samplesPerSec, guigen::kClickRate);
+    // Under a twentieth of a second, loud at once and nearly silent at the end.
+    ASSERT_EQ(wave.GetDataSize(), guigen::kClickSamples * 2);
+    EXPECT_LT(guigen::kClickSamples, guigen::kClickRate / 20);
+    std::vector<int16_t> samples(guigen::kClickSamples);
+    uint32_t read = 0;
+    ASSERT_EQ(wave.Read(reinterpret_cast<uint8_t*>(samples.data()), wave.GetDataSize(), &read),
+              platform::kResultOk);
+    ASSERT_EQ(read, wave.GetDataSize());
+    auto peak = [&samples](std::size_t from, std::size_t to)
+    {
+        int highest = 0;
+        for (std::size_t i = from; i < to; ++i)
+            highest = std::max(highest, std::abs(int(samples[i])));
+        return highest;
+    };
+    EXPECT_GT(peak(0, 40), 8000);
+    EXPECT_LT(peak(samples.size() - 60, samples.size()), 200);
+
+    // The GUI's sound player finds it by the button's name for it.
+    platform::NullAudioSink sink;
+    SoundManager sounds;
+    ASSERT_TRUE(sounds.Init(nullptr));
+    Wizard wizard;
+    wizard.Init(&sounds, false);
+    {
+        guiManager manager;
+        EXPECT_TRUE(manager.PlayGuiSound(guiButton::kClickSound));
+    }
+    wizard.Shutdown();
+}
+
+TEST_F(GuiContentTest, TheScrollPicturesAreSixteenPixelsAcrossTheirBar)
+{
+    std::vector<std::string> names;
+    for (const char* part : {"UpArrow", "DownArrow", "LeftArrow", "RightArrow"})
+        for (const char* look : {"_N", "_R", "_C"})
+            names.push_back(std::string("UI_Scroll") + part + look + ".bmp");
+    for (const char* other :
+         {"UI_ScrollSlider_N.bmp", "UI_ScrollHSlider_N.bmp", "UI_ScrollBack.bmp", "UI_ScrollHBack.bmp"})
+        names.push_back(other);
+    std::vector<std::vector<uint8_t>> looks;
+    for (const std::string& name : names)
+    {
+        kaBMPImage image;
+        ASSERT_TRUE(image.Load(m_Dir.File(std::string(guigen::kScrollFolder) + "/" + name))) << name;
+        const bool horizontal =
+            name.find("HSlider") != std::string::npos || name.find("HBack") != std::string::npos ||
+            name.find("Left") != std::string::npos || name.find("Right") != std::string::npos;
+        EXPECT_EQ(horizontal ? image.GetHeight() : image.GetWidth(), guigen::kScrollSide) << name;
+        if (name.find("Slider") != std::string::npos)
+            EXPECT_EQ(horizontal ? image.GetWidth() : image.GetHeight(), guigen::kThumbLength) << name;
+        looks.emplace_back(image.GetPixels(), image.GetPixels() + image.GetWidth() * image.GetHeight() * 3);
+    }
+    // The three looks of each arrow, and the four arrows, all differ.
+    for (std::size_t a = 0; a < 12; ++a)
+        for (std::size_t b = a + 1; b < 12; ++b)
+            EXPECT_NE(looks[a], looks[b]) << names[a] << " " << names[b];
+}
+
 TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothForms)
 {
     const std::string text = Bytes(guigen::kShowcaseText);
     const std::string binary = Bytes(guigen::kShowcaseBinary);
-    for (const char* names : {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]",
-                              "[Placeholder]", "[Text]", "[TextBox]"})
+    for (const char* names :
+         {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]", "[Button]",
+          "[CheckBox]", "[OptionGroup]", "[Group]", "[SplitFrame]", "[Border]", "[Caption]", "[Background]",
+          "[Slider]", "[ScrollBar]", "[Scroller]", "[Text]", "[TextBox]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
@@ -188,11 +276,14 @@ protected:
             auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
             const bool binary = seed[0] == 'B';
             const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
-            const std::vector<std::string> classes = {"[Image]",  "[Lines]",       "[Rectangle]", "[Cursor]",
-                                                      "[Proxy]",  "[Placeholder]", "[Glyph]",     "[Widget]",
-                                                      "[Window]", "[Text]",        "[TextBox]"};
-            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4, 14, 25,
-                                                 26,          29,          11,          10, 6, 20};
+            const std::vector<std::string> classes = {
+                "[Image]",       "[Lines]",  "[Rectangle]",  "[Cursor]",   "[Proxy]",
+                "[Placeholder]", "[Glyph]",  "[Widget]",     "[Window]",   "[Button]",
+                "[OptionGroup]", "[Group]",  "[SplitFrame]", "[Border]",   "[Caption]",
+                "[Background]",  "[Slider]", "[ScrollBar]",  "[Scroller]", "[Text]", "[TextBox]"};
+            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25, 26,
+                                                 29,          11,          10,          21, 22, 9,  2,  3,
+                                                 8,           12,          19,          28, 17, 18, 6, 20};
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;
@@ -275,6 +366,9 @@ TEST_F(ShowcaseFuzzTest, DamagedShowcasesLoadQuicklyAndDrawWithinAMemoryCap)
                     root->Release();
                 }
                 gui::SetLayoutVersion(gui::kLayoutVersion);
+                // The test device logs every call; thousands of frames of the showcase would fill the cap.
+                if (auto* device = dynamic_cast<platform::TestDevice*>(manager.GetDevice()))
+                    device->ClearLog();
                 std::remove(file.c_str());
                 const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
                 ok = spent.count() < kSecondsPerInput;

@@ -1,0 +1,7 @@
+#include "engine/gui/guiFrame.h"
+
+void guiFrame::Render(guiRenderContext& context)
+{
+    Layout();
+    guiWidget::Render(context);
+}
