@@ -12,6 +12,8 @@
 #include <vector>
 
 class kaImage;
+class kaMesh;
+class kaTerrainDecal;
 class kaTerrainLayer;
 class kaTerrainQuad;
 class kaTexture;
@@ -40,6 +42,18 @@ public:
     static constexpr uint32_t kSingleLayerLitFVF = 0x212;
     static constexpr uint32_t kMaskOpaque = 255;
     static constexpr uint32_t kLayerWhite = 0x00FFFFFF;
+    // Decals are pulled towards the eye by this projection bias while they are drawn.
+    static constexpr float kDecalBiasDelta = -0.001f;
+    static constexpr float kDecalBiasDepth = 20.0f;
+    // Edge panels: a flat frame this wide around the terrain at the edge base height, drawn after it.
+    static constexpr float kPanelReach = 1000.0f;
+    static constexpr uint32_t kPanelFVF = 0x212;
+    static constexpr int32_t kPanelRenderOrder = -45;
+    static constexpr float kUnknownBaseWidth = 1024.0f;
+    // The apron: rings of border samples moved outward, each with every second vertex of the one before.
+    static constexpr uint32_t kApronFVF = 0x112;
+    static constexpr int32_t kApronRings = 5;
+    static constexpr int32_t kApronSubsets = 8;
 
     static constexpr const char* kNotGreyText =
         "[kaTerrain::GenerateHeightMapVerts] Error: Heightmap is not greyscale(8-bit)\n";
@@ -52,11 +66,16 @@ public:
     // Entity slots.
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
-    // The quads the camera's frustum can see, then the edge mesh. A layered terrain draws the bottom layer
-    // of every visible quad before any quad's next layer, so the upper layers blend over finished ground.
+    // The quads the camera's frustum can see, then the decals, then the edge mesh. A layered terrain draws
+    // the bottom layer of every visible quad before any quad's next layer, so the upper layers blend over
+    // finished ground.
     void Render() override;
+    // With `decalPassOnly` only the decals carrying the pass flag are drawn.
+    void Render(bool decalPassOnly);
     void RenderSingleLayer();
     void RenderLayered();
+    // The switched-on decals in view, under the world camera's depth bias; nothing without a camera.
+    void RenderDecals(bool decalPassOnly);
     float GetHeightAt(float x, float z) const override;
     // The ground's height at (x, z), with its upward normal there when `normal` is given. Outside the
     // terrain (or at a coordinate that is not a number) the edge base height, the normal untouched.
@@ -79,6 +98,8 @@ public:
     platform::Vector3 GetVertexPosition(int32_t col, int32_t row) const;
     // The stored normal, or one computed from the positions when none are kept.
     platform::Vector3 GetVertexNormal(int32_t col, int32_t row) const;
+    // The normal from the sample's four neighbours, whatever is stored.
+    platform::Vector3 ComputeVertexNormal(int32_t col, int32_t row) const;
     float ComputeEdgeBaseHeight();
 
     // Layers take effect at the next build. AddLayer refuses a mask that cannot be loaded or is not 8-bit.
@@ -120,6 +141,27 @@ public:
     // The quad's base tile; null without one.
     kaTexture* GetTileTexture(int32_t qx, int32_t qz) const;
 
+    // Sets the grid points under the box (x and z; y is not read) to the height, in place: every copy of a
+    // point in the quads' buffers, the neighbours' shared borders included, and its normals. Exact takes the
+    // grid points from the box's first cell up to its last; otherwise two more columns and rows at the far
+    // sides. A height that is not a number changes nothing; others are held to what 16 bits can store.
+    void FlattenArea(float height, const platform::Vector3& boxMin, const platform::Vector3& boxMax,
+                     bool exact);
+
+    // The terrain owns decals given to it. RemoveDecal deletes one; false when it is not the terrain's.
+    void AddDecal(kaTerrainDecal* decal);
+    bool RemoveDecal(kaTerrainDecal* decal);
+    int32_t GetDecalCount() const { return int32_t(m_Decals.size()); }
+    kaTerrainDecal* GetDecal(int32_t index) const;
+
+    // A flat textured frame around the terrain at the edge base height; becomes the edge mesh.
+    void BuildEdgePanels(const std::string& texturePath);
+    // Rings of coarser ground around a layered terrain, textured by the first layer; becomes the edge mesh.
+    // Nothing without layers or quads.
+    void BuildLayeredEdgeApron();
+    kaMesh* GetEdgeMesh() const { return m_pEdgeMesh.get(); }
+    const std::string& GetEdgePanelPath() const { return m_EdgePanelPath; }
+
     // Quads along one side for a sample count: ceil((samples - 1) / 32).
     static int32_t QuadCountFor(int32_t samples);
 
@@ -145,6 +187,9 @@ private:
                               std::vector<float>& scratch) const;
     void _MakeBaseTiles();
     void _ApplySingleLayerTextures();
+    // Rewrites every quad copy of the sample's vertex from its position and normal.
+    void _WriteSampleToQuads(int32_t col, int32_t row);
+    void _RenderEdgeMesh();
 
     int32_t m_QuadColumns = 0;
     int32_t m_QuadRows = 0;
@@ -176,6 +221,10 @@ private:
     std::string m_DetailTexturePath;
     float m_DetailStretch = 0.0f;
     std::vector<kaTexture*> m_TileTextures;
+
+    std::vector<std::unique_ptr<kaTerrainDecal>> m_Decals;
+    std::unique_ptr<kaMesh> m_pEdgeMesh;
+    std::string m_EdgePanelPath;
 
     kaKeptElement m_Element;
 };
