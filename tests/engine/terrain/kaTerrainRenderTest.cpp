@@ -142,6 +142,43 @@ TEST_F(TerrainRenderTest, TheBottomLayerOfEveryVisibleQuadIsDrawnBeforeAnyUpperL
         EXPECT_EQ(drawn[i].second, i < withTriangles[0] ? 0u : 1u) << i;
 }
 
+TEST_F(TerrainRenderTest, LevelsDrawWholeAfterAnotherTerrainIsGoneAndForTerrainsBuiltAfterIt)
+{
+    Generate();
+    m_Terrain.BuildSingleLayer();
+    const auto build = [](kaTerrain& terrain)
+    {
+        ASSERT_TRUE(terrain.GenerateHeightMapVerts(
+            TerrainSamples::HeightMapPath(TerrainSamples::kMapSizes[1]), 128.0f, 40.0f, 128.0f, false));
+        terrain.BuildSingleLayer();
+    };
+    {
+        kaTerrain gone;
+        build(gone);
+    }
+    kaTerrain later;
+    build(later);
+    // Every level of a quad of either terrain holds its whole set: k x k x 6 indices.
+    for (const kaTerrain* terrain : {&m_Terrain, &later})
+        for (uint32_t level = 0; level < 5; ++level)
+        {
+            const uint32_t cells = 32u >> level;
+            const kaMeshSubset& subset = *terrain->GetQuad(1, 2)->GetSubset(level);
+            EXPECT_EQ(subset.m_IndexCount, cells * cells * 6) << level;
+            EXPECT_EQ(terraintest::ReadIndices(subset).size(), size_t(cells) * cells * 6) << level;
+        }
+
+    ASSERT_TRUE(m_Terrain.GetQuad(0, 0)->SetLevel(4));
+    Look({64.0f, 400.0f, 64.0f}, {64.0f, 0.0f, 64.0f}, 1.2f);
+    const auto drawn = DrawnFrame();
+    ASSERT_EQ(drawn.size(), 16u);
+    // The level-4 quad draws its 8 triangles; beside it the 62 border triangles of a level-0 neighbour
+    // become two fans of 16 reaching the coarse quad's three border vertices.
+    EXPECT_EQ(Device()->Draws()[0].PrimitiveCount, 8u);
+    EXPECT_EQ(Device()->Draws()[1].PrimitiveCount, 2048u - 62u + 32u);
+    EXPECT_EQ(Device()->Draws()[15].PrimitiveCount, 2048u);
+}
+
 TEST_F(TerrainRenderTest, ATerrainWithoutQuadsDrawsNothing)
 {
     Generate();
