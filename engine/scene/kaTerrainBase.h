@@ -35,6 +35,8 @@ public:
     }
     // The layered build from the heights and the texture layers.
     virtual void Build() {}
+    // The build that made the ground, made again from what it holds now.
+    virtual void Rebuild() { Build(); }
     // A texture layer laid where its mask is bright; it shows after the next build.
     virtual bool AddLayer(const std::string& /*maskPath*/, const std::string& /*texturePath*/,
                           float /*stretch*/, bool /*hardEdge*/)

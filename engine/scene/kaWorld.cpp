@@ -1336,7 +1336,7 @@ void kaWorld::RemoveTerrainLayer(int32_t index)
 void kaWorld::RebuildTerrain()
 {
     if (m_pTerrain)
-        m_pTerrain->Build();
+        m_pTerrain->Rebuild();
 }
 
 void kaWorld::AddSunFlareLayer(const std::string& texture, float length, float scale)

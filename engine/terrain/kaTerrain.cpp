@@ -76,16 +76,6 @@ kaTerrain::~kaTerrain()
     _ClearQuads();
 }
 
-void kaTerrain::ReadXml(const TiXmlElement* element)
-{
-    m_Element.Keep(element);
-}
-
-void kaTerrain::WriteXml(TiXmlElement* element) const
-{
-    m_Element.WriteInto(element);
-}
-
 std::unique_ptr<kaImage> kaTerrain::LoadHeightMapImage(const std::string& path)
 {
     // Shorter than an extension: no image.
@@ -374,8 +364,16 @@ bool kaTerrain::SetSingleLayerTextures(const std::string& baseTexturePath,
 
 void kaTerrain::Rebuild()
 {
-    if (!m_Layered && !m_Quads.empty())
+    if (m_Kind == Kind::SingleLayer)
+    {
+        // The single-layer build lets go of the base image: load it again.
+        m_pBaseImage = LoadHeightMapImage(m_BaseTexturePath);
         BuildSingleLayer();
-    else
-        Build();
+        if (!m_EdgePanelPath.empty())
+            BuildEdgePanels(m_EdgePanelPath);
+        return;
+    }
+    Build();
+    if (!m_Layers.empty())
+        BuildLayeredEdgeApron();
 }

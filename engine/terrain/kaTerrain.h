@@ -2,7 +2,6 @@
 
 #include "engine/scene/kaPlane.h"
 #include "engine/scene/kaTerrainBase.h"
-#include "engine/terrain/kaKeptElement.h"
 
 #include "platform/gfx/math/Vector3.h"
 
@@ -20,8 +19,9 @@ class kaTexture;
 
 // The world's ground: an 8-bit grey height map stretched over a rectangle of the X/Z plane, cut into
 // quads of at most 32 by 32 cells. Textured either by masked layers (the layered build) or by one base
-// image cut into a tile per quad under a repeating detail texture (the single-layer build). Until its own
-// XML is read it keeps the element it was given and writes it back unchanged.
+// image cut into a tile per quad under a repeating detail texture (the single-layer build). Courses carry
+// it as their "Terrain" element: the height-map path and sizes, then the layers or the single-layer
+// textures, then the edge panels.
 class kaTerrain : public kaTerrainBase
 {
     KA_ENTITY_CLASS_RECORD()
@@ -59,11 +59,23 @@ public:
         "[kaTerrain::GenerateHeightMapVerts] Error: Heightmap is not greyscale(8-bit)\n";
     static constexpr const char* kHeightmapTimeText = "Adding heightmap took: ";
     static constexpr const char* kBuildTimeText = "Building terrain took: ";
+    // Layers read from one element at most; later ones are skipped.
+    static constexpr int32_t kMaxFileLayers = 64;
+
+    // Which build made the terrain, and so which textures its element carries.
+    enum class Kind
+    {
+        HeightFieldOnly,
+        SingleLayer,
+        Layered
+    };
 
     kaTerrain();
     ~kaTerrain() override;
 
-    // Entity slots.
+    // Entity slots. Reading generates the heights and builds the kind the element names ("singleLayer"
+    // before "terrainLayers"). What could not be loaded (a map, a mask, a base image) is kept as read and
+    // written back; a number that does not convert reads as missing.
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
     // The quads the camera's frustum can see, then the decals, then the edge mesh. A layered terrain draws
@@ -109,10 +121,12 @@ public:
     bool SetSingleLayerTextures(const std::string& baseTexturePath, const std::string& detailTexturePath,
                                 float detailStretch);
 
-    virtual void Build();
+    void Build() override;
     virtual void BuildSingleLayer();
-    // The build that made the current quads again (the layered one when none has run).
-    void Rebuild();
+    // Builds again in the terrain's own kind: a single-layer terrain reloads its base image and makes its
+    // edge panels again; otherwise the layered build and, with a layer, the apron.
+    void Rebuild() override;
+    Kind GetKind() const { return m_Kind; }
 
     // What the editor and the tests read.
     float GetCellSize() const { return m_CellSize; }
@@ -226,5 +240,5 @@ private:
     std::unique_ptr<kaMesh> m_pEdgeMesh;
     std::string m_EdgePanelPath;
 
-    kaKeptElement m_Element;
+    Kind m_Kind = Kind::HeightFieldOnly;
 };
