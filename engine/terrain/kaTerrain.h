@@ -59,6 +59,21 @@ public:
         "[kaTerrain::GenerateHeightMapVerts] Error: Heightmap is not greyscale(8-bit)\n";
     static constexpr const char* kHeightmapTimeText = "Adding heightmap took: ";
     static constexpr const char* kBuildTimeText = "Building terrain took: ";
+    // The editor's rows after the entity's own, and the folders their files are browsed in.
+    static constexpr const char* kHeightmapLabel = "Heightmap:";
+    static constexpr const char* kWidthLabel = "Width:";
+    static constexpr const char* kLengthLabel = "Length:";
+    static constexpr const char* kHeightLabel = "Height:";
+    static constexpr const char* kVertexLightLabel = "VertexLight:";
+    static constexpr const char* kEdgePanelsLabel = "EdgePanels:";
+    static constexpr const char* kLayerLabel = "Layer ";
+    static constexpr const char* kMaskPathKey = "MaskPath:";
+    static constexpr const char* kTextureKey = "Texture:";
+    static constexpr const char* kTexStretchKey = "TexStretch:";
+    static constexpr const char* kHeightmapFolder = "resources/Worlds/Heightmap/";
+    static constexpr const char* kPanelFolder = "resources/Worlds/groundtiles/";
+    static constexpr const char* kMaskFolder = "resources/worlds/groundmasks/";
+    static constexpr const char* kTileFolder = "resources/worlds/groundtiles/";
     // Layers read from one element at most; later ones are skipped.
     static constexpr int32_t kMaxFileLayers = 64;
 
@@ -78,6 +93,13 @@ public:
     // written back; a number that does not convert reads as missing.
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
+    // The entity's rows, then the height-map rows, the edge panels and three rows a layer.
+    void BuildPropertyList() override;
+    // Every terrain row is converted before anything changes: a number or flag that does not convert
+    // throws ka::bad_lexical_cast and leaves the terrain as it was. A changed height-map row generates the
+    // heights again and rebuilds; otherwise layer textures and stretches are rewritten in place. True when
+    // anything changed.
+    bool SetPropertyList(const kaPropertyList& list) override;
     // The quads the camera's frustum can see, then the decals, then the edge mesh. A layered terrain draws
     // the bottom layer of every visible quad before any quad's next layer, so the upper layers blend over
     // finished ground.
@@ -201,6 +223,11 @@ private:
                               std::vector<float>& scratch) const;
     void _MakeBaseTiles();
     void _ApplySingleLayerTextures();
+    struct _Rows;
+    // The height-map rows and the layers' masks; true when anything changed, which calls for new heights.
+    bool _ApplyHeightMapRows(const _Rows& rows);
+    // Layer textures and stretches, rewritten in the quads when they are not about to be rebuilt.
+    bool _ApplyLayerRows(const _Rows& rows, bool rewriteInPlace);
     // Rewrites every quad copy of the sample's vertex from its position and normal.
     void _WriteSampleToQuads(int32_t col, int32_t row);
     void _RenderEdgeMesh();
