@@ -761,6 +761,8 @@ void kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
 
 bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)
 {
+    if (m_pTerrain)
+        m_pTerrain->PrepareSave(fileName);
     TiXmlDocument document;
     WriteXml(AppendElement(&document, kRootElement), saveStates);
     if (SaveXmlDocument(document, fileName))

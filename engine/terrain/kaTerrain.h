@@ -93,6 +93,12 @@ public:
     // written back; a number that does not convert reads as missing.
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
+    // Heights changed since the map was read (flattened ground) are written first as an 8-bit grey map
+    // beside the old one, named after the course and never over another file, and the element names it.
+    void PrepareSave(const std::string& courseFile) override;
+    // The heights as the samples of a grey map that gives them back within one map step, stored rows.
+    std::vector<uint8_t> HeightSamples() const;
+    bool AreHeightsEdited() const { return m_HeightsEdited; }
     // The entity's rows, then the height-map rows, the edge panels and three rows a layer.
     void BuildPropertyList() override;
     // Every terrain row is converted before anything changes: a number or flag that does not convert
@@ -268,4 +274,5 @@ private:
     std::string m_EdgePanelPath;
 
     Kind m_Kind = Kind::HeightFieldOnly;
+    bool m_HeightsEdited = false;
 };

@@ -129,6 +129,7 @@ void kaTerrain::FlattenArea(float height, const Vector3& boxMin, const Vector3& 
         }
     if (rewrite.empty())
         return;
+    m_HeightsEdited = true;
     m_LowestHeight = std::min(m_LowestHeight, y);
     m_HighestHeight = std::max(m_HighestHeight, y);
     if (!m_Normals.empty())

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -232,6 +233,58 @@ TEST_F(TerrainXmlTest, RebuildingKeepsTheTerrainsKindThroughTheWorldToo)
     ASSERT_NE(layered->GetEdgeMesh(), nullptr);
     EXPECT_EQ(layered->GetEdgeMesh()->GetFVF(), 0x112u);
     world.SetTerrain(nullptr);
+}
+
+TEST_F(TerrainXmlTest, FlattenedGroundIsSavedAsTheCoursesOwnMapAndComesBackWithinAMapStep)
+{
+    testsupport::TempDir dir;
+    const std::string map = terraintest::WriteMap(
+        dir, "hills.bmp", 33, 33, [](uint32_t c, uint32_t r) { return uint8_t((c * 7 + r * 13) % 256); });
+    const std::string hills = dir.Read("hills.bmp");
+    // Another course's map already has the name this course would take first.
+    const std::string others = dir.Write("Course_ground.bmp", "another course's ground");
+    auto* terrain = new kaTerrain;
+    ASSERT_TRUE(terrain->GenerateHeightMapVerts(map, 64.0f, 50.0f, 64.0f, false));
+    kaWorld world;
+    world.SetTerrain(terrain);
+
+    // Nothing edited: the course names the map it was given.
+    ASSERT_TRUE(world.SaveFile(dir.File("Course.xml"), false));
+    EXPECT_EQ(terrain->GetHeightMapPath(), map);
+
+    terrain->FlattenArea(55.0f, platform::Vector3(10.0f, 0.0f, 20.0f), platform::Vector3(30.0f, 0.0f, 44.0f),
+                         false);
+    terrain->FlattenArea(12.0f, platform::Vector3(40.0f, 0.0f, 2.0f), platform::Vector3(50.0f, 0.0f, 6.0f),
+                         true);
+    ASSERT_TRUE(terrain->AreHeightsEdited());
+    ASSERT_TRUE(world.SaveFile(dir.File("Course.xml"), false));
+    const std::string own = dir.File("Course_ground2.bmp");
+    EXPECT_EQ(terrain->GetHeightMapPath(), own);
+    EXPECT_FALSE(terrain->AreHeightsEdited());
+    EXPECT_EQ(dir.Read("hills.bmp"), hills);
+    EXPECT_EQ(dir.Read("Course_ground.bmp"), "another course's ground");
+    const std::string course = dir.Read("Course.xml");
+    EXPECT_NE(course.find("<heightmap>" + own + "</heightmap>"), std::string::npos);
+
+    // Read back: every sample within one map step of the edited ground.
+    TiXmlDocument document;
+    document.Parse(course.c_str());
+    ASSERT_NE(document.RootElement(), nullptr);
+    kaTerrain loaded;
+    loaded.ReadXml(document.RootElement()->FirstChildElement("Terrain"));
+    ASSERT_EQ(loaded.GetPositions().size(), terrain->GetPositions().size());
+    const float step = 50.0f / 255.0f;
+    for (size_t i = 0; i < loaded.GetPositions().size(); ++i)
+        ASSERT_NEAR(loaded.GetPositions()[i].y, terrain->GetPositions()[i].y, step * 0.5f + 0.01f) << i;
+    EXPECT_NEAR(loaded.GetHeightAt(20.0f, 30.0f), 55.0f, step);
+    EXPECT_NEAR(loaded.GetHeightAt(42.0f, 4.0f), 12.0f, step);
+
+    // A later edit writes over this course's own map, and nothing else.
+    terrain->FlattenArea(30.0f, platform::Vector3(0.0f, 0.0f, 0.0f), platform::Vector3(8.0f, 0.0f, 8.0f),
+                         true);
+    ASSERT_TRUE(world.SaveFile(dir.File("Course.xml"), false));
+    EXPECT_EQ(terrain->GetHeightMapPath(), own);
+    EXPECT_FALSE(dir.Exists("Course_ground3.bmp"));
 }
 
 } // namespace
