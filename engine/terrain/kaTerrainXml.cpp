@@ -1,5 +1,6 @@
 // The "Terrain" element of a course: reading builds the terrain, writing gives back what it was built from.
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/model/kaMesh.h"
 #include "engine/render/kaImage.h"
 #include "engine/terrain/kaEnvironmentValues.h"
 #include "engine/terrain/kaTerrain.h"
@@ -27,6 +28,12 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
 {
     if (!element)
         return;
+    // A terrain read again is what the element says, not that plus what it held.
+    _ClearQuads();
+    m_Layers.clear();
+    m_pEdgeMesh.reset();
+    m_EdgePanelPath.clear();
+    m_Kind = Kind::HeightFieldOnly;
     const std::string path = Text(element, "heightmap");
     const float width = FloatOr(element, "width", 0.0f);
     const float height = FloatOr(element, "height", 0.0f);

@@ -144,6 +144,20 @@ TEST_F(TerrainXmlTest, EachKindComesBackFromItsOwnElementToTheSameBytes)
 
     // The layered terrain: two layers in order, the apron as its edge mesh; its panels are not read.
     const auto layered = Read(Layered());
+    // Read again, it holds what the element says, not twice that; then a bare height field.
+    TiXmlDocument again;
+    again.Parse(Layered().c_str());
+    layered->ReadXml(again.RootElement());
+    EXPECT_EQ(layered->GetLayerCount(), 2);
+    TiXmlDocument bare;
+    bare.Parse(("<Terrain>" + Sizes() + "</Terrain>").c_str());
+    kaTerrain reread;
+    reread.ReadXml(again.RootElement());
+    reread.ReadXml(bare.RootElement());
+    EXPECT_EQ(reread.GetKind(), kaTerrain::Kind::HeightFieldOnly);
+    EXPECT_EQ(reread.GetLayerCount(), 0);
+    EXPECT_EQ(reread.GetQuadColumns(), 0);
+    EXPECT_EQ(reread.GetEdgeMesh(), nullptr);
     ASSERT_EQ(layered->GetLayerCount(), 2);
     EXPECT_EQ(layered->GetLayer(1)->GetStretch(), 2.5f);
     EXPECT_TRUE(layered->GetLayer(1)->IsHardEdge());
