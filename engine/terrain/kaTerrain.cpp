@@ -167,7 +167,6 @@ bool kaTerrain::GenerateHeightMapVerts(const std::string& path, float width, flo
             m_HighestHeight = std::max(m_HighestHeight, y);
         }
     m_HeightScale = (height + kHeightFloor) / kHeightSteps;
-    m_HeightsEdited = false;
 
     m_Normals.clear();
     if (vertexLighting)

@@ -136,7 +136,9 @@ bool kaTerrain::SetPropertyList(const kaPropertyList& list)
     }
     if (heightsChanged)
     {
-        GenerateHeightMapVerts(m_HeightMapPath, m_Width, m_Height, m_Length, m_VertexLighting);
+        // New heights from the map replace any edited ones.
+        if (GenerateHeightMapVerts(m_HeightMapPath, m_Width, m_Height, m_Length, m_VertexLighting))
+            m_HeightsEdited = false;
         Rebuild();
     }
     return entityChanged || heightsChanged || layersChanged || panelsChanged;

@@ -39,6 +39,7 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
     const float height = FloatOr(element, "height", 0.0f);
     const float length = FloatOr(element, "length", 0.0f);
     const bool vertexLighting = BoolOr(element, "vertexLight");
+    m_HeightsEdited = false;
     if (!GenerateHeightMapVerts(path, width, height, length, vertexLighting))
     {
         // Kept as read, so that saving the course does not lose them; the terrain stays without ground.
