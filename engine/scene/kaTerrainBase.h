@@ -35,6 +35,11 @@ public:
     }
     // The layered build from the heights and the texture layers.
     virtual void Build() {}
+    // The build that made the ground, made again from what it holds now.
+    virtual void Rebuild() { Build(); }
+    // Called before the course is written to that file, so that ground kept in other files can be written
+    // first.
+    virtual void PrepareSave(const std::string& /*courseFile*/) {}
     // A texture layer laid where its mask is bright; it shows after the next build.
     virtual bool AddLayer(const std::string& /*maskPath*/, const std::string& /*texturePath*/,
                           float /*stretch*/, bool /*hardEdge*/)

@@ -762,6 +762,8 @@ void kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
 
 bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)
 {
+    if (m_pTerrain)
+        m_pTerrain->PrepareSave(fileName);
     TiXmlDocument document;
     WriteXml(AppendElement(&document, kRootElement), saveStates);
     if (SaveXmlDocument(document, fileName))
@@ -1340,7 +1342,7 @@ void kaWorld::RemoveTerrainLayer(int32_t index)
 void kaWorld::RebuildTerrain()
 {
     if (m_pTerrain)
-        m_pTerrain->Build();
+        m_pTerrain->Rebuild();
 }
 
 void kaWorld::AddSunFlareLayer(const std::string& texture, float length, float scale)

@@ -8,6 +8,7 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTexture.h"
 #include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaAStarPathManager.h"
 #include "engine/terrain/kaEnvironmentValues.h"
 
 #include "platform/gfx/GfxDevice.h"
@@ -227,8 +228,13 @@ void kaEntityWaterPlane::SetLevel(float level, bool markGrid)
     m_Level = level;
     if (m_pMesh)
         m_pMesh->SetPosition(0.0f, level, 0.0f);
-    // The path grid has no layers to mark yet.
-    (void)markGrid;
+    kaAStarPathManager* grid = markGrid ? kaAStarPathManager::For(this) : nullptr;
+    if (!grid || !grid->HasGrid())
+        return;
+    // Layer 1: under water, dry ground, and the shore of dry or unmarked cells beside the water.
+    grid->FillByHeight(kGridLayer, 0.0f, 0.0f, m_Width, m_Length, level, kUnderWater, true);
+    grid->FillByHeight(kGridLayer, 0.0f, 0.0f, m_Width, m_Length, level, kDry, false);
+    grid->SpreadToNeighbours(kGridLayer, 0.0f, 0.0f, m_Width, m_Length, kUnderWater, kShore);
 }
 
 void kaEntityWaterPlane::CreateDeviceObjects()

@@ -26,6 +26,11 @@ public:
     static constexpr uint32_t kShaderFVF = 0x012;
     static constexpr uint32_t kFallbackFVF = 0x112;
     static constexpr float kFallbackRepeats = 16.0f;
+    // What the water marks in its layer of the path grid.
+    static constexpr uint32_t kGridLayer = 1;
+    static constexpr uint8_t kDry = 0;
+    static constexpr uint8_t kUnderWater = 2;
+    static constexpr uint8_t kShore = 3;
     static constexpr const char* kEffectFile = "resources\\fx\\shaders\\water\\water_PS20_11.fx";
     static constexpr const char* kFallbackTexture = "resources\\fx\\shaders\\water\\fallback.dds";
     static constexpr const char* kNoiseTexture = "resources\\fx\\shaders\\water\\noisevolume.dds";

@@ -1,6 +1,9 @@
 #include "engine/terrain/kaLayeredTerrainQuad.h"
 
+#include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaRenderState.h"
+
+#include <cstring>
 
 kaLayeredTerrainQuad::kaLayeredTerrainQuad() = default;
 
@@ -72,4 +75,24 @@ void kaLayeredTerrainQuad::SetLayerTexture(int32_t layer, const std::string& tex
         state->SetTextureFromFile(texturePath);
     else
         state->AddTextureFromFile(texturePath, false, 0, 0, 0, false, false, 0);
+}
+
+void kaLayeredTerrainQuad::RewriteLayerTexCoords(int32_t layer, float scale)
+{
+    kaLayeredMeshSubset* subset = GetLayerSubset(layer);
+    if (!subset || subset->m_VertexCount == 0 || !g_pGraphicsManager)
+        return;
+    kaGraphicsManager& manager = *g_pGraphicsManager;
+    std::vector<Vertex> vertices(subset->m_VertexCount);
+    const void* read = manager.LockVertexBuffer(subset->m_SysVertexBuffer);
+    if (!read)
+        return;
+    std::memcpy(vertices.data(), read, vertices.size() * sizeof(Vertex));
+    manager.UnlockVertexBuffer(subset->m_SysVertexBuffer);
+    for (Vertex& vertex : vertices)
+    {
+        vertex.u = vertex.position.x * scale;
+        vertex.v = vertex.position.z * scale;
+    }
+    subset->WriteVertices(vertices.data(), uint32_t(vertices.size() * sizeof(Vertex)));
 }

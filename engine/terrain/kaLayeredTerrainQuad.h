@@ -41,6 +41,8 @@ public:
     void CreateLayerBuffers();
     // The texture in every stage of the layer's subset, or as its first stage.
     void SetLayerTexture(int32_t layer, const std::string& texturePath);
+    // Rewrites the layer's texture coordinates in place as (x, z) times the scale.
+    void RewriteLayerTexCoords(int32_t layer, float scale);
 
     kaLayeredMeshSubset* GetLayerSubset(int32_t layer) const;
     const std::vector<GridPointRecord>& GetGridPoints() const { return m_GridPoints; }

@@ -3,10 +3,12 @@
 #include "engine/core/kaClock.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaManagedStream.h"
+#include "engine/model/kaMesh.h"
 #include "engine/render/kaBMPImage.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTexture.h"
 #include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaTerrainDecal.h"
 #include "engine/terrain/kaTerrainLayer.h"
 #include "engine/terrain/kaTerrainQuad.h"
 
@@ -69,17 +71,9 @@ kaTerrain::kaTerrain()
 
 kaTerrain::~kaTerrain()
 {
+    m_Decals.clear();
+    m_pEdgeMesh.reset();
     _ClearQuads();
-}
-
-void kaTerrain::ReadXml(const TiXmlElement* element)
-{
-    m_Element.Keep(element);
-}
-
-void kaTerrain::WriteXml(TiXmlElement* element) const
-{
-    m_Element.WriteInto(element);
 }
 
 std::unique_ptr<kaImage> kaTerrain::LoadHeightMapImage(const std::string& path)
@@ -222,6 +216,11 @@ Vector3 kaTerrain::GetVertexNormal(int32_t col, int32_t row) const
 {
     if (!m_Normals.empty() && col >= 0 && row >= 0 && col < m_Columns && row < m_Rows)
         return m_Normals[size_t(row) * size_t(m_Columns) + size_t(col)];
+    return ComputeVertexNormal(col, row);
+}
+
+Vector3 kaTerrain::ComputeVertexNormal(int32_t col, int32_t row) const
+{
     const Vector3 centre = GetVertexPosition(col, row);
     // Around the sample in turn: left, next row, right, previous row; flat ground gives (0, 1, 0).
     const Vector3 edges[4] = {
@@ -299,6 +298,30 @@ void kaTerrain::_ClearQuads()
     m_QuadRows = 0;
 }
 
+void kaTerrain::AddDecal(kaTerrainDecal* decal)
+{
+    if (decal &&
+        std::none_of(m_Decals.begin(), m_Decals.end(),
+                     [decal](const std::unique_ptr<kaTerrainDecal>& held) { return held.get() == decal; }))
+        m_Decals.emplace_back(decal);
+}
+
+bool kaTerrain::RemoveDecal(kaTerrainDecal* decal)
+{
+    const auto found =
+        std::find_if(m_Decals.begin(), m_Decals.end(),
+                     [decal](const std::unique_ptr<kaTerrainDecal>& held) { return held.get() == decal; });
+    if (!decal || found == m_Decals.end())
+        return false;
+    m_Decals.erase(found);
+    return true;
+}
+
+kaTerrainDecal* kaTerrain::GetDecal(int32_t index) const
+{
+    return index >= 0 && index < GetDecalCount() ? m_Decals[size_t(index)].get() : nullptr;
+}
+
 const kaTerrainLayer* kaTerrain::GetLayer(int32_t index) const
 {
     return index >= 0 && index < GetLayerCount() ? m_Layers[size_t(index)].get() : nullptr;
@@ -341,8 +364,16 @@ bool kaTerrain::SetSingleLayerTextures(const std::string& baseTexturePath,
 
 void kaTerrain::Rebuild()
 {
-    if (!m_Layered && !m_Quads.empty())
+    if (m_Kind == Kind::SingleLayer)
+    {
+        // The single-layer build lets go of the base image: load it again.
+        m_pBaseImage = LoadHeightMapImage(m_BaseTexturePath);
         BuildSingleLayer();
-    else
-        Build();
+        if (!m_EdgePanelPath.empty())
+            BuildEdgePanels(m_EdgePanelPath);
+        return;
+    }
+    Build();
+    if (!m_Layers.empty())
+        BuildLayeredEdgeApron();
 }

@@ -2,7 +2,6 @@
 
 #include "engine/scene/kaPlane.h"
 #include "engine/scene/kaTerrainBase.h"
-#include "engine/terrain/kaKeptElement.h"
 
 #include "platform/gfx/math/Vector3.h"
 
@@ -12,14 +11,17 @@
 #include <vector>
 
 class kaImage;
+class kaMesh;
+class kaTerrainDecal;
 class kaTerrainLayer;
 class kaTerrainQuad;
 class kaTexture;
 
 // The world's ground: an 8-bit grey height map stretched over a rectangle of the X/Z plane, cut into
 // quads of at most 32 by 32 cells. Textured either by masked layers (the layered build) or by one base
-// image cut into a tile per quad under a repeating detail texture (the single-layer build). Until its own
-// XML is read it keeps the element it was given and writes it back unchanged.
+// image cut into a tile per quad under a repeating detail texture (the single-layer build). Courses carry
+// it as their "Terrain" element: the height-map path and sizes, then the layers or the single-layer
+// textures, then the edge panels.
 class kaTerrain : public kaTerrainBase
 {
     KA_ENTITY_CLASS_RECORD()
@@ -40,23 +42,80 @@ public:
     static constexpr uint32_t kSingleLayerLitFVF = 0x212;
     static constexpr uint32_t kMaskOpaque = 255;
     static constexpr uint32_t kLayerWhite = 0x00FFFFFF;
+    // Decals are pulled towards the eye by this projection bias while they are drawn.
+    static constexpr float kDecalBiasDelta = -0.001f;
+    static constexpr float kDecalBiasDepth = 20.0f;
+    // Edge panels: a flat frame this wide around the terrain at the edge base height, drawn after it.
+    static constexpr float kPanelReach = 1000.0f;
+    static constexpr uint32_t kPanelFVF = 0x212;
+    static constexpr int32_t kPanelRenderOrder = -45;
+    static constexpr float kUnknownBaseWidth = 1024.0f;
+    // The apron: rings of border samples moved outward, each with every second vertex of the one before.
+    static constexpr uint32_t kApronFVF = 0x112;
+    static constexpr int32_t kApronRings = 5;
+    static constexpr int32_t kApronSubsets = 8;
 
     static constexpr const char* kNotGreyText =
         "[kaTerrain::GenerateHeightMapVerts] Error: Heightmap is not greyscale(8-bit)\n";
     static constexpr const char* kHeightmapTimeText = "Adding heightmap took: ";
     static constexpr const char* kBuildTimeText = "Building terrain took: ";
+    // The editor's rows after the entity's own, and the folders their files are browsed in.
+    static constexpr const char* kHeightmapLabel = "Heightmap:";
+    static constexpr const char* kWidthLabel = "Width:";
+    static constexpr const char* kLengthLabel = "Length:";
+    static constexpr const char* kHeightLabel = "Height:";
+    static constexpr const char* kVertexLightLabel = "VertexLight:";
+    static constexpr const char* kEdgePanelsLabel = "EdgePanels:";
+    static constexpr const char* kLayerLabel = "Layer ";
+    static constexpr const char* kMaskPathKey = "MaskPath:";
+    static constexpr const char* kTextureKey = "Texture:";
+    static constexpr const char* kTexStretchKey = "TexStretch:";
+    static constexpr const char* kHeightmapFolder = "resources/Worlds/Heightmap/";
+    static constexpr const char* kPanelFolder = "resources/Worlds/groundtiles/";
+    static constexpr const char* kMaskFolder = "resources/worlds/groundmasks/";
+    static constexpr const char* kTileFolder = "resources/worlds/groundtiles/";
+    // Layers read from one element at most; later ones are skipped.
+    static constexpr int32_t kMaxFileLayers = 64;
+
+    // Which build made the terrain, and so which textures its element carries.
+    enum class Kind
+    {
+        HeightFieldOnly,
+        SingleLayer,
+        Layered
+    };
 
     kaTerrain();
     ~kaTerrain() override;
 
-    // Entity slots.
+    // Entity slots. Reading generates the heights and builds the kind the element names ("singleLayer"
+    // before "terrainLayers"). What could not be loaded (a map, a mask, a base image) is kept as read and
+    // written back; a number that does not convert reads as missing.
     void ReadXml(const TiXmlElement* element) override;
     void WriteXml(TiXmlElement* element) const override;
-    // The quads the camera's frustum can see, then the edge mesh. A layered terrain draws the bottom layer
-    // of every visible quad before any quad's next layer, so the upper layers blend over finished ground.
+    // Heights changed since the map was read (flattened ground) are written first as an 8-bit grey map
+    // beside the old one, named after the course and never over another file, and the element names it.
+    void PrepareSave(const std::string& courseFile) override;
+    // The heights as the samples of a grey map that gives them back within one map step, stored rows.
+    std::vector<uint8_t> HeightSamples() const;
+    bool AreHeightsEdited() const { return m_HeightsEdited; }
+    // The entity's rows, then the height-map rows, the edge panels and three rows a layer.
+    void BuildPropertyList() override;
+    // Every terrain row is converted before anything changes: a number or flag that does not convert
+    // throws ka::bad_lexical_cast and leaves the terrain as it was. A changed height-map row generates the
+    // heights again and rebuilds; otherwise layer textures and stretches are rewritten in place. True when
+    // anything changed.
+    bool SetPropertyList(const kaPropertyList& list) override;
+    // The quads the camera's frustum can see, then the decals, then the edge mesh. A layered terrain draws
+    // the bottom layer of every visible quad before any quad's next layer, so the upper layers blend over
+    // finished ground.
     void Render() override;
+    // With `decalPassOnly` only the decals carrying the pass flag are drawn.
+    void Render(bool decalPassOnly);
     void RenderSingleLayer();
     void RenderLayered();
+    // The switched-on decals in view, under the world camera's depth bias; nothing without a camera.
+    void RenderDecals(bool decalPassOnly);
     float GetHeightAt(float x, float z) const override;
     // The ground's height at (x, z), with its upward normal there when `normal` is given. Outside the
     // terrain (or at a coordinate that is not a number) the edge base height, the normal untouched.
@@ -79,6 +138,8 @@ public:
     platform::Vector3 GetVertexPosition(int32_t col, int32_t row) const;
     // The stored normal, or one computed from the positions when none are kept.
     platform::Vector3 GetVertexNormal(int32_t col, int32_t row) const;
+    // The normal from the sample's four neighbours, whatever is stored.
+    platform::Vector3 ComputeVertexNormal(int32_t col, int32_t row) const;
     float ComputeEdgeBaseHeight();
 
     // Layers take effect at the next build. AddLayer refuses a mask that cannot be loaded or is not 8-bit.
@@ -88,10 +149,12 @@ public:
     bool SetSingleLayerTextures(const std::string& baseTexturePath, const std::string& detailTexturePath,
                                 float detailStretch);
 
-    virtual void Build();
+    void Build() override;
     virtual void BuildSingleLayer();
-    // The build that made the current quads again (the layered one when none has run).
-    void Rebuild();
+    // Builds again in the terrain's own kind: a single-layer terrain reloads its base image and makes its
+    // edge panels again; otherwise the layered build and, with a layer, the apron.
+    void Rebuild() override;
+    Kind GetKind() const { return m_Kind; }
 
     // What the editor and the tests read.
     float GetCellSize() const { return m_CellSize; }
@@ -120,6 +183,27 @@ public:
     // The quad's base tile; null without one.
     kaTexture* GetTileTexture(int32_t qx, int32_t qz) const;
 
+    // Sets the grid points under the box (x and z; y is not read) to the height, in place: every copy of a
+    // point in the quads' buffers, the neighbours' shared borders included, and its normals. Exact takes the
+    // grid points from the box's first cell up to its last; otherwise two more columns and rows at the far
+    // sides. A height that is not a number changes nothing; others are held to what 16 bits can store.
+    void FlattenArea(float height, const platform::Vector3& boxMin, const platform::Vector3& boxMax,
+                     bool exact);
+
+    // The terrain owns decals given to it. RemoveDecal deletes one; false when it is not the terrain's.
+    void AddDecal(kaTerrainDecal* decal);
+    bool RemoveDecal(kaTerrainDecal* decal);
+    int32_t GetDecalCount() const { return int32_t(m_Decals.size()); }
+    kaTerrainDecal* GetDecal(int32_t index) const;
+
+    // A flat textured frame around the terrain at the edge base height; becomes the edge mesh.
+    void BuildEdgePanels(const std::string& texturePath);
+    // Rings of coarser ground around a layered terrain, textured by the first layer; becomes the edge mesh.
+    // Nothing without layers or quads.
+    void BuildLayeredEdgeApron();
+    kaMesh* GetEdgeMesh() const { return m_pEdgeMesh.get(); }
+    const std::string& GetEdgePanelPath() const { return m_EdgePanelPath; }
+
     // Quads along one side for a sample count: ceil((samples - 1) / 32).
     static int32_t QuadCountFor(int32_t samples);
 
@@ -145,6 +229,14 @@ private:
                               std::vector<float>& scratch) const;
     void _MakeBaseTiles();
     void _ApplySingleLayerTextures();
+    struct _Rows;
+    // The height-map rows and the layers' masks; true when anything changed, which calls for new heights.
+    bool _ApplyHeightMapRows(const _Rows& rows);
+    // Layer textures and stretches, rewritten in the quads when they are not about to be rebuilt.
+    bool _ApplyLayerRows(const _Rows& rows, bool rewriteInPlace);
+    // Rewrites every quad copy of the sample's vertex from its position and normal.
+    void _WriteSampleToQuads(int32_t col, int32_t row);
+    void _RenderEdgeMesh();
 
     int32_t m_QuadColumns = 0;
     int32_t m_QuadRows = 0;
@@ -177,5 +269,10 @@ private:
     float m_DetailStretch = 0.0f;
     std::vector<kaTexture*> m_TileTextures;
 
-    kaKeptElement m_Element;
+    std::vector<std::unique_ptr<kaTerrainDecal>> m_Decals;
+    std::unique_ptr<kaMesh> m_pEdgeMesh;
+    std::string m_EdgePanelPath;
+
+    Kind m_Kind = Kind::HeightFieldOnly;
+    bool m_HeightsEdited = false;
 };

@@ -93,6 +93,7 @@ void kaTerrain::Build()
 {
     const double started = GetTime(kAbsoluteTime);
     m_Layered = 1;
+    m_Kind = Kind::Layered;
     _ClearQuads();
     if (m_Positions.empty())
     {

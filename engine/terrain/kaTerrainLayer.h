@@ -26,6 +26,11 @@ public:
     float GetInverseStretch() const { return m_InverseStretch; }
     bool IsHardEdge() const { return m_HardEdge; }
 
+    // The editor's changes; a new mask replaces the old one whole.
+    void SetMask(std::unique_ptr<kaImage> mask, const std::string& maskPath);
+    void SetTexturePath(const std::string& texturePath) { m_TexturePath = texturePath; }
+    void SetStretch(float stretch);
+
 private:
     std::unique_ptr<kaImage> m_pMask;
     std::string m_MaskPath;

@@ -1,6 +1,10 @@
 #include "engine/terrain/kaTerrain.h"
 
+#include "engine/model/kaMesh.h"
+#include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaTerrainDecal.h"
 #include "engine/terrain/kaTerrainQuad.h"
 
 #include "platform/gfx/math/Matrix.h"
@@ -41,10 +45,46 @@ void kaTerrain::_GatherVisibleQuads()
 
 void kaTerrain::Render()
 {
+    Render(false);
+}
+
+void kaTerrain::Render(bool decalPassOnly)
+{
     if (IsLayered())
         RenderLayered();
     else
         RenderSingleLayer();
+    RenderDecals(decalPassOnly);
+    _RenderEdgeMesh();
+}
+
+void kaTerrain::RenderDecals(bool decalPassOnly)
+{
+    kaWorld* world = GetWorld();
+    kaCamera* camera = world ? world->GetCamera() : nullptr;
+    if (!camera || !g_pGraphicsManager)
+        return;
+    camera->SetProjectionDepthBias(kDecalBiasDelta, kDecalBiasDepth);
+    for (const std::unique_ptr<kaTerrainDecal>& decal : m_Decals)
+    {
+        kaMesh* mesh = decal->GetMesh();
+        if (!mesh || !decal->IsSwitchedOn() || (decalPassOnly && !decal->HasPassFlag()))
+            continue;
+        const platform::Vector3& centre = mesh->GetCentre();
+        if (g_pGraphicsManager->TestSphereInFrustum(centre.x, centre.y, centre.z, mesh->GetRadius()) !=
+            kaGraphicsManager::kSphereOutside)
+            decal->Render();
+    }
+    camera->SetProjectionDepthBias(0.0f, 0.0f);
+}
+
+void kaTerrain::_RenderEdgeMesh()
+{
+    if (!m_pEdgeMesh || !g_pGraphicsManager)
+        return;
+    const platform::Matrix world = Identity();
+    for (uint32_t i = 0; i < m_pEdgeMesh->GetSubsetCount(); ++i)
+        m_pEdgeMesh->DrawSubset(g_pGraphicsManager->GetDevice(), m_pEdgeMesh->GetSubset(i), world);
 }
 
 void kaTerrain::RenderSingleLayer()

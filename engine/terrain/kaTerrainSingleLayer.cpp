@@ -116,6 +116,7 @@ void kaTerrain::BuildSingleLayer()
 {
     _ClearQuads();
     m_Layered = 0;
+    m_Kind = Kind::SingleLayer;
     if (m_Positions.empty())
     {
         ComputeEdgeBaseHeight();

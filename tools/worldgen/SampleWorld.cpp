@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/terraingen/TerrainSamples.h"
 
 #include <tinyxml.h>
 
@@ -235,6 +236,62 @@ void SampleWorld::BuildCourse(TiXmlDocument& document, const std::vector<Placed>
         AppendEntity(list, placed);
 }
 
+void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
+{
+    const TerrainSamples::MapSize& map = TerrainSamples::kMapSizes[0];
+    TiXmlElement* world = AppendElement(&document, "World");
+    AppendTextElement(world, "name", layered ? "Layered Terrain" : "Single Layer Terrain");
+    AppendTextElement(world, "preview", "");
+    AppendTextElement(world, "description",
+                      layered ? "Hills under grass, rock and sand."
+                              : "Hills under one picture in four colours.");
+    TiXmlElement* start = AppendElement(world, "startpoint");
+    AppendFloatElement(start, "x", kTerrainSide * 0.5f);
+    AppendFloatElement(start, "z", kTerrainSide * 0.5f);
+    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
+    AppendFloatElement(rotation, "w", 1.0f);
+    AppendFloatElement(rotation, "x", 0.0f);
+    AppendFloatElement(rotation, "y", 0.0f);
+    AppendFloatElement(rotation, "z", 0.0f);
+    // The keys in the order the terrain writes them.
+    TiXmlElement* terrain = AppendElement(world, "Terrain");
+    AppendTextElement(terrain, "heightmap", TerrainSamples::HeightMapPath(map));
+    AppendFloatElement(terrain, "width", kTerrainSide);
+    AppendFloatElement(terrain, "length", kTerrainSide);
+    AppendFloatElement(terrain, "height", kTerrainHeight);
+    AppendBoolElement(terrain, "vertexLight", false);
+    if (layered)
+    {
+        // Grass everywhere, rock rising along X over it, sand over the low half of the columns.
+        const struct
+        {
+            TerrainSamples::MaskKind mask;
+            const char* tile;
+        } layers[] = {{TerrainSamples::MaskKind::Full, "grass"},
+                      {TerrainSamples::MaskKind::Ramp, "rock"},
+                      {TerrainSamples::MaskKind::Half, "sand"}};
+        TiXmlElement* list = AppendElement(terrain, "terrainLayers");
+        for (const auto& layer : layers)
+        {
+            TiXmlElement* entry = AppendElement(list, "layer");
+            AppendTextElement(entry, "maskPath", TerrainSamples::MaskPath(layer.mask, map));
+            AppendTextElement(entry, "texturePath", TerrainSamples::TilePath(layer.tile));
+            AppendFloatElement(entry, "texStretch", 8.0f);
+            AppendBoolElement(entry, "hardEdge", false);
+        }
+        AppendTextElement(terrain, "edgePanels", "");
+    }
+    else
+    {
+        TiXmlElement* single = AppendElement(terrain, "singleLayer");
+        AppendTextElement(single, "baseTexture", TerrainSamples::BasePath(256));
+        AppendTextElement(single, "detailTexture", TerrainSamples::TilePath(TerrainSamples::kDetailName));
+        AppendFloatElement(single, "detailTexStretch", 12.0f);
+        AppendTextElement(terrain, "edgePanels", TerrainSamples::TilePath("rock"));
+    }
+    AppendElement(world, "Entities");
+}
+
 bool SampleWorld::WriteAll()
 {
     TiXmlDocument records;
@@ -260,7 +317,12 @@ bool SampleWorld::WriteAll()
     TiXmlDocument course;
     BuildCourse(course, SampleEntities());
     AppendScenery(course.FirstChildElement("World"));
-    return _Write(kInitDataFile, records) && _Write(kCourseFile, course);
+    TiXmlDocument layered;
+    BuildTerrainCourse(layered, true);
+    TiXmlDocument single;
+    BuildTerrainCourse(single, false);
+    return _Write(kInitDataFile, records) && _Write(kCourseFile, course) &&
+           _Write(kLayeredCourseFile, layered) && _Write(kSingleLayerCourseFile, single);
 }
 
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)

@@ -14,6 +14,12 @@ public:
     static constexpr const char* kInitDataFile = "InitData/SampleWorld.xml";
     static constexpr const char* kCourseFile = "Worlds/Sample Course.xml";
     static constexpr const char* kVenue = "SampleArena";
+    // Two courses of bare ground from the sample terrain content: three masked layers, and one base image
+    // under a detail texture framed by edge panels.
+    static constexpr const char* kLayeredCourseFile = "Worlds/Layered Terrain.xml";
+    static constexpr const char* kSingleLayerCourseFile = "Worlds/Single Layer Terrain.xml";
+    static constexpr float kTerrainSide = 512.0f;
+    static constexpr float kTerrainHeight = 100.0f;
 
     // One model entity of the course: its init record, name, identifier and place.
     struct Placed
@@ -30,6 +36,8 @@ public:
     // A course on the sample venue holding these entities, as text.
     static std::string CourseText(const std::vector<Placed>& entities);
     static void BuildCourse(TiXmlDocument& document, const std::vector<Placed>& entities);
+    // A course whose ground is the 257-sample map, layered or single-layer.
+    static void BuildTerrainCourse(TiXmlDocument& document, bool layered);
     // The ramp, the crate and the ball at their fixed spots.
     static std::vector<Placed> SampleEntities();
 

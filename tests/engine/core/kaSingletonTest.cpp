@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace
 {
 
@@ -30,6 +32,17 @@ TEST(SingletonTest, InstanceLivesWithTheObject)
         EXPECT_EQ(Service::GetSingleton(), &service);
         EXPECT_EQ(service.seenDuringConstruction, &service);
         EXPECT_EQ(Service::GetSingleton()->value, 7);
+    }
+    EXPECT_EQ(Service::GetSingleton(), nullptr);
+}
+
+TEST(SingletonTest, AnOlderInstanceGoingLeavesTheNewerOne)
+{
+    auto older = std::make_unique<Service>();
+    {
+        Service newer;
+        older.reset();
+        EXPECT_EQ(Service::GetSingleton(), &newer);
     }
     EXPECT_EQ(Service::GetSingleton(), nullptr);
 }

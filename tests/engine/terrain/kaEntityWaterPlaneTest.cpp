@@ -5,7 +5,11 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaAStarPathManager.h"
+#include "engine/terrain/kaTerrain.h"
 #include "tests/engine/terrain/EnvironmentFixture.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tools/terraingen/TerrainSamples.h"
 
 #include "platform/gfx/GfxEffect.h"
 
@@ -246,6 +250,65 @@ TEST_F(WaterPlaneTest, WritingKeepsTheLevelAndTheElementRoundTrips)
     kaEntityWaterPlane water;
     EXPECT_EQ(water.GetClassName(), "kaEntityWaterPlane");
     EXPECT_EQ(CreateEntity("kaEntityWaterPlane"), nullptr);
+}
+
+TEST_F(WaterPlaneTest, SettingTheLevelMarksWaterShoreAndDryGroundInItsOwnWorldsGrid)
+{
+    testsupport::CurrentDirectory content(TARVOLIN_CONTENT_DIR);
+    kaWorld world;
+    kaWorld other;
+    auto* terrain = new kaTerrain;
+    ASSERT_TRUE(terrain->GenerateHeightMapVerts(TerrainSamples::HeightMapPath(TerrainSamples::kMapSizes[1]),
+                                                512.0f, 100.0f, 512.0f, false));
+    terrain->ComputeEdgeBaseHeight();
+    world.SetTerrain(terrain);
+    world.ResetPathGrid();
+    other.ResetPathGrid();
+    auto& grid = dynamic_cast<kaAStarPathManager&>(*world.GetPathManager());
+    auto& otherGrid = dynamic_cast<kaAStarPathManager&>(*other.GetPathManager());
+    const auto water = Water(512.0f, 512.0f);
+    water->SetWorld(&world);
+    const float level = (terrain->GetLowestHeight() + terrain->GetHighestHeight()) * 0.5f;
+    // Without marking only the water moves.
+    water->SetLevel(level, false);
+    for (uint32_t row = 0; row < 256; row += 5)
+        for (uint32_t column = 0; column < 256; column += 5)
+            ASSERT_EQ(grid.GetNode(column, row)->layers[1], 0);
+
+    water->SetLevel(level, true);
+    size_t wet = 0, shore = 0, dry = 0;
+    const auto under = [&](int64_t column, int64_t row)
+    {
+        return column >= 0 && row >= 0 && column <= 128 && row <= 128 &&
+               terrain->GetHeightAt(float(column * 4 + 2), float(row * 4 + 2)) <= level;
+    };
+    for (uint32_t row = 0; row <= 128; ++row)
+        for (uint32_t column = 0; column <= 128; ++column)
+        {
+            const uint8_t held = grid.GetNode(column, row)->layers[1];
+            if (under(column, row))
+            {
+                ASSERT_EQ(held, 2) << column << ", " << row;
+                ++wet;
+                continue;
+            }
+            bool besideWater = false;
+            for (int dz = -1; dz <= 1; ++dz)
+                for (int dx = -1; dx <= 1; ++dx)
+                    besideWater = besideWater || under(int64_t(column) + dx, int64_t(row) + dz);
+            // Dry ground is 0; the shore, dry ground beside the water, is 3.
+            ASSERT_TRUE(held == 0 || (held == 3 && besideWater)) << column << ", " << row << " " << int(held);
+            held == 3 ? ++shore : ++dry;
+        }
+    EXPECT_GT(wet, 1000u);
+    EXPECT_GT(shore, 100u);
+    EXPECT_GT(dry, 1000u);
+    // Past the water's rectangle and in the other world nothing is marked.
+    EXPECT_EQ(grid.GetNode(200, 200)->layers[1], 0);
+    for (uint32_t row = 0; row < 256; row += 3)
+        for (uint32_t column = 0; column < 256; column += 3)
+            ASSERT_EQ(otherGrid.GetNode(column, row)->layers[1], 0);
+    world.SetTerrain(nullptr);
 }
 
 } // namespace

@@ -31,8 +31,12 @@ TEST(EnvironmentElementTest, EachObjectWritesBackTheElementItRead)
         std::string xml;
     } cases[] = {
         {[] { return new kaTerrain; }, "kaTerrain",
-         "<Terrain version=\"2\"><heightmap>hills.bmp</heightmap><layer><texture>grass.dds</texture></layer>"
-         "<layer><texture>rock.dds</texture></layer><!-- kept --><scale>4</scale></Terrain>"},
+         // Files that cannot be loaded are kept as read: the course saves what it was given.
+         "<Terrain><heightmap>hills.bmp</heightmap><width>512</width><length>256</length><height>80</height>"
+         "<vertexLight>1</vertexLight><terrainLayers><layer><maskPath>m0.bmp</maskPath>"
+         "<texturePath>grass.dds</texturePath><texStretch>4</texStretch><hardEdge>0</hardEdge></layer>"
+         "<layer><maskPath>m1.tga</maskPath><texturePath>rock.dds</texturePath><texStretch>0.5</texStretch>"
+         "<hardEdge>1</hardEdge></layer></terrainLayers><edgePanels></edgePanels></Terrain>"},
     };
     for (const auto& c : cases)
     {

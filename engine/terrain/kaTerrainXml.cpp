@@ -1,0 +1,118 @@
+// The "Terrain" element of a course: reading builds the terrain, writing gives back what it was built from.
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/model/kaMesh.h"
+#include "engine/render/kaImage.h"
+#include "engine/terrain/kaEnvironmentValues.h"
+#include "engine/terrain/kaTerrain.h"
+#include "engine/terrain/kaTerrainLayer.h"
+
+#include "platform/system/DebugOutput.h"
+
+#include <tinyxml.h>
+
+using kaEnvironmentValues::FloatOr;
+using kaEnvironmentValues::Text;
+
+namespace
+{
+
+// "1" or "0"; anything else reads as missing, which is false.
+bool BoolOr(const TiXmlElement* parent, const char* name)
+{
+    return Text(parent, name) == "1";
+}
+
+} // namespace
+
+void kaTerrain::ReadXml(const TiXmlElement* element)
+{
+    if (!element)
+        return;
+    // A terrain read again is what the element says, not that plus what it held.
+    _ClearQuads();
+    m_Layers.clear();
+    m_pEdgeMesh.reset();
+    m_EdgePanelPath.clear();
+    m_Kind = Kind::HeightFieldOnly;
+    const std::string path = Text(element, "heightmap");
+    const float width = FloatOr(element, "width", 0.0f);
+    const float height = FloatOr(element, "height", 0.0f);
+    const float length = FloatOr(element, "length", 0.0f);
+    const bool vertexLighting = BoolOr(element, "vertexLight");
+    m_HeightsEdited = false;
+    if (!GenerateHeightMapVerts(path, width, height, length, vertexLighting))
+    {
+        // Kept as read, so that saving the course does not lose them; the terrain stays without ground.
+        m_HeightMapPath = path;
+        m_Width = width;
+        m_Height = height;
+        m_Length = length;
+        m_VertexLighting = vertexLighting;
+    }
+
+    if (const TiXmlElement* single = element->FirstChildElement("singleLayer"))
+    {
+        SetSingleLayerTextures(Text(single, "baseTexture"), Text(single, "detailTexture"),
+                               FloatOr(single, "detailTexStretch", 0.0f));
+        BuildSingleLayer();
+        const std::string panels = Text(element, "edgePanels");
+        if (!panels.empty())
+            BuildEdgePanels(panels);
+        return;
+    }
+    if (const TiXmlElement* layers = element->FirstChildElement("terrainLayers"))
+    {
+        int32_t read = 0;
+        for (const TiXmlElement* layer = layers->FirstChildElement("layer"); layer;
+             layer = layer->NextSiblingElement("layer"))
+        {
+            if (read++ == kMaxFileLayers)
+            {
+                platform::DebugPrintf("[kaTerrain::ReadXml] More than %d layers: the rest are skipped\n",
+                                      kMaxFileLayers);
+                break;
+            }
+            const std::string mask = Text(layer, "maskPath");
+            const std::string texture = Text(layer, "texturePath");
+            const float stretch = FloatOr(layer, "texStretch", 0.0f);
+            const bool hardEdge = BoolOr(layer, "hardEdge");
+            // A layer whose mask is missing draws nothing but stays, so that saving keeps it.
+            if (!AddLayer(mask, texture, stretch, hardEdge))
+                m_Layers.push_back(
+                    std::make_unique<kaTerrainLayer>(nullptr, mask, texture, stretch, hardEdge));
+        }
+        Build();
+        BuildLayeredEdgeApron();
+    }
+}
+
+void kaTerrain::WriteXml(TiXmlElement* element) const
+{
+    if (!element)
+        return;
+    AppendTextElement(element, "heightmap", m_HeightMapPath);
+    AppendFloatElement(element, "width", m_Width);
+    AppendFloatElement(element, "length", m_Length);
+    AppendFloatElement(element, "height", m_Height);
+    AppendBoolElement(element, "vertexLight", m_VertexLighting);
+    if (m_Kind == Kind::Layered)
+    {
+        TiXmlElement* layers = AppendElement(element, "terrainLayers");
+        for (const std::unique_ptr<kaTerrainLayer>& layer : m_Layers)
+        {
+            TiXmlElement* entry = AppendElement(layers, "layer");
+            AppendTextElement(entry, "maskPath", layer->GetMaskPath());
+            AppendTextElement(entry, "texturePath", layer->GetTexturePath());
+            AppendFloatElement(entry, "texStretch", layer->GetStretch());
+            AppendBoolElement(entry, "hardEdge", layer->IsHardEdge());
+        }
+    }
+    else if (m_Kind == Kind::SingleLayer)
+    {
+        TiXmlElement* single = AppendElement(element, "singleLayer");
+        AppendTextElement(single, "baseTexture", m_BaseTexturePath);
+        AppendTextElement(single, "detailTexture", m_DetailTexturePath);
+        AppendFloatElement(single, "detailTexStretch", m_DetailStretch);
+    }
+    AppendTextElement(element, "edgePanels", m_EdgePanelPath);
+}

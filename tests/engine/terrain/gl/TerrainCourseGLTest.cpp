@@ -1,0 +1,207 @@
+#include "engine/core/kaClock.h"
+#include "engine/core/kaFileSystem.h"
+#include "engine/render/ka3DObject.h"
+#include "engine/render/kaCamera.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/scene/kaCollideInfo.h"
+#include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaTerrain.h"
+
+#include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/math/Vector3.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/HeadlessGraphics.h"
+#include "tools/terraingen/TerrainSamples.h"
+#include "tools/worldgen/SampleWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+using namespace platform;
+
+namespace
+{
+
+// The world's own render pass, as the game's frame runs it.
+class WorldPass : public ka3DObject
+{
+public:
+    void Render(uint32_t flag) override
+    {
+        if (m_pWorld)
+            m_pWorld->Render(flag);
+    }
+    kaWorld* m_pWorld = nullptr;
+};
+
+struct Rgb
+{
+    int r, g, b;
+};
+
+// The generated map's ground at (x, z) of a terrain spanning the sample course, from the map's formula:
+// flat between the three samples of the cell's triangle.
+double GeneratedHeight(double x, double z)
+{
+    const uint32_t side = TerrainSamples::kMapSizes[0].side;
+    const double cell = SampleWorld::kTerrainSide / double(side - 1);
+    const auto sample = [side](int32_t col, int32_t row)
+    {
+        return 10.0 + double(TerrainSamples::HeightSample(uint32_t(col), uint32_t(row), side)) / 255.0 *
+                          SampleWorld::kTerrainHeight;
+    };
+    const int32_t col = std::min(int32_t(x / cell), int32_t(side) - 2);
+    const int32_t row = std::min(int32_t(z / cell), int32_t(side) - 2);
+    const double dx = x / cell - col, dz = z / cell - row;
+    if (dx + dz < 1.0)
+        return sample(col, row) * (1.0 - dx - dz) + sample(col + 1, row) * dx + sample(col, row + 1) * dz;
+    return sample(col + 1, row) * (1.0 - dz) + sample(col, row + 1) * (1.0 - dx) +
+           sample(col + 1, row + 1) * (dx + dz - 1.0);
+}
+
+class TerrainCourseOpenGLTest : public ::testing::Test
+{
+protected:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+
+    void SetUp() override
+    {
+        _ResetClockState();
+        ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(kWidth, kHeight, true)));
+        m_Manager = m_Graphics.Manager();
+        ASSERT_NE(m_Manager->GetDevice(), nullptr);
+        m_Manager->SetClearColor(0xFF000000);
+        ASSERT_TRUE(m_Manager->AddSceneObject(&m_Pass, false));
+    }
+
+    void TearDown() override
+    {
+        m_Manager->DetachSceneObject(&m_Pass);
+        m_World.reset();
+        m_Graphics.Stop();
+        _ResetClockState();
+    }
+
+    // Loads the course and draws one frame through the world from above the terrain's middle, looking
+    // down at it with +Z up the screen.
+    void LoadAndDraw(const char* course)
+    {
+        m_World = std::make_unique<kaWorld>();
+        m_Pass.m_pWorld = m_World.get();
+        m_World->LoadFile(course, false);
+        ASSERT_NE(m_World->GetTerrain(), nullptr);
+        kaCamera& camera = *m_World->GetCamera();
+        camera.SetPosition(256.0f, 760.0f, 256.0f);
+        camera.SetRotationAngles(1.5707964f, 0.0f, 0.0f);
+        camera.Rotate();
+        camera.SetAspect(float(kWidth) / float(kHeight));
+        camera.UpdateProjection();
+        m_Manager->Render(true, false);
+        ASSERT_EQ(m_Manager->GetDevice()->CaptureFrame(&m_Frame), GFX_OK);
+        ASSERT_EQ(m_Frame.Width, uint32_t(kWidth));
+    }
+
+    // The colour drawn at the ground sample (col, row).
+    Rgb At(int32_t col, int32_t row)
+    {
+        const auto* terrain = dynamic_cast<const kaTerrain*>(m_World->GetTerrain());
+        const Vector3 screen = m_Manager->ProjectToScreen(terrain->GetVertexPosition(col, row));
+        const size_t at = (size_t(screen.y) * kWidth + size_t(screen.x)) * 3;
+        if (screen.x < 0 || screen.y < 0 || at + 2 >= m_Frame.Rows.size())
+            return {-1, -1, -1};
+        return {m_Frame.Rows[at + 2], m_Frame.Rows[at + 1], m_Frame.Rows[at]};
+    }
+
+    // Picks the ground along the ray through the pixel: the ground's generated height there, and the hit
+    // back on that pixel.
+    void ExpectPickedAtTheGeneratedHeight(float x, float y)
+    {
+        SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y));
+        Vector3 far;
+        m_World->GetCamera()->GetPickRay(far, Vector3(x, y, 1.0f));
+        kaCollideInfo hit;
+        ASSERT_TRUE(m_World->Pick(m_World->GetCamera()->GetPosition(), far, &hit, kaWorld::kPickTerrain));
+        EXPECT_NEAR(hit.m_Point.y, GeneratedHeight(hit.m_Point.x, hit.m_Point.z), 0.05);
+        const Vector3 back = m_Manager->ProjectToScreen(hit.m_Point);
+        EXPECT_NEAR(back.x, x, 1.0f);
+        EXPECT_NEAR(back.y, y, 1.0f);
+    }
+
+    testsupport::HeadlessGraphics m_Graphics{"TerrainCourseGL", 100, 100};
+    testsupport::CurrentDirectory m_Content{TARVOLIN_CONTENT_DIR};
+    kaFileSystem m_Files;
+    kaGraphicsManager* m_Manager = nullptr;
+    WorldPass m_Pass;
+    std::unique_ptr<kaWorld> m_World;
+    FrameCapture m_Frame;
+};
+
+TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseShowsSandOnItsLowColumnsAndRockOnTheHighest)
+{
+    LoadAndDraw(SampleWorld::kLayeredCourseFile);
+    const auto* terrain = dynamic_cast<const kaTerrain*>(m_World->GetTerrain());
+    ASSERT_NE(terrain, nullptr);
+    ASSERT_EQ(terrain->GetLayerCount(), 3);
+    ASSERT_NE(terrain->GetEdgeMesh(), nullptr);
+    for (const auto& [col, row] : {std::pair{40, 60}, {100, 200}, {20, 240}})
+    {
+        const Rgb c = At(col, row);
+        SCOPED_TRACE(std::to_string(col) + ", " + std::to_string(row) + ": " + std::to_string(c.r) + " " +
+                     std::to_string(c.g) + " " + std::to_string(c.b));
+        // Sand: red over green over blue.
+        EXPECT_GT(c.r, c.g);
+        EXPECT_GT(c.g, c.b + 30);
+    }
+    for (const auto& [col, row] : {std::pair{250, 60}, {245, 200}})
+    {
+        const Rgb c = At(col, row);
+        SCOPED_TRACE(std::to_string(col) + ", " + std::to_string(row) + ": " + std::to_string(c.r) + " " +
+                     std::to_string(c.g) + " " + std::to_string(c.b));
+        // Rock: grey, well lit.
+        EXPECT_GT(c.g, 60);
+        EXPECT_LT(std::abs(c.r - c.g), 25);
+        EXPECT_LT(std::abs(c.g - c.b), 25);
+    }
+    ExpectPickedAtTheGeneratedHeight(320.0f, 240.0f);
+    ExpectPickedAtTheGeneratedHeight(200.0f, 100.0f);
+}
+
+TEST_F(TerrainCourseOpenGLTest, TheSingleLayerCourseShowsTheBaseQuadrantsFramedByItsPanels)
+{
+    LoadAndDraw(SampleWorld::kSingleLayerCourseFile);
+    const auto* terrain = dynamic_cast<const kaTerrain*>(m_World->GetTerrain());
+    ASSERT_NE(terrain, nullptr);
+    EXPECT_EQ(terrain->GetKind(), kaTerrain::Kind::SingleLayer);
+    ASSERT_NE(terrain->GetEdgeMesh(), nullptr);
+    // Quadrants by first-stored rows then columns: red, green / blue, yellow.
+    const struct
+    {
+        int32_t col, row;
+        bool red, green, blue;
+    } cases[] = {{64, 64, true, false, false},
+                 {192, 64, false, true, false},
+                 {64, 192, false, false, true},
+                 {192, 192, true, true, false}};
+    for (const auto& c : cases)
+    {
+        const Rgb colour = At(c.col, c.row);
+        SCOPED_TRACE(std::to_string(c.col) + ", " + std::to_string(c.row) + ": " + std::to_string(colour.r) +
+                     " " + std::to_string(colour.g) + " " + std::to_string(colour.b));
+        EXPECT_EQ(colour.r > 100, c.red);
+        EXPECT_EQ(colour.g > 100, c.green);
+        EXPECT_EQ(colour.b > 100, c.blue);
+    }
+    // Beyond the terrain's side the panels show (lit, and the course has no light: dimly), not the black
+    // clear colour.
+    const Vector3 panel = m_Manager->ProjectToScreen(Vector3(-60.0f, terrain->GetEdgeBaseHeight(), 256.0f));
+    ASSERT_GE(panel.x, 0.0f);
+    const size_t at = (size_t(panel.y) * kWidth + size_t(panel.x)) * 3;
+    EXPECT_GT(int(m_Frame.Rows[at]) + m_Frame.Rows[at + 1] + m_Frame.Rows[at + 2], 20);
+    ExpectPickedAtTheGeneratedHeight(330.0f, 250.0f);
+}
+
+} // namespace
