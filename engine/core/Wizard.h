@@ -111,6 +111,8 @@ public:
     void CreateSongGraphs();
     void ReleaseSongGraphs();
     Song* GetSong() const { return m_Song.get(); }
+    // Loads the current streamed song's next loop into the graph that plays after the current one.
+    void LoadNextStreamLoop();
 
     // Where muting is shown: the GUI's sound-enabled switch, told the opposite of the mute flag.
     using SoundEnabledHook = std::function<void(bool)>;
