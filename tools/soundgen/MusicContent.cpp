@@ -40,14 +40,15 @@ void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, do
     // Pad: the chord held for the bar.
     for (double tone : tones)
         synth.AddTone(out, start, bar, root * tone, root * tone, 0.05f, 2, 0.15, bar * 0.8);
-    // Bass: half notes, eighths from level 3.
-    const int bassNotes = level >= 3 ? 8 : 2;
-    for (int n = 0; n < bassNotes; ++n)
-    {
-        const double length = bar / bassNotes;
-        const double hz = root / 2.0 * (level >= 3 && n % 2 == 1 ? 1.49831 : 1.0);
-        synth.AddTone(out, at(n * length), length * 0.95, hz, hz, 0.14f, 4, 0.005, length * 0.6);
-    }
+    // Bass: half notes, with eighths pulsing over them from level 3.
+    for (int n = 0; n < 2; ++n)
+        synth.AddTone(out, at(n * bar / 2), bar / 2 * 0.95, root / 2.0, root / 2.0, 0.14f, 4, 0.005, bar * 0.3);
+    if (level >= 3)
+        for (int n = 0; n < 8; ++n)
+        {
+            const double hz = root / 2.0 * (n % 2 == 1 ? 1.49831 : 1.0);
+            synth.AddTone(out, at(n * bar / 8), bar / 8 * 0.95, hz, hz, 0.12f, 4, 0.005, bar / 8 * 0.6);
+        }
     if (level >= 2)
         for (int b = 0; b < 4; ++b)
             synth.AddTone(out, at(b * beat), 0.3, 120.0, 40.0, 0.35f, 1, 0.001, 0.09);
@@ -61,13 +62,13 @@ void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, do
     {
         for (int b = 1; b < 4; b += 2)
         {
-            synth.AddNoise(out, at(b * beat), 0.3, 900.0, 6000.0, 0.30f, 0.001, 0.07);
+            synth.AddNoise(out, at(b * beat), 0.3, 900.0, 6000.0, 0.45f, 0.001, 0.07);
             synth.AddTone(out, at(b * beat), 0.2, 210.0, 180.0, 0.12f, 1, 0.001, 0.05);
         }
         for (int s = 0; s < 16; ++s)
         {
             const double hz = root * 2.0 * tones[static_cast<size_t>(s) % tones.size()] * (s % 8 >= 4 ? 2.0 : 1.0);
-            synth.AddTone(out, at(s * bar / 16), bar / 16, hz, hz, 0.05f, 5, 0.003, 0.07);
+            synth.AddTone(out, at(s * bar / 16), bar / 16, hz, hz, 0.07f, 5, 0.003, 0.07);
         }
     }
     if (level >= 5)
@@ -77,7 +78,8 @@ void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, do
         for (int b = 0; b < 4; ++b)
         {
             const double hz = root * 4.0 * tones[static_cast<size_t>(steps[barIndex % 4][b])];
-            synth.AddTone(out, at(b * beat), beat * 0.9, hz, hz * 1.003, 0.07f, 3, 0.02, beat * 0.7);
+            synth.AddTone(out, at(b * beat), beat * 0.9, hz, hz * 1.003, 0.12f, 3, 0.02, beat * 0.7);
+            synth.AddTone(out, at(b * beat), beat * 0.9, hz / 2.0, hz / 2.0, 0.08f, 5, 0.02, beat * 0.5);
         }
     }
 }
@@ -127,6 +129,10 @@ std::vector<float> MusicContent::Groove(const Plan& plan, int level, int variant
         AddBar(synth, out, barFrames * static_cast<size_t>(b), beat, plan.roots[chord], plan.minor[chord], level, b);
     }
     Wrap(out, frames);
+    // The band also plays harder as the level rises.
+    const float drive = 0.7f + 0.075f * static_cast<float>(level);
+    for (float& sample : out)
+        sample *= drive;
     return out;
 }
 
