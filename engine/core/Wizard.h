@@ -78,6 +78,7 @@ public:
     void PlayImpactSound(const kaSoundHandle& handle, int32_t volume);
     bool HasFreeImpactSlot() const;
     void SetImpactSoundsDisabled(bool disabled) { m_ImpactDisabled = disabled; }
+    bool AreImpactSoundsDisabled() const { return m_ImpactDisabled; }
 
     void StopAllSounds();
     void SetMuted(bool muted);
