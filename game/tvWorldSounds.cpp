@@ -24,14 +24,16 @@ void tvWorldSounds::ReadXml(const TiXmlElement* element)
         return;
     // The first "category" and every element after it is a category; in each, the first "path" and every
     // element after it is a file.
-    for (const TiXmlElement* node = element->FirstChildElement("category"); node; node = node->NextSiblingElement())
+    for (const TiXmlElement* node = element->FirstChildElement("category"); node;
+         node = node->NextSiblingElement())
     {
         auto category = std::make_unique<SoundCategory>(GetElementText(node->FirstChildElement("name")));
-        for (const TiXmlElement* path = node->FirstChildElement("path"); path; path = path->NextSiblingElement())
+        for (const TiXmlElement* path = node->FirstChildElement("path"); path;
+             path = path->NextSiblingElement())
         {
             const std::string file = GetElementText(path);
-            category->AddSound(g_pWizard ? g_pWizard->LoadSound(file, true, false, 0.0f, 0.0f, 0.0f, kMaxDistance,
-                                                                kMinDistance)
+            category->AddSound(g_pWizard ? g_pWizard->LoadSound(file, true, false, 0.0f, 0.0f, 0.0f,
+                                                                kMaxDistance, kMinDistance)
                                          : kaSoundHandle());
         }
         m_Categories.push_back(std::move(category));

@@ -4,8 +4,8 @@
 #include "engine/core/kaRandom.h"
 #include "engine/render/kaWorldBase.h"
 #include "game/Tarvolin.h"
-#include "tests/game/InstallFolder.h"
 #include "platform/audio/NullAudioSink.h"
+#include "tests/game/InstallFolder.h"
 #include "tests/support/RiffBuilder.h"
 
 #include <gtest/gtest.h>
@@ -37,8 +37,9 @@ protected:
 
     std::string Wave(const std::string& relative)
     {
-        m_Install.dir.Write(relative, RiffBuilder::PcmWave(1, 22050, 16,
-                                                           RiffBuilder::Samples16(std::vector<int16_t>(2205, 900))));
+        m_Install.dir.Write(
+            relative,
+            RiffBuilder::PcmWave(1, 22050, 16, RiffBuilder::Samples16(std::vector<int16_t>(2205, 900))));
         return relative;
     }
 
@@ -47,11 +48,12 @@ protected:
                          int low = 1, int high = 5)
     {
         const std::string stem = relative.substr(0, relative.size() - 4);
-        std::string xml = "<song><name>" + name + "</name><initGrooveRange><high>" + std::to_string(high) +
-                          "</high><low>" + std::to_string(low) +
-                          "</low></initGrooveRange><numGroovesPerChange>2</numGroovesPerChange><stream>0</stream>"
-                          "<content><intro>" +
-                          Wave(stem + "_intro.wav") + "</intro><loops>";
+        std::string xml =
+            "<song><name>" + name + "</name><initGrooveRange><high>" + std::to_string(high) + "</high><low>" +
+            std::to_string(low) +
+            "</low></initGrooveRange><numGroovesPerChange>2</numGroovesPerChange><stream>0</stream>"
+            "<content><intro>" +
+            Wave(stem + "_intro.wav") + "</intro><loops>";
         for (size_t i = 0; i < levels.size(); ++i)
             xml += "<loop><grooveLevel>" + std::to_string(levels[i]) + "</grooveLevel><file>" +
                    Wave(stem + "_loop" + std::to_string(i) + ".wav") + "</file></loop>";
@@ -263,7 +265,10 @@ TEST_F(TarvolinMusicTest, OutsideACourseTheGrooveRangeClimbsAndSwings)
         int newLow, newHigh;
         std::set<int> candidates;
     } cases[] = {
-        {1, 2, 2, 3, {2, 3}}, {3, 4, 4, 5, {4, 5}}, {2, 4, 3, 5, {3, 4, 5}}, {1, 4, 1, 4, {1, 2, 3, 4}},
+        {1, 2, 2, 3, {2, 3}},
+        {3, 4, 4, 5, {4, 5}},
+        {2, 4, 3, 5, {3, 4, 5}},
+        {1, 4, 1, 4, {1, 2, 3, 4}},
         {4, 4, 1, 4, {1, 2, 3, 4}},
         // Nothing lies in (-1, -1): the loops of (4, 5) stay the candidates.
         {4, 5, -1, -1, {4, 5}},

@@ -1,8 +1,8 @@
+#include "game/tvWorldSounds.h"
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaRandom.h"
 #include "game/SoundCategory.h"
-#include "game/tvWorldSounds.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tests/game/InstallFolder.h"
 #include "tests/support/RiffBuilder.h"
@@ -32,9 +32,9 @@ protected:
         ASSERT_TRUE(m_Manager.Init(nullptr));
         m_Wizard.Init(&m_Manager, false);
         for (const char* name : {"a", "b", "c", "d", "e"})
-            m_Install.dir.Write(std::string("Sounds/") + name + ".wav",
-                                RiffBuilder::PcmWave(1, 22050, 16,
-                                                     RiffBuilder::Samples16(std::vector<int16_t>(22050, 700))));
+            m_Install.dir.Write(
+                std::string("Sounds/") + name + ".wav",
+                RiffBuilder::PcmWave(1, 22050, 16, RiffBuilder::Samples16(std::vector<int16_t>(22050, 700))));
     }
     void TearDown() override { SetRandomSeed(0); }
 
@@ -66,8 +66,8 @@ protected:
 
 TEST_F(tvWorldSoundsTest, CategoriesReadInOrderWithTheirFiles)
 {
-    Write("<comment/>" + Category("Go", {"Sounds/a.wav"}) + Category("Crowd", {"Sounds/b.wav", "Sounds/c.wav"}) +
-          Category("Broken", {"Sounds/missing.wav"}));
+    Write("<comment/>" + Category("Go", {"Sounds/a.wav"}) +
+          Category("Crowd", {"Sounds/b.wav", "Sounds/c.wav"}) + Category("Broken", {"Sounds/missing.wav"}));
     ASSERT_EQ(m_Sounds.GetCategoryCount(), 3u);
     EXPECT_EQ(m_Sounds.GetCategory(0)->GetName(), "Go");
     EXPECT_EQ(m_Sounds.GetCategory(1)->GetName(), "Crowd");

@@ -30,8 +30,8 @@ std::vector<double> ChordTones(bool minor)
 }
 
 // Adds the layers of a groove level for one bar starting at frame start.
-void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, double root, bool minor, int level,
-            int barIndex)
+void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, double root, bool minor,
+            int level, int barIndex)
 {
     const std::vector<double> tones = ChordTones(minor);
     const double bar = 4.0 * beat;
@@ -42,7 +42,8 @@ void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, do
         synth.AddTone(out, start, bar, root * tone, root * tone, 0.05f, 2, 0.15, bar * 0.8);
     // Bass: half notes, with eighths pulsing over them from level 3.
     for (int n = 0; n < 2; ++n)
-        synth.AddTone(out, at(n * bar / 2), bar / 2 * 0.95, root / 2.0, root / 2.0, 0.14f, 4, 0.005, bar * 0.3);
+        synth.AddTone(out, at(n * bar / 2), bar / 2 * 0.95, root / 2.0, root / 2.0, 0.14f, 4, 0.005,
+                      bar * 0.3);
     if (level >= 3)
         for (int n = 0; n < 8; ++n)
         {
@@ -56,7 +57,8 @@ void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, do
     {
         const int hats = level >= 5 ? 16 : 8;
         for (int h = 0; h < hats; ++h)
-            synth.AddNoise(out, at(h * bar / hats), 0.1, 6000.0, 10000.0, h % 2 ? 0.10f : 0.16f, 0.001, 0.018);
+            synth.AddNoise(out, at(h * bar / hats), 0.1, 6000.0, 10000.0, h % 2 ? 0.10f : 0.16f, 0.001,
+                           0.018);
     }
     if (level >= 4)
     {
@@ -67,7 +69,8 @@ void AddBar(Synth& synth, std::vector<float>& out, size_t start, double beat, do
         }
         for (int s = 0; s < 16; ++s)
         {
-            const double hz = root * 2.0 * tones[static_cast<size_t>(s) % tones.size()] * (s % 8 >= 4 ? 2.0 : 1.0);
+            const double hz =
+                root * 2.0 * tones[static_cast<size_t>(s) % tones.size()] * (s % 8 >= 4 ? 2.0 : 1.0);
             synth.AddTone(out, at(s * bar / 16), bar / 16, hz, hz, 0.07f, 5, 0.003, 0.07);
         }
     }
@@ -97,12 +100,42 @@ void Wrap(std::vector<float>& buffer, size_t frames)
 std::vector<MusicContent::Plan> MusicContent::Songs()
 {
     return {
-        {"Roadblazer", kThemeList, "Resources/Sounds/Roadblazer Theme/", true, 2, 2, 120.0,
-         {220.0, 174.61, 261.63, 196.0}, {true, false, false, false}, 1, 2, 2},
-        {"Cruise Control", "Resources/Sounds/Music/Cruise Control.xml", "Resources/Sounds/Music/Cruise Control/",
-         false, 1, 1, 128.0, {164.81, 220.0}, {false, false}, 1, 2, 1},
-        {"Night Drive", "Resources/Sounds/Music/Night Drive/Night Drive.xml", "Resources/Sounds/Music/Night Drive/",
-         true, 1, 2, 100.0, {146.83, 233.08, 174.61, 261.63}, {true, false, false, false}, 1, 3, 1},
+        {"Roadblazer",
+         kThemeList,
+         "Resources/Sounds/Roadblazer Theme/",
+         true,
+         2,
+         2,
+         120.0,
+         {220.0, 174.61, 261.63, 196.0},
+         {true, false, false, false},
+         1,
+         2,
+         2},
+        {"Cruise Control",
+         "Resources/Sounds/Music/Cruise Control.xml",
+         "Resources/Sounds/Music/Cruise Control/",
+         false,
+         1,
+         1,
+         128.0,
+         {164.81, 220.0},
+         {false, false},
+         1,
+         2,
+         1},
+        {"Night Drive",
+         "Resources/Sounds/Music/Night Drive/Night Drive.xml",
+         "Resources/Sounds/Music/Night Drive/",
+         true,
+         1,
+         2,
+         100.0,
+         {146.83, 233.08, 174.61, 261.63},
+         {true, false, false, false},
+         1,
+         3,
+         1},
     };
 }
 
@@ -125,8 +158,10 @@ std::vector<float> MusicContent::Groove(const Plan& plan, int level, int variant
     std::vector<float> out(frames + synth.Frames(kRingSeconds));
     for (int b = 0; b < plan.barsPerLoop; ++b)
     {
-        const size_t chord = static_cast<size_t>(variant * plan.barsPerLoop + b + level - 1) % plan.roots.size();
-        AddBar(synth, out, barFrames * static_cast<size_t>(b), beat, plan.roots[chord], plan.minor[chord], level, b);
+        const size_t chord =
+            static_cast<size_t>(variant * plan.barsPerLoop + b + level - 1) % plan.roots.size();
+        AddBar(synth, out, barFrames * static_cast<size_t>(b), beat, plan.roots[chord], plan.minor[chord],
+               level, b);
     }
     Wrap(out, frames);
     // The band also plays harder as the level rises.
@@ -143,7 +178,8 @@ std::vector<float> MusicContent::Intro(const Plan& plan)
     std::vector<float> out(synth.Frames(4.0 * beat));
     // The first chord swells in; the kick joins on the last two beats.
     for (double tone : ChordTones(plan.minor[0]))
-        synth.AddTone(out, 0, 4.0 * beat, plan.roots[0] * tone, plan.roots[0] * tone, 0.07f, 2, 3.0 * beat, 0.0);
+        synth.AddTone(out, 0, 4.0 * beat, plan.roots[0] * tone, plan.roots[0] * tone, 0.07f, 2, 3.0 * beat,
+                      0.0);
     for (int b = 2; b < 4; ++b)
         synth.AddTone(out, synth.Frames(b * beat), 0.3, 120.0, 40.0, 0.3f, 1, 0.001, 0.09);
     return out;
@@ -157,8 +193,10 @@ std::vector<float> MusicContent::Outro(const Plan& plan)
     // One last hit on the first chord, left to ring out.
     for (double tone : ChordTones(plan.minor[0]))
     {
-        synth.AddTone(out, 0, 8.0 * beat, plan.roots[0] * tone, plan.roots[0] * tone, 0.08f, 3, 0.005, 2.0 * beat);
-        synth.AddTone(out, 0, 8.0 * beat, plan.roots[0] / 2.0, plan.roots[0] / 2.0, 0.05f, 4, 0.005, 1.5 * beat);
+        synth.AddTone(out, 0, 8.0 * beat, plan.roots[0] * tone, plan.roots[0] * tone, 0.08f, 3, 0.005,
+                      2.0 * beat);
+        synth.AddTone(out, 0, 8.0 * beat, plan.roots[0] / 2.0, plan.roots[0] / 2.0, 0.05f, 4, 0.005,
+                      1.5 * beat);
     }
     synth.AddTone(out, 0, 0.3, 120.0, 40.0, 0.35f, 1, 0.001, 0.09);
     synth.AddNoise(out, 0, 1.5, 3000.0, 9000.0, 0.12f, 0.001, 0.4);
@@ -193,8 +231,8 @@ bool MusicContent::WriteSong(const Plan& plan)
         for (float& sample : part.second)
             sample *= gain;
         const std::string path = _Path(PartPath(plan, part.first));
-        const bool written =
-            plan.streamed ? OggStream::Write(path, part.second, kRate) : WaveWriter::Write(path, part.second, 1, kRate);
+        const bool written = plan.streamed ? OggStream::Write(path, part.second, kRate)
+                                           : WaveWriter::Write(path, part.second, 1, kRate);
         if (!written)
         {
             std::fprintf(stderr, "soundgen: cannot write %s\n", path.c_str());

@@ -26,7 +26,7 @@ sf_count_t Length(void* user)
 sf_count_t Seek(sf_count_t offset, int whence, void* user)
 {
     MemoryFile* file = static_cast<MemoryFile*>(user);
-    sf_count_t base = whence == SEEK_CUR ? file->position
+    sf_count_t base = whence == SEEK_CUR   ? file->position
                       : whence == SEEK_END ? static_cast<sf_count_t>(file->bytes.size())
                                            : 0;
     file->position = std::max<sf_count_t>(0, base + offset);

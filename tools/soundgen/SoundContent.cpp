@@ -21,7 +21,8 @@ namespace
 const char* const kImpacts[] = {"resources/sounds/game/impacts/impact1.wav",
                                 "resources/sounds/game/impacts/impact2.wav",
                                 "resources/sounds/game/impacts/impact3.wav"};
-const char* const kCheers[] = {"resources/sounds/game/crowd/cheer1.wav", "resources/sounds/game/crowd/cheer2.wav",
+const char* const kCheers[] = {"resources/sounds/game/crowd/cheer1.wav",
+                               "resources/sounds/game/crowd/cheer2.wav",
                                "resources/sounds/game/crowd/cheer3.wav"};
 const char* const kRepair = "Resources/Sounds/Game/repair.wav";
 const char* const kJump = "Resources/Sounds/Game/jump.wav";
@@ -47,7 +48,8 @@ void AddEngine(Synth& synth, std::vector<float>& out, double fromHz, double toHz
     {
         const double hz = fromHz + (toHz - fromHz) * static_cast<double>(i) / out.size();
         const double pulse = std::pow(0.5 + 0.5 * std::cos(phase), 6.0);
-        const double body = std::sin(phase) * 0.5 + std::sin(2.0 * phase) * 0.3 + std::sin(3.0 * phase) * 0.15;
+        const double body =
+            std::sin(phase) * 0.5 + std::sin(2.0 * phase) * 0.3 + std::sin(3.0 * phase) * 0.15;
         out[i] += static_cast<float>(level * (body * 0.6 + pulse * 0.5 + rasp[i] * pulse * 1.5));
         phase += 2.0 * Synth::kPi * hz / rate;
         if (phase > 2.0 * Synth::kPi)
@@ -118,9 +120,9 @@ std::vector<SoundContent::Category> SoundContent::Categories()
 
 std::vector<std::string> SoundContent::EffectFiles()
 {
-    std::vector<std::string> files = {kEngineStart, kEngineLoop, kEngineStop, kCrowdIntro, kCrowdLoop,
-                                      kCrowdOutro,  kLaunch,     kRepair,     kJump,       kWon,
-                                      kLost,        kEach};
+    std::vector<std::string> files = {kEngineStart, kEngineLoop, kEngineStop, kCrowdIntro,
+                                      kCrowdLoop,   kCrowdOutro, kLaunch,     kRepair,
+                                      kJump,        kWon,        kLost,       kEach};
     files.insert(files.end(), std::begin(kImpacts), std::end(kImpacts));
     files.insert(files.end(), std::begin(kCheers), std::end(kCheers));
     return files;
@@ -153,7 +155,8 @@ bool SoundContent::WriteEffects()
         std::vector<float> start(synth.Frames(1.2));
         const size_t crank = synth.Frames(0.5);
         for (int stroke = 0; stroke < 5; ++stroke)
-            synth.AddNoise(start, static_cast<size_t>(stroke) * crank / 5, 0.08, 100.0, 1200.0, 0.5f, 0.01, 0.03);
+            synth.AddNoise(start, static_cast<size_t>(stroke) * crank / 5, 0.08, 100.0, 1200.0, 0.5f, 0.01,
+                           0.03);
         std::vector<float> catchUp(start.size() - crank);
         AddEngine(synth, catchUp, 70.0, 40.0, 0.55f);
         Synth::Fade(catchUp, synth.Frames(0.05), 0);
@@ -207,7 +210,8 @@ bool SoundContent::WriteEffects()
             std::vector<float> cheer = Murmur(synth, 2.0 + 0.3 * i, 1.5 + i);
             for (size_t s = 0; s < cheer.size(); ++s)
                 cheer[s] *= 1.6f * std::sin(Synth::kPi * static_cast<float>(s) / cheer.size());
-            synth.AddTone(cheer, synth.Frames(0.2 + 0.1 * i), 0.6, 1800.0 + 200 * i, 2600.0, 0.15f, 1, 0.05, 0.0);
+            synth.AddTone(cheer, synth.Frames(0.2 + 0.1 * i), 0.6, 1800.0 + 200 * i, 2600.0, 0.15f, 1, 0.05,
+                          0.0);
             synth.AddTone(cheer, synth.Frames(0.9), 0.4, 2400.0, 1900.0 - 100 * i, 0.12f, 1, 0.05, 0.3);
             Synth::Normalize(cheer, 0.85f);
             Synth::Fade(cheer, synth.Frames(0.01), synth.Frames(0.2));
@@ -243,12 +247,13 @@ bool SoundContent::WriteEffects()
         std::vector<float> won(synth.Frames(1.2));
         const double rising[] = {523.25, 659.25, 783.99, 1046.5};
         for (int n = 0; n < 4; ++n)
-            synth.AddTone(won, synth.Frames(0.12 * n), 1.2 - 0.12 * n, rising[n], rising[n], 0.3f, 3, 0.005, 0.4);
+            synth.AddTone(won, synth.Frames(0.12 * n), 1.2 - 0.12 * n, rising[n], rising[n], 0.3f, 3, 0.005,
+                          0.4);
         std::vector<float> lost(synth.Frames(1.2));
         const double falling[] = {392.0, 349.23, 311.13, 261.63};
         for (int n = 0; n < 4; ++n)
-            synth.AddTone(lost, synth.Frames(0.2 * n), 1.2 - 0.2 * n, falling[n], falling[n] * 0.98, 0.3f, 2, 0.01,
-                          0.3);
+            synth.AddTone(lost, synth.Frames(0.2 * n), 1.2 - 0.2 * n, falling[n], falling[n] * 0.98, 0.3f, 2,
+                          0.01, 0.3);
         struct
         {
             const char* path;
@@ -319,7 +324,8 @@ bool SoundContent::Speak(const std::string& words, std::vector<float>& samples, 
         return false;
     first = first > margin ? first - margin : 0;
     last = std::min(samples.size(), last + margin);
-    samples = std::vector<float>(samples.begin() + static_cast<long>(first), samples.begin() + static_cast<long>(last));
+    samples = std::vector<float>(samples.begin() + static_cast<long>(first),
+                                 samples.begin() + static_cast<long>(last));
     Synth::Normalize(samples, 0.9f);
     Synth::Fade(samples, margin / 2, margin / 2);
     return true;

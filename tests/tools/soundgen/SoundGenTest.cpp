@@ -8,7 +8,6 @@
 #include "tests/support/TempDir.h"
 #include "tests/tools/support/FileTree.h"
 #include "tools/soundgen/MusicContent.h"
-#include "tools/soundgen/OggStream.h"
 #include "tools/soundgen/SoundContent.h"
 #include "tools/soundgen/Synth.h"
 
@@ -223,45 +222,6 @@ TEST_F(SoundGenTest, GrooveLevelsRiseInIntensity)
             EXPECT_GT(rms, previous * 1.05f) << plan.name << " level " << level;
             previous = rms;
         }
-    }
-}
-
-TEST(OggStreamTest, EncodingIsRepeatableAndTheSerialCanBeAnyValue)
-{
-    std::vector<float> samples(22050);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = 0.5f * static_cast<float>(std::sin(i * 0.05));
-    std::string first, second;
-    ASSERT_TRUE(OggStream::Encode(samples, 22050, first));
-    ASSERT_TRUE(OggStream::Encode(samples, 22050, second));
-    EXPECT_EQ(first, second);
-
-    testsupport::TempDir dir;
-    for (uint32_t serial : {OggStream::kSerial, 1u, 0xFFFFFFFFu})
-    {
-        std::string bytes = first;
-        ASSERT_TRUE(OggStream::SetSerial(bytes, serial));
-        // Every page checks out again: the decoder drops pages whose checksum is wrong.
-        const std::string path = dir.Write("serial.ogg", bytes);
-        EXPECT_EQ(Decode(path).size(), samples.size()) << serial;
-    }
-    // A page's checksum covers its bytes: one changed byte without a new checksum loses the page.
-    std::string damaged = first;
-    damaged[damaged.size() - 10] ^= 0x55;
-    EXPECT_LT(Decode(dir.Write("damaged.ogg", damaged)).size(), samples.size());
-}
-
-TEST(OggStreamTest, BytesThatAreNotWholePagesAreLeftAlone)
-{
-    std::string good;
-    ASSERT_TRUE(OggStream::Encode(std::vector<float>(4000, 0.1f), 22050, good));
-    const std::string cases[] = {"", "OggS", good.substr(0, good.size() - 1), "xggS" + good.substr(4),
-                                 good + "OggS"};
-    for (const std::string& original : cases)
-    {
-        std::string bytes = original;
-        EXPECT_FALSE(OggStream::SetSerial(bytes, 7)) << original.size();
-        EXPECT_EQ(bytes, original);
     }
 }
 

@@ -72,8 +72,9 @@ TEST_F(SongGrooveRangeTest, CandidatesAreTheLoopsWithinTheRangeBothEndsIncluded)
         int low, high;
         std::multiset<int> candidates;
     } cases[] = {
-        {false, 2, 3, {2, 2, 3}}, {false, 5, 5, {5}}, {false, 1, 5, {1, 2, 2, 3, 5}}, {false, 4, 4, {1, 2, 2, 3, 5}},
-        {true, 2, 3, {2, 2, 3}},  {true, 3, 9, {3, 5}}, {true, -1, -1, {1, 2, 2, 3, 5}},
+        {false, 2, 3, {2, 2, 3}},        {false, 5, 5, {5}},      {false, 1, 5, {1, 2, 2, 3, 5}},
+        {false, 4, 4, {1, 2, 2, 3, 5}},  {true, 2, 3, {2, 2, 3}}, {true, 3, 9, {3, 5}},
+        {true, -1, -1, {1, 2, 2, 3, 5}},
     };
     for (const Case& c : cases)
     {
@@ -150,14 +151,16 @@ TEST_F(SongGrooveRangeTest, AStreamedSongLoadsItsNewNextLoopIntoTheNextGraph)
     {
         const std::string file = dir.Write(
             "loop" + std::to_string(level) + ".wav",
-            RiffBuilder::PcmWave(1, 22050, 16,
-                                 RiffBuilder::Samples16(std::vector<int16_t>(2205 * static_cast<size_t>(level), 500))));
-        loops += "<loop><grooveLevel>" + std::to_string(level) + "</grooveLevel><file>" + file + "</file></loop>";
+            RiffBuilder::PcmWave(
+                1, 22050, 16,
+                RiffBuilder::Samples16(std::vector<int16_t>(2205 * static_cast<size_t>(level), 500))));
+        loops +=
+            "<loop><grooveLevel>" + std::to_string(level) + "</grooveLevel><file>" + file + "</file></loop>";
     }
-    const std::string list =
-        dir.Write("song.xml", "<song><initGrooveRange><high>1</high><low>1</low></initGrooveRange><stream>1</stream>"
-                              "<content><loops>" +
-                                  loops + "</loops></content></song>");
+    const std::string list = dir.Write(
+        "song.xml", "<song><initGrooveRange><high>1</high><low>1</low></initGrooveRange><stream>1</stream>"
+                    "<content><loops>" +
+                        loops + "</loops></content></song>");
     wizard.LoadSong(list, false, false, 0, 0, 0, 100.0f, 4.0f);
     Song* song = wizard.GetSong();
     ASSERT_NE(song, nullptr);
