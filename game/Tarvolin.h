@@ -4,6 +4,7 @@
 #include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <map>
 #include <string>
@@ -128,6 +129,29 @@ public:
     // While on, each frame ends with a profiler report into the output.
     void ShowProfiler(bool show, kaProfilerOutput* output);
 
+    // Music.
+    static constexpr const char* kThemeSong = "Resources/Sounds/Roadblazer Theme/Roadblazer.xml";
+    static constexpr float kThemeDelay = 5.0f;
+    using MusicCallback = std::function<void()>;
+    // The theme starts kThemeDelay seconds of frames later (UpdateThemeMusic counts them).
+    void QueueThemeMusic(bool queued);
+    bool IsThemeMusicQueued() const { return m_ThemeMusicQueued; }
+    // Adds a frame's time (before the frame's clamp) while the theme is queued and starts it once the
+    // delay has passed.
+    void UpdateThemeMusic(float frameTime);
+    // Loads a song list through the sound system with the game paused; the song gets the music callback.
+    void LoadThemeSong(const std::string& fileName);
+    // Plays an entry of the song list: a negative index draws one, one past the end plays the first.
+    // Returns the song's name; an empty list changes nothing and gives "".
+    std::string PlaySong(int32_t index);
+    // The music keys during a course: the next song, or the previous one, wrapping round.
+    void ChangeSong(bool next);
+    // The hook each song calls when it needs its next loop.
+    void ChooseNextGroove();
+    void SetMusicCallback(const MusicCallback& callback) { m_MusicCallback = callback; }
+    const MusicCallback& GetMusicCallback() const { return m_MusicCallback; }
+    int32_t GetCurrentSongIndex() const { return m_CurrentSongIndex; }
+
 private:
     // False when no graphics device could be made.
     bool _CreateGraphicsManager();
@@ -170,4 +194,9 @@ private:
     std::vector<std::unique_ptr<SongInfo>> m_Songs;
     std::vector<std::string> m_CareerLevels;
     std::vector<std::unique_ptr<ShopItem>> m_ShopItems;
+
+    MusicCallback m_MusicCallback;
+    int32_t m_CurrentSongIndex = 0;
+    bool m_ThemeMusicQueued = false;
+    float m_ThemeMusicTime = 0.0f;
 };

@@ -28,6 +28,14 @@ public:
     Song& operator=(const Song&) = delete;
 
     bool IsStreamed() const { return streamed != 0; }
+    bool HasCandidates() const { return IsStreamed() ? !streamCandidates.empty() : !candidates.empty(); }
+
+    // Narrows the loops to the levels low..high (both included) and draws one of them to play next.
+    // When no loop lies in the range the candidates stay as they were. Does nothing while busy.
+    void SetGrooveRange(int32_t low, int32_t high);
+    // Makes a candidate the next part: the next stream file (which the sound system then loads) or, for a
+    // sampled song, the loop the sequencer plays after the current one.
+    void SetNextCandidate(size_t index);
     bool InGrooveRange(int32_t level) const { return level >= grooveLow && level <= grooveHigh; }
 
     // Sampled parts: intro and outro owned here, the current and next loop taken from the loop list.
@@ -46,6 +54,10 @@ public:
     int32_t grooveLow = INT_MIN;
     int32_t grooveHigh = INT_MAX;
     int32_t groovesPerChange = 1;
+    // Loops drawn since the range last changed; the game keeps a range for groovesPerChange of them.
+    int32_t changeCount = 0;
+    // Set while the range or the next loop is being changed; other changes wait.
+    bool busy = false;
     int32_t streamed = 0;
 
     // Streamed parts, the same way round.

@@ -689,6 +689,20 @@ kaSoundHandle Wizard::LoadSong(const std::string& fileName, bool option, bool is
     return kaSoundHandle();
 }
 
+void Wizard::LoadNextStreamLoop()
+{
+    if (!m_Song || !m_Song->IsStreamed() || !m_Song->streamNextLoop)
+        return;
+    std::unique_ptr<MusicGraph>& slot = m_SongGraphs[kNextLoopGraph];
+    if (!slot || slot.get() == m_ActiveGraph)
+        return;
+    // A graph renders one file for good: the next loop gets a fresh one.
+    slot->Stop();
+    MusicGraph::Create(slot);
+    slot->SetVolume(g_MusicVolume);
+    _RenderPart(slot.get(), m_Song->streamNextLoop->path);
+}
+
 void Wizard::StartSong()
 {
     if (m_MusicMutedBlocksStart || !m_Song)

@@ -82,6 +82,7 @@ public:
     void PlayImpactSound(const kaSoundHandle& handle, int32_t volume);
     bool HasFreeImpactSlot() const;
     void SetImpactSoundsDisabled(bool disabled) { m_ImpactDisabled = disabled; }
+    bool AreImpactSoundsDisabled() const { return m_ImpactDisabled; }
 
     void StopAllSounds();
     void SetMuted(bool muted);
@@ -115,6 +116,8 @@ public:
     void CreateSongGraphs();
     void ReleaseSongGraphs();
     Song* GetSong() const { return m_Song.get(); }
+    // Loads the current streamed song's next loop into the graph that plays after the current one.
+    void LoadNextStreamLoop();
 
     // Where muting is shown: the GUI's sound-enabled switch, told the opposite of the mute flag.
     using SoundEnabledHook = std::function<void(bool)>;
