@@ -9,7 +9,10 @@
 #include "engine/render/kaLight.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaWorld.h"
+#include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/TestDevice.h"
+#include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/Window.h"
 
@@ -49,12 +52,23 @@ fs::path InstallFolder(const std::string& file)
 }
 
 // The graphics device, offscreen: a window with no native window behind it, so that no display is
-// needed. Models build their meshes on it.
+// needed. Models build their meshes on it. In memory it is the CPU device with its call log off: meshes
+// and textures are built as for drawing, but no OpenGL starts.
 class Graphics
 {
 public:
-    Graphics()
+    explicit Graphics(bool inMemory)
     {
+        if (inMemory)
+        {
+            m_Memory = new platform::TestDirect3D;
+            m_Previous = platform::SetDirect3DFactory(
+                [this]() -> platform::GfxDirect3D*
+                {
+                    m_Memory->AddRef();
+                    return m_Memory;
+                });
+        }
         setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
         m_Scratch = fs::temp_directory_path() / ("worldtool-" + std::to_string(getpid()));
         std::error_code error;
@@ -74,11 +88,18 @@ public:
                                           WorldTool::kHeight, nullptr, nullptr);
         m_Manager = std::make_unique<kaGraphicsManager>();
         m_Started = m_Manager->Initialize(m_Window, config.c_str(), nullptr, false) && m_Manager->GetDevice();
+        if (m_Memory && m_Memory->LastDevice())
+            m_Memory->LastDevice()->SetLogging(false);
     }
     ~Graphics()
     {
         m_Manager.reset();
         platform::DestroyWindow(m_Window);
+        if (m_Memory)
+        {
+            platform::SetDirect3DFactory(m_Previous);
+            m_Memory->Release();
+        }
         std::error_code error;
         fs::remove_all(m_Scratch, error);
     }
@@ -91,17 +112,21 @@ public:
 
 private:
     platform::ScriptedWindowBackend m_Backend;
+    platform::TestDirect3D* m_Memory = nullptr;
+    platform::Direct3DFactory m_Previous;
     fs::path m_Scratch;
     platform::WindowHandle m_Window = nullptr;
     std::unique_ptr<kaGraphicsManager> m_Manager;
     bool m_Started = false;
 };
 
-// The engine's services a course needs, run from its install folder; the world is loaded on request.
+// The engine's services a course needs, run from its install folder; the world is loaded on request. Only
+// drawing starts OpenGL: otherwise the models build on the device in memory.
 class Session
 {
 public:
-    explicit Session(const std::string& file) : m_File(Absolute(file)), m_Previous(fs::current_path())
+    Session(const std::string& file, bool drawing)
+        : m_Graphics(!drawing), m_File(Absolute(file)), m_Previous(fs::current_path())
     {
         std::error_code error;
         fs::current_path(InstallFolder(file), error);
@@ -156,7 +181,7 @@ private:
 
 int WorldTool::Info(const std::string& file, std::ostream& out, std::ostream& errors)
 {
-    Session session(file);
+    Session session(file, false);
     if (!session.Load(errors))
         return 1;
     kaWorld& world = session.World();
@@ -180,7 +205,7 @@ int WorldTool::Info(const std::string& file, std::ostream& out, std::ostream& er
 int WorldTool::Resave(const std::string& in, const std::string& out, std::ostream& errors)
 {
     const std::string target = Absolute(out);
-    Session session(in);
+    Session session(in, false);
     if (!session.Load(errors))
         return 1;
     if (!session.World().SaveFile(target, false))
@@ -194,7 +219,7 @@ int WorldTool::Resave(const std::string& in, const std::string& out, std::ostrea
 int WorldTool::Render(const std::string& file, const std::string& bitmap, std::ostream& errors)
 {
     const std::string target = Absolute(bitmap);
-    Session session(file);
+    Session session(file, true);
     if (!session.Load(errors))
         return 1;
     kaWorld& world = session.World();
