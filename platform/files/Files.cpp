@@ -301,8 +301,15 @@ std::string NativePath(const std::string& path)
 
 std::string FindExisting(const std::string& path)
 {
-    const std::string native = NativePath(path);
     struct stat info;
+    // Most paths exist as written: one look-up settles them.
+    if (!path.empty())
+    {
+        std::string slashed = ForwardSlashes(path);
+        if (stat(slashed.c_str(), &info) == 0)
+            return slashed;
+    }
+    const std::string native = NativePath(path);
     if (native.empty() || stat(native.c_str(), &info) != 0)
         return std::string();
     return native;
@@ -315,8 +322,10 @@ bool PathExists(const std::string& path)
 
 bool IsDirectory(const std::string& path)
 {
-    const std::string native = NativePath(path);
     struct stat info;
+    if (!path.empty() && stat(ForwardSlashes(path).c_str(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    const std::string native = NativePath(path);
     return !native.empty() && stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -403,6 +412,22 @@ FILE* OpenFile(const char* path, const char* mode)
     {
         errno = ENOENT;
         return nullptr;
+    }
+    // A file opened for reading only cannot be created: opened as written when it exists so, and
+    // resolved only when that fails.
+    const std::string modeText = mode;
+    if (modeText.find('r') != std::string::npos && modeText.find('+') == std::string::npos)
+    {
+        const std::string slashed = ForwardSlashes(path);
+        if (FILE* file = std::fopen(slashed.c_str(), mode))
+        {
+            struct stat info;
+            if (fstat(fileno(file), &info) != 0 || !S_ISDIR(info.st_mode))
+                return file;
+            std::fclose(file);
+            errno = EISDIR;
+            return nullptr;
+        }
     }
     const std::string native = NativePath(path);
     struct stat info;
