@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -441,6 +442,43 @@ FILE* OpenFile(const char* path, const char* mode)
     if (file && !existed)
         ForgetFolderOf(native);
     return file;
+}
+
+bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes)
+{
+    // Looked at before opening: opening a pipe would wait for its writer, and take what it writes.
+    struct stat info;
+    if (stat(nativePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const int fd = open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > maxBytes)
+    {
+        close(fd);
+        return false;
+    }
+    std::string read(static_cast<size_t>(info.st_size), '\0');
+    size_t got = 0;
+    while (got < read.size())
+    {
+        const ssize_t part = ::read(fd, &read[got], read.size() - got);
+        if (part < 0 && errno == EINTR)
+            continue;
+        if (part < 0)
+        {
+            close(fd);
+            return false;
+        }
+        if (part == 0)
+            break;
+        got += static_cast<size_t>(part);
+    }
+    close(fd);
+    // A file that shrank since it was measured ends where its bytes end.
+    read.resize(got);
+    bytes = std::move(read);
+    return true;
 }
 
 bool RenameFile(const std::string& from, const std::string& to)
