@@ -6,6 +6,7 @@
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaGraphicsSettings.h"
 #include "engine/render/kaLight.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaWorld.h"
@@ -70,16 +71,23 @@ public:
                 });
         }
         setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        m_Scratch = fs::temp_directory_path() / ("worldtool-" + std::to_string(getpid()));
-        std::error_code error;
-        fs::create_directories(m_Scratch, error);
-        const std::string config = (m_Scratch / "Tarvolin.cfg").string();
+        std::string config;
+        // In memory the settings are given directly: no configuration file is read, or saved at the end.
+        if (!inMemory)
         {
+            m_Scratch = fs::temp_directory_path() / ("worldtool-" + std::to_string(getpid()));
+            std::error_code error;
+            fs::create_directories(m_Scratch, error);
+            config = (m_Scratch / "Tarvolin.cfg").string();
             std::ofstream text(config);
             text << "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=" << WorldTool::kWidth
                  << "\nFSDisplayHeight=" << WorldTool::kHeight
                  << "\nBitsPerPixel=32\nEnableDepthStencil=1\n[End Graphics Config]\n";
         }
+        kaGraphicsSettings settings;
+        settings.displayWidth = settings.screenWidth = WorldTool::kWidth;
+        settings.displayHeight = settings.screenHeight = WorldTool::kHeight;
+        settings.bitsPerPixel = 32;
         platform::WindowClass windowClass;
         windowClass.procedure = &platform::DefWindowProc;
         windowClass.className = "worldtool";
@@ -87,7 +95,9 @@ public:
         m_Window = platform::CreateWindow(0, "worldtool", "worldtool", 0, 0, 0, WorldTool::kWidth,
                                           WorldTool::kHeight, nullptr, nullptr);
         m_Manager = std::make_unique<kaGraphicsManager>();
-        m_Started = m_Manager->Initialize(m_Window, config.c_str(), nullptr, false) && m_Manager->GetDevice();
+        m_Started = (inMemory ? m_Manager->Initialize(m_Window, nullptr, &settings, false)
+                              : m_Manager->Initialize(m_Window, config.c_str(), nullptr, false)) &&
+                    m_Manager->GetDevice();
         if (m_Memory && m_Memory->LastDevice())
             m_Memory->LastDevice()->SetLogging(false);
     }
@@ -101,7 +111,8 @@ public:
             m_Memory->Release();
         }
         std::error_code error;
-        fs::remove_all(m_Scratch, error);
+        if (!m_Scratch.empty())
+            fs::remove_all(m_Scratch, error);
     }
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
