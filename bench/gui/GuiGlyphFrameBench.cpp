@@ -66,10 +66,12 @@ public:
             return;
         m_GL.Manager()->SetClearColor(0xFF000000);
         m_Manager.SetFrameCallback([] { return true; });
-        m_Font = m_GL.Manager()->LoadFont(std::string(TARVOLIN_CONTENT) + "/UI/fonts/barmeno10m.kaff", "bar10m");
+        m_Font =
+            m_GL.Manager()->LoadFont(std::string(TARVOLIN_CONTENT) + "/UI/fonts/barmeno10m.kaff", "bar10m");
         if (!m_Font)
             return;
-        m_Window = new guiWindow("glyphs", guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(kWidth, kHeight), 1 | 8);
+        m_Window =
+            new guiWindow("glyphs", guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(kWidth, kHeight), 1 | 8);
         m_Text = new guiText("bar10m", Text(), guiCoordPair::Pixels(4, 4));
         m_Window->AddChild(m_Text);
         m_Manager.AddWindow(m_Window);
@@ -114,7 +116,8 @@ public:
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         // Pixel (x, y) half a pixel in, as the device places pre-transformed vertices.
         const float w = float(kWidth), h = float(kHeight);
-        const float pixels[16] = {2.0f / w, 0, 0, 0, 0, -2.0f / h, 0, 0, 0, 0, 2.0f, 0, 1.0f / w - 1.0f, 1.0f - 1.0f / h, -1.0f, 1};
+        const float pixels[16] = {
+            2.0f / w, 0, 0, 0, 0, -2.0f / h, 0, 0, 0, 0, 2.0f, 0, 1.0f / w - 1.0f, 1.0f - 1.0f / h, -1.0f, 1};
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(pixels);
         glMatrixMode(GL_MODELVIEW);
@@ -210,7 +213,8 @@ private:
             return false;
         SurfaceDesc desc;
         LockedRect locked;
-        if (GfxFailed(device->GetLevelDesc(0, &desc)) || GfxFailed(device->LockRect(0, &locked, nullptr, LOCK_READONLY)))
+        if (GfxFailed(device->GetLevelDesc(0, &desc)) ||
+            GfxFailed(device->LockRect(0, &locked, nullptr, LOCK_READONLY)))
             return false;
         glGenTextures(1, &m_Texture);
         // Locking and unlocking may bind the device's own texture: ours is bound after each.
@@ -225,8 +229,10 @@ private:
         m_GL.Manager()->GetDevice()->GetSamplerState(0, SAMP_MINFILTER, &minFilter);
         m_GL.Manager()->GetDevice()->GetSamplerState(0, SAMP_MAGFILTER, &magFilter);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                        minFilter == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                        magFilter == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
         glBindTexture(GL_TEXTURE_2D, 0);
         return true;
     }

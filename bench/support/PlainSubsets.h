@@ -70,8 +70,9 @@ public:
         m_Projection = projection * remap;
         Light light;
         bool enabled = false;
-        m_Lit = GfxSucceeded(device.GetLight(0, &light)) && GfxSucceeded(device.GetLightEnable(0, &enabled)) &&
-                enabled && light.Type == LIGHT_DIRECTIONAL;
+        m_Lit = GfxSucceeded(device.GetLight(0, &light)) &&
+                GfxSucceeded(device.GetLightEnable(0, &enabled)) && enabled &&
+                light.Type == LIGHT_DIRECTIONAL;
         if (m_Lit)
         {
             const ColorValue* colours[3] = {&light.Diffuse, &light.Specular, &light.Ambient};
@@ -312,7 +313,8 @@ private:
             const float ambient[4] = {m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a};
             const float emissive[4] = {m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a};
             const float on = m_Specular ? 1.0f : 0.0f;
-            const float specular[4] = {on * m.Specular.r, on * m.Specular.g, on * m.Specular.b, on * m.Specular.a};
+            const float specular[4] = {on * m.Specular.r, on * m.Specular.g, on * m.Specular.b,
+                                       on * m.Specular.a};
             glDisable(GL_COLOR_MATERIAL);
             glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
             glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
@@ -417,16 +419,18 @@ private:
             // Locking may bind the device's own texture: ours is bound again for each level.
             glBindTexture(GL_TEXTURE_2D, name);
             glPixelStorei(GL_UNPACK_ROW_LENGTH, locked.Pitch / 4);
-            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), format == FMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8,
-                         static_cast<GLsizei>(desc.Width), static_cast<GLsizei>(desc.Height), 0, GL_BGRA,
-                         GL_UNSIGNED_BYTE, locked.Bits);
+            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level),
+                         format == FMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8, static_cast<GLsizei>(desc.Width),
+                         static_cast<GLsizei>(desc.Height), 0, GL_BGRA, GL_UNSIGNED_BYTE, locked.Bits);
             device->UnlockRect(level);
         }
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         glBindTexture(GL_TEXTURE_2D, name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, MinFilter(m_MinFilter, levels > 1 ? m_MipFilter : TEXF_NONE));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, m_MagFilter == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                        MinFilter(m_MinFilter, levels > 1 ? m_MipFilter : TEXF_NONE));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                        m_MagFilter == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
         glBindTexture(GL_TEXTURE_2D, 0);
         m_Textures[&texture] = name;
         return name;

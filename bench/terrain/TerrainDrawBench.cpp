@@ -81,8 +81,8 @@ public:
                 const std::string name = "mask" + std::to_string(index) + ".bmp";
                 _Write(name, side, mask);
                 m_Terrain->AddLayer(m_GL.Folder() + "/" + name,
-                                    Content(TerrainSamples::TilePath(TerrainSamples::kTileNames[index])), 4.0f,
-                                    false);
+                                    Content(TerrainSamples::TilePath(TerrainSamples::kTileNames[index])),
+                                    4.0f, false);
                 ++index;
             }
             m_Terrain->Build();
@@ -104,8 +104,8 @@ public:
         }
         m_Pass = std::make_unique<TerrainPass>(*m_Terrain);
         m_GL.Manager()->AddSceneObject(m_Pass.get(), false);
-        m_Light = std::make_unique<kaLight>(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f,
-                                            0.0f, 0.0f, 0.0f, 0.35f, 0.35f, 0.35f, 1.0f);
+        m_Light = std::make_unique<kaLight>(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f,
+                                            0.0f, 0.0f, 0.0f, 0.0f, 0.35f, 0.35f, 0.35f, 1.0f);
         m_GL.Manager()->SetAmbientColor(0.35f, 0.35f, 0.35f, 1.0f);
 
         // Overhead, the whole terrain in view, so that both sides draw every quad.
@@ -219,7 +219,8 @@ bool Prepare(Scene& scene, benchmark::State& state)
 {
     if (!scene.IsReady())
     {
-        state.SkipWithError("no headless OpenGL device, no generated content, or a subset of a kind not copied");
+        state.SkipWithError(
+            "no headless OpenGL device, no generated content, or a subset of a kind not copied");
         return false;
     }
     const int difference = scene.CompareFrames();
@@ -262,7 +263,8 @@ void TerrainDrawRatio(benchmark::State& state)
         state, [&] { scene.DrawThroughRenderPass(); }, [&] { scene.DrawPlain(); });
 }
 
-#define TERRAIN_SIZES ->Args({65, 1})->Args({129, 1})->Args({257, 1})->Args({65, 0})->Args({129, 0})->Args({257, 0})
+#define TERRAIN_SIZES                                                                                        \
+    ->Args({65, 1})->Args({129, 1})->Args({257, 1})->Args({65, 0})->Args({129, 0})->Args({257, 0})
 BENCHMARK(TerrainDrawFrame) TERRAIN_SIZES->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PlainGLTerrainDrawFrame) TERRAIN_SIZES->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(TerrainDrawRatio) TERRAIN_SIZES->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -147,7 +147,8 @@ void ResaveRatio(benchmark::State& state)
 {
     QuietDebug quiet;
     RawSide raw;
-    const std::string target = (std::filesystem::temp_directory_path() / "tarvolin_resave_bench.xml").string();
+    const std::string target =
+        (std::filesystem::temp_directory_path() / "tarvolin_resave_bench.xml").string();
     if (!raw.Ready() || Resave(target) != 0)
         return state.SkipWithError("no sample course or it does not resave");
     bool ok = true;

@@ -13,9 +13,9 @@
 #include "engine/model/KM_Scene.h"
 #include "platform/system/DebugOutput.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
-#include <algorithm>
 
 namespace
 {

@@ -247,8 +247,8 @@ bool ConvertPixelFormat(const void* source, void* destination, uint32_t width, u
             ConvertBlock(in, out, width, height, sourcePitch, destinationPitch, bytes, 2,
                          [&extract, withAlpha](uint32_t pixel)
                          {
-                             uint32_t value =
-                                 Lookup16(extract(pixel, kRed), extract(pixel, kGreen), extract(pixel, kBlue));
+                             uint32_t value = Lookup16(extract(pixel, kRed), extract(pixel, kGreen),
+                                                       extract(pixel, kBlue));
                              if (withAlpha)
                                  value |= g_Target.table16[kAlpha][extract(pixel, kAlpha)];
                              return value;
@@ -260,10 +260,10 @@ bool ConvertPixelFormat(const void* source, void* destination, uint32_t width, u
             ConvertBlock(in, out, width, height, sourcePitch, destinationPitch, bytes, 4,
                          [&extract, withAlpha](uint32_t pixel)
                          {
-                             const uint32_t value =
-                                 Lookup32(extract(pixel, kRed), extract(pixel, kGreen), extract(pixel, kBlue));
-                             return value |
-                                    (withAlpha ? g_Target.table32[kAlpha][extract(pixel, kAlpha)] : 0xFF000000u);
+                             const uint32_t value = Lookup32(extract(pixel, kRed), extract(pixel, kGreen),
+                                                             extract(pixel, kBlue));
+                             return value | (withAlpha ? g_Target.table32[kAlpha][extract(pixel, kAlpha)]
+                                                       : 0xFF000000u);
                          });
             return true;
         }

@@ -9,9 +9,9 @@
 #include "bench/support/TimeRatio.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
-#include "engine/model/kaModelManager.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
+#include "engine/model/kaModelManager.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaLight.h"
 #include "engine/scene/kaEntityModel.h"
@@ -62,8 +62,8 @@ public:
         camera->UpdateProjection();
         // A light from above and behind the eye, so that the frame shows its materials and textures.
         m_GL.Manager()->SetAmbientColor(0.35f, 0.35f, 0.35f, 1.0f);
-        m_Light = std::make_unique<kaLight>(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f,
-                                            0.0f, 0.0f, 0.0f, 0.35f, 0.35f, 0.35f, 1.0f);
+        m_Light = std::make_unique<kaLight>(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f,
+                                            0.0f, 0.0f, 0.0f, 0.0f, 0.35f, 0.35f, 0.35f, 1.0f);
         m_GL.Manager()->AddSceneObject(m_World.get(), false);
         // One frame first, so that the device holds the frame's light, filters and clear colour.
         DrawWorld();
@@ -99,7 +99,10 @@ public:
     }
 
     // The same subsets in plain GL: one draw each with its material and texture, lit by the same light.
-    void DrawPlain() { m_Plain.Draw(*m_GL.Manager()->GetDevice(), m_World->GetOwnCamera()->GetComputedView()); }
+    void DrawPlain()
+    {
+        m_Plain.Draw(*m_GL.Manager()->GetDevice(), m_World->GetOwnCamera()->GetComputedView());
+    }
 
     // Draws the frame both ways and compares the presented pixels; the largest difference of any channel,
     // or 256 when a frame could not be read. The world pass follows a plain frame, as it does when timed.

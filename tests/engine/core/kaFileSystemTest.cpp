@@ -168,7 +168,8 @@ TEST_F(FileSystemTest, SearchPathsGetASeparatorAndRemoveTakesEveryCopy)
     m_Files.AddSearchPath("Other");
     m_Files.AddSearchPath("Models/Car\\");
     m_Files.RemoveLastSearchPath("Models/Car");
-    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"Models\\Car\\", "\\", "Models/Car\\", "Other\\"}));
+    EXPECT_EQ(m_Files.GetSearchPaths(),
+              (std::list<std::string>{"Models\\Car\\", "\\", "Models/Car\\", "Other\\"}));
     m_Files.RemoveLastSearchPath("Missing");
     EXPECT_EQ(m_Files.GetSearchPaths().size(), 4u);
 }

@@ -103,7 +103,8 @@ TEST(LexicalCastTest, EveryConversionStartsFromAFreshStream)
 TEST(LexicalCastTest, AConversionInsideAnotherKeepsBothWhole)
 {
     EXPECT_EQ(ka::lexical_cast<std::string>(Pair{12, -3}), "12:-3");
-    EXPECT_EQ(ka::lexical_cast<std::string>(Pair{1, 2}) + ka::lexical_cast<std::string>(Pair{3, 4}), "1:23:4");
+    EXPECT_EQ(ka::lexical_cast<std::string>(Pair{1, 2}) + ka::lexical_cast<std::string>(Pair{3, 4}),
+              "1:23:4");
     EXPECT_THROW(ka::lexical_cast<int>(Pair{5, 6}), ka::bad_lexical_cast);
     EXPECT_EQ(ka::lexical_cast<int>(std::string("9")), 9);
 }

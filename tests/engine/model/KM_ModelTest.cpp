@@ -267,7 +267,9 @@ PlainWeld WeldByDefinition(const KM_Mesh& mesh)
         for (int corner : {0, 2, 1})
         {
             const KM_Mesh::Face& face = mesh.m_Faces[f];
-            const auto pick = [corner](const auto& three) { return corner == 0 ? three.a : corner == 1 ? three.b : three.c; };
+            const auto pick = [corner](const auto& three) {
+                return corner == 0 ? three.a : corner == 1 ? three.b : three.c;
+            };
             const KM_Point3& p = mesh.m_Vertices[pick(face)];
             const KM_Point3& n = mesh.m_Normals[f].corner[corner];
             // What the corner is compared by: the bits of its file values. What it becomes: the stored form.
@@ -289,9 +291,10 @@ PlainWeld WeldByDefinition(const KM_Mesh& mesh)
             key.push_back(colour);
             vertex.push_back(colour);
             for (const KM_Mesh::Channel& channel : mesh.m_Channels)
-                addUV(f < channel.tfaceCount ? mesh.m_ExtraTVertices[channel.firstTVert +
-                                                                     pick(mesh.m_ExtraTFaces[channel.firstTFace + f])]
-                                             : KM_Point3{0, 0, 0});
+                addUV(f < channel.tfaceCount
+                          ? mesh.m_ExtraTVertices[channel.firstTVert +
+                                                  pick(mesh.m_ExtraTFaces[channel.firstTFace + f])]
+                          : KM_Point3{0, 0, 0});
             const auto found = seen.find(key);
             if (found != seen.end())
             {
@@ -365,8 +368,8 @@ TEST_F(ModelTest, WeldGivesTheVerticesOfItsDefinitionForEveryChannelMix)
         bool texture, colour;
         int extra;
         uint32_t faces;
-    } cases[] = {{false, false, 0, 1},   {false, false, 0, 300}, {true, false, 0, 300}, {false, true, 0, 300},
-                 {true, true, 1, 300},   {true, true, 2, 300},   {true, false, 2, 2000}, {false, false, 0, 0}};
+    } cases[] = {{false, false, 0, 1}, {false, false, 0, 300}, {true, false, 0, 300},  {false, true, 0, 300},
+                 {true, true, 1, 300}, {true, true, 2, 300},   {true, false, 2, 2000}, {false, false, 0, 0}};
     unsigned seed = 11;
     for (const auto& c : cases)
     {

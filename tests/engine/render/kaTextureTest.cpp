@@ -284,7 +284,8 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
     header.height = 8;
     header.descriptor = 0x28;
     Bytes image(32 * 8 * 4, 0xFF);
-    kaTexture* texture = m_Manager->LoadTexture(WriteFile("chain.tga", imagebytes::RawTga(header, image)), false, 0);
+    kaTexture* texture =
+        m_Manager->LoadTexture(WriteFile("chain.tga", imagebytes::RawTga(header, image)), false, 0);
     ASSERT_NE(texture, nullptr);
     for (uint32_t bits : {8u, 24u, 32u})
     {
@@ -306,10 +307,11 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
                     {
                         const auto texel = [&](uint32_t tx, uint32_t ty)
                         { return int(chain[above + (size_t(ty) * width + tx) * bytes + c]); };
-                        const int expected =
-                            bytes == 1 ? (texel(2 * x, 2 * y) + texel(2 * x, 2 * y + 1)) >> 1
-                                       : (texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) + texel(2 * x, 2 * y + 1) +
-                                          texel(2 * x + 1, 2 * y + 1)) >> 2;
+                        const int expected = bytes == 1
+                                                 ? (texel(2 * x, 2 * y) + texel(2 * x, 2 * y + 1)) >> 1
+                                                 : (texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) +
+                                                    texel(2 * x, 2 * y + 1) + texel(2 * x + 1, 2 * y + 1)) >>
+                                                       2;
                         ASSERT_EQ(int(chain[at + (size_t(y) * w + x) * bytes + c]), expected)
                             << bits << " bits, level " << w << " x " << h << " at " << x << ", " << y;
                     }

@@ -275,7 +275,8 @@ TEST(FileOperations, AWholeFileSavedUnderAnyCaseLeavesOnlyTheNewFile)
 {
     TempDir dir;
     dir.Write("Layouts/Main.kab", "old");
-    EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab", std::string("new\0bytes", 9)));
+    EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab",
+                                                     std::string("new\0bytes", 9)));
     EXPECT_EQ(dir.Read("Layouts/Main.kab"), std::string("new\0bytes", 9));
     EXPECT_EQ(Names(platform::ListDirectory(dir.Path() + "/Layouts/*")),
               (std::vector<std::string>{".", "..", "Main.kab"}));

@@ -43,7 +43,6 @@ protected:
         buffer->Unlock();
         return buffer;
     }
-
 };
 
 } // namespace
