@@ -1,12 +1,15 @@
 // Textured triangles drawn through the OpenGL device beside the same triangles drawn by a plain GL loop
-// on the same headless context, in one draw or in many small ones. Before timing, each benchmark reads
-// both frames back and refuses to run when they differ by more than 2/255: the two do the same work.
-// DrawRatio reports device time over plain GL time.
+// on the same headless context, in one draw or in many small ones, and in many small ones that each change
+// the texture and the world matrix (the "Switching" benchmarks). Before timing, each benchmark reads both
+// frames back and refuses to run when they differ by more than 2/255: the two do the same work.
+// DrawRatio and DrawSwitchingRatio report device time over plain GL time.
 
+#include "bench/support/TimeRatio.h"
 #include "platform/gfx/GLDirect3D.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxTexture.h"
 #include "platform/gfx/GfxVertexBuffer.h"
+#include "platform/gfx/math/Matrix.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
@@ -51,13 +54,33 @@ std::vector<Vertex> MakeTriangles(int count)
     return vertices;
 }
 
-// A headless device with a texture and the triangles in a vertex buffer, and the same data in plain GL
+// Where draw i moves its triangles: a small step right and down each, so every draw's matrix differs.
+Matrix DrawWorld(int draw)
+{
+    Matrix world;
+    world(3, 0) = 0.002f * static_cast<float>(draw % 16);
+    world(3, 1) = -0.002f * static_cast<float>(draw % 8);
+    return world;
+}
+
+// Texels of the texture a draw uses: a grey checker, or (the second) a blue-and-white one.
+std::vector<uint32_t> CheckerTexels(bool second)
+{
+    std::vector<uint32_t> texels(64 * 64);
+    for (size_t i = 0; i < texels.size(); ++i)
+        texels[i] = ((i / 64 + i % 64) % 2) ? 0xFFFFFFFF : (second ? 0xFF4060E0 : 0xFF808080);
+    return texels;
+}
+
+// A headless device with two textures and the triangles in a vertex buffer, and the same data in plain GL
 // objects on the device's context.
 class Scene
 {
 public:
-    // The triangles are drawn in `draws` equal runs (a divisor of the count).
-    Scene(int triangles, int draws) : m_Triangles(triangles), m_Draws(draws)
+    // The triangles are drawn in `draws` equal runs (a divisor of the count). When switching, each draw
+    // takes the other texture and a world matrix of its own.
+    Scene(int triangles, int draws, bool switching = false)
+        : m_Triangles(triangles), m_Draws(draws), m_Switching(switching)
     {
         m_Direct3D = new GLDirect3D(true);
         PresentParameters parameters;
@@ -70,14 +93,17 @@ public:
         m_Direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_HARDWARE_VERTEXPROCESSING, &parameters,
                                  &m_Device);
 
-        std::vector<uint32_t> texels(64 * 64);
-        for (size_t i = 0; i < texels.size(); ++i)
-            texels[i] = ((i / 64 + i % 64) % 2) ? 0xFFFFFFFF : 0xFF808080;
-        m_Device->CreateTexture(64, 64, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &m_Texture);
-        LockedRect locked;
-        m_Texture->LockRect(0, &locked, nullptr, 0);
-        std::memcpy(locked.Bits, texels.data(), texels.size() * 4);
-        m_Texture->UnlockRect(0);
+        for (int t = 0; t < 2; ++t)
+        {
+            const std::vector<uint32_t> texels = CheckerTexels(t == 1);
+            m_Device->CreateTexture(64, 64, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &m_Textures[t]);
+            LockedRect locked;
+            m_Textures[t]->LockRect(0, &locked, nullptr, 0);
+            std::memcpy(locked.Bits, texels.data(), texels.size() * 4);
+            m_Textures[t]->UnlockRect(0);
+        }
+        for (int draw = 0; draw < draws; ++draw)
+            m_Worlds.push_back(DrawWorld(draw));
 
         const std::vector<Vertex> vertices = MakeTriangles(triangles);
         const uint32_t bytes = static_cast<uint32_t>(vertices.size() * sizeof(Vertex));
@@ -90,11 +116,15 @@ public:
         GLint framebuffer = 0;
         glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
         m_Framebuffer = static_cast<GLuint>(framebuffer);
-        glGenTextures(1, &m_GLTexture);
-        glBindTexture(GL_TEXTURE_2D, m_GLTexture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 64, 64, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glGenTextures(2, m_GLTextures);
+        for (int t = 0; t < 2; ++t)
+        {
+            const std::vector<uint32_t> texels = CheckerTexels(t == 1);
+            glBindTexture(GL_TEXTURE_2D, m_GLTextures[t]);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 64, 64, 0, GL_BGRA, GL_UNSIGNED_BYTE, texels.data());
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        }
         glGenBuffers(1, &m_GLBuffer);
         glBindBuffer(GL_ARRAY_BUFFER, m_GLBuffer);
         glBufferData(GL_ARRAY_BUFFER, bytes, vertices.data(), GL_STATIC_DRAW);
@@ -103,10 +133,11 @@ public:
 
     ~Scene()
     {
-        glDeleteTextures(1, &m_GLTexture);
+        glDeleteTextures(2, m_GLTextures);
         glDeleteBuffers(1, &m_GLBuffer);
         m_Buffer->Release();
-        m_Texture->Release();
+        m_Textures[0]->Release();
+        m_Textures[1]->Release();
         m_Device->Release();
         m_Direct3D->Release();
     }
@@ -119,13 +150,22 @@ public:
         m_Device->SetRenderState(RS_CULLMODE, CULL_NONE);
         m_Device->SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
         m_Device->SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
-        m_Device->SetTexture(0, m_Texture);
+        const Matrix identity;
+        m_Device->SetTransform(TS_WORLD, &identity);
+        m_Device->SetTexture(0, m_Textures[0]);
         m_Device->SetFVF(kFvf);
         m_Device->SetStreamSource(0, m_Buffer, 0, sizeof(Vertex));
         const int run = m_Triangles / m_Draws;
         for (int draw = 0; draw < m_Draws; ++draw)
+        {
+            if (m_Switching)
+            {
+                m_Device->SetTexture(0, m_Textures[draw % 2]);
+                m_Device->SetTransform(TS_WORLD, &m_Worlds[static_cast<size_t>(draw)]);
+            }
             m_Device->DrawPrimitive(PT_TRIANGLELIST, static_cast<uint32_t>(draw * run * 3),
                                     static_cast<uint32_t>(run));
+        }
         m_Device->EndScene();
         glFinish();
     }
@@ -154,7 +194,7 @@ public:
         glLoadIdentity();
         glActiveTexture(GL_TEXTURE0);
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, m_GLTexture);
+        glBindTexture(GL_TEXTURE_2D, m_GLTextures[0]);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glDepthFunc(GL_LEQUAL);
         glBindBuffer(GL_ARRAY_BUFFER, m_GLBuffer);
@@ -167,7 +207,14 @@ public:
         glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), reinterpret_cast<const void*>(16));
         const int run = m_Triangles / m_Draws;
         for (int draw = 0; draw < m_Draws; ++draw)
+        {
+            if (m_Switching)
+            {
+                glBindTexture(GL_TEXTURE_2D, m_GLTextures[draw % 2]);
+                glLoadMatrixf(m_Worlds[static_cast<size_t>(draw)].Data());
+            }
             glDrawArrays(GL_TRIANGLES, draw * run * 3, run * 3);
+        }
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glEnable(GL_SCISSOR_TEST);
         glFinish();
@@ -190,12 +237,14 @@ public:
 private:
     int m_Triangles;
     int m_Draws;
+    bool m_Switching;
+    std::vector<Matrix> m_Worlds;
     GLuint m_Framebuffer = 0;
     GLDirect3D* m_Direct3D = nullptr;
     GfxDevice* m_Device = nullptr;
-    GfxTexture* m_Texture = nullptr;
+    GfxTexture* m_Textures[2] = {nullptr, nullptr};
     GfxVertexBuffer* m_Buffer = nullptr;
-    GLuint m_GLTexture = 0;
+    GLuint m_GLTextures[2] = {0, 0};
     GLuint m_GLBuffer = 0;
 };
 
@@ -263,5 +312,39 @@ void DrawRatio(benchmark::State& state)
     state.counters["device_over_gl"] = plain > 0.0 ? device / plain : 0.0;
 }
 BENCHMARK(DrawRatio)->Args({1000, 1})->Args({20000, 1})->Args({2000, 1000})->Unit(benchmark::kMicrosecond);
+
+// The 1,000 small draws again, each with the other texture and a world matrix of its own.
+void DeviceTrianglesSwitching(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), true);
+    if (!Prepare(scene, state))
+        return;
+    for (auto _ : state)
+        scene.DrawThroughDevice();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(DeviceTrianglesSwitching)->Args({2000, 1000})->Unit(benchmark::kMicrosecond);
+
+void PlainGLTrianglesSwitching(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), true);
+    if (!Prepare(scene, state))
+        return;
+    for (auto _ : state)
+        scene.DrawPlain();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(PlainGLTrianglesSwitching)->Args({2000, 1000})->Unit(benchmark::kMicrosecond);
+
+// Both paths in each iteration; the counter is device time over plain GL time.
+void DrawSwitchingRatio(benchmark::State& state)
+{
+    Scene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), true);
+    if (!Prepare(scene, state))
+        return;
+    TimeRatio(
+        state, [&] { scene.DrawThroughDevice(); }, [&] { scene.DrawPlain(); });
+}
+BENCHMARK(DrawSwitchingRatio)->Args({2000, 1000})->Unit(benchmark::kMicrosecond);
 
 } // namespace

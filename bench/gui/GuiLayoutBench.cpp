@@ -1,3 +1,4 @@
+#include "bench/support/TimeRatio.h"
 #include "tools/guigen/GuiContent.h"
 
 #include "engine/gui/guiGlyph.h"
@@ -6,11 +7,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -74,6 +77,39 @@ void BM_LoadShowcase(benchmark::State& state, const char* file)
     }
 }
 
+// Both in each iteration: the layout loaded, then its file's bytes read raw (open, one read, close). The
+// counter is load time over read time.
+void LayoutLoadRatio(benchmark::State& state, const char* file)
+{
+    Folder();
+    std::vector<char> buffer(1 << 20);
+    bool loaded = true;
+    TimeRatio(
+        state,
+        [&]
+        {
+            guiGlyph* root = gui::LoadLayout(file);
+            loaded = loaded && root != nullptr;
+            if (root)
+            {
+                benchmark::DoNotOptimize(root->GetChildCount());
+                root->Release();
+            }
+        },
+        [&]
+        {
+            const int fd = open(file, O_RDONLY);
+            if (fd < 0)
+                return;
+            benchmark::DoNotOptimize(read(fd, buffer.data(), buffer.size()));
+            close(fd);
+        });
+    if (!loaded)
+        state.SkipWithError("the showcase does not load");
+}
+
+BENCHMARK_CAPTURE(LayoutLoadRatio, text, guigen::kShowcaseText)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LayoutLoadRatio, binary, guigen::kShowcaseBinary)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ReadShowcaseBytesRaw, text, guigen::kShowcaseText);
 BENCHMARK_CAPTURE(BM_LoadShowcase, text, guigen::kShowcaseText);
 BENCHMARK_CAPTURE(BM_ReadShowcaseBytesRaw, binary, guigen::kShowcaseBinary);

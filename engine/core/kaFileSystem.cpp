@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 kaFileSystem* g_pFileSystem = nullptr;
 
@@ -44,6 +45,9 @@ std::string FindNearCandidate(const std::string& full, const std::string& name)
         return name;
     return std::string();
 }
+
+// Larger files stream from disk.
+constexpr size_t kMaxWholeStream = 256u * 1024 * 1024;
 
 } // namespace
 
@@ -187,6 +191,14 @@ void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)
     std::ios::openmode openMode = std::ios::in;
     if (mode & 1u)
         openMode |= std::ios::binary;
+    // Readers seek and measure what is left as they go, which on a file stream costs a system call and a
+    // refill each time: a regular file is read whole with one read and served from memory.
+    std::string bytes;
+    if (platform::ReadWholeFile(native, bytes, kMaxWholeStream))
+    {
+        stream.Reset(new std::istringstream(std::move(bytes), openMode));
+        return;
+    }
     stream.Reset(new std::ifstream(native, openMode));
 }
 

@@ -45,13 +45,62 @@ inline bool OnlyBlanksLeft(std::stringstream& stream)
     return true;
 }
 
+// A string stream made once per thread and reset for each conversion: making one costs more than most
+// conversions do. A conversion that starts inside another (a type whose text form converts values itself)
+// gets a stream of its own.
+class LexicalStream
+{
+public:
+    LexicalStream() : m_Stream(Take()) {}
+    ~LexicalStream()
+    {
+        if (m_Stream == &Shared())
+            InUse() = false;
+        else
+            delete m_Stream;
+    }
+    LexicalStream(const LexicalStream&) = delete;
+    LexicalStream& operator=(const LexicalStream&) = delete;
+
+    std::stringstream& Get() { return *m_Stream; }
+
+private:
+    static std::stringstream& Shared()
+    {
+        thread_local std::stringstream stream;
+        return stream;
+    }
+    static bool& InUse()
+    {
+        thread_local bool inUse = false;
+        return inUse;
+    }
+    // The shared stream as a new one would be, or a new one while the shared one is busy.
+    static std::stringstream* Take()
+    {
+        if (InUse())
+            return new std::stringstream;
+        InUse() = true;
+        std::stringstream& stream = Shared();
+        stream.str(std::string());
+        stream.clear();
+        stream.flags(std::ios::skipws | std::ios::dec);
+        stream.width(0);
+        stream.fill(' ');
+        return &stream;
+    }
+
+    std::stringstream* m_Stream;
+};
+
 } // namespace detail
 
 // Converts a value to another type through its text form. Leading white space is an error, trailing
 // white space is allowed, and the whole text must be used; any failure throws bad_lexical_cast.
 template <typename Target, typename Source> Target lexical_cast(const Source& source)
 {
-    std::stringstream stream;
+    detail::LexicalStream held;
+    std::stringstream& stream = held.Get();
     stream.unsetf(std::ios::skipws);
     stream.precision(detail::LexicalPrecision<typename std::decay<Source>::type, Target>());
     if (!(stream << source))

@@ -13,9 +13,9 @@
 #include "engine/model/KM_Scene.h"
 #include "platform/system/DebugOutput.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
-#include <unordered_map>
 
 namespace
 {
@@ -245,15 +245,21 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     const size_t keyWords = 6 + (hasTexture ? 2 : 0) + (hasColor ? 1 : 0) + 2 * extraChannels;
     const size_t corners = mesh.m_Faces.size() * 3;
     render.texCoords.resize(1 + extraChannels);
+    render.indices.resize(corners);
 
+    // A corner's key holds the bits of everything a vertex carries, so the vertices are written from the
+    // keys afterwards. The keys of the distinct corners sit in one flat array in vertex order, found
+    // through an open-addressed table of vertex numbers plus one (zero: empty) at most half full.
     std::vector<uint32_t> keys;
-    std::vector<uint32_t> chain;
-    std::unordered_map<uint64_t, uint32_t> heads;
-    heads.reserve(corners);
-    render.indices.reserve(corners);
-    const uint32_t kNone = UINT32_MAX;
-    std::vector<uint32_t> key(keyWords);
-    std::vector<float> uvs(2 * (1 + extraChannels));
+    size_t capacity = 16;
+    while (capacity < corners * 2)
+        capacity *= 2;
+    const size_t mask = capacity - 1;
+    std::vector<uint32_t> slots(capacity, 0);
+    std::vector<uint32_t> keyWordsOfCorner(keyWords);
+    uint32_t* const key = keyWordsOfCorner.data();
+    uint32_t* const keyEnd = key + keyWords;
+    uint32_t* indexOut = render.indices.data();
 
     for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
     {
@@ -265,91 +271,107 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             const uint32_t fileVertex = faceVertex[corner];
             const KM_Point3& position = mesh.m_Vertices[fileVertex];
             const KM_Point3& normal = mesh.m_Normals[f].corner[corner];
-            uvs.assign(uvs.size(), 0.0f);
+            uint32_t* w = key;
+            *w++ = Bits(position.x);
+            *w++ = Bits(position.y);
+            *w++ = Bits(position.z);
+            *w++ = Bits(normal.x);
+            *w++ = Bits(normal.y);
+            *w++ = Bits(normal.z);
             if (hasTexture)
             {
                 const KM_Mesh::IndexFace& tface = mesh.m_TFaces[f];
                 const KM_Point3& tv = mesh.m_TVertices[corner == 0   ? tface.a
                                                        : corner == 1 ? tface.b
                                                                      : tface.c];
-                uvs[0] = tv.x;
-                uvs[1] = tv.y;
+                *w++ = Bits(tv.x);
+                *w++ = Bits(tv.y);
             }
-            uint32_t color = 0xFFFFFFFFu;
             if (hasColor)
             {
                 const KM_Mesh::IndexFace& cface = mesh.m_CFaces[f];
-                color = KM_Mesh::PackColor(mesh.m_CVertices[corner == 0   ? cface.a
-                                                            : corner == 1 ? cface.b
-                                                                          : cface.c]);
+                *w++ = KM_Mesh::PackColor(mesh.m_CVertices[corner == 0   ? cface.a
+                                                           : corner == 1 ? cface.b
+                                                                         : cface.c]);
             }
             for (size_t k = 0; k < extraChannels; ++k)
             {
                 const KM_Mesh::Channel& channel = mesh.m_Channels[k];
                 if (f >= channel.tfaceCount)
+                {
+                    *w++ = Bits(0.0f);
+                    *w++ = Bits(0.0f);
                     continue;
+                }
                 const KM_Mesh::IndexFace& tface = mesh.m_ExtraTFaces[channel.firstTFace + f];
                 const uint32_t local = corner == 0 ? tface.a : corner == 1 ? tface.b : tface.c;
                 const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
-                uvs[2 + 2 * k] = tv.x;
-                uvs[3 + 2 * k] = tv.y;
+                *w++ = Bits(tv.x);
+                *w++ = Bits(tv.y);
             }
 
-            size_t w = 0;
-            key[w++] = Bits(position.x);
-            key[w++] = Bits(position.y);
-            key[w++] = Bits(position.z);
-            key[w++] = Bits(normal.x);
-            key[w++] = Bits(normal.y);
-            key[w++] = Bits(normal.z);
-            if (hasTexture)
+            // Equal corners share one vertex: the first corner of a kind makes it, in visiting order.
+            const uint64_t hash = KeyHash()(key, keyWords);
+            size_t slot = static_cast<size_t>(hash ^ (hash >> 32)) & mask;
+            uint32_t found = 0;
+            while (slots[slot] != 0)
             {
-                key[w++] = Bits(uvs[0]);
-                key[w++] = Bits(uvs[1]);
-            }
-            if (hasColor)
-                key[w++] = color;
-            for (size_t k = 0; k < extraChannels; ++k)
-            {
-                key[w++] = Bits(uvs[2 + 2 * k]);
-                key[w++] = Bits(uvs[3 + 2 * k]);
-            }
-
-            // Equal corners share one vertex, so the match found is the first one in vertex order.
-            const uint64_t hash = KeyHash()(key.data(), keyWords);
-            auto head = heads.find(hash);
-            uint32_t found = kNone;
-            for (uint32_t at = head == heads.end() ? kNone : head->second; at != kNone; at = chain[at])
-            {
-                if (std::memcmp(&keys[static_cast<size_t>(at) * keyWords], key.data(), keyWords * 4) == 0)
+                const uint32_t* stored = &keys[static_cast<size_t>(slots[slot] - 1) * keyWords];
+                if (std::equal(key, keyEnd, stored))
                 {
-                    found = at;
+                    found = slots[slot];
                     break;
                 }
+                slot = (slot + 1) & mask;
             }
-            if (found == kNone)
+            if (found == 0)
             {
-                found = render.vertexCount++;
-                keys.insert(keys.end(), key.begin(), key.end());
-                chain.push_back(head == heads.end() ? kNone : head->second);
-                heads[hash] = found;
-                render.positions.insert(render.positions.end(), {position.x, position.y, position.z});
-                render.normals.insert(render.normals.end(), {normal.x, normal.y, normal.z});
-                render.colors.push_back(color);
-                for (size_t channel = 0; channel < render.texCoords.size(); ++channel)
-                {
-                    render.texCoords[channel].push_back(uvs[2 * channel]);
-                    render.texCoords[channel].push_back(1.0f - uvs[2 * channel + 1]);
-                }
+                keys.insert(keys.end(), key, keyEnd);
                 render.sourceVertex.push_back(fileVertex);
+                found = ++render.vertexCount;
+                slots[slot] = found;
             }
-            render.indices.push_back(found);
+            *indexOut++ = found - 1;
         }
     }
-    render.positions.shrink_to_fit();
-    render.normals.shrink_to_fit();
-    render.colors.shrink_to_fit();
     render.sourceVertex.shrink_to_fit();
+
+    const size_t count = render.vertexCount;
+    render.positions.resize(count * 3);
+    render.normals.resize(count * 3);
+    render.colors.resize(count);
     for (std::vector<float>& channel : render.texCoords)
-        channel.shrink_to_fit();
+        channel.resize(count * 2);
+    const auto value = [](uint32_t bits)
+    {
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        return f;
+    };
+    for (size_t v = 0; v < count; ++v)
+    {
+        const uint32_t* k = &keys[v * keyWords];
+        for (size_t c = 0; c < 3; ++c)
+        {
+            render.positions[v * 3 + c] = value(k[c]);
+            render.normals[v * 3 + c] = value(k[3 + c]);
+        }
+        size_t at = 6;
+        // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
+        float u = 0.0f, t = 0.0f;
+        if (hasTexture)
+        {
+            u = value(k[at]);
+            t = value(k[at + 1]);
+            at += 2;
+        }
+        render.texCoords[0][v * 2] = u;
+        render.texCoords[0][v * 2 + 1] = 1.0f - t;
+        render.colors[v] = hasColor ? k[at++] : 0xFFFFFFFFu;
+        for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
+        {
+            render.texCoords[channel][v * 2] = value(k[at]);
+            render.texCoords[channel][v * 2 + 1] = 1.0f - value(k[at + 1]);
+        }
+    }
 }

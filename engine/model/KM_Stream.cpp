@@ -6,6 +6,8 @@
 #include "platform/files/SafeFileWriter.h"
 #include "platform/system/DebugOutput.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <limits>
@@ -59,7 +61,40 @@ bool KM_Stream::Open(const char* path, int mode)
         m_FileSize = std::numeric_limits<uint64_t>::max();
     m_FileOffset = 0;
     m_FileOffsetKnown = true;
+    _TakeWholeFile();
     return true;
+}
+
+void KM_Stream::_TakeWholeFile()
+{
+    // A model is read in many small pieces: one read of the whole file spares a library call each. Only
+    // a regular file of a known size is taken; anything else, or a read that fails, streams as before.
+    if (m_FileSize == std::numeric_limits<uint64_t>::max() || m_FileSize > kMaxWholeFile)
+        return;
+    std::vector<uint8_t> bytes(static_cast<size_t>(m_FileSize));
+    size_t got = 0;
+    const int fd = fileno(m_File);
+    while (got < bytes.size())
+    {
+        const ssize_t part = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (part < 0 && errno == EINTR)
+            continue;
+        if (part < 0)
+        {
+            lseek(fd, 0, SEEK_SET);
+            return;
+        }
+        if (part == 0)
+            break;
+        got += static_cast<size_t>(part);
+    }
+    // A file that shrank since it was measured ends where its bytes end.
+    bytes.resize(got);
+    m_FileSize = got;
+    m_Bytes = std::move(bytes);
+    m_Buffered = true;
+    m_ReadAt = 0;
+    m_PastEnd = false;
 }
 
 bool KM_Stream::OpenForWrite(const char* path, int mode)
@@ -126,6 +161,11 @@ void KM_Stream::Close()
     m_Position = 0;
     m_FileSize = 0;
     m_FileOffsetKnown = false;
+    m_Bytes.clear();
+    m_Bytes.shrink_to_fit();
+    m_Buffered = false;
+    m_ReadAt = 0;
+    m_PastEnd = false;
 }
 
 bool KM_Stream::_ReadHeaderFields()
@@ -184,6 +224,20 @@ bool KM_Stream::Read(void* buffer, size_t elementSize, size_t count)
     if (elementSize != 0 && count > std::numeric_limits<size_t>::max() / elementSize)
         return false;
     m_Position += static_cast<uint64_t>(elementSize) * count;
+    if (m_Buffered)
+    {
+        // As a stdio read: the bytes there are taken (a part of an element too) and only whole elements
+        // count; a read that comes short leaves the stream at the end.
+        const size_t wanted = elementSize * count;
+        const size_t left = m_ReadAt < m_Bytes.size() ? m_Bytes.size() - m_ReadAt : 0;
+        const size_t taken = std::min(wanted, left);
+        if (taken > 0)
+            std::memcpy(buffer, m_Bytes.data() + m_ReadAt, taken);
+        m_ReadAt += taken;
+        if (taken < wanted)
+            m_PastEnd = true;
+        return taken == wanted;
+    }
     const size_t got = std::fread(buffer, elementSize, count, m_File);
     // A short read may have taken part of an element: the file is asked again when it matters.
     if (got == count)
@@ -212,6 +266,22 @@ bool KM_Stream::Write(const void* buffer, size_t elementSize, size_t count)
 
 bool KM_Stream::Seek(long offset, int origin)
 {
+    if (m_File != nullptr && m_Buffered)
+    {
+        const int64_t base = origin == SEEK_SET   ? 0
+                             : origin == SEEK_CUR ? static_cast<int64_t>(m_ReadAt)
+                             : origin == SEEK_END ? static_cast<int64_t>(m_Bytes.size())
+                                                  : -1;
+        // Past the end is allowed, as fseek allows it; before the start or from nowhere is not.
+        if (base < 0 || base + offset < 0)
+        {
+            KM_MessageBox::Show("Error Seeking to Position", kErrorCaption);
+            return false;
+        }
+        m_ReadAt = static_cast<size_t>(base + offset);
+        m_PastEnd = false;
+        return true;
+    }
     if (m_File == nullptr || std::fseek(m_File, offset, origin) != 0)
     {
         KM_MessageBox::Show("Error Seeking to Position", kErrorCaption);
@@ -229,6 +299,8 @@ bool KM_Stream::Seek(long offset, int origin)
 
 bool KM_Stream::AtEnd() const
 {
+    if (m_File != nullptr && m_Buffered)
+        return m_PastEnd;
     return m_File != nullptr && std::feof(m_File);
 }
 
@@ -288,6 +360,8 @@ uint64_t KM_Stream::Remaining() const
 {
     if (m_File == nullptr)
         return 0;
+    if (m_Buffered)
+        return m_ReadAt < m_Bytes.size() ? m_Bytes.size() - m_ReadAt : 0;
     if (m_FileSize == std::numeric_limits<uint64_t>::max())
         return m_FileSize;
     const long at = m_FileOffsetKnown ? static_cast<long>(m_FileOffset) : std::ftell(m_File);

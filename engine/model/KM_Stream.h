@@ -106,6 +106,10 @@ public:
 private:
     static FILE* _OpenFile(const char* path, const char* mode);
     bool _ReadHeaderFields();
+    void _TakeWholeFile();
+
+    // Files up to this size are read whole when opened; larger ones stream.
+    static constexpr uint64_t kMaxWholeFile = 256ull * 1024 * 1024;
 
     FILE* m_File;
     bool m_OwnsFile;
@@ -120,6 +124,12 @@ private:
     uint64_t m_FileSize;
     // Where the file stands, kept alongside reads and seeks: asking the file costs a system call, and
     // every bounds check asks.
+    // The whole file's bytes when it was read at once, and the read position in them.
+    std::vector<uint8_t> m_Bytes;
+    bool m_Buffered = false;
+    size_t m_ReadAt = 0;
+    // A read came short: what feof would say.
+    bool m_PastEnd = false;
     uint64_t m_FileOffset = 0;
     bool m_FileOffsetKnown = false;
     int m_Indent;

@@ -33,13 +33,6 @@ void Masks(const kaPixelLayout& layout, uint32_t (&masks)[kChannels])
     masks[kAlpha] = layout.alphaMask;
 }
 
-// The channel value of a pixel, as an index into an 8-bit table. Masks wider than 8 bits are cut to
-// their low 8 bits rather than read past the table.
-uint32_t Extract(uint32_t pixel, uint32_t mask)
-{
-    return ((pixel & mask) >> GetChannelShift(mask)) & 0xFF;
-}
-
 // 16-bit source channels of the usual widths are widened to 8 bits; others are taken as they are.
 uint32_t Widen16(uint32_t value, uint32_t mask, Channel channel)
 {
@@ -200,6 +193,13 @@ bool ConvertPixelFormat(const void* source, void* destination, uint32_t width, u
     auto* out = static_cast<uint8_t*>(destination);
     uint32_t masks[kChannels];
     Masks(sourceLayout, masks);
+    // A channel's value as an index into an 8-bit table (masks wider than 8 bits cut to their low 8 bits),
+    // each channel's shift found once, not once a pixel.
+    uint32_t shifts[kChannels];
+    for (int i = 0; i < kChannels; ++i)
+        shifts[i] = GetChannelShift(masks[i]);
+    const auto extract = [&masks, &shifts](uint32_t pixel, int channel)
+    { return ((pixel & masks[channel]) >> shifts[channel]) & 0xFF; };
 
     if (from == 8)
     {
@@ -226,12 +226,12 @@ bool ConvertPixelFormat(const void* source, void* destination, uint32_t width, u
         if (to != 32)
             return false;
         ConvertBlock(in, out, width, height, sourcePitch, destinationPitch, 2, 4,
-                     [&masks](uint32_t pixel)
+                     [&masks, &shifts](uint32_t pixel)
                      {
                          uint32_t c[3];
                          for (int i = 0; i < 3; ++i)
                          {
-                             const uint32_t value = (pixel & masks[i]) >> GetChannelShift(masks[i]);
+                             const uint32_t value = (pixel & masks[i]) >> shifts[i];
                              c[i] = Widen16(value, masks[i], static_cast<Channel>(i)) & 0xFF;
                          }
                          return Lookup32(c[kRed], c[kGreen], c[kBlue]) | 0xFF000000u;
@@ -245,13 +245,12 @@ bool ConvertPixelFormat(const void* source, void* destination, uint32_t width, u
         if (to == 16)
         {
             ConvertBlock(in, out, width, height, sourcePitch, destinationPitch, bytes, 2,
-                         [&masks, withAlpha](uint32_t pixel)
+                         [&extract, withAlpha](uint32_t pixel)
                          {
-                             uint32_t value =
-                                 Lookup16(Extract(pixel, masks[kRed]), Extract(pixel, masks[kGreen]),
-                                          Extract(pixel, masks[kBlue]));
+                             uint32_t value = Lookup16(extract(pixel, kRed), extract(pixel, kGreen),
+                                                       extract(pixel, kBlue));
                              if (withAlpha)
-                                 value |= g_Target.table16[kAlpha][Extract(pixel, masks[kAlpha])];
+                                 value |= g_Target.table16[kAlpha][extract(pixel, kAlpha)];
                              return value;
                          });
             return true;
@@ -259,14 +258,12 @@ bool ConvertPixelFormat(const void* source, void* destination, uint32_t width, u
         if (to == 32)
         {
             ConvertBlock(in, out, width, height, sourcePitch, destinationPitch, bytes, 4,
-                         [&masks, withAlpha](uint32_t pixel)
+                         [&extract, withAlpha](uint32_t pixel)
                          {
-                             const uint32_t value =
-                                 Lookup32(Extract(pixel, masks[kRed]), Extract(pixel, masks[kGreen]),
-                                          Extract(pixel, masks[kBlue]));
-                             return value |
-                                    (withAlpha ? g_Target.table32[kAlpha][Extract(pixel, masks[kAlpha])]
-                                               : 0xFF000000u);
+                             const uint32_t value = Lookup32(extract(pixel, kRed), extract(pixel, kGreen),
+                                                             extract(pixel, kBlue));
+                             return value | (withAlpha ? g_Target.table32[kAlpha][extract(pixel, kAlpha)]
+                                                       : 0xFF000000u);
                          });
             return true;
         }

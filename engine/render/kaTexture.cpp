@@ -675,6 +675,55 @@ uint32_t kaTexture::GetMipChainSize(uint32_t width, uint32_t height, uint32_t& l
     return texels;
 }
 
+namespace
+{
+
+// One mip level from the one above, w x h texels of kBytes each from rows `width` texels long: colour
+// texels average their 2 x 2 block, 8-bit ones the two texels of its left column. The texel size is a
+// constant here so that each block's bytes compile to straight-line code.
+template <uint32_t kBytes>
+void HalveLevel(const uint8_t* in, uint8_t* out, uint32_t width, uint32_t w, uint32_t h)
+{
+    const size_t row = size_t(width) * kBytes;
+    for (uint32_t y = 0; y < h; ++y)
+    {
+        const uint8_t* top = in + size_t(2 * y) * row;
+        const uint8_t* bottom = top + row;
+        uint8_t* target = out + size_t(y) * w * kBytes;
+        for (uint32_t x = 0; x < w; ++x, top += 2 * kBytes, bottom += 2 * kBytes, target += kBytes)
+        {
+            if (kBytes == 1)
+            {
+                target[0] = uint8_t((top[0] + bottom[0]) >> 1);
+                continue;
+            }
+            if (kBytes == 4)
+            {
+                // The four channels at once: even and odd bytes summed apart in 16-bit lanes, where four
+                // bytes' sum cannot carry into the next lane.
+                uint32_t t[4];
+                std::memcpy(&t[0], top, 4);
+                std::memcpy(&t[1], top + 4, 4);
+                std::memcpy(&t[2], bottom, 4);
+                std::memcpy(&t[3], bottom + 4, 4);
+                uint32_t even = 0, odd = 0;
+                for (uint32_t texel : t)
+                {
+                    even += texel & 0x00FF00FFu;
+                    odd += (texel >> 8) & 0x00FF00FFu;
+                }
+                const uint32_t mean = ((even >> 2) & 0x00FF00FFu) | (((odd >> 2) & 0x00FF00FFu) << 8);
+                std::memcpy(target, &mean, 4);
+                continue;
+            }
+            for (uint32_t c = 0; c < kBytes; ++c)
+                target[c] = uint8_t((top[c] + top[kBytes + c] + bottom[c] + bottom[kBytes + c]) >> 2);
+        }
+    }
+}
+
+} // namespace
+
 std::vector<uint8_t> kaTexture::GenerateMipMaps(const uint8_t* pixels, uint32_t bitsPerPixel) const
 {
     if (!pixels || (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32))
@@ -696,21 +745,12 @@ std::vector<uint8_t> kaTexture::GenerateMipMaps(const uint8_t* pixels, uint32_t 
         const uint32_t h = height / 2;
         const uint8_t* in = chain.data() + previous;
         uint8_t* out = chain.data() + next;
-        for (uint32_t y = 0; y < h; ++y)
-            for (uint32_t x = 0; x < w; ++x)
-            {
-                const uint8_t* topLeft = in + (size_t(2 * y) * width + 2 * x) * bytes;
-                const uint8_t* bottomLeft = topLeft + size_t(width) * bytes;
-                uint8_t* target = out + (size_t(y) * w + x) * bytes;
-                if (bytes == 1)
-                {
-                    target[0] = uint8_t((topLeft[0] + bottomLeft[0]) >> 1);
-                    continue;
-                }
-                for (uint32_t c = 0; c < bytes; ++c)
-                    target[c] = uint8_t(
-                        (topLeft[c] + topLeft[bytes + c] + bottomLeft[c] + bottomLeft[bytes + c]) >> 2);
-            }
+        if (bytes == 1)
+            HalveLevel<1>(in, out, width, w, h);
+        else if (bytes == 3)
+            HalveLevel<3>(in, out, width, w, h);
+        else
+            HalveLevel<4>(in, out, width, w, h);
         previous = next;
         next += size_t(w) * h * bytes;
         width = w;

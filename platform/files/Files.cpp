@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -301,8 +302,15 @@ std::string NativePath(const std::string& path)
 
 std::string FindExisting(const std::string& path)
 {
-    const std::string native = NativePath(path);
     struct stat info;
+    // Most paths exist as written: one look-up settles them.
+    if (!path.empty())
+    {
+        std::string slashed = ForwardSlashes(path);
+        if (stat(slashed.c_str(), &info) == 0)
+            return slashed;
+    }
+    const std::string native = NativePath(path);
     if (native.empty() || stat(native.c_str(), &info) != 0)
         return std::string();
     return native;
@@ -315,8 +323,10 @@ bool PathExists(const std::string& path)
 
 bool IsDirectory(const std::string& path)
 {
-    const std::string native = NativePath(path);
     struct stat info;
+    if (!path.empty() && stat(ForwardSlashes(path).c_str(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    const std::string native = NativePath(path);
     return !native.empty() && stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -404,6 +414,22 @@ FILE* OpenFile(const char* path, const char* mode)
         errno = ENOENT;
         return nullptr;
     }
+    // A file opened for reading only cannot be created: opened as written when it exists so, and
+    // resolved only when that fails.
+    const std::string modeText = mode;
+    if (modeText.find('r') != std::string::npos && modeText.find('+') == std::string::npos)
+    {
+        const std::string slashed = ForwardSlashes(path);
+        if (FILE* file = std::fopen(slashed.c_str(), mode))
+        {
+            struct stat info;
+            if (fstat(fileno(file), &info) != 0 || !S_ISDIR(info.st_mode))
+                return file;
+            std::fclose(file);
+            errno = EISDIR;
+            return nullptr;
+        }
+    }
     const std::string native = NativePath(path);
     struct stat info;
     const bool existed = stat(native.c_str(), &info) == 0;
@@ -416,6 +442,43 @@ FILE* OpenFile(const char* path, const char* mode)
     if (file && !existed)
         ForgetFolderOf(native);
     return file;
+}
+
+bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes)
+{
+    // Looked at before opening: opening a pipe would wait for its writer, and take what it writes.
+    struct stat info;
+    if (stat(nativePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const int fd = open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > maxBytes)
+    {
+        close(fd);
+        return false;
+    }
+    std::string read(static_cast<size_t>(info.st_size), '\0');
+    size_t got = 0;
+    while (got < read.size())
+    {
+        const ssize_t part = ::read(fd, &read[got], read.size() - got);
+        if (part < 0 && errno == EINTR)
+            continue;
+        if (part < 0)
+        {
+            close(fd);
+            return false;
+        }
+        if (part == 0)
+            break;
+        got += static_cast<size_t>(part);
+    }
+    close(fd);
+    // A file that shrank since it was measured ends where its bytes end.
+    read.resize(got);
+    bytes = std::move(read);
+    return true;
 }
 
 bool RenameFile(const std::string& from, const std::string& to)

@@ -42,6 +42,10 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 // otherwise open for reading on Linux).
 FILE* OpenFile(const char* path, const char* mode);
 
+// The whole of a regular file of at most maxBytes, read with one read where the system allows. False, with
+// the text untouched, for anything else (a folder, a pipe, a larger or unreadable file).
+bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes);
+
 // Moves a file over another (replacing it), for writers that finish a temporary file first.
 bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);

@@ -43,6 +43,10 @@ public:
     size_t CountCalls(const std::string& method) const;
     const std::vector<Draw>& Draws() const { return m_Draws; }
     void ClearLog();
+    // With the log off no call or draw is kept (and no argument text made), so a long run costs what the
+    // device's own work costs; scripted failures need the log on.
+    void SetLogging(bool on);
+    bool IsLogging() const { return m_RecordCalls; }
 
     // The next `times` calls of the method (as logged, e.g. "VertexBuffer::Lock") fail with the result.
     void FailNext(const std::string& method, GfxResult result, int times = 1);

@@ -6,10 +6,14 @@
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaGraphicsSettings.h"
 #include "engine/render/kaLight.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaWorld.h"
+#include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/TestDevice.h"
+#include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/Window.h"
 
@@ -49,23 +53,41 @@ fs::path InstallFolder(const std::string& file)
 }
 
 // The graphics device, offscreen: a window with no native window behind it, so that no display is
-// needed. Models build their meshes on it.
+// needed. Models build their meshes on it. In memory it is the CPU device with its call log off: meshes
+// and textures are built as for drawing, but no OpenGL starts.
 class Graphics
 {
 public:
-    Graphics()
+    explicit Graphics(bool inMemory)
     {
-        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
-        m_Scratch = fs::temp_directory_path() / ("worldtool-" + std::to_string(getpid()));
-        std::error_code error;
-        fs::create_directories(m_Scratch, error);
-        const std::string config = (m_Scratch / "Tarvolin.cfg").string();
+        if (inMemory)
         {
+            m_Memory = new platform::TestDirect3D;
+            m_Previous = platform::SetDirect3DFactory(
+                [this]() -> platform::GfxDirect3D*
+                {
+                    m_Memory->AddRef();
+                    return m_Memory;
+                });
+        }
+        setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
+        std::string config;
+        // In memory the settings are given directly: no configuration file is read, or saved at the end.
+        if (!inMemory)
+        {
+            m_Scratch = fs::temp_directory_path() / ("worldtool-" + std::to_string(getpid()));
+            std::error_code error;
+            fs::create_directories(m_Scratch, error);
+            config = (m_Scratch / "Tarvolin.cfg").string();
             std::ofstream text(config);
             text << "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=" << WorldTool::kWidth
                  << "\nFSDisplayHeight=" << WorldTool::kHeight
                  << "\nBitsPerPixel=32\nEnableDepthStencil=1\n[End Graphics Config]\n";
         }
+        kaGraphicsSettings settings;
+        settings.displayWidth = settings.screenWidth = WorldTool::kWidth;
+        settings.displayHeight = settings.screenHeight = WorldTool::kHeight;
+        settings.bitsPerPixel = 32;
         platform::WindowClass windowClass;
         windowClass.procedure = &platform::DefWindowProc;
         windowClass.className = "worldtool";
@@ -73,14 +95,24 @@ public:
         m_Window = platform::CreateWindow(0, "worldtool", "worldtool", 0, 0, 0, WorldTool::kWidth,
                                           WorldTool::kHeight, nullptr, nullptr);
         m_Manager = std::make_unique<kaGraphicsManager>();
-        m_Started = m_Manager->Initialize(m_Window, config.c_str(), nullptr, false) && m_Manager->GetDevice();
+        m_Started = (inMemory ? m_Manager->Initialize(m_Window, nullptr, &settings, false)
+                              : m_Manager->Initialize(m_Window, config.c_str(), nullptr, false)) &&
+                    m_Manager->GetDevice();
+        if (m_Memory && m_Memory->LastDevice())
+            m_Memory->LastDevice()->SetLogging(false);
     }
     ~Graphics()
     {
         m_Manager.reset();
         platform::DestroyWindow(m_Window);
+        if (m_Memory)
+        {
+            platform::SetDirect3DFactory(m_Previous);
+            m_Memory->Release();
+        }
         std::error_code error;
-        fs::remove_all(m_Scratch, error);
+        if (!m_Scratch.empty())
+            fs::remove_all(m_Scratch, error);
     }
     Graphics(const Graphics&) = delete;
     Graphics& operator=(const Graphics&) = delete;
@@ -91,17 +123,21 @@ public:
 
 private:
     platform::ScriptedWindowBackend m_Backend;
+    platform::TestDirect3D* m_Memory = nullptr;
+    platform::Direct3DFactory m_Previous;
     fs::path m_Scratch;
     platform::WindowHandle m_Window = nullptr;
     std::unique_ptr<kaGraphicsManager> m_Manager;
     bool m_Started = false;
 };
 
-// The engine's services a course needs, run from its install folder; the world is loaded on request.
+// The engine's services a course needs, run from its install folder; the world is loaded on request. Only
+// drawing starts OpenGL: otherwise the models build on the device in memory.
 class Session
 {
 public:
-    explicit Session(const std::string& file) : m_File(Absolute(file)), m_Previous(fs::current_path())
+    Session(const std::string& file, bool drawing)
+        : m_Graphics(!drawing), m_File(Absolute(file)), m_Previous(fs::current_path())
     {
         std::error_code error;
         fs::current_path(InstallFolder(file), error);
@@ -161,7 +197,7 @@ private:
 
 int WorldTool::Info(const std::string& file, std::ostream& out, std::ostream& errors)
 {
-    Session session(file);
+    Session session(file, false);
     if (!session.Load(errors))
         return 1;
     kaWorld& world = session.World();
@@ -185,7 +221,7 @@ int WorldTool::Info(const std::string& file, std::ostream& out, std::ostream& er
 int WorldTool::Resave(const std::string& in, const std::string& out, std::ostream& errors)
 {
     const std::string target = Absolute(out);
-    Session session(in);
+    Session session(in, false);
     if (!session.Load(errors))
         return 1;
     if (!session.World().SaveFile(target, session.HasStates()))
@@ -199,7 +235,7 @@ int WorldTool::Resave(const std::string& in, const std::string& out, std::ostrea
 int WorldTool::Render(const std::string& file, const std::string& bitmap, std::ostream& errors)
 {
     const std::string target = Absolute(bitmap);
-    Session session(file);
+    Session session(file, true);
     if (!session.Load(errors))
         return 1;
     kaWorld& world = session.World();

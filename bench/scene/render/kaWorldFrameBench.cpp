@@ -1,17 +1,20 @@
-// A frame of the sample course through the world's render pass on the headless OpenGL device, beside the
-// same meshes, read from the same model files, drawn by plain GL calls on the same context with the same
-// camera. FrameRatio reports world-pass time over plain GL time.
+// A frame of the sample course, lit from above, through the world's render pass on the headless OpenGL
+// device, beside the same subsets (their vertices and indices read back from the device buffers, their
+// materials and texture levels copied) drawn by plain GL calls on the same context with the same camera and
+// light. Before timing each benchmark reads both frames back and refuses to run when they differ by more
+// than 2/255 anywhere. FrameRatio reports world-pass time over plain GL time.
 
 #include "bench/support/HeadlessGL.h"
+#include "bench/support/PlainSubsets.h"
 #include "bench/support/TimeRatio.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
-#include "engine/model/KM_GeoObject.h"
-#include "engine/model/KM_Model.h"
-#include "engine/model/KM_Stream.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/render/ka3DAlphaSorter.h"
 #include "engine/render/kaCamera.h"
+#include "engine/render/kaLight.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaWorld.h"
 
@@ -23,6 +26,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,15 +42,6 @@ namespace
 
 constexpr int kWidth = HeadlessGL::kWidth;
 constexpr int kHeight = HeadlessGL::kHeight;
-
-// One model's triangles in GL buffers, placed by its entity's world matrix.
-struct PlainMesh
-{
-    GLuint vertices = 0;
-    GLuint indices = 0;
-    GLsizei indexCount = 0;
-    Matrix world;
-};
 
 class Frame
 {
@@ -63,31 +61,45 @@ public:
         camera->SetRotationAngles(0.3f, 0.0f, 0.0f);
         camera->Rotate();
         camera->UpdateProjection();
+        // A light from above and behind the eye, so that the frame shows its materials and textures.
+        m_GL.Manager()->SetAmbientColor(0.35f, 0.35f, 0.35f, 1.0f);
+        m_Light = std::make_unique<kaLight>(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f,
+                                            0.0f, 0.0f, 0.0f, 0.0f, 0.35f, 0.35f, 0.35f, 1.0f);
         m_GL.Manager()->AddSceneObject(m_World.get(), false);
         // The plain side draws KMF meshes only: the scenery it cannot mirror (skinned models from
-        // descriptors, billboards) is hidden from the world pass too, and so is the hidden start marker.
+        // descriptors, billboards) is hidden from the world pass too.
+        for (kaEntity* entity : m_World->GetEntities())
+        {
+            auto* model = dynamic_cast<kaEntityModel*>(entity);
+            if (model && !_IsPlainMesh(*model))
+                model->SetVisible(false);
+        }
+        for (ka3DObject* item : m_World->GetAlphaSorter()->GetItems())
+            item->SetVisible(false);
+        // One frame first, so that the device holds the frame's light, filters and clear colour.
+        DrawWorld();
+        FrameCapture first;
+        if (GfxFailed(m_GL.Manager()->GetDevice()->CaptureFrame(&first)))
+            return;
+        m_Plain.ReadFrameState(*m_GL.Manager()->GetDevice(), first, kWidth, kHeight);
+        size_t models = 0;
         for (kaEntity* entity : m_World->GetEntities())
         {
             auto* model = dynamic_cast<kaEntityModel*>(entity);
             if (!model || !model->IsVisible())
                 continue;
             if (!_AddPlain(*model))
-                model->SetVisible(false);
+                return;
+            ++models;
         }
-        for (ka3DObject* item : m_World->GetAlphaSorter()->GetItems())
-            item->SetVisible(false);
-        m_Ready = m_Plain.size() == 4;
+        m_Ready = models >= 3;
     }
     ~Frame()
     {
-        for (const PlainMesh& mesh : m_Plain)
-        {
-            glDeleteBuffers(1, &mesh.vertices);
-            glDeleteBuffers(1, &mesh.indices);
-        }
         if (m_World)
             m_GL.Manager()->DetachSceneObject(m_World.get());
         m_World.reset();
+        m_Light.reset();
         m_Models.DeleteAll();
         m_GL.Stop();
         std::filesystem::current_path(m_Previous);
@@ -100,80 +112,50 @@ public:
         glFinish();
     }
 
+    // The same subsets in plain GL: one draw each with its material and texture, lit by the same light.
     void DrawPlain()
     {
-        const kaCamera* camera = m_World->GetOwnCamera();
-        glDisable(GL_SCISSOR_TEST);
-        glDepthMask(GL_TRUE);
-        glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glViewport(0, 0, kWidth, kHeight);
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        glMatrixMode(GL_PROJECTION);
-        glLoadMatrixf(camera->GetComputedProjection().Data());
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_NORMAL_ARRAY);
-        for (const PlainMesh& mesh : m_Plain)
-        {
-            glMatrixMode(GL_MODELVIEW);
-            glLoadMatrixf(camera->GetComputedView().Data());
-            glMultMatrixf(mesh.world.Data());
-            glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
-            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
-            glVertexPointer(3, GL_FLOAT, 24, nullptr);
-            glNormalPointer(GL_FLOAT, 24, reinterpret_cast<const void*>(12));
-            glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, nullptr);
-        }
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glDisableClientState(GL_VERTEX_ARRAY);
-        glDisable(GL_LIGHTING);
-        glEnable(GL_SCISSOR_TEST);
-        glFinish();
+        m_Plain.Draw(*m_GL.Manager()->GetDevice(), m_World->GetOwnCamera()->GetComputedView());
+    }
+
+    // Draws the frame both ways and compares the presented pixels; the largest difference of any channel,
+    // or 256 when a frame could not be read. The world pass follows a plain frame, as it does when timed.
+    int CompareFrames()
+    {
+        FrameCapture world, plain;
+        DrawPlain();
+        DrawWorld();
+        if (GfxFailed(m_GL.Manager()->GetDevice()->CaptureFrame(&world)))
+            return 256;
+        DrawPlain();
+        if (GfxFailed(m_GL.Manager()->GetDevice()->CaptureFrame(&plain)))
+            return 256;
+        if (world.Rows.size() != plain.Rows.size() || world.Rows.empty())
+            return 256;
+        int largest = 0;
+        for (size_t i = 0; i < world.Rows.size(); ++i)
+            largest = std::max(largest, std::abs(int(world.Rows[i]) - int(plain.Rows[i])));
+        return largest;
     }
 
 private:
-    // False for a model it cannot read as one KMF file.
+    static bool _IsPlainMesh(kaEntityModel& entity)
+    {
+        const std::string& file = entity.GetModelFile();
+        const bool kmf = file.size() > 4 && (file.compare(file.size() - 4, 4, ".kmf") == 0 ||
+                                             file.compare(file.size() - 4, 4, ".KMF") == 0);
+        return kmf && entity.GetModel() && entity.GetModel()->GetMesh();
+    }
+
+    // Every subset of the entity's mesh copied into plain GL objects; false when one could not be.
     bool _AddPlain(kaEntityModel& entity)
     {
-        KM_Stream stream;
-        if (!stream.Open(entity.GetModelFile().c_str(), KM_Stream::kBinary) || !stream.ReadHeader())
-            return false;
-        KM_Model model(entity.GetModelFile().c_str());
-        if (!model.Read(&stream))
-            return false;
-        model.BuildRenderVertices();
-        std::vector<float> vertices;
-        std::vector<uint32_t> indices;
-        for (int g = 0; g < model.GetGeoObjectCount(); ++g)
-        {
-            const KM_Mesh::RenderData& render = model.GetGeoObject(g)->m_Mesh.m_Render;
-            const uint32_t first = static_cast<uint32_t>(vertices.size() / 6);
-            for (uint32_t v = 0; v < render.vertexCount; ++v)
-            {
-                vertices.insert(vertices.end(), &render.positions[v * 3], &render.positions[v * 3] + 3);
-                vertices.insert(vertices.end(), &render.normals[v * 3], &render.normals[v * 3] + 3);
-            }
-            for (uint32_t index : render.indices)
-                indices.push_back(first + index);
-        }
-        PlainMesh mesh;
-        entity.GetWorldMatrix(mesh.world);
-        mesh.indexCount = static_cast<GLsizei>(indices.size());
-        glGenBuffers(1, &mesh.vertices);
-        glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(float)),
-                     vertices.data(), GL_STATIC_DRAW);
-        glGenBuffers(1, &mesh.indices);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
-                     indices.data(), GL_STATIC_DRAW);
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
-        m_Plain.push_back(mesh);
+        kaMesh* mesh = entity.GetModel()->GetMesh();
+        Matrix world;
+        entity.GetWorldMatrix(world);
+        for (uint32_t i = 0; i < mesh->GetSubsetCount(); ++i)
+            if (!m_Plain.Add(*m_GL.Manager(), *mesh->GetSubset(i), world))
+                return false;
         return true;
     }
 
@@ -183,15 +165,34 @@ private:
     kaInitDataBase m_InitData;
     kaModelManager m_Models;
     std::unique_ptr<kaWorld> m_World;
-    std::vector<PlainMesh> m_Plain;
+    std::unique_ptr<kaLight> m_Light;
+    PlainSubsets m_Plain;
     bool m_Ready = false;
 };
+
+// False, with the benchmark marked failed, when there is no course or the two frames differ.
+bool Prepare(Frame& frame, benchmark::State& state)
+{
+    if (!frame.IsReady())
+    {
+        state.SkipWithError("no headless OpenGL device or no sample course");
+        return false;
+    }
+    const int difference = frame.CompareFrames();
+    state.counters["pixel_difference"] = difference;
+    if (difference > 2)
+    {
+        state.SkipWithError("the world pass and the plain GL frame differ");
+        return false;
+    }
+    return true;
+}
 
 void CourseFrame(benchmark::State& state)
 {
     Frame frame;
-    if (!frame.IsReady())
-        return state.SkipWithError("no headless OpenGL device or no sample course");
+    if (!Prepare(frame, state))
+        return;
     for (auto _ : state)
         frame.DrawWorld();
 }
@@ -200,8 +201,8 @@ BENCHMARK(CourseFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 void PlainGLCourseFrame(benchmark::State& state)
 {
     Frame frame;
-    if (!frame.IsReady())
-        return state.SkipWithError("no headless OpenGL device or no sample course");
+    if (!Prepare(frame, state))
+        return;
     for (auto _ : state)
         frame.DrawPlain();
 }
@@ -211,8 +212,8 @@ BENCHMARK(PlainGLCourseFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 void FrameRatio(benchmark::State& state)
 {
     Frame frame;
-    if (!frame.IsReady())
-        return state.SkipWithError("no headless OpenGL device or no sample course");
+    if (!Prepare(frame, state))
+        return;
     TimeRatio(
         state, [&] { frame.DrawWorld(); }, [&] { frame.DrawPlain(); });
 }

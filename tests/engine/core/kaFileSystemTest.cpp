@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <iterator>
+#include <sys/stat.h>
+#include <thread>
 
 namespace
 {
@@ -166,7 +168,8 @@ TEST_F(FileSystemTest, SearchPathsGetASeparatorAndRemoveTakesEveryCopy)
     m_Files.AddSearchPath("Other");
     m_Files.AddSearchPath("Models/Car\\");
     m_Files.RemoveLastSearchPath("Models/Car");
-    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"Models\\Car\\", "\\", "Models/Car\\", "Other\\"}));
+    EXPECT_EQ(m_Files.GetSearchPaths(),
+              (std::list<std::string>{"Models\\Car\\", "\\", "Models/Car\\", "Other\\"}));
     m_Files.RemoveLastSearchPath("Missing");
     EXPECT_EQ(m_Files.GetSearchPaths().size(), 4u);
 }
@@ -245,3 +248,46 @@ TEST(ResolveWithoutFileSystem, TriesThePathAndTheBareName)
 }
 
 } // namespace
+
+// A stream over a regular file reads it whole up front; it seeks, measures and reads as a file stream does,
+// a folder still gives a stream whose first read fails, and a pipe streams.
+TEST_F(FileSystemTest, StreamsSeekAndReadAsFilesDoWhateverTheySit)
+{
+    Init();
+    const std::string bytes("head\0middle\ntail", 16);
+    m_Dir.Write("Data/file.bin", bytes);
+    kaManagedStream stream;
+    OpenStream(stream, "DATA\\FILE.BIN", 1);
+    std::streambuf* buffer = stream->rdbuf();
+    ASSERT_NE(buffer, nullptr);
+    char head[4];
+    ASSERT_EQ(buffer->sgetn(head, 4), 4);
+    EXPECT_EQ(std::string(head, 4), "head");
+    const std::streampos here = buffer->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+    EXPECT_EQ(std::streamoff(here), 4);
+    EXPECT_EQ(std::streamoff(buffer->pubseekoff(0, std::ios_base::end, std::ios_base::in)), 16);
+    buffer->pubseekpos(here, std::ios_base::in);
+    EXPECT_EQ(ReadStream(stream), bytes.substr(4));
+
+    kaManagedStream folder;
+    OpenStream(folder, "Data", 1);
+    char c;
+    EXPECT_FALSE(folder->get(c));
+
+    const std::string fifo = m_Dir.File("Data/pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer(
+        [&]
+        {
+            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
+            {
+                std::fputs("through a pipe", out);
+                std::fclose(out);
+            }
+        });
+    kaManagedStream piped;
+    OpenStream(piped, "Data/pipe", 1);
+    const std::string got = ReadStream(piped);
+    writer.join();
+    EXPECT_EQ(got, "through a pipe");
+}

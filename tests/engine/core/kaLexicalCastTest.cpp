@@ -63,3 +63,48 @@ TEST(LexicalCastTest, ExceptionIsABadCastWithItsMessage)
         EXPECT_STREQ(error.what(), "bad_lexical_cast: source type value could not be interpreted as target");
     }
 }
+
+namespace
+{
+
+// A value whose text form is made by converting its parts, so a conversion runs inside another.
+struct Pair
+{
+    int a, b;
+};
+
+std::ostream& operator<<(std::ostream& out, const Pair& pair)
+{
+    return out << ka::lexical_cast<std::string>(pair.a) << ':' << ka::lexical_cast<std::string>(pair.b);
+}
+
+} // namespace
+
+// Each conversion starts afresh: a failure, unread text, precision or a text target before it changes
+// nothing about the next one.
+TEST(LexicalCastTest, EveryConversionStartsFromAFreshStream)
+{
+    EXPECT_THROW(ka::lexical_cast<int>(std::string("x")), ka::bad_lexical_cast);
+    EXPECT_EQ(ka::lexical_cast<int>(std::string("7")), 7);
+    EXPECT_THROW(ka::lexical_cast<float>(std::string("1.5 2")), ka::bad_lexical_cast);
+    EXPECT_FLOAT_EQ(ka::lexical_cast<float>(std::string("2.5")), 2.5f);
+    EXPECT_EQ(ka::lexical_cast<std::string>(std::string(" a ")), " a ");
+    EXPECT_EQ(ka::lexical_cast<std::string>(3.14159265f), "3.141593");
+    EXPECT_EQ(ka::lexical_cast<std::string>(2147483647), "2147483647");
+    EXPECT_THROW(ka::lexical_cast<int>(std::string(" 4")), ka::bad_lexical_cast);
+    EXPECT_EQ(ka::lexical_cast<int>(std::string("4")), 4);
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_THROW(ka::lexical_cast<bool>(std::string("2")), ka::bad_lexical_cast);
+        EXPECT_TRUE(ka::lexical_cast<bool>(std::string("1")));
+    }
+}
+
+TEST(LexicalCastTest, AConversionInsideAnotherKeepsBothWhole)
+{
+    EXPECT_EQ(ka::lexical_cast<std::string>(Pair{12, -3}), "12:-3");
+    EXPECT_EQ(ka::lexical_cast<std::string>(Pair{1, 2}) + ka::lexical_cast<std::string>(Pair{3, 4}),
+              "1:23:4");
+    EXPECT_THROW(ka::lexical_cast<int>(Pair{5, 6}), ka::bad_lexical_cast);
+    EXPECT_EQ(ka::lexical_cast<int>(std::string("9")), 9);
+}

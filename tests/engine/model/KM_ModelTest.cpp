@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
+#include <map>
+#include <random>
 #include <set>
 
 namespace
@@ -235,4 +239,164 @@ TEST_F(ModelTest, ModelWithMaterialsKeepsThem)
     EXPECT_EQ(model->GetMaterialList().GetCount(), 1u);
     EXPECT_EQ(model->GetGeoObjectCount(), 0);
     EXPECT_EQ(model->GetFirstGeoMesh(), nullptr);
+}
+
+namespace
+{
+
+// The welded vertices as a reading of their definition: the corners of each face in order 0, 2, 1, each
+// becoming the vertex of the first earlier corner equal in every bit it carries, else a new one.
+struct PlainWeld
+{
+    std::vector<std::vector<uint32_t>> vertices;
+    std::vector<uint32_t> indices;
+};
+
+uint32_t FloatBits(float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+PlainWeld WeldByDefinition(const KM_Mesh& mesh)
+{
+    PlainWeld weld;
+    std::map<std::vector<uint32_t>, uint32_t> seen;
+    for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
+        for (int corner : {0, 2, 1})
+        {
+            const KM_Mesh::Face& face = mesh.m_Faces[f];
+            const auto pick = [corner](const auto& three) {
+                return corner == 0 ? three.a : corner == 1 ? three.b : three.c;
+            };
+            const KM_Point3& p = mesh.m_Vertices[pick(face)];
+            const KM_Point3& n = mesh.m_Normals[f].corner[corner];
+            // What the corner is compared by: the bits of its file values. What it becomes: the stored form.
+            std::vector<uint32_t> key = {FloatBits(p.x), FloatBits(p.y), FloatBits(p.z),
+                                         FloatBits(n.x), FloatBits(n.y), FloatBits(n.z)};
+            std::vector<uint32_t> vertex = {pick(face)};
+            vertex.insert(vertex.end(), key.begin(), key.end());
+            const auto addUV = [&key, &vertex](const KM_Point3& uv)
+            {
+                key.push_back(FloatBits(uv.x));
+                key.push_back(FloatBits(uv.y));
+                vertex.push_back(FloatBits(uv.x));
+                vertex.push_back(FloatBits(1.0f - uv.y));
+            };
+            addUV(mesh.m_TVertices.empty() ? KM_Point3{0, 0, 0} : mesh.m_TVertices[pick(mesh.m_TFaces[f])]);
+            const uint32_t colour = mesh.m_CVertices.empty()
+                                        ? 0xFFFFFFFFu
+                                        : KM_Mesh::PackColor(mesh.m_CVertices[pick(mesh.m_CFaces[f])]);
+            key.push_back(colour);
+            vertex.push_back(colour);
+            for (const KM_Mesh::Channel& channel : mesh.m_Channels)
+                addUV(f < channel.tfaceCount
+                          ? mesh.m_ExtraTVertices[channel.firstTVert +
+                                                  pick(mesh.m_ExtraTFaces[channel.firstTFace + f])]
+                          : KM_Point3{0, 0, 0});
+            const auto found = seen.find(key);
+            if (found != seen.end())
+            {
+                weld.indices.push_back(found->second);
+                continue;
+            }
+            const uint32_t index = static_cast<uint32_t>(weld.vertices.size());
+            seen.emplace(key, index);
+            weld.vertices.push_back(vertex);
+            weld.indices.push_back(index);
+        }
+    return weld;
+}
+
+// A mesh of random corners drawn from few values, so that many repeat; every channel kind optional.
+KM_Mesh RandomMesh(unsigned seed, bool texture, bool colour, int extraChannels, uint32_t faces)
+{
+    std::mt19937 random(seed);
+    const auto small = [&random](int values) { return static_cast<uint32_t>(random() % values); };
+    // Zero and minus zero, and a NaN, differ in their bits and must stay apart.
+    const float values[] = {0.0f, -0.0f, 1.0f, 0.5f, std::numeric_limits<float>::quiet_NaN()};
+    const auto value = [&] { return values[small(5)]; };
+    KM_Mesh mesh;
+    for (int i = 0; i < 12; ++i)
+        mesh.m_Vertices.push_back({value(), value(), value()});
+    for (uint32_t f = 0; f < faces; ++f)
+    {
+        mesh.m_Faces.push_back({small(12), small(12), small(12), 0});
+        KM_Mesh::FaceNormals normals;
+        for (KM_Point3& n : normals.corner)
+            n = {value(), 1.0f, 0.0f};
+        mesh.m_Normals.push_back(normals);
+    }
+    if (texture)
+    {
+        for (int i = 0; i < 6; ++i)
+            mesh.m_TVertices.push_back({value(), value(), 0.0f});
+        for (uint32_t f = 0; f < faces; ++f)
+            mesh.m_TFaces.push_back({small(6), small(6), small(6)});
+    }
+    if (colour)
+    {
+        mesh.m_CVertices = {{1.0f, 0.5f, 0.0f}, {0.2f, 0.2f, 0.9f}};
+        for (uint32_t f = 0; f < faces; ++f)
+            mesh.m_CFaces.push_back({small(2), small(2), small(2)});
+    }
+    for (int c = 0; c < extraChannels; ++c)
+    {
+        KM_Mesh::Channel channel;
+        channel.number = static_cast<uint32_t>(c + 2);
+        channel.firstTVert = static_cast<uint32_t>(mesh.m_ExtraTVertices.size());
+        channel.tvertCount = 4;
+        channel.firstTFace = static_cast<uint32_t>(mesh.m_ExtraTFaces.size());
+        // The second channel covers only half the faces: the rest map to (0, 0).
+        channel.tfaceCount = c == 1 ? faces / 2 : faces;
+        for (int i = 0; i < 4; ++i)
+            mesh.m_ExtraTVertices.push_back({value(), value(), 0.0f});
+        for (uint32_t f = 0; f < channel.tfaceCount; ++f)
+            mesh.m_ExtraTFaces.push_back({small(4), small(4), small(4)});
+        mesh.m_Channels.push_back(channel);
+    }
+    return mesh;
+}
+
+} // namespace
+
+TEST_F(ModelTest, WeldGivesTheVerticesOfItsDefinitionForEveryChannelMix)
+{
+    const struct
+    {
+        bool texture, colour;
+        int extra;
+        uint32_t faces;
+    } cases[] = {{false, false, 0, 1}, {false, false, 0, 300}, {true, false, 0, 300},  {false, true, 0, 300},
+                 {true, true, 1, 300}, {true, true, 2, 300},   {true, false, 2, 2000}, {false, false, 0, 0}};
+    unsigned seed = 11;
+    for (const auto& c : cases)
+    {
+        KM_Mesh mesh = RandomMesh(seed++, c.texture, c.colour, c.extra, c.faces);
+        const PlainWeld expected = WeldByDefinition(mesh);
+        KM_Model::WeldMesh(mesh);
+        const KM_Mesh::RenderData& render = mesh.m_Render;
+        SCOPED_TRACE(testing::Message() << "texture " << c.texture << " colour " << c.colour << " extra "
+                                        << c.extra << " faces " << c.faces);
+        ASSERT_EQ(render.vertexCount, expected.vertices.size());
+        EXPECT_EQ(render.indices, expected.indices);
+        ASSERT_EQ(render.texCoords.size(), 1u + c.extra);
+        for (size_t v = 0; v < expected.vertices.size(); ++v)
+        {
+            std::vector<uint32_t> got = {render.sourceVertex[v]};
+            for (int i = 0; i < 3; ++i)
+                got.push_back(FloatBits(render.positions[v * 3 + i]));
+            for (int i = 0; i < 3; ++i)
+                got.push_back(FloatBits(render.normals[v * 3 + i]));
+            for (const std::vector<float>& channel : render.texCoords)
+            {
+                got.push_back(FloatBits(channel[v * 2]));
+                got.push_back(FloatBits(channel[v * 2 + 1]));
+                if (&channel == &render.texCoords[0])
+                    got.push_back(render.colors[v]);
+            }
+            ASSERT_EQ(got, expected.vertices[v]) << "vertex " << v;
+        }
+    }
 }

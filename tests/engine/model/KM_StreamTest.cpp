@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
 
 using kmftest::Bytes;
 
@@ -208,4 +211,91 @@ TEST(MessageBoxTest, WithoutAHookTheWindowLayerShowsIt)
     EXPECT_EQ(backend.MessageBoxes()[0].text, "Error Writing Data");
     EXPECT_EQ(backend.MessageBoxes()[0].caption, "Error");
     EXPECT_EQ(backend.MessageBoxes()[0].owner, nullptr);
+}
+
+namespace
+{
+
+// What a run of reads gave: each result, the bytes read, the position counter and the end flag.
+std::string ReadTrace(KM_Stream& stream)
+{
+    std::string trace;
+    const size_t sizes[][2] = {{4, 1}, {1, 3}, {2, 2}, {4, 2}, {1, 1}, {1, 1}};
+    for (const auto& size : sizes)
+    {
+        char buffer[16] = {};
+        const bool read = stream.Read(buffer, size[0], size[1]);
+        trace += (read ? "+" : "-") + std::string(buffer, size[0] * size[1]) + "@" +
+                 std::to_string(stream.GetPosition()) + (stream.AtEnd() ? "E" : "") + " ";
+    }
+    return trace;
+}
+
+} // namespace
+
+// A regular file is taken whole at Open; a pipe streams. Both give the same reads, partial elements and
+// end flag included.
+TEST_F(StreamTest, WholeFileReadsMatchAStreamedPipe)
+{
+    const std::string bytes = "KMI-0123456789ab";
+    KM_Stream file;
+    ASSERT_TRUE(m_Files.Open(file, bytes));
+    const std::string fifo = m_Files.Path("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer(
+        [&]
+        {
+            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
+            {
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
+                std::fclose(out);
+            }
+        });
+    KM_Stream pipe;
+    const bool opened = pipe.Open(fifo.c_str(), KM_Stream::kBinary);
+    const std::string streamed = opened ? ReadTrace(pipe) : "";
+    pipe.Close();
+    writer.join();
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(ReadTrace(file), streamed);
+    EXPECT_EQ(file.Remaining(), 0u);
+}
+
+TEST_F(StreamTest, SeeksInAWholeFileActAsOnTheFile)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, "abcdefgh"));
+    char c = 0;
+    // From the end, then reading past it sets the end flag, which a seek clears.
+    EXPECT_TRUE(stream.Seek(-1, SEEK_END));
+    EXPECT_EQ(stream.Remaining(), 1u);
+    EXPECT_TRUE(stream.Read(&c, 1, 1));
+    EXPECT_EQ(c, 'h');
+    EXPECT_FALSE(stream.Read(&c, 1, 1));
+    EXPECT_TRUE(stream.AtEnd());
+    EXPECT_TRUE(stream.Seek(2, SEEK_SET));
+    EXPECT_FALSE(stream.AtEnd());
+    EXPECT_TRUE(stream.Seek(3, SEEK_CUR));
+    EXPECT_TRUE(stream.Read(&c, 1, 1));
+    EXPECT_EQ(c, 'f');
+    // Past the end is a valid place to be, with nothing left to read.
+    EXPECT_TRUE(stream.Seek(100, SEEK_SET));
+    EXPECT_EQ(stream.Remaining(), 0u);
+    EXPECT_FALSE(stream.Read(&c, 1, 1));
+    EXPECT_TRUE(m_Boxes.Boxes().empty());
+    // Before the start is not.
+    EXPECT_FALSE(stream.Seek(-200, SEEK_CUR));
+    EXPECT_TRUE(m_Boxes.Shown("Error Seeking to Position", "Error"));
+}
+
+// The bytes are those of the moment of opening: a file rewritten afterwards does not change what is read.
+TEST_F(StreamTest, AWholeFileKeepsTheBytesItWasOpenedWith)
+{
+    KM_Stream stream;
+    ASSERT_TRUE(m_Files.Open(stream, "abcd"));
+    m_Files.Put("in.kmf", "wxyz1234");
+    char text[5] = {};
+    EXPECT_TRUE(stream.Read(text, 1, 4));
+    EXPECT_STREQ(text, "abcd");
+    EXPECT_EQ(stream.Remaining(), 0u);
 }

@@ -276,6 +276,53 @@ TEST_F(TextureTest, MipBlocksAverageTwoByTwoWhenOneSideReachesOneFirst)
     m_Manager->ReleaseTexture(texture);
 }
 
+// Every level of a longer chain, at each depth, against the block means computed texel by texel.
+TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
+{
+    imagebytes::TgaHeader header;
+    header.width = 32;
+    header.height = 8;
+    header.descriptor = 0x28;
+    Bytes image(32 * 8 * 4, 0xFF);
+    kaTexture* texture =
+        m_Manager->LoadTexture(WriteFile("chain.tga", imagebytes::RawTga(header, image)), false, 0);
+    ASSERT_NE(texture, nullptr);
+    for (uint32_t bits : {8u, 24u, 32u})
+    {
+        const uint32_t bytes = bits / 8;
+        Bytes pixels(32 * 8 * bytes);
+        uint32_t seed = 5;
+        for (uint8_t& byte : pixels)
+            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), bits);
+        // 32 x 8, 16 x 4, 8 x 2, 4 x 1.
+        ASSERT_EQ(chain.size(), size_t(256 + 64 + 16 + 4) * bytes) << bits;
+        size_t above = 0, at = 256 * bytes;
+        uint32_t width = 32;
+        for (uint32_t w = 16, h = 4; h >= 1; w /= 2, h /= 2)
+        {
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x)
+                    for (uint32_t c = 0; c < bytes; ++c)
+                    {
+                        const auto texel = [&](uint32_t tx, uint32_t ty)
+                        { return int(chain[above + (size_t(ty) * width + tx) * bytes + c]); };
+                        const int expected = bytes == 1
+                                                 ? (texel(2 * x, 2 * y) + texel(2 * x, 2 * y + 1)) >> 1
+                                                 : (texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) +
+                                                    texel(2 * x, 2 * y + 1) + texel(2 * x + 1, 2 * y + 1)) >>
+                                                       2;
+                        ASSERT_EQ(int(chain[at + (size_t(y) * w + x) * bytes + c]), expected)
+                            << bits << " bits, level " << w << " x " << h << " at " << x << ", " << y;
+                    }
+            above = at;
+            at += size_t(w) * h * bytes;
+            width = w;
+        }
+    }
+    m_Manager->ReleaseTexture(texture);
+}
+
 TEST_F(TextureTest, TgaStreamPagesCopyRowByRowAndConvertTwentyFourBits)
 {
     imagebytes::TgaHeader header;

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -137,6 +138,61 @@ TEST_F(PathResolution, ExistenceAndFolderTests)
     EXPECT_FALSE(platform::PathExists(m_Dir.Path() + "\\Data\\other.txt"));
 }
 
+// Links as written are looked up through: one to a file opens it, one to a folder is a folder, and one to
+// nothing exists nowhere, whichever call asks.
+TEST_F(PathResolution, LinksAsWrittenAnswerForWhatTheyPointAt)
+{
+    m_Dir.Write("Data/file.txt", "linked");
+    const std::string root = m_Dir.Path();
+    ASSERT_EQ(symlink((root + "/Data/file.txt").c_str(), (root + "/to-file").c_str()), 0);
+    ASSERT_EQ(symlink((root + "/Data").c_str(), (root + "/to-folder").c_str()), 0);
+    ASSERT_EQ(symlink((root + "/Data/gone.txt").c_str(), (root + "/to-nothing").c_str()), 0);
+    const struct
+    {
+        const char* name;
+        bool exists, folder, opens;
+    } cases[] = {{"to-file", true, false, true},
+                 {"TO-FILE", true, false, true},
+                 {"to-folder", true, true, false},
+                 {"to-nothing", false, false, false},
+                 {"to-file/", false, false, false}};
+    for (const auto& c : cases)
+    {
+        const std::string path = root + "/" + c.name;
+        EXPECT_EQ(platform::PathExists(path), c.exists) << c.name;
+        EXPECT_EQ(platform::IsDirectory(path), c.folder) << c.name;
+        errno = 0;
+        FILE* file = platform::OpenFile(path.c_str(), "rb");
+        EXPECT_EQ(file != nullptr, c.opens) << c.name;
+        if (file)
+        {
+            EXPECT_EQ(ReadAll(file), "linked");
+            std::fclose(file);
+        }
+        else if (c.folder)
+        {
+            EXPECT_EQ(errno, EISDIR) << c.name;
+        }
+    }
+}
+
+// Read modes never create: a missing file stays missing, and "r+" on a folder is refused like "rb".
+TEST_F(PathResolution, ReadingModesCreateNothingAndRefuseFolders)
+{
+    m_Dir.Write("Data/file.txt", "x");
+    for (const char* mode : {"r", "rb", "rt", "r+", "rb+"})
+    {
+        EXPECT_EQ(platform::OpenFile((m_Dir.Path() + "/Data/new.txt").c_str(), mode), nullptr) << mode;
+        EXPECT_FALSE(m_Dir.Exists("Data/new.txt")) << mode;
+        errno = 0;
+        EXPECT_EQ(platform::OpenFile((m_Dir.Path() + "/DATA").c_str(), mode), nullptr) << mode;
+        EXPECT_EQ(errno, EISDIR) << mode;
+        FILE* file = platform::OpenFile((m_Dir.Path() + "\\data\\FILE.txt").c_str(), mode);
+        ASSERT_NE(file, nullptr) << mode;
+        std::fclose(file);
+    }
+}
+
 TEST(PatternMatching, StarsAndQuestionMarksWithoutCase)
 {
     EXPECT_TRUE(platform::MatchesPattern("English.xml", "*.XML"));
@@ -219,7 +275,8 @@ TEST(FileOperations, AWholeFileSavedUnderAnyCaseLeavesOnlyTheNewFile)
 {
     TempDir dir;
     dir.Write("Layouts/Main.kab", "old");
-    EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab", std::string("new\0bytes", 9)));
+    EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab",
+                                                     std::string("new\0bytes", 9)));
     EXPECT_EQ(dir.Read("Layouts/Main.kab"), std::string("new\0bytes", 9));
     EXPECT_EQ(Names(platform::ListDirectory(dir.Path() + "/Layouts/*")),
               (std::vector<std::string>{".", "..", "Main.kab"}));

@@ -43,7 +43,6 @@ protected:
         buffer->Unlock();
         return buffer;
     }
-
 };
 
 } // namespace
@@ -469,6 +468,33 @@ TEST_F(DrawLog, ClearFillsTheViewportAndPresentKeepsTheFrame)
     EXPECT_EQ(frame.Rows[2], 0x20);
     const Viewport outside{300, 0, 40, 10, 0.0f, 1.0f};
     EXPECT_EQ(m_Device->SetViewport(&outside), GFXERR_INVALIDCALL);
+}
+
+// With the log off the device still keeps its state and checks its draws, but records nothing; turned on
+// again it records from there.
+TEST_F(DrawLog, LogOffKeepsStateAndChecksButRecordsNothing)
+{
+    GfxVertexBuffer* buffer = MakeVertexBuffer(16 * 4, POOL_MANAGED);
+    m_Device->ClearLog();
+    m_Device->SetLogging(false);
+    EXPECT_FALSE(m_Device->IsLogging());
+    ASSERT_EQ(m_Device->BeginScene(), GFX_OK);
+    m_Device->SetRenderState(RS_ALPHABLENDENABLE, 1);
+    m_Device->SetFVF(FVF_XYZ | FVF_DIFFUSE);
+    m_Device->SetStreamSource(0, buffer, 0, 16);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLELIST, 0, 1), GFX_OK);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLELIST, 0, 2), GFXERR_INVALIDCALL) << "six vertices of four";
+    EXPECT_TRUE(m_Device->Calls().empty());
+    EXPECT_TRUE(m_Device->Draws().empty());
+    EXPECT_EQ(m_Device->State().RenderStates[RS_ALPHABLENDENABLE], 1u);
+
+    m_Device->SetLogging(true);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLELIST, 0, 1), GFX_OK);
+    m_Device->EndScene();
+    EXPECT_EQ(m_Device->Draws().size(), 1u);
+    EXPECT_EQ(m_Device->CountCalls("DrawPrimitive"), 1u);
+    EXPECT_EQ(m_Device->Draws()[0].State.RenderStates[RS_ALPHABLENDENABLE], 1u);
+    buffer->Release();
 }
 
 // What the entry object adds to its script: the adapter bound, the desktop format for a windowed

@@ -55,10 +55,12 @@ protected:
         m_Course = m_Root.File("Worlds/Sample Course.xml");
     }
 
-    std::string Tool(const std::string& arguments, int expected)
+    // The environment, when given, is a list of NAME=value words set for the one run.
+    std::string Tool(const std::string& arguments, int expected, const std::string& environment = "")
     {
         std::string output;
-        EXPECT_EQ(RunCommand(std::string(WORLDTOOL_PATH) + " " + arguments, output), expected)
+        const std::string prefix = environment.empty() ? "" : "env " + environment + " ";
+        EXPECT_EQ(RunCommand(prefix + std::string(WORLDTOOL_PATH) + " " + arguments, output), expected)
             << arguments << output;
         return output;
     }
@@ -105,6 +107,22 @@ TEST_F(WorldToolTest, RendersABitmapOfTheCourse)
     for (const auto& entry : fs::directory_iterator(m_Root.Path()))
         files += entry.is_regular_file();
     EXPECT_EQ(files, 1);
+}
+
+// Only drawing needs OpenGL: with no EGL vendor to load, render fails cleanly while info and resave give
+// their usual results.
+TEST_F(WorldToolTest, InfoAndResaveNeedNoOpenGL)
+{
+    const std::string noGL = "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent/vendor.json";
+    EXPECT_EQ(Tool("info " + Quote(m_Course), 0, noGL),
+              "name: Sample Course\nvenue: SampleArena\nentities: 3\n  EntityModel: 3\n");
+    const std::string resaved = m_Root.File("Worlds/Resaved.xml");
+    Tool("resave " + Quote(m_Course) + " " + Quote(resaved), 0, noGL);
+    EXPECT_EQ(ReadFile(resaved), ReadFile(m_Course));
+    EXPECT_NE(Tool("render " + Quote(m_Course) + " " + Quote(m_Root.File("shot.bmp")), 1, noGL)
+                  .find("could not be started"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(m_Root.File("shot.bmp")));
 }
 
 TEST_F(WorldToolTest, RefusesBadFilesAndArguments)
