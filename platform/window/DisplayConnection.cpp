@@ -90,10 +90,30 @@ void Forget(unsigned long id)
                     g_Windows.end());
 }
 
+// The GLX extension's first error code on the watched display, or -1 without the extension. Swapping a
+// destroyed window's buffers fails with GLX's own drawable errors rather than the core ones.
+std::atomic<int> g_GlxErrorBase{-1};
+constexpr int kGlxBadDrawable = 2;
+constexpr int kGlxBadCurrentWindow = 5;
+constexpr int kGlxBadCurrentDrawable = 11;
+constexpr int kGlxBadWindow = 12;
+
+bool IsWindowError(int code)
+{
+    if (code == BadWindow || code == BadDrawable)
+        return true;
+    const int base = g_GlxErrorBase.load();
+    if (base < 0)
+        return false;
+    const int glx = code - base;
+    return glx == kGlxBadDrawable || glx == kGlxBadCurrentWindow || glx == kGlxBadCurrentDrawable ||
+           glx == kGlxBadWindow;
+}
+
 // True when the error says one of our windows no longer exists; the window is marked destroyed.
 bool IsAboutDestroyedWindow(const XErrorEvent& error)
 {
-    if (error.error_code != BadWindow && error.error_code != BadDrawable)
+    if (!IsWindowError(error.error_code))
         return false;
     const std::lock_guard<std::mutex> lock(g_WindowsLock);
     for (OwnWindow& window : g_Windows)
@@ -130,6 +150,10 @@ void DisplayConnection::Watch(void* x11Display)
     if (display == nullptr)
         return;
     TakeOver();
+    int opcode = 0;
+    int firstEvent = 0;
+    int firstError = 0;
+    g_GlxErrorBase.store(XQueryExtension(display, "GLX", &opcode, &firstEvent, &firstError) ? firstError : -1);
     XSetIOErrorExitHandler(display, &KeepRunning, nullptr);
     const XErrorHandler previous = XSetErrorHandler(&OnProtocolError);
     if (previous != &OnProtocolError)

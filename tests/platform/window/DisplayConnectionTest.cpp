@@ -58,6 +58,55 @@ TEST(DisplayConnection, ABrokenConnectionEndsTheProcessWhenNothingClosesIt)
 
 // A window of ours destroyed by another program: requests on it fail with errors that mark it destroyed
 // instead of ending the process. Errors about windows that are not ours still go to the previous handler.
+// Swapping the buffers of a window another program destroyed fails with GLX's drawable errors, not the core
+// ones: those about our window mark it too, while other GLX errors still end the process.
+TEST(DisplayConnection, GlxDrawableErrorsAboutOurWindowMarkIt)
+{
+    if (!XvfbServer::IsInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    XvfbServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    struct Case
+    {
+        int glxError;
+        bool ours;
+        int exitCode;
+    };
+    // GLXBadDrawable 2, GLXBadCurrentWindow 5, GLXBadWindow 12 mark the window; GLXBadContext 0 does not.
+    for (const Case& c : {Case{2, true, 7}, Case{5, true, 7}, Case{12, true, 7}, Case{2, false, 1},
+                          Case{0, true, 1}})
+    {
+        SCOPED_TRACE(testing::Message() << "GLX error " << c.glxError << (c.ours ? " on ours" : " on another"));
+        EXPECT_EXIT(
+            {
+                Display* display = XOpenDisplay(server.DisplayName().c_str());
+                int opcode = 0;
+                int firstEvent = 0;
+                int firstError = 0;
+                if (!XQueryExtension(display, "GLX", &opcode, &firstEvent, &firstError))
+                    std::_Exit(c.exitCode);
+                const Window window =
+                    XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+                XSync(display, False);
+                DisplayConnection::Watch(display);
+                if (c.ours)
+                    DisplayConnection::AddWindow(window);
+                const XErrorHandler handler = XSetErrorHandler(nullptr);
+                XSetErrorHandler(handler);
+                XErrorEvent event = {};
+                event.type = 0;
+                event.display = display;
+                event.resourceid = window;
+                event.error_code = static_cast<unsigned char>(firstError + c.glxError);
+                event.request_code = static_cast<unsigned char>(opcode);
+                handler(display, &event);
+                std::_Exit(DisplayConnection::IsWindowDestroyed(window) ? 7 : 8);
+            },
+            testing::ExitedWithCode(c.exitCode), "");
+    }
+}
+
 TEST(DisplayConnection, ErrorsAboutOurDestroyedWindowMarkItAndGoNoFurther)
 {
     if (!XvfbServer::IsInstalled())
