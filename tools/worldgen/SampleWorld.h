@@ -14,6 +14,14 @@ public:
     static constexpr const char* kInitDataFile = "InitData/SampleWorld.xml";
     static constexpr const char* kCourseFile = "Worlds/Sample Course.xml";
     static constexpr const char* kVenue = "SampleArena";
+    static constexpr const char* kCarRecord = "SampleCar";
+    static constexpr const char* kWheelRecord = "SampleWheel";
+    static constexpr const char* kDirt = "Dirt";
+    static constexpr const char* kTarmac = "Tarmac";
+    // The engine's three parts, written with the game's other sounds.
+    static constexpr const char* kEngineStartSound = "Resources/Sounds/Game/engine_start.wav";
+    static constexpr const char* kEngineLoopSound = "Resources/Sounds/Game/engine_loop.wav";
+    static constexpr const char* kEngineStopSound = "Resources/Sounds/Game/engine_stop.wav";
 
     // One model entity of the course: its init record, name, identifier and place.
     struct Placed
