@@ -18,7 +18,8 @@ KA_ENTITY_CLASS_RECORD_DEFINITION(kaVehicle, "kaVehicle")
 namespace
 {
 
-const EntityFactory::Registration s_Registration(kaVehicle::StaticClassInfo(), &EntityFactory::Create<kaVehicle>);
+const EntityFactory::Registration s_Registration(kaVehicle::StaticClassInfo(),
+                                                 &EntityFactory::Create<kaVehicle>);
 
 void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
 {
@@ -126,8 +127,8 @@ void kaVehicle::Initialize()
     {
         // Initialised again, the former sound would be left loaded.
         g_pWizard->UnloadLoopedSound(m_EngineSound);
-        m_EngineSound = g_pWizard->LoadLoopedSound(m_StartSoundName, m_LoopSoundName, m_StopSoundName, 1, false,
-                                                   0.0f, 0.0f, 0.0f, Wizard::kDefaultMaxDistance,
+        m_EngineSound = g_pWizard->LoadLoopedSound(m_StartSoundName, m_LoopSoundName, m_StopSoundName, 1,
+                                                   false, 0.0f, 0.0f, 0.0f, Wizard::kDefaultMaxDistance,
                                                    Wizard::kDefaultMinDistance, nullptr, nullptr);
     }
     _CollectWheels();
@@ -204,8 +205,9 @@ void kaVehicle::UpdateControl(float dt)
     const int32_t throttle = Action(kThrottleAction, kind);
     const bool throttled = throttle < kThrottleDeadZone;
     if (throttled)
-        m_WheelSpeedTarget =
-            kind == InputDevice::kKindAbsoluteAxis ? throttle * (-1.0f / kFullScale) * m_MaxSpeed : m_MaxSpeed;
+        m_WheelSpeedTarget = kind == InputDevice::kKindAbsoluteAxis
+                                 ? throttle * (-1.0f / kFullScale) * m_MaxSpeed
+                                 : m_MaxSpeed;
 
     const int32_t brake = Action(kBrakeAction, kind);
     if (brake <= kBrakeDeadZone)

@@ -178,7 +178,8 @@ void kaWheel::Update(float dt)
         if (kaWheelEmitter* roll = m_pSurfaceEmitters->GetRollEmitter())
             roll->SetRollSpeed(spin);
         // The vehicle counts while the wheel still hangs on it.
-        const bool hung = m_pVehicle && !m_Joints.empty() && m_Joints.front()->GetOtherEnd(this) == m_pVehicle;
+        const bool hung =
+            m_pVehicle && !m_Joints.empty() && m_Joints.front()->GetOtherEnd(this) == m_pVehicle;
         kaWheelEmitter* slipEmitter = m_pSurfaceEmitters->GetSlipEmitter();
         if (slipEmitter && hung && m_Body)
         {

@@ -458,8 +458,8 @@ bool SampleModels::_Car()
     skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
     return WriteObjects(_Prepare(folder + "car_skeleton.kmf"),
                         [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
-           _Text(folder + "car.xml",
-                 "<Model>" + folder + "car.kmf</Model>\n<Skeleton>" + folder + "car_skeleton.kmf</Skeleton>\n");
+           _Text(folder + "car.xml", "<Model>" + folder + "car.kmf</Model>\n<Skeleton>" + folder +
+                                         "car_skeleton.kmf</Skeleton>\n");
 }
 
 bool SampleModels::_Wheel()
@@ -471,7 +471,8 @@ bool SampleModels::_Wheel()
     auto wheel = Geo("Wheel", 0, [](MeshKit& kit) { kit.Cylinder(kCarWheelRadius, 0.25f, 16, true); });
     const size_t vertexCount = wheel->m_Mesh.m_Vertices.size();
     objects.Append(std::move(wheel));
-    if (!WriteModel(_Prepare(folder + "wheel.kmf"), "wheel", materials, objects) || !_Texture(folder, "wheel.tga", 8))
+    if (!WriteModel(_Prepare(folder + "wheel.kmf"), "wheel", materials, objects) ||
+        !_Texture(folder, "wheel.tga", 8))
         return false;
 
     // One bone at the hub, the model's origin, by which the car hangs the wheel.

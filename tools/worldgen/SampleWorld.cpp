@@ -203,8 +203,8 @@ void AppendScenery(TiXmlElement* world)
 }
 
 // A wheel emitter record: dust or grit thrown from a wheel, its rate following the wheel's spin.
-void AppendWheelParticle(TiXmlElement* root, const char* id, float rate, float speed, float size, int r, int g,
-                         int b)
+void AppendWheelParticle(TiXmlElement* root, const char* id, float rate, float speed, float size, int r,
+                         int g, int b)
 {
     TiXmlElement* data = AppendRecord(root, id, "Entity");
     AppendTextElement(data, "classType", "kaWheelEmitter");
@@ -236,7 +236,8 @@ void AppendMaterial(TiXmlElement* root, const char* id, float friction, const ch
 }
 
 // One of the car's hinge-2 joints: named, and of the front or rear kind.
-void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind, const std::string& name)
+void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
+                      const std::string& name)
 {
     TiXmlElement* record = AppendElement(root, "initData");
     AppendTextElement(record, "uniqueID", id);

@@ -199,7 +199,8 @@ TEST_F(VehicleControlTest, TheStickSteersToEightTenthsOfTheLimitEitherWay)
         float steer;
     };
     // Right of centre steers negative, left positive: -x / 32768 x 0.75 x 0.8; centred, it decays.
-    const Case cases[] = {{16384, -0.3f}, {-16384, 0.3f}, {32767, -0.59998f}, {-32768, 0.6f}, {0, 0.6f * 0.016f * 0.95f}};
+    const Case cases[] = {
+        {16384, -0.3f}, {-16384, 0.3f}, {32767, -0.59998f}, {-32768, 0.6f}, {0, 0.6f * 0.016f * 0.95f}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.x);
@@ -225,12 +226,9 @@ TEST_F(VehicleControlTest, ThrottleSetsTheWheelSpeedTargetBeyondItsDeadZone)
         return hold;
     };
     const Case cases[] = {
-        {Hold{true}, 80.0f, true},
-        {stick(-32768), 80.0f, true},
-        {stick(-16384), 40.0f, true},
-        {stick(-2001), 2001.0f / 32768.0f * 80.0f, true},
-        {stick(-2000), 0.0f, false},
-        {Hold{}, 0.0f, false},
+        {Hold{true}, 80.0f, true},    {stick(-32768), 80.0f, true},
+        {stick(-16384), 40.0f, true}, {stick(-2001), 2001.0f / 32768.0f * 80.0f, true},
+        {stick(-2000), 0.0f, false},  {Hold{}, 0.0f, false},
     };
     for (const Case& c : cases)
     {
@@ -357,11 +355,13 @@ protected:
             m_Wheels.push_back(wheel);
             m_Joints.push_back(joint);
         }
-        ReadXml(*m_Vehicle, "<e><steering><joint>FL</joint><joint>RL</joint></steering>"
-                            "<steering><joint>FR</joint></steering><steering><joint>nowhere</joint></steering>"
-                            "<power><joint>RL</joint></power><power><joint>RR</joint></power>"
-                            "<startSound>" + start + "</startSound><loopSound>" + loop +
-                                "</loopSound><stopSound>" + stop + "</stopSound></e>");
+        ReadXml(*m_Vehicle,
+                "<e><steering><joint>FL</joint><joint>RL</joint></steering>"
+                "<steering><joint>FR</joint></steering><steering><joint>nowhere</joint></steering>"
+                "<power><joint>RL</joint></power><power><joint>RR</joint></power>"
+                "<startSound>" +
+                    start + "</startSound><loopSound>" + loop + "</loopSound><stopSound>" + stop +
+                    "</stopSound></e>");
         m_Vehicle->Initialize();
     }
 
@@ -496,7 +496,8 @@ TEST_F(VehicleDriveTest, TheEnginePitchFollowsThePowerJointsSpin)
         float spin;
         uint32_t hertz;
     };
-    const Case cases[] = {{-80.0f, -80.0f, 80.0f, 88200u}, {-40.0f, 120.0f, -40.0f, 66150u}, {0, 0, 0, 44100u}};
+    const Case cases[] = {
+        {-80.0f, -80.0f, 80.0f, 88200u}, {-40.0f, 120.0f, -40.0f, 66150u}, {0, 0, 0, 44100u}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.spin);

@@ -74,7 +74,8 @@ protected:
         auto* wheel = new kaWheel;
         m_Scene.world.AddEntity(wheel, true, true);
         wheel->SetPosition(at);
-        wheel->SetModel(Model(Vector3(-0.1f, -height / 2, -height / 2), Vector3(0.1f, height / 2, height / 2)));
+        wheel->SetModel(
+            Model(Vector3(-0.1f, -height / 2, -height / 2), Vector3(0.1f, height / 2, height / 2)));
         return wheel;
     }
 
@@ -318,7 +319,8 @@ TEST_F(WheelSlipTest, SpinBeyondTheGroundSpeedSlipsAndSlidingCountsFromSpeedOne)
         {"rolling ahead", Vector3(0, 0, -3.0f), 0.0f, 0.1f, 0.0f},
         {"sliding sideways", Vector3(2.0f, 0, 0), 0.0f, 0.1f, 1.0f},
         {"sliding backward", Vector3(0, 0, 2.0f), 0.0f, 0.1f, 1.0f},
-        {"a little off the heading", Vector3(2.0f * std::sin(0.1f), 0, -2.0f * std::cos(0.1f)), 0.0f, 0.1f, 0.0f},
+        {"a little off the heading", Vector3(2.0f * std::sin(0.1f), 0, -2.0f * std::cos(0.1f)), 0.0f, 0.1f,
+         0.0f},
         {"a third of a quarter turn off", Vector3(2.0f * std::sin(pi / 6), 0, -2.0f * std::cos(pi / 6)), 0.0f,
          0.1f, 1.0f / 3.0f},
         {"spin slip beyond the sideways slip", Vector3(2.0f, 0, 0), 20.0f, 0.1f, 2.0f * c - 2.0f},

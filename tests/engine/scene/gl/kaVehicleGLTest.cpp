@@ -70,7 +70,8 @@ protected:
                               InputManager::kRangePositive, InputManager::kRangeNegative};
         const char* const names[] = {"W", "S", "A", "D"};
         for (int i = 0; i < 4; ++i)
-            ASSERT_TRUE(m_Input.AddBinding(6 + i, keys, m_Input.FindDeviceControlByName(keys, names[i]), ranges[i], 0));
+            ASSERT_TRUE(m_Input.AddBinding(6 + i, keys, m_Input.FindDeviceControlByName(keys, names[i]),
+                                           ranges[i], 0));
 
         ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, true)));
         m_Manager = m_Graphics.Manager();
@@ -229,7 +230,8 @@ TEST_F(VehicleOpenGLTest, TheSampleCarSettlesDrivesSteersBrakesAndReversesOnTheD
     Drive(20, true, true, false, false);
     const Vector3 after = Heading();
     EXPECT_GT(m_Car->GetSteer(), 0.1f);
-    const float turn = std::atan2(before.x * after.z - before.z * after.x, before.x * after.x + before.z * after.z);
+    const float turn =
+        std::atan2(before.x * after.z - before.z * after.x, before.x * after.x + before.z * after.z);
     EXPECT_GT(std::fabs(turn), 0.2f);
 
     // The brake stops it, then drives it backwards.
