@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -222,6 +223,14 @@ TEST_F(VehicleOpenGLTest, TheSampleCarSettlesDrivesSteersBrakesAndReversesOnTheD
         ASSERT_NE(roll, nullptr);
         EXPECT_GT(roll->GetEmitRate(), 0.0f);
         live += roll->GetLiveCount();
+        // Made from the dirt's roll particles.
+        const auto& made = wheel->GetSurfaceEmitters()->GetEmitters();
+        const auto entry =
+            std::find_if(made.begin(), made.end(),
+                         [roll](const kaWheelSurfaceEmitters::Entry& e) { return e.emitter == roll; });
+        ASSERT_NE(entry, made.end());
+        EXPECT_EQ(entry->particle, "DirtDust");
+        EXPECT_EQ(entry->tag, kaWheelSurfaceEmitters::kRoll);
     }
     EXPECT_GT(live, 0);
 
