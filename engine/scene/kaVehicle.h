@@ -116,7 +116,8 @@ protected:
     float _SteerFactor(float speedSquared) const;
     float _SpeedSquared() const;
     void _UpdateSteering(float dt, float factor);
-    void _DriveJoints();
+    // The joints' motors after a step; a derived vehicle with other wheels drives them its own way.
+    virtual void _DriveJoints();
     // The joints named by the first "joint" of each element of that name.
     void _ReadJointList(const TiXmlElement* element, const char* name, std::vector<kaJoint*>& list);
     void _ReadEmitterBone(const TiXmlElement* element);
