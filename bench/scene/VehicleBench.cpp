@@ -154,6 +154,8 @@ double RunEntities(double& travel)
         auto* car = new kaVehicle;
         world.AddEntity(car, true, true);
         car->SetModel(models.car.get());
+        // The body sits on its mass centre; the model's origin, and so the wheels' feet, on the ground.
+        car->SetPosition(car->GetCOGOffset());
         std::string keys = "<e><mass>" + std::to_string(kMass) + "</mass>";
         for (size_t i = 0; i < 4; ++i)
         {

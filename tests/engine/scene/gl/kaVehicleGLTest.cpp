@@ -190,7 +190,10 @@ TEST_F(VehicleOpenGLTest, TheSampleCarSettlesDrivesSteersBrakesAndReversesOnTheD
     EXPECT_FALSE(dBodyIsEnabled(m_Car->GetBody()));
 
     // Dropped from a metre: within 3 s it rests level on four wheels that touch the floor.
-    m_Car->SetPosition(Vector3(kStartX, kDropHeight, kStartZ));
+    // The body is placed on its mass centre: the model's origin, where the tyres meet the ground, a metre up.
+    m_Car->SetPosition(Vector3(kStartX, kDropHeight, kStartZ) + m_Car->GetCOGOffset());
+    for (kaWheel* wheel : m_Car->GetWheels())
+        EXPECT_NEAR(wheel->GetBodyPosition().y - wheel->GetRadius(), kDropHeight, 1e-3f);
     m_Car->SetBodyEnabled(true);
     Drive(90, false, false, false, false);
     EXPECT_GT(Up(), std::cos(2.0f * 3.14159265f / 180.0f));
