@@ -6,6 +6,7 @@
 #include "engine/core/kaClock.h"
 #include "engine/scene/kaHinge2Joint.h"
 #include "engine/scene/kaWheel.h"
+#include "engine/scene/kaWheelSurfaceEmitters.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/input/ScriptedDevice.h"
 #include "platform/input/ScriptedDirectInput.h"
@@ -359,6 +360,9 @@ protected:
                 "<e><steering><joint>FL</joint><joint>RL</joint></steering>"
                 "<steering><joint>FR</joint></steering><steering><joint>nowhere</joint></steering>"
                 "<power><joint>RL</joint></power><power><joint>RR</joint></power>"
+                "<wheelEmitterBone><wheelName>FL</wheelName><boneName>FL</boneName></wheelEmitterBone>"
+                "<wheelEmitterBone><wheelName>FR</wheelName><boneName>nowhere</boneName>"
+                "</wheelEmitterBone>"
                 "<startSound>" +
                     start + "</startSound><loopSound>" + loop + "</loopSound><stopSound>" + stop +
                     "</stopSound></e>");
@@ -408,6 +412,11 @@ TEST_F(VehicleDriveTest, JointsAreNamedByTheFirstJointOfEachElementAndTheWheelsK
     EXPECT_EQ(m_Vehicle->GetSteeringJoints(), (std::vector<kaJoint*>{m_Joints[0], m_Joints[1]}));
     EXPECT_EQ(m_Vehicle->GetPowerJoints(), (std::vector<kaJoint*>{m_Joints[2], m_Joints[3]}));
     EXPECT_EQ(m_Vehicle->GetWheels(), m_Wheels);
+    // The front left wheel's emitters sit at the vehicle's bone; an unknown bone leaves them at the wheel.
+    EXPECT_EQ(m_Wheels[0]->GetSurfaceEmitters()->GetVehicle(), m_Vehicle);
+    EXPECT_EQ(m_Wheels[0]->GetSurfaceEmitters()->GetBone(), m_Vehicle->GetBoneIndex("FL"));
+    EXPECT_EQ(m_Wheels[1]->GetSurfaceEmitters()->GetVehicle(), nullptr);
+    EXPECT_EQ(m_Wheels[1]->GetSurfaceEmitters()->GetBone(), -1);
     // A wheel whose joint goes leaves every list; the others keep their order.
     m_Joints[2]->Detach();
     EXPECT_EQ(m_Vehicle->GetPowerJoints(), (std::vector<kaJoint*>{m_Joints[3]}));
@@ -532,6 +541,8 @@ TEST_F(VehicleDriveTest, TheVehicleRestsUntilEnabledNeverSleepsAndStopsItsEngine
     m_Scene.world.DeleteEntity(m_Vehicle, false);
     EXPECT_FALSE(m_Wizard.IsSoundPlaying(intro));
     // The wheels stay, and their emitters no longer follow the vehicle's bones.
+    EXPECT_EQ(m_Wheels[0]->GetSurfaceEmitters()->GetVehicle(), nullptr);
+    EXPECT_EQ(m_Wheels[0]->GetSurfaceEmitters()->GetBone(), -1);
     for (kaWheel* wheel : m_Wheels)
         wheel->Update(0.016f);
 }
