@@ -86,7 +86,7 @@ public:
     // Listed once, however often a joint connects again.
     void AddJoint(kaJoint* joint);
     // A dying joint leaves the list whether it is locked or not.
-    void ForgetJoint(kaJoint* joint);
+    virtual void ForgetJoint(kaJoint* joint);
     const std::vector<kaJoint*>& GetJoints() const { return m_Joints; }
     void SetJointsLocked(bool locked) { m_JointsLocked = locked; }
     // The first joint of that name here, else, when recursive, at the entities jointed to this one

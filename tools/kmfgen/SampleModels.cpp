@@ -399,8 +399,11 @@ bool SampleModels::_Car()
             kit.ColorByTexture({{1, 1, 1}, {0.9f, 0.9f, 0.9f}, {0.75f, 0.75f, 0.75f}, {0.9f, 0.9f, 0.9f}});
         });
     body->m_ShadeVerts = 1;
+    const size_t vertexCount = body->m_Mesh.m_Vertices.size();
     objects.Append(std::move(body));
-    objects.Append(BoxPrimitive("PRIM_Body", 1.8f, 4.0f, 1.1f, {0, 0.75f, 0}));
+    // A box rises its length from its base and spans its height along z: the body from its floor 0.2
+    // above the ground to the cabin roof, 4 long.
+    objects.Append(BoxPrimitive("PRIM_Body", 1.8f, 1.1f, 4.0f, {0, 0.2f, 0}));
     objects.Append(BoxPrimitive("PRIM_VERTBOX_door", 0.4f, 1.2f, 0.6f, {-0.9f, 0.5f, 0.2f}));
 
     auto light = std::make_unique<KM_Light>();
@@ -425,9 +428,38 @@ bool SampleModels::_Car()
     objects.Append(AttachmentPoint("RL", {-0.85f, 0.35f, 1.3f}, "type=W WA"));
     objects.Append(AttachmentPoint("RR", {0.85f, 0.35f, 1.3f}, "type=W WA\r\nset=FL FR RL\r\nset=FR FL RR"));
     objects.Append(AttachmentPoint("Driver", {-0.35f, 0.9f, 0.2f}, "type=S"));
-    return WriteModel(_Prepare(folder + "car.kmf"), "car", materials, objects) &&
-           _Texture(folder, "car_paint.tga", 5) && _Texture(folder, "car_glass.tga", 6) &&
-           _Texture(folder, "car_trim.tga", 7);
+    if (!WriteModel(_Prepare(folder + "car.kmf"), "car", materials, objects) ||
+        !_Texture(folder, "car_paint.tga", 5) || !_Texture(folder, "car_glass.tga", 6) ||
+        !_Texture(folder, "car_trim.tga", 7))
+        return false;
+
+    // As a descriptor the car is a root bone holding the mesh and a bone at each wheel hub, where the
+    // wheels' joints meet it.
+    KM_Skeleton skeleton;
+    skeleton.SetName("Car");
+    KM_Skeleton::Bone root;
+    root.name = kCarRootBone;
+    for (size_t v = 0; v < vertexCount; ++v)
+        root.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    skeleton.m_Bones[0] = root;
+    uint32_t index = 1;
+    for (const CarHub& hub : kCarHubs)
+    {
+        KM_Skeleton::Bone bone;
+        bone.name = hub.bone;
+        bone.parentName = kCarRootBone;
+        bone.orientation[3][0] = -hub.x;
+        bone.orientation[3][1] = -kCarHubHeight;
+        bone.orientation[3][2] = -hub.z;
+        skeleton.m_Bones[index++] = bone;
+    }
+    skeleton.m_BoneCount = index;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    return WriteObjects(_Prepare(folder + "car_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "car.xml", "<Model>" + folder + "car.kmf</Model>\n<Skeleton>" + folder +
+                                         "car_skeleton.kmf</Skeleton>\n");
 }
 
 bool SampleModels::_Wheel()
@@ -436,9 +468,28 @@ bool SampleModels::_Wheel()
     KM_MaterialList materials;
     materials.Append(Material("Wheel", "wheel.tga", Packed(50, 50, 50)));
     KM_ObjectList objects;
-    objects.Append(Geo("Wheel", 0, [](MeshKit& kit) { kit.Cylinder(0.35f, 0.25f, 16, true); }));
-    return WriteModel(_Prepare(folder + "wheel.kmf"), "wheel", materials, objects) &&
-           _Texture(folder, "wheel.tga", 8);
+    auto wheel = Geo("Wheel", 0, [](MeshKit& kit) { kit.Cylinder(kCarWheelRadius, 0.25f, 16, true); });
+    const size_t vertexCount = wheel->m_Mesh.m_Vertices.size();
+    objects.Append(std::move(wheel));
+    if (!WriteModel(_Prepare(folder + "wheel.kmf"), "wheel", materials, objects) ||
+        !_Texture(folder, "wheel.tga", 8))
+        return false;
+
+    // One bone at the hub, the model's origin, by which the car hangs the wheel.
+    KM_Skeleton skeleton;
+    skeleton.SetName("Wheel");
+    skeleton.m_BoneCount = 1;
+    KM_Skeleton::Bone hub;
+    hub.name = kWheelHubBone;
+    for (size_t v = 0; v < vertexCount; ++v)
+        hub.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    skeleton.m_Bones[0] = hub;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    return WriteObjects(_Prepare(folder + "wheel_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "wheel.xml", "<Model>" + folder + "wheel.kmf</Model>\n<Skeleton>" + folder +
+                                           "wheel_skeleton.kmf</Skeleton>\n");
 }
 
 bool SampleModels::_Motorcycle()

@@ -21,6 +21,21 @@ public:
     static constexpr const char* kCrateBottomBone = "Bottom";
     static constexpr float kCrateHookDistance = 1.0f;
 
+    // The car descriptor's bones: the root holding the mesh and one at each wheel hub, this high.
+    static constexpr const char* kCarRootBone = "Body";
+    static constexpr float kCarHubHeight = 0.35f;
+    struct CarHub
+    {
+        const char* bone;
+        float x, z;
+    };
+    // The front (towards -z) steers.
+    static constexpr CarHub kCarHubs[] = {
+        {"HubFL", -0.85f, -1.3f}, {"HubFR", 0.85f, -1.3f}, {"HubRL", -0.85f, 1.3f}, {"HubRR", 0.85f, 1.3f}};
+    static constexpr float kCarWheelRadius = 0.35f;
+    // The wheel descriptor's one bone, at its hub.
+    static constexpr const char* kWheelHubBone = "Hub";
+
     explicit SampleModels(const std::string& root) : m_Root(root) {}
 
     bool WriteAll();

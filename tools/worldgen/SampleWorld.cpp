@@ -17,10 +17,13 @@ struct Record
     const char* model;
     // Static geometry: pinned, it has no body.
     bool pinned;
+    // The surface of its primitive, if any.
+    const char* material = nullptr;
+    const char* primitive = nullptr;
 };
 // Physical props: the records, applied over the course's blocks as the world loads, pin the ramp.
 const char* const kPropClass = "kaEntityPhysical";
-const Record kRecords[] = {{"Ramp", "ramp/ramp.kmf", true},
+const Record kRecords[] = {{"Ramp", "ramp/ramp.kmf", true, "Tarmac", "PRIM_Ramp"},
                            {"Crate", "crate/crate.kmf", false},
                            {"Ball", "ball/ball.kmf", false}};
 
@@ -200,6 +203,118 @@ void AppendScenery(TiXmlElement* world)
     }
 }
 
+// A wheel emitter record: dust or grit thrown from a wheel, its rate following the wheel's spin.
+void AppendWheelParticle(TiXmlElement* root, const char* id, float rate, float speed, float size, int r,
+                         int g, int b)
+{
+    TiXmlElement* data = AppendRecord(root, id, "Entity");
+    AppendTextElement(data, "classType", "kaWheelEmitter");
+    AppendIntElement(data, "maxParticles", 60);
+    AppendFloatElement(data, "lifeTime", 0.8f);
+    AppendFloatElement(data, "emitRate", rate);
+    AppendTextElement(data, "texture", "resources/particles/spark.tga");
+    AppendFloatElement(data, "startVelocityFor", speed);
+    AppendFloatElement(data, "startVelocityX", 1.0f);
+    AppendFloatElement(data, "startVelocityZ", 1.0f);
+    AppendFloatElement(data, "scaleXStart", size);
+    AppendFloatElement(data, "scaleXEnd", size * 3.0f);
+    AppendFloatElement(data, "scaleYStart", size);
+    AppendFloatElement(data, "scaleYEnd", size * 3.0f);
+    AppendColour(data, "colorStart", r, g, b, 255);
+    AppendColour(data, "colorEnd", r, g, b, 0);
+    AppendFloatElement(data, "rollThresholdMin", 1.0f);
+    AppendFloatElement(data, "rollThresholdMax", 20.0f);
+}
+
+void AppendMaterial(TiXmlElement* root, const char* id, float friction, const char* roll, const char* slip)
+{
+    TiXmlElement* data = AppendRecord(root, id, "Material");
+    AppendFloatElement(data, "friction", friction);
+    if (roll)
+        AppendTextElement(data, "rollParticle", roll);
+    if (slip)
+        AppendTextElement(data, "slipParticle", slip);
+}
+
+// One of the car's hinge-2 joints: named, and of the front or rear kind.
+void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
+                      const std::string& name)
+{
+    TiXmlElement* record = AppendElement(root, "initData");
+    AppendTextElement(record, "uniqueID", id);
+    AppendTextElement(record, "dataType", "Entity");
+    AppendTextElement(record, "include", kind);
+    AppendTextElement(AppendElement(record, "data"), "name", name);
+}
+
+// The sample car: a body on four wheels, the front ones steered and the rear ones driven; its joints'
+// suspension, its tyres, the surfaces it drives on and the particles they throw.
+void AppendVehicleRecords(TiXmlElement* root)
+{
+    AppendWheelParticle(root, "DirtDust", 40.0f, 1.5f, 0.15f, 150, 120, 80);
+    AppendWheelParticle(root, "DirtSpray", 30.0f, 2.5f, 0.1f, 120, 90, 60);
+    AppendWheelParticle(root, "TarmacGrit", 10.0f, 0.5f, 0.05f, 90, 90, 90);
+    AppendWheelParticle(root, "TarmacSmoke", 30.0f, 0.8f, 0.2f, 220, 220, 220);
+    AppendMaterial(root, SampleWorld::kDirt, 1.0f, "DirtDust", "DirtSpray");
+    AppendMaterial(root, SampleWorld::kTarmac, 1.0f, "TarmacGrit", "TarmacSmoke");
+    AppendMaterial(root, "Tyre", 1.0f, nullptr, nullptr);
+
+    // Suspension: stiff enough to carry the body within a few centimetres, soft enough not to bounce.
+    TiXmlElement* front = AppendRecord(root, "CarFrontJoint", "Entity");
+    AppendFloatElement(front, "suspensionERP", 0.4f);
+    AppendFloatElement(front, "suspensionCFM", 0.01f);
+    AppendFloatElement(front, "lowStop", -0.76f);
+    AppendFloatElement(front, "highStop", 0.76f);
+    TiXmlElement* rear = AppendRecord(root, "CarRearJoint", "Entity");
+    AppendFloatElement(rear, "suspensionERP", 0.4f);
+    AppendFloatElement(rear, "suspensionCFM", 0.01f);
+    // The rear wheels do not steer.
+    AppendFloatElement(rear, "lowStop", 0.0f);
+    AppendFloatElement(rear, "highStop", 0.0f);
+
+    TiXmlElement* wheel = AppendRecord(root, SampleWorld::kWheelRecord, "Entity");
+    AppendTextElement(wheel, "classType", "kaWheel");
+    AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
+    AppendTextElement(wheel, "wheelMaterial", "Tyre");
+
+    const struct
+    {
+        const char* joint;
+        const char* bone;
+        bool front;
+    } wheels[] = {{"FrontLeft", "HubFL", true},
+                  {"FrontRight", "HubFR", true},
+                  {"RearLeft", "HubRL", false},
+                  {"RearRight", "HubRR", false}};
+    TiXmlElement* car = AppendRecord(root, SampleWorld::kCarRecord, "Entity");
+    AppendTextElement(car, "classType", "kaVehicle");
+    AppendTextElement(car, "kmfFilename", std::string(kModels) + "car/car.xml");
+    AppendFloatElement(car, "mass", 2.0f);
+    for (const auto& w : wheels)
+    {
+        const std::string record = std::string("CarJoint") + w.joint;
+        AppendNamedJoint(root, record, w.front ? "CarFrontJoint" : "CarRearJoint", w.joint);
+        TiXmlElement* joint = AppendElement(car, "joint");
+        AppendTextElement(joint, "jointClass", "kaHinge2Joint");
+        AppendTextElement(joint, "childClass", "kaWheel");
+        AppendTextElement(joint, "childInitID", SampleWorld::kWheelRecord);
+        AppendTextElement(joint, "parentBone", w.bone);
+        AppendTextElement(joint, "childBone", "Hub");
+        AppendTextElement(joint, "jointInitID", record);
+    }
+    for (const auto& w : wheels)
+        AppendTextElement(AppendElement(car, w.front ? "steering" : "power"), "joint", w.joint);
+    for (const auto& w : wheels)
+    {
+        TiXmlElement* bone = AppendElement(car, "wheelEmitterBone");
+        AppendTextElement(bone, "wheelName", w.joint);
+        AppendTextElement(bone, "boneName", w.bone);
+    }
+    AppendTextElement(car, "startSound", SampleWorld::kEngineStartSound);
+    AppendTextElement(car, "loopSound", SampleWorld::kEngineLoopSound);
+    AppendTextElement(car, "stopSound", SampleWorld::kEngineStopSound);
+}
+
 } // namespace
 
 std::vector<SampleWorld::Placed> SampleWorld::SampleEntities()
@@ -302,6 +417,10 @@ bool SampleWorld::WriteAll()
     TiXmlElement* venueData = AppendElement(venue, "data");
     AppendTextElement(venueData, "kmfFilename", std::string(kModels) + "arena/arena.kmf");
     AppendTextElement(venueData, "name", "Arena");
+    // The floor is dirt; the ramp, below, tarmac.
+    TiXmlElement* floor = AppendElement(venueData, "materialLookup");
+    AppendTextElement(floor, "materialID", kDirt);
+    AppendTextElement(floor, "prim", "PRIM_Floor");
     for (const Record& record : kRecords)
     {
         TiXmlElement* entity = AppendElement(root, "initData");
@@ -312,8 +431,15 @@ bool SampleWorld::WriteAll()
         AppendTextElement(data, "kmfFilename", std::string(kModels) + record.model);
         if (record.pinned)
             AppendBoolElement(data, "pinned", true);
+        if (record.material)
+        {
+            TiXmlElement* lookup = AppendElement(data, "materialLookup");
+            AppendTextElement(lookup, "materialID", record.material);
+            AppendTextElement(lookup, "prim", record.primitive);
+        }
     }
     AppendSceneryRecords(root);
+    AppendVehicleRecords(root);
     TiXmlDocument course;
     BuildCourse(course, SampleEntities());
     AppendScenery(course.FirstChildElement("World"));

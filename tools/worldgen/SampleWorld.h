@@ -20,6 +20,14 @@ public:
     static constexpr const char* kSingleLayerCourseFile = "Worlds/Single Layer Terrain.xml";
     static constexpr float kTerrainSide = 512.0f;
     static constexpr float kTerrainHeight = 100.0f;
+    static constexpr const char* kCarRecord = "SampleCar";
+    static constexpr const char* kWheelRecord = "SampleWheel";
+    static constexpr const char* kDirt = "Dirt";
+    static constexpr const char* kTarmac = "Tarmac";
+    // The engine's three parts, written with the game's other sounds.
+    static constexpr const char* kEngineStartSound = "Resources/Sounds/Game/Engine/start.wav";
+    static constexpr const char* kEngineLoopSound = "Resources/Sounds/Game/Engine/loop.wav";
+    static constexpr const char* kEngineStopSound = "Resources/Sounds/Game/Engine/stop.wav";
 
     // One model entity of the course: its init record, name, identifier and place.
     struct Placed

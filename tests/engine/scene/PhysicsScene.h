@@ -71,11 +71,12 @@ struct Scene
     std::vector<std::unique_ptr<kaSkeleton>> skeletons;
     kaPhysicsWorld world;
 
-    // A ball of radius 0.5 with the given bones.
-    kaModel* Model(const std::vector<BonePlace>& bones = Hooks())
+    // A ball of radius 0.5 with the given bones; without the ball, a model of bones alone.
+    kaModel* Model(const std::vector<BonePlace>& bones = Hooks(), bool ball = true)
     {
         auto* mesh = new kaMesh;
-        mesh->AddPrimitive(Sphere(0.5f));
+        if (ball)
+            mesh->AddPrimitive(Sphere(0.5f));
         models.push_back(std::make_unique<kaModel>(mesh));
         if (!bones.empty())
         {

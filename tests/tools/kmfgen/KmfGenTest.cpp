@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -98,7 +99,7 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    EXPECT_EQ(first.size(), 39u);
+    EXPECT_EQ(first.size(), 43u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -277,6 +278,52 @@ TEST_F(KmfGenTest, CrateDescriptorHasHooksAboveAndBelow)
               std::string::npos);
 }
 
+TEST_F(KmfGenTest, CarAndWheelDescriptorsMeetAtTheHubs)
+{
+    auto car = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "car/car_skeleton.kmf").c_str());
+    auto wheel = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "car/wheel_skeleton.kmf").c_str());
+    ASSERT_NE(car, nullptr);
+    ASSERT_NE(wheel, nullptr);
+    // The root holds every vertex of the body; a bone sits at each hub, 0.35 up, where the wheels go.
+    ASSERT_EQ(car->m_Bones.size(), 5u);
+    EXPECT_EQ(car->m_Bones[0].name, "Body");
+    EXPECT_EQ(car->m_Bones[0].weights.size(), Load("car/car.kmf")->GetGeoObject(0)->m_Mesh.m_Vertices.size());
+    const struct
+    {
+        const char* name;
+        float x, z;
+    } hubs[] = {
+        {"HubFL", -0.85f, -1.3f}, {"HubFR", 0.85f, -1.3f}, {"HubRL", -0.85f, 1.3f}, {"HubRR", 0.85f, 1.3f}};
+    for (uint32_t i = 0; i < 4; ++i)
+    {
+        const KM_Skeleton::Bone& bone = car->m_Bones[i + 1];
+        EXPECT_EQ(bone.name, hubs[i].name);
+        EXPECT_EQ(bone.parentName, "Body");
+        EXPECT_EQ(bone.orientation[3][0], -hubs[i].x);
+        EXPECT_EQ(bone.orientation[3][1], -0.35f);
+        EXPECT_EQ(bone.orientation[3][2], -hubs[i].z);
+    }
+    // The wheel's one bone at its hub, the middle of a wheel 0.7 high.
+    ASSERT_EQ(wheel->m_Bones.size(), 1u);
+    EXPECT_EQ(wheel->m_Bones[0].name, "Hub");
+    EXPECT_EQ(wheel->m_Bones[0].orientation[3][1], 0.0f);
+    const KM_Mesh& tyre = Load("car/wheel.kmf")->GetGeoObject(0)->m_Mesh;
+    float low = 0.0f, high = 0.0f;
+    for (const auto& vertex : tyre.m_Vertices)
+    {
+        low = std::min(low, vertex.y);
+        high = std::max(high, vertex.y);
+    }
+    EXPECT_NEAR(low, -0.35f, 1e-5f);
+    EXPECT_NEAR(high, 0.35f, 1e-5f);
+    // The body collides as a box 1.8 wide and 4 long, from 0.2 above the ground to 1.1 above that.
+    auto body = Load("car/car.kmf");
+    EXPECT_EQ(body->GetPrimitive(0)->m_Width, 1.8f);
+    EXPECT_EQ(body->GetPrimitive(0)->m_Length, 1.1f);
+    EXPECT_EQ(body->GetPrimitive(0)->m_Height, 4.0f);
+    EXPECT_EQ(body->GetPrimitive(0)->m_Offset[1], 0.2f);
+}
+
 TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
 {
     int files = 0;
@@ -289,5 +336,5 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 21);
+    EXPECT_EQ(files, 23);
 }

@@ -13,9 +13,10 @@ namespace
 // This program names no entity class: only its link brings the registrations in.
 TEST(EntityRegistrationTest, ClassesAreCreatedByNameInAProgramThatNeverNamesThem)
 {
-    for (const char* name : {"Entity", "EntityModel", "kaParticleEmitter", "kaWheelEmitter",
-                             "kaParticleEmitterMgr", "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher",
-                             "kaEntityPhysical", "kaArena", "EntityEditorModel", "EntityTree"})
+    for (const char* name :
+         {"Entity", "EntityModel", "kaParticleEmitter", "kaWheelEmitter", "kaParticleEmitterMgr",
+          "kaSpawnPoint", "kaEntityBillBoard", "kaEntityAttacher", "kaEntityPhysical", "kaArena",
+          "EntityEditorModel", "EntityTree", "kaVehicle", "kaWheel"})
     {
         const std::unique_ptr<kaEntity> entity = CreateEntity(name);
         ASSERT_NE(entity, nullptr) << name;
