@@ -219,7 +219,8 @@ TEST(FileOperations, AWholeFileSavedUnderAnyCaseLeavesOnlyTheNewFile)
 {
     TempDir dir;
     dir.Write("Layouts/Main.kab", "old");
-    EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab", std::string("new\0bytes", 9)));
+    EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab",
+                                                     std::string("new\0bytes", 9)));
     EXPECT_EQ(dir.Read("Layouts/Main.kab"), std::string("new\0bytes", 9));
     EXPECT_EQ(Names(platform::ListDirectory(dir.Path() + "/Layouts/*")),
               (std::vector<std::string>{".", "..", "Main.kab"}));
@@ -308,4 +309,20 @@ TEST(CachedLookups, AFileWrittenAfterAMissIsThenFound)
         EXPECT_EQ(platform::FindExisting(dir.Path() + "\\maps\\" + (name == "Late" ? "LATE" : "LATE.TGA")),
                   folder + "/" + name);
     }
+}
+
+TEST_F(PathResolution, WorkingFolderMovesOnlyToAFolderThatExists)
+{
+    m_Dir.Write("Install/Data/a.txt", "a");
+    testsupport::CurrentDirectory back(m_Dir.Path());
+    EXPECT_FALSE(platform::SetCurrentDirectory("Install/Data/a.txt"));
+    EXPECT_FALSE(platform::SetCurrentDirectory("Install/Missing"));
+    EXPECT_FALSE(platform::SetCurrentDirectory(""));
+    EXPECT_TRUE(platform::PathExists("Install"));
+    // Windows spellings resolve like every other path.
+    EXPECT_TRUE(platform::SetCurrentDirectory("install\\DATA"));
+    FILE* file = platform::OpenFile("a.txt", "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReadAll(file), "a");
+    std::fclose(file);
 }
