@@ -130,9 +130,11 @@ void Tarvolin::_DispatchAxis(int axis, float value)
 {
     // The GUI moves in whole pixels; what is left over waits for the next frames so that slow stick
     // movement still moves the cursor.
+    // Tenths summed in floats fall just short of whole numbers: a hair more counts as the whole pixel.
+    constexpr float kRounding = 1e-4f;
     float& remainder = m_AxisRemainder[axis];
     remainder += value;
-    const float whole = std::trunc(remainder);
+    const float whole = std::trunc(remainder + std::copysign(kRounding, remainder));
     remainder -= whole;
     guiMsgMouse message;
     message.data.moved = true;
