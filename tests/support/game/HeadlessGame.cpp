@@ -12,6 +12,8 @@ namespace testsupport
 
 HeadlessGame::HeadlessGame(const Options& options) : m_D3D(new platform::TestDirect3D)
 {
+    if (options.realGraphics)
+        m_Headless.emplace("TARVOLIN_GFX_HEADLESS", "1");
     std::filesystem::copy(TARVOLIN_CONTENT_DIR, m_Install.Path(), std::filesystem::copy_options::recursive);
     // The game finds its install folder in the registry; the test's working folder is put back afterwards.
     m_WorkingFolder.emplace(m_Install.Path());
@@ -26,12 +28,16 @@ HeadlessGame::HeadlessGame(const Options& options) : m_D3D(new platform::TestDir
     if (options.failDevice)
         m_D3D->Failures["CreateDevice"] = platform::GFXERR_NOTAVAILABLE;
     platform::TestDirect3D* d3d = m_D3D;
-    m_PreviousDirect3D = platform::SetDirect3DFactory(
-        [d3d]() -> platform::GfxDirect3D*
-        {
-            d3d->AddRef();
-            return d3d;
-        });
+    if (!options.realGraphics)
+    {
+        m_FactoryInstalled = true;
+        m_PreviousDirect3D = platform::SetDirect3DFactory(
+            [d3d]() -> platform::GfxDirect3D*
+            {
+                d3d->AddRef();
+                return d3d;
+            });
+    }
     const auto devices = options.devices;
     m_PreviousInput = platform::SetDirectInputFactory(
         [devices]
@@ -43,7 +49,8 @@ HeadlessGame::~HeadlessGame()
 {
     m_App.reset();
     platform::SetDirectInputFactory(m_PreviousInput);
-    platform::SetDirect3DFactory(m_PreviousDirect3D);
+    if (m_FactoryInstalled)
+        platform::SetDirect3DFactory(m_PreviousDirect3D);
     m_D3D->Release();
     m_Clock.reset();
     _ResetClockState();

@@ -14,6 +14,7 @@
 #include "platform/registry/MemoryRegistry.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/SteppingClock.h"
 #include "tests/support/TempDir.h"
 
@@ -42,6 +43,8 @@ public:
         uint32_t vertexShaderVersion = platform::VS_VERSION(2, 0);
         // The device cannot be made.
         bool failDevice = false;
+        // Draws through the real OpenGL back end offscreen instead of the test device.
+        bool realGraphics = false;
         // Makes the application object (a test's subclass, say); a plain Tarvolin when empty.
         std::function<std::unique_ptr<Tarvolin>()> makeApp;
     };
@@ -65,7 +68,7 @@ public:
     SteppingClock& Clock() { return *m_Clock; }
     platform::NullAudioSink& Sound() { return m_Sound; }
     platform::TestDirect3D& Direct3D() { return *m_D3D; }
-    // The device start-up made, or null.
+    // The test device start-up made, or null (always null on real graphics).
     platform::TestDevice* Device() const { return m_D3D->LastDevice(); }
     const TempDir& Install() const { return m_Install; }
     kaProfiler& Profiler() { return m_Profiler; }
@@ -74,6 +77,7 @@ public:
     void SetClockStep(double seconds) { m_Clock->SetStep(seconds); }
 
 private:
+    std::optional<ScopedVariable> m_Headless;
     TempDir m_Install;
     std::optional<CurrentDirectory> m_WorkingFolder;
     platform::MemoryRegistry m_Registry;
@@ -81,6 +85,7 @@ private:
     platform::NullAudioSink m_Sound;
     std::unique_ptr<SteppingClock> m_Clock;
     platform::TestDirect3D* m_D3D;
+    bool m_FactoryInstalled = false;
     platform::Direct3DFactory m_PreviousDirect3D;
     platform::DirectInputFactory m_PreviousInput;
     kaFileSystem m_FileSystem;
