@@ -1,3 +1,4 @@
+#include "engine/core/kaRandom.h"
 #include "engine/gui/ProfilerWindow.h"
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiManager.h"
@@ -9,13 +10,16 @@
 #include "game/screens/HudWindow.h"
 #include "platform/gfx/GfxTypes.h"
 #include "tests/game/Recorders.h"
+#include "tests/support/CurrentDirectory.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using gametest::RecordingTarvolin;
@@ -295,4 +299,50 @@ TEST(TarvolinDisplayModesTest, DeviceModesGiveTheirSizeAndTheBitsOfTheirFormat)
         EXPECT_EQ(mode.bitsPerPixel, c.bits) << c.format;
     }
     EXPECT_NE((DisplayMode{768, 1024, 16}), (DisplayMode{768, 1024, 32}));
+}
+
+// The clock moves only when a frame is drawn, so it reads exactly 0 when the first stage starts.
+TEST(TarvolinSplashFrameClockTest, TheSplashMovesOnEvenWhenItsFirstStageStartsAtZero)
+{
+    HeadlessGame::Options options = Recording();
+    options.clockStep = 0.0;
+    HeadlessGame game(options);
+    auto& app = static_cast<RecordingTarvolin&>(game.App());
+    bool gaveUp = false;
+    app.onRender = [&game, &gaveUp](RecordingTarvolin& self)
+    {
+        game.Clock().AdvanceSeconds(0.1);
+        // A splash that never moves would hold start-up for ever.
+        if (self.frames.size() > 2000 && self.GetSplashStage() != Tarvolin::kSplashDone)
+        {
+            gaveUp = true;
+            self.EndSplash();
+        }
+    };
+    ASSERT_TRUE(game.Start());
+    EXPECT_FALSE(gaveUp);
+    EXPECT_EQ(StageOrder(app.frames), (std::vector<int32_t>{1, 0, 2, 3}));
+}
+
+TEST(TarvolinInstallFolderTest, TheInstallFolderBecomesTheWorkingFolderAndTheTickCountSeedsTheRandomDraws)
+{
+    HeadlessGame game;
+    testsupport::TempDir elsewhere;
+    testsupport::CurrentDirectory away(elsewhere.Path());
+    game.Clock().SetMilliseconds(123456);
+    ASSERT_TRUE(game.Start());
+    char folder[4096];
+    ASSERT_NE(getcwd(folder, sizeof(folder)), nullptr);
+    EXPECT_EQ(std::filesystem::equivalent(folder, game.Install().Path()), true) << folder;
+    // Relative saves land there.
+    game.App().Shutdown();
+    EXPECT_TRUE(game.Install().Exists("Tarvolin.cfg"));
+    EXPECT_FALSE(elsewhere.Exists("Tarvolin.cfg"));
+
+    std::vector<int> drawn;
+    for (int i = 0; i < 4; ++i)
+        drawn.push_back(RandomInt(1 << 30));
+    SetRandomSeed(123456);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(drawn[i], RandomInt(1 << 30)) << i;
 }
