@@ -95,7 +95,7 @@ TEST(TarvolinOnSdl, RunsFramesTakesKeysAndQuitsOnRequest)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     // The splash images pass while the clock is read instead of in real seconds.
-    testsupport::SteppingClock clock(0.05);
+    testsupport::SteppingClock clock(0.25);
     ScriptedUserTarvolin app;
     EXPECT_EQ(kaStartup::WinMain(nullptr, nullptr, "", SW_SHOWDEFAULT), 0);
     EXPECT_EQ(app.width, 800);

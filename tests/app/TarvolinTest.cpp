@@ -41,7 +41,7 @@ protected:
     {
         _ResetClockState();
         // Start-up waits for its splash images: the clock moves as it is read.
-        m_Clock = std::make_unique<testsupport::SteppingClock>(0.05);
+        m_Clock = std::make_unique<testsupport::SteppingClock>(0.25);
         m_Clock->AdvanceSeconds(100.0);
         g_ApplicationRunning = 0;
     }
@@ -74,7 +74,7 @@ TEST_F(TarvolinTest, InitResetsTheClockAndMarksTheApplicationRunning)
     Tarvolin app;
     m_Clock->SetStep(0.0);
     EXPECT_NEAR(GetTime(5), 100.0, 1e-6);
-    m_Clock->SetStep(0.05);
+    m_Clock->SetStep(0.25);
     const double startedAt = m_Clock->Ticks() / 1e6;
     ASSERT_TRUE(app.Init(""));
     m_Clock->SetStep(0.0);

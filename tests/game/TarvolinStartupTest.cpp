@@ -33,7 +33,7 @@ protected:
 
     gametest::InstallFolder m_Install;
     // Start-up waits for its splash images: the clock moves as it is read.
-    testsupport::SteppingClock m_Clock{0.05};
+    testsupport::SteppingClock m_Clock{0.25};
     platform::ScriptedWindowBackend m_Backend;
     gametest::AttachedDevices m_Devices{{}};
     platform::TestDirect3D* m_D3D = new platform::TestDirect3D;

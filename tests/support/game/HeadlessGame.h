@@ -38,7 +38,7 @@ public:
         // The input system lists these devices.
         std::vector<std::shared_ptr<platform::ScriptedDevice>> devices;
         // Seconds the clock moves at every read, so that start-up's waits pass at once.
-        double clockStep = 0.05;
+        double clockStep = 0.25;
         uint32_t pixelShaderVersion = platform::PS_VERSION(2, 0);
         uint32_t vertexShaderVersion = platform::VS_VERSION(2, 0);
         // The device cannot be made.
