@@ -80,14 +80,13 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
     LoadConfig(kConfigFile);
     StepSplash();
     if (g_pWizard != nullptr)
-    {
         g_pWizard->Init(SoundManager::Instance(), true);
-        StepSplash();
+    StepSplash();
+    if (g_pWizard != nullptr)
+    {
         g_pWizard->SetMasterVolume(m_SoundVolume);
         g_pWizard->SetMusicVolume(m_MusicVolume);
     }
-    else
-        StepSplash();
 
     _SetUpCursor();
     if (g_pFileSystem != nullptr)
