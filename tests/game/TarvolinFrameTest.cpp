@@ -135,6 +135,29 @@ TEST_F(TarvolinFrameTest, AHeldButtonSendsOneMessageOnPressAndOneOnRelease)
     EXPECT_EQ(m_Recorder->ups, (std::vector<int32_t>{0}));
 }
 
+TEST_F(TarvolinFrameTest, RawMouseEventsBecomeOneGuiRecordEach)
+{
+    struct Case
+    {
+        int kind;
+        int pressed;
+        int amount;
+        bool answer;
+    };
+    const Case cases[] = {{0, 1, 9, false}, {1, 0, 7, true}, {2, 0, -3, true}, {3, 0, 120, true},
+                          {4, 1, 0, true},  {6, 1, 0, true}, {7, 1, 9, true}};
+    for (const Case& c : cases)
+        EXPECT_EQ(App().OnMouse(c.kind, c.pressed, c.amount, 0), c.answer) << c.kind;
+    Frames(1);
+    EXPECT_EQ(Cursor().x, 107);
+    EXPECT_EQ(Cursor().y, 97);
+    EXPECT_EQ(m_Recorder->downs, (std::vector<int32_t>{0, 2}));
+    EXPECT_TRUE(m_Recorder->ups.empty());
+    EXPECT_TRUE(App().OnMouse(4, 0, 0, 0));
+    Frames(1);
+    EXPECT_EQ(m_Recorder->ups, (std::vector<int32_t>{0}));
+}
+
 TEST_F(TarvolinFrameTest, PauseClearsItselfWithoutACourseWorld)
 {
     App().SetPaused(true);
