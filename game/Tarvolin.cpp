@@ -37,6 +37,9 @@ Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
 
 Tarvolin::~Tarvolin()
 {
+    // The GUI manager outlives the application: its waits must not call back into it.
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->SetFrameCallback(guiManager::FrameCallback());
     if (g_pWizard != nullptr && m_CrowdSound.id >= 0)
         g_pWizard->UnloadLoopedSound(m_CrowdSound);
     m_InputManager.reset();
