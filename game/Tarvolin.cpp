@@ -1,49 +1,35 @@
 #include "game/Tarvolin.h"
+#include "game/ProfilerSection.h"
 
 #include "engine/core/InputManager.h"
+#include "engine/core/SoundManager.h"
+#include "engine/core/Wizard.h"
 #include "engine/core/kaClock.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
+#include "engine/core/kaRandom.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiWindow.h"
 #include "engine/render/kaGraphicsManager.h"
-#include "engine/core/SoundManager.h"
-#include "engine/core/Wizard.h"
 #include "game/GHighScores.h"
 #include "game/ShopItem.h"
 #include "game/SongInfo.h"
 #include "game/WorldInfo.h"
 #include "game/tvPlayer.h"
+#include "platform/files/Files.h"
+#include "platform/system/ClockSource.h"
+#include "platform/system/DebugOutput.h"
 
 namespace
 {
 
 constexpr int kResetClock = 0;
+constexpr int kApplicationTime = 5;
 constexpr int kElapsedTime = 6;
-constexpr const char* kSoundSection = "SoundManager/Wizard::Update";
-constexpr const char* kGraphicsUpdateSection = "GraphicsManager::Update";
+constexpr const char* kInputSection = "ProcessInput";
 constexpr const char* kGraphicsRenderSection = "GraphicsManager::Render";
 constexpr uint32_t kClearColor = 0xFF000000;
-
-// Opens and closes a profiler section around a scope, when a profiler exists.
-class ProfilerSection
-{
-public:
-    explicit ProfilerSection(const char* name) : m_Name(name)
-    {
-        if (g_pProfiler != nullptr)
-            g_pProfiler->Begin(m_Name);
-    }
-    ~ProfilerSection()
-    {
-        if (g_pProfiler != nullptr)
-            g_pProfiler->End(m_Name);
-    }
-    ProfilerSection(const ProfilerSection&) = delete;
-    ProfilerSection& operator=(const ProfilerSection&) = delete;
-
-private:
-    const char* m_Name;
-};
 
 } // namespace
 
@@ -51,6 +37,11 @@ Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
 
 Tarvolin::~Tarvolin()
 {
+    // The GUI manager outlives the application: its waits must not call back into it.
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->SetFrameCallback(guiManager::FrameCallback());
+    if (g_pWizard != nullptr && m_CrowdSound.id >= 0)
+        g_pWizard->UnloadLoopedSound(m_CrowdSound);
     m_InputManager.reset();
     _DeleteGraphicsManager();
 }
@@ -61,88 +52,143 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
     {
         g_pFileSystem->Init(kRegistryKey, kInstallTypeValue, kFullInstallPathValue, kMinimalInstallPathValue,
                             "", false, false);
-        g_pFileSystem->AddSearchPath(kInterfaceFolder);
-        g_pFileSystem->AddSearchPath(kCommonInterfaceFolder);
+        // Saves and screenshots are written by relative names: they belong in the install folder.
+        const std::string& install = g_pFileSystem->GetInstallFolder();
+        if (!install.empty() && !platform::SetCurrentDirectory(install))
+            platform::DebugPrintf("[Tarvolin::Init] : cannot work in the install folder %s\n",
+                                  install.c_str());
     }
-    GetTime(kResetClock);
+    BuildDisplayModes();
     // Without a device the game could only run blind: start-up fails and the entry says so.
     if (!_CreateGraphicsManager())
         return false;
+    _LoadFonts();
+    m_GraphicsManager->SetGraphicsPath("");
+    m_GraphicsManager->SetClearColor(kClearColor);
     DetectShaderSupport();
+
+    ShowSplashImage(kPublisherSplash, kSplashSize, kSplashSize);
+    m_SplashStage = kSplashPublisher;
+    GetTime(kResetClock);
+    GetTime(kElapsedTime);
+    m_SplashStart = static_cast<float>(GetTime(kApplicationTime));
+    m_SplashStarted = true;
+
     // Without an audio device the game runs silent: the sound calls then do nothing. The sound system
     // registers its own music-event handler.
     SoundManager::Instance()->Init(GetWindowHandle());
+    StepSplash();
     InitInput();
+    StepSplash();
     LoadConfig(kConfigFile);
+    StepSplash();
+    if (g_pWizard != nullptr)
+        g_pWizard->Init(SoundManager::Instance(), true);
+    StepSplash();
     if (g_pWizard != nullptr)
     {
-        g_pWizard->Init(SoundManager::Instance(), true);
         g_pWizard->SetMasterVolume(m_SoundVolume);
         g_pWizard->SetMusicVolume(m_MusicVolume);
     }
+
+    _SetUpCursor();
+    if (g_pFileSystem != nullptr)
+    {
+        g_pFileSystem->AddSearchPath(kInterfaceFolder);
+        g_pFileSystem->AddSearchPath(kCommonInterfaceFolder);
+    }
+    // The message box joins with the GUI toolkit's message box; until then screens have none to show.
+    StepSplash();
+    _CreateConsoleWindows();
+
+    GetTime(kResetClock);
+    SetRandomSeed(platform::GetTickCount());
+    StepSplash();
     if (g_pInitDataBase != nullptr)
         g_pInitDataBase->LoadInitData(kInitDataFolder);
+    StepSplash();
     ScanPlayers(kPlayersFolder);
+    StepSplash();
     ScanWorlds(kWorldsFolder);
+    StepSplash();
     ScanMusic(kMusicFolder);
+    StepSplash();
     LoadCareerLevels();
+    StepSplash();
     LoadHighScores();
+    StepSplash();
+    CreateWindows();
+    StepSplash();
+    _FinishSplash();
+
+    if (g_pGuiManager != nullptr)
+    {
+        guiWindow* mainWindow = g_pGuiManager->FindWindow(kMainWindow);
+        g_pGuiManager->ActivateWindow(mainWindow);
+        g_pGuiManager->BringToFront(mainWindow);
+    }
+    // The theme's groove chooser, the world sounds ("Data\\Sounds\\Sounds.xml") and the theme song join
+    // here with the music and world-sound code.
+    if (g_pWizard != nullptr)
+        m_CrowdSound =
+            g_pWizard->LoadLoopedSound(kCrowdIntro, kCrowdLoop, kCrowdOutro, 0, false, 0.0f, 0.0f, 0.0f,
+                                       kCrowdMaxDistance, kCrowdMinDistance, nullptr, nullptr);
     g_ApplicationRunning = 1;
     return true;
 }
 
 bool Tarvolin::Update()
 {
-    m_FrameTime = static_cast<float>(GetTime(kElapsedTime));
-    g_ApplicationRunning = 1;
-
+    if (m_ShutDown)
+        return true;
+    const float frameTime = _TakeFrameTime();
+    // The theme's start delay counts the frame time before the hitch clamp; it joins with the music code.
+    if (m_SplashStage != kSplashDone)
+        EndSplash();
+    if (m_GraphicsManager != nullptr && m_GraphicsManager->CheckDevice() != platform::GFX_OK)
+    {
+        _CountFrame();
+        return true;
+    }
     {
         ProfilerSection mainLoop(kMainLoopSection);
         {
-            ProfilerSection sound(kSoundSection);
-            SoundManager::Instance()->CommitDeferredSettings();
-            if (g_pWizard != nullptr)
-                g_pWizard->Update(m_FrameTime);
+            ProfilerSection input(kInputSection);
+            if (m_InputManager != nullptr)
+                m_InputManager->Update();
+            ProcessInput(frameTime);
+            if (m_QuitRequested)
+            {
+                Shutdown();
+                return true;
+            }
         }
-        if (m_GraphicsManager != nullptr)
-        {
-            m_GraphicsManager->CheckDevice();
-            ProfilerSection graphicsUpdate(kGraphicsUpdateSection);
-            m_GraphicsManager->UpdateSceneObjects(m_FrameTime);
-        }
-        Render();
+        if (!_HasWorld() && IsPaused())
+            SetPaused(false);
+        _RunFrameWork(frameTime, true);
     }
-
-    ++m_FrameCount;
-    if (m_FrameLimit != 0 && m_FrameCount >= m_FrameLimit && !m_CloseRequested)
-    {
-        // Closing the window takes the same road as the user's close button.
-        m_CloseRequested = platform::PostMessage(GetWindowHandle(), platform::WM_CLOSE, 0, 0);
-    }
-
-    if (m_ShowProfiler && g_pProfiler != nullptr)
-        g_pProfiler->EndFrame(m_FrameTime, m_ProfilerWindow);
+    _CountFrame();
     return true;
 }
 
 bool Tarvolin::Render()
 {
-    // The first paint can arrive before Init has made the graphics manager.
-    if (m_GraphicsManager == nullptr)
+    // The first paint can arrive before Init has made the graphics manager, and a paint after shutdown
+    // finds none left.
+    if (m_QuitRequested || m_GraphicsManager == nullptr)
         return true;
     ProfilerSection graphicsRender(kGraphicsRenderSection);
     m_GraphicsManager->Render(true, false);
     return true;
 }
 
-bool Tarvolin::OnKey(uint32_t /*code*/, bool /*isVirtualKey*/, uint8_t /*shift*/, uint8_t /*alt*/,
-                     uint8_t /*ctrl*/)
-{
-    return true;
-}
-
 bool Tarvolin::Shutdown()
 {
+    if (m_ShutDown)
+        return true;
+    m_ShutDown = true;
+    // The course world is not the application's to delete yet: the game's world owns its saves.
+    SetCurrentWorld(nullptr);
     SavePlayers(kPlayersFolder);
     SaveHighScores();
     SaveControls();
@@ -150,8 +196,14 @@ bool Tarvolin::Shutdown()
     if (g_pWizard != nullptr)
         g_pWizard->Shutdown();
     SoundManager::Instance()->Shutdown();
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->ResetMouseState();
     m_InputManager.reset();
-    // The manager writes the graphics section of the configuration as it goes.
+    m_ConsoleWindow = nullptr;
+    m_ProfilerGuiWindow = nullptr;
+    m_SplashImage = nullptr;
+    // The manager writes the graphics section of the configuration as it goes (only for settings that made
+    // a device, so that a failed start leaves the user's file alone).
     _DeleteGraphicsManager();
     return kaApp::Shutdown();
 }
@@ -164,7 +216,8 @@ bool Tarvolin::_CreateGraphicsManager()
         return false;
     m_GraphicsManager->SetClearColor(kClearColor);
     if (g_pProfiler != nullptr)
-        g_pProfiler->SetTriangleCounter([] { return g_pGraphicsManager ? g_pGraphicsManager->GetTriangleCount() : 0u; });
+        g_pProfiler->SetTriangleCounter(
+            [] { return g_pGraphicsManager ? g_pGraphicsManager->GetTriangleCount() : 0u; });
     return true;
 }
 

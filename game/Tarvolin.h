@@ -1,17 +1,22 @@
 #pragma once
 
 #include "engine/core/kaApp.h"
+#include "engine/core/kaSoundHandle.h"
+#include "game/DisplayMode.h"
 #include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 struct GHighScores;
+class DebugWindow;
 class InputManager;
+class ProfilerWindow;
+class kaBillboard;
 class ShopItem;
 struct SongInfo;
 class WorldInfo;
@@ -50,6 +55,38 @@ public:
     static constexpr const char* kHighScoresFile = "Data/HighScores.xml";
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
 
+    // Start-up: the splash images and how long each stays, the main window, the crowd sound.
+    static constexpr const char* kPublisherSplash = "UI\\MorlanixSplash.bmp";
+    static constexpr const char* kRatingSplash = "UI\\ESRB.bmp";
+    static constexpr const char* kTitleSplash = "UI\\splash.bmp";
+    static constexpr int32_t kSplashSize = 512;
+    static constexpr float kSplashTime = 4.0f;
+    static constexpr const char* kMainWindow = "main window";
+    static constexpr const char* kCrowdIntro = "resources/sounds/game/crowd/intro.wav";
+    static constexpr const char* kCrowdLoop = "resources/sounds/game/crowd/loop.wav";
+    static constexpr const char* kCrowdOutro = "resources/sounds/game/crowd/outro.wav";
+    static constexpr float kCrowdMaxDistance = 100.0f;
+    static constexpr float kCrowdMinDistance = 4.0f;
+    static constexpr const char* kScreenshotFolder = "ScreenShots";
+    static constexpr const char* kScreenshotBaseName = "ScreenShots\\screenshot";
+    // A frame longer than this is taken as a hitch and counted as kHitchFrameTime.
+    static constexpr float kMaxFrameTime = 1.0f;
+    static constexpr float kHitchFrameTime = 0.1f;
+    // Joystick-style pointer axes move the cursor by value x this x the frame time.
+    static constexpr float kAbsoluteAxisScale = 0.01f;
+    static constexpr int kFontCount = 9;
+    static const char* const kFontFiles[kFontCount];
+    static const char* const kFontNames[kFontCount];
+
+    // Splash stages, in the order they show: 1, 0, 2, then 3 once the sequence is over.
+    enum SplashStage : int32_t
+    {
+        kSplashRating = 0,
+        kSplashPublisher = 1,
+        kSplashTitle = 2,
+        kSplashDone = 3,
+    };
+
     Tarvolin();
     ~Tarvolin() override;
 
@@ -57,7 +94,36 @@ public:
     bool Update() override;
     bool Render() override;
     bool OnKey(uint32_t code, bool isVirtualKey, uint8_t shift, uint8_t alt, uint8_t ctrl) override;
+    // A raw mouse event: kinds 1-3 move x, y or the wheel by the amount, 4-6 set button 0-2 to pressed.
+    bool OnMouse(int kind, int pressed, int amount, int unused) override;
+    // Saves and releases everything once; later calls, frames, paints and keys do nothing.
     bool Shutdown() override;
+    void ConsoleCommand(const std::string& command) override;
+    bool IsShutDown() const { return m_ShutDown; }
+
+    // One pass of the message loop and one frame, for the GUI's waits. False once the application has
+    // quit: the quit message is left for the main loop.
+    bool PumpMessagesOnce();
+    // Pointer axes and buttons of player 0 become GUI mouse records; the debug keys act on the world.
+    void ProcessInput(float frameTime);
+
+    // The next frame shuts the game down.
+    void RequestQuit() { m_QuitRequested = true; }
+    bool IsQuitRequested() const { return m_QuitRequested; }
+
+    // Start-up pieces.
+    void BuildDisplayModes();
+    const std::vector<DisplayMode>& GetDisplayModes() const { return m_DisplayModes; }
+    void ShowSplashImage(const std::string& file, int32_t width, int32_t height);
+    void StepSplash();
+    void EndSplash();
+    int32_t GetSplashStage() const { return m_SplashStage; }
+    kaBillboard* GetSplashImage() const { return m_SplashImage; }
+    // Every interface window, made from its layout, registered and hidden.
+    void CreateWindows();
+    DebugWindow* GetConsoleWindow() const { return m_ConsoleWindow; }
+    ProfilerWindow* GetProfilerWindow() const { return m_ProfilerGuiWindow; }
+    const kaSoundHandle& GetCrowdSound() const { return m_CrowdSound; }
 
     // Closes the main window once this many frames have run (0: never), so the program can run unattended.
     void SetFrameLimit(uint32_t frames) { m_FrameLimit = frames; }
@@ -153,6 +219,24 @@ public:
     int32_t GetCurrentSongIndex() const { return m_CurrentSongIndex; }
 
 private:
+    // The steps of Init after the graphics device exists.
+    void _LoadFonts();
+    void _SetUpCursor();
+    void _CreateConsoleWindows();
+    // Init's wait for the splash; a close or quit already waiting ends it so the main loop can take it.
+    void _FinishSplash();
+    // One drawn frame while start-up runs.
+    void _DrawStartupFrame();
+    // Frame time from the clock, a hitch counted short.
+    float _TakeFrameTime();
+    // Sound, GUI, scene and the drawing of one frame, after its input.
+    void _RunFrameWork(float frameTime, bool profiled);
+    void _CountFrame();
+    void _DispatchAxis(int axis, float value);
+    void _SaveScreenshot();
+    // The course world when one is loaded.
+    bool _HasWorld() const { return GetCurrentWorld() != nullptr; }
+
     // False when no graphics device could be made.
     bool _CreateGraphicsManager();
     void _DeleteGraphicsManager();
@@ -199,4 +283,18 @@ private:
     int32_t m_CurrentSongIndex = 0;
     bool m_ThemeMusicQueued = false;
     float m_ThemeMusicTime = 0.0f;
+    std::vector<DisplayMode> m_DisplayModes;
+    int32_t m_SplashStage = kSplashPublisher;
+    float m_SplashStart = 0.0f;
+    // Set once the splash clock runs: a stage start of 0 is a valid time.
+    bool m_SplashStarted = false;
+    kaBillboard* m_SplashImage = nullptr;
+    bool m_QuitRequested = false;
+    bool m_ShutDown = false;
+    DebugWindow* m_ConsoleWindow = nullptr;
+    ProfilerWindow* m_ProfilerGuiWindow = nullptr;
+    bool m_ButtonStates[3] = {false, false, false};
+    // Pointer movement below a pixel, kept until it adds up to one.
+    float m_AxisRemainder[3] = {0.0f, 0.0f, 0.0f};
+    kaSoundHandle m_CrowdSound;
 };

@@ -15,6 +15,13 @@ bool IsForwardedKey(platform::WPARAM key)
            key == VK_BACK || key == VK_TAB || key == VK_RETURN || key == VK_PAUSE;
 }
 
+// A letter pressed with Ctrl makes no character: it reaches OnKey as that letter, with Ctrl in the
+// modifier state (the editor saves on Ctrl+S).
+bool IsCtrlLetter(platform::WPARAM key, const ModifierKeyState& keys)
+{
+    return keys.Ctrl != 0 && keys.Alt == 0 && key >= 'A' && key <= 'Z';
+}
+
 constexpr platform::WPARAM kFirstCharacter = 0x20;
 constexpr platform::WPARAM kLastCharacter = 0x7E;
 
@@ -109,6 +116,11 @@ void kaStartup::FilterMessage(kaApp& app, const platform::Message& message)
             keys.Shift = 1;
         else if (IsForwardedKey(message.wParam))
             app.OnKey(static_cast<uint32_t>(message.wParam), true, keys.Shift, keys.Alt, keys.Ctrl);
+        else if (IsCtrlLetter(message.wParam, keys))
+        {
+            const uint32_t letter = static_cast<uint32_t>(message.wParam);
+            app.OnKey(keys.Shift != 0 ? letter : letter - 'A' + 'a', false, keys.Shift, keys.Alt, keys.Ctrl);
+        }
         break;
     case WM_KEYUP:
         if (message.wParam == VK_CONTROL)

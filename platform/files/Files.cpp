@@ -516,4 +516,10 @@ bool CreateDirectory(const std::string& path)
     return IsDirectory(native);
 }
 
+bool SetCurrentDirectory(const std::string& path)
+{
+    const std::string native = FindExisting(path);
+    return !native.empty() && IsDirectory(native) && chdir(native.c_str()) == 0;
+}
+
 } // namespace platform

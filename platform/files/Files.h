@@ -51,5 +51,7 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 // Creates one folder; true when it exists afterwards.
 bool CreateDirectory(const std::string& path);
+// Makes the folder the process's working folder; false (the working folder unchanged) when it is not one.
+bool SetCurrentDirectory(const std::string& path);
 
 } // namespace platform

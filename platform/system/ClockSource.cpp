@@ -22,7 +22,8 @@ public:
 
     int64_t QueryPerformanceCounter() override
     {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - m_Start)
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() -
+                                                                    m_Start)
             .count();
     }
 
@@ -55,6 +56,11 @@ void SetClockSource(ClockSource* source)
 void Sleep(uint32_t milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+uint32_t GetTickCount()
+{
+    return GetClockSource().TimeGetTime();
 }
 
 } // namespace platform

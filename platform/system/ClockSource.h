@@ -27,4 +27,7 @@ void SetClockSource(ClockSource* source);
 
 void Sleep(uint32_t milliseconds);
 
+// Milliseconds of the installed source's timer, wrapping at 2^32 (the system's tick count).
+uint32_t GetTickCount();
+
 } // namespace platform

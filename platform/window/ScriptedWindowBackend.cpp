@@ -74,6 +74,15 @@ void ScriptedWindowBackend::DestroyNativeWindow(WindowHandle window)
         found->second.alive = false;
 }
 
+bool ScriptedWindowBackend::GetPointerPosition(WindowHandle window, Point& point)
+{
+    const auto found = m_Natives.find(window);
+    if (found == m_Natives.end() || !found->second.alive)
+        return false;
+    point = Point{m_Pointer.x - found->second.frame.left, m_Pointer.y - found->second.frame.top};
+    return true;
+}
+
 void ScriptedWindowBackend::MoveNativeWindow(WindowHandle window, const Rect& frame)
 {
     const auto found = m_Natives.find(window);

@@ -45,6 +45,8 @@ public:
     // One WM_CHAR per character.
     void Type(const std::string& text);
     void Idle(int passes = 1);
+    // Where the pointer stands on the screen; client positions count from the window's frame.
+    void SetPointer(int32_t x, int32_t y) { m_Pointer = Point{x, y}; }
     bool ScriptDone() const { return m_Script.empty(); }
 
     void FailWindowCreation(bool fail) { m_FailCreation = fail; }
@@ -56,6 +58,7 @@ public:
 
     bool CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame) override;
     void DestroyNativeWindow(WindowHandle window) override;
+    bool GetPointerPosition(WindowHandle window, Point& point) override;
     void MoveNativeWindow(WindowHandle window, const Rect& frame) override;
     void ShowNativeWindow(WindowHandle window, int command) override;
     void PollEvents(bool nothingWaiting) override;
@@ -81,6 +84,7 @@ private:
     bool m_FailCreation = false;
     bool m_CursorVisible = true;
     bool m_RelativeMouse = false;
+    Point m_Pointer;
 };
 
 } // namespace platform

@@ -579,6 +579,30 @@ int SdlWindowBackend::ShowMessageBox(WindowHandle owner, const std::string& text
     return IDOK;
 }
 
+bool SdlWindowBackend::GetPointerPosition(WindowHandle window, Point& point)
+{
+    const auto found = m_Windows.find(window);
+    if (found == m_Windows.end() || found->second.window == nullptr || DisplayConnection::IsLost())
+        return false;
+    int x = 0;
+    int y = 0;
+    // Over our window SDL already answers in its client coordinates; elsewhere the desktop position is
+    // moved by the window's.
+    if (SDL_GetMouseFocus() == found->second.window)
+        SDL_GetMouseState(&x, &y);
+    else
+    {
+        int left = 0;
+        int top = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        SDL_GetWindowPosition(found->second.window, &left, &top);
+        x -= left;
+        y -= top;
+    }
+    point = Point{x, y};
+    return true;
+}
+
 void SdlWindowBackend::SetCursorVisible(bool visible)
 {
     m_CursorVisible = visible;

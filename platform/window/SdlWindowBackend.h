@@ -28,6 +28,7 @@ public:
 
     bool CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame) override;
     void DestroyNativeWindow(WindowHandle window) override;
+    bool GetPointerPosition(WindowHandle window, Point& point) override;
     void MoveNativeWindow(WindowHandle window, const Rect& frame) override;
     void ShowNativeWindow(WindowHandle window, int command) override;
     void PollEvents(bool nothingWaiting) override;

@@ -251,6 +251,18 @@ bool PeekMessage(Message& message, uint32_t removeFlags)
     return false;
 }
 
+bool IsMessageWaiting(uint32_t message)
+{
+    WindowState& state = State();
+    GetWindowBackend().PollEvents(false);
+    if (message == WM_QUIT)
+        return state.quitPosted;
+    for (const Message& waiting : state.queue)
+        if (waiting.message == message)
+            return true;
+    return false;
+}
+
 bool TranslateMessage(const Message& message)
 {
     if (message.message != WM_KEYDOWN)
@@ -313,6 +325,18 @@ LRESULT DefWindowProc(WindowHandle window, uint32_t message, WPARAM /*wParam*/, 
 int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type)
 {
     return GetWindowBackend().ShowMessageBox(FindAlive(owner), text, caption, type);
+}
+
+bool GetCursorClientPosition(WindowHandle window, Point& point)
+{
+    point = Point{};
+    const WindowHandle alive = FindAlive(window);
+    if (alive == nullptr || !GetWindowBackend().GetPointerPosition(alive, point))
+    {
+        point = Point{};
+        return false;
+    }
+    return true;
 }
 
 int ShowCursor(bool show)

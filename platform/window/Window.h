@@ -86,6 +86,10 @@ bool ValidateRect(WindowHandle window, const Rect* rect);
 // Takes the next message: posted and input messages in order, then WM_QUIT, then WM_PAINT for a window that
 // needs painting. WM_PAINT stays pending until the window is validated.
 bool PeekMessage(Message& message, uint32_t removeFlags);
+// Whether a message of that id waits in the queue (WM_QUIT: whether a quit was posted), after taking the
+// native events that arrived; nothing is removed. For loops that must notice a quit without handling
+// the messages before it.
+bool IsMessageWaiting(uint32_t message);
 // Posts the control characters that keys produce (Backspace, Tab, Enter, Escape); printable characters
 // arrive from the back end's text input.
 bool TranslateMessage(const Message& message);
@@ -97,6 +101,10 @@ void PostQuitMessage(int exitCode);
 LRESULT DefWindowProc(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM lParam);
 
 int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type);
+
+// The system pointer's position in the client coordinates of the window (GetCursorPos, then ScreenToClient);
+// false, with the point at 0, 0, for a window that does not exist or a pointer the system cannot place.
+bool GetCursorClientPosition(WindowHandle window, Point& point);
 
 // Display counter: the cursor shows while it is 0 or above. Returns the new count.
 int ShowCursor(bool show);

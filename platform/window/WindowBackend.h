@@ -15,6 +15,8 @@ public:
 
     virtual bool CreateNativeWindow(WindowHandle window, const std::string& title, const Rect& frame) = 0;
     virtual void DestroyNativeWindow(WindowHandle window) = 0;
+    // The pointer's position in the window's client area (it may lie outside); false when unknown.
+    virtual bool GetPointerPosition(WindowHandle window, Point& point) = 0;
     virtual void MoveNativeWindow(WindowHandle window, const Rect& frame) = 0;
     // Command as ShowWindow's.
     virtual void ShowNativeWindow(WindowHandle window, int command) = 0;

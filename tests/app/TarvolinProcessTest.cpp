@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <spawn.h>
 #include <string>
@@ -42,12 +43,18 @@ template <typename Condition> bool WaitFor(Clock::duration limit, Condition cond
 }
 
 // The game's executable as a child process with this process's environment, working in a folder of the
-// test's with stderr in "stderr.txt" there. Killed if it is still running when the test ends.
+// test's that is also its install folder (the files it writes land there), with stderr in "stderr.txt"
+// there. Killed if it is still running when the test ends.
 class GameProcess
 {
 public:
     explicit GameProcess(const TempDir& folder)
     {
+        const std::string registry =
+            folder.Write("registry.cfg", "SOFTWARE\\Kalder Arts\\Tarvolin\\INSTALLTYPE=1\n"
+                                         "SOFTWARE\\Kalder Arts\\Tarvolin\\FULLINSTALLPATH=" +
+                                             folder.Path() + "/\n");
+        setenv("TARVOLIN_REGISTRY", registry.c_str(), 1);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addchdir_np(&actions, folder.Path().c_str());
@@ -79,9 +86,9 @@ public:
     pid_t Pid() const { return m_Pid; }
 
     // True once the process has ended within the time, with its wait status in `status`.
-    bool WaitForEnd(int& status)
+    bool WaitForEnd(int& status, Clock::duration limit = kTimeToEnd)
     {
-        if (!WaitFor(kTimeToEnd, [&] { return waitpid(m_Pid, &status, WNOHANG) == m_Pid; }))
+        if (!WaitFor(limit, [&] { return waitpid(m_Pid, &status, WNOHANG) == m_Pid; }))
             return false;
         m_Pid = -1;
         return true;
@@ -266,4 +273,25 @@ TEST(TarvolinProcess, InterruptAndTerminateEndTheGameThroughItsShutdown)
         ASSERT_TRUE(game.WaitForEnd(status));
         ExpectNormalShutdown(status, folder);
     }
+}
+
+TEST(TarvolinProcess, PassesTheSplashHeadlessOnTheSampleContentAndSavesAsItEnds)
+{
+    SetGameEnvironment(nullptr, "dummy", "1");
+    setenv("TARVOLIN_EXIT_AFTER_FRAMES", "30", 1);
+    TempDir folder;
+    std::filesystem::copy(TARVOLIN_CONTENT_DIR, folder.Path(), std::filesystem::copy_options::recursive);
+    ASSERT_FALSE(folder.Exists("Tarvolin.cfg"));
+    GameProcess game(folder);
+    int status = 0;
+    // Three splash images of four seconds each come first.
+    const bool ended = game.WaitForEnd(status, std::chrono::seconds(40));
+    unsetenv("TARVOLIN_EXIT_AFTER_FRAMES");
+    ASSERT_TRUE(ended) << folder.Read("stderr.txt");
+    ExpectNormalShutdown(status, folder);
+    const std::string config = folder.Read("Tarvolin.cfg");
+    for (const char* marker : {"[Begin Tarvolin Config]\n", "[End Tarvolin Config]\n",
+                               "[Begin Graphics Config]\n", "[End Graphics Config]\n"})
+        EXPECT_NE(config.find(marker), std::string::npos) << marker << " in\n" << config;
+    EXPECT_TRUE(folder.Exists("data/controls.xml"));
 }

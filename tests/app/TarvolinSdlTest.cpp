@@ -1,6 +1,7 @@
 #include "engine/core/kaStartup.h"
 #include "game/Tarvolin.h"
 #include "platform/window/SdlWindowBackend.h"
+#include "tests/support/SteppingClock.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -93,6 +94,8 @@ private:
 TEST(TarvolinOnSdl, RunsFramesTakesKeysAndQuitsOnRequest)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
+    // The splash images pass while the clock is read instead of in real seconds.
+    testsupport::SteppingClock clock(0.25);
     ScriptedUserTarvolin app;
     EXPECT_EQ(kaStartup::WinMain(nullptr, nullptr, "", SW_SHOWDEFAULT), 0);
     EXPECT_EQ(app.width, 800);

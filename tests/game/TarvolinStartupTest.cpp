@@ -4,6 +4,7 @@
 #include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/game/ScriptedInput.h"
+#include "tests/support/SteppingClock.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,8 @@ protected:
     }
 
     gametest::InstallFolder m_Install;
+    // Start-up waits for its splash images: the clock moves as it is read.
+    testsupport::SteppingClock m_Clock{0.25};
     platform::ScriptedWindowBackend m_Backend;
     gametest::AttachedDevices m_Devices{{}};
     platform::TestDirect3D* m_D3D = new platform::TestDirect3D;

@@ -77,6 +77,10 @@ int Sample(const std::string& folder)
 {
     bool ok = WriteSample(folder, "Resources/DefaultTexture.bmp",
                           ProceduralImage::Checker(64, 64, 8, 0xFFFF00FF, 0xFF202020));
+    // The splash sequence: publisher, rating, title.
+    ok = WriteSample(folder, "UI/MorlanixSplash.bmp",
+                     ProceduralImage::Gradient(512, 512, 0xFF081810, 0xFF20A060, false)) &&
+         ok;
     ok = WriteSample(folder, "UI/ESRB.bmp",
                      ProceduralImage::Gradient(800, 600, 0xFF101018, 0xFF404060, true)) &&
          ok;
@@ -87,7 +91,8 @@ int Sample(const std::string& folder)
     ok =
         WriteSample(folder, "resources/particles/spark.tga", ProceduralImage::Glow(32, 32, 0xFFFFE0A0)) && ok;
     // What a course's trees stand up.
-    ok = WriteSample(folder, "resources/trees/tree.tga", ProceduralImage::Tree(64, 128, 0xFF5A3A1E, 0xFF2E7D32)) &&
+    ok = WriteSample(folder, "resources/trees/tree.tga",
+                     ProceduralImage::Tree(64, 128, 0xFF5A3A1E, 0xFF2E7D32)) &&
          ok;
     return ok ? 0 : 1;
 }

@@ -366,3 +366,19 @@ TEST(CachedLookups, AFileWrittenAfterAMissIsThenFound)
                   folder + "/" + name);
     }
 }
+
+TEST_F(PathResolution, WorkingFolderMovesOnlyToAFolderThatExists)
+{
+    m_Dir.Write("Install/Data/a.txt", "a");
+    testsupport::CurrentDirectory back(m_Dir.Path());
+    EXPECT_FALSE(platform::SetCurrentDirectory("Install/Data/a.txt"));
+    EXPECT_FALSE(platform::SetCurrentDirectory("Install/Missing"));
+    EXPECT_FALSE(platform::SetCurrentDirectory(""));
+    EXPECT_TRUE(platform::PathExists("Install"));
+    // Windows spellings resolve like every other path.
+    EXPECT_TRUE(platform::SetCurrentDirectory("install\\DATA"));
+    FILE* file = platform::OpenFile("a.txt", "rb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(ReadAll(file), "a");
+    std::fclose(file);
+}

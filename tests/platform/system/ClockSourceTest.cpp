@@ -33,3 +33,12 @@ TEST(ClockSource, ManualClockInstallsItselfAndRestoresThePreviousSource)
     }
     EXPECT_EQ(&platform::GetClockSource(), before);
 }
+
+TEST(ClockSource, TickCountIsTheInstalledMillisecondTimerAndWraps)
+{
+    platform::ManualClock clock;
+    clock.SetMilliseconds(0xFFFFFFF0u);
+    EXPECT_EQ(platform::GetTickCount(), 0xFFFFFFF0u);
+    clock.AdvanceMilliseconds(0x20);
+    EXPECT_EQ(platform::GetTickCount(), 0x10u);
+}

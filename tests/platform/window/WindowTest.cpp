@@ -96,7 +96,8 @@ TEST_F(WindowTest, NewWindowIsHiddenAndMovesToTheGivenFrame)
     EXPECT_EQ(client.right, 800);
     EXPECT_EQ(client.bottom, 600);
     const Rect frame = m_Backend.NativeWindows().at(window).frame;
-    EXPECT_EQ(std::make_tuple(frame.left, frame.top, frame.right, frame.bottom), std::make_tuple(0, 0, 800, 600));
+    EXPECT_EQ(std::make_tuple(frame.left, frame.top, frame.right, frame.bottom),
+              std::make_tuple(0, 0, 800, 600));
     // Adjusting keeps the client rectangle.
     Rect rect{0, 0, 800, 600};
     ASSERT_TRUE(AdjustWindowRect(rect, WS_OVERLAPPED, false, 0));
@@ -250,4 +251,50 @@ TEST_F(WindowTest, MessageBoxesAreRecordedWithTheirOwner)
     EXPECT_EQ(m_Backend.MessageBoxes()[0].owner, window);
     EXPECT_EQ(m_Backend.MessageBoxes()[0].text, "text");
     EXPECT_EQ(m_Backend.MessageBoxes()[0].caption, "caption");
+}
+
+TEST_F(WindowTest, CursorPositionIsCountedFromTheClientAreaOfTheWindow)
+{
+    WindowHandle window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(MoveWindow(window, 100, 50, 800, 600, false));
+    struct Case
+    {
+        int32_t screenX, screenY, clientX, clientY;
+    };
+    for (const Case& c : {Case{100, 50, 0, 0}, Case{350, 400, 250, 350}, Case{20, 10, -80, -40}})
+    {
+        m_Backend.SetPointer(c.screenX, c.screenY);
+        Point point{-1, -1};
+        EXPECT_TRUE(GetCursorClientPosition(window, point));
+        EXPECT_EQ(point.x, c.clientX);
+        EXPECT_EQ(point.y, c.clientY);
+    }
+    DestroyWindow(window);
+    Point point{7, 7};
+    EXPECT_FALSE(GetCursorClientPosition(window, point));
+    EXPECT_EQ(point.x, 0);
+    EXPECT_EQ(point.y, 0);
+}
+
+TEST_F(WindowTest, WaitingMessagesAreFoundBehindOthersAndStayQueued)
+{
+    WindowHandle window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(IsMessageWaiting(WM_CLOSE));
+    m_Backend.Input(WM_KEYDOWN, VK_ESCAPE);
+    m_Backend.Input(WM_CLOSE);
+    EXPECT_TRUE(IsMessageWaiting(WM_CLOSE));
+    EXPECT_FALSE(IsMessageWaiting(WM_QUIT));
+    PostQuitMessage(3);
+    EXPECT_TRUE(IsMessageWaiting(WM_QUIT));
+    Message message;
+    ASSERT_TRUE(PeekMessage(message, PM_REMOVE));
+    EXPECT_EQ(message.message, WM_KEYDOWN);
+    ASSERT_TRUE(PeekMessage(message, PM_REMOVE));
+    EXPECT_EQ(message.message, WM_CLOSE);
+    ASSERT_TRUE(PeekMessage(message, PM_REMOVE));
+    EXPECT_EQ(message.message, WM_QUIT);
+    EXPECT_EQ(message.wParam, 3u);
+    EXPECT_FALSE(IsMessageWaiting(WM_QUIT));
 }

@@ -198,7 +198,8 @@ TEST_F(ImageToolTest, RefusesBadArgumentsAndUnreadableInput)
 TEST_F(ImageToolTest, SampleWritesTheImagesOpenedByName)
 {
     ASSERT_EQ(Run("sample ."), 0);
-    for (const char* name : {"Resources/DefaultTexture.bmp", "UI/ESRB.bmp", "UI/splash.bmp"})
+    for (const char* name :
+         {"Resources/DefaultTexture.bmp", "UI/MorlanixSplash.bmp", "UI/ESRB.bmp", "UI/splash.bmp"})
     {
         kaBMPImage image;
         EXPECT_TRUE(image.Load(m_Dir.File(name))) << name;

@@ -1,0 +1,250 @@
+#include "game/Tarvolin.h"
+
+#include "engine/core/kaClock.h"
+#include "engine/gui/ProfilerWindow.h"
+#include "engine/gui/guiCursor.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiWindow.h"
+#include "engine/model/kaBillboard.h"
+#include "engine/render/kaCamera.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "game/screens/CourseSummary.h"
+#include "game/screens/DebugWindow.h"
+#include "game/screens/HudWindow.h"
+#include "platform/window/Window.h"
+
+#include <functional>
+
+namespace
+{
+
+constexpr int kApplicationTime = 5;
+constexpr float kSplashCameraDistance = -100.0f;
+constexpr float kSplashCameraStep = 0.1f;
+
+// The interface windows in the order they are made: layout file, the window's name when the layout gives
+// none, and the class.
+enum class WindowKind
+{
+    Plain,
+    Hud,
+    Summary,
+};
+
+struct WindowEntry
+{
+    const char* layout;
+    const char* name;
+    WindowKind kind;
+};
+
+// Until the screens exist each is a plain window from its layout, named as the game finds it.
+constexpr WindowEntry kWindows[] = {
+    {"UI/common/loading.kab", "loading dialog", WindowKind::Plain},
+    {"ui/common/main.kab", "main window", WindowKind::Plain},
+    {"ui/common/opt.kab", "Options Window", WindowKind::Plain},
+    {"ui/common/newplayer.kab", "New Player Window", WindowKind::Plain},
+    {"ui/common/deleteplayer.kab", "Delete Player Window", WindowKind::Plain},
+    {"ui/CareerMenu/career.kab", "Career Window", WindowKind::Plain},
+    {"ui/CourseSelect/CourseSelect.kab", "CourseSelect Window", WindowKind::Plain},
+    {"ui/common/credits.kab", "credits window", WindowKind::Plain},
+    {"ui/hud/hudview.kab", "Hud Window", WindowKind::Hud},
+    {"ui/common/carselect.kab", "Car Select", WindowKind::Plain},
+    {"ui/common/ingamemenu.kab", "InGameMenu", WindowKind::Plain},
+    {"ui/common/coursesummary.kab", "Course Run Summary", WindowKind::Summary},
+    {"UI/editor/mapeditor.kab", "Map Editor Window", WindowKind::Plain},
+    {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::Plain},
+    {"UI/editor/properties.kab", "Editor Properties Window", WindowKind::Plain},
+    {"UI/tvEditor/course_options.kab", "Course Options Window", WindowKind::Plain},
+    {"UI/common/savegame.kab", "Save Game Window", WindowKind::Plain},
+    {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Plain},
+    {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
+    {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Plain},
+    {"UI/stuntshop/stuntshop.kab", "Stunt Shop", WindowKind::Plain},
+    {"UI/common/saveworld.kab", "Save World Menu", WindowKind::Plain},
+};
+
+guiWindow* MakeWindow(const WindowEntry& entry)
+{
+    guiWindow* window = nullptr;
+    switch (entry.kind)
+    {
+    case WindowKind::Hud:
+        window = new HudWindow(entry.layout);
+        break;
+    case WindowKind::Summary:
+        window = new CourseSummary(entry.layout);
+        break;
+    case WindowKind::Plain:
+        window = new guiWindow(std::string(entry.layout));
+        break;
+    }
+    // A missing layout leaves a window without a name, which nothing could find.
+    if (window->GetName().empty())
+        window->SetName(entry.name);
+    return window;
+}
+
+} // namespace
+
+const char* const Tarvolin::kFontFiles[kFontCount] = {
+    "ui/fonts/barmeno10m.kaff", "ui/fonts/barmeno12m.kaff", "ui/fonts/barmeno14m.kaff",
+    "ui/fonts/barmeno16m.kaff", "ui/fonts/barmeno18m.kaff", "ui/fonts/barmeno24m.kaff",
+    "ui/fonts/barmeno16b.kaff", "ui/fonts/barmeno18b.kaff", "ui/fonts/barmeno24b.kaff",
+};
+
+const char* const Tarvolin::kFontNames[kFontCount] = {
+    "bar10m", "bar12m", "bar14m", "bar16m", "bar18m", "bar24m", "bar16b", "bar18b", "bar24b",
+};
+
+void Tarvolin::BuildDisplayModes()
+{
+    // 1600 x 1024 stands beside 1600 x 1200 on purpose: both are offered.
+    static constexpr int32_t kSizes[][2] = {{640, 480},   {800, 600},   {1024, 768},
+                                            {1280, 1024}, {1600, 1024}, {1600, 1200}};
+    static constexpr int32_t kBits[] = {16, 24, 32};
+    for (const auto& size : kSizes)
+        for (const int32_t bits : kBits)
+        {
+            DisplayMode mode;
+            mode.width = size[0];
+            mode.height = size[1];
+            mode.bitsPerPixel = bits;
+            m_DisplayModes.push_back(mode);
+        }
+}
+
+void Tarvolin::_LoadFonts()
+{
+    // A font that does not load leaves its name to the system font; start-up goes on.
+    for (int i = 0; i < kFontCount; ++i)
+        m_GraphicsManager->LoadFont(kFontFiles[i], kFontNames[i]);
+}
+
+void Tarvolin::ShowSplashImage(const std::string& file, int32_t width, int32_t height)
+{
+    if (m_GraphicsManager == nullptr)
+        return;
+    if (m_SplashImage != nullptr)
+    {
+        m_GraphicsManager->RemoveSceneObject(m_SplashImage);
+        m_SplashImage = nullptr;
+    }
+    auto* image = new kaBillboard();
+    image->SetTexture(file);
+    image->SetPixelSize(width, height);
+    image->SetPosition(0.0f, 0.0f, 0.0f);
+    if (m_GraphicsManager->AddSceneObject(image, false))
+        m_SplashImage = image;
+    else
+        delete image;
+
+    kaCamera camera;
+    camera.SetPosition(0.0f, 0.0f, kSplashCameraDistance);
+    camera.UpdateProjection();
+    camera.Update(kSplashCameraStep);
+    m_GraphicsManager->SetCamera(&camera);
+    _DrawStartupFrame();
+}
+
+void Tarvolin::StepSplash()
+{
+    // The started flag, not a non-zero start time, says the sequence runs: its first stage may start at 0.
+    const float now = static_cast<float>(GetTime(kApplicationTime));
+    if (m_SplashStarted && now - m_SplashStart > kSplashTime)
+    {
+        switch (m_SplashStage)
+        {
+        case kSplashPublisher:
+            m_SplashStart = now;
+            ShowSplashImage(kRatingSplash, kSplashSize, kSplashSize);
+            m_SplashStage = kSplashRating;
+            break;
+        case kSplashRating:
+            m_SplashStart = now;
+            ShowSplashImage(kTitleSplash, kSplashSize, kSplashSize);
+            m_SplashStage = kSplashTitle;
+            break;
+        case kSplashTitle:
+            m_SplashStart = now;
+            EndSplash();
+            break;
+        default:
+            break;
+        }
+    }
+    _DrawStartupFrame();
+}
+
+void Tarvolin::EndSplash()
+{
+    m_SplashStage = kSplashDone;
+    if (m_SplashImage != nullptr && m_GraphicsManager != nullptr)
+        m_GraphicsManager->RemoveSceneObject(m_SplashImage);
+    m_SplashImage = nullptr;
+}
+
+void Tarvolin::_FinishSplash()
+{
+    while (m_SplashStage != kSplashDone)
+    {
+        // Start-up handles no message while it waits; a player closing the game meanwhile is not kept
+        // waiting through the rest of the splash.
+        if (platform::IsMessageWaiting(platform::WM_QUIT) || platform::IsMessageWaiting(platform::WM_CLOSE))
+        {
+            EndSplash();
+            break;
+        }
+        StepSplash();
+    }
+}
+
+void Tarvolin::_DrawStartupFrame()
+{
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->Update(0.0f);
+    if (m_GraphicsManager != nullptr)
+        m_GraphicsManager->UpdateSceneObjects(0.0f);
+    Render();
+}
+
+void Tarvolin::_SetUpCursor()
+{
+    if (g_pGuiManager == nullptr)
+        return;
+    g_pGuiManager->CreateCursor();
+    g_pGuiManager->SetFrameCallback(std::bind(&Tarvolin::PumpMessagesOnce, this));
+    g_pGuiManager->ShowCursor(false);
+    StepSplash();
+}
+
+void Tarvolin::_CreateConsoleWindows()
+{
+    if (g_pGuiManager == nullptr)
+        return;
+    m_ConsoleWindow = new DebugWindow();
+    g_pGuiManager->AddWindow(m_ConsoleWindow);
+    m_ProfilerGuiWindow = new ProfilerWindow();
+    g_pGuiManager->AddWindow(m_ProfilerGuiWindow);
+    g_pGuiManager->ShowCursor(true);
+    // A hidden cursor keeps no position, so it is put where the pointer is once it shows.
+    g_pGuiManager->ResetCursorBounds();
+    platform::Point pointer;
+    platform::GetCursorClientPosition(GetWindowHandle(), pointer);
+    g_pGuiManager->SetCursorPosition(pointer.x, pointer.y);
+}
+
+void Tarvolin::CreateWindows()
+{
+    if (g_pGuiManager == nullptr)
+        return;
+    constexpr std::size_t kCount = sizeof(kWindows) / sizeof(kWindows[0]);
+    for (std::size_t i = 0; i < kCount; ++i)
+    {
+        guiWindow* window = MakeWindow(kWindows[i]);
+        g_pGuiManager->AddWindow(window);
+        g_pGuiManager->HideWindow(window, 1);
+        if (i + 1 < kCount)
+            StepSplash();
+    }
+}

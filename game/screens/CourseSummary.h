@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/gui/guiWindow.h"
+
+#include <cstdint>
+#include <string>
+
+// The run summary. Until its own screen exists it keeps the run's results that the course world fills in
+// and counts the frames it is updated.
+class CourseSummary : public guiWindow
+{
+public:
+    explicit CourseSummary(const std::string& layoutFile);
+
+    // The summary's per-frame step while the run phase shows it.
+    void Update() { ++m_UpdateCount; }
+
+    void SetWrecked(bool wrecked) { m_Wrecked = wrecked; }
+    void SetPassed(bool passed) { m_Passed = passed; }
+    void SetLevelUp(bool levelUp) { m_LevelUp = levelUp; }
+    void SetReputation(int32_t points) { m_Reputation = points; }
+    bool IsWrecked() const { return m_Wrecked; }
+    bool IsPassed() const { return m_Passed; }
+    bool IsLevelUp() const { return m_LevelUp; }
+    int32_t GetReputation() const { return m_Reputation; }
+    int32_t GetUpdateCount() const { return m_UpdateCount; }
+
+private:
+    bool m_Wrecked = false;
+    bool m_Passed = false;
+    bool m_LevelUp = false;
+    int32_t m_Reputation = 0;
+    int32_t m_UpdateCount = 0;
+};

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "engine/core/Wizard.h"
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaProfiler.h"
+#include "engine/gui/guiManager.h"
+#include "game/Tarvolin.h"
+#include "platform/audio/NullAudioSink.h"
+#include "platform/gfx/Direct3DFactory.h"
+#include "platform/gfx/TestDirect3D.h"
+#include "platform/input/DirectInput8.h"
+#include "platform/input/ScriptedDevice.h"
+#include "platform/registry/MemoryRegistry.h"
+#include "platform/window/ScriptedWindowBackend.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/ScopedVariable.h"
+#include "tests/support/SteppingClock.h"
+#include "tests/support/TempDir.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace testsupport
+{
+
+// The game's application on a copy of the generated content, as the program starts it, but headless:
+// window messages come from a script, input from scripted devices, drawing goes to the test device, sound
+// to a silent sink, and time moves only through the test's clock. The engine's services are built in the
+// program's order and live as long as the driver.
+class HeadlessGame
+{
+public:
+    struct Options
+    {
+        // The input system lists these devices.
+        std::vector<std::shared_ptr<platform::ScriptedDevice>> devices;
+        // Seconds the clock moves at every read, so that start-up's waits pass at once.
+        double clockStep = 0.25;
+        uint32_t pixelShaderVersion = platform::PS_VERSION(2, 0);
+        uint32_t vertexShaderVersion = platform::VS_VERSION(2, 0);
+        // The device cannot be made.
+        bool failDevice = false;
+        // Draws through the real OpenGL back end offscreen instead of the test device.
+        bool realGraphics = false;
+        // Makes the application object (a test's subclass, say); a plain Tarvolin when empty.
+        std::function<std::unique_ptr<Tarvolin>()> makeApp;
+    };
+
+    explicit HeadlessGame(const Options& options);
+    HeadlessGame() : HeadlessGame(Options()) {}
+    ~HeadlessGame();
+    HeadlessGame(const HeadlessGame&) = delete;
+    HeadlessGame& operator=(const HeadlessGame&) = delete;
+
+    // Makes the main window and runs the application's start-up, as the entry does.
+    bool Start();
+    // The entry's whole run: window, start-up, message loop; returns the exit code.
+    int Run();
+    // One frame of the main loop after the messages waiting: false once the loop would end.
+    bool Frame();
+
+    Tarvolin& App() { return *m_App; }
+    guiManager& Gui() { return m_Gui; }
+    platform::ScriptedWindowBackend& Window() { return m_Window; }
+    SteppingClock& Clock() { return *m_Clock; }
+    platform::NullAudioSink& Sound() { return m_Sound; }
+    platform::TestDirect3D& Direct3D() { return *m_D3D; }
+    // The test device start-up made, or null (always null on real graphics).
+    platform::TestDevice* Device() const { return m_D3D->LastDevice(); }
+    const TempDir& Install() const { return m_Install; }
+    kaProfiler& Profiler() { return m_Profiler; }
+
+    // Steps of the clock while the test reads it; 0 leaves only AdvanceSeconds.
+    void SetClockStep(double seconds) { m_Clock->SetStep(seconds); }
+
+private:
+    std::optional<ScopedVariable> m_Headless;
+    TempDir m_Install;
+    std::optional<CurrentDirectory> m_WorkingFolder;
+    platform::MemoryRegistry m_Registry;
+    platform::ScriptedWindowBackend m_Window;
+    platform::NullAudioSink m_Sound;
+    std::unique_ptr<SteppingClock> m_Clock;
+    platform::TestDirect3D* m_D3D;
+    bool m_FactoryInstalled = false;
+    platform::Direct3DFactory m_PreviousDirect3D;
+    platform::DirectInputFactory m_PreviousInput;
+    kaFileSystem m_FileSystem;
+    guiManager m_Gui;
+    Wizard m_Wizard;
+    kaInitDataBase m_InitData;
+    kaProfiler m_Profiler;
+    std::unique_ptr<Tarvolin> m_App;
+};
+
+} // namespace testsupport
