@@ -122,6 +122,12 @@ bool IsAboutDestroyedWindow(const XErrorEvent& error)
             window.destroyed = true;
             return true;
         }
+    // Once one of our windows is gone, SDL's own handling of the events that were still queued for it asks
+    // about windows that no longer exist (the window itself, None, its last parent); the game is closing and
+    // those requests fail harmlessly.
+    for (const OwnWindow& window : g_Windows)
+        if (window.destroyed)
+            return true;
     return false;
 }
 

@@ -584,6 +584,10 @@ bool SdlWindowBackend::GetPointerPosition(WindowHandle window, Point& point)
     const auto found = m_Windows.find(window);
     if (found == m_Windows.end() || found->second.window == nullptr || DisplayConnection::IsLost())
         return false;
+    // Asking X about a window another program destroyed fails with an error that would end the process.
+    const Native& native = found->second;
+    if (native.destroyedElsewhere || (native.xWindow != 0 && DisplayConnection::IsWindowDestroyed(native.xWindow)))
+        return false;
     int x = 0;
     int y = 0;
     // Over our window SDL already answers in its client coordinates; elsewhere the desktop position is

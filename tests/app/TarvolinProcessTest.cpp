@@ -293,5 +293,6 @@ TEST(TarvolinProcess, PassesTheSplashHeadlessOnTheSampleContentAndSavesAsItEnds)
     for (const char* marker : {"[Begin Tarvolin Config]\n", "[End Tarvolin Config]\n",
                                "[Begin Graphics Config]\n", "[End Graphics Config]\n"})
         EXPECT_NE(config.find(marker), std::string::npos) << marker << " in\n" << config;
-    EXPECT_TRUE(folder.Exists("data/controls.xml"));
+    // "data" resolves to the generated content's "Data" folder.
+    EXPECT_TRUE(folder.Exists("Data/controls.xml"));
 }

@@ -304,7 +304,8 @@ TEST_F(TarvolinFrameTest, TheQuitRequestShutsTheGameDownOnceAndLeavesTheQuitForT
     const std::string config = m_Game.Install().Read("Tarvolin.cfg");
     EXPECT_NE(config.find("[Begin Tarvolin Config]\n"), std::string::npos);
     EXPECT_NE(config.find("[Begin Graphics Config]\n"), std::string::npos);
-    EXPECT_TRUE(m_Game.Install().Exists("data/controls.xml"));
+    // "data" resolves to the generated content's "Data" folder.
+    EXPECT_TRUE(m_Game.Install().Exists("Data/controls.xml"));
 
     // The window's end after it runs nothing twice: the saves are not written again.
     ASSERT_TRUE(std::remove(m_Game.Install().File("Tarvolin.cfg").c_str()) == 0);
