@@ -102,6 +102,9 @@ void guiDropDown::_Layout()
         m_DecoratedList->SetPosition(guiCoordPair::Pixels(0.0f, float(kTextHeight)));
         m_DecoratedList->SetSize(guiCoordPair::Pixels(float(width), float(kListHeight)));
     }
+    // The items take the list's whole width.
+    if (m_List != nullptr)
+        m_List->SetColumnWidth(0, width);
     m_LaidOut = true;
 }
 

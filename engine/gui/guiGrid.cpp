@@ -224,12 +224,11 @@ void guiGrid::_TakeBars(int32_t highlight, int32_t selection)
     m_SelBar = find(selection);
     if (m_SelBar == m_HighBar)
         m_HighBar = nullptr;
+    // Their shown flags stay as read, so that the grid writes back what it read; the first render
+    // shows or hides them.
     for (guiRectangle* bar : {m_SelBar, m_HighBar})
         if (bar != nullptr)
-        {
             bar->SetLayer(m_BarLayer);
-            _SetVisibleAlone(*bar, false);
-        }
     _MakeMissingBars();
 }
 
