@@ -70,6 +70,8 @@ void guiDropDown::_Build()
     m_List->SetForeColor(kaColor::kaColorClamped(0.0f, 0.0f, 0.0f, 1.0f));
     auto* background = new guiBackground(m_List, guiImageParams());
     m_DecoratedList = new guiScroller(background, guiScrollerParams());
+    // The open list hangs below the drop-down's own rectangle, which would clip it away.
+    m_DecoratedList->SetClipMode(kClipToSelf);
     AddChild(m_DecoratedList);
     _SetVisibleAlone(*m_DecoratedList, false);
     _Connect();

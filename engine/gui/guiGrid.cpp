@@ -660,16 +660,18 @@ void guiGrid::_PlaceCells()
                     glyph->ComputeClientRect(client);
                     const int64_t cw = int64_t(client.right) - client.left;
                     const int64_t ch = int64_t(client.bottom) - client.top;
-                    int64_t px = x + inset - client.left;
+                    // Only the client rectangle's extent counts: a glyph draws its box from its position
+                    // (a text's line box starts there, whatever its font's top).
+                    int64_t px = x + inset;
                     if (column.alignment & kAlignCentreX)
-                        px = x + (column.width - cw) / 2 - client.left;
+                        px = x + (column.width - cw) / 2;
                     else if (column.alignment & kAlignRight)
-                        px = x + column.width - inset - cw - client.left;
-                    int64_t py = y + inset - client.top;
+                        px = x + column.width - inset - cw;
+                    int64_t py = y + inset;
                     if (column.alignment & kAlignCentreY)
-                        py = y + (row.height - ch) / 2 - client.top;
+                        py = y + (row.height - ch) / 2;
                     else if (column.alignment & kAlignBottom)
-                        py = y + row.height - inset - ch - client.top;
+                        py = y + row.height - inset - ch;
                     const guiCoordPair position = Pixels(px, py);
                     if (glyph->GetPosition() != position)
                         glyph->SetPosition(position);

@@ -166,18 +166,18 @@ void AddDecorated(guiWindow* root)
     root->AddChild(scroller);
 }
 
-// Tables down the left edge and a drop-down whose list opens over the frame below it. Their rows are
+// Tables under the frame and down the left edge, and a drop-down whose list opens over the frame. Their rows are
 // filled by programs, never saved, so they show empty.
 void AddLists(guiWindow* root)
 {
-    guiGrid* grid = new guiGrid(Px(16, 260), Px(80, 54));
+    guiGrid* grid = new guiGrid(Px(130, 150), Px(80, 54));
     grid->SetName("grid");
     grid->Setup(3, 18, 2, {30, 50});
     grid->SetColumnParam(1, guiGrid::kAlignRight | guiGrid::kAlignCentreY);
     grid->SetRowSelect(false);
     root->AddChild(grid);
 
-    guiListBox* list = new guiListBox(Px(16, 330), Px(80, 54));
+    guiListBox* list = new guiListBox(Px(215, 150), Px(80, 54));
     list->SetName("list box");
     list->GetTextParams().font = "bar12m";
     list->SetForeColor(kaColor::kaColorClamped(1.0f, 1.0f, 0.6f, 1.0f));
@@ -190,6 +190,13 @@ void AddLists(guiWindow* root)
 
     guiDropDown* drop = new guiDropDown(Px(160, 40), Px(120, 18));
     drop->SetName("drop-down");
+    drop->GetButton()->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    for (int32_t state = 0; state < 4; ++state)
+        if (guiImage* look = drop->GetButton()->GetStateImage(state))
+            look->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    SizeScrollBar(drop->GetDecoratedList()->GetVerticalBar());
+    drop->GetTextBox()->SetFont("bar16m");
+    drop->GetList()->GetTextParams().font = "bar12m";
     root->AddChild(drop);
 }
 
