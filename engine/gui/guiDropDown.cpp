@@ -87,8 +87,8 @@ void guiDropDown::_Connect()
                 return true;
             });
     if (m_List != nullptr)
-        m_List->AddHandler(gui::kEventCellSelected, [this](const guiMsgEvent& message)
-                           { return _OnListPick(message); });
+        m_List->AddHandler(gui::kEventCellSelected,
+                           [this](const guiMsgEvent& message) { return _OnListPick(message); });
 }
 
 void guiDropDown::_Layout()
@@ -267,7 +267,8 @@ void guiDropDown::_TakeParts(int32_t button, int32_t decorated, int32_t list, in
 void guiDropDown::WriteText(std::ostream& stream) const
 {
     gui::WriteTextField(stream, "DownButton", m_Button != nullptr ? IndexOfChild(m_Button) : -1);
-    gui::WriteTextField(stream, "DecoratedList", m_DecoratedList != nullptr ? IndexOfChild(m_DecoratedList) : -1);
+    gui::WriteTextField(stream, "DecoratedList",
+                        m_DecoratedList != nullptr ? IndexOfChild(m_DecoratedList) : -1);
     gui::WriteTextField(stream, "List", m_List != nullptr ? m_List->GetId() : -1);
     gui::WriteTextField(stream, "Text", m_TextBox != nullptr ? m_TextBox->GetId() : -1);
     gui::WriteTextField(stream, "Items", m_Items);

@@ -51,7 +51,8 @@ bool ParseColor(const std::string& text, kaColor& color)
 
 guiCoordPair Pixels(int64_t x, int64_t y)
 {
-    return guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(x)), static_cast<float>(gui::ClampToInt(y)));
+    return guiCoordPair::Pixels(static_cast<float>(gui::ClampToInt(x)),
+                                static_cast<float>(gui::ClampToInt(y)));
 }
 
 int32_t Clamp32(int64_t value)
@@ -452,12 +453,13 @@ int32_t guiGrid::GetColumnWidth(int32_t column) const
 uint32_t guiGrid::GetColumnParam(int32_t column) const
 {
     return column >= 0 && column < static_cast<int32_t>(m_ColumnList.size()) ? m_ColumnList[column].alignment
-                                                                              : 0;
+                                                                             : 0;
 }
 
 void guiGrid::SetColumnWidth(int32_t column, int32_t width)
 {
-    if (column < 0 || column >= static_cast<int32_t>(m_ColumnList.size()) || m_ColumnList[column].width == width)
+    if (column < 0 || column >= static_cast<int32_t>(m_ColumnList.size()) ||
+        m_ColumnList[column].width == width)
         return;
     m_ColumnList[column].width = width;
     SetDirty(true);
@@ -1104,20 +1106,24 @@ void guiGrid::GetProperties(GuiParamTable& sheet) const
 void guiGrid::SetProperties(const GuiParamTable& sheet)
 {
     int32_t value = 0;
-    if (const GuiParamTable::Entry* entry = sheet.Find("Rows"); entry && Parse(entry->text, value) && value >= 0)
+    if (const GuiParamTable::Entry* entry = sheet.Find("Rows");
+        entry && Parse(entry->text, value) && value >= 0)
         Resize(static_cast<uint32_t>(value), GetColumnCount());
     if (const GuiParamTable::Entry* entry = sheet.Find("Columns");
         entry && Parse(entry->text, value) && value >= 0)
         Resize(GetRowCount(), static_cast<uint32_t>(value));
-    if (const GuiParamTable::Entry* entry = sheet.Find("DefaultRowHeight"); entry && Parse(entry->text, value))
+    if (const GuiParamTable::Entry* entry = sheet.Find("DefaultRowHeight");
+        entry && Parse(entry->text, value))
     {
         m_DefaultRowHeight = value;
         Resize(GetRowCount(), GetColumnCount());
     }
-    if (const GuiParamTable::Entry* entry = sheet.Find("BorderColor"); entry && ParseColor(entry->text, m_BorderColor))
+    if (const GuiParamTable::Entry* entry = sheet.Find("BorderColor");
+        entry && ParseColor(entry->text, m_BorderColor))
         if (m_Lines != nullptr)
             m_Lines->SetColor(m_BorderColor);
-    if (const GuiParamTable::Entry* entry = sheet.Find("BorderWidth"); entry && Parse(entry->text, m_BorderWidth))
+    if (const GuiParamTable::Entry* entry = sheet.Find("BorderWidth");
+        entry && Parse(entry->text, m_BorderWidth))
         if (m_Lines != nullptr)
         {
             m_Lines->SetLineWidth(static_cast<float>(m_BorderWidth));

@@ -20,9 +20,7 @@ bool IsZero(const guiCoordPair& pair)
 
 } // namespace
 
-guiGridParams::guiGridParams() : columnWidths(1)
-{
-}
+guiGridParams::guiGridParams() : columnWidths(1) {}
 
 guiGridParams::guiGridParams(uint32_t rowCount, int32_t height, uint32_t columnCount,
                              const std::vector<int32_t>& widths)

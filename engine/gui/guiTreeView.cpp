@@ -56,7 +56,8 @@ void guiTreeView::_Init()
     m_Icons[kLeafIcon] = Icon(nullptr, 0.0f);
     m_Icons[kExpandedIcon] = Icon(kMinusIcon, 1.0f);
     m_Icons[kFoldedIcon] = Icon(kPlusIcon, 1.0f);
-    AddHandler(gui::kEventDoubleClick, [this](const guiMsgEvent& message) { return _OnDoubleClick(message); });
+    AddHandler(gui::kEventDoubleClick,
+               [this](const guiMsgEvent& message) { return _OnDoubleClick(message); });
 }
 
 void guiTreeView::_DeleteNodes()

@@ -166,8 +166,8 @@ void AddDecorated(guiWindow* root)
     root->AddChild(scroller);
 }
 
-// Tables under the frame and down the left edge, and a drop-down whose list opens over the frame. Their rows are
-// filled by programs, never saved, so they show empty.
+// Tables under the frame and down the left edge, and a drop-down whose list opens over the frame. Their
+// rows are filled by programs, never saved, so they show empty.
 void AddLists(guiWindow* root)
 {
     guiGrid* grid = new guiGrid(Px(130, 150), Px(80, 54));

@@ -16,8 +16,8 @@ std::vector<uint8_t> TreeIconTexels(bool plus)
         {
             uint8_t* texel = &texels[(static_cast<std::size_t>(y) * side + x) * 4];
             const bool frame = x == 0 || y == 0 || x == side - 1 || y == side - 1;
-            const bool bar = (y == middle && x >= 2 && x <= side - 3) ||
-                             (plus && x == middle && y >= 2 && y <= side - 3);
+            const bool bar =
+                (y == middle && x >= 2 && x <= side - 3) || (plus && x == middle && y >= 2 && y <= side - 3);
             if (frame)
                 texel[0] = texel[1] = texel[2] = 160;
             else if (!bar)

@@ -51,7 +51,8 @@ protected:
                          [this](const guiMsgEvent& message)
                          {
                              const int32_t* data = ka::any_cast<int32_t>(&message.value);
-                             m_Log.push_back(std::to_string(data != nullptr ? *data : -1) + ":" + message.text);
+                             m_Log.push_back(std::to_string(data != nullptr ? *data : -1) + ":" +
+                                             message.text);
                              return true;
                          });
     }
@@ -197,11 +198,11 @@ TEST_F(DropDownLayoutTest, PartsOfTheWrongClassOrMissingAreSkipped)
         const char* to;
         bool button, list, textBox;
     };
-    for (const Case& c : {Case{"DownButton 0", "DownButton 1", false, true, true},
-                          Case{"List 10", "List -1", true, false, true},
-                          Case{"List 10", "List 77", true, false, true},
-                          Case{"Text -1", "Text 10", true, true, false},
-                          Case{"DecoratedList 2", "DecoratedList 0", true, true, true}})
+    for (const Case& c :
+         {Case{"DownButton 0", "DownButton 1", false, true, true},
+          Case{"List 10", "List -1", true, false, true}, Case{"List 10", "List 77", true, false, true},
+          Case{"Text -1", "Text 10", true, true, false},
+          Case{"DecoratedList 2", "DecoratedList 0", true, true, true}})
     {
         std::string changed = text;
         ASSERT_NE(changed.find(c.from), std::string::npos) << c.from;

@@ -1,5 +1,6 @@
 #include "engine/gui/guiGrid.h"
 
+#include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiImage.h"
 
 #include "engine/gui/guiLayout.h"
@@ -78,10 +79,7 @@ protected:
     }
 
     // Clicks the cell's middle.
-    void ClickCell(int32_t row, int32_t column)
-    {
-        m_Desk.Click(20 + 50 * column + 25, 40 + 18 * row + 9);
-    }
+    void ClickCell(int32_t row, int32_t column) { m_Desk.Click(20 + 50 * column + 25, 40 + 18 * row + 9); }
 
     std::vector<std::string> Take()
     {
@@ -389,7 +387,8 @@ TEST_F(GridLayoutTest, OlderVersionsReadFewerFields)
     const std::string text = gui::FormatLayout(grid, false);
 
     // 1.04: no bar ids, and fresh bars.
-    std::string old = WithVersion(Without(Without(Without(text, "Highlight "), "Selection "), "PermScrolls "), "1.04");
+    std::string old =
+        WithVersion(Without(Without(Without(text, "Highlight "), "Selection "), "PermScrolls "), "1.04");
     old = Without(old, "PassMouse ");
     guiGlyph* read = Load(old);
     ASSERT_NE(read, nullptr);
@@ -605,6 +604,69 @@ TEST_F(GridDeskTest, ATreeDoubleClickFoldsOnlyNodes)
     m_Desk.Click(320, 40 + 9);
     EXPECT_FALSE(top->expanded);
     EXPECT_EQ(tree->GetRowHeight(1), 0);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST(Grid, GrowingToFitMakesTheGridAsTallAsItsRows)
+{
+    for (bool grow : {false, true})
+    {
+        auto* grid = new guiGrid(Px(0, 0), Px(100, 30));
+        grid->AddRef();
+        grid->SetGrowToFit(grow);
+        for (int i = 0; i < 3; ++i)
+            grid->AddRow();
+        EXPECT_EQ(grid->GetRowCount(), 4u);
+        EXPECT_EQ(grid->ToPixels(grid->GetSize()).y, grow ? 72 : 30) << grow;
+        EXPECT_EQ(grid->ToPixels(grid->GetSize()).x, 100);
+        grid->Release();
+    }
+}
+
+TEST(Grid, PropertiesResizeWithinTheBoundsAndSwitchTheLines)
+{
+    auto* grid = new guiGrid(Px(0, 0), Px(120, 60));
+    grid->AddRef();
+    GuiParamTable sheet(16);
+    grid->GetProperties(sheet);
+    for (const char* name : {"Rows", "Columns", "DefaultRowHeight", "BorderColor", "BorderWidth",
+                             "BufferWidth", "RowSelect", "PermScrolls", "LoadCell", "Notes"})
+        EXPECT_NE(sheet.Find(name), nullptr) << name;
+
+    struct Case
+    {
+        const char* name;
+        const char* text;
+        uint32_t rows, columns;
+    };
+    for (const Case& c : {Case{"Rows", "4", 4, 1}, Case{"Columns", "3", 4, 3}, Case{"Rows", "99999999", 4, 3},
+                          Case{"Columns", "-2", 4, 3}, Case{"Columns", "0", 4, 0}})
+    {
+        GuiParamTable change(4);
+        change.Insert(c.name, c.text, ka::any());
+        grid->SetProperties(change);
+        EXPECT_EQ(grid->GetRowCount(), c.rows) << c.name << " " << c.text;
+        EXPECT_EQ(grid->GetColumnCount(), c.columns) << c.name << " " << c.text;
+    }
+    GuiParamTable height(4);
+    height.Insert("DefaultRowHeight", "25", ka::any());
+    grid->SetProperties(height);
+    EXPECT_EQ(grid->GetRowHeight(3), 25);
+
+    GuiParamTable border(4);
+    border.Insert("BorderWidth", "0", ka::any());
+    grid->SetProperties(border);
+    EXPECT_FALSE(grid->GetLines()->IsVisible());
+    GuiParamTable wider(4);
+    wider.Insert("BorderWidth", "3", ka::any());
+    grid->SetProperties(wider);
+    EXPECT_TRUE(grid->GetLines()->IsVisible());
+    EXPECT_EQ(grid->GetLines()->GetLineWidth(), 3.0f);
+    grid->Release();
 }
 
 } // namespace

@@ -203,8 +203,9 @@ TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothF
     for (const char* names :
          {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]", "[Button]",
           "[CheckBox]", "[OptionGroup]", "[Group]", "[SplitFrame]", "[Border]", "[Caption]", "[Background]",
-          "[Slider]", "[ScrollBar]", "[Scroller]", "[Text]", "[TextBox]", "[Grid]", "[ListBox]", "[TreeView]",
-          "[DropDown]"})
+          "[Slider]", "[ScrollBar]", "[Scroller]", "[Text]", "[TextBox]"})
+        EXPECT_NE(text.find(names), std::string::npos) << names;
+    for (const char* names : {"[Grid]", "[ListBox]", "[TreeView]", "[DropDown]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
@@ -305,12 +306,12 @@ protected:
                 "[Image]",       "[Lines]",  "[Rectangle]",  "[Cursor]",   "[Proxy]",
                 "[Placeholder]", "[Glyph]",  "[Widget]",     "[Window]",   "[Button]",
                 "[OptionGroup]", "[Group]",  "[SplitFrame]", "[Border]",   "[Caption]",
-                "[Background]",  "[Slider]", "[ScrollBar]",  "[Scroller]", "[Text]", "[TextBox]",
-                "[Grid]",        "[ListBox]", "[TreeView]",  "[DropDown]"};
+                "[Grid]",        "[ListBox]", "[TreeView]", "[DropDown]",
+                "[Background]",  "[Slider]", "[ScrollBar]",  "[Scroller]", "[Text]", "[TextBox]"};
             const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25, 26,
                                                  29,          11,          10,          21, 22, 9,  2,  3,
-                                                 8,           12,          19,          28, 17, 18, 6, 20,
-                                                 7,           13,          15,          24};
+                                                 7,           13,          15,          24,
+                                                 8,           12,          19,          28, 17, 18, 6, 20};
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;

@@ -40,8 +40,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, false)));
-        ASSERT_NE(m_Graphics.Manager()->LoadFont(std::string(TARVOLIN_CONTENT_DIR) + "/UI/fonts/barmeno16m.kaff",
-                                                 "bar16m"),
+        ASSERT_NE(m_Graphics.Manager()->LoadFont(
+                      std::string(TARVOLIN_CONTENT_DIR) + "/UI/fonts/barmeno16m.kaff", "bar16m"),
                   nullptr);
         m_Root = new TestPanel(Px(0, 0), Px(640, 480));
         m_Root->AddRef();
@@ -72,7 +72,8 @@ protected:
 
     static bool Near(Rgb got, Rgb want)
     {
-        return std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 && std::abs(got.b - want.b) <= 3;
+        return std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 &&
+               std::abs(got.b - want.b) <= 3;
     }
 
     static gui::MouseData At(int x, int y)
