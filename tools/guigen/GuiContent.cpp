@@ -2,6 +2,7 @@
 
 #include "tools/guigen/ClickSound.h"
 #include "tools/guigen/ScrollImages.h"
+#include "tools/guigen/TreeIcons.h"
 
 #include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
@@ -9,6 +10,10 @@
 #include "engine/gui/guiCaption.h"
 #include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiCursor.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiListBox.h"
+#include "engine/gui/guiTreeView.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
@@ -159,6 +164,40 @@ void AddDecorated(guiWindow* root)
     for (guiScrollBar* part : {scroller->GetVerticalBar(), scroller->GetHorizontalBar()})
         SizeScrollBar(part);
     root->AddChild(scroller);
+}
+
+// Tables under the frame and down the left edge, and a drop-down whose list opens over the frame. Their
+// rows are filled by programs, never saved, so they show empty.
+void AddLists(guiWindow* root)
+{
+    guiGrid* grid = new guiGrid(Px(130, 150), Px(80, 54));
+    grid->SetName("grid");
+    grid->Setup(3, 18, 2, {30, 50});
+    grid->SetColumnParam(1, guiGrid::kAlignRight | guiGrid::kAlignCentreY);
+    grid->SetRowSelect(false);
+    root->AddChild(grid);
+
+    guiListBox* list = new guiListBox(Px(215, 150), Px(80, 54));
+    list->SetName("list box");
+    list->GetTextParams().font = "bar12m";
+    list->SetForeColor(kaColor::kaColorClamped(1.0f, 1.0f, 0.6f, 1.0f));
+    root->AddChild(list);
+
+    guiTreeView* tree = new guiTreeView(Px(16, 400), Px(80, 60));
+    tree->SetName("tree view");
+    tree->SetPermScrolls(true);
+    root->AddChild(tree);
+
+    guiDropDown* drop = new guiDropDown(Px(160, 40), Px(120, 18));
+    drop->SetName("drop-down");
+    drop->GetButton()->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    for (int32_t state = 0; state < 4; ++state)
+        if (guiImage* look = drop->GetButton()->GetStateImage(state))
+            look->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    SizeScrollBar(drop->GetDecoratedList()->GetVerticalBar());
+    drop->GetTextBox()->SetFont("bar16m");
+    drop->GetList()->GetTextParams().font = "bar12m";
+    root->AddChild(drop);
 }
 
 } // namespace
@@ -319,6 +358,7 @@ guiGlyph* BuildShowcase()
     root->AddChild(panel);
 
     AddDecorated(root);
+    AddLists(root);
 
     guiCursor* cursor = new guiCursor(kCursorFile, 0, 0);
     cursor->SetName("pointer");
@@ -364,7 +404,7 @@ bool WriteContent(const std::string& folder, std::string& error)
         error = "cannot write " + folder + "/" + kClickSoundFile;
         return false;
     }
-    if (!WriteScrollPictures(folder, error))
+    if (!WriteScrollPictures(folder, error) || !WriteTreeIcons(folder, error))
         return false;
     const std::vector<uint8_t> texels = CursorTexels();
     kaTGAImage cursor;

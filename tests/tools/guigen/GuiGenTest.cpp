@@ -12,6 +12,7 @@
 #include "platform/audio/NullAudioSink.h"
 #include "tools/guigen/ClickSound.h"
 #include "tools/guigen/ScrollImages.h"
+#include "tools/guigen/TreeIcons.h"
 
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiOptionGroup.h"
@@ -79,6 +80,8 @@ TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
     ASSERT_EQ(std::system(run.c_str()), 0);
     for (const char* file : {guigen::kCursorFile, guigen::kShowcaseText, guigen::kShowcaseBinary,
                              guigen::kShowcasePart, guigen::kProfilerLayout, guigen::kClickSoundFile})
+        EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
+    for (const char* file : {guigen::kMinusIconFile, guigen::kPlusIconFile})
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
     for (const guigen::ScrollPicture& picture : guigen::ScrollPictures())
     {
@@ -172,6 +175,27 @@ TEST_F(GuiContentTest, TheScrollPicturesAreSixteenPixelsAcrossTheirBar)
             EXPECT_NE(looks[a], looks[b]) << names[a] << " " << names[b];
 }
 
+TEST_F(GuiContentTest, TheTreeIconsAreNineSquareAndThePlusAddsAnUpright)
+{
+    std::vector<uint8_t> looks[2];
+    int index = 0;
+    for (const char* file : {guigen::kMinusIconFile, guigen::kPlusIconFile})
+    {
+        kaTGAImage icon;
+        ASSERT_TRUE(icon.Load(m_Dir.File(file))) << file;
+        EXPECT_EQ(icon.GetWidth(), guigen::kTreeIconSide);
+        EXPECT_EQ(icon.GetHeight(), guigen::kTreeIconSide);
+        looks[index++].assign(icon.GetPixels(), icon.GetPixels() + 9 * 9 * 4);
+    }
+    // Both have the bar across the middle row; only the plus has the centre column's pixel above it dark.
+    auto blue = [](const std::vector<uint8_t>& texels, int x, int y) { return texels[(y * 9 + x) * 4]; };
+    EXPECT_EQ(blue(looks[0], 2, 4), 0);
+    EXPECT_EQ(blue(looks[1], 2, 4), 0);
+    EXPECT_EQ(blue(looks[0], 4, 2), 255);
+    EXPECT_EQ(blue(looks[1], 4, 2), 0);
+    EXPECT_EQ(blue(looks[1], 1, 1), 255);
+}
+
 TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothForms)
 {
     const std::string text = Bytes(guigen::kShowcaseText);
@@ -180,6 +204,8 @@ TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothF
          {"[Window]", "[Image]", "[Lines]", "[Rectangle]", "[Cursor]", "[Proxy]", "[Placeholder]", "[Button]",
           "[CheckBox]", "[OptionGroup]", "[Group]", "[SplitFrame]", "[Border]", "[Caption]", "[Background]",
           "[Slider]", "[ScrollBar]", "[Scroller]", "[Text]", "[TextBox]"})
+        EXPECT_NE(text.find(names), std::string::npos) << names;
+    for (const char* names : {"[Grid]", "[ListBox]", "[TreeView]", "[DropDown]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
@@ -280,9 +306,11 @@ protected:
                 "[Image]",       "[Lines]",  "[Rectangle]",  "[Cursor]",   "[Proxy]",
                 "[Placeholder]", "[Glyph]",  "[Widget]",     "[Window]",   "[Button]",
                 "[OptionGroup]", "[Group]",  "[SplitFrame]", "[Border]",   "[Caption]",
+                "[Grid]",        "[ListBox]", "[TreeView]", "[DropDown]",
                 "[Background]",  "[Slider]", "[ScrollBar]",  "[Scroller]", "[Text]", "[TextBox]"};
             const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25, 26,
                                                  29,          11,          10,          21, 22, 9,  2,  3,
+                                                 7,           13,          15,          24,
                                                  8,           12,          19,          28, 17, 18, 6, 20};
             for (int i = 0; i < kMutations; ++i)
             {
