@@ -247,6 +247,15 @@ TEST_F(DisplayBoxTest, AnEntryLimitDropsTheOldestEntriesPieces)
     EXPECT_EQ(Words(*composition).front().x, 0) << "the rest moved up to the line start";
     composition->SetEntryLimit(1);
     EXPECT_EQ(Texts(*composition), "[four]");
+
+    // The console empties its box before each line.
+    box->SetText("<text>old</text>");
+    box->Clear();
+    EXPECT_EQ(box->GetText(), "");
+    EXPECT_TRUE(composition->GetEntries().empty());
+    EXPECT_EQ(composition->GetChildCount(), 0);
+    box->AppendText(params, 0);
+    EXPECT_EQ(Texts(*composition), "[four]");
 }
 
 TEST_F(DisplayBoxTest, AppendingKeepsTheLastLineAtTheBottom)
