@@ -9,6 +9,7 @@
 #include "engine/gui/guiLayoutSyntax.h"
 #include "engine/gui/guiTextParams.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
+#include "engine/gui/guiWindow.h"
 
 #include <algorithm>
 #include <istream>
@@ -70,8 +71,11 @@ guiDisplayBox::guiDisplayBox(kaBinaryStream& stream)
 
 guiDisplayBox::~guiDisplayBox()
 {
-    if (m_Composition != nullptr)
-        m_Composition->Release();
+    if (m_Composition == nullptr)
+        return;
+    if (m_OwnerWindow != nullptr)
+        m_OwnerWindow->ForgetWidget(m_Composition);
+    m_Composition->Release();
 }
 
 void guiDisplayBox::_Init()
@@ -84,9 +88,15 @@ void guiDisplayBox::_SetComposition(guiCompositeGlyph* composition)
     if (composition == nullptr)
         return;
     if (m_Composition != nullptr)
+    {
+        if (m_OwnerWindow != nullptr)
+            m_OwnerWindow->ForgetWidget(m_Composition);
         m_Composition->Release();
+    }
     m_Composition = composition;
     m_Composition->AddRef();
+    // It draws nothing itself, and the window's lists must never hold it: it is no child of the box.
+    m_Composition->SetInHitList(false);
     _SetParentOf(*m_Composition, this);
     m_Composition->SetTag(this);
     m_Composition->SetOwnerWindow(m_OwnerWindow);

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -256,6 +257,28 @@ TEST_F(DisplayBoxTest, AnEntryLimitDropsTheOldestEntriesPieces)
     EXPECT_EQ(composition->GetChildCount(), 0);
     box->AppendText(params, 0);
     EXPECT_EQ(Texts(*composition), "[four]");
+}
+
+TEST_F(DisplayBoxTest, TheWindowListsThePiecesAndForgetsThemWithTheBox)
+{
+    guiDisplayBox* box = AddDisplay(300, 60, "<text font bar16m>two words</text>");
+    const guiGlyph* composition = box->GetComposition();
+    std::vector<const guiGlyph*> pieces;
+    for (const auto& entry : box->GetComposition()->GetEntries())
+        for (guiGlyph* piece : entry.pieces)
+            if (piece != nullptr)
+                pieces.push_back(piece);
+    ASSERT_EQ(pieces.size(), 2u);
+    auto listed = [this](const guiGlyph* glyph)
+    {
+        const auto& list = m_Form->GetHitList();
+        return std::find(list.begin(), list.end(), glyph) != list.end();
+    };
+    EXPECT_TRUE(listed(pieces[0]) && listed(pieces[1])) << "the words are drawn by the window";
+    EXPECT_FALSE(listed(composition));
+    m_Form->RemoveChild(box);
+    for (const guiGlyph* gone : {pieces[0], pieces[1], composition})
+        EXPECT_FALSE(listed(gone)) << "only compared, never followed";
 }
 
 TEST_F(DisplayBoxTest, AppendingKeepsTheLastLineAtTheBottom)
