@@ -4,6 +4,7 @@
 #include "tools/guigen/ScrollImages.h"
 #include "tools/guigen/TreeIcons.h"
 
+#include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
@@ -14,6 +15,7 @@
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiTreeView.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
@@ -200,6 +202,22 @@ void AddLists(guiWindow* root)
     root->AddChild(drop);
 }
 
+// Rich text: a grey message on two lines with the pointer's picture in its flow, and a log scrolled to
+// its end.
+void AddDisplayBoxes(guiWindow* root)
+{
+    guiDisplayBox* message = new guiDisplayBox(Px(110, 396), Px(170, 44));
+    message->SetName("message");
+    message->SetText(std::string("<text font bar16m color .5 .5 .5 1>A file cannot contain:\n/:*?\"<>|</text>"
+                                 "<image filename \"") +
+                     kCursorFile + "\" alpha 1><text font bar12m align 2>centred</text>");
+    root->AddChild(message);
+    guiDisplayBox* log = new guiDisplayBox(Px(110, 444), Px(170, 30));
+    log->SetName("log");
+    log->SetText("<text font bar10m color 0.8 1 0.8 1>first line\nsecond line\nthird line\n</text>");
+    root->AddChild(log);
+}
+
 } // namespace
 
 guiGlyph* BuildShowcasePart()
@@ -359,6 +377,7 @@ guiGlyph* BuildShowcase()
 
     AddDecorated(root);
     AddLists(root);
+    AddDisplayBoxes(root);
 
     guiCursor* cursor = new guiCursor(kCursorFile, 0, 0);
     cursor->SetName("pointer");
@@ -387,6 +406,22 @@ guiGlyph* BuildProfilerWindow()
     box->SetMultiLine(true);
     root->AddChild(box);
     return root;
+}
+
+guiGlyph* BuildMessageBox()
+{
+    auto* box = new MessageBoxWindow();
+    // No font measures the labels here: each gets the place a small font would give it.
+    for (guiButton* button :
+         {box->GetOkButton(), box->GetCancelButton(), box->GetYesButton(), box->GetNoButton()})
+    {
+        auto* caption = static_cast<guiCaption*>(button->GetParent());
+        guiRenderContext context;
+        DrawTree(caption, context);
+        const float label = 7.0f * static_cast<float>(caption->GetCaption()->GetText().size());
+        caption->GetCaption()->SetPosition(Px((MessageBoxWindow::kButtonWidth - label) / 2, 8));
+    }
+    return box;
 }
 
 bool WriteContent(const std::string& folder, std::string& error)
@@ -428,6 +463,14 @@ bool WriteContent(const std::string& folder, std::string& error)
     if (!profilerSaved)
     {
         error = "cannot write " + folder + "/" + kProfilerLayout;
+        return false;
+    }
+    guiGlyph* messageBox = BuildMessageBox();
+    const bool messageBoxSaved = gui::SaveLayout(*messageBox, folder + "/" + kMessageBoxLayout, false);
+    messageBox->Release();
+    if (!messageBoxSaved)
+    {
+        error = "cannot write " + folder + "/" + kMessageBoxLayout;
         return false;
     }
     guiGlyph* showcase = BuildShowcase();

@@ -83,6 +83,7 @@ TEST_F(GuiContentTest, TheToolWritesTheSameBytesOnEveryRun)
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
     for (const char* file : {guigen::kMinusIconFile, guigen::kPlusIconFile})
         EXPECT_EQ(ReadAll(other.File(file)), Bytes(file)) << file;
+    EXPECT_EQ(ReadAll(other.File(guigen::kMessageBoxLayout)), Bytes(guigen::kMessageBoxLayout));
     for (const guigen::ScrollPicture& picture : guigen::ScrollPictures())
     {
         const std::string file = std::string(guigen::kScrollFolder) + "/" + picture.file;
@@ -207,6 +208,7 @@ TEST_F(GuiContentTest, TheShowcaseWrittenReadAndWrittenAgainKeepsItsBytesInBothF
         EXPECT_NE(text.find(names), std::string::npos) << names;
     for (const char* names : {"[Grid]", "[ListBox]", "[TreeView]", "[DropDown]"})
         EXPECT_NE(text.find(names), std::string::npos) << names;
+    EXPECT_NE(text.find("[DisplayBox]"), std::string::npos);
     for (const char* file : {guigen::kShowcaseText, guigen::kShowcaseBinary})
     {
         guiGlyph* read = gui::LoadLayout(file);
@@ -302,16 +304,18 @@ protected:
             auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
             const bool binary = seed[0] == 'B';
             const std::vector<std::string> counts = {"2147483647", "-2147483648", "-1", "99999", "0"};
-            const std::vector<std::string> classes = {
+            std::vector<std::string> classes = {
                 "[Image]",       "[Lines]",  "[Rectangle]",  "[Cursor]",   "[Proxy]",
                 "[Placeholder]", "[Glyph]",  "[Widget]",     "[Window]",   "[Button]",
                 "[OptionGroup]", "[Group]",  "[SplitFrame]", "[Border]",   "[Caption]",
                 "[Grid]",        "[ListBox]", "[TreeView]", "[DropDown]",
                 "[Background]",  "[Slider]", "[ScrollBar]",  "[Scroller]", "[Text]", "[TextBox]"};
-            const std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25, 26,
+            classes.push_back("[DisplayBox]");
+            std::vector<uint32_t> words = {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 1,  4,  14, 25, 26,
                                                  29,          11,          10,          21, 22, 9,  2,  3,
                                                  7,           13,          15,          24,
                                                  8,           12,          19,          28, 17, 18, 6, 20};
+            words.push_back(5);
             for (int i = 0; i < kMutations; ++i)
             {
                 std::string input = seed;
