@@ -74,6 +74,9 @@ public:
                                           WorldTool::kHeight, nullptr, nullptr);
         m_Manager = std::make_unique<kaGraphicsManager>();
         m_Started = m_Manager->Initialize(m_Window, config.c_str(), nullptr, false) && m_Manager->GetDevice();
+        // As the game starts: no graphics folder, so texture names are found through the search folders
+        // (a model's "maps").
+        m_Manager->SetGraphicsPath("");
     }
     ~Graphics()
     {
