@@ -31,6 +31,11 @@ function(tarvolin_test target)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Test.cpp)
     add_executable(${target} ${sources})
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} tests_support GTest::gtest GTest::gmock GTest::gtest_main)
+    # Test code is most of what the build compiles, and it runs briefly: at -O1 it compiles in about a fifth
+    # less time than at -O2, while the code under test keeps the build's own optimisation.
+    if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
+        target_compile_options(${target} PRIVATE -O1)
+    endif()
     set(properties LABELS "${ARG_LABELS}")
     if(ARG_GL AND TARVOLIN_SANITIZE)
         list(APPEND properties
