@@ -100,6 +100,10 @@ public:
                     m_Manager->GetDevice();
         if (m_Memory && m_Memory->LastDevice())
             m_Memory->LastDevice()->SetLogging(false);
+        // As the game starts: no graphics folder, so texture names are found through the search folders
+        // (a model's "maps").
+        if (m_Started)
+            m_Manager->SetGraphicsPath("");
     }
     ~Graphics()
     {
