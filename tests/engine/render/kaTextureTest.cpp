@@ -323,6 +323,57 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
     m_Manager->ReleaseTexture(texture);
 }
 
+// A loaded texture's levels, made straight from the file's pixels, hold the chain GenerateMipMaps gives,
+// at 32 bits as they are and at 24 bits in the colour bytes of each converted texel.
+TEST_F(TextureTest, LoadedLevelsHoldTheGeneratedChain)
+{
+    struct Case
+    {
+        uint16_t width, height;
+        uint8_t bits;
+    };
+    for (const Case& c : {Case{16, 8, 32}, Case{8, 32, 32}, Case{32, 32, 24}, Case{4, 2, 24}})
+    {
+        const uint32_t bytes = c.bits / 8u;
+        Bytes pixels(size_t(c.width) * c.height * bytes);
+        uint32_t seed = c.width * 7u + c.height + c.bits;
+        for (uint8_t& byte : pixels)
+            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        imagebytes::TgaHeader header;
+        header.width = c.width;
+        header.height = c.height;
+        header.bitsPerPixel = c.bits;
+        header.descriptor = c.bits == 32 ? 0x28 : 0x20;
+        const std::string name = "levels" + std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
+                                 std::to_string(c.bits) + ".tga";
+        kaTexture* texture =
+            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), c.bits);
+        uint32_t levels = 0;
+        kaTexture::GetMipChainSize(c.width, c.height, levels);
+        ASSERT_EQ(texture->GetTexture()->GetLevelCount(), levels) << name;
+        size_t at = 0;
+        uint32_t w = c.width, h = c.height;
+        for (uint32_t level = 0; level < levels; ++level, w /= 2, h /= 2)
+        {
+            LockedRect locked;
+            ASSERT_EQ(texture->LockRect(level, &locked, nullptr, LOCK_READONLY), GFX_OK);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x, at += bytes)
+                {
+                    const uint32_t texel = Texel32(locked, x, y);
+                    for (uint32_t b = 0; b < bytes; ++b)
+                        ASSERT_EQ((texel >> (8 * b)) & 0xFF, chain[at + b])
+                            << name << " level " << level << " at " << x << ", " << y;
+                }
+            texture->UnlockRect(level);
+        }
+        EXPECT_EQ(at, chain.size()) << name;
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
 TEST_F(TextureTest, TgaStreamPagesCopyRowByRowAndConvertTwentyFourBits)
 {
     imagebytes::TgaHeader header;
