@@ -374,6 +374,37 @@ TEST_F(TextureTest, LoadedLevelsHoldTheGeneratedChain)
     }
 }
 
+// A manager set up never to draw starts without the system font or leaves texture files unread, each
+// alone; one set up as usual has both.
+TEST_F(TextureTest, AManagerThatNeverDrawsLeavesTheSystemFontOrTextureFilesUnloaded)
+{
+    imagebytes::TgaHeader header;
+    header.width = 4;
+    header.height = 4;
+    header.descriptor = 0x28;
+    const std::string file = WriteFile("skipped.tga", imagebytes::RawTga(header, Bytes(4 * 4 * 4, 0x80)));
+    for (const auto [skipFont, skipTextures] :
+         {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}, std::pair{true, true}})
+    {
+        m_Manager.reset();
+        m_Manager = std::make_unique<kaGraphicsManager>();
+        m_Manager->SetSkipSystemFont(skipFont);
+        m_Manager->SetSkipTextureFiles(skipTextures);
+        ASSERT_TRUE(m_Manager->Initialize(m_Window, m_ConfigPath.c_str(), nullptr, false));
+        EXPECT_EQ(m_Manager->GetFont(kaGraphicsManager::kSystemFont) != nullptr, !skipFont)
+            << skipFont << skipTextures;
+        kaTexture* texture = m_Manager->LoadTexture(file, false, 0);
+        EXPECT_EQ(texture != nullptr, !skipTextures) << skipFont << skipTextures;
+        if (texture)
+            m_Manager->ReleaseTexture(texture);
+        // Textures made in memory are still made.
+        kaTexture* made = m_Manager->CreateTexture(8, 8, 0);
+        EXPECT_NE(made, nullptr) << skipFont << skipTextures;
+        if (made)
+            m_Manager->ReleaseTexture(made);
+    }
+}
+
 TEST_F(TextureTest, TgaStreamPagesCopyRowByRowAndConvertTwentyFourBits)
 {
     imagebytes::TgaHeader header;
