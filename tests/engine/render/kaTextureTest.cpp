@@ -405,6 +405,59 @@ TEST_F(TextureTest, AManagerThatNeverDrawsLeavesTheSystemFontOrTextureFilesUnloa
     }
 }
 
+// Sizes whose levels have odd widths and widths of one, against the block means of a texel-by-texel
+// reference at every depth.
+TEST_F(TextureTest, OddLevelWidthsHoldTheMeansOfTheirBlocks)
+{
+    struct Size
+    {
+        uint16_t width, height;
+    };
+    for (const Size& size : {Size{14, 10}, Size{6, 12}, Size{2, 2}, Size{30, 4}})
+    {
+        imagebytes::TgaHeader header;
+        header.width = size.width;
+        header.height = size.height;
+        header.descriptor = 0x28;
+        const std::string name =
+            "odd" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".tga";
+        kaTexture* texture = m_Manager->LoadTexture(
+            WriteFile(name, imagebytes::RawTga(header, Bytes(size_t(size.width) * size.height * 4, 0x40))),
+            false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        for (uint32_t bits : {8u, 24u, 32u})
+        {
+            const uint32_t bytes = bits / 8;
+            Bytes pixels(size_t(size.width) * size.height * bytes);
+            uint32_t seed = size.width * 31u + bits;
+            for (uint8_t& byte : pixels)
+                byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+            const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), bits);
+            std::vector<uint8_t> expected(pixels.begin(), pixels.end());
+            size_t above = 0;
+            for (uint32_t width = size.width, height = size.height; width / 2 && height / 2;
+                 width /= 2, height /= 2)
+            {
+                for (uint32_t y = 0; y < height / 2; ++y)
+                    for (uint32_t x = 0; x < width / 2; ++x)
+                        for (uint32_t c = 0; c < bytes; ++c)
+                        {
+                            const auto texel = [&](uint32_t tx, uint32_t ty)
+                            { return int(expected[above + (size_t(ty) * width + tx) * bytes + c]); };
+                            const int sum = bytes == 1
+                                                ? 2 * (texel(2 * x, 2 * y) + texel(2 * x, 2 * y + 1))
+                                                : texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) +
+                                                      texel(2 * x, 2 * y + 1) + texel(2 * x + 1, 2 * y + 1);
+                            expected.push_back(uint8_t(sum >> 2));
+                        }
+                above += size_t(width) * height * bytes;
+            }
+            EXPECT_EQ(chain, expected) << name << " at " << bits << " bits";
+        }
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
 TEST_F(TextureTest, TgaStreamPagesCopyRowByRowAndConvertTwentyFourBits)
 {
     imagebytes::TgaHeader header;
