@@ -3,6 +3,7 @@
 #include "engine/core/kaApp.h"
 #include "engine/core/kaSoundHandle.h"
 #include "game/DisplayMode.h"
+#include "game/tvWorldSounds.h"
 #include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
@@ -54,6 +55,7 @@ public:
     static constexpr const char* kMusicFolder = "Resources\\Sounds\\Music";
     static constexpr const char* kHighScoresFile = "Data/HighScores.xml";
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
+    static constexpr const char* kWorldSoundsFile = "Data\\Sounds\\Sounds.xml";
 
     // Start-up: the splash images and how long each stays, the main window, the crowd sound.
     static constexpr const char* kPublisherSplash = "UI\\MorlanixSplash.bmp";
@@ -124,6 +126,7 @@ public:
     DebugWindow* GetConsoleWindow() const { return m_ConsoleWindow; }
     ProfilerWindow* GetProfilerWindow() const { return m_ProfilerGuiWindow; }
     const kaSoundHandle& GetCrowdSound() const { return m_CrowdSound; }
+    tvWorldSounds& GetWorldSounds() { return m_WorldSounds; }
 
     // Closes the main window once this many frames have run (0: never), so the program can run unattended.
     void SetFrameLimit(uint32_t frames) { m_FrameLimit = frames; }
@@ -227,8 +230,10 @@ private:
     void _FinishSplash();
     // One drawn frame while start-up runs.
     void _DrawStartupFrame();
-    // Frame time from the clock, a hitch counted short.
-    float _TakeFrameTime();
+    // Frame time from the clock, a hitch counted short; the measured time before that in rawFrameTime.
+    float _TakeFrameTime(float* rawFrameTime = nullptr);
+    // Start-up's music: the groove chooser, the world sounds and the theme unless music is muted.
+    void _StartMusic();
     // Sound, GUI, scene and the drawing of one frame, after its input.
     void _RunFrameWork(float frameTime, bool profiled);
     void _CountFrame();
@@ -297,4 +302,5 @@ private:
     // Pointer movement below a pixel, kept until it adds up to one.
     float m_AxisRemainder[3] = {0.0f, 0.0f, 0.0f};
     kaSoundHandle m_CrowdSound;
+    tvWorldSounds m_WorldSounds;
 };

@@ -38,6 +38,8 @@ constexpr uint8_t kPauseKey = 0x13;
 constexpr uint8_t kEscapeKey = 0x1B;
 constexpr uint8_t kScreenshotKey = 0x78;
 constexpr uint8_t kConsoleKey = '`';
+constexpr uint8_t kNextSongKey = '+';
+constexpr uint8_t kPreviousSongKey = '-';
 
 // Kinds of the raw mouse events the message loop reports.
 constexpr int kMouseX = 1;
@@ -54,9 +56,11 @@ void Dispatch(const guiMsgMouse& message)
 
 } // namespace
 
-float Tarvolin::_TakeFrameTime()
+float Tarvolin::_TakeFrameTime(float* rawFrameTime)
 {
     float frameTime = static_cast<float>(GetTime(kElapsedTime));
+    if (rawFrameTime != nullptr)
+        *rawFrameTime = frameTime;
     if (frameTime > kMaxFrameTime)
         frameTime = kHitchFrameTime;
     m_FrameTime = frameTime;
@@ -248,8 +252,12 @@ bool Tarvolin::OnKey(uint32_t code, bool isVirtualKey, uint8_t shift, uint8_t al
     const uint8_t key = message.key;
     if (!isVirtualKey)
     {
-        // '+' and '-' change the theme song; that joins with the music code.
-        if (key == kConsoleKey && m_ConsoleEnabled)
+        // The music keys go on to the GUI as well.
+        if (key == kNextSongKey)
+            ChangeSong(true);
+        else if (key == kPreviousSongKey)
+            ChangeSong(false);
+        else if (key == kConsoleKey && m_ConsoleEnabled)
         {
             if (m_ConsoleWindow != nullptr)
             {

@@ -343,3 +343,26 @@ TEST_F(StreamedSongTest, SongVolumeAndStopAffectTheStream)
     m_Wizard.StopSong(true);
     EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 0u);
 }
+
+TEST_F(StreamedSongTest, ALoopThatEndsBeforeTheSequencerLooksAgainStillLeadsOnAndToTheOutro)
+{
+    SetRandomSeed(SeedDrawing(2, 0, 1));
+    Load(Streamed());
+    int loopEnds = 0;
+    m_Wizard.GetSong()->loopEndCallback = [&loopEnds] { ++loopEnds; };
+    m_Wizard.StartSong();
+    // The intro, then the first loop to its end: the sequencer switches to the next loop.
+    Frame(2205);
+    Frame(2205);
+    ASSERT_EQ(loopEnds, 1);
+    // A stall (a loaded machine): the output plays the whole next loop before the sequencer runs again.
+    m_Sink.Advance(2300);
+    Frame(1);
+    Frame(1);
+    EXPECT_EQ(loopEnds, 2) << "the loop's end went unnoticed";
+    m_Wizard.GetSong()->stopRequested = true;
+    std::vector<int> heard = Listen(40, 200);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), 4000);
+    EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 0u) << "the stopped song never ended";
+}
