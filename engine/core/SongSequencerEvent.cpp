@@ -185,8 +185,10 @@ bool SongSequencerEvent::_UpdateSampled()
             play(m_Song->outro.get());
             m_Song->stopRequested = false;
         }
-        else if (playing(m_Song->currentLoop))
+        else
         {
+            // Playing, or already played through when the sequencer ran late: either way the loop's end
+            // is looked for from now on, so the song cannot stall here.
             m_State = 1;
         }
         return false;

@@ -141,6 +141,25 @@ TEST_F(SongTest, ASampledSongGoesIntroLoopNextLoopOutro)
     EXPECT_FALSE(m_Wizard.IsSoundLoaded(intro));
 }
 
+TEST_F(SongTest, ASampledLoopThatEndsBeforeTheSequencerLooksAgainStillLeadsOn)
+{
+    const std::string list = SongList(false, Wave("intro.wav", 441, 1000), Wave("outro.wav", 441, 4000),
+                                      {{1, Wave("one.wav", 441, 2000)}, {2, Wave("two.wav", 441, 3000)}});
+    SetRandomSeed(SeedDrawing(2, 0, 1));
+    Load(list);
+    int loopEnds = 0;
+    m_Wizard.GetSong()->loopEndCallback = [&loopEnds] { ++loopEnds; };
+    m_Wizard.StartSong();
+    Frame(441);
+    Frame(441);
+    ASSERT_EQ(loopEnds, 1);
+    // A stall: the next loop plays through before the sequencer runs again.
+    m_Sink.Advance(500);
+    const std::vector<int> heard = Listen(6, 220);
+    EXPECT_FALSE(heard.empty()) << "the music fell silent";
+    EXPECT_GE(loopEnds, 2);
+}
+
 TEST_F(SongTest, LoopsOutsideTheGrooveRangeAreNeverChosen)
 {
     const std::string list = SongList(false, "", "",
