@@ -238,6 +238,11 @@ private:
     void _RunFrameWork(float frameTime, bool profiled);
     void _CountFrame();
     void _DispatchAxis(int axis, float value);
+    // While the GUI cursor shows, puts it where the system pointer is when the pointer moved (or the cursor
+    // just showed). False when the pointer's position is unknown or the cursor is hidden.
+    bool _FollowPointer();
+    // Remembers where the GUI cursor was put at the pointer, so that only the pointer's moves follow.
+    void _TrackPointer(bool known, int32_t x, int32_t y);
     void _SaveScreenshot();
     // The course world when one is loaded.
     bool _HasWorld() const { return GetCurrentWorld() != nullptr; }
@@ -298,7 +303,14 @@ private:
     bool m_ShutDown = false;
     DebugWindow* m_ConsoleWindow = nullptr;
     ProfilerWindow* m_ProfilerGuiWindow = nullptr;
+    // The pointer buttons as the GUI last heard of them, and as the input devices were last polled: the
+    // window's button messages and the polled actions both report a click, the GUI hears it once.
     bool m_ButtonStates[3] = {false, false, false};
+    bool m_PolledButtons[3] = {false, false, false};
+    // The system pointer's client position last given to the GUI cursor, while it is known.
+    bool m_PointerTracked = false;
+    int32_t m_PointerX = 0;
+    int32_t m_PointerY = 0;
     // Pointer movement below a pixel, kept until it adds up to one.
     float m_AxisRemainder[3] = {0.0f, 0.0f, 0.0f};
     kaSoundHandle m_CrowdSound;

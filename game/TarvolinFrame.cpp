@@ -8,6 +8,7 @@
 #include "engine/core/kaClock.h"
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
+#include "engine/gui/guiCursor.h"
 #include "engine/gui/guiManager.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaPhysicsWorld.h"
@@ -160,8 +161,41 @@ void Tarvolin::_DispatchAxis(int axis, float value)
     Dispatch(message);
 }
 
+void Tarvolin::_TrackPointer(bool known, int32_t x, int32_t y)
+{
+    m_PointerTracked = known;
+    m_PointerX = x;
+    m_PointerY = y;
+}
+
+bool Tarvolin::_FollowPointer()
+{
+    guiCursor* cursor = g_pGuiManager != nullptr ? g_pGuiManager->GetCursor() : nullptr;
+    platform::Point pointer;
+    if (cursor == nullptr || !cursor->IsVisible() || !platform::GetCursorClientPosition(GetWindowHandle(), pointer))
+    {
+        // Hidden, the cursor keeps no place: it goes to the pointer again when it shows.
+        _TrackPointer(false, 0, 0);
+        return false;
+    }
+    // The GUI's own moves of the cursor stand until the pointer moves.
+    if (!m_PointerTracked || pointer.x != m_PointerX || pointer.y != m_PointerY)
+    {
+        guiMsgMouse message;
+        message.data.moved = true;
+        message.data.absolute = true;
+        message.data.x = pointer.x;
+        message.data.y = pointer.y;
+        Dispatch(message);
+    }
+    _TrackPointer(true, pointer.x, pointer.y);
+    return true;
+}
+
 void Tarvolin::ProcessInput(float frameTime)
 {
+    // The cursor sits where the system pointer is; the mouse's own motion then would only make it drift.
+    const bool followsPointer = _FollowPointer();
     if (m_InputManager == nullptr)
         return;
     for (int axis = 0; axis < 3; ++axis)
@@ -169,6 +203,8 @@ void Tarvolin::ProcessInput(float frameTime)
         int32_t kind = InputDevice::kKindInvalid;
         const int32_t value = m_InputManager->GetActionValue(axis, &kind, kPlayer);
         if (value == 0)
+            continue;
+        if (followsPointer && axis < 2 && kind == InputDevice::kKindRelativeAxis)
             continue;
         float delta = static_cast<float>(value);
         if (kind != InputDevice::kKindRelativeAxis)
@@ -179,7 +215,10 @@ void Tarvolin::ProcessInput(float frameTime)
     {
         const bool pressed =
             m_InputManager->GetActionValue(kPointerButtonAction + button, nullptr, kPlayer) > 0;
-        if (pressed == m_ButtonStates[button])
+        // Only a change the poll sees and the GUI has not heard of yet (from the window's messages).
+        const bool polledChange = pressed != m_PolledButtons[button];
+        m_PolledButtons[button] = pressed;
+        if (!polledChange || pressed == m_ButtonStates[button])
             continue;
         guiMsgMouse message;
         message.data.buttons[button] = pressed;
@@ -229,6 +268,10 @@ bool Tarvolin::OnMouse(int kind, int pressed, int amount, int /*unused*/)
     default:
     {
         const int button = kind - kMouseButton0;
+        // The same change polled from the input devices may have reached the GUI first.
+        if ((pressed != 0) == m_ButtonStates[button])
+            return true;
+        m_ButtonStates[button] = pressed != 0;
         data.buttons[button] = pressed != 0;
         data.changed[button] = true;
         data.buttonsChanged = true;
