@@ -172,7 +172,8 @@ bool Tarvolin::_FollowPointer()
 {
     guiCursor* cursor = g_pGuiManager != nullptr ? g_pGuiManager->GetCursor() : nullptr;
     platform::Point pointer;
-    if (cursor == nullptr || !cursor->IsVisible() || !platform::GetCursorClientPosition(GetWindowHandle(), pointer))
+    if (cursor == nullptr || !cursor->IsVisible() ||
+        !platform::GetCursorClientPosition(GetWindowHandle(), pointer))
     {
         // Hidden, the cursor keeps no place: it goes to the pointer again when it shows.
         _TrackPointer(false, 0, 0);

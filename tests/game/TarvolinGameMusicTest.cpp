@@ -35,7 +35,8 @@ bool ThemePlaying(const Wizard& wizard)
     const Song* song = wizard.GetSong();
     return song != nullptr && song->IsStreamed() && song->streamIntro &&
            song->streamIntro->path.find("Roadblazer") != std::string::npos &&
-           wizard._ActiveGraph() == wizard._SongGraph(Wizard::kIntroGraph) && wizard.GetQueuedEventCount() > 0;
+           wizard._ActiveGraph() == wizard._SongGraph(Wizard::kIntroGraph) &&
+           wizard.GetQueuedEventCount() > 0;
 }
 
 // The game started headless on the generated content, frames of chosen lengths after start-up.
@@ -141,9 +142,9 @@ TEST_F(TarvolinGameMusicTest, MusicKeysStepThroughTheSongsDuringACourseAndStillR
         int32_t to;
     };
     const Case cases[] = {
-        {true, false, "+", count - 1, 0},  {true, false, "-", 0, count - 1}, {true, false, "+", 0, 1},
-        {true, false, "-", 1, 0},          {false, false, "+", 0, 0},        {true, true, "+", 0, 0},
-        {true, true, "-", 0, 0},           {true, false, "+-", 0, 0},
+        {true, false, "+", count - 1, 0}, {true, false, "-", 0, count - 1}, {true, false, "+", 0, 1},
+        {true, false, "-", 1, 0},         {false, false, "+", 0, 0},        {true, true, "+", 0, 0},
+        {true, true, "-", 0, 0},          {true, false, "+-", 0, 0},
     };
     for (const Case& c : cases)
     {
