@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/terraingen/EnvironmentContent.h"
 #include "tools/terraingen/TerrainSamples.h"
 
 #include <tinyxml.h>
@@ -315,6 +316,52 @@ void AppendVehicleRecords(TiXmlElement* root)
     AppendTextElement(car, "stopSound", SampleWorld::kEngineStopSound);
 }
 
+// Water, sky box and sun, keyed in the order the world writes them.
+void AppendEnvironment(TiXmlElement* world)
+{
+    TiXmlElement* water = AppendElement(world, "WaterPlane");
+    AppendTextElement(water, "effect", "resources\\fx\\shaders\\water\\water_PS20_11.fx");
+    AppendFloatElement(water, "level", SampleWorld::kWaterLevel);
+    AppendFloatElement(water, "min_level", 10.0f);
+    AppendFloatElement(water, "max_level", 60.0f);
+
+    const std::string sky = EnvironmentContent::kSkyFolder;
+    const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
+    TiXmlElement* box = AppendElement(world, "Skybox");
+    for (size_t face = 0; face < 5; ++face)
+        AppendTextElement(box, faceKeys[face], sky + EnvironmentContent::kSkyFaces[face]);
+    TiXmlElement* cloud = AppendElement(box, "Cloudplane");
+    AppendTextElement(cloud, "texture", sky + EnvironmentContent::kClouds);
+    AppendFloatElement(cloud, "height", SampleWorld::kCloudHeight);
+    AppendFloatElement(cloud, "speed", SampleWorld::kCloudSpeed);
+
+    const std::string pictures = EnvironmentContent::kBillboardFolder;
+    TiXmlElement* sun = AppendElement(world, "Sun");
+    AppendFloatElement(sun, "position", SampleWorld::kSunPosition);
+    AppendFloatElement(sun, "axistilt", SampleWorld::kSunAxisTilt);
+    AppendTextElement(sun, "texture", pictures + EnvironmentContent::kSunDisc);
+    AppendFloatElement(sun, "scale", 0.5f);
+    AppendFloatElement(sun, "reddirectional", 1.0f);
+    AppendFloatElement(sun, "greendirectional", 0.95f);
+    AppendFloatElement(sun, "bluedirectional", 0.85f);
+    AppendFloatElement(sun, "redambient", 0.5f);
+    AppendFloatElement(sun, "greenambient", 0.5f);
+    AppendFloatElement(sun, "blueambient", 0.55f);
+    TiXmlElement* layers = AppendElement(sun, "lensFlareLayers");
+    const struct
+    {
+        const char* picture;
+        float length, scale;
+    } flare[] = {{EnvironmentContent::kFlareGlow, 2.0f, 1.5f}, {EnvironmentContent::kFlareRing, -1.0f, 1.5f}};
+    for (const auto& layer : flare)
+    {
+        TiXmlElement* entry = AppendElement(layers, "FlareLayer");
+        AppendTextElement(entry, "texture", pictures + layer.picture);
+        AppendFloatElement(entry, "length", layer.length);
+        AppendFloatElement(entry, "scale", layer.scale);
+    }
+}
+
 } // namespace
 
 std::vector<SampleWorld::Placed> SampleWorld::SampleEntities()
@@ -404,6 +451,8 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
         AppendFloatElement(single, "detailTexStretch", 12.0f);
         AppendTextElement(terrain, "edgePanels", TerrainSamples::TilePath("rock"));
     }
+    if (layered)
+        AppendEnvironment(world);
     AppendElement(world, "Entities");
 }
 

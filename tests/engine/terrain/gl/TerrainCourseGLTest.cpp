@@ -5,17 +5,24 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaEntityWaterPlane.h"
+#include "engine/terrain/kaRotationOnlyBillboard.h"
+#include "engine/terrain/kaSkyBox.h"
+#include "engine/terrain/kaSun.h"
 #include "engine/terrain/kaTerrain.h"
 
+#include "platform/files/Files.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Vector3.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/HeadlessGraphics.h"
+#include "tests/support/TempDir.h"
 #include "tools/terraingen/TerrainSamples.h"
 #include "tools/worldgen/SampleWorld.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -131,6 +138,42 @@ protected:
         EXPECT_NEAR(back.y, y, 1.0f);
     }
 
+    // Turns the camera (pitch down, then turn about Y) and draws a frame.
+    FrameCapture Turned(const Vector3& eye, float pitch, float turn)
+    {
+        kaCamera& camera = *m_World->GetCamera();
+        camera.SetPosition(eye.x, eye.y, eye.z);
+        camera.SetRotationAngles(pitch, turn, 0.0f);
+        camera.Rotate();
+        camera.UpdateProjection();
+        m_Manager->Render(true, false);
+        FrameCapture frame;
+        EXPECT_EQ(m_Manager->GetDevice()->CaptureFrame(&frame), GFX_OK);
+        return frame;
+    }
+
+    static Rgb Pixel(const FrameCapture& frame, float x, float y)
+    {
+        const size_t at = (size_t(y) * frame.Width + size_t(x)) * 3;
+        return {frame.Rows[at + 2], frame.Rows[at + 1], frame.Rows[at]};
+    }
+
+    // Pixels that differ between two frames in the square of half side `r` around (x, y).
+    static int ChangedAround(const FrameCapture& a, const FrameCapture& b, float x, float y, int r)
+    {
+        int changed = 0;
+        for (int py = int(y) - r; py <= int(y) + r; ++py)
+            for (int px = int(x) - r; px <= int(x) + r; ++px)
+            {
+                if (px < 0 || py < 0 || px >= kWidth || py >= kHeight)
+                    continue;
+                const size_t at = (size_t(py) * kWidth + size_t(px)) * 3;
+                changed += a.Rows[at] != b.Rows[at] || a.Rows[at + 1] != b.Rows[at + 1] ||
+                           a.Rows[at + 2] != b.Rows[at + 2];
+            }
+        return changed;
+    }
+
     testsupport::HeadlessGraphics m_Graphics{"TerrainCourseGL", 100, 100};
     testsupport::CurrentDirectory m_Content{TARVOLIN_CONTENT_DIR};
     kaFileSystem m_Files;
@@ -168,6 +211,79 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseShowsSandOnItsLowColumnsAndRockO
     }
     ExpectPickedAtTheGeneratedHeight(320.0f, 240.0f);
     ExpectPickedAtTheGeneratedHeight(200.0f, 100.0f);
+}
+
+TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseHasItsSkySunAndWater)
+{
+    LoadAndDraw(SampleWorld::kLayeredCourseFile);
+    auto* sky = dynamic_cast<kaSkyBox*>(m_World->GetSkyBox());
+    auto* sun = dynamic_cast<kaSun*>(m_World->GetSun());
+    auto* water = dynamic_cast<kaEntityWaterPlane*>(m_World->GetWaterPlane());
+    ASSERT_NE(sky, nullptr);
+    ASSERT_NE(sun, nullptr);
+    ASSERT_NE(water, nullptr);
+    EXPECT_EQ(sky->GetCloudPlanes().size(), 1u);
+    ASSERT_EQ(sun->GetFlareLayers().size(), 2u);
+    // The sun lights the course: its one light is in the world's list.
+    const auto& lights = m_World->GetLights();
+    EXPECT_EQ(std::count(lights.begin(), lights.end(), sun->GetLight()), 1);
+    // Saved again, the course is the same bytes: the water's level, the cloud plane and the layers' scales
+    // come back as written.
+    testsupport::TempDir folder;
+    ASSERT_TRUE(m_World->SaveFile(folder.File("again.xml"), false));
+    std::string original;
+    ASSERT_TRUE(platform::ReadWholeFile(SampleWorld::kLayeredCourseFile, original, 1 << 20));
+    EXPECT_EQ(folder.Read("again.xml"), original);
+
+    // From above: water over the lowest corner, blue over red, built as wide as the terrain.
+    EXPECT_EQ(water->GetLevelInUse(), 1);
+    EXPECT_FLOAT_EQ(water->GetWidth(), SampleWorld::kTerrainSide);
+    const Vector3 wet = m_Manager->ProjectToScreen(Vector3(24.0f, SampleWorld::kWaterLevel, 24.0f));
+    ASSERT_GE(wet.x, 0.0f);
+    ASSERT_GE(wet.y, 0.0f);
+    const Rgb shown = Pixel(m_Frame, wet.x, wet.y);
+    EXPECT_GT(shown.b, shown.r + 20) << shown.r << " " << shown.g << " " << shown.b;
+    // Capped to no shaders the plain texture still draws there.
+    auto& caps = const_cast<GfxCaps&>(m_Manager->GetCaps());
+    caps.VertexShaderVersion = 0;
+    caps.PixelShaderVersion = 0;
+    water->Build(water->GetWidth(), water->GetLength());
+    EXPECT_EQ(water->GetLevelInUse(), 0);
+    const FrameCapture plain = Turned(Vector3(256.0f, 760.0f, 256.0f), 1.5707964f, 0.0f);
+    const Rgb fallback = Pixel(plain, wet.x, wet.y);
+    EXPECT_GT(fallback.b, fallback.r + 20) << fallback.r << " " << fallback.g << " " << fallback.b;
+
+    // Looking up, the sky stays put however far the camera goes; the clouds drift with time.
+    const FrameCapture here = Turned(Vector3(256.0f, 200.0f, 256.0f), -1.5707964f, 0.0f);
+    const FrameCapture there = Turned(Vector3(1256.0f, 200.0f, -744.0f), -1.5707964f, 0.0f);
+    EXPECT_EQ(here.Rows, there.Rows);
+    sky->Update(0.6f);
+    sky->Update(0.6f);
+    const FrameCapture later = Turned(Vector3(1256.0f, 200.0f, -744.0f), -1.5707964f, 0.0f);
+    EXPECT_GT(ChangedAround(here, later, kWidth / 2, kHeight / 2, kHeight / 2), kWidth * kHeight / 20);
+
+    // Turned towards the sun, a little to its left: the disc where it projects, the first layer half-way
+    // to the centre and the second mirrored through it. Without the sun those places show only sky.
+    const Vector3 eye(256.0f, 200.0f, 256.0f);
+    const FrameCapture lit = Turned(eye, -0.7853982f, 1.3f);
+    const Vector3 disc = m_Manager->ProjectToScreen(eye + sun->GetDisc()->GetPosition());
+    ASSERT_GT(disc.x, kWidth / 2 + 20.0f);
+    ASSERT_LT(disc.x, kWidth - 10.0f);
+    EXPECT_EQ(sun->GetFlareTarget(), 1.0f);
+    m_World->SetSun(nullptr);
+    const FrameCapture unlit = Turned(eye, -0.7853982f, 1.3f);
+    const float cx = kWidth / 2, cy = kHeight / 2;
+    const struct
+    {
+        float x, y;
+        bool changed;
+    } places[] = {{disc.x, disc.y, true},
+                  {(disc.x + cx) / 2, (disc.y + cy) / 2, true},
+                  {2 * cx - disc.x, 2 * cy - disc.y, true},
+                  {10.0f, 10.0f, false},
+                  {10.0f, kHeight - 10.0f, false}};
+    for (const auto& place : places)
+        EXPECT_EQ(ChangedAround(lit, unlit, place.x, place.y, 6) > 0, place.changed) << place.x << ", " << place.y;
 }
 
 TEST_F(TerrainCourseOpenGLTest, TheSingleLayerCourseShowsTheBaseQuadrantsFramedByItsPanels)
