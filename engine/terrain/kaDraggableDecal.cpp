@@ -122,8 +122,9 @@ int32_t kaDraggableDecal::_CellsPerRepeat(float scale)
 {
     if (!(scale > 0.0f))
         return 0;
+    // A repeat saved as a float (1/5 as 0.2) comes back a hair short of its whole cells: allow for it.
     // Held well inside an int: any terrain is far narrower, and the bounds are held to it afterwards.
-    return int32_t(std::min(std::trunc(1.0 / double(scale)), 1.0e6));
+    return int32_t(std::min(std::trunc(1.0 / double(scale) * (1.0 + 1.0e-5)), 1.0e6));
 }
 
 void kaDraggableDecal::_Remove(kaTerrainDecal*& piece)
@@ -165,15 +166,16 @@ void kaDraggableDecal::ReadXml(const TiXmlElement* element)
         m_Texture = GetElementText(texture);
     if (const TiXmlElement* handle = element->FirstChildElement("handleTexture"))
         m_HandleTexture = GetElementText(handle);
+    // One-letter keys: read by element, as the child-text helper takes no names that short.
     if (const TiXmlElement* start = element->FirstChildElement("startCorner"))
     {
-        m_StartX = GetChildElementInt("x", start);
-        m_StartZ = GetChildElementInt("z", start);
+        m_StartX = GetElementInt(start->FirstChildElement("x"));
+        m_StartZ = GetElementInt(start->FirstChildElement("z"));
     }
     if (const TiXmlElement* end = element->FirstChildElement("endCorner"))
     {
-        m_EndX = GetChildElementInt("x", end);
-        m_EndZ = GetChildElementInt("z", end);
+        m_EndX = GetElementInt(end->FirstChildElement("x"));
+        m_EndZ = GetElementInt(end->FirstChildElement("z"));
     }
     const TiXmlElement* widthScale = element->FirstChildElement("widthScale");
     const TiXmlElement* lengthScale = element->FirstChildElement("lengthScale");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaMeshSubset.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaQuadTree.h"
