@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/terraingen/DecalContent.h"
 #include "tools/terraingen/EnvironmentContent.h"
 #include "tools/terraingen/TerrainSamples.h"
 
@@ -362,7 +363,44 @@ void AppendEnvironment(TiXmlElement* world)
     }
 }
 
+// A road along X, one along Z and a forest marker, keyed as the decals write themselves.
+void AppendDecals(TiXmlElement* entities)
+{
+    const std::string folder = DecalContent::kDecalFolder;
+    for (const SampleWorld::Decal& decal : SampleWorld::SampleDecals())
+    {
+        const bool road = decal.type.empty();
+        TiXmlElement* entity = AppendElement(entities, "Entity");
+        AppendTextElement(entity, "name", road ? "Road" : "TerrainMarker");
+        AppendTextElement(entity, "type", road ? "Road" : "TerrainMarker");
+        AppendIntElement(entity, "entityID", decal.id);
+        AppendBoolElement(entity, "visible", true);
+        AppendBoolElement(entity, "selectable", true);
+        AppendTextElement(entity, "texture", folder + (road ? DecalContent::kRoad : DecalContent::kMarker));
+        AppendTextElement(entity, "handleTexture",
+                          folder + (road ? DecalContent::kHandle : DecalContent::kBlueHandle));
+        TiXmlElement* start = AppendElement(entity, "startCorner");
+        AppendIntElement(start, "x", decal.x1);
+        AppendIntElement(start, "z", decal.z1);
+        TiXmlElement* end = AppendElement(entity, "endCorner");
+        AppendIntElement(end, "x", decal.x2);
+        AppendIntElement(end, "z", decal.z2);
+        AppendBoolElement(entity, "showDecal", true);
+        AppendBoolElement(entity, "showHandles", false);
+        AppendIntElement(entity, "rotation", decal.rotation);
+        AppendFloatElement(entity, "widthScale", 0.25f);
+        AppendFloatElement(entity, "lengthScale", 0.25f);
+        if (!road)
+            AppendTextElement(entity, "terrainType", decal.type);
+    }
+}
+
 } // namespace
+
+std::vector<SampleWorld::Decal> SampleWorld::SampleDecals()
+{
+    return {{1, 40, 100, 140, 104, 90, ""}, {2, 160, 30, 164, 130, 0, ""}, {3, 180, 160, 220, 200, 0, "Forest"}};
+}
 
 std::vector<SampleWorld::Placed> SampleWorld::SampleEntities()
 {
@@ -453,7 +491,9 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
     }
     if (layered)
         AppendEnvironment(world);
-    AppendElement(world, "Entities");
+    TiXmlElement* entities = AppendElement(world, "Entities");
+    if (layered)
+        AppendDecals(entities);
 }
 
 bool SampleWorld::WriteAll()

@@ -45,6 +45,16 @@ public:
         float x, y, z;
     };
 
+    // A road (no type) or terrain marker of the layered course: identifier, cells, texture rotation.
+    struct Decal
+    {
+        int id;
+        int x1, z1, x2, z2;
+        int rotation;
+        std::string type;
+    };
+    static std::vector<Decal> SampleDecals();
+
     explicit SampleWorld(const std::string& root) : m_Root(root) {}
 
     bool WriteAll();

@@ -5,6 +5,10 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaWorld.h"
+#include "engine/terrain/Road.h"
+#include "engine/terrain/TerrainMarker.h"
+#include "engine/terrain/kaAStarPathManager.h"
+#include "engine/terrain/kaDraggableDecalManager.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
 #include "engine/terrain/kaRotationOnlyBillboard.h"
 #include "engine/terrain/kaSkyBox.h"
@@ -284,6 +288,109 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseHasItsSkySunAndWater)
                   {10.0f, kHeight - 10.0f, false}};
     for (const auto& place : places)
         EXPECT_EQ(ChangedAround(lit, unlit, place.x, place.y, 6) > 0, place.changed) << place.x << ", " << place.y;
+}
+
+int32_t s_CursorX = 0;
+int32_t s_CursorY = 0;
+
+bool Cursor(int32_t& x, int32_t& y)
+{
+    x = s_CursorX;
+    y = s_CursorY;
+    return true;
+}
+
+TEST_F(TerrainCourseOpenGLTest, TheLayeredCoursesRoadsLieOnTheirCellsAndFollowTheEditorsSteps)
+{
+    kaDraggableDecalManager decals;
+    LoadAndDraw(SampleWorld::kLayeredCourseFile);
+    decals.SetWorld(m_World.get());
+    kaWorld::SetCursorSource(&Cursor);
+    auto* road = dynamic_cast<Road*>(m_World->FindEntityById(2));
+    ASSERT_NE(road, nullptr);
+    ASSERT_NE(dynamic_cast<TerrainMarker*>(m_World->FindEntityById(3)), nullptr);
+    EXPECT_EQ(dynamic_cast<TerrainMarker*>(m_World->FindEntityById(3))->GetTerrainType(), 3);
+    const auto* terrain = dynamic_cast<const kaTerrain*>(m_World->GetTerrain());
+    // Loading makes no grid: make it, and lay the road again to mark it.
+    m_World->ResetPathGrid();
+    auto& grid = dynamic_cast<kaAStarPathManager&>(*m_World->GetPathManager());
+    ASSERT_TRUE(grid.HasGrid());
+    road->Rebuild();
+    const float cell = terrain->GetCellSize();
+    // The cell's middle on the ground, on the screen.
+    const auto screen = [&](float cx, float cz) {
+        const float x = (cx + 0.5f) * cell, z = (cz + 0.5f) * cell;
+        return m_Manager->ProjectToScreen(Vector3(x, terrain->GetHeightAt(x, z), z));
+    };
+    const auto redraw = [&]() {
+        m_Manager->Render(true, false);
+        FrameCapture frame;
+        EXPECT_EQ(m_Manager->GetDevice()->CaptureFrame(&frame), GFX_OK);
+        return frame;
+    };
+    const auto drawnAt = [&](const FrameCapture& a, const FrameCapture& b, float cx, float cz) {
+        const Vector3 p = screen(cx, cz);
+        return ChangedAround(a, b, p.x, p.y, 1) > 0;
+    };
+    const auto gridAt = [&](float cx, float cz) {
+        return grid.GetNode(uint32_t(cx * cell / 4.0f), uint32_t(cz * cell / 4.0f))->layers[0];
+    };
+
+    // The road's texels lie on its cells and nowhere beside them.
+    const FrameCapture shown = m_Frame;
+    road->ShowDecal(false);
+    const FrameCapture hidden = redraw();
+    road->ShowDecal(true);
+    EXPECT_TRUE(drawnAt(shown, hidden, 162.0f, 80.0f));
+    EXPECT_TRUE(drawnAt(shown, hidden, 160.2f, 31.0f));
+    EXPECT_FALSE(drawnAt(shown, hidden, 170.0f, 80.0f));
+    EXPECT_FALSE(drawnAt(shown, hidden, 162.0f, 135.0f));
+    EXPECT_EQ(gridAt(162.0f, 80.0f), 4);
+
+    // Picked from the screen at its middle: a move; the cursor five cells on moves it five cells.
+    const Vector3 middle = screen(162.0f, 80.0f);
+    s_CursorX = int32_t(middle.x);
+    s_CursorY = int32_t(middle.y);
+    Vector3 far;
+    m_World->GetCamera()->GetPickRay(far, Vector3(middle.x, middle.y, 1.0f));
+    kaCollideInfo hit;
+    ASSERT_TRUE(m_World->Pick(m_World->GetCamera()->GetPosition(), far, &hit, kaWorld::kPickMeshes));
+    ASSERT_EQ(hit.m_pObject, road);
+    road->SetSelected(true, &hit);
+    EXPECT_EQ(decals.GetMode(), kaDraggableDecalManager::kModeMove);
+    const Vector3 along = screen(167.0f, 80.0f);
+    s_CursorX = int32_t(along.x);
+    s_CursorY = int32_t(along.y);
+    road->DragMove(nullptr);
+    road->EndDrag();
+    EXPECT_EQ(road->GetStartX(), 165);
+    EXPECT_EQ(road->GetEndX(), 169);
+    const FrameCapture moved = redraw();
+    EXPECT_TRUE(drawnAt(moved, shown, 167.0f, 80.0f));
+    EXPECT_TRUE(drawnAt(moved, shown, 162.0f, 80.0f));
+    EXPECT_EQ(gridAt(162.0f, 80.0f), 1);
+    EXPECT_EQ(gridAt(167.0f, 80.0f), 4);
+
+    // Its last corner dragged ten cells further along Z.
+    const Vector3 corner = screen(168.0f, 139.0f);
+    s_CursorX = int32_t(corner.x);
+    s_CursorY = int32_t(corner.y);
+    road->DragCorner(nullptr, 3);
+    EXPECT_EQ(road->GetEndZ(), 140);
+    EXPECT_EQ(road->GetEndX(), 169);
+    EXPECT_GT(road->GetBoundingBox()->m_Max.z, 139.0f * cell);
+
+    // Flattened to its own height, then raised by one.
+    const float height = road->GetPosition().y;
+    for (const float expected : {height, height + 1.0f})
+    {
+        road->SetPositionHeight(expected);
+        road->FlattenTerrain(kaDraggableDecal::kOwnHeight);
+        EXPECT_NEAR(terrain->GetVertexPosition(167, 100).y, expected, 0.01f);
+        EXPECT_NEAR(terrain->GetVertexPosition(165, 40).y, expected, 0.01f);
+    }
+    EXPECT_EQ(gridAt(167.0f, 80.0f), 4);
+    kaWorld::SetCursorSource(nullptr);
 }
 
 TEST_F(TerrainCourseOpenGLTest, TheSingleLayerCourseShowsTheBaseQuadrantsFramedByItsPanels)
