@@ -746,6 +746,18 @@ void kaDraggableDecal::BuildPropertyList()
 
 bool kaDraggableDecal::SetPropertyList(const kaPropertyList& list)
 {
+    // Every number is converted before anything is stored: a bad row leaves the decal as it was.
+    for (const kaCountedPtr<kaPropertyRecord>& row : list)
+    {
+        if (!row)
+            continue;
+        const std::string& label = row->m_Label;
+        if (label == kStartXLabel || label == kStartZLabel || label == kEndXLabel || label == kEndZLabel ||
+            label == kRotationLabel)
+            ParseInt(row->m_Value);
+        else if (label == kWidthScaleLabel || label == kLengthScaleLabel)
+            ParseFloat(row->m_Value);
+    }
     const bool baseChanged = kaEntity::SetPropertyList(list);
     _Terrain();
     if (const kaTerrainDecal* first = m_Tiles[0])

@@ -55,6 +55,7 @@ public:
     kaBoundingBox* GetBoundingBox() override { return &m_Box; }
     // The tiles lie in world space.
     bool GetWorldMatrix(platform::Matrix& matrix) const override;
+    // A number that does not convert throws ka::bad_lexical_cast before anything is stored.
     bool SetPropertyList(const kaPropertyList& list) override;
     // A pick on a corner cell starts a corner drag, elsewhere a move.
     void SetSelected(bool selected, const kaCollideInfo* pick) override;

@@ -183,6 +183,15 @@ TEST_F(RoadAndMarkerTest, TerrainTypesMatchExactlyAndRowsReportEitherChange)
     EXPECT_TRUE(marker->SetPropertyList(rows));
     EXPECT_EQ(marker->GetTile(0)->GetRotation(), 270);
     EXPECT_FLOAT_EQ(marker->GetTile(0)->GetScaleU(), 0.5f);
+
+    // A bound that is no number stops before anything is stored, the rows before it included.
+    rows = Rows(*marker);
+    Change(rows, "Texture:", "resources/worlds/decals/other.dds");
+    Change(rows, "StartCornerX:", "3");
+    Change(rows, "EndCornerZ:", "wide");
+    EXPECT_THROW(marker->SetPropertyList(rows), std::exception);
+    EXPECT_EQ(marker->GetTexture(), TerrainMarker::kTexturePath);
+    EXPECT_EQ(marker->GetStartX(), 2);
 }
 
 TEST_F(RoadAndMarkerTest, TheFactoryMakesBothKindsByName)
