@@ -1,6 +1,6 @@
 // A 4 x 40-cell road on the 257 x 257 sample map moved one cell a frame through its rectangle (its tiles laid
-// again where they are, the path grid written twice), beside building its sixteen tiles anew at each new place.
-// "ratio" is drag time over rebuild time, both in the same run, on the CPU test device.
+// again where they are, the path grid written twice), beside building its sixteen tiles anew at each new
+// place. "ratio" is drag time over rebuild time, both in the same run, on the CPU test device.
 
 #include "bench/support/CpuGraphics.h"
 #include "bench/support/TimeRatio.h"
@@ -31,8 +31,9 @@ public:
     {
         const TerrainSamples::MapSize& map = TerrainSamples::kMapSizes[0];
         m_Terrain = new kaTerrain;
-        m_Ready = m_Terrain->GenerateHeightMapVerts(
-            std::string(TARVOLIN_CONTENT) + "/" + TerrainSamples::HeightMapPath(map), 512.0f, 100.0f, 512.0f, false);
+        m_Ready = m_Terrain->GenerateHeightMapVerts(std::string(TARVOLIN_CONTENT) + "/" +
+                                                        TerrainSamples::HeightMapPath(map),
+                                                    512.0f, 100.0f, 512.0f, false);
         m_World.SetTerrain(m_Terrain);
         m_World.ResetPathGrid();
         m_Road.SetWorld(&m_World);
@@ -67,9 +68,9 @@ public:
             for (int32_t c = 0; c < 4; ++c)
             {
                 const int32_t x0 = m_Start + c, z0 = 10 + (kLength / 4) * r;
-                auto* tile = new kaTerrainDecal(m_Terrain, Road::kTexturePath, x0, z0, 1, kLength / 4, 0.25f, 0.25f,
-                                                true, 0xFFFFFFFFu, 0, c, z0 - 10, 0.25f, 0.25f, false, false, 0.0f,
-                                                0.0f);
+                auto* tile = new kaTerrainDecal(m_Terrain, Road::kTexturePath, x0, z0, 1, kLength / 4, 0.25f,
+                                                0.25f, true, 0xFFFFFFFFu, 0, c, z0 - 10, 0.25f, 0.25f, false,
+                                                false, 0.0f, 0.0f);
                 m_Terrain->AddDecal(tile);
                 m_Plain[size_t(r * 4 + c)] = tile;
             }

@@ -16,7 +16,7 @@ public:
     static constexpr const char* kTypeLabel = "Terrain Type:";
     static constexpr const char* kTypeListFile = "InitData/TerrainTypes.xml";
     // The names in type order, from 1; any other name is type 0.
-    static constexpr const char* kTypeNames[8] = {"Rough",  "Smooth",     "Forest",    "Paved",
+    static constexpr const char* kTypeNames[8] = {"Rough",   "Smooth",     "Forest",    "Paved",
                                                   "Blocked", "Landscaped", "Excavated", "Pipelaid"};
 
     TerrainMarker();

@@ -489,9 +489,10 @@ void kaDraggableDecal::BuildTiles()
             const int32_t x1 = c == kTileSide - 1 ? m_EndX : x0 + w / kTileSide;
             const int32_t z0 = m_StartZ + (l / kTileSide) * r;
             const int32_t z1 = r == kTileSide - 1 ? m_EndZ : z0 + l / kTileSide;
-            auto* tile = new kaTerrainDecal(terrain, m_Texture, x0, z0, x1 - x0, z1 - z0, u, v, true, m_Colour,
-                                            m_Rotation, x0 - m_StartX, z0 - m_StartZ, float(x1 - x0) / float(w),
-                                            float(z1 - z0) / float(l), false, false, 0.0f, 0.0f);
+            auto* tile =
+                new kaTerrainDecal(terrain, m_Texture, x0, z0, x1 - x0, z1 - z0, u, v, true, m_Colour,
+                                   m_Rotation, x0 - m_StartX, z0 - m_StartZ, float(x1 - x0) / float(w),
+                                   float(z1 - z0) / float(l), false, false, 0.0f, 0.0f);
             if (!tile->GetMesh())
             {
                 delete tile;
@@ -516,9 +517,9 @@ void kaDraggableDecal::BuildHandles()
                                           {m_StartX + m_BuiltWidth - 1, m_StartZ + m_BuiltLength - 1}};
     for (int32_t corner = 0; corner < kCorners; ++corner)
     {
-        auto* handle = new kaTerrainDecal(terrain, m_HandleTexture, corners[corner][0], corners[corner][1], 1, 1,
-                                          1.0f, 1.0f, m_ShowHandles, 0xFFFFFFFFu, 0, 0, 0, 1.0f, 1.0f, false,
-                                          false, 0.0f, 0.0f);
+        auto* handle = new kaTerrainDecal(terrain, m_HandleTexture, corners[corner][0], corners[corner][1], 1,
+                                          1, 1.0f, 1.0f, m_ShowHandles, 0xFFFFFFFFu, 0, 0, 0, 1.0f, 1.0f,
+                                          false, false, 0.0f, 0.0f);
         handle->SetLighting(false);
         terrain->AddDecal(handle);
         m_Handles[size_t(corner)] = handle;
@@ -564,8 +565,9 @@ void kaDraggableDecal::BuildEdges(bool lit)
                                   {m_StartX + w - 1, m_StartZ + l - 1, 180}};
     for (size_t i = 0; i < 4; ++i)
     {
-        auto* piece = new kaTerrainDecal(terrain, m_CornerTexture, pieces[i][0], pieces[i][1], 1, 1, 1.0f, 1.0f,
-                                         true, m_Colour, pieces[i][2], 0, 0, 1.0f, 1.0f, false, false, 0.0f, 0.0f);
+        auto* piece =
+            new kaTerrainDecal(terrain, m_CornerTexture, pieces[i][0], pieces[i][1], 1, 1, 1.0f, 1.0f, true,
+                               m_Colour, pieces[i][2], 0, 0, 1.0f, 1.0f, false, false, 0.0f, 0.0f);
         piece->SetLighting(lit);
         terrain->AddDecal(piece);
         m_EdgeCorners[i] = piece;
@@ -625,7 +627,8 @@ void kaDraggableDecal::UpdatePosition()
     const kaTerrain* terrain = _Terrain();
     if (!terrain)
         return;
-    m_Position = (terrain->GetVertexPosition(m_StartX, m_StartZ) + terrain->GetVertexPosition(m_EndX, m_EndZ)) * 0.5f;
+    m_Position =
+        (terrain->GetVertexPosition(m_StartX, m_StartZ) + terrain->GetVertexPosition(m_EndX, m_EndZ)) * 0.5f;
     if (m_QuadTreeNode >= 0)
         m_pWorld->OnEntityMoved(this);
 }
@@ -655,7 +658,8 @@ bool kaDraggableDecal::OverlapsRect(int32_t x1, int32_t z1, int32_t x2, int32_t 
     const float theirs[6] = {x1 * s, 0.0f, z1 * s, x2 * s, 0.0f, z2 * s};
     if (!BoxesOverlapXZ(mine, theirs))
         return false;
-    const auto relay = [](kaTerrainDecal* piece) {
+    const auto relay = [](kaTerrainDecal* piece)
+    {
         if (piece)
             piece->RefreshPositions();
     };
@@ -738,7 +742,8 @@ void kaDraggableDecal::BuildPropertyList()
     if (const kaTerrainDecal* first = GetTile(0))
     {
         kaPropertyRecord::Append(m_PropertyList, kRotationLabel, std::to_string(first->GetRotation()));
-        kaPropertyRecord::Append(m_PropertyList, kWidthScaleLabel, ka::lexical_cast<std::string>(first->GetScaleU()));
+        kaPropertyRecord::Append(m_PropertyList, kWidthScaleLabel,
+                                 ka::lexical_cast<std::string>(first->GetScaleU()));
         kaPropertyRecord::Append(m_PropertyList, kLengthScaleLabel,
                                  ka::lexical_cast<std::string>(first->GetScaleV()));
     }
@@ -774,14 +779,16 @@ bool kaDraggableDecal::SetPropertyList(const kaPropertyList& list)
                 break;
             }
     bool changed = false;
-    const auto store = [&changed](auto& field, const auto& value) {
+    const auto store = [&changed](auto& field, const auto& value)
+    {
         if (field != value)
         {
             field = value;
             changed = true;
         }
     };
-    const auto flag = [this](bool& field, const std::string& value) {
+    const auto flag = [this](bool& field, const std::string& value)
+    {
         field = IsTrue(value);
         if (field)
             SetRect(m_StartX, m_StartZ, m_EndX, m_EndZ);

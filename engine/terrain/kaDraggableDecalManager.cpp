@@ -66,13 +66,15 @@ void kaDraggableDecalManager::Forget(kaDraggableDecal* decal)
         m_pDragDecal = nullptr;
 }
 
-void kaDraggableDecalManager::OnTerrainChanged(const platform::Vector3* boxMin, const platform::Vector3* boxMax)
+void kaDraggableDecalManager::OnTerrainChanged(const platform::Vector3* boxMin,
+                                               const platform::Vector3* boxMax)
 {
     const auto* terrain = m_pWorld ? dynamic_cast<const kaTerrain*>(m_pWorld->GetTerrain()) : nullptr;
     if (!terrain || !boxMin || !boxMax || !(terrain->GetCellSize() > 0.0f))
         return;
     const float cell = terrain->GetCellSize();
-    const auto toCell = [cell](float value) {
+    const auto toCell = [cell](float value)
+    {
         const double cells = std::trunc(double(value) / cell);
         return std::isfinite(cells) ? int32_t(std::clamp(cells, -1.0e9, 1.0e9)) : 0;
     };

@@ -11,7 +11,7 @@
 namespace
 {
 
-constexpr const char* kTypeNames[] = {"Rough",  "Smooth",     "Forest",    "Paved",
+constexpr const char* kTypeNames[] = {"Rough",   "Smooth",     "Forest",    "Paved",
                                       "Blocked", "Landscaped", "Excavated", "Pipelaid"};
 
 // Asphalt, darker at the kerbs, with a dashed white line down the middle of V: one repeat of road.
@@ -24,7 +24,8 @@ std::vector<uint32_t> RoadTexels(uint32_t size)
             uint32_t grey = 0x50 + ((u * 7 + v * 13) % 5) * 3;
             if (u < size / 16 || u >= size - size / 16)
                 grey = 0x38;
-            const bool line = u >= size / 2 - size / 32 && u < size / 2 + size / 32 && (v / (size / 4)) % 2 == 0;
+            const bool line =
+                u >= size / 2 - size / 32 && u < size / 2 + size / 32 && (v / (size / 4)) % 2 == 0;
             texels.push_back(line ? 0xFFF0F0F0u : 0xFF000000u | grey << 16 | grey << 8 | grey);
         }
     return texels;
@@ -79,13 +80,15 @@ bool DecalContent::Write(const std::string& folder, std::string& error)
     std::filesystem::create_directories(root / kDecalFolder, ignored);
     std::filesystem::create_directories(root / "InitData", ignored);
     const std::string decals = kDecalFolder;
-    const auto fail = [&error](const std::string& name) {
+    const auto fail = [&error](const std::string& name)
+    {
         error = name;
         return false;
     };
     if (!DdsWriter::Save((root / (decals + kRoad)).string(), DdsWriter::Texture2D(64, 64, RoadTexels(64))))
         return fail(decals + kRoad);
-    if (!TerrainSamples::Save((root / (decals + kHandle)).string(), 16, 16, 24, HandlePixels(16, 0xFF, 0xD0, 0x20)))
+    if (!TerrainSamples::Save((root / (decals + kHandle)).string(), 16, 16, 24,
+                              HandlePixels(16, 0xFF, 0xD0, 0x20)))
         return fail(decals + kHandle);
     if (!TerrainSamples::Save((root / (decals + kBlueHandle)).string(), 16, 16, 24,
                               HandlePixels(16, 0x30, 0x80, 0xFF)))

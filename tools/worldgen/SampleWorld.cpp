@@ -185,8 +185,8 @@ void AppendScenery(TiXmlElement* world)
     AppendFloatElement(treePosition, "z", 10.0f);
     AppendModel(entities, "LampPost", "LampPost", "EntityModel", kLampPostId,
                 std::string(kModels) + "lamppost/lamppost.xml", kLampX, 0.0f, kLampZ);
-    AppendModel(entities, "Sign", "Sign", "EntityModel", kSignId, std::string(kModels) + "sign/sign.xml", kLampX,
-                kLampHeight, kLampZ);
+    AppendModel(entities, "Sign", "Sign", "EntityModel", kSignId, std::string(kModels) + "sign/sign.xml",
+                kLampX, kLampHeight, kLampZ);
     AppendBase(entities, "", "SignHanger", "kaEntityAttacher", kHangerId);
 
     TiXmlElement* states = AppendElement(world, "EntitiesStates");
@@ -399,7 +399,8 @@ void AppendDecals(TiXmlElement* entities)
 
 std::vector<SampleWorld::Decal> SampleWorld::SampleDecals()
 {
-    return {{1, 40, 100, 140, 104, 90, ""}, {2, 160, 30, 164, 130, 0, ""}, {3, 180, 160, 220, 200, 0, "Forest"}};
+    return {
+        {1, 40, 100, 140, 104, 90, ""}, {2, 160, 30, 164, 130, 0, ""}, {3, 180, 160, 220, 200, 0, "Forest"}};
 }
 
 std::vector<SampleWorld::Placed> SampleWorld::SampleEntities()

@@ -40,14 +40,17 @@ protected:
 TEST_F(DecalFuzzTest, MutatedBlocksAndEditsKeepEveryTileOnTheTerrain)
 {
     std::mt19937 random(20261207u);
-    const char* const numbers[] = {"0",  "1",    "-1",  "31",   "32",   "33",     "-2147483648", "2147483647",
-                                   "nan", "inf", "-inf", "1e40", "0.25", "-0.25", "abc",    "",
-                                   "90", "180",  "270", "359",  "-90",  "4.5",    "1e-30",  "7"};
+    const char* const numbers[] = {"0",   "1",   "-1",   "31",   "32",   "33",    "-2147483648", "2147483647",
+                                   "nan", "inf", "-inf", "1e40", "0.25", "-0.25", "abc",         "",
+                                   "90",  "180", "270",  "359",  "-90",  "4.5",   "1e-30",       "7"};
     const auto pick = [&](int high) { return int(random() % uint32_t(high)); };
-    const auto value = [&]() {
-        return pick(3) == 0 ? std::string(numbers[pick(int(std::size(numbers)))]) : std::to_string(pick(80) - 20);
+    const auto value = [&]()
+    {
+        return pick(3) == 0 ? std::string(numbers[pick(int(std::size(numbers)))])
+                            : std::to_string(pick(80) - 20);
     };
-    const char* const keys[] = {"widthScale", "lengthScale", "rotation", "showDecal", "showHandles", "terrainType"};
+    const char* const keys[] = {"widthScale", "lengthScale", "rotation",
+                                "showDecal",  "showHandles", "terrainType"};
     int converted = 0;
     for (int iteration = 0; iteration < 10000; ++iteration)
     {

@@ -32,8 +32,9 @@ protected:
     void SetUp() override
     {
         EnvironmentFixture::SetUp();
-        const std::string map = terraintest::WriteMap(m_Dir, "map.bmp", kSamples, kSamples,
-                                                      [](uint32_t col, uint32_t row) { return uint8_t(col * 5 + row * 2); });
+        const std::string map =
+            terraintest::WriteMap(m_Dir, "map.bmp", kSamples, kSamples,
+                                  [](uint32_t col, uint32_t row) { return uint8_t(col * 5 + row * 2); });
         m_Terrain = new kaTerrain;
         ASSERT_TRUE(m_Terrain->GenerateHeightMapVerts(map, kSide, 50.0f, kSide, false));
         m_World.SetTerrain(m_Terrain);

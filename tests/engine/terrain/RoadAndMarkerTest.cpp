@@ -32,10 +32,7 @@ protected:
         return decal;
     }
 
-    static std::string Write(const kaDraggableDecal& decal)
-    {
-        return Written(decal, "entity");
-    }
+    static std::string Write(const kaDraggableDecal& decal) { return Written(decal, "entity"); }
 
     static kaPropertyList Rows(kaEntity& entity) { return entity.GetPropertyList(); }
 
@@ -73,7 +70,8 @@ TEST_F(RoadAndMarkerTest, DecalBlocksRoundTripToTheSameBytesAndRectangles)
     const std::string blocks[] = {
         // Roads along X and along Z.
         "<entity><startCorner><x>2</x><z>3</z></startCorner><endCorner><x>22</x><z>7</z></endCorner>"
-        "<showDecal>1</showDecal><rotation>90</rotation><widthScale>0.25</widthScale><lengthScale>0.25</lengthScale>"
+        "<showDecal>1</showDecal><rotation>90</rotation><widthScale>0.25</widthScale><lengthScale>0.25</"
+        "lengthScale>"
         "</entity>",
         "<entity><startCorner><x>10</x><z>1</z></startCorner><endCorner><x>14</x><z>31</z></endCorner>"
         "<showDecal>1</showDecal><widthScale>0.25</widthScale><lengthScale>0.25</lengthScale></entity>",
@@ -104,8 +102,8 @@ TEST_F(RoadAndMarkerTest, DecalBlocksRoundTripToTheSameBytesAndRectangles)
             EXPECT_NE(once.find("<showDecal>1</showDecal>"), std::string::npos);
         }
     // Markers of each type keep their name.
-    for (const char* type : {"Rough", "Smooth", "Forest", "Paved", "Blocked", "Landscaped", "Excavated",
-                             "Pipelaid", "Swamp"})
+    for (const char* type :
+         {"Rough", "Smooth", "Forest", "Paved", "Blocked", "Landscaped", "Excavated", "Pipelaid", "Swamp"})
     {
         auto marker = Make<TerrainMarker>();
         marker->SetRect(1, 1, 5, 5);
@@ -133,13 +131,16 @@ TEST_F(RoadAndMarkerTest, MissingKeysHideTheDecalAndStretchItAndBadBoundsAreHeld
         const char* corners;
         int32_t x1, z1, x2, z2;
     } cases[] = {
-        {"<startCorner><x>-5</x><z>40</z></startCorner><endCorner><x>50</x><z>-3</z></endCorner>", 0, 0, 32, 32},
+        {"<startCorner><x>-5</x><z>40</z></startCorner><endCorner><x>50</x><z>-3</z></endCorner>", 0, 0, 32,
+         32},
         {"<startCorner><x>7</x><z>7</z></startCorner><endCorner><x>7</x><z>7</z></endCorner>", 7, 7, 8, 8},
-        {"<startCorner><x>40</x><z>40</z></startCorner><endCorner><x>90</x><z>90</z></endCorner>", 31, 31, 32, 32},
+        {"<startCorner><x>40</x><z>40</z></startCorner><endCorner><x>90</x><z>90</z></endCorner>", 31, 31, 32,
+         32},
     };
     for (const auto& c : cases)
     {
-        auto decal = Read<TerrainMarker>(std::string("<entity>") + c.corners + "<terrainType>Forest</terrainType></entity>");
+        auto decal = Read<TerrainMarker>(std::string("<entity>") + c.corners +
+                                         "<terrainType>Forest</terrainType></entity>");
         EXPECT_EQ(decal->GetStartX(), c.x1) << c.corners;
         EXPECT_EQ(decal->GetStartZ(), c.z1) << c.corners;
         EXPECT_EQ(decal->GetEndX(), c.x2) << c.corners;

@@ -160,10 +160,8 @@ TEST_F(DraggableDecalTest, SetRectKeepsTheBoundsInsideAndHoldsTheTextureWidth)
         Rect given;
         Rect expected;
     } cases[] = {
-        {{40, 4, 50, 10}, {4, 4, 10, 10}},
-        {{4, 32, 10, 40}, {4, 4, 10, 10}},
-        {{4, 4, 60, 10}, {4, 4, 32, 10}},
-        {{-5, -7, 3, 3}, {0, 0, 3, 3}},
+        {{40, 4, 50, 10}, {4, 4, 10, 10}}, {{4, 32, 10, 40}, {4, 4, 10, 10}},
+        {{4, 4, 60, 10}, {4, 4, 32, 10}},  {{-5, -7, 3, 3}, {0, 0, 3, 3}},
         {{9, 9, 2, 2}, {2, 2, 9, 9}},
     };
     for (const auto& c : cases)
@@ -244,7 +242,8 @@ TEST_F(DraggableDecalTest, TheManagerSelectsDragsAndForgetsDestroyedDecals)
     b.reset();
     EXPECT_EQ(m_Decals.GetSelectedDecal(), nullptr);
     EXPECT_EQ(m_Decals.GetDragDecal(), nullptr);
-    EXPECT_EQ(m_Decals.GetDecals().at(kaDraggableDecalManager::kRoadKey), std::vector<kaDraggableDecal*>{c.get()});
+    EXPECT_EQ(m_Decals.GetDecals().at(kaDraggableDecalManager::kRoadKey),
+              std::vector<kaDraggableDecal*>{c.get()});
     c.reset();
     EXPECT_EQ(m_Decals.GetDecals().count(kaDraggableDecalManager::kRoadKey), 0u);
 }
@@ -316,7 +315,8 @@ TEST_F(DraggableDecalTest, DecalsArePickedThroughTheirTilesInWorldSpace)
 TEST_F(DraggableDecalTest, AReplacedTerrainIsNeverWalkedAndTheDecalLiesOnTheNewOne)
 {
     auto marker = Marker({4, 4, 10, 10});
-    const std::string map = terraintest::WriteMap(m_Dir, "flat.bmp", kSamples, kSamples, terraintest::Constant(100));
+    const std::string map =
+        terraintest::WriteMap(m_Dir, "flat.bmp", kSamples, kSamples, terraintest::Constant(100));
     auto* replacement = new kaTerrain;
     ASSERT_TRUE(replacement->GenerateHeightMapVerts(map, kSide, 50.0f, kSide, false));
     m_World.SetTerrain(replacement);

@@ -56,7 +56,8 @@ TEST(TerrainGenTest, WritesTheDecalPicturesAndTheTerrainTypesTheMarkersKnow)
 {
     testsupport::TempDir first, second;
     for (const auto* dir : {&first, &second})
-        ASSERT_EQ(std::system((std::string(TERRAINGEN_PATH) + " environment '" + dir->Path() + "'").c_str()), 0);
+        ASSERT_EQ(std::system((std::string(TERRAINGEN_PATH) + " environment '" + dir->Path() + "'").c_str()),
+                  0);
     EXPECT_EQ(ReadTree(first.Path()), ReadTree(second.Path()));
     const struct
     {

@@ -287,7 +287,8 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseHasItsSkySunAndWater)
                   {10.0f, 10.0f, false},
                   {10.0f, kHeight - 10.0f, false}};
     for (const auto& place : places)
-        EXPECT_EQ(ChangedAround(lit, unlit, place.x, place.y, 6) > 0, place.changed) << place.x << ", " << place.y;
+        EXPECT_EQ(ChangedAround(lit, unlit, place.x, place.y, 6) > 0, place.changed)
+            << place.x << ", " << place.y;
 }
 
 int32_t s_CursorX = 0;
@@ -318,23 +319,25 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCoursesRoadsLieOnTheirCellsAndFollowTh
     road->Rebuild();
     const float cell = terrain->GetCellSize();
     // The cell's middle on the ground, on the screen.
-    const auto screen = [&](float cx, float cz) {
+    const auto screen = [&](float cx, float cz)
+    {
         const float x = (cx + 0.5f) * cell, z = (cz + 0.5f) * cell;
         return m_Manager->ProjectToScreen(Vector3(x, terrain->GetHeightAt(x, z), z));
     };
-    const auto redraw = [&]() {
+    const auto redraw = [&]()
+    {
         m_Manager->Render(true, false);
         FrameCapture frame;
         EXPECT_EQ(m_Manager->GetDevice()->CaptureFrame(&frame), GFX_OK);
         return frame;
     };
-    const auto drawnAt = [&](const FrameCapture& a, const FrameCapture& b, float cx, float cz) {
+    const auto drawnAt = [&](const FrameCapture& a, const FrameCapture& b, float cx, float cz)
+    {
         const Vector3 p = screen(cx, cz);
         return ChangedAround(a, b, p.x, p.y, 1) > 0;
     };
-    const auto gridAt = [&](float cx, float cz) {
-        return grid.GetNode(uint32_t(cx * cell / 4.0f), uint32_t(cz * cell / 4.0f))->layers[0];
-    };
+    const auto gridAt = [&](float cx, float cz)
+    { return grid.GetNode(uint32_t(cx * cell / 4.0f), uint32_t(cz * cell / 4.0f))->layers[0]; };
 
     // The road's texels lie on its cells and nowhere beside them.
     const FrameCapture shown = m_Frame;
