@@ -34,7 +34,7 @@ namespace
 
 constexpr float kButtonHeight = 28.0f;
 // Captions are measured before any font is loaded: the bold 16 font's mean advance.
-constexpr float kCaptionAdvance = 9.0f;
+constexpr float kCaptionAdvance = 10.0f;
 constexpr float kCaptionHeight = 18.0f;
 constexpr const char* kCaptionFont = "bar16b";
 
@@ -77,7 +77,7 @@ std::vector<ScreenLayout> MakeContract()
 
     ScreenLayout main{"ui/common/main.kab", &guiWindow::StaticClassInfo, "main window", 0, 0, 0, 0, {}, {}};
     main.widgets = {
-        {"Player List", &guiListBox::StaticClassInfo, "", 40, 150, 240, 220},
+        {"Player List", &guiListBox::StaticClassInfo, "", 40, 150, 224, 220},
         Button("New Driver Button", "New Driver", 340, 150, 180),
         Button("Login Button", "Login", 340, 190, 180),
         Button("Delete Driver Button", "Delete Driver", 340, 230, 180),
@@ -125,10 +125,10 @@ std::vector<ScreenLayout> MakeContract()
     inGame.labels = {{"Paused", "bar18b", 20, 14}, {"Quit this run or carry on?", "bar16m", 20, 50}};
     table.push_back(inGame);
 
-    ScreenLayout save{"UI/common/saveworld.kab", &guiWindow::StaticClassInfo, "Save World Menu", 140, 170, 360,
+    ScreenLayout save{"UI/common/saveworld.kab", &guiWindow::StaticClassInfo, "Save World Menu", 125, 170, 390,
                       140, {}, {}};
-    save.widgets = {Button("yes_quit", "Save", 15, 92, 100), Button("no_quit", "Don't Save", 130, 92, 100),
-                    Button("cancel_quit", "Cancel", 245, 92, 100)};
+    save.widgets = {Button("yes_quit", "Save", 15, 92, 110), Button("no_quit", "Don't Save", 140, 92, 110),
+                    Button("cancel_quit", "Cancel", 265, 92, 110)};
     save.labels = {{"Leaving the editor", "bar18b", 20, 14}, {"Save the course first?", "bar16m", 20, 50}};
     table.push_back(save);
 
@@ -188,7 +188,7 @@ guiWidget* TextBox(const ScreenWidget& row)
 
 guiWidget* ListBox(const ScreenWidget& row)
 {
-    auto* list = new guiListBox(Px(0, 0), Px(row.width - 16, row.height));
+    auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
     list->SetName(row.name);
     list->GetTextParams().font = "bar16m";
     list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));

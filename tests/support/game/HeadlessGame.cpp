@@ -167,8 +167,11 @@ std::string HeadlessGame::ScreenshotFolder()
 
 bool HeadlessGame::Screenshot(const std::string& name)
 {
-    if (!Frame())
-        return false;
+    return Frame() && SaveCapture(name);
+}
+
+bool HeadlessGame::SaveCapture(const std::string& name)
+{
     const platform::FrameCapture frame = Capture();
     if (frame.Width == 0 || frame.Height == 0)
         return false;

@@ -101,6 +101,8 @@ public:
     // Draws one frame and writes it as NAME.tga under the build's screens folder; false on failure.
     bool Screenshot(const std::string& name);
     static std::string ScreenshotFolder();
+    // Writes the last frame drawn as NAME.tga there, without drawing; for a step inside a modal wait.
+    bool SaveCapture(const std::string& name);
 
     // Steps of the clock while the test reads it; 0 leaves only AdvanceSeconds.
     void SetClockStep(double seconds) { m_Clock->SetStep(seconds); }
