@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -119,6 +120,38 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
     }
 }
 
+TEST_F(ScreenContractGLTest, TypedFieldsComeFirstInTheirWindowsOrder)
+{
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+    {
+        guiWindow* window = m_Game.Gui().FindWindow(layout.window);
+        ASSERT_NE(window, nullptr) << layout.window;
+        // The place among the window's own children of the one that holds the widget.
+        auto place = [window](const char* name)
+        {
+            guiGlyph* glyph = window->FindChild(name);
+            while (glyph != nullptr && glyph->GetParent() != window)
+                glyph = glyph->GetParent();
+            for (int i = 0; i < window->GetChildCount(); ++i)
+                if (window->GetChild(i) == glyph)
+                    return i;
+            return -1;
+        };
+        int lastTyped = -1;
+        int firstOther = window->GetChildCount();
+        for (const guigen::ScreenWidget& row : layout.widgets)
+        {
+            const int at = place(row.name);
+            ASSERT_GE(at, 0) << layout.window << " " << row.name;
+            if (row.editable)
+                lastTyped = std::max(lastTyped, at);
+            else
+                firstOther = std::min(firstOther, at);
+        }
+        EXPECT_LT(lastTyped, firstOther) << layout.window;
+    }
+}
+
 TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCaptionDrawsInsideItsButton)
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
@@ -187,7 +220,8 @@ TEST_F(ScreenContractGLTest, EachScreenIsPhotographed)
     ASSERT_NE(m_Game.Gui().GetMessageBox(), nullptr);
     ASSERT_TRUE(m_Game.Gui().GetMessageBox()->IsComplete());
     bool saved = false;
-    m_Game.Queue([] {});
+    for (int frame = 0; frame < 3; ++frame)
+        m_Game.Queue([] {});
     m_Game.Queue([&saved, this] { saved = m_Game.SaveCapture("messagebox"); });
     m_Game.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kYesName);
     EXPECT_EQ(m_Game.Gui().ShowMessageBox("<text font bar16m color 1 1 1 1>Delete the driver Ann?</text>",
