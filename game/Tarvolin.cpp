@@ -214,6 +214,8 @@ bool Tarvolin::_CreateGraphicsManager()
     m_GraphicsManager = new kaGraphicsManager();
     if (!m_GraphicsManager->Initialize(GetWindowHandle(), kConfigFile, nullptr, false))
         return false;
+    // No graphics folder: texture names are found through the search folders (a model's "maps").
+    m_GraphicsManager->SetGraphicsPath("");
     m_GraphicsManager->SetClearColor(kClearColor);
     if (g_pProfiler != nullptr)
         g_pProfiler->SetTriangleCounter(

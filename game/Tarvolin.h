@@ -164,7 +164,8 @@ public:
     void ScanMusic(const std::string& folder);
     void LoadCareerLevels();
 
-    // Driver profiles, saved as Player0.xml, Player1.xml, ... in list order.
+    // Driver profiles, saved as Player0.xml, Player1.xml, ... in list order, skipping names held by files the
+    // scan refused: those stay as they are.
     tvPlayer* CreatePlayer(const std::string& name);
     // Removes, deletes the file of and destroys a listed profile; signs it out when it was signed in.
     void DeletePlayer(tvPlayer* player);

@@ -840,7 +840,12 @@ void kaWorld::_ReadEnvironment(const TiXmlElement* element)
     const auto read = [this](kaEntity* object, const TiXmlElement* block, const char* name)
     {
         if (!object)
+        {
+            // No maker installed: the program was linked without the terrain library.
+            platform::OutputDebugString(std::string("kaWorld::ReadXml - nothing makes ") + name +
+                                        " in this program, element skipped.\n");
             return false;
+        }
         object->SetWorld(this);
         try
         {
