@@ -127,8 +127,7 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
         g_pGuiManager->ActivateWindow(mainWindow);
         g_pGuiManager->BringToFront(mainWindow);
     }
-    // The theme's groove chooser, the world sounds ("Data\\Sounds\\Sounds.xml") and the theme song join
-    // here with the music and world-sound code.
+    _StartMusic();
     if (g_pWizard != nullptr)
         m_CrowdSound =
             g_pWizard->LoadLoopedSound(kCrowdIntro, kCrowdLoop, kCrowdOutro, 0, false, 0.0f, 0.0f, 0.0f,
@@ -141,8 +140,10 @@ bool Tarvolin::Update()
 {
     if (m_ShutDown)
         return true;
-    const float frameTime = _TakeFrameTime();
-    // The theme's start delay counts the frame time before the hitch clamp; it joins with the music code.
+    float measuredTime = 0.0f;
+    const float frameTime = _TakeFrameTime(&measuredTime);
+    // The theme's start delay counts the time that really passed, a hitch included.
+    UpdateThemeMusic(measuredTime);
     if (m_SplashStage != kSplashDone)
         EndSplash();
     if (m_GraphicsManager != nullptr && m_GraphicsManager->CheckDevice() != platform::GFX_OK)

@@ -417,12 +417,19 @@ void guiManager::OnMouseInput(const guiMsgMouse& message)
     }
     if (input.buttonsChanged)
     {
+        // Changes that came one after another are dispatched one after another: a record holds the
+        // buttons of one input only (a click within one frame, or two buttons, keep their order).
+        if (m_Mouse.buttonsChanged)
+        {
+            bool held[3];
+            std::copy(std::begin(m_Mouse.buttons), std::end(m_Mouse.buttons), held);
+            _CloseMouseRecord();
+            // The buttons still held stay held in the next record.
+            std::copy(std::begin(held), std::end(held), m_Mouse.buttons);
+        }
         for (int b = 0; b < 3; ++b)
             if (input.changed[b])
             {
-                // A second change of the same button (a click within one frame) needs a record of its own.
-                if (m_Mouse.changed[b])
-                    _CloseMouseRecord();
                 m_Mouse.buttons[b] = input.buttons[b];
                 m_Mouse.changed[b] = true;
                 m_Mouse.buttonsChanged = true;

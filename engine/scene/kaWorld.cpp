@@ -167,6 +167,11 @@ void kaWorld::SetCursorSource(CursorSource source)
     s_CursorSource = source;
 }
 
+bool kaWorld::ReadCursor(int32_t& x, int32_t& y)
+{
+    return s_CursorSource && s_CursorSource(x, y);
+}
+
 void kaWorld::SetTerrainCreator(TerrainCreator creator)
 {
     s_TerrainCreator = creator;

@@ -300,7 +300,7 @@ guiGlyph* BuildShowcase()
     notes.font = "bar12m";
     notes.text = "A text box that breaks its lines and is only read";
     notes.foreColor = kaColor::kaColorClamped(0.8f, 0.9f, 1.0f, 1.0f);
-    notes.position = Px(300, 220);
+    notes.position = Px(620, 300);
     notes.size = Px(160, 60);
     notes.editable = false;
     notes.scrollable = false;
