@@ -135,9 +135,9 @@ void RunStage(benchmark::State& state, Stage stage)
     kaFileSystem files;
     for (auto _ : state)
         state.SetIterationTime(TimeStage(stage, side));
-    state.counters["ns_per_sample"] = benchmark::Counter(
-        double(side) * side * double(state.iterations()) * 1e-9,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter(double(side) * side * double(state.iterations()) * 1e-9,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_HeightField(benchmark::State& state)

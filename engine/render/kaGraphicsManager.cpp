@@ -1162,7 +1162,8 @@ kaResourceHandle kaGraphicsManager::CreateVertexBuffer(kaResourceHandle& handle,
         handle = 0;
         return handle;
     }
-    handle = _CreateRun(m_VertexPools, m_VertexRooms, m_NextVertexPoolKey, count, fvf, pool, "CreateVertexBuffer");
+    handle =
+        _CreateRun(m_VertexPools, m_VertexRooms, m_NextVertexPoolKey, count, fvf, pool, "CreateVertexBuffer");
     return handle;
 }
 

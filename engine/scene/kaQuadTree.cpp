@@ -80,9 +80,10 @@ void kaQuadTree::Initialize(float width, float length, float minLeafSize)
     m_LeafLength = length;
     _Build(0, width, length, minLeafSize, 0);
     if (Splits(m_LeafWidth, m_LeafLength, minLeafSize))
-        platform::DebugPrintf("[kaQuadTree::Initialize] Leaves stop at %g x %g, %d levels down: a leaf size of "
-                              "%g over %g x %g would need more nodes than the tree keeps\n",
-                              m_LeafWidth, m_LeafLength, kMaxDepth, minLeafSize, width, length);
+        platform::DebugPrintf(
+            "[kaQuadTree::Initialize] Leaves stop at %g x %g, %d levels down: a leaf size of "
+            "%g over %g x %g would need more nodes than the tree keeps\n",
+            m_LeafWidth, m_LeafLength, kMaxDepth, minLeafSize, width, length);
     m_LeavesAcrossX = static_cast<int32_t>(width / m_LeafWidth);
     m_LeavesAcrossZ = static_cast<int32_t>(length / m_LeafLength);
 
