@@ -15,6 +15,7 @@
 #include "engine/gui/guiWindowEffect.h"
 #include "engine/gui/guiWindowRenderObject.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/scene/kaWorld.h"
 #include "platform/system/DebugOutput.h"
 #include "platform/window/Window.h"
 
@@ -36,12 +37,24 @@ bool IsPaused()
     return app != nullptr && app->IsPaused();
 }
 
+// The world's pick-ray display aims through the GUI cursor.
+bool GuiCursorPosition(int32_t& x, int32_t& y)
+{
+    if (g_pGuiManager == nullptr)
+        return false;
+    const kaPoint cursor = g_pGuiManager->GetCursorPosition();
+    x = cursor.x;
+    y = cursor.y;
+    return true;
+}
+
 } // namespace
 
 guiManager::guiManager()
 {
     g_pGuiManager = this;
     Wizard::SetSoundEnabledHook([this](bool enabled) { m_GuiSoundsOn = enabled; });
+    kaWorld::SetCursorSource(&GuiCursorPosition);
 }
 
 guiManager::~guiManager()
@@ -63,7 +76,10 @@ guiManager::~guiManager()
     for (guiWindowRenderObject* adapter : held)
         adapter->Release();
     if (g_pGuiManager == this)
+    {
         g_pGuiManager = nullptr;
+        kaWorld::SetCursorSource(nullptr);
+    }
 }
 
 bool guiManager::_IsRegistered(const guiWindow* window) const

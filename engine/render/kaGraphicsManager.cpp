@@ -622,6 +622,8 @@ void kaGraphicsManager::ReleaseAll()
     // Pool buffers are device objects too: they go before the device.
     m_VertexPools.clear();
     m_IndexPools.clear();
+    m_VertexRooms.clear();
+    m_IndexRooms.clear();
     if (m_pDevice)
     {
         m_pDevice->Release();
@@ -1053,8 +1055,21 @@ kaBufferPool* kaGraphicsManager::_FindPool(const PoolTable& table, kaResourceHan
     return found->second.get();
 }
 
-kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, uint32_t& nextKey, uint32_t count,
-                                               uint32_t fvf, uint32_t pool, const char* operation)
+namespace
+{
+
+// The longest run a pool still takes: used + count must stay below the capacity.
+uint32_t RoomOf(const kaBuffer& buffer)
+{
+    const uint64_t used = buffer.GetUsed();
+    return used + 1 < buffer.GetCapacity() ? uint32_t(buffer.GetCapacity() - used - 1) : 0;
+}
+
+} // namespace
+
+kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& rooms, uint32_t& nextKey,
+                                               uint32_t count, uint32_t fvf, uint32_t pool,
+                                               const char* operation)
 {
     const bool vertices = fvf != 0;
     if (!m_pDevice || count == 0)
@@ -1062,21 +1077,34 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, uint32_t& nextK
         DebugPrintf("[kaGraphicsManager::%s] : No run of %u elements without a device\n", operation, count);
         return 0;
     }
-    for (auto& [key, existing] : table)
+    // The first pool in key order of this format and memory pool with room; the index forgets pools
+    // released or dropped at a reset as it meets them.
+    kaPoolRoomIndex& index = rooms[uint64_t(pool) << 32 | fvf];
+    for (int32_t key = index.FindFirst(count); key >= 0; key = index.FindFirst(count))
     {
-        kaBuffer* buffer = existing->GetBuffer();
-        if (buffer->GetPool() != pool)
-            continue;
-        if (vertices && static_cast<kaVertexBuffer*>(buffer)->GetFVF() != fvf)
-            continue;
-        if (static_cast<uint64_t>(buffer->GetUsed()) + count >= buffer->GetCapacity())
-            continue;
-        // A pool with room but no free run long enough lets the search go on.
-        if (const uint32_t slot = existing->Allocate(count))
+        const auto found = table.find(uint16_t(key));
+        kaBuffer* buffer = found == table.end() ? nullptr : found->second->GetBuffer();
+        if (!buffer || buffer->GetPool() != pool ||
+            (vertices && static_cast<kaVertexBuffer*>(buffer)->GetFVF() != fvf))
         {
-            buffer->AddUsed(count);
-            return MakeResourceHandle(key, slot);
+            index.Set(uint16_t(key), 0);
+            continue;
         }
+        if (RoomOf(*buffer) < count)
+        {
+            index.Set(uint16_t(key), RoomOf(*buffer));
+            continue;
+        }
+        const uint32_t slot = found->second->Allocate(count);
+        if (!slot)
+        {
+            // Out of slot numbers: the pool serves no more runs.
+            index.Set(uint16_t(key), 0);
+            continue;
+        }
+        buffer->AddUsed(count);
+        index.Set(uint16_t(key), RoomOf(*buffer));
+        return MakeResourceHandle(found->first, slot);
     }
 
     if (nextKey > 0xFFFF)
@@ -1120,6 +1148,7 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, uint32_t& nextK
     created.reset(new kaBufferPool(buffer, capacity));
     const uint32_t slot = created->Allocate(count);
     buffer->AddUsed(count);
+    index.Set(key, RoomOf(*buffer));
     return MakeResourceHandle(key, slot);
 }
 
@@ -1133,13 +1162,14 @@ kaResourceHandle kaGraphicsManager::CreateVertexBuffer(kaResourceHandle& handle,
         handle = 0;
         return handle;
     }
-    handle = _CreateRun(m_VertexPools, m_NextVertexPoolKey, count, fvf, pool, "CreateVertexBuffer");
+    handle =
+        _CreateRun(m_VertexPools, m_VertexRooms, m_NextVertexPoolKey, count, fvf, pool, "CreateVertexBuffer");
     return handle;
 }
 
 kaResourceHandle kaGraphicsManager::CreateIndexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t pool)
 {
-    handle = _CreateRun(m_IndexPools, m_NextIndexPoolKey, count, 0, pool, "CreateIndexBuffer");
+    handle = _CreateRun(m_IndexPools, m_IndexRooms, m_NextIndexPoolKey, count, 0, pool, "CreateIndexBuffer");
     return handle;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/render/kaDisplayMode.h"
 #include "engine/render/kaDrawRecord.h"
 #include "engine/render/kaGraphicsSettings.h"
+#include "engine/render/kaPoolRoomIndex.h"
 #include "engine/render/kaQueuedMeshDraw.h"
 #include "engine/render/kaResourceHandle.h"
 #include "engine/render/kaStateCache.h"
@@ -385,10 +386,12 @@ public:
 private:
     struct SortedTriangle;
     using PoolTable = std::map<uint16_t, std::unique_ptr<kaBufferPool>>;
+    // By memory pool (high 32 bits) and vertex format (low 32 bits, 0 for indices).
+    using PoolRooms = std::map<uint64_t, kaPoolRoomIndex>;
 
     kaBufferPool* _FindPool(const PoolTable& table, kaResourceHandle handle, const char* operation) const;
-    kaResourceHandle _CreateRun(PoolTable& table, uint32_t& nextKey, uint32_t count, uint32_t fvf,
-                                uint32_t pool, const char* operation);
+    kaResourceHandle _CreateRun(PoolTable& table, PoolRooms& rooms, uint32_t& nextKey, uint32_t count,
+                                uint32_t fvf, uint32_t pool, const char* operation);
     uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
     void _DeleteSharedBuffers();
     // Every texture and effect of the tables, the atlas pages and the image cache.
@@ -488,6 +491,8 @@ private:
     // Handles.
     PoolTable m_VertexPools;
     PoolTable m_IndexPools;
+    PoolRooms m_VertexRooms;
+    PoolRooms m_IndexRooms;
     uint32_t m_NextVertexPoolKey = 0;
     uint32_t m_NextIndexPoolKey = 0;
     std::string m_GraphicsPath = "Graphics\\";

@@ -36,6 +36,18 @@ kaQuadTree::~kaQuadTree() = default;
 // ---------------------------------------------------------------------------------------------------------
 // Building
 
+namespace
+{
+
+// Splitting stops when a half would fall below the leaf size; a leaf size of 0 or less, or none at all,
+// would split for ever and leaves the root alone instead.
+bool Splits(float width, float length, float minLeafSize)
+{
+    return minLeafSize > 0.0f && width * 0.5f >= minLeafSize && length * 0.5f >= minLeafSize;
+}
+
+} // namespace
+
 void kaQuadTree::Initialize(float width, float length, float minLeafSize)
 {
     // An infinite extent would split for ever (half of infinity is no smaller).
@@ -52,7 +64,7 @@ void kaQuadTree::Initialize(float width, float length, float minLeafSize)
             filed.push_back(entity);
         }
 
-    const int32_t count = _CountNodes(width, length, minLeafSize);
+    const int32_t count = _CountNodes(width, length, minLeafSize, 0);
     m_Nodes.clear();
     m_Nodes.shrink_to_fit();
     m_Nodes.reserve(static_cast<size_t>(count));
@@ -66,7 +78,12 @@ void kaQuadTree::Initialize(float width, float length, float minLeafSize)
     // A root alone is its own leaf.
     m_LeafWidth = width;
     m_LeafLength = length;
-    _Build(0, width, length, minLeafSize);
+    _Build(0, width, length, minLeafSize, 0);
+    if (Splits(m_LeafWidth, m_LeafLength, minLeafSize))
+        platform::DebugPrintf(
+            "[kaQuadTree::Initialize] Leaves stop at %g x %g, %d levels down: a leaf size of "
+            "%g over %g x %g would need more nodes than the tree keeps\n",
+            m_LeafWidth, m_LeafLength, kMaxDepth, minLeafSize, width, length);
     m_LeavesAcrossX = static_cast<int32_t>(width / m_LeafWidth);
     m_LeavesAcrossZ = static_cast<int32_t>(length / m_LeafLength);
 
@@ -75,28 +92,16 @@ void kaQuadTree::Initialize(float width, float length, float minLeafSize)
     platform::DebugPrintf("Quadtree inited in: %f\n", GetTime(kAbsoluteTime) - started);
 }
 
-namespace
+int32_t kaQuadTree::_CountNodes(float width, float length, float minLeafSize, int32_t depth) const
 {
-
-// Splitting stops when a half would fall below the leaf size; a leaf size of 0 or less, or none at all,
-// would split for ever and leaves the root alone instead.
-bool Splits(float width, float length, float minLeafSize)
-{
-    return minLeafSize > 0.0f && width * 0.5f >= minLeafSize && length * 0.5f >= minLeafSize;
-}
-
-} // namespace
-
-int32_t kaQuadTree::_CountNodes(float width, float length, float minLeafSize) const
-{
-    if (!Splits(width, length, minLeafSize))
+    if (depth >= kMaxDepth || !Splits(width, length, minLeafSize))
         return 1;
-    return 1 + 4 * _CountNodes(width * 0.5f, length * 0.5f, minLeafSize);
+    return 1 + 4 * _CountNodes(width * 0.5f, length * 0.5f, minLeafSize, depth + 1);
 }
 
-void kaQuadTree::_Build(int32_t index, float width, float length, float minLeafSize)
+void kaQuadTree::_Build(int32_t index, float width, float length, float minLeafSize, int32_t depth)
 {
-    if (!Splits(width, length, minLeafSize))
+    if (depth >= kMaxDepth || !Splits(width, length, minLeafSize))
         return;
     const float halfWidth = width * 0.5f;
     const float halfLength = length * 0.5f;
@@ -116,7 +121,7 @@ void kaQuadTree::_Build(int32_t index, float width, float length, float minLeafS
         m_Nodes[static_cast<size_t>(index)].m_Children[k] = first + k;
     }
     for (int32_t k = 0; k < 4; ++k)
-        _Build(first + k, halfWidth, halfLength, minLeafSize);
+        _Build(first + k, halfWidth, halfLength, minLeafSize, depth + 1);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -19,6 +19,9 @@ class kaQuadTree
 {
 public:
     static constexpr uint32_t kNodeRecordBytes = 68;
+    // Splitting stops this many levels below the root (87,381 nodes for a square extent), so a huge extent
+    // over a small leaf size cannot ask for more nodes than memory or the node indices hold.
+    static constexpr int32_t kMaxDepth = 8;
     static constexpr float kEmptyMinY = 10000.0f;
     static constexpr float kEmptyMaxY = -10000.0f;
     // QueryRect: invisible entities filed in the root count too.
@@ -47,8 +50,9 @@ public:
     // entities that asked to be drawn late.
     virtual void Render();
 
-    // Builds the nodes over (0, 0) to (width, length), halving while both halves stay at least minLeafSize,
-    // and files every entity filed so far again. Nothing happens for an empty or infinite extent.
+    // Builds the nodes over (0, 0) to (width, length), halving while both halves stay at least minLeafSize
+    // and no deeper than kMaxDepth, and files every entity filed so far again. Nothing happens for an empty
+    // or infinite extent.
     void Initialize(float width, float length, float minLeafSize);
     // An entity already filed here is moved instead, so it is never in two lists.
     void Insert(kaEntity* entity);
@@ -88,9 +92,9 @@ private:
     bool _IsFiled(const kaEntity* entity) const;
     // The node for the entity's box, widening the y range by it.
     int32_t _FindNode(kaEntity* entity);
-    int32_t _CountNodes(float width, float length, float minLeafSize) const;
-    // Splits the node, whose nominal size is width by length, and its children in turn.
-    void _Build(int32_t index, float width, float length, float minLeafSize);
+    int32_t _CountNodes(float width, float length, float minLeafSize, int32_t depth) const;
+    // Splits the node, whose nominal size is width by length at that depth, and its children in turn.
+    void _Build(int32_t index, float width, float length, float minLeafSize, int32_t depth);
     // The node's box: its rectangle over the tree's y range.
     void _NodeBox(const Node& node, platform::Vector3& min, platform::Vector3& max) const;
     // True when all corners lie behind one of the frustum planes.

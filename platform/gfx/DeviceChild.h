@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace platform
@@ -22,9 +23,13 @@ public:
     GfxObject* Owner() const { return m_Owner; }
     uint32_t Pool() const { return m_Pool; }
     void Orphan() { m_Device = nullptr; }
+    // Where the device keeps this child in its list, so that leaving it takes no search.
+    size_t Place() const { return m_Place; }
+    void SetPlace(size_t place) { m_Place = place; }
 
 private:
     StateDevice* m_Device;
+    size_t m_Place = 0;
     GfxObject* m_Owner;
     uint32_t m_Pool;
 };

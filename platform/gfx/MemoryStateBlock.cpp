@@ -13,6 +13,15 @@ namespace platform
 MemoryStateBlock::MemoryStateBlock(StateDevice* device, const StateMask& mask, const DeviceState& values)
     : m_Link(device, this, POOL_MANAGED), m_Mask(mask), m_Values(values)
 {
+    if (device)
+        device->AttachStateBlock(this);
+}
+
+MemoryStateBlock::~MemoryStateBlock()
+{
+    // A device that went first has cut the link already.
+    if (StateDevice* device = m_Link.Device())
+        device->DetachStateBlock(this);
 }
 
 GfxResult MemoryStateBlock::Capture()

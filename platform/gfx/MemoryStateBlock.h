@@ -14,6 +14,7 @@ class MemoryStateBlock : public GfxStateBlock
 {
 public:
     MemoryStateBlock(StateDevice* device, const StateMask& mask, const DeviceState& values);
+    ~MemoryStateBlock() override;
 
     GfxResult Capture() override;
     GfxResult Apply() override;

@@ -67,6 +67,7 @@ StateDevice::~StateDevice()
     for (DeviceChild* child : m_Children)
         child->Orphan();
     m_Children.clear();
+    m_StateBlocks.clear();
     if (m_BackBuffer)
         m_BackBuffer->Release();
 }
@@ -83,16 +84,23 @@ void StateDevice::MakeBackBuffer()
 
 void StateDevice::AttachChild(DeviceChild* child)
 {
+    child->SetPlace(m_Children.size());
     m_Children.push_back(child);
 }
 
 void StateDevice::DetachChild(DeviceChild* child)
 {
-    m_Children.erase(std::remove(m_Children.begin(), m_Children.end(), child), m_Children.end());
+    // Thousands of resources come and go together (a terrain's quads): no search over the others.
+    const size_t place = child->Place();
+    if (place < m_Children.size() && m_Children[place] == child)
+    {
+        m_Children[place] = m_Children.back();
+        m_Children[place]->SetPlace(place);
+        m_Children.pop_back();
+    }
     GfxObject* object = child->Owner();
-    for (DeviceChild* other : m_Children)
-        if (auto* block = dynamic_cast<MemoryStateBlock*>(other->Owner()))
-            block->Forget(object);
+    for (MemoryStateBlock* block : m_StateBlocks)
+        block->Forget(object);
     if (m_RecordingBlock == object)
         m_RecordingBlock = nullptr;
     for (auto& texture : m_State.Textures)
@@ -109,6 +117,16 @@ void StateDevice::DetachChild(DeviceChild* child)
     if (m_State.Declaration == object)
         m_State.Declaration = nullptr;
     OnChildDetached(object);
+}
+
+void StateDevice::AttachStateBlock(MemoryStateBlock* block)
+{
+    m_StateBlocks.push_back(block);
+}
+
+void StateDevice::DetachStateBlock(MemoryStateBlock* block)
+{
+    m_StateBlocks.erase(std::remove(m_StateBlocks.begin(), m_StateBlocks.end(), block), m_StateBlocks.end());
 }
 
 size_t StateDevice::LiveResourceCount(uint32_t pool) const

@@ -107,6 +107,9 @@ public:
 
     void AttachChild(DeviceChild* child);
     void DetachChild(DeviceChild* child);
+    // State blocks are told of every object that dies, so the device keeps them apart from the resources.
+    void AttachStateBlock(MemoryStateBlock* block);
+    void DetachStateBlock(MemoryStateBlock* block);
 
 protected:
     struct DrawCall
@@ -171,7 +174,9 @@ private:
     MemorySurface* m_BackBuffer = nullptr;
     bool m_InScene = false;
     MemoryStateBlock* m_RecordingBlock = nullptr;
+    // In no order: a leaving child takes the last one's place.
     std::vector<DeviceChild*> m_Children;
+    std::vector<MemoryStateBlock*> m_StateBlocks;
 };
 
 } // namespace platform

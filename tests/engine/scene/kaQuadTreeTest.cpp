@@ -257,6 +257,44 @@ TEST(kaQuadTree, InitializeIgnoresExtentsThatAreNotFinite)
     }
 }
 
+// A finite but huge extent over a small leaf (a venue's box near the float range, say) stops at the depth
+// limit with a debugger line, instead of asking for more nodes than an index can count.
+TEST(kaQuadTree, InitializeStopsSplittingAtTheDepthLimit)
+{
+    const int32_t fullDepthNodes = 87381; // 1 + 4 + ... + 4^8
+    const struct
+    {
+        float width, length, leaf;
+        int32_t nodes;
+        int32_t acrossX, acrossZ;
+        bool limited;
+    } cases[] = {
+        {256, 256, 1, fullDepthNodes, 256, 256, false}, // exactly the deepest tree the leaf size asks for
+        {512, 512, 1, fullDepthNodes, 256, 256, true},
+        {1e30f, 1e30f, 1e-3f, fullDepthNodes, 256, 256, true},
+        {3e38f, 3e38f, 1, fullDepthNodes, 256, 256, true},
+        {1e30f, 2e29f, 1e-3f, fullDepthNodes, 256, 256, true},
+        {256, 256, 32, 85, 8, 8, false},
+    };
+    for (const auto& c : cases)
+    {
+        testsupport::DebugCapture capture;
+        kaQuadTree tree;
+        BoxEntity a("a", {0, 0, 0}, {c.width / 1024, 1, c.length / 1024});
+        tree.Insert(&a);
+        tree.Initialize(c.width, c.length, c.leaf);
+        EXPECT_EQ(tree.GetNodeCount(), c.nodes) << c.width << " " << c.leaf;
+        EXPECT_EQ(tree.GetLeavesAcrossX(), c.acrossX) << c.width;
+        EXPECT_EQ(tree.GetLeavesAcrossZ(), c.acrossZ) << c.width;
+        EXPECT_EQ(capture.Contains("[kaQuadTree::Initialize] Leaves stop at"), c.limited) << c.width;
+        EXPECT_TRUE(capture.Contains("Quadtree nodes are using " + std::to_string(c.nodes * 68) + " bytes"));
+        // The entity still reaches a leaf of the shallower tree.
+        const kaQuadTree::Node& node = tree.GetNode(a.GetQuadTreeNode());
+        EXPECT_EQ(node.m_Children[0], -1) << c.width;
+        tree.Remove(&a);
+    }
+}
+
 TEST(kaQuadTree, QueryRectCountsVisibleOverlapsAndInvisibleOnesOnlyInTheRootOnRequest)
 {
     kaQuadTree tree;

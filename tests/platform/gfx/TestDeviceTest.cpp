@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 using namespace platform;
 
@@ -380,6 +381,40 @@ TEST_F(StateBlocks, WholeDeviceBlockCapturesAndRestoresEverything)
     block->Apply();
     EXPECT_EQ(m_Device->State().Textures[0], nullptr);
     block->Release();
+}
+
+// Resources and blocks leave the device in any order; the live count stays right and every block still
+// alive drops each dead texture, while a block that went first is never told.
+TEST_F(StateBlocks, ChildrenLeavingInAnyOrderKeepTheCountAndTheBlocksTold)
+{
+    const size_t before = m_Device->LiveResourceCount(POOL_MANAGED);
+    std::vector<GfxTexture*> textures(6, nullptr);
+    for (GfxTexture*& texture : textures)
+        ASSERT_EQ(m_Device->CreateTexture(8, 8, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    std::vector<GfxStateBlock*> blocks(3, nullptr);
+    for (size_t i = 0; i < blocks.size(); ++i)
+    {
+        m_Device->SetTexture(0, textures[i]);
+        m_Device->SetTexture(1, textures[i + 3]);
+        ASSERT_EQ(m_Device->CreateStateBlock(SBT_ALL, &blocks[i]), GFX_OK);
+    }
+    m_Device->SetTexture(0, nullptr);
+    m_Device->SetTexture(1, nullptr);
+    blocks[1]->Release();
+    const size_t order[] = {4, 0, 5, 1, 3, 2};
+    size_t live = textures.size();
+    for (size_t at : order)
+    {
+        textures[at]->Release();
+        EXPECT_EQ(m_Device->LiveResourceCount(POOL_MANAGED), before + --live) << at;
+    }
+    for (GfxStateBlock* block : {blocks[0], blocks[2]})
+    {
+        ASSERT_EQ(block->Apply(), GFX_OK);
+        EXPECT_EQ(m_Device->State().Textures[0], nullptr);
+        EXPECT_EQ(m_Device->State().Textures[1], nullptr);
+        block->Release();
+    }
 }
 
 using DrawLog = DeviceTest;

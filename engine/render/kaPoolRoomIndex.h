@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The room left in each pool of one kind (vertex format and memory pool), by pool key, so that the first
+// pool in key order with room for a run is found without walking every pool: a program with tens of
+// thousands of pools (a large terrain) would otherwise walk them all for every run it asks for.
+class kaPoolRoomIndex
+{
+public:
+    // A room of 0 takes the key out.
+    void Set(uint16_t key, uint32_t room);
+    // The lowest key whose room is at least count (count above 0); -1 when none has.
+    int32_t FindFirst(uint32_t count) const;
+    uint32_t GetRoom(uint16_t key) const;
+
+private:
+    // A max-tree over the keys: leaf i is m_Tree[m_Leaves + i], each inner node the larger of its two.
+    std::vector<uint32_t> m_Tree;
+    size_t m_Leaves = 0;
+};
