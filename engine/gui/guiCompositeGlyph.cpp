@@ -246,11 +246,16 @@ float guiCompositeGlyph::GetScrollFraction() const
 
 void guiCompositeGlyph::SetScrollFraction(float fraction)
 {
-    if (!std::isfinite(fraction) || fraction == GetScrollFraction())
+    if (!std::isfinite(fraction))
         return;
     fraction = std::clamp(fraction, 0.0f, 1.0f);
-    SetPosition(guiCoordPair::Pixels(static_cast<float>(gui::TruncateToInt(-fraction * float(m_Extent.x))),
-                                     static_cast<float>(gui::TruncateToInt(-fraction * float(m_Extent.y)))));
+    // Compared by place, not by fraction: with no content height every place reads as the top.
+    const guiCoordPair place =
+        guiCoordPair::Pixels(static_cast<float>(gui::TruncateToInt(-fraction * float(m_Extent.x))),
+                             static_cast<float>(gui::TruncateToInt(-fraction * float(m_Extent.y))));
+    if (place == m_Position)
+        return;
+    SetPosition(place);
     SetDirty(true);
 }
 

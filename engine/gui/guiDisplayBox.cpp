@@ -164,10 +164,14 @@ bool guiDisplayBox::PreRender(guiRenderContext& context)
     platform::Rect client;
     ComputeClientRect(client);
     // A box sized relative to its window learns its pixels only in the walk.
-    const bool resized = int64_t(client.right) - client.left != m_Composition->GetFlowWidth() ||
-                         m_Composition->GetSize().y.value != float(int64_t(client.bottom) - client.top);
-    if (m_Dirty || resized)
+    if (m_Dirty || _IsResized(client))
         _Relayout();
+    const int64_t view = int64_t(client.bottom) - client.top;
+    if (m_FollowEnd && view > 0 && int64_t(client.right) - client.left > 0)
+    {
+        m_Composition->Layout();
+        _KeepEndInView(view);
+    }
     DrawTree(m_Composition, context);
     return guiScrollable::PreRender(context);
 }
@@ -197,6 +201,7 @@ float guiDisplayBox::GetVerticalScroll()
 
 void guiDisplayBox::Clear()
 {
+    m_FollowEnd = false;
     m_DisplayText.clear();
     m_Composition->Clear();
     SetVerticalScroll(0.0f);
@@ -206,6 +211,7 @@ void guiDisplayBox::Clear()
 void guiDisplayBox::SetText(const std::string& markup)
 {
     m_DisplayText = markup;
+    m_FollowEnd = false;
     m_Composition->Clear();
     SetVerticalScroll(0.0f);
     m_VerticalScroll = 0.0f;
@@ -217,13 +223,37 @@ void guiDisplayBox::AppendText(const guiCreateParams& params, int32_t alignment)
     m_Composition->AddEntry(params, alignment);
     if (!m_DeviceObjectsMade)
         return;
+    platform::Rect client;
+    ComputeClientRect(client);
+    const int64_t view = int64_t(client.bottom) - client.top;
+    // A box sized relative to its window learns its pixels only in the walk: measured before then, the
+    // content is flowed to no width at all and the view would follow lines that are not there.
+    if (view <= 0 || int64_t(client.right) - client.left <= 0)
+    {
+        m_FollowEnd = true;
+        return;
+    }
+    if (_IsResized(client))
+    {
+        _Relayout();
+        m_Composition->Layout();
+    }
+    _KeepEndInView(view);
+}
+
+bool guiDisplayBox::_IsResized(const platform::Rect& client) const
+{
+    return int64_t(client.right) - client.left != m_Composition->GetFlowWidth() ||
+           m_Composition->GetSize().y.value != float(int64_t(client.bottom) - client.top);
+}
+
+void guiDisplayBox::_KeepEndInView(int64_t view)
+{
+    m_FollowEnd = false;
     // The view follows the bottom of the last line, so that a last line without a line end shows too.
     const int64_t height = m_Composition->GetContentHeight();
     const int64_t bottom = m_Composition->GetContentBottom();
     const float fraction = m_Composition->GetScrollFraction();
-    platform::Rect client;
-    ComputeClientRect(client);
-    const int64_t view = int64_t(client.bottom) - client.top;
     if (height > 0 && static_cast<int64_t>(float(bottom) - fraction * float(height)) > view)
     {
         const float end = std::min(1.0f, float(bottom - view) / float(height));

@@ -72,8 +72,14 @@ private:
     void _SetComposition(guiCompositeGlyph* composition);
     // The composition fills the client area: the flow is its width, the view its height.
     void _Relayout();
+    // Whether the client area differs from the size the composition was flowed to.
+    bool _IsResized(const platform::Rect& client) const;
+    // Scrolls so that the bottom of the last line is inside a view of the given height.
+    void _KeepEndInView(int64_t view);
     void _Parse(const std::string& markup);
 
     guiCompositeGlyph* m_Composition = nullptr;
     std::string m_DisplayText;
+    // An entry came while the box had no size: the end is brought into view once it has one.
+    bool m_FollowEnd = false;
 };
