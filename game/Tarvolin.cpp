@@ -17,6 +17,7 @@
 #include "game/SongInfo.h"
 #include "game/WorldInfo.h"
 #include "game/tvPlayer.h"
+#include "game/tvWorldSounds.h"
 #include "platform/files/Files.h"
 #include "platform/system/ClockSource.h"
 #include "platform/system/DebugOutput.h"
@@ -33,7 +34,7 @@ constexpr uint32_t kClearColor = 0xFF000000;
 
 } // namespace
 
-Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
+Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle), m_WorldSounds(std::make_unique<tvWorldSounds>()) {}
 
 Tarvolin::~Tarvolin()
 {
