@@ -528,8 +528,12 @@ bool SampleWorld::WriteAll()
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)
 {
     const std::string path = m_Root + "/" + relative;
-    const std::string folder = path.substr(0, path.rfind('/'));
-    if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
-        return false;
+    // Every folder on the way, from the root down: a fresh root holds none of them.
+    for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
+    {
+        const std::string folder = m_Root + "/" + relative.substr(0, slash);
+        if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
+            return false;
+    }
     return SaveXmlDocument(document, path);
 }
