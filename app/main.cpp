@@ -5,6 +5,7 @@
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
 #include "engine/gui/guiManager.h"
+#include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/Tarvolin.h"
 #include "platform/window/SdlWindowBackend.h"
 
@@ -20,6 +21,7 @@ static kaFileSystem s_FileSystem;
 static LanguageTable s_LanguageTable("Data\\Languages");
 static guiManager s_GuiManager;
 static Wizard s_Wizard;
+static kaDraggableDecalManager s_DecalManager;
 static kaInitDataBase s_InitDataBase;
 static kaProfiler s_Profiler;
 static Tarvolin s_Application;

@@ -34,7 +34,7 @@ constexpr uint32_t kClearColor = 0xFF000000;
 
 } // namespace
 
-Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle), m_WorldSounds(std::make_unique<tvWorldSounds>()) {}
+Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
 
 Tarvolin::~Tarvolin()
 {
@@ -128,8 +128,7 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
         g_pGuiManager->ActivateWindow(mainWindow);
         g_pGuiManager->BringToFront(mainWindow);
     }
-    // The theme's groove chooser, the world sounds ("Data\\Sounds\\Sounds.xml") and the theme song join
-    // here with the music and world-sound code.
+    _StartMusic();
     if (g_pWizard != nullptr)
         m_CrowdSound =
             g_pWizard->LoadLoopedSound(kCrowdIntro, kCrowdLoop, kCrowdOutro, 0, false, 0.0f, 0.0f, 0.0f,
@@ -142,8 +141,10 @@ bool Tarvolin::Update()
 {
     if (m_ShutDown)
         return true;
-    const float frameTime = _TakeFrameTime();
-    // The theme's start delay counts the frame time before the hitch clamp; it joins with the music code.
+    float measuredTime = 0.0f;
+    const float frameTime = _TakeFrameTime(&measuredTime);
+    // The theme's start delay counts the time that really passed, a hitch included.
+    UpdateThemeMusic(measuredTime);
     if (m_SplashStage != kSplashDone)
         EndSplash();
     if (m_GraphicsManager != nullptr && m_GraphicsManager->CheckDevice() != platform::GFX_OK)
@@ -215,6 +216,8 @@ bool Tarvolin::_CreateGraphicsManager()
     m_GraphicsManager = new kaGraphicsManager();
     if (!m_GraphicsManager->Initialize(GetWindowHandle(), kConfigFile, nullptr, false))
         return false;
+    // No graphics folder: texture names are found through the search folders (a model's "maps").
+    m_GraphicsManager->SetGraphicsPath("");
     m_GraphicsManager->SetClearColor(kClearColor);
     if (g_pProfiler != nullptr)
         g_pProfiler->SetTriangleCounter(

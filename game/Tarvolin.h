@@ -3,6 +3,7 @@
 #include "engine/core/kaApp.h"
 #include "engine/core/kaSoundHandle.h"
 #include "game/DisplayMode.h"
+#include "game/tvWorldSounds.h"
 #include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
@@ -25,7 +26,6 @@ class kaProfilerOutput;
 class tvPlayer;
 class kaPhysicsWorld;
 class tvVehicle;
-class tvWorldSounds;
 
 // The game's application object: start-up, the per-frame work the message pump drives, and shutdown.
 class Tarvolin : public kaApp
@@ -57,6 +57,7 @@ public:
     static constexpr const char* kMusicFolder = "Resources\\Sounds\\Music";
     static constexpr const char* kHighScoresFile = "Data/HighScores.xml";
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
+    static constexpr const char* kWorldSoundsFile = "Data\\Sounds\\Sounds.xml";
 
     // Start-up: the splash images and how long each stays, the main window, the crowd sound.
     static constexpr const char* kPublisherSplash = "UI\\MorlanixSplash.bmp";
@@ -127,6 +128,7 @@ public:
     DebugWindow* GetConsoleWindow() const { return m_ConsoleWindow; }
     ProfilerWindow* GetProfilerWindow() const { return m_ProfilerGuiWindow; }
     const kaSoundHandle& GetCrowdSound() const { return m_CrowdSound; }
+    tvWorldSounds& GetWorldSounds() { return m_WorldSounds; }
 
     // Closes the main window once this many frames have run (0: never), so the program can run unattended.
     void SetFrameLimit(uint32_t frames) { m_FrameLimit = frames; }
@@ -167,7 +169,8 @@ public:
     void ScanMusic(const std::string& folder);
     void LoadCareerLevels();
 
-    // Driver profiles, saved as Player0.xml, Player1.xml, ... in list order.
+    // Driver profiles, saved as Player0.xml, Player1.xml, ... in list order, skipping names held by files the
+    // scan refused: those stay as they are.
     tvPlayer* CreatePlayer(const std::string& name);
     // Removes, deletes the file of and destroys a listed profile; signs it out when it was signed in.
     void DeletePlayer(tvPlayer* player);
@@ -225,7 +228,6 @@ public:
     // Mode 0 plays a cheer from the "Crowd" category, 1 starts the crowd loop at the effects volume, 2 stops
     // it; other modes do nothing. Always true.
     bool PlayCrowdSound(int32_t mode);
-    tvWorldSounds& GetWorldSounds() { return *m_WorldSounds; }
     // The player's vehicle from its "Entity" record: made by its class (a plain tvVehicle without one),
     // added to the world, given its record, initialised, and stepped with its wheels after every physics
     // pass. Null, with nothing left in the world, when there is no record or its class is no vehicle.
@@ -242,12 +244,19 @@ private:
     void _FinishSplash();
     // One drawn frame while start-up runs.
     void _DrawStartupFrame();
-    // Frame time from the clock, a hitch counted short.
-    float _TakeFrameTime();
+    // Frame time from the clock, a hitch counted short; the measured time before that in rawFrameTime.
+    float _TakeFrameTime(float* rawFrameTime = nullptr);
+    // Start-up's music: the groove chooser, the world sounds and the theme unless music is muted.
+    void _StartMusic();
     // Sound, GUI, scene and the drawing of one frame, after its input.
     void _RunFrameWork(float frameTime, bool profiled);
     void _CountFrame();
     void _DispatchAxis(int axis, float value);
+    // While the GUI cursor shows, puts it where the system pointer is when the pointer moved (or the cursor
+    // just showed). False when the pointer's position is unknown or the cursor is hidden.
+    bool _FollowPointer();
+    // Remembers where the GUI cursor was put at the pointer, so that only the pointer's moves follow.
+    void _TrackPointer(bool known, int32_t x, int32_t y);
     void _SaveScreenshot();
     // The course world when one is loaded.
     bool _HasWorld() const { return GetCurrentWorld() != nullptr; }
@@ -308,11 +317,18 @@ private:
     bool m_ShutDown = false;
     DebugWindow* m_ConsoleWindow = nullptr;
     ProfilerWindow* m_ProfilerGuiWindow = nullptr;
+    // The pointer buttons as the GUI last heard of them, and as the input devices were last polled: the
+    // window's button messages and the polled actions both report a click, the GUI hears it once.
     bool m_ButtonStates[3] = {false, false, false};
+    bool m_PolledButtons[3] = {false, false, false};
+    // The system pointer's client position last given to the GUI cursor, while it is known.
+    bool m_PointerTracked = false;
+    int32_t m_PointerX = 0;
+    int32_t m_PointerY = 0;
     // Pointer movement below a pixel, kept until it adds up to one.
     float m_AxisRemainder[3] = {0.0f, 0.0f, 0.0f};
     kaSoundHandle m_CrowdSound;
-    std::unique_ptr<tvWorldSounds> m_WorldSounds;
+    tvWorldSounds m_WorldSounds;
     // Owned by the course world.
     tvVehicle* m_pVehicle = nullptr;
 };

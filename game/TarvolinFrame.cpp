@@ -8,6 +8,7 @@
 #include "engine/core/kaClock.h"
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
+#include "engine/gui/guiCursor.h"
 #include "engine/gui/guiManager.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaPhysicsWorld.h"
@@ -38,6 +39,8 @@ constexpr uint8_t kPauseKey = 0x13;
 constexpr uint8_t kEscapeKey = 0x1B;
 constexpr uint8_t kScreenshotKey = 0x78;
 constexpr uint8_t kConsoleKey = '`';
+constexpr uint8_t kNextSongKey = '+';
+constexpr uint8_t kPreviousSongKey = '-';
 
 // Kinds of the raw mouse events the message loop reports.
 constexpr int kMouseX = 1;
@@ -54,9 +57,11 @@ void Dispatch(const guiMsgMouse& message)
 
 } // namespace
 
-float Tarvolin::_TakeFrameTime()
+float Tarvolin::_TakeFrameTime(float* rawFrameTime)
 {
     float frameTime = static_cast<float>(GetTime(kElapsedTime));
+    if (rawFrameTime != nullptr)
+        *rawFrameTime = frameTime;
     if (frameTime > kMaxFrameTime)
         frameTime = kHitchFrameTime;
     m_FrameTime = frameTime;
@@ -156,8 +161,42 @@ void Tarvolin::_DispatchAxis(int axis, float value)
     Dispatch(message);
 }
 
+void Tarvolin::_TrackPointer(bool known, int32_t x, int32_t y)
+{
+    m_PointerTracked = known;
+    m_PointerX = x;
+    m_PointerY = y;
+}
+
+bool Tarvolin::_FollowPointer()
+{
+    guiCursor* cursor = g_pGuiManager != nullptr ? g_pGuiManager->GetCursor() : nullptr;
+    platform::Point pointer;
+    if (cursor == nullptr || !cursor->IsVisible() ||
+        !platform::GetCursorClientPosition(GetWindowHandle(), pointer))
+    {
+        // Hidden, the cursor keeps no place: it goes to the pointer again when it shows.
+        _TrackPointer(false, 0, 0);
+        return false;
+    }
+    // The GUI's own moves of the cursor stand until the pointer moves.
+    if (!m_PointerTracked || pointer.x != m_PointerX || pointer.y != m_PointerY)
+    {
+        guiMsgMouse message;
+        message.data.moved = true;
+        message.data.absolute = true;
+        message.data.x = pointer.x;
+        message.data.y = pointer.y;
+        Dispatch(message);
+    }
+    _TrackPointer(true, pointer.x, pointer.y);
+    return true;
+}
+
 void Tarvolin::ProcessInput(float frameTime)
 {
+    // The cursor sits where the system pointer is; the mouse's own motion then would only make it drift.
+    const bool followsPointer = _FollowPointer();
     if (m_InputManager == nullptr)
         return;
     for (int axis = 0; axis < 3; ++axis)
@@ -165,6 +204,8 @@ void Tarvolin::ProcessInput(float frameTime)
         int32_t kind = InputDevice::kKindInvalid;
         const int32_t value = m_InputManager->GetActionValue(axis, &kind, kPlayer);
         if (value == 0)
+            continue;
+        if (followsPointer && axis < 2 && kind == InputDevice::kKindRelativeAxis)
             continue;
         float delta = static_cast<float>(value);
         if (kind != InputDevice::kKindRelativeAxis)
@@ -175,7 +216,10 @@ void Tarvolin::ProcessInput(float frameTime)
     {
         const bool pressed =
             m_InputManager->GetActionValue(kPointerButtonAction + button, nullptr, kPlayer) > 0;
-        if (pressed == m_ButtonStates[button])
+        // Only a change the poll sees and the GUI has not heard of yet (from the window's messages).
+        const bool polledChange = pressed != m_PolledButtons[button];
+        m_PolledButtons[button] = pressed;
+        if (!polledChange || pressed == m_ButtonStates[button])
             continue;
         guiMsgMouse message;
         message.data.buttons[button] = pressed;
@@ -225,6 +269,10 @@ bool Tarvolin::OnMouse(int kind, int pressed, int amount, int /*unused*/)
     default:
     {
         const int button = kind - kMouseButton0;
+        // The same change polled from the input devices may have reached the GUI first.
+        if ((pressed != 0) == m_ButtonStates[button])
+            return true;
+        m_ButtonStates[button] = pressed != 0;
         data.buttons[button] = pressed != 0;
         data.changed[button] = true;
         data.buttonsChanged = true;
@@ -248,8 +296,12 @@ bool Tarvolin::OnKey(uint32_t code, bool isVirtualKey, uint8_t shift, uint8_t al
     const uint8_t key = message.key;
     if (!isVirtualKey)
     {
-        // '+' and '-' change the theme song; that joins with the music code.
-        if (key == kConsoleKey && m_ConsoleEnabled)
+        // The music keys go on to the GUI as well.
+        if (key == kNextSongKey)
+            ChangeSong(true);
+        else if (key == kPreviousSongKey)
+            ChangeSong(false);
+        else if (key == kConsoleKey && m_ConsoleEnabled)
         {
             if (m_ConsoleWindow != nullptr)
             {

@@ -6,6 +6,17 @@
 
 #include <climits>
 
+void Tarvolin::_StartMusic()
+{
+    SetMusicCallback([this] { ChooseNextGroove(); });
+    m_WorldSounds.Load(kWorldSoundsFile);
+    if (g_pWizard && !g_pWizard->IsMusicMuted())
+    {
+        LoadThemeSong(kThemeSong);
+        g_pWizard->StartSong();
+    }
+}
+
 void Tarvolin::QueueThemeMusic(bool queued)
 {
     m_ThemeMusicQueued = queued;

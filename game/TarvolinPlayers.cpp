@@ -52,13 +52,26 @@ bool Tarvolin::SavePlayers(const std::string& folder)
     if (prefix.empty() || prefix.back() != '\\')
         prefix += '\\';
 
+    // A profile takes the next name in list order that no other file holds, or that holds a profile the game
+    // read or wrote itself: a file the scan refused (a hand edit gone wrong, say) is never written over. A
+    // folder in the way is no one's profile; writing there fails and says so.
+    const auto isFree = [this](const std::string& path)
+    {
+        return m_PlayerFiles.count(_PlayerFileKey(path)) > 0 || !platform::PathExists(path) ||
+               platform::IsDirectory(path);
+    };
+
     // Every profile is written before any file goes, so that a failure or a kill part way leaves each
     // profile in at least one whole file.
     std::map<std::string, std::string> written;
     bool allSaved = true;
+    uint64_t number = 0;
     for (size_t i = 0; i < m_Players.size(); ++i)
     {
-        const std::string path = prefix + kPlayerFilePrefix + std::to_string(i) + ".xml";
+        std::string path;
+        do
+            path = prefix + kPlayerFilePrefix + std::to_string(number++) + ".xml";
+        while (!isFree(path));
         if (m_Players[i]->Save(path))
             written[_PlayerFileKey(path)] = path;
         else

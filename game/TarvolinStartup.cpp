@@ -230,8 +230,9 @@ void Tarvolin::_CreateConsoleWindows()
     // A hidden cursor keeps no position, so it is put where the pointer is once it shows.
     g_pGuiManager->ResetCursorBounds();
     platform::Point pointer;
-    platform::GetCursorClientPosition(GetWindowHandle(), pointer);
+    const bool known = platform::GetCursorClientPosition(GetWindowHandle(), pointer);
     g_pGuiManager->SetCursorPosition(pointer.x, pointer.y);
+    _TrackPointer(known, pointer.x, pointer.y);
 }
 
 void Tarvolin::CreateWindows()

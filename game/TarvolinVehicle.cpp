@@ -27,7 +27,7 @@ bool Tarvolin::PlayCrowdSound(int32_t mode)
     switch (mode)
     {
     case kCheer:
-        m_WorldSounds->PlaySound(kCrowdCategory);
+        m_WorldSounds.PlaySound(kCrowdCategory);
         break;
     case kStartCrowd:
         if (g_pWizard)

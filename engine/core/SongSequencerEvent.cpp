@@ -62,35 +62,7 @@ bool SongSequencerEvent::_UpdateStreamed()
     case 1:
         if (!control || !ended)
             return false;
-        if (m_Song->hold)
-        {
-            // The end test stopped and rewound the loop; held, it plays again rather than fall silent for
-            // good.
-            m_Wizard->_ActiveGraph()->Run();
-            return false;
-        }
-        if (m_Song->stopRequested)
-        {
-            if (m_Song->streamOutro)
-                m_Wizard->_SwitchToGraph(Wizard::kOutroGraph);
-            m_State = 3;
-            m_Song->stopRequested = false;
-            return false;
-        }
-        if (m_Song->streamNextLoop)
-        {
-            m_State = 2;
-            m_Wizard->_SwapLoopGraphs();
-            m_Wizard->_SwitchToGraph(Wizard::kCurrentLoopGraph);
-        }
-        else if (m_Song->streamOutro)
-        {
-            m_Wizard->_SwitchToGraph(Wizard::kOutroGraph);
-            m_State = 3;
-        }
-        if (m_Song->loopEndCallback)
-            m_Song->loopEndCallback();
-        return false;
+        return _OnStreamLoopEnd();
     case 2:
         if (!control)
             return false;
@@ -99,7 +71,9 @@ bool SongSequencerEvent::_UpdateStreamed()
             m_Wizard->_ActiveGraph()->GetState(kStateChangeTimeoutMs, state);
         }
         m_State = 1;
-        return false;
+        // A loop that already played through (the sequencer ran late) was stopped and rewound by the end
+        // test above: its end is taken now, or the song would wait for it for ever.
+        return ended ? _OnStreamLoopEnd() : false;
     case 3:
         if (!ended)
             return false;
@@ -110,6 +84,39 @@ bool SongSequencerEvent::_UpdateStreamed()
     default:
         return false;
     }
+}
+
+bool SongSequencerEvent::_OnStreamLoopEnd()
+{
+    if (m_Song->hold)
+    {
+        // The end test stopped and rewound the loop; held, it plays again rather than fall silent for
+        // good.
+        m_Wizard->_ActiveGraph()->Run();
+        return false;
+    }
+    if (m_Song->stopRequested)
+    {
+        if (m_Song->streamOutro)
+            m_Wizard->_SwitchToGraph(Wizard::kOutroGraph);
+        m_State = 3;
+        m_Song->stopRequested = false;
+        return false;
+    }
+    if (m_Song->streamNextLoop)
+    {
+        m_State = 2;
+        m_Wizard->_SwapLoopGraphs();
+        m_Wizard->_SwitchToGraph(Wizard::kCurrentLoopGraph);
+    }
+    else if (m_Song->streamOutro)
+    {
+        m_Wizard->_SwitchToGraph(Wizard::kOutroGraph);
+        m_State = 3;
+    }
+    if (m_Song->loopEndCallback)
+        m_Song->loopEndCallback();
+    return false;
 }
 
 bool SongSequencerEvent::_UpdateSampled()
@@ -178,8 +185,10 @@ bool SongSequencerEvent::_UpdateSampled()
             play(m_Song->outro.get());
             m_Song->stopRequested = false;
         }
-        else if (playing(m_Song->currentLoop))
+        else
         {
+            // Playing, or already played through when the sequencer ran late: either way the loop's end
+            // is looked for from now on, so the song cannot stall here.
             m_State = 1;
         }
         return false;

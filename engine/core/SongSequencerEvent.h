@@ -25,6 +25,8 @@ private:
     bool _UpdateStreamed();
     bool _UpdateSampled();
     bool _StreamEnded();
+    // The current loop has ended: the next loop, the outro after a stop, or the same loop again while held.
+    bool _OnStreamLoopEnd();
 
     Song* m_Song;
     int32_t m_State = 0;

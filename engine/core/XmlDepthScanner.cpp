@@ -93,7 +93,10 @@ int XmlDepthScanner::_Run()
                 ++p;
             p = _SkipBlanks(p);
             if (*p != '>')
+            {
+                m_Unreadable = true;
                 break;
+            }
             ++p;
             --m_Depth;
         }
@@ -101,8 +104,10 @@ int XmlDepthScanner::_Run()
             p = _Node(p, opened);
         if (p)
             p = _SkipBlanks(p);
+        else
+            m_Unreadable = true;
     }
-    return m_Deepest;
+    return m_Unreadable && m_Deepest <= m_Limit ? kUnreadable : m_Deepest;
 }
 
 const char* XmlDepthScanner::_Node(const char* p, bool& opened)
@@ -130,7 +135,11 @@ const char* XmlDepthScanner::_StartTag(const char* p, bool& opened)
 {
     // Every start tag costs TinyXML a level, an empty or unreadable one too.
     m_Deepest = std::max(m_Deepest, m_Depth + 1);
-    for (++p; IsNameChar(*p);)
+    // TinyXML skips blanks after the '<', and byte-order marks too in a UTF-8 document, before the name.
+    p = _SkipBlanks(p + 1);
+    if (!IsNameStart(*p))
+        return nullptr;
+    while (IsNameChar(*p))
         ++p;
     for (;;)
     {

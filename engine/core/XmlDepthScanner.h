@@ -6,12 +6,16 @@
 // the way TinyXML's parser tokenises it (character entities that jump to their ';', UTF-8 sequences read
 // as one character once the document is UTF-8, byte-order marks skipped as blanks, quoted values,
 // comments, CDATA, declarations and unknown tags), so that a crafted file cannot hide elements from it.
-// Where TinyXML stops with an error it stops too: nothing after that point is parsed.
+// Where TinyXML stops with an error it stops too, and answers kUnreadable: it cannot tell what a reader that
+// went on would find past that point, so the text must be refused rather than trusted.
 class XmlDepthScanner
 {
 public:
+    // Deeper than any limit, so that a guard comparing against its limit refuses the text.
+    static constexpr int kUnreadable = 0x7fffffff;
+
     // The deepest nesting reached, counting an empty element as a level; counting stops once it
-    // passes the limit.
+    // passes the limit. kUnreadable where the walk meets what TinyXML cannot read.
     static int Measure(const std::string& text, int limit);
 
 private:
@@ -42,5 +46,6 @@ private:
     Encoding m_Encoding = Encoding::kUnknown;
     int m_Depth = 0;
     int m_Deepest = 0;
+    bool m_Unreadable = false;
     std::string m_DeclaredEncoding;
 };

@@ -40,6 +40,8 @@ public:
     kaBinaryStream& SeekRead(std::streamoff offset, std::ios_base::seekdir direction);
 
     bool Failed() const { return m_Failed; }
+    // For readers that find a value they refuse: the stream counts as damaged from here on.
+    void Fail() { m_Failed = true; }
 
 private:
     // Reads exactly n bytes or fails the stream.

@@ -22,6 +22,21 @@ bool IsCtrlLetter(platform::WPARAM key, const ModifierKeyState& keys)
     return keys.Ctrl != 0 && keys.Alt == 0 && key >= 'A' && key <= 'Z';
 }
 
+// The application's mouse-event kind of a button message: 4, 5 and 6 for left, middle and right.
+int MouseButtonKind(uint32_t message)
+{
+    using namespace platform;
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)
+        return 4;
+    return message == WM_MBUTTONDOWN || message == WM_MBUTTONUP ? 5 : 6;
+}
+
+bool IsButtonDown(uint32_t message)
+{
+    using namespace platform;
+    return message == WM_LBUTTONDOWN || message == WM_MBUTTONDOWN || message == WM_RBUTTONDOWN;
+}
+
 constexpr platform::WPARAM kFirstCharacter = 0x20;
 constexpr platform::WPARAM kLastCharacter = 0x7E;
 
@@ -92,7 +107,10 @@ platform::LRESULT kaStartup::MainWndProc(platform::WindowHandle window, uint32_t
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-        // Characters come through the loop's filter, mouse input through the application's own input code.
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        // Characters and buttons come through the loop's filter, the pointer's position through the
+        // application's own input code.
         return 0;
     default:
         return app->HandleMessage(window, message, wParam, lParam);
@@ -121,6 +139,17 @@ void kaStartup::FilterMessage(kaApp& app, const platform::Message& message)
             const uint32_t letter = static_cast<uint32_t>(message.wParam);
             app.OnKey(keys.Shift != 0 ? letter : letter - 'A' + 'a', false, keys.Shift, keys.Alt, keys.Ctrl);
         }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        // Every press and release in the order it happened, so that a click within one frame still
+        // clicks. Kinds 4 to 6 are the pointer's buttons 0 to 2 as the controls number them: left, middle,
+        // right.
+        app.OnMouse(MouseButtonKind(message.message), IsButtonDown(message.message) ? 1 : 0, 0, 0);
         break;
     case WM_KEYUP:
         if (message.wParam == VK_CONTROL)

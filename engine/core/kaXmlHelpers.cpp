@@ -22,7 +22,13 @@ const TiXmlElement* FindChild(const std::string& name, const TiXmlNode* parent)
 
 bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const std::string& name)
 {
-    if (XmlDepthScanner::Measure(text, kMaxXmlDepth) > kMaxXmlDepth)
+    const int depth = XmlDepthScanner::Measure(text, kMaxXmlDepth);
+    if (depth == XmlDepthScanner::kUnreadable)
+    {
+        platform::DebugPrintf("[ParseXmlDocument] : %s is not well-formed XML; not loaded\n", name.c_str());
+        return false;
+    }
+    if (depth > kMaxXmlDepth)
     {
         platform::DebugPrintf("[ParseXmlDocument] : %s nests elements deeper than %d levels; not loaded\n",
                               name.c_str(), kMaxXmlDepth);

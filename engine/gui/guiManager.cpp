@@ -4,6 +4,7 @@
 #include "engine/core/kaApp.h"
 #include "engine/core/kaSoundHandle.h"
 #include "engine/core/kaStringUtils.h"
+#include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiColorEffect.h"
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiImage.h"
@@ -14,6 +15,7 @@
 #include "engine/gui/guiWindowEffect.h"
 #include "engine/gui/guiWindowRenderObject.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "platform/system/DebugOutput.h"
 #include "platform/window/Window.h"
 
 #include <algorithm>
@@ -100,6 +102,8 @@ bool guiManager::RemoveWindow(guiWindow* window)
             ++it;
     }
     m_Windows.erase(std::find(m_Windows.begin(), m_Windows.end(), window));
+    if (window == m_MessageBox)
+        m_MessageBox = nullptr;
     if (m_Active == window)
         m_Active = nullptr;
     if (m_Hover == window)
@@ -397,12 +401,19 @@ void guiManager::OnMouseInput(const guiMsgMouse& message)
     }
     if (input.buttonsChanged)
     {
+        // Changes that came one after another are dispatched one after another: a record holds the
+        // buttons of one input only (a click within one frame, or two buttons, keep their order).
+        if (m_Mouse.buttonsChanged)
+        {
+            bool held[3];
+            std::copy(std::begin(m_Mouse.buttons), std::end(m_Mouse.buttons), held);
+            _CloseMouseRecord();
+            // The buttons still held stay held in the next record.
+            std::copy(std::begin(held), std::end(held), m_Mouse.buttons);
+        }
         for (int b = 0; b < 3; ++b)
             if (input.changed[b])
             {
-                // A second change of the same button (a click within one frame) needs a record of its own.
-                if (m_Mouse.changed[b])
-                    _CloseMouseRecord();
                 m_Mouse.buttons[b] = input.buttons[b];
                 m_Mouse.changed[b] = true;
                 m_Mouse.buttonsChanged = true;
@@ -451,6 +462,7 @@ void guiManager::Update(float dt)
     }
     _RunEffects(dt);
     _ProcessRemovals();
+    _ShowQueuedMessageBoxes();
 }
 
 void guiManager::_DispatchMouse(const gui::MouseData& mouse, bool paused)
@@ -731,6 +743,78 @@ bool guiManager::PlayGuiSound(const std::string& waveFile)
     const kaSoundHandle handle =
         g_pWizard->LoadAndPlaySound(waveFile, GetSoundVolume(), false, 0, 0, 0, true);
     return handle.id >= 0;
+}
+
+void guiManager::_RegisterMessageBox(MessageBoxWindow* box)
+{
+    box->SetVisible(false);
+    AddWindow(box);
+    m_MessageBox = box;
+}
+
+void guiManager::_ReplaceMessageBox(MessageBoxWindow* box)
+{
+    if (guiWindow* old = FindWindow(MessageBoxWindow::kWindowName))
+        QueueRemoval(old);
+    if (m_MessageBox != nullptr && _IsRegistered(m_MessageBox))
+        QueueRemoval(m_MessageBox);
+    _RegisterMessageBox(box);
+}
+
+void guiManager::CreateMessageBox(const std::string& layoutFile)
+{
+    auto* box = new MessageBoxWindow(layoutFile);
+    if (!box->IsComplete())
+    {
+        platform::OutputDebugString("[guiManager::CreateMessageBox] : " + layoutFile +
+                                    " lacks a child of the message box; the built-in box is used\n");
+        box->AddRef();
+        box->Release();
+        box = new MessageBoxWindow();
+    }
+    _ReplaceMessageBox(box);
+}
+
+void guiManager::CreateDefaultMessageBox()
+{
+    _ReplaceMessageBox(new MessageBoxWindow());
+}
+
+int32_t guiManager::ShowMessageBox(const std::string& text, const std::string& caption, int32_t flags)
+{
+    if (m_MessageBox == nullptr || !_IsRegistered(m_MessageBox))
+        _RegisterMessageBox(new MessageBoxWindow());
+    MessageBoxWindow* box = m_MessageBox;
+    box->SetCaption(caption);
+    box->SetText(text);
+    box->SetButtons(flags);
+    return ShowWindow(box, true);
+}
+
+void guiManager::_ShowQueuedMessageBoxes()
+{
+    // A box shown from here runs frames whose updates come back here; they leave the queue to this one.
+    if (m_ShowingQueued)
+        return;
+    m_ShowingQueued = true;
+    for (;;)
+    {
+        if (m_MessageBox != nullptr && _IsRegistered(m_MessageBox) && m_MessageBox->IsVisible())
+            break;
+        std::string text;
+        std::string caption;
+        bool found = false;
+        for (guiWindow* window : std::vector<guiWindow*>(m_Windows))
+            if (window->TakeQueuedMessageBox(text, caption))
+            {
+                found = true;
+                break;
+            }
+        if (!found)
+            break;
+        ShowMessageBox(text, caption, MessageBoxWindow::kOk);
+    }
+    m_ShowingQueued = false;
 }
 
 void guiManager::SetCapture(int32_t mode, const CaptureCallback& callback)

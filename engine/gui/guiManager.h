@@ -19,6 +19,7 @@ class guiImage;
 class guiTextBox;
 class guiWindow;
 class guiWindowRenderObject;
+class MessageBoxWindow;
 
 // The desktop: registers windows and finds them by name, orders, shows and hides them (modally too,
 // running whole frames meanwhile), routes the mouse and the keys, owns the cursor, runs the timed
@@ -96,6 +97,15 @@ public:
     bool PlayGuiSound(const std::string& waveFile);
     bool AreGuiSoundsOn() const { return m_GuiSoundsOn; }
 
+    // The message box: replaces a registered one (queued for removal) with one built from the layout,
+    // hidden; a layout that lacks one of its six children gives the built-in box instead.
+    void CreateMessageBox(const std::string& layoutFile);
+    void CreateDefaultMessageBox();
+    // Fills the message box (built-in when there is none), shows it modally and returns the code of the
+    // button that closed it.
+    int32_t ShowMessageBox(const std::string& text, const std::string& caption, int32_t flags);
+    MessageBoxWindow* GetMessageBox() const { return m_MessageBox; }
+
     void QueueEffect(guiEffect* effect);
     std::size_t GetEffectCount() const { return m_Effects.size(); }
     float GetGuiClock() const { return m_GuiClock; }
@@ -133,6 +143,10 @@ private:
     void _RunEffects(float dt);
     void _ProcessRemovals();
     void _DropEffectsOn(const guiWindow* window);
+    void _RegisterMessageBox(MessageBoxWindow* box);
+    void _ReplaceMessageBox(MessageBoxWindow* box);
+    // Boxes that windows queued while handling events, one after another.
+    void _ShowQueuedMessageBoxes();
 
     gui::MouseData m_Mouse;
     // Records closed before m_Mouse since the last update, oldest first: each a move, then button changes.
@@ -167,6 +181,8 @@ private:
     bool m_MoveMessageUsed = false;
     // Adapters the manager holds itself because no renderer was there to take them.
     std::vector<guiWindowRenderObject*> m_HeldAdapters;
+    MessageBoxWindow* m_MessageBox = nullptr;
+    bool m_ShowingQueued = false;
 };
 
 extern guiManager* g_pGuiManager;

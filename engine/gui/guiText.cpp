@@ -215,9 +215,14 @@ platform::Rect guiText::MeasureText(const std::string& text) const
     return {0, top, right, bottom};
 }
 
-std::vector<std::string> guiText::_Pieces() const
+const std::vector<std::string>& guiText::_Pieces() const
 {
-    std::vector<std::string> pieces;
+    if (m_PiecesCut && m_PiecesOf == m_Text)
+        return m_Pieces;
+    std::vector<std::string>& pieces = m_Pieces;
+    pieces.clear();
+    m_PiecesOf = m_Text;
+    m_PiecesCut = true;
     for (std::size_t i = 0; i < m_Text.size();)
     {
         const char c = m_Text[i];
@@ -243,7 +248,7 @@ int guiText::GetPieceCount() const
 
 std::string guiText::GetPiece(int index) const
 {
-    const std::vector<std::string> pieces = _Pieces();
+    const std::vector<std::string>& pieces = _Pieces();
     return index >= 0 && index < static_cast<int>(pieces.size()) ? pieces[index] : std::string();
 }
 

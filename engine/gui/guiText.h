@@ -93,7 +93,8 @@ public:
 private:
     void _Init();
     void _Layout();
-    std::vector<std::string> _Pieces() const;
+    // Cut again only when the text changed: compositions ask for every piece in turn.
+    const std::vector<std::string>& _Pieces() const;
 
     std::string m_FontName = "System";
     std::string m_Text;
@@ -107,6 +108,9 @@ private:
     guiCoordPair m_Extent;
     int32_t m_FirstVisible = -1;
     int32_t m_LastVisible = 0;
+    mutable std::vector<std::string> m_Pieces;
+    mutable std::string m_PiecesOf;
+    mutable bool m_PiecesCut = false;
     // The drawn quads' corners, for hit tests.
     std::vector<platform::Rect> m_Drawn;
 };

@@ -285,6 +285,16 @@ void guiWindow::QueueMessageBox(const std::string& text, const std::string& capt
     m_MessageBoxQueued = true;
 }
 
+bool guiWindow::TakeQueuedMessageBox(std::string& text, std::string& caption)
+{
+    if (!m_MessageBoxQueued)
+        return false;
+    m_MessageBoxQueued = false;
+    text = m_QueuedText;
+    caption = m_QueuedCaption;
+    return true;
+}
+
 void guiWindow::OnFocusGained()
 {
     if (g_pGuiManager != nullptr)

@@ -77,7 +77,7 @@ public:
     bool OnKey(const guiMsgKey& message) override;
     // Windows refresh themselves here when shown.
     virtual void OnShow() {}
-    // Kept until the message box can show it.
+    // Kept until the GUI manager's next update shows it, outside any drawing walk.
     virtual void QueueMessageBox(const std::string& text, const std::string& caption);
 
     void SetAlignment(int32_t flags);
@@ -107,6 +107,8 @@ public:
     bool IsMessageBoxQueued() const { return m_MessageBoxQueued; }
     const std::string& GetQueuedText() const { return m_QueuedText; }
     const std::string& GetQueuedCaption() const { return m_QueuedCaption; }
+    // Hands over the queued box's text and caption and clears the queue; false when none is queued.
+    bool TakeQueuedMessageBox(std::string& text, std::string& caption);
 
 private:
     void _Init();

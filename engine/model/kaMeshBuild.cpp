@@ -42,12 +42,6 @@ bool StartsWith(const std::string& text, const char* prefix)
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
-template <typename T> void Append(std::vector<uint8_t>& bytes, const T* values, size_t count)
-{
-    const auto* begin = reinterpret_cast<const uint8_t*>(values);
-    bytes.insert(bytes.end(), begin, begin + count * sizeof(T));
-}
-
 // The triangles of an index run, as three indices each: a list in threes, a strip in overlapping
 // triples whose every second one is turned back; triangles with a repeated vertex join strips and are
 // skipped.
@@ -156,25 +150,34 @@ std::vector<uint8_t> kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vecto
     const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
     // Without texture vertices channel 0 holds zeros and the sets start at the first extra channel.
     const size_t firstChannel = mesh.m_TVertices.empty() ? 1 : 0;
-    std::vector<uint8_t> bytes;
-    bytes.reserve(order.size() * kaVertexBuffer::ComputeLayout(m_FVF).stride);
+    // Each vertex's fields written in place into a buffer of the final size.
+    const size_t vertexBytes = 3 * sizeof(float) + ((m_FVF & platform::FVF_NORMAL) ? 3 * sizeof(float) : 0) +
+                               ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) +
+                               sets * 2 * sizeof(float);
+    std::vector<uint8_t> bytes(order.size() * vertexBytes);
+    uint8_t* out = bytes.data();
+    const auto put = [&out](const void* values, size_t size)
+    {
+        std::memcpy(out, values, size);
+        out += size;
+    };
     const float zero[2] = {0.0f, 0.0f};
     for (uint32_t v : order)
     {
-        Append(bytes, &render.positions[3 * static_cast<size_t>(v)], 3);
+        put(&render.positions[3 * static_cast<size_t>(v)], 3 * sizeof(float));
         if (m_FVF & platform::FVF_NORMAL)
-            Append(bytes, &render.normals[3 * static_cast<size_t>(v)], 3);
+            put(&render.normals[3 * static_cast<size_t>(v)], 3 * sizeof(float));
         if (m_FVF & platform::FVF_DIFFUSE)
         {
             const uint32_t color = v < render.colors.size() ? render.colors[v] : 0xFFFFFFFF;
-            Append(bytes, &color, 1);
+            put(&color, sizeof(color));
         }
         for (uint32_t set = 0; set < sets; ++set)
         {
             const size_t channel = firstChannel + set;
             const bool present = channel < render.texCoords.size() &&
                                  2 * static_cast<size_t>(v) + 1 < render.texCoords[channel].size();
-            Append(bytes, present ? &render.texCoords[channel][2 * static_cast<size_t>(v)] : zero, 2);
+            put(present ? &render.texCoords[channel][2 * static_cast<size_t>(v)] : zero, 2 * sizeof(float));
         }
     }
     return bytes;

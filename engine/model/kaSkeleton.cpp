@@ -9,8 +9,9 @@
 #include "platform/gfx/GfxTypes.h"
 #include "platform/system/DebugOutput.h"
 
+#include <algorithm>
 #include <cstring>
-#include <unordered_map>
+#include <utility>
 
 using platform::Matrix;
 using platform::Vector3;
@@ -190,10 +191,12 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
         platform::OutputDebugString("[kaSkeleton::Load] : the mesh has no source-vertex map\n");
         return;
     }
-    // Mesh vertices by the file vertex they came from, in increasing order.
-    std::unordered_map<uint32_t, std::vector<uint32_t>> bySource;
+    // Mesh vertices by the file vertex they came from, in increasing order: one flat table of pairs
+    // sorted by file vertex, searched for each weight's run.
+    std::vector<std::pair<uint32_t, uint32_t>> bySource(mesh.count);
     for (uint32_t v = 0; v < mesh.count; ++v)
-        bySource[mesh.sourceMap[v]].push_back(v);
+        bySource[v] = {mesh.sourceMap[v], v};
+    std::sort(bySource.begin(), bySource.end());
     size_t index = 0;
     for (const auto& entry : file.m_Bones)
     {
@@ -208,11 +211,10 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
         {
             if (weight.vertex < 0)
                 continue;
-            const auto found = bySource.find(static_cast<uint32_t>(weight.vertex));
-            if (found == bySource.end())
-                continue;
-            for (const uint32_t v : found->second)
-                AddInfluence(m_Influences[v], static_cast<uint8_t>(bone), weight.weight);
+            const auto source = static_cast<uint32_t>(weight.vertex);
+            for (auto at = std::lower_bound(bySource.begin(), bySource.end(), std::make_pair(source, 0u));
+                 at != bySource.end() && at->first == source; ++at)
+                AddInfluence(m_Influences[at->second], static_cast<uint8_t>(bone), weight.weight);
         }
     }
 }

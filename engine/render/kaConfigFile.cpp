@@ -115,6 +115,7 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
     FILE* in = OpenFile(fileName, "r");
     std::string piece;
     bool inSection = false;
+    bool lineOpen = false;
     if (in)
     {
         while (ReadPiece(in, piece))
@@ -125,9 +126,14 @@ bool kaConfigFile::WriteSection(const std::string& fileName, const std::string& 
                 break;
             }
             write(piece);
+            lineOpen = piece.back() != '\n';
         }
     }
 
+    // A last line without its line feed is ended, or the marker would join the user's value and go unseen
+    // by the next read.
+    if (lineOpen)
+        write("\n");
     write(beginMarker);
     write(body);
     write(endMarker);

@@ -203,7 +203,8 @@ bool kaGraphicsManager::Initialize(WindowHandle window, const char* configFile,
     ChooseBackBufferFormat();
     CreateDevice(window);
     ReportDeviceCaps(window, settings);
-    LoadFontFile(kSystemFace, kSystemFontSize, kSystemFont);
+    if (!m_SkipSystemFont)
+        LoadFontFile(kSystemFace, kSystemFontSize, kSystemFont);
 
     if (configFile && *configFile)
         ReadFontConfig(configFile);

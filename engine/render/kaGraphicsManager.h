@@ -244,6 +244,10 @@ public:
     const std::string& GetDepthStencilFormatName() const { return m_DepthStencilFormatName; }
     const std::string& GetConfigFileName() const { return m_ConfigFile; }
     void SetSkipEnumeration(bool skip) { m_SkipEnumeration = skip; }
+    // A manager that never draws (a tool's that only reads a course, say) may start without the system
+    // font and leave texture files unread: LoadTexture then gives no texture.
+    void SetSkipSystemFont(bool skip) { m_SkipSystemFont = skip; }
+    void SetSkipTextureFiles(bool skip) { m_SkipTextureFiles = skip; }
     void SetDepthMode(uint32_t mode) { m_DepthMode = mode; }
     uint32_t GetDepthMode() const { return m_DepthMode; }
     platform::GfxColor GetClearColor() const { return m_ClearColor; }
@@ -437,6 +441,8 @@ private:
     uint32_t m_MinDepthBits = kMinDepthBits;
     uint32_t m_MinStencilBits = kMinStencilBits;
     bool m_SkipEnumeration = false;
+    bool m_SkipSystemFont = false;
+    bool m_SkipTextureFiles = false;
     // Set once a device has been made from the settings: only such settings are written back.
     bool m_SettingsMadeADevice = false;
     bool m_DeviceLost = false;

@@ -32,7 +32,7 @@ std::string LowerExtension(const std::string& name)
 
 kaTexture* kaGraphicsManager::LoadTexture(const std::string& name, bool withoutMips, uint32_t option)
 {
-    if (!m_pDevice || name.empty())
+    if (!m_pDevice || name.empty() || m_SkipTextureFiles)
         return nullptr;
     for (const auto& entry : m_Textures)
         if (entry.second->GetName() == name)

@@ -23,6 +23,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 using namespace platform;
 
@@ -312,6 +317,15 @@ bool kaTexture::_CopyPixels(const uint8_t* source, uint32_t sourcePitch, const k
     return ConvertByMasks(source, sourcePitch, sourceLayout, out, destinationPitch, target, width, height);
 }
 
+namespace
+{
+
+// The levels below a chain's top, each halving the one above, written one after another into `out`;
+// rows of the top are `width` texels of `bytes` each.
+void HalveChain(const uint8_t* pixels, uint32_t bytes, uint32_t width, uint32_t height, uint8_t* out);
+
+} // namespace
+
 bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_t width, uint32_t height,
                                 uint32_t bitsPerPixel, uint32_t alphaBits, uint32_t usage, uint32_t pool)
 {
@@ -338,12 +352,18 @@ bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_
     bool mips = m_Mips && !inAtlas && width == fullWidth && height == fullHeight;
     m_Width = width;
     m_Height = height;
-    std::vector<uint8_t> chain;
-    if (mips)
+    // The levels below the top are made straight from the image's pixels into memory left unfilled, as
+    // every byte of it is written; the top is copied from the image itself.
+    std::unique_ptr<uint8_t[]> lower;
+    if (mips && (bitsPerPixel == 8 || bitsPerPixel == 24 || bitsPerPixel == 32))
     {
-        chain = GenerateMipMaps(pixels, bitsPerPixel);
-        mips = !chain.empty();
+        uint32_t chainLevels = 0;
+        const size_t below = size_t(GetMipChainSize(width, height, chainLevels)) - size_t(width) * height;
+        lower.reset(new uint8_t[std::max<size_t>(below, 1) * (bitsPerPixel / 8)]);
+        HalveChain(pixels, bitsPerPixel / 8, width, height, lower.get());
     }
+    else
+        mips = false;
     uint32_t levels = 1;
     if (mips)
         GetMipChainSize(width, height, levels);
@@ -378,7 +398,7 @@ bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_
     GetPixelFormatInfo(format, target);
     SetConversionTarget(target);
     const kaPixelLayout sourceLayout = LayoutOf(image);
-    const uint8_t* source = mips ? chain.data() : pixels;
+    const uint8_t* source = pixels;
     uint32_t levelWidth = width;
     uint32_t levelHeight = height;
     uint32_t levelPitch = mips ? levelWidth * bitsPerPixel / 8 : sourcePitch;
@@ -395,7 +415,7 @@ bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_
         filled = _CopyPixels(source, levelPitch, sourceLayout, locked.Bits, uint32_t(locked.Pitch), target,
                              levelWidth, levelHeight);
         m_pTexture->UnlockRect(level);
-        source += size_t(levelPitch) * levelHeight;
+        source = level == 0 ? lower.get() : source + size_t(levelPitch) * levelHeight;
         levelWidth /= 2;
         levelHeight /= 2;
         levelPitch = levelWidth * bitsPerPixel / 8;
@@ -690,7 +710,29 @@ void HalveLevel(const uint8_t* in, uint8_t* out, uint32_t width, uint32_t w, uin
         const uint8_t* top = in + size_t(2 * y) * row;
         const uint8_t* bottom = top + row;
         uint8_t* target = out + size_t(y) * w * kBytes;
-        for (uint32_t x = 0; x < w; ++x, top += 2 * kBytes, bottom += 2 * kBytes, target += kBytes)
+        uint32_t x = 0;
+#if defined(__SSE2__)
+        if (kBytes == 4)
+        {
+            // Two texels of the level at a time: each channel widened to 16 bits, the two rows added, then
+            // each texel's pair; the sums shifted down and narrowed again.
+            const __m128i zero = _mm_setzero_si128();
+            for (; x + 2 <= w; x += 2, top += 16, bottom += 16, target += 8)
+            {
+                const __m128i upper = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top));
+                const __m128i lower = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom));
+                const __m128i left =
+                    _mm_add_epi16(_mm_unpacklo_epi8(upper, zero), _mm_unpacklo_epi8(lower, zero));
+                const __m128i right =
+                    _mm_add_epi16(_mm_unpackhi_epi8(upper, zero), _mm_unpackhi_epi8(lower, zero));
+                const __m128i sums = _mm_unpacklo_epi64(_mm_add_epi16(left, _mm_srli_si128(left, 8)),
+                                                        _mm_add_epi16(right, _mm_srli_si128(right, 8)));
+                const __m128i means = _mm_srli_epi16(sums, 2);
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(target), _mm_packus_epi16(means, means));
+            }
+        }
+#endif
+        for (; x < w; ++x, top += 2 * kBytes, bottom += 2 * kBytes, target += kBytes)
         {
             if (kBytes == 1)
             {
@@ -722,6 +764,26 @@ void HalveLevel(const uint8_t* in, uint8_t* out, uint32_t width, uint32_t w, uin
     }
 }
 
+void HalveChain(const uint8_t* pixels, uint32_t bytes, uint32_t width, uint32_t height, uint8_t* out)
+{
+    const uint8_t* in = pixels;
+    while (width / 2 != 0 && height / 2 != 0)
+    {
+        const uint32_t w = width / 2;
+        const uint32_t h = height / 2;
+        if (bytes == 1)
+            HalveLevel<1>(in, out, width, w, h);
+        else if (bytes == 3)
+            HalveLevel<3>(in, out, width, w, h);
+        else
+            HalveLevel<4>(in, out, width, w, h);
+        in = out;
+        out += size_t(w) * h * bytes;
+        width = w;
+        height = h;
+    }
+}
+
 } // namespace
 
 std::vector<uint8_t> kaTexture::GenerateMipMaps(const uint8_t* pixels, uint32_t bitsPerPixel) const
@@ -734,27 +796,8 @@ std::vector<uint8_t> kaTexture::GenerateMipMaps(const uint8_t* pixels, uint32_t 
     std::vector<uint8_t> chain(size_t(texels) * bytes);
     if (chain.empty())
         return chain;
-    std::memcpy(chain.data(), pixels, size_t(m_Width) * m_Height * bytes);
-    size_t previous = 0;
-    size_t next = size_t(m_Width) * m_Height * bytes;
-    uint32_t width = m_Width;
-    uint32_t height = m_Height;
-    while (width / 2 != 0 && height / 2 != 0)
-    {
-        const uint32_t w = width / 2;
-        const uint32_t h = height / 2;
-        const uint8_t* in = chain.data() + previous;
-        uint8_t* out = chain.data() + next;
-        if (bytes == 1)
-            HalveLevel<1>(in, out, width, w, h);
-        else if (bytes == 3)
-            HalveLevel<3>(in, out, width, w, h);
-        else
-            HalveLevel<4>(in, out, width, w, h);
-        previous = next;
-        next += size_t(w) * h * bytes;
-        width = w;
-        height = h;
-    }
+    const size_t top = size_t(m_Width) * m_Height * bytes;
+    std::memcpy(chain.data(), pixels, top);
+    HalveChain(pixels, bytes, m_Width, m_Height, chain.data() + top);
     return chain;
 }

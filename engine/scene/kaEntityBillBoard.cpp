@@ -61,6 +61,9 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
     bool fromBottom = false;
     if (const TiXmlElement* bottom = element->FirstChildElement("setPosFromBottom"))
         fromBottom = GetElementBool(bottom);
+    m_FileRenderStateId = renderStateId;
+    m_FileScale = scale;
+    m_FileFromBottom = fromBottom;
     const TiXmlElement* positions = element->FirstChildElement("positions");
     if (!positions)
         return;
@@ -87,6 +90,25 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
         billboard->SetBoundingRadius(radius);
         billboard->SetPosition(position.x, position.y, position.z);
         _Append(billboard, 0, renderStateId);
+        m_FilePositions.push_back(position);
+    }
+}
+
+void kaEntityBillBoard::WriteXml(TiXmlElement* element) const
+{
+    kaEntity::WriteXml(element);
+    if (!element)
+        return;
+    AppendTextElement(element, "renderStateID", m_FileRenderStateId);
+    AppendFloatElement(element, "scale", m_FileScale);
+    AppendBoolElement(element, "setPosFromBottom", m_FileFromBottom);
+    TiXmlElement* positions = AppendElement(element, "positions");
+    for (const Vector3& position : m_FilePositions)
+    {
+        TiXmlElement* pos = AppendElement(positions, "pos");
+        AppendFloatElement(pos, "x", position.x);
+        AppendFloatElement(pos, "y", position.y);
+        AppendFloatElement(pos, "z", position.z);
     }
 }
 

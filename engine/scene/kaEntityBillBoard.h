@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/scene/kaEntity.h"
+#include "platform/gfx/math/Vector3.h"
 
 #include <cstdint>
 #include <string>
@@ -28,6 +29,8 @@ public:
     // The base block, "renderStateID", "scale", "setPosFromBottom", and one billboard for each "pos" of
     // "positions".
     void ReadXml(const TiXmlElement* element) override;
+    // The base block and what ReadXml read: the billboards added by code are not the file's.
+    void WriteXml(TiXmlElement* element) const override;
 
     // A square billboard of that size on the bone; anchor (two fractions across and up) only in the
     // anchored mode.
@@ -55,4 +58,9 @@ private:
     kaEntityModel* m_pOwner = nullptr;
     // Parallel to the billboards, for a restored device.
     std::vector<std::string> m_RenderStateIds;
+    // As read from the file, to be written back.
+    std::string m_FileRenderStateId;
+    float m_FileScale = 0.0f;
+    bool m_FileFromBottom = false;
+    std::vector<platform::Vector3> m_FilePositions;
 };

@@ -10,6 +10,7 @@
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
+#include <cmath>
 
 using platform::Vector3;
 
@@ -37,7 +38,8 @@ kaQuadTree::~kaQuadTree() = default;
 
 void kaQuadTree::Initialize(float width, float length, float minLeafSize)
 {
-    if (!(width > 0.0f) || !(length > 0.0f))
+    // An infinite extent would split for ever (half of infinity is no smaller).
+    if (!(width > 0.0f) || !(length > 0.0f) || !std::isfinite(width) || !std::isfinite(length))
         return;
     const double started = GetTime(kAbsoluteTime);
 

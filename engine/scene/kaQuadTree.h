@@ -48,7 +48,7 @@ public:
     virtual void Render();
 
     // Builds the nodes over (0, 0) to (width, length), halving while both halves stay at least minLeafSize,
-    // and files every entity filed so far again. Nothing happens for an empty extent.
+    // and files every entity filed so far again. Nothing happens for an empty or infinite extent.
     void Initialize(float width, float length, float minLeafSize);
     // An entity already filed here is moved instead, so it is never in two lists.
     void Insert(kaEntity* entity);

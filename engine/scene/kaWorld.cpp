@@ -167,6 +167,11 @@ void kaWorld::SetCursorSource(CursorSource source)
     s_CursorSource = source;
 }
 
+bool kaWorld::ReadCursor(int32_t& x, int32_t& y)
+{
+    return s_CursorSource && s_CursorSource(x, y);
+}
+
 void kaWorld::SetTerrainCreator(TerrainCreator creator)
 {
     s_TerrainCreator = creator;
@@ -840,7 +845,12 @@ void kaWorld::_ReadEnvironment(const TiXmlElement* element)
     const auto read = [this](kaEntity* object, const TiXmlElement* block, const char* name)
     {
         if (!object)
+        {
+            // No maker installed: the program was linked without the terrain library.
+            platform::OutputDebugString(std::string("kaWorld::ReadXml - nothing makes ") + name +
+                                        " in this program, element skipped.\n");
             return false;
+        }
         object->SetWorld(this);
         try
         {

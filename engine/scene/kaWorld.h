@@ -78,6 +78,8 @@ public:
     // Where the mouse is, in client pixels; false when unknown. The interface installs it.
     using CursorSource = bool (*)(int32_t& x, int32_t& y);
     static void SetCursorSource(CursorSource source);
+    // The cursor as the pick-ray display reads it; false without a source or a position.
+    static bool ReadCursor(int32_t& x, int32_t& y);
 
     kaWorld();
     ~kaWorld() override;

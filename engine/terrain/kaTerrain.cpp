@@ -66,6 +66,8 @@ void ToStoredRowOrder(kaImage& image)
 
 kaTerrain::kaTerrain()
 {
+    static uint64_t s_LastSerial = 0;
+    m_Serial = ++s_LastSerial;
     SetName(kEntityName);
 }
 

@@ -194,6 +194,9 @@ public:
     void AddDecal(kaTerrainDecal* decal);
     bool RemoveDecal(kaTerrainDecal* decal);
     int32_t GetDecalCount() const { return int32_t(m_Decals.size()); }
+    // Unique to this terrain object for the process's life: holders of its decals tell a replaced terrain
+    // from this one even when the new one lands at the same address.
+    uint64_t GetSerial() const { return m_Serial; }
     kaTerrainDecal* GetDecal(int32_t index) const;
 
     // A flat textured frame around the terrain at the edge base height; becomes the edge mesh.
@@ -270,6 +273,7 @@ private:
     std::vector<kaTexture*> m_TileTextures;
 
     std::vector<std::unique_ptr<kaTerrainDecal>> m_Decals;
+    uint64_t m_Serial;
     std::unique_ptr<kaMesh> m_pEdgeMesh;
     std::string m_EdgePanelPath;
 

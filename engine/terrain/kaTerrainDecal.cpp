@@ -25,6 +25,13 @@ kaTerrainDecal::kaTerrainDecal(kaTerrain* terrain, const std::string& texturePat
 
 kaTerrainDecal::~kaTerrainDecal() = default;
 
+void kaTerrainDecal::SetLighting(bool lighting)
+{
+    m_Lighting = lighting;
+    if (m_pMesh)
+        m_pMesh->SetLighting(lighting);
+}
+
 int32_t kaTerrainDecal::RotationIndex(int32_t degrees)
 {
     if (degrees < 90)

@@ -73,6 +73,8 @@ public:
     bool HasPassFlag() const { return m_PassFlag; }
     void SetPassFlag(bool pass) { m_PassFlag = pass; }
     bool HasLighting() const { return m_Lighting; }
+    // The lighting of the decal's drawing, its mesh's included.
+    void SetLighting(bool lighting);
 
     static int32_t RotationIndex(int32_t degrees);
 

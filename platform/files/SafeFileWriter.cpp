@@ -3,7 +3,10 @@
 #include "platform/files/Files.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -40,6 +43,29 @@ std::string FolderOf(const std::string& native)
     return slash == 0 ? "/" : native.substr(0, slash);
 }
 
+const char* const kTemporarySuffix = ".XXXXXX";
+const size_t kRandomLength = 6;
+// What mkstemp creates; the mode changes only just before the rename.
+const mode_t kTemporaryMode = 0600;
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// "<target>.XXXXXX" with the six characters mkstemp picks from.
+bool IsTemporaryName(const char* entry, const std::string& targetName)
+{
+    const size_t length = std::strlen(entry);
+    if (length != targetName.size() + 1 + kRandomLength ||
+        std::strncmp(entry, targetName.c_str(), targetName.size()) != 0 || entry[targetName.size()] != '.')
+        return false;
+    for (const char* c = entry + targetName.size() + 1; *c; ++c)
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
+            return false;
+    return true;
+}
+
 } // namespace
 
 SafeFileWriter::SafeFileWriter(const std::string& path)
@@ -49,21 +75,67 @@ SafeFileWriter::SafeFileWriter(const std::string& path)
     m_Target = NativePath(path);
     if (m_Target.empty() || IsDirectory(m_Target))
         return;
-    std::vector<char> name(m_Target.begin(), m_Target.end());
-    const std::string suffix = ".XXXXXX";
-    name.insert(name.end(), suffix.begin(), suffix.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0)
-        return;
-    m_Temporary = name.data();
-    m_File = fdopen(fd, "wb");
-    if (!m_File)
+    for (int attempt = 0; attempt < 8 && m_Temporary.empty(); ++attempt)
     {
-        close(fd);
-        unlink(m_Temporary.c_str());
-        m_Temporary.clear();
+        std::vector<char> name(m_Target.begin(), m_Target.end());
+        name.insert(name.end(), kTemporarySuffix, kTemporarySuffix + std::strlen(kTemporarySuffix));
+        name.push_back('\0');
+        const int fd = mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0)
+            return;
+        // Where the file system has no locks, no remover can tell this file is alive, and none removes it.
+        struct stat opened;
+        struct stat named;
+        if (flock(fd, LOCK_EX) == 0 &&
+            (fstat(fd, &opened) != 0 || stat(name.data(), &named) != 0 || !SameFile(opened, named)))
+        {
+            // A remover took the fresh file for stale in the moment before the lock: make another.
+            close(fd);
+            continue;
+        }
+        m_Temporary = name.data();
+        m_LockFd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        m_File = m_LockFd >= 0 ? fdopen(fd, "wb") : nullptr;
+        if (!m_File)
+        {
+            close(fd);
+            Abandon();
+            return;
+        }
     }
+    if (!m_File)
+        return;
+    _RemoveStaleTemporaries();
+}
+
+void SafeFileWriter::_RemoveStaleTemporaries() const
+{
+    const std::string folder = FolderOf(m_Target);
+    const std::string targetName = m_Target.substr(m_Target.find_last_of('/') + 1);
+    DIR* listing = opendir(folder.c_str());
+    if (!listing)
+        return;
+    while (const dirent* entry = readdir(listing))
+    {
+        if (!IsTemporaryName(entry->d_name, targetName))
+            continue;
+        const std::string path = folder + "/" + entry->d_name;
+        struct stat named;
+        if (path == m_Temporary || lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
+            (named.st_mode & 07777) != kTemporaryMode || named.st_uid != geteuid())
+            continue;
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // A living writer holds its lock; the name must still lead to the file locked.
+        struct stat opened;
+        struct stat again;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0 && lstat(path.c_str(), &again) == 0 &&
+            SameFile(opened, again) && SameFile(opened, named))
+            unlink(path.c_str());
+        close(fd);
+    }
+    closedir(listing);
 }
 
 SafeFileWriter::~SafeFileWriter()
@@ -91,11 +163,12 @@ bool SafeFileWriter::Commit()
     m_File = nullptr;
     if (!ok || std::rename(m_Temporary.c_str(), m_Target.c_str()) != 0)
     {
-        unlink(m_Temporary.c_str());
-        m_Temporary.clear();
+        Abandon();
         return false;
     }
     m_Temporary.clear();
+    close(m_LockFd);
+    m_LockFd = -1;
     // The rename itself reaches the disk with the folder.
     SyncFolder(FolderOf(m_Target));
     return true;
@@ -112,6 +185,11 @@ void SafeFileWriter::Abandon()
     {
         unlink(m_Temporary.c_str());
         m_Temporary.clear();
+    }
+    if (m_LockFd >= 0)
+    {
+        close(m_LockFd);
+        m_LockFd = -1;
     }
 }
 

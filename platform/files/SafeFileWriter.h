@@ -9,7 +9,9 @@ namespace platform
 // Writes a file so that no one ever sees it half written. The bytes go to a new file with a unique
 // name in the target's folder (so two writers at once never share one); Commit flushes it to disk and
 // renames it over the target. Until then, and whenever anything fails, the target stays as it was and
-// the temporary file is removed. A killed writer leaves at most its own temporary file behind.
+// the temporary file is removed. A killed writer leaves at most its own temporary file behind, and the next
+// writer of the same target removes it: a temporary ("<target>.XXXXXX") is locked for as long as its writer
+// lives, so one that nobody holds is known to be stale.
 class SafeFileWriter
 {
 public:
@@ -35,9 +37,14 @@ public:
     static bool WriteWhole(const std::string& path, const std::string& bytes);
 
 private:
+    // Removes the stale temporaries of the target: its own pattern only, made by this user, unlocked.
+    void _RemoveStaleTemporaries() const;
+
     std::string m_Target;
     std::string m_Temporary;
     FILE* m_File = nullptr;
+    // Holds the temporary's lock until the rename or the removal is done.
+    int m_LockFd = -1;
     bool m_Failed = false;
 };
 

@@ -77,7 +77,7 @@ void ScriptedWindowBackend::DestroyNativeWindow(WindowHandle window)
 bool ScriptedWindowBackend::GetPointerPosition(WindowHandle window, Point& point)
 {
     const auto found = m_Natives.find(window);
-    if (found == m_Natives.end() || !found->second.alive)
+    if (found == m_Natives.end() || !found->second.alive || !m_PointerKnown)
         return false;
     point = Point{m_Pointer.x - found->second.frame.left, m_Pointer.y - found->second.frame.top};
     return true;

@@ -47,6 +47,8 @@ public:
     void Idle(int passes = 1);
     // Where the pointer stands on the screen; client positions count from the window's frame.
     void SetPointer(int32_t x, int32_t y) { m_Pointer = Point{x, y}; }
+    // Off: the system cannot say where its pointer is (as over another program's window on some systems).
+    void SetPointerKnown(bool known) { m_PointerKnown = known; }
     bool ScriptDone() const { return m_Script.empty(); }
 
     void FailWindowCreation(bool fail) { m_FailCreation = fail; }
@@ -85,6 +87,7 @@ private:
     bool m_CursorVisible = true;
     bool m_RelativeMouse = false;
     Point m_Pointer;
+    bool m_PointerKnown = true;
 };
 
 } // namespace platform

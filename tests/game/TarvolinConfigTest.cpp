@@ -116,6 +116,8 @@ TEST_F(TarvolinConfigTest, SavingRewritesOnlyTheSection)
         // A section that lost its end marker ends where the next section begins.
         {kGraphics + "[Begin Tarvolin Config]\nSoundVolume=1\n" + kFonts, kGraphics + kSection + kFonts},
         {"", kSection},
+        // The user's last line had no line feed: it stays the user's own line.
+        {"user=keep", "user=keep\n" + kSection},
     };
     for (const Case& c : cases)
     {

@@ -123,6 +123,63 @@ TEST_F(TarvolinPlayersTest, SavingRenumbersAndRemovesOnlyStaleProfiles)
     EXPECT_EQ(Names(app), (std::vector<std::string>{"B", "C", "E"}));
 }
 
+// A profile the scan refused is its owner's to mend: no save writes over it or removes it, and the
+// profiles the game holds take the names around it.
+TEST_F(TarvolinPlayersTest, SavingNeverTouchesAProfileTheScanRefused)
+{
+    const struct
+    {
+        const char* path;
+        const char* text;
+    } refused[] = {
+        {"Players/Player0.xml", "<player><playerName>A</playerName><courseRuns>12x</courseRuns></player>"},
+        {"Players/Player2.xml", "<player><playerName>C</playerName><nearDeaths>12345678901</nearDeaths></player>"},
+    };
+    for (const auto& file : refused)
+        m_Install.dir.Write(file.path, file.text);
+    m_Install.dir.Write("Players/Player1.xml", "<player><playerName>B</playerName></player>");
+    const auto expectRefusedKept = [&]()
+    {
+        for (const auto& file : refused)
+            EXPECT_EQ(m_Install.dir.Read(file.path), file.text) << file.path;
+    };
+    {
+        Tarvolin app;
+        app.ScanPlayers("Players");
+        ASSERT_EQ(Names(app), (std::vector<std::string>{"B"}));
+        app.CreatePlayer("N");
+        ASSERT_TRUE(app.SavePlayers("Players"));
+    }
+    expectRefusedKept();
+    EXPECT_EQ(FilesIn(m_Install.dir.File("Players")),
+              (std::set<std::string>{"Player0.xml", "Player1.xml", "Player2.xml", "Player3.xml"}));
+    {
+        Tarvolin app;
+        app.ScanPlayers("Players");
+        ASSERT_EQ(Names(app), (std::vector<std::string>{"B", "N"}));
+        // B goes: N moves down to the first free name, which is B's, and its old file goes.
+        app.DeletePlayer(app.GetPlayer(0));
+        ASSERT_TRUE(app.SavePlayers("Players"));
+    }
+    expectRefusedKept();
+    EXPECT_EQ(FilesIn(m_Install.dir.File("Players")),
+              (std::set<std::string>{"Player0.xml", "Player1.xml", "Player2.xml"}));
+    {
+        Tarvolin app;
+        app.ScanPlayers("Players");
+        EXPECT_EQ(Names(app), (std::vector<std::string>{"N"}));
+        app.CreatePlayer("M");
+        app.CreatePlayer("O");
+        ASSERT_TRUE(app.SavePlayers("Players"));
+    }
+    expectRefusedKept();
+    Tarvolin app;
+    app.ScanPlayers("Players");
+    EXPECT_EQ(Names(app), (std::vector<std::string>{"N", "M", "O"}));
+    EXPECT_EQ(FilesIn(m_Install.dir.File("Players")),
+              (std::set<std::string>{"Player0.xml", "Player1.xml", "Player2.xml", "Player3.xml", "Player4.xml"}));
+}
+
 TEST_F(TarvolinPlayersTest, DeletingTouchesOnlyAListedProfile)
 {
     m_Install.dir.Write("Players/Player0.xml", "<player><playerName>A</playerName></player>");

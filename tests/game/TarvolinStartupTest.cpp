@@ -1,3 +1,4 @@
+#include "engine/render/kaGraphicsManager.h"
 #include "game/Tarvolin.h"
 #include "game/tvPlayer.h"
 #include "platform/gfx/Direct3DFactory.h"
@@ -101,4 +102,12 @@ TEST_F(TarvolinStartupTest, StartUpReadsAndShutdownWritesTheGameFiles)
     const std::string config = m_Install.dir.Read("Tarvolin.cfg");
     EXPECT_NE(config.find("SoundVolume=-700\n"), std::string::npos) << config;
     EXPECT_NE(config.find("PixelShaderEffects=3\n"), std::string::npos) << config;
+}
+
+// Texture names are found through the search folders (a model's "maps"), not under a graphics folder.
+TEST_F(TarvolinStartupTest, StartUpLeavesNoGraphicsFolderBeforeTextureNames)
+{
+    Start(platform::PS_VERSION(2, 0), platform::VS_VERSION(2, 0));
+    ASSERT_NE(m_App.GetGraphicsManager(), nullptr);
+    EXPECT_EQ(m_App.GetGraphicsManager()->GetGraphicsPath(), "");
 }

@@ -2,13 +2,20 @@
 
 #include "tools/guigen/ClickSound.h"
 #include "tools/guigen/ScrollImages.h"
+#include "tools/guigen/TreeIcons.h"
 
+#include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
 #include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiCursor.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiListBox.h"
+#include "engine/gui/guiTreeView.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
@@ -161,6 +168,56 @@ void AddDecorated(guiWindow* root)
     root->AddChild(scroller);
 }
 
+// Tables under the frame and down the left edge, and a drop-down whose list opens over the frame. Their
+// rows are filled by programs, never saved, so they show empty.
+void AddLists(guiWindow* root)
+{
+    guiGrid* grid = new guiGrid(Px(130, 150), Px(80, 54));
+    grid->SetName("grid");
+    grid->Setup(3, 18, 2, {30, 50});
+    grid->SetColumnParam(1, guiGrid::kAlignRight | guiGrid::kAlignCentreY);
+    grid->SetRowSelect(false);
+    root->AddChild(grid);
+
+    guiListBox* list = new guiListBox(Px(215, 150), Px(80, 54));
+    list->SetName("list box");
+    list->GetTextParams().font = "bar12m";
+    list->SetForeColor(kaColor::kaColorClamped(1.0f, 1.0f, 0.6f, 1.0f));
+    root->AddChild(list);
+
+    guiTreeView* tree = new guiTreeView(Px(16, 400), Px(80, 60));
+    tree->SetName("tree view");
+    tree->SetPermScrolls(true);
+    root->AddChild(tree);
+
+    guiDropDown* drop = new guiDropDown(Px(160, 40), Px(120, 18));
+    drop->SetName("drop-down");
+    drop->GetButton()->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    for (int32_t state = 0; state < 4; ++state)
+        if (guiImage* look = drop->GetButton()->GetStateImage(state))
+            look->SetSize(Px(float(kScrollSide), float(kScrollSide)));
+    SizeScrollBar(drop->GetDecoratedList()->GetVerticalBar());
+    drop->GetTextBox()->SetFont("bar16m");
+    drop->GetList()->GetTextParams().font = "bar12m";
+    root->AddChild(drop);
+}
+
+// Rich text: a grey message on two lines with the pointer's picture in its flow, and a log scrolled to
+// its end.
+void AddDisplayBoxes(guiWindow* root)
+{
+    guiDisplayBox* message = new guiDisplayBox(Px(110, 396), Px(170, 44));
+    message->SetName("message");
+    message->SetText(std::string("<text font bar16m color .5 .5 .5 1>A file cannot contain:\n/:*?\"<>|</text>"
+                                 "<image filename \"") +
+                     kCursorFile + "\" alpha 1><text font bar12m align 2>centred</text>");
+    root->AddChild(message);
+    guiDisplayBox* log = new guiDisplayBox(Px(110, 444), Px(170, 30));
+    log->SetName("log");
+    log->SetText("<text font bar10m color 0.8 1 0.8 1>first line\nsecond line\nthird line\n</text>");
+    root->AddChild(log);
+}
+
 } // namespace
 
 guiGlyph* BuildShowcasePart()
@@ -243,7 +300,7 @@ guiGlyph* BuildShowcase()
     notes.font = "bar12m";
     notes.text = "A text box that breaks its lines and is only read";
     notes.foreColor = kaColor::kaColorClamped(0.8f, 0.9f, 1.0f, 1.0f);
-    notes.position = Px(300, 220);
+    notes.position = Px(620, 300);
     notes.size = Px(160, 60);
     notes.editable = false;
     notes.scrollable = false;
@@ -319,6 +376,8 @@ guiGlyph* BuildShowcase()
     root->AddChild(panel);
 
     AddDecorated(root);
+    AddLists(root);
+    AddDisplayBoxes(root);
 
     guiCursor* cursor = new guiCursor(kCursorFile, 0, 0);
     cursor->SetName("pointer");
@@ -349,6 +408,22 @@ guiGlyph* BuildProfilerWindow()
     return root;
 }
 
+guiGlyph* BuildMessageBox()
+{
+    auto* box = new MessageBoxWindow();
+    // No font measures the labels here: each gets the place a small font would give it.
+    for (guiButton* button :
+         {box->GetOkButton(), box->GetCancelButton(), box->GetYesButton(), box->GetNoButton()})
+    {
+        auto* caption = static_cast<guiCaption*>(button->GetParent());
+        guiRenderContext context;
+        DrawTree(caption, context);
+        const float label = 7.0f * static_cast<float>(caption->GetCaption()->GetText().size());
+        caption->GetCaption()->SetPosition(Px((MessageBoxWindow::kButtonWidth - label) / 2, 8));
+    }
+    return box;
+}
+
 bool WriteContent(const std::string& folder, std::string& error)
 {
     const std::string ui = folder + "/ui";
@@ -364,7 +439,7 @@ bool WriteContent(const std::string& folder, std::string& error)
         error = "cannot write " + folder + "/" + kClickSoundFile;
         return false;
     }
-    if (!WriteScrollPictures(folder, error))
+    if (!WriteScrollPictures(folder, error) || !WriteTreeIcons(folder, error))
         return false;
     const std::vector<uint8_t> texels = CursorTexels();
     kaTGAImage cursor;
@@ -388,6 +463,14 @@ bool WriteContent(const std::string& folder, std::string& error)
     if (!profilerSaved)
     {
         error = "cannot write " + folder + "/" + kProfilerLayout;
+        return false;
+    }
+    guiGlyph* messageBox = BuildMessageBox();
+    const bool messageBoxSaved = gui::SaveLayout(*messageBox, folder + "/" + kMessageBoxLayout, false);
+    messageBox->Release();
+    if (!messageBoxSaved)
+    {
+        error = "cannot write " + folder + "/" + kMessageBoxLayout;
         return false;
     }
     guiGlyph* showcase = BuildShowcase();

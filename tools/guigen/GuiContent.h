@@ -17,6 +17,8 @@ constexpr const char* kShowcaseBinary = "ui/ShowcaseBinary.kab";
 constexpr const char* kShowcasePart = "ui/ShowcasePart.kab";
 // Found by its bare name through the "ui" search folder.
 constexpr const char* kProfilerLayout = "ui/ProfilerWindow.kab";
+// The game asks for "common\messagebox.kab" through the "ui" search folder.
+constexpr const char* kMessageBoxLayout = "ui/common/messagebox.kab";
 constexpr uint32_t kCursorSide = 32;
 
 // The arrow, BGRA bytes top row first: black edge, white inside, clear around it; the tip at 0, 0.
@@ -31,6 +33,10 @@ guiGlyph* BuildShowcasePart();
 // The profiler's window: a shaded panel and the report's text box "profiler text". The caller owns the
 // root.
 guiGlyph* BuildProfilerWindow();
+
+// The message box with its six named children, as the GUI manager would build it. The caller owns the
+// root.
+guiGlyph* BuildMessageBox();
 
 // Writes every file under the folder (which must be the current folder or hold the same files, as the
 // showcase's proxy finds its part through the current folder). False, with a reason, on failure.

@@ -72,19 +72,20 @@ bool WriteSample(const std::string& folder, const std::string& name, const Pictu
     return Write(picture, folder + "/" + name) == 0;
 }
 
-// The images the engine and game open by name.
+// The images the engine and game open by name. The game finds names in any case; the folders are spelt
+// as the other generators spell them, so that whichever runs first, the tree has one of each.
 int Sample(const std::string& folder)
 {
-    bool ok = WriteSample(folder, "Resources/DefaultTexture.bmp",
+    bool ok = WriteSample(folder, "resources/DefaultTexture.bmp",
                           ProceduralImage::Checker(64, 64, 8, 0xFFFF00FF, 0xFF202020));
     // The splash sequence: publisher, rating, title.
-    ok = WriteSample(folder, "UI/MorlanixSplash.bmp",
+    ok = WriteSample(folder, "ui/MorlanixSplash.bmp",
                      ProceduralImage::Gradient(512, 512, 0xFF081810, 0xFF20A060, false)) &&
          ok;
-    ok = WriteSample(folder, "UI/ESRB.bmp",
+    ok = WriteSample(folder, "ui/ESRB.bmp",
                      ProceduralImage::Gradient(800, 600, 0xFF101018, 0xFF404060, true)) &&
          ok;
-    ok = WriteSample(folder, "UI/splash.bmp",
+    ok = WriteSample(folder, "ui/splash.bmp",
                      ProceduralImage::Gradient(800, 600, 0xFF301008, 0xFFE08020, true)) &&
          ok;
     // What particle emitters put on their quads.

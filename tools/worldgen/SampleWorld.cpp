@@ -2,6 +2,8 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/terraingen/DecalContent.h"
+#include "tools/terraingen/EnvironmentContent.h"
 #include "tools/terraingen/TerrainSamples.h"
 
 #include <tinyxml.h>
@@ -183,8 +185,8 @@ void AppendScenery(TiXmlElement* world)
     AppendFloatElement(treePosition, "z", 10.0f);
     AppendModel(entities, "LampPost", "LampPost", "EntityModel", kLampPostId,
                 std::string(kModels) + "lamppost/lamppost.xml", kLampX, 0.0f, kLampZ);
-    AppendModel(entities, "Sign", "Sign", "EntityModel", kSignId, std::string(kModels) + "sign/sign.xml", kLampX,
-                kLampHeight, kLampZ);
+    AppendModel(entities, "Sign", "Sign", "EntityModel", kSignId, std::string(kModels) + "sign/sign.xml",
+                kLampX, kLampHeight, kLampZ);
     AppendBase(entities, "", "SignHanger", "kaEntityAttacher", kHangerId);
 
     TiXmlElement* states = AppendElement(world, "EntitiesStates");
@@ -384,7 +386,91 @@ void AppendChargerRecords(TiXmlElement* root)
     AppendTextElement(lookup, "prim", "PRIM_Launch");
 }
 
+// Water, sky box and sun, keyed in the order the world writes them.
+void AppendEnvironment(TiXmlElement* world)
+{
+    TiXmlElement* water = AppendElement(world, "WaterPlane");
+    AppendTextElement(water, "effect", "resources\\fx\\shaders\\water\\water_PS20_11.fx");
+    AppendFloatElement(water, "level", SampleWorld::kWaterLevel);
+    AppendFloatElement(water, "min_level", 10.0f);
+    AppendFloatElement(water, "max_level", 60.0f);
+
+    const std::string sky = EnvironmentContent::kSkyFolder;
+    const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
+    TiXmlElement* box = AppendElement(world, "Skybox");
+    for (size_t face = 0; face < 5; ++face)
+        AppendTextElement(box, faceKeys[face], sky + EnvironmentContent::kSkyFaces[face]);
+    TiXmlElement* cloud = AppendElement(box, "Cloudplane");
+    AppendTextElement(cloud, "texture", sky + EnvironmentContent::kClouds);
+    AppendFloatElement(cloud, "height", SampleWorld::kCloudHeight);
+    AppendFloatElement(cloud, "speed", SampleWorld::kCloudSpeed);
+
+    const std::string pictures = EnvironmentContent::kBillboardFolder;
+    TiXmlElement* sun = AppendElement(world, "Sun");
+    AppendFloatElement(sun, "position", SampleWorld::kSunPosition);
+    AppendFloatElement(sun, "axistilt", SampleWorld::kSunAxisTilt);
+    AppendTextElement(sun, "texture", pictures + EnvironmentContent::kSunDisc);
+    AppendFloatElement(sun, "scale", 0.5f);
+    AppendFloatElement(sun, "reddirectional", 1.0f);
+    AppendFloatElement(sun, "greendirectional", 0.95f);
+    AppendFloatElement(sun, "bluedirectional", 0.85f);
+    AppendFloatElement(sun, "redambient", 0.5f);
+    AppendFloatElement(sun, "greenambient", 0.5f);
+    AppendFloatElement(sun, "blueambient", 0.55f);
+    TiXmlElement* layers = AppendElement(sun, "lensFlareLayers");
+    const struct
+    {
+        const char* picture;
+        float length, scale;
+    } flare[] = {{EnvironmentContent::kFlareGlow, 2.0f, 1.5f}, {EnvironmentContent::kFlareRing, -1.0f, 1.5f}};
+    for (const auto& layer : flare)
+    {
+        TiXmlElement* entry = AppendElement(layers, "FlareLayer");
+        AppendTextElement(entry, "texture", pictures + layer.picture);
+        AppendFloatElement(entry, "length", layer.length);
+        AppendFloatElement(entry, "scale", layer.scale);
+    }
+}
+
+// A road along X, one along Z and a forest marker, keyed as the decals write themselves.
+void AppendDecals(TiXmlElement* entities)
+{
+    const std::string folder = DecalContent::kDecalFolder;
+    for (const SampleWorld::Decal& decal : SampleWorld::SampleDecals())
+    {
+        const bool road = decal.type.empty();
+        TiXmlElement* entity = AppendElement(entities, "Entity");
+        AppendTextElement(entity, "name", road ? "Road" : "TerrainMarker");
+        AppendTextElement(entity, "type", road ? "Road" : "TerrainMarker");
+        AppendIntElement(entity, "entityID", decal.id);
+        AppendBoolElement(entity, "visible", true);
+        AppendBoolElement(entity, "selectable", true);
+        AppendTextElement(entity, "texture", folder + (road ? DecalContent::kRoad : DecalContent::kMarker));
+        AppendTextElement(entity, "handleTexture",
+                          folder + (road ? DecalContent::kHandle : DecalContent::kBlueHandle));
+        TiXmlElement* start = AppendElement(entity, "startCorner");
+        AppendIntElement(start, "x", decal.x1);
+        AppendIntElement(start, "z", decal.z1);
+        TiXmlElement* end = AppendElement(entity, "endCorner");
+        AppendIntElement(end, "x", decal.x2);
+        AppendIntElement(end, "z", decal.z2);
+        AppendBoolElement(entity, "showDecal", true);
+        AppendBoolElement(entity, "showHandles", false);
+        AppendIntElement(entity, "rotation", decal.rotation);
+        AppendFloatElement(entity, "widthScale", 0.25f);
+        AppendFloatElement(entity, "lengthScale", 0.25f);
+        if (!road)
+            AppendTextElement(entity, "terrainType", decal.type);
+    }
+}
+
 } // namespace
+
+std::vector<SampleWorld::Decal> SampleWorld::SampleDecals()
+{
+    return {
+        {1, 40, 100, 140, 104, 90, ""}, {2, 160, 30, 164, 130, 0, ""}, {3, 180, 160, 220, 200, 0, "Forest"}};
+}
 
 std::vector<SampleWorld::Placed> SampleWorld::SampleEntities()
 {
@@ -473,7 +559,11 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
         AppendFloatElement(single, "detailTexStretch", 12.0f);
         AppendTextElement(terrain, "edgePanels", TerrainSamples::TilePath("rock"));
     }
-    AppendElement(world, "Entities");
+    if (layered)
+        AppendEnvironment(world);
+    TiXmlElement* entities = AppendElement(world, "Entities");
+    if (layered)
+        AppendDecals(entities);
 }
 
 bool SampleWorld::WriteAll()

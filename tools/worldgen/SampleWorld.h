@@ -20,6 +20,13 @@ public:
     static constexpr const char* kSingleLayerCourseFile = "Worlds/Single Layer Terrain.xml";
     static constexpr float kTerrainSide = 512.0f;
     static constexpr float kTerrainHeight = 100.0f;
+    // The layered course's sky: a sun half-way up the sky over +X with two flare layers, one cloud plane,
+    // and water over the lowest corner.
+    static constexpr float kSunPosition = 0.375f;
+    static constexpr float kSunAxisTilt = 0.5f;
+    static constexpr float kCloudHeight = 90.0f;
+    static constexpr float kCloudSpeed = 0.5f;
+    static constexpr float kWaterLevel = 22.0f;
     static constexpr const char* kCarRecord = "SampleCar";
     static constexpr const char* kWheelRecord = "SampleWheel";
     // The default vehicle: its record, wheel, emitters, its launch plate's surface and its vehicle file.
@@ -46,6 +53,16 @@ public:
         int id;
         float x, y, z;
     };
+
+    // A road (no type) or terrain marker of the layered course: identifier, cells, texture rotation.
+    struct Decal
+    {
+        int id;
+        int x1, z1, x2, z2;
+        int rotation;
+        std::string type;
+    };
+    static std::vector<Decal> SampleDecals();
 
     explicit SampleWorld(const std::string& root) : m_Root(root) {}
 

@@ -54,11 +54,11 @@ fs::path InstallFolder(const std::string& file)
 
 // The graphics device, offscreen: a window with no native window behind it, so that no display is
 // needed. Models build their meshes on it. In memory it is the CPU device with its call log off: meshes
-// and textures are built as for drawing, but no OpenGL starts.
+// and textures are built as for drawing, but no OpenGL starts; counting needs no font or texture.
 class Graphics
 {
 public:
-    explicit Graphics(bool inMemory)
+    Graphics(bool inMemory, bool countsOnly)
     {
         if (inMemory)
         {
@@ -95,11 +95,19 @@ public:
         m_Window = platform::CreateWindow(0, "worldtool", "worldtool", 0, 0, 0, WorldTool::kWidth,
                                           WorldTool::kHeight, nullptr, nullptr);
         m_Manager = std::make_unique<kaGraphicsManager>();
+        // Counting what a course holds draws nothing: neither the system font (its face looked for among
+        // the system's fonts, its glyphs rendered) nor the models' textures are loaded.
+        m_Manager->SetSkipSystemFont(countsOnly);
+        m_Manager->SetSkipTextureFiles(countsOnly);
         m_Started = (inMemory ? m_Manager->Initialize(m_Window, nullptr, &settings, false)
                               : m_Manager->Initialize(m_Window, config.c_str(), nullptr, false)) &&
                     m_Manager->GetDevice();
         if (m_Memory && m_Memory->LastDevice())
             m_Memory->LastDevice()->SetLogging(false);
+        // As the game starts: no graphics folder, so texture names are found through the search folders
+        // (a model's "maps").
+        if (m_Started)
+            m_Manager->SetGraphicsPath("");
     }
     ~Graphics()
     {
@@ -136,8 +144,8 @@ private:
 class Session
 {
 public:
-    Session(const std::string& file, bool drawing)
-        : m_Graphics(!drawing), m_File(Absolute(file)), m_Previous(fs::current_path())
+    Session(const std::string& file, bool drawing, bool countsOnly = false)
+        : m_Graphics(!drawing, countsOnly), m_File(Absolute(file)), m_Previous(fs::current_path())
     {
         std::error_code error;
         fs::current_path(InstallFolder(file), error);
@@ -197,7 +205,7 @@ private:
 
 int WorldTool::Info(const std::string& file, std::ostream& out, std::ostream& errors)
 {
-    Session session(file, false);
+    Session session(file, false, true);
     if (!session.Load(errors))
         return 1;
     kaWorld& world = session.World();

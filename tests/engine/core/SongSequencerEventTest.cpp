@@ -141,6 +141,25 @@ TEST_F(SongTest, ASampledSongGoesIntroLoopNextLoopOutro)
     EXPECT_FALSE(m_Wizard.IsSoundLoaded(intro));
 }
 
+TEST_F(SongTest, ASampledLoopThatEndsBeforeTheSequencerLooksAgainStillLeadsOn)
+{
+    const std::string list = SongList(false, Wave("intro.wav", 441, 1000), Wave("outro.wav", 441, 4000),
+                                      {{1, Wave("one.wav", 441, 2000)}, {2, Wave("two.wav", 441, 3000)}});
+    SetRandomSeed(SeedDrawing(2, 0, 1));
+    Load(list);
+    int loopEnds = 0;
+    m_Wizard.GetSong()->loopEndCallback = [&loopEnds] { ++loopEnds; };
+    m_Wizard.StartSong();
+    Frame(441);
+    Frame(441);
+    ASSERT_EQ(loopEnds, 1);
+    // A stall: the next loop plays through before the sequencer runs again.
+    m_Sink.Advance(500);
+    const std::vector<int> heard = Listen(6, 220);
+    EXPECT_FALSE(heard.empty()) << "the music fell silent";
+    EXPECT_GE(loopEnds, 2);
+}
+
 TEST_F(SongTest, LoopsOutsideTheGrooveRangeAreNeverChosen)
 {
     const std::string list = SongList(false, "", "",
@@ -342,4 +361,27 @@ TEST_F(StreamedSongTest, SongVolumeAndStopAffectTheStream)
     EXPECT_EQ(Level(), 0);
     m_Wizard.StopSong(true);
     EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 0u);
+}
+
+TEST_F(StreamedSongTest, ALoopThatEndsBeforeTheSequencerLooksAgainStillLeadsOnAndToTheOutro)
+{
+    SetRandomSeed(SeedDrawing(2, 0, 1));
+    Load(Streamed());
+    int loopEnds = 0;
+    m_Wizard.GetSong()->loopEndCallback = [&loopEnds] { ++loopEnds; };
+    m_Wizard.StartSong();
+    // The intro, then the first loop to its end: the sequencer switches to the next loop.
+    Frame(2205);
+    Frame(2205);
+    ASSERT_EQ(loopEnds, 1);
+    // A stall (a loaded machine): the output plays the whole next loop before the sequencer runs again.
+    m_Sink.Advance(2300);
+    Frame(1);
+    Frame(1);
+    EXPECT_EQ(loopEnds, 2) << "the loop's end went unnoticed";
+    m_Wizard.GetSong()->stopRequested = true;
+    std::vector<int> heard = Listen(40, 200);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), 4000);
+    EXPECT_EQ(m_Wizard.GetQueuedEventCount(), 0u) << "the stopped song never ended";
 }

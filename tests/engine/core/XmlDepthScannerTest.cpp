@@ -53,8 +53,9 @@ TEST(XmlDepthScanner, CountsOnlyWhatTinyXmlReadsAsElements)
         // An unknown tag ends at its first '>', and stray text at the top level ends the document.
         {"<!DOCTYPE <b> x><a/>", 0},
         {"<a></a><a><b></b></a>", 2},
-        // TinyXML stops at a quote inside an unquoted value: nothing after it is parsed.
-        {"<a x=b\"c><b><c></c></b></a>", 1},
+        // TinyXML stops at a quote inside an unquoted value: what follows is never looked at, so the text is
+        // refused.
+        {"<a x=b\"c><b><c></c></b></a>", XmlDepthScanner::kUnreadable},
     };
     for (const auto& c : cases)
         EXPECT_EQ(XmlDepthScanner::Measure(c.text, 1000), c.depth) << c.text;
@@ -94,6 +95,80 @@ TEST(XmlDepthScanner, StopsCountingPastTheLimit)
         deep += "<a>";
     EXPECT_EQ(XmlDepthScanner::Measure(deep, 256), 257);
     EXPECT_EQ(XmlDepthScanner::Measure(deep, 100000), 100000);
+}
+
+// A byte-order mark after '<' is skipped as a blank in a UTF-8 document: the element is read by the name
+// behind it. Elsewhere the mark is part of the name.
+TEST(XmlDepthScanner, ReadsTheNameBehindBlanksAndMarksAfterTheOpeningBracket)
+{
+    const struct
+    {
+        const char* text;
+        int depth;
+    } cases[] = {
+        {"\xef\xbb\xbf<\xef\xbb\xbf a><\xef\xbf\xbe\nb><\xef\xbf\xbf\xef\xbb\xbf c/></b></a>", 3},
+        {"<?xml version='1.0'?><\xef\xbb\xbf a><\xef\xbb\xbf b/></a>", 2},
+        {"<?xml encoding='latin1'?><\xef\xbb\xbf" "a><\xef\xbb\xbf" "b/></\xef\xbb\xbf" "a>", 2},
+        {"<\xef\xbb\xbf" "a><b/></\xef\xbb\xbf" "a>", 2},
+        // Without the UTF-8 reading the mark is a name and the blank behind it starts an attribute.
+        {"<\xef\xbb\xbf a><b/></a>", XmlDepthScanner::kUnreadable},
+        // A blank right after '<' makes an unknown tag.
+        {"<a>< b><c/></a>", 2},
+        // Nothing readable as a name behind the marks.
+        {"\xef\xbb\xbf<a><\xef\xbb\xbf/b><c/></a>", XmlDepthScanner::kUnreadable},
+        {"\xef\xbb\xbf<a><\xef\xbb\xbf><c/></a>", XmlDepthScanner::kUnreadable},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(XmlDepthScanner::Measure(c.text, 1000), c.depth) << c.text;
+        // What TinyXML makes of the same text.
+        TiXmlDocument document;
+        document.Parse((std::string(c.text) + std::string(4, '\0')).c_str());
+        if (c.depth == XmlDepthScanner::kUnreadable)
+            EXPECT_TRUE(document.Error()) << c.text;
+        else
+            EXPECT_EQ(TreeDepth(document), c.depth) << c.text;
+    }
+
+    std::string hidden = "\xef\xbb\xbf";
+    for (int i = 0; i < 100000; ++i)
+        hidden += i % 2 ? "<\xef\xbf\xbe a>" : "<\xef\xbb\xbf" "a>";
+    EXPECT_EQ(XmlDepthScanner::Measure(hidden, 256), 257);
+}
+
+// The scanner and TinyXML fed the same soups of tag openings, blanks and byte-order marks, in each way a
+// document can be read: the scanner either refuses the text or measures at least what TinyXML builds, and
+// a text TinyXML reads without error is never refused and measures exactly its depth.
+TEST(XmlDepthScanner, AgreesWithTinyXmlOnMarksAndBlanksInTags)
+{
+    const char* const starts[] = {"", "\xef\xbb\xbf", "<?xml version=\"1.0\"?>", "<?xml encoding='latin1'?>"};
+    const char* const tokens[] = {"<a>", "</a>", "<b/>", "<", "</", ">", "/>", " ", "\n", "a>", "a/>", " a>",
+                                  "b x='v'>", "x=", "\xef\xbb\xbf", "\xef\xbf\xbe", "\xef\xbf\xbf",
+                                  "<\xef\xbb\xbf", "<\xef\xbf\xbe", "<\xef\xbf\xbf", "\xef\xbb", "\xc3\xa9",
+                                  "t", "<!-- c -->"};
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<size_t> pickStart(0, std::size(starts) - 1);
+    std::uniform_int_distribution<size_t> pickToken(0, std::size(tokens) - 1);
+    int readWhole = 0;
+    for (int round = 0; round < 60000; ++round)
+    {
+        std::string text = starts[pickStart(random)];
+        const int length = 2 + round % 30;
+        for (int i = 0; i < length; ++i)
+            text += tokens[pickToken(random)];
+        const std::string padded = text + std::string(4, '\0');
+        TiXmlDocument document;
+        document.Parse(padded.c_str());
+        const int measured = XmlDepthScanner::Measure(text, 1000);
+        ASSERT_GE(measured, TreeDepth(document)) << text;
+        if (!document.Error())
+        {
+            ++readWhole;
+            ASSERT_EQ(measured, TreeDepth(document)) << text;
+        }
+    }
+    // The soups must hold enough well-formed documents for the second check to mean something.
+    EXPECT_GT(readWhole, 1000);
 }
 
 } // namespace

@@ -162,4 +162,37 @@ TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoesAndSavingRoundTrips)
     EXPECT_FALSE(LoadXmlDocument(empty, nullptr, "none.xml"));
 }
 
+// Elements opened behind byte-order marks ("<" mark "a>") nest as deep as plain ones, and a text the guard
+// cannot follow is refused before TinyXML reads any of it.
+TEST(XmlDepth, ParsingRefusesHiddenNestingAndWhatTheGuardCannotFollow)
+{
+    const std::string marks[] = {"\xef\xbb\xbf", "\xef\xbf\xbe", "\xef\xbf\xbf"};
+    for (const std::string& mark : marks)
+    {
+        std::string hidden = "\xef\xbb\xbf";
+        for (int i = 0; i < kMaxXmlDepth + 40; ++i)
+            hidden += "<" + mark + "a>";
+        testsupport::DebugCapture debug;
+        TiXmlDocument document;
+        EXPECT_FALSE(ParseXmlDocument(document, hidden, "hidden.xml"));
+        EXPECT_EQ(document.FirstChild(), nullptr);
+        EXPECT_TRUE(debug.Contains("hidden.xml nests elements deeper than 256 levels"));
+    }
+
+    const char* const unreadable[] = {"<a><b x=y\"z><c/></b></a>", "<a><b x></b><c/></a>", "<a><b><![CDATA[x</b></a>"};
+    for (const char* text : unreadable)
+    {
+        testsupport::DebugCapture debug;
+        TiXmlDocument document;
+        EXPECT_FALSE(ParseXmlDocument(document, text, "broken.xml")) << text;
+        EXPECT_EQ(document.FirstChild(), nullptr) << text;
+        EXPECT_TRUE(debug.Contains("broken.xml is not well-formed XML; not loaded")) << text;
+    }
+
+    TiXmlDocument shallow;
+    EXPECT_TRUE(ParseXmlDocument(shallow, "\xef\xbb\xbf<\xef\xbb\xbf root><\xef\xbf\xbe value>1</value></root>",
+                                   "ok.xml"));
+    EXPECT_EQ(GetChildElementText("value", shallow.FirstChildElement("root")), "1");
+}
+
 } // namespace

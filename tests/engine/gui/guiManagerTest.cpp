@@ -216,6 +216,48 @@ TEST(GuiManager, EveryButtonChangeBetweenTwoUpdatesIsDispatchedInOrder)
     }
 }
 
+// Writes "+b" and "-b" for presses and releases of button b, with the buttons held at that moment.
+class ButtonLogWidget : public LogWidget
+{
+public:
+    using LogWidget::LogWidget;
+    bool OnMouseDown(int32_t button, const gui::MouseData& data) override
+    {
+        m_Buttons.push_back("+" + std::to_string(button) + Held(data));
+        return true;
+    }
+    bool OnMouseUp(int32_t button, const gui::MouseData& data) override
+    {
+        m_Buttons.push_back("-" + std::to_string(button) + Held(data));
+        return true;
+    }
+    static std::string Held(const gui::MouseData& data)
+    {
+        std::string held = " ";
+        for (int b = 0; b < 3; ++b)
+            held += data.buttons[b] ? '1' : '0';
+        return held;
+    }
+    Log m_Buttons;
+};
+
+TEST(GuiManager, ChangesOfDifferentButtonsWithinOneFrameKeepTheirOrderAndTheHeldButtons)
+{
+    GuiDesk desk;
+    Log log;
+    guiWindow* window = desk.AddWindow("w", 0, 0, 200, 100);
+    auto* widget = new ButtonLogWidget("a", 0, 0, 100, 100, log);
+    window->AddChild(widget);
+    desk.Frame();
+    desk.MoveTo(50, 20);
+    Press(desk.manager, 2, true);
+    Press(desk.manager, 1, true);
+    Press(desk.manager, 2, false);
+    Press(desk.manager, 1, false);
+    desk.Frame();
+    EXPECT_EQ(widget->m_Buttons, (Log{"+2 001", "+1 011", "-2 010", "-1 000"}));
+}
+
 TEST(GuiManager, AMoveCarriesTheButtonsAsTheyWereWhenItCame)
 {
     // Within one frame: a move then a press is no drag; a press then a move drags the window.

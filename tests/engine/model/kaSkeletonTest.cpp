@@ -151,6 +151,62 @@ TEST(kaSkeletonBinding, AFileVertexSplitIntoSeveralMeshVerticesGivesEachTheSameI
     EXPECT_EQ(skeleton.GetMeshName(), "mesh.kmf");
 }
 
+// Scattered, repeated and missing file vertices, in no order, against the influences worked out by
+// scanning every mesh vertex for each weight: bones in file order, each bone's weights in list order,
+// the mesh vertices of one file vertex in increasing order.
+TEST(kaSkeletonBinding, InfluencesMatchAScanOfEveryMeshVertexForEachWeight)
+{
+    struct Case
+    {
+        uint32_t vertices;
+        uint32_t sources;
+        uint32_t seed;
+    };
+    for (const Case& c : {Case{1, 1, 3}, Case{40, 7, 11}, Case{300, 120, 29}, Case{64, 500, 5}})
+    {
+        uint32_t seed = c.seed;
+        const auto next = [&seed](uint32_t range)
+        { return (seed = seed * 1103515245u + 12345u) / 65536u % range; };
+        Vertices mesh;
+        for (uint32_t v = 0; v < c.vertices; ++v)
+            mesh.Add(float(v), 0, 0, next(c.sources));
+        KM_Skeleton file;
+        for (uint32_t b = 0; b < 4; ++b)
+        {
+            file.m_Bones[b] = Bone("B" + std::to_string(b), "", 0, 0, 0);
+            // At most two weights a bone, so no vertex passes eight influences; some name no mesh vertex,
+            // one is negative.
+            for (uint32_t w = 0; w < 2; ++w)
+                file.m_Bones[b].weights.push_back({int(next(c.sources + 3)), 0.125f * float(b * 2 + w + 1)});
+        }
+        file.m_Bones[2].weights.push_back({-1, 0.5f});
+        const kaSkeleton::MeshVertices view = mesh.View();
+        kaSkeleton skeleton;
+        ASSERT_TRUE(skeleton.Build(file, "scatter.kmf", &view));
+        std::vector<kaVertexInfluence> expected(c.vertices);
+        for (const auto& [bone, entry] : file.m_Bones)
+            for (const KM_Skeleton::Weight& weight : entry.weights)
+                for (uint32_t v = 0; v < c.vertices; ++v)
+                    if (weight.vertex >= 0 && mesh.sourceMap[v] == uint32_t(weight.vertex))
+                    {
+                        kaVertexInfluence& record = expected[v];
+                        record.bones[record.count] = uint8_t(bone);
+                        record.weights[record.count++] = weight.weight;
+                    }
+        ASSERT_EQ(skeleton.GetInfluences().size(), expected.size());
+        for (uint32_t v = 0; v < c.vertices; ++v)
+        {
+            const kaVertexInfluence& record = skeleton.GetInfluences()[v];
+            ASSERT_EQ(record.count, expected[v].count) << "case " << c.seed << ", vertex " << v;
+            for (int i = 0; i < record.count; ++i)
+            {
+                EXPECT_EQ(record.bones[i], expected[v].bones[i]) << "case " << c.seed << ", vertex " << v;
+                EXPECT_EQ(record.weights[i], expected[v].weights[i]) << "case " << c.seed << ", vertex " << v;
+            }
+        }
+    }
+}
+
 TEST(kaSkeletonBinding, NormalsAreReadOnlyWhenTheFormatHasThem)
 {
     KM_Skeleton file = Chain();

@@ -95,6 +95,32 @@ TEST_F(ConfigFileTest, RewriteAppendsAMissingSectionAndCreatesAMissingFile)
     EXPECT_EQ(m_Dir.Read("New.cfg"), std::string(kBegin) + "a=1\n" + kEnd);
 }
 
+// A file whose last line has no line feed gets the line ended before the section, and the next rewrite
+// finds the section it wrote instead of adding another.
+TEST_F(ConfigFileTest, RewriteEndsAnUnfinishedLastLineBeforeTheSection)
+{
+    const struct
+    {
+        std::string contents;
+        std::string kept;
+    } cases[] = {
+        {"user=keep", "user=keep\n"},
+        {"a=1\r\nuser=keep", "a=1\r\nuser=keep\n"},
+        {std::string(300, 'k'), std::string(300, 'k') + "\n"},
+        {std::string(255, 'k'), std::string(255, 'k') + "\n"},
+        {std::string(255, 'k') + "\n", std::string(255, 'k') + "\n"},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string path = m_Dir.Write("Tarvolin.cfg", c.contents);
+        ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "a=1\n"));
+        const std::string expected = c.kept + kBegin + "a=1\n" + kEnd;
+        EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), expected) << c.contents;
+        ASSERT_TRUE(kaConfigFile::WriteSection(path, kBegin, kEnd, "a=1\n"));
+        EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), expected) << c.contents;
+    }
+}
+
 TEST_F(ConfigFileTest, SectionWithoutEndMarkerEndsWhereTheNextSectionBegins)
 {
     const std::string next = "[begin Font Config]\nLoadFont=a,b\n[End Font Config]\n";

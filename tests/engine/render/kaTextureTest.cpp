@@ -323,6 +323,141 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
     m_Manager->ReleaseTexture(texture);
 }
 
+// A loaded texture's levels, made straight from the file's pixels, hold the chain GenerateMipMaps gives,
+// at 32 bits as they are and at 24 bits in the colour bytes of each converted texel.
+TEST_F(TextureTest, LoadedLevelsHoldTheGeneratedChain)
+{
+    struct Case
+    {
+        uint16_t width, height;
+        uint8_t bits;
+    };
+    for (const Case& c : {Case{16, 8, 32}, Case{8, 32, 32}, Case{32, 32, 24}, Case{4, 2, 24}})
+    {
+        const uint32_t bytes = c.bits / 8u;
+        Bytes pixels(size_t(c.width) * c.height * bytes);
+        uint32_t seed = c.width * 7u + c.height + c.bits;
+        for (uint8_t& byte : pixels)
+            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        imagebytes::TgaHeader header;
+        header.width = c.width;
+        header.height = c.height;
+        header.bitsPerPixel = c.bits;
+        header.descriptor = c.bits == 32 ? 0x28 : 0x20;
+        const std::string name = "levels" + std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
+                                 std::to_string(c.bits) + ".tga";
+        kaTexture* texture =
+            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), c.bits);
+        uint32_t levels = 0;
+        kaTexture::GetMipChainSize(c.width, c.height, levels);
+        ASSERT_EQ(texture->GetTexture()->GetLevelCount(), levels) << name;
+        size_t at = 0;
+        uint32_t w = c.width, h = c.height;
+        for (uint32_t level = 0; level < levels; ++level, w /= 2, h /= 2)
+        {
+            LockedRect locked;
+            ASSERT_EQ(texture->LockRect(level, &locked, nullptr, LOCK_READONLY), GFX_OK);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x, at += bytes)
+                {
+                    const uint32_t texel = Texel32(locked, x, y);
+                    for (uint32_t b = 0; b < bytes; ++b)
+                        ASSERT_EQ((texel >> (8 * b)) & 0xFF, chain[at + b])
+                            << name << " level " << level << " at " << x << ", " << y;
+                }
+            texture->UnlockRect(level);
+        }
+        EXPECT_EQ(at, chain.size()) << name;
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
+// A manager set up never to draw starts without the system font or leaves texture files unread, each
+// alone; one set up as usual has both.
+TEST_F(TextureTest, AManagerThatNeverDrawsLeavesTheSystemFontOrTextureFilesUnloaded)
+{
+    imagebytes::TgaHeader header;
+    header.width = 4;
+    header.height = 4;
+    header.descriptor = 0x28;
+    const std::string file = WriteFile("skipped.tga", imagebytes::RawTga(header, Bytes(4 * 4 * 4, 0x80)));
+    for (const auto [skipFont, skipTextures] :
+         {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}, std::pair{true, true}})
+    {
+        m_Manager.reset();
+        m_Manager = std::make_unique<kaGraphicsManager>();
+        m_Manager->SetSkipSystemFont(skipFont);
+        m_Manager->SetSkipTextureFiles(skipTextures);
+        ASSERT_TRUE(m_Manager->Initialize(m_Window, m_ConfigPath.c_str(), nullptr, false));
+        EXPECT_EQ(m_Manager->GetFont(kaGraphicsManager::kSystemFont) != nullptr, !skipFont)
+            << skipFont << skipTextures;
+        kaTexture* texture = m_Manager->LoadTexture(file, false, 0);
+        EXPECT_EQ(texture != nullptr, !skipTextures) << skipFont << skipTextures;
+        if (texture)
+            m_Manager->ReleaseTexture(texture);
+        // Textures made in memory are still made.
+        kaTexture* made = m_Manager->CreateTexture(8, 8, 0);
+        EXPECT_NE(made, nullptr) << skipFont << skipTextures;
+        if (made)
+            m_Manager->ReleaseTexture(made);
+    }
+}
+
+// Sizes whose levels have odd widths and widths of one, against the block means of a texel-by-texel
+// reference at every depth.
+TEST_F(TextureTest, OddLevelWidthsHoldTheMeansOfTheirBlocks)
+{
+    struct Size
+    {
+        uint16_t width, height;
+    };
+    for (const Size& size : {Size{14, 10}, Size{6, 12}, Size{2, 2}, Size{30, 4}})
+    {
+        imagebytes::TgaHeader header;
+        header.width = size.width;
+        header.height = size.height;
+        header.descriptor = 0x28;
+        const std::string name =
+            "odd" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".tga";
+        kaTexture* texture = m_Manager->LoadTexture(
+            WriteFile(name, imagebytes::RawTga(header, Bytes(size_t(size.width) * size.height * 4, 0x40))),
+            false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        for (uint32_t bits : {8u, 24u, 32u})
+        {
+            const uint32_t bytes = bits / 8;
+            Bytes pixels(size_t(size.width) * size.height * bytes);
+            uint32_t seed = size.width * 31u + bits;
+            for (uint8_t& byte : pixels)
+                byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+            const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), bits);
+            std::vector<uint8_t> expected(pixels.begin(), pixels.end());
+            size_t above = 0;
+            for (uint32_t width = size.width, height = size.height; width / 2 && height / 2;
+                 width /= 2, height /= 2)
+            {
+                for (uint32_t y = 0; y < height / 2; ++y)
+                    for (uint32_t x = 0; x < width / 2; ++x)
+                        for (uint32_t c = 0; c < bytes; ++c)
+                        {
+                            const auto texel = [&](uint32_t tx, uint32_t ty)
+                            { return int(expected[above + (size_t(ty) * width + tx) * bytes + c]); };
+                            const int sum = bytes == 1
+                                                ? 2 * (texel(2 * x, 2 * y) + texel(2 * x, 2 * y + 1))
+                                                : texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) +
+                                                      texel(2 * x, 2 * y + 1) + texel(2 * x + 1, 2 * y + 1);
+                            expected.push_back(uint8_t(sum >> 2));
+                        }
+                above += size_t(width) * height * bytes;
+            }
+            EXPECT_EQ(chain, expected) << name << " at " << bits << " bits";
+        }
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
 TEST_F(TextureTest, TgaStreamPagesCopyRowByRowAndConvertTwentyFourBits)
 {
     imagebytes::TgaHeader header;

@@ -1,6 +1,7 @@
 #include "engine/scene/kaEntityBillBoard.h"
 
 #include "engine/core/kaRandom.h"
+#include "engine/core/kaXmlHelpers.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/render/ka3DAlphaSorter.h"
 #include "engine/render/kaRenderState.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tinyxml.h>
 
 using platform::Vector3;
 
@@ -184,4 +186,64 @@ TEST_F(EntityBillBoardTest, ModelEntityBillboardsFollowTheirBonesAndLooseOnesSta
     // The model entity takes them out of the sorter when it goes.
     m_World->DeleteEntity(rider, false);
     EXPECT_TRUE(m_World->GetAlphaSorter()->GetItems().empty());
+}
+
+// A course saved and read again keeps its billboards: what the entity reads, it writes, and the copy
+// writes the same again.
+TEST_F(EntityBillBoardTest, WritesWhatItReadsSoACopyMatches)
+{
+    const struct
+    {
+        std::string xml;
+        std::vector<Vector3> placed;
+    } cases[] = {
+        {"<renderStateID>Glow</renderStateID><scale>2.5</scale><setPosFromBottom>1</setPosFromBottom>"
+         "<positions><pos><x>1</x><y>2</y><z>3</z></pos><pos><x>-4.25</x><z>0.1</z></pos></positions>",
+         {{1, 2, 3}, {-4.25f, 0, 0.1f}}},
+        {"<scale>0.5</scale><positions><pos/></positions>", {{0, 0, 0}}},
+        {"<renderStateID>Glow</renderStateID>", {}},
+    };
+    for (const auto& c : cases)
+    {
+        auto* original = Make<kaEntityBillBoard>(c.xml);
+        TiXmlElement written("Entity");
+        original->WriteXml(&written);
+        EXPECT_EQ(GetChildElementText("type", &written), "kaEntityBillBoard");
+
+        auto* copy = new kaEntityBillBoard;
+        copy->SetWorld(m_World.get());
+        copy->ReadXml(&written);
+        ASSERT_TRUE(m_World->AddEntity(copy, true, true));
+        ASSERT_EQ(copy->GetBillboards().size(), c.placed.size()) << c.xml;
+        for (size_t i = 0; i < c.placed.size(); ++i)
+        {
+            const kaBillboard* billboard = copy->GetBillboards()[i];
+            const kaBillboard* source = original->GetBillboards()[i];
+            ExpectNear(billboard->GetPosition(), c.placed[i]);
+            EXPECT_FLOAT_EQ(billboard->GetScale(), source->GetScale());
+            EXPECT_FLOAT_EQ(billboard->GetBoundingRadius(), source->GetBoundingRadius());
+            for (int corner = 0; corner < 4; ++corner)
+                ExpectNear(billboard->GetCorner(corner), source->GetCorner(corner));
+            ASSERT_NE(billboard->GetRenderState(), nullptr);
+            EXPECT_EQ(billboard->GetRenderState()->m_BlendMode, source->GetRenderState()->m_BlendMode);
+        }
+
+        TiXmlElement rewritten("Entity");
+        copy->WriteXml(&rewritten);
+        TiXmlPrinter first;
+        TiXmlPrinter second;
+        written.Accept(&first);
+        rewritten.Accept(&second);
+        // The entity IDs differ; everything else is the same.
+        std::string a = first.Str();
+        std::string b = second.Str();
+        const auto dropId = [](std::string& text)
+        {
+            const size_t start = text.find("<entityID>");
+            text.erase(start, text.find("</entityID>") - start);
+        };
+        dropId(a);
+        dropId(b);
+        EXPECT_EQ(a, b);
+    }
 }

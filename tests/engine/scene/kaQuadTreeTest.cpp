@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -227,6 +229,32 @@ TEST(kaQuadTree, AnUninitialisedTreeIsARootTakingEverythingUntilInitializeRefile
     found.clear();
     EXPECT_TRUE(tree.QueryRect(nullptr, 0, 0, 300, 300, &found, 0));
     EXPECT_EQ(Names(found), (std::vector<std::string>{"a", "b"}));
+}
+
+// An extent that is not a finite positive size (a venue whose box overflowed, say) leaves the tree as it
+// was, with its entities where they were filed.
+TEST(kaQuadTree, InitializeIgnoresExtentsThatAreNotFinite)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct
+    {
+        float width;
+        float length;
+    } cases[] = {{inf, inf}, {inf, 256}, {256, inf}, {-inf, 256}, {nan, 256}, {256, nan}, {inf, nan}};
+    for (const auto& c : cases)
+    {
+        kaQuadTree tree;
+        tree.Initialize(256, 256, 32);
+        BoxEntity a("a", {1, 0, 1}, {2, 1, 2});
+        tree.Insert(&a);
+        const int32_t filed = a.GetQuadTreeNode();
+        tree.Initialize(c.width, c.length, 32);
+        EXPECT_EQ(tree.GetNodeCount(), 85) << c.width << " " << c.length;
+        EXPECT_EQ(a.GetQuadTreeNode(), filed);
+        EXPECT_EQ(NodeRect(tree, a.GetQuadTreeNode()), (Rect{0, 0, 32, 32}));
+        tree.Remove(&a);
+    }
 }
 
 TEST(kaQuadTree, QueryRectCountsVisibleOverlapsAndInvisibleOnesOnlyInTheRootOnRequest)

@@ -17,6 +17,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <algorithm>
 #include <functional>
@@ -585,4 +586,36 @@ TEST_F(WorldTest, EditorOperationsForwardToTheEnvironmentObjects)
     EXPECT_EQ(m_World->GetQuadTree()->GetLeafWidth(), 8.0f);
     EXPECT_TRUE(debug.Contains("RotateLoading() AddSkybox: "));
     EXPECT_TRUE(debug.Contains("RotateLoading() AddCloudPlane: "));
+}
+
+// A program linked without the terrain library has no makers: each environment block of a world file is
+// skipped, and says so.
+TEST_F(WorldTest, AnEnvironmentBlockWithoutAMakerIsSkippedWithADebuggerLine)
+{
+    const char* const blocks[] = {"Terrain", "WaterPlane", "Skybox", "Sun"};
+    std::string body;
+    for (const char* block : blocks)
+        body += std::string("<") + block + "/>";
+    TiXmlDocument document;
+    document.Parse(("<World>" + body + "</World>").c_str());
+    ASSERT_NE(document.RootElement(), nullptr);
+    testsupport::DebugCapture debug;
+    m_World->ReadXml(document.RootElement(), false);
+    for (const char* block : blocks)
+        EXPECT_TRUE(debug.Contains(std::string("kaWorld::ReadXml - nothing makes ") + block +
+                                   " in this program, element skipped."))
+            << block;
+    EXPECT_EQ(m_World->GetTerrain(), nullptr);
+    EXPECT_EQ(m_World->GetWaterPlane(), nullptr);
+    EXPECT_EQ(m_World->GetSkyBox(), nullptr);
+    EXPECT_EQ(m_World->GetSun(), nullptr);
+
+    // With a maker the block is read and nothing is said about it.
+    kaWorld::SetSunCreator([]() -> kaSunBase* { return new EditedSun; });
+    debug.Clear();
+    m_World->ReadXml(document.RootElement(), false);
+    kaWorld::SetSunCreator(nullptr);
+    EXPECT_NE(m_World->GetSun(), nullptr);
+    EXPECT_FALSE(debug.Contains("nothing makes Sun"));
+    EXPECT_TRUE(debug.Contains("nothing makes Skybox"));
 }

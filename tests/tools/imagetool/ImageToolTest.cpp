@@ -7,9 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 using imagebytes::AsString;
 using imagebytes::Bytes;
@@ -225,6 +231,48 @@ TEST_F(ImageToolTest, SampleWritesTheImagesOpenedByName)
     const uint32_t crown = Texel(tree, 32, 46);
     EXPECT_EQ(crown >> 24, 0xFFu);
     EXPECT_GT(crown >> 8 & 0xFF, crown >> 16 & 0xFF) << "green over red";
+}
+
+// Entries of the folder and every folder below it that differ from another only in case.
+std::vector<std::string> CaseTwins(const std::filesystem::path& folder)
+{
+    std::vector<std::string> twins;
+    std::map<std::string, std::string> seen;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    {
+        const std::string path = entry.path().lexically_relative(folder).string();
+        std::string key = path;
+        std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        const auto [found, added] = seen.emplace(key, path);
+        if (!added)
+            twins.push_back(found->second + " / " + path);
+    }
+    return twins;
+}
+
+// The generators of the sample tree run one after another into one folder; in the build's order or
+// any other, the tree ends with one "resources" and one "ui" folder (and guigen's button click in "Sounds").
+TEST_F(ImageToolTest, SampleImagesShareTheFoldersOtherGeneratorsMake)
+{
+    const std::vector<std::string> generators = {"'" GUIGEN_PATH "' .", "'" IMAGETOOL_PATH "' sample .",
+                                                 "'" KMFGEN_PATH "' .", "'" TERRAINGEN_PATH "' .",
+                                                 "'" TERRAINGEN_PATH "' environment ."};
+    for (const bool reversed : {false, true})
+    {
+        testsupport::TempDir tree;
+        std::vector<std::string> order = generators;
+        if (reversed)
+            std::reverse(order.begin(), order.end());
+        for (const std::string& command : order)
+            ASSERT_EQ(std::system(("cd '" + tree.Path() + "' && " + command + " >/dev/null 2>&1").c_str()), 0)
+                << command;
+        EXPECT_EQ(CaseTwins(tree.Path()), std::vector<std::string>{}) << reversed;
+        std::set<std::string> top;
+        for (const auto& entry : std::filesystem::directory_iterator(tree.Path()))
+            top.insert(entry.path().filename().string());
+        EXPECT_EQ(top, (std::set<std::string>{"Sounds", "resources", "ui"})) << reversed;
+        EXPECT_TRUE(std::filesystem::is_regular_file(tree.File("resources/DefaultTexture.bmp")));
+    }
 }
 
 } // namespace

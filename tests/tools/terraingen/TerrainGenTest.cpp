@@ -1,4 +1,5 @@
 #include "engine/render/kaImage.h"
+#include "engine/terrain/TerrainMarker.h"
 #include "engine/terrain/kaTerrain.h"
 #include "tests/support/TempDir.h"
 #include "tests/tools/support/FileTree.h"
@@ -6,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <tinyxml.h>
+
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -46,6 +50,46 @@ TEST(TerrainGenTest, WritesTheSameFilesOfTheRightDepthsOnEveryRun)
         EXPECT_EQ(ramp->GetPixels()[0], 0);
         EXPECT_EQ(ramp->GetPixels()[size.side - 1], 255);
     }
+}
+
+TEST(TerrainGenTest, WritesTheDecalPicturesAndTheTerrainTypesTheMarkersKnow)
+{
+    testsupport::TempDir first, second;
+    for (const auto* dir : {&first, &second})
+        ASSERT_EQ(std::system((std::string(TERRAINGEN_PATH) + " environment '" + dir->Path() + "'").c_str()),
+                  0);
+    EXPECT_EQ(ReadTree(first.Path()), ReadTree(second.Path()));
+    const struct
+    {
+        const char* name;
+        uint32_t bits;
+    } pictures[] = {{"resources/worlds/decals/handle.bmp", 24},
+                    {"resources/worlds/decals/handle_blue.bmp", 24},
+                    {"resources/worlds/decals/TerrainMarker.tga", 32}};
+    for (const auto& picture : pictures)
+    {
+        const auto image = kaTerrain::LoadHeightMapImage(first.File(picture.name));
+        ASSERT_NE(image, nullptr) << picture.name;
+        EXPECT_EQ(image->GetBitsPerPixel(), picture.bits) << picture.name;
+    }
+    const std::string road = first.Read("resources/worlds/decals/road.dds");
+    ASSERT_GT(road.size(), 128u);
+    EXPECT_EQ(road.substr(0, 4), "DDS ");
+
+    // Every listed name is one of the marker's types, each once, in type order.
+    TiXmlDocument types;
+    ASSERT_TRUE(types.Parse(first.Read("InitData/TerrainTypes.xml").c_str()) || !types.Error());
+    const TiXmlElement* root = types.RootElement();
+    ASSERT_NE(root, nullptr);
+    EXPECT_STRNE(root->Value(), "root");
+    int32_t expected = 1;
+    for (const TiXmlElement* entry = root->FirstChildElement("property"); entry;
+         entry = entry->NextSiblingElement("property"), ++expected)
+    {
+        ASSERT_NE(entry->Attribute("value"), nullptr);
+        EXPECT_EQ(TerrainMarker::TypeOf(entry->Attribute("value")), expected);
+    }
+    EXPECT_EQ(expected, 9);
 }
 
 } // namespace

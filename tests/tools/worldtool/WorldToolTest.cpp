@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -139,4 +142,97 @@ TEST_F(WorldToolTest, RefusesBadFilesAndArguments)
     Tool("resave " + Quote(m_Course) + " " + Quote(m_Root.File("no/such/folder/out.xml")), 1);
     EXPECT_NE(Tool("", 2).find("usage"), std::string::npos);
     Tool("info", 2);
+}
+
+namespace
+{
+
+struct Rgb
+{
+    double r = 0, g = 0, b = 0;
+};
+
+// Hue in degrees and saturation of a colour: lighting scales a texel and adds grey, which keeps its hue.
+void HueAndSaturation(const Rgb& c, double& hue, double& saturation)
+{
+    const double high = std::max({c.r, c.g, c.b});
+    const double low = std::min({c.r, c.g, c.b});
+    saturation = high > 0 ? (high - low) / high : 0;
+    hue = 0;
+    if (high == low)
+        return;
+    if (high == c.r)
+        hue = 60 * std::fmod((c.g - c.b) / (high - low) + 6, 6.0);
+    else if (high == c.g)
+        hue = 60 * ((c.b - c.r) / (high - low) + 2);
+    else
+        hue = 60 * ((c.r - c.g) / (high - low) + 4);
+}
+
+// The mean colour of an uncompressed true-colour Targa, as the model generator writes its textures.
+Rgb MeanTargaColour(const std::string& bytes)
+{
+    EXPECT_GT(bytes.size(), 18u);
+    EXPECT_EQ(bytes[2], 2);
+    const int width = uint8_t(bytes[12]) | uint8_t(bytes[13]) << 8;
+    const int height = uint8_t(bytes[14]) | uint8_t(bytes[15]) << 8;
+    const int step = uint8_t(bytes[16]) / 8;
+    const size_t start = 18 + uint8_t(bytes[0]);
+    Rgb sum;
+    const int count = width * height;
+    EXPECT_GE(bytes.size(), start + size_t(count) * size_t(step));
+    for (int i = 0; i < count && start + size_t(i + 1) * size_t(step) <= bytes.size(); ++i)
+    {
+        const size_t at = start + size_t(i) * size_t(step);
+        sum.b += uint8_t(bytes[at]);
+        sum.g += uint8_t(bytes[at + 1]);
+        sum.r += uint8_t(bytes[at + 2]);
+    }
+    return {sum.r / count, sum.g / count, sum.b / count};
+}
+
+// The mean colour of a square of a bottom-up 24- or 32-bit bitmap around (x, y), counted from the top.
+Rgb MeanBitmapColour(const std::string& bytes, int x, int y, int half)
+{
+    int32_t offset = 0;
+    int32_t size[2] = {};
+    uint16_t bits = 0;
+    std::memcpy(&offset, bytes.data() + 10, sizeof offset);
+    std::memcpy(size, bytes.data() + 18, sizeof size);
+    std::memcpy(&bits, bytes.data() + 28, sizeof bits);
+    const int step = bits / 8;
+    const int stride = (size[0] * step + 3) & ~3;
+    Rgb sum;
+    int count = 0;
+    for (int row = y - half; row <= y + half; ++row)
+        for (int column = x - half; column <= x + half; ++column)
+        {
+            const size_t at = size_t(offset) + size_t(size[1] - 1 - row) * size_t(stride) + size_t(column * step);
+            sum.b += uint8_t(bytes.at(at));
+            sum.g += uint8_t(bytes.at(at + 1));
+            sum.r += uint8_t(bytes.at(at + 2));
+            ++count;
+        }
+    return {sum.r / count, sum.g / count, sum.b / count};
+}
+
+} // namespace
+
+// The course is drawn with its models' own textures (found in each model's "maps" folder), not the
+// missing-texture checker: the ramp ahead of the start point shows its texture's hue.
+TEST_F(WorldToolTest, RendersTheCourseWithItsModelsTextures)
+{
+    const std::string bitmap = m_Root.File("shot.bmp");
+    const std::string output = Tool("render " + Quote(m_Course) + " " + Quote(bitmap), 0);
+    EXPECT_EQ(output.find("does not exist"), std::string::npos) << output;
+
+    // The top of the ramp, ahead and a little left of the centre of the view.
+    const Rgb drawn = MeanBitmapColour(ReadFile(bitmap), 300, 145, 2);
+    const Rgb texture = MeanTargaColour(ReadFile(m_Root.File("resources/models/ramp/maps/ramp.tga")));
+    double drawnHue = 0, drawnSaturation = 0, textureHue = 0, textureSaturation = 0;
+    HueAndSaturation(drawn, drawnHue, drawnSaturation);
+    HueAndSaturation(texture, textureHue, textureSaturation);
+    ASSERT_GT(textureSaturation, 0.2);
+    EXPECT_GT(drawnSaturation, 0.05) << drawn.r << " " << drawn.g << " " << drawn.b;
+    EXPECT_NEAR(drawnHue, textureHue, 12.0) << drawn.r << " " << drawn.g << " " << drawn.b;
 }

@@ -167,6 +167,47 @@ TEST_F(MeshFromFile, TextureAndColourChannelsShapeTheFormat)
     EXPECT_EQ(vertices[0].color, KM_Mesh::PackColor({1, 0, 0}));
 }
 
+// Every packed vertex, field by field, against the file vertex it came from: position, the face's
+// normal, the one colour and the texture coordinates with v flipped, in both copies of the buffer.
+TEST_F(MeshFromFile, EveryPackedVertexHoldsItsFileVertexFields)
+{
+    m_Materials.Append(meshtest::Material("Painted"));
+    KM_GeoObject& geo = Quad(0, 0, 0);
+    KM_Mesh& mesh = geo.m_Mesh;
+    mesh.m_TVertices = {{0.25f, 0.5f, 0}, {0.75f, 0.125f, 0}, {1, 0.875f, 0}, {0.5f, 0.375f, 0}};
+    mesh.m_TFaces = {{0, 1, 2}, {0, 2, 3}};
+    mesh.m_CVertices = {{0, 0.5f, 1}};
+    mesh.m_CFaces = {{0, 0, 0}, {0, 0, 0}};
+    const std::vector<KM_Point3> positions = mesh.m_Vertices;
+    const std::vector<KM_Point3> texels = mesh.m_TVertices;
+    const kaMesh* loaded = Load("fields.kmf");
+    ASSERT_EQ(loaded->GetFVF(), 0x152u);
+    ASSERT_EQ(loaded->GetSubsetCount(), 1u);
+    const kaMeshSubset* subset = loaded->GetSubset(0);
+    ASSERT_EQ(subset->m_VertexCount, 4u);
+    ASSERT_EQ(subset->m_SourceVertexMap.size(), 4u);
+    for (kaResourceHandle buffer : {subset->m_VertexBuffer, subset->m_SysVertexBuffer})
+    {
+        const std::vector<LitVertex> vertices = ReadVertices<LitVertex>(buffer, 4);
+        ASSERT_EQ(vertices.size(), 4u);
+        for (size_t k = 0; k < vertices.size(); ++k)
+        {
+            const uint32_t source = subset->m_SourceVertexMap[k];
+            ASSERT_LT(source, positions.size());
+            const LitVertex& v = vertices[k];
+            EXPECT_EQ(v.x, positions[source].x) << k;
+            EXPECT_EQ(v.y, positions[source].y) << k;
+            EXPECT_EQ(v.z, positions[source].z) << k;
+            EXPECT_EQ(v.nx, 0.0f) << k;
+            EXPECT_EQ(v.ny, 1.0f) << k;
+            EXPECT_EQ(v.nz, 0.0f) << k;
+            EXPECT_EQ(v.color, KM_Mesh::PackColor({0, 0.5f, 1})) << k;
+            EXPECT_EQ(v.u, texels[source].x) << k;
+            EXPECT_EQ(v.v, 1.0f - texels[source].y) << k;
+        }
+    }
+}
+
 TEST_F(MeshFromFile, GeometryWithoutAUsableMaterialHasNoSubsets)
 {
     m_Materials.Append(meshtest::Material("Only"));
