@@ -8,9 +8,16 @@
 #include "engine/model/kaBillboard.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/gui/MessageBoxWindow.h"
 #include "game/screens/CourseSummary.h"
+#include "game/screens/CreditsWindow.h"
 #include "game/screens/DebugWindow.h"
+#include "game/screens/DeletePlayerWindow.h"
 #include "game/screens/HudWindow.h"
+#include "game/screens/InGameMenu.h"
+#include "game/screens/MainWindow.h"
+#include "game/screens/MapSaveMenu.h"
+#include "game/screens/NewPlayerWindow.h"
 #include "platform/window/Window.h"
 
 #include <functional>
@@ -19,6 +26,8 @@ namespace
 {
 
 constexpr int kApplicationTime = 5;
+// Found through the "ui" search folder.
+constexpr const char* kMessageBoxLayout = "common\\messagebox.kab";
 constexpr float kSplashCameraDistance = -100.0f;
 constexpr float kSplashCameraStep = 0.1f;
 
@@ -29,6 +38,12 @@ enum class WindowKind
     Plain,
     Hud,
     Summary,
+    Main,
+    NewPlayer,
+    DeletePlayer,
+    Credits,
+    InGame,
+    SaveWorld,
 };
 
 struct WindowEntry
@@ -38,19 +53,19 @@ struct WindowEntry
     WindowKind kind;
 };
 
-// Until the screens exist each is a plain window from its layout, named as the game finds it.
+// A screen not built yet is a plain window from its layout, named as the game finds it.
 constexpr WindowEntry kWindows[] = {
     {"UI/common/loading.kab", "loading dialog", WindowKind::Plain},
-    {"ui/common/main.kab", "main window", WindowKind::Plain},
+    {"ui/common/main.kab", "main window", WindowKind::Main},
     {"ui/common/opt.kab", "Options Window", WindowKind::Plain},
-    {"ui/common/newplayer.kab", "New Player Window", WindowKind::Plain},
-    {"ui/common/deleteplayer.kab", "Delete Player Window", WindowKind::Plain},
+    {"ui/common/newplayer.kab", "New Player Window", WindowKind::NewPlayer},
+    {"ui/common/deleteplayer.kab", "Delete Player Window", WindowKind::DeletePlayer},
     {"ui/CareerMenu/career.kab", "Career Window", WindowKind::Plain},
     {"ui/CourseSelect/CourseSelect.kab", "CourseSelect Window", WindowKind::Plain},
-    {"ui/common/credits.kab", "credits window", WindowKind::Plain},
+    {"ui/common/credits.kab", "credits window", WindowKind::Credits},
     {"ui/hud/hudview.kab", "Hud Window", WindowKind::Hud},
     {"ui/common/carselect.kab", "Car Select", WindowKind::Plain},
-    {"ui/common/ingamemenu.kab", "InGameMenu", WindowKind::Plain},
+    {"ui/common/ingamemenu.kab", "InGameMenu", WindowKind::InGame},
     {"ui/common/coursesummary.kab", "Course Run Summary", WindowKind::Summary},
     {"UI/editor/mapeditor.kab", "Map Editor Window", WindowKind::Plain},
     {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::Plain},
@@ -61,10 +76,10 @@ constexpr WindowEntry kWindows[] = {
     {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
     {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Plain},
     {"UI/stuntshop/stuntshop.kab", "Stunt Shop", WindowKind::Plain},
-    {"UI/common/saveworld.kab", "Save World Menu", WindowKind::Plain},
+    {"UI/common/saveworld.kab", "Save World Menu", WindowKind::SaveWorld},
 };
 
-guiWindow* MakeWindow(const WindowEntry& entry)
+guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
 {
     guiWindow* window = nullptr;
     switch (entry.kind)
@@ -74,6 +89,24 @@ guiWindow* MakeWindow(const WindowEntry& entry)
         break;
     case WindowKind::Summary:
         window = new CourseSummary(entry.layout);
+        break;
+    case WindowKind::Main:
+        window = new MainWindow(entry.layout, app);
+        break;
+    case WindowKind::NewPlayer:
+        window = new NewPlayerWindow(entry.layout, app);
+        break;
+    case WindowKind::DeletePlayer:
+        window = new DeletePlayerWindow(entry.layout, app);
+        break;
+    case WindowKind::Credits:
+        window = new CreditsWindow(entry.layout);
+        break;
+    case WindowKind::InGame:
+        window = new InGameMenu(entry.layout);
+        break;
+    case WindowKind::SaveWorld:
+        window = new MapSaveMenu(entry.layout);
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));
@@ -239,10 +272,12 @@ void Tarvolin::CreateWindows()
 {
     if (g_pGuiManager == nullptr)
         return;
+    // The box every screen's questions use comes first.
+    g_pGuiManager->CreateMessageBox(kMessageBoxLayout);
     constexpr std::size_t kCount = sizeof(kWindows) / sizeof(kWindows[0]);
     for (std::size_t i = 0; i < kCount; ++i)
     {
-        guiWindow* window = MakeWindow(kWindows[i]);
+        guiWindow* window = MakeWindow(kWindows[i], this);
         g_pGuiManager->AddWindow(window);
         g_pGuiManager->HideWindow(window, 1);
         if (i + 1 < kCount)

@@ -145,7 +145,12 @@ void MessageBoxWindow::SetButtons(int32_t flags)
         if (flags & bit)
             shown.push_back(button);
         else
+        {
             button->SetVisible(false);
+            // Its label would stay behind on the box.
+            if (guiGlyph* parent = button->GetParent(); parent != nullptr && parent->DynamicCast<guiCaption>())
+                parent->SetVisible(false);
+        }
     }
     if (shown.empty())
         return;

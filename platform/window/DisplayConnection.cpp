@@ -146,6 +146,9 @@ int OnProtocolError(Display* display, XErrorEvent* error)
 
 void DisplayConnection::TakeOver()
 {
+    // Writing to a server that died raises SIGPIPE, which would end the process before Xlib reports the
+    // broken connection to the handler below.
+    std::signal(SIGPIPE, SIG_IGN);
     XSetIOErrorHandler(&OnConnectionBroken);
 }
 

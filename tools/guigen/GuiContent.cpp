@@ -1,6 +1,7 @@
 #include "tools/guigen/GuiContent.h"
 
 #include "tools/guigen/ClickSound.h"
+#include "tools/guigen/ScreenLayouts.h"
 #include "tools/guigen/ScrollImages.h"
 #include "tools/guigen/TreeIcons.h"
 
@@ -91,7 +92,8 @@ std::string ScrollPicture(const char* name)
     return std::string(kScrollFolder) + "/UI_Scroll" + name;
 }
 
-// Without a device no picture gives its size, so the parts get the sizes of the sample pictures.
+} // namespace
+
 void SizeScrollBar(guiScrollBar* bar)
 {
     for (guiButton* arrow : {bar->GetLess(), bar->GetMore()})
@@ -109,6 +111,9 @@ void SizeScrollBar(guiScrollBar* bar)
                                                   : Px(float(kThumbLength), float(kScrollSide)));
     bar->SetDirty(true);
 }
+
+namespace
+{
 
 void AddDecorated(guiWindow* root)
 {
@@ -473,6 +478,8 @@ bool WriteContent(const std::string& folder, std::string& error)
         error = "cannot write " + folder + "/" + kMessageBoxLayout;
         return false;
     }
+    if (!WriteScreens(folder, error))
+        return false;
     guiGlyph* showcase = BuildShowcase();
     // One walk gives the rectangles their outlines, as a first frame would.
     guiRenderContext context;

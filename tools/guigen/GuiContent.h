@@ -5,6 +5,7 @@
 #include <vector>
 
 class guiGlyph;
+class guiScrollBar;
 
 // The interface content the sample install holds: the mouse pointer's picture, the button click and a
 // showcase layout of every toolkit class, in text and in binary, with a part that the showcase embeds.
@@ -37,6 +38,9 @@ guiGlyph* BuildProfilerWindow();
 // The message box with its six named children, as the GUI manager would build it. The caller owns the
 // root.
 guiGlyph* BuildMessageBox();
+
+// Without a device no picture gives its size, so a bar's parts get the sizes of the sample pictures.
+void SizeScrollBar(guiScrollBar* bar);
 
 // Writes every file under the folder (which must be the current folder or hold the same files, as the
 // showcase's proxy finds its part through the current folder). False, with a reason, on failure.

@@ -2,6 +2,12 @@
 
 #include "engine/core/kaClock.h"
 #include "engine/core/kaStartup.h"
+#include "engine/gui/guiGlyph.h"
+#include "engine/gui/guiWidget.h"
+#include "engine/gui/guiWindow.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaTGAImage.h"
+#include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxTypes.h"
 #include "platform/input/ScriptedDirectInput.h"
 
@@ -9,6 +15,14 @@
 
 namespace testsupport
 {
+
+namespace
+{
+
+// The application's raw mouse kind for button 0.
+constexpr int kMouseButton0 = 4;
+
+} // namespace
 
 HeadlessGame::HeadlessGame(const Options& options) : m_D3D(new platform::TestDirect3D)
 {
@@ -61,7 +75,110 @@ bool HeadlessGame::Start()
     m_App->RegisterMainWindowClass(nullptr);
     if (m_App->CreateMainWindow(nullptr, platform::SW_SHOWDEFAULT) == 0)
         return false;
-    return m_App->Init("");
+    if (!m_App->Init(""))
+        return false;
+    // Modal waits run their frames through the script too.
+    m_Gui.SetFrameCallback([this] { return _ModalFrame(); });
+    return true;
+}
+
+bool HeadlessGame::_ModalFrame()
+{
+    if (m_Steps.empty() && ++m_IdleModalFrames > kIdleModalFrames)
+    {
+        m_IdleModalFrames = 0;
+        return false;
+    }
+    _RunStep();
+    return m_App->PumpMessagesOnce();
+}
+
+void HeadlessGame::_RunStep()
+{
+    if (m_Steps.empty())
+        return;
+    m_IdleModalFrames = 0;
+    const std::function<void()> step = m_Steps.front();
+    m_Steps.pop_front();
+    step();
+}
+
+guiGlyph* HeadlessGame::FindWidget(const std::string& window, const std::string& widget) const
+{
+    guiWindow* found = m_Gui.FindWindow(window);
+    return found != nullptr ? found->FindChild(widget) : nullptr;
+}
+
+void HeadlessGame::Click(const std::string& window, const std::string& widget)
+{
+    // The place is taken when the press runs, after a frame that has drawn a window just shown.
+    Queue([] {});
+    Queue([this, window, widget]
+          {
+              guiGlyph* glyph = FindWidget(window, widget);
+              auto* target = glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+              if (target == nullptr)
+                  return;
+              const platform::Rect& rect = target->GetHitRect();
+              m_Gui.SetCursorPosition((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+              m_App->OnMouse(kMouseButton0, 1, 0, 0);
+          });
+    Queue([this] { m_App->OnMouse(kMouseButton0, 0, 0, 0); });
+}
+
+void HeadlessGame::Type(const std::string& text)
+{
+    for (const char c : text)
+        Queue([this, c] { m_App->OnKey(static_cast<uint8_t>(c), false, 0, 0, 0); });
+}
+
+void HeadlessGame::PressKey(uint8_t virtualKey)
+{
+    Queue([this, virtualKey] { m_App->OnKey(virtualKey, true, 0, 0, 0); });
+}
+
+bool HeadlessGame::RunScript(int extraFrames, int limit)
+{
+    for (int frame = 0; frame < limit && !m_Steps.empty(); ++frame)
+        if (!Frame())
+            return false;
+    if (!m_Steps.empty())
+        return false;
+    for (int frame = 0; frame < extraFrames; ++frame)
+        if (!Frame())
+            return false;
+    return true;
+}
+
+platform::FrameCapture HeadlessGame::Capture()
+{
+    platform::FrameCapture frame;
+    kaGraphicsManager* graphics = m_App->GetGraphicsManager();
+    if (graphics == nullptr || graphics->GetDevice() == nullptr ||
+        graphics->GetDevice()->CaptureFrame(&frame) != platform::GFX_OK)
+        return platform::FrameCapture();
+    return frame;
+}
+
+std::string HeadlessGame::ScreenshotFolder()
+{
+    return TARVOLIN_SCREENS_DIR;
+}
+
+bool HeadlessGame::Screenshot(const std::string& name)
+{
+    return Frame() && SaveCapture(name);
+}
+
+bool HeadlessGame::SaveCapture(const std::string& name)
+{
+    const platform::FrameCapture frame = Capture();
+    if (frame.Width == 0 || frame.Height == 0)
+        return false;
+    std::filesystem::create_directories(ScreenshotFolder());
+    kaTGAImage image;
+    return image.Create(frame.Width, frame.Height, 24, 0, frame.Rows.data()) &&
+           image.Save(ScreenshotFolder() + "/" + name + ".tga", false);
 }
 
 int HeadlessGame::Run()
@@ -71,6 +188,7 @@ int HeadlessGame::Run()
 
 bool HeadlessGame::Frame()
 {
+    _RunStep();
     platform::Message message;
     while (platform::PeekMessage(message, platform::PM_REMOVE))
     {

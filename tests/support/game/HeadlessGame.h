@@ -18,10 +18,14 @@
 #include "tests/support/SteppingClock.h"
 #include "tests/support/TempDir.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
+
+class guiGlyph;
 
 namespace testsupport
 {
@@ -73,10 +77,42 @@ public:
     const TempDir& Install() const { return m_Install; }
     kaProfiler& Profiler() { return m_Profiler; }
 
+    // A player's script. Each queued step runs at the start of one frame, also of the frames a modal
+    // window runs inside a click, so a script can answer the dialogs its clicks open. A modal wait
+    // that outlasts its script by kIdleModalFrames frames is ended (as a cancel) instead of hanging.
+    static constexpr int kIdleModalFrames = 200;
+    void Queue(const std::function<void()>& step) { m_Steps.push_back(step); }
+    // A frame to draw, the pointer to the middle of the named widget of the named window with button 0
+    // down, then up.
+    void Click(const std::string& window, const std::string& widget);
+    // Each character as a typed key, then each as its own frame.
+    void Type(const std::string& text);
+    // A virtual key (Enter, Backspace, End, ...).
+    void PressKey(uint8_t virtualKey);
+    // Runs frames until the script is done, then the extra ones; false when the loop ended first or
+    // the script did not finish within the limit.
+    bool RunScript(int extraFrames = 2, int limit = 2000);
+    size_t PendingSteps() const { return m_Steps.size(); }
+    // The widget by window and widget name (names compared without case), or null.
+    guiGlyph* FindWidget(const std::string& window, const std::string& widget) const;
+
+    // The last frame drawn, read back (real graphics only); empty when it cannot be read.
+    platform::FrameCapture Capture();
+    // Draws one frame and writes it as NAME.tga under the build's screens folder; false on failure.
+    bool Screenshot(const std::string& name);
+    static std::string ScreenshotFolder();
+    // Writes the last frame drawn as NAME.tga there, without drawing; for a step inside a modal wait.
+    bool SaveCapture(const std::string& name);
+
     // Steps of the clock while the test reads it; 0 leaves only AdvanceSeconds.
     void SetClockStep(double seconds) { m_Clock->SetStep(seconds); }
 
 private:
+    void _RunStep();
+    bool _ModalFrame();
+
+    std::deque<std::function<void()>> m_Steps;
+    int m_IdleModalFrames = 0;
     std::optional<ScopedVariable> m_Headless;
     TempDir m_Install;
     std::optional<CurrentDirectory> m_WorkingFolder;

@@ -251,7 +251,7 @@ std::vector<std::string> CaseTwins(const std::filesystem::path& folder)
 }
 
 // The generators of the sample tree run one after another into one folder; in the build's order or
-// any other, the tree ends with one "resources" and one "ui" folder (and guigen's button click in "Sounds").
+// any other, the tree ends with one "resources" and one "ui" folder and no two names differing only in case.
 TEST_F(ImageToolTest, SampleImagesShareTheFoldersOtherGeneratorsMake)
 {
     const std::vector<std::string> generators = {"'" GUIGEN_PATH "' .", "'" IMAGETOOL_PATH "' sample .",
@@ -270,7 +270,9 @@ TEST_F(ImageToolTest, SampleImagesShareTheFoldersOtherGeneratorsMake)
         std::set<std::string> top;
         for (const auto& entry : std::filesystem::directory_iterator(tree.Path()))
             top.insert(entry.path().filename().string());
-        EXPECT_EQ(top, (std::set<std::string>{"Sounds", "resources", "ui"})) << reversed;
+        // Besides the two shared folders each generator may have its own ("Sounds", "InitData").
+        EXPECT_EQ(top.count("resources"), 1u) << reversed;
+        EXPECT_EQ(top.count("ui"), 1u) << reversed;
         EXPECT_TRUE(std::filesystem::is_regular_file(tree.File("resources/DefaultTexture.bmp")));
     }
 }

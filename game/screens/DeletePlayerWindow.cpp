@@ -1,0 +1,54 @@
+#include "game/screens/DeletePlayerWindow.h"
+
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "game/Tarvolin.h"
+#include "game/screens/MainWindow.h"
+#include "game/screens/ScreenWidgets.h"
+#include "game/tvPlayer.h"
+
+DeletePlayerWindow::DeletePlayerWindow(const std::string& layoutFile, Tarvolin* app)
+    : guiWindow(layoutFile), m_App(app)
+{
+    m_NameBox = ScreenWidgets::Find<guiTextBox>(*this, kNameBox);
+    if (auto* ok = ScreenWidgets::Find<guiButton>(*this, kOkName))
+        ok->SetOnClick([this](int) { return OnOk(); });
+    if (auto* cancel = ScreenWidgets::Find<guiButton>(*this, kCancelName))
+        cancel->SetOnClick([this](int) { return OnCancel(); });
+    OnShow();
+}
+
+void DeletePlayerWindow::OnShow()
+{
+    if (m_NameBox != nullptr && m_App != nullptr && m_App->GetCurrentPlayer() != nullptr)
+        m_NameBox->SetText(m_App->GetCurrentPlayer()->GetPlayerName(), 0);
+    guiWindow::OnShow();
+}
+
+bool DeletePlayerWindow::OnOk()
+{
+    MainWindow* main = nullptr;
+    if (g_pGuiManager != nullptr)
+        if (guiWindow* found = g_pGuiManager->FindWindow(MainWindow::kWindowName))
+            main = found->DynamicCast<MainWindow>();
+    // The row's index names the profile: two profiles may share the name the box shows.
+    if (main != nullptr && m_App != nullptr)
+        m_App->DeletePlayer(m_App->GetPlayer(main->GetSelectedIndex()));
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->HideWindow(this, 1);
+    if (main != nullptr)
+        main->OnShow();
+    return true;
+}
+
+bool DeletePlayerWindow::OnCancel()
+{
+    if (g_pGuiManager != nullptr)
+    {
+        g_pGuiManager->HideWindow(this, 2);
+        if (guiWindow* main = g_pGuiManager->FindWindow(MainWindow::kWindowName))
+            main->OnShow();
+    }
+    return true;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "engine/gui/guiWindow.h"
+
+#include <string>
+
+// Escape during a run: quit the run (1) or resume (2).
+class InGameMenu : public guiWindow
+{
+public:
+    static constexpr const char* kWindowName = "InGameMenu";
+    static constexpr const char* kQuitName = "ok_quit";
+    static constexpr const char* kResumeName = "cancel_quit";
+
+    explicit InGameMenu(const std::string& layoutFile);
+};

@@ -1,0 +1,233 @@
+#include "engine/core/kaClassInfo.h"
+#include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiClassRecords.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiWidget.h"
+#include "game/screens/CreditsWindow.h"
+#include "game/screens/DeletePlayerWindow.h"
+#include "game/screens/InGameMenu.h"
+#include "game/screens/MainWindow.h"
+#include "game/screens/MapSaveMenu.h"
+#include "game/screens/NewPlayerWindow.h"
+#include "game/screens/ScreenWidgets.h"
+#include "platform/window/Rect.h"
+#include "tests/support/FrameReading.h"
+#include "tests/support/game/HeadlessGame.h"
+#include "tools/guigen/ScreenLayouts.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+using testsupport::HeadlessGame;
+
+namespace
+{
+
+using Lookup = std::pair<std::string, const kaClassInfo*>;
+
+// The class the game builds from each layout.
+guiWindow* BuildClass(const std::string& file, Tarvolin* app)
+{
+    if (file == "ui/common/main.kab")
+        return new MainWindow(file, app);
+    if (file == "ui/common/newplayer.kab")
+        return new NewPlayerWindow(file, app);
+    if (file == "ui/common/deleteplayer.kab")
+        return new DeletePlayerWindow(file, app);
+    if (file == "ui/common/credits.kab")
+        return new CreditsWindow(file);
+    if (file == "ui/common/ingamemenu.kab")
+        return new InGameMenu(file);
+    if (file == "UI/common/saveworld.kab")
+        return new MapSaveMenu(file);
+    return new guiWindow(file);
+}
+
+bool Inside(const platform::Rect& inner, const platform::Rect& outer)
+{
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+bool Overlap(const platform::Rect& a, const platform::Rect& b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+class ScreenContractGLTest : public ::testing::Test
+{
+protected:
+    static HeadlessGame::Options RealGraphics()
+    {
+        HeadlessGame::Options options;
+        options.realGraphics = true;
+        return options;
+    }
+
+    void SetUp() override { ASSERT_TRUE(m_Game.Start()); }
+    void TearDown() override { ScreenWidgets::SetWatcher(nullptr); }
+
+    // Shows the one window in front and draws it.
+    guiWindow* ShowAlone(const std::string& name)
+    {
+        guiManager& gui = m_Game.Gui();
+        for (guiWindow* open : m_Shown)
+            gui.HideWindow(open, 1);
+        m_Shown.clear();
+        guiWindow* window = gui.FindWindow(name);
+        if (window == nullptr)
+            return nullptr;
+        gui.ShowWindow(window, false);
+        m_Shown.push_back(window);
+        for (int i = 0; i < 2; ++i)
+            m_Game.Frame();
+        return window;
+    }
+
+    HeadlessGame m_Game{RealGraphics()};
+    std::vector<guiWindow*> m_Shown;
+};
+
+} // namespace
+
+TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
+{
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+    {
+        std::set<Lookup> looked;
+        ScreenWidgets::SetWatcher([&looked](const std::string& name, const kaClassInfo& record)
+                                  { looked.insert({name, &record}); });
+        guiWindow* window = BuildClass(layout.file, &m_Game.App());
+        ScreenWidgets::SetWatcher(nullptr);
+        EXPECT_EQ(window->GetName(), layout.window) << layout.file;
+        EXPECT_TRUE(gui::IsA(window->GetClassInfo(), layout.rootRecord())) << layout.file;
+        std::set<Lookup> rows;
+        for (const guigen::ScreenWidget& row : layout.widgets)
+        {
+            rows.insert({row.name, &row.record()});
+            EXPECT_NE(ScreenWidgets::Find(*window, row.name, row.record()), nullptr) << layout.file << " " << row.name;
+        }
+        EXPECT_EQ(looked, rows) << layout.file;
+        window->Release();
+    }
+}
+
+TEST_F(ScreenContractGLTest, TypedFieldsComeFirstInTheirWindowsOrder)
+{
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+    {
+        guiWindow* window = m_Game.Gui().FindWindow(layout.window);
+        ASSERT_NE(window, nullptr) << layout.window;
+        // The place among the window's own children of the one that holds the widget.
+        auto place = [window](const char* name)
+        {
+            guiGlyph* glyph = window->FindChild(name);
+            while (glyph != nullptr && glyph->GetParent() != window)
+                glyph = glyph->GetParent();
+            for (int i = 0; i < window->GetChildCount(); ++i)
+                if (window->GetChild(i) == glyph)
+                    return i;
+            return -1;
+        };
+        int lastTyped = -1;
+        int firstOther = window->GetChildCount();
+        for (const guigen::ScreenWidget& row : layout.widgets)
+        {
+            const int at = place(row.name);
+            ASSERT_GE(at, 0) << layout.window << " " << row.name;
+            if (row.editable)
+                lastTyped = std::max(lastTyped, at);
+            else
+                firstOther = std::min(firstOther, at);
+        }
+        EXPECT_LT(lastTyped, firstOther) << layout.window;
+    }
+}
+
+TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCaptionDrawsInsideItsButton)
+{
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+    {
+        guiWindow* window = ShowAlone(layout.window);
+        ASSERT_NE(window, nullptr) << layout.window;
+        const platform::Rect bounds = window->GetHitRect();
+        EXPECT_LE(bounds.right - bounds.left, 800) << layout.window;
+        const platform::FrameCapture frame = m_Game.Capture();
+        ASSERT_GT(frame.Width, 0u);
+        std::vector<std::pair<std::string, platform::Rect>> buttons;
+        for (const guigen::ScreenWidget& row : layout.widgets)
+        {
+            guiGlyph* glyph = window->FindChild(row.name);
+            auto* widget = glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+            ASSERT_NE(widget, nullptr) << layout.window << " " << row.name;
+            const platform::Rect rect = widget->GetHitRect();
+            // Clipping would cut a widget that leaves its window.
+            EXPECT_EQ(rect.right - rect.left, int(row.width)) << layout.window << " " << row.name;
+            EXPECT_EQ(rect.bottom - rect.top, int(row.height)) << layout.window << " " << row.name;
+            EXPECT_TRUE(Inside(rect, bounds)) << layout.window << " " << row.name;
+            if (glyph->DynamicCast<guiButton>() == nullptr)
+                continue;
+            for (const auto& other : buttons)
+                EXPECT_FALSE(Overlap(rect, other.second)) << row.name << " and " << other.first;
+            buttons.push_back({row.name, rect});
+            // The caption is white over pictures that have none.
+            int light = 0;
+            for (int y = rect.top; y < rect.bottom; ++y)
+                for (int x = rect.left; x < rect.right; ++x)
+                {
+                    const testsupport::Rgb pixel = testsupport::FramePixel(frame, x, y);
+                    light += pixel.r > 200 && pixel.g > 200 && pixel.b > 200 ? 1 : 0;
+                }
+            EXPECT_GE(light, 12) << layout.window << " " << row.name;
+            // Nor does it run past the button's ends.
+            for (int y = rect.top; y < rect.bottom; ++y)
+                for (const int x : {rect.left - 2, rect.right + 1})
+                {
+                    const testsupport::Rgb pixel = testsupport::FramePixel(frame, x, y);
+                    EXPECT_FALSE(pixel.r > 200 && pixel.g > 200 && pixel.b > 200)
+                        << layout.window << " " << row.name << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST_F(ScreenContractGLTest, EachScreenIsPhotographed)
+{
+    const std::pair<const char*, const char*> shots[] = {
+        {"main window", "main"},
+        {"New Player Window", "newplayer"},
+        {"Delete Player Window", "deleteplayer"},
+        {"credits window", "credits"},
+        {"InGameMenu", "ingamemenu"},
+        {"Save World Menu", "saveworld"},
+        {"loading dialog", "loading"},
+    };
+    for (const auto& shot : shots)
+    {
+        ASSERT_NE(ShowAlone(shot.first), nullptr) << shot.first;
+        ASSERT_TRUE(m_Game.Screenshot(shot.second)) << shot.first;
+    }
+    // The box over the main window, as a screen asks its question.
+    ASSERT_NE(ShowAlone("main window"), nullptr);
+    ASSERT_NE(m_Game.Gui().GetMessageBox(), nullptr);
+    ASSERT_TRUE(m_Game.Gui().GetMessageBox()->IsComplete());
+    bool saved = false;
+    for (int frame = 0; frame < 3; ++frame)
+        m_Game.Queue([] {});
+    m_Game.Queue([&saved, this] { saved = m_Game.SaveCapture("messagebox"); });
+    m_Game.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kYesName);
+    EXPECT_EQ(m_Game.Gui().ShowMessageBox("<text font bar16m color 1 1 1 1>Delete the driver Ann?</text>",
+                                          "Delete Driver", MessageBoxWindow::kYes | MessageBoxWindow::kNo),
+              MessageBoxWindow::kYes);
+    EXPECT_TRUE(saved);
+    for (const char* name : {"main", "credits", "messagebox", "loading"})
+        EXPECT_TRUE(std::filesystem::exists(HeadlessGame::ScreenshotFolder() + "/" + name + ".tga")) << name;
+}
