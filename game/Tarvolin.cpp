@@ -17,6 +17,7 @@
 #include "game/SongInfo.h"
 #include "game/WorldInfo.h"
 #include "game/tvPlayer.h"
+#include "game/tvWorldSounds.h"
 #include "platform/files/Files.h"
 #include "platform/system/ClockSource.h"
 #include "platform/system/DebugOutput.h"

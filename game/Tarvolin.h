@@ -24,6 +24,8 @@ class WorldInfo;
 class kaGraphicsManager;
 class kaProfilerOutput;
 class tvPlayer;
+class kaPhysicsWorld;
+class tvVehicle;
 
 // The game's application object: start-up, the per-frame work the message pump drives, and shutdown.
 class Tarvolin : public kaApp
@@ -222,6 +224,17 @@ public:
     const MusicCallback& GetMusicCallback() const { return m_MusicCallback; }
     int32_t GetCurrentSongIndex() const { return m_CurrentSongIndex; }
 
+    // World sounds and the player's vehicle.
+    // Mode 0 plays a cheer from the "Crowd" category, 1 starts the crowd loop at the effects volume, 2 stops
+    // it; other modes do nothing. Always true.
+    bool PlayCrowdSound(int32_t mode);
+    // The player's vehicle from its "Entity" record: made by its class (a plain tvVehicle without one),
+    // added to the world, given its record, initialised, and stepped with its wheels after every physics
+    // pass. Null, with nothing left in the world, when there is no record or its class is no vehicle.
+    static tvVehicle* LoadVehicleEntity(kaPhysicsWorld* world, const std::string& vehicleName);
+    tvVehicle* GetVehicle() const { return m_pVehicle; }
+    void SetVehicle(tvVehicle* vehicle) { m_pVehicle = vehicle; }
+
 private:
     // The steps of Init after the graphics device exists.
     void _LoadFonts();
@@ -316,4 +329,6 @@ private:
     float m_AxisRemainder[3] = {0.0f, 0.0f, 0.0f};
     kaSoundHandle m_CrowdSound;
     tvWorldSounds m_WorldSounds;
+    // Owned by the course world.
+    tvVehicle* m_pVehicle = nullptr;
 };

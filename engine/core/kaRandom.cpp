@@ -18,8 +18,9 @@ uint32_t NextSeed()
 int RandomInt(int n)
 {
     NextSeed();
+    // No index to give: -1, which callers with an empty list check for.
     if (n <= 0)
-        return 0;
+        return -1;
     const uint64_t scaled = static_cast<uint64_t>(g_Seed & 0x7FFFFFFFu) * static_cast<uint64_t>(n);
     const int result = static_cast<int>(scaled >> 31);
     return result >= n ? n - 1 : result;

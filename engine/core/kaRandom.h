@@ -4,7 +4,7 @@
 
 // The process-wide random sequence: a 32-bit linear congruential seed that starts at 0.
 
-// Advances the seed and returns an int in [0, n). A count of 0 or below gives 0.
+// Advances the seed and returns an int in [0, n). A count of 0 or below gives -1 (the seed still advances).
 int RandomInt(int n);
 
 // Advances the same seed and returns its low 31 bits over 2^31: uniform in [0, 1), never 1.

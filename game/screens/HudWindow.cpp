@@ -3,6 +3,9 @@
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiManager.h"
 
+#include <algorithm>
+#include <sstream>
+
 namespace
 {
 
@@ -13,12 +16,55 @@ bool IsKind(int32_t kind)
     return kind >= 1 && kind < HudWindow::kPowerUpKinds;
 }
 
+std::string Entry(const char* name, float value)
+{
+    std::ostringstream text;
+    text << name << ' ' << value;
+    return text.str();
+}
+
 } // namespace
 
 HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile) {}
 
+size_t HudWindow::CountCalls(const std::string& entry) const
+{
+    return static_cast<size_t>(std::count(m_CallLog.begin(), m_CallLog.end(), entry));
+}
+
+void HudWindow::HideElements(bool hide)
+{
+    m_CallLog.push_back(Entry("HideElements", hide ? 1.0f : 0.0f));
+    m_ElementsHidden = hide;
+}
+
+void HudWindow::HideCount()
+{
+    m_CallLog.push_back("HideCount");
+    m_CountVisible = false;
+}
+
+void HudWindow::SetTimeText(const std::string& text)
+{
+    m_CallLog.push_back("SetTimeText " + text);
+    m_TimeText = text;
+}
+
+void HudWindow::SetPointsText(const std::string& text)
+{
+    m_CallLog.push_back("SetPointsText " + text);
+    m_PointsText = text;
+}
+
+void HudWindow::SetDamage(float damage)
+{
+    m_CallLog.push_back(Entry("SetDamage", damage));
+    m_Damage = damage;
+}
+
 void HudWindow::ShowSongName(const std::string& name)
 {
+    m_CallLog.push_back("ShowSongName " + name);
     m_SongName = name;
     m_SongNameVisible = true;
     m_SongNameShownAt = GetTime(kApplicationTime);
@@ -26,12 +72,14 @@ void HudWindow::ShowSongName(const std::string& name)
 
 void HudWindow::SetCountImage(int32_t value)
 {
+    m_CallLog.push_back(Entry("SetCountImage", static_cast<float>(value)));
     m_CountValue = value;
     m_CountVisible = true;
 }
 
 void HudWindow::ShowPowerUpIcon(int32_t kind)
 {
+    m_CallLog.push_back(Entry("ShowPowerUpIcon", static_cast<float>(kind)));
     if (!IsKind(kind))
         return;
     m_IconVisible[kind] = true;
@@ -40,6 +88,7 @@ void HudWindow::ShowPowerUpIcon(int32_t kind)
 
 void HudWindow::HidePowerUpIcon(int32_t kind)
 {
+    m_CallLog.push_back(Entry("HidePowerUpIcon", static_cast<float>(kind)));
     if (IsKind(kind))
         m_IconVisible[kind] = false;
 }
@@ -51,6 +100,7 @@ bool HudWindow::IsPowerUpIconVisible(int32_t kind) const
 
 void HudWindow::UpdateIconTimers()
 {
+    m_CallLog.push_back("UpdateIconTimers");
     const double now = GetTime(kApplicationTime);
     if (m_SongNameVisible && now - m_SongNameShownAt > kIconTime)
         m_SongNameVisible = false;
@@ -61,6 +111,7 @@ void HudWindow::UpdateIconTimers()
 
 void HudWindow::ShowCourseSummary()
 {
+    m_CallLog.push_back("ShowCourseSummary");
     if (g_pGuiManager == nullptr)
         return;
     g_pGuiManager->HideWindow(this, 1);

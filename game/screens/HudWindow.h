@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class kaWorldBase;
 
@@ -23,13 +24,13 @@ public:
     kaWorldBase* GetWorld() const { return m_World; }
 
     void ShowSongName(const std::string& name);
-    void HideElements(bool hide) { m_ElementsHidden = hide; }
+    void HideElements(bool hide);
     void SetCountImage(int32_t value);
     bool IsCountVisible() const { return m_CountVisible; }
-    void HideCount() { m_CountVisible = false; }
-    void SetTimeText(const std::string& text) { m_TimeText = text; }
-    void SetPointsText(const std::string& text) { m_PointsText = text; }
-    void SetDamage(float damage) { m_Damage = damage; }
+    void HideCount();
+    void SetTimeText(const std::string& text);
+    void SetPointsText(const std::string& text);
+    void SetDamage(float damage);
     // Kinds outside 1..5 are ignored.
     void ShowPowerUpIcon(int32_t kind);
     void HidePowerUpIcon(int32_t kind);
@@ -47,6 +48,13 @@ public:
     float GetDamage() const { return m_Damage; }
     bool IsPowerUpIconVisible(int32_t kind) const;
 
+    // Every operation called, in order, as "Name" or "Name value", so that callers can be checked for what
+    // they told the HUD and how often.
+    const std::vector<std::string>& GetCallLog() const { return m_CallLog; }
+    void ClearCallLog() { m_CallLog.clear(); }
+    // How many logged calls are exactly this entry.
+    size_t CountCalls(const std::string& entry) const;
+
 private:
     kaWorldBase* m_World = nullptr;
     std::string m_SongName;
@@ -60,4 +68,5 @@ private:
     float m_Damage = 0.0f;
     bool m_IconVisible[kPowerUpKinds] = {};
     double m_IconShownAt[kPowerUpKinds] = {};
+    std::vector<std::string> m_CallLog;
 };

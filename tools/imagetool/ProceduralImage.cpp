@@ -98,3 +98,36 @@ Picture ProceduralImage::Tree(uint32_t width, uint32_t height, uint32_t trunk, u
         }
     return picture;
 }
+
+Picture ProceduralImage::CarSide(uint32_t width, uint32_t height, uint32_t body, uint32_t sky, uint32_t ground)
+{
+    Picture picture = Gradient(width, height, sky, ground, true);
+    const double w = width;
+    const double h = height;
+    const double wheelRadius = h * 0.14;
+    const double wheelY = h * 0.72;
+    const double wheelX[2] = {w * 0.27, w * 0.73};
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            const double px = x + 0.5;
+            const double py = y + 0.5;
+            uint32_t& texel = picture.texels[static_cast<size_t>(y) * width + x];
+            const bool lower = px > w * 0.1 && px < w * 0.9 && py > h * 0.5 && py < h * 0.72;
+            const bool cabin = px > w * 0.3 && px < w * 0.68 && py > h * 0.32 && py <= h * 0.5;
+            const bool window = px > w * 0.34 && px < w * 0.64 && py > h * 0.36 && py <= h * 0.48;
+            if (window)
+                texel = 0xFF78A0C8u;
+            else if (lower || cabin)
+                texel = body;
+            for (double cx : wheelX)
+            {
+                const double dx = px - cx;
+                const double dy = py - wheelY;
+                const double d = std::sqrt(dx * dx + dy * dy);
+                if (d < wheelRadius)
+                    texel = d < wheelRadius * 0.45 ? 0xFFB0B0B0u : 0xFF202020u;
+            }
+        }
+    return picture;
+}

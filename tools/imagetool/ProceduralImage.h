@@ -18,4 +18,7 @@ public:
     // A tree seen from the side for a billboard: a trunk standing on the bottom row, a round crown
     // above it, clear around both.
     static Picture Tree(uint32_t width, uint32_t height, uint32_t trunk, uint32_t crown);
+    // A car seen from the side for a vehicle's picture: body and cabin in the body colour, dark wheels, on
+    // a vertical gradient from sky to ground.
+    static Picture CarSide(uint32_t width, uint32_t height, uint32_t body, uint32_t sky, uint32_t ground);
 };

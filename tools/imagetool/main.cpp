@@ -95,6 +95,10 @@ int Sample(const std::string& folder)
     ok = WriteSample(folder, "resources/trees/tree.tga",
                      ProceduralImage::Tree(64, 128, 0xFF5A3A1E, 0xFF2E7D32)) &&
          ok;
+    // The default vehicle's picture on the vehicle screen.
+    ok = WriteSample(folder, "UI/vehicles/charger.bmp",
+                     ProceduralImage::CarSide(256, 128, 0xFFC81E1E, 0xFF8CB4DC, 0xFF506040)) &&
+         ok;
     return ok ? 0 : 1;
 }
 

@@ -372,9 +372,10 @@ bool SampleModels::_Ramp()
            _Texture(folder, "ramp.tga", 4);
 }
 
-bool SampleModels::_Car()
+bool SampleModels::_Car(bool charger)
 {
     const std::string folder = std::string(kModels) + "car/";
+    const std::string stem = charger ? "charger" : "car";
     KM_MaterialList materials;
     auto car = Material("Car", "", Packed(255, 255, 255));
     car->SubMaterials().Append(Material("Paint", "car_paint.tga", Packed(200, 30, 30)));
@@ -405,6 +406,9 @@ bool SampleModels::_Car()
     // above the ground to the cabin roof, 4 long.
     objects.Append(BoxPrimitive("PRIM_Body", 1.8f, 1.1f, 4.0f, {0, 0.2f, 0}));
     objects.Append(BoxPrimitive("PRIM_VERTBOX_door", 0.4f, 1.2f, 0.6f, {-0.9f, 0.5f, 0.2f}));
+    // Inside the body's box: it moves nothing, but names the surface a launch plate looks for.
+    if (charger)
+        objects.Append(BoxPrimitive(kChargerLaunchPrimitive, 1.0f, 0.1f, 1.0f, {0, 0.25f, 0}));
 
     auto light = std::make_unique<KM_Light>();
     light->SetName("Headlight");
@@ -428,9 +432,10 @@ bool SampleModels::_Car()
     objects.Append(AttachmentPoint("RL", {-0.85f, 0.35f, 1.3f}, "type=W WA"));
     objects.Append(AttachmentPoint("RR", {0.85f, 0.35f, 1.3f}, "type=W WA\r\nset=FL FR RL\r\nset=FR FL RR"));
     objects.Append(AttachmentPoint("Driver", {-0.35f, 0.9f, 0.2f}, "type=S"));
-    if (!WriteModel(_Prepare(folder + "car.kmf"), "car", materials, objects) ||
-        !_Texture(folder, "car_paint.tga", 5) || !_Texture(folder, "car_glass.tga", 6) ||
-        !_Texture(folder, "car_trim.tga", 7))
+    if (!WriteModel(_Prepare(folder + stem + ".kmf"), stem, materials, objects))
+        return false;
+    if (!charger && (!_Texture(folder, "car_paint.tga", 5) || !_Texture(folder, "car_glass.tga", 6) ||
+                     !_Texture(folder, "car_trim.tga", 7)))
         return false;
 
     // As a descriptor the car is a root bone holding the mesh and a bone at each wheel hub, where the
@@ -453,13 +458,25 @@ bool SampleModels::_Car()
         bone.orientation[3][2] = -hub.z;
         skeleton.m_Bones[index++] = bone;
     }
+    for (const ChargerBone& extra : kChargerBones)
+    {
+        if (!charger)
+            break;
+        KM_Skeleton::Bone bone;
+        bone.name = extra.bone;
+        bone.parentName = kCarRootBone;
+        bone.orientation[3][0] = -extra.x;
+        bone.orientation[3][1] = -extra.y;
+        bone.orientation[3][2] = -extra.z;
+        skeleton.m_Bones[index++] = bone;
+    }
     skeleton.m_BoneCount = index;
     KM_ObjectList skeletonObjects;
     skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
-    return WriteObjects(_Prepare(folder + "car_skeleton.kmf"),
+    return WriteObjects(_Prepare(folder + stem + "_skeleton.kmf"),
                         [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
-           _Text(folder + "car.xml", "<Model>" + folder + "car.kmf</Model>\n<Skeleton>" + folder +
-                                         "car_skeleton.kmf</Skeleton>\n");
+           _Text(folder + stem + ".xml", "<Model>" + folder + stem + ".kmf</Model>\n<Skeleton>" + folder +
+                                             stem + "_skeleton.kmf</Skeleton>\n");
 }
 
 bool SampleModels::_Wheel()
@@ -721,6 +738,6 @@ bool SampleModels::_Sign()
 
 bool SampleModels::WriteAll()
 {
-    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Wheel() && _Motorcycle() && _Rider() &&
+    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Car(true) && _Wheel() && _Motorcycle() && _Rider() &&
            _Arena() && _LampPost() && _Sign();
 }

@@ -33,6 +33,18 @@ public:
     static constexpr CarHub kCarHubs[] = {
         {"HubFL", -0.85f, -1.3f}, {"HubFR", 0.85f, -1.3f}, {"HubRL", -0.85f, 1.3f}, {"HubRR", 0.85f, 1.3f}};
     static constexpr float kCarWheelRadius = 0.35f;
+    // The charger: the car's body with bones where its exhaust and its damage smoke sit, and a launch
+    // plate's primitive under its floor.
+    struct ChargerBone
+    {
+        const char* bone;
+        float x, y, z;
+    };
+    static constexpr ChargerBone kChargerBones[] = {{"Exhaust", 0.5f, 0.3f, 2.05f},
+                                                    {"SmokeEngine", 0.0f, 0.85f, -1.5f},
+                                                    {"SmokeCabin", 0.0f, 1.35f, 0.3f},
+                                                    {"SmokeBoot", 0.0f, 0.85f, 1.6f}};
+    static constexpr const char* kChargerLaunchPrimitive = "PRIM_Launch";
     // The wheel descriptor's one bone, at its hub.
     static constexpr const char* kWheelHubBone = "Hub";
 
@@ -48,7 +60,8 @@ private:
     bool _Crate();
     bool _Ball();
     bool _Ramp();
-    bool _Car();
+    // The car, or with its extra bones and primitive the charger.
+    bool _Car(bool charger = false);
     bool _Wheel();
     bool _Motorcycle();
     bool _Rider();

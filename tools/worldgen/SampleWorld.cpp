@@ -249,6 +249,60 @@ void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::stri
     AppendTextElement(AppendElement(record, "data"), "name", name);
 }
 
+// A wheel record of that class on the sample wheel model.
+void AppendWheelRecord(TiXmlElement* root, const char* id, const char* classType)
+{
+    TiXmlElement* wheel = AppendRecord(root, id, "Entity");
+    AppendTextElement(wheel, "classType", classType);
+    AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
+    AppendTextElement(wheel, "wheelMaterial", "Tyre");
+}
+
+// A car record: four wheels of that record on the named joints, the front steered, the rear driven, the
+// engine's sounds. Returns its data for more keys.
+TiXmlElement* AppendCar(TiXmlElement* root, const char* id, const char* classType, const char* model,
+                        const char* wheelClass, const char* wheelRecord, float mass)
+{
+    const struct
+    {
+        const char* joint;
+        const char* bone;
+        bool front;
+    } wheels[] = {{"FrontLeft", "HubFL", true},
+                  {"FrontRight", "HubFR", true},
+                  {"RearLeft", "HubRL", false},
+                  {"RearRight", "HubRR", false}};
+    TiXmlElement* car = AppendRecord(root, id, "Entity");
+    AppendTextElement(car, "classType", classType);
+    AppendTextElement(car, "kmfFilename", std::string(kModels) + model);
+    AppendFloatElement(car, "mass", mass);
+    for (const auto& w : wheels)
+    {
+        const std::string record = std::string("CarJoint") + w.joint;
+        TiXmlElement* joint = AppendElement(car, "joint");
+        AppendTextElement(joint, "jointClass", "kaHinge2Joint");
+        AppendTextElement(joint, "childClass", wheelClass);
+        AppendTextElement(joint, "childInitID", wheelRecord);
+        AppendTextElement(joint, "parentBone", w.bone);
+        AppendTextElement(joint, "childBone", "Hub");
+        AppendTextElement(joint, "jointInitID", record);
+    }
+    for (const auto& w : wheels)
+        AppendTextElement(AppendElement(car, w.front ? "steering" : "power"), "joint", w.joint);
+    for (const auto& w : wheels)
+    {
+        TiXmlElement* bone = AppendElement(car, "wheelEmitterBone");
+        AppendTextElement(bone, "wheelName", w.joint);
+        AppendTextElement(bone, "boneName", w.bone);
+    }
+    AppendTextElement(car, "startSound", SampleWorld::kEngineStartSound);
+    AppendTextElement(car, "loopSound", SampleWorld::kEngineLoopSound);
+    AppendTextElement(car, "stopSound", SampleWorld::kEngineStopSound);
+    return car;
+}
+
+void AppendChargerRecords(TiXmlElement* root);
+
 // The sample car: a body on four wheels, the front ones steered and the rear ones driven; its joints'
 // suspension, its tyres, the surfaces it drives on and the particles they throw.
 void AppendVehicleRecords(TiXmlElement* root)
@@ -274,47 +328,62 @@ void AppendVehicleRecords(TiXmlElement* root)
     AppendFloatElement(rear, "lowStop", 0.0f);
     AppendFloatElement(rear, "highStop", 0.0f);
 
-    TiXmlElement* wheel = AppendRecord(root, SampleWorld::kWheelRecord, "Entity");
-    AppendTextElement(wheel, "classType", "kaWheel");
-    AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
-    AppendTextElement(wheel, "wheelMaterial", "Tyre");
+    AppendWheelRecord(root, SampleWorld::kWheelRecord, "kaWheel");
+    AppendCar(root, SampleWorld::kCarRecord, "kaVehicle", "car/car.xml", "kaWheel", SampleWorld::kWheelRecord,
+              2.0f);
+    // The joints every car hangs its wheels on, by name.
+    for (const char* joint : {"FrontLeft", "FrontRight", "RearLeft", "RearRight"})
+        AppendNamedJoint(root, std::string("CarJoint") + joint,
+                         joint[0] == 'F' ? "CarFrontJoint" : "CarRearJoint", joint);
+    AppendChargerRecords(root);
+}
 
-    const struct
-    {
-        const char* joint;
-        const char* bone;
-        bool front;
-    } wheels[] = {{"FrontLeft", "HubFL", true},
-                  {"FrontRight", "HubFR", true},
-                  {"RearLeft", "HubRL", false},
-                  {"RearRight", "HubRR", false}};
-    TiXmlElement* car = AppendRecord(root, SampleWorld::kCarRecord, "Entity");
-    AppendTextElement(car, "classType", "kaVehicle");
-    AppendTextElement(car, "kmfFilename", std::string(kModels) + "car/car.xml");
-    AppendFloatElement(car, "mass", 2.0f);
-    for (const auto& w : wheels)
-    {
-        const std::string record = std::string("CarJoint") + w.joint;
-        AppendNamedJoint(root, record, w.front ? "CarFrontJoint" : "CarRearJoint", w.joint);
-        TiXmlElement* joint = AppendElement(car, "joint");
-        AppendTextElement(joint, "jointClass", "kaHinge2Joint");
-        AppendTextElement(joint, "childClass", "kaWheel");
-        AppendTextElement(joint, "childInitID", SampleWorld::kWheelRecord);
-        AppendTextElement(joint, "parentBone", w.bone);
-        AppendTextElement(joint, "childBone", "Hub");
-        AppendTextElement(joint, "jointInitID", record);
-    }
-    for (const auto& w : wheels)
-        AppendTextElement(AppendElement(car, w.front ? "steering" : "power"), "joint", w.joint);
-    for (const auto& w : wheels)
-    {
-        TiXmlElement* bone = AppendElement(car, "wheelEmitterBone");
-        AppendTextElement(bone, "wheelName", w.joint);
-        AppendTextElement(bone, "boneName", w.bone);
-    }
-    AppendTextElement(car, "startSound", SampleWorld::kEngineStartSound);
-    AppendTextElement(car, "loopSound", SampleWorld::kEngineLoopSound);
-    AppendTextElement(car, "stopSound", SampleWorld::kEngineStopSound);
+// An emitter the game's vehicle carries on a bone: exhaust fumes or damage smoke.
+void AppendVehicleEmitter(TiXmlElement* root, const char* id, float rate, float speed, float size, int grey)
+{
+    TiXmlElement* data = AppendRecord(root, id, "Entity");
+    AppendTextElement(data, "classType", "kaParticleEmitter");
+    AppendIntElement(data, "maxParticles", 80);
+    AppendFloatElement(data, "lifeTime", 1.2f);
+    AppendFloatElement(data, "emitRate", rate);
+    AppendTextElement(data, "texture", "resources/particles/spark.tga");
+    AppendFloatElement(data, "startVelocityFor", speed);
+    AppendFloatElement(data, "startVelocityX", 0.5f);
+    AppendFloatElement(data, "startVelocityZ", 0.5f);
+    AppendFloatElement(data, "scaleXStart", size);
+    AppendFloatElement(data, "scaleXEnd", size * 4.0f);
+    AppendFloatElement(data, "scaleYStart", size);
+    AppendFloatElement(data, "scaleYEnd", size * 4.0f);
+    AppendColour(data, "colorStart", grey, grey, grey, 200);
+    AppendColour(data, "colorEnd", grey, grey, grey, 0);
+    TiXmlElement* gravity = AppendElement(data, "gravity");
+    AppendFloatElement(gravity, "x", 0.0f);
+    AppendFloatElement(gravity, "y", 0.5f);
+    AppendFloatElement(gravity, "z", 0.0f);
+}
+
+// The default vehicle: the sample car as the game's vehicle on game wheels, with exhaust at its pipe,
+// smoke at three places that damage lights, and a launch plate's surface under its floor.
+void AppendChargerRecords(TiXmlElement* root)
+{
+    AppendMaterial(root, SampleWorld::kLaunchMaterial, 1.0f, nullptr, nullptr);
+    AppendVehicleEmitter(root, SampleWorld::kChargerExhaust, 20.0f, 1.0f, 0.1f, 150);
+    AppendVehicleEmitter(root, SampleWorld::kChargerSmoke, 40.0f, 2.0f, 0.3f, 50);
+    AppendWheelRecord(root, SampleWorld::kChargerWheelRecord, "tvWheel");
+    // Heavy enough that a hard knock passes the game's damage threshold, with the drive scaled to match.
+    TiXmlElement* car = AppendCar(root, SampleWorld::kChargerRecord, "tvVehicle", "car/charger.xml", "tvWheel",
+                                  SampleWorld::kChargerWheelRecord, 8.0f);
+    AppendFloatElement(car, "acceleration", 13.0f);
+    TiXmlElement* exhaust = AppendElement(car, "exhaustEmitter");
+    AppendTextElement(exhaust, "emitterInitID", SampleWorld::kChargerExhaust);
+    AppendTextElement(exhaust, "bone", "Exhaust");
+    TiXmlElement* smoke = AppendElement(car, "damageEmitter");
+    AppendTextElement(smoke, "emitterInitID", SampleWorld::kChargerSmoke);
+    for (const char* bone : {"SmokeEngine", "SmokeCabin", "SmokeBoot"})
+        AppendTextElement(smoke, "bone", bone);
+    TiXmlElement* lookup = AppendElement(car, "materialLookup");
+    AppendTextElement(lookup, "materialID", SampleWorld::kLaunchMaterial);
+    AppendTextElement(lookup, "prim", "PRIM_Launch");
 }
 
 // Water, sky box and sun, keyed in the order the world writes them.
@@ -537,15 +606,24 @@ bool SampleWorld::WriteAll()
     BuildTerrainCourse(layered, true);
     TiXmlDocument single;
     BuildTerrainCourse(single, false);
-    return _Write(kInitDataFile, records) && _Write(kCourseFile, course) &&
+    // The default vehicle as the vehicle screen lists it.
+    TiXmlDocument charger;
+    TiXmlElement* vehicle = AppendElement(&charger, "vehicles");
+    AppendTextElement(vehicle, "initID", kChargerRecord);
+    AppendTextElement(vehicle, "imagefile", kChargerPicture);
+    return _Write(kInitDataFile, records) && _Write(kCourseFile, course) && _Write(kChargerFile, charger) &&
            _Write(kLayeredCourseFile, layered) && _Write(kSingleLayerCourseFile, single);
 }
 
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)
 {
     const std::string path = m_Root + "/" + relative;
-    const std::string folder = path.substr(0, path.rfind('/'));
-    if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
-        return false;
+    // Every folder on the way, from the root down: a fresh root holds none of them.
+    for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
+    {
+        const std::string folder = m_Root + "/" + relative.substr(0, slash);
+        if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
+            return false;
+    }
     return SaveXmlDocument(document, path);
 }

@@ -29,6 +29,15 @@ public:
     static constexpr float kWaterLevel = 22.0f;
     static constexpr const char* kCarRecord = "SampleCar";
     static constexpr const char* kWheelRecord = "SampleWheel";
+    // The default vehicle: its record, wheel, emitters, its launch plate's surface and its vehicle file.
+    static constexpr const char* kChargerRecord = "Charger";
+    static constexpr const char* kChargerWheelRecord = "ChargerWheel";
+    static constexpr const char* kChargerExhaust = "ChargerExhaust";
+    static constexpr const char* kChargerSmoke = "ChargerSmoke";
+    static constexpr const char* kLaunchMaterial = "Launch";
+    static constexpr const char* kChargerFile = "data/vehicles/charger.xml";
+    // Written by imagetool's sample images.
+    static constexpr const char* kChargerPicture = "UI/vehicles/charger.bmp";
     static constexpr const char* kDirt = "Dirt";
     static constexpr const char* kTarmac = "Tarmac";
     // The engine's three parts, written with the game's other sounds.

@@ -35,8 +35,18 @@ TEST_F(RandomTest, ResultsStayBelowTheCount)
         ASSERT_GE(value, 0);
         ASSERT_LT(value, 3);
     }
-    EXPECT_EQ(RandomInt(0), 0);
-    EXPECT_EQ(RandomInt(-5), 0);
+    EXPECT_EQ(RandomInt(0), -1);
+    EXPECT_EQ(RandomInt(-5), -1);
+}
+
+TEST_F(RandomTest, AnEmptyCountStillAdvancesTheSeedAndGivesMinusOne)
+{
+    // Seed 0, n = 10: the seed becomes 12345 and the draw is 0.
+    EXPECT_EQ(RandomInt(10), 0);
+    SetRandomSeed(0);
+    EXPECT_EQ(RandomInt(0), -1);
+    // The seed moved exactly as a real draw would have: the next draw is the second of the sequence.
+    EXPECT_EQ(RandomInt(100), 65);
 }
 
 namespace

@@ -99,7 +99,8 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    EXPECT_EQ(first.size(), 43u);
+    // The charger adds its model, skeleton and descriptor.
+    EXPECT_EQ(first.size(), 46u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -336,5 +337,36 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 23);
+    EXPECT_EQ(files, 25);
+}
+
+TEST_F(KmfGenTest, TheChargerIsTheCarWithEmitterBonesAndALaunchSurface)
+{
+    auto car = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "car/car_skeleton.kmf").c_str());
+    auto charger = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "car/charger_skeleton.kmf").c_str());
+    ASSERT_NE(car, nullptr);
+    ASSERT_NE(charger, nullptr);
+    // The car's bones first, where they were, then the exhaust and the three smoke places.
+    ASSERT_EQ(charger->m_Bones.size(), car->m_Bones.size() + 4u);
+    for (uint32_t i = 0; i < car->m_Bones.size(); ++i)
+    {
+        EXPECT_EQ(charger->m_Bones[i].name, car->m_Bones[i].name);
+        EXPECT_EQ(charger->m_Bones[i].orientation[3][0], car->m_Bones[i].orientation[3][0]);
+    }
+    const char* const extra[] = {"Exhaust", "SmokeEngine", "SmokeCabin", "SmokeBoot"};
+    for (uint32_t i = 0; i < 4; ++i)
+    {
+        const KM_Skeleton::Bone& bone = charger->m_Bones[static_cast<uint32_t>(car->m_Bones.size()) + i];
+        EXPECT_EQ(bone.name, extra[i]);
+        EXPECT_EQ(bone.parentName, "Body");
+    }
+    auto body = Load("car/charger.kmf");
+    ASSERT_NE(body, nullptr);
+    const auto plain = Load("car/car.kmf");
+    ASSERT_EQ(body->GetPrimitiveCount(), plain->GetPrimitiveCount() + 1);
+    EXPECT_EQ(body->GetPrimitive(body->GetPrimitiveCount() - 1)->GetName(), "PRIM_Launch");
+    std::ifstream descriptor(s_Root->File(kModels + "car/charger.xml"));
+    std::ostringstream text;
+    text << descriptor.rdbuf();
+    EXPECT_NE(text.str().find("<Skeleton>resources/models/car/charger_skeleton.kmf</Skeleton>"), std::string::npos);
 }

@@ -1,0 +1,5 @@
+#include "game/tvWorld.h"
+
+tvWorld::tvWorld() = default;
+
+tvWorld::~tvWorld() = default;
