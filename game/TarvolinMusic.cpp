@@ -3,8 +3,13 @@
 #include "engine/core/kaRandom.h"
 #include "game/SongInfo.h"
 #include "game/Tarvolin.h"
+#include "game/screens/HudWindow.h"
+#include "game/tvVehicle.h"
+#include "game/tvWorld.h"
 
+#include <algorithm>
 #include <climits>
+#include <utility>
 
 void Tarvolin::_StartMusic()
 {
@@ -70,26 +75,35 @@ void Tarvolin::ChangeSong(bool next)
     const bool paused = IsPaused();
     SetPaused(true);
     // With no songs listed the keys leave the playing song alone.
+    std::string name;
     if (!m_Songs.empty() && g_pWizard)
     {
         g_pWizard->StopSong(true);
         if (next)
         {
-            if (PlaySong(m_CurrentSongIndex + 1).empty())
-                PlaySong(0);
+            name = PlaySong(m_CurrentSongIndex + 1);
+            if (name.empty())
+                name = PlaySong(0);
         }
         else
         {
-            PlaySong(m_CurrentSongIndex > 0 ? m_CurrentSongIndex - 1 : GetSongCount() - 1);
+            name = PlaySong(m_CurrentSongIndex > 0 ? m_CurrentSongIndex - 1 : GetSongCount() - 1);
         }
         g_pWizard->StartSong();
     }
     SetPaused(paused);
-    // The course HUD that shows the song's name does not exist yet.
+    // During the course preview the world has no HUD yet.
+    if (auto* course = dynamic_cast<tvWorld*>(GetCurrentWorld()))
+        if (HudWindow* hud = course->GetHudWindow())
+            hud->ShowSongName(name);
 }
 
 namespace
 {
+
+// Wheel spin rates below which the music calms down, and from which it gets busier.
+constexpr float kCalmSpinRate = 30.0f;
+constexpr float kBusySpinRate = 60.0f;
 
 // Draws the song's next loop within its current range.
 void PickNextGroove(Song& song)
@@ -120,6 +134,42 @@ int32_t StepUp(int32_t level)
     return level < INT_MAX ? level + 1 : level;
 }
 
+// The groove range a course's music moves to at a wheel spin rate: calm loops while the wheels turn slowly,
+// busier ones while they spin fast.
+std::pair<int32_t, int32_t> GrooveRangeForSpin(float rate, int32_t low, int32_t high)
+{
+    int32_t newLow = low;
+    int32_t newHigh = high;
+    if (rate < kCalmSpinRate)
+    {
+        newLow = low > 1 ? low - 1 : low;
+        newHigh = high > 2 ? high - 1 : high;
+    }
+    else if (rate < kBusySpinRate)
+    {
+        if (low > 3)
+        {
+            newLow = low - 1;
+            newHigh = high > 4 ? high - 1 : high;
+        }
+        else if (high > 4)
+            newHigh = high - 1;
+        else if (low == 3 && high == 4)
+            newLow = newHigh = 1;
+        else if (high == 4)
+            newLow = low + 1;
+        else if (high < low + 2)
+            newHigh = high + 1;
+        else if (low < 3)
+            newLow = low + 1;
+    }
+    else if (high < 5 && high < low + 2)
+        newHigh = high + 1;
+    else if (low < 4)
+        newLow = low + 1;
+    return {std::max(newLow, 1), std::max(newHigh, 1)};
+}
+
 } // namespace
 
 void Tarvolin::ChooseNextGroove()
@@ -143,7 +193,15 @@ void Tarvolin::ChooseNextGroove()
         return;
     }
     // In a course the range follows the player vehicle's wheel spin once the song has played the grooves
-    // owed to its last change. The game's vehicle class does not exist yet, so a course runs as one
-    // without a player vehicle: the next loop is drawn within the current range.
-    PickNextGroove(*song);
+    // owed to its last change; without a player vehicle the next loop is drawn within the current range.
+    if (!m_pVehicle || song->groovesPerChange > song->changeCount)
+    {
+        PickNextGroove(*song);
+        return;
+    }
+    const std::pair<int32_t, int32_t> range = GrooveRangeForSpin(m_pVehicle->GetWheelSpinRate(), low, high);
+    if (range.first != low || range.second != high)
+        song->SetGrooveRange(range.first, range.second);
+    else
+        PickNextGroove(*song);
 }

@@ -4,6 +4,9 @@
 #include "engine/core/kaRandom.h"
 #include "engine/render/kaWorldBase.h"
 #include "game/Tarvolin.h"
+#include "game/screens/HudWindow.h"
+#include "game/tvVehicle.h"
+#include "game/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tests/game/InstallFolder.h"
 #include "tests/support/RiffBuilder.h"
@@ -19,6 +22,13 @@ using testsupport::RiffBuilder;
 namespace
 {
 
+// The player's vehicle with its wheels spinning at a set rate.
+class SpinningVehicle : public tvVehicle
+{
+public:
+    void SetSpinRate(float rate) { m_WheelSpinRate = rate; }
+};
+
 class TarvolinMusicTest : public ::testing::Test
 {
 protected:
@@ -30,6 +40,7 @@ protected:
     }
     void TearDown() override
     {
+        m_App.SetVehicle(nullptr);
         m_App.SetCurrentWorld(nullptr);
         m_Wizard.UnloadSong();
         SetRandomSeed(0);
@@ -307,6 +318,77 @@ TEST_F(TarvolinMusicTest, InACourseWithoutAVehicleTheRangeStaysAndTheNextLoopIsD
         EXPECT_NE(song.nextLoop, song.currentLoop);
         song.currentLoop = song.nextLoop;
     }
+}
+
+TEST_F(TarvolinMusicTest, InACourseTheRangeFollowsThePlayerVehiclesWheelSpin)
+{
+    struct Case
+    {
+        float rate;
+        int low, high;
+        int newLow, newHigh;
+    } cases[] = {
+        // Slow wheels calm the music down, never below 1 and 2.
+        {10.0f, 3, 4, 2, 3},
+        {10.0f, 1, 2, 1, 2},
+        {10.0f, 2, 2, 1, 2},
+        // Medium spin.
+        {45.0f, 4, 5, 3, 4},
+        {45.0f, 2, 5, 2, 4},
+        {45.0f, 3, 4, 1, 1},
+        {45.0f, 2, 4, 3, 4},
+        {45.0f, 1, 2, 1, 3},
+        {45.0f, 1, 3, 2, 3},
+        {45.0f, 3, 3, 3, 4},
+        // Fast wheels make it busier, up to the top loops.
+        {70.0f, 1, 2, 1, 3},
+        {70.0f, 1, 3, 2, 3},
+        {70.0f, 4, 5, 4, 5},
+    };
+    SpinningVehicle vehicle;
+    m_App.SetVehicle(&vehicle);
+    m_App.SetCurrentWorld(&m_Course);
+    for (const Case& c : cases)
+    {
+        LoadSong({1, 2, 3, 4, 5}, c.low, c.high);
+        Song& song = *m_Wizard.GetSong();
+        vehicle.SetSpinRate(c.rate);
+        // The song owes grooves of its range first: the range stays while they are drawn.
+        while (song.changeCount < song.groovesPerChange)
+        {
+            m_App.ChooseNextGroove();
+            EXPECT_EQ(std::make_pair(song.grooveLow, song.grooveHigh), std::make_pair(c.low, c.high));
+        }
+        const int before = song.changeCount;
+        m_App.ChooseNextGroove();
+        EXPECT_EQ(std::make_pair(song.grooveLow, song.grooveHigh), std::make_pair(c.newLow, c.newHigh))
+            << c.rate << ": " << c.low << "," << c.high;
+        ASSERT_NE(song.nextLoop, nullptr);
+        EXPECT_TRUE(song.InGrooveRange(song.nextLoop->id3)) << c.rate << ": " << c.low << "," << c.high;
+        if (c.newLow == c.low && c.newHigh == c.high)
+            EXPECT_EQ(song.changeCount, before + 1) << "an unchanged range draws the next loop in it";
+        else
+            EXPECT_EQ(song.changeCount, 1) << "a new range starts its count again";
+    }
+}
+
+TEST_F(TarvolinMusicTest, TheMusicKeysShowTheSongNameOnTheCoursesHudOnlyOnceItHasOne)
+{
+    ThreeSongs();
+    tvWorld course;
+    m_App.SetCurrentWorld(&course);
+    // The preview: no HUD yet, the song still changes.
+    m_App.ChangeSong(true);
+    EXPECT_EQ(m_App.GetCurrentSongIndex(), 1);
+    HudWindow hud("missing.kab");
+    course.SetHudWindow(&hud);
+    m_App.ChangeSong(true);
+    EXPECT_EQ(hud.GetSongName(), "Gamma");
+    EXPECT_TRUE(hud.IsSongNameVisible());
+    m_App.ChangeSong(false);
+    EXPECT_EQ(hud.GetSongName(), "Beta");
+    course.SetHudWindow(nullptr);
+    m_App.SetCurrentWorld(nullptr);
 }
 
 TEST_F(TarvolinMusicTest, ABusySongKeepsItsRangeAndItsNextLoop)
