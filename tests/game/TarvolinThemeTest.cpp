@@ -138,8 +138,8 @@ TEST(TarvolinThemeTest, GeneratedThemeFollowsTheWheelSpinInACourse)
             app.ChooseNextGroove();
             const Song* song = wizard.GetSong();
             if (song->streamNextLoop)
-                chosen.push_back(
-                    {vehicle.GetWheelSpinRate(), song->grooveLow, song->grooveHigh, song->streamNextLoop->grooveLevel});
+                chosen.push_back({vehicle.GetWheelSpinRate(), song->grooveLow, song->grooveHigh,
+                                  song->streamNextLoop->grooveLevel});
         });
     app.LoadThemeSong(Tarvolin::kThemeSong);
     ASSERT_NE(wizard.GetSong(), nullptr);
