@@ -21,8 +21,16 @@
 namespace
 {
 
+// The registered dialog, or a new one registered hidden. A plain window of the dialog's name (the
+// stand-in an application builds from the layout alone) gives way to the dialog.
 template <typename Dialog> Dialog* MakeDialog(guiManager& gui)
 {
+    if (guiWindow* found = gui.FindWindow(Dialog::kWindowName))
+    {
+        if (auto* dialog = found->DynamicCast<Dialog>())
+            return dialog;
+        gui.RemoveWindow(found);
+    }
     auto* dialog = new Dialog(Dialog::kLayoutFile);
     gui.AddWindow(dialog);
     gui.HideWindow(dialog, EditorDialogButtons::kConfirmed);
@@ -58,8 +66,6 @@ void EnvironmentCommands::CreateStartupDialogs(guiManager& gui)
 
 template <typename Dialog> Dialog* EnvironmentCommands::_Dialog()
 {
-    if (guiWindow* found = m_Gui.FindWindow(Dialog::kWindowName))
-        return found->DynamicCast<Dialog>();
     return MakeDialog<Dialog>(m_Gui);
 }
 

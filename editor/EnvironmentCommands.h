@@ -36,7 +36,8 @@ public:
 
     EnvironmentCommands(guiManager& gui, const Hooks& hooks) : m_Gui(gui), m_Hooks(hooks) {}
 
-    // The dialogs the editor builds at start-up, registered hidden; the others are made on first use.
+    // The dialogs the editor builds at start-up, registered hidden (in place of plain windows of their
+    // names); the others are made on first use.
     static void CreateStartupDialogs(guiManager& gui);
 
     // Null: every command does nothing.

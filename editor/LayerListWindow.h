@@ -33,6 +33,7 @@ public:
     void SetItems(const std::vector<std::string>& items);
     // -1 when no row is selected.
     int32_t GetSelectedRow() const;
+    std::string GetField(const std::string& name) const { return m_Fields.Get(name); }
 
     guiListBox* GetList() const { return m_List; }
     guiButton* GetRemoveButton() const { return m_Remove; }
