@@ -33,7 +33,8 @@ constexpr const char* kGrass = "resources\\worlds\\groundtiles\\grass.bmp";
 constexpr const char* kSand = "resources\\worlds\\groundtiles\\sand.bmp";
 constexpr const char* kSunDisc = "resources\\worlds\\billboards\\sun.dds";
 constexpr const char* kGlow = "resources\\worlds\\billboards\\flare_glow.dds";
-constexpr const char* kRing = "resources\\worlds\\billboards\\flare_ring.dds";
+// flare_spot.bmp lists first, then this.
+constexpr const char* kHalo = "resources\\worlds\\billboards\\flare_halo.tga";
 
 using Command = void (EnvironmentCommands::*)();
 
@@ -160,7 +161,7 @@ TEST_F(EnvironmentCommandsTest, SkyboxSunAndFlareDialogsBuildWhatTheirFieldsSay)
     m_Editor.Click(AddFlareLayerWindow::kWindowName, AddFlareLayerWindow::kOk);
     ASSERT_TRUE(Run(&EnvironmentCommands::AddFlareLayer));
     ASSERT_EQ(Sun()->GetFlareLayers().size(), 1u);
-    EXPECT_EQ(Sun()->GetFlareLayers()[0]->m_Texture, kRing);
+    EXPECT_EQ(Sun()->GetFlareLayers()[0]->m_Texture, kHalo);
     EXPECT_FLOAT_EQ(Sun()->GetFlareLayers()[0]->m_Length, -1.0f);
     EXPECT_EQ(m_Editor.savedCalls, (std::vector<bool>{false, false, false}));
 }
