@@ -78,6 +78,7 @@ ScreenWidget Button(const char* name, const char* caption, float x, float y, flo
 constexpr float kFieldHeight = 24.0f;
 constexpr int32_t kPathChars = 200;
 constexpr const char* kEditorLabelFont = "bar12m";
+constexpr const char* kEditorListFont = "bar12m";
 
 ScreenWidget Field(const char* name, const char* text, float x, float y, float width, const char* parent = nullptr)
 {
@@ -105,12 +106,21 @@ ScreenLabel Label(const char* text, float x, float y, const char* parent = nullp
     return {text, kEditorLabelFont, x, y, parent};
 }
 
+// A list of resource paths, in a font small enough for whole paths.
+ScreenWidget FileList(const char* name, float x, float y, float width, float height, const char* parent = nullptr)
+{
+    ScreenWidget row{name, &guiListBox::StaticClassInfo, "", x, y, width, height};
+    row.parent = parent;
+    row.font = kEditorListFont;
+    return row;
+}
+
 // The file chooser: the list in a scroller, its preview beside it, then its two buttons.
 void AddChooser(ScreenLayout& layout, float x, float y)
 {
     const std::vector<ScreenWidget> rows = {
         GroupRow("list group", x, y, 400, 110),
-        Within({"list", &guiListBox::StaticClassInfo, "", 0, 0, 380, 110}, "list group"),
+        FileList("list", 0, 0, 380, 110, "list group"),
         GroupRow("preview group", x + 410, y, 110, 110),
         Within({"preview", &guiImage::StaticClassInfo, "", 0, 0, 110, 110}, "preview group"),
         GroupRow("list button group", x + 530, y, 70, 62),
@@ -129,16 +139,16 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
         GroupRow("label group", 10, 37, 76, 148),
         GroupRow("text box group", 90, 37, 380, 148),
         Field("heightmap", "resources\\worlds\\heightmap\\map129.tga", 0, 2, 280, "text box group"),
-        Within(Button("browse heightmap button", "Browse", 290, 0, 70), "text box group"),
+        Within(Button("browse heightmap button", "Browse", 290, 0, 80), "text box group"),
         Field("height", "32", 0, 32, 100, "text box group"),
         Field("width", "128", 0, 62, 100, "text box group"),
         Field("length", "128", 0, 92, 100, "text box group"),
         Field("vertex light", "0", 0, 122, 100, "text box group"),
         GroupRow("layer group", 10, 195, 600, 90),
         Field("mask path", "resources\\worlds\\groundmasks\\full129.tga", 80, 2, 280, "layer group"),
-        Within(Button("browse mask button", "Browse", 370, 0, 70), "layer group"),
+        Within(Button("browse mask button", "Browse", 370, 0, 80), "layer group"),
         Field("texture path", "resources\\worlds\\groundtiles\\grass.bmp", 80, 32, 280, "layer group"),
-        Within(Button("browse texture button", "Browse", 370, 30, 70), "layer group"),
+        Within(Button("browse texture button", "Browse", 370, 30, 80), "layer group"),
         Field("tex stretch", "1", 80, 62, 100, "layer group"),
         Button("ok", "Ok", 370, 436, 110),
         Button("cancel", "Cancel", 490, 436, 110),
@@ -155,9 +165,9 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
                        620, 360, {}, {}};
     layer.widgets = {
         Field("mask path", "resources\\worlds\\groundmasks\\half129.tga", 90, 16, 350),
-        Button("browse mask button", "Browse", 450, 14, 70),
+        Button("browse mask button", "Browse", 450, 14, 80),
         Field("texture path", "resources\\worlds\\groundtiles\\sand.bmp", 90, 46, 350),
-        Button("browse texture button", "Browse", 450, 44, 70),
+        Button("browse texture button", "Browse", 450, 44, 80),
         Field("tex stretch", "1", 90, 76, 100),
         Button("ok", "Ok", 370, 320, 110),
         Button("cancel", "Cancel", 490, 320, 110),
@@ -213,7 +223,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
                        360, {}, {}};
     flare.widgets = {
         Field("texture", "resources\\worlds\\billboards\\flare_glow.dds", 90, 16, 350),
-        Button("browse button", "Browse", 450, 14, 70),
+        Button("browse button", "Browse", 450, 14, 80),
         Field("length", "2", 90, 46, 100),
         Field("scale", "1", 90, 76, 100),
         Button("ok", "Ok", 370, 320, 110),
@@ -228,7 +238,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
                       280, {}, {}};
     list.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Remove Layer", 10, 6, 280, 24},
-        {"layer list", &guiListBox::StaticClassInfo, "", 10, 40, 260, 180},
+        FileList("layer list", 10, 40, 260, 180),
         Button("remove", "Remove", 30, 236, 110),
         Button("cancel", "Cancel", 160, 236, 110),
     };
@@ -333,7 +343,7 @@ guiWidget* TextBox(const ScreenWidget& row)
 {
     guiTextBoxParams params;
     params.name = row.name;
-    params.font = row.editable ? "bar16m" : "bar14m";
+    params.font = row.font != nullptr ? row.font : row.editable ? "bar16m" : "bar14m";
     params.text = row.text;
     params.foreColor = Rgba(1.0f, 1.0f, 0.85f);
     params.position = Px(row.x, row.y);
@@ -356,7 +366,7 @@ guiWidget* ListBox(const ScreenWidget& row)
 {
     auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
     list->SetName(row.name);
-    list->GetTextParams().font = "bar16m";
+    list->GetTextParams().font = row.font != nullptr ? row.font : "bar16m";
     list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));
     // Profiles can outgrow the view.
     guiScrollerParams scrolling;

@@ -29,6 +29,8 @@ struct ScreenWidget
     const char* parent = nullptr;
     // Typed text boxes only: the longest text that can be typed.
     int32_t maxChars = 24;
+    // Text boxes and lists: the font, when not the usual one.
+    const char* font = nullptr;
 };
 
 // Words on the page that no code looks up.
