@@ -24,11 +24,12 @@ AddFlareLayerWindow::AddFlareLayerWindow(const std::string& layoutFile) : guiWin
     m_Fields.Attach(*this, {kTexture, kLength, kScale});
     m_Chooser.Attach(*this, [this](const std::string& path) { m_Fields.Set(kTexture, path); });
     if (auto* browse = EditorWidgets::Find<guiButton>(*this, kBrowse))
-        browse->SetOnClick([this](int)
-                           {
-                               ShowFileChooser(true);
-                               return true;
-                           });
+        browse->SetOnClick(
+            [this](int)
+            {
+                ShowFileChooser(true);
+                return true;
+            });
     EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
     EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
 }

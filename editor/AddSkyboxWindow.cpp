@@ -13,7 +13,8 @@ constexpr uint32_t kAddSkyboxWindowClassId = 2104;
 
 const kaClassInfo& AddSkyboxWindow::StaticClassInfo()
 {
-    static const kaClassInfo record("[AddSkyboxWindow]", kAddSkyboxWindowClassId, &guiWindow::StaticClassInfo());
+    static const kaClassInfo record("[AddSkyboxWindow]", kAddSkyboxWindowClassId,
+                                    &guiWindow::StaticClassInfo());
     return record;
 }
 

@@ -23,14 +23,16 @@ AddTerrainLayerWindow::AddTerrainLayerWindow(const std::string& layoutFile) : gu
 {
     m_Fields.Attach(*this, {kTexturePath, kMaskPath, kTexStretch});
     m_Chooser.Attach(*this, [this](const std::string& path) { _Pick(path); });
-    const std::pair<const char*, int32_t> browsers[] = {{kBrowseMask, kListMask}, {kBrowseTexture, kListTexture}};
+    const std::pair<const char*, int32_t> browsers[] = {{kBrowseMask, kListMask},
+                                                        {kBrowseTexture, kListTexture}};
     for (const auto& [name, mode] : browsers)
         if (auto* button = EditorWidgets::Find<guiButton>(*this, name))
-            button->SetOnClick([this, mode = mode](int)
-                               {
-                                   Browse(mode);
-                                   return true;
-                               });
+            button->SetOnClick(
+                [this, mode = mode](int)
+                {
+                    Browse(mode);
+                    return true;
+                });
     EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
     EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
 }

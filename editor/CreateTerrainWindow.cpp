@@ -23,8 +23,8 @@ const kaClassInfo& CreateTerrainWindow::StaticClassInfo()
 
 CreateTerrainWindow::CreateTerrainWindow(const std::string& layoutFile) : guiWindow(layoutFile)
 {
-    m_Fields.Attach(*this, {kTitle, kHeightMap, kHeight, kWidth, kLength, kVertexLight, kMaskPath, kTexturePath,
-                            kTexStretch});
+    m_Fields.Attach(*this, {kTitle, kHeightMap, kHeight, kWidth, kLength, kVertexLight, kMaskPath,
+                            kTexturePath, kTexStretch});
     m_Chooser.Attach(*this, [this](const std::string& path) { _Pick(path); });
     m_LabelGroup = EditorWidgets::Find<guiGroup>(*this, kLabelGroup);
     m_TextBoxGroup = EditorWidgets::Find<guiGroup>(*this, kTextBoxGroup);
@@ -33,11 +33,12 @@ CreateTerrainWindow::CreateTerrainWindow(const std::string& layoutFile) : guiWin
         {kBrowseHeightMap, kListHeightMap}, {kBrowseMask, kListMask}, {kBrowseTexture, kListTexture}};
     for (const auto& [name, mode] : browsers)
         if (auto* button = EditorWidgets::Find<guiButton>(*this, name))
-            button->SetOnClick([this, mode = mode](int)
-                               {
-                                   Browse(mode);
-                                   return true;
-                               });
+            button->SetOnClick(
+                [this, mode = mode](int)
+                {
+                    Browse(mode);
+                    return true;
+                });
     EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
     EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
 }
@@ -64,8 +65,9 @@ void CreateTerrainWindow::SetImportMode(bool import)
     const int32_t alignment = import ? kImportAlignment : kCreateAlignment;
     const guiCoordPair labels = import ? guiCoordPair(guiCoord::Pixels(kLabelX), guiCoord::Relative(kImportY))
                                        : guiCoordPair::Pixels(kLabelX, kCreateY);
-    const guiCoordPair boxes = import ? guiCoordPair(guiCoord::Pixels(kTextBoxX), guiCoord::Relative(kImportY))
-                                      : guiCoordPair::Pixels(kTextBoxX, kCreateY);
+    const guiCoordPair boxes = import
+                                   ? guiCoordPair(guiCoord::Pixels(kTextBoxX), guiCoord::Relative(kImportY))
+                                   : guiCoordPair::Pixels(kTextBoxX, kCreateY);
     if (m_LabelGroup != nullptr)
     {
         m_LabelGroup->SetPosition(labels);

@@ -7,11 +7,12 @@
 void EditorDialogButtons::Wire(guiWindow& window, const std::string& button, int32_t result)
 {
     if (auto* found = EditorWidgets::Find<guiButton>(window, button))
-        found->SetOnClick([&window, result](int)
-                          {
-                              Close(window, result);
-                              return true;
-                          });
+        found->SetOnClick(
+            [&window, result](int)
+            {
+                Close(window, result);
+                return true;
+            });
 }
 
 void EditorDialogButtons::Close(guiWindow& window, int32_t result)

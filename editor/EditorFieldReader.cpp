@@ -40,7 +40,8 @@ std::string EditorFieldReader::Failure() const
 {
     if (Converted())
         return std::string();
-    return "The field \"" + m_FailedField + "\" holds \"" + m_FailedText + "\", which is not " + m_Expected + ".";
+    return "The field \"" + m_FailedField + "\" holds \"" + m_FailedText + "\", which is not " + m_Expected +
+           ".";
 }
 
 void EditorFieldReader::_Fail(const std::string& name, const std::string& text, const char* expected)

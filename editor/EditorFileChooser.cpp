@@ -20,29 +20,33 @@ void EditorFileChooser::Attach(guiWindow& window, const std::function<void(const
     if (m_List != nullptr)
     {
         m_List->SetMaxChars(kMaxChars);
-        m_List->AddHandler(gui::kEventCellSelected, [this](const guiMsgEvent&)
+        m_List->AddHandler(gui::kEventCellSelected,
+                           [this](const guiMsgEvent&)
                            {
                                UpdatePreview();
                                return true;
                            });
-        m_List->AddHandler(gui::kEventDoubleClick, [this](const guiMsgEvent&)
+        m_List->AddHandler(gui::kEventDoubleClick,
+                           [this](const guiMsgEvent&)
                            {
                                Pick();
                                return true;
                            });
     }
     if (auto* select = EditorWidgets::Find<guiButton>(window, kSelectName))
-        select->SetOnClick([this](int)
-                           {
-                               Pick();
-                               return true;
-                           });
+        select->SetOnClick(
+            [this](int)
+            {
+                Pick();
+                return true;
+            });
     if (auto* cancel = EditorWidgets::Find<guiButton>(window, kCancelName))
-        cancel->SetOnClick([this](int)
-                           {
-                               _ShowParts(false);
-                               return true;
-                           });
+        cancel->SetOnClick(
+            [this](int)
+            {
+                _ShowParts(false);
+                return true;
+            });
 }
 
 void EditorFileChooser::Show(const std::string& folder, bool show)

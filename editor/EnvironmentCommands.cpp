@@ -121,7 +121,8 @@ void EnvironmentCommands::CreateNewTerrain()
     dialog->SetTitle(kCreateTerrainCaption);
     dialog->SetImportMode(false);
     using W = CreateTerrainWindow;
-    _Run(*dialog, dialog->GetFields(), [this](EditorFieldReader& read)
+    _Run(*dialog, dialog->GetFields(),
+         [this](EditorFieldReader& read)
          {
              const float width = read.Number(W::kWidth);
              const float height = read.Number(W::kHeight);
@@ -152,7 +153,8 @@ void EnvironmentCommands::ImportHeightMap()
     dialog->SetTitle(kImportCaption);
     dialog->SetImportMode(true);
     using W = CreateTerrainWindow;
-    _Run(*dialog, dialog->GetFields(), [this](EditorFieldReader& read)
+    _Run(*dialog, dialog->GetFields(),
+         [this](EditorFieldReader& read)
          {
              const float width = read.Number(W::kWidth);
              const float height = read.Number(W::kHeight);
@@ -162,7 +164,8 @@ void EnvironmentCommands::ImportHeightMap()
                  return false;
              if (kaTerrainBase* terrain = m_World->GetTerrain())
              {
-                 terrain->GenerateHeightMapVerts(read.Text(W::kHeightMap), width, height, length, vertexLight);
+                 terrain->GenerateHeightMapVerts(read.Text(W::kHeightMap), width, height, length,
+                                                 vertexLight);
                  m_World->RebuildTerrain();
              }
              return true;
@@ -177,7 +180,8 @@ void EnvironmentCommands::AddTerrainLayer()
     if (dialog == nullptr)
         return;
     using W = AddTerrainLayerWindow;
-    _Run(*dialog, dialog->GetFields(), [this](EditorFieldReader& read)
+    _Run(*dialog, dialog->GetFields(),
+         [this](EditorFieldReader& read)
          {
              const float stretch = read.Number(W::kTexStretch);
              if (!read.Converted())
@@ -215,7 +219,8 @@ void EnvironmentCommands::AddSkybox()
     if (dialog == nullptr)
         return;
     using W = AddSkyboxWindow;
-    _Run(*dialog, dialog->GetFields(), [this](EditorFieldReader& read)
+    _Run(*dialog, dialog->GetFields(),
+         [this](EditorFieldReader& read)
          {
              const float height = read.Number(W::kHeight);
              const float speed = read.Number(W::kSpeed);
@@ -236,7 +241,8 @@ void EnvironmentCommands::AddSun()
     if (dialog == nullptr)
         return;
     using W = AddSunWindow;
-    _Run(*dialog, dialog->GetFields(), [this](EditorFieldReader& read)
+    _Run(*dialog, dialog->GetFields(),
+         [this](EditorFieldReader& read)
          {
              const float position = read.Number(W::kPosition);
              const float axisTilt = read.Number(W::kAxisTilt);
@@ -264,7 +270,8 @@ void EnvironmentCommands::AddFlareLayer()
     if (dialog == nullptr)
         return;
     using W = AddFlareLayerWindow;
-    _Run(*dialog, dialog->GetFields(), [this](EditorFieldReader& read)
+    _Run(*dialog, dialog->GetFields(),
+         [this](EditorFieldReader& read)
          {
              const float length = read.Number(W::kLength);
              const float scale = read.Number(W::kScale);

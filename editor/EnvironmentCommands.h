@@ -60,7 +60,8 @@ private:
     // does not is named in a message box and the dialog comes back as typed. Apply reads the fields
     // through the reader and answers false, touching nothing, when one did not convert. True when
     // applied; the world is then marked unsaved.
-    bool _Run(guiWindow& dialog, const EditorFields& fields, const std::function<bool(EditorFieldReader&)>& apply);
+    bool _Run(guiWindow& dialog, const EditorFields& fields,
+              const std::function<bool(EditorFieldReader&)>& apply);
     // The list window filled with the items, shown; the selected row on confirmation, else -1.
     int32_t _ChooseLayer(const std::string& caption, const std::vector<std::string>& items);
     int32_t _ShowModal(guiWindow& dialog);

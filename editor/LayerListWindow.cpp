@@ -16,7 +16,8 @@ constexpr uint32_t kLayerListWindowClassId = 2106;
 
 const kaClassInfo& LayerListWindow::StaticClassInfo()
 {
-    static const kaClassInfo record("[LayerListWindow]", kLayerListWindowClassId, &guiWindow::StaticClassInfo());
+    static const kaClassInfo record("[LayerListWindow]", kLayerListWindowClassId,
+                                    &guiWindow::StaticClassInfo());
     return record;
 }
 
@@ -30,19 +31,22 @@ LayerListWindow::LayerListWindow(const std::string& layoutFile) : guiWindow(layo
     if (m_List == nullptr)
         return;
     m_List->SetMaxChars(kMaxChars);
-    m_List->AddHandler(gui::kEventCellSelected, [this](const guiMsgEvent&)
+    m_List->AddHandler(gui::kEventCellSelected,
+                       [this](const guiMsgEvent&)
                        {
                            if (m_Remove != nullptr)
                                m_Remove->SetEnabled(true);
                            return true;
                        });
-    m_List->AddHandler(gui::kEventSelectionCleared, [this](const guiMsgEvent&)
+    m_List->AddHandler(gui::kEventSelectionCleared,
+                       [this](const guiMsgEvent&)
                        {
                            if (m_Remove != nullptr)
                                m_Remove->SetEnabled(false);
                            return true;
                        });
-    m_List->AddHandler(gui::kEventDoubleClick, [this](const guiMsgEvent&)
+    m_List->AddHandler(gui::kEventDoubleClick,
+                       [this](const guiMsgEvent&)
                        {
                            EditorDialogButtons::Close(*this, EditorDialogButtons::kConfirmed);
                            return true;

@@ -64,22 +64,24 @@ public:
     {
         // The frames clamp long steps, so the time passes over several.
         for (int frame = 0; frame < (soonAfter ? 1 : kFramesApart); ++frame)
-            m_Game.Queue([this, soonAfter]
-                         {
-                             if (!soonAfter)
-                                 m_Game.Clock().AdvanceSeconds(0.1);
-                         });
-        m_Game.Queue([this, window, list, row]
-                     {
-                         guiGlyph* glyph = m_Game.FindWidget(window, list);
-                         auto* box = glyph != nullptr ? glyph->DynamicCast<guiListBox>() : nullptr;
-                         if (box == nullptr)
-                             return;
-                         const platform::Rect& rect = box->GetHitRect();
-                         const int32_t height = box->GetRowHeight(0);
-                         m_Game.Gui().SetCursorPosition(rect.left + 20, rect.top + height * row + height / 2);
-                         m_Game.App().OnMouse(kMouseButton0, 1, 0, 0);
-                     });
+            m_Game.Queue(
+                [this, soonAfter]
+                {
+                    if (!soonAfter)
+                        m_Game.Clock().AdvanceSeconds(0.1);
+                });
+        m_Game.Queue(
+            [this, window, list, row]
+            {
+                guiGlyph* glyph = m_Game.FindWidget(window, list);
+                auto* box = glyph != nullptr ? glyph->DynamicCast<guiListBox>() : nullptr;
+                if (box == nullptr)
+                    return;
+                const platform::Rect& rect = box->GetHitRect();
+                const int32_t height = box->GetRowHeight(0);
+                m_Game.Gui().SetCursorPosition(rect.left + 20, rect.top + height * row + height / 2);
+                m_Game.App().OnMouse(kMouseButton0, 1, 0, 0);
+            });
         m_Game.Queue([this] { m_Game.App().OnMouse(kMouseButton0, 0, 0, 0); });
     }
 

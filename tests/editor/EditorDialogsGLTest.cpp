@@ -108,8 +108,9 @@ protected:
         ASSERT_TRUE(m_Editor.Start());
         guiManager& gui = m_Editor.Gui();
         // The editor's other dialogs, as their first use makes them.
-        for (guiWindow* dialog : {BuildDialog(AddTerrainLayerWindow::kLayoutFile), BuildDialog(AddSunWindow::kLayoutFile),
-                                  BuildDialog(LayerListWindow::kLayoutFile)})
+        for (guiWindow* dialog :
+             {BuildDialog(AddTerrainLayerWindow::kLayoutFile), BuildDialog(AddSunWindow::kLayoutFile),
+              BuildDialog(LayerListWindow::kLayoutFile)})
         {
             gui.AddWindow(dialog);
             gui.HideWindow(dialog, 1);
@@ -151,9 +152,11 @@ protected:
     void _Place(const platform::Vector3& eye, const platform::Vector3& direction)
     {
         kaCamera& camera = *m_Editor.World().GetCamera();
-        const float length = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+        const float length =
+            std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
         camera.SetPosition(eye.x, eye.y, eye.z);
-        camera.SetRotationAngles(std::asin(-direction.y / length), std::atan2(direction.x, direction.z), 0.0f);
+        camera.SetRotationAngles(std::asin(-direction.y / length), std::atan2(direction.x, direction.z),
+                                 0.0f);
         camera.Rotate();
         camera.SetAspect(640.0f / 480.0f);
         camera.UpdateProjection();
@@ -168,15 +171,16 @@ protected:
     }
 
     // Pixels of terrain samples that differ between two frames, over the columns from..to (exclusive).
-    std::pair<int, int> ChangedSamples(const platform::FrameCapture& before, const platform::FrameCapture& after,
-                                       int32_t fromCol, int32_t toCol)
+    std::pair<int, int> ChangedSamples(const platform::FrameCapture& before,
+                                       const platform::FrameCapture& after, int32_t fromCol, int32_t toCol)
     {
         const auto* terrain = dynamic_cast<const kaTerrain*>(m_Editor.World().GetTerrain());
         int changed = 0, total = 0;
         for (int32_t row = 8; row <= 120; row += 8)
             for (int32_t col = fromCol; col < toCol; col += 4)
             {
-                const platform::Vector3 at = g_pGraphicsManager->ProjectToScreen(terrain->GetVertexPosition(col, row));
+                const platform::Vector3 at =
+                    g_pGraphicsManager->ProjectToScreen(terrain->GetVertexPosition(col, row));
                 if (at.x < 0 || at.y < 0 || at.x >= 640 || at.y >= 480)
                     continue;
                 ++total;
@@ -280,6 +284,7 @@ TEST_F(EditorDialogsGLTest, EachDialogIsPhotographedAndTheCreateDialogWithItsCho
     create->Browse(CreateTerrainWindow::kListMask);
     ASSERT_TRUE(m_Editor.Game().Screenshot("editor_createterrain_chooser"));
     const platform::FrameCapture open = m_Editor.Game().Capture();
+    create->SetTitle(EnvironmentCommands::kImportCaption);
     create->SetImportMode(true);
     create->ShowFileChooser(false);
     ASSERT_TRUE(m_Editor.Game().Screenshot("editor_importheightmap"));
@@ -378,4 +383,3 @@ TEST_F(EditorDialogsGLTest, ANewCourseGetsItsTerrainLayersSkySunAndFlareThroughT
     EXPECT_EQ(terrain->GetLayer(0)->GetTexturePath(), "resources\\worlds\\groundtiles\\grass.bmp");
     EXPECT_EQ(m_Editor.savedCalls, std::vector<bool>(6, false));
 }
-

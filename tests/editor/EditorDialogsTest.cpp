@@ -59,7 +59,8 @@ protected:
         for (const char* extension : {".bmp", ".tga", ".dds"})
         {
             std::vector<std::string> names;
-            for (const auto& entry : std::filesystem::directory_iterator(m_Editor.Game().Install().File(path)))
+            for (const auto& entry :
+                 std::filesystem::directory_iterator(m_Editor.Game().Install().File(path)))
                 if (entry.path().extension() == extension)
                     names.push_back(entry.path().filename().string());
             std::sort(names.begin(), names.end());
@@ -94,14 +95,14 @@ TEST_F(EditorDialogsTest, EachBrowseButtonListsItsModesFolderAndPicksIntoItsOwnF
         const char* folder;
         const char* field;
     } cases[] = {
-        {CreateTerrainWindow::kWindowName, CreateTerrainWindow::kBrowseHeightMap, CreateTerrainWindow::kHeightMapFolder,
-         CreateTerrainWindow::kHeightMap},
+        {CreateTerrainWindow::kWindowName, CreateTerrainWindow::kBrowseHeightMap,
+         CreateTerrainWindow::kHeightMapFolder, CreateTerrainWindow::kHeightMap},
         {CreateTerrainWindow::kWindowName, CreateTerrainWindow::kBrowseMask, CreateTerrainWindow::kMaskFolder,
          CreateTerrainWindow::kMaskPath},
-        {CreateTerrainWindow::kWindowName, CreateTerrainWindow::kBrowseTexture, CreateTerrainWindow::kTextureFolder,
-         CreateTerrainWindow::kTexturePath},
-        {AddTerrainLayerWindow::kWindowName, AddTerrainLayerWindow::kBrowseMask, AddTerrainLayerWindow::kMaskFolder,
-         AddTerrainLayerWindow::kMaskPath},
+        {CreateTerrainWindow::kWindowName, CreateTerrainWindow::kBrowseTexture,
+         CreateTerrainWindow::kTextureFolder, CreateTerrainWindow::kTexturePath},
+        {AddTerrainLayerWindow::kWindowName, AddTerrainLayerWindow::kBrowseMask,
+         AddTerrainLayerWindow::kMaskFolder, AddTerrainLayerWindow::kMaskPath},
         {AddTerrainLayerWindow::kWindowName, AddTerrainLayerWindow::kBrowseTexture,
          AddTerrainLayerWindow::kTextureFolder, AddTerrainLayerWindow::kTexturePath},
         {AddFlareLayerWindow::kWindowName, AddFlareLayerWindow::kBrowse, AddFlareLayerWindow::kFolder,
@@ -131,7 +132,8 @@ TEST_F(EditorDialogsTest, EachBrowseButtonListsItsModesFolderAndPicksIntoItsOwnF
         m_Editor.Step(
             [&]
             {
-                open = listGroup->IsVisible() && Widget<guiGroup>(test.window, "preview group")->IsVisible() &&
+                open = listGroup->IsVisible() &&
+                       Widget<guiGroup>(test.window, "preview group")->IsVisible() &&
                        Widget<guiGroup>(test.window, "list button group")->IsVisible();
                 previewed = preview->GetFilename();
                 filter = preview->GetFiltering();
@@ -234,11 +236,13 @@ TEST_F(EditorDialogsTest, RemovalsNeedTheirObjectAndImportWithoutTerrainOnlyMark
     m_Editor.Commands().ImportHeightMap();
     EXPECT_EQ(m_Editor.World().GetTerrain(), nullptr);
     EXPECT_EQ(m_Editor.savedCalls, std::vector<bool>{false});
-    EXPECT_EQ(Dialog<CreateTerrainWindow>(CreateTerrainWindow::kWindowName)->GetField(CreateTerrainWindow::kTitle),
-              EnvironmentCommands::kImportCaption);
+    EXPECT_EQ(
+        Dialog<CreateTerrainWindow>(CreateTerrainWindow::kWindowName)->GetField(CreateTerrainWindow::kTitle),
+        EnvironmentCommands::kImportCaption);
 
     // The flare's removal makes the list window as the terrain's would.
-    m_Editor.World().CreateSun("resources\\worlds\\billboards\\sun.dds", 0.3f, 0.5f, 0.5f, kaColor(), kaColor());
+    m_Editor.World().CreateSun("resources\\worlds\\billboards\\sun.dds", 0.3f, 0.5f, 0.5f, kaColor(),
+                               kaColor());
     m_Editor.World().AddSunFlareLayer("a.dds", 2, 1);
     m_Editor.World().AddSunFlareLayer("b.dds", -1, 1);
     m_Editor.ClickRow(LayerListWindow::kWindowName, LayerListWindow::kLayerList, 1);
@@ -259,7 +263,10 @@ TEST_F(EditorDialogsTest, TheLayerListEnablesRemoveBySelectionAndRemovesOnlyTheR
     // No layers: "remove" is off and cancel leaves the terrain.
     bool removeEnabled = true;
     m_Editor.Step([] {});
-    m_Editor.Step([&] { removeEnabled = Enabled(Dialog<LayerListWindow>(LayerListWindow::kWindowName)->GetRemoveButton()); });
+    m_Editor.Step(
+        [&] {
+            removeEnabled = Enabled(Dialog<LayerListWindow>(LayerListWindow::kWindowName)->GetRemoveButton());
+        });
     m_Editor.Click(LayerListWindow::kWindowName, "cancel");
     m_Editor.Commands().RemoveTerrainLayer();
     EXPECT_FALSE(removeEnabled);
@@ -276,7 +283,12 @@ TEST_F(EditorDialogsTest, TheLayerListEnablesRemoveBySelectionAndRemovesOnlyTheR
     std::vector<bool> states;
     std::vector<std::string> rows;
     m_Editor.Step([] {});
-    m_Editor.Step([&] { rows = Rows(list); list->ClearSelection(false); });
+    m_Editor.Step(
+        [&]
+        {
+            rows = Rows(list);
+            list->ClearSelection(false);
+        });
     m_Editor.ClickRow(LayerListWindow::kWindowName, LayerListWindow::kLayerList, 0);
     m_Editor.Step([&] { states.push_back(Enabled(remove)); });
     m_Editor.ClickRow(LayerListWindow::kWindowName, LayerListWindow::kLayerList, 5);
@@ -308,8 +320,9 @@ TEST_F(EditorDialogsTest, WithoutAWorldNoCommandShowsAnything)
     using Command = void (EnvironmentCommands::*)();
     for (const Command command :
          {&EnvironmentCommands::CreateNewTerrain, &EnvironmentCommands::ImportHeightMap,
-          &EnvironmentCommands::AddTerrainLayer, &EnvironmentCommands::RemoveTerrainLayer, &EnvironmentCommands::AddSkybox,
-          &EnvironmentCommands::AddSun, &EnvironmentCommands::AddFlareLayer, &EnvironmentCommands::RemoveFlareLayer})
+          &EnvironmentCommands::AddTerrainLayer, &EnvironmentCommands::RemoveTerrainLayer,
+          &EnvironmentCommands::AddSkybox, &EnvironmentCommands::AddSun, &EnvironmentCommands::AddFlareLayer,
+          &EnvironmentCommands::RemoveFlareLayer})
     {
         m_Editor.Step([] {});
         (m_Editor.Commands().*command)();
@@ -317,4 +330,34 @@ TEST_F(EditorDialogsTest, WithoutAWorldNoCommandShowsAnything)
         ASSERT_TRUE(m_Editor.Game().RunScript(0));
     }
     EXPECT_TRUE(m_Editor.savedCalls.empty());
+}
+
+TEST_F(EditorDialogsTest, AnEmptyFolderGivesAnEmptyListAndNoPreview)
+{
+    guiWindow* window = m_Editor.Gui().FindWindow(AddFlareLayerWindow::kWindowName);
+    ASSERT_NE(window, nullptr);
+    m_Editor.Gui().ShowWindow(window, false);
+    auto* list = Widget<guiListBox>(AddFlareLayerWindow::kWindowName, "list");
+    auto* preview = Widget<guiImage>(AddFlareLayerWindow::kWindowName, "preview");
+    ASSERT_TRUE(list && preview);
+    m_Editor.Click(AddFlareLayerWindow::kWindowName, AddFlareLayerWindow::kBrowse);
+    m_Editor.Click(AddFlareLayerWindow::kWindowName, "list cancel button");
+    ASSERT_TRUE(m_Editor.Game().RunScript());
+    ASSERT_GT(list->GetUsedRows(), 0);
+    ASSERT_NE(preview->GetTexture(), nullptr);
+
+    // The pictures go; the chooser opened again shows none, and no stale preview.
+    const std::string folder = m_Editor.Game().Install().File("resources/worlds/billboards");
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    m_Editor.Click(AddFlareLayerWindow::kWindowName, AddFlareLayerWindow::kBrowse);
+    m_Editor.Click(AddFlareLayerWindow::kWindowName, "list select button");
+    ASSERT_TRUE(m_Editor.Game().RunScript());
+    EXPECT_EQ(list->GetUsedRows(), 0);
+    EXPECT_EQ(preview->GetTexture(), nullptr);
+    // Select with nothing to select keeps the field and the chooser open.
+    EXPECT_EQ(Dialog<AddFlareLayerWindow>(AddFlareLayerWindow::kWindowName)
+                  ->GetField(AddFlareLayerWindow::kTexture),
+              "resources\\worlds\\billboards\\flare_glow.dds");
+    EXPECT_TRUE(Widget<guiGroup>(AddFlareLayerWindow::kWindowName, "list group")->IsVisible());
 }

@@ -29,7 +29,10 @@ std::vector<std::string> Rows(const guiListBox& list)
 class EditorResourceListTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_List = new guiListBox(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(200, 100)); }
+    void SetUp() override
+    {
+        m_List = new guiListBox(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(200, 100));
+    }
     void TearDown() override { m_List->Release(); }
 
     testsupport::TempDir m_Dir;

@@ -1,9 +1,9 @@
+#include "editor/EnvironmentCommands.h"
 #include "editor/AddFlareLayerWindow.h"
 #include "editor/AddSkyboxWindow.h"
 #include "editor/AddSunWindow.h"
 #include "editor/AddTerrainLayerWindow.h"
 #include "editor/CreateTerrainWindow.h"
-#include "editor/EnvironmentCommands.h"
 #include "editor/LayerListWindow.h"
 #include "engine/core/kaColor.h"
 #include "engine/gui/MessageBoxWindow.h"
@@ -53,9 +53,10 @@ protected:
         world.NewTerrain(kMap, 128, 32, 128, false);
         world.AddTerrainLayer(kGrass, kFullMask, 1);
         world.RebuildTerrain();
-        world.CreateSkyBox("resources\\worlds\\skybox\\sky_left.dds", "resources\\worlds\\skybox\\sky_right.dds",
-                           "resources\\worlds\\skybox\\sky_forward.dds", "resources\\worlds\\skybox\\sky_back.dds",
-                           "resources\\worlds\\skybox\\sky_top.dds");
+        world.CreateSkyBox(
+            "resources\\worlds\\skybox\\sky_left.dds", "resources\\worlds\\skybox\\sky_right.dds",
+            "resources\\worlds\\skybox\\sky_forward.dds", "resources\\worlds\\skybox\\sky_back.dds",
+            "resources\\worlds\\skybox\\sky_top.dds");
         world.CreateSun(kSunDisc, 0.375f, 0.5f, 0.5f, kaColor(), kaColor());
         world.AddSunFlareLayer(kGlow, 2, 1);
         ASSERT_NE(Terrain(), nullptr);
@@ -175,9 +176,12 @@ TEST_F(EnvironmentCommandsTest, CancelInAnyDialogChangesNothingAndLeavesTheSaved
         const char* window;
         const char* field;
     } cases[] = {
-        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName, CreateTerrainWindow::kWidth},
-        {&EnvironmentCommands::ImportHeightMap, CreateTerrainWindow::kWindowName, CreateTerrainWindow::kHeight},
-        {&EnvironmentCommands::AddTerrainLayer, AddTerrainLayerWindow::kWindowName, AddTerrainLayerWindow::kTexStretch},
+        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName,
+         CreateTerrainWindow::kWidth},
+        {&EnvironmentCommands::ImportHeightMap, CreateTerrainWindow::kWindowName,
+         CreateTerrainWindow::kHeight},
+        {&EnvironmentCommands::AddTerrainLayer, AddTerrainLayerWindow::kWindowName,
+         AddTerrainLayerWindow::kTexStretch},
         {&EnvironmentCommands::AddSkybox, AddSkyboxWindow::kWindowName, AddSkyboxWindow::kSpeed},
         {&EnvironmentCommands::AddSun, AddSunWindow::kWindowName, AddSunWindow::kScale},
         {&EnvironmentCommands::AddFlareLayer, AddFlareLayerWindow::kWindowName, AddFlareLayerWindow::kScale},
@@ -219,17 +223,20 @@ TEST_F(EnvironmentCommandsTest, AFieldThatDoesNotConvertIsNamedAndTheDialogComes
         const char* field;
         const char* text;
     } cases[] = {
-        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName, CreateTerrainWindow::kWidth, "12x"},
-        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName, CreateTerrainWindow::kVertexLight,
-         "yes"},
-        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName, CreateTerrainWindow::kTexStretch,
-         ""},
-        {&EnvironmentCommands::ImportHeightMap, CreateTerrainWindow::kWindowName, CreateTerrainWindow::kLength, "long"},
-        {&EnvironmentCommands::AddTerrainLayer, AddTerrainLayerWindow::kWindowName, AddTerrainLayerWindow::kTexStretch,
-         "two"},
+        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName,
+         CreateTerrainWindow::kWidth, "12x"},
+        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName,
+         CreateTerrainWindow::kVertexLight, "yes"},
+        {&EnvironmentCommands::CreateNewTerrain, CreateTerrainWindow::kWindowName,
+         CreateTerrainWindow::kTexStretch, ""},
+        {&EnvironmentCommands::ImportHeightMap, CreateTerrainWindow::kWindowName,
+         CreateTerrainWindow::kLength, "long"},
+        {&EnvironmentCommands::AddTerrainLayer, AddTerrainLayerWindow::kWindowName,
+         AddTerrainLayerWindow::kTexStretch, "two"},
         {&EnvironmentCommands::AddSkybox, AddSkyboxWindow::kWindowName, AddSkyboxWindow::kHeight, "1e"},
         {&EnvironmentCommands::AddSun, AddSunWindow::kWindowName, AddSunWindow::kRedAmbient, "0.5.5"},
-        {&EnvironmentCommands::AddFlareLayer, AddFlareLayerWindow::kWindowName, AddFlareLayerWindow::kScale, "1,5"},
+        {&EnvironmentCommands::AddFlareLayer, AddFlareLayerWindow::kWindowName, AddFlareLayerWindow::kScale,
+         "1,5"},
     };
     for (const auto& test : cases)
     {
@@ -241,18 +248,20 @@ TEST_F(EnvironmentCommandsTest, AFieldThatDoesNotConvertIsNamedAndTheDialogComes
         std::string caption, message, shownAgain;
         m_Editor.Retype(test.window, test.field, test.text);
         m_Editor.Click(test.window, "ok");
-        m_Editor.Step([&]
-                      {
-                          MessageBoxWindow* box = m_Editor.Gui().GetMessageBox();
-                          caption = box->GetCaptionBar()->GetText();
-                          message = box->GetTextArea()->GetText();
-                      });
+        m_Editor.Step(
+            [&]
+            {
+                MessageBoxWindow* box = m_Editor.Gui().GetMessageBox();
+                caption = box->GetCaptionBar()->GetText();
+                message = box->GetTextArea()->GetText();
+            });
         m_Editor.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kOkName);
         m_Editor.Step(
             [&]
             {
                 guiGlyph* box = m_Editor.Game().FindWidget(test.window, test.field);
-                shownAgain = Window(test.window)->IsVisible() ? box->DynamicCast<guiTextBox>()->GetText() : "<hidden>";
+                shownAgain =
+                    Window(test.window)->IsVisible() ? box->DynamicCast<guiTextBox>()->GetText() : "<hidden>";
             });
         m_Editor.Click(test.window, "cancel");
         ASSERT_TRUE(Run(test.command));
@@ -269,7 +278,8 @@ TEST_F(EnvironmentCommandsTest, AFieldThatDoesNotConvertIsNamedAndTheDialogComes
         EXPECT_TRUE(m_Editor.savedCalls.empty());
         EXPECT_TRUE(g_pGraphicsManager->IsDebugDrawing());
         // Put the field back for the next case that shows this dialog.
-        m_Editor.Retype(test.window, test.field, test.field == std::string(CreateTerrainWindow::kVertexLight) ? "0" : "1");
+        m_Editor.Retype(test.window, test.field,
+                        test.field == std::string(CreateTerrainWindow::kVertexLight) ? "0" : "1");
         m_Editor.Click(test.window, "cancel");
         ASSERT_TRUE(Run(test.command));
     }

@@ -80,7 +80,8 @@ constexpr int32_t kPathChars = 200;
 constexpr const char* kEditorLabelFont = "bar12m";
 constexpr const char* kEditorListFont = "bar12m";
 
-ScreenWidget Field(const char* name, const char* text, float x, float y, float width, const char* parent = nullptr)
+ScreenWidget Field(const char* name, const char* text, float x, float y, float width,
+                   const char* parent = nullptr)
 {
     ScreenWidget row{name, &guiTextBox::StaticClassInfo, text, x, y, width, kFieldHeight, true};
     row.parent = parent;
@@ -88,7 +89,8 @@ ScreenWidget Field(const char* name, const char* text, float x, float y, float w
     return row;
 }
 
-ScreenWidget GroupRow(const char* name, float x, float y, float width, float height, const char* parent = nullptr)
+ScreenWidget GroupRow(const char* name, float x, float y, float width, float height,
+                      const char* parent = nullptr)
 {
     ScreenWidget row{name, &guiGroup::StaticClassInfo, "", x, y, width, height};
     row.parent = parent;
@@ -107,7 +109,8 @@ ScreenLabel Label(const char* text, float x, float y, const char* parent = nullp
 }
 
 // A list of resource paths, in a font small enough for whole paths.
-ScreenWidget FileList(const char* name, float x, float y, float width, float height, const char* parent = nullptr)
+ScreenWidget FileList(const char* name, float x, float y, float width, float height,
+                      const char* parent = nullptr)
 {
     ScreenWidget row{name, &guiListBox::StaticClassInfo, "", x, y, width, height};
     row.parent = parent;
@@ -132,8 +135,8 @@ void AddChooser(ScreenLayout& layout, float x, float y)
 
 void AddEditorDialogs(std::vector<ScreenLayout>& table)
 {
-    ScreenLayout create{"UI/editor/createterrain.kab", &guiWindow::StaticClassInfo, "Create Terrain Window", 10, 4,
-                        620, 472, {}, {}};
+    ScreenLayout create{"UI/editor/createterrain.kab", &guiWindow::StaticClassInfo, "Create Terrain Window",
+                        10, 4, 620, 472, {}, {}};
     create.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Create New Terrain", 10, 6, 400, 24},
         GroupRow("label group", 10, 37, 76, 148),
@@ -161,8 +164,8 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     create.editor = true;
     table.push_back(create);
 
-    ScreenLayout layer{"UI/editor/terrainlayer.kab", &guiWindow::StaticClassInfo, "Terrain Layer Window", 10, 60,
-                       620, 360, {}, {}};
+    ScreenLayout layer{"UI/editor/terrainlayer.kab", &guiWindow::StaticClassInfo, "Terrain Layer Window",
+                       10, 60, 620, 360, {}, {}};
     layer.widgets = {
         Field("mask path", "resources\\worlds\\groundmasks\\half129.tga", 90, 16, 350),
         Button("browse mask button", "Browse", 450, 14, 80),
@@ -177,8 +180,8 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     layer.editor = true;
     table.push_back(layer);
 
-    ScreenLayout sky{"UI/editor/skybox.kab", &guiWindow::StaticClassInfo, "Add Skybox Window", 120, 40, 400, 400,
-                     {}, {}};
+    ScreenLayout sky{"UI/editor/skybox.kab", &guiWindow::StaticClassInfo, "Add Skybox Window",
+                     120, 40, 400, 400, {}, {}};
     sky.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Add Skybox", 10, 6, 380, 24},
         Field("left", "resources\\worlds\\skybox\\sky_left.dds", 90, 40, 300),
@@ -192,12 +195,14 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
         Button("ok", "Ok", 70, 356, 110),
         Button("cancel", "Cancel", 220, 356, 110),
     };
-    sky.labels = {Label("Left", 10, 44),  Label("Right", 10, 74),   Label("Forward", 10, 104), Label("Back", 10, 134),
-                  Label("Top", 10, 164),  Label("Clouds", 10, 194), Label("Height", 10, 224),  Label("Speed", 10, 254)};
+    sky.labels = {Label("Left", 10, 44),    Label("Right", 10, 74),   Label("Forward", 10, 104),
+                  Label("Back", 10, 134),   Label("Top", 10, 164),    Label("Clouds", 10, 194),
+                  Label("Height", 10, 224), Label("Speed", 10, 254)};
     sky.editor = true;
     table.push_back(sky);
 
-    ScreenLayout sun{"editor\\addsun.kab", &guiWindow::StaticClassInfo, "Add Sun Window", 120, 20, 400, 440, {}, {}};
+    ScreenLayout sun{"editor\\addsun.kab", &guiWindow::StaticClassInfo, "Add Sun Window",
+                     120, 20, 400, 440, {}, {}};
     sun.widgets = {
         Field("texture", "resources\\worlds\\billboards\\sun.dds", 110, 14, 280),
         Field("position", "0.375", 110, 44, 100),
@@ -212,15 +217,16 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
         Button("ok", "Ok", 70, 396, 110),
         Button("cancel", "Cancel", 220, 396, 110),
     };
-    sun.labels = {Label("Texture", 10, 18),       Label("Position", 10, 48),      Label("Axis tilt", 10, 78),
-                  Label("Scale", 10, 108),        Label("Red", 10, 138),          Label("Green", 10, 168),
-                  Label("Blue", 10, 198),         Label("Ambient red", 10, 228),  Label("Ambient green", 10, 258),
+    sun.labels = {Label("Texture", 10, 18),     Label("Position", 10, 48),      Label("Axis tilt", 10, 78),
+                  Label("Scale", 10, 108),      Label("Red", 10, 138),          Label("Green", 10, 168),
+                  Label("Blue", 10, 198),       Label("Ambient red", 10, 228),
+                  Label("Ambient green", 10, 258),
                   Label("Ambient blue", 10, 288)};
     sun.editor = true;
     table.push_back(sun);
 
-    ScreenLayout flare{"UI/editor/flarelayer.kab", &guiWindow::StaticClassInfo, "Flare Layer Window", 10, 60, 620,
-                       360, {}, {}};
+    ScreenLayout flare{"UI/editor/flarelayer.kab", &guiWindow::StaticClassInfo, "Flare Layer Window",
+                       10, 60, 620, 360, {}, {}};
     flare.widgets = {
         Field("texture", "resources\\worlds\\billboards\\flare_glow.dds", 90, 16, 350),
         Button("browse button", "Browse", 450, 14, 80),
@@ -234,8 +240,8 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     flare.editor = true;
     table.push_back(flare);
 
-    ScreenLayout list{"UI/editor/layerlist.kab", &guiWindow::StaticClassInfo, "Layer List Window", 170, 100, 300,
-                      280, {}, {}};
+    ScreenLayout list{"UI/editor/layerlist.kab", &guiWindow::StaticClassInfo, "Layer List Window",
+                      170, 100, 300, 280, {}, {}};
     list.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Remove Layer", 10, 6, 280, 24},
         FileList("layer list", 10, 40, 260, 180),

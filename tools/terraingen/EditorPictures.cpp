@@ -47,7 +47,8 @@ std::vector<uint8_t> HaloPixels(unsigned side)
         for (unsigned x = 0; x < side; ++x)
         {
             const float ring = std::max(0.0f, 1.0f - std::fabs(Radius(x, y, side) - 0.7f) / 0.18f);
-            pixels.insert(pixels.end(), {Channel(ring * 0.35f), Channel(ring * 0.7f), Channel(ring), Channel(ring)});
+            pixels.insert(pixels.end(),
+                          {Channel(ring * 0.35f), Channel(ring * 0.7f), Channel(ring), Channel(ring)});
         }
     return pixels;
 }

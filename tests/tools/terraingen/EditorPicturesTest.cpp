@@ -1,7 +1,7 @@
+#include "tools/terraingen/EditorPictures.h"
 #include "engine/render/kaImage.h"
 #include "engine/terrain/kaTerrain.h"
 #include "tests/support/TempDir.h"
-#include "tools/terraingen/EditorPictures.h"
 
 #include <gtest/gtest.h>
 
