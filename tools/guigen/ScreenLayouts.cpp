@@ -5,6 +5,7 @@
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <set>
 
 namespace guigen
@@ -69,6 +71,185 @@ const char* const kCredits =
 ScreenWidget Button(const char* name, const char* caption, float x, float y, float width)
 {
     return {name, &guiButton::StaticClassInfo, caption, x, y, width, kButtonHeight};
+}
+
+
+// Editor dialogs: a caption beside each field, paths long enough to type whole.
+constexpr float kFieldHeight = 24.0f;
+constexpr int32_t kPathChars = 200;
+constexpr const char* kEditorLabelFont = "bar12m";
+constexpr const char* kEditorListFont = "bar12m";
+
+ScreenWidget Field(const char* name, const char* text, float x, float y, float width,
+                   const char* parent = nullptr)
+{
+    ScreenWidget row{name, &guiTextBox::StaticClassInfo, text, x, y, width, kFieldHeight, true};
+    row.parent = parent;
+    row.maxChars = kPathChars;
+    return row;
+}
+
+ScreenWidget GroupRow(const char* name, float x, float y, float width, float height,
+                      const char* parent = nullptr)
+{
+    ScreenWidget row{name, &guiGroup::StaticClassInfo, "", x, y, width, height};
+    row.parent = parent;
+    return row;
+}
+
+ScreenWidget Within(ScreenWidget row, const char* parent)
+{
+    row.parent = parent;
+    return row;
+}
+
+ScreenLabel Label(const char* text, float x, float y, const char* parent = nullptr)
+{
+    return {text, kEditorLabelFont, x, y, parent};
+}
+
+// A list of resource paths, in a font small enough for whole paths.
+ScreenWidget FileList(const char* name, float x, float y, float width, float height,
+                      const char* parent = nullptr)
+{
+    ScreenWidget row{name, &guiListBox::StaticClassInfo, "", x, y, width, height};
+    row.parent = parent;
+    row.font = kEditorListFont;
+    return row;
+}
+
+// The file chooser: the list in a scroller, its preview beside it, then its two buttons.
+void AddChooser(ScreenLayout& layout, float x, float y)
+{
+    const std::vector<ScreenWidget> rows = {
+        GroupRow("list group", x, y, 400, 110),
+        FileList("list", 0, 0, 380, 110, "list group"),
+        GroupRow("preview group", x + 410, y, 110, 110),
+        Within({"preview", &guiImage::StaticClassInfo, "", 0, 0, 110, 110}, "preview group"),
+        GroupRow("list button group", x + 530, y, 70, 62),
+        Within(Button("list select button", "Select", 0, 0, 70), "list button group"),
+        Within(Button("list cancel button", "Close", 0, 34, 70), "list button group"),
+    };
+    layout.widgets.insert(layout.widgets.end(), rows.begin(), rows.end());
+}
+
+void AddEditorDialogs(std::vector<ScreenLayout>& table)
+{
+    ScreenLayout create{"UI/editor/createterrain.kab", &guiWindow::StaticClassInfo, "Create Terrain Window",
+                        10, 4, 620, 472, {}, {}};
+    create.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Create New Terrain", 10, 6, 400, 24},
+        GroupRow("label group", 10, 37, 76, 148),
+        GroupRow("text box group", 90, 37, 380, 148),
+        Field("heightmap", "resources\\worlds\\heightmap\\map129.tga", 0, 2, 280, "text box group"),
+        Within(Button("browse heightmap button", "Browse", 290, 0, 80), "text box group"),
+        Field("height", "32", 0, 32, 100, "text box group"),
+        Field("width", "128", 0, 62, 100, "text box group"),
+        Field("length", "128", 0, 92, 100, "text box group"),
+        Field("vertex light", "0", 0, 122, 100, "text box group"),
+        GroupRow("layer group", 10, 195, 600, 90),
+        Field("mask path", "resources\\worlds\\groundmasks\\full129.tga", 80, 2, 280, "layer group"),
+        Within(Button("browse mask button", "Browse", 370, 0, 80), "layer group"),
+        Field("texture path", "resources\\worlds\\groundtiles\\grass.bmp", 80, 32, 280, "layer group"),
+        Within(Button("browse texture button", "Browse", 370, 30, 80), "layer group"),
+        Field("tex stretch", "1", 80, 62, 100, "layer group"),
+        Button("ok", "Ok", 370, 436, 110),
+        Button("cancel", "Cancel", 490, 436, 110),
+    };
+    AddChooser(create, 10, 316);
+    create.labels = {Label("Height map", 0, 6, "label group"),   Label("Height", 0, 36, "label group"),
+                     Label("Width", 0, 66, "label group"),        Label("Length", 0, 96, "label group"),
+                     Label("Vertex light", 0, 126, "label group"), Label("Mask", 0, 6, "layer group"),
+                     Label("Texture", 0, 36, "layer group"),      Label("Stretch", 0, 66, "layer group")};
+    create.editor = true;
+    table.push_back(create);
+
+    ScreenLayout layer{"UI/editor/terrainlayer.kab", &guiWindow::StaticClassInfo, "Terrain Layer Window",
+                       10, 60, 620, 360, {}, {}};
+    layer.widgets = {
+        Field("mask path", "resources\\worlds\\groundmasks\\half129.tga", 90, 16, 350),
+        Button("browse mask button", "Browse", 450, 14, 80),
+        Field("texture path", "resources\\worlds\\groundtiles\\sand.bmp", 90, 46, 350),
+        Button("browse texture button", "Browse", 450, 44, 80),
+        Field("tex stretch", "1", 90, 76, 100),
+        Button("ok", "Ok", 370, 320, 110),
+        Button("cancel", "Cancel", 490, 320, 110),
+    };
+    AddChooser(layer, 10, 120);
+    layer.labels = {Label("Mask", 10, 20), Label("Texture", 10, 50), Label("Stretch", 10, 80)};
+    layer.editor = true;
+    table.push_back(layer);
+
+    ScreenLayout sky{"UI/editor/skybox.kab", &guiWindow::StaticClassInfo, "Add Skybox Window",
+                     120, 40, 400, 400, {}, {}};
+    sky.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Add Skybox", 10, 6, 380, 24},
+        Field("left", "resources\\worlds\\skybox\\sky_left.dds", 90, 40, 300),
+        Field("right", "resources\\worlds\\skybox\\sky_right.dds", 90, 70, 300),
+        Field("forward", "resources\\worlds\\skybox\\sky_forward.dds", 90, 100, 300),
+        Field("back", "resources\\worlds\\skybox\\sky_back.dds", 90, 130, 300),
+        Field("top", "resources\\worlds\\skybox\\sky_top.dds", 90, 160, 300),
+        Field("texture", "resources\\worlds\\skybox\\clouds.dds", 90, 190, 300),
+        Field("height", "90", 90, 220, 100),
+        Field("speed", "0.5", 90, 250, 100),
+        Button("ok", "Ok", 70, 356, 110),
+        Button("cancel", "Cancel", 220, 356, 110),
+    };
+    sky.labels = {Label("Left", 10, 44),    Label("Right", 10, 74),   Label("Forward", 10, 104),
+                  Label("Back", 10, 134),   Label("Top", 10, 164),    Label("Clouds", 10, 194),
+                  Label("Height", 10, 224), Label("Speed", 10, 254)};
+    sky.editor = true;
+    table.push_back(sky);
+
+    ScreenLayout sun{"editor\\addsun.kab", &guiWindow::StaticClassInfo, "Add Sun Window",
+                     120, 20, 400, 440, {}, {}};
+    sun.widgets = {
+        Field("texture", "resources\\worlds\\billboards\\sun.dds", 110, 14, 280),
+        Field("position", "0.375", 110, 44, 100),
+        Field("axis tilt", "0.5", 110, 74, 100),
+        Field("scale", "0.5", 110, 104, 100),
+        Field("red", "1", 110, 134, 100),
+        Field("green", "1", 110, 164, 100),
+        Field("blue", "1", 110, 194, 100),
+        Field("redambient", "0.5", 110, 224, 100),
+        Field("greenambient", "0.5", 110, 254, 100),
+        Field("blueambient", "0.5", 110, 284, 100),
+        Button("ok", "Ok", 70, 396, 110),
+        Button("cancel", "Cancel", 220, 396, 110),
+    };
+    sun.labels = {Label("Texture", 10, 18),     Label("Position", 10, 48),      Label("Axis tilt", 10, 78),
+                  Label("Scale", 10, 108),      Label("Red", 10, 138),          Label("Green", 10, 168),
+                  Label("Blue", 10, 198),       Label("Ambient red", 10, 228),
+                  Label("Ambient green", 10, 258),
+                  Label("Ambient blue", 10, 288)};
+    sun.editor = true;
+    table.push_back(sun);
+
+    ScreenLayout flare{"UI/editor/flarelayer.kab", &guiWindow::StaticClassInfo, "Flare Layer Window",
+                       10, 60, 620, 360, {}, {}};
+    flare.widgets = {
+        Field("texture", "resources\\worlds\\billboards\\flare_glow.dds", 90, 16, 350),
+        Button("browse button", "Browse", 450, 14, 80),
+        Field("length", "2", 90, 46, 100),
+        Field("scale", "1", 90, 76, 100),
+        Button("ok", "Ok", 370, 320, 110),
+        Button("cancel", "Cancel", 490, 320, 110),
+    };
+    AddChooser(flare, 10, 120);
+    flare.labels = {Label("Texture", 10, 20), Label("Length", 10, 50), Label("Scale", 10, 80)};
+    flare.editor = true;
+    table.push_back(flare);
+
+    ScreenLayout list{"UI/editor/layerlist.kab", &guiWindow::StaticClassInfo, "Layer List Window",
+                      170, 100, 300, 280, {}, {}};
+    list.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Remove Layer", 10, 6, 280, 24},
+        FileList("layer list", 10, 40, 260, 180),
+        Button("remove", "Remove", 30, 236, 110),
+        Button("cancel", "Cancel", 160, 236, 110),
+    };
+    list.editor = true;
+    table.push_back(list);
 }
 
 std::vector<ScreenLayout> MakeContract()
@@ -135,6 +316,7 @@ std::vector<ScreenLayout> MakeContract()
     ScreenLayout loading{"UI/common/loading.kab", &guiWindow::StaticClassInfo, "loading dialog", 0, 0, 0, 0, {}, {}};
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
     table.push_back(loading);
+    AddEditorDialogs(table);
     return table;
 }
 
@@ -167,7 +349,7 @@ guiWidget* TextBox(const ScreenWidget& row)
 {
     guiTextBoxParams params;
     params.name = row.name;
-    params.font = row.editable ? "bar16m" : "bar14m";
+    params.font = row.font != nullptr ? row.font : row.editable ? "bar16m" : "bar14m";
     params.text = row.text;
     params.foreColor = Rgba(1.0f, 1.0f, 0.85f);
     params.position = Px(row.x, row.y);
@@ -178,7 +360,7 @@ guiWidget* TextBox(const ScreenWidget& row)
     box->SetBuffer(4);
     if (!row.editable)
         return box;
-    box->SetMaxCharacters(24);
+    box->SetMaxCharacters(row.maxChars);
     // A typed field shows where it is.
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.95f, 0.75f, 0.25f));
@@ -190,14 +372,14 @@ guiWidget* ListBox(const ScreenWidget& row)
 {
     auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
     list->SetName(row.name);
-    list->GetTextParams().font = "bar16m";
+    list->GetTextParams().font = row.font != nullptr ? row.font : "bar16m";
     list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));
     // Profiles can outgrow the view.
     guiScrollerParams scrolling;
     scrolling.position = Px(row.x, row.y);
     scrolling.orientations = guiScroller::kVerticalBar;
     auto* scroller = new guiScroller(list, scrolling);
-    scroller->SetName("Player List Scroller");
+    scroller->SetName(std::string(row.name) + " Scroller");
     SizeScrollBar(scroller->GetVerticalBar());
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
@@ -249,6 +431,19 @@ std::string ButtonPicture(int width, int state)
     return std::string(kButtonFolder) + "/button" + std::to_string(width) + "_" + kLetters[state] + ".tga";
 }
 
+std::string LayoutPath(const std::string& file)
+{
+    std::string name = file;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    // One lower-case folder holds every layout; the file layer finds "UI/..." there too, and a name
+    // without that folder through the interface search path.
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return char(std::tolower(c)); });
+    if (lower.compare(0, 3, "ui/") != 0)
+        return "ui/" + name;
+    return "ui" + name.substr(2);
+}
+
 const std::vector<ScreenLayout>& ScreenContract()
 {
     static const std::vector<ScreenLayout> table = MakeContract();
@@ -269,6 +464,21 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
     root->AddChild(back);
 
+    // Groups before what they hold, in the table's order.
+    std::map<std::string, guiGlyph*> groups;
+    auto holder = [root, &groups](const char* parent) -> guiGlyph*
+    {
+        const auto found = parent != nullptr ? groups.find(parent) : groups.end();
+        return found != groups.end() ? found->second : root;
+    };
+    for (const ScreenWidget& row : layout.widgets)
+        if (&row.record() == &guiGroup::StaticClassInfo())
+        {
+            auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
+            group->SetName(row.name);
+            holder(row.parent)->AddChild(group);
+            groups[row.name] = group;
+        }
     // Typed fields first, so that they come first in the focus order.
     std::vector<const ScreenWidget*> order;
     for (const ScreenWidget& row : layout.widgets)
@@ -280,18 +490,25 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     for (const ScreenWidget* row : order)
     {
         const kaClassInfo& record = row->record();
+        guiGlyph* parent = holder(row->parent);
         if (&record == &guiButton::StaticClassInfo())
-            root->AddChild(CaptionedButton(*row));
+            parent->AddChild(CaptionedButton(*row));
         else if (&record == &guiTextBox::StaticClassInfo())
-            root->AddChild(TextBox(*row));
+            parent->AddChild(TextBox(*row));
         else if (&record == &guiListBox::StaticClassInfo())
-            root->AddChild(ListBox(*row));
+            parent->AddChild(ListBox(*row));
+        else if (&record == &guiImage::StaticClassInfo())
+        {
+            auto* image = new guiImage(Px(row->x, row->y), Px(row->width, row->height));
+            image->SetName(row->name);
+            parent->AddChild(image);
+        }
     }
     for (const ScreenLabel& label : layout.labels)
     {
         auto* text = new guiText(label.font, label.text, Px(label.x, label.y));
         text->SetColor(Rgba(1.0f, 0.85f, 0.35f));
-        root->AddChild(text);
+        holder(label.parent)->AddChild(text);
     }
     if (!layout.page.empty())
     {
@@ -332,10 +549,7 @@ bool WriteScreens(const std::string& folder, std::string& error)
         }
     for (const ScreenLayout& layout : ScreenContract())
     {
-        // One lower-case folder holds every layout; the file layer finds "UI/..." there too.
-        std::string name = layout.file;
-        std::transform(name.begin(), name.begin() + 2, name.begin(), [](char c) { return char(std::tolower(c)); });
-        const std::string path = folder + "/" + name;
+        const std::string path = folder + "/" + LayoutPath(layout.file);
         guiGlyph* root = BuildScreen(layout);
         guiRenderContext context;
         DrawTree(root, context);

@@ -102,6 +102,9 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
+        // The editor's dialogs are held to the table by the editor's own tests.
+        if (layout.editor)
+            continue;
         std::set<Lookup> looked;
         ScreenWidgets::SetWatcher([&looked](const std::string& name, const kaClassInfo& record)
                                   { looked.insert({name, &record}); });
@@ -124,6 +127,9 @@ TEST_F(ScreenContractGLTest, TypedFieldsComeFirstInTheirWindowsOrder)
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
+        // The editor's dialogs are held to the table by the editor's own tests.
+        if (layout.editor)
+            continue;
         guiWindow* window = m_Game.Gui().FindWindow(layout.window);
         ASSERT_NE(window, nullptr) << layout.window;
         // The place among the window's own children of the one that holds the widget.
@@ -156,6 +162,9 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
+        // The editor's dialogs are held to the table by the editor's own tests.
+        if (layout.editor)
+            continue;
         guiWindow* window = ShowAlone(layout.window);
         ASSERT_NE(window, nullptr) << layout.window;
         const platform::Rect bounds = window->GetHitRect();
