@@ -5,6 +5,10 @@
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGridParams.h"
+#include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
@@ -24,7 +28,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <set>
+#include <sstream>
 
 namespace guigen
 {
@@ -69,6 +75,82 @@ const char* const kCredits =
 ScreenWidget Button(const char* name, const char* caption, float x, float y, float width)
 {
     return {name, &guiButton::StaticClassInfo, caption, x, y, width, kButtonHeight};
+}
+
+ScreenLayout Cell(const char* file, const ScreenWidget& widget)
+{
+    ScreenLayout cell{file, widget.record, widget.name, 0, 0, 0, 0, {widget}, {}};
+    cell.cell = true;
+    return cell;
+}
+
+// The editor's property sheet with its cells, and the course options built on the game's property editor.
+void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
+{
+    ScreenLayout properties{"UI/editor/properties.kab",
+                            &guiWindow::StaticClassInfo,
+                            "Editor Properties Window",
+                            10,
+                            10,
+                            620,
+                            460,
+                            {},
+                            {}};
+    auto inGroup = [](ScreenWidget widget, const char* group)
+    {
+        widget.group = group;
+        return widget;
+    };
+    properties.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Properties", 20, 10, 420, 26},
+        {"property grid", &guiGrid::StaticClassInfo, "120 289 26", 20, 44, 440, 222},
+        {"preview group", &guiGroup::StaticClassInfo, "", 475, 44, 136, 136},
+        inGroup({"preview", &guiImage::StaticClassInfo, "", 4, 4, 128, 128}, "preview group"),
+        {"browse list group", &guiGroup::StaticClassInfo, "", 20, 278, 440, 126},
+        inGroup({"browse list", &guiListBox::StaticClassInfo, "", 0, 0, 420, 126}, "browse list group"),
+        {"list button group", &guiGroup::StaticClassInfo, "", 475, 278, 136, 68},
+        inGroup(Button("list select button", "Select", 13, 0, 110), "list button group"),
+        inGroup(Button("list cancel button", "Close", 13, 40, 110), "list button group"),
+        {"xml list group", &guiGroup::StaticClassInfo, "", 20, 278, 440, 126},
+        inGroup({"xml list", &guiListBox::StaticClassInfo, "", 0, 0, 420, 126}, "xml list group"),
+        {"xml list button group", &guiGroup::StaticClassInfo, "", 475, 278, 136, 68},
+        inGroup(Button("xml list select button", "Select", 13, 0, 110), "xml list button group"),
+        inGroup(Button("xml list cancel button", "Close", 13, 40, 110), "xml list button group"),
+        Button("ok", "Ok", 380, 420, 110),
+        Button("cancel", "Cancel", 500, 420, 110),
+    };
+    table.push_back(properties);
+    table.push_back(Cell("ui/editor/properties_label_cell.kab",
+                         {"label", &guiTextBox::StaticClassInfo, "", 0, 0, 118, 20}));
+    table.push_back(Cell("ui/editor/properties_value_cell.kab",
+                         {"value", &guiTextBox::StaticClassInfo, "", 0, 0, 287, 20, true}));
+    table.push_back(Cell("ui/editor/properties_browse_cell.kab", Button("browse", "...", 0, 0, 24)));
+    table.push_back(Cell("ui/editor/properties_xml_cell.kab", Button("xml", "v", 0, 0, 24)));
+
+    ScreenLayout options{"UI/tvEditor/course_options.kab",
+                         &guiWindow::StaticClassInfo,
+                         "Course Options Window",
+                         150,
+                         110,
+                         340,
+                         260,
+                         {},
+                         {}};
+    options.widgets = {
+        {"Properties Grid", &guiGrid::StaticClassInfo, "140 160", 18, 48, 304, 134},
+        Button("OK Button", "OK", 40, 214, 110),
+        Button("Cancel Button", "Cancel", 190, 214, 110),
+    };
+    options.labels = {{"Course Options", "bar18b", 20, 14}};
+    table.push_back(options);
+    table.push_back(Cell("ui/tvEditor/properties_label_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 138, 20}));
+    table.push_back(Cell("ui/tvEditor/properties_edit_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 158, 20, true}));
+    table.push_back(Cell("ui/tvEditor/properties_text_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 158, 20}));
+    table.push_back(Cell("ui/tvEditor/properties_dropdown_cell.kab",
+                         {"Value Dropdown", &guiDropDown::StaticClassInfo, "", 0, 0, 158, 20}));
 }
 
 std::vector<ScreenLayout> MakeContract()
@@ -135,6 +217,7 @@ std::vector<ScreenLayout> MakeContract()
     ScreenLayout loading{"UI/common/loading.kab", &guiWindow::StaticClassInfo, "loading dialog", 0, 0, 0, 0, {}, {}};
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
     table.push_back(loading);
+    AppendPropertyLayouts(table);
     return table;
 }
 
@@ -167,7 +250,7 @@ guiWidget* TextBox(const ScreenWidget& row)
 {
     guiTextBoxParams params;
     params.name = row.name;
-    params.font = row.editable ? "bar16m" : "bar14m";
+    params.font = row.editable && row.height > 24 ? "bar16m" : "bar14m";
     params.text = row.text;
     params.foreColor = Rgba(1.0f, 1.0f, 0.85f);
     params.position = Px(row.x, row.y);
@@ -197,12 +280,78 @@ guiWidget* ListBox(const ScreenWidget& row)
     scrolling.position = Px(row.x, row.y);
     scrolling.orientations = guiScroller::kVerticalBar;
     auto* scroller = new guiScroller(list, scrolling);
-    scroller->SetName("Player List Scroller");
+    scroller->SetName(std::string(row.name) + " Scroller");
     SizeScrollBar(scroller->GetVerticalBar());
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
     frame->SetChild(scroller);
     return frame;
+}
+
+guiWidget* Grid(const ScreenWidget& row)
+{
+    std::vector<int32_t> widths;
+    std::istringstream columns(row.text);
+    for (int32_t width = 0; columns >> width;)
+        widths.push_back(width);
+    guiGridParams params(0, int32_t(kGridRowHeight), uint32_t(widths.size()), widths);
+    params.name = row.name;
+    params.position = Px(row.x, row.y);
+    params.borderColor = Rgba(0.5f, 0.6f, 0.8f);
+    params.rowSelect = false;
+    auto* grid = new guiGrid(params);
+    grid->SetSize(Px(row.width, row.height));
+    return grid;
+}
+
+guiWidget* Group(const ScreenWidget& row)
+{
+    auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
+    group->SetName(row.name);
+    return group;
+}
+
+guiGlyph* Picture(const ScreenWidget& row)
+{
+    auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
+    picture->SetName(row.name);
+    // Dark until a picture is shown in it.
+    picture->SetColor(0.2f, 0.22f, 0.3f, 1.0f);
+    return picture;
+}
+
+guiWidget* DropDown(const ScreenWidget& row)
+{
+    auto* dropDown = new guiDropDown(Px(row.x, row.y), Px(row.width, row.height));
+    dropDown->SetName(row.name);
+    // The chosen item reads back through the box, as every value cell's does.
+    dropDown->GetTextBox()->SetName("TextField");
+    dropDown->GetTextBox()->SetId(11);
+    dropDown->GetTextBox()->SetFont("bar14m");
+    dropDown->GetTextBox()->SetTextColor(Rgba(1.0f, 1.0f, 0.85f));
+    dropDown->GetTextBox()->SetEditable(false);
+    dropDown->GetList()->GetTextParams().font = "bar14m";
+    return dropDown;
+}
+
+guiGlyph* Widget(const ScreenWidget& row)
+{
+    const kaClassInfo& record = row.record();
+    if (&record == &guiButton::StaticClassInfo())
+        return CaptionedButton(row);
+    if (&record == &guiTextBox::StaticClassInfo())
+        return TextBox(row);
+    if (&record == &guiListBox::StaticClassInfo())
+        return ListBox(row);
+    if (&record == &guiGrid::StaticClassInfo())
+        return Grid(row);
+    if (&record == &guiGroup::StaticClassInfo())
+        return Group(row);
+    if (&record == &guiImage::StaticClassInfo())
+        return Picture(row);
+    if (&record == &guiDropDown::StaticClassInfo())
+        return DropDown(row);
+    return nullptr;
 }
 
 // Bevelled bar: a lighter top, a darker bottom and a one-pixel rim; colours per state.
@@ -257,6 +406,8 @@ const std::vector<ScreenLayout>& ScreenContract()
 
 guiGlyph* BuildScreen(const ScreenLayout& layout)
 {
+    if (layout.cell)
+        return layout.widgets.empty() ? nullptr : Widget(layout.widgets.front());
     const bool full = layout.width == 0;
     guiWindow* root = full ? new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f))
                            : new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
@@ -277,15 +428,19 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     for (const ScreenWidget& row : layout.widgets)
         if (!row.editable)
             order.push_back(&row);
+    std::map<std::string, guiGlyph*> groups;
     for (const ScreenWidget* row : order)
     {
-        const kaClassInfo& record = row->record();
-        if (&record == &guiButton::StaticClassInfo())
-            root->AddChild(CaptionedButton(*row));
-        else if (&record == &guiTextBox::StaticClassInfo())
-            root->AddChild(TextBox(*row));
-        else if (&record == &guiListBox::StaticClassInfo())
-            root->AddChild(ListBox(*row));
+        guiGlyph* glyph = Widget(*row);
+        if (glyph == nullptr)
+            continue;
+        if (&row->record() == &guiGroup::StaticClassInfo())
+            groups[row->name] = glyph;
+        const auto group = row->group != nullptr ? groups.find(row->group) : groups.end();
+        if (group != groups.end())
+            group->second->AddChild(glyph);
+        else
+            root->AddChild(glyph);
     }
     for (const ScreenLabel& label : layout.labels)
     {
@@ -337,6 +492,11 @@ bool WriteScreens(const std::string& folder, std::string& error)
         std::transform(name.begin(), name.begin() + 2, name.begin(), [](char c) { return char(std::tolower(c)); });
         const std::string path = folder + "/" + name;
         guiGlyph* root = BuildScreen(layout);
+        if (root == nullptr)
+        {
+            error = "no widget for " + path;
+            return false;
+        }
         guiRenderContext context;
         DrawTree(root, context);
         const bool saved = MakeFolders(path) && gui::SaveLayout(*root, path, false);

@@ -15,7 +15,7 @@ namespace guigen
 using ClassRecord = const kaClassInfo& (*)();
 
 // A widget the screen's code looks up by name. Buttons show the text as their caption; text boxes start
-// with it.
+// with it; grids take it as their column widths, separated by blanks.
 struct ScreenWidget
 {
     const char* name;
@@ -24,6 +24,8 @@ struct ScreenWidget
     float x, y, width, height;
     // Text boxes only: whether the player types into it.
     bool editable = false;
+    // The group row that holds the widget, its place then counted from the group's corner; null: the window.
+    const char* group = nullptr;
 };
 
 // Words on the page that no code looks up.
@@ -46,7 +48,13 @@ struct ScreenLayout
     // A page of several lines in a read-only box (empty: none), and its place.
     std::string page;
     float pageX = 0, pageY = 0, pageWidth = 0, pageHeight = 0;
+    // A grid cell: the one widget row is the whole layout, with no window and no backdrop; the window
+    // name is that widget's.
+    bool cell = false;
 };
+
+// Rows of every grid the table builds.
+constexpr float kGridRowHeight = 22.0f;
 
 // Button pictures: four states, each a file named after the width and the state's letter.
 constexpr const char* kButtonFolder = "ui/common/buttons";

@@ -111,18 +111,28 @@ guiGlyph* HeadlessGame::FindWidget(const std::string& window, const std::string&
 
 void HeadlessGame::Click(const std::string& window, const std::string& widget)
 {
+    ClickWidget(
+        [this, window, widget]
+        {
+            guiGlyph* glyph = FindWidget(window, widget);
+            return glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+        });
+}
+
+void HeadlessGame::ClickWidget(const std::function<guiWidget*()>& find)
+{
     // The place is taken when the press runs, after a frame that has drawn a window just shown.
     Queue([] {});
-    Queue([this, window, widget]
-          {
-              guiGlyph* glyph = FindWidget(window, widget);
-              auto* target = glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
-              if (target == nullptr)
-                  return;
-              const platform::Rect& rect = target->GetHitRect();
-              m_Gui.SetCursorPosition((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-              m_App->OnMouse(kMouseButton0, 1, 0, 0);
-          });
+    Queue(
+        [this, find]
+        {
+            guiWidget* target = find();
+            if (target == nullptr)
+                return;
+            const platform::Rect& rect = target->GetHitRect();
+            m_Gui.SetCursorPosition((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+            m_App->OnMouse(kMouseButton0, 1, 0, 0);
+        });
     Queue([this] { m_App->OnMouse(kMouseButton0, 0, 0, 0); });
 }
 
