@@ -89,6 +89,9 @@ public:
     // The same for the widget the finder gives when the press runs (nothing when it gives null), for
     // widgets a name does not tell apart, such as the cells of a grid.
     void ClickWidget(const std::function<guiWidget*()>& find);
+    // The same at the point the finder gives when the press runs (nothing when it answers false), such as
+    // one row of a list.
+    void ClickAt(const std::function<bool(int32_t& x, int32_t& y)>& where);
     // Each character as a typed key, then each as its own frame.
     void Type(const std::string& text);
     // A virtual key (Enter, Backspace, End, ...).
