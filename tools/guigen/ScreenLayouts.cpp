@@ -87,15 +87,8 @@ ScreenLayout Cell(const char* file, const ScreenWidget& widget)
 // The editor's property sheet with its cells, and the course options built on the game's property editor.
 void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
 {
-    ScreenLayout properties{"UI/editor/properties.kab",
-                            &guiWindow::StaticClassInfo,
-                            "Editor Properties Window",
-                            10,
-                            10,
-                            620,
-                            460,
-                            {},
-                            {}};
+    ScreenLayout properties{"UI/editor/properties.kab", &guiWindow::StaticClassInfo, "Editor Properties Window",
+                            90, 70, 620, 460, {}, {}};
     auto inGroup = [](ScreenWidget widget, const char* group)
     {
         widget.group = group;
@@ -127,15 +120,8 @@ void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
     table.push_back(Cell("ui/editor/properties_browse_cell.kab", Button("browse", "...", 0, 0, 24)));
     table.push_back(Cell("ui/editor/properties_xml_cell.kab", Button("xml", "v", 0, 0, 24)));
 
-    ScreenLayout options{"UI/tvEditor/course_options.kab",
-                         &guiWindow::StaticClassInfo,
-                         "Course Options Window",
-                         150,
-                         110,
-                         340,
-                         260,
-                         {},
-                         {}};
+    ScreenLayout options{"UI/tvEditor/course_options.kab", &guiWindow::StaticClassInfo, "Course Options Window", 230,
+                         170, 340, 260, {}, {}};
     options.widgets = {
         {"Properties Grid", &guiGrid::StaticClassInfo, "140 160", 18, 48, 304, 134},
         Button("OK Button", "OK", 40, 214, 110),
@@ -246,7 +232,8 @@ guiCaption* CaptionedButton(const ScreenWidget& row)
     return caption;
 }
 
-guiWidget* TextBox(const ScreenWidget& row)
+// A grid cell's box goes without a frame: the grid focuses a cell's root, which must be the box itself.
+guiWidget* TextBox(const ScreenWidget& row, bool framed = true)
 {
     guiTextBoxParams params;
     params.name = row.name;
@@ -262,6 +249,8 @@ guiWidget* TextBox(const ScreenWidget& row)
     if (!row.editable)
         return box;
     box->SetMaxCharacters(24);
+    if (!framed)
+        return box;
     // A typed field shows where it is.
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.95f, 0.75f, 0.25f));
@@ -315,8 +304,8 @@ guiGlyph* Picture(const ScreenWidget& row)
 {
     auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
     picture->SetName(row.name);
-    // Dark until a picture is shown in it.
-    picture->SetColor(0.2f, 0.22f, 0.3f, 1.0f);
+    // Untinted, so that pictures show their own colours.
+    picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
     return picture;
 }
 
@@ -331,6 +320,13 @@ guiWidget* DropDown(const ScreenWidget& row)
     dropDown->GetTextBox()->SetTextColor(Rgba(1.0f, 1.0f, 0.85f));
     dropDown->GetTextBox()->SetEditable(false);
     dropDown->GetList()->GetTextParams().font = "bar14m";
+    // The arrow is as tall as the row; the open list scrolls with the toolkit's bar.
+    const float arrow = row.height;
+    dropDown->GetButton()->SetSize(Px(arrow, arrow));
+    for (int32_t state = 0; state < 4; ++state)
+        if (guiImage* look = dropDown->GetButton()->GetStateImage(state))
+            look->SetSize(Px(arrow, arrow));
+    SizeScrollBar(dropDown->GetDecoratedList()->GetVerticalBar());
     return dropDown;
 }
 
@@ -407,7 +403,17 @@ const std::vector<ScreenLayout>& ScreenContract()
 guiGlyph* BuildScreen(const ScreenLayout& layout)
 {
     if (layout.cell)
-        return layout.widgets.empty() ? nullptr : Widget(layout.widgets.front());
+    {
+        if (layout.widgets.empty())
+            return nullptr;
+        const ScreenWidget& row = layout.widgets.front();
+        if (&row.record() != &guiTextBox::StaticClassInfo())
+            return Widget(row);
+        auto* box = static_cast<guiTextBox*>(TextBox(row, false));
+        // Values are file paths as often as numbers; the box scrolls.
+        box->SetMaxCharacters(0);
+        return box;
+    }
     const bool full = layout.width == 0;
     guiWindow* root = full ? new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f))
                            : new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));

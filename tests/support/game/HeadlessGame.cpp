@@ -121,16 +121,31 @@ void HeadlessGame::Click(const std::string& window, const std::string& widget)
 
 void HeadlessGame::ClickWidget(const std::function<guiWidget*()>& find)
 {
-    // The place is taken when the press runs, after a frame that has drawn a window just shown.
-    Queue([] {});
-    Queue(
-        [this, find]
+    ClickAt(
+        [find](int32_t& x, int32_t& y)
         {
             guiWidget* target = find();
             if (target == nullptr)
-                return;
+                return false;
             const platform::Rect& rect = target->GetHitRect();
-            m_Gui.SetCursorPosition((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+            x = (rect.left + rect.right) / 2;
+            y = (rect.top + rect.bottom) / 2;
+            return true;
+        });
+}
+
+void HeadlessGame::ClickAt(const std::function<bool(int32_t& x, int32_t& y)>& where)
+{
+    // The place is taken when the press runs, after a frame that has drawn a window just shown.
+    Queue([] {});
+    Queue(
+        [this, where]
+        {
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!where(x, y))
+                return;
+            m_Gui.SetCursorPosition(x, y);
             m_App->OnMouse(kMouseButton0, 1, 0, 0);
         });
     Queue([this] { m_App->OnMouse(kMouseButton0, 0, 0, 0); });
