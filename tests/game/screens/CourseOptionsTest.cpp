@@ -190,3 +190,22 @@ TEST_F(CourseOptionsTest, OkReadsTheRowsAndAnswersOneCancelAnswersTwo)
     EXPECT_EQ(m_Game.Gui().ShowWindow(m_Options, true), 2);
     EXPECT_FALSE(m_Options->IsVisible());
 }
+
+TEST_F(CourseOptionsTest, ACellWithoutATextFieldStaysOutOfTheGrid)
+{
+    m_Options->OnShow();
+    guiGrid* grid = m_Options->GetGrid();
+    ASSERT_EQ(grid->GetRowCount(), 5u);
+    // A layout of a button, and no layout at all: the cell keeps what it held.
+    for (const char* file : {"ui/editor/properties_browse_cell.kab", "ui/tvEditor/no_such_cell.kab"})
+    {
+        guiGlyph* before = grid->GetCell(3, 1);
+        m_Options->AddCell(3, 1, file, "99");
+        EXPECT_EQ(grid->GetCell(3, 1), before) << file;
+        EXPECT_EQ(m_Options->GetRowText(3), "20") << file;
+    }
+    m_Options->AddCell(3, 1, PropertyEditor::kTextCell, "99");
+    EXPECT_EQ(m_Options->GetRowText(3), "99");
+    // A row without a value cell reads as empty.
+    EXPECT_EQ(m_Options->GetRowText(7), "");
+}
