@@ -417,3 +417,29 @@ TEST_F(EditorPropertiesWindowTest, OpeningOneListClosesTheOtherThatSharesItsPlac
     EXPECT_TRUE(BrowseOpen());
     EXPECT_FALSE(m_Window->GetXmlListGroup()->IsVisible());
 }
+
+TEST_F(EditorPropertiesWindowTest, RowsRebuiltUnderTheFocusAndThePointerLeaveNothingBehind)
+{
+    m_Window->SetPropertyList(
+        MakeList({{"Name:", "a", false, "", false, ""}, {"Texture:", "", true, "no/such/", false, ""}}));
+    m_Game.ClickWidget([this] { return m_Window->GetValueBox(0); });
+    m_Game.Queue([this] { EXPECT_EQ(m_Window->GetFocusedWidget(), m_Window->GetValueBox(0)); });
+    m_Game.ClickWidget(
+        [this]
+        {
+            guiGlyph* browse = m_Window->GetGrid()->GetCell(1, 2)->FindChild("browse");
+            return browse != nullptr ? browse->DynamicCast<guiWidget>() : nullptr;
+        });
+    m_Game.ClickWidget([this] { return m_Window->GetValueBox(0); });
+    m_Game.Queue([this] { m_Window->SetPropertyList(MakeList({{"Other:", "b", false, "", false, ""}})); });
+    // Keys and moves after the rebuild reach no widget of the old rows.
+    m_Game.Type("Z");
+    // Mouse kind 1 is a move along X.
+    m_Game.Queue([this] { m_Game.App().OnMouse(1, 0, 5, 0); });
+    m_Game.Click(EditorPropertiesWindow::kWindowName, "ok");
+    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Window, true), 1);
+    EXPECT_EQ(m_Game.PendingSteps(), 0u);
+    EXPECT_EQ(m_Window->GetRowCount(), 1);
+    EXPECT_EQ(m_Window->GetValueBox(0)->GetText(), "b");
+    EXPECT_EQ(m_Window->GetCurrentRow(), 1);
+}
