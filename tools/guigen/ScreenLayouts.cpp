@@ -5,6 +5,9 @@
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGridParams.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
@@ -22,6 +25,7 @@
 
 #include "platform/files/Files.h"
 
+#include <sstream>
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -86,6 +90,7 @@ ScreenWidget Field(const char* name, const char* text, float x, float y, float w
     ScreenWidget row{name, &guiTextBox::StaticClassInfo, text, x, y, width, kFieldHeight, true};
     row.parent = parent;
     row.maxChars = kPathChars;
+    row.font = "bar16m";
     return row;
 }
 
@@ -252,6 +257,68 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     table.push_back(list);
 }
 
+ScreenLayout Cell(const char* file, const ScreenWidget& widget)
+{
+    ScreenLayout cell{file, widget.record, widget.name, 0, 0, 0, 0, {widget}, {}};
+    cell.cell = true;
+    return cell;
+}
+
+// The editor's property sheet with its cells, and the course options built on the game's property editor.
+void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
+{
+    ScreenLayout properties{"UI/editor/properties.kab", &guiWindow::StaticClassInfo, "Editor Properties Window",
+                            90, 70, 620, 460, {}, {}};
+    auto inGroup = [](ScreenWidget widget, const char* group)
+    {
+        widget.parent = group;
+        return widget;
+    };
+    properties.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Properties", 20, 10, 420, 26},
+        {"property grid", &guiGrid::StaticClassInfo, "120 289 26", 20, 44, 440, 222},
+        {"preview group", &guiGroup::StaticClassInfo, "", 335, 274, 136, 136},
+        inGroup({"preview", &guiImage::StaticClassInfo, "", 4, 4, 128, 128}, "preview group"),
+        {"browse list group", &guiGroup::StaticClassInfo, "", 20, 278, 300, 126},
+        inGroup({"browse list", &guiListBox::StaticClassInfo, "", 0, 0, 280, 126}, "browse list group"),
+        {"list button group", &guiGroup::StaticClassInfo, "", 485, 278, 126, 68},
+        inGroup(Button("list select button", "Select", 8, 0, 110), "list button group"),
+        inGroup(Button("list cancel button", "Close", 8, 40, 110), "list button group"),
+        {"xml list group", &guiGroup::StaticClassInfo, "", 20, 278, 300, 126},
+        inGroup({"xml list", &guiListBox::StaticClassInfo, "", 0, 0, 280, 126}, "xml list group"),
+        {"xml list button group", &guiGroup::StaticClassInfo, "", 485, 278, 126, 68},
+        inGroup(Button("xml list select button", "Select", 8, 0, 110), "xml list button group"),
+        inGroup(Button("xml list cancel button", "Close", 8, 40, 110), "xml list button group"),
+        Button("ok", "Ok", 380, 420, 110),
+        Button("cancel", "Cancel", 500, 420, 110),
+    };
+    table.push_back(properties);
+    table.push_back(Cell("ui/editor/properties_label_cell.kab",
+                         {"label", &guiTextBox::StaticClassInfo, "", 0, 0, 118, 20}));
+    table.push_back(Cell("ui/editor/properties_value_cell.kab",
+                         {"value", &guiTextBox::StaticClassInfo, "", 0, 0, 287, 20, true}));
+    table.push_back(Cell("ui/editor/properties_browse_cell.kab", Button("browse", "...", 0, 0, 24)));
+    table.push_back(Cell("ui/editor/properties_xml_cell.kab", Button("xml", "v", 0, 0, 24)));
+
+    ScreenLayout options{"UI/tvEditor/course_options.kab", &guiWindow::StaticClassInfo, "Course Options Window", 230,
+                         170, 340, 260, {}, {}};
+    options.widgets = {
+        {"Properties Grid", &guiGrid::StaticClassInfo, "140 160", 18, 48, 304, 134},
+        Button("OK Button", "OK", 40, 214, 110),
+        Button("Cancel Button", "Cancel", 190, 214, 110),
+    };
+    options.labels = {{"Course Options", "bar18b", 20, 14}};
+    table.push_back(options);
+    table.push_back(Cell("ui/tvEditor/properties_label_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 138, 20}));
+    table.push_back(Cell("ui/tvEditor/properties_edit_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 158, 20, true}));
+    table.push_back(Cell("ui/tvEditor/properties_text_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 158, 20}));
+    table.push_back(Cell("ui/tvEditor/properties_dropdown_cell.kab",
+                         {"Value Dropdown", &guiDropDown::StaticClassInfo, "", 0, 0, 158, 20}));
+}
+
 std::vector<ScreenLayout> MakeContract()
 {
     std::vector<ScreenLayout> table;
@@ -317,6 +384,7 @@ std::vector<ScreenLayout> MakeContract()
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
     table.push_back(loading);
     AddEditorDialogs(table);
+    AppendPropertyLayouts(table);
     return table;
 }
 
@@ -345,11 +413,12 @@ guiCaption* CaptionedButton(const ScreenWidget& row)
     return caption;
 }
 
-guiWidget* TextBox(const ScreenWidget& row)
+// A grid cell's box goes without a frame: the grid focuses a cell's root, which must be the box itself.
+guiWidget* TextBox(const ScreenWidget& row, bool framed = true)
 {
     guiTextBoxParams params;
     params.name = row.name;
-    params.font = row.font != nullptr ? row.font : row.editable ? "bar16m" : "bar14m";
+    params.font = row.font != nullptr ? row.font : row.editable && row.height > 24 ? "bar16m" : "bar14m";
     params.text = row.text;
     params.foreColor = Rgba(1.0f, 1.0f, 0.85f);
     params.position = Px(row.x, row.y);
@@ -361,6 +430,8 @@ guiWidget* TextBox(const ScreenWidget& row)
     if (!row.editable)
         return box;
     box->SetMaxCharacters(row.maxChars);
+    if (!framed)
+        return box;
     // A typed field shows where it is.
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.95f, 0.75f, 0.25f));
@@ -385,6 +456,79 @@ guiWidget* ListBox(const ScreenWidget& row)
     frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
     frame->SetChild(scroller);
     return frame;
+}
+
+guiWidget* Grid(const ScreenWidget& row)
+{
+    std::vector<int32_t> widths;
+    std::istringstream columns(row.text);
+    for (int32_t width = 0; columns >> width;)
+        widths.push_back(width);
+    guiGridParams params(0, int32_t(kGridRowHeight), uint32_t(widths.size()), widths);
+    params.name = row.name;
+    params.position = Px(row.x, row.y);
+    params.borderColor = Rgba(0.5f, 0.6f, 0.8f);
+    params.rowSelect = false;
+    auto* grid = new guiGrid(params);
+    grid->SetSize(Px(row.width, row.height));
+    return grid;
+}
+
+guiWidget* Group(const ScreenWidget& row)
+{
+    auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
+    group->SetName(row.name);
+    return group;
+}
+
+guiGlyph* Picture(const ScreenWidget& row)
+{
+    auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
+    picture->SetName(row.name);
+    // Untinted, so that pictures show their own colours.
+    picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    return picture;
+}
+
+guiWidget* DropDown(const ScreenWidget& row)
+{
+    auto* dropDown = new guiDropDown(Px(row.x, row.y), Px(row.width, row.height));
+    dropDown->SetName(row.name);
+    // The chosen item reads back through the box, as every value cell's does.
+    dropDown->GetTextBox()->SetName("TextField");
+    dropDown->GetTextBox()->SetId(11);
+    dropDown->GetTextBox()->SetFont("bar14m");
+    dropDown->GetTextBox()->SetTextColor(Rgba(1.0f, 1.0f, 0.85f));
+    dropDown->GetTextBox()->SetEditable(false);
+    dropDown->GetList()->GetTextParams().font = "bar14m";
+    // The arrow is as tall as the row; the open list scrolls with the toolkit's bar.
+    const float arrow = row.height;
+    dropDown->GetButton()->SetSize(Px(arrow, arrow));
+    for (int32_t state = 0; state < 4; ++state)
+        if (guiImage* look = dropDown->GetButton()->GetStateImage(state))
+            look->SetSize(Px(arrow, arrow));
+    SizeScrollBar(dropDown->GetDecoratedList()->GetVerticalBar());
+    return dropDown;
+}
+
+guiGlyph* Widget(const ScreenWidget& row)
+{
+    const kaClassInfo& record = row.record();
+    if (&record == &guiButton::StaticClassInfo())
+        return CaptionedButton(row);
+    if (&record == &guiTextBox::StaticClassInfo())
+        return TextBox(row);
+    if (&record == &guiListBox::StaticClassInfo())
+        return ListBox(row);
+    if (&record == &guiGrid::StaticClassInfo())
+        return Grid(row);
+    if (&record == &guiGroup::StaticClassInfo())
+        return Group(row);
+    if (&record == &guiImage::StaticClassInfo())
+        return Picture(row);
+    if (&record == &guiDropDown::StaticClassInfo())
+        return DropDown(row);
+    return nullptr;
 }
 
 // Bevelled bar: a lighter top, a darker bottom and a one-pixel rim; colours per state.
@@ -452,6 +596,18 @@ const std::vector<ScreenLayout>& ScreenContract()
 
 guiGlyph* BuildScreen(const ScreenLayout& layout)
 {
+    if (layout.cell)
+    {
+        if (layout.widgets.empty())
+            return nullptr;
+        const ScreenWidget& row = layout.widgets.front();
+        if (&row.record() != &guiTextBox::StaticClassInfo())
+            return Widget(row);
+        auto* box = static_cast<guiTextBox*>(TextBox(row, false));
+        // Values are file paths as often as numbers; the box scrolls.
+        box->SetMaxCharacters(0);
+        return box;
+    }
     const bool full = layout.width == 0;
     guiWindow* root = full ? new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f))
                            : new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
@@ -474,8 +630,7 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     for (const ScreenWidget& row : layout.widgets)
         if (&row.record() == &guiGroup::StaticClassInfo())
         {
-            auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
-            group->SetName(row.name);
+            guiWidget* group = Group(row);
             holder(row.parent)->AddChild(group);
             groups[row.name] = group;
         }
@@ -489,20 +644,10 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
             order.push_back(&row);
     for (const ScreenWidget* row : order)
     {
-        const kaClassInfo& record = row->record();
-        guiGlyph* parent = holder(row->parent);
-        if (&record == &guiButton::StaticClassInfo())
-            parent->AddChild(CaptionedButton(*row));
-        else if (&record == &guiTextBox::StaticClassInfo())
-            parent->AddChild(TextBox(*row));
-        else if (&record == &guiListBox::StaticClassInfo())
-            parent->AddChild(ListBox(*row));
-        else if (&record == &guiImage::StaticClassInfo())
-        {
-            auto* image = new guiImage(Px(row->x, row->y), Px(row->width, row->height));
-            image->SetName(row->name);
-            parent->AddChild(image);
-        }
+        if (&row->record() == &guiGroup::StaticClassInfo())
+            continue;
+        if (guiGlyph* glyph = Widget(*row))
+            holder(row->parent)->AddChild(glyph);
     }
     for (const ScreenLabel& label : layout.labels)
     {

@@ -16,7 +16,7 @@ namespace guigen
 using ClassRecord = const kaClassInfo& (*)();
 
 // A widget the screen's code looks up by name. Buttons show the text as their caption; text boxes start
-// with it.
+// with it; grids take it as their column widths, separated by blanks.
 struct ScreenWidget
 {
     const char* name;
@@ -57,7 +57,13 @@ struct ScreenLayout
     float pageX = 0, pageY = 0, pageWidth = 0, pageHeight = 0;
     // A course editor dialog: the editor's classes look its widgets up, not the game's screens.
     bool editor = false;
+    // A grid cell: the one widget row is the whole layout, with no window and no backdrop; the window
+    // name is that widget's.
+    bool cell = false;
 };
+
+// Rows of every grid the table builds.
+constexpr float kGridRowHeight = 22.0f;
 
 // Button pictures: four states, each a file named after the width and the state's letter.
 constexpr const char* kButtonFolder = "ui/common/buttons";

@@ -113,3 +113,34 @@ TEST_F(ScreenLayoutsTest, EachButtonHasFourPicturesOfItsSizeThatDifferVisibly)
             }
     }
 }
+
+TEST_F(ScreenLayoutsTest, GroupedWidgetsAreBuiltInsideTheirGroupAndCellsAreTheirWidget)
+{
+    int grouped = 0;
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+    {
+        guiGlyph* root = guigen::BuildScreen(layout);
+        ASSERT_NE(root, nullptr) << layout.file;
+        root->AddRef();
+        if (layout.cell)
+        {
+            ASSERT_EQ(layout.widgets.size(), 1u) << layout.file;
+            // The root is the widget, or a decorator that stands in for it.
+            guiGlyph* widget = root->FindChild(layout.widgets[0].name);
+            ASSERT_NE(widget, nullptr) << layout.file;
+            EXPECT_EQ(root->DynamicCast(layout.widgets[0].record()), widget) << layout.file;
+        }
+        for (const guigen::ScreenWidget& row : layout.widgets)
+        {
+            if (row.parent == nullptr)
+                continue;
+            ++grouped;
+            guiGlyph* group = root->FindChild(row.parent);
+            ASSERT_NE(group, nullptr) << layout.file << " " << row.parent;
+            guiGlyph* widget = group->FindChild(row.name);
+            EXPECT_TRUE(widget != nullptr && widget != group) << layout.file << " " << row.name;
+        }
+        root->Release();
+    }
+    EXPECT_GT(grouped, 0);
+}
