@@ -5,6 +5,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
@@ -19,6 +20,7 @@
 #include "engine/scene/kaSunBase.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWaterPlaneBase.h"
+#include "engine/scene/kaXmlRotation.h"
 
 #include "platform/system/DebugOutput.h"
 
@@ -30,6 +32,9 @@
 
 namespace
 {
+
+// A malformed world value keeps what the world had, with a debugger line naming this reader.
+const char* const kReader = "kaWorld::ReadXml";
 
 // Sets the lock for a scope and puts back what it was, so that nested passes do not unlock early.
 class LockScope
@@ -44,23 +49,6 @@ private:
     bool& m_Locked;
     bool m_Was;
 };
-
-// A present child that holds a number replaces the value; an absent, empty or malformed one keeps it.
-void ReadWorldFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    const TiXmlElement* child = parent ? parent->FirstChildElement(name) : nullptr;
-    if (!child)
-        return;
-    try
-    {
-        value = GetElementFloat(child);
-    }
-    catch (const std::exception&)
-    {
-        platform::OutputDebugString(std::string("kaWorld::ReadXml - bad value for ") + name +
-                                    ", default kept.\n");
-    }
-}
 
 std::string ReadText(const TiXmlElement* parent, const char* name)
 {
@@ -116,30 +104,14 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         m_StartX = 0.0f;
         m_StartZ = 0.0f;
         if (!ReadText(start, "x").empty())
-            ReadWorldFloat(start, "x", m_StartX);
+            kaXmlValues::ReadFloatOrKeep(start, "x", m_StartX, kReader);
         if (!ReadText(start, "z").empty())
-            ReadWorldFloat(start, "z", m_StartZ);
+            kaXmlValues::ReadFloatOrKeep(start, "z", m_StartZ, kReader);
     }
     if (const TiXmlElement* rotation = element->FirstChildElement("startrotation"))
     {
         platform::Quaternion start = m_StartRotation;
-        if (const TiXmlElement* quaternion = rotation->FirstChildElement("quaternion"))
-        {
-            ReadWorldFloat(quaternion, "w", start.w);
-            ReadWorldFloat(quaternion, "x", start.x);
-            ReadWorldFloat(quaternion, "y", start.y);
-            ReadWorldFloat(quaternion, "z", start.z);
-        }
-        else
-        {
-            float pitch = 0.0f;
-            float yaw = 0.0f;
-            float roll = 0.0f;
-            ReadWorldFloat(rotation, "pitch", pitch);
-            ReadWorldFloat(rotation, "yaw", yaw);
-            ReadWorldFloat(rotation, "roll", roll);
-            platform::QuaternionRotationYawPitchRoll(&start, yaw, pitch, roll);
-        }
+        kaXmlRotation::Read(rotation, start, kaXmlValues::OnMalformed::KeepWithDebugLine, kReader);
         m_StartRotation = start;
     }
     if (const TiXmlElement* arena = element->FirstChildElement("arena"))
