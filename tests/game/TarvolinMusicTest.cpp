@@ -8,8 +8,8 @@
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
-#include "tests/game/InstallFolder.h"
 #include "tests/support/RiffBuilder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "game/Tarvolin.h"
 #include "game/tvPlayer.h"
 #include "game/tvWorld.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 

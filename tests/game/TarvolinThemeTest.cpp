@@ -6,7 +6,7 @@
 #include "game/Tarvolin.h"
 #include "game/tvVehicle.h"
 #include "platform/audio/NullAudioSink.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 #include "tools/soundgen/MusicContent.h"
 
 #include <gtest/gtest.h>

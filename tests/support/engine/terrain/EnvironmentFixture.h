@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/render/kaGraphicsManager.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"

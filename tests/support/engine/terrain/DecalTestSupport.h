@@ -10,9 +10,9 @@
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainDecal.h"
-#include "tests/engine/terrain/EnvironmentFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/terrain/EnvironmentFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include "platform/gfx/math/Vector3.h"
 

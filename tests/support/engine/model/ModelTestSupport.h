@@ -8,7 +8,7 @@
 #include "engine/model/kaAnimation.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaMeshSubset.h"
-#include "tests/engine/model/mesh/MeshTestSupport.h"
+#include "tests/support/engine/model/MeshTestSupport.h"
 
 #include "platform/system/ManualClock.h"
 

@@ -1,4 +1,4 @@
-#include "tests/engine/gui/support/TestLabel.h"
+#include "tests/support/engine/gui/TestLabel.h"
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/core/kaClassInfo.h"

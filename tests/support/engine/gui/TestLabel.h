@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/engine/gui/support/TestPanel.h"
+#include "tests/support/engine/gui/TestPanel.h"
 
 // A test class derived from another ("[TestLabel]", parent "[TestPanel]"): a text with line ends and an
 // optional slot before the panel's block. Its id, 1034, starts with a line-end byte, as the window's

@@ -1,4 +1,4 @@
-#include "tests/engine/gui/support/TestWindow.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <algorithm>
 

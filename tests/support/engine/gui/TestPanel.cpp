@@ -1,4 +1,4 @@
-#include "tests/engine/gui/support/TestPanel.h"
+#include "tests/support/engine/gui/TestPanel.h"
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/core/kaClassInfo.h"

@@ -9,7 +9,7 @@
 #include "engine/model/kaMesh.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "platform/gfx/TestDevice.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <cstring>
 #include <memory>

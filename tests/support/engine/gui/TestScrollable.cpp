@@ -1,4 +1,4 @@
-#include "tests/engine/gui/support/TestScrollable.h"
+#include "tests/support/engine/gui/TestScrollable.h"
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/core/kaClassInfo.h"

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace imagebytes

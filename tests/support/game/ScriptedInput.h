@@ -3,7 +3,7 @@
 #include "engine/core/InputManager.h"
 #include "platform/input/ScriptedDevice.h"
 #include "platform/input/ScriptedDirectInput.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <tinyxml.h>
 

@@ -5,10 +5,10 @@
 #include "engine/model/kaModelManager.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaWorld.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/math/Vector3.h"
 
