@@ -1,10 +1,15 @@
 #include "tools/guigen/ScreenLayouts.h"
 
+#include "tools/guigen/FormWidgets.h"
 #include "tools/guigen/GuiContent.h"
 
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiCheckBox.h"
+#include "engine/gui/guiDisplayBox.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
@@ -12,6 +17,7 @@
 #include "engine/gui/guiRenderContext.h"
 #include "engine/gui/guiScroller.h"
 #include "engine/gui/guiScrollerParams.h"
+#include "engine/gui/guiSlider.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextBoxParams.h"
@@ -69,6 +75,80 @@ const char* const kCredits =
 ScreenWidget Button(const char* name, const char* caption, float x, float y, float width)
 {
     return {name, &guiButton::StaticClassInfo, caption, x, y, width, kButtonHeight};
+}
+
+// The options screen and the three pages it loads into its content group.
+void AddOptionsScreens(std::vector<ScreenLayout>& table)
+{
+    constexpr const char* kHost = "ui/common/opt.kab";
+    ScreenLayout options{kHost, &guiWindow::StaticClassInfo, "Options Window", 0, 0, 0, 0, {}, {}};
+    options.widgets = {
+        Button("opt_video_b", "Video", 40, 80, 120),
+        Button("opt_audio_b", "Audio", 170, 80, 120),
+        Button("opt_controls_b", "Controls", 300, 80, 120),
+        {"selbar", &guiImage::StaticClassInfo, "vid_sel.tga", 40, 112, float(kTabBarWidth), float(kTabBarHeight)},
+        {"options content group", &guiGroup::StaticClassInfo, "", 40, 134, 560, 280},
+        Button("opt_ok_b", "OK", 380, 430, 110),
+        Button("opt_cancel_b", "Cancel", 500, 430, 110),
+    };
+    options.labels = {{"Options", "bar24b", 40, 30}};
+    table.push_back(options);
+
+    const float box = float(kCheckSide);
+    ScreenLayout video{"ui\\common\\opt_video.kab", &guiGroup::StaticClassInfo, "video page", 0, 0, 560, 280, {}, {}};
+    video.host = kHost;
+    video.widgets = {
+        {"resolution_drop", &guiDropDown::StaticClassInfo, "", 150, 12, 160, 18},
+        {"fullscreen_checkbox", &guiCheckBox::StaticClassInfo, "", 150, 150, box, box},
+        {"low_checkbox", &guiCheckBox::StaticClassInfo, "", 150, 200, box, box},
+        {"med_checkbox", &guiCheckBox::StaticClassInfo, "", 250, 200, box, box},
+        {"high_checkbox", &guiCheckBox::StaticClassInfo, "", 370, 200, box, box},
+    };
+    video.labels = {{"Resolution", "bar16m", 0, 10}, {"Full screen", "bar16m", 180, 150},
+                    {"Detail", "bar16m", 0, 200},    {"Low", "bar16m", 180, 200},
+                    {"Medium", "bar16m", 280, 200},  {"High", "bar16m", 400, 200}};
+    table.push_back(video);
+
+    ScreenLayout audio{"UI\\common\\opt_audio.kab", &guiGroup::StaticClassInfo, "audio page", 0, 0, 560, 280, {}, {}};
+    audio.host = kHost;
+    audio.widgets = {
+        {"sound_volume", &guiSlider::StaticClassInfo, "", 180, 12, 300, 16},
+        {"music_volume", &guiSlider::StaticClassInfo, "", 180, 62, 300, 16},
+        {"mutesound_checkbox", &guiCheckBox::StaticClassInfo, "", 180, 120, box, box},
+        {"mutemusic_checkbox", &guiCheckBox::StaticClassInfo, "", 180, 160, box, box},
+    };
+    audio.labels = {{"Sound effects", "bar16m", 0, 10},
+                    {"Music", "bar16m", 0, 60},
+                    {"Play impact sounds", "bar16m", 210, 120},
+                    {"Play music", "bar16m", 210, 160}};
+    table.push_back(audio);
+
+    ScreenLayout controls{"ui\\common\\opt_controls.kab", &guiGroup::StaticClassInfo, "controls page", 0, 0, 560, 280,
+                          {}, {}};
+    controls.host = kHost;
+    struct Row
+    {
+        const char* button;
+        const char* text;
+        const char* action;
+    };
+    const Row rows[] = {{"accel_b", "accel_text", "Accelerate"},
+                        {"brake_b", "brake_text", "Brake"},
+                        {"left_b", "left_text", "Steer left"},
+                        {"right_b", "right_text", "Steer right"},
+                        {"camera_b", "camera_text", "Change camera"},
+                        {"respawn_b", "respawn_text", "Respawn"},
+                        {"freecam_b", "freecam_t", "Free camera"},
+                        {"quicklookback_b", "quicklook_t", "Look back"}};
+    float y = 0;
+    for (const Row& row : rows)
+    {
+        controls.widgets.push_back(Button(row.button, "Set", 160, y, 80));
+        controls.widgets.push_back({row.text, &guiTextBox::StaticClassInfo, "", 260, y + 2, 220, 24});
+        controls.labels.push_back({row.action, "bar16m", 0, y + 4});
+        y += 34;
+    }
+    table.push_back(controls);
 }
 
 std::vector<ScreenLayout> MakeContract()
@@ -135,6 +215,14 @@ std::vector<ScreenLayout> MakeContract()
     ScreenLayout loading{"UI/common/loading.kab", &guiWindow::StaticClassInfo, "loading dialog", 0, 0, 0, 0, {}, {}};
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
     table.push_back(loading);
+
+    AddOptionsScreens(table);
+    ScreenLayout console{"DebugWindow.kab", &guiWindow::StaticClassInfo, "Console", 464, 450, 250, 125, {}, {}};
+    console.widgets = {
+        {"OutputBox", &guiDisplayBox::StaticClassInfo, "", 6, 6, 238, 80},
+        {"InputBox", &guiTextBox::StaticClassInfo, "", 6, 93, 238, 26, true},
+    };
+    table.push_back(console);
     return table;
 }
 
@@ -258,16 +346,25 @@ const std::vector<ScreenLayout>& ScreenContract()
 guiGlyph* BuildScreen(const ScreenLayout& layout)
 {
     const bool full = layout.width == 0;
-    guiWindow* root = full ? new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f))
-                           : new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
+    guiGlyph* root = nullptr;
+    if (layout.host != nullptr)
+        root = new guiGroup(Px(layout.x, layout.y), Px(layout.width, layout.height));
+    else if (full)
+        root = new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    else
+        root = new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
     root->SetName(layout.window);
 
-    auto* back = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
-    if (full)
-        back->SetColor(0.05f, 0.07f, 0.14f, 1.0f);
-    else
-        back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
-    root->AddChild(back);
+    // A part lies on its window's back.
+    if (layout.host == nullptr)
+    {
+        auto* back = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+        if (full)
+            back->SetColor(0.05f, 0.07f, 0.14f, 1.0f);
+        else
+            back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
+        root->AddChild(back);
+    }
 
     // Typed fields first, so that they come first in the focus order.
     std::vector<const ScreenWidget*> order;
@@ -286,6 +383,8 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
             root->AddChild(TextBox(*row));
         else if (&record == &guiListBox::StaticClassInfo())
             root->AddChild(ListBox(*row));
+        else if (guiGlyph* widget = FormWidget(*row))
+            root->AddChild(widget);
     }
     for (const ScreenLabel& label : layout.labels)
     {
@@ -310,8 +409,22 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     return root;
 }
 
+std::string LayoutPath(const ScreenLayout& layout)
+{
+    std::string path = layout.file;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.find('/') == std::string::npos)
+        return "ui/" + path;
+    const std::size_t folder = path.find('/');
+    std::transform(path.begin(), path.begin() + std::ptrdiff_t(folder), path.begin(),
+                   [](char c) { return char(std::tolower(static_cast<unsigned char>(c))); });
+    return path;
+}
+
 bool WriteScreens(const std::string& folder, std::string& error)
 {
+    if (!WriteFormPictures(folder, error))
+        return false;
     std::set<int> widths;
     for (const ScreenLayout& layout : ScreenContract())
         for (const ScreenWidget& row : layout.widgets)
@@ -333,9 +446,7 @@ bool WriteScreens(const std::string& folder, std::string& error)
     for (const ScreenLayout& layout : ScreenContract())
     {
         // One lower-case folder holds every layout; the file layer finds "UI/..." there too.
-        std::string name = layout.file;
-        std::transform(name.begin(), name.begin() + 2, name.begin(), [](char c) { return char(std::tolower(c)); });
-        const std::string path = folder + "/" + name;
+        const std::string path = folder + "/" + LayoutPath(layout);
         guiGlyph* root = BuildScreen(layout);
         guiRenderContext context;
         DrawTree(root, context);

@@ -46,7 +46,14 @@ struct ScreenLayout
     // A page of several lines in a read-only box (empty: none), and its place.
     std::string page;
     float pageX = 0, pageY = 0, pageWidth = 0, pageHeight = 0;
+    // A part that a window loads into itself: the window's layout file (null for a window of its own).
+    // The part's root is a group named by `window`, placed and sized as above.
+    const char* host = nullptr;
 };
+
+// Where the layout is written under the content folder: forward slashes, the first folder in lower case,
+// and a bare name in "ui", the search folder that finds it.
+std::string LayoutPath(const ScreenLayout& layout);
 
 // Button pictures: four states, each a file named after the width and the state's letter.
 constexpr const char* kButtonFolder = "ui/common/buttons";

@@ -32,10 +32,9 @@ protected:
     testsupport::CurrentDirectory m_Here{m_Dir.File("")};
 };
 
-std::string LowerFolder(std::string file)
+std::string LowerFolder(const guigen::ScreenLayout& layout)
 {
-    std::transform(file.begin(), file.begin() + 2, file.begin(), [](char c) { return char(std::tolower(c)); });
-    return file;
+    return guigen::LayoutPath(layout);
 }
 
 } // namespace
@@ -45,8 +44,8 @@ TEST_F(ScreenLayoutsTest, EveryLayoutIsWrittenInTextFormWithItsWindowName)
     std::set<std::string> files;
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
-        EXPECT_TRUE(files.insert(LowerFolder(layout.file)).second) << layout.file;
-        std::ifstream in(m_Dir.File(LowerFolder(layout.file)));
+        EXPECT_TRUE(files.insert(LowerFolder(layout)).second) << layout.file;
+        std::ifstream in(m_Dir.File(LowerFolder(layout)));
         ASSERT_TRUE(in) << layout.file;
         std::string version;
         std::getline(in, version);
