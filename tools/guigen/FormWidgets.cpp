@@ -66,11 +66,19 @@ guiWidget* Slider(const ScreenWidget& row)
     slider->SetName(row.name);
     slider->SetPosition(Px(row.x, row.y));
     slider->SetSize(Px(row.width, row.height));
-    // The thumb's centre runs the track, so its ends stay inside the slider.
-    const float middle = row.height / 2;
-    slider->SetTrack(Px(float(kSliderInset), middle), Px(row.width - float(kSliderInset), middle));
+    // The thumb's centre runs along x between the insets, so its ends stay inside the slider; along y
+    // the track gives the thumb's top.
+    slider->SetTrack(Px(float(kSliderInset), 0), Px(row.width - float(kSliderInset), 0));
     slider->SetValue(1.0f, false);
     return slider;
+}
+
+guiGlyph* Track(const ScreenWidget& row)
+{
+    auto* track = new guiImage(Px(row.x + float(kSliderInset), row.y + row.height / 2 - 2),
+                               Px(row.width - 2 * float(kSliderInset), 4));
+    track->SetColor(0.45f, 0.55f, 0.75f, 1.0f);
+    return track;
 }
 
 guiWidget* DropDown(const ScreenWidget& row)
@@ -151,13 +159,14 @@ std::vector<uint8_t> CheckTexels(int state)
 
 std::vector<uint8_t> TabBarTexels(int chosen)
 {
-    const int third = kTabBarWidth / kTabCount;
+    const int third = (kTabBarWidth + kTabGap) / kTabCount;
     std::vector<uint8_t> texels(std::size_t(kTabBarWidth) * kTabBarHeight * 4);
     for (int y = 0; y < kTabBarHeight; ++y)
         for (int x = 0; x < kTabBarWidth; ++x)
         {
             uint8_t* texel = &texels[(std::size_t(y) * kTabBarWidth + x) * 4];
-            const bool lit = x / third == chosen;
+            // Each third lies under its tab button; the gap between buttons stays dark.
+            const bool lit = x / third == chosen && x % third < third - kTabGap;
             texel[0] = lit ? 40 : 110;
             texel[1] = lit ? 160 : 60;
             texel[2] = lit ? 240 : 40;
@@ -190,6 +199,11 @@ std::string CheckPicture(int state)
 {
     static const char kLetters[] = "nrcd";
     return std::string(kCheckFolder) + "/check_" + kLetters[state] + ".tga";
+}
+
+guiGlyph* SliderTrack(const ScreenWidget& row)
+{
+    return Is(row, guiSlider::StaticClassInfo()) ? Track(row) : nullptr;
 }
 
 guiGlyph* FormWidget(const ScreenWidget& row)

@@ -17,9 +17,13 @@ constexpr int kCheckSide = 20;
 constexpr int kTabBarWidth = 380;
 constexpr int kTabBarHeight = 8;
 constexpr int kTabCount = 3;
+// Pixels between two tab buttons over the bar.
+constexpr int kTabGap = 10;
 const std::vector<std::string>& TabBarPictures();
 std::string CheckPicture(int state);
 
+// The line a slider's thumb runs along, drawn under the slider; null for a row of another class.
+guiGlyph* SliderTrack(const ScreenWidget& row);
 // The widget for a row whose class is one of these; null for any other class.
 guiGlyph* FormWidget(const ScreenWidget& row);
 

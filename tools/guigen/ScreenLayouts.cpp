@@ -384,7 +384,11 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         else if (&record == &guiListBox::StaticClassInfo())
             root->AddChild(ListBox(*row));
         else if (guiGlyph* widget = FormWidget(*row))
+        {
+            if (guiGlyph* track = SliderTrack(*row))
+                root->AddChild(track);
             root->AddChild(widget);
+        }
     }
     for (const ScreenLabel& label : layout.labels)
     {
