@@ -173,6 +173,12 @@ std::string OptionsWindow::ModeText(uint32_t width, uint32_t height, uint32_t bi
 void OptionsWindow::OnShow()
 {
     ShowPage(kVideo);
+    // The box first, so that the list is written as the box says; a choice left from an earlier visit
+    // or a capture left running is not carried over.
+    if (m_FullScreen != nullptr && g_pGraphicsManager != nullptr)
+        m_FullScreen->SetChecked(g_pGraphicsManager->IsFullScreen(), true);
+    m_ResolutionChanged = false;
+    _EndCapture();
     FillResolutions();
     _ReadVolumes();
     m_SavedBindings.clear();
@@ -187,8 +193,6 @@ void OptionsWindow::OnShow()
         }
     for (int32_t row = 0; row < kBindingCount; ++row)
         m_ShownBindings[row] = BindingsOf(kBindingRows[row].actionId);
-    if (m_FullScreen != nullptr && g_pGraphicsManager != nullptr)
-        m_FullScreen->SetChecked(g_pGraphicsManager->IsFullScreen(), true);
     guiWindow::OnShow();
 }
 
@@ -332,12 +336,17 @@ bool OptionsWindow::PollCapture()
             range = row.range;
     input->RemoveBinding(m_CaptureAction, 0, kPlayer);
     input->AddBinding(m_CaptureAction, record.deviceIndex, record.controlCode, range, kPlayer);
+    _EndCapture();
+    return true;
+}
+
+void OptionsWindow::_EndCapture()
+{
     m_Capturing = false;
     for (guiButton* button : m_BindingButtons)
         if (button != nullptr)
             button->SetEnabled(true);
     _FillBindingTexts();
-    return true;
 }
 
 void OptionsWindow::_FillBindingTexts()
@@ -402,11 +411,7 @@ bool OptionsWindow::OnCancel()
     _ApplyMusicVolume(m_SavedMusicVolume);
     _RestoreBindings();
     m_SavedBindings.clear();
-    m_Capturing = false;
-    for (guiButton* button : m_BindingButtons)
-        if (button != nullptr)
-            button->SetEnabled(true);
-    _FillBindingTexts();
+    _EndCapture();
     _Leave(2);
     return true;
 }

@@ -146,6 +146,8 @@ private:
     void _LoadPages();
     void _FindWidgets();
     void _FillBindingTexts();
+    // Every binding button usable again and every text showing its action's first binding.
+    void _EndCapture();
     void _ReadVolumes();
     // The sound-effects volume every later play reads, kept by the application too so that it is saved.
     void _ApplySoundVolume(int32_t volume);

@@ -67,12 +67,16 @@ protected:
         for (auto size :
              {std::pair<uint32_t, uint32_t>{640, 480}, {800, 600}, {1024, 768}, {1152, 864}, {1280, 1024}})
             modes.push_back(platform::DisplayMode{size.first, size.second, 60, platform::FMT_R5G6B5});
+        if (!Config().empty())
+            m_Game.Install().Write("Tarvolin.cfg", Config());
         ASSERT_TRUE(m_Game.Start());
         m_Window = m_Game.Gui().FindWindow(kOptions)->DynamicCast<OptionsWindow>();
         ASSERT_NE(m_Window, nullptr);
         m_Input = m_Game.App().GetInputManager();
         ASSERT_NE(m_Input, nullptr);
     }
+
+    virtual std::string Config() const { return std::string(); }
 
     void Open()
     {
@@ -425,4 +429,34 @@ TEST_F(OptionsWindowTest, EachTabShowsItsPageAloneAndItsTabPicture)
     Open();
     EXPECT_TRUE(m_Window->GetPage(OptionsWindow::kVideo)->IsVisible());
     EXPECT_FALSE(m_Window->GetPage(OptionsWindow::kControls)->IsVisible());
+}
+
+class OptionsInFullScreenTest : public OptionsWindowTest
+{
+protected:
+    std::string Config() const override
+    {
+        return "[Begin Graphics Config]\nFullScreen=1\nFSDisplayWidth=800\nFSDisplayHeight=600\n"
+               "BitsPerPixel=32\n[End Graphics Config]\n";
+    }
+};
+
+TEST_F(OptionsInFullScreenTest, ShowingListsTheFullScreenFormAndForgetsAnEarlierVisitsChoice)
+{
+    ASSERT_TRUE(m_Game.App().GetGraphicsManager()->IsFullScreen());
+    Open();
+    EXPECT_TRUE(m_Window->GetFullScreenBox()->IsChecked());
+    EXPECT_EQ(m_Window->GetResolutionList()->GetSelectedText(), "800x600x32");
+    EXPECT_EQ(Listed().size(), 8u);
+    EXPECT_FALSE(m_Window->IsResolutionChanged());
+
+    guiListBox* list = m_Window->GetResolutionList()->GetList();
+    list->SelectRow(list->FindRow("640x480x16", 0), true);
+    ASSERT_TRUE(m_Window->IsResolutionChanged());
+    Close(OptionsWindow::kCancelName);
+    Open();
+    EXPECT_FALSE(m_Window->IsResolutionChanged());
+    Close(OptionsWindow::kOkName);
+    EXPECT_EQ(m_Game.App().GetGraphicsManager()->GetCurrentWidth(), 800u);
+    EXPECT_TRUE(m_Game.App().GetGraphicsManager()->IsFullScreen());
 }
