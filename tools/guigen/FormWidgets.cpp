@@ -93,7 +93,8 @@ guiWidget* DropDown(const ScreenWidget& row)
     drop->GetTextBox()->SetFont("bar16m");
     drop->GetTextBox()->SetTextColor(kaColor::kaColorClamped(1.0f, 1.0f, 0.85f, 1.0f));
     drop->GetList()->GetTextParams().font = "bar14m";
-    drop->GetList()->SetForeColor(kaColor::kaColorClamped(1.0f, 1.0f, 0.85f, 1.0f));
+    // The open list lies on a white back.
+    drop->GetList()->SetForeColor(kaColor::kaColorClamped(0.06f, 0.1f, 0.3f, 1.0f));
     return drop;
 }
 

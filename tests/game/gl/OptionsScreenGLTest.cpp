@@ -66,6 +66,30 @@ TEST(OptionsScreenGLTest, PagesAndConsoleArePhotographedAndOkResizesTheBackBuffe
         ASSERT_TRUE(game.Screenshot(page.second)) << page.second;
     }
 
+    // The resolution list open over the page.
+    game.Click(OptionsWindow::kWindowName, OptionsWindow::kVideoTab);
+    ASSERT_TRUE(game.RunScript());
+    window->GetResolutionList()->Toggle();
+    ASSERT_TRUE(window->GetResolutionList()->IsOpen());
+    ASSERT_TRUE(game.Screenshot("options_video_list"));
+    {
+        // Its rows stand out from the list's white back.
+        const platform::FrameCapture open = game.Capture();
+        const platform::Rect& list = window->GetResolutionList()->GetList()->GetHitRect();
+        ASSERT_GT(list.bottom - list.top, 40);
+        int ink = 0;
+        for (int y = list.top; y < list.top + 40; ++y)
+            for (int x = list.left; x < list.right; ++x)
+            {
+                const testsupport::Rgb pixel = testsupport::FramePixel(open, x, y);
+                ink += pixel.r < 120 && pixel.g < 120 ? 1 : 0;
+            }
+        EXPECT_GT(ink, 40);
+    }
+    window->GetResolutionList()->Toggle();
+    game.Click(OptionsWindow::kWindowName, OptionsWindow::kControlsTab);
+    ASSERT_TRUE(game.RunScript());
+
     DebugWindow* console = game.App().GetConsoleWindow();
     ASSERT_NE(console, nullptr);
     game.App().ConsoleCommand("Console ready");
