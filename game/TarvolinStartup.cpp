@@ -20,6 +20,7 @@
 #include "game/screens/MainWindow.h"
 #include "game/screens/MapSaveMenu.h"
 #include "game/screens/NewPlayerWindow.h"
+#include "game/screens/OptionsWindow.h"
 #include "platform/window/Window.h"
 
 #include <functional>
@@ -48,6 +49,7 @@ enum class WindowKind
     SaveWorld,
     Properties,
     CourseOptions,
+    Options,
 };
 
 struct WindowEntry
@@ -61,7 +63,7 @@ struct WindowEntry
 constexpr WindowEntry kWindows[] = {
     {"UI/common/loading.kab", "loading dialog", WindowKind::Plain},
     {"ui/common/main.kab", "main window", WindowKind::Main},
-    {"ui/common/opt.kab", "Options Window", WindowKind::Plain},
+    {"ui/common/opt.kab", "Options Window", WindowKind::Options},
     {"ui/common/newplayer.kab", "New Player Window", WindowKind::NewPlayer},
     {"ui/common/deleteplayer.kab", "Delete Player Window", WindowKind::DeletePlayer},
     {"ui/CareerMenu/career.kab", "Career Window", WindowKind::Plain},
@@ -117,6 +119,9 @@ guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
         break;
     case WindowKind::CourseOptions:
         window = new CourseOptions(entry.layout, app);
+        break;
+    case WindowKind::Options:
+        window = new OptionsWindow(entry.layout, app);
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));

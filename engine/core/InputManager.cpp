@@ -174,6 +174,12 @@ int InputManager::GetBindingCode(int action, int n, int player) const
     return entry != nullptr ? entry->controls[n] : -1;
 }
 
+int InputManager::GetBindingRange(int action, int n, int player) const
+{
+    const Action* entry = FindBinding(action, n, player);
+    return entry != nullptr ? entry->ranges[n] : -1;
+}
+
 std::string InputManager::GetBindingName(int action, int n, int player) const
 {
     const Action* entry = FindBinding(action, n, player);

@@ -59,6 +59,8 @@ public:
     int GetBindingCount(int action, int player) const;
     int GetBindingDevice(int action, int n, int player) const;
     int GetBindingCode(int action, int n, int player) const;
+    // The range mode of the n-th binding, -1 when out of range.
+    int GetBindingRange(int action, int n, int player) const;
     std::string GetBindingName(int action, int n, int player) const;
 
     int FindDeviceByType(int32_t type) const;

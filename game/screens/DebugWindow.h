@@ -4,30 +4,51 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-// The debug console. Until its own screen exists it keeps the lines it is given and its display state,
-// shown while the state is not hidden.
+class guiDisplayBox;
+class guiMsgEvent;
+class guiTextBox;
+
+// The debug console: an output box showing the last line sent to it and an input line. The console key
+// cycles it through small, wide and hidden.
 class DebugWindow : public guiWindow
 {
 public:
+    static constexpr const char* kLayoutFile = "DebugWindow.kab";
     static constexpr const char* kWindowName = "Console";
+    static constexpr const char* kOutputName = "OutputBox";
+    static constexpr const char* kInputName = "InputBox";
+    static constexpr float kLeft = 464.0f;
+    static constexpr float kTop = 450.0f;
+    static constexpr float kSmallWidth = 250.0f;
+    static constexpr float kWideWidth = 500.0f;
+    static constexpr float kHeight = 125.0f;
+
     enum State : int32_t
     {
-        kHidden = 0,
-        kShown = 1,
+        kSmall = 0,
+        kWide = 1,
+        kHidden = 2,
     };
 
-    DebugWindow();
+    static const kaClassInfo& StaticClassInfo();
 
-    // Hidden, then shown, then hidden again.
+    DebugWindow();
+    const kaClassInfo& GetClassInfo() const override { return StaticClassInfo(); }
+
+    // Hidden, small, wide, hidden again.
     void Toggle();
+    // The box shows this line alone.
     void AddLine(const std::string& text);
+    // Typing again replaces what was entered; the text is not interpreted.
+    bool OnInputCommitted(const guiMsgEvent& event);
 
     State GetState() const { return m_State; }
-    const std::vector<std::string>& GetLines() const { return m_Lines; }
+    guiDisplayBox* GetOutputBox() const { return m_OutputBox; }
+    guiTextBox* GetInputBox() const { return m_InputBox; }
 
 private:
     State m_State = kHidden;
-    std::vector<std::string> m_Lines;
+    guiDisplayBox* m_OutputBox = nullptr;
+    guiTextBox* m_InputBox = nullptr;
 };

@@ -1,6 +1,9 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/kaClock.h"
+#include "engine/gui/guiCompositeGlyph.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextParams.h"
 #include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaWorld.h"
 #include "game/screens/DebugWindow.h"
@@ -269,12 +272,16 @@ TEST_F(TarvolinFrameTest, BackquoteTogglesTheConsoleWithoutReachingTheGui)
     Frames(1);
     EXPECT_TRUE(console->IsVisible());
     EXPECT_GT(m_Game.Gui().GetWindowOrder(console), m_Game.Gui().GetWindowOrder(m_Recorder));
-    m_Game.Window().Type("`x");
+    // Small, then wide, then hidden.
+    m_Game.Window().Type("``x");
     Frames(1);
     EXPECT_FALSE(console->IsVisible());
     EXPECT_EQ(m_Recorder->KeyCodes(), (std::vector<uint8_t>{'x'}));
     App().ConsoleCommand("hello");
-    EXPECT_EQ(console->GetLines(), (std::vector<std::string>{"hello"}));
+    ASSERT_NE(console->GetOutputBox(), nullptr);
+    const auto& entries = console->GetOutputBox()->GetComposition()->GetEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(static_cast<const guiTextParams*>(entries.front().params)->text, "hello");
 }
 
 class TarvolinConsoleOffTest : public TarvolinFrameTest

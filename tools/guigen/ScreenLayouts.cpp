@@ -1,10 +1,13 @@
 #include "tools/guigen/ScreenLayouts.h"
 
+#include "tools/guigen/FormWidgets.h"
 #include "tools/guigen/GuiContent.h"
 
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiCheckBox.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiGridParams.h"
@@ -16,6 +19,7 @@
 #include "engine/gui/guiRenderContext.h"
 #include "engine/gui/guiScroller.h"
 #include "engine/gui/guiScrollerParams.h"
+#include "engine/gui/guiSlider.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextBoxParams.h"
@@ -319,6 +323,80 @@ void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
                          {"Value Dropdown", &guiDropDown::StaticClassInfo, "", 0, 0, 158, 20}));
 }
 
+// The options screen and the three pages it loads into its content group.
+void AddOptionsScreens(std::vector<ScreenLayout>& table)
+{
+    constexpr const char* kHost = "ui/common/opt.kab";
+    ScreenLayout options{kHost, &guiWindow::StaticClassInfo, "Options Window", 0, 0, 0, 0, {}, {}};
+    options.widgets = {
+        Button("opt_video_b", "Video", 40, 80, 120),
+        Button("opt_audio_b", "Audio", 170, 80, 120),
+        Button("opt_controls_b", "Controls", 300, 80, 120),
+        {"selbar", &guiImage::StaticClassInfo, "vid_sel.tga", 40, 112, float(kTabBarWidth), float(kTabBarHeight)},
+        {"options content group", &guiGroup::StaticClassInfo, "", 40, 134, 560, 280},
+        Button("opt_ok_b", "OK", 380, 430, 110),
+        Button("opt_cancel_b", "Cancel", 500, 430, 110),
+    };
+    options.labels = {{"Options", "bar24b", 40, 30}};
+    table.push_back(options);
+
+    const float box = float(kCheckSide);
+    ScreenLayout video{"ui\\common\\opt_video.kab", &guiGroup::StaticClassInfo, "video page", 0, 0, 560, 280, {}, {}};
+    video.host = kHost;
+    video.widgets = {
+        {"resolution_drop", &guiDropDown::StaticClassInfo, "", 150, 12, 160, 18},
+        {"fullscreen_checkbox", &guiCheckBox::StaticClassInfo, "", 150, 150, box, box},
+        {"low_checkbox", &guiCheckBox::StaticClassInfo, "", 150, 200, box, box},
+        {"med_checkbox", &guiCheckBox::StaticClassInfo, "", 250, 200, box, box},
+        {"high_checkbox", &guiCheckBox::StaticClassInfo, "", 370, 200, box, box},
+    };
+    video.labels = {{"Resolution", "bar16m", 0, 10}, {"Full screen", "bar16m", 180, 150},
+                    {"Detail", "bar16m", 0, 200},    {"Low", "bar16m", 180, 200},
+                    {"Medium", "bar16m", 280, 200},  {"High", "bar16m", 400, 200}};
+    table.push_back(video);
+
+    ScreenLayout audio{"UI\\common\\opt_audio.kab", &guiGroup::StaticClassInfo, "audio page", 0, 0, 560, 280, {}, {}};
+    audio.host = kHost;
+    audio.widgets = {
+        {"sound_volume", &guiSlider::StaticClassInfo, "", 180, 12, 300, 16},
+        {"music_volume", &guiSlider::StaticClassInfo, "", 180, 62, 300, 16},
+        {"mutesound_checkbox", &guiCheckBox::StaticClassInfo, "", 180, 120, box, box},
+        {"mutemusic_checkbox", &guiCheckBox::StaticClassInfo, "", 180, 160, box, box},
+    };
+    audio.labels = {{"Sound effects", "bar16m", 0, 10},
+                    {"Music", "bar16m", 0, 60},
+                    {"Play impact sounds", "bar16m", 210, 120},
+                    {"Play music", "bar16m", 210, 160}};
+    table.push_back(audio);
+
+    ScreenLayout controls{"ui\\common\\opt_controls.kab", &guiGroup::StaticClassInfo, "controls page", 0, 0, 560, 280,
+                          {}, {}};
+    controls.host = kHost;
+    struct Row
+    {
+        const char* button;
+        const char* text;
+        const char* action;
+    };
+    const Row rows[] = {{"accel_b", "accel_text", "Accelerate"},
+                        {"brake_b", "brake_text", "Brake"},
+                        {"left_b", "left_text", "Steer left"},
+                        {"right_b", "right_text", "Steer right"},
+                        {"camera_b", "camera_text", "Change camera"},
+                        {"respawn_b", "respawn_text", "Respawn"},
+                        {"freecam_b", "freecam_t", "Free camera"},
+                        {"quicklookback_b", "quicklook_t", "Look back"}};
+    float y = 0;
+    for (const Row& row : rows)
+    {
+        controls.widgets.push_back(Button(row.button, "Set", 160, y, 80));
+        controls.widgets.push_back({row.text, &guiTextBox::StaticClassInfo, "", 260, y + 2, 220, 24});
+        controls.labels.push_back({row.action, "bar16m", 0, y + 4});
+        y += 34;
+    }
+    table.push_back(controls);
+}
+
 std::vector<ScreenLayout> MakeContract()
 {
     std::vector<ScreenLayout> table;
@@ -385,6 +463,13 @@ std::vector<ScreenLayout> MakeContract()
     table.push_back(loading);
     AddEditorDialogs(table);
     AppendPropertyLayouts(table);
+    AddOptionsScreens(table);
+    ScreenLayout console{"DebugWindow.kab", &guiWindow::StaticClassInfo, "Console", 464, 450, 250, 125, {}, {}};
+    console.widgets = {
+        {"OutputBox", &guiDisplayBox::StaticClassInfo, "", 6, 6, 238, 80},
+        {"InputBox", &guiTextBox::StaticClassInfo, "", 6, 93, 238, 26, true},
+    };
+    table.push_back(console);
     return table;
 }
 
@@ -474,23 +559,8 @@ guiWidget* Grid(const ScreenWidget& row)
     return grid;
 }
 
-guiWidget* Group(const ScreenWidget& row)
-{
-    auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
-    group->SetName(row.name);
-    return group;
-}
-
-guiGlyph* Picture(const ScreenWidget& row)
-{
-    auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
-    picture->SetName(row.name);
-    // Untinted, so that pictures show their own colours.
-    picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-    return picture;
-}
-
-guiWidget* DropDown(const ScreenWidget& row)
+// A grid cell's drop-down: its box reads the choice back as every value cell's does.
+guiWidget* CellDropDown(const ScreenWidget& row)
 {
     auto* dropDown = new guiDropDown(Px(row.x, row.y), Px(row.width, row.height));
     dropDown->SetName(row.name);
@@ -501,6 +571,8 @@ guiWidget* DropDown(const ScreenWidget& row)
     dropDown->GetTextBox()->SetTextColor(Rgba(1.0f, 1.0f, 0.85f));
     dropDown->GetTextBox()->SetEditable(false);
     dropDown->GetList()->GetTextParams().font = "bar14m";
+    // The open list lies on a white back.
+    dropDown->GetList()->SetForeColor(Rgba(0.06f, 0.1f, 0.3f));
     // The arrow is as tall as the row; the open list scrolls with the toolkit's bar.
     const float arrow = row.height;
     dropDown->GetButton()->SetSize(Px(arrow, arrow));
@@ -522,13 +594,7 @@ guiGlyph* Widget(const ScreenWidget& row)
         return ListBox(row);
     if (&record == &guiGrid::StaticClassInfo())
         return Grid(row);
-    if (&record == &guiGroup::StaticClassInfo())
-        return Group(row);
-    if (&record == &guiImage::StaticClassInfo())
-        return Picture(row);
-    if (&record == &guiDropDown::StaticClassInfo())
-        return DropDown(row);
-    return nullptr;
+    return FormWidget(row);
 }
 
 // Bevelled bar: a lighter top, a darker bottom and a one-pixel rim; colours per state.
@@ -601,6 +667,8 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         if (layout.widgets.empty())
             return nullptr;
         const ScreenWidget& row = layout.widgets.front();
+        if (&row.record() == &guiDropDown::StaticClassInfo())
+            return CellDropDown(row);
         if (&row.record() != &guiTextBox::StaticClassInfo())
             return Widget(row);
         auto* box = static_cast<guiTextBox*>(TextBox(row, false));
@@ -609,16 +677,25 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         return box;
     }
     const bool full = layout.width == 0;
-    guiWindow* root = full ? new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f))
-                           : new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
+    guiGlyph* root = nullptr;
+    if (layout.host != nullptr)
+        root = new guiGroup(Px(layout.x, layout.y), Px(layout.width, layout.height));
+    else if (full)
+        root = new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    else
+        root = new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
     root->SetName(layout.window);
 
-    auto* back = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
-    if (full)
-        back->SetColor(0.05f, 0.07f, 0.14f, 1.0f);
-    else
-        back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
-    root->AddChild(back);
+    // A part lies on its window's back.
+    if (layout.host == nullptr)
+    {
+        auto* back = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+        if (full)
+            back->SetColor(0.05f, 0.07f, 0.14f, 1.0f);
+        else
+            back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
+        root->AddChild(back);
+    }
 
     // Groups before what they hold, in the table's order.
     std::map<std::string, guiGlyph*> groups;
@@ -630,7 +707,7 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     for (const ScreenWidget& row : layout.widgets)
         if (&row.record() == &guiGroup::StaticClassInfo())
         {
-            guiWidget* group = Group(row);
+            guiGlyph* group = FormWidget(row);
             holder(row.parent)->AddChild(group);
             groups[row.name] = group;
         }
@@ -646,8 +723,11 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     {
         if (&row->record() == &guiGroup::StaticClassInfo())
             continue;
+        guiGlyph* holding = holder(row->parent);
+        if (guiGlyph* track = SliderTrack(*row))
+            holding->AddChild(track);
         if (guiGlyph* glyph = Widget(*row))
-            holder(row->parent)->AddChild(glyph);
+            holding->AddChild(glyph);
     }
     for (const ScreenLabel& label : layout.labels)
     {
@@ -674,6 +754,8 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
 
 bool WriteScreens(const std::string& folder, std::string& error)
 {
+    if (!WriteFormPictures(folder, error))
+        return false;
     std::set<int> widths;
     for (const ScreenLayout& layout : ScreenContract())
         for (const ScreenWidget& row : layout.widgets)

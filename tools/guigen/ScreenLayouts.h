@@ -60,6 +60,9 @@ struct ScreenLayout
     // A grid cell: the one widget row is the whole layout, with no window and no backdrop; the window
     // name is that widget's.
     bool cell = false;
+    // A part that a window loads into itself: the window's layout file (null for a window of its own).
+    // The part's root is a group named by `window`, placed and sized as above.
+    const char* host = nullptr;
 };
 
 // Rows of every grid the table builds.

@@ -220,6 +220,23 @@ TEST_F(InputManagerTest, RemoveAndClearBindings)
     EXPECT_EQ(m_Manager.GetBindingCount(1, 2), 0);
 }
 
+TEST_F(InputManagerTest, EachBindingKeepsItsOwnRangeThroughRemovalsAndTheCap)
+{
+    const int ranges[] = {InputManager::kRangeNegative, InputManager::kRangeWhole, InputManager::kRangePositive,
+                          InputManager::kRangeNegative, InputManager::kRangePositive};
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(m_Manager.AddBinding(6, kKeyboard, i % 2, ranges[i], 0));
+    // The cap dropped the first; removing the new first leaves the last three in order.
+    m_Manager.RemoveBinding(6, 0, 0);
+    ASSERT_EQ(m_Manager.GetBindingCount(6, 0), 3);
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(m_Manager.GetBindingRange(6, n, 0), ranges[n + 2]) << n;
+    EXPECT_EQ(m_Manager.GetBindingRange(6, 3, 0), -1);
+    EXPECT_EQ(m_Manager.GetBindingRange(6, -1, 0), -1);
+    EXPECT_EQ(m_Manager.GetBindingRange(7, 0, 0), -1);
+    EXPECT_EQ(m_Manager.GetBindingRange(6, 0, 1), -1);
+}
+
 TEST_F(InputManagerTest, KeyAndStickInWholeRangeGiveTheStrongerAndTheEarlierOnATie)
 {
     ASSERT_TRUE(m_Manager.AddBinding(8, kKeyboard, kW, InputManager::kRangeWhole, 0));

@@ -2,6 +2,7 @@
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiButton.h"
+#include "engine/gui/guiCheckBox.h"
 #include "engine/gui/guiClassRecords.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiManager.h"
@@ -9,11 +10,13 @@
 #include "engine/gui/guiWidget.h"
 #include "game/screens/CourseOptions.h"
 #include "game/screens/CreditsWindow.h"
+#include "game/screens/DebugWindow.h"
 #include "game/screens/DeletePlayerWindow.h"
 #include "game/screens/InGameMenu.h"
 #include "game/screens/MainWindow.h"
 #include "game/screens/MapSaveMenu.h"
 #include "game/screens/NewPlayerWindow.h"
+#include "game/screens/OptionsWindow.h"
 #include "game/screens/ScreenWidgets.h"
 #include "platform/window/Rect.h"
 #include "tests/support/FrameReading.h"
@@ -56,6 +59,10 @@ guiWindow* BuildClass(const std::string& file, Tarvolin* app)
         return new EditorPropertiesWindow(file);
     if (file == "UI/tvEditor/course_options.kab")
         return new CourseOptions(file, app);
+    if (file == "ui/common/opt.kab")
+        return new OptionsWindow(file, app);
+    if (file == "DebugWindow.kab")
+        return new DebugWindow();
     return new guiWindow(file);
 }
 
@@ -73,6 +80,16 @@ bool Shown(guiGlyph* glyph)
         if (!glyph->IsVisible())
             return false;
     return true;
+}
+
+// The layout of the window that loads the part, or the layout itself.
+const guigen::ScreenLayout& HostOf(const guigen::ScreenLayout& layout)
+{
+    if (layout.host != nullptr)
+        for (const guigen::ScreenLayout& other : guigen::ScreenContract())
+            if (std::string(other.file) == layout.host)
+                return other;
+    return layout;
 }
 
 bool Inside(const platform::Rect& inner, const platform::Rect& outer)
@@ -129,6 +146,12 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
         // The editor's dialogs are held to the table by the editor's own tests; cells have no window.
         if (layout.editor || layout.cell)
             continue;
+        // A part's rows are checked with its window's.
+        if (layout.host != nullptr)
+        {
+            EXPECT_NE(&HostOf(layout), &layout) << layout.file;
+            continue;
+        }
         std::set<Lookup> looked;
         ScreenWidgets::SetWatcher([&looked](const std::string& name, const kaClassInfo& record)
                                   { looked.insert({name, &record}); });
@@ -137,10 +160,22 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
         EXPECT_EQ(window->GetName(), layout.window) << layout.file;
         EXPECT_TRUE(gui::IsA(window->GetClassInfo(), layout.rootRecord())) << layout.file;
         std::set<Lookup> rows;
-        for (const guigen::ScreenWidget& row : layout.widgets)
+        for (const guigen::ScreenLayout& part : guigen::ScreenContract())
         {
-            rows.insert({row.name, &row.record()});
-            EXPECT_NE(ScreenWidgets::Find(*window, row.name, row.record()), nullptr) << layout.file << " " << row.name;
+            if (&HostOf(part) != &layout)
+                continue;
+            if (&part != &layout)
+            {
+                guiGlyph* root = window->FindChild(part.window);
+                ASSERT_NE(root, nullptr) << part.file;
+                EXPECT_TRUE(gui::IsA(root->GetClassInfo(), part.rootRecord())) << part.file;
+            }
+            for (const guigen::ScreenWidget& row : part.widgets)
+            {
+                rows.insert({row.name, &row.record()});
+                EXPECT_NE(ScreenWidgets::Find(*window, row.name, row.record()), nullptr)
+                    << part.file << " " << row.name;
+            }
         }
         if (WatchesLookups(layout.file))
             EXPECT_EQ(looked, rows) << layout.file;
@@ -152,8 +187,9 @@ TEST_F(ScreenContractGLTest, TypedFieldsComeFirstInTheirWindowsOrder)
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
-        // The editor's dialogs are held to the table by the editor's own tests; cells have no window.
-        if (layout.editor || layout.cell)
+        // The editor's dialogs are held to the table by the editor's own tests; cells have no window; a part's
+        // fields are its window's.
+        if (layout.editor || layout.cell || layout.host != nullptr)
             continue;
         guiWindow* window = m_Game.Gui().FindWindow(layout.window);
         ASSERT_NE(window, nullptr) << layout.window;
@@ -190,8 +226,18 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
         // The editor's dialogs are held to the table by the editor's own tests; cells have no window.
         if (layout.editor || layout.cell)
             continue;
-        guiWindow* window = ShowAlone(layout.window);
+        guiWindow* window = ShowAlone(HostOf(layout).window);
         ASSERT_NE(window, nullptr) << layout.window;
+        if (layout.host != nullptr)
+        {
+            // The part alone among the parts of its group.
+            guiGlyph* part = window->FindChild(layout.window);
+            ASSERT_NE(part, nullptr) << layout.file;
+            for (int i = 0; i < part->GetParent()->GetChildCount(); ++i)
+                part->GetParent()->GetChild(i)->SetVisible(part->GetParent()->GetChild(i) == part);
+            for (int i = 0; i < 2; ++i)
+                m_Game.Frame();
+        }
         const platform::Rect bounds = window->GetHitRect();
         EXPECT_LE(bounds.right - bounds.left, 800) << layout.window;
         const platform::FrameCapture frame = m_Game.Capture();
@@ -205,7 +251,9 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
             if (!Shown(glyph))
                 continue;
             auto* widget = glyph->DynamicCast<guiWidget>();
-            ASSERT_NE(widget, nullptr) << layout.window << " " << row.name;
+            // A picture takes no mouse and has no hit rectangle.
+            if (widget == nullptr)
+                continue;
             const platform::Rect rect = widget->GetHitRect();
             // Clipping would cut a widget that leaves its window.
             EXPECT_EQ(rect.right - rect.left, int(row.width)) << layout.window << " " << row.name;
@@ -216,6 +264,9 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
             for (const auto& other : buttons)
                 EXPECT_FALSE(Overlap(rect, other.second)) << row.name << " and " << other.first;
             buttons.push_back({row.name, rect});
+            // A check box's words stand beside it.
+            if (glyph->DynamicCast<guiCheckBox>() != nullptr)
+                continue;
             // The caption is white over pictures that have none.
             int light = 0;
             for (int y = rect.top; y < rect.bottom; ++y)
