@@ -2,6 +2,8 @@
 
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiManager.h"
+#include "game/screens/CourseSummary.h"
+#include "game/tvWorld.h"
 
 #include <algorithm>
 #include <sstream>
@@ -112,9 +114,17 @@ void HudWindow::UpdateIconTimers()
 void HudWindow::ShowCourseSummary()
 {
     m_CallLog.push_back("ShowCourseSummary");
-    if (g_pGuiManager == nullptr)
-        return;
-    g_pGuiManager->HideWindow(this, 1);
-    if (guiWindow* summary = g_pGuiManager->FindWindow(kSummaryWindow))
-        g_pGuiManager->ActivateWindow(summary);
+    guiWindow* summary = nullptr;
+    if (g_pGuiManager != nullptr)
+    {
+        g_pGuiManager->HideWindow(this, 1);
+        summary = g_pGuiManager->FindWindow(kSummaryWindow);
+        if (summary)
+            g_pGuiManager->ActivateWindow(summary);
+    }
+    if (auto* world = dynamic_cast<tvWorld*>(m_World))
+    {
+        world->SetRunPhase(tvWorld::kPhaseSummary);
+        world->SetSummaryWindow(dynamic_cast<CourseSummary*>(summary));
+    }
 }
