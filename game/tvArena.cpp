@@ -60,7 +60,8 @@ bool tvArena::AllowsTokenRespawn() const
     return !m_LimitTokenRespawn || m_TokenTime > 0.0f;
 }
 
-void tvArena::OnTrigger(kaEntityPhysical* other, const std::string& ownPrimitive, const std::string& otherPrimitive)
+void tvArena::OnTrigger(kaEntityPhysical* other, const std::string& ownPrimitive,
+                        const std::string& otherPrimitive)
 {
     kaEntityPhysical::OnTrigger(other, ownPrimitive, otherPrimitive);
     if (m_FadingIn || m_FadingOut)

@@ -75,7 +75,8 @@ void tvCamera::Update(float dt)
             m_FreeMode = 1 - m_FreeMode;
         // A press while no run is on is spent: holding the key into the run does not reset.
         const bool reset = _Pressed(kResetAction, m_ResetLatch);
-        if (reset && m_pWorld && m_pWorld->GetRunPhase() == tvWorld::kPhaseRunning && !m_pWorld->IsCountingDown())
+        if (reset && m_pWorld && m_pWorld->GetRunPhase() == tvWorld::kPhaseRunning &&
+            !m_pWorld->IsCountingDown())
             _ResetVehicle();
     }
     if (m_FreeMode == 1)

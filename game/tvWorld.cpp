@@ -56,7 +56,8 @@ void ReadCourseKey(const TiXmlElement* parent, const char* name, Value& value, R
     }
     catch (const std::exception&)
     {
-        platform::OutputDebugString(std::string("tvWorld::ReadXml - bad value for ") + name + ", default kept.\n");
+        platform::OutputDebugString(std::string("tvWorld::ReadXml - bad value for ") + name +
+                                    ", default kept.\n");
     }
 }
 
@@ -155,9 +156,12 @@ void tvWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 {
     if (element)
     {
-        ReadCourseKey(element, "timeLimit", m_TimeLimit, [](const TiXmlElement* e) { return GetElementInt(e); });
-        ReadCourseKey(element, "scoreLimit", m_ScoreLimit, [](const TiXmlElement* e) { return GetElementInt(e); });
-        ReadCourseKey(element, "levelName", m_LevelName, [](const TiXmlElement* e) { return GetElementText(e); });
+        ReadCourseKey(element, "timeLimit", m_TimeLimit,
+                      [](const TiXmlElement* e) { return GetElementInt(e); });
+        ReadCourseKey(element, "scoreLimit", m_ScoreLimit,
+                      [](const TiXmlElement* e) { return GetElementInt(e); });
+        ReadCourseKey(element, "levelName", m_LevelName,
+                      [](const TiXmlElement* e) { return GetElementText(e); });
         ReadCourseKey(element, "repPointFactor", m_RepPointFactor,
                       [](const TiXmlElement* e) { return GetElementFloat(e); });
     }

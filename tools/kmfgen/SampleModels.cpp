@@ -768,6 +768,6 @@ bool SampleModels::_Sign()
 
 bool SampleModels::WriteAll()
 {
-    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Car(true) && _Wheel() && _Motorcycle() && _Rider() &&
-           _Arena() && _ProvingGround() && _LampPost() && _Sign();
+    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Car(true) && _Wheel() &&
+           _Motorcycle() && _Rider() && _Arena() && _ProvingGround() && _LampPost() && _Sign();
 }

@@ -607,8 +607,8 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
     AppendFloatElement(rotation, "y", 0.0f);
     AppendFloatElement(rotation, "z", 0.0f);
     TiXmlElement* entities = AppendElement(world, "Entities");
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf", 0.0f,
-                0.0f, kProvingGroundStartZ);
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
+                0.0f, 0.0f, kProvingGroundStartZ);
 }
 
 bool SampleWorld::WriteAll()

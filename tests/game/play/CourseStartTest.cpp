@@ -1,7 +1,7 @@
 #include "engine/gui/guiImage.h"
-#include "engine/model/kaBoundingBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
+#include "engine/model/kaBoundingBox.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaSpawnPoint.h"
 #include "game/SpawnPlacement.h"
@@ -419,7 +419,8 @@ TEST_F(CourseStartTest, TheChaseCameraClosesItsShareOfTheDistanceAndLandsAtLongF
         const Vector3 from = camera->GetPosition();
         car->SetPositionRotation(Vector3(0.0f, 1.0f, 0.0f), Quaternion(0.0f, 0.0f, 0.0f, 1.0f));
         // The car faces -z: the camera sits behind it, towards +z, and above.
-        const Vector3 goal = car->GetViewPosition() + Vector3(0.0f, tvCamera::kChaseUp * d, tvCamera::kChaseBack * d);
+        const Vector3 goal =
+            car->GetViewPosition() + Vector3(0.0f, tvCamera::kChaseUp * d, tvCamera::kChaseBack * d);
         camera->Update(c.dt);
         const Vector3 expected = from + (goal - from) * c.share;
         EXPECT_NEAR(camera->GetPosition().x, expected.x, 1e-3f) << c.dt;

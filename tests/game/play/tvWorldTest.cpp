@@ -1,3 +1,4 @@
+#include "game/tvWorld.h"
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClock.h"
@@ -11,7 +12,6 @@
 #include "game/tvCamera.h"
 #include "game/tvPlayer.h"
 #include "game/tvVehicle.h"
-#include "game/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/system/ManualClock.h"
 #include "tests/game/InstallFolder.h"
@@ -286,9 +286,10 @@ TEST_F(tvWorldTest, TheRunBooksReputationOnlyInTheCareerAndLevelsUpOnItsOwnCours
         {2, 380, 0, "Worlds\\b.xml", 8, true, false},
         {1, 380, 0, "Worlds\\a.xml", 0, true, false},
     };
-    m_Install.dir.Write("InitData/career.xml",
-                        "<root><initData><uniqueID>CareerLevels</uniqueID><dataType>CareerLevels</dataType>"
-                        "<data><Level>Worlds\\a.xml</Level><Level>Worlds\\b.xml</Level></data></initData></root>");
+    m_Install.dir.Write(
+        "InitData/career.xml",
+        "<root><initData><uniqueID>CareerLevels</uniqueID><dataType>CareerLevels</dataType>"
+        "<data><Level>Worlds\\a.xml</Level><Level>Worlds\\b.xml</Level></data></initData></root>");
     ASSERT_TRUE(m_Data.LoadInitData("InitData"));
     m_App.LoadCareerLevels();
     for (const auto& c : cases)
@@ -461,9 +462,10 @@ TEST_F(tvWorldTest, WithoutAPlayerAHudOrAVehicleTheRulesSkipTheirParts)
 
 TEST_F(tvWorldTest, TheCourseKeysReadAndWriteWithTheWorldFile)
 {
-    m_Install.dir.Write("Worlds/course.xml",
-                        "<World><timeLimit>75</timeLimit><scoreLimit>250</scoreLimit><levelName>Dunes</levelName>"
-                        "<repPointFactor>0.25</repPointFactor><name>Dunes</name></World>");
+    m_Install.dir.Write(
+        "Worlds/course.xml",
+        "<World><timeLimit>75</timeLimit><scoreLimit>250</scoreLimit><levelName>Dunes</levelName>"
+        "<repPointFactor>0.25</repPointFactor><name>Dunes</name></World>");
     m_World->LoadFile("Worlds/course.xml", false);
     EXPECT_EQ(m_World->GetTimeLimit(), 75);
     EXPECT_EQ(m_World->GetScoreLimit(), 250);
