@@ -8,11 +8,14 @@
 #include "game/SpawnPlacement.h"
 #include "game/Tarvolin.h"
 #include "game/tvVehicle.h"
+#include "platform/system/DebugOutput.h"
 
 #include <tinyxml.h>
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <string>
 
 KA_ENTITY_CLASS_RECORD_DEFINITION(tvArena, "tvArena")
 
@@ -20,6 +23,20 @@ namespace
 {
 
 const EntityFactory::Registration s_Registration(tvArena::StaticClassInfo(), &EntityFactory::Create<tvArena>);
+
+// A venue switch; a value that is no bool keeps the switch as it was, with a debugger line.
+void ReadSwitch(const TiXmlElement* element, bool& value, bool negate)
+{
+    try
+    {
+        value = GetElementBool(element) != negate;
+    }
+    catch (const std::exception&)
+    {
+        platform::OutputDebugString(std::string("tvArena::ReadXml - bad value for ") + element->Value() +
+                                    ", kept.\n");
+    }
+}
 
 } // namespace
 
@@ -50,9 +67,9 @@ void tvArena::ReadXml(const TiXmlElement* element)
     if (!element)
         return;
     if (const TiXmlElement* noRagdoll = element->FirstChildElement("forceNoRagDoll"))
-        m_AllowRagdoll = !GetElementBool(noRagdoll);
+        ReadSwitch(noRagdoll, m_AllowRagdoll, true);
     if (const TiXmlElement* limit = element->FirstChildElement("limitTokenRespawn"))
-        m_LimitTokenRespawn = GetElementBool(limit);
+        ReadSwitch(limit, m_LimitTokenRespawn, false);
 }
 
 bool tvArena::AllowsTokenRespawn() const

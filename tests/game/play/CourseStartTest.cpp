@@ -304,9 +304,13 @@ TEST_F(CourseStartTest, LimitedTokenRespawnLastsTenSecondsAfterEachRespawn)
         const char* xml;
         bool limited;
         bool ragdoll;
-    } cases[] = {{"<Entity/>", false, true},
-                 {"<Entity><limitTokenRespawn>1</limitTokenRespawn></Entity>", true, true},
-                 {"<Entity><forceNoRagDoll>1</forceNoRagDoll></Entity>", false, false}};
+    } cases[] = {
+        {"<Entity/>", false, true},
+        {"<Entity><limitTokenRespawn>1</limitTokenRespawn></Entity>", true, true},
+        {"<Entity><forceNoRagDoll>1</forceNoRagDoll></Entity>", false, false},
+        // Values that are no bool keep the defaults instead of failing the course's load.
+        {"<Entity><forceNoRagDoll>often</forceNoRagDoll><limitTokenRespawn>x</limitTokenRespawn></Entity>",
+         false, true}};
     for (const auto& c : cases)
     {
         TiXmlDocument document;
