@@ -84,9 +84,17 @@ tvWorld::~tvWorld()
     if (game)
     {
         game->PlayCrowdSound(2);
-        // The vehicle goes with the world's entities: nothing may read it afterwards.
+        // The vehicle goes with the world's entities: nothing may read it afterwards, nor the world.
         if (game->GetPlayerVehicle() && game->GetPlayerVehicle()->GetWorld() == this)
             game->SetPlayerVehicle(nullptr);
+        if (game->GetCurrentWorld() == this)
+            game->SetCurrentWorld(nullptr);
+    }
+    if (g_pGuiManager)
+    {
+        auto* hud = dynamic_cast<HudWindow*>(g_pGuiManager->FindWindow(kHudWindow));
+        if (hud && hud->GetWorld() == this)
+            hud->SetWorld(nullptr);
     }
     if (m_pCamera == m_pFollowCamera.get())
         m_pCamera = m_pOwnCamera;

@@ -512,8 +512,12 @@ TEST_F(tvWorldTest, TheWorldOwnsAFollowCameraAndMakesGameArenas)
 
 TEST_F(tvWorldTest, DestroyingTheWorldClearsThePlayerVehicleAndSavesProfilesOutsideTheEditor)
 {
+    m_App.SetCurrentWorld(m_World.get());
     m_World.reset();
     EXPECT_EQ(m_App.GetPlayerVehicle(), nullptr);
+    // Nothing is left pointing at it.
+    EXPECT_EQ(m_App.GetCurrentWorld(), nullptr);
+    EXPECT_EQ(m_Hud->GetWorld(), nullptr);
     EXPECT_TRUE(m_Install.dir.Exists("Players/Player0.xml"));
 
     m_Player->SetPlayerName("Bo");
