@@ -132,8 +132,13 @@ protected:
 
 TEST_F(CourseStartTest, ACourseStartsOnTheChosenCourseWithTheCarRestingOnTheSpawnPoint)
 {
+    tvPlayer* player = App().CreatePlayer("Ann");
+    App().SetCurrentPlayer(player);
+    player->SetRunPoints(70);
     tvWorld* world = StartCourse(1);
     ASSERT_NE(world, nullptr);
+    EXPECT_EQ(App().GetCurrentWorld(), world);
+    EXPECT_EQ(player->GetRunPoints(), 0);
     EXPECT_EQ(world->GetLevelName(), "Proving Ground");
     EXPECT_TRUE(App().IsCareerLevel(kProvingGround));
     EXPECT_EQ(world->GetTimeLimit(), 30);

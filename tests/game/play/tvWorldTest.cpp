@@ -4,6 +4,7 @@
 #include "engine/core/kaClock.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/gui/guiManager.h"
+#include "engine/scene/EntityFactory.h"
 #include "game/ShopItem.h"
 #include "game/Tarvolin.h"
 #include "game/screens/CourseSummary.h"
@@ -500,6 +501,11 @@ TEST_F(tvWorldTest, TheWorldOwnsAFollowCameraAndMakesGameArenas)
     EXPECT_EQ(m_World->GetFollowCamera()->GetWorld(), m_World.get());
     std::unique_ptr<kaEntityModel> arena(m_World->CreateArenaEntity());
     EXPECT_NE(dynamic_cast<tvArena*>(arena.get()), nullptr);
+    // Worlds also make it by its class name, matched exactly.
+    std::unique_ptr<kaEntity> named = CreateEntity("tvArena");
+    ASSERT_NE(dynamic_cast<tvArena*>(named.get()), nullptr);
+    EXPECT_EQ(named->GetClassName(), "tvArena");
+    EXPECT_EQ(CreateEntity("TvArena"), nullptr);
 
     // Debug display modes run 1, 2, 3, 0; the physics drawing shows in 3 only.
     for (int32_t mode : {1, 2, 3, 0})
