@@ -27,7 +27,13 @@ std::string Entry(const char* name, float value)
 
 } // namespace
 
-HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile) {}
+HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile)
+{
+    // Without a layout of its own the HUD still covers the screen, so that what a course puts in it (the
+    // arena's fade to white) shows.
+    if (GetSize() == guiCoordPair())
+        SetSize(guiCoordPair::Relative(1.0f, 1.0f));
+}
 
 size_t HudWindow::CountCalls(const std::string& entry) const
 {

@@ -606,6 +606,24 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
     AppendFloatElement(rotation, "x", 0.0f);
     AppendFloatElement(rotation, "y", 0.0f);
     AppendFloatElement(rotation, "z", 0.0f);
+    // The sample sky, and a sun that lights the strip from high up.
+    const std::string sky = EnvironmentContent::kSkyFolder;
+    const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
+    TiXmlElement* box = AppendElement(world, "Skybox");
+    for (size_t face = 0; face < 5; ++face)
+        AppendTextElement(box, faceKeys[face], sky + EnvironmentContent::kSkyFaces[face]);
+    TiXmlElement* sun = AppendElement(world, "Sun");
+    AppendFloatElement(sun, "position", 0.3f);
+    AppendFloatElement(sun, "axistilt", kSunAxisTilt);
+    AppendTextElement(sun, "texture",
+                      std::string(EnvironmentContent::kBillboardFolder) + EnvironmentContent::kSunDisc);
+    AppendFloatElement(sun, "scale", 0.5f);
+    AppendFloatElement(sun, "reddirectional", 1.0f);
+    AppendFloatElement(sun, "greendirectional", 0.95f);
+    AppendFloatElement(sun, "bluedirectional", 0.85f);
+    AppendFloatElement(sun, "redambient", 0.5f);
+    AppendFloatElement(sun, "greenambient", 0.5f);
+    AppendFloatElement(sun, "blueambient", 0.55f);
     TiXmlElement* entities = AppendElement(world, "Entities");
     AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
                 0.0f, 0.0f, kProvingGroundStartZ);
