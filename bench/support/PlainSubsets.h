@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -27,7 +28,9 @@
 // vertices and indices read back from the device buffers, their texture levels copied, their material and
 // blending noted) and drawn by plain GL calls in the order they were added, under the light, ambient
 // colour, filters and clear colour the device held after one engine frame. Subsets of one or two modulating
-// texture stages, lit or unlit, opaque or alpha-blended; Add refuses anything else.
+// texture stages, wrapped or clamped, lit or unlit, opaque, alpha-blended or added, depth-tested or not,
+// placed in the world or centred on the camera; Add refuses anything else. Steps of the bench's own (a
+// shader's draw) take their place among the subsets.
 class PlainSubsets
 {
 public:
@@ -38,6 +41,8 @@ public:
     {
         for (const Subset& subset : m_Subsets)
         {
+            if (subset.step)
+                continue;
             glDeleteBuffers(1, &subset.vertices);
             glDeleteBuffers(1, &subset.indices);
         }
@@ -111,13 +116,18 @@ public:
         kaVertexBuffer* vertexBuffer = manager.GetVertexBuffer(source.m_VertexBuffer);
         kaIndexBuffer* indexBuffer = manager.GetIndexBuffer(source.m_IndexBuffer);
         if (!state || source.m_pEffect || !vertexBuffer || !indexBuffer || state->GetPassCount() > 1 ||
-            state->m_FillMode != 0 || state->m_BlendMode != kaRenderState::kBlendNormal)
+            state->m_FillMode != 0 ||
+            (state->m_BlendMode != kaRenderState::kBlendNormal &&
+             state->m_BlendMode != kaRenderState::kBlendAdd) ||
+            state->m_DepthFunction != platform::CMP_LESSEQUAL)
             return false;
         Subset subset;
         subset.world = world;
         subset.material = state->GetMaterial();
         subset.lighting = state->m_Lighting;
         subset.blend = state->m_AlphaBlend;
+        subset.additive = state->m_BlendMode == kaRenderState::kBlendAdd;
+        subset.zTest = state->m_ZTest;
         subset.zWrite = state->m_ZWrite;
         subset.cull = state->m_BackFaceCull;
         const uint32_t fvf = vertexBuffer->GetFVF();
@@ -151,6 +161,16 @@ public:
             subset.stages[i].texture = stage.texture ? _Texture(*stage.texture) : 0;
             if (stage.texture && !subset.stages[i].texture)
                 return false;
+            // Kept with the copied texture, as GL 2.1 keeps sampling: one texture is not used both ways here.
+            if (subset.stages[i].texture)
+            {
+                glBindTexture(GL_TEXTURE_2D, subset.stages[i].texture);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S,
+                                stage.clampU ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T,
+                                stage.clampV ? GL_CLAMP_TO_EDGE : GL_REPEAT);
+                glBindTexture(GL_TEXTURE_2D, 0);
+            }
             subset.stages[i].texCoordSet = static_cast<int>(stage.texCoordIndex);
             subset.stages[i].used = true;
         }
@@ -185,6 +205,39 @@ public:
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         m_Subsets.push_back(subset);
         return true;
+    }
+
+    // As Add, drawn under the view without its translation, as the sky is drawn.
+    bool AddCentred(kaGraphicsManager& manager, const kaMeshSubset& source, const platform::Matrix& world)
+    {
+        if (!Add(manager, source, world))
+            return false;
+        m_Subsets.back().centred = true;
+        return true;
+    }
+
+    // A draw of the bench's own at this place in the order, given the frame's view; it leaves the fixed
+    // pipeline, texture units and buffers as it found them.
+    void AddStep(std::function<void(const platform::Matrix&)> step)
+    {
+        Subset subset;
+        subset.step = std::move(step);
+        m_Subsets.push_back(std::move(subset));
+    }
+
+    // New vertices for the subset added as number index (counting steps), as a frame that moves them sends.
+    void WriteVertices(size_t index, const void* vertices, size_t bytes)
+    {
+        glBindBuffer(GL_ARRAY_BUFFER, m_Subsets.at(index).vertices);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), vertices);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+
+    // The clear colour the engine clears with, where the first frame's corner does not show it.
+    void SetClearColour(uint32_t argb)
+    {
+        for (int c = 0; c < 3; ++c)
+            m_Clear[c] = ((argb >> (16 - 8 * c)) & 0xFF) / 255.0f;
     }
 
     size_t Count() const { return m_Subsets.size(); }
@@ -237,8 +290,15 @@ public:
             glMatrixMode(GL_MODELVIEW);
         }
         glEnableClientState(GL_VERTEX_ARRAY);
+        platform::Matrix centred = view;
+        centred(3, 0) = centred(3, 1) = centred(3, 2) = 0.0f;
         for (const Subset& subset : m_Subsets)
-            _DrawSubset(subset, view);
+        {
+            if (subset.step)
+                subset.step(view);
+            else
+                _DrawSubset(subset, subset.centred ? centred : view);
+        }
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         for (GLenum unit : {GLenum(GL_TEXTURE1), GLenum(GL_TEXTURE0)})
@@ -254,6 +314,9 @@ public:
         glDisable(GL_LIGHTING);
         glDisable(GL_COLOR_MATERIAL);
         glDisable(GL_BLEND);
+        // Left as they were before subsets could change them.
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_DEPTH_TEST);
         glDepthMask(GL_TRUE);
         glEnable(GL_SCISSOR_TEST);
         // Presented as the engine presents its frame.
@@ -283,9 +346,13 @@ private:
         platform::Material material;
         bool lighting = true;
         bool blend = false;
+        bool additive = false;
+        bool zTest = true;
+        bool centred = false;
         bool zWrite = true;
         bool cull = true;
         platform::Matrix world;
+        std::function<void(const platform::Matrix&)> step;
     };
 
     static GLint MinFilter(uint32_t filter, uint32_t mip)
@@ -304,6 +371,9 @@ private:
         glMultMatrixf(subset.world.Data());
         subset.cull ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
         subset.blend ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+        glBlendFunc(subset.additive ? GL_ONE : GL_SRC_ALPHA,
+                    subset.additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+        subset.zTest ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST);
         glDepthMask(subset.zWrite ? GL_TRUE : GL_FALSE);
         if (subset.lighting)
         {

@@ -1,6 +1,8 @@
 // worldtool's info and resave of the sample course, run in process as the tool runs them (the models built
 // on the in-memory device), beside TinyXML parsing the course and the init data and reading raw the files
-// of every model they name (the model, and the textures in the "maps" folder beside it). InfoRatio and
+// of every model they name (the model, and the textures in the "maps" folder beside it); for resave the
+// raw side also writes the resaved file's bytes as a durable save must (a temporary file written, synced
+// and renamed over the target, and the folder synced), since the command writes them so. InfoRatio and
 // ResaveRatio report the command's time over the raw side's.
 
 #include "bench/support/TimeRatio.h"
@@ -15,6 +17,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -82,6 +86,13 @@ public:
     bool Ready() const { return !m_Files.empty(); }
     size_t FileCount() const { return m_Files.size() + m_Documents.size(); }
 
+    // Bytes the raw side writes after its reads, durably, beside the target; none: nothing written.
+    void WriteAlso(const std::string& bytes, const std::string& target)
+    {
+        m_Written = bytes;
+        m_Target = target;
+    }
+
     void Run()
     {
         for (const std::string& file : m_Documents)
@@ -97,10 +108,38 @@ public:
             benchmark::DoNotOptimize(read(fd, m_Buffer.data(), m_Buffer.size()));
             close(fd);
         }
+        if (!m_Target.empty())
+            _WriteDurably();
+    }
+
+    ~RawSide()
+    {
+        if (!m_Target.empty())
+            std::remove(m_Target.c_str());
     }
 
 private:
+    void _WriteDurably()
+    {
+        const std::string temporary = m_Target + ".tmp";
+        const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (fd < 0)
+            return;
+        benchmark::DoNotOptimize(write(fd, m_Written.data(), m_Written.size()));
+        fsync(fd);
+        close(fd);
+        std::rename(temporary.c_str(), m_Target.c_str());
+        const int folder = open(std::filesystem::path(m_Target).parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+        if (folder >= 0)
+        {
+            fsync(folder);
+            close(folder);
+        }
+    }
+
     std::vector<std::string> m_Documents;
+    std::string m_Written;
+    std::string m_Target;
     std::vector<std::string> m_Files;
     std::vector<char> m_Buffer;
 };
@@ -151,6 +190,11 @@ void ResaveRatio(benchmark::State& state)
         (std::filesystem::temp_directory_path() / "tarvolin_resave_bench.xml").string();
     if (!raw.Ready() || Resave(target) != 0)
         return state.SkipWithError("no sample course or it does not resave");
+    std::ifstream saved(target, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    if (bytes.empty())
+        return state.SkipWithError("the resaved course is empty");
+    raw.WriteAlso(bytes, target + ".raw");
     bool ok = true;
     TimeRatio(
         state, [&] { ok = ok && Resave(target) == 0; }, [&] { raw.Run(); });

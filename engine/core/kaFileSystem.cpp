@@ -36,18 +36,57 @@ void SplitPath(const std::string& path, std::string& full, std::string& name)
     }
 }
 
-// The path as named, then its bare name in the current directory.
-std::string FindNearCandidate(const std::string& full, const std::string& name)
+// Whether a candidate exists, as FindFirstMatch says.
+bool Exists(const std::string& candidate)
 {
-    if (platform::FindFirstMatch(full))
+    return platform::FindFirstMatch(candidate);
+}
+
+// The path as named, then its bare name in the current directory.
+template <class Probe>
+std::string FindNearCandidate(const std::string& full, const std::string& name, Probe&& probe)
+{
+    if (probe(full))
         return full;
-    if (platform::FindFirstMatch(name))
+    if (probe(name))
         return name;
     return std::string();
 }
 
-// Larger files stream from disk.
-constexpr size_t kMaxWholeStream = 256u * 1024 * 1024;
+// A probe that reads as it looks: the first candidate that exists is read whole when it can be, so finding
+// a file and reading it cost one look-up. Names a wildcard or a trailing separator would make mean
+// something else are looked up as FindFirstMatch does and read afterwards.
+class ReadingProbe
+{
+public:
+    ReadingProbe(std::string& bytes, bool& read) : m_Bytes(bytes), m_Read(read) { m_Read = false; }
+
+    bool operator()(const std::string& candidate)
+    {
+        if (candidate.empty())
+            return false;
+        const size_t split = candidate.find_last_of("/\\");
+        const size_t nameStart = split == std::string::npos ? 0 : split + 1;
+        if (nameStart == candidate.size() || candidate.find_first_of("*?", nameStart) != std::string::npos)
+        {
+            if (!Exists(candidate))
+                return false;
+            const std::string native = platform::FindExisting(candidate);
+            m_Read = !native.empty() && platform::ReadWholeFile(native, m_Bytes, kMaxWholeRead);
+            return true;
+        }
+        std::string native;
+        const platform::FileRead result = platform::ReadFoundFile(candidate, m_Bytes, kMaxWholeRead, native);
+        m_Read = result == platform::FileRead::Read;
+        return result != platform::FileRead::Missing;
+    }
+
+    static constexpr size_t kMaxWholeRead = 256u * 1024 * 1024;
+
+private:
+    std::string& m_Bytes;
+    bool& m_Read;
+};
 
 } // namespace
 
@@ -131,31 +170,43 @@ void kaFileSystem::RecordOpenedFile(const char* name)
     m_OpenedFiles.emplace(HashFileName(name), name);
 }
 
-std::string kaFileSystem::FindCandidate(const std::string& path) const
+template <class Probe> std::string kaFileSystem::_Search(const std::string& path, Probe& probe) const
 {
     std::string full, name;
     SplitPath(path, full, name);
-    const std::string near = FindNearCandidate(full, name);
+    const std::string near = FindNearCandidate(full, name, probe);
     if (!near.empty())
         return near;
     for (const std::string& folder : m_SearchPaths)
     {
         const std::string candidate = folder + full;
-        if (platform::FindFirstMatch(candidate))
+        if (probe(candidate))
             return candidate;
     }
     {
         const std::string candidate = m_InstallFolder + name;
-        if (platform::FindFirstMatch(candidate))
+        if (probe(candidate))
             return candidate;
     }
     if (m_UseFallbackFolder)
     {
         const std::string candidate = m_FallbackFolder + name;
-        if (platform::FindFirstMatch(candidate))
+        if (probe(candidate))
             return candidate;
     }
     return std::string();
+}
+
+std::string kaFileSystem::FindCandidate(const std::string& path) const
+{
+    auto probe = &Exists;
+    return _Search(path, probe);
+}
+
+std::string kaFileSystem::ReadCandidate(const std::string& path, std::string& bytes, bool& read) const
+{
+    ReadingProbe probe(bytes, read);
+    return _Search(path, probe);
 }
 
 uint32_t HashFileName(const std::string& name)
@@ -173,12 +224,36 @@ std::string ResolvePath(const std::string& path)
     // Before the file system exists only the path and its bare name can be tried.
     std::string full, name;
     SplitPath(path, full, name);
-    return FindNearCandidate(full, name);
+    return FindNearCandidate(full, name, &Exists);
+}
+
+std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& read)
+{
+    if (g_pFileSystem)
+        return g_pFileSystem->ReadCandidate(path, bytes, read);
+    std::string full, name;
+    SplitPath(path, full, name);
+    ReadingProbe probe(bytes, read);
+    return FindNearCandidate(full, name, probe);
 }
 
 void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)
 {
-    const std::string found = ResolvePath(path);
+    std::ios::openmode openMode = std::ios::in;
+    if (mode & 1u)
+        openMode |= std::ios::binary;
+    // Readers seek and measure what is left as they go, which on a file stream costs a system call and a
+    // refill each time: a regular file is read whole as it is found and served from memory.
+    std::string bytes;
+    bool read = false;
+    const std::string found = ResolveAndRead(path, bytes, read);
+    if (read)
+    {
+        if (g_pFileSystem)
+            g_pFileSystem->RecordOpenedFile(found.c_str());
+        stream.Reset(new std::istringstream(std::move(bytes), openMode));
+        return;
+    }
     const std::string native = found.empty() ? std::string() : platform::FindExisting(found);
     if (native.empty() || platform::IsDirectory(native))
     {
@@ -188,17 +263,6 @@ void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)
     }
     if (g_pFileSystem)
         g_pFileSystem->RecordOpenedFile(found.c_str());
-    std::ios::openmode openMode = std::ios::in;
-    if (mode & 1u)
-        openMode |= std::ios::binary;
-    // Readers seek and measure what is left as they go, which on a file stream costs a system call and a
-    // refill each time: a regular file is read whole with one read and served from memory.
-    std::string bytes;
-    if (platform::ReadWholeFile(native, bytes, kMaxWholeStream))
-    {
-        stream.Reset(new std::istringstream(std::move(bytes), openMode));
-        return;
-    }
     stream.Reset(new std::ifstream(native, openMode));
 }
 

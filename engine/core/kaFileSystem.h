@@ -39,6 +39,9 @@ public:
 
     // The first existing candidate of the search order, as built; "" when none exists.
     std::string FindCandidate(const std::string& path) const;
+    // The same candidate, found by the look-ups that read it: when it is a regular file it is read whole
+    // into bytes and read is set.
+    std::string ReadCandidate(const std::string& path, std::string& bytes, bool& read) const;
 
     bool IsInitialised() const { return m_Initialised; }
     bool IsTrackingOpenedFiles() const { return m_TrackOpenedFiles; }
@@ -49,6 +52,8 @@ public:
 
 private:
     void _ReadInstallInfo();
+    // The first candidate of the search order the probe accepts.
+    template <class Probe> std::string _Search(const std::string& path, Probe& probe) const;
 
     std::string m_RegistryKey;
     std::string m_InstallTypeName;
@@ -73,6 +78,10 @@ uint32_t HashFileName(const std::string& name);
 // system only the path itself and its bare name are tried. Open the result through OpenFile or the
 // platform layer, which resolve its separators and case.
 std::string ResolvePath(const std::string& path);
+// ResolvePath's candidate, read whole into bytes (read set) when it is a regular file: finding it is the
+// look-up that measures it, so a file found as written is read with a look-up, an open, a read and a close.
+// The caller records it as opened.
+std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& read);
 
 // Opens the first existing candidate (binary when bit 0 of mode is set) into the managed stream and
 // records it. When nothing exists the stream is one whose first read fails; it is never null.

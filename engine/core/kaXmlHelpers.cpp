@@ -49,6 +49,11 @@ bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& nam
     char block[16384];
     for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
         text.append(block, got);
+    return LoadXmlText(document, std::move(text), name);
+}
+
+bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name)
+{
     // As TinyXML's own file loading: read up to the first NUL, with CR-LF and CR made LF.
     text.resize(std::strlen(text.c_str()));
     size_t out = 0;

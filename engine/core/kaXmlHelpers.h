@@ -18,6 +18,8 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
 // Reads the open file to its end, turns its CR-LF and CR line ends into LF as TinyXML's own file
 // loading does, then parses it as ParseXmlDocument. The caller closes the file.
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name);
+// The same for a file's bytes already read.
+bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name);
 // Saves the document as TinyXML prints it, through a temporary file of a unique name renamed over the
 // target, so that a failure or a second writer never leaves a damaged file. False when nothing was saved.
 bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName);

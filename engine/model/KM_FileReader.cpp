@@ -34,12 +34,9 @@ bool ReadInto(KM_Stream* stream, std::unique_ptr<T>& slot, const char* duplicate
 }
 
 template <typename T>
-std::unique_ptr<T> ReadFirstOfType(const char* path, uint32_t typeId, const char* erroneousText)
+std::unique_ptr<T> ReadFirstOfType(KM_Stream& stream, uint32_t typeId, const char* erroneousText)
 {
-    KM_Stream stream;
-    if (!stream.Open(path, KM_Stream::kBinary))
-        return nullptr;
-    if (!stream.ReadHeader() || stream.Remaining() == 0)
+    if (!stream.IsOpen() || !stream.ReadHeader() || stream.Remaining() == 0)
         return nullptr;
     KM_FileReader::TopLevel top;
     if (!KM_FileReader::ReadTopLevel(&stream, false, erroneousText, top))
@@ -88,10 +85,26 @@ bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const 
 
 std::unique_ptr<KM_Skeleton> KM_FileReader::ReadSkeleton(const char* path)
 {
-    return ReadFirstOfType<KM_Skeleton>(path, KM_Skeleton::kTypeId, kErroneousModel);
+    KM_Stream stream;
+    if (!stream.Open(path, KM_Stream::kBinary))
+        return nullptr;
+    return ReadSkeleton(stream);
 }
 
 std::unique_ptr<KM_Animation> KM_FileReader::ReadAnimation(const char* path)
 {
-    return ReadFirstOfType<KM_Animation>(path, KM_Animation::kTypeId, kErroneousAnimation);
+    KM_Stream stream;
+    if (!stream.Open(path, KM_Stream::kBinary))
+        return nullptr;
+    return ReadAnimation(stream);
+}
+
+std::unique_ptr<KM_Skeleton> KM_FileReader::ReadSkeleton(KM_Stream& stream)
+{
+    return ReadFirstOfType<KM_Skeleton>(stream, KM_Skeleton::kTypeId, kErroneousModel);
+}
+
+std::unique_ptr<KM_Animation> KM_FileReader::ReadAnimation(KM_Stream& stream)
+{
+    return ReadFirstOfType<KM_Animation>(stream, KM_Animation::kTypeId, kErroneousAnimation);
 }

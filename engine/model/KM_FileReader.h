@@ -33,6 +33,9 @@ public:
     // be read or holds none.
     static std::unique_ptr<KM_Skeleton> ReadSkeleton(const char* path);
     static std::unique_ptr<KM_Animation> ReadAnimation(const char* path);
+    // The same from a stream already open at its start.
+    static std::unique_ptr<KM_Skeleton> ReadSkeleton(KM_Stream& stream);
+    static std::unique_ptr<KM_Animation> ReadAnimation(KM_Stream& stream);
 
     static constexpr const char* kErroneousModel = "\n*********ERRONEOUS DATA IN MODEL FILE********\n";
     static constexpr const char* kErroneousAnimation = "\n*********ERRONEOUS DATA IN ANIM FILE********\n";

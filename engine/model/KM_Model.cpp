@@ -57,20 +57,30 @@ int32_t LeadingInteger(const std::string& text)
     return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : value);
 }
 
-// Hash of a corner's key words; equal corners have equal words.
-struct KeyHash
+// Hash of a corner's key words; equal corners have equal words. The words go in two at a time, which halves
+// the chain of multiplications each corner waits on, and the end is mixed so that the low bits a slot is
+// taken from depend on every word (float bits of round values end in zeros).
+uint64_t KeyHash(const uint32_t* words, size_t count)
 {
-    uint64_t operator()(const uint32_t* words, size_t count) const
-    {
-        uint64_t hash = 1469598103934665603ull;
-        for (size_t i = 0; i < count; ++i)
-        {
-            hash ^= words[i];
-            hash *= 1099511628211ull;
-        }
-        return hash;
-    }
-};
+    constexpr uint64_t kPrime = 0x9E3779B97F4A7C15ull;
+    uint64_t hash = count;
+    size_t i = 0;
+    for (; i + 1 < count; i += 2)
+        hash = (hash ^ (uint64_t(words[i]) | uint64_t(words[i + 1]) << 32)) * kPrime;
+    if (i < count)
+        hash = (hash ^ words[i]) * kPrime;
+    hash ^= hash >> 29;
+    hash *= 0xBF58476D1CE4E5B9ull;
+    return hash ^ (hash >> 32);
+}
+
+bool SameKey(const uint32_t* a, const uint32_t* b, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -250,7 +260,10 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     // A corner's key holds the bits of everything a vertex carries, so the vertices are written from the
     // keys afterwards. The keys of the distinct corners sit in one flat array in vertex order, found
     // through an open-addressed table of vertex numbers plus one (zero: empty) at most half full.
+    // At most one vertex per corner: room for all of them up front spares the copies of growing.
     std::vector<uint32_t> keys;
+    keys.reserve(corners * keyWords);
+    render.sourceVertex.reserve(corners);
     size_t capacity = 16;
     while (capacity < corners * 2)
         capacity *= 2;
@@ -311,13 +324,12 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             }
 
             // Equal corners share one vertex: the first corner of a kind makes it, in visiting order.
-            const uint64_t hash = KeyHash()(key, keyWords);
-            size_t slot = static_cast<size_t>(hash ^ (hash >> 32)) & mask;
+            size_t slot = static_cast<size_t>(KeyHash(key, keyWords)) & mask;
             uint32_t found = 0;
             while (slots[slot] != 0)
             {
                 const uint32_t* stored = &keys[static_cast<size_t>(slots[slot] - 1) * keyWords];
-                if (std::equal(key, keyEnd, stored))
+                if (SameKey(key, stored, keyWords))
                 {
                     found = slots[slot];
                     break;

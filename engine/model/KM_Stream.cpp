@@ -50,7 +50,62 @@ bool KM_Stream::Open(const char* path, int mode)
     Close();
     m_Mode = mode;
     m_Path = path;
-    m_File = _OpenFile(path, mode == kBinary ? "rb" : "rt");
+    // A model is read in many small pieces: a regular file is read whole with one read, found by the
+    // look-up that measures it, and served from memory. Anything else streams.
+    std::string bytes;
+    std::string native;
+    if (platform::ReadFoundFile(path, bytes, kMaxWholeFile, native) == platform::FileRead::Read)
+    {
+        if (g_pFileSystem != nullptr)
+            g_pFileSystem->RecordOpenedFile(path);
+        _TakeBytes(std::move(bytes));
+        return true;
+    }
+    return _OpenStreaming();
+}
+
+bool KM_Stream::OpenFound(const std::string& name, int mode)
+{
+    if (name.empty() || (mode != kBinary && mode != kText))
+        return false;
+    Close();
+    m_Mode = mode;
+    std::string bytes;
+    bool read = false;
+    m_Path = ResolveAndRead(name, bytes, read);
+    if (m_Path.empty())
+        return false;
+    if (!read)
+        return _OpenStreaming();
+    if (g_pFileSystem != nullptr)
+        g_pFileSystem->RecordOpenedFile(m_Path.c_str());
+    _TakeBytes(std::move(bytes));
+    return true;
+}
+
+bool KM_Stream::OpenBytes(std::string bytes, const std::string& name, int mode)
+{
+    if (mode != kBinary && mode != kText)
+        return false;
+    Close();
+    m_Mode = mode;
+    m_Path = name;
+    _TakeBytes(std::move(bytes));
+    return true;
+}
+
+void KM_Stream::_TakeBytes(std::string bytes)
+{
+    m_Bytes = std::move(bytes);
+    m_FileSize = m_Bytes.size();
+    m_Buffered = true;
+    m_ReadAt = 0;
+    m_PastEnd = false;
+}
+
+bool KM_Stream::_OpenStreaming()
+{
+    m_File = _OpenFile(m_Path.c_str(), m_Mode == kBinary ? "rb" : "rt");
     if (m_File == nullptr)
         return false;
     m_OwnsFile = true;
@@ -61,40 +116,7 @@ bool KM_Stream::Open(const char* path, int mode)
         m_FileSize = std::numeric_limits<uint64_t>::max();
     m_FileOffset = 0;
     m_FileOffsetKnown = true;
-    _TakeWholeFile();
     return true;
-}
-
-void KM_Stream::_TakeWholeFile()
-{
-    // A model is read in many small pieces: one read of the whole file spares a library call each. Only
-    // a regular file of a known size is taken; anything else, or a read that fails, streams as before.
-    if (m_FileSize == std::numeric_limits<uint64_t>::max() || m_FileSize > kMaxWholeFile)
-        return;
-    std::vector<uint8_t> bytes(static_cast<size_t>(m_FileSize));
-    size_t got = 0;
-    const int fd = fileno(m_File);
-    while (got < bytes.size())
-    {
-        const ssize_t part = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (part < 0 && errno == EINTR)
-            continue;
-        if (part < 0)
-        {
-            lseek(fd, 0, SEEK_SET);
-            return;
-        }
-        if (part == 0)
-            break;
-        got += static_cast<size_t>(part);
-    }
-    // A file that shrank since it was measured ends where its bytes end.
-    bytes.resize(got);
-    m_FileSize = got;
-    m_Bytes = std::move(bytes);
-    m_Buffered = true;
-    m_ReadAt = 0;
-    m_PastEnd = false;
 }
 
 bool KM_Stream::OpenForWrite(const char* path, int mode)
@@ -196,7 +218,7 @@ bool KM_Stream::_ReadHeaderFields()
 
 bool KM_Stream::ReadHeader()
 {
-    if (m_File == nullptr)
+    if (!IsOpen())
         return false;
     const uint64_t start = m_Position;
     if (!_ReadHeaderFields())
@@ -219,7 +241,7 @@ bool KM_Stream::WriteHeader()
 
 bool KM_Stream::Read(void* buffer, size_t elementSize, size_t count)
 {
-    if (m_File == nullptr)
+    if (!IsOpen())
         return false;
     if (elementSize != 0 && count > std::numeric_limits<size_t>::max() / elementSize)
         return false;
@@ -255,7 +277,12 @@ bool KM_Stream::Read(void* buffer, size_t elementSize, size_t count)
 bool KM_Stream::Write(const void* buffer, size_t elementSize, size_t count)
 {
     if (m_File == nullptr)
+    {
+        // A stream read from memory refuses writes as a file opened for reading does.
+        if (m_Buffered)
+            KM_MessageBox::Show("Error Writing Data", kErrorCaption);
         return false;
+    }
     if (std::fwrite(buffer, elementSize, count, m_File) < count)
     {
         KM_MessageBox::Show("Error Writing Data", kErrorCaption);
@@ -266,7 +293,7 @@ bool KM_Stream::Write(const void* buffer, size_t elementSize, size_t count)
 
 bool KM_Stream::Seek(long offset, int origin)
 {
-    if (m_File != nullptr && m_Buffered)
+    if (m_Buffered)
     {
         const int64_t base = origin == SEEK_SET   ? 0
                              : origin == SEEK_CUR ? static_cast<int64_t>(m_ReadAt)
@@ -299,7 +326,7 @@ bool KM_Stream::Seek(long offset, int origin)
 
 bool KM_Stream::AtEnd() const
 {
-    if (m_File != nullptr && m_Buffered)
+    if (m_Buffered)
         return m_PastEnd;
     return m_File != nullptr && std::feof(m_File);
 }
@@ -358,10 +385,10 @@ uint32_t KM_Stream::StringBytes(const std::string& text)
 
 uint64_t KM_Stream::Remaining() const
 {
-    if (m_File == nullptr)
-        return 0;
     if (m_Buffered)
         return m_ReadAt < m_Bytes.size() ? m_Bytes.size() - m_ReadAt : 0;
+    if (m_File == nullptr)
+        return 0;
     if (m_FileSize == std::numeric_limits<uint64_t>::max())
         return m_FileSize;
     const long at = m_FileOffsetKnown ? static_cast<long>(m_FileOffset) : std::ftell(m_File);

@@ -29,6 +29,10 @@ public:
 
     // Opens a file for reading, "rb" for mode 0 and "rt" for mode 1.
     bool Open(const char* path, int mode);
+    // Opens the first candidate of the file system's search order for the name (GetPath names it).
+    bool OpenFound(const std::string& name, int mode);
+    // Reads bytes already in memory as the file of that name.
+    bool OpenBytes(std::string bytes, const std::string& name, int mode);
     // Opens a file for writing. The bytes go to a temporary file beside the path, which Commit
     // renames over it, so a failed write never leaves a half-written file behind.
     bool OpenForWrite(const char* path, int mode);
@@ -90,7 +94,7 @@ public:
     // True when count records of bytesEach bytes can still be in the file.
     bool Fits(uint64_t count, uint64_t bytesEach) const;
 
-    bool IsOpen() const { return m_File != nullptr; }
+    bool IsOpen() const { return m_File != nullptr || m_Buffered; }
     int GetMode() const { return m_Mode; }
     const std::string& GetPath() const { return m_Path; }
     uint64_t GetPosition() const { return m_Position; }
@@ -106,7 +110,8 @@ public:
 private:
     static FILE* _OpenFile(const char* path, const char* mode);
     bool _ReadHeaderFields();
-    void _TakeWholeFile();
+    void _TakeBytes(std::string bytes);
+    bool _OpenStreaming();
 
     // Files up to this size are read whole when opened; larger ones stream.
     static constexpr uint64_t kMaxWholeFile = 256ull * 1024 * 1024;
@@ -125,7 +130,7 @@ private:
     // Where the file stands, kept alongside reads and seeks: asking the file costs a system call, and
     // every bounds check asks.
     // The whole file's bytes when it was read at once, and the read position in them.
-    std::vector<uint8_t> m_Bytes;
+    std::string m_Bytes;
     bool m_Buffered = false;
     size_t m_ReadAt = 0;
     // A read came short: what feof would say.

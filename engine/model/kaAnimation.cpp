@@ -3,6 +3,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_Animation.h"
 #include "engine/model/KM_FileReader.h"
+#include "engine/model/KM_Stream.h"
 
 #include <algorithm>
 
@@ -21,12 +22,14 @@ kaAnimation::~kaAnimation() = default;
 
 std::unique_ptr<KM_Animation> kaAnimation::ReadFile(const std::string& fileName)
 {
-    const std::string path = ResolvePath(fileName);
-    if (path.empty())
+    // Found by the look-up that reads it.
+    KM_Stream stream;
+    const bool opened = stream.OpenFound(fileName, KM_Stream::kBinary);
+    if (stream.GetPath().empty())
         return nullptr;
     if (g_pFileSystem != nullptr)
         g_pFileSystem->RecordOpenedFile(fileName.c_str());
-    return KM_FileReader::ReadAnimation(path.c_str());
+    return opened ? KM_FileReader::ReadAnimation(stream) : nullptr;
 }
 
 bool kaAnimation::Load(const std::string& fileName)

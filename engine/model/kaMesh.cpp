@@ -56,11 +56,15 @@ kaMesh::kaMesh(uint32_t fvf, uint32_t triangles, uint32_t vertices, uint32_t sub
 kaMesh::kaMesh(const std::string& fileName, uint32_t buildOptions)
     : m_SourceKind(kFromFile), m_BuildOptions(buildOptions)
 {
-    m_FileName = ResolvePath(fileName);
+    // Looked up by reading it: the load below takes the bytes instead of finding and opening it again.
+    m_FileName = ResolveAndRead(fileName, m_PendingBytes, m_HasPendingBytes);
     // A file that is not found keeps its name, so that loading it fails and says so.
     if (m_FileName.empty())
         m_FileName = fileName;
     CreateBuffers();
+    // Bytes a load without a device did not take are read again when the device comes.
+    m_HasPendingBytes = false;
+    std::string().swap(m_PendingBytes);
 }
 
 kaMesh::kaMesh(const kaMesh& copy)

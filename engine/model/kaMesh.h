@@ -151,6 +151,9 @@ private:
     float m_Radius = 0.0f;
     kaBoundingBox m_WorldBox;
     std::string m_FileName;
+    // The file's bytes, read while its name was looked up, until the first load takes them.
+    std::string m_PendingBytes;
+    bool m_HasPendingBytes = false;
     uint32_t m_VertexCount = 0;
     uint32_t m_IndexCount = 0;
     uint32_t m_TriangleCount = 0;

@@ -71,7 +71,17 @@ void ForEachTriangle(const uint16_t* indices, uint32_t count, bool strip, Visit 
 platform::GfxResult kaMesh::LoadFile()
 {
     KM_Stream stream;
-    const bool opened = stream.Open(m_FileName.c_str(), KM_Stream::kBinary);
+    bool opened;
+    if (m_HasPendingBytes)
+    {
+        m_HasPendingBytes = false;
+        opened = stream.OpenBytes(std::move(m_PendingBytes), m_FileName, KM_Stream::kBinary);
+        m_PendingBytes.clear();
+    }
+    else
+    {
+        opened = stream.Open(m_FileName.c_str(), KM_Stream::kBinary);
+    }
     if (g_pFileSystem)
         g_pFileSystem->RecordOpenedFile(m_FileName.c_str());
     m_pModel = std::make_unique<KM_Model>(m_FileName.c_str());

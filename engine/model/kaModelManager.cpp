@@ -190,8 +190,17 @@ kaModel* kaModelManager::CreateSkinnedModel(std::string fileName, std::string sk
 kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string folder)
 {
     TiXmlDocument document;
-    const std::string path = ResolvePath(fileName);
-    if (FILE* file = OpenFile(path, "rb"))
+    // Found by the look-up that reads it.
+    std::string text;
+    bool read = false;
+    const std::string path = ResolveAndRead(fileName, text, read);
+    if (read)
+    {
+        if (g_pFileSystem != nullptr)
+            g_pFileSystem->RecordOpenedFile(path.c_str());
+        LoadXmlText(document, std::move(text), path);
+    }
+    else if (FILE* file = OpenFile(path, "rb"))
     {
         LoadXmlDocument(document, file, path);
         std::fclose(file);

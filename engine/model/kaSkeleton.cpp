@@ -3,6 +3,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_FileReader.h"
 #include "engine/model/KM_Skeleton.h"
+#include "engine/model/KM_Stream.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaMeshSubset.h"
 #include "engine/render/kaGraphicsManager.h"
@@ -60,12 +61,14 @@ kaSkeleton::~kaSkeleton() = default;
 
 std::unique_ptr<KM_Skeleton> kaSkeleton::ReadFile(const std::string& fileName)
 {
-    const std::string path = ResolvePath(fileName);
-    if (path.empty())
+    // Found by the look-up that reads it.
+    KM_Stream stream;
+    const bool opened = stream.OpenFound(fileName, KM_Stream::kBinary);
+    if (stream.GetPath().empty())
         return nullptr;
     if (g_pFileSystem != nullptr)
         g_pFileSystem->RecordOpenedFile(fileName.c_str());
-    return KM_FileReader::ReadSkeleton(path.c_str());
+    return opened ? KM_FileReader::ReadSkeleton(stream) : nullptr;
 }
 
 bool kaSkeleton::Load(const std::string& fileName, const kaMesh* mesh)

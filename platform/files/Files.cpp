@@ -444,20 +444,21 @@ FILE* OpenFile(const char* path, const char* mode)
     return file;
 }
 
-bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes)
+namespace
 {
-    // Looked at before opening: opening a pipe would wait for its writer, and take what it writes.
-    struct stat info;
-    if (stat(nativePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+
+// Reads a regular file whose size a look-up just gave, with one read when it holds still. A pipe is
+// never opened: opening one would wait for its writer, and take what it writes.
+bool ReadRegularFile(const std::string& path, const struct stat& info, std::string& bytes, size_t maxBytes)
+{
+    if (!S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > maxBytes)
         return false;
-    const int fd = open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd;
+    do
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > maxBytes)
-    {
-        close(fd);
-        return false;
-    }
     std::string read(static_cast<size_t>(info.st_size), '\0');
     size_t got = 0;
     while (got < read.size())
@@ -479,6 +480,32 @@ bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t max
     read.resize(got);
     bytes = std::move(read);
     return true;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes)
+{
+    struct stat info;
+    return stat(nativePath.c_str(), &info) == 0 && ReadRegularFile(nativePath, info, bytes, maxBytes);
+}
+
+FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native)
+{
+    native.clear();
+    if (path.empty())
+        return FileRead::Missing;
+    struct stat info;
+    std::string found = ForwardSlashes(path);
+    // Most paths exist as written: the one look-up that settles them also measures the file.
+    if (stat(found.c_str(), &info) != 0)
+    {
+        found = NativePath(path);
+        if (found.empty() || stat(found.c_str(), &info) != 0)
+            return FileRead::Missing;
+    }
+    native = std::move(found);
+    return ReadRegularFile(native, info, bytes, maxBytes) ? FileRead::Read : FileRead::NotWhole;
 }
 
 bool RenameFile(const std::string& from, const std::string& to)

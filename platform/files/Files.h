@@ -46,6 +46,19 @@ FILE* OpenFile(const char* path, const char* mode);
 // the text untouched, for anything else (a folder, a pipe, a larger or unreadable file).
 bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes);
 
+// What ReadFoundFile found at a path.
+enum class FileRead
+{
+    Read,     // the bytes are in the text
+    Missing,  // nothing of that name, under any case
+    NotWhole, // something is there (a folder, a pipe, a larger or unreadable file), the text untouched
+};
+
+// Finds the path as FindExisting does (as written first, then without regard to case) and reads it whole
+// when it is a regular file of at most maxBytes; the look-up that finds it also measures it, so a file
+// that exists as written costs a look-up, an open, a read and a close. `native` gets what was found.
+FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native);
+
 // Moves a file over another (replacing it), for writers that finish a temporary file first.
 bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);

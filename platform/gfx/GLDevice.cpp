@@ -1,4 +1,5 @@
 #include "platform/gfx/GLDevice.h"
+#include "platform/gfx/GLProgram.h"
 
 #include "platform/gfx/GLContext.h"
 #include "platform/gfx/GLCubeTexture.h"
@@ -863,6 +864,12 @@ void GLDevice::ApplyLights(bool transformed)
     applied.LightingValid = true;
 }
 
+void GLDevice::UseProgram(uint32_t program)
+{
+    GLProgram::Use(program);
+    m_Program = program;
+}
+
 void GLDevice::ApplyStages(uint32_t fvf)
 {
     (void)fvf;
@@ -872,7 +879,8 @@ void GLDevice::ApplyStages(uint32_t fvf)
     for (uint32_t unit = 0; unit < m_TextureUnits; ++unit)
     {
         const uint32_t* ts = m_State.StageStates[unit];
-        if (ts[TSS_COLOROP] == TOP_DISABLE)
+        // A program samples what its units hold: a texture set for a disabled stage is bound all the same.
+        if (ts[TSS_COLOROP] == TOP_DISABLE && !(m_Program != 0 && m_State.Textures[unit] != nullptr))
             break;
         enabledUnits = unit + 1;
         GfxBaseTexture* texture = m_State.Textures[unit];

@@ -29,6 +29,9 @@ public:
     void Activate();
     // A texture was bound behind the state copy's back.
     void ForgetTextureBinding();
+    // An effect's program is in use (0: none): its samplers read every unit given a texture, whatever the
+    // fixed-function stages say.
+    void UseProgram(uint32_t program);
     // Binds a buffer at GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER unless it already is.
     void BindBuffer(uint32_t target, uint32_t name);
     // A buffer is about to be deleted: nothing may count on its bindings.
@@ -73,6 +76,7 @@ private:
     std::unique_ptr<GLContext> m_Context;
     std::unique_ptr<Applied> m_Applied;
     uint32_t m_WhiteTexture = 0;
+    uint32_t m_Program = 0;
     uint32_t m_TextureUnits = 1;
     uint32_t m_GLLights = 8;
     bool m_BaseVertex = false;

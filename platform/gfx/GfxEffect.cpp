@@ -90,7 +90,7 @@ GfxEffect::~GfxEffect()
     {
         m_GLDevice->Activate();
         if (m_Pass >= 0)
-            GLProgram::Use(0);
+            m_GLDevice->UseProgram(0);
         for (const auto& passes : m_Programs)
             for (uint32_t program : passes)
                 GLProgram::Delete(program);
@@ -269,7 +269,7 @@ void GfxEffect::_Upload()
     if (m_GLDevice)
     {
         m_GLDevice->Activate();
-        GLProgram::Use(program);
+        m_GLDevice->UseProgram(program);
     }
     int32_t unit = 0;
     for (const auto& entry : m_Parameters)
@@ -309,7 +309,7 @@ GfxResult GfxEffect::EndPass()
     if (m_GLDevice)
     {
         m_GLDevice->Activate();
-        GLProgram::Use(0);
+        m_GLDevice->UseProgram(0);
     }
     m_Pass = -1;
     return GFX_OK;

@@ -237,6 +237,48 @@ TEST_F(FileSystemTest, OpenFileDoesNotSearchAndRefusesEmptyNamesAndFolders)
     std::fclose(file);
 }
 
+// Finding a file by reading it names the candidate the search order names, in every place of that order,
+// and reads the bytes of what it names; a folder or pipe is named but not read, and nothing is opened when
+// nothing exists.
+TEST_F(FileSystemTest, ReadingAsItIsFoundNamesTheCandidateTheSearchNames)
+{
+    m_Registry.Set(kKey, "FULLINSTALLPATH", m_Dir.File("install/"));
+    Init(m_Dir.File("fallback/"), true, true);
+    m_Files.AddSearchPath("ui");
+    m_Dir.Write("Sounds/here.wav", "as named");
+    m_Dir.Write("bare.wav", "bare name");
+    m_Dir.Write("ui/Sounds/searched.wav", "search folder");
+    m_Dir.Write("install/installed.wav", "install folder");
+    m_Dir.Write("fallback/fallen.wav", "fallback folder");
+    m_Dir.Write("ui/Sounds/Cased.WAV", "other case");
+    m_Dir.Write("Sounds/folder.wav/inside", "");
+    ASSERT_EQ(mkfifo(m_Dir.File("Sounds/pipe.wav").c_str(), 0600), 0);
+    const struct
+    {
+        const char* path;
+        const char* bytes; // null: named but not read
+    } cases[] = {
+        {"Sounds/here.wav", "as named"},          {"Sounds\\bare.wav", "bare name"},
+        {"Sounds/searched.wav", "search folder"}, {"Sounds/installed.wav", "install folder"},
+        {"Sounds/fallen.wav", "fallback folder"}, {"SOUNDS\\cased.wav", "other case"},
+        {"Sounds/folder.wav", nullptr},           {"Sounds/pipe.wav", nullptr},
+        {"Sounds/missing.wav", nullptr},          {"Sounds/", nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        std::string bytes = "untouched";
+        bool read = true;
+        const std::string found = ResolveAndRead(c.path, bytes, read);
+        EXPECT_EQ(found, ResolvePath(c.path));
+        EXPECT_EQ(read, c.bytes != nullptr);
+        EXPECT_EQ(bytes, c.bytes ? c.bytes : "untouched");
+    }
+    EXPECT_FALSE(ResolvePath("Sounds/folder.wav").empty());
+    EXPECT_FALSE(ResolvePath("Sounds/pipe.wav").empty());
+    EXPECT_TRUE(ResolvePath("Sounds/missing.wav").empty());
+}
+
 TEST(ResolveWithoutFileSystem, TriesThePathAndTheBareName)
 {
     testsupport::TempDir dir;

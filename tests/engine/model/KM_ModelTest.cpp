@@ -361,6 +361,38 @@ KM_Mesh RandomMesh(unsigned seed, bool texture, bool colour, int extraChannels, 
 
 } // namespace
 
+namespace
+{
+
+// Welds the mesh and checks every vertex and index against the weld by definition.
+void ExpectWeldAsDefined(KM_Mesh& mesh)
+{
+    const PlainWeld expected = WeldByDefinition(mesh);
+    KM_Model::WeldMesh(mesh);
+    const KM_Mesh::RenderData& render = mesh.m_Render;
+    ASSERT_EQ(render.vertexCount, expected.vertices.size());
+    EXPECT_EQ(render.indices, expected.indices);
+    ASSERT_EQ(render.texCoords.size(), 1u + mesh.m_Channels.size());
+    for (size_t v = 0; v < expected.vertices.size(); ++v)
+    {
+        std::vector<uint32_t> got = {render.sourceVertex[v]};
+        for (int i = 0; i < 3; ++i)
+            got.push_back(FloatBits(render.positions[v * 3 + i]));
+        for (int i = 0; i < 3; ++i)
+            got.push_back(FloatBits(render.normals[v * 3 + i]));
+        for (const std::vector<float>& channel : render.texCoords)
+        {
+            got.push_back(FloatBits(channel[v * 2]));
+            got.push_back(FloatBits(channel[v * 2 + 1]));
+            if (&channel == &render.texCoords[0])
+                got.push_back(render.colors[v]);
+        }
+        ASSERT_EQ(got, expected.vertices[v]) << "vertex " << v;
+    }
+}
+
+} // namespace
+
 TEST_F(ModelTest, WeldGivesTheVerticesOfItsDefinitionForEveryChannelMix)
 {
     const struct
@@ -374,29 +406,37 @@ TEST_F(ModelTest, WeldGivesTheVerticesOfItsDefinitionForEveryChannelMix)
     for (const auto& c : cases)
     {
         KM_Mesh mesh = RandomMesh(seed++, c.texture, c.colour, c.extra, c.faces);
-        const PlainWeld expected = WeldByDefinition(mesh);
-        KM_Model::WeldMesh(mesh);
-        const KM_Mesh::RenderData& render = mesh.m_Render;
         SCOPED_TRACE(testing::Message() << "texture " << c.texture << " colour " << c.colour << " extra "
                                         << c.extra << " faces " << c.faces);
-        ASSERT_EQ(render.vertexCount, expected.vertices.size());
-        EXPECT_EQ(render.indices, expected.indices);
-        ASSERT_EQ(render.texCoords.size(), 1u + c.extra);
-        for (size_t v = 0; v < expected.vertices.size(); ++v)
+        ExpectWeldAsDefined(mesh);
+    }
+}
+
+// The generated sample models, as the game reads them: every mesh of every file welds to its definition.
+TEST_F(ModelTest, EverySampleModelWeldsToItsDefinition)
+{
+    const char* const files[] = {
+        "ball/ball.kmf",       "car/car.kmf",           "car/wheel.kmf", "car/charger.kmf",
+        "crate/crate.kmf",     "cylinder/cylinder.kmf", "ramp/ramp.kmf", "motorcycle/motorcycle.kmf",
+        "motorcycle/rider.kmf"};
+    for (const char* file : files)
+    {
+        SCOPED_TRACE(file);
+        const std::string path = std::string(TARVOLIN_CONTENT_DIR) + "/resources/models/" + file;
+        KM_Stream stream;
+        ASSERT_TRUE(stream.Open(path.c_str(), KM_Stream::kBinary));
+        ASSERT_TRUE(stream.ReadHeader());
+        KM_Model model(path.c_str());
+        ASSERT_TRUE(model.Read(&stream));
+        ASSERT_GT(model.GetGeoObjectCount(), 0);
+        size_t corners = 0;
+        for (int i = 0; i < model.GetGeoObjectCount(); ++i)
         {
-            std::vector<uint32_t> got = {render.sourceVertex[v]};
-            for (int i = 0; i < 3; ++i)
-                got.push_back(FloatBits(render.positions[v * 3 + i]));
-            for (int i = 0; i < 3; ++i)
-                got.push_back(FloatBits(render.normals[v * 3 + i]));
-            for (const std::vector<float>& channel : render.texCoords)
-            {
-                got.push_back(FloatBits(channel[v * 2]));
-                got.push_back(FloatBits(channel[v * 2 + 1]));
-                if (&channel == &render.texCoords[0])
-                    got.push_back(render.colors[v]);
-            }
-            ASSERT_EQ(got, expected.vertices[v]) << "vertex " << v;
+            KM_Mesh& mesh = model.GetGeoObject(i)->m_Mesh;
+            corners += mesh.m_Faces.size() * 3;
+            SCOPED_TRACE(testing::Message() << "mesh " << i);
+            ExpectWeldAsDefined(mesh);
         }
+        EXPECT_GT(corners, 0u);
     }
 }

@@ -1,4 +1,5 @@
 #include "engine/model/KM_Stream.h"
+#include "engine/core/kaFileSystem.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/engine/model/KmfTestSupport.h"
@@ -298,4 +299,36 @@ TEST_F(StreamTest, AWholeFileKeepsTheBytesItWasOpenedWith)
     EXPECT_TRUE(stream.Read(text, 1, 4));
     EXPECT_STREQ(text, "abcd");
     EXPECT_EQ(stream.Remaining(), 0u);
+}
+
+// However a stream gets its bytes (a path, the file system's search, bytes already read), it reads them
+// alike; the search names the candidate it took, and a name found nowhere opens nothing.
+TEST_F(StreamTest, FoundAndGivenBytesReadAsTheOpenedFile)
+{
+    const std::string bytes = "KMI-0123456789ab";
+    KM_Stream byPath;
+    ASSERT_TRUE(m_Files.Open(byPath, bytes, "Models/meshes/in.kmf"));
+    const std::string expected = ReadTrace(byPath);
+
+    kaFileSystem files;
+    files.AddSearchPath(m_Files.Path("Models"));
+    KM_Stream found;
+    ASSERT_TRUE(found.OpenFound("Meshes\\IN.KMF", KM_Stream::kBinary));
+    // Not as named, nor by its bare name here: found under the search folder, without regard to case.
+    EXPECT_EQ(found.GetPath(), m_Files.Path("Models") + "\\Meshes\\IN.KMF");
+    EXPECT_EQ(ReadTrace(found), expected);
+
+    KM_Stream given;
+    ASSERT_TRUE(given.OpenBytes(bytes, "given.kmf", KM_Stream::kBinary));
+    EXPECT_TRUE(given.IsOpen());
+    EXPECT_EQ(given.GetPath(), "given.kmf");
+    EXPECT_EQ(ReadTrace(given), expected);
+    // Opened for reading, it refuses writes as a read-only file does.
+    EXPECT_FALSE(given.WriteU32(1));
+    EXPECT_TRUE(m_Boxes.Shown("Error Writing Data", "Error"));
+
+    KM_Stream missing;
+    EXPECT_FALSE(missing.OpenFound("Models\\nowhere.kmf", KM_Stream::kBinary));
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_FALSE(missing.OpenFound("", KM_Stream::kBinary));
 }
