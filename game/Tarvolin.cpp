@@ -189,7 +189,8 @@ bool Tarvolin::Shutdown()
     if (m_ShutDown)
         return true;
     m_ShutDown = true;
-    // The course world is not the application's to delete yet: the game's world owns its saves.
+    DeleteCourseWorld();
+    // Any other world (the editor's) is its owner's to delete.
     SetCurrentWorld(nullptr);
     SavePlayers(kPlayersFolder);
     SaveHighScores();

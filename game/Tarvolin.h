@@ -258,6 +258,9 @@ public:
     // Builds the course world from the chosen course file, puts the chosen vehicle on its spawn point and
     // hands over to the course preview (exhibition, career) or the HUD (practice).
     void StartCourse();
+    // Takes the course world out of the scene and destroys it once (its destructor saves the profiles and
+    // high scores); nothing without one.
+    void DeleteCourseWorld();
 
 private:
     // The steps of Init after the graphics device exists.

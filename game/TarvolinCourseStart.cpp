@@ -56,3 +56,15 @@ void Tarvolin::StartCourse()
         world->SetRunPhase(tvWorld::kPhasePractice);
     ShowLoadingDialog(false);
 }
+
+void Tarvolin::DeleteCourseWorld()
+{
+    auto* world = dynamic_cast<tvWorld*>(GetCurrentWorld());
+    if (world == nullptr)
+        return;
+    // The scene list's reference is not released: the world is deleted here, not through its count.
+    if (m_GraphicsManager != nullptr)
+        m_GraphicsManager->DetachSceneObject(world);
+    delete world;
+    SetCurrentWorld(nullptr);
+}

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -210,6 +211,32 @@ TEST_F(CourseStartTest, EachCourseAddsOneWhiteImageToTheHudAndTakesItAwayAgain)
         LeaveCourse();
         EXPECT_EQ(Hud()->GetChildCount(), before);
     }
+}
+
+TEST_F(CourseStartTest, DeletingTheCourseWorldLeavesNothingPointingAtItAndShutdownDeletesIt)
+{
+    tvWorld* world = StartCourse(1);
+    ASSERT_NE(world, nullptr);
+    ASSERT_NE(App().GetPlayerVehicle(), nullptr);
+    const std::vector<ka3DObject*>& scene = App().GetGraphicsManager()->GetSceneObjects();
+    ASSERT_EQ(std::count(scene.begin(), scene.end(), world), 1);
+    App().DeleteCourseWorld();
+    EXPECT_EQ(App().GetCurrentWorld(), nullptr);
+    EXPECT_EQ(App().GetPlayerVehicle(), nullptr);
+    EXPECT_EQ(Hud()->GetWorld(), nullptr);
+    EXPECT_EQ(std::count(scene.begin(), scene.end(), world), 0);
+    // Nothing left to delete: a second call changes nothing.
+    App().DeleteCourseWorld();
+    EXPECT_EQ(std::count(scene.begin(), scene.end(), world), 0);
+
+    // Quitting in a course takes the world down before the devices it draws with.
+    tvPlayer* player = App().CreatePlayer("Quitter");
+    App().SetCurrentPlayer(player);
+    ASSERT_NE(StartCourse(1), nullptr);
+    EXPECT_TRUE(App().Shutdown());
+    EXPECT_EQ(App().GetCurrentWorld(), nullptr);
+    EXPECT_EQ(App().GetPlayerVehicle(), nullptr);
+    EXPECT_FALSE(player->GetFilePath().empty());
 }
 
 TEST_F(CourseStartTest, TheArenaFadesToWhiteRespawnsTheCarAndFadesBack)
