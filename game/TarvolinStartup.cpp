@@ -1,5 +1,6 @@
 #include "game/Tarvolin.h"
 
+#include "editor/SaveLoadWindow.h"
 #include "engine/core/kaClock.h"
 #include "engine/gui/ProfilerWindow.h"
 #include "engine/gui/guiCursor.h"
@@ -44,6 +45,7 @@ enum class WindowKind
     Credits,
     InGame,
     SaveWorld,
+    SaveLoad,
 };
 
 struct WindowEntry
@@ -71,7 +73,7 @@ constexpr WindowEntry kWindows[] = {
     {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::Plain},
     {"UI/editor/properties.kab", "Editor Properties Window", WindowKind::Plain},
     {"UI/tvEditor/course_options.kab", "Course Options Window", WindowKind::Plain},
-    {"UI/common/savegame.kab", "Save Game Window", WindowKind::Plain},
+    {"UI/common/savegame.kab", "Save Game Window", WindowKind::SaveLoad},
     {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Plain},
     {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
     {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Plain},
@@ -107,6 +109,9 @@ guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
         break;
     case WindowKind::SaveWorld:
         window = new MapSaveMenu(entry.layout);
+        break;
+    case WindowKind::SaveLoad:
+        window = new SaveLoadWindow(entry.layout);
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <tinyxml.h>
 
@@ -135,6 +136,21 @@ void kaCamera::SetInputSpeed(int index, float speed)
 {
     if (index >= 0 && index < 6)
         m_InputSpeeds[index] = speed;
+}
+
+float kaCamera::GetInputSpeed(int index) const
+{
+    return index >= 0 && index < 6 ? m_InputSpeeds[index] : 0.0f;
+}
+
+void kaCamera::SetViewMatrix(const Matrix& view)
+{
+    m_View = view;
+    if (std::memcmp(&m_View, &m_ViewReported, sizeof(Matrix)) != 0)
+    {
+        m_ViewReported = m_View;
+        SetViewChanged();
+    }
 }
 
 void kaCamera::FollowFor(ka3DObject* target, float seconds)

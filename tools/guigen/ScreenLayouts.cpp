@@ -1,5 +1,6 @@
 #include "tools/guigen/ScreenLayouts.h"
 
+#include "tools/guigen/FileDialogPictures.h"
 #include "tools/guigen/GuiContent.h"
 
 #include "engine/gui/guiBorder.h"
@@ -135,6 +136,20 @@ std::vector<ScreenLayout> MakeContract()
     ScreenLayout loading{"UI/common/loading.kab", &guiWindow::StaticClassInfo, "loading dialog", 0, 0, 0, 0, {}, {}};
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
     table.push_back(loading);
+
+    // The editor's file dialog: its picture carries the caption that tells saving from loading.
+    ScreenLayout files{"UI/common/savegame.kab", &guiWindow::StaticClassInfo, "Save Game Window", 110, 60,
+                       kFileDialogWidth, kFileDialogHeight, {}, {}};
+    files.widgets = {
+        {"background image", &guiImage::StaticClassInfo, kFileDialogPictures[0].file, 0, 0, kFileDialogWidth,
+         kFileDialogHeight},
+        {"file list", &guiListBox::StaticClassInfo, "", 20, 60, 360, 176},
+        {"filename label", &guiTextBox::StaticClassInfo, "File name:", 20, 252, 100, 26},
+        {"filename", &guiTextBox::StaticClassInfo, "", 124, 252, 276, 26, true},
+        Button("ok", "Ok", 70, 300, 110),
+        Button("cancel", "Cancel", 240, 300, 110),
+    };
+    table.push_back(files);
     return table;
 }
 
@@ -186,6 +201,19 @@ guiWidget* TextBox(const ScreenWidget& row)
     return frame;
 }
 
+// A picture from a file, drawn under the window's other widgets.
+guiGlyph* Picture(const ScreenWidget& row)
+{
+    guiImageParams params;
+    params.name = row.name;
+    params.filename = row.text;
+    params.position = Px(row.x, row.y);
+    params.size = Px(row.width, row.height);
+    auto* picture = new guiImage(params);
+    picture->SetName(row.name);
+    return picture;
+}
+
 guiWidget* ListBox(const ScreenWidget& row)
 {
     auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
@@ -197,7 +225,7 @@ guiWidget* ListBox(const ScreenWidget& row)
     scrolling.position = Px(row.x, row.y);
     scrolling.orientations = guiScroller::kVerticalBar;
     auto* scroller = new guiScroller(list, scrolling);
-    scroller->SetName("Player List Scroller");
+    scroller->SetName(std::string(row.name) + " Scroller");
     SizeScrollBar(scroller->GetVerticalBar());
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
@@ -268,6 +296,10 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     else
         back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
     root->AddChild(back);
+    // Pictures lie under everything else and take no focus.
+    for (const ScreenWidget& row : layout.widgets)
+        if (&row.record() == &guiImage::StaticClassInfo())
+            root->AddChild(Picture(row));
 
     // Typed fields first, so that they come first in the focus order.
     std::vector<const ScreenWidget*> order;
@@ -330,6 +362,8 @@ bool WriteScreens(const std::string& folder, std::string& error)
                 return false;
             }
         }
+    if (!WriteFileDialogPictures(folder, error))
+        return false;
     for (const ScreenLayout& layout : ScreenContract())
     {
         // One lower-case folder holds every layout; the file layer finds "UI/..." there too.
