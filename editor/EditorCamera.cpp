@@ -130,8 +130,9 @@ void EditorCamera::SetWorld(kaWorld* world)
             m_Target = centre;
             m_OrbitOrientation = tilt;
             m_OrbitDistance = Vec3Length(box->m_Max - box->m_Min) * 0.5f;
-            m_TopViewPosition = Vector3(
-                centre.x, (box->m_Max.x - box->m_Min.x) * 0.5f / std::tan(kHalfView) + box->m_Max.y, centre.z);
+            m_TopViewPosition =
+                Vector3(centre.x, (box->m_Max.x - box->m_Min.x) * 0.5f / std::tan(kHalfView) + box->m_Max.y,
+                        centre.z);
         }
     }
     m_Mode = 0;
@@ -276,7 +277,8 @@ void EditorCamera::ZoomToEntity(kaEntity* entity)
 
     const Vector3 start = centre - forward * (radius + kZoomPickMargin);
     kaCollideInfo hit;
-    if (m_World != nullptr && m_World->Pick(start, centre, &hit, kaWorld::kPickBoxes) && hit.m_pObject == entity)
+    if (m_World != nullptr && m_World->Pick(start, centre, &hit, kaWorld::kPickBoxes) &&
+        hit.m_pObject == entity)
     {
         const Vector3 end = start + forward * kZoomLineLength;
         const kaLineSegment line(start.x, start.y, start.z, end.x, end.y, end.z);

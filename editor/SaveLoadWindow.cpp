@@ -3,6 +3,7 @@
 #include "engine/core/kaDirectoryIterator.h"
 #include "engine/core/kaStringUtils.h"
 #include "engine/gui/guiButton.h"
+#include "engine/gui/guiDecorator.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
@@ -35,7 +36,8 @@ SaveLoadWindow::SaveLoadWindow(const std::string& layoutFile) : guiWindow(layout
                                    OnFileSelected(false);
                                    return true;
                                });
-        m_FileList->AddHandler(gui::kEventDoubleClick, [this](const guiMsgEvent&) { return _Close(kResultOk); });
+        m_FileList->AddHandler(gui::kEventDoubleClick,
+                               [this](const guiMsgEvent&) { return _Close(kResultOk); });
     }
 }
 
@@ -54,6 +56,21 @@ void SaveLoadWindow::SetBackground(const std::string& caption)
         m_Background->SetFilename(caption == kSaveCaption ? kSaveBackground : kLoadBackground, true);
 }
 
+void SaveLoadWindow::_ShowField(guiWidget* field, bool show)
+{
+    if (field == nullptr)
+        return;
+    field->SetVisible(show);
+    // A frame around the field goes with it.
+    for (int i = 0; i < GetChildCount(); ++i)
+    {
+        guiGlyph* child = GetChild(i);
+        guiDecorator* holder = child != nullptr ? child->DynamicCast<guiDecorator>() : nullptr;
+        if (holder != nullptr && holder->GetComponent() == field)
+            holder->SetVisible(show);
+    }
+}
+
 void SaveLoadWindow::SetMode(int32_t mode)
 {
     m_Mode = mode;
@@ -61,19 +78,15 @@ void SaveLoadWindow::SetMode(int32_t mode)
     {
         if (m_Ok != nullptr)
             m_Ok->SetEnabled(true);
-        if (m_FileName != nullptr)
-            m_FileName->SetVisible(true);
-        if (m_FileNameLabel != nullptr)
-            m_FileNameLabel->SetVisible(true);
+        _ShowField(m_FileName, true);
+        _ShowField(m_FileNameLabel, true);
         if (m_FileName != nullptr)
             SetFocus(m_FileName);
     }
     else if (mode == kLoad)
     {
-        if (m_FileName != nullptr)
-            m_FileName->SetVisible(false);
-        if (m_FileNameLabel != nullptr)
-            m_FileNameLabel->SetVisible(false);
+        _ShowField(m_FileName, false);
+        _ShowField(m_FileNameLabel, false);
     }
 }
 
@@ -108,8 +121,8 @@ void SaveLoadWindow::OnShow()
     {
         m_FileList->Clear();
         const kaDirectoryIterator end;
-        for (kaDirectoryIterator file(m_Folder + "\\" + kPattern, kaDirectoryIterator::kEveryEntry); file != end;
-             ++file)
+        for (kaDirectoryIterator file(m_Folder + "\\" + kPattern, kaDirectoryIterator::kEveryEntry);
+             file != end; ++file)
         {
             std::string row = m_RowsWithFolder ? m_Folder + "\\" + *file : *file;
             const std::string::size_type extension = row.find(kExtension);

@@ -67,6 +67,7 @@ public:
 
 private:
     bool _Close(int32_t result);
+    void _ShowField(guiWidget* field, bool show);
 
     guiImage* m_Background = nullptr;
     guiListBox* m_FileList = nullptr;

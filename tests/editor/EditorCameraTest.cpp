@@ -148,7 +148,8 @@ TEST_F(EditorCameraTest, AnArenaBoxTakesOverTheFramingAndOneWithoutABoxIsSkipped
     ExpectNear(m_Camera.GetTarget(), Vector3(10.0f, 4.0f, -6.0f));
     EXPECT_NEAR(m_Camera.GetOrbitDistance(), std::sqrt(30.0f * 30.0f + 4.0f * 4.0f + 10.0f * 10.0f), 1e-3f);
     ExpectNear(m_Camera.GetTopViewPosition(), Vector3(10.0f, 30.0f / kTanEighthPi + 8.0f, -6.0f), 1e-2f);
-    ExpectNear(ToView(m_Camera, m_Camera.GetTarget()), Vector3(0.0f, 0.0f, m_Camera.GetOrbitDistance()), 1e-2f);
+    ExpectNear(ToView(m_Camera, m_Camera.GetTarget()), Vector3(0.0f, 0.0f, m_Camera.GetOrbitDistance()),
+               1e-2f);
 
     BoxEntity boxless;
     m_World->SetVenueEntity(&boxless);
@@ -195,8 +196,10 @@ TEST_F(EditorCameraTest, PerspectiveGesturesPanZoomAndNeverGoBelowZero)
     // Right is +X; up leans ahead, towards +Z, at the framing's quarter-pi tilt.
     const float lean = 0.7071068f;
     const Gesture gestures[] = {
-        {"shift drags the ground sideways", true, false, false, 10.0f, 0.0f, 0.0f, Vector3(-1.0f, 0.0f, 0.0f), 50.0f},
-        {"shift drags the ground up", true, false, false, 0.0f, 10.0f, 0.0f, Vector3(0.0f, lean, lean), 50.0f},
+        {"shift drags the ground sideways", true, false, false, 10.0f, 0.0f, 0.0f, Vector3(-1.0f, 0.0f, 0.0f),
+         50.0f},
+        {"shift drags the ground up", true, false, false, 0.0f, 10.0f, 0.0f, Vector3(0.0f, lean, lean),
+         50.0f},
         {"alt pulls back", false, true, false, 0.0f, 30.0f, 0.0f, Vector3(), 53.0f},
         {"alt stops at the target", false, true, false, 0.0f, -900.0f, 0.0f, Vector3(), 0.0f},
         {"the wheel zooms in", false, false, false, 0.0f, 0.0f, 120.0f, Vector3(), 38.0f},
@@ -218,8 +221,8 @@ TEST_F(EditorCameraTest, PerspectiveGesturesPanZoomAndNeverGoBelowZero)
         camera.HandleInput(gesture.dx, gesture.dy, gesture.dz, false, false);
         ExpectNear(camera.GetTarget(), gesture.targetShift);
         EXPECT_NEAR(camera.GetOrbitDistance(), gesture.distance, 1e-3f);
-        ExpectNear(camera.GetPosition(), camera.GetTarget() - Forward(camera.GetComputedView()) * gesture.distance,
-                   1e-2f);
+        ExpectNear(camera.GetPosition(),
+                   camera.GetTarget() - Forward(camera.GetComputedView()) * gesture.distance, 1e-2f);
         g_ModifierKeyState = ModifierKeyState();
     }
 }
@@ -267,7 +270,8 @@ TEST_F(EditorCameraTest, TheTopViewLooksDownMovesItsEyeAndKeepsItsPlaceAcrossAVi
     EXPECT_NEAR(moved.x, top.x - 1.0f, 1e-3f);
 
     m_Camera.SetMode(EditorCamera::kPerspectiveView);
-    ExpectNear(ToView(m_Camera, m_Camera.GetTarget()), Vector3(0.0f, 0.0f, m_Camera.GetOrbitDistance()), 2e-2f);
+    ExpectNear(ToView(m_Camera, m_Camera.GetTarget()), Vector3(0.0f, 0.0f, m_Camera.GetOrbitDistance()),
+               2e-2f);
     m_Camera.SetRotationAngles(0.4f, 0.5f, 0.0f);
     m_Camera.SetMode(EditorCamera::kTopView);
     ExpectNear(m_Camera.GetPosition(), moved);
@@ -319,7 +323,8 @@ TEST_F(EditorCameraTest, AnEntityHiddenBehindAnotherKeepsTheFallbackFraming)
     ASSERT_TRUE(m_World->AddEntity(cube, true, true));
     // A small box on the view line just outside the cube, towards the eye.
     const Vector3 forward = Forward(m_Camera.GetComputedView());
-    ASSERT_TRUE(m_World->AddEntity(new BoxEntity(centre - forward * 1.62f, Vector3(0.1f, 0.1f, 0.1f)), true, true));
+    ASSERT_TRUE(
+        m_World->AddEntity(new BoxEntity(centre - forward * 1.62f, Vector3(0.1f, 0.1f, 0.1f)), true, true));
 
     m_Camera.ZoomToEntity(cube);
     ExpectNear(m_Camera.GetTarget(), centre);
@@ -327,8 +332,8 @@ TEST_F(EditorCameraTest, AnEntityHiddenBehindAnotherKeepsTheFallbackFraming)
 
     // Looking straight down, the line comes from above.
     m_Camera.SetMode(EditorCamera::kTopView);
-    ASSERT_TRUE(m_World->AddEntity(new BoxEntity(centre + Vector3(0.0f, 1.62f, 0.0f), Vector3(0.1f, 0.1f, 0.1f)),
-                                   true, true));
+    ASSERT_TRUE(m_World->AddEntity(
+        new BoxEntity(centre + Vector3(0.0f, 1.62f, 0.0f), Vector3(0.1f, 0.1f, 0.1f)), true, true));
     m_Camera.ZoomToEntity(cube);
     ExpectNear(m_Camera.GetPosition(), centre);
 }
@@ -350,8 +355,8 @@ protected:
         windowClass.procedure = &platform::DefWindowProc;
         windowClass.className = "EditorCameraTest";
         platform::RegisterClass(windowClass);
-        m_Window = platform::CreateWindow(0, "EditorCameraTest", "Tarvolin", 0, 0, 0, kScreenWidth, kScreenHeight,
-                                          nullptr, nullptr);
+        m_Window = platform::CreateWindow(0, "EditorCameraTest", "Tarvolin", 0, 0, 0, kScreenWidth,
+                                          kScreenHeight, nullptr, nullptr);
         m_Previous = platform::SetDirect3DFactory(
             [this]() -> platform::GfxDirect3D*
             {
@@ -480,7 +485,8 @@ TEST_F(EditorCameraScreenTest, TheCursorHidesWhileAModifierIsHeldAndComesBackWhe
     for (EditorCamera* camera : {&editor, static_cast<EditorCamera*>(&game)})
     {
         Place(*camera, Vector3(200.0f, 0.0f, 150.0f), 38.0f, EditorCamera::kPerspectiveView);
-        for (uint8_t ModifierKeyState::*key : {&ModifierKeyState::Shift, &ModifierKeyState::Alt, &ModifierKeyState::Ctrl})
+        for (uint8_t ModifierKeyState::*key :
+             {&ModifierKeyState::Shift, &ModifierKeyState::Alt, &ModifierKeyState::Ctrl})
         {
             m_Gui->SetCursorPosition(0, 120);
             const Vector3 target = camera->GetTarget();
