@@ -2,10 +2,14 @@
 
 #include "tools/guigen/FileDialogPictures.h"
 #include "tools/guigen/GuiContent.h"
+#include "tools/guigen/PalettePictures.h"
 
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
@@ -25,6 +29,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <set>
 
 namespace guigen
@@ -70,6 +75,50 @@ const char* const kCredits =
 ScreenWidget Button(const char* name, const char* caption, float x, float y, float width)
 {
     return {name, &guiButton::StaticClassInfo, caption, x, y, width, kButtonHeight};
+}
+
+// A widget inside a group of the layout.
+ScreenWidget Inside(const char* parent, ScreenWidget row)
+{
+    row.parent = parent;
+    return row;
+}
+
+// The editor over its world: a toolbar across the top with the world's name beside it, three menus that
+// drop from it, the entity palette down the left and the decal tools. Everything lies in "hide all group", which Tab hides.
+ScreenLayout MapEditorLayout()
+{
+    constexpr const char* kAll = "hide all group";
+    constexpr const char* kBar = "top toolbar";
+    constexpr const char* kLeft = "build left group";
+    ScreenLayout editor{"UI/editor/mapeditor.kab", &guiWindow::StaticClassInfo, "Map Editor Window", 0, 0, 0, 0,
+                        {}, {}};
+    editor.widgets = {
+        {kAll, &guiGroup::StaticClassInfo, "", 0, 0, 800, 600},
+        Inside(kAll, {kBar, &guiGroup::StaticClassInfo, "", 0, 0, 664, 32}),
+        Inside(kBar, Button("file button", "File", 2, 2, 60)),
+        Inside(kBar, Button("tools button", "Tools", 66, 2, 60)),
+        Inside(kBar, Button("properties button", "Properties", 130, 2, 110)),
+        Inside(kBar, Button("Top View", "Top View", 244, 2, 90)),
+        Inside(kBar, Button("Perspective View", "Perspective View", 338, 2, 170)),
+        Inside(kBar, Button("Zoom Selected", "Zoom Selected", 512, 2, 140)),
+        // The window sizes the toolbar to leave the screen's last 136 pixels to the world's name.
+        Inside(kAll, {"filename", &guiTextBox::StaticClassInfo, "No World", 666, 4, 130, 24}),
+        Inside(kAll, {"file menu group", &guiGroup::StaticClassInfo, "", 2, 34, 180, 100}),
+        Inside("file menu group", {"file menu", &guiListBox::StaticClassInfo, "", 0, 0, 180, 100}),
+        Inside(kAll, {"tools menu group", &guiGroup::StaticClassInfo, "", 66, 34, 240, 222}),
+        Inside("tools menu group", {"tools menu", &guiListBox::StaticClassInfo, "", 0, 0, 240, 222}),
+        Inside(kAll, {"properties menu group", &guiGroup::StaticClassInfo, "", 130, 34, 160, 100}),
+        Inside("properties menu group", {"properties menu", &guiListBox::StaticClassInfo, "", 0, 0, 160, 100}),
+        Inside(kAll, {kLeft, &guiGroup::StaticClassInfo, "", 0, 40, 136, 540}),
+        Inside(kLeft, {"entity category dropdown", &guiDropDown::StaticClassInfo, "", 4, 0, 128, 22}),
+        Inside(kLeft, {"structure selection grid", &guiGrid::StaticClassInfo, "", 4, 30, 110, 500}),
+        Inside(kAll, {"draggable dropdown", &guiDropDown::StaticClassInfo, "", 640, 40, 150, 22}),
+        Inside(kAll, {"Height Label", &guiTextBox::StaticClassInfo, "Ground height", 640, 500, 150, 24}),
+        Inside(kAll, Button("HeightInc Button", "Up", 640, 530, 70)),
+        Inside(kAll, Button("HeightDec Button", "Down", 720, 530, 70)),
+    };
+    return editor;
 }
 
 std::vector<ScreenLayout> MakeContract()
@@ -150,6 +199,7 @@ std::vector<ScreenLayout> MakeContract()
         Button("cancel", "Cancel", 240, 300, 110),
     };
     table.push_back(files);
+    table.push_back(MapEditorLayout());
     return table;
 }
 
@@ -214,6 +264,21 @@ guiGlyph* Picture(const ScreenWidget& row)
     return picture;
 }
 
+// In a scroller with a vertical bar, framed.
+guiWidget* Scrolled(guiWidget* inner, const ScreenWidget& row)
+{
+    guiScrollerParams scrolling;
+    scrolling.position = Px(row.x, row.y);
+    scrolling.orientations = guiScroller::kVerticalBar;
+    auto* scroller = new guiScroller(inner, scrolling);
+    scroller->SetName(std::string(row.name) + " Scroller");
+    SizeScrollBar(scroller->GetVerticalBar());
+    auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
+    frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
+    frame->SetChild(scroller);
+    return frame;
+}
+
 guiWidget* ListBox(const ScreenWidget& row)
 {
     auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
@@ -221,16 +286,28 @@ guiWidget* ListBox(const ScreenWidget& row)
     list->GetTextParams().font = "bar16m";
     list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));
     // Profiles can outgrow the view.
-    guiScrollerParams scrolling;
-    scrolling.position = Px(row.x, row.y);
-    scrolling.orientations = guiScroller::kVerticalBar;
-    auto* scroller = new guiScroller(list, scrolling);
-    scroller->SetName(std::string(row.name) + " Scroller");
-    SizeScrollBar(scroller->GetVerticalBar());
-    auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
-    frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
-    frame->SetChild(scroller);
-    return frame;
+    return Scrolled(list, row);
+}
+
+guiWidget* Grid(const ScreenWidget& row)
+{
+    auto* grid = new guiGrid(Px(0, 0), Px(row.width, row.height));
+    grid->SetName(row.name);
+    return Scrolled(grid, row);
+}
+
+guiWidget* Group(const ScreenWidget& row)
+{
+    auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
+    group->SetName(row.name);
+    return group;
+}
+
+guiWidget* DropDown(const ScreenWidget& row)
+{
+    auto* dropDown = new guiDropDown(Px(row.x, row.y), Px(row.width, row.height));
+    dropDown->SetName(row.name);
+    return dropDown;
 }
 
 // Bevelled bar: a lighter top, a darker bottom and a one-pixel rim; colours per state.
@@ -309,15 +386,31 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     for (const ScreenWidget& row : layout.widgets)
         if (!row.editable)
             order.push_back(&row);
+    // Groups come before the rows they hold.
+    std::map<std::string, guiGlyph*> groups;
     for (const ScreenWidget* row : order)
     {
         const kaClassInfo& record = row->record();
+        guiGlyph* glyph = nullptr;
         if (&record == &guiButton::StaticClassInfo())
-            root->AddChild(CaptionedButton(*row));
+            glyph = CaptionedButton(*row);
         else if (&record == &guiTextBox::StaticClassInfo())
-            root->AddChild(TextBox(*row));
+            glyph = TextBox(*row);
         else if (&record == &guiListBox::StaticClassInfo())
-            root->AddChild(ListBox(*row));
+            glyph = ListBox(*row);
+        else if (&record == &guiGrid::StaticClassInfo())
+            glyph = Grid(*row);
+        else if (&record == &guiDropDown::StaticClassInfo())
+            glyph = DropDown(*row);
+        else if (&record == &guiGroup::StaticClassInfo())
+            groups[row->name] = glyph = Group(*row);
+        if (glyph == nullptr)
+            continue;
+        const auto holder = row->parent != nullptr ? groups.find(row->parent) : groups.end();
+        if (holder != groups.end())
+            holder->second->AddChild(glyph);
+        else
+            root->AddChild(glyph);
     }
     for (const ScreenLabel& label : layout.labels)
     {
@@ -362,7 +455,7 @@ bool WriteScreens(const std::string& folder, std::string& error)
                 return false;
             }
         }
-    if (!WriteFileDialogPictures(folder, error))
+    if (!WriteFileDialogPictures(folder, error) || !WritePalettePictures(folder, error))
         return false;
     for (const ScreenLayout& layout : ScreenContract())
     {

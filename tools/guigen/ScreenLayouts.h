@@ -24,6 +24,8 @@ struct ScreenWidget
     float x, y, width, height;
     // Text boxes only: whether the player types into it.
     bool editable = false;
+    // The group row it lies in, placed from the group's corner; the window itself when null.
+    const char* parent = nullptr;
 };
 
 // Words on the page that no code looks up.

@@ -1,3 +1,4 @@
+#include "editor/MapEditorWindow.h"
 #include "editor/SaveLoadWindow.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/MessageBoxWindow.h"
@@ -52,6 +53,8 @@ guiWindow* BuildClass(const std::string& file, Tarvolin* app)
         return new MapSaveMenu(file);
     if (file == "UI/common/savegame.kab")
         return new SaveLoadWindow(file);
+    if (file == "UI/editor/mapeditor.kab")
+        return new MapEditorWindow(file, nullptr);
     return new guiWindow(file);
 }
 
