@@ -799,8 +799,9 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
     kaDraggableDecalManager* decals = Decals();
     const int32_t decalMode = decals != nullptr ? decals->GetMode() : kaDraggableDecalManager::kModeIdle;
 
-    // A placement that never found ground goes when the button is up.
-    if (m_HighlightedEntity != nullptr && !anyButton && !m_HighlightedEntity->IsVisible())
+    // A placement that never found ground goes when the button is up. One still being placed (its
+    // picture clicked, not yet put down) keeps following the pointer instead.
+    if (m_HighlightedEntity != nullptr && !anyButton && !m_HighlightedEntity->IsVisible() && !m_DragOnTerrain)
     {
         m_World->DeleteEntity(m_HighlightedEntity, true);
         ShowSelectedEntityProperties(nullptr, nullptr);
@@ -926,7 +927,11 @@ bool MapEditorWindow::OnMouseUp(int32_t button, const gui::MouseData& data)
             ShowSelectedEntityProperties(nullptr, nullptr);
         }
     }
+    // Letting go of a palette picture leaves its entity following the pointer until it is put down.
+    const bool placing = m_DragOnTerrain && _OverWidget() && m_HighlightedEntity != nullptr &&
+                         !m_HighlightedEntity->IsVisible();
     _ClearGestures();
+    m_DragOnTerrain = placing;
     return guiWindow::OnMouseUp(button, data);
 }
 

@@ -118,6 +118,7 @@ ScreenLayout MapEditorLayout()
         Inside(kAll, Button("HeightInc Button", "Up", 640, 530, 70)),
         Inside(kAll, Button("HeightDec Button", "Down", 720, 530, 70)),
     };
+    editor.backdrop = false;
     return editor;
 }
 
@@ -367,12 +368,15 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
                            : new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
     root->SetName(layout.window);
 
-    auto* back = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
-    if (full)
-        back->SetColor(0.05f, 0.07f, 0.14f, 1.0f);
-    else
-        back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
-    root->AddChild(back);
+    if (layout.backdrop)
+    {
+        auto* back = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+        if (full)
+            back->SetColor(0.05f, 0.07f, 0.14f, 1.0f);
+        else
+            back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
+        root->AddChild(back);
+    }
     // Pictures lie under everything else and take no focus.
     for (const ScreenWidget& row : layout.widgets)
         if (&row.record() == &guiImage::StaticClassInfo())

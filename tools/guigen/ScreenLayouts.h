@@ -48,6 +48,8 @@ struct ScreenLayout
     // A page of several lines in a read-only box (empty: none), and its place.
     std::string page;
     float pageX = 0, pageY = 0, pageWidth = 0, pageHeight = 0;
+    // A full-screen window over the 3D world leaves it out, so that the world shows through.
+    bool backdrop = true;
 };
 
 // Button pictures: four states, each a file named after the width and the state's letter.

@@ -1,0 +1,413 @@
+#include "editor/MapEditorWindow.h"
+#include "editor/EditorCamera.h"
+#include "editor/EditorHost.h"
+#include "editor/SaveLoadWindow.h"
+
+#include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGroup.h"
+#include "engine/gui/guiImage.h"
+#include "engine/gui/guiListBox.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/model/kaBoundingBox.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/scene/kaEntityEditorModel.h"
+#include "engine/scene/kaEntityModel.h"
+#include "engine/scene/kaTerrainBase.h"
+#include "engine/scene/kaWorld.h"
+#include "engine/terrain/TerrainMarker.h"
+#include "engine/terrain/kaDraggableDecalManager.h"
+#include "engine/terrain/kaTerrain.h"
+#include "platform/gfx/math/Matrix.h"
+#include "platform/window/WindowConstants.h"
+#include "tests/support/game/HeadlessGame.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using platform::Vector3;
+using testsupport::HeadlessGame;
+
+namespace
+{
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+class RecordingHost : public EditorHost
+{
+public:
+    void SetCurrentWorld(kaWorld* world) override { current = world; }
+    kaWorld* current = nullptr;
+};
+
+// The engine editor with its property window replaced by a record of what it was asked to open.
+class TestEditor : public MapEditorWindow
+{
+public:
+    using MapEditorWindow::MapEditorWindow;
+    void ShowEntityProperties(kaEntity* entity) override { opened.push_back(entity); }
+    std::vector<kaEntity*> opened;
+};
+
+// Palette records beside the sample ones: a class nobody registered, in a category of its own.
+constexpr const char* kOddRecords = R"(<root>
+    <initData>
+        <uniqueID>Zed</uniqueID>
+        <dataType>EditorEntity</dataType>
+        <data>
+            <type>NoSuchThing</type>
+            <entityInitID>Crate</entityInitID>
+            <Category>Odd</Category>
+            <previewPic>ui/editor/palette/crate.tga</previewPic>
+        </data>
+    </initData>
+</root>
+)";
+
+gui::MouseData Buttons(bool left, bool right, bool middle)
+{
+    gui::MouseData data;
+    data.buttons[0] = left;
+    data.buttons[1] = right;
+    data.buttons[2] = middle;
+    return data;
+}
+
+guiMsgMouse Moved(float dx, float dy, bool left, bool right, bool middle)
+{
+    guiMsgMouse message;
+    message.data = Buttons(left, right, middle);
+    message.deltaX = dx;
+    message.deltaY = dy;
+    return message;
+}
+
+// The game headless with the engine editor registered in the place of the game's, shown over the
+// default course with a model manager for what it places.
+class MapEditorWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::ofstream(m_Game.Install().Path() + "/InitData/OddPalette.xml") << kOddRecords;
+        ASSERT_TRUE(m_Game.Start());
+        ASSERT_TRUE(m_Game.RunScript());
+        guiManager& gui = m_Game.Gui();
+        for (guiWindow* window : gui.GetWindows())
+            if (window->IsVisible())
+                gui.HideWindow(window, 1);
+        gui.RemoveWindow(gui.FindWindow(MapEditorWindow::kWindowName));
+        m_Editor = new TestEditor("UI/editor/mapeditor.kab", &m_Host);
+        gui.AddWindow(m_Editor);
+        gui.ShowWindow(m_Editor, false);
+        PointAt(kWidth / 2, kHeight / 2);
+        ASSERT_NE(m_Editor->GetWorld(), nullptr);
+        ASSERT_NE(m_Editor->GetWorld()->GetTerrain(), nullptr);
+    }
+
+    void TearDown() override
+    {
+        m_Game.Gui().RemoveWindow(m_Editor);
+        m_Models.DeleteAll();
+    }
+
+    kaWorld& World() { return *m_Editor->GetWorld(); }
+
+    void PointAt(int x, int y)
+    {
+        m_Game.Window().SetPointer(x, y);
+        m_Game.Gui().SetCursorPosition(x, y);
+    }
+
+    // The pixel a world point shows at through the editor camera.
+    void ScreenOf(const Vector3& point, int& x, int& y) const
+    {
+        const EditorCamera& camera = *m_Editor->GetCamera();
+        const platform::Matrix both = camera.GetComputedView() * camera.GetComputedProjection();
+        Vector3 clip;
+        platform::Vec3TransformCoord(&clip, &point, &both);
+        x = int(std::lround((clip.x + 1.0f) * 0.5f * kWidth));
+        y = int(std::lround((1.0f - clip.y) * 0.5f * kHeight));
+    }
+
+    // Chooses the palette's row of the current category, as a click on its picture does.
+    kaEntityModel* Place(const std::string& category, int32_t row)
+    {
+        guiDropDown* categories = m_Editor->GetCategoryDropDown();
+        categories->SelectByText(category);
+        m_Editor->LoadEntityPalette();
+        m_Editor->GetPalette()->SelectRow(row, true);
+        return m_Editor->GetHighlightedEntity();
+    }
+
+    // Puts the chosen entity down where the pointer is and lets go.
+    void PutDown(int x, int y)
+    {
+        PointAt(x, y);
+        m_Editor->OnMouseMove(Moved(0.0f, 0.0f, false, false, false));
+        m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    }
+
+    std::vector<std::string> Categories() const
+    {
+        std::vector<std::string> items;
+        guiListBox* list = m_Editor->GetCategoryDropDown()->GetList();
+        for (int32_t row = 0; row < list->GetUsedRows(); ++row)
+        {
+            list->SelectRow(row, false);
+            items.push_back(list->GetSelectedText());
+        }
+        list->SelectRow(0, false);
+        return items;
+    }
+
+    size_t Count(const std::string& className)
+    {
+        size_t count = 0;
+        for (kaEntity* entity : World().GetEntities())
+            count += entity->GetClassName() == className ? 1 : 0;
+        return count;
+    }
+
+    bool Exists(const std::string& relative) const
+    {
+        return std::filesystem::exists(m_Game.Install().Path() + "/" + relative);
+    }
+
+    HeadlessGame m_Game;
+    // The program's singletons that the game's start-up does not make.
+    kaModelManager m_Models;
+    kaDraggableDecalManager m_Decals;
+    RecordingHost m_Host;
+    TestEditor* m_Editor = nullptr;
+};
+
+} // namespace
+
+TEST_F(MapEditorWindowTest, ShowingOpensTheDefaultCourseAndFillsThePaletteByCategory)
+{
+    EXPECT_EQ(m_Host.current, &World());
+    EXPECT_EQ(World().GetCamera(), m_Editor->GetCamera());
+    EXPECT_EQ(m_Editor->GetWorldName(), "default128x128.xml");
+    EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "default128x128.xml");
+    EXPECT_TRUE(m_Editor->IsSaved());
+    EXPECT_EQ(m_Editor->GetBuildMode(), 1);
+    ASSERT_NE(kaDraggableDecalManager::GetSingleton(), nullptr);
+    EXPECT_EQ(kaDraggableDecalManager::GetSingleton()->GetWorld(), &World());
+
+    // One item a category, in the order of the records' identifiers, the first chosen.
+    EXPECT_EQ(Categories(), (std::vector<std::string>{"Props", "Scenery", "Stunts", "Odd"}));
+    EXPECT_EQ(m_Editor->GetCategoryDropDown()->GetSelectedText(), "Props");
+    guiGrid* palette = m_Editor->GetPalette();
+    ASSERT_NE(palette->GetCell(1, 0), nullptr);
+    EXPECT_EQ(palette->GetCell(2, 0), nullptr);
+    auto* picture = palette->GetCell(0, 0)->DynamicCast<guiImage>();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->GetFilename(), "ui/editor/palette/ball.tga");
+
+    const struct
+    {
+        const char* category;
+        int rows;
+    } categories[] = {{"Scenery", 2}, {"Stunts", 1}, {"Odd", 1}, {"Props", 2}};
+    for (const auto& c : categories)
+    {
+        m_Editor->GetCategoryDropDown()->SelectByText(c.category);
+        m_Editor->LoadEntityPalette();
+        int rows = 0;
+        while (palette->GetCell(rows, 0) != nullptr)
+            ++rows;
+        EXPECT_EQ(rows, c.rows) << c.category;
+    }
+    // A category no record names empties the grid.
+    m_Editor->GetCategoryDropDown()->AddItem("Nothing", ka::any());
+    m_Editor->GetCategoryDropDown()->SelectByText("Nothing");
+    m_Editor->LoadEntityPalette();
+    EXPECT_EQ(palette->GetCell(0, 0), nullptr);
+    // With no row to choose nothing is placed.
+    const int32_t before = World().GetEntityCount();
+    m_Editor->PlaceEntity();
+    EXPECT_EQ(World().GetEntityCount(), before);
+}
+
+TEST_F(MapEditorWindowTest, SetSavedPutsOneMarkInFrontAndTakesItAwayLowerCasingTheName)
+{
+    std::ofstream(m_Game.Install().Path() + "/Worlds/MyTrack.xml") << "<World/>\n";
+    m_Editor->LoadWorld("Worlds\\MyTrack.xml");
+    EXPECT_EQ(m_Editor->GetWorldName(), "MyTrack.xml");
+    const struct
+    {
+        bool saved;
+        const char* name;
+    } steps[] = {
+        {false, "*mytrack.xml"}, {false, "*mytrack.xml"}, {true, "mytrack.xml"}, {true, "mytrack.xml"}};
+    for (const auto& step : steps)
+    {
+        m_Editor->SetSaved(step.saved);
+        EXPECT_EQ(m_Editor->IsSaved(), step.saved);
+        EXPECT_EQ(m_Editor->GetWorldName(), step.name);
+        EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), step.name);
+    }
+    // Loading leaves the saved state as it was.
+    m_Editor->SetSaved(false);
+    std::ofstream(m_Game.Install().Path() + "/Worlds/foo.xml") << "<World/>\n";
+    m_Editor->LoadWorld("Worlds\\foo.xml");
+    EXPECT_EQ(m_Editor->GetWorldName(), "foo.xml");
+    EXPECT_FALSE(m_Editor->IsSaved());
+}
+
+TEST_F(MapEditorWindowTest, APlacedEntityFollowsThePointerOnTheGroundAndGoesWhenLetGoOverTheSky)
+{
+    kaEntityModel* crate = Place("Props", 1);
+    ASSERT_NE(crate, nullptr);
+    EXPECT_EQ(crate->GetClassName(), "kaEntityPhysical");
+    EXPECT_EQ(crate->GetInitUniqueID(), "Crate");
+    EXPECT_FALSE(crate->IsVisible());
+    EXPECT_TRUE(m_Editor->IsDraggingOnTerrain());
+    EXPECT_FALSE(m_Editor->IsSaved());
+    EXPECT_EQ(m_Editor->GetWorldName(), "*default128x128.xml");
+
+    PointAt(kWidth / 2 + 40, kHeight / 2 + 30);
+    m_Editor->OnMouseMove(Moved(0.0f, 0.0f, false, false, false));
+    ASSERT_TRUE(crate->IsVisible());
+    const kaBoundingBox* box = crate->GetBoundingBox();
+    ASSERT_NE(box, nullptr);
+    const Vector3 centre = (box->m_Min + box->m_Max) * 0.5f;
+    EXPECT_NEAR(box->m_Min.y, World().GetTerrain()->GetHeightAt(centre.x, centre.z), 0.05f);
+    int x = 0;
+    int y = 0;
+    ScreenOf(Vector3(centre.x, box->m_Min.y, centre.z), x, y);
+    EXPECT_NEAR(x, kWidth / 2 + 40, 2);
+    EXPECT_NEAR(y, kHeight / 2 + 30, 2);
+
+    // Off the ground it hides, and letting go there throws it away.
+    PointAt(kWidth / 2, 4);
+    m_Editor->OnMouseMove(Moved(0.0f, 0.0f, true, false, false));
+    EXPECT_FALSE(crate->IsVisible());
+    const size_t physical = Count("kaEntityPhysical");
+    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    EXPECT_EQ(m_Editor->GetHighlightedEntity(), nullptr);
+    World().Update(0.0f);
+    EXPECT_EQ(Count("kaEntityPhysical"), physical - 1);
+}
+
+TEST_F(MapEditorWindowTest, AnUnknownClassPlacesAnEditorModelThatKeepsItsName)
+{
+    kaEntityModel* odd = Place("Odd", 0);
+    ASSERT_NE(odd, nullptr);
+    auto* placeholder = dynamic_cast<kaEntityEditorModel*>(odd);
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->GetClassName(), "NoSuchThing");
+}
+
+TEST_F(MapEditorWindowTest, GesturesMoveTurnOpenAndDeleteTheSelectedEntity)
+{
+    kaEntityModel* crate = Place("Props", 1);
+    ASSERT_NE(crate, nullptr);
+    PutDown(kWidth / 2, kHeight / 2);
+    ASSERT_TRUE(crate->IsVisible());
+    m_Editor->SetSaved(true);
+
+    // Right drag: along the camera's flat right axis and by -dy x 0.1 in height.
+    const Vector3 start = crate->GetPosition();
+    m_Editor->OnMouseDown(1, Buttons(false, true, false));
+    ASSERT_EQ(m_Editor->GetHighlightedEntity(), crate);
+    EXPECT_TRUE(m_Editor->IsMoving());
+    m_Editor->OnMouseMove(Moved(20.0f, -10.0f, false, true, false));
+    const Vector3 moved = crate->GetPosition();
+    EXPECT_NEAR(moved.x - start.x, 2.0f, 1e-3f);
+    EXPECT_NEAR(moved.y - start.y, 1.0f, 1e-3f);
+    EXPECT_NEAR(moved.z - start.z, 0.0f, 1e-3f);
+    EXPECT_FALSE(m_Editor->IsSaved());
+    m_Editor->OnMouseUp(1, Buttons(false, false, false));
+    EXPECT_FALSE(m_Editor->IsMoving());
+
+    // Middle drag turns about the vertical by dx x -0.05.
+    int x = 0;
+    int y = 0;
+    ScreenOf(crate->GetBoundingBox()->m_Centre, x, y);
+    PointAt(x, y);
+    m_Editor->OnMouseDown(2, Buttons(false, false, true));
+    EXPECT_TRUE(m_Editor->IsRotating());
+    m_Editor->OnMouseMove(Moved(-10.0f, 0.0f, false, false, true));
+    m_Editor->OnMouseUp(2, Buttons(false, false, false));
+    platform::Matrix turned;
+    const platform::Quaternion rotation = crate->GetRotation();
+    platform::MatrixRotationQuaternion(&turned, &rotation);
+    // Half a radian about Y: +X turns towards -Z.
+    EXPECT_NEAR(turned(0, 0), std::cos(0.5f), 1e-3f);
+    EXPECT_NEAR(turned(0, 2), -std::sin(0.5f), 1e-3f);
+    EXPECT_NEAR(turned(1, 1), 1.0f, 1e-3f);
+
+    // Two left presses within half a second open its properties instead of starting a drag.
+    m_Game.SetClockStep(0.0);
+    m_Editor->OnMouseDown(0, Buttons(true, false, false));
+    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    EXPECT_TRUE(m_Editor->opened.empty());
+    m_Editor->OnMouseDown(0, Buttons(true, false, false));
+    ASSERT_EQ(m_Editor->opened.size(), 1u);
+    EXPECT_EQ(m_Editor->opened[0], crate);
+    EXPECT_FALSE(m_Editor->IsDraggingOnTerrain());
+    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+
+    // Delete takes the selection away.
+    m_Editor->SetSaved(true);
+    const size_t physical = Count("kaEntityPhysical");
+    guiMsgKey del;
+    del.key = uint8_t(platform::VK_DELETE);
+    del.virtualKey = 1;
+    m_Editor->OnKey(del);
+    EXPECT_EQ(m_Editor->GetHighlightedEntity(), nullptr);
+    EXPECT_EQ(Count("kaEntityPhysical"), physical - 1);
+    EXPECT_FALSE(m_Editor->IsSaved());
+}
+
+TEST_F(MapEditorWindowTest, ADecalLaidInTheLastColumnTakesItsSecondCornerOneCellBack)
+{
+    auto* terrain = dynamic_cast<kaTerrain*>(World().GetTerrain());
+    ASSERT_NE(terrain, nullptr);
+    const int32_t cells = terrain->GetColumns() - 1;
+    // Straight down on the last column's middle cell.
+    m_Editor->GetCamera()->SetMode(EditorCamera::kTopView);
+    const float side = terrain->GetWidth();
+    int x = 0;
+    int y = 0;
+    const float cell = terrain->GetCellSize();
+    const Vector3 last((float(cells) - 0.5f) * cell, 0.0f, side * 0.5f + 0.5f * cell);
+    EditorCamera& camera = *m_Editor->GetCamera();
+    camera.SetPosition(last.x - 4.0f, terrain->GetHeightAt(last.x, last.z) + 20.0f, last.z);
+    camera.Rotate();
+    ScreenOf(Vector3(last.x, terrain->GetHeightAt(last.x, last.z), last.z), x, y);
+    PointAt(x, y);
+
+    kaDraggableDecalManager& decals = *kaDraggableDecalManager::GetSingleton();
+    m_Editor->GetDecalDropDown()->SelectByText(MapEditorWindow::kMarkerItem);
+    decals.SetMode(kaDraggableDecalManager::kModeLay);
+    m_Editor->OnMouseDown(0, Buttons(true, false, false));
+    auto* marker = dynamic_cast<TerrainMarker*>(decals.GetSelectedDecal());
+    ASSERT_NE(marker, nullptr);
+    EXPECT_EQ(marker->GetStartX(), cells - 2);
+    EXPECT_EQ(marker->GetEndX(), cells - 1);
+    EXPECT_FALSE(m_Editor->IsSaved());
+    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    EXPECT_EQ(decals.GetMode(), kaDraggableDecalManager::kModeIdle);
+
+    // Each press of the height buttons moves the flatten height by one and levels the ground there.
+    const Vector3 at = marker->GetPosition();
+    const float ground = terrain->GetHeightAt(at.x, at.z);
+    for (int step = 1; step <= 3; ++step)
+        m_Editor->MoveDecalHeight(MapEditorWindow::kHeightStep);
+    EXPECT_NEAR(marker->GetPosition().y, at.y + 3.0f, 1e-4f);
+    EXPECT_NEAR(terrain->GetHeightAt(at.x, at.z), at.y + 3.0f, 0.05f);
+    EXPECT_NE(terrain->GetHeightAt(at.x, at.z), ground);
+    m_Editor->MoveDecalHeight(-MapEditorWindow::kHeightStep);
+    EXPECT_NEAR(terrain->GetHeightAt(at.x, at.z), at.y + 2.0f, 0.05f);
+}
