@@ -4,6 +4,7 @@
 #include "editor/SaveLoadWindow.h"
 
 #include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiGroup.h"
@@ -54,7 +55,15 @@ class TestEditor : public MapEditorWindow
 public:
     using MapEditorWindow::MapEditorWindow;
     void ShowEntityProperties(kaEntity* entity) override { opened.push_back(entity); }
+    // The terrain dialog is the application's: a set-up answered with an empty world, or cancelled.
+    kaWorld* ShowWorldSetup(bool showDialog) override
+    {
+        if (!showDialog)
+            return MapEditorWindow::ShowWorldSetup(false);
+        return setupAnswered ? new kaWorld() : nullptr;
+    }
     std::vector<kaEntity*> opened;
+    bool setupAnswered = true;
 };
 
 // Palette records beside the sample ones: a class nobody registered, in a category of its own.
@@ -177,6 +186,30 @@ protected:
         return count;
     }
 
+    // Answers the file dialog: the name field emptied, the name typed, then ok.
+    void AnswerSaveAs(const std::string& name)
+    {
+        m_Game.PressKey(guiTextBox::kKeyEnd);
+        for (int i = 0; i < 30; ++i)
+            m_Game.PressKey(guiTextBox::kKeyBackspace);
+        m_Game.Type(name);
+        m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+    }
+
+    // Answers the message box with ok, noting its text.
+    void AnswerMessage()
+    {
+        m_Game.Queue([] {});
+        m_Game.Queue(
+            [this]
+            {
+                MessageBoxWindow* box = m_Game.Gui().GetMessageBox();
+                if (box != nullptr && box->IsVisible() && box->GetTextArea() != nullptr)
+                    m_Messages.push_back(box->GetTextArea()->GetText());
+            });
+        m_Game.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kOkName);
+    }
+
     bool Exists(const std::string& relative) const
     {
         return std::filesystem::exists(m_Game.Install().Path() + "/" + relative);
@@ -188,6 +221,7 @@ protected:
     kaDraggableDecalManager m_Decals;
     RecordingHost m_Host;
     TestEditor* m_Editor = nullptr;
+    std::vector<std::string> m_Messages;
 };
 
 } // namespace
@@ -410,4 +444,131 @@ TEST_F(MapEditorWindowTest, ADecalLaidInTheLastColumnTakesItsSecondCornerOneCell
     EXPECT_NE(terrain->GetHeightAt(at.x, at.z), ground);
     m_Editor->MoveDecalHeight(-MapEditorWindow::kHeightStep);
     EXPECT_NEAR(terrain->GetHeightAt(at.x, at.z), at.y + 2.0f, 0.05f);
+}
+
+TEST_F(MapEditorWindowTest, AnUntitledWorldIsSavedUnderTheNameGivenAndRefusedNamesWriteNothing)
+{
+    // New, answering "Don't Save" for the default course: an untitled world, marked unsaved.
+    m_Game.Click("Save World Menu", "no_quit");
+    m_Editor->StartNewWorld();
+    ASSERT_NE(m_Editor->GetWorld(), nullptr);
+    EXPECT_EQ(m_Host.current, m_Editor->GetWorld());
+    EXPECT_EQ(m_Editor->GetWorldName(), "*untitled");
+    EXPECT_FALSE(m_Editor->IsSaved());
+
+    // Saving an untitled world asks for a name.
+    AnswerSaveAs("Track");
+    EXPECT_EQ(m_Editor->SaveWorld(), 1);
+    EXPECT_TRUE(Exists("Worlds/track.xml"));
+    EXPECT_EQ(m_Editor->GetWorldName(), "track.xml");
+    EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "track.xml");
+    EXPECT_TRUE(m_Editor->IsSaved());
+
+    const struct
+    {
+        const char* typed;
+        const char* message;
+        const char* mustNotExist;
+    } refused[] = {
+        {"bad?name", MapEditorWindow::kRefusedText, "Worlds/bad?name.xml"},
+        {"..\\..\\x", MapEditorWindow::kRefusedText, "x.xml"},
+        {"a/b", MapEditorWindow::kRefusedText, "Worlds/a/b.xml"},
+        {"", MapEditorWindow::kEmptyNameText, "Worlds/.xml"},
+    };
+    for (const auto& r : refused)
+    {
+        SCOPED_TRACE(r.typed);
+        m_Messages.clear();
+        m_Editor->SetSaved(false);
+        AnswerSaveAs(r.typed);
+        AnswerMessage();
+        EXPECT_EQ(m_Editor->SaveWorldAs(), 2);
+        ASSERT_TRUE(m_Game.RunScript());
+        EXPECT_EQ(m_Messages, std::vector<std::string>{r.message});
+        EXPECT_FALSE(Exists(r.mustNotExist));
+        // The refused name is not taken: the next save writes the previous file.
+        EXPECT_EQ(m_Editor->GetWorldName(), "*track.xml");
+        std::filesystem::remove(m_Game.Install().Path() + "/Worlds/track.xml");
+        EXPECT_EQ(m_Editor->SaveWorld(), 1);
+        EXPECT_TRUE(Exists("Worlds/track.xml"));
+    }
+    EXPECT_FALSE(Exists("../x.xml"));
+}
+
+TEST_F(MapEditorWindowTest, AFailedWriteSaysSoOnceAndStaysUnsaved)
+{
+    // A folder where the file would go cannot be replaced by it.
+    std::filesystem::create_directories(m_Game.Install().Path() + "/Worlds/blocked.xml");
+    m_Editor->SetSaved(false);
+    AnswerSaveAs("blocked");
+    AnswerMessage();
+    EXPECT_EQ(m_Editor->SaveWorldAs(), 2);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_EQ(m_Messages, std::vector<std::string>{MapEditorWindow::kWriteFailedText});
+    EXPECT_FALSE(m_Editor->IsSaved());
+    EXPECT_EQ(m_Editor->GetWorldName(), "*default128x128.xml");
+    EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "*default128x128.xml");
+    EXPECT_TRUE(std::filesystem::is_directory(m_Game.Install().Path() + "/Worlds/blocked.xml"));
+}
+
+TEST_F(MapEditorWindowTest, NewAndLoadKeepAnUnsavedWorldUnlessTheAnswerLetsThemGoOn)
+{
+    m_Game.Click("Save World Menu", "no_quit");
+    m_Editor->StartNewWorld();
+    kaWorld* untitled = m_Editor->GetWorld();
+    ASSERT_NE(untitled, nullptr);
+
+    // Cancel keeps everything.
+    m_Game.Click("Save World Menu", "cancel_quit");
+    m_Editor->StartNewWorld();
+    EXPECT_EQ(m_Editor->GetWorld(), untitled);
+    EXPECT_EQ(m_Editor->GetWorldName(), "*untitled");
+
+    // Save first, with the save itself cancelled: still the same world.
+    m_Game.Click("Save World Menu", "yes_quit");
+    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kCancelName);
+    m_Editor->StartNewWorld();
+    EXPECT_EQ(m_Editor->GetWorld(), untitled);
+    EXPECT_FALSE(m_Editor->IsSaved());
+
+    // Loading asks too; cancelling keeps the world.
+    m_Game.Click("Save World Menu", "cancel_quit");
+    m_Editor->LoadWorldDialog();
+    EXPECT_EQ(m_Editor->GetWorld(), untitled);
+    EXPECT_TRUE(m_Game.RunScript());
+
+    // A cancelled set-up leaves the editor without a world, its commands off.
+    m_Editor->setupAnswered = false;
+    m_Game.Click("Save World Menu", "no_quit");
+    m_Editor->StartNewWorld();
+    EXPECT_EQ(m_Editor->GetWorld(), nullptr);
+    EXPECT_EQ(m_Host.current, nullptr);
+}
+
+TEST_F(MapEditorWindowTest, TabAndCtrlSReachTheEditorThroughTheMessageLoop)
+{
+    guiGlyph* all = m_Editor->FindChild("hide all group");
+    ASSERT_NE(all, nullptr);
+    ASSERT_TRUE(all->IsVisible());
+    m_Game.Window().KeyDown(platform::VK_TAB);
+    m_Game.Window().KeyUp(platform::VK_TAB);
+    ASSERT_TRUE(m_Game.Frame());
+    EXPECT_FALSE(all->IsVisible());
+    m_Game.Window().KeyDown(platform::VK_TAB);
+    m_Game.Window().KeyUp(platform::VK_TAB);
+    ASSERT_TRUE(m_Game.Frame());
+    EXPECT_TRUE(all->IsVisible());
+
+    std::ofstream(m_Game.Install().Path() + "/Worlds/keyed.xml") << "<World/>\n";
+    m_Editor->LoadWorld("Worlds\\keyed.xml");
+    m_Editor->SetSaved(false);
+    std::filesystem::remove(m_Game.Install().Path() + "/Worlds/keyed.xml");
+    m_Game.Window().KeyDown(platform::VK_CONTROL);
+    m_Game.Window().KeyDown('S');
+    m_Game.Window().KeyUp('S');
+    m_Game.Window().KeyUp(platform::VK_CONTROL);
+    ASSERT_TRUE(m_Game.Frame());
+    EXPECT_TRUE(Exists("Worlds/keyed.xml"));
+    EXPECT_TRUE(m_Editor->IsSaved());
+    EXPECT_EQ(m_Editor->GetWorldName(), "keyed.xml");
 }
