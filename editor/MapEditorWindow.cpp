@@ -6,6 +6,7 @@
 
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClock.h"
+#include "engine/core/kaColor.h"
 #include "engine/core/kaInitData.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaStringUtils.h"
@@ -46,6 +47,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <set>
 
 using namespace platform;
@@ -78,6 +80,13 @@ const char* const kWorldToolRows[] = {
 };
 const char* const kWorldPropertyRows[] = {"Course", "World", "Terrain", "Skybox", "Sun"};
 constexpr const char* kSelectedEntityRow = "Selected Entity";
+constexpr const char* kNewRow = "New";
+constexpr const char* kLoadRow = "Load World...";
+constexpr const char* kSaveRow = "Save World (ctrl + s)";
+constexpr const char* kSaveAsRow = "Save World As...";
+constexpr const char* kExitRow = "Exit Editor";
+const char* const kFileRows[] = {kNewRow, kLoadRow, kSaveRow, kSaveAsRow, kExitRow};
+const char* const kPropertyRows[] = {"World", "Terrain", "Skybox", "Sun", kSelectedEntityRow};
 
 bool IsUntitled(const std::string& name)
 {
@@ -218,6 +227,18 @@ MapEditorWindow::MapEditorWindow(const std::string& layoutFile, EditorHost* host
         }
         if (menu.group != nullptr)
             menu.group->SetVisible(false);
+        if (menu.list != nullptr)
+            menu.list->AddHandler(gui::kEventCellSelected,
+                                  [this, list = menu.list](const guiMsgEvent&)
+                                  {
+                                      if (list == m_FileMenu)
+                                          _OnFileMenu();
+                                      else if (list == m_ToolsMenu)
+                                          OnToolsMenu();
+                                      else
+                                          OnPropertiesMenu();
+                                      return true;
+                                  });
         if (menu.list != nullptr)
             menu.list->AddHandler(gui::kEventFocusChanged,
                                   [this](const guiMsgEvent& event)
@@ -563,6 +584,62 @@ void MapEditorWindow::_ShowMenu(guiGroup* group, guiListBox* list)
         group->SetVisible(true);
     if (list != nullptr)
         SetFocus(list);
+}
+
+void MapEditorWindow::BuildMenus()
+{
+    const kaColor disabled = kaColor::kaColorClamped(0.5f, 0.5f, 0.5f, 1.0f);
+    const struct
+    {
+        guiListBox* list;
+        const char* const* rows;
+        std::size_t count;
+    } menus[] = {
+        {m_FileMenu, kFileRows, std::size(kFileRows)},
+        {m_ToolsMenu, kWorldToolRows, std::size(kWorldToolRows)},
+        {m_PropertiesMenu, kPropertyRows, std::size(kPropertyRows)},
+    };
+    for (const auto& menu : menus)
+    {
+        if (menu.list == nullptr)
+            continue;
+        for (std::size_t row = 0; row < menu.count; ++row)
+            menu.list->AddRow(menu.rows[row], ka::any());
+        menu.list->SetDisabledColor(disabled);
+        // Nothing is chosen until the player picks a row.
+        menu.list->ClearSelection(false);
+    }
+}
+
+void MapEditorWindow::_OnFileMenu()
+{
+    if (m_FileMenuGroup != nullptr)
+        m_FileMenuGroup->SetVisible(false);
+    const std::string row = m_FileMenu != nullptr ? m_FileMenu->GetSelectedText() : std::string();
+    if (row == kNewRow)
+        StartNewWorld();
+    else if (row == kLoadRow)
+        LoadWorldDialog();
+    else if (row == kSaveRow)
+        SaveWorld();
+    else if (row == kSaveAsRow)
+        SaveWorldAs();
+    else if (row == kExitRow)
+        ExitEditor();
+}
+
+// The terrain, sky, sun and flare dialogs and the property window belong to the application's editor
+// tools; their commands are wired where those windows are built.
+void MapEditorWindow::OnToolsMenu()
+{
+    if (m_ToolsMenuGroup != nullptr)
+        m_ToolsMenuGroup->SetVisible(false);
+}
+
+void MapEditorWindow::OnPropertiesMenu()
+{
+    if (m_PropertiesMenuGroup != nullptr)
+        m_PropertiesMenuGroup->SetVisible(false);
 }
 
 void MapEditorWindow::_CloseMenus()
@@ -959,7 +1036,11 @@ bool MapEditorWindow::OnKey(const guiMsgKey& message)
 
 void MapEditorWindow::OnShow()
 {
-    m_MenusBuilt = true;
+    if (!m_MenusBuilt)
+    {
+        BuildMenus();
+        m_MenusBuilt = true;
+    }
     m_WorldName = kNoWorld;
     m_Saved = true;
     _ShowName();

@@ -80,6 +80,10 @@ public:
     // 1 when the world was written, 0 when not, or the file dialog's other answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
+    // Fills the three menus once.
+    virtual void BuildMenus();
+    virtual void OnToolsMenu();
+    virtual void OnPropertiesMenu();
     // Opens the property window of an entity; the property window is wired by the application.
     virtual void ShowEntityProperties(kaEntity* entity);
 
@@ -116,6 +120,7 @@ private:
     void _DropWorld();
     void _ShowName();
     void _CloseMenus();
+    void _OnFileMenu();
     void _ShowMenu(guiGroup* group, guiListBox* list);
     // Picks along the cursor's ray; false without a world, a ray or a hit.
     bool _PickAtCursor(float length, uint32_t flags, kaCollideInfo& hit);

@@ -104,6 +104,15 @@ guiMsgMouse Moved(float dx, float dy, bool left, bool right, bool middle)
 class MapEditorWindowTest : public ::testing::Test
 {
 protected:
+    explicit MapEditorWindowTest(bool realGraphics = false) : m_Game(Options(realGraphics)) {}
+
+    static HeadlessGame::Options Options(bool realGraphics)
+    {
+        HeadlessGame::Options options;
+        options.realGraphics = realGraphics;
+        return options;
+    }
+
     void SetUp() override
     {
         std::ofstream(m_Game.Install().Path() + "/InitData/OddPalette.xml") << kOddRecords;
@@ -571,4 +580,56 @@ TEST_F(MapEditorWindowTest, TabAndCtrlSReachTheEditorThroughTheMessageLoop)
     EXPECT_TRUE(Exists("Worlds/keyed.xml"));
     EXPECT_TRUE(m_Editor->IsSaved());
     EXPECT_EQ(m_Editor->GetWorldName(), "keyed.xml");
+}
+
+TEST_F(MapEditorWindowTest, TheMenusOfferTheirRowsAndTheWorldRowsOnlyWithAWorld)
+{
+    guiListBox* file = m_Editor->FindChild("file menu")->DynamicCast<guiListBox>();
+    guiListBox* tools = m_Editor->FindChild("tools menu")->DynamicCast<guiListBox>();
+    guiListBox* properties = m_Editor->FindChild("properties menu")->DynamicCast<guiListBox>();
+    ASSERT_NE(file, nullptr);
+    ASSERT_NE(tools, nullptr);
+    ASSERT_NE(properties, nullptr);
+    EXPECT_EQ(file->GetUsedRows(), 5);
+    EXPECT_EQ(tools->GetUsedRows(), 12);
+    EXPECT_EQ(properties->GetUsedRows(), 5);
+
+    const struct
+    {
+        guiListBox* list;
+        const char* row;
+        bool needsWorld;
+    } rows[] = {
+        {file, "New", false},
+        {file, "Load World...", false},
+        {file, "Save World (ctrl + s)", true},
+        {file, "Save World As...", true},
+        {file, "Exit Editor", false},
+        {tools, "Create New Terrain...", true},
+        {tools, "Remove Flare Layer...", true},
+    };
+    for (const bool world : {false, true})
+    {
+        m_Editor->RefreshSelection(world);
+        EXPECT_EQ(m_Editor->GetBuildMode(), world ? 1 : 0);
+        EXPECT_EQ(m_Editor->FindChild("build left group")->IsVisible(), world);
+        EXPECT_EQ(m_Editor->FindChild("top toolbar")->IsVisible(), world);
+        for (const auto& r : rows)
+        {
+            const int32_t at = r.list->FindRow(r.row, 0);
+            ASSERT_GE(at, 0) << r.row;
+            EXPECT_EQ(r.list->IsCellSelectable(at, 0), world || !r.needsWorld) << r.row << " " << world;
+        }
+    }
+
+    // The file menu's rows run their commands: Save World As opens the file dialog.
+    m_Game.Click(m_Editor->GetName(), "file button");
+    m_Game.Queue([file] { file->SelectRow(file->FindRow("Save World As...", 0), true); });
+    bool asked = false;
+    m_Game.Queue([this, &asked]
+                 { asked = m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName)->IsVisible(); });
+    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kCancelName);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(m_Editor->FindChild("file menu group")->IsVisible());
 }

@@ -9,6 +9,7 @@
 #include "engine/gui/guiCaption.h"
 #include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGridParams.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
@@ -39,6 +40,7 @@ namespace
 {
 
 constexpr float kButtonHeight = 28.0f;
+constexpr int32_t kGridRowHeight = 68;
 // Captions are measured before any font is loaded: the bold 16 font's mean advance.
 constexpr float kCaptionAdvance = 10.0f;
 constexpr float kCaptionHeight = 18.0f;
@@ -290,10 +292,13 @@ guiWidget* ListBox(const ScreenWidget& row)
     return Scrolled(list, row);
 }
 
+// Rows as tall as the editor palette's pictures.
 guiWidget* Grid(const ScreenWidget& row)
 {
-    auto* grid = new guiGrid(Px(0, 0), Px(row.width, row.height));
-    grid->SetName(row.name);
+    guiGridParams params(1, kGridRowHeight, 1, {int32_t(row.width)});
+    params.name = row.name;
+    auto* grid = new guiGrid(params);
+    grid->SetSize(Px(row.width, row.height));
     return Scrolled(grid, row);
 }
 
