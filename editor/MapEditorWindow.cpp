@@ -1041,6 +1041,10 @@ void MapEditorWindow::OnShow()
         BuildMenus();
         m_MenusBuilt = true;
     }
+    // Glyphs draw by their depth in the tree: the menus are lifted over the palette they drop onto.
+    for (guiGroup* group : {m_FileMenuGroup, m_ToolsMenuGroup, m_PropertiesMenuGroup})
+        if (group != nullptr)
+            group->SetLayer(GetLayer() + kMenuLayerLift);
     m_WorldName = kNoWorld;
     m_Saved = true;
     _ShowName();

@@ -57,6 +57,7 @@ public:
     static constexpr float kHeightStep = 1.0f;
     static constexpr int32_t kToolbarMargin = 136;
     static constexpr int32_t kToolbarHeight = 32;
+    static constexpr int32_t kMenuLayerLift = 32;
 
     MapEditorWindow(const std::string& layoutFile, EditorHost* host);
     ~MapEditorWindow() override;

@@ -102,9 +102,12 @@ guiImage::~guiImage() = default;
 
 void guiImage::_Init()
 {
-    // Screen-space quads: no lighting, and no winding to cull.
+    // Screen-space quads: no lighting, and no winding to cull. They lie over whatever 3D scene was drawn
+    // before them, so its depth must not hide them.
     m_RenderState.m_Lighting = false;
     m_RenderState.m_BackFaceCull = false;
+    m_RenderState.m_ZTest = false;
+    m_RenderState.m_ZWrite = false;
 }
 
 void guiImage::ApplyParams(const guiImageParams& params)

@@ -14,6 +14,7 @@
 #include "engine/gui/guiTextBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
+#include "engine/render/kaLight.h"
 #include "engine/scene/kaEntityEditorModel.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaTerrainBase.h"
@@ -30,6 +31,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -139,9 +141,11 @@ protected:
 
     kaWorld& World() { return *m_Editor->GetWorld(); }
 
+    // The system pointer at a client position of the game's window, and the GUI cursor there.
     void PointAt(int x, int y)
     {
-        m_Game.Window().SetPointer(x, y);
+        const platform::Rect frame = m_Game.Window().NativeWindows().at(m_Game.App().GetWindowHandle()).frame;
+        m_Game.Window().SetPointer(x + frame.left, y + frame.top);
         m_Game.Gui().SetCursorPosition(x, y);
     }
 
@@ -632,4 +636,210 @@ TEST_F(MapEditorWindowTest, TheMenusOfferTheirRowsAndTheWorldRowsOnlyWithAWorld)
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_TRUE(asked);
     EXPECT_FALSE(m_Editor->FindChild("file menu group")->IsVisible());
+}
+
+namespace
+{
+
+constexpr int kMouseX = 1;
+constexpr int kMouseButton0 = 4;
+
+// The editor drawn through OpenGL, driven by the player's mouse and keys as the game hands them on.
+class MapEditorRunGLTest : public MapEditorWindowTest
+{
+protected:
+    MapEditorRunGLTest() : MapEditorWindowTest(true) {}
+
+    void SetUp() override
+    {
+        MapEditorWindowTest::SetUp();
+        m_Light = std::make_unique<kaLight>(3, 0.0f, 0.0f, 0.0f, 0.3f, -1.0f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f,
+                                            0.0f, 0.0f, 0.0f, 0.0f, 0.4f, 0.4f, 0.4f, 1.0f);
+    }
+
+    void TearDown() override
+    {
+        MapEditorWindowTest::TearDown();
+        m_Light.reset();
+    }
+
+    void Pointer(int x, int y)
+    {
+        m_Game.Queue([this, x, y] { PointAt(x, y); });
+    }
+    void Button(int button, bool down)
+    {
+        m_Game.Queue([this, button, down]
+                     { m_Game.App().OnMouse(kMouseButton0 + button, down ? 1 : 0, 0, 0); });
+    }
+
+    // The pixels that change when the entity is hidden.
+    long DrawnPixels(kaEntity* entity)
+    {
+        EXPECT_TRUE(m_Game.Frame());
+        const platform::FrameCapture with = m_Game.Capture();
+        entity->SetVisible(false);
+        EXPECT_TRUE(m_Game.Frame());
+        const platform::FrameCapture without = m_Game.Capture();
+        entity->SetVisible(true);
+        long count = 0;
+        for (size_t at = 0; at + 2 < with.Rows.size() && at + 2 < without.Rows.size(); at += 3)
+            count += std::abs(int(with.Rows[at]) - int(without.Rows[at])) +
+                                 std::abs(int(with.Rows[at + 1]) - int(without.Rows[at + 1])) >
+                             20
+                         ? 1
+                         : 0;
+        return count;
+    }
+
+    std::unique_ptr<kaLight> m_Light;
+};
+
+} // namespace
+
+TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
+{
+    // Press on the crate's picture, let go, move over the ground and click there.
+    m_Game.Queue([] {});
+    m_Game.Queue(
+        [this]
+        {
+            guiGrid* palette = m_Editor->GetPalette();
+            const platform::Rect& cells = palette->GetHitRect();
+            PointAt(cells.left + 30, cells.top + palette->GetRowHeight(0) + 30);
+        });
+    m_Game.Queue([] {});
+    Button(0, true);
+    Button(0, false);
+    // A pointer glides: off the palette first, then to its place.
+    Pointer(450, 330);
+    Pointer(460, 340);
+    m_Game.Queue([] {});
+    Button(0, true);
+    Button(0, false);
+    ASSERT_TRUE(m_Game.RunScript());
+    kaEntity* placed = nullptr;
+    for (kaEntity* entity : World().GetEntities())
+        if (entity->GetInitUniqueID() == "Crate")
+            placed = entity;
+    ASSERT_NE(placed, nullptr);
+    auto* crate = dynamic_cast<kaEntityModel*>(placed);
+    ASSERT_NE(crate, nullptr);
+    ASSERT_TRUE(crate->IsVisible());
+    const kaBoundingBox* box = crate->GetBoundingBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_NEAR(box->m_Min.y, World().GetTerrain()->GetHeightAt(box->m_Centre.x, box->m_Centre.z), 0.05f);
+    int x = 0;
+    int y = 0;
+    ScreenOf(Vector3(box->m_Centre.x, box->m_Min.y, box->m_Centre.z), x, y);
+    EXPECT_NEAR(x, 460, 3);
+    EXPECT_NEAR(y, 340, 3);
+    EXPECT_GT(DrawnPixels(crate), 20);
+    EXPECT_EQ(m_Editor->GetWorldName(), "*default128x128.xml");
+
+    // A right drag moves it sideways.
+    const Vector3 before = crate->GetPosition();
+    ScreenOf(crate->GetBoundingBox()->m_Centre, x, y);
+    Pointer(x, y);
+    m_Game.Queue([] {});
+    Button(1, true);
+    m_Game.Queue([this] { m_Game.App().OnMouse(kMouseX, 0, 30, 0); });
+    Button(1, false);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_GT(crate->GetPosition().x - before.x, 0.5f);
+    EXPECT_NEAR(crate->GetPosition().z, before.z, 0.1f);
+    m_Game.Queue([this] { PointAt(kWidth / 2, kHeight / 2); });
+
+    // Drag out a terrain marker and raise the ground under it three times.
+    kaDraggableDecalManager& decals = *kaDraggableDecalManager::GetSingleton();
+    m_Editor->GetDecalDropDown()->SelectByText(MapEditorWindow::kMarkerItem);
+    decals.SetMode(kaDraggableDecalManager::kModeLay);
+    Pointer(330, 360);
+    m_Game.Queue([] {});
+    Button(0, true);
+    Pointer(380, 400);
+    m_Game.Queue([] {});
+    Button(0, false);
+    ASSERT_TRUE(m_Game.RunScript());
+    auto* marker = dynamic_cast<TerrainMarker*>(decals.GetSelectedDecal());
+    ASSERT_NE(marker, nullptr);
+    EXPECT_GT(marker->GetEndX(), marker->GetStartX());
+    const float flatten = marker->GetPosition().y;
+    m_Editor->FindChild("HeightInc Button")->SetVisible(true);
+    for (int press = 0; press < 3; ++press)
+        m_Game.Click(m_Editor->GetName(), "HeightInc Button");
+    ASSERT_TRUE(m_Game.RunScript());
+    const Vector3 markerAt = marker->GetPosition();
+    EXPECT_NEAR(markerAt.y, flatten + 3.0f, 1e-3f);
+    const float raised = World().GetTerrain()->GetHeightAt(markerAt.x, markerAt.z);
+    EXPECT_NEAR(raised, flatten + 3.0f, 0.05f);
+    const int32_t markerCells[4] = {marker->GetStartX(), marker->GetStartZ(), marker->GetEndX(),
+                                    marker->GetEndZ()};
+    EXPECT_EQ(m_Editor->GetWorldName().substr(0, 1), "*");
+
+    // Saved as Track; a New answered Cancel changes nothing.
+    AnswerSaveAs("Track");
+    EXPECT_EQ(m_Editor->SaveWorldAs(), 1);
+    EXPECT_EQ(m_Editor->GetWorldName(), "track.xml");
+    EXPECT_TRUE(m_Editor->IsSaved());
+    kaWorld* edited = m_Editor->GetWorld();
+    const int32_t count = World().GetEntityCount();
+    m_Game.Click("Save World Menu", "cancel_quit");
+    m_Editor->StartNewWorld();
+    EXPECT_EQ(m_Editor->GetWorld(), edited);
+    EXPECT_EQ(World().GetEntityCount(), count);
+
+    // Loaded again: the crate where it was, turned as it was, the marker and the raised ground.
+    const Vector3 cratePosition = crate->GetPosition();
+    const platform::Quaternion crateTurn = crate->GetRotation();
+    m_Editor->LoadWorld("Worlds\\track.xml");
+    EXPECT_EQ(m_Editor->GetWorldName(), "track.xml");
+    kaEntityModel* again = nullptr;
+    TerrainMarker* markerAgain = nullptr;
+    for (kaEntity* entity : World().GetEntities())
+    {
+        if (entity->GetInitUniqueID() == "Crate")
+            again = dynamic_cast<kaEntityModel*>(entity);
+        if (auto* found = dynamic_cast<TerrainMarker*>(entity))
+            markerAgain = found;
+    }
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->GetClassName(), "kaEntityPhysical");
+    EXPECT_NEAR(again->GetPosition().x, cratePosition.x, 1e-3f);
+    EXPECT_NEAR(again->GetPosition().y, cratePosition.y, 1e-3f);
+    EXPECT_NEAR(again->GetPosition().z, cratePosition.z, 1e-3f);
+    EXPECT_NEAR(std::fabs(again->GetRotation().w), std::fabs(crateTurn.w), 1e-3f);
+    ASSERT_NE(markerAgain, nullptr);
+    EXPECT_EQ(markerAgain->GetStartX(), markerCells[0]);
+    EXPECT_EQ(markerAgain->GetStartZ(), markerCells[1]);
+    EXPECT_EQ(markerAgain->GetEndX(), markerCells[2]);
+    EXPECT_EQ(markerAgain->GetEndZ(), markerCells[3]);
+    EXPECT_NEAR(World().GetTerrain()->GetHeightAt(markerAt.x, markerAt.z), raised, 0.05f);
+
+    // Names that leave the folder or say nothing are refused; Ctrl+S then writes the course's own file.
+    for (const char* name : {"..\\..\\x", ""})
+    {
+        AnswerSaveAs(name);
+        AnswerMessage();
+        EXPECT_EQ(m_Editor->SaveWorldAs(), 2);
+        ASSERT_TRUE(m_Game.RunScript());
+    }
+    EXPECT_EQ(m_Messages,
+              (std::vector<std::string>{MapEditorWindow::kRefusedText, MapEditorWindow::kEmptyNameText}));
+    std::filesystem::remove(m_Game.Install().Path() + "/Worlds/track.xml");
+    m_Game.Window().KeyDown(platform::VK_CONTROL);
+    m_Game.Window().KeyDown('S');
+    m_Game.Window().KeyUp('S');
+    m_Game.Window().KeyUp(platform::VK_CONTROL);
+    ASSERT_TRUE(m_Game.Frame());
+    EXPECT_TRUE(Exists("Worlds/track.xml"));
+    EXPECT_FALSE(Exists("x.xml"));
+    EXPECT_FALSE(Exists("../x.xml"));
+    EXPECT_FALSE(Exists("Worlds/.xml"));
+
+    // The editor with its palette and an open menu.
+    m_Game.Click(m_Editor->GetName(), "file button");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(m_Editor->FindChild("file menu group")->IsVisible());
+    ASSERT_TRUE(m_Game.Screenshot("mapeditor"));
 }

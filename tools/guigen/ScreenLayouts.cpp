@@ -4,6 +4,7 @@
 #include "tools/guigen/GuiContent.h"
 #include "tools/guigen/PalettePictures.h"
 
+#include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
@@ -79,6 +80,14 @@ ScreenWidget Button(const char* name, const char* caption, float x, float y, flo
     return {name, &guiButton::StaticClassInfo, caption, x, y, width, kButtonHeight};
 }
 
+// A menu: a list that drops over the editor's other widgets, so it is filled.
+ScreenWidget Menu(const char* name, float width, float height)
+{
+    ScreenWidget row{name, &guiListBox::StaticClassInfo, "", 0, 0, width, height};
+    row.filled = true;
+    return row;
+}
+
 // A widget inside a group of the layout.
 ScreenWidget Inside(const char* parent, ScreenWidget row)
 {
@@ -106,12 +115,6 @@ ScreenLayout MapEditorLayout()
         Inside(kBar, Button("Zoom Selected", "Zoom Selected", 512, 2, 140)),
         // The window sizes the toolbar to leave the screen's last 136 pixels to the world's name.
         Inside(kAll, {"filename", &guiTextBox::StaticClassInfo, "No World", 666, 4, 130, 24}),
-        Inside(kAll, {"file menu group", &guiGroup::StaticClassInfo, "", 2, 34, 180, 100}),
-        Inside("file menu group", {"file menu", &guiListBox::StaticClassInfo, "", 0, 0, 180, 100}),
-        Inside(kAll, {"tools menu group", &guiGroup::StaticClassInfo, "", 66, 34, 240, 222}),
-        Inside("tools menu group", {"tools menu", &guiListBox::StaticClassInfo, "", 0, 0, 240, 222}),
-        Inside(kAll, {"properties menu group", &guiGroup::StaticClassInfo, "", 130, 34, 160, 100}),
-        Inside("properties menu group", {"properties menu", &guiListBox::StaticClassInfo, "", 0, 0, 160, 100}),
         Inside(kAll, {kLeft, &guiGroup::StaticClassInfo, "", 0, 40, 136, 540}),
         Inside(kLeft, {"entity category dropdown", &guiDropDown::StaticClassInfo, "", 4, 0, 128, 22}),
         Inside(kLeft, {"structure selection grid", &guiGrid::StaticClassInfo, "", 4, 30, 110, 500}),
@@ -119,6 +122,13 @@ ScreenLayout MapEditorLayout()
         Inside(kAll, {"Height Label", &guiTextBox::StaticClassInfo, "Ground height", 640, 500, 150, 24}),
         Inside(kAll, Button("HeightInc Button", "Up", 640, 530, 70)),
         Inside(kAll, Button("HeightDec Button", "Down", 720, 530, 70)),
+        // The menus last, so that they drop over everything else.
+        Inside(kAll, {"file menu group", &guiGroup::StaticClassInfo, "", 2, 34, 180, 100}),
+        Inside("file menu group", Menu("file menu", 180, 100)),
+        Inside(kAll, {"tools menu group", &guiGroup::StaticClassInfo, "", 66, 34, 240, 222}),
+        Inside("tools menu group", Menu("tools menu", 240, 222)),
+        Inside(kAll, {"properties menu group", &guiGroup::StaticClassInfo, "", 130, 34, 160, 100}),
+        Inside("properties menu group", Menu("properties menu", 160, 100)),
     };
     editor.backdrop = false;
     return editor;
@@ -288,8 +298,13 @@ guiWidget* ListBox(const ScreenWidget& row)
     list->SetName(row.name);
     list->GetTextParams().font = "bar16m";
     list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));
-    // Profiles can outgrow the view.
-    return Scrolled(list, row);
+    if (!row.filled)
+        // Profiles can outgrow the view.
+        return Scrolled(list, row);
+    auto* background = new guiBackground(list, guiImageParams());
+    if (background->GetImage() != nullptr)
+        background->GetImage()->SetColor(0.08f, 0.10f, 0.18f, 1.0f);
+    return Scrolled(background, row);
 }
 
 // Rows as tall as the editor palette's pictures.

@@ -26,6 +26,8 @@ struct ScreenWidget
     bool editable = false;
     // The group row it lies in, placed from the group's corner; the window itself when null.
     const char* parent = nullptr;
+    // List boxes only: drawn over a solid background, for lists that drop over other things.
+    bool filled = false;
 };
 
 // Words on the page that no code looks up.
