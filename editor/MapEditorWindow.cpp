@@ -323,10 +323,19 @@ void MapEditorWindow::_DropWorld()
         decals->SetSelectedDecal(nullptr);
     if (world->GetCamera() == m_Camera)
         world->SetCamera(nullptr);
-    if (g_pGraphicsManager != nullptr)
-        g_pGraphicsManager->DetachSceneObject(world);
-    delete world;
+    // The renderer's reference, when it still holds the world, then the editor's own, which destroys it.
+    if (g_pGraphicsManager != nullptr && g_pGraphicsManager->DetachSceneObject(world))
+        world->Release();
+    world->Release();
     _ClearGestures();
+}
+
+void MapEditorWindow::_Draw(kaWorld* world)
+{
+    // The editor keeps a reference of its own: the renderer may let go of its roots before the editor goes.
+    world->AddRef();
+    if (g_pGraphicsManager != nullptr)
+        g_pGraphicsManager->AddSceneObject(world, true);
 }
 
 kaWorld* MapEditorWindow::ShowWorldSetup(bool showDialog)
@@ -346,8 +355,7 @@ void MapEditorWindow::LoadWorld(const std::string& path)
     world->SetCamera(m_Camera);
     m_Camera->SetWorld(world);
     _Install(world);
-    if (g_pGraphicsManager != nullptr)
-        g_pGraphicsManager->AddSceneObject(world, true);
+    _Draw(world);
     world->ResetPathGrid();
     world->LoadFile(path, false);
     world->InitializeEntities();
@@ -421,8 +429,7 @@ void MapEditorWindow::StartNewWorld()
     m_Saved = true;
     SetSaved(false);
     _Install(world);
-    if (g_pGraphicsManager != nullptr)
-        g_pGraphicsManager->AddSceneObject(world, true);
+    _Draw(world);
     OnMenu(true);
     m_Camera->SetWorld(world);
 }
@@ -830,6 +837,12 @@ bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
             const int32_t z2 = z < cellsLong - 1 ? z + 1 : z - 1;
             decal->SetRect(x, z, x2, z2);
             return true;
+        }
+        // A decal made for a press that found no ground is not kept: the next press makes another.
+        if (decal != nullptr && decal->GetWorld() == nullptr)
+        {
+            decals->SetSelectedDecal(nullptr);
+            delete decal;
         }
         return guiWindow::OnMouseDown(button, data);
     }

@@ -119,6 +119,7 @@ private:
     // The world installed everywhere it is referenced, or dropped from all of them together.
     void _Install(kaWorld* world);
     void _DropWorld();
+    void _Draw(kaWorld* world);
     void _ShowName();
     void _CloseMenus();
     void _OnFileMenu();
