@@ -438,16 +438,17 @@ TEST_F(MapEditorWindowTest, ADecalLaidInTheLastColumnTakesItsSecondCornerOneCell
     kaDraggableDecalManager& decals = *kaDraggableDecalManager::GetSingleton();
     m_Editor->GetDecalDropDown()->SelectByText(MapEditorWindow::kMarkerItem);
     decals.SetMode(kaDraggableDecalManager::kModeLay);
-    // A press that finds no ground lays nothing and keeps no decal.
+    // A press that finds no ground (the eye moved off the terrain) lays nothing and keeps no decal.
     const int32_t entities = World().GetEntityCount();
-    PointAt(2, 2);
-    m_Editor->GetCamera()->SetMode(EditorCamera::kPerspectiveView);
+    const Vector3 eye = camera.GetPosition();
+    camera.SetPosition(-400.0f, eye.y, -400.0f);
+    camera.Rotate();
     m_Editor->OnMouseDown(0, Buttons(true, false, false));
     EXPECT_EQ(decals.GetSelectedDecal(), nullptr);
     EXPECT_EQ(World().GetEntityCount(), entities);
     EXPECT_EQ(decals.GetMode(), kaDraggableDecalManager::kModeLay);
-    m_Editor->GetCamera()->SetMode(EditorCamera::kTopView);
-    PointAt(x, y);
+    camera.SetPosition(eye.x, eye.y, eye.z);
+    camera.Rotate();
     m_Editor->OnMouseDown(0, Buttons(true, false, false));
     auto* marker = dynamic_cast<TerrainMarker*>(decals.GetSelectedDecal());
     ASSERT_NE(marker, nullptr);
