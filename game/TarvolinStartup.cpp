@@ -1,6 +1,7 @@
 #include "game/Tarvolin.h"
 
 #include "editor/EditorPropertiesWindow.h"
+#include "editor/SaveLoadWindow.h"
 #include "engine/core/kaClock.h"
 #include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/ProfilerWindow.h"
@@ -50,6 +51,7 @@ enum class WindowKind
     Properties,
     CourseOptions,
     Options,
+    SaveLoad,
 };
 
 struct WindowEntry
@@ -77,7 +79,7 @@ constexpr WindowEntry kWindows[] = {
     {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::Plain},
     {"UI/editor/properties.kab", "Editor Properties Window", WindowKind::Properties},
     {"UI/tvEditor/course_options.kab", "Course Options Window", WindowKind::CourseOptions},
-    {"UI/common/savegame.kab", "Save Game Window", WindowKind::Plain},
+    {"UI/common/savegame.kab", "Save Game Window", WindowKind::SaveLoad},
     {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Plain},
     {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
     {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Plain},
@@ -122,6 +124,9 @@ guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
         break;
     case WindowKind::Options:
         window = new OptionsWindow(entry.layout, app);
+        break;
+    case WindowKind::SaveLoad:
+        window = new SaveLoadWindow(entry.layout);
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));

@@ -138,7 +138,7 @@ void tvCamera::Update(float dt)
         const Vector3 up(0.0f, 1.0f, 0.0f);
         MatrixLookAtLH(&view, &eye, &p, &up);
     }
-    _SetView(view);
+    SetViewMatrix(view);
 }
 
 void tvCamera::_ResetVehicle()

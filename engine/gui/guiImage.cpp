@@ -102,8 +102,8 @@ guiImage::~guiImage() = default;
 
 void guiImage::_Init()
 {
-    // Screen-space quads: no lighting, no winding to cull, and drawn over the scene as text is, whatever
-    // depth the scene left (the quads sit at the far plane).
+    // Screen-space quads: no lighting, and no winding to cull. They lie over whatever 3D scene was drawn
+    // before them, so its depth must not hide them.
     m_RenderState.m_Lighting = false;
     m_RenderState.m_BackFaceCull = false;
     m_RenderState.m_ZTest = false;

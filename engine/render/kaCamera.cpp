@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include <tinyxml.h>
 
@@ -137,6 +138,21 @@ void kaCamera::SetInputSpeed(int index, float speed)
         m_InputSpeeds[index] = speed;
 }
 
+float kaCamera::GetInputSpeed(int index) const
+{
+    return index >= 0 && index < 6 ? m_InputSpeeds[index] : 0.0f;
+}
+
+void kaCamera::SetViewMatrix(const Matrix& view)
+{
+    m_View = view;
+    if (std::memcmp(&m_View, &m_ViewReported, sizeof(Matrix)) != 0)
+    {
+        m_ViewReported = m_View;
+        SetViewChanged();
+    }
+}
+
 void kaCamera::FollowFor(ka3DObject* target, float seconds)
 {
     m_pTarget = target;
@@ -222,16 +238,6 @@ void kaCamera::Rotate()
         view *= *MatrixRotationY(&rotation, -m_Angles.y);
     if (m_Angles.x != 0.0f)
         view *= *MatrixRotationX(&rotation, -m_Angles.x);
-    m_View = view;
-    if (m_View != m_ViewReported)
-    {
-        m_ViewReported = m_View;
-        SetViewChanged();
-    }
-}
-
-void kaCamera::_SetView(const Matrix& view)
-{
     m_View = view;
     if (m_View != m_ViewReported)
     {

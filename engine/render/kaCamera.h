@@ -146,11 +146,13 @@ public:
     void SetOrientation(const platform::Quaternion& q) { m_Orientation = q; }
     // s0, s1 pan, s2 zoom, s3, s4 rotation, s5 the eye goal's z in mode 1.
     void SetInputSpeed(int index, float speed);
-    float GetInputSpeed(int index) const { return index >= 0 && index < 6 ? m_InputSpeeds[index] : 0.0f; }
+    // 0 for an index out of range.
+    float GetInputSpeed(int index) const;
 
 protected:
-    // For cameras that build their own view: stores it and hands it on when it changed.
-    void _SetView(const platform::Matrix& view);
+    // For cameras that build their own view: stored as computed and, when its bytes differ from the one
+    // last handed on, handed on with the graphics manager told.
+    void SetViewMatrix(const platform::Matrix& view);
 
 private:
     void _FollowGoals(float dt);

@@ -1,27 +1,14 @@
 #include "game/screens/ScreenWidgets.h"
 
-#include "engine/gui/guiWindow.h"
+#include "engine/gui/guiWidgetLookup.h"
 
-namespace
-{
-
-ScreenWidgets::Watcher& CurrentWatcher()
-{
-    static ScreenWidgets::Watcher watcher;
-    return watcher;
-}
-
-} // namespace
-
+// The screens and the editor's dialogs look up alike, so one watcher sees both.
 guiGlyph* ScreenWidgets::Find(guiWindow& window, const std::string& name, const kaClassInfo& record)
 {
-    if (CurrentWatcher())
-        CurrentWatcher()(name, record);
-    guiGlyph* found = window.FindChild(name);
-    return found != nullptr ? found->DynamicCast(record) : nullptr;
+    return guiWidgetLookup::Find(window, name, record);
 }
 
 void ScreenWidgets::SetWatcher(const Watcher& watcher)
 {
-    CurrentWatcher() = watcher;
+    guiWidgetLookup::SetWatcher(watcher);
 }

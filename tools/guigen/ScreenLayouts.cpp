@@ -1,8 +1,11 @@
 #include "tools/guigen/ScreenLayouts.h"
 
 #include "tools/guigen/FormWidgets.h"
+#include "tools/guigen/FileDialogPictures.h"
 #include "tools/guigen/GuiContent.h"
+#include "tools/guigen/PalettePictures.h"
 
+#include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
@@ -43,6 +46,7 @@ namespace
 {
 
 constexpr float kButtonHeight = 28.0f;
+constexpr int32_t kPaletteRowHeight = 68;
 // Captions are measured before any font is loaded: the bold 16 font's mean advance.
 constexpr float kCaptionAdvance = 10.0f;
 constexpr float kCaptionHeight = 18.0f;
@@ -107,6 +111,21 @@ ScreenWidget GroupRow(const char* name, float x, float y, float width, float hei
 }
 
 ScreenWidget Within(ScreenWidget row, const char* parent)
+{
+    row.parent = parent;
+    return row;
+}
+
+// A menu: a list that drops over the editor's other widgets, so it is filled.
+ScreenWidget Menu(const char* name, float width, float height)
+{
+    ScreenWidget row{name, &guiListBox::StaticClassInfo, "", 0, 0, width, height};
+    row.filled = true;
+    return row;
+}
+
+// A widget inside a group of the layout.
+ScreenWidget Inside(const char* parent, ScreenWidget row)
 {
     row.parent = parent;
     return row;
@@ -397,6 +416,45 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
     table.push_back(controls);
 }
 
+// The editor over its world: a toolbar across the top with the world's name beside it, three menus that
+// drop from it, the entity palette down the left and the decal tools. Everything lies in "hide all group", which Tab hides.
+ScreenLayout MapEditorLayout()
+{
+    constexpr const char* kAll = "hide all group";
+    constexpr const char* kBar = "top toolbar";
+    constexpr const char* kLeft = "build left group";
+    ScreenLayout editor{"UI/editor/mapeditor.kab", &guiWindow::StaticClassInfo, "Map Editor Window", 0, 0, 0, 0,
+                        {}, {}};
+    editor.widgets = {
+        {kAll, &guiGroup::StaticClassInfo, "", 0, 0, 800, 600},
+        Inside(kAll, {kBar, &guiGroup::StaticClassInfo, "", 0, 0, 664, 32}),
+        Inside(kBar, Button("file button", "File", 2, 2, 60)),
+        Inside(kBar, Button("tools button", "Tools", 66, 2, 60)),
+        Inside(kBar, Button("properties button", "Properties", 130, 2, 110)),
+        Inside(kBar, Button("Top View", "Top View", 244, 2, 90)),
+        Inside(kBar, Button("Perspective View", "Perspective View", 338, 2, 170)),
+        Inside(kBar, Button("Zoom Selected", "Zoom Selected", 512, 2, 140)),
+        // The window sizes the toolbar to leave the screen's last 136 pixels to the world's name.
+        Inside(kAll, {"filename", &guiTextBox::StaticClassInfo, "No World", 666, 4, 130, 24}),
+        Inside(kAll, {kLeft, &guiGroup::StaticClassInfo, "", 0, 40, 136, 540}),
+        Inside(kLeft, {"entity category dropdown", &guiDropDown::StaticClassInfo, "", 4, 0, 128, 22}),
+        Inside(kLeft, {"structure selection grid", &guiGrid::StaticClassInfo, "", 4, 30, 110, 500}),
+        Inside(kAll, {"draggable dropdown", &guiDropDown::StaticClassInfo, "", 640, 40, 150, 22}),
+        Inside(kAll, {"Height Label", &guiTextBox::StaticClassInfo, "Ground height", 640, 500, 150, 24}),
+        Inside(kAll, Button("HeightInc Button", "Up", 640, 530, 70)),
+        Inside(kAll, Button("HeightDec Button", "Down", 720, 530, 70)),
+        // The menus last, so that they drop over everything else.
+        Inside(kAll, {"file menu group", &guiGroup::StaticClassInfo, "", 2, 34, 180, 100}),
+        Inside("file menu group", Menu("file menu", 180, 100)),
+        Inside(kAll, {"tools menu group", &guiGroup::StaticClassInfo, "", 66, 34, 240, 222}),
+        Inside("tools menu group", Menu("tools menu", 240, 222)),
+        Inside(kAll, {"properties menu group", &guiGroup::StaticClassInfo, "", 130, 34, 160, 100}),
+        Inside("properties menu group", Menu("properties menu", 160, 100)),
+    };
+    editor.backdrop = false;
+    return editor;
+}
+
 std::vector<ScreenLayout> MakeContract()
 {
     std::vector<ScreenLayout> table;
@@ -470,6 +528,21 @@ std::vector<ScreenLayout> MakeContract()
         {"InputBox", &guiTextBox::StaticClassInfo, "", 6, 93, 238, 26, true},
     };
     table.push_back(console);
+
+    // The editor's file dialog: its picture carries the caption that tells saving from loading.
+    ScreenLayout files{"UI/common/savegame.kab", &guiWindow::StaticClassInfo, "Save Game Window", 110, 60,
+                       kFileDialogWidth, kFileDialogHeight, {}, {}};
+    files.widgets = {
+        {"background image", &guiImage::StaticClassInfo, kFileDialogPictures[0].file, 0, 0, kFileDialogWidth,
+         kFileDialogHeight},
+        {"file list", &guiListBox::StaticClassInfo, "", 20, 60, 360, 176},
+        {"filename label", &guiTextBox::StaticClassInfo, "File name:", 20, 252, 100, 26},
+        {"filename", &guiTextBox::StaticClassInfo, "", 124, 252, 276, 26, true},
+        Button("ok", "Ok", 70, 300, 110),
+        Button("cancel", "Cancel", 240, 300, 110),
+    };
+    table.push_back(files);
+    table.push_back(MapEditorLayout());
     return table;
 }
 
@@ -524,23 +597,57 @@ guiWidget* TextBox(const ScreenWidget& row, bool framed = true)
     return frame;
 }
 
-guiWidget* ListBox(const ScreenWidget& row)
+// A picture from a file, drawn under the window's other widgets.
+guiGlyph* Picture(const ScreenWidget& row)
 {
-    auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
-    list->SetName(row.name);
-    list->GetTextParams().font = row.font != nullptr ? row.font : "bar16m";
-    list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));
-    // Profiles can outgrow the view.
+    guiImageParams params;
+    params.name = row.name;
+    params.filename = row.text;
+    params.position = Px(row.x, row.y);
+    params.size = Px(row.width, row.height);
+    auto* picture = new guiImage(params);
+    picture->SetName(row.name);
+    return picture;
+}
+
+// In a scroller with a vertical bar, framed.
+guiWidget* Scrolled(guiWidget* inner, const ScreenWidget& row)
+{
     guiScrollerParams scrolling;
     scrolling.position = Px(row.x, row.y);
     scrolling.orientations = guiScroller::kVerticalBar;
-    auto* scroller = new guiScroller(list, scrolling);
+    auto* scroller = new guiScroller(inner, scrolling);
     scroller->SetName(std::string(row.name) + " Scroller");
     SizeScrollBar(scroller->GetVerticalBar());
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
     frame->SetChild(scroller);
     return frame;
+}
+
+guiWidget* ListBox(const ScreenWidget& row)
+{
+    auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
+    list->SetName(row.name);
+    list->GetTextParams().font = row.font != nullptr ? row.font : "bar16m";
+    list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));
+    if (!row.filled)
+        // Profiles can outgrow the view.
+        return Scrolled(list, row);
+    auto* background = new guiBackground(list, guiImageParams());
+    if (background->GetImage() != nullptr)
+        background->GetImage()->SetColor(0.08f, 0.10f, 0.18f, 1.0f);
+    return Scrolled(background, row);
+}
+
+// The editor's palette: one column, rows as tall as its pictures, in a scroller.
+guiWidget* PaletteGrid(const ScreenWidget& row)
+{
+    guiGridParams params(1, kPaletteRowHeight, 1, {int32_t(row.width)});
+    params.name = row.name;
+    auto* grid = new guiGrid(params);
+    grid->SetSize(Px(row.width, row.height));
+    return Scrolled(grid, row);
 }
 
 guiWidget* Grid(const ScreenWidget& row)
@@ -593,7 +700,7 @@ guiGlyph* Widget(const ScreenWidget& row)
     if (&record == &guiListBox::StaticClassInfo())
         return ListBox(row);
     if (&record == &guiGrid::StaticClassInfo())
-        return Grid(row);
+        return row.text[0] == '\0' ? PaletteGrid(row) : Grid(row);
     return FormWidget(row);
 }
 
@@ -686,8 +793,8 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         root = new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
     root->SetName(layout.window);
 
-    // A part lies on its window's back.
-    if (layout.host == nullptr)
+    // A part lies on its window's back; a full-screen window over the 3D world may leave it out.
+    if (layout.host == nullptr && layout.backdrop)
     {
         auto* back = new guiImage(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
         if (full)
@@ -696,6 +803,10 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
             back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
         root->AddChild(back);
     }
+    // Pictures of the window itself lie under everything else and take no focus.
+    for (const ScreenWidget& row : layout.widgets)
+        if (&row.record() == &guiImage::StaticClassInfo() && row.parent == nullptr)
+            root->AddChild(FormWidget(row));
 
     // Groups before what they hold, in the table's order.
     std::map<std::string, guiGlyph*> groups;
@@ -722,6 +833,8 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     for (const ScreenWidget* row : order)
     {
         if (&row->record() == &guiGroup::StaticClassInfo())
+            continue;
+        if (&row->record() == &guiImage::StaticClassInfo() && row->parent == nullptr)
             continue;
         guiGlyph* holding = holder(row->parent);
         if (guiGlyph* track = SliderTrack(*row))
@@ -774,6 +887,8 @@ bool WriteScreens(const std::string& folder, std::string& error)
                 return false;
             }
         }
+    if (!WriteFileDialogPictures(folder, error) || !WritePalettePictures(folder, error))
+        return false;
     for (const ScreenLayout& layout : ScreenContract())
     {
         const std::string path = folder + "/" + LayoutPath(layout.file);

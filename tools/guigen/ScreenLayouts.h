@@ -31,6 +31,8 @@ struct ScreenWidget
     int32_t maxChars = 24;
     // Text boxes and lists: the font, when not the usual one.
     const char* font = nullptr;
+    // List boxes only: drawn over a solid background, for lists that drop over other things.
+    bool filled = false;
 };
 
 // Words on the page that no code looks up.
@@ -63,6 +65,8 @@ struct ScreenLayout
     // A part that a window loads into itself: the window's layout file (null for a window of its own).
     // The part's root is a group named by `window`, placed and sized as above.
     const char* host = nullptr;
+    // A full-screen window over the 3D world leaves it out, so that the world shows through.
+    bool backdrop = true;
 };
 
 // Rows of every grid the table builds.

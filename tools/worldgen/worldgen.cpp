@@ -1,8 +1,10 @@
-// worldgen [FOLDER]: writes the sample init data and the sample course under FOLDER (the current folder
-// by default).
+// worldgen [FOLDER]: writes the sample init data, the sample courses and the editor's palette records under
+// FOLDER (the current folder by default).
+#include "tools/worldgen/EditorContent.h"
 #include "tools/worldgen/SampleWorld.h"
 
 #include <cstdio>
+#include <string>
 
 int main(int argc, char** argv)
 {
@@ -11,8 +13,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: worldgen [FOLDER]\n");
         return 2;
     }
-    SampleWorld world(argc == 2 ? argv[1] : ".");
-    if (!world.WriteAll())
+    const std::string root = argc == 2 ? argv[1] : ".";
+    SampleWorld world(root);
+    if (!world.WriteAll() || !EditorContent::Write(root))
     {
         std::fprintf(stderr, "worldgen: could not write the sample world\n");
         return 1;

@@ -1,0 +1,14 @@
+#pragma once
+
+class kaWorld;
+
+// What the course editor asks of the application that runs it. The game fills it in; the editor knows
+// nothing else of the game.
+class EditorHost
+{
+public:
+    virtual ~EditorHost() = default;
+
+    // The world the application updates and draws as its current one; null between worlds.
+    virtual void SetCurrentWorld(kaWorld* world) = 0;
+};

@@ -1,0 +1,1075 @@
+#include "editor/MapEditorWindow.h"
+
+#include "editor/EditorCamera.h"
+#include "editor/EditorHost.h"
+#include "editor/SaveLoadWindow.h"
+
+#include "engine/core/Wizard.h"
+#include "engine/core/kaClock.h"
+#include "engine/core/kaColor.h"
+#include "engine/core/kaInitData.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaStringUtils.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGroup.h"
+#include "engine/gui/guiImage.h"
+#include "engine/gui/guiImageParams.h"
+#include "engine/gui/guiListBox.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
+#include "engine/model/kaBoundingBox.h"
+#include "engine/model/kaModel.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaArena.h"
+#include "engine/scene/kaCollideInfo.h"
+#include "engine/scene/kaEntityEditorModel.h"
+#include "engine/scene/kaEntityModel.h"
+#include "engine/scene/kaEntityPhysical.h"
+#include "engine/scene/kaTerrainBase.h"
+#include "engine/scene/kaWorld.h"
+#include "engine/terrain/Road.h"
+#include "engine/terrain/TerrainMarker.h"
+#include "engine/terrain/kaDraggableDecal.h"
+#include "engine/terrain/kaDraggableDecalManager.h"
+#include "engine/terrain/kaTerrain.h"
+
+#include "platform/gfx/math/Matrix.h"
+#include "platform/gfx/math/Quaternion.h"
+#include "platform/window/WindowConstants.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <set>
+
+using namespace platform;
+
+namespace
+{
+
+constexpr const char* kInGameMenu = "InGameMenu";
+constexpr const char* kSaveWorldMenu = "Save World Menu";
+constexpr const char* kCareerWindow = "Career Window";
+constexpr int32_t kSaveFirst = 4;
+constexpr int32_t kCancelled = 2;
+constexpr int32_t kDone = 1;
+
+// Rows of the menus that need a world.
+const char* const kWorldFileRows[] = {"Save World (ctrl + s)", "Save World As..."};
+const char* const kWorldToolRows[] = {
+    "Create New Terrain...",
+    "Import Height Map...",
+    "Add Terrain Layer...",
+    "Remove Terrain Layer...",
+    "Add Draggable Decal...",
+    "Remove Draggable Decal...",
+    "Flatten Decal's Terrain...",
+    "Add Water Plane...",
+    "Add Skybox...",
+    "Add Sun...",
+    "Add Flare Layer...",
+    "Remove Flare Layer...",
+};
+const char* const kWorldPropertyRows[] = {"Course", "World", "Terrain", "Skybox", "Sun"};
+constexpr const char* kSelectedEntityRow = "Selected Entity";
+constexpr const char* kNewRow = "New";
+constexpr const char* kLoadRow = "Load World...";
+constexpr const char* kSaveRow = "Save World (ctrl + s)";
+constexpr const char* kSaveAsRow = "Save World As...";
+constexpr const char* kExitRow = "Exit Editor";
+const char* const kFileRows[] = {kNewRow, kLoadRow, kSaveRow, kSaveAsRow, kExitRow};
+const char* const kPropertyRows[] = {"World", "Terrain", "Skybox", "Sun", kSelectedEntityRow};
+
+bool IsUntitled(const std::string& name)
+{
+    return name == "untitled" || name == "*untitled" || name == "untitled.xml" || name == "*untitled.xml";
+}
+
+std::string WithoutMark(std::string name)
+{
+    const std::string::size_type mark = name.find(MapEditorWindow::kDirtyMark);
+    if (mark != std::string::npos)
+        name.erase(mark, 1);
+    return name;
+}
+
+std::string WithExtension(std::string name)
+{
+    if (name.find(MapEditorWindow::kExtension) == std::string::npos)
+        name += MapEditorWindow::kExtension;
+    return name;
+}
+
+kaDraggableDecalManager* Decals()
+{
+    return kaDraggableDecalManager::GetSingleton();
+}
+
+// Keeps the debug lines off the screen while a dialog is up.
+class DebugDrawingPause
+{
+public:
+    DebugDrawingPause()
+    {
+        if (g_pGraphicsManager != nullptr)
+        {
+            g_pGraphicsManager->SetDebugDrawing(false);
+        }
+    }
+    ~DebugDrawingPause()
+    {
+        if (g_pGraphicsManager != nullptr)
+            g_pGraphicsManager->SetDebugDrawing(true);
+    }
+};
+
+} // namespace
+
+MapEditorWindow::MapEditorWindow(const std::string& layoutFile, EditorHost* host)
+    : guiWindow(layoutFile), m_Host(host)
+{
+    m_HeightInc = guiWidgetLookup::Find<guiButton>(*this, "HeightInc Button");
+    if (m_HeightInc != nullptr)
+        m_HeightInc->SetVisible(false);
+    m_HeightDec = guiWidgetLookup::Find<guiButton>(*this, "HeightDec Button");
+    if (m_HeightDec != nullptr)
+        m_HeightDec->SetVisible(false);
+    m_HeightLabel = guiWidgetLookup::Find<guiTextBox>(*this, "Height Label");
+    if (m_HeightLabel != nullptr)
+        m_HeightLabel->SetVisible(false);
+    m_TopView = guiWidgetLookup::Find<guiButton>(*this, "Top View");
+    m_PerspectiveView = guiWidgetLookup::Find<guiButton>(*this, "Perspective View");
+    m_ZoomSelected = guiWidgetLookup::Find<guiButton>(*this, "Zoom Selected");
+    m_FileName = guiWidgetLookup::Find<guiTextBox>(*this, "filename");
+    m_FileButton = guiWidgetLookup::Find<guiButton>(*this, "file button");
+    m_FileMenu = guiWidgetLookup::Find<guiListBox>(*this, "file menu");
+    m_DecalDropDown = guiWidgetLookup::Find<guiDropDown>(*this, "draggable dropdown");
+    m_FileMenuGroup = guiWidgetLookup::Find<guiGroup>(*this, "file menu group");
+    m_HideAllGroup = guiWidgetLookup::Find<guiGroup>(*this, "hide all group");
+    m_ToolsButton = guiWidgetLookup::Find<guiButton>(*this, "tools button");
+    m_ToolsMenu = guiWidgetLookup::Find<guiListBox>(*this, "tools menu");
+    m_ToolsMenuGroup = guiWidgetLookup::Find<guiGroup>(*this, "tools menu group");
+    m_PropertiesButton = guiWidgetLookup::Find<guiButton>(*this, "properties button");
+    m_PropertiesMenu = guiWidgetLookup::Find<guiListBox>(*this, "properties menu");
+    m_PropertiesMenuGroup = guiWidgetLookup::Find<guiGroup>(*this, "properties menu group");
+    m_TopToolbar = guiWidgetLookup::Find<guiGroup>(*this, "top toolbar");
+    m_BuildLeftGroup = guiWidgetLookup::Find<guiGroup>(*this, "build left group");
+    m_CategoryDropDown = guiWidgetLookup::Find<guiDropDown>(*this, "entity category dropdown");
+    m_Palette = guiWidgetLookup::Find<guiGrid>(*this, "structure selection grid");
+
+    if (m_HeightInc != nullptr)
+        m_HeightInc->SetOnClick(
+            [this](int)
+            {
+                MoveDecalHeight(kHeightStep);
+                return true;
+            });
+    if (m_HeightDec != nullptr)
+        m_HeightDec->SetOnClick(
+            [this](int)
+            {
+                MoveDecalHeight(-kHeightStep);
+                return true;
+            });
+    if (m_TopView != nullptr)
+        m_TopView->SetOnClick(
+            [this](int)
+            {
+                m_Camera->SetMode(EditorCamera::kTopView);
+                return true;
+            });
+    if (m_PerspectiveView != nullptr)
+        m_PerspectiveView->SetOnClick(
+            [this](int)
+            {
+                m_Camera->SetMode(EditorCamera::kPerspectiveView);
+                return true;
+            });
+    if (m_ZoomSelected != nullptr)
+        m_ZoomSelected->SetOnClick(
+            [this](int)
+            {
+                if (m_HighlightedEntity != nullptr)
+                    m_Camera->ZoomToEntity(m_HighlightedEntity);
+                return true;
+            });
+    const struct
+    {
+        guiButton* button;
+        guiGroup* group;
+        guiListBox* list;
+    } menus[] = {
+        {m_FileButton, m_FileMenuGroup, m_FileMenu},
+        {m_ToolsButton, m_ToolsMenuGroup, m_ToolsMenu},
+        {m_PropertiesButton, m_PropertiesMenuGroup, m_PropertiesMenu},
+    };
+    for (const auto& menu : menus)
+    {
+        if (menu.button != nullptr)
+        {
+            menu.button->SetClickSound(false);
+            guiGroup* group = menu.group;
+            guiListBox* list = menu.list;
+            menu.button->SetOnClick(
+                [this, group, list](int)
+                {
+                    _ShowMenu(group, list);
+                    return true;
+                });
+        }
+        if (menu.group != nullptr)
+            menu.group->SetVisible(false);
+        if (menu.list != nullptr)
+            menu.list->AddHandler(gui::kEventCellSelected,
+                                  [this, list = menu.list](const guiMsgEvent&)
+                                  {
+                                      if (list == m_FileMenu)
+                                          _OnFileMenu();
+                                      else if (list == m_ToolsMenu)
+                                          OnToolsMenu();
+                                      else
+                                          OnPropertiesMenu();
+                                      return true;
+                                  });
+        if (menu.list != nullptr)
+            menu.list->AddHandler(gui::kEventFocusChanged,
+                                  [this](const guiMsgEvent& event)
+                                  {
+                                      if (event.text == "0")
+                                          _CloseMenus();
+                                      return true;
+                                  });
+    }
+    if (m_DecalDropDown != nullptr)
+    {
+        m_DecalDropDown->SetVisible(false);
+        m_DecalDropDown->AddItem(kRoadItem, ka::any());
+        m_DecalDropDown->AddItem(kMarkerItem, ka::any());
+    }
+    if (m_BuildLeftGroup != nullptr)
+        m_BuildLeftGroup->SetVisible(false);
+    if (m_CategoryDropDown != nullptr)
+        m_CategoryDropDown->AddHandler(gui::kEventValueChanged,
+                                       [this](const guiMsgEvent&)
+                                       {
+                                           LoadEntityPalette();
+                                           return true;
+                                       });
+    if (m_Palette != nullptr)
+        m_Palette->AddHandler(gui::kEventCellSelected,
+                              [this](const guiMsgEvent&)
+                              {
+                                  PlaceEntity();
+                                  return true;
+                              });
+    m_Camera = new EditorCamera();
+}
+
+MapEditorWindow::~MapEditorWindow()
+{
+    _DropWorld();
+    delete m_Camera;
+}
+
+// ---- Names and the saved state ----
+
+void MapEditorWindow::SetSaved(bool saved)
+{
+    if (saved != m_Saved)
+    {
+        m_Saved = saved;
+        m_WorldName = ToLower(m_WorldName);
+        if (saved)
+            m_WorldName = WithoutMark(m_WorldName);
+        else if (m_WorldName.find(kDirtyMark) == std::string::npos)
+            m_WorldName = kDirtyMark + m_WorldName;
+    }
+    _ShowName();
+}
+
+void MapEditorWindow::_ShowName()
+{
+    if (m_FileName != nullptr)
+        m_FileName->SetText(m_WorldName);
+}
+
+// ---- The world ----
+
+void MapEditorWindow::_Install(kaWorld* world)
+{
+    m_World = world;
+    if (m_Host != nullptr)
+        m_Host->SetCurrentWorld(world);
+    if (kaDraggableDecalManager* decals = Decals())
+        decals->SetWorld(world);
+}
+
+void MapEditorWindow::_DropWorld()
+{
+    if (m_World == nullptr)
+        return;
+    ShowSelectedEntityProperties(nullptr, nullptr);
+    kaWorld* world = m_World;
+    _Install(nullptr);
+    if (kaDraggableDecalManager* decals = Decals())
+        decals->SetSelectedDecal(nullptr);
+    if (world->GetCamera() == m_Camera)
+        world->SetCamera(nullptr);
+    // The renderer's reference, when it still holds the world, then the editor's own, which destroys it.
+    if (g_pGraphicsManager != nullptr && g_pGraphicsManager->DetachSceneObject(world))
+        world->Release();
+    world->Release();
+    _ClearGestures();
+}
+
+void MapEditorWindow::_Draw(kaWorld* world)
+{
+    // The editor keeps a reference of its own: the renderer may let go of its roots before the editor goes.
+    world->AddRef();
+    if (g_pGraphicsManager != nullptr)
+        g_pGraphicsManager->AddSceneObject(world, true);
+}
+
+kaWorld* MapEditorWindow::ShowWorldSetup(bool showDialog)
+{
+    // The terrain dialog belongs to the application's editor tools; without it no world is set up.
+    if (showDialog)
+        return nullptr;
+    return new kaWorld();
+}
+
+void MapEditorWindow::LoadWorld(const std::string& path)
+{
+    _DropWorld();
+    kaWorld* world = ShowWorldSetup(false);
+    if (world == nullptr)
+        return;
+    world->SetCamera(m_Camera);
+    m_Camera->SetWorld(world);
+    _Install(world);
+    _Draw(world);
+    world->ResetPathGrid();
+    world->LoadFile(path, false);
+    world->InitializeEntities();
+    world->SetCamera(m_Camera);
+    RefreshSelection(true);
+    m_WorldName = GetFileName(path);
+    _ShowName();
+    m_Camera->SetWorld(world);
+}
+
+int32_t MapEditorWindow::_ShowModal(const std::string& windowName)
+{
+    guiWindow* window = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(windowName) : nullptr;
+    if (window == nullptr)
+        return 0;
+    const DebugDrawingPause pause;
+    return g_pGuiManager->ShowWindow(window, true);
+}
+
+void MapEditorWindow::LoadWorldDialog()
+{
+    guiWindow* window =
+        g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(SaveLoadWindow::kWindowName) : nullptr;
+    auto* dialog = window != nullptr ? window->DynamicCast<SaveLoadWindow>() : nullptr;
+    if (dialog == nullptr)
+        return;
+    // Unsaved work is offered a save first; going on needs the save to have worked.
+    if (m_World != nullptr && !m_Saved)
+    {
+        const int32_t answer = _ShowModal(kSaveWorldMenu);
+        if (answer == kCancelled)
+            return;
+        if (answer == kSaveFirst && SaveWorld() != kDone)
+            return;
+    }
+    dialog->SetBackground(kLoadCaption);
+    dialog->SetFolder(kWorldFolder);
+    dialog->SetRowsWithFolder(true);
+    dialog->SetMode(SaveLoadWindow::kLoad);
+    int32_t result = 0;
+    {
+        const DebugDrawingPause pause;
+        result = g_pGuiManager->ShowWindow(dialog, true);
+    }
+    if (result != SaveLoadWindow::kResultOk)
+        return;
+    const std::string path = dialog->GetSelectedPath();
+    if (!path.empty())
+        LoadWorld(path + kExtension);
+}
+
+void MapEditorWindow::StartNewWorld()
+{
+    if (m_World != nullptr)
+    {
+        const int32_t answer = _ShowModal(kSaveWorldMenu);
+        if (answer == kCancelled)
+            return;
+        // A save that failed or was cancelled keeps the world.
+        if (answer == kSaveFirst && SaveWorld() != kDone)
+            return;
+        _DropWorld();
+    }
+    kaWorld* world = ShowWorldSetup(true);
+    if (world == nullptr)
+        return;
+    world->SetCamera(m_Camera);
+    RefreshSelection(true);
+    // The name first: marking unsaved then puts the mark in front of it.
+    m_WorldName = kUntitled;
+    m_Saved = true;
+    SetSaved(false);
+    _Install(world);
+    _Draw(world);
+    OnMenu(true);
+    m_Camera->SetWorld(world);
+}
+
+int32_t MapEditorWindow::SaveWorld()
+{
+    if (IsUntitled(m_WorldName))
+        return SaveWorldAs();
+    if (m_World == nullptr)
+        return 0;
+    m_WorldName = WithoutMark(m_WorldName);
+    const std::string path = std::string(kWorldFolder) + "\\" + WithExtension(m_WorldName);
+    const bool written = m_World->SaveFile(path, false);
+    if (!written && g_pGuiManager != nullptr)
+    {
+        const DebugDrawingPause pause;
+        g_pGuiManager->ShowMessageBox(kWriteFailedText, kMessageCaption, MessageBoxWindow::kOk);
+    }
+    // The mark went with the name: the state must be put back to match it.
+    m_Saved = true;
+    SetSaved(written);
+    return written ? kDone : 0;
+}
+
+int32_t MapEditorWindow::SaveWorldAs()
+{
+    guiWindow* window =
+        g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(SaveLoadWindow::kWindowName) : nullptr;
+    auto* dialog = window != nullptr ? window->DynamicCast<SaveLoadWindow>() : nullptr;
+    if (dialog == nullptr || dialog->GetFileNameBox() == nullptr)
+        return 0;
+    dialog->SetBackground(kSaveAsCaption);
+    dialog->SetFolder(kWorldFolder);
+    dialog->SetMode(SaveLoadWindow::kSave);
+    dialog->GetFileNameBox()->SetText(WithoutMark(m_WorldName));
+    int32_t result = 0;
+    {
+        const DebugDrawingPause pause;
+        result = g_pGuiManager->ShowWindow(dialog, true);
+    }
+    if (result != SaveLoadWindow::kResultOk)
+        return result;
+    const std::string typed = ToLower(dialog->GetFileName());
+    // A refused name leaves the previous one, so that a later save cannot write it.
+    std::string refusal;
+    if (typed.empty() || typed == kExtension)
+        refusal = kEmptyNameText;
+    else if (typed.find_first_of(kRefusedCharacters) != std::string::npos)
+        refusal = kRefusedText;
+    if (!refusal.empty())
+    {
+        const DebugDrawingPause pause;
+        g_pGuiManager->ShowMessageBox(refusal, kMessageCaption, MessageBoxWindow::kOk);
+        return kCancelled;
+    }
+    const std::string previous = m_WorldName;
+    m_WorldName = WithExtension(typed);
+    if (SaveWorld() == 0)
+    {
+        // Not written under the new name: the world keeps the one it had, still unsaved.
+        m_WorldName = previous;
+        _ShowName();
+        return kCancelled;
+    }
+    SetSaved(true);
+    return result;
+}
+
+void MapEditorWindow::ExitEditor()
+{
+    if (m_World != nullptr && !m_Saved)
+    {
+        SaveWorld();
+        _ShowModal(kInGameMenu);
+        return;
+    }
+    if (m_World != nullptr && _ShowModal(kInGameMenu) != kDone)
+        return;
+    if (m_World != nullptr)
+        RefreshSelection(false);
+    _DropWorld();
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, kDone, true);
+}
+
+// ---- Selection and menus ----
+
+void MapEditorWindow::RefreshSelection(bool worldPresent)
+{
+    OnMenu(worldPresent);
+}
+
+void MapEditorWindow::_SetSelectable(guiListBox* list, const char* row, bool selectable)
+{
+    if (list == nullptr)
+        return;
+    const int32_t at = list->FindRow(row, 0);
+    if (at >= 0)
+        list->SetCellSelectable(at, 0, selectable);
+}
+
+void MapEditorWindow::OnMenu(bool enable)
+{
+    for (const char* row : kWorldFileRows)
+        _SetSelectable(m_FileMenu, row, enable);
+    for (const char* row : kWorldToolRows)
+        _SetSelectable(m_ToolsMenu, row, enable);
+    if (!enable)
+        _SetSelectable(m_ToolsMenu, kSelectedEntityRow, false);
+    for (const char* row : kWorldPropertyRows)
+        _SetSelectable(m_ToolsMenu, row, enable);
+    m_BuildMode = enable ? 1 : 0;
+    if (m_BuildLeftGroup != nullptr)
+        m_BuildLeftGroup->SetVisible(enable);
+    if (m_TopToolbar != nullptr)
+        m_TopToolbar->SetVisible(enable);
+}
+
+void MapEditorWindow::ShowSelectedEntityProperties(kaEntity* entity, const kaCollideInfo* hit)
+{
+    _SetSelectable(m_PropertiesMenu, kSelectedEntityRow, entity != nullptr);
+    if (m_HighlightedEntity != nullptr)
+        m_HighlightedEntity->SetSelected(false, nullptr);
+    m_HighlightedEntity = dynamic_cast<kaEntityModel*>(entity);
+    if (m_HighlightedEntity != nullptr)
+        m_HighlightedEntity->SetSelected(true, hit);
+    _SetSelectable(m_PropertiesMenu, kSelectedEntityRow, true);
+}
+
+void MapEditorWindow::ShowEntityProperties(kaEntity* /*entity*/) {}
+
+void MapEditorWindow::DeselectDecal()
+{
+    if (kaDraggableDecalManager* decals = Decals())
+        decals->SetSelectedDecal(nullptr);
+}
+
+bool MapEditorWindow::ToggleHideAll()
+{
+    if (m_HideAllGroup == nullptr)
+        return false;
+    m_HideAllGroup->SetVisible(!m_HideAllGroup->IsVisible());
+    return m_HideAllGroup->IsVisible();
+}
+
+void MapEditorWindow::DeleteHighlightedEntity()
+{
+    if (m_HighlightedEntity == nullptr || m_World == nullptr)
+        return;
+    kaEntity* entity = m_HighlightedEntity;
+    ShowSelectedEntityProperties(nullptr, nullptr);
+    m_World->DeleteEntity(entity, false);
+    SetSaved(false);
+}
+
+void MapEditorWindow::_ShowMenu(guiGroup* group, guiListBox* list)
+{
+    if (group != nullptr)
+        group->SetVisible(true);
+    if (list != nullptr)
+        SetFocus(list);
+}
+
+void MapEditorWindow::BuildMenus()
+{
+    const kaColor disabled = kaColor::kaColorClamped(0.5f, 0.5f, 0.5f, 1.0f);
+    const struct
+    {
+        guiListBox* list;
+        const char* const* rows;
+        std::size_t count;
+    } menus[] = {
+        {m_FileMenu, kFileRows, std::size(kFileRows)},
+        {m_ToolsMenu, kWorldToolRows, std::size(kWorldToolRows)},
+        {m_PropertiesMenu, kPropertyRows, std::size(kPropertyRows)},
+    };
+    for (const auto& menu : menus)
+    {
+        if (menu.list == nullptr)
+            continue;
+        for (std::size_t row = 0; row < menu.count; ++row)
+            menu.list->AddRow(menu.rows[row], ka::any());
+        menu.list->SetDisabledColor(disabled);
+        // Nothing is chosen until the player picks a row.
+        menu.list->ClearSelection(false);
+    }
+}
+
+void MapEditorWindow::_OnFileMenu()
+{
+    if (m_FileMenuGroup != nullptr)
+        m_FileMenuGroup->SetVisible(false);
+    const std::string row = m_FileMenu != nullptr ? m_FileMenu->GetSelectedText() : std::string();
+    if (row == kNewRow)
+        StartNewWorld();
+    else if (row == kLoadRow)
+        LoadWorldDialog();
+    else if (row == kSaveRow)
+        SaveWorld();
+    else if (row == kSaveAsRow)
+        SaveWorldAs();
+    else if (row == kExitRow)
+        ExitEditor();
+}
+
+// The terrain, sky, sun and flare dialogs and the property window belong to the application's editor
+// tools; their commands are wired where those windows are built.
+void MapEditorWindow::OnToolsMenu()
+{
+    if (m_ToolsMenuGroup != nullptr)
+        m_ToolsMenuGroup->SetVisible(false);
+}
+
+void MapEditorWindow::OnPropertiesMenu()
+{
+    if (m_PropertiesMenuGroup != nullptr)
+        m_PropertiesMenuGroup->SetVisible(false);
+}
+
+void MapEditorWindow::_CloseMenus()
+{
+    for (guiGroup* group : {m_FileMenuGroup, m_ToolsMenuGroup, m_PropertiesMenuGroup})
+        if (group != nullptr)
+            group->SetVisible(false);
+}
+
+// ---- Decals ----
+
+void MapEditorWindow::AddDecalFromDropdown()
+{
+    kaDraggableDecalManager* decals = Decals();
+    if (decals == nullptr || m_DecalDropDown == nullptr)
+        return;
+    const std::string choice = m_DecalDropDown->GetSelectedText();
+    kaDraggableDecal* decal = nullptr;
+    if (choice == kRoadItem)
+        decal = new Road();
+    else if (choice == kMarkerItem)
+        decal = new TerrainMarker();
+    if (decal == nullptr)
+        return;
+    decals->SetSelectedDecal(decal);
+    m_DecalDropDown->SetVisible(false);
+    SetSaved(false);
+}
+
+void MapEditorWindow::MoveDecalHeight(float step)
+{
+    kaDraggableDecalManager* decals = Decals();
+    kaDraggableDecal* decal = decals != nullptr ? decals->GetSelectedDecal() : nullptr;
+    if (decal == nullptr)
+        return;
+    decal->SetPositionHeight(decal->GetPosition().y + step);
+    decal->FlattenTerrain(kaDraggableDecal::kOwnHeight);
+    SetSaved(false);
+}
+
+// ---- Palette ----
+
+void MapEditorWindow::LoadEntityCategories()
+{
+    if (m_CategoryDropDown == nullptr)
+        return;
+    m_CategoryDropDown->Clear();
+    const kaInitDataTable* table =
+        g_pInitDataBase != nullptr ? g_pInitDataBase->GetTable(kEditorEntityType) : nullptr;
+    if (table == nullptr)
+        return;
+    std::set<std::string> seen;
+    for (const auto& record : *table)
+    {
+        const TiXmlElement* data = record.second ? record.second->GetData() : nullptr;
+        const std::string category = GetChildElementText("Category", data);
+        if (seen.insert(category).second)
+            m_CategoryDropDown->AddItem(category, ka::any());
+    }
+}
+
+void MapEditorWindow::LoadEntityPalette()
+{
+    if (m_Palette == nullptr || m_CategoryDropDown == nullptr)
+        return;
+    const std::string category = m_CategoryDropDown->GetSelectedText();
+    m_Palette->Clear(false);
+    const kaInitDataTable* table =
+        g_pInitDataBase != nullptr ? g_pInitDataBase->GetTable(kEditorEntityType) : nullptr;
+    if (table == nullptr)
+        return;
+    int32_t row = 0;
+    for (const auto& record : *table)
+    {
+        TiXmlElement* data = record.second ? record.second->GetData() : nullptr;
+        if (data == nullptr || GetChildElementText("Category", data) != category)
+            continue;
+        guiImageParams picture;
+        picture.filename = GetChildElementText("previewPic", data);
+        m_Palette->SetCell(row, 0, new guiImage(picture));
+        m_Palette->SetCellData(row, 0, ka::any(static_cast<TiXmlNode*>(data)));
+        ++row;
+    }
+}
+
+void MapEditorWindow::PlaceEntity()
+{
+    if (m_World == nullptr || m_Palette == nullptr)
+        return;
+    // A cell without a record places nothing.
+    const ka::any value = m_Palette->GetSelectedCellData();
+    TiXmlNode* const* node = ka::any_cast<TiXmlNode*>(&value);
+    const TiXmlElement* data = node != nullptr && *node != nullptr ? (*node)->ToElement() : nullptr;
+    if (data == nullptr)
+        return;
+    const std::string type = GetChildElementText("type", data);
+    const std::string initId = GetChildElementText("entityInitID", data);
+    std::unique_ptr<kaEntity> made = CreateEntity(type);
+    kaEntity* entity = made ? made.release() : new kaEntityEditorModel(type);
+    entity->SetWorld(m_World);
+    if (!m_World->AddEntity(entity, entity->IsVisible(), true))
+    {
+        delete entity;
+        return;
+    }
+    entity->ApplyInitData(initId);
+    entity->Initialize();
+    if (auto* physical = dynamic_cast<kaEntityPhysical*>(entity))
+        physical->SetPinned(false);
+    m_PlaceOffset = Vector3();
+    m_Moving = false;
+    m_Rotating = false;
+    m_DragOnTerrain = true;
+    ShowSelectedEntityProperties(entity, nullptr);
+    entity->SetVisible(false);
+    if (auto* model = dynamic_cast<kaEntityModel*>(entity))
+        if (model->GetModel() != nullptr)
+            model->GetModel()->PlayAnimation("default", true, 0.0f, 1.0f, 0);
+    SetSaved(false);
+}
+
+// ---- Mouse and keys ----
+
+bool MapEditorWindow::_OverWidget() const
+{
+    return !GetHoverChain().empty();
+}
+
+void MapEditorWindow::_ClearGestures()
+{
+    m_DragOnTerrain = false;
+    m_Rotating = false;
+    m_Moving = false;
+}
+
+bool MapEditorWindow::_PickAtCursor(float length, uint32_t flags, kaCollideInfo& hit)
+{
+    if (m_World == nullptr || g_pGuiManager == nullptr)
+        return false;
+    const kaPoint cursor = g_pGuiManager->GetCursorPosition();
+    Vector3 origin;
+    Vector3 direction;
+    if (!m_World->GetPickRay(float(cursor.x), float(cursor.y), origin, direction))
+        return false;
+    return m_World->Pick(origin, origin + direction * length, &hit, flags);
+}
+
+bool MapEditorWindow::_CursorCell(int32_t& x, int32_t& z, bool& hitSomething)
+{
+    hitSomething = false;
+    const auto* terrain =
+        m_World != nullptr ? dynamic_cast<const kaTerrain*>(m_World->GetTerrain()) : nullptr;
+    if (terrain == nullptr || terrain->GetCellSize() <= 0.0f)
+        return false;
+    kaCollideInfo hit;
+    if (!_PickAtCursor(kDecalPickLength, kaWorld::kPickTerrain, hit))
+        return true;
+    hitSomething = true;
+    x = int32_t(hit.m_Point.x / terrain->GetCellSize());
+    z = int32_t(hit.m_Point.z / terrain->GetCellSize());
+    return true;
+}
+
+bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
+{
+    if (m_World == nullptr || _OverWidget())
+        return guiWindow::OnMouseDown(button, data);
+    kaDraggableDecalManager* decals = Decals();
+    if (decals != nullptr && decals->GetMode() == kaDraggableDecalManager::kModeLay)
+    {
+        AddDecalFromDropdown();
+        const auto* terrain = dynamic_cast<const kaTerrain*>(m_World->GetTerrain());
+        kaDraggableDecal* decal = decals->GetSelectedDecal();
+        int32_t x = 0;
+        int32_t z = 0;
+        bool hit = false;
+        if (decal != nullptr && terrain != nullptr && _CursorCell(x, z, hit) && hit)
+        {
+            m_DecalStartCell[0] = x;
+            m_DecalStartCell[1] = z;
+            m_DragOnTerrain = true;
+            m_World->AddEntity(decal, true, true);
+            decal->Initialize();
+            // The last column or row has no cell beyond it: the second corner goes one back.
+            const int32_t cellsWide = terrain->GetColumns() - 1;
+            const int32_t cellsLong = terrain->GetRows() - 1;
+            const int32_t x2 = x < cellsWide - 1 ? x + 1 : x - 1;
+            const int32_t z2 = z < cellsLong - 1 ? z + 1 : z - 1;
+            decal->SetRect(x, z, x2, z2);
+            return true;
+        }
+        // A decal made for a press that found no ground is not kept: the next press makes another.
+        if (decal != nullptr && decal->GetWorld() == nullptr)
+        {
+            decals->SetSelectedDecal(nullptr);
+            delete decal;
+        }
+        return guiWindow::OnMouseDown(button, data);
+    }
+
+    kaCollideInfo hit;
+    if (_PickAtCursor(kEntityPickLength, kaWorld::kPickTerrain | kaWorld::kPickMeshes, hit))
+    {
+        kaEntity* entity = hit.m_pObject;
+        if (entity == nullptr || entity == m_World->GetTerrain() || dynamic_cast<kaArena*>(entity) != nullptr)
+        {
+            ShowSelectedEntityProperties(nullptr, nullptr);
+        }
+        else
+        {
+            ShowSelectedEntityProperties(entity, &hit);
+            if (button == 0)
+            {
+                const float now = float(GetTime(4));
+                if (now - m_LastClickTime < kDoubleClickTime)
+                    ShowEntityProperties(entity);
+                else
+                    m_DragOnTerrain = true;
+                m_LastClickTime = now;
+            }
+            else if (button == 1)
+            {
+                m_Moving = true;
+            }
+            else if (button == 2)
+            {
+                m_Rotating = true;
+            }
+        }
+    }
+    return guiWindow::OnMouseDown(button, data);
+}
+
+bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
+{
+    if (m_World == nullptr || _OverWidget())
+        return guiWindow::OnMouseMove(message);
+    const gui::MouseData& data = message.data;
+    const bool anyButton = data.buttons[0] || data.buttons[1] || data.buttons[2];
+    kaDraggableDecalManager* decals = Decals();
+    const int32_t decalMode = decals != nullptr ? decals->GetMode() : kaDraggableDecalManager::kModeIdle;
+
+    // A placement that never found ground goes when the button is up. One still being placed (its
+    // picture clicked, not yet put down) keeps following the pointer instead.
+    if (m_HighlightedEntity != nullptr && !anyButton && !m_HighlightedEntity->IsVisible() && !m_DragOnTerrain)
+    {
+        m_World->DeleteEntity(m_HighlightedEntity, true);
+        ShowSelectedEntityProperties(nullptr, nullptr);
+        _ClearGestures();
+    }
+
+    bool handled = true;
+    if (decalMode == kaDraggableDecalManager::kModeLay && m_DragOnTerrain &&
+        decals->GetSelectedDecal() != nullptr)
+    {
+        int32_t x = 0;
+        int32_t z = 0;
+        bool hit = false;
+        if (_CursorCell(x, z, hit) && hit)
+        {
+            m_DecalEndCell[0] = x + 1;
+            m_DecalEndCell[1] = z + 1;
+            decals->GetSelectedDecal()->SetRect(m_DecalStartCell[0], m_DecalStartCell[1], m_DecalEndCell[0],
+                                                m_DecalEndCell[1]);
+        }
+    }
+    else if (decalMode == kaDraggableDecalManager::kModeCorner && decals->GetDragDecal() != nullptr)
+    {
+        decals->GetDragDecal()->DragCorner(nullptr, decals->GetDragCorner());
+        SetSaved(false);
+    }
+    else if (decalMode == kaDraggableDecalManager::kModeMove && decals->GetSelectedDecal() != nullptr)
+    {
+        decals->GetSelectedDecal()->DragMove(nullptr);
+        SetSaved(false);
+    }
+    else if (m_HighlightedEntity != nullptr && m_DragOnTerrain)
+    {
+        kaEntityModel* entity = m_HighlightedEntity;
+        // It must not find itself under the pointer.
+        entity->SetCollidable(false);
+        kaCollideInfo hit;
+        const bool found =
+            _PickAtCursor(kEntityPickLength, kaWorld::kPickTerrain | kaWorld::kPickMeshes, hit);
+        entity->SetCollidable(true);
+        if (!found)
+        {
+            entity->SetVisible(false);
+        }
+        else
+        {
+            entity->SetVisible(true);
+            entity->SetPosition(hit.m_Point);
+            const kaBoundingBox* box = entity->GetBoundingBox();
+            const float lift = box != nullptr ? hit.m_Point.y - box->m_Min.y : 0.0f;
+            entity->SetPosition(Vector3(hit.m_Point.x + m_PlaceOffset.x,
+                                        hit.m_Point.y + lift + m_PlaceOffset.y,
+                                        hit.m_Point.z + m_PlaceOffset.z));
+            SetSaved(false);
+        }
+    }
+    else if (m_HighlightedEntity != nullptr && data.buttons[1] && m_Moving)
+    {
+        kaEntityModel* entity = m_HighlightedEntity;
+        const Vector3 start = entity->GetPosition();
+        entity->SetPosition(start);
+        const Vector3 snap = entity->GetPosition() - start;
+        const float y = start.y - message.deltaY * kMoveScale;
+        Matrix turn;
+        MatrixRotationY(&turn, m_Camera->GetRotationAngles().y);
+        Vector3 right(turn(0, 0), 0.0f, turn(0, 2));
+        Vec3Normalize(&right, &right);
+        entity->SetPosition(Vector3(start.x - snap.x + right.x * message.deltaX * kMoveScale, y - snap.y,
+                                    start.z - snap.z + right.z * message.deltaX * kMoveScale));
+        SetSaved(false);
+    }
+    else if (m_HighlightedEntity != nullptr && data.buttons[2] && m_Rotating)
+    {
+        kaEntityModel* entity = m_HighlightedEntity;
+        const Quaternion rotation = entity->GetRotation();
+        Matrix own;
+        MatrixRotationQuaternion(&own, &rotation);
+        Matrix turn;
+        MatrixRotationY(&turn, message.deltaX * kTurnPerPixel);
+        const Matrix turned = own * turn;
+        Quaternion result;
+        QuaternionRotationMatrix(&result, &turned);
+        entity->SetRotation(result);
+        SetSaved(false);
+    }
+    else
+    {
+        handled = false;
+    }
+    if (!handled)
+        m_Camera->HandleInput(message.deltaX, message.deltaY, float(data.wheel), data.buttons[0],
+                              data.buttons[2]);
+    return guiWindow::OnMouseMove(message);
+}
+
+bool MapEditorWindow::OnMouseUp(int32_t button, const gui::MouseData& data)
+{
+    kaDraggableDecalManager* decals = Decals();
+    if (m_World != nullptr && !_OverWidget())
+    {
+        const int32_t mode = decals != nullptr ? decals->GetMode() : kaDraggableDecalManager::kModeIdle;
+        if (mode == kaDraggableDecalManager::kModeLay && decals->GetSelectedDecal() != nullptr)
+        {
+            kaDraggableDecal* decal = decals->GetSelectedDecal();
+            decal->EndDrag();
+            ShowSelectedEntityProperties(decal, nullptr);
+            m_DragOnTerrain = false;
+            decals->SetMode(kaDraggableDecalManager::kModeIdle);
+        }
+        else if (mode == kaDraggableDecalManager::kModeCorner && decals->GetDragDecal() != nullptr)
+        {
+            decals->GetDragDecal()->EndDrag();
+            decals->SetMode(kaDraggableDecalManager::kModeIdle);
+        }
+        else if (mode == kaDraggableDecalManager::kModeMove && decals->GetSelectedDecal() != nullptr)
+        {
+            decals->GetSelectedDecal()->EndDrag();
+            decals->SetMode(kaDraggableDecalManager::kModeIdle);
+        }
+        else if (m_HighlightedEntity != nullptr && !m_HighlightedEntity->IsVisible())
+        {
+            m_World->DeleteEntity(m_HighlightedEntity, true);
+            ShowSelectedEntityProperties(nullptr, nullptr);
+        }
+    }
+    // Letting go of a palette picture leaves its entity following the pointer until it is put down.
+    const bool placing = m_DragOnTerrain && _OverWidget() && m_HighlightedEntity != nullptr &&
+                         !m_HighlightedEntity->IsVisible();
+    _ClearGestures();
+    m_DragOnTerrain = placing;
+    return guiWindow::OnMouseUp(button, data);
+}
+
+bool MapEditorWindow::OnKey(const guiMsgKey& message)
+{
+    if (message.virtualKey != 0 && message.key == VK_ESCAPE)
+    {
+        ExitEditor();
+        return true;
+    }
+    if (message.virtualKey != 0 && message.key == VK_TAB)
+    {
+        ToggleHideAll();
+        return true;
+    }
+    if (message.ctrl != 0 && (message.key == 'S' || message.key == 's'))
+    {
+        SaveWorld();
+        return true;
+    }
+    if (message.virtualKey != 0 && message.key == VK_DELETE)
+        DeleteHighlightedEntity();
+    return guiWindow::OnKey(message);
+}
+
+void MapEditorWindow::OnShow()
+{
+    if (!m_MenusBuilt)
+    {
+        BuildMenus();
+        m_MenusBuilt = true;
+    }
+    // Glyphs draw by their depth in the tree: the menus are lifted over the palette they drop onto.
+    for (guiGroup* group : {m_FileMenuGroup, m_ToolsMenuGroup, m_PropertiesMenuGroup})
+        if (group != nullptr)
+            group->SetLayer(GetLayer() + kMenuLayerLift);
+    m_WorldName = kNoWorld;
+    m_Saved = true;
+    _ShowName();
+    if (m_TopToolbar != nullptr && g_pGraphicsManager != nullptr)
+        m_TopToolbar->SetSize(guiCoordPair::Pixels(
+            float(int32_t(g_pGraphicsManager->GetPresentParameters().BackBufferWidth) - kToolbarMargin),
+            float(kToolbarHeight)));
+    LoadWorld(kDefaultWorld);
+    OnMenu(true);
+    LoadEntityCategories();
+    LoadEntityPalette();
+    if (g_pWizard != nullptr)
+        g_pWizard->ResetPendingFlag();
+    guiWindow::OnShow();
+}

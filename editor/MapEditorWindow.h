@@ -1,0 +1,173 @@
+#pragma once
+
+#include "engine/gui/guiWindow.h"
+
+#include "platform/gfx/math/Vector3.h"
+
+#include <cstdint>
+#include <string>
+
+class EditorCamera;
+class EditorHost;
+class guiButton;
+class guiDropDown;
+class guiGrid;
+class guiGroup;
+class guiListBox;
+class guiTextBox;
+class kaCollideInfo;
+class kaDraggableDecal;
+class kaEntity;
+class kaEntityModel;
+class kaWorld;
+
+// The engine's course editor: a full-screen window over the world it edits, with its camera, its
+// palette of placeable entities and the one selection. Mouse input picks, places, moves and turns
+// entities and lays draggable decals; keys leave, hide the toolbars, save and delete.
+class MapEditorWindow : public guiWindow
+{
+public:
+    static constexpr const char* kWindowName = "Map Editor Window";
+    static constexpr const char* kDefaultWorld = "Worlds/default128x128.xml";
+    static constexpr const char* kWorldFolder = "Worlds";
+    static constexpr const char* kNoWorld = "No World";
+    static constexpr const char* kUntitled = "untitled";
+    static constexpr const char* kExtension = ".xml";
+    static constexpr const char* kDirtyMark = "*";
+    static constexpr const char* kMessageCaption = "Map Editor";
+    static constexpr const char* kWriteFailedText =
+        "<text font bar16m color .5 .5 .5 1>There was a problem writing to the file.</text>";
+    static constexpr const char* kEmptyNameText =
+        "<text font bar16m color .5 .5 .5 1>Please enter a file name.</text>";
+    static constexpr const char* kRefusedText =
+        "<text font bar16m color .5 .5 .5 1>A file cannot contain any of "
+        "the following characters:\n/ \\ ? * \" < > |</text>";
+    static constexpr const char* kRefusedCharacters = "/\\?*\"<>|";
+    static constexpr const char* kEditorEntityType = "EditorEntity";
+    static constexpr const char* kRoadItem = "Road";
+    static constexpr const char* kMarkerItem = "Terrain Marker";
+    static constexpr const char* kLoadCaption = "Load World";
+    static constexpr const char* kSaveAsCaption = "Save World As";
+
+    static constexpr float kDoubleClickTime = 0.5f;
+    static constexpr float kEntityPickLength = 1000.0f;
+    static constexpr float kDecalPickLength = 2000.0f;
+    static constexpr float kMoveScale = 0.1f;
+    static constexpr float kTurnPerPixel = -0.05f;
+    static constexpr float kHeightStep = 1.0f;
+    static constexpr int32_t kToolbarMargin = 136;
+    static constexpr int32_t kToolbarHeight = 32;
+    static constexpr int32_t kMenuLayerLift = 32;
+
+    MapEditorWindow(const std::string& layoutFile, EditorHost* host);
+    ~MapEditorWindow() override;
+
+    bool OnMouseMove(const guiMsgMouse& message) override;
+    bool OnMouseDown(int32_t button, const gui::MouseData& data) override;
+    bool OnMouseUp(int32_t button, const gui::MouseData& data) override;
+    bool OnKey(const guiMsgKey& message) override;
+    void OnShow() override;
+
+    virtual void RefreshSelection(bool worldPresent);
+    // Selects an entity (null clears the selection); opens no property window.
+    virtual void ShowSelectedEntityProperties(kaEntity* entity, const kaCollideInfo* hit);
+    virtual void LoadEntityPalette();
+    virtual void PlaceEntity();
+    virtual void DeselectDecal();
+    // A new world: without the dialog an empty one; null when the dialog is cancelled.
+    virtual kaWorld* ShowWorldSetup(bool showDialog);
+    virtual void OnMenu(bool enable);
+    virtual void LoadEntityCategories();
+    // 1 when the world was written, 0 when not, or the file dialog's other answer.
+    virtual int32_t SaveWorld();
+    virtual void ExitEditor();
+    // Fills the three menus once.
+    virtual void BuildMenus();
+    virtual void OnToolsMenu();
+    virtual void OnPropertiesMenu();
+    // Opens the property window of an entity; the property window is wired by the application.
+    virtual void ShowEntityProperties(kaEntity* entity);
+
+    void SetSaved(bool saved);
+    bool IsSaved() const { return m_Saved; }
+    const std::string& GetWorldName() const { return m_WorldName; }
+    void LoadWorld(const std::string& path);
+    void LoadWorldDialog();
+    void StartNewWorld();
+    int32_t SaveWorldAs();
+    bool ToggleHideAll();
+    void DeleteHighlightedEntity();
+    // Creates the decal chosen in the draggable drop-down and makes it the one being laid.
+    void AddDecalFromDropdown();
+    // Moves the selected decal's flatten height and levels the ground under it.
+    void MoveDecalHeight(float step);
+
+    kaWorld* GetWorld() const { return m_World; }
+    EditorCamera* GetCamera() const { return m_Camera; }
+    kaEntityModel* GetHighlightedEntity() const { return m_HighlightedEntity; }
+    const platform::Vector3& GetPlaceOffset() const { return m_PlaceOffset; }
+    bool IsDraggingOnTerrain() const { return m_DragOnTerrain; }
+    bool IsMoving() const { return m_Moving; }
+    bool IsRotating() const { return m_Rotating; }
+    int32_t GetBuildMode() const { return m_BuildMode; }
+    guiTextBox* GetFileNameBox() const { return m_FileName; }
+    guiDropDown* GetCategoryDropDown() const { return m_CategoryDropDown; }
+    guiDropDown* GetDecalDropDown() const { return m_DecalDropDown; }
+    guiGrid* GetPalette() const { return m_Palette; }
+
+private:
+    // The world installed everywhere it is referenced, or dropped from all of them together.
+    void _Install(kaWorld* world);
+    void _DropWorld();
+    void _Draw(kaWorld* world);
+    void _ShowName();
+    void _CloseMenus();
+    void _OnFileMenu();
+    void _ShowMenu(guiGroup* group, guiListBox* list);
+    // Picks along the cursor's ray; false without a world, a ray or a hit.
+    bool _PickAtCursor(float length, uint32_t flags, kaCollideInfo& hit);
+    bool _CursorCell(int32_t& x, int32_t& z, bool& hit);
+    void _SetSelectable(guiListBox* list, const char* row, bool selectable);
+    bool _OverWidget() const;
+    void _ClearGestures();
+    int32_t _ShowModal(const std::string& windowName);
+
+    EditorHost* m_Host = nullptr;
+    std::string m_WorldName = kUntitled;
+    bool m_Saved = true;
+    kaWorld* m_World = nullptr;
+    kaEntityModel* m_HighlightedEntity = nullptr;
+    EditorCamera* m_Camera = nullptr;
+    bool m_DragOnTerrain = false;
+    bool m_Rotating = false;
+    bool m_Moving = false;
+    platform::Vector3 m_PlaceOffset;
+    float m_LastClickTime = 0.0f;
+    int32_t m_DecalStartCell[2] = {0, 0};
+    int32_t m_DecalEndCell[2] = {0, 0};
+    int32_t m_BuildMode = 0;
+    bool m_MenusBuilt = false;
+
+    guiButton* m_HeightInc = nullptr;
+    guiButton* m_HeightDec = nullptr;
+    guiTextBox* m_HeightLabel = nullptr;
+    guiButton* m_TopView = nullptr;
+    guiButton* m_PerspectiveView = nullptr;
+    guiButton* m_ZoomSelected = nullptr;
+    guiTextBox* m_FileName = nullptr;
+    guiButton* m_FileButton = nullptr;
+    guiListBox* m_FileMenu = nullptr;
+    guiDropDown* m_DecalDropDown = nullptr;
+    guiGroup* m_FileMenuGroup = nullptr;
+    guiGroup* m_HideAllGroup = nullptr;
+    guiButton* m_ToolsButton = nullptr;
+    guiListBox* m_ToolsMenu = nullptr;
+    guiGroup* m_ToolsMenuGroup = nullptr;
+    guiButton* m_PropertiesButton = nullptr;
+    guiListBox* m_PropertiesMenu = nullptr;
+    guiGroup* m_PropertiesMenuGroup = nullptr;
+    guiGroup* m_TopToolbar = nullptr;
+    guiGroup* m_BuildLeftGroup = nullptr;
+    guiDropDown* m_CategoryDropDown = nullptr;
+    guiGrid* m_Palette = nullptr;
+};
