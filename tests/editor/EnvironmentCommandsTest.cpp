@@ -16,7 +16,7 @@
 #include "engine/terrain/kaSun.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainLayer.h"
-#include "tests/editor/EditorDialogHarness.h"
+#include "tests/support/editor/EditorDialogHarness.h"
 
 #include <gtest/gtest.h>
 
