@@ -190,6 +190,10 @@ public:
     std::string GetHighScorePlayer(const std::string& mapPath) const;
     void SetHighScore(const std::string& mapPath, const std::string& player, int32_t score);
 
+    // The course path under which a run's scores are recorded; the screens set it with the course.
+    std::string GetLevelPath() const { return m_LevelPath; }
+    void SetLevelPath(const std::string& path) { m_LevelPath = path; }
+
     WorldInfo* GetWorldInfo(int32_t index) const;
     int32_t GetWorldCount() const { return static_cast<int32_t>(m_Worlds.size()); }
     const SongInfo* GetSong(int32_t index) const;
@@ -298,6 +302,7 @@ private:
     // Profile files the game has read or written, by compared path: the only files a save may remove.
     std::map<std::string, std::string> m_PlayerFiles;
     std::vector<std::unique_ptr<GHighScores>> m_HighScores;
+    std::string m_LevelPath;
     std::vector<std::unique_ptr<WorldInfo>> m_Worlds;
     std::vector<std::unique_ptr<SongInfo>> m_Songs;
     std::vector<std::string> m_CareerLevels;

@@ -20,6 +20,8 @@ public:
     void SetGameMode(int32_t mode) { m_GameMode = mode; }
     HudWindow* GetHudWindow() const { return m_pHudWindow; }
     void SetHudWindow(HudWindow* hud) { m_pHudWindow = hud; }
+    // Adds to the signed-in player's run points and shows the run's total on the HUD.
+    void AddPoints(int points);
 
 private:
     int32_t m_GameMode = kDefaultGameMode;
