@@ -233,7 +233,8 @@ bool SampleModels::_Prop(const std::string& name, const std::string& stem, uint3
     materials.Append(Material(name, stem + ".tga", diffuse));
     KM_ObjectList objects;
     objects.Append(Geo(name, 0, build));
-    objects.Append(std::move(primitive));
+    if (primitive)
+        objects.Append(std::move(primitive));
     return WriteModel(_Prepare(folder + stem + ".kmf"), stem, materials, objects) &&
            _Texture(folder, stem + ".tga", seed);
 }
@@ -739,5 +740,5 @@ bool SampleModels::_Sign()
 bool SampleModels::WriteAll()
 {
     return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Car(true) && _Wheel() && _Motorcycle() && _Rider() &&
-           _Arena() && _LampPost() && _Sign();
+           _Arena() && _LampPost() && _Sign() && _GearModels();
 }

@@ -48,6 +48,14 @@ public:
     // The wheel descriptor's one bone, at its hub.
     static constexpr const char* kWheelHubBone = "Hub";
 
+    // The course gear: square pads and plates this wide, the token's and the barrel's sizes.
+    static constexpr float kGearPadSide = 4.0f;
+    static constexpr float kGearPadHeight = 0.05f;
+    static constexpr float kGearPlateHeight = 0.2f;
+    static constexpr float kTokenRadius = 0.5f;
+    static constexpr float kBarrelRadius = 0.5f;
+    static constexpr float kBarrelHeight = 1.2f;
+
     explicit SampleModels(const std::string& root) : m_Root(root) {}
 
     bool WriteAll();
@@ -68,8 +76,10 @@ private:
     bool _Arena();
     bool _LampPost();
     bool _Sign();
+    bool _GearModels();
 
-    // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape.
+    // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape
+    // (none when null).
     bool _Prop(const std::string& name, const std::string& stem, uint32_t diffuse,
                const std::function<void(MeshKit&)>& build, std::unique_ptr<KM_Primitive> primitive,
                unsigned seed);

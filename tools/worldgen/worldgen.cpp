@@ -1,6 +1,7 @@
-// worldgen [FOLDER]: writes the sample init data and the sample course under FOLDER (the current folder
-// by default).
+// worldgen [FOLDER]: writes the sample init data, the sample courses, the stunt yard and the stunt shop's
+// items under FOLDER (the current folder by default).
 #include "tools/worldgen/SampleWorld.h"
+#include "tools/worldgen/StuntYard.h"
 
 #include <cstdio>
 
@@ -11,8 +12,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: worldgen [FOLDER]\n");
         return 2;
     }
-    SampleWorld world(argc == 2 ? argv[1] : ".");
-    if (!world.WriteAll())
+    const char* root = argc == 2 ? argv[1] : ".";
+    SampleWorld world(root);
+    StuntYard yard(root);
+    if (!world.WriteAll() || !yard.WriteAll())
     {
         std::fprintf(stderr, "worldgen: could not write the sample world\n");
         return 1;

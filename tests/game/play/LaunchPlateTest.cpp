@@ -33,7 +33,9 @@ TEST_F(LaunchPlateTest, OnlyTheVehiclesLaunchMaterialLaunches)
         EXPECT_EQ(m_Vehicle->GetLaunchTime() > 0.0f, c.launches);
         EXPECT_EQ(plate->GetCooldown() > 0.0f, c.launches);
         if (c.launches)
+        {
             EXPECT_NEAR(m_Vehicle->GetLaunchForce(), 40.0f * m_Vehicle->GetMass().mass, 1e-3);
+        }
     }
 }
 

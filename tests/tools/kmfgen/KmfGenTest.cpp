@@ -12,6 +12,7 @@
 #include "engine/model/KM_Texture.h"
 #include "tests/support/TempDir.h"
 #include "tests/tools/support/FileTree.h"
+#include "tools/kmfgen/SampleModels.h"
 
 #include <gtest/gtest.h>
 
@@ -99,8 +100,9 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    // The charger adds its model, skeleton and descriptor.
-    EXPECT_EQ(first.size(), 46u);
+    // The charger adds its model, skeleton and descriptor; the six gear models add a model and a texture
+    // each.
+    EXPECT_EQ(first.size(), 58u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -154,11 +156,44 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
     }
     EXPECT_EQ(arena->GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 9u * 7u + 4u * 24u);
 
-    for (const char* name :
-         {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf", "car/car.kmf",
-          "car/wheel.kmf", "motorcycle/motorcycle.kmf", "motorcycle/rider.kmf", "arena/arena.kmf",
-          "sign/sign.kmf"})
+    for (const char* name : {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf",
+                             "car/car.kmf", "car/wheel.kmf", "motorcycle/motorcycle.kmf",
+                             "motorcycle/rider.kmf", "arena/arena.kmf", "sign/sign.kmf"})
         ExpectFrontFacing(*Load(name), name);
+}
+
+TEST_F(KmfGenTest, GearModelsCarryTheirSurfacesAndTheTokenNone)
+{
+    const struct
+    {
+        const char* file;
+        const char* primitive;
+        uint32_t type;
+    } gear[] = {{"launchplate/launchplate.kmf", "PRIM_LaunchPlate", 0u},
+                {"barrel/barrel.kmf", "PRIM_Barrel", 2u},
+                {"mudpad/mudpad.kmf", "PRIM_MudPad", 0u},
+                {"oilpad/oilpad.kmf", "PRIM_OilPad", 0u},
+                {"gratepad/gratepad.kmf", "PRIM_GratePad", 0u}};
+    for (const auto& g : gear)
+    {
+        SCOPED_TRACE(g.file);
+        auto model = Load(g.file);
+        EXPECT_EQ(model->GetGeoObjectCount(), 1);
+        ASSERT_EQ(model->GetPrimitiveCount(), 1);
+        EXPECT_EQ(model->GetPrimitive(0)->GetName(), g.primitive);
+        EXPECT_EQ(model->GetPrimitive(0)->m_PrimitiveType, g.type);
+        ExpectFrontFacing(*model, g.file);
+    }
+    // The pads are flat: a box primitive standing on its base, as wide as the pad.
+    auto mud = Load("mudpad/mudpad.kmf");
+    EXPECT_EQ(mud->GetPrimitive(0)->m_Width, SampleModels::kGearPadSide);
+    EXPECT_EQ(mud->GetPrimitive(0)->m_Length, SampleModels::kGearPadHeight);
+    EXPECT_EQ(mud->GetPrimitive(0)->m_Offset[1], -SampleModels::kGearPadHeight / 2);
+    // The power-up gives the token the sphere a car passes through; a primitive of its own would be solid.
+    auto token = Load("powerup/powerup.kmf");
+    EXPECT_EQ(token->GetGeoObjectCount(), 1);
+    EXPECT_EQ(token->GetPrimitiveCount(), 0);
+    ExpectFrontFacing(*token, "powerup");
 }
 
 TEST_F(KmfGenTest, TextureRowsRunBottomUp)
@@ -337,7 +372,7 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 25);
+    EXPECT_EQ(files, 31);
 }
 
 TEST_F(KmfGenTest, TheChargerIsTheCarWithEmitterBonesAndALaunchSurface)
@@ -368,5 +403,6 @@ TEST_F(KmfGenTest, TheChargerIsTheCarWithEmitterBonesAndALaunchSurface)
     std::ifstream descriptor(s_Root->File(kModels + "car/charger.xml"));
     std::ostringstream text;
     text << descriptor.rdbuf();
-    EXPECT_NE(text.str().find("<Skeleton>resources/models/car/charger_skeleton.kmf</Skeleton>"), std::string::npos);
+    EXPECT_NE(text.str().find("<Skeleton>resources/models/car/charger_skeleton.kmf</Skeleton>"),
+              std::string::npos);
 }
