@@ -102,6 +102,10 @@ int Sample(const std::string& folder)
     ok = WriteSample(folder, "UI/vehicles/charger.bmp",
                      ProceduralImage::CarSide(256, 128, 0xFFC81E1E, 0xFF8CB4DC, 0xFF506040)) &&
          ok;
+    // The motorcycle's picture on the vehicle screen.
+    ok = WriteSample(folder, "UI/vehicles/motorcycle.bmp",
+                     ProceduralImage::CarSide(256, 128, 0xFFE08C14, 0xFF8CB4DC, 0xFF506040)) &&
+         ok;
     return ok ? 0 : 1;
 }
 

@@ -5,6 +5,8 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -59,6 +61,100 @@ void AppendMaterial(TiXmlElement* root, const char* id, float friction, float da
     }
 }
 
+// A named joint of a kind (its suspension and stops) for a vehicle's wheel.
+void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
+                      const std::string& name)
+{
+    TiXmlElement* record = AppendElement(root, "initData");
+    AppendTextElement(record, "uniqueID", id);
+    AppendTextElement(record, "dataType", "Entity");
+    AppendTextElement(record, "include", kind);
+    AppendTextElement(AppendElement(record, "data"), "name", name);
+}
+
+// The motorcycle on two cycle wheels, its rider held at the seat, and the rag doll that replaces the rider:
+// a pelvis body with a limb hung at each other bone by a ball joint, each limb moving its bone.
+void AppendMotorcycleRecords(TiXmlElement* root)
+{
+    TiXmlElement* wheel = AppendRecord(root, "BikeWheel", "Entity");
+    AppendTextElement(wheel, "classType", "tvCycleWheel");
+    AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
+    AppendTextElement(wheel, "wheelMaterial", "Tyre");
+    AppendNamedJoint(root, "BikeJointFront", "CarFrontJoint", "Front");
+    AppendNamedJoint(root, "BikeJointRear", "CarRearJoint", "Rear");
+
+    TiXmlElement* bike = AppendRecord(root, StuntYard::kMotorcycleRecord, "Entity");
+    AppendTextElement(bike, "classType", "MotorCycle");
+    AppendTextElement(bike, "kmfFilename", std::string(kModels) + "motorcycle/motorcycle.xml");
+    AppendFloatElement(bike, "mass", 3.0f);
+    AppendFloatElement(bike, "maxSpeed", 40.0f);
+    const struct
+    {
+        const char* joint;
+        const char* bone;
+        const char* record;
+    } wheels[] = {{"Front", "HubFront", "BikeJointFront"}, {"Rear", "HubRear", "BikeJointRear"}};
+    for (const auto& w : wheels)
+    {
+        TiXmlElement* joint = AppendElement(bike, "joint");
+        AppendTextElement(joint, "jointClass", "kaHinge2Joint");
+        AppendTextElement(joint, "childClass", "tvCycleWheel");
+        AppendTextElement(joint, "childInitID", "BikeWheel");
+        AppendTextElement(joint, "parentBone", w.bone);
+        AppendTextElement(joint, "childBone", "Hub");
+        AppendTextElement(joint, "jointInitID", w.record);
+    }
+    AppendTextElement(AppendElement(bike, "steering"), "joint", "Front");
+    AppendTextElement(AppendElement(bike, "power"), "joint", "Rear");
+    AppendTextElement(bike, "startSound", "Resources/Sounds/Game/Engine/start.wav");
+    AppendTextElement(bike, "loopSound", "Resources/Sounds/Game/Engine/loop.wav");
+    AppendTextElement(bike, "stopSound", "Resources/Sounds/Game/Engine/stop.wav");
+    AppendFloatElement(bike, "rollSpeed", 4.0f);
+    AppendFloatElement(bike, "topSpeed", 40.0f);
+    AppendFloatElement(bike, "drivingTorqueRate", 40.0f);
+    AppendTextElement(bike, "forkModel", std::string(kModels) + "motorcycle/fork.xml");
+    AppendTextElement(bike, "forkBone", "forkBone");
+    AppendTextElement(bike, "wheelModel", std::string(kModels) + "car/wheel.xml");
+    AppendTextElement(bike, "wheelBone", "wheelBone");
+    AppendTextElement(AppendElement(bike, "rider"), "kmfFilename",
+                      std::string(kModels) + "motorcycle/rider.xml");
+    AppendTextElement(bike, "parentBone", "parentBone");
+    AppendTextElement(bike, "childBone", "Saddle");
+    AppendTextElement(bike, "ragdollInitID", StuntYard::kRagdollRecord);
+
+    TiXmlElement* limb = AppendRecord(root, "RagdollLimb", "Entity");
+    AppendTextElement(limb, "kmfFilename", std::string(kModels) + "ragdoll/limb.xml");
+    AppendFloatElement(limb, "mass", 0.3f);
+    // The rag doll's record names its own model: the bike's "kmfFilename" is the bike's.
+    TiXmlElement* doll = AppendRecord(root, StuntYard::kRagdollRecord, "Entity");
+    AppendTextElement(doll, "kmfFilename", std::string(kModels) + "ragdoll/ragdoll.xml");
+    AppendFloatElement(doll, "mass", 1.0f);
+    const char* const limbs[] = {"Spine", "Head", "L Thigh", "L Calf", "R Thigh", "R Calf"};
+    for (const char* name : limbs)
+    {
+        const std::string bone = std::string("Bip01 ") + name;
+        std::string id = std::string("RagdollJoint") + name;
+        id.erase(std::remove(id.begin(), id.end(), ' '), id.end());
+        TiXmlElement* record = AppendRecord(root, id, "Entity");
+        AppendTextElement(record, "name", bone);
+        TiXmlElement* joint = AppendElement(doll, "joint");
+        AppendTextElement(joint, "jointClass", "kaBallJoint");
+        AppendTextElement(joint, "childClass", "kaEntityPhysical");
+        AppendTextElement(joint, "childInitID", "RagdollLimb");
+        AppendTextElement(joint, "parentBone", bone);
+        AppendTextElement(joint, "childBone", "Limb");
+        AppendBoolElement(joint, "hideModel", true);
+        AppendTextElement(joint, "jointInitID", id);
+    }
+    for (const char* name : limbs)
+    {
+        const std::string bone = std::string("Bip01 ") + name;
+        TiXmlElement* control = AppendElement(doll, "boneControl");
+        AppendTextElement(control, "boneName", bone);
+        AppendTextElement(control, "jointName", bone);
+    }
+}
+
 void AppendPowerUp(TiXmlElement* root, const char* id, int kind, int value, int hideTime)
 {
     TiXmlElement* data = AppendGear(root, id, "PowerUp", "powerup/powerup.kmf");
@@ -91,6 +187,7 @@ const std::vector<StuntYard::Placed>& StuntYard::Entities()
         {"BallProp", "Ball", "ball/ball.kmf", 20.0f, 0.5f, 12.0f},
         {"BoxProp", "Box", "crate/crate.kmf", 23.0f, 0.5f, 12.0f},
         {"CylinderProp", "Cylinder", "cylinder/cylinder.kmf", 26.0f, 0.5f, 12.0f},
+        {"RagdollBar", "kaEntityPhysical", "crate/crate.kmf", 20.0f, 0.5f, 0.0f},
     };
     return entities;
 }
@@ -102,6 +199,7 @@ const std::vector<StuntYard::Item>& StuntYard::ShopItems()
         {"explosive_barrel.xml", "Explosive Barrel", "ExplosiveBarrel", 15},
         {"box_prop.xml", "Loose Box", "BoxProp", 5},
         {"ball_prop.xml", "Loose Ball", "BallProp", 0},
+        {"motorcycle.xml", "Motorcycle", StuntYard::kMotorcycleRecord, 25},
     };
     return items;
 }
@@ -173,6 +271,13 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
     AppendPowerUp(root, "RepairToken", 4, 0, 20);
     AppendPowerUp(root, "JumpToken", 5, 0, 10);
 
+    // A bar that throws a motorcycle's rider off.
+    AppendMaterial(root, StuntYard::kSwitchMaterial, 1.0f, 0.0f, nullptr);
+    TiXmlElement* bar = AppendGear(root, "RagdollBar", "kaEntityPhysical", "crate/crate.kmf");
+    AppendBoolElement(bar, "pinned", true);
+    AppendLookup(bar, StuntYard::kSwitchMaterial, "PRIM_Crate");
+    AppendMotorcycleRecords(root);
+
     AppendGear(root, "BallProp", "Ball", "ball/ball.kmf");
     AppendGear(root, "BoxProp", "Box", "crate/crate.kmf");
     AppendGear(root, "CylinderProp", "Cylinder", "cylinder/cylinder.kmf");
@@ -236,6 +341,12 @@ bool StuntYard::WriteAll()
     TiXmlDocument course;
     BuildCourse(course);
     bool ok = _Write(kInitDataFile, records) && _Write(kCourseFile, course);
+    // The motorcycle as the vehicle screen lists it.
+    TiXmlDocument bike;
+    TiXmlElement* vehicle = AppendElement(&bike, "vehicles");
+    AppendTextElement(vehicle, "initID", kMotorcycleRecord);
+    AppendTextElement(vehicle, "imagefile", kMotorcyclePicture);
+    ok = ok && _Write(kMotorcycleFile, bike);
     for (const Item& item : ShopItems())
     {
         TiXmlDocument document;

@@ -5,9 +5,9 @@
 
 class TiXmlDocument;
 
-// Writes the course gear's init data (its materials, the explosion's render state and one record per
-// gear, power-up kind and prop), the stunt yard course holding every one of them, and the stunt shop's
-// items, the same bytes on every run.
+// Writes the course gear's and the motorcycle's init data (its materials, the explosion's render state and
+// one record per gear, power-up kind and prop), the stunt yard course holding every one of them, and the
+// stunt shop's items, the same bytes on every run.
 class StuntYard
 {
 public:
@@ -16,6 +16,12 @@ public:
     static constexpr const char* kShopFolder = "data/stuntshop/";
     // The yard's own venue (the sample arena's model), so that the shop can lock it alone.
     static constexpr const char* kVenue = "StuntYard";
+    static constexpr const char* kSwitchMaterial = "SwitchToRagdoll";
+    // The motorcycle, its rag doll's record, its vehicle file and its picture (from imagetool's samples).
+    static constexpr const char* kMotorcycleRecord = "Motorcycle";
+    static constexpr const char* kRagdollRecord = "RiderRagdoll";
+    static constexpr const char* kMotorcycleFile = "data/vehicles/motorcycle.xml";
+    static constexpr const char* kMotorcyclePicture = "UI/vehicles/motorcycle.bmp";
     static constexpr const char* kExplosionTexture = "resources/particles/explosion.tga";
 
     // A placed record of the course: record, class, model (under the models folder), place.

@@ -3,21 +3,27 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/model/kaBillboard.h"
+#include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaRenderState.h"
+#include "engine/scene/kaEntityAttacher.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
 #include "game/Ball.h"
 #include "game/Box.h"
+#include "game/CarInfo.h"
 #include "game/Cylinder.h"
 #include "game/ExplosiveGear.h"
 #include "game/LaunchPlate.h"
+#include "game/MotorCycle.h"
 #include "game/MudPit.h"
 #include "game/OilSlick.h"
 #include "game/PowerGrate.h"
 #include "game/PowerUp.h"
+#include "game/RagDude.h"
 #include "game/ShopItem.h"
 #include "game/Tarvolin.h"
+#include "game/tvCycleWheel.h"
 #include "game/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
@@ -145,7 +151,7 @@ TEST_F(StuntYardCourseTest, TheRecordsGiveTheGearItsSurfacesSoundsAndBlast)
     }
 }
 
-TEST_F(StuntYardCourseTest, TheShopLocksTheYardAGearAPropAndGivesOneAway)
+TEST_F(StuntYardCourseTest, TheShopLocksTheYardAGearAPropAndTheMotorcycleAndGivesOneAway)
 {
     std::set<std::string> locked;
     int free = 0;
@@ -159,12 +165,64 @@ TEST_F(StuntYardCourseTest, TheShopLocksTheYardAGearAPropAndGivesOneAway)
     }
     EXPECT_EQ(free, 1);
     EXPECT_EQ(locked.count(StuntYard::kVenue), 1u);
-    // Every other locked name is a record the yard places.
-    std::set<std::string> placed;
+    // The motorcycle is locked too; every other locked name is a record the yard places.
+    EXPECT_EQ(locked.count(StuntYard::kMotorcycleRecord), 1u);
+    std::set<std::string> placed = {StuntYard::kMotorcycleRecord};
     for (const StuntYard::Placed& entity : StuntYard::Entities())
         placed.insert(entity.record);
     for (const std::string& name : locked)
         EXPECT_TRUE(name == StuntYard::kVenue || placed.count(name) == 1) << name;
+}
+
+TEST_F(StuntYardCourseTest, TheMotorcycleRidesOnCycleWheelsWithItsRiderAndThrowsARagdollOnTheBar)
+{
+    CarInfo info;
+    ASSERT_TRUE(info.Load(StuntYard::kMotorcycleFile));
+    EXPECT_EQ(info.GetInitId(), StuntYard::kMotorcycleRecord);
+
+    tvVehicle* vehicle = Tarvolin::LoadVehicleEntity(&m_World, info.GetInitId());
+    auto* bike = dynamic_cast<MotorCycle*>(vehicle);
+    ASSERT_NE(bike, nullptr);
+    ASSERT_EQ(bike->GetWheels().size(), 2u);
+    for (kaWheel* wheel : bike->GetWheels())
+    {
+        auto* cycleWheel = dynamic_cast<tvCycleWheel*>(wheel);
+        ASSERT_NE(cycleWheel, nullptr);
+        EXPECT_EQ(cycleWheel->GetMotorCycle(), bike);
+    }
+    EXPECT_EQ(bike->GetSteeringJoints().size(), 1u);
+    EXPECT_EQ(bike->GetPowerJoints().size(), 1u);
+    EXPECT_NE(bike->GetForkAttachment(), nullptr);
+    EXPECT_NE(bike->GetWheelAttachment(), nullptr);
+    ASSERT_NE(bike->GetRider(), nullptr);
+    ASSERT_NE(bike->GetRider()->GetModel(), nullptr);
+    EXPECT_GE(bike->GetRider()->GetBoneIndex(bike->GetChildBone()), 0);
+    EXPECT_GE(bike->GetBoneIndex(bike->GetParentBone()), 0);
+    ASSERT_NE(bike->GetRiderAttacher(), nullptr);
+    EXPECT_EQ(bike->GetRiderAttacher()->GetOtherEntity(bike), bike->GetRider());
+
+    // The reset makes the hidden rag doll: a pelvis with a limb at each other bone.
+    bike->SpawnRagdoll();
+    RagDude* ragdoll = bike->GetRagdoll();
+    ASSERT_NE(ragdoll, nullptr);
+    EXPECT_FALSE(ragdoll->IsVisible());
+    EXPECT_GE(ragdoll->GetBoneIndex(MotorCycle::kRagdollRootBone), 0);
+    EXPECT_EQ(ragdoll->GetJoints().size(), 6u);
+    EXPECT_EQ(ragdoll->GetDependents().size(), 6u);
+
+    // Riding into the bar throws the rider.
+    kaMaterial bar;
+    bar.Load(StuntYard::kSwitchMaterial);
+    bike->SetBodyEnabled(true);
+    bike->Update(2.0f);
+    dBodySetLinearVel(bike->GetBody(), 0.0, 0.0, -10.0);
+    bike->Update(0.01f);
+    ASSERT_EQ(bike->GetFeetState(), MotorCycle::kRiding);
+    bike->OnCollide(nullptr, nullptr, &bar);
+    bike->Update(0.01f);
+    EXPECT_TRUE(bike->IsRagdolled());
+    EXPECT_TRUE(ragdoll->IsVisible());
+    EXPECT_FALSE(bike->GetRider()->IsVisible());
 }
 
 } // namespace

@@ -101,8 +101,8 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
     // The charger adds its model, skeleton and descriptor; the six gear models add a model and a texture
-    // each.
-    EXPECT_EQ(first.size(), 58u);
+    // each; the fork, the rag doll and its limb a model, a skeleton, a texture and a descriptor each.
+    EXPECT_EQ(first.size(), 70u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -196,6 +196,56 @@ TEST_F(KmfGenTest, GearModelsCarryTheirSurfacesAndTheTokenNone)
     ExpectFrontFacing(*token, "powerup");
 }
 
+TEST_F(KmfGenTest, TheMotorcycleHangsItsPartsOnBonesAndTheRagdollHasTheRidersShape)
+{
+    auto bike =
+        KM_FileReader::ReadSkeleton(s_Root->File(kModels + "motorcycle/motorcycle_skeleton.kmf").c_str());
+    ASSERT_NE(bike, nullptr);
+    std::set<std::string> bones;
+    for (const auto& bone : bike->m_Bones)
+        bones.insert(bone.second.name);
+    for (const auto& point : SampleModels::kMotorcycleBones)
+        EXPECT_EQ(bones.count(point.bone), 1u) << point.bone;
+    EXPECT_EQ(bones.count("Root"), 1u);
+
+    auto rider = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "motorcycle/rider_skeleton.kmf").c_str());
+    ASSERT_NE(rider, nullptr);
+    bool saddle = false;
+    for (const auto& bone : rider->m_Bones)
+        if (bone.second.name == SampleModels::kRiderSaddleBone)
+        {
+            saddle = true;
+            EXPECT_TRUE(bone.second.weights.empty());
+            EXPECT_EQ(bone.second.parentName, "Hips");
+        }
+    EXPECT_TRUE(saddle);
+
+    auto doll = Load("ragdoll/ragdoll.kmf");
+    auto riderModel = Load("motorcycle/rider.kmf");
+    EXPECT_EQ(doll->GetGeoObject(0)->m_Mesh.m_Vertices.size(),
+              riderModel->GetGeoObject(0)->m_Mesh.m_Vertices.size());
+    ASSERT_EQ(doll->GetPrimitiveCount(), 1);
+    ExpectFrontFacing(*doll, "ragdoll");
+    auto dollSkeleton =
+        KM_FileReader::ReadSkeleton(s_Root->File(kModels + "ragdoll/ragdoll_skeleton.kmf").c_str());
+    ASSERT_NE(dollSkeleton, nullptr);
+    std::set<std::string> dollBones;
+    for (const auto& bone : dollSkeleton->m_Bones)
+    {
+        dollBones.insert(bone.second.name);
+        // Every bone but the root hangs from another rag doll bone.
+        if (bone.second.name != "Bip01")
+            EXPECT_EQ(bone.second.parentName.rfind("Bip01", 0), 0u) << bone.second.name;
+    }
+    EXPECT_EQ(dollBones, std::set<std::string>(std::begin(SampleModels::kRagdollBones),
+                                               std::end(SampleModels::kRagdollBones)));
+    auto limb = Load("ragdoll/limb.kmf");
+    ASSERT_EQ(limb->GetPrimitiveCount(), 1);
+    EXPECT_EQ(limb->GetPrimitive(0)->m_Width, SampleModels::kRagdollLimbSize);
+    auto fork = Load("motorcycle/fork.kmf");
+    ExpectFrontFacing(*fork, "fork");
+}
+
 TEST_F(KmfGenTest, TextureRowsRunBottomUp)
 {
     auto crate = Load("crate/crate.kmf");
@@ -243,7 +293,8 @@ TEST_F(KmfGenTest, RiderHasASkinningSkeletonAndItsAnimations)
     auto skeleton =
         KM_FileReader::ReadSkeleton(s_Root->File(kModels + "motorcycle/rider_skeleton.kmf").c_str());
     ASSERT_NE(skeleton, nullptr);
-    EXPECT_EQ(skeleton->m_Bones.size(), 7u);
+    // Seven boxes' bones and the saddle the bike holds the rider by.
+    EXPECT_EQ(skeleton->m_Bones.size(), 8u);
     std::set<int32_t> weighted;
     for (const auto& bone : skeleton->m_Bones)
         for (const auto& weight : bone.second.weights)
@@ -372,7 +423,7 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 31);
+    EXPECT_EQ(files, 37);
 }
 
 TEST_F(KmfGenTest, TheChargerIsTheCarWithEmitterBonesAndALaunchSurface)
