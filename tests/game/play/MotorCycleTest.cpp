@@ -293,6 +293,45 @@ TEST_F(MotorCycleTest, AWheelKnockThrowsByItsAngleToTheUpAxisAfterTenDamage)
     }
 }
 
+TEST_F(MotorCycleTest, AKnockAlongATiltedBikesUpAxisThrowsNoOne)
+{
+    // Rounding may carry the cosine a hair past 1 for a tilted bike; the knock still counts as straight up.
+    for (float angle : {0.3f, 0.7f, 1.1f, 2.9f})
+    {
+        SCOPED_TRACE(angle);
+        platform::Quaternion tilt;
+        const Vector3 axis(0.6f, 0.0f, 0.8f);
+        platform::QuaternionRotationAxis(&tilt, &axis, angle);
+        m_Bike->SetRotation(tilt);
+        Riding();
+        Knock(*m_CycleWheels[0], m_Bike->GetUpAxis() * 150.0f);
+        EXPECT_TRUE(m_Bike->IsMounted());
+        EXPECT_EQ(m_Bike->GetDamage(), 0.0f);
+    }
+}
+
+TEST_F(MotorCycleTest, WithoutARagdollModelTheResetStillPutsTheRiderBackAndTheBikeDrives)
+{
+    m_Bike->SetRagdollModel(nullptr);
+    Riding();
+    m_Bike->OnCollide(nullptr, nullptr, m_Bar);
+    m_Bike->Update(0.01f);
+    ASSERT_TRUE(m_Bike->IsRagdolled());
+    m_Bike->SpawnRagdoll();
+    EXPECT_EQ(m_Bike->GetRagdoll(), nullptr);
+    EXPECT_TRUE(m_Bike->IsMounted());
+    EXPECT_TRUE(m_Bike->GetRider()->IsVisible());
+    EXPECT_EQ(m_World.GetSelectedEntity(), m_Bike);
+    EXPECT_EQ(m_Bike->GetGraceTime(), MotorCycle::kResetGrace);
+    m_Bike->Update(2.0f);
+    EXPECT_TRUE(m_Bike->IsCollidable());
+    // With no rag doll there is no throw.
+    Riding();
+    m_Bike->OnCollide(nullptr, nullptr, m_Bar);
+    m_Bike->Update(0.01f);
+    EXPECT_TRUE(m_Bike->IsMounted());
+}
+
 TEST_F(MotorCycleTest, AKnockOnAMaterialWithoutImpactDamageThrowsNoOne)
 {
     TiXmlDocument document;
