@@ -130,17 +130,19 @@ MotorCycle::~MotorCycle()
 {
     _DestroyAnchor();
     _ReleaseHungModels();
-    if (m_pWorld)
-    {
-        for (kaEntity* entity : {static_cast<kaEntity*>(m_pAttacher), static_cast<kaEntity*>(m_pRider),
-                                 static_cast<kaEntity*>(m_pRagdoll)})
-            if (entity && _InWorld(entity))
-                m_pWorld->DeleteEntity(entity, false);
-    }
-    else
+    // A rider the world never took is the bike's alone.
+    if (!m_RiderInWorld)
     {
         delete m_pRider;
+        m_pRider = nullptr;
     }
+    if (!m_pWorld)
+        return;
+    // While the world clears itself its list is empty: it destroys them itself.
+    for (kaEntity* entity : {static_cast<kaEntity*>(m_pAttacher), static_cast<kaEntity*>(m_pRider),
+                             static_cast<kaEntity*>(m_pRagdoll)})
+        if (entity && _InWorld(entity))
+            m_pWorld->DeleteEntity(entity, false);
 }
 
 bool MotorCycle::_InWorld(const kaEntity* entity) const
@@ -206,12 +208,18 @@ void MotorCycle::Initialize()
             cycleWheel->SetMotorCycle(this);
     if (!m_pRider || !m_pWorld)
         return;
-    if (!_InWorld(m_pRider))
-        m_pWorld->AddEntity(m_pRider, true, true);
+    // A locked world queues it and owns it from then on.
+    if (!m_RiderInWorld)
+        m_RiderInWorld = m_pWorld->AddEntity(m_pRider, true, true) || m_pWorld->IsLocked();
     if (!m_pAttacher)
     {
         m_pAttacher = new kaEntityAttacher;
-        m_pWorld->AddEntity(m_pAttacher, true, true);
+        if (!m_pWorld->AddEntity(m_pAttacher, true, true) && !m_pWorld->IsLocked())
+        {
+            delete m_pAttacher;
+            m_pAttacher = nullptr;
+            return;
+        }
     }
     m_pAttacher->Attach(this, m_ParentBone, m_pRider, m_ChildBone);
 }
@@ -351,7 +359,7 @@ RagDude* MotorCycle::_MakeRagdoll()
     if (!model)
         return nullptr;
     auto* ragdoll = new RagDude;
-    if (!m_pWorld->AddEntity(ragdoll, true, true))
+    if (!m_pWorld->AddEntity(ragdoll, true, true) && !m_pWorld->IsLocked())
     {
         delete ragdoll;
         if (g_pModelManager)

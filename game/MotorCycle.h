@@ -155,6 +155,7 @@ protected:
     int32_t m_FeetState = kFeetDown;
     // Shown while riding; the world holds it, the bike takes it out with itself.
     kaEntityModel* m_pRider = nullptr;
+    bool m_RiderInWorld = false;
     // Shown while ragdolled; likewise.
     RagDude* m_pRagdoll = nullptr;
     kaEntityAttacher* m_pAttacher = nullptr;
