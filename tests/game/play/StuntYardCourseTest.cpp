@@ -1,7 +1,10 @@
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
+#include "engine/core/kaClock.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
+#include "engine/model/kaAnimationChannel.h"
+#include "engine/model/kaAnimationFade.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
@@ -26,6 +29,7 @@
 #include "game/tvCycleWheel.h"
 #include "game/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
+#include "platform/system/ManualClock.h"
 #include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tools/worldgen/StuntYard.h"
@@ -56,6 +60,7 @@ public:
     {
         m_World.Clear();
         m_Models.DeleteAll();
+        _ResetClockState();
     }
 
     // The material a gear's first primitive was given.
@@ -223,6 +228,55 @@ TEST_F(StuntYardCourseTest, TheMotorcycleRidesOnCycleWheelsWithItsRiderAndThrows
     EXPECT_TRUE(bike->IsRagdolled());
     EXPECT_TRUE(ragdoll->IsVisible());
     EXPECT_FALSE(bike->GetRider()->IsVisible());
+}
+
+TEST_F(StuntYardCourseTest, TheRidersFeetFadeDownAndUpWithTheBikesSpeed)
+{
+    auto* bike =
+        dynamic_cast<MotorCycle*>(Tarvolin::LoadVehicleEntity(&m_World, StuntYard::kMotorcycleRecord));
+    ASSERT_NE(bike, nullptr);
+    bike->SpawnRagdoll();
+    bike->SetBodyEnabled(true);
+    kaModel* rider = bike->GetRider()->GetModel();
+    ASSERT_NE(rider, nullptr);
+    struct Step
+    {
+        float speed;
+        int32_t feet;
+        const char* shown;
+        const char* faded;
+        float fadeTime;
+    } steps[] = {{2.0f, MotorCycle::kFeetUp, "FeetUp", nullptr, MotorCycle::kFeetUpFade},
+                 {0.0f, MotorCycle::kFeetDown, "FeetDown", "FeetUp", MotorCycle::kFeetDownFade},
+                 {3.0f, MotorCycle::kFeetUp, "FeetUp", "FeetDown", MotorCycle::kFeetUpFade}};
+    platform::ManualClock clock;
+    _ResetClockState();
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.speed);
+        // Each step's fades have run their course before the next begins.
+        clock.AdvanceSeconds(1.0);
+        rider->UpdateAnimation();
+        dBodySetLinearVel(bike->GetBody(), 0.0, 0.0, -step.speed);
+        bike->Update(0.01f);
+        ASSERT_EQ(bike->GetFeetState(), step.feet);
+        const auto& channels = rider->GetChannels();
+        const kaAnimationChannel* feet = nullptr;
+        for (const auto& channel : channels)
+            if (channel->m_Number == MotorCycle::kFeetChannel)
+                feet = channel.get();
+        ASSERT_NE(feet, nullptr);
+        const kaAnimationFade* shown = feet->FindFade(step.shown);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->m_FadeFinal, 1.0f);
+        if (step.faded)
+        {
+            const kaAnimationFade* faded = feet->FindFade(step.faded);
+            ASSERT_NE(faded, nullptr);
+            EXPECT_EQ(faded->m_FadeFinal, 0.0f);
+            EXPECT_EQ(faded->m_FadeTime, step.fadeTime);
+        }
+    }
 }
 
 } // namespace
