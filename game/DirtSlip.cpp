@@ -1,7 +1,7 @@
 #include "game/DirtSlip.h"
 
 #include "engine/core/kaRandom.h"
-#include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/scene/EntityFactory.h"
 
 #include <tinyxml.h>
@@ -13,13 +13,10 @@ KA_ENTITY_CLASS_RECORD_DEFINITION(DirtSlip, "DirtSlip")
 namespace
 {
 
-const EntityFactory::Registration s_Registration(DirtSlip::StaticClassInfo(), &EntityFactory::Create<DirtSlip>);
+const EntityFactory::Registration s_Registration(DirtSlip::StaticClassInfo(),
+                                                 &EntityFactory::Create<DirtSlip>);
 
-void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementFloat(child);
-}
+using kaXmlValues::ReadFloatOrThrow;
 
 } // namespace
 
@@ -32,9 +29,9 @@ void DirtSlip::ReadXml(const TiXmlElement* element)
     kaWheelEmitter::ReadXml(element);
     if (!element)
         return;
-    ReadFloat(element, "startForVariance", m_DustStartSpread);
-    ReadFloat(element, "scale", m_DustScale);
-    ReadFloat(element, "scaleVar", m_DustScaleSpread);
+    ReadFloatOrThrow(element, "startForVariance", m_DustStartSpread);
+    ReadFloatOrThrow(element, "scale", m_DustScale);
+    ReadFloatOrThrow(element, "scaleVar", m_DustScaleSpread);
 }
 
 void DirtSlip::SetIntensity(float intensity)

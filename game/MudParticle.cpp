@@ -1,7 +1,7 @@
 #include "game/MudParticle.h"
 
 #include "engine/core/kaRandom.h"
-#include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/scene/EntityFactory.h"
 
 #include <tinyxml.h>
@@ -14,11 +14,7 @@ namespace
 const EntityFactory::Registration s_Registration(MudParticle::StaticClassInfo(),
                                                  &EntityFactory::Create<MudParticle>);
 
-void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementFloat(child);
-}
+using kaXmlValues::ReadFloatOrThrow;
 
 } // namespace
 
@@ -31,9 +27,9 @@ void MudParticle::ReadXml(const TiXmlElement* element)
     kaWheelEmitter::ReadXml(element);
     if (!element)
         return;
-    ReadFloat(element, "startForVariance", m_StartSpread);
-    ReadFloat(element, "scale", m_Scale);
-    ReadFloat(element, "scaleVar", m_ScaleSpread);
+    ReadFloatOrThrow(element, "startForVariance", m_StartSpread);
+    ReadFloatOrThrow(element, "scale", m_Scale);
+    ReadFloatOrThrow(element, "scaleVar", m_ScaleSpread);
 }
 
 void MudParticle::_Spread(kaParticle& particle) const
@@ -51,7 +47,8 @@ void MudParticle::InitParticle(int32_t index)
     kaParticle& particle = GetParticle(index);
     particle.m_Position = GetPosition();
     particle.m_Life = m_LifeTime;
-    particle.m_Velocity = platform::Vector3(0.0f, (RandomFloat() - 0.5f) * m_StartSpread + m_StartVelocityFor, 0.0f);
+    particle.m_Velocity =
+        platform::Vector3(0.0f, (RandomFloat() - 0.5f) * m_StartSpread + m_StartVelocityFor, 0.0f);
     particle.m_ScaleX = (RandomFloat() - 0.5f) * m_ScaleSpread + m_Scale;
     particle.m_ScaleY = (RandomFloat() - 0.5f) * m_ScaleSpread + m_Scale;
     _Spread(particle);

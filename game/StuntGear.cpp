@@ -35,7 +35,7 @@ StuntGear::~StuntGear()
 tvVehicle* StuntGear::PlayerVehicle()
 {
     auto* game = dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-    return game ? game->GetVehicle() : nullptr;
+    return game ? game->GetPlayerVehicle() : nullptr;
 }
 
 tvWheel* StuntGear::PlayerWheel(kaEntityPhysical* entity)

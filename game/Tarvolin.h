@@ -190,10 +190,6 @@ public:
     std::string GetHighScorePlayer(const std::string& mapPath) const;
     void SetHighScore(const std::string& mapPath, const std::string& player, int32_t score);
 
-    // The course path under which a run's scores are recorded; the screens set it with the course.
-    std::string GetLevelPath() const { return m_LevelPath; }
-    void SetLevelPath(const std::string& path) { m_LevelPath = path; }
-
     WorldInfo* GetWorldInfo(int32_t index) const;
     int32_t GetWorldCount() const { return static_cast<int32_t>(m_Worlds.size()); }
     const SongInfo* GetSong(int32_t index) const;
@@ -236,8 +232,29 @@ public:
     // added to the world, given its record, initialised, and stepped with its wheels after every physics
     // pass. Null, with nothing left in the world, when there is no record or its class is no vehicle.
     static tvVehicle* LoadVehicleEntity(kaPhysicsWorld* world, const std::string& vehicleName);
-    tvVehicle* GetVehicle() const { return m_pVehicle; }
-    void SetVehicle(tvVehicle* vehicle) { m_pVehicle = vehicle; }
+    tvVehicle* GetPlayerVehicle() const { return m_pVehicle; }
+    // The course world clears it when it is destroyed.
+    void SetPlayerVehicle(tvVehicle* vehicle) { m_pVehicle = vehicle; }
+
+    // What the screens choose before a course starts, and the services they query.
+    // 0 practice, 1 exhibition, 2 career's next level. While a course world exists the mode is the world's.
+    void SetGameMode(int32_t mode);
+    int32_t GetGameMode() const;
+    void SetSoundVolume(int32_t volume);
+    void SetMusicVolume(int32_t volume);
+    bool IsCareerLevel(const std::string& path) const;
+    bool IsShopLocked(const std::string& name) const;
+    // The lock rule of vehicles, courses and entities: locked by a shop item and not bought by the player.
+    bool IsLocked(const std::string& name) const;
+    // The course path scores are recorded under.
+    void SetLevelPath(const std::string& path) { m_LevelPath = path; }
+    std::string GetLevelPath() const { return m_LevelPath; }
+    // The world file a course start loads.
+    void SetLevelPathCopy(const std::string& path) { m_CourseFile = path; }
+    const std::string& GetLevelPathCopy() const { return m_CourseFile; }
+    void SetVehicleName(const std::string& name) { m_VehicleName = name; }
+    const std::string& GetVehicleName() const { return m_VehicleName; }
+    void ShowLoadingDialog(bool show);
 
 private:
     // The steps of Init after the graphics device exists.
@@ -302,7 +319,6 @@ private:
     // Profile files the game has read or written, by compared path: the only files a save may remove.
     std::map<std::string, std::string> m_PlayerFiles;
     std::vector<std::unique_ptr<GHighScores>> m_HighScores;
-    std::string m_LevelPath;
     std::vector<std::unique_ptr<WorldInfo>> m_Worlds;
     std::vector<std::unique_ptr<SongInfo>> m_Songs;
     std::vector<std::string> m_CareerLevels;
@@ -336,4 +352,8 @@ private:
     tvWorldSounds m_WorldSounds;
     // Owned by the course world.
     tvVehicle* m_pVehicle = nullptr;
+    int32_t m_GameMode = 0;
+    std::string m_CourseFile;
+    std::string m_LevelPath;
+    std::string m_VehicleName;
 };

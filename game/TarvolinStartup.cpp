@@ -1,5 +1,6 @@
 #include "game/Tarvolin.h"
 
+#include "editor/EditorPropertiesWindow.h"
 #include "engine/core/kaClock.h"
 #include "engine/gui/ProfilerWindow.h"
 #include "engine/gui/guiCursor.h"
@@ -9,6 +10,7 @@
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/gui/MessageBoxWindow.h"
+#include "game/screens/CourseOptions.h"
 #include "game/screens/CourseSummary.h"
 #include "game/screens/CreditsWindow.h"
 #include "game/screens/DebugWindow.h"
@@ -44,6 +46,8 @@ enum class WindowKind
     Credits,
     InGame,
     SaveWorld,
+    Properties,
+    CourseOptions,
 };
 
 struct WindowEntry
@@ -69,8 +73,8 @@ constexpr WindowEntry kWindows[] = {
     {"ui/common/coursesummary.kab", "Course Run Summary", WindowKind::Summary},
     {"UI/editor/mapeditor.kab", "Map Editor Window", WindowKind::Plain},
     {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::Plain},
-    {"UI/editor/properties.kab", "Editor Properties Window", WindowKind::Plain},
-    {"UI/tvEditor/course_options.kab", "Course Options Window", WindowKind::Plain},
+    {"UI/editor/properties.kab", "Editor Properties Window", WindowKind::Properties},
+    {"UI/tvEditor/course_options.kab", "Course Options Window", WindowKind::CourseOptions},
     {"UI/common/savegame.kab", "Save Game Window", WindowKind::Plain},
     {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Plain},
     {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
@@ -107,6 +111,12 @@ guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
         break;
     case WindowKind::SaveWorld:
         window = new MapSaveMenu(entry.layout);
+        break;
+    case WindowKind::Properties:
+        window = new EditorPropertiesWindow(entry.layout);
+        break;
+    case WindowKind::CourseOptions:
+        window = new CourseOptions(entry.layout, app);
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));

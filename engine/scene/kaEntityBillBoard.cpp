@@ -1,6 +1,7 @@
 #include "engine/scene/kaEntityBillBoard.h"
 
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/render/ka3DAlphaSorter.h"
 #include "engine/render/kaRenderState.h"
@@ -22,11 +23,7 @@ namespace
 const EntityFactory::Registration s_Registration(kaEntityBillBoard::StaticClassInfo(),
                                                  &EntityFactory::Create<kaEntityBillBoard>);
 
-void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementFloat(child);
-}
+using kaXmlValues::ReadFloatOrThrow;
 
 } // namespace
 
@@ -57,7 +54,7 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
         return;
     const std::string renderStateId = GetChildElementText("renderStateID", element);
     float scale = 0.0f;
-    ReadFloat(element, "scale", scale);
+    ReadFloatOrThrow(element, "scale", scale);
     bool fromBottom = false;
     if (const TiXmlElement* bottom = element->FirstChildElement("setPosFromBottom"))
         fromBottom = GetElementBool(bottom);
@@ -73,9 +70,9 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
     {
         // Each position starts at the origin: a missing coordinate is 0, not the previous one's.
         Vector3 position(0.0f, 0.0f, 0.0f);
-        ReadFloat(pos, "x", position.x);
-        ReadFloat(pos, "y", position.y);
-        ReadFloat(pos, "z", position.z);
+        ReadFloatOrThrow(pos, "x", position.x);
+        ReadFloatOrThrow(pos, "y", position.y);
+        ReadFloatOrThrow(pos, "z", position.z);
         auto* billboard = new kaBillboard;
         billboard->AddRef();
         billboard->SetScale(scale);

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/KM_Light.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaMesh.h"
@@ -17,6 +18,7 @@
 #include "engine/scene/kaEntityBillBoard.h"
 #include "engine/scene/kaParticleEmitterMgr.h"
 #include "engine/scene/kaWorld.h"
+#include "engine/scene/kaXmlRotation.h"
 
 #include <tinyxml.h>
 
@@ -41,12 +43,7 @@ Matrix Identity()
     return identity;
 }
 
-// A present child replaces the value; an absent one leaves it.
-void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementFloat(child);
-}
+using kaXmlValues::ReadFloatOrThrow;
 
 void AppendLine(std::vector<VERTEX_WORLDPOS_DIFFUSE>& vertices, const Vector3& from, const Vector3& to,
                 uint32_t color)
@@ -140,10 +137,10 @@ void kaEntityModel::_ReadBillboards(const TiXmlElement* element)
         float scaleMax = kDefaultBillboardScale;
         float offset = 0.0f;
         bool fromBottom = false;
-        ReadFloat(billboard, "scale", scale);
-        ReadFloat(billboard, "scaleMin", scaleMin);
-        ReadFloat(billboard, "scaleMax", scaleMax);
-        ReadFloat(billboard, "toCamOffset", offset);
+        ReadFloatOrThrow(billboard, "scale", scale);
+        ReadFloatOrThrow(billboard, "scaleMin", scaleMin);
+        ReadFloatOrThrow(billboard, "scaleMax", scaleMax);
+        ReadFloatOrThrow(billboard, "toCamOffset", offset);
         if (const TiXmlElement* bottom = billboard->FirstChildElement("posFromBottom"))
             fromBottom = GetElementBool(bottom);
         if (scale > 0.0f)
@@ -156,8 +153,8 @@ void kaEntityModel::_ReadBillboards(const TiXmlElement* element)
         if (const TiXmlElement* texOffset = billboard->FirstChildElement("texOffset"))
         {
             mode = kaEntityBillBoard::kAnchored;
-            ReadFloat(texOffset, "x", anchor[0]);
-            ReadFloat(texOffset, "y", anchor[1]);
+            ReadFloatOrThrow(texOffset, "x", anchor[0]);
+            ReadFloatOrThrow(texOffset, "y", anchor[1]);
         }
         const std::string renderState = GetChildElementText("renderStateID", billboard);
         for (const int32_t bone : _ReadBones(billboard))
@@ -192,35 +189,19 @@ kaParticleEmitterMgr* kaEntityModel::MakeEmitterManager()
 void kaEntityModel::_ReadRotation(const TiXmlElement* element)
 {
     Quaternion rotation = GetRotation();
-    if (const TiXmlElement* quaternion = element->FirstChildElement("quaternion"))
-    {
-        ReadFloat(quaternion, "x", rotation.x);
-        ReadFloat(quaternion, "y", rotation.y);
-        ReadFloat(quaternion, "z", rotation.z);
-        ReadFloat(quaternion, "w", rotation.w);
-    }
-    else
-    {
-        float pitch = 0.0f;
-        float yaw = 0.0f;
-        float roll = 0.0f;
-        ReadFloat(element, "pitch", pitch);
-        ReadFloat(element, "yaw", yaw);
-        ReadFloat(element, "roll", roll);
-        platform::QuaternionRotationYawPitchRoll(&rotation, yaw, pitch, roll);
-    }
+    kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::Throw);
     SetRotation(rotation);
 }
 
 void kaEntityModel::_ReadPosition(const TiXmlElement* element)
 {
     Vector3 position = GetPosition();
-    ReadFloat(element, "x", position.x);
-    ReadFloat(element, "z", position.z);
+    ReadFloatOrThrow(element, "x", position.x);
+    ReadFloatOrThrow(element, "z", position.z);
     if (m_SnapToTerrain)
         position.y = m_pWorld ? m_pWorld->GetGroundHeight(position.x, position.z) : 0.0f;
     else
-        ReadFloat(element, "y", position.y);
+        ReadFloatOrThrow(element, "y", position.y);
     SetPosition(position);
 }
 

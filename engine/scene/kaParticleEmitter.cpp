@@ -2,6 +2,7 @@
 
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/render/DynamicVB.h"
 #include "engine/render/StaticIB.h"
@@ -31,12 +32,7 @@ const EntityFactory::Registration s_Registration(kaParticleEmitter::StaticClassI
 
 using QuadVertex = VERTEX_WORLDPOS_DIFFUSE_UV;
 
-// A present child replaces the value; an absent one leaves it.
-void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementFloat(child);
-}
+using kaXmlValues::ReadFloatOrThrow;
 
 void ReadBool(const TiXmlElement* parent, const char* name, bool& value)
 {
@@ -109,14 +105,14 @@ void kaParticleEmitter::ReadXml(const TiXmlElement* element)
     ReadBool(element, "useGravity", m_UseGravity);
     if (const TiXmlElement* gravity = element->FirstChildElement("gravity"))
     {
-        ReadFloat(gravity, "x", m_Gravity.x);
-        ReadFloat(gravity, "y", m_Gravity.y);
-        ReadFloat(gravity, "z", m_Gravity.z);
+        ReadFloatOrThrow(gravity, "x", m_Gravity.x);
+        ReadFloatOrThrow(gravity, "y", m_Gravity.y);
+        ReadFloatOrThrow(gravity, "z", m_Gravity.z);
     }
     ReadBool(element, "alignToVelocity", m_AlignToVelocity);
     if (const TiXmlElement* count = element->FirstChildElement("maxParticles"))
         m_MaxParticles = GetElementInt(count);
-    ReadFloat(element, "lifeTime", m_LifeTime);
+    ReadFloatOrThrow(element, "lifeTime", m_LifeTime);
     if (const TiXmlElement* rate = element->FirstChildElement("emitRate"))
     {
         m_BaseEmitRate = GetElementFloat(rate);
@@ -135,16 +131,16 @@ void kaParticleEmitter::ReadXml(const TiXmlElement* element)
         m_BaseStartVelocityFor = GetElementFloat(speed);
         m_StartVelocityFor = m_BaseStartVelocityFor;
     }
-    ReadFloat(element, "startVelocityX", m_StartVelocityX);
-    ReadFloat(element, "startVelocityZ", m_StartVelocityZ);
+    ReadFloatOrThrow(element, "startVelocityX", m_StartVelocityX);
+    ReadFloatOrThrow(element, "startVelocityZ", m_StartVelocityZ);
 
     // An end without a start changes against the start already held.
-    ReadFloat(element, "scaleXStart", m_ScaleXStart);
+    ReadFloatOrThrow(element, "scaleXStart", m_ScaleXStart);
     if (const TiXmlElement* end = element->FirstChildElement("scaleXEnd"))
         m_ScaleXChange = GetElementFloat(end) - m_ScaleXStart;
     else
         m_ScaleXChange = 0.0f;
-    ReadFloat(element, "scaleYStart", m_ScaleYStart);
+    ReadFloatOrThrow(element, "scaleYStart", m_ScaleYStart);
     if (const TiXmlElement* end = element->FirstChildElement("scaleYEnd"))
         m_ScaleYChange = GetElementFloat(end) - m_ScaleYStart;
     else

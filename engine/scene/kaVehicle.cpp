@@ -3,6 +3,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaJoint.h"
 #include "engine/scene/kaWheel.h"
@@ -21,11 +22,7 @@ namespace
 const EntityFactory::Registration s_Registration(kaVehicle::StaticClassInfo(),
                                                  &EntityFactory::Create<kaVehicle>);
 
-void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementFloat(child);
-}
+using kaXmlValues::ReadFloatOrThrow;
 
 void ReadText(const TiXmlElement* parent, const char* name, std::string& value)
 {
@@ -99,16 +96,16 @@ void kaVehicle::ReadXml(const TiXmlElement* element)
         return;
     _ReadJointList(element, "steering", m_SteeringJoints);
     _ReadJointList(element, "power", m_PowerJoints);
-    ReadFloat(element, "steerAngleMax", m_SteerAngleMax);
-    ReadFloat(element, "steerAngleMin", m_SteerAngleMin);
-    ReadFloat(element, "steerRate", m_SteerRate);
-    ReadFloat(element, "steerRateMaxSpeed", m_SteerRateMaxSpeed);
-    ReadFloat(element, "damageThreshold", m_DamageThreshold);
+    ReadFloatOrThrow(element, "steerAngleMax", m_SteerAngleMax);
+    ReadFloatOrThrow(element, "steerAngleMin", m_SteerAngleMin);
+    ReadFloatOrThrow(element, "steerRate", m_SteerRate);
+    ReadFloatOrThrow(element, "steerRateMaxSpeed", m_SteerRateMaxSpeed);
+    ReadFloatOrThrow(element, "damageThreshold", m_DamageThreshold);
     ReadText(element, "startSound", m_StartSoundName);
     ReadText(element, "stopSound", m_StopSoundName);
     ReadText(element, "loopSound", m_LoopSoundName);
-    ReadFloat(element, "maxSpeed", m_MaxSpeed);
-    ReadFloat(element, "acceleration", m_Acceleration);
+    ReadFloatOrThrow(element, "maxSpeed", m_MaxSpeed);
+    ReadFloatOrThrow(element, "acceleration", m_Acceleration);
     for (const TiXmlElement* bone = element->FirstChildElement("wheelEmitterBone"); bone;
          bone = bone->NextSiblingElement("wheelEmitterBone"))
         _ReadEmitterBone(bone);

@@ -1,6 +1,6 @@
 #include "engine/scene/kaWheelEmitter.h"
 
-#include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/scene/EntityFactory.h"
 
 #include <tinyxml.h>
@@ -15,11 +15,7 @@ namespace
 const EntityFactory::Registration s_Registration(kaWheelEmitter::StaticClassInfo(),
                                                  &EntityFactory::Create<kaWheelEmitter>);
 
-void ReadFloat(const TiXmlElement* parent, const char* name, float& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementFloat(child);
-}
+using kaXmlValues::ReadFloatOrThrow;
 
 } // namespace
 
@@ -32,9 +28,9 @@ void kaWheelEmitter::ReadXml(const TiXmlElement* element)
     kaParticleEmitter::ReadXml(element);
     if (!element)
         return;
-    ReadFloat(element, "rollThresholdMin", m_RollThresholdMin);
-    ReadFloat(element, "rollThresholdMax", m_RollThresholdMax);
-    ReadFloat(element, "slipIntensity", m_SlipIntensity);
+    ReadFloatOrThrow(element, "rollThresholdMin", m_RollThresholdMin);
+    ReadFloatOrThrow(element, "rollThresholdMax", m_RollThresholdMax);
+    ReadFloatOrThrow(element, "slipIntensity", m_SlipIntensity);
 }
 
 void kaWheelEmitter::SetRollSpeed(float speed)

@@ -276,4 +276,14 @@ protected:
     std::string m_VenueName;
     // The entities Clear is destroying, while it runs.
     std::vector<kaEntity*> m_Clearing;
+
+private:
+    // What the other libraries installed; the world's files each read some of them.
+    static PathManagerCreator s_PathManagerCreator;
+    static TerrainCreator s_TerrainCreator;
+    static WaterPlaneCreator s_WaterPlaneCreator;
+    static SkyBoxCreator s_SkyBoxCreator;
+    static SunCreator s_SunCreator;
+    static CursorSource s_CursorSource;
+    static PathGridReset s_PathGridReset;
 };

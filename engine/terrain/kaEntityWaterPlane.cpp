@@ -291,8 +291,8 @@ void kaEntityWaterPlane::ReadXml(const TiXmlElement* element)
         return;
     m_EffectFile = Text(element, "effect");
     m_Level = FloatOr(element, "level", 0.0f);
-    ReadFloat(element, "min_level", m_MinLevel);
-    ReadFloat(element, "max_level", m_MaxLevel);
+    TryReadFloat(element, "min_level", m_MinLevel);
+    TryReadFloat(element, "max_level", m_MaxLevel);
 }
 
 void kaEntityWaterPlane::WriteXml(TiXmlElement* element) const

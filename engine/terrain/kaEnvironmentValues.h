@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/kaXmlValues.h"
+
 #include <string>
 
 class TiXmlElement;
@@ -9,13 +11,13 @@ class TiXmlElement;
 namespace kaEnvironmentValues
 {
 // The child's float; false (value untouched) when the child is missing or its text is not a number.
-bool ReadFloat(const TiXmlElement* parent, const char* name, float& value);
-// The child's float, or the fallback as ReadFloat would leave it.
+using kaXmlValues::TryReadFloat;
+// The child's float, or the fallback as TryReadFloat would leave it.
 float FloatOr(const TiXmlElement* parent, const char* name, float fallback);
 // The child's text, empty when missing.
 std::string Text(const TiXmlElement* parent, const char* name);
 // A float as rows and files write it.
 std::string FloatText(float value);
 // A row's number; false when the text is not one.
-bool ParseFloat(const std::string& text, float& value);
+using kaXmlValues::TryParseFloat;
 } // namespace kaEnvironmentValues

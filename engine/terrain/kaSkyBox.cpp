@@ -242,7 +242,7 @@ bool kaSkyBox::SetPropertyList(const kaPropertyList& list)
         const float stored = field == kSpeedLabel ? plane.m_Speed : plane.m_Height;
         if (!target || value == FloatText(stored))
             continue;
-        if (!ParseFloat(value, *target))
+        if (!TryParseFloat(value, *target))
             throw ka::bad_lexical_cast();
         changed = true;
     }

@@ -371,7 +371,7 @@ void TakeNumber(const std::string& text, float stored, float& target, bool& chan
 {
     if (text == FloatText(stored))
         return;
-    if (!ParseFloat(text, target))
+    if (!TryParseFloat(text, target))
         throw ka::bad_lexical_cast();
     changed = true;
 }

@@ -4,7 +4,7 @@
 #include "game/SongInfo.h"
 #include "game/Tarvolin.h"
 #include "game/WorldInfo.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 

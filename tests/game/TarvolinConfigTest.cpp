@@ -1,6 +1,6 @@
 #include "engine/core/Wizard.h"
 #include "game/Tarvolin.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "game/Tarvolin.h"
-#include "tests/game/ScriptedInput.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWaterPlaneBase.h"
 #include "engine/scene/kaWorld.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 

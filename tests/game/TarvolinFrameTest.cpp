@@ -5,9 +5,9 @@
 #include "engine/scene/kaWorld.h"
 #include "game/screens/DebugWindow.h"
 #include "platform/gfx/TestDevice.h"
-#include "tests/game/Recorders.h"
-#include "tests/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/Recorders.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

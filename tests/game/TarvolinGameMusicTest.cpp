@@ -5,8 +5,8 @@
 #include "game/SongInfo.h"
 #include "game/SoundCategory.h"
 #include "game/Tarvolin.h"
-#include "tests/game/Recorders.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/Recorders.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
-#include "tests/game/InstallFolder.h"
 #include "tests/support/RiffBuilder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ protected:
     }
     void TearDown() override
     {
-        m_App.SetVehicle(nullptr);
+        m_App.SetPlayerVehicle(nullptr);
         m_App.SetCurrentWorld(nullptr);
         m_Wizard.UnloadSong();
         SetRandomSeed(0);
@@ -346,7 +346,7 @@ TEST_F(TarvolinMusicTest, InACourseTheRangeFollowsThePlayerVehiclesWheelSpin)
         {70.0f, 4, 5, 4, 5},
     };
     SpinningVehicle vehicle;
-    m_App.SetVehicle(&vehicle);
+    m_App.SetPlayerVehicle(&vehicle);
     m_App.SetCurrentWorld(&m_Course);
     for (const Case& c : cases)
     {

@@ -1,9 +1,9 @@
 #include "engine/scene/EntityFactory.h"
 #include "game/Tarvolin.h"
 #include "game/tvPlayer.h"
-#include "tests/game/InstallFolder.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/ProcessLimits.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiManager.h"
 #include "platform/window/WindowConstants.h"
-#include "tests/game/Recorders.h"
-#include "tests/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/Recorders.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 #include "game/screens/DebugWindow.h"
 #include "game/screens/HudWindow.h"
 #include "platform/gfx/GfxTypes.h"
-#include "tests/game/Recorders.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/Recorders.h"
 
 #include <gtest/gtest.h>
 

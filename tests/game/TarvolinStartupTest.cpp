@@ -4,8 +4,8 @@
 #include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"
-#include "tests/game/ScriptedInput.h"
 #include "tests/support/SteppingClock.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "game/Tarvolin.h"
 #include "game/tvVehicle.h"
 #include "platform/audio/NullAudioSink.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 #include "tools/soundgen/MusicContent.h"
 
 #include <gtest/gtest.h>
@@ -123,7 +123,7 @@ TEST(TarvolinThemeTest, GeneratedThemeFollowsTheWheelSpinInACourse)
     kaWorldBase course;
     SpinningVehicle vehicle;
     app.SetCurrentWorld(&course);
-    app.SetVehicle(&vehicle);
+    app.SetPlayerVehicle(&vehicle);
     SetRandomSeed(7);
 
     struct Chosen
@@ -177,7 +177,7 @@ TEST(TarvolinThemeTest, GeneratedThemeFollowsTheWheelSpinInACourse)
     EXPECT_LE(*std::max_element(calm.begin(), calm.end()), 2);
     EXPECT_GE(*std::min_element(busy.begin(), busy.end()), 3);
     EXPECT_LE(*std::max_element(calmAgain.begin(), calmAgain.end()), 2);
-    app.SetVehicle(nullptr);
+    app.SetPlayerVehicle(nullptr);
     app.SetCurrentWorld(nullptr);
     wizard.UnloadSong();
     SetRandomSeed(0);

@@ -4,8 +4,8 @@
 #include "engine/core/kaRandom.h"
 #include "game/SoundCategory.h"
 #include "platform/audio/NullAudioSink.h"
-#include "tests/game/InstallFolder.h"
 #include "tests/support/RiffBuilder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,10 @@
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiDropDown.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGridParams.h"
+#include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
@@ -21,9 +25,11 @@
 
 #include "platform/files/Files.h"
 
+#include <sstream>
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <set>
 
 namespace guigen
@@ -69,6 +75,248 @@ const char* const kCredits =
 ScreenWidget Button(const char* name, const char* caption, float x, float y, float width)
 {
     return {name, &guiButton::StaticClassInfo, caption, x, y, width, kButtonHeight};
+}
+
+
+// Editor dialogs: a caption beside each field, paths long enough to type whole.
+constexpr float kFieldHeight = 24.0f;
+constexpr int32_t kPathChars = 200;
+constexpr const char* kEditorLabelFont = "bar12m";
+constexpr const char* kEditorListFont = "bar12m";
+
+ScreenWidget Field(const char* name, const char* text, float x, float y, float width,
+                   const char* parent = nullptr)
+{
+    ScreenWidget row{name, &guiTextBox::StaticClassInfo, text, x, y, width, kFieldHeight, true};
+    row.parent = parent;
+    row.maxChars = kPathChars;
+    row.font = "bar16m";
+    return row;
+}
+
+ScreenWidget GroupRow(const char* name, float x, float y, float width, float height,
+                      const char* parent = nullptr)
+{
+    ScreenWidget row{name, &guiGroup::StaticClassInfo, "", x, y, width, height};
+    row.parent = parent;
+    return row;
+}
+
+ScreenWidget Within(ScreenWidget row, const char* parent)
+{
+    row.parent = parent;
+    return row;
+}
+
+ScreenLabel Label(const char* text, float x, float y, const char* parent = nullptr)
+{
+    return {text, kEditorLabelFont, x, y, parent};
+}
+
+// A list of resource paths, in a font small enough for whole paths.
+ScreenWidget FileList(const char* name, float x, float y, float width, float height,
+                      const char* parent = nullptr)
+{
+    ScreenWidget row{name, &guiListBox::StaticClassInfo, "", x, y, width, height};
+    row.parent = parent;
+    row.font = kEditorListFont;
+    return row;
+}
+
+// The file chooser: the list in a scroller, its preview beside it, then its two buttons.
+void AddChooser(ScreenLayout& layout, float x, float y)
+{
+    const std::vector<ScreenWidget> rows = {
+        GroupRow("list group", x, y, 400, 110),
+        FileList("list", 0, 0, 380, 110, "list group"),
+        GroupRow("preview group", x + 410, y, 110, 110),
+        Within({"preview", &guiImage::StaticClassInfo, "", 0, 0, 110, 110}, "preview group"),
+        GroupRow("list button group", x + 530, y, 70, 62),
+        Within(Button("list select button", "Select", 0, 0, 70), "list button group"),
+        Within(Button("list cancel button", "Close", 0, 34, 70), "list button group"),
+    };
+    layout.widgets.insert(layout.widgets.end(), rows.begin(), rows.end());
+}
+
+void AddEditorDialogs(std::vector<ScreenLayout>& table)
+{
+    ScreenLayout create{"UI/editor/createterrain.kab", &guiWindow::StaticClassInfo, "Create Terrain Window",
+                        10, 4, 620, 472, {}, {}};
+    create.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Create New Terrain", 10, 6, 400, 24},
+        GroupRow("label group", 10, 37, 76, 148),
+        GroupRow("text box group", 90, 37, 380, 148),
+        Field("heightmap", "resources\\worlds\\heightmap\\map129.tga", 0, 2, 280, "text box group"),
+        Within(Button("browse heightmap button", "Browse", 290, 0, 80), "text box group"),
+        Field("height", "32", 0, 32, 100, "text box group"),
+        Field("width", "128", 0, 62, 100, "text box group"),
+        Field("length", "128", 0, 92, 100, "text box group"),
+        Field("vertex light", "0", 0, 122, 100, "text box group"),
+        GroupRow("layer group", 10, 195, 600, 90),
+        Field("mask path", "resources\\worlds\\groundmasks\\full129.tga", 80, 2, 280, "layer group"),
+        Within(Button("browse mask button", "Browse", 370, 0, 80), "layer group"),
+        Field("texture path", "resources\\worlds\\groundtiles\\grass.bmp", 80, 32, 280, "layer group"),
+        Within(Button("browse texture button", "Browse", 370, 30, 80), "layer group"),
+        Field("tex stretch", "1", 80, 62, 100, "layer group"),
+        Button("ok", "Ok", 370, 436, 110),
+        Button("cancel", "Cancel", 490, 436, 110),
+    };
+    AddChooser(create, 10, 316);
+    create.labels = {Label("Height map", 0, 6, "label group"),   Label("Height", 0, 36, "label group"),
+                     Label("Width", 0, 66, "label group"),        Label("Length", 0, 96, "label group"),
+                     Label("Vertex light", 0, 126, "label group"), Label("Mask", 0, 6, "layer group"),
+                     Label("Texture", 0, 36, "layer group"),      Label("Stretch", 0, 66, "layer group")};
+    create.editor = true;
+    table.push_back(create);
+
+    ScreenLayout layer{"UI/editor/terrainlayer.kab", &guiWindow::StaticClassInfo, "Terrain Layer Window",
+                       10, 60, 620, 360, {}, {}};
+    layer.widgets = {
+        Field("mask path", "resources\\worlds\\groundmasks\\half129.tga", 90, 16, 350),
+        Button("browse mask button", "Browse", 450, 14, 80),
+        Field("texture path", "resources\\worlds\\groundtiles\\sand.bmp", 90, 46, 350),
+        Button("browse texture button", "Browse", 450, 44, 80),
+        Field("tex stretch", "1", 90, 76, 100),
+        Button("ok", "Ok", 370, 320, 110),
+        Button("cancel", "Cancel", 490, 320, 110),
+    };
+    AddChooser(layer, 10, 120);
+    layer.labels = {Label("Mask", 10, 20), Label("Texture", 10, 50), Label("Stretch", 10, 80)};
+    layer.editor = true;
+    table.push_back(layer);
+
+    ScreenLayout sky{"UI/editor/skybox.kab", &guiWindow::StaticClassInfo, "Add Skybox Window",
+                     120, 40, 400, 400, {}, {}};
+    sky.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Add Skybox", 10, 6, 380, 24},
+        Field("left", "resources\\worlds\\skybox\\sky_left.dds", 90, 40, 300),
+        Field("right", "resources\\worlds\\skybox\\sky_right.dds", 90, 70, 300),
+        Field("forward", "resources\\worlds\\skybox\\sky_forward.dds", 90, 100, 300),
+        Field("back", "resources\\worlds\\skybox\\sky_back.dds", 90, 130, 300),
+        Field("top", "resources\\worlds\\skybox\\sky_top.dds", 90, 160, 300),
+        Field("texture", "resources\\worlds\\skybox\\clouds.dds", 90, 190, 300),
+        Field("height", "90", 90, 220, 100),
+        Field("speed", "0.5", 90, 250, 100),
+        Button("ok", "Ok", 70, 356, 110),
+        Button("cancel", "Cancel", 220, 356, 110),
+    };
+    sky.labels = {Label("Left", 10, 44),    Label("Right", 10, 74),   Label("Forward", 10, 104),
+                  Label("Back", 10, 134),   Label("Top", 10, 164),    Label("Clouds", 10, 194),
+                  Label("Height", 10, 224), Label("Speed", 10, 254)};
+    sky.editor = true;
+    table.push_back(sky);
+
+    ScreenLayout sun{"editor\\addsun.kab", &guiWindow::StaticClassInfo, "Add Sun Window",
+                     120, 20, 400, 440, {}, {}};
+    sun.widgets = {
+        Field("texture", "resources\\worlds\\billboards\\sun.dds", 110, 14, 280),
+        Field("position", "0.375", 110, 44, 100),
+        Field("axis tilt", "0.5", 110, 74, 100),
+        Field("scale", "0.5", 110, 104, 100),
+        Field("red", "1", 110, 134, 100),
+        Field("green", "1", 110, 164, 100),
+        Field("blue", "1", 110, 194, 100),
+        Field("redambient", "0.5", 110, 224, 100),
+        Field("greenambient", "0.5", 110, 254, 100),
+        Field("blueambient", "0.5", 110, 284, 100),
+        Button("ok", "Ok", 70, 396, 110),
+        Button("cancel", "Cancel", 220, 396, 110),
+    };
+    sun.labels = {Label("Texture", 10, 18),     Label("Position", 10, 48),      Label("Axis tilt", 10, 78),
+                  Label("Scale", 10, 108),      Label("Red", 10, 138),          Label("Green", 10, 168),
+                  Label("Blue", 10, 198),       Label("Ambient red", 10, 228),
+                  Label("Ambient green", 10, 258),
+                  Label("Ambient blue", 10, 288)};
+    sun.editor = true;
+    table.push_back(sun);
+
+    ScreenLayout flare{"UI/editor/flarelayer.kab", &guiWindow::StaticClassInfo, "Flare Layer Window",
+                       10, 60, 620, 360, {}, {}};
+    flare.widgets = {
+        Field("texture", "resources\\worlds\\billboards\\flare_glow.dds", 90, 16, 350),
+        Button("browse button", "Browse", 450, 14, 80),
+        Field("length", "2", 90, 46, 100),
+        Field("scale", "1", 90, 76, 100),
+        Button("ok", "Ok", 370, 320, 110),
+        Button("cancel", "Cancel", 490, 320, 110),
+    };
+    AddChooser(flare, 10, 120);
+    flare.labels = {Label("Texture", 10, 20), Label("Length", 10, 50), Label("Scale", 10, 80)};
+    flare.editor = true;
+    table.push_back(flare);
+
+    ScreenLayout list{"UI/editor/layerlist.kab", &guiWindow::StaticClassInfo, "Layer List Window",
+                      170, 100, 300, 280, {}, {}};
+    list.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Remove Layer", 10, 6, 280, 24},
+        FileList("layer list", 10, 40, 260, 180),
+        Button("remove", "Remove", 30, 236, 110),
+        Button("cancel", "Cancel", 160, 236, 110),
+    };
+    list.editor = true;
+    table.push_back(list);
+}
+
+ScreenLayout Cell(const char* file, const ScreenWidget& widget)
+{
+    ScreenLayout cell{file, widget.record, widget.name, 0, 0, 0, 0, {widget}, {}};
+    cell.cell = true;
+    return cell;
+}
+
+// The editor's property sheet with its cells, and the course options built on the game's property editor.
+void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
+{
+    ScreenLayout properties{"UI/editor/properties.kab", &guiWindow::StaticClassInfo, "Editor Properties Window",
+                            90, 70, 620, 460, {}, {}};
+    auto inGroup = [](ScreenWidget widget, const char* group)
+    {
+        widget.parent = group;
+        return widget;
+    };
+    properties.widgets = {
+        {"title", &guiTextBox::StaticClassInfo, "Properties", 20, 10, 420, 26},
+        {"property grid", &guiGrid::StaticClassInfo, "120 289 26", 20, 44, 440, 222},
+        {"preview group", &guiGroup::StaticClassInfo, "", 335, 274, 136, 136},
+        inGroup({"preview", &guiImage::StaticClassInfo, "", 4, 4, 128, 128}, "preview group"),
+        {"browse list group", &guiGroup::StaticClassInfo, "", 20, 278, 300, 126},
+        inGroup({"browse list", &guiListBox::StaticClassInfo, "", 0, 0, 280, 126}, "browse list group"),
+        {"list button group", &guiGroup::StaticClassInfo, "", 485, 278, 126, 68},
+        inGroup(Button("list select button", "Select", 8, 0, 110), "list button group"),
+        inGroup(Button("list cancel button", "Close", 8, 40, 110), "list button group"),
+        {"xml list group", &guiGroup::StaticClassInfo, "", 20, 278, 300, 126},
+        inGroup({"xml list", &guiListBox::StaticClassInfo, "", 0, 0, 280, 126}, "xml list group"),
+        {"xml list button group", &guiGroup::StaticClassInfo, "", 485, 278, 126, 68},
+        inGroup(Button("xml list select button", "Select", 8, 0, 110), "xml list button group"),
+        inGroup(Button("xml list cancel button", "Close", 8, 40, 110), "xml list button group"),
+        Button("ok", "Ok", 380, 420, 110),
+        Button("cancel", "Cancel", 500, 420, 110),
+    };
+    table.push_back(properties);
+    table.push_back(Cell("ui/editor/properties_label_cell.kab",
+                         {"label", &guiTextBox::StaticClassInfo, "", 0, 0, 118, 20}));
+    table.push_back(Cell("ui/editor/properties_value_cell.kab",
+                         {"value", &guiTextBox::StaticClassInfo, "", 0, 0, 287, 20, true}));
+    table.push_back(Cell("ui/editor/properties_browse_cell.kab", Button("browse", "...", 0, 0, 24)));
+    table.push_back(Cell("ui/editor/properties_xml_cell.kab", Button("xml", "v", 0, 0, 24)));
+
+    ScreenLayout options{"UI/tvEditor/course_options.kab", &guiWindow::StaticClassInfo, "Course Options Window", 230,
+                         170, 340, 260, {}, {}};
+    options.widgets = {
+        {"Properties Grid", &guiGrid::StaticClassInfo, "140 160", 18, 48, 304, 134},
+        Button("OK Button", "OK", 40, 214, 110),
+        Button("Cancel Button", "Cancel", 190, 214, 110),
+    };
+    options.labels = {{"Course Options", "bar18b", 20, 14}};
+    table.push_back(options);
+    table.push_back(Cell("ui/tvEditor/properties_label_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 138, 20}));
+    table.push_back(Cell("ui/tvEditor/properties_edit_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 158, 20, true}));
+    table.push_back(Cell("ui/tvEditor/properties_text_cell.kab",
+                         {"TextField", &guiTextBox::StaticClassInfo, "", 0, 0, 158, 20}));
+    table.push_back(Cell("ui/tvEditor/properties_dropdown_cell.kab",
+                         {"Value Dropdown", &guiDropDown::StaticClassInfo, "", 0, 0, 158, 20}));
 }
 
 std::vector<ScreenLayout> MakeContract()
@@ -135,6 +383,8 @@ std::vector<ScreenLayout> MakeContract()
     ScreenLayout loading{"UI/common/loading.kab", &guiWindow::StaticClassInfo, "loading dialog", 0, 0, 0, 0, {}, {}};
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
     table.push_back(loading);
+    AddEditorDialogs(table);
+    AppendPropertyLayouts(table);
     return table;
 }
 
@@ -163,11 +413,12 @@ guiCaption* CaptionedButton(const ScreenWidget& row)
     return caption;
 }
 
-guiWidget* TextBox(const ScreenWidget& row)
+// A grid cell's box goes without a frame: the grid focuses a cell's root, which must be the box itself.
+guiWidget* TextBox(const ScreenWidget& row, bool framed = true)
 {
     guiTextBoxParams params;
     params.name = row.name;
-    params.font = row.editable ? "bar16m" : "bar14m";
+    params.font = row.font != nullptr ? row.font : row.editable && row.height > 24 ? "bar16m" : "bar14m";
     params.text = row.text;
     params.foreColor = Rgba(1.0f, 1.0f, 0.85f);
     params.position = Px(row.x, row.y);
@@ -178,7 +429,9 @@ guiWidget* TextBox(const ScreenWidget& row)
     box->SetBuffer(4);
     if (!row.editable)
         return box;
-    box->SetMaxCharacters(24);
+    box->SetMaxCharacters(row.maxChars);
+    if (!framed)
+        return box;
     // A typed field shows where it is.
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.95f, 0.75f, 0.25f));
@@ -190,19 +443,92 @@ guiWidget* ListBox(const ScreenWidget& row)
 {
     auto* list = new guiListBox(Px(0, 0), Px(row.width, row.height));
     list->SetName(row.name);
-    list->GetTextParams().font = "bar16m";
+    list->GetTextParams().font = row.font != nullptr ? row.font : "bar16m";
     list->SetForeColor(Rgba(1.0f, 1.0f, 0.85f));
     // Profiles can outgrow the view.
     guiScrollerParams scrolling;
     scrolling.position = Px(row.x, row.y);
     scrolling.orientations = guiScroller::kVerticalBar;
     auto* scroller = new guiScroller(list, scrolling);
-    scroller->SetName("Player List Scroller");
+    scroller->SetName(std::string(row.name) + " Scroller");
     SizeScrollBar(scroller->GetVerticalBar());
     auto* frame = new guiBorder(Px(0, 0), Px(0, 0));
     frame->SetColor(Rgba(0.5f, 0.6f, 0.8f));
     frame->SetChild(scroller);
     return frame;
+}
+
+guiWidget* Grid(const ScreenWidget& row)
+{
+    std::vector<int32_t> widths;
+    std::istringstream columns(row.text);
+    for (int32_t width = 0; columns >> width;)
+        widths.push_back(width);
+    guiGridParams params(0, int32_t(kGridRowHeight), uint32_t(widths.size()), widths);
+    params.name = row.name;
+    params.position = Px(row.x, row.y);
+    params.borderColor = Rgba(0.5f, 0.6f, 0.8f);
+    params.rowSelect = false;
+    auto* grid = new guiGrid(params);
+    grid->SetSize(Px(row.width, row.height));
+    return grid;
+}
+
+guiWidget* Group(const ScreenWidget& row)
+{
+    auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
+    group->SetName(row.name);
+    return group;
+}
+
+guiGlyph* Picture(const ScreenWidget& row)
+{
+    auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
+    picture->SetName(row.name);
+    // Untinted, so that pictures show their own colours.
+    picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    return picture;
+}
+
+guiWidget* DropDown(const ScreenWidget& row)
+{
+    auto* dropDown = new guiDropDown(Px(row.x, row.y), Px(row.width, row.height));
+    dropDown->SetName(row.name);
+    // The chosen item reads back through the box, as every value cell's does.
+    dropDown->GetTextBox()->SetName("TextField");
+    dropDown->GetTextBox()->SetId(11);
+    dropDown->GetTextBox()->SetFont("bar14m");
+    dropDown->GetTextBox()->SetTextColor(Rgba(1.0f, 1.0f, 0.85f));
+    dropDown->GetTextBox()->SetEditable(false);
+    dropDown->GetList()->GetTextParams().font = "bar14m";
+    // The arrow is as tall as the row; the open list scrolls with the toolkit's bar.
+    const float arrow = row.height;
+    dropDown->GetButton()->SetSize(Px(arrow, arrow));
+    for (int32_t state = 0; state < 4; ++state)
+        if (guiImage* look = dropDown->GetButton()->GetStateImage(state))
+            look->SetSize(Px(arrow, arrow));
+    SizeScrollBar(dropDown->GetDecoratedList()->GetVerticalBar());
+    return dropDown;
+}
+
+guiGlyph* Widget(const ScreenWidget& row)
+{
+    const kaClassInfo& record = row.record();
+    if (&record == &guiButton::StaticClassInfo())
+        return CaptionedButton(row);
+    if (&record == &guiTextBox::StaticClassInfo())
+        return TextBox(row);
+    if (&record == &guiListBox::StaticClassInfo())
+        return ListBox(row);
+    if (&record == &guiGrid::StaticClassInfo())
+        return Grid(row);
+    if (&record == &guiGroup::StaticClassInfo())
+        return Group(row);
+    if (&record == &guiImage::StaticClassInfo())
+        return Picture(row);
+    if (&record == &guiDropDown::StaticClassInfo())
+        return DropDown(row);
+    return nullptr;
 }
 
 // Bevelled bar: a lighter top, a darker bottom and a one-pixel rim; colours per state.
@@ -249,6 +575,19 @@ std::string ButtonPicture(int width, int state)
     return std::string(kButtonFolder) + "/button" + std::to_string(width) + "_" + kLetters[state] + ".tga";
 }
 
+std::string LayoutPath(const std::string& file)
+{
+    std::string name = file;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    // One lower-case folder holds every layout; the file layer finds "UI/..." there too, and a name
+    // without that folder through the interface search path.
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return char(std::tolower(c)); });
+    if (lower.compare(0, 3, "ui/") != 0)
+        return "ui/" + name;
+    return "ui" + name.substr(2);
+}
+
 const std::vector<ScreenLayout>& ScreenContract()
 {
     static const std::vector<ScreenLayout> table = MakeContract();
@@ -257,6 +596,18 @@ const std::vector<ScreenLayout>& ScreenContract()
 
 guiGlyph* BuildScreen(const ScreenLayout& layout)
 {
+    if (layout.cell)
+    {
+        if (layout.widgets.empty())
+            return nullptr;
+        const ScreenWidget& row = layout.widgets.front();
+        if (&row.record() != &guiTextBox::StaticClassInfo())
+            return Widget(row);
+        auto* box = static_cast<guiTextBox*>(TextBox(row, false));
+        // Values are file paths as often as numbers; the box scrolls.
+        box->SetMaxCharacters(0);
+        return box;
+    }
     const bool full = layout.width == 0;
     guiWindow* root = full ? new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f))
                            : new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
@@ -269,6 +620,20 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         back->SetColor(0.08f, 0.10f, 0.18f, 0.94f);
     root->AddChild(back);
 
+    // Groups before what they hold, in the table's order.
+    std::map<std::string, guiGlyph*> groups;
+    auto holder = [root, &groups](const char* parent) -> guiGlyph*
+    {
+        const auto found = parent != nullptr ? groups.find(parent) : groups.end();
+        return found != groups.end() ? found->second : root;
+    };
+    for (const ScreenWidget& row : layout.widgets)
+        if (&row.record() == &guiGroup::StaticClassInfo())
+        {
+            guiWidget* group = Group(row);
+            holder(row.parent)->AddChild(group);
+            groups[row.name] = group;
+        }
     // Typed fields first, so that they come first in the focus order.
     std::vector<const ScreenWidget*> order;
     for (const ScreenWidget& row : layout.widgets)
@@ -279,19 +644,16 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
             order.push_back(&row);
     for (const ScreenWidget* row : order)
     {
-        const kaClassInfo& record = row->record();
-        if (&record == &guiButton::StaticClassInfo())
-            root->AddChild(CaptionedButton(*row));
-        else if (&record == &guiTextBox::StaticClassInfo())
-            root->AddChild(TextBox(*row));
-        else if (&record == &guiListBox::StaticClassInfo())
-            root->AddChild(ListBox(*row));
+        if (&row->record() == &guiGroup::StaticClassInfo())
+            continue;
+        if (guiGlyph* glyph = Widget(*row))
+            holder(row->parent)->AddChild(glyph);
     }
     for (const ScreenLabel& label : layout.labels)
     {
         auto* text = new guiText(label.font, label.text, Px(label.x, label.y));
         text->SetColor(Rgba(1.0f, 0.85f, 0.35f));
-        root->AddChild(text);
+        holder(label.parent)->AddChild(text);
     }
     if (!layout.page.empty())
     {
@@ -332,10 +694,7 @@ bool WriteScreens(const std::string& folder, std::string& error)
         }
     for (const ScreenLayout& layout : ScreenContract())
     {
-        // One lower-case folder holds every layout; the file layer finds "UI/..." there too.
-        std::string name = layout.file;
-        std::transform(name.begin(), name.begin() + 2, name.begin(), [](char c) { return char(std::tolower(c)); });
-        const std::string path = folder + "/" + name;
+        const std::string path = folder + "/" + LayoutPath(layout.file);
         guiGlyph* root = BuildScreen(layout);
         guiRenderContext context;
         DrawTree(root, context);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace guigen
 using ClassRecord = const kaClassInfo& (*)();
 
 // A widget the screen's code looks up by name. Buttons show the text as their caption; text boxes start
-// with it.
+// with it; grids take it as their column widths, separated by blanks.
 struct ScreenWidget
 {
     const char* name;
@@ -24,6 +25,12 @@ struct ScreenWidget
     float x, y, width, height;
     // Text boxes only: whether the player types into it.
     bool editable = false;
+    // The group that holds it (a row of this layout); null: the window.
+    const char* parent = nullptr;
+    // Typed text boxes only: the longest text that can be typed.
+    int32_t maxChars = 24;
+    // Text boxes and lists: the font, when not the usual one.
+    const char* font = nullptr;
 };
 
 // Words on the page that no code looks up.
@@ -32,6 +39,8 @@ struct ScreenLabel
     const char* text;
     const char* font;
     float x, y;
+    // The group that holds it; null: the window.
+    const char* parent = nullptr;
 };
 
 struct ScreenLayout
@@ -46,13 +55,24 @@ struct ScreenLayout
     // A page of several lines in a read-only box (empty: none), and its place.
     std::string page;
     float pageX = 0, pageY = 0, pageWidth = 0, pageHeight = 0;
+    // A course editor dialog: the editor's classes look its widgets up, not the game's screens.
+    bool editor = false;
+    // A grid cell: the one widget row is the whole layout, with no window and no backdrop; the window
+    // name is that widget's.
+    bool cell = false;
 };
+
+// Rows of every grid the table builds.
+constexpr float kGridRowHeight = 22.0f;
 
 // Button pictures: four states, each a file named after the width and the state's letter.
 constexpr const char* kButtonFolder = "ui/common/buttons";
 std::string ButtonPicture(int width, int state);
 
 const std::vector<ScreenLayout>& ScreenContract();
+
+// Where the generator writes a layout that the code loads under that name, below the content folder.
+std::string LayoutPath(const std::string& file);
 
 // The layout's tree as the generator saves it. The caller owns the root.
 guiGlyph* BuildScreen(const ScreenLayout& layout);

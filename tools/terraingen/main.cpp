@@ -3,6 +3,7 @@
 // terraingen environment FOLDER: writes the sample sky, sun and water content, the road and marker pictures
 // and the terrain-type list under FOLDER.
 #include "tools/terraingen/DecalContent.h"
+#include "tools/terraingen/EditorPictures.h"
 #include "tools/terraingen/EnvironmentContent.h"
 #include "tools/terraingen/TerrainSamples.h"
 
@@ -19,7 +20,8 @@ int main(int argc, char** argv)
             return 2;
         }
         std::string error;
-        if (!EnvironmentContent::Write(argv[2], error) || !DecalContent::Write(argv[2], error))
+        if (!EnvironmentContent::Write(argv[2], error) || !DecalContent::Write(argv[2], error) ||
+            !EditorPictures::Write(argv[2], error))
         {
             std::fprintf(stderr, "terraingen: cannot write %s\n", error.c_str());
             return 1;

@@ -5,6 +5,7 @@
 #include "tools/terraingen/DecalContent.h"
 #include "tools/terraingen/EnvironmentContent.h"
 #include "tools/terraingen/TerrainSamples.h"
+#include "tools/worldgen/VenueEnvironment.h"
 
 #include <tinyxml.h>
 
@@ -580,6 +581,7 @@ bool SampleWorld::WriteAll()
     TiXmlElement* floor = AppendElement(venueData, "materialLookup");
     AppendTextElement(floor, "materialID", kDirt);
     AppendTextElement(floor, "prim", "PRIM_Floor");
+    VenueEnvironment::Append(venueData);
     for (const Record& record : kRecords)
     {
         TiXmlElement* entity = AppendElement(root, "initData");

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/worldgen/VenueEnvironment.h"
 
 #include <tinyxml.h>
 
@@ -211,6 +212,7 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
     AppendTextElement(venue, "kmfFilename", std::string(kModels) + "arena/arena.kmf");
     AppendTextElement(venue, "name", "Stunt Yard");
     AppendLookup(venue, "Dirt", "PRIM_Floor");
+    VenueEnvironment::Append(venue);
 
     // Mud drags and throws dirt; oil keeps little grip; the grate and the spikes hurt.
     AppendMaterial(root, "Mud", 0.8f, 0.0f, "DirtSpray");

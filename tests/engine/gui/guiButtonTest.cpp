@@ -8,11 +8,11 @@
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiPlaceholder.h"
 #include "platform/audio/NullAudioSink.h"
-#include "tests/engine/gui/support/GuiDesk.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/GuiDesk.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
 
 #include <gtest/gtest.h>
 

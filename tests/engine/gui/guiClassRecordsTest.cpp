@@ -4,7 +4,7 @@
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
-#include "tests/engine/gui/support/TestLabel.h"
+#include "tests/support/engine/gui/TestLabel.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiWidgetFactory.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/support/TestWindow.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -13,10 +13,10 @@
 #include "engine/gui/guiPlaceholder.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextParams.h"
-#include "tests/engine/gui/support/GuiDesk.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/support/TestWindow.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/GuiDesk.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiScroller.h"
 #include "engine/gui/guiTextBox.h"
-#include "tests/engine/gui/support/GuiDesk.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/GuiDesk.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiWindowEffect.h"
-#include "tests/engine/gui/support/GuiDesk.h"
+#include "tests/support/engine/gui/GuiDesk.h"
 
 #include <gtest/gtest.h>
 

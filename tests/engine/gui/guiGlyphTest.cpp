@@ -5,8 +5,8 @@
 #include "engine/gui/guiOriginStack.h"
 #include "engine/gui/guiRenderContext.h"
 #include "engine/gui/guiWindow.h"
-#include "tests/engine/gui/support/TestPanel.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/gui/TestPanel.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 

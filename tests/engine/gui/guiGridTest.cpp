@@ -14,9 +14,9 @@
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTreeNode.h"
 #include "engine/gui/guiTreeView.h"
-#include "tests/engine/gui/support/GuiDesk.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/GuiDesk.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiPlaceholder.h"
-#include "tests/engine/gui/support/GuiDesk.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/GuiDesk.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
 
 #include <gtest/gtest.h>
 

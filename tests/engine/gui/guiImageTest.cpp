@@ -3,9 +3,9 @@
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/support/TestPanel.h"
-#include "tests/engine/gui/support/TestWindow.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TestPanel.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

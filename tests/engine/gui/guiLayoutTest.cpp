@@ -2,9 +2,9 @@
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/gui/guiGlyph.h"
-#include "tests/engine/gui/support/TestLabel.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/TestLabel.h"
 
 #include <gtest/gtest.h>
 

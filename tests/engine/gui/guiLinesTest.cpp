@@ -2,10 +2,10 @@
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/gui/guiLayout.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/support/TestPanel.h"
-#include "tests/engine/gui/support/TestWindow.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TestPanel.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

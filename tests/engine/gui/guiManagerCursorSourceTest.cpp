@@ -3,7 +3,7 @@
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaDebugPrimitive.h"
 #include "engine/scene/kaWorld.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 

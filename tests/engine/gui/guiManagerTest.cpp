@@ -7,9 +7,9 @@
 #include "engine/gui/guiWidgetEffect.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/window/ScriptedWindowBackend.h"
-#include "tests/engine/gui/support/GuiDesk.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/GuiDesk.h"
 
 #include <gtest/gtest.h>
 

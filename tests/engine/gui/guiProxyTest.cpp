@@ -3,10 +3,10 @@
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiPlaceholder.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/support/TestPanel.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TestPanel.h"
 
 #include <gtest/gtest.h>
 

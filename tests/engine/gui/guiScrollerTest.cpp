@@ -7,11 +7,11 @@
 #include "engine/gui/guiPlaceholder.h"
 #include "engine/gui/guiScrollBar.h"
 #include "engine/gui/guiScrollerParams.h"
-#include "tests/engine/gui/support/GuiDesk.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/support/TestScrollable.h"
-#include "tests/engine/gui/support/TestWindow.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/GuiDesk.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TestScrollable.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

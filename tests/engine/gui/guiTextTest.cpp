@@ -3,7 +3,7 @@
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiTextParams.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiPlaceholder.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/support/TestWindow.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "engine/model/KM_Model.h"
-#include "tests/engine/model/KmfSamples.h"
-#include "tests/engine/model/KmfTestSupport.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/model/KmfSamples.h"
+#include "tests/support/engine/model/KmfTestSupport.h"
 
 #include <gtest/gtest.h>
 

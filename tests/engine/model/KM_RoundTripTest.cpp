@@ -1,6 +1,6 @@
 #include "engine/model/KM_ObjectFactory.h"
-#include "tests/engine/model/KmfSamples.h"
-#include "tests/engine/model/KmfTestSupport.h"
+#include "tests/support/engine/model/KmfSamples.h"
+#include "tests/support/engine/model/KmfTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "tests/engine/model/KmfSamples.h"
-#include "tests/engine/model/KmfTestSupport.h"
+#include "tests/support/engine/model/KmfSamples.h"
+#include "tests/support/engine/model/KmfTestSupport.h"
 
 #include <gtest/gtest.h>
 

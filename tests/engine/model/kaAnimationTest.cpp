@@ -2,8 +2,8 @@
 #include "engine/model/KM_Animation.h"
 #include "engine/model/KM_ObjectList.h"
 #include "engine/model/KM_Stream.h"
-#include "tests/engine/model/mesh/ModelTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/model/ModelTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
 
-#include "GraphicsManagerFixture.h"
-#include "RecordingObject.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/RecordingObject.h"
 
 #include <gtest/gtest.h>
 

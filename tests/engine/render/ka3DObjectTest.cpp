@@ -3,7 +3,7 @@
 #include "engine/model/kaMesh.h"
 #include "engine/render/kaLight.h"
 
-#include "RecordingObject.h"
+#include "tests/support/engine/render/RecordingObject.h"
 
 #include <gtest/gtest.h>
 

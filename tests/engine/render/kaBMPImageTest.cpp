@@ -1,8 +1,8 @@
 #include "engine/render/kaBMPImage.h"
 
-#include "tests/engine/render/ImageFileBytes.h"
 #include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "engine/render/DampedSpringStep.h"
 #include "engine/render/kaGraphicsManager.h"
 
-#include "GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"

@@ -7,7 +7,7 @@
 #include "engine/render/kaVertexBuffer.h"
 #include "engine/render/kaWorldBase.h"
 
-#include "GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/GfxDevice.h"
 

@@ -1,6 +1,6 @@
 #include "engine/render/kaEffect.h"
 
-#include "GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/GfxEffect.h"
 #include "tests/support/DebugCapture.h"

@@ -1,6 +1,6 @@
 #include "engine/render/kaFont.h"
 
-#include "GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTexture.h"

@@ -3,9 +3,9 @@
 #include "engine/render/kaEffect.h"
 #include "engine/render/kaGraphicsManager.h"
 
-#include "GraphicsManagerFixture.h"
-#include "RecordingObject.h"
 #include "tests/support/FrameReading.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/RecordingObject.h"
 
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/math/Matrix.h"

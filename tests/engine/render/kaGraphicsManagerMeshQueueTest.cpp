@@ -1,6 +1,6 @@
 #include "engine/render/kaGraphicsManager.h"
 
-#include "GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "engine/core/kaClock.h"
 #include "engine/render/kaIndexBuffer.h"

@@ -4,8 +4,8 @@
 #include "engine/render/kaIndexBuffer.h"
 #include "engine/render/kaVertexBuffer.h"
 
-#include "GraphicsManagerFixture.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <algorithm>
 

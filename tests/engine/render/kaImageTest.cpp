@@ -2,7 +2,7 @@
 #include "engine/render/kaTGAImage.h"
 
 #include "engine/core/kaBinaryStream.h"
-#include "tests/engine/render/ImageFileBytes.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

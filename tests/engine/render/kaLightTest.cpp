@@ -2,7 +2,7 @@
 #include "engine/model/KM_Light.h"
 #include "engine/render/kaGraphicsManager.h"
 
-#include "GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/GfxDevice.h"
 

@@ -1,6 +1,6 @@
 #include "engine/render/kaStateCache.h"
 
-#include "GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "engine/render/kaVertexBuffer.h"
 #include "engine/render/kaVertexTypes.h"

@@ -2,9 +2,9 @@
 
 #include "engine/core/kaBinaryStream.h"
 #include "platform/files/Files.h"
-#include "tests/engine/render/ImageFileBytes.h"
 #include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

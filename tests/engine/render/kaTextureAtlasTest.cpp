@@ -1,7 +1,7 @@
 #include "engine/render/kaTextureAtlas.h"
 
-#include "GraphicsManagerFixture.h"
-#include "ImageFileBytes.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
 
 #include "engine/render/kaTexture.h"
 

@@ -1,8 +1,8 @@
 #include "engine/render/kaTexture.h"
 
-#include "GraphicsManagerFixture.h"
-#include "ImageFileBytes.h"
-#include "tests/platform/gfx/DdsBytes.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
+#include "tests/support/platform/DdsBytes.h"
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/render/kaTextureAtlas.h"

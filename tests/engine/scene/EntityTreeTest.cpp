@@ -5,7 +5,7 @@
 #include "engine/render/ka3DAlphaSorter.h"
 #include "engine/scene/kaTerrainBase.h"
 
-#include "SceneModelFixture.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include "platform/gfx/GfxDevice.h"
 

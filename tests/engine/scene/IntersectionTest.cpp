@@ -4,7 +4,7 @@
 #include "engine/model/kaMesh.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaLineSegment.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 

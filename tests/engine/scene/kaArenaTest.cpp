@@ -3,7 +3,7 @@
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaPhysicsWorld.h"
 
-#include "SceneModelFixture.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaEntityModel.h"
 
-#include "SceneModelFixture.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

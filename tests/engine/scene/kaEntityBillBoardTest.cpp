@@ -7,7 +7,7 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/scene/kaEntityModel.h"
 
-#include "SceneModelFixture.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include "platform/gfx/GfxDevice.h"
 

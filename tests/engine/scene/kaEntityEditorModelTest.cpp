@@ -5,7 +5,7 @@
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaPropertyRecord.h"
 
-#include "SceneModelFixture.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -13,9 +13,9 @@
 #include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -3,8 +3,8 @@
 #include "engine/scene/kaBoneControl.h"
 #include "engine/scene/kaHingeJoint.h"
 #include "engine/scene/kaPhysicsWorld.h"
-#include "tests/engine/scene/PhysicsScene.h"
-#include "tests/engine/scene/SceneModelFixture.h"
+#include "tests/support/engine/scene/PhysicsScene.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

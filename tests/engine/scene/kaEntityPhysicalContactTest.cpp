@@ -6,9 +6,9 @@
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
 #include "platform/audio/NullAudioSink.h"
-#include "tests/engine/scene/PhysicsScene.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/scene/PhysicsScene.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

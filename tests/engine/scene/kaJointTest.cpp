@@ -8,8 +8,8 @@
 #include "engine/scene/kaHingeJoint.h"
 #include "engine/scene/kaMotorJoint.h"
 #include "engine/scene/kaUniversalJoint.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/scene/PhysicsScene.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/scene/PhysicsScene.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

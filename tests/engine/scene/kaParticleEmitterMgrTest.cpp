@@ -3,7 +3,7 @@
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaParticleEmitter.h"
 
-#include "SceneModelFixture.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include <gtest/gtest.h>
 

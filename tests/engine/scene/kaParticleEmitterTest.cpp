@@ -6,7 +6,7 @@
 #include "engine/render/kaVertexBuffer.h"
 #include "engine/render/kaVertexTypes.h"
 #include "engine/scene/kaWheelEmitter.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/GfxIndexBuffer.h"
 #include "platform/gfx/GfxVertexBuffer.h"

@@ -4,7 +4,7 @@
 #include "engine/scene/kaEntityPhysical.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaMesh.h"
 #include "engine/scene/kaEntity.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 

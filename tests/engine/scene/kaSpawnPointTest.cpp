@@ -2,7 +2,7 @@
 
 #include "engine/core/kaApp.h"
 
-#include "SceneModelFixture.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 #include "platform/input/ScriptedDevice.h"
 #include "platform/input/ScriptedDirectInput.h"
 #include "platform/system/ManualClock.h"
-#include "tests/engine/scene/PhysicsScene.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/scene/PhysicsScene.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -7,8 +7,8 @@
 #include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaWheelEmitter.h"
 #include "engine/scene/kaWheelSurfaceEmitters.h"
-#include "tests/engine/scene/PhysicsScene.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/scene/PhysicsScene.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -1,6 +1,6 @@
 #include "engine/terrain/Road.h"
 #include "engine/terrain/TerrainMarker.h"
-#include "tests/engine/terrain/DecalTestSupport.h"
+#include "tests/support/engine/terrain/DecalTestSupport.h"
 
 #include <gtest/gtest.h>
 

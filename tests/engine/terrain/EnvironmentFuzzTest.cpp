@@ -1,7 +1,7 @@
 #include "engine/terrain/kaEntityWaterPlane.h"
 #include "engine/terrain/kaSkyBox.h"
 #include "engine/terrain/kaSun.h"
-#include "tests/engine/terrain/EnvironmentFixture.h"
+#include "tests/support/engine/terrain/EnvironmentFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "engine/terrain/kaTerrain.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include "platform/gfx/math/Vector3.h"
 

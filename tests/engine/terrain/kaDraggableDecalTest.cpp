@@ -3,7 +3,7 @@
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/terrain/Road.h"
 #include "engine/terrain/TerrainMarker.h"
-#include "tests/engine/terrain/DecalTestSupport.h"
+#include "tests/support/engine/terrain/DecalTestSupport.h"
 
 #include <gtest/gtest.h>
 

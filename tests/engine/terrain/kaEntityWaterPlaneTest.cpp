@@ -7,8 +7,8 @@
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/kaAStarPathManager.h"
 #include "engine/terrain/kaTerrain.h"
-#include "tests/engine/terrain/EnvironmentFixture.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/terrain/EnvironmentFixture.h"
 #include "tools/terraingen/TerrainSamples.h"
 
 #include "platform/gfx/GfxEffect.h"

@@ -2,9 +2,9 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainLayer.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "engine/scene/kaPropertyRecord.h"
 #include "engine/terrain/kaCloudPlane.h"
 #include "engine/terrain/kaRotationOnlyMesh.h"
-#include "tests/engine/terrain/EnvironmentFixture.h"
+#include "tests/support/engine/terrain/EnvironmentFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/kaFlareLayer.h"
 #include "engine/terrain/kaRotationOnlyView.h"
-#include "tests/engine/terrain/EnvironmentFixture.h"
+#include "tests/support/engine/terrain/EnvironmentFixture.h"
 
 #include "platform/gfx/math/Viewport.h"
 

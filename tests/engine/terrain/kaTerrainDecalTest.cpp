@@ -2,9 +2,9 @@
 #include "engine/model/kaMesh.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/terrain/kaTerrain.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include <gtest/gtest.h>
 

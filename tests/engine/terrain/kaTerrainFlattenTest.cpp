@@ -1,8 +1,8 @@
 #include "engine/terrain/kaLayeredTerrainQuad.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainQuad.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #include "engine/terrain/kaLayeredTerrainQuad.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainLayer.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTexture.h"
 #include "engine/terrain/kaTerrain.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include <gtest/gtest.h>
 

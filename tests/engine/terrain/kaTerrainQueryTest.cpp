@@ -1,6 +1,6 @@
 #include "engine/terrain/kaTerrain.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainDecal.h"
 #include "engine/terrain/kaTerrainQuad.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include "platform/gfx/math/Matrix.h"
 

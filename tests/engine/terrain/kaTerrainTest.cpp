@@ -2,9 +2,9 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/render/kaImage.h"
 #include "engine/terrain/kaLayeredTerrainQuad.h"
-#include "tests/engine/terrain/TerrainTestSupport.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/terrain/TerrainTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "game/Tarvolin.h"
 #include "game/WorldInfo.h"
 #include "game/tvPlayer.h"
-#include "tests/game/ScriptedInput.h"
 #include "tests/support/DeepXml.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,13 @@
+#include "editor/EditorPropertiesWindow.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiClassRecords.h"
+#include "engine/gui/guiLayout.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidget.h"
+#include "game/screens/CourseOptions.h"
 #include "game/screens/CreditsWindow.h"
 #include "game/screens/DeletePlayerWindow.h"
 #include "game/screens/InGameMenu.h"
@@ -48,7 +52,27 @@ guiWindow* BuildClass(const std::string& file, Tarvolin* app)
         return new InGameMenu(file);
     if (file == "UI/common/saveworld.kab")
         return new MapSaveMenu(file);
+    if (file == "UI/editor/properties.kab")
+        return new EditorPropertiesWindow(file);
+    if (file == "UI/tvEditor/course_options.kab")
+        return new CourseOptions(file, app);
     return new guiWindow(file);
+}
+
+// The editor's windows know nothing of the game's screens and find their widgets without ScreenWidgets;
+// their own tests hold every lookup.
+bool WatchesLookups(const std::string& file)
+{
+    return file != "UI/editor/properties.kab";
+}
+
+// Drawn: the glyph and every glyph above it visible.
+bool Shown(guiGlyph* glyph)
+{
+    for (; glyph != nullptr; glyph = glyph->GetParent())
+        if (!glyph->IsVisible())
+            return false;
+    return true;
 }
 
 bool Inside(const platform::Rect& inner, const platform::Rect& outer)
@@ -102,6 +126,9 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
+        // The editor's dialogs are held to the table by the editor's own tests; cells have no window.
+        if (layout.editor || layout.cell)
+            continue;
         std::set<Lookup> looked;
         ScreenWidgets::SetWatcher([&looked](const std::string& name, const kaClassInfo& record)
                                   { looked.insert({name, &record}); });
@@ -115,7 +142,8 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
             rows.insert({row.name, &row.record()});
             EXPECT_NE(ScreenWidgets::Find(*window, row.name, row.record()), nullptr) << layout.file << " " << row.name;
         }
-        EXPECT_EQ(looked, rows) << layout.file;
+        if (WatchesLookups(layout.file))
+            EXPECT_EQ(looked, rows) << layout.file;
         window->Release();
     }
 }
@@ -124,6 +152,9 @@ TEST_F(ScreenContractGLTest, TypedFieldsComeFirstInTheirWindowsOrder)
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
+        // The editor's dialogs are held to the table by the editor's own tests; cells have no window.
+        if (layout.editor || layout.cell)
+            continue;
         guiWindow* window = m_Game.Gui().FindWindow(layout.window);
         ASSERT_NE(window, nullptr) << layout.window;
         // The place among the window's own children of the one that holds the widget.
@@ -156,6 +187,9 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
 {
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
     {
+        // The editor's dialogs are held to the table by the editor's own tests; cells have no window.
+        if (layout.editor || layout.cell)
+            continue;
         guiWindow* window = ShowAlone(layout.window);
         ASSERT_NE(window, nullptr) << layout.window;
         const platform::Rect bounds = window->GetHitRect();
@@ -166,7 +200,11 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
         for (const guigen::ScreenWidget& row : layout.widgets)
         {
             guiGlyph* glyph = window->FindChild(row.name);
-            auto* widget = glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+            ASSERT_NE(glyph, nullptr) << layout.window << " " << row.name;
+            // Parts a window shows only on demand (lists, previews) are not drawn at its first show.
+            if (!Shown(glyph))
+                continue;
+            auto* widget = glyph->DynamicCast<guiWidget>();
             ASSERT_NE(widget, nullptr) << layout.window << " " << row.name;
             const platform::Rect rect = widget->GetHitRect();
             // Clipping would cut a widget that leaves its window.
@@ -196,6 +234,41 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
                         << layout.window << " " << row.name << " at " << x << "," << y;
                 }
         }
+    }
+}
+
+TEST_F(ScreenContractGLTest, EachCellLoadsAsItsWidgetWithTheNamesItsCodeLooksFor)
+{
+    int cells = 0;
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+    {
+        if (!layout.cell)
+            continue;
+        ++cells;
+        guiGlyph* root = gui::LoadLayout(layout.file);
+        ASSERT_NE(root, nullptr) << layout.file;
+        root->AddRef();
+        for (const guigen::ScreenWidget& row : layout.widgets)
+        {
+            guiGlyph* found = root->FindChild(row.name);
+            EXPECT_TRUE(found != nullptr && found->DynamicCast(row.record()) != nullptr) << layout.file;
+            auto* box = found != nullptr ? found->DynamicCast<guiTextBox>() : nullptr;
+            if (box != nullptr)
+                EXPECT_EQ(box->IsEditable(), row.editable) << layout.file;
+        }
+        root->Release();
+    }
+    EXPECT_EQ(cells, 8);
+    // The game's cells read their value through a text box of this name, the drop-down's included.
+    for (const char* file : {PropertyEditor::kLabelCell, PropertyEditor::kEditCell, PropertyEditor::kTextCell,
+                             PropertyEditor::kChoiceCell})
+    {
+        guiGlyph* root = gui::LoadLayout(file);
+        ASSERT_NE(root, nullptr) << file;
+        root->AddRef();
+        guiGlyph* field = root->FindChild(PropertyEditor::kTextFieldName);
+        EXPECT_TRUE(field != nullptr && field->DynamicCast<guiTextBox>() != nullptr) << file;
+        root->Release();
     }
 }
 

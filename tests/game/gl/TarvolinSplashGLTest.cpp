@@ -1,7 +1,7 @@
 #include "platform/gfx/GfxDevice.h"
-#include "tests/game/Recorders.h"
 #include "tests/support/FrameReading.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/Recorders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "engine/core/InputManager.h"
 #include "game/Tarvolin.h"
 #include "game/tvPlayer.h"
-#include "tests/game/ScriptedInput.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaContactRecord.h"
 #include "engine/scene/kaGeomData.h"
-#include "tests/engine/model/mesh/MeshTestSupport.h"
-#include "tests/engine/model/mesh/ModelTestSupport.h"
-#include "tests/game/play/GearScene.h"
+#include "tests/support/engine/model/MeshTestSupport.h"
+#include "tests/support/engine/model/ModelTestSupport.h"
+#include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
 

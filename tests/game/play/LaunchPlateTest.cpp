@@ -1,6 +1,6 @@
 #include "game/LaunchPlate.h"
 
-#include "tests/game/play/GearScene.h"
+#include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
 

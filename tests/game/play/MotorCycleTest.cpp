@@ -10,7 +10,7 @@
 #include "game/tvCycleWheel.h"
 #include "platform/input/ScriptedDevice.h"
 #include "platform/input/ScriptedDirectInput.h"
-#include "tests/game/play/GearScene.h"
+#include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +119,7 @@ public:
         m_Bike->SetBodyEnabled(true);
         // Past the reset's grace.
         m_Bike->Update(2.0f);
-        m_App.SetVehicle(m_Bike);
+        m_App.SetPlayerVehicle(m_Bike);
         m_Bar = Material(MotorCycle::kSwitchMaterial);
     }
 

@@ -5,8 +5,8 @@
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaPropertyRecord.h"
 #include "game/tvPlayer.h"
-#include "tests/engine/model/mesh/ModelTestSupport.h"
-#include "tests/game/play/GearScene.h"
+#include "tests/support/engine/model/ModelTestSupport.h"
+#include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

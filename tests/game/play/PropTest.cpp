@@ -6,8 +6,8 @@
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
-#include "tests/engine/model/mesh/ModelTestSupport.h"
-#include "tests/game/play/GearScene.h"
+#include "tests/support/engine/model/ModelTestSupport.h"
+#include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
 

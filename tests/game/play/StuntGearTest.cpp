@@ -1,6 +1,6 @@
 #include "game/StuntGear.h"
 
-#include "tests/game/play/GearScene.h"
+#include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +80,7 @@ TEST_F(StuntGearTest, AnotherEntitysContactNeitherHumsNorDamages)
     EXPECT_FALSE(gear->IsDamageSequencePlaying());
     EXPECT_EQ(gear->GetDamageSteps(), 0);
     // Without a player vehicle nothing counts either.
-    m_App.SetVehicle(nullptr);
+    m_App.SetPlayerVehicle(nullptr);
     gear->OnCollide(m_Vehicle, Material("Spikes"), nullptr);
     EXPECT_FALSE(gear->IsDamageSequencePlaying());
     gear->Update(0.1f);

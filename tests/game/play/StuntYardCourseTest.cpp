@@ -30,8 +30,8 @@
 #include "game/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/system/ManualClock.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 #include "tools/worldgen/StuntYard.h"
 
 #include <gtest/gtest.h>

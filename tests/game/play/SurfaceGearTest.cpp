@@ -2,7 +2,7 @@
 #include "game/OilSlick.h"
 #include "game/PowerGrate.h"
 
-#include "tests/game/play/GearScene.h"
+#include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ TEST_F(SurfaceGearTest, OnlyThePlayersWheelsAreMarkedNotTheBodyNorAnotherWheel)
 
 TEST_F(SurfaceGearTest, WithoutAPlayerVehicleTheContactIsIgnored)
 {
-    m_App.SetVehicle(nullptr);
+    m_App.SetPlayerVehicle(nullptr);
     for (const Surface& surface : Surfaces())
     {
         SCOPED_TRACE(surface.name);

@@ -11,8 +11,8 @@
 #include "game/tvWheel.h"
 #include "game/tvWorld.h"
 #include "game/tvWorldSounds.h"
-#include "tests/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -19,9 +19,9 @@
 #include "game/tvWorldSounds.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/system/ManualClock.h"
-#include "tests/engine/scene/PhysicsScene.h"
-#include "tests/game/InstallFolder.h"
 #include "tests/support/RiffBuilder.h"
+#include "tests/support/engine/scene/PhysicsScene.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -1,6 +1,6 @@
 #include "game/Tarvolin.h"
 #include "game/screens/NewPlayerWindow.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxTypes.h"
-#include "tests/platform/gfx/DdsBytes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/platform/DdsBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/gfx/TextureFile.h"
 
-#include "DdsBytes.h"
+#include "tests/support/platform/DdsBytes.h"
 
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxCubeTexture.h"
@@ -11,9 +11,9 @@
 #include "platform/gfx/SurfaceCopy.h"
 #include "platform/gfx/TestDevice.h"
 #include "platform/gfx/TestDirect3D.h"
-#include "tests/support/TestDeviceFixture.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestDeviceFixture.h"
 
 #include <gtest/gtest.h>
 

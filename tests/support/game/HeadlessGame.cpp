@@ -111,18 +111,43 @@ guiGlyph* HeadlessGame::FindWidget(const std::string& window, const std::string&
 
 void HeadlessGame::Click(const std::string& window, const std::string& widget)
 {
+    ClickWidget(
+        [this, window, widget]
+        {
+            guiGlyph* glyph = FindWidget(window, widget);
+            return glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+        });
+}
+
+void HeadlessGame::ClickWidget(const std::function<guiWidget*()>& find)
+{
+    ClickAt(
+        [find](int32_t& x, int32_t& y)
+        {
+            guiWidget* target = find();
+            if (target == nullptr)
+                return false;
+            const platform::Rect& rect = target->GetHitRect();
+            x = (rect.left + rect.right) / 2;
+            y = (rect.top + rect.bottom) / 2;
+            return true;
+        });
+}
+
+void HeadlessGame::ClickAt(const std::function<bool(int32_t& x, int32_t& y)>& where)
+{
     // The place is taken when the press runs, after a frame that has drawn a window just shown.
     Queue([] {});
-    Queue([this, window, widget]
-          {
-              guiGlyph* glyph = FindWidget(window, widget);
-              auto* target = glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
-              if (target == nullptr)
-                  return;
-              const platform::Rect& rect = target->GetHitRect();
-              m_Gui.SetCursorPosition((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-              m_App->OnMouse(kMouseButton0, 1, 0, 0);
-          });
+    Queue(
+        [this, where]
+        {
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!where(x, y))
+                return;
+            m_Gui.SetCursorPosition(x, y);
+            m_App->OnMouse(kMouseButton0, 1, 0, 0);
+        });
     Queue([this] { m_App->OnMouse(kMouseButton0, 0, 0, 0); });
 }
 

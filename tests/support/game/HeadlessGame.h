@@ -26,6 +26,7 @@
 #include <vector>
 
 class guiGlyph;
+class guiWidget;
 
 namespace testsupport
 {
@@ -85,6 +86,12 @@ public:
     // A frame to draw, the pointer to the middle of the named widget of the named window with button 0
     // down, then up.
     void Click(const std::string& window, const std::string& widget);
+    // The same for the widget the finder gives when the press runs (nothing when it gives null), for
+    // widgets a name does not tell apart, such as the cells of a grid.
+    void ClickWidget(const std::function<guiWidget*()>& find);
+    // The same at the point the finder gives when the press runs (nothing when it answers false), such as
+    // one row of a list.
+    void ClickAt(const std::function<bool(int32_t& x, int32_t& y)>& where);
     // Each character as a typed key, then each as its own frame.
     void Type(const std::string& text);
     // A virtual key (Enter, Backspace, End, ...).

@@ -15,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -32,10 +33,9 @@ protected:
     testsupport::CurrentDirectory m_Here{m_Dir.File("")};
 };
 
-std::string LowerFolder(std::string file)
+std::string LowerFolder(const std::string& file)
 {
-    std::transform(file.begin(), file.begin() + 2, file.begin(), [](char c) { return char(std::tolower(c)); });
-    return file;
+    return guigen::LayoutPath(file);
 }
 
 } // namespace
@@ -59,6 +59,22 @@ TEST_F(ScreenLayoutsTest, EveryLayoutIsWrittenInTextFormWithItsWindowName)
                 << layout.file << " " << row.name;
     }
     EXPECT_EQ(files.count("ui/common/loading.kab"), 1u);
+    EXPECT_EQ(files.count("ui/editor/addsun.kab"), 1u);
+}
+
+TEST(LayoutPathTest, EveryLayoutLandsUnderTheLowerCaseInterfaceFolderWithForwardSlashes)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"ui/common/main.kab", "ui/common/main.kab"},
+        {"UI/common/saveworld.kab", "ui/common/saveworld.kab"},
+        {"UI/editor/createterrain.kab", "ui/editor/createterrain.kab"},
+        // Found through the interface search path, as the code loads it.
+        {"editor\\addsun.kab", "ui/editor/addsun.kab"},
+        {"Ui\\editor\\Sky.kab", "ui/editor/Sky.kab"},
+        {"uistuff.kab", "ui/uistuff.kab"},
+    };
+    for (const auto& [file, expected] : cases)
+        EXPECT_EQ(guigen::LayoutPath(file), expected) << file;
 }
 
 TEST_F(ScreenLayoutsTest, EachButtonHasFourPicturesOfItsSizeThatDifferVisibly)
@@ -96,4 +112,35 @@ TEST_F(ScreenLayoutsTest, EachButtonHasFourPicturesOfItsSizeThatDifferVisibly)
                 EXPECT_GE(largest, 30) << "width " << width << " states " << a << " and " << b;
             }
     }
+}
+
+TEST_F(ScreenLayoutsTest, GroupedWidgetsAreBuiltInsideTheirGroupAndCellsAreTheirWidget)
+{
+    int grouped = 0;
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+    {
+        guiGlyph* root = guigen::BuildScreen(layout);
+        ASSERT_NE(root, nullptr) << layout.file;
+        root->AddRef();
+        if (layout.cell)
+        {
+            ASSERT_EQ(layout.widgets.size(), 1u) << layout.file;
+            // The root is the widget, or a decorator that stands in for it.
+            guiGlyph* widget = root->FindChild(layout.widgets[0].name);
+            ASSERT_NE(widget, nullptr) << layout.file;
+            EXPECT_EQ(root->DynamicCast(layout.widgets[0].record()), widget) << layout.file;
+        }
+        for (const guigen::ScreenWidget& row : layout.widgets)
+        {
+            if (row.parent == nullptr)
+                continue;
+            ++grouped;
+            guiGlyph* group = root->FindChild(row.parent);
+            ASSERT_NE(group, nullptr) << layout.file << " " << row.parent;
+            guiGlyph* widget = group->FindChild(row.name);
+            EXPECT_TRUE(widget != nullptr && widget != group) << layout.file << " " << row.name;
+        }
+        root->Release();
+    }
+    EXPECT_GT(grouped, 0);
 }

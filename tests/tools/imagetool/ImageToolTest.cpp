@@ -1,9 +1,9 @@
 #include "engine/core/kaBinaryStream.h"
 #include "engine/render/kaBMPImage.h"
 #include "engine/render/kaTGAImage.h"
-#include "tests/engine/render/ImageFileBytes.h"
-#include "tests/platform/gfx/DdsBytes.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
+#include "tests/support/platform/DdsBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/model/KM_Texture.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/support/FileTree.h"
+#include "tests/support/tools/FileTree.h"
 #include "tools/kmfgen/SampleModels.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "platform/files/Files.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/support/FileTree.h"
+#include "tests/support/tools/FileTree.h"
 #include "tools/soundgen/MusicContent.h"
 #include "tools/soundgen/SoundContent.h"
 #include "tools/soundgen/Synth.h"

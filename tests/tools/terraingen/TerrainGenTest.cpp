@@ -2,7 +2,7 @@
 #include "engine/terrain/TerrainMarker.h"
 #include "engine/terrain/kaTerrain.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/support/FileTree.h"
+#include "tests/support/tools/FileTree.h"
 #include "tools/terraingen/TerrainSamples.h"
 
 #include <gtest/gtest.h>

@@ -11,11 +11,11 @@
 #include "engine/gui/guiTextParams.h"
 #include "engine/render/kaTGAImage.h"
 #include "platform/gfx/GfxDevice.h"
-#include "tests/engine/gui/support/TestPanel.h"
-#include "tests/engine/gui/support/TestScrollable.h"
-#include "tests/engine/gui/support/TestWindow.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/HeadlessGraphics.h"
+#include "tests/support/engine/gui/TestPanel.h"
+#include "tests/support/engine/gui/TestScrollable.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

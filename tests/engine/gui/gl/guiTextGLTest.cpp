@@ -3,9 +3,9 @@
 #include "engine/render/kaFont.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "platform/gfx/GfxDevice.h"
-#include "tests/engine/gui/support/TestPanel.h"
-#include "tests/engine/gui/support/TestWindow.h"
 #include "tests/support/HeadlessGraphics.h"
+#include "tests/support/engine/gui/TestPanel.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 

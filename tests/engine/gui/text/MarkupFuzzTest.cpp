@@ -1,6 +1,6 @@
 #include "engine/gui/guiCompositeGlyph.h"
 #include "engine/gui/guiDisplayBox.h"
-#include "tests/engine/gui/text/TextDesk.h"
+#include "tests/support/engine/gui/TextDesk.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiOriginStack.h"
 #include "engine/gui/guiTextBox.h"
-#include "tests/engine/gui/text/TextDesk.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/gui/TextDesk.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include "engine/gui/guiText.h"
 #include "platform/files/Files.h"
 #include "platform/system/ManualClock.h"
-#include "tests/engine/gui/text/TextDesk.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/gui/TextDesk.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBoxParams.h"
 #include "engine/gui/guiTextParams.h"
-#include "tests/engine/gui/text/TextDesk.h"
+#include "tests/support/engine/gui/TextDesk.h"
 
 #include <gtest/gtest.h>
 

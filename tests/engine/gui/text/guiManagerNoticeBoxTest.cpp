@@ -2,8 +2,8 @@
 
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
-#include "tests/engine/gui/support/TestWindow.h"
-#include "tests/engine/gui/text/TextDesk.h"
+#include "tests/support/engine/gui/TestWindow.h"
+#include "tests/support/engine/gui/TextDesk.h"
 
 #include <gtest/gtest.h>
 

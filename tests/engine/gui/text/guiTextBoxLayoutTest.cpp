@@ -6,8 +6,8 @@
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBoxParams.h"
-#include "tests/engine/gui/support/LayoutRoundTrip.h"
-#include "tests/engine/gui/text/TextDesk.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/TextDesk.h"
 
 #include <gtest/gtest.h>
 

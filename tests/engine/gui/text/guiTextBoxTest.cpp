@@ -2,7 +2,7 @@
 
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiText.h"
-#include "tests/engine/gui/text/TextDesk.h"
+#include "tests/support/engine/gui/TextDesk.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTexture.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
-#include "MeshTestSupport.h"
+#include "tests/support/engine/model/MeshTestSupport.h"
 
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"

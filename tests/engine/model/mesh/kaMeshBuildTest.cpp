@@ -12,9 +12,9 @@
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTexture.h"
 #include "engine/render/kaTextureStage.h"
-#include "tests/engine/model/KmfTestSupport.h"
-#include "tests/engine/model/mesh/MeshTestSupport.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/engine/model/KmfTestSupport.h"
+#include "tests/support/engine/model/MeshTestSupport.h"
 
 #include <gtest/gtest.h>
 

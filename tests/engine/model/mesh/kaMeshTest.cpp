@@ -4,8 +4,8 @@
 #include "engine/render/kaIndexBuffer.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
-#include "tests/engine/model/mesh/MeshTestSupport.h"
-#include "tests/engine/model/mesh/ModelTestSupport.h"
+#include "tests/support/engine/model/MeshTestSupport.h"
+#include "tests/support/engine/model/ModelTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaSkeleton.h"
-#include "tests/engine/model/mesh/ModelTestSupport.h"
-#include "tests/engine/render/RecordingObject.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/DeepXml.h"
+#include "tests/support/engine/model/ModelTestSupport.h"
+#include "tests/support/engine/render/RecordingObject.h"
 
 #include <gtest/gtest.h>
 

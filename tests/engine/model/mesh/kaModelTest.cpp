@@ -5,7 +5,7 @@
 #include "engine/model/kaModelAttachment.h"
 #include "engine/model/kaSkeleton.h"
 #include "engine/render/kaRenderState.h"
-#include "tests/engine/model/mesh/ModelTestSupport.h"
+#include "tests/support/engine/model/ModelTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

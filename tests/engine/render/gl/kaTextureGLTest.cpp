@@ -1,12 +1,11 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTexture.h"
 
-#include "../ImageFileBytes.h"
-
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxTexture.h"
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "tests/support/HeadlessGraphics.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
 
 #include <gtest/gtest.h>
 

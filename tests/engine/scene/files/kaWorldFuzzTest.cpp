@@ -5,11 +5,11 @@
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/scene/kaCollideInfo.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/DeepXml.h"
 #include "tests/support/ProcessLimits.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

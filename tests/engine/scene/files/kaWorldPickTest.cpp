@@ -8,8 +8,8 @@
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaTerrainBase.h"
-#include "tests/engine/render/GraphicsManagerFixture.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -13,7 +13,7 @@
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/HeadlessGraphics.h"
 
-#include "tests/engine/scene/gl/EntityPass.h"
+#include "tests/support/engine/scene/EntityPass.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

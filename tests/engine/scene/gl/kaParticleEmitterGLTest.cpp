@@ -17,7 +17,7 @@
 #include "tests/support/HeadlessGraphics.h"
 #include "tests/support/TempDir.h"
 
-#include "tests/engine/scene/gl/EntityPass.h"
+#include "tests/support/engine/scene/EntityPass.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -1,0 +1,46 @@
+#include "editor/AddFlareLayerWindow.h"
+
+#include "editor/EditorDialogButtons.h"
+#include "editor/EditorWidgets.h"
+#include "engine/core/kaClassInfo.h"
+#include "engine/gui/guiButton.h"
+
+namespace
+{
+
+constexpr uint32_t kAddFlareLayerWindowClassId = 2103;
+
+} // namespace
+
+const kaClassInfo& AddFlareLayerWindow::StaticClassInfo()
+{
+    static const kaClassInfo record("[AddFlareLayerWindow]", kAddFlareLayerWindowClassId,
+                                    &guiWindow::StaticClassInfo());
+    return record;
+}
+
+AddFlareLayerWindow::AddFlareLayerWindow(const std::string& layoutFile) : guiWindow(layoutFile)
+{
+    m_Fields.Attach(*this, {kTexture, kLength, kScale});
+    m_Chooser.Attach(*this, [this](const std::string& path) { m_Fields.Set(kTexture, path); });
+    if (auto* browse = EditorWidgets::Find<guiButton>(*this, kBrowse))
+        browse->SetOnClick(
+            [this](int)
+            {
+                ShowFileChooser(true);
+                return true;
+            });
+    EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
+    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+}
+
+void AddFlareLayerWindow::OnShow()
+{
+    ShowFileChooser(false);
+    guiWindow::OnShow();
+}
+
+void AddFlareLayerWindow::ShowFileChooser(bool show)
+{
+    m_Chooser.Show(kFolder, show);
+}

@@ -1,0 +1,25 @@
+#include "editor/AddSunWindow.h"
+
+#include "editor/EditorDialogButtons.h"
+#include "engine/core/kaClassInfo.h"
+
+namespace
+{
+
+constexpr uint32_t kAddSunWindowClassId = 2105;
+
+} // namespace
+
+const kaClassInfo& AddSunWindow::StaticClassInfo()
+{
+    static const kaClassInfo record("[AddSunWindow]", kAddSunWindowClassId, &guiWindow::StaticClassInfo());
+    return record;
+}
+
+AddSunWindow::AddSunWindow(const std::string& layoutFile) : guiWindow(layoutFile)
+{
+    m_Fields.Attach(*this, {kTexture, kPosition, kAxisTilt, kScale, kRed, kGreen, kBlue, kRedAmbient,
+                            kGreenAmbient, kBlueAmbient});
+    EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
+    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+}

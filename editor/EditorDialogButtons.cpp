@@ -1,0 +1,22 @@
+#include "editor/EditorDialogButtons.h"
+
+#include "editor/EditorWidgets.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiManager.h"
+
+void EditorDialogButtons::Wire(guiWindow& window, const std::string& button, int32_t result)
+{
+    if (auto* found = EditorWidgets::Find<guiButton>(window, button))
+        found->SetOnClick(
+            [&window, result](int)
+            {
+                Close(window, result);
+                return true;
+            });
+}
+
+void EditorDialogButtons::Close(guiWindow& window, int32_t result)
+{
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->HideWindow(&window, result);
+}

@@ -1,0 +1,406 @@
+// World files: loading, saving and the XML of the world, its environment and its entities.
+#include "engine/scene/kaWorld.h"
+
+#include "engine/core/kaApp.h"
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
+#include "engine/model/kaBoundingBox.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaModel.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/render/kaCamera.h"
+#include "engine/scene/EntityFactory.h"
+#include "engine/scene/kaEntity.h"
+#include "engine/scene/kaEntityEditorModel.h"
+#include "engine/scene/kaEntityModel.h"
+#include "engine/scene/kaQuadTree.h"
+#include "engine/scene/kaSkyBoxBase.h"
+#include "engine/scene/kaSunBase.h"
+#include "engine/scene/kaTerrainBase.h"
+#include "engine/scene/kaWaterPlaneBase.h"
+#include "engine/scene/kaXmlRotation.h"
+
+#include "platform/system/DebugOutput.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+namespace
+{
+
+// A malformed world value keeps what the world had, with a debugger line naming this reader.
+const char* const kReader = "kaWorld::ReadXml";
+
+// Sets the lock for a scope and puts back what it was, so that nested passes do not unlock early.
+class LockScope
+{
+public:
+    explicit LockScope(bool& locked) : m_Locked(locked), m_Was(locked) { m_Locked = true; }
+    ~LockScope() { m_Locked = m_Was; }
+    LockScope(const LockScope&) = delete;
+    LockScope& operator=(const LockScope&) = delete;
+
+private:
+    bool& m_Locked;
+    bool m_Was;
+};
+
+std::string ReadText(const TiXmlElement* parent, const char* name)
+{
+    return GetElementText(parent->FirstChildElement(name));
+}
+
+} // namespace
+
+void kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
+{
+    TiXmlDocument document;
+    const std::string found = ResolvePath(fileName);
+    FILE* file = found.empty() ? nullptr : OpenFile(found, "rb");
+    if (!file)
+    {
+        platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " not found.\n");
+        return;
+    }
+    const bool loaded = LoadXmlDocument(document, file, fileName);
+    std::fclose(file);
+    const TiXmlElement* root = loaded ? document.FirstChildElement(kRootElement) : nullptr;
+    if (!root)
+    {
+        platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " is not a readable world file.\n");
+        return;
+    }
+    ReadXml(root, restoreStates);
+}
+
+bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)
+{
+    if (m_pTerrain)
+        m_pTerrain->PrepareSave(fileName);
+    TiXmlDocument document;
+    WriteXml(AppendElement(&document, kRootElement), saveStates);
+    if (SaveXmlDocument(document, fileName))
+        return true;
+    platform::OutputDebugString("kaWorld::SaveFile - " + fileName +
+                                " could not be written; the old file is kept.\n");
+    return false;
+}
+
+void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
+{
+    if (!element)
+        return;
+    SetName(ReadText(element, "name"));
+    m_Preview = ReadText(element, "preview");
+    m_Description = ReadText(element, "description");
+    if (const TiXmlElement* start = element->FirstChildElement("startpoint"))
+    {
+        // An absent or empty coordinate reads 0.
+        m_StartX = 0.0f;
+        m_StartZ = 0.0f;
+        if (!ReadText(start, "x").empty())
+            kaXmlValues::ReadFloatOrKeep(start, "x", m_StartX, kReader);
+        if (!ReadText(start, "z").empty())
+            kaXmlValues::ReadFloatOrKeep(start, "z", m_StartZ, kReader);
+    }
+    if (const TiXmlElement* rotation = element->FirstChildElement("startrotation"))
+    {
+        platform::Quaternion start = m_StartRotation;
+        kaXmlRotation::Read(rotation, start, kaXmlValues::OnMalformed::KeepWithDebugLine, kReader);
+        m_StartRotation = start;
+    }
+    if (const TiXmlElement* arena = element->FirstChildElement("arena"))
+        LoadVenue(GetElementText(arena), false);
+    _ReadEnvironment(element);
+    ReadEntities(element);
+
+    LockScope lock(m_Locked);
+    ResetEntityStates();
+    for (size_t i = 0; i < m_Entities.size(); ++i)
+    {
+        kaEntity* entity = m_Entities[i];
+        if (!entity->GetInitUniqueID().empty())
+            entity->ApplyInitData(entity->GetInitUniqueID());
+    }
+    if (restoreStates)
+    {
+        RestoreEntityStates(element);
+        ResolveEntityLinks();
+        if (m_pCamera)
+            m_pCamera->OnWorldLoaded();
+    }
+}
+
+void kaWorld::_ReadEnvironment(const TiXmlElement* element)
+{
+    // Each object reads its own block; one that meets a malformed value is dropped, the world kept.
+    const auto read = [this](kaEntity* object, const TiXmlElement* block, const char* name)
+    {
+        if (!object)
+        {
+            // No maker installed: the program was linked without the terrain library.
+            platform::OutputDebugString(std::string("kaWorld::ReadXml - nothing makes ") + name +
+                                        " in this program, element skipped.\n");
+            return false;
+        }
+        object->SetWorld(this);
+        try
+        {
+            object->ReadXml(block);
+            return true;
+        }
+        catch (const std::exception&)
+        {
+            platform::OutputDebugString(std::string("kaWorld::ReadXml - bad value in ") + name +
+                                        ", element skipped.\n");
+            return false;
+        }
+    };
+    if (const TiXmlElement* block = element->FirstChildElement("Terrain"))
+    {
+        SetTerrain(nullptr);
+        kaTerrainBase* terrain = CreateTerrainObject();
+        if (read(terrain, block, "Terrain"))
+        {
+            SetTerrain(terrain);
+            if (m_pQuadTree)
+                m_pQuadTree->Initialize(terrain->GetWidth(), terrain->GetLength(),
+                                        terrain->GetWidth() * 0.125f);
+        }
+        else
+            delete terrain;
+    }
+    if (const TiXmlElement* block = element->FirstChildElement("WaterPlane"))
+    {
+        SetWaterPlane(nullptr);
+        kaWaterPlaneBase* plane = s_WaterPlaneCreator ? s_WaterPlaneCreator() : nullptr;
+        if (read(plane, block, "WaterPlane"))
+        {
+            SetWaterPlane(plane);
+            if (m_pTerrain)
+                plane->Build(m_pTerrain->GetWidth(), m_pTerrain->GetLength());
+            else
+                plane->Build(kDefaultWaterSize, kDefaultWaterSize);
+        }
+        else
+            delete plane;
+    }
+    if (const TiXmlElement* block = element->FirstChildElement("Skybox"))
+    {
+        SetSkyBox(nullptr);
+        kaSkyBoxBase* skyBox = s_SkyBoxCreator ? s_SkyBoxCreator() : nullptr;
+        if (read(skyBox, block, "Skybox"))
+            SetSkyBox(skyBox);
+        else
+            delete skyBox;
+    }
+    if (const TiXmlElement* block = element->FirstChildElement("Sun"))
+    {
+        SetSun(nullptr);
+        kaSunBase* sun = s_SunCreator ? s_SunCreator() : nullptr;
+        if (read(sun, block, "Sun"))
+            SetSun(sun);
+        else
+            delete sun;
+    }
+}
+
+void kaWorld::ReadEntities(const TiXmlElement* element)
+{
+    const TiXmlElement* entities = element ? element->FirstChildElement("Entities") : nullptr;
+    if (!entities)
+        return;
+    for (const TiXmlElement* block = entities->FirstChildElement("Entity"); block;
+         block = block->NextSiblingElement("Entity"))
+    {
+        kaEntity* entity = _ReadEntity(block);
+        // Refused (a negative or repeated identifier): nothing else holds it.
+        if (entity && !AddEntity(entity, entity->IsVisible(), false))
+            delete entity;
+    }
+}
+
+kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
+{
+    const std::string type = GetChildElementText("type", element);
+    std::unique_ptr<kaEntity> entity = CreateEntity(type);
+    // Unknown classes are skipped, except in the editor, where a placeholder keeps them for saving.
+    const kaApp* app = kaApp::GetSingleton();
+    if (!entity && app && app->IsEditor())
+        entity = std::make_unique<kaEntityEditorModel>(type);
+    if (!entity)
+        return nullptr;
+    entity->SetWorld(this);
+    try
+    {
+        // Entities its block makes wait in the queue and number after the file's own.
+        LockScope lock(m_Locked);
+        entity->ReadXml(element);
+    }
+    catch (const std::exception&)
+    {
+        platform::OutputDebugString("kaWorld::ReadEntities - bad value in entity of type " + type + " (id " +
+                                    GetChildElementText("entityID", element) + "), entity dropped.\n");
+        entity->SetWorld(nullptr);
+        return nullptr;
+    }
+    return entity.release();
+}
+
+void kaWorld::RestoreEntityStates(const TiXmlElement* element)
+{
+    const TiXmlElement* states = element ? element->FirstChildElement("EntitiesStates") : nullptr;
+    if (!states)
+        return;
+    for (const TiXmlElement* state = states->FirstChildElement("Entity"); state;
+         state = state->NextSiblingElement("Entity"))
+    {
+        const TiXmlElement* idElement = state->FirstChildElement("entityID");
+        if (!idElement)
+            continue;
+        int32_t id = -1;
+        try
+        {
+            id = GetElementInt(idElement);
+        }
+        catch (const std::exception&)
+        {
+            continue;
+        }
+        for (size_t i = 0; i < m_Entities.size(); ++i)
+        {
+            if (m_Entities[i]->GetEntityID() != id)
+                continue;
+            try
+            {
+                m_Entities[i]->ReadState(state);
+            }
+            catch (const std::exception&)
+            {
+                platform::OutputDebugString(
+                    "kaWorld::RestoreEntityStates - bad value in the state of entity " + std::to_string(id) +
+                    ", rest of it skipped.\n");
+            }
+        }
+    }
+}
+
+void kaWorld::WriteXml(TiXmlElement* element, bool saveStates) const
+{
+    if (!element)
+        return;
+    if (!m_VenueName.empty())
+        AppendTextElement(element, "arena", m_VenueName);
+    AppendTextElement(element, "name", GetName());
+    AppendTextElement(element, "preview", m_Preview);
+    AppendTextElement(element, "description", m_Description);
+    TiXmlElement* start = AppendElement(element, "startpoint");
+    AppendFloatElement(start, "x", m_StartX);
+    AppendFloatElement(start, "z", m_StartZ);
+    TiXmlElement* quaternion = AppendElement(AppendElement(element, "startrotation"), "quaternion");
+    AppendFloatElement(quaternion, "w", m_StartRotation.w);
+    AppendFloatElement(quaternion, "x", m_StartRotation.x);
+    AppendFloatElement(quaternion, "y", m_StartRotation.y);
+    AppendFloatElement(quaternion, "z", m_StartRotation.z);
+    if (m_pTerrain)
+        m_pTerrain->WriteXml(AppendElement(element, "Terrain"));
+    if (m_pWaterPlane)
+        m_pWaterPlane->WriteXml(AppendElement(element, "WaterPlane"));
+    if (m_pSkyBox)
+        m_pSkyBox->WriteXml(AppendElement(element, "Skybox"));
+    if (m_pSun)
+        m_pSun->WriteXml(AppendElement(element, "Sun"));
+    WriteEntities(element);
+    if (saveStates)
+        SaveEntityStates(element);
+}
+
+void kaWorld::WriteEntities(TiXmlElement* element) const
+{
+    TiXmlElement* entities = AppendElement(element, "Entities");
+    for (const kaEntity* entity : m_Entities)
+    {
+        if (entity->IsSaved())
+            entity->WriteXml(AppendElement(entities, "Entity"));
+    }
+}
+
+void kaWorld::SaveEntityStates(TiXmlElement* element) const
+{
+    TiXmlElement* states = AppendElement(element, "EntitiesStates");
+    for (const kaEntity* entity : m_Entities)
+    {
+        if (entity->IsSaved())
+            entity->WriteState(AppendElement(states, "Entity"));
+    }
+}
+
+bool kaWorld::LoadVenue(const std::string& venueName, bool initialize)
+{
+    if (!g_pInitDataBase || !g_pModelManager || !g_pInitDataBase->Find(kVenueDataType, venueName))
+        return false;
+    // The model file as the record's data applies: its own value, else the last include that has one.
+    std::string modelFile;
+    g_pInitDataBase->Apply(kVenueDataType, venueName,
+                           [&modelFile](TiXmlElement* data)
+                           {
+                               if (const TiXmlElement* file =
+                                       data ? data->FirstChildElement("kmfFilename") : nullptr)
+                                   modelFile = GetElementText(file);
+                           });
+    const bool descriptor = modelFile.find(".xml") != std::string::npos;
+    kaModel* model = descriptor ? g_pModelManager->LoadModelDescriptor(modelFile)
+                                : g_pModelManager->CreateModel(modelFile);
+    if (model)
+        model->UpdateBounds();
+    const kaBoundingBox* box = model ? model->GetBoundingBox() : nullptr;
+    if (!box || !model->GetMesh() || model->GetMesh()->GetSubsetCount() == 0)
+    {
+        if (model)
+            g_pModelManager->ReleaseModel(model);
+        platform::OutputDebugString("kaWorld::LoadVenue - venue " + venueName + " has no model (" +
+                                    modelFile + ").\n");
+        return false;
+    }
+    const platform::Vector3 min = box->m_Min;
+    const platform::Vector3 max = box->m_Max;
+    g_pModelManager->ReleaseModel(model);
+    const float width = max.x - min.x;
+    const float length = max.z - min.z;
+    if (m_pQuadTree)
+        m_pQuadTree->Initialize(width, length, std::min(width, length) * 0.125f);
+
+    kaEntityModel* arena = CreateArenaEntity();
+    if (!arena)
+        return false;
+    // Made again from "arena" at every load: saved in the entity list it would come back twice.
+    arena->SetSaved(false);
+    // While locked the world queues it and numbers it at the next update.
+    if (!AddEntity(arena, true, true) && !m_Locked)
+    {
+        delete arena;
+        return false;
+    }
+    m_pVenueEntity = arena;
+    g_pInitDataBase->Apply(kVenueDataType, venueName, [arena](TiXmlElement* data) { arena->ReadXml(data); });
+    arena->SetPosition(platform::Vector3(-(min.x + max.x) * 0.5f, 0.0f, -(min.z + max.z) * 0.5f));
+    if (initialize)
+        arena->Initialize();
+    m_VenueName = venueName;
+    return true;
+}
+
+kaTerrainBase* kaWorld::CreateTerrainObject()
+{
+    return s_TerrainCreator ? s_TerrainCreator() : nullptr;
+}
+
+kaEntityModel* kaWorld::CreateArenaEntity()
+{
+    return new kaEntityModel();
+}
