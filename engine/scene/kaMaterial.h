@@ -53,6 +53,7 @@ public:
     float GetDamagePerSecond() const { return m_DamagePerSecond; }
     bool GetNoImpactDamage() const { return m_NoImpactDamage; }
     bool GetPassThrough() const { return m_PassThrough; }
+    void SetPassThrough(bool passThrough) { m_PassThrough = passThrough; }
     const std::string& GetRollParticle() const { return m_RollParticle; }
     const std::string& GetSlipParticle() const { return m_SlipParticle; }
 

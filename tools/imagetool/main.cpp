@@ -12,6 +12,7 @@
 
 #include "platform/files/Files.h"
 #include "tools/imagetool/Picture.h"
+#include "tools/imagetool/Fireball.h"
 #include "tools/imagetool/ProceduralImage.h"
 
 #include <cstdio>
@@ -91,6 +92,8 @@ int Sample(const std::string& folder)
     // What particle emitters put on their quads.
     ok =
         WriteSample(folder, "resources/particles/spark.tga", ProceduralImage::Glow(32, 32, 0xFFFFE0A0)) && ok;
+    // The explosive gear's flash.
+    ok = WriteSample(folder, "resources/particles/explosion.tga", Fireball(64)) && ok;
     // What a course's trees stand up.
     ok = WriteSample(folder, "resources/trees/tree.tga",
                      ProceduralImage::Tree(64, 128, 0xFF5A3A1E, 0xFF2E7D32)) &&
@@ -102,6 +105,10 @@ int Sample(const std::string& folder)
     // The course's fade to white: one colour, tinted by the image's alpha.
     ok = WriteSample(folder, "resources/White.bmp",
                      ProceduralImage::Checker(16, 16, 16, 0xFFFFFFFF, 0xFFFFFFFF)) &&
+         ok;
+    // The motorcycle's picture on the vehicle screen.
+    ok = WriteSample(folder, "UI/vehicles/motorcycle.bmp",
+                     ProceduralImage::CarSide(256, 128, 0xFFE08C14, 0xFF8CB4DC, 0xFF506040)) &&
          ok;
     return ok ? 0 : 1;
 }

@@ -233,7 +233,8 @@ bool SampleModels::_Prop(const std::string& name, const std::string& stem, uint3
     materials.Append(Material(name, stem + ".tga", diffuse));
     KM_ObjectList objects;
     objects.Append(Geo(name, 0, build));
-    objects.Append(std::move(primitive));
+    if (primitive)
+        objects.Append(std::move(primitive));
     return WriteModel(_Prepare(folder + stem + ".kmf"), stem, materials, objects) &&
            _Texture(folder, stem + ".tga", seed);
 }
@@ -563,15 +564,27 @@ bool SampleModels::_Motorcycle()
         !_Texture(folder, "motorcycle.tga", 9))
         return false;
 
-    // The bike as a descriptor needs a skeleton: one bone that holds every vertex.
+    // The bike as a descriptor needs a skeleton: one bone that holds every vertex, and the points the bike
+    // hangs things on (its fork and wheel models, its rider, its wheels, the camera's mark).
     KM_Skeleton skeleton;
     skeleton.SetName("Motorcycle");
-    skeleton.m_BoneCount = 1;
     KM_Skeleton::Bone root;
     root.name = "Root";
     for (size_t v = 0; v < vertexCount; ++v)
         root.weights.push_back({static_cast<int32_t>(v), 1.0f});
     skeleton.m_Bones[0] = root;
+    uint32_t count = 1;
+    for (const MotorcycleBone& point : kMotorcycleBones)
+    {
+        KM_Skeleton::Bone bone;
+        bone.name = point.bone;
+        bone.parentName = "Root";
+        bone.orientation[3][0] = -point.x;
+        bone.orientation[3][1] = -point.y;
+        bone.orientation[3][2] = -point.z;
+        skeleton.m_Bones[count++] = bone;
+    }
+    skeleton.m_BoneCount = count;
     KM_ObjectList skeletonObjects;
     skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
     const std::string base = std::string(kModels) + "motorcycle/";
@@ -613,6 +626,15 @@ bool SampleModels::_Rider()
             record.weights.push_back({static_cast<int32_t>(v), 1.0f});
         skeleton.m_Bones[static_cast<uint32_t>(i)] = record;
     }
+    // The point the rider is held to the bike by, under the hips, moving no vertex.
+    KM_Skeleton::Bone saddle;
+    saddle.name = kRiderSaddleBone;
+    saddle.parentName = "Hips";
+    saddle.orientation[3][0] = -kRiderBones[0].at.x;
+    saddle.orientation[3][1] = -(kRiderBones[0].at.y - kRiderSaddleHeight);
+    saddle.orientation[3][2] = -kRiderBones[0].at.z;
+    skeleton.m_Bones[static_cast<uint32_t>(kRiderBoneCount)] = saddle;
+    skeleton.m_BoneCount = kRiderBoneCount + 1;
     KM_ObjectList objects;
     objects.Append(std::move(rider));
     if (!WriteModel(_Prepare(folder + "rider.kmf"), "rider", materials, objects) ||
@@ -766,8 +788,122 @@ bool SampleModels::_Sign()
                  "<Model>" + folder + "sign.kmf</Model>\n<Skeleton>" + folder + "sign_skeleton.kmf</Skeleton>\n");
 }
 
+bool SampleModels::_Fork()
+{
+    // Two thin legs from the head tube down to the front hub, on one bone at the hub.
+    const std::string folder = std::string(kModels) + "motorcycle/";
+    KM_MaterialList materials;
+    materials.Append(Material("Fork", "fork.tga", Packed(180, 180, 190)));
+    KM_ObjectList objects;
+    auto fork = Geo("Fork", 0,
+                    [](MeshKit& kit)
+                    {
+                        for (float x : {-0.1f, 0.1f})
+                        {
+                            kit.SetOffset({x, 0.3f, 0});
+                            kit.Box(0.04f, 0.6f, 0.04f);
+                        }
+                    });
+    const size_t vertexCount = fork->m_Mesh.m_Vertices.size();
+    objects.Append(std::move(fork));
+    if (!WriteModel(_Prepare(folder + "fork.kmf"), "fork", materials, objects) ||
+        !_Texture(folder, "fork.tga", 17))
+        return false;
+    KM_Skeleton skeleton;
+    skeleton.SetName("Fork");
+    skeleton.m_BoneCount = 1;
+    KM_Skeleton::Bone root;
+    root.name = "Fork";
+    for (size_t v = 0; v < vertexCount; ++v)
+        root.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    skeleton.m_Bones[0] = root;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    return WriteObjects(_Prepare(folder + "fork_skeleton.kmf"),
+                        [&](KM_Stream* s) { return skeletonObjects.Write(s); }) &&
+           _Text(folder + "fork.xml", "<Model>" + folder + "fork.kmf</Model>\n<Skeleton>" + folder +
+                                          "fork_skeleton.kmf</Skeleton>\n");
+}
+
+bool SampleModels::_Ragdoll()
+{
+    // The rider's shape under the bone names the rag doll's record joins its limbs at; the pelvis box is
+    // the body's own primitive.
+    const std::string folder = std::string(kModels) + "ragdoll/";
+    KM_MaterialList materials;
+    materials.Append(Material("Ragdoll", "ragdoll.tga", Packed(40, 60, 160)));
+    auto doll = Geo("Ragdoll", 0, [](MeshKit&) {});
+    KM_Skeleton skeleton;
+    skeleton.SetName("Ragdoll");
+    skeleton.m_BoneCount = kRiderBoneCount;
+    MeshKit kit(doll->m_Mesh);
+    for (int i = 0; i < kRiderBoneCount; ++i)
+    {
+        const RiderBone& bone = kRiderBones[i];
+        const bool hangs = std::string(bone.name).find("Thigh") != std::string::npos ||
+                           std::string(bone.name).find("Shin") != std::string::npos;
+        const uint32_t first = static_cast<uint32_t>(doll->m_Mesh.m_Vertices.size());
+        kit.SetOffset({bone.at.x, bone.at.y + (hangs ? -bone.boxSize.y / 2 : bone.boxSize.y / 2), bone.at.z});
+        kit.Box(bone.boxSize.x, bone.boxSize.y, bone.boxSize.z);
+        KM_Skeleton::Bone record;
+        record.name = kRagdollBones[i];
+        const int parent = BoneIndex(bone.parent);
+        record.parentName = parent < 0 ? "" : kRagdollBones[parent];
+        record.orientation[3][0] = -bone.at.x;
+        record.orientation[3][1] = -bone.at.y;
+        record.orientation[3][2] = -bone.at.z;
+        for (uint32_t v = first; v < doll->m_Mesh.m_Vertices.size(); ++v)
+            record.weights.push_back({static_cast<int32_t>(v), 1.0f});
+        skeleton.m_Bones[static_cast<uint32_t>(i)] = record;
+    }
+    KM_ObjectList objects;
+    objects.Append(std::move(doll));
+    const RiderBone& hips = kRiderBones[0];
+    objects.Append(BoxPrimitive("PRIM_Pelvis", hips.boxSize.x, hips.boxSize.y, hips.boxSize.z,
+                                {hips.at.x, hips.at.y, hips.at.z}));
+    if (!WriteModel(_Prepare(folder + "ragdoll.kmf"), "ragdoll", materials, objects) ||
+        !_Texture(folder, "ragdoll.tga", 18))
+        return false;
+    KM_ObjectList skeletonObjects;
+    skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
+    if (!WriteObjects(_Prepare(folder + "ragdoll_skeleton.kmf"),
+                      [&](KM_Stream* s) { return skeletonObjects.Write(s); }) ||
+        !_Text(folder + "ragdoll.xml", "<Model>" + folder + "ragdoll.kmf</Model>\n<Skeleton>" + folder +
+                                           "ragdoll_skeleton.kmf</Skeleton>\n"))
+        return false;
+
+    // A limb's body: a small box on one bone, hung from the rag doll's bones by joints.
+    KM_MaterialList limbMaterials;
+    limbMaterials.Append(Material("Limb", "limb.tga", Packed(40, 60, 160)));
+    KM_ObjectList limbObjects;
+    auto limb = Geo("Limb", 0,
+                    [](MeshKit& kit) { kit.Box(kRagdollLimbSize, kRagdollLimbSize, kRagdollLimbSize); });
+    const size_t limbVertices = limb->m_Mesh.m_Vertices.size();
+    limbObjects.Append(std::move(limb));
+    limbObjects.Append(BoxPrimitive("PRIM_Limb", kRagdollLimbSize, kRagdollLimbSize, kRagdollLimbSize,
+                                    {0, -kRagdollLimbSize / 2, 0}));
+    if (!WriteModel(_Prepare(folder + "limb.kmf"), "limb", limbMaterials, limbObjects) ||
+        !_Texture(folder, "limb.tga", 19))
+        return false;
+    KM_Skeleton limbSkeleton;
+    limbSkeleton.SetName("Limb");
+    limbSkeleton.m_BoneCount = 1;
+    KM_Skeleton::Bone limbBone;
+    limbBone.name = kRagdollLimbBone;
+    for (size_t v = 0; v < limbVertices; ++v)
+        limbBone.weights.push_back({static_cast<int32_t>(v), 1.0f});
+    limbSkeleton.m_Bones[0] = limbBone;
+    KM_ObjectList limbSkeletonObjects;
+    limbSkeletonObjects.Append(std::make_unique<KM_Skeleton>(limbSkeleton));
+    return WriteObjects(_Prepare(folder + "limb_skeleton.kmf"),
+                        [&](KM_Stream* s) { return limbSkeletonObjects.Write(s); }) &&
+           _Text(folder + "limb.xml", "<Model>" + folder + "limb.kmf</Model>\n<Skeleton>" + folder +
+                                          "limb_skeleton.kmf</Skeleton>\n");
+}
+
 bool SampleModels::WriteAll()
 {
     return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Car(true) && _Wheel() &&
-           _Motorcycle() && _Rider() && _Arena() && _ProvingGround() && _LampPost() && _Sign();
+           _Motorcycle() && _Rider() && _Arena() && _ProvingGround() && _LampPost() && _Sign() && _GearModels() &&
+           _Fork() && _Ragdoll();
 }

@@ -45,6 +45,26 @@ public:
                                                     {"SmokeCabin", 0.0f, 1.35f, 0.3f},
                                                     {"SmokeBoot", 0.0f, 0.85f, 1.6f}};
     static constexpr const char* kChargerLaunchPrimitive = "PRIM_Launch";
+    // The motorcycle's bones beside its root: the fork's and the front wheel's, the rider's seat, the
+    // camera's mark and the two hubs its wheels hang on.
+    struct MotorcycleBone
+    {
+        const char* bone;
+        float x, y, z;
+    };
+    static constexpr MotorcycleBone kMotorcycleBones[] = {
+        {"forkBone", 0.0f, 0.35f, -0.7f}, {"wheelBone", 0.0f, 0.35f, -0.7f}, {"parentBone", 0.0f, 0.8f, 0.1f},
+        {"FollowBone", 0.0f, 1.5f, 2.5f}, {"HubFront", 0.0f, 0.35f, -0.7f},  {"HubRear", 0.0f, 0.35f, 0.7f}};
+    // The rider's bone held to the bike's seat, this far below the hips.
+    static constexpr const char* kRiderSaddleBone = "Saddle";
+    static constexpr float kRiderSaddleHeight = 0.2f;
+    // The rag doll: the rider's shape under these bone names (in the rider's bone order), its limbs'
+    // bodies small boxes on one bone each.
+    static constexpr const char* kRagdollBones[] = {"Bip01",         "Bip01 Spine",  "Bip01 Head",
+                                                    "Bip01 L Thigh", "Bip01 L Calf", "Bip01 R Thigh",
+                                                    "Bip01 R Calf"};
+    static constexpr float kRagdollLimbSize = 0.2f;
+    static constexpr const char* kRagdollLimbBone = "Limb";
     // The wheel descriptor's one bone, at its hub.
     static constexpr const char* kWheelHubBone = "Hub";
     // The proving ground: a floor this wide (x) and long (z) from the origin out, walled but for the end at
@@ -52,6 +72,14 @@ public:
     static constexpr float kGroundWidth = 40.0f;
     static constexpr float kGroundLength = 120.0f;
     static constexpr const char* kRespawnTrigger = "PRIM_TRIGGER_Respawn";
+
+    // The course gear: square pads and plates this wide, the token's and the barrel's sizes.
+    static constexpr float kGearPadSide = 4.0f;
+    static constexpr float kGearPadHeight = 0.05f;
+    static constexpr float kGearPlateHeight = 0.2f;
+    static constexpr float kTokenRadius = 0.5f;
+    static constexpr float kBarrelRadius = 0.5f;
+    static constexpr float kBarrelHeight = 1.2f;
 
     explicit SampleModels(const std::string& root) : m_Root(root) {}
 
@@ -75,8 +103,12 @@ private:
     bool _ProvingGround();
     bool _LampPost();
     bool _Sign();
+    bool _GearModels();
+    bool _Fork();
+    bool _Ragdoll();
 
-    // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape.
+    // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape
+    // (none when null).
     bool _Prop(const std::string& name, const std::string& stem, uint32_t diffuse,
                const std::function<void(MeshKit&)>& build, std::unique_ptr<KM_Primitive> primitive,
                unsigned seed);

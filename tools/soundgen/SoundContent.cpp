@@ -115,6 +115,7 @@ std::vector<SoundContent::Category> SoundContent::Categories()
         crowd.paths.push_back(DataPath(cheer));
     categories.push_back(crowd);
     categories.push_back({"LaunchPlate", {DataPath(kLaunch)}});
+    categories.push_back({kExplosionCategory, {DataPath(kExplosion)}});
     return categories;
 }
 
@@ -125,12 +126,14 @@ std::vector<std::string> SoundContent::EffectFiles()
                                       kJump,        kWon,        kLost,       kEach};
     files.insert(files.end(), std::begin(kImpacts), std::end(kImpacts));
     files.insert(files.end(), std::begin(kCheers), std::end(kCheers));
+    const std::vector<std::string> gear = GearEffectFiles();
+    files.insert(files.end(), gear.begin(), gear.end());
     return files;
 }
 
 bool SoundContent::WriteAll()
 {
-    return WriteEffects() && WriteCues() && WriteSoundList();
+    return WriteEffects() && WriteGearSounds() && WriteCues() && WriteSoundList();
 }
 
 bool SoundContent::_WriteEffect(const std::string& relative, const std::vector<float>& samples, uint32_t rate)

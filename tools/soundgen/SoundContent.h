@@ -18,6 +18,12 @@ public:
     static constexpr const char* kCrowdLoop = "resources/sounds/game/crowd/loop.wav";
     static constexpr const char* kCrowdOutro = "resources/sounds/game/crowd/outro.wav";
     static constexpr const char* kLaunch = "resources/sounds/game/launch.wav";
+    // The power grate's hum in three parts, and the explosive barrel's blast (world sound "Explosion").
+    static constexpr const char* kGrateIntro = "Resources/Sounds/Game/Grate/intro.wav";
+    static constexpr const char* kGrateLoop = "Resources/Sounds/Game/Grate/loop.wav";
+    static constexpr const char* kGrateOutro = "Resources/Sounds/Game/Grate/outro.wav";
+    static constexpr const char* kExplosion = "Resources/Sounds/Game/explosion.wav";
+    static constexpr const char* kExplosionCategory = "Explosion";
     static constexpr const char* kAnnouncerFolder = "Resources/Sounds/Announcer/";
     // The engine loop's rate: the vehicle plays it at 44100 Hz and up.
     static constexpr uint32_t kEngineRate = 44100;
@@ -41,11 +47,13 @@ public:
     static std::vector<Category> Categories();
     // Every effect file written, cues aside.
     static std::vector<std::string> EffectFiles();
+    static std::vector<std::string> GearEffectFiles();
 
     explicit SoundContent(const std::string& root) : m_Root(root) {}
 
     bool WriteAll();
     bool WriteEffects();
+    bool WriteGearSounds();
     bool WriteCues();
     bool WriteSoundList();
 

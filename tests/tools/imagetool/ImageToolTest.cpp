@@ -216,6 +216,19 @@ TEST_F(ImageToolTest, SampleWritesTheImagesOpenedByName)
     EXPECT_TRUE(spark.Load(m_Dir.File("resources/particles/spark.tga")));
     EXPECT_EQ(spark.GetBitsPerPixel(), 32u);
 
+    // The explosion's flash: an opaque pale core, red towards its ragged rim, clear in the corners.
+    kaTGAImage flash;
+    ASSERT_TRUE(flash.Load(m_Dir.File("resources/particles/explosion.tga")));
+    ASSERT_EQ(flash.GetWidth(), 64u);
+    const uint32_t core = Texel(flash, 32, 32);
+    EXPECT_EQ(core >> 24, 0xFFu);
+    EXPECT_GT(core & 0xFF, 0xC0u) << "a pale core";
+    for (uint32_t corner :
+         {Texel(flash, 0, 0), Texel(flash, 63, 0), Texel(flash, 0, 63), Texel(flash, 63, 63)})
+        EXPECT_EQ(corner >> 24, 0u);
+    const uint32_t edge = Texel(flash, 32, 10);
+    EXPECT_GT(edge >> 16 & 0xFF, edge & 0xFF) << "redder towards the rim";
+
     // A tree standing on its bottom row: the trunk there, the crown above, clear beside both.
     kaTGAImage tree;
     ASSERT_TRUE(tree.Load(m_Dir.File("resources/trees/tree.tga")));
@@ -242,7 +255,8 @@ std::vector<std::string> CaseTwins(const std::filesystem::path& folder)
     {
         const std::string path = entry.path().lexically_relative(folder).string();
         std::string key = path;
-        std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
         const auto [found, added] = seen.emplace(key, path);
         if (!added)
             twins.push_back(found->second + " / " + path);

@@ -12,6 +12,7 @@
 #include "engine/model/KM_Texture.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/tools/FileTree.h"
+#include "tools/kmfgen/SampleModels.h"
 
 #include <gtest/gtest.h>
 
@@ -99,8 +100,10 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     testsupport::TempDir second;
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
-    // The charger adds its model, skeleton and descriptor.
-    EXPECT_EQ(first.size(), 48u);
+    // The charger adds its model, skeleton and descriptor; the proving ground its model and texture; the six
+    // gear models a model and a texture each; the fork, the rag doll and its limb a model, a skeleton, a
+    // texture and a descriptor each.
+    EXPECT_EQ(first.size(), 72u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -174,6 +177,90 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
         ExpectFrontFacing(*Load(name), name);
 }
 
+TEST_F(KmfGenTest, GearModelsCarryTheirSurfacesAndTheTokenNone)
+{
+    const struct
+    {
+        const char* file;
+        const char* primitive;
+        uint32_t type;
+    } gear[] = {{"launchplate/launchplate.kmf", "PRIM_LaunchPlate", 0u},
+                {"barrel/barrel.kmf", "PRIM_Barrel", 2u},
+                {"mudpad/mudpad.kmf", "PRIM_MudPad", 0u},
+                {"oilpad/oilpad.kmf", "PRIM_OilPad", 0u},
+                {"gratepad/gratepad.kmf", "PRIM_GratePad", 0u}};
+    for (const auto& g : gear)
+    {
+        SCOPED_TRACE(g.file);
+        auto model = Load(g.file);
+        EXPECT_EQ(model->GetGeoObjectCount(), 1);
+        ASSERT_EQ(model->GetPrimitiveCount(), 1);
+        EXPECT_EQ(model->GetPrimitive(0)->GetName(), g.primitive);
+        EXPECT_EQ(model->GetPrimitive(0)->m_PrimitiveType, g.type);
+        ExpectFrontFacing(*model, g.file);
+    }
+    // The pads are flat: a box primitive standing on its base, as wide as the pad.
+    auto mud = Load("mudpad/mudpad.kmf");
+    EXPECT_EQ(mud->GetPrimitive(0)->m_Width, SampleModels::kGearPadSide);
+    EXPECT_EQ(mud->GetPrimitive(0)->m_Length, SampleModels::kGearPadHeight);
+    EXPECT_EQ(mud->GetPrimitive(0)->m_Offset[1], -SampleModels::kGearPadHeight / 2);
+    // The power-up gives the token the sphere a car passes through; a primitive of its own would be solid.
+    auto token = Load("powerup/powerup.kmf");
+    EXPECT_EQ(token->GetGeoObjectCount(), 1);
+    EXPECT_EQ(token->GetPrimitiveCount(), 0);
+    ExpectFrontFacing(*token, "powerup");
+}
+
+TEST_F(KmfGenTest, TheMotorcycleHangsItsPartsOnBonesAndTheRagdollHasTheRidersShape)
+{
+    auto bike =
+        KM_FileReader::ReadSkeleton(s_Root->File(kModels + "motorcycle/motorcycle_skeleton.kmf").c_str());
+    ASSERT_NE(bike, nullptr);
+    std::set<std::string> bones;
+    for (const auto& bone : bike->m_Bones)
+        bones.insert(bone.second.name);
+    for (const auto& point : SampleModels::kMotorcycleBones)
+        EXPECT_EQ(bones.count(point.bone), 1u) << point.bone;
+    EXPECT_EQ(bones.count("Root"), 1u);
+
+    auto rider = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "motorcycle/rider_skeleton.kmf").c_str());
+    ASSERT_NE(rider, nullptr);
+    bool saddle = false;
+    for (const auto& bone : rider->m_Bones)
+        if (bone.second.name == SampleModels::kRiderSaddleBone)
+        {
+            saddle = true;
+            EXPECT_TRUE(bone.second.weights.empty());
+            EXPECT_EQ(bone.second.parentName, "Hips");
+        }
+    EXPECT_TRUE(saddle);
+
+    auto doll = Load("ragdoll/ragdoll.kmf");
+    auto riderModel = Load("motorcycle/rider.kmf");
+    EXPECT_EQ(doll->GetGeoObject(0)->m_Mesh.m_Vertices.size(),
+              riderModel->GetGeoObject(0)->m_Mesh.m_Vertices.size());
+    ASSERT_EQ(doll->GetPrimitiveCount(), 1);
+    ExpectFrontFacing(*doll, "ragdoll");
+    auto dollSkeleton =
+        KM_FileReader::ReadSkeleton(s_Root->File(kModels + "ragdoll/ragdoll_skeleton.kmf").c_str());
+    ASSERT_NE(dollSkeleton, nullptr);
+    std::set<std::string> dollBones;
+    for (const auto& bone : dollSkeleton->m_Bones)
+    {
+        dollBones.insert(bone.second.name);
+        // Every bone but the root hangs from another rag doll bone.
+        if (bone.second.name != "Bip01")
+            EXPECT_EQ(bone.second.parentName.rfind("Bip01", 0), 0u) << bone.second.name;
+    }
+    EXPECT_EQ(dollBones, std::set<std::string>(std::begin(SampleModels::kRagdollBones),
+                                               std::end(SampleModels::kRagdollBones)));
+    auto limb = Load("ragdoll/limb.kmf");
+    ASSERT_EQ(limb->GetPrimitiveCount(), 1);
+    EXPECT_EQ(limb->GetPrimitive(0)->m_Width, SampleModels::kRagdollLimbSize);
+    auto fork = Load("motorcycle/fork.kmf");
+    ExpectFrontFacing(*fork, "fork");
+}
+
 TEST_F(KmfGenTest, TextureRowsRunBottomUp)
 {
     auto crate = Load("crate/crate.kmf");
@@ -221,7 +308,8 @@ TEST_F(KmfGenTest, RiderHasASkinningSkeletonAndItsAnimations)
     auto skeleton =
         KM_FileReader::ReadSkeleton(s_Root->File(kModels + "motorcycle/rider_skeleton.kmf").c_str());
     ASSERT_NE(skeleton, nullptr);
-    EXPECT_EQ(skeleton->m_Bones.size(), 7u);
+    // Seven boxes' bones and the saddle the bike holds the rider by.
+    EXPECT_EQ(skeleton->m_Bones.size(), 8u);
     std::set<int32_t> weighted;
     for (const auto& bone : skeleton->m_Bones)
         for (const auto& weight : bone.second.weights)
@@ -350,7 +438,7 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 26);
+    EXPECT_EQ(files, 38);
 }
 
 TEST_F(KmfGenTest, TheChargerIsTheCarWithEmitterBonesAndALaunchSurface)
@@ -381,5 +469,6 @@ TEST_F(KmfGenTest, TheChargerIsTheCarWithEmitterBonesAndALaunchSurface)
     std::ifstream descriptor(s_Root->File(kModels + "car/charger.xml"));
     std::ostringstream text;
     text << descriptor.rdbuf();
-    EXPECT_NE(text.str().find("<Skeleton>resources/models/car/charger_skeleton.kmf</Skeleton>"), std::string::npos);
+    EXPECT_NE(text.str().find("<Skeleton>resources/models/car/charger_skeleton.kmf</Skeleton>"),
+              std::string::npos);
 }

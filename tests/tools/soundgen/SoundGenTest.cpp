@@ -102,10 +102,10 @@ TEST_F(SoundGenTest, TheSoundListNamesEveryCategoryAndEachFileLoads)
              path = path->NextSiblingElement("path"))
             paths.push_back(GetElementText(path));
     }
-    std::set<std::string> wanted = {"Crowd", "LaunchPlate"};
+    std::set<std::string> wanted = {"Crowd", "LaunchPlate", SoundContent::kExplosionCategory};
     for (const SoundContent::Cue& cue : SoundContent::Cues())
         wanted.insert(cue.name);
-    EXPECT_EQ(wanted.size(), 22u);
+    EXPECT_EQ(wanted.size(), 23u);
     for (const std::string& name : wanted)
     {
         ASSERT_TRUE(listed.count(name)) << name;
@@ -145,7 +145,7 @@ TEST_F(SoundGenTest, CuesAreSpokenAndEffectsAreHeard)
 
 TEST_F(SoundGenTest, LoopsRepeatWithoutAJump)
 {
-    for (const char* loop : {SoundContent::kEngineLoop, SoundContent::kCrowdLoop})
+    for (const char* loop : {SoundContent::kEngineLoop, SoundContent::kCrowdLoop, SoundContent::kGrateLoop})
     {
         const std::vector<float> samples = Decode(loop);
         ASSERT_GT(samples.size(), 2u);

@@ -1,0 +1,282 @@
+#include "engine/core/SoundManager.h"
+#include "engine/core/Wizard.h"
+#include "engine/core/kaClock.h"
+#include "engine/core/kaFileSystem.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/model/kaAnimationChannel.h"
+#include "engine/model/kaAnimationFade.h"
+#include "engine/model/kaBillboard.h"
+#include "engine/model/kaModel.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/render/kaRenderState.h"
+#include "engine/scene/kaEntityAttacher.h"
+#include "engine/scene/kaGeomData.h"
+#include "engine/scene/kaMaterial.h"
+#include "game/Ball.h"
+#include "game/Box.h"
+#include "game/CarInfo.h"
+#include "game/Cylinder.h"
+#include "game/ExplosiveGear.h"
+#include "game/LaunchPlate.h"
+#include "game/MotorCycle.h"
+#include "game/MudPit.h"
+#include "game/OilSlick.h"
+#include "game/PowerGrate.h"
+#include "game/PowerUp.h"
+#include "game/RagDude.h"
+#include "game/ShopItem.h"
+#include "game/Tarvolin.h"
+#include "game/tvCycleWheel.h"
+#include "game/tvWorld.h"
+#include "platform/audio/NullAudioSink.h"
+#include "platform/system/ManualClock.h"
+#include "tests/support/CurrentDirectory.h"
+#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tools/worldgen/StuntYard.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+namespace
+{
+
+// The generated stunt yard, loaded from the content folder as the game loads a course.
+class StuntYardCourseTest : public GraphicsManagerFixture
+{
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Start(nullptr));
+        ASSERT_TRUE(m_Sound.Init(nullptr));
+        m_Wizard.Init(&m_Sound, false);
+        ASSERT_TRUE(m_Data.LoadInitData("InitData"));
+        m_World.LoadFile(StuntYard::kCourseFile, false);
+        m_World.InitializeEntities();
+    }
+    void TearDown() override
+    {
+        m_World.Clear();
+        m_Models.DeleteAll();
+        _ResetClockState();
+    }
+
+    // The material a gear's first primitive was given.
+    static std::string FirstMaterial(const kaEntityPhysical& entity)
+    {
+        if (entity.GetGeomData().empty() || !entity.GetGeomData().front()->GetMaterial())
+            return "";
+        return entity.GetGeomData().front()->GetMaterial()->GetName();
+    }
+
+    testsupport::CurrentDirectory m_Content{TARVOLIN_CONTENT_DIR};
+    kaFileSystem m_Files;
+    kaModelManager m_Models;
+    platform::NullAudioSink m_Sink;
+    SoundManager m_Sound;
+    Wizard m_Wizard;
+    Tarvolin m_App;
+    kaInitDataBase m_Data;
+    tvWorld m_World;
+};
+
+TEST_F(StuntYardCourseTest, EveryGearPowerUpKindAndPropLoadsAsItsClass)
+{
+    EXPECT_EQ(m_World.GetVenueName(), StuntYard::kVenue);
+    ASSERT_NE(m_World.FindEntityByName("SpawnPoint"), nullptr);
+    std::set<std::string> classes;
+    std::set<int32_t> kinds;
+    for (const kaEntity* entity : m_World.GetEntities())
+    {
+        classes.insert(entity->GetClassName());
+        if (const auto* token = dynamic_cast<const PowerUp*>(entity))
+        {
+            kinds.insert(token->GetPowerupType());
+            EXPECT_GE(token->GetRepairSound().id, 0) << entity->GetName();
+        }
+        if (const auto* physical = dynamic_cast<const kaEntityPhysical*>(entity))
+        {
+            EXPECT_NE(physical->GetModel(), nullptr) << entity->GetName();
+        }
+    }
+    for (const char* name : {"StuntGear", "ExplosiveGear", "LaunchPlate", "MudPit", "OilSlick", "PowerGrate",
+                             "PowerUp", "Ball", "Box", "Cylinder"})
+        EXPECT_EQ(classes.count(name), 1u) << name;
+    EXPECT_EQ(kinds, (std::set<int32_t>{1, 2, 3, 4, 5}));
+    // Every placed record, the spawn point and the venue.
+    ASSERT_NE(m_World.GetVenueEntity(), nullptr);
+    EXPECT_EQ(m_World.GetEntityCount(), static_cast<int32_t>(StuntYard::Entities().size()) + 2);
+}
+
+TEST_F(StuntYardCourseTest, TheRecordsGiveTheGearItsSurfacesSoundsAndBlast)
+{
+    std::map<std::string, const kaEntity*> first;
+    for (const kaEntity* entity : m_World.GetEntities())
+        first.emplace(entity->GetClassName(), entity);
+
+    const struct
+    {
+        const char* type;
+        const char* material;
+        bool pinned;
+        bool hums;
+    } gear[] = {{"MudPit", "Mud", true, false},
+                {"OilSlick", "Oil", true, false},
+                {"PowerGrate", "Grate", true, true},
+                {"LaunchPlate", "Plate", true, false},
+                {"StuntGear", "Spikes", true, true}};
+    for (const auto& g : gear)
+    {
+        SCOPED_TRACE(g.type);
+        const auto* entity = dynamic_cast<const StuntGear*>(first[g.type]);
+        ASSERT_NE(entity, nullptr);
+        EXPECT_EQ(FirstMaterial(*entity), g.material);
+        EXPECT_EQ(entity->IsPinned(), g.pinned);
+        EXPECT_EQ(entity->GetDamageSequence().id >= 0, g.hums);
+    }
+    const auto* plate = dynamic_cast<const LaunchPlate*>(first["LaunchPlate"]);
+    EXPECT_EQ(plate->GetLaunchForce(), 900.0f);
+    EXPECT_EQ(plate->GetLaunchPrim(), "PRIM_LaunchPlate");
+
+    const auto* barrel = dynamic_cast<const ExplosiveGear*>(first["ExplosiveGear"]);
+    ASSERT_NE(barrel, nullptr);
+    ASSERT_NE(barrel->GetBillboard(), nullptr);
+    EXPECT_NE(barrel->GetBillboard()->GetRenderState()->GetTexture(0), nullptr);
+    EXPECT_GT(barrel->GetDebrisVelocities().size(), 0u);
+    EXPECT_EQ(barrel->GetCollisionSound(), "Explosion");
+
+    for (const char* prop : {"Ball", "Box", "Cylinder"})
+    {
+        const auto* loose = dynamic_cast<const tvProp*>(first[prop]);
+        ASSERT_NE(loose, nullptr) << prop;
+        EXPECT_NE(loose->GetShapeData(), nullptr) << prop;
+        EXPECT_FALSE(loose->IsPinned()) << prop;
+    }
+}
+
+TEST_F(StuntYardCourseTest, TheShopLocksTheYardAGearAPropAndTheMotorcycleAndGivesOneAway)
+{
+    std::set<std::string> locked;
+    int free = 0;
+    for (const StuntYard::Item& item : StuntYard::ShopItems())
+    {
+        ShopItem shopItem;
+        ASSERT_TRUE(shopItem.Load(std::string(StuntYard::kShopFolder) + item.file)) << item.file;
+        EXPECT_EQ(shopItem.GetName(), item.name);
+        locked.insert(shopItem.GetLockedEntity());
+        free += shopItem.GetPrice() == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(free, 1);
+    EXPECT_EQ(locked.count(StuntYard::kVenue), 1u);
+    // The motorcycle is locked too; every other locked name is a record the yard places.
+    EXPECT_EQ(locked.count(StuntYard::kMotorcycleRecord), 1u);
+    std::set<std::string> placed = {StuntYard::kMotorcycleRecord};
+    for (const StuntYard::Placed& entity : StuntYard::Entities())
+        placed.insert(entity.record);
+    for (const std::string& name : locked)
+        EXPECT_TRUE(name == StuntYard::kVenue || placed.count(name) == 1) << name;
+}
+
+TEST_F(StuntYardCourseTest, TheMotorcycleRidesOnCycleWheelsWithItsRiderAndThrowsARagdollOnTheBar)
+{
+    CarInfo info;
+    ASSERT_TRUE(info.Load(StuntYard::kMotorcycleFile));
+    EXPECT_EQ(info.GetInitId(), StuntYard::kMotorcycleRecord);
+
+    tvVehicle* vehicle = Tarvolin::LoadVehicleEntity(&m_World, info.GetInitId());
+    auto* bike = dynamic_cast<MotorCycle*>(vehicle);
+    ASSERT_NE(bike, nullptr);
+    ASSERT_EQ(bike->GetWheels().size(), 2u);
+    for (kaWheel* wheel : bike->GetWheels())
+    {
+        auto* cycleWheel = dynamic_cast<tvCycleWheel*>(wheel);
+        ASSERT_NE(cycleWheel, nullptr);
+        EXPECT_EQ(cycleWheel->GetMotorCycle(), bike);
+    }
+    EXPECT_EQ(bike->GetSteeringJoints().size(), 1u);
+    EXPECT_EQ(bike->GetPowerJoints().size(), 1u);
+    EXPECT_NE(bike->GetForkAttachment(), nullptr);
+    EXPECT_NE(bike->GetWheelAttachment(), nullptr);
+    ASSERT_NE(bike->GetRider(), nullptr);
+    ASSERT_NE(bike->GetRider()->GetModel(), nullptr);
+    EXPECT_GE(bike->GetRider()->GetBoneIndex(bike->GetChildBone()), 0);
+    EXPECT_GE(bike->GetBoneIndex(bike->GetParentBone()), 0);
+    ASSERT_NE(bike->GetRiderAttacher(), nullptr);
+    EXPECT_EQ(bike->GetRiderAttacher()->GetOtherEntity(bike), bike->GetRider());
+
+    // The reset makes the hidden rag doll: a pelvis with a limb at each other bone.
+    bike->SpawnRagdoll();
+    RagDude* ragdoll = bike->GetRagdoll();
+    ASSERT_NE(ragdoll, nullptr);
+    EXPECT_FALSE(ragdoll->IsVisible());
+    EXPECT_GE(ragdoll->GetBoneIndex(MotorCycle::kRagdollRootBone), 0);
+    EXPECT_EQ(ragdoll->GetJoints().size(), 6u);
+    EXPECT_EQ(ragdoll->GetDependents().size(), 6u);
+
+    // Riding into the bar throws the rider.
+    kaMaterial bar;
+    bar.Load(StuntYard::kSwitchMaterial);
+    bike->SetBodyEnabled(true);
+    bike->Update(2.0f);
+    dBodySetLinearVel(bike->GetBody(), 0.0, 0.0, -10.0);
+    bike->Update(0.01f);
+    ASSERT_EQ(bike->GetFeetState(), MotorCycle::kRiding);
+    bike->OnCollide(nullptr, nullptr, &bar);
+    bike->Update(0.01f);
+    EXPECT_TRUE(bike->IsRagdolled());
+    EXPECT_TRUE(ragdoll->IsVisible());
+    EXPECT_FALSE(bike->GetRider()->IsVisible());
+}
+
+TEST_F(StuntYardCourseTest, TheRidersFeetFadeDownAndUpWithTheBikesSpeed)
+{
+    auto* bike =
+        dynamic_cast<MotorCycle*>(Tarvolin::LoadVehicleEntity(&m_World, StuntYard::kMotorcycleRecord));
+    ASSERT_NE(bike, nullptr);
+    bike->SpawnRagdoll();
+    bike->SetBodyEnabled(true);
+    kaModel* rider = bike->GetRider()->GetModel();
+    ASSERT_NE(rider, nullptr);
+    struct Step
+    {
+        float speed;
+        int32_t feet;
+        const char* shown;
+        const char* faded;
+        float fadeTime;
+    } steps[] = {{2.0f, MotorCycle::kFeetUp, "FeetUp", nullptr, MotorCycle::kFeetUpFade},
+                 {0.0f, MotorCycle::kFeetDown, "FeetDown", "FeetUp", MotorCycle::kFeetDownFade},
+                 {3.0f, MotorCycle::kFeetUp, "FeetUp", "FeetDown", MotorCycle::kFeetUpFade}};
+    platform::ManualClock clock;
+    _ResetClockState();
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.speed);
+        // Each step's fades have run their course before the next begins.
+        clock.AdvanceSeconds(1.0);
+        rider->UpdateAnimation();
+        dBodySetLinearVel(bike->GetBody(), 0.0, 0.0, -step.speed);
+        bike->Update(0.01f);
+        ASSERT_EQ(bike->GetFeetState(), step.feet);
+        const auto& channels = rider->GetChannels();
+        const kaAnimationChannel* feet = nullptr;
+        for (const auto& channel : channels)
+            if (channel->m_Number == MotorCycle::kFeetChannel)
+                feet = channel.get();
+        ASSERT_NE(feet, nullptr);
+        const kaAnimationFade* shown = feet->FindFade(step.shown);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->m_FadeFinal, 1.0f);
+        if (step.faded)
+        {
+            const kaAnimationFade* faded = feet->FindFade(step.faded);
+            ASSERT_NE(faded, nullptr);
+            EXPECT_EQ(faded->m_FadeFinal, 0.0f);
+            EXPECT_EQ(faded->m_FadeTime, step.fadeTime);
+        }
+    }
+}
+
+} // namespace

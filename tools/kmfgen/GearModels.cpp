@@ -1,0 +1,73 @@
+// The course gear's models: the launch plate, the power-up token, the explosive barrel and the flat mud,
+// oil and grate pads.
+#include "tools/kmfgen/SampleModels.h"
+
+#include "engine/model/KM_Primitive.h"
+#include "tools/kmfgen/MeshKit.h"
+
+#include <memory>
+
+namespace
+{
+
+uint32_t Colour(uint8_t r, uint8_t g, uint8_t b)
+{
+    return 0xFF000000u | (uint32_t(b) << 16) | (uint32_t(g) << 8) | r;
+}
+
+// A box primitive stands on its offset: its base at the offset, its length upwards.
+std::unique_ptr<KM_Primitive> Slab(const std::string& name, float side, float height)
+{
+    auto box = std::make_unique<KM_Primitive>();
+    box->SetName(name);
+    box->m_PrimitiveType = 0;
+    box->m_Width = side;
+    box->m_Length = height;
+    box->m_Height = side;
+    box->m_Offset[1] = -height / 2;
+    return box;
+}
+
+} // namespace
+
+bool SampleModels::_GearModels()
+{
+    // A square plate the car drives onto, a little proud of the floor.
+    auto plate = [](MeshKit& kit) { kit.Box(kGearPadSide, kGearPlateHeight, kGearPadSide); };
+    if (!_Prop("LaunchPlate", "launchplate", Colour(255, 140, 30), plate,
+               Slab("PRIM_LaunchPlate", kGearPadSide, kGearPlateHeight), 11))
+        return false;
+    // The token is a coin standing on edge; it has no primitive of its own, as the power-up gives it the
+    // sphere the car passes through.
+    if (!_Prop(
+            "PowerUp", "powerup", Colour(255, 210, 40),
+            [](MeshKit& kit) { kit.Cylinder(kTokenRadius, 0.15f, 16, true); }, nullptr, 12))
+        return false;
+    auto barrelShape = std::make_unique<KM_Primitive>();
+    barrelShape->SetName("PRIM_Barrel");
+    barrelShape->m_PrimitiveType = 2;
+    barrelShape->m_Radius = kBarrelRadius;
+    barrelShape->m_Height = kBarrelHeight;
+    if (!_Prop(
+            "Barrel", "barrel", Colour(200, 40, 30),
+            [](MeshKit& kit) { kit.Cylinder(kBarrelRadius, kBarrelHeight, 16); }, std::move(barrelShape), 13))
+        return false;
+    const struct
+    {
+        const char* name;
+        const char* stem;
+        uint32_t colour;
+        unsigned seed;
+    } pads[] = {{"MudPad", "mudpad", Colour(110, 75, 40), 14},
+                {"OilPad", "oilpad", Colour(25, 25, 30), 15},
+                {"GratePad", "gratepad", Colour(150, 160, 170), 16}};
+    for (const auto& pad : pads)
+    {
+        if (!_Prop(
+                pad.name, pad.stem, pad.colour,
+                [](MeshKit& kit) { kit.Box(kGearPadSide, kGearPadHeight, kGearPadSide); },
+                Slab(std::string("PRIM_") + pad.name, kGearPadSide, kGearPadHeight), pad.seed))
+            return false;
+    }
+    return true;
+}

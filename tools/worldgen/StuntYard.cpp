@@ -1,0 +1,375 @@
+#include "tools/worldgen/StuntYard.h"
+
+#include "engine/core/kaXmlHelpers.h"
+#include "platform/files/Files.h"
+#include "tools/worldgen/VenueEnvironment.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+
+namespace
+{
+
+const char* const kModels = "resources/models/";
+const char* const kGrateIntro = "Resources/Sounds/Game/Grate/intro.wav";
+const char* const kGrateLoop = "Resources/Sounds/Game/Grate/loop.wav";
+const char* const kGrateOutro = "Resources/Sounds/Game/Grate/outro.wav";
+constexpr int kSpawnPointId = 1;
+
+TiXmlElement* AppendRecord(TiXmlElement* root, const std::string& id, const std::string& dataType)
+{
+    TiXmlElement* record = AppendElement(root, "initData");
+    AppendTextElement(record, "uniqueID", id);
+    AppendTextElement(record, "dataType", dataType);
+    return AppendElement(record, "data");
+}
+
+TiXmlElement* AppendGear(TiXmlElement* root, const char* id, const char* classType, const char* model)
+{
+    TiXmlElement* data = AppendRecord(root, id, "Entity");
+    AppendTextElement(data, "classType", classType);
+    AppendTextElement(data, "kmfFilename", std::string(kModels) + model);
+    return data;
+}
+
+void AppendLookup(TiXmlElement* data, const char* material, const char* primitive)
+{
+    TiXmlElement* lookup = AppendElement(data, "materialLookup");
+    AppendTextElement(lookup, "materialID", material);
+    AppendTextElement(lookup, "prim", primitive);
+}
+
+void AppendHum(TiXmlElement* data)
+{
+    TiXmlElement* sequence = AppendElement(data, "damageSequence");
+    AppendTextElement(sequence, "intro", kGrateIntro);
+    AppendTextElement(sequence, "loop", kGrateLoop);
+    AppendTextElement(sequence, "outro", kGrateOutro);
+}
+
+void AppendMaterial(TiXmlElement* root, const char* id, float friction, float damagePerSecond,
+                    const char* particle)
+{
+    TiXmlElement* data = AppendRecord(root, id, "Material");
+    AppendFloatElement(data, "friction", friction);
+    if (damagePerSecond > 0.0f)
+        AppendFloatElement(data, "damagePerSecond", damagePerSecond);
+    if (particle)
+    {
+        AppendTextElement(data, "rollParticle", particle);
+        AppendTextElement(data, "slipParticle", particle);
+    }
+}
+
+// A named joint of a kind (its suspension and stops) for a vehicle's wheel.
+void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
+                      const std::string& name)
+{
+    TiXmlElement* record = AppendElement(root, "initData");
+    AppendTextElement(record, "uniqueID", id);
+    AppendTextElement(record, "dataType", "Entity");
+    AppendTextElement(record, "include", kind);
+    AppendTextElement(AppendElement(record, "data"), "name", name);
+}
+
+// The motorcycle on two cycle wheels, its rider held at the seat, and the rag doll that replaces the rider:
+// a pelvis body with a limb hung at each other bone by a ball joint, each limb moving its bone.
+void AppendMotorcycleRecords(TiXmlElement* root)
+{
+    TiXmlElement* wheel = AppendRecord(root, "BikeWheel", "Entity");
+    AppendTextElement(wheel, "classType", "tvCycleWheel");
+    AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
+    AppendTextElement(wheel, "wheelMaterial", "Tyre");
+    AppendNamedJoint(root, "BikeJointFront", "CarFrontJoint", "Front");
+    AppendNamedJoint(root, "BikeJointRear", "CarRearJoint", "Rear");
+
+    TiXmlElement* bike = AppendRecord(root, StuntYard::kMotorcycleRecord, "Entity");
+    AppendTextElement(bike, "classType", "MotorCycle");
+    AppendTextElement(bike, "kmfFilename", std::string(kModels) + "motorcycle/motorcycle.xml");
+    AppendFloatElement(bike, "mass", 3.0f);
+    AppendFloatElement(bike, "maxSpeed", 40.0f);
+    const struct
+    {
+        const char* joint;
+        const char* bone;
+        const char* record;
+    } wheels[] = {{"Front", "HubFront", "BikeJointFront"}, {"Rear", "HubRear", "BikeJointRear"}};
+    for (const auto& w : wheels)
+    {
+        TiXmlElement* joint = AppendElement(bike, "joint");
+        AppendTextElement(joint, "jointClass", "kaHinge2Joint");
+        AppendTextElement(joint, "childClass", "tvCycleWheel");
+        AppendTextElement(joint, "childInitID", "BikeWheel");
+        AppendTextElement(joint, "parentBone", w.bone);
+        AppendTextElement(joint, "childBone", "Hub");
+        AppendTextElement(joint, "jointInitID", w.record);
+    }
+    AppendTextElement(AppendElement(bike, "steering"), "joint", "Front");
+    AppendTextElement(AppendElement(bike, "power"), "joint", "Rear");
+    AppendTextElement(bike, "startSound", "Resources/Sounds/Game/Engine/start.wav");
+    AppendTextElement(bike, "loopSound", "Resources/Sounds/Game/Engine/loop.wav");
+    AppendTextElement(bike, "stopSound", "Resources/Sounds/Game/Engine/stop.wav");
+    AppendFloatElement(bike, "rollSpeed", 4.0f);
+    AppendFloatElement(bike, "topSpeed", 40.0f);
+    AppendFloatElement(bike, "drivingTorqueRate", 40.0f);
+    AppendTextElement(bike, "forkModel", std::string(kModels) + "motorcycle/fork.xml");
+    AppendTextElement(bike, "forkBone", "forkBone");
+    AppendTextElement(bike, "wheelModel", std::string(kModels) + "car/wheel.xml");
+    AppendTextElement(bike, "wheelBone", "wheelBone");
+    AppendTextElement(AppendElement(bike, "rider"), "kmfFilename",
+                      std::string(kModels) + "motorcycle/rider.xml");
+    AppendTextElement(bike, "parentBone", "parentBone");
+    AppendTextElement(bike, "childBone", "Saddle");
+    AppendTextElement(bike, "ragdollInitID", StuntYard::kRagdollRecord);
+
+    TiXmlElement* limb = AppendRecord(root, "RagdollLimb", "Entity");
+    AppendTextElement(limb, "kmfFilename", std::string(kModels) + "ragdoll/limb.xml");
+    AppendFloatElement(limb, "mass", 0.3f);
+    // The rag doll's record names its own model: the bike's "kmfFilename" is the bike's.
+    TiXmlElement* doll = AppendRecord(root, StuntYard::kRagdollRecord, "Entity");
+    AppendTextElement(doll, "kmfFilename", std::string(kModels) + "ragdoll/ragdoll.xml");
+    AppendFloatElement(doll, "mass", 1.0f);
+    const char* const limbs[] = {"Spine", "Head", "L Thigh", "L Calf", "R Thigh", "R Calf"};
+    for (const char* name : limbs)
+    {
+        const std::string bone = std::string("Bip01 ") + name;
+        std::string id = std::string("RagdollJoint") + name;
+        id.erase(std::remove(id.begin(), id.end(), ' '), id.end());
+        TiXmlElement* record = AppendRecord(root, id, "Entity");
+        AppendTextElement(record, "name", bone);
+        TiXmlElement* joint = AppendElement(doll, "joint");
+        AppendTextElement(joint, "jointClass", "kaBallJoint");
+        AppendTextElement(joint, "childClass", "kaEntityPhysical");
+        AppendTextElement(joint, "childInitID", "RagdollLimb");
+        AppendTextElement(joint, "parentBone", bone);
+        AppendTextElement(joint, "childBone", "Limb");
+        AppendBoolElement(joint, "hideModel", true);
+        AppendTextElement(joint, "jointInitID", id);
+    }
+    for (const char* name : limbs)
+    {
+        const std::string bone = std::string("Bip01 ") + name;
+        TiXmlElement* control = AppendElement(doll, "boneControl");
+        AppendTextElement(control, "boneName", bone);
+        AppendTextElement(control, "jointName", bone);
+    }
+}
+
+void AppendPowerUp(TiXmlElement* root, const char* id, int kind, int value, int hideTime)
+{
+    TiXmlElement* data = AppendGear(root, id, "PowerUp", "powerup/powerup.kmf");
+    AppendIntElement(data, "powerupType", kind);
+    if (value > 0)
+        AppendIntElement(data, "value", value);
+    AppendIntElement(data, "hideTime", hideTime);
+}
+
+} // namespace
+
+const std::vector<StuntYard::Placed>& StuntYard::Entities()
+{
+    // The car starts at the south end facing north (-z) down the middle; the launch plate and the points
+    // token lie on that straight. The surfaces line the west side, the hard gear the east, the tokens and
+    // the props the far corners.
+    static const std::vector<Placed> entities = {
+        {"LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf", 0.0f, 0.1f, 8.0f},
+        {"PointsToken", "PowerUp", "powerup/powerup.kmf", 0.0f, 1.5f, 0.0f},
+        {"MudPit", "MudPit", "mudpad/mudpad.kmf", -10.0f, 0.025f, 10.0f},
+        {"OilSlick", "OilSlick", "oilpad/oilpad.kmf", -10.0f, 0.025f, 0.0f},
+        {"PowerGrate", "PowerGrate", "gratepad/gratepad.kmf", -10.0f, 0.025f, -10.0f},
+        {"ExplosiveBarrel", "ExplosiveGear", "barrel/barrel.kmf", 10.0f, 0.6f, 10.0f},
+        {"ExplosiveBarrel", "ExplosiveGear", "barrel/barrel.kmf", 11.5f, 0.6f, 10.0f},
+        {"SpikeBar", "StuntGear", "crate/crate.kmf", 10.0f, 0.5f, 0.0f},
+        {"TurboToken", "PowerUp", "powerup/powerup.kmf", -20.0f, 1.5f, -15.0f},
+        {"MegaTurboToken", "PowerUp", "powerup/powerup.kmf", -24.0f, 1.5f, -15.0f},
+        {"RepairToken", "PowerUp", "powerup/powerup.kmf", 20.0f, 1.5f, -15.0f},
+        {"JumpToken", "PowerUp", "powerup/powerup.kmf", 24.0f, 1.5f, -15.0f},
+        {"BallProp", "Ball", "ball/ball.kmf", 20.0f, 0.5f, 12.0f},
+        {"BoxProp", "Box", "crate/crate.kmf", 23.0f, 0.5f, 12.0f},
+        {"CylinderProp", "Cylinder", "cylinder/cylinder.kmf", 26.0f, 0.5f, 12.0f},
+        {"RagdollBar", "kaEntityPhysical", "crate/crate.kmf", 20.0f, 0.5f, 0.0f},
+    };
+    return entities;
+}
+
+const std::vector<StuntYard::Item>& StuntYard::ShopItems()
+{
+    static const std::vector<Item> items = {
+        {"stunt_yard.xml", "Stunt Yard", StuntYard::kVenue, 20},
+        {"explosive_barrel.xml", "Explosive Barrel", "ExplosiveBarrel", 15},
+        {"box_prop.xml", "Loose Box", "BoxProp", 5},
+        {"ball_prop.xml", "Loose Ball", "BallProp", 0},
+        {"motorcycle.xml", "Motorcycle", StuntYard::kMotorcycleRecord, 25},
+    };
+    return items;
+}
+
+void StuntYard::BuildRecords(TiXmlDocument& document)
+{
+    TiXmlElement* root = AppendElement(&document, "root");
+    TiXmlElement* venue = AppendRecord(root, kVenue, "Venue");
+    AppendTextElement(venue, "kmfFilename", std::string(kModels) + "arena/arena.kmf");
+    AppendTextElement(venue, "name", "Stunt Yard");
+    AppendLookup(venue, "Dirt", "PRIM_Floor");
+    VenueEnvironment::Append(venue);
+
+    // Mud drags and throws dirt; oil keeps little grip; the grate and the spikes hurt.
+    AppendMaterial(root, "Mud", 0.8f, 0.0f, "DirtSpray");
+    AppendMaterial(root, "Oil", 0.3f, 0.0f, nullptr);
+    AppendMaterial(root, "Grate", 1.0f, 2.0f, nullptr);
+    AppendMaterial(root, "Spikes", 1.0f, 4.0f, nullptr);
+    AppendMaterial(root, "Plate", 1.0f, 0.0f, nullptr);
+
+    TiXmlElement* explosion = AppendRecord(root, "Explosion", "RenderState");
+    AppendTextElement(explosion, "image", kExplosionTexture);
+    AppendBoolElement(explosion, "alphaBlend", true);
+    AppendTextElement(explosion, "blendMode", "Add");
+    AppendBoolElement(explosion, "lighting", false);
+    AppendBoolElement(explosion, "ZWrite", false);
+
+    TiXmlElement* plate = AppendGear(root, "LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf");
+    AppendTextElement(plate, "launchPrim", "PRIM_LaunchPlate");
+    AppendFloatElement(plate, "launchForce", 900.0f);
+    AppendBoolElement(plate, "pinned", true);
+    AppendLookup(plate, "Plate", "PRIM_LaunchPlate");
+
+    TiXmlElement* barrel = AppendGear(root, "ExplosiveBarrel", "ExplosiveGear", "barrel/barrel.kmf");
+    AppendFloatElement(barrel, "explosionScale", 4.0f);
+    AppendFloatElement(barrel, "explosionRadius", 3.0f);
+    AppendFloatElement(barrel, "explosionDamage", 10.0f);
+    AppendFloatElement(barrel, "explosionForce", 3000.0f);
+    AppendFloatElement(barrel, "explosionThreshold", 2300.0f);
+    AppendTextElement(barrel, "collisionSound", "Explosion");
+
+    TiXmlElement* spikes = AppendGear(root, "SpikeBar", "StuntGear", "crate/crate.kmf");
+    AppendBoolElement(spikes, "pinned", true);
+    AppendLookup(spikes, "Spikes", "PRIM_Crate");
+    AppendHum(spikes);
+
+    const struct
+    {
+        const char* id;
+        const char* classType;
+        const char* model;
+        const char* material;
+        const char* primitive;
+        bool hums;
+    } pads[] = {{"MudPit", "MudPit", "mudpad/mudpad.kmf", "Mud", "PRIM_MudPad", false},
+                {"OilSlick", "OilSlick", "oilpad/oilpad.kmf", "Oil", "PRIM_OilPad", false},
+                {"PowerGrate", "PowerGrate", "gratepad/gratepad.kmf", "Grate", "PRIM_GratePad", true}};
+    for (const auto& pad : pads)
+    {
+        TiXmlElement* data = AppendGear(root, pad.id, pad.classType, pad.model);
+        AppendBoolElement(data, "pinned", true);
+        AppendLookup(data, pad.material, pad.primitive);
+        if (pad.hums)
+            AppendHum(data);
+    }
+
+    AppendPowerUp(root, "PointsToken", 1, 100, 0);
+    AppendPowerUp(root, "TurboToken", 2, 0, 10);
+    AppendPowerUp(root, "MegaTurboToken", 3, 0, 15);
+    AppendPowerUp(root, "RepairToken", 4, 0, 20);
+    AppendPowerUp(root, "JumpToken", 5, 0, 10);
+
+    // A bar that throws a motorcycle's rider off.
+    AppendMaterial(root, StuntYard::kSwitchMaterial, 1.0f, 0.0f, nullptr);
+    TiXmlElement* bar = AppendGear(root, "RagdollBar", "kaEntityPhysical", "crate/crate.kmf");
+    AppendBoolElement(bar, "pinned", true);
+    AppendLookup(bar, StuntYard::kSwitchMaterial, "PRIM_Crate");
+    AppendMotorcycleRecords(root);
+
+    AppendGear(root, "BallProp", "Ball", "ball/ball.kmf");
+    AppendGear(root, "BoxProp", "Box", "crate/crate.kmf");
+    AppendGear(root, "CylinderProp", "Cylinder", "cylinder/cylinder.kmf");
+}
+
+void StuntYard::BuildCourse(TiXmlDocument& document)
+{
+    TiXmlElement* world = AppendElement(&document, "World");
+    AppendTextElement(world, "arena", kVenue);
+    AppendTextElement(world, "name", "Stunt Yard");
+    AppendTextElement(world, "preview", "");
+    AppendTextElement(world, "description",
+                      "Every piece of stunt gear, every power-up and every loose prop.");
+    TiXmlElement* start = AppendElement(world, "startpoint");
+    AppendFloatElement(start, "x", 0.0f);
+    AppendFloatElement(start, "z", 18.0f);
+    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
+    AppendFloatElement(rotation, "w", 1.0f);
+    AppendFloatElement(rotation, "x", 0.0f);
+    AppendFloatElement(rotation, "y", 0.0f);
+    AppendFloatElement(rotation, "z", 0.0f);
+    TiXmlElement* list = AppendElement(world, "Entities");
+
+    auto append = [list](const std::string& record, const std::string& name, const std::string& type, int id,
+                         const std::string& model, float x, float y, float z)
+    {
+        TiXmlElement* entity = AppendElement(list, "Entity");
+        if (!record.empty())
+            AppendTextElement(entity, "initUniqueID", record);
+        AppendTextElement(entity, "name", name);
+        AppendTextElement(entity, "type", type);
+        AppendIntElement(entity, "entityID", id);
+        AppendBoolElement(entity, "visible", true);
+        AppendBoolElement(entity, "selectable", true);
+        AppendTextElement(entity, "kmfFilename", std::string(kModels) + model);
+        AppendBoolElement(entity, "snapToTerrain", false);
+        TiXmlElement* quaternion = AppendElement(AppendElement(entity, "rotation"), "quaternion");
+        AppendFloatElement(quaternion, "x", 0.0f);
+        AppendFloatElement(quaternion, "y", 0.0f);
+        AppendFloatElement(quaternion, "z", 0.0f);
+        AppendFloatElement(quaternion, "w", 1.0f);
+        TiXmlElement* position = AppendElement(entity, "position");
+        AppendFloatElement(position, "x", x);
+        AppendFloatElement(position, "z", z);
+        AppendFloatElement(position, "y", y);
+    };
+    append("", "SpawnPoint", "kaSpawnPoint", kSpawnPointId, "cylinder/cylinder.kmf", 0.0f, 0.0f, 18.0f);
+    int id = kSpawnPointId;
+    for (const Placed& placed : Entities())
+    {
+        ++id;
+        append(placed.record, std::string(placed.record) + std::to_string(id), placed.type, id, placed.model,
+               placed.x, placed.y, placed.z);
+    }
+}
+
+bool StuntYard::WriteAll()
+{
+    TiXmlDocument records;
+    BuildRecords(records);
+    TiXmlDocument course;
+    BuildCourse(course);
+    bool ok = _Write(kInitDataFile, records) && _Write(kCourseFile, course);
+    // The motorcycle as the vehicle screen lists it.
+    TiXmlDocument bike;
+    TiXmlElement* vehicle = AppendElement(&bike, "vehicles");
+    AppendTextElement(vehicle, "initID", kMotorcycleRecord);
+    AppendTextElement(vehicle, "imagefile", kMotorcyclePicture);
+    ok = ok && _Write(kMotorcycleFile, bike);
+    for (const Item& item : ShopItems())
+    {
+        TiXmlDocument document;
+        TiXmlElement* root = AppendElement(&document, "ShopItem");
+        AppendTextElement(root, "name", item.name);
+        AppendTextElement(root, "preview_image", "");
+        AppendTextElement(root, "locked_entity", item.locked);
+        AppendIntElement(root, "price", item.price);
+        ok = ok && _Write(std::string(kShopFolder) + item.file, document);
+    }
+    return ok;
+}
+
+bool StuntYard::_Write(const std::string& relative, const TiXmlDocument& document)
+{
+    const std::string path = m_Root + "/" + relative;
+    for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
+    {
+        const std::string folder = m_Root + "/" + relative.substr(0, slash);
+        if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
+            return false;
+    }
+    return SaveXmlDocument(document, path);
+}
