@@ -255,6 +255,9 @@ public:
     void SetVehicleName(const std::string& name) { m_VehicleName = name; }
     const std::string& GetVehicleName() const { return m_VehicleName; }
     void ShowLoadingDialog(bool show);
+    // Builds the course world from the chosen course file, puts the chosen vehicle on its spawn point and
+    // hands over to the course preview (exhibition, career) or the HUD (practice).
+    void StartCourse();
 
 private:
     // The steps of Init after the graphics device exists.

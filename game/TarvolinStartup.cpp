@@ -2,6 +2,7 @@
 
 #include "editor/EditorPropertiesWindow.h"
 #include "engine/core/kaClock.h"
+#include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/ProfilerWindow.h"
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiManager.h"
@@ -9,7 +10,6 @@
 #include "engine/model/kaBillboard.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
-#include "engine/gui/MessageBoxWindow.h"
 #include "game/screens/CourseOptions.h"
 #include "game/screens/CourseSummary.h"
 #include "game/screens/CreditsWindow.h"
@@ -269,6 +269,8 @@ void Tarvolin::_CreateConsoleWindows()
     g_pGuiManager->AddWindow(m_ConsoleWindow);
     m_ProfilerGuiWindow = new ProfilerWindow();
     g_pGuiManager->AddWindow(m_ProfilerGuiWindow);
+    // Made for later; until something shows it, it must not cover a course.
+    g_pGuiManager->HideWindow(m_ProfilerGuiWindow, 1);
     g_pGuiManager->ShowCursor(true);
     // A hidden cursor keeps no position, so it is put where the pointer is once it shows.
     g_pGuiManager->ResetCursorBounds();

@@ -1,5 +1,501 @@
 #include "game/tvWorld.h"
 
-tvWorld::tvWorld() = default;
+#include "engine/core/Wizard.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/gui/guiManager.h"
+#include "game/Tarvolin.h"
+#include "game/screens/CourseSummary.h"
+#include "game/screens/HudWindow.h"
+#include "game/tvArena.h"
+#include "game/tvCamera.h"
+#include "game/tvPlayer.h"
+#include "game/tvVehicle.h"
+#include "platform/system/DebugOutput.h"
 
-tvWorld::~tvWorld() = default;
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <string>
+
+const char* const tvWorld::kCueNames[kCueCount] = {"HurryUp",  "TimesRunningOut", "54321",        "Go",
+                                                   "GetReady", "DontGiveUp",      "GetSomePoints"};
+
+namespace
+{
+
+Tarvolin* Game()
+{
+    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
+}
+
+tvPlayer* SignedInPlayer()
+{
+    Tarvolin* game = Game();
+    return game ? game->GetCurrentPlayer() : nullptr;
+}
+
+tvVehicle* PlayerVehicle()
+{
+    Tarvolin* game = Game();
+    return game ? game->GetPlayerVehicle() : nullptr;
+}
+
+// A present key that reads as a value replaces it; a malformed one keeps the default, with a line.
+template <typename Value, typename Read>
+void ReadCourseKey(const TiXmlElement* parent, const char* name, Value& value, Read read)
+{
+    const TiXmlElement* child = parent->FirstChildElement(name);
+    if (!child)
+        return;
+    try
+    {
+        value = read(child);
+    }
+    catch (const std::exception&)
+    {
+        platform::OutputDebugString(std::string("tvWorld::ReadXml - bad value for ") + name +
+                                    ", default kept.\n");
+    }
+}
+
+} // namespace
+
+tvWorld::tvWorld()
+{
+    // Each course reads the records afresh, so that edited data shows on the next start.
+    if (g_pInitDataBase)
+    {
+        g_pInitDataBase->Clear();
+        g_pInitDataBase->LoadInitData(Tarvolin::kInitDataFolder);
+    }
+    m_pFollowCamera = std::make_unique<tvCamera>();
+    m_pFollowCamera->SetWorld(this);
+    m_pCamera = m_pFollowCamera.get();
+}
+
+tvWorld::~tvWorld()
+{
+    if (g_pWizard)
+        g_pWizard->StopSong(false);
+    Tarvolin* game = Game();
+    if (game)
+    {
+        game->PlayCrowdSound(2);
+        // The vehicle goes with the world's entities: nothing may read it afterwards, nor the world.
+        if (game->GetPlayerVehicle() && game->GetPlayerVehicle()->GetWorld() == this)
+            game->SetPlayerVehicle(nullptr);
+        if (game->GetCurrentWorld() == this)
+            game->SetCurrentWorld(nullptr);
+    }
+    if (g_pGuiManager)
+    {
+        auto* hud = dynamic_cast<HudWindow*>(g_pGuiManager->FindWindow(kHudWindow));
+        if (hud && hud->GetWorld() == this)
+            hud->SetWorld(nullptr);
+    }
+    if (m_pCamera == m_pFollowCamera.get())
+        m_pCamera = m_pOwnCamera;
+    m_pFollowCamera.reset();
+    if (game && !game->IsEditor())
+    {
+        game->SavePlayers(Tarvolin::kPlayersFolder);
+        game->SaveHighScores();
+    }
+}
+
+bool tvWorld::IsLocked(const kaEntity& entity) const
+{
+    Tarvolin* game = Game();
+    tvPlayer* player = game ? game->GetCurrentPlayer() : nullptr;
+    if (!player)
+        return false;
+    const std::string& id = entity.GetInitUniqueID();
+    return game->IsShopLocked(id) && !player->IsUnlocked(id);
+}
+
+bool tvWorld::AddEntity(kaEntity* entity, bool visible, bool newIdentifier)
+{
+    if (!entity)
+        return false;
+    if (IsLocked(*entity))
+    {
+        platform::OutputDebugString(kLockedEntityLine);
+        visible = false;
+    }
+    return kaPhysicsWorld::AddEntity(entity, visible, newIdentifier);
+}
+
+void tvWorld::HideLockedEntities()
+{
+    for (kaEntity* entity : m_Entities)
+    {
+        if (IsLocked(*entity))
+            entity->SetVisible(false);
+    }
+}
+
+void tvWorld::InitializeEntities()
+{
+    Tarvolin* game = Game();
+    if (game)
+        game->PlaySong(-1);
+    kaPhysicsWorld::InitializeEntities();
+    if (game)
+        game->PlayCrowdSound(1);
+    HideLockedEntities();
+}
+
+void tvWorld::CycleDebugDisplay()
+{
+    m_DebugDisplayMode = (m_DebugDisplayMode + 1) % 4;
+    kaPhysicsWorld::CycleDebugDisplay();
+    m_DebugDraw = m_DebugDisplayMode == 3;
+}
+
+kaEntityModel* tvWorld::CreateArenaEntity()
+{
+    return new tvArena();
+}
+
+void tvWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
+{
+    if (element)
+    {
+        ReadCourseKey(element, "timeLimit", m_TimeLimit,
+                      [](const TiXmlElement* e) { return GetElementInt(e); });
+        ReadCourseKey(element, "scoreLimit", m_ScoreLimit,
+                      [](const TiXmlElement* e) { return GetElementInt(e); });
+        ReadCourseKey(element, "levelName", m_LevelName,
+                      [](const TiXmlElement* e) { return GetElementText(e); });
+        ReadCourseKey(element, "repPointFactor", m_RepPointFactor,
+                      [](const TiXmlElement* e) { return GetElementFloat(e); });
+    }
+    kaPhysicsWorld::ReadXml(element, restoreStates);
+}
+
+void tvWorld::WriteXml(TiXmlElement* element, bool saveStates) const
+{
+    if (!element)
+        return;
+    AppendIntElement(element, "timeLimit", m_TimeLimit);
+    AppendIntElement(element, "scoreLimit", m_ScoreLimit);
+    AppendTextElement(element, "levelName", m_LevelName);
+    AppendFloatElement(element, "repPointFactor", m_RepPointFactor);
+    if (tvPlayer* player = SignedInPlayer())
+        AppendTextElement(element, "Designer", player->GetPlayerName());
+    kaPhysicsWorld::WriteXml(element, saveStates);
+}
+
+void tvWorld::ResolveEntityLinks()
+{
+    kaPhysicsWorld::ResolveEntityLinks();
+    if (m_pCamera)
+        m_pCamera->OnWorldLoaded();
+}
+
+void tvWorld::StartClock()
+{
+    m_RunPhase = kPhaseRunning;
+    m_RunClock.Reset();
+    m_RunClock.Start();
+}
+
+void tvWorld::AddPoints(int32_t points)
+{
+    tvPlayer* player = SignedInPlayer();
+    if (!player)
+        return;
+    player->SetRunPoints(player->GetRunPoints() + points);
+    if (m_pHudWindow)
+        m_pHudWindow->SetPointsText(std::to_string(player->GetRunPoints()));
+}
+
+std::string tvWorld::FormatTimeLeft() const
+{
+    const int32_t left = std::max(0, m_TimeLimit - m_ElapsedSeconds);
+    const int32_t seconds = left % 60;
+    return std::to_string(left / 60) + ":" + (seconds < 10 ? "0" : "") + std::to_string(seconds);
+}
+
+int32_t tvWorld::ApplyTimePenalty()
+{
+    const int32_t elapsed = m_RunClock.GetElapsed();
+    if (m_TimeLimit - elapsed >= kPenaltyFloor)
+        m_RunClock.AddSeconds(kTimePenalty);
+    return elapsed;
+}
+
+bool tvWorld::IsCountingDown() const
+{
+    return m_GameMode != 0 && m_ElapsedSeconds <= 5 && !HasPlayedCue(kGo);
+}
+
+void tvWorld::_PlayCue(Cue cue)
+{
+    if (m_CuePlayed[cue])
+        return;
+    m_CuePlayed[cue] = 1;
+    if (Tarvolin* game = Game())
+        game->GetWorldSounds().PlaySound(kCueNames[cue]);
+}
+
+void tvWorld::_StartSong()
+{
+    if (m_SongStarted)
+        return;
+    if (g_pWizard)
+        g_pWizard->StartSong();
+    m_SongStarted = true;
+}
+
+void tvWorld::_ReleaseVehicle()
+{
+    tvVehicle* vehicle = PlayerVehicle();
+    if (!vehicle)
+        return;
+    vehicle->SetBodyEnabled(true);
+    SetSelectedEntity(vehicle);
+}
+
+void tvWorld::Update(float dt)
+{
+    Tarvolin* game = Game();
+    if (game && game->IsPaused())
+    {
+        // The run's time stands still while the game does.
+        m_RunClock.Pause();
+        return;
+    }
+    kaPhysicsWorld::Update(dt);
+    m_RunClock.Start();
+    switch (m_RunPhase)
+    {
+    case kPhaseRunning:
+        if (m_GameMode == 0)
+        {
+            _PracticeRules();
+        }
+        else
+        {
+            if (!HasPlayedCue(kGo))
+                _CountdownRules();
+            if (HasPlayedCue(kGo))
+                _RunningRules();
+        }
+        break;
+    case kPhaseSummary:
+        if (m_pSummaryWindow)
+            m_pSummaryWindow->Update();
+        break;
+    case kPhasePractice:
+        if (++m_PracticeStartCounter > kPracticeStartFrames)
+            StartRound();
+        break;
+    default:
+        break;
+    }
+}
+
+void tvWorld::_PracticeRules()
+{
+    m_ElapsedSeconds = m_RunClock.GetElapsed();
+    if (m_pHudWindow && m_ElapsedSeconds >= 3 && m_pHudWindow->IsCountVisible())
+        m_pHudWindow->HideCount();
+    _StartSong();
+    if (HasPlayedCue(kGo))
+    {
+        if (m_pHudWindow)
+            m_pHudWindow->UpdateIconTimers();
+        return;
+    }
+    if (m_pHudWindow)
+        m_pHudWindow->SetCountImage(-1);
+    m_CuePlayed[kGetReady] = 1;
+    _PlayCue(kGo);
+    _ReleaseVehicle();
+    if (tvVehicle* vehicle = PlayerVehicle())
+        vehicle->StartEngineSound(false);
+}
+
+void tvWorld::_CountdownRules()
+{
+    if (m_ElapsedSeconds > 5)
+        return;
+    m_ElapsedSeconds = m_RunClock.GetElapsed();
+    if (m_ElapsedSeconds >= 3)
+    {
+        // A frame that jumps past 3 still starts the run.
+        if (m_pHudWindow)
+            m_pHudWindow->SetCountImage(-1);
+        m_RunClock.Reset();
+        m_ElapsedSeconds = 0;
+        m_RunClock.Start();
+        _PlayCue(kGo);
+        _ReleaseVehicle();
+        return;
+    }
+    switch (m_ElapsedSeconds)
+    {
+    case 0:
+        _StartSong();
+        if (!m_EngineStarted)
+        {
+            if (tvVehicle* vehicle = PlayerVehicle())
+                vehicle->StartEngineSound(true);
+            m_EngineStarted = true;
+        }
+        if (m_pHudWindow)
+            m_pHudWindow->SetCountImage(3);
+        break;
+    case 1:
+        if (!HasPlayedCue(kGetReady))
+        {
+            if (m_pHudWindow)
+                m_pHudWindow->SetCountImage(2);
+            _PlayCue(kGetReady);
+        }
+        break;
+    case 2:
+        if (m_pHudWindow)
+            m_pHudWindow->SetCountImage(1);
+        break;
+    default:
+        break;
+    }
+}
+
+void tvWorld::_RunningRules()
+{
+    _StartSong();
+    const int32_t seconds = m_RunClock.GetElapsed();
+    if (seconds != m_ElapsedSeconds)
+    {
+        m_ElapsedSeconds = seconds;
+        if (m_pHudWindow)
+        {
+            m_pHudWindow->SetTimeText(FormatTimeLeft());
+            m_pHudWindow->UpdateIconTimers();
+        }
+    }
+    if (m_ElapsedSeconds == 2 && m_pHudWindow)
+        m_pHudWindow->HideCount();
+
+    const int32_t limit = m_TimeLimit;
+    const int32_t t = m_ElapsedSeconds;
+    bool ended = false;
+    if (t >= limit - 60 && t < limit - 30 && limit > 60)
+    {
+        if (tvPlayer* player = SignedInPlayer())
+        {
+            const int32_t missing = m_ScoreLimit - player->GetRunPoints();
+            if (missing < 50 && missing != 0)
+                _PlayCue(kDontGiveUp);
+            else if (missing > 100)
+                _PlayCue(kGetSomePoints);
+        }
+    }
+    else if (t >= limit - 30 && t < limit - 15)
+    {
+        _PlayCue(kHurryUp);
+    }
+    else if (t >= limit - 15 && t < limit - 5)
+    {
+        _PlayCue(kTimesRunningOut);
+    }
+    else if (t >= limit - 5 && t < limit)
+    {
+        _PlayCue(k54321);
+    }
+    else if (t > limit)
+    {
+        _EndRun();
+        ended = true;
+    }
+    tvVehicle* vehicle = PlayerVehicle();
+    if (!ended && vehicle && vehicle->GetDamage() >= kWreckDamage)
+        _EndRun();
+}
+
+void tvWorld::_EndRun()
+{
+    FinishRun(nullptr);
+    if (m_pHudWindow)
+        m_pHudWindow->ShowCourseSummary();
+}
+
+void tvWorld::StartRound()
+{
+    m_pHudWindow = nullptr;
+    if (g_pGuiManager)
+        m_pHudWindow = dynamic_cast<HudWindow*>(g_pGuiManager->FindWindow(kHudWindow));
+    SetSelectedEntity(nullptr);
+    if (Tarvolin* game = Game())
+        m_GameMode = game->GetGameMode();
+    if (m_GameMode == 1 || m_GameMode == 2)
+    {
+        if (m_pHudWindow)
+        {
+            m_pHudWindow->HideElements(false);
+            m_pHudWindow->SetTimeText(FormatTimeLeft());
+            m_pHudWindow->SetPointsText("0");
+        }
+        m_ElapsedSeconds = 0;
+    }
+    m_RunPhase = kPhaseRunning;
+    if (m_GameMode == 0)
+    {
+        if (m_pHudWindow)
+            m_pHudWindow->HideElements(true);
+    }
+    else
+    {
+        m_RunClock.Reset();
+        m_RunClock.Start();
+    }
+}
+
+void tvWorld::FinishRun(tvPlayer* player)
+{
+    m_RunPhase = kPhaseFinished;
+    tvVehicle* vehicle = PlayerVehicle();
+    const float damage = vehicle ? vehicle->GetDamage() : 0.0f;
+    if (!player)
+        player = SignedInPlayer();
+    auto* summary =
+        g_pGuiManager ? dynamic_cast<CourseSummary*>(g_pGuiManager->FindWindow(kSummaryWindow)) : nullptr;
+    if (!player || !summary)
+        return;
+    if (damage >= kWreckDamage)
+    {
+        summary->SetWrecked(true);
+        player->SetRunPoints(0);
+    }
+    Tarvolin* game = Game();
+    const std::string course = game ? game->GetLevelPath() : std::string();
+    const int32_t points = player->GetRunPoints();
+    const int32_t target = std::max(m_ScoreLimit, player->GetHighScore(course));
+    const int32_t margin = points - target;
+    const float ratio = static_cast<float>(points) / static_cast<float>(target);
+    if (margin >= 0)
+        summary->SetPassed(true);
+    int32_t reputation = 0;
+    if (m_GameMode == 2)
+    {
+        const float earned = std::trunc(static_cast<float>(margin) * m_RepPointFactor);
+        reputation = static_cast<int32_t>(std::clamp(earned, 0.0f, static_cast<float>(kMaxReputation)));
+        if (ratio >= 1.0f && game && game->GetCareerLevel(player->GetCareerLevel()) == course)
+        {
+            player->SetCareerLevel(player->GetCareerLevel() + 1);
+            summary->SetLevelUp(true);
+        }
+        if (vehicle && vehicle->IsNearDeath())
+            player->SetNearDeaths(player->GetNearDeaths() + 1);
+    }
+    summary->SetReputation(reputation);
+    player->SetTotalRepPoints(player->GetTotalRepPoints() + reputation);
+    player->SetUnspentRepPoints(player->GetUnspentRepPoints() + reputation);
+    player->SetTotalPointsEarned(player->GetTotalPointsEarned() + points);
+}

@@ -28,3 +28,16 @@ int kaStopwatch::GetElapsed() const
         return static_cast<int>(m_Accumulated);
     return static_cast<int>(static_cast<float>(GetTime(5)) - m_Start + m_Accumulated);
 }
+
+void kaStopwatch::Pause()
+{
+    if (m_Paused)
+        return;
+    m_Accumulated += static_cast<float>(GetTime(5)) - m_Start;
+    m_Paused = 1;
+}
+
+void kaStopwatch::AddSeconds(float seconds)
+{
+    m_Accumulated += seconds;
+}

@@ -8,6 +8,11 @@ public:
 
     void Reset();
     void Start();
+    // Stops counting, keeping the elapsed time; Start carries on from it.
+    void Pause();
+    bool IsPaused() const { return m_Paused != 0; }
+    // Adds seconds to the elapsed time, running or paused (a time penalty).
+    void AddSeconds(float seconds);
     // Whole seconds, truncated toward zero.
     int GetElapsed() const;
 

@@ -102,9 +102,12 @@ guiImage::~guiImage() = default;
 
 void guiImage::_Init()
 {
-    // Screen-space quads: no lighting, and no winding to cull.
+    // Screen-space quads: no lighting, no winding to cull, and drawn over the scene as text is, whatever
+    // depth the scene left (the quads sit at the far plane).
     m_RenderState.m_Lighting = false;
     m_RenderState.m_BackFaceCull = false;
+    m_RenderState.m_ZTest = false;
+    m_RenderState.m_ZWrite = false;
 }
 
 void guiImage::ApplyParams(const guiImageParams& params)

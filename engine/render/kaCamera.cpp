@@ -230,6 +230,16 @@ void kaCamera::Rotate()
     }
 }
 
+void kaCamera::_SetView(const Matrix& view)
+{
+    m_View = view;
+    if (m_View != m_ViewReported)
+    {
+        m_ViewReported = m_View;
+        SetViewChanged();
+    }
+}
+
 void kaCamera::HandleInput(float dx, float dy, float dz, bool rotate, bool pan)
 {
     const float* s = m_InputSpeeds;

@@ -146,6 +146,11 @@ public:
     void SetOrientation(const platform::Quaternion& q) { m_Orientation = q; }
     // s0, s1 pan, s2 zoom, s3, s4 rotation, s5 the eye goal's z in mode 1.
     void SetInputSpeed(int index, float speed);
+    float GetInputSpeed(int index) const { return index >= 0 && index < 6 ? m_InputSpeeds[index] : 0.0f; }
+
+protected:
+    // For cameras that build their own view: stores it and hands it on when it changed.
+    void _SetView(const platform::Matrix& view);
 
 private:
     void _FollowGoals(float dt);

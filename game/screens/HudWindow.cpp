@@ -2,6 +2,8 @@
 
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiManager.h"
+#include "game/screens/CourseSummary.h"
+#include "game/tvWorld.h"
 
 #include <algorithm>
 #include <sstream>
@@ -25,7 +27,13 @@ std::string Entry(const char* name, float value)
 
 } // namespace
 
-HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile) {}
+HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile)
+{
+    // Without a layout of its own the HUD still covers the screen, so that what a course puts in it (the
+    // arena's fade to white) shows.
+    if (GetSize() == guiCoordPair())
+        SetSize(guiCoordPair::Relative(1.0f, 1.0f));
+}
 
 size_t HudWindow::CountCalls(const std::string& entry) const
 {
@@ -112,9 +120,17 @@ void HudWindow::UpdateIconTimers()
 void HudWindow::ShowCourseSummary()
 {
     m_CallLog.push_back("ShowCourseSummary");
-    if (g_pGuiManager == nullptr)
-        return;
-    g_pGuiManager->HideWindow(this, 1);
-    if (guiWindow* summary = g_pGuiManager->FindWindow(kSummaryWindow))
-        g_pGuiManager->ActivateWindow(summary);
+    guiWindow* summary = nullptr;
+    if (g_pGuiManager != nullptr)
+    {
+        g_pGuiManager->HideWindow(this, 1);
+        summary = g_pGuiManager->FindWindow(kSummaryWindow);
+        if (summary)
+            g_pGuiManager->ActivateWindow(summary);
+    }
+    if (auto* world = dynamic_cast<tvWorld*>(m_World))
+    {
+        world->SetRunPhase(tvWorld::kPhaseSummary);
+        world->SetSummaryWindow(dynamic_cast<CourseSummary*>(summary));
+    }
 }

@@ -36,7 +36,7 @@ public:
     void HidePowerUpIcon(int32_t kind);
     // Hides the song name and every icon up for more than kIconTime seconds of application time.
     void UpdateIconTimers();
-    // Hides the HUD and shows the run summary window.
+    // Hides the HUD and shows the run summary window, which the course world then runs.
     void ShowCourseSummary();
 
     const std::string& GetSongName() const { return m_SongName; }

@@ -99,6 +99,10 @@ int Sample(const std::string& folder)
     ok = WriteSample(folder, "UI/vehicles/charger.bmp",
                      ProceduralImage::CarSide(256, 128, 0xFFC81E1E, 0xFF8CB4DC, 0xFF506040)) &&
          ok;
+    // The course's fade to white: one colour, tinted by the image's alpha.
+    ok = WriteSample(folder, "resources/White.bmp",
+                     ProceduralImage::Checker(16, 16, 16, 0xFFFFFFFF, 0xFFFFFFFF)) &&
+         ok;
     return ok ? 0 : 1;
 }
 

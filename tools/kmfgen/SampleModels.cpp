@@ -331,6 +331,36 @@ bool SampleModels::_Arena()
            _Texture(folder, "arena.tga", 11);
 }
 
+bool SampleModels::_ProvingGround()
+{
+    constexpr float kWidth = kGroundWidth, kLength = kGroundLength, kWall = 2.0f;
+    const std::string folder = std::string(kModels) + "provingground/";
+    KM_MaterialList materials;
+    materials.Append(Material("Ground", "ground.tga", Packed(170, 160, 130)));
+    KM_ObjectList objects;
+    objects.Append(Geo("Ground", 0,
+                       [&](MeshKit& kit)
+                       {
+                           kit.SetOffset({kWidth / 2, 0, kLength / 2});
+                           kit.Grid(kWidth, kLength, 4, 12);
+                           kit.SetOffset({kWidth / 2, kWall / 2, kLength - 0.5f});
+                           kit.Box(kWidth, kWall, 1.0f);
+                           kit.SetOffset({0.5f, kWall / 2, kLength / 2});
+                           kit.Box(1.0f, kWall, kLength);
+                           kit.SetOffset({kWidth - 0.5f, kWall / 2, kLength / 2});
+                           kit.Box(1.0f, kWall, kLength);
+                       }));
+    // Boxes rise their length from their base centre and span their height along z, as the arena's.
+    objects.Append(BoxPrimitive("PRIM_Floor", kWidth, 1.0f, kLength, {kWidth / 2, -1.0f, kLength / 2}));
+    objects.Append(BoxPrimitive("PRIM_WallFar", kWidth, kWall, 1.0f, {kWidth / 2, 0.0f, kLength - 0.5f}));
+    objects.Append(BoxPrimitive("PRIM_WallLeft", 1.0f, kWall, kLength, {0.5f, 0.0f, kLength / 2}));
+    objects.Append(BoxPrimitive("PRIM_WallRight", 1.0f, kWall, kLength, {kWidth - 0.5f, 0.0f, kLength / 2}));
+    // Whatever leaves by the open end falls into this, wider than the strip and 6 deep, 8 below the floor.
+    objects.Append(BoxPrimitive(kRespawnTrigger, kWidth + 40.0f, 6.0f, 40.0f, {kWidth / 2, -14.0f, -20.0f}));
+    return WriteModel(_Prepare(folder + "provingground.kmf"), "provingground", materials, objects) &&
+           _Texture(folder, "ground.tga", 17);
+}
+
 bool SampleModels::_Ramp()
 {
     const std::string folder = std::string(kModels) + "ramp/";
@@ -738,6 +768,6 @@ bool SampleModels::_Sign()
 
 bool SampleModels::WriteAll()
 {
-    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Car(true) && _Wheel() && _Motorcycle() && _Rider() &&
-           _Arena() && _LampPost() && _Sign();
+    return _Cylinder() && _Crate() && _Ball() && _Ramp() && _Car() && _Car(true) && _Wheel() &&
+           _Motorcycle() && _Rider() && _Arena() && _ProvingGround() && _LampPost() && _Sign();
 }

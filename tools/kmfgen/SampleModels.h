@@ -47,6 +47,11 @@ public:
     static constexpr const char* kChargerLaunchPrimitive = "PRIM_Launch";
     // The wheel descriptor's one bone, at its hub.
     static constexpr const char* kWheelHubBone = "Hub";
+    // The proving ground: a floor this wide (x) and long (z) from the origin out, walled but for the end at
+    // z = 0, beyond and below which a trigger box catches what drives off.
+    static constexpr float kGroundWidth = 40.0f;
+    static constexpr float kGroundLength = 120.0f;
+    static constexpr const char* kRespawnTrigger = "PRIM_TRIGGER_Respawn";
 
     explicit SampleModels(const std::string& root) : m_Root(root) {}
 
@@ -66,6 +71,8 @@ private:
     bool _Motorcycle();
     bool _Rider();
     bool _Arena();
+    // The proving ground's venue: a long walled strip open at one end, over a respawn trigger.
+    bool _ProvingGround();
     bool _LampPost();
     bool _Sign();
 

@@ -567,6 +567,69 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
         AppendDecals(entities);
 }
 
+std::vector<std::string> SampleWorld::CareerLevels()
+{
+    // As the screens set level paths: the game's separators.
+    return {"Worlds\\proving_ground.xml", "Worlds\\Sample Course.xml"};
+}
+
+void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
+{
+    TiXmlElement* root = AppendElement(&document, "root");
+    TiXmlElement* venue = AppendRecord(root, kProvingGroundVenue, "Venue");
+    AppendTextElement(venue, "kmfFilename", std::string(kModels) + "provingground/provingground.kmf");
+    AppendTextElement(venue, "name", "Proving Ground");
+    TiXmlElement* floor = AppendElement(venue, "materialLookup");
+    AppendTextElement(floor, "materialID", kDirt);
+    AppendTextElement(floor, "prim", "PRIM_Floor");
+    TiXmlElement* levels = AppendRecord(root, kCareerLevelsRecord, kCareerLevelsRecord);
+    for (const std::string& level : CareerLevels())
+        AppendTextElement(levels, "Level", level);
+}
+
+void SampleWorld::BuildProvingGround(TiXmlDocument& document)
+{
+    // The course keys first, as the game's world writes them.
+    TiXmlElement* world = AppendElement(&document, "World");
+    AppendIntElement(world, "timeLimit", kProvingGroundTimeLimit);
+    AppendIntElement(world, "scoreLimit", kProvingGroundScoreLimit);
+    AppendTextElement(world, "levelName", "Proving Ground");
+    AppendFloatElement(world, "repPointFactor", kProvingGroundRepFactor);
+    AppendTextElement(world, "arena", kProvingGroundVenue);
+    AppendTextElement(world, "name", "Proving Ground");
+    AppendTextElement(world, "preview", "");
+    AppendTextElement(world, "description", "A walled strip with an open end: drive off and start again.");
+    TiXmlElement* start = AppendElement(world, "startpoint");
+    AppendFloatElement(start, "x", 0.0f);
+    AppendFloatElement(start, "z", kProvingGroundStartZ);
+    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
+    AppendFloatElement(rotation, "w", 1.0f);
+    AppendFloatElement(rotation, "x", 0.0f);
+    AppendFloatElement(rotation, "y", 0.0f);
+    AppendFloatElement(rotation, "z", 0.0f);
+    // The sample sky, and a sun that lights the strip from high up.
+    const std::string sky = EnvironmentContent::kSkyFolder;
+    const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
+    TiXmlElement* box = AppendElement(world, "Skybox");
+    for (size_t face = 0; face < 5; ++face)
+        AppendTextElement(box, faceKeys[face], sky + EnvironmentContent::kSkyFaces[face]);
+    TiXmlElement* sun = AppendElement(world, "Sun");
+    AppendFloatElement(sun, "position", 0.3f);
+    AppendFloatElement(sun, "axistilt", kSunAxisTilt);
+    AppendTextElement(sun, "texture",
+                      std::string(EnvironmentContent::kBillboardFolder) + EnvironmentContent::kSunDisc);
+    AppendFloatElement(sun, "scale", 0.5f);
+    AppendFloatElement(sun, "reddirectional", 1.0f);
+    AppendFloatElement(sun, "greendirectional", 0.95f);
+    AppendFloatElement(sun, "bluedirectional", 0.85f);
+    AppendFloatElement(sun, "redambient", 0.5f);
+    AppendFloatElement(sun, "greenambient", 0.5f);
+    AppendFloatElement(sun, "blueambient", 0.55f);
+    TiXmlElement* entities = AppendElement(world, "Entities");
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
+                0.0f, 0.0f, kProvingGroundStartZ);
+}
+
 bool SampleWorld::WriteAll()
 {
     TiXmlDocument records;
@@ -613,8 +676,13 @@ bool SampleWorld::WriteAll()
     TiXmlElement* vehicle = AppendElement(&charger, "vehicles");
     AppendTextElement(vehicle, "initID", kChargerRecord);
     AppendTextElement(vehicle, "imagefile", kChargerPicture);
+    TiXmlDocument proving;
+    BuildProvingGround(proving);
+    TiXmlDocument provingRecords;
+    BuildProvingGroundRecords(provingRecords);
     return _Write(kInitDataFile, records) && _Write(kCourseFile, course) && _Write(kChargerFile, charger) &&
-           _Write(kLayeredCourseFile, layered) && _Write(kSingleLayerCourseFile, single);
+           _Write(kLayeredCourseFile, layered) && _Write(kSingleLayerCourseFile, single) &&
+           _Write(kProvingGroundFile, proving) && _Write(kProvingGroundRecords, provingRecords);
 }
 
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)

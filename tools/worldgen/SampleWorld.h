@@ -19,6 +19,17 @@ public:
     static constexpr const char* kLayeredCourseFile = "Worlds/Layered Terrain.xml";
     static constexpr const char* kSingleLayerCourseFile = "Worlds/Single Layer Terrain.xml";
     static constexpr float kTerrainSide = 512.0f;
+    // The proving ground: a timed course on a walled strip whose one open end drops into a respawn
+    // trigger, with the career's course list beside it.
+    static constexpr const char* kProvingGroundFile = "Worlds/proving_ground.xml";
+    static constexpr const char* kProvingGroundRecords = "InitData/ProvingGround.xml";
+    static constexpr const char* kProvingGroundVenue = "ProvingGround";
+    static constexpr int kProvingGroundTimeLimit = 30;
+    static constexpr int kProvingGroundScoreLimit = 100;
+    static constexpr float kProvingGroundRepFactor = 0.1f;
+    // The start, near the closed end, facing the open one (the cars' front is -z).
+    static constexpr float kProvingGroundStartZ = 45.0f;
+    static constexpr const char* kCareerLevelsRecord = "CareerLevels";
     static constexpr float kTerrainHeight = 100.0f;
     // The layered course's sky: a sun half-way up the sky over +X with two flare layers, one cloud plane,
     // and water over the lowest corner.
@@ -74,6 +85,10 @@ public:
     static void BuildTerrainCourse(TiXmlDocument& document, bool layered);
     // The ramp, the crate and the ball at their fixed spots.
     static std::vector<Placed> SampleEntities();
+    static void BuildProvingGround(TiXmlDocument& document);
+    // The venue record and the career's course paths, in career order.
+    static void BuildProvingGroundRecords(TiXmlDocument& document);
+    static std::vector<std::string> CareerLevels();
 
 private:
     bool _Write(const std::string& relative, const TiXmlDocument& document);

@@ -153,3 +153,34 @@ TEST(Stopwatch, CountsWholeSecondsAndIgnoresASecondStart)
     EXPECT_EQ(watch.GetElapsed(), 0);
     _ResetClockState();
 }
+
+TEST(Stopwatch, PauseKeepsTheElapsedTimeAndStartCarriesOnFromIt)
+{
+    _ResetClockState();
+    platform::ManualClock clock(1000);
+    clock.AdvanceSeconds(10.0);
+    GetTime(0);
+
+    kaStopwatch watch;
+    watch.Start();
+    clock.AdvanceSeconds(2.5);
+    watch.Pause();
+    EXPECT_TRUE(watch.IsPaused());
+    EXPECT_EQ(watch.GetElapsed(), 2);
+    // Time passing while paused does not count, and a second pause changes nothing.
+    clock.AdvanceSeconds(30.0);
+    watch.Pause();
+    EXPECT_EQ(watch.GetElapsed(), 2);
+    watch.Start();
+    EXPECT_FALSE(watch.IsPaused());
+    clock.AdvanceSeconds(0.6);
+    EXPECT_EQ(watch.GetElapsed(), 3);
+
+    // A penalty counts at once, running or paused.
+    watch.AddSeconds(5.0f);
+    EXPECT_EQ(watch.GetElapsed(), 8);
+    watch.Pause();
+    watch.AddSeconds(1.0f);
+    EXPECT_EQ(watch.GetElapsed(), 9);
+    _ResetClockState();
+}

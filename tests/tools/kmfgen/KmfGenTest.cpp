@@ -100,7 +100,7 @@ TEST_F(KmfGenTest, OutputIsTheSameOnEveryRun)
     ASSERT_EQ(std::system((std::string(KMFGEN_PATH) + " '" + second.Path() + "'").c_str()), 0);
     const auto first = ReadTree(s_Root->Path());
     // The charger adds its model, skeleton and descriptor.
-    EXPECT_EQ(first.size(), 46u);
+    EXPECT_EQ(first.size(), 48u);
     EXPECT_TRUE(first == ReadTree(second.Path()));
     EXPECT_EQ(first.count(kModels + "cylinder/cylinder.kmf"), 1u);
     EXPECT_EQ(first.count(kModels + "crate/maps/crate.tga"), 1u);
@@ -153,6 +153,19 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
         EXPECT_EQ(arena->GetPrimitive(wall)->m_Offset[1], 0.0f) << wall;
     }
     EXPECT_EQ(arena->GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 9u * 7u + 4u * 24u);
+
+    // The proving ground: floor, three walls (none at z = 0) and the respawn trigger beyond that open end,
+    // below the floor and wider than it.
+    auto ground = Load("provingground/provingground.kmf");
+    ASSERT_EQ(ground->GetPrimitiveCount(), 5);
+    EXPECT_EQ(ground->GetPrimitive(0)->GetName(), "PRIM_Floor");
+    for (int wall = 1; wall < 4; ++wall)
+        EXPECT_GT(ground->GetPrimitive(wall)->m_Offset[2], 0.0f) << wall;
+    const KM_Primitive* trigger = ground->GetPrimitive(4);
+    EXPECT_EQ(trigger->GetName(), "PRIM_TRIGGER_Respawn");
+    EXPECT_LT(trigger->m_Offset[1] + trigger->m_Length, -1.0f);
+    EXPECT_LT(trigger->m_Offset[2] + trigger->m_Height / 2, 0.5f);
+    EXPECT_GT(trigger->m_Width, ground->GetPrimitive(0)->m_Width);
 
     for (const char* name :
          {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf", "car/car.kmf",
@@ -337,7 +350,7 @@ TEST_F(KmfGenTest, KmfDumpPrintsEveryGeneratedFile)
             std::string(KMFDUMP_PATH) + " '" + entry.path().string() + "' >/dev/null 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << entry.path();
     }
-    EXPECT_EQ(files, 25);
+    EXPECT_EQ(files, 26);
 }
 
 TEST_F(KmfGenTest, TheChargerIsTheCarWithEmitterBonesAndALaunchSurface)

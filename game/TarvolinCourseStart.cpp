@@ -1,0 +1,58 @@
+#include "game/Tarvolin.h"
+
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiWindow.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "game/SpawnPlacement.h"
+#include "game/screens/HudWindow.h"
+#include "game/tvPlayer.h"
+#include "game/tvVehicle.h"
+#include "game/tvWorld.h"
+
+namespace
+{
+
+constexpr const char* kCoursePreview = "Course Preview";
+
+} // namespace
+
+void Tarvolin::StartCourse()
+{
+    ShowLoadingDialog(true);
+    const std::string courseFile = m_CourseFile;
+    guiWindow* preview = g_pGuiManager ? g_pGuiManager->FindWindow(kCoursePreview) : nullptr;
+    guiWindow* hudWindow = g_pGuiManager ? g_pGuiManager->FindWindow(tvWorld::kHudWindow) : nullptr;
+
+    // A file that does not load leaves an empty course; it still starts.
+    auto* world = new tvWorld();
+    world->LoadFile(courseFile, true);
+
+    if (auto* hud = dynamic_cast<HudWindow*>(hudWindow))
+        hud->SetWorld(world);
+    if (m_GraphicsManager)
+        m_GraphicsManager->AddSceneObject(world, true);
+    if (m_CurrentPlayer)
+        m_CurrentPlayer->SetRunPoints(0);
+    SetCurrentWorld(world);
+    world->InitializeEntities();
+
+    tvVehicle* vehicle = LoadVehicleEntity(world, m_VehicleName);
+    if (vehicle)
+    {
+        vehicle->SpawnRagdoll();
+        SpawnPlacement::PlaceAtSpawnPoint(*world, *vehicle);
+    }
+    m_pVehicle = vehicle;
+
+    guiWindow* first = m_GameMode == 0 ? hudWindow : preview;
+    if (g_pGuiManager && first)
+    {
+        g_pGuiManager->ActivateWindow(first);
+        g_pGuiManager->BringToFront(first);
+    }
+    world->SetGameMode(m_GameMode);
+    // Practice has no preview: the run starts by itself.
+    if (m_GameMode == 0)
+        world->SetRunPhase(tvWorld::kPhasePractice);
+    ShowLoadingDialog(false);
+}
