@@ -13,7 +13,7 @@
 #include "game/tvPlayer.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
-#include "tests/game/ScriptedInput.h"
+#include "tests/support/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>

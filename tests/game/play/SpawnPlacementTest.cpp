@@ -4,7 +4,7 @@
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaHingeJoint.h"
 #include "engine/scene/kaSpawnPoint.h"
-#include "tests/engine/scene/PhysicsScene.h"
+#include "tests/support/engine/scene/PhysicsScene.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "game/tvVehicle.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/system/ManualClock.h"
-#include "tests/game/InstallFolder.h"
+#include "tests/support/game/InstallFolder.h"
 #include "tests/support/DebugCapture.h"
 
 #include <gtest/gtest.h>

@@ -132,9 +132,9 @@ TEST_F(CourseOptionsTest, VenuesLockedInTheShopAreOfferedOnlyOnceBought)
         const char* designer;
         std::vector<std::string> venues;
     } cases[] = {
-        {nullptr, "", {"Desert Bowl", "SampleArena"}},
-        {other, "Other", {"Desert Bowl", "SampleArena"}},
-        {buyer, "Buyer", {"Desert Bowl", "Locked Canyon", "SampleArena"}},
+        {nullptr, "", {"Desert Bowl", "ProvingGround", "SampleArena"}},
+        {other, "Other", {"Desert Bowl", "ProvingGround", "SampleArena"}},
+        {buyer, "Buyer", {"Desert Bowl", "Locked Canyon", "ProvingGround", "SampleArena"}},
     };
     for (const auto& entry : cases)
     {
