@@ -1,6 +1,7 @@
 #include "tools/guigen/ScreenLayouts.h"
 
 #include "tools/guigen/GuiContent.h"
+#include "tools/guigen/LockPictures.h"
 
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
@@ -319,6 +320,117 @@ void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
                          {"Value Dropdown", &guiDropDown::StaticClassInfo, "", 0, 0, 158, 20}));
 }
 
+ScreenWidget Value(const char* name, float x, float y, float width, const char* font = nullptr)
+{
+    ScreenWidget row{name, &guiTextBox::StaticClassInfo, "", x, y, width, 22};
+    row.font = font;
+    return row;
+}
+
+ScreenWidget ScrolledGrid(const char* name, const char* widths, float x, float y, float width, float height)
+{
+    ScreenWidget row{name, &guiGrid::StaticClassInfo, widths, x, y, width, height};
+    row.scrolled = true;
+    return row;
+}
+
+// The career hub, vehicle and course select, the stunt shop, and the cells their grids are filled with.
+void AppendCareerLayouts(std::vector<ScreenLayout>& table)
+{
+    ScreenLayout career{
+        "ui/CareerMenu/career.kab", &guiWindow::StaticClassInfo, "Career Window", 0, 0, 0, 0, {}, {}};
+    career.widgets = {
+        Value("DriverValue TextBox", 24, 14, 440, "bar24b"),
+        Value("TCP TextBox", 200, 56, 90),
+        Value("TRP TextBox", 200, 78, 90),
+        Value("Unspent TextBox", 200, 100, 90),
+        Value("CourseRunsValue TextBox", 200, 122, 90),
+        Value("NearDeath TextBox", 200, 144, 90),
+        {"Level Index", &guiText::StaticClassInfo, "1", 440, 62, 0, 0, false, nullptr, 24, "bar24b"},
+        ScrolledGrid("Levels Grid", "140 10 100 25 90 15 60", 24, 196, 440, 264),
+        Button("NextLevel Button", "Next Level", 496, 56, 130),
+        Button("Exhibition Button", "Exhibition", 496, 96, 130),
+        Button("Practice Button", "Practice", 496, 136, 130),
+        Button("StuntShop Button", "Stunt Shop", 496, 196, 130),
+        Button("CourseEditor Button", "Course Editor", 496, 236, 130),
+        Button("MainMenu Button", "Main Menu", 496, 432, 130),
+    };
+    career.labels = {{"Total points", "bar16m", 24, 58},
+                     {"Reputation", "bar16m", 24, 80},
+                     {"Unspent reputation", "bar16m", 24, 102},
+                     {"Course runs", "bar16m", 24, 124},
+                     {"Near deaths", "bar16m", 24, 146},
+                     {"Level", "bar16m", 380, 68},
+                     {"Course", "bar16b", 26, 176},
+                     {"Result", "bar16b", 176, 176},
+                     {"Score", "bar16b", 302, 176}};
+    table.push_back(career);
+    table.push_back(
+        Cell("UI/CareerMenu/Text_Cell.kab", {"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 140, 20}));
+    table.push_back(Cell("UI/CareerMenu/Retry_Cell.kab", Button("Retry", "Retry", 0, 0, 60)));
+    table.push_back(
+        Cell("UI/CareerMenu/Locked_Cell.kab", {"Lock Mark", &guiImage::StaticClassInfo, kLockMarkPicture, 0,
+                                               2, float(kLockMarkSide), float(kLockMarkSide)}));
+
+    ScreenLayout cars{
+        "ui/common/carselect.kab", &guiWindow::StaticClassInfo, "Car Select", 0, 0, 0, 0, {}, {}};
+    cars.widgets = {
+        Value("carname", 192, 64, 256, "bar24b"),
+        {"Car Preview", &guiImage::StaticClassInfo, "", 192, 110, 256, 128},
+        {"Locked", &guiImage::StaticClassInfo, kLockedPicture, 296, 250, 48, 48},
+        Button("Prev", "<", 112, 160, 60),
+        Button("Next", ">", 468, 160, 60),
+        Button("Back", "Back", 40, 420, 110),
+        Button("Continue", "Continue", 490, 420, 110),
+    };
+    cars.labels = {{"Choose a vehicle", "bar24b", 40, 20}};
+    table.push_back(cars);
+
+    ScreenLayout courses{"ui/CourseSelect/CourseSelect.kab",
+                         &guiWindow::StaticClassInfo,
+                         "CourseSelect Window",
+                         0,
+                         0,
+                         0,
+                         0,
+                         {},
+                         {}};
+    courses.widgets = {
+        ScrolledGrid("Courses Grid", "340 340", 24, 84, 580, 300),
+        {"Locked", &guiImage::StaticClassInfo, kLockedPicture, 516, 410, 48, 48},
+        Button("Back Button", "Back", 40, 420, 110),
+        Button("Continue Button", "Continue", 490, 420, 110),
+    };
+    courses.labels = {
+        {"Choose a course", "bar24b", 40, 20}, {"Course", "bar16b", 26, 62}, {"Designer", "bar16b", 366, 62}};
+    table.push_back(courses);
+    table.push_back(
+        Cell("UI/CourseSelect/Worlds_Cell.kab", {"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 340, 20}));
+
+    ScreenLayout shop{
+        "UI/stuntshop/stuntshop.kab", &guiWindow::StaticClassInfo, "Stunt Shop", 0, 0, 0, 0, {}, {}};
+    shop.widgets = {Value("item name", 200, 60, 240, "bar24b")};
+    const char* const previews[] = {"preview_1", "preview_2", "preview_3"};
+    const char* const prices[] = {"price_1", "price_2", "price_3"};
+    const char* const states[] = {"status_1", "status_2", "status_3"};
+    for (int slot = 0; slot < 3; ++slot)
+    {
+        const float x = 40.0f + 200.0f * float(slot);
+        shop.widgets.push_back({previews[slot], &guiImage::StaticClassInfo, "", x, 110, 160, 120});
+        shop.widgets.push_back(Value(prices[slot], x, 244, 90, "bar18b"));
+        shop.widgets.push_back(
+            {states[slot], &guiImage::StaticClassInfo, "", x + 128, 238, float(kLockSide), float(kLockSide)});
+    }
+    const std::vector<ScreenWidget> rest = {
+        Button("left", "<", 40, 300, 60),          Button("unlock", "Unlock", 265, 300, 110),
+        Button("right", ">", 540, 300, 60),        Value("RPL", 240, 424, 90, "bar18b"),
+        Button("finish", "Finish", 490, 420, 110),
+    };
+    shop.widgets.insert(shop.widgets.end(), rest.begin(), rest.end());
+    shop.labels = {{"Stunt Shop", "bar24b", 40, 20}, {"Reputation points", "bar16m", 40, 426}};
+    table.push_back(shop);
+}
+
 std::vector<ScreenLayout> MakeContract()
 {
     std::vector<ScreenLayout> table;
@@ -385,6 +497,7 @@ std::vector<ScreenLayout> MakeContract()
     table.push_back(loading);
     AddEditorDialogs(table);
     AppendPropertyLayouts(table);
+    AppendCareerLayouts(table);
     return table;
 }
 
@@ -471,7 +584,16 @@ guiWidget* Grid(const ScreenWidget& row)
     params.rowSelect = false;
     auto* grid = new guiGrid(params);
     grid->SetSize(Px(row.width, row.height));
-    return grid;
+    if (!row.scrolled)
+        return grid;
+    grid->SetPosition(Px(0, 0));
+    guiScrollerParams scrolling;
+    scrolling.position = Px(row.x, row.y);
+    scrolling.orientations = guiScroller::kVerticalBar;
+    auto* scroller = new guiScroller(grid, scrolling);
+    scroller->SetName(std::string(row.name) + " Scroller");
+    SizeScrollBar(scroller->GetVerticalBar());
+    return scroller;
 }
 
 guiWidget* Group(const ScreenWidget& row)
@@ -487,6 +609,8 @@ guiGlyph* Picture(const ScreenWidget& row)
     picture->SetName(row.name);
     // Untinted, so that pictures show their own colours.
     picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    if (*row.text != '\0')
+        picture->SetFilename(row.text, true);
     return picture;
 }
 
@@ -528,6 +652,13 @@ guiGlyph* Widget(const ScreenWidget& row)
         return Picture(row);
     if (&record == &guiDropDown::StaticClassInfo())
         return DropDown(row);
+    if (&record == &guiText::StaticClassInfo())
+    {
+        auto* text = new guiText(row.font != nullptr ? row.font : "bar16m", row.text, Px(row.x, row.y));
+        text->SetName(row.name);
+        text->SetColor(Rgba(1.0f, 1.0f, 0.85f));
+        return text;
+    }
     return nullptr;
 }
 
