@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tests/support/TempDir.h"
+
+#include <cstdint>
+#include <string>
+
+namespace testsupport
+{
+
+// Shop items and vehicle files a test adds to an install before the game starts, in the folders the
+// generated content already has ("Data", as the generators spell it).
+inline std::string WriteShopItem(const TempDir& install, const std::string& file, const std::string& name,
+                                 const std::string& lockedEntity, int32_t price,
+                                 const std::string& preview = "ui/vehicles/charger.bmp")
+{
+    return install.Write("Data/stuntshop/" + file, "<ShopItem><name>" + name + "</name><preview_image>" +
+                                                       preview + "</preview_image><locked_entity>" +
+                                                       lockedEntity + "</locked_entity><price>" +
+                                                       std::to_string(price) + "</price></ShopItem>");
+}
+
+inline std::string WriteVehicle(const TempDir& install, const std::string& file, const std::string& id,
+                                const std::string& picture = "ui/vehicles/charger.bmp")
+{
+    return install.Write("Data/vehicles/" + file, "<vehicles><initID>" + id + "</initID><imagefile>" +
+                                                      picture + "</imagefile></vehicles>");
+}
+
+} // namespace testsupport
