@@ -322,7 +322,9 @@ void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
 
 ScreenWidget Value(const char* name, float x, float y, float width, const char* font = nullptr)
 {
-    ScreenWidget row{name, &guiTextBox::StaticClassInfo, "", x, y, width, 22};
+    // The large font needs the taller box.
+    const float height = font != nullptr && std::string(font) == "bar24b" ? 32.0f : 22.0f;
+    ScreenWidget row{name, &guiTextBox::StaticClassInfo, "", x, y, width, height};
     row.font = font;
     return row;
 }
@@ -340,7 +342,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     ScreenLayout career{
         "ui/CareerMenu/career.kab", &guiWindow::StaticClassInfo, "Career Window", 0, 0, 0, 0, {}, {}};
     career.widgets = {
-        Value("DriverValue TextBox", 24, 14, 440, "bar24b"),
+        Value("DriverValue TextBox", 24, 10, 440, "bar24b"),
         Value("TCP TextBox", 200, 56, 90),
         Value("TRP TextBox", 200, 78, 90),
         Value("Unspent TextBox", 200, 100, 90),
@@ -365,8 +367,10 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
                      {"Result", "bar16b", 176, 176},
                      {"Score", "bar16b", 302, 176}};
     table.push_back(career);
-    table.push_back(
-        Cell("UI/CareerMenu/Text_Cell.kab", {"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 140, 20}));
+    // Results such as "Attempted: (50%)" fit the 100-pixel column in the small font.
+    ScreenWidget text{"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 140, 20};
+    text.font = "bar12m";
+    table.push_back(Cell("UI/CareerMenu/Text_Cell.kab", text));
     table.push_back(Cell("UI/CareerMenu/Retry_Cell.kab", Button("Retry", "Retry", 0, 0, 60)));
     table.push_back(
         Cell("UI/CareerMenu/Locked_Cell.kab", {"Lock Mark", &guiImage::StaticClassInfo, kLockMarkPicture, 0,
@@ -375,7 +379,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     ScreenLayout cars{
         "ui/common/carselect.kab", &guiWindow::StaticClassInfo, "Car Select", 0, 0, 0, 0, {}, {}};
     cars.widgets = {
-        Value("carname", 192, 64, 256, "bar24b"),
+        Value("carname", 192, 62, 256, "bar24b"),
         {"Car Preview", &guiImage::StaticClassInfo, "", 192, 110, 256, 128},
         {"Locked", &guiImage::StaticClassInfo, kLockedPicture, 296, 250, 48, 48},
         Button("Prev", "<", 112, 160, 60),
@@ -409,7 +413,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
 
     ScreenLayout shop{
         "UI/stuntshop/stuntshop.kab", &guiWindow::StaticClassInfo, "Stunt Shop", 0, 0, 0, 0, {}, {}};
-    shop.widgets = {Value("item name", 200, 60, 240, "bar24b")};
+    shop.widgets = {Value("item name", 40, 60, 560, "bar24b")};
     const char* const previews[] = {"preview_1", "preview_2", "preview_3"};
     const char* const prices[] = {"price_1", "price_2", "price_3"};
     const char* const states[] = {"status_1", "status_2", "status_3"};
@@ -607,8 +611,9 @@ guiGlyph* Picture(const ScreenWidget& row)
 {
     auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
     picture->SetName(row.name);
-    // Untinted, so that pictures show their own colours.
+    // Untinted, so that pictures show their own colours, and blended, so that padlocks stand on the page.
     picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    picture->SetAlpha(true);
     if (*row.text != '\0')
         picture->SetFilename(row.text, true);
     return picture;
