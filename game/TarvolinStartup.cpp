@@ -13,6 +13,7 @@
 #include "game/screens/CSmenu.h"
 #include "game/screens/CareerWindow.h"
 #include "game/screens/CourseOptions.h"
+#include "game/screens/CoursePreview.h"
 #include "game/screens/CourseSelectWindow.h"
 #include "game/screens/CourseSummary.h"
 #include "game/screens/CreditsWindow.h"
@@ -56,6 +57,7 @@ enum class WindowKind
     CarSelect,
     CourseSelect,
     StuntShop,
+    Preview,
 };
 
 struct WindowEntry
@@ -86,7 +88,7 @@ constexpr WindowEntry kWindows[] = {
     {"UI/common/savegame.kab", "Save Game Window", WindowKind::Plain},
     {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Plain},
     {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
-    {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Plain},
+    {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Preview},
     {"UI/stuntshop/stuntshop.kab", "Stunt Shop", WindowKind::StuntShop},
     {"UI/common/saveworld.kab", "Save World Menu", WindowKind::SaveWorld},
 };
@@ -137,6 +139,9 @@ guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
         break;
     case WindowKind::StuntShop:
         window = new StuntShopWindow(entry.layout, app);
+        break;
+    case WindowKind::Preview:
+        window = new CoursePreview(entry.layout, app);
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));

@@ -65,6 +65,9 @@ void guiLines::_Init()
 {
     m_RenderState.m_Lighting = false;
     m_RenderState.m_BackFaceCull = false;
+    // Screen-space quads at the far plane: drawn over the course whatever depth it left.
+    m_RenderState.m_ZTest = false;
+    m_RenderState.m_ZWrite = false;
 }
 
 void guiLines::AddLine(const guiCoordPair& from, const guiCoordPair& to)

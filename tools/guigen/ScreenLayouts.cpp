@@ -433,6 +433,23 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     shop.widgets.insert(shop.widgets.end(), rest.begin(), rest.end());
     shop.labels = {{"Stunt Shop", "bar24b", 40, 20}, {"Reputation points", "bar16m", 40, 426}};
     table.push_back(shop);
+
+    ScreenLayout preview{"UI/coursepreview/coursepreview.kab", &guiWindow::StaticClassInfo, "Course Preview",
+                         120, 100, 400, 280, {}, {}};
+    preview.widgets = {
+        Value("career_level", 20, 14, 360, "bar24b"),
+        Value("target_score", 200, 70, 150, "bar18b"),
+        Value("personal_best", 200, 100, 150, "bar18b"),
+        Value("all time high", 200, 130, 150, "bar18b"),
+        Value("high score by", 200, 160, 180, "bar18b"),
+        Button("back", "Back", 30, 230, 110),
+        Button("begin", "Begin", 260, 230, 110),
+    };
+    preview.labels = {{"Target", "bar16m", 20, 72},
+                      {"Your best", "bar16m", 20, 102},
+                      {"All-time best", "bar16m", 20, 132},
+                      {"Held by", "bar16m", 20, 162}};
+    table.push_back(preview);
 }
 
 std::vector<ScreenLayout> MakeContract()

@@ -4,6 +4,7 @@
 #include "game/WorldInfo.h"
 #include "game/screens/CSmenu.h"
 #include "game/screens/CareerWindow.h"
+#include "game/screens/CoursePreview.h"
 #include "game/screens/CourseSelectWindow.h"
 #include "game/screens/StuntShopWindow.h"
 #include "game/tvPlayer.h"
@@ -115,4 +116,38 @@ TEST_F(CareerScreensGLTest, LocksShowUntilBoughtAndEachScreenIsPhotographed)
     EXPECT_EQ(LockPixels(Show(CareerWindow::kWindowName), "ui/CareerMenu/career.kab", "Levels Grid"), 0);
     EXPECT_EQ(LockPixels(Show(CSmenu::kWindowName), "ui/common/carselect.kab", "Locked"), 0);
     ASSERT_TRUE(m_Game.Screenshot("carselect_free"));
+
+    // The preview over the started proving ground, a best score on the board.
+    Tarvolin& app = m_Game.App();
+    std::string path;
+    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        if (app.GetWorldInfo(i)->GetArena() == "ProvingGround")
+            path = app.GetWorldInfo(i)->GetFilePath();
+    ASSERT_FALSE(path.empty());
+    m_Player->SetHighScore(path, 80);
+    app.SetHighScore(path, "Ann", 80);
+    app.SetGameMode(1);
+    app.SetVehicleName("Charger");
+    app.SetLevelPath(path);
+    app.SetLevelPathCopy(path);
+    m_Game.Gui().HideWindow(m_Shown, 1);
+    m_Game.Gui().HideWindow(m_Game.Gui().FindWindow("main window"), 1);
+    app.StartCourse();
+    // Past the preview's fade in.
+    for (int i = 0; i < 8; ++i)
+        m_Game.Frame();
+    ASSERT_TRUE(m_Game.Gui().FindWindow(CoursePreview::kWindowName)->IsVisible());
+    ASSERT_TRUE(m_Game.Screenshot("preview"));
+    // The course's name is written over the drawn course, not hidden behind its depth.
+    const platform::FrameCapture frame = m_Game.Capture();
+    int light = 0;
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+        if (std::strcmp(layout.file, "UI/coursepreview/coursepreview.kab") == 0)
+            for (int y = int(layout.y + 14); y < int(layout.y + 46); ++y)
+                for (int x = int(layout.x + 20); x < int(layout.x + 380); ++x)
+                {
+                    const testsupport::Rgb pixel = testsupport::FramePixel(frame, x, y);
+                    light += pixel.r > 200 && pixel.g > 200 ? 1 : 0;
+                }
+    EXPECT_GT(light, 50);
 }

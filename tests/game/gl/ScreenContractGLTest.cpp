@@ -10,6 +10,7 @@
 #include "game/screens/CSmenu.h"
 #include "game/screens/CareerWindow.h"
 #include "game/screens/CourseOptions.h"
+#include "game/screens/CoursePreview.h"
 #include "game/screens/CourseSelectWindow.h"
 #include "game/screens/CreditsWindow.h"
 #include "game/screens/DeletePlayerWindow.h"
@@ -68,6 +69,8 @@ guiWindow* BuildClass(const std::string& file, Tarvolin* app)
         return new CourseSelectWindow(file, app);
     if (file == "UI/stuntshop/stuntshop.kab")
         return new StuntShopWindow(file, app);
+    if (file == "UI/coursepreview/coursepreview.kab")
+        return new CoursePreview(file, app);
     return new guiWindow(file);
 }
 
