@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -211,16 +212,17 @@ TEST_F(CareerWindowTest, EachModeButtonSetsItsModeAndNextLevelStopsAtTheLastLeve
     ASSERT_GE(app.GetCareerLevelCount(), 2);
     const struct
     {
-        bool (CareerWindow::*handler)();
+        std::function<bool()> press;
         int32_t mode;
         int32_t careerLevel;
         std::string path;
     } cases[] = {
-        {&CareerWindow::OnNextLevel, 2, 0, app.GetCareerLevel(0)},
-        {&CareerWindow::OnNextLevel, 2, 1, app.GetCareerLevel(1)},
-        {&CareerWindow::OnNextLevel, 2, 40, app.GetCareerLevel(app.GetCareerLevelCount() - 1)},
-        {&CareerWindow::OnExhibition, 1, 0, "unchanged"},
-        {&CareerWindow::OnPractice, 0, 0, "unchanged"},
+        {[this] { return m_Career->OnNextLevel(); }, 2, 0, app.GetCareerLevel(0)},
+        {[this] { return m_Career->OnNextLevel(); }, 2, 1, app.GetCareerLevel(1)},
+        {[this] { return m_Career->OnNextLevel(); }, 2, 40,
+         app.GetCareerLevel(app.GetCareerLevelCount() - 1)},
+        {[this] { return m_Career->OnExhibition(); }, 1, 0, "unchanged"},
+        {[this] { return m_Career->OnPractice(); }, 0, 0, "unchanged"},
     };
     for (const auto& entry : cases)
     {
@@ -228,7 +230,7 @@ TEST_F(CareerWindowTest, EachModeButtonSetsItsModeAndNextLevelStopsAtTheLastLeve
         app.SetLevelPathCopy("unchanged");
         app.SetGameMode(-1);
         m_Player->SetCareerLevel(entry.careerLevel);
-        EXPECT_TRUE((m_Career->*entry.handler)());
+        EXPECT_TRUE(entry.press());
         EXPECT_EQ(app.GetGameMode(), entry.mode);
         EXPECT_EQ(app.GetLevelPath(), entry.path);
         EXPECT_EQ(app.GetLevelPathCopy(), entry.path);

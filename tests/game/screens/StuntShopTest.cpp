@@ -96,9 +96,9 @@ TEST_F(StuntShopTest, OneItemFillsAllThreeSlotsAndTheArrowsKeepIndexZero)
     EXPECT_EQ(Text(StuntShopWindow::kItemName), "Ramp");
     EXPECT_EQ(Prices(), (std::vector<std::string>{"5", "5", "5"}));
     EXPECT_EQ(Previews(), (std::vector<std::string>(3, "ui/shop/BigRamp.tga")));
-    for (bool (StuntShopWindow::*arrow)() : {&StuntShopWindow::OnLeft, &StuntShopWindow::OnRight})
+    for (const bool left : {true, false})
     {
-        EXPECT_TRUE((m_Shop->*arrow)());
+        EXPECT_TRUE(left ? m_Shop->OnLeft() : m_Shop->OnRight());
         EXPECT_EQ(m_Shop->GetIndex(), 0);
         EXPECT_EQ(Prices(), (std::vector<std::string>{"5", "5", "5"}));
     }
@@ -109,21 +109,19 @@ TEST_F(StuntShopTest, ThreeItemsShowThePreviousAndNextAroundTheCurrentOne)
     Start({{"a.xml", "One", "E1", 1}, {"b.xml", "Two", "E2", 2}, {"c.xml", "Three", "E3", 3}}, 0);
     const struct
     {
-        bool (StuntShopWindow::*arrow)();
+        // -1 left, +1 right, 0 as shown.
+        int arrow;
         int32_t index;
         const char* name;
         std::vector<std::string> prices;
     } steps[] = {
-        {nullptr, 0, "One", {"3", "1", "2"}},
-        {&StuntShopWindow::OnRight, 1, "Two", {"1", "2", "3"}},
-        {&StuntShopWindow::OnRight, 2, "Three", {"2", "3", "1"}},
-        {&StuntShopWindow::OnRight, 0, "One", {"3", "1", "2"}},
-        {&StuntShopWindow::OnLeft, 2, "Three", {"2", "3", "1"}},
+        {0, 0, "One", {"3", "1", "2"}}, {1, 1, "Two", {"1", "2", "3"}},    {1, 2, "Three", {"2", "3", "1"}},
+        {1, 0, "One", {"3", "1", "2"}}, {-1, 2, "Three", {"2", "3", "1"}},
     };
     for (const auto& step : steps)
     {
-        if (step.arrow != nullptr)
-            (m_Shop->*step.arrow)();
+        if (step.arrow != 0)
+            step.arrow < 0 ? m_Shop->OnLeft() : m_Shop->OnRight();
         EXPECT_EQ(m_Shop->GetIndex(), step.index);
         EXPECT_EQ(Text(StuntShopWindow::kItemName), step.name);
         EXPECT_EQ(Prices(), step.prices) << step.name;

@@ -82,16 +82,16 @@ TEST_F(VehicleSelectTest, NextAndPrevWrapRoundAndLeaveTheChosenVehicleAlone)
     ASSERT_EQ(m_Game.App().GetVehicleName(), "Alpha");
     const struct
     {
-        bool (CSmenu::*step)();
+        bool next;
         uint32_t index;
         const char* shown;
     } steps[] = {
-        {&CSmenu::OnPrev, 2, "Zulu"}, {&CSmenu::OnNext, 0, "Alpha"}, {&CSmenu::OnNext, 1, "Charger"},
-        {&CSmenu::OnNext, 2, "Zulu"}, {&CSmenu::OnNext, 0, "Alpha"}, {&CSmenu::OnNext, 1, "Charger"},
+        {false, 2, "Zulu"}, {true, 0, "Alpha"}, {true, 1, "Charger"},
+        {true, 2, "Zulu"},  {true, 0, "Alpha"}, {true, 1, "Charger"},
     };
     for (const auto& step : steps)
     {
-        EXPECT_TRUE((m_Menu->*step.step)());
+        EXPECT_TRUE(step.next ? m_Menu->OnNext() : m_Menu->OnPrev());
         EXPECT_EQ(m_Menu->GetIndex(), step.index);
         EXPECT_EQ(Shown(), step.shown);
         EXPECT_EQ(m_Game.App().GetVehicleName(), "Alpha");
