@@ -12,12 +12,12 @@ std::vector<uint8_t> PadlockTexels(int side, bool open)
 {
     std::vector<uint8_t> texels(std::size_t(side) * side * 4, 0);
     const float s = float(side);
-    const float bodyTop = s * 0.45f;
+    const float bodyTop = s * 0.5f;
     const float left = s * 0.15f, right = s * 0.85f;
-    // The shackle: a half ring over the body, lifted by a fifth of the side when open.
-    const float lift = open ? s * 0.2f : 0.0f;
+    // The shackle: a half ring over the body, lifted clear of it when open.
+    const float lift = open ? s * 0.18f : 0.0f;
     const float centreX = s * 0.5f, centreY = bodyTop - lift;
-    const float outer = s * 0.3f, inner = s * 0.18f;
+    const float outer = s * 0.28f, inner = s * 0.17f;
     const uint8_t body[3] = {uint8_t(open ? 40 : 200), uint8_t(open ? 170 : 40), 40};
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
