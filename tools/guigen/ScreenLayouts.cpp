@@ -367,9 +367,9 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
                      {"Result", "bar16b", 176, 176},
                      {"Score", "bar16b", 302, 176}};
     table.push_back(career);
-    // Results such as "Attempted: (50%)" fit the 100-pixel column in the small font.
+    // Results such as "Attempted: (50%)" fit the 100-pixel column in the smallest font.
     ScreenWidget text{"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 140, 20};
-    text.font = "bar12m";
+    text.font = "bar10m";
     table.push_back(Cell("UI/CareerMenu/Text_Cell.kab", text));
     table.push_back(Cell("UI/CareerMenu/Retry_Cell.kab", Button("Retry", "Retry", 0, 0, 60)));
     table.push_back(
