@@ -253,6 +253,9 @@ public:
     void SetLevelPathCopy(const std::string& path) { m_CourseFile = path; }
     const std::string& GetLevelPathCopy() const { return m_CourseFile; }
     void SetVehicleName(const std::string& name) { m_VehicleName = name; }
+    // Set while the course editor is open.
+    void SetEditorActive(bool active) { m_EditorActive = active; }
+    bool IsEditorActive() const { return m_EditorActive; }
     const std::string& GetVehicleName() const { return m_VehicleName; }
     void ShowLoadingDialog(bool show);
     // Builds the course world from the chosen course file, puts the chosen vehicle on its spawn point and
@@ -341,6 +344,7 @@ private:
     bool m_SplashStarted = false;
     kaBillboard* m_SplashImage = nullptr;
     bool m_QuitRequested = false;
+    bool m_EditorActive = false;
     bool m_ShutDown = false;
     DebugWindow* m_ConsoleWindow = nullptr;
     ProfilerWindow* m_ProfilerGuiWindow = nullptr;

@@ -11,7 +11,11 @@
 #include "engine/model/kaBillboard.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "game/screens/CSmenu.h"
+#include "game/screens/CareerWindow.h"
 #include "game/screens/CourseOptions.h"
+#include "game/screens/CoursePreview.h"
+#include "game/screens/CourseSelectWindow.h"
 #include "game/screens/CourseSummary.h"
 #include "game/screens/CreditsWindow.h"
 #include "game/screens/DebugWindow.h"
@@ -22,6 +26,7 @@
 #include "game/screens/MapSaveMenu.h"
 #include "game/screens/NewPlayerWindow.h"
 #include "game/screens/OptionsWindow.h"
+#include "game/screens/StuntShopWindow.h"
 #include "platform/window/Window.h"
 
 #include <functional>
@@ -52,6 +57,11 @@ enum class WindowKind
     CourseOptions,
     Options,
     SaveLoad,
+    Career,
+    CarSelect,
+    CourseSelect,
+    StuntShop,
+    Preview,
 };
 
 struct WindowEntry
@@ -68,11 +78,11 @@ constexpr WindowEntry kWindows[] = {
     {"ui/common/opt.kab", "Options Window", WindowKind::Options},
     {"ui/common/newplayer.kab", "New Player Window", WindowKind::NewPlayer},
     {"ui/common/deleteplayer.kab", "Delete Player Window", WindowKind::DeletePlayer},
-    {"ui/CareerMenu/career.kab", "Career Window", WindowKind::Plain},
-    {"ui/CourseSelect/CourseSelect.kab", "CourseSelect Window", WindowKind::Plain},
+    {"ui/CareerMenu/career.kab", "Career Window", WindowKind::Career},
+    {"ui/CourseSelect/CourseSelect.kab", "CourseSelect Window", WindowKind::CourseSelect},
     {"ui/common/credits.kab", "credits window", WindowKind::Credits},
     {"ui/hud/hudview.kab", "Hud Window", WindowKind::Hud},
-    {"ui/common/carselect.kab", "Car Select", WindowKind::Plain},
+    {"ui/common/carselect.kab", "Car Select", WindowKind::CarSelect},
     {"ui/common/ingamemenu.kab", "InGameMenu", WindowKind::InGame},
     {"ui/common/coursesummary.kab", "Course Run Summary", WindowKind::Summary},
     {"UI/editor/mapeditor.kab", "Map Editor Window", WindowKind::Plain},
@@ -82,8 +92,8 @@ constexpr WindowEntry kWindows[] = {
     {"UI/common/savegame.kab", "Save Game Window", WindowKind::SaveLoad},
     {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Plain},
     {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
-    {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Plain},
-    {"UI/stuntshop/stuntshop.kab", "Stunt Shop", WindowKind::Plain},
+    {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Preview},
+    {"UI/stuntshop/stuntshop.kab", "Stunt Shop", WindowKind::StuntShop},
     {"UI/common/saveworld.kab", "Save World Menu", WindowKind::SaveWorld},
 };
 
@@ -127,6 +137,21 @@ guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
         break;
     case WindowKind::SaveLoad:
         window = new SaveLoadWindow(entry.layout);
+        break;
+    case WindowKind::Career:
+        window = new CareerWindow(entry.layout, app);
+        break;
+    case WindowKind::CarSelect:
+        window = new CSmenu(entry.layout, app);
+        break;
+    case WindowKind::CourseSelect:
+        window = new CourseSelectWindow(entry.layout, app);
+        break;
+    case WindowKind::StuntShop:
+        window = new StuntShopWindow(entry.layout, app);
+        break;
+    case WindowKind::Preview:
+        window = new CoursePreview(entry.layout, app);
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));

@@ -123,6 +123,9 @@ void guiText::_Init()
 {
     m_RenderState.m_Lighting = false;
     m_RenderState.m_BackFaceCull = false;
+    // Screen-space quads at the far plane: drawn over the course whatever depth it left.
+    m_RenderState.m_ZTest = false;
+    m_RenderState.m_ZWrite = false;
     m_RenderState.m_AlphaBlend = true;
     // Over the 3D scene, whatever depth it left.
     m_RenderState.m_ZTest = false;

@@ -64,6 +64,12 @@ void HudWindow::SetPointsText(const std::string& text)
     m_PointsText = text;
 }
 
+void HudWindow::SetTargetText(const std::string& text)
+{
+    m_CallLog.push_back("SetTargetText " + text);
+    m_TargetText = text;
+}
+
 void HudWindow::SetDamage(float damage)
 {
     m_CallLog.push_back(Entry("SetDamage", damage));

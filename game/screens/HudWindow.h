@@ -30,6 +30,7 @@ public:
     void HideCount();
     void SetTimeText(const std::string& text);
     void SetPointsText(const std::string& text);
+    void SetTargetText(const std::string& text);
     void SetDamage(float damage);
     // Kinds outside 1..5 are ignored.
     void ShowPowerUpIcon(int32_t kind);
@@ -45,6 +46,7 @@ public:
     int32_t GetCountValue() const { return m_CountValue; }
     const std::string& GetTimeText() const { return m_TimeText; }
     const std::string& GetPointsText() const { return m_PointsText; }
+    const std::string& GetTargetText() const { return m_TargetText; }
     float GetDamage() const { return m_Damage; }
     bool IsPowerUpIconVisible(int32_t kind) const;
 
@@ -65,6 +67,7 @@ private:
     bool m_CountVisible = false;
     std::string m_TimeText;
     std::string m_PointsText;
+    std::string m_TargetText;
     float m_Damage = 0.0f;
     bool m_IconVisible[kPowerUpKinds] = {};
     double m_IconShownAt[kPowerUpKinds] = {};

@@ -1,6 +1,7 @@
 #include "tools/guigen/GuiContent.h"
 
 #include "tools/guigen/ClickSound.h"
+#include "tools/guigen/LockPictures.h"
 #include "tools/guigen/ScreenLayouts.h"
 #include "tools/guigen/ScrollImages.h"
 #include "tools/guigen/TreeIcons.h"
@@ -444,7 +445,8 @@ bool WriteContent(const std::string& folder, std::string& error)
         error = "cannot write " + folder + "/" + kClickSoundFile;
         return false;
     }
-    if (!WriteScrollPictures(folder, error) || !WriteTreeIcons(folder, error))
+    if (!WriteScrollPictures(folder, error) || !WriteTreeIcons(folder, error) ||
+        !WriteLockPictures(folder, error))
         return false;
     const std::vector<uint8_t> texels = CursorTexels();
     kaTGAImage cursor;

@@ -4,6 +4,7 @@
 #include "tools/guigen/FileDialogPictures.h"
 #include "tools/guigen/GuiContent.h"
 #include "tools/guigen/PalettePictures.h"
+#include "tools/guigen/LockPictures.h"
 
 #include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
@@ -455,6 +456,138 @@ ScreenLayout MapEditorLayout()
     return editor;
 }
 
+ScreenWidget Value(const char* name, float x, float y, float width, const char* font = nullptr)
+{
+    // The large font needs the taller box.
+    const float height = font != nullptr && std::string(font) == "bar24b" ? 32.0f : 22.0f;
+    ScreenWidget row{name, &guiTextBox::StaticClassInfo, "", x, y, width, height};
+    row.font = font;
+    return row;
+}
+
+ScreenWidget ScrolledGrid(const char* name, const char* widths, float x, float y, float width, float height)
+{
+    ScreenWidget row{name, &guiGrid::StaticClassInfo, widths, x, y, width, height};
+    row.scrolled = true;
+    return row;
+}
+
+// The career hub, vehicle and course select, the stunt shop, and the cells their grids are filled with.
+void AppendCareerLayouts(std::vector<ScreenLayout>& table)
+{
+    ScreenLayout career{
+        "ui/CareerMenu/career.kab", &guiWindow::StaticClassInfo, "Career Window", 0, 0, 0, 0, {}, {}};
+    career.widgets = {
+        Value("DriverValue TextBox", 24, 10, 440, "bar24b"),
+        Value("TCP TextBox", 200, 56, 90),
+        Value("TRP TextBox", 200, 78, 90),
+        Value("Unspent TextBox", 200, 100, 90),
+        Value("CourseRunsValue TextBox", 200, 122, 90),
+        Value("NearDeath TextBox", 200, 144, 90),
+        {"Level Index", &guiText::StaticClassInfo, "1", 440, 62, 0, 0, false, nullptr, 24, "bar24b"},
+        ScrolledGrid("Levels Grid", "140 10 100 25 90 15 60", 24, 196, 440, 264),
+        Button("NextLevel Button", "Next Level", 496, 56, 130),
+        Button("Exhibition Button", "Exhibition", 496, 96, 130),
+        Button("Practice Button", "Practice", 496, 136, 130),
+        Button("StuntShop Button", "Stunt Shop", 496, 196, 130),
+        Button("CourseEditor Button", "Course Editor", 496, 236, 130),
+        Button("MainMenu Button", "Main Menu", 496, 432, 130),
+    };
+    career.labels = {{"Total points", "bar16m", 24, 58},
+                     {"Reputation", "bar16m", 24, 80},
+                     {"Unspent reputation", "bar16m", 24, 102},
+                     {"Course runs", "bar16m", 24, 124},
+                     {"Near deaths", "bar16m", 24, 146},
+                     {"Level", "bar16m", 380, 68},
+                     {"Course", "bar16b", 26, 176},
+                     {"Result", "bar16b", 176, 176},
+                     {"Score", "bar16b", 302, 176}};
+    table.push_back(career);
+    // Results such as "Attempted: (50%)" fit the 100-pixel column in the smallest font.
+    ScreenWidget text{"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 140, 20};
+    text.font = "bar10m";
+    table.push_back(Cell("UI/CareerMenu/Text_Cell.kab", text));
+    table.push_back(Cell("UI/CareerMenu/Retry_Cell.kab", Button("Retry", "Retry", 0, 0, 60)));
+    table.push_back(
+        Cell("UI/CareerMenu/Locked_Cell.kab", {"Lock Mark", &guiImage::StaticClassInfo, kLockMarkPicture, 0,
+                                               2, float(kLockMarkSide), float(kLockMarkSide)}));
+
+    ScreenLayout cars{
+        "ui/common/carselect.kab", &guiWindow::StaticClassInfo, "Car Select", 0, 0, 0, 0, {}, {}};
+    cars.widgets = {
+        Value("carname", 192, 62, 256, "bar24b"),
+        {"Car Preview", &guiImage::StaticClassInfo, "", 192, 110, 256, 128},
+        {"Locked", &guiImage::StaticClassInfo, kLockedPicture, 296, 250, 48, 48},
+        Button("Prev", "<", 112, 160, 60),
+        Button("Next", ">", 468, 160, 60),
+        Button("Back", "Back", 40, 420, 110),
+        Button("Continue", "Continue", 490, 420, 110),
+    };
+    cars.labels = {{"Choose a vehicle", "bar24b", 40, 20}};
+    table.push_back(cars);
+
+    ScreenLayout courses{"ui/CourseSelect/CourseSelect.kab",
+                         &guiWindow::StaticClassInfo,
+                         "CourseSelect Window",
+                         0,
+                         0,
+                         0,
+                         0,
+                         {},
+                         {}};
+    courses.widgets = {
+        ScrolledGrid("Courses Grid", "340 340", 24, 84, 580, 300),
+        {"Locked", &guiImage::StaticClassInfo, kLockedPicture, 516, 410, 48, 48},
+        Button("Back Button", "Back", 40, 420, 110),
+        Button("Continue Button", "Continue", 490, 420, 110),
+    };
+    courses.labels = {
+        {"Choose a course", "bar24b", 40, 20}, {"Course", "bar16b", 26, 62}, {"Designer", "bar16b", 366, 62}};
+    table.push_back(courses);
+    table.push_back(
+        Cell("UI/CourseSelect/Worlds_Cell.kab", {"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 340, 20}));
+
+    ScreenLayout shop{
+        "UI/stuntshop/stuntshop.kab", &guiWindow::StaticClassInfo, "Stunt Shop", 0, 0, 0, 0, {}, {}};
+    shop.widgets = {Value("item name", 40, 60, 560, "bar24b")};
+    const char* const previews[] = {"preview_1", "preview_2", "preview_3"};
+    const char* const prices[] = {"price_1", "price_2", "price_3"};
+    const char* const states[] = {"status_1", "status_2", "status_3"};
+    for (int slot = 0; slot < 3; ++slot)
+    {
+        const float x = 40.0f + 200.0f * float(slot);
+        shop.widgets.push_back({previews[slot], &guiImage::StaticClassInfo, "", x, 110, 160, 120});
+        shop.widgets.push_back(Value(prices[slot], x, 244, 90, "bar18b"));
+        shop.widgets.push_back(
+            {states[slot], &guiImage::StaticClassInfo, "", x + 128, 238, float(kLockSide), float(kLockSide)});
+    }
+    const std::vector<ScreenWidget> rest = {
+        Button("left", "<", 40, 300, 60),          Button("unlock", "Unlock", 265, 300, 110),
+        Button("right", ">", 540, 300, 60),        Value("RPL", 240, 424, 90, "bar18b"),
+        Button("finish", "Finish", 490, 420, 110),
+    };
+    shop.widgets.insert(shop.widgets.end(), rest.begin(), rest.end());
+    shop.labels = {{"Stunt Shop", "bar24b", 40, 20}, {"Reputation points", "bar16m", 40, 426}};
+    table.push_back(shop);
+
+    ScreenLayout preview{"UI/coursepreview/coursepreview.kab", &guiWindow::StaticClassInfo, "Course Preview",
+                         120, 100, 400, 280, {}, {}};
+    preview.widgets = {
+        Value("career_level", 20, 14, 360, "bar24b"),
+        Value("target_score", 200, 70, 150, "bar18b"),
+        Value("personal_best", 200, 100, 150, "bar18b"),
+        Value("all time high", 200, 130, 150, "bar18b"),
+        Value("high score by", 200, 160, 180, "bar18b"),
+        Button("back", "Back", 30, 230, 110),
+        Button("begin", "Begin", 260, 230, 110),
+    };
+    preview.labels = {{"Target", "bar16m", 20, 72},
+                      {"Your best", "bar16m", 20, 102},
+                      {"All-time best", "bar16m", 20, 132},
+                      {"Held by", "bar16m", 20, 162}};
+    table.push_back(preview);
+}
+
 std::vector<ScreenLayout> MakeContract()
 {
     std::vector<ScreenLayout> table;
@@ -543,6 +676,7 @@ std::vector<ScreenLayout> MakeContract()
     };
     table.push_back(files);
     table.push_back(MapEditorLayout());
+    AppendCareerLayouts(table);
     return table;
 }
 
@@ -595,19 +729,6 @@ guiWidget* TextBox(const ScreenWidget& row, bool framed = true)
     frame->SetColor(Rgba(0.95f, 0.75f, 0.25f));
     frame->SetChild(box);
     return frame;
-}
-
-// A picture from a file, drawn under the window's other widgets.
-guiGlyph* Picture(const ScreenWidget& row)
-{
-    guiImageParams params;
-    params.name = row.name;
-    params.filename = row.text;
-    params.position = Px(row.x, row.y);
-    params.size = Px(row.width, row.height);
-    auto* picture = new guiImage(params);
-    picture->SetName(row.name);
-    return picture;
 }
 
 // In a scroller with a vertical bar, framed.
@@ -663,7 +784,28 @@ guiWidget* Grid(const ScreenWidget& row)
     params.rowSelect = false;
     auto* grid = new guiGrid(params);
     grid->SetSize(Px(row.width, row.height));
-    return grid;
+    if (!row.scrolled)
+        return grid;
+    grid->SetPosition(Px(0, 0));
+    guiScrollerParams scrolling;
+    scrolling.position = Px(row.x, row.y);
+    scrolling.orientations = guiScroller::kVerticalBar;
+    auto* scroller = new guiScroller(grid, scrolling);
+    scroller->SetName(std::string(row.name) + " Scroller");
+    SizeScrollBar(scroller->GetVerticalBar());
+    return scroller;
+}
+
+guiGlyph* Picture(const ScreenWidget& row)
+{
+    auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
+    picture->SetName(row.name);
+    // Untinted, so that pictures show their own colours, and blended, so that padlocks stand on the page.
+    picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    picture->SetAlpha(true);
+    if (*row.text != '\0')
+        picture->SetFilename(row.text, true);
+    return picture;
 }
 
 // A grid cell's drop-down: its box reads the choice back as every value cell's does.
@@ -701,6 +843,15 @@ guiGlyph* Widget(const ScreenWidget& row)
         return ListBox(row);
     if (&record == &guiGrid::StaticClassInfo())
         return row.text[0] == '\0' ? PaletteGrid(row) : Grid(row);
+    if (&record == &guiImage::StaticClassInfo())
+        return Picture(row);
+    if (&record == &guiText::StaticClassInfo())
+    {
+        auto* text = new guiText(row.font != nullptr ? row.font : "bar16m", row.text, Px(row.x, row.y));
+        text->SetName(row.name);
+        text->SetColor(Rgba(1.0f, 1.0f, 0.85f));
+        return text;
+    }
     return FormWidget(row);
 }
 
@@ -806,7 +957,7 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     // Pictures of the window itself lie under everything else and take no focus.
     for (const ScreenWidget& row : layout.widgets)
         if (&row.record() == &guiImage::StaticClassInfo() && row.parent == nullptr)
-            root->AddChild(FormWidget(row));
+            root->AddChild(Picture(row));
 
     // Groups before what they hold, in the table's order.
     std::map<std::string, guiGlyph*> groups;

@@ -15,8 +15,8 @@ namespace guigen
 
 using ClassRecord = const kaClassInfo& (*)();
 
-// A widget the screen's code looks up by name. Buttons show the text as their caption; text boxes start
-// with it; grids take it as their column widths, separated by blanks.
+// A widget the screen's code looks up by name. Buttons show the text as their caption; text boxes and
+// texts start with it; grids take it as their column widths, separated by blanks; images as their picture.
 struct ScreenWidget
 {
     const char* name;
@@ -33,6 +33,8 @@ struct ScreenWidget
     const char* font = nullptr;
     // List boxes only: drawn over a solid background, for lists that drop over other things.
     bool filled = false;
+    // Grids only: held in a scroller, so that every row can be reached.
+    bool scrolled = false;
 };
 
 // Words on the page that no code looks up.

@@ -582,6 +582,7 @@ void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
     TiXmlElement* floor = AppendElement(venue, "materialLookup");
     AppendTextElement(floor, "materialID", kDirt);
     AppendTextElement(floor, "prim", "PRIM_Floor");
+    // A new course built on the proving ground takes its sky from here, as on every venue.
     VenueEnvironment::Append(venue);
     TiXmlElement* levels = AppendRecord(root, kCareerLevelsRecord, kCareerLevelsRecord);
     for (const std::string& level : CareerLevels())

@@ -168,12 +168,14 @@ TEST(LayoutViewToolTest, AWindowDestroyedByAnotherProgramEndsTheViewerNormally)
     ASSERT_TRUE(server.Start(error)) << error;
     testsupport::TempDir dir;
     // The viewer runs in the background; the test destroys its window once it shows.
+    // Bounded: should the window never be found, the viewer is stopped and the test fails instead of waiting.
     const std::string command = "cd '" TARVOLIN_CONTENT_DIR "' && DISPLAY=" + server.DisplayName() +
-                                " SDL_VIDEODRIVER=x11 '" LAYOUTVIEW_PATH "' ui/Showcase.kab >'" +
+                                " SDL_VIDEODRIVER=x11 timeout 90 '" LAYOUTVIEW_PATH "' ui/Showcase.kab >'" +
                                 dir.File("out.txt") + "' 2>&1; echo $? >'" + dir.File("status.txt") + "'";
     std::thread viewer([&command] { RunCommand(command); });
     int destroyed = 0;
-    for (int i = 0; i < 400 && destroyed == 0; ++i)
+    // A loaded machine can take many seconds to show the window.
+    for (int i = 0; i < 1200 && destroyed == 0; ++i)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         if (i >= 10)

@@ -1,0 +1,105 @@
+#include "game/screens/CoursePreview.h"
+
+#include "engine/core/kaClassInfo.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "game/Tarvolin.h"
+#include "game/screens/HudWindow.h"
+#include "game/screens/ScreenWidgets.h"
+#include "game/tvPlayer.h"
+#include "game/tvWorld.h"
+
+namespace
+{
+
+constexpr uint32_t kCoursePreviewClassId = 1006;
+
+void SetText(guiTextBox* box, const std::string& text)
+{
+    if (box != nullptr)
+        box->SetText(text);
+}
+
+} // namespace
+
+const kaClassInfo& CoursePreview::StaticClassInfo()
+{
+    static const kaClassInfo record("[CoursePreview]", kCoursePreviewClassId, &guiWindow::StaticClassInfo());
+    return record;
+}
+
+CoursePreview::CoursePreview(const std::string& layoutFile, Tarvolin* app) : guiWindow(layoutFile), m_App(app)
+{
+    m_Name = ScreenWidgets::Find<guiTextBox>(*this, kNameBox);
+    m_Target = ScreenWidgets::Find<guiTextBox>(*this, kTargetBox);
+    m_Best = ScreenWidgets::Find<guiTextBox>(*this, kBestBox);
+    m_Top = ScreenWidgets::Find<guiTextBox>(*this, kTopBox);
+    m_Holder = ScreenWidgets::Find<guiTextBox>(*this, kHolderBox);
+    if (auto* begin = ScreenWidgets::Find<guiButton>(*this, kBeginName))
+        begin->SetOnClick([this](int) { return OnBegin(); });
+    if (auto* back = ScreenWidgets::Find<guiButton>(*this, kBackName))
+        back->SetOnClick([this](int) { return OnBack(); });
+}
+
+void CoursePreview::OnShow()
+{
+    auto* world = m_App != nullptr ? dynamic_cast<tvWorld*>(m_App->GetCurrentWorld()) : nullptr;
+    if (world != nullptr)
+    {
+        const std::string target = std::to_string(world->GetScoreLimit());
+        if (g_pGuiManager != nullptr)
+            if (auto* hud = dynamic_cast<HudWindow*>(g_pGuiManager->FindWindow(kHudWindow)))
+                hud->SetTargetText(target);
+        SetText(m_Target, target);
+        SetText(m_Name, world->GetName());
+        if (tvPlayer* player = m_App->GetCurrentPlayer())
+        {
+            const std::string course = m_App->GetLevelPath();
+            SetText(m_Best, std::to_string(player->GetHighScore(course)));
+            SetText(m_Top, std::to_string(m_App->GetHighScore(course)));
+            SetText(m_Holder, m_App->GetHighScorePlayer(course));
+        }
+    }
+    guiWindow::OnShow();
+}
+
+bool CoursePreview::OnBegin()
+{
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->HideWindow(this, 1);
+    if (auto* world = m_App != nullptr ? dynamic_cast<tvWorld*>(m_App->GetCurrentWorld()) : nullptr)
+        world->StartRound();
+    if (g_pGuiManager != nullptr)
+        if (guiWindow* hud = g_pGuiManager->FindWindow(kHudWindow))
+            g_pGuiManager->SwitchWindow(hud, this, 1, true);
+    return true;
+}
+
+bool CoursePreview::OnBack()
+{
+    if (g_pGuiManager != nullptr)
+    {
+        g_pGuiManager->HideWindow(this, 1);
+        const bool career = m_App != nullptr && m_App->GetGameMode() == 2;
+        g_pGuiManager->SwitchWindowByName(career ? kCarSelect : kCourseSelect, this, 1, false);
+    }
+    if (m_App == nullptr)
+        return true;
+    auto* world = dynamic_cast<tvWorld*>(m_App->GetCurrentWorld());
+    m_App->SetCurrentWorld(nullptr);
+    if (world != nullptr)
+    {
+        // The HUD must not keep a world that is gone.
+        if (g_pGuiManager != nullptr)
+            if (auto* hud = dynamic_cast<HudWindow*>(g_pGuiManager->FindWindow(kHudWindow)))
+                if (hud->GetWorld() == world)
+                    hud->SetWorld(nullptr);
+        if (m_App->GetGraphicsManager() != nullptr)
+            m_App->GetGraphicsManager()->DetachSceneObject(world);
+        delete world;
+    }
+    m_App->QueueThemeMusic(true);
+    return true;
+}

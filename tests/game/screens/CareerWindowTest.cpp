@@ -1,0 +1,245 @@
+#include "game/screens/CareerWindow.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiImage.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiText.h"
+#include "engine/gui/guiTextBox.h"
+#include "game/ShopItem.h"
+#include "game/Tarvolin.h"
+#include "game/WorldInfo.h"
+#include "game/tvPlayer.h"
+#include "tests/support/game/HeadlessGame.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <memory>
+#include <string>
+
+using testsupport::HeadlessGame;
+
+namespace
+{
+
+constexpr const char* kLockedArena = "Locked Canyon";
+
+std::string CourseFile(const std::string& name, const std::string& limit, const std::string& arena)
+{
+    return "<World><scoreLimit>" + limit + "</scoreLimit><arena>" + arena + "</arena><name>" + name +
+           "</name><Designer>Tess</Designer></World>";
+}
+
+class CareerWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Game.Start());
+        Tarvolin& app = m_Game.App();
+        m_Career = m_Game.Gui().FindWindow(CareerWindow::kWindowName)->DynamicCast<CareerWindow>();
+        ASSERT_NE(m_Career, nullptr);
+        m_Game.Install().Write("Worlds/zz_passed.xml", CourseFile("Passed Run", "100", "SampleArena"));
+        m_Game.Install().Write("Worlds/zz_tried.xml", CourseFile("Tried Run", "100", "SampleArena"));
+        m_Game.Install().Write("Worlds/zz_unseen.xml", CourseFile("Unseen Run", "100", kLockedArena));
+        m_Game.Install().Write("Worlds/zz_zero.xml", CourseFile("Zero Run", "0", "SampleArena"));
+        m_Game.Install().Write("Worlds/zz_word.xml", CourseFile("Word Run", "lots", "SampleArena"));
+        app.ScanWorlds("Worlds");
+        auto item = std::make_unique<ShopItem>();
+        item->SetLockedEntity(kLockedArena);
+        app.GetShopItems().push_back(std::move(item));
+        m_Player = app.CreatePlayer("Ann");
+        app.SetCurrentPlayer(m_Player);
+    }
+
+    std::string PathOf(const std::string& name)
+    {
+        for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
+            if (m_Game.App().GetWorldInfo(i)->GetName() == name)
+                return m_Game.App().GetWorldInfo(i)->GetFilePath();
+        return "";
+    }
+
+    guiTextBox* Box(guiGlyph* glyph) const
+    {
+        return glyph != nullptr ? glyph->DynamicCast<guiTextBox>() : nullptr;
+    }
+
+    std::string Cell(int32_t row, int32_t column) const
+    {
+        guiTextBox* box = Box(m_Career->GetGrid()->GetCell(row, column));
+        return box != nullptr ? box->GetText() : "<none>";
+    }
+
+    int32_t RowOf(const std::string& name) const
+    {
+        for (int32_t row = 0; row < int32_t(m_Career->GetGrid()->GetRowCount()); ++row)
+            if (Cell(row, CareerWindow::kNameColumn) == name)
+                return row;
+        return -1;
+    }
+
+    std::string Text(const char* name) const
+    {
+        guiTextBox* box = Box(m_Career->FindChild(name));
+        return box != nullptr ? box->GetText() : "<none>";
+    }
+
+    HeadlessGame m_Game;
+    CareerWindow* m_Career = nullptr;
+    tvPlayer* m_Player = nullptr;
+};
+
+} // namespace
+
+TEST(CareerResultTextTest, PercentOfTheTargetPassedFromAHundredAndClampedToTheIntegerRange)
+{
+    const int32_t top = std::numeric_limits<int32_t>::max();
+    const struct
+    {
+        int32_t best, target;
+        const char* text;
+    } cases[] = {
+        {150, 100, "Passed: (150%)"},  {100, 100, "Passed: (100%)"},      {99, 100, "Attempted: (99%)"},
+        {50, 100, "Attempted: (50%)"}, {0, 100, "Not Attempted"},         {-3, 100, "Not Attempted"},
+        {1, 0, "Passed: (100%)"},      {0, 0, "Not Attempted"},           {7, -20, "Passed: (100%)"},
+        {1, 3, "Attempted: (33%)"},    {top, 1, "Passed: (2147483647%)"}, {top, 2, "Passed: (2147483647%)"},
+    };
+    for (const auto& entry : cases)
+        EXPECT_EQ(CareerWindow::ResultText(entry.best, entry.target), entry.text)
+            << entry.best << " on " << entry.target;
+}
+
+TEST(CareerResultTextTest, ScoreLimitsThatAreNoNumberCountAsZero)
+{
+    const struct
+    {
+        const char* text;
+        int32_t target;
+    } cases[] = {
+        {"100", 100},
+        {"lots", 0},
+        {"", 0},
+        {"12abc", 12},
+        {"-5", -5},
+        {"99999999999", 2147483647},
+        {"-99999999999", std::numeric_limits<int32_t>::min()},
+    };
+    for (const auto& entry : cases)
+        EXPECT_EQ(CareerWindow::TargetOf(entry.text), entry.target) << entry.text;
+}
+
+TEST_F(CareerWindowTest, StatisticsAndEveryCourseWithTheDriversResult)
+{
+    m_Player->SetTotalPointsEarned(1234);
+    m_Player->SetTotalRepPoints(56);
+    m_Player->SetUnspentRepPoints(7);
+    m_Player->SetCourseRuns(8);
+    m_Player->SetNearDeaths(9);
+    m_Player->SetCareerLevel(3);
+    m_Player->SetHighScore(PathOf("Passed Run"), 150);
+    m_Player->SetHighScore(PathOf("Tried Run"), 50);
+    m_Player->SetHighScore(PathOf("Zero Run"), 4);
+    m_Player->SetHighScore(PathOf("Word Run"), 9);
+    m_Career->OnShow();
+
+    EXPECT_EQ(Text(CareerWindow::kDriverName), "Ann's Career:");
+    const std::pair<const char*, const char*> stats[] = {{CareerWindow::kPointsName, "1234"},
+                                                         {CareerWindow::kRepName, "56"},
+                                                         {CareerWindow::kUnspentName, "7"},
+                                                         {CareerWindow::kRunsName, "8"},
+                                                         {CareerWindow::kNearDeathName, "9"}};
+    for (const auto& stat : stats)
+        EXPECT_EQ(Text(stat.first), stat.second) << stat.first;
+    auto* level = m_Career->FindChild(CareerWindow::kLevelIndexName)->DynamicCast<guiText>();
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->GetText(), "4");
+
+    guiGrid* grid = m_Career->GetGrid();
+    const int32_t widths[] = {140, 10, 100, 25, 90, 15, 60};
+    for (int32_t column = 0; column < 7; ++column)
+        EXPECT_EQ(grid->GetColumnWidth(column), widths[column]) << column;
+    EXPECT_EQ(int32_t(grid->GetRowCount()), m_Game.App().GetWorldCount());
+
+    const struct
+    {
+        const char* course;
+        const char* result;
+        const char* score;
+        bool locked;
+    } rows[] = {
+        {"Passed Run", "Passed: (150%)", "150 / 100", false},
+        {"Tried Run", "Attempted: (50%)", "50 / 100", false},
+        {"Unseen Run", "Not Attempted", "0 / 100", true},
+        {"Zero Run", "Passed: (100%)", "4 / 0", false},
+        {"Word Run", "Passed: (100%)", "9 / 0", false},
+    };
+    for (const auto& row : rows)
+    {
+        const int32_t at = RowOf(row.course);
+        ASSERT_GE(at, 0) << row.course;
+        EXPECT_EQ(Cell(at, CareerWindow::kResultColumn), row.result) << row.course;
+        EXPECT_EQ(Cell(at, CareerWindow::kScoreColumn), row.score) << row.course;
+        guiGlyph* mark = grid->GetCell(at, CareerWindow::kLockColumn);
+        EXPECT_EQ(mark != nullptr && mark->DynamicCast<guiImage>() != nullptr, row.locked) << row.course;
+        guiGlyph* retry = grid->GetCell(at, CareerWindow::kRetryColumn);
+        auto* button = retry != nullptr ? retry->FindChild("Retry") : nullptr;
+        ASSERT_NE(button, nullptr) << row.course;
+        EXPECT_EQ(button->DynamicCast<guiButton>()->GetState(), guiButton::kDisabled) << row.course;
+    }
+
+    // Bought: the mark is gone at the next showing, and that showing overwrites the rows.
+    m_Player->Unlock(kLockedArena);
+    m_Player->SetHighScore(PathOf("Tried Run"), 120);
+    m_Career->OnShow();
+    EXPECT_EQ(int32_t(grid->GetRowCount()), m_Game.App().GetWorldCount());
+    EXPECT_EQ(grid->GetCell(RowOf("Unseen Run"), CareerWindow::kLockColumn), nullptr);
+    EXPECT_EQ(Cell(RowOf("Tried Run"), CareerWindow::kResultColumn), "Passed: (120%)");
+}
+
+TEST_F(CareerWindowTest, WithoutADriverNothingIsFilled)
+{
+    m_Game.App().SetCurrentPlayer(nullptr);
+    m_Career->OnShow();
+    EXPECT_EQ(m_Career->GetGrid()->GetRowCount(), 0u);
+    EXPECT_EQ(Text(CareerWindow::kDriverName), "");
+}
+
+TEST_F(CareerWindowTest, EachModeButtonSetsItsModeAndNextLevelStopsAtTheLastLevel)
+{
+    Tarvolin& app = m_Game.App();
+    ASSERT_GE(app.GetCareerLevelCount(), 2);
+    const struct
+    {
+        std::function<bool()> press;
+        int32_t mode;
+        int32_t careerLevel;
+        std::string path;
+    } cases[] = {
+        {[this] { return m_Career->OnNextLevel(); }, 2, 0, app.GetCareerLevel(0)},
+        {[this] { return m_Career->OnNextLevel(); }, 2, 1, app.GetCareerLevel(1)},
+        {[this] { return m_Career->OnNextLevel(); }, 2, 40,
+         app.GetCareerLevel(app.GetCareerLevelCount() - 1)},
+        {[this] { return m_Career->OnExhibition(); }, 1, 0, "unchanged"},
+        {[this] { return m_Career->OnPractice(); }, 0, 0, "unchanged"},
+    };
+    for (const auto& entry : cases)
+    {
+        app.SetLevelPath("unchanged");
+        app.SetLevelPathCopy("unchanged");
+        app.SetGameMode(-1);
+        m_Player->SetCareerLevel(entry.careerLevel);
+        EXPECT_TRUE(entry.press());
+        EXPECT_EQ(app.GetGameMode(), entry.mode);
+        EXPECT_EQ(app.GetLevelPath(), entry.path);
+        EXPECT_EQ(app.GetLevelPathCopy(), entry.path);
+    }
+    // Each goes on to vehicle select.
+    m_Game.Gui().ShowWindow(m_Career, false);
+    m_Career->OnPractice();
+    for (int frame = 0; frame < 30; ++frame)
+        m_Game.Frame();
+    EXPECT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kCarSelect)->IsVisible());
+    EXPECT_FALSE(m_Career->IsVisible());
+}

@@ -1,0 +1,171 @@
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "game/ShopItem.h"
+#include "game/Tarvolin.h"
+#include "game/WorldInfo.h"
+#include "game/screens/CourseSelectWindow.h"
+#include "game/tvPlayer.h"
+#include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/ShopContent.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+using testsupport::HeadlessGame;
+
+namespace
+{
+
+// The generated courses; the shop sells the proving ground's arena.
+class CourseSelectTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // The locks come from the test's own shop items only.
+        testsupport::EmptyContentFolder(m_Game.Install(), "Data/stuntshop");
+        ASSERT_TRUE(m_Game.Start());
+        m_Window =
+            m_Game.Gui().FindWindow(CourseSelectWindow::kWindowName)->DynamicCast<CourseSelectWindow>();
+        ASSERT_NE(m_Window, nullptr);
+        auto item = std::make_unique<ShopItem>();
+        item->SetLockedEntity(kLockedArena);
+        m_Game.App().GetShopItems().push_back(std::move(item));
+        m_Player = m_Game.App().CreatePlayer("Ann");
+        m_Game.App().SetCurrentPlayer(m_Player);
+        ASSERT_GE(m_Game.App().GetWorldCount(), 2);
+        ASSERT_GE(Index(kLockedCourse), 0);
+    }
+
+    int32_t Index(const std::string& name)
+    {
+        for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
+            if (m_Game.App().GetWorldInfo(i)->GetName() == name)
+                return i;
+        return -1;
+    }
+
+    std::string Cell(int32_t row, int32_t column) const
+    {
+        guiGlyph* cell = m_Window->GetGrid()->GetCell(row, column);
+        auto* box = cell != nullptr ? cell->DynamicCast<guiTextBox>() : nullptr;
+        return box != nullptr ? box->GetText() : "<none>";
+    }
+
+    bool ContinueShown() const { return m_Window->FindChild(CourseSelectWindow::kContinueName)->IsVisible(); }
+    bool LockShown() const { return m_Window->FindChild(CourseSelectWindow::kLockedName)->IsVisible(); }
+
+    static constexpr const char* kLockedArena = "ProvingGround";
+    static constexpr const char* kLockedCourse = "Proving Ground";
+    HeadlessGame m_Game;
+    CourseSelectWindow* m_Window = nullptr;
+    tvPlayer* m_Player = nullptr;
+};
+
+} // namespace
+
+TEST_F(CourseSelectTest, NameAndDesignerRowsMarkedLockedUntilTheArenaIsBought)
+{
+    Tarvolin& app = m_Game.App();
+    m_Window->OnShow();
+    guiGrid* grid = m_Window->GetGrid();
+    EXPECT_EQ(grid->GetColumnWidth(0), 340);
+    EXPECT_EQ(grid->GetColumnWidth(1), 340);
+    ASSERT_EQ(int32_t(grid->GetRowCount()), app.GetWorldCount());
+    for (const bool bought : {false, true})
+    {
+        if (bought)
+        {
+            m_Player->Unlock(kLockedArena);
+            m_Window->OnShow();
+            EXPECT_EQ(int32_t(grid->GetRowCount()), app.GetWorldCount());
+        }
+        for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        {
+            const WorldInfo* course = app.GetWorldInfo(i);
+            const bool locked = !bought && course->GetArena() == kLockedArena;
+            EXPECT_EQ(Cell(i, 0), course->GetName() + (locked ? " <locked>" : "")) << i;
+            EXPECT_EQ(Cell(i, 1), course->GetDesigner()) << i;
+        }
+    }
+}
+
+TEST_F(CourseSelectTest, ALockedRowHidesContinueAndShowsTheLock)
+{
+    m_Window->OnShow();
+    const int32_t locked = Index(kLockedCourse);
+    const int32_t free = locked == 0 ? 1 : 0;
+    const struct
+    {
+        int32_t row;
+        bool continueShown;
+    } picks[] = {{locked, false}, {free, true}, {locked, false}};
+    for (const auto& pick : picks)
+    {
+        m_Window->GetGrid()->SelectRow(pick.row, true);
+        EXPECT_EQ(ContinueShown(), pick.continueShown) << pick.row;
+        EXPECT_EQ(LockShown(), !pick.continueShown) << pick.row;
+    }
+}
+
+TEST_F(CourseSelectTest, BackAndReturnReselectTheSameRow)
+{
+    m_Game.Gui().ShowWindow(m_Window, false);
+    const int32_t row = m_Game.App().GetWorldCount() - 1;
+    m_Window->GetGrid()->SelectRow(row, true);
+    EXPECT_TRUE(m_Window->OnBack());
+    EXPECT_EQ(m_Window->GetRememberedIndex(), row);
+    m_Window->GetGrid()->SelectRow(0, false);
+    m_Game.Gui().HideWindow(m_Window, 1);
+    m_Game.Gui().ShowWindow(m_Window, false);
+    EXPECT_EQ(m_Window->GetGrid()->GetSelectedRow(), row);
+}
+
+TEST_F(CourseSelectTest, ContinueHandsOnTheCoursePathAndStartsItButNotALockedOne)
+{
+    Tarvolin& app = m_Game.App();
+    app.SetVehicleName("Charger");
+    app.SetGameMode(0);
+    m_Window->OnShow();
+    app.SetLevelPath("unchanged");
+    app.SetLevelPathCopy("unchanged");
+    m_Window->GetGrid()->SelectRow(Index(kLockedCourse), true);
+    EXPECT_FALSE(m_Window->OnContinue());
+    EXPECT_EQ(app.GetLevelPath(), "unchanged");
+    EXPECT_EQ(app.GetLevelPathCopy(), "unchanged");
+    EXPECT_EQ(app.GetCurrentWorld(), nullptr);
+
+    const int32_t free = Index("Sample Course");
+    ASSERT_GE(free, 0);
+    m_Window->GetGrid()->SelectRow(free, true);
+    app.QueueThemeMusic(true);
+    EXPECT_TRUE(m_Window->OnContinue());
+    const std::string path = app.GetWorldInfo(free)->GetFilePath();
+    EXPECT_EQ(app.GetLevelPath(), path);
+    EXPECT_EQ(app.GetLevelPathCopy(), path);
+    EXPECT_FALSE(app.IsThemeMusicQueued());
+    EXPECT_NE(app.GetCurrentWorld(), nullptr);
+    EXPECT_NE(app.GetPlayerVehicle(), nullptr);
+    EXPECT_EQ(m_Window->GetRememberedIndex(), free);
+}
+
+// With no course at all Continue has nothing to hand on.
+TEST(CourseSelectEmptyTest, ContinueAnswersFalseAndChangesNothing)
+{
+    HeadlessGame game;
+    std::filesystem::remove_all(game.Install().File("Worlds"));
+    ASSERT_TRUE(game.Start());
+    auto* window = game.Gui().FindWindow(CourseSelectWindow::kWindowName)->DynamicCast<CourseSelectWindow>();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(game.App().GetWorldCount(), 0);
+    window->OnShow();
+    game.App().SetLevelPath("unchanged");
+    EXPECT_FALSE(window->OnContinue());
+    EXPECT_EQ(game.App().GetLevelPath(), "unchanged");
+    EXPECT_EQ(game.App().GetCurrentWorld(), nullptr);
+}
