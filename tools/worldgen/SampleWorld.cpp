@@ -629,6 +629,16 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
     TiXmlElement* entities = AppendElement(world, "Entities");
     AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
                 0.0f, 0.0f, kProvingGroundStartZ);
+    AppendProvingGroundGear(entities);
+}
+
+void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)
+{
+    // The stunt gear's records: held straight on, the car takes the token and crosses the plate.
+    AppendModel(entities, "PointsToken", "PointsToken", "PowerUp", kProvingGroundTokenId,
+                std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY, kProvingGroundTokenZ);
+    AppendModel(entities, "LaunchPlate", "LaunchPlate", "LaunchPlate", kProvingGroundPlateId,
+                std::string(kModels) + "launchplate/launchplate.kmf", 0.0f, 0.1f, kProvingGroundPlateZ);
 }
 
 bool SampleWorld::WriteAll()
