@@ -239,6 +239,14 @@ void AppendMaterial(TiXmlElement* root, const char* id, float friction, const ch
         AppendTextElement(data, "slipParticle", slip);
 }
 
+// The launch surface reaches below the wheels to meet a plate they ride on: it reports its touches but
+// holds nothing up.
+void AppendLaunchPassThrough(TiXmlElement* root)
+{
+    TiXmlElement* record = root->LastChild("initData")->ToElement();
+    AppendBoolElement(record->FirstChildElement("data"), "passThrough", true);
+}
+
 // One of the car's hinge-2 joints: named, and of the front or rear kind.
 void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
                       const std::string& name)
@@ -368,6 +376,7 @@ void AppendVehicleEmitter(TiXmlElement* root, const char* id, float rate, float 
 void AppendChargerRecords(TiXmlElement* root)
 {
     AppendMaterial(root, SampleWorld::kLaunchMaterial, 1.0f, nullptr, nullptr);
+    AppendLaunchPassThrough(root);
     AppendVehicleEmitter(root, SampleWorld::kChargerExhaust, 20.0f, 1.0f, 0.1f, 150);
     AppendVehicleEmitter(root, SampleWorld::kChargerSmoke, 40.0f, 2.0f, 0.3f, 50);
     AppendWheelRecord(root, SampleWorld::kChargerWheelRecord, "tvWheel");

@@ -230,7 +230,7 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
 
     TiXmlElement* plate = AppendGear(root, "LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf");
     AppendTextElement(plate, "launchPrim", "PRIM_LaunchPlate");
-    AppendFloatElement(plate, "launchForce", 900.0f);
+    AppendFloatElement(plate, "launchForce", kLaunchForce);
     AppendBoolElement(plate, "pinned", true);
     AppendLookup(plate, "Plate", "PRIM_LaunchPlate");
 
