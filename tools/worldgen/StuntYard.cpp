@@ -188,7 +188,9 @@ const std::vector<StuntYard::Placed>& StuntYard::Entities()
         {"BallProp", "Ball", "ball/ball.kmf", 20.0f, 0.5f, 12.0f},
         {"BoxProp", "Box", "crate/crate.kmf", 23.0f, 0.5f, 12.0f},
         {"CylinderProp", "Cylinder", "cylinder/cylinder.kmf", 26.0f, 0.5f, 12.0f},
-        {"RagdollBar", "kaEntityPhysical", "crate/crate.kmf", 20.0f, 0.5f, 0.0f},
+        // Held above the ground at the end of a clear run: the wheels pass under it, the bike and its rider
+        // run into it.
+        {"RagdollBar", "kaEntityPhysical", "crate/crate.kmf", 20.0f, 1.5f, -6.0f},
     };
     return entities;
 }
