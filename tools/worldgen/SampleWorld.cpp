@@ -617,7 +617,15 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
     AppendFloatElement(rotation, "x", 0.0f);
     AppendFloatElement(rotation, "y", 0.0f);
     AppendFloatElement(rotation, "z", 0.0f);
-    // The sample sky, and a sun that lights the strip from high up.
+    AppendDaylight(world);
+    TiXmlElement* entities = AppendElement(world, "Entities");
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
+                0.0f, 0.0f, kProvingGroundStartZ);
+    AppendProvingGroundGear(entities);
+}
+
+void SampleWorld::AppendDaylight(TiXmlElement* world)
+{
     const std::string sky = EnvironmentContent::kSkyFolder;
     const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
     TiXmlElement* box = AppendElement(world, "Skybox");
@@ -635,10 +643,6 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
     AppendFloatElement(sun, "redambient", 0.5f);
     AppendFloatElement(sun, "greenambient", 0.5f);
     AppendFloatElement(sun, "blueambient", 0.55f);
-    TiXmlElement* entities = AppendElement(world, "Entities");
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
-                0.0f, 0.0f, kProvingGroundStartZ);
-    AppendProvingGroundGear(entities);
 }
 
 void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)

@@ -93,6 +93,8 @@ public:
     // The ramp, the crate and the ball at their fixed spots.
     static std::vector<Placed> SampleEntities();
     static void BuildProvingGround(TiXmlDocument& document);
+    // The sample sky box and a sun lighting an open course from high up, as a course's keys.
+    static void AppendDaylight(TiXmlElement* world);
     // The points token and the launch plate on the straight from the spawn.
     static void AppendProvingGroundGear(TiXmlElement* entities);
     // The venue record and the career's course paths, in career order.

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/VenueEnvironment.h"
 
 #include <tinyxml.h>
@@ -303,6 +304,8 @@ void StuntYard::BuildCourse(TiXmlDocument& document)
     AppendFloatElement(rotation, "x", 0.0f);
     AppendFloatElement(rotation, "y", 0.0f);
     AppendFloatElement(rotation, "z", 0.0f);
+    // Lit as the proving ground is: without a sun the yard is all but black.
+    SampleWorld::AppendDaylight(world);
     TiXmlElement* list = AppendElement(world, "Entities");
 
     auto append = [list](const std::string& record, const std::string& name, const std::string& type, int id,

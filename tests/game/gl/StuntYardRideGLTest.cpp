@@ -185,6 +185,10 @@ TEST_F(StuntYardRideGLTest, TheBikeThrowsItsRiderOnTheBarTakesHimBackOnResetAndL
     }
     EXPECT_GT(lean, 0.5f);
     EXPECT_GT(tilt, 0.02f);
-    EXPECT_GT(ChangedInTheMiddle(straight, m_Game.Capture()), 20);
+    const platform::FrameCapture turning = m_Game.Capture();
+    EXPECT_GT(ChangedInTheMiddle(straight, turning), 20);
+    // The yard is lit: the floor below the bike is no near-black.
+    const testsupport::Rgb floor = FramePixel(turning, 400, 560);
+    EXPECT_GT(floor.r + floor.g + floor.b, 90);
     EXPECT_TRUE(m_Game.Screenshot("stunt_yard_lean"));
 }
