@@ -1,13 +1,16 @@
+#include "engine/core/Wizard.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 #include "game/LaunchPlate.h"
 #include "game/PowerUp.h"
+#include "game/SoundCategory.h"
 #include "game/Tarvolin.h"
 #include "game/screens/CourseSummary.h"
 #include "game/screens/HudWindow.h"
 #include "game/tvPlayer.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
+#include "game/tvWorldSounds.h"
 #include "tests/support/FrameReading.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/game/HeadlessGame.h"
@@ -45,6 +48,18 @@ void Throttle(const gametest::Script& keyboard, bool held)
     std::vector<int32_t> reading(9, 0);
     reading[0] = held ? 1 : 0;
     keyboard->PushReading(reading);
+}
+
+// Whether a sound of the world-sound category plays.
+bool Playing(Tarvolin& app, const std::string& category)
+{
+    const tvWorldSounds& sounds = app.GetWorldSounds();
+    for (size_t i = 0; i < sounds.GetCategoryCount(); ++i)
+        if (sounds.GetCategory(i)->GetName() == category)
+            for (const kaSoundHandle& sound : sounds.GetCategory(i)->GetSounds())
+                if (g_pWizard && g_pWizard->IsSoundPlaying(sound))
+                    return true;
+    return false;
 }
 
 // Distinct colours on a coarse grid of the frame.
@@ -119,6 +134,7 @@ TEST(FirstFullRunGLTest, ARunFromStartUpToAHighScoreThatSurvivesARestart)
         const float restY = car->GetPosition().y;
         int frame = 0;
         int readyFrame = -1, goFrame = -1, plateFrame = -1, tokenFrame = -1;
+        bool launchHeard = false;
         float highest = restY;
         std::vector<platform::FrameCapture> captures;
         while (world->GetRunPhase() != tvWorld::kPhaseSummary && frame < 40 * 30)
@@ -131,7 +147,10 @@ TEST(FirstFullRunGLTest, ARunFromStartUpToAHighScoreThatSurvivesARestart)
             if (goFrame < 0 && world->HasPlayedCue(tvWorld::kGo))
                 goFrame = frame;
             if (plateFrame < 0 && plate->GetCooldown() > 0.0f)
+            {
                 plateFrame = frame;
+                launchHeard = Playing(app, tvVehicle::kLaunchSound);
+            }
             if (plateFrame >= 0 && frame < plateFrame + 30)
                 highest = std::max(highest, car->GetPosition().y);
             if (tokenFrame < 0 && !token->IsCollidable())
@@ -145,6 +164,7 @@ TEST(FirstFullRunGLTest, ARunFromStartUpToAHighScoreThatSurvivesARestart)
         EXPECT_GT(goFrame, readyFrame);
         EXPECT_GT(plateFrame, goFrame);
         EXPECT_GT(tokenFrame, goFrame);
+        EXPECT_TRUE(launchHeard);
         // The plate threw the car up, a hop and not a flight.
         EXPECT_GT(highest, restY + 0.5f);
         EXPECT_LT(highest, restY + 10.0f);
