@@ -649,7 +649,8 @@ void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)
 {
     // The stunt gear's records: held straight on, the car takes the token and crosses the plate.
     AppendModel(entities, "PointsToken", "PointsToken", "PowerUp", kProvingGroundTokenId,
-                std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY, kProvingGroundTokenZ);
+                std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY,
+                kProvingGroundTokenZ);
     AppendModel(entities, "LaunchPlate", "LaunchPlate", "LaunchPlate", kProvingGroundPlateId,
                 std::string(kModels) + "launchplate/launchplate.kmf", 0.0f, 0.1f, kProvingGroundPlateZ);
 }

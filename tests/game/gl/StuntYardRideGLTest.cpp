@@ -1,7 +1,7 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
-#include "game/MotorCycle.h"
 #include "engine/scene/kaSpawnPoint.h"
+#include "game/MotorCycle.h"
 #include "game/RagDude.h"
 #include "game/SpawnPlacement.h"
 #include "game/Tarvolin.h"

@@ -14,8 +14,8 @@
 #include "game/tvPlayer.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
-#include "tests/support/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

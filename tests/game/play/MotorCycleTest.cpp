@@ -239,9 +239,10 @@ TEST_F(MotorCycleTest, OnlyAVenueThatAllowsItLetsTheRiderBeThrown)
         const char* name;
         const char* venue;
         bool thrown;
-    } cases[] = {{"no venue", nullptr, true},
-                 {"an arena", "<Entity/>", true},
-                 {"an arena without rag dolls", "<Entity><forceNoRagDoll>1</forceNoRagDoll></Entity>", false}};
+    } cases[] = {
+        {"no venue", nullptr, true},
+        {"an arena", "<Entity/>", true},
+        {"an arena without rag dolls", "<Entity><forceNoRagDoll>1</forceNoRagDoll></Entity>", false}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
@@ -716,8 +717,11 @@ TEST_F(MotorCycleCameraTest, WhileThrownTheViewKeysDoNothingAndTheCameraFollowsT
         const char* name;
         bool view;
         bool lookBack;
-    } frames[] = {{"view key", true, false}, {"released", false, false}, {"view key again", true, false},
-                  {"look back", false, true}, {"both", true, true}};
+    } frames[] = {{"view key", true, false},
+                  {"released", false, false},
+                  {"view key again", true, false},
+                  {"look back", false, true},
+                  {"both", true, true}};
     for (const auto& f : frames)
     {
         SCOPED_TRACE(f.name);

@@ -192,7 +192,8 @@ TEST_F(PowerUpTest, PointsComeBackOnlyWhileTheVenueLeavesTokenTime)
             arena->SetTokenTime(c.tokenTime);
         }
         m_World.SetVenueEntity(arena.get());
-        PowerUp* token = Token("<powerupType>" + std::to_string(c.kind) + "</powerupType><hideTime>2</hideTime>");
+        PowerUp* token =
+            Token("<powerupType>" + std::to_string(c.kind) + "</powerupType><hideTime>2</hideTime>");
         token->OnCollide(m_Vehicle, nullptr, nullptr);
         ASSERT_TRUE(RiseAway(*token));
         m_Clock.AdvanceSeconds(3.0);

@@ -14,9 +14,9 @@ namespace
 // The game's classes by the names course files and records give them. This program names no game class:
 // only its link brings the registrations in.
 const char* const kGameClasses[] = {
-    "Ball",    "Box",       "Cylinder",  "ExplosiveGear", "LaunchPlate",   "tvCycleWheel", "MotorCycle",
-    "MudPit",  "OilSlick",  "PowerGrate", "PowerUp",      "RagDude",       "tvArena",      "tvPlayer",
-    "tvWheel", "tvVehicle", "StuntGear", "WheelParticle", "MudParticle",   "DirtSlip"};
+    "Ball",    "Box",       "Cylinder",   "ExplosiveGear", "LaunchPlate", "tvCycleWheel", "MotorCycle",
+    "MudPit",  "OilSlick",  "PowerGrate", "PowerUp",       "RagDude",     "tvArena",      "tvPlayer",
+    "tvWheel", "tvVehicle", "StuntGear",  "WheelParticle", "MudParticle", "DirtSlip"};
 
 TEST(GameEntityTableTest, EveryGameClassIsMadeByItsExactName)
 {
