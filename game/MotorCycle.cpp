@@ -16,7 +16,10 @@
 #include "engine/scene/kaPhysicsWorld.h"
 #include "engine/scene/kaWheel.h"
 #include "game/RagDude.h"
+#include "game/tvArena.h"
+#include "game/tvCamera.h"
 #include "game/tvCycleWheel.h"
+#include "game/tvWorld.h"
 
 #include "platform/gfx/math/Matrix.h"
 
@@ -273,11 +276,28 @@ Vector3 MotorCycle::GetViewPosition() const
     return bone >= 0 ? m_pRagdoll->GetBoneWorldPosition(bone) : m_pRagdoll->GetPosition();
 }
 
+tvCamera* MotorCycle::_FollowCamera() const
+{
+    const auto* world = dynamic_cast<const tvWorld*>(m_pWorld);
+    return world ? world->GetFollowCamera() : nullptr;
+}
+
+bool MotorCycle::_ArenaAllowsRagdoll() const
+{
+    const auto* arena = m_pWorld ? dynamic_cast<const tvArena*>(m_pWorld->GetVenueEntity()) : nullptr;
+    return !arena || arena->AllowsRagdoll();
+}
+
 bool MotorCycle::TrySwitchToRagdoll()
 {
     if (m_Ragdolled || !m_pRider || !m_pRagdoll || m_Grace > 0.0f || m_CollideGrace > 0.0f ||
-        m_FeetState != kRiding || !m_Body)
+        m_FeetState != kRiding || !m_Body || !_ArenaAllowsRagdoll())
         return false;
+    if (tvCamera* camera = _FollowCamera())
+    {
+        m_SavedView = camera->GetView();
+        camera->SetView(tvCamera::kChaseView);
+    }
     m_SwitchRequest = false;
     m_RagdollOrientation = GetRotation();
 
@@ -331,6 +351,10 @@ void MotorCycle::_DestroyAnchor()
 void MotorCycle::SpawnRagdoll()
 {
     SetCollidable(false);
+    // Only a throw saved a view: a reset while riding keeps the one the player chose.
+    tvCamera* camera = _FollowCamera();
+    if (camera && m_Ragdolled)
+        camera->SetView(m_SavedView);
     if ((m_Ragdolled || !m_pRagdoll) && m_pWorld)
     {
         if (m_pRagdoll)

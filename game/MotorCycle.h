@@ -12,6 +12,7 @@ class RagDude;
 class kaEntityAttacher;
 class kaModel;
 class kaModelAttachment;
+class tvCamera;
 
 // The two-wheeled vehicle: it leans into turns, its rider puts the feet down when slow and is thrown as a
 // rag doll on a hard knock or a "SwitchToRagdoll" contact; the reset puts the rider back. Its fork and wheel
@@ -112,6 +113,7 @@ public:
     float GetRollSpeed() const { return m_RollSpeed; }
     float GetTopSpeed() const { return m_TopSpeed; }
     float GetDrivingTorqueRate() const { return m_DrivingTorqueRate; }
+    int32_t GetSavedView() const { return m_SavedView; }
     float GetGraceTime() const { return m_Grace; }
     float GetCollideGraceTime() const { return m_CollideGrace; }
     kaEntityModel* GetRider() const { return m_pRider; }
@@ -138,10 +140,16 @@ protected:
     void _DestroyAnchor();
     // The world's entity list holds it still.
     bool _InWorld(const kaEntity* entity) const;
+    // The course's follow camera, or null outside a course world.
+    tvCamera* _FollowCamera() const;
+    // Whether the course's venue lets riders be thrown.
+    bool _ArenaAllowsRagdoll() const;
 
     float m_RollSpeed = kDefaultRollSpeed;
     float m_TopSpeed = kDefaultTopSpeed;
     float m_DrivingTorqueRate = kDefaultDrivingTorqueRate;
+    // The follow camera's view while the rider rode, put back when the rider is.
+    int32_t m_SavedView = 0;
     std::string m_ForkModel;
     std::string m_ForkBone;
     std::string m_WheelModel;

@@ -15,6 +15,7 @@
 #include "game/StuntGear.h"
 #include "game/Tarvolin.h"
 #include "game/screens/HudWindow.h"
+#include "game/tvArena.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
 #include "game/tvWorldSounds.h"
@@ -282,7 +283,7 @@ void PowerUp::Update(float dt)
 {
     kaEntityPhysical::Update(dt);
     m_SpinTime += dt;
-    if (m_HideTime != 0 && m_HideStopwatch.GetElapsed() > m_HideTime)
+    if (m_HideTime != 0 && m_HideStopwatch.GetElapsed() > m_HideTime && _MayReturn())
     {
         m_HideStopwatch.Reset();
         SetVisible(true);
@@ -314,6 +315,14 @@ void PowerUp::Update(float dt)
         position.y += dt * kRiseRate;
     }
     SetPositionRotation(position, rotation);
+}
+
+bool PowerUp::_MayReturn() const
+{
+    if (m_PowerupType != kPoints || !m_pWorld)
+        return true;
+    const auto* arena = dynamic_cast<const tvArena*>(m_pWorld->GetVenueEntity());
+    return !arena || arena->AllowsTokenRespawn();
 }
 
 Vector3 PowerUp::_Place() const

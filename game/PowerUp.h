@@ -94,6 +94,8 @@ protected:
     void _PlayPickUpSounds();
     void _GiveEffect();
     void _UnloadSounds();
+    // Points stay hidden while the course's venue limits their return and its token time is out.
+    bool _MayReturn() const;
     // Where the entity is placed from: its body's origin, or without a body its model's.
     platform::Vector3 _Place() const;
 

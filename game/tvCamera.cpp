@@ -1,6 +1,7 @@
 #include "game/tvCamera.h"
 
 #include "engine/core/InputManager.h"
+#include "game/MotorCycle.h"
 #include "game/SpawnPlacement.h"
 #include "game/Tarvolin.h"
 #include "game/tvArena.h"
@@ -27,6 +28,12 @@ bool Held(int action)
 {
     const InputManager* input = InputManager::GetInstance();
     return input && input->GetActionValue(action, nullptr, 0) > 0;
+}
+
+bool RiderThrown(const tvVehicle* vehicle)
+{
+    const auto* bike = dynamic_cast<const MotorCycle*>(vehicle);
+    return bike && bike->IsRagdolled();
 }
 
 } // namespace
@@ -66,10 +73,14 @@ void tvCamera::Update(float dt)
         return;
     }
     const bool snap = m_Snap;
+    // A thrown rider's view is the chase of the rag doll: no hood view, no look back.
+    const bool thrown = RiderThrown(vehicle);
 
     if (!game->IsEditor())
     {
-        if (_Pressed(kViewAction, m_ViewLatch))
+        if (thrown)
+            m_ViewLatch = false;
+        else if (_Pressed(kViewAction, m_ViewLatch))
             m_View = 1 - m_View;
         if (_Pressed(kFreeAction, m_FreeLatch))
             m_FreeMode = 1 - m_FreeMode;
@@ -100,7 +111,8 @@ void tvCamera::Update(float dt)
     else
     {
         Vector3 p = vehicle->GetViewPosition();
-        const int32_t followBone = vehicle->GetBoneIndex(kFollowBone);
+        // The bike's follow bone stays with the bike; a thrown rider is followed at the rag doll.
+        const int32_t followBone = thrown ? -1 : vehicle->GetBoneIndex(kFollowBone);
         if (followBone >= 0)
             p = vehicle->GetBoneWorldPosition(followBone);
         Vector3 heading(-r(2, 0), 0.0f, -r(2, 2));
@@ -114,7 +126,7 @@ void tvCamera::Update(float dt)
         Vec3TransformCoord(&offset, &back, &turn);
 
         Vector3 eye;
-        if (Held(kLookBackAction))
+        if (!thrown && Held(kLookBackAction))
         {
             eye = p + Vector3(-offset.x, offset.y, -offset.z);
         }

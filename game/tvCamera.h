@@ -47,6 +47,8 @@ public:
     void SetWorld(tvWorld* world) { m_pWorld = world; }
     tvWorld* GetWorld() const { return m_pWorld; }
     int32_t GetView() const { return m_View; }
+    // The motorcycle keeps the chase view while its rider is thrown and puts the rider's view back after.
+    void SetView(int32_t view) { m_View = view; }
     bool IsFreeMode() const { return m_FreeMode != 0; }
     bool IsSnapPending() const { return m_Snap; }
 

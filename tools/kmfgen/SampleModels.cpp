@@ -437,9 +437,11 @@ bool SampleModels::_Car(bool charger)
     // above the ground to the cabin roof, 4 long.
     objects.Append(BoxPrimitive("PRIM_Body", 1.8f, 1.1f, 4.0f, {0, 0.2f, 0}));
     objects.Append(BoxPrimitive("PRIM_VERTBOX_door", 0.4f, 1.2f, 0.6f, {-0.9f, 0.5f, 0.2f}));
-    // Inside the body's box: it moves nothing, but names the surface a launch plate looks for.
+    // Names the surface a launch plate looks for. It passes through what it touches, so it reaches from
+    // inside the body to below the wheels, where it meets a plate the wheels ride onto.
     if (charger)
-        objects.Append(BoxPrimitive(kChargerLaunchPrimitive, 1.0f, 0.1f, 1.0f, {0, 0.25f, 0}));
+        objects.Append(BoxPrimitive(kChargerLaunchPrimitive, 1.0f, kChargerLaunchLength, 1.0f,
+                                    {0, kChargerLaunchBase, 0}));
 
     auto light = std::make_unique<KM_Light>();
     light->SetName("Headlight");

@@ -45,6 +45,9 @@ public:
                                                     {"SmokeCabin", 0.0f, 1.35f, 0.3f},
                                                     {"SmokeBoot", 0.0f, 0.85f, 1.6f}};
     static constexpr const char* kChargerLaunchPrimitive = "PRIM_Launch";
+    // The launch box's base under the ground line, and its height up into the body.
+    static constexpr float kChargerLaunchBase = -0.1f;
+    static constexpr float kChargerLaunchLength = 0.45f;
     // The motorcycle's bones beside its root: the fork's and the front wheel's, the rider's seat, the
     // camera's mark and the two hubs its wheels hang on.
     struct MotorcycleBone

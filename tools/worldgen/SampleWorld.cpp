@@ -239,6 +239,14 @@ void AppendMaterial(TiXmlElement* root, const char* id, float friction, const ch
         AppendTextElement(data, "slipParticle", slip);
 }
 
+// The launch surface reaches below the wheels to meet a plate they ride on: it reports its touches but
+// holds nothing up.
+void AppendLaunchPassThrough(TiXmlElement* root)
+{
+    TiXmlElement* record = root->LastChild("initData")->ToElement();
+    AppendBoolElement(record->FirstChildElement("data"), "passThrough", true);
+}
+
 // One of the car's hinge-2 joints: named, and of the front or rear kind.
 void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
                       const std::string& name)
@@ -368,6 +376,7 @@ void AppendVehicleEmitter(TiXmlElement* root, const char* id, float rate, float 
 void AppendChargerRecords(TiXmlElement* root)
 {
     AppendMaterial(root, SampleWorld::kLaunchMaterial, 1.0f, nullptr, nullptr);
+    AppendLaunchPassThrough(root);
     AppendVehicleEmitter(root, SampleWorld::kChargerExhaust, 20.0f, 1.0f, 0.1f, 150);
     AppendVehicleEmitter(root, SampleWorld::kChargerSmoke, 40.0f, 2.0f, 0.3f, 50);
     AppendWheelRecord(root, SampleWorld::kChargerWheelRecord, "tvWheel");
@@ -609,7 +618,15 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
     AppendFloatElement(rotation, "x", 0.0f);
     AppendFloatElement(rotation, "y", 0.0f);
     AppendFloatElement(rotation, "z", 0.0f);
-    // The sample sky, and a sun that lights the strip from high up.
+    AppendDaylight(world);
+    TiXmlElement* entities = AppendElement(world, "Entities");
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
+                0.0f, 0.0f, kProvingGroundStartZ);
+    AppendProvingGroundGear(entities);
+}
+
+void SampleWorld::AppendDaylight(TiXmlElement* world)
+{
     const std::string sky = EnvironmentContent::kSkyFolder;
     const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
     TiXmlElement* box = AppendElement(world, "Skybox");
@@ -627,9 +644,16 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
     AppendFloatElement(sun, "redambient", 0.5f);
     AppendFloatElement(sun, "greenambient", 0.5f);
     AppendFloatElement(sun, "blueambient", 0.55f);
-    TiXmlElement* entities = AppendElement(world, "Entities");
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
-                0.0f, 0.0f, kProvingGroundStartZ);
+}
+
+void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)
+{
+    // The stunt gear's records: held straight on, the car takes the token and crosses the plate.
+    AppendModel(entities, "PointsToken", "PointsToken", "PowerUp", kProvingGroundTokenId,
+                std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY,
+                kProvingGroundTokenZ);
+    AppendModel(entities, "LaunchPlate", "LaunchPlate", "LaunchPlate", kProvingGroundPlateId,
+                std::string(kModels) + "launchplate/launchplate.kmf", 0.0f, 0.1f, kProvingGroundPlateZ);
 }
 
 bool SampleWorld::WriteAll()

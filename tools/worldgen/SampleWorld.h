@@ -4,6 +4,7 @@
 #include <vector>
 
 class TiXmlDocument;
+class TiXmlElement;
 
 // Writes the sample init data (the venue and the entity records) and the sample course under a root
 // folder, the same bytes on every run. The course is written as the world saves it, so that loading
@@ -29,6 +30,12 @@ public:
     static constexpr float kProvingGroundRepFactor = 0.1f;
     // The start, near the closed end, facing the open one (the cars' front is -z).
     static constexpr float kProvingGroundStartZ = 45.0f;
+    // On the straight ahead of the spawn (the car faces -z): a points token, then a launch plate.
+    static constexpr float kProvingGroundTokenZ = 37.0f;
+    static constexpr float kProvingGroundTokenY = 1.0f;
+    static constexpr float kProvingGroundPlateZ = 27.0f;
+    static constexpr int kProvingGroundTokenId = 2;
+    static constexpr int kProvingGroundPlateId = 3;
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
     static constexpr float kTerrainHeight = 100.0f;
     // The layered course's sky: a sun half-way up the sky over +X with two flare layers, one cloud plane,
@@ -86,6 +93,10 @@ public:
     // The ramp, the crate and the ball at their fixed spots.
     static std::vector<Placed> SampleEntities();
     static void BuildProvingGround(TiXmlDocument& document);
+    // The sample sky box and a sun lighting an open course from high up, as a course's keys.
+    static void AppendDaylight(TiXmlElement* world);
+    // The points token and the launch plate on the straight from the spawn.
+    static void AppendProvingGroundGear(TiXmlElement* entities);
     // The venue record and the career's course paths, in career order.
     static void BuildProvingGroundRecords(TiXmlDocument& document);
     static std::vector<std::string> CareerLevels();

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/VenueEnvironment.h"
 
 #include <tinyxml.h>
@@ -188,7 +189,9 @@ const std::vector<StuntYard::Placed>& StuntYard::Entities()
         {"BallProp", "Ball", "ball/ball.kmf", 20.0f, 0.5f, 12.0f},
         {"BoxProp", "Box", "crate/crate.kmf", 23.0f, 0.5f, 12.0f},
         {"CylinderProp", "Cylinder", "cylinder/cylinder.kmf", 26.0f, 0.5f, 12.0f},
-        {"RagdollBar", "kaEntityPhysical", "crate/crate.kmf", 20.0f, 0.5f, 0.0f},
+        // Held above the ground at the end of a clear run: the wheels pass under it, the bike and its rider
+        // run into it.
+        {"RagdollBar", "kaEntityPhysical", "crate/crate.kmf", 20.0f, 1.5f, -6.0f},
     };
     return entities;
 }
@@ -230,7 +233,7 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
 
     TiXmlElement* plate = AppendGear(root, "LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf");
     AppendTextElement(plate, "launchPrim", "PRIM_LaunchPlate");
-    AppendFloatElement(plate, "launchForce", 900.0f);
+    AppendFloatElement(plate, "launchForce", kLaunchForce);
     AppendBoolElement(plate, "pinned", true);
     AppendLookup(plate, "Plate", "PRIM_LaunchPlate");
 
@@ -301,6 +304,8 @@ void StuntYard::BuildCourse(TiXmlDocument& document)
     AppendFloatElement(rotation, "x", 0.0f);
     AppendFloatElement(rotation, "y", 0.0f);
     AppendFloatElement(rotation, "z", 0.0f);
+    // Lit as the proving ground is: without a sun the yard is all but black.
+    SampleWorld::AppendDaylight(world);
     TiXmlElement* list = AppendElement(world, "Entities");
 
     auto append = [list](const std::string& record, const std::string& name, const std::string& type, int id,

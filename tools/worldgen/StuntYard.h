@@ -23,6 +23,8 @@ public:
     static constexpr const char* kMotorcycleFile = "data/vehicles/motorcycle.xml";
     static constexpr const char* kMotorcyclePicture = "UI/vehicles/motorcycle.bmp";
     static constexpr const char* kExplosionTexture = "resources/particles/explosion.tga";
+    // Upward acceleration for half a second: a car hops a few metres, it is not flung away.
+    static constexpr float kLaunchForce = 30.0f;
 
     // A placed record of the course: record, class, model (under the models folder), place.
     struct Placed

@@ -4,6 +4,7 @@
 #include "engine/model/kaBoundingBox.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaSpawnPoint.h"
+#include "game/PowerUp.h"
 #include "game/SpawnPlacement.h"
 #include "game/Tarvolin.h"
 #include "game/screens/CourseSummary.h"
@@ -13,8 +14,8 @@
 #include "game/tvPlayer.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
-#include "tests/support/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -513,6 +514,10 @@ TEST_F(CourseStartTest, ARunOnTheProvingGroundCountsDownDrivesAndEndsWithTheResu
     auto* summary = dynamic_cast<CourseSummary*>(m_Game.Gui().FindWindow(tvWorld::kSummaryWindow));
     ASSERT_NE(summary, nullptr);
     EXPECT_TRUE(summary->IsPassed());
-    EXPECT_EQ(player->GetTotalPointsEarned(), 120);
+    // The points token on the straight was taken on the way.
+    auto* token = dynamic_cast<PowerUp*>(world->FindEntityByName("PointsToken"));
+    ASSERT_NE(token, nullptr);
+    EXPECT_FALSE(token->IsVisible());
+    EXPECT_EQ(player->GetTotalPointsEarned(), 120 + token->GetValue());
     EXPECT_EQ(m_Game.Gui().GetActiveWindow(), summary);
 }

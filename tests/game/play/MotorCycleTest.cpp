@@ -7,12 +7,15 @@
 #include "engine/scene/kaEntityAttacher.h"
 #include "engine/scene/kaHinge2Joint.h"
 #include "game/RagDude.h"
+#include "game/tvArena.h"
+#include "game/tvCamera.h"
 #include "game/tvCycleWheel.h"
 #include "platform/input/ScriptedDevice.h"
 #include "platform/input/ScriptedDirectInput.h"
 #include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <cmath>
 #include <memory>
@@ -86,7 +89,8 @@ public:
         m_Bike->SetModel(m_Scene.Model({{"Frame", "", {0, 0, 0}},
                                         {"Front", "Frame", {0, -0.3f, -0.7f}},
                                         {"Rear", "Frame", {0, -0.3f, 0.7f}},
-                                        {"Seat", "Frame", {0, 0.5f, 0}}}));
+                                        {"Seat", "Frame", {0, 0.5f, 0}},
+                                        {tvCamera::kFollowBone, "Frame", {0, 0.8f, 0.4f}}}));
         const struct
         {
             const char* name;
@@ -202,6 +206,63 @@ TEST_F(MotorCycleTest, ABarThrowsTheRiderWhoseRagdollTakesTheView)
     EXPECT_EQ(m_Bike->GetAnchorBody(), nullptr);
     EXPECT_EQ(m_Bike->m_RagdollsMade, 2);
     EXPECT_FALSE(m_Bike->GetRagdoll()->IsVisible());
+}
+
+TEST_F(MotorCycleTest, AThrowPutsTheCameraInTheChaseViewAndTheResetGivesThePlayersViewBack)
+{
+    tvCamera* camera = m_World.GetFollowCamera();
+    ASSERT_NE(camera, nullptr);
+    for (int32_t view : {tvCamera::kHoodView, tvCamera::kChaseView})
+    {
+        SCOPED_TRACE(view);
+        m_Bike->Update(2.0f);
+        camera->SetView(view);
+        Riding();
+        m_Bike->OnCollide(nullptr, nullptr, m_Bar);
+        m_Bike->Update(0.01f);
+        ASSERT_TRUE(m_Bike->IsRagdolled());
+        EXPECT_EQ(camera->GetView(), tvCamera::kChaseView);
+        EXPECT_EQ(m_Bike->GetSavedView(), view);
+        m_Bike->SpawnRagdoll();
+        EXPECT_EQ(camera->GetView(), view);
+    }
+    // A reset while riding leaves the view the player chose.
+    camera->SetView(tvCamera::kHoodView);
+    m_Bike->SpawnRagdoll();
+    EXPECT_EQ(camera->GetView(), tvCamera::kHoodView);
+}
+
+TEST_F(MotorCycleTest, OnlyAVenueThatAllowsItLetsTheRiderBeThrown)
+{
+    struct Case
+    {
+        const char* name;
+        const char* venue;
+        bool thrown;
+    } cases[] = {
+        {"no venue", nullptr, true},
+        {"an arena", "<Entity/>", true},
+        {"an arena without rag dolls", "<Entity><forceNoRagDoll>1</forceNoRagDoll></Entity>", false}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<tvArena> arena;
+        if (c.venue)
+        {
+            arena = std::make_unique<tvArena>();
+            TiXmlDocument document;
+            document.Parse(c.venue);
+            arena->ReadXml(document.RootElement());
+        }
+        m_World.SetVenueEntity(arena.get());
+        m_Bike->Update(2.0f);
+        Riding();
+        EXPECT_EQ(m_Bike->TrySwitchToRagdoll(), c.thrown);
+        EXPECT_EQ(m_Bike->IsRagdolled(), c.thrown);
+        EXPECT_EQ(m_World.GetSelectedEntity() == m_Bike, !c.thrown);
+        m_World.SetVenueEntity(nullptr);
+        m_Bike->SpawnRagdoll();
+    }
 }
 
 TEST_F(MotorCycleTest, OnlyTheExactBarMaterialAsksForAThrow)
@@ -584,3 +645,98 @@ TEST_F(MotorCycleControlTest, ThrottleAndBrakeAimByWhetherTheBikeRides)
 }
 
 } // namespace
+
+namespace
+{
+
+// The view and look-back keys through the input manager, and the course's follow camera.
+class MotorCycleCameraTest : public MotorCycleTest
+{
+public:
+    void SetUp() override
+    {
+        MotorCycleTest::SetUp();
+        m_Keys = std::make_shared<ScriptedDevice>("Keyboard", platform::kDi8DevTypeKeyboard, 1);
+        for (const char* key : {"C", "B"})
+            m_Keys->AddButton(key);
+        const std::vector<std::shared_ptr<ScriptedDevice>> scripts{m_Keys};
+        m_Previous = platform::SetDirectInputFactory(
+            [scripts]
+            { return std::unique_ptr<platform::DirectInput8>(new platform::ScriptedDirectInput(scripts)); });
+        m_Input = std::make_unique<DirectInputManager>();
+        ASSERT_TRUE(m_Input->Init());
+        const int keyboard = m_Input->FindDeviceByType(InputDevice::kTypeKeyboard);
+        m_Input->AddBinding(tvCamera::kViewAction, keyboard, m_Input->FindDeviceControlByName(keyboard, "C"),
+                            InputManager::kRangePositive, 0);
+        m_Input->AddBinding(tvCamera::kLookBackAction, keyboard,
+                            m_Input->FindDeviceControlByName(keyboard, "B"), InputManager::kRangePositive, 0);
+        m_Camera = m_World.GetFollowCamera();
+    }
+    void TearDown() override
+    {
+        m_Input.reset();
+        platform::SetDirectInputFactory(m_Previous);
+        MotorCycleTest::TearDown();
+    }
+
+    // One camera frame long enough for the chase to land on its goal.
+    void Frame(bool view, bool lookBack)
+    {
+        m_Keys->PushReading({view, lookBack});
+        m_Input->Update();
+        m_Camera->Update(0.25f);
+    }
+
+    std::shared_ptr<ScriptedDevice> m_Keys;
+    platform::DirectInputFactory m_Previous;
+    std::unique_ptr<DirectInputManager> m_Input;
+    tvCamera* m_Camera = nullptr;
+};
+
+} // namespace
+
+TEST_F(MotorCycleCameraTest, WhileThrownTheViewKeysDoNothingAndTheCameraFollowsTheRagdollAtTen)
+{
+    ASSERT_NE(m_Camera, nullptr);
+    // Riding, the view key works.
+    Frame(true, false);
+    EXPECT_EQ(m_Camera->GetView(), tvCamera::kHoodView);
+    Frame(false, false);
+    Frame(true, false);
+    EXPECT_EQ(m_Camera->GetView(), tvCamera::kChaseView);
+    Frame(false, false);
+
+    Riding();
+    ASSERT_TRUE(m_Bike->TrySwitchToRagdoll());
+    // The rag doll lands well away from the bike: the camera goes with the rag doll.
+    m_Bike->GetRagdoll()->SetPosition(Vector3(30.0f, 2.0f, -40.0f));
+    const Vector3 doll = m_Bike->GetViewPosition();
+    physicstest::ExpectNear(doll, Vector3(30.0f, 2.0f, -40.0f));
+    const struct
+    {
+        const char* name;
+        bool view;
+        bool lookBack;
+    } frames[] = {{"view key", true, false},
+                  {"released", false, false},
+                  {"view key again", true, false},
+                  {"look back", false, true},
+                  {"both", true, true}};
+    for (const auto& f : frames)
+    {
+        SCOPED_TRACE(f.name);
+        Frame(f.view, f.lookBack);
+        EXPECT_EQ(m_Camera->GetView(), tvCamera::kChaseView);
+        const Vector3 eye = m_Camera->GetPosition();
+        EXPECT_NEAR(platform::Vec3Length(eye - doll), MotorCycle::kCycleCameraDistance, 1e-3f);
+        // Behind the thrown bike's heading (it faced -z): towards +z and above, not turned round.
+        EXPECT_GT(eye.z, doll.z);
+        EXPECT_GT(eye.y, doll.y);
+    }
+
+    // Back on the bike the view key works again.
+    m_Bike->SpawnRagdoll();
+    Frame(false, false);
+    Frame(true, false);
+    EXPECT_EQ(m_Camera->GetView(), tvCamera::kHoodView);
+}

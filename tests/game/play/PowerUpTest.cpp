@@ -4,6 +4,7 @@
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaPropertyRecord.h"
+#include "game/tvArena.h"
 #include "game/tvPlayer.h"
 #include "tests/support/engine/model/ModelTestSupport.h"
 #include "tests/support/game/GearScene.h"
@@ -158,6 +159,56 @@ TEST_F(PowerUpTest, ATokenComesBackOnlyWithARespawnTimeAndAfterItsWholeSecondsHa
         token->Update(0.01f);
         EXPECT_EQ(token->IsVisible(), c.back);
         m_World.DeleteEntity(token, false);
+    }
+}
+
+TEST_F(PowerUpTest, PointsComeBackOnlyWhileTheVenueLeavesTokenTime)
+{
+    struct Case
+    {
+        const char* name;
+        const char* venue;
+        int32_t kind;
+        float tokenTime;
+        bool back;
+    } cases[] = {{"no venue", nullptr, PowerUp::kPoints, 0.0f, true},
+                 {"unlimited", "<Entity/>", PowerUp::kPoints, 0.0f, true},
+                 {"limited, time out", "<Entity><limitTokenRespawn>1</limitTokenRespawn></Entity>",
+                  PowerUp::kPoints, 0.0f, false},
+                 {"limited, time left", "<Entity><limitTokenRespawn>1</limitTokenRespawn></Entity>",
+                  PowerUp::kPoints, 3.0f, true},
+                 {"limited, a turbo", "<Entity><limitTokenRespawn>1</limitTokenRespawn></Entity>",
+                  PowerUp::kTurbo, 0.0f, true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<tvArena> arena;
+        if (c.venue)
+        {
+            arena = std::make_unique<tvArena>();
+            TiXmlDocument document;
+            document.Parse(c.venue);
+            arena->ReadXml(document.RootElement());
+            arena->SetTokenTime(c.tokenTime);
+        }
+        m_World.SetVenueEntity(arena.get());
+        PowerUp* token =
+            Token("<powerupType>" + std::to_string(c.kind) + "</powerupType><hideTime>2</hideTime>");
+        token->OnCollide(m_Vehicle, nullptr, nullptr);
+        ASSERT_TRUE(RiseAway(*token));
+        m_Clock.AdvanceSeconds(3.0);
+        token->Update(0.01f);
+        EXPECT_EQ(token->IsVisible(), c.back);
+        if (arena && !c.back)
+        {
+            // A respawn gives the venue token time again: the held-back token shows at its next step.
+            arena->SetTokenTime(tvArena::kTokenTime);
+            token->Update(0.01f);
+            EXPECT_TRUE(token->IsVisible());
+        }
+        m_World.SetVenueEntity(nullptr);
+        m_World.DeleteEntity(token, false);
+        m_Hud.HidePowerUpIcon(1);
     }
 }
 

@@ -137,7 +137,7 @@ TEST_F(StuntYardCourseTest, TheRecordsGiveTheGearItsSurfacesSoundsAndBlast)
         EXPECT_EQ(entity->GetDamageSequence().id >= 0, g.hums);
     }
     const auto* plate = dynamic_cast<const LaunchPlate*>(first["LaunchPlate"]);
-    EXPECT_EQ(plate->GetLaunchForce(), 900.0f);
+    EXPECT_EQ(plate->GetLaunchForce(), StuntYard::kLaunchForce);
     EXPECT_EQ(plate->GetLaunchPrim(), "PRIM_LaunchPlate");
 
     const auto* barrel = dynamic_cast<const ExplosiveGear*>(first["ExplosiveGear"]);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -13,12 +14,13 @@ namespace
 // The game's classes by the names course files and records give them. This program names no game class:
 // only its link brings the registrations in.
 const char* const kGameClasses[] = {
-    "Ball",      "Box",       "Cylinder",      "ExplosiveGear", "LaunchPlate", "tvCycleWheel", "MotorCycle",
-    "MudPit",    "OilSlick",  "PowerGrate",    "PowerUp",       "RagDude",     "tvPlayer",     "tvWheel",
-    "tvVehicle", "StuntGear", "WheelParticle", "MudParticle",   "DirtSlip"};
+    "Ball",    "Box",       "Cylinder",   "ExplosiveGear", "LaunchPlate", "tvCycleWheel", "MotorCycle",
+    "MudPit",  "OilSlick",  "PowerGrate", "PowerUp",       "RagDude",     "tvArena",      "tvPlayer",
+    "tvWheel", "tvVehicle", "StuntGear",  "WheelParticle", "MudParticle", "DirtSlip"};
 
 TEST(GameEntityTableTest, EveryGameClassIsMadeByItsExactName)
 {
+    ASSERT_EQ(std::size(kGameClasses), 20u);
     for (const char* name : kGameClasses)
     {
         const std::unique_ptr<kaEntity> entity = CreateEntity(name);

@@ -24,15 +24,22 @@ constexpr int kMouseButton0 = 4;
 
 } // namespace
 
+void HeadlessGame::CopyContent(const std::string& folder)
+{
+    std::filesystem::copy(TARVOLIN_CONTENT_DIR, folder, std::filesystem::copy_options::recursive);
+}
+
 HeadlessGame::HeadlessGame(const Options& options) : m_D3D(new platform::TestDirect3D)
 {
     if (options.realGraphics)
         m_Headless.emplace("TARVOLIN_GFX_HEADLESS", "1");
-    std::filesystem::copy(TARVOLIN_CONTENT_DIR, m_Install.Path(), std::filesystem::copy_options::recursive);
+    m_InstallPath = options.install.empty() ? m_Install.Path() : options.install;
+    if (options.install.empty())
+        CopyContent(m_InstallPath);
     // The game finds its install folder in the registry; the test's working folder is put back afterwards.
-    m_WorkingFolder.emplace(m_Install.Path());
+    m_WorkingFolder.emplace(m_InstallPath);
     m_Registry.Set(Tarvolin::kRegistryKey, Tarvolin::kInstallTypeValue, "1");
-    m_Registry.Set(Tarvolin::kRegistryKey, Tarvolin::kFullInstallPathValue, m_Install.Path() + "/");
+    m_Registry.Set(Tarvolin::kRegistryKey, Tarvolin::kFullInstallPathValue, m_InstallPath + "/");
 
     _ResetClockState();
     m_Clock = std::make_unique<SteppingClock>(options.clockStep);

@@ -52,7 +52,13 @@ public:
         bool realGraphics = false;
         // Makes the application object (a test's subclass, say); a plain Tarvolin when empty.
         std::function<std::unique_ptr<Tarvolin>()> makeApp;
+        // An install folder used as it is, such as one an earlier game saved into (see CopyContent); a
+        // fresh copy of the generated content, gone with the driver, when empty.
+        std::string install;
     };
+
+    // Copies the generated content into the folder, for games that share one install.
+    static void CopyContent(const std::string& folder);
 
     explicit HeadlessGame(const Options& options);
     HeadlessGame() : HeadlessGame(Options()) {}
@@ -76,6 +82,8 @@ public:
     // The test device start-up made, or null (always null on real graphics).
     platform::TestDevice* Device() const { return m_D3D->LastDevice(); }
     const TempDir& Install() const { return m_Install; }
+    // The install folder the game runs in.
+    const std::string& InstallPath() const { return m_InstallPath; }
     kaProfiler& Profiler() { return m_Profiler; }
 
     // A player's script. Each queued step runs at the start of one frame, also of the frames a modal
@@ -122,6 +130,7 @@ private:
     int m_IdleModalFrames = 0;
     std::optional<ScopedVariable> m_Headless;
     TempDir m_Install;
+    std::string m_InstallPath;
     std::optional<CurrentDirectory> m_WorkingFolder;
     platform::MemoryRegistry m_Registry;
     platform::ScriptedWindowBackend m_Window;
