@@ -620,6 +620,8 @@ void MapEditorWindow::ExitEditor()
     _DropWorld();
     if (g_pGuiManager != nullptr)
         g_pGuiManager->SwitchWindowByName(kCareerWindow, this, kDone, true);
+    if (m_Host != nullptr)
+        m_Host->OnEditorLeft();
 }
 
 // ---- Selection and menus ----

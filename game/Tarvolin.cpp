@@ -45,6 +45,11 @@ Tarvolin::~Tarvolin()
     // The GUI manager outlives the application: its waits must not call back into it.
     if (g_pGuiManager != nullptr)
         g_pGuiManager->SetFrameCallback(guiManager::FrameCallback());
+    // Without a shutdown the windows are still there: the editor lets go of its world while the windows
+    // its world reaches exist.
+    if (!m_ShutDown)
+        if (MapEditorWindow* editor = GetEditorWindow())
+            editor->CloseWorld();
     if (g_pWizard != nullptr && m_CrowdSound.id >= 0)
         g_pWizard->UnloadLoopedSound(m_CrowdSound);
     m_InputManager.reset();

@@ -245,7 +245,7 @@ void tvMapEditorWindow::ApplyCourseOptions(kaWorld& world, const CourseOptions& 
     }
     if (options.IsNewCourse())
     {
-        world.LoadVenue(options.GetVenue(), false);
+        world.LoadVenue(options.GetVenue(), true);
         _SetUpEnvironment(world, options.GetVenue());
     }
     SetSaved(false);
@@ -314,7 +314,10 @@ kaSpawnPoint* tvMapEditorWindow::AddMissingSpawnPoint(kaWorld& world)
         const platform::Vector3 start(centre.x, box->m_Max.y + kSpawnDrop, centre.z);
         const platform::Vector3 end(centre.x, -kSpawnDrop, centre.z);
         kaCollideInfo hit;
-        position = world.Pick(start, end, &hit, kaWorld::kPickTerrain | kaWorld::kPickMeshes) ? hit.m_Point : start;
+        // A ray that slips between the venue's triangles leaves it on the venue's top, not in the sky.
+        position = world.Pick(start, end, &hit, kaWorld::kPickTerrain | kaWorld::kPickMeshes)
+                       ? hit.m_Point
+                       : platform::Vector3(centre.x, box->m_Max.y, centre.z);
     }
     else if (const kaTerrainBase* terrain = world.GetTerrain())
     {
