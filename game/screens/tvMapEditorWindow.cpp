@@ -234,10 +234,8 @@ int32_t tvMapEditorWindow::ParseTimeLimit(const std::string& text)
 
 void tvMapEditorWindow::ApplyCourseOptions(kaWorld& world, const CourseOptions& options)
 {
-    if (options.GetCourseName() != kNoCourseName)
-        world.SetName(options.GetCourseName());
-    else
-        world.SetName(kNoCourseName);
+    // "Select Name" stands for no name: saving puts the file's name in its place.
+    world.SetName(options.GetCourseName());
     if (auto* course = dynamic_cast<tvWorld*>(&world))
     {
         course->SetScoreLimit(LeadingNumber(options.GetPointTarget()));
