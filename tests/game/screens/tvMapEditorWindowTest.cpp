@@ -190,6 +190,23 @@ TEST_F(tvMapEditorWindowTest, ACourseIsStartedSavedWithItsSpawnPointListedAndDri
     EXPECT_TRUE(Selectable("tools menu", "Course"));
     EXPECT_EQ(world->FindEntityByName(kaSpawnPoint::kName), nullptr);
 
+    // Two props from the palette, put down on the venue.
+    std::vector<std::string> props;
+    for (const int y : {300, 420})
+    {
+        m_Editor->GetCategoryDropDown()->SelectByText("Props");
+        m_Editor->LoadEntityPalette();
+        m_Editor->GetPalette()->SelectRow(0, true);
+        kaEntityModel* prop = m_Editor->GetHighlightedEntity();
+        ASSERT_NE(prop, nullptr);
+        m_Game.Gui().SetCursorPosition(400, y);
+        guiMsgMouse moved;
+        m_Editor->OnMouseMove(moved);
+        m_Editor->OnMouseUp(0, moved.data);
+        ASSERT_TRUE(prop->IsVisible()) << y;
+        props.push_back(prop->GetInitUniqueID());
+    }
+
     // Save as "ridge": the spawn point is added on the venue under its centre.
     AnswerSaveAs("ridge");
     Choose("file menu", "Save World As...");
@@ -232,11 +249,30 @@ TEST_F(tvMapEditorWindowTest, ACourseIsStartedSavedWithItsSpawnPointListedAndDri
     m_Game.App().SetLevelPath(listed->GetFilePath());
     m_Game.App().SetVehicleName("Charger");
     m_Game.App().StartCourse();
+    // The props came with the course.
+    size_t found = 0;
+    for (kaEntity* entity : dynamic_cast<kaWorld*>(m_Game.App().GetCurrentWorld())->GetEntities())
+        found += entity->GetInitUniqueID() == props[0] ? 1 : 0;
+    EXPECT_EQ(found, 2u);
     tvVehicle* vehicle = m_Game.App().GetPlayerVehicle();
     ASSERT_NE(vehicle, nullptr);
     EXPECT_NEAR(vehicle->GetPosition().x, spawnAt.x, 0.5f);
     EXPECT_NEAR(vehicle->GetPosition().z, spawnAt.z, 0.5f);
     m_Game.App().DeleteCourseWorld();
+}
+
+TEST_F(tvMapEditorWindowTest, ACourseLeftWithoutANameTakesItsFileName)
+{
+    AnswerOptions(CourseOptions::kDefaultName, kVenue, "20", "2:00");
+    Choose("file menu", "New");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_NE(m_Editor->GetWorld(), nullptr);
+    EXPECT_EQ(m_Editor->GetWorld()->GetName(), CourseOptions::kDefaultName);
+    AnswerSaveAs("Back Lot");
+    Choose("file menu", "Save World As...");
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_EQ(m_Editor->GetWorld()->GetName(), "back lot");
+    EXPECT_TRUE(std::filesystem::exists(Install("Worlds/back lot.xml")));
 }
 
 TEST_F(tvMapEditorWindowTest, ASpawnPointIsAddedOnlyWhenNoneStandsForOne)
