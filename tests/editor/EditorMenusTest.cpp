@@ -116,9 +116,10 @@ protected:
         ASSERT_EQ(m_Editor->GetWorld()->GetTerrain(), nullptr);
     }
 
-    HeadlessGame m_Game;
+    // The engine's services the game's start-up does not make outlive the game, whose shutdown empties them.
     kaModelManager m_Models;
     kaDraggableDecalManager m_Decals;
+    HeadlessGame m_Game;
     MapEditorWindow* m_Editor = nullptr;
     EditorPropertiesWindow* m_Sheet = nullptr;
 };

@@ -48,6 +48,7 @@ bool MostlyDrawn(const platform::FrameCapture& frame)
 
 TEST(EditorScreensGLTest, TheEngineEditorDrawsItsCourseWithTheToolsMenuOpen)
 {
+    kaModelManager models;
     kaDraggableDecalManager decals;
     HeadlessGame game(Drawn(true));
     ASSERT_TRUE(game.Start());
@@ -64,6 +65,7 @@ TEST(EditorScreensGLTest, TheEngineEditorDrawsItsCourseWithTheToolsMenuOpen)
 
 TEST(EditorScreensGLTest, TheGameEditorDrawsANewCourseOnItsVenueWithTheFileMenuOpen)
 {
+    kaModelManager models;
     kaDraggableDecalManager decals;
     HeadlessGame game(Drawn(false));
     ASSERT_TRUE(game.Start());
