@@ -29,6 +29,13 @@ static Tarvolin s_Application;
 namespace
 {
 
+// The same entry builds the game and the engine's editor program, which opens on the map editor.
+#ifdef TARVOLIN_ENGINE_EDITOR
+constexpr bool kEngineEditor = true;
+#else
+constexpr bool kEngineEditor = false;
+#endif
+
 // TARVOLIN_EXIT_AFTER_FRAMES=N closes the window after N frames, for unattended runs.
 constexpr const char* kFrameLimitVariable = "TARVOLIN_EXIT_AFTER_FRAMES";
 
@@ -66,6 +73,7 @@ std::string JoinArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     ApplyFrameLimit();
+    s_Application.SetEngineEditor(kEngineEditor);
     const int exitCode =
         kaStartup::WinMain(nullptr, nullptr, JoinArguments(argc, argv), platform::SW_SHOWDEFAULT);
     // A window the loop left open (a failed start-up ends without closing it) closes the normal way, so the

@@ -11,4 +11,6 @@ public:
 
     // The world the application updates and draws as its current one; null between worlds.
     virtual void SetCurrentWorld(kaWorld* world) = 0;
+    // The editor has been left and has let go of its world.
+    virtual void OnEditorLeft() {}
 };

@@ -75,7 +75,7 @@ int32_t EnvironmentCommands::_ShowModal(guiWindow& dialog)
 }
 
 bool EnvironmentCommands::_Run(guiWindow& dialog, const EditorFields& fields,
-                               const std::function<bool(EditorFieldReader&)>& apply)
+                               const std::function<bool(EditorFieldReader&)>& apply, bool markUnsaved)
 {
     const DebugDrawingOff quiet;
     while (_ShowModal(dialog) == EditorDialogButtons::kConfirmed)
@@ -83,7 +83,8 @@ bool EnvironmentCommands::_Run(guiWindow& dialog, const EditorFields& fields,
         EditorFieldReader read(fields);
         if (apply(read))
         {
-            _MarkUnsaved();
+            if (markUnsaved)
+                _MarkUnsaved();
             return true;
         }
         m_Gui.ShowMessageBox(read.Failure(), kMessageCaption, MessageBoxWindow::kOk);
@@ -111,6 +112,22 @@ void EnvironmentCommands::_MarkUnsaved()
         m_Hooks.setSaved(false);
 }
 
+bool EnvironmentCommands::_BuildTerrain(kaWorld& world, EditorFieldReader& read)
+{
+    using W = CreateTerrainWindow;
+    const float width = read.Number(W::kWidth);
+    const float height = read.Number(W::kHeight);
+    const float length = read.Number(W::kLength);
+    const bool vertexLight = read.Truth(W::kVertexLight);
+    const float stretch = read.Number(W::kTexStretch);
+    if (!read.Converted())
+        return false;
+    world.NewTerrain(read.Text(W::kHeightMap), width, height, length, vertexLight);
+    world.AddTerrainLayer(read.Text(W::kTexturePath), read.Text(W::kMaskPath), stretch);
+    world.RebuildTerrain();
+    return true;
+}
+
 void EnvironmentCommands::CreateNewTerrain()
 {
     if (m_World == nullptr)
@@ -120,20 +137,11 @@ void EnvironmentCommands::CreateNewTerrain()
         return;
     dialog->SetTitle(kCreateTerrainCaption);
     dialog->SetImportMode(false);
-    using W = CreateTerrainWindow;
     _Run(*dialog, dialog->GetFields(),
          [this](EditorFieldReader& read)
          {
-             const float width = read.Number(W::kWidth);
-             const float height = read.Number(W::kHeight);
-             const float length = read.Number(W::kLength);
-             const bool vertexLight = read.Truth(W::kVertexLight);
-             const float stretch = read.Number(W::kTexStretch);
-             if (!read.Converted())
+             if (!_BuildTerrain(*m_World, read))
                  return false;
-             m_World->NewTerrain(read.Text(W::kHeightMap), width, height, length, vertexLight);
-             m_World->AddTerrainLayer(read.Text(W::kTexturePath), read.Text(W::kMaskPath), stretch);
-             m_World->RebuildTerrain();
              if (m_Hooks.makeCurrent)
                  m_Hooks.makeCurrent(*m_World);
              m_World->InitializeEntities();
@@ -141,6 +149,18 @@ void EnvironmentCommands::CreateNewTerrain()
                  m_Hooks.refreshSelection(1);
              return true;
          });
+}
+
+bool EnvironmentCommands::SetUpTerrain(kaWorld& world)
+{
+    CreateTerrainWindow* dialog = _Dialog<CreateTerrainWindow>();
+    if (dialog == nullptr)
+        return false;
+    dialog->SetTitle(kCreateTerrainCaption);
+    dialog->SetImportMode(false);
+    return _Run(
+        *dialog, dialog->GetFields(), [&world](EditorFieldReader& read) { return _BuildTerrain(world, read); },
+        false);
 }
 
 void EnvironmentCommands::ImportHeightMap()

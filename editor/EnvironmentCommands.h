@@ -45,6 +45,9 @@ public:
     kaWorld* GetWorld() const { return m_World; }
 
     void CreateNewTerrain();
+    // The create-terrain dialog for a world not yet edited: builds its terrain when confirmed, touching no
+    // saved state. False when cancelled.
+    bool SetUpTerrain(kaWorld& world);
     void ImportHeightMap();
     void AddTerrainLayer();
     void RemoveTerrainLayer();
@@ -61,7 +64,9 @@ private:
     // through the reader and answers false, touching nothing, when one did not convert. True when
     // applied; the world is then marked unsaved.
     bool _Run(guiWindow& dialog, const EditorFields& fields,
-              const std::function<bool(EditorFieldReader&)>& apply);
+              const std::function<bool(EditorFieldReader&)>& apply, bool markUnsaved = true);
+    // Reads the create-terrain fields and builds the world's terrain from them; false when one did not convert.
+    static bool _BuildTerrain(kaWorld& world, EditorFieldReader& read);
     // The list window filled with the items, shown; the selected row on confirmation, else -1.
     int32_t _ChooseLayer(const std::string& caption, const std::vector<std::string>& items);
     int32_t _ShowModal(guiWindow& dialog);

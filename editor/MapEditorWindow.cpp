@@ -2,6 +2,8 @@
 
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
+#include "editor/EditorPropertiesWindow.h"
+#include "editor/EnvironmentCommands.h"
 #include "editor/SaveLoadWindow.h"
 
 #include "engine/core/Wizard.h"
@@ -9,6 +11,7 @@
 #include "engine/core/kaColor.h"
 #include "engine/core/kaInitData.h"
 #include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaStringUtils.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/gui/MessageBoxWindow.h"
@@ -31,12 +34,16 @@
 #include "engine/scene/kaEntityEditorModel.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaEntityPhysical.h"
+#include "engine/scene/kaPropertyRecord.h"
+#include "engine/scene/kaSkyBoxBase.h"
+#include "engine/scene/kaSunBase.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/Road.h"
 #include "engine/terrain/TerrainMarker.h"
 #include "engine/terrain/kaDraggableDecal.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
+#include "engine/terrain/kaEntityWaterPlane.h"
 #include "engine/terrain/kaTerrain.h"
 
 #include "platform/gfx/math/Matrix.h"
@@ -85,8 +92,63 @@ constexpr const char* kLoadRow = "Load World...";
 constexpr const char* kSaveRow = "Save World (ctrl + s)";
 constexpr const char* kSaveAsRow = "Save World As...";
 constexpr const char* kExitRow = "Exit Editor";
+constexpr const char* kWorldRow = "World";
+constexpr const char* kTerrainRow = "Terrain";
+constexpr const char* kSkyboxRow = "Skybox";
+constexpr const char* kSunRow = "Sun";
 const char* const kFileRows[] = {kNewRow, kLoadRow, kSaveRow, kSaveAsRow, kExitRow};
-const char* const kPropertyRows[] = {"World", "Terrain", "Skybox", "Sun", kSelectedEntityRow};
+const char* const kPropertyRows[] = {kWorldRow, kTerrainRow, kSkyboxRow, kSunRow, kSelectedEntityRow};
+
+// What a value was before the sheet opened, by label.
+using ValueRows = std::vector<std::pair<std::string, std::string>>;
+
+ValueRows Values(const kaPropertyList& list)
+{
+    ValueRows rows;
+    for (const auto& record : list)
+        if (record)
+            rows.emplace_back(record->m_Label, record->m_Value);
+    return rows;
+}
+
+bool Converts(const std::string& text, bool number)
+{
+    try
+    {
+        if (number)
+            ka::lexical_cast<float>(text);
+        else
+            ka::lexical_cast<bool>(text);
+        return true;
+    }
+    catch (const ka::bad_lexical_cast&)
+    {
+        return false;
+    }
+}
+
+// The edited row whose new text no longer reads as the kind of value it held; failing that, the first
+// row edited. Null when no row changed.
+const kaPropertyRecord* BadRow(const ValueRows& before, const kaPropertyList& edited)
+{
+    const kaPropertyRecord* firstChanged = nullptr;
+    for (const auto& record : edited)
+    {
+        if (!record)
+            continue;
+        for (const auto& row : before)
+        {
+            if (row.first != record->m_Label || row.second == record->m_Value)
+                continue;
+            if (firstChanged == nullptr)
+                firstChanged = record.Get();
+            for (const bool number : {true, false})
+                if (Converts(row.second, number) && !Converts(record->m_Value, number))
+                    return record.Get();
+        }
+    }
+    return firstChanged;
+}
 
 bool IsUntitled(const std::string& name)
 {
@@ -279,6 +341,41 @@ MapEditorWindow::~MapEditorWindow()
     delete m_Camera;
 }
 
+void MapEditorWindow::_ReplaceCamera(EditorCamera* camera)
+{
+    if (m_World != nullptr && m_World->GetCamera() == m_Camera)
+        m_World->SetCamera(camera);
+    delete m_Camera;
+    m_Camera = camera;
+    if (m_World != nullptr)
+        m_Camera->SetWorld(m_World);
+}
+
+void MapEditorWindow::CloseWorld()
+{
+    _DropWorld();
+}
+
+EnvironmentCommands* MapEditorWindow::_Environment()
+{
+    if (g_pGuiManager == nullptr)
+        return nullptr;
+    if (!m_Environment)
+    {
+        EnvironmentCommands::Hooks hooks;
+        hooks.setSaved = [this](bool saved) { SetSaved(saved); };
+        hooks.makeCurrent = [this](kaWorld& world)
+        {
+            if (m_Host != nullptr)
+                m_Host->SetCurrentWorld(&world);
+        };
+        hooks.refreshSelection = [this](int32_t present) { RefreshSelection(present != 0); };
+        m_Environment = std::make_unique<EnvironmentCommands>(*g_pGuiManager, hooks);
+    }
+    m_Environment->SetWorld(m_World);
+    return m_Environment.get();
+}
+
 // ---- Names and the saved state ----
 
 void MapEditorWindow::SetSaved(bool saved)
@@ -340,10 +437,20 @@ void MapEditorWindow::_Draw(kaWorld* world)
 
 kaWorld* MapEditorWindow::ShowWorldSetup(bool showDialog)
 {
-    // The terrain dialog belongs to the application's editor tools; without it no world is set up.
-    if (showDialog)
+    if (!showDialog)
+        return new kaWorld();
+    EnvironmentCommands* commands = _Environment();
+    if (commands == nullptr)
         return nullptr;
-    return new kaWorld();
+    auto* world = new kaWorld();
+    if (!commands->SetUpTerrain(*world))
+    {
+        delete world;
+        return nullptr;
+    }
+    world->InitializeEntities();
+    m_Camera->SetWorld(world);
+    return world;
 }
 
 void MapEditorWindow::LoadWorld(const std::string& path)
@@ -446,7 +553,7 @@ int32_t MapEditorWindow::SaveWorld()
     if (!written && g_pGuiManager != nullptr)
     {
         const DebugDrawingPause pause;
-        g_pGuiManager->ShowMessageBox(kWriteFailedText, kMessageCaption, MessageBoxWindow::kOk);
+        g_pGuiManager->ShowMessageBox(kWriteFailedText, _WriteFailureCaption(), MessageBoxWindow::kOk);
     }
     // The mark went with the name: the state must be put back to match it.
     m_Saved = true;
@@ -513,6 +620,8 @@ void MapEditorWindow::ExitEditor()
     _DropWorld();
     if (g_pGuiManager != nullptr)
         g_pGuiManager->SwitchWindowByName(kCareerWindow, this, kDone, true);
+    if (m_Host != nullptr)
+        m_Host->OnEditorLeft();
 }
 
 // ---- Selection and menus ----
@@ -559,8 +668,6 @@ void MapEditorWindow::ShowSelectedEntityProperties(kaEntity* entity, const kaCol
     _SetSelectable(m_PropertiesMenu, kSelectedEntityRow, true);
 }
 
-void MapEditorWindow::ShowEntityProperties(kaEntity* /*entity*/) {}
-
 void MapEditorWindow::DeselectDecal()
 {
     if (kaDraggableDecalManager* decals = Decals())
@@ -595,7 +702,6 @@ void MapEditorWindow::_ShowMenu(guiGroup* group, guiListBox* list)
 
 void MapEditorWindow::BuildMenus()
 {
-    const kaColor disabled = kaColor::kaColorClamped(0.5f, 0.5f, 0.5f, 1.0f);
     const struct
     {
         guiListBox* list;
@@ -607,15 +713,18 @@ void MapEditorWindow::BuildMenus()
         {m_PropertiesMenu, kPropertyRows, std::size(kPropertyRows)},
     };
     for (const auto& menu : menus)
-    {
-        if (menu.list == nullptr)
-            continue;
-        for (std::size_t row = 0; row < menu.count; ++row)
-            menu.list->AddRow(menu.rows[row], ka::any());
-        menu.list->SetDisabledColor(disabled);
-        // Nothing is chosen until the player picks a row.
-        menu.list->ClearSelection(false);
-    }
+        _FillMenu(menu.list, std::vector<const char*>(menu.rows, menu.rows + menu.count));
+}
+
+void MapEditorWindow::_FillMenu(guiListBox* list, const std::vector<const char*>& rows)
+{
+    if (list == nullptr)
+        return;
+    for (const char* row : rows)
+        list->AddRow(row, ka::any());
+    list->SetDisabledColor(kaColor::kaColorClamped(0.5f, 0.5f, 0.5f, 1.0f));
+    // Nothing is chosen until the player picks a row.
+    list->ClearSelection(false);
 }
 
 void MapEditorWindow::_OnFileMenu()
@@ -635,18 +744,219 @@ void MapEditorWindow::_OnFileMenu()
         ExitEditor();
 }
 
-// The terrain, sky, sun and flare dialogs and the property window belong to the application's editor
-// tools; their commands are wired where those windows are built.
 void MapEditorWindow::OnToolsMenu()
 {
     if (m_ToolsMenuGroup != nullptr)
         m_ToolsMenuGroup->SetVisible(false);
+    const std::string row = m_ToolsMenu != nullptr ? m_ToolsMenu->GetSelectedText() : std::string();
+    using Command = void (MapEditorWindow::*)();
+    static const std::pair<const char*, Command> kCommands[] = {
+        {"Create New Terrain...", &MapEditorWindow::CreateNewTerrain},
+        {"Import Height Map...", &MapEditorWindow::ImportHeightMap},
+        {"Add Terrain Layer...", &MapEditorWindow::AddTerrainLayer},
+        {"Remove Terrain Layer...", &MapEditorWindow::RemoveTerrainLayer},
+        {"Add Draggable Decal...", &MapEditorWindow::StartDecal},
+        {"Remove Draggable Decal...", &MapEditorWindow::RemoveSelectedDecal},
+        {"Flatten Decal's Terrain...", &MapEditorWindow::FlattenSelectedDecal},
+        {"Add Water Plane...", &MapEditorWindow::AddWaterPlane},
+        {"Add Skybox...", &MapEditorWindow::AddSkybox},
+        {"Add Sun...", &MapEditorWindow::AddSun},
+        {"Add Flare Layer...", &MapEditorWindow::AddFlareLayer},
+        {"Remove Flare Layer...", &MapEditorWindow::RemoveFlareLayer},
+        {kWorldRow, &MapEditorWindow::ShowWorldProperties},
+    };
+    for (const auto& command : kCommands)
+        if (row == command.first)
+        {
+            (this->*command.second)();
+            return;
+        }
+    if (row == kTerrainRow && m_World != nullptr)
+        ShowEntityProperties(m_World->GetTerrain());
+    else if (row == kSkyboxRow && m_World != nullptr)
+        ShowEntityProperties(m_World->GetSkyBox());
+    else if (row == kSunRow && m_World != nullptr)
+        ShowEntityProperties(m_World->GetSun());
+    else if (row == kSelectedEntityRow)
+        ShowEntityProperties(m_HighlightedEntity);
 }
 
 void MapEditorWindow::OnPropertiesMenu()
 {
     if (m_PropertiesMenuGroup != nullptr)
         m_PropertiesMenuGroup->SetVisible(false);
+    const std::string row = m_PropertiesMenu != nullptr ? m_PropertiesMenu->GetSelectedText() : std::string();
+    if (row == kWorldRow)
+        ShowWorldProperties();
+    else if (row == kTerrainRow && m_World != nullptr)
+        ShowEntityProperties(m_World->GetTerrain());
+    else if (row == kSkyboxRow && m_World != nullptr)
+        ShowEntityProperties(m_World->GetSkyBox());
+    else if (row == kSunRow && m_World != nullptr)
+        ShowEntityProperties(m_World->GetSun());
+    else if (row == kSelectedEntityRow)
+        ShowEntityProperties(m_HighlightedEntity);
+}
+
+// ---- Commands ----
+
+void MapEditorWindow::CreateNewTerrain()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->CreateNewTerrain();
+}
+
+void MapEditorWindow::ImportHeightMap()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->ImportHeightMap();
+}
+
+void MapEditorWindow::AddTerrainLayer()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->AddTerrainLayer();
+}
+
+void MapEditorWindow::RemoveTerrainLayer()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->RemoveTerrainLayer();
+}
+
+void MapEditorWindow::AddSkybox()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->AddSkybox();
+}
+
+void MapEditorWindow::AddSun()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->AddSun();
+}
+
+void MapEditorWindow::AddFlareLayer()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->AddFlareLayer();
+}
+
+void MapEditorWindow::RemoveFlareLayer()
+{
+    if (EnvironmentCommands* commands = _Environment())
+        commands->RemoveFlareLayer();
+}
+
+void MapEditorWindow::StartDecal()
+{
+    kaDraggableDecalManager* decals = Decals();
+    if (m_World == nullptr || decals == nullptr)
+        return;
+    if (m_DecalDropDown != nullptr)
+        m_DecalDropDown->SetVisible(true);
+    decals->SetMode(kaDraggableDecalManager::kModeLay);
+    for (guiWidget* widget : {static_cast<guiWidget*>(m_HeightInc), static_cast<guiWidget*>(m_HeightDec),
+                              static_cast<guiWidget*>(m_HeightLabel)})
+        if (widget != nullptr)
+            widget->SetVisible(true);
+}
+
+void MapEditorWindow::RemoveSelectedDecal()
+{
+    kaDraggableDecalManager* decals = Decals();
+    kaDraggableDecal* decal = decals != nullptr ? decals->GetSelectedDecal() : nullptr;
+    if (m_World == nullptr || decal == nullptr)
+        return;
+    decals->SetSelectedDecal(nullptr);
+    if (static_cast<kaEntity*>(m_HighlightedEntity) == static_cast<kaEntity*>(decal))
+        ShowSelectedEntityProperties(nullptr, nullptr);
+    // One not laid yet belongs to nobody but the manager's selection.
+    if (decal->GetWorld() == m_World)
+        m_World->DeleteEntity(decal, false);
+    else
+        delete decal;
+    SetSaved(false);
+}
+
+void MapEditorWindow::FlattenSelectedDecal()
+{
+    kaDraggableDecalManager* decals = Decals();
+    kaDraggableDecal* decal = decals != nullptr ? decals->GetSelectedDecal() : nullptr;
+    if (m_World == nullptr || decal == nullptr)
+        return;
+    decal->FlattenTerrain(kaDraggableDecal::kOwnHeight);
+    SetSaved(false);
+}
+
+void MapEditorWindow::AddWaterPlane()
+{
+    kaTerrainBase* terrain = m_World != nullptr ? m_World->GetTerrain() : nullptr;
+    if (terrain == nullptr)
+        return;
+    auto* water = new kaEntityWaterPlane();
+    water->SetEffectFile(kWaterEffect);
+    water->Build(terrain->GetWidth(), terrain->GetLength());
+    m_World->SetWaterPlane(water);
+    water->Initialize();
+    SetSaved(false);
+}
+
+bool MapEditorWindow::_EditProperties(const std::string& title, const kaPropertyList& list,
+                                      const std::function<bool(const kaPropertyList&)>& apply)
+{
+    guiWindow* window =
+        g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(EditorPropertiesWindow::kWindowName) : nullptr;
+    auto* sheet = dynamic_cast<EditorPropertiesWindow*>(window);
+    if (sheet == nullptr)
+        return false;
+    const ValueRows before = Values(list);
+    sheet->SetTitle(title);
+    sheet->SetPropertyList(list);
+    const DebugDrawingPause pause;
+    while (g_pGuiManager->ShowWindow(sheet, true) == kDone)
+    {
+        const kaPropertyList edited = sheet->GetPropertyList();
+        try
+        {
+            return apply(edited);
+        }
+        catch (const ka::bad_lexical_cast&)
+        {
+            SetSaved(false);
+            const kaPropertyRecord* bad = BadRow(before, edited);
+            std::string text = std::string(kValueMessageStart) + "The value ";
+            text += bad != nullptr ? "\"" + bad->m_Value + "\" of " + bad->m_Label : std::string("typed");
+            text += " could not be read.</text>";
+            g_pGuiManager->ShowMessageBox(text, kMessageCaption, MessageBoxWindow::kOk);
+        }
+    }
+    return false;
+}
+
+void MapEditorWindow::ShowWorldProperties()
+{
+    if (m_World == nullptr)
+        return;
+    kaWorld* world = m_World;
+    if (_EditProperties(kWorldPropertiesTitle, world->GetPropertyList(),
+                        [world](const kaPropertyList& list) { return world->SetPropertyList(list); }))
+        SetSaved(false);
+}
+
+void MapEditorWindow::ShowEntityProperties(kaEntity* entity)
+{
+    if (entity == nullptr)
+        return;
+    // An editor model answers with the class it stands for.
+    const std::string title = entity->GetClassName() + kPropertiesSuffix;
+    if (!_EditProperties(title, entity->GetPropertyList(),
+                         [entity](const kaPropertyList& list) { return entity->SetPropertyList(list); }))
+        return;
+    SetSaved(false);
+    if (auto* stand = dynamic_cast<kaEntityEditorModel*>(entity))
+        if (stand->GetModel() != nullptr)
+            stand->GetModel()->PlayAnimation("default", true, 0.0f, 1.0f, 0);
 }
 
 void MapEditorWindow::_CloseMenus()
@@ -722,7 +1032,7 @@ void MapEditorWindow::LoadEntityPalette()
     for (const auto& record : *table)
     {
         TiXmlElement* data = record.second ? record.second->GetData() : nullptr;
-        if (data == nullptr || GetChildElementText("Category", data) != category)
+        if (data == nullptr || GetChildElementText("Category", data) != category || !_Offers(data))
             continue;
         guiImageParams picture;
         picture.filename = GetChildElementText("previewPic", data);
@@ -730,6 +1040,11 @@ void MapEditorWindow::LoadEntityPalette()
         m_Palette->SetCellData(row, 0, ka::any(static_cast<TiXmlNode*>(data)));
         ++row;
     }
+}
+
+bool MapEditorWindow::_Offers(const TiXmlElement*) const
+{
+    return true;
 }
 
 void MapEditorWindow::PlaceEntity()
@@ -851,13 +1166,18 @@ bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
     if (_PickAtCursor(kEntityPickLength, kaWorld::kPickTerrain | kaWorld::kPickMeshes, hit))
     {
         kaEntity* entity = hit.m_pObject;
-        if (entity == nullptr || entity == m_World->GetTerrain() || dynamic_cast<kaArena*>(entity) != nullptr)
+        const bool ground = entity == nullptr || entity == m_World->GetTerrain();
+        if (ground && !m_GroundPressClears)
+        {
+            // The game's editor: only entities select; the ground changes nothing.
+        }
+        else if (ground || dynamic_cast<kaArena*>(entity) != nullptr)
         {
             ShowSelectedEntityProperties(nullptr, nullptr);
         }
         else
         {
-            ShowSelectedEntityProperties(entity, &hit);
+            ShowSelectedEntityProperties(entity, m_SelectWithHit ? &hit : nullptr);
             if (button == 0)
             {
                 const float now = float(GetTime(4));
@@ -896,6 +1216,7 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
         m_World->DeleteEntity(m_HighlightedEntity, true);
         ShowSelectedEntityProperties(nullptr, nullptr);
         _ClearGestures();
+        SetSaved(false);
     }
 
     bool handled = true;
@@ -1015,6 +1336,7 @@ bool MapEditorWindow::OnMouseUp(int32_t button, const gui::MouseData& data)
         {
             m_World->DeleteEntity(m_HighlightedEntity, true);
             ShowSelectedEntityProperties(nullptr, nullptr);
+            SetSaved(false);
         }
     }
     // Letting go of a palette picture leaves its entity following the pointer until it is put down.
@@ -1049,6 +1371,18 @@ bool MapEditorWindow::OnKey(const guiMsgKey& message)
 
 void MapEditorWindow::OnShow()
 {
+    _PrepareShow();
+    LoadWorld(kDefaultWorld);
+    OnMenu(true);
+    LoadEntityCategories();
+    LoadEntityPalette();
+    if (g_pWizard != nullptr)
+        g_pWizard->ResetPendingFlag();
+    guiWindow::OnShow();
+}
+
+void MapEditorWindow::_PrepareShow()
+{
     if (!m_MenusBuilt)
     {
         BuildMenus();
@@ -1065,11 +1399,4 @@ void MapEditorWindow::OnShow()
         m_TopToolbar->SetSize(guiCoordPair::Pixels(
             float(int32_t(g_pGraphicsManager->GetPresentParameters().BackBufferWidth) - kToolbarMargin),
             float(kToolbarHeight)));
-    LoadWorld(kDefaultWorld);
-    OnMenu(true);
-    LoadEntityCategories();
-    LoadEntityPalette();
-    if (g_pWizard != nullptr)
-        g_pWizard->ResetPendingFlag();
-    guiWindow::OnShow();
 }

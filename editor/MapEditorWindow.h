@@ -1,14 +1,20 @@
 #pragma once
 
 #include "engine/gui/guiWindow.h"
+#include "engine/scene/kaPropertyList.h"
 
 #include "platform/gfx/math/Vector3.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 class EditorCamera;
 class EditorHost;
+class EnvironmentCommands;
+class TiXmlElement;
 class guiButton;
 class guiDropDown;
 class guiGrid;
@@ -48,6 +54,10 @@ public:
     static constexpr const char* kMarkerItem = "Terrain Marker";
     static constexpr const char* kLoadCaption = "Load World";
     static constexpr const char* kSaveAsCaption = "Save World As";
+    static constexpr const char* kWorldPropertiesTitle = "World Properties";
+    static constexpr const char* kPropertiesSuffix = " Properties";
+    static constexpr const char* kWaterEffect = "resources\\fx\\shaders\\water\\water_PS20_11.fx";
+    static constexpr const char* kValueMessageStart = "<text font bar16m color .5 .5 .5 1>";
 
     static constexpr float kDoubleClickTime = 0.5f;
     static constexpr float kEntityPickLength = 1000.0f;
@@ -85,8 +95,27 @@ public:
     virtual void BuildMenus();
     virtual void OnToolsMenu();
     virtual void OnPropertiesMenu();
-    // Opens the property window of an entity; the property window is wired by the application.
+    // The property window of an entity (nothing without one); a confirmed change marks the world unsaved.
     virtual void ShowEntityProperties(kaEntity* entity);
+    void ShowWorldProperties();
+
+    // The tools menu's commands; each does nothing without a world or the object it works on.
+    void CreateNewTerrain();
+    void ImportHeightMap();
+    void AddTerrainLayer();
+    void RemoveTerrainLayer();
+    void AddSkybox();
+    void AddSun();
+    void AddFlareLayer();
+    void RemoveFlareLayer();
+    // The next press on the ground lays a decal of the kind chosen in the drop-down.
+    void StartDecal();
+    void RemoveSelectedDecal();
+    void FlattenSelectedDecal();
+    void AddWaterPlane();
+
+    // Drops the edited world everywhere it is referenced and destroys it once; the editor keeps no world.
+    void CloseWorld();
 
     void SetSaved(bool saved);
     bool IsSaved() const { return m_Saved; }
@@ -115,13 +144,43 @@ public:
     guiDropDown* GetDecalDropDown() const { return m_DecalDropDown; }
     guiGrid* GetPalette() const { return m_Palette; }
 
-private:
-    // The world installed everywhere it is referenced, or dropped from all of them together.
+protected:
+    // Puts a camera of the subclass's kind in place of the one the window made.
+    void _ReplaceCamera(EditorCamera* camera);
+    // The first-show work every editor shares: menus, their layers, the name, the toolbar's size.
+    void _PrepareShow();
+    void _FillMenu(guiListBox* list, const std::vector<const char*>& rows);
+    // Whether the palette offers an EditorEntity record.
+    virtual bool _Offers(const TiXmlElement* data) const;
+    // The caption of the box that reports a failed write.
+    virtual std::string _WriteFailureCaption() const { return kMessageCaption; }
     void _Install(kaWorld* world);
     void _DropWorld();
     void _Draw(kaWorld* world);
     void _ShowName();
     void _CloseMenus();
+    void _ClearGestures();
+    int32_t _ShowModal(const std::string& windowName);
+    guiListBox* _FileMenu() const { return m_FileMenu; }
+    guiListBox* _ToolsMenu() const { return m_ToolsMenu; }
+    guiListBox* _PropertiesMenu() const { return m_PropertiesMenu; }
+    guiGroup* _ToolsMenuGroup() const { return m_ToolsMenuGroup; }
+    guiGroup* _PropertiesMenuGroup() const { return m_PropertiesMenuGroup; }
+    EditorHost* _Host() const { return m_Host; }
+    void _SetWorldName(const std::string& name) { m_WorldName = name; }
+    void _ResetSaved() { m_Saved = true; }
+
+    // The game's editor: a press on the ground leaves the selection alone and selections carry no hit.
+    bool m_GroundPressClears = true;
+    bool m_SelectWithHit = true;
+
+private:
+    // Shows the property sheet over the list until it is cancelled or its values apply. A value that
+    // does not convert is named in a box and the sheet comes back as typed; the world is then marked
+    // unsaved, as rows before it may have been applied. True when the owner reported a change.
+    bool _EditProperties(const std::string& title, const kaPropertyList& list,
+                         const std::function<bool(const kaPropertyList&)>& apply);
+    EnvironmentCommands* _Environment();
     void _OnFileMenu();
     void _ShowMenu(guiGroup* group, guiListBox* list);
     // Picks along the cursor's ray; false without a world, a ray or a hit.
@@ -129,10 +188,9 @@ private:
     bool _CursorCell(int32_t& x, int32_t& z, bool& hit);
     void _SetSelectable(guiListBox* list, const char* row, bool selectable);
     bool _OverWidget() const;
-    void _ClearGestures();
-    int32_t _ShowModal(const std::string& windowName);
 
     EditorHost* m_Host = nullptr;
+    std::unique_ptr<EnvironmentCommands> m_Environment;
     std::string m_WorldName = kUntitled;
     bool m_Saved = true;
     kaWorld* m_World = nullptr;

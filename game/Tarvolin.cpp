@@ -12,9 +12,11 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "editor/MapEditorWindow.h"
 #include "game/GHighScores.h"
 #include "game/ShopItem.h"
 #include "game/SongInfo.h"
+#include "game/TarvolinEditorHost.h"
 #include "game/WorldInfo.h"
 #include "game/tvPlayer.h"
 #include "game/tvWorldSounds.h"
@@ -34,13 +36,20 @@ constexpr uint32_t kClearColor = 0xFF000000;
 
 } // namespace
 
-Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle) {}
+Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle), m_EditorHost(std::make_unique<TarvolinEditorHost>(*this))
+{
+}
 
 Tarvolin::~Tarvolin()
 {
     // The GUI manager outlives the application: its waits must not call back into it.
     if (g_pGuiManager != nullptr)
         g_pGuiManager->SetFrameCallback(guiManager::FrameCallback());
+    // Without a shutdown the windows are still there: the editor lets go of its world while the windows
+    // its world reaches exist.
+    if (!m_ShutDown)
+        if (MapEditorWindow* editor = GetEditorWindow())
+            editor->CloseWorld();
     if (g_pWizard != nullptr && m_CrowdSound.id >= 0)
         g_pWizard->UnloadLoopedSound(m_CrowdSound);
     m_InputManager.reset();
@@ -124,7 +133,10 @@ bool Tarvolin::Init(const std::string& /*commandLine*/)
 
     if (g_pGuiManager != nullptr)
     {
-        guiWindow* mainWindow = g_pGuiManager->FindWindow(kMainWindow);
+        // The editor program opens on its editor where the game shows its front end.
+        if (m_EngineEditor)
+            SetEditor(true);
+        guiWindow* mainWindow = g_pGuiManager->FindWindow(m_EngineEditor ? kMapEditorWindow : kMainWindow);
         g_pGuiManager->ActivateWindow(mainWindow);
         g_pGuiManager->BringToFront(mainWindow);
     }
@@ -189,8 +201,11 @@ bool Tarvolin::Shutdown()
     if (m_ShutDown)
         return true;
     m_ShutDown = true;
+    // The editor's world is the current one too: the editor lets go of it and destroys it once, so that
+    // it is not taken for a course world.
+    if (MapEditorWindow* editor = GetEditorWindow())
+        editor->CloseWorld();
     DeleteCourseWorld();
-    // Any other world (the editor's) is its owner's to delete.
     SetCurrentWorld(nullptr);
     SavePlayers(kPlayersFolder);
     SaveHighScores();
@@ -240,4 +255,10 @@ void Tarvolin::ShowProfiler(bool show, kaProfilerOutput* output)
 {
     m_ShowProfiler = show;
     m_ProfilerWindow = output;
+}
+
+MapEditorWindow* Tarvolin::GetEditorWindow() const
+{
+    guiWindow* window = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(kMapEditorWindow) : nullptr;
+    return dynamic_cast<MapEditorWindow*>(window);
 }

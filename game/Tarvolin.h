@@ -15,6 +15,8 @@
 
 struct GHighScores;
 class DebugWindow;
+class EditorHost;
+class MapEditorWindow;
 class InputManager;
 class ProfilerWindow;
 class kaBillboard;
@@ -66,6 +68,7 @@ public:
     static constexpr int32_t kSplashSize = 512;
     static constexpr float kSplashTime = 4.0f;
     static constexpr const char* kMainWindow = "main window";
+    static constexpr const char* kMapEditorWindow = "Map Editor Window";
     static constexpr const char* kCrowdIntro = "resources/sounds/game/crowd/intro.wav";
     static constexpr const char* kCrowdLoop = "resources/sounds/game/crowd/loop.wav";
     static constexpr const char* kCrowdOutro = "resources/sounds/game/crowd/outro.wav";
@@ -125,6 +128,13 @@ public:
     kaBillboard* GetSplashImage() const { return m_SplashImage; }
     // Every interface window, made from its layout, registered and hidden.
     void CreateWindows();
+    // The editor program: the engine's map editor, with every tool, takes the front end's place. Set
+    // before Init.
+    void SetEngineEditor(bool engineEditor) { m_EngineEditor = engineEditor; }
+    bool IsEngineEditor() const { return m_EngineEditor; }
+    EditorHost* GetEditorHost() const { return m_EditorHost.get(); }
+    // The registered map editor window, null when there is none.
+    MapEditorWindow* GetEditorWindow() const;
     DebugWindow* GetConsoleWindow() const { return m_ConsoleWindow; }
     ProfilerWindow* GetProfilerWindow() const { return m_ProfilerGuiWindow; }
     const kaSoundHandle& GetCrowdSound() const { return m_CrowdSound; }
@@ -253,9 +263,6 @@ public:
     void SetLevelPathCopy(const std::string& path) { m_CourseFile = path; }
     const std::string& GetLevelPathCopy() const { return m_CourseFile; }
     void SetVehicleName(const std::string& name) { m_VehicleName = name; }
-    // Set while the course editor is open.
-    void SetEditorActive(bool active) { m_EditorActive = active; }
-    bool IsEditorActive() const { return m_EditorActive; }
     const std::string& GetVehicleName() const { return m_VehicleName; }
     void ShowLoadingDialog(bool show);
     // Builds the course world from the chosen course file, puts the chosen vehicle on its spawn point and
@@ -321,6 +328,8 @@ private:
     std::string m_TexturemapFolder;
 
     std::unique_ptr<InputManager> m_InputManager;
+    bool m_EngineEditor = false;
+    std::unique_ptr<EditorHost> m_EditorHost;
 
     std::vector<std::unique_ptr<tvPlayer>> m_Players;
     tvPlayer* m_CurrentPlayer = nullptr;
@@ -344,7 +353,6 @@ private:
     bool m_SplashStarted = false;
     kaBillboard* m_SplashImage = nullptr;
     bool m_QuitRequested = false;
-    bool m_EditorActive = false;
     bool m_ShutDown = false;
     DebugWindow* m_ConsoleWindow = nullptr;
     ProfilerWindow* m_ProfilerGuiWindow = nullptr;

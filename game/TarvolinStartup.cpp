@@ -1,6 +1,10 @@
 #include "game/Tarvolin.h"
 
 #include "editor/EditorPropertiesWindow.h"
+#include "editor/AddFlareLayerWindow.h"
+#include "editor/AddSkyboxWindow.h"
+#include "editor/CreateTerrainWindow.h"
+#include "editor/MapEditorWindow.h"
 #include "editor/SaveLoadWindow.h"
 #include "engine/core/kaClock.h"
 #include "engine/gui/MessageBoxWindow.h"
@@ -27,6 +31,7 @@
 #include "game/screens/NewPlayerWindow.h"
 #include "game/screens/OptionsWindow.h"
 #include "game/screens/StuntShopWindow.h"
+#include "game/screens/tvMapEditorWindow.h"
 #include "platform/window/Window.h"
 
 #include <functional>
@@ -62,6 +67,10 @@ enum class WindowKind
     CourseSelect,
     StuntShop,
     Preview,
+    MapEditor,
+    CreateTerrain,
+    Skybox,
+    FlareLayer,
 };
 
 struct WindowEntry
@@ -85,13 +94,13 @@ constexpr WindowEntry kWindows[] = {
     {"ui/common/carselect.kab", "Car Select", WindowKind::CarSelect},
     {"ui/common/ingamemenu.kab", "InGameMenu", WindowKind::InGame},
     {"ui/common/coursesummary.kab", "Course Run Summary", WindowKind::Summary},
-    {"UI/editor/mapeditor.kab", "Map Editor Window", WindowKind::Plain},
-    {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::Plain},
+    {"UI/editor/mapeditor.kab", "Map Editor Window", WindowKind::MapEditor},
+    {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::CreateTerrain},
     {"UI/editor/properties.kab", "Editor Properties Window", WindowKind::Properties},
     {"UI/tvEditor/course_options.kab", "Course Options Window", WindowKind::CourseOptions},
     {"UI/common/savegame.kab", "Save Game Window", WindowKind::SaveLoad},
-    {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Plain},
-    {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::Plain},
+    {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Skybox},
+    {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::FlareLayer},
     {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Preview},
     {"UI/stuntshop/stuntshop.kab", "Stunt Shop", WindowKind::StuntShop},
     {"UI/common/saveworld.kab", "Save World Menu", WindowKind::SaveWorld},
@@ -152,6 +161,21 @@ guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
         break;
     case WindowKind::Preview:
         window = new CoursePreview(entry.layout, app);
+        break;
+    case WindowKind::CreateTerrain:
+        window = new CreateTerrainWindow(entry.layout);
+        break;
+    case WindowKind::Skybox:
+        window = new AddSkyboxWindow(entry.layout);
+        break;
+    case WindowKind::FlareLayer:
+        window = new AddFlareLayerWindow(entry.layout);
+        break;
+    case WindowKind::MapEditor:
+        if (app->IsEngineEditor())
+            window = new MapEditorWindow(entry.layout, app->GetEditorHost());
+        else
+            window = new tvMapEditorWindow(entry.layout, app, app->GetEditorHost());
         break;
     case WindowKind::Plain:
         window = new guiWindow(std::string(entry.layout));

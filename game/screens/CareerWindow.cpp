@@ -252,7 +252,7 @@ bool CareerWindow::OnCourseEditor()
     if (m_App != nullptr)
     {
         m_App->QueueThemeMusic(false);
-        m_App->SetEditorActive(true);
+        m_App->SetEditor(true);
     }
     if (g_pGuiManager != nullptr)
         if (guiWindow* editor = g_pGuiManager->FindWindow(kMapEditor))

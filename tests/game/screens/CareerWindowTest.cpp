@@ -1,4 +1,5 @@
 #include "game/screens/CareerWindow.h"
+#include "game/screens/tvMapEditorWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiImage.h"
@@ -241,5 +242,22 @@ TEST_F(CareerWindowTest, EachModeButtonSetsItsModeAndNextLevelStopsAtTheLastLeve
     for (int frame = 0; frame < 30; ++frame)
         m_Game.Frame();
     EXPECT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kCarSelect)->IsVisible());
+    EXPECT_FALSE(m_Career->IsVisible());
+}
+
+TEST_F(CareerWindowTest, CourseEditorOpensTheGamesEditorWithTheEditorFlagSet)
+{
+    Tarvolin& app = m_Game.App();
+    ASSERT_FALSE(app.IsEditor());
+    m_Game.Gui().ShowWindow(m_Career, false);
+    EXPECT_TRUE(m_Career->OnCourseEditor());
+    for (int frame = 0; frame < 30; ++frame)
+        m_Game.Frame();
+    // The worlds, the keys and the music read the application's editor flag.
+    EXPECT_TRUE(app.IsEditor());
+    guiWindow* editor = m_Game.Gui().FindWindow(CareerWindow::kMapEditor);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_NE(editor->DynamicCast<tvMapEditorWindow>(), nullptr);
+    EXPECT_TRUE(editor->IsVisible());
     EXPECT_FALSE(m_Career->IsVisible());
 }

@@ -1,0 +1,397 @@
+#include "game/screens/tvMapEditorWindow.h"
+
+#include "editor/EditorCamera.h"
+#include "editor/EditorHost.h"
+#include "engine/core/Wizard.h"
+#include "engine/core/kaColor.h"
+#include "engine/core/kaInitData.h"
+#include "engine/core/kaInitDataBase.h"
+#include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaXmlHelpers.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiGroup.h"
+#include "engine/gui/guiListBox.h"
+#include "engine/gui/guiManager.h"
+#include "engine/model/kaBoundingBox.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "engine/scene/kaCollideInfo.h"
+#include "engine/scene/kaEntityEditorModel.h"
+#include "engine/scene/kaSkyBoxBase.h"
+#include "engine/scene/kaSpawnPoint.h"
+#include "engine/scene/kaSunBase.h"
+#include "engine/scene/kaTerrainBase.h"
+#include "engine/scene/kaWorld.h"
+#include "engine/terrain/kaDraggableDecalManager.h"
+#include "game/Tarvolin.h"
+#include "game/screens/CourseOptions.h"
+#include "game/screens/tvEditorCamera.h"
+#include "game/tvPlayer.h"
+#include "game/tvWorld.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+
+namespace
+{
+
+constexpr int32_t kDone = 1;
+constexpr int32_t kCancelled = 2;
+constexpr int32_t kSaveFirst = 4;
+constexpr const char* kInGameMenu = "InGameMenu";
+constexpr const char* kSaveWorldMenu = "Save World Menu";
+constexpr const char* kSelectedEntityRow = "Selected Entity";
+constexpr const char* kSkyboxRow = "Skybox";
+constexpr const char* kSunRow = "Sun";
+
+float ChildFloat(const TiXmlElement* parent, const char* name)
+{
+    try
+    {
+        return GetElementFloat(parent != nullptr ? parent->FirstChildElement(name) : nullptr);
+    }
+    catch (const ka::bad_lexical_cast&)
+    {
+        return 0.0f;
+    }
+}
+
+} // namespace
+
+tvMapEditorWindow::tvMapEditorWindow(const std::string& layoutFile, Tarvolin* app, EditorHost* host)
+    : MapEditorWindow(layoutFile, host), m_App(app)
+{
+    _ReplaceCamera(new tvEditorCamera());
+    m_GroundPressClears = false;
+    m_SelectWithHit = false;
+}
+
+tvMapEditorWindow::~tvMapEditorWindow() = default;
+
+bool tvMapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
+{
+    if (kaDraggableDecalManager* decals = kaDraggableDecalManager::GetSingleton())
+        decals->SetMode(kaDraggableDecalManager::kModeIdle);
+    return MapEditorWindow::OnMouseDown(button, data);
+}
+
+void tvMapEditorWindow::BuildMenus()
+{
+    _FillMenu(_FileMenu(), {"New", "Load World...", "Save World (ctrl + s)", "Save World As...", "Exit Editor"});
+    _FillMenu(_ToolsMenu(), {kCourseRow, kSelectedEntityRow});
+    _FillMenu(_PropertiesMenu(), {});
+}
+
+void tvMapEditorWindow::OnToolsMenu()
+{
+    if (guiGroup* group = _ToolsMenuGroup())
+        group->SetVisible(false);
+    const std::string row = _ToolsMenu() != nullptr ? _ToolsMenu()->GetSelectedText() : std::string();
+    if (row == kCourseRow)
+        ShowCourseOptions();
+    else if (row == kSelectedEntityRow)
+        ShowEntityProperties(GetHighlightedEntity());
+}
+
+void tvMapEditorWindow::OnPropertiesMenu()
+{
+    if (guiGroup* group = _PropertiesMenuGroup())
+        group->SetVisible(false);
+    const std::string row =
+        _PropertiesMenu() != nullptr ? _PropertiesMenu()->GetSelectedText() : std::string();
+    kaWorld* world = GetWorld();
+    if (row == kCourseRow)
+        ShowCourseOptions();
+    else if (row == kSkyboxRow && world != nullptr)
+        ShowEntityProperties(world->GetSkyBox());
+    else if (row == kSunRow && world != nullptr)
+        ShowEntityProperties(world->GetSun());
+    else if (row == kSelectedEntityRow)
+        ShowEntityProperties(GetHighlightedEntity());
+}
+
+void tvMapEditorWindow::OnShow()
+{
+    _Refresh();
+    guiWindow::OnShow();
+}
+
+void tvMapEditorWindow::_Refresh()
+{
+    _PrepareShow();
+    _ResetSaved();
+    _SetWorldName(kNoWorld);
+    _ShowName();
+    // No world yet: the player starts with "New" or "Load World...".
+    OnMenu(false);
+    LoadEntityCategories();
+    LoadEntityPalette();
+    if (g_pWizard != nullptr)
+        g_pWizard->ResetPendingFlag();
+}
+
+void tvMapEditorWindow::LoadEntityPalette()
+{
+    MapEditorWindow::LoadEntityPalette();
+    guiGrid* palette = GetPalette();
+    if (palette == nullptr)
+        return;
+    int32_t height = 0;
+    int32_t width = 0;
+    if (g_pGraphicsManager != nullptr)
+    {
+        const auto& present = g_pGraphicsManager->GetPresentParameters();
+        height = int32_t(float(present.BackBufferHeight) * kPaletteShare);
+        width = int32_t(float(present.BackBufferWidth) * kPaletteShare);
+    }
+    if (height <= 0)
+        height = kFallbackRowHeight;
+    if (width <= 0)
+        width = kFallbackColumnWidth;
+    for (int32_t row = 0; row < int32_t(palette->GetRowCount()); ++row)
+        palette->SetRowHeight(row, height);
+    for (int32_t column = 0; column < int32_t(palette->GetColumnCount()); ++column)
+        palette->SetColumnWidth(column, width);
+}
+
+bool tvMapEditorWindow::_Offers(const TiXmlElement* data) const
+{
+    // What the shop sells is offered once the player has bought it.
+    const std::string id = GetChildElementText("entityInitID", data);
+    return m_App == nullptr || !m_App->IsLocked(id);
+}
+
+CourseOptions* tvMapEditorWindow::_Options() const
+{
+    guiWindow* window = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(CourseOptions::kWindowName) : nullptr;
+    return dynamic_cast<CourseOptions*>(window);
+}
+
+kaWorld* tvMapEditorWindow::ShowWorldSetup(bool showDialog)
+{
+    if (!showDialog)
+    {
+        auto* world = new tvWorld();
+        _Refresh();
+        return world;
+    }
+    CourseOptions* options = _Options();
+    if (options == nullptr)
+        return nullptr;
+    options->SetNewCourse(true);
+    if (_ShowModal(CourseOptions::kWindowName) != kDone)
+        return nullptr;
+    auto* world = new tvWorld();
+    ApplyCourseOptions(*world, *options);
+    _Refresh();
+    return world;
+}
+
+void tvMapEditorWindow::ShowCourseOptions()
+{
+    CourseOptions* options = _Options();
+    if (GetWorld() == nullptr || options == nullptr)
+        return;
+    options->SetNewCourse(false);
+    if (_ShowModal(CourseOptions::kWindowName) == kDone)
+        ApplyCourseOptions(*GetWorld(), *options);
+}
+
+int32_t tvMapEditorWindow::LeadingNumber(const std::string& text)
+{
+    int64_t value = 0;
+    for (const char c : text)
+    {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            break;
+        // Kept in range: a long run of digits saturates instead of overflowing.
+        value = std::min<int64_t>(value * 10 + (c - '0'), INT32_MAX);
+    }
+    return int32_t(value);
+}
+
+int32_t tvMapEditorWindow::ParseTimeLimit(const std::string& text)
+{
+    std::string minutes;
+    std::string seconds;
+    for (const char c : text)
+    {
+        if (c == ':')
+        {
+            minutes = seconds;
+            seconds.clear();
+        }
+        else
+        {
+            seconds += c;
+        }
+    }
+    const int64_t total = int64_t(LeadingNumber(minutes)) * 60 + LeadingNumber(seconds);
+    return int32_t(std::min<int64_t>(total, INT32_MAX));
+}
+
+void tvMapEditorWindow::ApplyCourseOptions(kaWorld& world, const CourseOptions& options)
+{
+    // "Select Name" stands for no name: saving puts the file's name in its place.
+    world.SetName(options.GetCourseName());
+    if (auto* course = dynamic_cast<tvWorld*>(&world))
+    {
+        course->SetScoreLimit(LeadingNumber(options.GetPointTarget()));
+        course->SetTimeLimit(ParseTimeLimit(options.GetTimeLimit()));
+    }
+    if (options.IsNewCourse())
+    {
+        world.LoadVenue(options.GetVenue(), true);
+        _SetUpEnvironment(world, options.GetVenue());
+    }
+    SetSaved(false);
+}
+
+void tvMapEditorWindow::_SetUpEnvironment(kaWorld& world, const std::string& venue)
+{
+    const kaInitData* record = g_pInitDataBase != nullptr ? g_pInitDataBase->Find(kVenueDataType, venue) : nullptr;
+    const TiXmlElement* data = record != nullptr ? record->GetData() : nullptr;
+    // A venue without its record, or a record without a sun or a sky box, leaves that part out.
+    if (data == nullptr)
+        return;
+    if (const TiXmlElement* sun = data->FirstChildElement("Sun"))
+    {
+        const kaColor directional = kaColor::kaColorClamped(
+            ChildFloat(sun, "reddirectional"), ChildFloat(sun, "greendirectional"), ChildFloat(sun, "bluedirectional"),
+            1.0f);
+        const kaColor ambient = kaColor::kaColorClamped(ChildFloat(sun, "redambient"), ChildFloat(sun, "greenambient"),
+                                                        ChildFloat(sun, "blueambient"), 1.0f);
+        world.CreateSun(GetChildElementText("texture", sun), ChildFloat(sun, "position"), ChildFloat(sun, "axistilt"),
+                        ChildFloat(sun, "scale"), directional, ambient);
+        if (const TiXmlElement* layers = sun->FirstChildElement("lensFlareLayers"))
+            for (const TiXmlElement* layer = layers->FirstChildElement("FlareLayer"); layer != nullptr;
+                 layer = layer->NextSiblingElement("FlareLayer"))
+                world.AddSunFlareLayer(GetChildElementText("texture", layer), ChildFloat(layer, "length"),
+                                       ChildFloat(layer, "scale"));
+    }
+    if (const TiXmlElement* sky = data->FirstChildElement("Skybox"))
+    {
+        world.CreateSkyBox(GetChildElementText("left", sky), GetChildElementText("right", sky),
+                           GetChildElementText("forward", sky), GetChildElementText("back", sky),
+                           GetChildElementText("top", sky));
+        for (const TiXmlElement* plane = sky->FirstChildElement("Cloudplane"); plane != nullptr;
+             plane = plane->NextSiblingElement("Cloudplane"))
+            world.CreateCloudPlane(GetChildElementText("texture", plane), ChildFloat(plane, "height"),
+                                   ChildFloat(plane, "speed"));
+    }
+}
+
+kaSpawnPoint* tvMapEditorWindow::AddMissingSpawnPoint(kaWorld& world)
+{
+    for (kaEntity* entity : world.GetEntities())
+    {
+        if (entity->GetName() != kaSpawnPoint::kName)
+            continue;
+        // An editor model standing for the class answers with that class's name.
+        if (dynamic_cast<kaSpawnPoint*>(entity) != nullptr || entity->GetClassName() == kSpawnPointClass)
+            return nullptr;
+    }
+    auto* spawn = new kaSpawnPoint();
+    if (!world.AddEntity(spawn, true, true))
+    {
+        delete spawn;
+        return nullptr;
+    }
+    spawn->ApplyInitData(kSpawnPointRecord);
+    spawn->Initialize();
+
+    // Under the venue's centre; without a venue box, on the ground at the terrain's centre, else at the origin.
+    kaEntity* venue = world.GetVenueEntity();
+    const kaBoundingBox* box = venue != nullptr ? venue->GetBoundingBox() : nullptr;
+    platform::Vector3 position;
+    if (box != nullptr)
+    {
+        const platform::Vector3 centre = (box->m_Min + box->m_Max) * 0.5f;
+        const platform::Vector3 start(centre.x, box->m_Max.y + kSpawnDrop, centre.z);
+        const platform::Vector3 end(centre.x, -kSpawnDrop, centre.z);
+        kaCollideInfo hit;
+        // A ray that slips between the venue's triangles leaves it on the venue's top, not in the sky.
+        position = world.Pick(start, end, &hit, kaWorld::kPickTerrain | kaWorld::kPickMeshes)
+                       ? hit.m_Point
+                       : platform::Vector3(centre.x, box->m_Max.y, centre.z);
+    }
+    else if (const kaTerrainBase* terrain = world.GetTerrain())
+    {
+        const float x = terrain->GetWidth() * 0.5f;
+        const float z = terrain->GetLength() * 0.5f;
+        position = platform::Vector3(x, world.GetGroundHeight(x, z), z);
+    }
+    spawn->SetPosition(position);
+    return spawn;
+}
+
+void tvMapEditorWindow::_ShowLockedEntities(bool show)
+{
+    kaWorld* world = GetWorld();
+    if (world == nullptr || m_App == nullptr)
+        return;
+    for (kaEntity* entity : world->GetEntities())
+        if (m_App->IsShopLocked(entity->GetInitUniqueID()))
+            entity->SetVisible(show);
+}
+
+int32_t tvMapEditorWindow::SaveWorld()
+{
+    const std::string name = GetWorldName();
+    if (name == "untitled" || name == "*untitled" || name == "untitled.xml" || name == "*untitled.xml")
+        return SaveWorldAs();
+    kaWorld* world = GetWorld();
+    if (world == nullptr)
+        return 0;
+    if (world->GetName() == kNoCourseName)
+    {
+        std::string fileName = name;
+        const std::string::size_type mark = fileName.find(kDirtyMark);
+        if (mark != std::string::npos)
+            fileName.erase(mark, 1);
+        world->SetName(fileName.substr(0, fileName.find(kExtension)));
+    }
+    AddMissingSpawnPoint(*world);
+    // The file stores shop-locked entities visible; the player sees them only once bought.
+    _ShowLockedEntities(true);
+    const int32_t result = MapEditorWindow::SaveWorld();
+    if (auto* course = dynamic_cast<tvWorld*>(GetWorld()))
+        course->HideLockedEntities();
+    return result;
+}
+
+void tvMapEditorWindow::ExitEditor()
+{
+    if (GetWorld() != nullptr && !IsSaved())
+    {
+        const int32_t answer = _ShowModal(kSaveWorldMenu);
+        if (answer == kCancelled)
+            return;
+        if (answer == kSaveFirst && SaveWorld() != kDone)
+            return;
+    }
+    else if (_ShowModal(kInGameMenu) != kDone)
+    {
+        return;
+    }
+    _Leave();
+}
+
+void tvMapEditorWindow::_Leave()
+{
+    if (GetWorld() != nullptr)
+        RefreshSelection(false);
+    CloseWorld();
+    if (m_App != nullptr)
+        m_App->SetEditor(false);
+    if (g_pGuiManager != nullptr)
+        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, kDone, true);
+    if (m_App != nullptr)
+    {
+        m_App->ScanWorlds(Tarvolin::kWorldsFolder);
+        m_App->QueueThemeMusic(true);
+    }
+}
+
