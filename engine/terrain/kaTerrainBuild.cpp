@@ -24,13 +24,16 @@ std::vector<bool> kaTerrain::_UsableLayers() const
         // Masks are read at the height map's sample index, so only one of the same size fits; the
         // designer is told both sizes, since the layer draws nothing otherwise.
         if (!mask)
-            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s could not be read\n", i, path);
+            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s could not be read\n", i,
+                                  path);
         else if (int64_t(mask->GetWidth()) != m_Columns || int64_t(mask->GetHeight()) != m_Rows)
-            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s is %u x %u samples, the height "
-                                  "map %d x %d; a mask must match the height map's size\n",
-                                  i, path, mask->GetWidth(), mask->GetHeight(), m_Columns, m_Rows);
+            platform::DebugPrintf(
+                "[kaTerrain::Build] Layer %zu skipped: mask %s is %u x %u samples, the height "
+                "map %d x %d; a mask must match the height map's size\n",
+                i, path, mask->GetWidth(), mask->GetHeight(), m_Columns, m_Rows);
         else if (mask->GetBitsPerPixel() != 8 || mask->GetPixelBytes() < size_t(m_Columns) * size_t(m_Rows))
-            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s is not 8-bit grey\n", i, path);
+            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s is not 8-bit grey\n", i,
+                                  path);
         else
             usable[i] = true;
     }

@@ -241,13 +241,14 @@ TEST_F(TerrainLayersTest, ASkippedMaskIsReportedWithItsSizeAndTheHeightMaps)
     {
         SCOPED_TRACE(c.side);
         kaTerrain terrain;
-        ASSERT_TRUE(terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, Constant(60)), 8.0f, 30.0f,
-                                                   8.0f, false));
+        ASSERT_TRUE(terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, Constant(60)), 8.0f,
+                                                   30.0f, 8.0f, false));
         const std::string mask = Mask(Constant(255), c.side);
         ASSERT_TRUE(terrain.AddLayer(mask, "ground.bmp", 1.0f, false));
         testsupport::DebugCapture capture;
         terrain.Build();
-        EXPECT_TRUE(capture.Contains("Layer 0 skipped: mask " + mask + " " + c.line)) << (capture.Lines().empty() ? "" : capture.Lines().back());
+        EXPECT_TRUE(capture.Contains("Layer 0 skipped: mask " + mask + " " + c.line))
+            << (capture.Lines().empty() ? "" : capture.Lines().back());
     }
 }
 

@@ -246,8 +246,8 @@ TEST_F(EnvironmentGLTest, FlarePicturesAtTheScreenCentreFadeToRoundGlows)
         const size_t lit = size_t(kWidth) * kHeight - CountBackground(frame);
         // A disc fills about 79% of its bounding square, a ring less.
         EXPECT_LT(double(lit) / double(box), 0.85) << lit << " of " << box;
-        for (const auto& [x, y] : {std::pair(left, top), std::pair(right, top), std::pair(left, bottom),
-                                   std::pair(right, bottom)})
+        for (const auto& [x, y] :
+             {std::pair(left, top), std::pair(right, top), std::pair(left, bottom), std::pair(right, bottom)})
             EXPECT_EQ(frame.At(x, y), kBackground) << x << ", " << y;
         m_World->SetSun(nullptr);
     }
