@@ -20,14 +20,22 @@ std::vector<bool> kaTerrain::_UsableLayers() const
     for (size_t i = 0; i < m_Layers.size(); ++i)
     {
         const kaImage* mask = m_Layers[i]->GetMask();
-        // Masks are read at the height map's sample index, so only one of the same size fits.
-        usable[i] = mask && mask->GetBitsPerPixel() == 8 && int64_t(mask->GetWidth()) == m_Columns &&
-                    int64_t(mask->GetHeight()) == m_Rows &&
-                    mask->GetPixelBytes() >= size_t(m_Columns) * size_t(m_Rows);
-        if (!usable[i])
+        const char* path = m_Layers[i]->GetMaskPath().c_str();
+        // Masks are read at the height map's sample index, so only one of the same size fits; the
+        // designer is told both sizes, since the layer draws nothing otherwise.
+        if (!mask)
+            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s could not be read\n", i,
+                                  path);
+        else if (int64_t(mask->GetWidth()) != m_Columns || int64_t(mask->GetHeight()) != m_Rows)
             platform::DebugPrintf(
-                "[kaTerrain::Build] Layer %zu skipped: mask %s is not %d x %d 8-bit samples\n", i,
-                m_Layers[i]->GetMaskPath().c_str(), m_Columns, m_Rows);
+                "[kaTerrain::Build] Layer %zu skipped: mask %s is %u x %u samples, the height "
+                "map %d x %d; a mask must match the height map's size\n",
+                i, path, mask->GetWidth(), mask->GetHeight(), m_Columns, m_Rows);
+        else if (mask->GetBitsPerPixel() != 8 || mask->GetPixelBytes() < size_t(m_Columns) * size_t(m_Rows))
+            platform::DebugPrintf("[kaTerrain::Build] Layer %zu skipped: mask %s is not 8-bit grey\n", i,
+                                  path);
+        else
+            usable[i] = true;
     }
     return usable;
 }

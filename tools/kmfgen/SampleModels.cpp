@@ -422,6 +422,10 @@ bool SampleModels::_Car(bool charger)
             kit.SetMaterialId(0);
             kit.SetOffset({0, 0.5f, 0});
             kit.Box(1.8f, 0.6f, 4.0f);
+            // The left door: a panel standing just proud of the side, so that the door box below has
+            // corners of its own to cut a decal region from.
+            kit.SetOffset({-0.91f, 0.5f, 0.2f});
+            kit.Box(0.04f, 0.5f, 1.2f);
             kit.SetMaterialId(1);
             kit.SetOffset({0, 1.05f, 0.3f});
             kit.Box(1.5f, 0.5f, 2.0f);
@@ -436,7 +440,8 @@ bool SampleModels::_Car(bool charger)
     // A box rises its length from its base and spans its height along z: the body from its floor 0.2
     // above the ground to the cabin roof, 4 long.
     objects.Append(BoxPrimitive("PRIM_Body", 1.8f, 1.1f, 4.0f, {0, 0.2f, 0}));
-    objects.Append(BoxPrimitive("PRIM_VERTBOX_door", 0.4f, 1.2f, 0.6f, {-0.9f, 0.5f, 0.2f}));
+    // Around the door panel alone: from 0.2 up to 0.9, z from -0.5 to 0.9, x inside the cabin's side.
+    objects.Append(BoxPrimitive("PRIM_VERTBOX_door", 0.3f, 0.7f, 1.4f, {-0.9f, 0.2f, 0.2f}));
     // Names the surface a launch plate looks for. It passes through what it touches, so it reaches from
     // inside the body to below the wheels, where it meets a plate the wheels ride onto.
     if (charger)

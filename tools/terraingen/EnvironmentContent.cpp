@@ -108,6 +108,19 @@ std::vector<uint32_t> Round(uint32_t size, float r, float g, float b, float ring
     return texels;
 }
 
+// A flare picture: its layers are added onto the scene, which ignores alpha, so the fade is carried in
+// the colour itself (black where the picture is transparent).
+std::vector<uint32_t> Glow(uint32_t size, float r, float g, float b, float ring)
+{
+    std::vector<uint32_t> texels = Round(size, r, g, b, ring);
+    for (uint32_t& texel : texels)
+    {
+        const float alpha = static_cast<float>(texel >> 24) / 255.0f;
+        texel = Argb(alpha, r * alpha, g * alpha, b * alpha);
+    }
+    return texels;
+}
+
 std::vector<uint32_t> NoiseVolume(uint32_t size)
 {
     std::vector<uint32_t> texels;
@@ -211,8 +224,8 @@ bool EnvironmentContent::Write(const std::string& folder, std::string& error)
 
     const std::string board = kBillboardFolder;
     files.emplace_back(board + kSunDisc, DdsWriter::Texture2D(64, 64, Round(64, 1.0f, 0.95f, 0.7f, 0.0f)));
-    files.emplace_back(board + kFlareRing, DdsWriter::Texture2D(64, 64, Round(64, 0.5f, 1.0f, 0.6f, 0.7f)));
-    files.emplace_back(board + kFlareGlow, DdsWriter::Texture2D(32, 32, Round(32, 0.6f, 0.7f, 1.0f, 0.0f)));
+    files.emplace_back(board + kFlareRing, DdsWriter::Texture2D(64, 64, Glow(64, 0.5f, 1.0f, 0.6f, 0.7f)));
+    files.emplace_back(board + kFlareGlow, DdsWriter::Texture2D(32, 32, Glow(32, 0.6f, 0.7f, 1.0f, 0.0f)));
 
     for (const auto& [name, bytes] : files)
     {

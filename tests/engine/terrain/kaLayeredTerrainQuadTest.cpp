@@ -225,6 +225,33 @@ TEST_F(TerrainLayersTest, MasksThatCannotBeReadAtTheSampleIndexAreRefusedOrSkipp
     EXPECT_EQ(Triangles(2), 0u);
 }
 
+// A layer that draws nothing must say why: the mask's own size beside the height map's.
+TEST_F(TerrainLayersTest, ASkippedMaskIsReportedWithItsSizeAndTheHeightMaps)
+{
+    const struct
+    {
+        uint32_t side;
+        const char* line;
+    } cases[] = {
+        {3, "is 3 x 3 samples, the height map 5 x 5"},
+        {9, "is 9 x 9 samples, the height map 5 x 5"},
+        {6, "is 6 x 6 samples, the height map 5 x 5"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.side);
+        kaTerrain terrain;
+        ASSERT_TRUE(terrain.GenerateHeightMapVerts(WriteMap(m_Dir, "map.bmp", 5, 5, Constant(60)), 8.0f,
+                                                   30.0f, 8.0f, false));
+        const std::string mask = Mask(Constant(255), c.side);
+        ASSERT_TRUE(terrain.AddLayer(mask, "ground.bmp", 1.0f, false));
+        testsupport::DebugCapture capture;
+        terrain.Build();
+        EXPECT_TRUE(capture.Contains("Layer 0 skipped: mask " + mask + " " + c.line))
+            << (capture.Lines().empty() ? "" : capture.Lines().back());
+    }
+}
+
 TEST_F(TerrainLayersTest, EveryGridPointRecordNamesTheVerticesStandingOnIt)
 {
     // 34 samples: a full quad and a one-cell quad along each side; cells 2 across and 3 deep.

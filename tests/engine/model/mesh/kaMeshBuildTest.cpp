@@ -6,6 +6,7 @@
 #include "engine/model/KM_TextureList.h"
 #include "engine/model/kaBoxPrimitive.h"
 #include "engine/model/kaCappedCylinderPrimitive.h"
+#include "engine/model/kaModel.h"
 #include "engine/model/kaSpherePrimitive.h"
 #include "engine/model/kaTriMeshPrimitive.h"
 #include "engine/render/kaRenderState.h"
@@ -564,8 +565,8 @@ TEST_F(MeshFromFile, TheSampleCarBodyBuildsItsPartsRegionsAndLight)
     ASSERT_EQ(car->GetSubsetCount(), 3u);
     EXPECT_EQ(car->GetSubset(0)->m_Name, "Car submaterial 1");
     EXPECT_EQ(car->GetSubset(2)->m_Name, "Car submaterial 3");
-    // Boxes of six faces, two triangles and four corners each.
-    EXPECT_EQ(car->GetSubset(0)->m_PrimitiveCount, 12u);
+    // Boxes of six faces, two triangles and four corners each: the paint holds the body and its door.
+    EXPECT_EQ(car->GetSubset(0)->m_PrimitiveCount, 24u);
     EXPECT_EQ(car->GetSubset(1)->m_VertexCount, 24u);
     EXPECT_EQ(car->GetFVF(), 0x152u);
     // Shaded colour vertices keep the lights on.
@@ -574,13 +575,44 @@ TEST_F(MeshFromFile, TheSampleCarBodyBuildsItsPartsRegionsAndLight)
     ASSERT_EQ(car->GetPrimitiveCount(), 2);
     EXPECT_EQ(car->GetPrimitive(0)->m_Type, kaCollisionPrimitive::kBox);
     EXPECT_EQ(car->GetPrimitive(1)->m_Type, kaCollisionPrimitive::kVertexBox);
-    // The door box holds no corner of the coarse body, so it cuts no region.
-    EXPECT_EQ(car->GetDecalRegionCount(), 0u);
+    // The door box holds the door panel's corners, so it cuts the one region.
+    EXPECT_EQ(car->GetDecalRegionCount(), 1u);
     ASSERT_EQ(car->GetLightNodeCount(), 1);
     EXPECT_EQ(car->GetLightNode(0)->GetName(), "Headlight");
     // The body spans the bumper to the roof.
     EXPECT_NEAR(car->GetMin().z, -2.1f, 1e-5f);
     EXPECT_NEAR(car->GetMax().y, 1.3f, 1e-5f);
+}
+
+// A decal given to a car's door lands on the left door panel, and only there.
+TEST_F(MeshFromFile, TheSampleCarsCutTheirDoorRegionFromTheLeftDoorPanel)
+{
+    for (const char* file : {"car.kmf", "charger.kmf"})
+    {
+        SCOPED_TRACE(file);
+        auto* car = new kaMesh(std::string(TARVOLIN_CONTENT_DIR) + "/resources/models/car/" + file);
+        car->AddRef();
+        m_Loaded.push_back(car);
+        const kaMeshSubset* door = car->GetDecalRegion("door");
+        ASSERT_NE(door, nullptr);
+        // The panel's six faces; the body's side, the cabin and the bumper stay out.
+        EXPECT_EQ(door->m_PrimitiveCount, 12u);
+        const auto corners =
+            meshtest::ReadVertices<meshtest::LitVertex>(door->m_SysVertexBuffer, door->m_VertexCount);
+        ASSERT_GE(corners.size(), 8u);
+        for (const auto& corner : corners)
+        {
+            EXPECT_LT(corner.x, -0.85f);
+            EXPECT_GT(corner.y, 0.2f);
+            EXPECT_LT(corner.y, 0.8f);
+            EXPECT_GT(corner.z, -0.5f);
+            EXPECT_LT(corner.z, 0.9f);
+        }
+
+        kaModel model(car);
+        ASSERT_TRUE(model.SetSubsetRenderState("door", "number.tga"));
+        EXPECT_EQ(model.GetDecalSubsetCount(), 1u);
+    }
 }
 
 TEST_F(MeshFromFile, StripOptionsDrawTheSubsetAsOneStrip)

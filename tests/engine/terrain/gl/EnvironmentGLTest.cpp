@@ -18,8 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 using namespace platform;
 
@@ -208,6 +210,47 @@ TEST_F(EnvironmentGLTest, DiscAndFlareLieWhereTheSunProjects)
     for (const auto& p : points)
         EXPECT_EQ(frame.At(int(p.x), int(p.y)) != kBackground, p.lit) << p.x << ", " << p.y;
     EXPECT_EQ(sun->GetFlareTarget(), 1.0f);
+}
+
+// The flare adds its pictures onto the scene, so each picture must fade out in its colour: a sun
+// straight ahead shows round glows, not the squares of their billboards.
+TEST_F(EnvironmentGLTest, FlarePicturesAtTheScreenCentreFadeToRoundGlows)
+{
+    for (const char* picture : {"flare_glow.dds", "flare_ring.dds"})
+    {
+        SCOPED_TRACE(picture);
+        auto* sun = new kaSun;
+        m_World->SetSun(sun);
+        sun->Initialize(0.25f, 0.5f, "", 0.0f, kaColor::kaColorClamped(1, 1, 1, 1),
+                        kaColor::kaColorClamped(0.5f, 0.5f, 0.5f, 1));
+        sun->AddFlareLayer(std::string("resources/worlds/billboards/") + picture, 2.0f, 16.0f);
+        const Vector3 disc = sun->GetDisc()->GetPosition();
+        Look(Vector3(0.0f, 0.0f, 0.0f), disc);
+        const Frame frame = Draw();
+
+        int left = kWidth, right = -1, top = kHeight, bottom = -1;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                if (frame.At(x, y) != kBackground)
+                {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        ASSERT_GE(right, left) << "the flare drew nothing";
+        EXPECT_LT(left, kWidth / 2);
+        EXPECT_GT(right, kWidth / 2);
+        EXPECT_LT(right - left, kWidth - 2) << "the flare is too large to judge its shape";
+        const size_t box = size_t(right - left + 1) * size_t(bottom - top + 1);
+        const size_t lit = size_t(kWidth) * kHeight - CountBackground(frame);
+        // A disc fills about 79% of its bounding square, a ring less.
+        EXPECT_LT(double(lit) / double(box), 0.85) << lit << " of " << box;
+        for (const auto& [x, y] :
+             {std::pair(left, top), std::pair(right, top), std::pair(left, bottom), std::pair(right, bottom)})
+            EXPECT_EQ(frame.At(x, y), kBackground) << x << ", " << y;
+        m_World->SetSun(nullptr);
+    }
 }
 
 TEST_F(EnvironmentGLTest, WaterEffectCompilesAndShowsWithThePlainTextureAsFallback)
