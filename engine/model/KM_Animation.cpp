@@ -40,7 +40,7 @@ bool KM_Animation::_ReadBody(KM_Stream* stream)
         if (!stream->ReadString(track.boneName) || !stream->ReadString(track.parentName) ||
             !stream->ReadU32(keyCount) || !stream->ReadArray(track.keys, keyCount))
             return false;
-        m_BoneAnims[index] = std::move(track);
+        m_BoneAnims.emplace_hint(m_BoneAnims.end(), index, std::move(track));
     }
     return true;
 }

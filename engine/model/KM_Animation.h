@@ -26,6 +26,7 @@ public:
 
     KM_Animation();
     KM_Animation(const KM_Animation& other) = default;
+    KM_Animation(KM_Animation&& other) = default;
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;

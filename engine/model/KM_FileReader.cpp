@@ -8,6 +8,8 @@
 #include "engine/model/KM_Stream.h"
 #include "platform/system/DebugOutput.h"
 
+#include <utility>
+
 KM_FileReader::TopLevel::TopLevel() = default;
 KM_FileReader::TopLevel::~TopLevel() = default;
 
@@ -47,8 +49,9 @@ std::unique_ptr<T> ReadFirstOfType(KM_Stream& stream, uint32_t typeId, const cha
         return nullptr;
     for (KM_Object* object = top.objects->GetFirst(); object != nullptr; object = object->GetNext())
     {
+        // The list goes with this call: its object's contents are taken rather than copied.
         if (object->GetTypeId() == typeId)
-            return std::make_unique<T>(*static_cast<T*>(object));
+            return std::make_unique<T>(std::move(*static_cast<T*>(object)));
     }
     return nullptr;
 }

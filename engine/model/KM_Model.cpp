@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
 namespace
 {
@@ -257,21 +258,51 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     render.texCoords.resize(1 + extraChannels);
     render.indices.resize(corners);
 
-    // A corner's key holds the bits of everything a vertex carries, so the vertices are written from the
-    // keys afterwards. The keys of the distinct corners sit in one flat array in vertex order, found
-    // through an open-addressed table of vertex numbers plus one (zero: empty) at most half full.
-    // At most one vertex per corner: room for all of them up front spares the copies of growing.
+    // A corner's key holds the bits of everything a vertex carries, position first, so the vertices are
+    // written from the keys afterwards; the keys of the distinct corners sit in one flat array in vertex
+    // order. Corners can only weld where their positions are equal bit for bit: each file vertex is given
+    // the first file vertex at its position (one hash of a position per file vertex rather than of a key
+    // per corner), which heads a chain of the vertices made there, and a corner compares the rest of its
+    // key with that chain alone.
+    const size_t fileVertices = mesh.m_Vertices.size();
+    std::vector<uint32_t> placeOf(fileVertices);
+    {
+        size_t capacity = 16;
+        while (capacity < fileVertices * 2)
+            capacity *= 2;
+        const size_t mask = capacity - 1;
+        std::vector<uint32_t> slots(capacity, 0);
+        for (size_t v = 0; v < fileVertices; ++v)
+        {
+            const KM_Point3& p = mesh.m_Vertices[v];
+            const uint32_t words[3] = {Bits(p.x), Bits(p.y), Bits(p.z)};
+            size_t slot = static_cast<size_t>(KeyHash(words, 3)) & mask;
+            placeOf[v] = static_cast<uint32_t>(v);
+            for (; slots[slot] != 0; slot = (slot + 1) & mask)
+            {
+                const KM_Point3& q = mesh.m_Vertices[slots[slot] - 1];
+                if (Bits(q.x) == words[0] && Bits(q.y) == words[1] && Bits(q.z) == words[2])
+                    break;
+            }
+            if (slots[slot] != 0)
+                placeOf[v] = slots[slot] - 1;
+            else
+                slots[slot] = static_cast<uint32_t>(v + 1);
+        }
+    }
+    // The last vertex made at each position, and for each vertex the one made there before it (plus one;
+    // zero ends a chain).
+    std::vector<uint32_t> lastAt(fileVertices, 0);
+    std::vector<uint32_t> previousAt;
+    previousAt.reserve(corners);
     std::vector<uint32_t> keys;
     keys.reserve(corners * keyWords);
     render.sourceVertex.reserve(corners);
-    size_t capacity = 16;
-    while (capacity < corners * 2)
-        capacity *= 2;
-    const size_t mask = capacity - 1;
-    std::vector<uint32_t> slots(capacity, 0);
-    std::vector<uint32_t> keyWordsOfCorner(keyWords);
-    uint32_t* const key = keyWordsOfCorner.data();
-    uint32_t* const keyEnd = key + keyWords;
+    // A key of up to four extra channels is built on the stack; more take a buffer.
+    uint32_t shortKey[6 + 2 + 1 + 2 * 4];
+    std::vector<uint32_t> longKey(keyWords > std::size(shortKey) ? keyWords : 0);
+    uint32_t* const keyStart = longKey.empty() ? shortKey : longKey.data();
+    const size_t restWords = keyWords - 3;
     uint32_t* indexOut = render.indices.data();
 
     for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
@@ -284,7 +315,7 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             const uint32_t fileVertex = faceVertex[corner];
             const KM_Point3& position = mesh.m_Vertices[fileVertex];
             const KM_Point3& normal = mesh.m_Normals[f].corner[corner];
-            uint32_t* w = key;
+            uint32_t* w = keyStart;
             *w++ = Bits(position.x);
             *w++ = Bits(position.y);
             *w++ = Bits(position.z);
@@ -324,24 +355,21 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             }
 
             // Equal corners share one vertex: the first corner of a kind makes it, in visiting order.
-            size_t slot = static_cast<size_t>(KeyHash(key, keyWords)) & mask;
+            const uint32_t place = placeOf[fileVertex];
             uint32_t found = 0;
-            while (slots[slot] != 0)
-            {
-                const uint32_t* stored = &keys[static_cast<size_t>(slots[slot] - 1) * keyWords];
-                if (SameKey(key, stored, keyWords))
+            for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
+                if (SameKey(keyStart + 3, &keys[static_cast<size_t>(v - 1) * keyWords + 3], restWords))
                 {
-                    found = slots[slot];
+                    found = v;
                     break;
                 }
-                slot = (slot + 1) & mask;
-            }
             if (found == 0)
             {
-                keys.insert(keys.end(), key, keyEnd);
+                keys.insert(keys.end(), keyStart, keyStart + keyWords);
                 render.sourceVertex.push_back(fileVertex);
+                previousAt.push_back(lastAt[place]);
                 found = ++render.vertexCount;
-                slots[slot] = found;
+                lastAt[place] = found;
             }
             *indexOut++ = found - 1;
         }

@@ -40,7 +40,7 @@ bool KM_Skeleton::_ReadBody(KM_Stream* stream)
             !stream->ReadU32(bone.word) || !stream->Read(bone.orientation, 4, 16) ||
             !stream->ReadU32(weightCount) || !stream->ReadArray(bone.weights, weightCount))
             return false;
-        m_Bones[index] = std::move(bone);
+        m_Bones.emplace_hint(m_Bones.end(), index, std::move(bone));
     }
     return true;
 }

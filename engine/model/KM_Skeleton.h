@@ -27,6 +27,7 @@ public:
 
     KM_Skeleton();
     KM_Skeleton(const KM_Skeleton& other) = default;
+    KM_Skeleton(KM_Skeleton&& other) = default;
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;

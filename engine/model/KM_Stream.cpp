@@ -362,10 +362,16 @@ bool KM_Stream::ReadString(std::string& text)
         return false;
     if (length == 0)
         return true;
-    std::vector<char> bytes;
-    if (!ReadArray(bytes, length))
+    if (!Fits(length, 1))
         return false;
-    text.assign(bytes.data(), strnlen(bytes.data(), bytes.size()));
+    // Read straight into the text: names fit its own room, so most strings cost no allocation.
+    text.resize(length);
+    if (!Read(&text[0], 1, length))
+    {
+        text.clear();
+        return false;
+    }
+    text.resize(strnlen(text.data(), length));
     return true;
 }
 

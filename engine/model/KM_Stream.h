@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -59,10 +60,10 @@ public:
     int GetIndent() const { return m_Indent; }
 
     // Binary helpers over Read and Write.
-    bool ReadU32(uint32_t& value) { return Read(&value, sizeof value, 1); }
-    bool ReadI32(int32_t& value) { return Read(&value, sizeof value, 1); }
-    bool ReadFloat(float& value) { return Read(&value, sizeof value, 1); }
-    bool ReadByte(uint8_t& value) { return Read(&value, sizeof value, 1); }
+    bool ReadU32(uint32_t& value) { return _ReadValue(value); }
+    bool ReadI32(int32_t& value) { return _ReadValue(value); }
+    bool ReadFloat(float& value) { return _ReadValue(value); }
+    bool ReadByte(uint8_t& value) { return _ReadValue(value); }
     // A counted string: u32 length counting a stored NUL, 0 for none. The text ends at the first
     // NUL whether or not the file stores one.
     bool ReadString(std::string& text);
@@ -108,6 +109,19 @@ public:
     static uint32_t StringBytes(const std::string& text);
 
 private:
+    // A file is read mostly a word at a time: one held in memory hands over a whole word in place, and
+    // anything else (a short read, a streamed file) goes through Read.
+    template <typename T> bool _ReadValue(T& value)
+    {
+        if (m_Buffered && m_ReadAt <= m_Bytes.size() && m_Bytes.size() - m_ReadAt >= sizeof value)
+        {
+            std::memcpy(&value, m_Bytes.data() + m_ReadAt, sizeof value);
+            m_ReadAt += sizeof value;
+            m_Position += sizeof value;
+            return true;
+        }
+        return Read(&value, sizeof value, 1);
+    }
     static FILE* _OpenFile(const char* path, const char* mode);
     bool _ReadHeaderFields();
     void _TakeBytes(std::string bytes);

@@ -57,6 +57,7 @@ bool kaAnimation::Build(const KM_Animation& file, const std::string& fileName)
     if (keyCount == 0)
         return false;
     m_KeyTimes.assign(keyCount, 0.0f);
+    m_Tracks.reserve(file.m_BoneAnims.size());
     for (const auto& entry : file.m_BoneAnims)
     {
         const std::vector<KM_Animation::Key>& keys = entry.second.keys;

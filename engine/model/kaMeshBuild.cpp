@@ -132,9 +132,12 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
 
     const int subCount = material->GetSubMaterialCount();
     const uint32_t ids = subCount > 0 ? static_cast<uint32_t>(subCount) : 1;
+    // One buffer of corners serves every subset in turn.
+    std::vector<uint32_t> corners;
+    corners.reserve(render.indices.size());
     for (uint32_t id = 0; id < ids; ++id)
     {
-        std::vector<uint32_t> corners;
+        corners.clear();
         for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
         {
             const uint32_t faceId = subCount > 0 ? std::min(mesh.m_Faces[f].materialId, ids - 1) : 0;
@@ -208,6 +211,7 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     for (uint32_t corner : corners)
         slot[corner] = 0;
     std::vector<uint32_t> distinct;
+    distinct.reserve(std::min(slot.size(), corners.size()));
     for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
         if (slot[vertex] != kUnused)
         {

@@ -194,12 +194,23 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
         platform::OutputDebugString("[kaSkeleton::Load] : the mesh has no source-vertex map\n");
         return;
     }
-    // Mesh vertices by the file vertex they came from, in increasing order: one flat table of pairs
-    // sorted by file vertex, searched for each weight's run.
-    std::vector<std::pair<uint32_t, uint32_t>> bySource(mesh.count);
+    // Mesh vertices by the file vertex they came from, each run in increasing order: counted into one flat
+    // table, where run s starts at runStart[s] and ends where run s + 1 starts.
+    // Source numbers are file vertices, so the table is no larger than the file's vertex list.
+    size_t sources = 0;
     for (uint32_t v = 0; v < mesh.count; ++v)
-        bySource[v] = {mesh.sourceMap[v], v};
-    std::sort(bySource.begin(), bySource.end());
+        sources = std::max(sources, size_t(mesh.sourceMap[v]) + 1);
+    std::vector<uint32_t> runStart(sources + 1, 0);
+    for (uint32_t v = 0; v < mesh.count; ++v)
+        ++runStart[size_t(mesh.sourceMap[v]) + 1];
+    for (size_t s = 1; s < runStart.size(); ++s)
+        runStart[s] += runStart[s - 1];
+    std::vector<uint32_t> bySource(mesh.count);
+    {
+        std::vector<uint32_t> next(runStart.begin(), runStart.end() - 1);
+        for (uint32_t v = 0; v < mesh.count; ++v)
+            bySource[next[mesh.sourceMap[v]]++] = v;
+    }
     size_t index = 0;
     for (const auto& entry : file.m_Bones)
     {
@@ -215,9 +226,10 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
             if (weight.vertex < 0)
                 continue;
             const auto source = static_cast<uint32_t>(weight.vertex);
-            for (auto at = std::lower_bound(bySource.begin(), bySource.end(), std::make_pair(source, 0u));
-                 at != bySource.end() && at->first == source; ++at)
-                AddInfluence(m_Influences[at->second], static_cast<uint8_t>(bone), weight.weight);
+            if (source >= sources)
+                continue;
+            for (uint32_t at = runStart[source]; at < runStart[size_t(source) + 1]; ++at)
+                AddInfluence(m_Influences[bySource[at]], static_cast<uint8_t>(bone), weight.weight);
         }
     }
 }

@@ -78,16 +78,29 @@ bool kaBMPImage::Load(const std::string& fileName)
 bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
 {
     m_Name = fileName;
-    FILE* file = OpenFile(fileName, "rb");
-    if (!file)
+    std::string bytes;
+    FILE* file = nullptr;
+    if (!_ReadNamedFile(fileName, bytes, file))
     {
         _Clear();
         return false;
+    }
+    if (!file)
+    {
+        kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        return _Read(source, bottomUpRows);
     }
     kaByteSource source(file);
     const bool loaded = _Read(source, bottomUpRows);
     std::fclose(file);
     return loaded;
+}
+
+bool kaBMPImage::LoadFileBytes(const std::string& fileName, const std::string& bytes)
+{
+    m_Name = fileName;
+    kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return _Read(source, false);
 }
 
 bool kaBMPImage::Save(const std::string& fileName, bool) const

@@ -3,6 +3,7 @@
 #include "engine/core/kaBinaryStream.h"
 
 #include <algorithm>
+#include <cstring>
 #include <istream>
 
 kaByteSource::kaByteSource(FILE* file) : m_pFile(file) {}
@@ -11,10 +12,20 @@ kaByteSource::kaByteSource(std::istream& stream) : m_pStream(&stream) {}
 
 kaByteSource::kaByteSource(kaBinaryStream& stream) : m_pBinary(&stream) {}
 
+kaByteSource::kaByteSource(const uint8_t* data, size_t size) : m_pBytes(data), m_Size(data ? size : 0) {}
+
 bool kaByteSource::Read(void* data, size_t n)
 {
     if (n == 0)
         return true;
+    if (m_pBytes)
+    {
+        // A read that comes short takes what is there and leaves the source at its end, as fread does.
+        const size_t taken = std::min(n, m_Size - m_At);
+        std::memcpy(data, m_pBytes + m_At, taken);
+        m_At += taken;
+        return taken == n;
+    }
     if (m_pFile)
         return std::fread(data, 1, n, m_pFile) == n;
     if (m_pStream)
@@ -103,6 +114,8 @@ bool kaByteSource::HasAtLeast(uint64_t n)
 
 int64_t kaByteSource::_Tell()
 {
+    if (m_pBytes)
+        return int64_t(m_At);
     if (m_pFile)
         return std::ftell(m_pFile);
     if (m_pStream)
@@ -116,6 +129,13 @@ bool kaByteSource::_SeekAbsolute(int64_t position)
 {
     if (position < 0)
         return false;
+    if (m_pBytes)
+    {
+        if (uint64_t(position) > m_Size)
+            return false;
+        m_At = size_t(position);
+        return true;
+    }
     if (m_pFile)
         return std::fseek(m_pFile, long(position), SEEK_SET) == 0;
     if (m_pStream)
@@ -136,6 +156,8 @@ bool kaByteSource::_SeekAbsolute(int64_t position)
 
 int64_t kaByteSource::_End()
 {
+    if (m_pBytes)
+        return int64_t(m_Size);
     if (m_pFile)
     {
         if (std::fseek(m_pFile, 0, SEEK_END) != 0)

@@ -7,14 +7,16 @@
 
 class kaBinaryStream;
 
-// One way for the image readers to take bytes from a C file, a standard stream or a binary stream, and
-// to ask how many are left before trusting a size read from the data.
+// One way for the image readers to take bytes from a C file, a standard stream, a binary stream or a file
+// already read into memory, and to ask how many are left before trusting a size read from the data.
 class kaByteSource
 {
 public:
     explicit kaByteSource(FILE* file);
     explicit kaByteSource(std::istream& stream);
     explicit kaByteSource(kaBinaryStream& stream);
+    // Bytes the caller keeps alive for the source's life.
+    kaByteSource(const uint8_t* data, size_t size);
 
     // Reads exactly n bytes, or fails.
     bool Read(void* data, size_t n);
@@ -37,4 +39,7 @@ private:
     FILE* m_pFile = nullptr;
     std::istream* m_pStream = nullptr;
     kaBinaryStream* m_pBinary = nullptr;
+    const uint8_t* m_pBytes = nullptr;
+    size_t m_Size = 0;
+    size_t m_At = 0;
 };

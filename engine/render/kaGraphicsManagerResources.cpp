@@ -132,10 +132,16 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
         image = std::make_unique<kaTGAImage>();
     else
         return nullptr;
-    std::string path = ResolvePath(fileName);
+    // Found by the look-up that reads it, and decoded from those bytes.
+    std::string bytes;
+    bool read = false;
+    std::string path = ResolveAndRead(fileName, bytes, read);
     if (path.empty() && !m_GraphicsPath.empty())
-        path = ResolvePath(m_GraphicsPath + fileName);
-    if (path.empty() || !image->Load(path) || !image->GetPixels())
+        path = ResolveAndRead(m_GraphicsPath + fileName, bytes, read);
+    if (path.empty())
+        return nullptr;
+    const bool loaded = read ? image->LoadFileBytes(path, bytes) : image->Load(path);
+    if (!loaded || !image->GetPixels())
         return nullptr;
     if (g_pFileSystem)
         g_pFileSystem->RecordOpenedFile(path.c_str());

@@ -1,6 +1,15 @@
 #include "engine/render/kaImage.h"
 
+#include "engine/core/kaFileSystem.h"
+#include "platform/files/Files.h"
+
 #include <cstring>
+
+namespace
+{
+// Larger files stream from the open file instead of being held whole.
+constexpr size_t kMaxWholeFile = 256u << 20;
+} // namespace
 
 kaImage::~kaImage() = default;
 
@@ -18,6 +27,32 @@ bool kaImage::Load(const std::string& fileName)
 {
     m_Name = fileName;
     return true;
+}
+
+bool kaImage::LoadFileBytes(const std::string& fileName, const std::string&)
+{
+    return Load(fileName);
+}
+
+bool kaImage::_ReadNamedFile(const std::string& fileName, std::string& bytes, FILE*& file)
+{
+    file = nullptr;
+    if (fileName.empty())
+        return false;
+    std::string native;
+    switch (platform::ReadFoundFile(fileName, bytes, kMaxWholeFile, native))
+    {
+    case platform::FileRead::Read:
+        if (g_pFileSystem)
+            g_pFileSystem->RecordOpenedFile(fileName.c_str());
+        return true;
+    case platform::FileRead::Missing:
+        return false;
+    case platform::FileRead::NotWhole:
+        break;
+    }
+    file = OpenFile(fileName, "rb");
+    return file != nullptr;
 }
 
 bool kaImage::Save(const std::string&, bool) const

@@ -20,6 +20,9 @@ public:
     virtual bool LoadFromFile(FILE* file);
     // The base only keeps the name.
     virtual bool Load(const std::string& fileName);
+    // The bytes of the named file, already read whole, taken as Load would read that file. The base
+    // loads the file by name.
+    virtual bool LoadFileBytes(const std::string& fileName, const std::string& bytes);
     virtual bool Save(const std::string& fileName, bool compress) const;
 
     virtual uint32_t GetHeight() const { return 0; }
@@ -43,6 +46,10 @@ public:
     uint32_t GetAlphaMask() const { return m_AlphaMask; }
 
 protected:
+    // A named file as OpenFile finds it: read whole into bytes when it is a regular file (a look-up, an
+    // open, a read and a close), otherwise opened into file for the reader to stream and the caller to
+    // close. False when there is nothing to read.
+    static bool _ReadNamedFile(const std::string& fileName, std::string& bytes, FILE*& file);
     void _SetMasks(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha);
 
     bool m_Flag = false;

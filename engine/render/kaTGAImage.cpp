@@ -91,7 +91,7 @@ bool kaTGAImage::ReadFromBinaryStream(kaBinaryStream& stream)
     return _Read(source, _Accepted{false, true});
 }
 
-bool kaTGAImage::Load(const std::string& fileName)
+bool kaTGAImage::_TakeFileName(const std::string& fileName)
 {
     m_Name = fileName;
     if (fileName.size() < 3)
@@ -99,14 +99,33 @@ bool kaTGAImage::Load(const std::string& fileName)
     std::string extension = fileName.substr(fileName.size() - 3);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    if (extension != "tga")
+    return extension == "tga";
+}
+
+bool kaTGAImage::Load(const std::string& fileName)
+{
+    if (!_TakeFileName(fileName))
         return false;
-    FILE* file = OpenFile(fileName, "rb");
+    std::string bytes;
+    FILE* file = nullptr;
+    if (!_ReadNamedFile(fileName, bytes, file))
+        return false;
     if (!file)
-        return false;
+    {
+        kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        return _Read(source, _Accepted{false, false});
+    }
     const bool loaded = LoadFromFile(file);
     std::fclose(file);
     return loaded;
+}
+
+bool kaTGAImage::LoadFileBytes(const std::string& fileName, const std::string& bytes)
+{
+    if (!_TakeFileName(fileName))
+        return false;
+    kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return _Read(source, _Accepted{false, false});
 }
 
 bool kaTGAImage::Save(const std::string& fileName, bool compress) const

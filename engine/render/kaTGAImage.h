@@ -53,6 +53,8 @@ public:
     bool LoadFromFile(FILE* file) override;
     // Keeps the name; reads only names ending in "tga", in any case.
     bool Load(const std::string& fileName) override;
+    // As Load, from the file's bytes.
+    bool LoadFileBytes(const std::string& fileName, const std::string& bytes) override;
     // Writes through a temporary file renamed over the target, so a failure leaves no half file.
     bool Save(const std::string& fileName, bool compress) const override;
 
@@ -84,6 +86,8 @@ private:
     };
 
     bool _Read(kaByteSource& source, const _Accepted& accepted);
+    // Keeps the name; true when it ends in "tga", in any case.
+    bool _TakeFileName(const std::string& fileName);
     bool _ReadRunLength(kaByteSource& source, uint32_t bytesPerPixel);
     bool _ReadCompressed(kaByteSource& source);
     void _Clear();

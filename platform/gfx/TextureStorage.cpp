@@ -10,6 +10,7 @@ TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height,
     : m_Format(format), m_Faces(faces)
 {
     size_t offset = 0;
+    m_Levels.reserve(levels);
     for (uint32_t i = 0; i < levels; ++i)
     {
         Level level;

@@ -412,6 +412,26 @@ TEST_F(ModelTest, WeldGivesTheVerticesOfItsDefinitionForEveryChannelMix)
     }
 }
 
+// File vertices that share a position bit for bit weld across their numbers where the rest agrees;
+// positions equal in value but not in bits (zero and minus zero) stay apart.
+TEST_F(ModelTest, CornersOfDifferentFileVerticesAtOnePositionWeld)
+{
+    KM_Mesh mesh;
+    mesh.m_Vertices = {{1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {0, 0, 0}, {-0.0f, 0, 0}, {0, 0, 0}};
+    // Faces over the shared position only, then over the zeros: normals up or across.
+    mesh.m_Faces = {{0, 1, 2, 0}, {2, 1, 0, 0}, {3, 4, 5, 0}};
+    KM_Mesh::FaceNormals up, across;
+    up.corner[0] = up.corner[1] = up.corner[2] = {0, 1, 0};
+    across.corner[0] = {1, 0, 0};
+    across.corner[1] = {0, 1, 0};
+    across.corner[2] = {1, 0, 0};
+    mesh.m_Normals = {up, across, up};
+    ExpectWeldAsDefined(mesh);
+    // (1,2,3) up, (1,2,3) across; (0,0,0) up from vertices 3 and 5 alike, (-0,0,0) up.
+    EXPECT_EQ(mesh.m_Render.vertexCount, 4u);
+    EXPECT_EQ(mesh.m_Render.indices[6], mesh.m_Render.indices[7]);
+}
+
 // The generated sample models, as the game reads them: every mesh of every file welds to its definition.
 TEST_F(ModelTest, EverySampleModelWeldsToItsDefinition)
 {

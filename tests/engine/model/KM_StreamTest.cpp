@@ -262,6 +262,64 @@ TEST_F(StreamTest, WholeFileReadsMatchAStreamedPipe)
     EXPECT_EQ(file.Remaining(), 0u);
 }
 
+// The word helpers: values, position and end flag after each, through to a word the file holds only
+// part of.
+std::string WordTrace(KM_Stream& stream)
+{
+    std::string trace;
+    const auto note = [&](bool read, int64_t value)
+    {
+        trace += (read ? "+" : "-") + std::to_string(value) + "@" + std::to_string(stream.GetPosition()) +
+                 (stream.AtEnd() ? "E" : "") + " ";
+    };
+    uint32_t u = 0;
+    int32_t i = 0;
+    uint8_t b = 0;
+    float f = 0.0f;
+    bool read = stream.ReadU32(u);
+    note(read, u);
+    read = stream.ReadByte(b);
+    note(read, b);
+    read = stream.ReadI32(i);
+    note(read, i);
+    read = stream.ReadFloat(f);
+    note(read, static_cast<int64_t>(f * 1000));
+    read = stream.ReadU32(u);
+    note(read, 0);
+    read = stream.ReadByte(b);
+    note(read, b);
+    return trace;
+}
+
+TEST_F(StreamTest, WordReadsOfAWholeFileMatchAStreamedPipe)
+{
+    // 4 + 1 + 4 + 4 bytes, then 3 of a word.
+    const std::string bytes = std::string("\x01\x02\x03\x04", 4) + "\x7f" + std::string("\xfe\xff\xff\xff", 4) +
+                              std::string("\x00\x00\xc0\x3f", 4) + "xyz";
+    KM_Stream file;
+    ASSERT_TRUE(m_Files.Open(file, bytes));
+    const std::string fifo = m_Files.Path("words");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer(
+        [&]
+        {
+            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
+            {
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
+                std::fclose(out);
+            }
+        });
+    KM_Stream pipe;
+    const bool opened = pipe.Open(fifo.c_str(), KM_Stream::kBinary);
+    const std::string streamed = opened ? WordTrace(pipe) : "";
+    pipe.Close();
+    writer.join();
+    ASSERT_TRUE(opened);
+    const std::string whole = WordTrace(file);
+    EXPECT_EQ(whole, streamed);
+    EXPECT_EQ(whole, "+67305985@4 +127@5 +-2@9 +1500@13 -0@17E -127@18E ");
+}
+
 TEST_F(StreamTest, SeeksInAWholeFileActAsOnTheFile)
 {
     KM_Stream stream;

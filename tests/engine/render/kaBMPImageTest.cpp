@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <sstream>
+#include <sys/stat.h>
+#include <thread>
 
 using imagebytes::AsString;
 using imagebytes::Bmp;
@@ -222,6 +224,70 @@ TEST_F(BMPImageTest, StreamAndOpenFileReadersMatchLoad)
     std::istringstream failed(AsString(file));
     failed.setstate(std::ios_base::failbit);
     EXPECT_FALSE(byStream.LoadFromStream(failed));
+}
+
+// Load by the name of a pipe that holds the bytes: a file that cannot be read whole first, so it streams.
+bool LoadThroughFifo(kaBMPImage& image, const std::string& fifo, const Bytes& bytes, bool bottomUpRows)
+{
+    if (mkfifo(fifo.c_str(), 0600) != 0)
+        return false;
+    std::thread writer(
+        [&]
+        {
+            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
+            {
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
+                std::fclose(out);
+            }
+        });
+    const bool loaded = image.Load(fifo, bottomUpRows);
+    writer.join();
+    std::remove(fifo.c_str());
+    return loaded;
+}
+
+// A file loaded by name (read whole), its bytes handed over as that file's, and a pipe of that name give
+// the same image, or the same refusal, in either row order.
+TEST_F(BMPImageTest, EveryWayOfReadingAFileAgrees)
+{
+    Bytes truncated = imagebytes::BmpBytes(Width3());
+    truncated.resize(truncated.size() - 4);
+    Bmp grey;
+    grey.width = 2;
+    grey.height = 1;
+    grey.bitCount = 8;
+    grey.topFirstRows = {{7, 9}};
+    struct Case
+    {
+        Bytes file;
+        bool loads;
+    };
+    const Case cases[] = {
+        {imagebytes::BmpBytes(Width3(2)), true},
+        {imagebytes::BmpBytes(Width3(-2)), true},
+        {imagebytes::BmpBytes(grey), true},
+        {truncated, false},
+        {Bytes{'B', 'M', 0}, false},
+    };
+    int index = 0;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(index++);
+        const std::string path = m_Dir.Write("image.bmp", AsString(c.file));
+        for (const bool bottomUp : {false, true})
+        {
+            kaBMPImage byName, byPipe;
+            EXPECT_EQ(byName.Load(path, bottomUp), c.loads);
+            EXPECT_EQ(LoadThroughFifo(byPipe, m_Dir.File("pipe.bmp"), c.file, bottomUp), c.loads);
+            EXPECT_EQ(ImagePixels(byPipe), ImagePixels(byName));
+            EXPECT_EQ(c.loads, !ImagePixels(byName).empty());
+        }
+        kaBMPImage byName, byBytes;
+        byName.Load(path);
+        EXPECT_EQ(byBytes.LoadFileBytes(path, AsString(c.file)), c.loads);
+        EXPECT_EQ(ImagePixels(byBytes), ImagePixels(byName));
+        EXPECT_EQ(byBytes.GetName(), path);
+    }
 }
 
 TEST_F(BMPImageTest, RefusesDamagedAndLyingFiles)

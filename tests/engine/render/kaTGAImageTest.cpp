@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <sstream>
+#include <sys/stat.h>
+#include <thread>
 
 using imagebytes::AsString;
 using imagebytes::Bytes;
@@ -215,6 +217,82 @@ TEST_F(TGAImageTest, RefusesTruncatedPixelsAndAbsurdSizes)
     huge.height = 4096;
     huge.imageType = 10;
     EXPECT_FALSE(LoadFile(image, imagebytes::TgaHeaderBytes(huge)));
+    EXPECT_EQ(image.GetPixels(), nullptr);
+}
+
+// Load by the name of a pipe that holds the bytes: a file that cannot be read whole first, so it streams.
+bool LoadThroughFifo(kaTGAImage& image, const std::string& fifo, const Bytes& bytes)
+{
+    if (mkfifo(fifo.c_str(), 0600) != 0)
+        return false;
+    std::thread writer(
+        [&]
+        {
+            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
+            {
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
+                std::fclose(out);
+            }
+        });
+    const bool loaded = image.Load(fifo);
+    writer.join();
+    std::remove(fifo.c_str());
+    return loaded;
+}
+
+// A file loaded by name (read whole), its bytes handed over as that file's, the file opened and read as
+// it goes, and a pipe of that name all give the same image, or the same refusal.
+TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
+{
+    TgaHeader grey;
+    grey.imageType = kaTGAImage::kTypeGrey;
+    grey.width = 2;
+    grey.height = 2;
+    grey.bitsPerPixel = 8;
+    TgaHeader runLength = Header32(kaTGAImage::kTypeTrueColorRle, 0x20);
+    runLength.bitsPerPixel = 24;
+    Bytes runs = imagebytes::TgaHeaderBytes(runLength);
+    runs.insert(runs.end(), {0x83, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9});
+    Bytes truncated = imagebytes::RawTga(Header32(2, 0x20), Picture32());
+    truncated.pop_back();
+    TgaHeader withId = Header32(2, 8);
+    withId.idLength = 4;
+    struct Case
+    {
+        Bytes file;
+        bool loads;
+    };
+    const Case cases[] = {
+        {imagebytes::RawTga(Header32(2, 8), Picture32()), true},
+        {imagebytes::RawTga(withId, Picture32()), true},
+        {runs, true},
+        // Files take no grey images, whichever way they are read.
+        {imagebytes::RawTga(grey, {1, 2, 3, 4}), false},
+        {truncated, false},
+        {imagebytes::TgaHeaderBytes(Header32()), false},
+    };
+    int index = 0;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(index++);
+        const std::string path = m_Dir.Write("image.tga", AsString(c.file));
+        kaTGAImage byName, byBytes, byOpenFile, byPipe;
+        EXPECT_EQ(byName.Load(path), c.loads);
+        EXPECT_EQ(byBytes.LoadFileBytes(path, AsString(c.file)), c.loads);
+        FILE* open = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(open, nullptr);
+        EXPECT_EQ(byOpenFile.LoadFromFile(open), c.loads);
+        std::fclose(open);
+        EXPECT_EQ(LoadThroughFifo(byPipe, m_Dir.File("pipe.tga"), c.file), c.loads);
+        EXPECT_EQ(ImagePixels(byName), ImagePixels(byOpenFile));
+        EXPECT_EQ(ImagePixels(byBytes), ImagePixels(byOpenFile));
+        EXPECT_EQ(ImagePixels(byPipe), ImagePixels(byOpenFile));
+        EXPECT_EQ(byBytes.GetName(), path);
+        EXPECT_EQ(c.loads, !ImagePixels(byBytes).empty());
+    }
+    // Bytes named as another kind of file are not taken.
+    kaTGAImage image;
+    EXPECT_FALSE(image.LoadFileBytes(m_Dir.File("image.bmp"), AsString(cases[0].file)));
     EXPECT_EQ(image.GetPixels(), nullptr);
 }
 
