@@ -11,6 +11,8 @@
 #include "platform/gfx/GfxTypes.h"
 #include "platform/input/ScriptedDirectInput.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 namespace testsupport
@@ -26,7 +28,35 @@ constexpr int kMouseButton0 = 4;
 
 void HeadlessGame::CopyContent(const std::string& folder)
 {
-    std::filesystem::copy(TARVOLIN_CONTENT_DIR, folder, std::filesystem::copy_options::recursive);
+    CopyInstall(TARVOLIN_CONTENT_DIR, folder);
+}
+
+void HeadlessGame::CopyInstall(const std::string& from, const std::string& folder)
+{
+    // What a player's own run of the game leaves in the sample install (settings, controls, profiles, scores,
+    // screenshots) is not the generated content: a test starts from the generators' files alone.
+    static const char* const kPlayerFiles[] = {"tarvolin.cfg", "data/controls.xml", "data/highscores.xml",
+                                               "players", "screenshots"};
+    const std::filesystem::path source(from);
+    std::filesystem::create_directories(folder);
+    for (auto it = std::filesystem::recursive_directory_iterator(source);
+         it != std::filesystem::recursive_directory_iterator(); ++it)
+    {
+        std::string relative = std::filesystem::relative(it->path(), source).generic_string();
+        std::transform(relative.begin(), relative.end(), relative.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
+        if (std::find(std::begin(kPlayerFiles), std::end(kPlayerFiles), relative) != std::end(kPlayerFiles))
+        {
+            it.disable_recursion_pending();
+            continue;
+        }
+        const std::filesystem::path target =
+            std::filesystem::path(folder) / std::filesystem::relative(it->path(), source);
+        if (it->is_directory())
+            std::filesystem::create_directories(target);
+        else
+            std::filesystem::copy_file(it->path(), target, std::filesystem::copy_options::overwrite_existing);
+    }
 }
 
 HeadlessGame::HeadlessGame(const Options& options) : m_D3D(new platform::TestDirect3D)

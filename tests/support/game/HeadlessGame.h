@@ -58,7 +58,9 @@ public:
     };
 
     // Copies the generated content into the folder, for games that share one install.
+    // Copies the generated install, or another one, without what a player's run of the game left in it.
     static void CopyContent(const std::string& folder);
+    static void CopyInstall(const std::string& from, const std::string& folder);
 
     explicit HeadlessGame(const Options& options);
     HeadlessGame() : HeadlessGame(Options()) {}
