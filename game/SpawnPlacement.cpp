@@ -34,7 +34,8 @@ bool SpawnPlacement::PlaceAtSpawnPoint(kaWorld& world, kaEntityPhysical& vehicle
     if (!spawn)
         return false;
     const Vector3 at = spawn->GetSpawnPosition();
-    vehicle.SetPosition(at);
+    // Measured as it will stand: a vehicle measured while still tilted would come to rest off the ground.
+    vehicle.SetPositionRotation(at, spawn->GetSpawnRotation());
     const float lowest = LowestPoint(vehicle, at.y);
     vehicle.SetPositionRotation(Vector3(at.x, at.y + (at.y - lowest), at.z), spawn->GetSpawnRotation());
     return true;

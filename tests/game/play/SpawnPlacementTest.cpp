@@ -77,6 +77,19 @@ TEST_F(SpawnPlacementTest, TheLowestPointWheelsIncludedRestsAtTheSpawnHeight)
     EXPECT_NEAR(wheeled->GetPosition().y - bare->GetPosition().y, 0.4f, 1e-4f);
 }
 
+TEST_F(SpawnPlacementTest, AVehicleLyingOnItsSideIsMeasuredUprightBeforeItIsPlaced)
+{
+    AddSpawnPoint();
+    kaEntityPhysical* upright = Body(true);
+    ASSERT_TRUE(SpawnPlacement::PlaceAtSpawnPoint(m_Scene.world, *upright));
+    kaEntityPhysical* tipped = Body(true);
+    // On its side: its box reaches 1 below its centre instead of 0.5.
+    tipped->SetPositionRotation(tipped->GetPosition(), Quaternion(0.0f, 0.0f, 0.70710678f, 0.70710678f));
+    ASSERT_TRUE(SpawnPlacement::PlaceAtSpawnPoint(m_Scene.world, *tipped));
+    EXPECT_NEAR(SpawnPlacement::LowestPoint(*tipped, 0.0f), kSpawnY, 1e-4f);
+    EXPECT_NEAR(tipped->GetPosition().y, upright->GetPosition().y, 1e-4f);
+}
+
 TEST_F(SpawnPlacementTest, WithoutASpawnPointNothingMovesAndWithoutABoxNothingIsLifted)
 {
     kaEntityPhysical* body = Body(true);
