@@ -1,6 +1,10 @@
 #include "game/MotorCycle.h"
 
 #include "engine/core/DirectInputManager.h"
+#include "engine/model/KM_Animation.h"
+#include "engine/model/kaAnimation.h"
+#include "engine/model/kaAnimationChannel.h"
+#include "engine/model/kaAnimationFade.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaContactRecord.h"
@@ -495,6 +499,59 @@ TEST_F(MotorCycleTest, RidingSetsTheSteeringJointsParametersInTheirOrder)
 }
 
 // The keys and a stick through the input manager, as the game binds them by default.
+TEST_F(MotorCycleTest, TheTurnAnimationsWeighTheSteerAgainstTheCentre)
+{
+    kaModel* rider = m_Bike->GetRider()->GetModel();
+    ASSERT_NE(rider, nullptr);
+    // One key of one bone is all a turn animation needs here; they outlive the rider's model.
+    static std::vector<std::unique_ptr<kaAnimation>> s_Turns;
+    for (const char* name : {"TurnLeft", "TurnRight", "TurnCenter"})
+    {
+        KM_Animation file;
+        file.m_AnimationName = name;
+        file.m_BoneAnims[0].boneName = "Hips";
+        file.m_BoneAnims[0].keys.resize(1);
+        s_Turns.push_back(std::make_unique<kaAnimation>());
+        ASSERT_TRUE(s_Turns.back()->Build(file, name));
+        rider->AddAnimation(s_Turns.back().get());
+    }
+    auto weight = [rider](const char* name)
+    {
+        for (const auto& channel : rider->GetChannels())
+            if (channel->m_Number == MotorCycle::kTurnChannel)
+                if (const kaAnimationFade* fade = channel->FindFade(name))
+                    return fade->m_FadeFinal;
+        return 0.0f;
+    };
+    const float limit = m_Bike->GetSteerLimit();
+    ASSERT_GT(limit, 0.4f);
+    struct Case
+    {
+        float steer;
+        float left;
+        float right;
+        float centre;
+    } cases[] = {
+        // Below the dead band the centre plays alone.
+        {0.05f, 0.0f, 0.0f, 1.0f},
+        {-0.5f * limit, 0.5f, 0.0f, 0.5f},
+        {0.25f * limit, 0.0f, 0.25f, 0.75f},
+        // Past the limit the steer is held at it: the turn plays whole.
+        {2.0f * limit, 0.0f, 1.0f, 0.0f},
+        {-limit, 1.0f, 0.0f, 0.0f},
+        {-0.05f, 0.0f, 0.0f, 1.0f},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.steer);
+        m_Bike->SetSteer(c.steer);
+        m_Bike->Update(0.01f);
+        EXPECT_NEAR(weight("TurnLeft"), c.left, 1e-5f);
+        EXPECT_NEAR(weight("TurnRight"), c.right, 1e-5f);
+        EXPECT_NEAR(weight("TurnCenter"), c.centre, 1e-5f);
+    }
+}
+
 class MotorCycleControlTest : public MotorCycleTest
 {
 public:
