@@ -208,6 +208,9 @@ public:
         glBindTexture(GL_TEXTURE_CUBE_MAP, m_Environment);
         glActiveTexture(GL_TEXTURE1);
         glBindTexture(GL_TEXTURE_3D, m_Noise);
+        // The effect samples the noise linearly, within and between its levels.
+        glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_DEPTH_TEST);

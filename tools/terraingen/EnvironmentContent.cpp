@@ -146,6 +146,9 @@ std::string EnvironmentContent::WaterEffect()
     // depth runs 0..w, OpenGL's -w..w.
     const std::string states = "renderstate 27 1\nrenderstate 19 5\nrenderstate 20 6\nrenderstate 137 0\n"
                                "renderstate 14 0\nrenderstate 22 1\n";
+    // The noise volume takes the second unit (samplers in the order of their names); filtered min (6), mag (5)
+    // and mip (7) linear, the ripples are smooth instead of showing its texels as blocks.
+    const std::string noiseSampling = "samplerstate 1 6 2\nsamplerstate 1 5 2\nsamplerstate 1 7 2\n";
     const std::string vertex = "vertexshader\n"
                                "#version 120\n"
                                "uniform mat4 WorldViewProjection;\n"
@@ -187,9 +190,9 @@ std::string EnvironmentContent::WaterEffect()
     };
     return "// Water: a reflection of the environment over a deep colour, rippled by the noise volume.\n"
            "technique TWater_20\npass Surface\n" +
-           states + vertex + fragment(true, 0.45f) + "technique TWater_14\npass Surface\n" + states + vertex +
-           fragment(true, 0.35f) + "technique TWater_11\npass Surface\n" + states + vertex +
-           fragment(false, 0.3f);
+           states + noiseSampling + vertex + fragment(true, 0.45f) + "technique TWater_14\npass Surface\n" +
+           states + noiseSampling + vertex + fragment(true, 0.35f) + "technique TWater_11\npass Surface\n" +
+           states + vertex + fragment(false, 0.3f);
 }
 
 bool EnvironmentContent::Write(const std::string& folder, std::string& error)

@@ -1,5 +1,10 @@
 #include "engine/core/kaClock.h"
 #include "engine/core/kaFileSystem.h"
+#include "engine/model/kaMesh.h"
+#include "engine/model/kaMeshSubset.h"
+#include "engine/render/kaRenderState.h"
+#include "engine/render/kaTexture.h"
+#include "engine/render/kaTextureStage.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
@@ -8,6 +13,8 @@
 #include "engine/terrain/kaSkyBox.h"
 #include "engine/terrain/kaSun.h"
 
+#include "platform/gfx/GLTextureObject.h"
+#include "platform/gfx/GfxBaseTexture.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
@@ -16,6 +23,7 @@
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/HeadlessGraphics.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -274,6 +282,44 @@ TEST_F(EnvironmentGLTest, WaterEffectCompilesAndShowsWithThePlainTextureAsFallba
         EXPECT_GT(below & 0xFF, below >> 16);
         EXPECT_EQ(frame.At(kWidth / 2, 3), kBackground);
     }
+}
+
+// The ripples come from the noise volume; sampled nearest its 16 texels a side show as blocks on the water.
+TEST_F(EnvironmentGLTest, TheWaterEffectSamplesTheNoiseVolumeLinearly)
+{
+    auto* water = new kaEntityWaterPlane;
+    water->SetEffectFile(kaEntityWaterPlane::kEffectFile);
+    m_World->SetWaterPlane(water);
+    water->Build(1024.0f, 1024.0f);
+    water->SetLevel(10.0f, false);
+    ASSERT_EQ(water->GetLevelInUse(), 1);
+    water->Update(0.1f);
+    Look(Vector3(512.0f, 150.0f, 100.0f), Vector3(512.0f, 10.0f, 700.0f));
+    Draw();
+
+    const kaMeshSubset* subset = water->GetMesh() ? water->GetMesh()->GetSubset(0) : nullptr;
+    ASSERT_NE(subset, nullptr);
+    GLuint noise = 0;
+    for (const kaTextureStage* stage : subset->GetRenderState()->GetStages())
+    {
+        GfxBaseTexture* base = stage->texture ? stage->texture->GetBaseTexture() : nullptr;
+        auto* source = dynamic_cast<GLTextureSource*>(base);
+        if (source && source->GLObject().Target() == GL_TEXTURE_3D)
+            noise = source->GLObject().Name();
+    }
+    ASSERT_NE(noise, 0u);
+    // What the texture object was last drawn with is what the device made of the effect's sampler states.
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_3D, &bound);
+    glBindTexture(GL_TEXTURE_3D, noise);
+    GLint minFilter = 0;
+    GLint magFilter = 0;
+    glGetTexParameteriv(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glBindTexture(GL_TEXTURE_3D, GLuint(bound));
+    // The volume has its smaller levels, blended between as well.
+    EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(magFilter, GL_LINEAR);
 }
 
 } // namespace
