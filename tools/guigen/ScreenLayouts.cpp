@@ -586,6 +586,29 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
                       {"All-time best", "bar16m", 20, 132},
                       {"Held by", "bar16m", 20, 162}};
     table.push_back(preview);
+
+    // The race HUD: over the 3D view, so no backdrop; the top bar carries the run's numbers.
+    ScreenLayout hud{"ui/hud/hudview.kab", &guiWindow::StaticClassInfo, "Hud Window", 0, 0, 0, 0, {}, {}};
+    hud.widgets = {
+        {"top_trans_image", &guiImage::StaticClassInfo, "", 0, 0, 640, 40},
+        {"time icon image", &guiImage::StaticClassInfo, "", 10, 8, 24, 24},
+        Value("TimeValue TextBox", 38, 10, 70, "bar18b"),
+        {"scoreicon", &guiImage::StaticClassInfo, "", 120, 8, 24, 24},
+        Value("PointsValue TextBox", 148, 10, 90, "bar18b"),
+        {"target icon image", &guiImage::StaticClassInfo, "", 250, 8, 24, 24},
+        Value("TargetValue TextBox", 278, 10, 90, "bar18b"),
+        {"damage icon image", &guiImage::StaticClassInfo, "", 400, 8, 24, 24},
+        {"Damage Image", &guiImage::StaticClassInfo, "", 428, 12, 200, 16},
+        {"Count Image", &guiImage::StaticClassInfo, "", 256, 176, 128, 128},
+        {"PressAnyKey Image", &guiImage::StaticClassInfo, "", 192, 400, 256, 32},
+        {"Jump Image", &guiImage::StaticClassInfo, "", 10, 48, 32, 32},
+        {"Turbo Image", &guiImage::StaticClassInfo, "", 46, 48, 32, 32},
+        {"MegaTurbo Image", &guiImage::StaticClassInfo, "", 82, 48, 32, 32},
+        {"Repair Image", &guiImage::StaticClassInfo, "", 118, 48, 32, 32},
+        Value("SongName", 10, 450, 400, "bar16m"),
+    };
+    hud.backdrop = false;
+    table.push_back(hud);
 }
 
 std::vector<ScreenLayout> MakeContract()
