@@ -609,6 +609,32 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     };
     hud.backdrop = false;
     table.push_back(hud);
+
+    ScreenLayout summary{"ui/common/coursesummary.kab", &guiWindow::StaticClassInfo, "Course Run Summary", 0, 0, 0,
+                         0, {}, {}};
+    summary.widgets = {
+        Value("Career Level Textbox", 40, 20, 400, "bar24b"),
+        Value("Course Name Textbox", 40, 56, 400, "bar16m"),
+        Value("ts text", 200, 90, 120, "bar18b"),
+        Value("s_text", 200, 120, 120, "bar18b"),
+        {"Reputation Points Label", &guiImage::StaticClassInfo, "", 360, 90, 160, 24},
+        {"rpe", &guiImage::StaticClassInfo, "", 530, 80, 48, 48},
+        Button("continue_b", "Continue", 490, 430, 110),
+    };
+    // Two rows of four award slots, each a picture over its caption.
+    static const char* const images[] = {"image_1", "image_2", "image_3", "image_4",
+                                         "image_5", "image_6", "image_7", "image_8"};
+    static const char* const fronts[] = {"front_1", "front_2", "front_3", "front_4",
+                                         "front_5", "front_6", "front_7", "front_8"};
+    for (int slot = 0; slot < 8; ++slot)
+    {
+        const float x = 40.0f + 145.0f * float(slot % 4);
+        const float y = 170.0f + 125.0f * float(slot / 4);
+        summary.widgets.push_back({images[slot], &guiImage::StaticClassInfo, "", x, y, 128, 80});
+        summary.widgets.push_back({fronts[slot], &guiImage::StaticClassInfo, "", x, y + 84, 128, 24});
+    }
+    summary.labels = {{"Target", "bar16m", 40, 92}, {"Points", "bar16m", 40, 122}};
+    table.push_back(summary);
 }
 
 std::vector<ScreenLayout> MakeContract()
