@@ -590,21 +590,21 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     // The race HUD: over the 3D view, so no backdrop; the top bar carries the run's numbers.
     ScreenLayout hud{"ui/hud/hudview.kab", &guiWindow::StaticClassInfo, "Hud Window", 0, 0, 0, 0, {}, {}};
     hud.widgets = {
-        {"top_trans_image", &guiImage::StaticClassInfo, "", 0, 0, 640, 40},
-        {"time icon image", &guiImage::StaticClassInfo, "", 10, 8, 24, 24},
+        {"top_trans_image", &guiImage::StaticClassInfo, "ui/hud/art/top_bar.tga", 0, 0, 640, 40},
+        {"time icon image", &guiImage::StaticClassInfo, "ui/hud/art/time_icon.tga", 10, 8, 24, 24},
         Value("TimeValue TextBox", 38, 10, 70, "bar18b"),
-        {"scoreicon", &guiImage::StaticClassInfo, "", 120, 8, 24, 24},
+        {"scoreicon", &guiImage::StaticClassInfo, "ui/hud/art/score_icon.tga", 120, 8, 24, 24},
         Value("PointsValue TextBox", 148, 10, 90, "bar18b"),
-        {"target icon image", &guiImage::StaticClassInfo, "", 250, 8, 24, 24},
+        {"target icon image", &guiImage::StaticClassInfo, "ui/hud/art/target_icon.tga", 250, 8, 24, 24},
         Value("TargetValue TextBox", 278, 10, 90, "bar18b"),
-        {"damage icon image", &guiImage::StaticClassInfo, "", 400, 8, 24, 24},
-        {"Damage Image", &guiImage::StaticClassInfo, "", 428, 12, 200, 16},
+        {"damage icon image", &guiImage::StaticClassInfo, "ui/hud/art/damage_icon.tga", 400, 8, 24, 24},
+        {"Damage Image", &guiImage::StaticClassInfo, "UI/HUD/art/damage_bar_0.tga", 428, 12, 200, 16},
         {"Count Image", &guiImage::StaticClassInfo, "", 256, 176, 128, 128},
-        {"PressAnyKey Image", &guiImage::StaticClassInfo, "", 192, 400, 256, 32},
-        {"Jump Image", &guiImage::StaticClassInfo, "", 10, 48, 32, 32},
-        {"Turbo Image", &guiImage::StaticClassInfo, "", 46, 48, 32, 32},
-        {"MegaTurbo Image", &guiImage::StaticClassInfo, "", 82, 48, 32, 32},
-        {"Repair Image", &guiImage::StaticClassInfo, "", 118, 48, 32, 32},
+        {"PressAnyKey Image", &guiImage::StaticClassInfo, "ui/hud/press_any_key.tga", 192, 400, 256, 32},
+        {"Jump Image", &guiImage::StaticClassInfo, "ui/hud/art/jump_icon.tga", 10, 48, 32, 32},
+        {"Turbo Image", &guiImage::StaticClassInfo, "ui/hud/art/turbo_icon.tga", 46, 48, 32, 32},
+        {"MegaTurbo Image", &guiImage::StaticClassInfo, "ui/hud/art/megaturbo_icon.tga", 82, 48, 32, 32},
+        {"Repair Image", &guiImage::StaticClassInfo, "ui/hud/art/repair_icon.tga", 118, 48, 32, 32},
         Value("SongName", 10, 450, 400, "bar16m"),
     };
     hud.backdrop = false;
