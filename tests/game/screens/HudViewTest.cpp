@@ -155,3 +155,35 @@ TEST_F(HudViewTest, AnyKeyStartsAWaitingRunAndEscapeOutsideARunOpensNothing)
     Key(platform::VK_ESCAPE, true);
     EXPECT_FALSE(menu->IsVisible());
 }
+
+TEST_F(HudViewTest, QuittingARunThroughTheMenuDestroysTheWorldUnlessTheRunEndedMeanwhile)
+{
+    for (const bool endedUnderTheMenu : {true, false})
+    {
+        SCOPED_TRACE(endedUnderTheMenu);
+        tvWorld* world = m_World.release();
+        m_Game.App().SetCurrentWorld(world);
+        m_Hud->SetWorld(world);
+        world->SetRunPhase(tvWorld::kPhaseRunning);
+        if (endedUnderTheMenu)
+            m_Game.Queue([world] { world->SetRunPhase(tvWorld::kPhaseSummary); });
+        m_Game.Click(HudWindow::kInGameMenu, "ok_quit");
+        Key(platform::VK_ESCAPE, true);
+        EXPECT_EQ(m_Game.PendingSteps(), 0u);
+        if (endedUnderTheMenu)
+        {
+            // The summary owns the run now; the quit is ignored.
+            EXPECT_EQ(m_Game.App().GetCurrentWorld(), world);
+            EXPECT_EQ(m_Hud->GetWorld(), world);
+            m_Game.App().SetCurrentWorld(nullptr);
+            m_World.reset(world);
+            m_World->SetGameMode(1);
+        }
+        else
+        {
+            EXPECT_EQ(m_Game.App().GetCurrentWorld(), nullptr);
+            EXPECT_EQ(m_Hud->GetWorld(), nullptr);
+            EXPECT_TRUE(m_Game.Gui().FindWindow(HudWindow::kCareerWindow)->IsVisible());
+        }
+    }
+}
