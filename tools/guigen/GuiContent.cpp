@@ -2,6 +2,7 @@
 
 #include "tools/guigen/ClickSound.h"
 #include "tools/guigen/LockPictures.h"
+#include "tools/guigen/RacePictures.h"
 #include "tools/guigen/ScreenLayouts.h"
 #include "tools/guigen/ScrollImages.h"
 #include "tools/guigen/TreeIcons.h"
@@ -446,7 +447,7 @@ bool WriteContent(const std::string& folder, std::string& error)
         return false;
     }
     if (!WriteScrollPictures(folder, error) || !WriteTreeIcons(folder, error) ||
-        !WriteLockPictures(folder, error))
+        !WriteLockPictures(folder, error) || !WriteRacePictures(folder, error))
         return false;
     const std::vector<uint8_t> texels = CursorTexels();
     kaTGAImage cursor;

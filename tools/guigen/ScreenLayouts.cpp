@@ -586,6 +586,55 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
                       {"All-time best", "bar16m", 20, 132},
                       {"Held by", "bar16m", 20, 162}};
     table.push_back(preview);
+
+    // The race HUD: over the 3D view, so no backdrop; the top bar carries the run's numbers.
+    ScreenLayout hud{"ui/hud/hudview.kab", &guiWindow::StaticClassInfo, "Hud Window", 0, 0, 0, 0, {}, {}};
+    hud.widgets = {
+        {"top_trans_image", &guiImage::StaticClassInfo, "ui/hud/art/top_bar.tga", 0, 0, 640, 40},
+        {"time icon image", &guiImage::StaticClassInfo, "ui/hud/art/time_icon.tga", 10, 8, 24, 24},
+        Value("TimeValue TextBox", 38, 10, 70, "bar18b"),
+        {"scoreicon", &guiImage::StaticClassInfo, "ui/hud/art/score_icon.tga", 120, 8, 24, 24},
+        Value("PointsValue TextBox", 148, 10, 90, "bar18b"),
+        {"target icon image", &guiImage::StaticClassInfo, "ui/hud/art/target_icon.tga", 250, 8, 24, 24},
+        Value("TargetValue TextBox", 278, 10, 90, "bar18b"),
+        {"damage icon image", &guiImage::StaticClassInfo, "ui/hud/art/damage_icon.tga", 400, 8, 24, 24},
+        {"Damage Image", &guiImage::StaticClassInfo, "UI/HUD/art/damage_bar_0.tga", 428, 12, 200, 16},
+        {"Count Image", &guiImage::StaticClassInfo, "", 256, 176, 128, 128},
+        {"PressAnyKey Image", &guiImage::StaticClassInfo, "ui/hud/press_any_key.tga", 192, 400, 256, 32},
+        {"Jump Image", &guiImage::StaticClassInfo, "ui/hud/art/jump_icon.tga", 10, 48, 32, 32},
+        {"Turbo Image", &guiImage::StaticClassInfo, "ui/hud/art/turbo_icon.tga", 46, 48, 32, 32},
+        {"MegaTurbo Image", &guiImage::StaticClassInfo, "ui/hud/art/megaturbo_icon.tga", 82, 48, 32, 32},
+        {"Repair Image", &guiImage::StaticClassInfo, "ui/hud/art/repair_icon.tga", 118, 48, 32, 32},
+        Value("SongName", 10, 450, 400, "bar16m"),
+    };
+    hud.backdrop = false;
+    table.push_back(hud);
+
+    ScreenLayout summary{"ui/common/coursesummary.kab", &guiWindow::StaticClassInfo, "Course Run Summary", 0, 0, 0,
+                         0, {}, {}};
+    summary.widgets = {
+        Value("Career Level Textbox", 40, 20, 400, "bar24b"),
+        Value("Course Name Textbox", 40, 56, 400, "bar16m"),
+        Value("ts text", 200, 90, 120, "bar18b"),
+        Value("s_text", 200, 120, 120, "bar18b"),
+        {"Reputation Points Label", &guiImage::StaticClassInfo, "", 360, 90, 160, 24},
+        {"rpe", &guiImage::StaticClassInfo, "", 530, 80, 48, 48},
+        Button("continue_b", "Continue", 490, 430, 110),
+    };
+    // Two rows of four award slots, each a picture over its caption.
+    static const char* const images[] = {"image_1", "image_2", "image_3", "image_4",
+                                         "image_5", "image_6", "image_7", "image_8"};
+    static const char* const fronts[] = {"front_1", "front_2", "front_3", "front_4",
+                                         "front_5", "front_6", "front_7", "front_8"};
+    for (int slot = 0; slot < 8; ++slot)
+    {
+        const float x = 40.0f + 145.0f * float(slot % 4);
+        const float y = 170.0f + 125.0f * float(slot / 4);
+        summary.widgets.push_back({images[slot], &guiImage::StaticClassInfo, "", x, y, 128, 80});
+        summary.widgets.push_back({fronts[slot], &guiImage::StaticClassInfo, "", x, y + 84, 128, 24});
+    }
+    summary.labels = {{"Target", "bar16m", 40, 92}, {"Points", "bar16m", 40, 122}};
+    table.push_back(summary);
 }
 
 std::vector<ScreenLayout> MakeContract()

@@ -15,10 +15,12 @@
 #include "game/screens/CareerWindow.h"
 #include "game/screens/CourseOptions.h"
 #include "game/screens/CoursePreview.h"
+#include "game/screens/CourseSummary.h"
 #include "game/screens/CourseSelectWindow.h"
 #include "game/screens/CreditsWindow.h"
 #include "game/screens/DebugWindow.h"
 #include "game/screens/DeletePlayerWindow.h"
+#include "game/screens/HudWindow.h"
 #include "game/screens/InGameMenu.h"
 #include "game/screens/MainWindow.h"
 #include "game/screens/MapSaveMenu.h"
@@ -85,6 +87,10 @@ guiWindow* BuildClass(const std::string& file, Tarvolin* app)
         return new StuntShopWindow(file, app);
     if (file == "UI/coursepreview/coursepreview.kab")
         return new CoursePreview(file, app);
+    if (file == "ui/hud/hudview.kab")
+        return new HudWindow(file);
+    if (file == "ui/common/coursesummary.kab")
+        return new CourseSummary(file);
     return new guiWindow(file);
 }
 

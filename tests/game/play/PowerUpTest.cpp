@@ -97,7 +97,7 @@ TEST_F(PowerUpTest, EachKindGivesItsEffect)
          [](PowerUpTest& t)
          {
              return t.m_Player.GetRunPoints() == 25 && t.m_Hud.GetPointsText() == "25" &&
-                    t.m_Hud.IsPowerUpIconVisible(1);
+                    !t.m_Hud.IsPowerUpIconVisible(1); // points have no icon of their own
          }},
         {2, [](PowerUpTest& t)
          { return t.m_Vehicle->GetBoostTime() > 0.0f && t.m_Vehicle->GetBoostForce() == 90.0f; }},

@@ -1,0 +1,76 @@
+#include "engine/gui/guiManager.h"
+#include "game/Tarvolin.h"
+#include "game/screens/CourseSummary.h"
+#include "game/screens/HudWindow.h"
+#include "game/tvPlayer.h"
+#include "game/tvWorld.h"
+#include "tests/support/FrameReading.h"
+#include "tests/support/game/HeadlessGame.h"
+
+#include <gtest/gtest.h>
+
+using testsupport::FramePixel;
+using testsupport::HeadlessGame;
+using testsupport::Rgb;
+
+// The HUD over the proving ground in the countdown, then the summary of the run with its awards.
+TEST(RaceScreensGLTest, TheCountdownPictureShowsInItsRectangleAndTheSummaryShowsItsAwards)
+{
+    HeadlessGame::Options options;
+    options.realGraphics = true;
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    game.SetClockStep(0.0);
+    Tarvolin& app = game.App();
+    app.SetCurrentPlayer(app.CreatePlayer("Ann"));
+    app.SetGameMode(1);
+    app.SetLevelPathCopy("Worlds\\proving_ground.xml");
+    app.SetLevelPath("Worlds\\proving_ground.xml");
+    app.SetVehicleName("Charger");
+    app.StartCourse();
+    auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    ASSERT_NE(world, nullptr);
+    auto* hud = dynamic_cast<HudWindow*>(game.Gui().FindWindow(tvWorld::kHudWindow));
+    ASSERT_NE(hud, nullptr);
+    game.Gui().HideWindow(game.Gui().FindWindow(Tarvolin::kMainWindow), 1);
+    game.Gui().SwitchWindow(hud, game.Gui().FindWindow("Course Preview"), 1, false);
+    ASSERT_TRUE(game.Frame());
+    hud->SetCountImage(3);
+    ASSERT_TRUE(game.Frame());
+    platform::FrameCapture countdown = game.Capture();
+    ASSERT_EQ(countdown.Width, 800u);
+    guiGlyph* count = hud->FindChild(HudWindow::kCountImage);
+    ASSERT_NE(count, nullptr);
+    // The middle pip of the "3" picture, at the middle of the Count Image's rectangle (256,176 to 384,304).
+    const Rgb pip = FramePixel(countdown, 320, 240);
+    const Rgb outside = FramePixel(countdown, 320, 330);
+    EXPECT_GE(pip.r, 200);
+    EXPECT_GE(pip.g, 160);
+    EXPECT_LE(pip.b, 100);
+    EXPECT_FALSE(testsupport::Near(pip, outside));
+    EXPECT_TRUE(game.Screenshot("hud_countdown"));
+    hud->HideCount();
+    hud->SetTimeText("0:42");
+    hud->SetPointsText("120");
+    hud->SetDamage(48.0f);
+    hud->ShowPowerUpIcon(2);
+    ASSERT_TRUE(game.Frame());
+    EXPECT_TRUE(game.Screenshot("hud_running"));
+
+    auto* summary = dynamic_cast<CourseSummary*>(game.Gui().FindWindow(tvWorld::kSummaryWindow));
+    ASSERT_NE(summary, nullptr);
+    app.GetCurrentPlayer()->SetRunPoints(120);
+    summary->SetPassed(true);
+    hud->ShowCourseSummary();
+    for (int second = 0; second < 6; ++second)
+    {
+        for (int frame = 0; frame < 25; ++frame)
+            summary->Update();
+        game.Clock().AdvanceSeconds(1.0);
+        ASSERT_TRUE(game.Frame());
+    }
+    EXPECT_EQ(summary->GetPointCounter(), 120);
+    EXPECT_EQ(summary->GetSlotPicture(0), "ui/coursesummary/str.tga");
+    EXPECT_EQ(summary->GetSlotPicture(1), "ui/coursesummary/npb.tga");
+    EXPECT_TRUE(game.Screenshot("summary_awards"));
+}

@@ -1,0 +1,189 @@
+#include "engine/gui/guiImage.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "game/Tarvolin.h"
+#include "game/screens/HudWindow.h"
+#include "game/tvWorld.h"
+#include "platform/window/WindowConstants.h"
+#include "tests/support/game/HeadlessGame.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using testsupport::HeadlessGame;
+
+namespace
+{
+
+// The game's HUD, built from its layout, over a course world of its own.
+class HudViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Game.Start());
+        m_Hud = dynamic_cast<HudWindow*>(m_Game.Gui().FindWindow(tvWorld::kHudWindow));
+        ASSERT_NE(m_Hud, nullptr);
+        m_World = std::make_unique<tvWorld>();
+        m_World->SetGameMode(1);
+        m_Hud->SetWorld(m_World.get());
+    }
+    void TearDown() override
+    {
+        if (m_Hud != nullptr)
+            m_Hud->SetWorld(nullptr);
+    }
+
+    guiImage* Image(const char* name) const
+    {
+        guiGlyph* child = m_Hud->FindChild(name);
+        return child != nullptr ? child->DynamicCast<guiImage>() : nullptr;
+    }
+
+    bool Key(uint8_t key, bool virtualKey)
+    {
+        guiMsgKey message;
+        message.key = key;
+        message.virtualKey = virtualKey ? 1 : 0;
+        return m_Hud->OnKey(message);
+    }
+
+    HeadlessGame m_Game;
+    HudWindow* m_Hud = nullptr;
+    std::unique_ptr<tvWorld> m_World;
+};
+
+} // namespace
+
+TEST_F(HudViewTest, TheCountImageShowsTheCountdownPicturesAndHidesForOtherValues)
+{
+    guiImage* count = Image(HudWindow::kCountImage);
+    ASSERT_NE(count, nullptr);
+    for (int32_t value : {3, 2, 1, -1, -2})
+    {
+        m_Hud->SetCountImage(value);
+        EXPECT_TRUE(count->IsVisible()) << value;
+        EXPECT_EQ(count->GetFilename(), HudWindow::CountPicture(value)) << value;
+    }
+    m_Hud->SetCountImage(7);
+    EXPECT_FALSE(count->IsVisible());
+    EXPECT_FALSE(m_Hud->IsCountVisible());
+    // The picture stays as it was.
+    EXPECT_EQ(count->GetFilename(), "ui/hud/press_any_key.tga");
+}
+
+TEST_F(HudViewTest, TheDamageBarFollowsTheDamageExceptInFreeDrivingOrWithoutAWorld)
+{
+    guiImage* bar = Image(HudWindow::kDamageImage);
+    ASSERT_NE(bar, nullptr);
+    m_Hud->SetDamage(6.0f);
+    EXPECT_EQ(bar->GetFilename(), "UI/HUD/art/damage_bar_1.tga");
+    m_Hud->SetDamage(250.0f);
+    EXPECT_EQ(bar->GetFilename(), "UI/HUD/art/damage_bar_16.tga");
+
+    m_World->SetGameMode(0);
+    m_Hud->SetDamage(30.0f);
+    EXPECT_EQ(bar->GetFilename(), "UI/HUD/art/damage_bar_16.tga");
+
+    m_World->SetGameMode(2);
+    m_Hud->SetWorld(nullptr);
+    m_Hud->SetDamage(30.0f);
+    EXPECT_EQ(bar->GetFilename(), "UI/HUD/art/damage_bar_16.tga");
+}
+
+TEST_F(HudViewTest, HidingTheElementsHidesTheTopBarButNotTheCountOrIcons)
+{
+    const char* const elements[] = {"TimeValue TextBox", "PointsValue TextBox", "TargetValue TextBox",
+                                    "time icon image",   "scoreicon",           "target icon image",
+                                    "damage icon image", "top_trans_image",     "Damage Image"};
+    m_Hud->SetCountImage(3);
+    m_Hud->HideElements(true);
+    for (const char* name : elements)
+    {
+        ASSERT_NE(m_Hud->FindChild(name), nullptr) << name;
+        EXPECT_FALSE(m_Hud->FindChild(name)->IsVisible()) << name;
+    }
+    EXPECT_TRUE(Image(HudWindow::kCountImage)->IsVisible());
+    m_Hud->HideElements(false);
+    for (const char* name : elements)
+        EXPECT_TRUE(m_Hud->FindChild(name)->IsVisible()) << name;
+}
+
+TEST_F(HudViewTest, IconsAndTheSongNameStartHiddenAndTheTextsReachTheirBoxes)
+{
+    for (const char* name : {"Jump Image", "Turbo Image", "MegaTurbo Image", "Repair Image", "PressAnyKey Image",
+                             HudWindow::kSongBox})
+    {
+        ASSERT_NE(m_Hud->FindChild(name), nullptr) << name;
+        EXPECT_FALSE(m_Hud->FindChild(name)->IsVisible()) << name;
+    }
+    m_Hud->ShowPowerUpIcon(3);
+    EXPECT_TRUE(m_Hud->FindChild("MegaTurbo Image")->IsVisible());
+    EXPECT_FALSE(m_Hud->FindChild("Turbo Image")->IsVisible());
+    m_Hud->SetTimeText("2:05");
+    m_Hud->SetPointsText("40");
+    m_Hud->SetTargetText("300");
+    EXPECT_EQ(m_Hud->FindChild(HudWindow::kTimeBox)->DynamicCast<guiTextBox>()->GetText(), "2:05");
+    EXPECT_EQ(m_Hud->FindChild(HudWindow::kPointsBox)->DynamicCast<guiTextBox>()->GetText(), "40");
+    EXPECT_EQ(m_Hud->FindChild(HudWindow::kTargetBox)->DynamicCast<guiTextBox>()->GetText(), "300");
+}
+
+TEST_F(HudViewTest, ShowingTheHudHidesALeftoverCountAndResetsTheBar)
+{
+    m_Hud->SetCountImage(-1);
+    m_Hud->SetDamage(90.0f);
+    m_Hud->OnShow();
+    EXPECT_FALSE(Image(HudWindow::kCountImage)->IsVisible());
+    EXPECT_EQ(Image(HudWindow::kDamageImage)->GetFilename(), "UI/HUD/art/damage_bar_0.tga");
+}
+
+TEST_F(HudViewTest, AnyKeyStartsAWaitingRunAndEscapeOutsideARunOpensNothing)
+{
+    m_World->SetRunPhase(tvWorld::kPhaseWaiting);
+    Key(platform::VK_ESCAPE, true);
+    EXPECT_EQ(m_World->GetRunPhase(), tvWorld::kPhaseWaiting);
+    guiWindow* menu = m_Game.Gui().FindWindow(HudWindow::kInGameMenu);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_FALSE(menu->IsVisible());
+    Key('x', false);
+    EXPECT_EQ(m_World->GetRunPhase(), tvWorld::kPhaseRunning);
+
+    // Without a world no key reaches a run.
+    m_Hud->SetWorld(nullptr);
+    Key(platform::VK_UP, true);
+    Key(platform::VK_ESCAPE, true);
+    EXPECT_FALSE(menu->IsVisible());
+}
+
+TEST_F(HudViewTest, QuittingARunThroughTheMenuDestroysTheWorldUnlessTheRunEndedMeanwhile)
+{
+    for (const bool endedUnderTheMenu : {true, false})
+    {
+        SCOPED_TRACE(endedUnderTheMenu);
+        tvWorld* world = m_World.release();
+        m_Game.App().SetCurrentWorld(world);
+        m_Hud->SetWorld(world);
+        world->SetRunPhase(tvWorld::kPhaseRunning);
+        if (endedUnderTheMenu)
+            m_Game.Queue([world] { world->SetRunPhase(tvWorld::kPhaseSummary); });
+        m_Game.Click(HudWindow::kInGameMenu, "ok_quit");
+        Key(platform::VK_ESCAPE, true);
+        EXPECT_EQ(m_Game.PendingSteps(), 0u);
+        if (endedUnderTheMenu)
+        {
+            // The summary owns the run now; the quit is ignored.
+            EXPECT_EQ(m_Game.App().GetCurrentWorld(), world);
+            EXPECT_EQ(m_Hud->GetWorld(), world);
+            m_Game.App().SetCurrentWorld(nullptr);
+            m_World.reset(world);
+            m_World->SetGameMode(1);
+        }
+        else
+        {
+            EXPECT_EQ(m_Game.App().GetCurrentWorld(), nullptr);
+            EXPECT_EQ(m_Hud->GetWorld(), nullptr);
+            EXPECT_TRUE(m_Game.Gui().FindWindow(HudWindow::kCareerWindow)->IsVisible());
+        }
+    }
+}
