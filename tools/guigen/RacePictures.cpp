@@ -22,21 +22,6 @@ void Put(std::vector<uint8_t>& texels, int width, int x, int y, const uint8_t rg
     texel[3] = alpha;
 }
 
-// A plate of one colour with a lighter band through its middle, so that pictures tell apart by colour.
-std::vector<uint8_t> Plate(int width, int height, const uint8_t rgb[3])
-{
-    std::vector<uint8_t> texels(std::size_t(width) * height * 4, 0);
-    const uint8_t light[3] = {uint8_t(std::min(255, rgb[0] + 70)), uint8_t(std::min(255, rgb[1] + 70)),
-                              uint8_t(std::min(255, rgb[2] + 70))};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            const bool band = std::abs(y - height / 2) < height / 6;
-            Put(texels, width, x, y, band ? light : rgb);
-        }
-    return texels;
-}
-
 bool MakeFolders(const std::string& folder, const std::string& path, std::string& error)
 {
     std::string dir = folder;
@@ -262,6 +247,42 @@ std::vector<uint8_t> CountTexels(const std::string& text)
     return texels;
 }
 
+const std::vector<HudIcon>& HudIcons()
+{
+    // Pictograms on a 32 grid: a clock, a star, a target, a crack, an arrow up, two and three chevrons and
+    // a cross.
+    static const std::vector<HudIcon> icons = {
+        {"ui/hud/art/time_icon.tga", {60, 130, 230}, "a16,16,9,9,0,360|16,16 16,10|16,16 20.5,18.5"},
+        {"ui/hud/art/score_icon.tga", {220, 160, 20},
+         "16,6.5 18.4,12.7 25,13.1 19.9,17.3 21.6,23.7 16,20.1 10.4,23.7 12.1,17.3 7,13.1 13.6,12.7 16,6.5"},
+        {"ui/hud/art/target_icon.tga", {210, 50, 50}, "a16,16,9,9,0,360|a16,16,4.2,4.2,0,360|16,16 16,16.1"},
+        {"ui/hud/art/damage_icon.tga", {100, 100, 112}, "19,6.5 13,16 19,16 13,25.5"},
+        {"ui/hud/art/jump_icon.tga", {50, 180, 90}, "16,25 16,8|10,14 16,8 22,14"},
+        {"ui/hud/art/turbo_icon.tga", {235, 120, 20}, "9,9 15,16 9,23|17,9 23,16 17,23"},
+        {"ui/hud/art/megaturbo_icon.tga", {220, 40, 180}, "6,10 11,16 6,22|13,10 18,16 13,22|20,10 25,16 20,22"},
+        {"ui/hud/art/repair_icon.tga", {40, 170, 200}, "16,8.5 16,23.5|8.5,16 23.5,16"},
+    };
+    return icons;
+}
+
+std::vector<uint8_t> IconTexels(const HudIcon& icon)
+{
+    std::vector<uint8_t> texels(std::size_t(kIconSide) * kIconSide * 4, 0);
+    const Rgb colour = FromBytes(icon.rgb);
+    Badge(texels, kIconSide, kIconSide, Mix(colour, {255, 255, 255}, 0.25f), Mix(colour, {0, 0, 0}, 0.35f),
+          Mix(colour, {255, 255, 255}, 0.6f), 1.0f);
+    const float unit = float(kIconSide) / 32.0f, stroke = 2.6f * unit;
+    const std::vector<StrokeFont::Segment> path = StrokeFont::Strokes(icon.strokes, unit, 0.0f, 0.0f);
+    const std::vector<float> rim = StrokeFont::Coverage(path, stroke, 1.0f, kIconSide, kIconSide);
+    const std::vector<float> fill = StrokeFont::Coverage(path, stroke, 0.0f, kIconSide, kIconSide);
+    for (std::size_t i = 0; i < fill.size(); ++i)
+    {
+        Over(texels, i, {20, 18, 28}, rim[i] * 0.6f);
+        Over(texels, i, {255, 255, 255}, fill[i]);
+    }
+    return texels;
+}
+
 std::vector<uint8_t> TopBarTexels()
 {
     std::vector<uint8_t> texels(std::size_t(kTopBarSide) * kTopBarSide * 4, 0);
@@ -341,19 +362,8 @@ std::vector<RacePicture> RacePictures()
     pictures.push_back({"ui/hud/go.tga", kCountSide, kCountSide, CountTexels(kGoWord)});
     pictures.push_back(
         {"ui/hud/press_any_key.tga", kPressAnyKeyWidth, kPressAnyKeyHeight, PressAnyKeyTexels()});
-    const struct
-    {
-        const char* file;
-        uint8_t rgb[3];
-    } icons[] = {
-        {"ui/hud/art/time_icon.tga", {80, 160, 240}},   {"ui/hud/art/score_icon.tga", {240, 200, 40}},
-        {"ui/hud/art/target_icon.tga", {220, 60, 60}},  {"ui/hud/art/damage_icon.tga", {160, 160, 160}},
-        {"ui/hud/art/jump_icon.tga", {80, 220, 120}},
-        {"ui/hud/art/turbo_icon.tga", {250, 140, 30}},  {"ui/hud/art/megaturbo_icon.tga", {250, 60, 200}},
-        {"ui/hud/art/repair_icon.tga", {60, 200, 220}},
-    };
-    for (const auto& icon : icons)
-        pictures.push_back({icon.file, 32, 32, Plate(32, 32, icon.rgb)});
+    for (const HudIcon& icon : HudIcons())
+        pictures.push_back({icon.file, kIconSide, kIconSide, IconTexels(icon)});
     pictures.push_back({kTopBarFile, kTopBarSide, kTopBarSide, TopBarTexels()});
     for (const Award& award : Awards())
     {

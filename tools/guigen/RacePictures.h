@@ -14,6 +14,7 @@ constexpr int kDamageBarHeight = 16;
 constexpr int kDamageStages = 16;
 constexpr int kCountSide = 128;
 constexpr int kTopBarSide = 32;
+constexpr int kIconSide = 32;
 constexpr const char* kTopBarFile = "ui/hud/art/top_bar.tga";
 constexpr int kPressAnyKeyWidth = 256;
 constexpr int kPressAnyKeyHeight = 32;
@@ -37,6 +38,14 @@ struct Award
     uint8_t rgb[3];
 };
 
+// A HUD icon: a disc of its colour with a white pictogram in the stroke font's writing on a 32 grid.
+struct HudIcon
+{
+    const char* file;
+    uint8_t rgb[3];
+    const char* strokes;
+};
+
 struct RacePicture
 {
     std::string file;
@@ -47,6 +56,8 @@ struct RacePicture
 
 // In the summary's slot order.
 const std::vector<Award>& Awards();
+// Time, points, target and damage, then the power-ups Jump, Turbo, MegaTurbo and Repair.
+const std::vector<HudIcon>& HudIcons();
 std::vector<std::string> SplitLines(const std::string& text);
 
 // A bar filled by stage sixteenths, so that each stage shows more than the one before.
@@ -56,6 +67,7 @@ std::vector<uint8_t> PipTexels(int width, int height, int count, int total);
 // A countdown numeral or word, alone on a clear square.
 std::vector<uint8_t> CountTexels(const std::string& text);
 std::vector<uint8_t> PressAnyKeyTexels();
+std::vector<uint8_t> IconTexels(const HudIcon& icon);
 // The HUD's top bar: stretched across the screen, so one column says it all.
 std::vector<uint8_t> TopBarTexels();
 std::vector<uint8_t> AwardTexels(const Award& award);

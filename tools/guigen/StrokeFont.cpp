@@ -99,10 +99,10 @@ std::vector<float> Numbers(const std::string& text)
     return values;
 }
 
-// Appends one glyph's strokes, its grid scaled by `unit` and moved to (left, top).
-void AddGlyph(std::vector<StrokeFont::Segment>& path, const Glyph& glyph, float unit, float left, float top)
+// Appends strokes in the glyph table's writing, scaled by `unit` and moved to (left, top).
+void AddStrokes(std::vector<StrokeFont::Segment>& path, const std::string& strokes, float unit, float left,
+                float top)
 {
-    const std::string strokes = glyph.strokes;
     std::size_t start = 0;
     while (start <= strokes.size())
     {
@@ -185,9 +185,16 @@ std::vector<StrokeFont::Segment> StrokeFont::Layout(const std::string& text, con
     {
         const Glyph* glyph = Find(c);
         if (glyph != nullptr)
-            AddGlyph(path, *glyph, unit, x, y);
+            AddStrokes(path, glyph->strokes, unit, x, y);
         x += (glyph != nullptr ? glyph->width : kSpaceWidth) * unit + kLetterGap * unit + pen.stroke;
     }
+    return path;
+}
+
+std::vector<StrokeFont::Segment> StrokeFont::Strokes(const std::string& strokes, float unit, float left, float top)
+{
+    std::vector<Segment> path;
+    AddStrokes(path, strokes, unit, left, top);
     return path;
 }
 

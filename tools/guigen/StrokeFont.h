@@ -35,6 +35,11 @@ public:
     // The pen's path for one line whose ink box starts at (left, top).
     static std::vector<Segment> Layout(const std::string& text, const Pen& pen, float left, float top);
 
+    // Strokes written as the glyph table writes them ('|' between strokes, each a polyline of "x,y" points
+    // or "a" and an arc "cx,cy,rx,ry,from,to" in degrees, 0 pointing right and 90 down), scaled by `unit` and
+    // moved to (left, top): pictograms drawn with the same pen.
+    static std::vector<Segment> Strokes(const std::string& strokes, float unit, float left, float top);
+
     // The largest pen of the given stroke-to-height ratio whose line fits in width by height pixels.
     static Pen Fit(const std::string& text, float width, float height, float strokeRatio);
 

@@ -116,7 +116,7 @@ bool Green(const uint8_t* t)
 
 bool White(const uint8_t* t)
 {
-    return t[3] > 200 && t[0] > 200 && t[1] > 200 && t[2] > 200;
+    return t[3] > 200 && t[0] >= 220 && t[1] >= 220 && t[2] >= 220;
 }
 
 // Text on the dark caption strips: anything clearly lighter than the strip.
@@ -355,4 +355,31 @@ TEST(RacePicturesRunTest, TwoRunsOfTheToolWriteTheSameBytes)
         EXPECT_GT(bytes.size(), std::size_t(picture.width) * picture.height * 4) << picture.file;
         EXPECT_EQ(bytes, second.Read(picture.file)) << picture.file;
     }
+}
+
+TEST_F(RacePicturesFilesTest, EachHudIconCarriesItsOwnWhitePictogramOnAnOpaqueDisc)
+{
+    std::vector<std::vector<bool>> pictograms;
+    for (const guigen::HudIcon& icon : guigen::HudIcons())
+    {
+        const Picture picture = Read(icon.file);
+        ASSERT_EQ(picture.width, guigen::kIconSide) << icon.file;
+        ASSERT_EQ(picture.height, guigen::kIconSide) << icon.file;
+        const std::vector<bool> pictogram = Mask(picture, White);
+        EXPECT_GT(Count(pictogram), 40) << icon.file;
+        EXPECT_LT(Count(pictogram), guigen::kIconSide * guigen::kIconSide / 3) << icon.file;
+        // Opaque in the middle, the pictogram kept off the rim.
+        EXPECT_EQ(picture.At(16, 3)[3], 255) << icon.file;
+        for (int i = 0; i < guigen::kIconSide; ++i)
+        {
+            EXPECT_FALSE(pictogram[std::size_t(i)]) << icon.file;
+            EXPECT_FALSE(pictogram[std::size_t(i) * guigen::kIconSide]) << icon.file;
+        }
+        pictograms.push_back(pictogram);
+    }
+    EXPECT_EQ(pictograms.size(), 8u);
+    for (std::size_t a = 0; a < pictograms.size(); ++a)
+        for (std::size_t b = a + 1; b < pictograms.size(); ++b)
+            EXPECT_GT(Differing(pictograms[a], pictograms[b]), 30)
+                << guigen::HudIcons()[a].file << " " << guigen::HudIcons()[b].file;
 }
