@@ -669,6 +669,19 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         summary.widgets.push_back({fronts[slot], &guiImage::StaticClassInfo, "", x, y + 84, 128, 24});
     }
     summary.labels = {{"Target", "bar16m", 40, 92}, {"Points", "bar16m", 40, 122}};
+    // The page keeps its 640 by 480 arrangement in the middle of a larger screen.
+    for (ScreenWidget& row : summary.widgets)
+    {
+        row = Anchored(row, 0.5f, 0.5f);
+        row.x -= 320.0f;
+        row.y -= 240.0f;
+    }
+    for (ScreenLabel& label : summary.labels)
+    {
+        label.anchorX = label.anchorY = 0.5f;
+        label.x -= 320.0f;
+        label.y -= 240.0f;
+    }
     table.push_back(summary);
 }
 
@@ -1054,18 +1067,18 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     };
     // A group of no size at the anchor carries the widgets placed from it, one per holder and point.
     std::map<std::string, guiGlyph*> anchors;
-    auto anchorOf = [&holder, &anchors](const ScreenWidget& row) -> guiGlyph*
+    auto anchorAt = [&holder, &anchors](const char* parent, float anchorX, float anchorY) -> guiGlyph*
     {
-        guiGlyph* holding = holder(row.parent);
-        if (!Anchors(row))
+        guiGlyph* holding = holder(parent);
+        if (anchorX == 0.0f && anchorY == 0.0f)
             return holding;
         std::ostringstream name;
-        name << "Anchor " << row.anchorX << " " << row.anchorY << (row.parent != nullptr ? " in " : "")
-             << (row.parent != nullptr ? row.parent : "");
+        name << "Anchor " << anchorX << " " << anchorY << (parent != nullptr ? " in " : "")
+             << (parent != nullptr ? parent : "");
         guiGlyph*& anchor = anchors[name.str()];
         if (anchor == nullptr)
         {
-            anchor = new guiGroup(guiCoordPair::Relative(row.anchorX, row.anchorY), Px(0, 0));
+            anchor = new guiGroup(guiCoordPair::Relative(anchorX, anchorY), Px(0, 0));
             anchor->SetName(name.str());
             // It has no size of its own to clip to.
             anchor->SetClipMode(guiGlyph::kClipNone);
@@ -1073,6 +1086,7 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         }
         return anchor;
     };
+    auto anchorOf = [&anchorAt](const ScreenWidget& row) { return anchorAt(row.parent, row.anchorX, row.anchorY); };
     for (const ScreenWidget& row : layout.widgets)
         if (&row.record() == &guiGroup::StaticClassInfo())
         {
@@ -1109,7 +1123,7 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     {
         auto* text = new guiText(label.font, label.text, Px(label.x, label.y));
         text->SetColor(Rgba(1.0f, 0.85f, 0.35f));
-        holder(label.parent)->AddChild(text);
+        anchorAt(label.parent, label.anchorX, label.anchorY)->AddChild(text);
     }
     if (!layout.page.empty())
     {

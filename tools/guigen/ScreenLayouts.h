@@ -57,6 +57,8 @@ struct ScreenLabel
     float x, y;
     // The group that holds it; null: the window.
     const char* parent = nullptr;
+    // As a widget's: the point of the holder that x and y count from.
+    float anchorX = 0.0f, anchorY = 0.0f;
 };
 
 struct ScreenLayout

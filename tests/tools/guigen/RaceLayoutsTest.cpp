@@ -17,14 +17,14 @@ struct Box
     int Bottom() const { return top + height; }
 };
 
-// The HUD as the generator builds it, drawn once inside a screen of the given size.
-class HudOnScreen
+// A full-screen layout as the generator builds it, drawn once inside a screen of the given size.
+class LayoutOnScreen
 {
 public:
-    HudOnScreen(int width, int height)
+    LayoutOnScreen(const char* file, int width, int height)
     {
         for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
-            if (std::string(layout.file) == "ui/hud/hudview.kab")
+            if (std::string(layout.file) == file)
                 m_Layout = &layout;
         m_Screen = new guiGroup(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(float(width), float(height)));
         m_Screen->AddRef();
@@ -35,9 +35,9 @@ public:
         guiRenderContext context;
         DrawTree(m_Screen, context);
     }
-    ~HudOnScreen() { m_Screen->Release(); }
-    HudOnScreen(const HudOnScreen&) = delete;
-    HudOnScreen& operator=(const HudOnScreen&) = delete;
+    ~LayoutOnScreen() { m_Screen->Release(); }
+    LayoutOnScreen(const LayoutOnScreen&) = delete;
+    LayoutOnScreen& operator=(const LayoutOnScreen&) = delete;
 
     const guigen::ScreenLayout* Layout() const { return m_Layout; }
 
@@ -59,18 +59,22 @@ private:
     guiGlyph* m_Hud = nullptr;
 };
 
+struct Screen
+{
+    int width, height;
+};
+
+// The smallest and largest display modes the options offer and two between.
+constexpr Screen kScreens[] = {{640, 480}, {800, 600}, {1024, 768}, {1600, 1200}};
+
 } // namespace
 
-TEST(HudLayoutTest, TheTopBarSpansEveryScreenSizeWithTheDamageOnTheRightAndTheCountdownInTheMiddle)
+TEST(RaceLayoutsTest, TheTopBarSpansEveryScreenSizeWithTheDamageOnTheRightAndTheCountdownInTheMiddle)
 {
-    const struct
-    {
-        int width, height;
-    } screens[] = {{640, 480}, {800, 600}, {1024, 768}, {1600, 1200}};
-    for (const auto& screen : screens)
+    for (const Screen& screen : kScreens)
     {
         SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
-        HudOnScreen hud(screen.width, screen.height);
+        LayoutOnScreen hud("ui/hud/hudview.kab", screen.width, screen.height);
         ASSERT_NE(hud.Layout(), nullptr);
         Box bar{}, damage{}, damageIcon{}, count{}, anyKey{}, song{}, time{};
         ASSERT_TRUE(hud.Find("top_trans_image", bar));
@@ -108,6 +112,40 @@ TEST(HudLayoutTest, TheTopBarSpansEveryScreenSizeWithTheDamageOnTheRightAndTheCo
             EXPECT_GE(box.top, 0) << row.name;
             EXPECT_LE(box.Right(), screen.width) << row.name;
             EXPECT_LE(box.Bottom(), screen.height) << row.name;
+        }
+    }
+}
+
+TEST(RaceLayoutsTest, TheRunSummaryKeepsItsPageInTheMiddleOfEveryScreen)
+{
+    for (const Screen& screen : kScreens)
+    {
+        SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
+        LayoutOnScreen summary("ui/common/coursesummary.kab", screen.width, screen.height);
+        ASSERT_NE(summary.Layout(), nullptr);
+        // The page's corner: where a 640 by 480 page stands when centred.
+        const int left = (screen.width - 640) / 2, top = (screen.height - 480) / 2;
+        Box level{}, first{}, last{}, proceed{};
+        ASSERT_TRUE(summary.Find("Career Level Textbox", level));
+        ASSERT_TRUE(summary.Find("image_1", first));
+        ASSERT_TRUE(summary.Find("front_8", last));
+        ASSERT_TRUE(summary.Find("continue_b", proceed));
+        EXPECT_EQ(level.left - left, 40);
+        EXPECT_EQ(level.top - top, 20);
+        EXPECT_EQ(first.left - left, 40);
+        EXPECT_EQ(first.top - top, 170);
+        // The two rows of slots stand symmetric about the middle, give or take a pixel.
+        EXPECT_NEAR((first.left + last.Right()) / 2.0, screen.width / 2.0, 30.0);
+        EXPECT_LT(proceed.Bottom(), top + 480);
+        EXPECT_GT(proceed.Right(), screen.width / 2);
+        for (const guigen::ScreenWidget& row : summary.Layout()->widgets)
+        {
+            Box box{};
+            ASSERT_TRUE(summary.Find(row.name, box)) << row.name;
+            EXPECT_GE(box.left, left) << row.name;
+            EXPECT_GE(box.top, top) << row.name;
+            EXPECT_LE(box.Right(), left + 640) << row.name;
+            EXPECT_LE(box.Bottom(), top + 480) << row.name;
         }
     }
 }
