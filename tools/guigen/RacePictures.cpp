@@ -89,7 +89,6 @@ std::vector<uint8_t> PipTexels(int width, int height, int count, int total)
     return texels;
 }
 
-
 namespace
 {
 
@@ -179,8 +178,8 @@ void Letter(std::vector<uint8_t>& texels, int width, int height, const Lettering
 }
 
 // A rounded plate shaded from `light` at the top to `dark` at the bottom, with a one-pixel rim.
-void Badge(std::vector<uint8_t>& texels, int width, int height, const Rgb& light, const Rgb& dark, const Rgb& rim,
-           float alpha)
+void Badge(std::vector<uint8_t>& texels, int width, int height, const Rgb& light, const Rgb& dark,
+           const Rgb& rim, float alpha)
 {
     const float radius = std::min(width, height) * 0.22f;
     for (int y = 0; y < height; ++y)
@@ -253,13 +252,16 @@ const std::vector<HudIcon>& HudIcons()
     // a cross.
     static const std::vector<HudIcon> icons = {
         {"ui/hud/art/time_icon.tga", {60, 130, 230}, "a16,16,9,9,0,360|16,16 16,10|16,16 20.5,18.5"},
-        {"ui/hud/art/score_icon.tga", {220, 160, 20},
+        {"ui/hud/art/score_icon.tga",
+         {220, 160, 20},
          "16,6.5 18.4,12.7 25,13.1 19.9,17.3 21.6,23.7 16,20.1 10.4,23.7 12.1,17.3 7,13.1 13.6,12.7 16,6.5"},
         {"ui/hud/art/target_icon.tga", {210, 50, 50}, "a16,16,9,9,0,360|a16,16,4.2,4.2,0,360|16,16 16,16.1"},
         {"ui/hud/art/damage_icon.tga", {100, 100, 112}, "19,6.5 13,16 19,16 13,25.5"},
         {"ui/hud/art/jump_icon.tga", {50, 180, 90}, "16,25 16,8|10,14 16,8 22,14"},
         {"ui/hud/art/turbo_icon.tga", {235, 120, 20}, "9,9 15,16 9,23|17,9 23,16 17,23"},
-        {"ui/hud/art/megaturbo_icon.tga", {220, 40, 180}, "6,10 11,16 6,22|13,10 18,16 13,22|20,10 25,16 20,22"},
+        {"ui/hud/art/megaturbo_icon.tga",
+         {220, 40, 180},
+         "6,10 11,16 6,22|13,10 18,16 13,22|20,10 25,16 20,22"},
         {"ui/hud/art/repair_icon.tga", {40, 170, 200}, "16,8.5 16,23.5|8.5,16 23.5,16"},
     };
     return icons;
@@ -302,8 +304,15 @@ std::vector<uint8_t> PressAnyKeyTexels()
     std::vector<uint8_t> texels(std::size_t(kPressAnyKeyWidth) * kPressAnyKeyHeight * 4, 0);
     Badge(texels, kPressAnyKeyWidth, kPressAnyKeyHeight, {40, 44, 60}, {16, 18, 28}, {150, 160, 190}, 0.8f);
     Letter(texels, kPressAnyKeyWidth, kPressAnyKeyHeight,
-           {{kPressAnyKeyWords}, 12, 6, kPressAnyKeyWidth - 24.0f, kPressAnyKeyHeight - 12.0f, {255, 255, 255},
-            {200, 210, 235}, 0.14f, 0.0f});
+           {{kPressAnyKeyWords},
+            12,
+            6,
+            kPressAnyKeyWidth - 24.0f,
+            kPressAnyKeyHeight - 12.0f,
+            {255, 255, 255},
+            {200, 210, 235},
+            0.14f,
+            0.0f});
     return texels;
 }
 
@@ -311,10 +320,15 @@ std::vector<uint8_t> AwardTexels(const Award& award)
 {
     std::vector<uint8_t> texels(std::size_t(kAwardWidth) * kAwardHeight * 4, 0);
     const Rgb colour = FromBytes(award.rgb);
-    Badge(texels, kAwardWidth, kAwardHeight, Mix(colour, {255, 255, 255}, 0.3f), Mix(colour, {0, 0, 0}, 0.45f),
-          Mix(colour, {255, 255, 255}, 0.65f), 1.0f);
+    Badge(texels, kAwardWidth, kAwardHeight, Mix(colour, {255, 255, 255}, 0.3f),
+          Mix(colour, {0, 0, 0}, 0.45f), Mix(colour, {255, 255, 255}, 0.65f), 1.0f);
     Letter(texels, kAwardWidth, kAwardHeight,
-           {SplitLines(award.headline), 8, 8, kAwardWidth - 16.0f, kAwardHeight - 16.0f, {255, 255, 255},
+           {SplitLines(award.headline),
+            8,
+            8,
+            kAwardWidth - 16.0f,
+            kAwardHeight - 16.0f,
+            {255, 255, 255},
             {235, 235, 225}});
     return texels;
 }
@@ -322,8 +336,8 @@ std::vector<uint8_t> AwardTexels(const Award& award)
 std::vector<uint8_t> CaptionTexels(const std::string& words, const uint8_t rgb[3], int width)
 {
     std::vector<uint8_t> texels(std::size_t(width) * kAwardCaptionHeight * 4, 0);
-    Badge(texels, width, kAwardCaptionHeight, {26, 28, 40}, {10, 10, 18}, Mix(FromBytes(rgb), {0, 0, 0}, 0.2f),
-          0.85f);
+    Badge(texels, width, kAwardCaptionHeight, {26, 28, 40}, {10, 10, 18},
+          Mix(FromBytes(rgb), {0, 0, 0}, 0.2f), 0.85f);
     const Rgb light = Mix(FromBytes(rgb), {255, 255, 255}, 0.55f);
     Letter(texels, width, kAwardCaptionHeight,
            {{words}, 5, 4, width - 10.0f, kAwardCaptionHeight - 8.0f, light, light, 0.16f, 0.0f});
@@ -334,8 +348,9 @@ std::vector<uint8_t> ReputationTexels(int points)
 {
     std::vector<uint8_t> texels(std::size_t(kReputationSide) * kReputationSide * 4, 0);
     Badge(texels, kReputationSide, kReputationSide, {255, 220, 110}, {190, 120, 20}, {255, 245, 200}, 1.0f);
-    Letter(texels, kReputationSide, kReputationSide,
-           {{std::to_string(points)}, 6, 5, kReputationSide - 12.0f, 28.0f, {255, 255, 255}, {250, 250, 235}});
+    Letter(
+        texels, kReputationSide, kReputationSide,
+        {{std::to_string(points)}, 6, 5, kReputationSide - 12.0f, 28.0f, {255, 255, 255}, {250, 250, 235}});
     // Under the number, how many of the ten it is.
     const int pipsHeight = 8;
     const std::vector<uint8_t> pips = PipTexels(kReputationSide - 8, pipsHeight, points, kMaxReputation);
@@ -344,8 +359,8 @@ std::vector<uint8_t> ReputationTexels(int points)
         {
             const uint8_t* pip = &pips[(std::size_t(y) * (kReputationSide - 8) + x) * 4];
             if (pip[3] != 0)
-                Over(texels, std::size_t(36 + y) * kReputationSide + 4 + x, {float(pip[2]), float(pip[1]),
-                                                                             float(pip[0])}, 1.0f);
+                Over(texels, std::size_t(36 + y) * kReputationSide + 4 + x,
+                     {float(pip[2]), float(pip[1]), float(pip[0])}, 1.0f);
         }
     return texels;
 }

@@ -5,6 +5,7 @@
 #include "tools/guigen/GuiContent.h"
 #include "tools/guigen/PalettePictures.h"
 #include "tools/guigen/LockPictures.h"
+#include "tools/guigen/RacePictures.h"
 
 #include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
@@ -619,7 +620,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     // on its left and the damage on its right; the countdown stands in the middle and the song name at the
     // bottom, whatever the screen's size.
     ScreenLayout hud{"ui/hud/hudview.kab", &guiWindow::StaticClassInfo, "Hud Window", 0, 0, 0, 0, {}, {}};
-    ScreenWidget topBar{"top_trans_image", &guiImage::StaticClassInfo, "ui/hud/art/top_bar.tga", 0, 0, 1.0f, 40};
+    ScreenWidget topBar{"top_trans_image", &guiImage::StaticClassInfo, "ui/hud/art/top_bar.tga", 0, 0, 1, 40};
     topBar.relative = kRelativeWidth;
     hud.widgets = {
         topBar,
@@ -629,13 +630,16 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         Value("PointsValue TextBox", 148, 10, 90, "bar18b"),
         {"target icon image", &guiImage::StaticClassInfo, "ui/hud/art/target_icon.tga", 250, 8, 24, 24},
         Value("TargetValue TextBox", 278, 10, 90, "bar18b"),
-        Anchored({"damage icon image", &guiImage::StaticClassInfo, "ui/hud/art/damage_icon.tga", -240, 8, 24, 24},
-                 1.0f, 0.0f),
-        Anchored({"Damage Image", &guiImage::StaticClassInfo, "UI/HUD/art/damage_bar_0.tga", -212, 12, 200, 16},
-                 1.0f, 0.0f),
+        Anchored(
+            {"damage icon image", &guiImage::StaticClassInfo, "ui/hud/art/damage_icon.tga", -240, 8, 24, 24},
+            1.0f, 0.0f),
+        Anchored(
+            {"Damage Image", &guiImage::StaticClassInfo, "UI/HUD/art/damage_bar_0.tga", -212, 12, 200, 16},
+            1.0f, 0.0f),
         Anchored({"Count Image", &guiImage::StaticClassInfo, "", -64, -64, 128, 128}, 0.5f, 0.5f),
-        Anchored({"PressAnyKey Image", &guiImage::StaticClassInfo, "ui/hud/press_any_key.tga", -128, 160, 256, 32},
-                 0.5f, 0.5f),
+        Anchored(
+            {"PressAnyKey Image", &guiImage::StaticClassInfo, "ui/hud/press_any_key.tga", -128, 160, 256, 32},
+            0.5f, 0.5f),
         {"Jump Image", &guiImage::StaticClassInfo, "ui/hud/art/jump_icon.tga", 10, 48, 32, 32},
         {"Turbo Image", &guiImage::StaticClassInfo, "ui/hud/art/turbo_icon.tga", 46, 48, 32, 32},
         {"MegaTurbo Image", &guiImage::StaticClassInfo, "ui/hud/art/megaturbo_icon.tga", 82, 48, 32, 32},
@@ -652,7 +656,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         Value("Course Name Textbox", 40, 56, 400, "bar16m"),
         Value("ts text", 200, 90, 120, "bar18b"),
         Value("s_text", 200, 120, 120, "bar18b"),
-        {"Reputation Points Label", &guiImage::StaticClassInfo, "ui/coursesummary/rpe_label.tga", 360, 90, 160, 24},
+        {"Reputation Points Label", &guiImage::StaticClassInfo, kReputationLabel, 360, 90, 160, 24},
         {"rpe", &guiImage::StaticClassInfo, "", 530, 80, 48, 48},
         Button("continue_b", "Continue", 490, 430, 110),
     };
@@ -1086,16 +1090,12 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         }
         return anchor;
     };
-    auto anchorOf = [&anchorAt](const ScreenWidget& row) { return anchorAt(row.parent, row.anchorX, row.anchorY); };
+    auto anchorOf = [&anchorAt](const ScreenWidget& row)
+    { return anchorAt(row.parent, row.anchorX, row.anchorY); };
     for (const ScreenWidget& row : layout.widgets)
         if (&row.record() == &guiGroup::StaticClassInfo())
         {
             guiGlyph* group = FormWidget(row);
-            if (row.relative != 0)
-            {
-                group->SetPosition(Place(row));
-                group->SetSize(Extent(row));
-            }
             anchorOf(row)->AddChild(group);
             groups[row.name] = group;
         }

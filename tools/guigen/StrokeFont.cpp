@@ -191,7 +191,8 @@ std::vector<StrokeFont::Segment> StrokeFont::Layout(const std::string& text, con
     return path;
 }
 
-std::vector<StrokeFont::Segment> StrokeFont::Strokes(const std::string& strokes, float unit, float left, float top)
+std::vector<StrokeFont::Segment> StrokeFont::Strokes(const std::string& strokes, float unit, float left,
+                                                     float top)
 {
     std::vector<Segment> path;
     AddStrokes(path, strokes, unit, left, top);

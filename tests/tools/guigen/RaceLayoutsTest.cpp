@@ -26,7 +26,8 @@ public:
         for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
             if (std::string(layout.file) == file)
                 m_Layout = &layout;
-        m_Screen = new guiGroup(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(float(width), float(height)));
+        m_Screen =
+            new guiGroup(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(float(width), float(height)));
         m_Screen->AddRef();
         if (m_Layout == nullptr)
             return;

@@ -44,8 +44,9 @@ TEST(RacePicturesTest, EachDamageStageFillsMoreOfTheBarThanTheOneBefore)
         EXPECT_GT(lit, previous) << stage;
         previous = lit;
     }
-    EXPECT_EQ(LitAcrossTheMiddle(guigen::DamageBarTexels(0), guigen::kDamageBarWidth, guigen::kDamageBarHeight, 50),
-              0);
+    EXPECT_EQ(
+        LitAcrossTheMiddle(guigen::DamageBarTexels(0), guigen::kDamageBarWidth, guigen::kDamageBarHeight, 50),
+        0);
 }
 
 TEST(RacePicturesTest, PipPicturesLightAsManyPipsAsTheirCount)
@@ -330,7 +331,8 @@ TEST_F(RacePicturesFilesTest, ReputationPicturesShowTheirNumberAndAsManyLitPips)
 
 TEST_F(RacePicturesFilesTest, PressAnyKeyAndTheLabelCarryLightWordsOnADarkStrip)
 {
-    for (const std::string& file : {std::string("ui/hud/press_any_key.tga"), std::string(guigen::kReputationLabel)})
+    for (const std::string& file :
+         {std::string("ui/hud/press_any_key.tga"), std::string(guigen::kReputationLabel)})
     {
         const Picture picture = Read(file);
         ASSERT_GT(picture.width, 0) << file;

@@ -136,8 +136,9 @@ TEST(StrokeFontTest, FitFillsTheBoxAlongOneSideAndNeverOverflows)
     {
         const char* text;
         float width, height;
-    } cases[] = {{"3", 112, 112}, {"GO", 112, 112}, {"PRESS ANY KEY", 232, 20}, {"NEW PERSONAL BEST", 118, 16},
-                 {"10", 36, 28},  {"I", 200, 10},   {"REPUTATION", 148, 14}};
+    } cases[] = {
+        {"3", 112, 112}, {"GO", 112, 112}, {"PRESS ANY KEY", 232, 20}, {"NEW PERSONAL BEST", 118, 16},
+        {"10", 36, 28},  {"I", 200, 10},   {"REPUTATION", 148, 14}};
     for (const auto& c : cases)
     {
         const StrokeFont::Pen pen = StrokeFont::Fit(c.text, c.width, c.height, 0.16f);
