@@ -5,6 +5,7 @@
 #include "tools/guigen/GuiContent.h"
 #include "tools/guigen/PalettePictures.h"
 #include "tools/guigen/LockPictures.h"
+#include "tools/guigen/RacePictures.h"
 
 #include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
@@ -56,6 +57,27 @@ constexpr const char* kCaptionFont = "bar16b";
 guiCoordPair Px(float x, float y)
 {
     return guiCoordPair::Pixels(x, y);
+}
+
+bool Anchors(const ScreenWidget& row)
+{
+    return row.anchorX != 0.0f || row.anchorY != 0.0f;
+}
+
+guiCoord Axis(float value, bool relative)
+{
+    return relative ? guiCoord::Relative(value) : guiCoord::Pixels(value);
+}
+
+guiCoordPair Place(const ScreenWidget& row)
+{
+    return {Axis(row.x, (row.relative & kRelativeX) != 0), Axis(row.y, (row.relative & kRelativeY) != 0)};
+}
+
+guiCoordPair Extent(const ScreenWidget& row)
+{
+    return {Axis(row.width, (row.relative & kRelativeWidth) != 0),
+            Axis(row.height, (row.relative & kRelativeHeight) != 0)};
 }
 
 kaColor Rgba(float r, float g, float b, float a = 1.0f)
@@ -129,6 +151,13 @@ ScreenWidget Menu(const char* name, float width, float height)
 ScreenWidget Inside(const char* parent, ScreenWidget row)
 {
     row.parent = parent;
+    return row;
+}
+
+ScreenWidget Anchored(ScreenWidget row, float anchorX, float anchorY)
+{
+    row.anchorX = anchorX;
+    row.anchorY = anchorY;
     return row;
 }
 
@@ -587,25 +616,35 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
                       {"Held by", "bar16m", 20, 162}};
     table.push_back(preview);
 
-    // The race HUD: over the 3D view, so no backdrop; the top bar carries the run's numbers.
+    // The race HUD: over the 3D view, so no backdrop. The top bar spans the screen with the run's numbers
+    // on its left and the damage on its right; the countdown stands in the middle and the song name at the
+    // bottom, whatever the screen's size.
     ScreenLayout hud{"ui/hud/hudview.kab", &guiWindow::StaticClassInfo, "Hud Window", 0, 0, 0, 0, {}, {}};
+    ScreenWidget topBar{"top_trans_image", &guiImage::StaticClassInfo, "ui/hud/art/top_bar.tga", 0, 0, 1, 40};
+    topBar.relative = kRelativeWidth;
     hud.widgets = {
-        {"top_trans_image", &guiImage::StaticClassInfo, "ui/hud/art/top_bar.tga", 0, 0, 640, 40},
+        topBar,
         {"time icon image", &guiImage::StaticClassInfo, "ui/hud/art/time_icon.tga", 10, 8, 24, 24},
         Value("TimeValue TextBox", 38, 10, 70, "bar18b"),
         {"scoreicon", &guiImage::StaticClassInfo, "ui/hud/art/score_icon.tga", 120, 8, 24, 24},
         Value("PointsValue TextBox", 148, 10, 90, "bar18b"),
         {"target icon image", &guiImage::StaticClassInfo, "ui/hud/art/target_icon.tga", 250, 8, 24, 24},
         Value("TargetValue TextBox", 278, 10, 90, "bar18b"),
-        {"damage icon image", &guiImage::StaticClassInfo, "ui/hud/art/damage_icon.tga", 400, 8, 24, 24},
-        {"Damage Image", &guiImage::StaticClassInfo, "UI/HUD/art/damage_bar_0.tga", 428, 12, 200, 16},
-        {"Count Image", &guiImage::StaticClassInfo, "", 256, 176, 128, 128},
-        {"PressAnyKey Image", &guiImage::StaticClassInfo, "ui/hud/press_any_key.tga", 192, 400, 256, 32},
+        Anchored(
+            {"damage icon image", &guiImage::StaticClassInfo, "ui/hud/art/damage_icon.tga", -240, 8, 24, 24},
+            1.0f, 0.0f),
+        Anchored(
+            {"Damage Image", &guiImage::StaticClassInfo, "UI/HUD/art/damage_bar_0.tga", -212, 12, 200, 16},
+            1.0f, 0.0f),
+        Anchored({"Count Image", &guiImage::StaticClassInfo, "", -64, -64, 128, 128}, 0.5f, 0.5f),
+        Anchored(
+            {"PressAnyKey Image", &guiImage::StaticClassInfo, "ui/hud/press_any_key.tga", -128, 160, 256, 32},
+            0.5f, 0.5f),
         {"Jump Image", &guiImage::StaticClassInfo, "ui/hud/art/jump_icon.tga", 10, 48, 32, 32},
         {"Turbo Image", &guiImage::StaticClassInfo, "ui/hud/art/turbo_icon.tga", 46, 48, 32, 32},
         {"MegaTurbo Image", &guiImage::StaticClassInfo, "ui/hud/art/megaturbo_icon.tga", 82, 48, 32, 32},
         {"Repair Image", &guiImage::StaticClassInfo, "ui/hud/art/repair_icon.tga", 118, 48, 32, 32},
-        Value("SongName", 10, 450, 400, "bar16m"),
+        Anchored(Value("SongName", 10, -30, 400, "bar16m"), 0.0f, 1.0f),
     };
     hud.backdrop = false;
     table.push_back(hud);
@@ -617,7 +656,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         Value("Course Name Textbox", 40, 56, 400, "bar16m"),
         Value("ts text", 200, 90, 120, "bar18b"),
         Value("s_text", 200, 120, 120, "bar18b"),
-        {"Reputation Points Label", &guiImage::StaticClassInfo, "", 360, 90, 160, 24},
+        {"Reputation Points Label", &guiImage::StaticClassInfo, kReputationLabel, 360, 90, 160, 24},
         {"rpe", &guiImage::StaticClassInfo, "", 530, 80, 48, 48},
         Button("continue_b", "Continue", 490, 430, 110),
     };
@@ -634,6 +673,19 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         summary.widgets.push_back({fronts[slot], &guiImage::StaticClassInfo, "", x, y + 84, 128, 24});
     }
     summary.labels = {{"Target", "bar16m", 40, 92}, {"Points", "bar16m", 40, 122}};
+    // The page keeps its 640 by 480 arrangement in the middle of a larger screen.
+    for (ScreenWidget& row : summary.widgets)
+    {
+        row = Anchored(row, 0.5f, 0.5f);
+        row.x -= 320.0f;
+        row.y -= 240.0f;
+    }
+    for (ScreenLabel& label : summary.labels)
+    {
+        label.anchorX = label.anchorY = 0.5f;
+        label.x -= 320.0f;
+        label.y -= 240.0f;
+    }
     table.push_back(summary);
 }
 
@@ -762,8 +814,8 @@ guiWidget* TextBox(const ScreenWidget& row, bool framed = true)
     params.font = row.font != nullptr ? row.font : row.editable && row.height > 24 ? "bar16m" : "bar14m";
     params.text = row.text;
     params.foreColor = Rgba(1.0f, 1.0f, 0.85f);
-    params.position = Px(row.x, row.y);
-    params.size = Px(row.width, row.height);
+    params.position = Place(row);
+    params.size = Extent(row);
     params.alignment = guiTextBox::kAlignLeft | guiTextBox::kAlignCentreY;
     params.editable = row.editable;
     auto* box = new guiTextBox(params);
@@ -847,7 +899,7 @@ guiWidget* Grid(const ScreenWidget& row)
 
 guiGlyph* Picture(const ScreenWidget& row)
 {
-    auto* picture = new guiImage(Px(row.x, row.y), Px(row.width, row.height));
+    auto* picture = new guiImage(Place(row), Extent(row));
     picture->SetName(row.name);
     // Untinted, so that pictures show their own colours, and blended, so that padlocks stand on the page.
     picture->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
@@ -1004,8 +1056,10 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         root->AddChild(back);
     }
     // Pictures of the window itself lie under everything else and take no focus.
+    auto backPicture = [](const ScreenWidget& row)
+    { return &row.record() == &guiImage::StaticClassInfo() && row.parent == nullptr && !Anchors(row); };
     for (const ScreenWidget& row : layout.widgets)
-        if (&row.record() == &guiImage::StaticClassInfo() && row.parent == nullptr)
+        if (backPicture(row))
             root->AddChild(Picture(row));
 
     // Groups before what they hold, in the table's order.
@@ -1015,11 +1069,34 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         const auto found = parent != nullptr ? groups.find(parent) : groups.end();
         return found != groups.end() ? found->second : root;
     };
+    // A group of no size at the anchor carries the widgets placed from it, one per holder and point.
+    std::map<std::string, guiGlyph*> anchors;
+    auto anchorAt = [&holder, &anchors](const char* parent, float anchorX, float anchorY) -> guiGlyph*
+    {
+        guiGlyph* holding = holder(parent);
+        if (anchorX == 0.0f && anchorY == 0.0f)
+            return holding;
+        std::ostringstream name;
+        name << "Anchor " << anchorX << " " << anchorY << (parent != nullptr ? " in " : "")
+             << (parent != nullptr ? parent : "");
+        guiGlyph*& anchor = anchors[name.str()];
+        if (anchor == nullptr)
+        {
+            anchor = new guiGroup(guiCoordPair::Relative(anchorX, anchorY), Px(0, 0));
+            anchor->SetName(name.str());
+            // It has no size of its own to clip to.
+            anchor->SetClipMode(guiGlyph::kClipNone);
+            holding->AddChild(anchor);
+        }
+        return anchor;
+    };
+    auto anchorOf = [&anchorAt](const ScreenWidget& row)
+    { return anchorAt(row.parent, row.anchorX, row.anchorY); };
     for (const ScreenWidget& row : layout.widgets)
         if (&row.record() == &guiGroup::StaticClassInfo())
         {
             guiGlyph* group = FormWidget(row);
-            holder(row.parent)->AddChild(group);
+            anchorOf(row)->AddChild(group);
             groups[row.name] = group;
         }
     // Typed fields first, so that they come first in the focus order.
@@ -1034,9 +1111,9 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     {
         if (&row->record() == &guiGroup::StaticClassInfo())
             continue;
-        if (&row->record() == &guiImage::StaticClassInfo() && row->parent == nullptr)
+        if (backPicture(*row))
             continue;
-        guiGlyph* holding = holder(row->parent);
+        guiGlyph* holding = anchorOf(*row);
         if (guiGlyph* track = SliderTrack(*row))
             holding->AddChild(track);
         if (guiGlyph* glyph = Widget(*row))
@@ -1046,7 +1123,7 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     {
         auto* text = new guiText(label.font, label.text, Px(label.x, label.y));
         text->SetColor(Rgba(1.0f, 0.85f, 0.35f));
-        holder(label.parent)->AddChild(text);
+        anchorAt(label.parent, label.anchorX, label.anchorY)->AddChild(text);
     }
     if (!layout.page.empty())
     {

@@ -35,7 +35,19 @@ struct ScreenWidget
     bool filled = false;
     // Grids only: held in a scroller, so that every row can be reached.
     bool scrolled = false;
+    // Which of x, y, width and height are fractions of the holder's size instead of pixels
+    // (kRelativeX | ...), for widgets that stretch with the screen.
+    int relative = 0;
+    // The point of the holder that x and y count from, as fractions of its size (1, 0: the top-right
+    // corner; 0.5, 0.5: the middle), so that full-screen layouts keep to the screen's edges and middle at
+    // any resolution.
+    float anchorX = 0.0f, anchorY = 0.0f;
 };
+
+constexpr int kRelativeX = 1;
+constexpr int kRelativeY = 2;
+constexpr int kRelativeWidth = 4;
+constexpr int kRelativeHeight = 8;
 
 // Words on the page that no code looks up.
 struct ScreenLabel
@@ -45,6 +57,8 @@ struct ScreenLabel
     float x, y;
     // The group that holds it; null: the window.
     const char* parent = nullptr;
+    // As a widget's: the point of the holder that x and y count from.
+    float anchorX = 0.0f, anchorY = 0.0f;
 };
 
 struct ScreenLayout

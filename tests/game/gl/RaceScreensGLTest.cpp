@@ -41,13 +41,15 @@ TEST(RaceScreensGLTest, TheCountdownPictureShowsInItsRectangleAndTheSummaryShows
     ASSERT_EQ(countdown.Width, 800u);
     guiGlyph* count = hud->FindChild(HudWindow::kCountImage);
     ASSERT_NE(count, nullptr);
-    // The middle pip of the "3" picture, at the middle of the Count Image's rectangle (256,176 to 384,304).
-    const Rgb pip = FramePixel(countdown, 320, 240);
-    const Rgb outside = FramePixel(countdown, 320, 330);
-    EXPECT_GE(pip.r, 200);
-    EXPECT_GE(pip.g, 160);
-    EXPECT_LE(pip.b, 100);
-    EXPECT_FALSE(testsupport::Near(pip, outside));
+    // The Count Image stands in the middle of the screen at any size: the gold middle stroke of the "3"
+    // lies at the screen's centre, and below the picture the course shows.
+    const int middleX = int(countdown.Width / 2), middleY = int(countdown.Height / 2);
+    const Rgb stroke = FramePixel(countdown, middleX, middleY);
+    const Rgb outside = FramePixel(countdown, middleX, middleY + 90);
+    EXPECT_GE(stroke.r, 200);
+    EXPECT_GE(stroke.g, 160);
+    EXPECT_LE(stroke.b, 100);
+    EXPECT_FALSE(testsupport::Near(stroke, outside));
     EXPECT_TRUE(game.Screenshot("hud_countdown"));
     hud->HideCount();
     hud->SetTimeText("0:42");
