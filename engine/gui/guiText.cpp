@@ -213,10 +213,12 @@ platform::Rect guiText::MeasureText(const std::string& text) const
         if (glyph.width > 0)
             ++counted;
     }
+    // Glyph offsets already count from the line's top (the font's top offset taken off), so the line
+    // measured with the font starts at 0 too: an owner that centres by this rectangle centres what is drawn.
     if (font != nullptr)
     {
-        top = font->GetTop();
-        bottom = font->GetLineHeight() + top;
+        top = 0;
+        bottom = font->GetLineHeight();
     }
     return {0, top, right, bottom};
 }
@@ -298,6 +300,11 @@ void guiText::ComputeClientRect(platform::Rect& rect) const
 {
     const platform::Rect measured = MeasureText(m_Text);
     rect = {0, measured.top, measured.right, measured.bottom};
+    // The font's ink: from the top of its tallest glyph down to its deepest descender, without the
+    // line's spacing below, so that a box centred by it centres the letters.
+    const kaFont* font = g_pGraphicsManager != nullptr ? g_pGraphicsManager->GetFont(m_FontName) : nullptr;
+    if (font != nullptr && font->GetDescent() > font->GetTop())
+        rect.bottom = rect.top + (font->GetDescent() - font->GetTop());
 }
 
 void guiText::ReleaseDeviceObjects()

@@ -72,7 +72,8 @@ public:
     void SetColor(const kaColor& color);
     void SetWordWrap(bool wrap);
 
-    // One line of the string in this font: left 0, top and bottom the font's vertical metrics.
+    // One line of the string in this font, in the frame its glyphs are laid out in: left 0, top 0 at the
+    // line's top, bottom the line height.
     platform::Rect MeasureText(const std::string& text) const;
     int32_t GetCharAdvance(char character) const;
     kaTexture* GetFont() const;

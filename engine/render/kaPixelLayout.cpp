@@ -35,6 +35,10 @@ void GetPixelFormatInfo(uint32_t format, kaPixelLayout& layout)
     case FMT_A4R4G4B4:
         layout = {16, 0xF00, 0xF0, 0xF, 0xF000, 4, 0};
         break;
+    // Eight-bit pictures are made into alpha-only textures; their pixels need a layout to be copied in.
+    case FMT_A8:
+        layout = {8, 0, 0, 0, 0xFF, 8, 0};
+        break;
     default:
         break;
     }

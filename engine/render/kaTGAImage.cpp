@@ -66,7 +66,7 @@ bool kaTGAImage::LoadFromStream(std::istream& stream)
         return false;
     }
     kaByteSource source(stream);
-    return _Read(source, _Accepted{true, false});
+    return _Read(source, false);
 }
 
 bool kaTGAImage::LoadFromFile(FILE* file)
@@ -77,7 +77,7 @@ bool kaTGAImage::LoadFromFile(FILE* file)
         return false;
     }
     kaByteSource source(file);
-    return _Read(source, _Accepted{false, false});
+    return _Read(source, false);
 }
 
 bool kaTGAImage::ReadFromBinaryStream(kaBinaryStream& stream)
@@ -88,7 +88,7 @@ bool kaTGAImage::ReadFromBinaryStream(kaBinaryStream& stream)
         return false;
     }
     kaByteSource source(stream);
-    return _Read(source, _Accepted{false, true});
+    return _Read(source, true);
 }
 
 bool kaTGAImage::_TakeFileName(const std::string& fileName)
@@ -113,7 +113,7 @@ bool kaTGAImage::Load(const std::string& fileName)
     if (!file)
     {
         kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        return _Read(source, _Accepted{false, false});
+        return _Read(source, false);
     }
     const bool loaded = LoadFromFile(file);
     std::fclose(file);
@@ -125,7 +125,7 @@ bool kaTGAImage::LoadFileBytes(const std::string& fileName, const std::string& b
     if (!_TakeFileName(fileName))
         return false;
     kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    return _Read(source, _Accepted{false, false});
+    return _Read(source, false);
 }
 
 bool kaTGAImage::Save(const std::string& fileName, bool compress) const
@@ -230,7 +230,7 @@ void kaTGAImage::_Adopt(const kaTGAHeader& header)
         _SetMasks(0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
 }
 
-bool kaTGAImage::_Read(kaByteSource& source, const _Accepted& accepted)
+bool kaTGAImage::_Read(kaByteSource& source, bool takeCompressed)
 {
     _Clear();
     uint8_t raw[kHeaderSize];
@@ -238,13 +238,19 @@ bool kaTGAImage::_Read(kaByteSource& source, const _Accepted& accepted)
         return false;
     const kaTGAHeader header = DecodeHeader(raw);
 
+    // One set of types whatever the bytes come from: a grey height map reads the same from a file as
+    // from a stream. Grey pixels are one byte; the colour types carry 16, 24 or 32 bits.
     const uint8_t type = header.imageType;
-    const bool typeAccepted = type == kTypeTrueColor || type == kTypeTrueColorRle ||
-                              (accepted.grey && type == kTypeGrey) ||
-                              (accepted.compressed && type == kTypeCompressed);
     const uint8_t bits = header.bitsPerPixel;
-    const bool bitsAccepted = bits == 16 || bits == 24 || bits == 32 || (accepted.grey && bits == 8);
-    if (header.colorMapType != 0 || !typeAccepted || !bitsAccepted)
+    const bool colourBits = bits == 16 || bits == 24 || bits == 32;
+    bool accepted = false;
+    if (type == kTypeGrey)
+        accepted = bits == 8;
+    else if (type == kTypeTrueColor || type == kTypeTrueColorRle)
+        accepted = colourBits;
+    else if (type == kTypeCompressed)
+        accepted = takeCompressed && (colourBits || bits == 8);
+    if (header.colorMapType != 0 || !accepted)
         return false;
     if (PixelBytesOf(header) > kMaxPixelBytes)
         return false;
@@ -345,7 +351,7 @@ void kaTGAImage::_EncodeHeader(uint8_t out[kHeaderSize], bool compress) const
     if (compress)
         out[2] = kTypeCompressed;
     else
-        out[2] = header.imageType == kTypeGrey ? kTypeGrey : kTypeTrueColor;
+        out[2] = header.bitsPerPixel == 8 ? kTypeGrey : kTypeTrueColor;
     WriteU16(out + 8, header.xOrigin);
     WriteU16(out + 10, header.yOrigin);
     WriteU16(out + 12, header.width);

@@ -26,6 +26,8 @@ struct kaTGAHeader
 };
 
 // TGA images: true-colour, grey, run-length true-colour, and the engine's own zlib-compressed type 23.
+// Files, standard streams and binary streams take the same types (grey at 8 bits, true-colour at 16, 24
+// or 32); only the binary stream takes type 23. Colour-mapped images are refused.
 // Pixels are held top row first whatever the file's row order; the channels sit as in the file (blue,
 // green, red, alpha from the lowest byte up).
 class kaTGAImage : public kaImage
@@ -47,9 +49,8 @@ public:
     kaTGAImage() = default;
     ~kaTGAImage() override;
 
-    // Types 2, 3 and 10 at 8, 16, 24 or 32 bits; fails on a stream already in an error state.
+    // Fails on a stream already in an error state.
     bool LoadFromStream(std::istream& stream) override;
-    // Types 2 and 10 at 16, 24 or 32 bits.
     bool LoadFromFile(FILE* file) override;
     // Keeps the name; reads only names ending in "tga", in any case.
     bool Load(const std::string& fileName) override;
@@ -70,7 +71,7 @@ public:
 
     const kaTGAHeader* GetHeader() const { return m_pHeader.get(); }
 
-    // Types 2, 10 and 23 at 16, 24 or 32 bits.
+    // The file types and type 23.
     bool ReadFromBinaryStream(kaBinaryStream& stream);
 
     // Holds the given pixels (top row first) as an uncompressed image: grey at 8 bits, true-colour at 16,
@@ -79,13 +80,8 @@ public:
                 const uint8_t* pixels);
 
 private:
-    struct _Accepted
-    {
-        bool grey;
-        bool compressed;
-    };
-
-    bool _Read(kaByteSource& source, const _Accepted& accepted);
+    // The one decoder behind every reader; type 23 only when asked.
+    bool _Read(kaByteSource& source, bool takeCompressed);
     // Keeps the name; true when it ends in "tga", in any case.
     bool _TakeFileName(const std::string& fileName);
     bool _ReadRunLength(kaByteSource& source, uint32_t bytesPerPixel);

@@ -113,6 +113,30 @@ bool ConvertByMasks(const uint8_t* source, uint32_t sourcePitch, const kaPixelLa
     return true;
 }
 
+// One-channel pixels (grey pictures, height maps, masks) into an 8- to 32-bit layout. A layout with alpha
+// takes the value as alpha over white, as an alpha-only texture shows it; one without takes it as the grey
+// of every colour.
+bool ConvertGrey(const uint8_t* source, uint32_t sourcePitch, uint8_t* destination, uint32_t destinationPitch,
+                 const kaPixelLayout& to, uint32_t width, uint32_t height)
+{
+    const uint32_t outBytes = to.bitsPerPixel / 8;
+    const uint32_t colours = to.redMask | to.greenMask | to.blueMask;
+    const bool asAlpha = to.alphaMask != 0 && to.alphaBits > 0;
+    if (outBytes < 1 || outBytes > 4 || (!asAlpha && colours == 0))
+        return false;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            const uint32_t grey = source[size_t(y) * sourcePitch + x];
+            const uint32_t value = asAlpha ? colours | MoveChannel(grey, 0xFF, to.alphaMask, false)
+                                           : MoveChannel(grey, 0xFF, to.redMask, false) |
+                                                 MoveChannel(grey, 0xFF, to.greenMask, false) |
+                                                 MoveChannel(grey, 0xFF, to.blueMask, false);
+            WritePixel(destination + size_t(y) * destinationPitch + size_t(x) * outBytes, outBytes, value);
+        }
+    return true;
+}
+
 } // namespace
 
 kaTexture::kaTexture() = default;
@@ -312,6 +336,8 @@ bool kaTexture::_CopyPixels(const uint8_t* source, uint32_t sourcePitch, const k
             std::memcpy(out + size_t(y) * destinationPitch, source + size_t(y) * sourcePitch, rowBytes);
         return true;
     }
+    if (sourceLayout.bitsPerPixel == 8)
+        return ConvertGrey(source, sourcePitch, out, destinationPitch, target, width, height);
     if (ConvertPixelFormat(source, destination, width, height, sourcePitch, destinationPitch, sourceLayout))
         return true;
     return ConvertByMasks(source, sourcePitch, sourceLayout, out, destinationPitch, target, width, height);

@@ -48,8 +48,9 @@ public:
     }
 
     // Writes the configuration as "Tarvolin.cfg", creates the window and starts a manager from both.
-    // Whether the manager started; the manager stays for inspection either way.
-    bool Start(const std::string& configText)
+    // Whether the manager started; the manager stays for inspection either way. Without the system font
+    // the name "System" stays free for a generated font, so nothing depends on the machine's faces.
+    bool Start(const std::string& configText, bool systemFont = true)
     {
         platform::WindowClass windowClass;
         windowClass.procedure = &platform::DefWindowProc;
@@ -59,6 +60,7 @@ public:
                                           nullptr, nullptr);
         m_ConfigPath = m_Dir.Write("Tarvolin.cfg", configText);
         m_Manager = std::make_unique<kaGraphicsManager>();
+        m_Manager->SetSkipSystemFont(!systemFont);
         return m_Manager->Initialize(m_Window, m_ConfigPath.c_str(), nullptr, false);
     }
 

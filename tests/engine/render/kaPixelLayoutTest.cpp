@@ -32,6 +32,17 @@ TEST(PixelLayoutTest, DescribesTheConvertedFormats)
     EXPECT_EQ(layout.alphaMask, 0u);
 }
 
+TEST(PixelLayoutTest, AlphaOnlyTexturesHoldEightBitsOfAlphaAndNoColour)
+{
+    kaPixelLayout layout{1, 2, 3, 4, 5, 6, 7};
+    GetPixelFormatInfo(FMT_A8, layout);
+    EXPECT_EQ(layout.bitsPerPixel, 8u);
+    EXPECT_EQ(layout.redMask | layout.greenMask | layout.blueMask, 0u);
+    EXPECT_EQ(layout.alphaMask, 0xFFu);
+    EXPECT_EQ(layout.alphaBits, 8u);
+    EXPECT_EQ(layout.reserved, 0u);
+}
+
 TEST(PixelLayoutTest, OtherFormatsLeaveTheLayoutCleared)
 {
     kaPixelLayout layout{1, 2, 3, 4, 5, 6, 7};

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <sys/stat.h>
@@ -151,7 +152,7 @@ TEST_F(TGAImageTest, RefusesRunLengthPacketsThatOverrunOrEndEarly)
     EXPECT_EQ(image.GetPixels(), nullptr);
 }
 
-TEST_F(TGAImageTest, GreyAndEightBitImagesLoadOnlyThroughTheStandardStream)
+TEST_F(TGAImageTest, GreyImagesLoadThroughEveryReader)
 {
     TgaHeader h;
     h.imageType = 3;
@@ -165,8 +166,11 @@ TEST_F(TGAImageTest, GreyAndEightBitImagesLoadOnlyThroughTheStandardStream)
     ASSERT_TRUE(LoadStream(image, file));
     EXPECT_EQ(ImagePixels(image), grey);
     EXPECT_EQ(image.GetBitsPerPixel(), 8u);
-    EXPECT_FALSE(LoadFile(image, file));
-    EXPECT_FALSE(LoadBinary(image, file));
+    ASSERT_TRUE(LoadFile(image, file));
+    EXPECT_EQ(ImagePixels(image), grey);
+    EXPECT_EQ(image.GetRedMask(), 0xFFu);
+    ASSERT_TRUE(LoadBinary(image, file));
+    EXPECT_EQ(ImagePixels(image), grey);
 }
 
 TEST_F(TGAImageTest, RefusesColourMapsAndUnknownTypesAndDepths)
@@ -266,8 +270,8 @@ TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
         {imagebytes::RawTga(Header32(2, 8), Picture32()), true},
         {imagebytes::RawTga(withId, Picture32()), true},
         {runs, true},
-        // Files take no grey images, whichever way they are read.
-        {imagebytes::RawTga(grey, {1, 2, 3, 4}), false},
+        // Files take grey images, whichever way they are read.
+        {imagebytes::RawTga(grey, {1, 2, 3, 4}), true},
         {truncated, false},
         {imagebytes::TgaHeaderBytes(Header32()), false},
     };
@@ -294,6 +298,165 @@ TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
     kaTGAImage image;
     EXPECT_FALSE(image.LoadFileBytes(m_Dir.File("image.bmp"), AsString(cases[0].file)));
     EXPECT_EQ(image.GetPixels(), nullptr);
+}
+
+// The pixels of RawTga run-length packed: runs of equal pixels as run packets, the rest as raw packets.
+Bytes RunLengthTga(TgaHeader h, const Bytes& topFirstPixels)
+{
+    const Bytes raw = imagebytes::RawTga(h, topFirstPixels);
+    const size_t bytes = h.bitsPerPixel / 8;
+    const size_t start = imagebytes::TgaHeaderBytes(h).size() + h.idLength;
+    Bytes out(raw.begin(), raw.begin() + start);
+    out[2] = uint8_t(h.imageType == kaTGAImage::kTypeGrey ? 11 : kaTGAImage::kTypeTrueColorRle);
+    const size_t count = (raw.size() - start) / bytes;
+    auto same = [&](size_t a, size_t b)
+    { return std::equal(&raw[start + a * bytes], &raw[start + (a + 1) * bytes], &raw[start + b * bytes]); };
+    for (size_t i = 0; i < count;)
+    {
+        size_t run = 1;
+        while (i + run < count && run < 128 && same(i, i + run))
+            ++run;
+        if (run > 1)
+        {
+            out.push_back(uint8_t(0x80 | (run - 1)));
+            out.insert(out.end(), &raw[start + i * bytes], &raw[start + (i + 1) * bytes]);
+            i += run;
+            continue;
+        }
+        size_t literal = 1;
+        while (i + literal < count && literal < 128 &&
+               !(i + literal + 1 < count && same(i + literal, i + literal + 1)))
+            ++literal;
+        out.push_back(uint8_t(literal - 1));
+        out.insert(out.end(), &raw[start + i * bytes], &raw[start + (i + literal) * bytes]);
+        i += literal;
+    }
+    return out;
+}
+
+// 4 x 3 pixels of the given size, top row first, with runs of equal pixels and rows that differ.
+Bytes Picture(uint32_t bytesPerPixel)
+{
+    Bytes pixels;
+    for (uint32_t y = 0; y < 3; ++y)
+        for (uint32_t x = 0; x < 4; ++x)
+            for (uint32_t b = 0; b < bytesPerPixel; ++b)
+                pixels.push_back(uint8_t(x < 3 ? 40 * y + b + 1 : 17 * x + 5 * y + 3 * b + 100));
+    return pixels;
+}
+
+struct TypeCase
+{
+    const char* what;
+    uint8_t type;
+    uint8_t bits;
+    uint8_t descriptor;
+    bool runLength;
+};
+
+// Every type taken reads to the same top-first pixels from a file by name, from its bytes, from an open
+// file, from a standard stream and from a binary stream.
+TEST_F(TGAImageTest, EveryTypeTakenReadsTheSameFromFilesAndStreams)
+{
+    const TypeCase cases[] = {
+        {"true colour 24, bottom-up", 2, 24, 0, false},
+        {"true colour 24, top-down", 2, 24, 0x20, false},
+        {"true colour 32, bottom-up", 2, 32, 8, false},
+        {"true colour 32, top-down", 2, 32, 8 | 0x20, false},
+        {"true colour 16", 2, 16, 1, false},
+        {"run-length 24, bottom-up", 10, 24, 0, true},
+        {"run-length 32, top-down", 10, 32, 8 | 0x20, true},
+        {"run-length 16, bottom-up", 10, 16, 1, true},
+        {"grey, bottom-up", 3, 8, 0, false},
+        {"grey, top-down", 3, 8, 0x20, false},
+    };
+    for (const TypeCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TgaHeader h;
+        h.imageType = c.type;
+        h.width = 4;
+        h.height = 3;
+        h.bitsPerPixel = c.bits;
+        h.descriptor = c.descriptor;
+        const Bytes expected = Picture(c.bits / 8u);
+        const Bytes file = c.runLength ? RunLengthTga(h, expected) : imagebytes::RawTga(h, expected);
+        if (c.runLength)
+            ASSERT_LT(file.size(), imagebytes::RawTga(h, expected).size()) << "the packer made runs";
+
+        kaTGAImage byName, byBytes, byOpenFile, byStream, byBinary;
+        ASSERT_TRUE(LoadFile(byName, file));
+        const std::string path = m_Dir.File("image.tga");
+        ASSERT_TRUE(byBytes.LoadFileBytes(path, AsString(file)));
+        FILE* open = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(open, nullptr);
+        ASSERT_TRUE(byOpenFile.LoadFromFile(open));
+        std::fclose(open);
+        ASSERT_TRUE(LoadStream(byStream, file));
+        ASSERT_TRUE(LoadBinary(byBinary, file));
+        for (const kaTGAImage* image : {&byName, &byBytes, &byOpenFile, &byStream, &byBinary})
+        {
+            EXPECT_EQ(ImagePixels(*image), expected);
+            EXPECT_EQ(image->GetBitsPerPixel(), c.bits);
+            EXPECT_EQ(image->GetAlphaBits(), c.descriptor & 31u);
+        }
+        EXPECT_EQ(byName.GetRedMask(), byStream.GetRedMask());
+    }
+}
+
+// What no reader takes: colour maps, grey run-length packets, and depths that do not fit the type.
+TEST_F(TGAImageTest, EveryReaderRefusesTheSameTypes)
+{
+    const TypeCase cases[] = {
+        {"colour-mapped", 1, 8, 0, false},
+        {"colour-mapped run-length", 9, 8, 0, false},
+        {"grey run-length", 3, 8, 0, true},
+        {"grey at 16 bits", 3, 16, 0, false},
+        {"true colour at 8 bits", 2, 8, 0, false},
+        {"run-length at 8 bits", 10, 8, 0, false},
+        {"compressed in a file", kaTGAImage::kTypeCompressed, 32, 0, false},
+    };
+    for (const TypeCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TgaHeader h;
+        h.imageType = c.type;
+        h.width = 4;
+        h.height = 3;
+        h.bitsPerPixel = c.bits;
+        h.descriptor = c.descriptor;
+        const Bytes pixels = Picture(c.bits / 8u);
+        const Bytes file = c.runLength ? RunLengthTga(h, pixels) : imagebytes::RawTga(h, pixels);
+        kaTGAImage image;
+        EXPECT_FALSE(LoadFile(image, file));
+        EXPECT_FALSE(LoadStream(image, file));
+        EXPECT_EQ(image.GetHeader(), nullptr);
+        EXPECT_EQ(image.GetPixels(), nullptr);
+        if (c.type != kaTGAImage::kTypeCompressed)
+            EXPECT_FALSE(LoadBinary(image, file));
+    }
+}
+
+// A grey image keeps its type through the writers, compressed or not.
+TEST_F(TGAImageTest, GreyImagesAreWrittenAsGrey)
+{
+    const Bytes grey = Picture(1);
+    kaTGAImage source;
+    ASSERT_TRUE(source.Create(4, 3, 8, 0, grey.data()));
+    for (bool compress : {false, true})
+    {
+        SCOPED_TRACE(compress);
+        kaTGAImage packed;
+        ASSERT_TRUE(LoadBinary(packed, Written(source, compress)));
+        EXPECT_EQ(ImagePixels(packed), grey);
+        // Read back from a compressed stream, written out again raw: still a grey file.
+        const Bytes again = Written(packed, false);
+        ASSERT_GT(again.size(), 2u);
+        EXPECT_EQ(again[2], kaTGAImage::kTypeGrey);
+        kaTGAImage reread;
+        ASSERT_TRUE(LoadFile(reread, again));
+        EXPECT_EQ(ImagePixels(reread), grey);
+    }
 }
 
 TEST_F(TGAImageTest, LoadByNameWantsATgaExtension)
@@ -491,7 +654,8 @@ TEST_F(TGAImageTest, APipeGetsOnlyWhatArrivesAllocated)
 
     if (!testsupport::MemoryLimitsWork())
         GTEST_SKIP() << "memory limits do not work under the address sanitizer";
-    for (const uint8_t type : {kaTGAImage::kTypeTrueColor, kaTGAImage::kTypeTrueColorRle, kaTGAImage::kTypeCompressed})
+    for (const uint8_t type :
+         {kaTGAImage::kTypeTrueColor, kaTGAImage::kTypeTrueColorRle, kaTGAImage::kTypeCompressed})
     {
         TgaHeader claimed = Header32(type); // 8000 x 8000 x 4: 256 MB claimed
         claimed.width = 8000;

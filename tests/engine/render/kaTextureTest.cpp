@@ -196,6 +196,48 @@ TEST_F(TextureTest, SixteenBitImageWithoutAChainFilterGetsOneLevel)
     m_Manager->ReleaseTexture(texture);
 }
 
+// A grey TGA file (a height map shown as a picture) is a texture of its own holding its greys, whether it
+// stands alone or is placed in the atlas; never the default texture, never a texture without pixels.
+TEST_F(TextureTest, GreyTgaFilesShowTheirOwnGreys)
+{
+    struct Case
+    {
+        uint16_t width, height;
+        uint8_t descriptor;
+    };
+    for (const Case& c : {Case{4, 4, 0x20}, Case{5, 3, 0}})
+    {
+        imagebytes::TgaHeader header;
+        header.imageType = 3;
+        header.width = c.width;
+        header.height = c.height;
+        header.bitsPerPixel = 8;
+        header.descriptor = c.descriptor;
+        Bytes greys;
+        for (int i = 0; i < c.width * c.height; ++i)
+            greys.push_back(uint8_t(15 * i + 10));
+        const std::string name = "grey" + std::to_string(c.width) + "x" + std::to_string(c.height) + ".tga";
+        kaTexture* texture =
+            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, greys)), false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        EXPECT_EQ(texture->GetWidth(), c.width) << name;
+        EXPECT_EQ(texture->GetHeight(), c.height) << name;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+            {
+                const kaColor colour =
+                    texture->GetPixelColor((x + 0.5f) / float(c.width), (y + 0.5f) / float(c.height));
+                const float grey = float(greys[size_t(y) * c.width + x]) / 255.0f;
+                // Eight-bit pictures are alpha textures: the grey is the texel's alpha, the colour one
+                // plain shade for all.
+                EXPECT_NEAR(colour.a, grey, 0.01f) << name << " at " << x << ", " << y;
+                EXPECT_EQ(colour.r, colour.g) << name << " at " << x << ", " << y;
+                EXPECT_EQ(colour.g, colour.b) << name << " at " << x << ", " << y;
+            }
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
 TEST_F(TextureTest, CreateRaisesSidesToPowersOfTwoAndFillsWithWhite)
 {
     kaTexture* texture = m_Manager->CreateTexture(100, 30, 0);
