@@ -301,8 +301,9 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
         ++frame;
         if (hud->IsCountVisible())
         {
+            const bool first = lastShown.count(hud->GetCountValue()) == 0;
             lastShown[hud->GetCountValue()] = game.Capture();
-            if (hud->GetCountValue() == 3)
+            if (first && hud->GetCountValue() == 2)
                 ASSERT_TRUE(game.SaveCapture("road_hud_countdown"));
         }
         if (!runShot && scored && !hud->IsCountVisible())
@@ -358,8 +359,14 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
         ASSERT_TRUE(game.Frame());
     }
     ASSERT_EQ(summary->GetPhase(), CourseSummary::kFinished);
-    // The car rolls on under the summary, off the open end into the arena's fade: the HUD stays away.
+    // Whatever the car does under the summary (it rolls on, and may run off the open end into the arena's
+    // fade), the HUD stays away.
     EXPECT_FALSE(hud->IsVisible());
+    std::vector<std::string> cues;
+    for (const std::string& sound : summary->GetSoundLog())
+        if (sound.find('/') == std::string::npos)
+            cues.push_back(sound);
+    EXPECT_EQ(cues, (std::vector<std::string>{"Congrats", "NewPersonalBest", "NewHighScore"}));
     const std::vector<std::string> awards = {"str", "npb", "nhs"};
     ASSERT_TRUE(game.Screenshot("road_summary"));
     const platform::FrameCapture shown = game.Capture();
@@ -405,8 +412,8 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
     ASSERT_GE(row, 0);
     EXPECT_EQ(cellText(row, CareerWindow::kScoreColumn),
               std::to_string(points) + " / " + std::to_string(target));
-    EXPECT_EQ(cellText(row, CareerWindow::kResultColumn), CareerWindow::ResultText(points, target));
-    EXPECT_EQ(CareerWindow::ResultText(points, target).rfind("Passed", 0), 0u);
+    EXPECT_EQ(cellText(row, CareerWindow::kResultColumn),
+              "Passed: (" + std::to_string(points * 100 / target) + "%)");
 
     // Quit through the main menu; the files hold what the run left.
     game.Click(CareerWindow::kWindowName, CareerWindow::kMainMenuName);
