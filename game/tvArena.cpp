@@ -7,6 +7,7 @@
 #include "engine/scene/EntityFactory.h"
 #include "game/SpawnPlacement.h"
 #include "game/Tarvolin.h"
+#include "game/screens/HudWindow.h"
 #include "game/tvVehicle.h"
 #include "platform/system/DebugOutput.h"
 
@@ -89,13 +90,23 @@ void tvArena::OnTrigger(kaEntityPhysical* other, const std::string& ownPrimitive
     m_FadeAlpha = 0.0f;
     m_FadingIn = true;
     m_FadingOut = false;
-    m_pWhiteImage->SetVisible(true);
+    _ShowWhiteImage();
 }
 
 void tvArena::_ShowWhite(float alpha)
 {
     m_pWhiteImage->SetColor(1.0f, 1.0f, 1.0f, alpha);
-    m_pWhiteImage->SetVisible(true);
+    _ShowWhiteImage();
+}
+
+void tvArena::_ShowWhiteImage()
+{
+    // The fade is part of the HUD's view of the run: a car that drives off after the run has ended must
+    // not bring the hidden HUD back over the summary.
+    if (auto* hud = dynamic_cast<HudWindow*>(m_pWhiteImage->GetParent()))
+        hud->ShowWidget(m_pWhiteImage, true);
+    else
+        m_pWhiteImage->SetVisible(true);
 }
 
 void tvArena::_Respawn()

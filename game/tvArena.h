@@ -47,6 +47,7 @@ public:
 private:
     void _Respawn();
     void _ShowWhite(float alpha);
+    void _ShowWhiteImage();
 
     float m_TokenTime = kTokenTime;
     bool m_LimitTokenRespawn = false;

@@ -498,4 +498,6 @@ void tvWorld::FinishRun(tvPlayer* player)
     player->SetTotalRepPoints(player->GetTotalRepPoints() + reputation);
     player->SetUnspentRepPoints(player->GetUnspentRepPoints() + reputation);
     player->SetTotalPointsEarned(player->GetTotalPointsEarned() + points);
+    // The hub shows how many runs the driver has finished; nothing else counts them.
+    player->SetCourseRuns(player->GetCourseRuns() + 1);
 }

@@ -146,6 +146,8 @@ void CourseSummary::OnShow()
         guiWindow::OnShow();
         return;
     }
+    // The run is over: the player's controls no longer drive the car under the summary.
+    world->SetSelectedEntity(nullptr);
     SetText(m_LevelBox, world->GetName());
     SetText(m_TargetBox, std::to_string(world->GetScoreLimit()));
     m_PointCounter = 0;

@@ -26,12 +26,6 @@ std::string Entry(const char* name, float value)
     return text.str();
 }
 
-void SetShown(guiGlyph* widget, bool shown)
-{
-    if (widget != nullptr)
-        widget->SetVisible(shown);
-}
-
 void SetText(guiTextBox* box, const std::string& text)
 {
     if (box != nullptr)
@@ -68,9 +62,9 @@ HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile)
     m_Icons[kMegaTurboSlot] = ScreenWidgets::Find<guiImage>(*this, "MegaTurbo Image");
     m_Icons[kRepairSlot] = ScreenWidgets::Find<guiImage>(*this, "Repair Image");
     for (guiImage* icon : m_Icons)
-        SetShown(icon, false);
-    SetShown(m_PressAnyKey, false);
-    SetShown(m_Song, false);
+        ShowWidget(icon, false);
+    ShowWidget(m_PressAnyKey, false);
+    ShowWidget(m_Song, false);
     m_CountVisible = m_Count != nullptr && m_Count->IsVisible();
 }
 
@@ -139,19 +133,31 @@ void HudWindow::_ShowSlot(int32_t slot, bool show)
     if (slot == kSongSlot)
     {
         m_SongNameVisible = show;
-        SetShown(m_Song, show);
+        ShowWidget(m_Song, show);
     }
     else
-        SetShown(m_Icons[slot], show);
+        ShowWidget(m_Icons[slot], show);
+}
+
+void HudWindow::ShowWidget(guiGlyph* widget, bool shown)
+{
+    if (widget == nullptr)
+        return;
+    // Showing a glyph shows its ancestors; the HUD's own flag is put back when it was hidden.
+    const bool hudShown = IsVisible();
+    widget->SetVisible(shown);
+    if (!hudShown)
+        _SetVisibleAlone(*this, false);
 }
 
 void HudWindow::HideElements(bool hide)
 {
     m_CallLog.push_back(Entry("HideElements", hide ? 1.0f : 0.0f));
     m_ElementsHidden = hide;
-    for (guiGlyph* widget : std::initializer_list<guiGlyph*>{m_Time, m_Points, m_Target, m_TimeIcon, m_ScoreIcon,
-                                                             m_TargetIcon, m_DamageIcon, m_TopBar, m_DamageBar})
-        SetShown(widget, !hide);
+    for (guiGlyph* widget :
+         std::initializer_list<guiGlyph*>{m_Time, m_Points, m_Target, m_TimeIcon, m_ScoreIcon, m_TargetIcon,
+                                          m_DamageIcon, m_TopBar, m_DamageBar})
+        ShowWidget(widget, !hide);
 }
 
 bool HudWindow::IsCountVisible() const
@@ -163,7 +169,7 @@ void HudWindow::HideCount()
 {
     m_CallLog.push_back("HideCount");
     m_CountVisible = false;
-    SetShown(m_Count, false);
+    ShowWidget(m_Count, false);
 }
 
 void HudWindow::SetTimeText(const std::string& text)
@@ -216,7 +222,7 @@ void HudWindow::SetCountImage(int32_t value)
         return;
     if (!picture.empty())
         m_Count->SetFilename(picture, false);
-    m_Count->SetVisible(m_CountVisible);
+    ShowWidget(m_Count, m_CountVisible);
 }
 
 void HudWindow::ShowPowerUpIcon(int32_t kind)
@@ -277,8 +283,8 @@ bool HudWindow::OnMouseMove(const guiMsgMouse& message)
 {
     if (m_World != nullptr)
         if (tvCamera* camera = m_World->GetFollowCamera())
-            camera->HandleInput(message.deltaX, message.deltaY, float(message.data.wheel), message.data.buttons[0],
-                                message.data.buttons[2]);
+            camera->HandleInput(message.deltaX, message.deltaY, float(message.data.wheel),
+                                message.data.buttons[0], message.data.buttons[2]);
     return guiWindow::OnMouseMove(message);
 }
 
@@ -335,7 +341,8 @@ bool HudWindow::OnKey(const guiMsgKey& message)
                 camera->HandleInput(0.0f, 0.0f, kZoomStep, false, false);
         }
     }
-    else if (m_World != nullptr && m_World->GetRunPhase() == tvWorld::kPhaseRunning && g_pGuiManager != nullptr)
+    else if (m_World != nullptr && m_World->GetRunPhase() == tvWorld::kPhaseRunning &&
+             g_pGuiManager != nullptr)
     {
         if (guiWindow* menu = g_pGuiManager->FindWindow(kInGameMenu))
         {
@@ -353,7 +360,7 @@ bool HudWindow::OnKey(const guiMsgKey& message)
 void HudWindow::OnShow()
 {
     m_CountVisible = false;
-    SetShown(m_Count, false);
+    ShowWidget(m_Count, false);
     SetDamage(0.0f);
     guiWindow::OnShow();
 }

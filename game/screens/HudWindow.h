@@ -55,6 +55,10 @@ public:
     void UpdateIconTimers();
     // Hides the HUD and switches to the run summary, which the course world then runs.
     void ShowCourseSummary();
+    // Shows or hides one of the HUD's widgets, or what a course puts in it, without showing a hidden HUD:
+    // only the screens that switch to it show it, so nothing shown after a run ends (a turbo still
+    // running, a song key, the arena's fade) brings it back over the summary or the career hub.
+    void ShowWidget(guiGlyph* widget, bool shown);
 
     // The damage bar picture for a damage value: 0..16.
     static int32_t DamageBar(float damage);

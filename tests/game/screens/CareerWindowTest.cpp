@@ -1,5 +1,4 @@
 #include "game/screens/CareerWindow.h"
-#include "game/screens/tvMapEditorWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiImage.h"
@@ -9,7 +8,9 @@
 #include "game/ShopItem.h"
 #include "game/Tarvolin.h"
 #include "game/WorldInfo.h"
+#include "game/screens/tvMapEditorWindow.h"
 #include "game/tvPlayer.h"
+#include "game/tvWorld.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>
@@ -260,4 +261,38 @@ TEST_F(CareerWindowTest, CourseEditorOpensTheGamesEditorWithTheEditorFlagSet)
     EXPECT_NE(editor->DynamicCast<tvMapEditorWindow>(), nullptr);
     EXPECT_TRUE(editor->IsVisible());
     EXPECT_FALSE(m_Career->IsVisible());
+}
+
+TEST_F(CareerWindowTest, EveryRunBookedOnTheDriverCountsOnceAmongTheCourseRuns)
+{
+    const struct
+    {
+        int32_t mode;
+        int32_t points;
+        bool signedIn;
+        int32_t runs;
+    } runs[] = {
+        {1, 150, true, 1},
+        // A run short of its target is still a run.
+        {1, 20, true, 2},
+        {2, 0, true, 3},
+        // With nobody signed in there is no one to book it on.
+        {1, 150, false, 3},
+    };
+    m_Game.App().SetLevelPath(PathOf("Passed Run"));
+    m_Player->SetCourseRuns(0);
+    for (const auto& run : runs)
+    {
+        const std::string label = std::to_string(run.mode) + "/" + std::to_string(run.points);
+        m_Game.App().SetCurrentPlayer(run.signedIn ? m_Player : nullptr);
+        tvWorld world;
+        world.SetGameMode(run.mode);
+        world.SetScoreLimit(100);
+        m_Player->SetRunPoints(run.points);
+        world.FinishRun(nullptr);
+        EXPECT_EQ(m_Player->GetCourseRuns(), run.runs) << label;
+        m_Game.App().SetCurrentPlayer(m_Player);
+        m_Career->OnShow();
+        EXPECT_EQ(Text(CareerWindow::kRunsName), std::to_string(run.runs)) << label;
+    }
 }

@@ -1,6 +1,7 @@
 #include "game/screens/CourseSummary.h"
 
 #include "engine/gui/guiManager.h"
+#include "engine/scene/kaEntity.h"
 #include "game/Tarvolin.h"
 #include "game/tvPlayer.h"
 #include "game/tvWorld.h"
@@ -76,6 +77,21 @@ TEST_F(CourseSummaryRecordsTest, WithoutACourseOrADriverNothingIsRecorded)
         EXPECT_EQ(m_Player.GetHighScore(kCourse), 0);
         EXPECT_EQ(m_App.GetHighScore(kCourse), 0);
     }
+}
+
+TEST_F(CourseSummaryRecordsTest, ShowingTakesTheCarFromThePlayersControlsWhenADriverRanTheCourse)
+{
+    kaEntity car;
+    for (bool withPlayer : {true, false})
+    {
+        m_App.SetCurrentPlayer(withPlayer ? &m_Player : nullptr);
+        m_App.SetCurrentWorld(&m_World);
+        m_World.SetSelectedEntity(&car);
+        CourseSummary summary("missing.kab");
+        summary.OnShow();
+        EXPECT_EQ(m_World.GetSelectedEntity(), withPlayer ? nullptr : &car) << withPlayer;
+    }
+    m_World.SetSelectedEntity(nullptr);
 }
 
 } // namespace

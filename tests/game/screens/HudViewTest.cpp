@@ -3,13 +3,16 @@
 #include "engine/gui/guiTextBox.h"
 #include "game/Tarvolin.h"
 #include "game/screens/HudWindow.h"
+#include "game/tvArena.h"
 #include "game/tvWorld.h"
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 using testsupport::HeadlessGame;
 
@@ -112,8 +115,8 @@ TEST_F(HudViewTest, HidingTheElementsHidesTheTopBarButNotTheCountOrIcons)
 
 TEST_F(HudViewTest, IconsAndTheSongNameStartHiddenAndTheTextsReachTheirBoxes)
 {
-    for (const char* name : {"Jump Image", "Turbo Image", "MegaTurbo Image", "Repair Image", "PressAnyKey Image",
-                             HudWindow::kSongBox})
+    for (const char* name : {"Jump Image", "Turbo Image", "MegaTurbo Image", "Repair Image",
+                             "PressAnyKey Image", HudWindow::kSongBox})
     {
         ASSERT_NE(m_Hud->FindChild(name), nullptr) << name;
         EXPECT_FALSE(m_Hud->FindChild(name)->IsVisible()) << name;
@@ -185,5 +188,47 @@ TEST_F(HudViewTest, QuittingARunThroughTheMenuDestroysTheWorldUnlessTheRunEndedM
             EXPECT_EQ(m_Hud->GetWorld(), nullptr);
             EXPECT_TRUE(m_Game.Gui().FindWindow(HudWindow::kCareerWindow)->IsVisible());
         }
+    }
+}
+
+TEST_F(HudViewTest, NothingShownInAHiddenHudBringsItBackButItShowsOnceTheHudIs)
+{
+    // What the game shows in the HUD after a run has handed over to the summary: a turbo still running, a
+    // song key, a countdown value, the elements, and the arena's fade when the car drives off the course.
+    tvArena arena;
+    guiImage* white = arena.GetWhiteImage();
+    ASSERT_EQ(white->GetParent(), m_Hud);
+    const struct
+    {
+        const char* widget;
+        std::function<void()> show;
+    } shows[] = {
+        {"Turbo Image", [this] { m_Hud->ShowPowerUpIcon(2); }},
+        {"Repair Image", [this] { m_Hud->ShowPowerUpIcon(4); }},
+        {HudWindow::kSongBox, [this] { m_Hud->ShowSongName("Loop"); }},
+        {HudWindow::kCountImage, [this] { m_Hud->SetCountImage(-1); }},
+        {HudWindow::kTimeBox, [this] { m_Hud->HideElements(false); }},
+        {nullptr, [&arena] { arena.OnTrigger(nullptr, tvArena::kRespawnPrefix, "PRIM_Body"); }},
+    };
+    for (const auto& entry : shows)
+    {
+        const std::string label = entry.widget != nullptr ? entry.widget : "white";
+        guiGlyph* widget = entry.widget != nullptr ? m_Hud->FindChild(entry.widget) : white;
+        ASSERT_NE(widget, nullptr) << label;
+        m_Game.Gui().ActivateWindow(m_Hud);
+        m_Hud->HideElements(true);
+        m_Hud->HidePowerUpIcon(2);
+        m_Hud->HidePowerUpIcon(4);
+        m_Hud->SetCountImage(0);
+        m_Game.Gui().HideWindow(m_Hud, 1);
+        ASSERT_FALSE(widget->IsVisible()) << label;
+
+        entry.show();
+        EXPECT_FALSE(m_Hud->IsVisible()) << label;
+        EXPECT_TRUE(widget->IsVisible()) << label;
+        // Shown by a screen, the HUD keeps what was shown while it was away, bar a leftover count.
+        m_Game.Gui().SwitchWindow(m_Hud, nullptr, 1, false);
+        EXPECT_TRUE(m_Hud->IsVisible()) << label;
+        EXPECT_EQ(widget->IsVisible(), label != HudWindow::kCountImage) << label;
     }
 }
