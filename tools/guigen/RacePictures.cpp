@@ -337,7 +337,7 @@ std::vector<uint8_t> CaptionTexels(const std::string& words, const uint8_t rgb[3
 {
     std::vector<uint8_t> texels(std::size_t(width) * kAwardCaptionHeight * 4, 0);
     Badge(texels, width, kAwardCaptionHeight, {26, 28, 40}, {10, 10, 18},
-          Mix(FromBytes(rgb), {0, 0, 0}, 0.2f), 0.85f);
+          Mix(FromBytes(rgb), {0, 0, 0}, 0.2f), 1.0f);
     const Rgb light = Mix(FromBytes(rgb), {255, 255, 255}, 0.55f);
     Letter(texels, width, kAwardCaptionHeight,
            {{words}, 5, 4, width - 10.0f, kAwardCaptionHeight - 8.0f, light, light, 0.16f, 0.0f});
