@@ -1,6 +1,8 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "platform/gfx/GLDirect3D.h"
+#include "platform/gfx/GLTextureObject.h"
 #include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/GfxTexture.h"
 #include "platform/gfx/GfxVertexBuffer.h"
 #include "platform/gfx/MemoryVertexBuffer.h"
 
@@ -38,10 +40,28 @@ std::vector<uint8_t> GLCopy(GLuint name, size_t size)
     return bytes;
 }
 
+// A device on Mesa's surfaceless EGL display, or null when there is none.
+GfxDevice* MakeDevice(GLDirect3D* direct3D)
+{
+    if (!direct3D->IsAvailable())
+        return nullptr;
+    PresentParameters parameters;
+    parameters.BackBufferWidth = kSize;
+    parameters.BackBufferHeight = kSize;
+    parameters.BackBufferFormat = FMT_X8R8G8B8;
+    parameters.Windowed = true;
+    parameters.SwapEffect = SWAPEFFECT_DISCARD;
+    GfxDevice* device = nullptr;
+    if (direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                               &device) != GFX_OK)
+        return nullptr;
+    return device;
+}
+
 // A pool-sized buffer whose second run alone is written: drawn in the frame of the write (from the CPU
 // copy) and in the next (from the GL copy), it shows the run both times, and the GL copy then holds the
 // run and zeros where nothing was written, as the CPU copy does.
-TEST(GLBufferTest, AFreshBufferReachesGLAsWrittenWithZerosElsewhere)
+TEST(GLUploadTest, AFreshBufferReachesGLAsWrittenWithZerosElsewhere)
 {
     GLDirect3D* direct3D = new GLDirect3D(true);
     ASSERT_TRUE(direct3D->IsAvailable()) << "no EGL surfaceless OpenGL context";
@@ -95,6 +115,66 @@ TEST(GLBufferTest, AFreshBufferReachesGLAsWrittenWithZerosElsewhere)
     EXPECT_EQ(GLCopy(memory->DeviceName(), 4 * run), expected);
 
     buffer->Release();
+    EXPECT_EQ(device->Release(), 0u);
+    direct3D->Release();
+}
+
+// A texture's levels reach GL when written, and those never written (cleared, as the CPU copy holds them)
+// once something asks for the GL texture to draw with; GL then holds what the CPU copy holds, level by level.
+TEST(GLUploadTest, TextureLevelsReachGLWhenWrittenAndTheRestBeforeDrawing)
+{
+    GLDirect3D* direct3D = new GLDirect3D(true);
+    GfxDevice* device = MakeDevice(direct3D);
+    ASSERT_NE(device, nullptr) << "no EGL surfaceless OpenGL context";
+    GfxTexture* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(8, 8, 4, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    ASSERT_EQ(texture->GetLevelCount(), 4u);
+    auto* source = dynamic_cast<GLTextureSource*>(texture);
+    ASSERT_NE(source, nullptr);
+    const uint32_t written[] = {0, 2};
+    for (uint32_t level : written)
+    {
+        LockedRect locked;
+        ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), GFX_OK);
+        SurfaceDesc desc;
+        texture->GetLevelDesc(level, &desc);
+        for (uint32_t y = 0; y < desc.Height; ++y)
+            for (uint32_t x = 0; x < desc.Width; ++x)
+            {
+                const uint32_t texel = 0xFF000000u | (level << 16) | (y << 8) | x;
+                std::memcpy(static_cast<uint8_t*>(locked.Bits) + y * locked.Pitch + x * 4, &texel, 4);
+            }
+        texture->UnlockRect(level);
+    }
+    GLTextureObject& object = source->GLObject();
+    EXPECT_EQ(object.UnsentCount(), 0u);
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    glBindTexture(GL_TEXTURE_2D, object.Name());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (uint32_t level = 0; level < 4; ++level)
+    {
+        SCOPED_TRACE(level);
+        SurfaceDesc desc;
+        texture->GetLevelDesc(level, &desc);
+        LockedRect locked;
+        ASSERT_EQ(texture->LockRect(level, &locked, nullptr, LOCK_READONLY), GFX_OK);
+        std::vector<uint8_t> cpu;
+        for (uint32_t y = 0; y < desc.Height; ++y)
+        {
+            const auto* row = static_cast<const uint8_t*>(locked.Bits) + y * locked.Pitch;
+            cpu.insert(cpu.end(), row, row + desc.Width * 4);
+        }
+        // Read back as the device sends it: bytes in memory order.
+        std::vector<uint8_t> gl(cpu.size(), 0xCD);
+        glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), GL_BGRA, GL_UNSIGNED_BYTE, gl.data());
+        EXPECT_EQ(gl, cpu);
+        const bool isWritten = level == 0 || level == 2;
+        EXPECT_EQ(cpu[1] != 0 || cpu[3] != 0, isWritten);
+        texture->UnlockRect(level);
+    }
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+    texture->Release();
     EXPECT_EQ(device->Release(), 0u);
     direct3D->Release();
 }
