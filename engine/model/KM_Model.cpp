@@ -266,13 +266,22 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     // per corner), which heads a chain of the vertices made there, and a corner compares the rest of its
     // key with that chain alone.
     const size_t fileVertices = mesh.m_Vertices.size();
-    std::vector<uint32_t> placeOf(fileVertices);
+    size_t capacity = 16;
+    while (capacity < fileVertices * 2)
+        capacity *= 2;
+    // Every working array in one block (small meshes are many, and each allocation costs more than their
+    // welding): the position slots and the chain heads start at zero, the rest is written before it is read.
+    const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2);
+    const std::unique_ptr<uint32_t[]> scratch(new uint32_t[scratchWords]);
+    uint32_t* const slots = scratch.get();
+    uint32_t* const lastAt = slots + capacity;
+    uint32_t* const placeOf = lastAt + fileVertices;
+    uint32_t* const previousAt = placeOf + fileVertices;
+    uint32_t* const sources = previousAt + corners;
+    uint32_t* const keys = sources + corners;
+    std::fill(slots, placeOf, 0u);
     {
-        size_t capacity = 16;
-        while (capacity < fileVertices * 2)
-            capacity *= 2;
         const size_t mask = capacity - 1;
-        std::vector<uint32_t> slots(capacity, 0);
         for (size_t v = 0; v < fileVertices; ++v)
         {
             const KM_Point3& p = mesh.m_Vertices[v];
@@ -294,10 +303,6 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     // The last vertex made at each position, and for each vertex the one made there before it (plus one;
     // zero ends a chain). Each corner's key is built where the next vertex's key would go, so a corner
     // that makes a vertex keeps it there without a copy, and one that welds is written over by the next.
-    std::vector<uint32_t> lastAt(fileVertices, 0);
-    const std::unique_ptr<uint32_t[]> previousAt(new uint32_t[std::max<size_t>(corners, 1)]);
-    const std::unique_ptr<uint32_t[]> keys(new uint32_t[std::max<size_t>(corners * keyWords, 1)]);
-    const std::unique_ptr<uint32_t[]> sources(new uint32_t[std::max<size_t>(corners, 1)]);
     const size_t restWords = keyWords - 3;
     uint32_t* indexOut = render.indices.data();
     uint32_t made = 0;
@@ -312,7 +317,7 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             const uint32_t fileVertex = faceVertex[corner];
             const KM_Point3& position = mesh.m_Vertices[fileVertex];
             const KM_Point3& normal = mesh.m_Normals[f].corner[corner];
-            uint32_t* const keyStart = keys.get() + static_cast<size_t>(made) * keyWords;
+            uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
             uint32_t* w = keyStart;
             *w++ = Bits(position.x);
             *w++ = Bits(position.y);
@@ -372,7 +377,7 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
         }
     }
     render.vertexCount = made;
-    render.sourceVertex.assign(sources.get(), sources.get() + made);
+    render.sourceVertex.assign(sources, sources + made);
 
     const size_t count = render.vertexCount;
     render.positions.resize(count * 3);
