@@ -17,6 +17,7 @@
 #include <climits>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 namespace
 {
@@ -265,13 +266,22 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     // per corner), which heads a chain of the vertices made there, and a corner compares the rest of its
     // key with that chain alone.
     const size_t fileVertices = mesh.m_Vertices.size();
-    std::vector<uint32_t> placeOf(fileVertices);
+    size_t capacity = 16;
+    while (capacity < fileVertices * 2)
+        capacity *= 2;
+    // Every working array in one block (small meshes are many, and each allocation costs more than their
+    // welding): the position slots and the chain heads start at zero, the rest is written before it is read.
+    const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2);
+    const std::unique_ptr<uint32_t[]> scratch(new uint32_t[scratchWords]);
+    uint32_t* const slots = scratch.get();
+    uint32_t* const lastAt = slots + capacity;
+    uint32_t* const placeOf = lastAt + fileVertices;
+    uint32_t* const previousAt = placeOf + fileVertices;
+    uint32_t* const sources = previousAt + corners;
+    uint32_t* const keys = sources + corners;
+    std::fill(slots, placeOf, 0u);
     {
-        size_t capacity = 16;
-        while (capacity < fileVertices * 2)
-            capacity *= 2;
         const size_t mask = capacity - 1;
-        std::vector<uint32_t> slots(capacity, 0);
         for (size_t v = 0; v < fileVertices; ++v)
         {
             const KM_Point3& p = mesh.m_Vertices[v];
@@ -291,19 +301,11 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
         }
     }
     // The last vertex made at each position, and for each vertex the one made there before it (plus one;
-    // zero ends a chain).
-    std::vector<uint32_t> lastAt(fileVertices, 0);
-    std::vector<uint32_t> previousAt;
-    previousAt.reserve(corners);
-    std::vector<uint32_t> keys;
-    keys.reserve(corners * keyWords);
-    render.sourceVertex.reserve(corners);
-    // A key of up to four extra channels is built on the stack; more take a buffer.
-    uint32_t shortKey[6 + 2 + 1 + 2 * 4];
-    std::vector<uint32_t> longKey(keyWords > std::size(shortKey) ? keyWords : 0);
-    uint32_t* const keyStart = longKey.empty() ? shortKey : longKey.data();
+    // zero ends a chain). Each corner's key is built where the next vertex's key would go, so a corner
+    // that makes a vertex keeps it there without a copy, and one that welds is written over by the next.
     const size_t restWords = keyWords - 3;
     uint32_t* indexOut = render.indices.data();
+    uint32_t made = 0;
 
     for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
     {
@@ -315,6 +317,7 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             const uint32_t fileVertex = faceVertex[corner];
             const KM_Point3& position = mesh.m_Vertices[fileVertex];
             const KM_Point3& normal = mesh.m_Normals[f].corner[corner];
+            uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
             uint32_t* w = keyStart;
             *w++ = Bits(position.x);
             *w++ = Bits(position.y);
@@ -365,16 +368,16 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
                 }
             if (found == 0)
             {
-                keys.insert(keys.end(), keyStart, keyStart + keyWords);
-                render.sourceVertex.push_back(fileVertex);
-                previousAt.push_back(lastAt[place]);
-                found = ++render.vertexCount;
+                sources[made] = fileVertex;
+                previousAt[made] = lastAt[place];
+                found = ++made;
                 lastAt[place] = found;
             }
             *indexOut++ = found - 1;
         }
     }
-    render.sourceVertex.shrink_to_fit();
+    render.vertexCount = made;
+    render.sourceVertex.assign(sources, sources + made);
 
     const size_t count = render.vertexCount;
     render.positions.resize(count * 3);

@@ -87,6 +87,15 @@ int64_t kaByteSource::Remaining()
 bool kaByteSource::ReadInto(std::vector<uint8_t>& out, uint64_t n)
 {
     constexpr uint64_t kStep = 1u << 20;
+    // Bytes in memory are copied once, not cleared first and then copied over.
+    if (m_pBytes)
+    {
+        if (n > m_Size - m_At)
+            return false;
+        out.assign(m_pBytes + m_At, m_pBytes + m_At + size_t(n));
+        m_At += size_t(n);
+        return true;
+    }
     if (Remaining() >= 0)
     {
         if (!HasAtLeast(n))

@@ -141,6 +141,9 @@ void DecodePixel(const kaPixelLayout& layout, uint32_t value, kaColor& color)
 
 bool SetConversionTarget(const kaPixelLayout& layout)
 {
+    // The tables follow from the layout alone: the target set last time is still built.
+    if (std::memcmp(&g_Target.layout, &layout, sizeof layout) == 0)
+        return true;
     g_Target.layout = layout;
     uint32_t masks[kChannels];
     Masks(layout, masks);

@@ -237,7 +237,8 @@ bool kaTexture::CreateFromFilename(const std::string& fileName, GfxDevice* devic
     m_Kind = kind;
     m_Mips = levels == 0 || levels > 1;
 
-    std::string lower = fileName;
+    // Only the extension decides, whatever its case.
+    std::string lower = fileName.size() >= 4 ? fileName.substr(fileName.size() - 4) : fileName;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
     if (!EndsWith(lower, ".bmp") && !EndsWith(lower, ".tga"))

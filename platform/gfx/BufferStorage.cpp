@@ -1,19 +1,31 @@
 #include "platform/gfx/BufferStorage.h"
 
+#include <cstring>
+
 namespace platform
 {
+
+void BufferStorage::ClearTo(uint32_t end) const
+{
+    if (end <= m_Cleared)
+        return;
+    std::memset(m_Data.get() + m_Cleared, 0, end - m_Cleared);
+    m_Cleared = end;
+}
 
 GfxResult BufferStorage::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
 {
     if (!data)
         return GFXERR_INVALIDCALL;
-    const uint64_t length = m_Data.size();
+    const uint64_t length = m_Size;
     if (offset > length || (offset == length && size == 0 && length != 0))
         return GFXERR_INVALIDCALL;
     const uint64_t count = size == 0 ? length - offset : size;
     if (offset + count > length)
         return GFXERR_INVALIDCALL;
-    *data = m_Data.data() + offset;
+    // What the caller can see reads as zero unless written.
+    ClearTo(static_cast<uint32_t>(offset + count));
+    *data = m_Data.get() + offset;
     ++m_LockCount;
     if (!(flags & LOCK_READONLY) && count > 0)
     {

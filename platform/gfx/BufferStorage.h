@@ -3,29 +3,43 @@
 #include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace platform
 {
 
 // CPU memory of a vertex or index buffer with nested locks and the byte range written since the last
-// complete unlock.
+// complete unlock. Bytes read as zero until written; they are cleared only when a lock or a reader first
+// reaches them, since pools are made far larger than their first run and the run is written at once.
 class BufferStorage
 {
 public:
-    explicit BufferStorage(uint32_t size) : m_Data(size, 0) {}
+    explicit BufferStorage(uint32_t size) : m_Data(new uint8_t[size]), m_Size(size) {}
 
     // A size of 0 means to the end; a range past the end fails.
     GfxResult Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags);
     // Returns true when the last outstanding lock ended; dirtyBegin/End then give the range to upload.
     GfxResult Unlock(bool* lastLock, uint32_t* dirtyBegin, uint32_t* dirtyEnd);
 
-    const uint8_t* Data() const { return m_Data.data(); }
-    uint32_t Size() const { return static_cast<uint32_t>(m_Data.size()); }
+    // The whole buffer, every byte either written or zero.
+    const uint8_t* Data() const
+    {
+        if (m_Cleared < m_Size)
+            ClearTo(m_Size);
+        return m_Data.get();
+    }
+    uint32_t Size() const { return m_Size; }
     int LockCount() const { return m_LockCount; }
+    // How far from the start the bytes have been cleared or handed out (the rest is not yet memory anyone
+    // has seen).
+    uint32_t ClearedBytes() const { return m_Cleared; }
 
 private:
-    std::vector<uint8_t> m_Data;
+    void ClearTo(uint32_t end) const;
+
+    std::unique_ptr<uint8_t[]> m_Data;
+    uint32_t m_Size;
+    mutable uint32_t m_Cleared = 0;
     int m_LockCount = 0;
     uint32_t m_DirtyBegin = UINT32_MAX;
     uint32_t m_DirtyEnd = 0;

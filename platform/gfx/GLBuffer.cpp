@@ -16,8 +16,11 @@ GLBuffer<Memory, DescType, Target>::GLBuffer(GLDevice* device, const DescType& d
     m_Device->Activate();
     glGenBuffers(1, &m_Name);
     m_Device->BindBuffer(Target, m_Name);
-    glBufferData(Target, static_cast<GLsizeiptr>(this->Size()), this->Data(),
+    // Storage only: the CPU copy (written, or zero where not) goes up whole before the first draw that
+    // reads the GL copy, so a pool is not sent as zeros now and then again as written.
+    glBufferData(Target, static_cast<GLsizeiptr>(this->Size()), nullptr,
                  (desc.Usage & USAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+    m_PendingEnd = this->Size();
     this->SetDeviceName(m_Name);
 }
 

@@ -15,7 +15,11 @@ public:
     GLCubeTexture(GLDevice* device, uint32_t edge, uint32_t levels, uint32_t usage, uint32_t format,
                   uint32_t pool);
 
-    GLTextureObject& GLObject() override { return m_GL; }
+    GLTextureObject& GLObject() override
+    {
+        m_GL.SendUnsent(Storage());
+        return m_GL;
+    }
     uint32_t SamplingLod() const override { return GetLOD(); }
     void Orphan() { m_GL.Orphan(); }
 

@@ -15,9 +15,24 @@ GLTextureObject::GLTextureObject(GLDevice* device, GLenum target, const TextureS
     glBindTexture(m_Target, m_Name);
     glTexParameteri(m_Target, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(m_Target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(storage.LevelCount()) - 1);
+    // Levels are given their size now and their texels when first written or, for any never written, before
+    // the first draw that samples them: a new texture is filled at once, and sending its cleared memory
+    // first would send every texel twice. Compressed levels take their bytes now.
+    GLFormat format;
+    const bool deferred = GLFormat::For(storage.Format(), &format) && !format.Compressed;
+    m_Unsent.assign(static_cast<size_t>(storage.FaceCount()) * storage.LevelCount(), false);
     for (uint32_t face = 0; face < storage.FaceCount(); ++face)
         for (uint32_t level = 0; level < storage.LevelCount(); ++level)
-            Upload(storage, face, level);
+        {
+            if (!deferred)
+            {
+                Upload(storage, face, level);
+                continue;
+            }
+            _Specify(storage, face, level, nullptr);
+            m_Unsent[static_cast<size_t>(face) * storage.LevelCount() + level] = true;
+            ++m_UnsentCount;
+        }
     m_Device->ForgetTextureBinding();
 }
 
@@ -35,6 +50,31 @@ void GLTextureObject::Upload(const TextureStorage& storage, uint32_t face, uint3
 {
     if (!m_Device)
         return;
+    const size_t slot = static_cast<size_t>(face) * storage.LevelCount() + level;
+    if (slot < m_Unsent.size() && m_Unsent[slot])
+    {
+        m_Unsent[slot] = false;
+        --m_UnsentCount;
+    }
+    _Specify(storage, face, level, storage.LevelData(face, level));
+}
+
+void GLTextureObject::SendUnsent(const TextureStorage& storage)
+{
+    if (m_UnsentCount == 0 || !m_Device)
+        return;
+    for (uint32_t face = 0; face < storage.FaceCount(); ++face)
+        for (uint32_t level = 0; level < storage.LevelCount(); ++level)
+        {
+            const size_t slot = static_cast<size_t>(face) * storage.LevelCount() + level;
+            if (slot < m_Unsent.size() && m_Unsent[slot])
+                Upload(storage, face, level);
+        }
+    m_Device->ForgetTextureBinding();
+}
+
+void GLTextureObject::_Specify(const TextureStorage& storage, uint32_t face, uint32_t level, const void* data)
+{
     GLFormat format;
     if (!GLFormat::For(storage.Format(), &format))
         return;
@@ -43,7 +83,6 @@ void GLTextureObject::Upload(const TextureStorage& storage, uint32_t face, uint3
     glBindTexture(m_Target, m_Name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const TextureStorage::Level& info = storage.LevelInfo(level);
-    const void* data = storage.LevelData(face, level);
     const GLint lvl = static_cast<GLint>(level);
     const GLsizei w = static_cast<GLsizei>(info.Width), h = static_cast<GLsizei>(info.Height);
     const GLsizei d = static_cast<GLsizei>(info.Depth);

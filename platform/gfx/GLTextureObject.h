@@ -3,6 +3,7 @@
 #include "platform/gfx/GLHeaders.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace platform
 {
@@ -22,6 +23,9 @@ public:
 
     // Copies one face and level of the storage to GL.
     void Upload(const TextureStorage& storage, uint32_t face, uint32_t level);
+    // Copies the faces and levels no write has sent yet (their cleared texels); drawing needs them.
+    void SendUnsent(const TextureStorage& storage);
+    uint32_t UnsentCount() const { return m_UnsentCount; }
     void Orphan() { m_Device = nullptr; }
 
     GLuint Name() const { return m_Name; }
@@ -34,9 +38,13 @@ public:
     uint32_t BorderColor = 0;
 
 private:
+    void _Specify(const TextureStorage& storage, uint32_t face, uint32_t level, const void* data);
+
     GLDevice* m_Device;
     GLenum m_Target;
     GLuint m_Name = 0;
+    std::vector<bool> m_Unsent;
+    uint32_t m_UnsentCount = 0;
 };
 
 // Implemented by the back end's textures so the device finds the GL object behind an interface pointer.

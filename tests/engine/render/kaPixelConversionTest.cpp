@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace
@@ -113,6 +114,36 @@ TEST(kaPixelConversionTest, ColourOnlyTargetAfterAnAlphaTargetKeepsNoStaleAlpha)
     ASSERT_TRUE(SetConversionTarget(kA4R4G4B4));
     ASSERT_TRUE(SetConversionTarget(kA1R5G5B5));
     EXPECT_EQ(Convert32To16(0xFFFFFFFF), 0x7FFF);
+}
+
+// A target set again, straight after itself or after others, converts every pixel as the same target does
+// when it follows a different one (and so is built afresh).
+TEST(kaPixelConversionTest, RepeatedTargetsConvertAsFreshOnes)
+{
+    const kaPixelLayout targets[] = {kR5G6B5, kR5G6B5, kA4R4G4B4, kA4R4G4B4, kA8R8G8B8, kA8R8G8B8,
+                                     kA8B8G8R8, kX8R8G8B8NoAlpha, kX8R8G8B8NoAlpha, kA1R5G5B5, kR5G6B5};
+    std::vector<uint32_t> pixels;
+    for (uint32_t i = 0; i < 4096; ++i)
+        pixels.push_back(i * 0x9E3779B9u);
+    const auto convert = [&pixels](const kaPixelLayout& target)
+    {
+        std::vector<uint8_t> out(pixels.size() * 4, 0xAB);
+        const uint32_t bytes = target.bitsPerPixel / 8;
+        EXPECT_TRUE(ConvertPixelFormat(pixels.data(), out.data(), static_cast<uint32_t>(pixels.size()), 1,
+                                       static_cast<uint32_t>(pixels.size() * 4),
+                                       static_cast<uint32_t>(pixels.size() * bytes), kA8R8G8B8));
+        return out;
+    };
+    for (size_t i = 0; i < std::size(targets); ++i)
+    {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(SetConversionTarget(targets[i]));
+        const std::vector<uint8_t> repeated = convert(targets[i]);
+        // Another target in between makes the next setting build its tables anew.
+        ASSERT_TRUE(SetConversionTarget(targets[i].bitsPerPixel == 16 ? kA8R8G8B8 : kR5G6B5));
+        ASSERT_TRUE(SetConversionTarget(targets[i]));
+        EXPECT_EQ(repeated, convert(targets[i]));
+    }
 }
 
 TEST(kaPixelConversionTest, SixteenBitTargetOfAnotherKindBuildsNoTable)

@@ -1,0 +1,91 @@
+#include "platform/gfx/BufferStorage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+struct Write
+{
+    uint32_t offset, size;
+    uint8_t value;
+};
+
+// Every byte a lock hands out or the buffer gives its readers is what was last written there, or zero;
+// bytes no lock has reached are not cleared until a reader asks for the whole buffer.
+TEST(BufferStorageTest, UnwrittenBytesReadAsZeroAndAreClearedOnlyWhenReached)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t size;
+        std::vector<Write> writes;
+        uint32_t clearedAfterWrites;
+    } cases[] = {
+        {"nothing written", 64, {}, 0},
+        {"a run at the start", 4096, {{0, 96, 0xA1}}, 96},
+        {"a run past a gap", 4096, {{128, 32, 0xB2}}, 160},
+        {"two runs in order", 4096, {{0, 40, 0x11}, {40, 40, 0x22}}, 80},
+        {"a later run first", 4096, {{200, 8, 0x33}, {16, 8, 0x44}}, 208},
+        {"the whole buffer", 256, {{0, 0, 0x55}}, 256},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        BufferStorage storage(c.size);
+        std::vector<uint8_t> expected(c.size, 0);
+        for (const Write& w : c.writes)
+        {
+            void* data = nullptr;
+            ASSERT_EQ(storage.Lock(w.offset, w.size, &data, 0), GFX_OK);
+            const uint32_t size = w.size == 0 ? c.size - w.offset : w.size;
+            // What the lock shows before the write: earlier writes, otherwise zero.
+            ASSERT_EQ(std::memcmp(data, expected.data() + w.offset, size), 0);
+            std::memset(data, w.value, size);
+            std::memset(expected.data() + w.offset, w.value, size);
+            bool last = false;
+            uint32_t begin = 0, end = 0;
+            ASSERT_EQ(storage.Unlock(&last, &begin, &end), GFX_OK);
+            EXPECT_TRUE(last);
+            EXPECT_EQ(begin, w.offset);
+            EXPECT_EQ(end, w.offset + size);
+        }
+        EXPECT_EQ(storage.ClearedBytes(), c.clearedAfterWrites);
+        // A read-only lock of the whole buffer and the buffer's readers see the same bytes.
+        void* whole = nullptr;
+        ASSERT_EQ(storage.Lock(0, 0, &whole, LOCK_READONLY), GFX_OK);
+        EXPECT_EQ(std::vector<uint8_t>(static_cast<uint8_t*>(whole), static_cast<uint8_t*>(whole) + c.size),
+                  expected);
+        bool last = false;
+        uint32_t begin = 0, end = 0;
+        ASSERT_EQ(storage.Unlock(&last, &begin, &end), GFX_OK);
+        EXPECT_EQ(std::vector<uint8_t>(storage.Data(), storage.Data() + storage.Size()), expected);
+        EXPECT_EQ(storage.ClearedBytes(), c.size);
+    }
+}
+
+TEST(BufferStorageTest, ReadersClearWhatNoLockReached)
+{
+    BufferStorage storage(512);
+    void* data = nullptr;
+    ASSERT_EQ(storage.Lock(8, 8, &data, 0), GFX_OK);
+    std::memset(data, 0x7F, 8);
+    bool last = false;
+    uint32_t begin = 0, end = 0;
+    ASSERT_EQ(storage.Unlock(&last, &begin, &end), GFX_OK);
+    EXPECT_EQ(storage.ClearedBytes(), 16u);
+    const uint8_t* bytes = storage.Data();
+    for (uint32_t i = 0; i < storage.Size(); ++i)
+        ASSERT_EQ(bytes[i], i >= 8 && i < 16 ? 0x7F : 0) << "byte " << i;
+    // Past the end is still refused, and refusing clears nothing new.
+    BufferStorage fresh(64);
+    EXPECT_EQ(fresh.Lock(60, 8, &data, 0), GFXERR_INVALIDCALL);
+    EXPECT_EQ(fresh.ClearedBytes(), 0u);
+}
+
+} // namespace
