@@ -618,7 +618,7 @@ void MotorCycle::_UpdateTurning(bool riding)
             }
         }
         // Off the riding law the motor brings the fork back to centre: left at its last riding command
-        // it would keep turning the fork to its stop, and a slow bike falls over the turned wheel.
+        // it would keep turning the fork until it stood at its stop.
         const bool steered = riding && !m_Ragdolled;
         const float target = steered ? m_Steer * kForkScale : 0.0f;
         const float d = std::clamp(target - joint->GetAngle(), -kForkStep, kForkStep);
