@@ -36,10 +36,20 @@ bool EditorFieldReader::Truth(const std::string& name)
     }
 }
 
+void EditorFieldReader::Refuse(const std::string& name, const std::string& message)
+{
+    if (!Converted())
+        return;
+    m_FailedField = name;
+    m_Refusal = message;
+}
+
 std::string EditorFieldReader::Failure() const
 {
     if (Converted())
         return std::string();
+    if (!m_Refusal.empty())
+        return m_Refusal;
     return "The field \"" + m_FailedField + "\" holds \"" + m_FailedText + "\", which is not " + m_Expected +
            ".";
 }

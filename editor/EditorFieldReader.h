@@ -17,6 +17,9 @@ public:
     // "1" or "0".
     bool Truth(const std::string& name);
 
+    // A field that converted but cannot be used: the message says why, as the user is to read it.
+    void Refuse(const std::string& name, const std::string& message);
+
     bool Converted() const { return m_FailedField.empty(); }
     // Names the field and its text, for the message the user sees.
     std::string Failure() const;
@@ -28,4 +31,5 @@ private:
     std::string m_FailedField;
     std::string m_FailedText;
     std::string m_Expected;
+    std::string m_Refusal;
 };

@@ -122,6 +122,12 @@ bool EnvironmentCommands::_BuildTerrain(kaWorld& world, EditorFieldReader& read)
     const float stretch = read.Number(W::kTexStretch);
     if (!read.Converted())
         return false;
+    std::string why;
+    if (!kaTerrain::CheckHeightMapFile(read.Text(W::kHeightMap), why))
+    {
+        read.Refuse(W::kHeightMap, why);
+        return false;
+    }
     world.NewTerrain(read.Text(W::kHeightMap), width, height, length, vertexLight);
     world.AddTerrainLayer(read.Text(W::kTexturePath), read.Text(W::kMaskPath), stretch);
     world.RebuildTerrain();
@@ -182,6 +188,12 @@ void EnvironmentCommands::ImportHeightMap()
              const bool vertexLight = read.Truth(W::kVertexLight);
              if (!read.Converted())
                  return false;
+             std::string why;
+             if (!kaTerrain::CheckHeightMapFile(read.Text(W::kHeightMap), why))
+             {
+                 read.Refuse(W::kHeightMap, why);
+                 return false;
+             }
              if (kaTerrainBase* terrain = m_World->GetTerrain())
              {
                  terrain->GenerateHeightMapVerts(read.Text(W::kHeightMap), width, height, length,

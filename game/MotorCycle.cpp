@@ -617,15 +617,17 @@ void MotorCycle::_UpdateTurning(bool riding)
                 rider->PlayAnimation("TurnCenter", true, 0.0f, 1.0f - std::fabs(w), kTurnChannel);
             }
         }
-        if (!riding || m_Ragdolled)
-            continue;
-        const float d = std::clamp(m_Steer * kForkScale - joint->GetAngle(), -kForkStep, kForkStep);
+        // Off the riding law the motor brings the fork back to centre: left at its last riding command
+        // it would keep turning the fork until it stood at its stop.
+        const bool steered = riding && !m_Ragdolled;
+        const float target = steered ? m_Steer * kForkScale : 0.0f;
+        const float d = std::clamp(target - joint->GetAngle(), -kForkStep, kForkStep);
         joint->SetParam(dParamVel, kForkGain * d);
         joint->SetParam(dParamFMax, kForkForce);
         joint->SetParam(dParamLoStop, kForkStopMargin - m_SteerAngleMax);
         joint->SetParam(dParamHiStop, m_SteerAngleMax + kForkStopMargin);
         joint->SetParam(dParamFudgeFactor, kForkFudge);
-        if (m_Body && std::fabs(m_Lean) > kLeanDead)
+        if (steered && m_Body && std::fabs(m_Lean) > kLeanDead)
         {
             dBodyAddRelTorque(m_Body, 0.0, 0.0, -m_LeanTorque * m_Lean);
             dBodyAddTorque(m_Body, 0.0, 0.0, -m_Lean);

@@ -164,6 +164,8 @@ void tvWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 {
     if (element)
     {
+        // The course's water and decals mark the grid as they are read: it must stand before them.
+        ResetPathGrid();
         ReadCourseKey(element, "timeLimit", m_TimeLimit,
                       [](const TiXmlElement* e) { return GetElementInt(e); });
         ReadCourseKey(element, "scoreLimit", m_ScoreLimit,

@@ -71,6 +71,7 @@ public:
     // Modes 0 to 3; the physics debug drawing shows in mode 3.
     void CycleDebugDisplay() override;
     kaEntityModel* CreateArenaEntity() override;
+    // The course keys, then the world's own on a fresh path grid, which the water and decals mark.
     void ReadXml(const TiXmlElement* element, bool restoreStates) override;
     void WriteXml(TiXmlElement* element, bool saveStates) const override;
     // The links, then the camera learns that the world has loaded.

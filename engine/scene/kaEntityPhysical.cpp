@@ -530,10 +530,15 @@ void kaEntityPhysical::SetModel(kaModel* model)
     if (world && world->IsColliding())
         return;
     const bool hadModel = m_pModel != nullptr;
+    // A body built again starts where the old one stood, not at the model origin an offset away.
+    const bool hadBody = m_Body != nullptr;
+    const Vector3 bodyAt = hadBody ? FromODEVector(dBodyGetPosition(m_Body)) : Vector3();
     _DestroyPhysics();
     kaEntityModel::SetModel(model);
     if (!hadModel && m_pModel)
         kaEntityModel::SetPositionRotation(m_HomePosition, Usable(m_HomeRotation));
+    else if (hadBody && m_pModel)
+        kaEntityModel::SetPosition(bodyAt);
     if (!m_pModel || !world)
         return;
 
@@ -592,6 +597,20 @@ void kaEntityPhysical::SetModel(kaModel* model)
     m_Mass = total;
     RecenterMass(false);
     dBodyDisable(m_Body);
+}
+
+void kaEntityPhysical::BuildPhysicsOnJoin()
+{
+    kaPhysicsWorld* world = _GetPhysicsWorld();
+    // Already built (a body, or a pinned entity's static geoms) or nothing to build from.
+    if (!world || !m_pModel || m_Body || !m_GeomData.empty())
+        return;
+    // The same model again: the derived classes add their own shapes on top of the primitives.
+    SetModel(m_pModel);
+    if (m_Pinned)
+        _DropBody();
+    if (!IsVisible())
+        SetVisible(false);
 }
 
 void kaEntityPhysical::_GiveMassToBody()

@@ -63,6 +63,9 @@ public:
     // Builds the body, the geoms and the mass from the model's primitives, when the entity is in a
     // physics world. A new body rests until something wakes it.
     void SetModel(kaModel* model) override;
+    // The physics world calls this as the entity joins it: a model set before the entity had a world
+    // built nothing, so the body and geoms are built now, once, honouring pinning and visibility.
+    void BuildPhysicsOnJoin();
     // The body follows, so that the model's centre-of-gravity point sits on the body origin. Refused
     // while the collision pass runs.
     void SetPositionRotation(const platform::Vector3& position,

@@ -236,7 +236,11 @@ void kaPhysicsWorld::Render(uint32_t flag)
 
 bool kaPhysicsWorld::AddEntity(kaEntity* entity, bool visible, bool newIdentifier)
 {
-    return kaWorld::AddEntity(entity, visible, newIdentifier);
+    if (!kaWorld::AddEntity(entity, visible, newIdentifier))
+        return false;
+    if (auto* physical = dynamic_cast<kaEntityPhysical*>(entity))
+        physical->BuildPhysicsOnJoin();
+    return true;
 }
 
 bool kaPhysicsWorld::RemoveEntity(kaEntity* entity)

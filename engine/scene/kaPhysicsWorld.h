@@ -59,6 +59,7 @@ public:
     void Update(float dt) override;
     // The world's drawing, then the geoms of the space when debug drawing is on.
     void Render(uint32_t flag) override;
+    // A physical entity given its model before it joined gets its body and geoms now.
     bool AddEntity(kaEntity* entity, bool visible, bool newIdentifier) override;
     // An entity that leaves the world leaves the dynamic list too.
     bool RemoveEntity(kaEntity* entity) override;

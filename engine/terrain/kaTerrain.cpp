@@ -12,6 +12,7 @@
 #include "engine/terrain/kaTerrainLayer.h"
 #include "engine/terrain/kaTerrainQuad.h"
 
+#include "platform/system/AvailableMemory.h"
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
@@ -106,6 +107,36 @@ std::unique_ptr<kaImage> kaTerrain::LoadHeightMapImage(const std::string& path)
     return image;
 }
 
+uint64_t kaTerrain::HeightMapBytes(uint32_t columns, uint32_t rows)
+{
+    return uint64_t(columns) * uint64_t(rows) * kBytesPerSample;
+}
+
+bool kaTerrain::HeightMapFits(uint32_t columns, uint32_t rows, uint64_t available)
+{
+    return HeightMapBytes(columns, rows) <= available / kMemoryShare;
+}
+
+bool kaTerrain::CheckHeightMapMemory(const std::string& path, uint32_t columns, uint32_t rows, std::string& why)
+{
+    const uint64_t available = platform::AvailableMemoryBytes();
+    if (HeightMapFits(columns, rows, available))
+        return true;
+    constexpr uint64_t kMegabyte = 1024 * 1024;
+    why = "The height map \"" + path + "\" is " + std::to_string(columns) + " x " + std::to_string(rows) +
+          " samples: building it needs about " + std::to_string(HeightMapBytes(columns, rows) / kMegabyte) +
+          " MB, more than half of the " + std::to_string(available / kMegabyte) + " MB free.";
+    return false;
+}
+
+bool kaTerrain::CheckHeightMapFile(const std::string& path, std::string& why)
+{
+    const std::unique_ptr<kaImage> image = LoadHeightMapImage(path);
+    if (!image)
+        return true;
+    return CheckHeightMapMemory(path, image->GetWidth(), image->GetHeight(), why);
+}
+
 bool kaTerrain::GenerateHeightMapVerts(const std::string& path, float width, float height, float length,
                                        bool vertexLighting)
 {
@@ -138,6 +169,13 @@ bool kaTerrain::GenerateHeightMapVerts(const std::string& path, float width, flo
         platform::DebugPrintf("[kaTerrain::GenerateHeightMapVerts] Error: Heightmap %s is %u x %u samples; "
                               "2 to %d a side are taken\n",
                               path.c_str(), imageColumns, imageRows, kMaxSamplesPerSide);
+        return false;
+    }
+
+    std::string why;
+    if (!CheckHeightMapMemory(path, imageColumns, imageRows, why))
+    {
+        platform::OutputDebugString("[kaTerrain::GenerateHeightMapVerts] Error: " + why + "\n");
         return false;
     }
 

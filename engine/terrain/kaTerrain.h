@@ -30,6 +30,11 @@ public:
     static constexpr const char* kEntityName = "Terrain";
     static constexpr int32_t kQuadCells = 32;
     static constexpr int32_t kMaxSamplesPerSide = 4097;
+    // What one sample costs once built, measured over whole builds: heights, positions, normals, the
+    // quads' vertex and index buffers and their records. A map is taken only when its cost is at most
+    // half of the memory free, leaving the rest of the course its room.
+    static constexpr uint64_t kBytesPerSample = 240;
+    static constexpr uint64_t kMemoryShare = 2;
     // Heights are 16-bit steps of (height + 10) / 32768 world units: the ground never lies below 10.
     static constexpr float kHeightFloor = 10.0f;
     static constexpr float kHeightSteps = 32768.0f;
@@ -130,6 +135,16 @@ public:
     // heights stay as they were then.
     bool GenerateHeightMapVerts(const std::string& path, float width, float height, float length,
                                 bool vertexLighting);
+    // The memory a map of that many samples needs once built, and whether it fits in `available` bytes.
+    static uint64_t HeightMapBytes(uint32_t columns, uint32_t rows);
+    static bool HeightMapFits(uint32_t columns, uint32_t rows, uint64_t available);
+    // The same against the memory the process has free; on refusal `why` says what the map needs and
+    // what is free.
+    static bool CheckHeightMapMemory(const std::string& path, uint32_t columns, uint32_t rows,
+                                     std::string& why);
+    // The image's size checked before anything is built from it. A file that does not load passes:
+    // building from it fails on its own.
+    static bool CheckHeightMapFile(const std::string& path, std::string& why);
     // A BMP or TGA image by the name's extension, in any case; rows in the file's stored order. Null for
     // another extension or a file neither reader takes.
     static std::unique_ptr<kaImage> LoadHeightMapImage(const std::string& path);

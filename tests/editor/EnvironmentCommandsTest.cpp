@@ -16,10 +16,14 @@
 #include "engine/terrain/kaSun.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainLayer.h"
+#include "tests/support/ProcessLimits.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/editor/EditorDialogHarness.h"
+#include "tests/support/engine/render/ImageFileBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -283,4 +287,64 @@ TEST_F(EnvironmentCommandsTest, AFieldThatDoesNotConvertIsNamedAndTheDialogComes
         m_Editor.Click(test.window, "cancel");
         ASSERT_TRUE(Run(test.command));
     }
+}
+
+// With the process held to a budget a 1025-sample map's build does not fit in, both terrain dialogs refuse
+// the map in a "Map Editor" box that says what it needs, come back as typed, and leave the terrain as it
+// was.
+TEST_F(EnvironmentCommandsTest, AHeightMapTooLargeForTheFreeMemoryIsRefusedWithWhatItNeeds)
+{
+    if (!testsupport::MemoryLimitsWork())
+        GTEST_SKIP() << "memory limits do not hold under the address sanitizer";
+    FurnishWorld();
+    testsupport::TempDir dir;
+    imagebytes::Bmp bmp;
+    bmp.width = 1025;
+    bmp.height = 1025;
+    bmp.bitCount = 8;
+    for (uint32_t grey = 0; grey < 256; ++grey)
+        bmp.palette.push_back(grey * 0x010101u);
+    bmp.topFirstRows.assign(1025, imagebytes::Bytes(1025, 90));
+    const std::string large = dir.File("large.bmp");
+    {
+        const imagebytes::Bytes bytes = imagebytes::BmpBytes(bmp);
+        std::ofstream(large, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    const bool refused = testsupport::RunWithMemoryLimit(
+        size_t(160) << 20,
+        [&]
+        {
+            const std::vector<uint16_t> heights = Terrain()->GetHeights();
+            for (Command command :
+                 {&EnvironmentCommands::CreateNewTerrain, &EnvironmentCommands::ImportHeightMap})
+            {
+                const char* window = CreateTerrainWindow::kWindowName;
+                std::string caption, message, shownAgain;
+                m_Editor.Retype(window, CreateTerrainWindow::kHeightMap, large);
+                m_Editor.Click(window, CreateTerrainWindow::kOk);
+                m_Editor.Step(
+                    [&]
+                    {
+                        MessageBoxWindow* box = m_Editor.Gui().GetMessageBox();
+                        caption = box->GetCaptionBar()->GetText();
+                        message = box->GetTextArea()->GetText();
+                    });
+                m_Editor.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kOkName);
+                m_Editor.Step(
+                    [&]
+                    {
+                        guiGlyph* box = m_Editor.Game().FindWidget(window, CreateTerrainWindow::kHeightMap);
+                        shownAgain = Window(window)->IsVisible() ? box->DynamicCast<guiTextBox>()->GetText()
+                                                                 : "<hidden>";
+                    });
+                m_Editor.Click(window, CreateTerrainWindow::kCancel);
+                if (!Run(command) || caption != EnvironmentCommands::kMessageCaption ||
+                    message.find("needs about 240 MB") == std::string::npos || shownAgain != large)
+                    return false;
+            }
+            return Terrain()->GetHeightMapPath() == kMap && Terrain()->GetHeights() == heights &&
+                   m_Editor.savedCalls.empty();
+        });
+    EXPECT_TRUE(refused);
 }

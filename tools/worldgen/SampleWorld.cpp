@@ -5,6 +5,7 @@
 #include "tools/terraingen/DecalContent.h"
 #include "tools/terraingen/EnvironmentContent.h"
 #include "tools/terraingen/TerrainSamples.h"
+#include "tools/worldgen/GameSurfaces.h"
 #include "tools/worldgen/VenueEnvironment.h"
 
 #include <tinyxml.h>
@@ -589,7 +590,7 @@ void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
     AppendTextElement(venue, "kmfFilename", std::string(kModels) + "provingground/provingground.kmf");
     AppendTextElement(venue, "name", "Proving Ground");
     TiXmlElement* floor = AppendElement(venue, "materialLookup");
-    AppendTextElement(floor, "materialID", kDirt);
+    AppendTextElement(floor, "materialID", GameSurfaces::kTrack);
     AppendTextElement(floor, "prim", "PRIM_Floor");
     // A new course built on the proving ground takes its sky from here, as on every venue.
     VenueEnvironment::Append(venue);

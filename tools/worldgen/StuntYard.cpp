@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
+#include "tools/worldgen/GameSurfaces.h"
 #include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/VenueEnvironment.h"
 
@@ -214,11 +215,12 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
     TiXmlElement* venue = AppendRecord(root, kVenue, "Venue");
     AppendTextElement(venue, "kmfFilename", std::string(kModels) + "arena/arena.kmf");
     AppendTextElement(venue, "name", "Stunt Yard");
-    AppendLookup(venue, "Dirt", "PRIM_Floor");
+    AppendLookup(venue, GameSurfaces::kTrack, "PRIM_Floor");
     VenueEnvironment::Append(venue);
 
-    // Mud drags and throws dirt; oil keeps little grip; the grate and the spikes hurt.
-    AppendMaterial(root, "Mud", 0.8f, 0.0f, "DirtSpray");
+    // The track and mud throw the game's wheel particles; oil keeps little grip; the grate and the spikes
+    // hurt.
+    GameSurfaces::Append(root);
     AppendMaterial(root, "Oil", 0.3f, 0.0f, nullptr);
     AppendMaterial(root, "Grate", 1.0f, 2.0f, nullptr);
     AppendMaterial(root, "Spikes", 1.0f, 4.0f, nullptr);

@@ -305,3 +305,136 @@ TEST(EntityPhysicalTest, ABallDroppedOnAPinnedMeshComesToRestOnIt)
 }
 
 } // namespace
+
+namespace
+{
+
+// Adds its entity to the world from inside the world's pass, where the add waits for the next update.
+class LateAdder : public kaEntity
+{
+public:
+    explicit LateAdder(kaEntity* entity) : m_pEntity(entity) { SetWorldUpdate(true); }
+    void Update(float dt) override
+    {
+        kaEntity::Update(dt);
+        if (m_pEntity && m_pWorld)
+            m_pWorld->AddEntity(m_pEntity, true, true);
+        m_pEntity = nullptr;
+    }
+
+private:
+    kaEntity* m_pEntity;
+};
+
+TEST(EntityPhysicalTest, EveryOrderOfModelPlacementAndWorldGivesOneBodyWhereTheEntityStands)
+{
+    enum Step
+    {
+        kModel,
+        kPlace,
+        kJoin,
+        kPointAtWorld,
+        kJoinDuringPass,
+        kLeaveAndJoin,
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"world, place, model", {kJoin, kPlace, kModel}},
+        {"model, place, world", {kModel, kPlace, kJoin}},
+        {"place, model, world", {kPlace, kModel, kJoin}},
+        {"world pointer, model, place, listed", {kPointAtWorld, kModel, kPlace, kJoin}},
+        {"model, place, world during its pass", {kModel, kPlace, kJoinDuringPass}},
+        {"model, world, place, model again", {kModel, kJoin, kPlace, kModel}},
+        {"model, place, world, left and joined again", {kModel, kPlace, kJoin, kLeaveAndJoin}},
+    };
+    const Vector3 at(3, 4, 5);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Scene scene;
+        auto model = MakeModel(Box(2, 4, 6));
+        auto* entity = new kaEntityPhysical;
+        dBodyID joined = nullptr;
+        for (Step step : c.steps)
+        {
+            switch (step)
+            {
+            case kModel:
+                entity->SetModel(model.get());
+                break;
+            case kPlace:
+                entity->SetPosition(at);
+                break;
+            case kJoin:
+                ASSERT_TRUE(scene.world.AddEntity(entity, true, true));
+                break;
+            case kPointAtWorld:
+                entity->SetWorld(&scene.world);
+                break;
+            case kJoinDuringPass:
+                scene.world.AddEntity(new LateAdder(entity), true, true);
+                // The first update queues the add, the next one makes it.
+                scene.world.Update(0.01f);
+                ASSERT_EQ(entity->GetWorld(), nullptr);
+                scene.world.Update(0.01f);
+                ASSERT_EQ(entity->GetWorld(), &scene.world);
+                break;
+            case kLeaveAndJoin:
+                joined = entity->GetBody();
+                ASSERT_TRUE(scene.world.RemoveEntity(entity));
+                ASSERT_TRUE(scene.world.AddEntity(entity, true, true));
+                EXPECT_EQ(entity->GetBody(), joined);
+                break;
+            }
+        }
+        ASSERT_NE(entity->GetBody(), nullptr);
+        EXPECT_EQ(dBodyGetWorld(entity->GetBody()), scene.world.GetODEWorld());
+        ASSERT_EQ(entity->GetGeomData().size(), 1u);
+        EXPECT_EQ(dGeomGetBody(entity->GetGeomData().front()->GetGeom()), entity->GetBody());
+        // One space of the entity's own in the world's, holding its one geom: nothing built twice.
+        ASSERT_EQ(dSpaceGetNumGeoms(scene.world.GetSpace()), 1);
+        EXPECT_EQ(dSpaceGetGeom(scene.world.GetSpace(), 0), reinterpret_cast<dGeomID>(entity->GetSpace()));
+        EXPECT_EQ(dSpaceGetNumGeoms(entity->GetSpace()), 1);
+        dMass mass;
+        dBodyGetMass(entity->GetBody(), &mass);
+        EXPECT_NEAR(mass.mass, 1.0, 1e-6);
+        ExpectNear(entity->GetCOGOffset(), Vector3(0, 2, 0));
+        ExpectNear(entity->GetBodyPosition(), at);
+        ExpectNear(entity->GetPosition(), at - Vector3(0, 2, 0));
+        EXPECT_FALSE(dBodyIsEnabled(entity->GetBody()));
+        scene.models.push_back(std::move(model));
+    }
+}
+
+TEST(EntityPhysicalTest, AModelSetBeforeTheWorldKeepsPinningAndHidingWhenTheEntityJoins)
+{
+    struct Case
+    {
+        bool pinned;
+        bool visible;
+    };
+    for (const Case c : {Case{false, true}, Case{false, false}, Case{true, true}, Case{true, false}})
+    {
+        SCOPED_TRACE(::testing::Message() << "pinned " << c.pinned << ", visible " << c.visible);
+        Scene scene;
+        auto model = MakeModel(Sphere(0.5f), Box(1, 1, 1));
+        auto* entity = new kaEntityPhysical;
+        entity->SetModel(model.get());
+        entity->SetPinned(c.pinned);
+        ASSERT_TRUE(scene.world.AddEntity(entity, c.visible, true));
+        EXPECT_EQ(entity->GetBody() == nullptr, c.pinned);
+        ASSERT_EQ(entity->GetGeomData().size(), 2u);
+        for (const auto& record : entity->GetGeomData())
+        {
+            EXPECT_EQ(dGeomIsEnabled(record->GetGeom()) != 0, c.visible);
+            EXPECT_EQ(dGeomGetSpace(record->GetGeom()) == scene.world.GetSpace(), c.pinned);
+        }
+        scene.models.push_back(std::move(model));
+    }
+}
+
+} // namespace

@@ -491,11 +491,21 @@ TEST_F(MotorCycleTest, RidingSetsTheSteeringJointsParametersInTheirOrder)
         EXPECT_EQ(m_Front->m_Params[i].first, expected[i].first) << i;
         EXPECT_NEAR(m_Front->m_Params[i].second, expected[i].second, 1e-5f) << i;
     }
-    // Not riding, the joints are left alone.
+    // Not riding, whatever the steer, the same parameters bring the fork back to centre.
     m_Front->m_Params.clear();
     Moving(2.0f);
+    m_Bike->SetSteer(4.0f);
     m_Bike->Update(0.01f);
-    EXPECT_TRUE(m_Front->m_Params.empty());
+    ASSERT_NE(m_Bike->GetFeetState(), MotorCycle::kRiding);
+    ASSERT_EQ(m_Front->m_Params.size(), 5u);
+    const float centring = std::clamp(-m_Front->GetAngle(), -0.2f, 0.2f);
+    EXPECT_EQ(m_Front->m_Params[0].first, dParamVel);
+    EXPECT_NEAR(m_Front->m_Params[0].second, 15.0f * centring, 1e-5f);
+    for (size_t i = 1; i < expected.size(); ++i)
+    {
+        EXPECT_EQ(m_Front->m_Params[i].first, expected[i].first) << i;
+        EXPECT_NEAR(m_Front->m_Params[i].second, expected[i].second, 1e-5f) << i;
+    }
 }
 
 // The keys and a stick through the input manager, as the game binds them by default.
