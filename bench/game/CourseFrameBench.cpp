@@ -6,7 +6,8 @@
 // - WorldUpdateRatio: the course world's whole update (physics, then the course rules of a timed run)
 //   beside the same raw ODE frame;
 // - FrameRatio: the world's render pass on the headless OpenGL device (640 x 480) beside plain GL drawing
-//   the same triangles (the venue's; the car's skinned model is hidden on both sides). Before timing, both
+//   the same triangles (the venue's sky box and models; the car's skinned model is hidden on both sides;
+//   a sky with clouds is not copied and stops the benchmark). Before timing, both
 //   frames are read back and the benchmark refuses to run when they differ by more than 2/255 anywhere.
 // "ratio" is the engine's time over the baseline's; "rawContacts" counts the contacts the baseline made, so
 // that it is seen to collide the car and the venue as the engine does.
@@ -25,6 +26,8 @@
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
+#include "engine/terrain/kaRotationOnlyMesh.h"
+#include "engine/terrain/kaSkyBox.h"
 #include "game/SpawnPlacement.h"
 #include "game/Tarvolin.h"
 #include "game/tvVehicle.h"
@@ -168,6 +171,16 @@ public:
         if (GfxFailed(m_GL.Manager()->GetDevice()->CaptureFrame(&first)))
             return false;
         m_Plain.ReadFrameState(*m_GL.Manager()->GetDevice(), first, kWidth, kHeight);
+        // The venue's sky is drawn first, around the camera; its clouds are not copied here.
+        if (auto* sky = dynamic_cast<kaSkyBox*>(m_World->GetSkyBox()))
+        {
+            if (!sky->GetCloudPlanes().empty())
+                return false;
+            kaMesh* box = sky->GetBox();
+            for (uint32_t face = 0; box && face < box->GetSubsetCount(); ++face)
+                if (!m_Plain.AddCentred(*m_GL.Manager(), *box->GetSubset(face), box->GetWorldMatrix()))
+                    return false;
+        }
         size_t meshes = 0;
         for (kaEntity* entity : m_World->GetEntities())
         {

@@ -291,6 +291,15 @@ public:
         m_Pass = std::make_unique<EnvironmentPass>(*m_World);
         m_GL.Manager()->AddSceneObject(m_Pass.get(), false);
 
+        // The view first: the sun's disc faces the camera it is built under.
+        const Vector3 eye(512.0f, 150.0f, 100.0f), at(1000.0f, 60.0f, 400.0f), up(0.0f, 1.0f, 0.0f);
+        MatrixLookAtLH(&m_View, &eye, &at, &up);
+        MatrixPerspectiveFovLH(&m_Projection, 1.0f, float(kWidth) / float(kHeight), 1.0f, 5000.0f);
+        GfxDevice* device = m_GL.Manager()->GetDevice();
+        device->SetTransform(TS_VIEW, &m_View);
+        device->SetTransform(TS_PROJECTION, &m_Projection);
+        m_GL.Manager()->UpdateFrustum();
+
         auto* sky = new kaSkyBox;
         const std::string folderName = "resources/worlds/skybox/";
         sky->Build(folderName + "sky_left.dds", folderName + "sky_right.dds", folderName + "sky_forward.dds",
@@ -299,7 +308,8 @@ public:
         m_World->SetSkyBox(sky);
         auto* sun = new kaSun;
         m_World->SetSun(sun);
-        sun->Initialize(0.25f, 0.45f, "resources/worlds/billboards/sun.dds", 0.5f, kaColor(), kaColor());
+        // Low over the horizon, right of the view's centre: the disc and both flare layers are on screen.
+        sun->Initialize(0.266f, 0.548f, "resources/worlds/billboards/sun.dds", 0.5f, kaColor(), kaColor());
         sun->AddFlareLayer("resources/worlds/billboards/flare_glow.dds", 2.0f, 1.5f);
         sun->AddFlareLayer("resources/worlds/billboards/flare_ring.dds", -1.0f, 1.5f);
         auto* water = new kaEntityWaterPlane;
@@ -307,19 +317,16 @@ public:
         m_World->SetWaterPlane(water);
         water->Build(1024.0f, 1024.0f);
 
-        const Vector3 eye(512.0f, 150.0f, 100.0f), at(1000.0f, 60.0f, 400.0f), up(0.0f, 1.0f, 0.0f);
-        MatrixLookAtLH(&m_View, &eye, &at, &up);
-        MatrixPerspectiveFovLH(&m_Projection, 1.0f, float(kWidth) / float(kHeight), 1.0f, 5000.0f);
-        GfxDevice* device = m_GL.Manager()->GetDevice();
-        device->SetTransform(TS_VIEW, &m_View);
-        device->SetTransform(TS_PROJECTION, &m_Projection);
-        m_GL.Manager()->UpdateFrustum();
         if (water->GetLevelInUse() != 1)
             return;
-        // The flares fade in over the first frames: the plain side copies them once they are steady.
+        // The first frame sets the flares' target; they fade towards it over the next ones, and the plain
+        // side copies them once they are steady. A sun out of view would fade them out of the frame.
+        DrawEnvironment();
         for (int frame = 0; frame < 10000 && sun->GetFlareIntensity() != sun->GetFlareTarget(); ++frame)
             DrawEnvironment();
         DrawEnvironment();
+        if (sun->GetFlareTarget() != 1.0f || sun->GetFlareIntensity() != 1.0f)
+            return;
         FrameCapture first;
         if (GfxFailed(device->CaptureFrame(&first)))
             return;
@@ -457,7 +464,7 @@ bool Prepare(Scene& scene, benchmark::State& state)
 {
     if (!scene.IsReady())
     {
-        state.SkipWithError("no headless OpenGL device, no shader water or no generated content");
+        state.SkipWithError("no headless OpenGL device, no shader water, no generated content or no sun in view");
         return false;
     }
     const int difference = scene.CompareFrames();

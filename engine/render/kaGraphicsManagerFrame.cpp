@@ -150,11 +150,13 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
     m_TriangleCounts[0] = 0;
     m_TriangleCounts[1] = 0;
 
-    // Equal orders keep the order of the list.
+    // Equal orders keep the order of the list. A list already in order (most frames) is not sorted again:
+    // the stable sort would allocate and merge for nothing.
     std::vector<ka3DObject*> ordered = m_SceneObjects;
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const ka3DObject* a, const ka3DObject* b)
-                     { return a->GetRenderOrder() < b->GetRenderOrder(); });
+    const auto byOrder = [](const ka3DObject* a, const ka3DObject* b)
+    { return a->GetRenderOrder() < b->GetRenderOrder(); };
+    if (!std::is_sorted(ordered.begin(), ordered.end(), byOrder))
+        std::stable_sort(ordered.begin(), ordered.end(), byOrder);
     for (ka3DObject* object : ordered)
         object->AddRef();
     kaDrawQueue* queue = kaDrawQueue::GetSingleton();

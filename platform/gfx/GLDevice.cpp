@@ -27,6 +27,12 @@ namespace platform
 namespace
 {
 
+// Whether GL already holds this matrix: compared bit for bit, in line, as every draw asks for two of them.
+bool SameMatrix(const Matrix& a, const Matrix& b)
+{
+    return std::memcmp(a.m, b.m, sizeof a.m) == 0;
+}
+
 float BitsToFloat(uint32_t bits)
 {
     float value;
@@ -716,7 +722,7 @@ void GLDevice::ApplyTransforms(bool transformed)
         if (!viewportSame)
             glViewport(static_cast<GLint>(vp.X), height - static_cast<GLint>(vp.Y + vp.Height),
                        static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-        if (!viewportSame || applied.Projection != m_State.Projection)
+        if (!viewportSame || !SameMatrix(applied.Projection, m_State.Projection))
         {
             // Depth 0..1 becomes GL's -1..1, and the image moves half a pixel to D3D9's pixel centres.
             const float dx = vp.Width ? 1.0f / static_cast<float>(vp.Width) : 0.0f;
@@ -727,7 +733,7 @@ void GLDevice::ApplyTransforms(bool transformed)
             glLoadMatrixf(projection.Data());
             glMatrixMode(GL_MODELVIEW);
         }
-        if (!same || applied.World != m_State.World || applied.View != m_State.View)
+        if (!same || !SameMatrix(applied.World, m_State.World) || !SameMatrix(applied.View, m_State.View))
         {
             const Matrix modelView = m_State.World * m_State.View;
             glLoadMatrixf(modelView.Data());
@@ -762,7 +768,7 @@ void GLDevice::ApplyLights(bool transformed)
         if (entry.second.Enabled && lights.size() < m_GLLights)
             lights.push_back(entry.second.Value);
     const bool lightsChanged = !applied.LightingValid || lights.size() != applied.Lights.size() ||
-                               applied.LightView != m_State.View ||
+                               !SameMatrix(applied.LightView, m_State.View) ||
                                (!lights.empty() && std::memcmp(lights.data(), applied.Lights.data(),
                                                                lights.size() * sizeof(Light)) != 0);
     if (lightsChanged)

@@ -856,8 +856,12 @@ GfxResult StateDevice::SetStreamSource(uint32_t stream, GfxVertexBuffer* buffer,
         return scripted;
     if (stream >= kMaxStreams)
         return GFXERR_INVALIDCALL;
-    Target().Streams[stream] = StreamBinding{buffer, dynamic_cast<MemoryVertexBuffer*>(buffer),
-                                             buffer ? offsetInBytes : 0, buffer ? stride : 0};
+    StreamBinding& binding = Target().Streams[stream];
+    // Meshes bind their buffer before every draw: the same buffer again keeps the view of it found before
+    // (a buffer that dies is unbound, so the pointer cannot stand for another one).
+    MemoryVertexBuffer* memory =
+        buffer && buffer == binding.Buffer ? binding.Memory : dynamic_cast<MemoryVertexBuffer*>(buffer);
+    binding = StreamBinding{buffer, memory, buffer ? offsetInBytes : 0, buffer ? stride : 0};
     if (StateMask* mask = Recording())
         mask->Streams.set(stream);
     return GFX_OK;
@@ -886,8 +890,9 @@ GfxResult StateDevice::SetIndices(GfxIndexBuffer* buffer)
     if (GfxFailed(scripted))
         return scripted;
     DeviceState& target = Target();
+    if (!buffer || buffer != target.Indices)
+        target.IndexMemory = dynamic_cast<MemoryIndexBuffer*>(buffer);
     target.Indices = buffer;
-    target.IndexMemory = dynamic_cast<MemoryIndexBuffer*>(buffer);
     if (StateMask* mask = Recording())
         mask->Indices = true;
     return GFX_OK;

@@ -109,6 +109,33 @@ TEST_F(FrameTest, RootsRenderByOrderAndEqualOrdersKeepTheirPlace)
     EXPECT_EQ(m_Manager->GetSceneObjects()[0]->GetName(), "late");
 }
 
+// A list already in order draws as it stands; one whose order changes between frames is sorted again.
+TEST_F(FrameTest, RootsInOrderDrawAsListedAndAChangedOrderIsSortedAgain)
+{
+    RecordingObject* a = AddRoot("a", -1);
+    AddRoot("b", 0);
+    RecordingObject* c = AddRoot("c", 0);
+    const struct
+    {
+        int32_t aOrder;
+        int32_t cOrder;
+        Log expected;
+    } frames[] = {
+        {-1, 0, {"a.Render(0)", "b.Render(0)", "c.Render(0)"}},
+        {-1, -2, {"c.Render(0)", "a.Render(0)", "b.Render(0)"}},
+        {1, 0, {"b.Render(0)", "c.Render(0)", "a.Render(0)"}},
+        {0, 0, {"a.Render(0)", "b.Render(0)", "c.Render(0)"}},
+    };
+    for (const auto& frame : frames)
+    {
+        a->SetRenderOrder(frame.aOrder);
+        c->SetRenderOrder(frame.cOrder);
+        TakeLog();
+        m_Manager->Render(true, false);
+        EXPECT_EQ(TakeLog(), frame.expected) << "a at " << frame.aOrder << ", c at " << frame.cOrder;
+    }
+}
+
 TEST_F(FrameTest, RemovingARootReleasesItDetachingDoesNotAndStrangersStay)
 {
     RecordingObject* a = AddRoot("a");

@@ -886,3 +886,42 @@ TEST_F(GLDeviceTest, ARepeatedDrawSendsOnlyWhatChangedUntilClearOrPresent)
         ExpectPixel(50, 10, c.rightHalfRedrawn ? Rgb{0, 255, 0} : Rgb{255, 0, 0});
     }
 }
+
+// Transforms set between draws of one frame, to other values and back again, place each draw where its own
+// transforms put it, although GL is only told of the ones that changed.
+TEST_F(GLDeviceTest, TransformsChangedBetweenDrawsPlaceEachDraw)
+{
+    Matrix projection;
+    MatrixPerspectiveFovLH(&projection, 3.14159265f / 2.0f, 1.0f, 1.0f, 100.0f);
+    m_Device->SetTransform(TS_PROJECTION, &projection);
+    m_Device->SetRenderState(RS_CULLMODE, CULL_NONE);
+    const struct
+    {
+        float worldX;
+        float eyeY;
+        uint32_t colour;
+        uint32_t x, y;
+    } draws[] = {
+        {1.0f, 0.0f, 0xFF00FF00, 47, 31}, {-1.0f, 0.0f, 0xFFFF0000, 16, 31}, {1.0f, 1.0f, 0xFF0000FF, 47, 47},
+        {1.0f, 1.0f, 0xFFFFFF00, 47, 47}, {1.0f, -1.0f, 0xFF00FFFF, 47, 16},
+    };
+    for (const auto& d : draws)
+    {
+        Matrix view, world;
+        const Vector3 eye(0, d.eyeY, -2), at(0, d.eyeY, 0), up(0, 1, 0);
+        MatrixLookAtLH(&view, &eye, &at, &up);
+        MatrixTranslation(&world, d.worldX, 0, 0);
+        m_Device->SetTransform(TS_VIEW, &view);
+        m_Device->SetTransform(TS_WORLD, &world);
+        const std::vector<ColorVertex> triangle = {
+            {-0.1f, 0.1f, 0, d.colour}, {0.1f, 0.1f, 0, d.colour}, {-0.1f, -0.1f, 0, d.colour}};
+        Draw(kColorFvf, PT_TRIANGLELIST, triangle, 1);
+    }
+    Show();
+    ExpectPixel(47, 31, {0, 255, 0});
+    ExpectPixel(16, 31, {255, 0, 0});
+    // The draw with the same transforms as the one before lies over it.
+    ExpectPixel(47, 47, {255, 255, 0});
+    ExpectPixel(47, 16, {0, 255, 255});
+    ExpectPixel(32, 31, {0, 0, 0});
+}

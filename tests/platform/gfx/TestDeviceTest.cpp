@@ -594,3 +594,64 @@ TEST_F(DrawLog, IndicesRewrittenAfterADrawAreCheckedAgain)
         buffer->Release();
     }
 }
+
+// Meshes bind their buffers again before every draw. Each draw is checked against the buffers bound at
+// that moment: the same ones again, none, one bound at another offset, or a new one made after the old one
+// died (perhaps at its address).
+TEST_F(DrawLog, DrawsAreCheckedAgainstTheBuffersBoundAgainBeforeThem)
+{
+    GfxVertexBuffer* small = MakeVertexBuffer(16 * 4, POOL_MANAGED);
+    GfxIndexBuffer* indices = MakeIndexBuffer({0, 1, 2, 5, 6, 7});
+    m_Device->SetFVF(FVF_XYZ | FVF_DIFFUSE);
+    ASSERT_EQ(m_Device->BeginScene(), GFX_OK);
+    m_Device->SetStreamSource(0, small, 0, 16);
+    EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFX_OK);
+    small->Release();
+    GfxVertexBuffer* large = MakeVertexBuffer(16 * 8, POOL_MANAGED);
+    GfxVertexBuffer* other = MakeVertexBuffer(16 * 4, POOL_MANAGED);
+
+    struct Step
+    {
+        const char* what;
+        GfxVertexBuffer* vertices;
+        uint32_t offset;
+        GfxIndexBuffer* indexBuffer;
+        bool indexed;
+        uint32_t primitives;
+        GfxResult expected;
+    };
+    const Step steps[] = {
+        {"eight vertices of the new buffer", large, 0, nullptr, false, 6, GFX_OK},
+        {"nine vertices of eight", large, 0, nullptr, false, 7, GFXERR_INVALIDCALL},
+        {"the same buffer again", large, 0, nullptr, false, 6, GFX_OK},
+        {"another buffer of four vertices", other, 0, nullptr, false, 6, GFXERR_INVALIDCALL},
+        {"the eight again after it", large, 0, nullptr, false, 6, GFX_OK},
+        {"the same buffer one vertex in: seven left", large, 16, nullptr, false, 6, GFXERR_INVALIDCALL},
+        {"the same buffer back at its start", large, 0, nullptr, false, 6, GFX_OK},
+        {"no buffer", nullptr, 0, nullptr, false, 1, GFXERR_INVALIDCALL},
+        {"the buffer bound after none", large, 0, nullptr, false, 1, GFX_OK},
+        {"indices reaching vertex 7", large, 0, indices, true, 2, GFX_OK},
+        {"the same indices again", large, 0, indices, true, 2, GFX_OK},
+        {"no indices", large, 0, nullptr, true, 1, GFXERR_INVALIDCALL},
+        {"the indices bound after none", large, 0, indices, true, 1, GFX_OK},
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.what);
+        m_Device->SetStreamSource(0, step.vertices, step.offset, 16);
+        if (step.indexed)
+        {
+            m_Device->SetIndices(step.indexBuffer);
+            EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 8, 0, step.primitives),
+                      step.expected);
+        }
+        else
+        {
+            EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, step.primitives), step.expected);
+        }
+    }
+    m_Device->EndScene();
+    large->Release();
+    other->Release();
+    indices->Release();
+}
