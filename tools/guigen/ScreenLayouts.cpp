@@ -191,8 +191,15 @@ void CentrePage(ScreenLayout& layout)
 // A dialog in the middle of the screen; its place on a 640 by 480 screen follows from its size.
 ScreenLayout Dialog(const char* file, const char* window, float width, float height)
 {
-    ScreenLayout layout{file, &guiWindow::StaticClassInfo, window, float(int(kPageWidth - width) / 2),
-                        float(int(kPageHeight - height) / 2), width, height, {}, {}};
+    ScreenLayout layout{file,
+                        &guiWindow::StaticClassInfo,
+                        window,
+                        float(int(kPageWidth - width) / 2),
+                        float(int(kPageHeight - height) / 2),
+                        width,
+                        height,
+                        {},
+                        {}};
     layout.centred = true;
     return layout;
 }
@@ -498,13 +505,16 @@ ScreenLayout MapEditorLayout()
         Inside(kBar, Button("Perspective View", "Perspective View", 338, 2, 170)),
         Inside(kBar, Button("Zoom Selected", "Zoom Selected", 512, 2, 140)),
         // The window sizes the toolbar to leave the screen's last 136 pixels to the world's name.
-        Inside(kAll, Anchored({"filename", &guiTextBox::StaticClassInfo, "No World", -134, 4, 130, 24}, 1, 0)),
+        Inside(kAll,
+               Anchored({"filename", &guiTextBox::StaticClassInfo, "No World", -134, 4, 130, 24}, 1, 0)),
         Inside(kAll, {kLeft, &guiGroup::StaticClassInfo, "", 0, 40, 136, 540}),
         Inside(kLeft, {"entity category dropdown", &guiDropDown::StaticClassInfo, "", 4, 0, 128, 22}),
         Inside(kLeft, {"structure selection grid", &guiGrid::StaticClassInfo, "", 4, 30, 110, 500}),
-        Inside(kAll, Anchored({"draggable dropdown", &guiDropDown::StaticClassInfo, "", -160, 40, 150, 22}, 1, 0)),
         Inside(kAll,
-               Anchored({"Height Label", &guiTextBox::StaticClassInfo, "Ground height", -160, -100, 150, 24}, 1, 1)),
+               Anchored({"draggable dropdown", &guiDropDown::StaticClassInfo, "", -160, 40, 150, 22}, 1, 0)),
+        Inside(kAll,
+               Anchored({"Height Label", &guiTextBox::StaticClassInfo, "Ground height", -160, -100, 150, 24},
+                        1, 1)),
         Inside(kAll, Anchored(Button("HeightInc Button", "Up", -160, -70, 70), 1, 1)),
         Inside(kAll, Anchored(Button("HeightDec Button", "Down", -80, -70, 70), 1, 1)),
         // The menus last, so that they drop over everything else.
@@ -1066,8 +1076,9 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
     else if (full)
         root = new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
     else if (layout.centred)
-        root = new guiWindow(layout.window, guiCoordPair::Relative(0.5f, 0.5f), Px(layout.width, layout.height),
-                             guiWindow::kAlignCentreX | guiWindow::kAlignCentreY);
+        root =
+            new guiWindow(layout.window, guiCoordPair::Relative(0.5f, 0.5f), Px(layout.width, layout.height),
+                          guiWindow::kAlignCentreX | guiWindow::kAlignCentreY);
     else
         root = new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
     root->SetName(layout.window);

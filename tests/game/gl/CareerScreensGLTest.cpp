@@ -38,7 +38,8 @@ bool DrawnPlace(guiManager& gui, const char* windowName, const char* widget, pla
 }
 
 // The padlock's red body inside a widget's drawn place (menus stand in the middle of the screen).
-int LockPixels(guiManager& gui, const platform::FrameCapture& frame, const char* windowName, const char* widget)
+int LockPixels(guiManager& gui, const platform::FrameCapture& frame, const char* windowName,
+               const char* widget)
 {
     platform::Rect place{};
     if (!DrawnPlace(gui, windowName, widget, place))

@@ -185,9 +185,15 @@ TEST(RaceLayoutsTest, TheRunSummaryKeepsItsPageInTheMiddleOfEveryScreen)
 TEST(MenuLayoutsTest, FullScreenMenusKeepTheir640By480PageInTheMiddleOfEveryScreen)
 {
     const char* const menus[] = {
-        "ui/common/main.kab",           "ui/common/credits.kab",          "UI/common/loading.kab",
-        "ui/common/opt.kab",            "ui/CareerMenu/career.kab",       "ui/common/carselect.kab",
-        "ui/CourseSelect/CourseSelect.kab", "UI/stuntshop/stuntshop.kab", "ui/common/coursesummary.kab",
+        "ui/common/main.kab",
+        "ui/common/credits.kab",
+        "UI/common/loading.kab",
+        "ui/common/opt.kab",
+        "ui/CareerMenu/career.kab",
+        "ui/common/carselect.kab",
+        "ui/CourseSelect/CourseSelect.kab",
+        "UI/stuntshop/stuntshop.kab",
+        "ui/common/coursesummary.kab",
     };
     for (const char* file : menus)
     {
@@ -257,7 +263,8 @@ TEST(MenuLayoutsTest, DialogsStandInTheMiddleOfEveryScreenWithTheirWidgetsInside
         {"ui/common/newplayer.kab", 170, 160},
         {"ui/common/deleteplayer.kab", 170, 160},
         {"UI/common/savegame.kab", 110, 68},
-        // Both stood in the middle of an 800 by 600 screen; the property sheet's buttons lay off a smaller one.
+        // Both stood in the middle of an 800 by 600 screen; the property sheet's buttons lay off a smaller
+        // one.
         {"UI/editor/properties.kab", 10, 10},
         {"UI/tvEditor/course_options.kab", 150, 110},
     };
