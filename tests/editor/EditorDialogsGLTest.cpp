@@ -224,9 +224,15 @@ TEST_F(EditorDialogsGLTest, EveryRowOfTheEditorLayoutsIsFoundByItsDialogAndLiesI
         else if (auto* flare = window->DynamicCast<AddFlareLayerWindow>())
             flare->ShowFileChooser(true);
         Settle(2);
+        // Dialogs stand in the middle of the screen, whatever its size.
         const platform::Rect bounds = window->GetHitRect();
-        EXPECT_LE(bounds.right, 640);
-        EXPECT_LE(bounds.bottom, 480);
+        const auto& screen = g_pGraphicsManager->GetPresentParameters();
+        EXPECT_GE(bounds.left, 0);
+        EXPECT_GE(bounds.top, 0);
+        EXPECT_LE(bounds.right, int(screen.BackBufferWidth));
+        EXPECT_LE(bounds.bottom, int(screen.BackBufferHeight));
+        EXPECT_NEAR((bounds.left + bounds.right) / 2.0, screen.BackBufferWidth / 2.0, 1.0);
+        EXPECT_NEAR((bounds.top + bounds.bottom) / 2.0, screen.BackBufferHeight / 2.0, 1.0);
         std::vector<std::pair<std::string, platform::Rect>> buttons;
         for (const guigen::ScreenWidget& row : layout.widgets)
         {

@@ -111,7 +111,11 @@ guiGlyph* Picture(const ScreenWidget& row)
 
 guiWidget* Group(const ScreenWidget& row)
 {
-    auto* group = new guiGroup(Px(row.x, row.y), Px(row.width, row.height));
+    // A group may stretch with its holder, as the editor's "hide all group" spans the screen.
+    const auto axis = [&row](float value, int flag)
+    { return (row.relative & flag) != 0 ? guiCoord::Relative(value) : guiCoord::Pixels(value); };
+    auto* group = new guiGroup({axis(row.x, kRelativeX), axis(row.y, kRelativeY)},
+                               {axis(row.width, kRelativeWidth), axis(row.height, kRelativeHeight)});
     group->SetName(row.name);
     return group;
 }

@@ -161,6 +161,49 @@ ScreenWidget Anchored(ScreenWidget row, float anchorX, float anchorY)
     return row;
 }
 
+// The page keeps its 640 by 480 arrangement in the middle of a larger screen: what the window holds
+// directly counts from the screen's middle; grouped widgets move with their group.
+void CentrePage(ScreenLayout& layout)
+{
+    const float left = kPageWidth / 2, top = kPageHeight / 2;
+    for (ScreenWidget& row : layout.widgets)
+        if (row.parent == nullptr)
+        {
+            row = Anchored(row, 0.5f, 0.5f);
+            row.x -= left;
+            row.y -= top;
+        }
+    for (ScreenLabel& label : layout.labels)
+        if (label.parent == nullptr)
+        {
+            label.anchorX = label.anchorY = 0.5f;
+            label.x -= left;
+            label.y -= top;
+        }
+    if (!layout.page.empty())
+    {
+        layout.pageAnchorX = layout.pageAnchorY = 0.5f;
+        layout.pageX -= left;
+        layout.pageY -= top;
+    }
+}
+
+// A dialog in the middle of the screen; its place on a 640 by 480 screen follows from its size.
+ScreenLayout Dialog(const char* file, const char* window, float width, float height)
+{
+    ScreenLayout layout{file,
+                        &guiWindow::StaticClassInfo,
+                        window,
+                        float(int(kPageWidth - width) / 2),
+                        float(int(kPageHeight - height) / 2),
+                        width,
+                        height,
+                        {},
+                        {}};
+    layout.centred = true;
+    return layout;
+}
+
 ScreenLabel Label(const char* text, float x, float y, const char* parent = nullptr)
 {
     return {text, kEditorLabelFont, x, y, parent};
@@ -193,8 +236,7 @@ void AddChooser(ScreenLayout& layout, float x, float y)
 
 void AddEditorDialogs(std::vector<ScreenLayout>& table)
 {
-    ScreenLayout create{"UI/editor/createterrain.kab", &guiWindow::StaticClassInfo, "Create Terrain Window",
-                        10, 4, 620, 472, {}, {}};
+    ScreenLayout create = Dialog("UI/editor/createterrain.kab", "Create Terrain Window", 620, 472);
     create.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Create New Terrain", 10, 6, 400, 24},
         GroupRow("label group", 10, 37, 76, 148),
@@ -222,8 +264,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     create.editor = true;
     table.push_back(create);
 
-    ScreenLayout layer{"UI/editor/terrainlayer.kab", &guiWindow::StaticClassInfo, "Terrain Layer Window",
-                       10, 60, 620, 360, {}, {}};
+    ScreenLayout layer = Dialog("UI/editor/terrainlayer.kab", "Terrain Layer Window", 620, 360);
     layer.widgets = {
         Field("mask path", "resources\\worlds\\groundmasks\\half129.tga", 90, 16, 350),
         Button("browse mask button", "Browse", 450, 14, 80),
@@ -238,8 +279,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     layer.editor = true;
     table.push_back(layer);
 
-    ScreenLayout sky{"UI/editor/skybox.kab", &guiWindow::StaticClassInfo, "Add Skybox Window",
-                     120, 40, 400, 400, {}, {}};
+    ScreenLayout sky = Dialog("UI/editor/skybox.kab", "Add Skybox Window", 400, 400);
     sky.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Add Skybox", 10, 6, 380, 24},
         Field("left", "resources\\worlds\\skybox\\sky_left.dds", 90, 40, 300),
@@ -259,8 +299,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     sky.editor = true;
     table.push_back(sky);
 
-    ScreenLayout sun{"editor\\addsun.kab", &guiWindow::StaticClassInfo, "Add Sun Window",
-                     120, 20, 400, 440, {}, {}};
+    ScreenLayout sun = Dialog("editor\\addsun.kab", "Add Sun Window", 400, 440);
     sun.widgets = {
         Field("texture", "resources\\worlds\\billboards\\sun.dds", 110, 14, 280),
         Field("position", "0.375", 110, 44, 100),
@@ -283,8 +322,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     sun.editor = true;
     table.push_back(sun);
 
-    ScreenLayout flare{"UI/editor/flarelayer.kab", &guiWindow::StaticClassInfo, "Flare Layer Window",
-                       10, 60, 620, 360, {}, {}};
+    ScreenLayout flare = Dialog("UI/editor/flarelayer.kab", "Flare Layer Window", 620, 360);
     flare.widgets = {
         Field("texture", "resources\\worlds\\billboards\\flare_glow.dds", 90, 16, 350),
         Button("browse button", "Browse", 450, 14, 80),
@@ -298,8 +336,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     flare.editor = true;
     table.push_back(flare);
 
-    ScreenLayout list{"UI/editor/layerlist.kab", &guiWindow::StaticClassInfo, "Layer List Window",
-                      170, 100, 300, 280, {}, {}};
+    ScreenLayout list = Dialog("UI/editor/layerlist.kab", "Layer List Window", 300, 280);
     list.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Remove Layer", 10, 6, 280, 24},
         FileList("layer list", 10, 40, 260, 180),
@@ -320,8 +357,7 @@ ScreenLayout Cell(const char* file, const ScreenWidget& widget)
 // The editor's property sheet with its cells, and the course options built on the game's property editor.
 void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
 {
-    ScreenLayout properties{"UI/editor/properties.kab", &guiWindow::StaticClassInfo, "Editor Properties Window",
-                            90, 70, 620, 460, {}, {}};
+    ScreenLayout properties = Dialog("UI/editor/properties.kab", "Editor Properties Window", 620, 460);
     auto inGroup = [](ScreenWidget widget, const char* group)
     {
         widget.parent = group;
@@ -353,8 +389,7 @@ void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
     table.push_back(Cell("ui/editor/properties_browse_cell.kab", Button("browse", "...", 0, 0, 24)));
     table.push_back(Cell("ui/editor/properties_xml_cell.kab", Button("xml", "v", 0, 0, 24)));
 
-    ScreenLayout options{"UI/tvEditor/course_options.kab", &guiWindow::StaticClassInfo, "Course Options Window", 230,
-                         170, 340, 260, {}, {}};
+    ScreenLayout options = Dialog("UI/tvEditor/course_options.kab", "Course Options Window", 340, 260);
     options.widgets = {
         {"Properties Grid", &guiGrid::StaticClassInfo, "140 160", 18, 48, 304, 134},
         Button("OK Button", "OK", 40, 214, 110),
@@ -387,6 +422,7 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
         Button("opt_cancel_b", "Cancel", 500, 430, 110),
     };
     options.labels = {{"Options", "bar24b", 40, 30}};
+    CentrePage(options);
     table.push_back(options);
 
     const float box = float(kCheckSide);
@@ -455,8 +491,12 @@ ScreenLayout MapEditorLayout()
     constexpr const char* kLeft = "build left group";
     ScreenLayout editor{"UI/editor/mapeditor.kab", &guiWindow::StaticClassInfo, "Map Editor Window", 0, 0, 0, 0,
                         {}, {}};
+    // Laid out for an 800 by 600 screen; the world's name and the decal tools keep to the right-hand edge
+    // and the bottom at any other size.
+    ScreenWidget all{kAll, &guiGroup::StaticClassInfo, "", 0, 0, 1, 1};
+    all.relative = kRelativeWidth | kRelativeHeight;
     editor.widgets = {
-        {kAll, &guiGroup::StaticClassInfo, "", 0, 0, 800, 600},
+        all,
         Inside(kAll, {kBar, &guiGroup::StaticClassInfo, "", 0, 0, 664, 32}),
         Inside(kBar, Button("file button", "File", 2, 2, 60)),
         Inside(kBar, Button("tools button", "Tools", 66, 2, 60)),
@@ -465,14 +505,18 @@ ScreenLayout MapEditorLayout()
         Inside(kBar, Button("Perspective View", "Perspective View", 338, 2, 170)),
         Inside(kBar, Button("Zoom Selected", "Zoom Selected", 512, 2, 140)),
         // The window sizes the toolbar to leave the screen's last 136 pixels to the world's name.
-        Inside(kAll, {"filename", &guiTextBox::StaticClassInfo, "No World", 666, 4, 130, 24}),
+        Inside(kAll,
+               Anchored({"filename", &guiTextBox::StaticClassInfo, "No World", -134, 4, 130, 24}, 1, 0)),
         Inside(kAll, {kLeft, &guiGroup::StaticClassInfo, "", 0, 40, 136, 540}),
         Inside(kLeft, {"entity category dropdown", &guiDropDown::StaticClassInfo, "", 4, 0, 128, 22}),
         Inside(kLeft, {"structure selection grid", &guiGrid::StaticClassInfo, "", 4, 30, 110, 500}),
-        Inside(kAll, {"draggable dropdown", &guiDropDown::StaticClassInfo, "", 640, 40, 150, 22}),
-        Inside(kAll, {"Height Label", &guiTextBox::StaticClassInfo, "Ground height", 640, 500, 150, 24}),
-        Inside(kAll, Button("HeightInc Button", "Up", 640, 530, 70)),
-        Inside(kAll, Button("HeightDec Button", "Down", 720, 530, 70)),
+        Inside(kAll,
+               Anchored({"draggable dropdown", &guiDropDown::StaticClassInfo, "", -160, 40, 150, 22}, 1, 0)),
+        Inside(kAll,
+               Anchored({"Height Label", &guiTextBox::StaticClassInfo, "Ground height", -160, -100, 150, 24},
+                        1, 1)),
+        Inside(kAll, Anchored(Button("HeightInc Button", "Up", -160, -70, 70), 1, 1)),
+        Inside(kAll, Anchored(Button("HeightDec Button", "Down", -80, -70, 70), 1, 1)),
         // The menus last, so that they drop over everything else.
         Inside(kAll, {"file menu group", &guiGroup::StaticClassInfo, "", 2, 34, 180, 100}),
         Inside("file menu group", Menu("file menu", 180, 100)),
@@ -531,6 +575,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
                      {"Course", "bar16b", 26, 176},
                      {"Result", "bar16b", 176, 176},
                      {"Score", "bar16b", 302, 176}};
+    CentrePage(career);
     table.push_back(career);
     // Results such as "Attempted: (50%)" fit the 100-pixel column in the smallest font.
     ScreenWidget text{"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 140, 20};
@@ -553,6 +598,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         Button("Continue", "Continue", 490, 420, 110),
     };
     cars.labels = {{"Choose a vehicle", "bar24b", 40, 20}};
+    CentrePage(cars);
     table.push_back(cars);
 
     ScreenLayout courses{"ui/CourseSelect/CourseSelect.kab",
@@ -572,6 +618,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     };
     courses.labels = {
         {"Choose a course", "bar24b", 40, 20}, {"Course", "bar16b", 26, 62}, {"Designer", "bar16b", 366, 62}};
+    CentrePage(courses);
     table.push_back(courses);
     table.push_back(
         Cell("UI/CourseSelect/Worlds_Cell.kab", {"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 340, 20}));
@@ -597,10 +644,10 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     };
     shop.widgets.insert(shop.widgets.end(), rest.begin(), rest.end());
     shop.labels = {{"Stunt Shop", "bar24b", 40, 20}, {"Reputation points", "bar16m", 40, 426}};
+    CentrePage(shop);
     table.push_back(shop);
 
-    ScreenLayout preview{"UI/coursepreview/coursepreview.kab", &guiWindow::StaticClassInfo, "Course Preview",
-                         120, 100, 400, 280, {}, {}};
+    ScreenLayout preview = Dialog("UI/coursepreview/coursepreview.kab", "Course Preview", 400, 280);
     preview.widgets = {
         Value("career_level", 20, 14, 360, "bar24b"),
         Value("target_score", 200, 70, 150, "bar18b"),
@@ -673,19 +720,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         summary.widgets.push_back({fronts[slot], &guiImage::StaticClassInfo, "", x, y + 84, 128, 24});
     }
     summary.labels = {{"Target", "bar16m", 40, 92}, {"Points", "bar16m", 40, 122}};
-    // The page keeps its 640 by 480 arrangement in the middle of a larger screen.
-    for (ScreenWidget& row : summary.widgets)
-    {
-        row = Anchored(row, 0.5f, 0.5f);
-        row.x -= 320.0f;
-        row.y -= 240.0f;
-    }
-    for (ScreenLabel& label : summary.labels)
-    {
-        label.anchorX = label.anchorY = 0.5f;
-        label.x -= 320.0f;
-        label.y -= 240.0f;
-    }
+    CentrePage(summary);
     table.push_back(summary);
 }
 
@@ -705,10 +740,10 @@ std::vector<ScreenLayout> MakeContract()
         {"vText", &guiTextBox::StaticClassInfo, "v1.0", 560, 450, 70, 20},
     };
     main.labels = {{"TARVOLIN", "bar24b", 40, 40}, {"Stunt driving", "bar16m", 40, 76}, {"Drivers", "bar18b", 40, 122}};
+    CentrePage(main);
     table.push_back(main);
 
-    ScreenLayout newPlayer{"ui/common/newplayer.kab", &guiWindow::StaticClassInfo, "New Player Window", 170, 150,
-                           300, 160, {}, {}};
+    ScreenLayout newPlayer = Dialog("ui/common/newplayer.kab", "New Player Window", 300, 160);
     newPlayer.widgets = {
         {"playername", &guiTextBox::StaticClassInfo, "Enter New Player Name", 20, 56, 260, 26, true},
         Button("ok", "Ok", 30, 112, 110),
@@ -717,8 +752,7 @@ std::vector<ScreenLayout> MakeContract()
     newPlayer.labels = {{"New Driver", "bar18b", 20, 14}};
     table.push_back(newPlayer);
 
-    ScreenLayout deletePlayer{"ui/common/deleteplayer.kab", &guiWindow::StaticClassInfo, "Delete Player Window",
-                              170, 150, 300, 160, {}, {}};
+    ScreenLayout deletePlayer = Dialog("ui/common/deleteplayer.kab", "Delete Player Window", 300, 160);
     deletePlayer.widgets = {
         {"playername", &guiTextBox::StaticClassInfo, "", 20, 56, 260, 26},
         Button("ok", "Delete", 30, 112, 110),
@@ -735,16 +769,15 @@ std::vector<ScreenLayout> MakeContract()
     credits.pageY = 80;
     credits.pageWidth = 560;
     credits.pageHeight = 330;
+    CentrePage(credits);
     table.push_back(credits);
 
-    ScreenLayout inGame{"ui/common/ingamemenu.kab", &guiWindow::StaticClassInfo, "InGameMenu", 170, 170, 300,
-                        140, {}, {}};
+    ScreenLayout inGame = Dialog("ui/common/ingamemenu.kab", "InGameMenu", 300, 140);
     inGame.widgets = {Button("ok_quit", "Quit Run", 30, 92, 110), Button("cancel_quit", "Resume", 160, 92, 110)};
     inGame.labels = {{"Paused", "bar18b", 20, 14}, {"Quit this run or carry on?", "bar16m", 20, 50}};
     table.push_back(inGame);
 
-    ScreenLayout save{"UI/common/saveworld.kab", &guiWindow::StaticClassInfo, "Save World Menu", 125, 170, 390,
-                      140, {}, {}};
+    ScreenLayout save = Dialog("UI/common/saveworld.kab", "Save World Menu", 390, 140);
     save.widgets = {Button("yes_quit", "Save", 15, 92, 110), Button("no_quit", "Don't Save", 140, 92, 110),
                     Button("cancel_quit", "Cancel", 265, 92, 110)};
     save.labels = {{"Leaving the editor", "bar18b", 20, 14}, {"Save the course first?", "bar16m", 20, 50}};
@@ -752,6 +785,7 @@ std::vector<ScreenLayout> MakeContract()
 
     ScreenLayout loading{"UI/common/loading.kab", &guiWindow::StaticClassInfo, "loading dialog", 0, 0, 0, 0, {}, {}};
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
+    CentrePage(loading);
     table.push_back(loading);
     AddEditorDialogs(table);
     AppendPropertyLayouts(table);
@@ -764,8 +798,8 @@ std::vector<ScreenLayout> MakeContract()
     table.push_back(console);
 
     // The editor's file dialog: its picture carries the caption that tells saving from loading.
-    ScreenLayout files{"UI/common/savegame.kab", &guiWindow::StaticClassInfo, "Save Game Window", 110, 60,
-                       kFileDialogWidth, kFileDialogHeight, {}, {}};
+    ScreenLayout files =
+        Dialog("UI/common/savegame.kab", "Save Game Window", kFileDialogWidth, kFileDialogHeight);
     files.widgets = {
         {"background image", &guiImage::StaticClassInfo, kFileDialogPictures[0].file, 0, 0, kFileDialogWidth,
          kFileDialogHeight},
@@ -1041,6 +1075,10 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         root = new guiGroup(Px(layout.x, layout.y), Px(layout.width, layout.height));
     else if (full)
         root = new guiWindow(Px(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    else if (layout.centred)
+        root =
+            new guiWindow(layout.window, guiCoordPair::Relative(0.5f, 0.5f), Px(layout.width, layout.height),
+                          guiWindow::kAlignCentreX | guiWindow::kAlignCentreY);
     else
         root = new guiWindow(Px(layout.x, layout.y), Px(layout.width, layout.height));
     root->SetName(layout.window);
@@ -1137,7 +1175,7 @@ guiGlyph* BuildScreen(const ScreenLayout& layout)
         page.scrollable = false;
         auto* box = new guiTextBox(page);
         box->SetMultiLine(true);
-        root->AddChild(box);
+        anchorAt(nullptr, layout.pageAnchorX, layout.pageAnchorY)->AddChild(box);
     }
     return root;
 }

@@ -83,7 +83,16 @@ struct ScreenLayout
     const char* host = nullptr;
     // A full-screen window over the 3D world leaves it out, so that the world shows through.
     bool backdrop = true;
+    // A dialog that stays in the middle of the screen at any size (the window's alignment places it from
+    // the screen's middle); x and y are where that puts it on a 640 by 480 screen.
+    bool centred = false;
+    // As a widget's: the point of the screen that the page's place counts from.
+    float pageAnchorX = 0.0f, pageAnchorY = 0.0f;
 };
+
+// Full-screen menus are laid out on a page of this size, kept in the middle of larger screens.
+constexpr float kPageWidth = 640.0f;
+constexpr float kPageHeight = 480.0f;
 
 // Rows of every grid the table builds.
 constexpr float kGridRowHeight = 22.0f;

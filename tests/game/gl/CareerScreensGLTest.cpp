@@ -1,5 +1,6 @@
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiWindow.h"
 #include "game/Tarvolin.h"
 #include "game/WorldInfo.h"
 #include "game/screens/CSmenu.h"
@@ -11,11 +12,9 @@
 #include "tests/support/FrameReading.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ShopContent.h"
-#include "tools/guigen/ScreenLayouts.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 using testsupport::HeadlessGame;
@@ -23,24 +22,36 @@ using testsupport::HeadlessGame;
 namespace
 {
 
-// The padlock's red body inside a widget's place as the screen table gives it.
-int LockPixels(const platform::FrameCapture& frame, const char* layoutFile, const char* widget)
+// Where a widget of a shown window was drawn, in screen pixels; false when the window lacks it.
+bool DrawnPlace(guiManager& gui, const char* windowName, const char* widget, platform::Rect& place)
 {
-    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
-        if (std::strcmp(layout.file, layoutFile) == 0)
-            for (const guigen::ScreenWidget& row : layout.widgets)
-                if (std::strcmp(row.name, widget) == 0)
-                {
-                    int red = 0;
-                    for (int y = int(row.y); y < int(row.y + row.height); ++y)
-                        for (int x = int(row.x); x < int(row.x + row.width); ++x)
-                        {
-                            const testsupport::Rgb pixel = testsupport::FramePixel(frame, x, y);
-                            red += pixel.r > 150 && pixel.g < 80 && pixel.b < 80 ? 1 : 0;
-                        }
-                    return red;
-                }
-    return -1;
+    guiWindow* window = gui.FindWindow(windowName);
+    const guiGlyph* glyph = window != nullptr ? window->FindChild(widget) : nullptr;
+    if (glyph == nullptr)
+        return false;
+    const kaPoint origin = glyph->GetDrawingOrigin();
+    place.left = origin.x + glyph->GetPixelPosition().x;
+    place.top = origin.y + glyph->GetPixelPosition().y;
+    place.right = place.left + glyph->GetPixelSize().x;
+    place.bottom = place.top + glyph->GetPixelSize().y;
+    return true;
+}
+
+// The padlock's red body inside a widget's drawn place (menus stand in the middle of the screen).
+int LockPixels(guiManager& gui, const platform::FrameCapture& frame, const char* windowName,
+               const char* widget)
+{
+    platform::Rect place{};
+    if (!DrawnPlace(gui, windowName, widget, place))
+        return -1;
+    int red = 0;
+    for (int y = place.top; y < place.bottom; ++y)
+        for (int x = place.left; x < place.right; ++x)
+        {
+            const testsupport::Rgb pixel = testsupport::FramePixel(frame, x, y);
+            red += pixel.r > 150 && pixel.g < 80 && pixel.b < 80 ? 1 : 0;
+        }
+    return red;
 }
 
 class CareerScreensGLTest : public ::testing::Test
@@ -85,6 +96,13 @@ protected:
         return m_Game.Capture();
     }
 
+    // Shows the one window and counts the padlock's pixels in one of its widgets.
+    int ShownLocks(const char* window, const char* widget)
+    {
+        const platform::FrameCapture frame = Show(window);
+        return LockPixels(m_Game.Gui(), frame, window, widget);
+    }
+
     HeadlessGame m_Game{RealGraphics()};
     tvPlayer* m_Player = nullptr;
     guiWindow* m_Shown = nullptr;
@@ -94,19 +112,18 @@ protected:
 
 TEST_F(CareerScreensGLTest, LocksShowUntilBoughtAndEachScreenIsPhotographed)
 {
-    EXPECT_GT(LockPixels(Show(CareerWindow::kWindowName), "ui/CareerMenu/career.kab", "Levels Grid"), 0);
+    EXPECT_GT(ShownLocks(CareerWindow::kWindowName, "Levels Grid"), 0);
     ASSERT_TRUE(m_Game.Screenshot("career"));
-    EXPECT_GT(LockPixels(Show(CSmenu::kWindowName), "ui/common/carselect.kab", "Locked"), 0);
+    EXPECT_GT(ShownLocks(CSmenu::kWindowName, "Locked"), 0);
     ASSERT_TRUE(m_Game.Screenshot("carselect_locked"));
     // The first row is free; the proving ground's arena is for sale.
-    constexpr const char* kCourses = "ui/CourseSelect/CourseSelect.kab";
-    EXPECT_EQ(LockPixels(Show(CourseSelectWindow::kWindowName), kCourses, "Locked"), 0);
+    EXPECT_EQ(ShownLocks(CourseSelectWindow::kWindowName, "Locked"), 0);
     auto* courses = m_Shown->DynamicCast<CourseSelectWindow>();
     for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
         if (m_Game.App().GetWorldInfo(i)->GetArena() == "ProvingGround")
             courses->GetGrid()->SelectRow(i, true);
     m_Game.Frame();
-    EXPECT_GT(LockPixels(m_Game.Capture(), kCourses, "Locked"), 0);
+    EXPECT_GT(LockPixels(m_Game.Gui(), m_Game.Capture(), CourseSelectWindow::kWindowName, "Locked"), 0);
     ASSERT_TRUE(m_Game.Screenshot("courseselect"));
     Show(StuntShopWindow::kWindowName);
     ASSERT_TRUE(m_Game.Screenshot("stuntshop"));
@@ -114,8 +131,8 @@ TEST_F(CareerScreensGLTest, LocksShowUntilBoughtAndEachScreenIsPhotographed)
     // Both bought: the marks are gone at the next showing.
     m_Player->Unlock("ProvingGround");
     m_Player->Unlock("Charger");
-    EXPECT_EQ(LockPixels(Show(CareerWindow::kWindowName), "ui/CareerMenu/career.kab", "Levels Grid"), 0);
-    EXPECT_EQ(LockPixels(Show(CSmenu::kWindowName), "ui/common/carselect.kab", "Locked"), 0);
+    EXPECT_EQ(ShownLocks(CareerWindow::kWindowName, "Levels Grid"), 0);
+    EXPECT_EQ(ShownLocks(CSmenu::kWindowName, "Locked"), 0);
     ASSERT_TRUE(m_Game.Screenshot("carselect_free"));
 
     // The preview over the started proving ground, a best score on the board.
@@ -141,14 +158,14 @@ TEST_F(CareerScreensGLTest, LocksShowUntilBoughtAndEachScreenIsPhotographed)
     ASSERT_TRUE(m_Game.Screenshot("preview"));
     // The course's name is written over the drawn course, not hidden behind its depth.
     const platform::FrameCapture frame = m_Game.Capture();
+    platform::Rect name{};
+    ASSERT_TRUE(DrawnPlace(m_Game.Gui(), CoursePreview::kWindowName, "career_level", name));
     int light = 0;
-    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
-        if (std::strcmp(layout.file, "UI/coursepreview/coursepreview.kab") == 0)
-            for (int y = int(layout.y + 14); y < int(layout.y + 46); ++y)
-                for (int x = int(layout.x + 20); x < int(layout.x + 380); ++x)
-                {
-                    const testsupport::Rgb pixel = testsupport::FramePixel(frame, x, y);
-                    light += pixel.r > 200 && pixel.g > 200 ? 1 : 0;
-                }
+    for (int y = name.top; y < name.bottom; ++y)
+        for (int x = name.left; x < name.right; ++x)
+        {
+            const testsupport::Rgb pixel = testsupport::FramePixel(frame, x, y);
+            light += pixel.r > 200 && pixel.g > 200 ? 1 : 0;
+        }
     EXPECT_GT(light, 50);
 }

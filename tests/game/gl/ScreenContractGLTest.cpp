@@ -297,9 +297,17 @@ TEST_F(ScreenContractGLTest, WidgetsLieInsideTheirWindowsButtonsApartAndEachCapt
                 continue;
             }
             const platform::Rect rect = widget->GetHitRect();
-            // Clipping would cut a widget that leaves its window.
-            EXPECT_EQ(rect.right - rect.left, int(row.width)) << layout.window << " " << row.name;
-            EXPECT_EQ(rect.bottom - rect.top, int(row.height)) << layout.window << " " << row.name;
+            // Clipping would cut a widget that leaves its window. A stretching widget's size is a share of
+            // its holder's.
+            const kaPoint holder =
+                glyph->GetParent() != nullptr ? glyph->GetParent()->GetPixelSize() : kaPoint();
+            const int width = (row.relative & guigen::kRelativeWidth) != 0 ? int(row.width * float(holder.x))
+                                                                           : int(row.width);
+            const int height = (row.relative & guigen::kRelativeHeight) != 0
+                                   ? int(row.height * float(holder.y))
+                                   : int(row.height);
+            EXPECT_EQ(rect.right - rect.left, width) << layout.window << " " << row.name;
+            EXPECT_EQ(rect.bottom - rect.top, height) << layout.window << " " << row.name;
             EXPECT_TRUE(Inside(rect, bounds)) << layout.window << " " << row.name;
             if (glyph->DynamicCast<guiButton>() == nullptr)
                 continue;

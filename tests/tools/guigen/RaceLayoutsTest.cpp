@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -41,6 +42,7 @@ public:
     LayoutOnScreen& operator=(const LayoutOnScreen&) = delete;
 
     const guigen::ScreenLayout* Layout() const { return m_Layout; }
+    const guiGlyph* Root() const { return m_Hud; }
 
     // Where the widget was drawn, in screen pixels.
     bool Find(const char* name, Box& box) const
@@ -48,10 +50,15 @@ public:
         const guiGlyph* glyph = m_Hud != nullptr ? m_Hud->FindChild(name) : nullptr;
         if (glyph == nullptr)
             return false;
-        const kaPoint origin = glyph->GetDrawingOrigin();
-        box = {origin.x + glyph->GetPixelPosition().x, origin.y + glyph->GetPixelPosition().y,
-               glyph->GetPixelSize().x, glyph->GetPixelSize().y};
+        box = Drawn(*glyph);
         return true;
+    }
+
+    static Box Drawn(const guiGlyph& glyph)
+    {
+        const kaPoint origin = glyph.GetDrawingOrigin();
+        return {origin.x + glyph.GetPixelPosition().x, origin.y + glyph.GetPixelPosition().y,
+                glyph.GetPixelSize().x, glyph.GetPixelSize().y};
     }
 
 private:
@@ -67,6 +74,30 @@ struct Screen
 
 // The smallest and largest display modes the options offer and two between.
 constexpr Screen kScreens[] = {{640, 480}, {800, 600}, {1024, 768}, {1600, 1200}};
+
+std::string SizeName(const Screen& screen)
+{
+    return std::to_string(screen.width) + "x" + std::to_string(screen.height);
+}
+
+// Every glyph drawn below the root, in tree order: hidden ones keep no drawn place.
+void Walk(const guiGlyph& glyph, std::vector<const guiGlyph*>& out)
+{
+    for (int i = 0; i < glyph.GetChildCount(); ++i)
+        if (glyph.GetChild(i)->IsVisible())
+        {
+            out.push_back(glyph.GetChild(i));
+            Walk(*glyph.GetChild(i), out);
+        }
+}
+
+std::vector<const guiGlyph*> Glyphs(const LayoutOnScreen& screen)
+{
+    std::vector<const guiGlyph*> glyphs;
+    if (screen.Root() != nullptr)
+        Walk(*screen.Root(), glyphs);
+    return glyphs;
+}
 
 } // namespace
 
@@ -147,6 +178,175 @@ TEST(RaceLayoutsTest, TheRunSummaryKeepsItsPageInTheMiddleOfEveryScreen)
             EXPECT_GE(box.top, top) << row.name;
             EXPECT_LE(box.Right(), left + 640) << row.name;
             EXPECT_LE(box.Bottom(), top + 480) << row.name;
+        }
+    }
+}
+
+TEST(MenuLayoutsTest, FullScreenMenusKeepTheir640By480PageInTheMiddleOfEveryScreen)
+{
+    const char* const menus[] = {
+        "ui/common/main.kab",
+        "ui/common/credits.kab",
+        "UI/common/loading.kab",
+        "ui/common/opt.kab",
+        "ui/CareerMenu/career.kab",
+        "ui/common/carselect.kab",
+        "ui/CourseSelect/CourseSelect.kab",
+        "UI/stuntshop/stuntshop.kab",
+        "ui/common/coursesummary.kab",
+    };
+    for (const char* file : menus)
+    {
+        SCOPED_TRACE(file);
+        const LayoutOnScreen small(file, 640, 480);
+        ASSERT_NE(small.Layout(), nullptr);
+        const std::vector<const guiGlyph*> before = Glyphs(small);
+        ASSERT_GT(before.size(), 1u);
+        for (const Screen& screen : kScreens)
+        {
+            SCOPED_TRACE(SizeName(screen));
+            const LayoutOnScreen menu(file, screen.width, screen.height);
+            const std::vector<const guiGlyph*> glyphs = Glyphs(menu);
+            ASSERT_EQ(glyphs.size(), before.size());
+            // The page's corner when its middle is the screen's, to the pixel.
+            const int left = (screen.width - 640) / 2, top = (screen.height - 480) / 2;
+            const Box window = LayoutOnScreen::Drawn(*menu.Root());
+            EXPECT_EQ(window.left, 0);
+            EXPECT_EQ(window.top, 0);
+            EXPECT_EQ(window.width, screen.width);
+            EXPECT_EQ(window.height, screen.height);
+            for (std::size_t i = 0; i < glyphs.size(); ++i)
+            {
+                const Box box = LayoutOnScreen::Drawn(*glyphs[i]);
+                const Box was = LayoutOnScreen::Drawn(*before[i]);
+                const std::string name = glyphs[i]->GetName();
+                // The backdrop fills the screen; everything else keeps its place on the page.
+                if (was.width == 640 && was.height == 480)
+                {
+                    EXPECT_EQ(box.left, 0) << name;
+                    EXPECT_EQ(box.width, screen.width) << name;
+                    EXPECT_EQ(box.height, screen.height) << name;
+                    continue;
+                }
+                EXPECT_EQ(box.left - left, was.left) << name;
+                EXPECT_EQ(box.top - top, was.top) << name;
+                EXPECT_EQ(box.width, was.width) << name;
+                EXPECT_EQ(box.height, was.height) << name;
+                EXPECT_GE(box.left, 0) << name;
+                EXPECT_GE(box.top, 0) << name;
+                EXPECT_LE(box.Right(), screen.width) << name;
+                EXPECT_LE(box.Bottom(), screen.height) << name;
+            }
+        }
+    }
+}
+
+TEST(MenuLayoutsTest, DialogsStandInTheMiddleOfEveryScreenWithTheirWidgetsInside)
+{
+    struct Dialog
+    {
+        const char* file;
+        // The corner on a 640 by 480 screen.
+        int left, top;
+    };
+    const Dialog dialogs[] = {
+        {"ui/common/ingamemenu.kab", 170, 170},
+        {"UI/common/saveworld.kab", 125, 170},
+        {"UI/coursepreview/coursepreview.kab", 120, 100},
+        {"UI/editor/createterrain.kab", 10, 4},
+        {"UI/editor/terrainlayer.kab", 10, 60},
+        {"UI/editor/skybox.kab", 120, 40},
+        {"editor\\addsun.kab", 120, 20},
+        {"UI/editor/flarelayer.kab", 10, 60},
+        {"UI/editor/layerlist.kab", 170, 100},
+        // These stood a few pixels above the middle.
+        {"ui/common/newplayer.kab", 170, 160},
+        {"ui/common/deleteplayer.kab", 170, 160},
+        {"UI/common/savegame.kab", 110, 68},
+        // Both stood in the middle of an 800 by 600 screen; the property sheet's buttons lay off a smaller
+        // one.
+        {"UI/editor/properties.kab", 10, 10},
+        {"UI/tvEditor/course_options.kab", 150, 110},
+    };
+    for (const Dialog& dialog : dialogs)
+    {
+        SCOPED_TRACE(dialog.file);
+        for (const Screen& screen : kScreens)
+        {
+            SCOPED_TRACE(SizeName(screen));
+            const LayoutOnScreen shown(dialog.file, screen.width, screen.height);
+            ASSERT_NE(shown.Layout(), nullptr);
+            const Box window = LayoutOnScreen::Drawn(*shown.Root());
+            EXPECT_EQ(window.width, int(shown.Layout()->width));
+            EXPECT_EQ(window.height, int(shown.Layout()->height));
+            EXPECT_NEAR(window.left + window.width / 2.0, screen.width / 2.0, 1.0);
+            EXPECT_NEAR(window.top + window.height / 2.0, screen.height / 2.0, 1.0);
+            if (screen.width == 640)
+            {
+                EXPECT_EQ(window.left, dialog.left);
+                EXPECT_EQ(window.top, dialog.top);
+            }
+            EXPECT_GE(window.left, 0);
+            EXPECT_GE(window.top, 0);
+            EXPECT_LE(window.Right(), screen.width);
+            EXPECT_LE(window.Bottom(), screen.height);
+            for (const guigen::ScreenWidget& row : shown.Layout()->widgets)
+            {
+                Box box{};
+                ASSERT_TRUE(shown.Find(row.name, box)) << row.name;
+                // The widgets move with their window.
+                if (row.parent == nullptr)
+                {
+                    EXPECT_EQ(box.left - window.left, int(row.x)) << row.name;
+                    EXPECT_EQ(box.top - window.top, int(row.y)) << row.name;
+                }
+                EXPECT_GE(box.left, window.left) << row.name;
+                EXPECT_GE(box.top, window.top) << row.name;
+                EXPECT_LE(box.Right(), window.Right()) << row.name;
+                EXPECT_LE(box.Bottom(), window.Bottom()) << row.name;
+            }
+        }
+    }
+}
+
+TEST(MenuLayoutsTest, TheEditorsNameAndDecalToolsKeepToTheRightAndBottomEdges)
+{
+    struct Edge
+    {
+        const char* name;
+        // Where it stands on the 800 by 600 screen the editor was laid out for.
+        int left, top;
+        bool bottom;
+    };
+    const Edge edges[] = {
+        {"filename", 666, 4, false},
+        {"draggable dropdown", 640, 40, false},
+        {"Height Label", 640, 500, true},
+        {"HeightInc Button", 640, 530, true},
+        {"HeightDec Button", 720, 530, true},
+        // The toolbar and the palette keep to the top-left corner.
+        {"file button", 2, 2, false},
+        {"entity category dropdown", 4, 40, false},
+    };
+    for (const Screen& screen : kScreens)
+    {
+        SCOPED_TRACE(SizeName(screen));
+        const LayoutOnScreen editor("UI/editor/mapeditor.kab", screen.width, screen.height);
+        ASSERT_NE(editor.Layout(), nullptr);
+        Box all{};
+        ASSERT_TRUE(editor.Find("hide all group", all));
+        EXPECT_EQ(all.width, screen.width);
+        EXPECT_EQ(all.height, screen.height);
+        for (const Edge& edge : edges)
+        {
+            Box box{};
+            ASSERT_TRUE(editor.Find(edge.name, box)) << edge.name;
+            const bool right = edge.left >= 640;
+            EXPECT_EQ(box.left, edge.left + (right ? screen.width - 800 : 0)) << edge.name;
+            EXPECT_EQ(box.top, edge.top + (edge.bottom ? screen.height - 600 : 0)) << edge.name;
+            EXPECT_GE(box.left, 0) << edge.name;
+            EXPECT_LE(box.Right(), screen.width) << edge.name;
+            EXPECT_LE(box.Bottom(), screen.height) << edge.name;
         }
     }
 }
