@@ -7,7 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libode-dev libtinyxml-dev zlib1g-dev libfreetype-dev libboost-dev
     libsdl2-dev libx11-dev libgl-dev libegl-dev libegl1-mesa-dev libgl1-mesa-dri
-    libsndfile1-dev libfontconfig-dev fonts-dejavu-core xvfb xauth espeak-ng
+    libsndfile1-dev libfontconfig-dev fonts-dejavu-core xvfb xauth espeak-ng lld
 )
 
 missing=()
