@@ -44,7 +44,7 @@ namespace
 constexpr const char* kDriver = "Runner";
 constexpr const char* kNewPlayer = "New Player Window";
 constexpr const char* kPreview = "Course Preview";
-constexpr double kFrame = 1.0 / 30.0;
+constexpr double kRoadFrame = 1.0 / 30.0;
 
 // The throttle alone held, or nothing, from the next poll on (the keyboard's first key, W).
 void Throttle(const gametest::Script& keyboard, bool held)
@@ -275,7 +275,7 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
     game.Click(kPreview, "begin");
     for (int i = 0; i < 10 && game.PendingSteps() > 0; ++i)
     {
-        game.Clock().AdvanceSeconds(kFrame);
+        game.Clock().AdvanceSeconds(kRoadFrame);
         ASSERT_TRUE(game.Frame());
     }
     ASSERT_EQ(game.PendingSteps(), 0u);
@@ -296,7 +296,7 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
         // Fine frames while the countdown runs and the car reaches the token, then coarse ones to run the
         // clock out.
         const bool scored = driver->GetRunPoints() > 0;
-        game.Clock().AdvanceSeconds(scored && !hud->IsCountVisible() ? 0.5 : kFrame);
+        game.Clock().AdvanceSeconds(scored && !hud->IsCountVisible() ? 0.5 : kRoadFrame);
         ASSERT_TRUE(game.Frame());
         ++frame;
         if (hud->IsCountVisible())
@@ -342,7 +342,7 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
     std::vector<std::string> counted;
     for (int i = 0; i < 60 && summary->GetPhase() == -1; ++i)
     {
-        game.Clock().AdvanceSeconds(kFrame);
+        game.Clock().AdvanceSeconds(kRoadFrame);
         ASSERT_TRUE(game.Frame());
         counted.push_back(BoxText(game, tvWorld::kSummaryWindow, "s_text"));
     }

@@ -26,7 +26,7 @@ struct RhwVertex
     float u, v;
 };
 constexpr uint32_t kRhwFvf = FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1;
-constexpr uint32_t kSize = 64;
+constexpr uint32_t kBackBufferSide = 64;
 
 // The bytes GL holds for a buffer, read back with the binding put back as the device left it.
 std::vector<uint8_t> GLCopy(GLuint name, size_t size)
@@ -46,8 +46,8 @@ GfxDevice* MakeDevice(GLDirect3D* direct3D)
     if (!direct3D->IsAvailable())
         return nullptr;
     PresentParameters parameters;
-    parameters.BackBufferWidth = kSize;
-    parameters.BackBufferHeight = kSize;
+    parameters.BackBufferWidth = kBackBufferSide;
+    parameters.BackBufferHeight = kBackBufferSide;
     parameters.BackBufferFormat = FMT_X8R8G8B8;
     parameters.Windowed = true;
     parameters.SwapEffect = SWAPEFFECT_DISCARD;
@@ -66,8 +66,8 @@ TEST(GLUploadTest, AFreshBufferReachesGLAsWrittenWithZerosElsewhere)
     GLDirect3D* direct3D = new GLDirect3D(true);
     ASSERT_TRUE(direct3D->IsAvailable()) << "no EGL surfaceless OpenGL context";
     PresentParameters parameters;
-    parameters.BackBufferWidth = kSize;
-    parameters.BackBufferHeight = kSize;
+    parameters.BackBufferWidth = kBackBufferSide;
+    parameters.BackBufferHeight = kBackBufferSide;
     parameters.BackBufferFormat = FMT_X8R8G8B8;
     parameters.Windowed = true;
     parameters.SwapEffect = SWAPEFFECT_DISCARD;
@@ -104,7 +104,7 @@ TEST(GLUploadTest, AFreshBufferReachesGLAsWrittenWithZerosElsewhere)
         ASSERT_EQ(device->Present(), GFX_OK);
         FrameCapture captured;
         ASSERT_EQ(device->CaptureFrame(&captured), GFX_OK);
-        const auto green = [&](uint32_t x) { return captured.Rows[(10 * size_t(kSize) + x) * 3 + 1]; };
+        const auto green = [&](uint32_t x) { return captured.Rows[(10 * size_t(kBackBufferSide) + x) * 3 + 1]; };
         EXPECT_EQ(green(10), 0);
         EXPECT_EQ(green(50), 255);
     }
