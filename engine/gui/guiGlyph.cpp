@@ -199,8 +199,11 @@ void guiGlyph::ComputeClientRect(platform::Rect& rect) const
 
 void guiGlyph::SetVisible(bool visible)
 {
+    // Only a change reaches the ancestors: a caller that shows an already shown glyph (a blink, a redraw)
+    // must not bring back a parent hidden on purpose.
+    if (visible == m_Visible)
+        return;
     m_Visible = visible;
-    // Climbs past visible ancestors too: a hidden one may stand above them.
     if (visible && m_Parent != nullptr)
         m_Parent->SetVisible(true);
 }

@@ -88,7 +88,8 @@ public:
     virtual void SetRelativeHeight(float height);
     virtual void SetPixelHeight(int32_t height);
     virtual void ComputeClientRect(platform::Rect& rect) const;
-    // Showing a glyph shows every hidden ancestor; hiding hides the glyph alone.
+    // Acts on a change only. Showing a hidden glyph shows its parent the same way, so the climb stops at
+    // the first ancestor already shown; hiding hides the glyph alone.
     virtual void SetVisible(bool visible);
     bool IsVisible() const { return m_Visible; }
     virtual void SetLayer(int32_t layer);

@@ -1067,7 +1067,7 @@ uint32_t RoomOf(const kaBuffer& buffer)
 
 } // namespace
 
-kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& rooms, uint32_t& nextKey,
+kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& rooms, kaPoolKeyCounter& keys,
                                                uint32_t count, uint32_t fvf, uint32_t pool,
                                                const char* operation)
 {
@@ -1107,7 +1107,8 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
         return MakeResourceHandle(found->first, slot);
     }
 
-    if (nextKey > 0xFFFF)
+    uint16_t key = 0;
+    if (!keys.Take(table, key))
     {
         DebugPrintf("[kaGraphicsManager::%s] : Out of pool keys\n", operation);
         return 0;
@@ -1143,7 +1144,7 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
                     capacity);
         return 0;
     }
-    const uint16_t key = static_cast<uint16_t>(nextKey++);
+    // A reused key may still have a room in another kind's index; that index drops it when it meets it.
     auto& created = table[key];
     created.reset(new kaBufferPool(buffer, capacity));
     const uint32_t slot = created->Allocate(count);
@@ -1163,13 +1164,13 @@ kaResourceHandle kaGraphicsManager::CreateVertexBuffer(kaResourceHandle& handle,
         return handle;
     }
     handle =
-        _CreateRun(m_VertexPools, m_VertexRooms, m_NextVertexPoolKey, count, fvf, pool, "CreateVertexBuffer");
+        _CreateRun(m_VertexPools, m_VertexRooms, m_VertexPoolKeys, count, fvf, pool, "CreateVertexBuffer");
     return handle;
 }
 
 kaResourceHandle kaGraphicsManager::CreateIndexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t pool)
 {
-    handle = _CreateRun(m_IndexPools, m_IndexRooms, m_NextIndexPoolKey, count, 0, pool, "CreateIndexBuffer");
+    handle = _CreateRun(m_IndexPools, m_IndexRooms, m_IndexPoolKeys, count, 0, pool, "CreateIndexBuffer");
     return handle;
 }
 

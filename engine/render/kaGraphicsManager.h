@@ -6,6 +6,7 @@
 #include "engine/render/kaDisplayMode.h"
 #include "engine/render/kaDrawRecord.h"
 #include "engine/render/kaGraphicsSettings.h"
+#include "engine/render/kaPoolKeyCounter.h"
 #include "engine/render/kaPoolRoomIndex.h"
 #include "engine/render/kaQueuedMeshDraw.h"
 #include "engine/render/kaResourceHandle.h"
@@ -390,7 +391,7 @@ private:
     using PoolRooms = std::map<uint64_t, kaPoolRoomIndex>;
 
     kaBufferPool* _FindPool(const PoolTable& table, kaResourceHandle handle, const char* operation) const;
-    kaResourceHandle _CreateRun(PoolTable& table, PoolRooms& rooms, uint32_t& nextKey, uint32_t count,
+    kaResourceHandle _CreateRun(PoolTable& table, PoolRooms& rooms, kaPoolKeyCounter& keys, uint32_t count,
                                 uint32_t fvf, uint32_t pool, const char* operation);
     uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
     void _DeleteSharedBuffers();
@@ -493,8 +494,8 @@ private:
     PoolTable m_IndexPools;
     PoolRooms m_VertexRooms;
     PoolRooms m_IndexRooms;
-    uint32_t m_NextVertexPoolKey = 0;
-    uint32_t m_NextIndexPoolKey = 0;
+    kaPoolKeyCounter m_VertexPoolKeys;
+    kaPoolKeyCounter m_IndexPoolKeys;
     std::string m_GraphicsPath = "Graphics\\";
 
     // Shared textures and effects.

@@ -212,12 +212,69 @@ TEST(GlyphTree, ShowingShowsAncestorsAndHidingHidesOnlyTheGlyph)
     Probe* c = Add(b, "c");
     root.SetVisible(false);
     a->SetVisible(false);
+    b->SetVisible(false);
     c->SetVisible(false);
     c->SetVisible(true);
     EXPECT_TRUE(root.IsVisible() && a->IsVisible() && b->IsVisible() && c->IsVisible());
     b->SetVisible(false);
     EXPECT_TRUE(root.IsVisible() && a->IsVisible() && c->IsVisible());
     EXPECT_FALSE(b->IsVisible());
+}
+
+// Counts the calls that reach it, so a test sees whether a child passed a show on.
+class VisibilityProbe : public Probe
+{
+public:
+    using Probe::Probe;
+    void SetVisible(bool visible) override
+    {
+        ++calls;
+        Probe::SetVisible(visible);
+    }
+    int calls = 0;
+};
+
+TEST(GlyphTree, OnlyAChangeToShownReachesTheParent)
+{
+    struct Case
+    {
+        const char* what;
+        bool childBefore;
+        bool value;
+        bool parentBefore;
+        bool parentAfter;
+        bool grandparentAfter;
+        int parentCalls;
+    };
+    // The grandparent starts hidden in every row.
+    const Case cases[] = {
+        {"shown, hidden parent", false, true, false, true, true, 1},
+        {"shown, shown parent", false, true, true, true, false, 1},
+        {"shown again, hidden parent", true, true, false, false, false, 0},
+        {"shown again, shown parent", true, true, true, true, false, 0},
+        {"hidden, hidden parent", true, false, false, false, false, 0},
+        {"hidden, shown parent", true, false, true, true, false, 0},
+        {"hidden again, hidden parent", false, false, false, false, false, 0},
+    };
+    for (const Case& c : cases)
+    {
+        VisibilityProbe grandparent("grandparent");
+        auto* parent = new VisibilityProbe("parent");
+        grandparent.AddChild(parent);
+        Probe* child = Add(parent, "child");
+        grandparent.SetVisible(false);
+        parent->SetVisible(c.parentBefore);
+        child->SetVisible(c.childBefore);
+        parent->calls = 0;
+        grandparent.calls = 0;
+
+        child->SetVisible(c.value);
+        EXPECT_EQ(child->IsVisible(), c.value) << c.what;
+        EXPECT_EQ(parent->IsVisible(), c.parentAfter) << c.what;
+        EXPECT_EQ(grandparent.IsVisible(), c.grandparentAfter) << c.what;
+        EXPECT_EQ(parent->calls, c.parentCalls) << c.what;
+        EXPECT_EQ(grandparent.calls, c.parentCalls == 1 && !c.parentBefore ? 1 : 0) << c.what;
+    }
 }
 
 TEST(GlyphTree, FindingIgnoresCaseAndSearchesDepthFirst)
@@ -408,4 +465,12 @@ TEST_F(GlyphTest, SetPropertiesAppliesWhatParses)
     EXPECT_EQ(child->GetLayer(), 4);
     EXPECT_EQ(glyph.GetChildOrder(), 9);
     EXPECT_TRUE(glyph.IsVisible());
+
+    // A child read as visible, which it already is, leaves a hidden parent hidden.
+    glyph.SetVisible(false);
+    GuiParamTable childSheet(1);
+    childSheet.Insert("Visible", "1", {});
+    child->SetProperties(childSheet);
+    EXPECT_TRUE(child->IsVisible());
+    EXPECT_FALSE(glyph.IsVisible());
 }

@@ -8,6 +8,8 @@
 #include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include <algorithm>
+#include <map>
+#include <vector>
 
 using namespace platform;
 
@@ -101,8 +103,10 @@ TEST_F(GraphicsStartupTest, SizeNoModeFitsIsTreatedAsAbsent)
         EXPECT_EQ(m_Manager->GetScreenHeight(), c.madeHeight) << size;
         EXPECT_EQ(debug.Contains("no display mode fits " + size), c.madeWidth == 800) << size;
         m_Manager.reset();
-        const std::string made = std::to_string(c.madeWidth) + "\nFSDisplayHeight=" + std::to_string(c.madeHeight);
-        EXPECT_NE(m_Dir.Read("Tarvolin.cfg").find("FSDisplayWidth=" + made + "\n"), std::string::npos) << size;
+        const std::string made =
+            std::to_string(c.madeWidth) + "\nFSDisplayHeight=" + std::to_string(c.madeHeight);
+        EXPECT_NE(m_Dir.Read("Tarvolin.cfg").find("FSDisplayWidth=" + made + "\n"), std::string::npos)
+            << size;
     }
 }
 
@@ -543,6 +547,89 @@ TEST_F(GraphicsHandleTest, DefaultPoolRunsGoBeforeADeviceReset)
     m_Manager->ReleaseDefaultPoolBuffers();
     EXPECT_NE(m_Manager->GetVertexBuffer(managed), nullptr);
     EXPECT_EQ(m_Manager->GetVertexBuffer(lost), nullptr);
+}
+
+TEST_F(GraphicsHandleTest, PoolsOpenedAndFreedFarPastTheKeySpaceKeepComingWithoutMeetingLiveOnes)
+{
+    // Runs kept now and then stand in for buffers that outlive many course loads. Each fills a pool of its
+    // own, so no later run joins it, and holds a byte pattern that a run handed the same key would spoil.
+    struct Run
+    {
+        kaResourceHandle handle;
+        bool vertices;
+        uint32_t bytes;
+    };
+    const uint32_t kSmall = 10;
+    const uint32_t kFullVertexPool = 65536 / 16 + 1;
+    const uint32_t kFullIndexPool = 32768 + 1;
+    auto open = [&](bool vertices, uint32_t count)
+    {
+        kaResourceHandle handle = 0;
+        if (vertices)
+            m_Manager->CreateVertexBuffer(handle, count, 0x042, POOL_SYSTEMMEM);
+        else
+            m_Manager->CreateIndexBuffer(handle, count, POOL_SYSTEMMEM);
+        return Run{handle, vertices, count * (vertices ? 16u : 2u)};
+    };
+    auto data = [&](const Run& run)
+    {
+        return static_cast<uint8_t*>(run.vertices ? m_Manager->LockVertexBuffer(run.handle)
+                                                  : m_Manager->LockIndexBuffer(run.handle));
+    };
+    auto unlock = [&](const Run& run)
+    { run.vertices ? m_Manager->UnlockVertexBuffer(run.handle) : m_Manager->UnlockIndexBuffer(run.handle); };
+    auto release = [&](const Run& run)
+    {
+        return run.vertices ? m_Manager->ReleaseVertexBuffer(run.handle)
+                            : m_Manager->ReleaseIndexBuffer(run.handle);
+    };
+
+    // The device's own work only: a call log of this many buffers would cost more than the buffers.
+    Device()->SetLogging(false);
+    std::vector<std::pair<Run, uint8_t>> kept;
+    std::map<uint16_t, bool> liveKeys[2];
+    uint32_t wraps[2] = {0, 0};
+    uint16_t lastKey[2] = {0, 0};
+    for (uint32_t turn = 0; turn < 70000; ++turn)
+    {
+        for (const bool vertices : {true, false})
+        {
+            const Run run = open(vertices, kSmall);
+            ASSERT_NE(run.handle, 0u) << "turn " << turn;
+            const uint16_t key = GetHandlePoolKey(run.handle);
+            ASSERT_EQ(liveKeys[vertices].count(key), 0u) << "turn " << turn;
+            wraps[vertices] += key < lastKey[vertices];
+            lastKey[vertices] = key;
+            uint8_t* bytes = data(run);
+            ASSERT_NE(bytes, nullptr);
+            std::fill_n(bytes, run.bytes, uint8_t(0xEE));
+            unlock(run);
+            ASSERT_EQ(release(run), 0u) << "turn " << turn;
+
+            if (turn % 997 == 0)
+            {
+                const Run full = open(vertices, vertices ? kFullVertexPool : kFullIndexPool);
+                ASSERT_NE(full.handle, 0u);
+                ASSERT_TRUE(liveKeys[vertices].emplace(GetHandlePoolKey(full.handle), true).second);
+                const uint8_t pattern = static_cast<uint8_t>(kept.size() + 1);
+                std::fill_n(data(full), full.bytes, pattern);
+                unlock(full);
+                kept.emplace_back(full, pattern);
+            }
+        }
+    }
+    EXPECT_GE(wraps[true], 1u);
+    EXPECT_GE(wraps[false], 1u);
+
+    for (const auto& [run, pattern] : kept)
+    {
+        const uint8_t* bytes = data(run);
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(std::count(bytes, bytes + run.bytes, pattern), std::ptrdiff_t(run.bytes))
+            << (run.vertices ? "vertex" : "index") << " run 0x" << std::hex << run.handle;
+        unlock(run);
+        EXPECT_EQ(release(run), 0u);
+    }
 }
 
 TEST_F(GraphicsHandleTest, NoRunsWithoutADevice)
