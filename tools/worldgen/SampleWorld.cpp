@@ -6,6 +6,7 @@
 #include "tools/terraingen/EnvironmentContent.h"
 #include "tools/terraingen/TerrainSamples.h"
 #include "tools/worldgen/GameSurfaces.h"
+#include "tools/worldgen/InitDataRecords.h"
 #include "tools/worldgen/VenueEnvironment.h"
 
 #include <tinyxml.h>
@@ -116,27 +117,10 @@ void AppendModel(TiXmlElement* entities, const std::string& record, const std::s
     AppendFloatElement(position, "y", y);
 }
 
-TiXmlElement* AppendRecord(TiXmlElement* root, const std::string& id, const std::string& dataType)
-{
-    TiXmlElement* record = AppendElement(root, "initData");
-    AppendTextElement(record, "uniqueID", id);
-    AppendTextElement(record, "dataType", dataType);
-    return AppendElement(record, "data");
-}
-
-void AppendColour(TiXmlElement* parent, const char* name, int r, int g, int b, int a)
-{
-    TiXmlElement* colour = AppendElement(parent, name);
-    AppendIntElement(colour, "r", r);
-    AppendIntElement(colour, "g", g);
-    AppendIntElement(colour, "b", b);
-    AppendIntElement(colour, "a", a);
-}
-
 // The sparks the lamp post throws, the glow around its lamp, the post itself and the sign it carries.
 void AppendSceneryRecords(TiXmlElement* root)
 {
-    TiXmlElement* sparks = AppendRecord(root, "Sparks", "Entity");
+    TiXmlElement* sparks = InitDataRecords::AppendRecord(root, "Sparks", "Entity");
     AppendTextElement(sparks, "classType", "kaParticleEmitter");
     AppendIntElement(sparks, "maxParticles", 40);
     AppendFloatElement(sparks, "lifeTime", 1.2f);
@@ -149,14 +133,14 @@ void AppendSceneryRecords(TiXmlElement* root)
     AppendFloatElement(sparks, "scaleXEnd", 0.03f);
     AppendFloatElement(sparks, "scaleYStart", 0.08f);
     AppendFloatElement(sparks, "scaleYEnd", 0.03f);
-    AppendColour(sparks, "colorStart", 255, 240, 160, 255);
-    AppendColour(sparks, "colorEnd", 255, 80, 20, 0);
+    InitDataRecords::AppendColour(sparks, "colorStart", 255, 240, 160, 255);
+    InitDataRecords::AppendColour(sparks, "colorEnd", 255, 80, 20, 0);
 
-    TiXmlElement* glow = AppendRecord(root, "LampGlow", "RenderState");
+    TiXmlElement* glow = InitDataRecords::AppendRecord(root, "LampGlow", "RenderState");
     // Faded by the picture's alpha: its colour is the same all over.
     AppendTextElement(glow, "image", "resources/particles/spark.tga");
 
-    TiXmlElement* post = AppendRecord(root, "LampPost", "Entity");
+    TiXmlElement* post = InitDataRecords::AppendRecord(root, "LampPost", "Entity");
     AppendTextElement(post, "classType", "EntityModel");
     AppendTextElement(post, "kmfFilename", std::string(kModels) + "lamppost/lamppost.xml");
     TiXmlElement* emitter = AppendElement(post, "emitter");
@@ -167,7 +151,7 @@ void AppendSceneryRecords(TiXmlElement* root)
     AppendFloatElement(billboard, "scale", 1.2f);
     AppendTextElement(billboard, "bone", "Lamp");
 
-    TiXmlElement* sign = AppendRecord(root, "Sign", "Entity");
+    TiXmlElement* sign = InitDataRecords::AppendRecord(root, "Sign", "Entity");
     AppendTextElement(sign, "classType", "EntityModel");
     AppendTextElement(sign, "kmfFilename", std::string(kModels) + "sign/sign.xml");
 }
@@ -207,39 +191,6 @@ void AppendScenery(TiXmlElement* world)
     }
 }
 
-// A wheel emitter record: dust or grit thrown from a wheel, its rate following the wheel's spin.
-void AppendWheelParticle(TiXmlElement* root, const char* id, float rate, float speed, float size, int r,
-                         int g, int b)
-{
-    TiXmlElement* data = AppendRecord(root, id, "Entity");
-    AppendTextElement(data, "classType", "kaWheelEmitter");
-    AppendIntElement(data, "maxParticles", 60);
-    AppendFloatElement(data, "lifeTime", 0.8f);
-    AppendFloatElement(data, "emitRate", rate);
-    AppendTextElement(data, "texture", "resources/particles/spark.tga");
-    AppendFloatElement(data, "startVelocityFor", speed);
-    AppendFloatElement(data, "startVelocityX", 1.0f);
-    AppendFloatElement(data, "startVelocityZ", 1.0f);
-    AppendFloatElement(data, "scaleXStart", size);
-    AppendFloatElement(data, "scaleXEnd", size * 3.0f);
-    AppendFloatElement(data, "scaleYStart", size);
-    AppendFloatElement(data, "scaleYEnd", size * 3.0f);
-    AppendColour(data, "colorStart", r, g, b, 255);
-    AppendColour(data, "colorEnd", r, g, b, 0);
-    AppendFloatElement(data, "rollThresholdMin", 1.0f);
-    AppendFloatElement(data, "rollThresholdMax", 20.0f);
-}
-
-void AppendMaterial(TiXmlElement* root, const char* id, float friction, const char* roll, const char* slip)
-{
-    TiXmlElement* data = AppendRecord(root, id, "Material");
-    AppendFloatElement(data, "friction", friction);
-    if (roll)
-        AppendTextElement(data, "rollParticle", roll);
-    if (slip)
-        AppendTextElement(data, "slipParticle", slip);
-}
-
 // The launch surface reaches below the wheels to meet a plate they ride on: it reports its touches but
 // holds nothing up.
 void AppendLaunchPassThrough(TiXmlElement* root)
@@ -262,7 +213,7 @@ void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::stri
 // A wheel record of that class on the sample wheel model.
 void AppendWheelRecord(TiXmlElement* root, const char* id, const char* classType)
 {
-    TiXmlElement* wheel = AppendRecord(root, id, "Entity");
+    TiXmlElement* wheel = InitDataRecords::AppendRecord(root, id, "Entity");
     AppendTextElement(wheel, "classType", classType);
     AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
     AppendTextElement(wheel, "wheelMaterial", "Tyre");
@@ -282,7 +233,7 @@ TiXmlElement* AppendCar(TiXmlElement* root, const char* id, const char* classTyp
                   {"FrontRight", "HubFR", true},
                   {"RearLeft", "HubRL", false},
                   {"RearRight", "HubRR", false}};
-    TiXmlElement* car = AppendRecord(root, id, "Entity");
+    TiXmlElement* car = InitDataRecords::AppendRecord(root, id, "Entity");
     AppendTextElement(car, "classType", classType);
     AppendTextElement(car, "kmfFilename", std::string(kModels) + model);
     AppendFloatElement(car, "mass", mass);
@@ -317,21 +268,21 @@ void AppendChargerRecords(TiXmlElement* root);
 // suspension, its tyres, the surfaces it drives on and the particles they throw.
 void AppendVehicleRecords(TiXmlElement* root)
 {
-    AppendWheelParticle(root, "DirtDust", 40.0f, 1.5f, 0.15f, 150, 120, 80);
-    AppendWheelParticle(root, "DirtSpray", 30.0f, 2.5f, 0.1f, 120, 90, 60);
-    AppendWheelParticle(root, "TarmacGrit", 10.0f, 0.5f, 0.05f, 90, 90, 90);
-    AppendWheelParticle(root, "TarmacSmoke", 30.0f, 0.8f, 0.2f, 220, 220, 220);
-    AppendMaterial(root, SampleWorld::kDirt, 1.0f, "DirtDust", "DirtSpray");
-    AppendMaterial(root, SampleWorld::kTarmac, 1.0f, "TarmacGrit", "TarmacSmoke");
-    AppendMaterial(root, "Tyre", 1.0f, nullptr, nullptr);
+    InitDataRecords::AppendWheelEmitter(root, "DirtDust", "kaWheelEmitter", 40.0f, 1.5f, 0.15f, 150, 120, 80);
+    InitDataRecords::AppendWheelEmitter(root, "DirtSpray", "kaWheelEmitter", 30.0f, 2.5f, 0.1f, 120, 90, 60);
+    InitDataRecords::AppendWheelEmitter(root, "TarmacGrit", "kaWheelEmitter", 10.0f, 0.5f, 0.05f, 90, 90, 90);
+    InitDataRecords::AppendWheelEmitter(root, "TarmacSmoke", "kaWheelEmitter", 30.0f, 0.8f, 0.2f, 220, 220, 220);
+    InitDataRecords::AppendSurface(root, SampleWorld::kDirt, 1.0f, "DirtDust", "DirtSpray");
+    InitDataRecords::AppendSurface(root, SampleWorld::kTarmac, 1.0f, "TarmacGrit", "TarmacSmoke");
+    InitDataRecords::AppendSurface(root, "Tyre", 1.0f, nullptr, nullptr);
 
     // Suspension: stiff enough to carry the body within a few centimetres, soft enough not to bounce.
-    TiXmlElement* front = AppendRecord(root, "CarFrontJoint", "Entity");
+    TiXmlElement* front = InitDataRecords::AppendRecord(root, "CarFrontJoint", "Entity");
     AppendFloatElement(front, "suspensionERP", 0.4f);
     AppendFloatElement(front, "suspensionCFM", 0.01f);
     AppendFloatElement(front, "lowStop", -0.76f);
     AppendFloatElement(front, "highStop", 0.76f);
-    TiXmlElement* rear = AppendRecord(root, "CarRearJoint", "Entity");
+    TiXmlElement* rear = InitDataRecords::AppendRecord(root, "CarRearJoint", "Entity");
     AppendFloatElement(rear, "suspensionERP", 0.4f);
     AppendFloatElement(rear, "suspensionCFM", 0.01f);
     // The rear wheels do not steer.
@@ -351,7 +302,7 @@ void AppendVehicleRecords(TiXmlElement* root)
 // An emitter the game's vehicle carries on a bone: exhaust fumes or damage smoke.
 void AppendVehicleEmitter(TiXmlElement* root, const char* id, float rate, float speed, float size, int grey)
 {
-    TiXmlElement* data = AppendRecord(root, id, "Entity");
+    TiXmlElement* data = InitDataRecords::AppendRecord(root, id, "Entity");
     AppendTextElement(data, "classType", "kaParticleEmitter");
     AppendIntElement(data, "maxParticles", 80);
     AppendFloatElement(data, "lifeTime", 1.2f);
@@ -364,8 +315,8 @@ void AppendVehicleEmitter(TiXmlElement* root, const char* id, float rate, float 
     AppendFloatElement(data, "scaleXEnd", size * 4.0f);
     AppendFloatElement(data, "scaleYStart", size);
     AppendFloatElement(data, "scaleYEnd", size * 4.0f);
-    AppendColour(data, "colorStart", grey, grey, grey, 200);
-    AppendColour(data, "colorEnd", grey, grey, grey, 0);
+    InitDataRecords::AppendColour(data, "colorStart", grey, grey, grey, 200);
+    InitDataRecords::AppendColour(data, "colorEnd", grey, grey, grey, 0);
     TiXmlElement* gravity = AppendElement(data, "gravity");
     AppendFloatElement(gravity, "x", 0.0f);
     AppendFloatElement(gravity, "y", 0.5f);
@@ -376,7 +327,7 @@ void AppendVehicleEmitter(TiXmlElement* root, const char* id, float rate, float 
 // smoke at three places that damage lights, and a launch plate's surface under its floor.
 void AppendChargerRecords(TiXmlElement* root)
 {
-    AppendMaterial(root, SampleWorld::kLaunchMaterial, 1.0f, nullptr, nullptr);
+    InitDataRecords::AppendSurface(root, SampleWorld::kLaunchMaterial, 1.0f, nullptr, nullptr);
     AppendLaunchPassThrough(root);
     AppendVehicleEmitter(root, SampleWorld::kChargerExhaust, 20.0f, 1.0f, 0.1f, 150);
     AppendVehicleEmitter(root, SampleWorld::kChargerSmoke, 40.0f, 2.0f, 0.3f, 50);
@@ -586,7 +537,7 @@ std::vector<std::string> SampleWorld::CareerLevels()
 void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
 {
     TiXmlElement* root = AppendElement(&document, "root");
-    TiXmlElement* venue = AppendRecord(root, kProvingGroundVenue, "Venue");
+    TiXmlElement* venue = InitDataRecords::AppendRecord(root, kProvingGroundVenue, "Venue");
     AppendTextElement(venue, "kmfFilename", std::string(kModels) + "provingground/provingground.kmf");
     AppendTextElement(venue, "name", "Proving Ground");
     TiXmlElement* floor = AppendElement(venue, "materialLookup");
@@ -594,7 +545,7 @@ void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
     AppendTextElement(floor, "prim", "PRIM_Floor");
     // A new course built on the proving ground takes its sky from here, as on every venue.
     VenueEnvironment::Append(venue);
-    TiXmlElement* levels = AppendRecord(root, kCareerLevelsRecord, kCareerLevelsRecord);
+    TiXmlElement* levels = InitDataRecords::AppendRecord(root, kCareerLevelsRecord, kCareerLevelsRecord);
     for (const std::string& level : CareerLevels())
         AppendTextElement(levels, "Level", level);
 }

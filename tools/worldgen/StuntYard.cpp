@@ -3,6 +3,7 @@
 #include "engine/core/kaXmlHelpers.h"
 #include "platform/files/Files.h"
 #include "tools/worldgen/GameSurfaces.h"
+#include "tools/worldgen/InitDataRecords.h"
 #include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/VenueEnvironment.h"
 
@@ -19,17 +20,9 @@ const char* const kGrateLoop = "Resources/Sounds/Game/Grate/loop.wav";
 const char* const kGrateOutro = "Resources/Sounds/Game/Grate/outro.wav";
 constexpr int kSpawnPointId = 1;
 
-TiXmlElement* AppendRecord(TiXmlElement* root, const std::string& id, const std::string& dataType)
-{
-    TiXmlElement* record = AppendElement(root, "initData");
-    AppendTextElement(record, "uniqueID", id);
-    AppendTextElement(record, "dataType", dataType);
-    return AppendElement(record, "data");
-}
-
 TiXmlElement* AppendGear(TiXmlElement* root, const char* id, const char* classType, const char* model)
 {
-    TiXmlElement* data = AppendRecord(root, id, "Entity");
+    TiXmlElement* data = InitDataRecords::AppendRecord(root, id, "Entity");
     AppendTextElement(data, "classType", classType);
     AppendTextElement(data, "kmfFilename", std::string(kModels) + model);
     return data;
@@ -53,7 +46,7 @@ void AppendHum(TiXmlElement* data)
 void AppendMaterial(TiXmlElement* root, const char* id, float friction, float damagePerSecond,
                     const char* particle)
 {
-    TiXmlElement* data = AppendRecord(root, id, "Material");
+    TiXmlElement* data = InitDataRecords::AppendRecord(root, id, "Material");
     AppendFloatElement(data, "friction", friction);
     if (damagePerSecond > 0.0f)
         AppendFloatElement(data, "damagePerSecond", damagePerSecond);
@@ -79,14 +72,14 @@ void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::stri
 // a pelvis body with a limb hung at each other bone by a ball joint, each limb moving its bone.
 void AppendMotorcycleRecords(TiXmlElement* root)
 {
-    TiXmlElement* wheel = AppendRecord(root, "BikeWheel", "Entity");
+    TiXmlElement* wheel = InitDataRecords::AppendRecord(root, "BikeWheel", "Entity");
     AppendTextElement(wheel, "classType", "tvCycleWheel");
     AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
     AppendTextElement(wheel, "wheelMaterial", "Tyre");
     AppendNamedJoint(root, "BikeJointFront", "CarFrontJoint", "Front");
     AppendNamedJoint(root, "BikeJointRear", "CarRearJoint", "Rear");
 
-    TiXmlElement* bike = AppendRecord(root, StuntYard::kMotorcycleRecord, "Entity");
+    TiXmlElement* bike = InitDataRecords::AppendRecord(root, StuntYard::kMotorcycleRecord, "Entity");
     AppendTextElement(bike, "classType", "MotorCycle");
     AppendTextElement(bike, "kmfFilename", std::string(kModels) + "motorcycle/motorcycle.xml");
     AppendFloatElement(bike, "mass", 3.0f);
@@ -125,11 +118,11 @@ void AppendMotorcycleRecords(TiXmlElement* root)
     AppendTextElement(bike, "childBone", "Saddle");
     AppendTextElement(bike, "ragdollInitID", StuntYard::kRagdollRecord);
 
-    TiXmlElement* limb = AppendRecord(root, "RagdollLimb", "Entity");
+    TiXmlElement* limb = InitDataRecords::AppendRecord(root, "RagdollLimb", "Entity");
     AppendTextElement(limb, "kmfFilename", std::string(kModels) + "ragdoll/limb.xml");
     AppendFloatElement(limb, "mass", 0.3f);
     // The rag doll's record names its own model: the bike's "kmfFilename" is the bike's.
-    TiXmlElement* doll = AppendRecord(root, StuntYard::kRagdollRecord, "Entity");
+    TiXmlElement* doll = InitDataRecords::AppendRecord(root, StuntYard::kRagdollRecord, "Entity");
     AppendTextElement(doll, "kmfFilename", std::string(kModels) + "ragdoll/ragdoll.xml");
     AppendFloatElement(doll, "mass", 1.0f);
     const char* const limbs[] = {"Spine", "Head", "L Thigh", "L Calf", "R Thigh", "R Calf"};
@@ -138,7 +131,7 @@ void AppendMotorcycleRecords(TiXmlElement* root)
         const std::string bone = std::string("Bip01 ") + name;
         std::string id = std::string("RagdollJoint") + name;
         id.erase(std::remove(id.begin(), id.end(), ' '), id.end());
-        TiXmlElement* record = AppendRecord(root, id, "Entity");
+        TiXmlElement* record = InitDataRecords::AppendRecord(root, id, "Entity");
         AppendTextElement(record, "name", bone);
         TiXmlElement* joint = AppendElement(doll, "joint");
         AppendTextElement(joint, "jointClass", "kaBallJoint");
@@ -212,7 +205,7 @@ const std::vector<StuntYard::Item>& StuntYard::ShopItems()
 void StuntYard::BuildRecords(TiXmlDocument& document)
 {
     TiXmlElement* root = AppendElement(&document, "root");
-    TiXmlElement* venue = AppendRecord(root, kVenue, "Venue");
+    TiXmlElement* venue = InitDataRecords::AppendRecord(root, kVenue, "Venue");
     AppendTextElement(venue, "kmfFilename", std::string(kModels) + "arena/arena.kmf");
     AppendTextElement(venue, "name", "Stunt Yard");
     AppendLookup(venue, GameSurfaces::kTrack, "PRIM_Floor");
@@ -226,7 +219,7 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
     AppendMaterial(root, "Spikes", 1.0f, 4.0f, nullptr);
     AppendMaterial(root, "Plate", 1.0f, 0.0f, nullptr);
 
-    TiXmlElement* explosion = AppendRecord(root, "Explosion", "RenderState");
+    TiXmlElement* explosion = InitDataRecords::AppendRecord(root, "Explosion", "RenderState");
     AppendTextElement(explosion, "image", kExplosionTexture);
     AppendBoolElement(explosion, "alphaBlend", true);
     AppendTextElement(explosion, "blendMode", "Add");
