@@ -71,7 +71,7 @@ struct ScreenLayout
     std::vector<ScreenWidget> widgets;
     std::vector<ScreenLabel> labels;
     // A page of several lines in a read-only box (empty: none), and its place.
-    std::string page;
+    std::string page{};
     float pageX = 0, pageY = 0, pageWidth = 0, pageHeight = 0;
     // A course editor dialog: the editor's classes look its widgets up, not the game's screens.
     bool editor = false;
