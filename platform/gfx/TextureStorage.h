@@ -61,8 +61,10 @@ private:
     std::vector<Level> m_Levels;
     size_t m_FaceSize = 0;
     std::unique_ptr<uint8_t[]> m_Data;
-    std::vector<bool> m_Locked;
-    mutable std::vector<bool> m_Reached;
+    // Per face and level: locked, and reached (cleared or handed to a writer).
+    static constexpr uint8_t kLocked = 1;
+    static constexpr uint8_t kReached = 2;
+    mutable std::vector<uint8_t> m_States;
 };
 
 } // namespace platform
