@@ -477,8 +477,8 @@ bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_
                 filled = false;
                 break;
             }
-            filled = _CopyPixels(source, levelPitch, sourceLayout, locked.Bits, uint32_t(locked.Pitch), target,
-                                 levelWidth, levelHeight);
+            filled = _CopyPixels(source, levelPitch, sourceLayout, locked.Bits, uint32_t(locked.Pitch),
+                                 target, levelWidth, levelHeight);
             m_pTexture->UnlockRect(level);
             source = level == 0 ? lower.get() : source + size_t(levelPitch) * levelHeight;
             levelWidth /= 2;
@@ -786,7 +786,8 @@ void HalveLevel(const uint8_t* in, size_t inPitch, uint8_t* out, size_t outPitch
             for (; x + 4 <= w; x += 4, top += 32, bottom += 32, target += 16)
             {
                 const __m128 t0 = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top)));
-                const __m128 t1 = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 16)));
+                const __m128 t1 =
+                    _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 16)));
                 const __m128 b0 = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom)));
                 const __m128 b1 =
                     _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + 16)));

@@ -46,7 +46,8 @@ void TextureStorage::Reach(uint32_t face, uint32_t level, bool clear) const
 
 bool TextureStorage::IsReached(uint32_t face, uint32_t level) const
 {
-    return face < m_Faces && level < LevelCount() && (m_States[size_t(face) * LevelCount() + level] & kReached) != 0;
+    return face < m_Faces && level < LevelCount() &&
+           (m_States[size_t(face) * LevelCount() + level] & kReached) != 0;
 }
 
 uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level)
@@ -95,7 +96,7 @@ GfxResult TextureStorage::Lock(uint32_t face, uint32_t level, const GfxBox* box,
     }
     m_States[face * LevelCount() + level] |= kLocked;
     const bool entire = b.Left == 0 && b.Top == 0 && b.Front == 0 && b.Right == info.Width &&
-                       b.Bottom == info.Height && b.Back == info.Depth;
+                        b.Bottom == info.Height && b.Back == info.Depth;
     Reach(face, level, !(entire && (flags & LOCK_DISCARD) && !(flags & LOCK_READONLY)));
     locked->RowPitch = static_cast<int32_t>(info.RowPitch);
     locked->SlicePitch = static_cast<int32_t>(info.SlicePitch);

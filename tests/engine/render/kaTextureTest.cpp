@@ -450,7 +450,8 @@ TEST_F(TextureTest, LoadedLevelsAreTheTruncatedMeansOfTheirBlocks)
         for (;; ++index)
         {
             LockedRect locked;
-            ASSERT_EQ(texture->LockRect(index, &locked, nullptr, LOCK_READONLY), GFX_OK) << name << " " << index;
+            ASSERT_EQ(texture->LockRect(index, &locked, nullptr, LOCK_READONLY), GFX_OK)
+                << name << " " << index;
             for (uint32_t y = 0; y < h; ++y)
                 for (uint32_t x = 0; x < w; ++x)
                 {
@@ -470,7 +471,8 @@ TEST_F(TextureTest, LoadedLevelsAreTheTruncatedMeansOfTheirBlocks)
                 for (uint32_t x = 0; x < w / 2; ++x)
                     for (uint32_t b = 0; b < bytes; ++b)
                     {
-                        const auto at = [&](uint32_t tx, uint32_t ty) { return level[(size_t(ty) * w + tx) * bytes + b]; };
+                        const auto at = [&](uint32_t tx, uint32_t ty)
+                        { return level[(size_t(ty) * w + tx) * bytes + b]; };
                         next.push_back((at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) +
                                         at(2 * x + 1, 2 * y + 1)) /
                                        4);

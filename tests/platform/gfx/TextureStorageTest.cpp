@@ -48,11 +48,14 @@ TEST(TextureStorageTest, TexelsNotWrittenReadAsZeroWhateverLockReachesThemFirst)
             // Unwritten texels under a plain lock already read as zero.
             const uint8_t* row = static_cast<const uint8_t*>(locked.Bits) + (y - area.Top) * locked.Pitch;
             if (!(c.flags & LOCK_DISCARD))
+            {
                 for (int32_t i = 0; i < (area.Right - area.Left) * 4; ++i)
                     ASSERT_EQ(row[i], 0) << "row " << y;
+            }
             std::memset(static_cast<uint8_t*>(locked.Bits) + (y - area.Top) * locked.Pitch, 0x7F,
                         size_t(area.Right - area.Left) * 4);
-            std::memset(expected.data() + (size_t(y) * 8 + area.Left) * 4, 0x7F, size_t(area.Right - area.Left) * 4);
+            std::memset(expected.data() + (size_t(y) * 8 + area.Left) * 4, 0x7F,
+                        size_t(area.Right - area.Left) * 4);
         }
         ASSERT_EQ(storage.Unlock(0, 0), GFX_OK);
         EXPECT_EQ(LevelBytes(storage, 0, 0), expected);
