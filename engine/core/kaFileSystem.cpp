@@ -22,18 +22,26 @@ std::string WithTrailingSeparator(std::string folder)
     return folder;
 }
 
-// The path with its separators turned into '\' and its bare name; a path that ends in a separator or has
-// none is kept whole for both.
-void SplitPath(const std::string& path, std::string& full, std::string& name)
+// Where a path's bare name starts, or npos when the path ends in a separator or has none, in which case
+// the path is kept whole as its own name.
+size_t NameStart(const std::string& path)
 {
-    full = path;
-    name = path;
     const size_t last = path.find_last_of("\\/");
-    if (last != std::string::npos && last + 1 != path.size())
-    {
+    return last != std::string::npos && last + 1 != path.size() ? last + 1 : std::string::npos;
+}
+
+// The path with its separators turned into '\' when it has a bare name, else as it is.
+std::string FullOf(const std::string& path, size_t nameStart)
+{
+    std::string full(path);
+    if (nameStart != std::string::npos)
         std::replace(full.begin(), full.end(), '/', '\\');
-        name = path.substr(last + 1);
-    }
+    return full;
+}
+
+std::string NameOf(const std::string& path, size_t nameStart)
+{
+    return nameStart == std::string::npos ? path : path.substr(nameStart);
 }
 
 // Whether a candidate exists, as FindFirstMatch says.
@@ -42,12 +50,15 @@ bool Exists(const std::string& candidate)
     return platform::FindFirstMatch(candidate);
 }
 
-// The path as named, then its bare name in the current directory.
-template <class Probe>
-std::string FindNearCandidate(const std::string& full, const std::string& name, Probe&& probe)
+// The path as named, then its bare name in the current directory; the bare name is made only when the
+// path as named is not there, as most are.
+template <class Probe> std::string FindNearCandidate(const std::string& path, Probe&& probe)
 {
+    const size_t nameStart = NameStart(path);
+    std::string full = FullOf(path, nameStart);
     if (probe(full))
         return full;
+    std::string name = NameOf(path, nameStart);
     if (probe(name))
         return name;
     return std::string();
@@ -172,25 +183,26 @@ void kaFileSystem::RecordOpenedFile(const char* name)
 
 template <class Probe> std::string kaFileSystem::_Search(const std::string& path, Probe& probe) const
 {
-    std::string full, name;
-    SplitPath(path, full, name);
-    const std::string near = FindNearCandidate(full, name, probe);
+    std::string near = FindNearCandidate(path, probe);
     if (!near.empty())
         return near;
+    const size_t nameStart = NameStart(path);
+    const std::string full = FullOf(path, nameStart);
+    const std::string name = NameOf(path, nameStart);
+    // One buffer serves every candidate in turn.
+    std::string candidate;
     for (const std::string& folder : m_SearchPaths)
     {
-        const std::string candidate = folder + full;
+        candidate.assign(folder).append(full);
         if (probe(candidate))
             return candidate;
     }
-    {
-        const std::string candidate = m_InstallFolder + name;
-        if (probe(candidate))
-            return candidate;
-    }
+    candidate.assign(m_InstallFolder).append(name);
+    if (probe(candidate))
+        return candidate;
     if (m_UseFallbackFolder)
     {
-        const std::string candidate = m_FallbackFolder + name;
+        candidate.assign(m_FallbackFolder).append(name);
         if (probe(candidate))
             return candidate;
     }
@@ -222,19 +234,15 @@ std::string ResolvePath(const std::string& path)
     if (g_pFileSystem)
         return g_pFileSystem->FindCandidate(path);
     // Before the file system exists only the path and its bare name can be tried.
-    std::string full, name;
-    SplitPath(path, full, name);
-    return FindNearCandidate(full, name, &Exists);
+    return FindNearCandidate(path, &Exists);
 }
 
 std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& read)
 {
     if (g_pFileSystem)
         return g_pFileSystem->ReadCandidate(path, bytes, read);
-    std::string full, name;
-    SplitPath(path, full, name);
     ReadingProbe probe(bytes, read);
-    return FindNearCandidate(full, name, probe);
+    return FindNearCandidate(path, probe);
 }
 
 void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)

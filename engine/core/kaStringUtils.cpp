@@ -31,9 +31,10 @@ std::string Trim(std::string text)
 std::string GetFileName(std::string path)
 {
     const std::string::size_type separator = path.find_last_of(kSeparators);
-    if (separator == std::string::npos)
-        return path;
-    return path.substr(separator + 1);
+    // Cut in place: the copy the caller handed over is the result.
+    if (separator != std::string::npos)
+        path.erase(0, separator + 1);
+    return path;
 }
 
 std::string GetFolder(std::string path)
@@ -41,7 +42,8 @@ std::string GetFolder(std::string path)
     const std::string::size_type separator = path.find_last_of(kSeparators);
     if (separator == std::string::npos)
         return ".\\";
-    return path.substr(0, separator + 1);
+    path.resize(separator + 1);
+    return path;
 }
 
 std::string CollapseParentDirs(std::string path)

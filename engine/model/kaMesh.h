@@ -140,8 +140,9 @@ private:
                         bool ambientFromVertexColor) const;
     // One texture stage from a map's bitmap; a map without a file name adds none.
     void _AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t blendType) const;
-    // Vertex bytes of the render vertices in order, in the mesh's format.
-    std::vector<uint8_t> _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order) const;
+    // Vertex bytes of the render vertices in order, in the mesh's format, into `bytes` (resized to fit).
+    void _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order,
+                       std::vector<uint8_t>& bytes) const;
     kaCountedPtr<kaMeshSubset> _CutDecalRegion(const kaBoxPrimitive& box, const std::string& key) const;
 
     std::vector<std::unique_ptr<kaCollisionPrimitive>> m_Primitives;

@@ -37,6 +37,25 @@ namespace
 constexpr float kHalfPi = 1.57079633f;
 constexpr size_t kPrefixLength = 13;
 
+// Working arrays of subset building, kept from one subset and mesh to the next so that a build allocates
+// only what the subset keeps; arrays grown past kScratchKeep bytes are let go after use.
+struct SubsetScratch
+{
+    std::vector<uint32_t> slot;
+    std::vector<uint32_t> order;
+    std::vector<uint16_t> indices;
+    std::vector<uint8_t> bytes;
+};
+
+thread_local SubsetScratch t_Scratch;
+constexpr size_t kScratchKeep = 1u << 20;
+
+template <typename T> void TrimScratch(std::vector<T>& values)
+{
+    if (values.capacity() * sizeof(T) > kScratchKeep)
+        std::vector<T>().swap(values);
+}
+
 bool StartsWith(const std::string& text, const char* prefix)
 {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
@@ -155,9 +174,14 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
         _ApplyMaterial(*subset, source ? *source : *material, mesh, geo->m_ShadeVerts != 1);
         BuildSubsetBuffers(subset, mesh, corners);
     }
+    TrimScratch(t_Scratch.slot);
+    TrimScratch(t_Scratch.order);
+    TrimScratch(t_Scratch.indices);
+    TrimScratch(t_Scratch.bytes);
 }
 
-std::vector<uint8_t> kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order) const
+void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order,
+                           std::vector<uint8_t>& bytes) const
 {
     const KM_Mesh::RenderData& render = mesh.m_Render;
     const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
@@ -167,7 +191,7 @@ std::vector<uint8_t> kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vecto
     const size_t vertexBytes = 3 * sizeof(float) + ((m_FVF & platform::FVF_NORMAL) ? 3 * sizeof(float) : 0) +
                                ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) +
                                sets * 2 * sizeof(float);
-    std::vector<uint8_t> bytes(order.size() * vertexBytes);
+    bytes.resize(order.size() * vertexBytes);
     uint8_t* out = bytes.data();
     const auto put = [&out](const void* values, size_t size)
     {
@@ -193,7 +217,6 @@ std::vector<uint8_t> kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vecto
             put(present ? &render.texCoords[channel][2 * static_cast<size_t>(v)] : zero, 2 * sizeof(float));
         }
     }
-    return bytes;
 }
 
 void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
@@ -207,31 +230,34 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     if (corners.empty() || largest >= render.vertexCount)
         return;
     constexpr uint32_t kUnused = UINT32_MAX;
-    std::vector<uint32_t> slot(static_cast<size_t>(largest) + 1, kUnused);
+    SubsetScratch& scratch = t_Scratch;
+    std::vector<uint32_t>& slot = scratch.slot;
+    slot.assign(static_cast<size_t>(largest) + 1, kUnused);
     for (uint32_t corner : corners)
         slot[corner] = 0;
-    std::vector<uint32_t> distinct;
-    distinct.reserve(std::min(slot.size(), corners.size()));
+    // order[k]: the render vertex that becomes buffer vertex k; first the distinct ones ascending.
+    std::vector<uint32_t>& order = scratch.order;
+    order.clear();
     for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
         if (slot[vertex] != kUnused)
         {
-            slot[vertex] = static_cast<uint32_t>(distinct.size());
-            distinct.push_back(vertex);
+            slot[vertex] = static_cast<uint32_t>(order.size());
+            order.push_back(vertex);
         }
-    if (distinct.size() > kMaxIndexedVertices)
+    const size_t distinctCount = order.size();
+    if (distinctCount > kMaxIndexedVertices)
     {
         DebugPrintf(
             "[kaMesh::BuildSubsetBuffers] : \"%s\" needs %zu vertices, more than 16-bit indices reach; "
             "dropped\n",
-            subset->m_Name.c_str(), distinct.size());
+            subset->m_Name.c_str(), distinctCount);
         return;
     }
 
-    std::vector<uint16_t> indices(corners.size());
+    std::vector<uint16_t>& indices = scratch.indices;
+    indices.resize(corners.size());
     for (size_t i = 0; i < corners.size(); ++i)
         indices[i] = static_cast<uint16_t>(slot[corners[i]]);
-    // order[k]: the render vertex that becomes buffer vertex k.
-    std::vector<uint32_t> order(distinct);
     bool strip = false;
     if (m_BuildOptions >= 1)
     {
@@ -243,18 +269,19 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
             BuildTriangleStrips(indices.data(), static_cast<uint32_t>(indices.size()));
         std::vector<int> oldToNew;
         if (m_BuildOptions & kBuildReorderVertices)
-            groups = RemapStripIndices(groups, static_cast<uint32_t>(distinct.size()), &oldToNew);
+            groups = RemapStripIndices(groups, static_cast<uint32_t>(distinctCount), &oldToNew);
         if (groups.size() == 1)
         {
-            indices = groups.front().m_Indices;
+            indices = std::move(groups.front().m_Indices);
             strip = groups.front().m_Type == StripGroup::kTriangleStrip;
             if (!oldToNew.empty())
             {
                 const int used = *std::max_element(oldToNew.begin(), oldToNew.end()) + 1;
-                order.assign(static_cast<size_t>(std::max(used, 0)), 0);
+                std::vector<uint32_t> remapped(static_cast<size_t>(std::max(used, 0)), 0);
                 for (size_t old = 0; old < oldToNew.size(); ++old)
                     if (oldToNew[old] >= 0)
-                        order[static_cast<size_t>(oldToNew[old])] = distinct[old];
+                        remapped[static_cast<size_t>(oldToNew[old])] = order[old];
+                order.swap(remapped);
             }
         }
         else
@@ -284,7 +311,8 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     subset->m_IndexCount = indexCount;
     subset->m_Strip = strip;
     subset->m_PrimitiveCount = strip ? indexCount - 2 : indexCount / 3;
-    const std::vector<uint8_t> bytes = _PackVertices(mesh, order);
+    std::vector<uint8_t>& bytes = scratch.bytes;
+    _PackVertices(mesh, order, bytes);
     subset->WriteVertices(bytes.data(), static_cast<uint32_t>(bytes.size()));
     subset->WriteIndices(indices.data(), indexCount);
     // Each buffer vertex maps to the file vertex of the render vertex it was made from.

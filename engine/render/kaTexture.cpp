@@ -351,6 +351,11 @@ namespace
 // rows of the top are `width` texels of `bytes` each.
 void HalveChain(const uint8_t* pixels, uint32_t bytes, uint32_t width, uint32_t height, uint8_t* out);
 
+template <uint32_t kBytes>
+void HalveLevel(const uint8_t* in, size_t inPitch, uint8_t* out, size_t outPitch, uint32_t w, uint32_t h);
+
+bool HalvesAfterConversion(const kaPixelLayout& source, const kaPixelLayout& target);
+
 } // namespace
 
 bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_t width, uint32_t height,
@@ -376,21 +381,10 @@ bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_
     width = std::min(width, caps.MaxTextureWidth);
     height = std::min(height, caps.MaxTextureHeight);
     // A cut-down image has no chain of its own; so has an atlas placement or a depth without a filter.
-    bool mips = m_Mips && !inAtlas && width == fullWidth && height == fullHeight;
+    const bool mips = m_Mips && !inAtlas && width == fullWidth && height == fullHeight &&
+                      (bitsPerPixel == 8 || bitsPerPixel == 24 || bitsPerPixel == 32);
     m_Width = width;
     m_Height = height;
-    // The levels below the top are made straight from the image's pixels into memory left unfilled, as
-    // every byte of it is written; the top is copied from the image itself.
-    std::unique_ptr<uint8_t[]> lower;
-    if (mips && (bitsPerPixel == 8 || bitsPerPixel == 24 || bitsPerPixel == 32))
-    {
-        uint32_t chainLevels = 0;
-        const size_t below = size_t(GetMipChainSize(width, height, chainLevels)) - size_t(width) * height;
-        lower.reset(new uint8_t[std::max<size_t>(below, 1) * (bitsPerPixel / 8)]);
-        HalveChain(pixels, bitsPerPixel / 8, width, height, lower.get());
-    }
-    else
-        mips = false;
     uint32_t levels = 1;
     if (mips)
         GetMipChainSize(width, height, levels);
@@ -398,6 +392,20 @@ bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_
     m_Format = format;
     m_Usage = usage;
     m_Pool = pool;
+    kaPixelLayout target;
+    GetPixelFormatInfo(format, target);
+    const kaPixelLayout sourceLayout = LayoutOf(image);
+    // Where converting and halving give the same texels either way round, each level is halved from the
+    // one above inside the texture; otherwise the levels below the top are made from the image's pixels
+    // into memory left unfilled (every byte of it is written) and converted level by level.
+    const bool halveInTexture = mips && HalvesAfterConversion(sourceLayout, target);
+    std::unique_ptr<uint8_t[]> lower;
+    if (mips && !halveInTexture)
+    {
+        const size_t below = size_t(GetMipChainSize(width, height, levels)) - size_t(width) * height;
+        lower.reset(new uint8_t[std::max<size_t>(below, 1) * (bitsPerPixel / 8)]);
+        HalveChain(pixels, bitsPerPixel / 8, width, height, lower.get());
+    }
 
     GfxRect lockRect;
     if (!inAtlas)
@@ -421,31 +429,62 @@ bool kaTexture::CreateFromImage(const kaImage& image, GfxDevice* device, uint32_
     }
     m_Levels = levels;
 
-    kaPixelLayout target;
-    GetPixelFormatInfo(format, target);
     SetConversionTarget(target);
-    const kaPixelLayout sourceLayout = LayoutOf(image);
-    const uint8_t* source = pixels;
-    uint32_t levelWidth = width;
-    uint32_t levelHeight = height;
-    uint32_t levelPitch = mips ? levelWidth * bitsPerPixel / 8 : sourcePitch;
+    // Every texel of each level is written below, so the storage need not be cleared first; an atlas
+    // placement shares its level with others.
+    const uint32_t lockFlags = inAtlas ? LOCK_NOSYSLOCK : LOCK_NOSYSLOCK | LOCK_DISCARD;
     bool filled = true;
-    for (uint32_t level = 0; level < levels && filled; ++level)
+    if (halveInTexture)
     {
-        LockedRect locked;
-        if (GfxFailed(m_pTexture->LockRect(level, &locked, inAtlas ? &lockRect : nullptr, LOCK_NOSYSLOCK)) ||
-            !locked.Bits)
+        // The level above stays locked while the next is halved from it.
+        LockedRect above;
+        filled = GfxSucceeded(m_pTexture->LockRect(0, &above, nullptr, lockFlags)) && above.Bits;
+        if (filled)
         {
-            filled = false;
-            break;
+            filled = _CopyPixels(pixels, sourcePitch, sourceLayout, above.Bits, uint32_t(above.Pitch), target,
+                                 width, height);
+            uint32_t w = width, h = height, level = 1;
+            for (; level < levels && filled; ++level)
+            {
+                LockedRect next;
+                if (GfxFailed(m_pTexture->LockRect(level, &next, nullptr, lockFlags)) || !next.Bits)
+                {
+                    filled = false;
+                    break;
+                }
+                w /= 2;
+                h /= 2;
+                HalveLevel<4>(static_cast<const uint8_t*>(above.Bits), size_t(above.Pitch),
+                              static_cast<uint8_t*>(next.Bits), size_t(next.Pitch), w, h);
+                m_pTexture->UnlockRect(level - 1);
+                above = next;
+            }
+            m_pTexture->UnlockRect(level - 1);
         }
-        filled = _CopyPixels(source, levelPitch, sourceLayout, locked.Bits, uint32_t(locked.Pitch), target,
-                             levelWidth, levelHeight);
-        m_pTexture->UnlockRect(level);
-        source = level == 0 ? lower.get() : source + size_t(levelPitch) * levelHeight;
-        levelWidth /= 2;
-        levelHeight /= 2;
-        levelPitch = levelWidth * bitsPerPixel / 8;
+    }
+    else
+    {
+        const uint8_t* source = pixels;
+        uint32_t levelWidth = width;
+        uint32_t levelHeight = height;
+        uint32_t levelPitch = mips ? levelWidth * bitsPerPixel / 8 : sourcePitch;
+        for (uint32_t level = 0; level < levels && filled; ++level)
+        {
+            LockedRect locked;
+            if (GfxFailed(m_pTexture->LockRect(level, &locked, inAtlas ? &lockRect : nullptr, lockFlags)) ||
+                !locked.Bits)
+            {
+                filled = false;
+                break;
+            }
+            filled = _CopyPixels(source, levelPitch, sourceLayout, locked.Bits, uint32_t(locked.Pitch),
+                                 target, levelWidth, levelHeight);
+            m_pTexture->UnlockRect(level);
+            source = level == 0 ? lower.get() : source + size_t(levelPitch) * levelHeight;
+            levelWidth /= 2;
+            levelHeight /= 2;
+            levelPitch = levelWidth * bitsPerPixel / 8;
+        }
     }
     if (!filled)
     {
@@ -725,37 +764,45 @@ uint32_t kaTexture::GetMipChainSize(uint32_t width, uint32_t height, uint32_t& l
 namespace
 {
 
-// One mip level from the one above, w x h texels of kBytes each from rows `width` texels long: colour
-// texels average their 2 x 2 block, 8-bit ones the two texels of its left column. The texel size is a
-// constant here so that each block's bytes compile to straight-line code.
+// One mip level from the one above, w x h texels of kBytes each from rows `inPitch` bytes apart into rows
+// `outPitch` bytes apart: colour texels average their 2 x 2 block, 8-bit ones the two texels of its left
+// column. The texel size is a constant here so that each block's bytes compile to straight-line code.
 template <uint32_t kBytes>
-void HalveLevel(const uint8_t* in, uint8_t* out, uint32_t width, uint32_t w, uint32_t h)
+void HalveLevel(const uint8_t* in, size_t inPitch, uint8_t* out, size_t outPitch, uint32_t w, uint32_t h)
 {
-    const size_t row = size_t(width) * kBytes;
     for (uint32_t y = 0; y < h; ++y)
     {
-        const uint8_t* top = in + size_t(2 * y) * row;
-        const uint8_t* bottom = top + row;
-        uint8_t* target = out + size_t(y) * w * kBytes;
+        const uint8_t* top = in + size_t(2 * y) * inPitch;
+        const uint8_t* bottom = top + inPitch;
+        uint8_t* target = out + size_t(y) * outPitch;
         uint32_t x = 0;
 #if defined(__SSE2__)
         if (kBytes == 4)
         {
-            // Two texels of the level at a time: each channel widened to 16 bits, the two rows added, then
-            // each texel's pair; the sums shifted down and narrowed again.
+            // Four texels of the level at a time: the even and odd texels of each row's eight gathered
+            // apart, widened to 16 bits and added (four bytes cannot overflow a lane), then shifted down
+            // and narrowed again.
             const __m128i zero = _mm_setzero_si128();
-            for (; x + 2 <= w; x += 2, top += 16, bottom += 16, target += 8)
+            for (; x + 4 <= w; x += 4, top += 32, bottom += 32, target += 16)
             {
-                const __m128i upper = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top));
-                const __m128i lower = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom));
-                const __m128i left =
-                    _mm_add_epi16(_mm_unpacklo_epi8(upper, zero), _mm_unpacklo_epi8(lower, zero));
-                const __m128i right =
-                    _mm_add_epi16(_mm_unpackhi_epi8(upper, zero), _mm_unpackhi_epi8(lower, zero));
-                const __m128i sums = _mm_unpacklo_epi64(_mm_add_epi16(left, _mm_srli_si128(left, 8)),
-                                                        _mm_add_epi16(right, _mm_srli_si128(right, 8)));
-                const __m128i means = _mm_srli_epi16(sums, 2);
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(target), _mm_packus_epi16(means, means));
+                const __m128 t0 = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top)));
+                const __m128 t1 =
+                    _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top + 16)));
+                const __m128 b0 = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom)));
+                const __m128 b1 =
+                    _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + 16)));
+                const __m128i topEven = _mm_castps_si128(_mm_shuffle_ps(t0, t1, _MM_SHUFFLE(2, 0, 2, 0)));
+                const __m128i topOdd = _mm_castps_si128(_mm_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 1, 3, 1)));
+                const __m128i bottomEven = _mm_castps_si128(_mm_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0)));
+                const __m128i bottomOdd = _mm_castps_si128(_mm_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
+                const __m128i low = _mm_add_epi16(
+                    _mm_add_epi16(_mm_unpacklo_epi8(topEven, zero), _mm_unpacklo_epi8(topOdd, zero)),
+                    _mm_add_epi16(_mm_unpacklo_epi8(bottomEven, zero), _mm_unpacklo_epi8(bottomOdd, zero)));
+                const __m128i high = _mm_add_epi16(
+                    _mm_add_epi16(_mm_unpackhi_epi8(topEven, zero), _mm_unpackhi_epi8(topOdd, zero)),
+                    _mm_add_epi16(_mm_unpackhi_epi8(bottomEven, zero), _mm_unpackhi_epi8(bottomOdd, zero)));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(target),
+                                 _mm_packus_epi16(_mm_srli_epi16(low, 2), _mm_srli_epi16(high, 2)));
             }
         }
 #endif
@@ -798,17 +845,33 @@ void HalveChain(const uint8_t* pixels, uint32_t bytes, uint32_t width, uint32_t 
     {
         const uint32_t w = width / 2;
         const uint32_t h = height / 2;
+        const size_t inPitch = size_t(width) * bytes;
+        const size_t outPitch = size_t(w) * bytes;
         if (bytes == 1)
-            HalveLevel<1>(in, out, width, w, h);
+            HalveLevel<1>(in, inPitch, out, outPitch, w, h);
         else if (bytes == 3)
-            HalveLevel<3>(in, out, width, w, h);
+            HalveLevel<3>(in, inPitch, out, outPitch, w, h);
         else
-            HalveLevel<4>(in, out, width, w, h);
+            HalveLevel<4>(in, inPitch, out, outPitch, w, h);
         in = out;
         out += size_t(w) * h * bytes;
         width = w;
         height = h;
     }
+}
+
+// True when every byte of a texel in `target` is a byte of the same texel in `source` or a constant, so
+// that halving converted texels gives the conversion of halved ones: 8-bit channels in the same places,
+// 24 or 32 bits in, 32 out.
+bool HalvesAfterConversion(const kaPixelLayout& source, const kaPixelLayout& target)
+{
+    const auto standard = [](const kaPixelLayout& layout)
+    {
+        return layout.redMask == 0x00FF0000u && layout.greenMask == 0x0000FF00u &&
+               layout.blueMask == 0x000000FFu && (layout.alphaMask == 0 || layout.alphaMask == 0xFF000000u);
+    };
+    return (source.bitsPerPixel == 24 || source.bitsPerPixel == 32) && target.bitsPerPixel == 32 &&
+           standard(source) && standard(target);
 }
 
 } // namespace

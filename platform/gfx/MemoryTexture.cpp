@@ -37,7 +37,7 @@ GfxResult MemoryTexture::LockRect(uint32_t level, LockedRect* locked, const GfxR
         if (GfxFailed(scripted))
             return scripted;
     }
-    return m_Storage.LockRect(0, level, rect, locked);
+    return m_Storage.LockRect(0, level, rect, locked, flags);
 }
 
 GfxResult MemoryTexture::UnlockRect(uint32_t level)

@@ -2,6 +2,8 @@
 
 #include "platform/gfx/GfxFormatInfo.h"
 
+#include <cstring>
+
 namespace platform
 {
 
@@ -28,30 +30,49 @@ TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height,
         depth >>= 1;
     }
     m_FaceSize = offset;
-    m_Data.assign(m_FaceSize * faces, 0);
-    m_Locked.assign(static_cast<size_t>(levels) * faces, false);
+    m_Data.reset(new uint8_t[m_FaceSize * faces]);
+    m_States.assign(static_cast<size_t>(levels) * faces, 0);
+}
+
+void TextureStorage::Reach(uint32_t face, uint32_t level, bool clear) const
+{
+    const size_t index = size_t(face) * LevelCount() + level;
+    if (m_States[index] & kReached)
+        return;
+    if (clear)
+        std::memset(m_Data.get() + face * m_FaceSize + m_Levels[level].Offset, 0, m_Levels[level].Size);
+    m_States[index] |= kReached;
+}
+
+bool TextureStorage::IsReached(uint32_t face, uint32_t level) const
+{
+    return face < m_Faces && level < LevelCount() &&
+           (m_States[size_t(face) * LevelCount() + level] & kReached) != 0;
 }
 
 uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level)
 {
-    return m_Data.data() + face * m_FaceSize + m_Levels[level].Offset;
+    Reach(face, level, true);
+    return m_Data.get() + face * m_FaceSize + m_Levels[level].Offset;
 }
 
 const uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level) const
 {
-    return m_Data.data() + face * m_FaceSize + m_Levels[level].Offset;
+    Reach(face, level, true);
+    return m_Data.get() + face * m_FaceSize + m_Levels[level].Offset;
 }
 
 bool TextureStorage::IsLocked(uint32_t face, uint32_t level) const
 {
-    return face < m_Faces && level < LevelCount() && m_Locked[face * LevelCount() + level];
+    return face < m_Faces && level < LevelCount() && (m_States[face * LevelCount() + level] & kLocked) != 0;
 }
 
-GfxResult TextureStorage::Lock(uint32_t face, uint32_t level, const GfxBox* box, LockedBox* locked)
+GfxResult TextureStorage::Lock(uint32_t face, uint32_t level, const GfxBox* box, LockedBox* locked,
+                               uint32_t flags)
 {
     if (!locked || face >= m_Faces || level >= LevelCount())
         return GFXERR_INVALIDCALL;
-    if (m_Locked[face * LevelCount() + level])
+    if (m_States[face * LevelCount() + level] & kLocked)
         return GFXERR_INVALIDCALL;
     const Level& info = m_Levels[level];
     GfxBox whole{0, 0, info.Width, info.Height, 0, info.Depth};
@@ -73,7 +94,10 @@ GfxResult TextureStorage::Lock(uint32_t face, uint32_t level, const GfxBox* box,
         offset += static_cast<size_t>(b.Top) * info.RowPitch +
                   static_cast<size_t>(b.Left) * (GfxFormatInfo::BitsPerPixel(m_Format) / 8);
     }
-    m_Locked[face * LevelCount() + level] = true;
+    m_States[face * LevelCount() + level] |= kLocked;
+    const bool entire = b.Left == 0 && b.Top == 0 && b.Front == 0 && b.Right == info.Width &&
+                        b.Bottom == info.Height && b.Back == info.Depth;
+    Reach(face, level, !(entire && (flags & LOCK_DISCARD) && !(flags & LOCK_READONLY)));
     locked->RowPitch = static_cast<int32_t>(info.RowPitch);
     locked->SlicePitch = static_cast<int32_t>(info.SlicePitch);
     locked->Bits = LevelData(face, level) + offset;
@@ -84,11 +108,12 @@ GfxResult TextureStorage::Unlock(uint32_t face, uint32_t level)
 {
     if (!IsLocked(face, level))
         return GFXERR_INVALIDCALL;
-    m_Locked[face * LevelCount() + level] = false;
+    m_States[face * LevelCount() + level] &= uint8_t(~kLocked);
     return GFX_OK;
 }
 
-GfxResult TextureStorage::LockRect(uint32_t face, uint32_t level, const GfxRect* rect, LockedRect* locked)
+GfxResult TextureStorage::LockRect(uint32_t face, uint32_t level, const GfxRect* rect, LockedRect* locked,
+                                   uint32_t flags)
 {
     if (!locked)
         return GFXERR_INVALIDCALL;
@@ -105,7 +130,7 @@ GfxResult TextureStorage::LockRect(uint32_t face, uint32_t level, const GfxRect*
                      1};
     }
     LockedBox lockedBox;
-    const GfxResult result = Lock(face, level, rect ? &box : nullptr, &lockedBox);
+    const GfxResult result = Lock(face, level, rect ? &box : nullptr, &lockedBox, flags);
     if (GfxFailed(result))
         return result;
     locked->Pitch = lockedBox.RowPitch;

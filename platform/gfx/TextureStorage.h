@@ -3,12 +3,15 @@
 #include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace platform
 {
 
 // CPU memory of a texture: faces x levels, each level a box of rows and slices, with per-level lock state.
+// Texels read as zero until written; a level is cleared only when first reached, and not at all when its
+// first lock covers it whole with LOCK_DISCARD, as a texture made from an image writes every texel at once.
 class TextureStorage
 {
 public:
@@ -35,24 +38,33 @@ public:
     const uint8_t* LevelData(uint32_t face, uint32_t level) const;
     size_t FaceSize() const { return m_FaceSize; }
 
-    // A null box locks the whole level. Block-compressed boxes must sit on 4x4 block edges.
-    GfxResult Lock(uint32_t face, uint32_t level, const GfxBox* box, LockedBox* locked);
+    // A null box locks the whole level. Block-compressed boxes must sit on 4x4 block edges. LOCK_DISCARD
+    // on a whole level promises that every byte of it is written before anyone reads it.
+    GfxResult Lock(uint32_t face, uint32_t level, const GfxBox* box, LockedBox* locked, uint32_t flags = 0);
     GfxResult Unlock(uint32_t face, uint32_t level);
     bool IsLocked(uint32_t face, uint32_t level) const;
 
     // The 2D view shared by plain and cube textures and their surfaces: a null rect locks the whole level,
     // a rectangle with negative or inverted edges is refused.
-    GfxResult LockRect(uint32_t face, uint32_t level, const GfxRect* rect, LockedRect* locked);
+    GfxResult LockRect(uint32_t face, uint32_t level, const GfxRect* rect, LockedRect* locked,
+                       uint32_t flags = 0);
     // The storage knows neither usage nor pool; the owner passes its own.
     GfxResult GetLevelDesc(uint32_t level, uint32_t usage, uint32_t pool, SurfaceDesc* desc) const;
+    // Whether a level's bytes have been cleared or handed to a writer (the rest is memory nobody has seen).
+    bool IsReached(uint32_t face, uint32_t level) const;
 
 private:
+    void Reach(uint32_t face, uint32_t level, bool clear) const;
+
     uint32_t m_Format;
     uint32_t m_Faces;
     std::vector<Level> m_Levels;
     size_t m_FaceSize = 0;
-    std::vector<uint8_t> m_Data;
-    std::vector<bool> m_Locked;
+    std::unique_ptr<uint8_t[]> m_Data;
+    // Per face and level: locked, and reached (cleared or handed to a writer).
+    static constexpr uint8_t kLocked = 1;
+    static constexpr uint8_t kReached = 2;
+    mutable std::vector<uint8_t> m_States;
 };
 
 } // namespace platform

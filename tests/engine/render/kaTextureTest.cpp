@@ -416,6 +416,76 @@ TEST_F(TextureTest, LoadedLevelsHoldTheGeneratedChain)
     }
 }
 
+// Each level of a loaded texture against box means worked out texel by texel from the file's pixels, at
+// widths whose rows end part-way through a group of four texels and at depths with and without alpha.
+TEST_F(TextureTest, LoadedLevelsAreTheTruncatedMeansOfTheirBlocks)
+{
+    struct Case
+    {
+        uint16_t width, height;
+        uint8_t bits, descriptor;
+    };
+    for (const Case& c : {Case{64, 8, 32, 0x28}, Case{8, 64, 32, 0x28}, Case{128, 2, 24, 0x20},
+                          Case{32, 16, 24, 0x20}, Case{16, 16, 32, 0x20}})
+    {
+        const uint32_t bytes = c.bits / 8u;
+        Bytes pixels(size_t(c.width) * c.height * bytes);
+        uint32_t seed = c.width * 13u + c.height * 3u + c.bits;
+        for (uint8_t& byte : pixels)
+            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        imagebytes::TgaHeader header;
+        header.width = c.width;
+        header.height = c.height;
+        header.bitsPerPixel = c.bits;
+        header.descriptor = c.descriptor;
+        const std::string name = "box" + std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
+                                 std::to_string(c.bits) + "_" + std::to_string(c.descriptor) + ".tga";
+        kaTexture* texture =
+            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        // The alpha byte is compared only where the file has alpha; colours always.
+        const uint32_t compared = c.descriptor & 0x0F ? 4 : 3;
+        std::vector<int> level(pixels.begin(), pixels.end());
+        uint32_t w = c.width, h = c.height, index = 0;
+        for (;; ++index)
+        {
+            LockedRect locked;
+            ASSERT_EQ(texture->LockRect(index, &locked, nullptr, LOCK_READONLY), GFX_OK)
+                << name << " " << index;
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x)
+                {
+                    const uint32_t texel = Texel32(locked, x, y);
+                    for (uint32_t b = 0; b < compared; ++b)
+                    {
+                        const int expected = b < bytes ? level[(size_t(y) * w + x) * bytes + b] : 0xFF;
+                        ASSERT_EQ(int((texel >> (8 * b)) & 0xFF), expected)
+                            << name << " level " << index << " at " << x << ", " << y << " byte " << b;
+                    }
+                }
+            texture->UnlockRect(index);
+            if (w / 2 == 0 || h / 2 == 0)
+                break;
+            std::vector<int> next;
+            for (uint32_t y = 0; y < h / 2; ++y)
+                for (uint32_t x = 0; x < w / 2; ++x)
+                    for (uint32_t b = 0; b < bytes; ++b)
+                    {
+                        const auto at = [&](uint32_t tx, uint32_t ty)
+                        { return level[(size_t(ty) * w + tx) * bytes + b]; };
+                        next.push_back((at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) +
+                                        at(2 * x + 1, 2 * y + 1)) /
+                                       4);
+                    }
+            level.swap(next);
+            w /= 2;
+            h /= 2;
+        }
+        EXPECT_EQ(index + 1, texture->GetTexture()->GetLevelCount()) << name;
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
 // A manager set up never to draw starts without the system font or leaves texture files unread, each
 // alone; one set up as usual has both.
 TEST_F(TextureTest, AManagerThatNeverDrawsLeavesTheSystemFontOrTextureFilesUnloaded)

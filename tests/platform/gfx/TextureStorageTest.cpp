@@ -1,0 +1,91 @@
+#include "platform/gfx/TextureStorage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+using namespace platform;
+
+namespace
+{
+
+// Bytes of a level as its readers see them.
+std::vector<uint8_t> LevelBytes(const TextureStorage& storage, uint32_t face, uint32_t level)
+{
+    const uint8_t* data = storage.LevelData(face, level);
+    return std::vector<uint8_t>(data, data + storage.LevelInfo(level).Size);
+}
+
+// Whatever lock first reaches a level, the texels it did not write read as zero afterwards; only a
+// discarding lock of the whole level hands it out uncleared, to a writer that fills it.
+TEST(TextureStorageTest, TexelsNotWrittenReadAsZeroWhateverLockReachesThemFirst)
+{
+    const struct
+    {
+        const char* name;
+        bool withRect;
+        GfxRect rect;
+        uint32_t flags;
+    } cases[] = {
+        {"whole level, plain lock", false, {}, 0},
+        {"part of the level, discarding", true, {2, 1, 6, 3}, LOCK_DISCARD},
+        {"the whole level as a rectangle, plain", true, {0, 0, 8, 4}, 0},
+        {"one row, discarding", true, {0, 3, 8, 4}, LOCK_DISCARD},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TextureStorage storage(FMT_A8R8G8B8, 8, 4, 1, 2, 1);
+        EXPECT_FALSE(storage.IsReached(0, 0));
+        LockedRect locked;
+        ASSERT_EQ(storage.LockRect(0, 0, c.withRect ? &c.rect : nullptr, &locked, c.flags), GFX_OK);
+        EXPECT_TRUE(storage.IsReached(0, 0));
+        const GfxRect area = c.withRect ? c.rect : GfxRect{0, 0, 8, 4};
+        std::vector<uint8_t> expected(8 * 4 * 4, 0);
+        for (int32_t y = area.Top; y < area.Bottom; ++y)
+        {
+            // Unwritten texels under a plain lock already read as zero.
+            const uint8_t* row = static_cast<const uint8_t*>(locked.Bits) + (y - area.Top) * locked.Pitch;
+            if (!(c.flags & LOCK_DISCARD))
+            {
+                for (int32_t i = 0; i < (area.Right - area.Left) * 4; ++i)
+                    ASSERT_EQ(row[i], 0) << "row " << y;
+            }
+            std::memset(static_cast<uint8_t*>(locked.Bits) + (y - area.Top) * locked.Pitch, 0x7F,
+                        size_t(area.Right - area.Left) * 4);
+            std::memset(expected.data() + (size_t(y) * 8 + area.Left) * 4, 0x7F,
+                        size_t(area.Right - area.Left) * 4);
+        }
+        ASSERT_EQ(storage.Unlock(0, 0), GFX_OK);
+        EXPECT_EQ(LevelBytes(storage, 0, 0), expected);
+        // The level below was never locked and reads as zero all the same.
+        EXPECT_FALSE(storage.IsReached(0, 1));
+        EXPECT_EQ(LevelBytes(storage, 0, 1), std::vector<uint8_t>(4 * 2 * 4, 0));
+        EXPECT_TRUE(storage.IsReached(0, 1));
+    }
+}
+
+// A whole-level discarding lock reaches only its own face and level; the rest stay unseen until asked
+// for, then read as zero, and a read-only discarding lock still clears.
+TEST(TextureStorageTest, ADiscardingLockOfAWholeLevelReachesNoOtherLevel)
+{
+    TextureStorage storage(FMT_A8R8G8B8, 8, 8, 1, 3, 2);
+    LockedRect locked;
+    ASSERT_EQ(storage.LockRect(1, 1, nullptr, &locked, LOCK_DISCARD), GFX_OK);
+    std::memset(locked.Bits, 0x5A, size_t(locked.Pitch) * 4);
+    ASSERT_EQ(storage.Unlock(1, 1), GFX_OK);
+    for (uint32_t face = 0; face < 2; ++face)
+        for (uint32_t level = 0; level < 3; ++level)
+            EXPECT_EQ(storage.IsReached(face, level), face == 1 && level == 1) << face << " " << level;
+    EXPECT_EQ(LevelBytes(storage, 1, 1), std::vector<uint8_t>(4 * 4 * 4, 0x5A));
+
+    ASSERT_EQ(storage.LockRect(0, 2, nullptr, &locked, LOCK_DISCARD | LOCK_READONLY), GFX_OK);
+    const std::vector<uint8_t> seen(static_cast<uint8_t*>(locked.Bits),
+                                    static_cast<uint8_t*>(locked.Bits) + storage.LevelInfo(2).Size);
+    ASSERT_EQ(storage.Unlock(0, 2), GFX_OK);
+    EXPECT_EQ(seen, std::vector<uint8_t>(2 * 2 * 4, 0));
+    EXPECT_EQ(LevelBytes(storage, 0, 0), std::vector<uint8_t>(8 * 8 * 4, 0));
+}
+
+} // namespace
