@@ -112,6 +112,16 @@ void EnvironmentCommands::_MarkUnsaved()
         m_Hooks.setSaved(false);
 }
 
+bool EnvironmentCommands::_HeightMapUsable(EditorFieldReader& read)
+{
+    using W = CreateTerrainWindow;
+    std::string why;
+    if (kaTerrain::CheckHeightMapFile(read.Text(W::kHeightMap), why))
+        return true;
+    read.Refuse(W::kHeightMap, why);
+    return false;
+}
+
 bool EnvironmentCommands::_BuildTerrain(kaWorld& world, EditorFieldReader& read)
 {
     using W = CreateTerrainWindow;
@@ -122,12 +132,8 @@ bool EnvironmentCommands::_BuildTerrain(kaWorld& world, EditorFieldReader& read)
     const float stretch = read.Number(W::kTexStretch);
     if (!read.Converted())
         return false;
-    std::string why;
-    if (!kaTerrain::CheckHeightMapFile(read.Text(W::kHeightMap), why))
-    {
-        read.Refuse(W::kHeightMap, why);
+    if (!_HeightMapUsable(read))
         return false;
-    }
     world.NewTerrain(read.Text(W::kHeightMap), width, height, length, vertexLight);
     world.AddTerrainLayer(read.Text(W::kTexturePath), read.Text(W::kMaskPath), stretch);
     world.RebuildTerrain();
@@ -188,12 +194,8 @@ void EnvironmentCommands::ImportHeightMap()
              const bool vertexLight = read.Truth(W::kVertexLight);
              if (!read.Converted())
                  return false;
-             std::string why;
-             if (!kaTerrain::CheckHeightMapFile(read.Text(W::kHeightMap), why))
-             {
-                 read.Refuse(W::kHeightMap, why);
+             if (!_HeightMapUsable(read))
                  return false;
-             }
              if (kaTerrainBase* terrain = m_World->GetTerrain())
              {
                  terrain->GenerateHeightMapVerts(read.Text(W::kHeightMap), width, height, length,

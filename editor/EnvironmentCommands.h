@@ -67,6 +67,8 @@ private:
               const std::function<bool(EditorFieldReader&)>& apply, bool markUnsaved = true);
     // Reads the create-terrain fields and builds the world's terrain from them; false when one did not convert.
     static bool _BuildTerrain(kaWorld& world, EditorFieldReader& read);
+    // Refuses the dialog's height map, saying why, when it cannot be read or would not fit in memory.
+    static bool _HeightMapUsable(EditorFieldReader& read);
     // The list window filled with the items, shown; the selected row on confirmation, else -1.
     int32_t _ChooseLayer(const std::string& caption, const std::vector<std::string>& items);
     int32_t _ShowModal(guiWindow& dialog);
