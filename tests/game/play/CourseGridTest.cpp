@@ -1,18 +1,8 @@
-#include "engine/core/SoundManager.h"
-#include "engine/core/Wizard.h"
-#include "engine/core/kaClock.h"
-#include "engine/core/kaFileSystem.h"
-#include "engine/core/kaInitDataBase.h"
-#include "engine/model/kaModelManager.h"
 #include "engine/terrain/Road.h"
 #include "engine/terrain/kaAStarPathManager.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
 #include "engine/terrain/kaTerrain.h"
-#include "game/Tarvolin.h"
-#include "game/tvWorld.h"
-#include "platform/audio/NullAudioSink.h"
-#include "tests/support/CurrentDirectory.h"
-#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/game/ContentWorldFixture.h"
 #include "tools/worldgen/SampleWorld.h"
 
 #include <gtest/gtest.h>
@@ -23,38 +13,13 @@ namespace
 {
 
 // A course read from the generated content as the course start reads it: a course world and its file.
-class CourseGridTest : public GraphicsManagerFixture
+class CourseGridTest : public gametest::ContentWorldFixture
 {
-public:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Start(nullptr));
-        ASSERT_TRUE(m_Sound.Init(nullptr));
-        m_Wizard.Init(&m_Sound, false);
-        ASSERT_TRUE(m_Data.LoadInitData("InitData"));
-    }
-    void TearDown() override
-    {
-        m_World.Clear();
-        m_Models.DeleteAll();
-        _ResetClockState();
-    }
-
-    testsupport::CurrentDirectory m_Content{TARVOLIN_CONTENT_DIR};
-    kaFileSystem m_Files;
-    kaModelManager m_Models;
-    platform::NullAudioSink m_Sink;
-    SoundManager m_Sound;
-    Wizard m_Wizard;
-    Tarvolin m_App;
-    kaInitDataBase m_Data;
-    tvWorld m_World;
 };
 
 TEST_F(CourseGridTest, ACourseLoadedForARunHasAGridMarkedByItsWaterAndRoads)
 {
-    m_World.LoadFile(SampleWorld::kLayeredCourseFile, true);
-    m_World.InitializeEntities();
+    LoadCourse(SampleWorld::kLayeredCourseFile, true);
     auto* grid = dynamic_cast<kaAStarPathManager*>(m_World.GetPathManager());
     ASSERT_NE(grid, nullptr);
     ASSERT_EQ(grid->GetLayerCount(), 2u);

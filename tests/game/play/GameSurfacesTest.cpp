@@ -1,21 +1,11 @@
-#include "engine/core/SoundManager.h"
-#include "engine/core/Wizard.h"
-#include "engine/core/kaClock.h"
-#include "engine/core/kaFileSystem.h"
-#include "engine/core/kaInitDataBase.h"
-#include "engine/model/kaModelManager.h"
 #include "engine/scene/kaEntityPhysical.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaWheelSurfaceEmitters.h"
 #include "game/DirtSlip.h"
 #include "game/MudParticle.h"
-#include "game/Tarvolin.h"
 #include "game/WheelParticle.h"
-#include "game/tvWorld.h"
-#include "platform/audio/NullAudioSink.h"
-#include "tests/support/CurrentDirectory.h"
-#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/game/ContentWorldFixture.h"
 #include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/StuntYard.h"
 
@@ -27,23 +17,9 @@ namespace
 {
 
 // The generated courses read as the game reads them, their surfaces touched by a wheel's emitters.
-class GameSurfacesTest : public GraphicsManagerFixture
+class GameSurfacesTest : public gametest::ContentWorldFixture
 {
 public:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Start(nullptr));
-        ASSERT_TRUE(m_Sound.Init(nullptr));
-        m_Wizard.Init(&m_Sound, false);
-        ASSERT_TRUE(m_Data.LoadInitData("InitData"));
-    }
-    void TearDown() override
-    {
-        m_World.Clear();
-        m_Models.DeleteAll();
-        _ResetClockState();
-    }
-
     // The material the venue's floor was given.
     kaMaterial* Floor()
     {
@@ -53,16 +29,6 @@ public:
         kaGeomData* floor = venue->FindGeomData("PRIM_Floor");
         return floor ? floor->GetMaterial() : nullptr;
     }
-
-    testsupport::CurrentDirectory m_Content{TARVOLIN_CONTENT_DIR};
-    kaFileSystem m_Files;
-    kaModelManager m_Models;
-    platform::NullAudioSink m_Sink;
-    SoundManager m_Sound;
-    Wizard m_Wizard;
-    Tarvolin m_App;
-    kaInitDataBase m_Data;
-    tvWorld m_World;
 };
 
 enum Kind
@@ -107,8 +73,7 @@ TEST_F(GameSurfacesTest, TheGamesVenuesAndMudThrowTheGamesWheelParticles)
     {
         SCOPED_TRACE(std::string(c.course) + " " + c.material);
         m_World.Clear();
-        m_World.LoadFile(c.course, true);
-        m_World.InitializeEntities();
+        LoadCourse(c.course, true);
         kaMaterial loaded;
         kaMaterial* material = Floor();
         if (*c.material)

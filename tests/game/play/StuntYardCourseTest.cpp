@@ -1,13 +1,8 @@
-#include "engine/core/SoundManager.h"
-#include "engine/core/Wizard.h"
 #include "engine/core/kaClock.h"
-#include "engine/core/kaFileSystem.h"
-#include "engine/core/kaInitDataBase.h"
 #include "engine/model/kaAnimationChannel.h"
 #include "engine/model/kaAnimationFade.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaModel.h"
-#include "engine/model/kaModelManager.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/scene/kaEntityAttacher.h"
 #include "engine/scene/kaGeomData.h"
@@ -28,10 +23,8 @@
 #include "game/Tarvolin.h"
 #include "game/tvCycleWheel.h"
 #include "game/tvWorld.h"
-#include "platform/audio/NullAudioSink.h"
 #include "platform/system/ManualClock.h"
-#include "tests/support/CurrentDirectory.h"
-#include "tests/support/engine/render/GraphicsManagerFixture.h"
+#include "tests/support/game/ContentWorldFixture.h"
 #include "tools/worldgen/StuntYard.h"
 
 #include <gtest/gtest.h>
@@ -44,23 +37,13 @@ namespace
 {
 
 // The generated stunt yard, loaded from the content folder as the game loads a course.
-class StuntYardCourseTest : public GraphicsManagerFixture
+class StuntYardCourseTest : public gametest::ContentWorldFixture
 {
 public:
     void SetUp() override
     {
-        ASSERT_TRUE(Start(nullptr));
-        ASSERT_TRUE(m_Sound.Init(nullptr));
-        m_Wizard.Init(&m_Sound, false);
-        ASSERT_TRUE(m_Data.LoadInitData("InitData"));
-        m_World.LoadFile(StuntYard::kCourseFile, false);
-        m_World.InitializeEntities();
-    }
-    void TearDown() override
-    {
-        m_World.Clear();
-        m_Models.DeleteAll();
-        _ResetClockState();
+        ASSERT_NO_FATAL_FAILURE(ContentWorldFixture::SetUp());
+        LoadCourse(StuntYard::kCourseFile, false);
     }
 
     // The material a gear's first primitive was given.
@@ -70,16 +53,6 @@ public:
             return "";
         return entity.GetGeomData().front()->GetMaterial()->GetName();
     }
-
-    testsupport::CurrentDirectory m_Content{TARVOLIN_CONTENT_DIR};
-    kaFileSystem m_Files;
-    kaModelManager m_Models;
-    platform::NullAudioSink m_Sink;
-    SoundManager m_Sound;
-    Wizard m_Wizard;
-    Tarvolin m_App;
-    kaInitDataBase m_Data;
-    tvWorld m_World;
 };
 
 TEST_F(StuntYardCourseTest, EveryGearPowerUpKindAndPropLoadsAsItsClass)
