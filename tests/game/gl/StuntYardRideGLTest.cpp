@@ -48,7 +48,7 @@ TEST_F(StuntYardRideGLTest, TheBikeThrowsItsRiderOnTheBarTakesHimBackOnResetAndL
 
     // Lined up with the bar down a clear run, the throttle held: it rides with the feet up.
     ASSERT_NO_FATAL_FAILURE(StartAt(Vector3(20.0f, 0.0f, 10.0f)));
-    Hold({kW});
+    Hold({gametest::kW});
     ASSERT_TRUE(Frames(120, [&] { return m_Bike->GetFeetState() == MotorCycle::kRiding; }));
     ASSERT_TRUE(Frames(3));
     EXPECT_EQ(m_Bike->GetFeetState(), MotorCycle::kRiding);
@@ -70,7 +70,7 @@ TEST_F(StuntYardRideGLTest, TheBikeThrowsItsRiderOnTheBarTakesHimBackOnResetAndL
     // "R": the rider back on the bike at the start (moved to a clear lane), which drives again once its
     // grace has run out.
     ASSERT_NO_FATAL_FAILURE(MoveSpawnPoint(Vector3(-5.0f, 0.0f, 18.0f)));
-    Hold({kR});
+    Hold({gametest::kR});
     ASSERT_TRUE(Frames(2));
     Hold({});
     EXPECT_TRUE(m_Bike->IsMounted());
@@ -82,7 +82,7 @@ TEST_F(StuntYardRideGLTest, TheBikeThrowsItsRiderOnTheBarTakesHimBackOnResetAndL
     EXPECT_TRUE(m_Bike->IsCollidable());
     EXPECT_EQ(m_Bike->GetGraceTime(), 0.0f);
     const Vector3 reset = m_Bike->GetPosition();
-    Hold({kW});
+    Hold({gametest::kW});
     ASSERT_TRUE(Frames(120, [&] { return m_Bike->GetFeetState() == MotorCycle::kRiding; }));
     ASSERT_TRUE(Frames(10));
     EXPECT_LT(m_Bike->GetPosition().z, reset.z - 3.0f);
@@ -90,7 +90,7 @@ TEST_F(StuntYardRideGLTest, TheBikeThrowsItsRiderOnTheBarTakesHimBackOnResetAndL
     const platform::FrameCapture straight = m_Game.Capture();
 
     // A turn: the rider leans, the bike tilts to the side, and the rider's pixels move.
-    Hold({kW, kD});
+    Hold({gametest::kW, gametest::kD});
     float lean = 0.0f;
     float tilt = 0.0f;
     for (int frame = 0; frame < 10; ++frame)

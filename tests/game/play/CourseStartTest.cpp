@@ -36,20 +36,7 @@ constexpr const char* kProvingGround = "Worlds\\proving_ground.xml";
 // The proving ground's spawn point (the venue is centred on the origin; its open end is at z = -60).
 constexpr float kSpawnZ = 45.0f;
 
-// Keys of the scripted keyboard, in its object order.
-enum Key
-{
-    kW,
-    kA,
-    kS,
-    kD,
-    kC,
-    kR,
-    kF,
-    kG,
-    kSpace,
-    kKeyCount
-};
+using Key = gametest::KeyboardButton;
 
 testsupport::HeadlessGame::Options WithKeyboard(const gametest::Script& keyboard)
 {
@@ -109,7 +96,7 @@ protected:
     // The keys held from the next input poll on.
     void Hold(const std::vector<Key>& keys)
     {
-        std::vector<int32_t> reading(kKeyCount, 0);
+        std::vector<int32_t> reading(gametest::kKeyCount, 0);
         for (Key key : keys)
             reading[key] = 1;
         m_Keyboard->PushReading(reading);
@@ -370,26 +357,26 @@ TEST_F(CourseStartTest, TheViewAndFreeKeysActOncePerPress)
     ASSERT_NE(App().GetPlayerVehicle(), nullptr);
     Frames(2);
     EXPECT_EQ(camera->GetView(), tvCamera::kChaseView);
-    Hold({kC});
+    Hold({gametest::kC});
     Frames(4);
     EXPECT_EQ(camera->GetView(), tvCamera::kHoodView);
     Hold({});
     Frames(1);
-    Hold({kC});
+    Hold({gametest::kC});
     Frames(3);
     EXPECT_EQ(camera->GetView(), tvCamera::kChaseView);
 
-    Hold({kF});
+    Hold({gametest::kF});
     Frames(3);
     EXPECT_TRUE(camera->IsFreeMode());
     const Vector3 parked = camera->GetPosition();
-    Hold({kW});
+    Hold({gametest::kW});
     Frames(20);
     // The free camera keeps its place while the car goes.
     EXPECT_EQ(camera->GetPosition(), parked);
     camera->HandleInput(0.0f, 0.0f, -120.0f, false, false);
     EXPECT_NE(camera->GetPosition(), parked);
-    Hold({kF});
+    Hold({gametest::kF});
     Frames(1);
     EXPECT_FALSE(camera->IsFreeMode());
 }
@@ -403,13 +390,13 @@ TEST_F(CourseStartTest, TheResetKeyWorksOnlyWhileTheRunIsOn)
 
     // Waiting for the preview and counting down: the key does nothing.
     car->SetPositionRotation(Vector3(6.0f, 0.5f, 0.0f), upright);
-    Hold({kR});
+    Hold({gametest::kR});
     Frames(2);
     EXPECT_NEAR(car->GetPosition().x, 6.0f, 0.2f);
     Hold({});
     world->StartRound();
     Frames(2);
-    Hold({kR});
+    Hold({gametest::kR});
     Frames(2);
     EXPECT_TRUE(world->IsCountingDown());
     EXPECT_NEAR(car->GetPosition().x, 6.0f, 0.2f);
@@ -423,7 +410,7 @@ TEST_F(CourseStartTest, TheResetKeyWorksOnlyWhileTheRunIsOn)
     auto* arena = dynamic_cast<tvArena*>(world->GetVenueEntity());
     ASSERT_NE(arena, nullptr);
     arena->SetTokenTime(0.0f);
-    Hold({kR});
+    Hold({gametest::kR});
     Frames(1);
     EXPECT_NEAR(car->GetPosition().x, 0.0f, 1e-3f);
     EXPECT_NEAR(car->GetPosition().z, kSpawnZ, 1e-3f);
@@ -480,7 +467,7 @@ TEST_F(CourseStartTest, ARunOnTheProvingGroundCountsDownDrivesAndEndsWithTheResu
     world->StartRound();
     Seconds(1.0f);
     EXPECT_TRUE(world->IsCountingDown());
-    Hold({kW});
+    Hold({gametest::kW});
     Seconds(1.0f);
     // The body stays off until "Go": the throttle moves nothing yet.
     EXPECT_NEAR(car->GetPosition().z, kSpawnZ, 0.05f);

@@ -33,7 +33,7 @@ TEST_F(MotorCycleRideTest, ASlowBikesForkComesBackToCentreAfterAKnockWhileRiding
     // A clear lane, facing -z.
     ASSERT_NO_FATAL_FAILURE(StartAt(Vector3(-5.0f, 0.0f, 18.0f)));
 
-    Hold({kW});
+    Hold({gametest::kW});
     ASSERT_TRUE(Frames(120, [&] { return m_Bike->GetFeetState() == MotorCycle::kRiding; }));
     // A hard knock turns the front wheel about the bike's up axis; the riding law answers it for a frame.
     const dReal* r = dBodyGetRotation(m_Bike->GetBody());

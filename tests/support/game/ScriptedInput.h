@@ -27,6 +27,21 @@ inline Script Mouse()
     return mouse;
 }
 
+// Buttons of Keyboard(), in the order it adds them.
+enum KeyboardButton
+{
+    kW,
+    kA,
+    kS,
+    kD,
+    kC,
+    kR,
+    kF,
+    kG,
+    kSpace,
+    kKeyCount
+};
+
 inline Script Keyboard()
 {
     auto keyboard = std::make_shared<platform::ScriptedDevice>("Keyboard", platform::kDi8DevTypeKeyboard, 2);

@@ -25,20 +25,7 @@ namespace gametest
 class StuntYardRide : public ::testing::Test
 {
 protected:
-    // Buttons of the scripted keyboard, in the order Keyboard() adds them.
-    enum Key
-    {
-        kW,
-        kA,
-        kS,
-        kD,
-        kC,
-        kR,
-        kF,
-        kG,
-        kSpace,
-        kKeyCount
-    };
+    using Key = KeyboardButton;
 
     static constexpr double kFrame = 1.0 / 30.0;
     static constexpr const char* kStuntYard = "Worlds\\stunt_yard.xml";
