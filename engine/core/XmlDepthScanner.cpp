@@ -50,9 +50,15 @@ int XmlDepthScanner::Measure(const std::string& text, int limit)
 {
     // A UTF-8 lead byte at the very end makes TinyXML step past the terminating NUL; the padding keeps
     // this walk inside its own buffer.
-    std::string padded = text;
-    padded.append(4, '\0');
-    XmlDepthScanner scanner(padded.c_str(), limit);
+    std::string padded;
+    padded.reserve(text.size() + kPadding);
+    padded.assign(text).append(kPadding, '\0');
+    return MeasurePadded(padded.c_str(), limit);
+}
+
+int XmlDepthScanner::MeasurePadded(const char* text, int limit)
+{
+    XmlDepthScanner scanner(text, limit);
     return scanner._Run();
 }
 
@@ -287,7 +293,7 @@ const char* XmlDepthScanner::_SkipBlanks(const char* p) const
     for (;;)
     {
         // In a UTF-8 document TinyXML skips byte-order marks as it skips blanks.
-        if (m_Encoding == Encoding::kUtf8 &&
+        if (m_Encoding == Encoding::kUtf8 && *p == '\xef' &&
             (StartsWith(p, "\xef\xbb\xbf") || StartsWith(p, "\xef\xbf\xbe") || StartsWith(p, "\xef\xbf\xbf")))
             p += 3;
         else if (*p && IsBlank(*p))

@@ -333,6 +333,12 @@ bool kaTexture::_CopyPixels(const uint8_t* source, uint32_t sourcePitch, const k
     if (sameColours && (target.alphaBits == 0 || sourceLayout.alphaMask == target.alphaMask))
     {
         const size_t rowBytes = size_t(width) * sourceLayout.bitsPerPixel / 8;
+        // Rows packed alike on both sides move as one block.
+        if (sourcePitch == destinationPitch && sourcePitch == rowBytes)
+        {
+            std::memcpy(out, source, rowBytes * height);
+            return true;
+        }
         for (uint32_t y = 0; y < height; ++y)
             std::memcpy(out + size_t(y) * destinationPitch, source + size_t(y) * sourcePitch, rowBytes);
         return true;
