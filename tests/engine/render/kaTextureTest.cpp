@@ -5,6 +5,8 @@
 #include "tests/support/platform/DdsBytes.h"
 
 #include "engine/core/kaBinaryStream.h"
+#include "engine/render/kaBMPImage.h"
+#include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTextureAtlas.h"
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxCubeTexture.h"
@@ -679,6 +681,61 @@ TEST_F(TextureTest, ImageCacheFindsByExactNameAndRefusesOtherKinds)
     EXPECT_EQ(m_Manager->FindOrLoadImageStream(m_Dir.File("broken.tga")), nullptr);
     m_Manager->ClearImageCache();
     EXPECT_NE(m_Manager->FindOrLoadImageStream(path), nullptr);
+}
+
+// Image files are read in turn through one buffer: each image holds exactly its own file's pixels whatever
+// was read before it, and a file cut short after a larger one is refused rather than padded with the
+// earlier file's bytes.
+TEST_F(TextureTest, ImagesReadInTurnEachDecodeTheirOwnFile)
+{
+    Bytes pixels;
+    for (uint32_t i = 0; i < 32 * 16; ++i)
+        pixels.insert(pixels.end(), {uint8_t(i), uint8_t(i >> 8), uint8_t(3 * i), uint8_t(255 - i)});
+    imagebytes::TgaHeader header;
+    header.width = 32;
+    header.height = 16;
+    header.descriptor = 0x28;
+    const Bytes largeTga = imagebytes::RawTga(header, pixels);
+    Bytes cutTga(largeTga.begin(), largeTga.end() - 40);
+    header.width = 4;
+    header.height = 2;
+    const Bytes smallTga = imagebytes::RawTga(header, Bytes(pixels.begin() + 64, pixels.begin() + 64 + 32));
+
+    const struct
+    {
+        const char* name;
+        Bytes bytes;
+        const char* reader; // how the same file decodes on its own; null: refused
+    } sequence[] = {
+        {"large.tga", largeTga, "tga"},   {"small.bmp", GradientBmp(3, 2), "bmp"},
+        {"cut.tga", cutTga, nullptr},     {"small.tga", smallTga, "tga"},
+        {"wide.bmp", GradientBmp(40, 9), "bmp"},
+        {"empty.tga", {}, nullptr},       {"again.tga", largeTga, "tga"},
+    };
+    for (const auto& step : sequence)
+        WriteFile(step.name, step.bytes);
+    for (const auto& step : sequence)
+    {
+        SCOPED_TRACE(step.name);
+        const std::string path = m_Dir.File(step.name);
+        const kaImage* image = m_Manager->FindOrLoadImageStream(path);
+        if (!step.reader)
+        {
+            EXPECT_EQ(image, nullptr);
+            continue;
+        }
+        ASSERT_NE(image, nullptr);
+        std::unique_ptr<kaImage> alone;
+        if (step.reader == std::string("tga"))
+            alone = std::make_unique<kaTGAImage>();
+        else
+            alone = std::make_unique<kaBMPImage>();
+        ASSERT_TRUE(alone->Load(path));
+        EXPECT_EQ(image->GetWidth(), alone->GetWidth());
+        EXPECT_EQ(image->GetHeight(), alone->GetHeight());
+        ASSERT_EQ(image->GetPixelBytes(), alone->GetPixelBytes());
+        EXPECT_EQ(std::memcmp(image->GetPixels(), alone->GetPixels(), image->GetPixelBytes()), 0);
+    }
 }
 
 } // namespace
