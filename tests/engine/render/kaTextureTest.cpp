@@ -367,6 +367,46 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
     m_Manager->ReleaseTexture(texture);
 }
 
+// 32-bit rows are halved several texels at a time where the processor allows: rows whose halves are not
+// a multiple of that width still give every texel its block's mean, to the last one.
+TEST_F(TextureTest, WideRowsOfEveryLengthHalveToTheirBlockMeans)
+{
+    for (const uint16_t width : {16, 30, 46, 62, 94})
+    {
+        const uint16_t height = 4;
+        imagebytes::TgaHeader header;
+        header.width = width;
+        header.height = height;
+        header.descriptor = 0x28;
+        Bytes pixels(size_t(width) * height * 4);
+        uint32_t seed = width;
+        for (uint8_t& byte : pixels)
+            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        // Extremes in every channel, so a sum that overflowed or was rounded would show.
+        std::fill(pixels.begin(), pixels.begin() + 16, 0xFF);
+        std::fill(pixels.begin() + size_t(width) * 4, pixels.begin() + size_t(width) * 4 + 16, 0xFF);
+        const std::string name = "wide" + std::to_string(width) + ".tga";
+        kaTexture* texture = m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), 32);
+        const size_t top = size_t(width) * height * 4;
+        ASSERT_GE(chain.size(), top + size_t(width / 2) * (height / 2) * 4) << name;
+        for (uint32_t y = 0; y < height / 2u; ++y)
+            for (uint32_t x = 0; x < width / 2u; ++x)
+                for (uint32_t c = 0; c < 4; ++c)
+                {
+                    const auto texel = [&](uint32_t tx, uint32_t ty)
+                    { return int(pixels[(size_t(ty) * width + tx) * 4 + c]); };
+                    const int expected = (texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) + texel(2 * x, 2 * y + 1) +
+                                          texel(2 * x + 1, 2 * y + 1)) >>
+                                         2;
+                    ASSERT_EQ(int(chain[top + (size_t(y) * (width / 2) + x) * 4 + c]), expected)
+                        << name << " at " << x << ", " << y << " channel " << c;
+                }
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
 // A loaded texture's levels, made straight from the file's pixels, hold the chain GenerateMipMaps gives,
 // at 32 bits as they are and at 24 bits in the colour bytes of each converted texel.
 TEST_F(TextureTest, LoadedLevelsHoldTheGeneratedChain)
