@@ -8,21 +8,34 @@
 namespace
 {
 
+// The character classes TinyXML asks the C library for. Every locale classes ASCII alike, so those are
+// answered here without a call per character; beyond ASCII the locale decides blanks, as it does for
+// TinyXML, and names take every such byte.
 bool IsBlank(char c)
 {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 128)
+        return u == ' ' || (u >= '\t' && u <= '\r');
+    return std::isspace(u) != 0;
+}
+
+bool IsAsciiLetter(unsigned char u)
+{
+    const unsigned char lower = u | 0x20;
+    return lower >= 'a' && lower <= 'z';
 }
 
 bool IsNameStart(char c)
 {
     const unsigned char u = static_cast<unsigned char>(c);
-    return u >= 127 || std::isalpha(u) || c == '_';
+    return u >= 127 || IsAsciiLetter(u) || c == '_';
 }
 
 bool IsNameChar(char c)
 {
     const unsigned char u = static_cast<unsigned char>(c);
-    return u >= 127 || std::isalnum(u) || c == '_' || c == '-' || c == '.' || c == ':';
+    return u >= 127 || IsAsciiLetter(u) || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.' ||
+           c == ':';
 }
 
 bool StartsWith(const char* p, const char* prefix, bool ignoreCase = false)
