@@ -4,10 +4,11 @@
 #include "platform/files/Files.h"
 #include "platform/registry/Registry.h"
 
-#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 kaFileSystem* g_pFileSystem = nullptr;
 
@@ -49,8 +50,12 @@ size_t NameStart(const std::string& path)
 std::string FullOf(const std::string& path, size_t nameStart)
 {
     std::string full(path);
-    if (nameStart != std::string::npos)
-        std::replace(full.begin(), full.end(), '/', '\\');
+    if (nameStart == std::string::npos)
+        return full;
+    // memchr jumps between the few separators a path has.
+    char* const end = &full[0] + full.size();
+    for (char* at = &full[0]; (at = static_cast<char*>(std::memchr(at, '/', size_t(end - at)))) != nullptr; ++at)
+        *at = '\\';
     return full;
 }
 
@@ -104,7 +109,7 @@ public:
             return true;
         }
         const platform::FileRead result =
-            platform::ReadFoundFile(candidate, m_Bytes, kMaxWholeRead, m_Native);
+            platform::ReadFoundFile(candidate, m_Bytes, kMaxWholeRead, t_NativeSpelling);
         m_Read = result == platform::FileRead::Read;
         return result != platform::FileRead::Missing;
     }
@@ -114,9 +119,11 @@ public:
 private:
     std::string& m_Bytes;
     bool& m_Read;
-    // One buffer for every candidate's platform spelling.
-    std::string m_Native;
+    // One buffer, kept from file to file, for each candidate's platform spelling.
+    static thread_local std::string t_NativeSpelling;
 };
+
+thread_local std::string ReadingProbe::t_NativeSpelling;
 
 } // namespace
 
