@@ -54,7 +54,8 @@ std::string FullOf(const std::string& path, size_t nameStart)
         return full;
     // memchr jumps between the few separators a path has.
     char* const end = &full[0] + full.size();
-    for (char* at = &full[0]; (at = static_cast<char*>(std::memchr(at, '/', size_t(end - at)))) != nullptr; ++at)
+    for (char* at = &full[0]; (at = static_cast<char*>(std::memchr(at, '/', size_t(end - at)))) != nullptr;
+         ++at)
         *at = '\\';
     return full;
 }

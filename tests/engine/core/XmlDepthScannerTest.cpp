@@ -182,8 +182,8 @@ TEST(XmlDepthScanner, ClassesEveryByteAsTinyXmlDoes)
         const char* before;
         const char* after;
     } places[] = {
-        {"<r><", "a><b/></a></r>"},   {"<r><a", "b><c/></a></r>"}, {"<r><a", "x='1'><b/></a></r>"},
-        {"<r>", "<a><b/></a></r>"},   {"<r><a x=1", "><b/></a></r>"}, {"<r><a x='1'", "/><b/></r>"},
+        {"<r><", "a><b/></a></r>"}, {"<r><a", "b><c/></a></r>"},    {"<r><a", "x='1'><b/></a></r>"},
+        {"<r>", "<a><b/></a></r>"}, {"<r><a x=1", "><b/></a></r>"}, {"<r><a x='1'", "/><b/></r>"},
     };
     int readWhole = 0;
     for (const char* start : starts)

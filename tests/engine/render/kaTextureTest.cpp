@@ -386,7 +386,8 @@ TEST_F(TextureTest, WideRowsOfEveryLengthHalveToTheirBlockMeans)
         std::fill(pixels.begin(), pixels.begin() + 16, 0xFF);
         std::fill(pixels.begin() + size_t(width) * 4, pixels.begin() + size_t(width) * 4 + 16, 0xFF);
         const std::string name = "wide" + std::to_string(width) + ".tga";
-        kaTexture* texture = m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        kaTexture* texture =
+            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
         ASSERT_NE(texture, nullptr) << name;
         const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), 32);
         const size_t top = size_t(width) * height * 4;
@@ -397,8 +398,8 @@ TEST_F(TextureTest, WideRowsOfEveryLengthHalveToTheirBlockMeans)
                 {
                     const auto texel = [&](uint32_t tx, uint32_t ty)
                     { return int(pixels[(size_t(ty) * width + tx) * 4 + c]); };
-                    const int expected = (texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) + texel(2 * x, 2 * y + 1) +
-                                          texel(2 * x + 1, 2 * y + 1)) >>
+                    const int expected = (texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) +
+                                          texel(2 * x, 2 * y + 1) + texel(2 * x + 1, 2 * y + 1)) >>
                                          2;
                     ASSERT_EQ(int(chain[top + (size_t(y) * (width / 2) + x) * 4 + c]), expected)
                         << name << " at " << x << ", " << y << " channel " << c;
@@ -747,10 +748,9 @@ TEST_F(TextureTest, ImagesReadInTurnEachDecodeTheirOwnFile)
         Bytes bytes;
         const char* reader; // how the same file decodes on its own; null: refused
     } sequence[] = {
-        {"large.tga", largeTga, "tga"},   {"small.bmp", GradientBmp(3, 2), "bmp"},
-        {"cut.tga", cutTga, nullptr},     {"small.tga", smallTga, "tga"},
-        {"wide.bmp", GradientBmp(40, 9), "bmp"},
-        {"empty.tga", {}, nullptr},       {"again.tga", largeTga, "tga"},
+        {"large.tga", largeTga, "tga"}, {"small.bmp", GradientBmp(3, 2), "bmp"}, {"cut.tga", cutTga, nullptr},
+        {"small.tga", smallTga, "tga"}, {"wide.bmp", GradientBmp(40, 9), "bmp"}, {"empty.tga", {}, nullptr},
+        {"again.tga", largeTga, "tga"},
     };
     for (const auto& step : sequence)
         WriteFile(step.name, step.bytes);

@@ -92,12 +92,9 @@ TEST(WholeFileReads, EachKindOfEntryIsReadWholeOrRefusedUntouched)
         bool read;
         std::string bytes;
     } cases[] = {
-        {"empty.bin", 64, true, ""},
-        {"exact.bin", 64, true, exact},
-        {"exact.bin", 12, true, exact},
-        {"large.bin", 99, false, kStale},
-        {"folder", 1 << 20, false, kStale},
-        {"pipe.bin", 1 << 20, false, kStale},
+        {"empty.bin", 64, true, ""},        {"exact.bin", 64, true, exact},
+        {"exact.bin", 12, true, exact},     {"large.bin", 99, false, kStale},
+        {"folder", 1 << 20, false, kStale}, {"pipe.bin", 1 << 20, false, kStale},
         {"missing.bin", 64, false, kStale},
     };
     for (const auto& c : cases)
@@ -116,8 +113,9 @@ TEST(WholeFileReads, EachKindOfEntryIsReadWholeOrRefusedUntouched)
         const platform::FileRead result =
             platform::ReadFoundFile(dir.Path() + "\\" + upper, bytes, c.maxBytes, found);
         const bool missing = c.name == std::string("missing.bin");
-        EXPECT_EQ(result, c.read ? platform::FileRead::Read
-                                 : missing ? platform::FileRead::Missing : platform::FileRead::NotWhole);
+        EXPECT_EQ(result, c.read    ? platform::FileRead::Read
+                          : missing ? platform::FileRead::Missing
+                                    : platform::FileRead::NotWhole);
         EXPECT_EQ(found, missing ? "" : dir.File(c.name));
         EXPECT_EQ(bytes, c.bytes);
     }
@@ -190,14 +188,15 @@ TEST(WholeFileReads, AReusedBufferHoldsExactlyTheLastFileRead)
     {
         const char* name;
         const std::string& contents;
-    } sequence[] = {{"large.bin", large},   {"small.bin", small}, {"middle.bin", middle},
-                    {"small.bin", small},   {"empty.bin", ""},    {"middle.bin", middle},
+    } sequence[] = {{"large.bin", large}, {"small.bin", small}, {"middle.bin", middle},
+                    {"small.bin", small}, {"empty.bin", ""},    {"middle.bin", middle},
                     {"large.bin", large}};
     for (const auto& step : sequence)
     {
         SCOPED_TRACE(step.name);
         std::string native;
-        ASSERT_EQ(platform::ReadFoundFile(dir.File(step.name), bytes, 1 << 20, native), platform::FileRead::Read);
+        ASSERT_EQ(platform::ReadFoundFile(dir.File(step.name), bytes, 1 << 20, native),
+                  platform::FileRead::Read);
         EXPECT_EQ(bytes, step.contents);
         EXPECT_GE(bytes.capacity(), large.size());
     }
