@@ -8,21 +8,34 @@
 namespace
 {
 
+// The character classes TinyXML asks the C library for. Every locale classes ASCII alike, so those are
+// answered here without a call per character; beyond ASCII the locale decides blanks, as it does for
+// TinyXML, and names take every such byte.
 bool IsBlank(char c)
 {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 128)
+        return u == ' ' || (u >= '\t' && u <= '\r');
+    return std::isspace(u) != 0;
+}
+
+bool IsAsciiLetter(unsigned char u)
+{
+    const unsigned char lower = u | 0x20;
+    return lower >= 'a' && lower <= 'z';
 }
 
 bool IsNameStart(char c)
 {
     const unsigned char u = static_cast<unsigned char>(c);
-    return u >= 127 || std::isalpha(u) || c == '_';
+    return u >= 127 || IsAsciiLetter(u) || c == '_';
 }
 
 bool IsNameChar(char c)
 {
     const unsigned char u = static_cast<unsigned char>(c);
-    return u >= 127 || std::isalnum(u) || c == '_' || c == '-' || c == '.' || c == ':';
+    return u >= 127 || IsAsciiLetter(u) || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.' ||
+           c == ':';
 }
 
 bool StartsWith(const char* p, const char* prefix, bool ignoreCase = false)
@@ -50,9 +63,15 @@ int XmlDepthScanner::Measure(const std::string& text, int limit)
 {
     // A UTF-8 lead byte at the very end makes TinyXML step past the terminating NUL; the padding keeps
     // this walk inside its own buffer.
-    std::string padded = text;
-    padded.append(4, '\0');
-    XmlDepthScanner scanner(padded.c_str(), limit);
+    std::string padded;
+    padded.reserve(text.size() + kPadding);
+    padded.assign(text).append(kPadding, '\0');
+    return MeasurePadded(padded.c_str(), limit);
+}
+
+int XmlDepthScanner::MeasurePadded(const char* text, int limit)
+{
+    XmlDepthScanner scanner(text, limit);
     return scanner._Run();
 }
 
@@ -287,7 +306,7 @@ const char* XmlDepthScanner::_SkipBlanks(const char* p) const
     for (;;)
     {
         // In a UTF-8 document TinyXML skips byte-order marks as it skips blanks.
-        if (m_Encoding == Encoding::kUtf8 &&
+        if (m_Encoding == Encoding::kUtf8 && *p == '\xef' &&
             (StartsWith(p, "\xef\xbb\xbf") || StartsWith(p, "\xef\xbf\xbe") || StartsWith(p, "\xef\xbf\xbf")))
             p += 3;
         else if (*p && IsBlank(*p))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Measures how deep TinyXML would nest the elements of a text, without recursing. It walks the text
@@ -17,6 +18,11 @@ public:
     // The deepest nesting reached, counting an empty element as a level; counting stops once it
     // passes the limit. kUnreadable where the walk meets what TinyXML cannot read.
     static int Measure(const std::string& text, int limit);
+    // As Measure, for a text already followed by kPadding NUL bytes past its terminating one (TinyXML
+    // can step a whole UTF-8 sequence past the end), so that no copy is made.
+    static int MeasurePadded(const char* text, int limit);
+
+    static constexpr size_t kPadding = 4;
 
 private:
     enum class Encoding

@@ -4,10 +4,11 @@
 #include "platform/files/Files.h"
 #include "platform/registry/Registry.h"
 
-#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 kaFileSystem* g_pFileSystem = nullptr;
 
@@ -22,20 +23,40 @@ std::string WithTrailingSeparator(std::string folder)
     return folder;
 }
 
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+// Where the last component starts: just past the last separator, or 0 when there is none. A plain loop:
+// find_last_of searches its set once per character.
+size_t LastComponentStart(const std::string& path)
+{
+    size_t at = path.size();
+    while (at > 0 && !IsSeparator(path[at - 1]))
+        --at;
+    return at;
+}
+
 // Where a path's bare name starts, or npos when the path ends in a separator or has none, in which case
 // the path is kept whole as its own name.
 size_t NameStart(const std::string& path)
 {
-    const size_t last = path.find_last_of("\\/");
-    return last != std::string::npos && last + 1 != path.size() ? last + 1 : std::string::npos;
+    const size_t start = LastComponentStart(path);
+    return start != 0 && start != path.size() ? start : std::string::npos;
 }
 
 // The path with its separators turned into '\' when it has a bare name, else as it is.
 std::string FullOf(const std::string& path, size_t nameStart)
 {
     std::string full(path);
-    if (nameStart != std::string::npos)
-        std::replace(full.begin(), full.end(), '/', '\\');
+    if (nameStart == std::string::npos)
+        return full;
+    // memchr jumps between the few separators a path has.
+    char* const end = &full[0] + full.size();
+    for (char* at = &full[0]; (at = static_cast<char*>(std::memchr(at, '/', size_t(end - at)))) != nullptr;
+         ++at)
+        *at = '\\';
     return full;
 }
 
@@ -55,9 +76,9 @@ bool Exists(const std::string& candidate)
 template <class Probe> std::string FindNearCandidate(const std::string& path, Probe&& probe)
 {
     const size_t nameStart = NameStart(path);
-    std::string full = FullOf(path, nameStart);
-    if (probe(full))
-        return full;
+    // Either separator finds the same entry: the path is looked up as given and spelt with '\' once found.
+    if (probe(path))
+        return FullOf(path, nameStart);
     std::string name = NameOf(path, nameStart);
     if (probe(name))
         return name;
@@ -76,9 +97,11 @@ public:
     {
         if (candidate.empty())
             return false;
-        const size_t split = candidate.find_last_of("/\\");
-        const size_t nameStart = split == std::string::npos ? 0 : split + 1;
-        if (nameStart == candidate.size() || candidate.find_first_of("*?", nameStart) != std::string::npos)
+        const size_t nameStart = LastComponentStart(candidate);
+        bool wildcard = nameStart == candidate.size();
+        for (size_t i = nameStart; i < candidate.size() && !wildcard; ++i)
+            wildcard = candidate[i] == '*' || candidate[i] == '?';
+        if (wildcard)
         {
             if (!Exists(candidate))
                 return false;
@@ -86,8 +109,8 @@ public:
             m_Read = !native.empty() && platform::ReadWholeFile(native, m_Bytes, kMaxWholeRead);
             return true;
         }
-        std::string native;
-        const platform::FileRead result = platform::ReadFoundFile(candidate, m_Bytes, kMaxWholeRead, native);
+        const platform::FileRead result =
+            platform::ReadFoundFile(candidate, m_Bytes, kMaxWholeRead, t_NativeSpelling);
         m_Read = result == platform::FileRead::Read;
         return result != platform::FileRead::Missing;
     }
@@ -97,7 +120,11 @@ public:
 private:
     std::string& m_Bytes;
     bool& m_Read;
+    // One buffer, kept from file to file, for each candidate's platform spelling.
+    static thread_local std::string t_NativeSpelling;
 };
+
+thread_local std::string ReadingProbe::t_NativeSpelling;
 
 } // namespace
 

@@ -18,11 +18,11 @@ const TiXmlElement* FindChild(const std::string& name, const TiXmlNode* parent)
     return parent->FirstChildElement(name);
 }
 
-} // namespace
-
-bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const std::string& name)
+// The text is followed by the scanner's padding: TinyXML can step a whole UTF-8 sequence past the
+// terminating NUL, and both read the same bytes.
+bool ParsePadded(TiXmlDocument& document, const char* padded, const std::string& name)
 {
-    const int depth = XmlDepthScanner::Measure(text, kMaxXmlDepth);
+    const int depth = XmlDepthScanner::MeasurePadded(padded, kMaxXmlDepth);
     if (depth == XmlDepthScanner::kUnreadable)
     {
         platform::DebugPrintf("[ParseXmlDocument] : %s is not well-formed XML; not loaded\n", name.c_str());
@@ -34,11 +34,18 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
                               name.c_str(), kMaxXmlDepth);
         return false;
     }
-    // TinyXML can step a whole UTF-8 sequence past the terminating NUL: give it room to land.
-    std::string padded = text;
-    padded.append(4, '\0');
-    document.Parse(padded.c_str());
+    document.Parse(padded);
     return !document.Error();
+}
+
+} // namespace
+
+bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const std::string& name)
+{
+    std::string padded;
+    padded.reserve(text.size() + XmlDepthScanner::kPadding);
+    padded.assign(text).append(XmlDepthScanner::kPadding, '\0');
+    return ParsePadded(document, padded.c_str(), name);
 }
 
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name)
@@ -64,7 +71,8 @@ bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& n
         in += crlf ? 1 : 0;
     }
     text.resize(out);
-    return ParseXmlDocument(document, text, name);
+    text.append(XmlDepthScanner::kPadding, '\0');
+    return ParsePadded(document, text.c_str(), name);
 }
 
 bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName)

@@ -505,6 +505,8 @@ private:
     uint32_t m_EffectCounter = 0;
     uint32_t m_TextureCounter = 0;
     std::vector<std::pair<std::string, std::unique_ptr<kaImage>>> m_ImageCache;
+    // Image files are read into this one buffer and decoded from it; its room is kept between files.
+    std::string m_ImageFileBytes;
     std::unique_ptr<kaTextureAtlas> m_Atlas;
 
     // Scene and frame.

@@ -96,10 +96,10 @@ bool kaTGAImage::_TakeFileName(const std::string& fileName)
     m_Name = fileName;
     if (fileName.size() < 3)
         return false;
-    std::string extension = fileName.substr(fileName.size() - 3);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return extension == "tga";
+    const char* extension = fileName.c_str() + fileName.size() - 3;
+    return std::tolower(static_cast<unsigned char>(extension[0])) == 't' &&
+           std::tolower(static_cast<unsigned char>(extension[1])) == 'g' &&
+           std::tolower(static_cast<unsigned char>(extension[2])) == 'a';
 }
 
 bool kaTGAImage::Load(const std::string& fileName)

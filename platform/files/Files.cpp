@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -32,9 +33,17 @@ bool LessByName(const DirectoryEntry& a, const DirectoryEntry& b)
     return a.name < b.name;
 }
 
+// In place; a path with no '\\' (most, once the engine has built them) is only scanned.
+void FlipToForwardSlashes(std::string& path)
+{
+    const char* const first = static_cast<const char*>(std::memchr(path.data(), '\\', path.size()));
+    if (first)
+        std::replace(path.begin() + (first - path.data()), path.end(), '\\', '/');
+}
+
 std::string ForwardSlashes(std::string path)
 {
-    std::replace(path.begin(), path.end(), '\\', '/');
+    FlipToForwardSlashes(path);
     return path;
 }
 
@@ -447,47 +456,68 @@ FILE* OpenFile(const char* path, const char* mode)
 namespace
 {
 
-// Reads a regular file whose size a look-up just gave, with one read when it holds still. A pipe is
-// never opened: opening one would wait for its writer, and take what it writes.
-bool ReadRegularFile(const std::string& path, const struct stat& info, std::string& bytes, size_t maxBytes)
+FileMeasure MeasureOf(const struct stat& info)
 {
-    if (!S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > maxBytes)
-        return false;
+    FileMeasure measure;
+    measure.regular = S_ISREG(info.st_mode);
+    measure.size = info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    return measure;
+}
+
+int OpenForReading(const std::string& path)
+{
     int fd;
     do
         fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return false;
-    std::string read(static_cast<size_t>(info.st_size), '\0');
-    size_t got = 0;
-    while (got < read.size())
-    {
-        const ssize_t part = ::read(fd, &read[got], read.size() - got);
-        if (part < 0 && errno == EINTR)
-            continue;
-        if (part < 0)
-        {
-            close(fd);
-            return false;
-        }
-        if (part == 0)
-            break;
-        got += static_cast<size_t>(part);
-    }
-    close(fd);
-    // A file that shrank since it was measured ends where its bytes end.
-    read.resize(got);
-    bytes = std::move(read);
-    return true;
+    return fd;
 }
 
 } // namespace
 
+// A pipe is never opened: opening one would wait for its writer, and take what it writes. The one read asks
+// for a byte more than measured, so a file that grew since shows without another call; a read that ends
+// short of the measure is a file that shrank.
+bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured, std::string& bytes,
+                      size_t maxBytes)
+{
+    if (!measured.regular || measured.size > maxBytes || measured.size >= bytes.max_size())
+        return false;
+    const int fd = OpenForReading(nativePath);
+    if (fd < 0)
+        return false;
+    const size_t size = static_cast<size_t>(measured.size);
+    bytes.resize(size + 1);
+    size_t got = 0;
+    bool failed = false;
+    for (;;)
+    {
+        const ssize_t part = ::read(fd, &bytes[got], size + 1 - got);
+        if (part < 0 && errno == EINTR)
+            continue;
+        failed = part < 0;
+        if (part <= 0)
+            break;
+        got += static_cast<size_t>(part);
+        // A read that stops at the measure found the file's end there.
+        if (got >= size)
+            break;
+    }
+    close(fd);
+    if (failed || got != size)
+    {
+        bytes.clear();
+        return false;
+    }
+    bytes.resize(size);
+    return true;
+}
+
 bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes)
 {
     struct stat info;
-    return stat(nativePath.c_str(), &info) == 0 && ReadRegularFile(nativePath, info, bytes, maxBytes);
+    return stat(nativePath.c_str(), &info) == 0 &&
+           ReadMeasuredFile(nativePath, MeasureOf(info), bytes, maxBytes);
 }
 
 FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native)
@@ -496,16 +526,19 @@ FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBy
     if (path.empty())
         return FileRead::Missing;
     struct stat info;
-    std::string found = ForwardSlashes(path);
     // Most paths exist as written: the one look-up that settles them also measures the file.
-    if (stat(found.c_str(), &info) != 0)
+    native.assign(path);
+    FlipToForwardSlashes(native);
+    if (stat(native.c_str(), &info) != 0)
     {
-        found = NativePath(path);
-        if (found.empty() || stat(found.c_str(), &info) != 0)
+        native = NativePath(path);
+        if (native.empty() || stat(native.c_str(), &info) != 0)
+        {
+            native.clear();
             return FileRead::Missing;
+        }
     }
-    native = std::move(found);
-    return ReadRegularFile(native, info, bytes, maxBytes) ? FileRead::Read : FileRead::NotWhole;
+    return ReadMeasuredFile(native, MeasureOf(info), bytes, maxBytes) ? FileRead::Read : FileRead::NotWhole;
 }
 
 bool RenameFile(const std::string& from, const std::string& to)

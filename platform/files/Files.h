@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -42,21 +43,35 @@ bool MatchesPattern(const std::string& name, const std::string& pattern);
 // otherwise open for reading on Linux).
 FILE* OpenFile(const char* path, const char* mode);
 
-// The whole of a regular file of at most maxBytes, read with one read where the system allows. False, with
-// the text untouched, for anything else (a folder, a pipe, a larger or unreadable file).
+// What a look-up learnt of an entry: enough to tell whether it may be opened and how much it holds.
+struct FileMeasure
+{
+    bool regular = false;
+    uint64_t size = 0;
+};
+
+// The whole of a regular file of at most maxBytes, read with one read where the system allows, into the
+// caller's text (which keeps its room for the next file). False for anything else: the text untouched for
+// a folder, a pipe, a larger or unopenable file; emptied when a read failed or the file did not hold the
+// measured size to the end of reading (it shrank or grew), so that part of a file never looks like all of it.
 bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes);
+// The same for an entry measured earlier: the file is opened only when the measure says it is a regular
+// file that fits.
+bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured, std::string& bytes,
+                      size_t maxBytes);
 
 // What ReadFoundFile found at a path.
 enum class FileRead
 {
     Read,     // the bytes are in the text
-    Missing,  // nothing of that name, under any case
-    NotWhole, // something is there (a folder, a pipe, a larger or unreadable file), the text untouched
+    Missing,  // nothing of that name, under any case; the text untouched
+    NotWhole, // something is there but was not read whole, the text as ReadWholeFile leaves it
 };
 
 // Finds the path as FindExisting does (as written first, then without regard to case) and reads it whole
 // when it is a regular file of at most maxBytes; the look-up that finds it also measures it, so a file
-// that exists as written costs a look-up, an open, a read and a close. `native` gets what was found.
+// that exists as written costs a look-up, an open, a read and a close. `native` gets what was found (its
+// room kept); a path already in '/' form is taken as it is.
 FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native);
 
 // Moves a file over another (replacing it), for writers that finish a temporary file first.

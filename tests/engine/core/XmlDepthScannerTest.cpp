@@ -171,4 +171,38 @@ TEST(XmlDepthScanner, AgreesWithTinyXmlOnMarksAndBlanksInTags)
     EXPECT_GT(readWhole, 1000);
 }
 
+// Every byte value in each place where TinyXML asks what kind of character it has (a name's first and later
+// characters, blanks between attributes, before a tag and inside an unquoted value), in each way a document
+// can be read: refused or measured at least as deep as TinyXML builds, and exactly as deep when it reads.
+TEST(XmlDepthScanner, ClassesEveryByteAsTinyXmlDoes)
+{
+    const char* const starts[] = {"", "\xef\xbb\xbf", "<?xml encoding='latin1'?>"};
+    const struct
+    {
+        const char* before;
+        const char* after;
+    } places[] = {
+        {"<r><", "a><b/></a></r>"}, {"<r><a", "b><c/></a></r>"},    {"<r><a", "x='1'><b/></a></r>"},
+        {"<r>", "<a><b/></a></r>"}, {"<r><a x=1", "><b/></a></r>"}, {"<r><a x='1'", "/><b/></r>"},
+    };
+    int readWhole = 0;
+    for (const char* start : starts)
+        for (const auto& place : places)
+            for (int byte = 1; byte < 256; ++byte)
+            {
+                const std::string text = std::string(start) + place.before + char(byte) + place.after;
+                const std::string padded = text + std::string(4, '\0');
+                TiXmlDocument document;
+                document.Parse(padded.c_str());
+                const int measured = XmlDepthScanner::Measure(text, 1000);
+                ASSERT_GE(measured, TreeDepth(document)) << text << " byte " << byte;
+                if (!document.Error())
+                {
+                    ++readWhole;
+                    ASSERT_EQ(measured, TreeDepth(document)) << text << " byte " << byte;
+                }
+            }
+    EXPECT_GT(readWhole, 1000);
+}
+
 } // namespace

@@ -5,6 +5,8 @@
 #include "tests/support/platform/DdsBytes.h"
 
 #include "engine/core/kaBinaryStream.h"
+#include "engine/render/kaBMPImage.h"
+#include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTextureAtlas.h"
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxCubeTexture.h"
@@ -365,6 +367,47 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
     m_Manager->ReleaseTexture(texture);
 }
 
+// 32-bit rows are halved several texels at a time where the processor allows: rows whose halves are not
+// a multiple of that width still give every texel its block's mean, to the last one.
+TEST_F(TextureTest, WideRowsOfEveryLengthHalveToTheirBlockMeans)
+{
+    for (const uint16_t width : {16, 30, 46, 62, 94})
+    {
+        const uint16_t height = 4;
+        imagebytes::TgaHeader header;
+        header.width = width;
+        header.height = height;
+        header.descriptor = 0x28;
+        Bytes pixels(size_t(width) * height * 4);
+        uint32_t seed = width;
+        for (uint8_t& byte : pixels)
+            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        // Extremes in every channel, so a sum that overflowed or was rounded would show.
+        std::fill(pixels.begin(), pixels.begin() + 16, 0xFF);
+        std::fill(pixels.begin() + size_t(width) * 4, pixels.begin() + size_t(width) * 4 + 16, 0xFF);
+        const std::string name = "wide" + std::to_string(width) + ".tga";
+        kaTexture* texture =
+            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        ASSERT_NE(texture, nullptr) << name;
+        const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), 32);
+        const size_t top = size_t(width) * height * 4;
+        ASSERT_GE(chain.size(), top + size_t(width / 2) * (height / 2) * 4) << name;
+        for (uint32_t y = 0; y < height / 2u; ++y)
+            for (uint32_t x = 0; x < width / 2u; ++x)
+                for (uint32_t c = 0; c < 4; ++c)
+                {
+                    const auto texel = [&](uint32_t tx, uint32_t ty)
+                    { return int(pixels[(size_t(ty) * width + tx) * 4 + c]); };
+                    const int expected = (texel(2 * x, 2 * y) + texel(2 * x + 1, 2 * y) +
+                                          texel(2 * x, 2 * y + 1) + texel(2 * x + 1, 2 * y + 1)) >>
+                                         2;
+                    ASSERT_EQ(int(chain[top + (size_t(y) * (width / 2) + x) * 4 + c]), expected)
+                        << name << " at " << x << ", " << y << " channel " << c;
+                }
+        m_Manager->ReleaseTexture(texture);
+    }
+}
+
 // A loaded texture's levels, made straight from the file's pixels, hold the chain GenerateMipMaps gives,
 // at 32 bits as they are and at 24 bits in the colour bytes of each converted texel.
 TEST_F(TextureTest, LoadedLevelsHoldTheGeneratedChain)
@@ -679,6 +722,60 @@ TEST_F(TextureTest, ImageCacheFindsByExactNameAndRefusesOtherKinds)
     EXPECT_EQ(m_Manager->FindOrLoadImageStream(m_Dir.File("broken.tga")), nullptr);
     m_Manager->ClearImageCache();
     EXPECT_NE(m_Manager->FindOrLoadImageStream(path), nullptr);
+}
+
+// Image files are read in turn through one buffer: each image holds exactly its own file's pixels whatever
+// was read before it, and a file cut short after a larger one is refused rather than padded with the
+// earlier file's bytes.
+TEST_F(TextureTest, ImagesReadInTurnEachDecodeTheirOwnFile)
+{
+    Bytes pixels;
+    for (uint32_t i = 0; i < 32 * 16; ++i)
+        pixels.insert(pixels.end(), {uint8_t(i), uint8_t(i >> 8), uint8_t(3 * i), uint8_t(255 - i)});
+    imagebytes::TgaHeader header;
+    header.width = 32;
+    header.height = 16;
+    header.descriptor = 0x28;
+    const Bytes largeTga = imagebytes::RawTga(header, pixels);
+    Bytes cutTga(largeTga.begin(), largeTga.end() - 40);
+    header.width = 4;
+    header.height = 2;
+    const Bytes smallTga = imagebytes::RawTga(header, Bytes(pixels.begin() + 64, pixels.begin() + 64 + 32));
+
+    const struct
+    {
+        const char* name;
+        Bytes bytes;
+        const char* reader; // how the same file decodes on its own; null: refused
+    } sequence[] = {
+        {"large.tga", largeTga, "tga"}, {"small.bmp", GradientBmp(3, 2), "bmp"}, {"cut.tga", cutTga, nullptr},
+        {"small.tga", smallTga, "tga"}, {"wide.bmp", GradientBmp(40, 9), "bmp"}, {"empty.tga", {}, nullptr},
+        {"again.tga", largeTga, "tga"},
+    };
+    for (const auto& step : sequence)
+        WriteFile(step.name, step.bytes);
+    for (const auto& step : sequence)
+    {
+        SCOPED_TRACE(step.name);
+        const std::string path = m_Dir.File(step.name);
+        const kaImage* image = m_Manager->FindOrLoadImageStream(path);
+        if (!step.reader)
+        {
+            EXPECT_EQ(image, nullptr);
+            continue;
+        }
+        ASSERT_NE(image, nullptr);
+        std::unique_ptr<kaImage> alone;
+        if (step.reader == std::string("tga"))
+            alone = std::make_unique<kaTGAImage>();
+        else
+            alone = std::make_unique<kaBMPImage>();
+        ASSERT_TRUE(alone->Load(path));
+        EXPECT_EQ(image->GetWidth(), alone->GetWidth());
+        EXPECT_EQ(image->GetHeight(), alone->GetHeight());
+        ASSERT_EQ(image->GetPixelBytes(), alone->GetPixelBytes());
+        EXPECT_EQ(std::memcmp(image->GetPixels(), alone->GetPixels(), image->GetPixelBytes()), 0);
+    }
 }
 
 } // namespace
