@@ -198,30 +198,36 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
 void KM_Model::_ParseUserData(KM_AttachmentPt& point)
 {
     const std::string& text = point.m_UserData;
+    const size_t size = text.size();
     size_t at = 0;
-    while (at < text.size())
+    // One list of values serves every line.
+    std::vector<std::string> values;
+    std::string key;
+    while (at < size)
     {
-        std::string key;
-        for (; at < text.size() && text[at] != '='; ++at)
-        {
-            if (text[at] != '\r' && text[at] != '\n')
-                key += text[at];
-        }
-        if (at >= text.size())
+        // The key runs to the '=', line breaks inside it left out.
+        const size_t equals = text.find('=', at);
+        if (equals == std::string::npos)
             break;
-        ++at;
-        if (at >= text.size())
+        key.clear();
+        while (at < equals)
+        {
+            const size_t stop = std::min(text.find_first_of("\r\n", at), equals);
+            key.append(text, at, stop - at);
+            at = stop < equals ? stop + 1 : equals;
+        }
+        at = equals + 1;
+        if (at >= size)
             break;
         // Values up to a space each; a carriage return (or a bare line feed) ends the line.
-        std::vector<std::string> values;
-        while (at < text.size())
+        values.clear();
+        while (at < size)
         {
-            std::string value;
-            for (; at < text.size() && text[at] != ' ' && text[at] != '\r' && text[at] != '\n'; ++at)
-                value += text[at];
-            if (!value.empty())
-                values.push_back(value);
-            if (at >= text.size())
+            const size_t stop = std::min(text.find_first_of(" \r\n", at), size);
+            if (stop > at)
+                values.emplace_back(text, at, stop - at);
+            at = stop;
+            if (at >= size)
                 break;
             const char end = text[at++];
             if (end != ' ')
@@ -271,7 +277,8 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
         capacity *= 2;
     // Every working array in one block (small meshes are many, and each allocation costs more than their
     // welding): the position slots and the chain heads start at zero, the rest is written before it is read.
-    const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2);
+    const size_t colorVertices = hasColor ? mesh.m_CVertices.size() : 0;
+    const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2) + colorVertices;
     const std::unique_ptr<uint32_t[]> scratch(new uint32_t[scratchWords]);
     uint32_t* const slots = scratch.get();
     uint32_t* const lastAt = slots + capacity;
@@ -279,6 +286,10 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     uint32_t* const previousAt = placeOf + fileVertices;
     uint32_t* const sources = previousAt + corners;
     uint32_t* const keys = sources + corners;
+    // Each colour vertex packed once rather than at every corner that uses it.
+    uint32_t* const packedColors = keys + corners * keyWords;
+    for (size_t c = 0; c < colorVertices; ++c)
+        packedColors[c] = KM_Mesh::PackColor(mesh.m_CVertices[c]);
     std::fill(slots, placeOf, 0u);
     {
         const size_t mask = capacity - 1;
@@ -337,9 +348,7 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             if (hasColor)
             {
                 const KM_Mesh::IndexFace& cface = mesh.m_CFaces[f];
-                *w++ = KM_Mesh::PackColor(mesh.m_CVertices[corner == 0   ? cface.a
-                                                           : corner == 1 ? cface.b
-                                                                         : cface.c]);
+                *w++ = packedColors[corner == 0 ? cface.a : corner == 1 ? cface.b : cface.c];
             }
             for (size_t k = 0; k < extraChannels; ++k)
             {

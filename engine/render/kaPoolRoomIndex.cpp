@@ -22,8 +22,14 @@ void kaPoolRoomIndex::Set(uint16_t key, uint32_t room)
     }
     size_t at = m_Leaves + key;
     m_Tree[at] = room;
+    // Above a node whose largest room stays as it was, nothing changes.
     for (at /= 2; at >= 1; at /= 2)
-        m_Tree[at] = std::max(m_Tree[2 * at], m_Tree[2 * at + 1]);
+    {
+        const uint32_t largest = std::max(m_Tree[2 * at], m_Tree[2 * at + 1]);
+        if (m_Tree[at] == largest)
+            break;
+        m_Tree[at] = largest;
+    }
 }
 
 int32_t kaPoolRoomIndex::FindFirst(uint32_t count) const
