@@ -322,6 +322,10 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     {
         const KM_Mesh::Face& face = mesh.m_Faces[f];
         const uint32_t faceVertex[3] = {face.a, face.b, face.c};
+        const KM_Mesh::IndexFace* const tface = hasTexture ? &mesh.m_TFaces[f] : nullptr;
+        const uint32_t texel[3] = {tface ? tface->a : 0, tface ? tface->b : 0, tface ? tface->c : 0};
+        const KM_Mesh::IndexFace* const cface = hasColor ? &mesh.m_CFaces[f] : nullptr;
+        const uint32_t tint[3] = {cface ? cface->a : 0, cface ? cface->b : 0, cface ? cface->c : 0};
         // Corners 0, 2, 1: the winding of every face is reversed.
         for (int corner : {0, 2, 1})
         {
@@ -338,18 +342,12 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             *w++ = Bits(normal.z);
             if (hasTexture)
             {
-                const KM_Mesh::IndexFace& tface = mesh.m_TFaces[f];
-                const KM_Point3& tv = mesh.m_TVertices[corner == 0   ? tface.a
-                                                       : corner == 1 ? tface.b
-                                                                     : tface.c];
+                const KM_Point3& tv = mesh.m_TVertices[texel[corner]];
                 *w++ = Bits(tv.x);
                 *w++ = Bits(tv.y);
             }
             if (hasColor)
-            {
-                const KM_Mesh::IndexFace& cface = mesh.m_CFaces[f];
-                *w++ = packedColors[corner == 0 ? cface.a : corner == 1 ? cface.b : cface.c];
-            }
+                *w++ = packedColors[tint[corner]];
             for (size_t k = 0; k < extraChannels; ++k)
             {
                 const KM_Mesh::Channel& channel = mesh.m_Channels[k];
