@@ -229,15 +229,22 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     const KM_Mesh::RenderData& render = mesh.m_Render;
     // The render vertices the corners use, in ascending order, and where each lands among them: one pass
     // over a table of the render vertices, as corners index those.
-    const uint32_t largest = corners.empty() ? 0 : *std::max_element(corners.begin(), corners.end());
-    if (corners.empty() || largest >= render.vertexCount)
+    if (corners.empty())
         return;
     constexpr uint32_t kUnused = UINT32_MAX;
     SubsetScratch& scratch = t_Scratch;
     std::vector<uint32_t>& slot = scratch.slot;
-    slot.assign(static_cast<size_t>(largest) + 1, kUnused);
+    // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
+    slot.assign(render.vertexCount, kUnused);
+    uint32_t largest = 0;
     for (uint32_t corner : corners)
+    {
+        if (corner >= render.vertexCount)
+            return;
         slot[corner] = 0;
+        largest = std::max(largest, corner);
+    }
+    slot.resize(static_cast<size_t>(largest) + 1);
     // order[k]: the render vertex that becomes buffer vertex k; first the distinct ones ascending.
     std::vector<uint32_t>& order = scratch.order;
     order.clear();

@@ -51,15 +51,24 @@ void kaPoolRoomIndex::Set(uint16_t key, uint32_t room)
         }
     }
     size_t at = key;
+    uint32_t before = m_Levels.front()[at];
+    uint32_t after = room;
     m_Levels.front()[at] = room;
-    // Above a node whose largest room stays as it was, nothing changes.
+    // A node changes only when its child rose above it, or when the child that was its largest fell; the
+    // climb stops at the first node that keeps its value.
     for (size_t level = 1; level < m_Levels.size(); ++level)
     {
         const size_t node = at / kFanOut;
-        const uint32_t largest = LargestOf(&m_Levels[level - 1][node * kFanOut], kFanOut);
-        if (m_Levels[level][node] == largest)
+        uint32_t& largest = m_Levels[level][node];
+        const uint32_t was = largest;
+        if (after > was)
+            largest = after;
+        else if (after < before && before == was)
+            largest = LargestOf(&m_Levels[level - 1][node * kFanOut], kFanOut);
+        if (largest == was)
             break;
-        m_Levels[level][node] = largest;
+        before = was;
+        after = largest;
         at = node;
     }
 }
