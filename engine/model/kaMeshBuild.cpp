@@ -377,6 +377,9 @@ void kaMesh::BuildPrimitive(KM_Model& model, int index)
     case KM_Primitive::kTriangleMesh:
     {
         auto soup = std::make_unique<kaTriMeshPrimitive>();
+        soup->m_Vertices.reserve(source->m_Vertices.size());
+        soup->m_Faces.reserve(source->m_Indices.size());
+        soup->m_FaceVectors.reserve(source->m_Indices.size());
         for (const KM_Point3& v : source->m_Vertices)
             soup->m_Vertices.emplace_back(v.x, v.y, v.z);
         const size_t vertexCount = soup->m_Vertices.size();
