@@ -150,10 +150,13 @@ bool KM_Model::PostLoad(KM_Stream*, bool)
 
 int KM_Model::_FindAttachmentPoint(const std::string& suffix) const
 {
-    const std::string name = "att-point" + suffix;
+    // Compared in place as prefix and suffix, without making the whole name for every line.
+    static const std::string kPrefix = "att-point";
     for (size_t i = 0; i < m_AttachmentPoints.size(); ++i)
     {
-        if (m_AttachmentPoints[i]->GetName() == name)
+        const std::string& name = m_AttachmentPoints[i]->GetName();
+        if (name.size() == kPrefix.size() + suffix.size() && name.compare(0, kPrefix.size(), kPrefix) == 0 &&
+            name.compare(kPrefix.size(), std::string::npos, suffix) == 0)
             return static_cast<int>(i);
     }
     return -1;
@@ -166,6 +169,9 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
     {
         for (const std::string& value : values)
         {
+            // Every type is one or two letters.
+            if (value.size() > 2)
+                continue;
             for (const TypeBit& entry : kTypeBits)
             {
                 if (value == entry.value)

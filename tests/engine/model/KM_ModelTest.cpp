@@ -265,6 +265,29 @@ TEST_F(ModelTest, SetLinesNamePointsBySuffix)
     EXPECT_EQ(model->GetAttachmentPoint(1)->m_SetCount, 0);
 }
 
+// A suffix names the point whose whole name is "att-point" and the suffix: longer names sharing its start,
+// names with something before the prefix and a bare prefix are other points.
+TEST_F(ModelTest, SetLinesMatchWholePointNamesOnly)
+{
+    auto model = LoadPoints({{"att-pointAB", ""},
+                             {"att-pointA", "set=A AB B\r\nset=A  X"},
+                             {"Xatt-pointB", ""},
+                             {"att-point", ""},
+                             {"att-pointX", "set=X A AB"}});
+    const KM_AttachmentPt& a = *model->GetAttachmentPoint(1);
+    ASSERT_EQ(a.m_SetCount, 2);
+    EXPECT_EQ(a.m_SetFirst[0], 0);
+    EXPECT_EQ(a.m_SetSecond[0], -1);
+    // Two spaces give no empty suffix: the next value is the second point.
+    EXPECT_EQ(a.m_SetFirst[1], 4);
+    EXPECT_EQ(a.m_SetSecond[1], -1);
+    const KM_AttachmentPt& x = *model->GetAttachmentPoint(4);
+    ASSERT_EQ(x.m_SetCount, 1);
+    EXPECT_EQ(x.m_SetFirst[0], 1);
+    EXPECT_EQ(x.m_SetSecond[0], 0);
+    EXPECT_EQ(model->GetAttachmentPoint(0)->m_SetCount, 0);
+}
+
 TEST_F(ModelTest, ModelWithMaterialsKeepsThem)
 {
     auto model = Load(std::make_unique<KM_ObjectList>(), true);
