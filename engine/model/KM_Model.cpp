@@ -150,10 +150,13 @@ bool KM_Model::PostLoad(KM_Stream*, bool)
 
 int KM_Model::_FindAttachmentPoint(const std::string& suffix) const
 {
-    const std::string name = "att-point" + suffix;
+    // Compared in place as prefix and suffix, without making the whole name for every line.
+    static const std::string kPrefix = "att-point";
     for (size_t i = 0; i < m_AttachmentPoints.size(); ++i)
     {
-        if (m_AttachmentPoints[i]->GetName() == name)
+        const std::string& name = m_AttachmentPoints[i]->GetName();
+        if (name.size() == kPrefix.size() + suffix.size() && name.compare(0, kPrefix.size(), kPrefix) == 0 &&
+            name.compare(kPrefix.size(), std::string::npos, suffix) == 0)
             return static_cast<int>(i);
     }
     return -1;
@@ -166,6 +169,9 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
     {
         for (const std::string& value : values)
         {
+            // Every type is one or two letters.
+            if (value.size() > 2)
+                continue;
             for (const TypeBit& entry : kTypeBits)
             {
                 if (value == entry.value)
@@ -198,30 +204,36 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
 void KM_Model::_ParseUserData(KM_AttachmentPt& point)
 {
     const std::string& text = point.m_UserData;
+    const size_t size = text.size();
     size_t at = 0;
-    while (at < text.size())
+    // One list of values serves every line.
+    std::vector<std::string> values;
+    std::string key;
+    while (at < size)
     {
-        std::string key;
-        for (; at < text.size() && text[at] != '='; ++at)
-        {
-            if (text[at] != '\r' && text[at] != '\n')
-                key += text[at];
-        }
-        if (at >= text.size())
+        // The key runs to the '=', line breaks inside it left out.
+        const size_t equals = text.find('=', at);
+        if (equals == std::string::npos)
             break;
-        ++at;
-        if (at >= text.size())
+        key.clear();
+        while (at < equals)
+        {
+            const size_t stop = std::min(text.find_first_of("\r\n", at), equals);
+            key.append(text, at, stop - at);
+            at = stop < equals ? stop + 1 : equals;
+        }
+        at = equals + 1;
+        if (at >= size)
             break;
         // Values up to a space each; a carriage return (or a bare line feed) ends the line.
-        std::vector<std::string> values;
-        while (at < text.size())
+        values.clear();
+        while (at < size)
         {
-            std::string value;
-            for (; at < text.size() && text[at] != ' ' && text[at] != '\r' && text[at] != '\n'; ++at)
-                value += text[at];
-            if (!value.empty())
-                values.push_back(value);
-            if (at >= text.size())
+            const size_t stop = std::min(text.find_first_of(" \r\n", at), size);
+            if (stop > at)
+                values.emplace_back(text, at, stop - at);
+            at = stop;
+            if (at >= size)
                 break;
             const char end = text[at++];
             if (end != ' ')
@@ -271,7 +283,8 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
         capacity *= 2;
     // Every working array in one block (small meshes are many, and each allocation costs more than their
     // welding): the position slots and the chain heads start at zero, the rest is written before it is read.
-    const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2);
+    const size_t colorVertices = hasColor ? mesh.m_CVertices.size() : 0;
+    const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2) + colorVertices;
     const std::unique_ptr<uint32_t[]> scratch(new uint32_t[scratchWords]);
     uint32_t* const slots = scratch.get();
     uint32_t* const lastAt = slots + capacity;
@@ -279,6 +292,10 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     uint32_t* const previousAt = placeOf + fileVertices;
     uint32_t* const sources = previousAt + corners;
     uint32_t* const keys = sources + corners;
+    // Each colour vertex packed once rather than at every corner that uses it.
+    uint32_t* const packedColors = keys + corners * keyWords;
+    for (size_t c = 0; c < colorVertices; ++c)
+        packedColors[c] = KM_Mesh::PackColor(mesh.m_CVertices[c]);
     std::fill(slots, placeOf, 0u);
     {
         const size_t mask = capacity - 1;
@@ -311,6 +328,10 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     {
         const KM_Mesh::Face& face = mesh.m_Faces[f];
         const uint32_t faceVertex[3] = {face.a, face.b, face.c};
+        const KM_Mesh::IndexFace* const tface = hasTexture ? &mesh.m_TFaces[f] : nullptr;
+        const uint32_t texel[3] = {tface ? tface->a : 0, tface ? tface->b : 0, tface ? tface->c : 0};
+        const KM_Mesh::IndexFace* const cface = hasColor ? &mesh.m_CFaces[f] : nullptr;
+        const uint32_t tint[3] = {cface ? cface->a : 0, cface ? cface->b : 0, cface ? cface->c : 0};
         // Corners 0, 2, 1: the winding of every face is reversed.
         for (int corner : {0, 2, 1})
         {
@@ -327,20 +348,12 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
             *w++ = Bits(normal.z);
             if (hasTexture)
             {
-                const KM_Mesh::IndexFace& tface = mesh.m_TFaces[f];
-                const KM_Point3& tv = mesh.m_TVertices[corner == 0   ? tface.a
-                                                       : corner == 1 ? tface.b
-                                                                     : tface.c];
+                const KM_Point3& tv = mesh.m_TVertices[texel[corner]];
                 *w++ = Bits(tv.x);
                 *w++ = Bits(tv.y);
             }
             if (hasColor)
-            {
-                const KM_Mesh::IndexFace& cface = mesh.m_CFaces[f];
-                *w++ = KM_Mesh::PackColor(mesh.m_CVertices[corner == 0   ? cface.a
-                                                           : corner == 1 ? cface.b
-                                                                         : cface.c]);
-            }
+                *w++ = packedColors[tint[corner]];
             for (size_t k = 0; k < extraChannels; ++k)
             {
                 const KM_Mesh::Channel& channel = mesh.m_Channels[k];

@@ -364,6 +364,15 @@ bool KM_Stream::ReadString(std::string& text)
         return true;
     if (!Fits(length, 1))
         return false;
+    if (m_Buffered)
+    {
+        // Taken in place from the bytes held, up to the first NUL.
+        const char* at = m_Bytes.data() + m_ReadAt;
+        text.assign(at, strnlen(at, length));
+        m_ReadAt += length;
+        m_Position += length;
+        return true;
+    }
     // Read straight into the text: names fit its own room, so most strings cost no allocation.
     text.resize(length);
     if (!Read(&text[0], 1, length))

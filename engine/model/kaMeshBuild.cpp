@@ -151,20 +151,23 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
 
     const int subCount = material->GetSubMaterialCount();
     const uint32_t ids = subCount > 0 ? static_cast<uint32_t>(subCount) : 1;
-    // One buffer of corners serves every subset in turn.
+    // One buffer of corners serves every subset in turn; a single subset takes every corner as welded.
     std::vector<uint32_t> corners;
-    corners.reserve(render.indices.size());
+    if (ids > 1)
+        corners.reserve(render.indices.size());
     for (uint32_t id = 0; id < ids; ++id)
     {
         corners.clear();
-        for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
-        {
-            const uint32_t faceId = subCount > 0 ? std::min(mesh.m_Faces[f].materialId, ids - 1) : 0;
-            if (faceId == id)
-                corners.insert(corners.end(), render.indices.begin() + 3 * f,
-                               render.indices.begin() + 3 * f + 3);
-        }
-        if (corners.empty())
+        if (ids > 1)
+            for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
+            {
+                const uint32_t faceId = std::min(mesh.m_Faces[f].materialId, ids - 1);
+                if (faceId == id)
+                    corners.insert(corners.end(), render.indices.begin() + 3 * f,
+                                   render.indices.begin() + 3 * f + 3);
+            }
+        const std::vector<uint32_t>& used = ids > 1 ? corners : render.indices;
+        if (used.empty())
             continue;
         auto* subset = new kaMeshSubset;
         subset->m_Name = material->GetName();
@@ -172,7 +175,7 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
             subset->m_Name += kSubMaterialText + std::to_string(m_Subsets.size() + 1);
         const KM_Material* source = subCount > 0 ? material->GetSubMaterial(static_cast<int>(id)) : material;
         _ApplyMaterial(*subset, source ? *source : *material, mesh, geo->m_ShadeVerts != 1);
-        BuildSubsetBuffers(subset, mesh, corners);
+        BuildSubsetBuffers(subset, mesh, used);
     }
     TrimScratch(t_Scratch.slot);
     TrimScratch(t_Scratch.order);
@@ -226,15 +229,22 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     const KM_Mesh::RenderData& render = mesh.m_Render;
     // The render vertices the corners use, in ascending order, and where each lands among them: one pass
     // over a table of the render vertices, as corners index those.
-    const uint32_t largest = corners.empty() ? 0 : *std::max_element(corners.begin(), corners.end());
-    if (corners.empty() || largest >= render.vertexCount)
+    if (corners.empty())
         return;
     constexpr uint32_t kUnused = UINT32_MAX;
     SubsetScratch& scratch = t_Scratch;
     std::vector<uint32_t>& slot = scratch.slot;
-    slot.assign(static_cast<size_t>(largest) + 1, kUnused);
+    // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
+    slot.assign(render.vertexCount, kUnused);
+    uint32_t largest = 0;
     for (uint32_t corner : corners)
+    {
+        if (corner >= render.vertexCount)
+            return;
         slot[corner] = 0;
+        largest = std::max(largest, corner);
+    }
+    slot.resize(static_cast<size_t>(largest) + 1);
     // order[k]: the render vertex that becomes buffer vertex k; first the distinct ones ascending.
     std::vector<uint32_t>& order = scratch.order;
     order.clear();
@@ -367,6 +377,9 @@ void kaMesh::BuildPrimitive(KM_Model& model, int index)
     case KM_Primitive::kTriangleMesh:
     {
         auto soup = std::make_unique<kaTriMeshPrimitive>();
+        soup->m_Vertices.reserve(source->m_Vertices.size());
+        soup->m_Faces.reserve(source->m_Indices.size());
+        soup->m_FaceVectors.reserve(source->m_Indices.size());
         for (const KM_Point3& v : source->m_Vertices)
             soup->m_Vertices.emplace_back(v.x, v.y, v.z);
         const size_t vertexCount = soup->m_Vertices.size();
@@ -452,38 +465,49 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
         const auto* indices =
             static_cast<const uint16_t*>(g_pGraphicsManager->LockIndexBuffer(subset->m_SysIndexBuffer));
         const uint32_t run = subset->m_FirstVertex + subset->m_VertexCount;
+        // Whether each vertex lies in the box, worked out once for all the triangles that share it:
+        // 0 not yet, 1 outside, 2 inside.
+        std::vector<uint8_t> where(vertices && indices ? run : 0, 0);
+        const auto isInside = [&](uint16_t v)
+        {
+            if (where[v] == 0)
+            {
+                Vector3 p, local;
+                std::memcpy(&p, vertices + static_cast<size_t>(v) * layout.stride, 12);
+                platform::Vec3TransformCoord(&local, &p, &inverse);
+                where[v] = std::fabs(local.x) < halfWidth && std::fabs(local.y) < halfHeight &&
+                                   local.z > 0.0f && local.z < depth
+                               ? 2
+                               : 1;
+            }
+            return where[v] == 2;
+        };
         if (vertices && indices)
-            ForEachTriangle(
-                indices, subset->m_IndexCount, subset->m_Strip,
-                [&](uint16_t a, uint16_t b, uint16_t c)
-                {
-                    if (a >= run || b >= run || c >= run)
-                        return;
-                    const uint16_t corner[3] = {a, b, c};
-                    bool inside[3];
-                    for (int i = 0; i < 3; ++i)
-                    {
-                        Vector3 p, local;
-                        std::memcpy(&p, vertices + static_cast<size_t>(corner[i]) * layout.stride, 12);
-                        platform::Vec3TransformCoord(&local, &p, &inverse);
-                        inside[i] = std::fabs(local.x) < halfWidth && std::fabs(local.y) < halfHeight &&
-                                    local.z > 0.0f && local.z < depth;
-                    }
-                    if (!inside[0] && !inside[1] && !inside[2])
-                        return;
-                    for (int i = 0; i < 3; ++i)
-                    {
-                        const uint8_t* vertex = vertices + static_cast<size_t>(corner[i]) * layout.stride;
-                        DecalVertex out{};
-                        std::memcpy(out.position, vertex, 12);
-                        std::memcpy(out.normal, vertex + layout.normalOffset, 12);
-                        // A format without texture coordinates gives (0, 0).
-                        if (layout.texCoordBytes >= 8)
-                            std::memcpy(out.uv, vertex + layout.texCoordOffset, 8);
-                        out.color = inside[i] ? kDecalInside : kDecalOutside;
-                        copied.push_back(out);
-                    }
-                });
+            ForEachTriangle(indices, subset->m_IndexCount, subset->m_Strip,
+                            [&](uint16_t a, uint16_t b, uint16_t c)
+                            {
+                                if (a >= run || b >= run || c >= run)
+                                    return;
+                                const uint16_t corner[3] = {a, b, c};
+                                bool inside[3];
+                                for (int i = 0; i < 3; ++i)
+                                    inside[i] = isInside(corner[i]);
+                                if (!inside[0] && !inside[1] && !inside[2])
+                                    return;
+                                for (int i = 0; i < 3; ++i)
+                                {
+                                    const uint8_t* vertex =
+                                        vertices + static_cast<size_t>(corner[i]) * layout.stride;
+                                    DecalVertex out{};
+                                    std::memcpy(out.position, vertex, 12);
+                                    std::memcpy(out.normal, vertex + layout.normalOffset, 12);
+                                    // A format without texture coordinates gives (0, 0).
+                                    if (layout.texCoordBytes >= 8)
+                                        std::memcpy(out.uv, vertex + layout.texCoordOffset, 8);
+                                    out.color = inside[i] ? kDecalInside : kDecalOutside;
+                                    copied.push_back(out);
+                                }
+                            });
         if (indices)
             g_pGraphicsManager->UnlockIndexBuffer(subset->m_SysIndexBuffer);
         if (vertices)

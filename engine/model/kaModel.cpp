@@ -983,14 +983,28 @@ void kaModel::UpdateSkin()
             WriteVec3(vertex + 3 * sizeof(float), normal);
     }
     const size_t bytes = static_cast<size_t>(subset->m_FirstVertex + subset->m_VertexCount) * stride;
-    std::vector<uint8_t> copy(data, data + bytes);
-    g_pGraphicsManager->UnlockVertexBuffer(handle);
-    if (subset->m_VertexBuffer != 0)
+    const kaResourceHandle drawnHandle = subset->m_VertexBuffer;
+    // Runs of two pools are open at once and copied directly; two runs of one pool buffer are never both
+    // locked, so those go through a copy.
+    const bool onePool = drawnHandle != 0 && GetHandlePoolKey(drawnHandle) == GetHandlePoolKey(handle);
+    std::vector<uint8_t> copy;
+    if (onePool)
+        copy.assign(data, data + bytes);
+    if (drawnHandle != 0 && !onePool)
     {
-        if (auto* drawn = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(subset->m_VertexBuffer)))
+        if (auto* drawn = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(drawnHandle)))
+        {
+            std::memcpy(drawn, data, bytes);
+            g_pGraphicsManager->UnlockVertexBuffer(drawnHandle);
+        }
+    }
+    g_pGraphicsManager->UnlockVertexBuffer(handle);
+    if (onePool)
+    {
+        if (auto* drawn = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(drawnHandle)))
         {
             std::memcpy(drawn, copy.data(), copy.size());
-            g_pGraphicsManager->UnlockVertexBuffer(subset->m_VertexBuffer);
+            g_pGraphicsManager->UnlockVertexBuffer(drawnHandle);
         }
     }
 }

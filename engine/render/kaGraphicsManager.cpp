@@ -1174,6 +1174,20 @@ kaResourceHandle kaGraphicsManager::CreateIndexBuffer(kaResourceHandle& handle, 
     return handle;
 }
 
+void kaGraphicsManager::_ForgetRoom(const PoolTable& table, uint16_t key)
+{
+    const auto found = table.find(key);
+    const kaBuffer* buffer = found == table.end() ? nullptr : found->second->GetBuffer();
+    if (!buffer)
+        return;
+    const bool vertices = &table == &m_VertexPools;
+    const uint32_t fvf = vertices ? static_cast<const kaVertexBuffer*>(buffer)->GetFVF() : 0;
+    PoolRooms& rooms = vertices ? m_VertexRooms : m_IndexRooms;
+    const auto index = rooms.find(uint64_t(buffer->GetPool()) << 32 | fvf);
+    if (index != rooms.end())
+        index->second.Set(key, 0);
+}
+
 uint32_t kaGraphicsManager::_ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation)
 {
     kaBufferPool* pool = _FindPool(table, handle, operation);
@@ -1181,7 +1195,11 @@ uint32_t kaGraphicsManager::_ReleaseRun(PoolTable& table, kaResourceHandle handl
         return 0;
     const uint32_t inUse = pool->Release(GetHandleSlot(handle));
     if (inUse == 0)
+    {
+        // A pool that goes leaves the room index with it, so that the next run asked for does not meet it.
+        _ForgetRoom(table, GetHandlePoolKey(handle));
         table.erase(GetHandlePoolKey(handle));
+    }
     return inUse;
 }
 
@@ -1305,7 +1323,10 @@ void kaGraphicsManager::ReleaseDefaultPoolBuffers()
         for (auto it = table->begin(); it != table->end();)
         {
             if (it->second->GetBuffer()->GetPool() == POOL_DEFAULT)
+            {
+                _ForgetRoom(*table, it->first);
                 it = table->erase(it);
+            }
             else
                 ++it;
         }

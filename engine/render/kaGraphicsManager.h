@@ -394,6 +394,8 @@ private:
     kaResourceHandle _CreateRun(PoolTable& table, PoolRooms& rooms, kaPoolKeyCounter& keys, uint32_t count,
                                 uint32_t fvf, uint32_t pool, const char* operation);
     uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
+    // Takes a pool of the table out of its kind's room index before the pool goes.
+    void _ForgetRoom(const PoolTable& table, uint16_t key);
     void _DeleteSharedBuffers();
     // Every texture and effect of the tables, the atlas pages and the image cache.
     void _ReleaseSharedResources();

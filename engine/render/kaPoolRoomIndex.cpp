@@ -2,41 +2,92 @@
 
 #include <algorithm>
 
+namespace
+{
+
+// The largest of a node's children.
+uint32_t LargestOf(const uint32_t* children, size_t count)
+{
+    uint32_t largest = 0;
+    for (size_t i = 0; i < count; ++i)
+        largest = std::max(largest, children[i]);
+    return largest;
+}
+
+// The first of count entries holding at least the run; count when none does.
+size_t FirstHolding(const uint32_t* entries, size_t count, uint32_t run)
+{
+    size_t i = 0;
+    while (i < count && entries[i] < run)
+        ++i;
+    return i;
+}
+
+} // namespace
+
 void kaPoolRoomIndex::Set(uint16_t key, uint32_t room)
 {
-    if (key >= m_Leaves)
+    const size_t leaves = m_Levels.empty() ? 0 : m_Levels.front().size();
+    if (key >= leaves)
     {
         if (room == 0)
             return;
-        // Grown by doubling, so a program with few pools keeps a small tree.
-        size_t leaves = std::max<size_t>(m_Leaves, 16);
-        while (leaves <= key)
-            leaves *= 2;
-        std::vector<uint32_t> tree(leaves * 2, 0);
-        for (size_t i = 0; i < m_Leaves; ++i)
-            tree[leaves + i] = m_Tree[m_Leaves + i];
-        for (size_t i = leaves - 1; i >= 1; --i)
-            tree[i] = std::max(tree[2 * i], tree[2 * i + 1]);
-        m_Tree = std::move(tree);
-        m_Leaves = leaves;
+        // Grown by whole levels, so a program with few pools keeps a small tree.
+        size_t grown = std::max(leaves, kFanOut);
+        while (grown <= key)
+            grown *= kFanOut;
+        std::vector<uint32_t> rooms(grown, 0);
+        if (leaves > 0)
+            std::copy(m_Levels.front().begin(), m_Levels.front().end(), rooms.begin());
+        m_Levels.clear();
+        m_Levels.push_back(std::move(rooms));
+        while (m_Levels.back().size() > kFanOut)
+        {
+            const std::vector<uint32_t>& below = m_Levels.back();
+            std::vector<uint32_t> above(below.size() / kFanOut);
+            for (size_t i = 0; i < above.size(); ++i)
+                above[i] = LargestOf(&below[i * kFanOut], kFanOut);
+            m_Levels.push_back(std::move(above));
+        }
     }
-    size_t at = m_Leaves + key;
-    m_Tree[at] = room;
-    for (at /= 2; at >= 1; at /= 2)
-        m_Tree[at] = std::max(m_Tree[2 * at], m_Tree[2 * at + 1]);
+    size_t at = key;
+    uint32_t before = m_Levels.front()[at];
+    uint32_t after = room;
+    m_Levels.front()[at] = room;
+    // A node changes only when its child rose above it, or when the child that was its largest fell; the
+    // climb stops at the first node that keeps its value.
+    for (size_t level = 1; level < m_Levels.size(); ++level)
+    {
+        const size_t node = at / kFanOut;
+        uint32_t& largest = m_Levels[level][node];
+        const uint32_t was = largest;
+        if (after > was)
+            largest = after;
+        else if (after < before && before == was)
+            largest = LargestOf(&m_Levels[level - 1][node * kFanOut], kFanOut);
+        if (largest == was)
+            break;
+        before = was;
+        after = largest;
+        at = node;
+    }
 }
 
 int32_t kaPoolRoomIndex::FindFirst(uint32_t count) const
 {
-    if (m_Leaves == 0 || count == 0 || m_Tree[1] < count)
+    if (m_Levels.empty() || count == 0)
         return -1;
-    size_t at = 1;
-    while (at < m_Leaves)
-        at = m_Tree[2 * at] >= count ? 2 * at : 2 * at + 1;
-    return int32_t(at - m_Leaves);
+    const std::vector<uint32_t>& top = m_Levels.back();
+    size_t at = FirstHolding(top.data(), top.size(), count);
+    if (at == top.size())
+        return -1;
+    // Each node's largest room holds the run, so one of its children does: the first such, level by level.
+    for (size_t level = m_Levels.size() - 1; level-- > 0;)
+        at = at * kFanOut + FirstHolding(&m_Levels[level][at * kFanOut], kFanOut, count);
+    return int32_t(at);
 }
 
 uint32_t kaPoolRoomIndex::GetRoom(uint16_t key) const
 {
-    return key < m_Leaves ? m_Tree[m_Leaves + key] : 0;
+    return !m_Levels.empty() && key < m_Levels.front().size() ? m_Levels.front()[key] : 0;
 }

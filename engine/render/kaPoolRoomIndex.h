@@ -17,7 +17,11 @@ public:
     uint32_t GetRoom(uint16_t key) const;
 
 private:
-    // A max-tree over the keys: leaf i is m_Tree[m_Leaves + i], each inner node the larger of its two.
-    std::vector<uint32_t> m_Tree;
-    size_t m_Leaves = 0;
+    // Children per node: sixteen rooms fill one cache line, so a search over every key a handle can carry
+    // reads four lines rather than sixteen.
+    static constexpr size_t kFanOut = 16;
+
+    // A max-tree over the keys, level 0 the rooms by key and each level above the largest of each run of
+    // kFanOut below it; the top level has kFanOut entries at most.
+    std::vector<std::vector<uint32_t>> m_Levels;
 };

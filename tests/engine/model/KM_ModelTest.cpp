@@ -215,6 +215,38 @@ TEST_F(ModelTest, AttachmentUserDataSetsTypeFlagsAndSize)
     EXPECT_EQ(single->GetAttachmentSize(), 3);
 }
 
+// Line breaks inside a key are left out of it; a line ends at a carriage return or a bare line feed; runs
+// of spaces give no empty values; text without '=' after the last line ends the parse.
+TEST_F(ModelTest, UserDataLinesSplitAtBreaksAndSpacesAlike)
+{
+    const struct
+    {
+        const char* text;
+        uint32_t flags;
+        int32_t size;
+    } cases[] = {
+        {"\ntype=W", 0x2u, 0},
+        {"ty\rpe=T", 0x4u, 0},
+        {"type=W  T", 0x6u, 0},
+        {"type=W\nT", 0x2u, 0},
+        {"type=W\nS=x\r\ntype=T", 0x6u, 0},
+        {"type=T \r\nsize=5", 0x4u, 5},
+        {"type=W\r\r\ntype=T", 0x6u, 0},
+        {"=W\r\ntype=S", 0x8u, 0},
+        {"size=", 0x0u, 0},
+        {"size=4\r\ntype", 0x0u, 4},
+        {"type=W size=9", 0x2u, 0},
+        {"type=\r\nsize=2 8", 0x0u, 8},
+    };
+    for (const auto& c : cases)
+    {
+        auto model = LoadPoints({{"att-point1", c.text}});
+        ASSERT_EQ(model->GetAttachmentPointCount(), 1) << c.text;
+        EXPECT_EQ(model->GetAttachmentPoint(0)->m_TypeFlags, c.flags) << c.text;
+        EXPECT_EQ(model->GetAttachmentSize(), c.size) << c.text;
+    }
+}
+
 TEST_F(ModelTest, SetLinesNamePointsBySuffix)
 {
     auto model =
@@ -231,6 +263,29 @@ TEST_F(ModelTest, SetLinesNamePointsBySuffix)
     EXPECT_EQ(a.m_SetFirst[2], 2);
     EXPECT_EQ(a.m_SetSecond[2], 1);
     EXPECT_EQ(model->GetAttachmentPoint(1)->m_SetCount, 0);
+}
+
+// A suffix names the point whose whole name is "att-point" and the suffix: longer names sharing its start,
+// names with something before the prefix and a bare prefix are other points.
+TEST_F(ModelTest, SetLinesMatchWholePointNamesOnly)
+{
+    auto model = LoadPoints({{"att-pointAB", ""},
+                             {"att-pointA", "set=A AB B\r\nset=A  X"},
+                             {"Xatt-pointB", ""},
+                             {"att-point", ""},
+                             {"att-pointX", "set=X A AB"}});
+    const KM_AttachmentPt& a = *model->GetAttachmentPoint(1);
+    ASSERT_EQ(a.m_SetCount, 2);
+    EXPECT_EQ(a.m_SetFirst[0], 0);
+    EXPECT_EQ(a.m_SetSecond[0], -1);
+    // Two spaces give no empty suffix: the next value is the second point.
+    EXPECT_EQ(a.m_SetFirst[1], 4);
+    EXPECT_EQ(a.m_SetSecond[1], -1);
+    const KM_AttachmentPt& x = *model->GetAttachmentPoint(4);
+    ASSERT_EQ(x.m_SetCount, 1);
+    EXPECT_EQ(x.m_SetFirst[0], 1);
+    EXPECT_EQ(x.m_SetSecond[0], 0);
+    EXPECT_EQ(model->GetAttachmentPoint(0)->m_SetCount, 0);
 }
 
 TEST_F(ModelTest, ModelWithMaterialsKeepsThem)

@@ -129,6 +129,39 @@ TEST_F(StreamTest, CountedStringsEndAtTheirFirstNulOrTheirLength)
     EXPECT_EQ(text, "");
 }
 
+// A string read moves past its whole stored length, NULs inside it included, and one longer than the bytes
+// left takes nothing but its length word.
+TEST_F(StreamTest, CountedStringsMoveThePositionByTheirStoredLength)
+{
+    const struct
+    {
+        std::string bytes;
+        bool read;
+        std::string text;
+        uint64_t position;
+        bool nextWord;
+    } cases[] = {
+        {Bytes().U32(3).Raw("xyz").Data(), true, "xyz", 7, false},
+        {Bytes().U32(4).Raw("xyz").Data(), false, "", 4, false},
+        {Bytes().U32(5).Raw(std::string("ab\0c\0", 5)).U32(7).Data(), true, "ab", 9, true},
+        {Bytes().U32(2).Raw(std::string("\0q", 2)).U32(7).Data(), true, "", 6, true},
+        {Bytes().U32(1).Data(), false, "", 4, false},
+    };
+    for (const auto& c : cases)
+    {
+        KM_Stream stream;
+        ASSERT_TRUE(m_Files.Open(stream, c.bytes));
+        std::string text = "old";
+        EXPECT_EQ(stream.ReadString(text), c.read) << c.position;
+        EXPECT_EQ(text, c.text) << c.position;
+        EXPECT_EQ(stream.GetPosition(), c.position);
+        uint32_t word = 0;
+        EXPECT_EQ(stream.ReadU32(word), c.nextWord) << c.position;
+        if (c.nextWord)
+            EXPECT_EQ(word, 7u);
+    }
+}
+
 TEST_F(StreamTest, RefusesLengthsAndCountsPastTheEnd)
 {
     KM_Stream stream;
@@ -294,8 +327,8 @@ std::string WordTrace(KM_Stream& stream)
 TEST_F(StreamTest, WordReadsOfAWholeFileMatchAStreamedPipe)
 {
     // 4 + 1 + 4 + 4 bytes, then 3 of a word.
-    const std::string bytes = std::string("\x01\x02\x03\x04", 4) + "\x7f" + std::string("\xfe\xff\xff\xff", 4) +
-                              std::string("\x00\x00\xc0\x3f", 4) + "xyz";
+    const std::string bytes = std::string("\x01\x02\x03\x04", 4) + "\x7f" +
+                              std::string("\xfe\xff\xff\xff", 4) + std::string("\x00\x00\xc0\x3f", 4) + "xyz";
     KM_Stream file;
     ASSERT_TRUE(m_Files.Open(file, bytes));
     const std::string fifo = m_Files.Path("words");

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <random>
 
@@ -60,6 +62,36 @@ TEST(kaPoolRoomIndex, ShrinkingAndRemovedRoomsAreForgotten)
     EXPECT_EQ(index.FindFirst(1), -1);
     index.Set(5000, 0); // removing a key never set changes nothing
     EXPECT_EQ(index.FindFirst(1), -1);
+}
+
+// Keys on either side of each point where the index grows by a level, set in rising and falling order.
+TEST(kaPoolRoomIndex, KeysAtEachGrowthBoundaryAreFoundInOrder)
+{
+    const uint16_t keys[] = {0, 15, 16, 255, 256, 4095, 4096, 65535};
+    for (const bool rising : {true, false})
+    {
+        kaPoolRoomIndex index;
+        std::map<uint16_t, uint32_t> rooms;
+        for (size_t i = 0; i < std::size(keys); ++i)
+        {
+            const uint16_t key = rising ? keys[i] : keys[std::size(keys) - 1 - i];
+            // Later keys have more room, so each count has its own first key.
+            const uint32_t room =
+                10 * (1 + uint32_t(std::find(std::begin(keys), std::end(keys), key) - keys));
+            index.Set(key, room);
+            rooms[key] = room;
+        }
+        for (uint32_t count = 1; count <= 90; count += 7)
+            EXPECT_EQ(index.FindFirst(count), WalkedFirst(rooms, count))
+                << count << (rising ? " rising" : "");
+        for (const uint16_t key : keys)
+        {
+            EXPECT_EQ(index.GetRoom(key), rooms[key]);
+            index.Set(key, 0);
+            rooms[key] = 0;
+            EXPECT_EQ(index.FindFirst(1), WalkedFirst(rooms, 1)) << key;
+        }
+    }
 }
 
 // Growing the index past its size keeps every room set before.

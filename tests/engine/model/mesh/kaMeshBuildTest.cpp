@@ -2,6 +2,7 @@
 
 #include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_Light.h"
+#include "engine/model/KM_Model.h"
 #include "engine/model/KM_Texture.h"
 #include "engine/model/KM_TextureList.h"
 #include "engine/model/kaBoxPrimitive.h"
@@ -252,6 +253,37 @@ TEST_F(MeshFromFile, ASubsetPastSixteenBitIndicesIsDroppedAndTheOthersKept)
     ASSERT_EQ(loaded->GetSubsetCount(), 1u);
     EXPECT_EQ(loaded->GetSubset(0)->m_VertexCount, 3u);
     EXPECT_TRUE(debug.Contains("needs 65538 vertices"));
+}
+
+// Corners index the welded vertices: a run naming one past them is dropped whole, wherever it stands, and
+// a good run keeps the distinct vertices it uses.
+TEST_F(MeshFromFile, SubsetCornersPastTheWeldedVerticesDropTheSubset)
+{
+    KM_Mesh& source = Quad(0, 0, 0).m_Mesh;
+    KM_Model::WeldMesh(source);
+    ASSERT_EQ(source.m_Render.vertexCount, 4u);
+    const struct
+    {
+        std::vector<uint32_t> corners;
+        bool built;
+        uint32_t vertices;
+    } cases[] = {
+        {{0, 1, 2}, true, 3},  {{3, 2, 0, 0, 2, 1}, true, 4},   {{2, 3, 3}, true, 2}, {{0, 1, 4}, false, 0},
+        {{4, 0, 1}, false, 0}, {{0, 1, 0xFFFFFFFFu}, false, 0}, {{}, false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        kaMesh mesh(0x012, 1, 3, 1, false);
+        const uint32_t before = mesh.GetSubsetCount();
+        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+        ASSERT_EQ(mesh.GetSubsetCount(), before + (c.built ? 1u : 0u)) << c.corners.size();
+        if (c.built)
+        {
+            const kaMeshSubset& built = *mesh.GetSubset(before);
+            EXPECT_EQ(built.m_VertexCount, c.vertices);
+            EXPECT_EQ(built.m_IndexCount, c.corners.size());
+        }
+    }
 }
 
 TEST_F(MeshFromFile, CollisionPrimitivesComeFromThePrimitiveObjects)
