@@ -21,13 +21,16 @@ function(tarvolin_library target)
 endfunction()
 
 # Test code runs briefly: at -O1 it compiles in about a fifth less time than at -O2, while the code under test
-# keeps the build's own optimisation.
+# keeps the build's own optimisation. Under the sanitizers the test code stays unoptimised: instrumented, its
+# expanded assertions take longer to optimise than the libraries they test.
 # SDL's flags define _REENTRANT, which glibc ignores under _GNU_SOURCE (g++ always sets it); every test program
 # defines it so that one precompiled header is valid for them all. Test fixtures live in anonymous namespaces,
 # which GCC reports once their file is part of a unity batch rather than the main file.
 function(tarvolin_test_compile_options target)
     if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
         target_compile_options(${target} PRIVATE -O1)
+    elseif(TARVOLIN_SANITIZE)
+        target_compile_options(${target} PRIVATE -O0)
     endif()
     target_compile_definitions(${target} PRIVATE _REENTRANT)
     target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
@@ -39,57 +42,12 @@ endfunction()
 option(TARVOLIN_UNITY_TESTS "Compile the test programs' files in unity batches" ON)
 set(TARVOLIN_TEST_UNITY_BATCH 8 CACHE STRING "Test files compiled together in one unity batch (0: all of a program)")
 
-# Test files compiled on their own: each shares a name in its anonymous namespace with another file of its
-# program. Renaming the helper lets the file join a batch again.
+# Test files compiled on their own. CourseStartTest shares its key names and frame length with
+# MotorCycleRideTest; GLUploadTest asks for the GL extension prototypes, which only the first GL header of a
+# translation unit declares. Any other clash is a helper to rename so that its file keeps its batch.
 set(TARVOLIN_UNITY_SEPARATE_TESTS
-    tests/editor/EditorDialogsTest.cpp
-    tests/editor/MapEditorWindowTest.cpp
-    tests/engine/core/CMemoryDebugBaseTest.cpp
-    tests/engine/gui/guiDecoratorTest.cpp
-    tests/engine/gui/guiGridTest.cpp
-    tests/engine/gui/guiGroupTest.cpp
-    tests/engine/gui/guiLinesTest.cpp
-    tests/engine/gui/guiManagerTest.cpp
-    tests/engine/gui/guiRectangleTest.cpp
-    tests/engine/gui/guiScrollerTest.cpp
-    tests/engine/gui/guiSplitFrameTest.cpp
-    tests/engine/gui/gl/guiDecoratorGLTest.cpp
-    tests/engine/gui/gl/guiGridGLTest.cpp
-    tests/engine/model/KM_ModelTest.cpp
-    tests/engine/model/StripBuilderTest.cpp
-    tests/engine/render/ka3DAlphaSorterTest.cpp
-    tests/engine/render/ka3DObjectTest.cpp
-    tests/engine/render/kaBMPImageTest.cpp
-    tests/engine/render/kaGraphicsManagerTest.cpp
-    tests/engine/render/kaStateCacheTest.cpp
-    tests/engine/render/kaTextureAtlasTest.cpp
-    tests/engine/render/gl/kaFontGLTest.cpp
-    tests/engine/scene/IntersectionTest.cpp
-    tests/engine/scene/kaEntityPhysicalContactTest.cpp
-    tests/engine/scene/kaEntityPhysicalTest.cpp
-    tests/engine/scene/kaJointTest.cpp
-    tests/engine/scene/kaParticleEmitterTest.cpp
-    tests/engine/scene/kaPhysicsWorldTest.cpp
-    tests/engine/scene/gl/kaPhysicsWorldGLTest.cpp
-    tests/engine/scene/gl/kaVehicleGLTest.cpp
-    tests/engine/terrain/kaTerrainFlattenTest.cpp
-    tests/engine/terrain/kaTerrainQuadTest.cpp
-    tests/engine/terrain/kaTerrainXmlTest.cpp
-    tests/engine/terrain/gl/TerrainCourseGLTest.cpp
-    tests/game/TarvolinCataloguesTest.cpp
-    tests/game/TarvolinMusicTest.cpp
-    tests/game/gl/CourseOptionsRunGLTest.cpp
-    tests/game/gl/FirstFullRunGLTest.cpp
     tests/game/play/CourseStartTest.cpp
-    tests/game/play/TarvolinVehicleTest.cpp
-    tests/game/screens/CourseSummaryRecordsTest.cpp
-    tests/game/screens/MainMenuRunTest.cpp
-    tests/game/screens/OptionsRunTest.cpp
-    tests/game/screens/OptionsWindowTest.cpp
-    tests/platform/files/FilesTest.cpp
-    tests/platform/gfx/DdsFileTest.cpp
-    tests/platform/gfx/GLDeviceTest.cpp
-    tests/platform/gfx/MatrixTest.cpp
+    tests/platform/gfx/GLUploadTest.cpp
 )
 
 # The precompiled header every test program reuses. It is built by a target of its own with the same compile

@@ -26,8 +26,8 @@
 namespace
 {
 
-constexpr const char* kMap = "resources\\worlds\\heightmap\\map129.tga";
-constexpr const char* kFullMask = "resources\\worlds\\groundmasks\\full129.tga";
+constexpr const char* kHeightMap129 = "resources\\worlds\\heightmap\\map129.tga";
+constexpr const char* kFullMask129 = "resources\\worlds\\groundmasks\\full129.tga";
 constexpr const char* kHalfMask = "resources\\worlds\\groundmasks\\half129.tga";
 
 class EditorDialogsTest : public ::testing::Test
@@ -258,7 +258,7 @@ TEST_F(EditorDialogsTest, RemovalsNeedTheirObjectAndImportWithoutTerrainOnlyMark
 
 TEST_F(EditorDialogsTest, TheLayerListEnablesRemoveBySelectionAndRemovesOnlyTheRowChosen)
 {
-    m_Editor.World().NewTerrain(kMap, 128, 32, 128, false);
+    m_Editor.World().NewTerrain(kHeightMap129, 128, 32, 128, false);
     ASSERT_NE(Terrain(), nullptr);
     // No layers: "remove" is off and cancel leaves the terrain.
     bool removeEnabled = true;
@@ -272,7 +272,7 @@ TEST_F(EditorDialogsTest, TheLayerListEnablesRemoveBySelectionAndRemovesOnlyTheR
     EXPECT_FALSE(removeEnabled);
     EXPECT_TRUE(m_Editor.savedCalls.empty());
 
-    m_Editor.World().AddTerrainLayer("resources\\worlds\\groundtiles\\grass.bmp", kFullMask, 1);
+    m_Editor.World().AddTerrainLayer("resources\\worlds\\groundtiles\\grass.bmp", kFullMask129, 1);
     m_Editor.World().AddTerrainLayer("resources\\worlds\\groundtiles\\sand.bmp", kHalfMask, 1);
     ASSERT_EQ(Terrain()->GetLayerCount(), 2);
     auto* dialog = Dialog<LayerListWindow>(LayerListWindow::kWindowName);

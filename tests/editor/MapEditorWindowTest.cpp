@@ -653,7 +653,7 @@ namespace
 {
 
 constexpr int kMouseX = 1;
-constexpr int kMouseButton0 = 4;
+constexpr int kFirstMouseButton = 4;
 
 // The editor drawn through OpenGL, driven by the player's mouse and keys as the game hands them on.
 class MapEditorRunGLTest : public MapEditorWindowTest
@@ -681,7 +681,7 @@ protected:
     void Button(int button, bool down)
     {
         m_Game.Queue([this, button, down]
-                     { m_Game.App().OnMouse(kMouseButton0 + button, down ? 1 : 0, 0, 0); });
+                     { m_Game.App().OnMouse(kFirstMouseButton + button, down ? 1 : 0, 0, 0); });
     }
 
     // The pixels that change when the entity is hidden.

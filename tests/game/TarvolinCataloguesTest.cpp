@@ -11,7 +11,7 @@
 namespace
 {
 
-std::string Song(const std::string& name)
+std::string SongXml(const std::string& name)
 {
     return "<song><name>" + name + "</name><stream>1</stream></song>";
 }
@@ -32,13 +32,13 @@ protected:
 TEST_F(TarvolinCataloguesTest, SongsComeFromTheFolderAndOneLevelBelow)
 {
     const std::string folder = "Resources/Sounds/Music/";
-    m_Install.dir.Write(folder + "a.xml", Song("Alpha"));
-    m_Install.dir.Write(folder + "Theme/b.xml", Song("Beta"));
-    m_Install.dir.Write(folder + "Theme/Deep/c.xml", Song("Gamma"));
+    m_Install.dir.Write(folder + "a.xml", SongXml("Alpha"));
+    m_Install.dir.Write(folder + "Theme/b.xml", SongXml("Beta"));
+    m_Install.dir.Write(folder + "Theme/Deep/c.xml", SongXml("Gamma"));
     m_Install.dir.Write(folder + "noname.xml", "<song><title>x</title></song>");
     m_Install.dir.Write(folder + "other.xml", "<list><name>x</name></list>");
     m_Install.dir.Write(folder + "broken.xml", "<song><name>x</song>");
-    m_Install.dir.Write(folder + "notes.txt", Song("Text"));
+    m_Install.dir.Write(folder + "notes.txt", SongXml("Text"));
 
     Tarvolin app;
     app.ScanMusic("Resources\\Sounds\\Music");

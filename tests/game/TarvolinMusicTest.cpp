@@ -23,7 +23,7 @@ namespace
 {
 
 // The player's vehicle with its wheels spinning at a set rate.
-class SpinningVehicle : public tvVehicle
+class MusicSpinningVehicle : public tvVehicle
 {
 public:
     void SetSpinRate(float rate) { m_WheelSpinRate = rate; }
@@ -345,7 +345,7 @@ TEST_F(TarvolinMusicTest, InACourseTheRangeFollowsThePlayerVehiclesWheelSpin)
         {70.0f, 1, 3, 2, 3},
         {70.0f, 4, 5, 4, 5},
     };
-    SpinningVehicle vehicle;
+    MusicSpinningVehicle vehicle;
     m_App.SetPlayerVehicle(&vehicle);
     m_App.SetCurrentWorld(&m_Course);
     for (const Case& c : cases)

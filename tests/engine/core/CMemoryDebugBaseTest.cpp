@@ -9,10 +9,10 @@
 namespace
 {
 
-class Tracked : public CMemoryDebugBase
+class DebugAllocated : public CMemoryDebugBase
 {
 public:
-    explicit Tracked(int value) : value(value) {}
+    explicit DebugAllocated(int value) : value(value) {}
     int value;
 };
 
@@ -32,9 +32,10 @@ TEST(MemoryDebugBaseTest, AllocationsAreNeverCountedNorStopped)
     CMemoryDebugBase::SetAllocationBreakPoint(0);
     CMemoryDebugBase::SetDebugBreakPoint(1);
     CMemoryDebugBase::SetDeleteBreakPoint(0);
-    Tracked* single = new Tracked(3);
-    Tracked* tagged = new (__FILE__, __LINE__) Tracked(4);
-    Tracked* many = new (__FILE__, __LINE__) Tracked[3]{Tracked(1), Tracked(2), Tracked(5)};
+    DebugAllocated* single = new DebugAllocated(3);
+    DebugAllocated* tagged = new (__FILE__, __LINE__) DebugAllocated(4);
+    DebugAllocated* many =
+        new (__FILE__, __LINE__) DebugAllocated[3]{DebugAllocated(1), DebugAllocated(2), DebugAllocated(5)};
     EXPECT_EQ(CMemoryDebugBase::GetAllocationCount(), 0);
     EXPECT_EQ(single->value + tagged->value + many[2].value, 12);
     delete single;

@@ -16,6 +16,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/engine/gui/GuiDesk.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 #include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
@@ -25,18 +26,11 @@
 #include <utility>
 #include <vector>
 
+using testsupport::Px;
+using testsupport::Values;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
-
-std::pair<float, float> Values(const guiCoordPair& pair)
-{
-    return {pair.x.value, pair.y.value};
-}
 
 guiButton* NamedButton(const std::string& name, float x, float y, float w, float h)
 {
@@ -55,13 +49,14 @@ guiCaption* CaptionAround(guiWidget* widget, const std::string& text)
 }
 
 // A placeholder that tells when it is destroyed.
-class Tracked : public guiPlaceholder
+class WatchedPlaceholder : public guiPlaceholder
 {
 public:
-    Tracked(bool& destroyed, float x, float y) : guiPlaceholder(Px(x, y), Px(40, 20)), m_Destroyed(destroyed)
+    WatchedPlaceholder(bool& destroyed, float x, float y)
+        : guiPlaceholder(Px(x, y), Px(40, 20)), m_Destroyed(destroyed)
     {
     }
-    ~Tracked() override { m_Destroyed = true; }
+    ~WatchedPlaceholder() override { m_Destroyed = true; }
 
 private:
     bool& m_Destroyed;
@@ -100,13 +95,13 @@ TEST(Decorator, SettingTheSameWidgetKeepsItAndANewOneReleasesTheOld)
     bool secondGone = false;
     guiBorder* border = new guiBorder(Px(0, 0), Px(0, 0));
     border->AddRef();
-    auto* first = new Tracked(firstGone, 10, 10);
+    auto* first = new WatchedPlaceholder(firstGone, 10, 10);
     border->SetChild(first);
     border->SetChild(first);
     EXPECT_FALSE(firstGone);
     EXPECT_EQ(border->GetComponent(), first);
     EXPECT_EQ(first->GetParent(), border);
-    auto* second = new Tracked(secondGone, 30, 40);
+    auto* second = new WatchedPlaceholder(secondGone, 30, 40);
     border->SetChild(second);
     EXPECT_TRUE(firstGone);
     // The border takes the new widget's place and size.
@@ -122,7 +117,7 @@ TEST(Decorator, ReplacingTheWidgetInAWindowDropsItFromTheWindowsLists)
     testsupport::GuiDesk desk;
     guiWindow* window = desk.AddWindow("w", 0, 0, 640, 480);
     bool gone = false;
-    auto* old = new Tracked(gone, 100, 100);
+    auto* old = new WatchedPlaceholder(gone, 100, 100);
     guiBorder* border = new guiBorder(Px(0, 0), Px(0, 0));
     border->SetChild(old);
     window->AddChild(border);

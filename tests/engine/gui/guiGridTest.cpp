@@ -17,6 +17,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/engine/gui/GuiDesk.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -24,18 +26,10 @@
 #include <utility>
 #include <vector>
 
+using testsupport::Px;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
-
-std::pair<int, int> Xy(const kaPoint& point)
-{
-    return {point.x, point.y};
-}
 
 void Walk(guiGlyph* glyph)
 {

@@ -6,6 +6,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/engine/gui/GuiDesk.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -13,23 +15,11 @@
 #include <utility>
 #include <vector>
 
+using testsupport::Px;
+using testsupport::Values;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
-
-std::pair<float, float> Values(const guiCoordPair& pair)
-{
-    return {pair.x.value, pair.y.value};
-}
-
-std::pair<int, int> Xy(const kaPoint& point)
-{
-    return {point.x, point.y};
-}
 
 // A group of 200 by 100 asked for at 400, 300 inside a window covering the screen.
 class GroupTest : public ::testing::Test

@@ -4,6 +4,7 @@
 #include "engine/gui/guiLayout.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 #include "tests/support/engine/gui/TestPanel.h"
 #include "tests/support/engine/gui/TestWindow.h"
 
@@ -13,13 +14,10 @@
 #include <string>
 #include <vector>
 
+using testsupport::Px;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
 
 // The corners of segment k as whole pixels.
 std::vector<std::pair<int, int>> Corners(const guiLines& lines, int k)

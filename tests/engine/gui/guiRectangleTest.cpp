@@ -5,6 +5,7 @@
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiLines.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 #include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +13,10 @@
 #include <string>
 #include <vector>
 
+using testsupport::Px;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
 
 class RectangleTest : public ::testing::Test
 {

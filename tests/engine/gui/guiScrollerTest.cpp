@@ -10,6 +10,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/engine/gui/GuiDesk.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 #include "tests/support/engine/gui/TestScrollable.h"
 #include "tests/support/engine/gui/TestWindow.h"
 
@@ -20,18 +21,11 @@
 #include <utility>
 #include <vector>
 
+using testsupport::Px;
+using testsupport::Values;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
-
-std::pair<float, float> Values(const guiCoordPair& pair)
-{
-    return {pair.x.value, pair.y.value};
-}
 
 // Without pictures the parts have no size: arrows of 16 by 16 and a thumb 8 long, as the sample
 // pictures give them.

@@ -7,6 +7,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/engine/gui/GuiDesk.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 #include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
@@ -18,18 +19,11 @@
 #include <utility>
 #include <vector>
 
+using testsupport::Px;
+using testsupport::Values;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
-
-std::pair<float, float> Values(const guiCoordPair& pair)
-{
-    return {pair.x.value, pair.y.value};
-}
 
 // A horizontal slider of 100 by 10 at 100, 100 with a 10 by 10 thumb and a track from x 5 to x 95; the
 // values it reports and the events it fires are logged.

@@ -7,6 +7,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/engine/gui/GuiDesk.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
+#include "tests/support/engine/gui/TestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -14,23 +16,11 @@
 #include <utility>
 #include <vector>
 
+using testsupport::Px;
+using testsupport::Values;
+
 namespace
 {
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
-
-std::pair<float, float> Values(const guiCoordPair& pair)
-{
-    return {pair.x.value, pair.y.value};
-}
-
-std::pair<int, int> Xy(const kaPoint& point)
-{
-    return {point.x, point.y};
-}
 
 // A placeholder that tells when it is destroyed.
 class Tracked : public guiPlaceholder

@@ -15,7 +15,7 @@ namespace
 {
 
 // A unit cube: 8 shared vertices, 12 faces, every corner carrying its face's normal.
-std::unique_ptr<KM_GeoObject> Cube()
+std::unique_ptr<KM_GeoObject> CubeGeometry()
 {
     auto geo = std::make_unique<KM_GeoObject>();
     geo->SetName("Cube");
@@ -85,7 +85,7 @@ protected:
 TEST_F(ModelTest, CubeWithFaceNormalsWeldsTo24VerticesInReversedWinding)
 {
     auto list = std::make_unique<KM_ObjectList>();
-    list->Append(Cube());
+    list->Append(CubeGeometry());
     auto model = Load(std::move(list));
     model->BuildRenderVertices();
     ASSERT_EQ(model->GetGeoObjectCount(), 1);
@@ -155,7 +155,7 @@ TEST_F(ModelTest, GeometryWithoutAUsableMeshBuildsNothing)
     KM_Model model("x.kmf");
     KM_ObjectList& list = model.GetObjectList();
     list.Append(std::move(geo));
-    list.Append(Cube());
+    list.Append(CubeGeometry());
     model.PostLoad(nullptr, true);
     model.BuildRenderVertices();
     EXPECT_EQ(model.GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 0u);

@@ -7,7 +7,7 @@
 namespace
 {
 
-StripFace Face(int a, int b, int c)
+StripFace MakeFace(int a, int b, int c)
 {
     StripFace face;
     face.m_I0 = a;
@@ -30,16 +30,16 @@ TEST(StripBuilderTest, WorkingCacheSizeIsSixLessButAtLeastOne)
 TEST(StripBuilderTest, NextIndexIsTheFaceVertexOffTheLastEdge)
 {
     testsupport::DebugCapture capture;
-    EXPECT_EQ(StripBuilder::GetNextIndex({9, 4, 7}, Face(7, 5, 4)), 5);
-    EXPECT_EQ(StripBuilder::GetNextIndex({4, 7}, Face(4, 7, 8)), 8);
+    EXPECT_EQ(StripBuilder::GetNextIndex({9, 4, 7}, MakeFace(7, 5, 4)), 5);
+    EXPECT_EQ(StripBuilder::GetNextIndex({4, 7}, MakeFace(4, 7, 8)), 8);
     EXPECT_TRUE(capture.Lines().empty());
 
-    EXPECT_EQ(StripBuilder::GetNextIndex({1, 2}, Face(3, 2, 5)), 3);
-    EXPECT_EQ(StripBuilder::GetNextIndex({1, 2}, Face(2, 1, 2)), -1);
-    EXPECT_EQ(capture.Lines(), (std::vector<std::string>{
-                                   "GetNextIndex: Triangle doesn't have all of its vertices\n",
-                                   "GetNextIndex: Duplicate triangle probably got us derailed\n",
-                                   "GetNextIndex: Duplicate triangle sent\n"}));
+    EXPECT_EQ(StripBuilder::GetNextIndex({1, 2}, MakeFace(3, 2, 5)), 3);
+    EXPECT_EQ(StripBuilder::GetNextIndex({1, 2}, MakeFace(2, 1, 2)), -1);
+    EXPECT_EQ(capture.Lines(),
+              (std::vector<std::string>{"GetNextIndex: Triangle doesn't have all of its vertices\n",
+                                        "GetNextIndex: Duplicate triangle probably got us derailed\n",
+                                        "GetNextIndex: Duplicate triangle sent\n"}));
 }
 
 TEST(StripBuilderTest, DroppedFacesAreNotCounted)

@@ -16,10 +16,10 @@ using namespace platform;
 namespace
 {
 
-const char* const kGraphics = "[Begin Graphics Config]\n"
-                              "FSDisplayWidth=1024\n"
-                              "FSDisplayHeight=768\n"
-                              "[End Graphics Config]\n";
+const char* const kFullScreenConfig = "[Begin Graphics Config]\n"
+                                      "FSDisplayWidth=1024\n"
+                                      "FSDisplayHeight=768\n"
+                                      "[End Graphics Config]\n";
 
 DisplayMode Mode(uint32_t width, uint32_t height, uint32_t format, uint32_t refresh = 60)
 {
@@ -42,7 +42,7 @@ TEST_F(GraphicsStartupTest, ListsEachLargeEnoughSizeAndFormatOnceInTheOrderMet)
                                 Mode(800, 600, FMT_X8R8G8B8, 75), Mode(640, 399, FMT_X8R8G8B8),
                                 Mode(639, 480, FMT_R5G6B5),       Mode(640, 480, FMT_X8R8G8B8),
                                 Mode(1024, 768, FMT_R5G6B5)};
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
 
     std::vector<std::string> listed;
     for (const auto& mode : m_Manager->GetDisplayModes())
@@ -64,7 +64,7 @@ TEST_F(GraphicsStartupTest, CurrentModeIsTheConfiguredSizePreferringTheFirstForm
 {
     m_D3D->Adapters[0].Modes = {Mode(1024, 768, FMT_X8R8G8B8), Mode(1024, 768, FMT_R5G6B5),
                                 Mode(800, 600, FMT_R5G6B5)};
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     const kaD3DDeviceInfo& device = CurrentDevice();
     const kaD3DModeInfo& mode = device.modes[device.currentMode];
     EXPECT_EQ(mode.width, 1024u);
@@ -113,7 +113,7 @@ TEST_F(GraphicsStartupTest, SizeNoModeFitsIsTreatedAsAbsent)
 TEST_F(GraphicsStartupTest, DepthFormatIsTheFirstSupportedInOrder)
 {
     m_D3D->DepthFormats = {FMT_D32, FMT_D24S8, FMT_D24X4S4};
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->GetPresentParameters().AutoDepthStencilFormat, FMT_D24S8);
     EXPECT_TRUE(m_Manager->GetPresentParameters().EnableAutoDepthStencil);
 
@@ -128,21 +128,21 @@ TEST_F(GraphicsStartupTest, DepthFormatIsTheFirstSupportedInOrder)
 TEST_F(GraphicsStartupTest, FormatsWithoutADepthBufferAreNotUsable)
 {
     m_D3D->DepthFormats = {};
-    EXPECT_FALSE(Start(kGraphics));
+    EXPECT_FALSE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->GetAdapterCount(), 0u);
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 }
 
 TEST_F(GraphicsStartupTest, VertexProcessingFollowsTheCapabilities)
 {
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->GetBehaviorFlags(), uint32_t(CREATE_HARDWARE_VERTEXPROCESSING));
     m_Manager.reset();
 
     // A pure device is never confirmed; without directional lights neither hardware nor mixed is.
     m_D3D->Adapters[0].Caps.DevCaps |= DEVCAPS_PUREDEVICE;
     m_D3D->Adapters[0].Caps.VertexProcessingCaps &= ~uint32_t(VTXPCAPS_DIRECTIONALLIGHTS);
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->GetBehaviorFlags(), uint32_t(CREATE_SOFTWARE_VERTEXPROCESSING));
 }
 
@@ -192,7 +192,7 @@ TEST_F(GraphicsStartupTest, ReportsBufferSizesAfterReadingTheCapabilities)
     m_D3D->Adapters[0].Caps.MaxPrimitiveCount = 1000;
     m_D3D->Adapters[0].Caps.MaxActiveLights = 0xFFFFFFFF;
     testsupport::DebugCapture debug;
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->GetMaxVertexCount(), 3000u);
     EXPECT_TRUE(debug.Contains("MAXVERTS is = 3000\n"));
     EXPECT_TRUE(debug.Contains("MaxVertexBufferBytes is = 396000"));
@@ -211,7 +211,7 @@ TEST_F(GraphicsStartupTest, ReportsBufferSizesAfterReadingTheCapabilities)
 
 TEST_F(GraphicsStartupTest, DefaultDeviceStateGoesThroughTheCache)
 {
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     const auto states = CallsOf("SetRenderState");
     EXPECT_NE(std::find(states.begin(), states.end(), "137 0"), states.end());
     EXPECT_NE(std::find(states.begin(), states.end(), "142 0"), states.end());
@@ -226,7 +226,7 @@ TEST_F(GraphicsStartupTest, DefaultDeviceStateGoesThroughTheCache)
 TEST_F(GraphicsStartupTest, FailsOnlyWithoutTheDeviceInterface)
 {
     m_ProvideD3D = false;
-    EXPECT_FALSE(Start(kGraphics));
+    EXPECT_FALSE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 }
 
@@ -235,20 +235,20 @@ TEST_F(GraphicsStartupTest, FailsOnlyWithoutTheDeviceInterface)
 TEST_F(GraphicsStartupTest, FailedDeviceCreationFailsStartUpAndSavesNothing)
 {
     m_D3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
-    EXPECT_FALSE(Start(kGraphics));
+    EXPECT_FALSE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
     EXPECT_FALSE(m_Manager->SetRenderState(RS_LIGHTING, 1));
 
     m_D3D->Failures["CreateDevice"] = GFXERR_NOTAVAILABLE;
     EXPECT_TRUE(GfxFailed(m_Manager->CreateDevice(m_Window)));
     m_Manager.reset();
-    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), kGraphics);
+    EXPECT_EQ(m_Dir.Read("Tarvolin.cfg"), kFullScreenConfig);
 }
 
 TEST_F(GraphicsStartupTest, AdapterWithoutLargeEnoughModesEndsTheEnumeration)
 {
     m_D3D->Adapters[0].Modes = {Mode(320, 240, FMT_X8R8G8B8)};
-    EXPECT_FALSE(Start(kGraphics));
+    EXPECT_FALSE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->BuildDeviceList(), GFX_E_FAIL);
     EXPECT_EQ(m_Manager->GetDevice(), nullptr);
 
@@ -260,7 +260,7 @@ TEST_F(GraphicsStartupTest, WindowedUseNeedsTheFirstFormatConfirmed)
 {
     // The first format met is X8R8G8B8; without it the device cannot run in a window.
     m_D3D->DisplayFormats.erase(FMT_X8R8G8B8);
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     EXPECT_EQ(m_Manager->BuildDeviceList(), GFXERR_INVALIDDEVICE);
 }
 
@@ -383,7 +383,7 @@ TEST_F(GraphicsConfigTest, ShutdownEmptiesTheModelsAndReleasesTheDevice)
 {
     g_ModelShutdowns = 0;
     kaGraphicsManager::SetModelShutdownHook([] { ++g_ModelShutdowns; });
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kFullScreenConfig));
     EXPECT_EQ(g_pGraphicsManager, m_Manager.get());
     m_D3D->AddRef();
     m_Manager.reset();
@@ -416,7 +416,7 @@ TEST_F(GraphicsConfigTest, BareManagerReadsItsFlagTablesAndPath)
 class GraphicsHandleTest : public GraphicsManagerFixture
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(Start(kGraphics)); }
+    void SetUp() override { ASSERT_TRUE(Start(kFullScreenConfig)); }
 
     // The handle of a new run of vertices.
     kaResourceHandle Vertices(uint32_t count, uint32_t fvf = 0x42, uint32_t pool = POOL_MANAGED)

@@ -15,14 +15,14 @@ using namespace platform;
 namespace
 {
 
-const char* const kGraphics = "[Begin Graphics Config]\n[End Graphics Config]\n";
+const char* const kDefaultConfig = "[Begin Graphics Config]\n[End Graphics Config]\n";
 
 class StateCacheTest : public GraphicsManagerFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Start(kGraphics));
+        ASSERT_TRUE(Start(kDefaultConfig));
         Device()->ClearLog();
     }
 };
@@ -175,7 +175,7 @@ protected:
 
 TEST_F(TextureFormatTest, ThirtyTwoBitDisplay)
 {
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kDefaultConfig));
     ASSERT_EQ(m_Manager->GetDisplayFormat(), FMT_X8R8G8B8);
     EXPECT_EQ(Choose(32, 0), FMT_X8R8G8B8);
     EXPECT_EQ(Choose(24, 8), FMT_A8R8G8B8);
@@ -204,7 +204,7 @@ TEST_F(TextureFormatTest, SixteenBitDisplay)
 {
     m_D3D->Adapters[0].Desktop.Format = FMT_R5G6B5;
     m_D3D->Adapters[0].Modes = {DisplayMode{800, 600, 60, FMT_R5G6B5}};
-    ASSERT_TRUE(Start(kGraphics));
+    ASSERT_TRUE(Start(kDefaultConfig));
     ASSERT_EQ(m_Manager->GetDisplayFormat(), FMT_R5G6B5);
     EXPECT_EQ(Choose(32, 8), FMT_A4R4G4B4);
     EXPECT_EQ(Choose(32, 1), FMT_A1R5G5B5);
@@ -236,7 +236,7 @@ class SharedBatchTest : public GraphicsManagerFixture
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Start(kGraphics));
+        ASSERT_TRUE(Start(kDefaultConfig));
         Device()->ClearLog();
     }
 };

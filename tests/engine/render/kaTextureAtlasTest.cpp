@@ -10,7 +10,7 @@ using namespace platform;
 namespace
 {
 
-const char* const kGraphics = "[Begin Graphics Config]\nBitsPerPixel=32\n[End Graphics Config]\n";
+const char* const kTrueColourConfig = "[Begin Graphics Config]\nBitsPerPixel=32\n[End Graphics Config]\n";
 
 class TextureAtlasTest : public GraphicsManagerFixture
 {
@@ -19,7 +19,7 @@ protected:
     {
         m_D3D->Adapters[0].Caps.MaxTextureWidth = size;
         m_D3D->Adapters[0].Caps.MaxTextureHeight = size;
-        ASSERT_TRUE(Start(kGraphics));
+        ASSERT_TRUE(Start(kTrueColourConfig));
     }
 
     kaTextureAtlas& Atlas() { return m_Manager->GetTextureAtlas(); }

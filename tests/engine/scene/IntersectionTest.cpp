@@ -16,7 +16,7 @@ using platform::Vector3;
 namespace
 {
 
-void ExpectVector(const Vector3& actual, const Vector3& expected)
+void ExpectNearVector3(const Vector3& actual, const Vector3& expected)
 {
     EXPECT_NEAR(actual.x, expected.x, 1e-5f);
     EXPECT_NEAR(actual.y, expected.y, 1e-5f);
@@ -61,7 +61,7 @@ TEST(Intersection, BoundingBoxCornersComeInTheSameOrder)
     box.ComputeCorners();
     Vector3 corners[8];
     GetBoxCorners(box.m_Min, box.m_Max, corners);
-    ExpectVector(corners[6], {4, -2, 6});
+    ExpectNearVector3(corners[6], {4, -2, 6});
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(corners[i], box.m_Corners[i]) << i;
 }
@@ -95,8 +95,8 @@ TEST(Intersection, SegmentEnteringABoxHitsTheFaceItCrossesWithItsOutwardNormal)
         EXPECT_EQ(SegmentIntersectsBox(min, max, segment, nullptr), c.hit);
         if (!c.hit)
             continue;
-        ExpectVector(info.m_Point, c.point);
-        ExpectVector(info.m_Normal, c.normal);
+        ExpectNearVector3(info.m_Point, c.point);
+        ExpectNearVector3(info.m_Normal, c.normal);
     }
 }
 
@@ -127,8 +127,8 @@ TEST(Intersection, SegmentMeetsASphereWhereItsLineEntersIt)
         EXPECT_EQ(SegmentIntersectsSphere(centre, 2.0f, segment, nullptr), c.hit);
         if (!c.hit)
             continue;
-        ExpectVector(info.m_Point, c.point);
-        ExpectVector(info.m_Normal, c.normal);
+        ExpectNearVector3(info.m_Point, c.point);
+        ExpectNearVector3(info.m_Normal, c.normal);
     }
 }
 
@@ -209,8 +209,8 @@ TEST_F(MeshIntersection, ReportsTheTriangleNearestTheStartFromEitherSide)
         EXPECT_EQ(SegmentIntersectsMesh(*mesh, Segment(c.start, c.end), &info), c.hit) << c.start.y;
         if (!c.hit)
             continue;
-        ExpectVector(info.m_Point, c.point);
-        ExpectVector(info.m_Normal, {0, 1, 0}); // wound to face up
+        ExpectNearVector3(info.m_Point, c.point);
+        ExpectNearVector3(info.m_Normal, {0, 1, 0}); // wound to face up
     }
     mesh->Release();
 }
@@ -225,8 +225,8 @@ TEST_F(MeshIntersection, StripsAreWalkedAsStripsWithOneFacing)
     {
         kaCollideInfo info;
         ASSERT_TRUE(SegmentIntersectsMesh(*mesh, Segment({x, -3, x}, {x, 3, x}), &info)) << x;
-        ExpectVector(info.m_Point, {x, 0, x});
-        ExpectVector(info.m_Normal, {0, 1, 0});
+        ExpectNearVector3(info.m_Point, {x, 0, x});
+        ExpectNearVector3(info.m_Normal, {0, 1, 0});
     }
     mesh->Release();
 }
@@ -237,7 +237,7 @@ TEST_F(MeshIntersection, IndicesPastTheVerticesAreSkipped)
         Mesh({{0, 0, 0}, {0, 0, 2}, {2, 0, 0}, {0, 1, 0}, {0, 1, 2}, {2, 1, 0}}, {{3, 4, 200, 0, 1, 2}});
     kaCollideInfo info;
     ASSERT_TRUE(SegmentIntersectsMesh(*mesh, Segment({0.5f, 5, 0.5f}, {0.5f, -5, 0.5f}), &info));
-    ExpectVector(info.m_Point, {0.5f, 0, 0.5f});
+    ExpectNearVector3(info.m_Point, {0.5f, 0, 0.5f});
     mesh->Release();
 }
 

@@ -25,7 +25,7 @@ using testsupport::RiffBuilder;
 namespace
 {
 
-void ReadXml(kaEntity& entity, const std::string& text)
+void ReadContactXml(kaEntity& entity, const std::string& text)
 {
     TiXmlDocument document;
     document.Parse(text.c_str());
@@ -33,7 +33,7 @@ void ReadXml(kaEntity& entity, const std::string& text)
     entity.ReadXml(document.RootElement());
 }
 
-std::unique_ptr<kaMaterial> Material(const std::string& keys)
+std::unique_ptr<kaMaterial> ContactMaterial(const std::string& keys)
 {
     auto material = std::make_unique<kaMaterial>();
     TiXmlDocument document;
@@ -118,14 +118,14 @@ TEST_F(ContactResponseTest, TheSummedForcePlaysOneSoundWhosePitchAndVolumeFollow
         {"<e><collisionMax>0</collisionMax></e>", {2000.0f}, true, 88200, kEffectsVolume},
         {"<e><collisionThreshold>10</collisionThreshold></e>", {20.0f}, true, 294, -498 + kEffectsVolume},
     };
-    auto own = Material("<soundFile>" + m_Hit + "</soundFile>");
-    auto other = Material("");
+    auto own = ContactMaterial("<soundFile>" + m_Hit + "</soundFile>");
+    auto other = ContactMaterial("");
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.keys + std::string(" ") + std::to_string(c.forces.front()));
         Wizard wizard;
         wizard.Init(&m_Manager, true);
-        ReadXml(*m_Entity, c.keys);
+        ReadContactXml(*m_Entity, c.keys);
         for (float force : c.forces)
             Touch(force, own.get(), other.get());
         m_Entity->Update(0.02f);
@@ -140,8 +140,9 @@ TEST_F(ContactResponseTest, TheSummedForcePlaysOneSoundWhosePitchAndVolumeFollow
             EXPECT_NEAR(wizard.GetSoundPlayVolume(handle), c.volume, 1);
         }
         // Back to the defaults for the next case.
-        ReadXml(*m_Entity,
-                "<e><collisionMax>6000</collisionMax><collisionThreshold>1000</collisionThreshold></e>");
+        ReadContactXml(
+            *m_Entity,
+            "<e><collisionMax>6000</collisionMax><collisionThreshold>1000</collisionThreshold></e>");
     }
 }
 
@@ -149,13 +150,14 @@ TEST_F(ContactResponseTest, TheFirstRecordWithBothMaterialsAndTheRightToPlaySoun
 {
     // Only the sound the right record names exists: any other choice loads nothing.
     const std::string missing = m_Dir.File("missing.wav");
-    auto low = Material("<soundFile>" + m_Hit + "</soundFile>");
-    auto lowMissing = Material("<soundFile>" + missing + "</soundFile>");
-    auto high = Material("<soundFile>" + m_Scrape + "</soundFile><soundPriority>2</soundPriority>");
-    auto highMissing = Material("<soundFile>" + missing + "</soundFile><soundPriority>2</soundPriority>");
-    auto quiet = Material("<soundPriority>1</soundPriority>");
-    auto alternate =
-        Material("<soundFile>" + missing + "</soundFile><altSoundFile>" + m_Scrape + "</altSoundFile>");
+    auto low = ContactMaterial("<soundFile>" + m_Hit + "</soundFile>");
+    auto lowMissing = ContactMaterial("<soundFile>" + missing + "</soundFile>");
+    auto high = ContactMaterial("<soundFile>" + m_Scrape + "</soundFile><soundPriority>2</soundPriority>");
+    auto highMissing =
+        ContactMaterial("<soundFile>" + missing + "</soundFile><soundPriority>2</soundPriority>");
+    auto quiet = ContactMaterial("<soundPriority>1</soundPriority>");
+    auto alternate = ContactMaterial("<soundFile>" + missing + "</soundFile><altSoundFile>" + m_Scrape +
+                                     "</altSoundFile>");
     alternate->SetUseAltSound(true);
     struct Case
     {
@@ -195,7 +197,7 @@ TEST_F(ContactResponseTest, TheFirstRecordWithBothMaterialsAndTheRightToPlaySoun
 
 TEST_F(ContactResponseTest, NoSoundWithFiveImpactsRunningOrABodyAtRest)
 {
-    auto own = Material("<soundFile>" + m_Hit + "</soundFile>");
+    auto own = ContactMaterial("<soundFile>" + m_Hit + "</soundFile>");
     for (int i = 0; i < Wizard::kMaxImpactSounds; ++i)
     {
         const kaSoundHandle running = m_Wizard.LoadSound(m_Hit, false, false, 0, 0, 0, 100, 4);
@@ -222,10 +224,10 @@ TEST_F(ContactResponseTest, NoSoundWithFiveImpactsRunningOrABodyAtRest)
 
 TEST_F(ContactResponseTest, ADecalFiresOnceOnItsPrimitiveWhenTheLastForceReachesItsThreshold)
 {
-    ReadXml(*m_Entity,
-            "<e><decal><vertBox>door</vertBox><texture>dent.tga</texture><trigger>PRIM_Ball</trigger>"
-            "</decal><decal><vertBox>door</vertBox><texture>crack.tga</texture><threshold>1500"
-            "</threshold><trigger>PRIM_Ball</trigger></decal></e>");
+    ReadContactXml(*m_Entity,
+                   "<e><decal><vertBox>door</vertBox><texture>dent.tga</texture><trigger>PRIM_Ball</trigger>"
+                   "</decal><decal><vertBox>door</vertBox><texture>crack.tga</texture><threshold>1500"
+                   "</threshold><trigger>PRIM_Ball</trigger></decal></e>");
     ASSERT_EQ(m_Entity->GetImpactDecalCount(), 2u);
     m_Entity->OnTrigger(m_Other, "PRIM_Other", "PRIM_Ball");
     EXPECT_EQ(m_Entity->GetImpactDecalCount(), 2u);
@@ -234,7 +236,7 @@ TEST_F(ContactResponseTest, ADecalFiresOnceOnItsPrimitiveWhenTheLastForceReaches
     EXPECT_EQ(m_Entity->GetImpactDecalCount(), 1u);
     m_Entity->OnTrigger(m_Other, "PRIM_Ball", "PRIM_Other");
     EXPECT_EQ(m_Entity->GetImpactDecalCount(), 1u);
-    auto material = Material("");
+    auto material = ContactMaterial("");
     Touch(1500.0f, material.get(), material.get());
     m_Entity->Update(0.02f);
     m_Entity->OnTrigger(m_Other, "PRIM_Ball", "PRIM_Other");
@@ -243,8 +245,8 @@ TEST_F(ContactResponseTest, ADecalFiresOnceOnItsPrimitiveWhenTheLastForceReaches
 
 TEST_F(ContactResponseTest, AnAlternateSoundLastsTenStepsPastTheLastTouch)
 {
-    ReadXml(*m_Entity, "<e><altSoundTrigger><trigger>PRIM_Switch</trigger><prim>PRIM_Ball</prim>"
-                       "<prim>PRIM_Missing</prim></altSoundTrigger></e>");
+    ReadContactXml(*m_Entity, "<e><altSoundTrigger><trigger>PRIM_Switch</trigger><prim>PRIM_Ball</prim>"
+                              "<prim>PRIM_Missing</prim></altSoundTrigger></e>");
     m_Entity->Initialize();
     kaMaterial* material = m_Entity->FindGeomData("PRIM_Ball")->GetMaterial();
     ASSERT_NE(material, nullptr);

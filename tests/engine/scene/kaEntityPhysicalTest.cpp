@@ -49,7 +49,7 @@ template <typename... Primitives> std::unique_ptr<kaModel> MakeModel(Primitives.
     return std::make_unique<kaModel>(mesh);
 }
 
-void ExpectNear(const Vector3& actual, const Vector3& expected)
+void ExpectNearVector(const Vector3& actual, const Vector3& expected)
 {
     EXPECT_NEAR(actual.x, expected.x, 1e-4f);
     EXPECT_NEAR(actual.y, expected.y, 1e-4f);
@@ -62,7 +62,7 @@ Vector3 GeomPosition(dGeomID geom)
     return Vector3(static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2]));
 }
 
-void ReadXml(kaEntityPhysical& entity, const char* text)
+void ReadPhysicalXml(kaEntityPhysical& entity, const char* text)
 {
     TiXmlDocument document;
     document.Parse(text);
@@ -71,7 +71,7 @@ void ReadXml(kaEntityPhysical& entity, const char* text)
 }
 
 // Models outlive the world, which deletes its entities.
-struct Scene
+struct PhysicalScene
 {
     std::vector<std::unique_ptr<kaModel>> models;
     kaPhysicsWorld world;
@@ -89,14 +89,14 @@ struct Scene
 
 TEST(EntityPhysicalTest, BoxPrimitiveLiesTurnedAndRaisedWithTheConfiguredMassOnItsCentre)
 {
-    Scene scene;
+    PhysicalScene scene;
     kaEntityPhysical* entity = scene.Add(MakeModel(Box(2, 4, 6)), Vector3(10, 0, 0));
     ASSERT_NE(entity->GetBody(), nullptr);
     ASSERT_EQ(entity->GetGeomData().size(), 1u);
     kaGeomData* record = entity->FindGeomData("PRIM_Box");
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(entity->FindGeomData("PRIM_box"), nullptr);
-    ExpectNear(record->m_Position, Vector3(0, 2, 0));
+    ExpectNearVector(record->m_Position, Vector3(0, 2, 0));
 
     dGeomID box = dGeomTransformGetGeom(record->GetGeom());
     dVector3 lengths;
@@ -110,9 +110,9 @@ TEST(EntityPhysicalTest, BoxPrimitiveLiesTurnedAndRaisedWithTheConfiguredMassOnI
     EXPECT_NEAR(mass.mass, 1.0, 1e-6);
     EXPECT_NEAR(mass.c[1], 0.0, 1e-6);
     // The mass centre is the body origin: the box sits on it, the model origin 2 below.
-    ExpectNear(entity->GetCOGOffset(), Vector3(0, 2, 0));
-    ExpectNear(GeomPosition(box), Vector3(0, 0, 0));
-    ExpectNear(entity->GetBodyPosition() - entity->GetPosition(), Vector3(0, 2, 0));
+    ExpectNearVector(entity->GetCOGOffset(), Vector3(0, 2, 0));
+    ExpectNearVector(GeomPosition(box), Vector3(0, 0, 0));
+    ExpectNearVector(entity->GetBodyPosition() - entity->GetPosition(), Vector3(0, 2, 0));
     EXPECT_FALSE(dBodyIsEnabled(entity->GetBody()));
 }
 
@@ -133,13 +133,13 @@ TEST(EntityPhysicalTest, MassKeyRescalesOnlyABodyAndOnlyToAPositiveMass)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.xml);
-        Scene scene;
+        PhysicalScene scene;
         auto model = MakeModel(Sphere(0.5f));
         auto* entity = new kaEntityPhysical;
         if (c.inWorld)
             scene.world.AddEntity(entity, true, true);
         entity->SetModel(model.get());
-        ReadXml(*entity, c.xml);
+        ReadPhysicalXml(*entity, c.xml);
         EXPECT_NEAR(entity->GetConfiguredMass(), c.expected, 1e-6);
         if (entity->GetBody())
         {
@@ -158,7 +158,7 @@ TEST(EntityPhysicalTest, MassKeyRescalesOnlyABodyAndOnlyToAPositiveMass)
 
 TEST(EntityPhysicalTest, UnbuildablePrimitivesAreSkippedAndAMasslessBodyKeepsTheDefault)
 {
-    Scene scene;
+    PhysicalScene scene;
     kaEntityPhysical* empty = scene.Add(MakeModel());
     kaEntityPhysical* bad = scene.Add(MakeModel(Sphere(-1.0f, "bad"), Box(1, -2, 1), Sphere(0.5f, "good")));
     kaEntityPhysical* flat = scene.Add(MakeModel(Box(2, 2, 0)));
@@ -173,20 +173,20 @@ TEST(EntityPhysicalTest, UnbuildablePrimitivesAreSkippedAndAMasslessBodyKeepsThe
     dBodyGetMass(flat->GetBody(), &mass);
     EXPECT_GT(mass.mass, 0.0);
     // Nothing weighs, so nothing moves the centre.
-    ExpectNear(flat->GetCOGOffset(), Vector3(0, 0, 0));
-    ExpectNear(flat->GetBodyPosition(), flat->GetPosition());
+    ExpectNearVector(flat->GetCOGOffset(), Vector3(0, 0, 0));
+    ExpectNearVector(flat->GetBodyPosition(), flat->GetPosition());
 }
 
 TEST(EntityPhysicalTest, TheModelFollowsTheBodyWithItsCentreOfGravityPointOnTheOrigin)
 {
-    Scene scene;
+    PhysicalScene scene;
     auto model = MakeModel(Sphere(0.5f));
     auto* entity = new kaEntityPhysical;
     scene.world.AddEntity(entity, true, true);
-    ReadXml(*entity, "<e><overrideCOG><x>1</x><z>2</z></overrideCOG></e>");
+    ReadPhysicalXml(*entity, "<e><overrideCOG><x>1</x><z>2</z></overrideCOG></e>");
     entity->SetModel(model.get());
     scene.models.push_back(std::move(model));
-    ExpectNear(entity->GetCOGOffset(), Vector3(1, 0, 2));
+    ExpectNearVector(entity->GetCOGOffset(), Vector3(1, 0, 2));
 
     // A quarter turn about Y, as the body is left after a step.
     Quaternion turn;
@@ -201,18 +201,18 @@ TEST(EntityPhysicalTest, TheModelFollowsTheBodyWithItsCentreOfGravityPointOnTheO
     Vector3 turned;
     const Vector3 offset(1, 0, 2);
     platform::Vec3TransformNormal(&turned, &offset, &rotation);
-    ExpectNear(entity->GetPosition(), Vector3(5, 6, 7) - turned);
+    ExpectNearVector(entity->GetPosition(), Vector3(5, 6, 7) - turned);
     // The update placed the model, not the body.
-    ExpectNear(entity->GetBodyPosition(), Vector3(5, 6, 7));
+    ExpectNearVector(entity->GetBodyPosition(), Vector3(5, 6, 7));
 
     entity->SetPosition(Vector3(0, 10, 0));
-    ExpectNear(entity->GetBodyPosition(), Vector3(0, 10, 0));
-    ExpectNear(entity->GetPosition(), Vector3(0, 10, 0) - turned);
+    ExpectNearVector(entity->GetBodyPosition(), Vector3(0, 10, 0));
+    ExpectNearVector(entity->GetPosition(), Vector3(0, 10, 0) - turned);
 }
 
 TEST(EntityPhysicalTest, HidingDisablesEveryGeomAndShowingEnablesThem)
 {
-    Scene scene;
+    PhysicalScene scene;
     kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f), Box(1, 1, 1)));
     for (bool visible : {false, true})
     {
@@ -224,7 +224,7 @@ TEST(EntityPhysicalTest, HidingDisablesEveryGeomAndShowingEnablesThem)
 
 TEST(EntityPhysicalTest, PinningLeavesStaticGeomsAndUnpinningBringsARestingBodyWhereTheEntityIs)
 {
-    Scene scene;
+    PhysicalScene scene;
     kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f)), Vector3(3, 4, 5));
     dSpaceID own = entity->GetSpace();
     entity->SetPinned(true);
@@ -233,15 +233,15 @@ TEST(EntityPhysicalTest, PinningLeavesStaticGeomsAndUnpinningBringsARestingBodyW
     EXPECT_EQ(dGeomGetSpace(geom), scene.world.GetSpace());
     EXPECT_EQ(entity->GetSpace(), scene.world.GetSpace());
     EXPECT_EQ(dSpaceQuery(scene.world.GetSpace(), reinterpret_cast<dGeomID>(own)), 0);
-    ExpectNear(GeomPosition(geom), Vector3(3, 4, 5));
+    ExpectNearVector(GeomPosition(geom), Vector3(3, 4, 5));
 
     entity->SetPinned(false);
     ASSERT_NE(entity->GetBody(), nullptr);
     EXPECT_FALSE(dBodyIsEnabled(entity->GetBody()));
     EXPECT_EQ(dGeomGetBody(geom), entity->GetBody());
     EXPECT_NE(entity->GetSpace(), scene.world.GetSpace());
-    ExpectNear(entity->GetBodyPosition(), Vector3(3, 4, 5));
-    ExpectNear(entity->GetPosition(), Vector3(3, 4, 5));
+    ExpectNearVector(entity->GetBodyPosition(), Vector3(3, 4, 5));
+    ExpectNearVector(entity->GetPosition(), Vector3(3, 4, 5));
 }
 
 TEST(EntityPhysicalTest, PinnedKeyHoldsInTheGameAndIsIgnoredInTheEditor)
@@ -251,9 +251,9 @@ TEST(EntityPhysicalTest, PinnedKeyHoldsInTheGameAndIsIgnoredInTheEditor)
         SCOPED_TRACE(editor);
         kaApp app("test", "test");
         app.SetEditor(editor);
-        Scene scene;
+        PhysicalScene scene;
         kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f)));
-        ReadXml(*entity, "<e><pinned>1</pinned></e>");
+        ReadPhysicalXml(*entity, "<e><pinned>1</pinned></e>");
         entity->Initialize();
         EXPECT_EQ(entity->GetBody() != nullptr, editor);
         EXPECT_EQ(entity->IsPinned(), !editor);
@@ -264,14 +264,14 @@ TEST(EntityPhysicalTest, PinnedKeyHoldsInTheGameAndIsIgnoredInTheEditor)
 
 TEST(EntityPhysicalTest, AWokenBodyFallsAndTheModelFollowsAfterTheWorldsUpdate)
 {
-    Scene scene;
+    PhysicalScene scene;
     kaEntityPhysical* entity = scene.Add(MakeModel(Sphere(0.5f)), Vector3(0, 10, 0));
     scene.world.Update(0.1f);
-    ExpectNear(entity->GetPosition(), Vector3(0, 10, 0));
+    ExpectNearVector(entity->GetPosition(), Vector3(0, 10, 0));
     entity->SetBodyEnabled(true);
     scene.world.Update(0.1f);
     EXPECT_LT(entity->GetBodyPosition().y, 10.0f);
-    ExpectNear(entity->GetPosition(), entity->GetBodyPosition());
+    ExpectNearVector(entity->GetPosition(), entity->GetBodyPosition());
     entity->StopMotion();
     const dReal* velocity = dBodyGetLinearVel(entity->GetBody());
     EXPECT_EQ(velocity[1], 0.0);
@@ -290,7 +290,7 @@ std::unique_ptr<kaCollisionPrimitive> Floor()
 
 TEST(EntityPhysicalTest, ABallDroppedOnAPinnedMeshComesToRestOnIt)
 {
-    Scene scene;
+    PhysicalScene scene;
     kaEntityPhysical* floor = scene.Add(MakeModel(Floor()));
     floor->SetPinned(true);
     kaEntityPhysical* ball = scene.Add(MakeModel(Sphere(0.5f)), Vector3(0, 2, 0));
@@ -355,7 +355,7 @@ TEST(EntityPhysicalTest, EveryOrderOfModelPlacementAndWorldGivesOneBodyWhereTheE
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        Scene scene;
+        PhysicalScene scene;
         auto model = MakeModel(Box(2, 4, 6));
         auto* entity = new kaEntityPhysical;
         dBodyID joined = nullptr;
@@ -402,9 +402,9 @@ TEST(EntityPhysicalTest, EveryOrderOfModelPlacementAndWorldGivesOneBodyWhereTheE
         dMass mass;
         dBodyGetMass(entity->GetBody(), &mass);
         EXPECT_NEAR(mass.mass, 1.0, 1e-6);
-        ExpectNear(entity->GetCOGOffset(), Vector3(0, 2, 0));
-        ExpectNear(entity->GetBodyPosition(), at);
-        ExpectNear(entity->GetPosition(), at - Vector3(0, 2, 0));
+        ExpectNearVector(entity->GetCOGOffset(), Vector3(0, 2, 0));
+        ExpectNearVector(entity->GetBodyPosition(), at);
+        ExpectNearVector(entity->GetPosition(), at - Vector3(0, 2, 0));
         EXPECT_FALSE(dBodyIsEnabled(entity->GetBody()));
         scene.models.push_back(std::move(model));
     }
@@ -420,7 +420,7 @@ TEST(EntityPhysicalTest, AModelSetBeforeTheWorldKeepsPinningAndHidingWhenTheEnti
     for (const Case c : {Case{false, true}, Case{false, false}, Case{true, true}, Case{true, false}})
     {
         SCOPED_TRACE(::testing::Message() << "pinned " << c.pinned << ", visible " << c.visible);
-        Scene scene;
+        PhysicalScene scene;
         auto model = MakeModel(Sphere(0.5f), Box(1, 1, 1));
         auto* entity = new kaEntityPhysical;
         entity->SetModel(model.get());

@@ -29,7 +29,7 @@ namespace
 
 constexpr float kQuarterTurn = 1.5707964f;
 
-void ReadXml(kaEntity& entity, const std::string& text)
+void ReadJointXml(kaEntity& entity, const std::string& text)
 {
     TiXmlDocument document;
     document.Parse(text.c_str());
@@ -233,7 +233,7 @@ TEST(JointTest, ZeroAndParallelAxesAreRefused)
         joint->SetAxis(0, -3, 0, 1);
     }
     hinge->SetAxis(0, 0, 0, 0);
-    ReadXml(*hinge, "<e><axis><w>1</w></axis></e>");
+    ReadJointXml(*hinge, "<e><axis><w>1</w></axis></e>");
     dVector3 axis;
     dJointGetHinge2Axis1(hinge2->GetODEJoint(), axis);
     ExpectNear(ToVector(axis), Vector3(0, 1, 0));
@@ -247,7 +247,7 @@ TEST(JointTest, ZeroAndParallelAxesAreRefused)
     hinge2->SetAxis(0, 0, 4, 1);
     dJointGetHinge2Axis2(hinge2->GetODEJoint(), axis);
     ExpectNear(ToVector(axis), Vector3(0, 0, 1));
-    ReadXml(*hinge, "<e><axis><x>1</x></axis></e>");
+    ReadJointXml(*hinge, "<e><axis><x>1</x></axis></e>");
     ExpectNear(HingeAxis(hinge->GetODEJoint()), Vector3(1, 0, 0));
     scene.world.Update(0.05f);
 }
@@ -269,7 +269,7 @@ TEST(JointTest, MotorParametersGoToTheMotorOrToBothWithTheFudgeFactorClamped)
         kaEntityPhysical* child = scene.Add(Vector3(0, 0, 0));
         auto* motor = scene.Make<kaMotorJoint>();
         motor->Connect(parent, "Bottom", child, "Top");
-        ReadXml(*motor, c.xml);
+        ReadJointXml(*motor, c.xml);
         EXPECT_FLOAT_EQ(dJointGetAMotorParam(motor->GetMotor(), dParamFudgeFactor), c.fudge);
         EXPECT_FLOAT_EQ(dJointGetHingeParam(motor->GetODEJoint(), dParamFudgeFactor), c.fudge);
     }
@@ -285,7 +285,7 @@ TEST(JointTest, MotorParametersGoToTheMotorOrToBothWithTheFudgeFactorClamped)
     motor->SetParam(dParamLoStop, -0.5f);
     EXPECT_FLOAT_EQ(dJointGetAMotorParam(motor->GetMotor(), dParamLoStop), -0.5f);
     EXPECT_FLOAT_EQ(dJointGetHingeParam(motor->GetODEJoint(), dParamLoStop), -0.5f);
-    ReadXml(*motor, "<e><MotorVelocity>7</MotorVelocity><MotorTorqueMax>9</MotorTorqueMax></e>");
+    ReadJointXml(*motor, "<e><MotorVelocity>7</MotorVelocity><MotorTorqueMax>9</MotorTorqueMax></e>");
     EXPECT_FLOAT_EQ(dJointGetAMotorParam(motor->GetMotor(), dParamVel), 7.0f);
     EXPECT_FLOAT_EQ(dJointGetAMotorParam(motor->GetMotor(), dParamFMax), 9.0f);
 
@@ -309,7 +309,7 @@ TEST(JointTest, KeysTakeEffectOnlyInAWorldWithTheODEJoint)
     kaEntityPhysical* child = scene.Add(Vector3(0, 0, 0));
     auto* hinge = scene.Make<kaHingeJoint>();
     hinge->Connect(parent, "Bottom", child, "Top");
-    ReadXml(*hinge, xml);
+    ReadJointXml(*hinge, xml);
     EXPECT_EQ(hinge->GetName(), "Knee");
     dJointID ode = hinge->GetODEJoint();
     EXPECT_FLOAT_EQ(dJointGetHingeParam(ode, dParamLoStop), -0.5f);
@@ -321,7 +321,7 @@ TEST(JointTest, KeysTakeEffectOnlyInAWorldWithTheODEJoint)
     // Out of a world the keys are the entity's only.
     auto* loose = new kaHingeJoint;
     loose->CreateJoint(&scene.world);
-    ReadXml(*loose, xml);
+    ReadJointXml(*loose, xml);
     EXPECT_EQ(loose->GetName(), "Knee");
     EXPECT_EQ(dJointGetHingeParam(loose->GetODEJoint(), dParamLoStop), -dInfinity);
     delete loose;
@@ -354,7 +354,7 @@ TEST(JointTest, AnAxisFromBonesTakesTheLastBoneNamedAndTheRowOfItsLetter)
         kaEntityPhysical* child = scene.Add(Vector3(0, 0, 0), bones);
         auto* universal = scene.Make<kaUniversalJoint>();
         universal->Connect(parent, "Bottom", child, "Top");
-        ReadXml(*universal, std::string("<e><axis>") + c.axis + "</axis></e>");
+        ReadJointXml(*universal, std::string("<e><axis>") + c.axis + "</axis></e>");
         dVector3 axis;
         dJointGetUniversalAxis1(universal->GetODEJoint(), axis);
         ExpectNear(ToVector(axis), c.expected);

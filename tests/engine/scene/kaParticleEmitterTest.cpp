@@ -23,7 +23,7 @@ using platform::Vector3;
 namespace
 {
 
-void Read(kaEntity& entity, const std::string& xml)
+void ReadEmitterXml(kaEntity& entity, const std::string& xml)
 {
     TiXmlDocument document;
     document.Parse(("<Entity>" + xml + "</Entity>").c_str());
@@ -42,7 +42,7 @@ template <typename T, typename Buffer> std::vector<T> ReadBack(Buffer* buffer, s
     return values;
 }
 
-void ExpectNear(const Vector3& actual, const Vector3& expected)
+void ExpectNearPoint(const Vector3& actual, const Vector3& expected)
 {
     EXPECT_NEAR(actual.x, expected.x, 1e-4f);
     EXPECT_NEAR(actual.y, expected.y, 1e-4f);
@@ -75,7 +75,8 @@ TEST(ParticleEmitterTest, EmitsWhatIsDueIntoFreeSlotsOnly)
     for (const auto& c : cases)
     {
         kaParticleEmitter emitter;
-        Read(emitter, "<lifeTime>100</lifeTime><maxParticles>" + std::to_string(c.pool) + "</maxParticles>");
+        ReadEmitterXml(emitter,
+                       "<lifeTime>100</lifeTime><maxParticles>" + std::to_string(c.pool) + "</maxParticles>");
         emitter.SetEmitRate(c.rate);
         for (size_t i = 0; i < c.live.size(); ++i)
         {
@@ -89,8 +90,8 @@ TEST(ParticleEmitterTest, EmitsWhatIsDueIntoFreeSlotsOnly)
 TEST(ParticleEmitterTest, SwapsADeadParticleOutAndLeavesTheMovedOneForTheNextUpdate)
 {
     kaParticleEmitter emitter;
-    Read(emitter, "<useGravity>0</useGravity><maxParticles>3</maxParticles><lifeTime>10</lifeTime>"
-                  "<emitRate>1000</emitRate>");
+    ReadEmitterXml(emitter, "<useGravity>0</useGravity><maxParticles>3</maxParticles><lifeTime>10</lifeTime>"
+                            "<emitRate>1000</emitRate>");
     emitter.Update(0.01f);
     ASSERT_EQ(emitter.GetLiveCount(), 3);
     emitter.SetEmitRate(0.0f);
@@ -104,19 +105,20 @@ TEST(ParticleEmitterTest, SwapsADeadParticleOutAndLeavesTheMovedOneForTheNextUpd
     emitter.Update(0.1f);
     ASSERT_EQ(emitter.GetLiveCount(), 2);
     // The last particle took slot 0 unmoved; slot 1 moved on.
-    ExpectNear(emitter.GetParticle(0).m_Position, Vector3(2.0f, 0.0f, 0.0f));
-    ExpectNear(emitter.GetParticle(1).m_Position, Vector3(1.0f, 0.1f, 0.0f));
+    ExpectNearPoint(emitter.GetParticle(0).m_Position, Vector3(2.0f, 0.0f, 0.0f));
+    ExpectNearPoint(emitter.GetParticle(1).m_Position, Vector3(1.0f, 0.1f, 0.0f));
     emitter.Update(0.1f);
-    ExpectNear(emitter.GetParticle(0).m_Position, Vector3(2.0f, 0.1f, 0.0f));
+    ExpectNearPoint(emitter.GetParticle(0).m_Position, Vector3(2.0f, 0.1f, 0.0f));
 }
 
 TEST(ParticleEmitterTest, FadesScaleAndColourOverTheLifeUnderGravity)
 {
     kaParticleEmitter emitter;
-    Read(emitter, "<maxParticles>1</maxParticles><lifeTime>2</lifeTime><emitRate>100</emitRate>"
-                  "<gravity><y>-10</y></gravity><scaleXStart>1</scaleXStart><scaleXEnd>3</scaleXEnd>"
-                  "<scaleYEnd>0</scaleYEnd><colorStart><r>255</r><g>0</g><b>0</b><a>255</a></colorStart>"
-                  "<colorEnd><r>0</r><g>0</g><b>255</b><a>0</a></colorEnd>");
+    ReadEmitterXml(emitter,
+                   "<maxParticles>1</maxParticles><lifeTime>2</lifeTime><emitRate>100</emitRate>"
+                   "<gravity><y>-10</y></gravity><scaleXStart>1</scaleXStart><scaleXEnd>3</scaleXEnd>"
+                   "<scaleYEnd>0</scaleYEnd><colorStart><r>255</r><g>0</g><b>0</b><a>255</a></colorStart>"
+                   "<colorEnd><r>0</r><g>0</g><b>255</b><a>0</a></colorEnd>");
     emitter.Update(0.5f);
     ASSERT_EQ(emitter.GetLiveCount(), 1);
     const kaParticle& p = emitter.GetParticle(0);
@@ -126,15 +128,16 @@ TEST(ParticleEmitterTest, FadesScaleAndColourOverTheLifeUnderGravity)
     EXPECT_NEAR(p.m_Color[0], 0.75f, 1e-5f);
     EXPECT_NEAR(p.m_Color[2], 0.25f, 1e-5f);
     EXPECT_NEAR(p.m_Color[3], 0.75f, 1e-5f);
-    ExpectNear(p.m_Velocity, Vector3(0.0f, -5.0f, 0.0f));
-    ExpectNear(p.m_Position, Vector3(0.0f, -2.5f, 0.0f));
+    ExpectNearPoint(p.m_Velocity, Vector3(0.0f, -5.0f, 0.0f));
+    ExpectNearPoint(p.m_Position, Vector3(0.0f, -2.5f, 0.0f));
 }
 
 TEST(ParticleEmitterTest, AnEmitterCulledByItsBoxBoxesItsParticles)
 {
     kaParticleEmitter emitter;
-    Read(emitter, "<alwaysVisible>0</alwaysVisible><useGravity>0</useGravity><maxParticles>2</maxParticles>"
-                  "<lifeTime>10</lifeTime><emitRate>1000</emitRate><position><x>5</x></position>");
+    ReadEmitterXml(emitter,
+                   "<alwaysVisible>0</alwaysVisible><useGravity>0</useGravity><maxParticles>2</maxParticles>"
+                   "<lifeTime>10</lifeTime><emitRate>1000</emitRate><position><x>5</x></position>");
     emitter.Update(0.002f);
     emitter.SetEmitRate(0.0f);
     ASSERT_EQ(emitter.GetLiveCount(), 2);
@@ -144,10 +147,10 @@ TEST(ParticleEmitterTest, AnEmitterCulledByItsBoxBoxesItsParticles)
     const kaBoundingBox* box = emitter.GetBoundingBox();
     ASSERT_NE(box, nullptr);
     // The emitter at (5, 0, 0) and two quads of half size 1.
-    ExpectNear(box->m_Min, Vector3(4.0f, -4.0f, -1.0f));
-    ExpectNear(box->m_Max, Vector3(9.0f, 2.0f, 3.0f));
-    ExpectNear(box->m_Centre, Vector3(6.5f, -1.0f, 1.0f));
-    ExpectNear(box->m_Corners[7], box->m_Max);
+    ExpectNearPoint(box->m_Min, Vector3(4.0f, -4.0f, -1.0f));
+    ExpectNearPoint(box->m_Max, Vector3(9.0f, 2.0f, 3.0f));
+    ExpectNearPoint(box->m_Centre, Vector3(6.5f, -1.0f, 1.0f));
+    ExpectNearPoint(box->m_Corners[7], box->m_Max);
 }
 
 TEST(ParticleEmitterTest, PacksColoursClampedAndRounded)
@@ -194,29 +197,30 @@ TEST(ParticleEmitterTest, ReadsTheKeysAndTakesEndsAgainstTheHeldStart)
     for (const auto& c : cases)
     {
         kaParticleEmitter emitter;
-        Read(emitter, c.xml);
+        ReadEmitterXml(emitter, c.xml);
         EXPECT_FLOAT_EQ(emitter.GetScaleXStart(), c.scaleXStart) << c.xml;
         EXPECT_FLOAT_EQ(emitter.GetScaleXChange(), c.scaleXChange) << c.xml;
         EXPECT_FLOAT_EQ(emitter.GetScaleYStart(), c.scaleYStart) << c.xml;
         EXPECT_FLOAT_EQ(emitter.GetScaleYChange(), c.scaleYChange) << c.xml;
-        ExpectNear(emitter.GetPosition(), c.position);
-        ExpectNear(emitter.GetGravity(), c.gravity);
+        ExpectNearPoint(emitter.GetPosition(), c.position);
+        ExpectNearPoint(emitter.GetGravity(), c.gravity);
     }
 }
 
 TEST(ParticleEmitterTest, RotationComposesOntoTheHeldOneAndKeepsThePosition)
 {
     kaParticleEmitter emitter;
-    Read(emitter, "<position><x>1</x><y>2</y><z>3</z></position><rotation><y>1.5707963</y></rotation>");
+    ReadEmitterXml(emitter,
+                   "<position><x>1</x><y>2</y><z>3</z></position><rotation><y>1.5707963</y></rotation>");
     // A quarter turn about Y takes the first axis from +x to -z.
-    ExpectNear(
+    ExpectNearPoint(
         Vector3(emitter.GetTransform()(0, 0), emitter.GetTransform()(0, 1), emitter.GetTransform()(0, 2)),
         Vector3(0.0f, 0.0f, -1.0f));
-    Read(emitter, "<rotation><y>1.5707963</y></rotation>");
-    ExpectNear(
+    ReadEmitterXml(emitter, "<rotation><y>1.5707963</y></rotation>");
+    ExpectNearPoint(
         Vector3(emitter.GetTransform()(0, 0), emitter.GetTransform()(0, 1), emitter.GetTransform()(0, 2)),
         Vector3(-1.0f, 0.0f, 0.0f));
-    ExpectNear(emitter.GetPosition(), Vector3(1.0f, 2.0f, 3.0f));
+    ExpectNearPoint(emitter.GetPosition(), Vector3(1.0f, 2.0f, 3.0f));
 }
 
 TEST(ParticleEmitterTest, DrawsOneRandomNumberPerNonZeroSpread)
@@ -229,9 +233,10 @@ TEST(ParticleEmitterTest, DrawsOneRandomNumberPerNonZeroSpread)
     for (const auto& c : cases)
     {
         kaParticleEmitter emitter;
-        Read(emitter, "<maxParticles>1</maxParticles><startVelocityFor>3</startVelocityFor><startVelocityX>" +
-                          std::to_string(c.spreadX) + "</startVelocityX><startVelocityZ>" +
-                          std::to_string(c.spreadZ) + "</startVelocityZ>");
+        ReadEmitterXml(
+            emitter, "<maxParticles>1</maxParticles><startVelocityFor>3</startVelocityFor><startVelocityX>" +
+                         std::to_string(c.spreadX) + "</startVelocityX><startVelocityZ>" +
+                         std::to_string(c.spreadZ) + "</startVelocityZ>");
         SetRandomSeed(77);
         std::vector<float> expected;
         for (int i = 0; i <= c.draws; ++i)
@@ -251,10 +256,11 @@ TEST(ParticleEmitterTest, DrawsOneRandomNumberPerNonZeroSpread)
 TEST(ParticleEmitterTest, WrittenKeysReadBack)
 {
     kaParticleEmitter original;
-    Read(original,
-         "<alignToVelocity>1</alignToVelocity><useGravity>0</useGravity><maxParticles>7</maxParticles>"
-         "<lifeTime>2.5</lifeTime><emitRate>4</emitRate><alwaysVisible>0</alwaysVisible>"
-         "<position><x>1</x><y>-2</y><z>3</z></position>");
+    ReadEmitterXml(
+        original,
+        "<alignToVelocity>1</alignToVelocity><useGravity>0</useGravity><maxParticles>7</maxParticles>"
+        "<lifeTime>2.5</lifeTime><emitRate>4</emitRate><alwaysVisible>0</alwaysVisible>"
+        "<position><x>1</x><y>-2</y><z>3</z></position>");
     TiXmlElement written("Entity");
     original.WriteXml(&written);
     kaParticleEmitter copy;
@@ -266,7 +272,7 @@ TEST(ParticleEmitterTest, WrittenKeysReadBack)
     EXPECT_FLOAT_EQ(copy.GetEmitRate(), 4.0f);
     EXPECT_FALSE(copy.IsAlwaysVisible());
     EXPECT_NE(copy.GetBoundingBox(), nullptr);
-    ExpectNear(copy.GetPosition(), Vector3(1.0f, -2.0f, 3.0f));
+    ExpectNearPoint(copy.GetPosition(), Vector3(1.0f, -2.0f, 3.0f));
 }
 
 TEST(WheelEmitterTest, RateFollowsRollSpeedBetweenTheThresholds)
@@ -287,9 +293,9 @@ TEST(WheelEmitterTest, RateFollowsRollSpeedBetweenTheThresholds)
     for (const auto& c : cases)
     {
         kaWheelEmitter emitter;
-        Read(emitter, "<emitRate>10</emitRate><rollThresholdMin>" + std::to_string(c.min) +
-                          "</rollThresholdMin><rollThresholdMax>" + std::to_string(c.max) +
-                          "</rollThresholdMax><slipIntensity>0.3</slipIntensity>");
+        ReadEmitterXml(emitter, "<emitRate>10</emitRate><rollThresholdMin>" + std::to_string(c.min) +
+                                    "</rollThresholdMin><rollThresholdMax>" + std::to_string(c.max) +
+                                    "</rollThresholdMax><slipIntensity>0.3</slipIntensity>");
         emitter.SetRollSpeed(c.speed);
         EXPECT_FLOAT_EQ(emitter.GetEmitRate(), c.rate) << c.min << ".." << c.max << " at " << c.speed;
         EXPECT_FLOAT_EQ(emitter.GetBaseEmitRate(), 10.0f);
@@ -319,7 +325,7 @@ TEST_F(ParticleEmitterDrawTest, SizesBuffersToTheBoundedPoolAndIndexesTwoTriangl
     for (const auto& c : cases)
     {
         kaParticleEmitter emitter;
-        Read(emitter, "<maxParticles>" + std::to_string(c.asked) + "</maxParticles>");
+        ReadEmitterXml(emitter, "<maxParticles>" + std::to_string(c.asked) + "</maxParticles>");
         EXPECT_EQ(emitter.GetMaxParticles(), c.pool);
         ASSERT_EQ(emitter.GetIndexBuffer() != nullptr, c.pool > 0) << c.asked;
         if (c.pool == 0)
@@ -344,9 +350,10 @@ TEST_F(ParticleEmitterDrawTest, SizesBuffersToTheBoundedPoolAndIndexesTwoTriangl
 TEST_F(ParticleEmitterDrawTest, DrawsLiveQuadsFacingTheViewOrAlongTheirVelocity)
 {
     kaParticleEmitter emitter;
-    Read(emitter,
-         "<maxParticles>4</maxParticles><useGravity>0</useGravity><alignToVelocity>1</alignToVelocity>"
-         "<lifeTime>100</lifeTime><emitRate>0</emitRate>");
+    ReadEmitterXml(
+        emitter,
+        "<maxParticles>4</maxParticles><useGravity>0</useGravity><alignToVelocity>1</alignToVelocity>"
+        "<lifeTime>100</lifeTime><emitRate>0</emitRate>");
     emitter.Render();
     EXPECT_TRUE(Device()->Draws().empty()) << "nothing live, nothing drawn";
 
@@ -385,7 +392,7 @@ TEST_F(ParticleEmitterDrawTest, DrawsLiveQuadsFacingTheViewOrAlongTheirVelocity)
     };
     for (size_t i = 0; i < 8; ++i)
     {
-        ExpectNear(Vector3(vertices[i].x, vertices[i].y, vertices[i].z), expected[i].corner);
+        ExpectNearPoint(Vector3(vertices[i].x, vertices[i].y, vertices[i].z), expected[i].corner);
         EXPECT_EQ(vertices[i].tex.uv[0][0], expected[i].u) << i;
         EXPECT_EQ(vertices[i].tex.uv[0][1], expected[i].v) << i;
     }
@@ -395,7 +402,7 @@ TEST_F(ParticleEmitterDrawTest, DrawsLiveQuadsFacingTheViewOrAlongTheirVelocity)
 TEST_F(ParticleEmitterDrawTest, ARestoredDeviceGetsFreshBuffers)
 {
     kaParticleEmitter emitter;
-    Read(emitter, "<maxParticles>2</maxParticles>");
+    ReadEmitterXml(emitter, "<maxParticles>2</maxParticles>");
     emitter.ReleaseDeviceObjects();
     EXPECT_EQ(emitter.GetVertexBuffer(), nullptr);
     EXPECT_EQ(emitter.GetIndexBuffer(), nullptr);

@@ -21,8 +21,8 @@
 namespace
 {
 
-using Log = std::vector<std::string>;
-Log g_Log;
+using ContactLog = std::vector<std::string>;
+ContactLog g_ContactLog;
 
 class TestMaterial : public kaMaterial
 {
@@ -39,7 +39,8 @@ public:
 class Solid : public kaEntityPhysical
 {
 public:
-    Solid(kaPhysicsWorld& world, const std::string& name, bool body, bool ownSpace = false) : m_OwnSpace(ownSpace)
+    Solid(kaPhysicsWorld& world, const std::string& name, bool body, bool ownSpace = false)
+        : m_OwnSpace(ownSpace)
     {
         SetName(name);
         m_Body = body ? dBodyCreate(world.GetODEWorld()) : nullptr;
@@ -90,7 +91,7 @@ public:
 
     void OnCollide(kaEntityPhysical* other, kaMaterial* own, kaMaterial* theirs) override
     {
-        g_Log.push_back("collide " + GetName() + " " + other->GetName());
+        g_ContactLog.push_back("collide " + GetName() + " " + other->GetName());
         EXPECT_EQ(own, m_Geoms.front()->GetMaterial());
         EXPECT_EQ(theirs, static_cast<Solid*>(other)->m_Geoms.front()->GetMaterial());
         // A copy: the action may clear its own slot.
@@ -99,7 +100,7 @@ public:
     }
     void OnTrigger(kaEntityPhysical* other, const std::string& own, const std::string& theirs) override
     {
-        g_Log.push_back("trigger " + GetName() + " " + other->GetName() + " " + own + " " + theirs);
+        g_ContactLog.push_back("trigger " + GetName() + " " + other->GetName() + " " + own + " " + theirs);
     }
     void Update(float dt) override
     {
@@ -127,12 +128,12 @@ Solid* Ball(kaPhysicsWorld& world, const std::string& name, dReal x, dReal y = 0
 }
 
 // Runs the collision pass alone; its calls in a fixed order, whichever geom ODE hands first.
-Log CollideOnce(kaPhysicsWorld& world)
+ContactLog CollideOnce(kaPhysicsWorld& world)
 {
-    g_Log.clear();
+    g_ContactLog.clear();
     dSpaceCollide(world.GetSpace(), &world, &kaPhysicsWorld::NearCallback);
-    std::sort(g_Log.begin(), g_Log.end());
-    return g_Log;
+    std::sort(g_ContactLog.begin(), g_ContactLog.end());
+    return g_ContactLog;
 }
 
 // A contact joint between the two, not the ball joint of the jointed case.
@@ -158,9 +159,12 @@ TEST(PhysicsWorldTest, FramesAreCutIntoEqualPassesOfTwiceTheirTime)
     };
     const float third = 0.04f / 3.0f;
     // Without positive time ODE would abort: no pass, but the world's update runs.
-    const Case cases[] = {{0.016f, 0.02f, {0.016f, 0.016f}}, {0.02f, 0.02f, {third, third, third}},
-                          {0.016f, 0.0f, {0.032f}},          {0.005f, 0.02f, {0.01f}},
-                          {0.0f, 0.02f, {}},                 {-0.01f, 0.0f, {}},
+    const Case cases[] = {{0.016f, 0.02f, {0.016f, 0.016f}},
+                          {0.02f, 0.02f, {third, third, third}},
+                          {0.016f, 0.0f, {0.032f}},
+                          {0.005f, 0.02f, {0.01f}},
+                          {0.0f, 0.02f, {}},
+                          {-0.01f, 0.0f, {}},
                           {NAN, 0.02f, {}}};
     for (const Case& c : cases)
     {
@@ -215,7 +219,7 @@ TEST(PhysicsWorldTest, NearCallbackTouchesCallsOrSkipsByThePair)
     struct Case
     {
         Pair pair;
-        Log calls;
+        ContactLog calls;
         bool touching;
     };
     const Case cases[] = {{kTwoBodies, {"collide a b", "collide b a"}, true},
@@ -329,15 +333,17 @@ TEST(PhysicsWorldTest, APairMakesAtMostTenContacts)
                                                corner + kCells + 1, corner + kCells + 2});
         }
     dTriMeshDataID mesh = dGeomTriMeshDataCreate();
-    dGeomTriMeshDataBuildSingle(mesh, vertices.data(), 3 * sizeof(float), static_cast<int>(vertices.size() / 3),
-                                indices.data(), static_cast<int>(indices.size()), 3 * sizeof(dTriIndex));
+    dGeomTriMeshDataBuildSingle(mesh, vertices.data(), 3 * sizeof(float),
+                                static_cast<int>(vertices.size() / 3), indices.data(),
+                                static_cast<int>(indices.size()), 3 * sizeof(dTriIndex));
     {
         kaPhysicsWorld world;
-        (new Solid(world, "floor", false))->Add(dCreateTriMesh(nullptr, mesh, nullptr, nullptr, nullptr), "floor");
+        (new Solid(world, "floor", false))
+            ->Add(dCreateTriMesh(nullptr, mesh, nullptr, nullptr, nullptr), "floor");
         auto* crate = new Solid(world, "crate", true);
         crate->Add(dCreateBox(nullptr, 1.6, 0.5, 1.6), "crate");
         crate->Place(0, 0.2, 0);
-        EXPECT_EQ(CollideOnce(world), (Log{"collide crate floor", "collide floor crate"}));
+        EXPECT_EQ(CollideOnce(world), (ContactLog{"collide crate floor", "collide floor crate"}));
         EXPECT_EQ(crate->GetContactRecordCount(), 10);
         EXPECT_EQ(GroundContacts(crate->m_Body), 10);
     }
@@ -351,14 +357,18 @@ TEST(PhysicsWorldTest, FrictionIsTheScaleTimesBothFrictions)
     {
         float scale, slab, box;
     };
-    const Case cases[] = {{15.0f, 0.02f, 1.0f}, {15.0f, 1.0f, 0.04f}, {15.0f, 0.1f, 0.1f}, {30.0f, 0.05f, 0.05f},
+    const Case cases[] = {{15.0f, 0.02f, 1.0f},
+                          {15.0f, 1.0f, 0.04f},
+                          {15.0f, 0.1f, 0.1f},
+                          {30.0f, 0.05f, 0.05f},
                           {15.0f, 0.2f, 0.05f}};
     const auto slowing = [](const Case& c)
     {
         kaPhysicsWorld world;
         world.SetFrictionScale(c.scale);
         auto* slab = new Solid(world, "slab", false);
-        slab->Add(dCreateBox(nullptr, 100, 1, 100), "slab")->SetMaterial(std::make_unique<TestMaterial>(c.slab));
+        slab->Add(dCreateBox(nullptr, 100, 1, 100), "slab")
+            ->SetMaterial(std::make_unique<TestMaterial>(c.slab));
         slab->Place(0, -0.5, 0);
         auto* box = new Solid(world, "box", true);
         box->Add(dCreateBox(nullptr, 1, 1, 1), "box")->SetMaterial(std::make_unique<TestMaterial>(c.box));

@@ -17,9 +17,9 @@ using terraintest::WriteMap;
 namespace
 {
 
-constexpr float kHeight = 50.0f;
+constexpr float kFlattenHeight = 50.0f;
 // World units per 16-bit height step.
-constexpr float kStep = (kHeight + 10.0f) / 32768.0f;
+constexpr float kStep = (kFlattenHeight + 10.0f) / 32768.0f;
 
 uint8_t Rough(uint32_t col, uint32_t row)
 {
@@ -35,8 +35,8 @@ protected:
     void Generate(int32_t side, bool lighting)
     {
         const std::string map = WriteMap(m_Dir, "map.bmp", uint32_t(side), uint32_t(side), &Rough);
-        ASSERT_TRUE(
-            m_Terrain.GenerateHeightMapVerts(map, float(side - 1), kHeight, float(side - 1), lighting));
+        ASSERT_TRUE(m_Terrain.GenerateHeightMapVerts(map, float(side - 1), kFlattenHeight, float(side - 1),
+                                                     lighting));
     }
 
     // Whether each sample was set to y, every other sample keeping its height.
@@ -53,7 +53,7 @@ protected:
                 if (inside)
                 {
                     EXPECT_EQ(p.y, y) << col << ", " << row;
-                    EXPECT_EQ(m_Terrain.GetHeights()[at], uint16_t(y / (kHeight + 10.0f) * 32768.0f))
+                    EXPECT_EQ(m_Terrain.GetHeights()[at], uint16_t(y / (kFlattenHeight + 10.0f) * 32768.0f))
                         << col << ", " << row;
                 }
                 else

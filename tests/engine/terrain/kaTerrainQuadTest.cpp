@@ -29,7 +29,7 @@ const TerrainSamples::MapSize& Map(uint32_t side)
     return TerrainSamples::kMapSizes[0];
 }
 
-std::vector<float> ReadFloats(const kaMeshSubset& subset, uint32_t floatsPerVertex)
+std::vector<float> ReadQuadFloats(const kaMeshSubset& subset, uint32_t floatsPerVertex)
 {
     std::vector<float> values(size_t(subset.m_VertexCount) * floatsPerVertex);
     const void* data = g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer);
@@ -81,7 +81,7 @@ TEST_F(SingleLayerTerrainTest, VerticesCarryPositionNormalBaseAndDetailCoordinat
         EXPECT_EQ(m_Manager->GetVertexStride(subset.m_VertexBuffer), c.stride);
         EXPECT_EQ(quad.GetFVF(), c.lighting ? 0x212u : 0x202u);
         ASSERT_EQ(subset.m_VertexCount, 33u * 33u);
-        const std::vector<float> values = ReadFloats(subset, c.floats);
+        const std::vector<float> values = ReadQuadFloats(subset, c.floats);
         ASSERT_FALSE(values.empty());
         for (uint32_t r = 0; r <= 32; r += 4)
             for (uint32_t cc = 0; cc <= 32; cc += 4)

@@ -20,9 +20,9 @@ namespace
 
 using TerrainSamples::MaskKind;
 
-const TerrainSamples::MapSize& kMap = TerrainSamples::kMapSizes[1];
+const TerrainSamples::MapSize& kXmlMap = TerrainSamples::kMapSizes[1];
 
-std::string Print(const TiXmlNode& node)
+std::string PrintNode(const TiXmlNode& node)
 {
     TiXmlPrinter printer;
     printer.SetStreamPrinting();
@@ -58,22 +58,22 @@ protected:
     {
         TiXmlElement element("Terrain");
         terrain.WriteXml(&element);
-        return Print(element);
+        return PrintNode(element);
     }
 
     static std::string Sizes()
     {
-        return "<heightmap>" + TerrainSamples::HeightMapPath(kMap) +
+        return "<heightmap>" + TerrainSamples::HeightMapPath(kXmlMap) +
                "</heightmap><width>128</width><length>128</length><height>40</height>";
     }
 
     static std::string Layered()
     {
         return "<Terrain>" + Sizes() + "<vertexLight>1</vertexLight><terrainLayers><layer><maskPath>" +
-               TerrainSamples::MaskPath(MaskKind::Full, kMap) + "</maskPath><texturePath>" +
+               TerrainSamples::MaskPath(MaskKind::Full, kXmlMap) + "</maskPath><texturePath>" +
                TerrainSamples::TilePath("grass") +
                "</texturePath><texStretch>8</texStretch><hardEdge>0</hardEdge></layer><layer><maskPath>" +
-               TerrainSamples::MaskPath(MaskKind::Half, kMap) + "</maskPath><texturePath>" +
+               TerrainSamples::MaskPath(MaskKind::Half, kXmlMap) + "</maskPath><texturePath>" +
                TerrainSamples::TilePath("sand") +
                "</texturePath><texStretch>2.5</texStretch><hardEdge>1</hardEdge></layer></terrainLayers>"
                "<edgePanels>panel.dds</edgePanels></Terrain>";
@@ -119,7 +119,7 @@ TEST_F(TerrainXmlTest, EachKindComesBackFromItsOwnElementToTheSameBytes)
         SCOPED_TRACE(c.name);
         const auto first = Read(c.xml);
         ASSERT_EQ(first->GetKind(), c.kind);
-        ASSERT_EQ(first->GetColumns(), int32_t(kMap.side));
+        ASSERT_EQ(first->GetColumns(), int32_t(kXmlMap.side));
         const std::string saved = Written(*first);
         TiXmlDocument document;
         document.Parse(saved.c_str());
@@ -202,7 +202,7 @@ TEST_F(TerrainXmlTest, BothChildrenReadAsSingleLayerAndUnreadableThingsAreKeptAs
 
     // Numbers that do not convert read as missing; no exception leaves the reader.
     const auto bad =
-        Read("<Terrain><heightmap>" + TerrainSamples::HeightMapPath(kMap) +
+        Read("<Terrain><heightmap>" + TerrainSamples::HeightMapPath(kXmlMap) +
              "</heightmap><width>abc</width><length>nan</length><height>-inf</height>"
              "<vertexLight>yes</vertexLight><singleLayer><detailTexStretch>1e99</detailTexStretch>"
              "</singleLayer></Terrain>");
@@ -216,7 +216,7 @@ TEST_F(TerrainXmlTest, AtMost64LayersAreReadFromAnElement)
 {
     std::string xml = "<Terrain>" + Sizes() + "<terrainLayers>";
     for (int i = 0; i < 70; ++i)
-        xml += "<layer><maskPath>" + TerrainSamples::MaskPath(MaskKind::Ramp, kMap) +
+        xml += "<layer><maskPath>" + TerrainSamples::MaskPath(MaskKind::Ramp, kXmlMap) +
                "</maskPath><texturePath>" + std::to_string(i) + "</texturePath></layer>";
     xml += "</terrainLayers></Terrain>";
     testsupport::DebugCapture debug;

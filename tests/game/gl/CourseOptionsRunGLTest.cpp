@@ -20,7 +20,7 @@ using testsupport::HeadlessGame;
 namespace
 {
 
-HeadlessGame::Options RealGraphics()
+HeadlessGame::Options RealGraphicsOptions()
 {
     HeadlessGame::Options options;
     options.realGraphics = true;
@@ -32,7 +32,7 @@ HeadlessGame::Options RealGraphics()
 // A designer names a new course and chooses its venue by mouse and keys in the running game.
 TEST(CourseOptionsRunGLTest, TypedNameAndChosenVenueReadBackAfterOk)
 {
-    HeadlessGame game(RealGraphics());
+    HeadlessGame game(RealGraphicsOptions());
     ASSERT_TRUE(game.Start());
     game.Install().Write(
         "TestVenues/venues.xml",

@@ -30,8 +30,8 @@ namespace
 {
 
 constexpr const char* kCourse = "Worlds\\proving_ground.xml";
-constexpr const char* kDriver = "Runner";
-constexpr double kFrame = 1.0 / 30.0;
+constexpr const char* kRunDriver = "Runner";
+constexpr double kRunFrame = 1.0 / 30.0;
 
 HeadlessGame::Options Options(const std::string& install, const gametest::Script& keyboard)
 {
@@ -43,7 +43,7 @@ HeadlessGame::Options Options(const std::string& install, const gametest::Script
 }
 
 // The throttle alone held from the next poll on (the keyboard's first key, W).
-void Throttle(const gametest::Script& keyboard, bool held)
+void HoldThrottle(const gametest::Script& keyboard, bool held)
 {
     std::vector<int32_t> reading(9, 0);
     reading[0] = held ? 1 : 0;
@@ -102,10 +102,10 @@ TEST(FirstFullRunGLTest, ARunFromStartUpToAHighScoreThatSurvivesARestart)
         Tarvolin& app = game.App();
         EXPECT_EQ(app.GetSplashStage(), Tarvolin::kSplashDone);
         game.SetClockStep(0.0);
-        Throttle(keyboard, false);
+        HoldThrottle(keyboard, false);
 
         // What the profile, mode, course and vehicle screens do.
-        tvPlayer* driver = app.CreatePlayer(kDriver);
+        tvPlayer* driver = app.CreatePlayer(kRunDriver);
         ASSERT_NE(driver, nullptr);
         app.SetCurrentPlayer(driver);
         app.SetPlayerCreated(true);
@@ -129,7 +129,7 @@ TEST(FirstFullRunGLTest, ARunFromStartUpToAHighScoreThatSurvivesARestart)
         game.Gui().HideWindow(game.Gui().FindWindow(Tarvolin::kMainWindow), 1);
         game.Gui().SwitchWindow(hud, game.Gui().FindWindow("Course Preview"), 1, false);
         world->StartRound();
-        Throttle(keyboard, true);
+        HoldThrottle(keyboard, true);
 
         const float restY = car->GetPosition().y;
         int frame = 0;
@@ -139,7 +139,7 @@ TEST(FirstFullRunGLTest, ARunFromStartUpToAHighScoreThatSurvivesARestart)
         std::vector<platform::FrameCapture> captures;
         while (world->GetRunPhase() != tvWorld::kPhaseSummary && frame < 40 * 30)
         {
-            game.Clock().AdvanceSeconds(kFrame);
+            game.Clock().AdvanceSeconds(kRunFrame);
             ASSERT_TRUE(game.Frame());
             ++frame;
             if (readyFrame < 0 && world->HasPlayedCue(tvWorld::kGetReady))
@@ -203,12 +203,12 @@ TEST(FirstFullRunGLTest, ARunFromStartUpToAHighScoreThatSurvivesARestart)
     Tarvolin& app = again.App();
     tvPlayer* found = nullptr;
     for (int32_t i = 0; i < app.GetPlayerCount(); ++i)
-        if (app.GetPlayer(i)->GetPlayerName() == kDriver)
+        if (app.GetPlayer(i)->GetPlayerName() == kRunDriver)
             found = app.GetPlayer(i);
     ASSERT_NE(found, nullptr);
     EXPECT_GT(points, 0);
     EXPECT_EQ(found->GetTotalPointsEarned(), points);
     EXPECT_EQ(found->GetHighScore(kCourse), points);
     EXPECT_EQ(app.GetHighScore(kCourse), points);
-    EXPECT_EQ(app.GetHighScorePlayer(kCourse), kDriver);
+    EXPECT_EQ(app.GetHighScorePlayer(kCourse), kRunDriver);
 }

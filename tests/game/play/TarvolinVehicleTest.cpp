@@ -37,12 +37,12 @@ namespace
 const EntityFactory::Registration s_Registration(TestDerivedVehicle::StaticClassInfo(),
                                                  &EntityFactory::Create<TestDerivedVehicle>);
 
-constexpr float kFrame = 1.0f / 30.0f;
+constexpr float kVehicleFrame = 1.0f / 30.0f;
 // On the arena's dirt, clear of the props, with its length ahead (-z) and its west wall 17 to the side.
 constexpr float kStartX = -14.0f;
 constexpr float kStartZ = 12.0f;
 
-testsupport::HeadlessGame::Options WithKeyboard(const gametest::Script& keyboard)
+testsupport::HeadlessGame::Options DriveWithKeyboard(const gametest::Script& keyboard)
 {
     testsupport::HeadlessGame::Options options;
     options.devices = {gametest::Mouse(), keyboard};
@@ -60,7 +60,7 @@ float Speed(dBodyID body)
 class TarvolinVehicleTest : public ::testing::Test
 {
 protected:
-    TarvolinVehicleTest() : m_Keyboard(gametest::Keyboard()), m_Game(WithKeyboard(m_Keyboard)) {}
+    TarvolinVehicleTest() : m_Keyboard(gametest::Keyboard()), m_Game(DriveWithKeyboard(m_Keyboard)) {}
 
     void SetUp() override
     {
@@ -116,7 +116,7 @@ protected:
         {
             m_Keyboard->PushReading({throttle, false, false, false, false, false, false, false, false});
             App().GetInputManager()->Update();
-            world.Update(kFrame);
+            world.Update(kVehicleFrame);
         }
     }
 

@@ -15,8 +15,8 @@
 #include "game/tvVehicle.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/system/ManualClock.h"
-#include "tests/support/game/InstallFolder.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -29,7 +29,7 @@
 namespace
 {
 
-constexpr float kFrame = 1.0f / 30.0f;
+constexpr float kWorldFrame = 1.0f / 30.0f;
 
 // A course world with the game's HUD and summary windows, a signed-in driver and a bare vehicle, its run
 // clock moved by hand.
@@ -75,7 +75,7 @@ protected:
         m_Hud->ClearCallLog();
     }
 
-    void Frame() { m_World->Update(kFrame); }
+    void Frame() { m_World->Update(kWorldFrame); }
 
     // Moves the clock on and runs one frame.
     void After(double seconds)

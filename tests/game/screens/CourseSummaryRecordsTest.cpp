@@ -13,7 +13,7 @@
 namespace
 {
 
-constexpr const char* kCourse = "Worlds\\stunt_yard.xml";
+constexpr const char* kRecordsCourse = "Worlds\\stunt_yard.xml";
 
 class CourseSummaryRecordsTest : public ::testing::Test
 {
@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         m_Player.SetPlayerName("Ada");
-        m_App.SetLevelPath(kCourse);
+        m_App.SetLevelPath(kRecordsCourse);
     }
     void TearDown() override
     {
@@ -51,16 +51,16 @@ TEST_F(CourseSummaryRecordsTest, ShowingRecordsTheRunWhereItBeatsTheBestAndTheHi
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << c.best << " " << c.high << " " << c.points);
-        m_Player.SetHighScore(kCourse, c.best);
-        m_App.SetHighScore(kCourse, "Earlier", c.high);
+        m_Player.SetHighScore(kRecordsCourse, c.best);
+        m_App.SetHighScore(kRecordsCourse, "Earlier", c.high);
         m_Player.SetRunPoints(c.points);
         CourseSummary summary("missing.kab");
         summary.OnShow();
         EXPECT_EQ(summary.IsNewPersonalBest(), c.newBest);
         EXPECT_EQ(summary.IsNewHighScore(), c.newHigh);
-        EXPECT_EQ(m_Player.GetHighScore(kCourse), c.newBest ? c.points : c.best);
-        EXPECT_EQ(m_App.GetHighScore(kCourse), c.newHigh ? c.points : c.high);
-        EXPECT_EQ(m_App.GetHighScorePlayer(kCourse), c.newHigh ? "Ada" : "Earlier");
+        EXPECT_EQ(m_Player.GetHighScore(kRecordsCourse), c.newBest ? c.points : c.best);
+        EXPECT_EQ(m_App.GetHighScore(kRecordsCourse), c.newHigh ? c.points : c.high);
+        EXPECT_EQ(m_App.GetHighScorePlayer(kRecordsCourse), c.newHigh ? "Ada" : "Earlier");
     }
 }
 
@@ -74,8 +74,8 @@ TEST_F(CourseSummaryRecordsTest, WithoutACourseOrADriverNothingIsRecorded)
         CourseSummary summary("missing.kab");
         summary.OnShow();
         EXPECT_FALSE(summary.IsNewPersonalBest());
-        EXPECT_EQ(m_Player.GetHighScore(kCourse), 0);
-        EXPECT_EQ(m_App.GetHighScore(kCourse), 0);
+        EXPECT_EQ(m_Player.GetHighScore(kRecordsCourse), 0);
+        EXPECT_EQ(m_App.GetHighScore(kRecordsCourse), 0);
     }
 }
 

@@ -20,18 +20,18 @@ using testsupport::HeadlessGame;
 namespace
 {
 
-constexpr const char* kMain = "main window";
-constexpr const char* kNewPlayer = "New Player Window";
+constexpr const char* kMainMenuWindow = "main window";
+constexpr const char* kNewPlayerWindow = "New Player Window";
 
 void NewDriver(HeadlessGame& game, const std::string& name)
 {
-    game.Click(kMain, "New Driver Button");
-    game.Click(kNewPlayer, "playername");
+    game.Click(kMainMenuWindow, "New Driver Button");
+    game.Click(kNewPlayerWindow, "playername");
     game.PressKey(guiTextBox::kKeyEnd);
     for (int i = 0; i < 30; ++i)
         game.PressKey(guiTextBox::kKeyBackspace);
     game.Type(name);
-    game.Click(kNewPlayer, "ok");
+    game.Click(kNewPlayerWindow, "ok");
 }
 
 std::multiset<std::string> SavedNames(const std::string& folder)
@@ -41,7 +41,7 @@ std::multiset<std::string> SavedNames(const std::string& folder)
     {
         std::ifstream file(entry.path());
         const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        names.insert(text.find("Ann") != std::string::npos ? "Ann"
+        names.insert(text.find("Ann") != std::string::npos       ? "Ann"
                      : text.find("Unnamed") != std::string::npos ? "Unnamed"
                                                                  : "?");
     }
@@ -57,7 +57,7 @@ TEST(MainMenuRunTest, ProfilesAreMadeSignedInDeletedAndSavedOnQuit)
     ASSERT_TRUE(game.Start());
     Tarvolin& app = game.App();
     ASSERT_EQ(app.GetPlayerCount(), 0);
-    auto* main = game.Gui().FindWindow(kMain)->DynamicCast<MainWindow>();
+    auto* main = game.Gui().FindWindow(kMainMenuWindow)->DynamicCast<MainWindow>();
     ASSERT_NE(main, nullptr);
 
     NewDriver(game, "Ann");
@@ -76,19 +76,24 @@ TEST(MainMenuRunTest, ProfilesAreMadeSignedInDeletedAndSavedOnQuit)
     // The second "Unnamed" is chosen with the keyboard in the list, after the first is chosen.
     main->GetPlayerList()->SelectRow(1, true);
     game.Queue([&] { main->GetPlayerList()->SelectRow(2, true); });
-    game.Click(kMain, "Login Button");
+    game.Click(kMainMenuWindow, "Login Button");
     ASSERT_TRUE(game.RunScript(20));
     EXPECT_TRUE(game.Gui().FindWindow("Career Window")->IsVisible());
     EXPECT_FALSE(main->IsVisible());
     EXPECT_EQ(app.GetCurrentPlayer(), second);
 
     // The career hub's way back.
-    game.Queue([&] { game.Gui().SwitchWindowByName(kMain, game.Gui().FindWindow("Career Window"), 1, false); });
-    std::string named;
-    game.Click(kMain, "Delete Driver Button");
     game.Queue(
-        [&]
-        { named = static_cast<guiTextBox*>(game.FindWidget("Delete Player Window", "playername"))->GetText(); });
+        [&] {
+            game.Gui().SwitchWindowByName(kMainMenuWindow, game.Gui().FindWindow("Career Window"), 1, false);
+        });
+    std::string named;
+    game.Click(kMainMenuWindow, "Delete Driver Button");
+    game.Queue(
+        [&] {
+            named =
+                static_cast<guiTextBox*>(game.FindWidget("Delete Player Window", "playername"))->GetText();
+        });
     game.Click("Delete Player Window", "ok");
     ASSERT_TRUE(game.RunScript(20));
     EXPECT_EQ(named, "Unnamed");
@@ -97,7 +102,7 @@ TEST(MainMenuRunTest, ProfilesAreMadeSignedInDeletedAndSavedOnQuit)
     EXPECT_EQ(app.GetPlayer(1)->GetPlayerName(), "Unnamed");
     EXPECT_NE(app.GetPlayer(1), second);
 
-    game.Click(kMain, "Credits Button");
+    game.Click(kMainMenuWindow, "Credits Button");
     game.Queue([&] { EXPECT_TRUE(game.Gui().FindWindow("credits window")->IsVisible()); });
     game.Click("credits window", "ok button");
     ASSERT_TRUE(game.RunScript());
@@ -105,7 +110,7 @@ TEST(MainMenuRunTest, ProfilesAreMadeSignedInDeletedAndSavedOnQuit)
     EXPECT_TRUE(main->IsVisible());
     EXPECT_EQ(main->GetPlayerList()->GetUsedRows(), 2);
 
-    game.Click(kMain, "Quit Button");
+    game.Click(kMainMenuWindow, "Quit Button");
     bool running = true;
     for (int frame = 0; frame < 50 && running; ++frame)
         running = game.Frame();

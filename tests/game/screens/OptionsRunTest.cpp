@@ -3,8 +3,8 @@
 #include "engine/gui/guiSlider.h"
 #include "game/Tarvolin.h"
 #include "game/screens/OptionsWindow.h"
-#include "tests/support/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -20,10 +20,10 @@ using testsupport::HeadlessGame;
 namespace
 {
 
-constexpr const char* kMain = "main window";
-constexpr const char* kOptions = "Options Window";
+constexpr const char* kRunMainWindow = "main window";
+constexpr const char* kRunOptionsWindow = "Options Window";
 // Raw mouse kinds of the message loop: the x movement and button 0.
-constexpr int kMouseX = 1;
+constexpr int kMouseXAxis = 1;
 constexpr int kMouseButton0 = 4;
 
 std::string ReadFile(const std::string& path)
@@ -62,12 +62,12 @@ TEST(OptionsRunTest, MusicVolumeAndANewAccelerateKeyAreSavedOnQuit)
     options.devices = {mouse, keyboard};
     HeadlessGame game(options);
     ASSERT_TRUE(game.Start());
-    auto* window = game.Gui().FindWindow(kOptions)->DynamicCast<OptionsWindow>();
+    auto* window = game.Gui().FindWindow(kRunOptionsWindow)->DynamicCast<OptionsWindow>();
     ASSERT_NE(window, nullptr);
 
-    game.Click(kMain, "Options Button");
+    game.Click(kRunMainWindow, "Options Button");
     ASSERT_TRUE(game.RunScript(10));
-    game.Click(kOptions, OptionsWindow::kAudioTab);
+    game.Click(kRunOptionsWindow, OptionsWindow::kAudioTab);
     ASSERT_TRUE(game.RunScript());
     ASSERT_TRUE(window->IsVisible());
     ASSERT_TRUE(window->GetPage(OptionsWindow::kAudio)->IsVisible());
@@ -84,28 +84,28 @@ TEST(OptionsRunTest, MusicVolumeAndANewAccelerateKeyAreSavedOnQuit)
             const int y = (rect.top + rect.bottom) / 2;
             // The pointer comes to rest on the thumb before the press.
             game.Gui().SetCursorPosition(thumbX, y);
-            game.App().OnMouse(kMouseX, 0, 0, 0);
+            game.App().OnMouse(kMouseXAxis, 0, 0, 0);
             distance = (rect.left + rect.right) / 2 - thumbX;
         });
     game.Queue([&] { game.App().OnMouse(kMouseButton0, 1, 0, 0); });
-    game.Queue([&] { game.App().OnMouse(kMouseX, 0, distance, 0); });
+    game.Queue([&] { game.App().OnMouse(kMouseXAxis, 0, distance, 0); });
     game.Queue([&] { game.App().OnMouse(kMouseButton0, 0, 0, 0); });
     ASSERT_TRUE(game.RunScript());
     EXPECT_LT(distance, -100);
     EXPECT_EQ(game.App().GetMusicVolume(), -2000);
 
-    game.Click(kOptions, OptionsWindow::kControlsTab);
-    game.Click(kOptions, "accel_b");
+    game.Click(kRunOptionsWindow, OptionsWindow::kControlsTab);
+    game.Click(kRunOptionsWindow, "accel_b");
     game.Queue([&] { keyboard->PushReading({0, 0, 0, 0, 1, 0, 0, 0, 0}); });
     game.Queue([&] { keyboard->PushReading({0, 0, 0, 0, 0, 0, 0, 0, 0}); });
     ASSERT_TRUE(game.RunScript());
     EXPECT_EQ(game.App().GetInputManager()->GetBindingName(6, 0, 0), "C");
-    game.Click(kOptions, OptionsWindow::kOkName);
+    game.Click(kRunOptionsWindow, OptionsWindow::kOkName);
     ASSERT_TRUE(game.RunScript(20));
     EXPECT_FALSE(window->IsVisible());
-    EXPECT_TRUE(game.Gui().FindWindow(kMain)->IsVisible());
+    EXPECT_TRUE(game.Gui().FindWindow(kRunMainWindow)->IsVisible());
 
-    game.Click(kMain, "Quit Button");
+    game.Click(kRunMainWindow, "Quit Button");
     bool running = true;
     for (int frame = 0; frame < 50 && running; ++frame)
         running = game.Frame();

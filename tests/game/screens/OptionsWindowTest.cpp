@@ -14,8 +14,8 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "game/Tarvolin.h"
 #include "platform/gfx/GfxTypes.h"
-#include "tests/support/game/ScriptedInput.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 
@@ -30,12 +30,12 @@ using testsupport::HeadlessGame;
 namespace
 {
 
-constexpr const char* kMain = "main window";
-constexpr const char* kOptions = "Options Window";
+constexpr const char* kMainWindow = "main window";
+constexpr const char* kOptionsWindow = "Options Window";
 // The scripted keyboard's keys in object order.
 constexpr int kKeyCount = 9;
 // The message loop's kind for a pointer movement along x.
-constexpr int kMouseX = 1;
+constexpr int kMouseAxisX = 1;
 
 HeadlessGame::Options WithDevices(const gametest::Script& mouse, const gametest::Script& keyboard)
 {
@@ -71,7 +71,7 @@ protected:
         if (!Config().empty())
             m_Game.Install().Write("Tarvolin.cfg", Config());
         ASSERT_TRUE(m_Game.Start());
-        m_Window = m_Game.Gui().FindWindow(kOptions)->DynamicCast<OptionsWindow>();
+        m_Window = m_Game.Gui().FindWindow(kOptionsWindow)->DynamicCast<OptionsWindow>();
         ASSERT_NE(m_Window, nullptr);
         m_Input = m_Game.App().GetInputManager();
         ASSERT_NE(m_Input, nullptr);
@@ -81,17 +81,17 @@ protected:
 
     void Open()
     {
-        m_Game.Click(kMain, "Options Button");
+        m_Game.Click(kMainWindow, "Options Button");
         ASSERT_TRUE(m_Game.RunScript(10));
         ASSERT_TRUE(m_Window->IsVisible());
     }
 
     void Close(const char* button)
     {
-        m_Game.Click(kOptions, button);
+        m_Game.Click(kOptionsWindow, button);
         ASSERT_TRUE(m_Game.RunScript(10));
         ASSERT_FALSE(m_Window->IsVisible());
-        ASSERT_TRUE(m_Game.Gui().FindWindow(kMain)->IsVisible());
+        ASSERT_TRUE(m_Game.Gui().FindWindow(kMainWindow)->IsVisible());
     }
 
     std::vector<std::string> Listed() const
@@ -150,13 +150,13 @@ TEST_F(OptionsWindowTest, ShowingPlacesTheThumbsAtTheStoredVolumesAndMovingThemA
     EXPECT_EQ(::GetSoundVolume(), -1000);
 
     m_Window->ShowPage(OptionsWindow::kAudio);
-    m_Game.Click(kOptions, OptionsWindow::kMusicName);
+    m_Game.Click(kOptionsWindow, OptionsWindow::kMusicName);
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_EQ(m_Game.App().GetMusicVolume(), -2000);
     EXPECT_EQ(::GetMusicVolume(), -2000);
     EXPECT_NEAR(ThumbValue(m_Window->GetMusicSlider()), 0.5f, 1.0f / 276);
 
-    m_Game.Click(kOptions, OptionsWindow::kSoundName);
+    m_Game.Click(kOptionsWindow, OptionsWindow::kSoundName);
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_EQ(::GetSoundVolume(), -2000);
     EXPECT_EQ(m_Game.App().GetSoundVolume(), -2000);
@@ -186,7 +186,7 @@ TEST_F(OptionsWindowTest, CaptureSkipsTheLeftMouseButtonAndBindsTheNextKeyInPlac
     m_Window->ShowPage(OptionsWindow::kControls);
     ASSERT_EQ(m_Input->GetBindingName(6, 0, 0), "W");
     const int before = m_Input->GetBindingCount(6, 0);
-    m_Game.Click(kOptions, "accel_b");
+    m_Game.Click(kOptionsWindow, "accel_b");
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_TRUE(m_Window->IsCapturing());
     EXPECT_EQ(m_Window->GetCaptureAction(), 6);
@@ -239,7 +239,7 @@ TEST_F(OptionsWindowTest, EachBindingRowBindsItsActionWithItsRange)
     for (const Expected& row : rows)
     {
         const int pressed = key++ % kKeyCount;
-        m_Game.Click(kOptions, row.button);
+        m_Game.Click(kOptionsWindow, row.button);
         m_Game.Queue([this, pressed] { m_Keyboard->PushReading(Keys(pressed)); });
         m_Game.Queue([this] { m_Keyboard->PushReading(Keys(-1)); });
         ASSERT_TRUE(m_Game.RunScript()) << row.button;
@@ -250,7 +250,7 @@ TEST_F(OptionsWindowTest, EachBindingRowBindsItsActionWithItsRange)
         EXPECT_EQ(m_Input->GetBindingDevice(row.action, last, 0), 1) << row.button;
         EXPECT_EQ(m_Input->GetBindingCode(row.action, last, 0), pressed) << row.button;
         EXPECT_EQ(m_Input->GetBindingRange(row.action, last, 0), row.range) << row.button;
-        auto* text = static_cast<guiTextBox*>(m_Game.FindWidget(kOptions, row.text));
+        auto* text = static_cast<guiTextBox*>(m_Game.FindWidget(kOptionsWindow, row.text));
         ASSERT_NE(text, nullptr) << row.text;
         EXPECT_EQ(text->GetText(), m_Input->GetBindingName(row.action, 0, 0)) << row.text;
     }
@@ -265,7 +265,7 @@ TEST_F(OptionsWindowTest, CancelPutsBackTheBindingsTakenOnShowing)
     ASSERT_FALSE(accelerate.empty());
     for (const char* button : {"accel_b", "brake_b"})
     {
-        m_Game.Click(kOptions, button);
+        m_Game.Click(kOptionsWindow, button);
         m_Game.Queue([this] { m_Keyboard->PushReading(Keys(8)); });
         m_Game.Queue([this] { m_Keyboard->PushReading(Keys(-1)); });
     }
@@ -279,7 +279,7 @@ TEST_F(OptionsWindowTest, CancelPutsBackTheBindingsTakenOnShowing)
     // OK keeps a rebinding.
     Open();
     m_Window->ShowPage(OptionsWindow::kControls);
-    m_Game.Click(kOptions, "accel_b");
+    m_Game.Click(kOptionsWindow, "accel_b");
     m_Game.Queue([this] { m_Keyboard->PushReading(Keys(8)); });
     m_Game.Queue([this] { m_Keyboard->PushReading(Keys(-1)); });
     ASSERT_TRUE(m_Game.RunScript());
@@ -299,7 +299,7 @@ TEST_F(OptionsWindowTest, TheResolutionListOffersSupportedModesByTheFullScreenBo
     EXPECT_EQ(windowed.size(), 3u);
     EXPECT_EQ(m_Window->GetResolutionList()->GetSelectedText(), "800x600");
 
-    m_Game.Click(kOptions, OptionsWindow::kFullScreenName);
+    m_Game.Click(kOptionsWindow, OptionsWindow::kFullScreenName);
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(m_Window->GetFullScreenBox()->IsChecked());
     EXPECT_TRUE(m_Window->IsResolutionChanged());
@@ -311,7 +311,7 @@ TEST_F(OptionsWindowTest, TheResolutionListOffersSupportedModesByTheFullScreenBo
     EXPECT_EQ(m_Window->GetResolutionList()->GetSelectedText(), "800x600x16");
 
     // Back in a window, the list is the windowed one again.
-    m_Game.Click(kOptions, OptionsWindow::kFullScreenName);
+    m_Game.Click(kOptionsWindow, OptionsWindow::kFullScreenName);
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_EQ(Listed(), windowed);
     EXPECT_EQ(m_Window->GetResolutionList()->GetSelectedText(), "800x600");
@@ -332,7 +332,7 @@ TEST_F(OptionsWindowTest, OkKeepsTheDisplayModeUntilAModeIsChosen)
     list->SelectRow(row, true);
     EXPECT_TRUE(m_Window->IsResolutionChanged());
     // A movement not yet handed to the widgets belongs to the old screen size and is dropped.
-    m_Game.App().OnMouse(kMouseX, 0, 7, 0);
+    m_Game.App().OnMouse(kMouseAxisX, 0, 7, 0);
     ASSERT_EQ(m_Game.Gui().GetMouseData().dx, 7);
     m_Window->OnOk();
     EXPECT_EQ(m_Game.Gui().GetMouseData().dx, 0);
@@ -357,7 +357,7 @@ TEST_F(OptionsWindowTest, OkWithoutAListedCurrentModeKeepsTheDisplayMode)
     kaGraphicsManager* graphics = m_Game.App().GetGraphicsManager();
     ASSERT_EQ(graphics->BuildDeviceList(), platform::GFX_OK);
     Open();
-    m_Game.Click(kOptions, OptionsWindow::kFullScreenName);
+    m_Game.Click(kOptionsWindow, OptionsWindow::kFullScreenName);
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(m_Window->IsResolutionChanged());
     EXPECT_EQ(m_Window->GetResolutionList()->GetSelectedText(), "");
@@ -421,7 +421,7 @@ TEST_F(OptionsWindowTest, EachTabShowsItsPageAloneAndItsTabPicture)
     EXPECT_EQ(m_Window->GetTabImage()->GetFilename(), "vid_sel.tga");
     for (const Tab& tab : tabs)
     {
-        m_Game.Click(kOptions, tab.button);
+        m_Game.Click(kOptionsWindow, tab.button);
         ASSERT_TRUE(m_Game.RunScript());
         for (int32_t page = 0; page < OptionsWindow::kPageCount; ++page)
         {

@@ -29,7 +29,7 @@ std::string ReadAll(FILE* file)
     return text;
 }
 
-std::vector<std::string> Names(const std::vector<DirectoryEntry>& entries)
+std::vector<std::string> EntryNames(const std::vector<DirectoryEntry>& entries)
 {
     std::vector<std::string> names;
     for (const DirectoryEntry& entry : entries)
@@ -221,7 +221,7 @@ TEST_F(Listing, SortsByNameWithoutRegardToCase)
     m_Dir.Write("Levels/a.XML", "");
     m_Dir.Write("Levels/notes.txt", "");
     const auto entries = platform::ListDirectory(m_Dir.Path() + "\\levels\\*.xml");
-    EXPECT_EQ(Names(entries), (std::vector<std::string>{"a.XML", "b.xml", "C.xml"}));
+    EXPECT_EQ(EntryNames(entries), (std::vector<std::string>{"a.XML", "b.xml", "C.xml"}));
 }
 
 TEST_F(Listing, StarListsDotEntriesAndMarksFolders)
@@ -229,7 +229,7 @@ TEST_F(Listing, StarListsDotEntriesAndMarksFolders)
     m_Dir.Write("Worlds/Alpha/world.xml", "");
     m_Dir.Write("Worlds/readme.txt", "");
     const auto entries = platform::ListDirectory(m_Dir.Path() + "/worlds/*");
-    ASSERT_EQ(Names(entries), (std::vector<std::string>{".", "..", "Alpha", "readme.txt"}));
+    ASSERT_EQ(EntryNames(entries), (std::vector<std::string>{".", "..", "Alpha", "readme.txt"}));
     EXPECT_TRUE(entries[0].isDirectory);
     EXPECT_TRUE(entries[1].isDirectory);
     EXPECT_TRUE(entries[2].isDirectory);
@@ -252,7 +252,7 @@ TEST_F(Listing, PatternWithoutFolderListsTheCurrentDirectory)
 {
     m_Dir.Write("Hit.wav", "");
     testsupport::CurrentDirectory cd(m_Dir.Path());
-    EXPECT_EQ(Names(platform::ListDirectory("*.WAV")), (std::vector<std::string>{"Hit.wav"}));
+    EXPECT_EQ(EntryNames(platform::ListDirectory("*.WAV")), (std::vector<std::string>{"Hit.wav"}));
     EXPECT_TRUE(platform::FindFirstMatch("hit.wav"));
 }
 
@@ -278,7 +278,7 @@ TEST(FileOperations, AWholeFileSavedUnderAnyCaseLeavesOnlyTheNewFile)
     EXPECT_TRUE(platform::SafeFileWriter::WriteWhole(dir.Path() + "\\layouts\\main.kab",
                                                      std::string("new\0bytes", 9)));
     EXPECT_EQ(dir.Read("Layouts/Main.kab"), std::string("new\0bytes", 9));
-    EXPECT_EQ(Names(platform::ListDirectory(dir.Path() + "/Layouts/*")),
+    EXPECT_EQ(EntryNames(platform::ListDirectory(dir.Path() + "/Layouts/*")),
               (std::vector<std::string>{".", "..", "Main.kab"}));
     struct stat info;
     ASSERT_EQ(stat(dir.File("Layouts/Main.kab").c_str(), &info), 0);

@@ -21,15 +21,15 @@ using namespace platform;
 namespace
 {
 
-constexpr uint32_t kSize = 64;
+constexpr uint32_t kBackBufferSize = 64;
 
-struct RhwVertex
+struct PretransformedVertex
 {
     float x, y, z, rhw;
     uint32_t color;
     float u, v;
 };
-constexpr uint32_t kRhwFvf = FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1;
+constexpr uint32_t kPretransformedFvf = FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1;
 
 struct ColorVertex
 {
@@ -59,8 +59,8 @@ protected:
         m_Direct3D = new GLDirect3D(true);
         ASSERT_TRUE(m_Direct3D->IsAvailable()) << "no EGL surfaceless OpenGL context";
         PresentParameters parameters;
-        parameters.BackBufferWidth = kSize;
-        parameters.BackBufferHeight = kSize;
+        parameters.BackBufferWidth = kBackBufferSize;
+        parameters.BackBufferHeight = kBackBufferSize;
         parameters.BackBufferFormat = FMT_X8R8G8B8;
         parameters.Windowed = true;
         parameters.SwapEffect = SWAPEFFECT_DISCARD;
@@ -122,12 +122,12 @@ protected:
     void DrawPixelQuad(float x0, float y0, float x1, float y1, uint32_t color, float z = 0.5f)
     {
         x0 -= 0.5f, y0 -= 0.5f, x1 -= 0.5f, y1 -= 0.5f;
-        Draw<RhwVertex>(kRhwFvf, PT_TRIANGLESTRIP,
-                        {{x0, y0, z, 1, color, 0, 0},
-                         {x1, y0, z, 1, color, 1, 0},
-                         {x0, y1, z, 1, color, 0, 1},
-                         {x1, y1, z, 1, color, 1, 1}},
-                        2);
+        Draw<PretransformedVertex>(kPretransformedFvf, PT_TRIANGLESTRIP,
+                                   {{x0, y0, z, 1, color, 0, 0},
+                                    {x1, y0, z, 1, color, 1, 0},
+                                    {x0, y1, z, 1, color, 0, 1},
+                                    {x1, y1, z, 1, color, 1, 1}},
+                                   2);
     }
 
     GfxTexture* MakeTexture(uint32_t width, uint32_t height, uint32_t format, const void* texels,
@@ -151,7 +151,7 @@ protected:
         ASSERT_EQ(m_Device->EndScene(), GFX_OK);
         ASSERT_EQ(m_Device->Present(), GFX_OK);
         ASSERT_EQ(m_Device->CaptureFrame(&m_Frame), GFX_OK);
-        ASSERT_EQ(m_Frame.Width, kSize);
+        ASSERT_EQ(m_Frame.Width, kBackBufferSize);
         ASSERT_EQ(m_Device->BeginScene(), GFX_OK);
     }
 
@@ -754,9 +754,9 @@ namespace
 {
 
 // Two pixel quads in one buffer: vertices 0-3 cover the left half red, 4-7 the right half green.
-std::vector<RhwVertex> TwoHalves()
+std::vector<PretransformedVertex> TwoHalves()
 {
-    std::vector<RhwVertex> vertices;
+    std::vector<PretransformedVertex> vertices;
     const uint32_t colors[2] = {0xFFFF0000, 0xFF00FF00};
     for (int half = 0; half < 2; ++half)
     {
@@ -773,15 +773,16 @@ std::vector<RhwVertex> TwoHalves()
 
 TEST_F(GLDeviceTest, IndexedDrawsStartAtTheirBaseVertexInEveryPool)
 {
-    const std::vector<RhwVertex> vertices = TwoHalves();
+    const std::vector<PretransformedVertex> vertices = TwoHalves();
     const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
     for (const uint32_t pool : {POOL_MANAGED, POOL_DEFAULT, POOL_SYSTEMMEM})
     {
         SCOPED_TRACE(pool);
         GfxVertexBuffer* buffer = nullptr;
         GfxIndexBuffer* indexBuffer = nullptr;
-        const uint32_t bytes = static_cast<uint32_t>(vertices.size() * sizeof(RhwVertex));
-        ASSERT_EQ(m_Device->CreateVertexBuffer(bytes, USAGE_WRITEONLY, kRhwFvf, pool, &buffer), GFX_OK);
+        const uint32_t bytes = static_cast<uint32_t>(vertices.size() * sizeof(PretransformedVertex));
+        ASSERT_EQ(m_Device->CreateVertexBuffer(bytes, USAGE_WRITEONLY, kPretransformedFvf, pool, &buffer),
+                  GFX_OK);
         ASSERT_EQ(
             m_Device->CreateIndexBuffer(sizeof indices, USAGE_WRITEONLY, FMT_INDEX16, pool, &indexBuffer),
             GFX_OK);
@@ -798,8 +799,8 @@ TEST_F(GLDeviceTest, IndexedDrawsStartAtTheirBaseVertexInEveryPool)
         indexBuffer->Unlock();
 
         m_Device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        m_Device->SetFVF(kRhwFvf);
-        m_Device->SetStreamSource(0, buffer, 0, sizeof(RhwVertex));
+        m_Device->SetFVF(kPretransformedFvf);
+        m_Device->SetStreamSource(0, buffer, 0, sizeof(PretransformedVertex));
         m_Device->SetIndices(indexBuffer);
         EXPECT_EQ(m_Device->DrawIndexedPrimitive(PT_TRIANGLELIST, 4, 0, 4, 0, 2), GFX_OK);
         Show();
@@ -817,25 +818,25 @@ TEST_F(GLDeviceTest, IndexedDrawsStartAtTheirBaseVertexInEveryPool)
 
 TEST_F(GLDeviceTest, ABufferRewrittenBetweenDrawsShowsEachWriteThenAndInLaterFrames)
 {
-    const std::vector<RhwVertex> halves = TwoHalves();
+    const std::vector<PretransformedVertex> halves = TwoHalves();
     GfxVertexBuffer* buffer = nullptr;
-    ASSERT_EQ(m_Device->CreateVertexBuffer(4 * sizeof(RhwVertex), USAGE_WRITEONLY | USAGE_DYNAMIC, kRhwFvf,
-                                           POOL_DEFAULT, &buffer),
+    ASSERT_EQ(m_Device->CreateVertexBuffer(4 * sizeof(PretransformedVertex), USAGE_WRITEONLY | USAGE_DYNAMIC,
+                                           kPretransformedFvf, POOL_DEFAULT, &buffer),
               GFX_OK);
     m_Owned.push_back(buffer);
     // One quad's four vertices: the left or right half, in one colour.
     auto write = [&](int half, uint32_t color)
     {
-        std::vector<RhwVertex> quad(halves.begin() + half * 4, halves.begin() + half * 4 + 4);
-        for (RhwVertex& vertex : quad)
+        std::vector<PretransformedVertex> quad(halves.begin() + half * 4, halves.begin() + half * 4 + 4);
+        for (PretransformedVertex& vertex : quad)
             vertex.color = color;
         void* data = nullptr;
         ASSERT_EQ(buffer->Lock(0, 0, &data, 0), GFX_OK);
-        std::memcpy(data, quad.data(), 4 * sizeof(RhwVertex));
+        std::memcpy(data, quad.data(), 4 * sizeof(PretransformedVertex));
         buffer->Unlock();
     };
-    m_Device->SetFVF(kRhwFvf);
-    m_Device->SetStreamSource(0, buffer, 0, sizeof(RhwVertex));
+    m_Device->SetFVF(kPretransformedFvf);
+    m_Device->SetStreamSource(0, buffer, 0, sizeof(PretransformedVertex));
     write(0, 0xFF0000FF);
     EXPECT_EQ(m_Device->DrawPrimitive(PT_TRIANGLESTRIP, 0, 2), GFX_OK);
     write(1, 0xFFFFFFFF);

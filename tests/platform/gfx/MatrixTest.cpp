@@ -15,7 +15,7 @@ using namespace platform;
 namespace
 {
 
-constexpr float kPi = 3.14159265358979f;
+constexpr float kPiF = 3.14159265358979f;
 
 void ExpectMatrixNear(const Matrix& actual, const Matrix& expected, float tolerance = 1e-5f)
 {
@@ -43,7 +43,7 @@ Vector3 Transform(const Vector3& v, const Matrix& m)
 TEST(MatrixProjection, PerspectiveFovMatchesHandComputedValues)
 {
     Matrix m;
-    MatrixPerspectiveFovLH(&m, kPi / 4.0f, 4.0f / 3.0f, 0.25f, 2000.0f);
+    MatrixPerspectiveFovLH(&m, kPiF / 4.0f, 4.0f / 3.0f, 0.25f, 2000.0f);
     // cot(pi/8) = 2.4142136; divided by the aspect 1.8106602; depth 2000/1999.75 and -0.25 times that, so
     // that the near plane maps to 0 and the far plane to 1.
     const Matrix expected(1.8106602f, 0, 0, 0, 0, 2.4142136f, 0, 0, 0, 0, 1.000125f, 1, 0, 0, -0.25003126f,
@@ -81,7 +81,7 @@ TEST(MatrixView, LookAtPutsTheEyeAtTheOriginFacingPlusZ)
 TEST(MatrixRotation, QuarterTurnAboutYAsMatrixAndQuaternion)
 {
     Matrix rotation;
-    MatrixRotationY(&rotation, kPi / 2.0f);
+    MatrixRotationY(&rotation, kPiF / 2.0f);
     const Matrix expected(0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1);
     ExpectMatrixNear(rotation, expected);
     // Left-handed: +X turns towards -Z.
@@ -89,7 +89,7 @@ TEST(MatrixRotation, QuarterTurnAboutYAsMatrixAndQuaternion)
 
     Quaternion q;
     const Vector3 yAxis(0, 1, 0);
-    QuaternionRotationAxis(&q, &yAxis, kPi / 2.0f);
+    QuaternionRotationAxis(&q, &yAxis, kPiF / 2.0f);
     EXPECT_NEAR(q.y, std::sqrt(0.5f), 1e-6f);
     EXPECT_NEAR(q.w, std::sqrt(0.5f), 1e-6f);
     Matrix fromQuaternion;
@@ -100,11 +100,11 @@ TEST(MatrixRotation, QuarterTurnAboutYAsMatrixAndQuaternion)
 TEST(MatrixRotation, YawPitchRollAppliesRollThenPitchThenYaw)
 {
     Matrix m;
-    MatrixRotationYawPitchRoll(&m, kPi / 2.0f, kPi / 2.0f, 0.0f);
+    MatrixRotationYawPitchRoll(&m, kPiF / 2.0f, kPiF / 2.0f, 0.0f);
     // Pitch first takes +Z to -Y, which the yaw about Y leaves alone; yaw first would give +X.
     ExpectVectorNear(Transform(Vector3(0, 0, 1), m), Vector3(0, -1, 0));
 
-    MatrixRotationYawPitchRoll(&m, kPi / 2.0f, 0.0f, kPi / 2.0f);
+    MatrixRotationYawPitchRoll(&m, kPiF / 2.0f, 0.0f, kPiF / 2.0f);
     // Roll first takes +X to +Y; yaw first would give -Z.
     ExpectVectorNear(Transform(Vector3(1, 0, 0), m), Vector3(0, 1, 0));
 
@@ -181,7 +181,7 @@ TEST(MatrixAlgebra, SingularMatrixHasNoInverseAndLeavesTheResultAlone)
 TEST(VectorTransform, CoordDividesByWAndNormalIgnoresTranslation)
 {
     Matrix projection;
-    MatrixPerspectiveFovLH(&projection, kPi / 2.0f, 1.0f, 1.0f, 3.0f);
+    MatrixPerspectiveFovLH(&projection, kPiF / 2.0f, 1.0f, 1.0f, 3.0f);
     // At z = 2: w = 2, x' = 1·2/2, z' = (2·1.5 - 1.5)/2.
     ExpectVectorNear(Transform(Vector3(2, 0, 2), projection), Vector3(1, 0, 0.75f));
 
@@ -221,7 +221,7 @@ TEST(VectorTransform, NormaliseKeepsZeroAtZero)
 TEST(VectorProjection, ProjectThenUnprojectReturnsThePoint)
 {
     Matrix projection, view, world;
-    MatrixPerspectiveFovLH(&projection, kPi / 4.0f, 4.0f / 3.0f, 0.25f, 2000.0f);
+    MatrixPerspectiveFovLH(&projection, kPiF / 4.0f, 4.0f / 3.0f, 0.25f, 2000.0f);
     const Vector3 eye(10, 20, -30), at(0, 0, 0), up(0, 1, 0);
     MatrixLookAtLH(&view, &eye, &at, &up);
     MatrixRotationY(&world, 0.5f);

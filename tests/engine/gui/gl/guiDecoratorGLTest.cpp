@@ -13,6 +13,7 @@
 #include "platform/gfx/GfxDevice.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/HeadlessGraphics.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 #include "tests/support/engine/gui/TestPanel.h"
 #include "tests/support/engine/gui/TestScrollable.h"
 #include "tests/support/engine/gui/TestWindow.h"
@@ -26,18 +27,15 @@
 
 using namespace platform;
 
+using testsupport::Px;
+
 namespace
 {
 
-struct Rgb
+struct DecoratorRgb
 {
     int r, g, b;
 };
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
 
 // Decorators, and a scroller in the generated scroll pictures, drawn one frame at a time over black.
 class DecoratorGLTest : public ::testing::Test
@@ -67,13 +65,13 @@ protected:
         ASSERT_EQ(device->CaptureFrame(&m_Frame), GFX_OK);
     }
 
-    Rgb Pixel(int x, int y) const
+    DecoratorRgb Pixel(int x, int y) const
     {
         const std::size_t at = (static_cast<std::size_t>(y) * m_Frame.Width + x) * 3;
         return {m_Frame.Rows[at + 2], m_Frame.Rows[at + 1], m_Frame.Rows[at]};
     }
 
-    bool Near(Rgb got, Rgb want) const
+    bool Near(DecoratorRgb got, DecoratorRgb want) const
     {
         return std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 &&
                std::abs(got.b - want.b) <= 3;
@@ -87,7 +85,7 @@ protected:
         for (int y = top; y < bottom; ++y)
             for (int x = 0; x < 640; ++x)
             {
-                const Rgb p = Pixel(x, y);
+                const DecoratorRgb p = Pixel(x, y);
                 if (p.r > 128 && p.g > 128 && p.b > 128)
                 {
                     first = std::min(first, x);
@@ -113,12 +111,12 @@ TEST_F(DecoratorGLTest, ABorderOutlinesItsButtonInItsOuterColourAlone)
     DrawFrame();
     EXPECT_EQ(border->GetPosition().x.value, 8.0f);
     EXPECT_EQ(border->GetSize().x.value, 104.0f);
-    const Rgb white{255, 255, 255};
+    const DecoratorRgb white{255, 255, 255};
     for (const auto& [x, y] : std::vector<std::pair<int, int>>{{60, 9}, {9, 20}, {110, 20}, {60, 31}, {8, 9}})
         EXPECT_TRUE(Near(Pixel(x, y), white)) << x << "," << y;
     // Inside, the button's normal image: half grey at half alpha over black.
-    EXPECT_TRUE(Near(Pixel(60, 20), Rgb{63, 63, 63}));
-    EXPECT_TRUE(Near(Pixel(60, 40), Rgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(60, 20), DecoratorRgb{63, 63, 63}));
+    EXPECT_TRUE(Near(Pixel(60, 40), DecoratorRgb{0, 0, 0}));
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 140; ++x)
             ASSERT_FALSE(Pixel(x, y).g > Pixel(x, y).r + 50) << "the inner colour shows at " << x << "," << y;
@@ -127,8 +125,8 @@ TEST_F(DecoratorGLTest, ABorderOutlinesItsButtonInItsOuterColourAlone)
     sheet.Insert("Color", "1 0 0 1", ka::any());
     border->SetProperties(sheet);
     DrawFrame();
-    EXPECT_TRUE(Near(Pixel(60, 9), Rgb{255, 0, 0}));
-    EXPECT_TRUE(Near(Pixel(110, 20), Rgb{255, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(60, 9), DecoratorRgb{255, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(110, 20), DecoratorRgb{255, 0, 0}));
 }
 
 TEST_F(DecoratorGLTest, ATilingBackgroundRepeatsItsPictureAtThePicturesSize)
@@ -155,11 +153,11 @@ TEST_F(DecoratorGLTest, ATilingBackgroundRepeatsItsPictureAtThePicturesSize)
                 for (int x = 0; x < 8; ++x)
                 {
                     const uint8_t* texel = &texels[(y * 8 + x) * 4];
-                    const Rgb got = Pixel(100 + tileX * 8 + x, 100 + tileY * 4 + y);
-                    ASSERT_TRUE(Near(got, Rgb{texel[2], texel[1], texel[0]}))
+                    const DecoratorRgb got = Pixel(100 + tileX * 8 + x, 100 + tileY * 4 + y);
+                    ASSERT_TRUE(Near(got, DecoratorRgb{texel[2], texel[1], texel[0]}))
                         << "tile " << tileX << "," << tileY << " texel " << x << "," << y;
                 }
-    EXPECT_TRUE(Near(Pixel(132, 108), Rgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(132, 108), DecoratorRgb{0, 0, 0}));
 }
 
 TEST_F(DecoratorGLTest, ACaptionIsCentredOnItsWidget)
@@ -210,24 +208,24 @@ TEST_F(DecoratorGLTest, AScrollerShowsItsBarBesideTheListWhileTheListNeedsIt)
     // The arrows take the pictures' 16 pixels, the bar the scroller's height.
     EXPECT_EQ(bar->GetLess()->GetPixelSize().x, 16);
     EXPECT_EQ(bar->GetPixelSize().y, 100);
-    const Rgb face{0x70, 0x70, 0x70};
+    const DecoratorRgb face{0x70, 0x70, 0x70};
     EXPECT_TRUE(Near(Pixel(236, 53), face)) << "the up arrow at the top of the bar";
     EXPECT_TRUE(Near(Pixel(236, 146), face)) << "the down arrow at its foot";
-    EXPECT_TRUE(Near(Pixel(236, 70), Rgb{0xB0, 0xB0, 0xB0})) << "the thumb at the top of the track";
-    EXPECT_TRUE(Near(Pixel(236, 120), Rgb{0x28, 0x28, 0x28})) << "the back below it";
-    EXPECT_TRUE(Near(Pixel(230, 100), Rgb{0, 0, 0})) << "left of the bar";
+    EXPECT_TRUE(Near(Pixel(236, 70), DecoratorRgb{0xB0, 0xB0, 0xB0})) << "the thumb at the top of the track";
+    EXPECT_TRUE(Near(Pixel(236, 120), DecoratorRgb{0x28, 0x28, 0x28})) << "the back below it";
+    EXPECT_TRUE(Near(Pixel(230, 100), DecoratorRgb{0, 0, 0})) << "left of the bar";
 
     // Scrolled to the end, the thumb stands at the foot of the track.
     scroller->SetVerticalPosition(1.0f);
     DrawFrame();
-    EXPECT_TRUE(Near(Pixel(236, 120), Rgb{0xB0, 0xB0, 0xB0}));
-    EXPECT_TRUE(Near(Pixel(236, 70), Rgb{0x28, 0x28, 0x28}));
+    EXPECT_TRUE(Near(Pixel(236, 120), DecoratorRgb{0xB0, 0xB0, 0xB0}));
+    EXPECT_TRUE(Near(Pixel(236, 70), DecoratorRgb{0x28, 0x28, 0x28}));
 
     list->rows = 5;
     DrawFrame();
     EXPECT_FALSE(bar->IsVisible());
-    EXPECT_TRUE(Near(Pixel(236, 53), Rgb{0, 0, 0}));
-    EXPECT_TRUE(Near(Pixel(236, 120), Rgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(236, 53), DecoratorRgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(236, 120), DecoratorRgb{0, 0, 0}));
 }
 
 } // namespace

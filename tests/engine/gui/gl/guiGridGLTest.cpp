@@ -10,6 +10,7 @@
 #include "platform/gfx/GfxDevice.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/HeadlessGraphics.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 #include "tests/support/engine/gui/TestPanel.h"
 #include "tests/support/engine/gui/TestWindow.h"
 
@@ -20,18 +21,15 @@
 
 using namespace platform;
 
+using testsupport::Px;
+
 namespace
 {
 
-struct Rgb
+struct GridRgb
 {
     int r, g, b;
 };
-
-guiCoordPair Px(float x, float y)
-{
-    return guiCoordPair::Pixels(x, y);
-}
 
 // Tables and a drop-down drawn one frame at a time over black, text in the generated "bar16m".
 class GridGLTest : public ::testing::Test
@@ -64,13 +62,13 @@ protected:
         ASSERT_EQ(device->CaptureFrame(&m_Frame), GFX_OK);
     }
 
-    Rgb Pixel(int x, int y) const
+    GridRgb Pixel(int x, int y) const
     {
         const std::size_t at = (static_cast<std::size_t>(y) * m_Frame.Width + x) * 3;
         return {m_Frame.Rows[at + 2], m_Frame.Rows[at + 1], m_Frame.Rows[at]};
     }
 
-    static bool Near(Rgb got, Rgb want)
+    static bool Near(GridRgb got, GridRgb want)
     {
         return std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 &&
                std::abs(got.b - want.b) <= 3;
@@ -97,30 +95,30 @@ TEST_F(GridGLTest, TheSelectionAndHighlightBarsLieUnderTheLinesOnTheirRows)
     m_Root->AddChild(grid);
     DrawFrame();
     // White border lines two pixels wide on every boundary, black cells between them.
-    EXPECT_TRUE(Near(Pixel(150, 127), Rgb{255, 255, 255})) << "the middle column line";
-    EXPECT_TRUE(Near(Pixel(125, 127), Rgb{0, 0, 0}));
-    EXPECT_TRUE(Near(Pixel(125, 118), Rgb{255, 255, 255})) << "the line under row 0";
+    EXPECT_TRUE(Near(Pixel(150, 127), GridRgb{255, 255, 255})) << "the middle column line";
+    EXPECT_TRUE(Near(Pixel(125, 127), GridRgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(125, 118), GridRgb{255, 255, 255})) << "the line under row 0";
 
     // A click in the right column selects the whole row under row select.
     grid->OnMouseDown(0, At(175, 127));
     DrawFrame();
-    const Rgb red{127, 0, 0};
+    const GridRgb red{127, 0, 0};
     EXPECT_TRUE(Near(Pixel(125, 127), red)) << Pixel(125, 127).r;
     EXPECT_TRUE(Near(Pixel(175, 127), red));
-    EXPECT_TRUE(Near(Pixel(150, 127), Rgb{255, 255, 255})) << "the lines draw over the bar";
-    EXPECT_TRUE(Near(Pixel(125, 109), Rgb{0, 0, 0}));
-    EXPECT_TRUE(Near(Pixel(125, 145), Rgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(150, 127), GridRgb{255, 255, 255})) << "the lines draw over the bar";
+    EXPECT_TRUE(Near(Pixel(125, 109), GridRgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(125, 145), GridRgb{0, 0, 0}));
 
     guiMsgMouse move;
     move.data = At(125, 145);
     grid->OnMouseMove(move);
     DrawFrame();
-    EXPECT_TRUE(Near(Pixel(125, 145), Rgb{38, 38, 127})) << Pixel(125, 145).b;
+    EXPECT_TRUE(Near(Pixel(125, 145), GridRgb{38, 38, 127})) << Pixel(125, 145).b;
     EXPECT_TRUE(Near(Pixel(125, 127), red));
     move.data = At(300, 300);
     grid->OnMouseMove(move);
     DrawFrame();
-    EXPECT_TRUE(Near(Pixel(125, 145), Rgb{0, 0, 0}));
+    EXPECT_TRUE(Near(Pixel(125, 145), GridRgb{0, 0, 0}));
 }
 
 TEST_F(GridGLTest, AnOpenDropDownListDrawsOverTheWidgetsBelowIt)
@@ -137,16 +135,16 @@ TEST_F(GridGLTest, AnOpenDropDownListDrawsOverTheWidgetsBelowIt)
     m_Root->AddChild(below);
     DrawFrame();
     EXPECT_EQ(drop->GetButton()->GetPixelSize().x, 16) << "the arrow takes its picture's size";
-    EXPECT_TRUE(Near(Pixel(150, 190), Rgb{0, 255, 0}));
+    EXPECT_TRUE(Near(Pixel(150, 190), GridRgb{0, 255, 0}));
 
     drop->Toggle();
     DrawFrame();
     // The list's plain background is white where no row or bar lies.
-    EXPECT_TRUE(Near(Pixel(150, 190), Rgb{255, 255, 255}));
-    EXPECT_TRUE(Near(Pixel(150, 240), Rgb{0, 0, 0})) << "below the list";
+    EXPECT_TRUE(Near(Pixel(150, 190), GridRgb{255, 255, 255}));
+    EXPECT_TRUE(Near(Pixel(150, 240), GridRgb{0, 0, 0})) << "below the list";
     drop->Toggle();
     DrawFrame();
-    EXPECT_TRUE(Near(Pixel(150, 190), Rgb{0, 255, 0}));
+    EXPECT_TRUE(Near(Pixel(150, 190), GridRgb{0, 255, 0}));
 }
 
 } // namespace

@@ -22,13 +22,13 @@ namespace
 {
 
 // Screen-space vertex of the font's buffer: transformed position, colour, one texture coordinate pair.
-struct TextVertex
+struct GlyphVertex
 {
     float x, y, z, rhw;
     uint32_t diffuse;
     float u, v;
 };
-static_assert(sizeof(TextVertex) == 28, "28-byte vertices");
+static_assert(sizeof(GlyphVertex) == 28, "28-byte vertices");
 const uint32_t kTextFVF = FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1;
 
 // Where one character landed on screen, in whole pixels.
@@ -54,7 +54,7 @@ protected:
     std::vector<PlacedGlyph> DrawText(kaFont& font, const std::string& text, int x, int baseline)
     {
         std::vector<PlacedGlyph> placed;
-        std::vector<TextVertex> vertices;
+        std::vector<GlyphVertex> vertices;
         for (char c : text)
         {
             float u0, v0, u1, v1, w, h;
@@ -78,10 +78,10 @@ protected:
                 const float top = static_cast<float>(glyph.top) - 0.5f;
                 const float right = left + static_cast<float>(glyph.width);
                 const float bottom = top + static_cast<float>(glyph.height);
-                const TextVertex corners[4] = {{left, top, 0, 1, 0xFFFFFFFF, u0, v0},
-                                               {right, top, 0, 1, 0xFFFFFFFF, u1, v0},
-                                               {left, bottom, 0, 1, 0xFFFFFFFF, u0, v1},
-                                               {right, bottom, 0, 1, 0xFFFFFFFF, u1, v1}};
+                const GlyphVertex corners[4] = {{left, top, 0, 1, 0xFFFFFFFF, u0, v0},
+                                                {right, top, 0, 1, 0xFFFFFFFF, u1, v0},
+                                                {left, bottom, 0, 1, 0xFFFFFFFF, u0, v1},
+                                                {right, bottom, 0, 1, 0xFFFFFFFF, u1, v1}};
                 for (int index : {0, 1, 2, 2, 1, 3})
                     vertices.push_back(corners[index]);
             }
@@ -90,7 +90,7 @@ protected:
 
         GfxDevice* device = m_Manager->GetDevice();
         GfxVertexBuffer* buffer = font.GetVertexBuffer();
-        const size_t bytes = vertices.size() * sizeof(TextVertex);
+        const size_t bytes = vertices.size() * sizeof(GlyphVertex);
         EXPECT_LE(bytes, kaFont::kVertexBufferBytes);
         void* data = nullptr;
         if (!buffer || bytes == 0 ||
@@ -103,7 +103,7 @@ protected:
         device->BeginScene();
         font.GetStateBlock(0)->Apply();
         device->SetFVF(kTextFVF);
-        device->SetStreamSource(0, buffer, 0, sizeof(TextVertex));
+        device->SetStreamSource(0, buffer, 0, sizeof(GlyphVertex));
         device->DrawPrimitive(PT_TRIANGLELIST, 0, static_cast<uint32_t>(vertices.size() / 3));
         device->EndScene();
         device->Present();

@@ -26,10 +26,10 @@ using platform::Vector3;
 namespace
 {
 
-constexpr uint32_t kClear = 0xFF203040;
-constexpr float kFrame = 1.0f / 30.0f;
+constexpr uint32_t kPhysicsClear = 0xFF203040;
+constexpr float kPhysicsFrame = 1.0f / 30.0f;
 
-float Length(const Vector3& v)
+float VectorLength(const Vector3& v)
 {
     return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }
@@ -42,7 +42,7 @@ protected:
     {
         ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, true)));
         m_Manager = m_Graphics.Manager();
-        m_Manager->SetClearColor(kClear);
+        m_Manager->SetClearColor(kPhysicsClear);
         ASSERT_TRUE(m_InitData.LoadInitData("InitData"));
         m_World->LoadFile("Worlds/Sample Course.xml", true);
         m_World->InitializeEntities();
@@ -137,7 +137,7 @@ TEST_F(PhysicsWorldOpenGLTest, TheBallRollsDownThePinnedRampAndItsPixelsMove)
     ASSERT_TRUE(Centroid(ball, x0, y0));
     const Vector3 start = ball->GetBodyPosition();
     for (int frame = 0; frame < 12; ++frame)
-        m_World->Update(kFrame);
+        m_World->Update(kPhysicsFrame);
     const Vector3 end = ball->GetBodyPosition();
     EXPECT_LT(end.y, start.y - 0.2f);
     EXPECT_LT(end.z, start.z - 0.5f);
@@ -145,16 +145,16 @@ TEST_F(PhysicsWorldOpenGLTest, TheBallRollsDownThePinnedRampAndItsPixelsMove)
     // Still on the slope: its height above the slope is its radius.
     EXPECT_NEAR(end.y, (end.z + 2.0f) / 3.0f + 0.5f * std::sqrt(10.0f) / 3.0f, 0.05f);
     // Rolling, not sliding.
-    const float speed = Length(Vector3(static_cast<float>(dBodyGetLinearVel(ball->GetBody())[0]),
-                                       static_cast<float>(dBodyGetLinearVel(ball->GetBody())[1]),
-                                       static_cast<float>(dBodyGetLinearVel(ball->GetBody())[2])));
-    const float spin = Length(Vector3(static_cast<float>(dBodyGetAngularVel(ball->GetBody())[0]),
-                                      static_cast<float>(dBodyGetAngularVel(ball->GetBody())[1]),
-                                      static_cast<float>(dBodyGetAngularVel(ball->GetBody())[2])));
+    const float speed = VectorLength(Vector3(static_cast<float>(dBodyGetLinearVel(ball->GetBody())[0]),
+                                             static_cast<float>(dBodyGetLinearVel(ball->GetBody())[1]),
+                                             static_cast<float>(dBodyGetLinearVel(ball->GetBody())[2])));
+    const float spin = VectorLength(Vector3(static_cast<float>(dBodyGetAngularVel(ball->GetBody())[0]),
+                                            static_cast<float>(dBodyGetAngularVel(ball->GetBody())[1]),
+                                            static_cast<float>(dBodyGetAngularVel(ball->GetBody())[2])));
     EXPECT_GT(speed, 1.0f);
     EXPECT_NEAR(spin * 0.5f, speed, speed * 0.1f);
     // The model went with the body, and on screen it moved left (towards -z) and down.
-    EXPECT_NEAR(Length(ball->GetPosition() - end), 0.0f, 1e-4f);
+    EXPECT_NEAR(VectorLength(ball->GetPosition() - end), 0.0f, 1e-4f);
     float x1 = 0.0f, y1 = 0.0f;
     ASSERT_TRUE(Centroid(ball, x1, y1));
     EXPECT_LT(x1, x0 - 20.0f);
@@ -196,9 +196,9 @@ TEST_F(PhysicsWorldOpenGLTest, ACrateHungFromAPinnedOneSwingsWithTheirHooksToget
     float farthest = 0.0f;
     for (int frame = 0; frame < 15; ++frame)
     {
-        m_World->Update(kFrame);
+        m_World->Update(kPhysicsFrame);
         const Vector3 gap = crane->GetBoneWorldPosition(bottom) - hanging->GetBoneWorldPosition(top);
-        EXPECT_LT(Length(gap), 0.05f) << "frame " << frame;
+        EXPECT_LT(VectorLength(gap), 0.05f) << "frame " << frame;
         farthest = std::max(farthest, hanging->GetBodyPosition().z + 3.0f);
     }
     // It swung out along z and rose as it went.

@@ -33,14 +33,14 @@ using platform::Vector3;
 namespace
 {
 
-constexpr uint32_t kClear = 0xFF203040;
-constexpr float kFrame = 1.0f / 30.0f;
+constexpr uint32_t kVehicleClear = 0xFF203040;
+constexpr float kVehicleFrame = 1.0f / 30.0f;
 // Where the car is dropped: on the dirt, clear of the props, with the length of the arena ahead (-z).
 constexpr float kStartX = -14.0f;
 constexpr float kStartZ = 12.0f;
 constexpr float kDropHeight = 1.0f;
 
-float Length(const Vector3& v)
+float SpeedOf(const Vector3& v)
 {
     return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }
@@ -76,7 +76,7 @@ protected:
 
         ASSERT_TRUE(m_Graphics.Start(testsupport::HeadlessGraphics::WindowedConfig(640, 480, true)));
         m_Manager = m_Graphics.Manager();
-        m_Manager->SetClearColor(kClear);
+        m_Manager->SetClearColor(kVehicleClear);
         ASSERT_TRUE(m_InitData.LoadInitData("InitData"));
         m_World->LoadFile("Worlds/Sample Course.xml", true);
         m_World->InitializeEntities();
@@ -122,7 +122,7 @@ protected:
         {
             m_Keyboard->PushReading({w, a, s, d});
             m_Input.Update();
-            m_World->Update(kFrame);
+            m_World->Update(kVehicleFrame);
         }
     }
 
@@ -197,7 +197,7 @@ TEST_F(VehicleOpenGLTest, TheSampleCarSettlesDrivesSteersBrakesAndReversesOnTheD
     m_Car->SetBodyEnabled(true);
     Drive(90, false, false, false, false);
     EXPECT_GT(Up(), std::cos(2.0f * 3.14159265f / 180.0f));
-    EXPECT_LT(Length(Velocity()), 0.05f);
+    EXPECT_LT(SpeedOf(Velocity()), 0.05f);
     for (kaWheel* wheel : m_Car->GetWheels())
     {
         EXPECT_GE(wheel->GetContactCounter(), 3);
@@ -251,7 +251,7 @@ TEST_F(VehicleOpenGLTest, TheSampleCarSettlesDrivesSteersBrakesAndReversesOnTheD
     for (int frame = 0; frame < 150 && !stopped; ++frame)
     {
         Drive(1, false, false, true, false);
-        stopped = Length(Velocity()) < 0.5f;
+        stopped = SpeedOf(Velocity()) < 0.5f;
     }
     EXPECT_TRUE(stopped);
     Drive(30, false, false, true, false);

@@ -48,7 +48,7 @@ public:
     kaWorld* m_pWorld = nullptr;
 };
 
-struct Rgb
+struct CourseRgb
 {
     int r, g, b;
 };
@@ -117,7 +117,7 @@ protected:
     }
 
     // The colour drawn at the ground sample (col, row).
-    Rgb At(int32_t col, int32_t row)
+    CourseRgb At(int32_t col, int32_t row)
     {
         const auto* terrain = dynamic_cast<const kaTerrain*>(m_World->GetTerrain());
         const Vector3 screen = m_Manager->ProjectToScreen(terrain->GetVertexPosition(col, row));
@@ -156,7 +156,7 @@ protected:
         return frame;
     }
 
-    static Rgb Pixel(const FrameCapture& frame, float x, float y)
+    static CourseRgb Pixel(const FrameCapture& frame, float x, float y)
     {
         const size_t at = (size_t(y) * frame.Width + size_t(x)) * 3;
         return {frame.Rows[at + 2], frame.Rows[at + 1], frame.Rows[at]};
@@ -196,7 +196,7 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseShowsSandOnItsLowColumnsAndRockO
     ASSERT_NE(terrain->GetEdgeMesh(), nullptr);
     for (const auto& [col, row] : {std::pair{40, 60}, {100, 200}, {20, 240}})
     {
-        const Rgb c = At(col, row);
+        const CourseRgb c = At(col, row);
         SCOPED_TRACE(std::to_string(col) + ", " + std::to_string(row) + ": " + std::to_string(c.r) + " " +
                      std::to_string(c.g) + " " + std::to_string(c.b));
         // Sand: red over green over blue.
@@ -205,7 +205,7 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseShowsSandOnItsLowColumnsAndRockO
     }
     for (const auto& [col, row] : {std::pair{250, 60}, {245, 200}})
     {
-        const Rgb c = At(col, row);
+        const CourseRgb c = At(col, row);
         SCOPED_TRACE(std::to_string(col) + ", " + std::to_string(row) + ": " + std::to_string(c.r) + " " +
                      std::to_string(c.g) + " " + std::to_string(c.b));
         // Rock: grey, well lit.
@@ -245,7 +245,7 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseHasItsSkySunAndWater)
     const Vector3 wet = m_Manager->ProjectToScreen(Vector3(24.0f, SampleWorld::kWaterLevel, 24.0f));
     ASSERT_GE(wet.x, 0.0f);
     ASSERT_GE(wet.y, 0.0f);
-    const Rgb shown = Pixel(m_Frame, wet.x, wet.y);
+    const CourseRgb shown = Pixel(m_Frame, wet.x, wet.y);
     EXPECT_GT(shown.b, shown.r + 20) << shown.r << " " << shown.g << " " << shown.b;
     // Capped to no shaders the plain texture still draws there.
     auto& caps = const_cast<GfxCaps&>(m_Manager->GetCaps());
@@ -254,7 +254,7 @@ TEST_F(TerrainCourseOpenGLTest, TheLayeredCourseHasItsSkySunAndWater)
     water->Build(water->GetWidth(), water->GetLength());
     EXPECT_EQ(water->GetLevelInUse(), 0);
     const FrameCapture plain = Turned(Vector3(256.0f, 760.0f, 256.0f), 1.5707964f, 0.0f);
-    const Rgb fallback = Pixel(plain, wet.x, wet.y);
+    const CourseRgb fallback = Pixel(plain, wet.x, wet.y);
     EXPECT_GT(fallback.b, fallback.r + 20) << fallback.r << " " << fallback.g << " " << fallback.b;
 
     // Looking up, the sky stays put however far the camera goes; the clouds drift with time.
@@ -414,7 +414,7 @@ TEST_F(TerrainCourseOpenGLTest, TheSingleLayerCourseShowsTheBaseQuadrantsFramedB
                  {192, 192, true, true, false}};
     for (const auto& c : cases)
     {
-        const Rgb colour = At(c.col, c.row);
+        const CourseRgb colour = At(c.col, c.row);
         SCOPED_TRACE(std::to_string(c.col) + ", " + std::to_string(c.row) + ": " + std::to_string(colour.r) +
                      " " + std::to_string(colour.g) + " " + std::to_string(colour.b));
         EXPECT_EQ(colour.r > 100, c.red);
