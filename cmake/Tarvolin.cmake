@@ -42,11 +42,9 @@ endfunction()
 option(TARVOLIN_UNITY_TESTS "Compile the test programs' files in unity batches" ON)
 set(TARVOLIN_TEST_UNITY_BATCH 8 CACHE STRING "Test files compiled together in one unity batch (0: all of a program)")
 
-# Test files compiled on their own. CourseStartTest shares its key names and frame length with
-# MotorCycleRideTest; GLUploadTest asks for the GL extension prototypes, which only the first GL header of a
-# translation unit declares. Any other clash is a helper to rename so that its file keeps its batch.
+# Test files compiled on their own. GLUploadTest asks for the GL extension prototypes, which only the first GL
+# header of a translation unit declares. Any other clash is a helper to rename so that its file keeps its batch.
 set(TARVOLIN_UNITY_SEPARATE_TESTS
-    tests/game/play/CourseStartTest.cpp
     tests/platform/gfx/GLUploadTest.cpp
 )
 
