@@ -76,6 +76,37 @@ protected:
 
     guiWindow* Window(const char* name) { return m_Editor.Gui().FindWindow(name); }
 
+    // What a dialog's refused Ok shows: the message box's caption and text, and the field as the dialog
+    // shows it again once the box is answered ("<hidden>" when the dialog closed instead).
+    struct Refusal
+    {
+        std::string caption;
+        std::string message;
+        std::string shownAgain;
+    };
+
+    // Queues the click on the dialog's Ok, the reading of the box that refuses it, its answer and the reading
+    // of the field; the steps run with the command, so the refusal must outlive that run.
+    void QueueOkAndReadRefusal(const char* window, const char* field, Refusal& refusal)
+    {
+        m_Editor.Click(window, "ok");
+        m_Editor.Step(
+            [this, &refusal]
+            {
+                MessageBoxWindow* box = m_Editor.Gui().GetMessageBox();
+                refusal.caption = box->GetCaptionBar()->GetText();
+                refusal.message = box->GetTextArea()->GetText();
+            });
+        m_Editor.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kOkName);
+        m_Editor.Step(
+            [this, window, field, &refusal]
+            {
+                guiGlyph* box = m_Editor.Game().FindWidget(window, field);
+                refusal.shownAgain =
+                    Window(window)->IsVisible() ? box->DynamicCast<guiTextBox>()->GetText() : "<hidden>";
+            });
+    }
+
     EditorDialogHarness m_Editor;
 };
 
@@ -249,30 +280,17 @@ TEST_F(EnvironmentCommandsTest, AFieldThatDoesNotConvertIsNamedAndTheDialogComes
         const std::vector<uint16_t> heights = Terrain()->GetHeights();
         kaSkyBoxBase* sky = m_Editor.World().GetSkyBox();
         kaSunBase* sun = m_Editor.World().GetSun();
-        std::string caption, message, shownAgain;
         m_Editor.Retype(test.window, test.field, test.text);
-        m_Editor.Click(test.window, "ok");
-        m_Editor.Step(
-            [&]
-            {
-                MessageBoxWindow* box = m_Editor.Gui().GetMessageBox();
-                caption = box->GetCaptionBar()->GetText();
-                message = box->GetTextArea()->GetText();
-            });
-        m_Editor.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kOkName);
-        m_Editor.Step(
-            [&]
-            {
-                guiGlyph* box = m_Editor.Game().FindWidget(test.window, test.field);
-                shownAgain =
-                    Window(test.window)->IsVisible() ? box->DynamicCast<guiTextBox>()->GetText() : "<hidden>";
-            });
+        Refusal refusal;
+        QueueOkAndReadRefusal(test.window, test.field, refusal);
         m_Editor.Click(test.window, "cancel");
         ASSERT_TRUE(Run(test.command));
-        EXPECT_EQ(caption, EnvironmentCommands::kMessageCaption);
-        EXPECT_NE(message.find(std::string("\"") + test.field + "\""), std::string::npos) << message;
-        EXPECT_NE(message.find(std::string("\"") + test.text + "\""), std::string::npos) << message;
-        EXPECT_EQ(shownAgain, test.text);
+        EXPECT_EQ(refusal.caption, EnvironmentCommands::kMessageCaption);
+        EXPECT_NE(refusal.message.find(std::string("\"") + test.field + "\""), std::string::npos)
+            << refusal.message;
+        EXPECT_NE(refusal.message.find(std::string("\"") + test.text + "\""), std::string::npos)
+            << refusal.message;
+        EXPECT_EQ(refusal.shownAgain, test.text);
         EXPECT_EQ(m_Editor.World().GetTerrain(), terrain);
         EXPECT_EQ(Terrain()->GetHeights(), heights);
         EXPECT_EQ(Terrain()->GetLayerCount(), 1);
@@ -320,27 +338,13 @@ TEST_F(EnvironmentCommandsTest, AHeightMapTooLargeForTheFreeMemoryIsRefusedWithW
                  {&EnvironmentCommands::CreateNewTerrain, &EnvironmentCommands::ImportHeightMap})
             {
                 const char* window = CreateTerrainWindow::kWindowName;
-                std::string caption, message, shownAgain;
                 m_Editor.Retype(window, CreateTerrainWindow::kHeightMap, large);
-                m_Editor.Click(window, CreateTerrainWindow::kOk);
-                m_Editor.Step(
-                    [&]
-                    {
-                        MessageBoxWindow* box = m_Editor.Gui().GetMessageBox();
-                        caption = box->GetCaptionBar()->GetText();
-                        message = box->GetTextArea()->GetText();
-                    });
-                m_Editor.Click(MessageBoxWindow::kWindowName, MessageBoxWindow::kOkName);
-                m_Editor.Step(
-                    [&]
-                    {
-                        guiGlyph* box = m_Editor.Game().FindWidget(window, CreateTerrainWindow::kHeightMap);
-                        shownAgain = Window(window)->IsVisible() ? box->DynamicCast<guiTextBox>()->GetText()
-                                                                 : "<hidden>";
-                    });
+                Refusal refusal;
+                QueueOkAndReadRefusal(window, CreateTerrainWindow::kHeightMap, refusal);
                 m_Editor.Click(window, CreateTerrainWindow::kCancel);
-                if (!Run(command) || caption != EnvironmentCommands::kMessageCaption ||
-                    message.find("needs about 240 MB") == std::string::npos || shownAgain != large)
+                if (!Run(command) || refusal.caption != EnvironmentCommands::kMessageCaption ||
+                    refusal.message.find("needs about 240 MB") == std::string::npos ||
+                    refusal.shownAgain != large)
                     return false;
             }
             return Terrain()->GetHeightMapPath() == kMap && Terrain()->GetHeights() == heights &&

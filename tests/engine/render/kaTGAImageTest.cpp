@@ -352,6 +352,23 @@ struct TypeCase
     uint8_t bits;
     uint8_t descriptor;
     bool runLength;
+
+    // A 4 x 3 picture's file of this case, packed in runs when the case says so.
+    TgaHeader Header() const
+    {
+        TgaHeader h;
+        h.imageType = type;
+        h.width = 4;
+        h.height = 3;
+        h.bitsPerPixel = bits;
+        h.descriptor = descriptor;
+        return h;
+    }
+    Bytes File(const Bytes& topFirstPixels) const
+    {
+        return runLength ? RunLengthTga(Header(), topFirstPixels)
+                         : imagebytes::RawTga(Header(), topFirstPixels);
+    }
 };
 
 // Every type taken reads to the same top-first pixels from a file by name, from its bytes, from an open
@@ -373,16 +390,10 @@ TEST_F(TGAImageTest, EveryTypeTakenReadsTheSameFromFilesAndStreams)
     for (const TypeCase& c : cases)
     {
         SCOPED_TRACE(c.what);
-        TgaHeader h;
-        h.imageType = c.type;
-        h.width = 4;
-        h.height = 3;
-        h.bitsPerPixel = c.bits;
-        h.descriptor = c.descriptor;
         const Bytes expected = Picture(c.bits / 8u);
-        const Bytes file = c.runLength ? RunLengthTga(h, expected) : imagebytes::RawTga(h, expected);
+        const Bytes file = c.File(expected);
         if (c.runLength)
-            ASSERT_LT(file.size(), imagebytes::RawTga(h, expected).size()) << "the packer made runs";
+            ASSERT_LT(file.size(), imagebytes::RawTga(c.Header(), expected).size()) << "the packer made runs";
 
         kaTGAImage byName, byBytes, byOpenFile, byStream, byBinary;
         ASSERT_TRUE(LoadFile(byName, file));
@@ -419,14 +430,7 @@ TEST_F(TGAImageTest, EveryReaderRefusesTheSameTypes)
     for (const TypeCase& c : cases)
     {
         SCOPED_TRACE(c.what);
-        TgaHeader h;
-        h.imageType = c.type;
-        h.width = 4;
-        h.height = 3;
-        h.bitsPerPixel = c.bits;
-        h.descriptor = c.descriptor;
-        const Bytes pixels = Picture(c.bits / 8u);
-        const Bytes file = c.runLength ? RunLengthTga(h, pixels) : imagebytes::RawTga(h, pixels);
+        const Bytes file = c.File(Picture(c.bits / 8u));
         kaTGAImage image;
         EXPECT_FALSE(LoadFile(image, file));
         EXPECT_FALSE(LoadStream(image, file));

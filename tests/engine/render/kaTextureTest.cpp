@@ -48,6 +48,26 @@ uint32_t Texel32(const LockedRect& locked, uint32_t x, uint32_t y)
     return value;
 }
 
+// Bytes of a small linear congruential sequence from a seed: the same noise on every run.
+Bytes Noise(size_t count, uint32_t seed)
+{
+    Bytes bytes(count);
+    for (uint8_t& byte : bytes)
+        byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+    return bytes;
+}
+
+// A true-colour file of the given size, depth and descriptor holding the top-first pixels.
+Bytes TrueColourTga(uint16_t width, uint16_t height, uint8_t bits, uint8_t descriptor, const Bytes& pixels)
+{
+    imagebytes::TgaHeader header;
+    header.width = width;
+    header.height = height;
+    header.bitsPerPixel = bits;
+    header.descriptor = descriptor;
+    return imagebytes::RawTga(header, pixels);
+}
+
 class TextureTest : public GraphicsManagerFixture
 {
 protected:
@@ -334,10 +354,7 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
     for (uint32_t bits : {8u, 24u, 32u})
     {
         const uint32_t bytes = bits / 8;
-        Bytes pixels(32 * 8 * bytes);
-        uint32_t seed = 5;
-        for (uint8_t& byte : pixels)
-            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        Bytes pixels = Noise(32 * 8 * bytes, 5);
         const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), bits);
         // 32 x 8, 16 x 4, 8 x 2, 4 x 1.
         ASSERT_EQ(chain.size(), size_t(256 + 64 + 16 + 4) * bytes) << bits;
@@ -378,10 +395,7 @@ TEST_F(TextureTest, WideRowsOfEveryLengthHalveToTheirBlockMeans)
         header.width = width;
         header.height = height;
         header.descriptor = 0x28;
-        Bytes pixels(size_t(width) * height * 4);
-        uint32_t seed = width;
-        for (uint8_t& byte : pixels)
-            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        Bytes pixels = Noise(size_t(width) * height * 4, width);
         // Extremes in every channel, so a sum that overflowed or was rounded would show.
         std::fill(pixels.begin(), pixels.begin() + 16, 0xFF);
         std::fill(pixels.begin() + size_t(width) * 4, pixels.begin() + size_t(width) * 4 + 16, 0xFF);
@@ -420,19 +434,12 @@ TEST_F(TextureTest, LoadedLevelsHoldTheGeneratedChain)
     for (const Case& c : {Case{16, 8, 32}, Case{8, 32, 32}, Case{32, 32, 24}, Case{4, 2, 24}})
     {
         const uint32_t bytes = c.bits / 8u;
-        Bytes pixels(size_t(c.width) * c.height * bytes);
-        uint32_t seed = c.width * 7u + c.height + c.bits;
-        for (uint8_t& byte : pixels)
-            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
-        imagebytes::TgaHeader header;
-        header.width = c.width;
-        header.height = c.height;
-        header.bitsPerPixel = c.bits;
-        header.descriptor = c.bits == 32 ? 0x28 : 0x20;
+        Bytes pixels = Noise(size_t(c.width) * c.height * bytes, c.width * 7u + c.height + c.bits);
         const std::string name = "levels" + std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
                                  std::to_string(c.bits) + ".tga";
-        kaTexture* texture =
-            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        kaTexture* texture = m_Manager->LoadTexture(
+            WriteFile(name, TrueColourTga(c.width, c.height, c.bits, c.bits == 32 ? 0x28 : 0x20, pixels)),
+            false, 0);
         ASSERT_NE(texture, nullptr) << name;
         const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), c.bits);
         uint32_t levels = 0;
@@ -472,19 +479,11 @@ TEST_F(TextureTest, LoadedLevelsAreTheTruncatedMeansOfTheirBlocks)
                           Case{32, 16, 24, 0x20}, Case{16, 16, 32, 0x20}})
     {
         const uint32_t bytes = c.bits / 8u;
-        Bytes pixels(size_t(c.width) * c.height * bytes);
-        uint32_t seed = c.width * 13u + c.height * 3u + c.bits;
-        for (uint8_t& byte : pixels)
-            byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
-        imagebytes::TgaHeader header;
-        header.width = c.width;
-        header.height = c.height;
-        header.bitsPerPixel = c.bits;
-        header.descriptor = c.descriptor;
+        Bytes pixels = Noise(size_t(c.width) * c.height * bytes, c.width * 13u + c.height * 3u + c.bits);
         const std::string name = "box" + std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
                                  std::to_string(c.bits) + "_" + std::to_string(c.descriptor) + ".tga";
-        kaTexture* texture =
-            m_Manager->LoadTexture(WriteFile(name, imagebytes::RawTga(header, pixels)), false, 0);
+        kaTexture* texture = m_Manager->LoadTexture(
+            WriteFile(name, TrueColourTga(c.width, c.height, c.bits, c.descriptor, pixels)), false, 0);
         ASSERT_NE(texture, nullptr) << name;
         // The alpha byte is compared only where the file has alpha; colours always.
         const uint32_t compared = c.descriptor & 0x0F ? 4 : 3;
@@ -583,10 +582,7 @@ TEST_F(TextureTest, OddLevelWidthsHoldTheMeansOfTheirBlocks)
         for (uint32_t bits : {8u, 24u, 32u})
         {
             const uint32_t bytes = bits / 8;
-            Bytes pixels(size_t(size.width) * size.height * bytes);
-            uint32_t seed = size.width * 31u + bits;
-            for (uint8_t& byte : pixels)
-                byte = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+            Bytes pixels = Noise(size_t(size.width) * size.height * bytes, size.width * 31u + bits);
             const std::vector<uint8_t> chain = texture->GenerateMipMaps(pixels.data(), bits);
             std::vector<uint8_t> expected(pixels.begin(), pixels.end());
             size_t above = 0;

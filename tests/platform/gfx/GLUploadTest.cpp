@@ -65,16 +65,8 @@ TEST(GLUploadTest, AFreshBufferReachesGLAsWrittenWithZerosElsewhere)
 {
     GLDirect3D* direct3D = new GLDirect3D(true);
     ASSERT_TRUE(direct3D->IsAvailable()) << "no EGL surfaceless OpenGL context";
-    PresentParameters parameters;
-    parameters.BackBufferWidth = kBackBufferSide;
-    parameters.BackBufferHeight = kBackBufferSide;
-    parameters.BackBufferFormat = FMT_X8R8G8B8;
-    parameters.Windowed = true;
-    parameters.SwapEffect = SWAPEFFECT_DISCARD;
-    GfxDevice* device = nullptr;
-    ASSERT_EQ(direct3D->CreateDevice(0, DEVTYPE_HAL, nullptr, CREATE_HARDWARE_VERTEXPROCESSING, &parameters,
-                                     &device),
-              GFX_OK);
+    GfxDevice* device = MakeDevice(direct3D);
+    ASSERT_NE(device, nullptr);
     device->SetRenderState(RS_LIGHTING, 0);
 
     const RhwVertex quad[4] = {{31.5f, -0.5f, 0.5f, 1, 0xFF00FF00, 0, 0},
@@ -104,7 +96,8 @@ TEST(GLUploadTest, AFreshBufferReachesGLAsWrittenWithZerosElsewhere)
         ASSERT_EQ(device->Present(), GFX_OK);
         FrameCapture captured;
         ASSERT_EQ(device->CaptureFrame(&captured), GFX_OK);
-        const auto green = [&](uint32_t x) { return captured.Rows[(10 * size_t(kBackBufferSide) + x) * 3 + 1]; };
+        const auto green = [&](uint32_t x)
+        { return captured.Rows[(10 * size_t(kBackBufferSide) + x) * 3 + 1]; };
         EXPECT_EQ(green(10), 0);
         EXPECT_EQ(green(50), 255);
     }

@@ -47,6 +47,24 @@ protected:
         ASSERT_TRUE(m_Font->IsFromFile()) << "\"System\" is the generated font";
     }
 
+    // Each frame updates, draws and captures; the box is answered Ok after the second frame (the box and
+    // its labels learn their size and place in the first walk and are drawn there in the second).
+    void CaptureSecondFrameThenAnswer(MessageBoxWindow* box, int& frames)
+    {
+        frames = 0;
+        m_Manager.SetFrameCallback(
+            [this, box, &frames]
+            {
+                m_Manager.Update(0.05f);
+                m_Graphics.Manager()->UpdateSceneObjects(0.05f);
+                m_Graphics.Manager()->Render(false, false);
+                EXPECT_EQ(m_Graphics.Device()->CaptureFrame(&m_Frame), GFX_OK);
+                if (++frames == 2)
+                    m_Manager.HideWindow(box, MessageBoxWindow::kOk);
+                return frames < 4;
+            });
+    }
+
     // Lit pixels of the last frame inside a rectangle.
     int Lit(int left, int top, int right, int bottom) const
     {
@@ -123,18 +141,7 @@ TEST_P(MessageBoxWindowGLTest, EachMessageIsDrawnBetweenTheCaptionAndTheButtons)
     {
         SCOPED_TRACE(message.text);
         int frames = 0;
-        m_Manager.SetFrameCallback(
-            [&]
-            {
-                m_Manager.Update(0.05f);
-                m_Graphics.Manager()->UpdateSceneObjects(0.05f);
-                m_Graphics.Manager()->Render(false, false);
-                EXPECT_EQ(m_Graphics.Device()->CaptureFrame(&m_Frame), GFX_OK);
-                // Two frames: the box learns its size in the first walk.
-                if (++frames == 2)
-                    m_Manager.HideWindow(box, MessageBoxWindow::kOk);
-                return frames < 4;
-            });
+        CaptureSecondFrameThenAnswer(box, frames);
         EXPECT_EQ(m_Manager.ShowMessageBox(message.text, "Question", MessageBoxWindow::kOk),
                   MessageBoxWindow::kOk);
         ASSERT_EQ(frames, 2);
@@ -154,18 +161,7 @@ TEST_F(BuiltInMessageBoxGLTest, ButtonLabelsAreDrawnInTheMiddleOfTheirButtons)
     const int32_t all =
         MessageBoxWindow::kOk | MessageBoxWindow::kCancel | MessageBoxWindow::kYes | MessageBoxWindow::kNo;
     int frames = 0;
-    m_Manager.SetFrameCallback(
-        [&]
-        {
-            m_Manager.Update(0.05f);
-            m_Graphics.Manager()->UpdateSceneObjects(0.05f);
-            m_Graphics.Manager()->Render(false, false);
-            EXPECT_EQ(m_Graphics.Device()->CaptureFrame(&m_Frame), GFX_OK);
-            // The labels are centred in the first walk and drawn where they went in the second.
-            if (++frames == 2)
-                m_Manager.HideWindow(box, MessageBoxWindow::kOk);
-            return frames < 4;
-        });
+    CaptureSecondFrameThenAnswer(box, frames);
     // No message: nothing but the buttons below the caption.
     ASSERT_EQ(m_Manager.ShowMessageBox("", "Question", all), MessageBoxWindow::kOk);
 
