@@ -76,11 +76,176 @@ uint64_t KeyHash(const uint32_t* words, size_t count)
     return hash ^ (hash >> 32);
 }
 
-bool SameKey(const uint32_t* a, const uint32_t* b, size_t count)
+float FloatOf(uint32_t bits)
 {
-    for (size_t i = 0; i < count; ++i)
-        if (a[i] != b[i])
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// The working words of a weld, kept on the thread from one mesh to the next: small meshes are many, and an
+// allocation costs more than welding one. Nothing is read from it that the weld has not written or cleared.
+struct WeldScratch
+{
+    std::unique_ptr<uint32_t[]> words;
+    size_t size = 0;
+};
+thread_local WeldScratch t_WeldScratch;
+// A block grown past this (1 MiB) is let go once its mesh is welded.
+constexpr size_t kWeldScratchKeepWords = size_t(1) << 18;
+
+uint32_t* WeldWords(size_t count)
+{
+    WeldScratch& scratch = t_WeldScratch;
+    if (scratch.size < count)
+    {
+        scratch.words.reset();
+        scratch.words.reset(new uint32_t[count]);
+        scratch.size = count;
+    }
+    return scratch.words.get();
+}
+
+void TrimWeldWords()
+{
+    WeldScratch& scratch = t_WeldScratch;
+    if (scratch.size > kWeldScratchKeepWords)
+    {
+        scratch.words.reset();
+        scratch.size = 0;
+    }
+}
+
+// Where a weld keeps its working arrays, and what every corner's key holds.
+struct WeldLayout
+{
+    size_t keyWords = 0;
+    bool hasTexture = false;
+    bool hasColor = false;
+    const uint32_t* placeOf = nullptr;
+    const uint32_t* packedColors = nullptr;
+    uint32_t* lastAt = nullptr;
+    uint32_t* previousAt = nullptr;
+    uint32_t* sources = nullptr;
+    uint32_t* keys = nullptr;
+};
+
+// Writes every corner's render index and makes the vertices. The layout is fixed when compiled (texture
+// coordinates, colour, extra channels), so a key's width is a constant and every test of what a corner
+// carries is gone from the loop. False at the first corner whose index is outside its list.
+template <bool kTexture, bool kColor, bool kChannels>
+bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
+{
+    constexpr size_t kFixedWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
+    const size_t keyWords = kChannels ? layout.keyWords : kFixedWords;
+    const size_t extraChannels = kChannels ? mesh.m_Channels.size() : 0;
+    const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
+    const uint32_t textureVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
+    const uint32_t colorVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
+    const KM_Point3* const vertices = mesh.m_Vertices.data();
+    const KM_Point3* const textureCoords = mesh.m_TVertices.data();
+    const uint32_t* const placeOf = layout.placeOf;
+    const uint32_t* const packedColors = layout.packedColors;
+    uint32_t* const lastAt = layout.lastAt;
+    uint32_t* const previousAt = layout.previousAt;
+    uint32_t* const sources = layout.sources;
+    uint32_t* const keys = layout.keys;
+    uint32_t made = 0;
+
+    const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint, const KM_Point3& normal,
+                           int corner) __attribute__((always_inline))
+    {
+        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
+        const KM_Point3& position = vertices[fileVertex];
+        keyStart[0] = Bits(position.x);
+        keyStart[1] = Bits(position.y);
+        keyStart[2] = Bits(position.z);
+        keyStart[3] = Bits(normal.x);
+        keyStart[4] = Bits(normal.y);
+        keyStart[5] = Bits(normal.z);
+        uint32_t* w = keyStart + 6;
+        if (kTexture)
+        {
+            const KM_Point3& tv = textureCoords[texel];
+            w[0] = Bits(tv.x);
+            w[1] = Bits(tv.y);
+            w += 2;
+        }
+        if (kColor)
+            *w++ = packedColors[tint];
+        for (size_t k = 0; k < extraChannels; ++k)
+        {
+            const KM_Mesh::Channel& channel = mesh.m_Channels[k];
+            if (f >= channel.tfaceCount)
+            {
+                *w++ = Bits(0.0f);
+                *w++ = Bits(0.0f);
+                continue;
+            }
+            const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
+            const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
+            const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
+            *w++ = Bits(tv.x);
+            *w++ = Bits(tv.y);
+        }
+
+        // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
+        // words after the position are compared: a chain holds the vertices made at one position.
+        const uint32_t place = placeOf[fileVertex];
+        const size_t restBytes = (kChannels ? keyWords : kFixedWords) * sizeof(uint32_t) - 3 * sizeof(uint32_t);
+        uint32_t found = 0;
+        for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
+            if (std::memcmp(keyStart + 3, keys + static_cast<size_t>(v - 1) * keyWords + 3, restBytes) == 0)
+            {
+                found = v;
+                break;
+            }
+        if (found == 0)
+        {
+            sources[made] = fileVertex;
+            previousAt[made] = lastAt[place];
+            found = ++made;
+            lastAt[place] = found;
+        }
+        *indexOut++ = found - 1;
+    };
+
+    const size_t faceCount = mesh.m_Faces.size();
+    for (size_t f = 0; f < faceCount; ++f)
+    {
+        const KM_Mesh::Face& face = mesh.m_Faces[f];
+        const KM_Mesh::IndexFace tface = kTexture ? mesh.m_TFaces[f] : KM_Mesh::IndexFace();
+        const KM_Mesh::IndexFace cface = kColor ? mesh.m_CFaces[f] : KM_Mesh::IndexFace();
+        if (std::max({face.a, face.b, face.c}) >= fileVertices ||
+            (kTexture && std::max({tface.a, tface.b, tface.c}) >= textureVertices) ||
+            (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
             return false;
+        const KM_Mesh::FaceNormals& normals = mesh.m_Normals[f];
+        // Corners 0, 2, 1: the winding of every face is reversed.
+        visit(f, face.a, tface.a, cface.a, normals.corner[0], 0);
+        visit(f, face.c, tface.c, cface.c, normals.corner[2], 2);
+        visit(f, face.b, tface.b, cface.b, normals.corner[1], 1);
+    }
+    madeOut = made;
+    return true;
+}
+
+// The extra channels' ranges lie within their lists and their faces index the channel's own vertices.
+bool ChannelsValid(const KM_Mesh& mesh)
+{
+    for (const KM_Mesh::Channel& channel : mesh.m_Channels)
+    {
+        if (uint64_t(channel.firstTVert) + channel.tvertCount > mesh.m_ExtraTVertices.size() ||
+            uint64_t(channel.firstTFace) + channel.tfaceCount > mesh.m_ExtraTFaces.size())
+            return false;
+        for (uint32_t i = 0; i < channel.tfaceCount; ++i)
+        {
+            const KM_Mesh::IndexFace& face = mesh.m_ExtraTFaces[channel.firstTFace + i];
+            if (face.a >= channel.tvertCount || face.b >= channel.tvertCount || face.c >= channel.tvertCount)
+                return false;
+        }
+    }
     return true;
 }
 
@@ -249,27 +414,24 @@ void KM_Model::BuildRenderVertices()
     {
         KM_Mesh& mesh = geo->m_Mesh;
         mesh.m_Render = KM_Mesh::RenderData();
-        if (!geo->HasGeometry() || !mesh.ArraysConsistent() || !mesh.IndicesValid())
-        {
+        // The weld checks every index it follows, so the mesh is not walked a second time for them.
+        if (!geo->HasGeometry() || !WeldMesh(mesh))
             platform::OutputDebugString("[KM_Model::BuildRenderVertices] : \"" + geo->GetName() +
                                         "\" has no usable mesh; skipped\n");
-            continue;
-        }
-        WeldMesh(mesh);
     }
 }
 
-void KM_Model::WeldMesh(KM_Mesh& mesh)
+bool KM_Model::WeldMesh(KM_Mesh& mesh)
 {
     KM_Mesh::RenderData& render = mesh.m_Render;
     render = KM_Mesh::RenderData();
+    if (!mesh.ArraysConsistent() || !ChannelsValid(mesh))
+        return false;
     const bool hasTexture = !mesh.m_TVertices.empty();
     const bool hasColor = !mesh.m_CVertices.empty();
     const size_t extraChannels = mesh.m_Channels.size();
     const size_t keyWords = 6 + (hasTexture ? 2 : 0) + (hasColor ? 1 : 0) + 2 * extraChannels;
     const size_t corners = mesh.m_Faces.size() * 3;
-    render.texCoords.resize(1 + extraChannels);
-    render.indices.resize(corners);
 
     // A corner's key holds the bits of everything a vertex carries, position first, so the vertices are
     // written from the keys afterwards; the keys of the distinct corners sit in one flat array in vertex
@@ -281,19 +443,24 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     size_t capacity = 16;
     while (capacity < fileVertices * 2)
         capacity *= 2;
-    // Every working array in one block (small meshes are many, and each allocation costs more than their
-    // welding): the position slots and the chain heads start at zero, the rest is written before it is read.
+    // Every working array in one block: the position slots and the chain heads start at zero, the rest is
+    // written before it is read.
     const size_t colorVertices = hasColor ? mesh.m_CVertices.size() : 0;
     const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2) + colorVertices;
-    const std::unique_ptr<uint32_t[]> scratch(new uint32_t[scratchWords]);
-    uint32_t* const slots = scratch.get();
-    uint32_t* const lastAt = slots + capacity;
-    uint32_t* const placeOf = lastAt + fileVertices;
-    uint32_t* const previousAt = placeOf + fileVertices;
-    uint32_t* const sources = previousAt + corners;
-    uint32_t* const keys = sources + corners;
+    uint32_t* const slots = WeldWords(scratchWords);
+    WeldLayout layout;
+    layout.keyWords = keyWords;
+    layout.hasTexture = hasTexture;
+    layout.hasColor = hasColor;
+    layout.lastAt = slots + capacity;
+    uint32_t* const placeOf = layout.lastAt + fileVertices;
+    layout.placeOf = placeOf;
+    layout.previousAt = placeOf + fileVertices;
+    layout.sources = layout.previousAt + corners;
+    layout.keys = layout.sources + corners;
     // Each colour vertex packed once rather than at every corner that uses it.
-    uint32_t* const packedColors = keys + corners * keyWords;
+    uint32_t* const packedColors = layout.keys + corners * keyWords;
+    layout.packedColors = packedColors;
     for (size_t c = 0; c < colorVertices; ++c)
         packedColors[c] = KM_Mesh::PackColor(mesh.m_CVertices[c]);
     std::fill(slots, placeOf, 0u);
@@ -317,117 +484,66 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
                 slots[slot] = static_cast<uint32_t>(v + 1);
         }
     }
+
     // The last vertex made at each position, and for each vertex the one made there before it (plus one;
     // zero ends a chain). Each corner's key is built where the next vertex's key would go, so a corner
     // that makes a vertex keeps it there without a copy, and one that welds is written over by the next.
-    const size_t restWords = keyWords - 3;
-    uint32_t* indexOut = render.indices.data();
+    render.indices.resize(corners);
     uint32_t made = 0;
-
-    for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
+    using Weld = bool (*)(const KM_Mesh&, const WeldLayout&, uint32_t*, uint32_t&);
+    static constexpr Weld kWelds[8] = {
+        WeldCorners<false, false, false>, WeldCorners<false, false, true>, WeldCorners<false, true, false>,
+        WeldCorners<false, true, true>,   WeldCorners<true, false, false>, WeldCorners<true, false, true>,
+        WeldCorners<true, true, false>,   WeldCorners<true, true, true>};
+    const size_t layoutIndex = (hasTexture ? 4 : 0) + (hasColor ? 2 : 0) + (extraChannels != 0 ? 1 : 0);
+    const bool welded = kWelds[layoutIndex](mesh, layout, render.indices.data(), made);
+    if (!welded)
     {
-        const KM_Mesh::Face& face = mesh.m_Faces[f];
-        const uint32_t faceVertex[3] = {face.a, face.b, face.c};
-        const KM_Mesh::IndexFace* const tface = hasTexture ? &mesh.m_TFaces[f] : nullptr;
-        const uint32_t texel[3] = {tface ? tface->a : 0, tface ? tface->b : 0, tface ? tface->c : 0};
-        const KM_Mesh::IndexFace* const cface = hasColor ? &mesh.m_CFaces[f] : nullptr;
-        const uint32_t tint[3] = {cface ? cface->a : 0, cface ? cface->b : 0, cface ? cface->c : 0};
-        // Corners 0, 2, 1: the winding of every face is reversed.
-        for (int corner : {0, 2, 1})
-        {
-            const uint32_t fileVertex = faceVertex[corner];
-            const KM_Point3& position = mesh.m_Vertices[fileVertex];
-            const KM_Point3& normal = mesh.m_Normals[f].corner[corner];
-            uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
-            uint32_t* w = keyStart;
-            *w++ = Bits(position.x);
-            *w++ = Bits(position.y);
-            *w++ = Bits(position.z);
-            *w++ = Bits(normal.x);
-            *w++ = Bits(normal.y);
-            *w++ = Bits(normal.z);
-            if (hasTexture)
-            {
-                const KM_Point3& tv = mesh.m_TVertices[texel[corner]];
-                *w++ = Bits(tv.x);
-                *w++ = Bits(tv.y);
-            }
-            if (hasColor)
-                *w++ = packedColors[tint[corner]];
-            for (size_t k = 0; k < extraChannels; ++k)
-            {
-                const KM_Mesh::Channel& channel = mesh.m_Channels[k];
-                if (f >= channel.tfaceCount)
-                {
-                    *w++ = Bits(0.0f);
-                    *w++ = Bits(0.0f);
-                    continue;
-                }
-                const KM_Mesh::IndexFace& tface = mesh.m_ExtraTFaces[channel.firstTFace + f];
-                const uint32_t local = corner == 0 ? tface.a : corner == 1 ? tface.b : tface.c;
-                const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
-                *w++ = Bits(tv.x);
-                *w++ = Bits(tv.y);
-            }
-
-            // Equal corners share one vertex: the first corner of a kind makes it, in visiting order.
-            const uint32_t place = placeOf[fileVertex];
-            uint32_t found = 0;
-            for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
-                if (SameKey(keyStart + 3, &keys[static_cast<size_t>(v - 1) * keyWords + 3], restWords))
-                {
-                    found = v;
-                    break;
-                }
-            if (found == 0)
-            {
-                sources[made] = fileVertex;
-                previousAt[made] = lastAt[place];
-                found = ++made;
-                lastAt[place] = found;
-            }
-            *indexOut++ = found - 1;
-        }
+        render = KM_Mesh::RenderData();
+        TrimWeldWords();
+        return false;
     }
     render.vertexCount = made;
-    render.sourceVertex.assign(sources, sources + made);
+    render.sourceVertex.assign(layout.sources, layout.sources + made);
 
     const size_t count = render.vertexCount;
+    render.texCoords.resize(1 + extraChannels);
     render.positions.resize(count * 3);
     render.normals.resize(count * 3);
     render.colors.resize(count);
     for (std::vector<float>& channel : render.texCoords)
         channel.resize(count * 2);
-    const auto value = [](uint32_t bits)
-    {
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return f;
-    };
+    const uint32_t* const keys = layout.keys;
+    float* const positions = render.positions.data();
+    float* const normals = render.normals.data();
+    uint32_t* const colors = render.colors.data();
+    float* const mapped = render.texCoords[0].data();
     for (size_t v = 0; v < count; ++v)
     {
         const uint32_t* k = &keys[v * keyWords];
         for (size_t c = 0; c < 3; ++c)
         {
-            render.positions[v * 3 + c] = value(k[c]);
-            render.normals[v * 3 + c] = value(k[3 + c]);
+            positions[v * 3 + c] = FloatOf(k[c]);
+            normals[v * 3 + c] = FloatOf(k[3 + c]);
         }
         size_t at = 6;
         // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
         float u = 0.0f, t = 0.0f;
         if (hasTexture)
         {
-            u = value(k[at]);
-            t = value(k[at + 1]);
+            u = FloatOf(k[at]);
+            t = FloatOf(k[at + 1]);
             at += 2;
         }
-        render.texCoords[0][v * 2] = u;
-        render.texCoords[0][v * 2 + 1] = 1.0f - t;
-        render.colors[v] = hasColor ? k[at++] : 0xFFFFFFFFu;
+        mapped[v * 2] = u;
+        mapped[v * 2 + 1] = 1.0f - t;
+        colors[v] = hasColor ? k[at++] : 0xFFFFFFFFu;
         for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
         {
-            render.texCoords[channel][v * 2] = value(k[at]);
-            render.texCoords[channel][v * 2 + 1] = 1.0f - value(k[at + 1]);
+            render.texCoords[channel][v * 2] = FloatOf(k[at]);
+            render.texCoords[channel][v * 2 + 1] = 1.0f - FloatOf(k[at + 1]);
         }
     }
+    TrimWeldWords();
+    return true;
 }

@@ -62,8 +62,9 @@ public:
     KM_DataTag* GetDataTag(int index) const { return At(m_DataTags, index); }
     int32_t GetAttachmentSize() const { return m_AttachmentSize; }
 
-    // Welds one mesh's corners into its render data.
-    static void WeldMesh(KM_Mesh& mesh);
+    // Welds one mesh's corners into its render data. False, with nothing built, when the mesh's parallel
+    // arrays disagree or an index points outside its list.
+    static bool WeldMesh(KM_Mesh& mesh);
 
 private:
     template <typename T> static T* At(const std::vector<T*>& table, int index)
