@@ -142,7 +142,8 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
     const uint32_t textureVertices =
         static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
-    const uint32_t colorVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
+    const uint32_t colorVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
     const KM_Point3* const vertices = mesh.m_Vertices.data();
     const KM_Point3* const textureCoords = mesh.m_TVertices.data();
     const uint32_t* const placeOf = layout.placeOf;
@@ -153,8 +154,8 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     uint32_t* const keys = layout.keys;
     uint32_t made = 0;
 
-    const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint, const KM_Point3& normal,
-                           int corner) __attribute__((always_inline))
+    const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint,
+                           const KM_Point3& normal, int corner) __attribute__((always_inline))
     {
         uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
         const KM_Point3& position = vertices[fileVertex];
@@ -193,7 +194,8 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
         // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
         // words after the position are compared: a chain holds the vertices made at one position.
         const uint32_t place = placeOf[fileVertex];
-        const size_t restBytes = (kChannels ? keyWords : kFixedWords) * sizeof(uint32_t) - 3 * sizeof(uint32_t);
+        const size_t restBytes =
+            (kChannels ? keyWords : kFixedWords) * sizeof(uint32_t) - 3 * sizeof(uint32_t);
         uint32_t found = 0;
         for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
             if (std::memcmp(keyStart + 3, keys + static_cast<size_t>(v - 1) * keyWords + 3, restBytes) == 0)
@@ -252,13 +254,26 @@ bool ChannelsValid(const KM_Mesh& mesh)
 } // namespace
 
 KM_Model::KM_Model(const char* fileName)
-    : m_ObjectList(std::make_unique<KM_ObjectList>()), m_MaterialList(std::make_unique<KM_MaterialList>())
 {
-    const std::string name = fileName != nullptr ? fileName : "";
-    m_Name = name.substr(0, name.find('.'));
+    if (fileName != nullptr)
+        m_Name.assign(fileName, std::strcspn(fileName, "."));
 }
 
 KM_Model::~KM_Model() = default;
+
+KM_MaterialList& KM_Model::GetMaterialList() const
+{
+    if (!m_MaterialList)
+        m_MaterialList = std::make_unique<KM_MaterialList>();
+    return *m_MaterialList;
+}
+
+KM_ObjectList& KM_Model::GetObjectList() const
+{
+    if (!m_ObjectList)
+        m_ObjectList = std::make_unique<KM_ObjectList>();
+    return *m_ObjectList;
+}
 
 bool KM_Model::ReadObjects(KM_Stream* stream)
 {
@@ -281,34 +296,97 @@ bool KM_Model::Read(KM_Stream* stream)
     return true;
 }
 
+KM_GeoObject* KM_Model::GetGeoObject(int index) const
+{
+    return static_cast<KM_GeoObject*>(_At(kGeoKind, index));
+}
+
+KM_Primitive* KM_Model::GetPrimitive(int index) const
+{
+    return static_cast<KM_Primitive*>(_At(kPrimitiveKind, index));
+}
+
+KM_CollisionObject* KM_Model::GetCollisionObject(int index) const
+{
+    return static_cast<KM_CollisionObject*>(_At(kCollisionKind, index));
+}
+
+KM_AttachmentPt* KM_Model::GetAttachmentPoint(int index) const
+{
+    return static_cast<KM_AttachmentPt*>(_At(kAttachmentKind, index));
+}
+
+KM_Light* KM_Model::GetLight(int index) const
+{
+    return static_cast<KM_Light*>(_At(kLightKind, index));
+}
+
+KM_Camera* KM_Model::GetCamera(int index) const
+{
+    return static_cast<KM_Camera*>(_At(kCameraKind, index));
+}
+
+KM_DataTag* KM_Model::GetDataTag(int index) const
+{
+    return static_cast<KM_DataTag*>(_At(kDataTagKind, index));
+}
+
+int KM_Model::_KindOf(uint32_t type)
+{
+    if (type == KM_GeoObject::kTypeId)
+        return kGeoKind;
+    if (type == KM_Primitive::kTypeId)
+        return kPrimitiveKind;
+    if (type >= 24 && type <= 28)
+        return kCollisionKind;
+    if (type == KM_AttachmentPt::kTypeId)
+        return kAttachmentKind;
+    if (type == KM_Light::kTypeId)
+        return kLightKind;
+    if (type == KM_Camera::kTypeId)
+        return kCameraKind;
+    if (type == KM_DataTag::kTypeId)
+        return kDataTagKind;
+    return kKindCount;
+}
+
 bool KM_Model::PostLoad(KM_Stream*, bool)
 {
     if (m_PostLoaded)
         return true;
     m_PostLoaded = true;
-    for (KM_Object* object = m_ObjectList->GetFirst(); object != nullptr; object = object->GetNext())
+    // Geometry and primitives are all kept; the other kinds stop at kMaxTableEntries.
+    const auto capped = [](int kind) { return kind != kGeoKind && kind != kPrimitiveKind; };
+    // Counted first, so every table is placed in one block of its final size.
+    uint32_t counts[kKindCount] = {};
+    const KM_ObjectList& objects = GetObjectList();
+    for (KM_Object* object = objects.GetFirst(); object != nullptr; object = object->GetNext())
     {
-        const uint32_t type = object->GetTypeId();
-        if (type == KM_GeoObject::kTypeId)
-            m_GeoObjects.push_back(static_cast<KM_GeoObject*>(object));
-        else if (type == KM_Primitive::kTypeId)
-            m_Primitives.push_back(static_cast<KM_Primitive*>(object));
-        else if (type >= 24 && type <= 28 && m_CollisionObjects.size() < kMaxTableEntries)
-            m_CollisionObjects.push_back(static_cast<KM_CollisionObject*>(object));
-        else if (type == KM_AttachmentPt::kTypeId && m_AttachmentPoints.size() < kMaxTableEntries)
-            m_AttachmentPoints.push_back(static_cast<KM_AttachmentPt*>(object));
-        else if (type == KM_Light::kTypeId && m_Lights.size() < kMaxTableEntries)
-            m_Lights.push_back(static_cast<KM_Light*>(object));
-        else if (type == KM_Camera::kTypeId && m_Cameras.size() < kMaxTableEntries)
-            m_Cameras.push_back(static_cast<KM_Camera*>(object));
-        else if (type == KM_DataTag::kTypeId && m_DataTags.size() < kMaxTableEntries)
-            m_DataTags.push_back(static_cast<KM_DataTag*>(object));
+        const int kind = _KindOf(object->GetTypeId());
+        if (kind != kKindCount && (!capped(kind) || counts[kind] < kMaxTableEntries))
+            ++counts[kind];
     }
-    m_FirstGeoMesh = m_GeoObjects.empty() ? nullptr : &m_GeoObjects.front()->m_Mesh;
-    for (KM_AttachmentPt* point : m_AttachmentPoints)
+    m_KindStart[0] = 0;
+    for (int kind = 0; kind < kKindCount; ++kind)
+        m_KindStart[kind + 1] = m_KindStart[kind] + counts[kind];
+    m_Table.assign(m_KindStart[kKindCount], nullptr);
+    uint32_t placed[kKindCount] = {};
+    for (KM_Object* object = objects.GetFirst(); object != nullptr; object = object->GetNext())
     {
-        if (!point->m_UserData.empty())
-            _ParseUserData(*point);
+        const int kind = _KindOf(object->GetTypeId());
+        if (kind != kKindCount && placed[kind] < counts[kind])
+            m_Table[m_KindStart[kind] + placed[kind]++] = object;
+    }
+    KM_GeoObject* const firstGeo = GetGeoObject(0);
+    m_FirstGeoMesh = firstGeo != nullptr ? &firstGeo->m_Mesh : nullptr;
+    // One key and one list of values serve every line of every point.
+    std::string key;
+    std::vector<std::string> values;
+    for (int i = 0; i < GetAttachmentPointCount(); ++i)
+    {
+        KM_AttachmentPt& point = *GetAttachmentPoint(i);
+        if (!point.m_UserData.empty())
+            _ParseUserData(point, key, values);
     }
     return true;
 }
@@ -317,12 +395,12 @@ int KM_Model::_FindAttachmentPoint(const std::string& suffix) const
 {
     // Compared in place as prefix and suffix, without making the whole name for every line.
     static const std::string kPrefix = "att-point";
-    for (size_t i = 0; i < m_AttachmentPoints.size(); ++i)
+    for (int i = 0; i < GetAttachmentPointCount(); ++i)
     {
-        const std::string& name = m_AttachmentPoints[i]->GetName();
+        const std::string& name = GetAttachmentPoint(i)->GetName();
         if (name.size() == kPrefix.size() + suffix.size() && name.compare(0, kPrefix.size(), kPrefix) == 0 &&
             name.compare(kPrefix.size(), std::string::npos, suffix) == 0)
-            return static_cast<int>(i);
+            return i;
     }
     return -1;
 }
@@ -352,7 +430,7 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
         // A line whose owner names no point, or one past the owner's five sets, is ignored.
         if (owner < 0)
             return;
-        KM_AttachmentPt& target = *m_AttachmentPoints[owner];
+        KM_AttachmentPt& target = *GetAttachmentPoint(owner);
         if (target.m_SetCount >= KM_AttachmentPt::kMaxSets)
             return;
         const int slot = target.m_SetCount++;
@@ -366,14 +444,11 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
     }
 }
 
-void KM_Model::_ParseUserData(KM_AttachmentPt& point)
+void KM_Model::_ParseUserData(KM_AttachmentPt& point, std::string& key, std::vector<std::string>& values)
 {
     const std::string& text = point.m_UserData;
     const size_t size = text.size();
     size_t at = 0;
-    // One list of values serves every line.
-    std::vector<std::string> values;
-    std::string key;
     while (at < size)
     {
         // The key runs to the '=', line breaks inside it left out.
@@ -410,8 +485,9 @@ void KM_Model::_ParseUserData(KM_AttachmentPt& point)
 
 void KM_Model::BuildRenderVertices()
 {
-    for (KM_GeoObject* geo : m_GeoObjects)
+    for (int i = 0; i < GetGeoObjectCount(); ++i)
     {
+        KM_GeoObject* const geo = GetGeoObject(i);
         KM_Mesh& mesh = geo->m_Mesh;
         mesh.m_Render = KM_Mesh::RenderData();
         // The weld checks every index it follows, so the mesh is not walked a second time for them.
@@ -491,10 +567,10 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     render.indices.resize(corners);
     uint32_t made = 0;
     using Weld = bool (*)(const KM_Mesh&, const WeldLayout&, uint32_t*, uint32_t&);
-    static constexpr Weld kWelds[8] = {
-        WeldCorners<false, false, false>, WeldCorners<false, false, true>, WeldCorners<false, true, false>,
-        WeldCorners<false, true, true>,   WeldCorners<true, false, false>, WeldCorners<true, false, true>,
-        WeldCorners<true, true, false>,   WeldCorners<true, true, true>};
+    static constexpr Weld kWelds[8] = {WeldCorners<false, false, false>, WeldCorners<false, false, true>,
+                                       WeldCorners<false, true, false>,  WeldCorners<false, true, true>,
+                                       WeldCorners<true, false, false>,  WeldCorners<true, false, true>,
+                                       WeldCorners<true, true, false>,   WeldCorners<true, true, true>};
     const size_t layoutIndex = (hasTexture ? 4 : 0) + (hasColor ? 2 : 0) + (extraChannels != 0 ? 1 : 0);
     const bool welded = kWelds[layoutIndex](mesh, layout, render.indices.data(), made);
     if (!welded)

@@ -456,9 +456,10 @@ TEST_F(ModelTest, WeldGivesTheVerticesOfItsDefinitionForEveryChannelMix)
         bool texture, colour;
         int extra;
         uint32_t faces;
-    } cases[] = {{false, false, 0, 1}, {false, false, 0, 300}, {true, false, 0, 300},  {false, true, 0, 300},
-                 {true, true, 1, 300}, {true, true, 2, 300},   {true, false, 2, 2000}, {false, false, 0, 0},
-                 {false, false, 1, 300}, {false, true, 2, 300}, {true, true, 0, 300}, {true, false, 1, 1}};
+    } cases[] = {{false, false, 0, 1},   {false, false, 0, 300}, {true, false, 0, 300},
+                 {false, true, 0, 300},  {true, true, 1, 300},   {true, true, 2, 300},
+                 {true, false, 2, 2000}, {false, false, 0, 0},   {false, false, 1, 300},
+                 {false, true, 2, 300},  {true, true, 0, 300},   {true, false, 1, 1}};
     unsigned seed = 11;
     for (const auto& c : cases)
     {
