@@ -157,52 +157,73 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint,
                            const KM_Point3& normal, int corner) __attribute__((always_inline))
     {
-        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
         const KM_Point3& position = vertices[fileVertex];
-        keyStart[0] = Bits(position.x);
-        keyStart[1] = Bits(position.y);
-        keyStart[2] = Bits(position.z);
-        keyStart[3] = Bits(normal.x);
-        keyStart[4] = Bits(normal.y);
-        keyStart[5] = Bits(normal.z);
-        uint32_t* w = keyStart + 6;
+        // The key after its position, kept in registers: a compare that loaded words just stored would
+        // wait for the stores. With extra channels (rare) the whole key is written first and compared there.
+        uint32_t rest[kFixedWords - 3];
+        rest[0] = Bits(normal.x);
+        rest[1] = Bits(normal.y);
+        rest[2] = Bits(normal.z);
         if (kTexture)
         {
             const KM_Point3& tv = textureCoords[texel];
-            w[0] = Bits(tv.x);
-            w[1] = Bits(tv.y);
-            w += 2;
+            rest[3] = Bits(tv.x);
+            rest[4] = Bits(tv.y);
         }
         if (kColor)
-            *w++ = packedColors[tint];
-        for (size_t k = 0; k < extraChannels; ++k)
+            rest[kFixedWords - 4] = packedColors[tint];
+        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
+        if (kChannels)
         {
-            const KM_Mesh::Channel& channel = mesh.m_Channels[k];
-            if (f >= channel.tfaceCount)
+            keyStart[0] = Bits(position.x);
+            keyStart[1] = Bits(position.y);
+            keyStart[2] = Bits(position.z);
+            std::memcpy(keyStart + 3, rest, sizeof rest);
+            uint32_t* w = keyStart + kFixedWords;
+            for (size_t k = 0; k < extraChannels; ++k)
             {
-                *w++ = Bits(0.0f);
-                *w++ = Bits(0.0f);
-                continue;
+                const KM_Mesh::Channel& channel = mesh.m_Channels[k];
+                if (f >= channel.tfaceCount)
+                {
+                    *w++ = Bits(0.0f);
+                    *w++ = Bits(0.0f);
+                    continue;
+                }
+                const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
+                const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
+                const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
+                *w++ = Bits(tv.x);
+                *w++ = Bits(tv.y);
             }
-            const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
-            const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
-            const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
-            *w++ = Bits(tv.x);
-            *w++ = Bits(tv.y);
         }
+        const auto sameRest = [&](const uint32_t* other) __attribute__((always_inline))
+        {
+            if (kChannels)
+                return std::memcmp(keyStart + 3, other, (keyWords - 3) * sizeof(uint32_t)) == 0;
+            uint32_t difference = 0;
+#pragma GCC unroll 8
+            for (size_t i = 0; i < kFixedWords - 3; ++i)
+                difference |= other[i] ^ rest[i];
+            return difference == 0;
+        };
 
         // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
         // words after the position are compared: a chain holds the vertices made at one position.
         const uint32_t place = placeOf[fileVertex];
-        const size_t restBytes =
-            (kChannels ? keyWords : kFixedWords) * sizeof(uint32_t) - 3 * sizeof(uint32_t);
         uint32_t found = 0;
         for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
-            if (std::memcmp(keyStart + 3, keys + static_cast<size_t>(v - 1) * keyWords + 3, restBytes) == 0)
+            if (sameRest(keys + static_cast<size_t>(v - 1) * keyWords + 3))
             {
                 found = v;
                 break;
             }
+        if (found == 0 && !kChannels)
+        {
+            keyStart[0] = Bits(position.x);
+            keyStart[1] = Bits(position.y);
+            keyStart[2] = Bits(position.z);
+            std::memcpy(keyStart + 3, rest, sizeof rest);
+        }
         if (found == 0)
         {
             sources[made] = fileVertex;
@@ -231,6 +252,44 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     }
     madeOut = made;
     return true;
+}
+
+// Writes the render arrays of the vertices made, each from its key, for the same layouts as WeldCorners.
+template <bool kTexture, bool kColor, bool kChannels>
+void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::RenderData& render)
+{
+    constexpr size_t kFixedWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
+    const size_t keyWords = kChannels ? layout.keyWords : kFixedWords;
+    const size_t extraChannels = kChannels ? mesh.m_Channels.size() : 0;
+    const size_t count = render.vertexCount;
+    render.texCoords.resize(1 + extraChannels);
+    render.positions.resize(count * 3);
+    render.normals.resize(count * 3);
+    render.colors.resize(count);
+    for (std::vector<float>& channel : render.texCoords)
+        channel.resize(count * 2);
+    const uint32_t* const keys = layout.keys;
+    float* const positions = render.positions.data();
+    float* const normals = render.normals.data();
+    uint32_t* const colors = render.colors.data();
+    float* const mapped = render.texCoords[0].data();
+    for (size_t v = 0; v < count; ++v)
+    {
+        const uint32_t* k = &keys[v * keyWords];
+        // The key holds the bits the vertex is made of: position and normal go over as they are.
+        std::memcpy(positions + v * 3, k, 3 * sizeof(float));
+        std::memcpy(normals + v * 3, k + 3, 3 * sizeof(float));
+        // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
+        mapped[v * 2] = kTexture ? FloatOf(k[6]) : 0.0f;
+        mapped[v * 2 + 1] = 1.0f - (kTexture ? FloatOf(k[7]) : 0.0f);
+        colors[v] = kColor ? k[kFixedWords - 1] : 0xFFFFFFFFu;
+        size_t at = kFixedWords;
+        for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
+        {
+            render.texCoords[channel][v * 2] = FloatOf(k[at]);
+            render.texCoords[channel][v * 2 + 1] = 1.0f - FloatOf(k[at + 1]);
+        }
+    }
 }
 
 // The extra channels' ranges lie within their lists and their faces index the channel's own vertices.
@@ -562,8 +621,7 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     }
 
     // The last vertex made at each position, and for each vertex the one made there before it (plus one;
-    // zero ends a chain). Each corner's key is built where the next vertex's key would go, so a corner
-    // that makes a vertex keeps it there without a copy, and one that welds is written over by the next.
+    // zero ends a chain). A corner that makes a vertex leaves its key where the vertex's key goes.
     render.indices.resize(corners);
     uint32_t made = 0;
     using Weld = bool (*)(const KM_Mesh&, const WeldLayout&, uint32_t*, uint32_t&);
@@ -572,6 +630,12 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
                                        WeldCorners<true, false, false>,  WeldCorners<true, false, true>,
                                        WeldCorners<true, true, false>,   WeldCorners<true, true, true>};
     const size_t layoutIndex = (hasTexture ? 4 : 0) + (hasColor ? 2 : 0) + (extraChannels != 0 ? 1 : 0);
+    using Write = void (*)(const KM_Mesh&, const WeldLayout&, KM_Mesh::RenderData&);
+    static constexpr Write kWrites[8] = {
+        WriteVertices<false, false, false>, WriteVertices<false, false, true>,
+        WriteVertices<false, true, false>,  WriteVertices<false, true, true>,
+        WriteVertices<true, false, false>,  WriteVertices<true, false, true>,
+        WriteVertices<true, true, false>,   WriteVertices<true, true, true>};
     const bool welded = kWelds[layoutIndex](mesh, layout, render.indices.data(), made);
     if (!welded)
     {
@@ -581,45 +645,7 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     }
     render.vertexCount = made;
     render.sourceVertex.assign(layout.sources, layout.sources + made);
-
-    const size_t count = render.vertexCount;
-    render.texCoords.resize(1 + extraChannels);
-    render.positions.resize(count * 3);
-    render.normals.resize(count * 3);
-    render.colors.resize(count);
-    for (std::vector<float>& channel : render.texCoords)
-        channel.resize(count * 2);
-    const uint32_t* const keys = layout.keys;
-    float* const positions = render.positions.data();
-    float* const normals = render.normals.data();
-    uint32_t* const colors = render.colors.data();
-    float* const mapped = render.texCoords[0].data();
-    for (size_t v = 0; v < count; ++v)
-    {
-        const uint32_t* k = &keys[v * keyWords];
-        for (size_t c = 0; c < 3; ++c)
-        {
-            positions[v * 3 + c] = FloatOf(k[c]);
-            normals[v * 3 + c] = FloatOf(k[3 + c]);
-        }
-        size_t at = 6;
-        // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
-        float u = 0.0f, t = 0.0f;
-        if (hasTexture)
-        {
-            u = FloatOf(k[at]);
-            t = FloatOf(k[at + 1]);
-            at += 2;
-        }
-        mapped[v * 2] = u;
-        mapped[v * 2 + 1] = 1.0f - t;
-        colors[v] = hasColor ? k[at++] : 0xFFFFFFFFu;
-        for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
-        {
-            render.texCoords[channel][v * 2] = FloatOf(k[at]);
-            render.texCoords[channel][v * 2 + 1] = 1.0f - FloatOf(k[at + 1]);
-        }
-    }
+    kWrites[layoutIndex](mesh, layout, render);
     TrimWeldWords();
     return true;
 }
