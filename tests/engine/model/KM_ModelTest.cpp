@@ -527,18 +527,21 @@ TEST_F(ModelTest, WeldRefusesIndicesOutsideTheirListsAndBuildsNothing)
     {
         const char* fault;
         void (*spoil)(KM_Mesh&);
+        bool usable;
     } cases[] = {
-        {"face vertex of the last face", [](KM_Mesh& m) { m.m_Faces.back().b = 4; }},
-        {"face vertex far past the end", [](KM_Mesh& m) { m.m_Faces.front().c = 0xFFFFFFFFu; }},
-        {"texture face", [](KM_Mesh& m) { m.m_TFaces.back().c = 4; }},
-        {"colour face", [](KM_Mesh& m) { m.m_CFaces.front().a = 2; }},
-        {"channel face past its own vertices", [](KM_Mesh& m) { m.m_ExtraTFaces[1].a = 3; }},
-        {"channel vertices past the list", [](KM_Mesh& m) { m.m_Channels[0].tvertCount = 4; }},
-        {"channel faces past the list", [](KM_Mesh& m) { m.m_Channels[0].firstTFace = 1; }},
-        {"texture faces short of the faces", [](KM_Mesh& m) { m.m_TFaces.pop_back(); }},
-        {"normals short of the faces", [](KM_Mesh& m) { m.m_Normals.pop_back(); }},
-        {"colour faces short of the faces", [](KM_Mesh& m) { m.m_CFaces.pop_back(); }},
-        {"texture faces without texture vertices", [](KM_Mesh& m) { m.m_TVertices.clear(); }},
+        {"face vertex of the last face", [](KM_Mesh& m) { m.m_Faces.back().b = 4; }, false},
+        {"face vertex far past the end", [](KM_Mesh& m) { m.m_Faces.front().c = 0xFFFFFFFFu; }, false},
+        {"texture face", [](KM_Mesh& m) { m.m_TFaces.back().c = 4; }, false},
+        {"colour face", [](KM_Mesh& m) { m.m_CFaces.front().a = 2; }, false},
+        {"channel face past its own vertices", [](KM_Mesh& m) { m.m_ExtraTFaces[1].a = 3; }, false},
+        {"channel vertices past the list", [](KM_Mesh& m) { m.m_Channels[0].tvertCount = 4; }, false},
+        {"channel faces past the list", [](KM_Mesh& m) { m.m_Channels[0].firstTFace = 1; }, false},
+        {"texture faces short of the faces", [](KM_Mesh& m) { m.m_TFaces.pop_back(); }, false},
+        {"normals short of the faces", [](KM_Mesh& m) { m.m_Normals.pop_back(); }, false},
+        {"colour faces short of the faces", [](KM_Mesh& m) { m.m_CFaces.pop_back(); }, false},
+        {"texture faces without texture vertices", [](KM_Mesh& m) { m.m_TVertices.clear(); }, true},
+        {"face vertex at the last vertex", [](KM_Mesh& m) { m.m_Faces.back().b = 3; }, true},
+        {"colour face at the last colour", [](KM_Mesh& m) { m.m_CFaces.front().a = 1; }, true},
     };
     for (const auto& c : cases)
     {
@@ -548,9 +551,9 @@ TEST_F(ModelTest, WeldRefusesIndicesOutsideTheirListsAndBuildsNothing)
         ASSERT_TRUE(KM_Model::WeldMesh(geo->m_Mesh));
         ASSERT_GT(geo->m_Mesh.m_Render.vertexCount, 0u);
         c.spoil(geo->m_Mesh);
-        const bool usable = geo->m_Mesh.ArraysConsistent() && geo->m_Mesh.IndicesValid();
-        EXPECT_EQ(KM_Model::WeldMesh(geo->m_Mesh), usable);
-        if (usable)
+        EXPECT_EQ(geo->m_Mesh.ArraysConsistent() && geo->m_Mesh.IndicesValid(), c.usable);
+        EXPECT_EQ(KM_Model::WeldMesh(geo->m_Mesh), c.usable);
+        if (c.usable)
         {
             ExpectWeldAsDefined(geo->m_Mesh);
             continue;
