@@ -99,7 +99,9 @@ uint32_t* WeldWords(size_t count)
     WeldScratch& scratch = t_WeldScratch;
     if (scratch.size < count)
     {
+        // Emptied first, so a failed allocation leaves no stale size behind.
         scratch.words.reset();
+        scratch.size = 0;
         scratch.words.reset(new uint32_t[count]);
         scratch.size = count;
     }
@@ -120,8 +122,6 @@ void TrimWeldWords()
 struct WeldLayout
 {
     size_t keyWords = 0;
-    bool hasTexture = false;
-    bool hasColor = false;
     const uint32_t* placeOf = nullptr;
     const uint32_t* packedColors = nullptr;
     uint32_t* lastAt = nullptr;
@@ -585,8 +585,6 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     uint32_t* const slots = WeldWords(scratchWords);
     WeldLayout layout;
     layout.keyWords = keyWords;
-    layout.hasTexture = hasTexture;
-    layout.hasColor = hasColor;
     layout.lastAt = slots + capacity;
     uint32_t* const placeOf = layout.lastAt + fileVertices;
     layout.placeOf = placeOf;
