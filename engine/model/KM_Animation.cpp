@@ -8,7 +8,21 @@ namespace
 const uint64_t kMinTrackBytes = 4 + 4 + 4;
 } // namespace
 
-KM_Animation::KM_Animation() : KM_Object(kTypeId, 2) {}
+KM_Animation::KM_Animation() : KM_Object(kTypeId, 2), m_BoneAnims(&m_RecordRoom) {}
+
+KM_Animation::KM_Animation(const KM_Animation& other)
+    : KM_Object(other), m_AnimationName(other.m_AnimationName), m_BoneCount(other.m_BoneCount),
+      m_Length(other.m_Length), m_FramesPerSecond(other.m_FramesPerSecond), m_KeyCount(other.m_KeyCount),
+      m_BoneAnims(other.m_BoneAnims, &m_RecordRoom)
+{
+}
+
+KM_Animation::KM_Animation(KM_Animation&& other)
+    : KM_Object(other), m_AnimationName(std::move(other.m_AnimationName)), m_BoneCount(other.m_BoneCount),
+      m_Length(other.m_Length), m_FramesPerSecond(other.m_FramesPerSecond), m_KeyCount(other.m_KeyCount),
+      m_BoneAnims(std::move(other.m_BoneAnims), &m_RecordRoom)
+{
+}
 
 uint32_t KM_Animation::ComputeSize()
 {
@@ -30,7 +44,9 @@ bool KM_Animation::_ReadBody(KM_Stream* stream)
         !stream->ReadString(m_AnimationName) || !stream->ReadU32(m_BoneCount) || !stream->ReadU32(m_Length) ||
         !stream->ReadU32(m_FramesPerSecond) || !stream->ReadU32(m_KeyCount) || !stream->ReadU32(trackCount))
         return false;
+    // Nothing else lives in the room: emptied, its blocks go back before this file's records are placed.
     m_BoneAnims.clear();
+    m_RecordRoom.Release();
     if (!stream->Fits(trackCount, kMinTrackBytes))
         return false;
     for (uint32_t index = 0; index < trackCount; ++index)

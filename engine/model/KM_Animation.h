@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/model/KM_Object.h"
+#include "engine/model/KM_RecordRoom.h"
 
 #include <map>
 #include <vector>
@@ -25,8 +26,9 @@ public:
     };
 
     KM_Animation();
-    KM_Animation(const KM_Animation& other) = default;
-    KM_Animation(KM_Animation&& other) = default;
+    // A copy or a move places its records in its own room.
+    KM_Animation(const KM_Animation& other);
+    KM_Animation(KM_Animation&& other);
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;
@@ -37,8 +39,14 @@ public:
     uint32_t m_Length = 0;
     uint32_t m_FramesPerSecond = 0;
     uint32_t m_KeyCount = 0;
+
+private:
+    // Where the records of the map below are placed. Declared first: it outlives them.
+    KM_RecordRoom m_RecordRoom;
+
+public:
     // Keyed by the track's index in the file.
-    std::map<uint32_t, Track> m_BoneAnims;
+    std::pmr::map<uint32_t, Track> m_BoneAnims;
 
 private:
     bool _ReadBody(KM_Stream* stream);

@@ -49,9 +49,9 @@ std::unique_ptr<T> ReadFirstOfType(KM_Stream& stream, uint32_t typeId, const cha
         return nullptr;
     for (KM_Object* object = top.objects->GetFirst(); object != nullptr; object = object->GetNext())
     {
-        // The list goes with this call: its object's contents are taken rather than copied.
+        // The list goes with this call: its object is handed over whole rather than copied.
         if (object->GetTypeId() == typeId)
-            return std::make_unique<T>(std::move(*static_cast<T*>(object)));
+            return std::unique_ptr<T>(static_cast<T*>(top.objects->Detach(object).release()));
     }
     return nullptr;
 }

@@ -4,7 +4,8 @@
 #include "engine/model/KM_Stream.h"
 
 KM_ListBase::KM_ListBase(uint32_t typeId, uint32_t version)
-    : m_TypeId(typeId), m_Version(version), m_Count(0), m_First(nullptr), m_Last(nullptr), m_Cursor(nullptr)
+    : m_TypeId(typeId), m_Version(version), m_MadeVersion(version), m_Count(0), m_First(nullptr),
+      m_Last(nullptr), m_Cursor(nullptr)
 {
 }
 
@@ -39,6 +40,28 @@ void KM_ListBase::Clear()
     }
     m_First = m_Last = m_Cursor = nullptr;
     m_Count = 0;
+}
+
+void KM_ListBase::Reset()
+{
+    Clear();
+    m_Version = m_MadeVersion;
+}
+
+std::unique_ptr<KM_Object> KM_ListBase::Detach(KM_Object* member)
+{
+    KM_Object* at = m_First;
+    while (at != nullptr && at != member)
+        at = at->m_Next;
+    if (at == nullptr)
+        return nullptr;
+    (at->m_Previous != nullptr ? at->m_Previous->m_Next : m_First) = at->m_Next;
+    (at->m_Next != nullptr ? at->m_Next->m_Previous : m_Last) = at->m_Previous;
+    if (m_Cursor == at)
+        m_Cursor = at->m_Next;
+    at->m_Next = at->m_Previous = nullptr;
+    --m_Count;
+    return std::unique_ptr<KM_Object>(at);
 }
 
 KM_Object* KM_ListBase::GetAt(int index) const

@@ -18,6 +18,11 @@ public:
     virtual ~KM_ListBase();
 
     void Clear();
+    // Clear, and the version back to the one the list was made with: as a list just made.
+    void Reset();
+    // Takes a member out of the list and hands it over; null when it is not a member. A cursor standing
+    // on it moves to the member after it.
+    std::unique_ptr<KM_Object> Detach(KM_Object* member);
 
     uint32_t GetTypeId() const { return m_TypeId; }
     uint32_t GetVersion() const { return m_Version; }
@@ -48,6 +53,7 @@ protected:
 
     uint32_t m_TypeId;
     uint32_t m_Version;
+    uint32_t m_MadeVersion;
     uint32_t m_Count;
     KM_Object* m_First;
     KM_Object* m_Last;

@@ -77,7 +77,8 @@ bool KM_Material::_ReadBody(KM_Stream* stream)
     uint32_t textureCount;
     if (!stream->ReadU32(textureCount))
         return false;
-    m_Textures = std::make_unique<KM_TextureList>();
+    // The list made with the material serves, emptied, rather than a new one.
+    m_Textures->Reset();
     if (textureCount != 0 && !m_Textures->Read(stream))
         return false;
     uint32_t subCount;

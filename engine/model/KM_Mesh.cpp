@@ -24,6 +24,15 @@ bool FaceWithin(const KM_Mesh::IndexFace& face, uint64_t limit)
     return face.a < limit && face.b < limit && face.c < limit;
 }
 
+// The largest of the three indices of every face; the list is not empty.
+template <typename F> uint32_t LargestIndex(const std::vector<F>& faces)
+{
+    uint32_t largest = 0;
+    for (const F& face : faces)
+        largest = std::max(largest, std::max(face.a, std::max(face.b, face.c)));
+    return largest;
+}
+
 } // namespace
 
 KM_Mesh::KM_Mesh() : KM_Object(kTypeId, 4) {}
@@ -56,28 +65,13 @@ uint32_t KM_Mesh::ComputeSize()
 
 bool KM_Mesh::IndicesValid() const
 {
-    const uint64_t vertexCount = m_Vertices.size();
-    for (const Face& face : m_Faces)
-    {
-        if (face.a >= vertexCount || face.b >= vertexCount || face.c >= vertexCount)
-            return false;
-    }
-    if (!m_TVertices.empty())
-    {
-        for (const IndexFace& face : m_TFaces)
-        {
-            if (!FaceWithin(face, m_TVertices.size()))
-                return false;
-        }
-    }
-    if (!m_CVertices.empty())
-    {
-        for (const IndexFace& face : m_CFaces)
-        {
-            if (!FaceWithin(face, m_CVertices.size()))
-                return false;
-        }
-    }
+    // The largest index of each list against its size: one pass without a branch per face.
+    if (!m_Faces.empty() && LargestIndex(m_Faces) >= m_Vertices.size())
+        return false;
+    if (!m_TVertices.empty() && !m_TFaces.empty() && LargestIndex(m_TFaces) >= m_TVertices.size())
+        return false;
+    if (!m_CVertices.empty() && !m_CFaces.empty() && LargestIndex(m_CFaces) >= m_CVertices.size())
+        return false;
     for (const Channel& channel : m_Channels)
     {
         if (uint64_t(channel.firstTVert) + channel.tvertCount > m_ExtraTVertices.size() ||

@@ -76,24 +76,263 @@ uint64_t KeyHash(const uint32_t* words, size_t count)
     return hash ^ (hash >> 32);
 }
 
-bool SameKey(const uint32_t* a, const uint32_t* b, size_t count)
+float FloatOf(uint32_t bits)
 {
-    for (size_t i = 0; i < count; ++i)
-        if (a[i] != b[i])
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// The working words of a weld, kept on the thread from one mesh to the next: small meshes are many, and an
+// allocation costs more than welding one. Nothing is read from it that the weld has not written or cleared.
+struct WeldScratch
+{
+    std::unique_ptr<uint32_t[]> words;
+    size_t size = 0;
+};
+thread_local WeldScratch t_WeldScratch;
+// A block grown past this (1 MiB) is let go once its mesh is welded.
+constexpr size_t kWeldScratchKeepWords = size_t(1) << 18;
+
+uint32_t* WeldWords(size_t count)
+{
+    WeldScratch& scratch = t_WeldScratch;
+    if (scratch.size < count)
+    {
+        // Emptied first, so a failed allocation leaves no stale size behind.
+        scratch.words.reset();
+        scratch.size = 0;
+        scratch.words.reset(new uint32_t[count]);
+        scratch.size = count;
+    }
+    return scratch.words.get();
+}
+
+void TrimWeldWords()
+{
+    WeldScratch& scratch = t_WeldScratch;
+    if (scratch.size > kWeldScratchKeepWords)
+    {
+        scratch.words.reset();
+        scratch.size = 0;
+    }
+}
+
+// Where a weld keeps its working arrays, and what every corner's key holds.
+struct WeldLayout
+{
+    size_t keyWords = 0;
+    const uint32_t* placeOf = nullptr;
+    const uint32_t* packedColors = nullptr;
+    uint32_t* lastAt = nullptr;
+    uint32_t* previousAt = nullptr;
+    uint32_t* sources = nullptr;
+    uint32_t* keys = nullptr;
+};
+
+// Writes every corner's render index and makes the vertices. The layout is fixed when compiled (texture
+// coordinates, colour, extra channels), so a key's width is a constant and every test of what a corner
+// carries is gone from the loop. False at the first corner whose index is outside its list.
+template <bool kTexture, bool kColor, bool kChannels>
+bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
+{
+    constexpr size_t kFixedWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
+    const size_t keyWords = kChannels ? layout.keyWords : kFixedWords;
+    const size_t extraChannels = kChannels ? mesh.m_Channels.size() : 0;
+    const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
+    const uint32_t textureVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
+    const uint32_t colorVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
+    const KM_Point3* const vertices = mesh.m_Vertices.data();
+    const KM_Point3* const textureCoords = mesh.m_TVertices.data();
+    const uint32_t* const placeOf = layout.placeOf;
+    const uint32_t* const packedColors = layout.packedColors;
+    uint32_t* const lastAt = layout.lastAt;
+    uint32_t* const previousAt = layout.previousAt;
+    uint32_t* const sources = layout.sources;
+    uint32_t* const keys = layout.keys;
+    uint32_t made = 0;
+
+    const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint,
+                           const KM_Point3& normal, int corner) __attribute__((always_inline))
+    {
+        const KM_Point3& position = vertices[fileVertex];
+        // The key after its position, kept in registers: a compare that loaded words just stored would
+        // wait for the stores. With extra channels (rare) the whole key is written first and compared there.
+        uint32_t rest[kFixedWords - 3];
+        rest[0] = Bits(normal.x);
+        rest[1] = Bits(normal.y);
+        rest[2] = Bits(normal.z);
+        if (kTexture)
+        {
+            const KM_Point3& tv = textureCoords[texel];
+            rest[3] = Bits(tv.x);
+            rest[4] = Bits(tv.y);
+        }
+        if (kColor)
+            rest[kFixedWords - 4] = packedColors[tint];
+        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
+        if (kChannels)
+        {
+            keyStart[0] = Bits(position.x);
+            keyStart[1] = Bits(position.y);
+            keyStart[2] = Bits(position.z);
+            std::memcpy(keyStart + 3, rest, sizeof rest);
+            uint32_t* w = keyStart + kFixedWords;
+            for (size_t k = 0; k < extraChannels; ++k)
+            {
+                const KM_Mesh::Channel& channel = mesh.m_Channels[k];
+                if (f >= channel.tfaceCount)
+                {
+                    *w++ = Bits(0.0f);
+                    *w++ = Bits(0.0f);
+                    continue;
+                }
+                const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
+                const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
+                const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
+                *w++ = Bits(tv.x);
+                *w++ = Bits(tv.y);
+            }
+        }
+        const auto sameRest = [&](const uint32_t* other) __attribute__((always_inline))
+        {
+            if (kChannels)
+                return std::memcmp(keyStart + 3, other, (keyWords - 3) * sizeof(uint32_t)) == 0;
+            uint32_t difference = 0;
+#pragma GCC unroll 8
+            for (size_t i = 0; i < kFixedWords - 3; ++i)
+                difference |= other[i] ^ rest[i];
+            return difference == 0;
+        };
+
+        // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
+        // words after the position are compared: a chain holds the vertices made at one position.
+        const uint32_t place = placeOf[fileVertex];
+        uint32_t found = 0;
+        for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
+            if (sameRest(keys + static_cast<size_t>(v - 1) * keyWords + 3))
+            {
+                found = v;
+                break;
+            }
+        if (found == 0 && !kChannels)
+        {
+            keyStart[0] = Bits(position.x);
+            keyStart[1] = Bits(position.y);
+            keyStart[2] = Bits(position.z);
+            std::memcpy(keyStart + 3, rest, sizeof rest);
+        }
+        if (found == 0)
+        {
+            sources[made] = fileVertex;
+            previousAt[made] = lastAt[place];
+            found = ++made;
+            lastAt[place] = found;
+        }
+        *indexOut++ = found - 1;
+    };
+
+    const size_t faceCount = mesh.m_Faces.size();
+    for (size_t f = 0; f < faceCount; ++f)
+    {
+        const KM_Mesh::Face& face = mesh.m_Faces[f];
+        const KM_Mesh::IndexFace tface = kTexture ? mesh.m_TFaces[f] : KM_Mesh::IndexFace();
+        const KM_Mesh::IndexFace cface = kColor ? mesh.m_CFaces[f] : KM_Mesh::IndexFace();
+        if (std::max({face.a, face.b, face.c}) >= fileVertices ||
+            (kTexture && std::max({tface.a, tface.b, tface.c}) >= textureVertices) ||
+            (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
             return false;
+        const KM_Mesh::FaceNormals& normals = mesh.m_Normals[f];
+        // Corners 0, 2, 1: the winding of every face is reversed.
+        visit(f, face.a, tface.a, cface.a, normals.corner[0], 0);
+        visit(f, face.c, tface.c, cface.c, normals.corner[2], 2);
+        visit(f, face.b, tface.b, cface.b, normals.corner[1], 1);
+    }
+    madeOut = made;
+    return true;
+}
+
+// Writes the render arrays of the vertices made, each from its key, for the same layouts as WeldCorners.
+template <bool kTexture, bool kColor, bool kChannels>
+void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::RenderData& render)
+{
+    constexpr size_t kFixedWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
+    const size_t keyWords = kChannels ? layout.keyWords : kFixedWords;
+    const size_t extraChannels = kChannels ? mesh.m_Channels.size() : 0;
+    const size_t count = render.vertexCount;
+    render.texCoords.resize(1 + extraChannels);
+    render.positions.resize(count * 3);
+    render.normals.resize(count * 3);
+    render.colors.resize(count);
+    for (std::vector<float>& channel : render.texCoords)
+        channel.resize(count * 2);
+    const uint32_t* const keys = layout.keys;
+    float* const positions = render.positions.data();
+    float* const normals = render.normals.data();
+    uint32_t* const colors = render.colors.data();
+    float* const mapped = render.texCoords[0].data();
+    for (size_t v = 0; v < count; ++v)
+    {
+        const uint32_t* k = &keys[v * keyWords];
+        // The key holds the bits the vertex is made of: position and normal go over as they are.
+        std::memcpy(positions + v * 3, k, 3 * sizeof(float));
+        std::memcpy(normals + v * 3, k + 3, 3 * sizeof(float));
+        // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
+        mapped[v * 2] = kTexture ? FloatOf(k[6]) : 0.0f;
+        mapped[v * 2 + 1] = 1.0f - (kTexture ? FloatOf(k[7]) : 0.0f);
+        colors[v] = kColor ? k[kFixedWords - 1] : 0xFFFFFFFFu;
+        size_t at = kFixedWords;
+        for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
+        {
+            render.texCoords[channel][v * 2] = FloatOf(k[at]);
+            render.texCoords[channel][v * 2 + 1] = 1.0f - FloatOf(k[at + 1]);
+        }
+    }
+}
+
+// The extra channels' ranges lie within their lists and their faces index the channel's own vertices.
+bool ChannelsValid(const KM_Mesh& mesh)
+{
+    for (const KM_Mesh::Channel& channel : mesh.m_Channels)
+    {
+        if (uint64_t(channel.firstTVert) + channel.tvertCount > mesh.m_ExtraTVertices.size() ||
+            uint64_t(channel.firstTFace) + channel.tfaceCount > mesh.m_ExtraTFaces.size())
+            return false;
+        for (uint32_t i = 0; i < channel.tfaceCount; ++i)
+        {
+            const KM_Mesh::IndexFace& face = mesh.m_ExtraTFaces[channel.firstTFace + i];
+            if (face.a >= channel.tvertCount || face.b >= channel.tvertCount || face.c >= channel.tvertCount)
+                return false;
+        }
+    }
     return true;
 }
 
 } // namespace
 
 KM_Model::KM_Model(const char* fileName)
-    : m_ObjectList(std::make_unique<KM_ObjectList>()), m_MaterialList(std::make_unique<KM_MaterialList>())
 {
-    const std::string name = fileName != nullptr ? fileName : "";
-    m_Name = name.substr(0, name.find('.'));
+    if (fileName != nullptr)
+        m_Name.assign(fileName, std::strcspn(fileName, "."));
 }
 
 KM_Model::~KM_Model() = default;
+
+KM_MaterialList& KM_Model::GetMaterialList() const
+{
+    if (!m_MaterialList)
+        m_MaterialList = std::make_unique<KM_MaterialList>();
+    return *m_MaterialList;
+}
+
+KM_ObjectList& KM_Model::GetObjectList() const
+{
+    if (!m_ObjectList)
+        m_ObjectList = std::make_unique<KM_ObjectList>();
+    return *m_ObjectList;
+}
 
 bool KM_Model::ReadObjects(KM_Stream* stream)
 {
@@ -116,34 +355,97 @@ bool KM_Model::Read(KM_Stream* stream)
     return true;
 }
 
+KM_GeoObject* KM_Model::GetGeoObject(int index) const
+{
+    return static_cast<KM_GeoObject*>(_At(kGeoKind, index));
+}
+
+KM_Primitive* KM_Model::GetPrimitive(int index) const
+{
+    return static_cast<KM_Primitive*>(_At(kPrimitiveKind, index));
+}
+
+KM_CollisionObject* KM_Model::GetCollisionObject(int index) const
+{
+    return static_cast<KM_CollisionObject*>(_At(kCollisionKind, index));
+}
+
+KM_AttachmentPt* KM_Model::GetAttachmentPoint(int index) const
+{
+    return static_cast<KM_AttachmentPt*>(_At(kAttachmentKind, index));
+}
+
+KM_Light* KM_Model::GetLight(int index) const
+{
+    return static_cast<KM_Light*>(_At(kLightKind, index));
+}
+
+KM_Camera* KM_Model::GetCamera(int index) const
+{
+    return static_cast<KM_Camera*>(_At(kCameraKind, index));
+}
+
+KM_DataTag* KM_Model::GetDataTag(int index) const
+{
+    return static_cast<KM_DataTag*>(_At(kDataTagKind, index));
+}
+
+int KM_Model::_KindOf(uint32_t type)
+{
+    if (type == KM_GeoObject::kTypeId)
+        return kGeoKind;
+    if (type == KM_Primitive::kTypeId)
+        return kPrimitiveKind;
+    if (type >= 24 && type <= 28)
+        return kCollisionKind;
+    if (type == KM_AttachmentPt::kTypeId)
+        return kAttachmentKind;
+    if (type == KM_Light::kTypeId)
+        return kLightKind;
+    if (type == KM_Camera::kTypeId)
+        return kCameraKind;
+    if (type == KM_DataTag::kTypeId)
+        return kDataTagKind;
+    return kKindCount;
+}
+
 bool KM_Model::PostLoad(KM_Stream*, bool)
 {
     if (m_PostLoaded)
         return true;
     m_PostLoaded = true;
-    for (KM_Object* object = m_ObjectList->GetFirst(); object != nullptr; object = object->GetNext())
+    // Geometry and primitives are all kept; the other kinds stop at kMaxTableEntries.
+    const auto capped = [](int kind) { return kind != kGeoKind && kind != kPrimitiveKind; };
+    // Counted first, so every table is placed in one block of its final size.
+    uint32_t counts[kKindCount] = {};
+    const KM_ObjectList& objects = GetObjectList();
+    for (KM_Object* object = objects.GetFirst(); object != nullptr; object = object->GetNext())
     {
-        const uint32_t type = object->GetTypeId();
-        if (type == KM_GeoObject::kTypeId)
-            m_GeoObjects.push_back(static_cast<KM_GeoObject*>(object));
-        else if (type == KM_Primitive::kTypeId)
-            m_Primitives.push_back(static_cast<KM_Primitive*>(object));
-        else if (type >= 24 && type <= 28 && m_CollisionObjects.size() < kMaxTableEntries)
-            m_CollisionObjects.push_back(static_cast<KM_CollisionObject*>(object));
-        else if (type == KM_AttachmentPt::kTypeId && m_AttachmentPoints.size() < kMaxTableEntries)
-            m_AttachmentPoints.push_back(static_cast<KM_AttachmentPt*>(object));
-        else if (type == KM_Light::kTypeId && m_Lights.size() < kMaxTableEntries)
-            m_Lights.push_back(static_cast<KM_Light*>(object));
-        else if (type == KM_Camera::kTypeId && m_Cameras.size() < kMaxTableEntries)
-            m_Cameras.push_back(static_cast<KM_Camera*>(object));
-        else if (type == KM_DataTag::kTypeId && m_DataTags.size() < kMaxTableEntries)
-            m_DataTags.push_back(static_cast<KM_DataTag*>(object));
+        const int kind = _KindOf(object->GetTypeId());
+        if (kind != kKindCount && (!capped(kind) || counts[kind] < kMaxTableEntries))
+            ++counts[kind];
     }
-    m_FirstGeoMesh = m_GeoObjects.empty() ? nullptr : &m_GeoObjects.front()->m_Mesh;
-    for (KM_AttachmentPt* point : m_AttachmentPoints)
+    m_KindStart[0] = 0;
+    for (int kind = 0; kind < kKindCount; ++kind)
+        m_KindStart[kind + 1] = m_KindStart[kind] + counts[kind];
+    m_Table.assign(m_KindStart[kKindCount], nullptr);
+    uint32_t placed[kKindCount] = {};
+    for (KM_Object* object = objects.GetFirst(); object != nullptr; object = object->GetNext())
     {
-        if (!point->m_UserData.empty())
-            _ParseUserData(*point);
+        const int kind = _KindOf(object->GetTypeId());
+        if (kind != kKindCount && placed[kind] < counts[kind])
+            m_Table[m_KindStart[kind] + placed[kind]++] = object;
+    }
+    KM_GeoObject* const firstGeo = GetGeoObject(0);
+    m_FirstGeoMesh = firstGeo != nullptr ? &firstGeo->m_Mesh : nullptr;
+    // One key and one list of values serve every line of every point.
+    std::string key;
+    std::vector<std::string> values;
+    for (int i = 0; i < GetAttachmentPointCount(); ++i)
+    {
+        KM_AttachmentPt& point = *GetAttachmentPoint(i);
+        if (!point.m_UserData.empty())
+            _ParseUserData(point, key, values);
     }
     return true;
 }
@@ -152,12 +454,12 @@ int KM_Model::_FindAttachmentPoint(const std::string& suffix) const
 {
     // Compared in place as prefix and suffix, without making the whole name for every line.
     static const std::string kPrefix = "att-point";
-    for (size_t i = 0; i < m_AttachmentPoints.size(); ++i)
+    for (int i = 0; i < GetAttachmentPointCount(); ++i)
     {
-        const std::string& name = m_AttachmentPoints[i]->GetName();
+        const std::string& name = GetAttachmentPoint(i)->GetName();
         if (name.size() == kPrefix.size() + suffix.size() && name.compare(0, kPrefix.size(), kPrefix) == 0 &&
             name.compare(kPrefix.size(), std::string::npos, suffix) == 0)
-            return static_cast<int>(i);
+            return i;
     }
     return -1;
 }
@@ -187,7 +489,7 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
         // A line whose owner names no point, or one past the owner's five sets, is ignored.
         if (owner < 0)
             return;
-        KM_AttachmentPt& target = *m_AttachmentPoints[owner];
+        KM_AttachmentPt& target = *GetAttachmentPoint(owner);
         if (target.m_SetCount >= KM_AttachmentPt::kMaxSets)
             return;
         const int slot = target.m_SetCount++;
@@ -201,14 +503,11 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
     }
 }
 
-void KM_Model::_ParseUserData(KM_AttachmentPt& point)
+void KM_Model::_ParseUserData(KM_AttachmentPt& point, std::string& key, std::vector<std::string>& values)
 {
     const std::string& text = point.m_UserData;
     const size_t size = text.size();
     size_t at = 0;
-    // One list of values serves every line.
-    std::vector<std::string> values;
-    std::string key;
     while (at < size)
     {
         // The key runs to the '=', line breaks inside it left out.
@@ -245,31 +544,29 @@ void KM_Model::_ParseUserData(KM_AttachmentPt& point)
 
 void KM_Model::BuildRenderVertices()
 {
-    for (KM_GeoObject* geo : m_GeoObjects)
+    for (int i = 0; i < GetGeoObjectCount(); ++i)
     {
+        KM_GeoObject* const geo = GetGeoObject(i);
         KM_Mesh& mesh = geo->m_Mesh;
         mesh.m_Render = KM_Mesh::RenderData();
-        if (!geo->HasGeometry() || !mesh.ArraysConsistent() || !mesh.IndicesValid())
-        {
+        // The weld checks every index it follows, so the mesh is not walked a second time for them.
+        if (!geo->HasGeometry() || !WeldMesh(mesh))
             platform::OutputDebugString("[KM_Model::BuildRenderVertices] : \"" + geo->GetName() +
                                         "\" has no usable mesh; skipped\n");
-            continue;
-        }
-        WeldMesh(mesh);
     }
 }
 
-void KM_Model::WeldMesh(KM_Mesh& mesh)
+bool KM_Model::WeldMesh(KM_Mesh& mesh)
 {
     KM_Mesh::RenderData& render = mesh.m_Render;
     render = KM_Mesh::RenderData();
+    if (!mesh.ArraysConsistent() || !ChannelsValid(mesh))
+        return false;
     const bool hasTexture = !mesh.m_TVertices.empty();
     const bool hasColor = !mesh.m_CVertices.empty();
     const size_t extraChannels = mesh.m_Channels.size();
     const size_t keyWords = 6 + (hasTexture ? 2 : 0) + (hasColor ? 1 : 0) + 2 * extraChannels;
     const size_t corners = mesh.m_Faces.size() * 3;
-    render.texCoords.resize(1 + extraChannels);
-    render.indices.resize(corners);
 
     // A corner's key holds the bits of everything a vertex carries, position first, so the vertices are
     // written from the keys afterwards; the keys of the distinct corners sit in one flat array in vertex
@@ -281,19 +578,22 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
     size_t capacity = 16;
     while (capacity < fileVertices * 2)
         capacity *= 2;
-    // Every working array in one block (small meshes are many, and each allocation costs more than their
-    // welding): the position slots and the chain heads start at zero, the rest is written before it is read.
+    // Every working array in one block: the position slots and the chain heads start at zero, the rest is
+    // written before it is read.
     const size_t colorVertices = hasColor ? mesh.m_CVertices.size() : 0;
     const size_t scratchWords = capacity + 2 * fileVertices + corners * (keyWords + 2) + colorVertices;
-    const std::unique_ptr<uint32_t[]> scratch(new uint32_t[scratchWords]);
-    uint32_t* const slots = scratch.get();
-    uint32_t* const lastAt = slots + capacity;
-    uint32_t* const placeOf = lastAt + fileVertices;
-    uint32_t* const previousAt = placeOf + fileVertices;
-    uint32_t* const sources = previousAt + corners;
-    uint32_t* const keys = sources + corners;
+    uint32_t* const slots = WeldWords(scratchWords);
+    WeldLayout layout;
+    layout.keyWords = keyWords;
+    layout.lastAt = slots + capacity;
+    uint32_t* const placeOf = layout.lastAt + fileVertices;
+    layout.placeOf = placeOf;
+    layout.previousAt = placeOf + fileVertices;
+    layout.sources = layout.previousAt + corners;
+    layout.keys = layout.sources + corners;
     // Each colour vertex packed once rather than at every corner that uses it.
-    uint32_t* const packedColors = keys + corners * keyWords;
+    uint32_t* const packedColors = layout.keys + corners * keyWords;
+    layout.packedColors = packedColors;
     for (size_t c = 0; c < colorVertices; ++c)
         packedColors[c] = KM_Mesh::PackColor(mesh.m_CVertices[c]);
     std::fill(slots, placeOf, 0u);
@@ -317,117 +617,33 @@ void KM_Model::WeldMesh(KM_Mesh& mesh)
                 slots[slot] = static_cast<uint32_t>(v + 1);
         }
     }
+
     // The last vertex made at each position, and for each vertex the one made there before it (plus one;
-    // zero ends a chain). Each corner's key is built where the next vertex's key would go, so a corner
-    // that makes a vertex keeps it there without a copy, and one that welds is written over by the next.
-    const size_t restWords = keyWords - 3;
-    uint32_t* indexOut = render.indices.data();
+    // zero ends a chain). A corner that makes a vertex leaves its key where the vertex's key goes.
+    render.indices.resize(corners);
     uint32_t made = 0;
-
-    for (size_t f = 0; f < mesh.m_Faces.size(); ++f)
+    using Weld = bool (*)(const KM_Mesh&, const WeldLayout&, uint32_t*, uint32_t&);
+    static constexpr Weld kWelds[8] = {WeldCorners<false, false, false>, WeldCorners<false, false, true>,
+                                       WeldCorners<false, true, false>,  WeldCorners<false, true, true>,
+                                       WeldCorners<true, false, false>,  WeldCorners<true, false, true>,
+                                       WeldCorners<true, true, false>,   WeldCorners<true, true, true>};
+    const size_t layoutIndex = (hasTexture ? 4 : 0) + (hasColor ? 2 : 0) + (extraChannels != 0 ? 1 : 0);
+    using Write = void (*)(const KM_Mesh&, const WeldLayout&, KM_Mesh::RenderData&);
+    static constexpr Write kWrites[8] = {
+        WriteVertices<false, false, false>, WriteVertices<false, false, true>,
+        WriteVertices<false, true, false>,  WriteVertices<false, true, true>,
+        WriteVertices<true, false, false>,  WriteVertices<true, false, true>,
+        WriteVertices<true, true, false>,   WriteVertices<true, true, true>};
+    const bool welded = kWelds[layoutIndex](mesh, layout, render.indices.data(), made);
+    if (!welded)
     {
-        const KM_Mesh::Face& face = mesh.m_Faces[f];
-        const uint32_t faceVertex[3] = {face.a, face.b, face.c};
-        const KM_Mesh::IndexFace* const tface = hasTexture ? &mesh.m_TFaces[f] : nullptr;
-        const uint32_t texel[3] = {tface ? tface->a : 0, tface ? tface->b : 0, tface ? tface->c : 0};
-        const KM_Mesh::IndexFace* const cface = hasColor ? &mesh.m_CFaces[f] : nullptr;
-        const uint32_t tint[3] = {cface ? cface->a : 0, cface ? cface->b : 0, cface ? cface->c : 0};
-        // Corners 0, 2, 1: the winding of every face is reversed.
-        for (int corner : {0, 2, 1})
-        {
-            const uint32_t fileVertex = faceVertex[corner];
-            const KM_Point3& position = mesh.m_Vertices[fileVertex];
-            const KM_Point3& normal = mesh.m_Normals[f].corner[corner];
-            uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
-            uint32_t* w = keyStart;
-            *w++ = Bits(position.x);
-            *w++ = Bits(position.y);
-            *w++ = Bits(position.z);
-            *w++ = Bits(normal.x);
-            *w++ = Bits(normal.y);
-            *w++ = Bits(normal.z);
-            if (hasTexture)
-            {
-                const KM_Point3& tv = mesh.m_TVertices[texel[corner]];
-                *w++ = Bits(tv.x);
-                *w++ = Bits(tv.y);
-            }
-            if (hasColor)
-                *w++ = packedColors[tint[corner]];
-            for (size_t k = 0; k < extraChannels; ++k)
-            {
-                const KM_Mesh::Channel& channel = mesh.m_Channels[k];
-                if (f >= channel.tfaceCount)
-                {
-                    *w++ = Bits(0.0f);
-                    *w++ = Bits(0.0f);
-                    continue;
-                }
-                const KM_Mesh::IndexFace& tface = mesh.m_ExtraTFaces[channel.firstTFace + f];
-                const uint32_t local = corner == 0 ? tface.a : corner == 1 ? tface.b : tface.c;
-                const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
-                *w++ = Bits(tv.x);
-                *w++ = Bits(tv.y);
-            }
-
-            // Equal corners share one vertex: the first corner of a kind makes it, in visiting order.
-            const uint32_t place = placeOf[fileVertex];
-            uint32_t found = 0;
-            for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
-                if (SameKey(keyStart + 3, &keys[static_cast<size_t>(v - 1) * keyWords + 3], restWords))
-                {
-                    found = v;
-                    break;
-                }
-            if (found == 0)
-            {
-                sources[made] = fileVertex;
-                previousAt[made] = lastAt[place];
-                found = ++made;
-                lastAt[place] = found;
-            }
-            *indexOut++ = found - 1;
-        }
+        render = KM_Mesh::RenderData();
+        TrimWeldWords();
+        return false;
     }
     render.vertexCount = made;
-    render.sourceVertex.assign(sources, sources + made);
-
-    const size_t count = render.vertexCount;
-    render.positions.resize(count * 3);
-    render.normals.resize(count * 3);
-    render.colors.resize(count);
-    for (std::vector<float>& channel : render.texCoords)
-        channel.resize(count * 2);
-    const auto value = [](uint32_t bits)
-    {
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        return f;
-    };
-    for (size_t v = 0; v < count; ++v)
-    {
-        const uint32_t* k = &keys[v * keyWords];
-        for (size_t c = 0; c < 3; ++c)
-        {
-            render.positions[v * 3 + c] = value(k[c]);
-            render.normals[v * 3 + c] = value(k[3 + c]);
-        }
-        size_t at = 6;
-        // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
-        float u = 0.0f, t = 0.0f;
-        if (hasTexture)
-        {
-            u = value(k[at]);
-            t = value(k[at + 1]);
-            at += 2;
-        }
-        render.texCoords[0][v * 2] = u;
-        render.texCoords[0][v * 2 + 1] = 1.0f - t;
-        render.colors[v] = hasColor ? k[at++] : 0xFFFFFFFFu;
-        for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
-        {
-            render.texCoords[channel][v * 2] = value(k[at]);
-            render.texCoords[channel][v * 2 + 1] = 1.0f - value(k[at + 1]);
-        }
-    }
+    render.sourceVertex.assign(layout.sources, layout.sources + made);
+    kWrites[layoutIndex](mesh, layout, render);
+    TrimWeldWords();
+    return true;
 }

@@ -41,50 +41,64 @@ public:
     // Null when the file has no scene.
     KM_Scene* GetScene() const { return m_Scene.get(); }
     // Empty when the file has none.
-    KM_MaterialList& GetMaterialList() const { return *m_MaterialList; }
-    KM_ObjectList& GetObjectList() const { return *m_ObjectList; }
+    KM_MaterialList& GetMaterialList() const;
+    KM_ObjectList& GetObjectList() const;
 
-    int GetGeoObjectCount() const { return static_cast<int>(m_GeoObjects.size()); }
-    KM_GeoObject* GetGeoObject(int index) const { return At(m_GeoObjects, index); }
+    int GetGeoObjectCount() const { return _Count(kGeoKind); }
+    KM_GeoObject* GetGeoObject(int index) const;
     // The mesh of the first geometry object; null when there is none.
     KM_Mesh* GetFirstGeoMesh() const { return m_FirstGeoMesh; }
-    int GetPrimitiveCount() const { return static_cast<int>(m_Primitives.size()); }
-    KM_Primitive* GetPrimitive(int index) const { return At(m_Primitives, index); }
-    int GetCollisionObjectCount() const { return static_cast<int>(m_CollisionObjects.size()); }
-    KM_CollisionObject* GetCollisionObject(int index) const { return At(m_CollisionObjects, index); }
-    int GetAttachmentPointCount() const { return static_cast<int>(m_AttachmentPoints.size()); }
-    KM_AttachmentPt* GetAttachmentPoint(int index) const { return At(m_AttachmentPoints, index); }
-    int GetLightCount() const { return static_cast<int>(m_Lights.size()); }
-    KM_Light* GetLight(int index) const { return At(m_Lights, index); }
-    int GetCameraCount() const { return static_cast<int>(m_Cameras.size()); }
-    KM_Camera* GetCamera(int index) const { return At(m_Cameras, index); }
-    int GetDataTagCount() const { return static_cast<int>(m_DataTags.size()); }
-    KM_DataTag* GetDataTag(int index) const { return At(m_DataTags, index); }
+    int GetPrimitiveCount() const { return _Count(kPrimitiveKind); }
+    KM_Primitive* GetPrimitive(int index) const;
+    int GetCollisionObjectCount() const { return _Count(kCollisionKind); }
+    KM_CollisionObject* GetCollisionObject(int index) const;
+    int GetAttachmentPointCount() const { return _Count(kAttachmentKind); }
+    KM_AttachmentPt* GetAttachmentPoint(int index) const;
+    int GetLightCount() const { return _Count(kLightKind); }
+    KM_Light* GetLight(int index) const;
+    int GetCameraCount() const { return _Count(kCameraKind); }
+    KM_Camera* GetCamera(int index) const;
+    int GetDataTagCount() const { return _Count(kDataTagKind); }
+    KM_DataTag* GetDataTag(int index) const;
     int32_t GetAttachmentSize() const { return m_AttachmentSize; }
 
-    // Welds one mesh's corners into its render data.
-    static void WeldMesh(KM_Mesh& mesh);
+    // Welds one mesh's corners into its render data. False, with nothing built, when the mesh's parallel
+    // arrays disagree or an index points outside its list.
+    static bool WeldMesh(KM_Mesh& mesh);
 
 private:
-    template <typename T> static T* At(const std::vector<T*>& table, int index)
+    // The tables objects are sorted into, in the order they sit in m_Table.
+    enum Kind
     {
-        return index >= 0 && static_cast<size_t>(index) < table.size() ? table[index] : nullptr;
+        kGeoKind,
+        kPrimitiveKind,
+        kCollisionKind,
+        kAttachmentKind,
+        kLightKind,
+        kCameraKind,
+        kDataTagKind,
+        kKindCount
+    };
+    static int _KindOf(uint32_t typeId);
+    int _Count(int kind) const { return static_cast<int>(m_KindStart[kind + 1] - m_KindStart[kind]); }
+    // The entry of a kind's table; null when the index is outside it.
+    KM_Object* _At(int kind, int index) const
+    {
+        return index >= 0 && index < _Count(kind) ? m_Table[m_KindStart[kind] + index] : nullptr;
     }
-    void _ParseUserData(KM_AttachmentPt& point);
+    void _ParseUserData(KM_AttachmentPt& point, std::string& key, std::vector<std::string>& values);
     void _ApplyKey(KM_AttachmentPt& point, const std::string& key, const std::vector<std::string>& values);
     int _FindAttachmentPoint(const std::string& suffix) const;
 
     KM_Mesh* m_FirstGeoMesh = nullptr;
-    std::unique_ptr<KM_ObjectList> m_ObjectList;
-    std::unique_ptr<KM_MaterialList> m_MaterialList;
+    // Made when first asked for, as most files bring their own.
+    mutable std::unique_ptr<KM_ObjectList> m_ObjectList;
+    mutable std::unique_ptr<KM_MaterialList> m_MaterialList;
     std::unique_ptr<KM_Scene> m_Scene;
     bool m_PostLoaded = false;
-    std::vector<KM_AttachmentPt*> m_AttachmentPoints;
     int32_t m_AttachmentSize = 0;
-    std::vector<KM_CollisionObject*> m_CollisionObjects;
-    std::vector<KM_GeoObject*> m_GeoObjects;
-    std::vector<KM_Primitive*> m_Primitives;
-    std::vector<KM_Light*> m_Lights;
-    std::vector<KM_Camera*> m_Cameras;
-    std::vector<KM_DataTag*> m_DataTags;
+    // Every table in one block, kind after kind, each in file order; a kind's entries start at its
+    // m_KindStart and end at the next kind's.
+    std::vector<KM_Object*> m_Table;
+    uint32_t m_KindStart[kKindCount + 1] = {};
 };

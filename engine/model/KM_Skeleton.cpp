@@ -8,7 +8,17 @@ namespace
 const uint64_t kMinBoneBytes = 4 + 4 + 4 + 64 + 4;
 } // namespace
 
-KM_Skeleton::KM_Skeleton() : KM_Object(kTypeId, 2) {}
+KM_Skeleton::KM_Skeleton() : KM_Object(kTypeId, 2), m_Bones(&m_RecordRoom) {}
+
+KM_Skeleton::KM_Skeleton(const KM_Skeleton& other)
+    : KM_Object(other), m_BoneCount(other.m_BoneCount), m_Bones(other.m_Bones, &m_RecordRoom)
+{
+}
+
+KM_Skeleton::KM_Skeleton(KM_Skeleton&& other)
+    : KM_Object(other), m_BoneCount(other.m_BoneCount), m_Bones(std::move(other.m_Bones), &m_RecordRoom)
+{
+}
 
 uint32_t KM_Skeleton::ComputeSize()
 {
@@ -29,7 +39,9 @@ bool KM_Skeleton::_ReadBody(KM_Stream* stream)
     if (!ReadVersionAndSize(stream) || !stream->ReadString(m_Name) || !stream->ReadU32(skeletonVersion) ||
         !stream->ReadU32(m_BoneCount) || !stream->ReadU32(recordCount))
         return false;
+    // Nothing else lives in the room: emptied, its blocks go back before this file's records are placed.
     m_Bones.clear();
+    m_RecordRoom.Release();
     if (!stream->Fits(recordCount, kMinBoneBytes))
         return false;
     for (uint32_t index = 0; index < recordCount; ++index)

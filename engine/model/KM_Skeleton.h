@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/model/KM_Object.h"
+#include "engine/model/KM_RecordRoom.h"
 
 #include <map>
 #include <vector>
@@ -26,16 +27,23 @@ public:
     };
 
     KM_Skeleton();
-    KM_Skeleton(const KM_Skeleton& other) = default;
-    KM_Skeleton(KM_Skeleton&& other) = default;
+    // A copy or a move places its records in its own room.
+    KM_Skeleton(const KM_Skeleton& other);
+    KM_Skeleton(KM_Skeleton&& other);
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;
 
     // As the file gives it; it may differ from the number of bone records.
     uint32_t m_BoneCount = 0;
+
+private:
+    // Where the records of the map below are placed. Declared first: it outlives them.
+    KM_RecordRoom m_RecordRoom;
+
+public:
     // Keyed by the record's index in the file.
-    std::map<uint32_t, Bone> m_Bones;
+    std::pmr::map<uint32_t, Bone> m_Bones;
 
 private:
     bool _ReadBody(KM_Stream* stream);

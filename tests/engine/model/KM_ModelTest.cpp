@@ -10,6 +10,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <thread>
 
 namespace
 {
@@ -455,8 +456,10 @@ TEST_F(ModelTest, WeldGivesTheVerticesOfItsDefinitionForEveryChannelMix)
         bool texture, colour;
         int extra;
         uint32_t faces;
-    } cases[] = {{false, false, 0, 1}, {false, false, 0, 300}, {true, false, 0, 300},  {false, true, 0, 300},
-                 {true, true, 1, 300}, {true, true, 2, 300},   {true, false, 2, 2000}, {false, false, 0, 0}};
+    } cases[] = {{false, false, 0, 1},   {false, false, 0, 300}, {true, false, 0, 300},
+                 {false, true, 0, 300},  {true, true, 1, 300},   {true, true, 2, 300},
+                 {true, false, 2, 2000}, {false, false, 0, 0},   {false, false, 1, 300},
+                 {false, true, 2, 300},  {true, true, 0, 300},   {true, false, 1, 1}};
     unsigned seed = 11;
     for (const auto& c : cases)
     {
@@ -514,4 +517,104 @@ TEST_F(ModelTest, EverySampleModelWeldsToItsDefinition)
         }
         EXPECT_GT(corners, 0u);
     }
+}
+
+// A mesh whose parallel arrays disagree or whose indices point outside their lists builds nothing, whichever
+// list is at fault and however far into the faces it is; the loader reports the object and goes on.
+TEST_F(ModelTest, WeldRefusesIndicesOutsideTheirListsAndBuildsNothing)
+{
+    const struct
+    {
+        const char* fault;
+        void (*spoil)(KM_Mesh&);
+        bool usable;
+    } cases[] = {
+        {"face vertex of the last face", [](KM_Mesh& m) { m.m_Faces.back().b = 4; }, false},
+        {"face vertex far past the end", [](KM_Mesh& m) { m.m_Faces.front().c = 0xFFFFFFFFu; }, false},
+        {"texture face", [](KM_Mesh& m) { m.m_TFaces.back().c = 4; }, false},
+        {"colour face", [](KM_Mesh& m) { m.m_CFaces.front().a = 2; }, false},
+        {"channel face past its own vertices", [](KM_Mesh& m) { m.m_ExtraTFaces[1].a = 3; }, false},
+        {"channel vertices past the list", [](KM_Mesh& m) { m.m_Channels[0].tvertCount = 4; }, false},
+        {"channel faces past the list", [](KM_Mesh& m) { m.m_Channels[0].firstTFace = 1; }, false},
+        {"texture faces short of the faces", [](KM_Mesh& m) { m.m_TFaces.pop_back(); }, false},
+        {"normals short of the faces", [](KM_Mesh& m) { m.m_Normals.pop_back(); }, false},
+        {"colour faces short of the faces", [](KM_Mesh& m) { m.m_CFaces.pop_back(); }, false},
+        {"texture faces without texture vertices", [](KM_Mesh& m) { m.m_TVertices.clear(); }, true},
+        {"face vertex at the last vertex", [](KM_Mesh& m) { m.m_Faces.back().b = 3; }, true},
+        {"colour face at the last colour", [](KM_Mesh& m) { m.m_CFaces.front().a = 1; }, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.fault);
+        auto geo = kmfsamples::Geo();
+        // A weld that succeeded before leaves nothing behind either.
+        ASSERT_TRUE(KM_Model::WeldMesh(geo->m_Mesh));
+        ASSERT_GT(geo->m_Mesh.m_Render.vertexCount, 0u);
+        c.spoil(geo->m_Mesh);
+        EXPECT_EQ(geo->m_Mesh.ArraysConsistent() && geo->m_Mesh.IndicesValid(), c.usable);
+        EXPECT_EQ(KM_Model::WeldMesh(geo->m_Mesh), c.usable);
+        if (c.usable)
+        {
+            ExpectWeldAsDefined(geo->m_Mesh);
+            continue;
+        }
+        const KM_Mesh::RenderData& render = geo->m_Mesh.m_Render;
+        EXPECT_EQ(render.vertexCount, 0u);
+        EXPECT_TRUE(render.indices.empty());
+        EXPECT_TRUE(render.positions.empty());
+        EXPECT_TRUE(render.texCoords.empty());
+        EXPECT_TRUE(render.sourceVertex.empty());
+
+        m_Debug.Clear();
+        KM_Model model("x.kmf");
+        model.GetObjectList().Append(std::move(geo));
+        model.GetObjectList().Append(CubeGeometry());
+        model.PostLoad(nullptr, true);
+        model.BuildRenderVertices();
+        EXPECT_EQ(model.GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 0u);
+        EXPECT_EQ(model.GetGeoObject(1)->m_Mesh.m_Render.vertexCount, 24u);
+        EXPECT_EQ(m_Debug.Lines(),
+                  (std::vector<std::string>{
+                      "[KM_Model::BuildRenderVertices] : \"Body\" has no usable mesh; skipped\n"}));
+    }
+}
+
+// The weld's working memory outlives a mesh on its thread: a mesh welded after a larger one, or after one
+// that was refused halfway, gives exactly what it gives on a thread that never welded anything.
+TEST_F(ModelTest, WeldAfterOtherMeshesGivesWhatAFreshThreadGives)
+{
+    const KM_Mesh small = RandomMesh(3, true, true, 1, 40);
+    KM_Mesh large = RandomMesh(4, true, true, 1, 3000);
+    KM_Mesh refused = RandomMesh(5, true, false, 0, 500);
+    refused.m_Faces[400].a = static_cast<uint32_t>(refused.m_Vertices.size());
+
+    KM_Mesh fresh = small;
+    std::thread([&fresh] { KM_Model::WeldMesh(fresh); }).join();
+    ASSERT_GT(fresh.m_Render.vertexCount, 0u);
+
+    for (KM_Mesh* before : {&large, &refused})
+    {
+        SCOPED_TRACE(before == &large ? "after a larger mesh" : "after a refused mesh");
+        KM_Model::WeldMesh(*before);
+        KM_Mesh again = small;
+        ASSERT_TRUE(KM_Model::WeldMesh(again));
+        EXPECT_EQ(again.m_Render.vertexCount, fresh.m_Render.vertexCount);
+        EXPECT_EQ(again.m_Render.indices, fresh.m_Render.indices);
+        EXPECT_EQ(again.m_Render.sourceVertex, fresh.m_Render.sourceVertex);
+        EXPECT_EQ(again.m_Render.colors, fresh.m_Render.colors);
+        // Compared by their bits: the sample values include a NaN.
+        const auto bits = [](const std::vector<float>& values)
+        {
+            std::vector<uint32_t> words(values.size());
+            if (!values.empty())
+                std::memcpy(words.data(), values.data(), values.size() * sizeof(float));
+            return words;
+        };
+        EXPECT_EQ(bits(again.m_Render.positions), bits(fresh.m_Render.positions));
+        EXPECT_EQ(bits(again.m_Render.normals), bits(fresh.m_Render.normals));
+        ASSERT_EQ(again.m_Render.texCoords.size(), fresh.m_Render.texCoords.size());
+        for (size_t channel = 0; channel < fresh.m_Render.texCoords.size(); ++channel)
+            EXPECT_EQ(bits(again.m_Render.texCoords[channel]), bits(fresh.m_Render.texCoords[channel]));
+    }
+    EXPECT_EQ(refused.m_Render.vertexCount, 0u);
 }

@@ -1,5 +1,8 @@
+#include "engine/model/KM_Animation.h"
 #include "engine/model/KM_FileReader.h"
 #include "engine/model/KM_Model.h"
+#include "engine/model/KM_ObjectList.h"
+#include "engine/model/KM_Skeleton.h"
 #include "platform/system/DebugOutput.h"
 #include "tests/support/engine/model/KmfSamples.h"
 #include "tests/support/engine/model/KmfTestSupport.h"
@@ -156,5 +159,39 @@ TEST_F(RobustnessTest, RandomBytesAfterAValidHeader)
         for (size_t i = 0; i < length; ++i)
             bytes.push_back(static_cast<char>(random() % 4 == 0 ? random() % 60 : random()));
         ASSERT_LE(ReadAll(bytes), Allowed(bytes)) << "round " << round;
+    }
+}
+
+// Files of many records as small as records come (no names, keys or weights): however many, the records'
+// room is taken a little at a time, never more at once than the file could hold.
+TEST_F(RobustnessTest, ManySmallRecordsTakeRoomALittleAtATime)
+{
+    for (uint32_t records : {1u, 8u, 60u, 400u})
+    {
+        SCOPED_TRACE(records);
+        auto animation = std::make_unique<KM_Animation>();
+        auto skeleton = std::make_unique<KM_Skeleton>();
+        for (uint32_t i = 0; i < records; ++i)
+        {
+            animation->m_BoneAnims[i].boneName.clear();
+            skeleton->m_Bones[i].name.clear();
+        }
+        const std::string bytes = m_Files.Written(
+            [&](KM_Stream* s)
+            {
+                KM_ObjectList list;
+                list.Append(std::move(animation));
+                list.Append(std::move(skeleton));
+                return s->WriteHeader() && list.Write(s);
+            },
+            KM_Stream::kBinary, "records.kmf");
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_LE(ReadAll(bytes), Allowed(bytes));
+        const std::string path = m_Files.Put("records.kmf", bytes);
+        const auto readAnimation = KM_FileReader::ReadAnimation(path.c_str());
+        const auto readSkeleton = KM_FileReader::ReadSkeleton(path.c_str());
+        ASSERT_TRUE(readAnimation && readSkeleton);
+        EXPECT_EQ(readAnimation->m_BoneAnims.size(), records);
+        EXPECT_EQ(readSkeleton->m_Bones.size(), records);
     }
 }

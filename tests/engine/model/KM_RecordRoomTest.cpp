@@ -1,0 +1,82 @@
+#include "engine/model/KM_RecordRoom.h"
+#include "engine/model/KM_Animation.h"
+#include "engine/model/KM_Skeleton.h"
+#include "engine/model/KM_Stream.h"
+#include "tests/support/engine/model/KmfSamples.h"
+#include "tests/support/engine/model/KmfTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Every request gets room of its own, aligned as asked and kept intact by the requests after it, whether it
+// fits the block in hand, starts a new one or is larger than a block; after Release the room serves again.
+TEST(RecordRoomTest, RoomIsAlignedDisjointAndKeptUntilReleased)
+{
+    const struct
+    {
+        size_t bytes, alignment;
+    } requests[] = {{1, 1}, {24, 8},   {3, 1},   {128, 16}, {7, 4},   {1000, 8}, {40, 16},
+                    {2, 2}, {5000, 8}, {16, 16}, {1, 1},    {900, 4}, {64, 8},   {0, 1}};
+    KM_RecordRoom room;
+    for (int round = 0; round < 2; ++round)
+    {
+        SCOPED_TRACE(round);
+        std::vector<std::pair<unsigned char*, size_t>> given;
+        for (size_t i = 0; i < std::size(requests); ++i)
+        {
+            auto* at = static_cast<unsigned char*>(room.allocate(requests[i].bytes, requests[i].alignment));
+            ASSERT_NE(at, nullptr);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(at) % requests[i].alignment, 0u) << "request " << i;
+            std::memset(at, static_cast<int>(i + 1), requests[i].bytes);
+            given.emplace_back(at, requests[i].bytes);
+        }
+        for (size_t i = 0; i < given.size(); ++i)
+            for (size_t b = 0; b < given[i].second; ++b)
+                ASSERT_EQ(given[i].first[b], static_cast<unsigned char>(i + 1))
+                    << "request " << i << " byte " << b;
+        room.Release();
+    }
+    KM_RecordRoom other;
+    EXPECT_TRUE(room.is_equal(room));
+    EXPECT_FALSE(room.is_equal(other));
+}
+
+// Records placed in an object's room stay with it: a copy and a move hold their own, and a file read over
+// an object holds only that file's records.
+TEST(RecordRoomTest, CopiesMovesAndRereadsHoldTheirOwnRecords)
+{
+    auto skeleton = kmfsamples::Skeleton();
+    for (uint32_t i = 2; i < 40; ++i)
+        skeleton->m_Bones[i].name = "Extra" + std::to_string(i);
+    KM_Skeleton copy(*skeleton);
+    skeleton->m_Bones[0].name = "Changed";
+    EXPECT_EQ(copy.m_Bones.at(0).name, "Hip");
+    KM_Skeleton moved(std::move(copy));
+    ASSERT_EQ(moved.m_Bones.size(), 40u);
+    EXPECT_EQ(moved.m_Bones.at(39).name, "Extra39");
+    EXPECT_EQ(moved.m_Bones.at(1).parentName, "Hip");
+
+    auto animation = kmfsamples::Animation();
+    KM_Animation animationCopy(*animation);
+    animation.reset();
+    ASSERT_EQ(animationCopy.m_BoneAnims.size(), 2u);
+    EXPECT_EQ(animationCopy.m_BoneAnims.at(0).keys.size(), 2u);
+
+    kmftest::Files files;
+    const std::string small = files.Written(*kmfsamples::Skeleton("Small"));
+    KM_Stream stream;
+    ASSERT_TRUE(files.Open(stream, small));
+    uint32_t typeId = 0;
+    ASSERT_TRUE(stream.ReadU32(typeId));
+    ASSERT_TRUE(moved.Read(&stream));
+    EXPECT_EQ(moved.GetName(), "Small");
+    ASSERT_EQ(moved.m_Bones.size(), 2u);
+    EXPECT_EQ(moved.m_Bones.at(0).name, "Hip");
+    EXPECT_EQ(moved.m_Bones.at(1).name, "Leg");
+    EXPECT_EQ(moved.m_Bones.count(39), 0u);
+}
