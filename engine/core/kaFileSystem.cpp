@@ -88,10 +88,10 @@ template <class Probe> std::string FindNearCandidate(const std::string& path, Pr
 // A probe that reads as it looks: the first candidate that exists is read whole when it can be, so finding
 // a file and reading it cost one look-up. Names a wildcard or a trailing separator would make mean
 // something else are looked up as FindFirstMatch does and read afterwards.
-class ReadingProbe
+template <class Bytes> class ReadingProbe
 {
 public:
-    ReadingProbe(std::string& bytes, bool& read) : m_Bytes(bytes), m_Read(read) { m_Read = false; }
+    ReadingProbe(Bytes& bytes, bool& read) : m_Bytes(bytes), m_Read(read) { m_Read = false; }
 
     bool operator()(const std::string& candidate)
     {
@@ -110,21 +110,24 @@ public:
             return true;
         }
         const platform::FileRead result =
-            platform::ReadFoundFile(candidate, m_Bytes, kMaxWholeRead, t_NativeSpelling);
+            platform::ReadFoundFile(candidate, m_Bytes, kMaxWholeRead, NativeSpelling());
         m_Read = result == platform::FileRead::Read;
         return result != platform::FileRead::Missing;
     }
 
+private:
     static constexpr size_t kMaxWholeRead = 256u * 1024 * 1024;
 
-private:
-    std::string& m_Bytes;
-    bool& m_Read;
     // One buffer, kept from file to file, for each candidate's platform spelling.
-    static thread_local std::string t_NativeSpelling;
-};
+    static std::string& NativeSpelling()
+    {
+        static thread_local std::string spelling;
+        return spelling;
+    }
 
-thread_local std::string ReadingProbe::t_NativeSpelling;
+    Bytes& m_Bytes;
+    bool& m_Read;
+};
 
 } // namespace
 
@@ -244,7 +247,13 @@ std::string kaFileSystem::FindCandidate(const std::string& path) const
 
 std::string kaFileSystem::ReadCandidate(const std::string& path, std::string& bytes, bool& read) const
 {
-    ReadingProbe probe(bytes, read);
+    ReadingProbe<std::string> probe(bytes, read);
+    return _Search(path, probe);
+}
+
+std::string kaFileSystem::ReadCandidate(const std::string& path, platform::FileBytes& bytes, bool& read) const
+{
+    ReadingProbe<platform::FileBytes> probe(bytes, read);
     return _Search(path, probe);
 }
 
@@ -268,7 +277,15 @@ std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& re
 {
     if (g_pFileSystem)
         return g_pFileSystem->ReadCandidate(path, bytes, read);
-    ReadingProbe probe(bytes, read);
+    ReadingProbe<std::string> probe(bytes, read);
+    return FindNearCandidate(path, probe);
+}
+
+std::string ResolveAndRead(const std::string& path, platform::FileBytes& bytes, bool& read)
+{
+    if (g_pFileSystem)
+        return g_pFileSystem->ReadCandidate(path, bytes, read);
+    ReadingProbe<platform::FileBytes> probe(bytes, read);
     return FindNearCandidate(path, probe);
 }
 

@@ -78,7 +78,7 @@ bool kaBMPImage::Load(const std::string& fileName)
 bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
 {
     m_Name = fileName;
-    std::string bytes;
+    platform::FileBytes bytes;
     FILE* file = nullptr;
     if (!_ReadNamedFile(fileName, bytes, file))
     {
@@ -87,7 +87,7 @@ bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
     }
     if (!file)
     {
-        kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        kaByteSource source(bytes.Data(), bytes.Size());
         return _Read(source, bottomUpRows);
     }
     kaByteSource source(file);
@@ -96,10 +96,10 @@ bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
     return loaded;
 }
 
-bool kaBMPImage::LoadFileBytes(const std::string& fileName, const std::string& bytes)
+bool kaBMPImage::LoadFileBytes(const std::string& fileName, platform::FileBytes& bytes)
 {
     m_Name = fileName;
-    kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    kaByteSource source(bytes.Data(), bytes.Size());
     return _Read(source, false);
 }
 
@@ -324,6 +324,7 @@ void kaBMPImage::_Clear()
     m_InfoHeader = kaBMPInfoHeader();
     m_Palette.clear();
     m_PaletteEntries = 0;
+    _DropHeldFile();
     m_Pixels.clear();
     m_Pixels.shrink_to_fit();
     m_BitsPerPixel = 0;

@@ -133,7 +133,7 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
     else
         return nullptr;
     // Found by the look-up that reads it, and decoded from those bytes.
-    std::string& bytes = m_ImageFileBytes;
+    platform::FileBytes& bytes = m_ImageFileBytes;
     bool read = false;
     std::string path = ResolveAndRead(fileName, bytes, read);
     if (path.empty() && !m_GraphicsPath.empty())
@@ -141,8 +141,8 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
     const bool loaded = !path.empty() && (read ? image->LoadFileBytes(path, bytes) : image->Load(path));
     // A rare large picture does not keep its room for the life of the manager.
     constexpr size_t kKeptReadRoom = 4u << 20;
-    if (bytes.capacity() > kKeptReadRoom)
-        std::string().swap(bytes);
+    if (bytes.Room() > kKeptReadRoom)
+        bytes.Release();
     if (!loaded || !image->GetPixels())
         return nullptr;
     if (g_pFileSystem)

@@ -3,19 +3,29 @@
 #include "platform/gfx/GfxFormatInfo.h"
 
 #include <cstring>
+#include <new>
 
 namespace platform
 {
 
 TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height, uint32_t depth,
                                uint32_t levels, uint32_t faces)
-    : m_Format(format), m_Faces(faces)
+    : m_Format(format), m_Faces(faces), m_LevelCount(levels)
 {
+    // Level records are worked out on the stack first: their offsets give the size of the one block.
+    constexpr uint32_t kInlineLevels = 32;
+    Level inlineLevels[kInlineLevels];
+    std::unique_ptr<Level[]> manyLevels;
+    Level* made = inlineLevels;
+    if (levels > kInlineLevels)
+    {
+        manyLevels.reset(new Level[levels]);
+        made = manyLevels.get();
+    }
     size_t offset = 0;
-    m_Levels.reserve(levels);
     for (uint32_t i = 0; i < levels; ++i)
     {
-        Level level;
+        Level& level = made[i];
         level.Width = width > 1 ? width : 1;
         level.Height = height > 1 ? height : 1;
         level.Depth = depth > 1 ? depth : 1;
@@ -24,14 +34,23 @@ TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height,
         level.Offset = offset;
         level.Size = static_cast<size_t>(level.SlicePitch) * level.Depth;
         offset += level.Size;
-        m_Levels.push_back(level);
         width >>= 1;
         height >>= 1;
         depth >>= 1;
     }
     m_FaceSize = offset;
-    m_Data.reset(new uint8_t[m_FaceSize * faces]);
-    m_States.assign(static_cast<size_t>(levels) * faces, 0);
+    const size_t dataBytes = m_FaceSize * faces;
+    const size_t levelsAt = (dataBytes + alignof(Level) - 1) / alignof(Level) * alignof(Level);
+    const size_t statesAt = levelsAt + sizeof(Level) * levels;
+    const size_t stateCount = static_cast<size_t>(levels) * faces;
+    // Texels are left unfilled: each level is cleared when first reached, unless a writer covers it whole.
+    m_Block.reset(new uint8_t[statesAt + stateCount]);
+    m_Data = m_Block.get();
+    m_Levels = reinterpret_cast<Level*>(m_Block.get() + levelsAt);
+    for (uint32_t i = 0; i < levels; ++i)
+        new (m_Levels + i) Level(made[i]);
+    m_States = m_Block.get() + statesAt;
+    std::memset(m_States, 0, stateCount);
 }
 
 void TextureStorage::Reach(uint32_t face, uint32_t level, bool clear) const
@@ -40,7 +59,7 @@ void TextureStorage::Reach(uint32_t face, uint32_t level, bool clear) const
     if (m_States[index] & kReached)
         return;
     if (clear)
-        std::memset(m_Data.get() + face * m_FaceSize + m_Levels[level].Offset, 0, m_Levels[level].Size);
+        std::memset(m_Data + face * m_FaceSize + m_Levels[level].Offset, 0, m_Levels[level].Size);
     m_States[index] |= kReached;
 }
 
@@ -53,13 +72,13 @@ bool TextureStorage::IsReached(uint32_t face, uint32_t level) const
 uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level)
 {
     Reach(face, level, true);
-    return m_Data.get() + face * m_FaceSize + m_Levels[level].Offset;
+    return m_Data + face * m_FaceSize + m_Levels[level].Offset;
 }
 
 const uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level) const
 {
     Reach(face, level, true);
-    return m_Data.get() + face * m_FaceSize + m_Levels[level].Offset;
+    return m_Data + face * m_FaceSize + m_Levels[level].Offset;
 }
 
 bool TextureStorage::IsLocked(uint32_t face, uint32_t level) const

@@ -88,4 +88,65 @@ TEST(TextureStorageTest, ADiscardingLockOfAWholeLevelReachesNoOtherLevel)
     EXPECT_EQ(LevelBytes(storage, 0, 0), std::vector<uint8_t>(8 * 8 * 4, 0));
 }
 
+// The level records, lock states and texels share one block: filling every level of every face to its last
+// byte, each with its own value, must leave every other level, every record and every state as it was.
+TEST(TextureStorageTest, FillingEveryLevelWholeDisturbsNoOtherLevelRecordOrState)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t format, width, height, depth, levels, faces;
+    } cases[] = {
+        {"odd 2D chain", FMT_A8R8G8B8, 13, 5, 1, 4, 1},
+        {"16-bit full chain", FMT_R5G6B5, 64, 64, 1, 7, 1},
+        {"8-bit rows of odd length", FMT_A8, 7, 3, 1, 3, 1},
+        {"cube faces", FMT_X8R8G8B8, 8, 8, 1, 4, 6},
+        {"volume slices", FMT_A8R8G8B8, 4, 4, 4, 3, 1},
+        {"block-compressed", FMT_DXT1, 16, 8, 1, 3, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TextureStorage storage(c.format, c.width, c.height, c.depth, c.levels, c.faces);
+        ASSERT_EQ(storage.LevelCount(), c.levels);
+        std::vector<TextureStorage::Level> before;
+        for (uint32_t level = 0; level < c.levels; ++level)
+            before.push_back(storage.LevelInfo(level));
+        const auto valueOf = [&](uint32_t face, uint32_t level)
+        { return uint8_t(1 + face * c.levels + level); };
+        for (uint32_t face = 0; face < c.faces; ++face)
+            for (uint32_t level = 0; level < c.levels; ++level)
+            {
+                LockedBox locked;
+                ASSERT_EQ(storage.Lock(face, level, nullptr, &locked, LOCK_DISCARD), GFX_OK);
+                std::memset(locked.Bits, valueOf(face, level), storage.LevelInfo(level).Size);
+                // Another face or level is not locked by this one.
+                if (c.faces > 1)
+                    EXPECT_FALSE(storage.IsLocked((face + 1) % c.faces, level));
+                if (c.levels > 1)
+                    EXPECT_FALSE(storage.IsLocked(face, (level + 1) % c.levels));
+                ASSERT_EQ(storage.Unlock(face, level), GFX_OK);
+            }
+        for (uint32_t level = 0; level < c.levels; ++level)
+        {
+            const TextureStorage::Level& info = storage.LevelInfo(level);
+            EXPECT_EQ(info.Width, before[level].Width) << level;
+            EXPECT_EQ(info.Height, before[level].Height) << level;
+            EXPECT_EQ(info.Depth, before[level].Depth) << level;
+            EXPECT_EQ(info.RowPitch, before[level].RowPitch) << level;
+            EXPECT_EQ(info.Offset, before[level].Offset) << level;
+            EXPECT_EQ(info.Size, before[level].Size) << level;
+        }
+        for (uint32_t face = 0; face < c.faces; ++face)
+            for (uint32_t level = 0; level < c.levels; ++level)
+            {
+                EXPECT_TRUE(storage.IsReached(face, level));
+                EXPECT_FALSE(storage.IsLocked(face, level));
+                EXPECT_EQ(LevelBytes(storage, face, level),
+                          std::vector<uint8_t>(storage.LevelInfo(level).Size, valueOf(face, level)))
+                    << "face " << face << " level " << level;
+            }
+    }
+}
+
 } // namespace
