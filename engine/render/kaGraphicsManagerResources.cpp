@@ -10,22 +10,28 @@
 #include "platform/gfx/GfxDevice.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cstring>
 
 using namespace platform;
 
 namespace
 {
 
-std::string LowerExtension(const std::string& name)
+// Whether the name's extension (from its last '.') is the lower-case one given, in any letter case; compared
+// in place, as every texture's file name is.
+bool HasExtension(const std::string& name, const char* lowerExtension)
 {
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos)
-        return std::string();
-    std::string extension = name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return extension;
+    const size_t length = std::strlen(lowerExtension);
+    if (name.size() < length)
+        return false;
+    const char* at = name.data() + name.size() - length;
+    for (size_t i = 0; i < length; ++i)
+    {
+        const char c = at[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != lowerExtension[i])
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -124,11 +130,10 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
     for (const auto& entry : m_ImageCache)
         if (entry.first == fileName)
             return entry.second.get();
-    const std::string extension = LowerExtension(fileName);
     std::unique_ptr<kaImage> image;
-    if (extension == ".bmp")
+    if (HasExtension(fileName, ".bmp"))
         image = std::make_unique<kaBMPImage>();
-    else if (extension == ".tga")
+    else if (HasExtension(fileName, ".tga"))
         image = std::make_unique<kaTGAImage>();
     else
         return nullptr;

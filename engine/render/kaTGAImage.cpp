@@ -9,7 +9,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <istream>
 
@@ -100,10 +99,9 @@ bool kaTGAImage::_TakeFileName(const std::string& fileName)
     m_Name = fileName;
     if (fileName.size() < 3)
         return false;
+    // Letters are lowered by setting the ASCII case bit: only 't', 'g' and 'a' and their capitals match.
     const char* extension = fileName.c_str() + fileName.size() - 3;
-    return std::tolower(static_cast<unsigned char>(extension[0])) == 't' &&
-           std::tolower(static_cast<unsigned char>(extension[1])) == 'g' &&
-           std::tolower(static_cast<unsigned char>(extension[2])) == 'a';
+    return (extension[0] | 0x20) == 't' && (extension[1] | 0x20) == 'g' && (extension[2] | 0x20) == 'a';
 }
 
 bool kaTGAImage::Load(const std::string& fileName)

@@ -10,7 +10,9 @@ namespace platform
 
 TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height, uint32_t depth,
                                uint32_t levels, uint32_t faces)
-    : m_Format(format), m_Faces(faces), m_LevelCount(levels)
+    : m_Format(format), m_Faces(faces), m_LevelCount(levels),
+      m_BlockBytes(GfxFormatInfo::IsBlockCompressed(format) ? (format == FMT_DXT1 ? 8 : 16) : 0),
+      m_TexelBytes(GfxFormatInfo::BitsPerPixel(format) / 8)
 {
     // Level records are worked out on the stack first: their offsets give the size of the one block.
     constexpr uint32_t kInlineLevels = 32;
@@ -91,35 +93,38 @@ GfxResult TextureStorage::Lock(uint32_t face, uint32_t level, const GfxBox* box,
 {
     if (!locked || face >= m_Faces || level >= LevelCount())
         return GFXERR_INVALIDCALL;
-    if (m_States[face * LevelCount() + level] & kLocked)
+    const size_t index = size_t(face) * LevelCount() + level;
+    if (m_States[index] & kLocked)
         return GFXERR_INVALIDCALL;
     const Level& info = m_Levels[level];
-    GfxBox whole{0, 0, info.Width, info.Height, 0, info.Depth};
-    const GfxBox& b = box ? *box : whole;
-    if (b.Left >= b.Right || b.Top >= b.Bottom || b.Front >= b.Back || b.Right > info.Width ||
-        b.Bottom > info.Height || b.Back > info.Depth)
-        return GFXERR_INVALIDCALL;
-    size_t offset = static_cast<size_t>(b.Front) * info.SlicePitch;
-    if (GfxFormatInfo::IsBlockCompressed(m_Format))
+    size_t offset = 0;
+    bool entire = true;
+    if (box)
     {
-        if (b.Left % 4 != 0 || b.Top % 4 != 0)
+        const GfxBox& b = *box;
+        if (b.Left >= b.Right || b.Top >= b.Bottom || b.Front >= b.Back || b.Right > info.Width ||
+            b.Bottom > info.Height || b.Back > info.Depth)
             return GFXERR_INVALIDCALL;
-        const uint32_t blockBytes = m_Format == FMT_DXT1 ? 8 : 16;
-        offset +=
-            static_cast<size_t>(b.Top / 4) * info.RowPitch + static_cast<size_t>(b.Left / 4) * blockBytes;
+        offset = static_cast<size_t>(b.Front) * info.SlicePitch;
+        if (m_BlockBytes != 0)
+        {
+            if (b.Left % 4 != 0 || b.Top % 4 != 0)
+                return GFXERR_INVALIDCALL;
+            offset += static_cast<size_t>(b.Top / 4) * info.RowPitch +
+                      static_cast<size_t>(b.Left / 4) * m_BlockBytes;
+        }
+        else
+        {
+            offset += static_cast<size_t>(b.Top) * info.RowPitch + static_cast<size_t>(b.Left) * m_TexelBytes;
+        }
+        entire = b.Left == 0 && b.Top == 0 && b.Front == 0 && b.Right == info.Width &&
+                 b.Bottom == info.Height && b.Back == info.Depth;
     }
-    else
-    {
-        offset += static_cast<size_t>(b.Top) * info.RowPitch +
-                  static_cast<size_t>(b.Left) * (GfxFormatInfo::BitsPerPixel(m_Format) / 8);
-    }
-    m_States[face * LevelCount() + level] |= kLocked;
-    const bool entire = b.Left == 0 && b.Top == 0 && b.Front == 0 && b.Right == info.Width &&
-                        b.Bottom == info.Height && b.Back == info.Depth;
+    m_States[index] |= kLocked;
     Reach(face, level, !(entire && (flags & LOCK_DISCARD) && !(flags & LOCK_READONLY)));
     locked->RowPitch = static_cast<int32_t>(info.RowPitch);
     locked->SlicePitch = static_cast<int32_t>(info.SlicePitch);
-    locked->Bits = LevelData(face, level) + offset;
+    locked->Bits = m_Data + face * m_FaceSize + info.Offset + offset;
     return GFX_OK;
 }
 

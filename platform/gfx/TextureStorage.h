@@ -58,6 +58,10 @@ private:
     uint32_t m_Format;
     uint32_t m_Faces;
     uint32_t m_LevelCount = 0;
+    // Taken from the format once, for every lock: bytes of a 4x4 block (0 when not block-compressed) and of
+    // a texel.
+    uint32_t m_BlockBytes = 0;
+    uint32_t m_TexelBytes = 0;
     size_t m_FaceSize = 0;
     // One allocation holds the texels (first, at the allocator's alignment), then the level records, then
     // the states.

@@ -774,4 +774,42 @@ TEST_F(TextureTest, ImagesReadInTurnEachDecodeTheirOwnFile)
     }
 }
 
+// The reader is chosen by the name's last extension in any letter case; a name whose extension is neither
+// reads no picture, whatever the file holds.
+TEST_F(TextureTest, TheNamesExtensionInAnyCaseChoosesTheReader)
+{
+    Bytes pixels(4 * 4 * 4, 0x40);
+    const Bytes tga = TrueColourTga(4, 4, 32, 0x28, pixels);
+    const Bytes bmp = GradientBmp(4, 4);
+    const struct
+    {
+        const char* name;
+        const Bytes& bytes;
+        bool image;
+    } cases[] = {
+        {"upper.TGA", tga, true},        {"mixed.BmP", bmp, true},
+        {"dots.in.name.tGa", tga, true}, {"lower.bmp", bmp, true},
+        {"picture.tga.bak", tga, false}, {"short.tg", tga, false},
+        {"noextension", tga, false},     {"tga", tga, false},
+        {"bmp.tga", bmp, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteFile(c.name, c.bytes);
+        const kaImage* image = m_Manager->FindOrLoadImageStream(path);
+        EXPECT_EQ(image != nullptr, c.image);
+        if (image)
+        {
+            EXPECT_EQ(image->GetWidth(), 4u);
+        }
+        kaTexture* texture = m_Manager->LoadTexture(path, false, 0);
+        EXPECT_EQ(texture != nullptr, c.image);
+        if (texture)
+        {
+            m_Manager->ReleaseTexture(texture);
+        }
+    }
+}
+
 } // namespace

@@ -122,9 +122,13 @@ TEST(TextureStorageTest, FillingEveryLevelWholeDisturbsNoOtherLevelRecordOrState
                 std::memset(locked.Bits, valueOf(face, level), storage.LevelInfo(level).Size);
                 // Another face or level is not locked by this one.
                 if (c.faces > 1)
+                {
                     EXPECT_FALSE(storage.IsLocked((face + 1) % c.faces, level));
+                }
                 if (c.levels > 1)
+                {
                     EXPECT_FALSE(storage.IsLocked(face, (level + 1) % c.levels));
+                }
                 ASSERT_EQ(storage.Unlock(face, level), GFX_OK);
             }
         for (uint32_t level = 0; level < c.levels; ++level)
@@ -146,6 +150,45 @@ TEST(TextureStorageTest, FillingEveryLevelWholeDisturbsNoOtherLevelRecordOrState
                           std::vector<uint8_t>(storage.LevelInfo(level).Size, valueOf(face, level)))
                     << "face " << face << " level " << level;
             }
+    }
+}
+
+// A box locks from its own first texel (or 4x4 block) on, whatever the format; block-compressed boxes off the
+// block edges and boxes past the level are refused and lock nothing.
+TEST(TextureStorageTest, BoxesLockFromTheirFirstTexelOrBlock)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t format;
+        GfxBox box;
+        bool accepted;
+        size_t offset; // from the level's first byte
+    } cases[] = {
+        {"32-bit texel box", FMT_A8R8G8B8, {3, 2, 7, 5, 0, 1}, true, 2 * 16 * 4 + 3 * 4},
+        {"16-bit texel box", FMT_R5G6B5, {5, 1, 6, 2, 0, 1}, true, 1 * 16 * 2 + 5 * 2},
+        {"8-bit texel box", FMT_A8, {15, 7, 16, 8, 0, 1}, true, 7 * 16 + 15},
+        {"DXT1 block box", FMT_DXT1, {4, 4, 12, 8, 0, 1}, true, 1 * (16 / 4 * 8) + 1 * 8},
+        {"DXT5 block box", FMT_DXT5, {8, 0, 16, 4, 0, 1}, true, 2 * 16},
+        {"DXT1 box off the block edges", FMT_DXT1, {2, 4, 8, 8, 0, 1}, false, 0},
+        {"box past the level", FMT_A8R8G8B8, {0, 0, 17, 8, 0, 1}, false, 0},
+        {"empty box", FMT_A8R8G8B8, {4, 4, 4, 8, 0, 1}, false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TextureStorage storage(c.format, 16, 8, 1, 2, 1);
+        const uint8_t* const first = storage.LevelData(0, 0);
+        LockedBox locked;
+        const GfxResult result = storage.Lock(0, 0, &c.box, &locked, 0);
+        EXPECT_EQ(GfxSucceeded(result), c.accepted);
+        EXPECT_EQ(storage.IsLocked(0, 0), c.accepted);
+        if (c.accepted)
+        {
+            EXPECT_EQ(static_cast<const uint8_t*>(locked.Bits), first + c.offset);
+            EXPECT_EQ(uint32_t(locked.RowPitch), storage.LevelInfo(0).RowPitch);
+            EXPECT_EQ(storage.Unlock(0, 0), GFX_OK);
+        }
     }
 }
 
