@@ -4,7 +4,6 @@
 #include "platform/files/Files.h"
 #include "platform/registry/Registry.h"
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -52,11 +51,10 @@ std::string FullOf(const std::string& path, size_t nameStart)
     std::string full(path);
     if (nameStart == std::string::npos)
         return full;
-    // memchr jumps between the few separators a path has.
-    char* const end = &full[0] + full.size();
-    for (char* at = &full[0]; (at = static_cast<char*>(std::memchr(at, '/', size_t(end - at)))) != nullptr;
-         ++at)
-        *at = '\\';
+    // One plain pass, each byte written back without a branch: a search per separator paid a call for each
+    // of a path's many folders.
+    for (char& c : full)
+        c = c == '/' ? '\\' : c;
     return full;
 }
 

@@ -14,33 +14,24 @@ TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height,
       m_BlockBytes(GfxFormatInfo::IsBlockCompressed(format) ? (format == FMT_DXT1 ? 8 : 16) : 0),
       m_TexelBytes(GfxFormatInfo::BitsPerPixel(format) / 8)
 {
-    // Level records are worked out on the stack first: their offsets give the size of the one block.
-    constexpr uint32_t kInlineLevels = 32;
-    Level inlineLevels[kInlineLevels];
-    std::unique_ptr<Level[]> manyLevels;
-    Level* made = inlineLevels;
-    if (levels > kInlineLevels)
+    // The level records' offsets give the size of the one block: worked out once to size it, and again
+    // into their places in it.
+    const auto describe = [format](uint32_t w, uint32_t h, uint32_t d, size_t offset)
     {
-        manyLevels.reset(new Level[levels]);
-        made = manyLevels.get();
-    }
-    size_t offset = 0;
-    for (uint32_t i = 0; i < levels; ++i)
-    {
-        Level& level = made[i];
-        level.Width = width > 1 ? width : 1;
-        level.Height = height > 1 ? height : 1;
-        level.Depth = depth > 1 ? depth : 1;
+        Level level;
+        level.Width = w > 1 ? w : 1;
+        level.Height = h > 1 ? h : 1;
+        level.Depth = d > 1 ? d : 1;
         level.RowPitch = GfxFormatInfo::RowPitch(format, level.Width);
         level.SlicePitch = level.RowPitch * GfxFormatInfo::StorageRows(format, level.Height);
         level.Offset = offset;
         level.Size = static_cast<size_t>(level.SlicePitch) * level.Depth;
-        offset += level.Size;
-        width >>= 1;
-        height >>= 1;
-        depth >>= 1;
-    }
-    m_FaceSize = offset;
+        return level;
+    };
+    // A side halved i times; past 31 halvings nothing is left (and a shift that far is undefined).
+    const auto halved = [](uint32_t side, uint32_t i) { return i < 32 ? side >> i : 0u; };
+    for (uint32_t i = 0; i < levels; ++i)
+        m_FaceSize += describe(halved(width, i), halved(height, i), halved(depth, i), 0).Size;
     const size_t dataBytes = m_FaceSize * faces;
     const size_t levelsAt = (dataBytes + alignof(Level) - 1) / alignof(Level) * alignof(Level);
     const size_t statesAt = levelsAt + sizeof(Level) * levels;
@@ -49,8 +40,12 @@ TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height,
     m_Block.reset(new uint8_t[statesAt + stateCount]);
     m_Data = m_Block.get();
     m_Levels = reinterpret_cast<Level*>(m_Block.get() + levelsAt);
+    size_t offset = 0;
     for (uint32_t i = 0; i < levels; ++i)
-        new (m_Levels + i) Level(made[i]);
+    {
+        new (m_Levels + i) Level(describe(halved(width, i), halved(height, i), halved(depth, i), offset));
+        offset += m_Levels[i].Size;
+    }
     m_States = m_Block.get() + statesAt;
     std::memset(m_States, 0, stateCount);
 }
