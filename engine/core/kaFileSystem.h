@@ -100,5 +100,6 @@ void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)
 FILE* OpenFile(const char* fileName, const char* mode);
 inline FILE* OpenFile(const std::string& fileName, const char* mode)
 {
-    return OpenFile(fileName.c_str(), mode);
+    // Qualified: a file that uses the platform namespace also sees platform::OpenFile.
+    return ::OpenFile(fileName.c_str(), mode);
 }

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 #include <istream>
+#include <utility>
 
 namespace
 {
@@ -96,9 +97,9 @@ bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
     return loaded;
 }
 
-bool kaBMPImage::LoadFileBytes(const std::string& fileName, platform::FileBytes& bytes)
+bool kaBMPImage::LoadFileBytes(std::string fileName, platform::FileBytes& bytes)
 {
-    m_Name = fileName;
+    m_Name = std::move(fileName);
     kaByteSource source(bytes.Data(), bytes.Size());
     return _Read(source, false);
 }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 using namespace platform;
 
@@ -143,7 +144,9 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
     std::string path = ResolveAndRead(fileName, bytes, read);
     if (path.empty() && !m_GraphicsPath.empty())
         path = ResolveAndRead(m_GraphicsPath + fileName, bytes, read);
-    const bool loaded = !path.empty() && (read ? image->LoadFileBytes(path, bytes) : image->Load(path));
+    // The found path becomes the image's name: taken, not copied.
+    const bool loaded =
+        !path.empty() && (read ? image->LoadFileBytes(std::move(path), bytes) : image->Load(path));
     // A rare large picture does not keep its room for the life of the manager.
     constexpr size_t kKeptReadRoom = 4u << 20;
     if (bytes.Room() > kKeptReadRoom)
@@ -151,7 +154,7 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
     if (!loaded || !image->GetPixels())
         return nullptr;
     if (g_pFileSystem)
-        g_pFileSystem->RecordOpenedFile(path.c_str());
+        g_pFileSystem->RecordOpenedFile(image->GetName().c_str());
     m_ImageCache.emplace_back(fileName, std::move(image));
     return m_ImageCache.back().second.get();
 }

@@ -29,7 +29,7 @@ bool kaImage::Load(const std::string& fileName)
     return true;
 }
 
-bool kaImage::LoadFileBytes(const std::string& fileName, platform::FileBytes&)
+bool kaImage::LoadFileBytes(std::string fileName, platform::FileBytes&)
 {
     return Load(fileName);
 }

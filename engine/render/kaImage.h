@@ -25,7 +25,7 @@ public:
     // The bytes of the named file, already read whole, taken as Load would read that file. A reader whose
     // pixels lie in the file as they are held may keep the bytes (leaving `bytes` empty) rather than copy
     // them out; otherwise they stay with the caller for its next file. The base loads the file by name.
-    virtual bool LoadFileBytes(const std::string& fileName, platform::FileBytes& bytes);
+    virtual bool LoadFileBytes(std::string fileName, platform::FileBytes& bytes);
     virtual bool Save(const std::string& fileName, bool compress) const;
 
     virtual uint32_t GetHeight() const { return 0; }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <istream>
+#include <utility>
 
 namespace
 {
@@ -94,13 +95,14 @@ bool kaTGAImage::ReadFromBinaryStream(kaBinaryStream& stream)
     return _Read(source, true);
 }
 
-bool kaTGAImage::_TakeFileName(const std::string& fileName)
+bool kaTGAImage::_TakeFileName(std::string fileName)
 {
-    m_Name = fileName;
-    if (fileName.size() < 3)
+    m_Name = std::move(fileName);
+    const std::string& name = m_Name;
+    if (name.size() < 3)
         return false;
     // Letters are lowered by setting the ASCII case bit: only 't', 'g' and 'a' and their capitals match.
-    const char* extension = fileName.c_str() + fileName.size() - 3;
+    const char* extension = name.c_str() + name.size() - 3;
     return (extension[0] | 0x20) == 't' && (extension[1] | 0x20) == 'g' && (extension[2] | 0x20) == 'a';
 }
 
@@ -122,9 +124,9 @@ bool kaTGAImage::Load(const std::string& fileName)
     return loaded;
 }
 
-bool kaTGAImage::LoadFileBytes(const std::string& fileName, platform::FileBytes& bytes)
+bool kaTGAImage::LoadFileBytes(std::string fileName, platform::FileBytes& bytes)
 {
-    if (!_TakeFileName(fileName))
+    if (!_TakeFileName(std::move(fileName)))
         return false;
     kaByteSource source(bytes.Data(), bytes.Size());
     return _Read(source, false, &bytes);

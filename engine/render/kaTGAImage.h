@@ -54,7 +54,7 @@ public:
     // Keeps the name; reads only names ending in "tga", in any case.
     bool Load(const std::string& fileName) override;
     // As Load, from the file's bytes; uncompressed top-row-first pixels are shown where they lie in them.
-    bool LoadFileBytes(const std::string& fileName, platform::FileBytes& bytes) override;
+    bool LoadFileBytes(std::string fileName, platform::FileBytes& bytes) override;
     // Writes through a temporary file renamed over the target, so a failure leaves no half file.
     bool Save(const std::string& fileName, bool compress) const override;
 
@@ -84,7 +84,7 @@ private:
     // start) may leave raw top-row-first pixels where they are, keeping the bytes.
     bool _Read(kaByteSource& source, bool takeCompressed, platform::FileBytes* file = nullptr);
     // Keeps the name; true when it ends in "tga", in any case.
-    bool _TakeFileName(const std::string& fileName);
+    bool _TakeFileName(std::string fileName);
     bool _ReadRunLength(kaByteSource& source, uint32_t bytesPerPixel);
     bool _ReadCompressed(kaByteSource& source);
     void _Clear();

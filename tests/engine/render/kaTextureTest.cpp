@@ -5,12 +5,14 @@
 #include "tests/support/platform/DdsBytes.h"
 
 #include "engine/core/kaBinaryStream.h"
+#include "engine/core/kaFileSystem.h"
 #include "engine/render/kaBMPImage.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTextureAtlas.h"
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxCubeTexture.h"
 #include "platform/gfx/GfxTexture.h"
+#include "platform/registry/MemoryRegistry.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
 
@@ -810,6 +812,34 @@ TEST_F(TextureTest, TheNamesExtensionInAnyCaseChoosesTheReader)
             m_Manager->ReleaseTexture(texture);
         }
     }
+}
+
+// With opened files tracked, an image read through the manager is recorded once, under the path the search
+// found it at; one that is refused is not recorded.
+TEST_F(TextureTest, ImagesReadAreRecordedUnderThePathFound)
+{
+    platform::MemoryRegistry registry;
+    kaFileSystem files;
+    files.Init("SOFTWARE\\Tarvolin\\Tests", "INSTALLTYPE", "FULLINSTALLPATH", "MINIMALINSTALLPATH", "", false,
+               true);
+    Bytes pixels(4 * 4 * 4, 0x33);
+    const std::string tga = WriteFile("found.tga", TrueColourTga(4, 4, 32, 0x28, pixels));
+    const std::string bmp = WriteFile("found.bmp", GradientBmp(4, 4));
+    const std::string broken = WriteFile("broken.tga", Bytes{1, 2, 3});
+    ASSERT_NE(m_Manager->FindOrLoadImageStream(tga), nullptr);
+    ASSERT_NE(m_Manager->FindOrLoadImageStream(bmp), nullptr);
+    EXPECT_EQ(m_Manager->FindOrLoadImageStream(broken), nullptr);
+    // Found again from the cache: nothing more to record.
+    ASSERT_NE(m_Manager->FindOrLoadImageStream(tga), nullptr);
+
+    std::vector<std::string> recorded;
+    for (const auto& entry : files.GetOpenedFiles())
+        recorded.push_back(entry.second);
+    std::sort(recorded.begin(), recorded.end());
+    std::vector<std::string> expected = {ResolvePath(tga), ResolvePath(bmp)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(recorded, expected);
+    EXPECT_FALSE(expected[0].empty());
 }
 
 } // namespace
