@@ -16,14 +16,15 @@ TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height,
 {
     // The level records' offsets give the size of the one block: worked out once to size it, and again
     // into their places in it.
-    const auto describe = [format](uint32_t w, uint32_t h, uint32_t d, size_t offset)
+    // Pitches as the format tables give them, from the sizes taken from them once above.
+    const auto describe = [this](uint32_t w, uint32_t h, uint32_t d, size_t offset)
     {
         Level level;
         level.Width = w > 1 ? w : 1;
         level.Height = h > 1 ? h : 1;
         level.Depth = d > 1 ? d : 1;
-        level.RowPitch = GfxFormatInfo::RowPitch(format, level.Width);
-        level.SlicePitch = level.RowPitch * GfxFormatInfo::StorageRows(format, level.Height);
+        level.RowPitch = m_BlockBytes ? (level.Width + 3) / 4 * m_BlockBytes : level.Width * m_TexelBytes;
+        level.SlicePitch = level.RowPitch * (m_BlockBytes ? (level.Height + 3) / 4 : level.Height);
         level.Offset = offset;
         level.Size = static_cast<size_t>(level.SlicePitch) * level.Depth;
         return level;

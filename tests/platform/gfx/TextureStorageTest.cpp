@@ -1,7 +1,10 @@
 #include "platform/gfx/TextureStorage.h"
 
+#include "platform/gfx/GfxFormatInfo.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -110,8 +113,21 @@ TEST(TextureStorageTest, FillingEveryLevelWholeDisturbsNoOtherLevelRecordOrState
         TextureStorage storage(c.format, c.width, c.height, c.depth, c.levels, c.faces);
         ASSERT_EQ(storage.LevelCount(), c.levels);
         std::vector<TextureStorage::Level> before;
+        size_t offset = 0;
         for (uint32_t level = 0; level < c.levels; ++level)
-            before.push_back(storage.LevelInfo(level));
+        {
+            // Each level's pitches are the format's, and the levels follow one another without gaps.
+            const TextureStorage::Level& info = storage.LevelInfo(level);
+            EXPECT_EQ(info.Width, std::max(c.width >> level, 1u)) << level;
+            EXPECT_EQ(info.RowPitch, GfxFormatInfo::RowPitch(c.format, info.Width)) << level;
+            EXPECT_EQ(info.SlicePitch, info.RowPitch * GfxFormatInfo::StorageRows(c.format, info.Height))
+                << level;
+            EXPECT_EQ(info.Size, size_t(info.SlicePitch) * info.Depth) << level;
+            EXPECT_EQ(info.Offset, offset) << level;
+            offset += info.Size;
+            before.push_back(info);
+        }
+        EXPECT_EQ(storage.FaceSize(), offset);
         const auto valueOf = [&](uint32_t face, uint32_t level)
         { return uint8_t(1 + face * c.levels + level); };
         for (uint32_t face = 0; face < c.faces; ++face)
