@@ -8,6 +8,11 @@
 
 class kaManagedStream;
 
+namespace platform
+{
+class FileBytes;
+}
+
 // The one place where the engine finds its data files: as named, by bare name in the current directory,
 // under each search folder, then under the install folder read from the registry, then under the
 // fallback folder. Paths keep the data's Windows spellings; the platform layer resolves separators and
@@ -42,6 +47,8 @@ public:
     // The same candidate, found by the look-ups that read it: when it is a regular file it is read whole
     // into bytes and read is set.
     std::string ReadCandidate(const std::string& path, std::string& bytes, bool& read) const;
+    // The same into room that is not cleared before the read.
+    std::string ReadCandidate(const std::string& path, platform::FileBytes& bytes, bool& read) const;
 
     bool IsInitialised() const { return m_Initialised; }
     bool IsTrackingOpenedFiles() const { return m_TrackOpenedFiles; }
@@ -82,6 +89,8 @@ std::string ResolvePath(const std::string& path);
 // look-up that measures it, so a file found as written is read with a look-up, an open, a read and a close.
 // The caller records it as opened.
 std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& read);
+// The same into room that is not cleared before the read; the bytes shown are exactly the file's.
+std::string ResolveAndRead(const std::string& path, platform::FileBytes& bytes, bool& read);
 
 // Opens the first existing candidate (binary when bit 0 of mode is set) into the managed stream and
 // records it. When nothing exists the stream is one whose first read fails; it is never null.
@@ -91,5 +100,6 @@ void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)
 FILE* OpenFile(const char* fileName, const char* mode);
 inline FILE* OpenFile(const std::string& fileName, const char* mode)
 {
-    return OpenFile(fileName.c_str(), mode);
+    // Qualified: a file that uses the platform namespace also sees platform::OpenFile.
+    return ::OpenFile(fileName.c_str(), mode);
 }

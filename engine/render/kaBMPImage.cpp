@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 #include <istream>
+#include <utility>
 
 namespace
 {
@@ -78,7 +79,7 @@ bool kaBMPImage::Load(const std::string& fileName)
 bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
 {
     m_Name = fileName;
-    std::string bytes;
+    platform::FileBytes bytes;
     FILE* file = nullptr;
     if (!_ReadNamedFile(fileName, bytes, file))
     {
@@ -87,7 +88,7 @@ bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
     }
     if (!file)
     {
-        kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        kaByteSource source(bytes.Data(), bytes.Size());
         return _Read(source, bottomUpRows);
     }
     kaByteSource source(file);
@@ -96,10 +97,10 @@ bool kaBMPImage::Load(const std::string& fileName, bool bottomUpRows)
     return loaded;
 }
 
-bool kaBMPImage::LoadFileBytes(const std::string& fileName, const std::string& bytes)
+bool kaBMPImage::LoadFileBytes(std::string fileName, platform::FileBytes& bytes)
 {
-    m_Name = fileName;
-    kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    m_Name = std::move(fileName);
+    kaByteSource source(bytes.Data(), bytes.Size());
     return _Read(source, false);
 }
 
@@ -324,6 +325,7 @@ void kaBMPImage::_Clear()
     m_InfoHeader = kaBMPInfoHeader();
     m_Palette.clear();
     m_PaletteEntries = 0;
+    _DropHeldFile();
     m_Pixels.clear();
     m_Pixels.shrink_to_fit();
     m_BitsPerPixel = 0;

@@ -47,7 +47,7 @@ public:
     bool LoadFromFile(FILE* file) override;
     bool Load(const std::string& fileName) override;
     // As Load, from the file's bytes.
-    bool LoadFileBytes(const std::string& fileName, const std::string& bytes) override;
+    bool LoadFileBytes(std::string fileName, platform::FileBytes& bytes) override;
     // Rows top row first, or with bottomUpRows the bottom row first, whichever order the file keeps.
     bool Load(const std::string& fileName, bool bottomUpRows);
     // Writes 8-bit (with the palette held, else a grey ramp) and 24-bit images, uncompressed and

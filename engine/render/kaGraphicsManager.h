@@ -12,6 +12,7 @@
 #include "engine/render/kaResourceHandle.h"
 #include "engine/render/kaStateCache.h"
 
+#include "platform/files/FileBytes.h"
 #include "platform/gfx/GfxTypes.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Plane.h"
@@ -507,8 +508,9 @@ private:
     uint32_t m_EffectCounter = 0;
     uint32_t m_TextureCounter = 0;
     std::vector<std::pair<std::string, std::unique_ptr<kaImage>>> m_ImageCache;
-    // Image files are read into this one buffer and decoded from it; its room is kept between files.
-    std::string m_ImageFileBytes;
+    // Image files are read into this one buffer and decoded from it; its room is kept between files unless an
+    // image keeps the bytes as its pixels.
+    platform::FileBytes m_ImageFileBytes;
     std::unique_ptr<kaTextureAtlas> m_Atlas;
 
     // Scene and frame.

@@ -10,22 +10,29 @@
 #include "platform/gfx/GfxDevice.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cstring>
+#include <utility>
 
 using namespace platform;
 
 namespace
 {
 
-std::string LowerExtension(const std::string& name)
+// Whether the name's extension (from its last '.') is the lower-case one given, in any letter case; compared
+// in place, as every texture's file name is.
+bool HasExtension(const std::string& name, const char* lowerExtension)
 {
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos)
-        return std::string();
-    std::string extension = name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return extension;
+    const size_t length = std::strlen(lowerExtension);
+    if (name.size() < length)
+        return false;
+    const char* at = name.data() + name.size() - length;
+    for (size_t i = 0; i < length; ++i)
+    {
+        const char c = at[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != lowerExtension[i])
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -124,29 +131,30 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
     for (const auto& entry : m_ImageCache)
         if (entry.first == fileName)
             return entry.second.get();
-    const std::string extension = LowerExtension(fileName);
     std::unique_ptr<kaImage> image;
-    if (extension == ".bmp")
+    if (HasExtension(fileName, ".bmp"))
         image = std::make_unique<kaBMPImage>();
-    else if (extension == ".tga")
+    else if (HasExtension(fileName, ".tga"))
         image = std::make_unique<kaTGAImage>();
     else
         return nullptr;
     // Found by the look-up that reads it, and decoded from those bytes.
-    std::string& bytes = m_ImageFileBytes;
+    platform::FileBytes& bytes = m_ImageFileBytes;
     bool read = false;
     std::string path = ResolveAndRead(fileName, bytes, read);
     if (path.empty() && !m_GraphicsPath.empty())
         path = ResolveAndRead(m_GraphicsPath + fileName, bytes, read);
-    const bool loaded = !path.empty() && (read ? image->LoadFileBytes(path, bytes) : image->Load(path));
+    // The found path becomes the image's name: taken, not copied.
+    const bool loaded =
+        !path.empty() && (read ? image->LoadFileBytes(std::move(path), bytes) : image->Load(path));
     // A rare large picture does not keep its room for the life of the manager.
     constexpr size_t kKeptReadRoom = 4u << 20;
-    if (bytes.capacity() > kKeptReadRoom)
-        std::string().swap(bytes);
+    if (bytes.Room() > kKeptReadRoom)
+        bytes.Release();
     if (!loaded || !image->GetPixels())
         return nullptr;
     if (g_pFileSystem)
-        g_pFileSystem->RecordOpenedFile(path.c_str());
+        g_pFileSystem->RecordOpenedFile(image->GetName().c_str());
     m_ImageCache.emplace_back(fileName, std::move(image));
     return m_ImageCache.back().second.get();
 }

@@ -29,12 +29,12 @@ bool kaImage::Load(const std::string& fileName)
     return true;
 }
 
-bool kaImage::LoadFileBytes(const std::string& fileName, const std::string&)
+bool kaImage::LoadFileBytes(std::string fileName, platform::FileBytes&)
 {
     return Load(fileName);
 }
 
-bool kaImage::_ReadNamedFile(const std::string& fileName, std::string& bytes, FILE*& file)
+bool kaImage::_ReadNamedFile(const std::string& fileName, platform::FileBytes& bytes, FILE*& file)
 {
     file = nullptr;
     if (fileName.empty())
@@ -69,15 +69,38 @@ void kaImage::FlipVertical()
 {
     const uint32_t height = GetHeight();
     const size_t rowBytes = GetRowBytes();
-    if (height < 1 || rowBytes == 0 || m_Pixels.size() < rowBytes * height)
+    const uint8_t* const pixels = GetPixels();
+    if (height < 1 || rowBytes == 0 || GetPixelBytes() < rowBytes * height)
     {
+        _DropHeldFile();
         m_Pixels.clear();
         return;
     }
     std::vector<uint8_t> flipped(rowBytes * height);
     for (uint32_t row = 0; row < height; ++row)
-        std::memcpy(&flipped[(height - 1 - row) * rowBytes], &m_Pixels[row * rowBytes], rowBytes);
+        std::memcpy(&flipped[(height - 1 - row) * rowBytes], pixels + row * rowBytes, rowBytes);
+    _DropHeldFile();
     m_Pixels.swap(flipped);
+}
+
+void kaImage::_HoldFilePixels(platform::FileBytes& bytes, size_t offset, size_t count)
+{
+    m_Pixels.clear();
+    m_Pixels.shrink_to_fit();
+    _DropHeldFile();
+    // No pixels read as none, as an empty m_Pixels does.
+    if (count == 0 || offset + count > bytes.Size())
+        return;
+    m_HeldFile = std::move(bytes);
+    m_pHeldPixels = m_HeldFile.Data() + offset;
+    m_HeldPixelBytes = count;
+}
+
+void kaImage::_DropHeldFile()
+{
+    m_HeldFile.Release();
+    m_pHeldPixels = nullptr;
+    m_HeldPixelBytes = 0;
 }
 
 void kaImage::_SetMasks(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha)

@@ -2,6 +2,8 @@
 
 #include "engine/render/kaGraphicsObject.h"
 
+#include "platform/files/FileBytes.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <iosfwd>
@@ -20,9 +22,10 @@ public:
     virtual bool LoadFromFile(FILE* file);
     // The base only keeps the name.
     virtual bool Load(const std::string& fileName);
-    // The bytes of the named file, already read whole, taken as Load would read that file. The base
-    // loads the file by name.
-    virtual bool LoadFileBytes(const std::string& fileName, const std::string& bytes);
+    // The bytes of the named file, already read whole, taken as Load would read that file. A reader whose
+    // pixels lie in the file as they are held may keep the bytes (leaving `bytes` empty) rather than copy
+    // them out; otherwise they stay with the caller for its next file. The base loads the file by name.
+    virtual bool LoadFileBytes(std::string fileName, platform::FileBytes& bytes);
     virtual bool Save(const std::string& fileName, bool compress) const;
 
     virtual uint32_t GetHeight() const { return 0; }
@@ -36,8 +39,11 @@ public:
     // Bytes of one row: whole bytes, so 1- and 4-bit rows round up.
     uint32_t GetRowBytes() const;
     // Null until an image is read.
-    const uint8_t* GetPixels() const { return m_Pixels.empty() ? nullptr : m_Pixels.data(); }
-    size_t GetPixelBytes() const { return m_Pixels.size(); }
+    const uint8_t* GetPixels() const
+    {
+        return m_pHeldPixels ? m_pHeldPixels : m_Pixels.empty() ? nullptr : m_Pixels.data();
+    }
+    size_t GetPixelBytes() const { return m_pHeldPixels ? m_HeldPixelBytes : m_Pixels.size(); }
     const std::string& GetName() const { return m_Name; }
 
     uint32_t GetRedMask() const { return m_RedMask; }
@@ -49,11 +55,17 @@ protected:
     // A named file as OpenFile finds it: read whole into bytes when it is a regular file (a look-up, an
     // open, a read and a close), otherwise opened into file for the reader to stream and the caller to
     // close. False when there is nothing to read.
-    static bool _ReadNamedFile(const std::string& fileName, std::string& bytes, FILE*& file);
+    static bool _ReadNamedFile(const std::string& fileName, platform::FileBytes& bytes, FILE*& file);
     void _SetMasks(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha);
+    // Takes the file's bytes and shows `count` of them from `offset` on as the pixels, instead of a copy in
+    // m_Pixels (which is emptied). The caller has checked that they lie within the bytes.
+    void _HoldFilePixels(platform::FileBytes& bytes, size_t offset, size_t count);
+    // Drops held file bytes; m_Pixels is left as it is.
+    void _DropHeldFile();
 
     bool m_Flag = false;
     int32_t m_Value = -1;
+    // Decoded pixels, or empty while a file's bytes are held.
     std::vector<uint8_t> m_Pixels;
     std::string m_Name;
     uint32_t m_BitsPerPixel = 0;
@@ -62,4 +74,9 @@ protected:
     uint32_t m_BlueMask = 0;
     uint32_t m_AlphaMask = 0;
     uint32_t m_Reserved[2] = {0, 0};
+
+private:
+    platform::FileBytes m_HeldFile;
+    const uint8_t* m_pHeldPixels = nullptr;
+    size_t m_HeldPixelBytes = 0;
 };

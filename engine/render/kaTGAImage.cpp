@@ -9,12 +9,16 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <istream>
+#include <utility>
 
 namespace
 {
+
+// File bytes beyond the pixels (ID, footer, extension area) that a held file may carry; more than this and
+// the pixels are copied out so the rest can go.
+constexpr size_t kMaxHeldSlack = 4096;
 
 // deflate never shrinks data by more than about 1032 to 1; a type-23 length that would have to
 // inflate further than that is a lie, refused before the pixels are allocated.
@@ -91,46 +95,46 @@ bool kaTGAImage::ReadFromBinaryStream(kaBinaryStream& stream)
     return _Read(source, true);
 }
 
-bool kaTGAImage::_TakeFileName(const std::string& fileName)
+bool kaTGAImage::_TakeFileName(std::string fileName)
 {
-    m_Name = fileName;
-    if (fileName.size() < 3)
+    m_Name = std::move(fileName);
+    const std::string& name = m_Name;
+    if (name.size() < 3)
         return false;
-    const char* extension = fileName.c_str() + fileName.size() - 3;
-    return std::tolower(static_cast<unsigned char>(extension[0])) == 't' &&
-           std::tolower(static_cast<unsigned char>(extension[1])) == 'g' &&
-           std::tolower(static_cast<unsigned char>(extension[2])) == 'a';
+    // Letters are lowered by setting the ASCII case bit: only 't', 'g' and 'a' and their capitals match.
+    const char* extension = name.c_str() + name.size() - 3;
+    return (extension[0] | 0x20) == 't' && (extension[1] | 0x20) == 'g' && (extension[2] | 0x20) == 'a';
 }
 
 bool kaTGAImage::Load(const std::string& fileName)
 {
     if (!_TakeFileName(fileName))
         return false;
-    std::string bytes;
+    platform::FileBytes bytes;
     FILE* file = nullptr;
     if (!_ReadNamedFile(fileName, bytes, file))
         return false;
     if (!file)
     {
-        kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-        return _Read(source, false);
+        kaByteSource source(bytes.Data(), bytes.Size());
+        return _Read(source, false, &bytes);
     }
     const bool loaded = LoadFromFile(file);
     std::fclose(file);
     return loaded;
 }
 
-bool kaTGAImage::LoadFileBytes(const std::string& fileName, const std::string& bytes)
+bool kaTGAImage::LoadFileBytes(std::string fileName, platform::FileBytes& bytes)
 {
-    if (!_TakeFileName(fileName))
+    if (!_TakeFileName(std::move(fileName)))
         return false;
-    kaByteSource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    return _Read(source, false);
+    kaByteSource source(bytes.Data(), bytes.Size());
+    return _Read(source, false, &bytes);
 }
 
 bool kaTGAImage::Save(const std::string& fileName, bool compress) const
 {
-    if (fileName.empty() || !m_pHeader)
+    if (fileName.empty() || !m_HasHeader)
         return false;
     platform::SafeFileWriter writer(fileName);
     return writer.File() && WriteFile(writer.File(), compress) && writer.Commit();
@@ -138,40 +142,42 @@ bool kaTGAImage::Save(const std::string& fileName, bool compress) const
 
 uint32_t kaTGAImage::GetHeight() const
 {
-    return m_pHeader ? m_pHeader->height : 0;
+    return m_HasHeader ? m_Header.height : 0;
 }
 
 uint32_t kaTGAImage::GetWidth() const
 {
-    return m_pHeader ? m_pHeader->width : 0;
+    return m_HasHeader ? m_Header.width : 0;
 }
 
 uint32_t kaTGAImage::GetAlphaBits() const
 {
-    return m_pHeader ? m_pHeader->descriptor & kAlphaBitsMask : 0;
+    return m_HasHeader ? m_Header.descriptor & kAlphaBitsMask : 0;
 }
 
 uint32_t kaTGAImage::GetBitsPerPixel() const
 {
-    return m_pHeader ? m_pHeader->bitsPerPixel : 0;
+    return m_HasHeader ? m_Header.bitsPerPixel : 0;
 }
 
 bool kaTGAImage::WriteStream(kaBinaryStream& stream, bool compress) const
 {
-    if (!m_pHeader)
+    if (!m_HasHeader)
         return false;
     uint8_t header[kHeaderSize];
     _EncodeHeader(header, compress);
     if (!stream.Write(header, sizeof(header)))
         return false;
-    if (m_Pixels.empty())
+    const uint8_t* const pixels = GetPixels();
+    const size_t pixelBytes = GetPixelBytes();
+    if (!pixels)
         return true;
     if (!compress)
-        return stream.Write(m_Pixels.data(), m_Pixels.size());
+        return stream.Write(pixels, pixelBytes);
 
-    uLongf packedSize = compressBound(uLong(m_Pixels.size()));
+    uLongf packedSize = compressBound(uLong(pixelBytes));
     std::vector<uint8_t> packed(packedSize);
-    if (::compress(packed.data(), &packedSize, m_Pixels.data(), uLong(m_Pixels.size())) != Z_OK)
+    if (::compress(packed.data(), &packedSize, pixels, uLong(pixelBytes)) != Z_OK)
         return false;
     stream.WriteUInt32(uint32_t(packedSize));
     return !stream.Failed() && stream.Write(packed.data(), packedSize);
@@ -179,13 +185,13 @@ bool kaTGAImage::WriteStream(kaBinaryStream& stream, bool compress) const
 
 bool kaTGAImage::WriteFile(FILE* file, bool) const
 {
-    if (!m_pHeader || !file)
+    if (!m_HasHeader || !file)
         return false;
     uint8_t header[kHeaderSize];
     _EncodeHeader(header, false);
     bool written = std::fwrite(header, 1, sizeof(header), file) == sizeof(header);
-    if (!m_Pixels.empty())
-        written = written && std::fwrite(m_Pixels.data(), 1, m_Pixels.size(), file) == m_Pixels.size();
+    if (const uint8_t* const pixels = GetPixels())
+        written = written && std::fwrite(pixels, 1, GetPixelBytes(), file) == GetPixelBytes();
 
     uint8_t footer[kFooterSize] = {};
     std::memcpy(footer + 8, kFooterSignature, 16);
@@ -219,7 +225,8 @@ bool kaTGAImage::Create(uint32_t width, uint32_t height, uint32_t bitsPerPixel, 
 
 void kaTGAImage::_Adopt(const kaTGAHeader& header)
 {
-    m_pHeader = std::make_unique<kaTGAHeader>(header);
+    m_Header = header;
+    m_HasHeader = true;
     m_BitsPerPixel = header.bitsPerPixel;
     // 16-bit TGA pixels are A1R5G5B5; grey pixels carry one channel in all three colours.
     if (header.bitsPerPixel == 16)
@@ -230,7 +237,7 @@ void kaTGAImage::_Adopt(const kaTGAHeader& header)
         _SetMasks(0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
 }
 
-bool kaTGAImage::_Read(kaByteSource& source, bool takeCompressed)
+bool kaTGAImage::_Read(kaByteSource& source, bool takeCompressed, platform::FileBytes* file)
 {
     _Clear();
     uint8_t raw[kHeaderSize];
@@ -254,17 +261,27 @@ bool kaTGAImage::_Read(kaByteSource& source, bool takeCompressed)
         return false;
     if (PixelBytesOf(header) > kMaxPixelBytes)
         return false;
-    if (!source.Skip(header.idLength + (uint64_t(header.mapLength) * header.entrySize + 7) / 8))
+    const uint64_t skipped = header.idLength + (uint64_t(header.mapLength) * header.entrySize + 7) / 8;
+    if (!source.Skip(skipped))
         return false;
 
     _Adopt(header);
     const uint64_t pixelBytes = PixelBytesOf(header);
+    // Rows already top first lie in the file as they are held: shown where they are, not copied out.
+    const bool inPlace = file && type != kTypeCompressed && type != kTypeTrueColorRle && pixelBytes > 0 &&
+                         (header.descriptor & kTopOrigin) && file->Size() <= pixelBytes + kMaxHeldSlack;
 
     bool read = false;
     if (type == kTypeCompressed)
         read = _ReadCompressed(source);
     else if (type == kTypeTrueColorRle)
         read = _ReadRunLength(source, bits / 8);
+    else if (inPlace)
+    {
+        read = source.Skip(pixelBytes);
+        if (read)
+            _HoldFilePixels(*file, kHeaderSize + size_t(skipped), size_t(pixelBytes));
+    }
     else
         read = source.ReadInto(m_Pixels, pixelBytes);
     if (!read)
@@ -279,7 +296,7 @@ bool kaTGAImage::_Read(kaByteSource& source, bool takeCompressed)
 
 bool kaTGAImage::_ReadRunLength(kaByteSource& source, uint32_t bytesPerPixel)
 {
-    const uint64_t pixelCount = uint64_t(m_pHeader->width) * m_pHeader->height;
+    const uint64_t pixelCount = uint64_t(m_Header.width) * m_Header.height;
     // A packet of 1 + bytesPerPixel bytes stands for at most 128 pixels.
     const int64_t left = source.Remaining();
     if (left >= 0 && pixelCount > uint64_t(left) / (1 + bytesPerPixel) * 128)
@@ -320,7 +337,7 @@ bool kaTGAImage::_ReadCompressed(kaByteSource& source)
     uint32_t packedSize = 0;
     if (!source.ReadUInt32(packedSize))
         return false;
-    const uint64_t pixelBytes = PixelBytesOf(*m_pHeader);
+    const uint64_t pixelBytes = PixelBytesOf(m_Header);
     if (packedSize > compressBound(uLong(pixelBytes)) || pixelBytes > packedSize * kMaxInflateRatio + 64)
         return false;
     std::vector<uint8_t> packed;
@@ -338,14 +355,16 @@ bool kaTGAImage::_ReadCompressed(kaByteSource& source)
 
 void kaTGAImage::_Clear()
 {
-    m_pHeader.reset();
+    m_HasHeader = false;
+    m_Header = kaTGAHeader();
+    _DropHeldFile();
     m_Pixels.clear();
     m_Pixels.shrink_to_fit();
 }
 
 void kaTGAImage::_EncodeHeader(uint8_t out[kHeaderSize], bool compress) const
 {
-    const kaTGAHeader& header = *m_pHeader;
+    const kaTGAHeader& header = m_Header;
     // The written pixels are always raw, top row first, with nothing between header and pixels.
     std::memset(out, 0, kHeaderSize);
     if (compress)

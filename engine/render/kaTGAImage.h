@@ -3,7 +3,6 @@
 #include "engine/render/kaImage.h"
 
 #include <cstdint>
-#include <memory>
 
 class kaBinaryStream;
 class kaByteSource;
@@ -54,8 +53,8 @@ public:
     bool LoadFromFile(FILE* file) override;
     // Keeps the name; reads only names ending in "tga", in any case.
     bool Load(const std::string& fileName) override;
-    // As Load, from the file's bytes.
-    bool LoadFileBytes(const std::string& fileName, const std::string& bytes) override;
+    // As Load, from the file's bytes; uncompressed top-row-first pixels are shown where they lie in them.
+    bool LoadFileBytes(std::string fileName, platform::FileBytes& bytes) override;
     // Writes through a temporary file renamed over the target, so a failure leaves no half file.
     bool Save(const std::string& fileName, bool compress) const override;
 
@@ -69,7 +68,8 @@ public:
     // Header, pixels and footer; files are never compressed.
     virtual bool WriteFile(FILE* file, bool compress) const;
 
-    const kaTGAHeader* GetHeader() const { return m_pHeader.get(); }
+    // Null until a header was read.
+    const kaTGAHeader* GetHeader() const { return m_HasHeader ? &m_Header : nullptr; }
 
     // The file types and type 23.
     bool ReadFromBinaryStream(kaBinaryStream& stream);
@@ -80,10 +80,11 @@ public:
                 const uint8_t* pixels);
 
 private:
-    // The one decoder behind every reader; type 23 only when asked.
-    bool _Read(kaByteSource& source, bool takeCompressed);
+    // The one decoder behind every reader; type 23 only when asked. A source over `file`'s bytes (from their
+    // start) may leave raw top-row-first pixels where they are, keeping the bytes.
+    bool _Read(kaByteSource& source, bool takeCompressed, platform::FileBytes* file = nullptr);
     // Keeps the name; true when it ends in "tga", in any case.
-    bool _TakeFileName(const std::string& fileName);
+    bool _TakeFileName(std::string fileName);
     bool _ReadRunLength(kaByteSource& source, uint32_t bytesPerPixel);
     bool _ReadCompressed(kaByteSource& source);
     void _Clear();
@@ -93,5 +94,7 @@ private:
     void _EncodeHeader(uint8_t out[kHeaderSize], bool compress) const;
 
     uint16_t m_ChannelBits[3] = {8, 8, 8};
-    std::unique_ptr<kaTGAHeader> m_pHeader;
+    // Held in place rather than allocated apart: one image, one header.
+    kaTGAHeader m_Header;
+    bool m_HasHeader = false;
 };

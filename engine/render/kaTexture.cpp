@@ -21,7 +21,6 @@
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -48,10 +47,21 @@ uint32_t NextPowerOfTwo(uint32_t value)
     return power;
 }
 
-bool EndsWith(const std::string& text, const char* suffix)
+// Whether the text ends in the lower-case suffix, in any letter case; compared in place, as every texture's
+// name is.
+bool EndsWithNoCase(const std::string& text, const char* lowerSuffix)
 {
-    const size_t length = std::strlen(suffix);
-    return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
+    const size_t length = std::strlen(lowerSuffix);
+    if (text.size() < length)
+        return false;
+    const char* at = text.data() + text.size() - length;
+    for (size_t i = 0; i < length; ++i)
+    {
+        const char c = at[i];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != lowerSuffix[i])
+            return false;
+    }
+    return true;
 }
 
 kaPixelLayout LayoutOf(const kaImage& image)
@@ -242,10 +252,7 @@ bool kaTexture::CreateFromFilename(const std::string& fileName, GfxDevice* devic
     m_Mips = levels == 0 || levels > 1;
 
     // Only the extension decides, whatever its case.
-    std::string lower = fileName.size() >= 4 ? fileName.substr(fileName.size() - 4) : fileName;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    if (!EndsWith(lower, ".bmp") && !EndsWith(lower, ".tga"))
+    if (!EndsWithNoCase(fileName, ".bmp") && !EndsWithNoCase(fileName, ".tga"))
     {
         m_Usage = usage;
         m_Pool = pool;
@@ -778,31 +785,29 @@ namespace
 // Eight 32-bit texels of a level at a time from two rows of the level above, as the SSE2 loop below does
 // four; answers how many texels it wrote (a multiple of eight). Chosen at run time, so the build still runs
 // on processors without AVX2.
+// The channels of eight texels summed with their right-hand neighbours': each channel is moved beside the
+// same channel of the next texel, and one multiply-add by ones sums the pair into a 16-bit lane (texels 0, 1
+// | 2, 3 of the four pairs, the 128-bit lanes apart as the shuffler works). Few shuffles: the sums run on
+// the multipliers instead.
+__attribute__((target("avx2"))) inline __m256i PairSums(const uint8_t* at)
+{
+    const __m256i pairUp = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0, 4, 1, 5,
+                                            2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+    const __m256i texels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    return _mm256_maddubs_epi16(_mm256_shuffle_epi8(texels, pairUp), _mm256_set1_epi8(1));
+}
+
 __attribute__((target("avx2"))) uint32_t HalveTexelsAvx2(const uint8_t* top, const uint8_t* bottom,
                                                          uint8_t* target, uint32_t w)
 {
-    const __m256i zero = _mm256_setzero_si256();
     uint32_t x = 0;
     for (; x + 8 <= w; x += 8, top += 64, bottom += 64, target += 32)
     {
-        const __m256 t0 = _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(top)));
-        const __m256 t1 = _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(top + 32)));
-        const __m256 b0 = _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom)));
-        const __m256 b1 =
-            _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bottom + 32)));
-        // Within each 128-bit lane, as in the SSE2 loop: the lanes end up holding texels 0, 1, 4, 5 and
-        // 2, 3, 6, 7 of the eight written.
-        const __m256i topEven = _mm256_castps_si256(_mm256_shuffle_ps(t0, t1, _MM_SHUFFLE(2, 0, 2, 0)));
-        const __m256i topOdd = _mm256_castps_si256(_mm256_shuffle_ps(t0, t1, _MM_SHUFFLE(3, 1, 3, 1)));
-        const __m256i bottomEven = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0)));
-        const __m256i bottomOdd = _mm256_castps_si256(_mm256_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1)));
-        const __m256i low = _mm256_add_epi16(
-            _mm256_add_epi16(_mm256_unpacklo_epi8(topEven, zero), _mm256_unpacklo_epi8(topOdd, zero)),
-            _mm256_add_epi16(_mm256_unpacklo_epi8(bottomEven, zero), _mm256_unpacklo_epi8(bottomOdd, zero)));
-        const __m256i high = _mm256_add_epi16(
-            _mm256_add_epi16(_mm256_unpackhi_epi8(topEven, zero), _mm256_unpackhi_epi8(topOdd, zero)),
-            _mm256_add_epi16(_mm256_unpackhi_epi8(bottomEven, zero), _mm256_unpackhi_epi8(bottomOdd, zero)));
-        const __m256i packed = _mm256_packus_epi16(_mm256_srli_epi16(low, 2), _mm256_srli_epi16(high, 2));
+        // Sums of four bytes stay below 1024: no lane overflows. Lanes hold texels 0, 1 | 2, 3 of the
+        // eight from the first 32 bytes and 4, 5 | 6, 7 from the next.
+        const __m256i first = _mm256_add_epi16(PairSums(top), PairSums(bottom));
+        const __m256i second = _mm256_add_epi16(PairSums(top + 32), PairSums(bottom + 32));
+        const __m256i packed = _mm256_packus_epi16(_mm256_srli_epi16(first, 2), _mm256_srli_epi16(second, 2));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(target),
                             _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0)));
     }

@@ -473,26 +473,24 @@ int OpenForReading(const std::string& path)
     return fd;
 }
 
-} // namespace
-
 // A pipe is never opened: opening one would wait for its writer, and take what it writes. The one read asks
 // for a byte more than measured, so a file that grew since shows without another call; a read that ends
-// short of the measure is a file that shrank.
-bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured, std::string& bytes,
-                      size_t maxBytes)
+// short of the measure is a file that shrank. `room(n)` gives n writable bytes once the file is open; the
+// answer is whether the file was opened, and `whole` whether it held exactly the measure.
+template <class Room>
+bool ReadOpened(const std::string& nativePath, const FileMeasure& measured, Room&& room, bool& whole)
 {
-    if (!measured.regular || measured.size > maxBytes || measured.size >= bytes.max_size())
-        return false;
+    whole = false;
     const int fd = OpenForReading(nativePath);
     if (fd < 0)
         return false;
     const size_t size = static_cast<size_t>(measured.size);
-    bytes.resize(size + 1);
+    char* const into = reinterpret_cast<char*>(room(size + 1));
     size_t got = 0;
     bool failed = false;
     for (;;)
     {
-        const ssize_t part = ::read(fd, &bytes[got], size + 1 - got);
+        const ssize_t part = ::read(fd, into + got, size + 1 - got);
         if (part < 0 && errno == EINTR)
             continue;
         failed = part < 0;
@@ -504,23 +502,12 @@ bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured
             break;
     }
     close(fd);
-    if (failed || got != size)
-    {
-        bytes.clear();
-        return false;
-    }
-    bytes.resize(size);
+    whole = !failed && got == size;
     return true;
 }
 
-bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes)
-{
-    struct stat info;
-    return stat(nativePath.c_str(), &info) == 0 &&
-           ReadMeasuredFile(nativePath, MeasureOf(info), bytes, maxBytes);
-}
-
-FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native)
+template <class Bytes>
+FileRead ReadFound(const std::string& path, Bytes& bytes, size_t maxBytes, std::string& native)
 {
     native.clear();
     if (path.empty())
@@ -539,6 +526,67 @@ FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBy
         }
     }
     return ReadMeasuredFile(native, MeasureOf(info), bytes, maxBytes) ? FileRead::Read : FileRead::NotWhole;
+}
+
+} // namespace
+
+bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured, std::string& bytes,
+                      size_t maxBytes)
+{
+    if (!measured.regular || measured.size > maxBytes || measured.size >= bytes.max_size())
+        return false;
+    bool whole = false;
+    if (!ReadOpened(
+            nativePath, measured,
+            [&bytes](size_t n)
+            {
+                bytes.resize(n);
+                return &bytes[0];
+            },
+            whole))
+        return false;
+    if (whole)
+        bytes.resize(static_cast<size_t>(measured.size));
+    else
+        bytes.clear();
+    return whole;
+}
+
+bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured, FileBytes& bytes,
+                      size_t maxBytes)
+{
+    if (!measured.regular || measured.size > maxBytes || measured.size >= SIZE_MAX)
+        return false;
+    bool whole = false;
+    if (!ReadOpened(
+            nativePath, measured, [&bytes](size_t n) { return bytes.MakeRoom(n); }, whole))
+        return false;
+    bytes.SetSize(whole ? static_cast<size_t>(measured.size) : 0);
+    return whole;
+}
+
+bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes)
+{
+    struct stat info;
+    return stat(nativePath.c_str(), &info) == 0 &&
+           ReadMeasuredFile(nativePath, MeasureOf(info), bytes, maxBytes);
+}
+
+bool ReadWholeFile(const std::string& nativePath, FileBytes& bytes, size_t maxBytes)
+{
+    struct stat info;
+    return stat(nativePath.c_str(), &info) == 0 &&
+           ReadMeasuredFile(nativePath, MeasureOf(info), bytes, maxBytes);
+}
+
+FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native)
+{
+    return ReadFound(path, bytes, maxBytes, native);
+}
+
+FileRead ReadFoundFile(const std::string& path, FileBytes& bytes, size_t maxBytes, std::string& native)
+{
+    return ReadFound(path, bytes, maxBytes, native);
 }
 
 bool RenameFile(const std::string& from, const std::string& to)

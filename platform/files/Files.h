@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/FileBytes.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -55,9 +57,14 @@ struct FileMeasure
 // a folder, a pipe, a larger or unopenable file; emptied when a read failed or the file did not hold the
 // measured size to the end of reading (it shrank or grew), so that part of a file never looks like all of it.
 bool ReadWholeFile(const std::string& nativePath, std::string& bytes, size_t maxBytes);
+// The same into room that is not cleared before the read: the bytes shown are exactly the file's, and a
+// refusal shows none once the file was opened (before that the bytes are left as they were).
+bool ReadWholeFile(const std::string& nativePath, FileBytes& bytes, size_t maxBytes);
 // The same for an entry measured earlier: the file is opened only when the measure says it is a regular
 // file that fits.
 bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured, std::string& bytes,
+                      size_t maxBytes);
+bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured, FileBytes& bytes,
                       size_t maxBytes);
 
 // What ReadFoundFile found at a path.
@@ -73,6 +80,7 @@ enum class FileRead
 // that exists as written costs a look-up, an open, a read and a close. `native` gets what was found (its
 // room kept); a path already in '/' form is taken as it is.
 FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native);
+FileRead ReadFoundFile(const std::string& path, FileBytes& bytes, size_t maxBytes, std::string& native);
 
 // Moves a file over another (replacing it), for writers that finish a temporary file first.
 bool RenameFile(const std::string& from, const std::string& to);

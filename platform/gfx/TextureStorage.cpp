@@ -3,35 +3,52 @@
 #include "platform/gfx/GfxFormatInfo.h"
 
 #include <cstring>
+#include <new>
 
 namespace platform
 {
 
 TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height, uint32_t depth,
                                uint32_t levels, uint32_t faces)
-    : m_Format(format), m_Faces(faces)
+    : m_Format(format), m_Faces(faces), m_LevelCount(levels),
+      m_BlockBytes(GfxFormatInfo::IsBlockCompressed(format) ? (format == FMT_DXT1 ? 8 : 16) : 0),
+      m_TexelBytes(GfxFormatInfo::BitsPerPixel(format) / 8)
 {
-    size_t offset = 0;
-    m_Levels.reserve(levels);
-    for (uint32_t i = 0; i < levels; ++i)
+    // The level records' offsets give the size of the one block: worked out once to size it, and again
+    // into their places in it.
+    // Pitches as the format tables give them, from the sizes taken from them once above.
+    const auto describe = [this](uint32_t w, uint32_t h, uint32_t d, size_t offset)
     {
         Level level;
-        level.Width = width > 1 ? width : 1;
-        level.Height = height > 1 ? height : 1;
-        level.Depth = depth > 1 ? depth : 1;
-        level.RowPitch = GfxFormatInfo::RowPitch(format, level.Width);
-        level.SlicePitch = level.RowPitch * GfxFormatInfo::StorageRows(format, level.Height);
+        level.Width = w > 1 ? w : 1;
+        level.Height = h > 1 ? h : 1;
+        level.Depth = d > 1 ? d : 1;
+        level.RowPitch = m_BlockBytes ? (level.Width + 3) / 4 * m_BlockBytes : level.Width * m_TexelBytes;
+        level.SlicePitch = level.RowPitch * (m_BlockBytes ? (level.Height + 3) / 4 : level.Height);
         level.Offset = offset;
         level.Size = static_cast<size_t>(level.SlicePitch) * level.Depth;
-        offset += level.Size;
-        m_Levels.push_back(level);
-        width >>= 1;
-        height >>= 1;
-        depth >>= 1;
+        return level;
+    };
+    // A side halved i times; past 31 halvings nothing is left (and a shift that far is undefined).
+    const auto halved = [](uint32_t side, uint32_t i) { return i < 32 ? side >> i : 0u; };
+    for (uint32_t i = 0; i < levels; ++i)
+        m_FaceSize += describe(halved(width, i), halved(height, i), halved(depth, i), 0).Size;
+    const size_t dataBytes = m_FaceSize * faces;
+    const size_t levelsAt = (dataBytes + alignof(Level) - 1) / alignof(Level) * alignof(Level);
+    const size_t statesAt = levelsAt + sizeof(Level) * levels;
+    const size_t stateCount = static_cast<size_t>(levels) * faces;
+    // Texels are left unfilled: each level is cleared when first reached, unless a writer covers it whole.
+    m_Block.reset(new uint8_t[statesAt + stateCount]);
+    m_Data = m_Block.get();
+    m_Levels = reinterpret_cast<Level*>(m_Block.get() + levelsAt);
+    size_t offset = 0;
+    for (uint32_t i = 0; i < levels; ++i)
+    {
+        new (m_Levels + i) Level(describe(halved(width, i), halved(height, i), halved(depth, i), offset));
+        offset += m_Levels[i].Size;
     }
-    m_FaceSize = offset;
-    m_Data.reset(new uint8_t[m_FaceSize * faces]);
-    m_States.assign(static_cast<size_t>(levels) * faces, 0);
+    m_States = m_Block.get() + statesAt;
+    std::memset(m_States, 0, stateCount);
 }
 
 void TextureStorage::Reach(uint32_t face, uint32_t level, bool clear) const
@@ -40,7 +57,7 @@ void TextureStorage::Reach(uint32_t face, uint32_t level, bool clear) const
     if (m_States[index] & kReached)
         return;
     if (clear)
-        std::memset(m_Data.get() + face * m_FaceSize + m_Levels[level].Offset, 0, m_Levels[level].Size);
+        std::memset(m_Data + face * m_FaceSize + m_Levels[level].Offset, 0, m_Levels[level].Size);
     m_States[index] |= kReached;
 }
 
@@ -53,13 +70,13 @@ bool TextureStorage::IsReached(uint32_t face, uint32_t level) const
 uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level)
 {
     Reach(face, level, true);
-    return m_Data.get() + face * m_FaceSize + m_Levels[level].Offset;
+    return m_Data + face * m_FaceSize + m_Levels[level].Offset;
 }
 
 const uint8_t* TextureStorage::LevelData(uint32_t face, uint32_t level) const
 {
     Reach(face, level, true);
-    return m_Data.get() + face * m_FaceSize + m_Levels[level].Offset;
+    return m_Data + face * m_FaceSize + m_Levels[level].Offset;
 }
 
 bool TextureStorage::IsLocked(uint32_t face, uint32_t level) const
@@ -72,35 +89,38 @@ GfxResult TextureStorage::Lock(uint32_t face, uint32_t level, const GfxBox* box,
 {
     if (!locked || face >= m_Faces || level >= LevelCount())
         return GFXERR_INVALIDCALL;
-    if (m_States[face * LevelCount() + level] & kLocked)
+    const size_t index = size_t(face) * LevelCount() + level;
+    if (m_States[index] & kLocked)
         return GFXERR_INVALIDCALL;
     const Level& info = m_Levels[level];
-    GfxBox whole{0, 0, info.Width, info.Height, 0, info.Depth};
-    const GfxBox& b = box ? *box : whole;
-    if (b.Left >= b.Right || b.Top >= b.Bottom || b.Front >= b.Back || b.Right > info.Width ||
-        b.Bottom > info.Height || b.Back > info.Depth)
-        return GFXERR_INVALIDCALL;
-    size_t offset = static_cast<size_t>(b.Front) * info.SlicePitch;
-    if (GfxFormatInfo::IsBlockCompressed(m_Format))
+    size_t offset = 0;
+    bool entire = true;
+    if (box)
     {
-        if (b.Left % 4 != 0 || b.Top % 4 != 0)
+        const GfxBox& b = *box;
+        if (b.Left >= b.Right || b.Top >= b.Bottom || b.Front >= b.Back || b.Right > info.Width ||
+            b.Bottom > info.Height || b.Back > info.Depth)
             return GFXERR_INVALIDCALL;
-        const uint32_t blockBytes = m_Format == FMT_DXT1 ? 8 : 16;
-        offset +=
-            static_cast<size_t>(b.Top / 4) * info.RowPitch + static_cast<size_t>(b.Left / 4) * blockBytes;
+        offset = static_cast<size_t>(b.Front) * info.SlicePitch;
+        if (m_BlockBytes != 0)
+        {
+            if (b.Left % 4 != 0 || b.Top % 4 != 0)
+                return GFXERR_INVALIDCALL;
+            offset += static_cast<size_t>(b.Top / 4) * info.RowPitch +
+                      static_cast<size_t>(b.Left / 4) * m_BlockBytes;
+        }
+        else
+        {
+            offset += static_cast<size_t>(b.Top) * info.RowPitch + static_cast<size_t>(b.Left) * m_TexelBytes;
+        }
+        entire = b.Left == 0 && b.Top == 0 && b.Front == 0 && b.Right == info.Width &&
+                 b.Bottom == info.Height && b.Back == info.Depth;
     }
-    else
-    {
-        offset += static_cast<size_t>(b.Top) * info.RowPitch +
-                  static_cast<size_t>(b.Left) * (GfxFormatInfo::BitsPerPixel(m_Format) / 8);
-    }
-    m_States[face * LevelCount() + level] |= kLocked;
-    const bool entire = b.Left == 0 && b.Top == 0 && b.Front == 0 && b.Right == info.Width &&
-                        b.Bottom == info.Height && b.Back == info.Depth;
+    m_States[index] |= kLocked;
     Reach(face, level, !(entire && (flags & LOCK_DISCARD) && !(flags & LOCK_READONLY)));
     locked->RowPitch = static_cast<int32_t>(info.RowPitch);
     locked->SlicePitch = static_cast<int32_t>(info.SlicePitch);
-    locked->Bits = LevelData(face, level) + offset;
+    locked->Bits = m_Data + face * m_FaceSize + info.Offset + offset;
     return GFX_OK;
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace platform
 {
@@ -31,7 +30,7 @@ public:
                    uint32_t faces);
 
     uint32_t Format() const { return m_Format; }
-    uint32_t LevelCount() const { return static_cast<uint32_t>(m_Levels.size()); }
+    uint32_t LevelCount() const { return m_LevelCount; }
     uint32_t FaceCount() const { return m_Faces; }
     const Level& LevelInfo(uint32_t level) const { return m_Levels[level]; }
     uint8_t* LevelData(uint32_t face, uint32_t level);
@@ -58,13 +57,21 @@ private:
 
     uint32_t m_Format;
     uint32_t m_Faces;
-    std::vector<Level> m_Levels;
+    uint32_t m_LevelCount = 0;
+    // Taken from the format once, for every lock: bytes of a 4x4 block (0 when not block-compressed) and of
+    // a texel.
+    uint32_t m_BlockBytes = 0;
+    uint32_t m_TexelBytes = 0;
     size_t m_FaceSize = 0;
-    std::unique_ptr<uint8_t[]> m_Data;
+    // One allocation holds the texels (first, at the allocator's alignment), then the level records, then
+    // the states.
+    std::unique_ptr<uint8_t[]> m_Block;
+    uint8_t* m_Data = nullptr;
+    Level* m_Levels = nullptr;
     // Per face and level: locked, and reached (cleared or handed to a writer).
     static constexpr uint8_t kLocked = 1;
     static constexpr uint8_t kReached = 2;
-    mutable std::vector<uint8_t> m_States;
+    uint8_t* m_States = nullptr;
 };
 
 } // namespace platform

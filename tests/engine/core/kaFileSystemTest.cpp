@@ -1,5 +1,6 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaManagedStream.h"
+#include "platform/files/FileBytes.h"
 
 #include "platform/registry/MemoryRegistry.h"
 #include "tests/support/CurrentDirectory.h"
@@ -277,6 +278,41 @@ TEST_F(FileSystemTest, ReadingAsItIsFoundNamesTheCandidateTheSearchNames)
     EXPECT_FALSE(ResolvePath("Sounds/folder.wav").empty());
     EXPECT_FALSE(ResolvePath("Sounds/pipe.wav").empty());
     EXPECT_TRUE(ResolvePath("Sounds/missing.wav").empty());
+}
+
+// Read into room that is not cleared first, the search finds the same candidates and reads the same bytes as
+// into text; whatever is refused leaves the room showing what it held, never a part of another file.
+TEST_F(FileSystemTest, ReadingIntoUnclearedRoomFindsAndReadsAsTextReadingDoes)
+{
+    m_Registry.Set(kKey, "FULLINSTALLPATH", m_Dir.File("install/"));
+    Init(m_Dir.File("fallback/"), true, true);
+    m_Files.AddSearchPath("ui");
+    m_Dir.Write("Sounds/here.wav", "as named");
+    m_Dir.Write("bare.wav", "bare");
+    m_Dir.Write("ui/Sounds/searched.wav", std::string(3000, 's'));
+    m_Dir.Write("install/installed.wav", "install folder");
+    m_Dir.Write("ui/Sounds/Cased.WAV", "other case");
+    m_Dir.Write("Sounds/folder.wav/inside", "");
+    ASSERT_EQ(mkfifo(m_Dir.File("Sounds/pipe.wav").c_str(), 0600), 0);
+    const char* const paths[] = {"Sounds/searched.wav",  "Sounds/here.wav",    "Sounds\\bare.wav",
+                                 "Sounds/installed.wav", "SOUNDS\\cased.wav",  "Sounds/folder.wav",
+                                 "Sounds/pipe.wav",      "Sounds/missing.wav", "Sounds/"};
+    // One room for every path in turn, as a reader going from file to file keeps it.
+    platform::FileBytes room;
+    const std::string held = "held before";
+    for (const char* path : paths)
+    {
+        SCOPED_TRACE(path);
+        std::copy(held.begin(), held.end(), room.MakeRoom(held.size()));
+        room.SetSize(held.size());
+        std::string text = held;
+        bool textRead = false, roomRead = true;
+        const std::string textFound = ResolveAndRead(path, text, textRead);
+        const std::string roomFound = ResolveAndRead(path, room, roomRead);
+        EXPECT_EQ(roomFound, textFound);
+        EXPECT_EQ(roomRead, textRead);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(room.Data()), room.Size()), text);
+    }
 }
 
 TEST(ResolveWithoutFileSystem, TriesThePathAndTheBareName)

@@ -284,7 +284,8 @@ TEST_F(BMPImageTest, EveryWayOfReadingAFileAgrees)
         }
         kaBMPImage byName, byBytes;
         byName.Load(path);
-        EXPECT_EQ(byBytes.LoadFileBytes(path, AsString(c.file)), c.loads);
+        platform::FileBytes fileBytes = imagebytes::AsFileBytes(c.file);
+        EXPECT_EQ(byBytes.LoadFileBytes(path, fileBytes), c.loads);
         EXPECT_EQ(ImagePixels(byBytes), ImagePixels(byName));
         EXPECT_EQ(byBytes.GetName(), path);
     }

@@ -282,7 +282,8 @@ TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
         const std::string path = m_Dir.Write("image.tga", AsString(c.file));
         kaTGAImage byName, byBytes, byOpenFile, byPipe;
         EXPECT_EQ(byName.Load(path), c.loads);
-        EXPECT_EQ(byBytes.LoadFileBytes(path, AsString(c.file)), c.loads);
+        platform::FileBytes fileBytes = imagebytes::AsFileBytes(c.file);
+        EXPECT_EQ(byBytes.LoadFileBytes(path, fileBytes), c.loads);
         FILE* open = std::fopen(path.c_str(), "rb");
         ASSERT_NE(open, nullptr);
         EXPECT_EQ(byOpenFile.LoadFromFile(open), c.loads);
@@ -296,7 +297,8 @@ TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
     }
     // Bytes named as another kind of file are not taken.
     kaTGAImage image;
-    EXPECT_FALSE(image.LoadFileBytes(m_Dir.File("image.bmp"), AsString(cases[0].file)));
+    platform::FileBytes fileBytes = imagebytes::AsFileBytes(cases[0].file);
+    EXPECT_FALSE(image.LoadFileBytes(m_Dir.File("image.bmp"), fileBytes));
     EXPECT_EQ(image.GetPixels(), nullptr);
 }
 
@@ -398,7 +400,8 @@ TEST_F(TGAImageTest, EveryTypeTakenReadsTheSameFromFilesAndStreams)
         kaTGAImage byName, byBytes, byOpenFile, byStream, byBinary;
         ASSERT_TRUE(LoadFile(byName, file));
         const std::string path = m_Dir.File("image.tga");
-        ASSERT_TRUE(byBytes.LoadFileBytes(path, AsString(file)));
+        platform::FileBytes fileBytes = imagebytes::AsFileBytes(file);
+        ASSERT_TRUE(byBytes.LoadFileBytes(path, fileBytes));
         FILE* open = std::fopen(path.c_str(), "rb");
         ASSERT_NE(open, nullptr);
         ASSERT_TRUE(byOpenFile.LoadFromFile(open));
@@ -680,6 +683,86 @@ TEST_F(TGAImageTest, APipeGetsOnlyWhatArrivesAllocated)
                                                         return file && !loaded;
                                                     }))
             << int(type);
+    }
+}
+
+// Read whole from a file, uncompressed rows stored top first are shown where they lie in the file's bytes,
+// which the image then keeps; any other layout is decoded out of them and the bytes stay with the caller for
+// its next file. Either way the pixels, and everything made from them afterwards, are the picture's own.
+TEST_F(TGAImageTest, FileBytesKeptAsPixelsOnlyWhenTheyLieInPlace)
+{
+    Bytes picture;
+    for (uint32_t i = 0; i < 8 * 4 * 4; ++i)
+        picture.push_back(uint8_t(i * 13 + 5));
+    const auto header = [](uint8_t type, uint8_t descriptor)
+    {
+        TgaHeader h;
+        h.imageType = type;
+        h.width = 8;
+        h.height = 4;
+        h.bitsPerPixel = 32;
+        h.descriptor = descriptor;
+        return h;
+    };
+    TgaHeader withId = header(2, 0x28);
+    withId.idLength = 9;
+    Bytes padded = imagebytes::RawTga(header(2, 0x28), picture);
+    padded.insert(padded.end(), 8000, 0xEE);
+    const struct
+    {
+        const char* what;
+        Bytes file;
+        bool kept;
+    } cases[] = {
+        {"raw, top row first", imagebytes::RawTga(header(2, 0x28), picture), true},
+        {"raw, top row first, after an image ID", imagebytes::RawTga(withId, picture), true},
+        {"raw, bottom row first", imagebytes::RawTga(header(2, 0x08), picture), false},
+        {"run-length", RunLengthTga(header(10, 0x28), picture), false},
+        {"raw, followed by far more than the pixels", padded, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        kaTGAImage image;
+        platform::FileBytes bytes = imagebytes::AsFileBytes(c.file);
+        ASSERT_TRUE(image.LoadFileBytes(m_Dir.File("image.tga"), bytes));
+        EXPECT_EQ(bytes.Empty(), c.kept);
+        EXPECT_EQ(bytes.Room() == 0, c.kept);
+        EXPECT_EQ(ImagePixels(image), picture);
+
+        // Written out, plain and compressed, the pixels read back the same.
+        for (const bool compress : {false, true})
+        {
+            kaTGAImage again;
+            ASSERT_TRUE(LoadBinary(again, Written(image, compress))) << compress;
+            EXPECT_EQ(ImagePixels(again), picture) << compress;
+        }
+        const std::string saved = m_Dir.File("saved.tga");
+        ASSERT_TRUE(image.Save(saved, false));
+        kaTGAImage reloaded;
+        ASSERT_TRUE(reloaded.Load(saved));
+        EXPECT_EQ(ImagePixels(reloaded), picture);
+
+        // Flipped, the rows turn over whether or not they were held in the file's bytes.
+        image.FlipVertical();
+        ASSERT_EQ(image.GetPixelBytes(), picture.size());
+        for (uint32_t row = 0; row < 4; ++row)
+            EXPECT_TRUE(std::equal(picture.begin() + row * 32, picture.begin() + (row + 1) * 32,
+                                   image.GetPixels() + (3 - row) * 32))
+                << row;
+
+        // A later file read into the same image shows only its own pixels, and a failed one none.
+        const Bytes small = Picture32();
+        platform::FileBytes next = imagebytes::AsFileBytes(imagebytes::RawTga(Header32(2, 0x28), small));
+        ASSERT_TRUE(image.LoadFileBytes(m_Dir.File("next.tga"), next));
+        EXPECT_EQ(ImagePixels(image), small);
+        Bytes cut = imagebytes::RawTga(Header32(2, 0x28), small);
+        cut.pop_back();
+        platform::FileBytes cutBytes = imagebytes::AsFileBytes(cut);
+        EXPECT_FALSE(image.LoadFileBytes(m_Dir.File("cut.tga"), cutBytes));
+        EXPECT_EQ(image.GetPixels(), nullptr);
+        EXPECT_EQ(image.GetPixelBytes(), 0u);
+        EXPECT_EQ(image.GetHeader(), nullptr);
     }
 }
 

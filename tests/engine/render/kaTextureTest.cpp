@@ -5,12 +5,14 @@
 #include "tests/support/platform/DdsBytes.h"
 
 #include "engine/core/kaBinaryStream.h"
+#include "engine/core/kaFileSystem.h"
 #include "engine/render/kaBMPImage.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTextureAtlas.h"
 #include "platform/gfx/DxtCodec.h"
 #include "platform/gfx/GfxCubeTexture.h"
 #include "platform/gfx/GfxTexture.h"
+#include "platform/registry/MemoryRegistry.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
 
@@ -772,6 +774,72 @@ TEST_F(TextureTest, ImagesReadInTurnEachDecodeTheirOwnFile)
         ASSERT_EQ(image->GetPixelBytes(), alone->GetPixelBytes());
         EXPECT_EQ(std::memcmp(image->GetPixels(), alone->GetPixels(), image->GetPixelBytes()), 0);
     }
+}
+
+// The reader is chosen by the name's last extension in any letter case; a name whose extension is neither
+// reads no picture, whatever the file holds.
+TEST_F(TextureTest, TheNamesExtensionInAnyCaseChoosesTheReader)
+{
+    Bytes pixels(4 * 4 * 4, 0x40);
+    const Bytes tga = TrueColourTga(4, 4, 32, 0x28, pixels);
+    const Bytes bmp = GradientBmp(4, 4);
+    const struct
+    {
+        const char* name;
+        const Bytes& bytes;
+        bool image;
+    } cases[] = {
+        {"upper.TGA", tga, true},        {"mixed.BmP", bmp, true},
+        {"dots.in.name.tGa", tga, true}, {"lower.bmp", bmp, true},
+        {"picture.tga.bak", tga, false}, {"short.tg", tga, false},
+        {"noextension", tga, false},     {"tga", tga, false},
+        {"bmp.tga", bmp, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteFile(c.name, c.bytes);
+        const kaImage* image = m_Manager->FindOrLoadImageStream(path);
+        EXPECT_EQ(image != nullptr, c.image);
+        if (image)
+        {
+            EXPECT_EQ(image->GetWidth(), 4u);
+        }
+        kaTexture* texture = m_Manager->LoadTexture(path, false, 0);
+        EXPECT_EQ(texture != nullptr, c.image);
+        if (texture)
+        {
+            m_Manager->ReleaseTexture(texture);
+        }
+    }
+}
+
+// With opened files tracked, an image read through the manager is recorded once, under the path the search
+// found it at; one that is refused is not recorded.
+TEST_F(TextureTest, ImagesReadAreRecordedUnderThePathFound)
+{
+    platform::MemoryRegistry registry;
+    kaFileSystem files;
+    files.Init("SOFTWARE\\Tarvolin\\Tests", "INSTALLTYPE", "FULLINSTALLPATH", "MINIMALINSTALLPATH", "", false,
+               true);
+    Bytes pixels(4 * 4 * 4, 0x33);
+    const std::string tga = WriteFile("found.tga", TrueColourTga(4, 4, 32, 0x28, pixels));
+    const std::string bmp = WriteFile("found.bmp", GradientBmp(4, 4));
+    const std::string broken = WriteFile("broken.tga", Bytes{1, 2, 3});
+    ASSERT_NE(m_Manager->FindOrLoadImageStream(tga), nullptr);
+    ASSERT_NE(m_Manager->FindOrLoadImageStream(bmp), nullptr);
+    EXPECT_EQ(m_Manager->FindOrLoadImageStream(broken), nullptr);
+    // Found again from the cache: nothing more to record.
+    ASSERT_NE(m_Manager->FindOrLoadImageStream(tga), nullptr);
+
+    std::vector<std::string> recorded;
+    for (const auto& entry : files.GetOpenedFiles())
+        recorded.push_back(entry.second);
+    std::sort(recorded.begin(), recorded.end());
+    std::vector<std::string> expected = {ResolvePath(tga), ResolvePath(bmp)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(recorded, expected);
+    EXPECT_FALSE(expected[0].empty());
 }
 
 } // namespace

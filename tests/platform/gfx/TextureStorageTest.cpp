@@ -1,7 +1,10 @@
 #include "platform/gfx/TextureStorage.h"
 
+#include "platform/gfx/GfxFormatInfo.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -86,6 +89,123 @@ TEST(TextureStorageTest, ADiscardingLockOfAWholeLevelReachesNoOtherLevel)
     ASSERT_EQ(storage.Unlock(0, 2), GFX_OK);
     EXPECT_EQ(seen, std::vector<uint8_t>(2 * 2 * 4, 0));
     EXPECT_EQ(LevelBytes(storage, 0, 0), std::vector<uint8_t>(8 * 8 * 4, 0));
+}
+
+// The level records, lock states and texels share one block: filling every level of every face to its last
+// byte, each with its own value, must leave every other level, every record and every state as it was.
+TEST(TextureStorageTest, FillingEveryLevelWholeDisturbsNoOtherLevelRecordOrState)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t format, width, height, depth, levels, faces;
+    } cases[] = {
+        {"odd 2D chain", FMT_A8R8G8B8, 13, 5, 1, 4, 1},
+        {"16-bit full chain", FMT_R5G6B5, 64, 64, 1, 7, 1},
+        {"8-bit rows of odd length", FMT_A8, 7, 3, 1, 3, 1},
+        {"cube faces", FMT_X8R8G8B8, 8, 8, 1, 4, 6},
+        {"volume slices", FMT_A8R8G8B8, 4, 4, 4, 3, 1},
+        {"block-compressed", FMT_DXT1, 16, 8, 1, 3, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TextureStorage storage(c.format, c.width, c.height, c.depth, c.levels, c.faces);
+        ASSERT_EQ(storage.LevelCount(), c.levels);
+        std::vector<TextureStorage::Level> before;
+        size_t offset = 0;
+        for (uint32_t level = 0; level < c.levels; ++level)
+        {
+            // Each level's pitches are the format's, and the levels follow one another without gaps.
+            const TextureStorage::Level& info = storage.LevelInfo(level);
+            EXPECT_EQ(info.Width, std::max(c.width >> level, 1u)) << level;
+            EXPECT_EQ(info.RowPitch, GfxFormatInfo::RowPitch(c.format, info.Width)) << level;
+            EXPECT_EQ(info.SlicePitch, info.RowPitch * GfxFormatInfo::StorageRows(c.format, info.Height))
+                << level;
+            EXPECT_EQ(info.Size, size_t(info.SlicePitch) * info.Depth) << level;
+            EXPECT_EQ(info.Offset, offset) << level;
+            offset += info.Size;
+            before.push_back(info);
+        }
+        EXPECT_EQ(storage.FaceSize(), offset);
+        const auto valueOf = [&](uint32_t face, uint32_t level)
+        { return uint8_t(1 + face * c.levels + level); };
+        for (uint32_t face = 0; face < c.faces; ++face)
+            for (uint32_t level = 0; level < c.levels; ++level)
+            {
+                LockedBox locked;
+                ASSERT_EQ(storage.Lock(face, level, nullptr, &locked, LOCK_DISCARD), GFX_OK);
+                std::memset(locked.Bits, valueOf(face, level), storage.LevelInfo(level).Size);
+                // Another face or level is not locked by this one.
+                if (c.faces > 1)
+                {
+                    EXPECT_FALSE(storage.IsLocked((face + 1) % c.faces, level));
+                }
+                if (c.levels > 1)
+                {
+                    EXPECT_FALSE(storage.IsLocked(face, (level + 1) % c.levels));
+                }
+                ASSERT_EQ(storage.Unlock(face, level), GFX_OK);
+            }
+        for (uint32_t level = 0; level < c.levels; ++level)
+        {
+            const TextureStorage::Level& info = storage.LevelInfo(level);
+            EXPECT_EQ(info.Width, before[level].Width) << level;
+            EXPECT_EQ(info.Height, before[level].Height) << level;
+            EXPECT_EQ(info.Depth, before[level].Depth) << level;
+            EXPECT_EQ(info.RowPitch, before[level].RowPitch) << level;
+            EXPECT_EQ(info.Offset, before[level].Offset) << level;
+            EXPECT_EQ(info.Size, before[level].Size) << level;
+        }
+        for (uint32_t face = 0; face < c.faces; ++face)
+            for (uint32_t level = 0; level < c.levels; ++level)
+            {
+                EXPECT_TRUE(storage.IsReached(face, level));
+                EXPECT_FALSE(storage.IsLocked(face, level));
+                EXPECT_EQ(LevelBytes(storage, face, level),
+                          std::vector<uint8_t>(storage.LevelInfo(level).Size, valueOf(face, level)))
+                    << "face " << face << " level " << level;
+            }
+    }
+}
+
+// A box locks from its own first texel (or 4x4 block) on, whatever the format; block-compressed boxes off the
+// block edges and boxes past the level are refused and lock nothing.
+TEST(TextureStorageTest, BoxesLockFromTheirFirstTexelOrBlock)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t format;
+        GfxBox box;
+        bool accepted;
+        size_t offset; // from the level's first byte
+    } cases[] = {
+        {"32-bit texel box", FMT_A8R8G8B8, {3, 2, 7, 5, 0, 1}, true, 2 * 16 * 4 + 3 * 4},
+        {"16-bit texel box", FMT_R5G6B5, {5, 1, 6, 2, 0, 1}, true, 1 * 16 * 2 + 5 * 2},
+        {"8-bit texel box", FMT_A8, {15, 7, 16, 8, 0, 1}, true, 7 * 16 + 15},
+        {"DXT1 block box", FMT_DXT1, {4, 4, 12, 8, 0, 1}, true, 1 * (16 / 4 * 8) + 1 * 8},
+        {"DXT5 block box", FMT_DXT5, {8, 0, 16, 4, 0, 1}, true, 2 * 16},
+        {"DXT1 box off the block edges", FMT_DXT1, {2, 4, 8, 8, 0, 1}, false, 0},
+        {"box past the level", FMT_A8R8G8B8, {0, 0, 17, 8, 0, 1}, false, 0},
+        {"empty box", FMT_A8R8G8B8, {4, 4, 4, 8, 0, 1}, false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TextureStorage storage(c.format, 16, 8, 1, 2, 1);
+        const uint8_t* const first = storage.LevelData(0, 0);
+        LockedBox locked;
+        const GfxResult result = storage.Lock(0, 0, &c.box, &locked, 0);
+        EXPECT_EQ(GfxSucceeded(result), c.accepted);
+        EXPECT_EQ(storage.IsLocked(0, 0), c.accepted);
+        if (c.accepted)
+        {
+            EXPECT_EQ(static_cast<const uint8_t*>(locked.Bits), first + c.offset);
+            EXPECT_EQ(uint32_t(locked.RowPitch), storage.LevelInfo(0).RowPitch);
+            EXPECT_EQ(storage.Unlock(0, 0), GFX_OK);
+        }
+    }
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 // Builders of small TGA and BMP files, byte by byte, for the image reader tests.
 
+#include "platform/files/FileBytes.h"
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -43,6 +46,16 @@ inline FILE* PipeOf(const Bytes& bytes)
 inline std::string AsString(const Bytes& bytes)
 {
     return std::string(bytes.begin(), bytes.end());
+}
+
+// The bytes as a file read whole would hand them to an image.
+inline platform::FileBytes AsFileBytes(const Bytes& bytes)
+{
+    platform::FileBytes fileBytes;
+    if (uint8_t* room = fileBytes.MakeRoom(bytes.size()))
+        std::copy(bytes.begin(), bytes.end(), room);
+    fileBytes.SetSize(bytes.size());
+    return fileBytes;
 }
 
 struct TgaHeader
