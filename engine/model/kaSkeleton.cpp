@@ -190,7 +190,8 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
 
 void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& mesh)
 {
-    m_Influences.resize(mesh.count);
+    // Copies of one blank record: constructing each in place costs several times more.
+    m_Influences.assign(mesh.count, kaVertexInfluence());
     for (uint32_t v = 0; v < mesh.count; ++v)
     {
         const uint8_t* vertex = mesh.data + static_cast<size_t>(v) * mesh.stride;
