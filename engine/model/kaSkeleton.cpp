@@ -11,6 +11,7 @@
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -52,6 +53,25 @@ void AddInfluence(kaVertexInfluence& record, uint8_t bone, float weight)
     }
     record.bones[smallest] = bone;
     record.weights[smallest] = weight;
+}
+
+// Most bones are bound by a translation alone. Its inverse is written directly, bit for bit what the
+// general inverse gives (a zero stays +0); false for any other matrix, or one the general inverse refuses.
+bool InvertTranslation(const Matrix& m, Matrix& inverse)
+{
+    static const Matrix identity;
+    if (std::memcmp(m.m, identity.m, 3 * sizeof(m.m[0])) != 0 ||
+        std::memcmp(&m.m[3][3], &identity.m[3][3], sizeof(float)) != 0)
+        return false;
+    for (int c = 0; c < 3; ++c)
+    {
+        if (!std::isfinite(m.m[3][c]))
+            return false;
+    }
+    inverse = identity;
+    for (int c = 0; c < 3; ++c)
+        inverse.m[3][c] = m.m[3][c] == 0.0f ? 0.0f : -m.m[3][c];
+    return true;
 }
 
 } // namespace
@@ -158,7 +178,8 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
         bone.name = entry.second.name;
         bone.parentName = entry.second.parentName;
         std::memcpy(bone.offset.m, entry.second.orientation, sizeof(bone.offset.m));
-        if (platform::MatrixInverse(&bone.bind, nullptr, &bone.offset) == nullptr)
+        if (!InvertTranslation(bone.offset, bone.bind) &&
+            platform::MatrixInverse(&bone.bind, nullptr, &bone.offset) == nullptr)
             platform::DebugPrintf("[kaSkeleton::Load] : bone %s has a singular matrix\n", bone.name.c_str());
     }
     for (kaBone& bone : m_Bones)
