@@ -38,6 +38,14 @@ bool IsNameChar(char c)
            c == ':';
 }
 
+// A byte that text reads as one character of its own: ASCII other than NUL, the '<' that ends the text
+// and the '&' that may start an entity.
+bool IsPlainText(char c)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    return u - 1u < 127u && c != '<' && c != '&';
+}
+
 bool StartsWith(const char* p, const char* prefix, bool ignoreCase = false)
 {
     const size_t length = std::strlen(prefix);
@@ -239,6 +247,11 @@ const char* XmlDepthScanner::_Text(const char* p)
 {
     for (p = _SkipBlanks(p); *p && *p != '<';)
     {
+        // Text is mostly plain ASCII, one character a byte in every reading: those runs are skipped whole.
+        while (IsPlainText(*p))
+            ++p;
+        if (!*p || *p == '<')
+            break;
         if (IsBlank(*p))
             ++p;
         else if (!(p = _Character(p, nullptr)))

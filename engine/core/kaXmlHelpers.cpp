@@ -61,10 +61,17 @@ bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& nam
 
 bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name)
 {
-    // As TinyXML's own file loading: read up to the first NUL, with CR-LF and CR made LF.
+    return ParseXmlText(document, text, name);
+}
+
+bool ParseXmlText(TiXmlDocument& document, std::string& text, const std::string& name)
+{
+    // As TinyXML's own file loading: read up to the first NUL, with CR-LF and CR made LF. Most files have
+    // no CR, so nothing before the first one is moved.
     text.resize(std::strlen(text.c_str()));
-    size_t out = 0;
-    for (size_t in = 0; in < text.size(); ++in)
+    const size_t firstCr = text.find('\r');
+    size_t out = firstCr == std::string::npos ? text.size() : firstCr;
+    for (size_t in = out; in < text.size(); ++in)
     {
         const bool crlf = text[in] == '\r' && in + 1 < text.size() && text[in + 1] == '\n';
         text[out++] = text[in] == '\r' ? '\n' : text[in];

@@ -20,6 +20,9 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name);
 // The same for a file's bytes already read.
 bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name);
+// The same in the caller's buffer, which is left holding the normalised text and its padding: a caller that
+// keeps the buffer from file to file reads the next one without allocating.
+bool ParseXmlText(TiXmlDocument& document, std::string& text, const std::string& name);
 // Saves the document as TinyXML prints it, through a temporary file of a unique name renamed over the
 // target, so that a failure or a second writer never leaves a damaged file. False when nothing was saved.
 bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName);

@@ -6,6 +6,7 @@
 #include "engine/model/KM_Stream.h"
 
 #include <algorithm>
+#include <utility>
 
 using platform::Quaternion;
 using platform::Vector3;
@@ -32,52 +33,59 @@ std::unique_ptr<KM_Animation> kaAnimation::ReadFile(const std::string& fileName)
     return opened ? KM_FileReader::ReadAnimation(stream) : nullptr;
 }
 
-bool kaAnimation::Load(const std::string& fileName)
+bool kaAnimation::Load(std::string fileName)
 {
     const std::unique_ptr<KM_Animation> file = ReadFile(fileName);
     if (!file)
         return false;
-    return Build(*file, fileName);
+    return Build(*file, std::move(fileName));
 }
 
-bool kaAnimation::Build(const KM_Animation& file, const std::string& fileName)
+bool kaAnimation::Build(const KM_Animation& file, std::string fileName)
 {
     m_Tracks.clear();
+    m_Keys.clear();
     m_KeyTimes.clear();
     m_Name = file.m_AnimationName;
-    m_FileName = fileName;
+    m_FileName = std::move(fileName);
     m_Length = static_cast<float>(file.m_Length) * kSecondsPerMillisecond;
     m_FramesPerSecond = file.m_FramesPerSecond;
 
     // The tracks and keys held, not the counts the file states: the longest track sets the key count,
     // a shorter one holds its last key, one without keys is left out.
     size_t keyCount = 0;
+    size_t trackCount = 0;
     for (const auto& entry : file.m_BoneAnims)
+    {
         keyCount = std::max(keyCount, entry.second.keys.size());
+        trackCount += entry.second.keys.empty() ? 0 : 1;
+    }
     if (keyCount == 0)
         return false;
     m_KeyTimes.assign(keyCount, 0.0f);
-    m_Tracks.reserve(file.m_BoneAnims.size());
+    m_Tracks.reserve(trackCount);
+    m_Keys.reserve(trackCount * keyCount);
     for (const auto& entry : file.m_BoneAnims)
     {
         const std::vector<KM_Animation::Key>& keys = entry.second.keys;
         if (keys.empty())
             continue;
-        kaBoneTrack track;
-        track.boneName = entry.second.boneName;
-        track.keys.reserve(keyCount);
         for (size_t k = 0; k < keyCount; ++k)
         {
             const KM_Animation::Key& key = keys[std::min(k, keys.size() - 1)];
-            track.keys.push_back(
+            m_Keys.push_back(
                 {Vector3(key.position[0], key.position[1], key.position[2]),
                  Quaternion(key.rotation[0], key.rotation[1], key.rotation[2], key.rotation[3])});
             // Every track writes the shared time line; the last one holding key k sets its time.
             if (k < keys.size())
                 m_KeyTimes[k] = static_cast<float>(key.time) * kSecondsPerMillisecond;
         }
-        m_Tracks.push_back(std::move(track));
+        m_Tracks.emplace_back();
+        m_Tracks.back().boneName = entry.second.boneName;
     }
+    // The block is complete, so its runs are handed out only now.
+    for (size_t t = 0; t < m_Tracks.size(); ++t)
+        m_Tracks[t].keys = kaBoneTrack::Keys(m_Keys.data() + t * keyCount, keyCount);
     return true;
 }
 

@@ -19,8 +19,8 @@ public:
     kaAnimation(const kaAnimation&) = delete;
     kaAnimation& operator=(const kaAnimation&) = delete;
 
-    bool Load(const std::string& fileName);
-    bool Build(const KM_Animation& file, const std::string& fileName);
+    bool Load(std::string fileName);
+    bool Build(const KM_Animation& file, std::string fileName);
 
     // A copy of the file's first animation; null when the file cannot be read or holds none.
     static std::unique_ptr<KM_Animation> ReadFile(const std::string& fileName);
@@ -42,6 +42,8 @@ public:
 
 private:
     std::vector<kaBoneTrack> m_Tracks;
+    // Every track's keys, track after track, in one block the tracks look into.
+    std::vector<kaBoneTrack::Key> m_Keys;
     std::vector<float> m_KeyTimes;
     float m_Length = 0.0f;
     uint32_t m_FramesPerSecond = 0;

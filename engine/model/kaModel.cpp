@@ -70,6 +70,22 @@ bool HasNormals(uint32_t fvf)
     return (fvf & platform::FVF_POSITION_MASK) == platform::FVF_XYZ && (fvf & platform::FVF_NORMAL) != 0;
 }
 
+// What skinning works in, kept per thread between calls.
+struct SkinScratch
+{
+    std::vector<Matrix> skin;
+    std::vector<uint8_t> affine;
+    std::vector<uint8_t> copy;
+};
+
+constexpr size_t kKeptSkinCopyBytes = 1024 * 1024;
+
+SkinScratch& ThreadSkinScratch()
+{
+    thread_local SkinScratch scratch;
+    return scratch;
+}
+
 // A missing or malformed value leaves the old one.
 template <typename T, typename Get>
 void ReadValue(const TiXmlElement* parent, const char* name, T& value, Get get)
@@ -650,7 +666,11 @@ void kaModel::SetSkeleton(kaSkeleton* skeleton)
         m_Skinned = true;
     }
     // The bind pose: each bone where the skeleton was bound, so skinning leaves the mesh as it was.
-    for (const kaBone& bone : skeleton->GetBones())
+    const std::vector<kaBone>& bones = skeleton->GetBones();
+    m_BoneMatrices.reserve(bones.size());
+    m_BonePositions.reserve(bones.size());
+    m_BoneRotations.reserve(bones.size());
+    for (const kaBone& bone : bones)
     {
         m_BoneMatrices.push_back(bone.bind);
         m_BonePositions.push_back(Translation(bone.bind));
@@ -933,9 +953,13 @@ void kaModel::UpdateSkin()
         return;
     // Offset then current: bind-pose model space into each bone's space and out at its present pose.
     const std::vector<kaBone>& bones = m_pSkeleton->GetBones();
-    std::vector<Matrix> skin(std::min(bones.size(), m_BoneMatrices.size()));
+    // Every skinned model skins every frame: the work space is the thread's, kept from call to call.
+    SkinScratch& scratch = ThreadSkinScratch();
+    std::vector<Matrix>& skin = scratch.skin;
+    skin.resize(std::min(bones.size(), m_BoneMatrices.size()));
     // A bone matrix whose last column is (0, 0, 0, 1) gives w = 1 exactly, so the divide can go.
-    std::vector<uint8_t> affine(skin.size());
+    std::vector<uint8_t>& affine = scratch.affine;
+    affine.resize(skin.size());
     for (size_t b = 0; b < skin.size(); ++b)
     {
         skin[b] = bones[b].offset * m_BoneMatrices[b];
@@ -987,7 +1011,7 @@ void kaModel::UpdateSkin()
     // Runs of two pools are open at once and copied directly; two runs of one pool buffer are never both
     // locked, so those go through a copy.
     const bool onePool = drawnHandle != 0 && GetHandlePoolKey(drawnHandle) == GetHandlePoolKey(handle);
-    std::vector<uint8_t> copy;
+    std::vector<uint8_t>& copy = scratch.copy;
     if (onePool)
         copy.assign(data, data + bytes);
     if (drawnHandle != 0 && !onePool)
@@ -1006,6 +1030,9 @@ void kaModel::UpdateSkin()
             std::memcpy(drawn, copy.data(), copy.size());
             g_pGraphicsManager->UnlockVertexBuffer(drawnHandle);
         }
+        // A large mesh's copy is not kept for the rest of the thread's life.
+        if (copy.capacity() > kKeptSkinCopyBytes)
+            std::vector<uint8_t>().swap(copy);
     }
 }
 

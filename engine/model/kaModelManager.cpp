@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 kaModelManager* g_pModelManager = nullptr;
 
@@ -28,7 +29,7 @@ kaModelManager s_ModelManager;
 class ScopedSearchPath
 {
 public:
-    explicit ScopedSearchPath(const std::string& folder) : m_Folder(folder)
+    explicit ScopedSearchPath(std::string folder) : m_Folder(std::move(folder))
     {
         if (g_pFileSystem != nullptr)
             g_pFileSystem->AddSearchPath(m_Folder);
@@ -56,6 +57,34 @@ float ChildFloat(const TiXmlElement* parent, const char* name)
     {
         return 0.0f;
     }
+}
+
+// The element's text as GetElementText reads it, without copying it; empty when there is none.
+const std::string& ElementText(const TiXmlElement* element)
+{
+    static const std::string none;
+    const TiXmlNode* child = element != nullptr ? element->FirstChild() : nullptr;
+    const TiXmlText* text = child != nullptr ? child->ToText() : nullptr;
+    return text != nullptr ? text->ValueStr() : none;
+}
+
+// folder + name in one allocation (operator+ copies the first and then grows it for the second).
+std::string Joined(const std::string& folder, const std::string& name)
+{
+    std::string path;
+    path.reserve(folder.size() + name.size());
+    path.append(folder).append(name);
+    return path;
+}
+
+// A descriptor's bytes, kept from load to load so that reading one allocates nothing once the buffer has
+// grown to the files' size; an unusually large file gives its room back.
+constexpr size_t kKeptDescriptorBytes = 64 * 1024;
+
+std::string& DescriptorText()
+{
+    thread_local std::string text;
+    return text;
 }
 
 } // namespace
@@ -141,7 +170,7 @@ kaSkeleton* kaModelManager::LoadSkeleton(std::string fileName, kaMesh* mesh)
             return skeleton;
     }
     auto skeleton = std::make_unique<kaSkeleton>();
-    if (!skeleton->Load(fileName, mesh))
+    if (!skeleton->Load(std::move(fileName), mesh))
         return nullptr;
     m_Skeletons.push_back(skeleton.release());
     return m_Skeletons.back();
@@ -156,7 +185,7 @@ kaAnimation* kaModelManager::LoadAnimation(std::string fileName)
             return animation;
     }
     auto animation = std::make_unique<kaAnimation>();
-    if (!animation->Load(fileName))
+    if (!animation->Load(std::move(fileName)))
         return nullptr;
     m_Animations.push_back(animation.release());
     return m_Animations.back();
@@ -175,10 +204,10 @@ kaModel* kaModelManager::CreateModel(std::string fileName)
 
 kaModel* kaModelManager::CreateSkinnedModel(std::string fileName, std::string skeletonFileName)
 {
-    kaMesh* mesh = LoadMesh(fileName, true);
+    kaMesh* mesh = LoadMesh(std::move(fileName), true);
     if (mesh == nullptr)
         return nullptr;
-    kaSkeleton* skeleton = LoadSkeleton(skeletonFileName, mesh);
+    kaSkeleton* skeleton = LoadSkeleton(std::move(skeletonFileName), mesh);
     if (skeleton == nullptr)
         return nullptr;
     kaModel* model = new kaModel(mesh);
@@ -190,15 +219,19 @@ kaModel* kaModelManager::CreateSkinnedModel(std::string fileName, std::string sk
 kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string folder)
 {
     TiXmlDocument document;
+    // Nothing here reports a row or column, so the parser need not track them.
+    document.SetTabSize(0);
     // Found by the look-up that reads it.
-    std::string text;
+    std::string& text = DescriptorText();
     bool read = false;
     const std::string path = ResolveAndRead(fileName, text, read);
     if (read)
     {
         if (g_pFileSystem != nullptr)
             g_pFileSystem->RecordOpenedFile(path.c_str());
-        LoadXmlText(document, std::move(text), path);
+        ParseXmlText(document, text, path);
+        if (text.capacity() > kKeptDescriptorBytes)
+            std::string().swap(text);
     }
     else if (FILE* file = OpenFile(path, "rb"))
     {
@@ -208,14 +241,9 @@ kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string f
     const TiXmlElement* modelElement = document.FirstChildElement("Model");
     if (modelElement == nullptr)
         return nullptr;
-    const std::string modelFile = folder + GetElementText(modelElement);
-    const std::string skeletonFile = folder + GetElementText(document.FirstChildElement("Skeleton"));
-    std::vector<std::string> animationFiles;
-    for (const TiXmlElement* element = document.FirstChildElement("Animation"); element != nullptr;
-         element = element->NextSiblingElement("Animation"))
-        animationFiles.push_back(folder + GetElementText(element));
-
-    kaModel* model = CreateSkinnedModel(modelFile, skeletonFile);
+    // The document stays as read, so the animations' names are taken from it once the model exists.
+    kaModel* model = CreateSkinnedModel(Joined(folder, ElementText(modelElement)),
+                                        Joined(folder, ElementText(document.FirstChildElement("Skeleton"))));
     if (model == nullptr)
         return nullptr;
     for (const TiXmlElement* element = document.FirstChildElement("Box"); element != nullptr;
@@ -230,8 +258,9 @@ kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string f
         model->m_AutoTrackBounds = true;
         model->m_UseAltBounds = true;
     }
-    for (const std::string& animationFile : animationFiles)
-        model->AddAnimation(LoadAnimation(animationFile));
+    for (const TiXmlElement* element = document.FirstChildElement("Animation"); element != nullptr;
+         element = element->NextSiblingElement("Animation"))
+        model->AddAnimation(LoadAnimation(Joined(folder, ElementText(element))));
     model->SetSourceName(fileName);
     model->UpdateSkin();
     return model;

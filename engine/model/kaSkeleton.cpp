@@ -11,6 +11,7 @@
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -54,6 +55,25 @@ void AddInfluence(kaVertexInfluence& record, uint8_t bone, float weight)
     record.weights[smallest] = weight;
 }
 
+// Most bones are bound by a translation alone. Its inverse is written directly, bit for bit what the
+// general inverse gives (a zero stays +0); false for any other matrix, or one the general inverse refuses.
+bool InvertTranslation(const Matrix& m, Matrix& inverse)
+{
+    static const Matrix identity;
+    if (std::memcmp(m.m, identity.m, 3 * sizeof(m.m[0])) != 0 ||
+        std::memcmp(&m.m[3][3], &identity.m[3][3], sizeof(float)) != 0)
+        return false;
+    for (int c = 0; c < 3; ++c)
+    {
+        if (!std::isfinite(m.m[3][c]))
+            return false;
+    }
+    inverse = identity;
+    for (int c = 0; c < 3; ++c)
+        inverse.m[3][c] = m.m[3][c] == 0.0f ? 0.0f : -m.m[3][c];
+    return true;
+}
+
 } // namespace
 
 kaSkeleton::kaSkeleton() = default;
@@ -71,13 +91,13 @@ std::unique_ptr<KM_Skeleton> kaSkeleton::ReadFile(const std::string& fileName)
     return opened ? KM_FileReader::ReadSkeleton(stream) : nullptr;
 }
 
-bool kaSkeleton::Load(const std::string& fileName, const kaMesh* mesh)
+bool kaSkeleton::Load(std::string fileName, const kaMesh* mesh)
 {
     const kaMeshSubset* subset = mesh != nullptr ? mesh->GetSubset(0) : nullptr;
     if (subset == nullptr)
     {
         // Bones only, but still bound to this mesh for the cache's sake.
-        const bool loaded = LoadWithVertices(fileName, nullptr);
+        const bool loaded = LoadWithVertices(std::move(fileName), nullptr);
         if (loaded && mesh != nullptr)
             m_MeshName = mesh->GetName();
         return loaded;
@@ -107,29 +127,29 @@ bool kaSkeleton::Load(const std::string& fileName, const kaMesh* mesh)
         if (data != nullptr)
             g_pGraphicsManager->UnlockVertexBuffer(handle);
         vertices.count = 0;
-        return Build(*file, fileName, &vertices);
+        return Build(*file, std::move(fileName), &vertices);
     }
     vertices.data = static_cast<const uint8_t*>(data);
-    const bool built = Build(*file, fileName, &vertices);
+    const bool built = Build(*file, std::move(fileName), &vertices);
     g_pGraphicsManager->UnlockVertexBuffer(handle);
     return built;
 }
 
-bool kaSkeleton::LoadWithVertices(const std::string& fileName, const MeshVertices* mesh)
+bool kaSkeleton::LoadWithVertices(std::string fileName, const MeshVertices* mesh)
 {
     const std::unique_ptr<KM_Skeleton> file = ReadFile(fileName);
     if (!file)
         return false;
-    return Build(*file, fileName, mesh);
+    return Build(*file, std::move(fileName), mesh);
 }
 
-bool kaSkeleton::Build(const KM_Skeleton& file, const std::string& fileName, const MeshVertices* mesh)
+bool kaSkeleton::Build(const KM_Skeleton& file, std::string fileName, const MeshVertices* mesh)
 {
     m_Bones.clear();
     m_Influences.clear();
     m_VertexCount = 0;
     m_MeshName.clear();
-    m_FileName = fileName;
+    m_FileName = std::move(fileName);
     // The records held count, not the count the file states.
     if (file.m_Bones.empty())
         return false;
@@ -158,7 +178,8 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
         bone.name = entry.second.name;
         bone.parentName = entry.second.parentName;
         std::memcpy(bone.offset.m, entry.second.orientation, sizeof(bone.offset.m));
-        if (platform::MatrixInverse(&bone.bind, nullptr, &bone.offset) == nullptr)
+        if (!InvertTranslation(bone.offset, bone.bind) &&
+            platform::MatrixInverse(&bone.bind, nullptr, &bone.offset) == nullptr)
             platform::DebugPrintf("[kaSkeleton::Load] : bone %s has a singular matrix\n", bone.name.c_str());
     }
     for (kaBone& bone : m_Bones)
@@ -171,6 +192,15 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
         const Vector3 origin(bone.bind(3, 0), bone.bind(3, 1), bone.bind(3, 2));
         platform::Vec3TransformCoord(&bone.positionInParent, &origin, &bone.parent->offset);
     }
+    // Each list is sized once, from the counts, rather than grown child by child.
+    std::vector<uint32_t> childCounts(m_Bones.size(), 0);
+    for (const kaBone& bone : m_Bones)
+    {
+        if (bone.parentIndex >= 0)
+            ++childCounts[static_cast<size_t>(bone.parentIndex)];
+    }
+    for (size_t b = 0; b < m_Bones.size(); ++b)
+        m_Bones[b].children.reserve(childCounts[b]);
     // Visiting children in index order keeps each list in increasing order.
     for (size_t c = 0; c < m_Bones.size(); ++c)
     {
@@ -181,7 +211,8 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
 
 void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& mesh)
 {
-    m_Influences.resize(mesh.count);
+    // Copies of one blank record: constructing each in place costs several times more.
+    m_Influences.assign(mesh.count, kaVertexInfluence());
     for (uint32_t v = 0; v < mesh.count; ++v)
     {
         const uint8_t* vertex = mesh.data + static_cast<size_t>(v) * mesh.stride;
@@ -200,17 +231,18 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
     size_t sources = 0;
     for (uint32_t v = 0; v < mesh.count; ++v)
         sources = std::max(sources, size_t(mesh.sourceMap[v]) + 1);
-    std::vector<uint32_t> runStart(sources + 1, 0);
+    // The run starts, the fill positions and the vertices in one block.
+    std::vector<uint32_t> scratch(2 * sources + 1 + mesh.count, 0);
+    uint32_t* const runStart = scratch.data();
+    uint32_t* const next = runStart + sources + 1;
+    uint32_t* const bySource = next + sources;
     for (uint32_t v = 0; v < mesh.count; ++v)
         ++runStart[size_t(mesh.sourceMap[v]) + 1];
-    for (size_t s = 1; s < runStart.size(); ++s)
+    for (size_t s = 1; s <= sources; ++s)
         runStart[s] += runStart[s - 1];
-    std::vector<uint32_t> bySource(mesh.count);
-    {
-        std::vector<uint32_t> next(runStart.begin(), runStart.end() - 1);
-        for (uint32_t v = 0; v < mesh.count; ++v)
-            bySource[next[mesh.sourceMap[v]]++] = v;
-    }
+    std::copy(runStart, runStart + sources, next);
+    for (uint32_t v = 0; v < mesh.count; ++v)
+        bySource[next[mesh.sourceMap[v]]++] = v;
     size_t index = 0;
     for (const auto& entry : file.m_Bones)
     {

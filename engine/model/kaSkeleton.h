@@ -36,10 +36,10 @@ public:
 
     // Builds the skeleton from a file, binding influences to the system-memory vertices of the mesh's
     // first subset; without a mesh, or a mesh without subsets, bones only.
-    bool Load(const std::string& fileName, const kaMesh* mesh);
+    bool Load(std::string fileName, const kaMesh* mesh);
     // The same with the vertices given directly; null binds bones only.
-    bool LoadWithVertices(const std::string& fileName, const MeshVertices* mesh);
-    bool Build(const KM_Skeleton& file, const std::string& fileName, const MeshVertices* mesh);
+    bool LoadWithVertices(std::string fileName, const MeshVertices* mesh);
+    bool Build(const KM_Skeleton& file, std::string fileName, const MeshVertices* mesh);
 
     // A copy of the file's first skeleton; null when the file cannot be read or holds none.
     static std::unique_ptr<KM_Skeleton> ReadFile(const std::string& fileName);

@@ -205,4 +205,34 @@ TEST(XmlDepthScanner, ClassesEveryByteAsTinyXmlDoes)
     EXPECT_GT(readWhole, 1000);
 }
 
+// Long element text with, somewhere inside it, a byte or entity that changes how TinyXML steps through what
+// follows (a UTF-8 lead byte swallowing a '<', character references jumping to their ';'), in each way a
+// document can be read: the scanner never measures less than TinyXML builds, and exactly that when it reads.
+TEST(XmlDepthScanner, ReadsLongTextAsTinyXmlSteps)
+{
+    const char* const starts[] = {"", "\xef\xbb\xbf", "<?xml encoding='latin1'?>"};
+    const char* const inserts[] = {"\xc3<b/>",    "\xe2<<c/>",  "\xf0<b/><b/>", "&#<b/>#60;",
+                                   "&#x<b/>x3c;", "&#1<b/>;",   "&amp;<b/>",    "\xef\xbb\xbf<b/>",
+                                   "\x7f<b/>",    "\t\r\n<b/>", "\xa0<b/>"};
+    const std::string plain = "resources/models/motorcycle/rider_skeleton.kmf";
+    int readWhole = 0;
+    for (const char* start : starts)
+        for (const char* insert : inserts)
+            for (size_t at = 0; at <= plain.size(); at += 7)
+            {
+                const std::string text = std::string(start) + "<r><a>" + plain.substr(0, at) + insert +
+                                         plain.substr(at) + "</a></r>";
+                TiXmlDocument document;
+                document.Parse((text + std::string(4, '\0')).c_str());
+                const int measured = XmlDepthScanner::Measure(text, 1000);
+                ASSERT_GE(measured, TreeDepth(document)) << text;
+                if (!document.Error())
+                {
+                    ++readWhole;
+                    ASSERT_EQ(measured, TreeDepth(document)) << text;
+                }
+            }
+    EXPECT_GT(readWhole, 100);
+}
+
 } // namespace

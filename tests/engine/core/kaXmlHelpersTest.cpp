@@ -162,6 +162,36 @@ TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoesAndSavingRoundTrips)
     EXPECT_FALSE(LoadXmlDocument(empty, nullptr, "none.xml"));
 }
 
+// One buffer parsed file after file, as a loader that keeps it does: each parse sees exactly its own text up
+// to its first NUL, with CR-LF and CR made LF wherever the first CR falls, whatever the files before it left.
+TEST(XmlDepth, ParsingInTheCallersBufferSeesOnlyEachText)
+{
+    const struct
+    {
+        std::string text;
+        bool parses;
+        const char* value;
+    } cases[] = {
+        {"<r><ab><![CDATA[one\r\ntwo\rthree and a long tail to leave behind]]></ab></r>", true,
+         "one\ntwo\nthree and a long tail to leave behind"},
+        {"<r><ab>x</ab></r>", true, "x"},
+        {"<r><ab><![CDATA[\r\r\n\n]]></ab></r>\r", true, "\n\n\n"},
+        {"<r><ab><![CDATA[no line ends at all]]></ab></r>", true, "no line ends at all"},
+        {std::string("<r><ab>cut</ab></r>\0<r><ab>hidden</ab></r>", 42), true, "cut"},
+        {"<r><ab><![CDATA[ends in a CR\r]]></ab></r>", true, "ends in a CR\n"},
+        {"<r><ab>", false, ""},
+        {"<r><ab>y</ab></r>", true, "y"},
+    };
+    std::string buffer;
+    for (const auto& c : cases)
+    {
+        buffer = c.text;
+        TiXmlDocument document;
+        EXPECT_EQ(ParseXmlText(document, buffer, "case.xml"), c.parses) << c.text;
+        EXPECT_EQ(GetChildElementText("ab", document.FirstChildElement("r")), c.value) << c.text;
+    }
+}
+
 // Elements opened behind byte-order marks ("<" mark "a>") nest as deep as plain ones, and a text the guard
 // cannot follow is refused before TinyXML reads any of it.
 TEST(XmlDepth, ParsingRefusesHiddenNestingAndWhatTheGuardCannotFollow)

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -78,6 +81,47 @@ TEST(kaAnimationBuild, TheKeysHeldDecideAndNoKeysFail)
     empty.m_KeyCount = 3;
     empty.m_BoneAnims[0].boneName = "Arm";
     EXPECT_FALSE(kaAnimation().Build(empty, "empty.kmf"));
+}
+
+// Builds of different shapes into one animation, each after a larger one: every track reads exactly its own
+// keys (a shorter track holding its last), and nothing of an earlier build shows through.
+TEST(kaAnimationBuild, EachTrackReadsItsOwnKeysAfterEveryRebuild)
+{
+    const struct
+    {
+        std::vector<size_t> keysPerTrack;
+    } shapes[] = {{{4, 1, 0, 3, 2}}, {{2, 2}}, {{1}}, {{0, 3}}, {{5, 5, 5}}};
+    kaAnimation animation;
+    for (const auto& shape : shapes)
+    {
+        KM_Animation file;
+        size_t longest = 0;
+        for (size_t t = 0; t < shape.keysPerTrack.size(); ++t)
+        {
+            KM_Animation::Track& track = file.m_BoneAnims[static_cast<uint32_t>(t)];
+            track.boneName = "Bone" + std::to_string(t);
+            for (size_t k = 0; k < shape.keysPerTrack[t]; ++k)
+                track.keys.push_back(Key(static_cast<uint32_t>(100 * k), float(10 * t + k)));
+            longest = std::max(longest, shape.keysPerTrack[t]);
+        }
+        ASSERT_TRUE(animation.Build(file, "shape.kmf"));
+        ASSERT_EQ(animation.GetKeyCount(), static_cast<int32_t>(longest));
+        size_t track = 0;
+        for (size_t t = 0; t < shape.keysPerTrack.size(); ++t)
+        {
+            const size_t held = shape.keysPerTrack[t];
+            if (held == 0)
+                continue;
+            ASSERT_LT(track, animation.GetTracks().size());
+            const kaBoneTrack& built = animation.GetTracks()[track++];
+            EXPECT_EQ(built.boneName, "Bone" + std::to_string(t));
+            ASSERT_EQ(built.keys.size(), longest);
+            for (size_t k = 0; k < longest; ++k)
+                EXPECT_FLOAT_EQ(built.keys[k].position.x, float(10 * t + std::min(k, held - 1)))
+                    << "track " << t << " key " << k;
+        }
+        EXPECT_EQ(animation.GetTracks().size(), track);
+    }
 }
 
 TEST(kaAnimationSampling, InterpolatesBetweenKeysAndHoldsTheEnds)

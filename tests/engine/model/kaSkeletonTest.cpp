@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
+#include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace
@@ -260,4 +264,63 @@ TEST(kaSkeletonFile, LoadsFromAFileAndRefusesAMissingOne)
     EXPECT_FALSE(missing.LoadWithVertices(dir.File("nothing.kmf"), nullptr));
     dir.Write("garbage.kmf", "not a model file");
     EXPECT_FALSE(missing.LoadWithVertices(dir.File("garbage.kmf"), nullptr));
+}
+
+// Bind matrices are the inverses of the file's orientations exactly as the general inverse gives them, bit
+// for bit, whatever shape the orientation has: translations of every kind of value, and the matrices that
+// are not translations or that the inverse refuses (which keep the identity).
+TEST(kaSkeletonBones, BindMatricesAreTheGeneralInverseBitForBit)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<platform::Matrix> orientations;
+    const float values[] = {0.0f,  -0.0f, 1.0f,   -1.0f, 0.1f,   -52.78f, 1e-30f, -1e-45f,
+                            1e30f, 3e38f, -3e38f, 99.8f, -8.12f, inf,     -inf,   nan};
+    for (const float x : values)
+        for (const float y : values)
+        {
+            platform::Matrix translation;
+            translation.m[3][0] = x;
+            translation.m[3][1] = y;
+            translation.m[3][2] = values[(orientations.size() * 7) % std::size(values)];
+            orientations.push_back(translation);
+        }
+    platform::Matrix turned;
+    platform::MatrixRotationY(&turned, 0.7f);
+    turned.m[3][0] = 4.0f;
+    orientations.push_back(turned);
+    platform::Matrix scaled;
+    platform::MatrixScaling(&scaled, 2.0f, 1.0f, 1.0f);
+    orientations.push_back(scaled);
+    platform::Matrix negativeZero;
+    negativeZero.m[0][1] = -0.0f;
+    negativeZero.m[3][0] = 3.0f;
+    orientations.push_back(negativeZero);
+    platform::Matrix projective;
+    projective.m[3][3] = 2.0f;
+    projective.m[3][1] = 1.0f;
+    orientations.push_back(projective);
+    platform::Matrix singular;
+    singular.m[1][1] = 0.0f;
+    orientations.push_back(singular);
+
+    KM_Skeleton file;
+    for (size_t i = 0; i < orientations.size(); ++i)
+    {
+        KM_Skeleton::Bone bone = Bone("B" + std::to_string(i), "", 0, 0, 0);
+        std::memcpy(bone.orientation, orientations[i].m, sizeof(bone.orientation));
+        file.m_Bones[static_cast<uint32_t>(i)] = bone;
+    }
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Build(file, "shapes.kmf", nullptr));
+    ASSERT_EQ(skeleton.GetBones().size(), orientations.size());
+    for (size_t i = 0; i < orientations.size(); ++i)
+    {
+        platform::Matrix expected;
+        if (platform::MatrixInverse(&expected, nullptr, &orientations[i]) == nullptr)
+            expected = platform::Matrix();
+        EXPECT_EQ(std::memcmp(&skeleton.GetBones()[i].bind, &expected, sizeof(expected)), 0)
+            << "orientation " << i << " translation " << orientations[i].m[3][0] << " "
+            << orientations[i].m[3][1] << " " << orientations[i].m[3][2];
+    }
 }

@@ -258,6 +258,42 @@ TEST_F(ModelLoading, ADescriptorWithAFolderLoadsItsSkeletonAnimationsAndBoxes)
     EXPECT_EQ(model->m_AltMin, model->GetMesh()->GetMin());
 }
 
+// Descriptors read one after another, longest first: each is read as its own file, never with what a
+// longer one before it left behind.
+TEST_F(ModelLoading, EachDescriptorIsReadOnItsOwnWhateverCameBefore)
+{
+    const std::string folder = m_Dir.File("bike") + "/";
+    const std::string model = "<Model>bike.kmf</Model><Skeleton>bike_skeleton.kmf</Skeleton>";
+    const std::string boxes = "<Box><Name>Walk</Name><MinX>-5</MinX></Box>";
+    const struct
+    {
+        std::string text;
+        bool loads;
+        size_t animations;
+        bool box;
+    } cases[] = {
+        {model + "<Animation>Walk.kmf</Animation><Animation>Jump.kmf</Animation>" + boxes + "<!-- " +
+             std::string(3000, 'x') + " -->",
+         true, 2, true},
+        {model, true, 0, false},
+        {"<Model>bike.kmf</Mo", false, 0, false},
+        {model + "<Animation>Jump.kmf</Animation>", true, 1, false},
+        {"", false, 0, false},
+        {model + "\r\n" + boxes + "\r", true, 0, true},
+    };
+    for (const auto& c : cases)
+    {
+        Descriptor("seq.xml", c.text);
+        kaModel* loaded = m_Models.LoadModelDescriptor(folder + "seq.xml", folder);
+        ASSERT_EQ(loaded != nullptr, c.loads) << c.text;
+        if (loaded == nullptr)
+            continue;
+        EXPECT_EQ(loaded->GetAnimations().size(), c.animations) << c.text;
+        EXPECT_EQ(loaded->FindBox("Walk") != nullptr, c.box) << c.text;
+        m_Models.ReleaseModel(loaded);
+    }
+}
+
 TEST_F(ModelLoading, ADescriptorWithoutAModelOrASkeletonGivesNothing)
 {
     Descriptor("noskeleton.xml", "<Model>" + m_Dir.File("bike/bike.kmf") + "</Model>");

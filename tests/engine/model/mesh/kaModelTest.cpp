@@ -616,6 +616,36 @@ TEST_F(SkinnedModel, ATurnedArmMovesItsVerticesAndHalfOfTheShared)
     EXPECT_FLOAT_EQ(shared[1].y, 2.0f);
 }
 
+// Skinning works in space kept between calls: two instances skinned in turn, one bent and one at rest, each
+// draws only its own pose, whichever went before it.
+TEST_F(SkinnedModel, InstancesSkinnedInTurnEachDrawTheirOwnPose)
+{
+    KM_Animation file;
+    file.m_AnimationName = "Bend";
+    file.m_Length = 1000;
+    file.m_BoneAnims[0].boneName = "Root";
+    file.m_BoneAnims[0].keys = {modeltest::Key(0, 0)};
+    file.m_BoneAnims[1].boneName = "Arm";
+    file.m_BoneAnims[1].keys = {modeltest::Key(0, 0, 1, kPi / 2)};
+    AddAnimation(file);
+    kaModel* bent = Skinned();
+    bent->AddAnimation(m_Animations.back().get());
+    bent->PlayAnimation("Bend", true, 0.0f, 1.0f, 0);
+    kaModel* still = Skinned();
+    for (int round = 0; round < 2; ++round)
+    {
+        bent->Render(0);
+        still->UpdateSkin();
+        const auto atRest = Drawn(still);
+        EXPECT_NEAR(atRest[1].x, 0.0f, 1e-5f) << round;
+        EXPECT_NEAR(atRest[1].y, 2.0f, 1e-5f) << round;
+        bent->Render(0);
+        const auto turned = Drawn(bent);
+        EXPECT_NEAR(turned[1].x, -1.0f, 1e-5f) << round;
+        EXPECT_NEAR(turned[1].y, 1.0f, 1e-5f) << round;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Saved state
 
