@@ -134,7 +134,11 @@ void kaMesh::CreateBuffers()
     }
     else
         _CreateSizedSubsets();
-    ComputeBounds();
+    // Subsets built from the file found their extents as their vertices were written.
+    if (m_SourceKind == kFromFile)
+        _CombineBounds();
+    else
+        ComputeBounds();
     if (m_pModel)
     {
         _CopyLights();
@@ -340,6 +344,13 @@ void kaMesh::ComputeBounds()
         return;
     for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
         subset->ComputeExtents();
+    _CombineBounds();
+}
+
+void kaMesh::_CombineBounds()
+{
+    if (m_Subsets.empty())
+        return;
     m_Min = m_Subsets.front()->m_Min;
     m_Max = m_Subsets.front()->m_Max;
     for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)

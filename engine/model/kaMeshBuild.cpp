@@ -183,31 +183,48 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     TrimScratch(t_Scratch.bytes);
 }
 
-void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order,
-                           std::vector<uint8_t>& bytes) const
+uint32_t kaMesh::_PackedVertexSize() const
+{
+    const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
+    return 3 * sizeof(float) + ((m_FVF & platform::FVF_NORMAL) ? 3 * sizeof(float) : 0) +
+           ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) + sets * 2 * sizeof(float);
+}
+
+void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out, Vector3& min,
+                           Vector3& max) const
 {
     const KM_Mesh::RenderData& render = mesh.m_Render;
     const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
     // Without texture vertices channel 0 holds zeros and the sets start at the first extra channel.
     const size_t firstChannel = mesh.m_TVertices.empty() ? 1 : 0;
-    // Each vertex's fields written in place into a buffer of the final size.
-    const size_t vertexBytes = 3 * sizeof(float) + ((m_FVF & platform::FVF_NORMAL) ? 3 * sizeof(float) : 0) +
-                               ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) +
-                               sets * 2 * sizeof(float);
-    bytes.resize(order.size() * vertexBytes);
-    uint8_t* out = bytes.data();
+    const bool normals = (m_FVF & platform::FVF_NORMAL) != 0;
+    const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
     const auto put = [&out](const void* values, size_t size)
     {
         std::memcpy(out, values, size);
         out += size;
     };
     const float zero[2] = {0.0f, 0.0f};
+    bool first = true;
     for (uint32_t v : order)
     {
-        put(&render.positions[3 * static_cast<size_t>(v)], 3 * sizeof(float));
-        if (m_FVF & platform::FVF_NORMAL)
+        const float* position = &render.positions[3 * static_cast<size_t>(v)];
+        put(position, 3 * sizeof(float));
+        // Compared as a reader of the written vertices compares them, so the extents come out the same.
+        const Vector3 p(position[0], position[1], position[2]);
+        if (first)
+        {
+            min = max = p;
+            first = false;
+        }
+        else
+        {
+            min = Vector3(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
+            max = Vector3(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
+        }
+        if (normals)
             put(&render.normals[3 * static_cast<size_t>(v)], 3 * sizeof(float));
-        if (m_FVF & platform::FVF_DIFFUSE)
+        if (colors)
         {
             const uint32_t color = v < render.colors.size() ? render.colors[v] : 0xFFFFFFFF;
             put(&color, sizeof(color));
@@ -220,6 +237,33 @@ void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& ord
             put(present ? &render.texCoords[channel][2 * static_cast<size_t>(v)] : zero, 2 * sizeof(float));
         }
     }
+}
+
+void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
+                                  const std::vector<uint32_t>& order) const
+{
+    const size_t bytes = order.size() * static_cast<size_t>(_PackedVertexSize());
+    Vector3 min, max;
+    // Packed straight into the system-memory copy, which the managed copy then takes whole.
+    if (g_pGraphicsManager->GetVertexStride(subset.m_SysVertexBuffer) == _PackedVertexSize())
+        if (auto* packed = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(subset.m_SysVertexBuffer)))
+        {
+            _PackVertices(mesh, order, packed, min, max);
+            if (void* managed = g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer))
+            {
+                std::memcpy(managed, packed, bytes);
+                g_pGraphicsManager->UnlockVertexBuffer(subset.m_VertexBuffer);
+            }
+            g_pGraphicsManager->UnlockVertexBuffer(subset.m_SysVertexBuffer);
+            subset.SetExtents(min, max);
+            return;
+        }
+    // A copy that cannot be written in place takes the bytes through a scratch block.
+    std::vector<uint8_t>& scratch = t_Scratch.bytes;
+    scratch.resize(bytes);
+    _PackVertices(mesh, order, scratch.data(), min, max);
+    subset.WriteVertices(scratch.data(), static_cast<uint32_t>(bytes));
+    subset.ComputeExtents();
 }
 
 void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
@@ -321,9 +365,7 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     subset->m_IndexCount = indexCount;
     subset->m_Strip = strip;
     subset->m_PrimitiveCount = strip ? indexCount - 2 : indexCount / 3;
-    std::vector<uint8_t>& bytes = scratch.bytes;
-    _PackVertices(mesh, order, bytes);
-    subset->WriteVertices(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    _WriteSubsetVertices(*subset, mesh, order);
     subset->WriteIndices(indices.data(), indexCount);
     // Each buffer vertex maps to the file vertex of the render vertex it was made from.
     subset->m_SourceVertexMap.resize(n);
@@ -452,7 +494,12 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
         float uv[2];
     };
     static_assert(sizeof(DecalVertex) == 36, "the decal vertex format");
-    std::vector<DecalVertex> copied;
+    // Kept from one region to the next, as the subsets' buffers are; let go when grown large.
+    thread_local std::vector<DecalVertex> t_Copied;
+    thread_local std::vector<uint8_t> t_Where;
+    std::vector<DecalVertex>& copied = t_Copied;
+    std::vector<uint8_t>& where = t_Where;
+    copied.clear();
 
     for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
     {
@@ -467,7 +514,7 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
         const uint32_t run = subset->m_FirstVertex + subset->m_VertexCount;
         // Whether each vertex lies in the box, worked out once for all the triangles that share it:
         // 0 not yet, 1 outside, 2 inside.
-        std::vector<uint8_t> where(vertices && indices ? run : 0, 0);
+        where.assign(vertices && indices ? run : 0, 0);
         const auto isInside = [&](uint16_t v)
         {
             if (where[v] == 0)
@@ -513,6 +560,7 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
         if (vertices)
             g_pGraphicsManager->UnlockVertexBuffer(subset->m_SysVertexBuffer);
     }
+    TrimScratch(where);
     if (copied.empty())
         return kaCountedPtr<kaMeshSubset>();
     if (copied.size() > kMaxIndexedVertices)
@@ -521,6 +569,7 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
             "[kaMesh::BuildVertexBoxes] : Region \"%s\" needs %zu vertices, more than 16-bit indices reach; "
             "dropped\n",
             key.c_str(), copied.size());
+        TrimScratch(copied);
         return kaCountedPtr<kaMeshSubset>();
     }
 
@@ -535,12 +584,29 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
     region->m_FirstVertex = 0;
     region->m_VertexCount = region->m_IndexCount = count;
     region->m_PrimitiveCount = count / 3;
-    std::vector<uint16_t> sequence(count);
+    std::vector<uint16_t>& sequence = t_Scratch.indices;
+    sequence.resize(count);
     for (uint32_t i = 0; i < count; ++i)
         sequence[i] = static_cast<uint16_t>(i);
     region->WriteVertices(copied.data(), count * static_cast<uint32_t>(sizeof(DecalVertex)));
     region->WriteIndices(sequence.data(), count);
-    region->ComputeExtents();
+    TrimScratch(sequence);
+    // The extents of the positions just written, without reading them back; a region whose system copy
+    // could not be made reads as empty, as a read-back would find it.
+    if (region->m_SysVertexBuffer)
+    {
+        Vector3 min(copied[0].position[0], copied[0].position[1], copied[0].position[2]), max = min;
+        for (const DecalVertex& vertex : copied)
+        {
+            const Vector3 p(vertex.position[0], vertex.position[1], vertex.position[2]);
+            min = Vector3(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
+            max = Vector3(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
+        }
+        region->SetExtents(min, max);
+    }
+    else
+        region->ComputeExtents();
+    TrimScratch(copied);
     return region;
 }
 

@@ -223,6 +223,13 @@ void kaMeshSubset::ComputeExtents()
         });
     if (!read || first)
         m_Min = m_Max = Vector3();
+    SetExtents(m_Min, m_Max);
+}
+
+void kaMeshSubset::SetExtents(const Vector3& min, const Vector3& max)
+{
+    m_Min = min;
+    m_Max = max;
     const Vector3 size(m_Max.x - m_Min.x, m_Max.y - m_Min.y, m_Max.z - m_Min.z);
     m_Radius = 0.5f * std::sqrt(size.x * size.x + size.y * size.y + size.z * size.z);
     m_Centre = Vector3(m_Min.x + size.x * 0.5f, m_Min.y + size.y * 0.5f, m_Min.z + size.z * 0.5f);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/kaCountedPtr.h"
+#include "engine/render/kaBufferPool.h"
 #include "engine/render/kaDebugPrimitive.h"
 #include "engine/render/kaDeviceEnumeration.h"
 #include "engine/render/kaDisplayMode.h"
@@ -386,7 +387,8 @@ public:
 
 private:
     struct SortedTriangle;
-    using PoolTable = std::map<uint16_t, std::unique_ptr<kaBufferPool>>;
+    // Pools live in their nodes: one allocation each, and their addresses hold while others come and go.
+    using PoolTable = std::map<uint16_t, kaBufferPool>;
     // By memory pool (high 32 bits) and vertex format (low 32 bits, 0 for indices).
     using PoolRooms = std::map<uint64_t, kaPoolRoomIndex>;
 
