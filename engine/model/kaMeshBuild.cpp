@@ -246,10 +246,11 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
     Vector3 min, max;
     // Packed straight into the system-memory copy, which the managed copy then takes whole.
     if (g_pGraphicsManager->GetVertexStride(subset.m_SysVertexBuffer) == _PackedVertexSize())
-        if (auto* packed = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(subset.m_SysVertexBuffer)))
+        if (auto* packed = static_cast<uint8_t*>(
+                g_pGraphicsManager->LockVertexBuffer(subset.m_SysVertexBuffer, platform::LOCK_DISCARD)))
         {
             _PackVertices(mesh, order, packed, min, max);
-            if (void* managed = g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer))
+            if (void* managed = g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer, platform::LOCK_DISCARD))
             {
                 std::memcpy(managed, packed, bytes);
                 g_pGraphicsManager->UnlockVertexBuffer(subset.m_VertexBuffer);
@@ -366,7 +367,13 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     subset->m_Strip = strip;
     subset->m_PrimitiveCount = strip ? indexCount - 2 : indexCount / 3;
     _WriteSubsetVertices(*subset, mesh, order);
-    subset->WriteIndices(indices.data(), indexCount);
+    // Both index runs were made exactly this long, so each is written whole.
+    for (kaResourceHandle handle : {subset->m_IndexBuffer, subset->m_SysIndexBuffer})
+        if (void* target = g_pGraphicsManager->LockIndexBuffer(handle, platform::LOCK_DISCARD))
+        {
+            std::memcpy(target, indices.data(), static_cast<size_t>(indexCount) * sizeof(uint16_t));
+            g_pGraphicsManager->UnlockIndexBuffer(handle);
+        }
     // Each buffer vertex maps to the file vertex of the render vertex it was made from.
     subset->m_SourceVertexMap.resize(n);
     for (uint32_t k = 0; k < n; ++k)

@@ -47,11 +47,12 @@ kaResourceHandle NewIndexRunLike(kaResourceHandle like, uint32_t count)
     return handle;
 }
 
+// The target runs are new and exactly count long: copied whole, they need no clearing first.
 void CopyVertexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 {
     const uint32_t stride = g_pGraphicsManager->GetVertexStride(from);
     const void* source = g_pGraphicsManager->LockVertexBuffer(from);
-    void* target = g_pGraphicsManager->LockVertexBuffer(to);
+    void* target = g_pGraphicsManager->LockVertexBuffer(to, source ? platform::LOCK_DISCARD : 0);
     if (source && target)
         std::memcpy(target, source, static_cast<size_t>(count) * stride);
     if (target)
@@ -63,7 +64,7 @@ void CopyVertexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 void CopyIndexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 {
     const void* source = g_pGraphicsManager->LockIndexBuffer(from);
-    void* target = g_pGraphicsManager->LockIndexBuffer(to);
+    void* target = g_pGraphicsManager->LockIndexBuffer(to, source ? platform::LOCK_DISCARD : 0);
     if (source && target)
         std::memcpy(target, source, static_cast<size_t>(count) * sizeof(uint16_t));
     if (target)

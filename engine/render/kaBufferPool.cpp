@@ -76,7 +76,7 @@ const kaBufferPool::Slot* kaBufferPool::GetSlot(uint32_t slot) const
     return slot < m_Slots.size() && m_Slots[slot].live ? &m_Slots[slot] : nullptr;
 }
 
-void* kaBufferPool::Lock(uint32_t slot)
+void* kaBufferPool::Lock(uint32_t slot, uint32_t flags)
 {
     const Slot* record = _Find(slot);
     if (!record || !m_Buffer)
@@ -84,7 +84,7 @@ void* kaBufferPool::Lock(uint32_t slot)
     m_Buffer->Seek(record->start);
     uint32_t count = record->count;
     uint32_t start = 0;
-    return m_Buffer->Lock(count, start, 0);
+    return m_Buffer->Lock(count, start, flags);
 }
 
 void kaBufferPool::Unlock(uint32_t slot)

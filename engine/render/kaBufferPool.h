@@ -41,8 +41,9 @@ public:
     uint32_t Release(uint32_t slot);
     const Slot* GetSlot(uint32_t slot) const;
 
-    // Unknown slots lock and write nothing: a run of size 0 would reach the whole buffer.
-    void* Lock(uint32_t slot);
+    // Unknown slots lock and write nothing: a run of size 0 would reach the whole buffer. Flags go to the
+    // device as they are.
+    void* Lock(uint32_t slot, uint32_t flags = 0);
     void Unlock(uint32_t slot);
     kaBuffer* BeginWrite(uint32_t slot);
     void EndWrite(uint32_t slot);

@@ -1217,10 +1217,10 @@ uint32_t kaGraphicsManager::ReleaseVertexBuffer(kaResourceHandle handle)
     return _ReleaseRun(m_VertexPools, handle, "ReleaseVertexBuffer");
 }
 
-void* kaGraphicsManager::LockVertexBuffer(kaResourceHandle handle)
+void* kaGraphicsManager::LockVertexBuffer(kaResourceHandle handle, uint32_t flags)
 {
     kaBufferPool* pool = _FindPool(m_VertexPools, handle, "LockVertexBuffer");
-    return pool ? pool->Lock(GetHandleSlot(handle)) : nullptr;
+    return pool ? pool->Lock(GetHandleSlot(handle), flags) : nullptr;
 }
 
 void kaGraphicsManager::UnlockVertexBuffer(kaResourceHandle handle)
@@ -1277,10 +1277,10 @@ uint32_t kaGraphicsManager::ReleaseIndexBuffer(kaResourceHandle handle)
     return _ReleaseRun(m_IndexPools, handle, "ReleaseIndexBuffer");
 }
 
-void* kaGraphicsManager::LockIndexBuffer(kaResourceHandle handle)
+void* kaGraphicsManager::LockIndexBuffer(kaResourceHandle handle, uint32_t flags)
 {
     kaBufferPool* pool = _FindPool(m_IndexPools, handle, "LockIndexBuffer");
-    return pool ? pool->Lock(GetHandleSlot(handle)) : nullptr;
+    return pool ? pool->Lock(GetHandleSlot(handle), flags) : nullptr;
 }
 
 void kaGraphicsManager::UnlockIndexBuffer(kaResourceHandle handle)
