@@ -140,6 +140,9 @@ private:
                         bool ambientFromVertexColor) const;
     // One texture stage from a map's bitmap; a map without a file name adds none.
     void _AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t blendType) const;
+    // The texture sets a file mesh's vertices carry: its format never asks for more.
+    static constexpr uint32_t kMaxPackedSets = 4;
+    uint32_t _PackedSetCount() const;
     // The vertex size of the mesh's format as _PackVertices writes it.
     uint32_t _PackedVertexSize() const;
     // Vertex bytes of the render vertices in order, in the mesh's format, from `out` on; min and max become

@@ -130,7 +130,7 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
 
     const bool hasTexture = !mesh.m_TVertices.empty();
     const uint32_t sets =
-        std::min<uint32_t>(4, (hasTexture ? 1 : 0) + static_cast<uint32_t>(mesh.m_Channels.size()));
+        std::min<uint32_t>(kMaxPackedSets, (hasTexture ? 1 : 0) + static_cast<uint32_t>(mesh.m_Channels.size()));
     m_FVF = platform::FVF_XYZ | (sets << platform::FVF_TEXCOUNT_SHIFT);
     if (!render.normals.empty())
         m_FVF |= platform::FVF_NORMAL;
@@ -183,9 +183,14 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     TrimScratch(t_Scratch.bytes);
 }
 
+uint32_t kaMesh::_PackedSetCount() const
+{
+    return std::min<uint32_t>(kMaxPackedSets, (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT);
+}
+
 uint32_t kaMesh::_PackedVertexSize() const
 {
-    const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
+    const uint32_t sets = _PackedSetCount();
     return 3 * sizeof(float) + ((m_FVF & platform::FVF_NORMAL) ? 3 * sizeof(float) : 0) +
            ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) + sets * 2 * sizeof(float);
 }
@@ -193,48 +198,54 @@ uint32_t kaMesh::_PackedVertexSize() const
 void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out, Vector3& min,
                            Vector3& max) const
 {
+    if (order.empty())
+        return;
     const KM_Mesh::RenderData& render = mesh.m_Render;
-    const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
+    const uint32_t sets = _PackedSetCount();
     // Without texture vertices channel 0 holds zeros and the sets start at the first extra channel.
     const size_t firstChannel = mesh.m_TVertices.empty() ? 1 : 0;
-    const bool normals = (m_FVF & platform::FVF_NORMAL) != 0;
+    const float* positions = render.positions.data();
+    const float* normals = (m_FVF & platform::FVF_NORMAL) ? render.normals.data() : nullptr;
     const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
-    const auto put = [&out](const void* values, size_t size)
+    // Each set's coordinates and how many vertices they cover; a vertex past them gets (0, 0).
+    const float* setCoords[kMaxPackedSets] = {};
+    size_t setVertices[kMaxPackedSets] = {};
+    for (uint32_t set = 0; set < sets; ++set)
     {
-        std::memcpy(out, values, size);
-        out += size;
-    };
+        const size_t channel = firstChannel + set;
+        if (channel < render.texCoords.size())
+        {
+            setCoords[set] = render.texCoords[channel].data();
+            setVertices[set] = render.texCoords[channel].size() / 2;
+        }
+    }
     const float zero[2] = {0.0f, 0.0f};
-    bool first = true;
+    // Compared as a reader of the written vertices compares them, so the extents come out the same.
+    const float* first = positions + 3 * static_cast<size_t>(order.front());
+    min = max = Vector3(first[0], first[1], first[2]);
     for (uint32_t v : order)
     {
-        const float* position = &render.positions[3 * static_cast<size_t>(v)];
-        put(position, 3 * sizeof(float));
-        // Compared as a reader of the written vertices compares them, so the extents come out the same.
-        const Vector3 p(position[0], position[1], position[2]);
-        if (first)
-        {
-            min = max = p;
-            first = false;
-        }
-        else
-        {
-            min = Vector3(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
-            max = Vector3(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
-        }
+        const float* position = positions + 3 * static_cast<size_t>(v);
+        std::memcpy(out, position, 3 * sizeof(float));
+        out += 3 * sizeof(float);
+        min = Vector3(std::min(min.x, position[0]), std::min(min.y, position[1]), std::min(min.z, position[2]));
+        max = Vector3(std::max(max.x, position[0]), std::max(max.y, position[1]), std::max(max.z, position[2]));
         if (normals)
-            put(&render.normals[3 * static_cast<size_t>(v)], 3 * sizeof(float));
+        {
+            std::memcpy(out, normals + 3 * static_cast<size_t>(v), 3 * sizeof(float));
+            out += 3 * sizeof(float);
+        }
         if (colors)
         {
             const uint32_t color = v < render.colors.size() ? render.colors[v] : 0xFFFFFFFF;
-            put(&color, sizeof(color));
+            std::memcpy(out, &color, sizeof(color));
+            out += sizeof(color);
         }
         for (uint32_t set = 0; set < sets; ++set)
         {
-            const size_t channel = firstChannel + set;
-            const bool present = channel < render.texCoords.size() &&
-                                 2 * static_cast<size_t>(v) + 1 < render.texCoords[channel].size();
-            put(present ? &render.texCoords[channel][2 * static_cast<size_t>(v)] : zero, 2 * sizeof(float));
+            const float* uv = v < setVertices[set] ? setCoords[set] + 2 * static_cast<size_t>(v) : zero;
+            std::memcpy(out, uv, 2 * sizeof(float));
+            out += 2 * sizeof(float);
         }
     }
 }

@@ -700,3 +700,59 @@ TEST_F(MeshFromFile, StripOptionsDrawTheSubsetAsOneStrip)
 }
 
 } // namespace
+
+// Subset, region and mesh extents are found as the vertices are written; a read-back of the written
+// vertices must give the very same figures, whatever the model, sub-materials and build options.
+TEST_F(MeshFromFile, ExtentsFoundWhileWritingMatchAReadBack)
+{
+    const struct
+    {
+        const char* file;
+        uint32_t buildOptions;
+    } cases[] = {
+        {"car/car.kmf", 0},        {"car/car.kmf", 0x11},      {"car/charger.kmf", 0},
+        {"car/wheel.kmf", 0},      {"ball/ball.kmf", 0},       {"crate/crate.kmf", 0x1},
+        {"ramp/ramp.kmf", 0},      {"cylinder/cylinder.kmf", 0},
+    };
+    const auto expectSame = [](const kaMeshSubset& built, const kaMeshSubset& readBack)
+    {
+        EXPECT_EQ(built.m_Min, readBack.m_Min);
+        EXPECT_EQ(built.m_Max, readBack.m_Max);
+        EXPECT_EQ(built.m_Centre, readBack.m_Centre);
+        EXPECT_EQ(built.m_Radius, readBack.m_Radius);
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.file) + " options " + std::to_string(c.buildOptions));
+        auto* mesh = new kaMesh(std::string(TARVOLIN_CONTENT_DIR) + "/resources/models/" + c.file, c.buildOptions);
+        mesh->AddRef();
+        m_Loaded.push_back(mesh);
+        ASSERT_GT(mesh->GetSubsetCount(), 0u);
+        const platform::Vector3 min = mesh->GetMin(), max = mesh->GetMax(), centre = mesh->GetCentre();
+        const float radius = mesh->GetRadius();
+        for (uint32_t i = 0; i < mesh->GetSubsetCount(); ++i)
+        {
+            kaMeshSubset* subset = mesh->GetSubset(i);
+            kaMeshSubset built;
+            built.m_Min = subset->m_Min, built.m_Max = subset->m_Max;
+            built.m_Centre = subset->m_Centre, built.m_Radius = subset->m_Radius;
+            subset->ComputeExtents();
+            expectSame(built, *subset);
+        }
+        if (kaMeshSubset* door = mesh->GetDecalRegion("door"))
+        {
+            kaMeshSubset built;
+            built.m_Min = door->m_Min, built.m_Max = door->m_Max;
+            built.m_Centre = door->m_Centre, built.m_Radius = door->m_Radius;
+            door->ComputeExtents();
+            expectSame(built, *door);
+        }
+        mesh->ComputeBounds();
+        EXPECT_EQ(mesh->GetMin(), min);
+        EXPECT_EQ(mesh->GetMax(), max);
+        EXPECT_EQ(mesh->GetCentre(), centre);
+        EXPECT_EQ(mesh->GetRadius(), radius);
+        // A mesh with real geometry has a real size.
+        EXPECT_GT(radius, 0.0f);
+    }
+}
