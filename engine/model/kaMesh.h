@@ -134,6 +134,8 @@ public:
 
 private:
     void _CreateSizedSubsets();
+    // At most the subsets the model's geometry makes: one per sub-material, or one.
+    static size_t _CountFileSubsets(const KM_Model& model);
     void _CopyLights();
     // The subset's render state, from a material.
     void _ApplyMaterial(kaMeshSubset& subset, const KM_Material& material, const KM_Mesh& mesh,

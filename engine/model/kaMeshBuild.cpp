@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 using platform::DebugPrintf;
@@ -45,6 +46,7 @@ struct SubsetScratch
     std::vector<uint32_t> order;
     std::vector<uint16_t> indices;
     std::vector<uint8_t> bytes;
+    std::vector<uint32_t> corners;
 };
 
 thread_local SubsetScratch t_Scratch;
@@ -152,7 +154,7 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     const int subCount = material->GetSubMaterialCount();
     const uint32_t ids = subCount > 0 ? static_cast<uint32_t>(subCount) : 1;
     // One buffer of corners serves every subset in turn; a single subset takes every corner as welded.
-    std::vector<uint32_t> corners;
+    std::vector<uint32_t>& corners = t_Scratch.corners;
     if (ids > 1)
         corners.reserve(render.indices.size());
     for (uint32_t id = 0; id < ids; ++id)
@@ -170,9 +172,18 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
         if (used.empty())
             continue;
         auto* subset = new kaMeshSubset;
-        subset->m_Name = material->GetName();
+        const std::string& materialName = material->GetName();
         if (subCount > 0)
-            subset->m_Name += kSubMaterialText + std::to_string(m_Subsets.size() + 1);
+        {
+            // Built in place: the material's name, the separator and the subset's number after it.
+            char number[24];
+            const int digits = std::snprintf(number, sizeof(number), "%zu", m_Subsets.size() + 1);
+            std::string& name = subset->m_Name;
+            name.reserve(materialName.size() + std::strlen(kSubMaterialText) + static_cast<size_t>(digits));
+            name.append(materialName).append(kSubMaterialText).append(number, static_cast<size_t>(digits));
+        }
+        else
+            subset->m_Name = materialName;
         const KM_Material* source = subCount > 0 ? material->GetSubMaterial(static_cast<int>(id)) : material;
         _ApplyMaterial(*subset, source ? *source : *material, mesh, geo->m_ShadeVerts != 1);
         BuildSubsetBuffers(subset, mesh, used);
@@ -181,6 +192,7 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     TrimScratch(t_Scratch.order);
     TrimScratch(t_Scratch.indices);
     TrimScratch(t_Scratch.bytes);
+    TrimScratch(t_Scratch.corners);
 }
 
 uint32_t kaMesh::_PackedSetCount() const
@@ -293,10 +305,13 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
     slot.assign(render.vertexCount, kUnused);
     uint32_t largest = 0;
+    size_t distinct = 0;
     for (uint32_t corner : corners)
     {
         if (corner >= render.vertexCount)
             return;
+        // Counts each vertex the first time it is met (only kUnused has the top bit set).
+        distinct += slot[corner] >> 31;
         slot[corner] = 0;
         largest = std::max(largest, corner);
     }
@@ -304,12 +319,21 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     // order[k]: the render vertex that becomes buffer vertex k; first the distinct ones ascending.
     std::vector<uint32_t>& order = scratch.order;
     order.clear();
-    for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
-        if (slot[vertex] != kUnused)
-        {
-            slot[vertex] = static_cast<uint32_t>(order.size());
-            order.push_back(vertex);
-        }
+    // Every vertex up to the largest used (a whole mesh in one subset): each keeps its number.
+    const bool keepNumbers = distinct == slot.size();
+    if (keepNumbers)
+    {
+        order.resize(slot.size());
+        for (uint32_t vertex = 0; vertex < order.size(); ++vertex)
+            order[vertex] = vertex;
+    }
+    else
+        for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
+            if (slot[vertex] != kUnused)
+            {
+                slot[vertex] = static_cast<uint32_t>(order.size());
+                order.push_back(vertex);
+            }
     const size_t distinctCount = order.size();
     if (distinctCount > kMaxIndexedVertices)
     {
@@ -322,8 +346,12 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
 
     std::vector<uint16_t>& indices = scratch.indices;
     indices.resize(corners.size());
-    for (size_t i = 0; i < corners.size(); ++i)
-        indices[i] = static_cast<uint16_t>(slot[corners[i]]);
+    if (keepNumbers)
+        for (size_t i = 0; i < corners.size(); ++i)
+            indices[i] = static_cast<uint16_t>(corners[i]);
+    else
+        for (size_t i = 0; i < corners.size(); ++i)
+            indices[i] = static_cast<uint16_t>(slot[corners[i]]);
     bool strip = false;
     if (m_BuildOptions >= 1)
     {
@@ -698,12 +726,15 @@ void kaMesh::_AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t 
         return;
     // Exporters write whole paths; only the file name is looked for, under the graphics folder.
     const size_t slash = map.m_Bitmap.find_last_of("\\/");
-    const std::string fileName = slash == std::string::npos ? map.m_Bitmap : map.m_Bitmap.substr(slash + 1);
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string& folder = g_pGraphicsManager->GetGraphicsPath();
+    std::string path;
+    path.reserve(folder.size() + map.m_Bitmap.size() - nameStart);
+    path.append(folder).append(map.m_Bitmap, nameStart, std::string::npos);
     // Mapping channel 1 is the first texture set; channel 0, or one past the sets the vertices carry,
     // would name a set that is not there.
     const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
     const uint32_t wanted = map.m_MapChannel > 0 ? map.m_MapChannel - 1 : 0;
     const uint32_t set = sets == 0 ? 0 : std::min(wanted, sets - 1);
-    subset.GetRenderState()->AddTextureFromFile(g_pGraphicsManager->GetGraphicsPath() + fileName, false, 0,
-                                                blendType, set, false, false, 0);
+    subset.GetRenderState()->AddTextureFromFile(path, false, 0, blendType, set, false, false, 0);
 }
