@@ -132,6 +132,7 @@ void kaMesh::CreateBuffers()
             m_Subsets.reserve(m_Subsets.size() + _CountFileSubsets(*m_pModel));
             for (int i = 0; i < m_pModel->GetGeoObjectCount(); ++i)
                 BuildGeoObject(*m_pModel, i);
+            m_Primitives.reserve(m_Primitives.size() + static_cast<size_t>(m_pModel->GetPrimitiveCount()));
             for (int i = 0; i < m_pModel->GetPrimitiveCount(); ++i)
                 BuildPrimitive(*m_pModel, i);
         }
