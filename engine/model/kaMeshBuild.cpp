@@ -319,8 +319,9 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     // order[k]: the render vertex that becomes buffer vertex k; first the distinct ones ascending.
     std::vector<uint32_t>& order = scratch.order;
     order.clear();
-    // Every vertex up to the largest used (a whole mesh in one subset): each keeps its number.
-    const bool keepNumbers = distinct == slot.size();
+    // Every vertex up to the largest used (a whole mesh in one subset): each keeps its number, until a
+    // strip build renumbers them.
+    bool keepNumbers = distinct == slot.size();
     if (keepNumbers)
     {
         order.resize(slot.size());
@@ -376,6 +377,7 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
                     if (oldToNew[old] >= 0)
                         remapped[static_cast<size_t>(oldToNew[old])] = order[old];
                 order.swap(remapped);
+                keepNumbers = false;
             }
         }
         else
@@ -414,10 +416,15 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
             g_pGraphicsManager->UnlockIndexBuffer(handle);
         }
     // Each buffer vertex maps to the file vertex of the render vertex it was made from.
-    subset->m_SourceVertexMap.resize(n);
-    for (uint32_t k = 0; k < n; ++k)
-        subset->m_SourceVertexMap[k] =
-            order[k] < render.sourceVertex.size() ? render.sourceVertex[order[k]] : 0;
+    std::vector<uint32_t>& sourceMap = subset->m_SourceVertexMap;
+    if (keepNumbers && n <= render.sourceVertex.size())
+        sourceMap.assign(render.sourceVertex.begin(), render.sourceVertex.begin() + n);
+    else
+    {
+        sourceMap.resize(n);
+        for (uint32_t k = 0; k < n; ++k)
+            sourceMap[k] = order[k] < render.sourceVertex.size() ? render.sourceVertex[order[k]] : 0;
+    }
     m_Subsets.push_back(owned);
 }
 
