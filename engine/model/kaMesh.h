@@ -56,6 +56,8 @@ public:
     static constexpr uint32_t kOpacityMap = 6;
     static constexpr uint32_t kReflectMap = 9;
     static constexpr int kMixMaps = 3;
+    // The texture sets a file mesh's vertices carry: its format never asks for more.
+    static constexpr uint32_t kMaxPackedSets = 4;
 
     kaMesh();
     kaMesh(uint32_t fvf, uint32_t triangles, uint32_t vertices, uint32_t subsets, bool sharedVertices);
@@ -142,8 +144,6 @@ private:
                         bool ambientFromVertexColor) const;
     // One texture stage from a map's bitmap; a map without a file name adds none.
     void _AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t blendType) const;
-    // The texture sets a file mesh's vertices carry: its format never asks for more.
-    static constexpr uint32_t kMaxPackedSets = 4;
     uint32_t _PackedSetCount() const;
     // The vertex size of the mesh's format as _PackVertices writes it.
     uint32_t _PackedVertexSize() const;

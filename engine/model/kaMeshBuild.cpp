@@ -87,6 +87,73 @@ void ForEachTriangle(const uint16_t* indices, uint32_t count, bool strip, Visit 
     }
 }
 
+// Where the fields of the render vertices are read from as they are packed.
+struct PackSource
+{
+    const float* positions = nullptr;
+    const float* normals = nullptr;
+    const uint32_t* colors = nullptr;
+    size_t colorCount = 0;
+    // Each set's coordinates and how many vertices they cover; a vertex past them gets (0, 0).
+    const float* setCoords[kaMesh::kMaxPackedSets] = {};
+    size_t setVertices[kaMesh::kMaxPackedSets] = {};
+};
+
+// The vertices in order, each position, normal, colour and sets as the format has them; min and max over
+// the positions, compared as a reader of the written vertices compares them so that the extents agree.
+// One copy per format, so that the loop carries no test of what the format holds.
+template <bool kNormals, bool kColors, uint32_t kSets>
+void PackRun(const PackSource& source, const uint32_t* order, size_t count, uint8_t* out, Vector3& min,
+             Vector3& max)
+{
+    const float zero[2] = {0.0f, 0.0f};
+    const float* first = source.positions + 3 * static_cast<size_t>(order[0]);
+    float low[3] = {first[0], first[1], first[2]};
+    float high[3] = {first[0], first[1], first[2]};
+    for (size_t k = 0; k < count; ++k)
+    {
+        const size_t v = order[k];
+        const float* position = source.positions + 3 * v;
+        std::memcpy(out, position, 3 * sizeof(float));
+        out += 3 * sizeof(float);
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            low[axis] = std::min(low[axis], position[axis]);
+            high[axis] = std::max(high[axis], position[axis]);
+        }
+        if (kNormals)
+        {
+            std::memcpy(out, source.normals + 3 * v, 3 * sizeof(float));
+            out += 3 * sizeof(float);
+        }
+        if (kColors)
+        {
+            const uint32_t color = v < source.colorCount ? source.colors[v] : 0xFFFFFFFF;
+            std::memcpy(out, &color, sizeof(color));
+            out += sizeof(color);
+        }
+        for (uint32_t set = 0; set < kSets; ++set)
+        {
+            const float* uv = v < source.setVertices[set] ? source.setCoords[set] + 2 * v : zero;
+            std::memcpy(out, uv, 2 * sizeof(float));
+            out += 2 * sizeof(float);
+        }
+    }
+    min = Vector3(low[0], low[1], low[2]);
+    max = Vector3(high[0], high[1], high[2]);
+}
+
+using PackFunction = void (*)(const PackSource&, const uint32_t*, size_t, uint8_t*, Vector3&, Vector3&);
+
+static_assert(kaMesh::kMaxPackedSets == 4, "one packing function per set count");
+
+template <bool kNormals, bool kColors> struct PackRow
+{
+    static constexpr PackFunction kBySets[kaMesh::kMaxPackedSets + 1] = {
+        &PackRun<kNormals, kColors, 0>, &PackRun<kNormals, kColors, 1>, &PackRun<kNormals, kColors, 2>,
+        &PackRun<kNormals, kColors, 3>, &PackRun<kNormals, kColors, 4>};
+};
+
 } // namespace
 
 platform::GfxResult kaMesh::LoadFile()
@@ -216,50 +283,27 @@ void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& ord
     const uint32_t sets = _PackedSetCount();
     // Without texture vertices channel 0 holds zeros and the sets start at the first extra channel.
     const size_t firstChannel = mesh.m_TVertices.empty() ? 1 : 0;
-    const float* positions = render.positions.data();
-    const float* normals = (m_FVF & platform::FVF_NORMAL) ? render.normals.data() : nullptr;
-    const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
-    // Each set's coordinates and how many vertices they cover; a vertex past them gets (0, 0).
-    const float* setCoords[kMaxPackedSets] = {};
-    size_t setVertices[kMaxPackedSets] = {};
+    PackSource source;
+    source.positions = render.positions.data();
+    source.normals = render.normals.data();
+    source.colors = render.colors.data();
+    source.colorCount = render.colors.size();
     for (uint32_t set = 0; set < sets; ++set)
     {
         const size_t channel = firstChannel + set;
         if (channel < render.texCoords.size())
         {
-            setCoords[set] = render.texCoords[channel].data();
-            setVertices[set] = render.texCoords[channel].size() / 2;
+            source.setCoords[set] = render.texCoords[channel].data();
+            source.setVertices[set] = render.texCoords[channel].size() / 2;
         }
     }
-    const float zero[2] = {0.0f, 0.0f};
-    // Compared as a reader of the written vertices compares them, so the extents come out the same.
-    const float* first = positions + 3 * static_cast<size_t>(order.front());
-    min = max = Vector3(first[0], first[1], first[2]);
-    for (uint32_t v : order)
-    {
-        const float* position = positions + 3 * static_cast<size_t>(v);
-        std::memcpy(out, position, 3 * sizeof(float));
-        out += 3 * sizeof(float);
-        min = Vector3(std::min(min.x, position[0]), std::min(min.y, position[1]), std::min(min.z, position[2]));
-        max = Vector3(std::max(max.x, position[0]), std::max(max.y, position[1]), std::max(max.z, position[2]));
-        if (normals)
-        {
-            std::memcpy(out, normals + 3 * static_cast<size_t>(v), 3 * sizeof(float));
-            out += 3 * sizeof(float);
-        }
-        if (colors)
-        {
-            const uint32_t color = v < render.colors.size() ? render.colors[v] : 0xFFFFFFFF;
-            std::memcpy(out, &color, sizeof(color));
-            out += sizeof(color);
-        }
-        for (uint32_t set = 0; set < sets; ++set)
-        {
-            const float* uv = v < setVertices[set] ? setCoords[set] + 2 * static_cast<size_t>(v) : zero;
-            std::memcpy(out, uv, 2 * sizeof(float));
-            out += 2 * sizeof(float);
-        }
-    }
+    const bool normals = (m_FVF & platform::FVF_NORMAL) != 0;
+    const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
+    const PackFunction pack = normals ? (colors ? PackRow<true, true>::kBySets[sets]
+                                                : PackRow<true, false>::kBySets[sets])
+                                      : (colors ? PackRow<false, true>::kBySets[sets]
+                                                : PackRow<false, false>::kBySets[sets]);
+    pack(source, order.data(), order.size(), out, min, max);
 }
 
 void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
