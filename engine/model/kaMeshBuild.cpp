@@ -343,42 +343,54 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     // over a table of the render vertices, as corners index those.
     if (corners.empty())
         return;
-    constexpr uint32_t kUnused = UINT32_MAX;
     SubsetScratch& scratch = t_Scratch;
     std::vector<uint32_t>& slot = scratch.slot;
-    // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
-    slot.assign(render.vertexCount, kUnused);
-    uint32_t largest = 0;
-    size_t distinct = 0;
-    for (uint32_t corner : corners)
-    {
-        if (corner >= render.vertexCount)
-            return;
-        // Counts each vertex the first time it is met (only kUnused has the top bit set).
-        distinct += slot[corner] >> 31;
-        slot[corner] = 0;
-        largest = std::max(largest, corner);
-    }
-    slot.resize(static_cast<size_t>(largest) + 1);
-    // order[k]: the render vertex that becomes buffer vertex k; first the distinct ones ascending.
     std::vector<uint32_t>& order = scratch.order;
     order.clear();
-    // Every vertex up to the largest used (a whole mesh in one subset): each keeps its number, until a
-    // strip build renumbers them.
-    bool keepNumbers = distinct == slot.size();
+    // Corners that meet their vertices in order, each new one the next number (as welding numbers them),
+    // use every vertex up to the last: each keeps its number and no table is needed. Until a strip build
+    // renumbers them.
+    uint32_t next = 0;
+    bool keepNumbers = true;
+    for (uint32_t corner : corners)
+    {
+        if (corner == next)
+            ++next;
+        else if (corner > next)
+        {
+            keepNumbers = false;
+            break;
+        }
+    }
+    keepNumbers = keepNumbers && next <= render.vertexCount;
     if (keepNumbers)
     {
-        order.resize(slot.size());
-        for (uint32_t vertex = 0; vertex < order.size(); ++vertex)
+        order.resize(next);
+        for (uint32_t vertex = 0; vertex < next; ++vertex)
             order[vertex] = vertex;
     }
     else
+    {
+        constexpr uint32_t kUnused = UINT32_MAX;
+        // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
+        slot.assign(render.vertexCount, kUnused);
+        uint32_t largest = 0;
+        for (uint32_t corner : corners)
+        {
+            if (corner >= render.vertexCount)
+                return;
+            slot[corner] = 0;
+            largest = std::max(largest, corner);
+        }
+        slot.resize(static_cast<size_t>(largest) + 1);
+        // order[k]: the render vertex that becomes buffer vertex k; the distinct ones ascending.
         for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
             if (slot[vertex] != kUnused)
             {
                 slot[vertex] = static_cast<uint32_t>(order.size());
                 order.push_back(vertex);
             }
+    }
     const size_t distinctCount = order.size();
     if (distinctCount > kMaxIndexedVertices)
     {

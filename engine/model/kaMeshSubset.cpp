@@ -33,8 +33,7 @@ kaResourceHandle NewVertexRunLike(kaResourceHandle like, uint32_t count)
     kaResourceHandle handle = 0;
     const kaVertexBuffer* buffer = g_pGraphicsManager->GetVertexBuffer(like);
     if (buffer)
-        g_pGraphicsManager->CreateVertexBuffer(handle, count, g_pGraphicsManager->GetVertexFVF(like),
-                                               buffer->GetPool());
+        g_pGraphicsManager->CreateVertexBuffer(handle, count, buffer->GetFVF(), buffer->GetPool());
     return handle;
 }
 

@@ -286,6 +286,56 @@ TEST_F(MeshFromFile, SubsetCornersPastTheWeldedVerticesDropTheSubset)
     }
 }
 
+// Whatever order the corners meet their vertices in, the buffer holds the distinct ones ascending and the
+// indices name them by that rank; a run that names one past the welded vertices in first-use order too is
+// dropped.
+TEST_F(MeshFromFile, SubsetVerticesAreTheDistinctCornersAscendingWhateverTheirOrder)
+{
+    KM_Mesh& source = Quad(0, 0, 0).m_Mesh;
+    KM_Model::WeldMesh(source);
+    const KM_Mesh::RenderData& render = source.m_Render;
+    ASSERT_EQ(render.vertexCount, 4u);
+    const struct
+    {
+        const char* name;
+        std::vector<uint32_t> corners;
+        bool built;
+    } cases[] = {
+        {"first use in order, every vertex", {0, 1, 2, 0, 2, 3}, true},
+        {"first use in order, the first three", {0, 1, 2, 2, 1, 0}, true},
+        {"every vertex, out of order", {3, 2, 0, 0, 2, 1}, true},
+        {"a gap below", {2, 3, 3}, true},
+        {"a gap between", {0, 2, 3}, true},
+        {"one past the vertices, in order", {0, 1, 2, 3, 4, 0}, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        kaMesh mesh(0x012, 1, 3, 1, false);
+        const uint32_t before = mesh.GetSubsetCount();
+        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+        ASSERT_EQ(mesh.GetSubsetCount(), before + (c.built ? 1u : 0u));
+        if (!c.built)
+            continue;
+        const std::set<uint32_t> distinct(c.corners.begin(), c.corners.end());
+        const std::vector<uint32_t> ascending(distinct.begin(), distinct.end());
+        const kaMeshSubset& built = *mesh.GetSubset(before);
+        ASSERT_EQ(built.m_VertexCount, ascending.size());
+        const std::vector<uint16_t> indices = ReadIndices(built.m_SysIndexBuffer, built.m_IndexCount);
+        ASSERT_EQ(indices.size(), c.corners.size());
+        for (size_t i = 0; i < c.corners.size(); ++i)
+            EXPECT_EQ(ascending[indices[i]], c.corners[i]) << "corner " << i;
+        const std::vector<PlainVertex> vertices = ReadVertices<PlainVertex>(built.m_SysVertexBuffer, built.m_VertexCount);
+        ASSERT_EQ(built.m_SourceVertexMap.size(), ascending.size());
+        for (size_t k = 0; k < ascending.size(); ++k)
+        {
+            EXPECT_EQ(vertices[k].x, render.positions[3 * ascending[k]]) << k;
+            EXPECT_EQ(vertices[k].z, render.positions[3 * ascending[k] + 2]) << k;
+            EXPECT_EQ(built.m_SourceVertexMap[k], render.sourceVertex[ascending[k]]) << k;
+        }
+    }
+}
+
 TEST_F(MeshFromFile, CollisionPrimitivesComeFromThePrimitiveObjects)
 {
     auto box = meshtest::Primitive("Crate", 0);
