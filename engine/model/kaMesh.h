@@ -152,7 +152,8 @@ private:
     void _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out,
                        platform::Vector3& min, platform::Vector3& max) const;
     // Writes the subset's vertices into both of its copies, its extents found on the way.
-    void _WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh, const std::vector<uint32_t>& order) const;
+    void _WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
+                              const std::vector<uint32_t>& order) const;
     // The mesh's bounds from its subsets' extents as they stand.
     void _CombineBounds();
     kaCountedPtr<kaMeshSubset> _CutDecalRegion(const kaBoxPrimitive& box, const std::string& key) const;

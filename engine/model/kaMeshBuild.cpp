@@ -198,8 +198,8 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     m_TriangleCount = static_cast<uint32_t>(mesh.m_Faces.size());
 
     const bool hasTexture = !mesh.m_TVertices.empty();
-    const uint32_t sets =
-        std::min<uint32_t>(kMaxPackedSets, (hasTexture ? 1 : 0) + static_cast<uint32_t>(mesh.m_Channels.size()));
+    const uint32_t sets = std::min<uint32_t>(
+        kMaxPackedSets, (hasTexture ? 1 : 0) + static_cast<uint32_t>(mesh.m_Channels.size()));
     m_FVF = platform::FVF_XYZ | (sets << platform::FVF_TEXCOUNT_SHIFT);
     if (!render.normals.empty())
         m_FVF |= platform::FVF_NORMAL;
@@ -264,7 +264,8 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
 
 uint32_t kaMesh::_PackedSetCount() const
 {
-    return std::min<uint32_t>(kMaxPackedSets, (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT);
+    return std::min<uint32_t>(kMaxPackedSets,
+                              (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT);
 }
 
 uint32_t kaMesh::_PackedVertexSize() const
@@ -274,8 +275,8 @@ uint32_t kaMesh::_PackedVertexSize() const
            ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) + sets * 2 * sizeof(float);
 }
 
-void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out, Vector3& min,
-                           Vector3& max) const
+void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out,
+                           Vector3& min, Vector3& max) const
 {
     if (order.empty())
         return;
@@ -299,10 +300,9 @@ void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& ord
     }
     const bool normals = (m_FVF & platform::FVF_NORMAL) != 0;
     const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
-    const PackFunction pack = normals ? (colors ? PackRow<true, true>::kBySets[sets]
-                                                : PackRow<true, false>::kBySets[sets])
-                                      : (colors ? PackRow<false, true>::kBySets[sets]
-                                                : PackRow<false, false>::kBySets[sets]);
+    const PackFunction pack =
+        normals ? (colors ? PackRow<true, true>::kBySets[sets] : PackRow<true, false>::kBySets[sets])
+                : (colors ? PackRow<false, true>::kBySets[sets] : PackRow<false, false>::kBySets[sets]);
     pack(source, order.data(), order.size(), out, min, max);
 }
 
@@ -317,7 +317,8 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
                 g_pGraphicsManager->LockVertexBuffer(subset.m_SysVertexBuffer, platform::LOCK_DISCARD)))
         {
             _PackVertices(mesh, order, packed, min, max);
-            if (void* managed = g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer, platform::LOCK_DISCARD))
+            if (void* managed =
+                    g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer, platform::LOCK_DISCARD))
             {
                 std::memcpy(managed, packed, bytes);
                 g_pGraphicsManager->UnlockVertexBuffer(subset.m_VertexBuffer);

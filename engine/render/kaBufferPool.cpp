@@ -4,8 +4,7 @@
 
 #include "platform/system/DebugOutput.h"
 
-kaBufferPool::kaBufferPool(kaBuffer* buffer, uint32_t capacity)
-    : m_Capacity(capacity), m_Buffer(buffer)
+kaBufferPool::kaBufferPool(kaBuffer* buffer, uint32_t capacity) : m_Capacity(capacity), m_Buffer(buffer)
 {
     m_Slots.reserve(kReservedSlots);
     m_Slots.emplace_back();

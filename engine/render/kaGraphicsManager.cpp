@@ -1147,9 +1147,9 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
         return 0;
     }
     // A reused key may still have a room in another kind's index; that index drops it when it meets it.
-    kaBufferPool& created =
-        table.emplace(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(buffer, capacity))
-            .first->second;
+    const auto placed = table.emplace(std::piecewise_construct, std::forward_as_tuple(key),
+                                      std::forward_as_tuple(buffer, capacity));
+    kaBufferPool& created = placed.first->second;
     const uint32_t slot = created.Allocate(count);
     buffer->AddUsed(count);
     index.Set(key, RoomOf(*buffer));

@@ -325,7 +325,8 @@ TEST_F(MeshFromFile, SubsetVerticesAreTheDistinctCornersAscendingWhateverTheirOr
         ASSERT_EQ(indices.size(), c.corners.size());
         for (size_t i = 0; i < c.corners.size(); ++i)
             EXPECT_EQ(ascending[indices[i]], c.corners[i]) << "corner " << i;
-        const std::vector<PlainVertex> vertices = ReadVertices<PlainVertex>(built.m_SysVertexBuffer, built.m_VertexCount);
+        const std::vector<PlainVertex> vertices =
+            ReadVertices<PlainVertex>(built.m_SysVertexBuffer, built.m_VertexCount);
         ASSERT_EQ(built.m_SourceVertexMap.size(), ascending.size());
         for (size_t k = 0; k < ascending.size(); ++k)
         {
@@ -760,9 +761,8 @@ TEST_F(MeshFromFile, ExtentsFoundWhileWritingMatchAReadBack)
         const char* file;
         uint32_t buildOptions;
     } cases[] = {
-        {"car/car.kmf", 0},        {"car/car.kmf", 0x11},      {"car/charger.kmf", 0},
-        {"car/wheel.kmf", 0},      {"ball/ball.kmf", 0},       {"crate/crate.kmf", 0x1},
-        {"ramp/ramp.kmf", 0},      {"cylinder/cylinder.kmf", 0},
+        {"car/car.kmf", 0},   {"car/car.kmf", 0x11},    {"car/charger.kmf", 0}, {"car/wheel.kmf", 0},
+        {"ball/ball.kmf", 0}, {"crate/crate.kmf", 0x1}, {"ramp/ramp.kmf", 0},   {"cylinder/cylinder.kmf", 0},
     };
     const auto expectSame = [](const kaMeshSubset& built, const kaMeshSubset& readBack)
     {
@@ -774,7 +774,8 @@ TEST_F(MeshFromFile, ExtentsFoundWhileWritingMatchAReadBack)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(std::string(c.file) + " options " + std::to_string(c.buildOptions));
-        auto* mesh = new kaMesh(std::string(TARVOLIN_CONTENT_DIR) + "/resources/models/" + c.file, c.buildOptions);
+        auto* mesh =
+            new kaMesh(std::string(TARVOLIN_CONTENT_DIR) + "/resources/models/" + c.file, c.buildOptions);
         mesh->AddRef();
         m_Loaded.push_back(mesh);
         ASSERT_GT(mesh->GetSubsetCount(), 0u);
