@@ -340,8 +340,8 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
 {
     kaCountedPtr<kaMeshSubset> owned(subset);
     const KM_Mesh::RenderData& render = mesh.m_Render;
-    // The render vertices the corners use, in ascending order, and where each lands among them: one pass
-    // over a table of the render vertices, as corners index those.
+    // The render vertices the corners use, in ascending order, and where each lands among them: read off
+    // the corners when they meet the vertices in order, else through a table of the render vertices.
     if (corners.empty())
         return;
     SubsetScratch& scratch = t_Scratch;
