@@ -1,7 +1,10 @@
 #include "engine/model/kaMesh.h"
 
 #include "engine/core/kaFileSystem.h"
+#include "engine/model/KM_GeoObject.h"
 #include "engine/model/KM_Light.h"
+#include "engine/model/KM_Material.h"
+#include "engine/model/KM_MaterialList.h"
 #include "engine/model/KM_Model.h"
 #include "engine/model/kaCollisionPrimitive.h"
 #include "engine/model/kaModelManager.h"
@@ -126,21 +129,41 @@ void kaMesh::CreateBuffers()
             return;
         if (m_pModel)
         {
+            m_Subsets.reserve(m_Subsets.size() + _CountFileSubsets(*m_pModel));
             for (int i = 0; i < m_pModel->GetGeoObjectCount(); ++i)
                 BuildGeoObject(*m_pModel, i);
+            m_Primitives.reserve(m_Primitives.size() + static_cast<size_t>(m_pModel->GetPrimitiveCount()));
             for (int i = 0; i < m_pModel->GetPrimitiveCount(); ++i)
                 BuildPrimitive(*m_pModel, i);
         }
     }
     else
         _CreateSizedSubsets();
-    ComputeBounds();
+    // Subsets built from the file found their extents as their vertices were written.
+    if (m_SourceKind == kFromFile)
+        _CombineBounds();
+    else
+        ComputeBounds();
     if (m_pModel)
     {
         _CopyLights();
         m_pModel.reset();
     }
     BuildVertexBoxes();
+}
+
+size_t kaMesh::_CountFileSubsets(const KM_Model& model)
+{
+    size_t count = 0;
+    for (int i = 0; i < model.GetGeoObjectCount(); ++i)
+    {
+        const KM_GeoObject* geo = model.GetGeoObject(i);
+        if (!geo || geo->m_Mesh.m_MaterialRef == -1)
+            continue;
+        if (const KM_Material* material = model.GetMaterialList().GetMaterial(geo->m_Mesh.m_MaterialRef))
+            count += static_cast<size_t>(std::max(material->GetSubMaterialCount(), 1));
+    }
+    return count;
 }
 
 void kaMesh::_CreateSizedSubsets()
@@ -340,6 +363,13 @@ void kaMesh::ComputeBounds()
         return;
     for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
         subset->ComputeExtents();
+    _CombineBounds();
+}
+
+void kaMesh::_CombineBounds()
+{
+    if (m_Subsets.empty())
+        return;
     m_Min = m_Subsets.front()->m_Min;
     m_Max = m_Subsets.front()->m_Max;
     for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)

@@ -56,6 +56,8 @@ public:
     static constexpr uint32_t kOpacityMap = 6;
     static constexpr uint32_t kReflectMap = 9;
     static constexpr int kMixMaps = 3;
+    // The texture sets a file mesh's vertices carry: its format never asks for more.
+    static constexpr uint32_t kMaxPackedSets = 4;
 
     kaMesh();
     kaMesh(uint32_t fvf, uint32_t triangles, uint32_t vertices, uint32_t subsets, bool sharedVertices);
@@ -134,15 +136,26 @@ public:
 
 private:
     void _CreateSizedSubsets();
+    // At most the subsets the model's geometry makes: one per sub-material, or one.
+    static size_t _CountFileSubsets(const KM_Model& model);
     void _CopyLights();
     // The subset's render state, from a material.
     void _ApplyMaterial(kaMeshSubset& subset, const KM_Material& material, const KM_Mesh& mesh,
                         bool ambientFromVertexColor) const;
     // One texture stage from a map's bitmap; a map without a file name adds none.
     void _AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t blendType) const;
-    // Vertex bytes of the render vertices in order, in the mesh's format, into `bytes` (resized to fit).
-    void _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order,
-                       std::vector<uint8_t>& bytes) const;
+    uint32_t _PackedSetCount() const;
+    // The vertex size of the mesh's format as _PackVertices writes it.
+    uint32_t _PackedVertexSize() const;
+    // Vertex bytes of the render vertices in order, in the mesh's format, from `out` on; min and max become
+    // the positions' extents (left alone for no vertices).
+    void _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out,
+                       platform::Vector3& min, platform::Vector3& max) const;
+    // Writes the subset's vertices into both of its copies, its extents found on the way.
+    void _WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
+                              const std::vector<uint32_t>& order) const;
+    // The mesh's bounds from its subsets' extents as they stand.
+    void _CombineBounds();
     kaCountedPtr<kaMeshSubset> _CutDecalRegion(const kaBoxPrimitive& box, const std::string& key) const;
 
     std::vector<std::unique_ptr<kaCollisionPrimitive>> m_Primitives;

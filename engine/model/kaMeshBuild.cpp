@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 using platform::DebugPrintf;
@@ -45,6 +46,7 @@ struct SubsetScratch
     std::vector<uint32_t> order;
     std::vector<uint16_t> indices;
     std::vector<uint8_t> bytes;
+    std::vector<uint32_t> corners;
 };
 
 thread_local SubsetScratch t_Scratch;
@@ -84,6 +86,73 @@ void ForEachTriangle(const uint16_t* indices, uint32_t count, bool strip, Visit 
             visit(a, c, b);
     }
 }
+
+// Where the fields of the render vertices are read from as they are packed.
+struct PackSource
+{
+    const float* positions = nullptr;
+    const float* normals = nullptr;
+    const uint32_t* colors = nullptr;
+    size_t colorCount = 0;
+    // Each set's coordinates and how many vertices they cover; a vertex past them gets (0, 0).
+    const float* setCoords[kaMesh::kMaxPackedSets] = {};
+    size_t setVertices[kaMesh::kMaxPackedSets] = {};
+};
+
+// The vertices in order, each position, normal, colour and sets as the format has them; min and max over
+// the positions, compared as a reader of the written vertices compares them so that the extents agree.
+// One copy per format, so that the loop carries no test of what the format holds.
+template <bool kNormals, bool kColors, uint32_t kSets>
+void PackRun(const PackSource& source, const uint32_t* order, size_t count, uint8_t* out, Vector3& min,
+             Vector3& max)
+{
+    const float zero[2] = {0.0f, 0.0f};
+    const float* first = source.positions + 3 * static_cast<size_t>(order[0]);
+    float low[3] = {first[0], first[1], first[2]};
+    float high[3] = {first[0], first[1], first[2]};
+    for (size_t k = 0; k < count; ++k)
+    {
+        const size_t v = order[k];
+        const float* position = source.positions + 3 * v;
+        std::memcpy(out, position, 3 * sizeof(float));
+        out += 3 * sizeof(float);
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            low[axis] = std::min(low[axis], position[axis]);
+            high[axis] = std::max(high[axis], position[axis]);
+        }
+        if (kNormals)
+        {
+            std::memcpy(out, source.normals + 3 * v, 3 * sizeof(float));
+            out += 3 * sizeof(float);
+        }
+        if (kColors)
+        {
+            const uint32_t color = v < source.colorCount ? source.colors[v] : 0xFFFFFFFF;
+            std::memcpy(out, &color, sizeof(color));
+            out += sizeof(color);
+        }
+        for (uint32_t set = 0; set < kSets; ++set)
+        {
+            const float* uv = v < source.setVertices[set] ? source.setCoords[set] + 2 * v : zero;
+            std::memcpy(out, uv, 2 * sizeof(float));
+            out += 2 * sizeof(float);
+        }
+    }
+    min = Vector3(low[0], low[1], low[2]);
+    max = Vector3(high[0], high[1], high[2]);
+}
+
+using PackFunction = void (*)(const PackSource&, const uint32_t*, size_t, uint8_t*, Vector3&, Vector3&);
+
+static_assert(kaMesh::kMaxPackedSets == 4, "one packing function per set count");
+
+template <bool kNormals, bool kColors> struct PackRow
+{
+    static constexpr PackFunction kBySets[kaMesh::kMaxPackedSets + 1] = {
+        &PackRun<kNormals, kColors, 0>, &PackRun<kNormals, kColors, 1>, &PackRun<kNormals, kColors, 2>,
+        &PackRun<kNormals, kColors, 3>, &PackRun<kNormals, kColors, 4>};
+};
 
 } // namespace
 
@@ -129,8 +198,8 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     m_TriangleCount = static_cast<uint32_t>(mesh.m_Faces.size());
 
     const bool hasTexture = !mesh.m_TVertices.empty();
-    const uint32_t sets =
-        std::min<uint32_t>(4, (hasTexture ? 1 : 0) + static_cast<uint32_t>(mesh.m_Channels.size()));
+    const uint32_t sets = std::min<uint32_t>(
+        kMaxPackedSets, (hasTexture ? 1 : 0) + static_cast<uint32_t>(mesh.m_Channels.size()));
     m_FVF = platform::FVF_XYZ | (sets << platform::FVF_TEXCOUNT_SHIFT);
     if (!render.normals.empty())
         m_FVF |= platform::FVF_NORMAL;
@@ -152,7 +221,7 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     const int subCount = material->GetSubMaterialCount();
     const uint32_t ids = subCount > 0 ? static_cast<uint32_t>(subCount) : 1;
     // One buffer of corners serves every subset in turn; a single subset takes every corner as welded.
-    std::vector<uint32_t> corners;
+    std::vector<uint32_t>& corners = t_Scratch.corners;
     if (ids > 1)
         corners.reserve(render.indices.size());
     for (uint32_t id = 0; id < ids; ++id)
@@ -170,9 +239,18 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
         if (used.empty())
             continue;
         auto* subset = new kaMeshSubset;
-        subset->m_Name = material->GetName();
+        const std::string& materialName = material->GetName();
         if (subCount > 0)
-            subset->m_Name += kSubMaterialText + std::to_string(m_Subsets.size() + 1);
+        {
+            // Built in place: the material's name, the separator and the subset's number after it.
+            char number[24];
+            const int digits = std::snprintf(number, sizeof(number), "%zu", m_Subsets.size() + 1);
+            std::string& name = subset->m_Name;
+            name.reserve(materialName.size() + std::strlen(kSubMaterialText) + static_cast<size_t>(digits));
+            name.append(materialName).append(kSubMaterialText).append(number, static_cast<size_t>(digits));
+        }
+        else
+            subset->m_Name = materialName;
         const KM_Material* source = subCount > 0 ? material->GetSubMaterial(static_cast<int>(id)) : material;
         _ApplyMaterial(*subset, source ? *source : *material, mesh, geo->m_ShadeVerts != 1);
         BuildSubsetBuffers(subset, mesh, used);
@@ -181,45 +259,80 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
     TrimScratch(t_Scratch.order);
     TrimScratch(t_Scratch.indices);
     TrimScratch(t_Scratch.bytes);
+    TrimScratch(t_Scratch.corners);
 }
 
-void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order,
-                           std::vector<uint8_t>& bytes) const
+uint32_t kaMesh::_PackedSetCount() const
 {
+    return std::min<uint32_t>(kMaxPackedSets,
+                              (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT);
+}
+
+uint32_t kaMesh::_PackedVertexSize() const
+{
+    const uint32_t sets = _PackedSetCount();
+    return 3 * sizeof(float) + ((m_FVF & platform::FVF_NORMAL) ? 3 * sizeof(float) : 0) +
+           ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) + sets * 2 * sizeof(float);
+}
+
+void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out,
+                           Vector3& min, Vector3& max) const
+{
+    if (order.empty())
+        return;
     const KM_Mesh::RenderData& render = mesh.m_Render;
-    const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
+    const uint32_t sets = _PackedSetCount();
     // Without texture vertices channel 0 holds zeros and the sets start at the first extra channel.
     const size_t firstChannel = mesh.m_TVertices.empty() ? 1 : 0;
-    // Each vertex's fields written in place into a buffer of the final size.
-    const size_t vertexBytes = 3 * sizeof(float) + ((m_FVF & platform::FVF_NORMAL) ? 3 * sizeof(float) : 0) +
-                               ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) +
-                               sets * 2 * sizeof(float);
-    bytes.resize(order.size() * vertexBytes);
-    uint8_t* out = bytes.data();
-    const auto put = [&out](const void* values, size_t size)
+    PackSource source;
+    source.positions = render.positions.data();
+    source.normals = render.normals.data();
+    source.colors = render.colors.data();
+    source.colorCount = render.colors.size();
+    for (uint32_t set = 0; set < sets; ++set)
     {
-        std::memcpy(out, values, size);
-        out += size;
-    };
-    const float zero[2] = {0.0f, 0.0f};
-    for (uint32_t v : order)
-    {
-        put(&render.positions[3 * static_cast<size_t>(v)], 3 * sizeof(float));
-        if (m_FVF & platform::FVF_NORMAL)
-            put(&render.normals[3 * static_cast<size_t>(v)], 3 * sizeof(float));
-        if (m_FVF & platform::FVF_DIFFUSE)
+        const size_t channel = firstChannel + set;
+        if (channel < render.texCoords.size())
         {
-            const uint32_t color = v < render.colors.size() ? render.colors[v] : 0xFFFFFFFF;
-            put(&color, sizeof(color));
-        }
-        for (uint32_t set = 0; set < sets; ++set)
-        {
-            const size_t channel = firstChannel + set;
-            const bool present = channel < render.texCoords.size() &&
-                                 2 * static_cast<size_t>(v) + 1 < render.texCoords[channel].size();
-            put(present ? &render.texCoords[channel][2 * static_cast<size_t>(v)] : zero, 2 * sizeof(float));
+            source.setCoords[set] = render.texCoords[channel].data();
+            source.setVertices[set] = render.texCoords[channel].size() / 2;
         }
     }
+    const bool normals = (m_FVF & platform::FVF_NORMAL) != 0;
+    const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
+    const PackFunction pack =
+        normals ? (colors ? PackRow<true, true>::kBySets[sets] : PackRow<true, false>::kBySets[sets])
+                : (colors ? PackRow<false, true>::kBySets[sets] : PackRow<false, false>::kBySets[sets]);
+    pack(source, order.data(), order.size(), out, min, max);
+}
+
+void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
+                                  const std::vector<uint32_t>& order) const
+{
+    const size_t bytes = order.size() * static_cast<size_t>(_PackedVertexSize());
+    Vector3 min, max;
+    // Packed straight into the system-memory copy, which the managed copy then takes whole.
+    if (g_pGraphicsManager->GetVertexStride(subset.m_SysVertexBuffer) == _PackedVertexSize())
+        if (auto* packed = static_cast<uint8_t*>(
+                g_pGraphicsManager->LockVertexBuffer(subset.m_SysVertexBuffer, platform::LOCK_DISCARD)))
+        {
+            _PackVertices(mesh, order, packed, min, max);
+            if (void* managed =
+                    g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer, platform::LOCK_DISCARD))
+            {
+                std::memcpy(managed, packed, bytes);
+                g_pGraphicsManager->UnlockVertexBuffer(subset.m_VertexBuffer);
+            }
+            g_pGraphicsManager->UnlockVertexBuffer(subset.m_SysVertexBuffer);
+            subset.SetExtents(min, max);
+            return;
+        }
+    // A copy that cannot be written in place takes the bytes through a scratch block.
+    std::vector<uint8_t>& scratch = t_Scratch.bytes;
+    scratch.resize(bytes);
+    _PackVertices(mesh, order, scratch.data(), min, max);
+    subset.WriteVertices(scratch.data(), static_cast<uint32_t>(bytes));
+    subset.ComputeExtents();
 }
 
 void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
@@ -227,33 +340,58 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
 {
     kaCountedPtr<kaMeshSubset> owned(subset);
     const KM_Mesh::RenderData& render = mesh.m_Render;
-    // The render vertices the corners use, in ascending order, and where each lands among them: one pass
-    // over a table of the render vertices, as corners index those.
+    // The render vertices the corners use, in ascending order, and where each lands among them: read off
+    // the corners when they meet the vertices in order, else through a table of the render vertices.
     if (corners.empty())
         return;
-    constexpr uint32_t kUnused = UINT32_MAX;
     SubsetScratch& scratch = t_Scratch;
     std::vector<uint32_t>& slot = scratch.slot;
-    // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
-    slot.assign(render.vertexCount, kUnused);
-    uint32_t largest = 0;
-    for (uint32_t corner : corners)
-    {
-        if (corner >= render.vertexCount)
-            return;
-        slot[corner] = 0;
-        largest = std::max(largest, corner);
-    }
-    slot.resize(static_cast<size_t>(largest) + 1);
-    // order[k]: the render vertex that becomes buffer vertex k; first the distinct ones ascending.
     std::vector<uint32_t>& order = scratch.order;
     order.clear();
-    for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
-        if (slot[vertex] != kUnused)
+    // Corners that meet their vertices in order, each new one the next number (as welding numbers them),
+    // use every vertex up to the last: each keeps its number and no table is needed. Until a strip build
+    // renumbers them.
+    uint32_t next = 0;
+    bool keepNumbers = true;
+    for (uint32_t corner : corners)
+    {
+        if (corner == next)
+            ++next;
+        else if (corner > next)
         {
-            slot[vertex] = static_cast<uint32_t>(order.size());
-            order.push_back(vertex);
+            keepNumbers = false;
+            break;
         }
+    }
+    keepNumbers = keepNumbers && next <= render.vertexCount;
+    if (keepNumbers)
+    {
+        order.resize(next);
+        for (uint32_t vertex = 0; vertex < next; ++vertex)
+            order[vertex] = vertex;
+    }
+    else
+    {
+        constexpr uint32_t kUnused = UINT32_MAX;
+        // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
+        slot.assign(render.vertexCount, kUnused);
+        uint32_t largest = 0;
+        for (uint32_t corner : corners)
+        {
+            if (corner >= render.vertexCount)
+                return;
+            slot[corner] = 0;
+            largest = std::max(largest, corner);
+        }
+        slot.resize(static_cast<size_t>(largest) + 1);
+        // order[k]: the render vertex that becomes buffer vertex k; the distinct ones ascending.
+        for (uint32_t vertex = 0; vertex < slot.size(); ++vertex)
+            if (slot[vertex] != kUnused)
+            {
+                slot[vertex] = static_cast<uint32_t>(order.size());
+                order.push_back(vertex);
+            }
+    }
     const size_t distinctCount = order.size();
     if (distinctCount > kMaxIndexedVertices)
     {
@@ -266,8 +404,12 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
 
     std::vector<uint16_t>& indices = scratch.indices;
     indices.resize(corners.size());
-    for (size_t i = 0; i < corners.size(); ++i)
-        indices[i] = static_cast<uint16_t>(slot[corners[i]]);
+    if (keepNumbers)
+        for (size_t i = 0; i < corners.size(); ++i)
+            indices[i] = static_cast<uint16_t>(corners[i]);
+    else
+        for (size_t i = 0; i < corners.size(); ++i)
+            indices[i] = static_cast<uint16_t>(slot[corners[i]]);
     bool strip = false;
     if (m_BuildOptions >= 1)
     {
@@ -292,6 +434,7 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
                     if (oldToNew[old] >= 0)
                         remapped[static_cast<size_t>(oldToNew[old])] = order[old];
                 order.swap(remapped);
+                keepNumbers = false;
             }
         }
         else
@@ -321,15 +464,24 @@ void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
     subset->m_IndexCount = indexCount;
     subset->m_Strip = strip;
     subset->m_PrimitiveCount = strip ? indexCount - 2 : indexCount / 3;
-    std::vector<uint8_t>& bytes = scratch.bytes;
-    _PackVertices(mesh, order, bytes);
-    subset->WriteVertices(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    subset->WriteIndices(indices.data(), indexCount);
+    _WriteSubsetVertices(*subset, mesh, order);
+    // Both index runs were made exactly this long, so each is written whole.
+    for (kaResourceHandle handle : {subset->m_IndexBuffer, subset->m_SysIndexBuffer})
+        if (void* target = g_pGraphicsManager->LockIndexBuffer(handle, platform::LOCK_DISCARD))
+        {
+            std::memcpy(target, indices.data(), static_cast<size_t>(indexCount) * sizeof(uint16_t));
+            g_pGraphicsManager->UnlockIndexBuffer(handle);
+        }
     // Each buffer vertex maps to the file vertex of the render vertex it was made from.
-    subset->m_SourceVertexMap.resize(n);
-    for (uint32_t k = 0; k < n; ++k)
-        subset->m_SourceVertexMap[k] =
-            order[k] < render.sourceVertex.size() ? render.sourceVertex[order[k]] : 0;
+    std::vector<uint32_t>& sourceMap = subset->m_SourceVertexMap;
+    if (keepNumbers && n <= render.sourceVertex.size())
+        sourceMap.assign(render.sourceVertex.begin(), render.sourceVertex.begin() + n);
+    else
+    {
+        sourceMap.resize(n);
+        for (uint32_t k = 0; k < n; ++k)
+            sourceMap[k] = order[k] < render.sourceVertex.size() ? render.sourceVertex[order[k]] : 0;
+    }
     m_Subsets.push_back(owned);
 }
 
@@ -452,7 +604,12 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
         float uv[2];
     };
     static_assert(sizeof(DecalVertex) == 36, "the decal vertex format");
-    std::vector<DecalVertex> copied;
+    // Kept from one region to the next, as the subsets' buffers are; let go when grown large.
+    thread_local std::vector<DecalVertex> t_Copied;
+    thread_local std::vector<uint8_t> t_Where;
+    std::vector<DecalVertex>& copied = t_Copied;
+    std::vector<uint8_t>& where = t_Where;
+    copied.clear();
 
     for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
     {
@@ -467,7 +624,7 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
         const uint32_t run = subset->m_FirstVertex + subset->m_VertexCount;
         // Whether each vertex lies in the box, worked out once for all the triangles that share it:
         // 0 not yet, 1 outside, 2 inside.
-        std::vector<uint8_t> where(vertices && indices ? run : 0, 0);
+        where.assign(vertices && indices ? run : 0, 0);
         const auto isInside = [&](uint16_t v)
         {
             if (where[v] == 0)
@@ -513,6 +670,7 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
         if (vertices)
             g_pGraphicsManager->UnlockVertexBuffer(subset->m_SysVertexBuffer);
     }
+    TrimScratch(where);
     if (copied.empty())
         return kaCountedPtr<kaMeshSubset>();
     if (copied.size() > kMaxIndexedVertices)
@@ -521,6 +679,7 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
             "[kaMesh::BuildVertexBoxes] : Region \"%s\" needs %zu vertices, more than 16-bit indices reach; "
             "dropped\n",
             key.c_str(), copied.size());
+        TrimScratch(copied);
         return kaCountedPtr<kaMeshSubset>();
     }
 
@@ -535,12 +694,29 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
     region->m_FirstVertex = 0;
     region->m_VertexCount = region->m_IndexCount = count;
     region->m_PrimitiveCount = count / 3;
-    std::vector<uint16_t> sequence(count);
+    std::vector<uint16_t>& sequence = t_Scratch.indices;
+    sequence.resize(count);
     for (uint32_t i = 0; i < count; ++i)
         sequence[i] = static_cast<uint16_t>(i);
     region->WriteVertices(copied.data(), count * static_cast<uint32_t>(sizeof(DecalVertex)));
     region->WriteIndices(sequence.data(), count);
-    region->ComputeExtents();
+    TrimScratch(sequence);
+    // The extents of the positions just written, without reading them back; a region whose system copy
+    // could not be made reads as empty, as a read-back would find it.
+    if (region->m_SysVertexBuffer)
+    {
+        Vector3 min(copied[0].position[0], copied[0].position[1], copied[0].position[2]), max = min;
+        for (const DecalVertex& vertex : copied)
+        {
+            const Vector3 p(vertex.position[0], vertex.position[1], vertex.position[2]);
+            min = Vector3(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
+            max = Vector3(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
+        }
+        region->SetExtents(min, max);
+    }
+    else
+        region->ComputeExtents();
+    TrimScratch(copied);
     return region;
 }
 
@@ -614,12 +790,15 @@ void kaMesh::_AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t 
         return;
     // Exporters write whole paths; only the file name is looked for, under the graphics folder.
     const size_t slash = map.m_Bitmap.find_last_of("\\/");
-    const std::string fileName = slash == std::string::npos ? map.m_Bitmap : map.m_Bitmap.substr(slash + 1);
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string& folder = g_pGraphicsManager->GetGraphicsPath();
+    std::string path;
+    path.reserve(folder.size() + map.m_Bitmap.size() - nameStart);
+    path.append(folder).append(map.m_Bitmap, nameStart, std::string::npos);
     // Mapping channel 1 is the first texture set; channel 0, or one past the sets the vertices carry,
     // would name a set that is not there.
     const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
     const uint32_t wanted = map.m_MapChannel > 0 ? map.m_MapChannel - 1 : 0;
     const uint32_t set = sets == 0 ? 0 : std::min(wanted, sets - 1);
-    subset.GetRenderState()->AddTextureFromFile(g_pGraphicsManager->GetGraphicsPath() + fileName, false, 0,
-                                                blendType, set, false, false, 0);
+    subset.GetRenderState()->AddTextureFromFile(path, false, 0, blendType, set, false, false, 0);
 }

@@ -33,8 +33,7 @@ kaResourceHandle NewVertexRunLike(kaResourceHandle like, uint32_t count)
     kaResourceHandle handle = 0;
     const kaVertexBuffer* buffer = g_pGraphicsManager->GetVertexBuffer(like);
     if (buffer)
-        g_pGraphicsManager->CreateVertexBuffer(handle, count, g_pGraphicsManager->GetVertexFVF(like),
-                                               buffer->GetPool());
+        g_pGraphicsManager->CreateVertexBuffer(handle, count, buffer->GetFVF(), buffer->GetPool());
     return handle;
 }
 
@@ -47,11 +46,12 @@ kaResourceHandle NewIndexRunLike(kaResourceHandle like, uint32_t count)
     return handle;
 }
 
+// The target runs are new and exactly count long: copied whole, they need no clearing first.
 void CopyVertexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 {
     const uint32_t stride = g_pGraphicsManager->GetVertexStride(from);
     const void* source = g_pGraphicsManager->LockVertexBuffer(from);
-    void* target = g_pGraphicsManager->LockVertexBuffer(to);
+    void* target = g_pGraphicsManager->LockVertexBuffer(to, source ? platform::LOCK_DISCARD : 0);
     if (source && target)
         std::memcpy(target, source, static_cast<size_t>(count) * stride);
     if (target)
@@ -63,7 +63,7 @@ void CopyVertexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 void CopyIndexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 {
     const void* source = g_pGraphicsManager->LockIndexBuffer(from);
-    void* target = g_pGraphicsManager->LockIndexBuffer(to);
+    void* target = g_pGraphicsManager->LockIndexBuffer(to, source ? platform::LOCK_DISCARD : 0);
     if (source && target)
         std::memcpy(target, source, static_cast<size_t>(count) * sizeof(uint16_t));
     if (target)
@@ -223,6 +223,13 @@ void kaMeshSubset::ComputeExtents()
         });
     if (!read || first)
         m_Min = m_Max = Vector3();
+    SetExtents(m_Min, m_Max);
+}
+
+void kaMeshSubset::SetExtents(const Vector3& min, const Vector3& max)
+{
+    m_Min = min;
+    m_Max = max;
     const Vector3 size(m_Max.x - m_Min.x, m_Max.y - m_Min.y, m_Max.z - m_Min.z);
     m_Radius = 0.5f * std::sqrt(size.x * size.x + size.y * size.y + size.z * size.z);
     m_Centre = Vector3(m_Min.x + size.x * 0.5f, m_Min.y + size.y * 0.5f, m_Min.z + size.z * 0.5f);

@@ -43,6 +43,8 @@ public:
 
     // Min, max, centre and half-diagonal radius over the vertices of the system-memory copy.
     void ComputeExtents();
+    // The same from a min and max already found by whoever wrote the vertices.
+    void SetExtents(const platform::Vector3& min, const platform::Vector3& max);
     // The largest distance from the centre to a vertex; 0 without vertices.
     float ComputeRadius(const platform::Vector3& centre) const;
     // Planar texture coordinates over the subset's extents, for 36-byte decal vertices.

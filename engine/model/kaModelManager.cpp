@@ -16,12 +16,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <utility>
 
 kaModelManager* g_pModelManager = nullptr;
 
 namespace
 {
+// The first room made in the manager's lists.
+constexpr size_t kListReserve = 16;
+
 // The manager of the run, built before the program's main code.
 kaModelManager s_ModelManager;
 
@@ -130,6 +134,11 @@ void kaModelManager::AddAnimation(kaAnimation* animation)
 
 void kaModelManager::_AddMesh(kaMesh* mesh, const std::string& key)
 {
+    // Room for a set of meshes at once: the lists start empty again after every DeleteAll.
+    if (m_Meshes.size() == m_Meshes.capacity())
+        m_Meshes.reserve(std::max(kListReserve, 2 * m_Meshes.size()));
+    if (m_MeshKeys.size() == m_MeshKeys.capacity())
+        m_MeshKeys.reserve(std::max(kListReserve, 2 * m_MeshKeys.size()));
     mesh->AddRef();
     m_Meshes.push_back(mesh);
     m_MeshKeys.emplace_back(mesh, key);
@@ -146,10 +155,12 @@ void kaModelManager::UnregisterMesh(kaMesh* mesh)
                      m_MeshKeys.end());
 }
 
-kaMesh* kaModelManager::LoadMesh(std::string fileName, bool keepVertexMaps)
+kaMesh* kaModelManager::LoadMesh(const std::string& fileName, bool keepVertexMaps)
 {
     (void)keepVertexMaps;
-    const ScopedSearchPath search(GetFolder(fileName) + kMapsFolder);
+    std::string maps = GetFolder(fileName);
+    maps += kMapsFolder;
+    const ScopedSearchPath search(std::move(maps));
     for (const auto& entry : m_MeshKeys)
     {
         if (entry.second == fileName)
@@ -197,6 +208,8 @@ kaModel* kaModelManager::CreateModel(std::string fileName)
     if (mesh == nullptr)
         return nullptr;
     kaModel* model = new kaModel(mesh);
+    if (m_Models.size() == m_Models.capacity())
+        m_Models.reserve(std::max(kListReserve, 2 * m_Models.size()));
     m_Models.push_back(model);
     model->SetSourceName(fileName);
     return model;

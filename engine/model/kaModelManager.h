@@ -25,7 +25,7 @@ public:
     // The cached mesh loaded under exactly this name, else a new one (cached even when its file fails).
     // keepVertexMaps is accepted for its callers: cached meshes always keep their source-vertex maps,
     // since a later skinned instance of the same file binds through them.
-    kaMesh* LoadMesh(std::string fileName, bool keepVertexMaps);
+    kaMesh* LoadMesh(const std::string& fileName, bool keepVertexMaps);
     // The cached skeleton of this file bound to the mesh (any mesh when null), else a newly loaded one;
     // null when it cannot be loaded.
     kaSkeleton* LoadSkeleton(std::string fileName, kaMesh* mesh);

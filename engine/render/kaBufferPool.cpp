@@ -4,9 +4,11 @@
 
 #include "platform/system/DebugOutput.h"
 
-kaBufferPool::kaBufferPool(kaBuffer* buffer, uint32_t capacity)
-    : m_Capacity(capacity), m_Buffer(buffer), m_Slots(1), m_Live(1, false)
+kaBufferPool::kaBufferPool(kaBuffer* buffer, uint32_t capacity) : m_Capacity(capacity), m_Buffer(buffer)
 {
+    m_Slots.reserve(kReservedSlots);
+    m_Slots.emplace_back();
+    m_FreeRuns.reserve(kReservedFreeRuns);
     m_FreeRuns.push_back({0, capacity, 1});
 }
 
@@ -22,8 +24,7 @@ uint32_t kaBufferPool::Allocate(uint32_t count)
         if (run->count < count)
             continue;
         const uint32_t number = m_NextSlot++;
-        m_Slots.push_back({run->start, count, 1});
-        m_Live.push_back(true);
+        m_Slots.push_back({run->start, count, 1, true});
         ++m_SlotsInUse;
         if (run->count == count)
         {
@@ -41,7 +42,7 @@ uint32_t kaBufferPool::Allocate(uint32_t count)
 
 kaBufferPool::Slot* kaBufferPool::_Find(uint32_t slot)
 {
-    if (slot >= m_Slots.size() || !m_Live[slot])
+    if (slot >= m_Slots.size() || !m_Slots[slot].live)
     {
         platform::DebugPrintf("[kaBufferPool::_Find] : Unknown slot %u\n", slot);
         return nullptr;
@@ -63,7 +64,7 @@ uint32_t kaBufferPool::Release(uint32_t slot)
     if (record && --record->refCount <= 0)
     {
         m_FreeRuns.push_back({record->start, record->count, 0});
-        m_Live[slot] = false;
+        record->live = false;
         --m_SlotsInUse;
     }
     return GetSlotsInUse();
@@ -71,10 +72,10 @@ uint32_t kaBufferPool::Release(uint32_t slot)
 
 const kaBufferPool::Slot* kaBufferPool::GetSlot(uint32_t slot) const
 {
-    return slot < m_Slots.size() && m_Live[slot] ? &m_Slots[slot] : nullptr;
+    return slot < m_Slots.size() && m_Slots[slot].live ? &m_Slots[slot] : nullptr;
 }
 
-void* kaBufferPool::Lock(uint32_t slot)
+void* kaBufferPool::Lock(uint32_t slot, uint32_t flags)
 {
     const Slot* record = _Find(slot);
     if (!record || !m_Buffer)
@@ -82,7 +83,7 @@ void* kaBufferPool::Lock(uint32_t slot)
     m_Buffer->Seek(record->start);
     uint32_t count = record->count;
     uint32_t start = 0;
-    return m_Buffer->Lock(count, start, 0);
+    return m_Buffer->Lock(count, start, flags);
 }
 
 void kaBufferPool::Unlock(uint32_t slot)

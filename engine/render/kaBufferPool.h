@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <vector>
 
@@ -17,6 +17,7 @@ public:
         uint32_t start = 0;
         uint32_t count = 0;
         int32_t refCount = 0;
+        bool live = false;
     };
 
     struct FreeRun
@@ -40,8 +41,9 @@ public:
     uint32_t Release(uint32_t slot);
     const Slot* GetSlot(uint32_t slot) const;
 
-    // Unknown slots lock and write nothing: a run of size 0 would reach the whole buffer.
-    void* Lock(uint32_t slot);
+    // Unknown slots lock and write nothing: a run of size 0 would reach the whole buffer. Flags go to the
+    // device as they are.
+    void* Lock(uint32_t slot, uint32_t flags = 0);
     void Unlock(uint32_t slot);
     kaBuffer* BeginWrite(uint32_t slot);
     void EndWrite(uint32_t slot);
@@ -49,9 +51,13 @@ public:
     kaBuffer* GetBuffer() const { return m_Buffer.get(); }
     uint32_t GetCapacity() const { return m_Capacity; }
     uint32_t GetSlotsInUse() const { return m_SlotsInUse; }
-    const std::list<FreeRun>& GetFreeRuns() const { return m_FreeRuns; }
+    const std::vector<FreeRun>& GetFreeRuns() const { return m_FreeRuns; }
 
 private:
+    // Room made up front for the runs a pool usually serves, so that the first few grow nothing.
+    static constexpr size_t kReservedSlots = 16;
+    static constexpr size_t kReservedFreeRuns = 4;
+
     Slot* _Find(uint32_t slot);
 
     uint32_t m_Capacity = 0;
@@ -59,7 +65,7 @@ private:
     std::unique_ptr<kaBuffer> m_Buffer;
     // Indexed by slot number (entry 0 unused), as numbers are handed out in order; every draw looks one up.
     std::vector<Slot> m_Slots;
-    std::vector<bool> m_Live;
     uint32_t m_SlotsInUse = 0;
-    std::list<FreeRun> m_FreeRuns;
+    // In the order they were freed; a run served whole leaves the list, others shrink where they are.
+    std::vector<FreeRun> m_FreeRuns;
 };

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 using namespace platform;
 
@@ -1052,7 +1053,8 @@ kaBufferPool* kaGraphicsManager::_FindPool(const PoolTable& table, kaResourceHan
         DebugPrintf("[kaGraphicsManager::%s] : Unknown handle 0x%08X\n", operation, handle);
         return nullptr;
     }
-    return found->second.get();
+    // The tables are the manager's own, never const objects: const look-ups hand out pools to use.
+    return const_cast<kaBufferPool*>(&found->second);
 }
 
 namespace
@@ -1083,7 +1085,7 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
     for (int32_t key = index.FindFirst(count); key >= 0; key = index.FindFirst(count))
     {
         const auto found = table.find(uint16_t(key));
-        kaBuffer* buffer = found == table.end() ? nullptr : found->second->GetBuffer();
+        kaBuffer* buffer = found == table.end() ? nullptr : found->second.GetBuffer();
         if (!buffer || buffer->GetPool() != pool ||
             (vertices && static_cast<kaVertexBuffer*>(buffer)->GetFVF() != fvf))
         {
@@ -1095,7 +1097,7 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
             index.Set(uint16_t(key), RoomOf(*buffer));
             continue;
         }
-        const uint32_t slot = found->second->Allocate(count);
+        const uint32_t slot = found->second.Allocate(count);
         if (!slot)
         {
             // Out of slot numbers: the pool serves no more runs.
@@ -1145,9 +1147,10 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
         return 0;
     }
     // A reused key may still have a room in another kind's index; that index drops it when it meets it.
-    auto& created = table[key];
-    created.reset(new kaBufferPool(buffer, capacity));
-    const uint32_t slot = created->Allocate(count);
+    const auto placed = table.emplace(std::piecewise_construct, std::forward_as_tuple(key),
+                                      std::forward_as_tuple(buffer, capacity));
+    kaBufferPool& created = placed.first->second;
+    const uint32_t slot = created.Allocate(count);
     buffer->AddUsed(count);
     index.Set(key, RoomOf(*buffer));
     return MakeResourceHandle(key, slot);
@@ -1177,7 +1180,7 @@ kaResourceHandle kaGraphicsManager::CreateIndexBuffer(kaResourceHandle& handle, 
 void kaGraphicsManager::_ForgetRoom(const PoolTable& table, uint16_t key)
 {
     const auto found = table.find(key);
-    const kaBuffer* buffer = found == table.end() ? nullptr : found->second->GetBuffer();
+    const kaBuffer* buffer = found == table.end() ? nullptr : found->second.GetBuffer();
     if (!buffer)
         return;
     const bool vertices = &table == &m_VertexPools;
@@ -1214,10 +1217,10 @@ uint32_t kaGraphicsManager::ReleaseVertexBuffer(kaResourceHandle handle)
     return _ReleaseRun(m_VertexPools, handle, "ReleaseVertexBuffer");
 }
 
-void* kaGraphicsManager::LockVertexBuffer(kaResourceHandle handle)
+void* kaGraphicsManager::LockVertexBuffer(kaResourceHandle handle, uint32_t flags)
 {
     kaBufferPool* pool = _FindPool(m_VertexPools, handle, "LockVertexBuffer");
-    return pool ? pool->Lock(GetHandleSlot(handle)) : nullptr;
+    return pool ? pool->Lock(GetHandleSlot(handle), flags) : nullptr;
 }
 
 void kaGraphicsManager::UnlockVertexBuffer(kaResourceHandle handle)
@@ -1274,10 +1277,10 @@ uint32_t kaGraphicsManager::ReleaseIndexBuffer(kaResourceHandle handle)
     return _ReleaseRun(m_IndexPools, handle, "ReleaseIndexBuffer");
 }
 
-void* kaGraphicsManager::LockIndexBuffer(kaResourceHandle handle)
+void* kaGraphicsManager::LockIndexBuffer(kaResourceHandle handle, uint32_t flags)
 {
     kaBufferPool* pool = _FindPool(m_IndexPools, handle, "LockIndexBuffer");
-    return pool ? pool->Lock(GetHandleSlot(handle)) : nullptr;
+    return pool ? pool->Lock(GetHandleSlot(handle), flags) : nullptr;
 }
 
 void kaGraphicsManager::UnlockIndexBuffer(kaResourceHandle handle)
@@ -1322,7 +1325,7 @@ void kaGraphicsManager::ReleaseDefaultPoolBuffers()
     {
         for (auto it = table->begin(); it != table->end();)
         {
-            if (it->second->GetBuffer()->GetPool() == POOL_DEFAULT)
+            if (it->second.GetBuffer()->GetPool() == POOL_DEFAULT)
             {
                 _ForgetRoom(*table, it->first);
                 it = table->erase(it);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/kaCountedPtr.h"
+#include "engine/render/kaBufferPool.h"
 #include "engine/render/kaDebugPrimitive.h"
 #include "engine/render/kaDeviceEnumeration.h"
 #include "engine/render/kaDisplayMode.h"
@@ -175,14 +176,15 @@ public:
     uint32_t ChooseTextureFormat(uint32_t bitsPerTexel, uint32_t alphaBits) const;
 
     // Runs of vertices and indices by handle. A failed request returns handle 0, whose slot is never
-    // handed out. Unknown handles are no-ops with a debugger line.
+    // handed out. Unknown handles are no-ops with a debugger line. Lock flags go to the device: a static
+    // run locked with LOCK_DISCARD must then be written whole, as it is not cleared first.
     kaResourceHandle CreateVertexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t fvf,
                                         uint32_t pool);
     kaResourceHandle CreateIndexBuffer(kaResourceHandle& handle, uint32_t count, uint32_t pool);
     bool AddRefVertexBuffer(kaResourceHandle handle);
     // The number of runs the handle's pool still holds; 0 once the pool is gone.
     uint32_t ReleaseVertexBuffer(kaResourceHandle handle);
-    void* LockVertexBuffer(kaResourceHandle handle);
+    void* LockVertexBuffer(kaResourceHandle handle, uint32_t flags = 0);
     void UnlockVertexBuffer(kaResourceHandle handle);
     kaVertexBuffer* BeginVertexWrite(kaResourceHandle handle);
     void EndVertexWrite(kaResourceHandle handle);
@@ -192,7 +194,7 @@ public:
     uint32_t GetVertexBufferStart(kaResourceHandle handle) const;
     bool AddRefIndexBuffer(kaResourceHandle handle);
     uint32_t ReleaseIndexBuffer(kaResourceHandle handle);
-    void* LockIndexBuffer(kaResourceHandle handle);
+    void* LockIndexBuffer(kaResourceHandle handle, uint32_t flags = 0);
     void UnlockIndexBuffer(kaResourceHandle handle);
     kaIndexBuffer* BeginIndexWrite(kaResourceHandle handle);
     void EndIndexWrite(kaResourceHandle handle);
@@ -387,7 +389,8 @@ public:
 
 private:
     struct SortedTriangle;
-    using PoolTable = std::map<uint16_t, std::unique_ptr<kaBufferPool>>;
+    // Pools live in their nodes: one allocation each, and their addresses hold while others come and go.
+    using PoolTable = std::map<uint16_t, kaBufferPool>;
     // By memory pool (high 32 bits) and vertex format (low 32 bits, 0 for indices).
     using PoolRooms = std::map<uint64_t, kaPoolRoomIndex>;
 

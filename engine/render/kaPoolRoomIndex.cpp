@@ -1,6 +1,11 @@
 #include "engine/render/kaPoolRoomIndex.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace
 {
@@ -14,10 +19,41 @@ uint32_t LargestOf(const uint32_t* children, size_t count)
     return largest;
 }
 
-// The first of count entries holding at least the run; count when none does.
+// Entries compared at once: one node's children.
+constexpr size_t kBlock = 16;
+
+// A bit per entry of a block that holds the run.
+uint32_t HoldingMask(const uint32_t* entries, uint32_t run)
+{
+#if defined(__SSE2__)
+    // Unsigned order through signed compares: both sides moved by the sign bit.
+    const __m128i bias = _mm_set1_epi32(INT32_MIN);
+    const __m128i wanted = _mm_xor_si128(_mm_set1_epi32(static_cast<int32_t>(run)), bias);
+    uint32_t below = 0;
+    for (size_t quad = 0; quad < kBlock / 4; ++quad)
+    {
+        const __m128i room =
+            _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entries + 4 * quad)), bias);
+        below |= static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(wanted, room))))
+                 << (4 * quad);
+    }
+    return ~below & ((1u << kBlock) - 1);
+#else
+    uint32_t mask = 0;
+    for (size_t i = 0; i < kBlock; ++i)
+        mask |= static_cast<uint32_t>(entries[i] >= run) << i;
+    return mask;
+#endif
+}
+
+// The first of count entries holding at least the run; count when none does. Whole blocks are compared
+// at once, as every search of the tree looks through a full node at each level.
 size_t FirstHolding(const uint32_t* entries, size_t count, uint32_t run)
 {
     size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock)
+        if (const uint32_t mask = HoldingMask(entries + i, run))
+            return i + static_cast<size_t>(__builtin_ctz(mask));
     while (i < count && entries[i] < run)
         ++i;
     return i;

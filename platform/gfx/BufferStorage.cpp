@@ -23,14 +23,20 @@ GfxResult BufferStorage::Lock(uint32_t offset, uint32_t size, void** data, uint3
     const uint64_t count = size == 0 ? length - offset : size;
     if (offset + count > length)
         return GFXERR_INVALIDCALL;
-    // What the caller can see reads as zero unless written.
-    ClearTo(static_cast<uint32_t>(offset + count));
+    // What the caller can see reads as zero unless written, or unless the caller writes it all now.
+    const uint32_t end = static_cast<uint32_t>(offset + count);
+    if ((flags & LOCK_DISCARD) && !(flags & LOCK_READONLY))
+    {
+        ClearTo(offset);
+        m_Cleared = end > m_Cleared ? end : m_Cleared;
+    }
+    else
+        ClearTo(end);
     *data = m_Data.get() + offset;
     ++m_LockCount;
     if (!(flags & LOCK_READONLY) && count > 0)
     {
         m_DirtyBegin = offset < m_DirtyBegin ? offset : m_DirtyBegin;
-        const uint32_t end = static_cast<uint32_t>(offset + count);
         m_DirtyEnd = end > m_DirtyEnd ? end : m_DirtyEnd;
     }
     return GFX_OK;

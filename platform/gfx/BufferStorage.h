@@ -10,7 +10,9 @@ namespace platform
 
 // CPU memory of a vertex or index buffer with nested locks and the byte range written since the last
 // complete unlock. Bytes read as zero until written; they are cleared only when a lock or a reader first
-// reaches them, since pools are made far larger than their first run and the run is written at once.
+// reaches them, since pools are made far larger than their first run and the run is written at once. A
+// LOCK_DISCARD lock promises that every byte of its range is written before anyone reads it, so that range
+// is not cleared at all.
 class BufferStorage
 {
 public:

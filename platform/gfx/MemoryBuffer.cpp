@@ -28,7 +28,10 @@ GfxResult MemoryBuffer<Interface, DescType>::Lock(uint32_t offset, uint32_t size
         if (GfxFailed(scripted))
             return scripted;
     }
-    return m_Storage.Lock(offset, size, data, flags);
+    // A dynamic buffer's discard starts a fresh buffer of which the engine writes runs: its bytes still
+    // read as zero. Only a static buffer's discard carries the promise to write the whole range.
+    const uint32_t storageFlags = (m_Desc.Usage & USAGE_DYNAMIC) ? flags & ~uint32_t(LOCK_DISCARD) : flags;
+    return m_Storage.Lock(offset, size, data, storageFlags);
 }
 
 template <class Interface, class DescType> GfxResult MemoryBuffer<Interface, DescType>::Unlock()

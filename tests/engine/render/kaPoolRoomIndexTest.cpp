@@ -37,6 +37,10 @@ TEST(kaPoolRoomIndex, FindsTheLowestKeyWithRoomForTheCount)
         {{{0, 0}, {17, 1}}, 1, 17},
         {{{0, 50}, {65535, 60}}, 55, 65535}, // the last key a handle can carry
         {{{2, 4}}, 0, -1},                   // no run is empty
+        // Rooms past the sign bit still order as the unsigned counts they are.
+        {{{0, 0x7FFFFFFF}, {1, 0x80000000}, {2, 0xFFFFFFFF}}, 0x80000000, 1},
+        {{{0, 0x7FFFFFFF}, {1, 0x80000000}, {2, 0xFFFFFFFF}}, 0xFFFFFFFF, 2},
+        {{{5, 0xFFFFFFFF}}, 1, 5},
     };
     for (const auto& c : cases)
     {

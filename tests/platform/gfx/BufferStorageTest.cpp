@@ -14,10 +14,13 @@ struct Write
 {
     uint32_t offset, size;
     uint8_t value;
+    // LOCK_DISCARD: the writer fills the range whole, so what the lock shows before is not looked at.
+    uint32_t flags = 0;
 };
 
 // Every byte a lock hands out or the buffer gives its readers is what was last written there, or zero;
-// bytes no lock has reached are not cleared until a reader asks for the whole buffer.
+// bytes no lock has reached are not cleared until a reader asks for the whole buffer. A discarding lock
+// leaves its own range to the writer, but the gap before it and what follows still read as zero.
 TEST(BufferStorageTest, UnwrittenBytesReadAsZeroAndAreClearedOnlyWhenReached)
 {
     const struct
@@ -33,6 +36,12 @@ TEST(BufferStorageTest, UnwrittenBytesReadAsZeroAndAreClearedOnlyWhenReached)
         {"two runs in order", 4096, {{0, 40, 0x11}, {40, 40, 0x22}}, 80},
         {"a later run first", 4096, {{200, 8, 0x33}, {16, 8, 0x44}}, 208},
         {"the whole buffer", 256, {{0, 0, 0x55}}, 256},
+        {"a discarded run at the start", 4096, {{0, 96, 0xA1, LOCK_DISCARD}}, 96},
+        {"a discarded run past a gap", 4096, {{128, 32, 0xB2, LOCK_DISCARD}}, 160},
+        {"discarded runs in order", 4096, {{0, 40, 0x11, LOCK_DISCARD}, {40, 40, 0x22, LOCK_DISCARD}}, 80},
+        {"a discarded run over a written one", 4096, {{0, 40, 0x11}, {20, 40, 0x22, LOCK_DISCARD}}, 60},
+        {"a plain run after a discarded one", 4096, {{0, 16, 0x66, LOCK_DISCARD}, {32, 8, 0x77}}, 40},
+        {"a discarded run before a later one", 4096, {{200, 8, 0x33}, {16, 8, 0x44, LOCK_DISCARD}}, 208},
     };
     for (const auto& c : cases)
     {
@@ -42,10 +51,11 @@ TEST(BufferStorageTest, UnwrittenBytesReadAsZeroAndAreClearedOnlyWhenReached)
         for (const Write& w : c.writes)
         {
             void* data = nullptr;
-            ASSERT_EQ(storage.Lock(w.offset, w.size, &data, 0), GFX_OK);
+            ASSERT_EQ(storage.Lock(w.offset, w.size, &data, w.flags), GFX_OK);
             const uint32_t size = w.size == 0 ? c.size - w.offset : w.size;
             // What the lock shows before the write: earlier writes, otherwise zero.
-            ASSERT_EQ(std::memcmp(data, expected.data() + w.offset, size), 0);
+            if (!(w.flags & LOCK_DISCARD))
+                ASSERT_EQ(std::memcmp(data, expected.data() + w.offset, size), 0);
             std::memset(data, w.value, size);
             std::memset(expected.data() + w.offset, w.value, size);
             bool last = false;

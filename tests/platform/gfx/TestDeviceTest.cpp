@@ -85,6 +85,27 @@ TEST_F(BufferLocks, ContentsStayBetweenLocksAndWriteOnlyBuffersReadBack)
     buffer->Release();
 }
 
+// Only a static buffer's discard promises a whole write; a dynamic one's starts a fresh buffer whose runs
+// the engine fills one by one, so what it hands out still reads as zero.
+TEST_F(BufferLocks, DynamicDiscardHandsOutZeroes)
+{
+    constexpr uint32_t kBytes = 4096;
+    // Memory of that size freed just before is what the buffer most likely gets: left dirty, a discard that
+    // skipped clearing would show it.
+    {
+        std::vector<uint8_t> dirty(kBytes, 0xCD);
+        // The fill must happen: the compiler may not drop it as unread.
+        asm volatile("" : : "r"(dirty.data()) : "memory");
+    }
+    GfxVertexBuffer* buffer = MakeVertexBuffer(kBytes, POOL_DEFAULT, USAGE_WRITEONLY | USAGE_DYNAMIC);
+    void* data = nullptr;
+    ASSERT_EQ(buffer->Lock(0, 256, &data, LOCK_DISCARD), GFX_OK);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 256), std::vector<uint8_t>(256, 0));
+    buffer->Unlock();
+    buffer->Release();
+}
+
 TEST_F(BufferLocks, CreationChecksSizesAgainstTheVertexFormat)
 {
     GfxVertexBuffer* buffer = nullptr;

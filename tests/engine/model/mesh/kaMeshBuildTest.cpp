@@ -286,6 +286,57 @@ TEST_F(MeshFromFile, SubsetCornersPastTheWeldedVerticesDropTheSubset)
     }
 }
 
+// Whatever order the corners meet their vertices in, the buffer holds the distinct ones ascending and the
+// indices name them by that rank; a run that names one past the welded vertices in first-use order too is
+// dropped.
+TEST_F(MeshFromFile, SubsetVerticesAreTheDistinctCornersAscendingWhateverTheirOrder)
+{
+    KM_Mesh& source = Quad(0, 0, 0).m_Mesh;
+    KM_Model::WeldMesh(source);
+    const KM_Mesh::RenderData& render = source.m_Render;
+    ASSERT_EQ(render.vertexCount, 4u);
+    const struct
+    {
+        const char* name;
+        std::vector<uint32_t> corners;
+        bool built;
+    } cases[] = {
+        {"first use in order, every vertex", {0, 1, 2, 0, 2, 3}, true},
+        {"first use in order, the first three", {0, 1, 2, 2, 1, 0}, true},
+        {"every vertex, out of order", {3, 2, 0, 0, 2, 1}, true},
+        {"a gap below", {2, 3, 3}, true},
+        {"a gap between", {0, 2, 3}, true},
+        {"one past the vertices, in order", {0, 1, 2, 3, 4, 0}, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        kaMesh mesh(0x012, 1, 3, 1, false);
+        const uint32_t before = mesh.GetSubsetCount();
+        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+        ASSERT_EQ(mesh.GetSubsetCount(), before + (c.built ? 1u : 0u));
+        if (!c.built)
+            continue;
+        const std::set<uint32_t> distinct(c.corners.begin(), c.corners.end());
+        const std::vector<uint32_t> ascending(distinct.begin(), distinct.end());
+        const kaMeshSubset& built = *mesh.GetSubset(before);
+        ASSERT_EQ(built.m_VertexCount, ascending.size());
+        const std::vector<uint16_t> indices = ReadIndices(built.m_SysIndexBuffer, built.m_IndexCount);
+        ASSERT_EQ(indices.size(), c.corners.size());
+        for (size_t i = 0; i < c.corners.size(); ++i)
+            EXPECT_EQ(ascending[indices[i]], c.corners[i]) << "corner " << i;
+        const std::vector<PlainVertex> vertices =
+            ReadVertices<PlainVertex>(built.m_SysVertexBuffer, built.m_VertexCount);
+        ASSERT_EQ(built.m_SourceVertexMap.size(), ascending.size());
+        for (size_t k = 0; k < ascending.size(); ++k)
+        {
+            EXPECT_EQ(vertices[k].x, render.positions[3 * ascending[k]]) << k;
+            EXPECT_EQ(vertices[k].z, render.positions[3 * ascending[k] + 2]) << k;
+            EXPECT_EQ(built.m_SourceVertexMap[k], render.sourceVertex[ascending[k]]) << k;
+        }
+    }
+}
+
 TEST_F(MeshFromFile, CollisionPrimitivesComeFromThePrimitiveObjects)
 {
     auto box = meshtest::Primitive("Crate", 0);
@@ -700,3 +751,59 @@ TEST_F(MeshFromFile, StripOptionsDrawTheSubsetAsOneStrip)
 }
 
 } // namespace
+
+// Subset, region and mesh extents are found as the vertices are written; a read-back of the written
+// vertices must give the very same figures, whatever the model, sub-materials and build options.
+TEST_F(MeshFromFile, ExtentsFoundWhileWritingMatchAReadBack)
+{
+    const struct
+    {
+        const char* file;
+        uint32_t buildOptions;
+    } cases[] = {
+        {"car/car.kmf", 0},   {"car/car.kmf", 0x11},    {"car/charger.kmf", 0}, {"car/wheel.kmf", 0},
+        {"ball/ball.kmf", 0}, {"crate/crate.kmf", 0x1}, {"ramp/ramp.kmf", 0},   {"cylinder/cylinder.kmf", 0},
+    };
+    const auto expectSame = [](const kaMeshSubset& built, const kaMeshSubset& readBack)
+    {
+        EXPECT_EQ(built.m_Min, readBack.m_Min);
+        EXPECT_EQ(built.m_Max, readBack.m_Max);
+        EXPECT_EQ(built.m_Centre, readBack.m_Centre);
+        EXPECT_EQ(built.m_Radius, readBack.m_Radius);
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.file) + " options " + std::to_string(c.buildOptions));
+        auto* mesh =
+            new kaMesh(std::string(TARVOLIN_CONTENT_DIR) + "/resources/models/" + c.file, c.buildOptions);
+        mesh->AddRef();
+        m_Loaded.push_back(mesh);
+        ASSERT_GT(mesh->GetSubsetCount(), 0u);
+        const platform::Vector3 min = mesh->GetMin(), max = mesh->GetMax(), centre = mesh->GetCentre();
+        const float radius = mesh->GetRadius();
+        for (uint32_t i = 0; i < mesh->GetSubsetCount(); ++i)
+        {
+            kaMeshSubset* subset = mesh->GetSubset(i);
+            kaMeshSubset built;
+            built.m_Min = subset->m_Min, built.m_Max = subset->m_Max;
+            built.m_Centre = subset->m_Centre, built.m_Radius = subset->m_Radius;
+            subset->ComputeExtents();
+            expectSame(built, *subset);
+        }
+        if (kaMeshSubset* door = mesh->GetDecalRegion("door"))
+        {
+            kaMeshSubset built;
+            built.m_Min = door->m_Min, built.m_Max = door->m_Max;
+            built.m_Centre = door->m_Centre, built.m_Radius = door->m_Radius;
+            door->ComputeExtents();
+            expectSame(built, *door);
+        }
+        mesh->ComputeBounds();
+        EXPECT_EQ(mesh->GetMin(), min);
+        EXPECT_EQ(mesh->GetMax(), max);
+        EXPECT_EQ(mesh->GetCentre(), centre);
+        EXPECT_EQ(mesh->GetRadius(), radius);
+        // A mesh with real geometry has a real size.
+        EXPECT_GT(radius, 0.0f);
+    }
+}
