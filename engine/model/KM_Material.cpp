@@ -67,15 +67,12 @@ uint32_t KM_Material::ComputeSize()
 
 bool KM_Material::_ReadBody(KM_Stream* stream)
 {
-    if (!ReadFrame(stream) || !stream->ReadU32(m_RefNo) || !stream->ReadString(m_Name) ||
-        !stream->ReadString(m_Class) || !stream->ReadU32(m_Ambient) || !stream->ReadU32(m_Diffuse) ||
-        !stream->ReadU32(m_Specular) || !stream->ReadFloat(m_Shine) || !stream->ReadFloat(m_ShineStrength) ||
-        !stream->ReadFloat(m_Transparency) || !stream->ReadFloat(m_WireSize) || !stream->ReadU32(m_Shading) ||
-        !stream->ReadFloat(m_TransparencyFalloff) || !stream->ReadFloat(m_SelfIllumination) ||
-        !stream->ReadU32(m_Flags) || !stream->ReadU32(m_TransparencyType))
-        return false;
     uint32_t textureCount;
-    if (!stream->ReadU32(textureCount))
+    if (!ReadFrame(stream) || !stream->ReadU32(m_RefNo) || !stream->ReadString(m_Name) ||
+        !stream->ReadString(m_Class) ||
+        !stream->ReadValues(m_Ambient, m_Diffuse, m_Specular, m_Shine, m_ShineStrength, m_Transparency,
+                            m_WireSize, m_Shading, m_TransparencyFalloff, m_SelfIllumination, m_Flags,
+                            m_TransparencyType, textureCount))
         return false;
     // The list made with the material serves, emptied, rather than a new one.
     m_Textures->Reset();
