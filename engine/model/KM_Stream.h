@@ -84,7 +84,7 @@ public:
     // NUL whether or not the file stores one.
     bool ReadString(std::string& text);
     // Reads count records of a plain type, refusing a count whose bytes exceed what remains.
-    template <typename T> bool ReadArray(std::vector<T>& out, uint64_t count)
+    template <typename T, typename Allocator> bool ReadArray(std::vector<T, Allocator>& out, uint64_t count)
     {
         static_assert(std::is_trivially_copyable<T>::value, "records are read as bytes");
         out.clear();
@@ -112,7 +112,7 @@ public:
     bool WriteByte(uint8_t value) { return Write(&value, sizeof value, 1); }
     // Writes length + 1 and the text with its NUL; an empty text is written as length 0.
     bool WriteString(const std::string& text);
-    template <typename T> bool WriteArray(const std::vector<T>& records)
+    template <typename T, typename Allocator> bool WriteArray(const std::vector<T, Allocator>& records)
     {
         static_assert(std::is_trivially_copyable<T>::value, "records are written as bytes");
         return records.empty() || Write(records.data(), sizeof(T), records.size());

@@ -60,7 +60,7 @@ bool kaAnimation::Build(const KM_Animation& file, const std::string& fileName)
     m_Tracks.reserve(file.m_BoneAnims.size());
     for (const auto& entry : file.m_BoneAnims)
     {
-        const std::vector<KM_Animation::Key>& keys = entry.second.keys;
+        const auto& keys = entry.second.keys;
         if (keys.empty())
             continue;
         kaBoneTrack track;
