@@ -86,7 +86,8 @@ bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const 
     return ok;
 }
 
-bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText, Slots& out)
+bool KM_FileReader::ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText,
+                                 Slots& out)
 {
     // A refused header leaves the objects at an unknown offset.
     if (stream == nullptr || !stream->IsOpen() || !stream->HeaderUsable())

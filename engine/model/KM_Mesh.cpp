@@ -110,7 +110,9 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
         if (channelCount > 0)
         {
             uint32_t extraTVerts, extraTFaces;
-            if (!stream->ReadArray(m_Channels, channelCount) || !stream->ReadValues(extraTVerts, extraTFaces) || !stream->ReadArray(m_ExtraTVertices, extraTVerts) ||
+            if (!stream->ReadArray(m_Channels, channelCount) ||
+                !stream->ReadValues(extraTVerts, extraTFaces) ||
+                !stream->ReadArray(m_ExtraTVertices, extraTVerts) ||
                 !stream->ReadArray(m_ExtraTFaces, extraTFaces))
                 return false;
         }

@@ -49,7 +49,8 @@ protected:
 
     // A chunk's Read: text streams are refused, a stream that is not binary reads as nothing, and a body
     // that fails to read shows the exporter's error box with the given text.
-    template <typename ReadBody> bool ReadBodyOrReport(KM_Stream* stream, const char* error, ReadBody&& readBody)
+    template <typename ReadBody>
+    bool ReadBodyOrReport(KM_Stream* stream, const char* error, ReadBody&& readBody)
     {
         const BodyRead mode = _BodyReadMode(stream);
         if (mode != BodyRead::kRead)

@@ -48,8 +48,8 @@ bool KM_Skeleton::_ReadBody(KM_Stream* stream)
     {
         // Made in the map and read in place, so its weights go straight into the room; a bone that does not
         // read whole is taken out again.
-        const auto at = m_Bones.emplace_hint(m_Bones.end(), std::piecewise_construct, std::forward_as_tuple(index),
-                                             std::forward_as_tuple());
+        const auto at = m_Bones.emplace_hint(m_Bones.end(), std::piecewise_construct,
+                                             std::forward_as_tuple(index), std::forward_as_tuple());
         Bone& bone = at->second;
         uint32_t weightCount;
         if (!stream->ReadString(bone.name) || !stream->ReadString(bone.parentName) ||

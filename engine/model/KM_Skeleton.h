@@ -29,7 +29,8 @@ public:
         explicit Bone(const allocator_type& allocator) : weights(allocator) {}
         Bone(const Bone& other) = default;
         Bone(const Bone& other, const allocator_type& allocator)
-            : name(other.name), parentName(other.parentName), word(other.word), weights(other.weights, allocator)
+            : name(other.name), parentName(other.parentName), word(other.word),
+              weights(other.weights, allocator)
         {
             std::memcpy(orientation, other.orientation, sizeof orientation);
         }

@@ -213,7 +213,10 @@ private:
             _TakeValues(at + sizeof value, rest...);
     }
     // One value at a time, stopping at the first that cannot be read.
-    template <typename... Values> bool _ReadEach(Values&... values) { return (Read(&values, sizeof values, 1) && ...); }
+    template <typename... Values> bool _ReadEach(Values&... values)
+    {
+        return (Read(&values, sizeof values, 1) && ...);
+    }
     static FILE* _OpenFile(const char* path, const char* mode);
     bool _ReadHeaderFields();
     void _TakeBytes(std::string bytes);
