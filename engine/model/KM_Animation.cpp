@@ -51,12 +51,18 @@ bool KM_Animation::_ReadBody(KM_Stream* stream)
         return false;
     for (uint32_t index = 0; index < trackCount; ++index)
     {
-        Track track;
+        // Made in the map and read in place, so its keys go straight into the room; a track that does not
+        // read whole is taken out again.
+        const auto at = m_BoneAnims.emplace_hint(m_BoneAnims.end(), std::piecewise_construct,
+                                                 std::forward_as_tuple(index), std::forward_as_tuple());
+        Track& track = at->second;
         uint32_t keyCount;
         if (!stream->ReadString(track.boneName) || !stream->ReadString(track.parentName) ||
             !stream->ReadU32(keyCount) || !stream->ReadArray(track.keys, keyCount))
+        {
+            m_BoneAnims.erase(at);
             return false;
-        m_BoneAnims.emplace_hint(m_BoneAnims.end(), index, std::move(track));
+        }
     }
     return true;
 }

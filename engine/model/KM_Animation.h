@@ -4,6 +4,7 @@
 #include "engine/model/KM_RecordRoom.h"
 
 #include <map>
+#include <memory_resource>
 #include <vector>
 
 // Per-bone key tracks of one animation; times are in milliseconds.
@@ -18,11 +19,31 @@ public:
         float position[3] = {0.0f, 0.0f, 0.0f};
         float rotation[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     };
+    // A track's keys are placed where the map that holds it places its records: a track made in the map,
+    // copied or moved into it takes its keys into the map's room.
     struct Track
     {
+        using allocator_type = std::pmr::polymorphic_allocator<Key>;
+
+        Track() = default;
+        explicit Track(const allocator_type& allocator) : keys(allocator) {}
+        Track(const Track& other) = default;
+        Track(const Track& other, const allocator_type& allocator)
+            : boneName(other.boneName), parentName(other.parentName), keys(other.keys, allocator)
+        {
+        }
+        Track(Track&& other) = default;
+        Track(Track&& other, const allocator_type& allocator)
+            : boneName(std::move(other.boneName)), parentName(std::move(other.parentName)),
+              keys(std::move(other.keys), allocator)
+        {
+        }
+        Track& operator=(const Track& other) = default;
+        Track& operator=(Track&& other) = default;
+
         std::string boneName = "bonename";
         std::string parentName;
-        std::vector<Key> keys;
+        std::pmr::vector<Key> keys;
     };
 
     KM_Animation();

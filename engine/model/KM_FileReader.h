@@ -22,12 +22,26 @@ public:
         ~TopLevel();
     };
 
+    // Objects the caller holds for a walk to read into, each marked once read. A list that fails to read
+    // is left empty; an object that is not read stays as it was.
+    struct Slots
+    {
+        KM_Scene* scene = nullptr;
+        KM_MaterialList* materials = nullptr;
+        KM_ObjectList* objects = nullptr;
+        bool sceneRead = false;
+        bool materialsRead = false;
+        bool objectsRead = false;
+    };
+
     // Reads top-level objects until the end of the file: at most one scene, one material list (when
     // accepted) and one object list. Other ids are reported with the given text and reading goes on
     // with the next four bytes. False on a second or failed object, a part of a type id, or when the
     // header was refused.
     static bool ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText,
                              TopLevel& out);
+    // The same walk into objects the caller holds: every slot must be given, materials only when accepted.
+    static bool ReadTopLevel(KM_Stream* stream, bool acceptMaterials, const char* erroneousText, Slots& out);
 
     // Copies of the first skeleton or animation of a file's object list; null when the file cannot
     // be read or holds none.

@@ -14,7 +14,7 @@ int g_Nesting = 0;
 
 } // namespace
 
-KM_Material::KM_Material() : KM_Object(kTypeId, 2), m_Textures(std::make_unique<KM_TextureList>()) {}
+KM_Material::KM_Material() : KM_Object(kTypeId, 2) {}
 
 KM_Material::~KM_Material() = default;
 
@@ -26,7 +26,7 @@ KM_Material::Color KM_Material::Unpack(uint32_t packed)
 
 KM_Texture* KM_Material::GetTexture(int index) const
 {
-    return m_Textures->GetTexture(index);
+    return m_Textures.GetTexture(index);
 }
 
 KM_Material* KM_Material::GetSubMaterial(int index) const
@@ -36,7 +36,7 @@ KM_Material* KM_Material::GetSubMaterial(int index) const
 
 int KM_Material::GetTextureCount() const
 {
-    return static_cast<int>(m_Textures->GetCount());
+    return static_cast<int>(m_Textures.GetCount());
 }
 
 int KM_Material::GetSubMaterialCount() const
@@ -56,8 +56,8 @@ uint32_t KM_Material::ComputeSize()
     uint32_t size = 4 + KM_Stream::StringBytes(m_Name) + KM_Stream::StringBytes(m_Class) + 3 * 4 + 4 * 4 + 4 +
                     2 * 4 + 4 + 4;
     size += 4;
-    if (m_Textures->GetCount() != 0)
-        size += FrameBytes(2) + m_Textures->ComputeSize();
+    if (m_Textures.GetCount() != 0)
+        size += FrameBytes(2) + m_Textures.ComputeSize();
     size += 4;
     if (GetSubMaterialCount() != 0)
         size += FrameBytes(2) + m_SubMaterials->ComputeSize();
@@ -67,19 +67,16 @@ uint32_t KM_Material::ComputeSize()
 
 bool KM_Material::_ReadBody(KM_Stream* stream)
 {
-    if (!ReadFrame(stream) || !stream->ReadU32(m_RefNo) || !stream->ReadString(m_Name) ||
-        !stream->ReadString(m_Class) || !stream->ReadU32(m_Ambient) || !stream->ReadU32(m_Diffuse) ||
-        !stream->ReadU32(m_Specular) || !stream->ReadFloat(m_Shine) || !stream->ReadFloat(m_ShineStrength) ||
-        !stream->ReadFloat(m_Transparency) || !stream->ReadFloat(m_WireSize) || !stream->ReadU32(m_Shading) ||
-        !stream->ReadFloat(m_TransparencyFalloff) || !stream->ReadFloat(m_SelfIllumination) ||
-        !stream->ReadU32(m_Flags) || !stream->ReadU32(m_TransparencyType))
-        return false;
     uint32_t textureCount;
-    if (!stream->ReadU32(textureCount))
+    if (!ReadFrame(stream) || !stream->ReadU32(m_RefNo) || !stream->ReadString(m_Name) ||
+        !stream->ReadString(m_Class) ||
+        !stream->ReadValues(m_Ambient, m_Diffuse, m_Specular, m_Shine, m_ShineStrength, m_Transparency,
+                            m_WireSize, m_Shading, m_TransparencyFalloff, m_SelfIllumination, m_Flags,
+                            m_TransparencyType, textureCount))
         return false;
     // The list made with the material serves, emptied, rather than a new one.
-    m_Textures->Reset();
-    if (textureCount != 0 && !m_Textures->Read(stream))
+    m_Textures.Reset();
+    if (textureCount != 0 && !m_Textures.Read(stream))
         return false;
     uint32_t subCount;
     if (!stream->ReadU32(subCount))
@@ -107,7 +104,7 @@ bool KM_Material::_WriteBody(KM_Stream* stream)
         !stream->WriteFloat(m_TransparencyFalloff) || !stream->WriteFloat(m_SelfIllumination) ||
         !stream->WriteU32(m_Flags) || !stream->WriteU32(m_TransparencyType))
         return false;
-    if (!stream->WriteU32(m_Textures->GetCount()) || !m_Textures->Write(stream))
+    if (!stream->WriteU32(m_Textures.GetCount()) || !m_Textures.Write(stream))
         return false;
     const uint32_t subCount = static_cast<uint32_t>(GetSubMaterialCount());
     if (!stream->WriteU32(subCount))
@@ -144,7 +141,7 @@ void KM_Material::_WriteText(KM_Stream* stream)
     PrintText(stream, "*MATERIAL_FALLOFF", (m_Flags & kFalloffOut) ? "Out" : "In");
     const bool knownType = m_TransparencyType >= 1 && m_TransparencyType <= 3;
     PrintText(stream, "*MATERIAL_XP_TYPE", knownType ? kTransparencyTypes[m_TransparencyType - 1] : "Other");
-    m_Textures->Write(stream);
+    m_Textures.Write(stream);
     if (GetSubMaterialCount() != 0)
         m_SubMaterials->Write(stream);
     CloseBlock(stream);

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "engine/model/KM_Object.h"
+#include "engine/model/KM_TextureList.h"
 
 #include <memory>
 
 class KM_MaterialList;
-class KM_Texture;
-class KM_TextureList;
 
 // A material: colours, shading, transparency, its texture maps and optional sub-materials.
 class KM_Material : public KM_Object
@@ -51,7 +50,7 @@ public:
     KM_Material* GetSubMaterial(int index) const;
     int GetTextureCount() const;
     int GetSubMaterialCount() const;
-    KM_TextureList& Textures() { return *m_Textures; }
+    KM_TextureList& Textures() { return m_Textures; }
     KM_MaterialList& SubMaterials();
 
     uint32_t m_RefNo = 0;
@@ -74,6 +73,7 @@ private:
     bool _WriteBody(KM_Stream* stream);
     void _WriteText(KM_Stream* stream);
 
-    std::unique_ptr<KM_TextureList> m_Textures;
+    // Held in place: every material has the list, most with a texture or two in it.
+    KM_TextureList m_Textures;
     std::unique_ptr<KM_MaterialList> m_SubMaterials;
 };

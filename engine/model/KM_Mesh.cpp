@@ -89,9 +89,8 @@ bool KM_Mesh::IndicesValid() const
 bool KM_Mesh::_ReadBody(KM_Stream* stream)
 {
     uint32_t vertexCount, faceCount, tvertCount, cvertCount;
-    if (!ReadFrame(stream) || !stream->ReadU32(m_TimeValue) || !stream->ReadU32(vertexCount) ||
-        !stream->ReadU32(faceCount) || !stream->ReadU32(tvertCount) || !stream->ReadU32(cvertCount) ||
-        !stream->ReadI32(m_MaterialRef))
+    if (!ReadFrame(stream) ||
+        !stream->ReadValues(m_TimeValue, vertexCount, faceCount, tvertCount, cvertCount, m_MaterialRef))
         return false;
     if (!stream->ReadArray(m_Vertices, vertexCount) || !stream->ReadArray(m_Faces, faceCount))
         return false;
@@ -111,8 +110,9 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
         if (channelCount > 0)
         {
             uint32_t extraTVerts, extraTFaces;
-            if (!stream->ReadArray(m_Channels, channelCount) || !stream->ReadU32(extraTVerts) ||
-                !stream->ReadU32(extraTFaces) || !stream->ReadArray(m_ExtraTVertices, extraTVerts) ||
+            if (!stream->ReadArray(m_Channels, channelCount) ||
+                !stream->ReadValues(extraTVerts, extraTFaces) ||
+                !stream->ReadArray(m_ExtraTVertices, extraTVerts) ||
                 !stream->ReadArray(m_ExtraTFaces, extraTFaces))
                 return false;
         }

@@ -322,27 +322,22 @@ KM_Model::~KM_Model() = default;
 
 KM_MaterialList& KM_Model::GetMaterialList() const
 {
-    if (!m_MaterialList)
-        m_MaterialList = std::make_unique<KM_MaterialList>();
-    return *m_MaterialList;
+    return m_MaterialList;
 }
 
 KM_ObjectList& KM_Model::GetObjectList() const
 {
-    if (!m_ObjectList)
-        m_ObjectList = std::make_unique<KM_ObjectList>();
-    return *m_ObjectList;
+    return m_ObjectList;
 }
 
 bool KM_Model::ReadObjects(KM_Stream* stream)
 {
-    KM_FileReader::TopLevel top;
-    const bool ok = KM_FileReader::ReadTopLevel(stream, true, KM_FileReader::kErroneousModel, top);
-    m_Scene = std::move(top.scene);
-    if (top.materials)
-        m_MaterialList = std::move(top.materials);
-    if (top.objects)
-        m_ObjectList = std::move(top.objects);
+    KM_FileReader::Slots slots;
+    slots.scene = &m_Scene;
+    slots.materials = &m_MaterialList;
+    slots.objects = &m_ObjectList;
+    const bool ok = KM_FileReader::ReadTopLevel(stream, true, KM_FileReader::kErroneousModel, slots);
+    m_HasScene = slots.sceneRead;
     return ok;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/model/KM_MaterialList.h"
 #include "engine/model/KM_Object.h"
+#include "engine/model/KM_ObjectList.h"
+#include "engine/model/KM_Scene.h"
 
 #include <memory>
 #include <string>
@@ -12,11 +15,8 @@ class KM_CollisionObject;
 class KM_DataTag;
 class KM_GeoObject;
 class KM_Light;
-class KM_MaterialList;
 class KM_Mesh;
-class KM_ObjectList;
 class KM_Primitive;
-class KM_Scene;
 
 // The in-memory form of one model file while a mesh is built from it: the file's scene, materials
 // and objects, the objects sorted by kind, and each geometry mesh welded into render vertices.
@@ -39,7 +39,7 @@ public:
     virtual bool PostLoad(KM_Stream* stream, bool flag);
 
     // Null when the file has no scene.
-    KM_Scene* GetScene() const { return m_Scene.get(); }
+    KM_Scene* GetScene() const { return m_HasScene ? &m_Scene : nullptr; }
     // Empty when the file has none.
     KM_MaterialList& GetMaterialList() const;
     KM_ObjectList& GetObjectList() const;
@@ -91,10 +91,11 @@ private:
     int _FindAttachmentPoint(const std::string& suffix) const;
 
     KM_Mesh* m_FirstGeoMesh = nullptr;
-    // Made when first asked for, as most files bring their own.
-    mutable std::unique_ptr<KM_ObjectList> m_ObjectList;
-    mutable std::unique_ptr<KM_MaterialList> m_MaterialList;
-    std::unique_ptr<KM_Scene> m_Scene;
+    // Held in place and read into: every file brings its lists, and the getters hand them out from const.
+    mutable KM_ObjectList m_ObjectList;
+    mutable KM_MaterialList m_MaterialList;
+    mutable KM_Scene m_Scene;
+    bool m_HasScene = false;
     bool m_PostLoaded = false;
     int32_t m_AttachmentSize = 0;
     // Every table in one block, kind after kind, each in file order; a kind's entries start at its

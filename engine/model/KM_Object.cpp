@@ -141,16 +141,16 @@ bool KM_Object::ReadFrame(KM_Stream* stream)
     return ReadVersionAndSize(stream);
 }
 
-bool KM_Object::ReadBodyOrReport(KM_Stream* stream, const char* error, const std::function<bool()>& readBody)
+KM_Object::BodyRead KM_Object::_BodyReadMode(KM_Stream* stream)
 {
-    if (stream == nullptr || IsText(stream))
-        return false;
-    if (stream->GetMode() != KM_Stream::kBinary)
-        return true;
-    if (readBody())
-        return true;
+    if (stream == nullptr || stream->GetMode() == KM_Stream::kText)
+        return BodyRead::kRefuse;
+    return stream->GetMode() == KM_Stream::kBinary ? BodyRead::kRead : BodyRead::kNothing;
+}
+
+void KM_Object::_ReportReadFailure(const char* error)
+{
     KM_MessageBox::Show(error, "Exporter Error");
-    return false;
 }
 
 bool KM_Object::WriteOrReport(KM_Stream* stream, const char* error, const std::function<void()>& writeText,

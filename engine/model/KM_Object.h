@@ -49,7 +49,17 @@ protected:
 
     // A chunk's Read: text streams are refused, a stream that is not binary reads as nothing, and a body
     // that fails to read shows the exporter's error box with the given text.
-    bool ReadBodyOrReport(KM_Stream* stream, const char* error, const std::function<bool()>& readBody);
+    template <typename ReadBody>
+    bool ReadBodyOrReport(KM_Stream* stream, const char* error, ReadBody&& readBody)
+    {
+        const BodyRead mode = _BodyReadMode(stream);
+        if (mode != BodyRead::kRead)
+            return mode == BodyRead::kNothing;
+        if (readBody())
+            return true;
+        _ReportReadFailure(error);
+        return false;
+    }
     // A chunk's Write: sizes the object, then writes the text form, or the binary body and shows the
     // exporter's error box with the given text when that fails.
     bool WriteOrReport(KM_Stream* stream, const char* error, const std::function<void()>& writeText,
@@ -76,6 +86,17 @@ protected:
     uint32_t m_Size;
 
 private:
+    // What a chunk's Read does with a stream: refuse it (none, or text), read nothing (neither binary nor
+    // text), or read the body.
+    enum class BodyRead
+    {
+        kRefuse,
+        kNothing,
+        kRead
+    };
+    static BodyRead _BodyReadMode(KM_Stream* stream);
+    static void _ReportReadFailure(const char* error);
+
     friend class KM_ListBase;
     KM_Object* m_Next;
     KM_Object* m_Previous;

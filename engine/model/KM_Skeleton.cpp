@@ -46,13 +46,19 @@ bool KM_Skeleton::_ReadBody(KM_Stream* stream)
         return false;
     for (uint32_t index = 0; index < recordCount; ++index)
     {
-        Bone bone;
+        // Made in the map and read in place, so its weights go straight into the room; a bone that does not
+        // read whole is taken out again.
+        const auto at = m_Bones.emplace_hint(m_Bones.end(), std::piecewise_construct,
+                                             std::forward_as_tuple(index), std::forward_as_tuple());
+        Bone& bone = at->second;
         uint32_t weightCount;
         if (!stream->ReadString(bone.name) || !stream->ReadString(bone.parentName) ||
             !stream->ReadU32(bone.word) || !stream->Read(bone.orientation, 4, 16) ||
             !stream->ReadU32(weightCount) || !stream->ReadArray(bone.weights, weightCount))
+        {
+            m_Bones.erase(at);
             return false;
-        m_Bones.emplace_hint(m_Bones.end(), index, std::move(bone));
+        }
     }
     return true;
 }

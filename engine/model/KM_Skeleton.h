@@ -3,7 +3,9 @@
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_RecordRoom.h"
 
+#include <cstring>
 #include <map>
+#include <memory_resource>
 #include <vector>
 
 // A model's bones with their bind transforms and vertex weights.
@@ -17,13 +19,36 @@ public:
         int32_t vertex = 0;
         float weight = 0.0f;
     };
+    // A bone's weights are placed where the map that holds it places its records: a bone made in the map,
+    // copied or moved into it takes its weights into the map's room.
     struct Bone
     {
+        using allocator_type = std::pmr::polymorphic_allocator<Weight>;
+
+        Bone() = default;
+        explicit Bone(const allocator_type& allocator) : weights(allocator) {}
+        Bone(const Bone& other) = default;
+        Bone(const Bone& other, const allocator_type& allocator)
+            : name(other.name), parentName(other.parentName), word(other.word),
+              weights(other.weights, allocator)
+        {
+            std::memcpy(orientation, other.orientation, sizeof orientation);
+        }
+        Bone(Bone&& other) = default;
+        Bone(Bone&& other, const allocator_type& allocator)
+            : name(std::move(other.name)), parentName(std::move(other.parentName)), word(other.word),
+              weights(std::move(other.weights), allocator)
+        {
+            std::memcpy(orientation, other.orientation, sizeof orientation);
+        }
+        Bone& operator=(const Bone& other) = default;
+        Bone& operator=(Bone&& other) = default;
+
         std::string name = "bonename";
         std::string parentName;
         uint32_t word = 0;
         float orientation[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-        std::vector<Weight> weights;
+        std::pmr::vector<Weight> weights;
     };
 
     KM_Skeleton();

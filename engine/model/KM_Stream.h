@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -64,18 +65,45 @@ public:
     bool ReadI32(int32_t& value) { return _ReadValue(value); }
     bool ReadFloat(float& value) { return _ReadValue(value); }
     bool ReadByte(uint8_t& value) { return _ReadValue(value); }
+    // Reads several plain values stored one after another, with one check of the bytes left when the file
+    // is held in memory. A read that comes short fills and fails as the values read one by one would.
+    template <typename... Values> bool ReadValues(Values&... values)
+    {
+        static_assert((std::is_trivially_copyable<Values>::value && ...), "values are read as bytes");
+        constexpr size_t kBytes = (sizeof(Values) + ...);
+        if (m_Buffered && m_ReadAt <= m_Bytes.size() && m_Bytes.size() - m_ReadAt >= kBytes)
+        {
+            _TakeValues(m_Bytes.data() + m_ReadAt, values...);
+            m_ReadAt += kBytes;
+            m_Position += kBytes;
+            return true;
+        }
+        return _ReadEach(values...);
+    }
     // A counted string: u32 length counting a stored NUL, 0 for none. The text ends at the first
     // NUL whether or not the file stores one.
     bool ReadString(std::string& text);
     // Reads count records of a plain type, refusing a count whose bytes exceed what remains.
-    template <typename T> bool ReadArray(std::vector<T>& out, uint64_t count)
+    template <typename T, typename Allocator> bool ReadArray(std::vector<T, Allocator>& out, uint64_t count)
     {
         static_assert(std::is_trivially_copyable<T>::value, "records are read as bytes");
         out.clear();
         if (!Fits(count, sizeof(T)))
             return false;
+        if (count == 0)
+            return true;
+        if (m_Buffered)
+        {
+            // Copied from the bytes held into room of the final size, without filling it with zeros first.
+            const char* const first = m_Bytes.data() + m_ReadAt;
+            const size_t bytes = static_cast<size_t>(count) * sizeof(T);
+            out.assign(RecordIterator<T>(first), RecordIterator<T>(first + bytes));
+            m_ReadAt += bytes;
+            m_Position += bytes;
+            return true;
+        }
         out.resize(static_cast<size_t>(count));
-        return count == 0 || Read(out.data(), sizeof(T), out.size());
+        return Read(out.data(), sizeof(T), out.size());
     }
 
     bool WriteU32(uint32_t value) { return Write(&value, sizeof value, 1); }
@@ -84,7 +112,7 @@ public:
     bool WriteByte(uint8_t value) { return Write(&value, sizeof value, 1); }
     // Writes length + 1 and the text with its NUL; an empty text is written as length 0.
     bool WriteString(const std::string& text);
-    template <typename T> bool WriteArray(const std::vector<T>& records)
+    template <typename T, typename Allocator> bool WriteArray(const std::vector<T, Allocator>& records)
     {
         static_assert(std::is_trivially_copyable<T>::value, "records are written as bytes");
         return records.empty() || Write(records.data(), sizeof(T), records.size());
@@ -109,9 +137,63 @@ public:
     static uint32_t StringBytes(const std::string& text);
 
 private:
+    // Records laid end to end in bytes of any alignment, each taken out by copy.
+    template <typename T> class RecordIterator
+    {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const T*;
+        using reference = T;
+
+        explicit RecordIterator(const char* at) : m_At(at) {}
+        T operator*() const
+        {
+            T record;
+            std::memcpy(&record, m_At, sizeof record);
+            return record;
+        }
+        RecordIterator& operator++()
+        {
+            m_At += sizeof(T);
+            return *this;
+        }
+        RecordIterator operator++(int)
+        {
+            RecordIterator before = *this;
+            m_At += sizeof(T);
+            return before;
+        }
+        RecordIterator& operator--()
+        {
+            m_At -= sizeof(T);
+            return *this;
+        }
+        RecordIterator& operator+=(difference_type n)
+        {
+            m_At += n * static_cast<difference_type>(sizeof(T));
+            return *this;
+        }
+        RecordIterator& operator-=(difference_type n) { return *this += -n; }
+        RecordIterator operator+(difference_type n) const { return RecordIterator(*this) += n; }
+        RecordIterator operator-(difference_type n) const { return RecordIterator(*this) += -n; }
+        difference_type operator-(const RecordIterator& other) const
+        {
+            return (m_At - other.m_At) / static_cast<difference_type>(sizeof(T));
+        }
+        T operator[](difference_type n) const { return *(*this + n); }
+        bool operator==(const RecordIterator& other) const { return m_At == other.m_At; }
+        bool operator!=(const RecordIterator& other) const { return m_At != other.m_At; }
+        bool operator<(const RecordIterator& other) const { return m_At < other.m_At; }
+
+    private:
+        const char* m_At;
+    };
+
     // A file is read mostly a word at a time: one held in memory hands over a whole word in place, and
     // anything else (a short read, a streamed file) goes through Read.
-    template <typename T> bool _ReadValue(T& value)
+    template <typename T> __attribute__((always_inline)) bool _ReadValue(T& value)
     {
         if (m_Buffered && m_ReadAt <= m_Bytes.size() && m_Bytes.size() - m_ReadAt >= sizeof value)
         {
@@ -121,6 +203,19 @@ private:
             return true;
         }
         return Read(&value, sizeof value, 1);
+    }
+    // Copies the values in order from bytes known to be there.
+    template <typename T, typename... Rest>
+    __attribute__((always_inline)) void _TakeValues(const char* at, T& value, Rest&... rest)
+    {
+        std::memcpy(&value, at, sizeof value);
+        if constexpr (sizeof...(Rest) > 0)
+            _TakeValues(at + sizeof value, rest...);
+    }
+    // One value at a time, stopping at the first that cannot be read.
+    template <typename... Values> bool _ReadEach(Values&... values)
+    {
+        return (Read(&values, sizeof values, 1) && ...);
     }
     static FILE* _OpenFile(const char* path, const char* mode);
     bool _ReadHeaderFields();

@@ -42,14 +42,12 @@ uint32_t KM_Texture::ComputeSize()
 bool KM_Texture::_ReadBody(KM_Stream* stream)
 {
     if (!ReadFrame(stream) || !stream->ReadString(m_Name) || !stream->ReadString(m_Class) ||
-        !stream->ReadString(m_Bitmap) || !stream->ReadFloat(m_Amount) || !stream->ReadU32(m_MapKind) ||
-        !stream->ReadU32(m_MappingType) || !stream->ReadFloat(m_UOffset) || !stream->ReadFloat(m_VOffset) ||
-        !stream->ReadFloat(m_UTiling) || !stream->ReadFloat(m_VTiling) || !stream->ReadFloat(m_Angle) ||
-        !stream->ReadFloat(m_Blur) || !stream->ReadFloat(m_BlurOffset) || !stream->ReadFloat(m_NoiseAmount) ||
-        !stream->ReadFloat(m_NoiseSize) || !stream->ReadU32(m_NoiseLevel) ||
-        !stream->ReadFloat(m_NoisePhase) || !stream->ReadU32(m_BitmapInvert))
+        !stream->ReadString(m_Bitmap) ||
+        !stream->ReadValues(m_Amount, m_MapKind, m_MappingType, m_UOffset, m_VOffset, m_UTiling, m_VTiling,
+                            m_Angle, m_Blur, m_BlurOffset, m_NoiseAmount, m_NoiseSize, m_NoiseLevel,
+                            m_NoisePhase, m_BitmapInvert))
         return false;
-    if (m_Version >= 3 && (!stream->ReadU32(m_ColorMapEnable) || !stream->ReadU32(m_BitmapFilter)))
+    if (m_Version >= 3 && !stream->ReadValues(m_ColorMapEnable, m_BitmapFilter))
         return false;
     if (m_Version >= 4 && !stream->ReadU32(m_MapChannel))
         return false;

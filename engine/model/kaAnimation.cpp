@@ -67,7 +67,7 @@ bool kaAnimation::Build(const KM_Animation& file, std::string fileName)
     m_Keys.reserve(trackCount * keyCount);
     for (const auto& entry : file.m_BoneAnims)
     {
-        const std::vector<KM_Animation::Key>& keys = entry.second.keys;
+        const auto& keys = entry.second.keys;
         if (keys.empty())
             continue;
         for (size_t k = 0; k < keyCount; ++k)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 using kmftest::Bytes;
 
 namespace
@@ -185,4 +187,50 @@ TEST_F(FileReaderTest, SkeletonFileYieldsNothingWithoutASkeleton)
     EXPECT_NE(KM_FileReader::ReadAnimation(onlyAnimation.c_str()), nullptr);
     EXPECT_EQ(KM_FileReader::ReadAnimation(Path(Bytes().Header(4).Data()).c_str()), nullptr);
     EXPECT_TRUE(m_Boxes.Boxes().empty());
+}
+
+// Objects the caller holds are read over, not added to: a list read again holds only the file's members,
+// one that fails to read is left empty, and one the file does not bring stays as it was.
+TEST_F(FileReaderTest, HeldObjectsAreReadOverAndLeftEmptyWhenTheyFail)
+{
+    const std::string header = Bytes().Header().Data();
+    const uint32_t fileObjects = kmfsamples::ModelObjects()->GetCount();
+    const struct
+    {
+        std::string bytes;
+        bool ok;
+        bool materialsRead;
+        uint32_t materials;
+        bool objectsRead;
+        uint32_t objects;
+    } cases[] = {
+        {header + MaterialsBytes() + ListBytes(kmfsamples::ModelObjects()), true, true, 1, true, fileObjects},
+        {header + SceneBytes() + ListBytes(kmfsamples::ModelObjects()), true, false, 3, true, fileObjects},
+        {header + Bytes().U32(7).U32(2).Data(), false, false, 0, false, 2},
+        {header + SceneBytes() + Bytes().U32(18).U32(2).U32(0).Data(), false, false, 3, false, 0},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i)
+    {
+        SCOPED_TRACE("case " + std::to_string(i));
+        const auto& c = cases[i];
+        KM_Scene scene;
+        KM_MaterialList materials;
+        for (int m = 0; m < 3; ++m)
+            materials.Append(kmfsamples::Material());
+        KM_ObjectList objects;
+        objects.Append(std::make_unique<KM_Scene>());
+        objects.Append(std::make_unique<KM_Scene>());
+        KM_FileReader::Slots slots;
+        slots.scene = &scene;
+        slots.materials = &materials;
+        slots.objects = &objects;
+        KM_Stream stream;
+        ASSERT_TRUE(m_Files.Open(stream, c.bytes));
+        ASSERT_TRUE(stream.ReadHeader());
+        EXPECT_EQ(KM_FileReader::ReadTopLevel(&stream, true, kErroneousModel, slots), c.ok);
+        EXPECT_EQ(slots.materialsRead, c.materialsRead);
+        EXPECT_EQ(materials.GetCount(), c.materials);
+        EXPECT_EQ(slots.objectsRead, c.objectsRead);
+        EXPECT_EQ(objects.GetCount(), c.objects);
+    }
 }

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -79,4 +81,90 @@ TEST(RecordRoomTest, CopiesMovesAndRereadsHoldTheirOwnRecords)
     EXPECT_EQ(moved.m_Bones.at(0).name, "Hip");
     EXPECT_EQ(moved.m_Bones.at(1).name, "Leg");
     EXPECT_EQ(moved.m_Bones.count(39), 0u);
+}
+
+// A track's keys live where its animation places its records: read, copied or moved, each animation's keys
+// are its own, and they outlive the animation they came from.
+TEST(RecordRoomTest, AnimationKeysStayWithTheirOwnAnimation)
+{
+    kmftest::Files files;
+    const std::string bytes = files.Written(*kmfsamples::Animation());
+    KM_Stream stream;
+    ASSERT_TRUE(files.Open(stream, bytes));
+    uint32_t typeId = 0;
+    ASSERT_TRUE(stream.ReadU32(typeId));
+    auto read = std::make_unique<KM_Animation>();
+    ASSERT_TRUE(read->Read(&stream));
+    const auto expected = kmfsamples::Animation();
+    const auto resourceOf = [](const KM_Animation& animation)
+    { return animation.m_BoneAnims.at(0).keys.get_allocator().resource(); };
+
+    auto copy = std::make_unique<KM_Animation>(*read);
+    const std::pmr::memory_resource* readRoom = resourceOf(*read);
+    KM_Animation moved(std::move(*read));
+    const std::pmr::memory_resource* rooms[] = {readRoom, resourceOf(*copy), resourceOf(moved)};
+    read.reset();
+    for (size_t i = 0; i < std::size(rooms); ++i)
+    {
+        EXPECT_NE(rooms[i], std::pmr::get_default_resource()) << i;
+        for (size_t j = i + 1; j < std::size(rooms); ++j)
+            EXPECT_NE(rooms[i], rooms[j]) << i << " " << j;
+    }
+    for (const KM_Animation* animation : {copy.get(), &moved})
+    {
+        ASSERT_EQ(animation->m_BoneAnims.size(), expected->m_BoneAnims.size());
+        for (const auto& entry : expected->m_BoneAnims)
+        {
+            const KM_Animation::Track& track = animation->m_BoneAnims.at(entry.first);
+            EXPECT_EQ(track.boneName, entry.second.boneName);
+            ASSERT_EQ(track.keys.size(), entry.second.keys.size());
+            for (size_t k = 0; k < track.keys.size(); ++k)
+                EXPECT_EQ(std::memcmp(&track.keys[k], &entry.second.keys[k], sizeof(KM_Animation::Key)), 0);
+        }
+    }
+}
+
+// The same for a bone's weights.
+TEST(RecordRoomTest, BoneWeightsStayWithTheirOwnSkeleton)
+{
+    kmftest::Files files;
+    const std::string bytes = files.Written(*kmfsamples::Skeleton());
+    KM_Stream stream;
+    ASSERT_TRUE(files.Open(stream, bytes));
+    uint32_t typeId = 0;
+    ASSERT_TRUE(stream.ReadU32(typeId));
+    auto read = std::make_unique<KM_Skeleton>();
+    ASSERT_TRUE(read->Read(&stream));
+    const auto expected = kmfsamples::Skeleton();
+    const auto resourceOf = [](const KM_Skeleton& skeleton)
+    { return skeleton.m_Bones.at(0).weights.get_allocator().resource(); };
+
+    auto copy = std::make_unique<KM_Skeleton>(*read);
+    const std::pmr::memory_resource* readRoom = resourceOf(*read);
+    KM_Skeleton moved(std::move(*read));
+    const std::pmr::memory_resource* rooms[] = {readRoom, resourceOf(*copy), resourceOf(moved)};
+    read.reset();
+    for (size_t i = 0; i < std::size(rooms); ++i)
+    {
+        EXPECT_NE(rooms[i], std::pmr::get_default_resource()) << i;
+        for (size_t j = i + 1; j < std::size(rooms); ++j)
+            EXPECT_NE(rooms[i], rooms[j]) << i << " " << j;
+    }
+    for (const KM_Skeleton* skeleton : {copy.get(), &moved})
+    {
+        ASSERT_EQ(skeleton->m_Bones.size(), expected->m_Bones.size());
+        for (const auto& entry : expected->m_Bones)
+        {
+            const KM_Skeleton::Bone& bone = skeleton->m_Bones.at(entry.first);
+            EXPECT_EQ(bone.name, entry.second.name);
+            EXPECT_EQ(bone.parentName, entry.second.parentName);
+            EXPECT_EQ(std::memcmp(bone.orientation, entry.second.orientation, sizeof bone.orientation), 0);
+            ASSERT_EQ(bone.weights.size(), entry.second.weights.size());
+            for (size_t w = 0; w < bone.weights.size(); ++w)
+            {
+                EXPECT_EQ(bone.weights[w].vertex, entry.second.weights[w].vertex);
+                EXPECT_EQ(bone.weights[w].weight, entry.second.weights[w].weight);
+            }
+        }
+    }
 }

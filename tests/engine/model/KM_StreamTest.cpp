@@ -423,3 +423,80 @@ TEST_F(StreamTest, FoundAndGivenBytesReadAsTheOpenedFile)
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_FALSE(missing.OpenFound("", KM_Stream::kBinary));
 }
+
+// Values read together fill, fail and move the stream exactly as the same values read one by one, at
+// every length the file may be cut to and from a position past its end.
+TEST_F(StreamTest, GroupedValuesReadAsOneByOneAtEveryLength)
+{
+    const std::string full = Bytes().U32(0xA1B2C3D4u).U32(0x3FC00000u).Raw("\x7f").U32(0xFFFFFFFEu).Data();
+    ASSERT_EQ(full.size(), 13u);
+    for (long seekTo : {0L, 40L})
+        for (size_t length = 0; length <= full.size(); ++length)
+        {
+            SCOPED_TRACE("length " + std::to_string(length) + " from " + std::to_string(seekTo));
+            KM_Stream grouped, single;
+            ASSERT_TRUE(grouped.OpenBytes(full.substr(0, length), "cut.kmf", KM_Stream::kBinary));
+            ASSERT_TRUE(single.OpenBytes(full.substr(0, length), "cut.kmf", KM_Stream::kBinary));
+            ASSERT_TRUE(grouped.Seek(seekTo, SEEK_SET) && single.Seek(seekTo, SEEK_SET));
+            uint32_t u[2] = {7, 7};
+            float f[2] = {7.0f, 7.0f};
+            uint8_t b[2] = {7, 7};
+            int32_t i[2] = {7, 7};
+            const bool together = grouped.ReadValues(u[0], f[0], b[0], i[0]);
+            const bool apart = single.ReadU32(u[1]) && single.ReadFloat(f[1]) && single.ReadByte(b[1]) &&
+                               single.ReadI32(i[1]);
+            EXPECT_EQ(together, apart);
+            EXPECT_EQ(together, seekTo == 0 && length == full.size());
+            EXPECT_EQ(u[0], u[1]);
+            EXPECT_EQ(f[0], f[1]);
+            EXPECT_EQ(b[0], b[1]);
+            EXPECT_EQ(i[0], i[1]);
+            EXPECT_EQ(grouped.GetPosition(), single.GetPosition());
+            EXPECT_EQ(grouped.AtEnd(), single.AtEnd());
+            EXPECT_EQ(grouped.Remaining(), single.Remaining());
+        }
+}
+
+// Record arrays from every start (records need not be aligned in the file) and of every count: read whole
+// when the bytes are there, otherwise refused with nothing taken, the array emptied and the stream unmoved.
+TEST_F(StreamTest, RecordArraysReadWholeOrAreRefusedUntouched)
+{
+    const KM_Point3 points[3] = {{1.5f, -2.0f, 3.25f}, {4.0f, 5.5f, -6.0f}, {7.0f, 8.0f, 9.75f}};
+    for (size_t start : {0u, 1u, 3u})
+        for (size_t records = 0; records <= 3; ++records)
+            for (uint32_t count = 0; count <= 4; ++count)
+                for (size_t cut : {0u, 1u, 11u})
+                {
+                    Bytes bytes;
+                    bytes.Raw(std::string(start, 'x'));
+                    for (size_t r = 0; r < records; ++r)
+                        bytes.F32(points[r].x).F32(points[r].y).F32(points[r].z);
+                    std::string data = bytes.Data();
+                    if (records > 0 && cut > 0)
+                        data.resize(data.size() - cut);
+                    const size_t whole = (data.size() - start) / sizeof(KM_Point3);
+                    SCOPED_TRACE("start " + std::to_string(start) + " bytes " + std::to_string(data.size()) +
+                                 " count " + std::to_string(count));
+                    KM_Stream stream;
+                    ASSERT_TRUE(stream.OpenBytes(data, "records.kmf", KM_Stream::kBinary));
+                    ASSERT_TRUE(stream.Seek(static_cast<long>(start), SEEK_SET));
+                    std::vector<KM_Point3> out(2, KM_Point3{9.0f, 9.0f, 9.0f});
+                    const bool read = stream.ReadArray(out, count);
+                    ASSERT_EQ(read, count <= whole);
+                    if (read)
+                    {
+                        ASSERT_EQ(out.size(), count);
+                        for (uint32_t r = 0; r < count; ++r)
+                            EXPECT_EQ(out[r], points[r]) << "record " << r;
+                        EXPECT_EQ(stream.GetPosition(), count * sizeof(KM_Point3));
+                        EXPECT_EQ(stream.Remaining(), data.size() - start - count * sizeof(KM_Point3));
+                    }
+                    else
+                    {
+                        EXPECT_TRUE(out.empty());
+                        EXPECT_EQ(stream.GetPosition(), 0u);
+                        EXPECT_EQ(stream.Remaining(), data.size() - start);
+                    }
+                    EXPECT_FALSE(stream.AtEnd());
+                }
+}
