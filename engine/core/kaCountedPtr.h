@@ -64,7 +64,8 @@ private:
 
     struct Block : Count
     {
-        template <typename... Args> explicit Block(Args&&... args) : Count(1), object(std::forward<Args>(args)...)
+        template <typename... Args>
+        explicit Block(Args&&... args) : Count(1), object(std::forward<Args>(args)...)
         {
             this->separate = false;
         }
