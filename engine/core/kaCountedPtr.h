@@ -3,9 +3,10 @@
 #include <atomic>
 #include <cstdint>
 #include <new>
+#include <utility>
 
-// Shared ownership of a polymorphic object through a separately allocated count. Copies share the
-// count, changed atomically; the last one to go deletes the object.
+// Shared ownership of a polymorphic object through a count. Copies share the count, changed atomically;
+// the last one to go deletes the object. Make puts the count and the object in one block.
 template <typename T> class kaCountedPtr
 {
 public:
@@ -16,6 +17,13 @@ public:
             delete object;
             throw std::bad_alloc();
         }
+    }
+
+    // A new T made from the arguments, in one allocation with its count.
+    template <typename... Args> static kaCountedPtr Make(Args&&... args)
+    {
+        auto* block = new Block(std::forward<Args>(args)...);
+        return kaCountedPtr(&block->object, block);
     }
 
     kaCountedPtr(const kaCountedPtr& other) : m_Object(other.m_Object), m_Count(other.m_Count)
@@ -43,13 +51,35 @@ public:
     explicit operator bool() const { return m_Object != nullptr; }
 
 private:
-    using Count = std::atomic<int32_t>;
+    struct Count
+    {
+        explicit Count(int32_t uses) : uses(uses) {}
+        virtual ~Count() = default;
+        int32_t fetch_add(int32_t n) { return uses.fetch_add(n); }
+        int32_t fetch_sub(int32_t n) { return uses.fetch_sub(n); }
+        std::atomic<int32_t> uses;
+        // False when the object lives in the count's own block and goes with it.
+        bool separate = true;
+    };
+
+    struct Block : Count
+    {
+        template <typename... Args>
+        explicit Block(Args&&... args) : Count(1), object(std::forward<Args>(args)...)
+        {
+            this->separate = false;
+        }
+        T object;
+    };
+
+    kaCountedPtr(T* object, Count* count) : m_Object(object), m_Count(count) {}
 
     static void _Drop(T* object, Count* count)
     {
         if (count->fetch_sub(1) == 1)
         {
-            delete object;
+            if (count->separate)
+                delete object;
             delete count;
         }
     }

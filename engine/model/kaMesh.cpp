@@ -76,8 +76,9 @@ kaMesh::kaMesh(const kaMesh& copy)
       m_Strip(copy.m_Strip), m_BuildOptions(copy.m_BuildOptions), m_SubsetCount(copy.m_SubsetCount),
       m_SharedVertices(copy.m_SharedVertices)
 {
+    m_Subsets.reserve(copy.m_Subsets.size());
     for (const kaCountedPtr<kaMeshSubset>& subset : copy.m_Subsets)
-        m_Subsets.emplace_back(new kaMeshSubset(*subset));
+        m_Subsets.push_back(kaCountedPtr<kaMeshSubset>::Make(*subset));
     m_DeviceObjectsCreated = true;
 }
 
@@ -112,9 +113,10 @@ void kaMesh::CopySubsetsFrom(const kaMesh& source)
     m_BuildOptions = source.m_BuildOptions;
     m_SubsetCount = source.m_SubsetCount;
     m_SharedVertices = source.m_SharedVertices;
+    m_Subsets.reserve(m_Subsets.size() + source.m_Subsets.size());
     for (const kaCountedPtr<kaMeshSubset>& subset : source.m_Subsets)
     {
-        kaCountedPtr<kaMeshSubset> copy(new kaMeshSubset);
+        kaCountedPtr<kaMeshSubset> copy = kaCountedPtr<kaMeshSubset>::Make();
         copy->CopyUnindexed(*subset);
         m_Subsets.push_back(copy);
     }
@@ -173,7 +175,7 @@ void kaMesh::_CreateSizedSubsets()
     kaMeshSubset* previous = nullptr;
     for (uint32_t i = 0; i < m_SubsetCount; ++i)
     {
-        kaCountedPtr<kaMeshSubset> subset(new kaMeshSubset);
+        kaCountedPtr<kaMeshSubset> subset = kaCountedPtr<kaMeshSubset>::Make();
         if (m_SharedVertices && previous)
         {
             subset->m_VertexBuffer = previous->m_VertexBuffer;

@@ -130,7 +130,10 @@ public:
     // The steps of building from a model file.
     platform::GfxResult LoadFile();
     void BuildGeoObject(KM_Model& model, int index);
+    // Takes ownership of the subset.
     void BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh, const std::vector<uint32_t>& corners);
+    void BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& subset, const KM_Mesh& mesh,
+                            const std::vector<uint32_t>& corners);
     void BuildPrimitive(KM_Model& model, int index);
     void BuildVertexBoxes();
 

@@ -238,7 +238,8 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
         const std::vector<uint32_t>& used = ids > 1 ? corners : render.indices;
         if (used.empty())
             continue;
-        auto* subset = new kaMeshSubset;
+        const kaCountedPtr<kaMeshSubset> owned = kaCountedPtr<kaMeshSubset>::Make();
+        kaMeshSubset* subset = owned.Get();
         const std::string& materialName = material->GetName();
         if (subCount > 0)
         {
@@ -253,7 +254,7 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
             subset->m_Name = materialName;
         const KM_Material* source = subCount > 0 ? material->GetSubMaterial(static_cast<int>(id)) : material;
         _ApplyMaterial(*subset, source ? *source : *material, mesh, geo->m_ShadeVerts != 1);
-        BuildSubsetBuffers(subset, mesh, used);
+        BuildSubsetBuffers(owned, mesh, used);
     }
     TrimScratch(t_Scratch.slot);
     TrimScratch(t_Scratch.order);
@@ -338,7 +339,13 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
 void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
                                 const std::vector<uint32_t>& corners)
 {
-    kaCountedPtr<kaMeshSubset> owned(subset);
+    BuildSubsetBuffers(kaCountedPtr<kaMeshSubset>(subset), mesh, corners);
+}
+
+void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const KM_Mesh& mesh,
+                                const std::vector<uint32_t>& corners)
+{
+    kaMeshSubset* subset = owned.Get();
     const KM_Mesh::RenderData& render = mesh.m_Render;
     // The render vertices the corners use, in ascending order, and where each lands among them: read off
     // the corners when they meet the vertices in order, else through a table of the render vertices.
@@ -684,7 +691,7 @@ kaCountedPtr<kaMeshSubset> kaMesh::_CutDecalRegion(const kaBoxPrimitive& box, co
     }
 
     const uint32_t count = static_cast<uint32_t>(copied.size());
-    kaCountedPtr<kaMeshSubset> region(new kaMeshSubset);
+    kaCountedPtr<kaMeshSubset> region = kaCountedPtr<kaMeshSubset>::Make();
     region->m_Name = key;
     g_pGraphicsManager->CreateVertexBuffer(region->m_VertexBuffer, count, kDecalFVF, platform::POOL_MANAGED);
     g_pGraphicsManager->CreateVertexBuffer(region->m_SysVertexBuffer, count, kDecalFVF,

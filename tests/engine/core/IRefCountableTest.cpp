@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 namespace
 {
 
@@ -96,4 +99,45 @@ TEST(CountedPtrTest, CopiesOfANullPointerShareACount)
     kaCountedPtr<Base> copy(empty);
     copy = empty;
     EXPECT_EQ(copy.Get(), nullptr);
+}
+
+TEST(CountedPtrTest, MadeObjectsGoOnceWithTheLastOfTheirCopies)
+{
+    // Which holder lets go last: the made pointer, a copy of it, or a pointer assigned from it.
+    enum class Last
+    {
+        Made,
+        Copy,
+        Assigned
+    };
+    for (Last last : {Last::Made, Last::Copy, Last::Assigned})
+    {
+        SCOPED_TRACE(static_cast<int>(last));
+        int destroyed = 0;
+        int separateDestroyed = 0;
+        auto made = std::make_unique<kaCountedPtr<Derived>>(kaCountedPtr<Derived>::Make(destroyed));
+        auto copy = std::make_unique<kaCountedPtr<Derived>>(*made);
+        auto assigned = std::make_unique<kaCountedPtr<Derived>>(new Derived(separateDestroyed));
+        *assigned = *made;
+        EXPECT_EQ(separateDestroyed, 1);
+        EXPECT_EQ(assigned->Get(), made->Get());
+        EXPECT_EQ(copy->Get(), made->Get());
+        std::unique_ptr<kaCountedPtr<Derived>>* order[3] = {&made, &copy, &assigned};
+        std::swap(order[static_cast<int>(last)], order[2]);
+        order[0]->reset();
+        order[1]->reset();
+        EXPECT_EQ(destroyed, 0);
+        EXPECT_TRUE(**order[2]);
+        order[2]->reset();
+        EXPECT_EQ(destroyed, 1);
+    }
+}
+
+TEST(CountedPtrTest, MakeCopiesItsArgumentIntoTheNewObject)
+{
+    kaCountedPtr<std::string> text = kaCountedPtr<std::string>::Make(3, 'x');
+    kaCountedPtr<std::string> copy = kaCountedPtr<std::string>::Make(*text);
+    text->append("y");
+    EXPECT_EQ(*text, "xxxy");
+    EXPECT_EQ(*copy, "xxx");
 }
