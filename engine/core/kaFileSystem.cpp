@@ -4,6 +4,8 @@
 #include "platform/files/Files.h"
 #include "platform/registry/Registry.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -27,6 +29,21 @@ bool IsSeparator(char c)
     return c == '\\' || c == '/';
 }
 
+bool EndsInSeparator(const std::string& folder)
+{
+    return !folder.empty() && IsSeparator(folder.back());
+}
+
+// Whether a search entry is the folder as AddSearchPath writes it, compared where it lies instead of
+// normalising a copy.
+bool IsNormalisedFolder(const std::string& entry, const std::string& folder)
+{
+    if (EndsInSeparator(folder))
+        return entry == folder;
+    return entry.size() == folder.size() + 1 && entry.back() == '\\' &&
+           entry.compare(0, folder.size(), folder) == 0;
+}
+
 // Where the last component starts: just past the last separator, or 0 when there is none. A plain loop:
 // find_last_of searches its set once per character.
 size_t LastComponentStart(const std::string& path)
@@ -45,22 +62,20 @@ size_t NameStart(const std::string& path)
     return start != 0 && start != path.size() ? start : std::string::npos;
 }
 
-// The path with its separators turned into '\' when it has a bare name, else as it is.
-std::string FullOf(const std::string& path, size_t nameStart)
+// Appends the path to the candidate with its separators turned into '\\' when it has a bare name, else as
+// it is.
+void AppendFull(std::string& candidate, const std::string& path, size_t nameStart)
 {
-    std::string full(path);
-    if (nameStart == std::string::npos)
-        return full;
-    // One plain pass, each byte written back without a branch: a search per separator paid a call for each
-    // of a path's many folders.
-    for (char& c : full)
-        c = c == '/' ? '\\' : c;
-    return full;
+    const size_t from = candidate.size();
+    candidate.append(path);
+    if (nameStart != std::string::npos)
+        platform::ReplaceBytes(&candidate[from], path.size(), '/', '\\');
 }
 
-std::string NameOf(const std::string& path, size_t nameStart)
+// The bare name, or the whole path when it is its own name.
+void AppendName(std::string& candidate, const std::string& path, size_t nameStart)
 {
-    return nameStart == std::string::npos ? path : path.substr(nameStart);
+    candidate.append(path, nameStart == std::string::npos ? 0 : nameStart, std::string::npos);
 }
 
 // Whether a candidate exists, as FindFirstMatch says.
@@ -69,17 +84,34 @@ bool Exists(const std::string& candidate)
     return platform::FindFirstMatch(candidate);
 }
 
-// The path as named, then its bare name in the current directory; the bare name is made only when the
-// path as named is not there, as most are.
-template <class Probe> std::string FindNearCandidate(const std::string& path, Probe&& probe)
+// The path as named, then its bare name in the current directory, built in the candidate, which holds what
+// was found when the answer is true. The bare name is made only when the path as named is not there, as
+// most are, and is not tried again when it is the path itself. `room` is what the caller will append to a
+// name after a miss, so the candidate is allocated once.
+template <class Probe>
+bool FindNearCandidate(const std::string& path, size_t nameStart, Probe&& probe, std::string& candidate,
+                       size_t room)
 {
-    const size_t nameStart = NameStart(path);
     // Either separator finds the same entry: the path is looked up as given and spelt with '\' once found.
     if (probe(path))
-        return FullOf(path, nameStart);
-    std::string name = NameOf(path, nameStart);
-    if (probe(name))
-        return name;
+    {
+        candidate.reserve(path.size());
+        AppendFull(candidate, path, nameStart);
+        return true;
+    }
+    if (room != 0 || nameStart != std::string::npos)
+        candidate.reserve(path.size() + room);
+    if (nameStart == std::string::npos)
+        return false;
+    AppendName(candidate, path, nameStart);
+    return probe(candidate);
+}
+
+template <class Probe> std::string FindNear(const std::string& path, Probe&& probe)
+{
+    std::string candidate;
+    if (FindNearCandidate(path, NameStart(path), probe, candidate, 0))
+        return candidate;
     return std::string();
 }
 
@@ -181,22 +213,38 @@ void kaFileSystem::_ReadInstallInfo()
 
 void kaFileSystem::AddSearchPath(const std::string& folder)
 {
-    m_SearchPaths.push_back(WithTrailingSeparator(folder));
+    // A folder a loader pushes for one load is popped again at its end: the entry is taken from those
+    // removed before, keeping its room, so pushing and popping allocates nothing once warm.
+    if (m_SpareSearchPaths.empty())
+        m_SpareSearchPaths.emplace_back();
+    m_SearchPaths.splice(m_SearchPaths.end(), m_SpareSearchPaths, m_SpareSearchPaths.begin());
+    std::string& entry = m_SearchPaths.back();
+    const bool separated = EndsInSeparator(folder);
+    entry.reserve(folder.size() + (separated ? 0 : 1));
+    entry.assign(folder);
+    if (!separated)
+        entry += '\\';
 }
 
 void kaFileSystem::RemoveSearchPath(const std::string& folder)
 {
-    m_SearchPaths.remove(WithTrailingSeparator(folder));
+    for (auto entry = m_SearchPaths.begin(); entry != m_SearchPaths.end();)
+    {
+        const auto next = std::next(entry);
+        if (IsNormalisedFolder(*entry, folder))
+            m_SpareSearchPaths.splice(m_SpareSearchPaths.end(), m_SearchPaths, entry);
+        entry = next;
+    }
 }
 
 void kaFileSystem::RemoveLastSearchPath(const std::string& folder)
 {
-    const std::string normalised = WithTrailingSeparator(folder);
-    for (auto entry = m_SearchPaths.rbegin(); entry != m_SearchPaths.rend(); ++entry)
+    for (auto entry = m_SearchPaths.end(); entry != m_SearchPaths.begin();)
     {
-        if (*entry == normalised)
+        --entry;
+        if (IsNormalisedFolder(*entry, folder))
         {
-            m_SearchPaths.erase(std::next(entry).base());
+            m_SpareSearchPaths.splice(m_SpareSearchPaths.end(), m_SearchPaths, entry);
             return;
         }
     }
@@ -211,26 +259,29 @@ void kaFileSystem::RecordOpenedFile(const char* name)
 
 template <class Probe> std::string kaFileSystem::_Search(const std::string& path, Probe& probe) const
 {
-    std::string near = FindNearCandidate(path, probe);
-    if (!near.empty())
-        return near;
     const size_t nameStart = NameStart(path);
-    const std::string full = FullOf(path, nameStart);
-    const std::string name = NameOf(path, nameStart);
-    // One buffer serves every candidate in turn.
+    size_t longestFolder = std::max(m_InstallFolder.size(), m_UseFallbackFolder ? m_FallbackFolder.size() : 0);
+    for (const std::string& folder : m_SearchPaths)
+        longestFolder = std::max(longestFolder, folder.size());
+    // One buffer serves every candidate in turn, and the one found is handed back.
     std::string candidate;
+    if (FindNearCandidate(path, nameStart, probe, candidate, longestFolder))
+        return candidate;
     for (const std::string& folder : m_SearchPaths)
     {
-        candidate.assign(folder).append(full);
+        candidate.assign(folder);
+        AppendFull(candidate, path, nameStart);
         if (probe(candidate))
             return candidate;
     }
-    candidate.assign(m_InstallFolder).append(name);
+    candidate.assign(m_InstallFolder);
+    AppendName(candidate, path, nameStart);
     if (probe(candidate))
         return candidate;
     if (m_UseFallbackFolder)
     {
-        candidate.assign(m_FallbackFolder).append(name);
+        candidate.assign(m_FallbackFolder);
+        AppendName(candidate, path, nameStart);
         if (probe(candidate))
             return candidate;
     }
@@ -268,7 +319,7 @@ std::string ResolvePath(const std::string& path)
     if (g_pFileSystem)
         return g_pFileSystem->FindCandidate(path);
     // Before the file system exists only the path and its bare name can be tried.
-    return FindNearCandidate(path, &Exists);
+    return FindNear(path, &Exists);
 }
 
 std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& read)
@@ -276,7 +327,7 @@ std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& re
     if (g_pFileSystem)
         return g_pFileSystem->ReadCandidate(path, bytes, read);
     ReadingProbe<std::string> probe(bytes, read);
-    return FindNearCandidate(path, probe);
+    return FindNear(path, probe);
 }
 
 std::string ResolveAndRead(const std::string& path, platform::FileBytes& bytes, bool& read)
@@ -284,7 +335,7 @@ std::string ResolveAndRead(const std::string& path, platform::FileBytes& bytes, 
     if (g_pFileSystem)
         return g_pFileSystem->ReadCandidate(path, bytes, read);
     ReadingProbe<platform::FileBytes> probe(bytes, read);
-    return FindNearCandidate(path, probe);
+    return FindNear(path, probe);
 }
 
 void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)

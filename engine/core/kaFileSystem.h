@@ -72,6 +72,8 @@ private:
     bool m_Initialised = false;
     bool m_TrackOpenedFiles = false;
     std::list<std::string> m_SearchPaths;
+    // Entries removed from the search list, kept with their room for the next folder added.
+    std::list<std::string> m_SpareSearchPaths;
     std::map<uint32_t, std::string> m_OpenedFiles;
 };
 

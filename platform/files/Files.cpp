@@ -38,7 +38,10 @@ void FlipToForwardSlashes(std::string& path)
 {
     const char* const first = static_cast<const char*>(std::memchr(path.data(), '\\', path.size()));
     if (first)
-        std::replace(path.begin() + (first - path.data()), path.end(), '\\', '/');
+    {
+        const size_t at = static_cast<size_t>(first - path.data());
+        ReplaceBytes(&path[at], path.size() - at, '\\', '/');
+    }
 }
 
 std::string ForwardSlashes(std::string path)
@@ -337,6 +340,29 @@ bool IsDirectory(const std::string& path)
         return S_ISDIR(info.st_mode);
     const std::string native = NativePath(path);
     return !native.empty() && stat(native.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void ReplaceBytes(char* data, size_t size, char from, char to)
+{
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    const uint64_t fromWord = kOnes * static_cast<uint8_t>(from);
+    const uint64_t change = static_cast<uint8_t>(from ^ to);
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8)
+    {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        // The high bit of each byte that equals `from`, exactly: no carry crosses from one byte to the next.
+        const uint64_t diff = word ^ fromWord;
+        const uint64_t equal = ~(((diff & kLow7) + kLow7) | diff) & ~kLow7;
+        if (equal == 0)
+            continue;
+        word ^= (equal >> 7) * change;
+        std::memcpy(data + i, &word, 8);
+    }
+    for (; i < size; ++i)
+        data[i] = data[i] == from ? to : data[i];
 }
 
 bool MatchesPattern(const std::string& name, const std::string& pattern)

@@ -175,6 +175,106 @@ TEST_F(FileSystemTest, SearchPathsGetASeparatorAndRemoveTakesEveryCopy)
     EXPECT_EQ(m_Files.GetSearchPaths().size(), 4u);
 }
 
+// Entries are compared where they lie: each removal form matches the entry AddSearchPath wrote for a
+// folder, and nothing else.
+TEST_F(FileSystemTest, RemovalMatchesOnlyTheEntryTheFolderWasAddedAs)
+{
+    const struct
+    {
+        const char* added;
+        const char* removed;
+        bool matches;
+    } cases[] = {
+        {"Models/Car", "Models/Car", true},    {"Models/Car", "Models/Car\\", true},
+        {"Models/Car/", "Models/Car/", true},  {"Models/Car/", "Models/Car", false},
+        {"Models/Car", "Models/Car/", false},  {"Models/Car", "Models/Ca", false},
+        {"Models/Car", "Models/Carx", false},  {"Models/Car", "models/car", false},
+        {"", "", true},                        {"", "\\", true},
+        {"\\", "", true},                     {"a", "", false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.added) + " removed as " + c.removed);
+        for (const bool onlyLast : {false, true})
+        {
+            kaFileSystem files;
+            files.AddSearchPath("first");
+            files.AddSearchPath(c.added);
+            files.AddSearchPath("last");
+            if (onlyLast)
+                files.RemoveLastSearchPath(c.removed);
+            else
+                files.RemoveSearchPath(c.removed);
+            EXPECT_EQ(files.GetSearchPaths().size(), c.matches ? 2u : 3u);
+            EXPECT_EQ(files.GetSearchPaths().front(), "first\\");
+            EXPECT_EQ(files.GetSearchPaths().back(), "last\\");
+        }
+    }
+}
+
+// Folders pushed and popped load after load reuse the entries removed before: each entry shows exactly
+// the folder last added to it, never the rest of a longer one.
+TEST_F(FileSystemTest, FoldersAddedAfterRemovalsShowOnlyTheirOwnName)
+{
+    const char* const folders[] = {"a/much/longer/folder/than/the/rest", "b", "c/d/", "e\\f", ""};
+    for (const char* folder : folders)
+        m_Files.AddSearchPath(folder);
+    m_Files.RemoveSearchPath("b");
+    m_Files.RemoveLastSearchPath("a/much/longer/folder/than/the/rest");
+    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"c/d/", "e\\f\\", "\\"}));
+    m_Files.AddSearchPath("x");
+    m_Files.AddSearchPath("y/");
+    m_Files.AddSearchPath("z/zz");
+    EXPECT_EQ(m_Files.GetSearchPaths(),
+              (std::list<std::string>{"c/d/", "e\\f\\", "\\", "x\\", "y/", "z/zz\\"}));
+    // A nested load's folder equal to an outer one: the inner removal takes only the last.
+    m_Files.AddSearchPath("x");
+    m_Files.RemoveLastSearchPath("x");
+    m_Files.RemoveLastSearchPath("y/");
+    EXPECT_EQ(m_Files.GetSearchPaths(), (std::list<std::string>{"c/d/", "e\\f\\", "\\", "x\\", "z/zz\\"}));
+}
+
+// Every candidate is built in one buffer in turn: one found after a longer candidate missed is named and
+// read exactly, and a name without folders is found in the search folders as before.
+TEST_F(FileSystemTest, CandidatesAfterLongerMissesAreNamedExactly)
+{
+    const std::string longFolder = "a/very/long/search/folder/that/holds/nothing/wanted";
+    m_Registry.Set(kKey, "FULLINSTALLPATH", "in/");
+    Init("fb/", true);
+    m_Files.AddSearchPath(longFolder);
+    m_Files.AddSearchPath("s");
+    m_Dir.Write(longFolder + "/other.txt", "");
+    m_Dir.Write("s/Deep/found.txt", "search");
+    m_Dir.Write("s/plain.txt", "plain");
+    m_Dir.Write("in/installed.txt", "install");
+    m_Dir.Write("fb/fallen.txt", "fallback");
+    const struct
+    {
+        const char* path;
+        const char* found;
+        const char* bytes;
+    } cases[] = {
+        {"Deep/found.txt", "s\\Deep\\found.txt", "search"},
+        {"Deep\\found.txt", "s\\Deep\\found.txt", "search"},
+        {"plain.txt", "s\\plain.txt", "plain"},
+        {"Some/Where/installed.txt", "in/installed.txt", "install"},
+        {"Some/fallen.txt", "fb/fallen.txt", "fallback"},
+        {"installed.txt", "in/installed.txt", "install"},
+        {"Some/missing.txt", "", nullptr},
+        {"missing.txt", "", nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        std::string bytes = "untouched";
+        bool read = false;
+        EXPECT_EQ(ResolveAndRead(c.path, bytes, read), c.found);
+        EXPECT_EQ(ResolvePath(c.path), c.found);
+        EXPECT_EQ(read, c.bytes != nullptr);
+        EXPECT_EQ(bytes, c.bytes ? c.bytes : "untouched");
+    }
+}
+
 TEST(FileNameHash, IsDjb2OverSignedBytes)
 {
     EXPECT_EQ(HashFileName(""), 5381u);

@@ -10,6 +10,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -206,6 +208,45 @@ TEST(PatternMatching, StarsAndQuestionMarksWithoutCase)
     EXPECT_FALSE(platform::MatchesPattern("notes.txt", "*.xml"));
     EXPECT_FALSE(platform::MatchesPattern("", "?"));
     EXPECT_TRUE(platform::MatchesPattern("", "*"));
+}
+
+// Only bytes equal to the one replaced change, wherever they sit in the eight-byte steps and the tail,
+// beside bytes one bit or one step away from it.
+TEST(ByteReplacement, OnlyExactMatchesChangeAtEveryPosition)
+{
+    const struct
+    {
+        char from;
+        char to;
+    } swaps[] = {{'/', '\\'}, {'\\', '/'}, {'\0', 'x'}, {'\x80', '\x7F'}};
+    for (const auto& swap : swaps)
+    {
+        // Neighbours of the byte replaced: one less, one more, its high bit flipped, the replacement itself.
+        const char near[] = {static_cast<char>(swap.from - 1), static_cast<char>(swap.from + 1),
+                             static_cast<char>(swap.from ^ 0x80), swap.to, 'a'};
+        for (size_t size = 0; size <= 27; ++size)
+            for (size_t at = 0; at < size + 1; ++at)
+            {
+                SCOPED_TRACE("size " + std::to_string(size) + " at " + std::to_string(at) + " byte " +
+                             std::to_string(static_cast<uint8_t>(swap.from)));
+                std::string text(size + 2, '=');
+                std::string expected = text;
+                for (size_t i = 1; i <= size; ++i)
+                    text[i] = expected[i] = near[i % std::size(near)];
+                if (at < size)
+                {
+                    // Matches at this place and every seventh after it, so some words hold several.
+                    for (size_t i = 1 + at; i <= size; i += 7)
+                    {
+                        text[i] = swap.from;
+                        expected[i] = swap.to;
+                    }
+                }
+                // The bytes either side of the range stay as they were.
+                platform::ReplaceBytes(&text[1], size, swap.from, swap.to);
+                EXPECT_EQ(text, expected);
+            }
+    }
 }
 
 class Listing : public ::testing::Test
