@@ -23,8 +23,32 @@ const char* const kErrorCaption = "Error";
 const char* const kHeaderError = "Error Reading Binary Header";
 const uint32_t kMaxHeaderVersion = 3;
 const uint32_t kWrittenHeaderVersion = 3;
+// A file's room kept past this is given back rather than held for the next file.
+const size_t kMaxSpareBytes = 4u << 20;
+
+std::string& SpareBytes()
+{
+    thread_local std::string spare;
+    return spare;
+}
 
 } // namespace
+
+std::string KM_Stream::TakeSpareBytes()
+{
+    std::string bytes;
+    bytes.swap(SpareBytes());
+    return bytes;
+}
+
+void KM_Stream::KeepSpareBytes(std::string&& bytes)
+{
+    std::string taken;
+    taken.swap(bytes);
+    std::string& spare = SpareBytes();
+    if (taken.capacity() <= kMaxSpareBytes && taken.capacity() > spare.capacity())
+        spare.swap(taken);
+}
 
 KM_Stream::KM_Stream()
     : m_File(nullptr), m_OwnsFile(false), m_Mode(kText), m_HeaderWordA(1), m_HeaderWordB(0),
@@ -52,7 +76,7 @@ bool KM_Stream::Open(const char* path, int mode)
     m_Path = path;
     // A model is read in many small pieces: a regular file is read whole with one read, found by the
     // look-up that measures it, and served from memory. Anything else streams.
-    std::string bytes;
+    std::string bytes = TakeSpareBytes();
     std::string native;
     if (platform::ReadFoundFile(path, bytes, kMaxWholeFile, native) == platform::FileRead::Read)
     {
@@ -61,6 +85,7 @@ bool KM_Stream::Open(const char* path, int mode)
         _TakeBytes(std::move(bytes));
         return true;
     }
+    KeepSpareBytes(std::move(bytes));
     return _OpenStreaming();
 }
 
@@ -70,13 +95,14 @@ bool KM_Stream::OpenFound(const std::string& name, int mode)
         return false;
     Close();
     m_Mode = mode;
-    std::string bytes;
+    std::string bytes = TakeSpareBytes();
     bool read = false;
     m_Path = ResolveAndRead(name, bytes, read);
-    if (m_Path.empty())
-        return false;
-    if (!read)
-        return _OpenStreaming();
+    if (m_Path.empty() || !read)
+    {
+        KeepSpareBytes(std::move(bytes));
+        return !m_Path.empty() && _OpenStreaming();
+    }
     if (g_pFileSystem != nullptr)
         g_pFileSystem->RecordOpenedFile(m_Path.c_str());
     _TakeBytes(std::move(bytes));
@@ -183,8 +209,7 @@ void KM_Stream::Close()
     m_Position = 0;
     m_FileSize = 0;
     m_FileOffsetKnown = false;
-    m_Bytes.clear();
-    m_Bytes.shrink_to_fit();
+    KeepSpareBytes(std::move(m_Bytes));
     m_Buffered = false;
     m_ReadAt = 0;
     m_PastEnd = false;

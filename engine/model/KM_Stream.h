@@ -135,6 +135,10 @@ public:
 
     // Size of a counted string as written by WriteString.
     static uint32_t StringBytes(const std::string& text);
+    // The room of the last file read whole on this thread, to read the next one over without a new
+    // allocation; Keep takes a string's room back (the larger is kept, none past a few megabytes).
+    static std::string TakeSpareBytes();
+    static void KeepSpareBytes(std::string&& bytes);
 
 private:
     // Records laid end to end in bytes of any alignment, each taken out by copy.

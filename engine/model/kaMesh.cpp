@@ -6,6 +6,7 @@
 #include "engine/model/KM_Material.h"
 #include "engine/model/KM_MaterialList.h"
 #include "engine/model/KM_Model.h"
+#include "engine/model/KM_Stream.h"
 #include "engine/model/kaCollisionPrimitive.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaEffect.h"
@@ -60,6 +61,7 @@ kaMesh::kaMesh(const std::string& fileName, uint32_t buildOptions)
     : m_SourceKind(kFromFile), m_BuildOptions(buildOptions)
 {
     // Looked up by reading it: the load below takes the bytes instead of finding and opening it again.
+    m_PendingBytes = KM_Stream::TakeSpareBytes();
     m_FileName = ResolveAndRead(fileName, m_PendingBytes, m_HasPendingBytes);
     // A file that is not found keeps its name, so that loading it fails and says so.
     if (m_FileName.empty())
@@ -67,7 +69,7 @@ kaMesh::kaMesh(const std::string& fileName, uint32_t buildOptions)
     CreateBuffers();
     // Bytes a load without a device did not take are read again when the device comes.
     m_HasPendingBytes = false;
-    std::string().swap(m_PendingBytes);
+    KM_Stream::KeepSpareBytes(std::move(m_PendingBytes));
 }
 
 kaMesh::kaMesh(const kaMesh& copy)

@@ -566,7 +566,18 @@ bool ReadMeasuredFile(const std::string& nativePath, const FileMeasure& measured
             nativePath, measured,
             [&bytes](size_t n)
             {
-                bytes.resize(n);
+                // Room a string already has is read over, not cleared; a string too small is made anew at the
+                // size asked, as a fresh one would be, rather than grown to twice its room.
+                if (n > bytes.capacity())
+                {
+                    std::string fresh;
+                    fresh.resize(n);
+                    bytes.swap(fresh);
+                }
+                else
+                {
+                    bytes.resize(n);
+                }
                 return &bytes[0];
             },
             whole))

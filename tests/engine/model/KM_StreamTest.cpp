@@ -500,3 +500,40 @@ TEST_F(StreamTest, RecordArraysReadWholeOrAreRefusedUntouched)
                     EXPECT_FALSE(stream.AtEnd());
                 }
 }
+
+// Streams opened one after another on a thread read over the room the last one left: each must show its own
+// file's bytes and end where its file ends, whether it is larger or smaller than the one before, opened by
+// path or by look-up, and after a file that could not be read whole.
+TEST_F(StreamTest, FilesReadInTurnEachShowOnlyTheirOwnBytes)
+{
+    struct Case
+    {
+        const char* name;
+        size_t size;
+        bool found;
+    };
+    const Case cases[] = {{"big.kmf", 5000, false}, {"small.kmf", 40, false}, {"empty.kmf", 0, true},
+                          {"mid.kmf", 700, true},   {"tiny.kmf", 3, false},   {"big2.kmf", 9000, true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::string bytes(c.size, '\0');
+        for (size_t i = 0; i < c.size; ++i)
+            bytes[i] = static_cast<char>('a' + (i * 7 + c.size) % 26);
+        const std::string path = m_Files.Put(c.name, bytes);
+        KM_Stream stream;
+        ASSERT_TRUE(c.found ? stream.OpenFound(path, KM_Stream::kBinary)
+                            : stream.Open(path.c_str(), KM_Stream::kBinary));
+        EXPECT_EQ(stream.Remaining(), c.size);
+        std::string got(c.size, '\0');
+        if (c.size > 0)
+            EXPECT_TRUE(stream.Read(&got[0], 1, c.size));
+        EXPECT_EQ(got, bytes);
+        char past = 0;
+        EXPECT_FALSE(stream.Read(&past, 1, 1));
+        stream.Close();
+        // A missing file between reads leaves nothing of the last one behind.
+        KM_Stream missing;
+        EXPECT_FALSE(missing.Open(m_Files.Path("missing.kmf").c_str(), KM_Stream::kBinary));
+    }
+}
