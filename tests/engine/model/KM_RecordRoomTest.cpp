@@ -83,18 +83,43 @@ TEST(RecordRoomTest, CopiesMovesAndRereadsHoldTheirOwnRecords)
     EXPECT_EQ(moved.m_Bones.count(39), 0u);
 }
 
+namespace
+{
+
+// The object read back from the written sample, or null when the stream refuses it.
+template <typename Object, typename Sample> std::unique_ptr<Object> ReadSampleBack(Sample& sample)
+{
+    kmftest::Files files;
+    KM_Stream stream;
+    if (!files.Open(stream, files.Written(sample)))
+        return nullptr;
+    uint32_t typeId = 0;
+    auto read = std::make_unique<Object>();
+    if (!stream.ReadU32(typeId) || !read->Read(&stream))
+        return nullptr;
+    return read;
+}
+
+// The room the first record of each of read, copy and move places its values in: none is the default heap
+// and no two are the same.
+void ExpectRoomsOfTheirOwn(const std::pmr::memory_resource* const (&rooms)[3])
+{
+    for (size_t i = 0; i < std::size(rooms); ++i)
+    {
+        EXPECT_NE(rooms[i], std::pmr::get_default_resource()) << i;
+        for (size_t j = i + 1; j < std::size(rooms); ++j)
+            EXPECT_NE(rooms[i], rooms[j]) << i << " " << j;
+    }
+}
+
+} // namespace
+
 // A track's keys live where its animation places its records: read, copied or moved, each animation's keys
 // are its own, and they outlive the animation they came from.
 TEST(RecordRoomTest, AnimationKeysStayWithTheirOwnAnimation)
 {
-    kmftest::Files files;
-    const std::string bytes = files.Written(*kmfsamples::Animation());
-    KM_Stream stream;
-    ASSERT_TRUE(files.Open(stream, bytes));
-    uint32_t typeId = 0;
-    ASSERT_TRUE(stream.ReadU32(typeId));
-    auto read = std::make_unique<KM_Animation>();
-    ASSERT_TRUE(read->Read(&stream));
+    auto read = ReadSampleBack<KM_Animation>(*kmfsamples::Animation());
+    ASSERT_NE(read, nullptr);
     const auto expected = kmfsamples::Animation();
     const auto resourceOf = [](const KM_Animation& animation)
     { return animation.m_BoneAnims.at(0).keys.get_allocator().resource(); };
@@ -104,12 +129,7 @@ TEST(RecordRoomTest, AnimationKeysStayWithTheirOwnAnimation)
     KM_Animation moved(std::move(*read));
     const std::pmr::memory_resource* rooms[] = {readRoom, resourceOf(*copy), resourceOf(moved)};
     read.reset();
-    for (size_t i = 0; i < std::size(rooms); ++i)
-    {
-        EXPECT_NE(rooms[i], std::pmr::get_default_resource()) << i;
-        for (size_t j = i + 1; j < std::size(rooms); ++j)
-            EXPECT_NE(rooms[i], rooms[j]) << i << " " << j;
-    }
+    ExpectRoomsOfTheirOwn(rooms);
     for (const KM_Animation* animation : {copy.get(), &moved})
     {
         ASSERT_EQ(animation->m_BoneAnims.size(), expected->m_BoneAnims.size());
@@ -127,14 +147,8 @@ TEST(RecordRoomTest, AnimationKeysStayWithTheirOwnAnimation)
 // The same for a bone's weights.
 TEST(RecordRoomTest, BoneWeightsStayWithTheirOwnSkeleton)
 {
-    kmftest::Files files;
-    const std::string bytes = files.Written(*kmfsamples::Skeleton());
-    KM_Stream stream;
-    ASSERT_TRUE(files.Open(stream, bytes));
-    uint32_t typeId = 0;
-    ASSERT_TRUE(stream.ReadU32(typeId));
-    auto read = std::make_unique<KM_Skeleton>();
-    ASSERT_TRUE(read->Read(&stream));
+    auto read = ReadSampleBack<KM_Skeleton>(*kmfsamples::Skeleton());
+    ASSERT_NE(read, nullptr);
     const auto expected = kmfsamples::Skeleton();
     const auto resourceOf = [](const KM_Skeleton& skeleton)
     { return skeleton.m_Bones.at(0).weights.get_allocator().resource(); };
@@ -144,12 +158,7 @@ TEST(RecordRoomTest, BoneWeightsStayWithTheirOwnSkeleton)
     KM_Skeleton moved(std::move(*read));
     const std::pmr::memory_resource* rooms[] = {readRoom, resourceOf(*copy), resourceOf(moved)};
     read.reset();
-    for (size_t i = 0; i < std::size(rooms); ++i)
-    {
-        EXPECT_NE(rooms[i], std::pmr::get_default_resource()) << i;
-        for (size_t j = i + 1; j < std::size(rooms); ++j)
-            EXPECT_NE(rooms[i], rooms[j]) << i << " " << j;
-    }
+    ExpectRoomsOfTheirOwn(rooms);
     for (const KM_Skeleton* skeleton : {copy.get(), &moved})
     {
         ASSERT_EQ(skeleton->m_Bones.size(), expected->m_Bones.size());
