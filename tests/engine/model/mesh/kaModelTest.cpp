@@ -544,6 +544,18 @@ TEST_F(ModelInstance, ARagDollKeepsTheBonesWrittenFromOutsideAndTheirChildrenHan
 class SkinnedModel : public ModelInstance
 {
 protected:
+    // "Bend": the root stays, the arm turns a quarter about Z.
+    void AddBendAnimation()
+    {
+        KM_Animation file;
+        file.m_AnimationName = "Bend";
+        file.m_Length = 1000;
+        file.m_BoneAnims[0].boneName = "Root";
+        file.m_BoneAnims[0].keys = {modeltest::Key(0, 0)};
+        file.m_BoneAnims[1].boneName = "Arm";
+        file.m_BoneAnims[1].keys = {modeltest::Key(0, 0, 1, kPi / 2)};
+        AddAnimation(file);
+    }
     // Vertex 0 follows the root, vertex 1 the arm, vertex 2 both by half.
     kaModel* Skinned()
     {
@@ -590,14 +602,7 @@ TEST_F(SkinnedModel, AnUnanimatedSkinLeavesTheMeshWhereItWas)
 
 TEST_F(SkinnedModel, ATurnedArmMovesItsVerticesAndHalfOfTheShared)
 {
-    KM_Animation file;
-    file.m_AnimationName = "Bend";
-    file.m_Length = 1000;
-    file.m_BoneAnims[0].boneName = "Root";
-    file.m_BoneAnims[0].keys = {modeltest::Key(0, 0)};
-    file.m_BoneAnims[1].boneName = "Arm";
-    file.m_BoneAnims[1].keys = {modeltest::Key(0, 0, 1, kPi / 2)};
-    AddAnimation(file);
+    AddBendAnimation();
     kaModel* model = Skinned();
     model->AddAnimation(m_Animations.back().get());
     model->PlayAnimation("Bend", true, 0.0f, 1.0f, 0);
@@ -620,14 +625,7 @@ TEST_F(SkinnedModel, ATurnedArmMovesItsVerticesAndHalfOfTheShared)
 // draws only its own pose, whichever went before it.
 TEST_F(SkinnedModel, InstancesSkinnedInTurnEachDrawTheirOwnPose)
 {
-    KM_Animation file;
-    file.m_AnimationName = "Bend";
-    file.m_Length = 1000;
-    file.m_BoneAnims[0].boneName = "Root";
-    file.m_BoneAnims[0].keys = {modeltest::Key(0, 0)};
-    file.m_BoneAnims[1].boneName = "Arm";
-    file.m_BoneAnims[1].keys = {modeltest::Key(0, 0, 1, kPi / 2)};
-    AddAnimation(file);
+    AddBendAnimation();
     kaModel* bent = Skinned();
     bent->AddAnimation(m_Animations.back().get());
     bent->PlayAnimation("Bend", true, 0.0f, 1.0f, 0);
