@@ -799,9 +799,9 @@ void kaMesh::_AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t 
     const size_t slash = map.m_Bitmap.find_last_of("\\/");
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::string& folder = g_pGraphicsManager->GetGraphicsPath();
-    std::string path;
-    path.reserve(folder.size() + map.m_Bitmap.size() - nameStart);
-    path.append(folder).append(map.m_Bitmap, nameStart, std::string::npos);
+    // The name is only asked for (a loaded texture keeps its own copy): one buffer serves every stage.
+    static thread_local std::string path;
+    path.assign(folder).append(map.m_Bitmap, nameStart, std::string::npos);
     // Mapping channel 1 is the first texture set; channel 0, or one past the sets the vertices carry,
     // would name a set that is not there.
     const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;
