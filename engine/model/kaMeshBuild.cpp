@@ -28,6 +28,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 using platform::DebugPrintf;
 using platform::Vector3;
@@ -743,7 +744,8 @@ void kaMesh::_ApplyMaterial(kaMeshSubset& subset, const KM_Material& material, c
         {
         case kDiffuseMap:
         {
-            const KM_TextureList* mixed = map->m_Class == kMixMapClass ? map->GetSubTextures() : nullptr;
+            const KM_TextureList* mixed =
+                map->m_Class == std::string_view(kMixMapClass) ? map->GetSubTextures() : nullptr;
             if (mixed && mixed->GetCount() > 0)
             {
                 for (int k = 0; k < std::min(kMixMaps, static_cast<int>(mixed->GetCount())); ++k)
@@ -795,13 +797,15 @@ void kaMesh::_AddMapStage(kaMeshSubset& subset, const KM_Texture& map, uint32_t 
 {
     if (map.m_Bitmap.empty() || !g_pGraphicsManager)
         return;
-    // Exporters write whole paths; only the file name is looked for, under the graphics folder.
-    const size_t slash = map.m_Bitmap.find_last_of("\\/");
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    // Exporters write whole paths; only the file name is looked for, under the graphics folder. A plain
+    // loop: find_last_of searches its set once per character.
+    size_t nameStart = map.m_Bitmap.size();
+    while (nameStart > 0 && map.m_Bitmap[nameStart - 1] != '\\' && map.m_Bitmap[nameStart - 1] != '/')
+        --nameStart;
     const std::string& folder = g_pGraphicsManager->GetGraphicsPath();
-    std::string path;
-    path.reserve(folder.size() + map.m_Bitmap.size() - nameStart);
-    path.append(folder).append(map.m_Bitmap, nameStart, std::string::npos);
+    // The name is only asked for (a loaded texture keeps its own copy): one buffer serves every stage.
+    static thread_local std::string path;
+    path.assign(folder).append(map.m_Bitmap, nameStart, std::string::npos);
     // Mapping channel 1 is the first texture set; channel 0, or one past the sets the vertices carry,
     // would name a set that is not there.
     const uint32_t sets = (m_FVF & platform::FVF_TEXCOUNT_MASK) >> platform::FVF_TEXCOUNT_SHIFT;

@@ -20,9 +20,10 @@ namespace
 
 // Whether the name's extension (from its last '.') is the lower-case one given, in any letter case; compared
 // in place, as every texture's file name is.
-bool HasExtension(const std::string& name, const char* lowerExtension)
+template <size_t N> bool HasExtension(const std::string& name, const char (&lowerExtension)[N])
 {
-    const size_t length = std::strlen(lowerExtension);
+    // The length is the literal's, known when compiled.
+    const size_t length = N - 1;
     if (name.size() < length)
         return false;
     const char* at = name.data() + name.size() - length;

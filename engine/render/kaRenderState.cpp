@@ -101,17 +101,32 @@ void kaRenderState::_CopyFrom(const kaRenderState& other)
     m_Stages.reserve(other.m_Stages.size());
     for (const kaTextureStage* stage : other.m_Stages)
     {
-        m_Stages.push_back(new kaTextureStage(*stage));
+        kaTextureStage* record = _NewStageRecord();
+        *record = *stage;
+        m_Stages.push_back(record);
         _HoldTexture(stage->texture);
     }
 }
 
+kaTextureStage* kaRenderState::_NewStageRecord()
+{
+    // Stages are only ever appended and released all together, so stage i takes inline slot i.
+    const size_t index = m_Stages.size();
+    if (index < kInlineStages)
+    {
+        m_InlineStages[index] = kaTextureStage();
+        return &m_InlineStages[index];
+    }
+    return new kaTextureStage;
+}
+
 void kaRenderState::_ReleaseStages()
 {
-    for (kaTextureStage* stage : m_Stages)
+    for (size_t i = 0; i < m_Stages.size(); ++i)
     {
-        _DropTexture(stage->texture);
-        delete stage;
+        _DropTexture(m_Stages[i]->texture);
+        if (i >= kInlineStages)
+            delete m_Stages[i];
     }
     m_Stages.clear();
 }
@@ -149,7 +164,7 @@ void kaRenderState::ClearTextures()
 void kaRenderState::AddTexture(kaTexture* texture, uint32_t keepSampling, uint32_t blendType,
                                uint32_t texCoordIndex, bool clampU, bool clampV)
 {
-    auto* stage = new kaTextureStage;
+    kaTextureStage* stage = _NewStageRecord();
     stage->texture = texture;
     stage->blendType = blendType;
     stage->texCoordIndex = texCoordIndex;

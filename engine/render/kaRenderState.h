@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/kaSmallVector.h"
 #include "engine/render/kaTextureStage.h"
 
 #include "platform/gfx/GfxTypes.h"
@@ -77,8 +78,8 @@ public:
 
     // Blocks drawn after the first pass multiply onto what the first drew.
     int32_t GetPassCount() const { return m_PassCount; }
-    const std::vector<uint32_t>& GetPassFirstStages() const { return m_PassFirstStages; }
-    const std::vector<uint32_t>& GetPassStageCounts() const { return m_PassStageCounts; }
+    std::vector<uint32_t> GetPassFirstStages() const { return m_PassFirstStages.ToVector(); }
+    std::vector<uint32_t> GetPassStageCounts() const { return m_PassStageCounts.ToVector(); }
     const std::vector<kaTextureStage*>& GetStages() const { return m_Stages; }
 
     // A renderer-wide switch that keeps specular highlights off whatever the material says.
@@ -112,6 +113,8 @@ private:
     static bool _HasMips(const kaTexture* texture);
 
     void _CopyFrom(const kaRenderState& other);
+    // The record for the stage appended next: the first few live in the block itself.
+    kaTextureStage* _NewStageRecord();
     void _ReleaseStages();
     void _GroupPasses();
     // Sets device stage `stage` from a record; false when the record uses no stage.
@@ -146,9 +149,13 @@ private:
     float m_TimeCarry = 0.0f;
     float m_LastTime = 0.0f;
     int32_t m_PassCount = 1;
-    std::vector<uint32_t> m_PassFirstStages;
-    std::vector<uint32_t> m_PassStageCounts;
+    // A block rarely has more than a few passes or stages: those it has live here rather than on the heap.
+    static constexpr size_t kInlinePasses = 4;
+    static constexpr size_t kInlineStages = 2;
+    kaSmallVector<uint32_t, kInlinePasses> m_PassFirstStages;
+    kaSmallVector<uint32_t, kInlinePasses> m_PassStageCounts;
     std::vector<kaTextureStage*> m_Stages;
+    kaTextureStage m_InlineStages[kInlineStages];
     platform::Material m_Material;
     static bool s_NoSpecular;
     // The key of the last Apply of any block and the graphics manager's change count right after it; a

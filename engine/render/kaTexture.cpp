@@ -49,9 +49,9 @@ uint32_t NextPowerOfTwo(uint32_t value)
 
 // Whether the text ends in the lower-case suffix, in any letter case; compared in place, as every texture's
 // name is.
-bool EndsWithNoCase(const std::string& text, const char* lowerSuffix)
+template <size_t N> bool EndsWithNoCase(const std::string& text, const char (&lowerSuffix)[N])
 {
-    const size_t length = std::strlen(lowerSuffix);
+    const size_t length = N - 1;
     if (text.size() < length)
         return false;
     const char* at = text.data() + text.size() - length;

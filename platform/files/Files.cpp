@@ -6,6 +6,9 @@
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -349,6 +352,19 @@ void ReplaceBytes(char* data, size_t size, char from, char to)
     const uint64_t fromWord = kOnes * static_cast<uint8_t>(from);
     const uint64_t change = static_cast<uint8_t>(from ^ to);
     size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes a step: each byte equal to `from` has the difference of the two bytes flipped into it.
+    const __m128i fromBytes = _mm_set1_epi8(from);
+    const __m128i changeBytes = _mm_set1_epi8(static_cast<char>(from ^ to));
+    for (; i + 16 <= size; i += 16)
+    {
+        __m128i* const at = reinterpret_cast<__m128i*>(data + i);
+        const __m128i bytes = _mm_loadu_si128(at);
+        const __m128i equal = _mm_cmpeq_epi8(bytes, fromBytes);
+        if (_mm_movemask_epi8(equal) != 0)
+            _mm_storeu_si128(at, _mm_xor_si128(bytes, _mm_and_si128(equal, changeBytes)));
+    }
+#endif
     for (; i + 8 <= size; i += 8)
     {
         uint64_t word;

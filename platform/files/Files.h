@@ -82,8 +82,8 @@ enum class FileRead
 FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native);
 FileRead ReadFoundFile(const std::string& path, FileBytes& bytes, size_t maxBytes, std::string& native);
 
-// Every byte `from` in the range turned into `to`, eight bytes at a time: paths are flipped between their
-// two spellings on every look-up, and most hold many separators.
+// Every byte `from` in the range turned into `to`, sixteen or eight bytes at a time: paths are flipped between
+// their two spellings on every look-up, and most hold many separators.
 void ReplaceBytes(char* data, size_t size, char from, char to);
 
 // Moves a file over another (replacing it), for writers that finish a temporary file first.

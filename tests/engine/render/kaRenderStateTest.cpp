@@ -571,6 +571,52 @@ TEST_F(RenderStateTest, DeviceWithoutStagesStillGroupsOneStageAPass)
     EXPECT_TRUE(block.Apply(Device(), 5));
 }
 
+TEST_F(RenderStateTest, ManyStagesAndPassesSurviveCopiesAndClearing)
+{
+    // One texture a pass: six stages make six passes, past what a block keeps in itself.
+    StartWith(1, false);
+    kaRenderState block;
+    for (uint32_t i = 0; i < 6; ++i)
+        block.AddTexture(nullptr, 0, kaTextureStage::kModulate, i, false, i % 2 == 1);
+    const std::vector<uint32_t> firsts{0, 1, 2, 3, 4, 5};
+    const std::vector<uint32_t> counts(6, 1);
+    EXPECT_EQ(block.GetPassCount(), 6);
+    EXPECT_EQ(block.GetPassFirstStages(), firsts);
+    EXPECT_EQ(block.GetPassStageCounts(), counts);
+
+    kaRenderState copy(block);
+    kaRenderState assigned;
+    assigned.AddTexture(nullptr, 0, 0, 0, false, false);
+    assigned = block;
+    for (const kaRenderState* made : {&copy, &assigned})
+    {
+        ASSERT_EQ(made->GetStages().size(), 6u);
+        for (uint32_t i = 0; i < 6; ++i)
+        {
+            EXPECT_NE(made->GetStages()[i], block.GetStages()[i]);
+            EXPECT_EQ(made->GetStages()[i]->texCoordIndex, i);
+            EXPECT_EQ(made->GetStages()[i]->clampV, i % 2 == 1);
+        }
+        EXPECT_EQ(made->GetPassFirstStages(), firsts);
+        EXPECT_EQ(made->GetPassStageCounts(), counts);
+    }
+    // Changing a copy's record leaves the source's alone.
+    copy.GetStages()[0]->texCoordIndex = 7;
+    EXPECT_EQ(block.GetStages()[0]->texCoordIndex, 0u);
+
+    FillStagesWithSentinel();
+    ASSERT_TRUE(copy.Apply(Device(), 4));
+    EXPECT_EQ(StageState(0, TSS_TEXCOORDINDEX), 4u);
+
+    // Stages added after clearing start from the first slot again, with fresh records.
+    block.ClearTextures();
+    block.AddTexture(nullptr, 0, kaTextureStage::kModulate2x, 0, false, false);
+    ASSERT_EQ(block.GetStages().size(), 1u);
+    EXPECT_EQ(block.GetStages()[0]->blendType, kaTextureStage::kModulate2x);
+    EXPECT_FALSE(block.GetStages()[0]->clampV);
+    EXPECT_EQ(block.GetPassStageCounts(), std::vector<uint32_t>{1});
+}
+
 TEST_F(RenderStateTest, CopiesKeepStagesAndPasses)
 {
     StartWith(2, false);

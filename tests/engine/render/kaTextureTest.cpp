@@ -390,7 +390,7 @@ TEST_F(TextureTest, EveryMipLevelHoldsTheMeansOfItsBlocks)
 // a multiple of that width still give every texel its block's mean, to the last one.
 TEST_F(TextureTest, WideRowsOfEveryLengthHalveToTheirBlockMeans)
 {
-    for (const uint16_t width : {16, 30, 46, 62, 94})
+    for (const uint16_t width : {16, 30, 32, 46, 62, 64, 66, 94, 126})
     {
         const uint16_t height = 4;
         imagebytes::TgaHeader header;

@@ -224,7 +224,7 @@ TEST(ByteReplacement, OnlyExactMatchesChangeAtEveryPosition)
         // Neighbours of the byte replaced: one less, one more, its high bit flipped, the replacement itself.
         const char near[] = {static_cast<char>(swap.from - 1), static_cast<char>(swap.from + 1),
                              static_cast<char>(swap.from ^ 0x80), swap.to, 'a'};
-        for (size_t size = 0; size <= 27; ++size)
+        for (size_t size = 0; size <= 43; ++size)
             for (size_t at = 0; at < size + 1; ++at)
             {
                 SCOPED_TRACE("size " + std::to_string(size) + " at " + std::to_string(at) + " byte " +

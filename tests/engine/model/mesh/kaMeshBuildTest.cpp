@@ -615,6 +615,60 @@ TEST_F(MeshFromFile, TextureMapsBecomeStagesWithTheirOperationsAndSets)
     EXPECT_EQ(mixStages[2]->texCoordIndex, 1u);
 }
 
+// Whatever separators an exporter wrote, only the part after the last one names the texture; a name that
+// ends in a separator names none, and a map whose class only starts like a mix is taken as a plain map.
+TEST_F(MeshFromFile, BitmapPathsOfEitherSeparatorNameTheFileAfterTheLast)
+{
+    const uint8_t pixels[4 * 4] = {};
+    m_Dir.Write("maps/readme.txt", "textures\n");
+    kaTGAImage image;
+    ASSERT_TRUE(image.Create(2, 2, 32, 8, pixels));
+    ASSERT_TRUE(image.Save(m_Dir.File("maps/paint.tga"), false));
+    m_Manager->SetGraphicsPath(m_Dir.File("maps") + "/");
+    const struct
+    {
+        const char* bitmap;
+        const char* mapClass;
+        bool found;
+    } cases[] = {
+        {"paint.tga", "Bitmap", true},
+        {"C:\\max\\maps\\paint.tga", "Bitmap", true},
+        {"/home/art/maps/paint.tga", "Bitmap", true},
+        {"D:/art\\mixed/paint.tga", "Bitmap", true},
+        {"\\paint.tga", "Bitmap", true},
+        {"C:\\max\\maps\\", "Bitmap", false},
+        {"maps/", "Bitmap", false},
+        {"paint.tga", "Mixer", true},
+        {"paint.tga", "Mi", true},
+    };
+    for (const auto& c : cases)
+    {
+        m_Materials.Reset();
+        m_Objects.Reset();
+        auto material = meshtest::Material("Painted");
+        auto texture = std::make_unique<KM_Texture>();
+        texture->m_Class = c.mapClass;
+        texture->m_MapKind = 1;
+        texture->m_Bitmap = c.bitmap;
+        texture->m_MapChannel = 1;
+        material->Textures().Append(std::move(texture));
+        m_Materials.Append(std::move(material));
+        KM_Mesh& quad = Quad(0, 0, 0).m_Mesh;
+        quad.m_TVertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+        quad.m_TFaces = {{0, 1, 2}, {0, 2, 3}};
+        const kaMesh* mesh = Load("paint" + std::to_string(&c - cases) + ".kmf");
+        ASSERT_EQ(mesh->GetSubsetCount(), 1u) << c.bitmap;
+        const std::vector<kaTextureStage*>& stages = mesh->GetSubset(0)->GetRenderState()->GetStages();
+        ASSERT_EQ(stages.size(), c.found ? 1u : 0u) << c.bitmap << " " << c.mapClass;
+        if (c.found)
+        {
+            ASSERT_NE(stages[0]->texture, nullptr) << c.bitmap;
+            EXPECT_EQ(stages[0]->texture->GetName(), m_Manager->GetGraphicsPath() + "paint.tga") << c.bitmap;
+            EXPECT_EQ(stages[0]->blendType, kaTextureStage::kModulate) << c.bitmap;
+        }
+    }
+}
+
 TEST_F(MeshFromFile, ColourVerticesLightTheSubsetUnlessShaded)
 {
     auto painted = meshtest::Material("Painted");
