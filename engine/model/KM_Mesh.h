@@ -2,7 +2,9 @@
 
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_Point3.h"
+#include "engine/model/KM_RecordRoom.h"
 
+#include <memory_resource>
 #include <vector>
 
 // A mesh: vertices, faces, texture and colour channels, extra mapping channels and per-face normals.
@@ -11,6 +13,9 @@ class KM_Mesh : public KM_Object
 {
 public:
     static constexpr uint32_t kTypeId = 16;
+
+    // The file's lists live in the mesh's own room: a read places them all in one block.
+    template <typename T> using Array = std::pmr::vector<T>;
 
     struct Face
     {
@@ -55,7 +60,8 @@ public:
     };
 
     KM_Mesh();
-    KM_Mesh(const KM_Mesh& other) = default;
+    // A copy places its lists in its own room.
+    KM_Mesh(const KM_Mesh& other);
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;
@@ -69,29 +75,37 @@ public:
 
     uint32_t m_TimeValue = 0;
     int32_t m_MaterialRef = -1;
-    std::vector<KM_Point3> m_Vertices;
-    std::vector<Face> m_Faces;
-    std::vector<KM_Point3> m_TVertices;
-    std::vector<IndexFace> m_TFaces;
-    std::vector<Channel> m_Channels;
-    std::vector<KM_Point3> m_ExtraTVertices;
-    std::vector<IndexFace> m_ExtraTFaces;
-    std::vector<KM_Point3> m_CVertices;
-    std::vector<IndexFace> m_CFaces;
+
+private:
+    // Where the lists below are placed. Declared first: it outlives them.
+    KM_RecordRoom m_Room;
+
+public:
+    Array<KM_Point3> m_Vertices;
+    Array<Face> m_Faces;
+    Array<KM_Point3> m_TVertices;
+    Array<IndexFace> m_TFaces;
+    Array<Channel> m_Channels;
+    Array<KM_Point3> m_ExtraTVertices;
+    Array<IndexFace> m_ExtraTFaces;
+    Array<KM_Point3> m_CVertices;
+    Array<IndexFace> m_CFaces;
     // Filled from the colour vertices on reading.
-    std::vector<uint32_t> m_PackedColors;
-    std::vector<FaceNormals> m_Normals;
+    Array<uint32_t> m_PackedColors;
+    Array<FaceNormals> m_Normals;
     uint32_t m_BackfaceCull = 1;
     RenderData m_Render;
 
 private:
+    // Empties every list and lets the room's blocks go, before a read places the file's lists.
+    void _DropLists();
     bool _ReadBody(KM_Stream* stream);
     bool _WriteBody(KM_Stream* stream);
     void _WriteText(KM_Stream* stream);
     static void _PrintPoints(KM_Stream* stream, const char* listTag, const char* tag,
-                             const std::vector<KM_Point3>& points, size_t first, size_t count);
+                             const Array<KM_Point3>& points, size_t first, size_t count);
     static void _PrintIndexFaces(KM_Stream* stream, const char* listTag, const char* tag,
-                                 const std::vector<IndexFace>& faces, size_t first, size_t count);
+                                 const Array<IndexFace>& faces, size_t first, size_t count);
 };
 
 static_assert(sizeof(KM_Mesh::Face) == 16, "stored as four u32");
