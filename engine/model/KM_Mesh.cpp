@@ -87,8 +87,19 @@ template <typename F> bool FacesBelow(const KM_Mesh::Array<F>& faces, uint64_t l
 KM_Mesh::KM_Mesh()
     : KM_Object(kTypeId, 4), m_Vertices(&m_Room), m_Faces(&m_Room), m_TVertices(&m_Room), m_TFaces(&m_Room),
       m_Channels(&m_Room), m_ExtraTVertices(&m_Room), m_ExtraTFaces(&m_Room), m_CVertices(&m_Room),
-      m_CFaces(&m_Room), m_PackedColors(&m_Room), m_Normals(&m_Room)
+      m_CFaces(&m_Room), m_PackedColors(&m_Room), m_Normals(&m_Room), m_Render(&m_Room)
 {
+}
+
+void KM_Mesh::RenderData::Clear()
+{
+    vertexCount = 0;
+    positions.clear();
+    normals.clear();
+    colors.clear();
+    texCoords.clear();
+    indices.clear();
+    sourceVertex.clear();
 }
 
 KM_Mesh::KM_Mesh(const KM_Mesh& other)

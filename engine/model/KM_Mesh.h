@@ -43,20 +43,32 @@ public:
         KM_Point3 corner[3];
     };
 
-    // Welded render vertices built from the faces after loading: one per distinct corner.
+    // Welded render vertices built from the faces after loading: one per distinct corner. A mesh's own
+    // are placed in its room (a copy's on the heap).
     struct RenderData
     {
+        RenderData() = default;
+        explicit RenderData(std::pmr::memory_resource* room)
+            : positions(room), normals(room), colors(room), texCoords(room), sourceVertex(room)
+        {
+        }
+        RenderData(const RenderData& other) = default;
+        RenderData& operator=(const RenderData& other) = default;
+
+        // Nothing built: every list empty, the room they were placed in kept.
+        void Clear();
+
         uint32_t vertexCount = 0;
-        std::vector<float> positions; // 3 per vertex
-        std::vector<float> normals;   // 3 per vertex
-        std::vector<uint32_t> colors;
+        Array<float> positions; // 3 per vertex
+        Array<float> normals;   // 3 per vertex
+        Array<uint32_t> colors;
         // Per mapping channel, 2 per vertex as (u, 1 - v): channel 0 first (zeros when the mesh has no
         // texture vertices), then the extra channels.
-        std::vector<std::vector<float>> texCoords;
+        Array<Array<float>> texCoords;
         // 3 per face, in reversed winding; 32-bit, the consumer decides how to split for 16-bit buffers.
         std::vector<uint32_t> indices;
         // The file vertex each render vertex came from.
-        std::vector<uint32_t> sourceVertex;
+        Array<uint32_t> sourceVertex;
     };
 
     KM_Mesh();
@@ -65,6 +77,9 @@ public:
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;
+
+    // Makes room for lists about to be placed, bytes in all with their alignment, in one block.
+    void ReserveRoom(size_t bytes) { m_Room.Reserve(bytes); }
 
     // Every index within the list it points into; a channel's faces index its own texture vertices.
     bool IndicesValid() const;
