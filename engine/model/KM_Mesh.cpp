@@ -127,6 +127,14 @@ void KM_Mesh::_DropLists()
     drop(m_CFaces);
     drop(m_PackedColors);
     drop(m_Normals);
+    // The welded vertices of the lists dropped go too: they may sit in the room.
+    m_Render.vertexCount = 0;
+    drop(m_Render.positions);
+    drop(m_Render.normals);
+    drop(m_Render.colors);
+    drop(m_Render.texCoords);
+    drop(m_Render.sourceVertex);
+    m_Render.indices.clear();
     m_Room.Release();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_Point3.h"
-#include "engine/model/KM_RecordRoom.h"
 
 #include <memory_resource>
 #include <vector>
@@ -55,7 +55,7 @@ public:
         RenderData(const RenderData& other) = default;
         RenderData& operator=(const RenderData& other) = default;
 
-        // Nothing built: every list empty, the room they were placed in kept.
+        // Nothing built: every list empty.
         void Clear();
 
         uint32_t vertexCount = 0;
@@ -93,7 +93,7 @@ public:
 
 private:
     // Where the lists below are placed. Declared first: it outlives them.
-    KM_RecordRoom m_Room;
+    KM_ListRoom m_Room;
 
 public:
     Array<KM_Point3> m_Vertices;
@@ -112,7 +112,8 @@ public:
     RenderData m_Render;
 
 private:
-    // Empties every list and lets the room's blocks go, before a read places the file's lists.
+    // Empties every list and the welded vertices and lets the room's blocks go, before a read places the
+    // file's lists.
     void _DropLists();
     bool _ReadBody(KM_Stream* stream);
     bool _WriteBody(KM_Stream* stream);

@@ -29,24 +29,6 @@ void KM_RecordRoom::Release()
     m_Left = 0;
 }
 
-void KM_RecordRoom::_NewBlock(size_t room)
-{
-    room = room > kBlockBytes - kHeaderBytes ? room : kBlockBytes - kHeaderBytes;
-    if (room > SIZE_MAX - kHeaderBytes)
-        throw std::bad_alloc();
-    Block* const block = static_cast<Block*>(::operator new(kHeaderBytes + room));
-    block->next = m_Blocks;
-    m_Blocks = block;
-    m_Free = reinterpret_cast<char*>(block) + kHeaderBytes;
-    m_Left = room;
-}
-
-void KM_RecordRoom::Reserve(size_t bytes)
-{
-    if (m_Free == nullptr || bytes > m_Left)
-        _NewBlock(bytes);
-}
-
 void* KM_RecordRoom::do_allocate(size_t bytes, size_t alignment)
 {
     if (alignment > alignof(std::max_align_t))
@@ -56,7 +38,14 @@ void* KM_RecordRoom::do_allocate(size_t bytes, size_t alignment)
     if (m_Free == nullptr || skip + bytes > m_Left)
     {
         // A record larger than a block gets a block of its own size.
-        _NewBlock(bytes);
+        const size_t room = bytes > kBlockBytes - kHeaderBytes ? bytes : kBlockBytes - kHeaderBytes;
+        if (room > SIZE_MAX - kHeaderBytes)
+            throw std::bad_alloc();
+        Block* const block = static_cast<Block*>(::operator new(kHeaderBytes + room));
+        block->next = m_Blocks;
+        m_Blocks = block;
+        m_Free = reinterpret_cast<char*>(block) + kHeaderBytes;
+        m_Left = room;
         char* const at = m_Free;
         m_Free += bytes;
         m_Left -= bytes;

@@ -19,9 +19,6 @@ public:
 
     // Lets every block go; nothing placed in them may be used afterwards.
     void Release();
-    // Makes room for the next records, bytes in all with their alignment, in one block: records whose total
-    // is known before they are read come from one allocation rather than one each.
-    void Reserve(size_t bytes);
 
 private:
     struct Block
@@ -30,8 +27,6 @@ private:
     };
 
     void* do_allocate(size_t bytes, size_t alignment) override;
-    // Starts a block of at least this much room after its link.
-    void _NewBlock(size_t room);
     void do_deallocate(void*, size_t, size_t) override {}
     bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override
     {
