@@ -72,7 +72,7 @@ public:
     };
 
     KM_Mesh();
-    // A copy places its lists in its own room.
+    // A copy's lists are its own, whatever becomes of the mesh it was copied from.
     KM_Mesh(const KM_Mesh& other);
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
