@@ -4,6 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace
 {
@@ -24,18 +31,112 @@ bool FaceWithin(const KM_Mesh::IndexFace& face, uint64_t limit)
     return face.a < limit && face.b < limit && face.c < limit;
 }
 
-// The largest of the three indices of every face; the list is not empty.
-template <typename F> uint32_t LargestIndex(const std::vector<F>& faces)
+// True when the first `checked` of every `stride` words are below the limit; the words run count x stride.
+bool WordsBelowPlain(const uint32_t* words, size_t count, size_t stride, size_t checked, uint64_t limit)
 {
     uint32_t largest = 0;
-    for (const F& face : faces)
-        largest = std::max(largest, std::max(face.a, std::max(face.b, face.c)));
-    return largest;
+    for (size_t i = 0; i < count; ++i)
+        for (size_t k = 0; k < checked; ++k)
+            largest = std::max(largest, words[i * stride + k]);
+    return count == 0 || largest < limit;
+}
+
+// The same test four words at a time: a face list is checked on every mesh read, and the plain maximum of
+// three does not vectorise. Words are compared as signed after flipping their top bit, which orders them
+// as unsigned; a face's fourth word (its material) is masked to zero, below any limit that is not zero.
+bool WordsBelow(const uint32_t* words, size_t count, size_t stride, size_t checked, uint64_t limit)
+{
+    if (count == 0 || limit > UINT32_MAX)
+        return true;
+    if (limit == 0)
+        return false;
+#if defined(__SSE2__)
+    const size_t total = count * stride;
+    if (stride == 3 || (stride == 4 && checked == 3))
+    {
+        const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+        const __m128i highest =
+            _mm_set1_epi32(static_cast<int>((static_cast<uint32_t>(limit) - 1) ^ 0x80000000u));
+        const __m128i keep = stride == 4 ? _mm_setr_epi32(-1, -1, -1, 0) : _mm_set1_epi32(-1);
+        __m128i outside = _mm_setzero_si128();
+        size_t at = 0;
+        for (; at + 4 <= total; at += 4)
+        {
+            __m128i four;
+            std::memcpy(&four, words + at, sizeof four);
+            four = _mm_and_si128(four, keep);
+            outside = _mm_or_si128(outside, _mm_cmpgt_epi32(_mm_xor_si128(four, flip), highest));
+        }
+        if (_mm_movemask_epi8(outside) != 0)
+            return false;
+        // Only three-word faces leave words over, and every one of those is an index.
+        return WordsBelowPlain(words + at, total - at, 1, 1, limit);
+    }
+#endif
+    return WordsBelowPlain(words, count, stride, checked, limit);
+}
+
+template <typename F> bool FacesBelow(const KM_Mesh::Array<F>& faces, uint64_t limit)
+{
+    constexpr size_t kStride = sizeof(F) / sizeof(uint32_t);
+    return WordsBelow(reinterpret_cast<const uint32_t*>(faces.data()), faces.size(), kStride, 3, limit);
 }
 
 } // namespace
 
-KM_Mesh::KM_Mesh() : KM_Object(kTypeId, 4) {}
+KM_Mesh::KM_Mesh()
+    : KM_Object(kTypeId, 4), m_Vertices(&m_Room), m_Faces(&m_Room), m_TVertices(&m_Room), m_TFaces(&m_Room),
+      m_Channels(&m_Room), m_ExtraTVertices(&m_Room), m_ExtraTFaces(&m_Room), m_CVertices(&m_Room),
+      m_CFaces(&m_Room), m_PackedColors(&m_Room), m_Normals(&m_Room), m_Render(&m_Room)
+{
+}
+
+void KM_Mesh::RenderData::Clear()
+{
+    vertexCount = 0;
+    positions.clear();
+    normals.clear();
+    colors.clear();
+    texCoords.clear();
+    indices.clear();
+    sourceVertex.clear();
+}
+
+KM_Mesh::KM_Mesh(const KM_Mesh& other)
+    : KM_Object(other), m_TimeValue(other.m_TimeValue), m_MaterialRef(other.m_MaterialRef),
+      m_Vertices(other.m_Vertices, &m_Room), m_Faces(other.m_Faces, &m_Room),
+      m_TVertices(other.m_TVertices, &m_Room), m_TFaces(other.m_TFaces, &m_Room),
+      m_Channels(other.m_Channels, &m_Room), m_ExtraTVertices(other.m_ExtraTVertices, &m_Room),
+      m_ExtraTFaces(other.m_ExtraTFaces, &m_Room), m_CVertices(other.m_CVertices, &m_Room),
+      m_CFaces(other.m_CFaces, &m_Room), m_PackedColors(other.m_PackedColors, &m_Room),
+      m_Normals(other.m_Normals, &m_Room), m_BackfaceCull(other.m_BackfaceCull), m_Render(other.m_Render)
+{
+}
+
+void KM_Mesh::_DropLists()
+{
+    const auto drop = [](auto& list) { std::decay_t<decltype(list)>(list.get_allocator()).swap(list); };
+    drop(m_Vertices);
+    drop(m_Faces);
+    drop(m_TVertices);
+    drop(m_TFaces);
+    drop(m_Channels);
+    drop(m_ExtraTVertices);
+    drop(m_ExtraTFaces);
+    drop(m_CVertices);
+    drop(m_CFaces);
+    drop(m_PackedColors);
+    drop(m_Normals);
+    // The welded vertices of the lists dropped go too: they may sit in the room.
+    m_Render.vertexCount = 0;
+    drop(m_Render.positions);
+    drop(m_Render.normals);
+    drop(m_Render.colors);
+    drop(m_Render.texCoords);
+    drop(m_Render.sourceVertex);
+    m_Render.indices.clear();
+    m_Room.Release();
+}
 
 uint32_t KM_Mesh::PackColor(const KM_Point3& color)
 {
@@ -65,12 +166,11 @@ uint32_t KM_Mesh::ComputeSize()
 
 bool KM_Mesh::IndicesValid() const
 {
-    // The largest index of each list against its size: one pass without a branch per face.
-    if (!m_Faces.empty() && LargestIndex(m_Faces) >= m_Vertices.size())
+    if (!FacesBelow(m_Faces, m_Vertices.size()))
         return false;
-    if (!m_TVertices.empty() && !m_TFaces.empty() && LargestIndex(m_TFaces) >= m_TVertices.size())
+    if (!m_TVertices.empty() && !FacesBelow(m_TFaces, m_TVertices.size()))
         return false;
-    if (!m_CVertices.empty() && !m_CFaces.empty() && LargestIndex(m_CFaces) >= m_CVertices.size())
+    if (!m_CVertices.empty() && !FacesBelow(m_CFaces, m_CVertices.size()))
         return false;
     for (const Channel& channel : m_Channels)
     {
@@ -92,16 +192,26 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
     if (!ReadFrame(stream) ||
         !stream->ReadValues(m_TimeValue, vertexCount, faceCount, tvertCount, cvertCount, m_MaterialRef))
         return false;
+    _DropLists();
+    // When the lists the counts ask for are all in the file, one block takes them (and the packed colours);
+    // otherwise a read below fails where it always did, and nothing is taken on the counts' word.
+    const uint64_t faces = faceCount;
+    const uint64_t fileBytes =
+        uint64_t(vertexCount) * sizeof(KM_Point3) + faces * sizeof(Face) +
+        (tvertCount != 0 ? uint64_t(tvertCount) * sizeof(KM_Point3) + faces * sizeof(IndexFace) : 0) +
+        (cvertCount != 0 ? uint64_t(cvertCount) * sizeof(KM_Point3) + faces * sizeof(IndexFace) : 0) +
+        faces * sizeof(FaceNormals);
+    if (stream->Fits(fileBytes, 1))
+    {
+        constexpr size_t kListSlack = alignof(std::max_align_t);
+        m_Room.Reserve(static_cast<size_t>(fileBytes + uint64_t(cvertCount) * sizeof(uint32_t)) +
+                       7 * kListSlack);
+    }
     if (!stream->ReadArray(m_Vertices, vertexCount) || !stream->ReadArray(m_Faces, faceCount))
         return false;
-    m_TVertices.clear();
-    m_TFaces.clear();
     if (tvertCount != 0 &&
         (!stream->ReadArray(m_TVertices, tvertCount) || !stream->ReadArray(m_TFaces, faceCount)))
         return false;
-    m_Channels.clear();
-    m_ExtraTVertices.clear();
-    m_ExtraTFaces.clear();
     if (m_Version >= 3)
     {
         uint32_t channelCount;
@@ -117,9 +227,6 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
                 return false;
         }
     }
-    m_CVertices.clear();
-    m_CFaces.clear();
-    m_PackedColors.clear();
     if (cvertCount != 0)
     {
         if (!stream->ReadArray(m_CVertices, cvertCount) || !stream->ReadArray(m_CFaces, faceCount))
@@ -185,7 +292,7 @@ bool KM_Mesh::Write(KM_Stream* stream)
 }
 
 void KM_Mesh::_PrintPoints(KM_Stream* stream, const char* listTag, const char* tag,
-                           const std::vector<KM_Point3>& points, size_t first, size_t count)
+                           const Array<KM_Point3>& points, size_t first, size_t count)
 {
     PrintTag(stream, listTag);
     OpenBlock(stream);
@@ -199,7 +306,7 @@ void KM_Mesh::_PrintPoints(KM_Stream* stream, const char* listTag, const char* t
 }
 
 void KM_Mesh::_PrintIndexFaces(KM_Stream* stream, const char* listTag, const char* tag,
-                               const std::vector<IndexFace>& faces, size_t first, size_t count)
+                               const Array<IndexFace>& faces, size_t first, size_t count)
 {
     PrintTag(stream, listTag);
     OpenBlock(stream);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_Point3.h"
 
+#include <memory_resource>
 #include <vector>
 
 // A mesh: vertices, faces, texture and colour channels, extra mapping channels and per-face normals.
@@ -11,6 +13,9 @@ class KM_Mesh : public KM_Object
 {
 public:
     static constexpr uint32_t kTypeId = 16;
+
+    // The file's lists live in the mesh's own room: a read places them all in one block.
+    template <typename T> using Array = std::pmr::vector<T>;
 
     struct Face
     {
@@ -38,27 +43,43 @@ public:
         KM_Point3 corner[3];
     };
 
-    // Welded render vertices built from the faces after loading: one per distinct corner.
+    // Welded render vertices built from the faces after loading: one per distinct corner. A mesh's own
+    // are placed in its room (a copy's on the heap).
     struct RenderData
     {
+        RenderData() = default;
+        explicit RenderData(std::pmr::memory_resource* room)
+            : positions(room), normals(room), colors(room), texCoords(room), sourceVertex(room)
+        {
+        }
+        RenderData(const RenderData& other) = default;
+        RenderData& operator=(const RenderData& other) = default;
+
+        // Nothing built: every list empty.
+        void Clear();
+
         uint32_t vertexCount = 0;
-        std::vector<float> positions; // 3 per vertex
-        std::vector<float> normals;   // 3 per vertex
-        std::vector<uint32_t> colors;
+        Array<float> positions; // 3 per vertex
+        Array<float> normals;   // 3 per vertex
+        Array<uint32_t> colors;
         // Per mapping channel, 2 per vertex as (u, 1 - v): channel 0 first (zeros when the mesh has no
         // texture vertices), then the extra channels.
-        std::vector<std::vector<float>> texCoords;
+        Array<Array<float>> texCoords;
         // 3 per face, in reversed winding; 32-bit, the consumer decides how to split for 16-bit buffers.
         std::vector<uint32_t> indices;
         // The file vertex each render vertex came from.
-        std::vector<uint32_t> sourceVertex;
+        Array<uint32_t> sourceVertex;
     };
 
     KM_Mesh();
-    KM_Mesh(const KM_Mesh& other) = default;
+    // A copy's lists are its own, whatever becomes of the mesh it was copied from.
+    KM_Mesh(const KM_Mesh& other);
     bool Write(KM_Stream* stream) override;
     bool Read(KM_Stream* stream) override;
     uint32_t ComputeSize() override;
+
+    // Makes room for lists about to be placed, bytes in all with their alignment, in one block.
+    void ReserveRoom(size_t bytes) { m_Room.Reserve(bytes); }
 
     // Every index within the list it points into; a channel's faces index its own texture vertices.
     bool IndicesValid() const;
@@ -69,29 +90,38 @@ public:
 
     uint32_t m_TimeValue = 0;
     int32_t m_MaterialRef = -1;
-    std::vector<KM_Point3> m_Vertices;
-    std::vector<Face> m_Faces;
-    std::vector<KM_Point3> m_TVertices;
-    std::vector<IndexFace> m_TFaces;
-    std::vector<Channel> m_Channels;
-    std::vector<KM_Point3> m_ExtraTVertices;
-    std::vector<IndexFace> m_ExtraTFaces;
-    std::vector<KM_Point3> m_CVertices;
-    std::vector<IndexFace> m_CFaces;
+
+private:
+    // Where the lists below are placed. Declared first: it outlives them.
+    KM_ListRoom m_Room;
+
+public:
+    Array<KM_Point3> m_Vertices;
+    Array<Face> m_Faces;
+    Array<KM_Point3> m_TVertices;
+    Array<IndexFace> m_TFaces;
+    Array<Channel> m_Channels;
+    Array<KM_Point3> m_ExtraTVertices;
+    Array<IndexFace> m_ExtraTFaces;
+    Array<KM_Point3> m_CVertices;
+    Array<IndexFace> m_CFaces;
     // Filled from the colour vertices on reading.
-    std::vector<uint32_t> m_PackedColors;
-    std::vector<FaceNormals> m_Normals;
+    Array<uint32_t> m_PackedColors;
+    Array<FaceNormals> m_Normals;
     uint32_t m_BackfaceCull = 1;
     RenderData m_Render;
 
 private:
+    // Empties every list and the welded vertices and lets the room's blocks go, before a read places the
+    // file's lists.
+    void _DropLists();
     bool _ReadBody(KM_Stream* stream);
     bool _WriteBody(KM_Stream* stream);
     void _WriteText(KM_Stream* stream);
     static void _PrintPoints(KM_Stream* stream, const char* listTag, const char* tag,
-                             const std::vector<KM_Point3>& points, size_t first, size_t count);
+                             const Array<KM_Point3>& points, size_t first, size_t count);
     static void _PrintIndexFaces(KM_Stream* stream, const char* listTag, const char* tag,
-                                 const std::vector<IndexFace>& faces, size_t first, size_t count);
+                                 const Array<IndexFace>& faces, size_t first, size_t count);
 };
 
 static_assert(sizeof(KM_Mesh::Face) == 16, "stored as four u32");

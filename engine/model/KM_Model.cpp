@@ -266,7 +266,7 @@ void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::Rende
     render.positions.resize(count * 3);
     render.normals.resize(count * 3);
     render.colors.resize(count);
-    for (std::vector<float>& channel : render.texCoords)
+    for (KM_Mesh::Array<float>& channel : render.texCoords)
         channel.resize(count * 2);
     const uint32_t* const keys = layout.keys;
     float* const positions = render.positions.data();
@@ -543,7 +543,7 @@ void KM_Model::BuildRenderVertices()
     {
         KM_GeoObject* const geo = GetGeoObject(i);
         KM_Mesh& mesh = geo->m_Mesh;
-        mesh.m_Render = KM_Mesh::RenderData();
+        mesh.m_Render.Clear();
         // The weld checks every index it follows, so the mesh is not walked a second time for them.
         if (!geo->HasGeometry() || !WeldMesh(mesh))
             platform::OutputDebugString("[KM_Model::BuildRenderVertices] : \"" + geo->GetName() +
@@ -554,7 +554,7 @@ void KM_Model::BuildRenderVertices()
 bool KM_Model::WeldMesh(KM_Mesh& mesh)
 {
     KM_Mesh::RenderData& render = mesh.m_Render;
-    render = KM_Mesh::RenderData();
+    render.Clear();
     if (!mesh.ArraysConsistent() || !ChannelsValid(mesh))
         return false;
     const bool hasTexture = !mesh.m_TVertices.empty();
@@ -632,11 +632,19 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     const bool welded = kWelds[layoutIndex](mesh, layout, render.indices.data(), made);
     if (!welded)
     {
-        render = KM_Mesh::RenderData();
+        render.Clear();
         TrimWeldWords();
         return false;
     }
     render.vertexCount = made;
+    // The vertex lists of a first weld share one block of the mesh's room.
+    if (render.positions.capacity() < size_t(made) * 3)
+    {
+        const size_t lists = 5 + extraChannels;
+        mesh.ReserveRoom(size_t(made) * sizeof(float) * (3 + 3 + 1 + 1 + 2 * (1 + extraChannels)) +
+                         (1 + extraChannels) * sizeof(KM_Mesh::Array<float>) +
+                         lists * alignof(std::max_align_t));
+    }
     render.sourceVertex.assign(layout.sources, layout.sources + made);
     kWrites[layoutIndex](mesh, layout, render);
     TrimWeldWords();

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory_resource>
+#include <string>
+
 using kmftest::Bytes;
 
 namespace
@@ -424,5 +428,117 @@ TEST_F(FixtureTest, DeeplyNestedSubMaterialsAreRefused)
             EXPECT_TRUE(m_Boxes.Shown("Error Writing KM_Material Data", "Exporter Error"));
             EXPECT_TRUE(m_Debug.Contains("ERROR Reading Material\n"));
         }
+    }
+}
+
+// Every index of every list is checked, wherever it sits in lists of every length (the check runs several
+// words at a time and ends one by one), and indices past the sign bit count as large; a face's material id
+// is not an index.
+TEST_F(FixtureTest, EveryIndexOfEveryListLengthIsChecked)
+{
+    enum List
+    {
+        kFaces,
+        kTextureFaces,
+        kColourFaces
+    };
+    const uint32_t limit = 5;
+    for (List list : {kFaces, kTextureFaces, kColourFaces})
+        for (size_t faces = 1; faces <= 9; ++faces)
+        {
+            KM_Mesh mesh;
+            mesh.m_Vertices.assign(limit, KM_Point3{});
+            mesh.m_TVertices.assign(limit, KM_Point3{});
+            mesh.m_CVertices.assign(limit, KM_Point3{});
+            for (size_t f = 0; f < faces; ++f)
+            {
+                const uint32_t i = static_cast<uint32_t>(f % limit);
+                mesh.m_Faces.push_back({i, limit - 1, 0, 0xFFFFFFFFu});
+                mesh.m_TFaces.push_back({limit - 1, i, 0});
+                mesh.m_CFaces.push_back({0, limit - 1, i});
+            }
+            ASSERT_TRUE(mesh.IndicesValid()) << faces;
+            for (size_t corner = 0; corner < 3 * faces; ++corner)
+                for (uint32_t bad : {limit, limit + 1, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
+                {
+                    KM_Mesh damaged(mesh);
+                    uint32_t* words = list == kFaces          ? &damaged.m_Faces[corner / 3].a
+                                      : list == kTextureFaces ? &damaged.m_TFaces[corner / 3].a
+                                                              : &damaged.m_CFaces[corner / 3].a;
+                    words[corner % 3] = bad;
+                    EXPECT_FALSE(damaged.IndicesValid())
+                        << "list " << list << " faces " << faces << " corner " << corner << " index " << bad;
+                    words[corner % 3] = limit - 1;
+                    EXPECT_TRUE(damaged.IndicesValid()) << "list " << list << " faces " << faces;
+                }
+        }
+
+    KM_Mesh empty;
+    empty.m_Faces.push_back({0, 0, 0, 0});
+    EXPECT_FALSE(empty.IndicesValid());
+}
+
+// A mesh read over another holds only the new file's lists, and a copy keeps its own through the re-read:
+// the lists share one block of the mesh's room.
+TEST_F(FixtureTest, MeshReadOverAnotherHoldsOnlyTheNewLists)
+{
+    auto full = kmfsamples::Geo();
+    KM_Stream first;
+    ASSERT_TRUE(m_Files.Open(first, m_Files.Written(*full)));
+    auto object = CreateKMObject(&first);
+    ASSERT_NE(object, nullptr);
+    ASSERT_TRUE(object->Read(&first));
+    KM_Mesh& mesh = static_cast<KM_GeoObject&>(*object).m_Mesh;
+    ASSERT_EQ(mesh.m_PackedColors.size(), 2u);
+    const KM_Mesh copy(mesh);
+
+    KM_Stream& second = Open(Bytes().U32(16).U32(2).U32(0).Add(MeshBody(0, 0)).Add(Normals()));
+    ASSERT_TRUE(mesh.Read(&second));
+    EXPECT_EQ(second.Remaining(), 0u);
+    ASSERT_EQ(mesh.m_Vertices.size(), 3u);
+    EXPECT_EQ(mesh.m_Vertices[1].x, 1.0f);
+    ASSERT_EQ(mesh.m_Faces.size(), 1u);
+    EXPECT_EQ(mesh.m_Faces[0].c, 2u);
+    EXPECT_TRUE(mesh.m_TVertices.empty());
+    EXPECT_TRUE(mesh.m_TFaces.empty());
+    EXPECT_TRUE(mesh.m_Channels.empty());
+    EXPECT_TRUE(mesh.m_ExtraTVertices.empty());
+    EXPECT_TRUE(mesh.m_CVertices.empty());
+    EXPECT_TRUE(mesh.m_PackedColors.empty());
+    EXPECT_EQ(mesh.m_Normals.size(), 1u);
+
+    const KM_Mesh& sample = full->m_Mesh;
+    ASSERT_EQ(copy.m_Vertices.size(), sample.m_Vertices.size());
+    EXPECT_EQ(copy.m_Vertices[2].y, sample.m_Vertices[2].y);
+    ASSERT_EQ(copy.m_ExtraTFaces.size(), 2u);
+    EXPECT_EQ(copy.m_ExtraTFaces[1].a, 2u);
+    ASSERT_EQ(copy.m_PackedColors.size(), 2u);
+    EXPECT_EQ(copy.m_PackedColors[0], KM_Mesh::PackColor(sample.m_CVertices[0]));
+    EXPECT_NE(copy.m_Vertices.get_allocator().resource(), mesh.m_Vertices.get_allocator().resource());
+    EXPECT_NE(copy.m_Vertices.get_allocator().resource(), std::pmr::get_default_resource());
+}
+
+// A mesh cut short anywhere, or one whose counts ask for more than the file holds, is refused.
+TEST_F(FixtureTest, MeshCutShortOrOvercountedIsRefused)
+{
+    auto full = kmfsamples::Geo();
+    KM_Mesh& sample = full->m_Mesh;
+    const std::string whole = m_Files.Written([&sample](KM_Stream* s) { return sample.Write(s); });
+    for (size_t length = 0; length <= whole.size(); ++length)
+    {
+        KM_Stream& stream = Open(Bytes().Raw(whole.substr(0, length)));
+        KM_Mesh mesh;
+        EXPECT_EQ(mesh.Read(&stream), length == whole.size()) << "cut at " << length;
+    }
+
+    // Counts of vertices, faces, texture and colour vertices, one at a time past what the bytes hold.
+    for (int field = 0; field < 4; ++field)
+    {
+        std::string claimed = whole;
+        const uint32_t huge = 0x10000000u;
+        std::memcpy(&claimed[12 + 4 + 4 * field], &huge, sizeof huge);
+        KM_Stream& stream = Open(Bytes().Raw(claimed));
+        KM_Mesh mesh;
+        EXPECT_FALSE(mesh.Read(&stream)) << field;
     }
 }

@@ -180,8 +180,8 @@ TEST_F(MeshFromFile, EveryPackedVertexHoldsItsFileVertexFields)
     mesh.m_TFaces = {{0, 1, 2}, {0, 2, 3}};
     mesh.m_CVertices = {{0, 0.5f, 1}};
     mesh.m_CFaces = {{0, 0, 0}, {0, 0, 0}};
-    const std::vector<KM_Point3> positions = mesh.m_Vertices;
-    const std::vector<KM_Point3> texels = mesh.m_TVertices;
+    const std::vector<KM_Point3> positions(mesh.m_Vertices.begin(), mesh.m_Vertices.end());
+    const std::vector<KM_Point3> texels(mesh.m_TVertices.begin(), mesh.m_TVertices.end());
     const kaMesh* loaded = Load("fields.kmf");
     ASSERT_EQ(loaded->GetFVF(), 0x152u);
     ASSERT_EQ(loaded->GetSubsetCount(), 1u);
