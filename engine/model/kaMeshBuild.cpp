@@ -29,6 +29,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 using platform::DebugPrintf;
 using platform::Vector3;
 
@@ -99,28 +103,84 @@ struct PackSource
     size_t setVertices[kaMesh::kMaxPackedSets] = {};
 };
 
+// The running min and max of positions, compared as a reader of the written vertices compares them
+// (std::min and std::max, lane by lane) so that the extents agree.
+class PositionBounds
+{
+public:
+    explicit PositionBounds(const float* first)
+    {
+#if defined(__SSE2__)
+        m_Low = m_High = Load(first);
+#else
+        for (int axis = 0; axis < 3; ++axis)
+            m_Low[axis] = m_High[axis] = first[axis];
+#endif
+    }
+
+    void Add(const float* position)
+    {
+#if defined(__SSE2__)
+        // minps(p, low) takes p only when p < low, as std::min(low, p) does; maxps likewise.
+        const __m128 p = Load(position);
+        m_Low = _mm_min_ps(p, m_Low);
+        m_High = _mm_max_ps(p, m_High);
+#else
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            m_Low[axis] = std::min(m_Low[axis], position[axis]);
+            m_High[axis] = std::max(m_High[axis], position[axis]);
+        }
+#endif
+    }
+
+    void Get(Vector3& min, Vector3& max) const
+    {
+#if defined(__SSE2__)
+        float low[4], high[4];
+        _mm_storeu_ps(low, m_Low);
+        _mm_storeu_ps(high, m_High);
+#else
+        const float* low = m_Low;
+        const float* high = m_High;
+#endif
+        min = Vector3(low[0], low[1], low[2]);
+        max = Vector3(high[0], high[1], high[2]);
+    }
+
+private:
+#if defined(__SSE2__)
+    // x and y in one 8-byte load, z in a second: a 16-byte load could reach past the last position.
+    static __m128 Load(const float* p)
+    {
+        const __m128 xy = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p)));
+        return _mm_movelh_ps(xy, _mm_load_ss(p + 2));
+    }
+
+    __m128 m_Low;
+    __m128 m_High;
+#else
+    float m_Low[3];
+    float m_High[3];
+#endif
+};
+
 // The vertices in order, each position, normal, colour and sets as the format has them; min and max over
-// the positions, compared as a reader of the written vertices compares them so that the extents agree.
-// One copy per format, so that the loop carries no test of what the format holds.
-template <bool kNormals, bool kColors, uint32_t kSets>
+// the positions. One copy per format, so that the loop carries no test of what the format holds; and one
+// for runs whose every vertex has its colour and coordinates, which then needs no test of each vertex.
+template <bool kNormals, bool kColors, uint32_t kSets, bool kCovered>
 void PackRun(const PackSource& source, const uint32_t* order, size_t count, uint8_t* out, Vector3& min,
              Vector3& max)
 {
     const float zero[2] = {0.0f, 0.0f};
-    const float* first = source.positions + 3 * static_cast<size_t>(order[0]);
-    float low[3] = {first[0], first[1], first[2]};
-    float high[3] = {first[0], first[1], first[2]};
+    PositionBounds bounds(source.positions + 3 * static_cast<size_t>(order[0]));
     for (size_t k = 0; k < count; ++k)
     {
         const size_t v = order[k];
         const float* position = source.positions + 3 * v;
+        bounds.Add(position);
         std::memcpy(out, position, 3 * sizeof(float));
         out += 3 * sizeof(float);
-        for (int axis = 0; axis < 3; ++axis)
-        {
-            low[axis] = std::min(low[axis], position[axis]);
-            high[axis] = std::max(high[axis], position[axis]);
-        }
         if (kNormals)
         {
             std::memcpy(out, source.normals + 3 * v, 3 * sizeof(float));
@@ -128,31 +188,39 @@ void PackRun(const PackSource& source, const uint32_t* order, size_t count, uint
         }
         if (kColors)
         {
-            const uint32_t color = v < source.colorCount ? source.colors[v] : 0xFFFFFFFF;
+            const uint32_t color = kCovered || v < source.colorCount ? source.colors[v] : 0xFFFFFFFF;
             std::memcpy(out, &color, sizeof(color));
             out += sizeof(color);
         }
         for (uint32_t set = 0; set < kSets; ++set)
         {
-            const float* uv = v < source.setVertices[set] ? source.setCoords[set] + 2 * v : zero;
+            const float* uv = kCovered || v < source.setVertices[set] ? source.setCoords[set] + 2 * v : zero;
             std::memcpy(out, uv, 2 * sizeof(float));
             out += 2 * sizeof(float);
         }
     }
-    min = Vector3(low[0], low[1], low[2]);
-    max = Vector3(high[0], high[1], high[2]);
+    bounds.Get(min, max);
 }
 
 using PackFunction = void (*)(const PackSource&, const uint32_t*, size_t, uint8_t*, Vector3&, Vector3&);
 
 static_assert(kaMesh::kMaxPackedSets == 4, "one packing function per set count");
 
-template <bool kNormals, bool kColors> struct PackRow
+template <bool kNormals, bool kColors, bool kCovered> struct PackRow
 {
     static constexpr PackFunction kBySets[kaMesh::kMaxPackedSets + 1] = {
-        &PackRun<kNormals, kColors, 0>, &PackRun<kNormals, kColors, 1>, &PackRun<kNormals, kColors, 2>,
-        &PackRun<kNormals, kColors, 3>, &PackRun<kNormals, kColors, 4>};
+        &PackRun<kNormals, kColors, 0, kCovered>, &PackRun<kNormals, kColors, 1, kCovered>,
+        &PackRun<kNormals, kColors, 2, kCovered>, &PackRun<kNormals, kColors, 3, kCovered>,
+        &PackRun<kNormals, kColors, 4, kCovered>};
 };
+
+template <bool kCovered> PackFunction ChoosePack(bool normals, bool colors, uint32_t sets)
+{
+    return normals ? (colors ? PackRow<true, true, kCovered>::kBySets[sets]
+                             : PackRow<true, false, kCovered>::kBySets[sets])
+                   : (colors ? PackRow<false, true, kCovered>::kBySets[sets]
+                             : PackRow<false, false, kCovered>::kBySets[sets]);
+}
 
 } // namespace
 
@@ -276,8 +344,8 @@ uint32_t kaMesh::_PackedVertexSize() const
            ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) + sets * 2 * sizeof(float);
 }
 
-void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out,
-                           Vector3& min, Vector3& max) const
+void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint32_t largest,
+                           uint8_t* out, Vector3& min, Vector3& max) const
 {
     if (order.empty())
         return;
@@ -301,14 +369,16 @@ void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& ord
     }
     const bool normals = (m_FVF & platform::FVF_NORMAL) != 0;
     const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
+    bool covered = !colors || largest < source.colorCount;
+    for (uint32_t set = 0; set < sets; ++set)
+        covered = covered && largest < source.setVertices[set];
     const PackFunction pack =
-        normals ? (colors ? PackRow<true, true>::kBySets[sets] : PackRow<true, false>::kBySets[sets])
-                : (colors ? PackRow<false, true>::kBySets[sets] : PackRow<false, false>::kBySets[sets]);
+        covered ? ChoosePack<true>(normals, colors, sets) : ChoosePack<false>(normals, colors, sets);
     pack(source, order.data(), order.size(), out, min, max);
 }
 
 void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
-                                  const std::vector<uint32_t>& order) const
+                                  const std::vector<uint32_t>& order, uint32_t largest) const
 {
     const size_t bytes = order.size() * static_cast<size_t>(_PackedVertexSize());
     Vector3 min, max;
@@ -317,7 +387,7 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
         if (auto* packed = static_cast<uint8_t*>(
                 g_pGraphicsManager->LockVertexBuffer(subset.m_SysVertexBuffer, platform::LOCK_DISCARD)))
         {
-            _PackVertices(mesh, order, packed, min, max);
+            _PackVertices(mesh, order, largest, packed, min, max);
             if (void* managed =
                     g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer, platform::LOCK_DISCARD))
             {
@@ -331,7 +401,7 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
     // A copy that cannot be written in place takes the bytes through a scratch block.
     std::vector<uint8_t>& scratch = t_Scratch.bytes;
     scratch.resize(bytes);
-    _PackVertices(mesh, order, scratch.data(), min, max);
+    _PackVertices(mesh, order, largest, scratch.data(), min, max);
     subset.WriteVertices(scratch.data(), static_cast<uint32_t>(bytes));
     subset.ComputeExtents();
 }
@@ -357,20 +427,24 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
     order.clear();
     // Corners that meet their vertices in order, each new one the next number (as welding numbers them),
     // use every vertex up to the last: each keeps its number and no table is needed. Until a strip build
-    // renumbers them.
+    // renumbers them. The indices are written while that is checked; a run past 16 bits is dropped below,
+    // before they are used.
+    std::vector<uint16_t>& indices = scratch.indices;
+    indices.resize(corners.size());
+    uint16_t* const written = indices.data();
+    const uint32_t* const read = corners.data();
+    const size_t cornerCount = corners.size();
     uint32_t next = 0;
-    bool keepNumbers = true;
-    for (uint32_t corner : corners)
+    bool outOfOrder = false;
+    // No branch on each corner: whether a corner is new follows no pattern a predictor learns.
+    for (size_t i = 0; i < cornerCount; ++i)
     {
-        if (corner == next)
-            ++next;
-        else if (corner > next)
-        {
-            keepNumbers = false;
-            break;
-        }
+        const uint32_t corner = read[i];
+        written[i] = static_cast<uint16_t>(corner);
+        outOfOrder |= corner > next;
+        next += corner == next;
     }
-    keepNumbers = keepNumbers && next <= render.vertexCount;
+    bool keepNumbers = !outOfOrder && next <= render.vertexCount;
     if (keepNumbers)
     {
         order.resize(next);
@@ -408,15 +482,11 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
             subset->m_Name.c_str(), distinctCount);
         return;
     }
-
-    std::vector<uint16_t>& indices = scratch.indices;
-    indices.resize(corners.size());
-    if (keepNumbers)
-        for (size_t i = 0; i < corners.size(); ++i)
-            indices[i] = static_cast<uint16_t>(corners[i]);
-    else
-        for (size_t i = 0; i < corners.size(); ++i)
-            indices[i] = static_cast<uint16_t>(slot[corners[i]]);
+    if (!keepNumbers)
+        for (size_t i = 0; i < cornerCount; ++i)
+            written[i] = static_cast<uint16_t>(slot[read[i]]);
+    // Ascending until a strip build renumbers them.
+    bool ascending = true;
     bool strip = false;
     if (m_BuildOptions >= 1)
     {
@@ -442,6 +512,7 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
                         remapped[static_cast<size_t>(oldToNew[old])] = order[old];
                 order.swap(remapped);
                 keepNumbers = false;
+                ascending = false;
             }
         }
         else
@@ -471,7 +542,8 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
     subset->m_IndexCount = indexCount;
     subset->m_Strip = strip;
     subset->m_PrimitiveCount = strip ? indexCount - 2 : indexCount / 3;
-    _WriteSubsetVertices(*subset, mesh, order);
+    _WriteSubsetVertices(*subset, mesh, order,
+                         ascending ? order.back() : *std::max_element(order.begin(), order.end()));
     // Both index runs were made exactly this long, so each is written whole.
     for (kaResourceHandle handle : {subset->m_IndexBuffer, subset->m_SysIndexBuffer})
         if (void* target = g_pGraphicsManager->LockIndexBuffer(handle, platform::LOCK_DISCARD))
