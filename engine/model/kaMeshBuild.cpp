@@ -24,9 +24,9 @@
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -398,10 +398,11 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
         {
             // Built in place: the material's name, the separator and the subset's number after it.
             char number[24];
-            const int digits = std::snprintf(number, sizeof(number), "%zu", m_Subsets.size() + 1);
+            const size_t digits = static_cast<size_t>(
+                std::to_chars(number, number + sizeof(number), m_Subsets.size() + 1).ptr - number);
             std::string& name = subset->m_Name;
-            name.reserve(materialName.size() + std::strlen(kSubMaterialText) + static_cast<size_t>(digits));
-            name.append(materialName).append(kSubMaterialText).append(number, static_cast<size_t>(digits));
+            name.reserve(materialName.size() + std::strlen(kSubMaterialText) + digits);
+            name.append(materialName).append(kSubMaterialText).append(number, digits);
         }
         else
             subset->m_Name = materialName;
