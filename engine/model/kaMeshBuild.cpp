@@ -238,7 +238,7 @@ private:
     // x and y in one 8-byte load, z in a second: a 16-byte load could reach past the last position.
     static __m128 Load(const float* p)
     {
-        const __m128 xy = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(p)));
+        const __m128 xy = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
         return _mm_movelh_ps(xy, _mm_load_ss(p + 2));
     }
 
