@@ -811,8 +811,8 @@ TEST_F(MeshFromFile, ExtentsFoundWhileWritingMatchAReadBack)
 namespace
 {
 
-// Separate triangles of their own vertices along x, one normal, each vertex with its own texture vertex:
-// welding keeps every vertex, numbered in order of use.
+// Separate triangles of their own vertices along x, each with its own normal and each vertex with its own
+// texture vertex: welding keeps every vertex, numbered in order of use.
 KM_Mesh WeldedRow(uint32_t triangles)
 {
     KM_Mesh mesh;
@@ -824,7 +824,7 @@ KM_Mesh WeldedRow(uint32_t triangles)
         mesh.m_Vertices.push_back({x + 0.5f, 1, 0});
         for (uint32_t corner = 0; corner < 3; ++corner)
             mesh.m_TVertices.push_back({x, static_cast<float>(corner), 0});
-        AddFace(mesh, 3 * t, 3 * t + 1, 3 * t + 2, 0);
+        AddFace(mesh, 3 * t, 3 * t + 1, 3 * t + 2, 0, {0.125f * (x + 1.0f), 1.0f, -0.375f});
         mesh.m_TFaces.push_back({3 * t, 3 * t + 1, 3 * t + 2});
     }
     KM_Model::WeldMesh(mesh);
@@ -922,26 +922,49 @@ TEST_F(MeshFromFile, VerticesPastTheirColourOrCoordinatesTakeTheDefaults)
         const KM_Mesh::RenderData full = render;
         render.colors.resize(c.colors);
         render.texCoords[0].resize(2 * c.coordinates);
-        kaMesh mesh(0x152, 1, 3, 1, false);
-        const uint32_t before = mesh.GetSubsetCount();
-        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
-        ASSERT_EQ(mesh.GetSubsetCount(), before + 1);
-        const kaMeshSubset& built = *mesh.GetSubset(before);
-        const std::set<uint32_t> distinct(c.corners.begin(), c.corners.end());
-        const std::vector<uint32_t> ascending(distinct.begin(), distinct.end());
-        ASSERT_EQ(built.m_VertexCount, ascending.size());
-        for (kaResourceHandle buffer : {built.m_VertexBuffer, built.m_SysVertexBuffer})
+        // With a colour (36 bytes) and without (32), every field read back at its place.
+        for (const bool coloured : {true, false})
         {
-            const std::vector<LitVertex> vertices = ReadVertices<LitVertex>(buffer, built.m_VertexCount);
-            ASSERT_EQ(vertices.size(), ascending.size());
-            for (size_t k = 0; k < ascending.size(); ++k)
+            SCOPED_TRACE(coloured ? "with a colour" : "without a colour");
+            const uint32_t stride = coloured ? 36 : 32;
+            const size_t uvAt = coloured ? 28 : 24;
+            kaMesh mesh(coloured ? 0x152 : 0x112, 1, 3, 1, false);
+            const uint32_t before = mesh.GetSubsetCount();
+            mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+            ASSERT_EQ(mesh.GetSubsetCount(), before + 1);
+            const kaMeshSubset& built = *mesh.GetSubset(before);
+            const std::set<uint32_t> distinct(c.corners.begin(), c.corners.end());
+            const std::vector<uint32_t> ascending(distinct.begin(), distinct.end());
+            ASSERT_EQ(built.m_VertexCount, ascending.size());
+            for (kaResourceHandle buffer : {built.m_VertexBuffer, built.m_SysVertexBuffer})
             {
-                const uint32_t v = ascending[k];
-                EXPECT_EQ(vertices[k].x, full.positions[3 * v]) << k;
-                EXPECT_EQ(vertices[k].ny, 1.0f) << k;
-                EXPECT_EQ(vertices[k].color, v < c.colors ? full.colors[v] : 0xFFFFFFFFu) << k;
-                EXPECT_EQ(vertices[k].u, v < c.coordinates ? full.texCoords[0][2 * v] : 0.0f) << k;
-                EXPECT_EQ(vertices[k].v, v < c.coordinates ? full.texCoords[0][2 * v + 1] : 0.0f) << k;
+                const std::vector<uint8_t> bytes =
+                    ReadVertices<uint8_t>(buffer, built.m_VertexCount * stride);
+                ASSERT_EQ(bytes.size(), ascending.size() * stride);
+                const auto field = [&](size_t k, size_t at)
+                {
+                    float value;
+                    std::memcpy(&value, &bytes[k * stride + at], sizeof(value));
+                    return value;
+                };
+                for (size_t k = 0; k < ascending.size(); ++k)
+                {
+                    const uint32_t v = ascending[k];
+                    for (size_t axis = 0; axis < 3; ++axis)
+                    {
+                        EXPECT_EQ(field(k, 4 * axis), full.positions[3 * v + axis]) << k;
+                        EXPECT_EQ(field(k, 12 + 4 * axis), full.normals[3 * v + axis]) << k;
+                    }
+                    if (coloured)
+                    {
+                        uint32_t color;
+                        std::memcpy(&color, &bytes[k * stride + 24], sizeof(color));
+                        EXPECT_EQ(color, v < c.colors ? full.colors[v] : 0xFFFFFFFFu) << k;
+                    }
+                    EXPECT_EQ(field(k, uvAt), v < c.coordinates ? full.texCoords[0][2 * v] : 0.0f) << k;
+                    EXPECT_EQ(field(k, uvAt + 4), v < c.coordinates ? full.texCoords[0][2 * v + 1] : 0.0f)
+                        << k;
+                }
             }
         }
     }
