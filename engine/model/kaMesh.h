@@ -151,12 +151,12 @@ private:
     // The vertex size of the mesh's format as _PackVertices writes it.
     uint32_t _PackedVertexSize() const;
     // Vertex bytes of the render vertices in order, in the mesh's format, from `out` on; min and max become
-    // the positions' extents (left alone for no vertices).
-    void _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out,
-                       platform::Vector3& min, platform::Vector3& max) const;
+    // the positions' extents (left alone for no vertices). largest is the largest vertex in order.
+    void _PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint32_t largest,
+                       uint8_t* out, platform::Vector3& min, platform::Vector3& max) const;
     // Writes the subset's vertices into both of its copies, its extents found on the way.
-    void _WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
-                              const std::vector<uint32_t>& order) const;
+    void _WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh, const std::vector<uint32_t>& order,
+                              uint32_t largest) const;
     // The mesh's bounds from its subsets' extents as they stand.
     void _CombineBounds();
     kaCountedPtr<kaMeshSubset> _CutDecalRegion(const kaBoxPrimitive& box, const std::string& key) const;

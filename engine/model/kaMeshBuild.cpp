@@ -24,11 +24,19 @@
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define KA_CORNERS_SSE41 1
+#endif
 
 using platform::DebugPrintf;
 using platform::Vector3;
@@ -88,6 +96,87 @@ void ForEachTriangle(const uint16_t* indices, uint32_t count, bool strip, Visit 
     }
 }
 
+// Corners meet their vertices in order when each is at most the next number not yet used, `next`, which
+// a corner equal to it moves on by one. Writes each corner's low 16 bits on the way; from and next carry
+// on from an earlier call, and outOfOrder only ever turns true.
+void CheckCornerRun(const uint32_t* read, uint16_t* written, size_t from, size_t count, uint32_t& next,
+                    bool& outOfOrder)
+{
+    uint32_t running = next;
+    bool late = false;
+    // No branch on each corner: whether a corner is new follows no pattern a predictor learns.
+    for (size_t i = from; i < count; ++i)
+    {
+        const uint32_t corner = read[i];
+        written[i] = static_cast<uint16_t>(corner);
+        late |= corner > running;
+        running += corner == running;
+    }
+    next = running;
+    outOfOrder = outOfOrder || late;
+}
+
+#if defined(KA_CORNERS_SSE41)
+// While the corners are in order, the next number before a corner is one past the largest corner before
+// it (0 at the start), so four corners are checked at once against a running maximum of corner + 1: the
+// chain from one corner to the next is then one maximum per four.
+__attribute__((target("sse4.1"))) inline void CheckFour(__m128i corners, __m128i& next, __m128i& inOrder)
+{
+    // Each lane's corner + 1, then the largest of those up to and including the lane.
+    const __m128i past = _mm_add_epi32(corners, _mm_set1_epi32(1));
+    __m128i upTo = _mm_max_epu32(past, _mm_slli_si128(past, 4));
+    upTo = _mm_max_epu32(upTo, _mm_slli_si128(upTo, 8));
+    // The next number before each lane: the running one, or one past a corner earlier in the four.
+    const __m128i before = _mm_max_epu32(_mm_slli_si128(upTo, 4), next);
+    inOrder = _mm_and_si128(inOrder, _mm_cmpeq_epi32(_mm_max_epu32(corners, before), before));
+    next = _mm_max_epu32(next, _mm_shuffle_epi32(upTo, _MM_SHUFFLE(3, 3, 3, 3)));
+}
+
+// Eight corners at a time; answers how many it took (a multiple of eight). Chosen at run time, so the
+// build still runs on processors without SSE4.1.
+__attribute__((target("sse4.1"))) size_t CheckCornersSse41(const uint32_t* read, uint16_t* written,
+                                                           size_t count, uint32_t& next, bool& outOfOrder)
+{
+    __m128i running = _mm_set1_epi32(static_cast<int32_t>(next));
+    __m128i inOrder = _mm_set1_epi32(-1);
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8)
+    {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(read + i));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(read + i + 4));
+        CheckFour(first, running, inOrder);
+        CheckFour(second, running, inOrder);
+        // Saturated past 16 bits; a run that reaches them is dropped before its indices are used.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(written + i), _mm_packus_epi32(first, second));
+    }
+    next = static_cast<uint32_t>(_mm_cvtsi128_si32(running));
+    outOfOrder = outOfOrder || _mm_movemask_epi8(inOrder) != 0xFFFF;
+    return i;
+}
+
+bool HasSse41()
+{
+    static const bool has = __builtin_cpu_supports("sse4.1");
+    return has;
+}
+#endif
+
+// Whether the corners meet their vertices in order, with the count of vertices they then use; each
+// corner's low 16 bits go to written.
+bool CornersInOrder(const uint32_t* read, uint16_t* written, size_t count, uint32_t& used)
+{
+    uint32_t next = 0;
+    bool outOfOrder = false;
+    size_t done = 0;
+#if defined(KA_CORNERS_SSE41)
+    if (HasSse41())
+        done = CheckCornersSse41(read, written, count, next, outOfOrder);
+#endif
+    CheckCornerRun(read, written, done, count, next, outOfOrder);
+    used = next;
+    return !outOfOrder;
+}
+
 // Where the fields of the render vertices are read from as they are packed.
 struct PackSource
 {
@@ -100,28 +189,84 @@ struct PackSource
     size_t setVertices[kaMesh::kMaxPackedSets] = {};
 };
 
+// The running min and max of positions, compared as a reader of the written vertices compares them
+// (std::min and std::max, lane by lane) so that the extents agree.
+class PositionBounds
+{
+public:
+    explicit PositionBounds(const float* first)
+    {
+#if defined(__SSE2__)
+        m_Low = m_High = Load(first);
+#else
+        for (int axis = 0; axis < 3; ++axis)
+            m_Low[axis] = m_High[axis] = first[axis];
+#endif
+    }
+
+    void Add(const float* position)
+    {
+#if defined(__SSE2__)
+        // minps(p, low) takes p only when p < low, as std::min(low, p) does; maxps likewise.
+        const __m128 p = Load(position);
+        m_Low = _mm_min_ps(p, m_Low);
+        m_High = _mm_max_ps(p, m_High);
+#else
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            m_Low[axis] = std::min(m_Low[axis], position[axis]);
+            m_High[axis] = std::max(m_High[axis], position[axis]);
+        }
+#endif
+    }
+
+    void Get(Vector3& min, Vector3& max) const
+    {
+#if defined(__SSE2__)
+        float low[4], high[4];
+        _mm_storeu_ps(low, m_Low);
+        _mm_storeu_ps(high, m_High);
+#else
+        const float* low = m_Low;
+        const float* high = m_High;
+#endif
+        min = Vector3(low[0], low[1], low[2]);
+        max = Vector3(high[0], high[1], high[2]);
+    }
+
+private:
+#if defined(__SSE2__)
+    // x and y in one 8-byte load, z in a second: a 16-byte load could reach past the last position.
+    static __m128 Load(const float* p)
+    {
+        const __m128 xy = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+        return _mm_movelh_ps(xy, _mm_load_ss(p + 2));
+    }
+
+    __m128 m_Low;
+    __m128 m_High;
+#else
+    float m_Low[3];
+    float m_High[3];
+#endif
+};
+
 // The vertices in order, each position, normal, colour and sets as the format has them; min and max over
-// the positions, compared as a reader of the written vertices compares them so that the extents agree.
-// One copy per format, so that the loop carries no test of what the format holds.
-template <bool kNormals, bool kColors, uint32_t kSets>
+// the positions. One copy per format, so that the loop carries no test of what the format holds; and one
+// for runs whose every vertex has its colour and coordinates, which then needs no test of each vertex.
+template <bool kNormals, bool kColors, uint32_t kSets, bool kCovered>
 void PackRun(const PackSource& source, const uint32_t* order, size_t count, uint8_t* out, Vector3& min,
              Vector3& max)
 {
     const float zero[2] = {0.0f, 0.0f};
-    const float* first = source.positions + 3 * static_cast<size_t>(order[0]);
-    float low[3] = {first[0], first[1], first[2]};
-    float high[3] = {first[0], first[1], first[2]};
+    PositionBounds bounds(source.positions + 3 * static_cast<size_t>(order[0]));
     for (size_t k = 0; k < count; ++k)
     {
         const size_t v = order[k];
         const float* position = source.positions + 3 * v;
+        bounds.Add(position);
         std::memcpy(out, position, 3 * sizeof(float));
         out += 3 * sizeof(float);
-        for (int axis = 0; axis < 3; ++axis)
-        {
-            low[axis] = std::min(low[axis], position[axis]);
-            high[axis] = std::max(high[axis], position[axis]);
-        }
         if (kNormals)
         {
             std::memcpy(out, source.normals + 3 * v, 3 * sizeof(float));
@@ -129,31 +274,39 @@ void PackRun(const PackSource& source, const uint32_t* order, size_t count, uint
         }
         if (kColors)
         {
-            const uint32_t color = v < source.colorCount ? source.colors[v] : 0xFFFFFFFF;
+            const uint32_t color = kCovered || v < source.colorCount ? source.colors[v] : 0xFFFFFFFF;
             std::memcpy(out, &color, sizeof(color));
             out += sizeof(color);
         }
         for (uint32_t set = 0; set < kSets; ++set)
         {
-            const float* uv = v < source.setVertices[set] ? source.setCoords[set] + 2 * v : zero;
+            const float* uv = kCovered || v < source.setVertices[set] ? source.setCoords[set] + 2 * v : zero;
             std::memcpy(out, uv, 2 * sizeof(float));
             out += 2 * sizeof(float);
         }
     }
-    min = Vector3(low[0], low[1], low[2]);
-    max = Vector3(high[0], high[1], high[2]);
+    bounds.Get(min, max);
 }
 
 using PackFunction = void (*)(const PackSource&, const uint32_t*, size_t, uint8_t*, Vector3&, Vector3&);
 
 static_assert(kaMesh::kMaxPackedSets == 4, "one packing function per set count");
 
-template <bool kNormals, bool kColors> struct PackRow
+template <bool kNormals, bool kColors, bool kCovered> struct PackRow
 {
     static constexpr PackFunction kBySets[kaMesh::kMaxPackedSets + 1] = {
-        &PackRun<kNormals, kColors, 0>, &PackRun<kNormals, kColors, 1>, &PackRun<kNormals, kColors, 2>,
-        &PackRun<kNormals, kColors, 3>, &PackRun<kNormals, kColors, 4>};
+        &PackRun<kNormals, kColors, 0, kCovered>, &PackRun<kNormals, kColors, 1, kCovered>,
+        &PackRun<kNormals, kColors, 2, kCovered>, &PackRun<kNormals, kColors, 3, kCovered>,
+        &PackRun<kNormals, kColors, 4, kCovered>};
 };
+
+template <bool kCovered> PackFunction ChoosePack(bool normals, bool colors, uint32_t sets)
+{
+    return normals ? (colors ? PackRow<true, true, kCovered>::kBySets[sets]
+                             : PackRow<true, false, kCovered>::kBySets[sets])
+                   : (colors ? PackRow<false, true, kCovered>::kBySets[sets]
+                             : PackRow<false, false, kCovered>::kBySets[sets]);
+}
 
 } // namespace
 
@@ -246,10 +399,11 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
         {
             // Built in place: the material's name, the separator and the subset's number after it.
             char number[24];
-            const int digits = std::snprintf(number, sizeof(number), "%zu", m_Subsets.size() + 1);
+            const size_t digits = static_cast<size_t>(
+                std::to_chars(number, number + sizeof(number), m_Subsets.size() + 1).ptr - number);
             std::string& name = subset->m_Name;
-            name.reserve(materialName.size() + std::strlen(kSubMaterialText) + static_cast<size_t>(digits));
-            name.append(materialName).append(kSubMaterialText).append(number, static_cast<size_t>(digits));
+            name.reserve(materialName.size() + std::strlen(kSubMaterialText) + digits);
+            name.append(materialName).append(kSubMaterialText).append(number, digits);
         }
         else
             subset->m_Name = materialName;
@@ -277,8 +431,8 @@ uint32_t kaMesh::_PackedVertexSize() const
            ((m_FVF & platform::FVF_DIFFUSE) ? sizeof(uint32_t) : 0) + sets * 2 * sizeof(float);
 }
 
-void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint8_t* out,
-                           Vector3& min, Vector3& max) const
+void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& order, uint32_t largest,
+                           uint8_t* out, Vector3& min, Vector3& max) const
 {
     if (order.empty())
         return;
@@ -302,14 +456,16 @@ void kaMesh::_PackVertices(const KM_Mesh& mesh, const std::vector<uint32_t>& ord
     }
     const bool normals = (m_FVF & platform::FVF_NORMAL) != 0;
     const bool colors = (m_FVF & platform::FVF_DIFFUSE) != 0;
+    bool covered = !colors || largest < source.colorCount;
+    for (uint32_t set = 0; set < sets; ++set)
+        covered = covered && largest < source.setVertices[set];
     const PackFunction pack =
-        normals ? (colors ? PackRow<true, true>::kBySets[sets] : PackRow<true, false>::kBySets[sets])
-                : (colors ? PackRow<false, true>::kBySets[sets] : PackRow<false, false>::kBySets[sets]);
+        covered ? ChoosePack<true>(normals, colors, sets) : ChoosePack<false>(normals, colors, sets);
     pack(source, order.data(), order.size(), out, min, max);
 }
 
 void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
-                                  const std::vector<uint32_t>& order) const
+                                  const std::vector<uint32_t>& order, uint32_t largest) const
 {
     const size_t bytes = order.size() * static_cast<size_t>(_PackedVertexSize());
     Vector3 min, max;
@@ -318,7 +474,7 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
         if (auto* packed = static_cast<uint8_t*>(
                 g_pGraphicsManager->LockVertexBuffer(subset.m_SysVertexBuffer, platform::LOCK_DISCARD)))
         {
-            _PackVertices(mesh, order, packed, min, max);
+            _PackVertices(mesh, order, largest, packed, min, max);
             if (void* managed =
                     g_pGraphicsManager->LockVertexBuffer(subset.m_VertexBuffer, platform::LOCK_DISCARD))
             {
@@ -332,7 +488,7 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
     // A copy that cannot be written in place takes the bytes through a scratch block.
     std::vector<uint8_t>& scratch = t_Scratch.bytes;
     scratch.resize(bytes);
-    _PackVertices(mesh, order, scratch.data(), min, max);
+    _PackVertices(mesh, order, largest, scratch.data(), min, max);
     subset.WriteVertices(scratch.data(), static_cast<uint32_t>(bytes));
     subset.ComputeExtents();
 }
@@ -358,20 +514,16 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
     order.clear();
     // Corners that meet their vertices in order, each new one the next number (as welding numbers them),
     // use every vertex up to the last: each keeps its number and no table is needed. Until a strip build
-    // renumbers them.
+    // renumbers them. The indices are written while that is checked; a run past 16 bits is dropped below,
+    // before they are used.
+    std::vector<uint16_t>& indices = scratch.indices;
+    indices.resize(corners.size());
+    uint16_t* const written = indices.data();
+    const uint32_t* const read = corners.data();
+    const size_t cornerCount = corners.size();
     uint32_t next = 0;
-    bool keepNumbers = true;
-    for (uint32_t corner : corners)
-    {
-        if (corner == next)
-            ++next;
-        else if (corner > next)
-        {
-            keepNumbers = false;
-            break;
-        }
-    }
-    keepNumbers = keepNumbers && next <= render.vertexCount;
+    const bool inOrder = CornersInOrder(read, written, cornerCount, next);
+    bool keepNumbers = inOrder && next <= render.vertexCount;
     if (keepNumbers)
     {
         order.resize(next);
@@ -409,15 +561,11 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
             subset->m_Name.c_str(), distinctCount);
         return;
     }
-
-    std::vector<uint16_t>& indices = scratch.indices;
-    indices.resize(corners.size());
-    if (keepNumbers)
-        for (size_t i = 0; i < corners.size(); ++i)
-            indices[i] = static_cast<uint16_t>(corners[i]);
-    else
-        for (size_t i = 0; i < corners.size(); ++i)
-            indices[i] = static_cast<uint16_t>(slot[corners[i]]);
+    if (!keepNumbers)
+        for (size_t i = 0; i < cornerCount; ++i)
+            written[i] = static_cast<uint16_t>(slot[read[i]]);
+    // Ascending until a strip build renumbers them.
+    bool ascending = true;
     bool strip = false;
     if (m_BuildOptions >= 1)
     {
@@ -443,6 +591,7 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
                         remapped[static_cast<size_t>(oldToNew[old])] = order[old];
                 order.swap(remapped);
                 keepNumbers = false;
+                ascending = false;
             }
         }
         else
@@ -472,7 +621,8 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
     subset->m_IndexCount = indexCount;
     subset->m_Strip = strip;
     subset->m_PrimitiveCount = strip ? indexCount - 2 : indexCount / 3;
-    _WriteSubsetVertices(*subset, mesh, order);
+    _WriteSubsetVertices(*subset, mesh, order,
+                         ascending ? order.back() : *std::max_element(order.begin(), order.end()));
     // Both index runs were made exactly this long, so each is written whole.
     for (kaResourceHandle handle : {subset->m_IndexBuffer, subset->m_SysIndexBuffer})
         if (void* target = g_pGraphicsManager->LockIndexBuffer(handle, platform::LOCK_DISCARD))

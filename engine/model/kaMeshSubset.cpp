@@ -13,6 +13,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 using platform::Vector3;
 
 namespace
@@ -25,6 +29,47 @@ Vector3 ReadPosition(const uint8_t* vertex)
     float p[3];
     std::memcpy(p, vertex, sizeof(p));
     return Vector3(p[0], p[1], p[2]);
+}
+
+// The largest squared distance from the centre to the positions at the start of count vertices, 0 for none;
+// each distance summed as (dx * dx + dy * dy) + dz * dz, so that every way gives the same bits.
+float LargestSquaredDistance(const uint8_t* vertices, uint32_t count, uint32_t stride, const Vector3& centre)
+{
+    float largest = 0.0f;
+    uint32_t i = 0;
+#if defined(__SSE2__)
+    // Four vertices at a time, a lane each; a vertex of at least 16 bytes is read whole, position first.
+    if (stride >= 16 && count >= 4)
+    {
+        const __m128 cx = _mm_set1_ps(centre.x), cy = _mm_set1_ps(centre.y), cz = _mm_set1_ps(centre.z);
+        __m128 best = _mm_setzero_ps();
+        for (; i + 4 <= count; i += 4)
+        {
+            const uint8_t* at = vertices + static_cast<size_t>(i) * stride;
+            __m128 x = _mm_loadu_ps(reinterpret_cast<const float*>(at));
+            __m128 y = _mm_loadu_ps(reinterpret_cast<const float*>(at + stride));
+            __m128 z = _mm_loadu_ps(reinterpret_cast<const float*>(at + 2 * stride));
+            __m128 rest = _mm_loadu_ps(reinterpret_cast<const float*>(at + 3 * stride));
+            _MM_TRANSPOSE4_PS(x, y, z, rest);
+            const __m128 dx = _mm_sub_ps(x, cx), dy = _mm_sub_ps(y, cy), dz = _mm_sub_ps(z, cz);
+            const __m128 squared =
+                _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
+            // Takes the new distance only when it is larger, as std::max(largest, distance) does.
+            best = _mm_max_ps(squared, best);
+        }
+        float lanes[4];
+        _mm_storeu_ps(lanes, best);
+        for (float lane : lanes)
+            largest = std::max(largest, lane);
+    }
+#endif
+    for (; i < count; ++i)
+    {
+        const Vector3 p = ReadPosition(vertices + static_cast<size_t>(i) * stride);
+        const float dx = p.x - centre.x, dy = p.y - centre.y, dz = p.z - centre.z;
+        largest = std::max(largest, dx * dx + dy * dy + dz * dz);
+    }
+    return largest;
 }
 
 // A new run of count vertices in the format and pool of the given one; 0 when it cannot be made.
@@ -237,13 +282,15 @@ void kaMeshSubset::SetExtents(const Vector3& min, const Vector3& max)
 
 float kaMeshSubset::ComputeRadius(const Vector3& centre) const
 {
-    float largest = 0.0f;
-    _ForEachPosition(
-        [&](const Vector3& p)
-        {
-            const float dx = p.x - centre.x, dy = p.y - centre.y, dz = p.z - centre.z;
-            largest = std::max(largest, dx * dx + dy * dy + dz * dz);
-        });
+    if (!g_pGraphicsManager || !m_SysVertexBuffer)
+        return 0.0f;
+    const uint32_t stride = g_pGraphicsManager->GetVertexStride(m_SysVertexBuffer);
+    const auto* data = static_cast<const uint8_t*>(g_pGraphicsManager->LockVertexBuffer(m_SysVertexBuffer));
+    if (!data)
+        return 0.0f;
+    const float largest = LargestSquaredDistance(data + static_cast<size_t>(m_FirstVertex) * stride,
+                                                 m_VertexCount, stride, centre);
+    g_pGraphicsManager->UnlockVertexBuffer(m_SysVertexBuffer);
     return std::sqrt(largest);
 }
 

@@ -623,6 +623,8 @@ void kaGraphicsManager::ReleaseAll()
     // Pool buffers are device objects too: they go before the device.
     m_VertexPools.clear();
     m_IndexPools.clear();
+    for (CachedPool* cache : {m_CachedVertexPools, m_CachedIndexPools})
+        std::fill(cache, cache + kCachedPools, CachedPool());
     m_VertexRooms.clear();
     m_IndexRooms.clear();
     if (m_pDevice)
@@ -1044,17 +1046,36 @@ uint32_t kaGraphicsManager::ChooseTextureFormat(uint32_t bitsPerTexel, uint32_t 
 
 // Handles.
 
+kaBufferPool* kaGraphicsManager::_PoolAt(const PoolTable& table, uint16_t key) const
+{
+    CachedPool& cached =
+        (&table == &m_VertexPools ? m_CachedVertexPools : m_CachedIndexPools)[key % kCachedPools];
+    if (cached.pool && cached.key == key)
+        return cached.pool;
+    const auto found = table.find(key);
+    if (found == table.end())
+        return nullptr;
+    // The tables are the manager's own, never const objects: const look-ups hand out pools to use.
+    cached.key = key;
+    cached.pool = const_cast<kaBufferPool*>(&found->second);
+    return cached.pool;
+}
+
+void kaGraphicsManager::_ForgetCachedPool(const PoolTable& table, uint16_t key)
+{
+    CachedPool& cached =
+        (&table == &m_VertexPools ? m_CachedVertexPools : m_CachedIndexPools)[key % kCachedPools];
+    if (cached.key == key)
+        cached.pool = nullptr;
+}
+
 kaBufferPool* kaGraphicsManager::_FindPool(const PoolTable& table, kaResourceHandle handle,
                                            const char* operation) const
 {
-    const auto found = table.find(GetHandlePoolKey(handle));
-    if (found == table.end())
-    {
+    kaBufferPool* pool = _PoolAt(table, GetHandlePoolKey(handle));
+    if (!pool)
         DebugPrintf("[kaGraphicsManager::%s] : Unknown handle 0x%08X\n", operation, handle);
-        return nullptr;
-    }
-    // The tables are the manager's own, never const objects: const look-ups hand out pools to use.
-    return const_cast<kaBufferPool*>(&found->second);
+    return pool;
 }
 
 namespace
@@ -1084,8 +1105,8 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
     kaPoolRoomIndex& index = rooms[uint64_t(pool) << 32 | fvf];
     for (int32_t key = index.FindFirst(count); key >= 0; key = index.FindFirst(count))
     {
-        const auto found = table.find(uint16_t(key));
-        kaBuffer* buffer = found == table.end() ? nullptr : found->second.GetBuffer();
+        kaBufferPool* found = _PoolAt(table, uint16_t(key));
+        kaBuffer* buffer = found ? found->GetBuffer() : nullptr;
         if (!buffer || buffer->GetPool() != pool ||
             (vertices && static_cast<kaVertexBuffer*>(buffer)->GetFVF() != fvf))
         {
@@ -1097,7 +1118,7 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
             index.Set(uint16_t(key), RoomOf(*buffer));
             continue;
         }
-        const uint32_t slot = found->second.Allocate(count);
+        const uint32_t slot = found->Allocate(count);
         if (!slot)
         {
             // Out of slot numbers: the pool serves no more runs.
@@ -1106,7 +1127,7 @@ kaResourceHandle kaGraphicsManager::_CreateRun(PoolTable& table, PoolRooms& room
         }
         buffer->AddUsed(count);
         index.Set(uint16_t(key), RoomOf(*buffer));
-        return MakeResourceHandle(found->first, slot);
+        return MakeResourceHandle(uint16_t(key), slot);
     }
 
     uint16_t key = 0;
@@ -1179,8 +1200,8 @@ kaResourceHandle kaGraphicsManager::CreateIndexBuffer(kaResourceHandle& handle, 
 
 void kaGraphicsManager::_ForgetRoom(const PoolTable& table, uint16_t key)
 {
-    const auto found = table.find(key);
-    const kaBuffer* buffer = found == table.end() ? nullptr : found->second.GetBuffer();
+    const kaBufferPool* found = _PoolAt(table, key);
+    const kaBuffer* buffer = found ? found->GetBuffer() : nullptr;
     if (!buffer)
         return;
     const bool vertices = &table == &m_VertexPools;
@@ -1201,6 +1222,7 @@ uint32_t kaGraphicsManager::_ReleaseRun(PoolTable& table, kaResourceHandle handl
     {
         // A pool that goes leaves the room index with it, so that the next run asked for does not meet it.
         _ForgetRoom(table, GetHandlePoolKey(handle));
+        _ForgetCachedPool(table, GetHandlePoolKey(handle));
         table.erase(GetHandlePoolKey(handle));
     }
     return inUse;
@@ -1328,6 +1350,7 @@ void kaGraphicsManager::ReleaseDefaultPoolBuffers()
             if (it->second.GetBuffer()->GetPool() == POOL_DEFAULT)
             {
                 _ForgetRoom(*table, it->first);
+                _ForgetCachedPool(*table, it->first);
                 it = table->erase(it);
             }
             else

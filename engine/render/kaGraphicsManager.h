@@ -395,6 +395,10 @@ private:
     using PoolRooms = std::map<uint64_t, kaPoolRoomIndex>;
 
     kaBufferPool* _FindPool(const PoolTable& table, kaResourceHandle handle, const char* operation) const;
+    // The table's pool of that key, or null; silent, for look-ups that expect to miss.
+    kaBufferPool* _PoolAt(const PoolTable& table, uint16_t key) const;
+    // A pool that leaves its table leaves the look-up cache first.
+    void _ForgetCachedPool(const PoolTable& table, uint16_t key);
     kaResourceHandle _CreateRun(PoolTable& table, PoolRooms& rooms, kaPoolKeyCounter& keys, uint32_t count,
                                 uint32_t fvf, uint32_t pool, const char* operation);
     uint32_t _ReleaseRun(PoolTable& table, kaResourceHandle handle, const char* operation);
@@ -498,6 +502,16 @@ private:
     // Handles.
     PoolTable m_VertexPools;
     PoolTable m_IndexPools;
+    // The pools the latest look-ups found, by the low bits of their keys: every lock, unlock and new run
+    // looks one up, and a load works with a few pools at a time.
+    struct CachedPool
+    {
+        uint16_t key = 0;
+        kaBufferPool* pool = nullptr;
+    };
+    static constexpr size_t kCachedPools = 8;
+    mutable CachedPool m_CachedVertexPools[kCachedPools];
+    mutable CachedPool m_CachedIndexPools[kCachedPools];
     PoolRooms m_VertexRooms;
     PoolRooms m_IndexRooms;
     kaPoolKeyCounter m_VertexPoolKeys;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <vector>
 
 using namespace platform;
@@ -629,6 +630,83 @@ TEST_F(GraphicsHandleTest, PoolsOpenedAndFreedFarPastTheKeySpaceKeepComingWithou
             << (run.vertices ? "vertex" : "index") << " run 0x" << std::hex << run.handle;
         unlock(run);
         EXPECT_EQ(release(run), 0u);
+    }
+}
+
+// A pool just looked up and then gone, by its last release or a device reset, is gone for every later
+// look-up too: its handles lock nothing and say so.
+TEST_F(GraphicsHandleTest, HandlesOfAPoolThatWentFindNothingThoughJustLookedUp)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t pool;
+        bool reset;
+    } cases[] = {{"last run released", POOL_MANAGED, false}, {"device reset", POOL_DEFAULT, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const kaResourceHandle vertices = Vertices(10, 0x042, c.pool);
+        kaResourceHandle indices = 0;
+        m_Manager->CreateIndexBuffer(indices, 6, c.pool);
+        ASSERT_NE(m_Manager->LockVertexBuffer(vertices), nullptr);
+        m_Manager->UnlockVertexBuffer(vertices);
+        ASSERT_NE(m_Manager->LockIndexBuffer(indices), nullptr);
+        m_Manager->UnlockIndexBuffer(indices);
+        if (c.reset)
+            m_Manager->ReleaseDefaultPoolBuffers();
+        else
+        {
+            ASSERT_EQ(m_Manager->ReleaseVertexBuffer(vertices), 0u);
+            ASSERT_EQ(m_Manager->ReleaseIndexBuffer(indices), 0u);
+        }
+        testsupport::DebugCapture debug;
+        EXPECT_EQ(m_Manager->LockVertexBuffer(vertices), nullptr);
+        EXPECT_EQ(m_Manager->GetVertexBuffer(vertices), nullptr);
+        EXPECT_EQ(m_Manager->LockIndexBuffer(indices), nullptr);
+        EXPECT_EQ(m_Manager->GetIndexBuffer(indices), nullptr);
+        EXPECT_TRUE(debug.Contains("[kaGraphicsManager::LockVertexBuffer] : Unknown handle"));
+        EXPECT_TRUE(debug.Contains("[kaGraphicsManager::LockIndexBuffer] : Unknown handle"));
+    }
+}
+
+// Many pools in use at once, looked up in turn and out of turn: each handle reaches its own run.
+TEST_F(GraphicsHandleTest, ManyPoolsLookedUpInAnyOrderEachReachTheirOwnRun)
+{
+    // Each run fills a pool of its own.
+    const uint32_t count = 65536 / 16 + 1;
+    std::vector<kaResourceHandle> runs;
+    for (uint32_t i = 0; i < 20; ++i)
+        runs.push_back(Vertices(count, 0x042, i % 2 ? POOL_SYSTEMMEM : POOL_MANAGED));
+    std::set<uint16_t> keys;
+    for (kaResourceHandle run : runs)
+        keys.insert(GetHandlePoolKey(run));
+    ASSERT_EQ(keys.size(), runs.size());
+    const auto fill = [&](size_t i)
+    {
+        auto* bytes = static_cast<uint8_t*>(m_Manager->LockVertexBuffer(runs[i]));
+        ASSERT_NE(bytes, nullptr);
+        std::fill_n(bytes, count * 16, static_cast<uint8_t>(i + 1));
+        m_Manager->UnlockVertexBuffer(runs[i]);
+    };
+    // Forwards, then every eighth, then backwards: look-ups of keys apart by any step.
+    for (size_t i = 0; i < runs.size(); ++i)
+        fill(i);
+    for (size_t step : {8u, 16u})
+        for (size_t i = 0; i + step < runs.size(); ++i)
+        {
+            fill(i + step);
+            fill(i);
+        }
+    for (size_t i = runs.size(); i-- > 0;)
+    {
+        const auto* bytes = static_cast<const uint8_t*>(m_Manager->LockVertexBuffer(runs[i]));
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(std::count(bytes, bytes + count * 16, static_cast<uint8_t>(i + 1)),
+                  std::ptrdiff_t(count * 16))
+            << "run " << i;
+        m_Manager->UnlockVertexBuffer(runs[i]);
+        EXPECT_EQ(m_Manager->GetVertexStride(runs[i]), 16u);
     }
 }
 

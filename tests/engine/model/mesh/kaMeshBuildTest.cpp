@@ -861,3 +861,165 @@ TEST_F(MeshFromFile, ExtentsFoundWhileWritingMatchAReadBack)
         EXPECT_GT(radius, 0.0f);
     }
 }
+
+namespace
+{
+
+// Separate triangles of their own vertices along x, each with its own normal and each vertex with its own
+// texture vertex: welding keeps every vertex, numbered in order of use.
+KM_Mesh WeldedRow(uint32_t triangles)
+{
+    KM_Mesh mesh;
+    for (uint32_t t = 0; t < triangles; ++t)
+    {
+        const float x = static_cast<float>(t);
+        mesh.m_Vertices.push_back({x, 0, 0});
+        mesh.m_Vertices.push_back({x, 0, 1});
+        mesh.m_Vertices.push_back({x + 0.5f, 1, 0});
+        for (uint32_t corner = 0; corner < 3; ++corner)
+            mesh.m_TVertices.push_back({x, static_cast<float>(corner), 0});
+        AddFace(mesh, 3 * t, 3 * t + 1, 3 * t + 2, 0, {0.125f * (x + 1.0f), 1.0f, -0.375f});
+        mesh.m_TFaces.push_back({3 * t, 3 * t + 1, 3 * t + 2});
+    }
+    KM_Model::WeldMesh(mesh);
+    return mesh;
+}
+
+} // namespace
+
+// Corner runs of every length around the widths they are checked at, each once in first-use order and
+// once with a jump past an unused vertex at every place: a run with a gap keeps only the vertices it uses,
+// and every index names its corner's vertex.
+TEST_F(MeshFromFile, CornerRunsOfAnyLengthAreCheckedForOrderAtEveryPlace)
+{
+    const KM_Mesh source = WeldedRow(8);
+    const KM_Mesh::RenderData& render = source.m_Render;
+    ASSERT_EQ(render.vertexCount, 24u);
+    std::vector<std::vector<uint32_t>> runs;
+    for (size_t length = 1; length <= 27; ++length)
+    {
+        // 0, 0, 1, 1, 2, 2, ...: each new vertex the next number.
+        std::vector<uint32_t> inOrder(length);
+        for (size_t k = 0; k < length; ++k)
+            inOrder[k] = static_cast<uint32_t>(k / 2);
+        runs.push_back(inOrder);
+        for (size_t gap = 0; gap < length; ++gap)
+        {
+            std::vector<uint32_t> skipping = inOrder;
+            for (size_t k = gap; k < length; ++k)
+                skipping[k] += 2;
+            runs.push_back(skipping);
+        }
+    }
+    for (const std::vector<uint32_t>& corners : runs)
+    {
+        SCOPED_TRACE(::testing::PrintToString(corners));
+        kaMesh mesh(0x012, 1, 3, 1, false);
+        const uint32_t before = mesh.GetSubsetCount();
+        mesh.BuildSubsetBuffers(new kaMeshSubset, source, corners);
+        // Runs under a triangle make no subset.
+        if (corners.size() < 3)
+        {
+            EXPECT_EQ(mesh.GetSubsetCount(), before);
+            continue;
+        }
+        ASSERT_EQ(mesh.GetSubsetCount(), before + 1);
+        const std::set<uint32_t> distinct(corners.begin(), corners.end());
+        const std::vector<uint32_t> ascending(distinct.begin(), distinct.end());
+        const kaMeshSubset& built = *mesh.GetSubset(before);
+        ASSERT_EQ(built.m_VertexCount, ascending.size());
+        const std::vector<uint16_t> indices = ReadIndices(built.m_SysIndexBuffer, built.m_IndexCount);
+        ASSERT_EQ(indices.size(), corners.size());
+        for (size_t i = 0; i < corners.size(); ++i)
+        {
+            ASSERT_LT(indices[i], ascending.size());
+            EXPECT_EQ(ascending[indices[i]], corners[i]) << "corner " << i;
+        }
+        const std::vector<PlainVertex> vertices =
+            ReadVertices<PlainVertex>(built.m_SysVertexBuffer, built.m_VertexCount);
+        for (size_t k = 0; k < ascending.size(); ++k)
+            EXPECT_EQ(vertices[k].x, render.positions[3 * ascending[k]]) << k;
+    }
+}
+
+// Render vertices past the colour or texture arrays (which welding never leaves, but hand-made render
+// data may) take white and (0, 0); those within take their own, however many the arrays cover.
+TEST_F(MeshFromFile, VerticesPastTheirColourOrCoordinatesTakeTheDefaults)
+{
+    const KM_Mesh welded = WeldedRow(3);
+    ASSERT_EQ(welded.m_Render.vertexCount, 9u);
+    const struct
+    {
+        const char* name;
+        std::vector<uint32_t> corners;
+        size_t colors;
+        size_t coordinates;
+    } cases[] = {
+        {"both cover every vertex", {0, 1, 2, 3, 4, 5, 6, 7, 8}, 9, 9},
+        {"colours stop one short", {0, 1, 2, 3, 4, 5, 6, 7, 8}, 8, 9},
+        {"coordinates stop one short", {0, 1, 2, 3, 4, 5, 6, 7, 8}, 9, 8},
+        {"neither has any", {0, 1, 2, 3, 4, 5, 6, 7, 8}, 0, 0},
+        {"out of order, the last one short", {6, 7, 8, 0, 1, 2}, 8, 8},
+        {"out of order, all within", {6, 7, 8, 0, 1, 2}, 9, 9},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        KM_Mesh source = welded;
+        KM_Mesh::RenderData& render = source.m_Render;
+        for (uint32_t v = 0; v < render.vertexCount; ++v)
+        {
+            render.colors[v] = 0xFF000000u | v;
+            render.texCoords[0][2 * v] = 0.25f * static_cast<float>(v + 1);
+            render.texCoords[0][2 * v + 1] = 0.5f;
+        }
+        const KM_Mesh::RenderData full = render;
+        render.colors.resize(c.colors);
+        render.texCoords[0].resize(2 * c.coordinates);
+        // With a colour (36 bytes) and without (32), every field read back at its place.
+        for (const bool coloured : {true, false})
+        {
+            SCOPED_TRACE(coloured ? "with a colour" : "without a colour");
+            const uint32_t stride = coloured ? 36 : 32;
+            const size_t uvAt = coloured ? 28 : 24;
+            kaMesh mesh(coloured ? 0x152 : 0x112, 1, 3, 1, false);
+            const uint32_t before = mesh.GetSubsetCount();
+            mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+            ASSERT_EQ(mesh.GetSubsetCount(), before + 1);
+            const kaMeshSubset& built = *mesh.GetSubset(before);
+            const std::set<uint32_t> distinct(c.corners.begin(), c.corners.end());
+            const std::vector<uint32_t> ascending(distinct.begin(), distinct.end());
+            ASSERT_EQ(built.m_VertexCount, ascending.size());
+            for (kaResourceHandle buffer : {built.m_VertexBuffer, built.m_SysVertexBuffer})
+            {
+                const std::vector<uint8_t> bytes =
+                    ReadVertices<uint8_t>(buffer, built.m_VertexCount * stride);
+                ASSERT_EQ(bytes.size(), ascending.size() * stride);
+                const auto field = [&](size_t k, size_t at)
+                {
+                    float value;
+                    std::memcpy(&value, &bytes[k * stride + at], sizeof(value));
+                    return value;
+                };
+                for (size_t k = 0; k < ascending.size(); ++k)
+                {
+                    const uint32_t v = ascending[k];
+                    for (size_t axis = 0; axis < 3; ++axis)
+                    {
+                        EXPECT_EQ(field(k, 4 * axis), full.positions[3 * v + axis]) << k;
+                        EXPECT_EQ(field(k, 12 + 4 * axis), full.normals[3 * v + axis]) << k;
+                    }
+                    if (coloured)
+                    {
+                        uint32_t color;
+                        std::memcpy(&color, &bytes[k * stride + 24], sizeof(color));
+                        EXPECT_EQ(color, v < c.colors ? full.colors[v] : 0xFFFFFFFFu) << k;
+                    }
+                    EXPECT_EQ(field(k, uvAt), v < c.coordinates ? full.texCoords[0][2 * v] : 0.0f) << k;
+                    EXPECT_EQ(field(k, uvAt + 4), v < c.coordinates ? full.texCoords[0][2 * v + 1] : 0.0f)
+                        << k;
+                }
+            }
+        }
+    }
+}

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -26,7 +27,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(Start(nullptr)); }
 
     // Normals along +y.
-    static kaMesh* PlainMesh(const std::vector<platform::Vector3>& positions, const std::vector<uint16_t>& indices)
+    static kaMesh* PlainMesh(const std::vector<platform::Vector3>& positions,
+                             const std::vector<uint16_t>& indices)
     {
         return modeltest::PlainMesh(positions, indices, platform::Vector3(0.0f, 1.0f, 0.0f));
     }
@@ -124,6 +126,40 @@ TEST_F(MeshFromSizes, RadiusReachesTheFarthestVertexFromTheCentre)
     EXPECT_FLOAT_EQ(subset->m_Radius, std::sqrt(2.0f));
     EXPECT_FLOAT_EQ(subset->ComputeRadius(platform::Vector3(0, 0, 0)), 2.0f);
     mesh->Release();
+}
+
+// The radius over runs of every length around the four vertices measured at once, the farthest vertex in
+// every place (each lane and the ones left over): bit for bit the measure of one vertex at a time.
+TEST_F(MeshFromSizes, RadiusOfAnyVertexCountIsTheOneByOneMeasure)
+{
+    const platform::Vector3 centre(0.375f, -1.25f, 2.5f);
+    const auto oneByOne = [&centre](const std::vector<PlainVertex>& vertices)
+    {
+        float largest = 0.0f;
+        for (const PlainVertex& v : vertices)
+        {
+            const float dx = v.x - centre.x, dy = v.y - centre.y, dz = v.z - centre.z;
+            largest = std::max(largest, dx * dx + dy * dy + dz * dz);
+        }
+        return std::sqrt(largest);
+    };
+    for (uint32_t count = 1; count <= 13; ++count)
+        for (uint32_t far = 0; far < count; ++far)
+        {
+            SCOPED_TRACE(std::to_string(count) + " vertices, the farthest at " + std::to_string(far));
+            std::vector<PlainVertex> vertices;
+            for (uint32_t i = 0; i < count; ++i)
+            {
+                const float step = 0.1f * static_cast<float>(i + 1);
+                vertices.push_back({step, -step / 3.0f, 1.0f + step * step, 0, 1, 0});
+            }
+            vertices[far] = {-7.3f, 4.1f, 9.7f, 0, 1, 0};
+            auto* mesh = new kaMesh(0x012, 1, count, 1, false);
+            mesh->AddRef();
+            mesh->SetVertices(vertices.data(), 0);
+            EXPECT_EQ(mesh->GetSubset(0)->ComputeRadius(centre), oneByOne(vertices));
+            mesh->Release();
+        }
 }
 
 TEST_F(MeshFromSizes, BoundsCoverEverySubset)
