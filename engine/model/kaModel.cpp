@@ -10,6 +10,7 @@
 #include "engine/model/kaMeshSubset.h"
 #include "engine/model/kaModelAttachment.h"
 #include "engine/model/kaSkeleton.h"
+#include "engine/model/kaVertexInfluence.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTextureStage.h"
@@ -21,6 +22,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 using platform::Matrix;
 using platform::Quaternion;
@@ -79,6 +84,81 @@ struct SkinScratch
 };
 
 constexpr size_t kKeptSkinCopyBytes = 1024 * 1024;
+
+// One vertex skinned by its influences. The vector form keeps each lane's sums in the scalar order, so both
+// forms give the same bits; a bone whose matrix is not affine goes through the divide by w.
+void SkinVertex(const kaVertexInfluence& record, const Matrix* skin, const uint8_t* affine, size_t boneCount,
+                Vector3& position, Vector3& normal)
+{
+#if defined(__SSE2__)
+    const __m128 px = _mm_set1_ps(record.bindPosition.x);
+    const __m128 py = _mm_set1_ps(record.bindPosition.y);
+    const __m128 pz = _mm_set1_ps(record.bindPosition.z);
+    const __m128 nx = _mm_set1_ps(record.bindNormal.x);
+    const __m128 ny = _mm_set1_ps(record.bindNormal.y);
+    const __m128 nz = _mm_set1_ps(record.bindNormal.z);
+    __m128 sumPosition = _mm_setzero_ps();
+    __m128 sumNormal = _mm_setzero_ps();
+    for (int i = 0; i < record.count; ++i)
+    {
+        const uint8_t bone = record.bones[i];
+        if (bone >= boneCount)
+            continue;
+        const Matrix& m = skin[bone];
+        const __m128 row0 = _mm_loadu_ps(m.m[0]);
+        const __m128 row1 = _mm_loadu_ps(m.m[1]);
+        const __m128 row2 = _mm_loadu_ps(m.m[2]);
+        const __m128 weight = _mm_set1_ps(record.weights[i]);
+        __m128 moved;
+        if (affine[bone])
+        {
+            moved = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(px, row0), _mm_mul_ps(py, row1)),
+                                          _mm_mul_ps(pz, row2)),
+                               _mm_loadu_ps(m.m[3]));
+        }
+        else
+        {
+            Vector3 general;
+            platform::Vec3TransformCoord(&general, &record.bindPosition, &m);
+            moved = _mm_setr_ps(general.x, general.y, general.z, 0.0f);
+        }
+        sumPosition = _mm_add_ps(sumPosition, _mm_mul_ps(moved, weight));
+        const __m128 turned =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, row0), _mm_mul_ps(ny, row1)), _mm_mul_ps(nz, row2));
+        sumNormal = _mm_add_ps(sumNormal, _mm_mul_ps(turned, weight));
+    }
+    float lanes[4];
+    _mm_storeu_ps(lanes, sumPosition);
+    position = Vector3(lanes[0], lanes[1], lanes[2]);
+    _mm_storeu_ps(lanes, sumNormal);
+    normal = Vector3(lanes[0], lanes[1], lanes[2]);
+#else
+    position = Vector3();
+    normal = Vector3();
+    for (int i = 0; i < record.count; ++i)
+    {
+        const uint8_t bone = record.bones[i];
+        if (bone >= boneCount)
+            continue;
+        const Matrix& m = skin[bone];
+        Vector3 moved;
+        if (affine[bone])
+        {
+            const Vector3& p = record.bindPosition;
+            moved = Vector3(p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0],
+                            p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1],
+                            p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]);
+        }
+        else
+        {
+            platform::Vec3TransformCoord(&moved, &record.bindPosition, &m);
+        }
+        position += moved * record.weights[i];
+        platform::Vec3TransformNormal(&moved, &record.bindNormal, &m);
+        normal += moved * record.weights[i];
+    }
+#endif
+}
 
 SkinScratch& ThreadSkinScratch()
 {
@@ -977,31 +1057,7 @@ void kaModel::UpdateSkin()
         Vector3 position = record.bindPosition;
         Vector3 normal = record.bindNormal;
         if (record.count > 0)
-        {
-            position = Vector3();
-            normal = Vector3();
-            for (int i = 0; i < record.count; ++i)
-            {
-                if (record.bones[i] >= skin.size())
-                    continue;
-                const Matrix& m = skin[record.bones[i]];
-                Vector3 moved;
-                if (affine[record.bones[i]])
-                {
-                    const Vector3& p = record.bindPosition;
-                    moved = Vector3(p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0],
-                                    p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1],
-                                    p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]);
-                }
-                else
-                {
-                    platform::Vec3TransformCoord(&moved, &record.bindPosition, &m);
-                }
-                position += moved * record.weights[i];
-                platform::Vec3TransformNormal(&moved, &record.bindNormal, &m);
-                normal += moved * record.weights[i];
-            }
-        }
+            SkinVertex(record, skin.data(), affine.data(), skin.size(), position, normal);
         WriteVec3(vertex, position);
         if (normals)
             WriteVec3(vertex + 3 * sizeof(float), normal);
