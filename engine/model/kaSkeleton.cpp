@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 using platform::Matrix;
@@ -24,11 +25,15 @@ namespace
 // Influences store bone indices in a byte.
 constexpr size_t kMaxAddressableBones = 256;
 
-Vector3 ReadVector(const uint8_t* at)
+static_assert(sizeof(Vector3) == 3 * sizeof(float) && std::is_trivially_copyable<Vector3>::value,
+              "a vertex's floats are copied straight into the record");
+
+// Positions are the first three floats of a vertex, normals the next three.
+inline void ReadBindPose(kaVertexInfluence& record, const uint8_t* vertex, bool hasNormals)
 {
-    float values[3];
-    std::memcpy(values, at, sizeof(values));
-    return {values[0], values[1], values[2]};
+    std::memcpy(&record.bindPosition, vertex, sizeof(Vector3));
+    if (hasNormals)
+        std::memcpy(&record.bindNormal, vertex + sizeof(Vector3), sizeof(Vector3));
 }
 
 void AddInfluence(kaVertexInfluence& record, uint8_t bone, float weight)
@@ -213,36 +218,28 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
 {
     // Copies of one blank record: constructing each in place costs several times more.
     m_Influences.assign(mesh.count, kaVertexInfluence());
-    for (uint32_t v = 0; v < mesh.count; ++v)
-    {
-        const uint8_t* vertex = mesh.data + static_cast<size_t>(v) * mesh.stride;
-        m_Influences[v].bindPosition = ReadVector(vertex);
-        if (mesh.hasNormals)
-            m_Influences[v].bindNormal = ReadVector(vertex + 3 * sizeof(float));
-    }
     if (mesh.sourceMap == nullptr)
     {
+        for (uint32_t v = 0; v < mesh.count; ++v)
+            ReadBindPose(m_Influences[v], mesh.data + size_t(v) * mesh.stride, mesh.hasNormals);
         platform::OutputDebugString("[kaSkeleton::Load] : the mesh has no source-vertex map\n");
         return;
     }
-    // Mesh vertices by the file vertex they came from, each run in increasing order: counted into one flat
-    // table, where run s starts at runStart[s] and ends where run s + 1 starts.
     // Source numbers are file vertices, so the table is no larger than the file's vertex list.
     size_t sources = 0;
     for (uint32_t v = 0; v < mesh.count; ++v)
         sources = std::max(sources, size_t(mesh.sourceMap[v]) + 1);
-    // The run starts, the fill positions and the vertices in one block.
-    std::vector<uint32_t> scratch(2 * sources + 1 + mesh.count, 0);
-    uint32_t* const runStart = scratch.data();
+    // The weights of each file vertex, bone by bone as the file lists them, so that every mesh vertex made
+    // from it meets them in the file's order: counted into one flat table, where run s starts at runStart[s]
+    // and ends where run s + 1 starts.
+    struct Bound
+    {
+        float weight;
+        uint32_t bone;
+    };
+    std::vector<uint32_t> table(2 * sources + 1, 0);
+    uint32_t* const runStart = table.data();
     uint32_t* const next = runStart + sources + 1;
-    uint32_t* const bySource = next + sources;
-    for (uint32_t v = 0; v < mesh.count; ++v)
-        ++runStart[size_t(mesh.sourceMap[v]) + 1];
-    for (size_t s = 1; s <= sources; ++s)
-        runStart[s] += runStart[s - 1];
-    std::copy(runStart, runStart + sources, next);
-    for (uint32_t v = 0; v < mesh.count; ++v)
-        bySource[next[mesh.sourceMap[v]]++] = v;
     size_t index = 0;
     for (const auto& entry : file.m_Bones)
     {
@@ -255,14 +252,35 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
         }
         for (const KM_Skeleton::Weight& weight : entry.second.weights)
         {
-            if (weight.vertex < 0)
-                continue;
-            const auto source = static_cast<uint32_t>(weight.vertex);
-            if (source >= sources)
-                continue;
-            for (uint32_t at = runStart[source]; at < runStart[size_t(source) + 1]; ++at)
-                AddInfluence(m_Influences[bySource[at]], static_cast<uint8_t>(bone), weight.weight);
+            if (weight.vertex >= 0 && static_cast<size_t>(weight.vertex) < sources)
+                ++runStart[size_t(weight.vertex) + 1];
         }
+    }
+    for (size_t s = 1; s <= sources; ++s)
+        runStart[s] += runStart[s - 1];
+    std::copy(runStart, runStart + sources, next);
+    std::vector<Bound> bound(runStart[sources]);
+    index = 0;
+    for (const auto& entry : file.m_Bones)
+    {
+        const auto bone = static_cast<uint32_t>(index++);
+        if (bone >= kMaxAddressableBones)
+            break;
+        for (const KM_Skeleton::Weight& weight : entry.second.weights)
+        {
+            if (weight.vertex >= 0 && static_cast<size_t>(weight.vertex) < sources)
+                bound[next[weight.vertex]++] = {weight.weight, bone};
+        }
+    }
+    // The bind pose and the influences of each vertex in one pass over the records.
+    kaVertexInfluence* record = m_Influences.data();
+    const uint8_t* vertex = mesh.data;
+    for (uint32_t v = 0; v < mesh.count; ++v, ++record, vertex += mesh.stride)
+    {
+        ReadBindPose(*record, vertex, mesh.hasNormals);
+        const uint32_t* run = runStart + mesh.sourceMap[v];
+        for (uint32_t at = run[0]; at < run[1]; ++at)
+            AddInfluence(*record, static_cast<uint8_t>(bound[at].bone), bound[at].weight);
     }
 }
 
