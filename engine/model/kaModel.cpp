@@ -747,16 +747,14 @@ void kaModel::SetSkeleton(kaSkeleton* skeleton)
     }
     // The bind pose: each bone where the skeleton was bound, so skinning leaves the mesh as it was.
     const std::vector<kaBone>& bones = skeleton->GetBones();
-    m_BoneMatrices.reserve(bones.size());
-    m_BonePositions.reserve(bones.size());
-    m_BoneRotations.reserve(bones.size());
-    for (const kaBone& bone : bones)
+    m_BoneMatrices.resize(bones.size());
+    m_BonePositions.resize(bones.size());
+    m_BoneRotations.resize(bones.size());
+    for (size_t b = 0; b < bones.size(); ++b)
     {
-        m_BoneMatrices.push_back(bone.bind);
-        m_BonePositions.push_back(Translation(bone.bind));
-        Quaternion rotation;
-        platform::QuaternionRotationMatrix(&rotation, &bone.bind);
-        m_BoneRotations.push_back(rotation);
+        m_BoneMatrices[b] = bones[b].bind;
+        m_BonePositions[b] = Translation(bones[b].bind);
+        platform::QuaternionRotationMatrix(&m_BoneRotations[b], &bones[b].bind);
     }
 }
 

@@ -24,6 +24,7 @@ namespace
 
 // Influences store bone indices in a byte.
 constexpr size_t kMaxAddressableBones = 256;
+constexpr size_t kLocalBoneCounts = 64;
 
 static_assert(sizeof(Vector3) == 3 * sizeof(float) && std::is_trivially_copyable<Vector3>::value,
               "a vertex's floats are copied straight into the record");
@@ -198,7 +199,12 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
         platform::Vec3TransformCoord(&bone.positionInParent, &origin, &bone.parent->offset);
     }
     // Each list is sized once, from the counts, rather than grown child by child.
-    std::vector<uint32_t> childCounts(m_Bones.size(), 0);
+    // A skeleton's usual few bones are counted on the stack.
+    uint32_t localCounts[kLocalBoneCounts] = {};
+    std::vector<uint32_t> heapCounts;
+    if (m_Bones.size() > kLocalBoneCounts)
+        heapCounts.assign(m_Bones.size(), 0);
+    uint32_t* const childCounts = heapCounts.empty() ? localCounts : heapCounts.data();
     for (const kaBone& bone : m_Bones)
     {
         if (bone.parentIndex >= 0)
