@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -85,18 +86,37 @@ struct SkinScratch
 
 constexpr size_t kKeptSkinCopyBytes = 1024 * 1024;
 
-// One vertex skinned by its influences. The vector form keeps each lane's sums in the scalar order, so both
-// forms give the same bits; a bone whose matrix is not affine goes through the divide by w.
+#if defined(__SSE2__)
+static_assert(offsetof(kaVertexInfluence, bindNormal) == sizeof(Vector3) &&
+                  sizeof(kaVertexInfluence) >= 2 * sizeof(Vector3) + sizeof(float),
+              "the bind position and normal are each read as four floats from inside the record");
+
+// The first three lanes, one float at a time as WriteVec3 does.
+void WriteLanes(uint8_t* at, __m128 value)
+{
+    const float x = _mm_cvtss_f32(value);
+    const float y = _mm_cvtss_f32(_mm_shuffle_ps(value, value, 0x55));
+    const float z = _mm_cvtss_f32(_mm_movehl_ps(value, value));
+    std::memcpy(at, &x, sizeof(float));
+    std::memcpy(at + sizeof(float), &y, sizeof(float));
+    std::memcpy(at + 2 * sizeof(float), &z, sizeof(float));
+}
+#endif
+
+// One vertex skinned by its influences and written. The vector form keeps each lane's sums in the scalar
+// order, so both forms give the same bits; a bone whose matrix is not affine goes through the divide by w.
 void SkinVertex(const kaVertexInfluence& record, const Matrix* skin, const uint8_t* affine, size_t boneCount,
-                Vector3& position, Vector3& normal)
+                uint8_t* vertex, bool normals)
 {
 #if defined(__SSE2__)
-    const __m128 px = _mm_set1_ps(record.bindPosition.x);
-    const __m128 py = _mm_set1_ps(record.bindPosition.y);
-    const __m128 pz = _mm_set1_ps(record.bindPosition.z);
-    const __m128 nx = _mm_set1_ps(record.bindNormal.x);
-    const __m128 ny = _mm_set1_ps(record.bindNormal.y);
-    const __m128 nz = _mm_set1_ps(record.bindNormal.z);
+    const __m128 bindPosition = _mm_loadu_ps(&record.bindPosition.x);
+    const __m128 bindNormal = _mm_loadu_ps(&record.bindNormal.x);
+    const __m128 px = _mm_shuffle_ps(bindPosition, bindPosition, 0x00);
+    const __m128 py = _mm_shuffle_ps(bindPosition, bindPosition, 0x55);
+    const __m128 pz = _mm_shuffle_ps(bindPosition, bindPosition, 0xaa);
+    const __m128 nx = _mm_shuffle_ps(bindNormal, bindNormal, 0x00);
+    const __m128 ny = _mm_shuffle_ps(bindNormal, bindNormal, 0x55);
+    const __m128 nz = _mm_shuffle_ps(bindNormal, bindNormal, 0xaa);
     __m128 sumPosition = _mm_setzero_ps();
     __m128 sumNormal = _mm_setzero_ps();
     for (int i = 0; i < record.count; ++i)
@@ -127,14 +147,12 @@ void SkinVertex(const kaVertexInfluence& record, const Matrix* skin, const uint8
             _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, row0), _mm_mul_ps(ny, row1)), _mm_mul_ps(nz, row2));
         sumNormal = _mm_add_ps(sumNormal, _mm_mul_ps(turned, weight));
     }
-    float lanes[4];
-    _mm_storeu_ps(lanes, sumPosition);
-    position = Vector3(lanes[0], lanes[1], lanes[2]);
-    _mm_storeu_ps(lanes, sumNormal);
-    normal = Vector3(lanes[0], lanes[1], lanes[2]);
+    WriteLanes(vertex, sumPosition);
+    if (normals)
+        WriteLanes(vertex + 3 * sizeof(float), sumNormal);
 #else
-    position = Vector3();
-    normal = Vector3();
+    Vector3 position = Vector3();
+    Vector3 normal = Vector3();
     for (int i = 0; i < record.count; ++i)
     {
         const uint8_t bone = record.bones[i];
@@ -157,6 +175,9 @@ void SkinVertex(const kaVertexInfluence& record, const Matrix* skin, const uint8
         platform::Vec3TransformNormal(&moved, &record.bindNormal, &m);
         normal += moved * record.weights[i];
     }
+    WriteVec3(vertex, position);
+    if (normals)
+        WriteVec3(vertex + 3 * sizeof(float), normal);
 #endif
 }
 
@@ -1048,17 +1069,23 @@ void kaModel::UpdateSkin()
     auto* data = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(handle));
     if (data == nullptr)
         return;
+    // Taken once: the vertex writes go through bytes, which the compiler must assume reach the vectors.
+    const kaVertexInfluence* const records = influences.data();
+    const Matrix* const skinData = skin.data();
+    const uint8_t* const affineData = affine.data();
+    const size_t boneCount = skin.size();
     for (size_t v = 0; v < vertexCount; ++v)
     {
-        const kaVertexInfluence& record = influences[v];
+        const kaVertexInfluence& record = records[v];
         uint8_t* vertex = data + v * stride;
-        Vector3 position = record.bindPosition;
-        Vector3 normal = record.bindNormal;
         if (record.count > 0)
-            SkinVertex(record, skin.data(), affine.data(), skin.size(), position, normal);
-        WriteVec3(vertex, position);
+        {
+            SkinVertex(record, skinData, affineData, boneCount, vertex, normals);
+            continue;
+        }
+        WriteVec3(vertex, record.bindPosition);
         if (normals)
-            WriteVec3(vertex + 3 * sizeof(float), normal);
+            WriteVec3(vertex + 3 * sizeof(float), record.bindNormal);
     }
     const size_t bytes = static_cast<size_t>(subset->m_FirstVertex + subset->m_VertexCount) * stride;
     const kaResourceHandle drawnHandle = subset->m_VertexBuffer;
