@@ -237,15 +237,15 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
         sources = std::max(sources, size_t(mesh.sourceMap[v]) + 1);
     // The weights of each file vertex, bone by bone as the file lists them, so that every mesh vertex made
     // from it meets them in the file's order: counted into one flat table, where run s starts at runStart[s]
-    // and ends where run s + 1 starts.
-    struct Bound
-    {
-        float weight;
-        uint32_t bone;
-    };
-    std::vector<uint32_t> table(2 * sources + 1, 0);
+    // and ends where run s + 1 starts. The run starts, the fill positions and the weights (a bone and the
+    // weight's bits each) share one block.
+    size_t listed = 0;
+    for (const auto& entry : file.m_Bones)
+        listed += entry.second.weights.size();
+    std::vector<uint32_t> table(2 * sources + 1 + 2 * listed, 0);
     uint32_t* const runStart = table.data();
     uint32_t* const next = runStart + sources + 1;
+    uint32_t* const bound = next + sources;
     size_t index = 0;
     for (const auto& entry : file.m_Bones)
     {
@@ -265,7 +265,6 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
     for (size_t s = 1; s <= sources; ++s)
         runStart[s] += runStart[s - 1];
     std::copy(runStart, runStart + sources, next);
-    std::vector<Bound> bound(runStart[sources]);
     index = 0;
     for (const auto& entry : file.m_Bones)
     {
@@ -274,8 +273,11 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
             break;
         for (const KM_Skeleton::Weight& weight : entry.second.weights)
         {
-            if (weight.vertex >= 0 && static_cast<size_t>(weight.vertex) < sources)
-                bound[next[weight.vertex]++] = {weight.weight, bone};
+            if (weight.vertex < 0 || static_cast<size_t>(weight.vertex) >= sources)
+                continue;
+            uint32_t* const slot = bound + 2 * size_t(next[weight.vertex]++);
+            slot[0] = bone;
+            std::memcpy(&slot[1], &weight.weight, sizeof(float));
         }
     }
     // The bind pose and the influences of each vertex in one pass over the records.
@@ -285,8 +287,12 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
     {
         ReadBindPose(*record, vertex, mesh.hasNormals);
         const uint32_t* run = runStart + mesh.sourceMap[v];
-        for (uint32_t at = run[0]; at < run[1]; ++at)
-            AddInfluence(*record, static_cast<uint8_t>(bound[at].bone), bound[at].weight);
+        for (const uint32_t* slot = bound + 2 * size_t(run[0]); slot != bound + 2 * size_t(run[1]); slot += 2)
+        {
+            float weight;
+            std::memcpy(&weight, &slot[1], sizeof(float));
+            AddInfluence(*record, static_cast<uint8_t>(slot[0]), weight);
+        }
     }
 }
 
