@@ -85,6 +85,7 @@ struct SkinScratch
 };
 
 constexpr size_t kKeptSkinCopyBytes = 1024 * 1024;
+constexpr size_t kAnimationRoom = 8;
 
 #if defined(__SSE2__)
 static_assert(offsetof(kaVertexInfluence, bindNormal) == sizeof(Vector3) &&
@@ -484,8 +485,12 @@ void kaModel::AddBox(std::unique_ptr<Box> box)
 
 void kaModel::AddAnimation(kaAnimation* animation)
 {
-    if (animation != nullptr)
-        m_Animations.push_back(animation);
+    if (animation == nullptr)
+        return;
+    // A descriptor hands its animations over one by one: room for a usual set at once.
+    if (m_Animations.size() == m_Animations.capacity())
+        m_Animations.reserve(std::max(kAnimationRoom, 2 * m_Animations.size()));
+    m_Animations.push_back(animation);
 }
 
 // ---------------------------------------------------------------------------------------------------------
