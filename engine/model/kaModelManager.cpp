@@ -121,6 +121,12 @@ std::string& DescriptorText()
     return text;
 }
 
+std::string& DescriptorModelPath()
+{
+    thread_local std::string path;
+    return path;
+}
+
 } // namespace
 
 kaModelManager::kaModelManager() : m_pPrevious(g_pModelManager)
@@ -245,7 +251,12 @@ kaModel* kaModelManager::CreateModel(std::string fileName)
 
 kaModel* kaModelManager::CreateSkinnedModel(std::string fileName, std::string skeletonFileName)
 {
-    kaMesh* mesh = LoadMesh(std::move(fileName), true);
+    return _CreateSkinnedModel(fileName, std::move(skeletonFileName));
+}
+
+kaModel* kaModelManager::_CreateSkinnedModel(const std::string& fileName, std::string skeletonFileName)
+{
+    kaMesh* mesh = LoadMesh(fileName, true);
     if (mesh == nullptr)
         return nullptr;
     kaSkeleton* skeleton = LoadSkeleton(std::move(skeletonFileName), mesh);
@@ -282,9 +293,12 @@ kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string f
     const TiXmlElement* modelElement = document.FirstChildElement("Model");
     if (modelElement == nullptr)
         return nullptr;
-    // The document stays as read, so the animations' names are taken from it once the model exists.
-    kaModel* model = CreateSkinnedModel(Joined(folder, ElementText(modelElement)),
-                                        Joined(folder, ElementText(document.FirstChildElement("Skeleton"))));
+    // The document stays as read, so the animations' names are taken from it once the model exists. The
+    // model's path is only looked up and copied by the mesh, so it is joined in room kept for the purpose.
+    std::string& modelPath = DescriptorModelPath();
+    modelPath.assign(folder).append(ElementText(modelElement));
+    kaModel* model =
+        _CreateSkinnedModel(modelPath, Joined(folder, ElementText(document.FirstChildElement("Skeleton"))));
     if (model == nullptr)
         return nullptr;
     for (const TiXmlElement* element = document.FirstChildElement("Box"); element != nullptr;

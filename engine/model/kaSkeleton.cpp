@@ -111,8 +111,8 @@ bool kaSkeleton::Load(std::string fileName, const kaMesh* mesh)
     const std::unique_ptr<KM_Skeleton> file = ReadFile(fileName);
     if (!file)
         return false;
+    // The mesh's name is copied once, straight into the skeleton, by _BuildFromMesh.
     MeshVertices vertices;
-    vertices.meshName = mesh->GetName();
     vertices.count = subset->m_VertexCount;
     vertices.sourceMap = subset->m_SourceVertexMap.size() >= subset->m_VertexCount
                              ? subset->m_SourceVertexMap.data()
@@ -133,11 +133,21 @@ bool kaSkeleton::Load(std::string fileName, const kaMesh* mesh)
         if (data != nullptr)
             g_pGraphicsManager->UnlockVertexBuffer(handle);
         vertices.count = 0;
-        return Build(*file, std::move(fileName), &vertices);
+        return _BuildFromMesh(*file, std::move(fileName), vertices, *mesh);
     }
     vertices.data = static_cast<const uint8_t*>(data);
-    const bool built = Build(*file, std::move(fileName), &vertices);
+    const bool built = _BuildFromMesh(*file, std::move(fileName), vertices, *mesh);
     g_pGraphicsManager->UnlockVertexBuffer(handle);
+    return built;
+}
+
+bool kaSkeleton::_BuildFromMesh(const KM_Skeleton& file, std::string fileName, const MeshVertices& vertices,
+                                const kaMesh& mesh)
+{
+    const bool built = Build(file, std::move(fileName), &vertices);
+    // Build names the mesh wherever it gets past the bones.
+    if (!m_Bones.empty())
+        m_MeshName = mesh.GetName();
     return built;
 }
 
