@@ -133,9 +133,9 @@ void SkinVertex(const kaVertexInfluence& record, const Matrix* skin, const uint8
         __m128 moved;
         if (affine[bone])
         {
-            moved = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(px, row0), _mm_mul_ps(py, row1)),
-                                          _mm_mul_ps(pz, row2)),
-                               _mm_loadu_ps(m.m[3]));
+            moved = _mm_add_ps(
+                _mm_add_ps(_mm_add_ps(_mm_mul_ps(px, row0), _mm_mul_ps(py, row1)), _mm_mul_ps(pz, row2)),
+                _mm_loadu_ps(m.m[3]));
         }
         else
         {

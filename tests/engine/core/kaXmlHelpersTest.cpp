@@ -264,7 +264,8 @@ TEST(XmlDepth, ParsingDecidesAlikeAtAnyCountOfTags)
         EXPECT_EQ(document.FirstChild() == nullptr, c.refused) << c.text.size();
         int children = 0;
         const TiXmlElement* root = document.FirstChildElement("r");
-        for (const TiXmlNode* child = root ? root->FirstChild() : nullptr; child; child = child->NextSibling())
+        for (const TiXmlNode* child = root ? root->FirstChild() : nullptr; child;
+             child = child->NextSibling())
             ++children;
         EXPECT_EQ(children, c.children) << c.text.size();
     }

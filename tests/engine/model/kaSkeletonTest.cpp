@@ -97,7 +97,8 @@ TEST(kaSkeletonBones, EveryBoneListsItsChildrenAtAnySize)
     {
         KM_Skeleton file;
         for (uint32_t b = 0; b < count; ++b)
-            file.m_Bones[b] = Bone("B" + std::to_string(b), b == 0 ? "" : "B" + std::to_string((b - 1) / 2), 0, 0, 0);
+            file.m_Bones[b] =
+                Bone("B" + std::to_string(b), b == 0 ? "" : "B" + std::to_string((b - 1) / 2), 0, 0, 0);
         file.m_BoneCount = count;
         kaSkeleton skeleton;
         ASSERT_TRUE(skeleton.Build(file, "tree.kmf", nullptr)) << count;

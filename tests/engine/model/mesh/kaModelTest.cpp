@@ -703,7 +703,8 @@ TEST_F(SkinnedModel, SkinnedVerticesMatchThePlainSumsBitForBit)
         }
         for (int i = 0; i < record.count; ++i)
         {
-            const Matrix skin = skeleton.GetBones()[record.bones[i]].offset * *model->GetBoneMatrix(record.bones[i]);
+            const Matrix skin =
+                skeleton.GetBones()[record.bones[i]].offset * *model->GetBoneMatrix(record.bones[i]);
             Vector3 moved;
             platform::Vec3TransformCoord(&moved, &record.bindPosition, &skin);
             position += moved * record.weights[i];
