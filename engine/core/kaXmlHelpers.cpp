@@ -8,6 +8,10 @@
 #include <cstring>
 #include <tinyxml.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace
 {
 
@@ -18,14 +22,69 @@ const TiXmlElement* FindChild(const std::string& name, const TiXmlNode* parent)
     return parent->FirstChildElement(name);
 }
 
-// The text is followed by the scanner's padding: TinyXML can step a whole UTF-8 sequence past the
-// terminating NUL, and both read the same bytes.
-bool ParsePadded(TiXmlDocument& document, const char* padded, const std::string& name)
+// '<' bytes in the text, counted sixteen at a time; the count stops soon after it passes the limit.
+size_t CountOpenings(const char* text, size_t size, size_t limit)
 {
+    size_t count = 0;
+    size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i opening = _mm_set1_epi8('<');
+    // Byte lanes count up to 255 blocks before they are summed.
+    constexpr size_t kBlocksPerSum = 255;
+    while (size - at >= 16 && count <= limit)
+    {
+        __m128i lanes = _mm_setzero_si128();
+        for (size_t block = 0; block < kBlocksPerSum && size - at >= 16; ++block, at += 16)
+        {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, opening));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+                 static_cast<size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+    }
+#endif
+    for (; at < size; ++at)
+        count += text[at] == '<' ? 1 : 0;
+    return count;
+}
+
+void RefuseUnreadable(const std::string& name)
+{
+    platform::DebugPrintf("[ParseXmlDocument] : %s is not well-formed XML; not loaded\n", name.c_str());
+}
+
+// The text is followed by the scanner's padding: TinyXML can step a whole UTF-8 sequence past the
+// terminating NUL, and both read the same bytes. size is the text's length before the padding.
+bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const std::string& name)
+{
+    // Every element TinyXML opens starts at a '<' of its own, so a text with no more of them than the limit
+    // cannot nest past it. Such a text goes straight to TinyXML; only when TinyXML stops with an error is it
+    // walked, to refuse what the walk would have refused before parsing (a text TinyXML reads whole, the
+    // walk never refuses).
+    if (CountOpenings(padded, size, kMaxXmlDepth) <= static_cast<size_t>(kMaxXmlDepth))
+    {
+        TiXmlNode* const before = document.LastChild();
+        document.Parse(padded);
+        if (!document.Error())
+            return true;
+        if (XmlDepthScanner::MeasurePadded(padded, kMaxXmlDepth) != XmlDepthScanner::kUnreadable)
+            return false;
+        // Refused: nothing of this text stays in the document.
+        for (TiXmlNode* node = before != nullptr ? before->NextSibling() : document.FirstChild(); node;)
+        {
+            TiXmlNode* const next = node->NextSibling();
+            document.RemoveChild(node);
+            node = next;
+        }
+        document.ClearError();
+        RefuseUnreadable(name);
+        return false;
+    }
     const int depth = XmlDepthScanner::MeasurePadded(padded, kMaxXmlDepth);
     if (depth == XmlDepthScanner::kUnreadable)
     {
-        platform::DebugPrintf("[ParseXmlDocument] : %s is not well-formed XML; not loaded\n", name.c_str());
+        RefuseUnreadable(name);
         return false;
     }
     if (depth > kMaxXmlDepth)
@@ -45,7 +104,7 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
     std::string padded;
     padded.reserve(text.size() + XmlDepthScanner::kPadding);
     padded.assign(text).append(XmlDepthScanner::kPadding, '\0');
-    return ParsePadded(document, padded.c_str(), name);
+    return ParsePadded(document, padded.c_str(), text.size(), name);
 }
 
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name)
@@ -79,7 +138,7 @@ bool ParseXmlText(TiXmlDocument& document, std::string& text, const std::string&
     }
     text.resize(out);
     text.append(XmlDepthScanner::kPadding, '\0');
-    return ParsePadded(document, text.c_str(), name);
+    return ParsePadded(document, text.c_str(), out, name);
 }
 
 bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName)

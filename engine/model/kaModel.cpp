@@ -10,6 +10,7 @@
 #include "engine/model/kaMeshSubset.h"
 #include "engine/model/kaModelAttachment.h"
 #include "engine/model/kaSkeleton.h"
+#include "engine/model/kaVertexInfluence.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTextureStage.h"
@@ -20,7 +21,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 using platform::Matrix;
 using platform::Quaternion;
@@ -79,6 +85,102 @@ struct SkinScratch
 };
 
 constexpr size_t kKeptSkinCopyBytes = 1024 * 1024;
+constexpr size_t kAnimationRoom = 8;
+
+#if defined(__SSE2__)
+static_assert(offsetof(kaVertexInfluence, bindNormal) == sizeof(Vector3) &&
+                  sizeof(kaVertexInfluence) >= 2 * sizeof(Vector3) + sizeof(float),
+              "the bind position and normal are each read as four floats from inside the record");
+
+// The first three lanes, one float at a time as WriteVec3 does.
+void WriteLanes(uint8_t* at, __m128 value)
+{
+    const float x = _mm_cvtss_f32(value);
+    const float y = _mm_cvtss_f32(_mm_shuffle_ps(value, value, 0x55));
+    const float z = _mm_cvtss_f32(_mm_movehl_ps(value, value));
+    std::memcpy(at, &x, sizeof(float));
+    std::memcpy(at + sizeof(float), &y, sizeof(float));
+    std::memcpy(at + 2 * sizeof(float), &z, sizeof(float));
+}
+#endif
+
+// One vertex skinned by its influences and written. The vector form keeps each lane's sums in the scalar
+// order, so both forms give the same bits; a bone whose matrix is not affine goes through the divide by w.
+void SkinVertex(const kaVertexInfluence& record, const Matrix* skin, const uint8_t* affine, size_t boneCount,
+                uint8_t* vertex, bool normals)
+{
+#if defined(__SSE2__)
+    const __m128 bindPosition = _mm_loadu_ps(&record.bindPosition.x);
+    const __m128 bindNormal = _mm_loadu_ps(&record.bindNormal.x);
+    const __m128 px = _mm_shuffle_ps(bindPosition, bindPosition, 0x00);
+    const __m128 py = _mm_shuffle_ps(bindPosition, bindPosition, 0x55);
+    const __m128 pz = _mm_shuffle_ps(bindPosition, bindPosition, 0xaa);
+    const __m128 nx = _mm_shuffle_ps(bindNormal, bindNormal, 0x00);
+    const __m128 ny = _mm_shuffle_ps(bindNormal, bindNormal, 0x55);
+    const __m128 nz = _mm_shuffle_ps(bindNormal, bindNormal, 0xaa);
+    __m128 sumPosition = _mm_setzero_ps();
+    __m128 sumNormal = _mm_setzero_ps();
+    for (int i = 0; i < record.count; ++i)
+    {
+        const uint8_t bone = record.bones[i];
+        if (bone >= boneCount)
+            continue;
+        const Matrix& m = skin[bone];
+        const __m128 row0 = _mm_loadu_ps(m.m[0]);
+        const __m128 row1 = _mm_loadu_ps(m.m[1]);
+        const __m128 row2 = _mm_loadu_ps(m.m[2]);
+        const __m128 weight = _mm_set1_ps(record.weights[i]);
+        __m128 moved;
+        if (affine[bone])
+        {
+            moved = _mm_add_ps(
+                _mm_add_ps(_mm_add_ps(_mm_mul_ps(px, row0), _mm_mul_ps(py, row1)), _mm_mul_ps(pz, row2)),
+                _mm_loadu_ps(m.m[3]));
+        }
+        else
+        {
+            Vector3 general;
+            platform::Vec3TransformCoord(&general, &record.bindPosition, &m);
+            moved = _mm_setr_ps(general.x, general.y, general.z, 0.0f);
+        }
+        sumPosition = _mm_add_ps(sumPosition, _mm_mul_ps(moved, weight));
+        const __m128 turned =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, row0), _mm_mul_ps(ny, row1)), _mm_mul_ps(nz, row2));
+        sumNormal = _mm_add_ps(sumNormal, _mm_mul_ps(turned, weight));
+    }
+    WriteLanes(vertex, sumPosition);
+    if (normals)
+        WriteLanes(vertex + 3 * sizeof(float), sumNormal);
+#else
+    Vector3 position = Vector3();
+    Vector3 normal = Vector3();
+    for (int i = 0; i < record.count; ++i)
+    {
+        const uint8_t bone = record.bones[i];
+        if (bone >= boneCount)
+            continue;
+        const Matrix& m = skin[bone];
+        Vector3 moved;
+        if (affine[bone])
+        {
+            const Vector3& p = record.bindPosition;
+            moved = Vector3(p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0],
+                            p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1],
+                            p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]);
+        }
+        else
+        {
+            platform::Vec3TransformCoord(&moved, &record.bindPosition, &m);
+        }
+        position += moved * record.weights[i];
+        platform::Vec3TransformNormal(&moved, &record.bindNormal, &m);
+        normal += moved * record.weights[i];
+    }
+    WriteVec3(vertex, position);
+    if (normals)
+        WriteVec3(vertex + 3 * sizeof(float), normal);
+#endif
+}
 
 SkinScratch& ThreadSkinScratch()
 {
@@ -383,8 +485,12 @@ void kaModel::AddBox(std::unique_ptr<Box> box)
 
 void kaModel::AddAnimation(kaAnimation* animation)
 {
-    if (animation != nullptr)
-        m_Animations.push_back(animation);
+    if (animation == nullptr)
+        return;
+    // A descriptor hands its animations over one by one: room for a usual set at once.
+    if (m_Animations.size() == m_Animations.capacity())
+        m_Animations.reserve(std::max(kAnimationRoom, 2 * m_Animations.size()));
+    m_Animations.push_back(animation);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -667,16 +773,14 @@ void kaModel::SetSkeleton(kaSkeleton* skeleton)
     }
     // The bind pose: each bone where the skeleton was bound, so skinning leaves the mesh as it was.
     const std::vector<kaBone>& bones = skeleton->GetBones();
-    m_BoneMatrices.reserve(bones.size());
-    m_BonePositions.reserve(bones.size());
-    m_BoneRotations.reserve(bones.size());
-    for (const kaBone& bone : bones)
+    m_BoneMatrices.resize(bones.size());
+    m_BonePositions.resize(bones.size());
+    m_BoneRotations.resize(bones.size());
+    for (size_t b = 0; b < bones.size(); ++b)
     {
-        m_BoneMatrices.push_back(bone.bind);
-        m_BonePositions.push_back(Translation(bone.bind));
-        Quaternion rotation;
-        platform::QuaternionRotationMatrix(&rotation, &bone.bind);
-        m_BoneRotations.push_back(rotation);
+        m_BoneMatrices[b] = bones[b].bind;
+        m_BonePositions[b] = Translation(bones[b].bind);
+        platform::QuaternionRotationMatrix(&m_BoneRotations[b], &bones[b].bind);
     }
 }
 
@@ -970,41 +1074,23 @@ void kaModel::UpdateSkin()
     auto* data = static_cast<uint8_t*>(g_pGraphicsManager->LockVertexBuffer(handle));
     if (data == nullptr)
         return;
+    // Taken once: the vertex writes go through bytes, which the compiler must assume reach the vectors.
+    const kaVertexInfluence* const records = influences.data();
+    const Matrix* const skinData = skin.data();
+    const uint8_t* const affineData = affine.data();
+    const size_t boneCount = skin.size();
     for (size_t v = 0; v < vertexCount; ++v)
     {
-        const kaVertexInfluence& record = influences[v];
+        const kaVertexInfluence& record = records[v];
         uint8_t* vertex = data + v * stride;
-        Vector3 position = record.bindPosition;
-        Vector3 normal = record.bindNormal;
         if (record.count > 0)
         {
-            position = Vector3();
-            normal = Vector3();
-            for (int i = 0; i < record.count; ++i)
-            {
-                if (record.bones[i] >= skin.size())
-                    continue;
-                const Matrix& m = skin[record.bones[i]];
-                Vector3 moved;
-                if (affine[record.bones[i]])
-                {
-                    const Vector3& p = record.bindPosition;
-                    moved = Vector3(p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0],
-                                    p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1],
-                                    p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2]);
-                }
-                else
-                {
-                    platform::Vec3TransformCoord(&moved, &record.bindPosition, &m);
-                }
-                position += moved * record.weights[i];
-                platform::Vec3TransformNormal(&moved, &record.bindNormal, &m);
-                normal += moved * record.weights[i];
-            }
+            SkinVertex(record, skinData, affineData, boneCount, vertex, normals);
+            continue;
         }
-        WriteVec3(vertex, position);
+        WriteVec3(vertex, record.bindPosition);
         if (normals)
-            WriteVec3(vertex + 3 * sizeof(float), normal);
+            WriteVec3(vertex + 3 * sizeof(float), record.bindNormal);
     }
     const size_t bytes = static_cast<size_t>(subset->m_FirstVertex + subset->m_VertexCount) * stride;
     const kaResourceHandle drawnHandle = subset->m_VertexBuffer;

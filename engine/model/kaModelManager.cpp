@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <utility>
@@ -29,25 +30,54 @@ constexpr size_t kListReserve = 16;
 // The manager of the run, built before the program's main code.
 kaModelManager s_ModelManager;
 
-// Adds a search folder for the length of one load and removes exactly that entry again on every path.
+// The folders of the loads under way on this thread, innermost last. Each keeps its room from load to load,
+// so naming a load's folder allocates nothing once warm; a deque leaves the outer ones where they are when
+// an inner load adds one.
+struct SearchFolders
+{
+    std::deque<std::string> folders;
+    size_t inUse = 0;
+};
+
+SearchFolders& ThreadSearchFolders()
+{
+    thread_local SearchFolders folders;
+    return folders;
+}
+
+// Adds the folder of a file, followed by `below`, as a search folder for the length of one load and removes
+// exactly that entry again on every path.
 class ScopedSearchPath
 {
 public:
-    explicit ScopedSearchPath(std::string folder) : m_Folder(std::move(folder))
+    explicit ScopedSearchPath(const std::string& fileName, const char* below = "")
     {
+        SearchFolders& folders = ThreadSearchFolders();
+        if (folders.inUse == folders.folders.size())
+            folders.folders.emplace_back();
+        std::string& folder = folders.folders[folders.inUse];
+        // The folder is cut from a copy in the kept room, which GetFolder hands back unless it has no
+        // separator to cut at.
+        folder.assign(fileName);
+        folder = GetFolder(std::move(folder));
+        folder.append(below);
         if (g_pFileSystem != nullptr)
-            g_pFileSystem->AddSearchPath(m_Folder);
+            g_pFileSystem->AddSearchPath(folder);
+        // Taken only once nothing can throw, so the destructor always gives back what was taken.
+        m_Folder = &folder;
+        ++folders.inUse;
     }
     ~ScopedSearchPath()
     {
         if (g_pFileSystem != nullptr)
-            g_pFileSystem->RemoveLastSearchPath(m_Folder);
+            g_pFileSystem->RemoveLastSearchPath(*m_Folder);
+        --ThreadSearchFolders().inUse;
     }
     ScopedSearchPath(const ScopedSearchPath&) = delete;
     ScopedSearchPath& operator=(const ScopedSearchPath&) = delete;
 
 private:
-    std::string m_Folder;
+    const std::string* m_Folder = nullptr;
 };
 
 // The descriptor's value as a float; 0.0 for a missing or malformed one.
@@ -89,6 +119,12 @@ std::string& DescriptorText()
 {
     thread_local std::string text;
     return text;
+}
+
+std::string& DescriptorModelPath()
+{
+    thread_local std::string path;
+    return path;
 }
 
 } // namespace
@@ -158,9 +194,7 @@ void kaModelManager::UnregisterMesh(kaMesh* mesh)
 kaMesh* kaModelManager::LoadMesh(const std::string& fileName, bool keepVertexMaps)
 {
     (void)keepVertexMaps;
-    std::string maps = GetFolder(fileName);
-    maps += kMapsFolder;
-    const ScopedSearchPath search(std::move(maps));
+    const ScopedSearchPath search(fileName, kMapsFolder);
     for (const auto& entry : m_MeshKeys)
     {
         if (entry.second == fileName)
@@ -173,7 +207,7 @@ kaMesh* kaModelManager::LoadMesh(const std::string& fileName, bool keepVertexMap
 
 kaSkeleton* kaModelManager::LoadSkeleton(std::string fileName, kaMesh* mesh)
 {
-    const ScopedSearchPath search(GetFolder(fileName));
+    const ScopedSearchPath search(fileName);
     for (kaSkeleton* skeleton : m_Skeletons)
     {
         if (skeleton->GetFileName() == fileName &&
@@ -189,7 +223,7 @@ kaSkeleton* kaModelManager::LoadSkeleton(std::string fileName, kaMesh* mesh)
 
 kaAnimation* kaModelManager::LoadAnimation(std::string fileName)
 {
-    const ScopedSearchPath search(GetFolder(fileName));
+    const ScopedSearchPath search(fileName);
     for (kaAnimation* animation : m_Animations)
     {
         if (animation->GetFileName() == fileName)
@@ -217,7 +251,12 @@ kaModel* kaModelManager::CreateModel(std::string fileName)
 
 kaModel* kaModelManager::CreateSkinnedModel(std::string fileName, std::string skeletonFileName)
 {
-    kaMesh* mesh = LoadMesh(std::move(fileName), true);
+    return _CreateSkinnedModel(fileName, std::move(skeletonFileName));
+}
+
+kaModel* kaModelManager::_CreateSkinnedModel(const std::string& fileName, std::string skeletonFileName)
+{
+    kaMesh* mesh = LoadMesh(fileName, true);
     if (mesh == nullptr)
         return nullptr;
     kaSkeleton* skeleton = LoadSkeleton(std::move(skeletonFileName), mesh);
@@ -254,9 +293,12 @@ kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string f
     const TiXmlElement* modelElement = document.FirstChildElement("Model");
     if (modelElement == nullptr)
         return nullptr;
-    // The document stays as read, so the animations' names are taken from it once the model exists.
-    kaModel* model = CreateSkinnedModel(Joined(folder, ElementText(modelElement)),
-                                        Joined(folder, ElementText(document.FirstChildElement("Skeleton"))));
+    // The document stays as read, so the animations' names are taken from it once the model exists. The
+    // model's path is only looked up and copied by the mesh, so it is joined in room kept for the purpose.
+    std::string& modelPath = DescriptorModelPath();
+    modelPath.assign(folder).append(ElementText(modelElement));
+    kaModel* model =
+        _CreateSkinnedModel(modelPath, Joined(folder, ElementText(document.FirstChildElement("Skeleton"))));
     if (model == nullptr)
         return nullptr;
     for (const TiXmlElement* element = document.FirstChildElement("Box"); element != nullptr;

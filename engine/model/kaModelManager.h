@@ -57,6 +57,7 @@ public:
 
 private:
     static void _DeleteAllOnShutdown();
+    kaModel* _CreateSkinnedModel(const std::string& fileName, std::string skeletonFileName);
     void _AddMesh(kaMesh* mesh, const std::string& key);
 
     std::vector<kaModel*> m_Models;

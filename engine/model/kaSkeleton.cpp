@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 using platform::Matrix;
@@ -23,12 +24,17 @@ namespace
 
 // Influences store bone indices in a byte.
 constexpr size_t kMaxAddressableBones = 256;
+constexpr size_t kLocalBoneCounts = 64;
 
-Vector3 ReadVector(const uint8_t* at)
+static_assert(sizeof(Vector3) == 3 * sizeof(float) && std::is_trivially_copyable<Vector3>::value,
+              "a vertex's floats are copied straight into the record");
+
+// Positions are the first three floats of a vertex, normals the next three.
+inline void ReadBindPose(kaVertexInfluence& record, const uint8_t* vertex, bool hasNormals)
 {
-    float values[3];
-    std::memcpy(values, at, sizeof(values));
-    return {values[0], values[1], values[2]};
+    std::memcpy(&record.bindPosition, vertex, sizeof(Vector3));
+    if (hasNormals)
+        std::memcpy(&record.bindNormal, vertex + sizeof(Vector3), sizeof(Vector3));
 }
 
 void AddInfluence(kaVertexInfluence& record, uint8_t bone, float weight)
@@ -105,8 +111,8 @@ bool kaSkeleton::Load(std::string fileName, const kaMesh* mesh)
     const std::unique_ptr<KM_Skeleton> file = ReadFile(fileName);
     if (!file)
         return false;
+    // The mesh's name is copied once, straight into the skeleton, by _BuildFromMesh.
     MeshVertices vertices;
-    vertices.meshName = mesh->GetName();
     vertices.count = subset->m_VertexCount;
     vertices.sourceMap = subset->m_SourceVertexMap.size() >= subset->m_VertexCount
                              ? subset->m_SourceVertexMap.data()
@@ -127,11 +133,21 @@ bool kaSkeleton::Load(std::string fileName, const kaMesh* mesh)
         if (data != nullptr)
             g_pGraphicsManager->UnlockVertexBuffer(handle);
         vertices.count = 0;
-        return Build(*file, std::move(fileName), &vertices);
+        return _BuildFromMesh(*file, std::move(fileName), vertices, *mesh);
     }
     vertices.data = static_cast<const uint8_t*>(data);
-    const bool built = Build(*file, std::move(fileName), &vertices);
+    const bool built = _BuildFromMesh(*file, std::move(fileName), vertices, *mesh);
     g_pGraphicsManager->UnlockVertexBuffer(handle);
+    return built;
+}
+
+bool kaSkeleton::_BuildFromMesh(const KM_Skeleton& file, std::string fileName, const MeshVertices& vertices,
+                                const kaMesh& mesh)
+{
+    const bool built = Build(file, std::move(fileName), &vertices);
+    // Build names the mesh wherever it gets past the bones.
+    if (!m_Bones.empty())
+        m_MeshName = mesh.GetName();
     return built;
 }
 
@@ -193,7 +209,12 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
         platform::Vec3TransformCoord(&bone.positionInParent, &origin, &bone.parent->offset);
     }
     // Each list is sized once, from the counts, rather than grown child by child.
-    std::vector<uint32_t> childCounts(m_Bones.size(), 0);
+    // A skeleton's usual few bones are counted on the stack.
+    uint32_t localCounts[kLocalBoneCounts] = {};
+    std::vector<uint32_t> heapCounts;
+    if (m_Bones.size() > kLocalBoneCounts)
+        heapCounts.assign(m_Bones.size(), 0);
+    uint32_t* const childCounts = heapCounts.empty() ? localCounts : heapCounts.data();
     for (const kaBone& bone : m_Bones)
     {
         if (bone.parentIndex >= 0)
@@ -213,36 +234,28 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
 {
     // Copies of one blank record: constructing each in place costs several times more.
     m_Influences.assign(mesh.count, kaVertexInfluence());
-    for (uint32_t v = 0; v < mesh.count; ++v)
-    {
-        const uint8_t* vertex = mesh.data + static_cast<size_t>(v) * mesh.stride;
-        m_Influences[v].bindPosition = ReadVector(vertex);
-        if (mesh.hasNormals)
-            m_Influences[v].bindNormal = ReadVector(vertex + 3 * sizeof(float));
-    }
     if (mesh.sourceMap == nullptr)
     {
+        for (uint32_t v = 0; v < mesh.count; ++v)
+            ReadBindPose(m_Influences[v], mesh.data + size_t(v) * mesh.stride, mesh.hasNormals);
         platform::OutputDebugString("[kaSkeleton::Load] : the mesh has no source-vertex map\n");
         return;
     }
-    // Mesh vertices by the file vertex they came from, each run in increasing order: counted into one flat
-    // table, where run s starts at runStart[s] and ends where run s + 1 starts.
     // Source numbers are file vertices, so the table is no larger than the file's vertex list.
     size_t sources = 0;
     for (uint32_t v = 0; v < mesh.count; ++v)
         sources = std::max(sources, size_t(mesh.sourceMap[v]) + 1);
-    // The run starts, the fill positions and the vertices in one block.
-    std::vector<uint32_t> scratch(2 * sources + 1 + mesh.count, 0);
-    uint32_t* const runStart = scratch.data();
+    // The weights of each file vertex, bone by bone as the file lists them, so that every mesh vertex made
+    // from it meets them in the file's order: counted into one flat table, where run s starts at runStart[s]
+    // and ends where run s + 1 starts. The run starts, the fill positions and the weights (a bone and the
+    // weight's bits each) share one block.
+    size_t listed = 0;
+    for (const auto& entry : file.m_Bones)
+        listed += entry.second.weights.size();
+    std::vector<uint32_t> table(2 * sources + 1 + 2 * listed, 0);
+    uint32_t* const runStart = table.data();
     uint32_t* const next = runStart + sources + 1;
-    uint32_t* const bySource = next + sources;
-    for (uint32_t v = 0; v < mesh.count; ++v)
-        ++runStart[size_t(mesh.sourceMap[v]) + 1];
-    for (size_t s = 1; s <= sources; ++s)
-        runStart[s] += runStart[s - 1];
-    std::copy(runStart, runStart + sources, next);
-    for (uint32_t v = 0; v < mesh.count; ++v)
-        bySource[next[mesh.sourceMap[v]]++] = v;
+    uint32_t* const bound = next + sources;
     size_t index = 0;
     for (const auto& entry : file.m_Bones)
     {
@@ -255,13 +268,40 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
         }
         for (const KM_Skeleton::Weight& weight : entry.second.weights)
         {
-            if (weight.vertex < 0)
+            if (weight.vertex >= 0 && static_cast<size_t>(weight.vertex) < sources)
+                ++runStart[size_t(weight.vertex) + 1];
+        }
+    }
+    for (size_t s = 1; s <= sources; ++s)
+        runStart[s] += runStart[s - 1];
+    std::copy(runStart, runStart + sources, next);
+    index = 0;
+    for (const auto& entry : file.m_Bones)
+    {
+        const auto bone = static_cast<uint32_t>(index++);
+        if (bone >= kMaxAddressableBones)
+            break;
+        for (const KM_Skeleton::Weight& weight : entry.second.weights)
+        {
+            if (weight.vertex < 0 || static_cast<size_t>(weight.vertex) >= sources)
                 continue;
-            const auto source = static_cast<uint32_t>(weight.vertex);
-            if (source >= sources)
-                continue;
-            for (uint32_t at = runStart[source]; at < runStart[size_t(source) + 1]; ++at)
-                AddInfluence(m_Influences[bySource[at]], static_cast<uint8_t>(bone), weight.weight);
+            uint32_t* const slot = bound + 2 * size_t(next[weight.vertex]++);
+            slot[0] = bone;
+            std::memcpy(&slot[1], &weight.weight, sizeof(float));
+        }
+    }
+    // The bind pose and the influences of each vertex in one pass over the records.
+    kaVertexInfluence* record = m_Influences.data();
+    const uint8_t* vertex = mesh.data;
+    for (uint32_t v = 0; v < mesh.count; ++v, ++record, vertex += mesh.stride)
+    {
+        ReadBindPose(*record, vertex, mesh.hasNormals);
+        const uint32_t* run = runStart + mesh.sourceMap[v];
+        for (const uint32_t* slot = bound + 2 * size_t(run[0]); slot != bound + 2 * size_t(run[1]); slot += 2)
+        {
+            float weight;
+            std::memcpy(&weight, &slot[1], sizeof(float));
+            AddInfluence(*record, static_cast<uint8_t>(slot[0]), weight);
         }
     }
 }

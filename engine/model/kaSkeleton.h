@@ -60,6 +60,9 @@ public:
     const std::string& GetFileName() const { return m_FileName; }
 
 private:
+    // Build over vertices whose name is left empty, naming the mesh afterwards.
+    bool _BuildFromMesh(const KM_Skeleton& file, std::string fileName, const MeshVertices& vertices,
+                        const kaMesh& mesh);
     void _BuildBones(const KM_Skeleton& file);
     void _BindInfluences(const KM_Skeleton& file, const MeshVertices& mesh);
 

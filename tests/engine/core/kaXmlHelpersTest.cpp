@@ -225,4 +225,63 @@ TEST(XmlDepth, ParsingRefusesHiddenNestingAndWhatTheGuardCannotFollow)
     EXPECT_EQ(GetChildElementText("value", shallow.FirstChildElement("root")), "1");
 }
 
+// Texts of few tags and of many, well-formed and not: each is refused, or parsed as far as TinyXML reads it,
+// exactly as the guard decides, whichever side of the limit its count of '<' falls.
+TEST(XmlDepth, ParsingDecidesAlikeAtAnyCountOfTags)
+{
+    const auto flat = [](int children, const std::string& first)
+    {
+        std::string text = "<r>" + first;
+        for (int i = 0; i < children; ++i)
+            text += "<b/>";
+        return text + "</r>";
+    };
+    const struct
+    {
+        std::string text;
+        bool parses;
+        bool refused;
+        int children;
+    } cases[] = {
+        {flat(10, ""), true, false, 10},
+        {flat(kMaxXmlDepth - 2, ""), true, false, kMaxXmlDepth - 2},
+        {flat(kMaxXmlDepth - 1, ""), true, false, kMaxXmlDepth - 1},
+        {flat(kMaxXmlDepth + 30, ""), true, false, kMaxXmlDepth + 30},
+        // An attribute without a value: the guard cannot follow it, so nothing is kept.
+        {flat(3, "<a x>"), false, true, 0},
+        {flat(kMaxXmlDepth - 4, "<a x>"), false, true, 0},
+        {flat(kMaxXmlDepth + 30, "<a x>"), false, true, 0},
+        // A wrong end tag: TinyXML stops there, the guard follows it, and what TinyXML read stays.
+        {flat(3, "<a>x</z>"), false, false, 1},
+        {flat(kMaxXmlDepth + 30, "<a>x</z>"), false, false, 1},
+    };
+    for (const auto& c : cases)
+    {
+        testsupport::DebugCapture debug;
+        TiXmlDocument document;
+        EXPECT_EQ(ParseXmlDocument(document, c.text, "count.xml"), c.parses) << c.text.size();
+        EXPECT_EQ(debug.Contains("count.xml is not well-formed XML; not loaded"), c.refused) << c.text.size();
+        EXPECT_EQ(document.FirstChild() == nullptr, c.refused) << c.text.size();
+        int children = 0;
+        const TiXmlElement* root = document.FirstChildElement("r");
+        for (const TiXmlNode* child = root ? root->FirstChild() : nullptr; child;
+             child = child->NextSibling())
+            ++children;
+        EXPECT_EQ(children, c.children) << c.text.size();
+    }
+}
+
+// A refused text leaves a document exactly as it was, nodes and error state alike.
+TEST(XmlDepth, ARefusedTextLeavesTheDocumentAsItWas)
+{
+    TiXmlDocument document;
+    ASSERT_TRUE(ParseXmlDocument(document, "<keep>1</keep>", "first.xml"));
+    testsupport::DebugCapture debug;
+    EXPECT_FALSE(ParseXmlDocument(document, "<a><b x=y\"z><c/></b></a>", "second.xml"));
+    EXPECT_TRUE(debug.Contains("second.xml is not well-formed XML; not loaded"));
+    ASSERT_NE(document.FirstChildElement("keep"), nullptr);
+    EXPECT_EQ(document.FirstChildElement("keep")->NextSibling(), nullptr);
+    EXPECT_FALSE(document.Error());
+}
+
 } // namespace

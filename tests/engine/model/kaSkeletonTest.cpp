@@ -89,6 +89,32 @@ TEST(kaSkeletonBones, ParentsChildrenPositionsAndLookupsComeFromTheNames)
     EXPECT_EQ(skeleton.GetBone(4), nullptr);
 }
 
+// Bones in a binary tree, named after their index: each lists exactly its two children in increasing order,
+// however many bones there are.
+TEST(kaSkeletonBones, EveryBoneListsItsChildrenAtAnySize)
+{
+    for (const uint32_t count : {1u, 2u, 63u, 64u, 65u, 200u})
+    {
+        KM_Skeleton file;
+        for (uint32_t b = 0; b < count; ++b)
+            file.m_Bones[b] =
+                Bone("B" + std::to_string(b), b == 0 ? "" : "B" + std::to_string((b - 1) / 2), 0, 0, 0);
+        file.m_BoneCount = count;
+        kaSkeleton skeleton;
+        ASSERT_TRUE(skeleton.Build(file, "tree.kmf", nullptr)) << count;
+        ASSERT_EQ(skeleton.GetBoneCount(), int32_t(count));
+        for (uint32_t b = 0; b < count; ++b)
+        {
+            const kaBone& bone = *skeleton.GetBone(int32_t(b));
+            std::vector<int32_t> expected;
+            for (uint32_t child = 2 * b + 1; child <= 2 * b + 2 && child < count; ++child)
+                expected.push_back(int32_t(child));
+            EXPECT_EQ(bone.children, expected) << count << " bones, bone " << b;
+            EXPECT_EQ(bone.parentIndex, b == 0 ? -1 : int32_t((b - 1) / 2)) << count << " bones, bone " << b;
+        }
+    }
+}
+
 TEST(kaSkeletonBones, ABoneWithAMissingParentIsARootAndNoBonesFail)
 {
     KM_Skeleton file = Chain();

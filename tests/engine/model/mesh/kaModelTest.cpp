@@ -11,6 +11,7 @@
 #include <tinyxml.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 using modeltest::Built;
@@ -642,6 +643,79 @@ TEST_F(SkinnedModel, InstancesSkinnedInTurnEachDrawTheirOwnPose)
         EXPECT_NEAR(turned[1].x, -1.0f, 1e-5f) << round;
         EXPECT_NEAR(turned[1].y, 1.0f, 1e-5f) << round;
     }
+}
+
+// Every vertex comes out bit for bit as the plain sums give it, in the order the influences were bound:
+// none, one, several, a full record, a bone that is not affine (divided by w) and a turned bind pose, over an
+// odd number of vertices.
+TEST_F(SkinnedModel, SkinnedVerticesMatchThePlainSumsBitForBit)
+{
+    kaMesh* mesh = modeltest::PlainMesh({{0.0f, 0.0f, 0.0f},
+                                         {-0.0f, 1.5f, 2.25f},
+                                         {1.0f, -1.0f, 0.5f},
+                                         {0.3f, 0.7f, -1.1f},
+                                         {-2.0f, 3.0f, 0.125f},
+                                         {5.5f, -0.25f, 1.75f},
+                                         {0.1f, 0.2f, 0.3f}},
+                                        {0, 1, 2, 3, 4, 5, 6, 0, 1}, Vector3(0.48f, 0.6f, 0.64f));
+    KM_Skeleton file = modeltest::TwoBones();
+    file.m_Bones[2] = modeltest::Bone("Hand", "Arm", 0.5f, 2.0f, -1.0f);
+    // A turned bind pose: a quarter about Z, so its inverse is the general one.
+    file.m_Bones[2].orientation[0][0] = 0.0f;
+    file.m_Bones[2].orientation[0][1] = 1.0f;
+    file.m_Bones[2].orientation[1][0] = -1.0f;
+    file.m_Bones[2].orientation[1][1] = 0.0f;
+    file.m_BoneCount = 3;
+    file.m_Bones[0].weights = {{1, 1.0f}, {2, 0.25f}, {3, 0.5f}, {4, 0.1f}, {4, 0.1f}, {4, 0.1f}, {6, 0.3f}};
+    file.m_Bones[1].weights = {{2, 0.5f}, {4, 0.2f}, {4, 0.2f}, {4, 0.05f}, {5, 0.7f}, {6, 0.3f}};
+    file.m_Bones[2].weights = {{2, 0.25f}, {3, 0.5f}, {4, 0.3f}, {4, 0.15f}, {4, 0.4f}, {5, 0.3f}, {6, 0.4f}};
+    const std::string path = m_Dir.File("many.kmf");
+    ASSERT_TRUE(modeltest::WriteObject(path, std::make_unique<KM_Skeleton>(file)));
+    kaSkeleton skeleton;
+    ASSERT_TRUE(skeleton.Load(path, mesh));
+    ASSERT_EQ(skeleton.GetInfluences().size(), 7u);
+    EXPECT_EQ(skeleton.GetInfluences()[4].count, kaVertexInfluence::kMaxInfluences);
+    kaModel* model = Make(mesh);
+    model->SetSkeleton(&skeleton);
+    Matrix turned;
+    platform::MatrixRotationYawPitchRoll(&turned, 0.7f, -0.4f, 1.1f);
+    turned(3, 0) = 0.5f;
+    turned(3, 1) = -1.25f;
+    model->SetBoneMatrix(1, turned);
+    Matrix projective = turned;
+    projective(0, 3) = 0.25f;
+    projective(3, 3) = 1.5f;
+    model->SetBoneMatrix(2, projective);
+    model->UpdateSkin();
+
+    const auto drawn = meshtest::ReadVertices<meshtest::PlainVertex>(
+        model->GetSkinnedMesh()->GetSubset(0)->m_VertexBuffer, 7);
+    ASSERT_EQ(drawn.size(), 7u);
+    for (size_t v = 0; v < drawn.size(); ++v)
+    {
+        const kaVertexInfluence& record = skeleton.GetInfluences()[v];
+        Vector3 position = record.bindPosition;
+        Vector3 normal = record.bindNormal;
+        if (record.count > 0)
+        {
+            position = Vector3();
+            normal = Vector3();
+        }
+        for (int i = 0; i < record.count; ++i)
+        {
+            const Matrix skin =
+                skeleton.GetBones()[record.bones[i]].offset * *model->GetBoneMatrix(record.bones[i]);
+            Vector3 moved;
+            platform::Vec3TransformCoord(&moved, &record.bindPosition, &skin);
+            position += moved * record.weights[i];
+            platform::Vec3TransformNormal(&moved, &record.bindNormal, &skin);
+            normal += moved * record.weights[i];
+        }
+        const float expected[6] = {position.x, position.y, position.z, normal.x, normal.y, normal.z};
+        EXPECT_EQ(std::memcmp(&drawn[v], expected, sizeof expected), 0) << "vertex " << v;
+    }
+    m_Models.clear();
+    mesh->Release();
 }
 
 // ---------------------------------------------------------------------------------------------------------
