@@ -63,6 +63,10 @@ uint32_t kaBufferPool::Release(uint32_t slot)
     Slot* record = _Find(slot);
     if (record && --record->refCount <= 0)
     {
+        // Runs are mostly released together (a model unloading): room for every run still live is made
+        // at once rather than the list growing again and again.
+        if (m_FreeRuns.size() == m_FreeRuns.capacity())
+            m_FreeRuns.reserve(m_FreeRuns.size() + m_SlotsInUse);
         m_FreeRuns.push_back({record->start, record->count, 0});
         record->live = false;
         --m_SlotsInUse;

@@ -80,4 +80,74 @@ TEST_F(BufferPoolTest, UnknownSlotsAreNoOpsWithADebuggerLine)
     EXPECT_TRUE(debug.Contains("[kaBufferPool::_Find] : Unknown slot 7"));
 }
 
+TEST_F(BufferPoolTest, ReleasedRunsJoinTheFreeListInReleaseOrderAndAreServedAgain)
+{
+    struct Case
+    {
+        uint32_t runs;
+        bool backwards;
+        // Every third run holds a second reference, so its first release keeps it.
+        bool shared;
+    };
+    const Case cases[] = {{1, false, false}, {4, false, false}, {5, true, false}, {9, false, true},
+                          {17, true, true},  {40, false, false}, {40, true, true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.runs << " runs, backwards " << c.backwards << ", shared "
+                                        << c.shared);
+        const uint32_t capacity = 3 * c.runs + 7;
+        kaBufferPool pool(new StaticVB<VERTEX_WORLDPOS>(m_Device, capacity, platform::POOL_MANAGED), capacity);
+        std::vector<uint32_t> slots, starts, counts;
+        uint32_t used = 0;
+        for (uint32_t i = 0; i < c.runs; ++i)
+        {
+            const uint32_t count = i % 3 + 1;
+            slots.push_back(pool.Allocate(count));
+            ASSERT_NE(slots.back(), 0u);
+            starts.push_back(used);
+            counts.push_back(count);
+            used += count;
+            if (c.shared && i % 3 == 0)
+            {
+                ASSERT_NE(pool.AddRef(slots.back()), nullptr);
+            }
+        }
+        std::vector<kaBufferPool::FreeRun> expected = {{used, capacity - used, 1}};
+        for (uint32_t n = 0; n < c.runs; ++n)
+        {
+            const uint32_t i = c.backwards ? c.runs - 1 - n : n;
+            pool.Release(slots[i]);
+            if (!(c.shared && i % 3 == 0))
+                expected.push_back({starts[i], counts[i], 0});
+        }
+        // The runs still shared go last, in the same order.
+        for (uint32_t n = 0; n < c.runs; ++n)
+        {
+            const uint32_t i = c.backwards ? c.runs - 1 - n : n;
+            if (c.shared && i % 3 == 0)
+            {
+                EXPECT_NE(pool.GetSlot(slots[i]), nullptr);
+                pool.Release(slots[i]);
+                expected.push_back({starts[i], counts[i], 0});
+            }
+        }
+        EXPECT_EQ(pool.GetSlotsInUse(), 0u);
+        const std::vector<kaBufferPool::FreeRun>& runs = pool.GetFreeRuns();
+        ASSERT_EQ(runs.size(), expected.size());
+        for (size_t r = 0; r < runs.size(); ++r)
+        {
+            EXPECT_EQ(runs[r].start, expected[r].start) << "run " << r;
+            EXPECT_EQ(runs[r].count, expected[r].count) << "run " << r;
+            EXPECT_EQ(runs[r].tag, expected[r].tag) << "run " << r;
+        }
+        // The untouched tail is still served first; the freed runs come after it, first fit.
+        const uint32_t tail = pool.Allocate(capacity - used);
+        ASSERT_NE(tail, 0u);
+        EXPECT_EQ(pool.GetSlot(tail)->start, used);
+        const uint32_t reused = pool.Allocate(expected[1].count);
+        ASSERT_NE(reused, 0u);
+        EXPECT_EQ(pool.GetSlot(reused)->start, expected[1].start);
+    }
+}
+
 } // namespace
