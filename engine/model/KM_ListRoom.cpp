@@ -10,6 +10,75 @@ namespace
 constexpr size_t kHeaderBytes = 2 * sizeof(void*) > alignof(std::max_align_t) ? 2 * sizeof(void*)
                                                                               : alignof(std::max_align_t);
 
+// Blocks given back are kept on the thread for the meshes read next: a file model's meshes are built and
+// dropped together, so a few blocks serve load after load instead of a fresh one per mesh. A kept block
+// belongs to no room until one takes it, and only small ones are kept.
+constexpr size_t kSpareCount = 16;
+constexpr size_t kSpareBlockBytes = size_t(1) << 20;
+constexpr size_t kSpareTotalBytes = size_t(4) << 20;
+
+struct SpareBlocks
+{
+    void* blocks[kSpareCount] = {};
+    size_t bytes[kSpareCount] = {};
+    size_t count = 0;
+    size_t total = 0;
+
+    ~SpareBlocks();
+};
+
+thread_local SpareBlocks t_Spares;
+// Set once the thread's spares are gone: a room released later (a static one at exit) frees its blocks.
+thread_local bool t_SparesGone = false;
+
+SpareBlocks::~SpareBlocks()
+{
+    for (size_t i = 0; i < count; ++i)
+        ::operator delete(blocks[i]);
+    count = 0;
+    total = 0;
+    t_SparesGone = true;
+}
+
+// The smallest kept block of at least the bytes asked for, and not so much larger that a long-lived mesh
+// would hold a big block for a small list; null when none fits.
+void* TakeSpare(size_t bytes)
+{
+    if (t_SparesGone)
+        return nullptr;
+    SpareBlocks& spares = t_Spares;
+    size_t best = spares.count;
+    for (size_t i = 0; i < spares.count; ++i)
+    {
+        if (spares.bytes[i] >= bytes && spares.bytes[i] <= 2 * bytes + 4096 &&
+            (best == spares.count || spares.bytes[i] < spares.bytes[best]))
+            best = i;
+    }
+    if (best == spares.count)
+        return nullptr;
+    void* const block = spares.blocks[best];
+    spares.total -= spares.bytes[best];
+    --spares.count;
+    spares.blocks[best] = spares.blocks[spares.count];
+    spares.bytes[best] = spares.bytes[spares.count];
+    return block;
+}
+
+// Keeps a block for the next room when there is space for it; false when the caller must free it.
+bool KeepSpare(void* block, size_t bytes)
+{
+    if (t_SparesGone || bytes > kSpareBlockBytes)
+        return false;
+    SpareBlocks& spares = t_Spares;
+    if (spares.count == kSpareCount || spares.total + bytes > kSpareTotalBytes)
+        return false;
+    spares.blocks[spares.count] = block;
+    spares.bytes[spares.count] = bytes;
+    ++spares.count;
+    spares.total += bytes;
+    return true;
+}
+
 } // namespace
 
 KM_ListRoom::~KM_ListRoom()
@@ -22,7 +91,8 @@ void KM_ListRoom::Release()
     while (m_Blocks != nullptr)
     {
         Block* const next = m_Blocks->next;
-        ::operator delete(m_Blocks);
+        if (!KeepSpare(m_Blocks, m_Blocks->bytes))
+            ::operator delete(m_Blocks);
         m_Blocks = next;
     }
     m_Free = nullptr;
@@ -35,9 +105,15 @@ void KM_ListRoom::Reserve(size_t bytes)
         return;
     if (bytes > SIZE_MAX - kHeaderBytes)
         throw std::bad_alloc();
-    Block* const block = static_cast<Block*>(::operator new(kHeaderBytes + bytes));
+    Block* block = static_cast<Block*>(TakeSpare(bytes));
+    if (block == nullptr)
+    {
+        block = static_cast<Block*>(::operator new(kHeaderBytes + bytes));
+        block->bytes = bytes;
+    }
+    // A kept block may be larger than asked: all of it is room.
+    bytes = block->bytes;
     block->next = m_Blocks;
-    block->bytes = bytes;
     m_Blocks = block;
     m_Free = reinterpret_cast<char*>(block) + kHeaderBytes;
     m_Left = bytes;

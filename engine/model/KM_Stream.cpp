@@ -32,6 +32,17 @@ std::string& SpareBytes()
     return spare;
 }
 
+// A closed stream's path room, kept on the thread for the next stream given its bytes: a model's path is
+// too long for a short string. Marked gone with the thread's copy, so a stream closed after it frees its own.
+thread_local bool t_SparePathGone = false;
+struct SparePath
+{
+    std::string text;
+    ~SparePath() { t_SparePathGone = true; }
+};
+thread_local SparePath t_SparePath;
+const size_t kMaxSparePathBytes = 4096;
+
 } // namespace
 
 std::string KM_Stream::TakeSpareBytes()
@@ -60,6 +71,9 @@ KM_Stream::KM_Stream()
 KM_Stream::~KM_Stream()
 {
     Close();
+    if (!t_SparePathGone && m_Path.capacity() <= kMaxSparePathBytes &&
+        m_Path.capacity() > t_SparePath.text.capacity())
+        m_Path.swap(t_SparePath.text);
 }
 
 FILE* KM_Stream::_OpenFile(const char* path, const char* mode)
@@ -115,6 +129,8 @@ bool KM_Stream::OpenBytes(std::string bytes, const std::string& name, int mode)
         return false;
     Close();
     m_Mode = mode;
+    if (m_Path.capacity() < name.size() && !t_SparePathGone)
+        m_Path.swap(t_SparePath.text);
     m_Path = name;
     _TakeBytes(std::move(bytes));
     return true;

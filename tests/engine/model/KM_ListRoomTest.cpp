@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <memory_resource>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -104,4 +106,143 @@ TEST(ListRoomTest, ListsGrownPastTheReservationKeepEveryValue)
     }
     for (uint32_t i = 0; i < 32; ++i)
         ASSERT_EQ(first[i], i);
+}
+
+namespace
+{
+
+// Fills a list carved from the room with values only this list holds.
+void FillList(std::pmr::vector<uint32_t>& list, size_t count, uint32_t seed)
+{
+    list.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        list.push_back(seed + static_cast<uint32_t>(i) * 7u);
+}
+
+bool ListHolds(const std::pmr::vector<uint32_t>& list, size_t count, uint32_t seed)
+{
+    if (list.size() != count)
+        return false;
+    for (size_t i = 0; i < count; ++i)
+        if (list[i] != seed + static_cast<uint32_t>(i) * 7u)
+            return false;
+    return true;
+}
+
+} // namespace
+
+// A room's blocks go to the next room on the thread once released, never while the room still has them:
+// rooms alive at once keep their own lists whatever order they are reserved and released in.
+TEST(ListRoomTest, RoomsAliveAtOnceKeepTheirOwnListsWhileBlocksMoveOn)
+{
+    const struct
+    {
+        const char* name;
+        size_t firstCount, secondCount;
+    } cases[] = {
+        {"same sizes", 100, 100},
+        {"second larger", 40, 300},
+        {"second smaller", 300, 40},
+        {"single values", 1, 1},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // A thread of its own starts with nothing kept.
+        std::thread(
+            [&c]
+            {
+                for (int round = 0; round < 3; ++round)
+                {
+                    auto first = std::make_unique<KM_ListRoom>();
+                    auto second = std::make_unique<KM_ListRoom>();
+                    first->Reserve(c.firstCount * sizeof(uint32_t));
+                    std::pmr::vector<uint32_t> a(first.get());
+                    FillList(a, c.firstCount, 1000u + static_cast<uint32_t>(round));
+                    second->Reserve(c.secondCount * sizeof(uint32_t));
+                    std::pmr::vector<uint32_t> b(second.get());
+                    FillList(b, c.secondCount, 5000u + static_cast<uint32_t>(round));
+                    const uint32_t* const aAt = a.data();
+                    const uint32_t* const bAt = b.data();
+                    EXPECT_TRUE(aAt + c.firstCount <= bAt || bAt + c.secondCount <= aAt);
+
+                    // The first room's block goes on to a third room while the second still holds its lists.
+                    a = std::pmr::vector<uint32_t>(first.get());
+                    first->Release();
+                    KM_ListRoom third;
+                    third.Reserve(c.firstCount * sizeof(uint32_t));
+                    std::pmr::vector<uint32_t> d(&third);
+                    FillList(d, c.firstCount, 9000u);
+                    EXPECT_EQ(d.data(), aAt) << "a released block is taken again";
+                    EXPECT_TRUE(ListHolds(b, c.secondCount, 5000u + static_cast<uint32_t>(round)));
+                    EXPECT_TRUE(ListHolds(d, c.firstCount, 9000u));
+                    b = std::pmr::vector<uint32_t>(second.get());
+                    d = std::pmr::vector<uint32_t>(&third);
+                    second.reset();
+                    first.reset();
+                }
+            })
+            .join();
+    }
+}
+
+// A kept block is taken only by a room asking for about its size: a small list does not hold a block many
+// times larger, and a list larger than the block gets a new one.
+TEST(ListRoomTest, KeptBlocksGoOnlyToRoomsOfAboutTheirSize)
+{
+    const struct
+    {
+        const char* name;
+        size_t keptBytes, askedBytes;
+        bool taken;
+    } cases[] = {
+        {"same", 64 * 1024, 64 * 1024, true},
+        {"a little smaller", 64 * 1024, 48 * 1024, true},
+        {"far smaller", 64 * 1024, 1024, false},
+        {"larger", 64 * 1024, 64 * 1024 + 16, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        // A thread of its own starts with nothing kept.
+        bool taken = !c.taken;
+        std::thread(
+            [&]
+            {
+                const void* keptAt = nullptr;
+                {
+                    KM_ListRoom room;
+                    room.Reserve(c.keptBytes);
+                    keptAt = room.allocate(16, 16);
+                    room.Release();
+                }
+                KM_ListRoom room;
+                room.Reserve(c.askedBytes);
+                taken = room.allocate(16, 16) == keptAt;
+            })
+            .join();
+        EXPECT_EQ(taken, c.taken);
+    }
+}
+
+// A room released on a thread that then ends leaves nothing behind (a sanitized run reports a leak).
+TEST(ListRoomTest, BlocksKeptOnAThreadGoWithIt)
+{
+    std::vector<uint32_t> seen;
+    std::thread worker(
+        [&seen]
+        {
+            for (int round = 0; round < 4; ++round)
+            {
+                KM_ListRoom room;
+                room.Reserve(256 * sizeof(uint32_t));
+                std::pmr::vector<uint32_t> list(&room);
+                FillList(list, 256, static_cast<uint32_t>(round));
+                seen.push_back(list[255]);
+            }
+        });
+    worker.join();
+    ASSERT_EQ(seen.size(), 4u);
+    for (uint32_t round = 0; round < 4; ++round)
+        EXPECT_EQ(seen[round], round + 255u * 7u);
 }

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <vector>
 
 using kmftest::Bytes;
 
@@ -536,4 +538,39 @@ TEST_F(StreamTest, FilesReadInTurnEachShowOnlyTheirOwnBytes)
         KM_Stream missing;
         EXPECT_FALSE(missing.Open(m_Files.Path("missing.kmf").c_str(), KM_Stream::kBinary));
     }
+}
+
+// Streams given their bytes in turn, some alive at once, long paths and short, each name only their own
+// path, whatever room a closed one left behind.
+TEST_F(StreamTest, StreamsGivenBytesInTurnNameOnlyTheirOwnPath)
+{
+    const std::string bytes = Bytes().U32(0x01020304u).Data();
+    const std::vector<std::string> names = {"Models/Vehicles/motorcycle_frame_with_a_long_name.kmf",
+                                            "a.kmf",
+                                            "Models/Riders/rider_body_also_named_at_length_here.kmf",
+                                            std::string(300, 'p') + ".kmf",
+                                            "",
+                                            "Models/short.kmf"};
+    auto held = std::make_unique<KM_Stream>();
+    ASSERT_TRUE(held->OpenBytes(bytes, names[0], KM_Stream::kBinary));
+    for (size_t i = 1; i < names.size(); ++i)
+    {
+        SCOPED_TRACE(i);
+        {
+            KM_Stream passing;
+            ASSERT_TRUE(passing.OpenBytes(bytes, names[i], KM_Stream::kBinary));
+            EXPECT_EQ(passing.GetPath(), names[i]);
+            uint32_t value = 0;
+            EXPECT_TRUE(passing.ReadU32(value));
+            EXPECT_EQ(value, 0x01020304u);
+        }
+        KM_Stream next;
+        ASSERT_TRUE(next.OpenBytes(bytes, names[names.size() - i], KM_Stream::kBinary));
+        EXPECT_EQ(next.GetPath(), names[names.size() - i]);
+        EXPECT_EQ(held->GetPath(), names[0]);
+    }
+    held.reset();
+    KM_Stream last;
+    ASSERT_TRUE(last.OpenBytes(bytes, "b.kmf", KM_Stream::kBinary));
+    EXPECT_EQ(last.GetPath(), "b.kmf");
 }
