@@ -32,6 +32,13 @@ std::string& SpareBytes()
     return spare;
 }
 
+// A closed stream's path room, for the next stream's found name.
+std::string& SparePath()
+{
+    thread_local std::string spare;
+    return spare;
+}
+
 } // namespace
 
 std::string KM_Stream::TakeSpareBytes()
@@ -97,7 +104,9 @@ bool KM_Stream::OpenFound(const std::string& name, int mode)
     m_Mode = mode;
     std::string bytes = TakeSpareBytes();
     bool read = false;
-    m_Path = ResolveAndRead(name, bytes, read);
+    if (m_Path.capacity() < SparePath().capacity())
+        m_Path.swap(SparePath());
+    ResolveAndRead(name, bytes, read, m_Path);
     if (m_Path.empty() || !read)
     {
         KeepSpareBytes(std::move(bytes));
@@ -202,6 +211,8 @@ void KM_Stream::Close()
     m_File = nullptr;
     m_OwnsFile = false;
     m_Path.clear();
+    if (m_Path.capacity() > SparePath().capacity())
+        m_Path.swap(SparePath());
     m_HeaderBlock.clear();
     m_HeaderWordA = 1;
     m_HeaderWordB = 0;
