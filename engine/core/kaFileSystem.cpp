@@ -107,12 +107,18 @@ bool FindNearCandidate(const std::string& path, size_t nameStart, Probe&& probe,
     return probe(candidate);
 }
 
+template <class Probe> void FindNear(const std::string& path, Probe&& probe, std::string& found)
+{
+    found.clear();
+    if (!FindNearCandidate(path, NameStart(path), probe, found, 0))
+        found.clear();
+}
+
 template <class Probe> std::string FindNear(const std::string& path, Probe&& probe)
 {
-    std::string candidate;
-    if (FindNearCandidate(path, NameStart(path), probe, candidate, 0))
-        return candidate;
-    return std::string();
+    std::string found;
+    FindNear(path, probe, found);
+    return found;
 }
 
 // A probe that reads as it looks: the first candidate that exists is read whole when it can be, so finding
@@ -257,53 +263,66 @@ void kaFileSystem::RecordOpenedFile(const char* name)
     m_OpenedFiles.emplace(HashFileName(name), name);
 }
 
-template <class Probe> std::string kaFileSystem::_Search(const std::string& path, Probe& probe) const
+template <class Probe>
+void kaFileSystem::_Search(const std::string& path, Probe& probe, std::string& candidate) const
 {
     const size_t nameStart = NameStart(path);
     size_t longestFolder = std::max(m_InstallFolder.size(), m_UseFallbackFolder ? m_FallbackFolder.size() : 0);
     for (const std::string& folder : m_SearchPaths)
         longestFolder = std::max(longestFolder, folder.size());
-    // One buffer serves every candidate in turn, and the one found is handed back.
-    std::string candidate;
+    // One buffer serves every candidate in turn and holds the one found.
+    candidate.clear();
     if (FindNearCandidate(path, nameStart, probe, candidate, longestFolder))
-        return candidate;
+        return;
     for (const std::string& folder : m_SearchPaths)
     {
         candidate.assign(folder);
         AppendFull(candidate, path, nameStart);
         if (probe(candidate))
-            return candidate;
+            return;
     }
     candidate.assign(m_InstallFolder);
     AppendName(candidate, path, nameStart);
     if (probe(candidate))
-        return candidate;
+        return;
     if (m_UseFallbackFolder)
     {
         candidate.assign(m_FallbackFolder);
         AppendName(candidate, path, nameStart);
         if (probe(candidate))
-            return candidate;
+            return;
     }
-    return std::string();
+    candidate.clear();
 }
 
 std::string kaFileSystem::FindCandidate(const std::string& path) const
 {
     auto probe = &Exists;
-    return _Search(path, probe);
+    std::string found;
+    _Search(path, probe, found);
+    return found;
 }
 
 std::string kaFileSystem::ReadCandidate(const std::string& path, std::string& bytes, bool& read) const
 {
+    std::string found;
+    ReadCandidate(path, bytes, read, found);
+    return found;
+}
+
+void kaFileSystem::ReadCandidate(const std::string& path, std::string& bytes, bool& read,
+                                 std::string& found) const
+{
     ReadingProbe<std::string> probe(bytes, read);
-    return _Search(path, probe);
+    _Search(path, probe, found);
 }
 
 std::string kaFileSystem::ReadCandidate(const std::string& path, platform::FileBytes& bytes, bool& read) const
 {
     ReadingProbe<platform::FileBytes> probe(bytes, read);
-    return _Search(path, probe);
+    std::string found;
+    _Search(path, probe, found);
+    return found;
 }
 
 uint32_t HashFileName(const std::string& name)
@@ -324,10 +343,16 @@ std::string ResolvePath(const std::string& path)
 
 std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& read)
 {
+    std::string found;
+    ResolveAndRead(path, bytes, read, found);
+    return found;
+}
+
+void ResolveAndRead(const std::string& path, std::string& bytes, bool& read, std::string& found)
+{
     if (g_pFileSystem)
-        return g_pFileSystem->ReadCandidate(path, bytes, read);
-    ReadingProbe<std::string> probe(bytes, read);
-    return FindNear(path, probe);
+        return g_pFileSystem->ReadCandidate(path, bytes, read, found);
+    FindNear(path, ReadingProbe<std::string>(bytes, read), found);
 }
 
 std::string ResolveAndRead(const std::string& path, platform::FileBytes& bytes, bool& read)

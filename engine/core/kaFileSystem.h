@@ -47,6 +47,8 @@ public:
     // The same candidate, found by the look-ups that read it: when it is a regular file it is read whole
     // into bytes and read is set.
     std::string ReadCandidate(const std::string& path, std::string& bytes, bool& read) const;
+    // The same with the found name written into the caller's string, keeping its room.
+    void ReadCandidate(const std::string& path, std::string& bytes, bool& read, std::string& found) const;
     // The same into room that is not cleared before the read.
     std::string ReadCandidate(const std::string& path, platform::FileBytes& bytes, bool& read) const;
 
@@ -60,7 +62,8 @@ public:
 private:
     void _ReadInstallInfo();
     // The first candidate of the search order the probe accepts.
-    template <class Probe> std::string _Search(const std::string& path, Probe& probe) const;
+    // Builds each candidate in `found`, which holds the one that exists or is left empty.
+    template <class Probe> void _Search(const std::string& path, Probe& probe, std::string& found) const;
 
     std::string m_RegistryKey;
     std::string m_InstallTypeName;
@@ -91,6 +94,9 @@ std::string ResolvePath(const std::string& path);
 // look-up that measures it, so a file found as written is read with a look-up, an open, a read and a close.
 // The caller records it as opened.
 std::string ResolveAndRead(const std::string& path, std::string& bytes, bool& read);
+// The same with the found name ("" when none) written into `found`, whose room a caller can keep from file
+// to file. `found` must not be `path` itself.
+void ResolveAndRead(const std::string& path, std::string& bytes, bool& read, std::string& found);
 // The same into room that is not cleared before the read; the bytes shown are exactly the file's.
 std::string ResolveAndRead(const std::string& path, platform::FileBytes& bytes, bool& read);
 

@@ -32,8 +32,8 @@ std::string& SpareBytes()
     return spare;
 }
 
-// A closed stream's path room, kept on the thread for the next stream given its bytes: a model's path is
-// too long for a short string. Marked gone with the thread's copy, so a stream closed after it frees its own.
+// A closed stream's path room, kept on the thread for the next stream's path: a model's path is too long
+// for a short string. Marked gone with the thread's copy, so a stream closed after it frees its own.
 thread_local bool t_SparePathGone = false;
 struct SparePath
 {
@@ -42,6 +42,22 @@ struct SparePath
 };
 thread_local SparePath t_SparePath;
 const size_t kMaxSparePathBytes = 4096;
+
+// The thread's kept room, when larger than what the path has; it always comes back empty.
+void TakeSparePath(std::string& path)
+{
+    if (!t_SparePathGone && path.capacity() < t_SparePath.text.capacity())
+        path.swap(t_SparePath.text);
+}
+
+// An emptied path's room, kept when it is larger than what the thread holds and not too large to keep.
+void KeepSparePath(std::string& path)
+{
+    path.clear();
+    if (!t_SparePathGone && path.capacity() <= kMaxSparePathBytes &&
+        path.capacity() > t_SparePath.text.capacity())
+        path.swap(t_SparePath.text);
+}
 
 } // namespace
 
@@ -71,9 +87,6 @@ KM_Stream::KM_Stream()
 KM_Stream::~KM_Stream()
 {
     Close();
-    if (!t_SparePathGone && m_Path.capacity() <= kMaxSparePathBytes &&
-        m_Path.capacity() > t_SparePath.text.capacity())
-        m_Path.swap(t_SparePath.text);
 }
 
 FILE* KM_Stream::_OpenFile(const char* path, const char* mode)
@@ -111,7 +124,8 @@ bool KM_Stream::OpenFound(const std::string& name, int mode)
     m_Mode = mode;
     std::string bytes = TakeSpareBytes();
     bool read = false;
-    m_Path = ResolveAndRead(name, bytes, read);
+    TakeSparePath(m_Path);
+    ResolveAndRead(name, bytes, read, m_Path);
     if (m_Path.empty() || !read)
     {
         KeepSpareBytes(std::move(bytes));
@@ -129,8 +143,8 @@ bool KM_Stream::OpenBytes(std::string bytes, const std::string& name, int mode)
         return false;
     Close();
     m_Mode = mode;
-    if (m_Path.capacity() < name.size() && !t_SparePathGone)
-        m_Path.swap(t_SparePath.text);
+    if (m_Path.capacity() < name.size())
+        TakeSparePath(m_Path);
     m_Path = name;
     _TakeBytes(std::move(bytes));
     return true;
@@ -217,7 +231,7 @@ void KM_Stream::Close()
         std::fflush(m_File);
     m_File = nullptr;
     m_OwnsFile = false;
-    m_Path.clear();
+    KeepSparePath(m_Path);
     m_HeaderBlock.clear();
     m_HeaderWordA = 1;
     m_HeaderWordB = 0;

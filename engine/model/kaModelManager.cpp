@@ -121,6 +121,13 @@ std::string& DescriptorText()
     return text;
 }
 
+// The found descriptor's name, used only while its file is parsed.
+std::string& DescriptorFoundPath()
+{
+    thread_local std::string path;
+    return path;
+}
+
 std::string& DescriptorModelPath()
 {
     thread_local std::string path;
@@ -276,7 +283,8 @@ kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string f
     // Found by the look-up that reads it.
     std::string& text = DescriptorText();
     bool read = false;
-    const std::string path = ResolveAndRead(fileName, text, read);
+    std::string& path = DescriptorFoundPath();
+    ResolveAndRead(fileName, text, read, path);
     if (read)
     {
         if (g_pFileSystem != nullptr)

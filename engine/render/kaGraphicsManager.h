@@ -524,7 +524,10 @@ private:
     std::map<uint32_t, kaEffect*> m_Effects;
     uint32_t m_EffectCounter = 0;
     uint32_t m_TextureCounter = 0;
+    // The first m_ImageCacheCount entries are the cached images; those past it were cleared and keep only
+    // their key's room for the next image, so a course's images do not allocate their names again.
     std::vector<std::pair<std::string, std::unique_ptr<kaImage>>> m_ImageCache;
+    size_t m_ImageCacheCount = 0;
     // Image files are read into this one buffer and decoded from it; its room is kept between files unless an
     // image keeps the bytes as its pixels.
     platform::FileBytes m_ImageFileBytes;

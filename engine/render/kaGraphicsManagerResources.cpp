@@ -129,9 +129,9 @@ kaEffect* kaGraphicsManager::LoadEffect(const std::string& name)
 
 const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileName)
 {
-    for (const auto& entry : m_ImageCache)
-        if (entry.first == fileName)
-            return entry.second.get();
+    for (size_t i = 0; i < m_ImageCacheCount; ++i)
+        if (m_ImageCache[i].first == fileName)
+            return m_ImageCache[i].second.get();
     std::unique_ptr<kaImage> image;
     if (HasExtension(fileName, ".bmp"))
         image = std::make_unique<kaBMPImage>();
@@ -156,13 +156,20 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
         return nullptr;
     if (g_pFileSystem)
         g_pFileSystem->RecordOpenedFile(image->GetName().c_str());
-    m_ImageCache.emplace_back(fileName, std::move(image));
-    return m_ImageCache.back().second.get();
+    if (m_ImageCacheCount == m_ImageCache.size())
+        m_ImageCache.emplace_back();
+    auto& entry = m_ImageCache[m_ImageCacheCount++];
+    entry.first.assign(fileName);
+    entry.second = std::move(image);
+    return entry.second.get();
 }
 
 void kaGraphicsManager::ClearImageCache()
 {
-    m_ImageCache.clear();
+    // The images go; the entries stay with their keys' room.
+    for (size_t i = 0; i < m_ImageCacheCount; ++i)
+        m_ImageCache[i].second.reset();
+    m_ImageCacheCount = 0;
 }
 
 void kaGraphicsManager::_ReleaseSharedResources()

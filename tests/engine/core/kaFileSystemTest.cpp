@@ -275,6 +275,38 @@ TEST_F(FileSystemTest, CandidatesAfterLongerMissesAreNamedExactly)
     }
 }
 
+// A found name written into a string kept from file to file names each file exactly as a fresh string
+// would: nothing of a longer earlier name survives a shorter one, and a miss leaves it empty.
+TEST_F(FileSystemTest, FoundNameKeptFromFileToFileIsEachFilesOwn)
+{
+    const std::string longFolder = "a/very/long/search/folder/that/holds/nothing/wanted";
+    m_Registry.Set(kKey, "FULLINSTALLPATH", "in/");
+    Init("fb/", true);
+    m_Files.AddSearchPath(longFolder);
+    m_Files.AddSearchPath("s");
+    m_Dir.Write(longFolder + "/long.txt", "long");
+    m_Dir.Write("s/Deep/found.txt", "search");
+    m_Dir.Write("in/installed.txt", "install");
+    m_Dir.Write("fb/fallen.txt", "fallback");
+    m_Dir.Write("x.txt", "here");
+    const char* const paths[] = {"long.txt",         "x.txt",     "Some/missing.txt", "Deep/found.txt",
+                                 "Some/fallen.txt",  "x.txt",     "installed.txt",    "missing.txt",
+                                 "Other/long.txt",   "Deep\\found.txt"};
+    std::string found = "what an earlier file left in the kept string, longer than most";
+    for (const char* path : paths)
+    {
+        SCOPED_TRACE(path);
+        std::string keptBytes = "untouched", freshBytes = "untouched";
+        bool keptRead = false, freshRead = true;
+        ResolveAndRead(path, keptBytes, keptRead, found);
+        const std::string fresh = ResolveAndRead(path, freshBytes, freshRead);
+        EXPECT_EQ(found, fresh);
+        EXPECT_EQ(found, ResolvePath(path));
+        EXPECT_EQ(keptRead, freshRead);
+        EXPECT_EQ(keptBytes, freshBytes);
+    }
+}
+
 TEST(FileNameHash, IsDjb2OverSignedBytes)
 {
     EXPECT_EQ(HashFileName(""), 5381u);
@@ -423,6 +455,38 @@ TEST(ResolveWithoutFileSystem, TriesThePathAndTheBareName)
     ASSERT_EQ(g_pFileSystem, nullptr);
     EXPECT_EQ(ResolvePath("deep/x.txt"), "x.txt");
     EXPECT_EQ(ResolvePath("deep/y.txt"), "");
+}
+
+TEST(ResolveWithoutFileSystem, FoundNameKeptFromFileToFileIsEachFilesOwn)
+{
+    testsupport::TempDir dir;
+    dir.Write("x.txt", "bare");
+    dir.Write("a/longer/name.txt", "named");
+    testsupport::CurrentDirectory cwd(dir.Path());
+    ASSERT_EQ(g_pFileSystem, nullptr);
+    const struct
+    {
+        const char* path;
+        const char* found;
+        const char* bytes;
+    } cases[] = {
+        {"a/longer/name.txt", "a\\longer\\name.txt", "named"},
+        {"deep/x.txt", "x.txt", "bare"},
+        {"deep/y.txt", "", nullptr},
+        {"x.txt", "x.txt", "bare"},
+        {"y.txt", "", nullptr},
+    };
+    std::string found = "left by an earlier file, longer than any case here";
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        std::string bytes = "untouched";
+        bool read = false;
+        ResolveAndRead(c.path, bytes, read, found);
+        EXPECT_EQ(found, c.found);
+        EXPECT_EQ(read, c.bytes != nullptr);
+        EXPECT_EQ(bytes, c.bytes ? c.bytes : "untouched");
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -501,6 +502,40 @@ TEST_F(StreamTest, RecordArraysReadWholeOrAreRefusedUntouched)
                     }
                     EXPECT_FALSE(stream.AtEnd());
                 }
+}
+
+// Streams found one after another name each its own file whatever the stream before it was called, and one
+// that finds nothing names nothing.
+TEST_F(StreamTest, StreamsFoundInTurnEachNameTheirOwnFile)
+{
+    const struct
+    {
+        const char* name; // null: looked for but not there
+        bool keepOpen;    // the next stream opens while this one is still open
+    } cases[] = {
+        {"a/much/longer/folder/than/the/others/first.kmf", false},
+        {"b.kmf", true},
+        {nullptr, false},
+        {"c/mid/second.kmf", false},
+        {"d/x.kmf", false},
+        {nullptr, false},
+        {"a/much/longer/folder/than/the/others/last_of_all.kmf", false},
+    };
+    KM_Stream held;
+    for (const auto& c : cases)
+    {
+        const std::string path = c.name ? m_Files.Put(c.name, std::string("kmf ") + c.name)
+                                        : m_Files.Path("nowhere/missing.kmf");
+        SCOPED_TRACE(path);
+        KM_Stream stream;
+        EXPECT_EQ(stream.OpenFound(path, KM_Stream::kBinary), c.name != nullptr);
+        EXPECT_EQ(stream.GetPath(), c.name ? ResolvePath(path) : std::string());
+        if (c.name)
+            EXPECT_EQ(stream.Remaining(), 4 + std::strlen(c.name));
+        if (c.keepOpen)
+            ASSERT_TRUE(held.OpenFound(path, KM_Stream::kBinary));
+    }
+    EXPECT_EQ(held.GetPath(), ResolvePath(m_Files.Path("b.kmf")));
 }
 
 // Streams opened one after another on a thread read over the room the last one left: each must show its own

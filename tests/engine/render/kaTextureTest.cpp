@@ -722,6 +722,40 @@ TEST_F(TextureTest, ImageCacheFindsByExactNameAndRefusesOtherKinds)
     EXPECT_NE(m_Manager->FindOrLoadImageStream(path), nullptr);
 }
 
+// Cleared cache entries are filled again by later images: every round must find each name's own file as
+// it is now, never an image or a name left from an earlier round.
+TEST_F(TextureTest, ImageCacheRefilledAfterClearingHoldsOnlyTheNewRound)
+{
+    struct Round
+    {
+        std::vector<std::pair<std::string, uint32_t>> Files; // name, width written this round
+    };
+    const std::vector<Round> rounds = {
+        {{{"a.bmp", 2}, {"a_much_longer_image_name_than_the_first.bmp", 3}, {"c.bmp", 4}}},
+        {{{"a_much_longer_image_name_than_the_first.bmp", 5}, {"a.bmp", 6}}},
+        {{{"c.bmp", 7}, {"d.bmp", 8}, {"a.bmp", 9}, {"e_another_long_name_past_short_room.bmp", 10}}},
+        {{}},
+        {{{"d.bmp", 11}}},
+    };
+    for (size_t r = 0; r < rounds.size(); ++r)
+    {
+        SCOPED_TRACE(r);
+        m_Manager->ClearImageCache();
+        for (const auto& file : rounds[r].Files)
+            WriteFile(file.first, GradientBmp(file.second, 2));
+        for (const auto& file : rounds[r].Files)
+        {
+            const kaImage* image = m_Manager->FindOrLoadImageStream(m_Dir.File(file.first));
+            ASSERT_NE(image, nullptr) << file.first;
+            EXPECT_EQ(image->GetWidth(), file.second) << file.first;
+        }
+        // Asked again, each name gives the same image as before.
+        for (const auto& file : rounds[r].Files)
+            EXPECT_EQ(m_Manager->FindOrLoadImageStream(m_Dir.File(file.first))->GetWidth(), file.second)
+                << file.first;
+    }
+}
+
 // Image files are read in turn through one buffer: each image holds exactly its own file's pixels whatever
 // was read before it, and a file cut short after a larger one is refused rather than padded with the
 // earlier file's bytes.
