@@ -1,6 +1,7 @@
 #include "engine/render/kaGraphicsManager.h"
 
 #include "engine/core/kaFileSystem.h"
+#include "engine/render/EndsWithNoCase.h"
 #include "engine/render/kaBMPImage.h"
 #include "engine/render/kaEffect.h"
 #include "engine/render/kaTGAImage.h"
@@ -14,29 +15,6 @@
 #include <utility>
 
 using namespace platform;
-
-namespace
-{
-
-// Whether the name's extension (from its last '.') is the lower-case one given, in any letter case; compared
-// in place, as every texture's file name is.
-template <size_t N> bool HasExtension(const std::string& name, const char (&lowerExtension)[N])
-{
-    // The length is the literal's, known when compiled.
-    const size_t length = N - 1;
-    if (name.size() < length)
-        return false;
-    const char* at = name.data() + name.size() - length;
-    for (size_t i = 0; i < length; ++i)
-    {
-        const char c = at[i];
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != lowerExtension[i])
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 kaTexture* kaGraphicsManager::LoadTexture(const std::string& name, bool withoutMips, uint32_t option)
 {
@@ -133,9 +111,9 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
         if (m_ImageCache[i].first == fileName)
             return m_ImageCache[i].second.get();
     std::unique_ptr<kaImage> image;
-    if (HasExtension(fileName, ".bmp"))
+    if (EndsWithNoCase(fileName, ".bmp"))
         image = std::make_unique<kaBMPImage>();
-    else if (HasExtension(fileName, ".tga"))
+    else if (EndsWithNoCase(fileName, ".tga"))
         image = std::make_unique<kaTGAImage>();
     else
         return nullptr;

@@ -1,6 +1,7 @@
 #include "engine/render/kaTexture.h"
 
 #include "engine/core/kaFileSystem.h"
+#include "engine/render/EndsWithNoCase.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaImage.h"
 #include "engine/render/kaPixelConversion.h"
@@ -45,23 +46,6 @@ uint32_t NextPowerOfTwo(uint32_t value)
     while (power < value && power < 0x80000000u)
         power <<= 1;
     return power;
-}
-
-// Whether the text ends in the lower-case suffix, in any letter case; compared in place, as every texture's
-// name is.
-template <size_t N> bool EndsWithNoCase(const std::string& text, const char (&lowerSuffix)[N])
-{
-    const size_t length = N - 1;
-    if (text.size() < length)
-        return false;
-    const char* at = text.data() + text.size() - length;
-    for (size_t i = 0; i < length; ++i)
-    {
-        const char c = at[i];
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != lowerSuffix[i])
-            return false;
-    }
-    return true;
 }
 
 kaPixelLayout LayoutOf(const kaImage& image)
