@@ -6,6 +6,7 @@
 #include "engine/model/KM_Stream.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 using platform::Quaternion;
@@ -18,8 +19,27 @@ constexpr float kSecondsPerMillisecond = 0.001f;
 
 } // namespace
 
+static_assert(alignof(kaBoneTrack) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__ &&
+                  sizeof(kaBoneTrack) % alignof(kaBoneTrack::Key) == 0 &&
+                  sizeof(kaBoneTrack::Key) % alignof(float) == 0,
+              "each part of the block starts where its records may lie");
+
 kaAnimation::kaAnimation() = default;
-kaAnimation::~kaAnimation() = default;
+
+kaAnimation::~kaAnimation()
+{
+    _Clear();
+}
+
+void kaAnimation::_Clear()
+{
+    while (m_TrackCount > 0)
+        m_pTracks[--m_TrackCount].~kaBoneTrack();
+    m_pTracks = nullptr;
+    m_pKeyTimes = nullptr;
+    m_KeyCount = 0;
+    m_Block.reset();
+}
 
 std::unique_ptr<KM_Animation> kaAnimation::ReadFile(const std::string& fileName)
 {
@@ -43,9 +63,7 @@ bool kaAnimation::Load(std::string fileName)
 
 bool kaAnimation::Build(const KM_Animation& file, std::string fileName)
 {
-    m_Tracks.clear();
-    m_Keys.clear();
-    m_KeyTimes.clear();
+    _Clear();
     m_Name = file.m_AnimationName;
     m_FileName = std::move(fileName);
     m_Length = static_cast<float>(file.m_Length) * kSecondsPerMillisecond;
@@ -62,47 +80,53 @@ bool kaAnimation::Build(const KM_Animation& file, std::string fileName)
     }
     if (keyCount == 0)
         return false;
-    m_KeyTimes.assign(keyCount, 0.0f);
-    m_Tracks.reserve(trackCount);
-    m_Keys.reserve(trackCount * keyCount);
+    using Key = kaBoneTrack::Key;
+    const size_t keysAt = trackCount * sizeof(kaBoneTrack);
+    const size_t timesAt = keysAt + trackCount * keyCount * sizeof(Key);
+    m_Block.reset(new unsigned char[timesAt + keyCount * sizeof(float)]);
+    unsigned char* const block = m_Block.get();
+    m_pKeyTimes = reinterpret_cast<float*>(block + timesAt);
+    for (size_t k = 0; k < keyCount; ++k)
+        new (m_pKeyTimes + k) float(0.0f);
+    m_KeyCount = keyCount;
+    m_pTracks = reinterpret_cast<kaBoneTrack*>(block);
+    Key* next = reinterpret_cast<Key*>(block + keysAt);
     for (const auto& entry : file.m_BoneAnims)
     {
         const auto& keys = entry.second.keys;
         if (keys.empty())
             continue;
+        Key* const first = next;
         for (size_t k = 0; k < keyCount; ++k)
         {
             const KM_Animation::Key& key = keys[std::min(k, keys.size() - 1)];
-            m_Keys.push_back(
-                {Vector3(key.position[0], key.position[1], key.position[2]),
-                 Quaternion(key.rotation[0], key.rotation[1], key.rotation[2], key.rotation[3])});
+            new (next++) Key{Vector3(key.position[0], key.position[1], key.position[2]),
+                             Quaternion(key.rotation[0], key.rotation[1], key.rotation[2], key.rotation[3])};
             // Every track writes the shared time line; the last one holding key k sets its time.
             if (k < keys.size())
-                m_KeyTimes[k] = static_cast<float>(key.time) * kSecondsPerMillisecond;
+                m_pKeyTimes[k] = static_cast<float>(key.time) * kSecondsPerMillisecond;
         }
-        m_Tracks.emplace_back();
-        m_Tracks.back().boneName = entry.second.boneName;
+        // Counted once made, so that a name that cannot be copied leaves only whole tracks to end.
+        new (m_pTracks + m_TrackCount) kaBoneTrack{kaBoneTrack::Keys(first, keyCount), entry.second.boneName};
+        ++m_TrackCount;
     }
-    // The block is complete, so its runs are handed out only now.
-    for (size_t t = 0; t < m_Tracks.size(); ++t)
-        m_Tracks[t].keys = kaBoneTrack::Keys(m_Keys.data() + t * keyCount, keyCount);
     return true;
 }
 
 int32_t kaAnimation::FindKey(float t) const
 {
-    for (size_t k = 0; k < m_KeyTimes.size(); ++k)
+    for (size_t k = 0; k < m_KeyCount; ++k)
     {
-        if (!(m_KeyTimes[k] < t))
+        if (!(m_pKeyTimes[k] < t))
             return static_cast<int32_t>(k);
     }
-    return static_cast<int32_t>(m_KeyTimes.size());
+    return static_cast<int32_t>(m_KeyCount);
 }
 
 void kaAnimation::Sample(const kaBoneTrack& track, int32_t k, float t, Vector3* position,
                          Quaternion* rotation) const
 {
-    const size_t count = std::min(track.keys.size(), m_KeyTimes.size());
+    const size_t count = std::min(track.keys.size(), m_KeyCount);
     if (count == 0)
         return;
     if (k <= 0)
@@ -121,8 +145,8 @@ void kaAnimation::Sample(const kaBoneTrack& track, int32_t k, float t, Vector3* 
     }
     const kaBoneTrack::Key& a = track.keys[next - 1];
     const kaBoneTrack::Key& b = track.keys[next];
-    const float span = m_KeyTimes[next] - m_KeyTimes[next - 1];
-    const float f = span > 0.0f ? (t - m_KeyTimes[next - 1]) / span : 1.0f;
+    const float span = m_pKeyTimes[next] - m_pKeyTimes[next - 1];
+    const float f = span > 0.0f ? (t - m_pKeyTimes[next - 1]) / span : 1.0f;
     *position = platform::Vec3Lerp(a.position, b.position, f);
     platform::QuaternionSlerp(rotation, &a.rotation, &b.rotation, f);
 }

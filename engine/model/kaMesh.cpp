@@ -72,7 +72,9 @@ kaMesh::kaMesh(const std::string& fileName, uint32_t buildOptions)
     KM_Stream::KeepSpareBytes(std::move(m_PendingBytes));
 }
 
-kaMesh::kaMesh(const kaMesh& copy)
+kaMesh::kaMesh(const kaMesh& copy) : kaMesh(copy, kaMeshSubset::IndexRuns::kCopied) {}
+
+kaMesh::kaMesh(const kaMesh& copy, kaMeshSubset::IndexRuns indexRuns)
     : ka3DObject(), m_VertexCount(copy.m_VertexCount), m_IndexCount(copy.m_IndexCount),
       m_TriangleCount(copy.m_TriangleCount), m_SourceKind(copy.m_SourceKind), m_FVF(copy.m_FVF),
       m_Strip(copy.m_Strip), m_BuildOptions(copy.m_BuildOptions), m_SubsetCount(copy.m_SubsetCount),
@@ -80,7 +82,7 @@ kaMesh::kaMesh(const kaMesh& copy)
 {
     m_Subsets.reserve(copy.m_Subsets.size());
     for (const kaCountedPtr<kaMeshSubset>& subset : copy.m_Subsets)
-        m_Subsets.push_back(kaCountedPtr<kaMeshSubset>::Make(*subset));
+        m_Subsets.push_back(kaCountedPtr<kaMeshSubset>::Make(*subset, indexRuns));
     m_DeviceObjectsCreated = true;
 }
 

@@ -64,6 +64,8 @@ public:
     // Reads and builds the file; a file that fails leaves the mesh without subsets.
     explicit kaMesh(const std::string& fileName, uint32_t buildOptions = 0);
     kaMesh(const kaMesh& copy);
+    // A copy whose subsets copy or share their source's index runs, as asked.
+    kaMesh(const kaMesh& copy, kaMeshSubset::IndexRuns indexRuns);
     kaMesh& operator=(const kaMesh&) = delete;
     ~kaMesh() override;
 

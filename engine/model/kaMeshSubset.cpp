@@ -121,7 +121,9 @@ void CopyIndexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 
 kaMeshSubset::kaMeshSubset() : m_pRenderState(new kaRenderState) {}
 
-kaMeshSubset::kaMeshSubset(const kaMeshSubset& copy) : m_pRenderState(nullptr)
+kaMeshSubset::kaMeshSubset(const kaMeshSubset& copy) : kaMeshSubset(copy, IndexRuns::kCopied) {}
+
+kaMeshSubset::kaMeshSubset(const kaMeshSubset& copy, IndexRuns indexRuns) : m_pRenderState(nullptr)
 {
     _CopyCommon(copy);
     m_VertexCount = copy.m_VertexCount;
@@ -138,8 +140,18 @@ kaMeshSubset::kaMeshSubset(const kaMeshSubset& copy) : m_pRenderState(nullptr)
     {
         if (vertexSources[i] && (*vertexTargets[i] = NewVertexRunLike(vertexSources[i], vertexRun)))
             CopyVertexRun(vertexSources[i], *vertexTargets[i], vertexRun);
-        if (indexSources[i] && (*indexTargets[i] = NewIndexRunLike(indexSources[i], m_IndexCount)))
+        if (!indexSources[i])
+            continue;
+        if (indexRuns == IndexRuns::kShared)
+        {
+            // A reference of its own, given back by ReleaseBuffers like a run of its own.
+            if (g_pGraphicsManager->AddRefIndexBuffer(indexSources[i]))
+                *indexTargets[i] = indexSources[i];
+        }
+        else if ((*indexTargets[i] = NewIndexRunLike(indexSources[i], m_IndexCount)))
+        {
             CopyIndexRun(indexSources[i], *indexTargets[i], m_IndexCount);
+        }
     }
     // The copy keeps the source's vertex numbers, so the run starts where the source's did.
     m_VertexCount = vertexRun;

@@ -27,8 +27,18 @@ public:
     static constexpr platform::GfxColor kNormalColor = 0xFFFF0000;
 
     kaMeshSubset();
+    // Whether a copy makes its own index runs or holds a reference on the source's. Nothing writes a
+    // subset's indices once its mesh is built, so a copy that only changes vertices can share them.
+    enum class IndexRuns
+    {
+        kCopied,
+        kShared
+    };
+
     // Deep copy: every buffer the source has is made again with the same contents.
     kaMeshSubset(const kaMeshSubset& copy);
+    // The same, with the index runs copied or shared as asked.
+    kaMeshSubset(const kaMeshSubset& copy, IndexRuns indexRuns);
     kaMeshSubset& operator=(const kaMeshSubset&) = delete;
     virtual ~kaMeshSubset();
 

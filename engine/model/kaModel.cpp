@@ -767,7 +767,8 @@ void kaModel::SetSkeleton(kaSkeleton* skeleton)
         return;
     if (skeleton->HasInfluences() && m_pMesh != nullptr)
     {
-        m_pSkinnedMesh = new kaMesh(*m_pMesh);
+        // Skinning rewrites only the vertices: the copy holds the mesh's index runs instead of its own.
+        m_pSkinnedMesh = new kaMesh(*m_pMesh, kaMeshSubset::IndexRuns::kShared);
         m_pSkinnedMesh->AddRef();
         m_Skinned = true;
     }

@@ -232,12 +232,13 @@ void kaSkeleton::_BuildBones(const KM_Skeleton& file)
 
 void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& mesh)
 {
-    // Copies of one blank record: constructing each in place costs several times more.
-    m_Influences.assign(mesh.count, kaVertexInfluence());
+    // Each record is made once, where it stays, and filled while it is still in the cache: the room is
+    // taken at its final size, so nothing is cleared first and written again later.
+    m_Influences.reserve(mesh.count);
     if (mesh.sourceMap == nullptr)
     {
         for (uint32_t v = 0; v < mesh.count; ++v)
-            ReadBindPose(m_Influences[v], mesh.data + size_t(v) * mesh.stride, mesh.hasNormals);
+            ReadBindPose(m_Influences.emplace_back(), mesh.data + size_t(v) * mesh.stride, mesh.hasNormals);
         platform::OutputDebugString("[kaSkeleton::Load] : the mesh has no source-vertex map\n");
         return;
     }
@@ -290,18 +291,18 @@ void kaSkeleton::_BindInfluences(const KM_Skeleton& file, const MeshVertices& me
             std::memcpy(&slot[1], &weight.weight, sizeof(float));
         }
     }
-    // The bind pose and the influences of each vertex in one pass over the records.
-    kaVertexInfluence* record = m_Influences.data();
+    // The bind pose and the influences of each vertex in one pass, each record made as it is reached.
     const uint8_t* vertex = mesh.data;
-    for (uint32_t v = 0; v < mesh.count; ++v, ++record, vertex += mesh.stride)
+    for (uint32_t v = 0; v < mesh.count; ++v, vertex += mesh.stride)
     {
-        ReadBindPose(*record, vertex, mesh.hasNormals);
+        kaVertexInfluence& record = m_Influences.emplace_back();
+        ReadBindPose(record, vertex, mesh.hasNormals);
         const uint32_t* run = runStart + mesh.sourceMap[v];
         for (const uint32_t* slot = bound + 2 * size_t(run[0]); slot != bound + 2 * size_t(run[1]); slot += 2)
         {
             float weight;
             std::memcpy(&weight, &slot[1], sizeof(float));
-            AddInfluence(*record, static_cast<uint8_t>(slot[0]), weight);
+            AddInfluence(record, static_cast<uint8_t>(slot[0]), weight);
         }
     }
 }

@@ -124,6 +124,43 @@ TEST(kaAnimationBuild, EachTrackReadsItsOwnKeysAfterEveryRebuild)
     }
 }
 
+// Tracks live inside the animation's block: names too long to sit inside their strings must still be copied
+// whole, be read back after another build and after a failed one, and be given back with the animation (a leak
+// shows under the sanitizers).
+TEST(kaAnimationBuild, LongBoneNamesSurviveRebuildsAndAreGivenBack)
+{
+    const std::string longName(80, 'b');
+    const struct
+    {
+        size_t tracks;
+        bool builds;
+    } rounds[] = {{3, true}, {0, false}, {1, true}, {4, true}};
+    kaAnimation animation;
+    for (const auto& round : rounds)
+    {
+        KM_Animation file;
+        for (size_t t = 0; t < round.tracks; ++t)
+        {
+            KM_Animation::Track& track = file.m_BoneAnims[static_cast<uint32_t>(t)];
+            track.boneName = longName + std::to_string(t);
+            track.keys = {Key(0, float(t)), Key(1000, float(t) + 0.5f)};
+        }
+        ASSERT_EQ(animation.Build(file, "long.kmf"), round.builds) << round.tracks;
+        ASSERT_EQ(animation.GetTracks().size(), round.builds ? round.tracks : 0u);
+        ASSERT_EQ(animation.GetKeyTimes().size(), round.builds ? 2u : 0u);
+        size_t t = 0;
+        for (const kaBoneTrack& track : animation.GetTracks())
+        {
+            EXPECT_EQ(track.boneName, longName + std::to_string(t));
+            ASSERT_EQ(track.keys.size(), 2u);
+            EXPECT_FLOAT_EQ(track.keys[1].position.x, float(t) + 0.5f);
+            ++t;
+        }
+        if (round.builds)
+            EXPECT_FLOAT_EQ(animation.GetKeyTimes()[1], 1.0f);
+    }
+}
+
 TEST(kaAnimationSampling, InterpolatesBetweenKeysAndHoldsTheEnds)
 {
     kaAnimation animation;

@@ -249,6 +249,41 @@ TEST_F(MeshFromSizes, CopyConstructionMakesNewBuffersWithTheSameContents)
     copy->Release();
 }
 
+// A copy that shares its index runs holds its own reference on them: they outlive the source and are given
+// back with the copy, exactly as runs of its own are; its vertex runs are always its own.
+TEST_F(MeshFromSizes, ACopyKeepsItsIndicesAfterTheSourceGoesAndGivesThemBackWithItself)
+{
+    const struct
+    {
+        kaMeshSubset::IndexRuns runs;
+        bool sameHandles;
+    } cases[] = {{kaMeshSubset::IndexRuns::kCopied, false}, {kaMeshSubset::IndexRuns::kShared, true}};
+    for (const auto& c : cases)
+    {
+        kaMesh* source = PlainMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 2, 1});
+        const kaMeshSubset* from = source->GetSubset(0);
+        const kaResourceHandle sourceIndices[2] = {from->m_IndexBuffer, from->m_SysIndexBuffer};
+        const kaResourceHandle sourceVertices[2] = {from->m_VertexBuffer, from->m_SysVertexBuffer};
+        auto* copy = new kaMesh(*source, c.runs);
+        copy->AddRef();
+        source->Release();
+        const kaMeshSubset* subset = copy->GetSubset(0);
+        ASSERT_NE(subset, nullptr);
+        const kaResourceHandle copyIndices[2] = {subset->m_IndexBuffer, subset->m_SysIndexBuffer};
+        for (int i = 0; i < 2; ++i)
+        {
+            EXPECT_EQ(copyIndices[i] == sourceIndices[i], c.sameHandles) << i;
+            EXPECT_EQ(ReadIndices(copyIndices[i], 3), (std::vector<uint16_t>{0, 2, 1})) << i;
+        }
+        EXPECT_NE(subset->m_VertexBuffer, sourceVertices[0]);
+        EXPECT_NE(subset->m_SysVertexBuffer, sourceVertices[1]);
+        copy->Release();
+        // Nothing holds the runs any longer, so their pools are gone.
+        for (const kaResourceHandle handle : copyIndices)
+            EXPECT_EQ(m_Manager->GetIndexBuffer(handle), nullptr);
+    }
+}
+
 TEST_F(MeshFromSizes, ProjectedCoordinatesSpanTheFlattestPlane)
 {
     // Flat in y: u runs along x, v along z.
