@@ -103,6 +103,75 @@ TEST_F(MeshFromFile, OneSubsetPerUsedSubMaterialNamedByTheMeshCount)
     EXPECT_TRUE(m_Boxes.Boxes().empty());
 }
 
+// The buffers of a freed mesh go with it, and the next mesh may be built in the same memory: it reads back
+// only its own vertices and indices, and a run made after it reads as zero, not as the freed mesh's data.
+TEST_F(MeshFromFile, AMeshBuiltAfterAnotherWasFreedReadsOnlyItsOwnData)
+{
+    m_Materials.Append(meshtest::Material("Plain"));
+    KM_ObjectList wide;
+    {
+        auto geo = meshtest::Geo("Wide", 0);
+        KM_Mesh& mesh = geo->m_Mesh;
+        for (uint32_t i = 0; i < 300; ++i)
+        {
+            const float x = 1000.0f + static_cast<float>(i);
+            mesh.m_Vertices.push_back({x, -50.0f, x});
+            mesh.m_Vertices.push_back({x, 50.0f, x});
+            mesh.m_Vertices.push_back({x + 0.5f, 50.0f, -x});
+            AddFace(mesh, 3 * i, 3 * i + 1, 3 * i + 2, 0, {0.5f, 0.5f, 0.70710677f});
+        }
+        wide.Append(std::move(geo));
+    }
+    const std::string firstPath = meshtest::WriteModelFile(m_Dir.File("wide.kmf"), m_Materials, wide);
+    ASSERT_FALSE(firstPath.empty());
+    auto* first = new kaMesh(firstPath, 0);
+    first->AddRef();
+    ASSERT_EQ(first->GetSubsetCount(), 1u);
+    ASSERT_EQ(first->GetSubset(0)->m_VertexCount, 900u);
+    first->Release();
+
+    Quad(0, 0, 0);
+    const kaMesh* second = Load("quad.kmf");
+    ASSERT_EQ(second->GetSubsetCount(), 1u);
+    const kaMeshSubset* subset = second->GetSubset(0);
+    ASSERT_EQ(subset->m_VertexCount, 4u);
+    // Welded in corner order 0, 2, 1 then 3: file vertices 0, 2, 1, 3.
+    const float expected[4][3] = {{0, 0, 0}, {1, 0, 1}, {1, 0, 0}, {0, 0, 1}};
+    for (kaResourceHandle handle : {subset->m_VertexBuffer, subset->m_SysVertexBuffer})
+    {
+        const std::vector<PlainVertex> vertices = ReadVertices<PlainVertex>(handle, 4);
+        ASSERT_EQ(vertices.size(), 4u);
+        for (int i = 0; i < 4; ++i)
+        {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(vertices[i].x, expected[i][0]);
+            EXPECT_EQ(vertices[i].y, expected[i][1]);
+            EXPECT_EQ(vertices[i].z, expected[i][2]);
+            EXPECT_EQ(vertices[i].nx, 0.0f);
+            EXPECT_EQ(vertices[i].ny, 1.0f);
+            EXPECT_EQ(vertices[i].nz, 0.0f);
+        }
+    }
+    for (kaResourceHandle handle : {subset->m_IndexBuffer, subset->m_SysIndexBuffer})
+        EXPECT_EQ(ReadIndices(handle, 6), (std::vector<uint16_t>{0, 1, 2, 0, 3, 1}));
+
+    // Runs placed after the quad's, where the freed mesh's vertices and indices once were.
+    for (uint32_t pool : {platform::POOL_MANAGED, platform::POOL_SYSTEMMEM})
+    {
+        SCOPED_TRACE(pool);
+        kaResourceHandle vertices = 0, indices = 0;
+        g_pGraphicsManager->CreateVertexBuffer(vertices, 900, second->GetFVF(), pool);
+        g_pGraphicsManager->CreateIndexBuffer(indices, 900, pool);
+        ASSERT_NE(vertices, 0u);
+        ASSERT_NE(indices, 0u);
+        const std::vector<uint8_t> vertexBytes = ReadVertices<uint8_t>(vertices, 900 * sizeof(PlainVertex));
+        EXPECT_EQ(vertexBytes, std::vector<uint8_t>(900 * sizeof(PlainVertex), 0));
+        EXPECT_EQ(ReadIndices(indices, 900), std::vector<uint16_t>(900, 0));
+        g_pGraphicsManager->ReleaseVertexBuffer(vertices);
+        g_pGraphicsManager->ReleaseIndexBuffer(indices);
+    }
+}
+
 TEST_F(MeshFromFile, MaterialIdsPastTheSubMaterialsGoToTheLast)
 {
     AddCrateMaterial();
