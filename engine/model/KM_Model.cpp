@@ -130,15 +130,124 @@ struct WeldLayout
     uint32_t* keys = nullptr;
 };
 
-// Writes every corner's render index and makes the vertices. The layout is fixed when compiled (texture
-// coordinates, colour, extra channels), so a key's width is a constant and every test of what a corner
-// carries is gone from the loop. False at the first corner whose index is outside its list.
-template <bool kTexture, bool kColor, bool kChannels>
-bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
+uint64_t Load64(const void* at)
+{
+    uint64_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+uint32_t Load32(const void* at)
+{
+    uint32_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+void Store64(void* at, uint64_t value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
+// Writes every corner's render index and makes the vertices, for the layouts without extra channels. The
+// layout is fixed when compiled, so a key's width is a constant and every test of what a corner carries is
+// gone from the loop. The rest of a key after its position goes as a normal's x and y in one 64-bit word,
+// its z, the texture pair in another 64-bit word and the colour: few registers, few loads per compare.
+// False at the first corner whose index is outside its list.
+template <bool kTexture, bool kColor>
+bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
+{
+    constexpr size_t kKeyWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
+    const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
+    const uint32_t textureVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
+    const uint32_t colorVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
+    const KM_Point3* const vertices = mesh.m_Vertices.data();
+    const KM_Point3* const textureCoords = mesh.m_TVertices.data();
+    const KM_Mesh::Face* const faces = mesh.m_Faces.data();
+    const KM_Mesh::IndexFace* const textureFaces = mesh.m_TFaces.data();
+    const KM_Mesh::IndexFace* const colorFaces = mesh.m_CFaces.data();
+    const KM_Mesh::FaceNormals* const faceNormals = mesh.m_Normals.data();
+    const uint32_t* const placeOf = layout.placeOf;
+    const uint32_t* const packedColors = layout.packedColors;
+    uint32_t* const lastAt = layout.lastAt;
+    uint32_t* const previousAt = layout.previousAt;
+    uint32_t* const sources = layout.sources;
+    uint32_t* const keys = layout.keys;
+    uint32_t made = 0;
+
+    const auto visit = [&](uint32_t fileVertex, uint32_t texel, uint32_t tint, const KM_Point3& normal)
+                           __attribute__((always_inline))
+    {
+        const uint64_t normalXY = Load64(&normal);
+        const uint32_t normalZ = Bits(normal.z);
+        const uint64_t mapped = kTexture ? Load64(&textureCoords[texel]) : 0;
+        const uint32_t tone = kColor ? packedColors[tint] : 0;
+
+        // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
+        // words after the position are compared: a chain holds the vertices made at one position.
+        const uint32_t place = placeOf[fileVertex];
+        uint32_t v = lastAt[place];
+        for (; v != 0; v = previousAt[v - 1])
+        {
+            const uint32_t* const other = keys + static_cast<size_t>(v - 1) * kKeyWords;
+            uint64_t difference = (Load64(other + 3) ^ normalXY) | (Load32(other + 5) ^ normalZ);
+            if (kTexture)
+                difference |= Load64(other + 6) ^ mapped;
+            if (kColor)
+                difference |= Load32(other + kKeyWords - 1) ^ tone;
+            if (difference == 0)
+                break;
+        }
+        if (v == 0)
+        {
+            uint32_t* const key = keys + static_cast<size_t>(made) * kKeyWords;
+            const KM_Point3& position = vertices[fileVertex];
+            Store64(key, Load64(&position));
+            key[2] = Bits(position.z);
+            Store64(key + 3, normalXY);
+            key[5] = normalZ;
+            if (kTexture)
+                Store64(key + 6, mapped);
+            if (kColor)
+                key[kKeyWords - 1] = tone;
+            sources[made] = fileVertex;
+            previousAt[made] = lastAt[place];
+            v = ++made;
+            lastAt[place] = v;
+        }
+        *indexOut++ = v - 1;
+    };
+
+    const size_t faceCount = mesh.m_Faces.size();
+    for (size_t f = 0; f < faceCount; ++f)
+    {
+        const KM_Mesh::Face face = faces[f];
+        const KM_Mesh::IndexFace tface = kTexture ? textureFaces[f] : KM_Mesh::IndexFace();
+        const KM_Mesh::IndexFace cface = kColor ? colorFaces[f] : KM_Mesh::IndexFace();
+        if (std::max({face.a, face.b, face.c}) >= fileVertices ||
+            (kTexture && std::max({tface.a, tface.b, tface.c}) >= textureVertices) ||
+            (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
+            return false;
+        const KM_Mesh::FaceNormals& normals = faceNormals[f];
+        // Corners 0, 2, 1: the winding of every face is reversed.
+        visit(face.a, tface.a, cface.a, normals.corner[0]);
+        visit(face.c, tface.c, cface.c, normals.corner[2]);
+        visit(face.b, tface.b, cface.b, normals.corner[1]);
+    }
+    madeOut = made;
+    return true;
+}
+
+// The same for meshes with extra mapping channels (rare): the whole key is written where the vertex's key
+// would go and compared there, its width known only at run time.
+template <bool kTexture, bool kColor>
+bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
 {
     constexpr size_t kFixedWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
-    const size_t keyWords = kChannels ? layout.keyWords : kFixedWords;
-    const size_t extraChannels = kChannels ? mesh.m_Channels.size() : 0;
+    const size_t keyWords = layout.keyWords;
+    const size_t extraChannels = mesh.m_Channels.size();
     const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
     const uint32_t textureVertices =
         static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
@@ -155,83 +264,55 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     uint32_t made = 0;
 
     const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint,
-                           const KM_Point3& normal, int corner) __attribute__((always_inline))
+                           const KM_Point3& normal, int corner)
     {
         const KM_Point3& position = vertices[fileVertex];
-        // The key after its position, kept in registers: a compare that loaded words just stored would
-        // wait for the stores. With extra channels (rare) the whole key is written first and compared there.
-        uint32_t rest[kFixedWords - 3];
-        rest[0] = Bits(normal.x);
-        rest[1] = Bits(normal.y);
-        rest[2] = Bits(normal.z);
+        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
+        keyStart[0] = Bits(position.x);
+        keyStart[1] = Bits(position.y);
+        keyStart[2] = Bits(position.z);
+        keyStart[3] = Bits(normal.x);
+        keyStart[4] = Bits(normal.y);
+        keyStart[5] = Bits(normal.z);
         if (kTexture)
         {
             const KM_Point3& tv = textureCoords[texel];
-            rest[3] = Bits(tv.x);
-            rest[4] = Bits(tv.y);
+            keyStart[6] = Bits(tv.x);
+            keyStart[7] = Bits(tv.y);
         }
         if (kColor)
-            rest[kFixedWords - 4] = packedColors[tint];
-        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
-        if (kChannels)
+            keyStart[kFixedWords - 1] = packedColors[tint];
+        uint32_t* w = keyStart + kFixedWords;
+        for (size_t k = 0; k < extraChannels; ++k)
         {
-            keyStart[0] = Bits(position.x);
-            keyStart[1] = Bits(position.y);
-            keyStart[2] = Bits(position.z);
-            std::memcpy(keyStart + 3, rest, sizeof rest);
-            uint32_t* w = keyStart + kFixedWords;
-            for (size_t k = 0; k < extraChannels; ++k)
+            const KM_Mesh::Channel& channel = mesh.m_Channels[k];
+            if (f >= channel.tfaceCount)
             {
-                const KM_Mesh::Channel& channel = mesh.m_Channels[k];
-                if (f >= channel.tfaceCount)
-                {
-                    *w++ = Bits(0.0f);
-                    *w++ = Bits(0.0f);
-                    continue;
-                }
-                const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
-                const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
-                const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
-                *w++ = Bits(tv.x);
-                *w++ = Bits(tv.y);
+                *w++ = Bits(0.0f);
+                *w++ = Bits(0.0f);
+                continue;
             }
+            const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
+            const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
+            const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
+            *w++ = Bits(tv.x);
+            *w++ = Bits(tv.y);
         }
-        const auto sameRest = [&](const uint32_t* other) __attribute__((always_inline))
-        {
-            if (kChannels)
-                return std::memcmp(keyStart + 3, other, (keyWords - 3) * sizeof(uint32_t)) == 0;
-            uint32_t difference = 0;
-#pragma GCC unroll 8
-            for (size_t i = 0; i < kFixedWords - 3; ++i)
-                difference |= other[i] ^ rest[i];
-            return difference == 0;
-        };
 
-        // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
-        // words after the position are compared: a chain holds the vertices made at one position.
         const uint32_t place = placeOf[fileVertex];
-        uint32_t found = 0;
-        for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
-            if (sameRest(keys + static_cast<size_t>(v - 1) * keyWords + 3))
-            {
-                found = v;
+        uint32_t v = lastAt[place];
+        for (; v != 0; v = previousAt[v - 1])
+            if (std::memcmp(keyStart + 3, keys + static_cast<size_t>(v - 1) * keyWords + 3,
+                            (keyWords - 3) * sizeof(uint32_t)) == 0)
                 break;
-            }
-        if (found == 0 && !kChannels)
-        {
-            keyStart[0] = Bits(position.x);
-            keyStart[1] = Bits(position.y);
-            keyStart[2] = Bits(position.z);
-            std::memcpy(keyStart + 3, rest, sizeof rest);
-        }
-        if (found == 0)
+        if (v == 0)
         {
             sources[made] = fileVertex;
             previousAt[made] = lastAt[place];
-            found = ++made;
-            lastAt[place] = found;
+            v = ++made;
+            lastAt[place] = v;
         }
-        *indexOut++ = found - 1;
+        *indexOut++ = v - 1;
     };
 
     const size_t faceCount = mesh.m_Faces.size();
@@ -245,7 +326,6 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
             (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
             return false;
         const KM_Mesh::FaceNormals& normals = mesh.m_Normals[f];
-        // Corners 0, 2, 1: the winding of every face is reversed.
         visit(f, face.a, tface.a, cface.a, normals.corner[0], 0);
         visit(f, face.c, tface.c, cface.c, normals.corner[2], 2);
         visit(f, face.b, tface.b, cface.b, normals.corner[1], 1);
@@ -254,7 +334,7 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     return true;
 }
 
-// Writes the render arrays of the vertices made, each from its key, for the same layouts as WeldCorners.
+// Writes the render arrays of the vertices made, each from its key, for the same layouts as the welds.
 template <bool kTexture, bool kColor, bool kChannels>
 void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::RenderData& render)
 {
@@ -618,10 +698,10 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     render.indices.resize(corners);
     uint32_t made = 0;
     using Weld = bool (*)(const KM_Mesh&, const WeldLayout&, uint32_t*, uint32_t&);
-    static constexpr Weld kWelds[8] = {WeldCorners<false, false, false>, WeldCorners<false, false, true>,
-                                       WeldCorners<false, true, false>,  WeldCorners<false, true, true>,
-                                       WeldCorners<true, false, false>,  WeldCorners<true, false, true>,
-                                       WeldCorners<true, true, false>,   WeldCorners<true, true, true>};
+    static constexpr Weld kWelds[8] = {
+        WeldFixedCorners<false, false>, WeldChannelCorners<false, false>, WeldFixedCorners<false, true>,
+        WeldChannelCorners<false, true>, WeldFixedCorners<true, false>,   WeldChannelCorners<true, false>,
+        WeldFixedCorners<true, true>,    WeldChannelCorners<true, true>};
     const size_t layoutIndex = (hasTexture ? 4 : 0) + (hasColor ? 2 : 0) + (extraChannels != 0 ? 1 : 0);
     using Write = void (*)(const KM_Mesh&, const WeldLayout&, KM_Mesh::RenderData&);
     static constexpr Write kWrites[8] = {
