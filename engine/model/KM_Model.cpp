@@ -348,26 +348,34 @@ void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::Rende
     render.colors.resize(count);
     for (KM_Mesh::Array<float>& channel : render.texCoords)
         channel.resize(count * 2);
-    const uint32_t* const keys = layout.keys;
-    float* const positions = render.positions.data();
-    float* const normals = render.normals.data();
-    uint32_t* const colors = render.colors.data();
-    float* const mapped = render.texCoords[0].data();
-    for (size_t v = 0; v < count; ++v)
+    // One pass per list written, each through its own pointer: the lists never overlap the keys or each
+    // other, and saying so lets the copies go without reloading anything.
+    const uint32_t* __restrict k = layout.keys;
+    float* __restrict positions = render.positions.data();
+    float* __restrict normals = render.normals.data();
+    uint32_t* __restrict colors = render.colors.data();
+    float* __restrict mapped = render.texCoords[0].data();
+    for (size_t v = 0; v < count; ++v, k += keyWords)
     {
-        const uint32_t* k = &keys[v * keyWords];
         // The key holds the bits the vertex is made of: position and normal go over as they are.
-        std::memcpy(positions + v * 3, k, 3 * sizeof(float));
-        std::memcpy(normals + v * 3, k + 3, 3 * sizeof(float));
+        std::memcpy(positions, k, 3 * sizeof(float));
+        std::memcpy(normals, k + 3, 3 * sizeof(float));
+        positions += 3;
+        normals += 3;
         // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
-        mapped[v * 2] = kTexture ? FloatOf(k[6]) : 0.0f;
-        mapped[v * 2 + 1] = 1.0f - (kTexture ? FloatOf(k[7]) : 0.0f);
-        colors[v] = kColor ? k[kFixedWords - 1] : 0xFFFFFFFFu;
-        size_t at = kFixedWords;
-        for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
+        mapped[0] = kTexture ? FloatOf(k[6]) : 0.0f;
+        mapped[1] = 1.0f - (kTexture ? FloatOf(k[7]) : 0.0f);
+        mapped += 2;
+        *colors++ = kColor ? k[kFixedWords - 1] : 0xFFFFFFFFu;
+    }
+    for (size_t channel = 1; channel <= extraChannels; ++channel)
+    {
+        const uint32_t* __restrict from = layout.keys + kFixedWords + 2 * (channel - 1);
+        float* __restrict out = render.texCoords[channel].data();
+        for (size_t v = 0; v < count; ++v, from += keyWords, out += 2)
         {
-            render.texCoords[channel][v * 2] = FloatOf(k[at]);
-            render.texCoords[channel][v * 2 + 1] = 1.0f - FloatOf(k[at + 1]);
+            out[0] = FloatOf(from[0]);
+            out[1] = 1.0f - FloatOf(from[1]);
         }
     }
 }
