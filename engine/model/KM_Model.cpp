@@ -59,21 +59,15 @@ int32_t LeadingInteger(const std::string& text)
     return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : value);
 }
 
-// Hash of a corner's key words; equal corners have equal words. The words go in two at a time, which halves
-// the chain of multiplications each corner waits on, and the end is mixed so that the low bits a slot is
-// taken from depend on every word (float bits of round values end in zeros).
-uint64_t KeyHash(const uint32_t* words, size_t count)
+// The slot of a position among 2^(64 - shift) slots. Its words are mixed by two multiplications and the slot
+// is taken from the top bits of the product, which depend on every bit below them: float bits of round
+// values end in zeros.
+size_t PositionSlot(const KM_Point3& position, unsigned shift)
 {
-    constexpr uint64_t kPrime = 0x9E3779B97F4A7C15ull;
-    uint64_t hash = count;
-    size_t i = 0;
-    for (; i + 1 < count; i += 2)
-        hash = (hash ^ (uint64_t(words[i]) | uint64_t(words[i + 1]) << 32)) * kPrime;
-    if (i < count)
-        hash = (hash ^ words[i]) * kPrime;
-    hash ^= hash >> 29;
-    hash *= 0xBF58476D1CE4E5B9ull;
-    return hash ^ (hash >> 32);
+    uint64_t xy;
+    std::memcpy(&xy, &position, sizeof xy);
+    const uint64_t mixed = (xy ^ (uint64_t(Bits(position.z)) * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
+    return static_cast<size_t>(mixed >> shift);
 }
 
 float FloatOf(uint32_t bits)
@@ -659,8 +653,12 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     // key with that chain alone.
     const size_t fileVertices = mesh.m_Vertices.size();
     size_t capacity = 16;
+    unsigned shift = 60;
     while (capacity < fileVertices * 2)
+    {
         capacity *= 2;
+        --shift;
+    }
     // Every working array in one block: the position slots and the chain heads start at zero, the rest is
     // written before it is read.
     const size_t colorVertices = hasColor ? mesh.m_CVertices.size() : 0;
@@ -682,22 +680,25 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     std::fill(slots, placeOf, 0u);
     {
         const size_t mask = capacity - 1;
+        const KM_Point3* const positions = mesh.m_Vertices.data();
         for (size_t v = 0; v < fileVertices; ++v)
         {
-            const KM_Point3& p = mesh.m_Vertices[v];
-            const uint32_t words[3] = {Bits(p.x), Bits(p.y), Bits(p.z)};
-            size_t slot = static_cast<size_t>(KeyHash(words, 3)) & mask;
-            placeOf[v] = static_cast<uint32_t>(v);
-            for (; slots[slot] != 0; slot = (slot + 1) & mask)
+            const KM_Point3& p = positions[v];
+            const uint64_t xy = Load64(&p);
+            const uint32_t z = Bits(p.z);
+            size_t slot = PositionSlot(p, shift);
+            uint32_t first = slots[slot];
+            while (first != 0 && (Load64(&positions[first - 1]) != xy || Bits(positions[first - 1].z) != z))
             {
-                const KM_Point3& q = mesh.m_Vertices[slots[slot] - 1];
-                if (Bits(q.x) == words[0] && Bits(q.y) == words[1] && Bits(q.z) == words[2])
-                    break;
+                slot = (slot + 1) & mask;
+                first = slots[slot];
             }
-            if (slots[slot] != 0)
-                placeOf[v] = slots[slot] - 1;
-            else
-                slots[slot] = static_cast<uint32_t>(v + 1);
+            if (first == 0)
+            {
+                first = static_cast<uint32_t>(v + 1);
+                slots[slot] = first;
+            }
+            placeOf[v] = first - 1;
         }
     }
 
