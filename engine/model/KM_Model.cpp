@@ -340,7 +340,7 @@ void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::Rende
     render.positions.resize(count * 3);
     render.normals.resize(count * 3);
     render.colors.resize(count);
-    for (KM_Mesh::Array<float>& channel : render.texCoords)
+    for (KM_Mesh::RenderArray<float>& channel : render.texCoords)
         channel.resize(count * 2);
     // One pass per list written, each through its own pointer: the lists never overlap the keys or each
     // other, and saying so lets the copies go without reloading anything.
@@ -731,7 +731,7 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     {
         const size_t lists = 5 + extraChannels;
         mesh.ReserveRoom(size_t(made) * sizeof(float) * (3 + 3 + 1 + 1 + 2 * (1 + extraChannels)) +
-                         (1 + extraChannels) * sizeof(KM_Mesh::Array<float>) +
+                         (1 + extraChannels) * sizeof(KM_Mesh::RenderArray<float>) +
                          lists * alignof(std::max_align_t));
     }
     render.sourceVertex.assign(layout.sources, layout.sources + made);

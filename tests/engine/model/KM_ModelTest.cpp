@@ -444,7 +444,7 @@ void ExpectWeldAsDefined(KM_Mesh& mesh)
             got.push_back(FloatBits(render.positions[v * 3 + i]));
         for (int i = 0; i < 3; ++i)
             got.push_back(FloatBits(render.normals[v * 3 + i]));
-        for (const KM_Mesh::Array<float>& channel : render.texCoords)
+        for (const KM_Mesh::RenderArray<float>& channel : render.texCoords)
         {
             got.push_back(FloatBits(channel[v * 2]));
             got.push_back(FloatBits(channel[v * 2 + 1]));
@@ -645,7 +645,7 @@ TEST_F(ModelTest, WeldAfterOtherMeshesGivesWhatAFreshThreadGives)
         EXPECT_EQ(again.m_Render.sourceVertex, fresh.m_Render.sourceVertex);
         EXPECT_EQ(again.m_Render.colors, fresh.m_Render.colors);
         // Compared by their bits: the sample values include a NaN.
-        const auto bits = [](const KM_Mesh::Array<float>& values)
+        const auto bits = [](const KM_Mesh::RenderArray<float>& values)
         {
             std::vector<uint32_t> words(values.size());
             if (!values.empty())
