@@ -677,7 +677,7 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     layout.packedColors = packedColors;
     for (size_t c = 0; c < colorVertices; ++c)
         packedColors[c] = KM_Mesh::PackColor(mesh.m_CVertices[c]);
-    std::fill(slots, placeOf, 0u);
+    std::memset(slots, 0, static_cast<size_t>(placeOf - slots) * sizeof(uint32_t));
     {
         const size_t mask = capacity - 1;
         const KM_Point3* const positions = mesh.m_Vertices.data();
@@ -734,7 +734,10 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
                          (1 + extraChannels) * sizeof(KM_Mesh::RenderArray<float>) +
                          lists * alignof(std::max_align_t));
     }
-    render.sourceVertex.assign(layout.sources, layout.sources + made);
+    // Sized unset and copied as one block: a list copied in from a range is built entry by entry.
+    render.sourceVertex.resize(made);
+    if (made != 0)
+        std::memcpy(render.sourceVertex.data(), layout.sources, size_t(made) * sizeof(uint32_t));
     kWrites[layoutIndex](mesh, layout, render);
     TrimWeldWords();
     return true;
