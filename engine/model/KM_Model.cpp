@@ -66,7 +66,8 @@ size_t PositionSlot(const KM_Point3& position, unsigned shift)
 {
     uint64_t xy;
     std::memcpy(&xy, &position, sizeof xy);
-    const uint64_t mixed = (xy ^ (uint64_t(Bits(position.z)) * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
+    const uint64_t mixed =
+        (xy ^ (uint64_t(Bits(position.z)) * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
     return static_cast<size_t>(mixed >> shift);
 }
 
@@ -172,7 +173,7 @@ bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* i
     uint32_t made = 0;
 
     const auto visit = [&](uint32_t fileVertex, uint32_t texel, uint32_t tint, const KM_Point3& normal)
-                           __attribute__((always_inline))
+        __attribute__((always_inline))
     {
         const uint64_t normalXY = Load64(&normal);
         const uint32_t normalZ = Bits(normal.z);
@@ -257,8 +258,8 @@ bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t*
     uint32_t* const keys = layout.keys;
     uint32_t made = 0;
 
-    const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint,
-                           const KM_Point3& normal, int corner)
+    const auto visit =
+        [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint, const KM_Point3& normal, int corner)
     {
         const KM_Point3& position = vertices[fileVertex];
         uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
@@ -707,10 +708,10 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     render.indices.resize(corners);
     uint32_t made = 0;
     using Weld = bool (*)(const KM_Mesh&, const WeldLayout&, uint32_t*, uint32_t&);
-    static constexpr Weld kWelds[8] = {
-        WeldFixedCorners<false, false>, WeldChannelCorners<false, false>, WeldFixedCorners<false, true>,
-        WeldChannelCorners<false, true>, WeldFixedCorners<true, false>,   WeldChannelCorners<true, false>,
-        WeldFixedCorners<true, true>,    WeldChannelCorners<true, true>};
+    static constexpr Weld kWelds[8] = {WeldFixedCorners<false, false>, WeldChannelCorners<false, false>,
+                                       WeldFixedCorners<false, true>,  WeldChannelCorners<false, true>,
+                                       WeldFixedCorners<true, false>,  WeldChannelCorners<true, false>,
+                                       WeldFixedCorners<true, true>,   WeldChannelCorners<true, true>};
     const size_t layoutIndex = (hasTexture ? 4 : 0) + (hasColor ? 2 : 0) + (extraChannels != 0 ? 1 : 0);
     using Write = void (*)(const KM_Mesh&, const WeldLayout&, KM_Mesh::RenderData&);
     static constexpr Write kWrites[8] = {
