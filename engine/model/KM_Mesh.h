@@ -3,6 +3,7 @@
 #include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_Point3.h"
+#include "engine/model/KM_RenderAllocator.h"
 
 #include <memory_resource>
 #include <vector>
@@ -43,6 +44,10 @@ public:
         KM_Point3 corner[3];
     };
 
+    // Welded render lists: placed like the file's lists, but sized without being cleared first, since the
+    // weld writes every entry.
+    template <typename T> using RenderArray = std::vector<T, KM_RenderAllocator<T>>;
+
     // Welded render vertices built from the faces after loading: one per distinct corner. A mesh's own
     // are placed in its room (a copy's on the heap).
     struct RenderData
@@ -59,16 +64,16 @@ public:
         void Clear();
 
         uint32_t vertexCount = 0;
-        Array<float> positions; // 3 per vertex
-        Array<float> normals;   // 3 per vertex
-        Array<uint32_t> colors;
+        RenderArray<float> positions; // 3 per vertex
+        RenderArray<float> normals;   // 3 per vertex
+        RenderArray<uint32_t> colors;
         // Per mapping channel, 2 per vertex as (u, 1 - v): channel 0 first (zeros when the mesh has no
         // texture vertices), then the extra channels.
-        Array<Array<float>> texCoords;
+        RenderArray<RenderArray<float>> texCoords;
         // 3 per face, in reversed winding; 32-bit, the consumer decides how to split for 16-bit buffers.
         std::vector<uint32_t> indices;
         // The file vertex each render vertex came from.
-        Array<uint32_t> sourceVertex;
+        RenderArray<uint32_t> sourceVertex;
     };
 
     KM_Mesh();

@@ -59,21 +59,16 @@ int32_t LeadingInteger(const std::string& text)
     return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : value);
 }
 
-// Hash of a corner's key words; equal corners have equal words. The words go in two at a time, which halves
-// the chain of multiplications each corner waits on, and the end is mixed so that the low bits a slot is
-// taken from depend on every word (float bits of round values end in zeros).
-uint64_t KeyHash(const uint32_t* words, size_t count)
+// The slot of a position among 2^(64 - shift) slots. Its words are mixed by two multiplications and the slot
+// is taken from the top bits of the product, which depend on every bit below them: float bits of round
+// values end in zeros.
+size_t PositionSlot(const KM_Point3& position, unsigned shift)
 {
-    constexpr uint64_t kPrime = 0x9E3779B97F4A7C15ull;
-    uint64_t hash = count;
-    size_t i = 0;
-    for (; i + 1 < count; i += 2)
-        hash = (hash ^ (uint64_t(words[i]) | uint64_t(words[i + 1]) << 32)) * kPrime;
-    if (i < count)
-        hash = (hash ^ words[i]) * kPrime;
-    hash ^= hash >> 29;
-    hash *= 0xBF58476D1CE4E5B9ull;
-    return hash ^ (hash >> 32);
+    uint64_t xy;
+    std::memcpy(&xy, &position, sizeof xy);
+    const uint64_t mixed =
+        (xy ^ (uint64_t(Bits(position.z)) * 0x9E3779B97F4A7C15ull)) * 0xBF58476D1CE4E5B9ull;
+    return static_cast<size_t>(mixed >> shift);
 }
 
 float FloatOf(uint32_t bits)
@@ -130,15 +125,124 @@ struct WeldLayout
     uint32_t* keys = nullptr;
 };
 
-// Writes every corner's render index and makes the vertices. The layout is fixed when compiled (texture
-// coordinates, colour, extra channels), so a key's width is a constant and every test of what a corner
-// carries is gone from the loop. False at the first corner whose index is outside its list.
-template <bool kTexture, bool kColor, bool kChannels>
-bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
+uint64_t Load64(const void* at)
+{
+    uint64_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+uint32_t Load32(const void* at)
+{
+    uint32_t value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+void Store64(void* at, uint64_t value)
+{
+    std::memcpy(at, &value, sizeof value);
+}
+
+// Writes every corner's render index and makes the vertices, for the layouts without extra channels. The
+// layout is fixed when compiled, so a key's width is a constant and every test of what a corner carries is
+// gone from the loop. The rest of a key after its position goes as a normal's x and y in one 64-bit word,
+// its z, the texture pair in another 64-bit word and the colour: few registers, few loads per compare.
+// False at the first corner whose index is outside its list.
+template <bool kTexture, bool kColor>
+bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
+{
+    constexpr size_t kKeyWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
+    const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
+    const uint32_t textureVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
+    const uint32_t colorVertices =
+        static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
+    const KM_Point3* const vertices = mesh.m_Vertices.data();
+    const KM_Point3* const textureCoords = mesh.m_TVertices.data();
+    const KM_Mesh::Face* const faces = mesh.m_Faces.data();
+    const KM_Mesh::IndexFace* const textureFaces = mesh.m_TFaces.data();
+    const KM_Mesh::IndexFace* const colorFaces = mesh.m_CFaces.data();
+    const KM_Mesh::FaceNormals* const faceNormals = mesh.m_Normals.data();
+    const uint32_t* const placeOf = layout.placeOf;
+    const uint32_t* const packedColors = layout.packedColors;
+    uint32_t* const lastAt = layout.lastAt;
+    uint32_t* const previousAt = layout.previousAt;
+    uint32_t* const sources = layout.sources;
+    uint32_t* const keys = layout.keys;
+    uint32_t made = 0;
+
+    const auto visit = [&](uint32_t fileVertex, uint32_t texel, uint32_t tint, const KM_Point3& normal)
+        __attribute__((always_inline))
+    {
+        const uint64_t normalXY = Load64(&normal);
+        const uint32_t normalZ = Bits(normal.z);
+        const uint64_t mapped = kTexture ? Load64(&textureCoords[texel]) : 0;
+        const uint32_t tone = kColor ? packedColors[tint] : 0;
+
+        // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
+        // words after the position are compared: a chain holds the vertices made at one position.
+        const uint32_t place = placeOf[fileVertex];
+        uint32_t v = lastAt[place];
+        for (; v != 0; v = previousAt[v - 1])
+        {
+            const uint32_t* const other = keys + static_cast<size_t>(v - 1) * kKeyWords;
+            uint64_t difference = (Load64(other + 3) ^ normalXY) | (Load32(other + 5) ^ normalZ);
+            if (kTexture)
+                difference |= Load64(other + 6) ^ mapped;
+            if (kColor)
+                difference |= Load32(other + kKeyWords - 1) ^ tone;
+            if (difference == 0)
+                break;
+        }
+        if (v == 0)
+        {
+            uint32_t* const key = keys + static_cast<size_t>(made) * kKeyWords;
+            const KM_Point3& position = vertices[fileVertex];
+            Store64(key, Load64(&position));
+            key[2] = Bits(position.z);
+            Store64(key + 3, normalXY);
+            key[5] = normalZ;
+            if (kTexture)
+                Store64(key + 6, mapped);
+            if (kColor)
+                key[kKeyWords - 1] = tone;
+            sources[made] = fileVertex;
+            previousAt[made] = lastAt[place];
+            v = ++made;
+            lastAt[place] = v;
+        }
+        *indexOut++ = v - 1;
+    };
+
+    const size_t faceCount = mesh.m_Faces.size();
+    for (size_t f = 0; f < faceCount; ++f)
+    {
+        const KM_Mesh::Face face = faces[f];
+        const KM_Mesh::IndexFace tface = kTexture ? textureFaces[f] : KM_Mesh::IndexFace();
+        const KM_Mesh::IndexFace cface = kColor ? colorFaces[f] : KM_Mesh::IndexFace();
+        if (std::max({face.a, face.b, face.c}) >= fileVertices ||
+            (kTexture && std::max({tface.a, tface.b, tface.c}) >= textureVertices) ||
+            (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
+            return false;
+        const KM_Mesh::FaceNormals& normals = faceNormals[f];
+        // Corners 0, 2, 1: the winding of every face is reversed.
+        visit(face.a, tface.a, cface.a, normals.corner[0]);
+        visit(face.c, tface.c, cface.c, normals.corner[2]);
+        visit(face.b, tface.b, cface.b, normals.corner[1]);
+    }
+    madeOut = made;
+    return true;
+}
+
+// The same for meshes with extra mapping channels (rare): the whole key is written where the vertex's key
+// would go and compared there, its width known only at run time.
+template <bool kTexture, bool kColor>
+bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
 {
     constexpr size_t kFixedWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
-    const size_t keyWords = kChannels ? layout.keyWords : kFixedWords;
-    const size_t extraChannels = kChannels ? mesh.m_Channels.size() : 0;
+    const size_t keyWords = layout.keyWords;
+    const size_t extraChannels = mesh.m_Channels.size();
     const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
     const uint32_t textureVertices =
         static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
@@ -154,84 +258,56 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     uint32_t* const keys = layout.keys;
     uint32_t made = 0;
 
-    const auto visit = [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint,
-                           const KM_Point3& normal, int corner) __attribute__((always_inline))
+    const auto visit =
+        [&](size_t f, uint32_t fileVertex, uint32_t texel, uint32_t tint, const KM_Point3& normal, int corner)
     {
         const KM_Point3& position = vertices[fileVertex];
-        // The key after its position, kept in registers: a compare that loaded words just stored would
-        // wait for the stores. With extra channels (rare) the whole key is written first and compared there.
-        uint32_t rest[kFixedWords - 3];
-        rest[0] = Bits(normal.x);
-        rest[1] = Bits(normal.y);
-        rest[2] = Bits(normal.z);
+        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
+        keyStart[0] = Bits(position.x);
+        keyStart[1] = Bits(position.y);
+        keyStart[2] = Bits(position.z);
+        keyStart[3] = Bits(normal.x);
+        keyStart[4] = Bits(normal.y);
+        keyStart[5] = Bits(normal.z);
         if (kTexture)
         {
             const KM_Point3& tv = textureCoords[texel];
-            rest[3] = Bits(tv.x);
-            rest[4] = Bits(tv.y);
+            keyStart[6] = Bits(tv.x);
+            keyStart[7] = Bits(tv.y);
         }
         if (kColor)
-            rest[kFixedWords - 4] = packedColors[tint];
-        uint32_t* const keyStart = keys + static_cast<size_t>(made) * keyWords;
-        if (kChannels)
+            keyStart[kFixedWords - 1] = packedColors[tint];
+        uint32_t* w = keyStart + kFixedWords;
+        for (size_t k = 0; k < extraChannels; ++k)
         {
-            keyStart[0] = Bits(position.x);
-            keyStart[1] = Bits(position.y);
-            keyStart[2] = Bits(position.z);
-            std::memcpy(keyStart + 3, rest, sizeof rest);
-            uint32_t* w = keyStart + kFixedWords;
-            for (size_t k = 0; k < extraChannels; ++k)
+            const KM_Mesh::Channel& channel = mesh.m_Channels[k];
+            if (f >= channel.tfaceCount)
             {
-                const KM_Mesh::Channel& channel = mesh.m_Channels[k];
-                if (f >= channel.tfaceCount)
-                {
-                    *w++ = Bits(0.0f);
-                    *w++ = Bits(0.0f);
-                    continue;
-                }
-                const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
-                const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
-                const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
-                *w++ = Bits(tv.x);
-                *w++ = Bits(tv.y);
+                *w++ = Bits(0.0f);
+                *w++ = Bits(0.0f);
+                continue;
             }
+            const KM_Mesh::IndexFace& extra = mesh.m_ExtraTFaces[channel.firstTFace + f];
+            const uint32_t local = corner == 0 ? extra.a : corner == 1 ? extra.b : extra.c;
+            const KM_Point3& tv = mesh.m_ExtraTVertices[channel.firstTVert + local];
+            *w++ = Bits(tv.x);
+            *w++ = Bits(tv.y);
         }
-        const auto sameRest = [&](const uint32_t* other) __attribute__((always_inline))
-        {
-            if (kChannels)
-                return std::memcmp(keyStart + 3, other, (keyWords - 3) * sizeof(uint32_t)) == 0;
-            uint32_t difference = 0;
-#pragma GCC unroll 8
-            for (size_t i = 0; i < kFixedWords - 3; ++i)
-                difference |= other[i] ^ rest[i];
-            return difference == 0;
-        };
 
-        // Equal corners share one vertex: the first corner of a kind makes it, in visiting order. Only the
-        // words after the position are compared: a chain holds the vertices made at one position.
         const uint32_t place = placeOf[fileVertex];
-        uint32_t found = 0;
-        for (uint32_t v = lastAt[place]; v != 0; v = previousAt[v - 1])
-            if (sameRest(keys + static_cast<size_t>(v - 1) * keyWords + 3))
-            {
-                found = v;
+        uint32_t v = lastAt[place];
+        for (; v != 0; v = previousAt[v - 1])
+            if (std::memcmp(keyStart + 3, keys + static_cast<size_t>(v - 1) * keyWords + 3,
+                            (keyWords - 3) * sizeof(uint32_t)) == 0)
                 break;
-            }
-        if (found == 0 && !kChannels)
-        {
-            keyStart[0] = Bits(position.x);
-            keyStart[1] = Bits(position.y);
-            keyStart[2] = Bits(position.z);
-            std::memcpy(keyStart + 3, rest, sizeof rest);
-        }
-        if (found == 0)
+        if (v == 0)
         {
             sources[made] = fileVertex;
             previousAt[made] = lastAt[place];
-            found = ++made;
-            lastAt[place] = found;
+            v = ++made;
+            lastAt[place] = v;
         }
-        *indexOut++ = found - 1;
+        *indexOut++ = v - 1;
     };
 
     const size_t faceCount = mesh.m_Faces.size();
@@ -245,7 +321,6 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
             (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
             return false;
         const KM_Mesh::FaceNormals& normals = mesh.m_Normals[f];
-        // Corners 0, 2, 1: the winding of every face is reversed.
         visit(f, face.a, tface.a, cface.a, normals.corner[0], 0);
         visit(f, face.c, tface.c, cface.c, normals.corner[2], 2);
         visit(f, face.b, tface.b, cface.b, normals.corner[1], 1);
@@ -254,7 +329,7 @@ bool WeldCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexO
     return true;
 }
 
-// Writes the render arrays of the vertices made, each from its key, for the same layouts as WeldCorners.
+// Writes the render arrays of the vertices made, each from its key, for the same layouts as the welds.
 template <bool kTexture, bool kColor, bool kChannels>
 void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::RenderData& render)
 {
@@ -266,28 +341,36 @@ void WriteVertices(const KM_Mesh& mesh, const WeldLayout& layout, KM_Mesh::Rende
     render.positions.resize(count * 3);
     render.normals.resize(count * 3);
     render.colors.resize(count);
-    for (KM_Mesh::Array<float>& channel : render.texCoords)
+    for (KM_Mesh::RenderArray<float>& channel : render.texCoords)
         channel.resize(count * 2);
-    const uint32_t* const keys = layout.keys;
-    float* const positions = render.positions.data();
-    float* const normals = render.normals.data();
-    uint32_t* const colors = render.colors.data();
-    float* const mapped = render.texCoords[0].data();
-    for (size_t v = 0; v < count; ++v)
+    // One pass per list written, each through its own pointer: the lists never overlap the keys or each
+    // other, and saying so lets the copies go without reloading anything.
+    const uint32_t* __restrict k = layout.keys;
+    float* __restrict positions = render.positions.data();
+    float* __restrict normals = render.normals.data();
+    uint32_t* __restrict colors = render.colors.data();
+    float* __restrict mapped = render.texCoords[0].data();
+    for (size_t v = 0; v < count; ++v, k += keyWords)
     {
-        const uint32_t* k = &keys[v * keyWords];
         // The key holds the bits the vertex is made of: position and normal go over as they are.
-        std::memcpy(positions + v * 3, k, 3 * sizeof(float));
-        std::memcpy(normals + v * 3, k + 3, 3 * sizeof(float));
+        std::memcpy(positions, k, 3 * sizeof(float));
+        std::memcpy(normals, k + 3, 3 * sizeof(float));
+        positions += 3;
+        normals += 3;
         // Stored as (u, 1 - v); a mesh without texture vertices maps every corner to (0, 0).
-        mapped[v * 2] = kTexture ? FloatOf(k[6]) : 0.0f;
-        mapped[v * 2 + 1] = 1.0f - (kTexture ? FloatOf(k[7]) : 0.0f);
-        colors[v] = kColor ? k[kFixedWords - 1] : 0xFFFFFFFFu;
-        size_t at = kFixedWords;
-        for (size_t channel = 1; channel <= extraChannels; ++channel, at += 2)
+        mapped[0] = kTexture ? FloatOf(k[6]) : 0.0f;
+        mapped[1] = 1.0f - (kTexture ? FloatOf(k[7]) : 0.0f);
+        mapped += 2;
+        *colors++ = kColor ? k[kFixedWords - 1] : 0xFFFFFFFFu;
+    }
+    for (size_t channel = 1; channel <= extraChannels; ++channel)
+    {
+        const uint32_t* __restrict from = layout.keys + kFixedWords + 2 * (channel - 1);
+        float* __restrict out = render.texCoords[channel].data();
+        for (size_t v = 0; v < count; ++v, from += keyWords, out += 2)
         {
-            render.texCoords[channel][v * 2] = FloatOf(k[at]);
-            render.texCoords[channel][v * 2 + 1] = 1.0f - FloatOf(k[at + 1]);
+            out[0] = FloatOf(from[0]);
+            out[1] = 1.0f - FloatOf(from[1]);
         }
     }
 }
@@ -571,8 +654,12 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     // key with that chain alone.
     const size_t fileVertices = mesh.m_Vertices.size();
     size_t capacity = 16;
+    unsigned shift = 60;
     while (capacity < fileVertices * 2)
+    {
         capacity *= 2;
+        --shift;
+    }
     // Every working array in one block: the position slots and the chain heads start at zero, the rest is
     // written before it is read.
     const size_t colorVertices = hasColor ? mesh.m_CVertices.size() : 0;
@@ -591,25 +678,28 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     layout.packedColors = packedColors;
     for (size_t c = 0; c < colorVertices; ++c)
         packedColors[c] = KM_Mesh::PackColor(mesh.m_CVertices[c]);
-    std::fill(slots, placeOf, 0u);
+    std::memset(slots, 0, static_cast<size_t>(placeOf - slots) * sizeof(uint32_t));
     {
         const size_t mask = capacity - 1;
+        const KM_Point3* const positions = mesh.m_Vertices.data();
         for (size_t v = 0; v < fileVertices; ++v)
         {
-            const KM_Point3& p = mesh.m_Vertices[v];
-            const uint32_t words[3] = {Bits(p.x), Bits(p.y), Bits(p.z)};
-            size_t slot = static_cast<size_t>(KeyHash(words, 3)) & mask;
-            placeOf[v] = static_cast<uint32_t>(v);
-            for (; slots[slot] != 0; slot = (slot + 1) & mask)
+            const KM_Point3& p = positions[v];
+            const uint64_t xy = Load64(&p);
+            const uint32_t z = Bits(p.z);
+            size_t slot = PositionSlot(p, shift);
+            uint32_t first = slots[slot];
+            while (first != 0 && (Load64(&positions[first - 1]) != xy || Bits(positions[first - 1].z) != z))
             {
-                const KM_Point3& q = mesh.m_Vertices[slots[slot] - 1];
-                if (Bits(q.x) == words[0] && Bits(q.y) == words[1] && Bits(q.z) == words[2])
-                    break;
+                slot = (slot + 1) & mask;
+                first = slots[slot];
             }
-            if (slots[slot] != 0)
-                placeOf[v] = slots[slot] - 1;
-            else
-                slots[slot] = static_cast<uint32_t>(v + 1);
+            if (first == 0)
+            {
+                first = static_cast<uint32_t>(v + 1);
+                slots[slot] = first;
+            }
+            placeOf[v] = first - 1;
         }
     }
 
@@ -618,10 +708,10 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     render.indices.resize(corners);
     uint32_t made = 0;
     using Weld = bool (*)(const KM_Mesh&, const WeldLayout&, uint32_t*, uint32_t&);
-    static constexpr Weld kWelds[8] = {WeldCorners<false, false, false>, WeldCorners<false, false, true>,
-                                       WeldCorners<false, true, false>,  WeldCorners<false, true, true>,
-                                       WeldCorners<true, false, false>,  WeldCorners<true, false, true>,
-                                       WeldCorners<true, true, false>,   WeldCorners<true, true, true>};
+    static constexpr Weld kWelds[8] = {WeldFixedCorners<false, false>, WeldChannelCorners<false, false>,
+                                       WeldFixedCorners<false, true>,  WeldChannelCorners<false, true>,
+                                       WeldFixedCorners<true, false>,  WeldChannelCorners<true, false>,
+                                       WeldFixedCorners<true, true>,   WeldChannelCorners<true, true>};
     const size_t layoutIndex = (hasTexture ? 4 : 0) + (hasColor ? 2 : 0) + (extraChannels != 0 ? 1 : 0);
     using Write = void (*)(const KM_Mesh&, const WeldLayout&, KM_Mesh::RenderData&);
     static constexpr Write kWrites[8] = {
@@ -642,10 +732,13 @@ bool KM_Model::WeldMesh(KM_Mesh& mesh)
     {
         const size_t lists = 5 + extraChannels;
         mesh.ReserveRoom(size_t(made) * sizeof(float) * (3 + 3 + 1 + 1 + 2 * (1 + extraChannels)) +
-                         (1 + extraChannels) * sizeof(KM_Mesh::Array<float>) +
+                         (1 + extraChannels) * sizeof(KM_Mesh::RenderArray<float>) +
                          lists * alignof(std::max_align_t));
     }
-    render.sourceVertex.assign(layout.sources, layout.sources + made);
+    // Sized unset and copied as one block: a list copied in from a range is built entry by entry.
+    render.sourceVertex.resize(made);
+    if (made != 0)
+        std::memcpy(render.sourceVertex.data(), layout.sources, size_t(made) * sizeof(uint32_t));
     kWrites[layoutIndex](mesh, layout, render);
     TrimWeldWords();
     return true;

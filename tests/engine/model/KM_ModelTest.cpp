@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <random>
@@ -444,7 +445,7 @@ void ExpectWeldAsDefined(KM_Mesh& mesh)
             got.push_back(FloatBits(render.positions[v * 3 + i]));
         for (int i = 0; i < 3; ++i)
             got.push_back(FloatBits(render.normals[v * 3 + i]));
-        for (const KM_Mesh::Array<float>& channel : render.texCoords)
+        for (const KM_Mesh::RenderArray<float>& channel : render.texCoords)
         {
             got.push_back(FloatBits(channel[v * 2]));
             got.push_back(FloatBits(channel[v * 2 + 1]));
@@ -645,7 +646,7 @@ TEST_F(ModelTest, WeldAfterOtherMeshesGivesWhatAFreshThreadGives)
         EXPECT_EQ(again.m_Render.sourceVertex, fresh.m_Render.sourceVertex);
         EXPECT_EQ(again.m_Render.colors, fresh.m_Render.colors);
         // Compared by their bits: the sample values include a NaN.
-        const auto bits = [](const KM_Mesh::Array<float>& values)
+        const auto bits = [](const KM_Mesh::RenderArray<float>& values)
         {
             std::vector<uint32_t> words(values.size());
             if (!values.empty())
@@ -659,4 +660,191 @@ TEST_F(ModelTest, WeldAfterOtherMeshesGivesWhatAFreshThreadGives)
             EXPECT_EQ(bits(again.m_Render.texCoords[channel]), bits(fresh.m_Render.texCoords[channel]));
     }
     EXPECT_EQ(refused.m_Render.vertexCount, 0u);
+}
+
+namespace
+{
+
+float FloatWithBits(uint32_t bits)
+{
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Three equal faces over three file vertices, every corner carrying the same normal, texture vertex, colour
+// and extra channel vertex: three render vertices. Spare list entries let a case point the middle face at
+// values that differ from the first ones in a single word, or not at all.
+KM_Mesh ThreeEqualFaces(bool texture, bool colour, bool channel)
+{
+    KM_Mesh mesh;
+    // 3: the bits of 0; 4: 0 with minus zero for x.
+    mesh.m_Vertices = {{0, 1, 2}, {3, 4, 5}, {6, 7, 8}, {0, 1, 2}, {-0.0f, 1, 2}};
+    KM_Mesh::FaceNormals normals;
+    normals.corner[0] = normals.corner[1] = normals.corner[2] = {0, 1, 0};
+    for (int f = 0; f < 3; ++f)
+    {
+        mesh.m_Faces.push_back({0, 1, 2, 0});
+        mesh.m_Normals.push_back(normals);
+    }
+    if (texture)
+    {
+        // 1: u differs; 2: v differs; 3: the bits of 0.
+        mesh.m_TVertices = {{0.25f, 0.5f, 0}, {0.75f, 0.5f, 0}, {0.25f, 0.125f, 0}, {0.25f, 0.5f, 0}};
+        mesh.m_TFaces.assign(3, {0, 0, 0});
+    }
+    if (colour)
+    {
+        // 1: blue differs; 2: differs as a float but packs to the same colour.
+        mesh.m_CVertices = {{1, 0.5f, 0}, {1, 0.5f, 1}, {1, 0.5001f, 0}};
+        mesh.m_CFaces.assign(3, {0, 0, 0});
+    }
+    if (channel)
+    {
+        KM_Mesh::Channel extra;
+        extra.number = 2;
+        extra.tvertCount = 2;
+        extra.tfaceCount = 3;
+        mesh.m_Channels.push_back(extra);
+        // 1: v differs.
+        mesh.m_ExtraTVertices = {{0.5f, 0.5f, 0}, {0.5f, 0.25f, 0}};
+        mesh.m_ExtraTFaces.assign(3, {0, 0, 0});
+    }
+    return mesh;
+}
+
+} // namespace
+
+// A corner welds to an earlier vertex exactly when every word it carries agrees bit for bit: one word apart
+// (each word of the normal, texture pair, colour and extra pair, zero against minus zero, one NaN against
+// another) makes a vertex of its own, in every layout. The last face equals the first and finds its
+// vertices however many were made at their places since.
+TEST_F(ModelTest, CornersWeldExactlyWhenEveryWordTheyCarryAgrees)
+{
+    enum Needs
+    {
+        kNothing,
+        kTexture,
+        kColour,
+        kChannel
+    };
+    const uint32_t nanA = 0x7FC00001u, nanB = 0x7FC00002u;
+    const struct
+    {
+        const char* change;
+        Needs needs;
+        uint32_t added;
+        std::function<void(KM_Mesh&)> apply;
+    } cases[] = {
+        {"nothing", kNothing, 0, [](KM_Mesh&) {}},
+        {"normal x", kNothing, 1, [](KM_Mesh& m) { m.m_Normals[1].corner[0].x = 0.5f; }},
+        {"normal y", kNothing, 1, [](KM_Mesh& m) { m.m_Normals[1].corner[0].y = 2.0f; }},
+        {"normal z", kNothing, 1, [](KM_Mesh& m) { m.m_Normals[1].corner[0].z = 0.25f; }},
+        {"normal x minus zero", kNothing, 1, [](KM_Mesh& m) { m.m_Normals[1].corner[0].x = -0.0f; }},
+        {"normal z minus zero", kNothing, 1, [](KM_Mesh& m) { m.m_Normals[1].corner[2].z = -0.0f; }},
+        {"one NaN against another", kNothing, 1,
+         [&](KM_Mesh& m)
+         {
+             for (KM_Mesh::FaceNormals& n : m.m_Normals)
+                 n.corner[0].y = FloatWithBits(nanA);
+             m.m_Normals[1].corner[0].y = FloatWithBits(nanB);
+         }},
+        {"the same NaN", kNothing, 0,
+         [&](KM_Mesh& m)
+         {
+             for (KM_Mesh::FaceNormals& n : m.m_Normals)
+                 n.corner[1].z = FloatWithBits(nanA);
+         }},
+        {"another file vertex at the same position", kNothing, 0, [](KM_Mesh& m) { m.m_Faces[1].a = 3; }},
+        {"a file vertex at minus zero", kNothing, 1, [](KM_Mesh& m) { m.m_Faces[1].a = 4; }},
+        {"a degenerate face", kNothing, 0,
+         [](KM_Mesh& m)
+         {
+             m.m_Faces[1] = {0, 0, 0, 0};
+             m.m_Normals[1].corner[1] = m.m_Normals[1].corner[2] = m.m_Normals[1].corner[0];
+         }},
+        {"a degenerate face with three normals", kNothing, 2,
+         [](KM_Mesh& m)
+         {
+             m.m_Faces[1] = {0, 0, 0, 0};
+             m.m_Normals[1].corner[1].z = 0.25f;
+             m.m_Normals[1].corner[2].z = 0.5f;
+         }},
+        {"every corner of the middle face", kNothing, 3,
+         [](KM_Mesh& m)
+         {
+             for (KM_Point3& n : m.m_Normals[1].corner)
+                 n.x = 0.75f;
+         }},
+        {"texture u", kTexture, 1, [](KM_Mesh& m) { m.m_TFaces[1].a = 1; }},
+        {"texture v", kTexture, 1, [](KM_Mesh& m) { m.m_TFaces[1].c = 2; }},
+        {"another texture vertex of the same bits", kTexture, 0, [](KM_Mesh& m) { m.m_TFaces[1].b = 3; }},
+        {"colour", kColour, 1, [](KM_Mesh& m) { m.m_CFaces[1].b = 1; }},
+        {"a colour that packs the same", kColour, 0, [](KM_Mesh& m) { m.m_CFaces[1].a = 2; }},
+        {"extra channel v", kChannel, 1, [](KM_Mesh& m) { m.m_ExtraTFaces[1].c = 1; }},
+    };
+    for (int layout = 0; layout < 8; ++layout)
+    {
+        const bool texture = layout & 1, colour = layout & 2, channel = layout & 4;
+        for (const auto& c : cases)
+        {
+            if ((c.needs == kTexture && !texture) || (c.needs == kColour && !colour) ||
+                (c.needs == kChannel && !channel))
+                continue;
+            SCOPED_TRACE(testing::Message() << c.change << ", texture " << texture << " colour " << colour
+                                            << " channel " << channel);
+            KM_Mesh mesh = ThreeEqualFaces(texture, colour, channel);
+            c.apply(mesh);
+            ExpectWeldAsDefined(mesh);
+            const KM_Mesh::RenderData& render = mesh.m_Render;
+            EXPECT_EQ(render.vertexCount, 3u + c.added);
+            ASSERT_EQ(render.indices.size(), 9u);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(render.indices[6 + i], render.indices[i]) << "corner " << i << " of the last face";
+        }
+    }
+}
+
+// A copy of a welded mesh holds its own welded vertices: welding the original again, or dropping it, leaves
+// the copy's as they were.
+TEST_F(ModelTest, ACopiedMeshKeepsItsWeldedVertices)
+{
+    auto original = std::make_unique<KM_Mesh>(RandomMesh(71, true, true, 1, 200));
+    ASSERT_TRUE(KM_Model::WeldMesh(*original));
+    const KM_Mesh copy(*original);
+    const PlainWeld expected = WeldByDefinition(copy);
+
+    const KM_Mesh other = RandomMesh(72, false, false, 0, 90);
+    original->m_Vertices = other.m_Vertices;
+    original->m_Faces = other.m_Faces;
+    original->m_Normals = other.m_Normals;
+    original->m_TVertices.clear();
+    original->m_TFaces.clear();
+    original->m_CVertices.clear();
+    original->m_CFaces.clear();
+    original->m_Channels.clear();
+    ASSERT_TRUE(KM_Model::WeldMesh(*original));
+    ASSERT_NE(original->m_Render.vertexCount, expected.vertices.size());
+    original.reset();
+
+    const KM_Mesh::RenderData& render = copy.m_Render;
+    ASSERT_EQ(render.vertexCount, expected.vertices.size());
+    EXPECT_EQ(render.indices, expected.indices);
+    ASSERT_EQ(render.texCoords.size(), 2u);
+    for (size_t v = 0; v < expected.vertices.size(); ++v)
+    {
+        std::vector<uint32_t> got = {render.sourceVertex[v]};
+        for (int i = 0; i < 3; ++i)
+            got.push_back(FloatBits(render.positions[v * 3 + i]));
+        for (int i = 0; i < 3; ++i)
+            got.push_back(FloatBits(render.normals[v * 3 + i]));
+        for (size_t channel = 0; channel < 2; ++channel)
+        {
+            got.push_back(FloatBits(render.texCoords[channel][v * 2]));
+            got.push_back(FloatBits(render.texCoords[channel][v * 2 + 1]));
+            if (channel == 0)
+                got.push_back(render.colors[v]);
+        }
+        ASSERT_EQ(got, expected.vertices[v]) << "vertex " << v;
+    }
 }

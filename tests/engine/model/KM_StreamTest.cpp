@@ -1,5 +1,6 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/core/kaFileSystem.h"
+#include "engine/model/KM_Point3.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/engine/model/KmfTestSupport.h"
