@@ -531,6 +531,8 @@ private:
     // Image files are read into this one buffer and decoded from it; its room is kept between files unless an
     // image keeps the bytes as its pixels.
     platform::FileBytes m_ImageFileBytes;
+    // Rooms that cleared images held their files in, taken by the next reads (a few megabytes at most).
+    std::vector<platform::FileBytes> m_SpareImageRooms;
     std::unique_ptr<kaTextureAtlas> m_Atlas;
 
     // Scene and frame.

@@ -16,6 +16,12 @@
 
 using namespace platform;
 
+namespace
+{
+// A read room larger than this goes back once used, and cleared images' rooms are kept only up to it in all.
+constexpr size_t kKeptReadRoom = 4u << 20;
+} // namespace
+
 kaTexture* kaGraphicsManager::LoadTexture(const std::string& name, bool withoutMips, uint32_t option)
 {
     if (!m_pDevice || name.empty() || m_SkipTextureFiles)
@@ -119,6 +125,12 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
         return nullptr;
     // Found by the look-up that reads it, and decoded from those bytes.
     platform::FileBytes& bytes = m_ImageFileBytes;
+    // The last image kept the read room as its pixels: a cleared image's room serves instead.
+    if (bytes.Room() == 0 && !m_SpareImageRooms.empty())
+    {
+        bytes = std::move(m_SpareImageRooms.back());
+        m_SpareImageRooms.pop_back();
+    }
     bool read = false;
     std::string path = ResolveAndRead(fileName, bytes, read);
     if (path.empty() && !m_GraphicsPath.empty())
@@ -127,7 +139,6 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
     const bool loaded =
         !path.empty() && (read ? image->LoadFileBytes(std::move(path), bytes) : image->Load(path));
     // A rare large picture does not keep its room for the life of the manager.
-    constexpr size_t kKeptReadRoom = 4u << 20;
     if (bytes.Room() > kKeptReadRoom)
         bytes.Release();
     if (!loaded || !image->GetPixels())
@@ -144,9 +155,22 @@ const kaImage* kaGraphicsManager::FindOrLoadImageStream(const std::string& fileN
 
 void kaGraphicsManager::ClearImageCache()
 {
-    // The images go; the entries stay with their keys' room.
+    // The images go; the entries stay with their keys' room, and the rooms the images held their files in
+    // wait for the next round's reads, while they add up to little.
+    size_t kept = m_ImageFileBytes.Room();
+    for (const platform::FileBytes& spare : m_SpareImageRooms)
+        kept += spare.Room();
     for (size_t i = 0; i < m_ImageCacheCount; ++i)
+    {
+        platform::FileBytes room;
+        m_ImageCache[i].second->GiveUpFileRoom(room);
         m_ImageCache[i].second.reset();
+        if (room.Room() > 0 && kept + room.Room() <= kKeptReadRoom)
+        {
+            kept += room.Room();
+            m_SpareImageRooms.push_back(std::move(room));
+        }
+    }
     m_ImageCacheCount = 0;
 }
 

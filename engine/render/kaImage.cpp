@@ -96,6 +96,16 @@ void kaImage::_HoldFilePixels(platform::FileBytes& bytes, size_t offset, size_t 
     m_HeldPixelBytes = count;
 }
 
+void kaImage::GiveUpFileRoom(platform::FileBytes& room)
+{
+    if (!m_pHeldPixels)
+        return;
+    room = std::move(m_HeldFile);
+    room.Clear();
+    m_pHeldPixels = nullptr;
+    m_HeldPixelBytes = 0;
+}
+
 void kaImage::_DropHeldFile()
 {
     m_HeldFile.Release();

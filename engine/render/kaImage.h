@@ -51,6 +51,10 @@ public:
     uint32_t GetBlueMask() const { return m_BlueMask; }
     uint32_t GetAlphaMask() const { return m_AlphaMask; }
 
+    // Hands the room of a held file to `room` (whose own room goes) and shows no pixels from it: for an
+    // image about to go, so that the next file can be read into that room.
+    void GiveUpFileRoom(platform::FileBytes& room);
+
 protected:
     // A named file as OpenFile finds it: read whole into bytes when it is a regular file (a look-up, an
     // open, a read and a close), otherwise opened into file for the reader to stream and the caller to

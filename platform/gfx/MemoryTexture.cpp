@@ -3,15 +3,41 @@
 #include "platform/gfx/MemorySurface.h"
 #include "platform/gfx/StateDevice.h"
 
+#include <cstddef>
+#include <new>
 #include <string>
 
 namespace platform
 {
 
-MemoryTexture::MemoryTexture(StateDevice* device, uint32_t width, uint32_t height, uint32_t levels,
-                             uint32_t usage, uint32_t format, uint32_t pool)
-    : MemoryTextureBase(device, pool, usage, format, width, height, 1, levels, 1)
+namespace
 {
+// The storage's block starts here behind the texture, aligned as the allocator would align it.
+constexpr size_t kRoomAt = (sizeof(MemoryTexture) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
+                           alignof(std::max_align_t);
+} // namespace
+
+MemoryTexture::MemoryTexture(StateDevice* device, uint32_t width, uint32_t height, uint32_t levels,
+                             uint32_t usage, uint32_t format, uint32_t pool, uint8_t* storageRoom)
+    : MemoryTextureBase(device, pool, usage, format, width, height, 1, levels, 1, storageRoom)
+{
+}
+
+MemoryTexture* MemoryTexture::Make(StateDevice* device, uint32_t width, uint32_t height, uint32_t levels,
+                                   uint32_t usage, uint32_t format, uint32_t pool)
+{
+    const size_t room = TextureStorage::RoomBytes(format, width, height, 1, levels, 1);
+    void* memory = ::operator new(kRoomAt + room);
+    try
+    {
+        return ::new (memory) MemoryTexture(device, width, height, levels, usage, format, pool,
+                                            static_cast<uint8_t*>(memory) + kRoomAt);
+    }
+    catch (...)
+    {
+        ::operator delete(memory);
+        throw;
+    }
 }
 
 GfxResult MemoryTexture::GetLevelDesc(uint32_t level, SurfaceDesc* desc) const

@@ -11,7 +11,16 @@ class MemoryTexture : public MemoryTextureBase<GfxTexture>
 {
 public:
     MemoryTexture(StateDevice* device, uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                  uint32_t format, uint32_t pool);
+                  uint32_t format, uint32_t pool, uint8_t* storageRoom = nullptr);
+
+    // The texture with its storage's block right behind it, in one allocation.
+    static MemoryTexture* Make(StateDevice* device, uint32_t width, uint32_t height, uint32_t levels,
+                               uint32_t usage, uint32_t format, uint32_t pool);
+
+    // Unsized on purpose: a texture from Make is larger than its type says. Back ends' textures come through
+    // the plain new.
+    static void* operator new(size_t size) { return ::operator new(size); }
+    static void operator delete(void* memory) noexcept { ::operator delete(memory); }
 
     uint32_t GetType() const override { return RTYPE_TEXTURE; }
     GfxResult GetLevelDesc(uint32_t level, SurfaceDesc* desc) const override;

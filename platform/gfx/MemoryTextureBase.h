@@ -28,10 +28,13 @@ public:
     uint32_t Usage() const { return m_Usage; }
 
 protected:
-    // The caller has validated the format and sizes; levels is the final count.
+    // The caller has validated the format and sizes; levels is the final count. A storage room, when
+    // given, is the storage's block (see TextureStorage).
     MemoryTextureBase(StateDevice* device, uint32_t pool, uint32_t usage, uint32_t format, uint32_t width,
-                      uint32_t height, uint32_t depth, uint32_t levels, uint32_t faces)
-        : m_Link(device, this, pool), m_Storage(format, width, height, depth, levels, faces), m_Usage(usage)
+                      uint32_t height, uint32_t depth, uint32_t levels, uint32_t faces,
+                      uint8_t* storageRoom = nullptr)
+        : m_Link(device, this, pool), m_Storage(format, width, height, depth, levels, faces, storageRoom),
+          m_Usage(usage)
     {
     }
 

@@ -173,7 +173,7 @@ MemoryIndexBuffer* StateDevice::NewIndexBuffer(const IndexBufferDesc& desc)
 MemoryTexture* StateDevice::NewTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
                                        uint32_t format, uint32_t pool)
 {
-    return new MemoryTexture(this, width, height, levels, usage, format, pool);
+    return MemoryTexture::Make(this, width, height, levels, usage, format, pool);
 }
 
 MemoryCubeTexture* StateDevice::NewCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage,

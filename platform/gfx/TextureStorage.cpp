@@ -8,47 +8,91 @@
 namespace platform
 {
 
+namespace
+{
+
+// Pitches as the format tables give them, from the block and texel bytes taken from the format once.
+TextureStorage::Level DescribeLevel(uint32_t blockBytes, uint32_t texelBytes, uint32_t w, uint32_t h, uint32_t d,
+                                    size_t offset)
+{
+    TextureStorage::Level level;
+    level.Width = w > 1 ? w : 1;
+    level.Height = h > 1 ? h : 1;
+    level.Depth = d > 1 ? d : 1;
+    level.RowPitch = blockBytes ? (level.Width + 3) / 4 * blockBytes : level.Width * texelBytes;
+    level.SlicePitch = level.RowPitch * (blockBytes ? (level.Height + 3) / 4 : level.Height);
+    level.Offset = offset;
+    level.Size = static_cast<size_t>(level.SlicePitch) * level.Depth;
+    return level;
+}
+
+// A side halved i times; past 31 halvings nothing is left (and a shift that far is undefined).
+uint32_t Halved(uint32_t side, uint32_t i)
+{
+    return i < 32 ? side >> i : 0u;
+}
+
+uint32_t BlockBytesOf(uint32_t format)
+{
+    return GfxFormatInfo::IsBlockCompressed(format) ? (format == FMT_DXT1 ? 8 : 16) : 0;
+}
+
+size_t FaceBytes(uint32_t blockBytes, uint32_t texelBytes, uint32_t width, uint32_t height, uint32_t depth,
+                 uint32_t levels)
+{
+    size_t bytes = 0;
+    for (uint32_t i = 0; i < levels; ++i)
+        bytes += DescribeLevel(blockBytes, texelBytes, Halved(width, i), Halved(height, i), Halved(depth, i), 0)
+                     .Size;
+    return bytes;
+}
+
+} // namespace
+
+TextureStorage::BlockLayout TextureStorage::LayoutBlock(size_t dataBytes, uint32_t levels, uint32_t faces)
+{
+    BlockLayout layout;
+    layout.levelsAt = (dataBytes + alignof(Level) - 1) / alignof(Level) * alignof(Level);
+    layout.statesAt = layout.levelsAt + sizeof(Level) * levels;
+    layout.bytes = layout.statesAt + static_cast<size_t>(levels) * faces;
+    return layout;
+}
+
+size_t TextureStorage::RoomBytes(uint32_t format, uint32_t width, uint32_t height, uint32_t depth,
+                                 uint32_t levels, uint32_t faces)
+{
+    const size_t face = FaceBytes(BlockBytesOf(format), GfxFormatInfo::BitsPerPixel(format) / 8, width, height,
+                                  depth, levels);
+    return LayoutBlock(face * faces, levels, faces).bytes;
+}
+
 TextureStorage::TextureStorage(uint32_t format, uint32_t width, uint32_t height, uint32_t depth,
-                               uint32_t levels, uint32_t faces)
-    : m_Format(format), m_Faces(faces), m_LevelCount(levels),
-      m_BlockBytes(GfxFormatInfo::IsBlockCompressed(format) ? (format == FMT_DXT1 ? 8 : 16) : 0),
+                               uint32_t levels, uint32_t faces, uint8_t* room)
+    : m_Format(format), m_Faces(faces), m_LevelCount(levels), m_BlockBytes(BlockBytesOf(format)),
       m_TexelBytes(GfxFormatInfo::BitsPerPixel(format) / 8)
 {
     // The level records' offsets give the size of the one block: worked out once to size it, and again
     // into their places in it.
-    // Pitches as the format tables give them, from the sizes taken from them once above.
-    const auto describe = [this](uint32_t w, uint32_t h, uint32_t d, size_t offset)
-    {
-        Level level;
-        level.Width = w > 1 ? w : 1;
-        level.Height = h > 1 ? h : 1;
-        level.Depth = d > 1 ? d : 1;
-        level.RowPitch = m_BlockBytes ? (level.Width + 3) / 4 * m_BlockBytes : level.Width * m_TexelBytes;
-        level.SlicePitch = level.RowPitch * (m_BlockBytes ? (level.Height + 3) / 4 : level.Height);
-        level.Offset = offset;
-        level.Size = static_cast<size_t>(level.SlicePitch) * level.Depth;
-        return level;
-    };
-    // A side halved i times; past 31 halvings nothing is left (and a shift that far is undefined).
-    const auto halved = [](uint32_t side, uint32_t i) { return i < 32 ? side >> i : 0u; };
-    for (uint32_t i = 0; i < levels; ++i)
-        m_FaceSize += describe(halved(width, i), halved(height, i), halved(depth, i), 0).Size;
-    const size_t dataBytes = m_FaceSize * faces;
-    const size_t levelsAt = (dataBytes + alignof(Level) - 1) / alignof(Level) * alignof(Level);
-    const size_t statesAt = levelsAt + sizeof(Level) * levels;
-    const size_t stateCount = static_cast<size_t>(levels) * faces;
+    m_FaceSize = FaceBytes(m_BlockBytes, m_TexelBytes, width, height, depth, levels);
+    const BlockLayout layout = LayoutBlock(m_FaceSize * faces, levels, faces);
     // Texels are left unfilled: each level is cleared when first reached, unless a writer covers it whole.
-    m_Block.reset(new uint8_t[statesAt + stateCount]);
-    m_Data = m_Block.get();
-    m_Levels = reinterpret_cast<Level*>(m_Block.get() + levelsAt);
+    if (!room)
+    {
+        m_Block.reset(new uint8_t[layout.bytes]);
+        room = m_Block.get();
+    }
+    m_Data = room;
+    m_Levels = reinterpret_cast<Level*>(room + layout.levelsAt);
     size_t offset = 0;
     for (uint32_t i = 0; i < levels; ++i)
     {
-        new (m_Levels + i) Level(describe(halved(width, i), halved(height, i), halved(depth, i), offset));
+        new (m_Levels + i)
+            Level(DescribeLevel(m_BlockBytes, m_TexelBytes, Halved(width, i), Halved(height, i), Halved(depth, i),
+                                offset));
         offset += m_Levels[i].Size;
     }
-    m_States = m_Block.get() + statesAt;
-    std::memset(m_States, 0, stateCount);
+    m_States = room + layout.statesAt;
+    std::memset(m_States, 0, static_cast<size_t>(levels) * faces);
 }
 
 void TextureStorage::Reach(uint32_t face, uint32_t level, bool clear) const

@@ -25,9 +25,15 @@ public:
         size_t Size = 0;
     };
 
-    // Callers have checked the format and limited the sizes.
+    // Callers have checked the format and limited the sizes. With `room` (at least RoomBytes() of the same
+    // sizes, aligned for any type, outliving the storage) the storage keeps its texels and records there
+    // instead of in a block of its own.
     TextureStorage(uint32_t format, uint32_t width, uint32_t height, uint32_t depth, uint32_t levels,
-                   uint32_t faces);
+                   uint32_t faces, uint8_t* room = nullptr);
+
+    // Bytes of the one block a storage of these sizes needs.
+    static size_t RoomBytes(uint32_t format, uint32_t width, uint32_t height, uint32_t depth, uint32_t levels,
+                            uint32_t faces);
 
     uint32_t Format() const { return m_Format; }
     uint32_t LevelCount() const { return m_LevelCount; }
@@ -53,6 +59,14 @@ public:
     bool IsReached(uint32_t face, uint32_t level) const;
 
 private:
+    // Where the level records and the states start in the block, from the texel bytes of all faces.
+    struct BlockLayout
+    {
+        size_t levelsAt;
+        size_t statesAt;
+        size_t bytes;
+    };
+    static BlockLayout LayoutBlock(size_t dataBytes, uint32_t levels, uint32_t faces);
     void Reach(uint32_t face, uint32_t level, bool clear) const;
 
     uint32_t m_Format;
@@ -63,8 +77,8 @@ private:
     uint32_t m_BlockBytes = 0;
     uint32_t m_TexelBytes = 0;
     size_t m_FaceSize = 0;
-    // One allocation holds the texels (first, at the allocator's alignment), then the level records, then
-    // the states.
+    // One block holds the texels (first, at the allocator's alignment), then the level records, then the
+    // states: the storage's own, or the room its owner gave it (then m_Block is empty).
     std::unique_ptr<uint8_t[]> m_Block;
     uint8_t* m_Data = nullptr;
     Level* m_Levels = nullptr;

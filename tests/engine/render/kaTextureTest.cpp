@@ -6,6 +6,7 @@
 
 #include "engine/core/kaBinaryStream.h"
 #include "engine/core/kaFileSystem.h"
+#include "engine/render/EndsWithNoCase.h"
 #include "engine/render/kaBMPImage.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/render/kaTextureAtlas.h"
@@ -807,6 +808,72 @@ TEST_F(TextureTest, ImagesReadInTurnEachDecodeTheirOwnFile)
         EXPECT_EQ(image->GetHeight(), alone->GetHeight());
         ASSERT_EQ(image->GetPixelBytes(), alone->GetPixelBytes());
         EXPECT_EQ(std::memcmp(image->GetPixels(), alone->GetPixels(), image->GetPixelBytes()), 0);
+    }
+}
+
+// Files of one round are read into the rooms the images of the round before held theirs in: every image of
+// a round, all alive at once, holds exactly its own file's pixels, whatever size, order or reader came before,
+// and a file cut short is refused rather than padded with an earlier file's bytes.
+TEST_F(TextureTest, ImagesAfterAClearHoldOnlyTheirOwnFilesWhileAllAlive)
+{
+    // Top-first files are held as read; bottom-first ones and bitmaps are decoded out of the room.
+    const auto tga = [](uint16_t width, uint16_t height, uint8_t bits, uint8_t descriptor, uint32_t seed)
+    { return TrueColourTga(width, height, bits, descriptor, Noise(size_t(width) * height * bits / 8, seed)); };
+    const Bytes large = tga(64, 32, 32, 0x28, 1);
+    const struct
+    {
+        const char* name;
+        Bytes bytes;
+        bool loads;
+    } rounds[][5] = {
+        {{"r0a.tga", tga(16, 16, 32, 0x28, 2), true},
+         {"r0b.tga", large, true},
+         {"r0c.tga", tga(7, 3, 24, 0x20, 3), true},
+         {"r0d.bmp", GradientBmp(5, 3), true},
+         {"r0e.tga", tga(9, 5, 32, 0x08, 4), true}},
+        {{"r1a.tga", tga(3, 5, 24, 0x20, 5), true},
+         {"r1b.tga", Bytes(large.begin(), large.end() - 100), false},
+         {"r1c.tga", tga(31, 17, 32, 0x28, 6), true},
+         {"r1d.tga", tga(2, 2, 32, 0x28, 7), true},
+         {"r1e.tga", tga(11, 7, 24, 0x00, 8), true}},
+        {{"r2a.bmp", GradientBmp(9, 4), true},
+         {"r2b.tga", tga(80, 40, 32, 0x28, 9), true},
+         {"r2c.tga", tga(1, 1, 24, 0x20, 10), true},
+         {"r2d.tga", Bytes(large.begin(), large.begin() + 30), false},
+         {"r2e.tga", tga(16, 16, 32, 0x28, 11), true}},
+    };
+    for (const auto& round : rounds)
+    {
+        m_Manager->ClearImageCache();
+        std::vector<std::pair<const kaImage*, std::unique_ptr<kaImage>>> alive;
+        for (const auto& file : round)
+        {
+            SCOPED_TRACE(file.name);
+            const std::string path = WriteFile(file.name, file.bytes);
+            const kaImage* image = m_Manager->FindOrLoadImageStream(path);
+            if (!file.loads)
+            {
+                EXPECT_EQ(image, nullptr);
+                continue;
+            }
+            ASSERT_NE(image, nullptr);
+            std::unique_ptr<kaImage> alone;
+            if (EndsWithNoCase(file.name, ".tga"))
+                alone = std::make_unique<kaTGAImage>();
+            else
+                alone = std::make_unique<kaBMPImage>();
+            ASSERT_TRUE(alone->Load(path));
+            alive.emplace_back(image, std::move(alone));
+        }
+        for (const auto& pair : alive)
+        {
+            SCOPED_TRACE(pair.second->GetName());
+            EXPECT_EQ(pair.first->GetWidth(), pair.second->GetWidth());
+            EXPECT_EQ(pair.first->GetHeight(), pair.second->GetHeight());
+            ASSERT_EQ(pair.first->GetPixelBytes(), pair.second->GetPixelBytes());
+            EXPECT_EQ(std::memcmp(pair.first->GetPixels(), pair.second->GetPixels(), pair.first->GetPixelBytes()),
+                      0);
+        }
     }
 }
 

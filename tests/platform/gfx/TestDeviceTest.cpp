@@ -1,5 +1,6 @@
 #include "platform/gfx/TestDevice.h"
 #include "platform/gfx/GfxCubeTexture.h"
+#include "platform/gfx/GfxFormatInfo.h"
 #include "platform/gfx/GfxIndexBuffer.h"
 #include "platform/gfx/GfxStateBlock.h"
 #include "platform/gfx/GfxSurface.h"
@@ -217,6 +218,59 @@ TEST_F(TextureLocks, SurfacesKeepTheirTextureAliveAndShareItsMemory)
     static_cast<uint32_t*>(locked.Bits)[0] = 0xDEADBEEF;
     surface->UnlockRect();
     EXPECT_EQ(surface->Release(), 0u);
+}
+
+// Textures alive side by side keep their own texels in every level, before and after one of them goes.
+TEST_F(TextureLocks, TexturesAliveTogetherKeepTheirOwnLevels)
+{
+    const struct
+    {
+        uint32_t width, height, levels, format;
+    } sizes[] = {{16, 8, 0, FMT_A8R8G8B8}, {5, 3, 1, FMT_R5G6B5}, {1, 1, 1, FMT_A8}, {32, 32, 3, FMT_X8R8G8B8}};
+    std::vector<GfxTexture*> textures;
+    for (const auto& size : sizes)
+    {
+        GfxTexture* texture = nullptr;
+        ASSERT_EQ(m_Device->CreateTexture(size.width, size.height, size.levels, 0, size.format, POOL_MANAGED,
+                                          &texture),
+                  GFX_OK);
+        textures.push_back(texture);
+    }
+    const auto fill = [](size_t t, uint32_t level) { return uint8_t(0x10 * (t + 1) + level); };
+    const auto levelBytes = [](GfxTexture* texture, uint32_t level)
+    {
+        SurfaceDesc desc;
+        texture->GetLevelDesc(level, &desc);
+        return size_t(GfxFormatInfo::RowPitch(desc.Format, desc.Width)) * desc.Height;
+    };
+    for (size_t t = 0; t < textures.size(); ++t)
+        for (uint32_t level = 0; level < textures[t]->GetLevelCount(); ++level)
+        {
+            LockedRect locked;
+            ASSERT_EQ(textures[t]->LockRect(level, &locked, nullptr, LOCK_DISCARD), GFX_OK);
+            std::memset(locked.Bits, fill(t, level), levelBytes(textures[t], level));
+            textures[t]->UnlockRect(level);
+        }
+    const auto expectOwn = [&](size_t t)
+    {
+        for (uint32_t level = 0; level < textures[t]->GetLevelCount(); ++level)
+        {
+            LockedRect locked;
+            ASSERT_EQ(textures[t]->LockRect(level, &locked, nullptr, LOCK_READONLY), GFX_OK);
+            const auto* bits = static_cast<const uint8_t*>(locked.Bits);
+            EXPECT_EQ(std::vector<uint8_t>(bits, bits + levelBytes(textures[t], level)),
+                      std::vector<uint8_t>(levelBytes(textures[t], level), fill(t, level)))
+                << "texture " << t << " level " << level;
+            textures[t]->UnlockRect(level);
+        }
+    };
+    for (size_t t = 0; t < textures.size(); ++t)
+        expectOwn(t);
+    EXPECT_EQ(textures[1]->Release(), 0u);
+    for (size_t t : {size_t(0), size_t(2), size_t(3)})
+        expectOwn(t);
+    for (size_t t : {size_t(0), size_t(2), size_t(3)})
+        EXPECT_EQ(textures[t]->Release(), 0u);
 }
 
 TEST_F(TextureLocks, CubeFacesAndVolumeSlicesAreSeparate)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 using namespace platform;
@@ -166,6 +167,70 @@ TEST(TextureStorageTest, FillingEveryLevelWholeDisturbsNoOtherLevelRecordOrState
                           std::vector<uint8_t>(storage.LevelInfo(level).Size, valueOf(face, level)))
                     << "face " << face << " level " << level;
             }
+    }
+}
+
+// A storage kept in a room its owner gives lays its levels out as one with its own block, and filling every
+// level of every face stays inside the room's RoomBytes().
+TEST(TextureStorageTest, AGivenRoomHoldsTheSameLevelsAndNothingPastItsSize)
+{
+    const struct
+    {
+        const char* name;
+        uint32_t format, width, height, depth, levels, faces;
+    } cases[] = {
+        {"one texel", FMT_A8R8G8B8, 1, 1, 1, 1, 1},
+        {"odd 2D chain", FMT_A8R8G8B8, 13, 5, 1, 4, 1},
+        {"24-bit odd rows", FMT_R8G8B8, 7, 9, 1, 4, 1},
+        {"8-bit full chain", FMT_A8, 32, 8, 1, 6, 1},
+        {"cube faces", FMT_X8R8G8B8, 8, 8, 1, 4, 6},
+        {"volume slices", FMT_A8R8G8B8, 4, 4, 4, 3, 1},
+        {"block-compressed", FMT_DXT1, 16, 8, 1, 3, 1},
+    };
+    constexpr size_t kGuard = 64;
+    constexpr uint8_t kGuardByte = 0xA5;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const size_t roomBytes = TextureStorage::RoomBytes(c.format, c.width, c.height, c.depth, c.levels, c.faces);
+        // Room for the guard bytes behind; the allocator's alignment as the storage asks.
+        std::unique_ptr<uint8_t[]> room(new uint8_t[roomBytes + kGuard]);
+        std::memset(room.get(), 0x3C, roomBytes);
+        std::memset(room.get() + roomBytes, kGuardByte, kGuard);
+        {
+            const TextureStorage own(c.format, c.width, c.height, c.depth, c.levels, c.faces);
+            TextureStorage given(c.format, c.width, c.height, c.depth, c.levels, c.faces, room.get());
+            ASSERT_EQ(given.LevelCount(), own.LevelCount());
+            EXPECT_EQ(given.FaceSize(), own.FaceSize());
+            for (uint32_t level = 0; level < c.levels; ++level)
+            {
+                EXPECT_EQ(given.LevelInfo(level).Width, own.LevelInfo(level).Width) << level;
+                EXPECT_EQ(given.LevelInfo(level).Height, own.LevelInfo(level).Height) << level;
+                EXPECT_EQ(given.LevelInfo(level).RowPitch, own.LevelInfo(level).RowPitch) << level;
+                EXPECT_EQ(given.LevelInfo(level).Offset, own.LevelInfo(level).Offset) << level;
+                EXPECT_EQ(given.LevelInfo(level).Size, own.LevelInfo(level).Size) << level;
+            }
+            for (uint32_t face = 0; face < c.faces; ++face)
+                for (uint32_t level = 0; level < c.levels; ++level)
+                {
+                    // The room's old bytes are not the texels: a first lock that keeps them clears them.
+                    EXPECT_EQ(LevelBytes(given, face, level),
+                              std::vector<uint8_t>(given.LevelInfo(level).Size, 0));
+                    LockedBox locked;
+                    ASSERT_EQ(given.Lock(face, level, nullptr, &locked, LOCK_DISCARD), GFX_OK);
+                    const uint8_t* const start = room.get();
+                    const auto* const bits = static_cast<const uint8_t*>(locked.Bits);
+                    EXPECT_GE(bits, start);
+                    EXPECT_LE(bits + given.LevelInfo(level).Size, start + roomBytes);
+                    std::memset(locked.Bits, 0xEE, given.LevelInfo(level).Size);
+                    ASSERT_EQ(given.Unlock(face, level), GFX_OK);
+                }
+            for (uint32_t face = 0; face < c.faces; ++face)
+                for (uint32_t level = 0; level < c.levels; ++level)
+                    EXPECT_FALSE(given.IsLocked(face, level));
+        }
+        EXPECT_EQ(std::vector<uint8_t>(room.get() + roomBytes, room.get() + roomBytes + kGuard),
+                  std::vector<uint8_t>(kGuard, kGuardByte));
     }
 }
 
