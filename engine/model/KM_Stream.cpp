@@ -421,9 +421,15 @@ bool KM_Stream::ReadString(std::string& text)
         return false;
     if (m_Buffered)
     {
-        // Taken in place from the bytes held, up to the first NUL.
+        // Taken in place from the bytes held, up to the first NUL. A short name or one longer than the text's
+        // room is built as a new string and moved in (a short one is copied into the room the text has), which
+        // costs less than the library's general replace; a longer one that fits reuses the text's room.
         const char* at = m_Bytes.data() + m_ReadAt;
-        text.assign(at, strnlen(at, length));
+        const size_t size = strnlen(at, length);
+        if (size < 16 || size > text.capacity())
+            text = std::string(at, size);
+        else
+            text.assign(at, size);
         m_ReadAt += length;
         m_Position += length;
         return true;

@@ -94,10 +94,21 @@ public:
             return true;
         if (m_Buffered)
         {
-            // Copied from the bytes held into room of the final size, without filling it with zeros first.
+            // Copied from the bytes held into room of the final size, without filling it with zeros first:
+            // in one copy when the list's allocator can leave its room unfilled, else record by record.
             const char* const first = m_Bytes.data() + m_ReadAt;
             const size_t bytes = static_cast<size_t>(count) * sizeof(T);
-            out.assign(RecordIterator<T>(first), RecordIterator<T>(first + bytes));
+            if constexpr (_LeavesRoomUnfilled<Allocator>(0))
+            {
+                using Unfilled = typename Allocator::Unfilled;
+                std::vector<T, Allocator> filled(UnfilledIterator<Unfilled>(0),
+                                                 UnfilledIterator<Unfilled>(static_cast<size_t>(count)),
+                                                 out.get_allocator());
+                std::memcpy(static_cast<void*>(filled.data()), first, bytes);
+                out.swap(filled);
+            }
+            else
+                out.assign(RecordIterator<T>(first), RecordIterator<T>(first + bytes));
             m_ReadAt += bytes;
             m_Position += bytes;
             return true;
@@ -194,6 +205,42 @@ private:
     private:
         const char* m_At;
     };
+
+    // Counts out records to be constructed unfilled, each handing over the allocator's tag.
+    template <typename Unfilled> class UnfilledIterator
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Unfilled;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Unfilled*;
+        using reference = Unfilled;
+
+        explicit UnfilledIterator(size_t at) : m_At(at) {}
+        Unfilled operator*() const { return Unfilled(); }
+        UnfilledIterator& operator++()
+        {
+            ++m_At;
+            return *this;
+        }
+        UnfilledIterator operator++(int)
+        {
+            UnfilledIterator before = *this;
+            ++m_At;
+            return before;
+        }
+        bool operator==(const UnfilledIterator& other) const { return m_At == other.m_At; }
+        bool operator!=(const UnfilledIterator& other) const { return m_At != other.m_At; }
+
+    private:
+        size_t m_At;
+    };
+    template <typename Allocator>
+    static constexpr auto _LeavesRoomUnfilled(int) -> decltype(typename Allocator::Unfilled(), true)
+    {
+        return true;
+    }
+    template <typename Allocator> static constexpr bool _LeavesRoomUnfilled(long) { return false; }
 
     // A file is read mostly a word at a time: one held in memory hands over a whole word in place, and
     // anything else (a short read, a streamed file) goes through Read.
