@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -129,10 +130,21 @@ public:
         return records.empty() || Write(records.data(), sizeof(T), records.size());
     }
 
-    // Bytes between the read position and the end of the file.
-    uint64_t Remaining() const;
+    // Bytes between the read position and the end of the file. Asked before every string and list, so the
+    // answer for a file held in memory is worked out in place.
+    uint64_t Remaining() const
+    {
+        if (m_Buffered)
+            return m_ReadAt < m_Bytes.size() ? m_Bytes.size() - m_ReadAt : 0;
+        return _RemainingInFile();
+    }
     // True when count records of bytesEach bytes can still be in the file.
-    bool Fits(uint64_t count, uint64_t bytesEach) const;
+    bool Fits(uint64_t count, uint64_t bytesEach) const
+    {
+        if (bytesEach != 0 && count > std::numeric_limits<uint64_t>::max() / bytesEach)
+            return false;
+        return count * bytesEach <= Remaining();
+    }
 
     bool IsOpen() const { return m_File != nullptr || m_Buffered; }
     int GetMode() const { return m_Mode; }
@@ -268,6 +280,7 @@ private:
     {
         return (Read(&values, sizeof values, 1) && ...);
     }
+    uint64_t _RemainingInFile() const;
     static FILE* _OpenFile(const char* path, const char* mode);
     bool _ReadHeaderFields();
     void _TakeBytes(std::string bytes);

@@ -247,9 +247,9 @@ namespace
 // Every list a mesh reads, in file order.
 std::vector<size_t> MeshListSizes(const KM_Mesh& mesh)
 {
-    return {mesh.m_Vertices.size(),       mesh.m_Faces.size(),       mesh.m_TVertices.size(),
-            mesh.m_TFaces.size(),         mesh.m_Channels.size(),    mesh.m_ExtraTVertices.size(),
-            mesh.m_ExtraTFaces.size(),    mesh.m_CVertices.size(),   mesh.m_CFaces.size(),
+    return {mesh.m_Vertices.size(),    mesh.m_Faces.size(),     mesh.m_TVertices.size(),
+            mesh.m_TFaces.size(),      mesh.m_Channels.size(),  mesh.m_ExtraTVertices.size(),
+            mesh.m_ExtraTFaces.size(), mesh.m_CVertices.size(), mesh.m_CFaces.size(),
             mesh.m_Normals.size()};
 }
 
@@ -323,7 +323,9 @@ TEST_F(RoundTripTest, MeshCutAnywhereIsRefusedWithOnlyWholeLists)
         }
         // Before version 3 a mesh stores no extra mapping channels.
         if (version >= 3)
+        {
             ASSERT_TRUE(SameMeshLists(whole, source));
+        }
         ASSERT_EQ(whole.m_Vertices, source.m_Vertices);
         const std::vector<size_t> full = MeshListSizes(whole);
         for (size_t length = 0; length < bytes.size(); ++length)
@@ -343,13 +345,19 @@ TEST_F(RoundTripTest, MeshCutAnywhereIsRefusedWithOnlyWholeLists)
                 EXPECT_TRUE(sizes[i] == 0 || sizes[i] == full[i]) << "list " << i;
                 // After a list left empty by the cut nothing more is read.
                 if (full[i] != 0 && sizes[i] == 0)
+                {
                     emptySeen = true;
+                }
                 else if (emptySeen)
+                {
                     EXPECT_EQ(sizes[i], 0u) << "list " << i;
+                }
             }
             EXPECT_EQ(mesh.m_Vertices, sizes[0] ? whole.m_Vertices : KM_Mesh::Array<KM_Point3>());
             if (!mesh.m_Normals.empty())
+            {
                 EXPECT_TRUE(SameMeshLists(mesh, whole));
+            }
         }
     }
 }
@@ -366,7 +374,7 @@ TEST_F(RoundTripTest, MeshCountsBeyondTheFileAreRefused)
         size_t at;
         uint32_t count;
     } cases[] = {
-        {16, 1000}, {16, 0xFFFFFFFFu}, {20, 100}, {20, 0x80000000u},
+        {16, 1000}, {16, 0xFFFFFFFFu}, {20, 100},  {20, 0x80000000u},
         {24, 1000}, {24, 0xFFFFFFFFu}, {28, 1000}, {28, 0x40000000u},
     };
     for (const auto& c : cases)
@@ -418,4 +426,77 @@ TEST_F(RoundTripTest, MeshesReadOverAndBesideEachOtherKeepTheirOwnRecords)
     }
     for (size_t i = 0; i < alive.size(); ++i)
         EXPECT_TRUE(SameMeshLists(*alive[i], *sources[i])) << "mesh " << i;
+}
+
+// A skeleton or an animation cut short anywhere after its type id is refused with its reader's box, and
+// keeps only the bones or tracks read whole before the cut, each as the whole file gives it.
+TEST_F(RoundTripTest, SkeletonsAndAnimationsCutAnywhereKeepOnlyWholeRecords)
+{
+    const auto cutEverywhere = [this](KM_Object& source, auto make, const char* box, auto check)
+    {
+        const std::string bytes = m_Files.Written(source);
+        ASSERT_GT(bytes.size(), 4u);
+        auto whole = make();
+        {
+            KM_Stream stream;
+            uint32_t typeId = 0;
+            ASSERT_TRUE(stream.OpenBytes(bytes, "whole.kmf", KM_Stream::kBinary) && stream.ReadU32(typeId));
+            ASSERT_TRUE(whole->Read(&stream));
+        }
+        for (size_t length = 4; length < bytes.size(); ++length)
+        {
+            SCOPED_TRACE(std::string(box) + " length " + std::to_string(length));
+            m_Boxes.Clear();
+            auto cut = make();
+            KM_Stream stream;
+            uint32_t typeId = 0;
+            ASSERT_TRUE(stream.OpenBytes(bytes.substr(0, length), "cut.kmf", KM_Stream::kBinary) &&
+                        stream.ReadU32(typeId));
+            EXPECT_FALSE(cut->Read(&stream));
+            ASSERT_EQ(m_Boxes.Boxes().size(), 1u);
+            EXPECT_TRUE(m_Boxes.Shown(box, "Exporter Error"));
+            check(*cut, *whole);
+        }
+    };
+    auto skeleton = kmfsamples::Skeleton();
+    cutEverywhere(
+        *skeleton, [] { return std::make_unique<KM_Skeleton>(); }, "Error Reading KM_Skeleton Data",
+        [](const KM_Skeleton& cut, const KM_Skeleton& whole)
+        {
+            ASSERT_LT(cut.m_Bones.size(), whole.m_Bones.size());
+            for (const auto& [index, bone] : cut.m_Bones)
+            {
+                const KM_Skeleton::Bone& full = whole.m_Bones.at(index);
+                EXPECT_EQ(bone.name, full.name);
+                EXPECT_EQ(bone.parentName, full.parentName);
+                EXPECT_EQ(bone.word, full.word);
+                EXPECT_EQ(std::memcmp(bone.orientation, full.orientation, sizeof bone.orientation), 0);
+                ASSERT_EQ(bone.weights.size(), full.weights.size());
+                for (size_t w = 0; w < bone.weights.size(); ++w)
+                {
+                    EXPECT_EQ(bone.weights[w].vertex, full.weights[w].vertex);
+                    EXPECT_EQ(bone.weights[w].weight, full.weights[w].weight);
+                }
+            }
+        });
+    auto animation = kmfsamples::Animation();
+    cutEverywhere(
+        *animation, [] { return std::make_unique<KM_Animation>(); }, "Error Reading KM_Animation Data",
+        [](const KM_Animation& cut, const KM_Animation& whole)
+        {
+            ASSERT_LT(cut.m_BoneAnims.size(), whole.m_BoneAnims.size());
+            for (const auto& [index, track] : cut.m_BoneAnims)
+            {
+                const KM_Animation::Track& full = whole.m_BoneAnims.at(index);
+                EXPECT_EQ(track.boneName, full.boneName);
+                EXPECT_EQ(track.parentName, full.parentName);
+                ASSERT_EQ(track.keys.size(), full.keys.size());
+                if (!track.keys.empty())
+                {
+                    EXPECT_EQ(std::memcmp(track.keys.data(), full.keys.data(),
+                                          track.keys.size() * sizeof track.keys[0]),
+                              0);
+                }
+            }
+        });
 }

@@ -1,8 +1,8 @@
 #include "engine/model/KM_Stream.h"
+#include "engine/core/kaFileSystem.h"
 #include "engine/model/KM_ListAllocator.h"
 #include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Mesh.h"
-#include "engine/core/kaFileSystem.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/engine/model/KmfTestSupport.h"
@@ -528,8 +528,8 @@ TEST_F(StreamTest, CountedStringsReadExactlyOverWhateverTheTextHeld)
                     body[size / 2] = '\0';
                     expected = text.substr(0, size / 2);
                 }
-                SCOPED_TRACE("size " + std::to_string(size) + " stored " + std::to_string(stored) + " before " +
-                             std::to_string(before.size()));
+                SCOPED_TRACE("size " + std::to_string(size) + " stored " + std::to_string(stored) +
+                             " before " + std::to_string(before.size()));
                 const std::string data =
                     Bytes().U32(static_cast<uint32_t>(body.size())).Raw(body).Str("next").Data();
                 KM_Stream stream;
@@ -571,14 +571,17 @@ TEST_F(StreamTest, RecordsCopiedOverUnfilledRoomMatchAPlainList)
                     KM_Stream a, b;
                     ASSERT_TRUE(a.OpenBytes(data, "a.kmf", KM_Stream::kBinary));
                     ASSERT_TRUE(b.OpenBytes(data, "b.kmf", KM_Stream::kBinary));
-                    ASSERT_TRUE(a.Seek(static_cast<long>(start), SEEK_SET) && b.Seek(static_cast<long>(start), SEEK_SET));
+                    ASSERT_TRUE(a.Seek(static_cast<long>(start), SEEK_SET) &&
+                                b.Seek(static_cast<long>(start), SEEK_SET));
                     const bool readPlain = a.ReadArray(plain, count);
                     const bool readRoomy = b.ReadArray(roomy, count);
                     EXPECT_EQ(readRoomy, readPlain);
                     EXPECT_EQ(readPlain, count * sizeof(KM_Mesh::FaceNormals) <= data.size() - start);
                     ASSERT_EQ(roomy.size(), plain.size());
                     if (!plain.empty())
+                    {
                         EXPECT_EQ(std::memcmp(roomy.data(), plain.data(), plain.size() * sizeof plain[0]), 0);
+                    }
                     EXPECT_EQ(b.GetPosition(), a.GetPosition());
                     EXPECT_EQ(b.Remaining(), a.Remaining());
                     EXPECT_EQ(roomy.get_allocator().resource(), &listRoom);
