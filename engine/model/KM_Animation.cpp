@@ -41,8 +41,8 @@ bool KM_Animation::_ReadBody(KM_Stream* stream)
 {
     uint32_t animationVersion, trackCount;
     if (!ReadVersionAndSize(stream) || !stream->ReadString(m_Name) || !stream->ReadU32(animationVersion) ||
-        !stream->ReadString(m_AnimationName) || !stream->ReadU32(m_BoneCount) || !stream->ReadU32(m_Length) ||
-        !stream->ReadU32(m_FramesPerSecond) || !stream->ReadU32(m_KeyCount) || !stream->ReadU32(trackCount))
+        !stream->ReadString(m_AnimationName) ||
+        !stream->ReadValues(m_BoneCount, m_Length, m_FramesPerSecond, m_KeyCount, trackCount))
         return false;
     // Nothing else lives in the room: emptied, its blocks go back before this file's records are placed.
     m_BoneAnims.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/model/KM_ListAllocator.h"
 #include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_Point3.h"
@@ -15,8 +16,9 @@ class KM_Mesh : public KM_Object
 public:
     static constexpr uint32_t kTypeId = 16;
 
-    // The file's lists live in the mesh's own room: a read places them all in one block.
-    template <typename T> using Array = std::pmr::vector<T>;
+    // The file's lists live in the mesh's own room: a read places them all in one block, copying each list's
+    // records over room it leaves unfilled.
+    template <typename T> using Array = std::vector<T, KM_ListAllocator<T>>;
 
     struct Face
     {

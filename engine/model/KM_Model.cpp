@@ -32,6 +32,33 @@ const TypeBit kTypeBits[] = {{"N", 0x1},    {"W", 0x2},     {"T", 0x4},     {"S"
                              {"OS", 0x80},  {"WS", 0x100},  {"SP", 0x200},  {"SB", 0x400},
                              {"HP", 0x800}, {"WH", 0x1000}, {"WA", 0x2000}, {"WF", 0x4000}};
 
+// Equal to a short literal, compared in place: every value of every user data line is compared with each
+// type's letters, and the library's compare measures the literal with strlen each time.
+bool SameText(const std::string& text, const char* literal)
+{
+    size_t at = 0;
+    for (; literal[at] != '\0'; ++at)
+    {
+        if (at >= text.size() || text[at] != literal[at])
+            return false;
+    }
+    return at == text.size();
+}
+
+// Where the first of the stop characters stands from at up to end, or end when none does.
+template <size_t N> size_t FindStop(const std::string& text, size_t at, size_t end, const char (&stops)[N])
+{
+    for (; at < end; ++at)
+    {
+        for (size_t k = 0; k + 1 < N; ++k)
+        {
+            if (text[at] == stops[k])
+                return at;
+        }
+    }
+    return end;
+}
+
 uint32_t Bits(float value)
 {
     uint32_t bits;
@@ -545,7 +572,7 @@ int KM_Model::_FindAttachmentPoint(const std::string& suffix) const
 void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
                          const std::vector<std::string>& values)
 {
-    if (key == "type")
+    if (SameText(key, "type"))
     {
         for (const std::string& value : values)
         {
@@ -554,12 +581,12 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
                 continue;
             for (const TypeBit& entry : kTypeBits)
             {
-                if (value == entry.value)
+                if (SameText(value, entry.value))
                     point.m_TypeFlags |= entry.bit;
             }
         }
     }
-    else if (key == "set")
+    else if (SameText(key, "set"))
     {
         if (values.empty())
             return;
@@ -574,7 +601,7 @@ void KM_Model::_ApplyKey(KM_AttachmentPt& point, const std::string& key,
         target.m_SetFirst[slot] = values.size() > 1 ? _FindAttachmentPoint(values[1]) : -1;
         target.m_SetSecond[slot] = values.size() > 2 ? _FindAttachmentPoint(values[2]) : -1;
     }
-    else if (key == "size")
+    else if (SameText(key, "size"))
     {
         for (const std::string& value : values)
             m_AttachmentSize = LeadingInteger(value);
@@ -595,7 +622,7 @@ void KM_Model::_ParseUserData(KM_AttachmentPt& point, std::string& key, std::vec
         key.clear();
         while (at < equals)
         {
-            const size_t stop = std::min(text.find_first_of("\r\n", at), equals);
+            const size_t stop = FindStop(text, at, equals, "\r\n");
             key.append(text, at, stop - at);
             at = stop < equals ? stop + 1 : equals;
         }
@@ -606,7 +633,7 @@ void KM_Model::_ParseUserData(KM_AttachmentPt& point, std::string& key, std::vec
         values.clear();
         while (at < size)
         {
-            const size_t stop = std::min(text.find_first_of(" \r\n", at), size);
+            const size_t stop = FindStop(text, at, size, " \r\n");
             if (stop > at)
                 values.emplace_back(text, at, stop - at);
             at = stop;

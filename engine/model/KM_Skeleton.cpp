@@ -36,8 +36,8 @@ uint32_t KM_Skeleton::ComputeSize()
 bool KM_Skeleton::_ReadBody(KM_Stream* stream)
 {
     uint32_t skeletonVersion, recordCount;
-    if (!ReadVersionAndSize(stream) || !stream->ReadString(m_Name) || !stream->ReadU32(skeletonVersion) ||
-        !stream->ReadU32(m_BoneCount) || !stream->ReadU32(recordCount))
+    if (!ReadVersionAndSize(stream) || !stream->ReadString(m_Name) ||
+        !stream->ReadValues(skeletonVersion, m_BoneCount, recordCount))
         return false;
     // Nothing else lives in the room: emptied, its blocks go back before this file's records are placed.
     m_Bones.clear();
@@ -53,8 +53,8 @@ bool KM_Skeleton::_ReadBody(KM_Stream* stream)
         Bone& bone = at->second;
         uint32_t weightCount;
         if (!stream->ReadString(bone.name) || !stream->ReadString(bone.parentName) ||
-            !stream->ReadU32(bone.word) || !stream->Read(bone.orientation, 4, 16) ||
-            !stream->ReadU32(weightCount) || !stream->ReadArray(bone.weights, weightCount))
+            !stream->ReadValues(bone.word, bone.orientation, weightCount) ||
+            !stream->ReadArray(bone.weights, weightCount))
         {
             m_Bones.erase(at);
             return false;

@@ -421,9 +421,15 @@ bool KM_Stream::ReadString(std::string& text)
         return false;
     if (m_Buffered)
     {
-        // Taken in place from the bytes held, up to the first NUL.
+        // Taken in place from the bytes held, up to the first NUL. A short name or one longer than the text's
+        // room is built as a new string and moved in (a short one is copied into the room the text has),
+        // which costs less than the library's general replace; a longer one that fits reuses the text's room.
         const char* at = m_Bytes.data() + m_ReadAt;
-        text.assign(at, strnlen(at, length));
+        const size_t size = strnlen(at, length);
+        if (size < 16 || size > text.capacity())
+            text = std::string(at, size);
+        else
+            text.assign(at, size);
         m_ReadAt += length;
         m_Position += length;
         return true;
@@ -453,10 +459,8 @@ uint32_t KM_Stream::StringBytes(const std::string& text)
     return 4 + (length == 0 ? 0 : static_cast<uint32_t>(length + 1));
 }
 
-uint64_t KM_Stream::Remaining() const
+uint64_t KM_Stream::_RemainingInFile() const
 {
-    if (m_Buffered)
-        return m_ReadAt < m_Bytes.size() ? m_Bytes.size() - m_ReadAt : 0;
     if (m_File == nullptr)
         return 0;
     if (m_FileSize == std::numeric_limits<uint64_t>::max())
@@ -465,11 +469,4 @@ uint64_t KM_Stream::Remaining() const
     if (at < 0 || static_cast<uint64_t>(at) >= m_FileSize)
         return 0;
     return m_FileSize - static_cast<uint64_t>(at);
-}
-
-bool KM_Stream::Fits(uint64_t count, uint64_t bytesEach) const
-{
-    if (bytesEach != 0 && count > std::numeric_limits<uint64_t>::max() / bytesEach)
-        return false;
-    return count * bytesEach <= Remaining();
 }

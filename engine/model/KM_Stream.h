@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -94,10 +95,21 @@ public:
             return true;
         if (m_Buffered)
         {
-            // Copied from the bytes held into room of the final size, without filling it with zeros first.
+            // Copied from the bytes held into room of the final size, without filling it with zeros first:
+            // in one copy when the list's allocator can leave its room unfilled, else record by record.
             const char* const first = m_Bytes.data() + m_ReadAt;
             const size_t bytes = static_cast<size_t>(count) * sizeof(T);
-            out.assign(RecordIterator<T>(first), RecordIterator<T>(first + bytes));
+            if constexpr (_LeavesRoomUnfilled<Allocator>(0))
+            {
+                using Unfilled = typename Allocator::Unfilled;
+                std::vector<T, Allocator> filled(UnfilledIterator<Unfilled>(0),
+                                                 UnfilledIterator<Unfilled>(static_cast<size_t>(count)),
+                                                 out.get_allocator());
+                std::memcpy(static_cast<void*>(filled.data()), first, bytes);
+                out.swap(filled);
+            }
+            else
+                out.assign(RecordIterator<T>(first), RecordIterator<T>(first + bytes));
             m_ReadAt += bytes;
             m_Position += bytes;
             return true;
@@ -118,10 +130,21 @@ public:
         return records.empty() || Write(records.data(), sizeof(T), records.size());
     }
 
-    // Bytes between the read position and the end of the file.
-    uint64_t Remaining() const;
+    // Bytes between the read position and the end of the file. Asked before every string and list, so the
+    // answer for a file held in memory is worked out in place.
+    uint64_t Remaining() const
+    {
+        if (m_Buffered)
+            return m_ReadAt < m_Bytes.size() ? m_Bytes.size() - m_ReadAt : 0;
+        return _RemainingInFile();
+    }
     // True when count records of bytesEach bytes can still be in the file.
-    bool Fits(uint64_t count, uint64_t bytesEach) const;
+    bool Fits(uint64_t count, uint64_t bytesEach) const
+    {
+        if (bytesEach != 0 && count > std::numeric_limits<uint64_t>::max() / bytesEach)
+            return false;
+        return count * bytesEach <= Remaining();
+    }
 
     bool IsOpen() const { return m_File != nullptr || m_Buffered; }
     int GetMode() const { return m_Mode; }
@@ -195,6 +218,42 @@ private:
         const char* m_At;
     };
 
+    // Counts out records to be constructed unfilled, each handing over the allocator's tag.
+    template <typename Unfilled> class UnfilledIterator
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Unfilled;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Unfilled*;
+        using reference = Unfilled;
+
+        explicit UnfilledIterator(size_t at) : m_At(at) {}
+        Unfilled operator*() const { return Unfilled(); }
+        UnfilledIterator& operator++()
+        {
+            ++m_At;
+            return *this;
+        }
+        UnfilledIterator operator++(int)
+        {
+            UnfilledIterator before = *this;
+            ++m_At;
+            return before;
+        }
+        bool operator==(const UnfilledIterator& other) const { return m_At == other.m_At; }
+        bool operator!=(const UnfilledIterator& other) const { return m_At != other.m_At; }
+
+    private:
+        size_t m_At;
+    };
+    template <typename Allocator>
+    static constexpr auto _LeavesRoomUnfilled(int) -> decltype(typename Allocator::Unfilled(), true)
+    {
+        return true;
+    }
+    template <typename Allocator> static constexpr bool _LeavesRoomUnfilled(long) { return false; }
+
     // A file is read mostly a word at a time: one held in memory hands over a whole word in place, and
     // anything else (a short read, a streamed file) goes through Read.
     template <typename T> __attribute__((always_inline)) bool _ReadValue(T& value)
@@ -221,6 +280,7 @@ private:
     {
         return (Read(&values, sizeof values, 1) && ...);
     }
+    uint64_t _RemainingInFile() const;
     static FILE* _OpenFile(const char* path, const char* mode);
     bool _ReadHeaderFields();
     void _TakeBytes(std::string bytes);

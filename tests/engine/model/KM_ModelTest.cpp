@@ -257,6 +257,43 @@ TEST_F(ModelTest, UserDataLinesSplitAtBreaksAndSpacesAlike)
     }
 }
 
+// Keys and type letters count only when whole and of the same case: a longer or shorter word, one that only
+// starts alike and one with a line break kept out of it are told apart.
+TEST_F(ModelTest, UserDataKeysAndTypesMatchWholeWordsOnly)
+{
+    const struct
+    {
+        const char* text;
+        uint32_t flags;
+        int32_t size;
+    } cases[] = {
+        {"typ=W", 0x0u, 0},
+        {"types=W", 0x0u, 0},
+        {"Type=W", 0x0u, 0},
+        {"ttype=W", 0x0u, 0},
+        {"type=w", 0x0u, 0},
+        {"type=WSX W", 0x2u, 0},
+        {"type=O OSS OS", 0x80u, 0},
+        {"type=H HP P", 0x800u, 0},
+        {"type=NW WN N", 0x1u, 0},
+        {"siz=4", 0x0u, 0},
+        {"sizes=4", 0x0u, 0},
+        {"Size=4", 0x0u, 0},
+        {"si\nze=6", 0x0u, 6},
+        {"t\r\nype=WF SB", 0x4400u, 0},
+        {"type=WA\rsize=3", 0x2000u, 3},
+        {"sets=A\r\ntype=T", 0x4u, 0},
+    };
+    for (const auto& c : cases)
+    {
+        auto model = LoadPoints({{"att-point1", c.text}});
+        ASSERT_EQ(model->GetAttachmentPointCount(), 1) << c.text;
+        EXPECT_EQ(model->GetAttachmentPoint(0)->m_TypeFlags, c.flags) << c.text;
+        EXPECT_EQ(model->GetAttachmentSize(), c.size) << c.text;
+        EXPECT_EQ(model->GetAttachmentPoint(0)->m_SetCount, 0) << c.text;
+    }
+}
+
 TEST_F(ModelTest, SetLinesNamePointsBySuffix)
 {
     auto model =

@@ -1,5 +1,8 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/core/kaFileSystem.h"
+#include "engine/model/KM_ListAllocator.h"
+#include "engine/model/KM_ListRoom.h"
+#include "engine/model/KM_Mesh.h"
 #include "engine/model/KM_Point3.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/DebugCapture.h"
@@ -502,6 +505,87 @@ TEST_F(StreamTest, RecordArraysReadWholeOrAreRefusedUntouched)
                         EXPECT_EQ(stream.Remaining(), data.size() - start);
                     }
                     EXPECT_FALSE(stream.AtEnd());
+                }
+}
+
+// Counted strings of every length about the short-string room, stored with or without their NUL or cut at an
+// inner one, read into texts that held nothing, a short text or a long one: each reads exactly its own text.
+TEST_F(StreamTest, CountedStringsReadExactlyOverWhateverTheTextHeld)
+{
+    const std::string longText(70, 'q');
+    for (size_t size : {1u, 2u, 14u, 15u, 16u, 17u, 31u, 40u, 69u, 100u})
+        for (int stored = 0; stored < 3; ++stored) // with its NUL, without, with a NUL in the middle
+            for (const std::string& before : {std::string(), std::string("prior"), longText})
+            {
+                std::string text;
+                for (size_t i = 0; i < size; ++i)
+                    text.push_back(static_cast<char>('a' + (i * 7 + size) % 26));
+                std::string body = text;
+                std::string expected = text;
+                if (stored == 0)
+                    body.push_back('\0');
+                else if (stored == 2)
+                {
+                    body[size / 2] = '\0';
+                    expected = text.substr(0, size / 2);
+                }
+                SCOPED_TRACE("size " + std::to_string(size) + " stored " + std::to_string(stored) +
+                             " before " + std::to_string(before.size()));
+                const std::string data =
+                    Bytes().U32(static_cast<uint32_t>(body.size())).Raw(body).Str("next").Data();
+                KM_Stream stream;
+                ASSERT_TRUE(stream.OpenBytes(data, "text.kmf", KM_Stream::kBinary));
+                std::string read = before;
+                ASSERT_TRUE(stream.ReadString(read));
+                EXPECT_EQ(read, expected);
+                EXPECT_EQ(std::strlen(read.c_str()), expected.size());
+                EXPECT_EQ(stream.GetPosition(), 4 + body.size());
+                ASSERT_TRUE(stream.ReadString(read));
+                EXPECT_EQ(read, "next");
+            }
+}
+
+// Lists whose allocator leaves their room unfilled get exactly what a plain list gets, from every start and
+// of every count, whether their room is fresh, carved from a reserved block or held records before.
+TEST_F(StreamTest, RecordsCopiedOverUnfilledRoomMatchAPlainList)
+{
+    using RoomList = std::vector<KM_Mesh::FaceNormals, KM_ListAllocator<KM_Mesh::FaceNormals>>;
+    for (size_t start : {0u, 1u, 2u, 5u})
+        for (size_t records = 0; records <= 5; ++records)
+            for (uint32_t count = 0; count <= 6; ++count)
+                for (int room = 0; room < 3; ++room)
+                {
+                    Bytes bytes;
+                    bytes.Raw(std::string(start, 'z'));
+                    for (size_t r = 0; r < records * 12; ++r)
+                        bytes.F32(static_cast<float>(r) * 0.5f - static_cast<float>(start));
+                    const std::string data = bytes.Data() + "tail";
+                    SCOPED_TRACE("start " + std::to_string(start) + " records " + std::to_string(records) +
+                                 " count " + std::to_string(count) + " room " + std::to_string(room));
+                    KM_ListRoom listRoom;
+                    if (room == 1)
+                        listRoom.Reserve(4096);
+                    RoomList roomy(&listRoom);
+                    if (room == 2)
+                        roomy.assign(7, KM_Mesh::FaceNormals{{-1.0f, -2.0f, -3.0f}, {}});
+                    std::vector<KM_Mesh::FaceNormals> plain(3);
+                    KM_Stream a, b;
+                    ASSERT_TRUE(a.OpenBytes(data, "a.kmf", KM_Stream::kBinary));
+                    ASSERT_TRUE(b.OpenBytes(data, "b.kmf", KM_Stream::kBinary));
+                    ASSERT_TRUE(a.Seek(static_cast<long>(start), SEEK_SET) &&
+                                b.Seek(static_cast<long>(start), SEEK_SET));
+                    const bool readPlain = a.ReadArray(plain, count);
+                    const bool readRoomy = b.ReadArray(roomy, count);
+                    EXPECT_EQ(readRoomy, readPlain);
+                    EXPECT_EQ(readPlain, count * sizeof(KM_Mesh::FaceNormals) <= data.size() - start);
+                    ASSERT_EQ(roomy.size(), plain.size());
+                    if (!plain.empty())
+                    {
+                        EXPECT_EQ(std::memcmp(roomy.data(), plain.data(), plain.size() * sizeof plain[0]), 0);
+                    }
+                    EXPECT_EQ(b.GetPosition(), a.GetPosition());
+                    EXPECT_EQ(b.Remaining(), a.Remaining());
+                    EXPECT_EQ(roomy.get_allocator().resource(), &listRoom);
                 }
 }
 
