@@ -473,7 +473,7 @@ void ExpectWeldAsDefined(KM_Mesh& mesh)
     KM_Model::WeldMesh(mesh);
     const KM_Mesh::RenderData& render = mesh.m_Render;
     ASSERT_EQ(render.vertexCount, expected.vertices.size());
-    EXPECT_EQ(render.indices, expected.indices);
+    EXPECT_EQ(std::vector<uint32_t>(render.indices.begin(), render.indices.end()), expected.indices);
     ASSERT_EQ(render.texCoords.size(), 1u + mesh.m_Channels.size());
     for (size_t v = 0; v < expected.vertices.size(); ++v)
     {
@@ -866,7 +866,7 @@ TEST_F(ModelTest, ACopiedMeshKeepsItsWeldedVertices)
 
     const KM_Mesh::RenderData& render = copy.m_Render;
     ASSERT_EQ(render.vertexCount, expected.vertices.size());
-    EXPECT_EQ(render.indices, expected.indices);
+    EXPECT_EQ(std::vector<uint32_t>(render.indices.begin(), render.indices.end()), expected.indices);
     ASSERT_EQ(render.texCoords.size(), 2u);
     for (size_t v = 0; v < expected.vertices.size(); ++v)
     {
