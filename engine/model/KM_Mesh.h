@@ -1,10 +1,9 @@
 #pragma once
 
-#include "engine/model/KM_ListAllocator.h"
 #include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_Point3.h"
-#include "engine/model/KM_RenderAllocator.h"
+#include "engine/model/KM_RoomAllocator.h"
 
 #include <memory_resource>
 #include <vector>

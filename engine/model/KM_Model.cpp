@@ -198,14 +198,16 @@ struct FaceLimits
 };
 
 // Makes the next vertex at a position: it came from the file vertex and heads that position's chain. Its
-// number plus one, as the chains hold them.
-__attribute__((always_inline)) inline uint32_t AppendVertex(const WeldLayout& layout, uint32_t place,
+// number plus one, as the chains hold them. Given the lists rather than the layout, which the weld loops
+// would otherwise read again at every vertex made.
+__attribute__((always_inline)) inline uint32_t AppendVertex(uint32_t* sources, uint32_t* previousAt,
+                                                            uint32_t* lastAt, uint32_t place,
                                                             uint32_t fileVertex, uint32_t& made)
 {
-    layout.sources[made] = fileVertex;
-    layout.previousAt[made] = layout.lastAt[place];
+    sources[made] = fileVertex;
+    previousAt[made] = lastAt[place];
     const uint32_t v = ++made;
-    layout.lastAt[place] = v;
+    lastAt[place] = v;
     return v;
 }
 
@@ -229,6 +231,7 @@ bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* i
     const uint32_t* const packedColors = layout.packedColors;
     uint32_t* const lastAt = layout.lastAt;
     uint32_t* const previousAt = layout.previousAt;
+    uint32_t* const sources = layout.sources;
     uint32_t* const keys = layout.keys;
     uint32_t made = 0;
 
@@ -267,7 +270,7 @@ bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* i
                 Store64(key + 6, mapped);
             if (kColor)
                 key[kKeyWords - 1] = tone;
-            v = AppendVertex(layout, place, fileVertex, made);
+            v = AppendVertex(sources, previousAt, lastAt, place, fileVertex, made);
         }
         *indexOut++ = v - 1;
     };
@@ -305,6 +308,7 @@ bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t*
     const uint32_t* const packedColors = layout.packedColors;
     uint32_t* const lastAt = layout.lastAt;
     uint32_t* const previousAt = layout.previousAt;
+    uint32_t* const sources = layout.sources;
     uint32_t* const keys = layout.keys;
     uint32_t made = 0;
 
@@ -351,7 +355,7 @@ bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t*
                             (keyWords - 3) * sizeof(uint32_t)) == 0)
                 break;
         if (v == 0)
-            v = AppendVertex(layout, place, fileVertex, made);
+            v = AppendVertex(sources, previousAt, lastAt, place, fileVertex, made);
         *indexOut++ = v - 1;
     };
 
