@@ -133,8 +133,8 @@ void KM_Mesh::_DropLists()
     drop(m_Render.normals);
     drop(m_Render.colors);
     drop(m_Render.texCoords);
+    drop(m_Render.indices);
     drop(m_Render.sourceVertex);
-    m_Render.indices.clear();
     m_Room.Release();
 }
 
@@ -193,8 +193,9 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
         !stream->ReadValues(m_TimeValue, vertexCount, faceCount, tvertCount, cvertCount, m_MaterialRef))
         return false;
     _DropLists();
-    // When the lists the counts ask for are all in the file, one block takes them (and the packed colours);
-    // otherwise a read below fails where it always did, and nothing is taken on the counts' word.
+    // When the lists the counts ask for are all in the file, one block takes them, the packed colours and
+    // the welded corners' indices that follow every read; otherwise a read below fails where it always did,
+    // and nothing is taken on the counts' word.
     const uint64_t faces = faceCount;
     const uint64_t fileBytes =
         uint64_t(vertexCount) * sizeof(KM_Point3) + faces * sizeof(Face) +
@@ -204,8 +205,9 @@ bool KM_Mesh::_ReadBody(KM_Stream* stream)
     if (stream->Fits(fileBytes, 1))
     {
         constexpr size_t kListSlack = alignof(std::max_align_t);
-        m_Room.Reserve(static_cast<size_t>(fileBytes + uint64_t(cvertCount) * sizeof(uint32_t)) +
-                       7 * kListSlack);
+        m_Room.Reserve(static_cast<size_t>(fileBytes + uint64_t(cvertCount) * sizeof(uint32_t) +
+                                           faces * 3 * sizeof(uint32_t)) +
+                       8 * kListSlack);
     }
     if (!stream->ReadArray(m_Vertices, vertexCount) || !stream->ReadArray(m_Faces, faceCount))
         return false;

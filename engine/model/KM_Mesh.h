@@ -1,10 +1,9 @@
 #pragma once
 
-#include "engine/model/KM_ListAllocator.h"
 #include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Object.h"
 #include "engine/model/KM_Point3.h"
-#include "engine/model/KM_RenderAllocator.h"
+#include "engine/model/KM_RoomAllocator.h"
 
 #include <memory_resource>
 #include <vector>
@@ -56,7 +55,7 @@ public:
     {
         RenderData() = default;
         explicit RenderData(std::pmr::memory_resource* room)
-            : positions(room), normals(room), colors(room), texCoords(room), sourceVertex(room)
+            : positions(room), normals(room), colors(room), texCoords(room), indices(room), sourceVertex(room)
         {
         }
         RenderData(const RenderData& other) = default;
@@ -73,7 +72,7 @@ public:
         // texture vertices), then the extra channels.
         RenderArray<RenderArray<float>> texCoords;
         // 3 per face, in reversed winding; 32-bit, the consumer decides how to split for 16-bit buffers.
-        std::vector<uint32_t> indices;
+        RenderArray<uint32_t> indices;
         // The file vertex each render vertex came from.
         RenderArray<uint32_t> sourceVertex;
     };

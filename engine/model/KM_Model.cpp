@@ -171,6 +171,46 @@ void Store64(void* at, uint64_t value)
     std::memcpy(at, &value, sizeof value);
 }
 
+// The list sizes a face's indices stay below, each held to 32 bits as the indices are.
+struct FaceLimits
+{
+    explicit FaceLimits(const KM_Mesh& mesh)
+        : fileVertices(Limit(mesh.m_Vertices.size())), textureVertices(Limit(mesh.m_TVertices.size())),
+          colorVertices(Limit(mesh.m_CVertices.size()))
+    {
+    }
+
+    // Whether any corner of the face indexes past its list; the lists a layout lacks are not looked at.
+    template <bool kTexture, bool kColor>
+    bool Outside(const KM_Mesh::Face& face, const KM_Mesh::IndexFace& tface,
+                 const KM_Mesh::IndexFace& cface) const
+    {
+        return std::max({face.a, face.b, face.c}) >= fileVertices ||
+               (kTexture && std::max({tface.a, tface.b, tface.c}) >= textureVertices) ||
+               (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices);
+    }
+
+    static uint32_t Limit(size_t size) { return static_cast<uint32_t>(std::min<size_t>(size, UINT32_MAX)); }
+
+    uint32_t fileVertices;
+    uint32_t textureVertices;
+    uint32_t colorVertices;
+};
+
+// Makes the next vertex at a position: it came from the file vertex and heads that position's chain. Its
+// number plus one, as the chains hold them. Given the lists rather than the layout, which the weld loops
+// would otherwise read again at every vertex made.
+__attribute__((always_inline)) inline uint32_t AppendVertex(uint32_t* sources, uint32_t* previousAt,
+                                                            uint32_t* lastAt, uint32_t place,
+                                                            uint32_t fileVertex, uint32_t& made)
+{
+    sources[made] = fileVertex;
+    previousAt[made] = lastAt[place];
+    const uint32_t v = ++made;
+    lastAt[place] = v;
+    return v;
+}
+
 // Writes every corner's render index and makes the vertices, for the layouts without extra channels. The
 // layout is fixed when compiled, so a key's width is a constant and every test of what a corner carries is
 // gone from the loop. The rest of a key after its position goes as a normal's x and y in one 64-bit word,
@@ -180,11 +220,7 @@ template <bool kTexture, bool kColor>
 bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* indexOut, uint32_t& madeOut)
 {
     constexpr size_t kKeyWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
-    const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
-    const uint32_t textureVertices =
-        static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
-    const uint32_t colorVertices =
-        static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
+    const FaceLimits limits(mesh);
     const KM_Point3* const vertices = mesh.m_Vertices.data();
     const KM_Point3* const textureCoords = mesh.m_TVertices.data();
     const KM_Mesh::Face* const faces = mesh.m_Faces.data();
@@ -234,10 +270,7 @@ bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* i
                 Store64(key + 6, mapped);
             if (kColor)
                 key[kKeyWords - 1] = tone;
-            sources[made] = fileVertex;
-            previousAt[made] = lastAt[place];
-            v = ++made;
-            lastAt[place] = v;
+            v = AppendVertex(sources, previousAt, lastAt, place, fileVertex, made);
         }
         *indexOut++ = v - 1;
     };
@@ -248,9 +281,7 @@ bool WeldFixedCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t* i
         const KM_Mesh::Face face = faces[f];
         const KM_Mesh::IndexFace tface = kTexture ? textureFaces[f] : KM_Mesh::IndexFace();
         const KM_Mesh::IndexFace cface = kColor ? colorFaces[f] : KM_Mesh::IndexFace();
-        if (std::max({face.a, face.b, face.c}) >= fileVertices ||
-            (kTexture && std::max({tface.a, tface.b, tface.c}) >= textureVertices) ||
-            (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
+        if (limits.Outside<kTexture, kColor>(face, tface, cface))
             return false;
         const KM_Mesh::FaceNormals& normals = faceNormals[f];
         // Corners 0, 2, 1: the winding of every face is reversed.
@@ -270,11 +301,7 @@ bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t*
     constexpr size_t kFixedWords = 6 + (kTexture ? 2 : 0) + (kColor ? 1 : 0);
     const size_t keyWords = layout.keyWords;
     const size_t extraChannels = mesh.m_Channels.size();
-    const uint32_t fileVertices = static_cast<uint32_t>(std::min<size_t>(mesh.m_Vertices.size(), UINT32_MAX));
-    const uint32_t textureVertices =
-        static_cast<uint32_t>(std::min<size_t>(mesh.m_TVertices.size(), UINT32_MAX));
-    const uint32_t colorVertices =
-        static_cast<uint32_t>(std::min<size_t>(mesh.m_CVertices.size(), UINT32_MAX));
+    const FaceLimits limits(mesh);
     const KM_Point3* const vertices = mesh.m_Vertices.data();
     const KM_Point3* const textureCoords = mesh.m_TVertices.data();
     const uint32_t* const placeOf = layout.placeOf;
@@ -328,12 +355,7 @@ bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t*
                             (keyWords - 3) * sizeof(uint32_t)) == 0)
                 break;
         if (v == 0)
-        {
-            sources[made] = fileVertex;
-            previousAt[made] = lastAt[place];
-            v = ++made;
-            lastAt[place] = v;
-        }
+            v = AppendVertex(sources, previousAt, lastAt, place, fileVertex, made);
         *indexOut++ = v - 1;
     };
 
@@ -343,9 +365,7 @@ bool WeldChannelCorners(const KM_Mesh& mesh, const WeldLayout& layout, uint32_t*
         const KM_Mesh::Face& face = mesh.m_Faces[f];
         const KM_Mesh::IndexFace tface = kTexture ? mesh.m_TFaces[f] : KM_Mesh::IndexFace();
         const KM_Mesh::IndexFace cface = kColor ? mesh.m_CFaces[f] : KM_Mesh::IndexFace();
-        if (std::max({face.a, face.b, face.c}) >= fileVertices ||
-            (kTexture && std::max({tface.a, tface.b, tface.c}) >= textureVertices) ||
-            (kColor && std::max({cface.a, cface.b, cface.c}) >= colorVertices))
+        if (limits.Outside<kTexture, kColor>(face, tface, cface))
             return false;
         const KM_Mesh::FaceNormals& normals = mesh.m_Normals[f];
         visit(f, face.a, tface.a, cface.a, normals.corner[0], 0);

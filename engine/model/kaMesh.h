@@ -133,9 +133,10 @@ public:
     platform::GfxResult LoadFile();
     void BuildGeoObject(KM_Model& model, int index);
     // Takes ownership of the subset.
-    void BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh, const std::vector<uint32_t>& corners);
+    void BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh, const uint32_t* corners,
+                            size_t cornerCount);
     void BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& subset, const KM_Mesh& mesh,
-                            const std::vector<uint32_t>& corners);
+                            const uint32_t* corners, size_t cornerCount);
     void BuildPrimitive(KM_Model& model, int index);
     void BuildVertexBoxes();
 

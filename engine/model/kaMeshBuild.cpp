@@ -389,8 +389,9 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
                     corners.insert(corners.end(), render.indices.begin() + 3 * f,
                                    render.indices.begin() + 3 * f + 3);
             }
-        const std::vector<uint32_t>& used = ids > 1 ? corners : render.indices;
-        if (used.empty())
+        const uint32_t* const used = ids > 1 ? corners.data() : render.indices.data();
+        const size_t usedCount = ids > 1 ? corners.size() : render.indices.size();
+        if (usedCount == 0)
             continue;
         const kaCountedPtr<kaMeshSubset> owned = kaCountedPtr<kaMeshSubset>::Make();
         kaMeshSubset* subset = owned.Get();
@@ -409,7 +410,7 @@ void kaMesh::BuildGeoObject(KM_Model& model, int index)
             subset->m_Name = materialName;
         const KM_Material* source = subCount > 0 ? material->GetSubMaterial(static_cast<int>(id)) : material;
         _ApplyMaterial(*subset, source ? *source : *material, mesh, geo->m_ShadeVerts != 1);
-        BuildSubsetBuffers(owned, mesh, used);
+        BuildSubsetBuffers(owned, mesh, used, usedCount);
     }
     TrimScratch(t_Scratch.slot);
     TrimScratch(t_Scratch.order);
@@ -493,20 +494,20 @@ void kaMesh::_WriteSubsetVertices(kaMeshSubset& subset, const KM_Mesh& mesh,
     subset.ComputeExtents();
 }
 
-void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh,
-                                const std::vector<uint32_t>& corners)
+void kaMesh::BuildSubsetBuffers(kaMeshSubset* subset, const KM_Mesh& mesh, const uint32_t* corners,
+                                size_t cornerCount)
 {
-    BuildSubsetBuffers(kaCountedPtr<kaMeshSubset>(subset), mesh, corners);
+    BuildSubsetBuffers(kaCountedPtr<kaMeshSubset>(subset), mesh, corners, cornerCount);
 }
 
 void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const KM_Mesh& mesh,
-                                const std::vector<uint32_t>& corners)
+                                const uint32_t* corners, size_t cornerCount)
 {
     kaMeshSubset* subset = owned.Get();
     const KM_Mesh::RenderData& render = mesh.m_Render;
     // The render vertices the corners use, in ascending order, and where each lands among them: read off
     // the corners when they meet the vertices in order, else through a table of the render vertices.
-    if (corners.empty())
+    if (cornerCount == 0)
         return;
     SubsetScratch& scratch = t_Scratch;
     std::vector<uint32_t>& slot = scratch.slot;
@@ -517,12 +518,10 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
     // renumbers them. The indices are written while that is checked; a run past 16 bits is dropped below,
     // before they are used.
     std::vector<uint16_t>& indices = scratch.indices;
-    indices.resize(corners.size());
+    indices.resize(cornerCount);
     uint16_t* const written = indices.data();
-    const uint32_t* const read = corners.data();
-    const size_t cornerCount = corners.size();
     uint32_t next = 0;
-    const bool inOrder = CornersInOrder(read, written, cornerCount, next);
+    const bool inOrder = CornersInOrder(corners, written, cornerCount, next);
     bool keepNumbers = inOrder && next <= render.vertexCount;
     if (keepNumbers)
     {
@@ -536,8 +535,9 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
         // Marked and bounded in the same pass; a corner past the render vertices drops the subset.
         slot.assign(render.vertexCount, kUnused);
         uint32_t largest = 0;
-        for (uint32_t corner : corners)
+        for (size_t c = 0; c < cornerCount; ++c)
         {
+            const uint32_t corner = corners[c];
             if (corner >= render.vertexCount)
                 return;
             slot[corner] = 0;
@@ -563,7 +563,7 @@ void kaMesh::BuildSubsetBuffers(const kaCountedPtr<kaMeshSubset>& owned, const K
     }
     if (!keepNumbers)
         for (size_t i = 0; i < cornerCount; ++i)
-            written[i] = static_cast<uint16_t>(slot[read[i]]);
+            written[i] = static_cast<uint16_t>(slot[corners[i]]);
     // Ascending until a strip build renumbers them.
     bool ascending = true;
     bool strip = false;

@@ -77,8 +77,31 @@ protected:
         return Load(std::move(list));
     }
 
-    // Builds the geometry beside a cube: the geometry, having no usable mesh, builds nothing and says so once,
-    // while the cube still welds to its 24 vertices.
+    struct UserDataCase
+    {
+        const char* text;
+        uint32_t flags;
+        int32_t size;
+    };
+
+    // Reads each case's text as the only point's user data and checks the type flags and size it gives;
+    // `alsoCheck` looks further at the point.
+    void ExpectUserData(const std::vector<UserDataCase>& cases,
+                        const std::function<void(const KM_AttachmentPt&, const char*)>& alsoCheck = {})
+    {
+        for (const UserDataCase& c : cases)
+        {
+            auto model = LoadPoints({{"att-point1", c.text}});
+            ASSERT_EQ(model->GetAttachmentPointCount(), 1) << c.text;
+            EXPECT_EQ(model->GetAttachmentPoint(0)->m_TypeFlags, c.flags) << c.text;
+            EXPECT_EQ(model->GetAttachmentSize(), c.size) << c.text;
+            if (alsoCheck)
+                alsoCheck(*model->GetAttachmentPoint(0), c.text);
+        }
+    }
+
+    // Builds the geometry beside a cube: the geometry, having no usable mesh, builds nothing and says so
+    // once, while the cube still welds to its 24 vertices.
     void ExpectSkippedBesideACube(std::unique_ptr<KM_GeoObject> geo)
     {
         KM_Model model("x.kmf");
@@ -229,12 +252,7 @@ TEST_F(ModelTest, AttachmentUserDataSetsTypeFlagsAndSize)
 // of spaces give no empty values; text without '=' after the last line ends the parse.
 TEST_F(ModelTest, UserDataLinesSplitAtBreaksAndSpacesAlike)
 {
-    const struct
-    {
-        const char* text;
-        uint32_t flags;
-        int32_t size;
-    } cases[] = {
+    ExpectUserData({
         {"\ntype=W", 0x2u, 0},
         {"ty\rpe=T", 0x4u, 0},
         {"type=W  T", 0x6u, 0},
@@ -247,51 +265,33 @@ TEST_F(ModelTest, UserDataLinesSplitAtBreaksAndSpacesAlike)
         {"size=4\r\ntype", 0x0u, 4},
         {"type=W size=9", 0x2u, 0},
         {"type=\r\nsize=2 8", 0x0u, 8},
-    };
-    for (const auto& c : cases)
-    {
-        auto model = LoadPoints({{"att-point1", c.text}});
-        ASSERT_EQ(model->GetAttachmentPointCount(), 1) << c.text;
-        EXPECT_EQ(model->GetAttachmentPoint(0)->m_TypeFlags, c.flags) << c.text;
-        EXPECT_EQ(model->GetAttachmentSize(), c.size) << c.text;
-    }
+    });
 }
 
 // Keys and type letters count only when whole and of the same case: a longer or shorter word, one that only
 // starts alike and one with a line break kept out of it are told apart.
 TEST_F(ModelTest, UserDataKeysAndTypesMatchWholeWordsOnly)
 {
-    const struct
-    {
-        const char* text;
-        uint32_t flags;
-        int32_t size;
-    } cases[] = {
-        {"typ=W", 0x0u, 0},
-        {"types=W", 0x0u, 0},
-        {"Type=W", 0x0u, 0},
-        {"ttype=W", 0x0u, 0},
-        {"type=w", 0x0u, 0},
-        {"type=WSX W", 0x2u, 0},
-        {"type=O OSS OS", 0x80u, 0},
-        {"type=H HP P", 0x800u, 0},
-        {"type=NW WN N", 0x1u, 0},
-        {"siz=4", 0x0u, 0},
-        {"sizes=4", 0x0u, 0},
-        {"Size=4", 0x0u, 0},
-        {"si\nze=6", 0x0u, 6},
-        {"t\r\nype=WF SB", 0x4400u, 0},
-        {"type=WA\rsize=3", 0x2000u, 3},
-        {"sets=A\r\ntype=T", 0x4u, 0},
-    };
-    for (const auto& c : cases)
-    {
-        auto model = LoadPoints({{"att-point1", c.text}});
-        ASSERT_EQ(model->GetAttachmentPointCount(), 1) << c.text;
-        EXPECT_EQ(model->GetAttachmentPoint(0)->m_TypeFlags, c.flags) << c.text;
-        EXPECT_EQ(model->GetAttachmentSize(), c.size) << c.text;
-        EXPECT_EQ(model->GetAttachmentPoint(0)->m_SetCount, 0) << c.text;
-    }
+    ExpectUserData(
+        {
+            {"typ=W", 0x0u, 0},
+            {"types=W", 0x0u, 0},
+            {"Type=W", 0x0u, 0},
+            {"ttype=W", 0x0u, 0},
+            {"type=w", 0x0u, 0},
+            {"type=WSX W", 0x2u, 0},
+            {"type=O OSS OS", 0x80u, 0},
+            {"type=H HP P", 0x800u, 0},
+            {"type=NW WN N", 0x1u, 0},
+            {"siz=4", 0x0u, 0},
+            {"sizes=4", 0x0u, 0},
+            {"Size=4", 0x0u, 0},
+            {"si\nze=6", 0x0u, 6},
+            {"t\r\nype=WF SB", 0x4400u, 0},
+            {"type=WA\rsize=3", 0x2000u, 3},
+            {"sets=A\r\ntype=T", 0x4u, 0},
+        },
+        [](const KM_AttachmentPt& point, const char* text) { EXPECT_EQ(point.m_SetCount, 0) << text; });
 }
 
 TEST_F(ModelTest, SetLinesNamePointsBySuffix)
@@ -473,7 +473,7 @@ void ExpectWeldAsDefined(KM_Mesh& mesh)
     KM_Model::WeldMesh(mesh);
     const KM_Mesh::RenderData& render = mesh.m_Render;
     ASSERT_EQ(render.vertexCount, expected.vertices.size());
-    EXPECT_EQ(render.indices, expected.indices);
+    EXPECT_EQ(std::vector<uint32_t>(render.indices.begin(), render.indices.end()), expected.indices);
     ASSERT_EQ(render.texCoords.size(), 1u + mesh.m_Channels.size());
     for (size_t v = 0; v < expected.vertices.size(); ++v)
     {
@@ -866,7 +866,7 @@ TEST_F(ModelTest, ACopiedMeshKeepsItsWeldedVertices)
 
     const KM_Mesh::RenderData& render = copy.m_Render;
     ASSERT_EQ(render.vertexCount, expected.vertices.size());
-    EXPECT_EQ(render.indices, expected.indices);
+    EXPECT_EQ(std::vector<uint32_t>(render.indices.begin(), render.indices.end()), expected.indices);
     ASSERT_EQ(render.texCoords.size(), 2u);
     for (size_t v = 0; v < expected.vertices.size(); ++v)
     {

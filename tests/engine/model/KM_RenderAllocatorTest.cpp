@@ -1,7 +1,8 @@
-#include "engine/model/KM_RenderAllocator.h"
+#include "engine/model/KM_RoomAllocator.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory_resource>
 #include <vector>
 
@@ -113,5 +114,54 @@ TEST(RenderAllocatorTest, GrowingKeepsWrittenValuesAndFillsWithAGivenOne)
         for (size_t i = c.grownTo; i < list.size(); ++i)
             EXPECT_EQ(list[i], 0xABCDu) << i;
         EXPECT_EQ(list.get_allocator().resource(), &room);
+    }
+}
+
+// The file lists' allocator fills what a list grows by, even over room that held other bytes, whichever
+// way it grows; only a record made from Unfilled keeps the bytes it lands on.
+TEST(RenderAllocatorTest, FileListsFillWhatTheyGrowByOverUsedRoom)
+{
+    using FileList = std::vector<uint32_t, KM_ListAllocator<uint32_t>>;
+    using Unfilled = KM_ListAllocator<uint32_t>::Unfilled;
+    const struct
+    {
+        const char* name;
+        void (*grow)(FileList&);
+        uint32_t expected;
+    } cases[] = {
+        {"resize", [](FileList& list) { list.resize(9); }, 0u},
+        {"resize with a value", [](FileList& list) { list.resize(9, 7u); }, 7u},
+        {"assign", [](FileList& list) { list.assign(9, 0u); }, 0u},
+        {"unfilled",
+         [](FileList& list)
+         {
+             KM_ListAllocator<uint32_t> allocator = list.get_allocator();
+             list.reserve(9);
+             uint32_t* at = list.data();
+             for (size_t i = 0; i < 9; ++i)
+                 allocator.construct(at + i, Unfilled());
+             list.resize(0);
+         },
+         0xABABABABu},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        alignas(std::max_align_t) unsigned char used[256];
+        std::memset(used, 0xAB, sizeof used);
+        std::pmr::monotonic_buffer_resource room(used, sizeof used, std::pmr::null_memory_resource());
+        FileList list(&room);
+        c.grow(list);
+        if (list.empty())
+        {
+            // The unfilled records were made in the room the list reserved: its first bytes.
+            uint32_t first;
+            std::memcpy(&first, used, sizeof first);
+            EXPECT_EQ(first, c.expected);
+            continue;
+        }
+        ASSERT_EQ(list.size(), 9u);
+        for (uint32_t value : list)
+            EXPECT_EQ(value, c.expected);
     }
 }

@@ -1,3 +1,4 @@
+#include "engine/model/KM_Model.h"
 #include "engine/model/KM_ObjectFactory.h"
 #include "tests/support/engine/model/KmfSamples.h"
 #include "tests/support/engine/model/KmfTestSupport.h"
@@ -426,6 +427,54 @@ TEST_F(RoundTripTest, MeshesReadOverAndBesideEachOtherKeepTheirOwnRecords)
     }
     for (size_t i = 0; i < alive.size(); ++i)
         EXPECT_TRUE(SameMeshLists(*alive[i], *sources[i])) << "mesh " << i;
+}
+
+// The welded corners of a mesh read from a file sit in the block its lists came in: a mesh read over another,
+// meshes read side by side and a copy taken before its source is read again each keep exactly the corners
+// of their own file, as a weld of the same lists built in memory gives them.
+TEST_F(RoundTripTest, MeshesReadAndWeldedKeepTheirOwnCorners)
+{
+    const struct
+    {
+        uint32_t quads;
+        float seed;
+    } files[] = {{40, 1.0f}, {3, 200.0f}, {0, 7.0f}, {25, -3.0f}, {1, 9.5f}};
+    std::vector<std::string> bytes;
+    std::vector<std::unique_ptr<KM_Mesh>> sources;
+    std::vector<bool> welds;
+    for (const auto& f : files)
+    {
+        sources.push_back(std::make_unique<KM_Mesh>());
+        FillQuads(*sources.back(), f.quads, f.seed);
+        bytes.push_back(m_Files.Written(*sources.back()));
+        ASSERT_FALSE(bytes.back().empty());
+        welds.push_back(KM_Model::WeldMesh(*sources.back()));
+        EXPECT_EQ(sources.back()->m_Render.indices.size(), welds.back() ? 6u * f.quads : 0u);
+    }
+    KM_Mesh reused;
+    std::vector<std::unique_ptr<KM_Mesh>> alive;
+    std::vector<std::unique_ptr<KM_Mesh>> copies;
+    for (size_t i = 0; i < bytes.size(); ++i)
+    {
+        SCOPED_TRACE(i);
+        KM_Stream first, second;
+        ASSERT_TRUE(first.OpenBytes(bytes[i], "a.kmf", KM_Stream::kBinary));
+        ASSERT_TRUE(second.OpenBytes(bytes[i], "b.kmf", KM_Stream::kBinary));
+        ASSERT_TRUE(reused.Read(&first));
+        alive.push_back(std::make_unique<KM_Mesh>());
+        ASSERT_TRUE(alive.back()->Read(&second));
+        EXPECT_EQ(KM_Model::WeldMesh(reused), welds[i]);
+        EXPECT_EQ(KM_Model::WeldMesh(*alive.back()), welds[i]);
+        EXPECT_EQ(reused.m_Render.indices, sources[i]->m_Render.indices);
+        EXPECT_EQ(alive.back()->m_Render.indices, sources[i]->m_Render.indices);
+        EXPECT_EQ(reused.m_Render.sourceVertex, sources[i]->m_Render.sourceVertex);
+        copies.push_back(std::make_unique<KM_Mesh>(reused));
+    }
+    for (size_t i = 0; i < alive.size(); ++i)
+    {
+        EXPECT_EQ(alive[i]->m_Render.indices, sources[i]->m_Render.indices) << "mesh " << i;
+        EXPECT_EQ(copies[i]->m_Render.indices, sources[i]->m_Render.indices) << "copy " << i;
+    }
 }
 
 // A skeleton or an animation cut short anywhere after its type id is refused with its reader's box, and

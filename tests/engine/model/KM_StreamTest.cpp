@@ -1,9 +1,9 @@
 #include "engine/model/KM_Stream.h"
 #include "engine/core/kaFileSystem.h"
-#include "engine/model/KM_ListAllocator.h"
 #include "engine/model/KM_ListRoom.h"
 #include "engine/model/KM_Mesh.h"
 #include "engine/model/KM_Point3.h"
+#include "engine/model/KM_RoomAllocator.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/engine/model/KmfTestSupport.h"
@@ -609,8 +609,8 @@ TEST_F(StreamTest, StreamsFoundInTurnEachNameTheirOwnFile)
     KM_Stream held;
     for (const auto& c : cases)
     {
-        const std::string path = c.name ? m_Files.Put(c.name, std::string("kmf ") + c.name)
-                                        : m_Files.Path("nowhere/missing.kmf");
+        const std::string path =
+            c.name ? m_Files.Put(c.name, std::string("kmf ") + c.name) : m_Files.Path("nowhere/missing.kmf");
         SCOPED_TRACE(path);
         KM_Stream stream;
         EXPECT_EQ(stream.OpenFound(path, KM_Stream::kBinary), c.name != nullptr);

@@ -344,7 +344,7 @@ TEST_F(MeshFromFile, SubsetCornersPastTheWeldedVerticesDropTheSubset)
     {
         kaMesh mesh(0x012, 1, 3, 1, false);
         const uint32_t before = mesh.GetSubsetCount();
-        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners.data(), c.corners.size());
         ASSERT_EQ(mesh.GetSubsetCount(), before + (c.built ? 1u : 0u)) << c.corners.size();
         if (c.built)
         {
@@ -382,7 +382,7 @@ TEST_F(MeshFromFile, SubsetVerticesAreTheDistinctCornersAscendingWhateverTheirOr
         SCOPED_TRACE(c.name);
         kaMesh mesh(0x012, 1, 3, 1, false);
         const uint32_t before = mesh.GetSubsetCount();
-        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+        mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners.data(), c.corners.size());
         ASSERT_EQ(mesh.GetSubsetCount(), before + (c.built ? 1u : 0u));
         if (!c.built)
             continue;
@@ -985,7 +985,7 @@ TEST_F(MeshFromFile, CornerRunsOfAnyLengthAreCheckedForOrderAtEveryPlace)
         SCOPED_TRACE(::testing::PrintToString(corners));
         kaMesh mesh(0x012, 1, 3, 1, false);
         const uint32_t before = mesh.GetSubsetCount();
-        mesh.BuildSubsetBuffers(new kaMeshSubset, source, corners);
+        mesh.BuildSubsetBuffers(new kaMeshSubset, source, corners.data(), corners.size());
         // Runs under a triangle make no subset.
         if (corners.size() < 3)
         {
@@ -1053,7 +1053,7 @@ TEST_F(MeshFromFile, VerticesPastTheirColourOrCoordinatesTakeTheDefaults)
             const size_t uvAt = coloured ? 28 : 24;
             kaMesh mesh(coloured ? 0x152 : 0x112, 1, 3, 1, false);
             const uint32_t before = mesh.GetSubsetCount();
-            mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners);
+            mesh.BuildSubsetBuffers(new kaMeshSubset, source, c.corners.data(), c.corners.size());
             ASSERT_EQ(mesh.GetSubsetCount(), before + 1);
             const kaMeshSubset& built = *mesh.GetSubset(before);
             const std::set<uint32_t> distinct(c.corners.begin(), c.corners.end());
