@@ -61,38 +61,77 @@ size_t FirstHolding(const uint32_t* entries, size_t count, uint32_t run)
 
 } // namespace
 
+void kaPoolRoomIndex::_Restart(uint16_t key)
+{
+    // Every room is 0 here, so the storage already reads as an empty tree.
+    if (m_Levels.empty())
+        m_Levels.emplace_back();
+    m_Levels.front().assign(kFanOut, 0);
+    m_Depth = 1;
+    m_Base = key & ~uint32_t(kFanOut - 1);
+}
+
+void kaPoolRoomIndex::_Cover(uint32_t base, uint16_t key)
+{
+    std::vector<uint32_t>& leaves = m_Levels.front();
+    const size_t shift = m_Base - base;
+    // The leaves that hold a room, moved up by the shift, and the new key must fit.
+    size_t used = leaves.size();
+    while (used > 0 && leaves[used - 1] == 0)
+        --used;
+    const size_t needed = std::max(used + shift, size_t(key - base) + 1);
+    // Grown by whole levels, so a kind with few pools keeps a small tree.
+    size_t grown = kFanOut;
+    while (grown < needed)
+        grown *= kFanOut;
+    leaves.resize(std::max(grown, leaves.size()), 0);
+    if (shift > 0)
+    {
+        std::copy_backward(leaves.begin(), leaves.begin() + used, leaves.begin() + used + shift);
+        std::fill_n(leaves.begin(), shift, 0);
+    }
+    leaves.resize(grown);
+    m_Base = base;
+    size_t depth = 1;
+    for (size_t size = grown; size > kFanOut; ++depth)
+    {
+        size /= kFanOut;
+        if (m_Levels.size() <= depth)
+            m_Levels.emplace_back();
+        const std::vector<uint32_t>& below = m_Levels[depth - 1];
+        std::vector<uint32_t>& above = m_Levels[depth];
+        above.resize(size);
+        for (size_t i = 0; i < size; ++i)
+            above[i] = LargestOf(&below[i * kFanOut], kFanOut);
+    }
+    m_Depth = depth;
+}
+
 void kaPoolRoomIndex::Set(uint16_t key, uint32_t room)
 {
-    const size_t leaves = m_Levels.empty() ? 0 : m_Levels.front().size();
-    if (key >= leaves)
+    if (m_Held == 0)
     {
         if (room == 0)
             return;
-        // Grown by whole levels, so a program with few pools keeps a small tree.
-        size_t grown = std::max(leaves, kFanOut);
-        while (grown <= key)
-            grown *= kFanOut;
-        std::vector<uint32_t> rooms(grown, 0);
-        if (leaves > 0)
-            std::copy(m_Levels.front().begin(), m_Levels.front().end(), rooms.begin());
-        m_Levels.clear();
-        m_Levels.push_back(std::move(rooms));
-        while (m_Levels.back().size() > kFanOut)
-        {
-            const std::vector<uint32_t>& below = m_Levels.back();
-            std::vector<uint32_t> above(below.size() / kFanOut);
-            for (size_t i = 0; i < above.size(); ++i)
-                above[i] = LargestOf(&below[i * kFanOut], kFanOut);
-            m_Levels.push_back(std::move(above));
-        }
+        _Restart(key);
     }
-    size_t at = key;
+    if (key < m_Base || key - m_Base >= m_Levels.front().size())
+    {
+        if (room == 0)
+            return;
+        _Cover(std::min(m_Base, uint32_t(key) & ~uint32_t(kFanOut - 1)), key);
+    }
+    size_t at = key - m_Base;
     uint32_t before = m_Levels.front()[at];
     uint32_t after = room;
     m_Levels.front()[at] = room;
+    if (before == 0 && room != 0)
+        ++m_Held;
+    else if (before != 0 && room == 0)
+        --m_Held;
     // A node changes only when its child rose above it, or when the child that was its largest fell; the
     // climb stops at the first node that keeps its value.
-    for (size_t level = 1; level < m_Levels.size(); ++level)
+    for (size_t level = 1; level < m_Depth; ++level)
     {
         const size_t node = at / kFanOut;
         uint32_t& largest = m_Levels[level][node];
@@ -111,19 +150,21 @@ void kaPoolRoomIndex::Set(uint16_t key, uint32_t room)
 
 int32_t kaPoolRoomIndex::FindFirst(uint32_t count) const
 {
-    if (m_Levels.empty() || count == 0)
+    if (m_Held == 0 || count == 0)
         return -1;
-    const std::vector<uint32_t>& top = m_Levels.back();
+    const std::vector<uint32_t>& top = m_Levels[m_Depth - 1];
     size_t at = FirstHolding(top.data(), top.size(), count);
     if (at == top.size())
         return -1;
     // Each node's largest room holds the run, so one of its children does: the first such, level by level.
-    for (size_t level = m_Levels.size() - 1; level-- > 0;)
+    for (size_t level = m_Depth - 1; level-- > 0;)
         at = at * kFanOut + FirstHolding(&m_Levels[level][at * kFanOut], kFanOut, count);
-    return int32_t(at);
+    return int32_t(m_Base + at);
 }
 
 uint32_t kaPoolRoomIndex::GetRoom(uint16_t key) const
 {
-    return !m_Levels.empty() && key < m_Levels.front().size() ? m_Levels.front()[key] : 0;
+    if (m_Held == 0 || key < m_Base || key - m_Base >= m_Levels.front().size())
+        return 0;
+    return m_Levels.front()[key - m_Base];
 }

@@ -633,6 +633,50 @@ TEST_F(GraphicsHandleTest, PoolsOpenedAndFreedFarPastTheKeySpaceKeepComingWithou
     }
 }
 
+// A pool opened after the keys wrapped has a lower key than one opened before: runs still go to the lowest
+// key with room, whichever pool came first.
+TEST_F(GraphicsHandleTest, RunsGoToTheLowestKeyWithRoomAcrossTheKeyWrap)
+{
+    Device()->SetLogging(false);
+    // Pools of another format move the key counter on without taking any 0x42 runs.
+    const auto passKeys = [&](uint32_t count)
+    {
+        for (uint32_t i = 0; i < count; ++i)
+            ASSERT_EQ(m_Manager->ReleaseVertexBuffer(Vertices(10, 0x142)), 0u);
+    };
+    passKeys(65530);
+    // A default 0x42 pool holds 4096 vertices, one of them never handed out.
+    const kaResourceHandle early = Vertices(10);
+    ASSERT_EQ(GetHandlePoolKey(early), 65530u);
+    passKeys(5);
+    const kaResourceHandle late = Vertices(4090);
+    ASSERT_EQ(GetHandlePoolKey(late), 0u);
+
+    const struct
+    {
+        uint32_t count;
+        uint16_t key;
+    } cases[] = {
+        {3, 0},        // both pools hold it: the lower key
+        {2, 0},        // the late pool's last room
+        {1, 65530},    // the late pool is full
+        {4000, 65530}, // 84 left
+        {85, 1},       // neither holds it: a new pool at the next key
+        {84, 1},       // the early pool holds it too, but its key is higher
+        {3, 1},
+    };
+    for (const auto& c : cases)
+    {
+        const kaResourceHandle run = Vertices(c.count);
+        EXPECT_EQ(GetHandlePoolKey(run), c.key) << c.count;
+    }
+    // Once the late pool goes, its key no longer wins.
+    EXPECT_EQ(m_Manager->ReleaseVertexBuffer(late), 2u);
+    EXPECT_EQ(m_Manager->ReleaseVertexBuffer(late + 1), 1u);
+    EXPECT_EQ(m_Manager->ReleaseVertexBuffer(late + 2), 0u);
+    EXPECT_EQ(GetHandlePoolKey(Vertices(3)), 1u);
+}
+
 // A pool just looked up and then gone, by its last release or a device reset, is gone for every later
 // look-up too: its handles lock nothing and say so.
 TEST_F(GraphicsHandleTest, HandlesOfAPoolThatWentFindNothingThoughJustLookedUp)

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <vector>
 
 namespace
 {
@@ -114,6 +115,110 @@ TEST(kaPoolRoomIndex, AgreesWithAWalkOverEveryKeyAsItGrows)
         ASSERT_EQ(index.FindFirst(count), WalkedFirst(rooms, count)) << step;
         ASSERT_EQ(index.GetRoom(key), room);
     }
+}
+
+// An index emptied and filled again far along the key space, or given keys below the ones it holds, still
+// finds the lowest key with room and keeps every room at its key.
+TEST(kaPoolRoomIndex, KeysFarFromAndBelowTheHeldOnesKeepKeyOrder)
+{
+    struct Step
+    {
+        uint16_t key;
+        uint32_t room;
+    };
+    const struct
+    {
+        const char* what;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"emptied, then far along", {{3, 50}, {3, 0}, {40000, 20}, {40017, 70}, {40001, 30}}},
+        {"below the held keys", {{50000, 40}, {50001, 10}, {7, 25}, {49999, 60}, {0, 5}}},
+        {"wrapped past the last key", {{65530, 30}, {65535, 80}, {0, 20}, {1, 90}, {65535, 0}}},
+        {"the lowest key then the highest", {{0, 10}, {65535, 30}, {0, 0}, {4096, 20}}},
+        {"a held key kept while others come and go",
+         {{300, 90}, {301, 10}, {301, 0}, {5000, 30}, {5000, 0}, {60000, 50}, {299, 15}}},
+        {"emptied below the base", {{9000, 40}, {200, 30}, {9000, 0}, {200, 0}, {100, 0}, {100, 12}}},
+        {"a room removed for a key never held", {{20000, 40}, {19999, 0}, {40000, 0}, {20000, 35}}},
+    };
+    for (const auto& c : cases)
+    {
+        kaPoolRoomIndex index;
+        std::map<uint16_t, uint32_t> rooms;
+        for (size_t i = 0; i < c.steps.size(); ++i)
+        {
+            index.Set(c.steps[i].key, c.steps[i].room);
+            rooms[c.steps[i].key] = c.steps[i].room;
+            for (const uint32_t count : {1u, 11u, 21u, 26u, 31u, 41u, 51u, 61u, 71u, 81u, 91u})
+                EXPECT_EQ(index.FindFirst(count), WalkedFirst(rooms, count))
+                    << c.what << ", step " << i << ", count " << count;
+            for (const auto& [key, room] : rooms)
+                EXPECT_EQ(index.GetRoom(key), room) << c.what << ", step " << i << ", key " << key;
+        }
+    }
+}
+
+// Keys given in turn as the graphics manager gives them, loads after loads far past the last key, with a
+// few pools that outlive many loads: the index agrees with a walk at every step.
+TEST(kaPoolRoomIndex, AgreesWithAWalkAsKeysComeInTurnPastTheLastKey)
+{
+    std::mt19937 random(11);
+    kaPoolRoomIndex index;
+    // Only keys with room, so that every step can check them all.
+    std::map<uint16_t, uint32_t> rooms;
+    const auto set = [&](uint16_t key, uint32_t room)
+    {
+        index.Set(key, room);
+        if (room != 0)
+            rooms[key] = room;
+        else
+            rooms.erase(key);
+        EXPECT_EQ(index.GetRoom(key), room) << key;
+    };
+    uint32_t next = 0;
+    uint32_t wraps = 0;
+    for (int load = 0; load < 3000; ++load)
+    {
+        std::vector<uint16_t> opened;
+        const uint32_t pools = 1 + random() % 40;
+        for (uint32_t i = 0; i < pools; ++i)
+        {
+            const uint16_t key = uint16_t(next);
+            next = (next + 1 + (random() % 8 == 0 ? random() % 300 : 0)) % 0x10000;
+            wraps += next < key;
+            if (rooms.count(key))
+                continue; // still held by a pool kept from earlier
+            set(key, 1 + random() % 1000);
+            opened.push_back(key);
+            const uint32_t count = 1 + random() % 1000;
+            ASSERT_EQ(index.FindFirst(count), WalkedFirst(rooms, count)) << "load " << load;
+        }
+        // Runs taken from the pools shrink their rooms.
+        for (const uint16_t key : opened)
+        {
+            set(key, rooms.count(key) ? rooms[key] - random() % (rooms[key] + 1) : 0);
+            const uint32_t count = 1 + random() % 1000;
+            ASSERT_EQ(index.FindFirst(count), WalkedFirst(rooms, count)) << "load " << load;
+        }
+        // The load goes; now and then one pool stays for many loads, and kept ones go at last.
+        for (const uint16_t key : opened)
+            if (random() % 50 != 0)
+                set(key, 0);
+        if (random() % 20 == 0)
+        {
+            std::vector<uint16_t> kept;
+            for (const auto& held : rooms)
+                kept.push_back(held.first);
+            for (const uint16_t key : kept)
+                if (random() % 2 == 0)
+                    set(key, 0);
+        }
+        for (const uint32_t count : {1u, 500u, 1000u})
+            ASSERT_EQ(index.FindFirst(count), WalkedFirst(rooms, count)) << "load " << load;
+        for (const auto& [key, room] : rooms)
+            ASSERT_EQ(index.GetRoom(key), room) << "load " << load << ", key " << key;
+        ASSERT_FALSE(HasFailure()) << "load " << load;
+    }
+    EXPECT_GE(wraps, 2u);
 }
 
 } // namespace
