@@ -186,7 +186,8 @@ TEST(BufferStorageTest, StoragesAliveTogetherKeepTheirOwnBytes)
 }
 
 // Pools come and go with every set of models: the next pool of the same size gets the dropped block back
-// rather than asking the heap again.
+// rather than asking the heap again. A plain allocation of that size in between, which the heap would serve
+// from a block given back to it, must not get it.
 TEST(BufferStorageTest, ADroppedBlockServesTheNextStorageOfItsSize)
 {
     uintptr_t dropped = 0;
@@ -194,6 +195,8 @@ TEST(BufferStorageTest, ADroppedBlockServesTheNextStorageOfItsSize)
         BufferStorage first(65536);
         dropped = reinterpret_cast<uintptr_t>(first.Data());
     }
+    const std::unique_ptr<uint8_t[]> between(new uint8_t[65536]);
+    EXPECT_NE(reinterpret_cast<uintptr_t>(between.get()), dropped);
     BufferStorage second(65536);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(second.Data()), dropped);
 }
