@@ -4,6 +4,7 @@
 #include "engine/model/kaMeshSubset.h"
 #include "engine/render/ProjectedScaleAtPoint.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaPrefetch.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaTexture.h"
 
@@ -240,4 +241,20 @@ void kaBillboard::Render(uint32_t /*flag*/)
         RebuildQuad();
     // The mesh applies the quad's render state and counts its two triangles into the frame.
     m_pMesh->Render(0);
+}
+
+void kaBillboard::PrefetchForRender(int level) const
+{
+    if (level == 1)
+    {
+        ka3DObject::PrefetchForRender(level);
+        kaPrefetch(&m_pMesh);
+    }
+    else if (level >= 2 && m_pMesh)
+    {
+        // The mesh's first line holds what its virtual Render is called through.
+        if (level == 2)
+            kaPrefetch(m_pMesh);
+        m_pMesh->PrefetchDraw(level - 2);
+    }
 }

@@ -35,6 +35,7 @@ public:
     ~kaBillboard() override;
 
     void Render(uint32_t flag) override;
+    void PrefetchForRender(int level) const override;
     void SetPosition(float x, float y, float z) override;
     void Initialize() override;
     void ReleaseDeviceObjects() override;

@@ -12,6 +12,7 @@
 #include "engine/render/kaEffect.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaIndexBuffer.h"
+#include "engine/render/kaPrefetch.h"
 #include "engine/render/kaRenderState.h"
 #include "engine/render/kaVertexBuffer.h"
 
@@ -281,6 +282,43 @@ void kaMesh::Render(uint32_t)
         return;
     for (const kaCountedPtr<kaMeshSubset>& subset : m_Subsets)
         DrawSubset(g_pGraphicsManager->GetDevice(), subset.Get(), m_World);
+}
+
+void kaMesh::PrefetchDraw(int level) const
+{
+    if (level <= 0)
+    {
+        // Nothing of the mesh may be read here: its fields are what this level asks for.
+        if (level == 0)
+        {
+            kaPrefetch(&m_World, sizeof m_World);
+            kaPrefetch(&m_Subsets, sizeof m_Subsets);
+        }
+        return;
+    }
+    // A mesh seldom has more subsets than this; the rest are read in their draw.
+    constexpr size_t kPrefetchedSubsets = 4;
+    const size_t subsets = std::min(m_Subsets.size(), kPrefetchedSubsets);
+    if (level == 1)
+    {
+        kaPrefetch(m_Subsets.data(), subsets * sizeof(m_Subsets[0]));
+        return;
+    }
+    for (size_t i = 0; i < subsets; ++i)
+    {
+        const kaMeshSubset* subset = m_Subsets[i].Get();
+        if (!subset)
+            continue;
+        if (level == 2)
+        {
+            kaPrefetch(subset, sizeof(kaMeshSubset));
+            continue;
+        }
+        if (level == 3 && g_pGraphicsManager)
+            g_pGraphicsManager->PrefetchRuns(subset->m_VertexBuffer, subset->m_IndexBuffer);
+        if (const kaRenderState* state = subset->GetRenderState())
+            state->Prefetch(level - 3);
+    }
 }
 
 void kaMesh::SetLighting(bool lighting)

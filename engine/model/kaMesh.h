@@ -72,6 +72,7 @@ public:
     // ka3DObject slots.
     uint8_t* GetClassId(uint8_t* buffer) const override;
     void Render(uint32_t flag) override;
+    void PrefetchForRender(int level) const override { PrefetchDraw(level - 1); }
     kaBoundingBox* GetBoundingBox() override { return &m_WorldBox; }
     void Initialize() override {}
     void ReleaseDeviceObjects() override {}
@@ -108,6 +109,9 @@ public:
     void SetZTest(bool zTest);
 
     void DrawSubset(platform::GfxDevice* device, kaMeshSubset* subset, const platform::Matrix& world);
+    // What drawing the subsets reads, by level: 0 the mesh's own fields, 1 its subset list, 2 the subsets,
+    // 3 and up their render states' levels. Each level follows only pointers the level before fetched.
+    void PrefetchDraw(int level) const;
 
     void ComputeBounds();
     // The box of the local bounds (the mesh's own unless min and max are given) through the matrix.

@@ -1,5 +1,7 @@
 #include "engine/render/ka3DObject.h"
 
+#include "engine/render/kaPrefetch.h"
+
 #include <algorithm>
 
 using namespace platform;
@@ -63,6 +65,12 @@ void ka3DObject::Render(uint32_t /*flag*/)
         return;
     for (ka3DObject* child : m_Children)
         child->Render(0);
+}
+
+void ka3DObject::PrefetchForRender(int level) const
+{
+    if (level == 1)
+        kaPrefetch(&m_Visible);
 }
 
 void ka3DObject::Update(float dt)

@@ -31,6 +31,12 @@ public:
     virtual uint8_t* GetClassId(uint8_t* buffer) const;
     // Renders the children while visible; the flag is not read by the root class.
     virtual void Render(uint32_t flag);
+    // Asks the cache for what Render will read, one level of pointers at a time, so that the render pass
+    // can start a root's loads some draws before its turn instead of waiting on each of them in the draw.
+    // The pass fetches the object's first line itself (level 0); level 1 is the object's own fields, and
+    // each later level follows only pointers that the level before it fetched. Nothing is changed.
+    virtual void PrefetchForRender(int level) const;
+    static constexpr int kPrefetchLevels = 7;
     // Updates the children while active.
     virtual void Update(float dt);
     virtual void SetPositionRotation(float x, float y, float z, float qx, float qy, float qz, float qw);

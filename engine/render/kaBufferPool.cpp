@@ -1,6 +1,7 @@
 #include "engine/render/kaBufferPool.h"
 
 #include "engine/render/kaBuffer.h"
+#include "engine/render/kaPrefetch.h"
 
 #include "platform/system/DebugOutput.h"
 
@@ -77,6 +78,12 @@ uint32_t kaBufferPool::Release(uint32_t slot)
 const kaBufferPool::Slot* kaBufferPool::GetSlot(uint32_t slot) const
 {
     return slot < m_Slots.size() && m_Slots[slot].live ? &m_Slots[slot] : nullptr;
+}
+
+void kaBufferPool::PrefetchSlot(uint32_t slot) const
+{
+    if (slot < m_Slots.size())
+        kaPrefetch(&m_Slots[slot], sizeof(Slot));
 }
 
 void* kaBufferPool::Lock(uint32_t slot, uint32_t flags)

@@ -40,6 +40,8 @@ public:
     // The number of slots still in use. Releasing an unknown slot changes nothing.
     uint32_t Release(uint32_t slot);
     const Slot* GetSlot(uint32_t slot) const;
+    // Asks the cache for the slot's record, for a draw that will look it up soon; unknown slots ask nothing.
+    void PrefetchSlot(uint32_t slot) const;
 
     // Unknown slots lock and write nothing: a run of size 0 would reach the whole buffer. Flags go to the
     // device as they are.

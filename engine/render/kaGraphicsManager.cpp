@@ -1323,6 +1323,14 @@ void kaGraphicsManager::EndIndexWrite(kaResourceHandle handle)
         pool->EndWrite(GetHandleSlot(handle));
 }
 
+void kaGraphicsManager::PrefetchRuns(kaResourceHandle vertices, kaResourceHandle indices) const
+{
+    if (const kaBufferPool* pool = _PoolAt(m_VertexPools, GetHandlePoolKey(vertices)))
+        pool->PrefetchSlot(GetHandleSlot(vertices));
+    if (const kaBufferPool* pool = _PoolAt(m_IndexPools, GetHandlePoolKey(indices)))
+        pool->PrefetchSlot(GetHandleSlot(indices));
+}
+
 kaIndexBuffer* kaGraphicsManager::GetIndexBuffer(kaResourceHandle handle) const
 {
     kaBufferPool* pool = _FindPool(m_IndexPools, handle, "GetIndexBuffer");

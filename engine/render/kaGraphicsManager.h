@@ -201,6 +201,9 @@ public:
     kaIndexBuffer* GetIndexBuffer(kaResourceHandle handle) const;
     uint32_t GetIndexSize(kaResourceHandle handle) const;
     uint32_t GetIndexBufferStart(kaResourceHandle handle) const;
+    // Asks the cache for the run records a draw of these two handles looks up; unknown handles are
+    // passed over in silence, as the draw itself reports them.
+    void PrefetchRuns(kaResourceHandle vertices, kaResourceHandle indices) const;
     // Destroys the pools whose buffers live in the default memory pool; their handles become invalid.
     void ReleaseDefaultPoolBuffers();
 
@@ -425,6 +428,8 @@ private:
                                                   uint32_t height);
     static std::string _NextScreenshotName(const std::string& baseName);
     void _ReleaseSceneObjects();
+    // Renders the roots in order, each one's data asked of the cache some roots ahead of its draw.
+    void _RenderRoots(const std::vector<ka3DObject*>& roots, uint32_t flag);
     void _CollectTriangles(const kaQueuedMeshDraw& draw, uint32_t record, const platform::Matrix& view,
                            std::vector<SortedTriangle>& triangles);
     void _DrawMeshRun(const kaQueuedMeshDraw& draw, uint32_t indexCount);

@@ -8,6 +8,7 @@
 #include "engine/render/kaEffect.h"
 #include "engine/render/kaFont.h"
 #include "engine/render/kaLight.h"
+#include "engine/render/kaPrefetch.h"
 #include "engine/render/kaScreenQuadBuffer.h"
 
 #include "platform/gfx/GfxDevice.h"
@@ -162,8 +163,7 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
     kaDrawQueue* queue = kaDrawQueue::GetSingleton();
     if (queue)
         queue->Begin();
-    for (ka3DObject* object : ordered)
-        object->Render(insideOuterScene ? 1 : 0);
+    _RenderRoots(ordered, insideOuterScene ? 1 : 0);
     DrawSortedDraws();
     if (queue)
         queue->Flush();
@@ -177,6 +177,31 @@ void kaGraphicsManager::Render(bool drawDebug, bool insideOuterScene)
         m_pDevice->EndScene();
     if (m_pDevice->Present() == GFXERR_DEVICELOST)
         m_DeviceLost = true;
+}
+
+void kaGraphicsManager::_RenderRoots(const std::vector<ka3DObject*>& roots, uint32_t flag)
+{
+    // One draw keeps the device busy long enough for a level of loads to arrive, and not so long that the
+    // device's own work pushes them out again: while root i draws, root i + n is asked for its level
+    // kPrefetchLevels - n. By its own turn all it reads is in the cache, where each root used to wait on a
+    // chain of loads (object, mesh, subsets, render state) that the device's work of the frame had evicted.
+    constexpr ptrdiff_t kLevels = ka3DObject::kPrefetchLevels;
+    const ptrdiff_t count = static_cast<ptrdiff_t>(roots.size());
+    for (ptrdiff_t i = -kLevels; i < count; ++i)
+    {
+        for (ptrdiff_t level = 0; level < kLevels; ++level)
+        {
+            const ptrdiff_t ahead = i + kLevels - level;
+            if (ahead < 0 || ahead >= count)
+                continue;
+            if (level == 0)
+                kaPrefetch(roots[ahead]);
+            else
+                roots[ahead]->PrefetchForRender(static_cast<int>(level));
+        }
+        if (i >= 0)
+            roots[i]->Render(flag);
+    }
 }
 
 void kaGraphicsManager::ApplyLights()

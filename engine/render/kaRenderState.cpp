@@ -4,6 +4,7 @@
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "engine/render/kaPrefetch.h"
 
 #include "platform/gfx/GfxDevice.h"
 
@@ -394,6 +395,23 @@ bool kaRenderState::_MakeAppliedKey(int32_t pass, AppliedKey& key) const
         stage.mips = _HasMips(record->texture);
     }
     return true;
+}
+
+void kaRenderState::Prefetch(int level) const
+{
+    // Level 0 reads nothing of the block: the block is what it asks for.
+    if (level <= 0)
+    {
+        if (level == 0)
+            kaPrefetch(this, sizeof *this);
+        return;
+    }
+    const size_t stages = std::min(m_Stages.size(), size_t{AppliedKey::kStages});
+    if (level == 1)
+        kaPrefetch(m_Stages.data(), stages * sizeof(m_Stages[0]));
+    else if (level == 2)
+        for (size_t i = 0; i < stages; ++i)
+            kaPrefetch(m_Stages[i], sizeof(kaTextureStage));
 }
 
 bool kaRenderState::Apply(GfxDevice* device, int32_t pass)

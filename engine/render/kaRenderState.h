@@ -75,6 +75,9 @@ public:
     // Sets the device for one pass. False only when a finished non-looping animation has nothing to show.
     // Applying the same pass of an unchanged block again, with no state change sent since, sends nothing.
     bool Apply(platform::GfxDevice* device, int32_t pass);
+    // Asks the cache for what Apply reads: level 0 the block itself, 1 its stage list, 2 the stages kept
+    // outside the block. Each level follows only pointers the level before fetched.
+    void Prefetch(int level) const;
 
     // Blocks drawn after the first pass multiply onto what the first drew.
     int32_t GetPassCount() const { return m_PassCount; }

@@ -136,6 +136,65 @@ TEST_F(FrameTest, RootsInOrderDrawAsListedAndAChangedOrderIsSortedAgain)
     }
 }
 
+// Logs the levels of data the pass asks it to bring into the cache, besides what RecordingObject logs.
+class PrefetchRecordingObject : public RecordingObject
+{
+public:
+    PrefetchRecordingObject(const std::string& name, std::vector<std::string>& log)
+        : RecordingObject(name, log), m_Levels(log)
+    {
+    }
+    void PrefetchForRender(int level) const override
+    {
+        m_Levels.push_back(GetName() + ".Prefetch(" + std::to_string(level) + ")");
+    }
+
+private:
+    std::vector<std::string>& m_Levels;
+};
+
+// However many roots there are against the depth the pass looks ahead, each one is asked for every level
+// once, shallowest first, all before its own draw, and the roots still draw once each in order.
+TEST_F(FrameTest, EveryRootIsAskedForEachLevelInTurnBeforeItsOwnDraw)
+{
+    const size_t depth = ka3DObject::kPrefetchLevels;
+    for (const size_t count : {size_t{1}, size_t{2}, depth - 1, depth, depth + 1, 3 * depth})
+    {
+        std::vector<ka3DObject*> roots;
+        for (size_t i = 0; i < count; ++i)
+        {
+            roots.push_back(new PrefetchRecordingObject("r" + std::to_string(i), m_Log));
+            m_Manager->AddSceneObject(roots.back(), false);
+        }
+        TakeLog();
+        m_Manager->Render(false, false);
+        const Log log = TakeLog();
+        Log renders;
+        for (const std::string& entry : log)
+            if (entry.find(".Render(") != std::string::npos)
+                renders.push_back(entry);
+        for (size_t i = 0; i < count; ++i)
+        {
+            const std::string name = "r" + std::to_string(i);
+            Log expected;
+            for (size_t level = 1; level < depth; ++level)
+                expected.push_back(name + ".Prefetch(" + std::to_string(level) + ")");
+            expected.push_back(name + ".Render(0)");
+            Log own;
+            for (const std::string& entry : log)
+                if (entry.compare(0, name.size() + 1, name + ".") == 0)
+                    own.push_back(entry);
+            EXPECT_EQ(own, expected) << count << " roots";
+            ASSERT_LT(i, renders.size()) << count << " roots";
+            EXPECT_EQ(renders[i], name + ".Render(0)") << count << " roots";
+        }
+        EXPECT_EQ(renders.size(), count);
+        for (ka3DObject* root : roots)
+            m_Manager->RemoveSceneObject(root);
+        TakeLog();
+    }
+}
+
 TEST_F(FrameTest, RemovingARootReleasesItDetachingDoesNotAndStrangersStay)
 {
     RecordingObject* a = AddRoot("a");
@@ -390,7 +449,8 @@ TEST_F(FrameTest, RootsSeeTheirEffectsWhileTheyReleaseAndRestore)
     class EffectUser : public RecordingObject
     {
     public:
-        EffectUser(kaEffect* effect, std::vector<std::string>& log) : RecordingObject("a", log), m_Effect(effect)
+        EffectUser(kaEffect* effect, std::vector<std::string>& log)
+            : RecordingObject("a", log), m_Effect(effect)
         {
         }
         void InvalidateDeviceObjects() override
@@ -476,7 +536,8 @@ protected:
     // A camera at (0, 0, -10) looking along +Z with a quarter-turn field of view, near 1, far 100.
     void PlaceCamera()
     {
-        testsupport::PlaceCamera(Device(), Vector3(0.0f, 0.0f, -10.0f), Vector3(), 1.5707964f, 1.0f, 1.0f, 100.0f);
+        testsupport::PlaceCamera(Device(), Vector3(0.0f, 0.0f, -10.0f), Vector3(), 1.5707964f, 1.0f, 1.0f,
+                                 100.0f);
         m_Manager->UpdateFrustum();
     }
 };

@@ -384,6 +384,34 @@ TEST_F(MeshFromSizes, DrawsEachSubsetFromItsRunsWithTheWorldMatrix)
     before->Release();
 }
 
+// The frame pass asks for each root's subsets and render states ahead of its draw: however many subsets a
+// mesh has, with or without a render state, every subset that can draw still draws, frame after frame.
+TEST_F(MeshFromSizes, RootsOfAnyShapeDrawEverySubsetThroughTheFramePass)
+{
+    const struct
+    {
+        uint32_t subsets;
+        bool firstWithoutState;
+    } shapes[] = {{1, false}, {0, false}, {6, false}, {2, true},  {1, true}, {3, false},
+                  {1, false}, {5, false}, {1, false}, {2, false}, {4, true}};
+    size_t expected = 0;
+    for (const auto& shape : shapes)
+    {
+        auto* mesh = new kaMesh(0x012, 1, 3, shape.subsets, false);
+        ASSERT_EQ(mesh->GetSubsetCount(), shape.subsets);
+        if (shape.firstWithoutState)
+            mesh->GetSubset(0)->SetRenderState(nullptr);
+        expected += shape.subsets - (shape.firstWithoutState ? 1 : 0);
+        ASSERT_TRUE(m_Manager->AddSceneObject(mesh, false));
+    }
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        Device()->ClearLog();
+        m_Manager->Render(false, false);
+        EXPECT_EQ(Device()->Draws().size(), expected) << "frame " << frame;
+    }
+}
+
 TEST_F(MeshFromSizes, SubsetsWithoutTrianglesDrawNothing)
 {
     kaMesh mesh;
