@@ -110,7 +110,8 @@ public:
 
     void DrawSubset(platform::GfxDevice* device, kaMeshSubset* subset, const platform::Matrix& world);
     // What drawing the subsets reads, by level: 0 the mesh's own fields, 1 its subset list, 2 the subsets,
-    // 3 and up their render states' levels. Each level follows only pointers the level before fetched.
+    // 3 their buffer run records, and from 3 up their render states' levels. Each level follows only
+    // pointers the level before fetched.
     void PrefetchDraw(int level) const;
 
     void ComputeBounds();
