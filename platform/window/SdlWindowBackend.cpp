@@ -282,9 +282,10 @@ bool SdlWindowBackend::StartVideo()
     if (DisplayConnection::IsLost())
         return false;
     DisplayConnection::TakeOver();
+    // The game cannot start without its window: the player is told why, not only a debugger.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
-        DebugPrintf("[SdlWindowBackend::StartVideo] : %s\n", SDL_GetError());
+        std::fprintf(stderr, "The video system could not be started: %s\n", SDL_GetError());
         return false;
     }
     // SDL falls back to a driver that draws nowhere when the display named cannot be opened; the game
@@ -343,7 +344,7 @@ bool SdlWindowBackend::CreateNativeWindow(WindowHandle window, const std::string
         native = SDL_CreateWindow(title.c_str(), frame.left, frame.top, width, height, SDL_WINDOW_HIDDEN);
     if (native == nullptr)
     {
-        DebugPrintf("[SdlWindowBackend::CreateNativeWindow] : %s\n", SDL_GetError());
+        std::fprintf(stderr, "The window could not be made: %s\n", SDL_GetError());
         if (m_Windows.empty())
             StopVideo();
         return false;
