@@ -104,7 +104,7 @@ bool DriverHasDisplay(const char* driver)
     return driver != nullptr && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
 }
 
-constexpr uint32_t kDisplayRetryDelay = 250;
+constexpr uint32_t kDisplayRetryDelay = 500;
 
 bool IsSet(const char* variable)
 {
