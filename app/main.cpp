@@ -76,6 +76,12 @@ int main(int argc, char** argv)
     s_Application.SetEngineEditor(kEngineEditor);
     const int exitCode =
         kaStartup::WinMain(nullptr, nullptr, JoinArguments(argc, argv), platform::SW_SHOWDEFAULT);
+    // Without its window the game never ran: that is a failure, whatever the entry answers.
+    if (s_Application.GetWindowHandle() == nullptr)
+    {
+        platform::GetSdlWindowBackend().Shutdown();
+        return EXIT_FAILURE;
+    }
     // A window the loop left open (a failed start-up ends without closing it) closes the normal way, so the
     // application shuts down while SDL still runs; then SDL ends here, not in a static destructor.
     if (platform::IsWindow(s_Application.GetWindowHandle()))

@@ -106,13 +106,22 @@ bool Tarvolin::PumpMessagesOnce()
 {
     if (m_ShutDown)
         return false;
+    // The quit and the window's close belong to the main loop. Handled here, the shutdown would run under
+    // the wait, and the code that opened it would go on with what the shutdown destroyed. While one waits,
+    // every wait ends at once, and the loop finds it once the code that opened them is done.
+    if (platform::IsMessageWaiting(platform::WM_QUIT) || platform::IsMessageWaiting(platform::WM_CLOSE))
+        return false;
     platform::Message message;
     if (platform::PeekMessage(message, platform::PM_REMOVE))
     {
         if (message.message == platform::WM_QUIT)
         {
-            // The quit belongs to the main loop: the wait that called us ends and the loop finds it again.
             platform::PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        if (message.message == platform::WM_CLOSE)
+        {
+            platform::PostMessage(message.window, message.message, message.wParam, message.lParam);
             return false;
         }
         platform::TranslateMessage(message);

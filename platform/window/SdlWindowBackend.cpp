@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace platform
 {
@@ -101,6 +102,26 @@ WPARAM MouseFlags(uint32_t buttons)
 bool DriverHasDisplay(const char* driver)
 {
     return driver != nullptr && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+}
+
+constexpr uint32_t kDisplayRetryDelay = 500;
+
+bool IsSet(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// The display the windows must appear on, or empty: none is named, the video driver was chosen by hand, or
+// the game was asked to run headless.
+std::string NamedDisplay()
+{
+    if (IsSet("SDL_VIDEODRIVER") ||
+        (IsSet("TARVOLIN_GFX_HEADLESS") && std::strcmp(std::getenv("TARVOLIN_GFX_HEADLESS"), "0") != 0))
+        return std::string();
+    if (IsSet("DISPLAY"))
+        return std::getenv("DISPLAY");
+    return IsSet("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : std::string();
 }
 
 uint32_t MessageBoxFlags(uint32_t type)
@@ -261,10 +282,26 @@ bool SdlWindowBackend::StartVideo()
     if (DisplayConnection::IsLost())
         return false;
     DisplayConnection::TakeOver();
+    // The game cannot start without its window: the player is told why, not only a debugger.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
-        DebugPrintf("[SdlWindowBackend::StartVideo] : %s\n", SDL_GetError());
+        std::fprintf(stderr, "The video system could not be started: %s\n", SDL_GetError());
         return false;
+    }
+    // SDL falls back to a driver that draws nowhere when the display named cannot be opened; the game
+    // would then run unseen. A server still starting or too busy to take the connection gets one more try.
+    const std::string display = NamedDisplay();
+    if (!display.empty() && !DriverHasDisplay(SDL_GetCurrentVideoDriver()))
+    {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Delay(kDisplayRetryDelay);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0 || !DriverHasDisplay(SDL_GetCurrentVideoDriver()))
+        {
+            if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
+                SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            std::fprintf(stderr, "The display \"%s\" could not be opened.\n", display.c_str());
+            return false;
+        }
     }
     m_VideoStarted = true;
     m_LossHandled = false;
@@ -307,7 +344,7 @@ bool SdlWindowBackend::CreateNativeWindow(WindowHandle window, const std::string
         native = SDL_CreateWindow(title.c_str(), frame.left, frame.top, width, height, SDL_WINDOW_HIDDEN);
     if (native == nullptr)
     {
-        DebugPrintf("[SdlWindowBackend::CreateNativeWindow] : %s\n", SDL_GetError());
+        std::fprintf(stderr, "The window could not be made: %s\n", SDL_GetError());
         if (m_Windows.empty())
             StopVideo();
         return false;

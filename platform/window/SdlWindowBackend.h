@@ -16,7 +16,9 @@ namespace platform
 // activation, paint requests and close requests. Message boxes are SDL's when a display exists, else a line
 // on stderr. Once the display is lost (DisplayConnection) no call reaches SDL's video again: the windows get
 // WM_CLOSE as if the user closed them and are then forgotten without a word to the display. A window another
-// program destroys gets WM_CLOSE the same way.
+// program destroys gets WM_CLOSE the same way. A display named by DISPLAY or WAYLAND_DISPLAY that cannot be
+// opened makes no window (with a line on stderr) rather than one on a driver that draws nowhere, unless a
+// video driver was chosen by hand or TARVOLIN_GFX_HEADLESS asks for a headless run.
 class SdlWindowBackend : public WindowBackend
 {
 public:

@@ -1,3 +1,4 @@
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XvfbServer.h"
 
@@ -20,6 +21,7 @@
 
 extern char** environ;
 
+using testsupport::ScopedVariable;
 using testsupport::TempDir;
 using testsupport::XvfbServer;
 using Clock = std::chrono::steady_clock;
@@ -48,7 +50,7 @@ template <typename Condition> bool WaitFor(Clock::duration limit, Condition cond
 class GameProcess
 {
 public:
-    explicit GameProcess(const TempDir& folder)
+    explicit GameProcess(const TempDir& folder, const char* executable = TARVOLIN_EXECUTABLE)
     {
         const std::string registry =
             folder.Write("registry.cfg", "SOFTWARE\\Kalder Arts\\Tarvolin\\INSTALLTYPE=1\n"
@@ -70,8 +72,8 @@ public:
         sigaddset(&signals, SIGTERM);
         posix_spawnattr_setsigdefault(&attributes, &signals);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        char* argv[] = {const_cast<char*>(TARVOLIN_EXECUTABLE), nullptr};
-        if (posix_spawn(&m_Pid, TARVOLIN_EXECUTABLE, &actions, &attributes, argv, environ) != 0)
+        char* argv[] = {const_cast<char*>(executable), nullptr};
+        if (posix_spawn(&m_Pid, executable, &actions, &attributes, argv, environ) != 0)
             m_Pid = -1;
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
@@ -295,4 +297,41 @@ TEST(TarvolinProcess, PassesTheSplashHeadlessOnTheSampleContentAndSavesAsItEnds)
         EXPECT_NE(config.find(marker), std::string::npos) << marker << " in\n" << config;
     // "data" resolves to the generated content's "Data" folder.
     EXPECT_TRUE(folder.Exists("Data/controls.xml"));
+}
+
+TEST(TarvolinProcess, ADisplayThatCannotBeOpenedEndsStartUpWithAMessageAndAFailure)
+{
+    struct Case
+    {
+        const char* executable;
+        // Chosen by hand, the driver does not fall back to another: SDL's start itself fails.
+        const char* videoDriver;
+        const char* message;
+    };
+    const Case cases[] = {
+        {TARVOLIN_EXECUTABLE, nullptr, "The display \":59999\" could not be opened.\n"},
+        {TARVOLIN_EDITOR_EXECUTABLE, nullptr, "The display \":59999\" could not be opened.\n"},
+        {TARVOLIN_EXECUTABLE, "x11", "The video system could not be started: "},
+    };
+    // No server answers on this display number, and no Wayland compositor is to be found either.
+    TempDir runtime;
+    const ScopedVariable runtimeFolder("XDG_RUNTIME_DIR", runtime.Path());
+    const ScopedVariable wayland("WAYLAND_DISPLAY", "");
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(std::string(test.executable) + " " + (test.videoDriver ? test.videoDriver : "-"));
+        SetGameEnvironment(":59999", test.videoDriver, nullptr);
+        TempDir folder;
+        GameProcess game(folder, test.executable);
+        int status = 0;
+        // Without a window the program used to run on unseen; the limit only keeps the test from waiting for
+        // ever.
+        ASSERT_TRUE(game.WaitForEnd(status, kTimeToStart)) << "still running without a window";
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_NE(WEXITSTATUS(status), 0);
+        EXPECT_NE(folder.Read("stderr.txt").find(test.message), std::string::npos)
+            << folder.Read("stderr.txt");
+        // Nothing started, so nothing was saved.
+        EXPECT_FALSE(folder.Exists("Tarvolin.cfg"));
+    }
 }

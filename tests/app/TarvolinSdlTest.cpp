@@ -1,13 +1,25 @@
+#include "editor/MapEditorWindow.h"
 #include "engine/core/kaStartup.h"
+#include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiGlyph.h"
+#include "engine/gui/guiWidget.h"
+#include "engine/model/kaModelManager.h"
+#include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/Tarvolin.h"
 #include "platform/window/SdlWindowBackend.h"
 #include "tests/support/SteppingClock.h"
+#include "tests/support/game/HeadlessGame.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
 #include <vector>
 
 using namespace platform;
@@ -110,4 +122,250 @@ TEST(TarvolinOnSdl, RunsFramesTakesKeysAndQuitsOnRequest)
     EXPECT_TRUE(app.shutdownWithWindow);
     EXPECT_FALSE(IsWindow(app.GetWindowHandle()));
     EXPECT_GE(app.GetFrameCount(), 1u);
+}
+
+namespace
+{
+
+// The game's application on the real SDL back end whose user closes the window while a dialog waits: once
+// the window named `dialog` shows modally, the wait's first frame pushes `closeEvent` into SDL; `open` runs
+// on the third frame of the main loop, as the user's action that opens the dialog.
+class ClosingUserTarvolin : public Tarvolin
+{
+public:
+    bool Init(const std::string& commandLine) override
+    {
+        const bool started = Tarvolin::Init(commandLine);
+        // The modal waits pump through the application as before; this only watches them.
+        if (g_pGuiManager != nullptr)
+            g_pGuiManager->SetFrameCallback(
+                [this]
+                {
+                    guiWindow* shown = g_pGuiManager->FindWindow(dialog);
+                    if (!closePushed && shown != nullptr && shown->IsVisible())
+                    {
+                        closePushed = true;
+                        PushClose();
+                    }
+                    ++waitDepth;
+                    const bool goOn = PumpMessagesOnce();
+                    --waitDepth;
+                    if (!goOn && closePushed)
+                        waitEndedByClose = true;
+                    return goOn;
+                });
+        return started;
+    }
+
+    bool Update() override
+    {
+        if (GetFrameCount() == 2 && open)
+            open(*this);
+        else if (GetFrameCount() > 2000)
+            PostQuitMessage(-1);
+        return Tarvolin::Update();
+    }
+
+    bool Shutdown() override
+    {
+        if (!IsShutDown())
+        {
+            ++shutdowns;
+            shutdownInWait = waitDepth > 0;
+        }
+        return Tarvolin::Shutdown();
+    }
+
+    uint32_t SdlWindowId() const
+    {
+        return SDL_GetWindowID(GetSdlWindowBackend().GetSdlWindow(GetWindowHandle()));
+    }
+
+    std::string dialog;
+    uint32_t closeEvent = SDL_QUIT;
+    std::function<void(ClosingUserTarvolin&)> open;
+    bool closePushed = false;
+    bool waitEndedByClose = false;
+    bool shutdownInWait = false;
+    int shutdowns = 0;
+    int waitDepth = 0;
+
+private:
+    void PushClose()
+    {
+        SDL_Event event{};
+        event.type = closeEvent;
+        if (closeEvent == SDL_WINDOWEVENT)
+        {
+            event.window.windowID = SdlWindowId();
+            event.window.event = SDL_WINDOWEVENT_CLOSE;
+        }
+        SDL_PushEvent(&event);
+    }
+};
+
+void PushSdlEvent(const SDL_Event& event)
+{
+    SDL_Event copy = event;
+    SDL_PushEvent(&copy);
+}
+
+// A left click at the middle of the widget, as SDL reports it.
+void PushClickOn(ClosingUserTarvolin& app, const std::string& window, const std::string& widget)
+{
+    guiWindow* owner = g_pGuiManager->FindWindow(window);
+    guiGlyph* glyph = owner != nullptr ? owner->FindChild(widget) : nullptr;
+    auto* target = glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+    ASSERT_NE(target, nullptr) << widget;
+    const platform::Rect& rect = target->GetHitRect();
+    const int x = (rect.left + rect.right) / 2;
+    const int y = (rect.top + rect.bottom) / 2;
+    g_pGuiManager->SetCursorPosition(x, y);
+    for (const uint32_t type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
+    {
+        SDL_Event event{};
+        event.type = type;
+        event.button.windowID = app.SdlWindowId();
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.clicks = 1;
+        event.button.x = x;
+        event.button.y = y;
+        PushSdlEvent(event);
+    }
+}
+
+void PushKeyEvent(uint32_t window, uint32_t type, SDL_Scancode scancode, uint16_t mod)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.windowID = window;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.mod = mod;
+    PushSdlEvent(event);
+}
+
+// The file of the editor's world, whatever the case of its name on disk; empty when there is none.
+std::string WorldFileOf(const std::string& install, std::string name)
+{
+    if (!name.empty() && name[0] == '*')
+        name.erase(0, 1);
+    for (const auto& entry : std::filesystem::directory_iterator(install + "/Worlds"))
+    {
+        std::string found = entry.path().filename().string();
+        std::transform(found.begin(), found.end(), found.begin(),
+                       [](unsigned char c) { return char(std::tolower(c)); });
+        if (found == name)
+            return entry.path().string();
+    }
+    return std::string();
+}
+
+// The program's services in the entry's order on a copy of the generated content, with the real SDL back end
+// (dummy video driver), the test graphics device and a silent sound output.
+class SdlContentProgram
+{
+public:
+    SdlContentProgram() : m_WorkingFolder(m_Install.Path())
+    {
+        testsupport::HeadlessGame::CopyContent(m_Install.Path());
+        m_Registry.Set(Tarvolin::kRegistryKey, Tarvolin::kInstallTypeValue, "1");
+        m_Registry.Set(Tarvolin::kRegistryKey, Tarvolin::kFullInstallPathValue, m_Install.Path() + "/");
+        platform::TestDirect3D* d3d = m_D3D;
+        m_PreviousDirect3D = platform::SetDirect3DFactory(
+            [d3d]() -> platform::GfxDirect3D*
+            {
+                d3d->AddRef();
+                return d3d;
+            });
+    }
+
+    ~SdlContentProgram()
+    {
+        platform::SetDirect3DFactory(m_PreviousDirect3D);
+        m_D3D->Release();
+    }
+
+    const testsupport::TempDir& Install() const { return m_Install; }
+
+private:
+    testsupport::TempDir m_Install;
+    testsupport::CurrentDirectory m_WorkingFolder;
+    platform::MemoryRegistry m_Registry;
+    platform::NullAudioSink m_Sound;
+    platform::TestDirect3D* m_D3D = new platform::TestDirect3D;
+    platform::Direct3DFactory m_PreviousDirect3D;
+    testsupport::ScopedVariable m_Video{"SDL_VIDEODRIVER", "dummy"};
+    testsupport::SteppingClock m_Clock{0.25};
+
+public:
+    kaFileSystem fileSystem;
+    guiManager gui;
+    Wizard wizard;
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    kaInitDataBase initData;
+    kaProfiler profiler;
+};
+
+struct CloseInWaitCase
+{
+    const char* name;
+    bool engineEditor;
+    const char* dialog;
+    uint32_t closeEvent;
+    std::function<void(ClosingUserTarvolin&, const SdlContentProgram&)> open;
+};
+
+} // namespace
+
+// Closing the window while a dialog waits ends the wait; the code that opened the dialog finishes with
+// everything still there, and the shutdown runs once, from the main loop, with its saves.
+TEST(TarvolinOnSdl, ClosingTheWindowDuringADialogShutsDownOnceFromTheMainLoop)
+{
+    const CloseInWaitCase cases[] = {
+        {"New Driver dialog, close button", false, "New Player Window", SDL_WINDOWEVENT,
+         [](ClosingUserTarvolin& app, const SdlContentProgram&)
+         { PushClickOn(app, "main window", "New Driver Button"); }},
+        {"game's message box, quit request", false, MessageBoxWindow::kWindowName, SDL_QUIT,
+         [](ClosingUserTarvolin&, const SdlContentProgram&)
+         { g_pGuiManager->FindWindow("main window")->QueueMessageBox("Something to say.", "Tarvolin"); }},
+        {"editor's failed save box, close button", true, MessageBoxWindow::kWindowName, SDL_WINDOWEVENT,
+         [](ClosingUserTarvolin& app, const SdlContentProgram& program)
+         {
+             auto* editor =
+                 dynamic_cast<MapEditorWindow*>(g_pGuiManager->FindWindow(MapEditorWindow::kWindowName));
+             ASSERT_NE(editor, nullptr);
+             // A folder where the world's file was: the save cannot be written.
+             const std::string file = WorldFileOf(program.Install().Path(), editor->GetWorldName());
+             ASSERT_FALSE(file.empty()) << editor->GetWorldName();
+             std::filesystem::remove(file);
+             std::filesystem::create_directory(file);
+             const uint32_t window = app.SdlWindowId();
+             PushKeyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_LCTRL, KMOD_LCTRL);
+             PushKeyEvent(window, SDL_KEYDOWN, SDL_SCANCODE_S, KMOD_LCTRL);
+             PushKeyEvent(window, SDL_KEYUP, SDL_SCANCODE_S, KMOD_LCTRL);
+             PushKeyEvent(window, SDL_KEYUP, SDL_SCANCODE_LCTRL, KMOD_NONE);
+         }},
+    };
+    for (const CloseInWaitCase& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        SdlContentProgram program;
+        ClosingUserTarvolin app;
+        app.SetEngineEditor(test.engineEditor);
+        app.dialog = test.dialog;
+        app.closeEvent = test.closeEvent;
+        app.open = [&](ClosingUserTarvolin& self) { test.open(self, program); };
+
+        EXPECT_EQ(kaStartup::WinMain(nullptr, nullptr, "", SW_SHOWDEFAULT), 0);
+        EXPECT_TRUE(app.closePushed) << "the dialog never showed";
+        EXPECT_TRUE(app.waitEndedByClose);
+        EXPECT_EQ(app.shutdowns, 1);
+        EXPECT_FALSE(app.shutdownInWait);
+        EXPECT_FALSE(IsWindow(app.GetWindowHandle()));
+        EXPECT_TRUE(program.Install().Exists("Tarvolin.cfg"));
+        EXPECT_TRUE(program.Install().Exists("Data/controls.xml"));
+    }
 }
