@@ -12,9 +12,9 @@
 #include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaWorld.h"
+#include "game/RaceDisplay.h"
 #include "game/StuntGear.h"
 #include "game/Tarvolin.h"
-#include "game/screens/HudWindow.h"
 #include "game/tvArena.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
@@ -251,7 +251,7 @@ void PowerUp::_GiveEffect()
 {
     tvVehicle* vehicle = StuntGear::PlayerVehicle();
     auto* world = dynamic_cast<tvWorld*>(m_pWorld);
-    HudWindow* hud = world ? world->GetHudWindow() : nullptr;
+    RaceDisplay* hud = world ? world->GetHudWindow() : nullptr;
     switch (m_PowerupType)
     {
     case kPoints:

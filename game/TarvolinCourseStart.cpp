@@ -3,8 +3,8 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaGraphicsManager.h"
+#include "game/RaceDisplay.h"
 #include "game/SpawnPlacement.h"
-#include "game/screens/HudWindow.h"
 #include "game/tvPlayer.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
@@ -27,7 +27,7 @@ void Tarvolin::StartCourse()
     auto* world = new tvWorld();
     world->LoadFile(courseFile, true);
 
-    if (auto* hud = dynamic_cast<HudWindow*>(hudWindow))
+    if (auto* hud = dynamic_cast<RaceDisplay*>(hudWindow))
         hud->SetWorld(world);
     if (m_GraphicsManager)
         m_GraphicsManager->AddSceneObject(world, true);

@@ -1,9 +1,9 @@
 #include "engine/core/Song.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaRandom.h"
+#include "game/RaceDisplay.h"
 #include "game/SongInfo.h"
 #include "game/Tarvolin.h"
-#include "game/screens/HudWindow.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
 
@@ -94,7 +94,7 @@ void Tarvolin::ChangeSong(bool next)
     SetPaused(paused);
     // During the course preview the world has no HUD yet.
     if (auto* course = dynamic_cast<tvWorld*>(GetCurrentWorld()))
-        if (HudWindow* hud = course->GetHudWindow())
+        if (RaceDisplay* hud = course->GetHudWindow())
             hud->ShowSongName(name);
 }
 

@@ -5,9 +5,9 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/scene/EntityFactory.h"
+#include "game/RaceDisplay.h"
 #include "game/SpawnPlacement.h"
 #include "game/Tarvolin.h"
-#include "game/screens/HudWindow.h"
 #include "game/tvVehicle.h"
 #include "platform/system/DebugOutput.h"
 
@@ -103,7 +103,7 @@ void tvArena::_ShowWhiteImage()
 {
     // The fade is part of the HUD's view of the run: a car that drives off after the run has ended must
     // not bring the hidden HUD back over the summary.
-    if (auto* hud = dynamic_cast<HudWindow*>(m_pWhiteImage->GetParent()))
+    if (auto* hud = dynamic_cast<RaceDisplay*>(m_pWhiteImage->GetParent()))
         hud->ShowWidget(m_pWhiteImage, true);
     else
         m_pWhiteImage->SetVisible(true);

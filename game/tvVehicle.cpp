@@ -9,8 +9,8 @@
 #include "engine/scene/kaParticleEmitter.h"
 #include "engine/scene/kaParticleEmitterMgr.h"
 #include "engine/scene/kaWheel.h"
+#include "game/RaceDisplay.h"
 #include "game/Tarvolin.h"
-#include "game/screens/HudWindow.h"
 #include "game/tvWorld.h"
 #include "game/tvWorldSounds.h"
 
@@ -56,7 +56,7 @@ int32_t tvVehicle::_GameMode() const
     return world ? world->GetGameMode() : tvWorld::kDefaultGameMode;
 }
 
-HudWindow* tvVehicle::_Hud() const
+RaceDisplay* tvVehicle::_Hud() const
 {
     const auto* world = dynamic_cast<const tvWorld*>(m_pWorld);
     return world ? world->GetHudWindow() : nullptr;
@@ -108,7 +108,7 @@ void tvVehicle::Initialize()
 void tvVehicle::SetDamage(float damage)
 {
     if (damage != m_Damage)
-        if (HudWindow* hud = _Hud())
+        if (RaceDisplay* hud = _Hud())
             hud->SetDamage(damage);
     m_Damage = damage;
     if (damage < kSmokeDamage)
@@ -260,7 +260,7 @@ void tvVehicle::UpdatePowerUps(float dt)
         }
     }
     m_Acceleration = m_BaseAcceleration;
-    HudWindow* hud = _Hud();
+    RaceDisplay* hud = _Hud();
     // A maxSpeed of 0 or less would make the push NaN and poison the bodies: nothing is pushed then.
     const bool canPush = m_MaxSpeed > 0.0f;
     float force = 0.0f;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-class HudWindow;
+class RaceDisplay;
 class kaParticleEmitter;
 class tvWorld;
 
@@ -112,7 +112,7 @@ protected:
     void _ReadEmitters(const TiXmlElement* element, const char* name, std::vector<kaParticleEmitter*>& list);
     // The course world's game mode, and its HUD; a plain world counts as a run with no HUD.
     int32_t _GameMode() const;
-    HudWindow* _Hud() const;
+    RaceDisplay* _Hud() const;
     float _BodyMass() const;
 
     std::vector<kaParticleEmitter*> m_DamageEmitters;

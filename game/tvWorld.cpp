@@ -4,9 +4,9 @@
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/gui/guiManager.h"
+#include "game/RaceDisplay.h"
 #include "game/Tarvolin.h"
 #include "game/screens/CourseSummary.h"
-#include "game/screens/HudWindow.h"
 #include "game/tvArena.h"
 #include "game/tvCamera.h"
 #include "game/tvPlayer.h"
@@ -92,7 +92,7 @@ tvWorld::~tvWorld()
     }
     if (g_pGuiManager)
     {
-        auto* hud = dynamic_cast<HudWindow*>(g_pGuiManager->FindWindow(kHudWindow));
+        auto* hud = dynamic_cast<RaceDisplay*>(g_pGuiManager->FindWindow(kHudWindow));
         if (hud && hud->GetWorld() == this)
             hud->SetWorld(nullptr);
     }
@@ -432,7 +432,7 @@ void tvWorld::StartRound()
 {
     m_pHudWindow = nullptr;
     if (g_pGuiManager)
-        m_pHudWindow = dynamic_cast<HudWindow*>(g_pGuiManager->FindWindow(kHudWindow));
+        m_pHudWindow = dynamic_cast<RaceDisplay*>(g_pGuiManager->FindWindow(kHudWindow));
     SetSelectedEntity(nullptr);
     if (Tarvolin* game = Game())
         m_GameMode = game->GetGameMode();

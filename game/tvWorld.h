@@ -8,7 +8,7 @@
 #include <string>
 
 class CourseSummary;
-class HudWindow;
+class RaceDisplay;
 class tvCamera;
 class tvPlayer;
 
@@ -95,8 +95,9 @@ public:
 
     int32_t GetGameMode() const { return m_GameMode; }
     void SetGameMode(int32_t mode) { m_GameMode = mode; }
-    HudWindow* GetHudWindow() const { return m_pHudWindow; }
-    void SetHudWindow(HudWindow* hud) { m_pHudWindow = hud; }
+    // The HUD, found by its window name when a round starts.
+    RaceDisplay* GetHudWindow() const { return m_pHudWindow; }
+    void SetHudWindow(RaceDisplay* hud) { m_pHudWindow = hud; }
     CourseSummary* GetSummaryWindow() const { return m_pSummaryWindow; }
     void SetSummaryWindow(CourseSummary* summary) { m_pSummaryWindow = summary; }
     int32_t GetRunPhase() const { return m_RunPhase; }
@@ -136,7 +137,7 @@ private:
     bool m_SongStarted = false;
     bool m_EngineStarted = false;
     // Not owned: the GUI manager keeps its windows.
-    HudWindow* m_pHudWindow = nullptr;
+    RaceDisplay* m_pHudWindow = nullptr;
     CourseSummary* m_pSummaryWindow = nullptr;
     int32_t m_GameMode = kDefaultGameMode;
 };

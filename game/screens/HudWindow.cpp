@@ -13,18 +13,10 @@
 #include "game/tvWorld.h"
 #include "platform/window/WindowConstants.h"
 
-#include <algorithm>
-#include <sstream>
+#include <initializer_list>
 
 namespace
 {
-
-std::string Entry(const char* name, float value)
-{
-    std::ostringstream text;
-    text << name << ' ' << value;
-    return text.str();
-}
 
 void SetText(guiTextBox* box, const std::string& text)
 {
@@ -66,11 +58,6 @@ HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile)
     ShowWidget(m_PressAnyKey, false);
     ShowWidget(m_Song, false);
     m_CountVisible = m_Count != nullptr && m_Count->IsVisible();
-}
-
-size_t HudWindow::CountCalls(const std::string& entry) const
-{
-    return static_cast<size_t>(std::count(m_CallLog.begin(), m_CallLog.end(), entry));
 }
 
 int32_t HudWindow::DamageBar(float damage)
@@ -152,7 +139,6 @@ void HudWindow::ShowWidget(guiGlyph* widget, bool shown)
 
 void HudWindow::HideElements(bool hide)
 {
-    m_CallLog.push_back(Entry("HideElements", hide ? 1.0f : 0.0f));
     m_ElementsHidden = hide;
     for (guiGlyph* widget :
          std::initializer_list<guiGlyph*>{m_Time, m_Points, m_Target, m_TimeIcon, m_ScoreIcon, m_TargetIcon,
@@ -167,35 +153,30 @@ bool HudWindow::IsCountVisible() const
 
 void HudWindow::HideCount()
 {
-    m_CallLog.push_back("HideCount");
     m_CountVisible = false;
     ShowWidget(m_Count, false);
 }
 
 void HudWindow::SetTimeText(const std::string& text)
 {
-    m_CallLog.push_back("SetTimeText " + text);
     m_TimeText = text;
     SetText(m_Time, text);
 }
 
 void HudWindow::SetPointsText(const std::string& text)
 {
-    m_CallLog.push_back("SetPointsText " + text);
     m_PointsText = text;
     SetText(m_Points, text);
 }
 
 void HudWindow::SetTargetText(const std::string& text)
 {
-    m_CallLog.push_back("SetTargetText " + text);
     m_TargetText = text;
     SetText(m_Target, text);
 }
 
 void HudWindow::SetDamage(float damage)
 {
-    m_CallLog.push_back(Entry("SetDamage", damage));
     m_Damage = damage;
     // The bar is the course's; free driving (mode 0) has none, and without a world there is no course.
     if (m_World == nullptr || m_World->GetGameMode() == 0)
@@ -206,7 +187,6 @@ void HudWindow::SetDamage(float damage)
 
 void HudWindow::ShowSongName(const std::string& name)
 {
-    m_CallLog.push_back("ShowSongName " + name);
     m_SongName = name;
     SetText(m_Song, name);
     _ShowSlot(kSongSlot, true);
@@ -214,7 +194,6 @@ void HudWindow::ShowSongName(const std::string& name)
 
 void HudWindow::SetCountImage(int32_t value)
 {
-    m_CallLog.push_back(Entry("SetCountImage", static_cast<float>(value)));
     const std::string picture = CountPicture(value);
     m_CountValue = value;
     m_CountVisible = !picture.empty();
@@ -227,7 +206,6 @@ void HudWindow::SetCountImage(int32_t value)
 
 void HudWindow::ShowPowerUpIcon(int32_t kind)
 {
-    m_CallLog.push_back(Entry("ShowPowerUpIcon", static_cast<float>(kind)));
     const int32_t slot = _SlotOf(kind);
     if (slot >= 0)
         _ShowSlot(slot, true);
@@ -235,7 +213,6 @@ void HudWindow::ShowPowerUpIcon(int32_t kind)
 
 void HudWindow::HidePowerUpIcon(int32_t kind)
 {
-    m_CallLog.push_back(Entry("HidePowerUpIcon", static_cast<float>(kind)));
     const int32_t slot = _SlotOf(kind);
     if (slot >= 0)
         _ShowSlot(slot, false);
@@ -249,7 +226,6 @@ bool HudWindow::IsPowerUpIconVisible(int32_t kind) const
 
 void HudWindow::UpdateIconTimers()
 {
-    m_CallLog.push_back("UpdateIconTimers");
     for (int32_t slot = 0; slot < kSlotCount; ++slot)
         if (m_Watches[slot].GetElapsed() > kIconSeconds)
             _ShowSlot(slot, false);
@@ -257,7 +233,6 @@ void HudWindow::UpdateIconTimers()
 
 void HudWindow::ShowCourseSummary()
 {
-    m_CallLog.push_back("ShowCourseSummary");
     guiWindow* summary = nullptr;
     if (g_pGuiManager != nullptr)
     {

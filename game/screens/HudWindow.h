@@ -2,10 +2,10 @@
 
 #include "engine/core/kaStopwatch.h"
 #include "engine/gui/guiWindow.h"
+#include "game/RaceDisplay.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 class guiImage;
 class guiTextBox;
@@ -14,7 +14,7 @@ class tvWorld;
 // The race HUD: a passive display over the 3D view that the course rules, the vehicle and the power-ups set.
 // Of its own it only times the icons and the song name out, passes mouse and arrow keys to the world's
 // camera, switches songs, opens the in-game menu on Escape and hands over to the run summary.
-class HudWindow : public guiWindow
+class HudWindow : public guiWindow, public RaceDisplay
 {
 public:
     static constexpr int32_t kPowerUpKinds = 6;
@@ -34,31 +34,26 @@ public:
 
     explicit HudWindow(const std::string& layoutFile);
 
-    // The world of the current course; null once that world is destroyed.
-    void SetWorld(tvWorld* world) { m_World = world; }
-    tvWorld* GetWorld() const { return m_World; }
+    void SetWorld(tvWorld* world) override { m_World = world; }
+    tvWorld* GetWorld() const override { return m_World; }
 
-    void ShowSongName(const std::string& name);
-    void HideElements(bool hide);
-    // 3, 2, 1, -1 (go) and -2 (press any key) show their picture; any other value hides the count.
-    void SetCountImage(int32_t value);
-    bool IsCountVisible() const;
-    void HideCount();
-    void SetTimeText(const std::string& text);
-    void SetPointsText(const std::string& text);
-    void SetTargetText(const std::string& text);
-    void SetDamage(float damage);
-    // Kinds 2 Turbo, 3 MegaTurbo, 4 Repair and 5 Jump have icons; others are ignored.
-    void ShowPowerUpIcon(int32_t kind);
-    void HidePowerUpIcon(int32_t kind);
+    void ShowSongName(const std::string& name) override;
+    void HideElements(bool hide) override;
+    void SetCountImage(int32_t value) override;
+    bool IsCountVisible() const override;
+    void HideCount() override;
+    void SetTimeText(const std::string& text) override;
+    void SetPointsText(const std::string& text) override;
+    void SetTargetText(const std::string& text) override;
+    void SetDamage(float damage) override;
+    void ShowPowerUpIcon(int32_t kind) override;
+    void HidePowerUpIcon(int32_t kind) override;
     // Hides the song name and each icon whose stopwatch reports more than kIconSeconds.
-    void UpdateIconTimers();
-    // Hides the HUD and switches to the run summary, which the course world then runs.
-    void ShowCourseSummary();
-    // Shows or hides one of the HUD's widgets, or what a course puts in it, without showing a hidden HUD:
-    // only the screens that switch to it show it, so nothing shown after a run ends (a turbo still
+    void UpdateIconTimers() override;
+    void ShowCourseSummary() override;
+    // Only the screens that switch to the HUD show it, so nothing shown after a run ends (a turbo still
     // running, a song key, the arena's fade) brings it back over the summary or the career hub.
-    void ShowWidget(guiGlyph* widget, bool shown);
+    void ShowWidget(guiGlyph* widget, bool shown) override;
 
     // The damage bar picture for a damage value: 0..16.
     static int32_t DamageBar(float damage);
@@ -79,13 +74,6 @@ public:
     const std::string& GetTargetText() const { return m_TargetText; }
     float GetDamage() const { return m_Damage; }
     bool IsPowerUpIconVisible(int32_t kind) const;
-
-    // Every operation called, in order, as "Name" or "Name value", so that callers can be checked for what
-    // they told the HUD and how often.
-    const std::vector<std::string>& GetCallLog() const { return m_CallLog; }
-    void ClearCallLog() { m_CallLog.clear(); }
-    // How many logged calls are exactly this entry.
-    size_t CountCalls(const std::string& entry) const;
 
 private:
     // Display slots timed by UpdateIconTimers, in the order it checks them.
@@ -129,5 +117,4 @@ private:
     std::string m_PointsText;
     std::string m_TargetText;
     float m_Damage = 0.0f;
-    std::vector<std::string> m_CallLog;
 };

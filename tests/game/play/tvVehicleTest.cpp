@@ -22,6 +22,7 @@
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/engine/scene/PhysicsScene.h"
 #include "tests/support/game/InstallFolder.h"
+#include "tests/support/game/RecordingRaceDisplay.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -114,7 +115,7 @@ protected:
                             "</root>");
         ASSERT_TRUE(m_Data.LoadInitData("InitData"));
 
-        m_World.SetHudWindow(&m_Hud);
+        m_World.SetHudWindow(&m_Display);
         m_Vehicle = new TestVehicle;
         m_World.AddEntity(m_Vehicle, true, true);
         m_Vehicle->SetModel(m_Scene.Model(Corners()));
@@ -144,7 +145,7 @@ protected:
                          "<exhaustEmitter><emitterInitID>Fumes</emitterInitID><bone>Pipe</bone></exhaustEmitter>");
         m_Vehicle->Initialize();
         m_Vehicle->SetBodyEnabled(true);
-        m_Hud.ClearCallLog();
+        m_Display.ClearCallLog();
         SetRandomSeed(0);
     }
     void TearDown() override
@@ -185,6 +186,8 @@ protected:
     Tarvolin m_App;
     kaInitDataBase m_Data;
     HudWindow m_Hud{"missing.kab"};
+    // What the vehicle tells the HUD, passed on to it.
+    gametest::RecordingRaceDisplay m_Display{&m_Hud};
     physicstest::Scene m_Scene;
     tvWorld m_World;
     TestVehicle* m_Vehicle = nullptr;
@@ -244,22 +247,22 @@ TEST_F(tvVehicleTest, ABoostPushesByTheThrottlesShareOfTopSpeedAndNothingWithout
         m_Vehicle->AddTurbo(1.0f, 100.0f, 8.0f);
         m_Vehicle->SetMaxSpeed(c.maxSpeed);
         m_Vehicle->SetWheelSpeedTarget(c.target);
-        m_Hud.ClearCallLog();
+        m_Display.ClearCallLog();
         const float before = m_Vehicle->GetBoostTime();
         m_Vehicle->Update(0.1f);
         EXPECT_NEAR(m_Vehicle->GetLastBoostForce(), c.force, 1e-3f);
         EXPECT_NEAR(BodyForceLength(m_Vehicle->GetBody()), c.force, 1e-3f);
         EXPECT_TRUE(std::isfinite(BodyForceLength(m_Vehicle->GetBody())));
         EXPECT_NEAR(m_Vehicle->GetBoostTime(), before - 0.1f, 1e-5f);
-        EXPECT_EQ(m_Hud.CountCalls("ShowPowerUpIcon 2"), 1u);
+        EXPECT_EQ(m_Display.CountCalls("ShowPowerUpIcon 2"), 1u);
     }
     m_Vehicle->Update(8.0f);
     // Out of boost: the icon goes, nothing is pushed.
     m_Vehicle->SetMaxSpeed(80.0f);
-    m_Hud.ClearCallLog();
+    m_Display.ClearCallLog();
     m_Vehicle->Update(0.1f);
     EXPECT_EQ(m_Vehicle->GetLastBoostForce(), 0.0f);
-    EXPECT_EQ(m_Hud.CountCalls("HidePowerUpIcon 2"), 1u);
+    EXPECT_EQ(m_Display.CountCalls("HidePowerUpIcon 2"), 1u);
     EXPECT_FALSE(m_Hud.IsPowerUpIconVisible(2));
 }
 
@@ -285,7 +288,7 @@ TEST_F(tvVehicleTest, JumpAndLaunchLiftTheBodyByMassAndTheLaunchPlaysItsSound)
     dBodySetForce(m_Vehicle->GetBody(), 0.0, 0.0, 0.0);
     m_Vehicle->Update(0.1f);
     EXPECT_NEAR(dBodyGetForce(m_Vehicle->GetBody())[1], 10.0f * mass, 1e-3f);
-    EXPECT_EQ(m_Hud.CountCalls("ShowPowerUpIcon 5"), 1u);
+    EXPECT_EQ(m_Display.CountCalls("ShowPowerUpIcon 5"), 1u);
     EXPECT_EQ(m_Vehicle->GetJumpTime(), 0.0f);
 
     m_Vehicle->AddLaunch(30.0f);
@@ -387,10 +390,10 @@ TEST_F(tvVehicleTest, SmokeIsOffBelowTwentyAndOneDrawnEmitterFollowsTheDamageAbo
     for (kaParticleEmitter* emitter : smoke)
         EXPECT_EQ(emitter->GetEmitRate(), 0.0f);
     // The HUD hears of changes only.
-    m_Hud.ClearCallLog();
+    m_Display.ClearCallLog();
     m_Vehicle->SetDamage(19.0f);
     m_Vehicle->SetDamage(30.0f);
-    EXPECT_EQ(m_Hud.GetCallLog(), (std::vector<std::string>{"SetDamage 30"}));
+    EXPECT_EQ(m_Display.GetCallLog(), (std::vector<std::string>{"SetDamage 30"}));
 }
 
 TEST_F(tvVehicleTest, NearDeathWarnsOncePerThreeSecondsOfSilenceAndEightyIsNotNear)

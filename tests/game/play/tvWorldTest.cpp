@@ -17,10 +17,13 @@
 #include "platform/system/ManualClock.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/game/InstallFolder.h"
+#include "tests/support/game/RecordingRaceDisplay.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <tinyxml.h>
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,9 +33,11 @@ namespace
 {
 
 constexpr float kWorldFrame = 1.0f / 30.0f;
+constexpr const char* kWrappedHud = "Hud View";
 
 // A course world with the game's HUD and summary windows, a signed-in driver and a bare vehicle, its run
-// clock moved by hand.
+// clock moved by hand. The world finds a recording display under the HUD's name, which notes what the world
+// tells it and passes that on to the real HUD.
 class tvWorldTest : public ::testing::Test
 {
 protected:
@@ -44,10 +49,13 @@ protected:
         m_Clock.AdvanceSeconds(100.0);
         GetTime(0);
         m_Hud = new HudWindow("missing.kab");
-        m_Hud->SetName(tvWorld::kHudWindow);
+        m_Hud->SetName(kWrappedHud);
+        m_Display = new gametest::RecordingRaceDisplay(m_Hud);
+        m_Display->SetName(tvWorld::kHudWindow);
         m_Summary = new CourseSummary("missing.kab");
         m_Summary->SetName(tvWorld::kSummaryWindow);
         m_Gui.AddWindow(m_Hud);
+        m_Gui.AddWindow(m_Display);
         m_Gui.AddWindow(m_Summary);
         m_Player = m_App.CreatePlayer("Ann");
         m_App.SetCurrentPlayer(m_Player);
@@ -72,7 +80,7 @@ protected:
         m_World->SetTimeLimit(timeLimit);
         m_World->SetScoreLimit(scoreLimit);
         m_World->StartRound();
-        m_Hud->ClearCallLog();
+        m_Display->ClearCallLog();
     }
 
     void Frame() { m_World->Update(kWorldFrame); }
@@ -123,6 +131,7 @@ protected:
     Tarvolin m_App;
     kaInitDataBase m_Data;
     HudWindow* m_Hud = nullptr;
+    gametest::RecordingRaceDisplay* m_Display = nullptr;
     CourseSummary* m_Summary = nullptr;
     tvPlayer* m_Player = nullptr;
     std::unique_ptr<tvWorld> m_World;
@@ -156,7 +165,7 @@ TEST_P(tvWorldCountdownTest, CountsThreeTwoOneThenGoAndRestartsTheRunClock)
     EXPECT_EQ(m_World->GetSelectedEntity(), m_Vehicle);
     // The three seconds of countdown do not count.
     EXPECT_EQ(m_World->GetRunClock().GetElapsed(), 0);
-    EXPECT_EQ(m_Hud->CountCalls("SetCountImage 2"), 1u);
+    EXPECT_EQ(m_Display->CountCalls("SetCountImage 2"), 1u);
 
     After(1.0);
     EXPECT_EQ(m_Hud->GetTimeText(), "1:04");
@@ -167,7 +176,7 @@ TEST_P(tvWorldCountdownTest, CountsThreeTwoOneThenGoAndRestartsTheRunClock)
     // The time text changes once per new second, not per frame.
     Frame();
     Frame();
-    EXPECT_EQ(m_Hud->CountCalls("SetTimeText 1:03"), 1u);
+    EXPECT_EQ(m_Display->CountCalls("SetTimeText 1:03"), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExhibitionAndCareer, tvWorldCountdownTest, ::testing::Values(1, 2));
@@ -209,7 +218,7 @@ TEST_F(tvWorldTest, TheAnnouncerCallsByTimeLeftAndPointsMissingAndTheRunEndsAfte
     After(1.0);
     EXPECT_EQ(m_World->GetRunPhase(), tvWorld::kPhaseSummary);
     EXPECT_EQ(m_World->GetSummaryWindow(), m_Summary);
-    EXPECT_EQ(m_Hud->CountCalls("ShowCourseSummary"), 1u);
+    EXPECT_EQ(m_Display->CountCalls("ShowCourseSummary"), 1u);
     // Past the end the time shows no negative seconds.
     EXPECT_EQ(m_World->FormatTimeLeft(), "0:00");
     // The summary runs each frame from then on.
@@ -340,7 +349,7 @@ TEST_F(tvWorldTest, PracticeStartsOnThe31stFrameShowsGoAtOnceAndNeverEnds)
     for (int minute = 0; minute < 20; ++minute)
         After(60.0);
     EXPECT_EQ(m_World->GetRunPhase(), tvWorld::kPhaseRunning);
-    EXPECT_EQ(m_Hud->CountCalls("ShowCourseSummary"), 0u);
+    EXPECT_EQ(m_Display->CountCalls("ShowCourseSummary"), 0u);
     EXPECT_FALSE(m_Hud->IsCountVisible());
 }
 
@@ -436,10 +445,10 @@ TEST_F(tvWorldTest, ALockedEntityJoinsHiddenWithADebuggerLine)
 
 TEST_F(tvWorldTest, WithoutAPlayerAHudOrAVehicleTheRulesSkipTheirParts)
 {
-    m_World->SetHudWindow(m_Hud);
+    m_World->SetHudWindow(m_Display);
     m_App.SetCurrentPlayer(nullptr);
     m_World->AddPoints(20);
-    EXPECT_EQ(m_Hud->CountCalls("SetPointsText 20"), 0u);
+    EXPECT_EQ(m_Display->CountCalls("SetPointsText 20"), 0u);
     m_App.SetCurrentPlayer(m_Player);
     m_World->AddPoints(20);
     m_World->AddPoints(5);
@@ -447,7 +456,7 @@ TEST_F(tvWorldTest, WithoutAPlayerAHudOrAVehicleTheRulesSkipTheirParts)
     EXPECT_EQ(m_Player->GetRunPoints(), 25);
 
     // No HUD window and no vehicle: a whole run still counts down, runs and ends.
-    m_Hud->SetName("Elsewhere");
+    m_Display->SetName("Elsewhere");
     m_App.SetPlayerVehicle(nullptr);
     m_App.SetCurrentPlayer(nullptr);
     StartRun(1, 61, 100);
@@ -534,4 +543,47 @@ TEST_F(tvWorldTest, DestroyingTheWorldClearsThePlayerVehicleAndSavesProfilesOuts
     tvPlayer reread;
     ASSERT_TRUE(reread.Load("Players/Player0.xml"));
     EXPECT_EQ(reread.GetPlayerName(), "Ann");
+}
+
+namespace
+{
+
+// Bytes the process has taken from malloc and not given back, mapped blocks included.
+size_t HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+} // namespace
+
+TEST_F(tvWorldTest, ALongPracticeRunKeepsTheHeapAsItWas)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator does not report through mallinfo2";
+#endif
+    // The HUD itself under its name, with nothing recording: a practice run tells it the icon timers every
+    // frame.
+    m_Display->SetName("Elsewhere");
+    m_Hud->SetName(tvWorld::kHudWindow);
+    m_App.SetGameMode(0);
+    m_World->SetGameMode(0);
+    m_World->SetRunPhase(tvWorld::kPhasePractice);
+    const auto frames = [this](int count)
+    {
+        for (int frame = 0; frame < count; ++frame)
+        {
+            m_Clock.AdvanceSeconds(kWorldFrame);
+            Frame();
+        }
+    };
+    frames(2000);
+    ASSERT_EQ(m_World->GetHudWindow(), static_cast<RaceDisplay*>(m_Hud));
+    ASSERT_TRUE(m_World->HasPlayedCue(tvWorld::kGo));
+    const size_t early = HeapInUse();
+    frames(18000);
+    const size_t late = HeapInUse();
+    EXPECT_EQ(m_World->GetRunPhase(), tvWorld::kPhaseRunning);
+    // Eighteen thousand frames: a few bytes kept per frame would come to far more than this.
+    EXPECT_LE(late, early + 64 * 1024) << "early " << early << ", late " << late;
 }

@@ -106,7 +106,6 @@ public:
         }
         m_Vehicle->Initialize();
         m_App.SetPlayerVehicle(m_Vehicle);
-        m_Hud.ClearCallLog();
         SetRandomSeed(0);
     }
 
