@@ -117,6 +117,22 @@ void GuiParamTable::InsertChildIndex(const std::string& name, int32_t index)
     Insert(name, StreamText(index), guiChildIndexValue{index});
 }
 
+std::string GuiParamTable::FirstLine(const std::string& text)
+{
+    std::string line = text.substr(0, text.find('\n'));
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+std::string GuiParamTable::FontName(const std::string& text)
+{
+    std::string name = FirstLine(text);
+    const std::size_t end = name.find_last_not_of(" \t\r");
+    name.erase(end == std::string::npos ? 0 : end + 1);
+    return name;
+}
+
 void GuiParamTable::InsertFontName(const std::string& name, const std::string& fontName)
 {
     Insert(name, fontName + "\n", guiFontNameValue{fontName});

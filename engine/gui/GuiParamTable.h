@@ -39,6 +39,11 @@ public:
     std::vector<const Entry*> GetEntries() const;
 
     static std::size_t BucketOf(const std::string& name, std::size_t bucketCount);
+    // The first line of an entry's text without its line end ("\n" or "\r\n"): value kinds such as file
+    // and font names are written with line ends after them.
+    static std::string FirstLine(const std::string& text);
+    // The font name an entry's text holds: its first line without trailing blanks.
+    static std::string FontName(const std::string& text);
 
     // Each value with the text a text stream writes for it (bools as 1 or 0).
     void InsertInt(const std::string& name, int32_t value);

@@ -167,7 +167,10 @@ int guiGrid::RemoveChild(guiGlyph* child)
     for (Row& row : m_RowList)
         for (Cell& cell : row.cells)
             if (cell.glyph == child)
+            {
+                _Unhide(cell);
                 cell.glyph = nullptr;
+            }
     return guiScrollable::RemoveChild(child);
 }
 
@@ -333,6 +336,7 @@ void guiGrid::Clear(bool alsoColumns)
         for (Cell& cell : row.cells)
             if (guiGlyph* glyph = cell.glyph)
             {
+                _Unhide(cell);
                 cell.glyph = nullptr;
                 guiScrollable::RemoveChild(glyph);
             }
@@ -376,6 +380,7 @@ void guiGrid::SetCell(int32_t row, int32_t column, guiGlyph* glyph)
         return;
     if (guiGlyph* old = cell->glyph)
     {
+        _Unhide(*cell);
         cell->glyph = nullptr;
         guiScrollable::RemoveChild(old);
     }
@@ -402,6 +407,7 @@ void guiGrid::ClearCell(int32_t row, int32_t column)
     if (cell == nullptr || cell->glyph == nullptr)
         return;
     guiGlyph* old = cell->glyph;
+    _Unhide(*cell);
     cell->glyph = nullptr;
     RemoveChild(old);
 }
@@ -642,17 +648,19 @@ void guiGrid::_PlaceCells()
     const int32_t half = m_BorderWidth / 2;
     const int64_t inset = int64_t(m_BufferWidth) + (half > 1 ? half : 1);
     int64_t y = -int64_t(m_ScrollY);
-    for (const Row& row : m_RowList)
+    for (Row& row : m_RowList)
     {
         int64_t x = -int64_t(m_ScrollX);
         for (std::size_t c = 0; c < row.cells.size() && c < m_ColumnList.size(); ++c)
         {
             const Column& column = m_ColumnList[c];
-            guiGlyph* glyph = row.cells[c].glyph;
+            Cell& cell = row.cells[c];
+            guiGlyph* glyph = cell.glyph;
             if (glyph != nullptr)
             {
                 if (column.width >= 1 && row.height >= 1)
                 {
+                    _Unhide(cell);
                     const int64_t w = int64_t(column.width) - m_BorderWidth - 2 * int64_t(m_BufferWidth);
                     const int64_t h = int64_t(row.height) - m_BorderWidth - 2 * int64_t(m_BufferWidth);
                     const guiCoordPair cellSize = Pixels(w, h);
@@ -684,12 +692,30 @@ void guiGrid::_PlaceCells()
                     glyph->SetExcludedFromHitList(!platform::IntersectRect(overlap, cellRect, view));
                 }
                 else
+                {
+                    // A row or column without room (a folded tree row) draws nothing of its cells: they
+                    // would lie over their neighbours where they were last placed.
                     glyph->SetExcludedFromHitList(true);
+                    if (glyph->IsVisible())
+                    {
+                        _SetVisibleAlone(*glyph, false);
+                        cell.hiddenByGrid = true;
+                    }
+                }
             }
             x += column.width;
         }
         y += row.height;
     }
+}
+
+void guiGrid::_Unhide(Cell& cell)
+{
+    if (!cell.hiddenByGrid)
+        return;
+    cell.hiddenByGrid = false;
+    if (cell.glyph != nullptr)
+        _SetVisibleAlone(*cell.glyph, true);
 }
 
 void guiGrid::_HideBar(guiRectangle* bar)
@@ -853,22 +879,30 @@ bool guiGrid::_OnArrowKey(const guiMsgKey& message, bool notify)
     if (message.virtualKey == 0 || message.key < kKeyLeft || message.key > kKeyDown ||
         _Cell(m_CurrentRow, m_CurrentColumn) == nullptr)
         return guiScrollable::OnKey(message);
-    int32_t column = m_CurrentColumn;
-    int32_t row = m_CurrentRow;
+    int32_t columnStep = 0;
+    int32_t rowStep = 0;
     switch (message.key)
     {
     case kKeyLeft:
     case kKeyRight:
         if (m_RowSelect)
             return guiScrollable::OnKey(message);
-        column += message.key == kKeyLeft ? -1 : 1;
+        columnStep = message.key == kKeyLeft ? -1 : 1;
         break;
     case kKeyUp:
-        --row;
+        rowStep = -1;
         break;
     default:
-        ++row;
+        rowStep = 1;
         break;
+    }
+    // Rows and columns without room (folded tree rows) are not drawn: the move passes over them.
+    int32_t column = m_CurrentColumn + columnStep;
+    int32_t row = m_CurrentRow + rowStep;
+    while (_Cell(row, column) != nullptr && (GetRowHeight(row) < 1 || GetColumnWidth(column) < 1))
+    {
+        column += columnStep;
+        row += rowStep;
     }
     if (_Cell(row, column) == nullptr)
         return true;

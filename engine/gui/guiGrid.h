@@ -55,6 +55,8 @@ public:
         int32_t column = 0;
         int32_t row = 0;
         bool selectable = true;
+        // The grid hid the glyph because its row or column has no room; it shows it again when room comes.
+        bool hiddenByGrid = false;
     };
     struct Column
     {
@@ -186,6 +188,8 @@ private:
     Cell* _Cell(int32_t row, int32_t column);
     const Cell* _Cell(int32_t row, int32_t column) const;
     void _HideBar(guiRectangle* bar);
+    // Gives back a glyph the grid hid, for a cell that lets go of it.
+    static void _Unhide(Cell& cell);
     int64_t _TotalWidth() const;
     int64_t _TotalHeight() const;
     int32_t _BarLayer() const { return m_BarLayer; }

@@ -36,16 +36,6 @@ bool IsZero(const guiCoordPair& pair)
     return pair.x.value == 0.0f && pair.y.value == 0.0f;
 }
 
-// The first line of a property text: a file name entry holds the name and its filter on two lines.
-std::string FirstLine(const std::string& text)
-{
-    const std::size_t end = text.find('\n');
-    std::string line = end == std::string::npos ? text : text.substr(0, end);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
 template <typename T> bool Parse(const std::string& text, T& value)
 {
     std::istringstream stream(text);
@@ -342,7 +332,7 @@ void guiImage::SetProperties(const GuiParamTable& sheet)
         SetDirty(true);
     }
     if (const GuiParamTable::Entry* entry = sheet.Find("Filename"))
-        SetFilename(FirstLine(entry->text), false);
+        SetFilename(GuiParamTable::FirstLine(entry->text), false);
     guiGlyph::SetProperties(sheet);
 }
 

@@ -163,7 +163,8 @@ void guiListBox::SetProperties(const GuiParamTable& sheet)
         if (text)
             m_ForeColor = color;
     }
-    if (const GuiParamTable::Entry* entry = sheet.Find("Font"); entry && !entry->text.empty())
-        m_TextParams.font = entry->text;
+    if (const GuiParamTable::Entry* entry = sheet.Find("Font"))
+        if (std::string name = GuiParamTable::FontName(entry->text); !name.empty())
+            m_TextParams.font = name;
     guiGrid::SetProperties(sheet);
 }

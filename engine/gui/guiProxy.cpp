@@ -39,15 +39,6 @@ public:
     EmbeddingStep& operator=(const EmbeddingStep&) = delete;
 };
 
-std::string FirstLine(const std::string& text)
-{
-    const std::size_t end = text.find('\n');
-    std::string line = end == std::string::npos ? text : text.substr(0, end);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
 } // namespace
 
 const kaClassInfo& guiProxy::StaticClassInfo()
@@ -142,6 +133,6 @@ void guiProxy::GetProperties(GuiParamTable& sheet) const
 void guiProxy::SetProperties(const GuiParamTable& sheet)
 {
     if (const GuiParamTable::Entry* entry = sheet.Find("Filename"))
-        SetFilename(FirstLine(entry->text));
+        SetFilename(GuiParamTable::FirstLine(entry->text));
     guiGlyph::SetProperties(sheet);
 }

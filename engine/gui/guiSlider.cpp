@@ -20,15 +20,6 @@ const guiWidgetFactoryFor<guiSlider> s_Factory;
 // Track vectors no longer than this have no direction.
 constexpr float kMinTrackLength = 0.000001f;
 
-std::string FirstLine(const std::string& text)
-{
-    const std::size_t end = text.find('\n');
-    std::string line = end == std::string::npos ? text : text.substr(0, end);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
 bool ParseBool(const std::string& text, bool& value)
 {
     std::istringstream stream(text);
@@ -308,7 +299,7 @@ void guiSlider::SetProperties(const GuiParamTable& sheet)
 {
     if (const GuiParamTable::Entry* entry = sheet.Find("LoadImage"))
     {
-        const std::string file = FirstLine(entry->text);
+        const std::string file = GuiParamTable::FirstLine(entry->text);
         if (!file.empty() && (m_Thumb == nullptr || m_Thumb->GetFilename() != file))
         {
             guiImageParams params;

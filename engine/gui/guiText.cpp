@@ -535,12 +535,7 @@ void guiText::SetProperties(const GuiParamTable& sheet)
         SetColor(color);
     }
     if (const GuiParamTable::Entry* entry = sheet.Find("Font"))
-    {
-        std::string name = entry->text;
-        if (const std::size_t end = name.find('\n'); end != std::string::npos)
-            name.erase(end);
-        SetFont(name);
-    }
+        SetFont(GuiParamTable::FontName(entry->text));
     if (const GuiParamTable::Entry* entry = sheet.Find("Text"))
         SetText(entry->text);
     guiGlyph::SetProperties(sheet);

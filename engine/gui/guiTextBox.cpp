@@ -56,14 +56,6 @@ bool ParseInt(const std::string& text, int32_t& value)
     return true;
 }
 
-std::string FirstLine(const std::string& text)
-{
-    std::string line = text.substr(0, text.find('\n'));
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
 const kaFont* FontOf(const guiText* text)
 {
     return g_pGraphicsManager != nullptr && text != nullptr ? g_pGraphicsManager->GetFont(text->GetFontName())
@@ -949,7 +941,7 @@ void guiTextBox::SetProperties(const GuiParamTable& sheet)
     if (const GuiParamTable::Entry* entry = sheet.Find("Text"))
         SetText(entry->text, m_CaretPos);
     if (const GuiParamTable::Entry* entry = sheet.Find("Font"))
-        SetFont(FirstLine(entry->text));
+        SetFont(GuiParamTable::FontName(entry->text));
     if (const GuiParamTable::Entry* entry = sheet.Find("MaxChars"))
         ParseInt(entry->text, m_MaxChars);
     if (const GuiParamTable::Entry* entry = sheet.Find("Alignment"))

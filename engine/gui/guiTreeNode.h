@@ -22,6 +22,6 @@ struct guiTreeNode
     guiTextParams textParams;
     guiGlyph* rowGlyph = nullptr;
     guiWidget* extra = nullptr;
-    // Holds the row's pieces; owned by the grid's cell.
+    // Holds the row's pieces at the node's indent inside the grid's cell glyph, which owns it.
     guiGlyph* container = nullptr;
 };

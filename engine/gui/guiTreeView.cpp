@@ -94,9 +94,12 @@ guiTreeNode* guiTreeView::AddNode(guiTreeNode* parent, const std::string& text, 
     if (extra != nullptr)
         extra->AddRef();
     node->row = m_UsedRows;
-    auto* container = new guiPlaceholder(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(0, 0));
+    // The grid places and sizes the cell's glyph every frame; the indent lives inside it, on the container.
+    auto* cell = new guiPlaceholder(guiCoordPair::Pixels(0, 0), guiCoordPair::Pixels(0, 0));
+    auto* container = new guiPlaceholder(guiCoordPair::Pixels(0, 0), guiCoordPair::Relative(1.0f, 1.0f));
+    cell->AddChild(container);
     node->container = container;
-    SetCell(m_UsedRows, 0, container);
+    SetCell(m_UsedRows, 0, cell);
     SetCellData(node->row, 0, ka::any(node));
     ++m_UsedRows;
     m_Nodes.push_back(node);

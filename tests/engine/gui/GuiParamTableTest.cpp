@@ -2,8 +2,19 @@
 
 #include "engine/core/kaColor.h"
 #include "engine/gui/guiCoordPair.h"
+#include "engine/gui/guiLayout.h"
+#include "engine/gui/guiListBox.h"
+#include "engine/gui/guiText.h"
+#include "engine/gui/guiTextBox.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/engine/gui/LayoutRoundTrip.h"
+#include "tests/support/engine/gui/PixelCoords.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
 
 TEST(GuiParamTable, NamesHashByTheirLengthAlone)
 {
@@ -96,4 +107,81 @@ TEST(GuiParamTable, ValueKindsWithTheirTextForms)
     EXPECT_THROW(ka::any_cast<guiAlignmentValue>(table.Find("Rollover")->value), ka::bad_any_cast);
     EXPECT_EQ(ka::any_cast<guiFontNameValue>(table.Find("Font")->value).name, "bar10m");
     EXPECT_EQ(ka::any_cast<guiMarkupValue>(table.Find("Display")->value).text, "<b>hi</b>");
+}
+
+namespace
+{
+
+// A widget class that takes a "Font" property, with the font its text is drawn in.
+struct FontTaker
+{
+    const char* name;
+    std::function<guiGlyph*()> make;
+    std::function<std::string(guiGlyph&)> drawnFont;
+};
+
+std::string FontOfNewRow(guiGlyph& glyph)
+{
+    auto* list = glyph.DynamicCast<guiListBox>();
+    list->AddRow("row", ka::any());
+    const guiText* row = list->GetCell(list->GetUsedRows() - 1, 0)->DynamicCast<guiText>();
+    return row != nullptr ? row->GetFontName() : "no row";
+}
+
+} // namespace
+
+TEST(GuiParamTable, FontEntriesGiveTheBareNameToEveryClassThatTakesOne)
+{
+    using testsupport::Px;
+    const FontTaker takers[] = {
+        {"text", [] { return new guiText("System", "abc", Px(0, 0)); },
+         [](guiGlyph& glyph) { return glyph.DynamicCast<guiText>()->GetFontName(); }},
+        {"text box", [] { return new guiTextBox(Px(0, 0), Px(80, 20)); },
+         [](guiGlyph& glyph) { return glyph.DynamicCast<guiTextBox>()->GetInnerText()->GetFontName(); }},
+        {"list box", [] { return new guiListBox(Px(0, 0), Px(80, 40)); }, FontOfNewRow},
+    };
+    testsupport::TempDir dir;
+    for (const FontTaker& taker : takers)
+        for (const char* value : {"bar16m", "bar16m\n", "bar16m\r\n", "bar16m  ", "bar16m \t\r\n"})
+        {
+            const std::string label = std::string(taker.name) + " given \"" + value + "\"";
+            guiGlyph* glyph = taker.make();
+            glyph->AddRef();
+            GuiParamTable change(4);
+            change.Insert("Font", value, ka::any());
+            glyph->SetProperties(change);
+            EXPECT_EQ(taker.drawnFont(*glyph), "bar16m") << label;
+
+            // The sheet shows the name and one line end, and applying it again changes nothing.
+            GuiParamTable sheet(16);
+            glyph->GetProperties(sheet);
+            ASSERT_NE(sheet.Find("Font"), nullptr) << label;
+            EXPECT_EQ(sheet.Find("Font")->text, "bar16m\n") << label;
+            glyph->SetProperties(sheet);
+            EXPECT_EQ(taker.drawnFont(*glyph), "bar16m") << label;
+
+            // Saved and loaded back: the font line holds the bare name and no empty line follows.
+            const std::string layout = gui::FormatLayout(*glyph, false);
+            EXPECT_EQ(layout.find("\n\n"), std::string::npos) << label << "\n" << layout;
+            EXPECT_NE(layout.find("_Font bar16m\n"), std::string::npos) << label << "\n" << layout;
+            guiGlyph* read = testsupport::RoundTrip(*glyph, false, dir);
+            ASSERT_NE(read, nullptr) << label;
+            EXPECT_EQ(taker.drawnFont(*read), "bar16m") << label;
+            read->Release();
+            glyph->Release();
+        }
+}
+
+TEST(GuiParamTable, FirstLinesDropTheirLineEnd)
+{
+    const std::pair<const char*, const char*> cases[] = {{"", ""},
+                                                         {"a b.tga", "a b.tga"},
+                                                         {"a b.tga\n*.tga\n", "a b.tga"},
+                                                         {"a.kab\r\n*.kab\r\n", "a.kab"},
+                                                         {"\n*.kab\n", ""},
+                                                         {"name \n", "name "}};
+    for (const auto& [text, line] : cases)
+        EXPECT_EQ(GuiParamTable::FirstLine(text), line) << text;
+    EXPECT_EQ(GuiParamTable::FontName("  \r\n"), "");
+    EXPECT_EQ(GuiParamTable::FontName("bar 16\n"), "bar 16") << "blanks inside a name stay";
 }

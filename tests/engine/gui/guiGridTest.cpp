@@ -210,6 +210,124 @@ TEST_F(GridDeskTest, CellsScrolledOutOfViewTakeNoClicks)
     EXPECT_TRUE(cell->IsExcludedFromHitList());
 }
 
+TEST_F(GridDeskTest, CellsOfRowsAndColumnsWithoutRoomAreNotDrawn)
+{
+    guiGlyph* cells[3][2];
+    for (int32_t row = 0; row < 3; ++row)
+        for (int32_t column = 0; column < 2; ++column)
+        {
+            cells[row][column] = new guiPlaceholder(Px(0, 0), Px(1, 1));
+            m_Grid->SetCell(row, column, cells[row][column]);
+        }
+    // Hidden by its user: the grid leaves it hidden whatever it does with the row.
+    cells[2][1]->SetVisible(false);
+    m_Desk.Frame();
+    auto at = [&cells](int32_t row, int32_t column)
+    {
+        const guiGlyph& glyph = *cells[row][column];
+        return Xy(gui::AddPixels(glyph.GetDrawingOrigin(), glyph.GetPixelPosition()));
+    };
+    const auto rowOneAt = at(1, 0);
+    const auto columnZeroAt = at(0, 0);
+    auto shown = [&cells]
+    {
+        std::string map;
+        for (int32_t row = 0; row < 3; ++row)
+            for (int32_t column = 0; column < 2; ++column)
+                map += cells[row][column]->IsVisible() ? 'x' : '.';
+        return map;
+    };
+    EXPECT_EQ(shown(), "xxxxx.");
+
+    m_Grid->SetRowHeight(1, 0);
+    m_Desk.Frame();
+    EXPECT_EQ(shown(), "xx..x.") << "the empty row draws nothing";
+    EXPECT_EQ(at(2, 0), rowOneAt) << "the next row moves up into its place";
+    m_Grid->SetRowHeight(1, 18);
+    m_Desk.Frame();
+    EXPECT_EQ(shown(), "xxxxx.");
+
+    m_Grid->SetColumnWidth(0, 0);
+    m_Desk.Frame();
+    EXPECT_EQ(shown(), ".x.x..");
+    EXPECT_EQ(at(0, 1).first, columnZeroAt.first);
+    m_Grid->SetColumnWidth(0, 50);
+    m_Desk.Frame();
+    EXPECT_EQ(shown(), "xxxxx.");
+
+    // A glyph the grid hid comes back visible when its cell lets go of it.
+    m_Grid->SetRowHeight(0, 0);
+    m_Desk.Frame();
+    guiGlyph* taken = cells[0][0];
+    taken->AddRef();
+    m_Grid->ClearCell(0, 0);
+    EXPECT_TRUE(taken->IsVisible());
+    taken->Release();
+    EXPECT_FALSE(cells[0][1]->IsVisible());
+}
+
+TEST_F(GridDeskTest, TreeRowsKeepTheirIndentAndFoldedRowsTakeNoRoom)
+{
+    auto* tree = new guiTreeView(Px(300, 40), Px(200, 100));
+    m_Window->AddChild(tree);
+    guiTreeNode* rootA = tree->AddNode(nullptr, "Root A");
+    guiTreeNode* child = tree->AddNode(rootA, "Child");
+    guiTreeNode* grandchild = tree->AddNode(child, "Grandchild");
+    guiTreeNode* rootB = tree->AddNode(nullptr, "Root B");
+    m_Desk.Frame();
+    auto drawn = [](const guiGlyph* glyph)
+    { return Xy(gui::AddPixels(glyph->GetDrawingOrigin(), glyph->GetPixelPosition())); };
+    // The grid's inset of one pixel, then ten a level.
+    EXPECT_EQ(drawn(rootA->container).first, 301);
+    EXPECT_EQ(drawn(child->container).first, 311);
+    EXPECT_EQ(drawn(grandchild->container).first, 321);
+    EXPECT_EQ(drawn(rootB->container).first, 301);
+    EXPECT_EQ(drawn(grandchild->rowGlyph).first - drawn(child->rowGlyph).first, 10);
+    EXPECT_EQ(drawn(rootB->container).second, 40 + 3 * 18 + 1);
+
+    // Folded by a double click on its row.
+    m_Desk.Click(320, 40 + 9);
+    m_Desk.Click(320, 40 + 9);
+    ASSERT_FALSE(rootA->expanded);
+    m_Desk.Frame();
+    EXPECT_FALSE(tree->GetCell(1, 0)->IsVisible());
+    EXPECT_FALSE(tree->GetCell(2, 0)->IsVisible());
+    EXPECT_TRUE(tree->GetCell(3, 0)->IsVisible());
+    EXPECT_EQ(drawn(rootB->container), std::make_pair(301, 40 + 18 + 1)) << "right under Root A";
+
+    tree->ToggleNode(rootA);
+    m_Desk.Frame();
+    EXPECT_TRUE(tree->GetCell(1, 0)->IsVisible());
+    EXPECT_EQ(drawn(grandchild->container), std::make_pair(321, 40 + 2 * 18 + 1));
+    EXPECT_EQ(drawn(rootB->container).second, 40 + 3 * 18 + 1);
+}
+
+TEST_F(GridDeskTest, ArrowKeysPassOverRowsAndColumnsWithoutRoom)
+{
+    m_Grid->SetRowSelect(false);
+    m_Grid->AddColumn();
+    ClickCell(0, 0);
+    Take();
+    m_Grid->SetRowHeight(1, 0);
+    m_Grid->SetColumnWidth(1, 0);
+    struct Step
+    {
+        uint8_t key;
+        std::pair<int32_t, int32_t> current; // column, row
+    };
+    for (const Step& step :
+         {Step{guiGrid::kKeyDown, {0, 2}}, Step{guiGrid::kKeyDown, {0, 2}}, Step{guiGrid::kKeyUp, {0, 0}},
+          Step{guiGrid::kKeyRight, {2, 0}}, Step{guiGrid::kKeyLeft, {0, 0}}, Step{guiGrid::kKeyLeft, {0, 0}}})
+    {
+        Key(step.key);
+        EXPECT_EQ(Xy(m_Grid->GetCurrent()), step.current) << int(step.key);
+    }
+    // With every row below empty, down stays put.
+    m_Grid->SetRowHeight(2, 0);
+    Key(guiGrid::kKeyDown);
+    EXPECT_EQ(Xy(m_Grid->GetCurrent()), std::make_pair(0, 0));
+}
+
 TEST(Grid, SettingTheSameGlyphKeepsIt)
 {
     auto* grid_ = new guiGrid(Px(0, 0), Px(100, 40));

@@ -6,6 +6,8 @@
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiScroller.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiTreeNode.h"
+#include "engine/gui/guiTreeView.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "platform/gfx/GfxDevice.h"
 #include "tests/support/CurrentDirectory.h"
@@ -72,6 +74,16 @@ protected:
     {
         return std::abs(got.r - want.r) <= 3 && std::abs(got.g - want.g) <= 3 &&
                std::abs(got.b - want.b) <= 3;
+    }
+
+    // The left-most pixel lit in the band of rows, or -1 when the band is dark.
+    int FirstLitX(int left, int right, int top, int bottom) const
+    {
+        for (int x = left; x < right; ++x)
+            for (int y = top; y < bottom; ++y)
+                if (!Near(Pixel(x, y), GridRgb{0, 0, 0}))
+                    return x;
+        return -1;
     }
 
     static gui::MouseData At(int x, int y)
@@ -145,6 +157,35 @@ TEST_F(GridGLTest, AnOpenDropDownListDrawsOverTheWidgetsBelowIt)
     drop->Toggle();
     DrawFrame();
     EXPECT_TRUE(Near(Pixel(150, 190), GridRgb{0, 255, 0}));
+}
+
+TEST_F(GridGLTest, ATreeDrawsItsRowsIndentedAndNothingOfAFoldedNode)
+{
+    testsupport::CurrentDirectory content(TARVOLIN_CONTENT_DIR);
+    auto* tree = new guiTreeView(Px(100, 100), Px(200, 120));
+    tree->GetTextParams().font = "bar16m";
+    m_Root->AddChild(tree);
+    // Branches and leaves alike in pairs, so that their rows start alike but for the indent.
+    guiTreeNode* rootA = tree->AddNode(nullptr, "Node");
+    guiTreeNode* child = tree->AddNode(rootA, "Node");
+    tree->AddNode(child, "Leaf");
+    tree->AddNode(nullptr, "Leaf");
+    DrawFrame();
+    // Inside each row, clear of the border lines (the grid's left line is x 100).
+    auto rowStart = [this](int row) { return FirstLitX(101, 296, 100 + 18 * row + 3, 100 + 18 * row + 15); };
+    const int rootAStart = rowStart(0);
+    const int rootBStart = rowStart(3);
+    ASSERT_GE(rootAStart, 101) << "the top branch draws";
+    ASSERT_GE(rootBStart, 101) << "the top leaf draws";
+    // Rows of the same kind, a level apart: branches 0 and 1, leaves 3 and 2.
+    EXPECT_EQ(rowStart(1) - rootAStart, 10);
+    EXPECT_EQ(rowStart(2) - rootBStart, 20);
+
+    tree->ToggleNode(rootA);
+    DrawFrame();
+    EXPECT_NE(rowStart(0), -1) << "the folded branch stays";
+    EXPECT_EQ(rowStart(1), rootBStart) << "the top leaf right under the folded branch";
+    EXPECT_EQ(FirstLitX(102, 298, 100 + 2 * 18 + 2, 218), -1) << "nothing of the folded rows below";
 }
 
 } // namespace
