@@ -170,6 +170,8 @@ TEST_F(HudViewTest, QuittingARunThroughTheMenuDestroysTheWorldUnlessTheRunEndedM
         tvWorld* world = m_World.release();
         m_Game.App().SetCurrentWorld(world);
         m_Hud->SetWorld(world);
+        // A practice run: no countdown holds the menu back.
+        world->SetGameMode(0);
         world->SetRunPhase(tvWorld::kPhaseRunning);
         if (endedUnderTheMenu)
             m_Game.Queue([world] { world->SetRunPhase(tvWorld::kPhaseSummary); });
