@@ -316,8 +316,9 @@ bool HudWindow::OnKey(const guiMsgKey& message)
                 camera->HandleInput(0.0f, 0.0f, kZoomStep, false, false);
         }
     }
+    // No menu while the countdown runs: the run has not started yet.
     else if (m_World != nullptr && m_World->GetRunPhase() == tvWorld::kPhaseRunning &&
-             g_pGuiManager != nullptr)
+             !m_World->IsCountingDown() && g_pGuiManager != nullptr)
     {
         if (guiWindow* menu = g_pGuiManager->FindWindow(kInGameMenu))
         {

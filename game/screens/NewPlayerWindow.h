@@ -21,6 +21,7 @@ public:
     NewPlayerWindow(const std::string& layoutFile, Tarvolin* app);
 
     void OnShow() override;
+    bool OnMouseDown(int32_t button, const gui::MouseData& data) override;
     bool OnOk();
     bool OnCancel();
     bool IsCreated() const { return m_Created; }
@@ -30,6 +31,10 @@ public:
     static std::string UniqueName(const Tarvolin& app, std::string name);
 
 private:
+    // While the box still holds the prompt and has the focus, the prompt is selected, so that the first
+    // key typed replaces it instead of landing inside it.
+    void _SelectPrompt();
+
     Tarvolin* m_App;
     guiTextBox* m_NameBox = nullptr;
     bool m_Created = false;

@@ -3,11 +3,14 @@
 #include "engine/gui/guiTextBox.h"
 #include "game/Tarvolin.h"
 #include "game/screens/HudWindow.h"
+#include "game/screens/InGameMenu.h"
+#include "game/tvPlayer.h"
 #include "game/tvArena.h"
 #include "game/tvWorld.h"
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/HeadlessGame.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -167,6 +170,8 @@ TEST_F(HudViewTest, QuittingARunThroughTheMenuDestroysTheWorldUnlessTheRunEndedM
         tvWorld* world = m_World.release();
         m_Game.App().SetCurrentWorld(world);
         m_Hud->SetWorld(world);
+        // A practice run: no countdown holds the menu back.
+        world->SetGameMode(0);
         world->SetRunPhase(tvWorld::kPhaseRunning);
         if (endedUnderTheMenu)
             m_Game.Queue([world] { world->SetRunPhase(tvWorld::kPhaseSummary); });
@@ -231,4 +236,61 @@ TEST_F(HudViewTest, NothingShownInAHiddenHudBringsItBackButItShowsOnceTheHudIs)
         EXPECT_TRUE(m_Hud->IsVisible()) << label;
         EXPECT_EQ(widget->IsVisible(), label != HudWindow::kCountImage) << label;
     }
+}
+
+// Escape on the real keyboard while "3", "2", "1" count down opens nothing and leaves the run counting;
+// once "Go" has sounded the same key opens the in-game menu.
+TEST(HudRealInputTest, EscapeOpensTheMenuOnlyOnceTheCountdownIsOver)
+{
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    game.SetClockStep(0.0);
+    Tarvolin& app = game.App();
+    tvPlayer* driver = app.CreatePlayer("Runner");
+    ASSERT_NE(driver, nullptr);
+    app.SetCurrentPlayer(driver);
+    app.SetPlayerCreated(true);
+    app.SetGameMode(1);
+    app.SetLevelPathCopy("Worlds\\proving_ground.xml");
+    app.SetLevelPath("Worlds\\proving_ground.xml");
+    app.SetVehicleName("Charger");
+    app.StartCourse();
+    auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    ASSERT_NE(world, nullptr);
+    guiWindow* hud = game.Gui().FindWindow(tvWorld::kHudWindow);
+    guiWindow* menu = game.Gui().FindWindow(InGameMenu::kWindowName);
+    ASSERT_NE(hud, nullptr);
+    ASSERT_NE(menu, nullptr);
+    // What the preview's Begin does.
+    game.Gui().HideWindow(game.Gui().FindWindow(Tarvolin::kMainWindow), 1);
+    game.Gui().SwitchWindow(hud, game.Gui().FindWindow("Course Preview"), 1, false);
+    world->StartRound();
+
+    bool menuDuringCountdown = false;
+    game.TapKey(SDL_SCANCODE_ESCAPE);
+    game.Queue([&] { menuDuringCountdown = menu->IsVisible(); });
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_FALSE(menuDuringCountdown);
+    EXPECT_FALSE(menu->IsVisible());
+    EXPECT_TRUE(world->IsCountingDown());
+    EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
+
+    for (int frame = 0; frame < 100 && world->IsCountingDown(); ++frame)
+    {
+        game.Clock().AdvanceSeconds(0.25);
+        ASSERT_TRUE(game.Frame());
+    }
+    ASSERT_TRUE(world->HasPlayedCue(tvWorld::kGo));
+
+    bool menuAfterGo = false;
+    game.TapKey(SDL_SCANCODE_ESCAPE);
+    game.Queue([&] { menuAfterGo = menu->IsVisible(); });
+    game.Click(InGameMenu::kWindowName, InGameMenu::kResumeName);
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(menuAfterGo);
+    EXPECT_FALSE(menu->IsVisible());
+    EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
 }

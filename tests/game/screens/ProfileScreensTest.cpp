@@ -200,3 +200,48 @@ TEST_F(ProfileScreensTest, ClosingTheCreditsRefreshesTheMainWindow)
     EXPECT_EQ(m_Main->GetPlayerList()->GetUsedRows(), 3);
     EXPECT_EQ(SelectedRow(), 0);
 }
+
+// A player's first go at the dialog, with the real pointer and keys: a click anywhere in the box and the
+// name typed straight away replaces the prompt; nothing has to be erased first, and no key is dropped.
+TEST(ProfileRealInputTest, TheFirstKeyTypedIntoTheNewDriverBoxReplacesThePrompt)
+{
+    struct Case
+    {
+        const char* where;
+        double across; // Fraction of the box's width the click lands at.
+        const char* typed;
+    };
+    const Case cases[] = {
+        {"left edge", 0.05, "Zoe"},
+        {"middle", 0.5, "Wilhelmina Rosenkrantz"},
+        {"right end", 0.95, "Al"},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.where);
+        HeadlessGame::Options options;
+        options.sdlInput = true;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        ASSERT_TRUE(game.RunScript());
+        game.Click(kMain, "New Driver Button");
+        const double across = test.across;
+        game.ClickAt(
+            [&game, across](int32_t& x, int32_t& y)
+            {
+                guiGlyph* box = game.FindWidget(kNewPlayer, "playername");
+                if (box == nullptr || box->DynamicCast<guiWidget>() == nullptr)
+                    return false;
+                const platform::Rect& rect = box->DynamicCast<guiWidget>()->GetHitRect();
+                x = rect.left + static_cast<int32_t>((rect.right - rect.left) * across);
+                y = (rect.top + rect.bottom) / 2;
+                return true;
+            });
+        game.Type(test.typed);
+        game.Click(kNewPlayer, "ok");
+        ASSERT_TRUE(game.RunScript());
+        ASSERT_EQ(game.App().GetPlayerCount(), 1);
+        EXPECT_EQ(game.App().GetPlayer(0)->GetPlayerName(), test.typed);
+        EXPECT_FALSE(game.Gui().FindWindow(kNewPlayer)->IsVisible());
+    }
+}
