@@ -402,6 +402,14 @@ void SdlWindowBackend::PostActivate(WindowHandle window, uint32_t state)
     PostMessage(window, WM_ACTIVATE, MakeLong(static_cast<uint16_t>(state), minimised), 0);
 }
 
+void SdlWindowBackend::NotePointer(WindowHandle window, int x, int y)
+{
+    Native& native = m_Windows[window];
+    native.pointerKnown = true;
+    native.pointerX = x;
+    native.pointerY = y;
+}
+
 void SdlWindowBackend::PollEvents(bool /*nothingWaiting*/)
 {
     if (!m_VideoStarted)
@@ -458,6 +466,9 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_CLOSE:
             PostMessage(window, WM_CLOSE, 0, 0);
             break;
+        case SDL_WINDOWEVENT_LEAVE:
+            native.pointerKnown = false;
+            break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             PostActivate(window, WA_ACTIVE);
             break;
@@ -508,9 +519,11 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
     case SDL_MOUSEMOTION:
     {
         const WindowHandle window = FindById(event.motion.windowID);
-        if (window != nullptr)
-            PostMessage(window, WM_MOUSEMOVE, MouseFlags(event.motion.state),
-                        PointLParam(event.motion.x, event.motion.y));
+        if (window == nullptr)
+            break;
+        NotePointer(window, event.motion.x, event.motion.y);
+        PostMessage(window, WM_MOUSEMOVE, MouseFlags(event.motion.state),
+                    PointLParam(event.motion.x, event.motion.y));
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -535,6 +548,7 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
         default:
             return;
         }
+        NotePointer(window, event.button.x, event.button.y);
         PostMessage(window, message, MouseFlags(SDL_GetMouseState(nullptr, nullptr)),
                     PointLParam(event.button.x, event.button.y));
         break;
@@ -588,6 +602,12 @@ bool SdlWindowBackend::GetPointerPosition(WindowHandle window, Point& point)
     const Native& native = found->second;
     if (native.destroyedElsewhere || (native.xWindow != 0 && DisplayConnection::IsWindowDestroyed(native.xWindow)))
         return false;
+    // The position the messages just handed out carry, as a Windows program reads it from them.
+    if (native.pointerKnown)
+    {
+        point = Point{native.pointerX, native.pointerY};
+        return true;
+    }
     int x = 0;
     int y = 0;
     // Over our window SDL already answers in its client coordinates; elsewhere the desktop position is

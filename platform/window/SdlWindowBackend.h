@@ -57,6 +57,10 @@ private:
         // The X window behind it (0 on other drivers), and whether another program destroyed it.
         unsigned long xWindow = 0;
         bool destroyedElsewhere = false;
+        // Where the last mouse event over the window put the pointer, until the pointer leaves it.
+        bool pointerKnown = false;
+        int pointerX = 0;
+        int pointerY = 0;
     };
 
     bool StartVideo();
@@ -64,6 +68,7 @@ private:
     void Translate(const SDL_Event& event);
     WindowHandle FindById(uint32_t id) const;
     void PostActivate(WindowHandle window, uint32_t state);
+    void NotePointer(WindowHandle window, int x, int y);
 
     std::map<WindowHandle, Native> m_Windows;
     bool m_VideoStarted = false;

@@ -119,3 +119,20 @@ TEST(MainMenuRunTest, ProfilesAreMadeSignedInDeletedAndSavedOnQuit)
     const std::string players = game.Install().Path() + "/" + Tarvolin::kPlayersFolder;
     EXPECT_EQ(SavedNames(players), (std::multiset<std::string>{"Ann", "Unnamed"}));
 }
+
+// The same first steps as a user gives them: SDL's events through the real window back end and the loop.
+TEST(MainMenuRunTest, ADriverIsMadeThroughSdlClicksKeysAndText)
+{
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    Tarvolin& app = game.App();
+    auto* main = game.Gui().FindWindow(kMainMenuWindow)->DynamicCast<MainWindow>();
+    ASSERT_NE(main, nullptr);
+    NewDriver(game, "Ann Lee");
+    ASSERT_TRUE(game.RunScript());
+    ASSERT_EQ(app.GetPlayerCount(), 1);
+    EXPECT_EQ(app.GetPlayer(0)->GetPlayerName(), "Ann Lee");
+    EXPECT_EQ(main->GetPlayerList()->GetSelectedText(), "Ann Lee");
+}

@@ -270,6 +270,49 @@ TEST_F(SdlWindowBackendTest, MouseBecomesMouseMessages)
     EXPECT_EQ(HiWord(messages[1].lParam), 6);
 }
 
+// The pointer stands where the last mouse message over the window put it, as the program reads it from them;
+// once it leaves, the back end asks SDL again.
+TEST_F(SdlWindowBackendTest, ThePointerIsWhereTheLastMouseEventPutIt)
+{
+    struct Case
+    {
+        uint32_t type;
+        int x;
+        int y;
+    };
+    for (const Case& step : {Case{SDL_MOUSEMOTION, 120, 80}, Case{SDL_MOUSEBUTTONDOWN, 121, 82},
+                             Case{SDL_MOUSEMOTION, 300, 40}})
+    {
+        SDL_Event event{};
+        event.type = step.type;
+        if (step.type == SDL_MOUSEMOTION)
+        {
+            event.motion.windowID = SDL_GetWindowID(m_Native);
+            event.motion.x = step.x;
+            event.motion.y = step.y;
+        }
+        else
+        {
+            event.button.windowID = SDL_GetWindowID(m_Native);
+            event.button.button = SDL_BUTTON_LEFT;
+            event.button.x = step.x;
+            event.button.y = step.y;
+        }
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+        Drain();
+        Point point;
+        ASSERT_TRUE(GetCursorClientPosition(m_Window, point));
+        EXPECT_EQ(point.x, step.x);
+        EXPECT_EQ(point.y, step.y);
+    }
+    PushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+    Drain();
+    // SDL itself saw no motion of a pointer: the stale place is not answered.
+    Point point;
+    ASSERT_TRUE(GetCursorClientPosition(m_Window, point));
+    EXPECT_FALSE(point.x == 300 && point.y == 40);
+}
+
 TEST_F(SdlWindowBackendTest, MessageBoxWithoutDisplayGoesToStandardError)
 {
     testing::internal::CaptureStderr();

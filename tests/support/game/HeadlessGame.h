@@ -52,6 +52,9 @@ public:
         bool realGraphics = false;
         // Makes the application object (a test's subclass, say); a plain Tarvolin when empty.
         std::function<std::unique_ptr<Tarvolin>()> makeApp;
+        // Input as a user gives it: the real SDL window back end (SDL's dummy video driver) and SDL's
+        // input devices; the script's clicks, keys and text are SDL events pushed into SDL's queue.
+        bool sdlInput = false;
         // An install folder used as it is, such as one an earlier game saved into (see CopyContent); a
         // fresh copy of the generated content, gone with the driver, when empty.
         std::string install;
@@ -77,7 +80,8 @@ public:
 
     Tarvolin& App() { return *m_App; }
     guiManager& Gui() { return m_Gui; }
-    platform::ScriptedWindowBackend& Window() { return m_Window; }
+    // The scripted back end (not with sdlInput).
+    platform::ScriptedWindowBackend& Window() { return *m_Window; }
     SteppingClock& Clock() { return *m_Clock; }
     platform::NullAudioSink& Sound() { return m_Sound; }
     platform::TestDirect3D& Direct3D() { return *m_D3D; }
@@ -106,6 +110,28 @@ public:
     void Type(const std::string& text);
     // A virtual key (Enter, Backspace, End, ...).
     void PressKey(uint8_t virtualKey);
+
+    // Real input only (sdlInput): each call queues one step that pushes SDL events. Buttons are SDL's
+    // (SDL_BUTTON_LEFT, ...), keys SDL scan codes; modifiers are pressed before the key and released after.
+    enum Modifier : uint8_t
+    {
+        kNoModifier = 0,
+        kShift = 1,
+        kCtrl = 2,
+        kAlt = 4
+    };
+    void MovePointer(int32_t x, int32_t y);
+    void MovePointerBy(int32_t dx, int32_t dy);
+    void PressButton(uint8_t sdlButton);
+    void ReleaseButton(uint8_t sdlButton);
+    void KeyDown(int scancode, uint8_t modifiers = kNoModifier);
+    void KeyUp(int scancode, uint8_t modifiers = kNoModifier);
+    // Down, `frames` frames held, then up.
+    void HoldKey(int scancode, int frames, uint8_t modifiers = kNoModifier);
+    // Down, then up, in one step.
+    void TapKey(int scancode, uint8_t modifiers = kNoModifier);
+    // The pointer to the start, the button down, `steps` moves to the end a frame apart, the button up.
+    void Drag(uint8_t sdlButton, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, int steps = 4);
     // Runs frames until the script is done, then the extra ones; false when the loop ended first or
     // the script did not finish within the limit.
     bool RunScript(int extraFrames = 2, int limit = 2000);
@@ -127,6 +153,18 @@ public:
 private:
     void _RunStep();
     bool _ModalFrame();
+    uint32_t _SdlWindowId() const;
+    void _PushMotion(int32_t x, int32_t y);
+    void _PushButton(uint8_t sdlButton, bool down);
+    void _PushKey(int scancode, bool down, uint8_t modifiers);
+    void _PushModifiers(uint8_t modifiers, bool down);
+    void _PushText(char c);
+
+    bool m_SdlInput = false;
+    std::optional<ScopedVariable> m_VideoDriver;
+    int32_t m_PointerX = 0;
+    int32_t m_PointerY = 0;
+    uint32_t m_SdlButtons = 0;
 
     std::deque<std::function<void()>> m_Steps;
     int m_IdleModalFrames = 0;
@@ -135,7 +173,7 @@ private:
     std::string m_InstallPath;
     std::optional<CurrentDirectory> m_WorkingFolder;
     platform::MemoryRegistry m_Registry;
-    platform::ScriptedWindowBackend m_Window;
+    std::optional<platform::ScriptedWindowBackend> m_Window;
     platform::NullAudioSink m_Sound;
     std::unique_ptr<SteppingClock> m_Clock;
     platform::TestDirect3D* m_D3D;
