@@ -19,8 +19,9 @@ public:
     static constexpr const char* kVenue = "SampleArena";
     // Two courses of bare ground from the sample terrain content: three masked layers, and one base image
     // under a detail texture framed by edge panels.
-    static constexpr const char* kLayeredCourseFile = "Worlds/Layered Terrain.xml";
-    static constexpr const char* kSingleLayerCourseFile = "Worlds/Single Layer Terrain.xml";
+    // Worlds for the editor, kept out of the game's course list with its opening course.
+    static constexpr const char* kLayeredCourseFile = "Worlds/Editor/Layered Terrain.xml";
+    static constexpr const char* kSingleLayerCourseFile = "Worlds/Editor/Single Layer Terrain.xml";
     static constexpr float kTerrainSide = 512.0f;
     // The proving ground: a timed course on a walled strip whose one open end drops into a respawn
     // trigger, with the career's course list beside it.

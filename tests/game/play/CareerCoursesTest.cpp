@@ -1,4 +1,6 @@
 #include "engine/gui/guiManager.h"
+#include "engine/scene/kaSpawnPoint.h"
+#include "game/SpawnPlacement.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWindow.h"
 #include "game/Tarvolin.h"
@@ -17,6 +19,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -170,4 +173,45 @@ TEST(CareerCoursesTest, EachCareerLevelDrivenWithKeysEarnsReputation)
         EXPECT_EQ(app.GetCurrentWorld(), nullptr);
     }
     EXPECT_GT(driver->GetTotalRepPoints(), 0);
+}
+
+// Every course the game lists starts the car on the ground: two seconds after "Go", with nothing held, it
+// rests where the spawn point put it, neither falling nor rolling away.
+TEST(CareerCoursesTest, EveryListedCourseStartsTheCarAtRestOnTheGround)
+{
+    HeadlessGame game;
+    ASSERT_TRUE(game.Start());
+    game.SetClockStep(0.0);
+    Tarvolin& app = game.App();
+    app.SetCurrentPlayer(app.CreatePlayer("Starter"));
+    ASSERT_GT(app.GetWorldCount(), 0);
+    for (int32_t index = 0; index < app.GetWorldCount(); ++index)
+    {
+        const WorldInfo* course = app.GetWorldInfo(index);
+        ASSERT_NE(course, nullptr);
+        SCOPED_TRACE(course->GetFilePath());
+        app.SetGameMode(1);
+        app.SetLevelPathCopy(course->GetFilePath());
+        app.SetLevelPath(course->GetFilePath());
+        app.SetVehicleName("Charger");
+        app.StartCourse();
+        auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        ASSERT_NE(world, nullptr);
+        auto* spawn = dynamic_cast<kaSpawnPoint*>(world->FindEntityByName(kaSpawnPoint::kName));
+        ASSERT_NE(spawn, nullptr) << "no spawn point";
+        tvVehicle* car = app.GetPlayerVehicle();
+        ASSERT_NE(car, nullptr);
+        world->StartRound();
+        for (int frame = 0; frame < 150 && !world->HasPlayedCue(tvWorld::kGo); ++frame)
+            ASSERT_TRUE(RunFrames(game, *world, 1));
+        ASSERT_TRUE(world->HasPlayedCue(tvWorld::kGo));
+        ASSERT_TRUE(RunFrames(game, *world, int(2.0 / kCareerFrame)));
+        const platform::Vector3 settled = car->GetPosition();
+        ASSERT_TRUE(RunFrames(game, *world, 15));
+        const platform::Vector3 later = car->GetPosition();
+        // Its wheels on the spawn point's height, give or take the suspension's give.
+        EXPECT_NEAR(SpawnPlacement::LowestPoint(*car, -1000.0f), spawn->GetSpawnPosition().y, 0.3f);
+        EXPECT_LT(platform::Vec3Length(later - settled), 0.1f) << "still moving";
+        app.DeleteCourseWorld();
+    }
 }
