@@ -272,7 +272,8 @@ void AppendVehicleRecords(TiXmlElement* root)
     InitDataRecords::AppendWheelEmitter(root, "DirtDust", "kaWheelEmitter", 40.0f, 1.5f, 0.15f, 150, 120, 80);
     InitDataRecords::AppendWheelEmitter(root, "DirtSpray", "kaWheelEmitter", 30.0f, 2.5f, 0.1f, 120, 90, 60);
     InitDataRecords::AppendWheelEmitter(root, "TarmacGrit", "kaWheelEmitter", 10.0f, 0.5f, 0.05f, 90, 90, 90);
-    InitDataRecords::AppendWheelEmitter(root, "TarmacSmoke", "kaWheelEmitter", 30.0f, 0.8f, 0.2f, 220, 220, 220);
+    InitDataRecords::AppendWheelEmitter(root, "TarmacSmoke", "kaWheelEmitter", 30.0f, 0.8f, 0.2f, 220, 220,
+                                        220);
     InitDataRecords::AppendSurface(root, SampleWorld::kDirt, 1.0f, "DirtDust", "DirtSpray");
     InitDataRecords::AppendSurface(root, SampleWorld::kTarmac, 1.0f, "TarmacGrit", "TarmacSmoke");
     InitDataRecords::AppendSurface(root, "Tyre", 1.0f, nullptr, nullptr);
@@ -334,8 +335,8 @@ void AppendChargerRecords(TiXmlElement* root)
     AppendVehicleEmitter(root, SampleWorld::kChargerSmoke, 40.0f, 2.0f, 0.3f, 50);
     AppendWheelRecord(root, SampleWorld::kChargerWheelRecord, "tvWheel");
     // Heavy enough that a hard knock passes the game's damage threshold, with the drive scaled to match.
-    TiXmlElement* car = AppendCar(root, SampleWorld::kChargerRecord, "tvVehicle", "car/charger.xml", "tvWheel",
-                                  SampleWorld::kChargerWheelRecord, 8.0f);
+    TiXmlElement* car = AppendCar(root, SampleWorld::kChargerRecord, "tvVehicle", "car/charger.xml",
+                                  "tvWheel", SampleWorld::kChargerWheelRecord, 8.0f);
     AppendFloatElement(car, "acceleration", 13.0f);
     TiXmlElement* exhaust = AppendElement(car, "exhaustEmitter");
     AppendTextElement(exhaust, "emitterInitID", SampleWorld::kChargerExhaust);
@@ -529,8 +530,9 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
         AppendDecals(entities);
     // The start on the ground in the middle, after the decals' identifiers.
     const int spawnId = layered ? int(SampleDecals().size()) + 1 : 1;
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", spawnId, std::string(kModels) + "cylinder/cylinder.kmf",
-                kTerrainSide * 0.5f, CentreGroundHeight(map, kTerrainHeight), kTerrainSide * 0.5f);
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", spawnId,
+                std::string(kModels) + "cylinder/cylinder.kmf", kTerrainSide * 0.5f,
+                CentreGroundHeight(map, kTerrainHeight), kTerrainSide * 0.5f);
 }
 
 float SampleWorld::CentreGroundHeight(const TerrainSamples::MapSize& map, float height)
@@ -654,8 +656,8 @@ void SampleWorld::BuildTokenArena(TiXmlDocument& document)
     AppendDaylight(world);
     TiXmlElement* entities = AppendElement(world, "Entities");
     int id = 1;
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", id, std::string(kModels) + "cylinder/cylinder.kmf",
-                0.0f, 0.0f, kTokenArenaStartZ);
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", id,
+                std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kTokenArenaStartZ);
     const std::string token = std::string(kModels) + "powerup/powerup.kmf";
     for (float z : kTokenArenaLaneZ)
     {
