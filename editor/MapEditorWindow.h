@@ -34,7 +34,7 @@ class MapEditorWindow : public guiWindow
 {
 public:
     static constexpr const char* kWindowName = "Map Editor Window";
-    static constexpr const char* kDefaultWorld = "Worlds/default128x128.xml";
+    static constexpr const char* kDefaultWorld = "Worlds/Editor/default128x128.xml";
     static constexpr const char* kWorldFolder = "Worlds";
     static constexpr const char* kNoWorld = "No World";
     static constexpr const char* kUntitled = "untitled";

@@ -5,6 +5,10 @@
 
 #include <tinyxml.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+
 namespace
 {
 
@@ -15,6 +19,20 @@ void ReadText(const TiXmlElement* parent, const char* name, std::string& target)
 }
 
 } // namespace
+
+int32_t WorldInfo::ScoreLimitValue(const std::string& text)
+{
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str())
+        return 0;
+    if (errno == ERANGE || value > std::numeric_limits<int32_t>::max())
+        return value < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return int32_t(value);
+}
 
 void WorldInfo::ReadXml(const TiXmlElement* element)
 {

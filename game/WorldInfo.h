@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class TiXmlElement;
@@ -10,6 +11,11 @@ class WorldInfo
 public:
     static constexpr const char* kDefaultText = "Unnamed";
     static constexpr const char* kRootElement = "World";
+    // A course's target when its file names none: the course world and the course lists both use it.
+    static constexpr int32_t kDefaultScoreLimit = 10;
+    // The target a score-limit text gives: its leading whole number, clamped to 32 bits; 0 when it
+    // starts with none.
+    static int32_t ScoreLimitValue(const std::string& text);
 
     virtual ~WorldInfo() = default;
 
@@ -21,7 +27,8 @@ public:
     const std::string& GetName() const { return m_Name; }
     const std::string& GetDesigner() const { return m_Designer; }
     const std::string& GetFilePath() const { return m_FilePath; }
-    // Kept as the file's text: the course rules convert it when the course runs.
+    // Kept as the file's text (the default's when the file has none): the course rules convert it alike
+    // when the course runs.
     const std::string& GetScoreLimit() const { return m_ScoreLimit; }
     const std::string& GetArena() const { return m_Arena; }
 
@@ -29,6 +36,6 @@ private:
     std::string m_Name = kDefaultText;
     std::string m_Designer = kDefaultText;
     std::string m_FilePath;
-    std::string m_ScoreLimit;
+    std::string m_ScoreLimit = std::to_string(kDefaultScoreLimit);
     std::string m_Arena;
 };

@@ -168,8 +168,9 @@ void tvWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         ResetPathGrid();
         ReadCourseKey(element, "timeLimit", m_TimeLimit,
                       [](const TiXmlElement* e) { return GetElementInt(e); });
+        // Converted as the course lists convert it, so that they show the target the run counts against.
         ReadCourseKey(element, "scoreLimit", m_ScoreLimit,
-                      [](const TiXmlElement* e) { return GetElementInt(e); });
+                      [](const TiXmlElement* e) { return WorldInfo::ScoreLimitValue(GetElementText(e)); });
         ReadCourseKey(element, "levelName", m_LevelName,
                       [](const TiXmlElement* e) { return GetElementText(e); });
         ReadCourseKey(element, "repPointFactor", m_RepPointFactor,

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaStopwatch.h"
 #include "engine/scene/kaPhysicsWorld.h"
+#include "game/WorldInfo.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,7 +21,7 @@ class tvWorld : public kaPhysicsWorld
 {
 public:
     static constexpr int32_t kDefaultGameMode = 3;
-    static constexpr int32_t kDefaultScoreLimit = 10;
+    static constexpr int32_t kDefaultScoreLimit = WorldInfo::kDefaultScoreLimit;
     static constexpr int32_t kDefaultTimeLimit = 10;
     static constexpr float kDefaultRepPointFactor = 0.1f;
     static constexpr float kWreckDamage = 100.0f;

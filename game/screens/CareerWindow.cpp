@@ -13,9 +13,7 @@
 #include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace
@@ -95,16 +93,7 @@ CareerWindow::CareerWindow(const std::string& layoutFile, Tarvolin* app) : guiWi
 
 int32_t CareerWindow::TargetOf(const std::string& scoreLimit)
 {
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(scoreLimit.c_str(), &end, 10);
-    if (end == scoreLimit.c_str())
-        return 0;
-    if (errno == ERANGE || value > std::numeric_limits<int32_t>::max())
-        return value < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return int32_t(value);
+    return WorldInfo::ScoreLimitValue(scoreLimit);
 }
 
 std::string CareerWindow::ResultText(int32_t best, int32_t target)

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "tools/terraingen/TerrainSamples.h"
+#include "tools/worldgen/SampleWorld.h"
 
 #include "platform/files/Files.h"
 
@@ -65,7 +66,8 @@ void BuildDefaultCourse(TiXmlDocument& document)
     AppendFloatElement(layer, "texStretch", 8.0f);
     AppendBoolElement(layer, "hardEdge", false);
     AppendTextElement(terrain, "edgePanels", "");
-    // Where the player's vehicle starts: the middle, on the ground.
+    // Where the player's vehicle starts: the middle, on the ground, at a height of its own (a snapped
+    // entity reads none).
     TiXmlElement* spawn = AppendElement(AppendElement(world, "Entities"), "Entity");
     AppendTextElement(spawn, "name", "SpawnPoint");
     AppendTextElement(spawn, "type", "kaSpawnPoint");
@@ -73,7 +75,7 @@ void BuildDefaultCourse(TiXmlDocument& document)
     AppendBoolElement(spawn, "visible", true);
     AppendBoolElement(spawn, "selectable", true);
     AppendTextElement(spawn, "kmfFilename", "resources/models/cylinder/cylinder.kmf");
-    AppendBoolElement(spawn, "snapToTerrain", true);
+    AppendBoolElement(spawn, "snapToTerrain", false);
     TiXmlElement* quaternion = AppendElement(AppendElement(spawn, "rotation"), "quaternion");
     AppendFloatElement(quaternion, "x", 0.0f);
     AppendFloatElement(quaternion, "y", 0.0f);
@@ -82,7 +84,8 @@ void BuildDefaultCourse(TiXmlDocument& document)
     TiXmlElement* position = AppendElement(spawn, "position");
     AppendFloatElement(position, "x", kDefaultSide * 0.5f);
     AppendFloatElement(position, "z", kDefaultSide * 0.5f);
-    AppendFloatElement(position, "y", 0.0f);
+    // Read as written: the world has no ground to snap to while it reads its entities.
+    AppendFloatElement(position, "y", SampleWorld::CentreGroundHeight(map, kDefaultHeight));
 }
 
 namespace

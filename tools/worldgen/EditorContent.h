@@ -11,7 +11,9 @@ namespace EditorContent
 {
 
 constexpr const char* kRecordsFile = "InitData/EditorEntities.xml";
-constexpr const char* kDefaultCourseFile = "Worlds/default128x128.xml";
+// Beside the courses but not among them: the game lists only the files of "Worlds" itself, and the car
+// has no ground to stand on over a terrain.
+constexpr const char* kDefaultCourseFile = "Worlds/Editor/default128x128.xml";
 constexpr float kDefaultSide = 128.0f;
 constexpr float kDefaultHeight = 20.0f;
 

@@ -7,6 +7,7 @@
 #include "tools/terraingen/TerrainSamples.h"
 #include "tools/worldgen/GameSurfaces.h"
 #include "tools/worldgen/InitDataRecords.h"
+#include "tools/worldgen/StuntYard.h"
 #include "tools/worldgen/VenueEnvironment.h"
 
 #include <tinyxml.h>
@@ -271,7 +272,8 @@ void AppendVehicleRecords(TiXmlElement* root)
     InitDataRecords::AppendWheelEmitter(root, "DirtDust", "kaWheelEmitter", 40.0f, 1.5f, 0.15f, 150, 120, 80);
     InitDataRecords::AppendWheelEmitter(root, "DirtSpray", "kaWheelEmitter", 30.0f, 2.5f, 0.1f, 120, 90, 60);
     InitDataRecords::AppendWheelEmitter(root, "TarmacGrit", "kaWheelEmitter", 10.0f, 0.5f, 0.05f, 90, 90, 90);
-    InitDataRecords::AppendWheelEmitter(root, "TarmacSmoke", "kaWheelEmitter", 30.0f, 0.8f, 0.2f, 220, 220, 220);
+    InitDataRecords::AppendWheelEmitter(root, "TarmacSmoke", "kaWheelEmitter", 30.0f, 0.8f, 0.2f, 220, 220,
+                                        220);
     InitDataRecords::AppendSurface(root, SampleWorld::kDirt, 1.0f, "DirtDust", "DirtSpray");
     InitDataRecords::AppendSurface(root, SampleWorld::kTarmac, 1.0f, "TarmacGrit", "TarmacSmoke");
     InitDataRecords::AppendSurface(root, "Tyre", 1.0f, nullptr, nullptr);
@@ -333,8 +335,8 @@ void AppendChargerRecords(TiXmlElement* root)
     AppendVehicleEmitter(root, SampleWorld::kChargerSmoke, 40.0f, 2.0f, 0.3f, 50);
     AppendWheelRecord(root, SampleWorld::kChargerWheelRecord, "tvWheel");
     // Heavy enough that a hard knock passes the game's damage threshold, with the drive scaled to match.
-    TiXmlElement* car = AppendCar(root, SampleWorld::kChargerRecord, "tvVehicle", "car/charger.xml", "tvWheel",
-                                  SampleWorld::kChargerWheelRecord, 8.0f);
+    TiXmlElement* car = AppendCar(root, SampleWorld::kChargerRecord, "tvVehicle", "car/charger.xml",
+                                  "tvWheel", SampleWorld::kChargerWheelRecord, 8.0f);
     AppendFloatElement(car, "acceleration", 13.0f);
     TiXmlElement* exhaust = AppendElement(car, "exhaustEmitter");
     AppendTextElement(exhaust, "emitterInitID", SampleWorld::kChargerExhaust);
@@ -526,12 +528,26 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
     TiXmlElement* entities = AppendElement(world, "Entities");
     if (layered)
         AppendDecals(entities);
+    // The start on the ground in the middle, after the decals' identifiers.
+    const int spawnId = layered ? int(SampleDecals().size()) + 1 : 1;
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", spawnId,
+                std::string(kModels) + "cylinder/cylinder.kmf", kTerrainSide * 0.5f,
+                CentreGroundHeight(map, kTerrainHeight), kTerrainSide * 0.5f);
+}
+
+float SampleWorld::CentreGroundHeight(const TerrainSamples::MapSize& map, float height)
+{
+    // The terrain lifts every sample by its floor; the middle sample of an odd-sided map lies under the
+    // middle of the course.
+    constexpr float kHeightFloor = 10.0f;
+    const uint32_t middle = (map.side - 1) / 2;
+    return kHeightFloor + float(TerrainSamples::HeightSample(middle, middle, map.side)) / 255.0f * height;
 }
 
 std::vector<std::string> SampleWorld::CareerLevels()
 {
     // As the screens set level paths: the game's separators.
-    return {"Worlds\\proving_ground.xml", "Worlds\\Sample Course.xml"};
+    return {"Worlds\\proving_ground.xml", "Worlds\\token_arena.xml", "Worlds\\stunt_yard.xml"};
 }
 
 void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
@@ -606,6 +622,55 @@ void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)
                 kProvingGroundTokenZ);
     AppendModel(entities, "LaunchPlate", "LaunchPlate", "LaunchPlate", kProvingGroundPlateId,
                 std::string(kModels) + "launchplate/launchplate.kmf", 0.0f, 0.1f, kProvingGroundPlateZ);
+    // Past the plate's landing, returning tokens down to the open end: each lap, from the respawn at the
+    // start, pays them again.
+    int id = kProvingGroundPlateId;
+    for (float z : kProvingGroundLapZ)
+    {
+        ++id;
+        AppendModel(entities, StuntYard::kLapToken, StuntYard::kLapToken + std::to_string(id), "PowerUp", id,
+                    std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY, z);
+    }
+}
+
+void SampleWorld::BuildTokenArena(TiXmlDocument& document)
+{
+    TiXmlElement* world = AppendElement(&document, "World");
+    AppendIntElement(world, "timeLimit", kTokenArenaTimeLimit);
+    AppendIntElement(world, "scoreLimit", kTokenArenaScoreLimit);
+    AppendTextElement(world, "levelName", "Token Arena");
+    AppendFloatElement(world, "repPointFactor", kProvingGroundRepFactor);
+    AppendTextElement(world, "arena", kVenue);
+    AppendTextElement(world, "name", "Token Arena");
+    AppendTextElement(world, "preview", "");
+    AppendTextElement(world, "description",
+                      "A lane of tokens down the arena and two more in the far corners: turn back for them.");
+    TiXmlElement* start = AppendElement(world, "startpoint");
+    AppendFloatElement(start, "x", 0.0f);
+    AppendFloatElement(start, "z", kTokenArenaStartZ);
+    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
+    AppendFloatElement(rotation, "w", 1.0f);
+    AppendFloatElement(rotation, "x", 0.0f);
+    AppendFloatElement(rotation, "y", 0.0f);
+    AppendFloatElement(rotation, "z", 0.0f);
+    AppendDaylight(world);
+    TiXmlElement* entities = AppendElement(world, "Entities");
+    int id = 1;
+    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", id,
+                std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kTokenArenaStartZ);
+    const std::string token = std::string(kModels) + "powerup/powerup.kmf";
+    for (float z : kTokenArenaLaneZ)
+    {
+        ++id;
+        AppendModel(entities, StuntYard::kLapToken, StuntYard::kLapToken + std::to_string(id), "PowerUp", id,
+                    token, 0.0f, kProvingGroundTokenY, z);
+    }
+    for (float x : {-kTokenArenaCornerX, kTokenArenaCornerX})
+    {
+        ++id;
+        AppendModel(entities, "PointsToken", "PointsToken" + std::to_string(id), "PowerUp", id, token, x,
+                    kProvingGroundTokenY, kTokenArenaCornerZ);
+    }
 }
 
 bool SampleWorld::WriteAll()
@@ -658,9 +723,12 @@ bool SampleWorld::WriteAll()
     BuildProvingGround(proving);
     TiXmlDocument provingRecords;
     BuildProvingGroundRecords(provingRecords);
+    TiXmlDocument tokenArena;
+    BuildTokenArena(tokenArena);
     return _Write(kInitDataFile, records) && _Write(kCourseFile, course) && _Write(kChargerFile, charger) &&
            _Write(kLayeredCourseFile, layered) && _Write(kSingleLayerCourseFile, single) &&
-           _Write(kProvingGroundFile, proving) && _Write(kProvingGroundRecords, provingRecords);
+           _Write(kProvingGroundFile, proving) && _Write(kProvingGroundRecords, provingRecords) &&
+           _Write(kTokenArenaFile, tokenArena);
 }
 
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/terraingen/TerrainSamples.h"
+
 #include <string>
 #include <vector>
 
@@ -17,8 +19,9 @@ public:
     static constexpr const char* kVenue = "SampleArena";
     // Two courses of bare ground from the sample terrain content: three masked layers, and one base image
     // under a detail texture framed by edge panels.
-    static constexpr const char* kLayeredCourseFile = "Worlds/Layered Terrain.xml";
-    static constexpr const char* kSingleLayerCourseFile = "Worlds/Single Layer Terrain.xml";
+    // Worlds for the editor, kept out of the game's course list with its opening course.
+    static constexpr const char* kLayeredCourseFile = "Worlds/Editor/Layered Terrain.xml";
+    static constexpr const char* kSingleLayerCourseFile = "Worlds/Editor/Single Layer Terrain.xml";
     static constexpr float kTerrainSide = 512.0f;
     // The proving ground: a timed course on a walled strip whose one open end drops into a respawn
     // trigger, with the career's course list beside it.
@@ -36,6 +39,16 @@ public:
     static constexpr float kProvingGroundPlateZ = 27.0f;
     static constexpr int kProvingGroundTokenId = 2;
     static constexpr int kProvingGroundPlateId = 3;
+    static constexpr float kProvingGroundLapZ[] = {0.0f, -15.0f, -30.0f, -45.0f};
+    // The second career level, on the sample arena: a lane of returning tokens from the start to the far
+    // wall, and a one-off token in each far corner.
+    static constexpr const char* kTokenArenaFile = "Worlds/token_arena.xml";
+    static constexpr int kTokenArenaTimeLimit = 45;
+    static constexpr int kTokenArenaScoreLimit = 150;
+    static constexpr float kTokenArenaStartZ = 20.0f;
+    static constexpr float kTokenArenaLaneZ[] = {12.0f, 4.0f, -4.0f, -12.0f};
+    static constexpr float kTokenArenaCornerX = 24.0f;
+    static constexpr float kTokenArenaCornerZ = -16.0f;
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
     static constexpr float kTerrainHeight = 100.0f;
     // The layered course's sky: a sun half-way up the sky over +X with two flare layers, one cloud plane,
@@ -90,9 +103,12 @@ public:
     static void BuildCourse(TiXmlDocument& document, const std::vector<Placed>& entities);
     // A course whose ground is the 257-sample map, layered or single-layer.
     static void BuildTerrainCourse(TiXmlDocument& document, bool layered);
+    // The ground's height under the middle of a course whose terrain spans this map at that height.
+    static float CentreGroundHeight(const TerrainSamples::MapSize& map, float height);
     // The ramp, the crate and the ball at their fixed spots.
     static std::vector<Placed> SampleEntities();
     static void BuildProvingGround(TiXmlDocument& document);
+    static void BuildTokenArena(TiXmlDocument& document);
     // The sample sky box and a sun lighting an open course from high up, as a course's keys.
     static void AppendDaylight(TiXmlElement* world);
     // The points token and the launch plate on the straight from the spawn.

@@ -186,6 +186,12 @@ const std::vector<StuntYard::Placed>& StuntYard::Entities()
         // Held above the ground at the end of a clear run: the wheels pass under it, the bike and its rider
         // run into it.
         {"RagdollBar", "kaEntityPhysical", "crate/crate.kmf", 20.0f, 1.5f, -6.0f},
+        // A lane of returning tokens east of the plate, clear of the hard gear: a run down it and back
+        // pays more each time the tokens have come back.
+        {"LapToken", "PowerUp", "powerup/powerup.kmf", 4.0f, 1.0f, 4.0f},
+        {"LapToken", "PowerUp", "powerup/powerup.kmf", 4.0f, 1.0f, -3.0f},
+        {"LapToken", "PowerUp", "powerup/powerup.kmf", 4.0f, 1.0f, -10.0f},
+        {"LapToken", "PowerUp", "powerup/powerup.kmf", 4.0f, 1.0f, -17.0f},
     };
     return entities;
 }
@@ -266,6 +272,7 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
     }
 
     AppendPowerUp(root, "PointsToken", 1, 100, 0);
+    AppendPowerUp(root, kLapToken, 1, kLapTokenValue, kLapTokenReturn);
     AppendPowerUp(root, "TurboToken", 2, 0, 10);
     AppendPowerUp(root, "MegaTurboToken", 3, 0, 15);
     AppendPowerUp(root, "RepairToken", 4, 0, 20);
@@ -286,6 +293,11 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
 void StuntYard::BuildCourse(TiXmlDocument& document)
 {
     TiXmlElement* world = AppendElement(&document, "World");
+    // The course keys first, as the game's world writes them.
+    AppendIntElement(world, "timeLimit", kTimeLimit);
+    AppendIntElement(world, "scoreLimit", kScoreLimit);
+    AppendTextElement(world, "levelName", "Stunt Yard");
+    AppendFloatElement(world, "repPointFactor", kRepFactor);
     AppendTextElement(world, "arena", kVenue);
     AppendTextElement(world, "name", "Stunt Yard");
     AppendTextElement(world, "preview", "");

@@ -25,6 +25,15 @@ public:
     static constexpr const char* kExplosionTexture = "resources/particles/explosion.tga";
     // Upward acceleration for half a second: a car hops a few metres, it is not flung away.
     static constexpr float kLaunchForce = 30.0f;
+    // The last career level, played again for a better score: a minute, and reputation that comes
+    // quicker than on the levels before it.
+    static constexpr int kTimeLimit = 60;
+    static constexpr int kScoreLimit = 100;
+    static constexpr float kRepFactor = 0.2f;
+    // A points token that comes back a few seconds after it is taken, for courses driven in laps.
+    static constexpr const char* kLapToken = "LapToken";
+    static constexpr int kLapTokenValue = 50;
+    static constexpr int kLapTokenReturn = 6;
 
     // A placed record of the course: record, class, model (under the models folder), place.
     struct Placed

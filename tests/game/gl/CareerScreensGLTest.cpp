@@ -116,9 +116,17 @@ TEST_F(CareerScreensGLTest, LocksShowUntilBoughtAndEachScreenIsPhotographed)
     ASSERT_TRUE(m_Game.Screenshot("career"));
     EXPECT_GT(ShownLocks(CSmenu::kWindowName, "Locked"), 0);
     ASSERT_TRUE(m_Game.Screenshot("carselect_locked"));
-    // The first row is free; the proving ground's arena is for sale.
-    EXPECT_EQ(ShownLocks(CourseSelectWindow::kWindowName, "Locked"), 0);
+    // A course on another arena is free; the proving ground's arena is for sale.
+    Show(CourseSelectWindow::kWindowName);
     auto* courses = m_Shown->DynamicCast<CourseSelectWindow>();
+    int32_t free = -1;
+    for (int32_t i = 0; i < m_Game.App().GetWorldCount() && free < 0; ++i)
+        if (m_Game.App().GetWorldInfo(i)->GetArena() != "ProvingGround")
+            free = i;
+    ASSERT_GE(free, 0);
+    courses->GetGrid()->SelectRow(free, true);
+    m_Game.Frame();
+    EXPECT_EQ(LockPixels(m_Game.Gui(), m_Game.Capture(), CourseSelectWindow::kWindowName, "Locked"), 0);
     for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
         if (m_Game.App().GetWorldInfo(i)->GetArena() == "ProvingGround")
             courses->GetGrid()->SelectRow(i, true);

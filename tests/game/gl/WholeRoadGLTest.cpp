@@ -328,8 +328,9 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
                     fit.Share())
                     << "count " << value << " taken for " << other;
     }
+    // The token on the straight and any returning lap tokens the car reached after the plate.
     const int32_t points = driver->GetRunPoints();
-    EXPECT_EQ(points, token->GetValue());
+    EXPECT_GE(points, token->GetValue());
     EXPECT_GE(points, target);
     EXPECT_EQ(hud->GetPointsText(), std::to_string(points));
     EXPECT_FALSE(hud->IsVisible());

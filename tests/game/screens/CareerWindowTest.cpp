@@ -296,3 +296,54 @@ TEST_F(CareerWindowTest, EveryRunBookedOnTheDriverCountsOnceAmongTheCourseRuns)
         EXPECT_EQ(Text(CareerWindow::kRunsName), std::to_string(run.runs)) << label;
     }
 }
+
+// The hub's target column and the preview of the started course show the same target for every listed
+// course, also when its file names none, an empty one or one that is no number.
+TEST_F(CareerWindowTest, TheHubAndThePreviewShowTheSameTargetForEveryCourse)
+{
+    m_Game.Install().Write("Worlds/zz_none.xml",
+                           "<World><name>No Limit Run</name><arena>SampleArena</arena></World>");
+    m_Game.Install().Write("Worlds/zz_empty.xml", CourseFile("Empty Run", "", "SampleArena"));
+    m_Game.Install().Write("Worlds/zz_lead.xml", CourseFile("Lead Run", "12abc", "SampleArena"));
+    Tarvolin& app = m_Game.App();
+    app.ScanWorlds("Worlds");
+    m_Career->OnShow();
+    guiWindow* preview = m_Game.Gui().FindWindow("Course Preview");
+    ASSERT_NE(preview, nullptr);
+    int32_t checked = 0;
+    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+    {
+        const WorldInfo* course = app.GetWorldInfo(i);
+        SCOPED_TRACE(course->GetFilePath());
+        const int32_t row = RowOf(course->GetName());
+        ASSERT_GE(row, 0);
+        const std::string hub = Cell(row, CareerWindow::kScoreColumn);
+        ASSERT_EQ(hub.rfind("0 / ", 0), 0u) << hub;
+        app.SetGameMode(1);
+        app.SetVehicleName("Charger");
+        app.SetLevelPath(course->GetFilePath());
+        app.SetLevelPathCopy(course->GetFilePath());
+        app.StartCourse();
+        ASSERT_TRUE(preview->IsVisible());
+        auto* box = Box(preview->FindChild("target_score"));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->GetText(), hub.substr(4));
+        if (course->GetName() == "No Limit Run")
+        {
+            EXPECT_EQ(box->GetText(), std::to_string(tvWorld::kDefaultScoreLimit));
+            ++checked;
+        }
+        else if (course->GetName() == "Empty Run" || course->GetName() == "Word Run")
+        {
+            EXPECT_EQ(box->GetText(), "0");
+            ++checked;
+        }
+        else if (course->GetName() == "Lead Run")
+        {
+            EXPECT_EQ(box->GetText(), "12");
+            ++checked;
+        }
+        app.DeleteCourseWorld();
+    }
+    EXPECT_EQ(checked, 4);
+}

@@ -307,7 +307,7 @@ TEST_F(tvMapEditorWindowTest, ASpawnPointIsAddedOnlyWhenNoneStandsForOne)
     }
 
     // Without a venue, on the ground at the terrain's centre.
-    m_Editor->LoadWorld("Worlds/default128x128.xml");
+    m_Editor->LoadWorld(MapEditorWindow::kDefaultWorld);
     kaWorld& world = *m_Editor->GetWorld();
     world.DeleteEntity(world.FindEntityByName(kaSpawnPoint::kName), false);
     kaSpawnPoint* added = m_Editor->AddMissingSpawnPoint(world);
@@ -374,7 +374,7 @@ TEST_F(tvMapEditorWindowTest, ShopLockedEntitiesAreSavedVisibleAndLeftOutOfThePa
 
 TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroundKeepsTheSelection)
 {
-    m_Editor->LoadWorld("Worlds/default128x128.xml");
+    m_Editor->LoadWorld(MapEditorWindow::kDefaultWorld);
     kaWorld& world = *m_Editor->GetWorld();
     m_Game.Gui().SetCursorPosition(400, 300);
 

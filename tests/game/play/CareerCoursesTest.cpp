@@ -1,0 +1,217 @@
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWindow.h"
+#include "engine/scene/kaSpawnPoint.h"
+#include "game/SpawnPlacement.h"
+#include "game/Tarvolin.h"
+#include "game/WorldInfo.h"
+#include "game/screens/CSmenu.h"
+#include "game/screens/CareerWindow.h"
+#include "game/screens/CoursePreview.h"
+#include "game/screens/CourseSummary.h"
+#include "game/screens/MainWindow.h"
+#include "game/tvPlayer.h"
+#include "game/tvVehicle.h"
+#include "game/tvWorld.h"
+#include "tests/support/game/HeadlessGame.h"
+#include "tools/worldgen/SampleWorld.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+using testsupport::HeadlessGame;
+
+namespace
+{
+
+constexpr double kCareerFrame = 1.0 / 30.0;
+
+// Keys held for a while, counted from "Go"; an empty set lets go of everything.
+struct Hold
+{
+    std::vector<int> keys;
+    double seconds;
+};
+
+struct Level
+{
+    const char* path;
+    std::vector<Hold> drive;
+};
+
+std::string CareerBoxText(HeadlessGame& game, const std::string& window, const std::string& name)
+{
+    guiGlyph* glyph = game.FindWidget(window, name);
+    auto* box = glyph != nullptr ? glyph->DynamicCast<guiTextBox>() : nullptr;
+    return box != nullptr ? box->GetText() : "<none>";
+}
+
+bool Shown(HeadlessGame& game, const char* window)
+{
+    guiWindow* found = game.Gui().FindWindow(window);
+    return found != nullptr && found->IsVisible();
+}
+
+// Game frames on the test's clock until the world leaves the run or the limit passes.
+bool RunFrames(HeadlessGame& game, tvWorld& world, int frames)
+{
+    for (int frame = 0; frame < frames && world.GetRunPhase() == tvWorld::kPhaseRunning; ++frame)
+    {
+        game.Clock().AdvanceSeconds(kCareerFrame);
+        if (!game.Frame())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// A new driver's career, by clicks and keys as SDL delivers them: each level from the hub's next-level
+// button, the vehicle screen and the preview, driven with a short key sequence, ends with reputation
+// earned and the next level opened.
+TEST(CareerCoursesTest, EachCareerLevelDrivenWithKeysEarnsReputation)
+{
+    const Level levels[] = {
+        // Coasting over the launch plate keeps the car on its wheels; a lap ends in the respawn trigger.
+        {"Worlds\\proving_ground.xml", {{{SDL_SCANCODE_W}, 1.2}, {{}, 1.5}, {{SDL_SCANCODE_W}, 5.5}}},
+        {"Worlds\\token_arena.xml", {{{SDL_SCANCODE_W}, 3.0}}},
+        // A swerve past the plate into the lane of tokens.
+        {"Worlds\\stunt_yard.xml",
+         {{{}, 0.2},
+          {{SDL_SCANCODE_W, SDL_SCANCODE_A}, 0.8},
+          {{SDL_SCANCODE_W, SDL_SCANCODE_D}, 0.7},
+          {{SDL_SCANCODE_W}, 2.5}}},
+    };
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    Tarvolin& app = game.App();
+    ASSERT_EQ(app.GetCareerLevelCount(), int32_t(std::size(levels)));
+    tvPlayer* driver = app.CreatePlayer("Rookie");
+    game.Gui().FindWindow(MainWindow::kWindowName)->OnShow();
+    game.Click(MainWindow::kWindowName, "Login Button");
+    ASSERT_TRUE(game.RunScript(20));
+    ASSERT_EQ(app.GetCurrentPlayer(), driver);
+
+    int32_t unspent = 0;
+    for (int32_t index = 0; index < int32_t(std::size(levels)); ++index)
+    {
+        const Level& level = levels[index];
+        SCOPED_TRACE(level.path);
+        ASSERT_EQ(app.GetCareerLevel(index), level.path);
+        ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+        EXPECT_EQ(driver->GetCareerLevel(), index);
+        game.SetClockStep(0.25);
+        game.Click(CareerWindow::kWindowName, CareerWindow::kNextLevelName);
+        ASSERT_TRUE(game.RunScript(20));
+        ASSERT_TRUE(Shown(game, CSmenu::kWindowName));
+        EXPECT_EQ(CareerBoxText(game, CSmenu::kWindowName, CSmenu::kNameBox), "Charger");
+        game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+        ASSERT_TRUE(game.RunScript(20));
+        ASSERT_TRUE(Shown(game, CoursePreview::kWindowName));
+        auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        ASSERT_NE(world, nullptr);
+        EXPECT_EQ(app.GetLevelPath(), level.path);
+        EXPECT_EQ(world->GetGameMode(), 2);
+
+        // From "begin" on, a frame's time a frame.
+        game.SetClockStep(0.0);
+        game.Click(CoursePreview::kWindowName, CoursePreview::kBeginName);
+        for (int frame = 0; frame < 10 && game.PendingSteps() > 0; ++frame)
+        {
+            game.Clock().AdvanceSeconds(kCareerFrame);
+            ASSERT_TRUE(game.Frame());
+        }
+        ASSERT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
+        for (int frame = 0; frame < 150 && !world->HasPlayedCue(tvWorld::kGo); ++frame)
+            ASSERT_TRUE(RunFrames(game, *world, 1));
+        ASSERT_TRUE(world->HasPlayedCue(tvWorld::kGo));
+
+        std::vector<int> held;
+        for (const Hold& hold : level.drive)
+        {
+            for (int key : held)
+                game.KeyUp(key);
+            for (int key : hold.keys)
+                game.KeyDown(key);
+            held = hold.keys;
+            ASSERT_TRUE(RunFrames(game, *world, int(hold.seconds / kCareerFrame + 0.5)));
+        }
+        for (int key : held)
+            game.KeyUp(key);
+        ASSERT_TRUE(RunFrames(game, *world, 2));
+        const int32_t points = driver->GetRunPoints();
+        EXPECT_GT(points, world->GetScoreLimit()) << "points when the keys were let go";
+
+        // The clock runs out with the car parked: coarse frames.
+        game.Clock().SetStep(0.0);
+        for (int frame = 0; frame < 1000 && world->GetRunPhase() == tvWorld::kPhaseRunning; ++frame)
+        {
+            game.Clock().AdvanceSeconds(0.25);
+            ASSERT_TRUE(game.Frame());
+        }
+        ASSERT_EQ(world->GetRunPhase(), tvWorld::kPhaseSummary);
+        EXPECT_GE(world->GetRunClock().GetElapsed(), world->GetTimeLimit());
+        auto* summary = dynamic_cast<CourseSummary*>(game.Gui().FindWindow(tvWorld::kSummaryWindow));
+        ASSERT_NE(summary, nullptr);
+        EXPECT_TRUE(summary->IsPassed());
+        EXPECT_TRUE(summary->IsLevelUp());
+        EXPECT_GT(summary->GetReputation(), 0);
+        EXPECT_GE(driver->GetRunPoints(), points);
+        EXPECT_EQ(driver->GetUnspentRepPoints(), unspent + summary->GetReputation());
+        unspent = driver->GetUnspentRepPoints();
+        EXPECT_EQ(driver->GetCareerLevel(), index + 1);
+
+        game.SetClockStep(0.25);
+        game.Click(tvWorld::kSummaryWindow, "continue_b");
+        ASSERT_TRUE(game.RunScript(20));
+        EXPECT_EQ(app.GetCurrentWorld(), nullptr);
+    }
+    EXPECT_GT(driver->GetTotalRepPoints(), 0);
+}
+
+// Every course the game lists starts the car on the ground: two seconds after "Go", with nothing held, it
+// rests where the spawn point put it, neither falling nor rolling away.
+TEST(CareerCoursesTest, EveryListedCourseStartsTheCarAtRestOnTheGround)
+{
+    HeadlessGame game;
+    ASSERT_TRUE(game.Start());
+    game.SetClockStep(0.0);
+    Tarvolin& app = game.App();
+    app.SetCurrentPlayer(app.CreatePlayer("Starter"));
+    ASSERT_GT(app.GetWorldCount(), 0);
+    for (int32_t index = 0; index < app.GetWorldCount(); ++index)
+    {
+        const WorldInfo* course = app.GetWorldInfo(index);
+        ASSERT_NE(course, nullptr);
+        SCOPED_TRACE(course->GetFilePath());
+        app.SetGameMode(1);
+        app.SetLevelPathCopy(course->GetFilePath());
+        app.SetLevelPath(course->GetFilePath());
+        app.SetVehicleName("Charger");
+        app.StartCourse();
+        auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        ASSERT_NE(world, nullptr);
+        auto* spawn = dynamic_cast<kaSpawnPoint*>(world->FindEntityByName(kaSpawnPoint::kName));
+        ASSERT_NE(spawn, nullptr) << "no spawn point";
+        tvVehicle* car = app.GetPlayerVehicle();
+        ASSERT_NE(car, nullptr);
+        world->StartRound();
+        for (int frame = 0; frame < 150 && !world->HasPlayedCue(tvWorld::kGo); ++frame)
+            ASSERT_TRUE(RunFrames(game, *world, 1));
+        ASSERT_TRUE(world->HasPlayedCue(tvWorld::kGo));
+        ASSERT_TRUE(RunFrames(game, *world, int(2.0 / kCareerFrame)));
+        const platform::Vector3 settled = car->GetPosition();
+        ASSERT_TRUE(RunFrames(game, *world, 15));
+        const platform::Vector3 later = car->GetPosition();
+        // Its wheels on the spawn point's height, give or take the suspension's give.
+        EXPECT_NEAR(SpawnPlacement::LowestPoint(*car, -1000.0f), spawn->GetSpawnPosition().y, 0.3f);
+        EXPECT_LT(platform::Vec3Length(later - settled), 0.1f) << "still moving";
+        app.DeleteCourseWorld();
+    }
+}
