@@ -95,6 +95,8 @@ const char* const kCredits =
     "Windows, input and sound devices: SDL2, zlib licence.\n"
     "Drawing: OpenGL through Mesa, MIT licence.\n"
     "Callbacks: Boost, Boost Software Licence 1.0.\n"
+    "Music streams: libsndfile, LGPL 2.1.\n"
+    "Compressed pictures: zlib, zlib licence.\n"
     "\n"
     "Interface fonts made from DejaVu Sans and DejaVu Sans Bold.\n"
     "DejaVu fonts: Bitstream Vera licence with DejaVu changes,\n"
