@@ -476,8 +476,8 @@ bool SampleModels::_Car(bool charger)
                      !_Texture(folder, "car_trim.tga", 7)))
         return false;
 
-    // As a descriptor the car is a root bone holding the mesh and a bone at each wheel hub, where the
-    // wheels' joints meet it.
+    // As a descriptor the car is a root bone holding the mesh, a bone at each wheel hub, where the
+    // wheels' joints meet it, and the hood view's eye.
     KM_Skeleton skeleton;
     skeleton.SetName("Car");
     KM_Skeleton::Bone root;
@@ -496,6 +496,12 @@ bool SampleModels::_Car(bool charger)
         bone.orientation[3][2] = -hub.z;
         skeleton.m_Bones[index++] = bone;
     }
+    KM_Skeleton::Bone hood;
+    hood.name = kHoodBone;
+    hood.parentName = kCarRootBone;
+    hood.orientation[3][1] = -kCarHoodY;
+    hood.orientation[3][2] = -kCarHoodZ;
+    skeleton.m_Bones[index++] = hood;
     for (const ChargerBone& extra : kChargerBones)
     {
         if (!charger)

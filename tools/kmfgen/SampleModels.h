@@ -33,6 +33,10 @@ public:
     static constexpr CarHub kCarHubs[] = {
         {"HubFL", -0.85f, -1.3f}, {"HubFR", 0.85f, -1.3f}, {"HubRL", -0.85f, 1.3f}, {"HubRR", 0.85f, 1.3f}};
     static constexpr float kCarWheelRadius = 0.35f;
+    // Where the hood view looks out from: above the bonnet, just ahead of the windscreen.
+    static constexpr const char* kHoodBone = "HoodLookBone";
+    static constexpr float kCarHoodY = 1.15f;
+    static constexpr float kCarHoodZ = -0.9f;
     // The charger: the car's body with bones where its exhaust and its damage smoke sit, and a launch
     // plate's primitive under its floor.
     struct ChargerBone
@@ -49,7 +53,7 @@ public:
     static constexpr float kChargerLaunchBase = -0.1f;
     static constexpr float kChargerLaunchLength = 0.45f;
     // The motorcycle's bones beside its root: the fork's and the front wheel's, the rider's seat, the
-    // camera's mark and the two hubs its wheels hang on.
+    // chase camera's mark, the two hubs its wheels hang on and the hood view's eye over the bars.
     struct MotorcycleBone
     {
         const char* bone;
@@ -57,7 +61,8 @@ public:
     };
     static constexpr MotorcycleBone kMotorcycleBones[] = {
         {"forkBone", 0.0f, 0.35f, -0.7f}, {"wheelBone", 0.0f, 0.35f, -0.7f}, {"parentBone", 0.0f, 0.8f, 0.1f},
-        {"FollowBone", 0.0f, 1.5f, 2.5f}, {"HubFront", 0.0f, 0.35f, -0.7f},  {"HubRear", 0.0f, 0.35f, 0.7f}};
+        {"FollowBone", 0.0f, 1.5f, 2.5f}, {"HubFront", 0.0f, 0.35f, -0.7f},  {"HubRear", 0.0f, 0.35f, 0.7f},
+        {kHoodBone, 0.0f, 1.45f, -0.45f}};
     // The rider's bone held to the bike's seat, this far below the hips.
     static constexpr const char* kRiderSaddleBone = "Saddle";
     static constexpr float kRiderSaddleHeight = 0.2f;
