@@ -115,13 +115,29 @@ private:
     bool _Fork();
     bool _Ragdoll();
 
+    // What a texture shows: most are a light grain the material's colour tints; the rest carry a pattern.
+    enum class Surface
+    {
+        kSmooth,
+        kGround,
+        kWood,
+        kRamp,
+        kArrows,
+        kStar,
+        kGrate,
+        kHazard,
+    };
+
     // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape
     // (none when null).
     bool _Prop(const std::string& name, const std::string& stem, uint32_t diffuse,
                const std::function<void(MeshKit&)>& build, std::unique_ptr<KM_Primitive> primitive,
-               unsigned seed);
+               Surface surface);
     std::string _Prepare(const std::string& relative);
-    bool _Texture(const std::string& folder, const std::string& name, unsigned seed);
+    // `tint` (red in the lowest byte) colours a smooth texture, for meshes whose vertex colours stand in
+    // for their materials' colours.
+    bool _Texture(const std::string& folder, const std::string& name, Surface surface,
+                  uint32_t tint = 0xFFFFFFFFu);
     bool _Text(const std::string& relative, const std::string& text);
 
     std::string m_Root;
