@@ -1,6 +1,9 @@
 #include "tools/imagetool/ItemPictures.h"
 
 #include "tools/imagetool/Canvas.h"
+#include "tools/imagetool/ProceduralImage.h"
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -223,13 +226,13 @@ Picture ItemPictures::Yard(uint32_t width, uint32_t height)
     return picture;
 }
 
-Picture ItemPictures::Splash(uint32_t width, uint32_t height, uint32_t top, uint32_t bottom,
+Picture ItemPictures::Splash(uint32_t width, uint32_t height, uint32_t from, uint32_t to, bool vertical,
                              const std::string& title, const std::string& subtitle)
 {
-    Picture picture = Blank(width, height);
+    Picture picture = ProceduralImage::Gradient(width, height, from, to, vertical);
     Canvas canvas(picture);
-    canvas.Sky(top, bottom, 1.0, bottom, bottom);
-    const double cap = height * 0.14;
+    // The title keeps clear of the side edges.
+    const double cap = std::min(height * 0.14, width * 0.8 / (0.85 * double(title.size())));
     canvas.Text(title, width / 2.0, height * 0.38, cap, 0xFFFFFFFF, 0xFF000000, cap * 0.08);
     if (!subtitle.empty())
         canvas.Text(subtitle, width / 2.0, height * 0.38 + cap * 1.6, cap * 0.32, 0xFFF0F0F0, 0xFF000000,

@@ -20,7 +20,8 @@ public:
     static Picture Ball(uint32_t width, uint32_t height);
     // The stunt yard from above: a walled floor with a ramp, a launch plate, a barrel and a token.
     static Picture Yard(uint32_t width, uint32_t height);
-    // A splash screen: a gradient with the title across its middle and a smaller line under it.
-    static Picture Splash(uint32_t width, uint32_t height, uint32_t top, uint32_t bottom, const std::string& title,
-                          const std::string& subtitle);
+    // A splash screen: a gradient (left to right, or top to bottom) with the title across its middle and a
+    // smaller line under it.
+    static Picture Splash(uint32_t width, uint32_t height, uint32_t from, uint32_t to, bool vertical,
+                          const std::string& title, const std::string& subtitle);
 };

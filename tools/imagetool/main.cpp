@@ -86,13 +86,14 @@ int Sample(const std::string& folder)
                           ProceduralImage::Checker(64, 64, 8, 0xFFFF00FF, 0xFF202020));
     // The splash sequence: publisher, rating, title.
     ok = WriteSample(folder, "ui/MorlanixSplash.bmp",
-                     ItemPictures::Splash(512, 512, 0xFF081810, 0xFF20A060, "Morlanix", "presents")) &&
+                     ItemPictures::Splash(512, 512, 0xFF081810, 0xFF20A060, false, "Morlanix", "presents")) &&
          ok;
     ok = WriteSample(folder, "ui/ESRB.bmp",
-                     ItemPictures::Splash(800, 600, 0xFF101018, 0xFF404060, "Everyone", "content rated for all ages")) &&
+                     ItemPictures::Splash(800, 600, 0xFF101018, 0xFF404060, true, "Everyone",
+                                          "content rated for all ages")) &&
          ok;
     ok = WriteSample(folder, "ui/splash.bmp",
-                     ItemPictures::Splash(800, 600, 0xFF301008, 0xFFE08020, "Tarvolin", "stunt driving")) &&
+                     ItemPictures::Splash(800, 600, 0xFF301008, 0xFFE08020, true, "Tarvolin", "stunt driving")) &&
          ok;
     // What particle emitters put on their quads.
     ok =

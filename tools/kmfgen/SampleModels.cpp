@@ -243,9 +243,11 @@ bool SampleModels::_Texture(const std::string& folder, const std::string& name, 
             case Surface::kGround:
             {
                 // Packed earth: broad patches, finer gravel, lighter worn lanes.
+                // Contrast enough that the ground shows the vehicle's speed as it passes under the camera.
                 const float patches = Noise(u * 6, v * 6, 6, 2);
+                const float ruts = Noise(u * 24, v * 24, 24, 4);
                 const float gravel = Noise(u * 64, v * 64, 64, 3);
-                const float shade = 0.78f + 0.22f * patches + 0.12f * (gravel - 0.5f);
+                const float shade = 0.62f + 0.3f * patches + 0.25f * (ruts - 0.5f) + 0.3f * (gravel - 0.5f);
                 r = 235 * shade;
                 g = 222 * shade;
                 b = 196 * shade;
