@@ -54,7 +54,8 @@ std::unique_ptr<KM_Material> Material(const std::string& name, const std::string
     auto material = std::make_unique<KM_Material>();
     material->SetName(name);
     material->m_Class = "Standard";
-    material->m_Ambient = Packed(40, 40, 40);
+    // Faces turned from the sun keep their colour under the scene's ambient light instead of going black.
+    material->m_Ambient = diffuse;
     material->m_Diffuse = diffuse;
     material->m_Specular = Packed(255, 255, 255);
     material->m_Shine = 0.25f;
