@@ -12,6 +12,7 @@
 #include "game/tvWorld.h"
 #include "platform/window/SdlWindowBackend.h"
 #include "tests/support/CurrentDirectory.h"
+#include "tests/support/ScopedVariable.h"
 #include "tests/support/SteppingClock.h"
 #include "tests/support/TempDir.h"
 
@@ -212,13 +213,13 @@ private:
 TEST(TarvolinOnSdl, TheViewKeyCyclesFromTheChaseToTheHoodViewAndBack)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("TARVOLIN_GFX_HEADLESS", "1", 1);
+    const testsupport::ScopedVariable headless("TARVOLIN_GFX_HEADLESS", "1");
     testsupport::TempDir install;
     std::filesystem::copy(TARVOLIN_CONTENT_DIR, install.Path(), std::filesystem::copy_options::recursive);
     const std::string registry = install.Write(
         "registry.cfg", "SOFTWARE\\Kalder Arts\\Tarvolin\\INSTALLTYPE=1\n"
                         "SOFTWARE\\Kalder Arts\\Tarvolin\\FULLINSTALLPATH=" + install.Path() + "/\n");
-    setenv("TARVOLIN_REGISTRY", registry.c_str(), 1);
+    const testsupport::ScopedVariable installed("TARVOLIN_REGISTRY", registry);
     testsupport::CurrentDirectory here(install.Path());
     for (const char* vehicle : {"Charger", "Motorcycle"})
     {
@@ -239,6 +240,4 @@ TEST(TarvolinOnSdl, TheViewKeyCyclesFromTheChaseToTheHoodViewAndBack)
         EXPECT_LT(app.distances[1], 0.01f) << vehicle << ": the hood view looks out from the bone";
         EXPECT_GT(app.distances[2], 3.0f) << vehicle << ": the second press brings the chase camera back";
     }
-    unsetenv("TARVOLIN_REGISTRY");
-    unsetenv("TARVOLIN_GFX_HEADLESS");
 }

@@ -42,8 +42,9 @@ void Canvas::Sky(uint32_t top, uint32_t bottom, double horizon, uint32_t groundT
     for (uint32_t y = 0; y < m_Picture.height; ++y)
     {
         const double py = y + 0.5;
-        const uint32_t colour = py < line ? Mix(top, bottom, py / line)
-                                          : Mix(groundTop, groundBottom, (py - line) / (m_Picture.height - line));
+        const uint32_t colour = py < line
+                                    ? Mix(top, bottom, py / line)
+                                    : Mix(groundTop, groundBottom, (py - line) / (m_Picture.height - line));
         for (uint32_t x = 0; x < m_Picture.width; ++x)
             m_Picture.texels[size_t(y) * m_Picture.width + x] = colour;
     }
@@ -116,8 +117,8 @@ void Canvas::Line(double x0, double y0, double x1, double y1, double width, uint
     _Fill(std::min(x0, x1) - r, std::min(y0, y1) - r, std::max(x0, x1) + r, std::max(y0, y1) + r, colour,
           [&](double x, double y)
           {
-              const double t = length2 > 0.0 ? std::clamp(((x - x0) * dx + (y - y0) * dy) / length2, 0.0, 1.0)
-                                             : 0.0;
+              const double t =
+                  length2 > 0.0 ? std::clamp(((x - x0) * dx + (y - y0) * dy) / length2, 0.0, 1.0) : 0.0;
               return std::hypot(x - (x0 + t * dx), y - (y0 + t * dy)) < r;
           });
 }

@@ -119,11 +119,9 @@ Picture ItemPictures::Barrel(uint32_t width, uint32_t height)
     for (int i = -4; i < 4; ++i)
     {
         const double x = cx + i * step;
-        canvas.Polygon({{x, bandBottom},
-                        {x + step * 0.5, bandBottom},
-                        {x + step, bandTop},
-                        {x + step * 0.5, bandTop}},
-                       0xFF181818);
+        canvas.Polygon(
+            {{x, bandBottom}, {x + step * 0.5, bandBottom}, {x + step, bandTop}, {x + step * 0.5, bandTop}},
+            0xFF181818);
     }
     // Keep the stripes within the barrel's sides.
     canvas.Rect(cx - w - step * 2, bandTop, cx - w, bandBottom, 0);
@@ -162,9 +160,17 @@ Picture ItemPictures::Box(uint32_t width, uint32_t height)
     canvas.Polygon({leftTop, frontTop, rightTop, back}, Canvas::Shade(wood, 1.18));
     // Frames round each face and a diagonal brace.
     const double t = std::max(2.0, side * 0.07);
-    for (const auto& [a, b] : {std::pair{left, front}, {front, frontTop}, {frontTop, leftTop}, {leftTop, left},
-                               {front, right}, {right, rightTop}, {rightTop, frontTop}, {leftTop, back},
-                               {back, rightTop}, {left, frontTop}, {front, rightTop}})
+    for (const auto& [a, b] : {std::pair{left, front},
+                               {front, frontTop},
+                               {frontTop, leftTop},
+                               {leftTop, left},
+                               {front, right},
+                               {right, rightTop},
+                               {rightTop, frontTop},
+                               {leftTop, back},
+                               {back, rightTop},
+                               {left, frontTop},
+                               {front, rightTop}})
         canvas.Line(a.x, a.y, b.x, b.y, t, edge);
     return picture;
 }
@@ -215,7 +221,8 @@ Picture ItemPictures::Yard(uint32_t width, uint32_t height)
     const double rx = width * 0.18, ry = height * 0.3, rw = width * 0.28, rh = height * 0.2;
     canvas.Rect(rx, ry, rx + rw, ry + rh, 0xFF9C8C6C);
     for (int i = 0; i < 6; ++i)
-        canvas.Rect(rx + rw * i / 6.0, ry, rx + rw * (i + 1) / 6.0, ry + rh, Canvas::Shade(0xFFDCC8A0, 0.7 + 0.06 * i));
+        canvas.Rect(rx + rw * i / 6.0, ry, rx + rw * (i + 1) / 6.0, ry + rh,
+                    Canvas::Shade(0xFFDCC8A0, 0.7 + 0.06 * i));
     // A launch plate, a barrel, a token and a box.
     canvas.Rect(width * 0.56, height * 0.56, width * 0.7, height * 0.74, 0xFF3C6CC8);
     canvas.Line(width * 0.58, height * 0.65, width * 0.68, height * 0.65, 2.0, 0xFFF0F0F0);

@@ -92,8 +92,9 @@ int Sample(const std::string& folder)
                      ItemPictures::Splash(800, 600, 0xFF101018, 0xFF404060, true, "Everyone",
                                           "content rated for all ages")) &&
          ok;
-    ok = WriteSample(folder, "ui/splash.bmp",
-                     ItemPictures::Splash(800, 600, 0xFF301008, 0xFFE08020, true, "Tarvolin", "stunt driving")) &&
+    ok = WriteSample(
+             folder, "ui/splash.bmp",
+             ItemPictures::Splash(800, 600, 0xFF301008, 0xFFE08020, true, "Tarvolin", "stunt driving")) &&
          ok;
     // What particle emitters put on their quads.
     ok =
@@ -113,18 +114,22 @@ int Sample(const std::string& folder)
                      ProceduralImage::Checker(16, 16, 16, 0xFFFFFFFF, 0xFFFFFFFF)) &&
          ok;
     // The motorcycle's picture on the vehicle screen.
-    ok = WriteSample(folder, "UI/vehicles/motorcycle.bmp", ItemPictures::Motorcycle(256, 128, kBikePaint)) && ok;
+    ok = WriteSample(folder, "UI/vehicles/motorcycle.bmp", ItemPictures::Motorcycle(256, 128, kBikePaint)) &&
+         ok;
     // What the stunt shop shows of each item it sells, in its preview boxes' size.
     const struct
     {
         std::string file;
         Picture picture;
     } previews[] = {
-        {std::string(kShopPreviewFolder) + "stunt_yard.bmp", ItemPictures::Yard(kPreviewWidth, kPreviewHeight)},
-        {std::string(kShopPreviewFolder) + "explosive_barrel.bmp", ItemPictures::Barrel(kPreviewWidth, kPreviewHeight)},
+        {std::string(kShopPreviewFolder) + "stunt_yard.bmp",
+         ItemPictures::Yard(kPreviewWidth, kPreviewHeight)},
+        {std::string(kShopPreviewFolder) + "explosive_barrel.bmp",
+         ItemPictures::Barrel(kPreviewWidth, kPreviewHeight)},
         {std::string(kShopPreviewFolder) + "box.bmp", ItemPictures::Box(kPreviewWidth, kPreviewHeight)},
         {std::string(kShopPreviewFolder) + "ball.bmp", ItemPictures::Ball(kPreviewWidth, kPreviewHeight)},
-        {std::string(kShopPreviewFolder) + "motorcycle.bmp", ItemPictures::Motorcycle(kPreviewWidth, kPreviewHeight, kBikePaint)},
+        {std::string(kShopPreviewFolder) + "motorcycle.bmp",
+         ItemPictures::Motorcycle(kPreviewWidth, kPreviewHeight, kBikePaint)},
     };
     for (const auto& preview : previews)
         ok = WriteSample(folder, preview.file, preview.picture) && ok;

@@ -50,7 +50,8 @@ bool SampleModels::_GearModels()
     barrelShape->m_Height = kBarrelHeight;
     if (!_Prop(
             "Barrel", "barrel", Colour(200, 40, 30),
-            [](MeshKit& kit) { kit.Cylinder(kBarrelRadius, kBarrelHeight, 16); }, std::move(barrelShape), Surface::kHazard))
+            [](MeshKit& kit) { kit.Cylinder(kBarrelRadius, kBarrelHeight, 16); }, std::move(barrelShape),
+            Surface::kHazard))
         return false;
     const struct
     {

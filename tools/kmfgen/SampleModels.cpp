@@ -212,7 +212,8 @@ float Noise(float x, float y, int cells, unsigned seed)
     const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
     const float fx = x - float(x0), fy = y - float(y0);
     const float sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-    auto at = [&](int i, int j) { return Hash(((i % cells) + cells) % cells, ((j % cells) + cells) % cells, seed); };
+    auto at = [&](int i, int j)
+    { return Hash(((i % cells) + cells) % cells, ((j % cells) + cells) % cells, seed); };
     const float top = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * sx;
     const float bottom = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * sx;
     return top + (bottom - top) * sy;
@@ -221,7 +222,8 @@ float Noise(float x, float y, int cells, unsigned seed)
 } // namespace
 
 // A texture of the surface's kind, in red, green and blue; the material's colour tints the light kinds.
-bool SampleModels::_Texture(const std::string& folder, const std::string& name, Surface surface, uint32_t tint)
+bool SampleModels::_Texture(const std::string& folder, const std::string& name, Surface surface,
+                            uint32_t tint)
 {
     const int size = surface == Surface::kGround ? 256 : 64;
     // Blue, green, red and alpha bytes, the top row first.
@@ -337,7 +339,8 @@ bool SampleModels::_Texture(const std::string& folder, const std::string& name, 
             pixels.push_back(0xFF);
         }
     kaTGAImage image;
-    return image.Create(size, size, 32, 8, pixels.data()) && image.Save(_Prepare(folder + "maps/" + name), false);
+    return image.Create(size, size, 32, 8, pixels.data()) &&
+           image.Save(_Prepare(folder + "maps/" + name), false);
 }
 
 bool SampleModels::_Prop(const std::string& name, const std::string& stem, uint32_t diffuse,

@@ -76,7 +76,8 @@ std::vector<uint32_t> SkySide(uint32_t size, float tint)
             else
             {
                 const float h = (up - 1.0f / 3.0f) * 1.5f;
-                texels.push_back(Argb(1.0f, 0.8f - 0.5f * h + tint * 0.2f, 0.88f - 0.38f * h, 0.97f - 0.1f * h));
+                texels.push_back(
+                    Argb(1.0f, 0.8f - 0.5f * h + tint * 0.2f, 0.88f - 0.38f * h, 0.97f - 0.1f * h));
             }
         }
     }

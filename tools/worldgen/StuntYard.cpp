@@ -198,7 +198,8 @@ const std::vector<StuntYard::Item>& StuntYard::ShopItems()
          "ui/stuntshop/previews/explosive_barrel.bmp"},
         {"box_prop.xml", "Loose Box", "BoxProp", 5, "ui/stuntshop/previews/box.bmp"},
         {"ball_prop.xml", "Loose Ball", "BallProp", 0, "ui/stuntshop/previews/ball.bmp"},
-        {"motorcycle.xml", "Motorcycle", StuntYard::kMotorcycleRecord, 25, "ui/stuntshop/previews/motorcycle.bmp"},
+        {"motorcycle.xml", "Motorcycle", StuntYard::kMotorcycleRecord, 25,
+         "ui/stuntshop/previews/motorcycle.bmp"},
     };
     return items;
 }

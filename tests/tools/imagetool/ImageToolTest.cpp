@@ -274,7 +274,8 @@ TEST_F(ImageToolTest, TheMotorcyclesPictureIsATwoWheelerNotTheCarRecoloured)
                 const uint32_t texel = Texel(image, x, y);
                 paint += texel == c.paint ? 1 : 0;
                 // Near-black texels in the lower half, left and right of the middle: the tyres.
-                const bool dark = (texel >> 16 & 0xFF) < 0x30 && (texel >> 8 & 0xFF) < 0x30 && (texel & 0xFF) < 0x30;
+                const bool dark =
+                    (texel >> 16 & 0xFF) < 0x30 && (texel >> 8 & 0xFF) < 0x30 && (texel & 0xFF) < 0x30;
                 if (dark && y > h / 2)
                     ++tyres[x < w / 2 ? 0 : 1];
             }

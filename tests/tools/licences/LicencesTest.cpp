@@ -47,7 +47,8 @@ TEST(LicencesFolder, HoldsTheTextOfEachLibraryAndFontTheInstallCarries)
     }
     // Nothing else: the folder holds these texts only.
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(TARVOLIN_CONTENT_DIR) + "/licences"))
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(TARVOLIN_CONTENT_DIR) + "/licences"))
         count += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(count, int(std::size(cases)));
 }
