@@ -47,7 +47,7 @@ namespace guigen
 namespace
 {
 
-constexpr float kButtonHeight = 28.0f;
+constexpr float kButtonHeight = float(kButtonPictureHeight);
 constexpr int32_t kPaletteRowHeight = 68;
 // Captions are measured before any font is loaded: the bold 16 font's mean advance.
 constexpr float kCaptionAdvance = 10.0f;
@@ -95,6 +95,8 @@ const char* const kCredits =
     "Windows, input and sound devices: SDL2, zlib licence.\n"
     "Drawing: OpenGL through Mesa, MIT licence.\n"
     "Callbacks: Boost, Boost Software Licence 1.0.\n"
+    "Music streams: libsndfile, LGPL 2.1.\n"
+    "Compressed pictures: zlib, zlib licence.\n"
     "\n"
     "Interface fonts made from DejaVu Sans and DejaVu Sans Bold.\n"
     "DejaVu fonts: Bitstream Vera licence with DejaVu changes,\n"
@@ -106,6 +108,12 @@ const char* const kCredits =
 ScreenWidget Button(const char* name, const char* caption, float x, float y, float width)
 {
     return {name, &guiButton::StaticClassInfo, caption, x, y, width, kButtonHeight};
+}
+
+// A button that stands in one grid row without reaching into the next.
+ScreenWidget RowButton(const char* name, const char* caption, float width)
+{
+    return {name, &guiButton::StaticClassInfo, caption, 0, 0, width, kGridRowHeight};
 }
 
 
@@ -581,7 +589,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     ScreenWidget text{"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 140, 20};
     text.font = "bar10m";
     table.push_back(Cell("UI/CareerMenu/Text_Cell.kab", text));
-    table.push_back(Cell("UI/CareerMenu/Retry_Cell.kab", Button("Retry", "Retry", 0, 0, 60)));
+    table.push_back(Cell("UI/CareerMenu/Retry_Cell.kab", RowButton("Retry", "Retry", 60)));
     table.push_back(
         Cell("UI/CareerMenu/Locked_Cell.kab", {"Lock Mark", &guiImage::StaticClassInfo, kLockMarkPicture, 0,
                                                2, float(kLockMarkSide), float(kLockMarkSide)}));
@@ -819,12 +827,12 @@ std::vector<ScreenLayout> MakeContract()
 guiCaption* CaptionedButton(const ScreenWidget& row)
 {
     guiImageParams look;
-    look.filename = ButtonPicture(int(row.width), guiButton::kNormal);
+    look.filename = ButtonPicture(int(row.width), guiButton::kNormal, int(row.height));
     look.size = Px(row.width, row.height);
     auto* button = new guiButton(row.name, Px(row.x, row.y), look);
     for (int32_t state = guiButton::kRollover; state <= guiButton::kDisabled; ++state)
     {
-        look.filename = ButtonPicture(int(row.width), state);
+        look.filename = ButtonPicture(int(row.width), state, int(row.height));
         button->SetStateImage(state, look);
     }
     guiTextParams text;
@@ -1028,10 +1036,12 @@ bool MakeFolders(const std::string& path)
 
 } // namespace
 
-std::string ButtonPicture(int width, int state)
+std::string ButtonPicture(int width, int state, int height)
 {
     static const char kLetters[] = "nrcd";
-    return std::string(kButtonFolder) + "/button" + std::to_string(width) + "_" + kLetters[state] + ".tga";
+    const std::string size =
+        std::to_string(width) + (height == kButtonPictureHeight ? "" : "x" + std::to_string(height));
+    return std::string(kButtonFolder) + "/button" + size + "_" + kLetters[state] + ".tga";
 }
 
 std::string LayoutPath(const std::string& file)
@@ -1184,18 +1194,18 @@ bool WriteScreens(const std::string& folder, std::string& error)
 {
     if (!WriteFormPictures(folder, error))
         return false;
-    std::set<int> widths;
+    std::set<std::pair<int, int>> sizes;
     for (const ScreenLayout& layout : ScreenContract())
         for (const ScreenWidget& row : layout.widgets)
             if (&row.record() == &guiButton::StaticClassInfo())
-                widths.insert(int(row.width));
-    for (const int width : widths)
+                sizes.insert({int(row.width), int(row.height)});
+    for (const auto& [width, height] : sizes)
         for (int state = 0; state < 4; ++state)
         {
-            const std::string path = folder + "/" + ButtonPicture(width, state);
-            const std::vector<uint8_t> texels = ButtonTexels(width, int(kButtonHeight), state);
+            const std::string path = folder + "/" + ButtonPicture(width, state, height);
+            const std::vector<uint8_t> texels = ButtonTexels(width, height, state);
             kaTGAImage picture;
-            if (!MakeFolders(path) || !picture.Create(width, int(kButtonHeight), 32, 8, texels.data()) ||
+            if (!MakeFolders(path) || !picture.Create(width, height, 32, 8, texels.data()) ||
                 !picture.Save(path, false))
             {
                 error = "cannot write " + path;

@@ -97,9 +97,11 @@ constexpr float kPageHeight = 480.0f;
 // Rows of every grid the table builds.
 constexpr float kGridRowHeight = 22.0f;
 
-// Button pictures: four states, each a file named after the width and the state's letter.
+// Button pictures: four states, each a file named after the width and the state's letter (and the height,
+// for buttons other than the usual height, such as those that fit a grid row).
 constexpr const char* kButtonFolder = "ui/common/buttons";
-std::string ButtonPicture(int width, int state);
+constexpr int kButtonPictureHeight = 28;
+std::string ButtonPicture(int width, int state, int height = kButtonPictureHeight);
 
 const std::vector<ScreenLayout>& ScreenContract();
 

@@ -13,6 +13,7 @@
 #include "platform/files/Files.h"
 #include "tools/imagetool/Picture.h"
 #include "tools/imagetool/Fireball.h"
+#include "tools/imagetool/ItemPictures.h"
 #include "tools/imagetool/ProceduralImage.h"
 
 #include <cstdio>
@@ -23,6 +24,10 @@ namespace
 {
 
 constexpr uint32_t kMaxSide = 8192;
+constexpr uint32_t kBikePaint = 0xFFE08C14;
+constexpr const char* kShopPreviewFolder = "ui/stuntshop/previews/";
+constexpr uint32_t kPreviewWidth = 160;
+constexpr uint32_t kPreviewHeight = 120;
 
 int Usage()
 {
@@ -81,13 +86,15 @@ int Sample(const std::string& folder)
                           ProceduralImage::Checker(64, 64, 8, 0xFFFF00FF, 0xFF202020));
     // The splash sequence: publisher, rating, title.
     ok = WriteSample(folder, "ui/MorlanixSplash.bmp",
-                     ProceduralImage::Gradient(512, 512, 0xFF081810, 0xFF20A060, false)) &&
+                     ItemPictures::Splash(512, 512, 0xFF081810, 0xFF20A060, false, "Morlanix", "presents")) &&
          ok;
     ok = WriteSample(folder, "ui/ESRB.bmp",
-                     ProceduralImage::Gradient(800, 600, 0xFF101018, 0xFF404060, true)) &&
+                     ItemPictures::Splash(800, 600, 0xFF101018, 0xFF404060, true, "Everyone",
+                                          "content rated for all ages")) &&
          ok;
-    ok = WriteSample(folder, "ui/splash.bmp",
-                     ProceduralImage::Gradient(800, 600, 0xFF301008, 0xFFE08020, true)) &&
+    ok = WriteSample(
+             folder, "ui/splash.bmp",
+             ItemPictures::Splash(800, 600, 0xFF301008, 0xFFE08020, true, "Tarvolin", "stunt driving")) &&
          ok;
     // What particle emitters put on their quads.
     ok =
@@ -107,9 +114,25 @@ int Sample(const std::string& folder)
                      ProceduralImage::Checker(16, 16, 16, 0xFFFFFFFF, 0xFFFFFFFF)) &&
          ok;
     // The motorcycle's picture on the vehicle screen.
-    ok = WriteSample(folder, "UI/vehicles/motorcycle.bmp",
-                     ProceduralImage::CarSide(256, 128, 0xFFE08C14, 0xFF8CB4DC, 0xFF506040)) &&
+    ok = WriteSample(folder, "UI/vehicles/motorcycle.bmp", ItemPictures::Motorcycle(256, 128, kBikePaint)) &&
          ok;
+    // What the stunt shop shows of each item it sells, in its preview boxes' size.
+    const struct
+    {
+        std::string file;
+        Picture picture;
+    } previews[] = {
+        {std::string(kShopPreviewFolder) + "stunt_yard.bmp",
+         ItemPictures::Yard(kPreviewWidth, kPreviewHeight)},
+        {std::string(kShopPreviewFolder) + "explosive_barrel.bmp",
+         ItemPictures::Barrel(kPreviewWidth, kPreviewHeight)},
+        {std::string(kShopPreviewFolder) + "box.bmp", ItemPictures::Box(kPreviewWidth, kPreviewHeight)},
+        {std::string(kShopPreviewFolder) + "ball.bmp", ItemPictures::Ball(kPreviewWidth, kPreviewHeight)},
+        {std::string(kShopPreviewFolder) + "motorcycle.bmp",
+         ItemPictures::Motorcycle(kPreviewWidth, kPreviewHeight, kBikePaint)},
+    };
+    for (const auto& preview : previews)
+        ok = WriteSample(folder, preview.file, preview.picture) && ok;
     return ok ? 0 : 1;
 }
 

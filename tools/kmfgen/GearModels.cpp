@@ -35,13 +35,13 @@ bool SampleModels::_GearModels()
     // A square plate the car drives onto, a little proud of the floor.
     auto plate = [](MeshKit& kit) { kit.Box(kGearPadSide, kGearPlateHeight, kGearPadSide); };
     if (!_Prop("LaunchPlate", "launchplate", Colour(255, 140, 30), plate,
-               Slab("PRIM_LaunchPlate", kGearPadSide, kGearPlateHeight), 11))
+               Slab("PRIM_LaunchPlate", kGearPadSide, kGearPlateHeight), Surface::kArrows))
         return false;
     // The token is a coin standing on edge; it has no primitive of its own, as the power-up gives it the
     // sphere the car passes through.
     if (!_Prop(
             "PowerUp", "powerup", Colour(255, 210, 40),
-            [](MeshKit& kit) { kit.Cylinder(kTokenRadius, 0.15f, 16, true); }, nullptr, 12))
+            [](MeshKit& kit) { kit.Cylinder(kTokenRadius, 0.15f, 16, true); }, nullptr, Surface::kStar))
         return false;
     auto barrelShape = std::make_unique<KM_Primitive>();
     barrelShape->SetName("PRIM_Barrel");
@@ -50,23 +50,24 @@ bool SampleModels::_GearModels()
     barrelShape->m_Height = kBarrelHeight;
     if (!_Prop(
             "Barrel", "barrel", Colour(200, 40, 30),
-            [](MeshKit& kit) { kit.Cylinder(kBarrelRadius, kBarrelHeight, 16); }, std::move(barrelShape), 13))
+            [](MeshKit& kit) { kit.Cylinder(kBarrelRadius, kBarrelHeight, 16); }, std::move(barrelShape),
+            Surface::kHazard))
         return false;
     const struct
     {
         const char* name;
         const char* stem;
         uint32_t colour;
-        unsigned seed;
-    } pads[] = {{"MudPad", "mudpad", Colour(110, 75, 40), 14},
-                {"OilPad", "oilpad", Colour(25, 25, 30), 15},
-                {"GratePad", "gratepad", Colour(150, 160, 170), 16}};
+        Surface surface;
+    } pads[] = {{"MudPad", "mudpad", Colour(110, 75, 40), Surface::kGround},
+                {"OilPad", "oilpad", Colour(25, 25, 30), Surface::kSmooth},
+                {"GratePad", "gratepad", Colour(150, 160, 170), Surface::kGrate}};
     for (const auto& pad : pads)
     {
         if (!_Prop(
                 pad.name, pad.stem, pad.colour,
                 [](MeshKit& kit) { kit.Box(kGearPadSide, kGearPadHeight, kGearPadSide); },
-                Slab(std::string("PRIM_") + pad.name, kGearPadSide, kGearPadHeight), pad.seed))
+                Slab(std::string("PRIM_") + pad.name, kGearPadSide, kGearPadHeight), pad.surface))
             return false;
     }
     return true;

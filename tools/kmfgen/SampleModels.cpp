@@ -54,7 +54,8 @@ std::unique_ptr<KM_Material> Material(const std::string& name, const std::string
     auto material = std::make_unique<KM_Material>();
     material->SetName(name);
     material->m_Class = "Standard";
-    material->m_Ambient = Packed(40, 40, 40);
+    // Faces turned from the sun keep their colour under the scene's ambient light instead of going black.
+    material->m_Ambient = diffuse;
     material->m_Diffuse = diffuse;
     material->m_Specular = Packed(255, 255, 255);
     material->m_Shine = 0.25f;
@@ -194,39 +195,157 @@ bool SampleModels::_Text(const std::string& relative, const std::string& text)
     return platform::SafeFileWriter::WriteWhole(_Prepare(relative), text);
 }
 
-// A 64 x 64 texture: a tinted checker with a darker border, so orientation and v direction show.
-bool SampleModels::_Texture(const std::string& folder, const std::string& name, unsigned seed)
+namespace
 {
-    const uint8_t r = static_cast<uint8_t>(80 + (seed * 53) % 160);
-    const uint8_t g = static_cast<uint8_t>(80 + (seed * 97) % 160);
-    const uint8_t b = static_cast<uint8_t>(80 + (seed * 31) % 160);
-    constexpr int kSize = 64;
+
+// A value from 0 to 1 for a lattice point, the same on every run.
+float Hash(int x, int y, unsigned seed)
+{
+    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + seed * 2246822519u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return float((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
+}
+
+// Smooth noise over a lattice of `cells` by `cells` that wraps at the texture's edges, so tiles meet.
+float Noise(float x, float y, int cells, unsigned seed)
+{
+    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
+    const float fx = x - float(x0), fy = y - float(y0);
+    const float sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
+    auto at = [&](int i, int j)
+    { return Hash(((i % cells) + cells) % cells, ((j % cells) + cells) % cells, seed); };
+    const float top = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * sx;
+    const float bottom = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * sx;
+    return top + (bottom - top) * sy;
+}
+
+} // namespace
+
+// A texture of the surface's kind, in red, green and blue; the material's colour tints the light kinds.
+bool SampleModels::_Texture(const std::string& folder, const std::string& name, Surface surface,
+                            uint32_t tint)
+{
+    const int size = surface == Surface::kGround ? 256 : 64;
     // Blue, green, red and alpha bytes, the top row first.
     std::vector<uint8_t> pixels;
-    pixels.reserve(kSize * kSize * 4);
-    for (int row = 0; row < kSize; ++row)
-    {
-        const int y = kSize - 1 - row;
-        for (int x = 0; x < kSize; ++x)
+    pixels.reserve(size_t(size) * size * 4);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
         {
-            const bool border = x < 2 || y < 2 || x > 61 || y > 61;
-            const bool light = ((x / 8) + (y / 8)) % 2 == 0;
-            // The bottom rows carry a stripe so that v = 0 is recognisable.
-            const float shade = border ? 0.4f : (y < 8 ? 0.7f : (light ? 1.0f : 0.8f));
-            pixels.push_back(static_cast<uint8_t>(b * shade));
-            pixels.push_back(static_cast<uint8_t>(g * shade));
-            pixels.push_back(static_cast<uint8_t>(r * shade));
+            const float u = (x + 0.5f) / float(size);
+            const float v = (y + 0.5f) / float(size);
+            const float grain = Noise(u * 16, v * 16, 16, 1) - 0.5f;
+            float r = 235, g = 235, b = 235;
+            switch (surface)
+            {
+            case Surface::kSmooth:
+                r = float(tint & 0xFF) / 255.0f * (235 + 14 * grain);
+                g = float(tint >> 8 & 0xFF) / 255.0f * (235 + 14 * grain);
+                b = float(tint >> 16 & 0xFF) / 255.0f * (235 + 14 * grain);
+                break;
+            case Surface::kGround:
+            {
+                // Packed earth: broad patches, finer gravel, lighter worn lanes.
+                // Contrast enough that the ground shows the vehicle's speed as it passes under the camera.
+                const float patches = Noise(u * 6, v * 6, 6, 2);
+                const float ruts = Noise(u * 24, v * 24, 24, 4);
+                const float gravel = Noise(u * 64, v * 64, 64, 3);
+                const float shade = 0.62f + 0.3f * patches + 0.25f * (ruts - 0.5f) + 0.3f * (gravel - 0.5f);
+                r = 235 * shade;
+                g = 222 * shade;
+                b = 196 * shade;
+                break;
+            }
+            case Surface::kWood:
+            {
+                // Planks across, a dark frame round each face.
+                const bool frame = u < 0.08f || u > 0.92f || v < 0.08f || v > 0.92f;
+                const bool seam = std::fmod(v * 5.0f, 1.0f) < 0.06f;
+                const float shade = frame ? 0.62f : seam ? 0.7f : 0.92f + 0.25f * grain;
+                r = 190 * shade;
+                g = 130 * shade;
+                b = 70 * shade;
+                break;
+            }
+            case Surface::kRamp:
+            {
+                // Boards up the slope, with a yellow and black edge band at the foot.
+                const bool band = v < 0.12f;
+                const bool stripe = std::fmod(u * 8.0f + v * 8.0f, 1.0f) < 0.5f;
+                if (band)
+                {
+                    r = stripe ? 240 : 30;
+                    g = stripe ? 190 : 30;
+                    b = stripe ? 30 : 30;
+                }
+                else
+                {
+                    const bool seam = std::fmod(u * 6.0f, 1.0f) < 0.05f;
+                    const float shade = seam ? 0.7f : 0.95f + 0.2f * grain;
+                    r = 220 * shade;
+                    g = 140 * shade;
+                    b = 60 * shade;
+                }
+                break;
+            }
+            case Surface::kArrows:
+            {
+                // Chevrons pointing along the plate, white on the material's colour.
+                const float along = std::fmod(v * 3.0f + std::fabs(u - 0.5f) * 1.6f, 1.0f);
+                const bool mark = along < 0.28f && std::fabs(u - 0.5f) < 0.38f;
+                r = g = b = mark ? 255 : 200 + 10 * grain;
+                if (mark)
+                    r = g = b = 255;
+                break;
+            }
+            case Surface::kStar:
+            {
+                // A ring and a star in the middle of the face, the token's stamp.
+                const float dx = u - 0.5f, dy = v - 0.5f;
+                const float radius = std::sqrt(dx * dx + dy * dy);
+                const float angle = std::atan2(dy, dx);
+                const float star = 0.22f + 0.1f * std::cos(5.0f * angle);
+                const bool mark = radius < star || (radius > 0.38f && radius < 0.44f);
+                r = g = b = mark ? 255 : 170;
+                break;
+            }
+            case Surface::kGrate:
+            {
+                const bool bar = std::fmod(u * 8.0f, 1.0f) < 0.3f || std::fmod(v * 8.0f, 1.0f) < 0.3f;
+                r = g = b = bar ? 235 : 60;
+                break;
+            }
+            case Surface::kHazard:
+            {
+                // The barrel: hoops and a band of yellow and black stripes round its middle.
+                const bool band = v > 0.4f && v < 0.6f;
+                const bool hoop = std::fabs(v - 0.22f) < 0.03f || std::fabs(v - 0.78f) < 0.03f;
+                const bool stripe = std::fmod(u * 12.0f + v * 4.0f, 1.0f) < 0.5f;
+                if (band)
+                {
+                    // Strong enough to read through the red material as yellow and black.
+                    r = stripe ? 255 : 20;
+                    g = stripe ? 255 : 20;
+                    b = stripe ? 120 : 20;
+                }
+                else
+                    r = g = b = hoop ? 120 : 235 + 14 * grain;
+                break;
+            }
+            }
+            pixels.push_back(uint8_t(std::clamp(b, 0.0f, 255.0f)));
+            pixels.push_back(uint8_t(std::clamp(g, 0.0f, 255.0f)));
+            pixels.push_back(uint8_t(std::clamp(r, 0.0f, 255.0f)));
             pixels.push_back(0xFF);
         }
-    }
     kaTGAImage image;
-    return image.Create(kSize, kSize, 32, 8, pixels.data()) &&
+    return image.Create(size, size, 32, 8, pixels.data()) &&
            image.Save(_Prepare(folder + "maps/" + name), false);
 }
 
 bool SampleModels::_Prop(const std::string& name, const std::string& stem, uint32_t diffuse,
                          const std::function<void(MeshKit&)>& build, std::unique_ptr<KM_Primitive> primitive,
-                         unsigned seed)
+                         Surface surface)
 {
     const std::string folder = std::string(kModels) + stem + "/";
     KM_MaterialList materials;
@@ -236,7 +355,7 @@ bool SampleModels::_Prop(const std::string& name, const std::string& stem, uint3
     if (primitive)
         objects.Append(std::move(primitive));
     return WriteModel(_Prepare(folder + stem + ".kmf"), stem, materials, objects) &&
-           _Texture(folder, stem + ".tga", seed);
+           _Texture(folder, stem + ".tga", surface);
 }
 
 bool SampleModels::_Cylinder()
@@ -246,7 +365,7 @@ bool SampleModels::_Cylinder()
     primitive->m_Height = 1.0f;
     return _Prop(
         "Cylinder", "cylinder", Packed(200, 200, 200), [](MeshKit& kit) { kit.Cylinder(0.5f, 1.0f, 16); },
-        std::move(primitive), 1);
+        std::move(primitive), Surface::kSmooth);
 }
 
 bool SampleModels::_Crate()
@@ -254,7 +373,7 @@ bool SampleModels::_Crate()
     // A box primitive stands on its offset: the base of the unit box, half below the model's origin.
     if (!_Prop(
             "Crate", "crate", Packed(255, 255, 255), [](MeshKit& kit) { kit.Box(1.0f, 1.0f, 1.0f); },
-            BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, -0.5f, 0}), 2))
+            BoxPrimitive("PRIM_Crate", 1.0f, 1.0f, 1.0f, {0, -0.5f, 0}), Surface::kWood))
         return false;
     // As a descriptor the crate has hooks to hang crates by: a root bone holding every vertex, and a
     // bone a unit above and one a unit below it.
@@ -294,7 +413,7 @@ bool SampleModels::_Ball()
     primitive->m_Radius = 0.5f;
     return _Prop(
         "Ball", "ball", Packed(255, 255, 255), [](MeshKit& kit) { kit.Sphere(0.5f, 10, 16); },
-        std::move(primitive), 3);
+        std::move(primitive), Surface::kSmooth);
 }
 
 bool SampleModels::_Arena()
@@ -329,7 +448,7 @@ bool SampleModels::_Arena()
     objects.Append(
         BoxPrimitive("PRIM_WallRight", 1.0f, kWall, kLength - 2.0f, {kWidth - 0.5f, 0.0f, kLength / 2}));
     return WriteModel(_Prepare(folder + "arena.kmf"), "arena", materials, objects) &&
-           _Texture(folder, "arena.tga", 11);
+           _Texture(folder, "arena.tga", Surface::kGround);
 }
 
 bool SampleModels::_ProvingGround()
@@ -359,7 +478,7 @@ bool SampleModels::_ProvingGround()
     // Whatever leaves by the open end falls into this, wider than the strip and 6 deep, 8 below the floor.
     objects.Append(BoxPrimitive(kRespawnTrigger, kWidth + 40.0f, 6.0f, 40.0f, {kWidth / 2, -14.0f, -20.0f}));
     return WriteModel(_Prepare(folder + "provingground.kmf"), "provingground", materials, objects) &&
-           _Texture(folder, "ground.tga", 17);
+           _Texture(folder, "ground.tga", Surface::kGround);
 }
 
 bool SampleModels::_Ramp()
@@ -400,7 +519,7 @@ bool SampleModels::_Ramp()
     objects.Append(std::move(mesh));
     objects.Append(BoxPrimitive("PRIM_TRIGGER_Respawn", 4.0f, 1.0f, 3.0f, {0, 3.5f, 6.5f}));
     return WriteModel(_Prepare(folder + "ramp.kmf"), "ramp", materials, objects) &&
-           _Texture(folder, "ramp.tga", 4);
+           _Texture(folder, "ramp.tga", Surface::kRamp);
 }
 
 bool SampleModels::_Car(bool charger)
@@ -420,12 +539,13 @@ bool SampleModels::_Car(bool charger)
         [](MeshKit& kit)
         {
             kit.SetMaterialId(0);
-            kit.SetOffset({0, 0.5f, 0});
-            kit.Box(1.8f, 0.6f, 4.0f);
+            // The body rides above the wheels' hubs, so that the wheels show below it.
+            kit.SetOffset({0, 0.575f, 0});
+            kit.Box(1.8f, 0.45f, 4.0f);
             // The left door: a panel standing just proud of the side, so that the door box below has
             // corners of its own to cut a decal region from.
-            kit.SetOffset({-0.91f, 0.5f, 0.2f});
-            kit.Box(0.04f, 0.5f, 1.2f);
+            kit.SetOffset({-0.91f, 0.55f, 0.2f});
+            kit.Box(0.04f, 0.4f, 1.2f);
             kit.SetMaterialId(1);
             kit.SetOffset({0, 1.05f, 0.3f});
             kit.Box(1.5f, 0.5f, 2.0f);
@@ -472,12 +592,14 @@ bool SampleModels::_Car(bool charger)
     objects.Append(AttachmentPoint("Driver", {-0.35f, 0.9f, 0.2f}, "type=S"));
     if (!WriteModel(_Prepare(folder + stem + ".kmf"), stem, materials, objects))
         return false;
-    if (!charger && (!_Texture(folder, "car_paint.tga", 5) || !_Texture(folder, "car_glass.tga", 6) ||
-                     !_Texture(folder, "car_trim.tga", 7)))
+    // The body's vertex colours shade it: its textures carry the paint, glass and trim colours.
+    if (!charger && (!_Texture(folder, "car_paint.tga", Surface::kSmooth, Packed(205, 35, 30)) ||
+                     !_Texture(folder, "car_glass.tga", Surface::kSmooth, Packed(80, 105, 140)) ||
+                     !_Texture(folder, "car_trim.tga", Surface::kSmooth, Packed(50, 50, 55))))
         return false;
 
-    // As a descriptor the car is a root bone holding the mesh and a bone at each wheel hub, where the
-    // wheels' joints meet it.
+    // As a descriptor the car is a root bone holding the mesh, a bone at each wheel hub, where the
+    // wheels' joints meet it, and the hood view's eye.
     KM_Skeleton skeleton;
     skeleton.SetName("Car");
     KM_Skeleton::Bone root;
@@ -496,6 +618,12 @@ bool SampleModels::_Car(bool charger)
         bone.orientation[3][2] = -hub.z;
         skeleton.m_Bones[index++] = bone;
     }
+    KM_Skeleton::Bone hood;
+    hood.name = kHoodBone;
+    hood.parentName = kCarRootBone;
+    hood.orientation[3][1] = -kCarHoodY;
+    hood.orientation[3][2] = -kCarHoodZ;
+    skeleton.m_Bones[index++] = hood;
     for (const ChargerBone& extra : kChargerBones)
     {
         if (!charger)
@@ -527,7 +655,7 @@ bool SampleModels::_Wheel()
     const size_t vertexCount = wheel->m_Mesh.m_Vertices.size();
     objects.Append(std::move(wheel));
     if (!WriteModel(_Prepare(folder + "wheel.kmf"), "wheel", materials, objects) ||
-        !_Texture(folder, "wheel.tga", 8))
+        !_Texture(folder, "wheel.tga", Surface::kSmooth))
         return false;
 
     // One bone at the hub, the model's origin, by which the car hangs the wheel.
@@ -551,13 +679,27 @@ bool SampleModels::_Motorcycle()
 {
     const std::string folder = std::string(kModels) + "motorcycle/";
     KM_MaterialList materials;
-    materials.Append(Material("Motorcycle", "motorcycle.tga", Packed(230, 140, 20)));
+    // Paint on the tank and tail, dark tyres and seat, a steel engine between the wheels.
+    auto look = Material("Motorcycle", "", Packed(255, 255, 255));
+    look->SubMaterials().Append(Material("Paint", "motorcycle.tga", Packed(230, 140, 20)));
+    look->SubMaterials().Append(Material("Dark", "motorcycle.tga", Packed(35, 35, 38)));
+    look->SubMaterials().Append(Material("Steel", "motorcycle.tga", Packed(175, 175, 185)));
+    materials.Append(std::move(look));
     KM_ObjectList objects;
     auto bike = Geo("Motorcycle", 0,
                     [](MeshKit& kit)
                     {
-                        kit.SetOffset({0, 0.6f, 0});
-                        kit.Box(0.3f, 0.35f, 1.3f);
+                        kit.SetMaterialId(2);
+                        kit.SetOffset({0, 0.5f, 0.0f});
+                        kit.Box(0.26f, 0.3f, 0.7f);
+                        kit.SetMaterialId(0);
+                        kit.SetOffset({0, 0.82f, -0.25f});
+                        kit.Box(0.34f, 0.24f, 0.5f);
+                        kit.SetOffset({0, 0.8f, 0.62f});
+                        kit.Box(0.24f, 0.14f, 0.32f);
+                        kit.SetMaterialId(1);
+                        kit.SetOffset({0, 0.8f, 0.25f});
+                        kit.Box(0.28f, 0.1f, 0.5f);
                         kit.SetOffset({0, 0.35f, -0.7f});
                         kit.Cylinder(0.33f, 0.12f, 12, true);
                         kit.SetOffset({0, 0.35f, 0.7f});
@@ -568,7 +710,7 @@ bool SampleModels::_Motorcycle()
     objects.Append(BoxPrimitive("PRIM_Motorcycle", 0.4f, 2.0f, 0.9f, {0, 0.45f, 0}));
     objects.Append(AttachmentPoint("Rider", {0, 0.8f, 0.1f}, "type=S"));
     if (!WriteModel(_Prepare(folder + "motorcycle.kmf"), "motorcycle", materials, objects) ||
-        !_Texture(folder, "motorcycle.tga", 9))
+        !_Texture(folder, "motorcycle.tga", Surface::kSmooth))
         return false;
 
     // The bike as a descriptor needs a skeleton: one bone that holds every vertex, and the points the bike
@@ -605,7 +747,7 @@ bool SampleModels::_Rider()
 {
     const std::string folder = std::string(kModels) + "motorcycle/";
     KM_MaterialList materials;
-    materials.Append(Material("Rider", "rider.tga", Packed(40, 60, 160)));
+    materials.Append(Material("Rider", "rider.tga", Packed(90, 140, 240)));
 
     // One box per bone; every vertex of a box belongs wholly to its bone.
     auto rider = Geo("Rider", 0, [](MeshKit&) {});
@@ -645,7 +787,7 @@ bool SampleModels::_Rider()
     KM_ObjectList objects;
     objects.Append(std::move(rider));
     if (!WriteModel(_Prepare(folder + "rider.kmf"), "rider", materials, objects) ||
-        !_Texture(folder, "rider.tga", 10))
+        !_Texture(folder, "rider.tga", Surface::kSmooth))
         return false;
 
     KM_ObjectList skeletonObjects;
@@ -735,7 +877,7 @@ bool SampleModels::_LampPost()
     objects.Append(std::move(post));
     objects.Append(BoxPrimitive("PRIM_LampPost", 0.2f, 4.2f, 0.2f, {0, 2.1f, 0}));
     if (!WriteModel(_Prepare(folder + "lamppost.kmf"), "lamppost", materials, objects) ||
-        !_Texture(folder, "lamppost.tga", 11))
+        !_Texture(folder, "lamppost.tga", Surface::kSmooth))
         return false;
 
     // One bone where the lamp hangs, for what the post carries there: sparks, a glow.
@@ -775,7 +917,7 @@ bool SampleModels::_Sign()
     KM_ObjectList objects;
     objects.Append(std::move(sign));
     if (!WriteModel(_Prepare(folder + "sign.kmf"), "sign", materials, objects) ||
-        !_Texture(folder, "sign.tga", 12))
+        !_Texture(folder, "sign.tga", Surface::kSmooth))
         return false;
 
     // One bone at the hook, the model's origin, by which something else carries the sign.
@@ -814,7 +956,7 @@ bool SampleModels::_Fork()
     const size_t vertexCount = fork->m_Mesh.m_Vertices.size();
     objects.Append(std::move(fork));
     if (!WriteModel(_Prepare(folder + "fork.kmf"), "fork", materials, objects) ||
-        !_Texture(folder, "fork.tga", 17))
+        !_Texture(folder, "fork.tga", Surface::kSmooth))
         return false;
     KM_Skeleton skeleton;
     skeleton.SetName("Fork");
@@ -838,7 +980,7 @@ bool SampleModels::_Ragdoll()
     // the body's own primitive.
     const std::string folder = std::string(kModels) + "ragdoll/";
     KM_MaterialList materials;
-    materials.Append(Material("Ragdoll", "ragdoll.tga", Packed(40, 60, 160)));
+    materials.Append(Material("Ragdoll", "ragdoll.tga", Packed(90, 140, 240)));
     auto doll = Geo("Ragdoll", 0, [](MeshKit&) {});
     KM_Skeleton skeleton;
     skeleton.SetName("Ragdoll");
@@ -869,7 +1011,7 @@ bool SampleModels::_Ragdoll()
     objects.Append(BoxPrimitive("PRIM_Pelvis", hips.boxSize.x, hips.boxSize.y, hips.boxSize.z,
                                 {hips.at.x, hips.at.y, hips.at.z}));
     if (!WriteModel(_Prepare(folder + "ragdoll.kmf"), "ragdoll", materials, objects) ||
-        !_Texture(folder, "ragdoll.tga", 18))
+        !_Texture(folder, "ragdoll.tga", Surface::kSmooth))
         return false;
     KM_ObjectList skeletonObjects;
     skeletonObjects.Append(std::make_unique<KM_Skeleton>(skeleton));
@@ -881,7 +1023,7 @@ bool SampleModels::_Ragdoll()
 
     // A limb's body: a small box on one bone, hung from the rag doll's bones by joints.
     KM_MaterialList limbMaterials;
-    limbMaterials.Append(Material("Limb", "limb.tga", Packed(40, 60, 160)));
+    limbMaterials.Append(Material("Limb", "limb.tga", Packed(90, 140, 240)));
     KM_ObjectList limbObjects;
     auto limb = Geo("Limb", 0,
                     [](MeshKit& kit) { kit.Box(kRagdollLimbSize, kRagdollLimbSize, kRagdollLimbSize); });
@@ -890,7 +1032,7 @@ bool SampleModels::_Ragdoll()
     limbObjects.Append(BoxPrimitive("PRIM_Limb", kRagdollLimbSize, kRagdollLimbSize, kRagdollLimbSize,
                                     {0, -kRagdollLimbSize / 2, 0}));
     if (!WriteModel(_Prepare(folder + "limb.kmf"), "limb", limbMaterials, limbObjects) ||
-        !_Texture(folder, "limb.tga", 19))
+        !_Texture(folder, "limb.tga", Surface::kSmooth))
         return false;
     KM_Skeleton limbSkeleton;
     limbSkeleton.SetName("Limb");

@@ -33,6 +33,10 @@ public:
     static constexpr CarHub kCarHubs[] = {
         {"HubFL", -0.85f, -1.3f}, {"HubFR", 0.85f, -1.3f}, {"HubRL", -0.85f, 1.3f}, {"HubRR", 0.85f, 1.3f}};
     static constexpr float kCarWheelRadius = 0.35f;
+    // Where the hood view looks out from: above the bonnet, just ahead of the windscreen.
+    static constexpr const char* kHoodBone = "HoodLookBone";
+    static constexpr float kCarHoodY = 1.15f;
+    static constexpr float kCarHoodZ = -0.9f;
     // The charger: the car's body with bones where its exhaust and its damage smoke sit, and a launch
     // plate's primitive under its floor.
     struct ChargerBone
@@ -49,7 +53,7 @@ public:
     static constexpr float kChargerLaunchBase = -0.1f;
     static constexpr float kChargerLaunchLength = 0.45f;
     // The motorcycle's bones beside its root: the fork's and the front wheel's, the rider's seat, the
-    // camera's mark and the two hubs its wheels hang on.
+    // chase camera's mark, the two hubs its wheels hang on and the hood view's eye over the bars.
     struct MotorcycleBone
     {
         const char* bone;
@@ -57,7 +61,8 @@ public:
     };
     static constexpr MotorcycleBone kMotorcycleBones[] = {
         {"forkBone", 0.0f, 0.35f, -0.7f}, {"wheelBone", 0.0f, 0.35f, -0.7f}, {"parentBone", 0.0f, 0.8f, 0.1f},
-        {"FollowBone", 0.0f, 1.5f, 2.5f}, {"HubFront", 0.0f, 0.35f, -0.7f},  {"HubRear", 0.0f, 0.35f, 0.7f}};
+        {"FollowBone", 0.0f, 1.5f, 2.5f}, {"HubFront", 0.0f, 0.35f, -0.7f},  {"HubRear", 0.0f, 0.35f, 0.7f},
+        {kHoodBone, 0.0f, 1.45f, -0.45f}};
     // The rider's bone held to the bike's seat, this far below the hips.
     static constexpr const char* kRiderSaddleBone = "Saddle";
     static constexpr float kRiderSaddleHeight = 0.2f;
@@ -110,13 +115,29 @@ private:
     bool _Fork();
     bool _Ragdoll();
 
+    // What a texture shows: most are a light grain the material's colour tints; the rest carry a pattern.
+    enum class Surface
+    {
+        kSmooth,
+        kGround,
+        kWood,
+        kRamp,
+        kArrows,
+        kStar,
+        kGrate,
+        kHazard,
+    };
+
     // A one-part prop in a folder of its own: one textured material, its mesh and its collision shape
     // (none when null).
     bool _Prop(const std::string& name, const std::string& stem, uint32_t diffuse,
                const std::function<void(MeshKit&)>& build, std::unique_ptr<KM_Primitive> primitive,
-               unsigned seed);
+               Surface surface);
     std::string _Prepare(const std::string& relative);
-    bool _Texture(const std::string& folder, const std::string& name, unsigned seed);
+    // `tint` (red in the lowest byte) colours a smooth texture, for meshes whose vertex colours stand in
+    // for their materials' colours.
+    bool _Texture(const std::string& folder, const std::string& name, Surface surface,
+                  uint32_t tint = 0xFFFFFFFFu);
     bool _Text(const std::string& relative, const std::string& text);
 
     std::string m_Root;

@@ -50,10 +50,11 @@ float Noise(float x, float y, float z, int period)
     return result;
 }
 
-// A side of the sky: deep blue at the top to pale at the horizon and a hazy ground colour below it,
-// tinted per face so that the faces can be told apart.
+// A side of the sky: deep blue at the top to pale at the horizon, low hills along it and green-grey land
+// below; the hills' shapes (and a faint tint) differ per face, meeting at the faces' edges.
 std::vector<uint32_t> SkySide(uint32_t size, float tint)
 {
+    constexpr float kPi = 3.14159265f;
     std::vector<uint32_t> texels;
     for (uint32_t y = 0; y < size; ++y)
     {
@@ -61,12 +62,22 @@ std::vector<uint32_t> SkySide(uint32_t size, float tint)
         const float up = 1.0f - static_cast<float>(y) / static_cast<float>(size - 1);
         for (uint32_t x = 0; x < size; ++x)
         {
+            const float across = (static_cast<float>(x) + 0.5f) / static_cast<float>(size);
+            const float s1 = std::sin(kPi * across);
+            const float s3 = std::sin(3.0f * kPi * across + tint * 20.0f * kPi) * std::sin(kPi * across);
+            const float hills = 1.0f / 3.0f + 0.02f * s1 * s1 + 0.012f * s3 * s3;
             if (up < 1.0f / 3.0f)
-                texels.push_back(Argb(1.0f, 0.55f + tint, 0.6f, 0.5f));
+            {
+                const float down = (1.0f / 3.0f - up) * 3.0f;
+                texels.push_back(Argb(1.0f, 0.42f - 0.12f * down, 0.5f - 0.12f * down, 0.36f - 0.1f * down));
+            }
+            else if (up < hills)
+                texels.push_back(Argb(1.0f, 0.45f + tint * 0.2f, 0.55f, 0.5f));
             else
             {
                 const float h = (up - 1.0f / 3.0f) * 1.5f;
-                texels.push_back(Argb(1.0f, 0.75f - 0.55f * h + tint, 0.85f - 0.45f * h, 1.0f - 0.15f * h));
+                texels.push_back(
+                    Argb(1.0f, 0.8f - 0.5f * h + tint * 0.2f, 0.88f - 0.38f * h, 0.97f - 0.1f * h));
             }
         }
     }

@@ -199,11 +199,13 @@ const std::vector<StuntYard::Placed>& StuntYard::Entities()
 const std::vector<StuntYard::Item>& StuntYard::ShopItems()
 {
     static const std::vector<Item> items = {
-        {"stunt_yard.xml", "Stunt Yard", StuntYard::kVenue, 20},
-        {"explosive_barrel.xml", "Explosive Barrel", "ExplosiveBarrel", 15},
-        {"box_prop.xml", "Loose Box", "BoxProp", 5},
-        {"ball_prop.xml", "Loose Ball", "BallProp", 0},
-        {"motorcycle.xml", "Motorcycle", StuntYard::kMotorcycleRecord, 25},
+        {"stunt_yard.xml", "Stunt Yard", StuntYard::kVenue, 20, "ui/stuntshop/previews/stunt_yard.bmp"},
+        {"explosive_barrel.xml", "Explosive Barrel", "ExplosiveBarrel", 15,
+         "ui/stuntshop/previews/explosive_barrel.bmp"},
+        {"box_prop.xml", "Loose Box", "BoxProp", 5, "ui/stuntshop/previews/box.bmp"},
+        {"ball_prop.xml", "Loose Ball", "BallProp", 0, "ui/stuntshop/previews/ball.bmp"},
+        {"motorcycle.xml", "Motorcycle", StuntYard::kMotorcycleRecord, 25,
+         "ui/stuntshop/previews/motorcycle.bmp"},
     };
     return items;
 }
@@ -366,7 +368,7 @@ bool StuntYard::WriteAll()
         TiXmlDocument document;
         TiXmlElement* root = AppendElement(&document, "ShopItem");
         AppendTextElement(root, "name", item.name);
-        AppendTextElement(root, "preview_image", "");
+        AppendTextElement(root, "preview_image", item.preview);
         AppendTextElement(root, "locked_entity", item.locked);
         AppendIntElement(root, "price", item.price);
         ok = ok && _Write(std::string(kShopFolder) + item.file, document);

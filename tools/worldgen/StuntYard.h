@@ -52,6 +52,8 @@ public:
         const char* name;
         const char* locked;
         int price;
+        // The picture the shop shows of it, from the image generator.
+        const char* preview;
     };
     static const std::vector<Item>& ShopItems();
 

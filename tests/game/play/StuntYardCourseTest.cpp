@@ -1,9 +1,12 @@
 #include "engine/core/kaClock.h"
+#include "engine/core/kaStringUtils.h"
 #include "engine/model/kaAnimationChannel.h"
 #include "engine/model/kaAnimationFade.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaModel.h"
+#include "engine/render/kaBMPImage.h"
 #include "engine/render/kaRenderState.h"
+#include "engine/render/kaTGAImage.h"
 #include "engine/scene/kaEntityAttacher.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
@@ -22,6 +25,7 @@
 #include "game/ShopItem.h"
 #include "game/Tarvolin.h"
 #include "game/tvCycleWheel.h"
+#include "game/screens/XmlFileList.h"
 #include "game/tvWorld.h"
 #include "platform/system/ManualClock.h"
 #include "tests/support/game/ContentWorldFixture.h"
@@ -29,9 +33,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -150,6 +157,55 @@ TEST_F(StuntYardCourseTest, TheShopLocksTheYardAGearAPropAndTheMotorcycleAndGive
         placed.insert(entity.record);
     for (const std::string& name : locked)
         EXPECT_TRUE(name == StuntYard::kVenue || placed.count(name) == 1) << name;
+}
+
+// A picture as the shop would load it, by its extension; empty when it cannot be read.
+std::vector<uint32_t> ShopPreviewTexels(const std::string& file, uint32_t& width)
+{
+    std::unique_ptr<kaImage> image;
+    const std::string lower = ToLower(file);
+    if (lower.size() > 4 && lower.substr(lower.size() - 4) == ".bmp")
+        image = std::make_unique<kaBMPImage>();
+    else
+        image = std::make_unique<kaTGAImage>();
+    std::vector<uint32_t> texels;
+    if (!image->Load(file) || image->GetPixels() == nullptr)
+        return texels;
+    width = image->GetWidth();
+    const uint32_t bytes = image->GetBitsPerPixel() / 8;
+    for (uint32_t i = 0; i < image->GetWidth() * image->GetHeight(); ++i)
+    {
+        const uint8_t* p = image->GetPixels() + size_t(i) * bytes;
+        texels.push_back(uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
+    }
+    return texels;
+}
+
+TEST_F(StuntYardCourseTest, EveryShopItemShowsAPictureOfItsOwn)
+{
+    const std::vector<std::string> files = XmlFileList::List("data/stuntshop");
+    ASSERT_EQ(files.size(), StuntYard::ShopItems().size());
+    std::map<std::vector<uint32_t>, std::string> seen;
+    for (const std::string& path : files)
+    {
+        ShopItem item;
+        ASSERT_TRUE(item.Load(path)) << path;
+        ASSERT_FALSE(item.GetPreviewImage().empty()) << path;
+        uint32_t width = 0;
+        const std::vector<uint32_t> texels = ShopPreviewTexels(item.GetPreviewImage(), width);
+        ASSERT_FALSE(texels.empty()) << item.GetPreviewImage();
+        // A drawing, not a blank or a plain fill: many colours, none covering nearly all of it.
+        std::map<uint32_t, size_t> counts;
+        for (uint32_t texel : texels)
+            ++counts[texel];
+        size_t largest = 0;
+        for (const auto& entry : counts)
+            largest = std::max(largest, entry.second);
+        EXPECT_GE(counts.size(), 8u) << item.GetPreviewImage();
+        EXPECT_LT(largest, texels.size() * 6 / 10) << item.GetPreviewImage();
+        const auto [other, added] = seen.emplace(texels, item.GetName());
+        EXPECT_TRUE(added) << item.GetName() << " shows the picture of " << other->second;
+    }
 }
 
 TEST_F(StuntYardCourseTest, TheMotorcycleRidesOnCycleWheelsWithItsRiderAndThrowsARagdollOnTheBar)

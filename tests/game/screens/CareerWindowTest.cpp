@@ -1,5 +1,6 @@
 #include "game/screens/CareerWindow.h"
 #include "engine/gui/guiButton.h"
+#include "engine/gui/guiCaption.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
@@ -198,6 +199,36 @@ TEST_F(CareerWindowTest, StatisticsAndEveryCourseWithTheDriversResult)
     EXPECT_EQ(int32_t(grid->GetRowCount()), m_Game.App().GetWorldCount());
     EXPECT_EQ(grid->GetCell(RowOf("Unseen Run"), CareerWindow::kLockColumn), nullptr);
     EXPECT_EQ(Cell(RowOf("Tried Run"), CareerWindow::kResultColumn), "Passed: (120%)");
+}
+
+// The retry button stands inside its grid cell: its picture, its caption and the caption's descenders
+// stay within the row and the column, so that the grid cuts nothing and the row below stays clear.
+TEST_F(CareerWindowTest, EachRetryButtonAndItsCaptionFitTheirCell)
+{
+    m_Career->OnShow();
+    guiGrid* grid = m_Career->GetGrid();
+    ASSERT_GT(grid->GetRowCount(), 0u);
+    for (int32_t row = 0; row < int32_t(grid->GetRowCount()); ++row)
+    {
+        guiGlyph* cell = grid->GetCell(row, CareerWindow::kRetryColumn);
+        ASSERT_NE(cell, nullptr) << row;
+        auto* caption = cell->DynamicCast<guiCaption>();
+        ASSERT_NE(caption, nullptr) << row;
+        guiGlyph* button = cell->FindChild("Retry");
+        ASSERT_NE(button, nullptr) << row;
+        const kaPoint size = button->ToPixels(button->GetSize());
+        const int32_t height = grid->GetRowHeight(row);
+        EXPECT_LE(size.y, height) << row;
+        EXPECT_LE(size.x, grid->GetColumnWidth(CareerWindow::kRetryColumn)) << row;
+        guiText* text = caption->GetCaption();
+        ASSERT_NE(text, nullptr) << row;
+        const kaPoint at = text->ToPixels(text->GetPosition());
+        const platform::Rect line = text->MeasureText(text->GetText());
+        ASSERT_GT(line.bottom, 0) << "the caption's font is measured";
+        EXPECT_GE(at.y, 0) << row;
+        EXPECT_LE(at.y + line.bottom, size.y) << row;
+        EXPECT_LE(at.x + line.right, size.x) << row;
+    }
 }
 
 TEST_F(CareerWindowTest, WithoutADriverNothingIsFilled)

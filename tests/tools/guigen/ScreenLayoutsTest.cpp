@@ -79,21 +79,22 @@ TEST(LayoutPathTest, EveryLayoutLandsUnderTheLowerCaseInterfaceFolderWithForward
 
 TEST_F(ScreenLayoutsTest, EachButtonHasFourPicturesOfItsSizeThatDifferVisibly)
 {
-    std::set<int> widths;
+    std::set<std::pair<int, int>> sizes;
     for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
         for (const guigen::ScreenWidget& row : layout.widgets)
             if (&row.record() == &guiButton::StaticClassInfo())
-                widths.insert(int(row.width));
-    ASSERT_FALSE(widths.empty());
-    for (const int width : widths)
+                sizes.insert({int(row.width), int(row.height)});
+    ASSERT_FALSE(sizes.empty());
+    for (const auto& [width, height] : sizes)
     {
         int means[4][3] = {};
         for (int state = 0; state < 4; ++state)
         {
             kaTGAImage picture;
-            ASSERT_TRUE(picture.Load(m_Dir.File(guigen::ButtonPicture(width, state)))) << width << " " << state;
+            ASSERT_TRUE(picture.Load(m_Dir.File(guigen::ButtonPicture(width, state, height))))
+                << width << " " << height << " " << state;
             ASSERT_EQ(int(picture.GetWidth()), width);
-            ASSERT_EQ(picture.GetHeight(), 28u);
+            ASSERT_EQ(int(picture.GetHeight()), height);
             const uint32_t bytes = picture.GetBitsPerPixel() / 8;
             const uint32_t count = picture.GetWidth() * picture.GetHeight();
             long sums[3] = {};

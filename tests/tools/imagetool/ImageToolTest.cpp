@@ -246,6 +246,47 @@ TEST_F(ImageToolTest, SampleWritesTheImagesOpenedByName)
     EXPECT_GT(crown >> 8 & 0xFF, crown >> 16 & 0xFF) << "green over red";
 }
 
+// The vehicle pictures show what they are: the car a long body in its paint between two wheels, the
+// motorcycle two wheels with only a little paint between them (tank, tail, mudguard), not the car recoloured.
+TEST_F(ImageToolTest, TheMotorcyclesPictureIsATwoWheelerNotTheCarRecoloured)
+{
+    ASSERT_EQ(Run("sample ."), 0);
+    const struct
+    {
+        const char* file;
+        uint32_t paint;
+        double lowest, highest;
+    } cases[] = {
+        {"UI/vehicles/charger.bmp", 0xFFC81E1Eu, 0.15, 1.0},
+        {"UI/vehicles/motorcycle.bmp", 0xFFE08C14u, 0.005, 0.08},
+    };
+    for (const auto& c : cases)
+    {
+        kaBMPImage image;
+        ASSERT_TRUE(image.Load(m_Dir.File(c.file))) << c.file;
+        const uint32_t w = image.GetWidth();
+        const uint32_t h = image.GetHeight();
+        size_t paint = 0;
+        size_t tyres[2] = {};
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x)
+            {
+                const uint32_t texel = Texel(image, x, y);
+                paint += texel == c.paint ? 1 : 0;
+                // Near-black texels in the lower half, left and right of the middle: the tyres.
+                const bool dark =
+                    (texel >> 16 & 0xFF) < 0x30 && (texel >> 8 & 0xFF) < 0x30 && (texel & 0xFF) < 0x30;
+                if (dark && y > h / 2)
+                    ++tyres[x < w / 2 ? 0 : 1];
+            }
+        const double share = double(paint) / double(w * h);
+        EXPECT_GE(share, c.lowest) << c.file;
+        EXPECT_LE(share, c.highest) << c.file;
+        EXPECT_GT(tyres[0], size_t(w * h / 100)) << c.file;
+        EXPECT_GT(tyres[1], size_t(w * h / 100)) << c.file;
+    }
+}
+
 // Entries of the folder and every folder below it that differ from another only in case.
 std::vector<std::string> CaseTwins(const std::filesystem::path& folder)
 {

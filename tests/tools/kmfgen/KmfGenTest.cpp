@@ -386,8 +386,14 @@ TEST_F(KmfGenTest, CarAndWheelDescriptorsMeetAtTheHubs)
     auto wheel = KM_FileReader::ReadSkeleton(s_Root->File(kModels + "car/wheel_skeleton.kmf").c_str());
     ASSERT_NE(car, nullptr);
     ASSERT_NE(wheel, nullptr);
-    // The root holds every vertex of the body; a bone sits at each hub, 0.35 up, where the wheels go.
-    ASSERT_EQ(car->m_Bones.size(), 5u);
+    // The root holds every vertex of the body; a bone sits at each hub, 0.35 up, where the wheels go, and
+    // one above the bonnet, ahead of the windscreen, where the hood view looks out.
+    ASSERT_EQ(car->m_Bones.size(), 6u);
+    EXPECT_EQ(car->m_Bones[5].name, "HoodLookBone");
+    EXPECT_EQ(car->m_Bones[5].parentName, "Body");
+    EXPECT_EQ(car->m_Bones[5].orientation[3][0], 0.0f);
+    EXPECT_GT(-car->m_Bones[5].orientation[3][1], 0.8f) << "above the bonnet";
+    EXPECT_LT(-car->m_Bones[5].orientation[3][2], -0.7f) << "ahead of the cabin";
     EXPECT_EQ(car->m_Bones[0].name, "Body");
     EXPECT_EQ(car->m_Bones[0].weights.size(), Load("car/car.kmf")->GetGeoObject(0)->m_Mesh.m_Vertices.size());
     const struct
