@@ -1178,7 +1178,7 @@ bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
         else
         {
             ShowSelectedEntityProperties(entity, m_SelectWithHit ? &hit : nullptr);
-            if (button == 0)
+            if (button == platform::kMouseLeft)
             {
                 const float now = float(GetTime(4));
                 if (now - m_LastClickTime < kDoubleClickTime)
@@ -1187,11 +1187,11 @@ bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
                     m_DragOnTerrain = true;
                 m_LastClickTime = now;
             }
-            else if (button == 1)
+            else if (button == platform::kMouseRight)
             {
                 m_Moving = true;
             }
-            else if (button == 2)
+            else if (button == platform::kMouseMiddle)
             {
                 m_Rotating = true;
             }
@@ -1269,7 +1269,7 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
             SetSaved(false);
         }
     }
-    else if (m_HighlightedEntity != nullptr && data.buttons[1] && m_Moving)
+    else if (m_HighlightedEntity != nullptr && data.buttons[platform::kMouseRight] && m_Moving)
     {
         kaEntityModel* entity = m_HighlightedEntity;
         const Vector3 start = entity->GetPosition();
@@ -1284,7 +1284,7 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
                                     start.z - snap.z + right.z * message.deltaX * kMoveScale));
         SetSaved(false);
     }
-    else if (m_HighlightedEntity != nullptr && data.buttons[2] && m_Rotating)
+    else if (m_HighlightedEntity != nullptr && data.buttons[platform::kMouseMiddle] && m_Rotating)
     {
         kaEntityModel* entity = m_HighlightedEntity;
         const Quaternion rotation = entity->GetRotation();
@@ -1303,8 +1303,8 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
         handled = false;
     }
     if (!handled)
-        m_Camera->HandleInput(message.deltaX, message.deltaY, float(data.wheel), data.buttons[0],
-                              data.buttons[2]);
+        m_Camera->HandleInput(message.deltaX, message.deltaY, float(data.wheel),
+                              data.buttons[platform::kMouseLeft], data.buttons[platform::kMouseMiddle]);
     return guiWindow::OnMouseMove(message);
 }
 

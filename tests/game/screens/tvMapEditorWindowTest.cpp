@@ -203,7 +203,7 @@ TEST_F(tvMapEditorWindowTest, ACourseIsStartedSavedWithItsSpawnPointListedAndDri
         m_Game.Gui().SetCursorPosition(400, y);
         guiMsgMouse moved;
         m_Editor->OnMouseMove(moved);
-        m_Editor->OnMouseUp(0, moved.data);
+        m_Editor->OnMouseUp(platform::kMouseLeft, moved.data);
         ASSERT_TRUE(prop->IsVisible()) << y;
         props.push_back(prop->GetInitUniqueID());
     }
@@ -387,7 +387,7 @@ TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroun
     m_Editor->SetSaved(true);
     const int32_t count = world.GetEntityCount();
     gui::MouseData up;
-    m_Editor->OnMouseUp(0, up);
+    m_Editor->OnMouseUp(platform::kMouseLeft, up);
     world.Update(0.0f);
     EXPECT_EQ(world.GetEntityCount(), count - 1);
     EXPECT_FALSE(m_Editor->IsSaved());
@@ -413,8 +413,8 @@ TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroun
         }
     ASSERT_TRUE(ground);
     gui::MouseData down;
-    down.buttons[0] = true;
-    m_Editor->OnMouseDown(0, down);
+    down.buttons[platform::kMouseLeft] = true;
+    m_Editor->OnMouseDown(platform::kMouseLeft, down);
     EXPECT_EQ(m_Editor->GetHighlightedEntity(), kept);
 }
 
