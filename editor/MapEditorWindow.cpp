@@ -111,6 +111,15 @@ ValueRows Values(const kaPropertyList& list)
     return rows;
 }
 
+// Whether the glyph is the other one or lies inside it.
+bool Holds(const guiGlyph* outer, const guiGlyph* glyph)
+{
+    for (; glyph != nullptr; glyph = glyph->GetParent())
+        if (glyph == outer)
+            return true;
+    return false;
+}
+
 bool Converts(const std::string& text, bool number)
 {
     try
@@ -409,6 +418,14 @@ void MapEditorWindow::_Install(kaWorld* world)
         decals->SetWorld(world);
 }
 
+void MapEditorWindow::_ShowNoWorld()
+{
+    RefreshSelection(false);
+    m_WorldName = kNoWorld;
+    m_Saved = true;
+    _ShowName();
+}
+
 void MapEditorWindow::_DropWorld()
 {
     if (m_World == nullptr)
@@ -528,7 +545,11 @@ void MapEditorWindow::StartNewWorld()
     }
     kaWorld* world = ShowWorldSetup(true);
     if (world == nullptr)
+    {
+        // The old world is gone: the editor says so, as when it opened without one.
+        _ShowNoWorld();
         return;
+    }
     world->SetCamera(m_Camera);
     RefreshSelection(true);
     // The name first: marking unsaved then puts the mark in front of it.
@@ -654,7 +675,26 @@ void MapEditorWindow::OnMenu(bool enable)
     if (m_BuildLeftGroup != nullptr)
         m_BuildLeftGroup->SetVisible(enable);
     if (m_TopToolbar != nullptr)
-        m_TopToolbar->SetVisible(enable);
+    {
+        // Without a world the toolbar's tools go, but not the file menu's button: "New" and "Load World..."
+        // are how a world comes.
+        m_TopToolbar->SetVisible(enable || Holds(m_TopToolbar, m_FileButton));
+        _ShowToolbarPart(m_TopToolbar, enable);
+    }
+}
+
+void MapEditorWindow::_ShowToolbarPart(guiGlyph* part, bool enable)
+{
+    for (int child = 0; child < part->GetChildCount(); ++child)
+    {
+        guiGlyph* glyph = part->GetChild(child);
+        if (glyph == nullptr)
+            continue;
+        const bool holdsFile = Holds(glyph, m_FileButton);
+        glyph->SetVisible(enable || holdsFile);
+        if (holdsFile && glyph != m_FileButton)
+            _ShowToolbarPart(glyph, enable);
+    }
 }
 
 void MapEditorWindow::ShowSelectedEntityProperties(kaEntity* entity, const kaCollideInfo* hit)
@@ -666,6 +706,8 @@ void MapEditorWindow::ShowSelectedEntityProperties(kaEntity* entity, const kaCol
     if (m_HighlightedEntity != nullptr)
         m_HighlightedEntity->SetSelected(true, hit);
     _SetSelectable(m_PropertiesMenu, kSelectedEntityRow, true);
+    // Where the tools menu offers the selected entity's properties, the row is there only with one.
+    _SetSelectable(m_ToolsMenu, kSelectedEntityRow, m_HighlightedEntity != nullptr);
 }
 
 void MapEditorWindow::DeselectDecal()
@@ -1395,6 +1437,11 @@ void MapEditorWindow::_PrepareShow()
     m_WorldName = kNoWorld;
     m_Saved = true;
     _ShowName();
+    if (m_Palette != nullptr)
+    {
+        m_Palette->SetPixelWidth(kPaletteShowSize);
+        m_Palette->SetPixelHeight(kPaletteShowSize);
+    }
     if (m_TopToolbar != nullptr && g_pGraphicsManager != nullptr)
         m_TopToolbar->SetSize(guiCoordPair::Pixels(
             float(int32_t(g_pGraphicsManager->GetPresentParameters().BackBufferWidth) - kToolbarMargin),

@@ -1,6 +1,7 @@
 #include "editor/MapEditorWindow.h"
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
+#include "editor/CreateTerrainWindow.h"
 #include "editor/SaveLoadWindow.h"
 
 #include "engine/gui/MessageBoxWindow.h"
@@ -22,6 +23,7 @@
 #include "engine/terrain/TerrainMarker.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "engine/terrain/kaTerrain.h"
+#include "game/screens/MapSaveMenu.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/HeadlessGame.h"
@@ -346,6 +348,15 @@ TEST_F(MapEditorWindowTest, APlacedEntityFollowsThePointerOnTheGroundAndGoesWhen
     EXPECT_EQ(Count("kaEntityPhysical"), physical - 1);
 }
 
+// The show step sets the palette grid ten pixels square; its scroller lays it out again when it draws.
+TEST_F(MapEditorWindowTest, TheShowStepSetsThePaletteGridTenPixelsSquare)
+{
+    const guiCoordPair& size = m_Editor->GetPalette()->GetSize();
+    EXPECT_FALSE(size.x.IsRelative() || size.y.IsRelative());
+    EXPECT_FLOAT_EQ(size.x.value, float(MapEditorWindow::kPaletteShowSize));
+    EXPECT_FLOAT_EQ(size.y.value, float(MapEditorWindow::kPaletteShowSize));
+}
+
 TEST_F(MapEditorWindowTest, AnUnknownClassPlacesAnEditorModelThatKeepsItsName)
 {
     kaEntityModel* odd = Place("Odd", 0);
@@ -628,7 +639,17 @@ TEST_F(MapEditorWindowTest, TheMenusOfferTheirRowsAndTheWorldRowsOnlyWithAWorld)
         m_Editor->RefreshSelection(world);
         EXPECT_EQ(m_Editor->GetBuildMode(), world ? 1 : 0);
         EXPECT_EQ(m_Editor->FindChild("build left group")->IsVisible(), world);
-        EXPECT_EQ(m_Editor->FindChild("top toolbar")->IsVisible(), world);
+        // The toolbar's tools go with the world; its file button stays, for New and Load World...
+        const auto shown = [this](const char* name)
+        {
+            for (guiGlyph* glyph = m_Editor->FindChild(name); glyph != nullptr; glyph = glyph->GetParent())
+                if (!glyph->IsVisible())
+                    return false;
+            return true;
+        };
+        for (const char* tool : {"tools button", "properties button", "Top View", "Zoom Selected"})
+            EXPECT_EQ(shown(tool), world) << tool;
+        EXPECT_TRUE(shown("file button"));
         for (const auto& r : rows)
         {
             const int32_t at = r.list->FindRow(r.row, 0);
@@ -853,4 +874,66 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(m_Editor->FindChild("file menu group")->IsVisible());
     ASSERT_TRUE(m_Game.Screenshot("mapeditor"));
+}
+
+// The engine editor as its user drives it, every click an SDL event: a New whose terrain set-up is cancelled
+// has dropped the old world, and the editor then says so as it does without one, with the file menu still
+// there for the next try.
+TEST(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu)
+{
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    options.makeApp = []
+    {
+        auto app = std::make_unique<Tarvolin>();
+        app->SetEngineEditor(true);
+        return app;
+    };
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->GetWorld(), nullptr);
+    EXPECT_EQ(editor->GetFileNameBox()->GetText(), "default128x128.xml");
+    auto* file = editor->FindChild("file menu")->DynamicCast<guiListBox>();
+    auto clickRow = [&game, file](const char* text)
+    {
+        game.ClickAt(
+            [file, text](int32_t& x, int32_t& y)
+            {
+                const int32_t row = file->FindRow(text, 0);
+                if (row < 0)
+                    return false;
+                const platform::Rect& rect = file->GetHitRect();
+                y = rect.top;
+                for (int32_t above = 0; above < row; ++above)
+                    y += file->GetRowHeight(above);
+                y += file->GetRowHeight(row) / 2;
+                x = rect.left + 20;
+                return true;
+            });
+    };
+
+    game.Click(editor->GetName(), "file button");
+    clickRow("New");
+    game.Click(MapSaveMenu::kWindowName, MapSaveMenu::kNoName);
+    game.Click(CreateTerrainWindow::kWindowName, CreateTerrainWindow::kCancel);
+    ASSERT_TRUE(game.RunScript());
+    EXPECT_EQ(editor->GetWorld(), nullptr);
+    EXPECT_EQ(game.App().GetCurrentWorld(), nullptr);
+    EXPECT_EQ(editor->GetFileNameBox()->GetText(), "No World");
+    EXPECT_TRUE(editor->IsSaved());
+    const int32_t save = file->FindRow("Save World (ctrl + s)", 0);
+    ASSERT_GE(save, 0);
+    EXPECT_FALSE(file->IsCellSelectable(save, 0));
+    EXPECT_FALSE(file->IsCellSelectable(file->FindRow("Save World As...", 0), 0));
+
+    // The file menu is still there, with New on it.
+    game.Click(editor->GetName(), "file button");
+    ASSERT_TRUE(game.RunScript());
+    EXPECT_TRUE(editor->FindChild("file menu group")->IsVisible());
+    EXPECT_TRUE(file->IsCellSelectable(file->FindRow("New", 0), 0));
 }
