@@ -679,21 +679,9 @@ void MapEditorWindow::OnMenu(bool enable)
         // Without a world the toolbar's tools go, but not the file menu's button: "New" and "Load World..."
         // are how a world comes.
         m_TopToolbar->SetVisible(enable || Holds(m_TopToolbar, m_FileButton));
-        _ShowToolbarPart(m_TopToolbar, enable);
-    }
-}
-
-void MapEditorWindow::_ShowToolbarPart(guiGlyph* part, bool enable)
-{
-    for (int child = 0; child < part->GetChildCount(); ++child)
-    {
-        guiGlyph* glyph = part->GetChild(child);
-        if (glyph == nullptr)
-            continue;
-        const bool holdsFile = Holds(glyph, m_FileButton);
-        glyph->SetVisible(enable || holdsFile);
-        if (holdsFile && glyph != m_FileButton)
-            _ShowToolbarPart(glyph, enable);
+        for (int child = 0; child < m_TopToolbar->GetChildCount(); ++child)
+            if (guiGlyph* glyph = m_TopToolbar->GetChild(child))
+                glyph->SetVisible(enable || Holds(glyph, m_FileButton));
     }
 }
 

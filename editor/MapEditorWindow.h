@@ -158,8 +158,6 @@ protected:
     virtual std::string _WriteFailureCaption() const { return kMessageCaption; }
     void _Install(kaWorld* world);
     void _DropWorld();
-    // Shows or hides the toolbar's widgets under the part, all but the file menu's button.
-    void _ShowToolbarPart(guiGlyph* part, bool enable);
     // No world: "No World" in the name box, saved, the world commands off.
     void _ShowNoWorld();
     void _Draw(kaWorld* world);

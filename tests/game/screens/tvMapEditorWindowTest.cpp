@@ -636,6 +636,10 @@ protected:
 TEST_F(tvMapEditorSdlTest, ACourseIsMadeFromTheCareerHubSavedAndListed)
 {
     EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "No World");
+    // The button shows whole, its caption too.
+    guiGlyph* fileCaption = m_Editor->FindChild("file button")->GetParent();
+    for (int child = 0; child < fileCaption->GetChildCount(); ++child)
+        EXPECT_TRUE(fileCaption->GetChild(child)->IsVisible()) << child;
     m_Game.Click(m_Editor->GetName(), "file button");
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(m_Editor->FindChild("file menu group")->IsVisible());
