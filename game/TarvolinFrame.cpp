@@ -43,11 +43,11 @@ constexpr uint8_t kNextSongKey = '+';
 constexpr uint8_t kPreviousSongKey = '-';
 
 // Kinds of the raw mouse events the message loop reports.
-constexpr int kMouseX = 1;
-constexpr int kMouseY = 2;
-constexpr int kMouseWheel = 3;
-constexpr int kMouseButton0 = 4;
-constexpr int kMouseButton2 = 6;
+constexpr int kMouseX = platform::kMouseKindX;
+constexpr int kMouseY = platform::kMouseKindY;
+constexpr int kMouseWheel = platform::kMouseKindWheel;
+constexpr int kMouseButton0 = platform::kMouseKindButton0;
+constexpr int kMouseLastButton = platform::kMouseKindButton0 + platform::kMouseButtonCount - 1;
 
 void Dispatch(const guiMsgMouse& message)
 {
@@ -255,7 +255,7 @@ bool Tarvolin::OnMouse(int kind, int pressed, int amount, int /*unused*/)
 {
     if (kind == 0)
         return false;
-    if (kind > kMouseButton2 || m_ShutDown)
+    if (kind > kMouseLastButton || m_ShutDown)
         return true;
     guiMsgMouse message;
     gui::MouseData& data = message.data;

@@ -24,8 +24,7 @@ namespace testsupport
 namespace
 {
 
-// The application's raw mouse kind for button 0.
-constexpr int kMouseButton0 = 4;
+constexpr int kMouseButton0 = platform::kMouseKindButton0 + platform::kMouseLeft;
 
 uint32_t SdlButtonMask(uint8_t sdlButton)
 {
