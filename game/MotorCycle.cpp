@@ -327,9 +327,10 @@ bool MotorCycle::TrySwitchToRagdoll()
     SetLinearVelocity(velocity.x, velocity.y, velocity.z);
     SetAngularVelocity(spin.x, spin.y, spin.z);
     const Quaternion riderRotation = m_pRider->GetRotation();
-    // The doll's model on the rider's, limb on limb. (Made at the origin, the doll's model hangs its centre
-    // offset below its body; adding that would bury the doll in the ground under the rider.)
-    m_pRagdoll->SetPositionRotation(m_pRider->GetPosition(), riderRotation);
+    // The doll's model on the rider's, limb on limb: its body goes its own centre offset above the rider's
+    // origin. (Its position as made is its model's, hung that offset below a body at the world's origin.)
+    m_pRagdoll->SetPositionRotation(m_pRider->GetPosition() + Turn(m_pRagdoll->GetCOGOffset(), riderRotation),
+                                    riderRotation);
     // Made hidden, the rag doll's bodies sleep; thrown, the rider flies on as the bike went.
     _WakeRagdoll();
     m_pRagdoll->SetLinearVelocity(velocity.x, velocity.y, velocity.z);
