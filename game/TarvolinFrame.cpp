@@ -173,6 +173,8 @@ void Tarvolin::_DispatchAxis(int axis, float value)
 void Tarvolin::_TrackPointer(bool known, int32_t x, int32_t y)
 {
     m_PointerTracked = known;
+    if (known)
+        m_PointerToCursor = false;
     m_PointerX = x;
     m_PointerY = y;
 }
@@ -184,9 +186,21 @@ bool Tarvolin::_FollowPointer()
     if (cursor == nullptr || !cursor->IsVisible() ||
         !platform::GetCursorClientPosition(GetWindowHandle(), pointer))
     {
-        // Hidden, the cursor keeps no place: it goes to the pointer again when it shows.
         _TrackPointer(false, 0, 0);
+        if (cursor != nullptr && !cursor->IsVisible())
+            m_PointerToCursor = true;
         return false;
+    }
+    if (m_PointerToCursor)
+    {
+        // The pointer stood still or wandered off while the mouse steered; the cursor shows where it was
+        // hidden, and the pointer goes there so that the next move starts from it.
+        const kaPoint at = g_pGuiManager->GetCursorPosition();
+        if (platform::SetCursorClientPosition(GetWindowHandle(), platform::Point{at.x, at.y}))
+        {
+            _TrackPointer(true, at.x, at.y);
+            return true;
+        }
     }
     // The GUI's own moves of the cursor stand until the pointer moves.
     if (!m_PointerTracked || pointer.x != m_PointerX || pointer.y != m_PointerY)
