@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -168,6 +169,7 @@ void tvWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         ResetPathGrid();
         ReadCourseKey(element, "timeLimit", m_TimeLimit,
                       [](const TiXmlElement* e) { return GetElementInt(e); });
+        SetTimeLimit(m_TimeLimit);
         ReadCourseKey(element, "scoreLimit", m_ScoreLimit,
                       [](const TiXmlElement* e) { return GetElementInt(e); });
         ReadCourseKey(element, "levelName", m_LevelName,
@@ -210,22 +212,25 @@ void tvWorld::AddPoints(int32_t points)
     tvPlayer* player = SignedInPlayer();
     if (!player)
         return;
-    player->SetRunPoints(player->GetRunPoints() + points);
+    // Saturates: a token's value comes from the course file.
+    const int64_t sum = int64_t(player->GetRunPoints()) + points;
+    player->SetRunPoints(int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX)));
     if (m_pHudWindow)
         m_pHudWindow->SetPointsText(std::to_string(player->GetRunPoints()));
 }
 
 std::string tvWorld::FormatTimeLeft() const
 {
-    const int32_t left = std::max(0, m_TimeLimit - m_ElapsedSeconds);
-    const int32_t seconds = left % 60;
+    // Wide enough for any limit and any elapsed time.
+    const int64_t left = std::max<int64_t>(0, int64_t(m_TimeLimit) - m_ElapsedSeconds);
+    const int64_t seconds = left % 60;
     return std::to_string(left / 60) + ":" + (seconds < 10 ? "0" : "") + std::to_string(seconds);
 }
 
 int32_t tvWorld::ApplyTimePenalty()
 {
     const int32_t elapsed = m_RunClock.GetElapsed();
-    if (m_TimeLimit - elapsed >= kPenaltyFloor)
+    if (int64_t(m_TimeLimit) - elapsed >= kPenaltyFloor)
         m_RunClock.AddSeconds(kTimePenalty);
     return elapsed;
 }
@@ -385,14 +390,15 @@ void tvWorld::_RunningRules()
     if (m_ElapsedSeconds == 2 && m_pHudWindow)
         m_pHudWindow->HideCount();
 
-    const int32_t limit = m_TimeLimit;
-    const int32_t t = m_ElapsedSeconds;
+    // Wide, so that neither the limit nor the score limit can overflow a difference.
+    const int64_t limit = m_TimeLimit;
+    const int64_t t = m_ElapsedSeconds;
     bool ended = false;
     if (t >= limit - 60 && t < limit - 30 && limit > 60)
     {
         if (tvPlayer* player = SignedInPlayer())
         {
-            const int32_t missing = m_ScoreLimit - player->GetRunPoints();
+            const int64_t missing = int64_t(m_ScoreLimit) - player->GetRunPoints();
             if (missing < 50 && missing != 0)
                 _PlayCue(kDontGiveUp);
             else if (missing > 100)
@@ -479,7 +485,7 @@ void tvWorld::FinishRun(tvPlayer* player)
     const std::string course = game ? game->GetLevelPath() : std::string();
     const int32_t points = player->GetRunPoints();
     const int32_t target = std::max(m_ScoreLimit, player->GetHighScore(course));
-    const int32_t margin = points - target;
+    const int64_t margin = int64_t(points) - target;
     const float ratio = static_cast<float>(points) / static_cast<float>(target);
     if (margin >= 0)
         summary->SetPassed(true);
