@@ -209,7 +209,8 @@ TEST_F(RoadAndMarkerTest, DecalsWithoutGroundToLieOnAreWrittenAsRead)
     for (const bool unreadableMap : {true, false})
         for (const bool road : {true, false})
         {
-            SCOPED_TRACE(std::string(unreadableMap ? "unreadable map" : "no terrain") + (road ? ", road" : ", marker"));
+            SCOPED_TRACE(std::string(unreadableMap ? "unreadable map" : "no terrain") +
+                         (road ? ", road" : ", marker"));
             if (unreadableMap)
             {
                 auto* terrain = new kaTerrain;
@@ -236,7 +237,8 @@ TEST_F(RoadAndMarkerTest, DecalsWithoutGroundToLieOnAreWrittenAsRead)
             ASSERT_TRUE(start && end);
             const auto at = [](const TiXmlElement* corner, const char* axis)
             { return GetElementText(corner->FirstChildElement(axis)); };
-            EXPECT_EQ(at(start, "x") + "," + at(start, "z") + "-" + at(end, "x") + "," + at(end, "z"), "2,3-22,7");
+            EXPECT_EQ(at(start, "x") + "," + at(start, "z") + "-" + at(end, "x") + "," + at(end, "z"),
+                      "2,3-22,7");
             EXPECT_EQ(GetChildElementText("showDecal", root), "1");
             EXPECT_EQ(GetChildElementText("rotation", root), "270");
             EXPECT_EQ(GetChildElementText("widthScale", root), "0.5");

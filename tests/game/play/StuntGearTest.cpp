@@ -164,8 +164,8 @@ TEST_F(StuntGearTest, TheRemovalTimerTakesTheGearOutOfItsWorldOnceItRunsOut)
 TEST_F(StuntGearTest, EveryGearClassWritesEveryKeyItReads)
 {
     using Keys = std::vector<std::pair<const char*, const char*>>;
-    const Keys hum = {{"intro", "Sounds/hum_in.wav"}, {"loop", "Sounds/hum_loop.wav"},
-                      {"outro", "Sounds/hum_out.wav"}};
+    const Keys hum = {
+        {"intro", "Sounds/hum_in.wav"}, {"loop", "Sounds/hum_loop.wav"}, {"outro", "Sounds/hum_out.wav"}};
     const struct
     {
         const char* name;
@@ -185,8 +185,10 @@ TEST_F(StuntGearTest, EveryGearClassWritesEveryKeyItReads)
           {"gravityTime", "4"},
           {"gravityMaxTime", "12"}},
          false},
-        {"LaunchPlate", &StuntGearTest::AddGear<LaunchPlate>,
-         {{"launchPrim", "PRIM_Pad"}, {"launchForce", "2500"}}, true},
+        {"LaunchPlate",
+         &StuntGearTest::AddGear<LaunchPlate>,
+         {{"launchPrim", "PRIM_Pad"}, {"launchForce", "2500"}},
+         true},
         {"StuntGear", &StuntGearTest::AddGear<StuntGear>, {}, true},
         {"MudPit", &StuntGearTest::AddGear<MudPit>, {}, true},
         {"OilSlick", &StuntGearTest::AddGear<OilSlick>, {}, true},

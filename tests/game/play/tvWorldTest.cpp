@@ -505,8 +505,12 @@ TEST_F(tvWorldTest, ExtremeLimitsFromTheFileAreHeldToADayAndTheRunRulesStayInRan
         const char* shownAtStart;
         bool endsAtOnce; // over within the first run second
     } cases[] = {
-        {"-2147483648", 0, "0:00", true}, {"2147483647", 86400, "1440:00", false}, {"-1", 0, "0:00", true},
-        {"0", 0, "0:00", true},           {"86400", 86400, "1440:00", false},      {"86401", 86400, "1440:00", false},
+        {"-2147483648", 0, "0:00", true},
+        {"2147483647", 86400, "1440:00", false},
+        {"-1", 0, "0:00", true},
+        {"0", 0, "0:00", true},
+        {"86400", 86400, "1440:00", false},
+        {"86401", 86400, "1440:00", false},
     };
     for (const auto& c : cases)
     {
