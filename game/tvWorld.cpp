@@ -62,6 +62,12 @@ void ReadCourseKey(const TiXmlElement* parent, const char* name, Value& value, R
     }
 }
 
+// Points come from course files: sums stop at the ends of the range instead of wrapping.
+int32_t SaturatedSum(int32_t a, int32_t b)
+{
+    return int32_t(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX));
+}
+
 } // namespace
 
 tvWorld::tvWorld()
@@ -213,8 +219,7 @@ void tvWorld::AddPoints(int32_t points)
     if (!player)
         return;
     // Saturates: a token's value comes from the course file.
-    const int64_t sum = int64_t(player->GetRunPoints()) + points;
-    player->SetRunPoints(int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX)));
+    player->SetRunPoints(SaturatedSum(player->GetRunPoints(), points));
     if (m_pHudWindow)
         m_pHudWindow->SetPointsText(std::to_string(player->GetRunPoints()));
 }
@@ -486,7 +491,9 @@ void tvWorld::FinishRun(tvPlayer* player)
     const int32_t points = player->GetRunPoints();
     const int32_t target = std::max(m_ScoreLimit, player->GetHighScore(course));
     const int64_t margin = int64_t(points) - target;
-    const float ratio = static_cast<float>(points) / static_cast<float>(target);
+    // Reached by the exact difference: a quotient has no answer for a target of 0 and rounds near the
+    // top of the range.
+    const bool reached = margin >= 0;
     if (margin >= 0)
         summary->SetPassed(true);
     int32_t reputation = 0;
@@ -494,7 +501,7 @@ void tvWorld::FinishRun(tvPlayer* player)
     {
         const float earned = std::trunc(static_cast<float>(margin) * m_RepPointFactor);
         reputation = static_cast<int32_t>(std::clamp(earned, 0.0f, static_cast<float>(kMaxReputation)));
-        if (ratio >= 1.0f && game && game->GetCareerLevel(player->GetCareerLevel()) == course)
+        if (reached && game && game->GetCareerLevel(player->GetCareerLevel()) == course)
         {
             player->SetCareerLevel(player->GetCareerLevel() + 1);
             summary->SetLevelUp(true);
@@ -505,7 +512,7 @@ void tvWorld::FinishRun(tvPlayer* player)
     summary->SetReputation(reputation);
     player->SetTotalRepPoints(player->GetTotalRepPoints() + reputation);
     player->SetUnspentRepPoints(player->GetUnspentRepPoints() + reputation);
-    player->SetTotalPointsEarned(player->GetTotalPointsEarned() + points);
+    player->SetTotalPointsEarned(SaturatedSum(player->GetTotalPointsEarned(), points));
     // The hub shows how many runs the driver has finished; nothing else counts them.
     player->SetCourseRuns(player->GetCourseRuns() + 1);
 }

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -319,6 +320,47 @@ TEST_F(tvWorldTest, TheRunBooksReputationOnlyInTheCareerAndLevelsUpOnItsOwnCours
         EXPECT_EQ(player.GetTotalRepPoints(), 3 + c.reputation) << label;
         EXPECT_EQ(player.GetUnspentRepPoints(), 1 + c.reputation) << label;
         EXPECT_EQ(player.GetTotalPointsEarned(), 1000 + c.points) << label;
+    }
+}
+
+// Passing and levelling up go together at every target, a target of 0 and the ends of the range included.
+TEST_F(tvWorldTest, ACareerRunLevelsUpExactlyWhenItPassesWhateverTheTarget)
+{
+    const struct
+    {
+        int32_t scoreLimit;
+        int32_t points;
+        bool passed;
+    } cases[] = {
+        {0, 0, true},
+        {INT32_MIN, 0, true},
+        {INT32_MAX, INT32_MAX, true},
+        {INT32_MAX, INT32_MAX - 1, false},
+        {300, 299, false},
+    };
+    m_Install.dir.Write("InitData/career.xml",
+                        "<root><initData><uniqueID>CareerLevels</uniqueID><dataType>CareerLevels</dataType>"
+                        "<data><Level>Worlds\\a.xml</Level></data></initData></root>");
+    ASSERT_TRUE(m_Data.LoadInitData("InitData"));
+    m_App.LoadCareerLevels();
+    for (const auto& c : cases)
+    {
+        const std::string label = std::to_string(c.scoreLimit) + "/" + std::to_string(c.points);
+        tvPlayer player;
+        player.SetCareerLevel(0);
+        player.SetRunPoints(c.points);
+        player.SetTotalPointsEarned(1000);
+        m_App.SetLevelPath("Worlds\\a.xml");
+        m_Summary->SetPassed(false);
+        m_Summary->SetLevelUp(false);
+        m_World->SetGameMode(2);
+        m_World->SetScoreLimit(c.scoreLimit);
+        m_World->FinishRun(&player);
+        EXPECT_EQ(m_Summary->IsPassed(), c.passed) << label;
+        EXPECT_EQ(m_Summary->IsLevelUp(), c.passed) << label;
+        EXPECT_EQ(player.GetCareerLevel(), c.passed ? 1 : 0) << label;
+        EXPECT_EQ(player.GetTotalPointsEarned(), std::min<int64_t>(1000 + int64_t(c.points), INT32_MAX))
+            << label;
     }
 }
 
