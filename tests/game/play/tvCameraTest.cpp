@@ -96,3 +96,62 @@ TEST(tvCameraTest, TheChaseViewKeepsUpWithTheMotorcycleAndTheThrownRiderOverTheL
     ASSERT_GT(thrownFrames, 30);
     EXPECT_GT(dollTravel, 0.1f) << "the doll stood still from " << thrownAt.z;
 }
+
+// In the free view a drag with the middle button held pans the camera and one with the left turns it; the
+// right button steers nothing. The drags are the pointer's, through SDL, over the race HUD.
+TEST(tvCameraTest, TheFreeViewPansOnAMiddleDragTurnsOnALeftDragAndIgnoresTheRight)
+{
+    HeadlessGame game(WithSdlInput());
+    ASSERT_TRUE(game.Start());
+    game.SetClockStep(0.0);
+    Tarvolin& app = game.App();
+    app.SetGameMode(0);
+    app.SetLevelPathCopy(kProvingGroundCourse);
+    app.SetLevelPath(kProvingGroundCourse);
+    app.SetVehicleName("Charger");
+    app.StartCourse();
+    auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    ASSERT_NE(world, nullptr);
+    tvCamera* camera = world->GetFollowCamera();
+    ASSERT_NE(camera, nullptr);
+    // What the preview's Begin does.
+    game.Gui().HideWindow(game.Gui().FindWindow(Tarvolin::kMainWindow), 1);
+    game.Gui().SwitchWindow(game.Gui().FindWindow(tvWorld::kHudWindow),
+                            game.Gui().FindWindow("Course Preview"), 1, false);
+    for (int i = 0; i < tvWorld::kPracticeStartFrames + 2; ++i)
+    {
+        game.Clock().AdvanceSeconds(kCameraFrame);
+        ASSERT_TRUE(game.Frame());
+    }
+    // The free-view key, held over a few polls of the keyboard.
+    game.HoldKey(SDL_SCANCODE_F, 3);
+    ASSERT_TRUE(game.RunScript(3));
+    ASSERT_TRUE(camera->IsFreeMode());
+
+    struct Drag
+    {
+        const char* name;
+        uint8_t button;
+        bool moves;
+        bool turns;
+    };
+    const Drag drags[] = {
+        {"right", SDL_BUTTON_RIGHT, false, false},
+        {"middle", SDL_BUTTON_MIDDLE, true, false},
+        {"left", SDL_BUTTON_LEFT, false, true},
+    };
+    for (const Drag& drag : drags)
+    {
+        SCOPED_TRACE(drag.name);
+        const Vector3 before = camera->GetPosition();
+        const Vector3 anglesBefore = camera->GetRotationAngles();
+        game.Drag(drag.button, 300, 240, 360, 260);
+        ASSERT_TRUE(game.RunScript(3));
+        const Vector3 after = camera->GetPosition();
+        const Vector3 anglesAfter = camera->GetRotationAngles();
+        const float moved = platform::Vec3Length(after - before);
+        const float turned = platform::Vec3Length(anglesAfter - anglesBefore);
+        EXPECT_EQ(moved > 0.01f, drag.moves) << moved;
+        EXPECT_EQ(turned > 0.001f, drag.turns) << turned;
+    }
+}
