@@ -25,12 +25,6 @@ const guiWidgetFactoryFor<guiImage> s_Factory;
 
 constexpr uint16_t kQuadIndices[6] = {0, 1, 2, 0, 3, 1};
 
-uint32_t PackColor(const kaColor& color)
-{
-    auto channel = [](float value) { return static_cast<uint32_t>(value * 255.0f) & 0xFF; };
-    return channel(color.a) << 24 | channel(color.r) << 16 | channel(color.g) << 8 | channel(color.b);
-}
-
 bool IsZero(const guiCoordPair& pair)
 {
     return pair.x.value == 0.0f && pair.y.value == 0.0f;
@@ -396,7 +390,7 @@ void guiImage::_BuildVertices(bool clip)
     const float top = static_cast<float>(rect.top) - 0.5f;
     const float right = static_cast<float>(rect.right) - 0.5f;
     const float bottom = static_cast<float>(rect.bottom) - 0.5f;
-    const uint32_t color = PackColor(m_Color);
+    const uint32_t color = m_Color.ToArgb();
     m_Vertices[0] = {left, top, 1.0f, 1.0f, color, u0, v0};
     m_Vertices[1] = {right, bottom, 1.0f, 1.0f, color, u1, v1};
     m_Vertices[2] = {left, bottom, 1.0f, 1.0f, color, u0, v1};
