@@ -6,6 +6,7 @@
 #include "engine/gui/guiClipStack.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTexture.h"
@@ -18,6 +19,8 @@
 #include <ostream>
 #include <sstream>
 
+using guiPropertyText::Parse;
+
 namespace
 {
 
@@ -28,16 +31,6 @@ constexpr uint16_t kQuadIndices[6] = {0, 1, 2, 0, 3, 1};
 bool IsZero(const guiCoordPair& pair)
 {
     return pair.x.value == 0.0f && pair.y.value == 0.0f;
-}
-
-template <typename T> bool Parse(const std::string& text, T& value)
-{
-    std::istringstream stream(text);
-    T read;
-    if (!(stream >> read))
-        return false;
-    value = read;
-    return true;
 }
 
 } // namespace
