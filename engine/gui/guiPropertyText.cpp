@@ -8,17 +8,7 @@ namespace guiPropertyText
 
 bool ParseBool(const std::string& text, bool& value)
 {
-    std::istringstream stream(text);
-    bool read = false;
-    if (!(stream >> read))
-    {
-        stream.clear();
-        stream.str(text);
-        if (!(stream >> std::boolalpha >> read))
-            return false;
-    }
-    value = read;
-    return true;
+    return Parse(text, value) || ParseBoolWord(text, value);
 }
 
 bool ParseBoolWord(const std::string& text, bool& value)
