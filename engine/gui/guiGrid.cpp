@@ -20,7 +20,7 @@
 #include <sstream>
 
 using guiPropertyText::Parse;
-using guiPropertyText::ParseBoolWord;
+using guiPropertyText::ParseBool;
 using guiPropertyText::ParseColor;
 
 namespace
@@ -1150,9 +1150,9 @@ void guiGrid::SetProperties(const GuiParamTable& sheet)
     if (const GuiParamTable::Entry* entry = sheet.Find("BufferWidth"))
         Parse(entry->text, m_BufferWidth);
     if (const GuiParamTable::Entry* entry = sheet.Find("RowSelect"))
-        ParseBoolWord(entry->text, m_RowSelect);
+        ParseBool(entry->text, m_RowSelect);
     if (const GuiParamTable::Entry* entry = sheet.Find("PermScrolls"))
-        ParseBoolWord(entry->text, m_PermScrolls);
+        ParseBool(entry->text, m_PermScrolls);
     if (const GuiParamTable::Entry* entry = sheet.Find("LoadCell");
         entry && !entry->text.empty() && _Cell(m_CurrentRow, m_CurrentColumn) != nullptr)
     {

@@ -781,4 +781,40 @@ TEST(Grid, PropertiesResizeWithinTheBoundsAndSwitchTheLines)
     grid->Release();
 }
 
+// The sheet shows the two switches as it writes every bool; applying what it shows, or the words a layout
+// author types, sets them.
+TEST(Grid, TheSwitchesTakeBackWhatTheSheetShows)
+{
+    auto* grid = new guiGrid(Px(0, 0), Px(120, 60));
+    grid->AddRef();
+    struct Switch
+    {
+        const char* name;
+        void (guiGrid::*set)(bool);
+        bool (guiGrid::*get)() const;
+    };
+    const Switch switches[] = {{"RowSelect", &guiGrid::SetRowSelect, &guiGrid::GetRowSelect},
+                               {"PermScrolls", &guiGrid::SetPermScrolls, &guiGrid::GetPermScrolls}};
+    for (const Switch& flag : switches)
+        for (const bool value : {true, false})
+        {
+            SCOPED_TRACE(std::string(flag.name) + (value ? " on" : " off"));
+            (grid->*flag.set)(value);
+            GuiParamTable shown(16);
+            grid->GetProperties(shown);
+            (grid->*flag.set)(!value);
+            GuiParamTable applied(4);
+            applied.Insert(flag.name, shown.Find(flag.name)->text, ka::any());
+            grid->SetProperties(applied);
+            EXPECT_EQ((grid->*flag.get)(), value) << shown.Find(flag.name)->text;
+
+            (grid->*flag.set)(!value);
+            GuiParamTable typed(4);
+            typed.Insert(flag.name, value ? "true" : "false", ka::any());
+            grid->SetProperties(typed);
+            EXPECT_EQ((grid->*flag.get)(), value);
+        }
+    grid->Release();
+}
+
 } // namespace
