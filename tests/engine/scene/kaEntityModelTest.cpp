@@ -149,8 +149,8 @@ TEST_F(EntityModelTest, WithoutAModelEveryQuestionHasAnEmptyAnswer)
 TEST_F(EntityModelTest, AnEntitySavedWithoutAModelReadsBackWithoutOne)
 {
     std::vector<std::string> boxes;
-    const KM_MessageBox::Hook previous =
-        KM_MessageBox::SetHook([&boxes](const std::string& text, const std::string&) { boxes.push_back(text); });
+    const KM_MessageBox::Hook previous = KM_MessageBox::SetHook(
+        [&boxes](const std::string& text, const std::string&) { boxes.push_back(text); });
     kaEntityModel* entity = Make("<name>Start</name>" + File(""));
     KM_MessageBox::SetHook(previous);
     EXPECT_EQ(entity->GetModel(), nullptr);
