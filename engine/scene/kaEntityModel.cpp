@@ -85,8 +85,12 @@ void kaEntityModel::ReadXml(const TiXmlElement* element)
         return;
     if (!m_pModel)
     {
-        if (const TiXmlElement* file = element->FirstChildElement("kmfFilename"))
-            _LoadModel(GetElementText(file));
+        // An entity saved without a model wrote an empty name: it reads back without one, instead of a
+        // folder being taken for its model file.
+        const TiXmlElement* file = element->FirstChildElement("kmfFilename");
+        const std::string fileName = file != nullptr ? GetElementText(file) : std::string();
+        if (!fileName.empty())
+            _LoadModel(fileName);
     }
     if (const TiXmlElement* snap = element->FirstChildElement("snapToTerrain"))
         m_SnapToTerrain = GetElementBool(snap);

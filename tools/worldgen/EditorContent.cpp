@@ -2,6 +2,7 @@
 
 #include "engine/core/kaXmlHelpers.h"
 #include "tools/terraingen/TerrainSamples.h"
+#include "tools/worldgen/InitDataRecords.h"
 #include "tools/worldgen/SampleWorld.h"
 
 #include "platform/files/Files.h"
@@ -37,6 +38,10 @@ void BuildRecords(TiXmlDocument& document)
         AppendTextElement(data, "Category", entry.category);
         AppendTextElement(data, "previewPic", std::string(kPictureFolder) + entry.picture);
     }
+    // The start the editor adds to a course that has none: without a model it would be saved without its
+    // place and with an empty model name.
+    TiXmlElement* spawn = InitDataRecords::AppendRecord(root, kSpawnPointRecord, "Entity");
+    AppendTextElement(spawn, "kmfFilename", kSpawnPointModel);
 }
 
 void BuildDefaultCourse(TiXmlDocument& document)
@@ -74,7 +79,7 @@ void BuildDefaultCourse(TiXmlDocument& document)
     AppendIntElement(spawn, "entityID", 1);
     AppendBoolElement(spawn, "visible", true);
     AppendBoolElement(spawn, "selectable", true);
-    AppendTextElement(spawn, "kmfFilename", "resources/models/cylinder/cylinder.kmf");
+    AppendTextElement(spawn, "kmfFilename", kSpawnPointModel);
     AppendBoolElement(spawn, "snapToTerrain", false);
     TiXmlElement* quaternion = AppendElement(AppendElement(spawn, "rotation"), "quaternion");
     AppendFloatElement(quaternion, "x", 0.0f);

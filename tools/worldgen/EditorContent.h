@@ -30,6 +30,9 @@ struct PaletteEntry
 // In uniqueID order, which is the order the palette offers them in.
 const std::vector<PaletteEntry>& PaletteEntries();
 constexpr const char* kPictureFolder = "ui/editor/palette/";
+// The "Entity" record the editor gives the start it adds to a course, and the model it shows.
+constexpr const char* kSpawnPointRecord = "SpawnPoint";
+constexpr const char* kSpawnPointModel = "resources/models/cylinder/cylinder.kmf";
 
 void BuildRecords(TiXmlDocument& document);
 void BuildDefaultCourse(TiXmlDocument& document);

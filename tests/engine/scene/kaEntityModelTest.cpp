@@ -3,6 +3,7 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/model/KM_MessageBox.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaMeshSubset.h"
 #include "engine/model/kaModel.h"
@@ -24,6 +25,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 using platform::Quaternion;
 using platform::Vector3;
@@ -140,6 +142,25 @@ TEST_F(EntityModelTest, WithoutAModelEveryQuestionHasAnEmptyAnswer)
     ExpectNear(entity.GetBoneWorldPosition(0), Vector3(0.0f, 0.0f, 0.0f));
     EXPECT_FALSE(entity.HasBone("Head"));
     EXPECT_EQ(entity.GetBoneIndex("Head"), -1);
+}
+
+// An entity saved while it had no model wrote an empty model name: read back it still has none, loads no
+// file and says nothing, and saves the same again.
+TEST_F(EntityModelTest, AnEntitySavedWithoutAModelReadsBackWithoutOne)
+{
+    std::vector<std::string> boxes;
+    const KM_MessageBox::Hook previous = KM_MessageBox::SetHook(
+        [&boxes](const std::string& text, const std::string&) { boxes.push_back(text); });
+    kaEntityModel* entity = Make("<name>Start</name>" + File(""));
+    KM_MessageBox::SetHook(previous);
+    EXPECT_EQ(entity->GetModel(), nullptr);
+    EXPECT_EQ(entity->GetModelFile(), "");
+    TiXmlElement written("Entity");
+    entity->WriteXml(&written);
+    EXPECT_EQ(GetChildElementText("name", &written), "Start");
+    ASSERT_NE(written.FirstChildElement("kmfFilename"), nullptr);
+    EXPECT_EQ(GetChildElementText("kmfFilename", &written), "");
+    EXPECT_EQ(boxes, std::vector<std::string>{});
 }
 
 TEST_F(EntityModelTest, ReadsRotationsAndPositions)

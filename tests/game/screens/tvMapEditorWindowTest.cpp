@@ -9,6 +9,7 @@
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/model/KM_MessageBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/scene/kaCollideInfo.h"
@@ -632,7 +633,7 @@ protected:
 } // namespace
 
 // Opened from the career hub without a world, the editor still offers its file menu; a course made there
-// through it is saved, left and listed.
+// through it is saved, left, listed and starts.
 TEST_F(tvMapEditorSdlTest, ACourseIsMadeFromTheCareerHubSavedAndListed)
 {
     EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "No World");
@@ -677,15 +678,46 @@ TEST_F(tvMapEditorSdlTest, ACourseIsMadeFromTheCareerHubSavedAndListed)
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/ridge.xml"));
     EXPECT_TRUE(m_Editor->IsSaved());
+    // The save gave the course its start, put on the venue.
+    auto* start = dynamic_cast<kaSpawnPoint*>(world->FindEntityByName(kaSpawnPoint::kName));
+    ASSERT_NE(start, nullptr);
+    const platform::Vector3 startAt = start->GetSpawnPosition();
     ChooseFromMenu("file button", "file menu", "Exit Editor");
     m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
     ASSERT_TRUE(m_Game.RunScript(4));
     EXPECT_FALSE(m_Editor->IsVisible());
     ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
-    bool listed = false;
+    std::string ridge;
     for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
-        listed = listed || m_Game.App().GetWorldInfo(i)->GetName() == "Ridge";
-    EXPECT_TRUE(listed);
+        if (m_Game.App().GetWorldInfo(i)->GetName() == "Ridge")
+            ridge = m_Game.App().GetWorldInfo(i)->GetFilePath();
+    ASSERT_FALSE(ridge.empty());
+
+    // Started as the course select starts it: every model of the course loads, none says it failed.
+    std::vector<std::string> boxes;
+    const KM_MessageBox::Hook previous = KM_MessageBox::SetHook(
+        [&boxes](const std::string& text, const std::string&) { boxes.push_back(text); });
+    Tarvolin& app = m_Game.App();
+    app.SetGameMode(1);
+    app.SetVehicleName("Charger");
+    app.SetLevelPath(ridge);
+    app.SetLevelPathCopy(ridge);
+    app.StartCourse();
+    for (int frame = 0; frame < 3; ++frame)
+        m_Game.Frame();
+    auto* course = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    KM_MessageBox::SetHook(previous);
+    EXPECT_EQ(boxes, std::vector<std::string>{});
+    ASSERT_NE(course, nullptr);
+    EXPECT_EQ(course->GetName(), "Ridge");
+    // The start comes back where the editor put it, with its model.
+    auto* spawn = dynamic_cast<kaSpawnPoint*>(course->FindEntityByName(kaSpawnPoint::kName));
+    ASSERT_NE(spawn, nullptr);
+    EXPECT_FALSE(spawn->GetModelFile().empty());
+    EXPECT_NEAR(spawn->GetSpawnPosition().x, startAt.x, 1e-3f);
+    EXPECT_NEAR(spawn->GetSpawnPosition().y, startAt.y, 1e-3f);
+    EXPECT_NEAR(spawn->GetSpawnPosition().z, startAt.z, 1e-3f);
+    app.DeleteCourseWorld();
 }
 
 // A right drag moves the entity under the pointer and a middle drag turns it; the tools menu offers the
