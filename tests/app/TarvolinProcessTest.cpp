@@ -197,9 +197,9 @@ int DestroyShownWindows(const std::string& displayName)
 void ExpectNormalShutdown(int status, const TempDir& folder)
 {
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << folder.Read("stderr.txt");
     // The graphics manager writes its configuration as it shuts down.
-    EXPECT_TRUE(folder.Exists("Tarvolin.cfg"));
+    EXPECT_TRUE(folder.Exists("Tarvolin.cfg")) << folder.Read("stderr.txt");
 }
 
 } // namespace
