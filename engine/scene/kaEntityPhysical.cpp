@@ -121,6 +121,16 @@ Vector3 ReadVector(const TiXmlElement* element, Vector3 value)
     return value;
 }
 
+// Keys the reader takes once (the first element of the name) and keys it takes from every element.
+const char* const kSingleKeys[] = {"overrideCOG",  "mass",   "processCollisionForce", "collisionThreshold",
+                                   "collisionMax", "pinned", "ragdollInitID"};
+const char* const kListKeys[] = {"joint", "materialLookup", "boneControl", "decal", "altSoundTrigger"};
+
+template <size_t Count> bool IsOneOf(const std::string& key, const char* const (&keys)[Count])
+{
+    return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
+}
+
 } // namespace
 
 kaEntityPhysical::kaEntityPhysical()
@@ -204,6 +214,8 @@ void kaEntityPhysical::_DestroyPhysics()
 
 void kaEntityPhysical::ReadXml(const TiXmlElement* element)
 {
+    if (element && !IsReadingInitData())
+        _KeepOwnKeys(element);
     if (element)
     {
         if (const TiXmlElement* cog = element->FirstChildElement("overrideCOG"))
@@ -285,6 +297,37 @@ void kaEntityPhysical::ReadXml(const TiXmlElement* element)
         auto record = std::make_unique<kaAltSoundTrigger>();
         record->ReadXml(trigger);
         m_AltSoundTriggers.push_back(std::move(record));
+    }
+}
+
+void kaEntityPhysical::WriteXml(TiXmlElement* element) const
+{
+    kaEntityModel::WriteXml(element);
+    if (!element)
+        return;
+    for (const std::unique_ptr<TiXmlElement>& key : m_OwnKeys)
+        element->InsertEndChild(*key);
+}
+
+void kaEntityPhysical::_KeepOwnKeys(const TiXmlElement* element)
+{
+    for (const TiXmlElement* child = element->FirstChildElement(); child; child = child->NextSiblingElement())
+    {
+        const std::string key = child->Value();
+        const bool single = IsOneOf(key, kSingleKeys);
+        if (!single && !IsOneOf(key, kListKeys))
+            continue;
+        if (single)
+        {
+            // Only the first of its name is read; a later block's key replaces an earlier one.
+            if (child != element->FirstChildElement(key.c_str()))
+                continue;
+            m_OwnKeys.erase(std::remove_if(m_OwnKeys.begin(), m_OwnKeys.end(),
+                                           [&key](const std::unique_ptr<TiXmlElement>& kept)
+                                           { return key == kept->Value(); }),
+                            m_OwnKeys.end());
+        }
+        m_OwnKeys.emplace_back(child->Clone()->ToElement());
     }
 }
 

@@ -7,11 +7,16 @@
 #include "engine/model/kaSpherePrimitive.h"
 #include "engine/model/kaTriMeshPrimitive.h"
 #include "engine/scene/kaGeomData.h"
+#include "engine/scene/kaJoint.h"
 #include "engine/scene/kaPhysicsWorld.h"
+#include "tests/support/engine/scene/SceneModelFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -438,3 +443,185 @@ TEST(EntityPhysicalTest, AModelSetBeforeTheWorldKeepsPinningAndHidingWhenTheEnti
 }
 
 } // namespace
+
+namespace
+{
+
+// Courses of one physical crate, read and written by a physics world as the editor loads and saves them.
+class EntityPhysicalOwnKeysTest : public SceneModelFixture
+{
+protected:
+    static constexpr const char* kHookedCrate = "resources/models/crate/crate.xml";
+
+    void SetUp() override
+    {
+        StartWith(std::string("<initData><uniqueID>Hanging</uniqueID><data><kmfFilename>") + kHookedCrate +
+                  "</kmfFilename></data></initData>"
+                  "<initData><uniqueID>Stiff</uniqueID><data><name>Hook</name></data></initData>"
+                  "<initData><uniqueID>Heavy</uniqueID><data><mass>7</mass><collisionMax>123</collisionMax>"
+                  "<materialLookup><materialID>Rubber</materialID><prim>PRIM_Side</prim></materialLookup>"
+                  "</data></initData>");
+    }
+
+    static std::string Course(const std::string& own)
+    {
+        return std::string("<World><Entities><Entity><type>kaEntityPhysical</type><entityID>4</entityID>") +
+               File(kHookedCrate) + own + "</Entity></Entities></World>";
+    }
+
+    // Reads the course into a fresh world, checks the crate, initialises it as a world does at its start
+    // and gives back the saved course.
+    static std::string LoadAndSave(const std::string& course,
+                                   const std::function<void(const kaEntityPhysical&)>& check)
+    {
+        TiXmlDocument document;
+        document.Parse(course.c_str());
+        EXPECT_NE(document.RootElement(), nullptr) << course;
+        if (!document.RootElement())
+            return std::string();
+        kaPhysicsWorld world;
+        world.ReadXml(document.RootElement(), false);
+        world.Update(0.0f);
+        auto* crate = dynamic_cast<kaEntityPhysical*>(world.FindEntityById(4));
+        EXPECT_NE(crate, nullptr) << course;
+        if (!crate)
+            return std::string();
+        check(*crate);
+        crate->Initialize();
+        TiXmlElement root("World");
+        world.WriteXml(&root, false);
+        TiXmlPrinter printer;
+        root.Accept(&printer);
+        return printer.Str();
+    }
+
+    static int Count(const std::string& text, const std::string& key)
+    {
+        int count = 0;
+        for (size_t at = text.find("<" + key + ">"); at != std::string::npos;
+             at = text.find("<" + key + ">", at + 1))
+            ++count;
+        return count;
+    }
+};
+
+} // namespace
+
+// Each key of the crate's own block survives saves, and the crate read from the saved course is the same.
+TEST_F(EntityPhysicalOwnKeysTest, ASavedCourseKeepsEveryPhysicalKeyOfTheBlock)
+{
+    const struct
+    {
+        std::string own;
+        std::vector<std::string> keys;
+        std::function<void(const kaEntityPhysical&)> check;
+    } cases[] = {
+        {"<mass>5</mass>",
+         {"mass"},
+         [](const kaEntityPhysical& crate)
+         {
+             EXPECT_FLOAT_EQ(crate.GetConfiguredMass(), 5.0f);
+             EXPECT_NEAR(crate.GetMass().mass, 5.0, 1e-4);
+         }},
+        {"<collisionThreshold>250.5</collisionThreshold><collisionMax>900</collisionMax>"
+         "<processCollisionForce>0</processCollisionForce>",
+         {"collisionThreshold", "collisionMax", "processCollisionForce"},
+         [](const kaEntityPhysical& crate)
+         {
+             EXPECT_FLOAT_EQ(crate.GetCollisionThreshold(), 250.5f);
+             EXPECT_FLOAT_EQ(crate.GetCollisionMax(), 900.0f);
+             EXPECT_FALSE(crate.GetProcessCollisionForce());
+         }},
+        {"<overrideCOG><x>0.5</x><z>-0.25</z></overrideCOG>",
+         {"overrideCOG"},
+         [](const kaEntityPhysical& crate) { ExpectNear(crate.GetCOGOffset(), Vector3(0.5f, 0, -0.25f)); }},
+        {"<pinned>1</pinned>",
+         {"pinned"},
+         [](const kaEntityPhysical& crate) { EXPECT_TRUE(crate.IsPinned()); }},
+        {"<ragdollInitID>Limp</ragdollInitID>",
+         {"ragdollInitID"},
+         [](const kaEntityPhysical& crate) { EXPECT_EQ(crate.GetRagdollInitID(), "Limp"); }},
+        // Handed out and freed by Initialize before the save.
+        {"<materialLookup><materialID>Ice</materialID><prim>PRIM_Top</prim><prim>PRIM_Base</prim>"
+         "</materialLookup><materialLookup><materialID>Mud</materialID><prim>PRIM_Top</prim></"
+         "materialLookup>",
+         {"materialLookup", "materialLookup"},
+         [](const kaEntityPhysical& crate)
+         {
+             const std::map<std::string, std::string> expected = {{"PRIM_Top", "Ice"}, {"PRIM_Base", "Ice"}};
+             ASSERT_NE(crate.GetMaterialLookup(), nullptr);
+             EXPECT_EQ(*crate.GetMaterialLookup(), expected);
+         }},
+        {"<joint><jointClass>kaHingeJoint</jointClass><childClass>kaEntityPhysical</childClass>"
+         "<childInitID>Hanging</childInitID><parentBone>Bottom</parentBone><childBone>Top</childBone>"
+         "<hideModel>1</hideModel><jointInitID>Stiff</jointInitID></joint>"
+         "<boneControl><boneName>Top</boneName><jointName>Hook</jointName></boneControl>",
+         {"joint", "boneControl"},
+         [](const kaEntityPhysical& crate)
+         {
+             ASSERT_EQ(crate.GetJoints().size(), 1u);
+             const kaEntityPhysical* child = crate.GetJoints().front()->GetChild();
+             ASSERT_NE(child, nullptr);
+             EXPECT_EQ(child->GetInitUniqueID(), "Hanging");
+             EXPECT_TRUE(child->GetModel()->m_Hidden);
+             EXPECT_EQ(crate.GetJoints().front()->GetName(), "Hook");
+             EXPECT_EQ(child->GetBoneControls().size(), 1u);
+             // The child and the joint are made again from the element, never saved themselves.
+             EXPECT_EQ(crate.GetWorld()->GetEntityCount(), 3);
+         }},
+        {"<decal><vertBox>PRIM_Top</vertBox><threshold>40</threshold></decal>"
+         "<altSoundTrigger><trigger>PRIM_Top</trigger><prim>PRIM_Base</prim></altSoundTrigger>",
+         {"decal", "altSoundTrigger"},
+         [](const kaEntityPhysical& crate)
+         {
+             EXPECT_EQ(crate.GetImpactDecalCount(), 1u);
+             EXPECT_EQ(crate.GetAltSoundTriggers().size(), 1u);
+         }},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.own);
+        std::string course = Course(c.own);
+        std::vector<std::string> saves;
+        for (int save = 0; save < 3; ++save)
+        {
+            course = LoadAndSave(course, c.check);
+            saves.push_back(course);
+        }
+        for (const std::string& key : c.keys)
+            EXPECT_EQ(Count(saves.front(), key), std::count(c.keys.begin(), c.keys.end(), key)) << key;
+        EXPECT_EQ(saves[1], saves[0]);
+        EXPECT_EQ(saves[2], saves[0]);
+    }
+}
+
+// Pinned is not taken in the editor, yet an editor save keeps it for the game; a record's keys stay with
+// the record while the block's own are kept beside them.
+TEST_F(EntityPhysicalOwnKeysTest, KeysTheEditorDoesNotTakeAreKeptAndARecordsAreNotCopied)
+{
+    std::string course = Course("<initUniqueID>Heavy</initUniqueID><pinned>1</pinned>"
+                                "<collisionThreshold>50</collisionThreshold>");
+    {
+        kaApp app("test", "test");
+        app.SetEditor(true);
+        for (int save = 0; save < 2; ++save)
+        {
+            course = LoadAndSave(course,
+                                 [](const kaEntityPhysical& crate)
+                                 {
+                                     EXPECT_FALSE(crate.IsPinned());
+                                     EXPECT_FLOAT_EQ(crate.GetCollisionThreshold(), 50.0f);
+                                     EXPECT_FLOAT_EQ(crate.GetCollisionMax(), 123.0f);
+                                     EXPECT_FLOAT_EQ(crate.GetConfiguredMass(), 7.0f);
+                                     ASSERT_NE(crate.GetMaterialLookup(), nullptr);
+                                     EXPECT_EQ(crate.GetMaterialLookup()->count("PRIM_Side"), 1u);
+                                 });
+        }
+    }
+    EXPECT_EQ(Count(course, "pinned"), 1);
+    EXPECT_EQ(Count(course, "collisionThreshold"), 1);
+    EXPECT_EQ(Count(course, "mass"), 0);
+    EXPECT_EQ(Count(course, "collisionMax"), 0);
+    EXPECT_EQ(Count(course, "materialLookup"), 0);
+    LoadAndSave(course, [](const kaEntityPhysical& crate) { EXPECT_TRUE(crate.IsPinned()); });
+}
