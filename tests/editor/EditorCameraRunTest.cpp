@@ -19,20 +19,6 @@ using testsupport::HeadlessGame;
 namespace
 {
 
-// The engine editor as a user drives it: SDL's events through the real window back end.
-HeadlessGame::Options EngineEditorWithSdlInput()
-{
-    HeadlessGame::Options options;
-    options.sdlInput = true;
-    options.makeApp = []
-    {
-        auto app = std::make_unique<Tarvolin>();
-        app->SetEngineEditor(true);
-        return app;
-    };
-    return options;
-}
-
 Vector3 RunOrbitColumn(const EditorCamera& camera, int column)
 {
     const platform::Matrix& orbit = camera.GetOrbitOrientation();
@@ -116,7 +102,7 @@ const SdlGesture kSdlGestures[] = {
 // it shows where it was hidden and the pointer moves on from there.
 TEST(EditorCameraRunTest, ModifierGesturesThroughSdlMoveTheCameraAndTheCursorComesBackWhereItWasHidden)
 {
-    HeadlessGame game(EngineEditorWithSdlInput());
+    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.RunScript());
     auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));

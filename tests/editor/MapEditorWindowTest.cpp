@@ -884,15 +884,7 @@ TEST(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu)
 {
     kaModelManager models;
     kaDraggableDecalManager decals;
-    HeadlessGame::Options options;
-    options.sdlInput = true;
-    options.makeApp = []
-    {
-        auto app = std::make_unique<Tarvolin>();
-        app->SetEngineEditor(true);
-        return app;
-    };
-    HeadlessGame game(options);
+    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.RunScript());
     auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
@@ -945,15 +937,7 @@ TEST(MapEditorSdlTest, SavingTheOpeningWorldWritesItBackToItsOwnFolder)
 {
     kaModelManager models;
     kaDraggableDecalManager decals;
-    HeadlessGame::Options options;
-    options.sdlInput = true;
-    options.makeApp = []
-    {
-        auto app = std::make_unique<Tarvolin>();
-        app->SetEngineEditor(true);
-        return app;
-    };
-    HeadlessGame game(options);
+    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.RunScript());
     auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));

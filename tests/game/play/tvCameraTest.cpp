@@ -26,6 +26,19 @@ HeadlessGame::Options WithSdlInput()
     return options;
 }
 
+// A practice run of the proving ground with the vehicle, its clock moved only by the test.
+tvWorld* StartPractice(HeadlessGame& game, const char* vehicle)
+{
+    game.SetClockStep(0.0);
+    Tarvolin& app = game.App();
+    app.SetGameMode(0);
+    app.SetLevelPathCopy(kProvingGroundCourse);
+    app.SetLevelPath(kProvingGroundCourse);
+    app.SetVehicleName(vehicle);
+    app.StartCourse();
+    return dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+}
+
 } // namespace
 
 // Full throttle into the launch plate, which throws the rider: the chase camera stays with the bike, and
@@ -35,14 +48,8 @@ TEST(tvCameraTest, TheChaseViewKeepsUpWithTheMotorcycleAndTheThrownRiderOverTheL
 {
     HeadlessGame game(WithSdlInput());
     ASSERT_TRUE(game.Start());
-    game.SetClockStep(0.0);
     Tarvolin& app = game.App();
-    app.SetGameMode(0);
-    app.SetLevelPathCopy(kProvingGroundCourse);
-    app.SetLevelPath(kProvingGroundCourse);
-    app.SetVehicleName("Motorcycle");
-    app.StartCourse();
-    auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    tvWorld* world = StartPractice(game, "Motorcycle");
     ASSERT_NE(world, nullptr);
     auto* bike = dynamic_cast<MotorCycle*>(app.GetPlayerVehicle());
     ASSERT_NE(bike, nullptr);
@@ -103,14 +110,7 @@ TEST(tvCameraTest, TheFreeViewPansOnAMiddleDragTurnsOnALeftDragAndIgnoresTheRigh
 {
     HeadlessGame game(WithSdlInput());
     ASSERT_TRUE(game.Start());
-    game.SetClockStep(0.0);
-    Tarvolin& app = game.App();
-    app.SetGameMode(0);
-    app.SetLevelPathCopy(kProvingGroundCourse);
-    app.SetLevelPath(kProvingGroundCourse);
-    app.SetVehicleName("Charger");
-    app.StartCourse();
-    auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    tvWorld* world = StartPractice(game, "Charger");
     ASSERT_NE(world, nullptr);
     tvCamera* camera = world->GetFollowCamera();
     ASSERT_NE(camera, nullptr);

@@ -80,6 +80,19 @@ void HeadlessGame::CopyContent(const std::string& folder)
     CopyInstall(TARVOLIN_CONTENT_DIR, folder);
 }
 
+HeadlessGame::Options HeadlessGame::EngineEditorWithSdlInput()
+{
+    Options options;
+    options.sdlInput = true;
+    options.makeApp = []
+    {
+        auto app = std::make_unique<Tarvolin>();
+        app->SetEngineEditor(true);
+        return app;
+    };
+    return options;
+}
+
 void HeadlessGame::CopyInstall(const std::string& from, const std::string& folder)
 {
     // What a player's own run of the game leaves in the sample install (settings, controls, profiles, scores,

@@ -64,6 +64,8 @@ public:
     // Copies the generated install, or another one, without what a player's run of the game left in it.
     static void CopyContent(const std::string& folder);
     static void CopyInstall(const std::string& from, const std::string& folder);
+    // The engine editor as a user drives it: the editor's application on the real SDL back end.
+    static Options EngineEditorWithSdlInput();
 
     explicit HeadlessGame(const Options& options);
     HeadlessGame() : HeadlessGame(Options()) {}
