@@ -111,6 +111,15 @@ ValueRows Values(const kaPropertyList& list)
     return rows;
 }
 
+// Whether the glyph is the other one or lies inside it.
+bool Holds(const guiGlyph* outer, const guiGlyph* glyph)
+{
+    for (; glyph != nullptr; glyph = glyph->GetParent())
+        if (glyph == outer)
+            return true;
+    return false;
+}
+
 bool Converts(const std::string& text, bool number)
 {
     try
@@ -409,6 +418,14 @@ void MapEditorWindow::_Install(kaWorld* world)
         decals->SetWorld(world);
 }
 
+void MapEditorWindow::_ShowNoWorld()
+{
+    RefreshSelection(false);
+    m_WorldName = kNoWorld;
+    m_Saved = true;
+    _ShowName();
+}
+
 void MapEditorWindow::_DropWorld()
 {
     if (m_World == nullptr)
@@ -528,7 +545,11 @@ void MapEditorWindow::StartNewWorld()
     }
     kaWorld* world = ShowWorldSetup(true);
     if (world == nullptr)
+    {
+        // The old world is gone: the editor says so, as when it opened without one.
+        _ShowNoWorld();
         return;
+    }
     world->SetCamera(m_Camera);
     RefreshSelection(true);
     // The name first: marking unsaved then puts the mark in front of it.
@@ -654,7 +675,14 @@ void MapEditorWindow::OnMenu(bool enable)
     if (m_BuildLeftGroup != nullptr)
         m_BuildLeftGroup->SetVisible(enable);
     if (m_TopToolbar != nullptr)
-        m_TopToolbar->SetVisible(enable);
+    {
+        // Without a world the toolbar's tools go, but not the file menu's button: "New" and "Load World..."
+        // are how a world comes.
+        m_TopToolbar->SetVisible(enable || Holds(m_TopToolbar, m_FileButton));
+        for (int child = 0; child < m_TopToolbar->GetChildCount(); ++child)
+            if (guiGlyph* glyph = m_TopToolbar->GetChild(child))
+                glyph->SetVisible(enable || Holds(glyph, m_FileButton));
+    }
 }
 
 void MapEditorWindow::ShowSelectedEntityProperties(kaEntity* entity, const kaCollideInfo* hit)
@@ -666,6 +694,8 @@ void MapEditorWindow::ShowSelectedEntityProperties(kaEntity* entity, const kaCol
     if (m_HighlightedEntity != nullptr)
         m_HighlightedEntity->SetSelected(true, hit);
     _SetSelectable(m_PropertiesMenu, kSelectedEntityRow, true);
+    // Where the tools menu offers the selected entity's properties, the row is there only with one.
+    _SetSelectable(m_ToolsMenu, kSelectedEntityRow, m_HighlightedEntity != nullptr);
 }
 
 void MapEditorWindow::DeselectDecal()
@@ -1178,7 +1208,7 @@ bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
         else
         {
             ShowSelectedEntityProperties(entity, m_SelectWithHit ? &hit : nullptr);
-            if (button == 0)
+            if (button == platform::kMouseLeft)
             {
                 const float now = float(GetTime(4));
                 if (now - m_LastClickTime < kDoubleClickTime)
@@ -1187,11 +1217,11 @@ bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
                     m_DragOnTerrain = true;
                 m_LastClickTime = now;
             }
-            else if (button == 1)
+            else if (button == platform::kMouseRight)
             {
                 m_Moving = true;
             }
-            else if (button == 2)
+            else if (button == platform::kMouseMiddle)
             {
                 m_Rotating = true;
             }
@@ -1269,7 +1299,7 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
             SetSaved(false);
         }
     }
-    else if (m_HighlightedEntity != nullptr && data.buttons[1] && m_Moving)
+    else if (m_HighlightedEntity != nullptr && data.buttons[platform::kMouseRight] && m_Moving)
     {
         kaEntityModel* entity = m_HighlightedEntity;
         const Vector3 start = entity->GetPosition();
@@ -1284,7 +1314,7 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
                                     start.z - snap.z + right.z * message.deltaX * kMoveScale));
         SetSaved(false);
     }
-    else if (m_HighlightedEntity != nullptr && data.buttons[2] && m_Rotating)
+    else if (m_HighlightedEntity != nullptr && data.buttons[platform::kMouseMiddle] && m_Rotating)
     {
         kaEntityModel* entity = m_HighlightedEntity;
         const Quaternion rotation = entity->GetRotation();
@@ -1303,8 +1333,8 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
         handled = false;
     }
     if (!handled)
-        m_Camera->HandleInput(message.deltaX, message.deltaY, float(data.wheel), data.buttons[0],
-                              data.buttons[2]);
+        m_Camera->HandleInput(message.deltaX, message.deltaY, float(data.wheel),
+                              data.buttons[platform::kMouseLeft], data.buttons[platform::kMouseMiddle]);
     return guiWindow::OnMouseMove(message);
 }
 
@@ -1395,6 +1425,11 @@ void MapEditorWindow::_PrepareShow()
     m_WorldName = kNoWorld;
     m_Saved = true;
     _ShowName();
+    if (m_Palette != nullptr)
+    {
+        m_Palette->SetPixelWidth(kPaletteShowSize);
+        m_Palette->SetPixelHeight(kPaletteShowSize);
+    }
     if (m_TopToolbar != nullptr && g_pGraphicsManager != nullptr)
         m_TopToolbar->SetSize(guiCoordPair::Pixels(
             float(int32_t(g_pGraphicsManager->GetPresentParameters().BackBufferWidth) - kToolbarMargin),

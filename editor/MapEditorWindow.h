@@ -66,6 +66,8 @@ public:
     static constexpr float kTurnPerPixel = -0.05f;
     static constexpr float kHeightStep = 1.0f;
     static constexpr int32_t kToolbarMargin = 136;
+    // The palette grid's pixel width and height as the show step leaves them.
+    static constexpr int32_t kPaletteShowSize = 10;
     static constexpr int32_t kToolbarHeight = 32;
     static constexpr int32_t kMenuLayerLift = 32;
 
@@ -156,6 +158,8 @@ protected:
     virtual std::string _WriteFailureCaption() const { return kMessageCaption; }
     void _Install(kaWorld* world);
     void _DropWorld();
+    // No world: "No World" in the name box, saved, the world commands off.
+    void _ShowNoWorld();
     void _Draw(kaWorld* world);
     void _ShowName();
     void _CloseMenus();

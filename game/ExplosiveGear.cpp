@@ -107,6 +107,19 @@ void ExplosiveGear::ReadXml(const TiXmlElement* element)
         m_CollisionSound = GetElementText(sound);
 }
 
+void ExplosiveGear::WriteXml(TiXmlElement* element) const
+{
+    StuntGear::WriteXml(element);
+    if (!element)
+        return;
+    AppendFloatElement(element, "explosionScale", m_ExplosionScale);
+    AppendFloatElement(element, "explosionRadius", m_ExplosionRadius);
+    AppendFloatElement(element, "explosionDamage", m_ExplosionDamage);
+    AppendFloatElement(element, "explosionForce", m_ExplosionForce);
+    AppendFloatElement(element, "explosionThreshold", m_ExplosionThreshold);
+    AppendTextElement(element, "collisionSound", m_CollisionSound);
+}
+
 void ExplosiveGear::Initialize()
 {
     StuntGear::Initialize();

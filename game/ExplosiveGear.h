@@ -37,6 +37,8 @@ public:
     // The gear's keys, then "explosionScale", "explosionRadius", "explosionDamage", "explosionForce",
     // "explosionThreshold" and "collisionSound".
     void ReadXml(const TiXmlElement* element) override;
+    // The gear's keys, then the six keys ReadXml takes.
+    void WriteXml(TiXmlElement* element) const override;
     // With a model: the debris copy and its triangles' velocities, and the billboard when the blast does
     // anything.
     void Initialize() override;

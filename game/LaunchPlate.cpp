@@ -35,6 +35,15 @@ void LaunchPlate::ReadXml(const TiXmlElement* element)
     StuntGear::ReadXml(element);
 }
 
+void LaunchPlate::WriteXml(TiXmlElement* element) const
+{
+    StuntGear::WriteXml(element);
+    if (!element)
+        return;
+    AppendTextElement(element, "launchPrim", m_LaunchPrim);
+    AppendFloatElement(element, "launchForce", m_LaunchForce);
+}
+
 void LaunchPlate::Update(float dt)
 {
     m_Cooldown = std::max(0.0f, m_Cooldown - dt);

@@ -21,6 +21,8 @@ public:
 
     // "launchPrim" and "launchForce", then the gear's keys.
     void ReadXml(const TiXmlElement* element) override;
+    // The gear's keys, then "launchPrim" and "launchForce".
+    void WriteXml(TiXmlElement* element) const override;
     void Update(float dt) override;
     void OnCollide(kaEntityPhysical* other, kaMaterial* ownMaterial, kaMaterial* otherMaterial) override;
 

@@ -327,8 +327,13 @@ bool MotorCycle::TrySwitchToRagdoll()
     SetLinearVelocity(velocity.x, velocity.y, velocity.z);
     SetAngularVelocity(spin.x, spin.y, spin.z);
     const Quaternion riderRotation = m_pRider->GetRotation();
-    m_pRagdoll->SetPositionRotation(
-        m_pRider->GetPosition() + Turn(m_pRagdoll->GetPosition() - Vector3(), riderRotation), riderRotation);
+    // The doll's model on the rider's, limb on limb: its body goes its own centre offset above the rider's
+    // origin. (Its position as made is its model's, hung that offset below a body at the world's origin.)
+    m_pRagdoll->SetPositionRotation(m_pRider->GetPosition() + Turn(m_pRagdoll->GetCOGOffset(), riderRotation),
+                                    riderRotation);
+    // Made hidden, the rag doll's bodies sleep; thrown, the rider flies on as the bike went.
+    _WakeRagdoll();
+    m_pRagdoll->SetLinearVelocity(velocity.x, velocity.y, velocity.z);
 
     if (m_pWorld)
         m_pWorld->SetSelectedEntity(nullptr);
@@ -336,6 +341,14 @@ bool MotorCycle::TrySwitchToRagdoll()
     m_WheelSpeedTarget = 0.0f;
     m_Lean = 0.0f;
     return true;
+}
+
+void MotorCycle::_WakeRagdoll()
+{
+    m_pRagdoll->SetBodyEnabled(true);
+    for (kaJoint* joint : m_pRagdoll->GetJoints())
+        if (kaEntityPhysical* limb = joint->GetOtherEnd(m_pRagdoll))
+            limb->SetBodyEnabled(true);
 }
 
 void MotorCycle::_DestroyAnchor()

@@ -138,6 +138,7 @@ protected:
     void _HangModels();
     void _ReleaseHungModels();
     void _DestroyAnchor();
+    void _WakeRagdoll();
     // The world's entity list holds it still.
     bool _InWorld(const kaEntity* entity) const;
     // The course's follow camera, or null outside a course world.

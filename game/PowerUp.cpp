@@ -119,6 +119,12 @@ void PowerUp::WriteXml(TiXmlElement* element) const
     AppendIntElement(element, "hideTime", m_HideTime);
     AppendFloatElement(element, "turboForce", m_TurboForce);
     AppendFloatElement(element, "turboTime", m_TurboTime);
+    // The rest of what ReadXml takes, so that a saved course keeps its points and boosts.
+    AppendIntElement(element, "value", m_Value);
+    AppendFloatElement(element, "turboMaxTime", m_TurboMaxTime);
+    AppendFloatElement(element, "gravity", m_Gravity);
+    AppendFloatElement(element, "gravityTime", m_GravityTime);
+    AppendFloatElement(element, "gravityMaxTime", m_GravityMaxTime);
 }
 
 void PowerUp::Initialize()

@@ -55,7 +55,12 @@ void StuntGear::ReadXml(const TiXmlElement* element)
     const TiXmlElement* intro = sequence->FirstChildElement("intro");
     const TiXmlElement* loop = sequence->FirstChildElement("loop");
     const TiXmlElement* outro = sequence->FirstChildElement("outro");
-    if (!intro || !loop || !outro || !g_pWizard)
+    if (!intro || !loop || !outro)
+        return;
+    m_DamageIntro = GetElementText(intro);
+    m_DamageLoop = GetElementText(loop);
+    m_DamageOutro = GetElementText(outro);
+    if (!g_pWizard)
         return;
     // A record applied twice must not leave the first sound loaded.
     if (m_DamageSequence.id >= 0)
@@ -64,6 +69,17 @@ void StuntGear::ReadXml(const TiXmlElement* element)
                                                   GetElementText(outro), 0, false, 0.0f, 0.0f, 0.0f,
                                                   kSoundMaxDistance, kSoundMinDistance, nullptr, nullptr);
     g_pWizard->SetLoopedSoundVolume(m_DamageSequence, ::GetSoundVolume(), 0);
+}
+
+void StuntGear::WriteXml(TiXmlElement* element) const
+{
+    kaEntityPhysical::WriteXml(element);
+    if (!element || (m_DamageIntro.empty() && m_DamageLoop.empty() && m_DamageOutro.empty()))
+        return;
+    TiXmlElement* sequence = AppendElement(element, "damageSequence");
+    AppendTextElement(sequence, "intro", m_DamageIntro);
+    AppendTextElement(sequence, "loop", m_DamageLoop);
+    AppendTextElement(sequence, "outro", m_DamageOutro);
 }
 
 void StuntGear::Initialize()

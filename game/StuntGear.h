@@ -4,6 +4,7 @@
 #include "engine/scene/kaEntityPhysical.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class tvVehicle;
@@ -27,6 +28,8 @@ public:
 
     // The physical keys, then "damageSequence" ("intro", "loop", "outro": all three or no sound).
     void ReadXml(const TiXmlElement* element) override;
+    // The physical entity's keys, then "damageSequence" as read.
+    void WriteXml(TiXmlElement* element) const override;
     void Initialize() override;
     // Adds the step's damage once, runs the removal timer and stops the sound two steps after the last
     // contact.
@@ -56,5 +59,9 @@ protected:
     float m_DamageRate = 0.0f;
     int32_t m_SoundSteps = 0;
     kaSoundHandle m_DamageSequence;
+    // The three sound files as read, to be written back; empty when none were read.
+    std::string m_DamageIntro;
+    std::string m_DamageLoop;
+    std::string m_DamageOutro;
     float m_RemovalTimer = 0.0f;
 };

@@ -364,6 +364,8 @@ private:
     bool m_PointerTracked = false;
     int32_t m_PointerX = 0;
     int32_t m_PointerY = 0;
+    // The cursor was hidden while the mouse steered: when it shows again the pointer is brought to it.
+    bool m_PointerToCursor = false;
     // Pointer movement below a pixel, kept until it adds up to one.
     float m_AxisRemainder[3] = {0.0f, 0.0f, 0.0f};
     kaSoundHandle m_CrowdSound;

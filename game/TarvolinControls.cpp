@@ -4,6 +4,7 @@
 #include "engine/core/InputDevice.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "game/tvXmlFile.h"
+#include "platform/window/WindowConstants.h"
 
 #include <tinyxml.h>
 
@@ -49,8 +50,9 @@ constexpr AxisBinding kJoystickAxes[] = {
 constexpr int kPointerActions[] = {0, 1, 2, 3, 5, 4};
 constexpr int kPointerAxisCount = 3;
 constexpr int kPointerActionCount = 6;
-// The button number of actions 3, 4 and 5.
-constexpr int kPointerButtons[] = {0, 2, 1};
+// The device's button of actions 3, 4 and 5 (the loop's left, middle and right).
+constexpr int kPointerButtons[] = {platform::kDeviceMouseLeft, platform::kDeviceMouseMiddle,
+                                   platform::kDeviceMouseRight};
 
 } // namespace
 

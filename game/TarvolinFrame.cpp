@@ -43,11 +43,11 @@ constexpr uint8_t kNextSongKey = '+';
 constexpr uint8_t kPreviousSongKey = '-';
 
 // Kinds of the raw mouse events the message loop reports.
-constexpr int kMouseX = 1;
-constexpr int kMouseY = 2;
-constexpr int kMouseWheel = 3;
-constexpr int kMouseButton0 = 4;
-constexpr int kMouseButton2 = 6;
+constexpr int kMouseX = platform::kMouseKindX;
+constexpr int kMouseY = platform::kMouseKindY;
+constexpr int kMouseWheel = platform::kMouseKindWheel;
+constexpr int kMouseButton0 = platform::kMouseKindButton0;
+constexpr int kMouseLastButton = platform::kMouseKindButton0 + platform::kMouseButtonCount - 1;
 
 void Dispatch(const guiMsgMouse& message)
 {
@@ -173,6 +173,8 @@ void Tarvolin::_DispatchAxis(int axis, float value)
 void Tarvolin::_TrackPointer(bool known, int32_t x, int32_t y)
 {
     m_PointerTracked = known;
+    if (known)
+        m_PointerToCursor = false;
     m_PointerX = x;
     m_PointerY = y;
 }
@@ -184,9 +186,21 @@ bool Tarvolin::_FollowPointer()
     if (cursor == nullptr || !cursor->IsVisible() ||
         !platform::GetCursorClientPosition(GetWindowHandle(), pointer))
     {
-        // Hidden, the cursor keeps no place: it goes to the pointer again when it shows.
         _TrackPointer(false, 0, 0);
+        if (cursor != nullptr && !cursor->IsVisible())
+            m_PointerToCursor = true;
         return false;
+    }
+    if (m_PointerToCursor)
+    {
+        // The pointer stood still or wandered off while the mouse steered; the cursor shows where it was
+        // hidden, and the pointer goes there so that the next move starts from it.
+        const kaPoint at = g_pGuiManager->GetCursorPosition();
+        if (platform::SetCursorClientPosition(GetWindowHandle(), platform::Point{at.x, at.y}))
+        {
+            _TrackPointer(true, at.x, at.y);
+            return true;
+        }
     }
     // The GUI's own moves of the cursor stand until the pointer moves.
     if (!m_PointerTracked || pointer.x != m_PointerX || pointer.y != m_PointerY)
@@ -255,7 +269,7 @@ bool Tarvolin::OnMouse(int kind, int pressed, int amount, int /*unused*/)
 {
     if (kind == 0)
         return false;
-    if (kind > kMouseButton2 || m_ShutDown)
+    if (kind > kMouseLastButton || m_ShutDown)
         return true;
     guiMsgMouse message;
     gui::MouseData& data = message.data;

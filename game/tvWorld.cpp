@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -59,6 +60,12 @@ void ReadCourseKey(const TiXmlElement* parent, const char* name, Value& value, R
         platform::OutputDebugString(std::string("tvWorld::ReadXml - bad value for ") + name +
                                     ", default kept.\n");
     }
+}
+
+// Points come from course files: sums stop at the ends of the range instead of wrapping.
+int32_t SaturatedSum(int32_t a, int32_t b)
+{
+    return int32_t(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX));
 }
 
 } // namespace
@@ -168,6 +175,7 @@ void tvWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         ResetPathGrid();
         ReadCourseKey(element, "timeLimit", m_TimeLimit,
                       [](const TiXmlElement* e) { return GetElementInt(e); });
+        SetTimeLimit(m_TimeLimit);
         // Converted as the course lists convert it, so that they show the target the run counts against.
         ReadCourseKey(element, "scoreLimit", m_ScoreLimit,
                       [](const TiXmlElement* e) { return WorldInfo::ScoreLimitValue(GetElementText(e)); });
@@ -211,22 +219,24 @@ void tvWorld::AddPoints(int32_t points)
     tvPlayer* player = SignedInPlayer();
     if (!player)
         return;
-    player->SetRunPoints(player->GetRunPoints() + points);
+    // Saturates: a token's value comes from the course file.
+    player->SetRunPoints(SaturatedSum(player->GetRunPoints(), points));
     if (m_pHudWindow)
         m_pHudWindow->SetPointsText(std::to_string(player->GetRunPoints()));
 }
 
 std::string tvWorld::FormatTimeLeft() const
 {
-    const int32_t left = std::max(0, m_TimeLimit - m_ElapsedSeconds);
-    const int32_t seconds = left % 60;
+    // Wide enough for any limit and any elapsed time.
+    const int64_t left = std::max<int64_t>(0, int64_t(m_TimeLimit) - m_ElapsedSeconds);
+    const int64_t seconds = left % 60;
     return std::to_string(left / 60) + ":" + (seconds < 10 ? "0" : "") + std::to_string(seconds);
 }
 
 int32_t tvWorld::ApplyTimePenalty()
 {
     const int32_t elapsed = m_RunClock.GetElapsed();
-    if (m_TimeLimit - elapsed >= kPenaltyFloor)
+    if (int64_t(m_TimeLimit) - elapsed >= kPenaltyFloor)
         m_RunClock.AddSeconds(kTimePenalty);
     return elapsed;
 }
@@ -386,14 +396,15 @@ void tvWorld::_RunningRules()
     if (m_ElapsedSeconds == 2 && m_pHudWindow)
         m_pHudWindow->HideCount();
 
-    const int32_t limit = m_TimeLimit;
-    const int32_t t = m_ElapsedSeconds;
+    // Wide, so that neither the limit nor the score limit can overflow a difference.
+    const int64_t limit = m_TimeLimit;
+    const int64_t t = m_ElapsedSeconds;
     bool ended = false;
     if (t >= limit - 60 && t < limit - 30 && limit > 60)
     {
         if (tvPlayer* player = SignedInPlayer())
         {
-            const int32_t missing = m_ScoreLimit - player->GetRunPoints();
+            const int64_t missing = int64_t(m_ScoreLimit) - player->GetRunPoints();
             if (missing < 50 && missing != 0)
                 _PlayCue(kDontGiveUp);
             else if (missing > 100)
@@ -480,8 +491,10 @@ void tvWorld::FinishRun(tvPlayer* player)
     const std::string course = game ? game->GetLevelPath() : std::string();
     const int32_t points = player->GetRunPoints();
     const int32_t target = std::max(m_ScoreLimit, player->GetHighScore(course));
-    const int32_t margin = points - target;
-    const float ratio = static_cast<float>(points) / static_cast<float>(target);
+    const int64_t margin = int64_t(points) - target;
+    // Reached by the exact difference: a quotient has no answer for a target of 0 and rounds near the
+    // top of the range.
+    const bool reached = margin >= 0;
     if (margin >= 0)
         summary->SetPassed(true);
     int32_t reputation = 0;
@@ -489,7 +502,7 @@ void tvWorld::FinishRun(tvPlayer* player)
     {
         const float earned = std::trunc(static_cast<float>(margin) * m_RepPointFactor);
         reputation = static_cast<int32_t>(std::clamp(earned, 0.0f, static_cast<float>(kMaxReputation)));
-        if (ratio >= 1.0f && game && game->GetCareerLevel(player->GetCareerLevel()) == course)
+        if (reached && game && game->GetCareerLevel(player->GetCareerLevel()) == course)
         {
             player->SetCareerLevel(player->GetCareerLevel() + 1);
             summary->SetLevelUp(true);
@@ -500,7 +513,7 @@ void tvWorld::FinishRun(tvPlayer* player)
     summary->SetReputation(reputation);
     player->SetTotalRepPoints(player->GetTotalRepPoints() + reputation);
     player->SetUnspentRepPoints(player->GetUnspentRepPoints() + reputation);
-    player->SetTotalPointsEarned(player->GetTotalPointsEarned() + points);
+    player->SetTotalPointsEarned(SaturatedSum(player->GetTotalPointsEarned(), points));
     // The hub shows how many runs the driver has finished; nothing else counts them.
     player->SetCourseRuns(player->GetCourseRuns() + 1);
 }

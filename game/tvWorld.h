@@ -4,6 +4,7 @@
 #include "engine/scene/kaPhysicsWorld.h"
 #include "game/WorldInfo.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,6 +24,8 @@ public:
     static constexpr int32_t kDefaultGameMode = 3;
     static constexpr int32_t kDefaultScoreLimit = WorldInfo::kDefaultScoreLimit;
     static constexpr int32_t kDefaultTimeLimit = 10;
+    // A time limit is held to 0 .. a day: a course file may say anything.
+    static constexpr int32_t kMaxTimeLimit = 86400;
     static constexpr float kDefaultRepPointFactor = 0.1f;
     static constexpr float kWreckDamage = 100.0f;
     static constexpr int32_t kMaxReputation = 10;
@@ -106,7 +109,7 @@ public:
     tvCamera* GetFollowCamera() const { return m_pFollowCamera.get(); }
     const std::string& GetLevelName() const { return m_LevelName; }
     int32_t GetTimeLimit() const { return m_TimeLimit; }
-    void SetTimeLimit(int32_t seconds) { m_TimeLimit = seconds; }
+    void SetTimeLimit(int32_t seconds) { m_TimeLimit = std::clamp(seconds, 0, kMaxTimeLimit); }
     void SetScoreLimit(int32_t points) { m_ScoreLimit = points; }
     float GetRepPointFactor() const { return m_RepPointFactor; }
     int32_t GetElapsedSeconds() const { return m_ElapsedSeconds; }

@@ -22,13 +22,15 @@ bool IsCtrlLetter(platform::WPARAM key, const ModifierKeyState& keys)
     return keys.Ctrl != 0 && keys.Alt == 0 && key >= 'A' && key <= 'Z';
 }
 
-// The application's mouse-event kind of a button message: 4, 5 and 6 for left, middle and right.
+// The application's mouse-event kind of a button message.
 int MouseButtonKind(uint32_t message)
 {
     using namespace platform;
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)
-        return 4;
-    return message == WM_MBUTTONDOWN || message == WM_MBUTTONUP ? 5 : 6;
+        return kMouseKindButton0 + kMouseLeft;
+    if (message == WM_MBUTTONDOWN || message == WM_MBUTTONUP)
+        return kMouseKindButton0 + kMouseMiddle;
+    return kMouseKindButton0 + kMouseRight;
 }
 
 bool IsButtonDown(uint32_t message)
@@ -147,8 +149,7 @@ void kaStartup::FilterMessage(kaApp& app, const platform::Message& message)
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
         // Every press and release in the order it happened, so that a click within one frame still
-        // clicks. Kinds 4 to 6 are the pointer's buttons 0 to 2 as the controls number them: left, middle,
-        // right.
+        // clicks.
         app.OnMouse(MouseButtonKind(message.message), IsButtonDown(message.message) ? 1 : 0, 0, 0);
         break;
     case WM_KEYUP:

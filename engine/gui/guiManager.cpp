@@ -489,7 +489,8 @@ void guiManager::_DispatchMouse(const gui::MouseData& mouse, bool paused)
         window->AddRef();
     if (mouse.moved)
     {
-        if (m_Cursor == nullptr || m_Cursor->IsVisible())
+        const bool hidden = m_Cursor != nullptr && !m_Cursor->IsVisible();
+        if (!hidden)
         {
             const kaPoint from = mouse.absolute ? kaPoint(mouse.x, mouse.y) : m_CursorPosition;
             SetCursorPosition(gui::ClampToInt(int64_t(from.x) + mouse.dx),
@@ -503,8 +504,9 @@ void guiManager::_DispatchMouse(const gui::MouseData& mouse, bool paused)
             m_MoveMessageUsed = true;
         }
         guiMsgMouse& message = m_MoveMessage;
-        message.deltaX = static_cast<float>(cursor.x - message.data.x);
-        message.deltaY = static_cast<float>(cursor.y - message.data.y);
+        // A hidden cursor stays where it was hidden while the mouse steers: the movement is the mouse's own.
+        message.deltaX = static_cast<float>(hidden ? mouse.dx : cursor.x - message.data.x);
+        message.deltaY = static_cast<float>(hidden ? mouse.dy : cursor.y - message.data.y);
         message.data.x = cursor.x;
         message.data.y = cursor.y;
         message.data.wheel = mouse.wheel;

@@ -96,7 +96,8 @@ void CopyVertexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 {
     const uint32_t stride = g_pGraphicsManager->GetVertexStride(from);
     const void* source = g_pGraphicsManager->LockVertexBuffer(from);
-    void* target = g_pGraphicsManager->LockVertexBuffer(to, source ? platform::LOCK_DISCARD : 0);
+    const uint32_t targetFlags = source ? static_cast<uint32_t>(platform::LOCK_DISCARD) : 0u;
+    void* target = g_pGraphicsManager->LockVertexBuffer(to, targetFlags);
     if (source && target)
         std::memcpy(target, source, static_cast<size_t>(count) * stride);
     if (target)
@@ -108,7 +109,8 @@ void CopyVertexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 void CopyIndexRun(kaResourceHandle from, kaResourceHandle to, uint32_t count)
 {
     const void* source = g_pGraphicsManager->LockIndexBuffer(from);
-    void* target = g_pGraphicsManager->LockIndexBuffer(to, source ? platform::LOCK_DISCARD : 0);
+    const uint32_t targetFlags = source ? static_cast<uint32_t>(platform::LOCK_DISCARD) : 0u;
+    void* target = g_pGraphicsManager->LockIndexBuffer(to, targetFlags);
     if (source && target)
         std::memcpy(target, source, static_cast<size_t>(count) * sizeof(uint16_t));
     if (target)

@@ -1048,8 +1048,8 @@ uint32_t kaGraphicsManager::ChooseTextureFormat(uint32_t bitsPerTexel, uint32_t 
 
 kaBufferPool* kaGraphicsManager::_PoolAt(const PoolTable& table, uint16_t key) const
 {
-    CachedPool& cached =
-        (&table == &m_VertexPools ? m_CachedVertexPools : m_CachedIndexPools)[key % kCachedPools];
+    CachedPool* const pools = &table == &m_VertexPools ? m_CachedVertexPools : m_CachedIndexPools;
+    CachedPool& cached = pools[key % kCachedPools];
     if (cached.pool && cached.key == key)
         return cached.pool;
     const auto found = table.find(key);
@@ -1063,8 +1063,8 @@ kaBufferPool* kaGraphicsManager::_PoolAt(const PoolTable& table, uint16_t key) c
 
 void kaGraphicsManager::_ForgetCachedPool(const PoolTable& table, uint16_t key)
 {
-    CachedPool& cached =
-        (&table == &m_VertexPools ? m_CachedVertexPools : m_CachedIndexPools)[key % kCachedPools];
+    CachedPool* const pools = &table == &m_VertexPools ? m_CachedVertexPools : m_CachedIndexPools;
+    CachedPool& cached = pools[key % kCachedPools];
     if (cached.key == key)
         cached.pool = nullptr;
 }

@@ -167,7 +167,17 @@ void kaEntity::ApplyInitData(const std::string& uniqueId)
 {
     m_InitUniqueID = uniqueId;
     if (g_pInitDataBase)
+    {
+        // Put back even when a record's value throws.
+        struct Reading
+        {
+            bool& flag;
+            bool was;
+            ~Reading() { flag = was; }
+        } reading{m_ReadingInitData, m_ReadingInitData};
+        m_ReadingInitData = true;
         g_pInitDataBase->Apply(kInitDataType, uniqueId, [this](TiXmlElement* data) { ReadXml(data); });
+    }
     m_InitUniqueID = uniqueId;
 }
 

@@ -155,10 +155,15 @@ public:
     void SetWorldUpdate(bool update);
 
 protected:
+    // True while ReadXml reads an init-data record rather than the entity's own block: what a record
+    // gives comes back from the record at each load and is not the file's to keep.
+    bool IsReadingInitData() const { return m_ReadingInitData; }
+
     // Drawn after the quad tree's frustum walk instead of during it.
     bool m_LateDraw = false;
     bool m_Selected = false;
     std::string m_InitUniqueID;
+    bool m_ReadingInitData = false;
     std::string m_Name;
     kaWorld* m_pWorld = nullptr;
     bool m_Collidable = true;

@@ -58,9 +58,14 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
     bool fromBottom = false;
     if (const TiXmlElement* bottom = element->FirstChildElement("setPosFromBottom"))
         fromBottom = GetElementBool(bottom);
-    m_FileRenderStateId = renderStateId;
-    m_FileScale = scale;
-    m_FileFromBottom = fromBottom;
+    // A record's billboards are made again from the record at each load: only the file's are written.
+    const bool fromFile = !IsReadingInitData();
+    if (fromFile)
+    {
+        m_FileRenderStateId = renderStateId;
+        m_FileScale = scale;
+        m_FileFromBottom = fromBottom;
+    }
     const TiXmlElement* positions = element->FirstChildElement("positions");
     if (!positions)
         return;
@@ -87,7 +92,8 @@ void kaEntityBillBoard::ReadXml(const TiXmlElement* element)
         billboard->SetBoundingRadius(radius);
         billboard->SetPosition(position.x, position.y, position.z);
         _Append(billboard, 0, renderStateId);
-        m_FilePositions.push_back(position);
+        if (fromFile)
+            m_FilePositions.push_back(position);
     }
 }
 

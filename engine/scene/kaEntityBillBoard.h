@@ -29,7 +29,8 @@ public:
     // The base block, "renderStateID", "scale", "setPosFromBottom", and one billboard for each "pos" of
     // "positions".
     void ReadXml(const TiXmlElement* element) override;
-    // The base block and what ReadXml read: the billboards added by code are not the file's.
+    // The base block and what ReadXml read from the entity's own block: the billboards added by code or
+    // by an init-data record are not the file's.
     void WriteXml(TiXmlElement* element) const override;
 
     // A square billboard of that size on the bone; anchor (two fractions across and up) only in the

@@ -47,6 +47,16 @@ float ParseFloat(const std::string& text)
     return ka::lexical_cast<float>(text);
 }
 
+// The corners and rotation of a decal, to tell whether a call moved or turned it.
+struct DecalShape
+{
+    int32_t x1, z1, x2, z2, rotation;
+    bool operator==(const DecalShape& o) const
+    {
+        return x1 == o.x1 && z1 == o.z1 && x2 == o.x2 && z2 == o.z2 && rotation == o.rotation;
+    }
+};
+
 } // namespace
 
 kaDraggableDecal::kaDraggableDecal()
@@ -108,6 +118,10 @@ void kaDraggableDecal::_KeepInside()
     if (m_EndZ < m_StartZ)
         std::swap(m_StartZ, m_EndZ);
     const kaTerrain* terrain = m_pWorld ? dynamic_cast<const kaTerrain*>(m_pWorld->GetTerrain()) : nullptr;
+    // A terrain whose height map could not be read has no samples to hold to: the rectangle stays as
+    // read, so that saving such a course keeps it.
+    if (terrain && (terrain->GetColumns() <= 0 || terrain->GetRows() <= 0))
+        return;
     const auto keep = [](int32_t& start, int32_t& end, int32_t samples)
     {
         const int32_t last = std::max(samples - 1, 1);
@@ -198,9 +212,14 @@ void kaDraggableDecal::ReadXml(const TiXmlElement* element)
     Rebuild();
     ShowDecal(visible);
     if (rotation && degrees >= 1)
+    {
         for (kaTerrainDecal* tile : m_Tiles)
             if (tile)
                 tile->SetRotation(degrees);
+        // No tile to hold it: kept here for writing back.
+        if (!_FirstBuiltTile())
+            m_Rotation = kaTerrainDecal::RotationIndex(degrees) * 90;
+    }
 }
 
 void kaDraggableDecal::WriteXml(TiXmlElement* element) const
@@ -218,11 +237,12 @@ void kaDraggableDecal::WriteXml(TiXmlElement* element) const
     TiXmlElement* end = AppendElement(element, "endCorner");
     AppendIntElement(end, "x", m_EndX);
     AppendIntElement(end, "z", m_EndZ);
-    AppendBoolElement(element, "showDecal", first && first->IsSwitchedOn());
+    // Without built tiles (no terrain to lay them on) the values as read or last set are kept.
+    AppendBoolElement(element, "showDecal", first ? first->IsSwitchedOn() : m_Shown);
     AppendBoolElement(element, "showHandles", m_ShowHandles);
-    AppendIntElement(element, "rotation", first ? first->GetRotation() : 0);
-    AppendFloatElement(element, "widthScale", first ? first->GetScaleU() : 0.0f);
-    AppendFloatElement(element, "lengthScale", first ? first->GetScaleV() : 0.0f);
+    AppendIntElement(element, "rotation", first ? first->GetRotation() : m_Rotation);
+    AppendFloatElement(element, "widthScale", first ? first->GetScaleU() : m_WidthScale);
+    AppendFloatElement(element, "lengthScale", first ? first->GetScaleV() : m_LengthScale);
 }
 
 kaMesh* kaDraggableDecal::GetNextMesh(bool& more)
@@ -697,6 +717,7 @@ void kaDraggableDecal::FlattenTerrain(float height)
 
 void kaDraggableDecal::ShowDecal(bool show)
 {
+    m_Shown = show;
     _Terrain();
     for (kaTerrainDecal* tile : m_Tiles)
         if (tile)
@@ -787,11 +808,16 @@ bool kaDraggableDecal::SetPropertyList(const kaPropertyList& list)
             changed = true;
         }
     };
-    const auto flag = [this](bool& field, const std::string& value)
+    // A flag that moves or turns the decal is a change to save too.
+    bool reshaped = false;
+    const auto flag = [this, &reshaped](bool& field, const std::string& value)
     {
+        const DecalShape before{m_StartX, m_StartZ, m_EndX, m_EndZ, m_Rotation};
         field = IsTrue(value);
         if (field)
             SetRect(m_StartX, m_StartZ, m_EndX, m_EndZ);
+        const DecalShape after{m_StartX, m_StartZ, m_EndX, m_EndZ, m_Rotation};
+        reshaped |= !(after == before);
     };
     for (const kaCountedPtr<kaPropertyRecord>& row : list)
     {
@@ -831,5 +857,5 @@ bool kaDraggableDecal::SetPropertyList(const kaPropertyList& list)
         ApplyTextureLimits();
         Rebuild();
     }
-    return baseChanged || changed;
+    return baseChanged || changed || reshaped;
 }

@@ -171,6 +171,8 @@ protected:
     bool m_LimitToTextureWidth = false;
     bool m_LimitToTextureLength = false;
     bool m_AutoRotateTexture = false;
+    // The last ShowDecal, written when no tile is built to ask.
+    bool m_Shown = false;
     int32_t m_MeshCursor = 0;
     // The terrain the pieces lie on, by serial number; 0 for none.
     uint64_t m_TerrainSerial = 0;

@@ -259,7 +259,8 @@ bool HudWindow::OnMouseMove(const guiMsgMouse& message)
     if (m_World != nullptr)
         if (tvCamera* camera = m_World->GetFollowCamera())
             camera->HandleInput(message.deltaX, message.deltaY, float(message.data.wheel),
-                                message.data.buttons[0], message.data.buttons[2]);
+                                message.data.buttons[platform::kMouseLeft],
+                                message.data.buttons[platform::kMouseMiddle]);
     return guiWindow::OnMouseMove(message);
 }
 

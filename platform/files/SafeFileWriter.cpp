@@ -43,24 +43,31 @@ std::string FolderOf(const std::string& native)
     return slash == 0 ? "/" : native.substr(0, slash);
 }
 
-const char* const kTemporarySuffix = ".XXXXXX";
+// "<target>.XXXXXX.tmp". The ending, not the mode, marks a temporary: a commit killed after it gave the file
+// its final mode leaves it looking like any saved file, and a user's own "<target>.backup" must stay.
+const char* const kRandomPart = ".XXXXXX";
+const char* const kTemporaryEnding = ".tmp";
 const size_t kRandomLength = 6;
-// What mkstemp creates; the mode changes only just before the rename.
-const mode_t kTemporaryMode = 0600;
+// Earlier writers named their temporaries "<target>.XXXXXX"; such a name is only known for a temporary while
+// it keeps the mode mkstemp gives.
+const mode_t kOldTemporaryMode = 0600;
 
 bool SameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// "<target>.XXXXXX" with the six characters mkstemp picks from.
-bool IsTemporaryName(const char* entry, const std::string& targetName)
+// "<target>.XXXXXX<ending>" with the six characters mkstemp picks from.
+bool IsTemporaryName(const char* entry, const std::string& targetName, const char* ending)
 {
     const size_t length = std::strlen(entry);
-    if (length != targetName.size() + 1 + kRandomLength ||
-        std::strncmp(entry, targetName.c_str(), targetName.size()) != 0 || entry[targetName.size()] != '.')
+    const size_t endingLength = std::strlen(ending);
+    if (length != targetName.size() + 1 + kRandomLength + endingLength ||
+        std::strncmp(entry, targetName.c_str(), targetName.size()) != 0 || entry[targetName.size()] != '.' ||
+        std::strcmp(entry + length - endingLength, ending) != 0)
         return false;
-    for (const char* c = entry + targetName.size() + 1; *c; ++c)
+    const char* random = entry + targetName.size() + 1;
+    for (const char* c = random; c != random + kRandomLength; ++c)
         if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
             return false;
     return true;
@@ -78,9 +85,10 @@ SafeFileWriter::SafeFileWriter(const std::string& path)
     for (int attempt = 0; attempt < 8 && m_Temporary.empty(); ++attempt)
     {
         std::vector<char> name(m_Target.begin(), m_Target.end());
-        name.insert(name.end(), kTemporarySuffix, kTemporarySuffix + std::strlen(kTemporarySuffix));
+        name.insert(name.end(), kRandomPart, kRandomPart + std::strlen(kRandomPart));
+        name.insert(name.end(), kTemporaryEnding, kTemporaryEnding + std::strlen(kTemporaryEnding));
         name.push_back('\0');
-        const int fd = mkostemp(name.data(), O_CLOEXEC);
+        const int fd = mkostemps(name.data(), static_cast<int>(std::strlen(kTemporaryEnding)), O_CLOEXEC);
         if (fd < 0)
             return;
         // Where the file system has no locks, no remover can tell this file is alive, and none removes it.
@@ -117,12 +125,13 @@ void SafeFileWriter::_RemoveStaleTemporaries() const
         return;
     while (const dirent* entry = readdir(listing))
     {
-        if (!IsTemporaryName(entry->d_name, targetName))
+        const bool current = IsTemporaryName(entry->d_name, targetName, kTemporaryEnding);
+        if (!current && !IsTemporaryName(entry->d_name, targetName, ""))
             continue;
         const std::string path = folder + "/" + entry->d_name;
         struct stat named;
         if (path == m_Temporary || lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
-            (named.st_mode & 07777) != kTemporaryMode || named.st_uid != geteuid())
+            named.st_uid != geteuid() || (!current && (named.st_mode & 07777) != kOldTemporaryMode))
             continue;
         const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)

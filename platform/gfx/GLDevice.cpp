@@ -321,6 +321,13 @@ Matrix PixelProjection(uint32_t width, uint32_t height)
                   -1.0f, 1);
 }
 
+// GL takes an offset into the bound buffer in a pointer's place. The offset stays an integer until then:
+// added to a null pointer it would be undefined.
+const void* GLPointer(const uint8_t* memory, size_t offset)
+{
+    return memory ? memory + offset : reinterpret_cast<const void*>(static_cast<uintptr_t>(offset));
+}
+
 } // namespace
 
 struct GLDevice::Applied
@@ -356,7 +363,8 @@ struct GLDevice::Applied
     GLuint ElementBuffer = 0;
     // The vertex arrays: where they point and how they are laid out.
     bool ArraysValid = false;
-    const uint8_t* ArraysBase = nullptr;
+    const uint8_t* ArraysMemory = nullptr;
+    size_t ArraysOffset = 0;
     GLuint ArraysBuffer = 0;
     uint32_t ArraysFvf = 0;
     uint32_t ArraysStride = 0;
@@ -494,9 +502,8 @@ void GLDevice::OnChildDetached(GfxObject* object)
         }
     if (auto* vertices = dynamic_cast<MemoryVertexBuffer*>(object))
         if (applied.ArraysValid &&
-            (vertices->DeviceName() ? applied.ArraysBuffer == vertices->DeviceName()
-                                    : applied.ArraysBase >= vertices->Data() &&
-                                          applied.ArraysBase <= vertices->Data() + vertices->Size()))
+            ((vertices->DeviceName() && applied.ArraysBuffer == vertices->DeviceName()) ||
+             (applied.ArraysMemory && applied.ArraysMemory == vertices->Data())))
             applied.ArraysValid = false;
 }
 
@@ -1014,15 +1021,16 @@ void GLDevice::ApplyStages(uint32_t fvf)
         glActiveTexture(GL_TEXTURE0);
 }
 
-void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, GLuint buffer, const uint8_t* base, uint32_t units)
+void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, GLuint buffer, const uint8_t* memory,
+                            size_t offset, uint32_t units)
 {
     Applied& applied = *m_Applied;
     uint32_t sets[kMaxTextureStages] = {};
     for (uint32_t unit = 0; unit < m_TextureUnits; ++unit)
         sets[unit] = m_State.StageStates[unit][TSS_TEXCOORDINDEX] & 0xFFFF;
-    if (applied.ArraysValid && applied.ArraysBase == base && applied.ArraysBuffer == buffer &&
-        applied.ArraysFvf == fvf && applied.ArraysStride == stride && applied.ArraysUnits == units &&
-        std::memcmp(applied.ArraysSets, sets, sizeof sets) == 0)
+    if (applied.ArraysValid && applied.ArraysMemory == memory && applied.ArraysOffset == offset &&
+        applied.ArraysBuffer == buffer && applied.ArraysFvf == fvf && applied.ArraysStride == stride &&
+        applied.ArraysUnits == units && std::memcmp(applied.ArraysSets, sets, sizeof sets) == 0)
         return;
     // Which arrays were on, so that only changes reach GL; all of them when the copy knows nothing.
     const bool known = applied.ArraysValid;
@@ -1035,15 +1043,15 @@ void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, GLuint buffer, const 
     };
 
     BindBuffer(GL_ARRAY_BUFFER, buffer);
-    const uint8_t* at = base;
+    size_t at = offset;
     const bool transformed = (fvf & FVF_POSITION_MASK) == FVF_XYZRHW;
     clientState(GL_VERTEX_ARRAY, true, true);
-    glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), at);
+    glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), GLPointer(memory, at));
     at += transformed ? 16 : 12;
     clientState(GL_NORMAL_ARRAY, (fvf & FVF_NORMAL) != 0, (lastFvf & FVF_NORMAL) != 0);
     if (fvf & FVF_NORMAL)
     {
-        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), at);
+        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), GLPointer(memory, at));
         at += 12;
     }
     else if (!known || (lastFvf & FVF_NORMAL))
@@ -1056,7 +1064,7 @@ void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, GLuint buffer, const 
     if (fvf & FVF_DIFFUSE)
     {
         // D3D colours are B, G, R, A bytes.
-        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride), at);
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride), GLPointer(memory, at));
         at += 4;
     }
     else if (!known || (lastFvf & FVF_DIFFUSE))
@@ -1067,7 +1075,7 @@ void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, GLuint buffer, const 
         at += 4;
     const uint32_t setCount = (fvf & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT;
     const uint32_t lastSetCount = (lastFvf & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT;
-    const uint8_t* setOffsets[8] = {};
+    size_t setOffsets[8] = {};
     for (uint32_t set = 0; set < setCount && set < 8; ++set)
     {
         setOffsets[set] = at;
@@ -1086,13 +1094,14 @@ void GLDevice::BindVertices(uint32_t fvf, uint32_t stride, GLuint buffer, const 
         clientState(GL_TEXTURE_COORD_ARRAY, on, wasOn);
         if (on)
             glTexCoordPointer(static_cast<GLint>(GfxFormatInfo::TexCoordFloats(fvf, set)), GL_FLOAT,
-                              static_cast<GLsizei>(stride), setOffsets[set]);
+                              static_cast<GLsizei>(stride), GLPointer(memory, setOffsets[set]));
     }
     if (clientUnitMoved)
         glClientActiveTexture(GL_TEXTURE0);
 
     applied.ArraysValid = true;
-    applied.ArraysBase = base;
+    applied.ArraysMemory = memory;
+    applied.ArraysOffset = offset;
     applied.ArraysBuffer = buffer;
     applied.ArraysFvf = fvf;
     applied.ArraysStride = stride;
@@ -1128,12 +1137,13 @@ GfxResult GLDevice::DoDraw(const DrawCall& call)
 
     // Arrays point into the GL buffer (offsets from 0) or, for a buffer without one, into its CPU copy.
     const GLuint vertexName = vertices->DrawName(m_Frame);
-    const uint8_t* base = (vertexName ? nullptr : vertices->Data()) + stream.Offset;
+    size_t offset = stream.Offset;
     // Without base vertices, a draw from another base moves the arrays.
     const bool baseVertex = call.Indexed && call.BaseVertex != 0 && m_BaseVertex;
     if (call.Indexed && !baseVertex)
-        base += static_cast<size_t>(call.BaseVertex) * stream.Stride;
-    BindVertices(fvf, stream.Stride, vertexName, base, applied.EnabledUnits);
+        offset += static_cast<size_t>(call.BaseVertex) * stream.Stride;
+    BindVertices(fvf, stream.Stride, vertexName, vertexName ? nullptr : vertices->Data(), offset,
+                 applied.EnabledUnits);
     const GLenum mode = PrimitiveMode(call.Type);
     if (!call.Indexed)
     {
@@ -1143,8 +1153,8 @@ GfxResult GLDevice::DoDraw(const DrawCall& call)
     const bool wide = indices->Desc().Format == FMT_INDEX32;
     const GLuint indexName = indices->DrawName(m_Frame);
     BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexName);
-    const uint8_t* first =
-        (indexName ? nullptr : indices->Data()) + static_cast<size_t>(call.Start) * (wide ? 4 : 2);
+    const void* first =
+        GLPointer(indexName ? nullptr : indices->Data(), static_cast<size_t>(call.Start) * (wide ? 4 : 2));
     const GLenum type = wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     if (baseVertex)
         glDrawElementsBaseVertex(mode, static_cast<GLsizei>(call.ElementCount), type, first, call.BaseVertex);

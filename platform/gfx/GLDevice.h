@@ -68,9 +68,10 @@ private:
     void ApplyTransforms(bool transformed);
     void ApplyLights(bool transformed);
     void ApplyStages(uint32_t fvf);
-    // Points the arrays at the vertices from base: an offset into GL buffer `buffer`, or an address in CPU
-    // memory when buffer is 0.
-    void BindVertices(uint32_t fvf, uint32_t stride, uint32_t buffer, const uint8_t* base, uint32_t units);
+    // Points the arrays at the vertices `offset` bytes in: into GL buffer `buffer`, or into CPU memory
+    // `memory` when buffer is 0 (memory is null when a buffer is bound).
+    void BindVertices(uint32_t fvf, uint32_t stride, uint32_t buffer, const uint8_t* memory, size_t offset,
+                      uint32_t units);
 
     GfxDirect3D* m_Owner;
     std::unique_ptr<GLContext> m_Context;

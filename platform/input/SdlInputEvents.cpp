@@ -1,4 +1,5 @@
 #include "platform/input/SdlInputEvents.h"
+#include "platform/window/WindowConstants.h"
 
 #include <SDL.h>
 
@@ -7,17 +8,17 @@ namespace platform
 namespace
 {
 
-// SDL numbers mouse buttons left 1, middle 2, right 3; ours put right before middle.
+// SDL numbers mouse buttons left 1, middle 2, right 3; the devices put right before middle.
 int MouseButtonIndex(uint8_t sdlButton)
 {
     switch (sdlButton)
     {
     case SDL_BUTTON_LEFT:
-        return 0;
+        return kDeviceMouseLeft;
     case SDL_BUTTON_RIGHT:
-        return 1;
+        return kDeviceMouseRight;
     case SDL_BUTTON_MIDDLE:
-        return 2;
+        return kDeviceMouseMiddle;
     case SDL_BUTTON_X1:
         return 3;
     case SDL_BUTTON_X2:

@@ -83,6 +83,15 @@ bool ScriptedWindowBackend::GetPointerPosition(WindowHandle window, Point& point
     return true;
 }
 
+bool ScriptedWindowBackend::WarpPointer(WindowHandle window, const Point& point)
+{
+    const auto found = m_Natives.find(window);
+    if (found == m_Natives.end() || !found->second.alive)
+        return false;
+    m_Pointer = Point{point.x + found->second.frame.left, point.y + found->second.frame.top};
+    return true;
+}
+
 void ScriptedWindowBackend::MoveNativeWindow(WindowHandle window, const Rect& frame)
 {
     const auto found = m_Natives.find(window);

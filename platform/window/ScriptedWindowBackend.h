@@ -68,6 +68,7 @@ public:
                        uint32_t type) override;
     void SetCursorVisible(bool visible) override;
     void SetRelativeMouse(bool on) override { m_RelativeMouse = on; }
+    bool WarpPointer(WindowHandle window, const Point& point) override;
 
 private:
     struct Step

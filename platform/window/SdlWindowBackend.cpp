@@ -678,6 +678,17 @@ void SdlWindowBackend::SetRelativeMouse(bool on)
         SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
 }
 
+bool SdlWindowBackend::WarpPointer(WindowHandle window, const Point& point)
+{
+    SDL_Window* native = GetSdlWindow(window);
+    if (native == nullptr)
+        return false;
+    SDL_WarpMouseInWindow(native, point.x, point.y);
+    // The pointer is there from now on, before the motion the warp may report arrives.
+    NotePointer(window, point.x, point.y);
+    return true;
+}
+
 SDL_Window* SdlWindowBackend::GetSdlWindow(WindowHandle window) const
 {
     const auto found = m_Windows.find(window);

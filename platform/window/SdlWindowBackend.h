@@ -39,6 +39,7 @@ public:
     void SetCursorVisible(bool visible) override;
     // Kept until video starts when asked before.
     void SetRelativeMouse(bool on) override;
+    bool WarpPointer(WindowHandle window, const Point& point) override;
 
     // The SDL window behind a handle, for the graphics back end; null when there is none or the display is
     // lost.

@@ -339,6 +339,12 @@ bool GetCursorClientPosition(WindowHandle window, Point& point)
     return true;
 }
 
+bool SetCursorClientPosition(WindowHandle window, const Point& point)
+{
+    const WindowHandle alive = FindAlive(window);
+    return alive != nullptr && GetWindowBackend().WarpPointer(alive, point);
+}
+
 int ShowCursor(bool show)
 {
     WindowState& state = State();

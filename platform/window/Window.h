@@ -106,6 +106,10 @@ int MessageBox(WindowHandle owner, const std::string& text, const std::string& c
 // false, with the point at 0, 0, for a window that does not exist or a pointer the system cannot place.
 bool GetCursorClientPosition(WindowHandle window, Point& point);
 
+// Puts the system pointer at a point of the window's client area (ClientToScreen, then SetCursorPos); false
+// for a window that does not exist.
+bool SetCursorClientPosition(WindowHandle window, const Point& point);
+
 // Display counter: the cursor shows while it is 0 or above. Returns the new count.
 int ShowCursor(bool show);
 

@@ -27,6 +27,8 @@ public:
                                uint32_t type) = 0;
     virtual void SetCursorVisible(bool visible) = 0;
     virtual void SetRelativeMouse(bool on) = 0;
+    // Puts the pointer at a point of the window's client area.
+    virtual bool WarpPointer(WindowHandle window, const Point& point) = 0;
 };
 
 // The installed back end: the SDL one unless a test installed another.

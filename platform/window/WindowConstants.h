@@ -29,6 +29,22 @@ constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
 constexpr uint32_t WM_MBUTTONDOWN = 0x0207;
 constexpr uint32_t WM_MBUTTONUP = 0x0208;
+
+// The pointer's buttons as the message loop hands them on: the application's mouse-event kind of a button is
+// kMouseKindButton0 + its number, and the GUI's mouse data keeps its three button states in that order.
+constexpr int kMouseLeft = 0;
+constexpr int kMouseMiddle = 1;
+constexpr int kMouseRight = 2;
+constexpr int kMouseButtonCount = 3;
+// The application's mouse-event kinds: the pointer's x, y and wheel movement, then one per button.
+constexpr int kMouseKindX = 1;
+constexpr int kMouseKindY = 2;
+constexpr int kMouseKindWheel = 3;
+constexpr int kMouseKindButton0 = 4;
+// The input devices number the mouse's buttons as DirectInput does: left, right, middle, then the side ones.
+constexpr int kDeviceMouseLeft = 0;
+constexpr int kDeviceMouseRight = 1;
+constexpr int kDeviceMouseMiddle = 2;
 constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 constexpr uint32_t WM_APP = 0x8000;
 

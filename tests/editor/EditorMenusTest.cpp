@@ -366,7 +366,7 @@ protected:
     static gui::MouseData Buttons(bool left)
     {
         gui::MouseData data;
-        data.buttons[0] = left;
+        data.buttons[platform::kMouseLeft] = left;
         return data;
     }
 
@@ -416,11 +416,11 @@ TEST_F(EditorMenusRunTest, ACourseBuiltThroughTheMenusComesBackWholeFromItsFile)
     int y = 0;
     ScreenOf(platform::Vector3(40.0f, terrain->GetHeightAt(40.0f, 40.0f), 40.0f), x, y);
     PointAt(x, y);
-    m_Editor->OnMouseDown(0, Buttons(true));
+    m_Editor->OnMouseDown(platform::kMouseLeft, Buttons(true));
     ScreenOf(platform::Vector3(50.0f, terrain->GetHeightAt(50.0f, 50.0f), 50.0f), x, y);
     PointAt(x, y);
     m_Editor->OnMouseMove(Moved(true));
-    m_Editor->OnMouseUp(0, Buttons(false));
+    m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false));
     auto* marker = dynamic_cast<TerrainMarker*>(m_Decals.GetSelectedDecal());
     ASSERT_NE(marker, nullptr);
     const float markerHeight = marker->GetPosition().y + MapEditorWindow::kHeightStep;
@@ -441,7 +441,7 @@ TEST_F(EditorMenusRunTest, ACourseBuiltThroughTheMenusComesBackWholeFromItsFile)
         ScreenOf(platform::Vector3(spot[0], terrain->GetHeightAt(spot[0], spot[1]), spot[1]), x, y);
         PointAt(x, y);
         m_Editor->OnMouseMove(Moved(false));
-        m_Editor->OnMouseUp(0, Buttons(false));
+        m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false));
         ASSERT_TRUE(entity->IsVisible());
         placed.push_back(entity);
     }
@@ -455,10 +455,10 @@ TEST_F(EditorMenusRunTest, ACourseBuiltThroughTheMenusComesBackWholeFromItsFile)
     ScreenOf((box->m_Min + box->m_Max) * 0.5f, x, y);
     PointAt(x, y);
     m_Game.SetClockStep(0.001);
-    m_Editor->OnMouseDown(0, Buttons(true));
-    m_Editor->OnMouseUp(0, Buttons(false));
-    m_Editor->OnMouseDown(0, Buttons(true));
-    m_Editor->OnMouseUp(0, Buttons(false));
+    m_Editor->OnMouseDown(platform::kMouseLeft, Buttons(true));
+    m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false));
+    m_Editor->OnMouseDown(platform::kMouseLeft, Buttons(true));
+    m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false));
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_EQ(title, "kaEntityPhysical Properties");
     EXPECT_EQ(placed[0]->GetName(), "First Crate");

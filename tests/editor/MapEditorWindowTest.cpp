@@ -1,6 +1,7 @@
 #include "editor/MapEditorWindow.h"
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
+#include "editor/CreateTerrainWindow.h"
 #include "editor/SaveLoadWindow.h"
 
 #include "engine/gui/MessageBoxWindow.h"
@@ -22,6 +23,7 @@
 #include "engine/terrain/TerrainMarker.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "engine/terrain/kaTerrain.h"
+#include "game/screens/MapSaveMenu.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/HeadlessGame.h"
@@ -86,9 +88,9 @@ constexpr const char* kOddRecords = R"(<root>
 gui::MouseData Buttons(bool left, bool right, bool middle)
 {
     gui::MouseData data;
-    data.buttons[0] = left;
-    data.buttons[1] = right;
-    data.buttons[2] = middle;
+    data.buttons[platform::kMouseLeft] = left;
+    data.buttons[platform::kMouseRight] = right;
+    data.buttons[platform::kMouseMiddle] = middle;
     return data;
 }
 
@@ -175,7 +177,7 @@ protected:
     {
         PointAt(x, y);
         m_Editor->OnMouseMove(Moved(0.0f, 0.0f, false, false, false));
-        m_Editor->OnMouseUp(0, Buttons(false, false, false));
+        m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false, false, false));
     }
 
     std::vector<std::string> Categories() const
@@ -340,10 +342,19 @@ TEST_F(MapEditorWindowTest, APlacedEntityFollowsThePointerOnTheGroundAndGoesWhen
     m_Editor->OnMouseMove(Moved(0.0f, 0.0f, true, false, false));
     EXPECT_FALSE(crate->IsVisible());
     const size_t physical = Count("kaEntityPhysical");
-    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false, false, false));
     EXPECT_EQ(m_Editor->GetHighlightedEntity(), nullptr);
     World().Update(0.0f);
     EXPECT_EQ(Count("kaEntityPhysical"), physical - 1);
+}
+
+// The show step sets the palette grid ten pixels square; its scroller lays it out again when it draws.
+TEST_F(MapEditorWindowTest, TheShowStepSetsThePaletteGridTenPixelsSquare)
+{
+    const guiCoordPair& size = m_Editor->GetPalette()->GetSize();
+    EXPECT_FALSE(size.x.IsRelative() || size.y.IsRelative());
+    EXPECT_FLOAT_EQ(size.x.value, float(MapEditorWindow::kPaletteShowSize));
+    EXPECT_FLOAT_EQ(size.y.value, float(MapEditorWindow::kPaletteShowSize));
 }
 
 TEST_F(MapEditorWindowTest, AnUnknownClassPlacesAnEditorModelThatKeepsItsName)
@@ -365,7 +376,7 @@ TEST_F(MapEditorWindowTest, GesturesMoveTurnOpenAndDeleteTheSelectedEntity)
 
     // Right drag: along the camera's flat right axis and by -dy x 0.1 in height.
     const Vector3 start = crate->GetPosition();
-    m_Editor->OnMouseDown(1, Buttons(false, true, false));
+    m_Editor->OnMouseDown(platform::kMouseRight, Buttons(false, true, false));
     ASSERT_EQ(m_Editor->GetHighlightedEntity(), crate);
     EXPECT_TRUE(m_Editor->IsMoving());
     m_Editor->OnMouseMove(Moved(20.0f, -10.0f, false, true, false));
@@ -374,7 +385,7 @@ TEST_F(MapEditorWindowTest, GesturesMoveTurnOpenAndDeleteTheSelectedEntity)
     EXPECT_NEAR(moved.y - start.y, 1.0f, 1e-3f);
     EXPECT_NEAR(moved.z - start.z, 0.0f, 1e-3f);
     EXPECT_FALSE(m_Editor->IsSaved());
-    m_Editor->OnMouseUp(1, Buttons(false, false, false));
+    m_Editor->OnMouseUp(platform::kMouseRight, Buttons(false, false, false));
     EXPECT_FALSE(m_Editor->IsMoving());
 
     // Middle drag turns about the vertical by dx x -0.05.
@@ -382,10 +393,10 @@ TEST_F(MapEditorWindowTest, GesturesMoveTurnOpenAndDeleteTheSelectedEntity)
     int y = 0;
     ScreenOf(crate->GetBoundingBox()->m_Centre, x, y);
     PointAt(x, y);
-    m_Editor->OnMouseDown(2, Buttons(false, false, true));
+    m_Editor->OnMouseDown(platform::kMouseMiddle, Buttons(false, false, true));
     EXPECT_TRUE(m_Editor->IsRotating());
     m_Editor->OnMouseMove(Moved(-10.0f, 0.0f, false, false, true));
-    m_Editor->OnMouseUp(2, Buttons(false, false, false));
+    m_Editor->OnMouseUp(platform::kMouseMiddle, Buttons(false, false, false));
     platform::Matrix turned;
     const platform::Quaternion rotation = crate->GetRotation();
     platform::MatrixRotationQuaternion(&turned, &rotation);
@@ -396,14 +407,14 @@ TEST_F(MapEditorWindowTest, GesturesMoveTurnOpenAndDeleteTheSelectedEntity)
 
     // Two left presses within half a second open its properties instead of starting a drag.
     m_Game.SetClockStep(0.0);
-    m_Editor->OnMouseDown(0, Buttons(true, false, false));
-    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    m_Editor->OnMouseDown(platform::kMouseLeft, Buttons(true, false, false));
+    m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false, false, false));
     EXPECT_TRUE(m_Editor->opened.empty());
-    m_Editor->OnMouseDown(0, Buttons(true, false, false));
+    m_Editor->OnMouseDown(platform::kMouseLeft, Buttons(true, false, false));
     ASSERT_EQ(m_Editor->opened.size(), 1u);
     EXPECT_EQ(m_Editor->opened[0], crate);
     EXPECT_FALSE(m_Editor->IsDraggingOnTerrain());
-    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false, false, false));
 
     // Delete takes the selection away.
     m_Editor->SetSaved(true);
@@ -443,19 +454,19 @@ TEST_F(MapEditorWindowTest, ADecalLaidInTheLastColumnTakesItsSecondCornerOneCell
     const Vector3 eye = camera.GetPosition();
     camera.SetPosition(-400.0f, eye.y, -400.0f);
     camera.Rotate();
-    m_Editor->OnMouseDown(0, Buttons(true, false, false));
+    m_Editor->OnMouseDown(platform::kMouseLeft, Buttons(true, false, false));
     EXPECT_EQ(decals.GetSelectedDecal(), nullptr);
     EXPECT_EQ(World().GetEntityCount(), entities);
     EXPECT_EQ(decals.GetMode(), kaDraggableDecalManager::kModeLay);
     camera.SetPosition(eye.x, eye.y, eye.z);
     camera.Rotate();
-    m_Editor->OnMouseDown(0, Buttons(true, false, false));
+    m_Editor->OnMouseDown(platform::kMouseLeft, Buttons(true, false, false));
     auto* marker = dynamic_cast<TerrainMarker*>(decals.GetSelectedDecal());
     ASSERT_NE(marker, nullptr);
     EXPECT_EQ(marker->GetStartX(), cells - 2);
     EXPECT_EQ(marker->GetEndX(), cells - 1);
     EXPECT_FALSE(m_Editor->IsSaved());
-    m_Editor->OnMouseUp(0, Buttons(false, false, false));
+    m_Editor->OnMouseUp(platform::kMouseLeft, Buttons(false, false, false));
     EXPECT_EQ(decals.GetMode(), kaDraggableDecalManager::kModeIdle);
 
     // Each press of the height buttons moves the flatten height by one and levels the ground there.
@@ -628,7 +639,17 @@ TEST_F(MapEditorWindowTest, TheMenusOfferTheirRowsAndTheWorldRowsOnlyWithAWorld)
         m_Editor->RefreshSelection(world);
         EXPECT_EQ(m_Editor->GetBuildMode(), world ? 1 : 0);
         EXPECT_EQ(m_Editor->FindChild("build left group")->IsVisible(), world);
-        EXPECT_EQ(m_Editor->FindChild("top toolbar")->IsVisible(), world);
+        // The toolbar's tools go with the world; its file button stays, for New and Load World...
+        const auto shown = [this](const char* name)
+        {
+            for (guiGlyph* glyph = m_Editor->FindChild(name); glyph != nullptr; glyph = glyph->GetParent())
+                if (!glyph->IsVisible())
+                    return false;
+            return true;
+        };
+        for (const char* tool : {"tools button", "properties button", "Top View", "Zoom Selected"})
+            EXPECT_EQ(shown(tool), world) << tool;
+        EXPECT_TRUE(shown("file button"));
         for (const auto& r : rows)
         {
             const int32_t at = r.list->FindRow(r.row, 0);
@@ -652,8 +673,8 @@ TEST_F(MapEditorWindowTest, TheMenusOfferTheirRowsAndTheWorldRowsOnlyWithAWorld)
 namespace
 {
 
-constexpr int kMouseX = 1;
-constexpr int kFirstMouseButton = 4;
+constexpr int kMouseX = platform::kMouseKindX;
+constexpr int kFirstMouseButton = platform::kMouseKindButton0;
 
 // The editor drawn through OpenGL, driven by the player's mouse and keys as the game hands them on.
 class MapEditorRunGLTest : public MapEditorWindowTest
@@ -720,14 +741,14 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
             PointAt(cells.left + 30, cells.top + palette->GetRowHeight(0) + 30);
         });
     m_Game.Queue([] {});
-    Button(0, true);
-    Button(0, false);
+    Button(platform::kMouseLeft, true);
+    Button(platform::kMouseLeft, false);
     // A pointer glides: off the palette first, then to its place.
     Pointer(450, 330);
     Pointer(460, 340);
     m_Game.Queue([] {});
-    Button(0, true);
-    Button(0, false);
+    Button(platform::kMouseLeft, true);
+    Button(platform::kMouseLeft, false);
     ASSERT_TRUE(m_Game.RunScript());
     kaEntity* placed = nullptr;
     for (kaEntity* entity : World().GetEntities())
@@ -753,9 +774,9 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
     ScreenOf(crate->GetBoundingBox()->m_Centre, x, y);
     Pointer(x, y);
     m_Game.Queue([] {});
-    Button(1, true);
+    Button(platform::kMouseRight, true);
     m_Game.Queue([this] { m_Game.App().OnMouse(kMouseX, 0, 30, 0); });
-    Button(1, false);
+    Button(platform::kMouseRight, false);
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_GT(crate->GetPosition().x - before.x, 0.5f);
     EXPECT_NEAR(crate->GetPosition().z, before.z, 0.1f);
@@ -767,10 +788,10 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
     decals.SetMode(kaDraggableDecalManager::kModeLay);
     Pointer(330, 360);
     m_Game.Queue([] {});
-    Button(0, true);
+    Button(platform::kMouseLeft, true);
     Pointer(380, 400);
     m_Game.Queue([] {});
-    Button(0, false);
+    Button(platform::kMouseLeft, false);
     ASSERT_TRUE(m_Game.RunScript());
     auto* marker = dynamic_cast<TerrainMarker*>(decals.GetSelectedDecal());
     ASSERT_NE(marker, nullptr);
@@ -853,4 +874,66 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(m_Editor->FindChild("file menu group")->IsVisible());
     ASSERT_TRUE(m_Game.Screenshot("mapeditor"));
+}
+
+// The engine editor as its user drives it, every click an SDL event: a New whose terrain set-up is cancelled
+// has dropped the old world, and the editor then says so as it does without one, with the file menu still
+// there for the next try.
+TEST(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu)
+{
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    options.makeApp = []
+    {
+        auto app = std::make_unique<Tarvolin>();
+        app->SetEngineEditor(true);
+        return app;
+    };
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->GetWorld(), nullptr);
+    EXPECT_EQ(editor->GetFileNameBox()->GetText(), "default128x128.xml");
+    auto* file = editor->FindChild("file menu")->DynamicCast<guiListBox>();
+    auto clickRow = [&game, file](const char* text)
+    {
+        game.ClickAt(
+            [file, text](int32_t& x, int32_t& y)
+            {
+                const int32_t row = file->FindRow(text, 0);
+                if (row < 0)
+                    return false;
+                const platform::Rect& rect = file->GetHitRect();
+                y = rect.top;
+                for (int32_t above = 0; above < row; ++above)
+                    y += file->GetRowHeight(above);
+                y += file->GetRowHeight(row) / 2;
+                x = rect.left + 20;
+                return true;
+            });
+    };
+
+    game.Click(editor->GetName(), "file button");
+    clickRow("New");
+    game.Click(MapSaveMenu::kWindowName, MapSaveMenu::kNoName);
+    game.Click(CreateTerrainWindow::kWindowName, CreateTerrainWindow::kCancel);
+    ASSERT_TRUE(game.RunScript());
+    EXPECT_EQ(editor->GetWorld(), nullptr);
+    EXPECT_EQ(game.App().GetCurrentWorld(), nullptr);
+    EXPECT_EQ(editor->GetFileNameBox()->GetText(), "No World");
+    EXPECT_TRUE(editor->IsSaved());
+    const int32_t save = file->FindRow("Save World (ctrl + s)", 0);
+    ASSERT_GE(save, 0);
+    EXPECT_FALSE(file->IsCellSelectable(save, 0));
+    EXPECT_FALSE(file->IsCellSelectable(file->FindRow("Save World As...", 0), 0));
+
+    // The file menu is still there, with New on it.
+    game.Click(editor->GetName(), "file button");
+    ASSERT_TRUE(game.RunScript());
+    EXPECT_TRUE(editor->FindChild("file menu group")->IsVisible());
+    EXPECT_TRUE(file->IsCellSelectable(file->FindRow("New", 0), 0));
 }

@@ -1,5 +1,6 @@
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiManager.h"
+#include "platform/window/Window.h"
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/Recorders.h"
@@ -107,7 +108,7 @@ TEST_F(TarvolinPointerTest, TheShownCursorSitsWhereThePointerIsAndTheMouseMotion
     EXPECT_EQ(Cursor().y, 170);
 }
 
-TEST_F(TarvolinPointerTest, HiddenTheCursorStaysAndTheMouseIsRelativeShownAgainItJumpsToThePointer)
+TEST_F(TarvolinPointerTest, HiddenTheCursorStaysAndTheMouseIsRelativeShownAgainThePointerComesToIt)
 {
     Pointer(100, 100);
     Frames(1);
@@ -117,12 +118,21 @@ TEST_F(TarvolinPointerTest, HiddenTheCursorStaysAndTheMouseIsRelativeShownAgainI
     Frames(2);
     EXPECT_EQ(Cursor().x, 100);
     EXPECT_EQ(Cursor().y, 100);
-    // The pointer has not moved since the cursor hid; showing it still puts the cursor there.
+    // The pointer wandered while the cursor hid; shown again, the cursor stays and the pointer goes to it.
     m_Game.Gui().ShowCursor(true);
     EXPECT_FALSE(m_Game.Window().RelativeMouse());
     Frames(1);
-    EXPECT_EQ(Cursor().x, 300);
-    EXPECT_EQ(Cursor().y, 250);
+    EXPECT_EQ(Cursor().x, 100);
+    EXPECT_EQ(Cursor().y, 100);
+    platform::Point pointer;
+    ASSERT_TRUE(platform::GetCursorClientPosition(m_Game.App().GetWindowHandle(), pointer));
+    EXPECT_EQ(pointer.x, 100);
+    EXPECT_EQ(pointer.y, 100);
+    // From there the pointer leads again.
+    Pointer(120, 90);
+    Frames(1);
+    EXPECT_EQ(Cursor().x, 120);
+    EXPECT_EQ(Cursor().y, 90);
 }
 
 TEST_F(TarvolinPointerTest, EveryButtonChangeWithinOneFrameReachesTheGuiInOrder)

@@ -30,7 +30,10 @@ protected:
     {
         StartWith(
             "<initData><uniqueID>Glow</uniqueID><dataType>RenderState</dataType>"
-            "<data><blendMode>Add</blendMode><image>resources/particles/spark.tga</image></data></initData>");
+            "<data><blendMode>Add</blendMode><image>resources/particles/spark.tga</image></data></initData>"
+            "<initData><uniqueID>TwoLamps</uniqueID><data><classType>kaEntityBillBoard</classType>"
+            "<renderStateID>Glow</renderStateID><scale>3</scale><positions><pos><x>7</x></pos>"
+            "<pos><y>8</y></pos></positions></data></initData>");
         const platform::Matrix view;
         m_Manager->GetDevice()->SetTransform(platform::TS_VIEW, &view);
     }
@@ -245,5 +248,44 @@ TEST_F(EntityBillBoardTest, WritesWhatItReadsSoACopyMatches)
         dropId(a);
         dropId(b);
         EXPECT_EQ(a, b);
+    }
+}
+
+// The billboards of an entity's init-data record come from the record at every load: a course saved and
+// read again, over and over, keeps the same billboards as it was first read with.
+TEST_F(EntityBillBoardTest, ACourseWithARecordKeepsItsBillboardsThroughSaves)
+{
+    const struct
+    {
+        std::string own;
+        std::vector<Vector3> placed; // the block's first, then the record's
+    } cases[] = {
+        {"", {{7, 0, 0}, {0, 8, 0}}},
+        {"<scale>1</scale><positions><pos><z>-2</z></pos></positions>", {{0, 0, -2}, {7, 0, 0}, {0, 8, 0}}},
+    };
+    for (const auto& c : cases)
+    {
+        std::string course = "<World><Entities><Entity><type>kaEntityBillBoard</type>"
+                             "<initUniqueID>TwoLamps</initUniqueID><entityID>4</entityID>" +
+                             c.own + "</Entity></Entities></World>";
+        for (int save = 0; save < 3; ++save)
+        {
+            TiXmlDocument document;
+            document.Parse(course.c_str());
+            ASSERT_NE(document.RootElement(), nullptr) << course;
+            kaWorld world;
+            world.ReadXml(document.RootElement(), false);
+            const auto* entity = dynamic_cast<const kaEntityBillBoard*>(world.FindEntityById(4));
+            ASSERT_NE(entity, nullptr) << course;
+            ASSERT_EQ(entity->GetBillboards().size(), c.placed.size()) << "save " << save << ": " << course;
+            for (size_t i = 0; i < c.placed.size(); ++i)
+                ExpectNear(entity->GetBillboards()[i]->GetPosition(), c.placed[i]);
+
+            TiXmlElement root("World");
+            world.WriteXml(&root, false);
+            TiXmlPrinter printer;
+            root.Accept(&printer);
+            course = printer.Str();
+        }
     }
 }

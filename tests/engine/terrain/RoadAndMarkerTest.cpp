@@ -1,3 +1,4 @@
+#include "engine/core/kaXmlHelpers.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaPropertyRecord.h"
 #include "engine/terrain/Road.h"
@@ -8,7 +9,9 @@
 
 #include <tinyxml.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -193,6 +196,101 @@ TEST_F(RoadAndMarkerTest, TerrainTypesMatchExactlyAndRowsReportEitherChange)
     EXPECT_THROW(marker->SetPropertyList(rows), std::exception);
     EXPECT_EQ(marker->GetTexture(), TerrainMarker::kTexturePath);
     EXPECT_EQ(marker->GetStartX(), 2);
+}
+
+// A course whose height map cannot be read still has its roads and markers: saved, they are what was read
+// (a road one texture repeat wide, as it would be on any ground).
+TEST_F(RoadAndMarkerTest, DecalsWithoutGroundToLieOnAreWrittenAsRead)
+{
+    const std::string block =
+        "<entity><startCorner><x>2</x><z>3</z></startCorner><endCorner><x>22</x><z>7</z></endCorner>"
+        "<showDecal>1</showDecal><rotation>270</rotation><widthScale>0.5</widthScale>"
+        "<lengthScale>0.25</lengthScale></entity>";
+    for (const bool unreadableMap : {true, false})
+        for (const bool road : {true, false})
+        {
+            SCOPED_TRACE(std::string(unreadableMap ? "unreadable map" : "no terrain") +
+                         (road ? ", road" : ", marker"));
+            if (unreadableMap)
+            {
+                auto* terrain = new kaTerrain;
+                TiXmlDocument document;
+                document.Parse("<Terrain><heightmap>missing.bmp</heightmap><width>128</width>"
+                               "<length>128</length><height>50</height></Terrain>");
+                terrain->ReadXml(document.RootElement());
+                ASSERT_EQ(terrain->GetColumns(), 0);
+                m_World.SetTerrain(terrain);
+            }
+            else
+                m_World.SetTerrain(nullptr);
+            std::unique_ptr<kaDraggableDecal> first;
+            if (road)
+                first = Read<Road>(block);
+            else
+                first = Read<TerrainMarker>(block);
+            TiXmlDocument written;
+            written.Parse(Write(*first).c_str());
+            const TiXmlElement* root = written.RootElement();
+            ASSERT_NE(root, nullptr);
+            const TiXmlElement* start = root->FirstChildElement("startCorner");
+            const TiXmlElement* end = root->FirstChildElement("endCorner");
+            ASSERT_TRUE(start && end);
+            const auto at = [](const TiXmlElement* corner, const char* axis)
+            { return GetElementText(corner->FirstChildElement(axis)); };
+            EXPECT_EQ(at(start, "x") + "," + at(start, "z") + "-" + at(end, "x") + "," + at(end, "z"),
+                      "2,3-22,7");
+            EXPECT_EQ(GetChildElementText("showDecal", root), "1");
+            EXPECT_EQ(GetChildElementText("rotation", root), "270");
+            EXPECT_EQ(GetChildElementText("widthScale", root), "0.5");
+            EXPECT_EQ(GetChildElementText("lengthScale", root), "0.25");
+
+            std::unique_ptr<kaDraggableDecal> second;
+            if (road)
+                second = Read<Road>(Write(*first));
+            else
+                second = Read<TerrainMarker>(Write(*first));
+            EXPECT_EQ(Write(*second), Write(*first));
+        }
+}
+
+// A flag row that reshapes the decal is an edit the editor must know of, or the course stays marked saved.
+TEST_F(RoadAndMarkerTest, FlagRowsThatReshapeTheDecalReportAChange)
+{
+    const struct
+    {
+        const char* name;
+        const char* corners; // start x, z, end x, z
+        bool limitWidthBefore;
+        const char* label;
+        const char* value;
+        bool changed;
+        int32_t endX, endZ;
+    } cases[] = {
+        {"width limit narrows", "2 2 9 20", false, "LimitToTextureWidth:", "true", true, 6, 20},
+        {"length limit shortens", "2 2 9 20", false, "LimitToTextureLength:", "true", true, 9, 6},
+        // One repeat wide along X and longer that way: turned, the width limit holds Z instead.
+        {"auto-rotation turns the limit", "2 2 6 4", true, "AutoRotateTexture:", "true", true, 6, 6},
+        {"a flag left off", "2 2 9 20", false, "LimitToTextureWidth:", "false", false, 9, 20},
+        {"a limit already met", "2 2 6 20", false, "LimitToTextureWidth:", "true", false, 6, 20},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        int32_t x1 = 0, z1 = 0, x2 = 0, z2 = 0;
+        std::sscanf(c.corners, "%d %d %d %d", &x1, &z1, &x2, &z2);
+        auto marker = Read<TerrainMarker>(
+            "<entity><startCorner><x>" + std::to_string(x1) + "</x><z>" + std::to_string(z1) +
+            "</z></startCorner><endCorner><x>" + std::to_string(x2) + "</x><z>" + std::to_string(z2) +
+            "</z></endCorner><showDecal>1</showDecal><widthScale>0.25</widthScale>"
+            "<lengthScale>0.25</lengthScale></entity>");
+        ASSERT_EQ(marker->GetEndX(), x2);
+        marker->SetLimitToTextureWidth(c.limitWidthBefore);
+        kaPropertyList rows = Rows(*marker);
+        Change(rows, c.label, c.value);
+        EXPECT_EQ(marker->SetPropertyList(rows), c.changed);
+        EXPECT_EQ(marker->GetEndX(), c.endX);
+        EXPECT_EQ(marker->GetEndZ(), c.endZ);
+    }
 }
 
 TEST_F(RoadAndMarkerTest, TheFactoryMakesBothKindsByName)

@@ -110,6 +110,12 @@ void Restore(const testsupport::TempDir& dir, const Files& files)
         dir.Write(name, contents);
 }
 
+// Where the game looks for its files: anything else in its folders (a temporary, say) is litter.
+bool ReadByTheGame(const std::string& name)
+{
+    return (name.size() > 4 && name.substr(name.size() - 4) == ".xml") || name == "Tarvolin.cfg";
+}
+
 // Whether a file the game reads is whole: its contents as the old or the new folder held some file.
 bool IsWhole(const std::string& contents, const Files& before, const Files& after)
 {
@@ -143,11 +149,8 @@ protected:
             ASSERT_NE(outcome, Outcome::Failed) << "step " << n;
             const Files left = Snapshot(root);
             for (const auto& [name, contents] : left)
-            {
-                const bool readByTheGame =
-                    name.size() > 4 && (name.substr(name.size() - 4) == ".xml" || name == "Tarvolin.cfg");
-                EXPECT_TRUE(!readByTheGame || IsWhole(contents, before, after)) << name << " at step " << n;
-            }
+                EXPECT_TRUE(!ReadByTheGame(name) || IsWhole(contents, before, after))
+                    << name << " at step " << n;
             check(left);
             if (outcome == Outcome::Finished)
                 break;
@@ -157,6 +160,38 @@ protected:
 #else
         (void)save;
         (void)check;
+        GTEST_SKIP() << "system calls are traced on x86-64 only";
+#endif
+    }
+
+    // Kills the save at each of its file-changing calls in turn, from the same starting files, and then runs
+    // it again to its end: every file one whole save leaves is there, and nothing the game does not read.
+    void KillAtEachStepThenSaveAgain(const std::function<void()>& save)
+    {
+#if defined(__x86_64__)
+        const testsupport::TempDir& root = m_Install.dir;
+        const Files before = Snapshot(root);
+        ASSERT_EQ(RunKilledAt(1 << 30, save), Outcome::Finished);
+        const Files whole = Snapshot(root);
+        int steps = 0;
+        for (int n = 1;; ++n)
+        {
+            Restore(root, before);
+            const Outcome outcome = RunKilledAt(n, save);
+            ASSERT_NE(outcome, Outcome::Failed) << "step " << n;
+            if (outcome == Outcome::Finished)
+                break;
+            ++steps;
+            ASSERT_EQ(RunKilledAt(1 << 30, save), Outcome::Finished) << "step " << n;
+            const Files left = Snapshot(root);
+            for (const auto& [name, contents] : left)
+                EXPECT_TRUE(ReadByTheGame(name)) << name << " left after a kill at step " << n;
+            for (const auto& [name, contents] : whole)
+                EXPECT_EQ(left.count(name), 1u) << name << " after a kill at step " << n;
+        }
+        EXPECT_GT(steps, 2);
+#else
+        (void)save;
         GTEST_SKIP() << "system calls are traced on x86-64 only";
 #endif
     }
@@ -215,5 +250,33 @@ TEST_F(SaveKillSafetyTest, HighScoresControlsAndConfigurationStayWhole)
         {
             for (const char* name : {"Data/HighScores.xml", "data/controls.xml", "Tarvolin.cfg"})
                 EXPECT_EQ(files.count(name), 1u) << name;
+        });
+}
+
+TEST_F(SaveKillSafetyTest, TheNextSaveRemovesWhatAKilledSaveLeft)
+{
+    for (const char* name : {"A", "B"})
+        m_Install.dir.Write(std::string("Players/") + name + ".xml",
+                            std::string("<player><playerName>") + name + "</playerName></player>");
+    m_Install.dir.Write("Data/HighScores.xml",
+                        "<highScores><highScore><mapPath>a</mapPath><player>Old</player>"
+                        "<score>1</score></highScore></highScores>");
+    m_Install.dir.Write("data/controls.xml", "<controls/>");
+    m_Install.dir.Write("Tarvolin.cfg", "[Begin Tarvolin Config]\nSoundVolume=-100\n[End Tarvolin Config]\n");
+    gametest::AttachedDevices devices({gametest::Mouse(), gametest::Keyboard()});
+    Tarvolin app;
+    app.InitInput();
+    app.ScanPlayers("Players");
+    app.GetPlayer(0)->SetCourseRuns(3);
+    app.LoadHighScores();
+    app.SetHighScore("a", "New", 2);
+    app.ParseConfigLine("SoundVolume=-1500");
+    KillAtEachStepThenSaveAgain(
+        [&app]
+        {
+            app.SavePlayers("Players");
+            app.SaveHighScores();
+            app.SaveControls();
+            app.SaveConfig("Tarvolin.cfg");
         });
 }

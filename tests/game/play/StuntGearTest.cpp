@@ -1,8 +1,20 @@
 #include "game/StuntGear.h"
 
+#include "engine/core/kaXmlHelpers.h"
+#include "game/ExplosiveGear.h"
+#include "game/LaunchPlate.h"
+#include "game/MudPit.h"
+#include "game/OilSlick.h"
+#include "game/PowerGrate.h"
+#include "game/PowerUp.h"
 #include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -15,6 +27,20 @@ public:
         kaSoundHandle part;
         part.id = id;
         return part;
+    }
+
+    template <typename Gear> kaEntity* AddGear(const std::string& xml) { return Add<Gear>(xml); }
+
+    static std::string Printed(const TiXmlElement& element)
+    {
+        TiXmlPrinter printer;
+        element.Accept(&printer);
+        std::string text = printer.Str();
+        // Entity identifiers differ between the two; the rest must not.
+        const size_t start = text.find("<entityID>");
+        if (start != std::string::npos)
+            text.erase(start, text.find("</entityID>") - start);
+        return text;
     }
 };
 
@@ -132,3 +158,78 @@ TEST_F(StuntGearTest, TheRemovalTimerTakesTheGearOutOfItsWorldOnceItRunsOut)
 }
 
 } // namespace
+
+// A course saved by the editor keeps every value its gear was read with: each class writes each key it
+// reads, and what it writes reads back to the same.
+TEST_F(StuntGearTest, EveryGearClassWritesEveryKeyItReads)
+{
+    using Keys = std::vector<std::pair<const char*, const char*>>;
+    const Keys hum = {
+        {"intro", "Sounds/hum_in.wav"}, {"loop", "Sounds/hum_loop.wav"}, {"outro", "Sounds/hum_out.wav"}};
+    const struct
+    {
+        const char* name;
+        kaEntity* (StuntGearTest::*add)(const std::string&);
+        Keys keys;
+        bool hums;
+    } cases[] = {
+        {"PowerUp",
+         &StuntGearTest::AddGear<PowerUp>,
+         {{"powerupType", "1"},
+          {"value", "250"},
+          {"hideTime", "7"},
+          {"turboTime", "1.25"},
+          {"turboForce", "90.5"},
+          {"turboMaxTime", "33"},
+          {"gravity", "2.5"},
+          {"gravityTime", "4"},
+          {"gravityMaxTime", "12"}},
+         false},
+        {"LaunchPlate",
+         &StuntGearTest::AddGear<LaunchPlate>,
+         {{"launchPrim", "PRIM_Pad"}, {"launchForce", "2500"}},
+         true},
+        {"StuntGear", &StuntGearTest::AddGear<StuntGear>, {}, true},
+        {"MudPit", &StuntGearTest::AddGear<MudPit>, {}, true},
+        {"OilSlick", &StuntGearTest::AddGear<OilSlick>, {}, true},
+        {"PowerGrate", &StuntGearTest::AddGear<PowerGrate>, {}, true},
+        {"ExplosiveGear",
+         &StuntGearTest::AddGear<ExplosiveGear>,
+         {{"explosionScale", "3.5"},
+          {"explosionRadius", "6"},
+          {"explosionDamage", "20"},
+          {"explosionForce", "800"},
+          {"explosionThreshold", "150"},
+          {"collisionSound", "Sounds/hum_in.wav"}},
+         true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        std::string xml;
+        for (const auto& [key, value] : c.keys)
+            xml += std::string("<") + key + ">" + value + "</" + key + ">";
+        if (c.hums)
+            xml += kHum;
+        kaEntity* original = (this->*c.add)(xml);
+        TiXmlElement written("Entity");
+        original->WriteXml(&written);
+        for (const auto& [key, value] : c.keys)
+        {
+            const TiXmlElement* child = written.FirstChildElement(key);
+            ASSERT_NE(child, nullptr) << key;
+            EXPECT_EQ(GetElementText(child), value) << key;
+        }
+        const TiXmlElement* sequence = written.FirstChildElement("damageSequence");
+        ASSERT_EQ(sequence != nullptr, c.hums);
+        if (sequence)
+            for (const auto& [key, value] : hum)
+                EXPECT_EQ(GetChildElementText(key, sequence), value) << key;
+
+        kaEntity* copy = (this->*c.add)("");
+        copy->ReadXml(&written);
+        TiXmlElement rewritten("Entity");
+        copy->WriteXml(&rewritten);
+        EXPECT_EQ(Printed(rewritten), Printed(written));
+    }
+}

@@ -23,7 +23,9 @@
 #include <malloc.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -330,6 +332,47 @@ TEST_F(tvWorldTest, TheRunBooksReputationOnlyInTheCareerAndLevelsUpOnItsOwnCours
     }
 }
 
+// Passing and levelling up go together at every target, a target of 0 and the ends of the range included.
+TEST_F(tvWorldTest, ACareerRunLevelsUpExactlyWhenItPassesWhateverTheTarget)
+{
+    const struct
+    {
+        int32_t scoreLimit;
+        int32_t points;
+        bool passed;
+    } cases[] = {
+        {0, 0, true},
+        {INT32_MIN, 0, true},
+        {INT32_MAX, INT32_MAX, true},
+        {INT32_MAX, INT32_MAX - 1, false},
+        {300, 299, false},
+    };
+    m_Install.dir.Write("InitData/career.xml",
+                        "<root><initData><uniqueID>CareerLevels</uniqueID><dataType>CareerLevels</dataType>"
+                        "<data><Level>Worlds\\a.xml</Level></data></initData></root>");
+    ASSERT_TRUE(m_Data.LoadInitData("InitData"));
+    m_App.LoadCareerLevels();
+    for (const auto& c : cases)
+    {
+        const std::string label = std::to_string(c.scoreLimit) + "/" + std::to_string(c.points);
+        tvPlayer player;
+        player.SetCareerLevel(0);
+        player.SetRunPoints(c.points);
+        player.SetTotalPointsEarned(1000);
+        m_App.SetLevelPath("Worlds\\a.xml");
+        m_Summary->SetPassed(false);
+        m_Summary->SetLevelUp(false);
+        m_World->SetGameMode(2);
+        m_World->SetScoreLimit(c.scoreLimit);
+        m_World->FinishRun(&player);
+        EXPECT_EQ(m_Summary->IsPassed(), c.passed) << label;
+        EXPECT_EQ(m_Summary->IsLevelUp(), c.passed) << label;
+        EXPECT_EQ(player.GetCareerLevel(), c.passed ? 1 : 0) << label;
+        EXPECT_EQ(player.GetTotalPointsEarned(), std::min<int64_t>(1000 + int64_t(c.points), INT32_MAX))
+            << label;
+    }
+}
+
 TEST_F(tvWorldTest, PracticeStartsOnThe31stFrameShowsGoAtOnceAndNeverEnds)
 {
     m_App.SetGameMode(0);
@@ -501,6 +544,88 @@ TEST_F(tvWorldTest, TheCourseKeysReadAndWriteWithTheWorldFile)
     EXPECT_EQ(fresh.GetTimeLimit(), tvWorld::kDefaultTimeLimit);
     EXPECT_EQ(fresh.GetScoreLimit(), tvWorld::kDefaultScoreLimit);
     EXPECT_FLOAT_EQ(fresh.GetRepPointFactor(), tvWorld::kDefaultRepPointFactor);
+}
+
+// Whatever a course file says, the run rules work on a limit they can subtract from.
+TEST_F(tvWorldTest, ExtremeLimitsFromTheFileAreHeldToADayAndTheRunRulesStayInRange)
+{
+    const struct
+    {
+        const char* timeLimit;
+        int32_t held;
+        const char* shownAtStart;
+        bool endsAtOnce; // over within the first run second
+    } cases[] = {
+        {"-2147483648", 0, "0:00", true},
+        {"2147483647", 86400, "1440:00", false},
+        {"-1", 0, "0:00", true},
+        {"0", 0, "0:00", true},
+        {"86400", 86400, "1440:00", false},
+        {"86401", 86400, "1440:00", false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.timeLimit);
+        m_Install.dir.Write("Worlds/extreme.xml", std::string("<World><timeLimit>") + c.timeLimit +
+                                                      "</timeLimit><scoreLimit>-2147483648</scoreLimit>"
+                                                      "<name>Extreme</name></World>");
+        m_World = std::make_unique<tvWorld>();
+        m_Hud->SetWorld(m_World.get());
+        m_World->LoadFile("Worlds/extreme.xml", false);
+        EXPECT_EQ(m_World->GetTimeLimit(), c.held);
+        EXPECT_EQ(m_World->GetScoreLimit(), INT32_MIN);
+        ASSERT_TRUE(m_World->SaveFile("Worlds/extreme-saved.xml", false));
+        tvWorld copy;
+        copy.LoadFile("Worlds/extreme-saved.xml", false);
+        EXPECT_EQ(copy.GetTimeLimit(), c.held);
+
+        m_App.SetGameMode(1);
+        m_Player->SetRunPoints(260);
+        m_World->StartRound();
+        EXPECT_EQ(m_World->FormatTimeLeft(), c.shownAtStart);
+        CountDown();
+        After(1.0);
+        EXPECT_EQ(m_World->GetRunPhase() == tvWorld::kPhaseSummary, c.endsAtOnce);
+        if (c.endsAtOnce)
+            EXPECT_EQ(m_World->FormatTimeLeft(), "0:00");
+        else
+        {
+            // A day is no time for the announcer yet, however far above the target the points are.
+            EXPECT_FALSE(m_World->HasPlayedCue(tvWorld::kGetSomePoints));
+            EXPECT_FALSE(m_World->HasPlayedCue(tvWorld::kHurryUp));
+            const int32_t elapsed = m_World->GetRunClock().GetElapsed();
+            EXPECT_EQ(m_World->ApplyTimePenalty(), elapsed);
+            EXPECT_EQ(m_World->GetRunClock().GetElapsed(), elapsed + 5);
+        }
+    }
+}
+
+// Far above a target as low as it goes, the driver is cheered on, not asked for points.
+TEST_F(tvWorldTest, TheLowestScoreLimitCountsAsMetByTheAnnouncer)
+{
+    StartRun(1, 90, INT32_MIN);
+    m_Player->SetRunPoints(260);
+    CountDown();
+    const auto played = RunSeconds(45);
+    EXPECT_EQ(played.count(tvWorld::kGetSomePoints), 0u);
+    EXPECT_EQ(played.at(tvWorld::kDontGiveUp), 30);
+}
+
+// Token values come from the course file: run points saturate instead of wrapping.
+TEST_F(tvWorldTest, RunPointsSaturateAtTheEndsOfTheirRange)
+{
+    const struct
+    {
+        int32_t start;
+        int32_t added;
+        int32_t total;
+    } cases[] = {{INT32_MAX - 5, 10, INT32_MAX}, {INT32_MIN + 5, -10, INT32_MIN}, {100, -40, 60}};
+    for (const auto& c : cases)
+    {
+        m_Player->SetRunPoints(c.start);
+        m_World->AddPoints(c.added);
+        EXPECT_EQ(m_Player->GetRunPoints(), c.total) << c.start << " + " << c.added;
+    }
 }
 
 TEST_F(tvWorldTest, TheWorldOwnsAFollowCameraAndMakesGameArenas)

@@ -1,7 +1,9 @@
 #include "game/screens/tvMapEditorWindow.h"
 
+#include "editor/EditorPropertiesWindow.h"
 #include "editor/SaveLoadWindow.h"
 #include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiButton.h"
 #include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiListBox.h"
@@ -16,17 +18,23 @@
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/ShopItem.h"
 #include "game/WorldInfo.h"
+#include "game/screens/CSmenu.h"
+#include "game/screens/CareerWindow.h"
 #include "game/screens/CourseOptions.h"
+#include "game/screens/CourseSelectWindow.h"
 #include "game/screens/InGameMenu.h"
+#include "game/screens/MainWindow.h"
 #include "game/screens/MapSaveMenu.h"
 #include "game/tvPlayer.h"
 #include "game/tvVehicle.h"
 #include "game/tvWorld.h"
 #include "tests/support/game/HeadlessGame.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -203,7 +211,7 @@ TEST_F(tvMapEditorWindowTest, ACourseIsStartedSavedWithItsSpawnPointListedAndDri
         m_Game.Gui().SetCursorPosition(400, y);
         guiMsgMouse moved;
         m_Editor->OnMouseMove(moved);
-        m_Editor->OnMouseUp(0, moved.data);
+        m_Editor->OnMouseUp(platform::kMouseLeft, moved.data);
         ASSERT_TRUE(prop->IsVisible()) << y;
         props.push_back(prop->GetInitUniqueID());
     }
@@ -389,7 +397,7 @@ TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroun
     m_Editor->SetSaved(true);
     const int32_t count = world.GetEntityCount();
     gui::MouseData up;
-    m_Editor->OnMouseUp(0, up);
+    m_Editor->OnMouseUp(platform::kMouseLeft, up);
     world.Update(0.0f);
     EXPECT_EQ(world.GetEntityCount(), count - 1);
     EXPECT_FALSE(m_Editor->IsSaved());
@@ -415,8 +423,8 @@ TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroun
         }
     ASSERT_TRUE(ground);
     gui::MouseData down;
-    down.buttons[0] = true;
-    m_Editor->OnMouseDown(0, down);
+    down.buttons[platform::kMouseLeft] = true;
+    m_Editor->OnMouseDown(platform::kMouseLeft, down);
     EXPECT_EQ(m_Editor->GetHighlightedEntity(), kept);
 }
 
@@ -453,4 +461,291 @@ TEST_F(tvMapEditorWindowTest, LeavingUnsavedWithAFailingWriteStaysInTheEditorAnd
     // destroyed twice, or reached after, is what the sanitizer run catches here.
     m_Game.App().Shutdown();
     EXPECT_EQ(m_Game.App().GetCurrentWorld(), nullptr);
+}
+
+namespace
+{
+
+// The player's own way into the course editor: signed in on the main menu, "Course Editor" on the career
+// hub, every click and key an SDL event through the real window back end.
+class tvMapEditorSdlTest : public ::testing::Test
+{
+protected:
+    static HeadlessGame::Options SdlOptions()
+    {
+        HeadlessGame::Options options;
+        options.sdlInput = true;
+        return options;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Game.Start());
+        ASSERT_TRUE(m_Game.RunScript());
+        m_Game.App().CreatePlayer("Dana");
+        m_Game.Gui().FindWindow(MainWindow::kWindowName)->OnShow();
+        m_Game.Click(MainWindow::kWindowName, "Login Button");
+        ASSERT_TRUE(m_Game.RunScript(20));
+        ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
+        m_Game.Click(CareerWindow::kWindowName, CareerWindow::kCourseEditorName);
+        ASSERT_TRUE(m_Game.RunScript(20));
+        m_Editor = dynamic_cast<tvMapEditorWindow*>(m_Game.Gui().FindWindow(tvMapEditorWindow::kWindowName));
+        ASSERT_NE(m_Editor, nullptr);
+        ASSERT_TRUE(m_Editor->IsVisible());
+    }
+
+    guiListBox* Menu(const char* name) { return m_Editor->FindChild(name)->DynamicCast<guiListBox>(); }
+
+    bool Selectable(const char* menu, const char* row)
+    {
+        guiListBox* list = Menu(menu);
+        const int32_t at = list->FindRow(row, 0);
+        return at >= 0 && list->IsCellSelectable(at, 0);
+    }
+
+    // Whether the editor's widget is on screen: it and everything it lies in shown.
+    bool Shown(const char* name)
+    {
+        guiGlyph* glyph = m_Editor->FindChild(name);
+        if (glyph == nullptr)
+            return false;
+        for (; glyph != nullptr; glyph = glyph->GetParent())
+            if (!glyph->IsVisible())
+                return false;
+        return true;
+    }
+
+    // A click on a row of a list, where the list draws it.
+    void ClickRow(const std::function<guiGrid*()>& list, const std::string& text)
+    {
+        m_Game.ClickAt(
+            [list, text](int32_t& x, int32_t& y)
+            {
+                guiGrid* grid = list();
+                auto* box = grid != nullptr ? grid->DynamicCast<guiListBox>() : nullptr;
+                const int32_t row = box != nullptr ? box->FindRow(text, 0) : -1;
+                if (row < 0)
+                    return false;
+                const platform::Rect& rect = grid->GetHitRect();
+                y = rect.top;
+                for (int32_t above = 0; above < row; ++above)
+                    y += grid->GetRowHeight(above);
+                y += grid->GetRowHeight(row) / 2;
+                x = rect.left + 20;
+                return true;
+            });
+    }
+
+    // The menu's button, then its row.
+    void ChooseFromMenu(const char* button, const char* menu, const char* row)
+    {
+        m_Game.Click(m_Editor->GetName(), button);
+        ClickRow([this, menu] { return Menu(menu); }, row);
+    }
+
+    // Clicks into a text box, clears it from the end and types the text.
+    void TypeInto(const std::function<guiWidget*()>& box, const std::string& text)
+    {
+        m_Game.ClickWidget(box);
+        m_Game.PressKey(guiTextBox::kKeyEnd);
+        for (int i = 0; i < 24; ++i)
+            m_Game.PressKey(guiTextBox::kKeyBackspace);
+        m_Game.Type(text);
+    }
+
+    // New: the course options answered with a name and a venue picked from its drop-down.
+    void NewCourse(const std::string& name, const std::string& venue)
+    {
+        ChooseFromMenu("file button", "file menu", "New");
+        auto grid = [this]
+        {
+            auto* options = dynamic_cast<CourseOptions*>(m_Game.Gui().FindWindow(CourseOptions::kWindowName));
+            return options != nullptr ? options->GetGrid() : nullptr;
+        };
+        auto venues = [grid]
+        {
+            guiGlyph* cell = grid() != nullptr ? grid()->GetCell(2, 1) : nullptr;
+            guiGlyph* found = cell != nullptr ? cell->FindChild(PropertyEditor::kDropDownName) : nullptr;
+            return found != nullptr ? found->DynamicCast<guiDropDown>() : nullptr;
+        };
+        TypeInto(
+            [grid]() -> guiWidget*
+            {
+                guiGlyph* cell = grid() != nullptr ? grid()->GetCell(0, 1) : nullptr;
+                guiGlyph* field = cell != nullptr ? cell->FindChild(PropertyEditor::kTextFieldName) : nullptr;
+                return field != nullptr ? field->DynamicCast<guiWidget>() : nullptr;
+            },
+            name);
+        m_Game.ClickWidget(
+            [venues]() -> guiWidget*
+            { return venues() != nullptr ? venues()->GetButton() : nullptr; });
+        ClickRow([venues]() -> guiGrid* { return venues() != nullptr ? venues()->GetList() : nullptr; }, venue);
+        m_Game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
+    }
+
+    // A press on the palette's first picture, the pointer off the palette to the venue, a click there.
+    void PlaceFirstProp()
+    {
+        m_Game.ClickAt(
+            [this](int32_t& x, int32_t& y)
+            {
+                guiGrid* palette = m_Editor->GetPalette();
+                const platform::Rect& cells = palette->GetHitRect();
+                x = cells.left + palette->GetColumnWidth(0) / 2;
+                y = cells.top + palette->GetRowHeight(0) / 2;
+                return palette->GetCell(0, 0) != nullptr;
+            });
+        m_Game.MovePointer(450, 330);
+        m_Game.MovePointer(400, 300);
+        m_Game.Queue([] {});
+        m_Game.PressButton(SDL_BUTTON_LEFT);
+        m_Game.ReleaseButton(SDL_BUTTON_LEFT);
+    }
+
+    // A point of the screen whose first pick is the entity (or, with `on` false, something else).
+    static bool PointOn(kaWorld& world, const kaEntity* entity, bool on, int32_t& x, int32_t& y)
+    {
+        for (int32_t py = 200; py <= 520; py += 8)
+            for (int32_t px = 200; px <= 600; px += 8)
+            {
+                kaCollideInfo hit;
+                platform::Vector3 origin;
+                platform::Vector3 direction;
+                if (!world.GetPickRay(float(px), float(py), origin, direction) ||
+                    !world.Pick(origin, origin + direction * 1000.0f, &hit,
+                                kaWorld::kPickTerrain | kaWorld::kPickMeshes))
+                    continue;
+                if ((hit.m_pObject == entity) == on)
+                {
+                    x = px;
+                    y = py;
+                    return true;
+                }
+            }
+        return false;
+    }
+
+    kaModelManager m_Models;
+    kaDraggableDecalManager m_Decals;
+    HeadlessGame m_Game{SdlOptions()};
+    tvMapEditorWindow* m_Editor = nullptr;
+};
+
+} // namespace
+
+// Opened from the career hub without a world, the editor still offers its file menu; a course made there
+// through it is saved, left and listed.
+TEST_F(tvMapEditorSdlTest, ACourseIsMadeFromTheCareerHubSavedAndListed)
+{
+    EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "No World");
+    // The button shows whole, its caption too.
+    guiGlyph* fileCaption = m_Editor->FindChild("file button")->GetParent();
+    for (int child = 0; child < fileCaption->GetChildCount(); ++child)
+        EXPECT_TRUE(fileCaption->GetChild(child)->IsVisible()) << child;
+    m_Game.Click(m_Editor->GetName(), "file button");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(m_Editor->FindChild("file menu group")->IsVisible());
+    // The world's tools stay away until there is a world.
+    EXPECT_FALSE(Shown("tools button"));
+    EXPECT_FALSE(Shown("build left group"));
+    m_Game.Click(m_Editor->GetName(), "file button");
+    ASSERT_TRUE(m_Game.RunScript());
+
+    NewCourse("Ridge", kVenue);
+    ASSERT_TRUE(m_Game.RunScript());
+    auto* world = dynamic_cast<tvWorld*>(m_Editor->GetWorld());
+    ASSERT_NE(world, nullptr);
+    EXPECT_EQ(world->GetName(), "Ridge");
+    EXPECT_NE(world->GetVenueEntity(), nullptr);
+    EXPECT_TRUE(Shown("tools button"));
+
+    // A prop from the palette, put down on the venue.
+    const int32_t before = world->GetEntityCount();
+    PlaceFirstProp();
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_EQ(world->GetEntityCount(), before + 1);
+    EXPECT_TRUE(world->GetEntities().back()->IsVisible());
+
+    // Save As "ridge", then leave: the career hub lists the course.
+    ChooseFromMenu("file button", "file menu", "Save World As...");
+    TypeInto(
+        [this]() -> guiWidget*
+        {
+            auto* dialog = dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+            return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
+        },
+        "ridge");
+    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/ridge.xml"));
+    EXPECT_TRUE(m_Editor->IsSaved());
+    ChooseFromMenu("file button", "file menu", "Exit Editor");
+    m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
+    ASSERT_TRUE(m_Game.RunScript(4));
+    EXPECT_FALSE(m_Editor->IsVisible());
+    ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
+    bool listed = false;
+    for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
+        listed = listed || m_Game.App().GetWorldInfo(i)->GetName() == "Ridge";
+    EXPECT_TRUE(listed);
+}
+
+// A right drag moves the entity under the pointer and a middle drag turns it; the tools menu offers the
+// selected entity's properties only while one is selected.
+TEST_F(tvMapEditorSdlTest, RightDragMovesMiddleDragTurnsAndTheToolsRowFollowsTheSelection)
+{
+    NewCourse("Ridge", kVenue);
+    PlaceFirstProp();
+    ASSERT_TRUE(m_Game.RunScript());
+    kaWorld* world = m_Editor->GetWorld();
+    ASSERT_NE(world, nullptr);
+    auto* prop = dynamic_cast<kaEntityModel*>(world->GetEntities().back());
+    ASSERT_NE(prop, nullptr);
+    ASSERT_TRUE(prop->IsVisible());
+    int32_t x = 0;
+    int32_t y = 0;
+
+    // Pressed elsewhere: nothing selected, the row is off.
+    ASSERT_TRUE(PointOn(*world, prop, false, x, y));
+    m_Game.ClickAt(
+        [x, y](int32_t& atX, int32_t& atY)
+        {
+            atX = x;
+            atY = y;
+            return true;
+        });
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_EQ(m_Editor->GetHighlightedEntity(), nullptr);
+    EXPECT_FALSE(Selectable("tools menu", "Selected Entity"));
+
+    const platform::Vector3 start = prop->GetPosition();
+    const platform::Quaternion turn = prop->GetRotation();
+    ASSERT_TRUE(PointOn(*world, prop, true, x, y));
+    m_Game.Drag(SDL_BUTTON_RIGHT, x, y, x + 40, y);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_EQ(m_Editor->GetHighlightedEntity(), prop);
+    const platform::Vector3 moved = prop->GetPosition();
+    EXPECT_GT(std::hypot(moved.x - start.x, moved.z - start.z), 1.0f);
+    EXPECT_NEAR(prop->GetRotation().w, turn.w, 1e-4f);
+    EXPECT_NEAR(prop->GetRotation().y, turn.y, 1e-4f);
+
+    ASSERT_TRUE(PointOn(*world, prop, true, x, y));
+    m_Game.Drag(SDL_BUTTON_MIDDLE, x, y, x - 20, y);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_NEAR(prop->GetPosition().x, moved.x, 1e-3f);
+    EXPECT_NEAR(prop->GetPosition().z, moved.z, 1e-3f);
+    EXPECT_GT(std::fabs(prop->GetRotation().y - turn.y), 0.1f);
+
+    // Selected: Tools > "Selected Entity" opens its properties.
+    ASSERT_EQ(m_Editor->GetHighlightedEntity(), prop);
+    EXPECT_TRUE(Selectable("tools menu", "Selected Entity"));
+    bool opened = false;
+    ChooseFromMenu("tools button", "tools menu", "Selected Entity");
+    m_Game.Queue([] {});
+    m_Game.Queue(
+        [this, &opened]
+        { opened = m_Game.Gui().FindWindow(EditorPropertiesWindow::kWindowName)->IsVisible(); });
+    m_Game.Click(EditorPropertiesWindow::kWindowName, "cancel");
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_TRUE(opened);
 }

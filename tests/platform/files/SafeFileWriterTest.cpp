@@ -5,7 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstddef>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +20,37 @@ namespace
 using platform::SafeFileWriter;
 using testsupport::TempDir;
 using Names = std::vector<std::string>;
+
+mode_t SavedFileMode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+// Kills the calling process, without a core file, on entry to any of the given system calls.
+bool KillOnEntryTo(const std::vector<long>& calls)
+{
+    std::vector<sock_filter> filter = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+    for (const long call : calls)
+    {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<uint32_t>(call), 0, 1));
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog program = {static_cast<unsigned short>(filter.size()), filter.data()};
+    return prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) == 0 && prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+std::vector<long> RenameCalls()
+{
+    return {
+#ifdef SYS_rename
+        SYS_rename,
+#endif
+        SYS_renameat, SYS_renameat2};
+}
 
 TEST(SafeFileWriter, OnlyACommitReplacesTheTargetAndNoTemporaryFileStays)
 {
@@ -149,9 +185,11 @@ TEST(SafeFileWriter, TheNextWriterOfATargetRemovesItsStaleTemporaries)
         const char* name;
         mode_t mode;
     } kept[] = {
-        {"Player0.xml.backup", 0644}, {"Player1.xml.Ab12Cd", 0600}, {"Player0.xml.Ab12C", 0600},
-        {"Player0.xml.Ab12Cde", 0600}, {"Player0.xml.Ab_2Cd", 0600}, {"player0.xml.Ab12Cd", 0600},
-        {"xPlayer0.xml.Ab12Cd", 0600}, {"Player0.xmlzAb12Cd", 0600},
+        {"Player0.xml.backup", 0644},      {"Player1.xml.Ab12Cd", 0600},     {"Player0.xml.Ab12C", 0600},
+        {"Player0.xml.Ab12Cde", 0600},     {"Player0.xml.Ab_2Cd", 0600},     {"player0.xml.Ab12Cd", 0600},
+        {"xPlayer0.xml.Ab12Cd", 0600},     {"Player0.xmlzAb12Cd", 0600},     {"Player1.xml.Ab12Cd.tmp", 0644},
+        {"Player0.xml.Ab12C.tmp", 0644},   {"Player0.xml.Ab_2Cd.tmp", 0644}, {"Player0.xml.Ab12Cd.tm", 0644},
+        {"Player0.xml.Ab12Cd.tmpx", 0644}, {"player0.xml.Ab12Cd.tmp", 0644}, {"Player0.xml.tmp", 0644},
     };
     for (const auto& file : kept)
         ASSERT_EQ(chmod(dir.Write(file.name, "mine").c_str(), file.mode), 0) << file.name;
@@ -174,6 +212,103 @@ TEST(SafeFileWriter, TheNextWriterOfATargetRemovesItsStaleTemporaries)
     EXPECT_TRUE(living.Commit());
     EXPECT_EQ(dir.Read("Player0.xml"), "last");
     EXPECT_EQ(dir.Entries().size(), std::size(kept) + 2);
+}
+
+// A commit killed at any of its steps leaves its temporary in the state of that step: still private while
+// unflushed, already in the saved file's mode from the sync on. The next save removes it, whatever the mode.
+TEST(SafeFileWriter, TheNextSaveRemovesWhatACommitKilledAtAnyStepLeft)
+{
+    const struct
+    {
+        const char* step;
+        std::vector<long> calls;
+        mode_t leftMode;
+    } cases[] = {
+        {"flush", {SYS_write}, 0600},
+        {"sync", {SYS_fsync}, SavedFileMode()},
+        {"rename", RenameCalls(), SavedFileMode()},
+    };
+    for (const auto& c : cases)
+    {
+        TempDir dir;
+        const std::string target = dir.File("HighScores.xml");
+        ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "old"));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+        {
+            if (KillOnEntryTo(c.calls))
+                SafeFileWriter::WriteWhole(target, "new");
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << c.step << ": the save was not killed, status " << status;
+
+        const Names left = dir.Entries();
+        ASSERT_EQ(left.size(), 2u) << c.step;
+        EXPECT_EQ(dir.Read("HighScores.xml"), "old") << c.step;
+        struct stat info;
+        ASSERT_EQ(stat(dir.File(left[1]).c_str(), &info), 0) << c.step;
+        EXPECT_EQ(info.st_mode & 0777, c.leftMode) << c.step << " left " << left[1];
+
+        ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "newer")) << c.step;
+        EXPECT_EQ(dir.Entries(), Names{"HighScores.xml"}) << c.step;
+        EXPECT_EQ(dir.Read("HighScores.xml"), "newer") << c.step;
+    }
+}
+
+// The lock alone tells the living from the dead: a living writer's temporary stays whatever its mode (its
+// commit may be under way), and a dead one's goes whatever its mode.
+TEST(SafeFileWriter, ALivingWritersTemporaryStaysAndADeadOnesGoesWhateverTheirModes)
+{
+    for (const mode_t mode : {mode_t(0600), SavedFileMode(), mode_t(0400)})
+    {
+        TempDir dir;
+        const std::string target = dir.File("controls.xml");
+        int pipeFds[2];
+        ASSERT_EQ(pipe(pipeFds), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+        {
+            // Dies with the file open and in the given mode, without any clean-up of its own.
+            SafeFileWriter writer(target);
+            writer.Write("half");
+            const std::string path = writer.TemporaryPath();
+            const bool changed = chmod(path.c_str(), mode) == 0;
+            (void)!write(pipeFds[1], path.c_str(), changed ? path.size() : 0);
+            _exit(0);
+        }
+        close(pipeFds[1]);
+        char dead[4096] = {};
+        const ssize_t length = read(pipeFds[0], dead, sizeof dead - 1);
+        close(pipeFds[0]);
+        waitpid(child, nullptr, 0);
+        ASSERT_GT(length, 0) << std::oct << mode;
+
+        SafeFileWriter living(target);
+        ASSERT_NE(living.File(), nullptr);
+        ASSERT_EQ(chmod(living.TemporaryPath().c_str(), mode), 0);
+        ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "other"));
+        EXPECT_NE(access(dead, F_OK), 0) << std::oct << mode;
+        EXPECT_EQ(access(living.TemporaryPath().c_str(), F_OK), 0) << std::oct << mode;
+        EXPECT_TRUE(living.Write("living"));
+        EXPECT_TRUE(living.Commit());
+        EXPECT_EQ(dir.Read("controls.xml"), "living");
+        EXPECT_EQ(dir.Entries(), Names{"controls.xml"}) << std::oct << mode;
+    }
+}
+
+// The older temporaries ("<target>.XXXXXX") go while they keep mkstemp's mode; in any other mode the name
+// alone cannot tell one from a user's "<target>.backup", which stays.
+TEST(SafeFileWriter, AnOlderTemporaryGoesOnlyInMkstempsMode)
+{
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.Write("Tarvolin.cfg.Xy12Zw", "half").c_str(), 0600), 0);
+    ASSERT_EQ(chmod(dir.Write("Tarvolin.cfg.backup", "mine").c_str(), SavedFileMode()), 0);
+    ASSERT_TRUE(SafeFileWriter::WriteWhole(dir.File("Tarvolin.cfg"), "new"));
+    EXPECT_EQ(dir.Entries(), (Names{"Tarvolin.cfg", "Tarvolin.cfg.backup"}));
 }
 
 // Writers of one target at once each clear stale temporaries as they start: none may take another's

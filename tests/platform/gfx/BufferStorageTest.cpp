@@ -57,7 +57,9 @@ TEST(BufferStorageTest, UnwrittenBytesReadAsZeroAndAreClearedOnlyWhenReached)
             const uint32_t size = w.size == 0 ? c.size - w.offset : w.size;
             // What the lock shows before the write: earlier writes, otherwise zero.
             if (!(w.flags & LOCK_DISCARD))
+            {
                 ASSERT_EQ(std::memcmp(data, expected.data() + w.offset, size), 0);
+            }
             std::memset(data, w.value, size);
             std::memset(expected.data() + w.offset, w.value, size);
             bool last = false;
@@ -149,7 +151,9 @@ TEST(BufferStorageTest, AStorageMadeAfterOthersDroppedShowsNoneOfTheirBytes)
         ASSERT_EQ(storage.Lock(w.offset, w.size, &data, w.flags), GFX_OK);
         const uint32_t size = w.size == 0 ? c.size - w.offset : w.size;
         if (!(w.flags & LOCK_DISCARD))
+        {
             ASSERT_EQ(std::memcmp(data, expected.data() + w.offset, size), 0);
+        }
         if (!(w.flags & LOCK_READONLY))
         {
             std::memset(data, w.value, size);

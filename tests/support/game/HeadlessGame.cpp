@@ -24,8 +24,7 @@ namespace testsupport
 namespace
 {
 
-// The application's raw mouse kind for button 0.
-constexpr int kMouseButton0 = 4;
+constexpr int kMouseButton0 = platform::kMouseKindButton0 + platform::kMouseLeft;
 
 uint32_t SdlButtonMask(uint8_t sdlButton)
 {
@@ -327,7 +326,18 @@ void HeadlessGame::MovePointer(int32_t x, int32_t y)
 
 void HeadlessGame::MovePointerBy(int32_t dx, int32_t dy)
 {
-    Queue([this, dx, dy] { _PushMotion(m_PointerX + dx, m_PointerY + dy); });
+    Queue(
+        [this, dx, dy]
+        {
+            // From where the system pointer is: the program may have put it somewhere else.
+            platform::Point at;
+            if (platform::GetCursorClientPosition(m_App->GetWindowHandle(), at))
+            {
+                m_PointerX = at.x;
+                m_PointerY = at.y;
+            }
+            _PushMotion(m_PointerX + dx, m_PointerY + dy);
+        });
 }
 
 void HeadlessGame::PressButton(uint8_t sdlButton)
