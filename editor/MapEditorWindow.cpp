@@ -486,6 +486,8 @@ void MapEditorWindow::LoadWorld(const std::string& path)
     world->SetCamera(m_Camera);
     RefreshSelection(true);
     m_WorldName = GetFileName(path);
+    const std::size_t cut = path.find_last_of("/\\");
+    m_WorldFolder = cut == std::string::npos ? std::string(kWorldFolder) : path.substr(0, cut);
     _ShowName();
     m_Camera->SetWorld(world);
 }
@@ -554,6 +556,7 @@ void MapEditorWindow::StartNewWorld()
     RefreshSelection(true);
     // The name first: marking unsaved then puts the mark in front of it.
     m_WorldName = kUntitled;
+    m_WorldFolder = kWorldFolder;
     m_Saved = true;
     SetSaved(false);
     _Install(world);
@@ -569,7 +572,7 @@ int32_t MapEditorWindow::SaveWorld()
     if (m_World == nullptr)
         return 0;
     m_WorldName = WithoutMark(m_WorldName);
-    const std::string path = std::string(kWorldFolder) + "\\" + WithExtension(m_WorldName);
+    const std::string path = m_WorldFolder + "\\" + WithExtension(m_WorldName);
     const bool written = m_World->SaveFile(path, false);
     if (!written && g_pGuiManager != nullptr)
     {
@@ -614,11 +617,15 @@ int32_t MapEditorWindow::SaveWorldAs()
         return kCancelled;
     }
     const std::string previous = m_WorldName;
+    const std::string previousFolder = m_WorldFolder;
     m_WorldName = WithExtension(typed);
+    // The dialog lists the worlds folder: the new name is saved there.
+    m_WorldFolder = kWorldFolder;
     if (SaveWorld() == 0)
     {
         // Not written under the new name: the world keeps the one it had, still unsaved.
         m_WorldName = previous;
+        m_WorldFolder = previousFolder;
         _ShowName();
         return kCancelled;
     }

@@ -196,6 +196,9 @@ private:
     EditorHost* m_Host = nullptr;
     std::unique_ptr<EnvironmentCommands> m_Environment;
     std::string m_WorldName = kUntitled;
+    // The folder the world was loaded from, so that a save writes it back where it came from; new and
+    // renamed worlds go to the worlds folder.
+    std::string m_WorldFolder = kWorldFolder;
     bool m_Saved = true;
     kaWorld* m_World = nullptr;
     kaEntityModel* m_HighlightedEntity = nullptr;

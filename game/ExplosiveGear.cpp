@@ -4,6 +4,7 @@
 #include "engine/core/kaClock.h"
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
@@ -33,12 +34,6 @@ namespace
 
 const EntityFactory::Registration s_Registration(ExplosiveGear::StaticClassInfo(),
                                                  &EntityFactory::Create<ExplosiveGear>);
-
-void ReadFloat(const TiXmlElement* element, const char* key, float& field)
-{
-    if (const TiXmlElement* child = element->FirstChildElement(key))
-        field = GetElementFloat(child);
-}
 
 // Calls visit(first vertex of the triangle, stride) for each listed triangle of the vertex run; the debris
 // copy holds three vertices of its own per triangle, so triangle t starts at vertex 3t.
@@ -98,11 +93,11 @@ void ExplosiveGear::ReadXml(const TiXmlElement* element)
     StuntGear::ReadXml(element);
     if (!element)
         return;
-    ReadFloat(element, "explosionScale", m_ExplosionScale);
-    ReadFloat(element, "explosionRadius", m_ExplosionRadius);
-    ReadFloat(element, "explosionDamage", m_ExplosionDamage);
-    ReadFloat(element, "explosionForce", m_ExplosionForce);
-    ReadFloat(element, "explosionThreshold", m_ExplosionThreshold);
+    kaXmlValues::ReadFloatOrThrow(element, "explosionScale", m_ExplosionScale);
+    kaXmlValues::ReadFloatOrThrow(element, "explosionRadius", m_ExplosionRadius);
+    kaXmlValues::ReadFloatOrThrow(element, "explosionDamage", m_ExplosionDamage);
+    kaXmlValues::ReadFloatOrThrow(element, "explosionForce", m_ExplosionForce);
+    kaXmlValues::ReadFloatOrThrow(element, "explosionThreshold", m_ExplosionThreshold);
     if (const TiXmlElement* sound = element->FirstChildElement("collisionSound"))
         m_CollisionSound = GetElementText(sound);
 }

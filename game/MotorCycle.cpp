@@ -4,6 +4,7 @@
 #include "engine/core/InputManager.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaModelAttachment.h"
@@ -34,6 +35,9 @@ using platform::Vector3;
 
 KA_ENTITY_CLASS_RECORD_DEFINITION(MotorCycle, "MotorCycle")
 
+using kaXmlValues::ReadFloatOrThrow;
+using kaXmlValues::ReadTextIfPresent;
+
 namespace
 {
 
@@ -47,18 +51,6 @@ int32_t Action(int action, int32_t& kind)
     kind = 0;
     const InputManager* input = InputManager::GetInstance();
     return input ? input->GetActionValue(action, &kind, kaVehicle::kPlayer) : 0;
-}
-
-void ReadFloat(const TiXmlElement* element, const char* key, float& field)
-{
-    if (const TiXmlElement* child = element->FirstChildElement(key))
-        field = GetElementFloat(child);
-}
-
-void ReadText(const TiXmlElement* element, const char* key, std::string& field)
-{
-    if (const TiXmlElement* child = element->FirstChildElement(key))
-        field = GetElementText(child);
 }
 
 Vector3 FromBody(const dReal* v)
@@ -161,15 +153,15 @@ void MotorCycle::ReadXml(const TiXmlElement* element)
     tvVehicle::ReadXml(element);
     if (!element)
         return;
-    ReadFloat(element, "rollSpeed", m_RollSpeed);
-    ReadFloat(element, "topSpeed", m_TopSpeed);
-    ReadFloat(element, "drivingTorqueRate", m_DrivingTorqueRate);
-    ReadText(element, "forkModel", m_ForkModel);
-    ReadText(element, "forkBone", m_ForkBone);
-    ReadText(element, "wheelModel", m_WheelModel);
-    ReadText(element, "wheelBone", m_WheelBone);
-    ReadText(element, "parentBone", m_ParentBone);
-    ReadText(element, "childBone", m_ChildBone);
+    ReadFloatOrThrow(element, "rollSpeed", m_RollSpeed);
+    ReadFloatOrThrow(element, "topSpeed", m_TopSpeed);
+    ReadFloatOrThrow(element, "drivingTorqueRate", m_DrivingTorqueRate);
+    ReadTextIfPresent(element, "forkModel", m_ForkModel);
+    ReadTextIfPresent(element, "forkBone", m_ForkBone);
+    ReadTextIfPresent(element, "wheelModel", m_WheelModel);
+    ReadTextIfPresent(element, "wheelBone", m_WheelBone);
+    ReadTextIfPresent(element, "parentBone", m_ParentBone);
+    ReadTextIfPresent(element, "childBone", m_ChildBone);
     if (const TiXmlElement* rider = element->FirstChildElement("rider"))
     {
         if (!m_pRider)

@@ -1,6 +1,7 @@
 #include "game/WorldInfo.h"
 
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "game/tvXmlFile.h"
 
 #include <tinyxml.h>
@@ -9,16 +10,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace
-{
-
-void ReadText(const TiXmlElement* parent, const char* name, std::string& target)
-{
-    if (const TiXmlElement* element = parent->FirstChildElement(name))
-        target = GetElementText(element);
-}
-
-} // namespace
+using kaXmlValues::ReadTextIfPresent;
 
 int32_t WorldInfo::ScoreLimitValue(const std::string& text)
 {
@@ -38,10 +30,10 @@ void WorldInfo::ReadXml(const TiXmlElement* element)
 {
     if (!element)
         return;
-    ReadText(element, "name", m_Name);
-    ReadText(element, "Designer", m_Designer);
-    ReadText(element, "scoreLimit", m_ScoreLimit);
-    ReadText(element, "arena", m_Arena);
+    ReadTextIfPresent(element, "name", m_Name);
+    ReadTextIfPresent(element, "Designer", m_Designer);
+    ReadTextIfPresent(element, "scoreLimit", m_ScoreLimit);
+    ReadTextIfPresent(element, "arena", m_Arena);
 }
 
 bool WorldInfo::Load(const std::string& path)

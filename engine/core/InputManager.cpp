@@ -2,6 +2,7 @@
 
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "platform/system/DebugOutput.h"
 
 #include <cstdlib>
@@ -250,18 +251,6 @@ bool InputManager::CaptureControl(CaptureRecord& record) const
     return false;
 }
 
-namespace
-{
-
-// A missing child reads as the fallback; a present one as its number (0 when empty).
-int ReadChildInt(const TiXmlElement* parent, const char* name, int fallback)
-{
-    const TiXmlElement* child = parent->FirstChildElement(name);
-    return child != nullptr ? GetElementInt(child) : fallback;
-}
-
-} // namespace
-
 void InputManager::LoadControls(TiXmlElement* element)
 {
     if (element == nullptr)
@@ -273,7 +262,7 @@ void InputManager::LoadControls(TiXmlElement* element)
         int index = -1;
         try
         {
-            index = ReadChildInt(device, "index", -1);
+            index = kaXmlValues::IntOrThrow(device, "index", -1);
         }
         catch (const ka::bad_lexical_cast&)
         {
@@ -286,10 +275,10 @@ void InputManager::LoadControls(TiXmlElement* element)
         {
             try
             {
-                const int code = ReadChildInt(control, "code", -1);
-                const int action = ReadChildInt(control, "action", -1);
-                const int range = ReadChildInt(control, "range", kRangeWhole);
-                const int player = ReadChildInt(control, "player", 0);
+                const int code = kaXmlValues::IntOrThrow(control, "code", -1);
+                const int action = kaXmlValues::IntOrThrow(control, "action", -1);
+                const int range = kaXmlValues::IntOrThrow(control, "range", kRangeWhole);
+                const int player = kaXmlValues::IntOrThrow(control, "player", 0);
                 if (code >= 0 && action >= 0)
                     AddBinding(action, index, code, range, player);
             }

@@ -26,6 +26,12 @@ kaColor kaColor::kaColorClamped(float r, float g, float b, float a)
     return color;
 }
 
+uint32_t kaColor::ToArgb() const
+{
+    auto channel = [](float value) { return static_cast<uint32_t>(value * 255.0f) & 0xFF; };
+    return channel(a) << 24 | channel(r) << 16 | channel(g) << 8 | channel(b);
+}
+
 kaColor kaColor::Lerp(const kaColor& from, const kaColor& to, float t)
 {
     return kaColorClamped(from.r + (to.r - from.r) * t, from.g + (to.g - from.g) * t,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 
 class kaBinaryStream;
@@ -15,6 +16,9 @@ public:
     static kaColor kaColorClamped(float r, float g, float b, float a);
     // from + (to - from) * t per component, clamped; t itself may lie outside [0, 1].
     static kaColor Lerp(const kaColor& from, const kaColor& to, float t);
+
+    // A8R8G8B8 as the vertex colours take it; each channel scaled by 255 and truncated.
+    uint32_t ToArgb() const;
 
     // r, g, b, a as four 4-byte floats. The read clamps; a short read leaves the rest unchanged.
     void Write(kaBinaryStream& stream) const;

@@ -8,12 +8,15 @@
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiLayoutSyntax.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 #include "engine/render/kaTexture.h"
 
 #include <istream>
 #include <ostream>
 #include <sstream>
+
+using guiPropertyText::ParseBool;
 
 namespace
 {
@@ -30,21 +33,6 @@ const std::pair<const char*, int32_t> kSheetImages[4] = {
     {"Clicked", guiButton::kClicked},
     {"Rollover", guiButton::kRollover},
     {"Normal", guiButton::kNormal}};
-
-bool ParseBool(const std::string& text, bool& value)
-{
-    std::istringstream stream(text);
-    bool read = false;
-    if (!(stream >> read))
-    {
-        stream.clear();
-        stream.str(text);
-        if (!(stream >> std::boolalpha >> read))
-            return false;
-    }
-    value = read;
-    return true;
-}
 
 } // namespace
 

@@ -1,29 +1,15 @@
 #include "engine/gui/guiGlyph.h"
 
 #include "engine/gui/GuiParamTable.h"
+#include "engine/gui/guiPropertyText.h"
 
 #include <sstream>
 
+using guiPropertyText::Parse;
+using guiPropertyText::ParseCoordPair;
+
 namespace
 {
-
-// A property text parses when the stream read every value it was asked for.
-template <typename T> bool ParseText(const std::string& text, T& value)
-{
-    std::istringstream stream(text);
-    T read;
-    if (!(stream >> read))
-        return false;
-    value = read;
-    return true;
-}
-
-bool ParseCoordPair(const std::string& text, guiCoordPair& value)
-{
-    std::istringstream stream(text);
-    value.ReadText(stream);
-    return static_cast<bool>(stream);
-}
 
 const std::vector<std::pair<std::string, int32_t>>& ClipModeChoices()
 {
@@ -51,7 +37,7 @@ void guiGlyph::SetProperties(const GuiParamTable& sheet)
 {
     if (const GuiParamTable::Entry* entry = sheet.Find("ClipMode"))
     {
-        if (ParseText(entry->text, m_ClipMode))
+        if (Parse(entry->text, m_ClipMode))
             SetDirty(true);
     }
     if (const GuiParamTable::Entry* entry = sheet.Find("Position"))
@@ -84,15 +70,15 @@ void guiGlyph::SetProperties(const GuiParamTable& sheet)
     if (const GuiParamTable::Entry* entry = sheet.Find("Layer"))
     {
         int32_t layer;
-        if (ParseText(entry->text, layer))
+        if (Parse(entry->text, layer))
             SetLayer(layer);
     }
     if (const GuiParamTable::Entry* entry = sheet.Find("ChildOrder"))
-        ParseText(entry->text, m_ChildOrder);
+        Parse(entry->text, m_ChildOrder);
     if (const GuiParamTable::Entry* entry = sheet.Find("Visible"))
     {
         bool visible;
-        if (ParseText(entry->text, visible))
+        if (Parse(entry->text, visible))
             SetVisible(visible);
     }
 }

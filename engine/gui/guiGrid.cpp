@@ -8,6 +8,7 @@
 #include "engine/gui/guiLayoutSyntax.h"
 #include "engine/gui/guiLines.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiRectangle.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 #include "engine/gui/guiWindow.h"
@@ -18,6 +19,10 @@
 #include <ostream>
 #include <sstream>
 
+using guiPropertyText::Parse;
+using guiPropertyText::ParseBoolWord;
+using guiPropertyText::ParseColor;
+
 namespace
 {
 
@@ -27,27 +32,6 @@ constexpr const char* kTooLarge = "[guiGrid::Read] : Grid too large, block refus
 
 const kaColor kSelColor = kaColor::kaColorClamped(1.0f, 0.0f, 0.0f, 0.5f);
 const kaColor kHighColor = kaColor::kaColorClamped(0.3f, 0.3f, 1.0f, 0.5f);
-
-template <typename T> bool Parse(const std::string& text, T& value)
-{
-    std::istringstream stream(text);
-    T read;
-    if (!(stream >> std::boolalpha >> read))
-        return false;
-    value = read;
-    return true;
-}
-
-bool ParseColor(const std::string& text, kaColor& color)
-{
-    std::istringstream stream(text);
-    kaColor read = color;
-    read.ReadText(stream);
-    if (!stream)
-        return false;
-    color = read;
-    return true;
-}
 
 guiCoordPair Pixels(int64_t x, int64_t y)
 {
@@ -1166,9 +1150,9 @@ void guiGrid::SetProperties(const GuiParamTable& sheet)
     if (const GuiParamTable::Entry* entry = sheet.Find("BufferWidth"))
         Parse(entry->text, m_BufferWidth);
     if (const GuiParamTable::Entry* entry = sheet.Find("RowSelect"))
-        Parse(entry->text, m_RowSelect);
+        ParseBoolWord(entry->text, m_RowSelect);
     if (const GuiParamTable::Entry* entry = sheet.Find("PermScrolls"))
-        Parse(entry->text, m_PermScrolls);
+        ParseBoolWord(entry->text, m_PermScrolls);
     if (const GuiParamTable::Entry* entry = sheet.Find("LoadCell");
         entry && !entry->text.empty() && _Cell(m_CurrentRow, m_CurrentColumn) != nullptr)
     {

@@ -4,24 +4,17 @@
 #include "engine/gui/GuiParamTable.h"
 #include "engine/gui/guiClassRecords.h"
 #include "engine/gui/guiLayoutSyntax.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 
 #include <sstream>
+
+using guiPropertyText::Parse;
 
 namespace
 {
 
 const guiWidgetFactoryFor<guiGroup> s_Factory;
-
-template <typename T> bool Parse(const std::string& text, T& value)
-{
-    std::istringstream stream(text);
-    T read;
-    if (!(stream >> read))
-        return false;
-    value = read;
-    return true;
-}
 
 } // namespace
 

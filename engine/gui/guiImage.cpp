@@ -6,6 +6,7 @@
 #include "engine/gui/guiClipStack.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayout.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTexture.h"
@@ -18,6 +19,8 @@
 #include <ostream>
 #include <sstream>
 
+using guiPropertyText::Parse;
+
 namespace
 {
 
@@ -25,25 +28,9 @@ const guiWidgetFactoryFor<guiImage> s_Factory;
 
 constexpr uint16_t kQuadIndices[6] = {0, 1, 2, 0, 3, 1};
 
-uint32_t PackColor(const kaColor& color)
-{
-    auto channel = [](float value) { return static_cast<uint32_t>(value * 255.0f) & 0xFF; };
-    return channel(color.a) << 24 | channel(color.r) << 16 | channel(color.g) << 8 | channel(color.b);
-}
-
 bool IsZero(const guiCoordPair& pair)
 {
     return pair.x.value == 0.0f && pair.y.value == 0.0f;
-}
-
-template <typename T> bool Parse(const std::string& text, T& value)
-{
-    std::istringstream stream(text);
-    T read;
-    if (!(stream >> read))
-        return false;
-    value = read;
-    return true;
 }
 
 } // namespace
@@ -396,7 +383,7 @@ void guiImage::_BuildVertices(bool clip)
     const float top = static_cast<float>(rect.top) - 0.5f;
     const float right = static_cast<float>(rect.right) - 0.5f;
     const float bottom = static_cast<float>(rect.bottom) - 0.5f;
-    const uint32_t color = PackColor(m_Color);
+    const uint32_t color = m_Color.ToArgb();
     m_Vertices[0] = {left, top, 1.0f, 1.0f, color, u0, v0};
     m_Vertices[1] = {right, bottom, 1.0f, 1.0f, color, u1, v1};
     m_Vertices[2] = {left, bottom, 1.0f, 1.0f, color, u0, v1};

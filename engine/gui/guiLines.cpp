@@ -23,12 +23,6 @@ constexpr uint32_t kMaxPoints = 2 * guiLines::kMaxSegments;
 constexpr const char* kTooManyPoints =
     "[guiLines::ReadPoints] : More than 32768 points; the rest are skipped\n";
 
-uint32_t PackColor(const kaColor& color)
-{
-    auto channel = [](float value) { return static_cast<uint32_t>(value * 255.0f) & 0xFF; };
-    return channel(color.a) << 24 | channel(color.r) << 16 | channel(color.g) << 8 | channel(color.b);
-}
-
 int32_t ClampTo(int32_t value, int32_t low, int32_t high)
 {
     return std::max(low, std::min(value, high));
@@ -213,7 +207,7 @@ void guiLines::_BuildVertices()
     const uint32_t segments = _DrawableSegments();
     const kaPoint origin = gui::AddPixels(m_DrawingOrigin, m_PixelPosition);
     const platform::Rect& clip = guiClipStack::Get().Top();
-    const uint32_t color = PackColor(m_Color);
+    const uint32_t color = m_Color.ToArgb();
     const float half = m_Width / 2.0f;
     m_Vertices.resize(4 * static_cast<std::size_t>(segments));
     std::vector<uint16_t> indices(6 * static_cast<std::size_t>(segments));

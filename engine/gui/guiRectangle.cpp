@@ -7,35 +7,18 @@
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayoutSyntax.h"
 #include "engine/gui/guiLines.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 
 #include <sstream>
+
+using guiPropertyText::Parse;
+using guiPropertyText::ParseColor;
 
 namespace
 {
 
 const guiWidgetFactoryFor<guiRectangle> s_Factory;
-
-template <typename T> bool Parse(const std::string& text, T& value)
-{
-    std::istringstream stream(text);
-    T read;
-    if (!(stream >> read))
-        return false;
-    value = read;
-    return true;
-}
-
-bool ParseColor(const std::string& text, kaColor& color)
-{
-    std::istringstream stream(text);
-    kaColor read = color;
-    read.ReadText(stream);
-    if (!stream)
-        return false;
-    color = read;
-    return true;
-}
 
 } // namespace
 

@@ -7,10 +7,13 @@
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiLayoutSyntax.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 
 #include <cmath>
 #include <sstream>
+
+using guiPropertyText::ParseBool;
 
 namespace
 {
@@ -19,21 +22,6 @@ const guiWidgetFactoryFor<guiSlider> s_Factory;
 
 // Track vectors no longer than this have no direction.
 constexpr float kMinTrackLength = 0.000001f;
-
-bool ParseBool(const std::string& text, bool& value)
-{
-    std::istringstream stream(text);
-    bool read = false;
-    if (!(stream >> read))
-    {
-        stream.clear();
-        stream.str(text);
-        if (!(stream >> std::boolalpha >> read))
-            return false;
-    }
-    value = read;
-    return true;
-}
 
 } // namespace
 

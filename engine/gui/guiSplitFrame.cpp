@@ -5,10 +5,13 @@
 #include "engine/gui/guiClassRecords.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiLayoutSyntax.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 
 #include <sstream>
 #include <vector>
+
+using guiPropertyText::ParseBool;
 
 namespace
 {
@@ -16,21 +19,6 @@ namespace
 const guiWidgetFactoryFor<guiSplitFrame> s_Factory;
 
 const char* const kSlotNames[guiSplitFrame::kSlotCount] = {"Slot0", "Slot1"};
-
-bool ParseBool(const std::string& text, bool& value)
-{
-    std::istringstream stream(text);
-    bool read = false;
-    if (!(stream >> read))
-    {
-        stream.clear();
-        stream.str(text);
-        if (!(stream >> std::boolalpha >> read))
-            return false;
-    }
-    value = read;
-    return true;
-}
 
 } // namespace
 

@@ -20,12 +20,6 @@ namespace
 
 const guiWidgetFactoryFor<guiText> s_Factory;
 
-uint32_t PackColor(const kaColor& color)
-{
-    auto channel = [](float value) { return static_cast<uint32_t>(value * 255.0f) & 0xFF; };
-    return channel(color.a) << 24 | channel(color.r) << 16 | channel(color.g) << 8 | channel(color.b);
-}
-
 bool IsBlankChar(char c)
 {
     return c == ' ' || c == '\t';
@@ -405,7 +399,7 @@ void guiText::_Layout()
 
     std::vector<VERTEX_SCREENPOS_DIFFUSE_UV> vertices;
     std::vector<uint16_t> indices;
-    const uint32_t color = PackColor(m_Color);
+    const uint32_t color = m_Color.ToArgb();
     for (std::size_t i = 0; i < m_Chars.size() && m_QuadCount < m_MaxChars; ++i)
     {
         const CharRecord& record = m_Chars[i];

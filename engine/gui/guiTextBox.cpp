@@ -9,6 +9,7 @@
 #include "engine/gui/guiLayoutSyntax.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiOriginStack.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiRenderContext.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBoxParams.h"
@@ -23,6 +24,9 @@
 #include <ostream>
 #include <sstream>
 
+using guiPropertyText::Parse;
+using guiPropertyText::ParseBool;
+
 namespace
 {
 
@@ -30,31 +34,6 @@ const guiWidgetFactoryFor<guiTextBox> s_Factory;
 
 // A blink rate far below a frame would flip the caret endlessly; past this many flips the rest is dropped.
 constexpr int kMaxBlinkFlips = 64;
-
-bool ParseBool(const std::string& text, bool& value)
-{
-    std::istringstream stream(text);
-    bool read = false;
-    if (!(stream >> read))
-    {
-        stream.clear();
-        stream.str(text);
-        if (!(stream >> std::boolalpha >> read))
-            return false;
-    }
-    value = read;
-    return true;
-}
-
-bool ParseInt(const std::string& text, int32_t& value)
-{
-    std::istringstream stream(text);
-    int32_t read = 0;
-    if (!(stream >> read))
-        return false;
-    value = read;
-    return true;
-}
 
 const kaFont* FontOf(const guiText* text)
 {
@@ -943,11 +922,11 @@ void guiTextBox::SetProperties(const GuiParamTable& sheet)
     if (const GuiParamTable::Entry* entry = sheet.Find("Font"))
         SetFont(GuiParamTable::FontName(entry->text));
     if (const GuiParamTable::Entry* entry = sheet.Find("MaxChars"))
-        ParseInt(entry->text, m_MaxChars);
+        Parse(entry->text, m_MaxChars);
     if (const GuiParamTable::Entry* entry = sheet.Find("Alignment"))
     {
         int32_t flags = m_Alignment;
-        if (ParseInt(entry->text, flags))
+        if (Parse(entry->text, flags))
             SetAlignment(flags);
     }
     if (const GuiParamTable::Entry* entry = sheet.Find("Scrollable"))
@@ -967,7 +946,7 @@ void guiTextBox::SetProperties(const GuiParamTable& sheet)
     if (const GuiParamTable::Entry* entry = sheet.Find("Buffer"))
     {
         int32_t buffer = m_Buffer;
-        if (ParseInt(entry->text, buffer))
+        if (Parse(entry->text, buffer))
             SetBuffer(buffer);
     }
     guiWidget::SetProperties(sheet);

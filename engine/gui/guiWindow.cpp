@@ -6,10 +6,13 @@
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiLayoutSyntax.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiPropertyText.h"
 #include "engine/gui/guiWidgetFactoryFor.h"
 
 #include <algorithm>
 #include <sstream>
+
+using guiPropertyText::Parse;
 
 namespace
 {
@@ -18,16 +21,6 @@ const guiWidgetFactoryFor<guiWindow> s_Factory;
 
 // Files older than this have no "AlphaHitTesting" line.
 constexpr float kAlphaHitVersion = 1.11f;
-
-template <typename T> bool Parse(const std::string& text, T& value)
-{
-    std::istringstream stream(text);
-    T read;
-    if (!(stream >> read))
-        return false;
-    value = read;
-    return true;
-}
 
 bool FrontFirst(const guiGlyph* a, const guiGlyph* b)
 {

@@ -2,28 +2,9 @@
 
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 
 #include <tinyxml.h>
-
-namespace
-{
-
-template <typename T, typename Get>
-void ReadValue(const TiXmlElement* parent, const char* name, T& value, Get get)
-{
-    const TiXmlElement* child = parent->FirstChildElement(name);
-    if (child == nullptr)
-        return;
-    try
-    {
-        value = get(child);
-    }
-    catch (const ka::bad_lexical_cast&)
-    {
-    }
-}
-
-} // namespace
 
 kaAnimationFade::kaAnimationFade(kaAnimation* animation) : m_pAnimation(animation) {}
 
@@ -33,17 +14,17 @@ void kaAnimationFade::ReadState(const TiXmlElement* element, double now)
 {
     if (element == nullptr)
         return;
-    ReadValue(element, "fadeStart", m_FadeStart, GetElementFloat);
-    ReadValue(element, "fadeFinal", m_FadeFinal, GetElementFloat);
-    ReadValue(element, "fadeCurrent", m_Current, GetElementFloat);
-    ReadValue(element, "fadeTime", m_FadeTime, GetElementFloat);
+    kaXmlValues::ReadFloatOrKeepSilently(element, "fadeStart", m_FadeStart);
+    kaXmlValues::ReadFloatOrKeepSilently(element, "fadeFinal", m_FadeFinal);
+    kaXmlValues::ReadFloatOrKeepSilently(element, "fadeCurrent", m_Current);
+    kaXmlValues::ReadFloatOrKeepSilently(element, "fadeTime", m_FadeTime);
     float elapsed = static_cast<float>(now) - m_AnimStartTime;
-    ReadValue(element, "elapsedTime", elapsed, GetElementFloat);
+    kaXmlValues::ReadFloatOrKeepSilently(element, "elapsedTime", elapsed);
     m_AnimStartTime = static_cast<float>(now) - elapsed;
     float elapsedFade = static_cast<float>(now) - m_FadeStartTime;
-    ReadValue(element, "elapsedFadeTime", elapsedFade, GetElementFloat);
+    kaXmlValues::ReadFloatOrKeepSilently(element, "elapsedFadeTime", elapsedFade);
     m_FadeStartTime = static_cast<float>(now) - elapsedFade;
-    ReadValue(element, "looping", m_Looping, GetElementBool);
+    kaXmlValues::ReadBoolOrKeepSilently(element, "looping", m_Looping);
 }
 
 void kaAnimationFade::WriteState(TiXmlElement* element, double now) const

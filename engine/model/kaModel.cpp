@@ -3,6 +3,7 @@
 #include "engine/core/kaClock.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaAnimation.h"
 #include "engine/model/kaAnimationChannel.h"
 #include "engine/model/kaAnimationFade.h"
@@ -186,22 +187,6 @@ SkinScratch& ThreadSkinScratch()
 {
     thread_local SkinScratch scratch;
     return scratch;
-}
-
-// A missing or malformed value leaves the old one.
-template <typename T, typename Get>
-void ReadValue(const TiXmlElement* parent, const char* name, T& value, Get get)
-{
-    const TiXmlElement* child = parent->FirstChildElement(name);
-    if (child == nullptr)
-        return;
-    try
-    {
-        value = get(child);
-    }
-    catch (const ka::bad_lexical_cast&)
-    {
-    }
 }
 
 // Möller-Trumbore; the parameter along the segment, or a negative value when it misses.
@@ -1186,9 +1171,9 @@ void kaModel::ReadState(const TiXmlElement* element)
     const double now = Now();
     if (const TiXmlElement* data = element->FirstChildElement("animData"))
     {
-        ReadValue(data, "animSpeed", m_AnimationSpeed, GetElementFloat);
-        ReadValue(data, "autoTrackBounds", m_AutoTrackBounds, GetElementBool);
-        ReadValue(data, "altBounds", m_UseAltBounds, GetElementBool);
+        kaXmlValues::ReadFloatOrKeepSilently(data, "animSpeed", m_AnimationSpeed);
+        kaXmlValues::ReadBoolOrKeepSilently(data, "autoTrackBounds", m_AutoTrackBounds);
+        kaXmlValues::ReadBoolOrKeepSilently(data, "altBounds", m_UseAltBounds);
         for (const TiXmlElement* active = data->FirstChildElement("activeAnim"); active != nullptr;
              active = active->NextSiblingElement("activeAnim"))
         {
@@ -1196,7 +1181,7 @@ void kaModel::ReadState(const TiXmlElement* element)
             if (animation == nullptr)
                 continue;
             int32_t number = 0;
-            ReadValue(active, "channel", number, GetElementInt);
+            kaXmlValues::ReadIntOrKeepSilently(active, "channel", number);
             auto fade = std::make_unique<kaAnimationFade>(animation);
             fade->m_Looping = true;
             fade->ReadState(active, now);
@@ -1205,11 +1190,11 @@ void kaModel::ReadState(const TiXmlElement* element)
     }
     if (const TiXmlElement* bounds = element->FirstChildElement("altBounds"))
     {
-        ReadValue(bounds, "min_x", m_AltMin.x, GetElementFloat);
-        ReadValue(bounds, "min_y", m_AltMin.y, GetElementFloat);
-        ReadValue(bounds, "min_z", m_AltMin.z, GetElementFloat);
-        ReadValue(bounds, "max_x", m_AltMax.x, GetElementFloat);
-        ReadValue(bounds, "max_y", m_AltMax.y, GetElementFloat);
-        ReadValue(bounds, "max_z", m_AltMax.z, GetElementFloat);
+        kaXmlValues::ReadFloatOrKeepSilently(bounds, "min_x", m_AltMin.x);
+        kaXmlValues::ReadFloatOrKeepSilently(bounds, "min_y", m_AltMin.y);
+        kaXmlValues::ReadFloatOrKeepSilently(bounds, "min_z", m_AltMin.z);
+        kaXmlValues::ReadFloatOrKeepSilently(bounds, "max_x", m_AltMax.x);
+        kaXmlValues::ReadFloatOrKeepSilently(bounds, "max_y", m_AltMax.y);
+        kaXmlValues::ReadFloatOrKeepSilently(bounds, "max_z", m_AltMax.z);
     }
 }

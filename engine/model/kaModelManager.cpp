@@ -4,6 +4,7 @@
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaStringUtils.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaAnimation.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
@@ -79,19 +80,6 @@ public:
 private:
     const std::string* m_Folder = nullptr;
 };
-
-// The descriptor's value as a float; 0.0 for a missing or malformed one.
-float ChildFloat(const TiXmlElement* parent, const char* name)
-{
-    try
-    {
-        return GetElementFloat(parent->FirstChildElement(name));
-    }
-    catch (const ka::bad_lexical_cast&)
-    {
-        return 0.0f;
-    }
-}
 
 // The element's text as GetElementText reads it, without copying it; empty when there is none.
 const std::string& ElementText(const TiXmlElement* element)
@@ -313,8 +301,10 @@ kaModel* kaModelManager::LoadModelDescriptor(std::string fileName, std::string f
          element = element->NextSiblingElement("Box"))
     {
         auto box = std::make_unique<kaModel::Box>();
-        box->min = {ChildFloat(element, "MinX"), ChildFloat(element, "MinY"), ChildFloat(element, "MinZ")};
-        box->max = {ChildFloat(element, "MaxX"), ChildFloat(element, "MaxY"), ChildFloat(element, "MaxZ")};
+        box->min = {kaXmlValues::FloatOrZero(element, "MinX"), kaXmlValues::FloatOrZero(element, "MinY"),
+                    kaXmlValues::FloatOrZero(element, "MinZ")};
+        box->max = {kaXmlValues::FloatOrZero(element, "MaxX"), kaXmlValues::FloatOrZero(element, "MaxY"),
+                    kaXmlValues::FloatOrZero(element, "MaxZ")};
         box->name = GetChildElementText("Name", element);
         model->AddBox(std::move(box));
         model->ResetAltBounds();

@@ -1,6 +1,7 @@
 #include "engine/scene/EntityTree.h"
 
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaMeshSubset.h"
@@ -24,11 +25,6 @@ namespace
 
 const EntityFactory::Registration s_Registration(EntityTree::StaticClassInfo(),
                                                  &EntityFactory::Create<EntityTree>);
-
-float ChildFloat(const TiXmlElement* parent, const char* name)
-{
-    return GetElementFloat(parent ? parent->FirstChildElement(name) : nullptr);
-}
 
 } // namespace
 
@@ -63,12 +59,12 @@ void EntityTree::ReadXml(const TiXmlElement* element)
     if (!element)
         return;
     const std::string texture = GetChildElementText("filename", element);
-    const float scale = ChildFloat(element, "scale");
+    const float scale = kaXmlValues::FloatOrThrow(element, "scale");
     Vector3 position(0.0f, 0.0f, 0.0f);
     if (const TiXmlElement* place = element->FirstChildElement("position"))
     {
-        position.x = ChildFloat(place, "x");
-        position.z = ChildFloat(place, "z");
+        position.x = kaXmlValues::FloatOrThrow(place, "x");
+        position.z = kaXmlValues::FloatOrThrow(place, "z");
         position.y = m_pWorld ? m_pWorld->GetGroundHeight(position.x, position.z) : 0.0f;
     }
     CreateBillboard(texture, scale);

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/scene/MaterialRegistry.h"
 
 #include <tinyxml.h>
@@ -11,13 +12,6 @@ namespace
 
 const bool s_Registered = (MaterialRegistry::Register("kaMaterial") = &MaterialRegistry::Make<kaMaterial>,
                            true);
-
-template <typename Read, typename Field>
-void ReadChild(const TiXmlElement* element, const char* key, Read read, Field& field)
-{
-    if (const TiXmlElement* child = element->FirstChildElement(key))
-        field = read(child);
-}
 
 } // namespace
 
@@ -55,15 +49,15 @@ void kaMaterial::ReadXml(const TiXmlElement* element)
         m_Friction = GetElementFloat(friction);
         m_BaseFriction = m_Friction;
     }
-    ReadChild(element, "type", &GetElementInt, m_Type);
-    ReadChild(element, "soundPriority", &GetElementInt, m_SoundPriority);
-    ReadChild(element, "soundFile", &GetElementText, m_SoundFile);
-    ReadChild(element, "altSoundFile", &GetElementText, m_AltSoundFile);
-    ReadChild(element, "damagePerSecond", &GetElementFloat, m_DamagePerSecond);
-    ReadChild(element, "passThrough", &GetElementBool, m_PassThrough);
-    ReadChild(element, "slipParticle", &GetElementText, m_SlipParticle);
-    ReadChild(element, "rollParticle", &GetElementText, m_RollParticle);
-    ReadChild(element, "noImpactDamage", &GetElementBool, m_NoImpactDamage);
+    kaXmlValues::ReadIntOrThrow(element, "type", m_Type);
+    kaXmlValues::ReadIntOrThrow(element, "soundPriority", m_SoundPriority);
+    kaXmlValues::ReadTextIfPresent(element, "soundFile", m_SoundFile);
+    kaXmlValues::ReadTextIfPresent(element, "altSoundFile", m_AltSoundFile);
+    kaXmlValues::ReadFloatOrThrow(element, "damagePerSecond", m_DamagePerSecond);
+    kaXmlValues::ReadBoolOrThrow(element, "passThrough", m_PassThrough);
+    kaXmlValues::ReadTextIfPresent(element, "slipParticle", m_SlipParticle);
+    kaXmlValues::ReadTextIfPresent(element, "rollParticle", m_RollParticle);
+    kaXmlValues::ReadBoolOrThrow(element, "noImpactDamage", m_NoImpactDamage);
 }
 
 void kaMaterial::Load(const std::string& identifier)

@@ -32,20 +32,9 @@ const EntityFactory::Registration s_Registration(kaParticleEmitter::StaticClassI
 
 using QuadVertex = VERTEX_WORLDPOS_DIFFUSE_UV;
 
+using kaXmlValues::FloatOrThrow;
+using kaXmlValues::ReadBoolOrThrow;
 using kaXmlValues::ReadFloatOrThrow;
-
-void ReadBool(const TiXmlElement* parent, const char* name, bool& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementBool(child);
-}
-
-// A missing child reads as 0.
-float ChildFloatOrZero(const TiXmlElement* parent, const char* name)
-{
-    const TiXmlElement* child = parent->FirstChildElement(name);
-    return child ? GetElementFloat(child) : 0.0f;
-}
 
 void ReadColor(const TiXmlElement* parent, const char* name, float color[4])
 {
@@ -102,14 +91,14 @@ void kaParticleEmitter::ReadXml(const TiXmlElement* element)
     if (!element)
         return;
     bool alwaysVisible = true;
-    ReadBool(element, "useGravity", m_UseGravity);
+    ReadBoolOrThrow(element, "useGravity", m_UseGravity);
     if (const TiXmlElement* gravity = element->FirstChildElement("gravity"))
     {
         ReadFloatOrThrow(gravity, "x", m_Gravity.x);
         ReadFloatOrThrow(gravity, "y", m_Gravity.y);
         ReadFloatOrThrow(gravity, "z", m_Gravity.z);
     }
-    ReadBool(element, "alignToVelocity", m_AlignToVelocity);
+    ReadBoolOrThrow(element, "alignToVelocity", m_AlignToVelocity);
     if (const TiXmlElement* count = element->FirstChildElement("maxParticles"))
         m_MaxParticles = GetElementInt(count);
     ReadFloatOrThrow(element, "lifeTime", m_LifeTime);
@@ -118,12 +107,11 @@ void kaParticleEmitter::ReadXml(const TiXmlElement* element)
         m_BaseEmitRate = GetElementFloat(rate);
         m_EmitRate = m_BaseEmitRate;
     }
-    ReadBool(element, "alwaysVisible", alwaysVisible);
+    ReadBoolOrThrow(element, "alwaysVisible", alwaysVisible);
     if (const TiXmlElement* texture = element->FirstChildElement("texture"))
         SetTexture(GetElementText(texture));
     if (const TiXmlElement* position = element->FirstChildElement("position"))
-        SetPosition(ChildFloatOrZero(position, "x"), ChildFloatOrZero(position, "y"),
-                    ChildFloatOrZero(position, "z"));
+        SetPosition(FloatOrThrow(position, "x"), FloatOrThrow(position, "y"), FloatOrThrow(position, "z"));
     if (const TiXmlElement* rotation = element->FirstChildElement("rotation"))
         _ReadRotation(rotation);
     if (const TiXmlElement* speed = element->FirstChildElement("startVelocityFor"))

@@ -1,6 +1,7 @@
 #include "engine/scene/kaPhysicsWorld.h"
 
 #include "engine/core/kaApp.h"
+#include "engine/core/kaVectorErase.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaVertexTypes.h"
 #include "engine/scene/kaArena.h"
@@ -18,29 +19,9 @@
 // Entities place their primitives in geom transforms, which ODE keeps but marks deprecated.
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
-namespace
-{
-
-bool EraseFirst(std::vector<kaEntity*>& list, const kaEntity* entity)
-{
-    const auto found = std::find(list.begin(), list.end(), entity);
-    if (found == list.end())
-        return false;
-    list.erase(found);
-    return true;
-}
-
-void EraseAll(std::vector<kaEntity*>& list, const kaEntity* entity)
-{
-    list.erase(std::remove(list.begin(), list.end(), entity), list.end());
-}
-
-bool Contains(const std::vector<kaEntity*>& list, const kaEntity* entity)
-{
-    return std::find(list.begin(), list.end(), entity) != list.end();
-}
-
-} // namespace
+using kaVectorErase::Contains;
+using kaVectorErase::EraseAll;
+using kaVectorErase::EraseFirst;
 
 kaPhysicsWorld::kaPhysicsWorld()
 {

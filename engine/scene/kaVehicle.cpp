@@ -23,12 +23,7 @@ const EntityFactory::Registration s_Registration(kaVehicle::StaticClassInfo(),
                                                  &EntityFactory::Create<kaVehicle>);
 
 using kaXmlValues::ReadFloatOrThrow;
-
-void ReadText(const TiXmlElement* parent, const char* name, std::string& value)
-{
-    if (const TiXmlElement* child = parent->FirstChildElement(name))
-        value = GetElementText(child);
-}
+using kaXmlValues::ReadTextIfPresent;
 
 // The action's value for player 0 and the kind of control that gave it.
 int32_t Action(int action, int32_t& kind)
@@ -101,9 +96,9 @@ void kaVehicle::ReadXml(const TiXmlElement* element)
     ReadFloatOrThrow(element, "steerRate", m_SteerRate);
     ReadFloatOrThrow(element, "steerRateMaxSpeed", m_SteerRateMaxSpeed);
     ReadFloatOrThrow(element, "damageThreshold", m_DamageThreshold);
-    ReadText(element, "startSound", m_StartSoundName);
-    ReadText(element, "stopSound", m_StopSoundName);
-    ReadText(element, "loopSound", m_LoopSoundName);
+    ReadTextIfPresent(element, "startSound", m_StartSoundName);
+    ReadTextIfPresent(element, "stopSound", m_StopSoundName);
+    ReadTextIfPresent(element, "loopSound", m_LoopSoundName);
     ReadFloatOrThrow(element, "maxSpeed", m_MaxSpeed);
     ReadFloatOrThrow(element, "acceleration", m_Acceleration);
     for (const TiXmlElement* bone = element->FirstChildElement("wheelEmitterBone"); bone;

@@ -3,6 +3,7 @@
 
 #include "engine/core/kaApp.h"
 #include "engine/core/kaLexicalCast.h"
+#include "engine/core/kaVectorErase.h"
 #include "engine/render/ka3DAlphaSorter.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
@@ -29,28 +30,12 @@ kaWorld::SunCreator kaWorld::s_SunCreator = nullptr;
 kaWorld::CursorSource kaWorld::s_CursorSource = nullptr;
 kaWorld::PathGridReset kaWorld::s_PathGridReset = nullptr;
 
+using kaVectorErase::Contains;
+using kaVectorErase::EraseAll;
+using kaVectorErase::EraseFirst;
+
 namespace
 {
-
-bool Contains(const std::vector<kaEntity*>& list, const kaEntity* entity)
-{
-    return std::find(list.begin(), list.end(), entity) != list.end();
-}
-
-// Erases the first entry; false when there is none.
-bool EraseFirst(std::vector<kaEntity*>& list, const kaEntity* entity)
-{
-    const auto found = std::find(list.begin(), list.end(), entity);
-    if (found == list.end())
-        return false;
-    list.erase(found);
-    return true;
-}
-
-void EraseAll(std::vector<kaEntity*>& list, const kaEntity* entity)
-{
-    list.erase(std::remove(list.begin(), list.end(), entity), list.end());
-}
 
 // Takes a queue whole, so that entries appended while it is worked go to the next update.
 std::vector<kaEntity*> TakeQueue(std::vector<kaEntity*>& queue)

@@ -50,11 +50,6 @@ private:
     bool m_Was;
 };
 
-std::string ReadText(const TiXmlElement* parent, const char* name)
-{
-    return GetElementText(parent->FirstChildElement(name));
-}
-
 } // namespace
 
 void kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
@@ -95,17 +90,17 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 {
     if (!element)
         return;
-    SetName(ReadText(element, "name"));
-    m_Preview = ReadText(element, "preview");
-    m_Description = ReadText(element, "description");
+    SetName(kaXmlValues::TextOrEmpty(element, "name"));
+    m_Preview = kaXmlValues::TextOrEmpty(element, "preview");
+    m_Description = kaXmlValues::TextOrEmpty(element, "description");
     if (const TiXmlElement* start = element->FirstChildElement("startpoint"))
     {
         // An absent or empty coordinate reads 0.
         m_StartX = 0.0f;
         m_StartZ = 0.0f;
-        if (!ReadText(start, "x").empty())
+        if (!kaXmlValues::TextOrEmpty(start, "x").empty())
             kaXmlValues::ReadFloatOrKeep(start, "x", m_StartX, kReader);
-        if (!ReadText(start, "z").empty())
+        if (!kaXmlValues::TextOrEmpty(start, "z").empty())
             kaXmlValues::ReadFloatOrKeep(start, "z", m_StartZ, kReader);
     }
     if (const TiXmlElement* rotation = element->FirstChildElement("startrotation"))

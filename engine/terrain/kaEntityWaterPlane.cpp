@@ -289,7 +289,7 @@ void kaEntityWaterPlane::ReadXml(const TiXmlElement* element)
 {
     if (!element)
         return;
-    m_EffectFile = Text(element, "effect");
+    m_EffectFile = TextOrEmpty(element, "effect");
     m_Level = FloatOr(element, "level", 0.0f);
     TryReadFloat(element, "min_level", m_MinLevel);
     TryReadFloat(element, "max_level", m_MaxLevel);

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 
 #include <tinyxml.h>
 
@@ -12,11 +13,6 @@ float FloatOr(const TiXmlElement* parent, const char* name, float fallback)
 {
     TryReadFloat(parent, name, fallback);
     return fallback;
-}
-
-std::string Text(const TiXmlElement* parent, const char* name)
-{
-    return GetElementText(parent ? parent->FirstChildElement(name) : nullptr);
 }
 
 std::string FloatText(float value)

@@ -15,7 +15,7 @@ using kaXmlValues::TryReadFloat;
 // The child's float, or the fallback as TryReadFloat would leave it.
 float FloatOr(const TiXmlElement* parent, const char* name, float fallback);
 // The child's text, empty when missing.
-std::string Text(const TiXmlElement* parent, const char* name);
+using kaXmlValues::TextOrEmpty;
 // A float as rows and files write it.
 std::string FloatText(float value);
 // A row's number; false when the text is not one.

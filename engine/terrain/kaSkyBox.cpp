@@ -148,11 +148,13 @@ void kaSkyBox::ReadXml(const TiXmlElement* element)
 {
     if (!element)
         return;
-    Build(Text(element, kFaceKeys[0]), Text(element, kFaceKeys[1]), Text(element, kFaceKeys[2]),
-          Text(element, kFaceKeys[3]), Text(element, kFaceKeys[4]));
+    Build(TextOrEmpty(element, kFaceKeys[0]), TextOrEmpty(element, kFaceKeys[1]),
+          TextOrEmpty(element, kFaceKeys[2]), TextOrEmpty(element, kFaceKeys[3]),
+          TextOrEmpty(element, kFaceKeys[4]));
     for (const TiXmlElement* plane = element->FirstChildElement("Cloudplane"); plane;
          plane = plane->NextSiblingElement("Cloudplane"))
-        AddCloudPlane(Text(plane, "texture"), FloatOr(plane, "height", 0.0f), FloatOr(plane, "speed", 0.0f));
+        AddCloudPlane(TextOrEmpty(plane, "texture"), FloatOr(plane, "height", 0.0f),
+                      FloatOr(plane, "speed", 0.0f));
     m_Name = kName;
 }
 

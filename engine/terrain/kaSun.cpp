@@ -260,7 +260,7 @@ void kaSun::ReadXml(const TiXmlElement* element)
         return;
     const float position = FloatOr(element, "position", 0.0f);
     const float axisTilt = FloatOr(element, "axistilt", 0.0f);
-    const std::string texture = Text(element, "texture");
+    const std::string texture = TextOrEmpty(element, "texture");
     const float scale = FloatOr(element, "scale", 0.0f);
     const kaColor directional = kaColor::kaColorClamped(FloatOr(element, "reddirectional", 0.0f),
                                                         FloatOr(element, "greendirectional", 0.0f),
@@ -273,7 +273,7 @@ void kaSun::ReadXml(const TiXmlElement* element)
     {
         for (const TiXmlElement* layer = layers->FirstChildElement("FlareLayer"); layer;
              layer = layer->NextSiblingElement("FlareLayer"))
-            AddFlareLayer(Text(layer, "texture"), FloatOr(layer, "length", 0.0f),
+            AddFlareLayer(TextOrEmpty(layer, "texture"), FloatOr(layer, "length", 0.0f),
                           FloatOr(layer, "scale", 0.0f));
     }
     m_Name = kName;

@@ -11,7 +11,7 @@
 #include <tinyxml.h>
 
 using kaEnvironmentValues::FloatOr;
-using kaEnvironmentValues::Text;
+using kaEnvironmentValues::TextOrEmpty;
 
 namespace
 {
@@ -19,7 +19,7 @@ namespace
 // "1" or "0"; anything else reads as missing, which is false.
 bool BoolOr(const TiXmlElement* parent, const char* name)
 {
-    return Text(parent, name) == "1";
+    return TextOrEmpty(parent, name) == "1";
 }
 
 } // namespace
@@ -34,7 +34,7 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
     m_pEdgeMesh.reset();
     m_EdgePanelPath.clear();
     m_Kind = Kind::HeightFieldOnly;
-    const std::string path = Text(element, "heightmap");
+    const std::string path = TextOrEmpty(element, "heightmap");
     const float width = FloatOr(element, "width", 0.0f);
     const float height = FloatOr(element, "height", 0.0f);
     const float length = FloatOr(element, "length", 0.0f);
@@ -52,10 +52,10 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
 
     if (const TiXmlElement* single = element->FirstChildElement("singleLayer"))
     {
-        SetSingleLayerTextures(Text(single, "baseTexture"), Text(single, "detailTexture"),
+        SetSingleLayerTextures(TextOrEmpty(single, "baseTexture"), TextOrEmpty(single, "detailTexture"),
                                FloatOr(single, "detailTexStretch", 0.0f));
         BuildSingleLayer();
-        const std::string panels = Text(element, "edgePanels");
+        const std::string panels = TextOrEmpty(element, "edgePanels");
         if (!panels.empty())
             BuildEdgePanels(panels);
         return;
@@ -72,8 +72,8 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
                                       kMaxFileLayers);
                 break;
             }
-            const std::string mask = Text(layer, "maskPath");
-            const std::string texture = Text(layer, "texturePath");
+            const std::string mask = TextOrEmpty(layer, "maskPath");
+            const std::string texture = TextOrEmpty(layer, "texturePath");
             const float stretch = FloatOr(layer, "texStretch", 0.0f);
             const bool hardEdge = BoolOr(layer, "hardEdge");
             // A layer whose mask is missing draws nothing but stays, so that saving keeps it.

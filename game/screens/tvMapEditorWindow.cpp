@@ -8,6 +8,7 @@
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiListBox.h"
@@ -34,6 +35,8 @@
 #include <cctype>
 #include <climits>
 
+using kaXmlValues::FloatOrZero;
+
 namespace
 {
 
@@ -45,18 +48,6 @@ constexpr const char* kSaveWorldMenu = "Save World Menu";
 constexpr const char* kSelectedEntityRow = "Selected Entity";
 constexpr const char* kSkyboxRow = "Skybox";
 constexpr const char* kSunRow = "Sun";
-
-float ChildFloat(const TiXmlElement* parent, const char* name)
-{
-    try
-    {
-        return GetElementFloat(parent != nullptr ? parent->FirstChildElement(name) : nullptr);
-    }
-    catch (const ka::bad_lexical_cast&)
-    {
-        return 0.0f;
-    }
-}
 
 } // namespace
 
@@ -258,18 +249,19 @@ void tvMapEditorWindow::_SetUpEnvironment(kaWorld& world, const std::string& ven
         return;
     if (const TiXmlElement* sun = data->FirstChildElement("Sun"))
     {
-        const kaColor directional = kaColor::kaColorClamped(
-            ChildFloat(sun, "reddirectional"), ChildFloat(sun, "greendirectional"), ChildFloat(sun, "bluedirectional"),
-            1.0f);
-        const kaColor ambient = kaColor::kaColorClamped(ChildFloat(sun, "redambient"), ChildFloat(sun, "greenambient"),
-                                                        ChildFloat(sun, "blueambient"), 1.0f);
-        world.CreateSun(GetChildElementText("texture", sun), ChildFloat(sun, "position"), ChildFloat(sun, "axistilt"),
-                        ChildFloat(sun, "scale"), directional, ambient);
+        const kaColor directional =
+            kaColor::kaColorClamped(FloatOrZero(sun, "reddirectional"), FloatOrZero(sun, "greendirectional"),
+                                    FloatOrZero(sun, "bluedirectional"), 1.0f);
+        const kaColor ambient =
+            kaColor::kaColorClamped(FloatOrZero(sun, "redambient"), FloatOrZero(sun, "greenambient"),
+                                    FloatOrZero(sun, "blueambient"), 1.0f);
+        world.CreateSun(GetChildElementText("texture", sun), FloatOrZero(sun, "position"),
+                        FloatOrZero(sun, "axistilt"), FloatOrZero(sun, "scale"), directional, ambient);
         if (const TiXmlElement* layers = sun->FirstChildElement("lensFlareLayers"))
             for (const TiXmlElement* layer = layers->FirstChildElement("FlareLayer"); layer != nullptr;
                  layer = layer->NextSiblingElement("FlareLayer"))
-                world.AddSunFlareLayer(GetChildElementText("texture", layer), ChildFloat(layer, "length"),
-                                       ChildFloat(layer, "scale"));
+                world.AddSunFlareLayer(GetChildElementText("texture", layer), FloatOrZero(layer, "length"),
+                                       FloatOrZero(layer, "scale"));
     }
     if (const TiXmlElement* sky = data->FirstChildElement("Skybox"))
     {
@@ -278,8 +270,8 @@ void tvMapEditorWindow::_SetUpEnvironment(kaWorld& world, const std::string& ven
                            GetChildElementText("top", sky));
         for (const TiXmlElement* plane = sky->FirstChildElement("Cloudplane"); plane != nullptr;
              plane = plane->NextSiblingElement("Cloudplane"))
-            world.CreateCloudPlane(GetChildElementText("texture", plane), ChildFloat(plane, "height"),
-                                   ChildFloat(plane, "speed"));
+            world.CreateCloudPlane(GetChildElementText("texture", plane), FloatOrZero(plane, "height"),
+                                   FloatOrZero(plane, "speed"));
     }
 }
 

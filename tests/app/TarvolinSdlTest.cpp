@@ -264,7 +264,8 @@ std::string WorldFileOf(const std::string& install, std::string name)
 {
     if (!name.empty() && name[0] == '*')
         name.erase(0, 1);
-    for (const auto& entry : std::filesystem::directory_iterator(install + "/Worlds"))
+    // The editor's own worlds lie in a folder of their own under "Worlds".
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(install + "/Worlds"))
     {
         std::string found = entry.path().filename().string();
         std::transform(found.begin(), found.end(), found.begin(),

@@ -28,6 +28,7 @@
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/HeadlessGame.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -936,4 +937,39 @@ TEST(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu)
     ASSERT_TRUE(game.RunScript());
     EXPECT_TRUE(editor->FindChild("file menu group")->IsVisible());
     EXPECT_TRUE(file->IsCellSelectable(file->FindRow("New", 0), 0));
+}
+
+// The engine editor opens its own sample world, which lies apart from the courses the game lists. Ctrl+S,
+// pressed as a user does, writes it back where it came from; the game's course folder gains nothing.
+TEST(MapEditorSdlTest, SavingTheOpeningWorldWritesItBackToItsOwnFolder)
+{
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    options.makeApp = []
+    {
+        auto app = std::make_unique<Tarvolin>();
+        app->SetEngineEditor(true);
+        return app;
+    };
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor->GetWorld(), nullptr);
+    const std::string own = game.Install().Path() + "/" + MapEditorWindow::kDefaultWorld;
+    const std::string courses = game.Install().Path() + "/" + MapEditorWindow::kWorldFolder;
+    ASSERT_TRUE(std::filesystem::exists(own));
+    // Marked so that the save is seen: the file is rewritten without it.
+    std::filesystem::remove(own);
+    const auto coursesBefore = std::distance(std::filesystem::directory_iterator(courses), {});
+
+    game.KeyDown(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    game.KeyUp(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(std::filesystem::exists(own));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(courses), {}), coursesBefore);
+    EXPECT_FALSE(std::filesystem::exists(courses + "/default128x128.xml"));
 }

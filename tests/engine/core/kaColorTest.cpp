@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <sstream>
 
@@ -41,6 +42,24 @@ TEST(ColorTest, LerpClampsItsResultButNotItsFactor)
     ExpectColor(kaColor::Lerp(black, white, 0.25f), 0.25f, 0.25f, 0.25f, 0.25f);
     ExpectColor(kaColor::Lerp(black, white, -1.0f), 0, 0, 0, 0);
     ExpectColor(kaColor::Lerp(white, black, 0.75f), 0.25f, 0.25f, 0.25f, 0.25f);
+}
+
+TEST(ColorTest, ArgbPutsAlphaHighestAndTruncatesEachChannel)
+{
+    struct Case
+    {
+        kaColor color;
+        uint32_t argb;
+    };
+    const Case cases[] = {
+        {kaColor(), 0xFFFFFFFFu},
+        {kaColor::kaColorClamped(1, 0, 0, 1), 0xFFFF0000u},
+        {kaColor::kaColorClamped(0, 1, 0, 0), 0x0000FF00u},
+        {kaColor::kaColorClamped(0, 0, 1, 0.5f), 0x7F0000FFu},
+        {kaColor::kaColorClamped(0.999f, 0.25f, 0.0f, 0.0f), 0x00FE3F00u},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.color.ToArgb(), c.argb) << std::hex << c.argb;
 }
 
 TEST(ColorTest, BinaryFormIsFourFloatsInOrderAndReadsClamped)

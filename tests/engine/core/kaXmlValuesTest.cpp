@@ -137,4 +137,146 @@ TEST(XmlValues, OnlyTheFirstChildOfTheNameCounts)
     EXPECT_FLOAT_EQ(value, kStart);
 }
 
+// Whole numbers, bools and floats read from one child, starting from a start value; nothing where the
+// reader throws.
+struct TypedCase
+{
+    const char* label;
+    std::optional<std::string> text;
+    std::optional<int> intOrThrow;
+    int intKeptSilently;
+    std::optional<int> intOrMissing;
+    std::optional<bool> boolOrThrow;
+    bool boolKeptSilently;
+    float floatOrZero;
+    std::optional<float> floatOrThrow;
+    float floatKeptSilently;
+};
+
+constexpr int kIntStart = 7;
+constexpr int kIntMissing = -1;
+
+const TypedCase kTypedCases[] = {
+    // label, text, ReadIntOrThrow, ReadIntOrKeepSilently, IntOrThrow(-1), ReadBoolOrThrow,
+    // ReadBoolOrKeepSilently, FloatOrZero, FloatOrThrow, ReadFloatOrKeepSilently
+    {"one", "1", 1, 1, 1, true, true, 1.0f, 1.0f, 1.0f},
+    {"zero", "0", 0, 0, 0, false, false, 0.0f, 0.0f, 0.0f},
+    {"negative", "-12", -12, -12, -12, std::nullopt, true, -12.0f, -12.0f, -12.0f},
+    {"fraction", "2.5", std::nullopt, kIntStart, std::nullopt, std::nullopt, true, 2.5f, 2.5f, 2.5f},
+    {"absent", std::nullopt, kIntStart, kIntStart, kIntMissing, true, true, 0.0f, 0.0f, kStart},
+    {"empty", "", 0, 0, 0, false, false, 0.0f, 0.0f, 0.0f},
+    {"word", "lots", std::nullopt, kIntStart, std::nullopt, std::nullopt, true, 0.0f, std::nullopt, kStart},
+    {"huge", "99999999999999999999", std::nullopt, kIntStart, std::nullopt, std::nullopt, true, 1e20f, 1e20f,
+     1e20f},
+    {"beyond float", "1e999", std::nullopt, kIntStart, std::nullopt, std::nullopt, true, 0.0f, std::nullopt,
+     kStart},
+};
+
+template <typename T, typename Read>
+void ExpectReadOrThrow(const std::optional<T>& expected, T start, Read read)
+{
+    T value = start;
+    if (expected)
+    {
+        EXPECT_NO_THROW(read(value));
+        EXPECT_EQ(value, *expected);
+    }
+    else
+    {
+        EXPECT_THROW(read(value), ka::bad_lexical_cast);
+        EXPECT_EQ(value, start);
+    }
+}
+
+TEST(XmlValues, WholeNumberBoolAndFloatPoliciesAnswerEveryKindOfChildAsNamed)
+{
+    for (const TypedCase& c : kTypedCases)
+    {
+        SCOPED_TRACE(c.label);
+        const TiXmlElement parent = Parent({c.label, c.text, std::nullopt, 0.0f, false, false, 0.0f});
+        ExpectReadOrThrow<int>(c.intOrThrow, kIntStart,
+                               [&](int& v) { kaXmlValues::ReadIntOrThrow(&parent, "speed", v); });
+        int kept = kIntStart;
+        EXPECT_NO_THROW(kaXmlValues::ReadIntOrKeepSilently(&parent, "speed", kept));
+        EXPECT_EQ(kept, c.intKeptSilently);
+        if (c.intOrMissing)
+        {
+            EXPECT_EQ(kaXmlValues::IntOrThrow(&parent, "speed", kIntMissing), *c.intOrMissing);
+        }
+        else
+        {
+            EXPECT_THROW(kaXmlValues::IntOrThrow(&parent, "speed", kIntMissing), ka::bad_lexical_cast);
+        }
+
+        ExpectReadOrThrow<bool>(c.boolOrThrow, true,
+                                [&](bool& v) { kaXmlValues::ReadBoolOrThrow(&parent, "speed", v); });
+        bool keptBool = true;
+        EXPECT_NO_THROW(kaXmlValues::ReadBoolOrKeepSilently(&parent, "speed", keptBool));
+        EXPECT_EQ(keptBool, c.boolKeptSilently);
+
+        testsupport::DebugCapture capture;
+        EXPECT_FLOAT_EQ(kaXmlValues::FloatOrZero(&parent, "speed"), c.floatOrZero);
+        if (c.floatOrThrow)
+        {
+            EXPECT_FLOAT_EQ(kaXmlValues::FloatOrThrow(&parent, "speed"), *c.floatOrThrow);
+        }
+        else
+        {
+            EXPECT_THROW(kaXmlValues::FloatOrThrow(&parent, "speed"), ka::bad_lexical_cast);
+        }
+        float keptFloat = kStart;
+        EXPECT_NO_THROW(kaXmlValues::ReadFloatOrKeepSilently(&parent, "speed", keptFloat));
+        EXPECT_FLOAT_EQ(keptFloat, c.floatKeptSilently);
+        EXPECT_TRUE(capture.Lines().empty());
+    }
+}
+
+TEST(XmlValues, TextReadersTellAnAbsentChildFromAnEmptyOne)
+{
+    struct TextCase
+    {
+        const char* label;
+        std::optional<std::string> text;
+        std::string orEmpty;
+        std::string ifPresent;
+    };
+    const TextCase cases[] = {
+        {"word", "bike.kmf", "bike.kmf", "bike.kmf"},
+        {"number", "-3", "-3", "-3"},
+        {"empty", "", "", ""},
+        {"absent", std::nullopt, "", "old"},
+    };
+    for (const TextCase& c : cases)
+    {
+        SCOPED_TRACE(c.label);
+        const TiXmlElement parent = Parent({c.label, c.text, std::nullopt, 0.0f, false, false, 0.0f});
+        EXPECT_EQ(kaXmlValues::TextOrEmpty(&parent, "speed"), c.orEmpty);
+        std::string value = "old";
+        kaXmlValues::ReadTextIfPresent(&parent, "speed", value);
+        EXPECT_EQ(value, c.ifPresent);
+    }
+}
+
+TEST(XmlValues, EveryReaderTakesANullParentAsOneWithoutTheChild)
+{
+    int whole = kIntStart;
+    bool flag = true;
+    float number = kStart;
+    std::string text = "old";
+    kaXmlValues::ReadIntOrThrow(nullptr, "speed", whole);
+    kaXmlValues::ReadIntOrKeepSilently(nullptr, "speed", whole);
+    kaXmlValues::ReadBoolOrThrow(nullptr, "speed", flag);
+    kaXmlValues::ReadBoolOrKeepSilently(nullptr, "speed", flag);
+    kaXmlValues::ReadFloatOrKeepSilently(nullptr, "speed", number);
+    kaXmlValues::ReadTextIfPresent(nullptr, "speed", text);
+    EXPECT_EQ(whole, kIntStart);
+    EXPECT_TRUE(flag);
+    EXPECT_FLOAT_EQ(number, kStart);
+    EXPECT_EQ(text, "old");
+    EXPECT_EQ(kaXmlValues::IntOrThrow(nullptr, "speed", kIntMissing), kIntMissing);
+    EXPECT_FLOAT_EQ(kaXmlValues::FloatOrZero(nullptr, "speed"), 0.0f);
+    EXPECT_FLOAT_EQ(kaXmlValues::FloatOrThrow(nullptr, "speed"), 0.0f);
+    EXPECT_EQ(kaXmlValues::TextOrEmpty(nullptr, "speed"), "");
+}
+
 } // namespace
