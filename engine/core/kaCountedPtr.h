@@ -10,7 +10,8 @@
 template <typename T> class kaCountedPtr
 {
 public:
-    explicit kaCountedPtr(T* object = nullptr) : m_Object(object), m_Count(new (std::nothrow) Count(1))
+    explicit kaCountedPtr(T* object = nullptr)
+        : m_Object(object), m_Count(new (std::nothrow) Separate(object))
     {
         if (m_Count == nullptr)
         {
@@ -35,15 +36,14 @@ public:
     kaCountedPtr& operator=(const kaCountedPtr& other)
     {
         other.m_Count->fetch_add(1);
-        T* oldObject = m_Object;
         Count* oldCount = m_Count;
         m_Object = other.m_Object;
         m_Count = other.m_Count;
-        _Drop(oldObject, oldCount);
+        _Drop(oldCount);
         return *this;
     }
 
-    ~kaCountedPtr() { _Drop(m_Object, m_Count); }
+    ~kaCountedPtr() { _Drop(m_Count); }
 
     T* Get() const { return m_Object; }
     T* operator->() const { return m_Object; }
@@ -58,30 +58,30 @@ private:
         int32_t fetch_add(int32_t n) { return uses.fetch_add(n); }
         int32_t fetch_sub(int32_t n) { return uses.fetch_sub(n); }
         std::atomic<int32_t> uses;
-        // False when the object lives in the count's own block and goes with it.
-        bool separate = true;
+    };
+
+    // The count of an object allocated on its own, which it deletes.
+    struct Separate : Count
+    {
+        explicit Separate(T* object) : Count(1), object(object) {}
+        ~Separate() override { delete object; }
+        T* object;
     };
 
     struct Block : Count
     {
         template <typename... Args>
-        explicit Block(Args&&... args) : Count(1), object(std::forward<Args>(args)...)
-        {
-            this->separate = false;
-        }
+        explicit Block(Args&&... args) : Count(1), object(std::forward<Args>(args)...) {}
         T object;
     };
 
     kaCountedPtr(T* object, Count* count) : m_Object(object), m_Count(count) {}
 
-    static void _Drop(T* object, Count* count)
+    // The count's own destructor frees the object, so no path deletes an object inside a block.
+    static void _Drop(Count* count)
     {
         if (count->fetch_sub(1) == 1)
-        {
-            if (count->separate)
-                delete object;
             delete count;
-        }
     }
 
     T* m_Object;

@@ -59,8 +59,9 @@ TEST_F(TarvolinControlsTest, AJoystickStandsInForAMissingMouseOnlyInTheFullSet)
     app.InitInput();
     const Strings full = Bindings(*app.GetInputManager());
     // The pointer's rows and the joystick's own.
-    for (const std::string& binding : {"0:Stick/X/0", "1:Stick/Y/0", "3:Stick/Trigger/0", "4:Stick/Top/0",
-                                       "5:Stick/Thumb/0", "6:Stick/Y/2", "7:Stick/Y/1", "8:Stick/X/1", "9:Stick/X/2"})
+    for (const char* binding :
+         {"0:Stick/X/0", "1:Stick/Y/0", "3:Stick/Trigger/0", "4:Stick/Top/0", "5:Stick/Thumb/0",
+          "6:Stick/Y/2", "7:Stick/Y/1", "8:Stick/X/1", "9:Stick/X/2"})
         EXPECT_NE(std::find(full.begin(), full.end(), binding), full.end()) << binding;
 
     app.GetInputManager()->ClearBindings();

@@ -166,7 +166,9 @@ TEST_F(TarvolinGameMusicTest, MusicKeysStepThroughTheSongsDuringACourseAndStillR
         // Each change pauses around itself and around its song's load.
         EXPECT_EQ(pauses.empty(), !changed);
         if (changed)
+        {
             EXPECT_GT(g_pWizard->GetQueuedEventCount(), 0u);
+        }
         app.SetPauseCallback({});
         EXPECT_EQ(recorder->KeyCodes(), std::vector<uint8_t>(c.keys, c.keys + std::string(c.keys).size()));
     }

@@ -207,8 +207,10 @@ TEST_F(TarvolinSplashTest, WindowsAreMadeInOrderOneAStepAndOnlyTheMainWindowShow
     EXPECT_EQ(m_Game.Gui().GetActiveWindow(), mainWindow);
     for (guiWindow* window : windows)
         if (window != mainWindow)
+        {
             EXPECT_LT(m_Game.Gui().GetWindowOrder(window), m_Game.Gui().GetWindowOrder(mainWindow))
                 << window->GetName();
+        }
 }
 
 TEST_F(TarvolinSplashTest, CursorStartsWherePointerIsAndIsShownOverTheConsoleWindows)

@@ -59,7 +59,9 @@ TEST(kaSmallVectorTest, HoldsWhatAVectorWouldAcrossTheInlineRoom)
         for (size_t i = 0; i < plain.size(); ++i)
             EXPECT_EQ(small[i], plain[i]) << c.name << " at " << i;
         if (!plain.empty())
+        {
             EXPECT_EQ(small.back(), plain.back()) << c.name;
+        }
 
         // A copy holds the same values and stays apart from its source.
         Small copy(small);

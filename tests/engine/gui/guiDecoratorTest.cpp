@@ -397,9 +397,13 @@ TEST(Decorator, ChildReferencesNamingAGlyphOfAnotherClassCountAsNone)
         guiGlyph* read = gui::LoadLayout(dir.Write("bad.kab", text));
         ASSERT_NE(read, nullptr);
         if (auto* background = read->DynamicCast<guiBackground>())
+        {
             EXPECT_EQ(background->GetImage(), nullptr) << c.bad;
+        }
         if (auto* caption = read->DynamicCast<guiCaption>())
+        {
             EXPECT_EQ(caption->GetCaption(), nullptr) << c.bad;
+        }
         // Drawn without its part, it still walks.
         testsupport::GuiDesk desk;
         desk.AddWindow("w", 0, 0, 100, 100)->AddChild(read);

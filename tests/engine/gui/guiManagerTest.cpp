@@ -88,7 +88,9 @@ TEST(GuiManager, ModalShowsWaitForTheirOwnWindowWhileFramesRun)
         if (frame == 4)
             desk.manager.HideWindow(inner, 8);
         if (frame == 5)
+        {
             EXPECT_EQ(desk.manager.GetModalWindow(), outer) << "the outer window has the mouse again";
+        }
         if (frame == 7)
             desk.manager.HideWindow(outer, 4);
         return true;

@@ -165,7 +165,9 @@ TEST_F(StreamTest, CountedStringsMoveThePositionByTheirStoredLength)
         uint32_t word = 0;
         EXPECT_EQ(stream.ReadU32(word), c.nextWord) << c.position;
         if (c.nextWord)
+        {
             EXPECT_EQ(word, 7u);
+        }
     }
 }
 
@@ -616,9 +618,13 @@ TEST_F(StreamTest, StreamsFoundInTurnEachNameTheirOwnFile)
         EXPECT_EQ(stream.OpenFound(path, KM_Stream::kBinary), c.name != nullptr);
         EXPECT_EQ(stream.GetPath(), c.name ? ResolvePath(path) : std::string());
         if (c.name)
+        {
             EXPECT_EQ(stream.Remaining(), 4 + std::strlen(c.name));
+        }
         if (c.keepOpen)
+        {
             ASSERT_TRUE(held.OpenFound(path, KM_Stream::kBinary));
+        }
     }
     EXPECT_EQ(held.GetPath(), ResolvePath(m_Files.Path("b.kmf")));
 }
@@ -649,7 +655,9 @@ TEST_F(StreamTest, FilesReadInTurnEachShowOnlyTheirOwnBytes)
         EXPECT_EQ(stream.Remaining(), c.size);
         std::string got(c.size, '\0');
         if (c.size > 0)
+        {
             EXPECT_TRUE(stream.Read(&got[0], 1, c.size));
+        }
         EXPECT_EQ(got, bytes);
         char past = 0;
         EXPECT_FALSE(stream.Read(&past, 1, 1));

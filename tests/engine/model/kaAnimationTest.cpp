@@ -157,7 +157,9 @@ TEST(kaAnimationBuild, LongBoneNamesSurviveRebuildsAndAreGivenBack)
             ++t;
         }
         if (round.builds)
+        {
             EXPECT_FLOAT_EQ(animation.GetKeyTimes()[1], 1.0f);
+        }
     }
 }
 

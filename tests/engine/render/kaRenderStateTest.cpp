@@ -714,7 +714,9 @@ TEST_F(RenderStateAnimationTest, FramesFollowTheClock)
         EXPECT_EQ(block->Apply(Device(), 0), c.shows) << c.frames << " " << c.rate << " " << c.seconds;
         EXPECT_EQ(block->m_Frame, c.frame) << c.frames << " " << c.rate << " " << c.seconds;
         if (c.frames == 0)
+        {
             EXPECT_EQ(StageState(0, TSS_COLORARG1), static_cast<uint32_t>(TA_DIFFUSE));
+        }
     }
     auto looping = Flipbook(3, 1, F, 1.0e6f);
     m_Clock->AdvanceSeconds(1.0e6);

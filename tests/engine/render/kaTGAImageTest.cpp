@@ -395,7 +395,9 @@ TEST_F(TGAImageTest, EveryTypeTakenReadsTheSameFromFilesAndStreams)
         const Bytes expected = Picture(c.bits / 8u);
         const Bytes file = c.File(expected);
         if (c.runLength)
+        {
             ASSERT_LT(file.size(), imagebytes::RawTga(c.Header(), expected).size()) << "the packer made runs";
+        }
 
         kaTGAImage byName, byBytes, byOpenFile, byStream, byBinary;
         ASSERT_TRUE(LoadFile(byName, file));
@@ -440,7 +442,9 @@ TEST_F(TGAImageTest, EveryReaderRefusesTheSameTypes)
         EXPECT_EQ(image.GetHeader(), nullptr);
         EXPECT_EQ(image.GetPixels(), nullptr);
         if (c.type != kaTGAImage::kTypeCompressed)
+        {
             EXPECT_FALSE(LoadBinary(image, file));
+        }
     }
 }
 

@@ -540,7 +540,7 @@ TEST_F(TextureTest, AManagerThatNeverDrawsLeavesTheSystemFontOrTextureFilesUnloa
     header.height = 4;
     header.descriptor = 0x28;
     const std::string file = WriteFile("skipped.tga", imagebytes::RawTga(header, Bytes(4 * 4 * 4, 0x80)));
-    for (const auto [skipFont, skipTextures] :
+    for (const auto& [skipFont, skipTextures] :
          {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}, std::pair{true, true}})
     {
         m_Manager.reset();

@@ -180,7 +180,9 @@ TEST(PhysicsWorldTest, FramesAreCutIntoEqualPassesOfTwiceTheirTime)
             EXPECT_NEAR(dynamic->updates[i], c.passes[i], 1e-6f);
         ASSERT_EQ(plain->updates.size(), 1u);
         if (!std::isnan(c.dt))
+        {
             EXPECT_FLOAT_EQ(plain->updates[0], c.dt * 2.0f);
+        }
     }
     // A frame far longer than the frame loop hands over runs as many passes as its longest frame.
     kaPhysicsWorld world;
@@ -313,7 +315,9 @@ TEST(PhysicsWorldTest, ContactsShareOneFeedbackAndRecordOnlyForEntitiesThatAsk)
             EXPECT_EQ(record.m_pOwnMaterial, nullptr);
             EXPECT_EQ(record.m_pOtherMaterial, a->m_Geoms[0]->GetMaterial());
             if (processA)
+            {
                 EXPECT_EQ(a->GetContactRecords()[0]->m_pFeedback, record.m_pFeedback);
+            }
         }
 }
 
@@ -509,9 +513,13 @@ TEST(PhysicsWorldTest, EntitiesLeavingTheWorldLeaveTheDynamicList)
         EXPECT_EQ(world.GetDynamicList(), (std::vector<kaEntity*>{b}));
         // Back in the world's hands for updates, and stepped no more after the frame that removed it.
         if (removed)
+        {
             EXPECT_TRUE(removed->GetWorldUpdate());
+        }
         if (removed)
+        {
             EXPECT_EQ(removed->updates.size(), 2u);
+        }
     }
 }
 

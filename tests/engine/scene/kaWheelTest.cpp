@@ -178,7 +178,9 @@ TEST_F(WheelTest, ARestingWheelKeepsItsSurfaceAndALiftedOneLetsItGo)
     {
         m_Scene.world.Update(0.016f);
         if (frame >= 5)
+        {
             EXPECT_GE(wheel->GetContactCounter(), 3) << frame;
+        }
     }
     ASSERT_NE(surface.GetRollEmitter(), nullptr);
     ASSERT_NE(surface.GetSlipEmitter(), nullptr);

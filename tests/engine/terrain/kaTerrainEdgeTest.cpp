@@ -152,7 +152,9 @@ TEST_F(TerrainEdgeTest, TheApronRingsHalveOutwardAndCoverTheFrameAroundTheTerrai
             EXPECT_NE(subset.GetRenderState()->GetTexture(0), nullptr);
             const std::vector<float> floats = ReadFloats(subset, 8);
             if (s < 4)
+            {
                 EXPECT_EQ(subset.m_VertexCount, c.borderVertices);
+            }
             const std::vector<uint16_t> indices = ReadIndices(subset);
             ASSERT_EQ(subset.m_PrimitiveCount * 3, indices.size());
             for (size_t t = 0; t < indices.size(); t += 3)

@@ -306,7 +306,9 @@ TEST(TerrainQuadStitchTest, BordersCoverTheQuadOnceWithTheInteriorsWindingForEve
                                            p.r == 0 ? p.c : -1};
                     for (int side = 0; side < 4; ++side)
                         if (coarse[side] >= 0)
+                        {
                             ASSERT_EQ(coarse[side] % (1 << std::max(level, levels[side])), 0) << side;
+                        }
                 }
             }
             ASSERT_EQ(area, 2 * 32 * 32);

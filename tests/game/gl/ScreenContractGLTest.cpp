@@ -206,7 +206,9 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
             }
         }
         if (WatchesLookups(layout.file))
+        {
             EXPECT_EQ(looked, rows) << layout.file;
+        }
         window->Release();
     }
 }
@@ -355,7 +357,9 @@ TEST_F(ScreenContractGLTest, EachCellLoadsAsItsWidgetWithTheNamesItsCodeLooksFor
             EXPECT_TRUE(found != nullptr && found->DynamicCast(row.record()) != nullptr) << layout.file;
             auto* box = found != nullptr ? found->DynamicCast<guiTextBox>() : nullptr;
             if (box != nullptr)
+            {
                 EXPECT_EQ(box->IsEditable(), row.editable) << layout.file;
+            }
         }
         root->Release();
     }

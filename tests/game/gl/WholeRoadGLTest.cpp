@@ -304,7 +304,9 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
             const bool first = lastShown.count(hud->GetCountValue()) == 0;
             lastShown[hud->GetCountValue()] = game.Capture();
             if (first && hud->GetCountValue() == 2)
+            {
                 ASSERT_TRUE(game.SaveCapture("road_hud_countdown"));
+            }
         }
         if (!runShot && scored && !hud->IsCountVisible())
         {
@@ -323,10 +325,12 @@ TEST(WholeRoadGLTest, ANewDriverScoresARunAndFindsItInTheHubAndTheSavedFiles)
         EXPECT_GE(fit.Share(), 0.95) << "count " << value;
         for (int32_t other : countValues)
             if (other != value)
+            {
                 EXPECT_LT(
                     PictureFit(lastShown[value], *count, Picture(HudWindow::CountPicture(other))).Share(),
                     fit.Share())
                     << "count " << value << " taken for " << other;
+            }
     }
     // The token on the straight and any returning lap tokens the car reached after the plate.
     const int32_t points = driver->GetRunPoints();

@@ -223,8 +223,10 @@ TEST_F(StuntGearTest, EveryGearClassWritesEveryKeyItReads)
         const TiXmlElement* sequence = written.FirstChildElement("damageSequence");
         ASSERT_EQ(sequence != nullptr, c.hums);
         if (sequence)
+        {
             for (const auto& [key, value] : hum)
                 EXPECT_EQ(GetChildElementText(key, sequence), value) << key;
+        }
 
         kaEntity* copy = (this->*c.add)("");
         copy->ReadXml(&written);

@@ -312,7 +312,9 @@ TEST_F(tvMapEditorWindowTest, ASpawnPointIsAddedOnlyWhenNoneStandsForOne)
         EXPECT_EQ(world.GetEntityCount(), before + (c.added ? 1 : 0)) << c.name;
         // Without a venue or a terrain it stands at the origin.
         if (added != nullptr)
+        {
             EXPECT_EQ(added->GetSpawnPosition(), platform::Vector3()) << c.name;
+        }
     }
 
     // Without a venue, on the ground at the terrain's centre.

@@ -167,7 +167,9 @@ TEST_F(GuiContentTest, TheScrollPicturesAreSixteenPixelsAcrossTheirBar)
             name.find("Left") != std::string::npos || name.find("Right") != std::string::npos;
         EXPECT_EQ(horizontal ? image.GetHeight() : image.GetWidth(), guigen::kScrollSide) << name;
         if (name.find("Slider") != std::string::npos)
+        {
             EXPECT_EQ(horizontal ? image.GetWidth() : image.GetHeight(), guigen::kThumbLength) << name;
+        }
         looks.emplace_back(image.GetPixels(), image.GetPixels() + image.GetWidth() * image.GetHeight() * 3);
     }
     // The three looks of each arrow, and the four arrows, all differ.

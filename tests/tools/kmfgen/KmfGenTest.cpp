@@ -250,7 +250,9 @@ TEST_F(KmfGenTest, TheMotorcycleHangsItsPartsOnBonesAndTheRagdollHasTheRidersSha
         dollBones.insert(bone.second.name);
         // Every bone but the root hangs from another rag doll bone.
         if (bone.second.name != "Bip01")
+        {
             EXPECT_EQ(bone.second.parentName.rfind("Bip01", 0), 0u) << bone.second.name;
+        }
     }
     EXPECT_EQ(dollBones, std::set<std::string>(std::begin(SampleModels::kRagdollBones),
                                                std::end(SampleModels::kRagdollBones)));

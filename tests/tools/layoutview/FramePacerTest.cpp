@@ -42,7 +42,9 @@ TEST(FramePacer, SleepsOutEachFramesTimeAndReportsTheRealLength)
         EXPECT_NEAR(pacer.NextFrame(), c.frameTime, 0.0015) << c.work;
         EXPECT_EQ(sleeps > 0, c.sleeps) << c.work;
         if (c.sleeps)
+        {
             EXPECT_NEAR(slept, 0.050 - c.work, 0.0015) << c.work;
+        }
     }
 }
 

@@ -184,7 +184,9 @@ TEST_F(GuiTextGLTest, WordWrapBreaksAfterTheLastBlankThatFitsAndLongWordsAtTheEd
         for (const auto& record : records)
         {
             if (record.width > 0)
+            {
                 EXPECT_LT(record.left + record.width, 100.0f + 1.0f) << c.text;
+            }
             if (record.top > lastTop + line / 2)
             {
                 ++lines;

@@ -316,7 +316,9 @@ TEST_F(MessageBoxTest, TheHandlersHideTheWindowTheyAreBoundTo)
         m_Desk->onFrame = [&](int frame)
         {
             if (frame == 2)
+            {
                 EXPECT_TRUE(c.handler(menu));
+            }
             // Ending the wait through the frames would answer Cancel.
             return frame < 10;
         };
