@@ -568,29 +568,37 @@ void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
 
 void SampleWorld::BuildProvingGround(TiXmlDocument& document)
 {
-    // The course keys first, as the game's world writes them.
-    TiXmlElement* world = AppendElement(&document, "World");
-    AppendIntElement(world, "timeLimit", kProvingGroundTimeLimit);
-    AppendIntElement(world, "scoreLimit", kProvingGroundScoreLimit);
-    AppendTextElement(world, "levelName", "Proving Ground");
-    AppendFloatElement(world, "repPointFactor", kProvingGroundRepFactor);
-    AppendTextElement(world, "arena", kProvingGroundVenue);
-    AppendTextElement(world, "name", "Proving Ground");
-    AppendTextElement(world, "preview", "");
-    AppendTextElement(world, "description", "A walled strip with an open end: drive off and start again.");
-    TiXmlElement* start = AppendElement(world, "startpoint");
-    AppendFloatElement(start, "x", 0.0f);
-    AppendFloatElement(start, "z", kProvingGroundStartZ);
-    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
-    AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
-    AppendFloatElement(rotation, "z", 0.0f);
+    TiXmlElement* world = AppendCourseHeader(
+        document, {kProvingGroundTimeLimit, kProvingGroundScoreLimit, "Proving Ground", kProvingGroundRepFactor,
+                   kProvingGroundVenue, "A walled strip with an open end: drive off and start again.",
+                   kProvingGroundStartZ});
     AppendDaylight(world);
     TiXmlElement* entities = AppendElement(world, "Entities");
     AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
                 0.0f, 0.0f, kProvingGroundStartZ);
     AppendProvingGroundGear(entities);
+}
+
+TiXmlElement* SampleWorld::AppendCourseHeader(TiXmlDocument& document, const CourseHeader& header)
+{
+    TiXmlElement* world = AppendElement(&document, "World");
+    AppendIntElement(world, "timeLimit", header.timeLimit);
+    AppendIntElement(world, "scoreLimit", header.scoreLimit);
+    AppendTextElement(world, "levelName", header.name);
+    AppendFloatElement(world, "repPointFactor", header.repFactor);
+    AppendTextElement(world, "arena", header.venue);
+    AppendTextElement(world, "name", header.name);
+    AppendTextElement(world, "preview", "");
+    AppendTextElement(world, "description", header.description);
+    TiXmlElement* start = AppendElement(world, "startpoint");
+    AppendFloatElement(start, "x", 0.0f);
+    AppendFloatElement(start, "z", header.startZ);
+    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
+    AppendFloatElement(rotation, "w", 1.0f);
+    AppendFloatElement(rotation, "x", 0.0f);
+    AppendFloatElement(rotation, "y", 0.0f);
+    AppendFloatElement(rotation, "z", 0.0f);
+    return world;
 }
 
 void SampleWorld::AppendDaylight(TiXmlElement* world)
@@ -635,24 +643,10 @@ void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)
 
 void SampleWorld::BuildTokenArena(TiXmlDocument& document)
 {
-    TiXmlElement* world = AppendElement(&document, "World");
-    AppendIntElement(world, "timeLimit", kTokenArenaTimeLimit);
-    AppendIntElement(world, "scoreLimit", kTokenArenaScoreLimit);
-    AppendTextElement(world, "levelName", "Token Arena");
-    AppendFloatElement(world, "repPointFactor", kProvingGroundRepFactor);
-    AppendTextElement(world, "arena", kVenue);
-    AppendTextElement(world, "name", "Token Arena");
-    AppendTextElement(world, "preview", "");
-    AppendTextElement(world, "description",
-                      "A lane of tokens down the arena and two more in the far corners: turn back for them.");
-    TiXmlElement* start = AppendElement(world, "startpoint");
-    AppendFloatElement(start, "x", 0.0f);
-    AppendFloatElement(start, "z", kTokenArenaStartZ);
-    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
-    AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
-    AppendFloatElement(rotation, "z", 0.0f);
+    TiXmlElement* world = AppendCourseHeader(
+        document, {kTokenArenaTimeLimit, kTokenArenaScoreLimit, "Token Arena", kProvingGroundRepFactor, kVenue,
+                   "A lane of tokens down the arena and two more in the far corners: turn back for them.",
+                   kTokenArenaStartZ});
     AppendDaylight(world);
     TiXmlElement* entities = AppendElement(world, "Entities");
     int id = 1;

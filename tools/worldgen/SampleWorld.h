@@ -111,6 +111,19 @@ public:
     static void BuildTokenArena(TiXmlDocument& document);
     // The sample sky box and a sun lighting an open course from high up, as a course's keys.
     static void AppendDaylight(TiXmlElement* world);
+    // A timed course's keys, first in the file as the game's world writes them, and its start on the
+    // venue's centre line; the world element they open.
+    struct CourseHeader
+    {
+        int timeLimit;
+        int scoreLimit;
+        const char* name;
+        float repFactor;
+        const char* venue;
+        const char* description;
+        float startZ;
+    };
+    static TiXmlElement* AppendCourseHeader(TiXmlDocument& document, const CourseHeader& header);
     // The points token and the launch plate on the straight from the spawn.
     static void AppendProvingGroundGear(TiXmlElement* entities);
     // The venue record and the career's course paths, in career order.

@@ -294,25 +294,9 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
 
 void StuntYard::BuildCourse(TiXmlDocument& document)
 {
-    TiXmlElement* world = AppendElement(&document, "World");
-    // The course keys first, as the game's world writes them.
-    AppendIntElement(world, "timeLimit", kTimeLimit);
-    AppendIntElement(world, "scoreLimit", kScoreLimit);
-    AppendTextElement(world, "levelName", "Stunt Yard");
-    AppendFloatElement(world, "repPointFactor", kRepFactor);
-    AppendTextElement(world, "arena", kVenue);
-    AppendTextElement(world, "name", "Stunt Yard");
-    AppendTextElement(world, "preview", "");
-    AppendTextElement(world, "description",
-                      "Every piece of stunt gear, every power-up and every loose prop.");
-    TiXmlElement* start = AppendElement(world, "startpoint");
-    AppendFloatElement(start, "x", 0.0f);
-    AppendFloatElement(start, "z", 18.0f);
-    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
-    AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
-    AppendFloatElement(rotation, "z", 0.0f);
+    TiXmlElement* world = SampleWorld::AppendCourseHeader(
+        document, {kTimeLimit, kScoreLimit, "Stunt Yard", kRepFactor, kVenue,
+                   "Every piece of stunt gear, every power-up and every loose prop.", 18.0f});
     // Lit as the proving ground is: without a sun the yard is all but black.
     SampleWorld::AppendDaylight(world);
     TiXmlElement* list = AppendElement(world, "Entities");
