@@ -877,22 +877,38 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
     ASSERT_TRUE(m_Game.Screenshot("mapeditor"));
 }
 
+namespace
+{
+
+// The engine editor on its opening world, driven as a user drives it: every click and key an SDL event.
+class MapEditorSdlTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(game.Start());
+        ASSERT_TRUE(game.RunScript());
+        editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
+        ASSERT_NE(editor, nullptr);
+        ASSERT_NE(editor->GetWorld(), nullptr);
+    }
+
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    HeadlessGame game{HeadlessGame::EngineEditorWithSdlInput()};
+    MapEditorWindow* editor = nullptr;
+};
+
+} // namespace
+
 // The engine editor as its user drives it, every click an SDL event: a New whose terrain set-up is cancelled
 // has dropped the old world, and the editor then says so as it does without one, with the file menu still
 // there for the next try.
-TEST(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu)
+TEST_F(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu)
 {
-    kaModelManager models;
-    kaDraggableDecalManager decals;
-    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.RunScript());
-    auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
-    ASSERT_NE(editor, nullptr);
-    ASSERT_NE(editor->GetWorld(), nullptr);
     EXPECT_EQ(editor->GetFileNameBox()->GetText(), "default128x128.xml");
     auto* file = editor->FindChild("file menu")->DynamicCast<guiListBox>();
-    auto clickRow = [&game, file](const char* text)
+    auto clickRow = [this, file](const char* text)
     {
         game.ClickAt(
             [file, text](int32_t& x, int32_t& y)
@@ -933,16 +949,8 @@ TEST(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu)
 
 // The engine editor opens its own sample world, which lies apart from the courses the game lists. Ctrl+S,
 // pressed as a user does, writes it back where it came from; the game's course folder gains nothing.
-TEST(MapEditorSdlTest, SavingTheOpeningWorldWritesItBackToItsOwnFolder)
+TEST_F(MapEditorSdlTest, SavingTheOpeningWorldWritesItBackToItsOwnFolder)
 {
-    kaModelManager models;
-    kaDraggableDecalManager decals;
-    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.RunScript());
-    auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
-    ASSERT_NE(editor, nullptr);
-    ASSERT_NE(editor->GetWorld(), nullptr);
     const std::string own = game.Install().Path() + "/" + MapEditorWindow::kDefaultWorld;
     const std::string courses = game.Install().Path() + "/" + MapEditorWindow::kWorldFolder;
     ASSERT_TRUE(std::filesystem::exists(own));
