@@ -111,7 +111,7 @@ bool guiManager::RemoveWindow(guiWindow* window)
         if ((*it)->window == window)
         {
             (*it)->closed = true;
-            (*it)->result = kResultCancel;
+            (*it)->result = gui::kModalCancelled;
             it = m_ModalStack.erase(it);
         }
         else
@@ -297,7 +297,8 @@ int32_t guiManager::ShowWindow(guiWindow* window, bool modal)
         // A copy: the frame may set another callback.
         const FrameCallback frame = m_FrameCallback;
         if (frame.empty() || !frame())
-            return kResultCancel;
+            // The application quit before the window closed.
+            return gui::kModalCancelled;
     }
     return entry->result;
 }

@@ -3,6 +3,7 @@
 #include "engine/core/kaCountedPtr.h"
 #include "engine/core/kaPoint.h"
 #include "engine/gui/guiMessages.h"
+#include "engine/gui/guiModalResult.h"
 #include "platform/window/Rect.h"
 
 #include <boost/function.hpp>
@@ -28,8 +29,6 @@ class MessageBoxWindow;
 class guiManager
 {
 public:
-    // What a modal show returns when the application quits before the window closes.
-    static constexpr int32_t kResultCancel = 2;
     static constexpr int32_t kTopOrder = 99;
 
     using FrameCallback = boost::function<bool()>;

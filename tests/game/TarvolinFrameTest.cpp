@@ -349,7 +349,7 @@ TEST_F(TarvolinFrameTest, PumpingLeavesTheQuitForTheMainLoopAndEndsAModalWait)
     guiWindow* dialog = m_Game.Gui().FindWindow("credits window");
     ASSERT_NE(dialog, nullptr);
     platform::PostQuitMessage(7);
-    EXPECT_EQ(m_Game.Gui().ShowWindow(dialog, true), guiManager::kResultCancel);
+    EXPECT_EQ(m_Game.Gui().ShowWindow(dialog, true), gui::kModalCancelled);
     platform::Message message;
     ASSERT_TRUE(platform::PeekMessage(message, platform::PM_REMOVE));
     EXPECT_EQ(message.message, platform::WM_QUIT);

@@ -101,7 +101,7 @@ TEST(GuiManager, ModalShowsWaitForTheirOwnWindowWhileFramesRun)
     EXPECT_EQ(desk.manager.GetModalWindow(), nullptr);
 
     desk.onFrame = [](int) { return false; };
-    EXPECT_EQ(desk.manager.ShowWindow(outer, true), guiManager::kResultCancel) << "the application quit";
+    EXPECT_EQ(desk.manager.ShowWindow(outer, true), gui::kModalCancelled) << "the application quit";
 }
 
 TEST(GuiManager, AShownWindowTakesTheMouseUntilHidden)
@@ -358,7 +358,7 @@ TEST(GuiManager, RemovingAWindowEndsItsWaitAndDropsItsEffects)
         }
         return frame < 10;
     };
-    EXPECT_EQ(desk.manager.ShowWindow(dialog, true), guiManager::kResultCancel);
+    EXPECT_EQ(desk.manager.ShowWindow(dialog, true), gui::kModalCancelled);
     EXPECT_EQ(desk.frames, 3) << "the wait ended with the window";
     EXPECT_EQ(desk.manager.GetWindows().size(), 0u);
     EXPECT_EQ(desk.manager.GetEffectCount(), 0u);
