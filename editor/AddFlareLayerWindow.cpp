@@ -30,8 +30,8 @@ AddFlareLayerWindow::AddFlareLayerWindow(const std::string& layoutFile) : guiWin
                 ShowFileChooser(true);
                 return true;
             });
-    EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
-    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+    EditorDialogButtons::Wire(*this, kOk, gui::kModalDone);
+    EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
 }
 
 void AddFlareLayerWindow::OnShow()

@@ -21,8 +21,8 @@ const kaClassInfo& AddSkyboxWindow::StaticClassInfo()
 AddSkyboxWindow::AddSkyboxWindow(const std::string& layoutFile) : guiWindow(layoutFile)
 {
     m_Fields.Attach(*this, {kTitle, kLeft, kRight, kForward, kBack, kTop, kTexture, kHeight, kSpeed});
-    EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
-    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+    EditorDialogButtons::Wire(*this, kOk, gui::kModalDone);
+    EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
 }
 
 void AddSkyboxWindow::SetRelativeHeight(float height)

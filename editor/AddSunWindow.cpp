@@ -20,6 +20,6 @@ AddSunWindow::AddSunWindow(const std::string& layoutFile) : guiWindow(layoutFile
 {
     m_Fields.Attach(*this, {kTexture, kPosition, kAxisTilt, kScale, kRed, kGreen, kBlue, kRedAmbient,
                             kGreenAmbient, kBlueAmbient});
-    EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
-    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+    EditorDialogButtons::Wire(*this, kOk, gui::kModalDone);
+    EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
 }

@@ -33,8 +33,8 @@ AddTerrainLayerWindow::AddTerrainLayerWindow(const std::string& layoutFile) : gu
                     Browse(mode);
                     return true;
                 });
-    EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
-    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+    EditorDialogButtons::Wire(*this, kOk, gui::kModalDone);
+    EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
 }
 
 void AddTerrainLayerWindow::OnShow()

@@ -39,8 +39,8 @@ CreateTerrainWindow::CreateTerrainWindow(const std::string& layoutFile) : guiWin
                     Browse(mode);
                     return true;
                 });
-    EditorDialogButtons::Wire(*this, kOk, EditorDialogButtons::kConfirmed);
-    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+    EditorDialogButtons::Wire(*this, kOk, gui::kModalDone);
+    EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
 }
 
 void CreateTerrainWindow::OnShow()

@@ -465,7 +465,7 @@ bool EditorPropertiesWindow::_OnValueCommitted()
 bool EditorPropertiesWindow::_OnOk()
 {
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     return true;
 }
 
@@ -473,7 +473,7 @@ bool EditorPropertiesWindow::_OnCancel()
 {
     m_Changed = false;
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 2);
+        g_pGuiManager->HideWindow(this, gui::kModalCancelled);
     return true;
 }
 

@@ -33,7 +33,7 @@ template <typename Dialog> Dialog* MakeDialog(guiManager& gui)
     }
     auto* dialog = new Dialog(Dialog::kLayoutFile);
     gui.AddWindow(dialog);
-    gui.HideWindow(dialog, EditorDialogButtons::kConfirmed);
+    gui.HideWindow(dialog, gui::kModalDone);
     return dialog;
 }
 
@@ -78,7 +78,7 @@ bool EnvironmentCommands::_Run(guiWindow& dialog, const EditorFields& fields,
                                const std::function<bool(EditorFieldReader&)>& apply, bool markUnsaved)
 {
     const DebugDrawingOff quiet;
-    while (_ShowModal(dialog) == EditorDialogButtons::kConfirmed)
+    while (_ShowModal(dialog) == gui::kModalDone)
     {
         EditorFieldReader read(fields);
         if (apply(read))
@@ -100,7 +100,7 @@ int32_t EnvironmentCommands::_ChooseLayer(const std::string& caption, const std:
     dialog->SetTitle(caption);
     dialog->SetItems(items);
     const DebugDrawingOff quiet;
-    if (_ShowModal(*dialog) != EditorDialogButtons::kConfirmed)
+    if (_ShowModal(*dialog) != gui::kModalDone)
         return -1;
     const int32_t row = dialog->GetSelectedRow();
     return row < static_cast<int32_t>(items.size()) ? row : -1;

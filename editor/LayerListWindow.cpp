@@ -26,8 +26,8 @@ LayerListWindow::LayerListWindow(const std::string& layoutFile) : guiWindow(layo
     m_Fields.Attach(*this, {kTitle});
     m_List = EditorWidgets::Find<guiListBox>(*this, kLayerList);
     m_Remove = EditorWidgets::Find<guiButton>(*this, kRemove);
-    EditorDialogButtons::Wire(*this, kRemove, EditorDialogButtons::kConfirmed);
-    EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
+    EditorDialogButtons::Wire(*this, kRemove, gui::kModalDone);
+    EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
     if (m_List == nullptr)
         return;
     m_List->SetMaxChars(kMaxChars);
@@ -48,7 +48,7 @@ LayerListWindow::LayerListWindow(const std::string& layoutFile) : guiWindow(layo
     m_List->AddHandler(gui::kEventDoubleClick,
                        [this](const guiMsgEvent&)
                        {
-                           EditorDialogButtons::Close(*this, EditorDialogButtons::kConfirmed);
+                           EditorDialogButtons::Close(*this, gui::kModalDone);
                            return true;
                        });
 }

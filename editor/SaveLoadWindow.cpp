@@ -19,9 +19,9 @@ SaveLoadWindow::SaveLoadWindow(const std::string& layoutFile) : guiWindow(layout
     m_Ok = guiWidgetLookup::Find<guiButton>(*this, kOkName);
     m_Cancel = guiWidgetLookup::Find<guiButton>(*this, kCancelName);
     if (m_Ok != nullptr)
-        m_Ok->SetOnClick([this](int) { return _Close(kResultOk); });
+        m_Ok->SetOnClick([this](int) { return _Close(gui::kModalDone); });
     if (m_Cancel != nullptr)
-        m_Cancel->SetOnClick([this](int) { return _Close(kResultCancel); });
+        m_Cancel->SetOnClick([this](int) { return _Close(gui::kModalCancelled); });
     if (m_FileList != nullptr)
     {
         m_FileList->AddHandler(gui::kEventCellSelected,
@@ -37,7 +37,7 @@ SaveLoadWindow::SaveLoadWindow(const std::string& layoutFile) : guiWindow(layout
                                    return true;
                                });
         m_FileList->AddHandler(gui::kEventDoubleClick,
-                               [this](const guiMsgEvent&) { return _Close(kResultOk); });
+                               [this](const guiMsgEvent&) { return _Close(gui::kModalDone); });
     }
 }
 

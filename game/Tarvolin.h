@@ -3,6 +3,7 @@
 #include "engine/core/kaApp.h"
 #include "engine/core/kaSoundHandle.h"
 #include "game/DisplayMode.h"
+#include "game/GameMode.h"
 #include "game/tvWorldSounds.h"
 #include "platform/gfx/GfxTypes.h"
 
@@ -247,7 +248,7 @@ public:
     void SetPlayerVehicle(tvVehicle* vehicle) { m_pVehicle = vehicle; }
 
     // What the screens choose before a course starts, and the services they query.
-    // 0 practice, 1 exhibition, 2 career's next level. While a course world exists the mode is the world's.
+    // A GameMode. While a course world exists the mode is the world's.
     void SetGameMode(int32_t mode);
     int32_t GetGameMode() const;
     void SetSoundVolume(int32_t volume);
@@ -372,7 +373,7 @@ private:
     tvWorldSounds m_WorldSounds;
     // Owned by the course world.
     tvVehicle* m_pVehicle = nullptr;
-    int32_t m_GameMode = 0;
+    int32_t m_GameMode = kPracticeMode;
     std::string m_CourseFile;
     std::string m_LevelPath;
     std::string m_VehicleName;

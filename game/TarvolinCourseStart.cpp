@@ -44,7 +44,7 @@ void Tarvolin::StartCourse()
     }
     m_pVehicle = vehicle;
 
-    guiWindow* first = m_GameMode == 0 ? hudWindow : preview;
+    guiWindow* first = m_GameMode == kPracticeMode ? hudWindow : preview;
     if (g_pGuiManager && first)
     {
         g_pGuiManager->ActivateWindow(first);
@@ -52,7 +52,7 @@ void Tarvolin::StartCourse()
     }
     world->SetGameMode(m_GameMode);
     // Practice has no preview: the run starts by itself.
-    if (m_GameMode == 0)
+    if (m_GameMode == kPracticeMode)
         world->SetRunPhase(tvWorld::kPhasePractice);
     ShowLoadingDialog(false);
 }

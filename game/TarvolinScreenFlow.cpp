@@ -74,6 +74,6 @@ void Tarvolin::ShowLoadingDialog(bool show)
     }
     else
     {
-        g_pGuiManager->HideWindow(dialog, 1);
+        g_pGuiManager->HideWindow(dialog, gui::kModalDone);
     }
 }

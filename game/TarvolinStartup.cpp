@@ -329,7 +329,7 @@ void Tarvolin::_CreateConsoleWindows()
     m_ProfilerGuiWindow = new ProfilerWindow();
     g_pGuiManager->AddWindow(m_ProfilerGuiWindow);
     // Made for later; until something shows it, it must not cover a course.
-    g_pGuiManager->HideWindow(m_ProfilerGuiWindow, 1);
+    g_pGuiManager->HideWindow(m_ProfilerGuiWindow, gui::kModalDone);
     g_pGuiManager->ShowCursor(true);
     // A hidden cursor keeps no position, so it is put where the pointer is once it shows.
     g_pGuiManager->ResetCursorBounds();
@@ -350,7 +350,7 @@ void Tarvolin::CreateWindows()
     {
         guiWindow* window = MakeWindow(kWindows[i], this);
         g_pGuiManager->AddWindow(window);
-        g_pGuiManager->HideWindow(window, 1);
+        g_pGuiManager->HideWindow(window, gui::kModalDone);
         if (i + 1 < kCount)
             StepSplash();
     }

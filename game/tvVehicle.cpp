@@ -134,7 +134,7 @@ void tvVehicle::SetDamage(float damage)
 
 void tvVehicle::AddImpactDamage(float amount)
 {
-    if (_GameMode() == 0)
+    if (_GameMode() == kPracticeMode)
         return;
     m_HitDamage += amount;
     SetDamage(m_Damage + amount);
@@ -226,7 +226,7 @@ void tvVehicle::ProcessCollisionForces()
         return;
     x = std::min(x, m_HitCap - m_HitDamage);
     m_HitOpen = true;
-    if (_GameMode() != 0)
+    if (_GameMode() != kPracticeMode)
     {
         m_HitDamage += x;
         SetDamage(m_Damage + x);

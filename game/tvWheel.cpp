@@ -95,7 +95,7 @@ void tvWheel::_Jolt()
     auto* car = dynamic_cast<tvVehicle*>(vehicle);
     const auto* world = dynamic_cast<const tvWorld*>(m_pWorld);
     const int32_t mode = world ? world->GetGameMode() : tvWorld::kDefaultGameMode;
-    if (car && mode != 0)
+    if (car && mode != kPracticeMode)
     {
         car->AddHitDamage(kJoltDamage * r1);
         car->SetDamage(car->GetDamage() + kJoltDamage * r1);

@@ -243,7 +243,7 @@ int32_t tvWorld::ApplyTimePenalty()
 
 bool tvWorld::IsCountingDown() const
 {
-    return m_GameMode != 0 && m_ElapsedSeconds <= 5 && !HasPlayedCue(kGo);
+    return m_GameMode != kPracticeMode && m_ElapsedSeconds <= 5 && !HasPlayedCue(kGo);
 }
 
 void tvWorld::_PlayCue(Cue cue)
@@ -287,7 +287,7 @@ void tvWorld::Update(float dt)
     switch (m_RunPhase)
     {
     case kPhaseRunning:
-        if (m_GameMode == 0)
+        if (m_GameMode == kPracticeMode)
         {
             _PracticeRules();
         }
@@ -448,7 +448,7 @@ void tvWorld::StartRound()
     SetSelectedEntity(nullptr);
     if (Tarvolin* game = Game())
         m_GameMode = game->GetGameMode();
-    if (m_GameMode == 1 || m_GameMode == 2)
+    if (m_GameMode == kExhibitionMode || m_GameMode == kCareerMode)
     {
         if (m_pHudWindow)
         {
@@ -459,7 +459,7 @@ void tvWorld::StartRound()
         m_ElapsedSeconds = 0;
     }
     m_RunPhase = kPhaseRunning;
-    if (m_GameMode == 0)
+    if (m_GameMode == kPracticeMode)
     {
         if (m_pHudWindow)
             m_pHudWindow->HideElements(true);
@@ -498,7 +498,7 @@ void tvWorld::FinishRun(tvPlayer* player)
     if (margin >= 0)
         summary->SetPassed(true);
     int32_t reputation = 0;
-    if (m_GameMode == 2)
+    if (m_GameMode == kCareerMode)
     {
         const float earned = std::trunc(static_cast<float>(margin) * m_RepPointFactor);
         reputation = static_cast<int32_t>(std::clamp(earned, 0.0f, static_cast<float>(kMaxReputation)));

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaStopwatch.h"
 #include "engine/scene/kaPhysicsWorld.h"
+#include "game/GameMode.h"
 #include "game/WorldInfo.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ class tvPlayer;
 class tvWorld : public kaPhysicsWorld
 {
 public:
-    static constexpr int32_t kDefaultGameMode = 3;
+    static constexpr int32_t kDefaultGameMode = kUnsetGameMode;
     static constexpr int32_t kDefaultScoreLimit = WorldInfo::kDefaultScoreLimit;
     static constexpr int32_t kDefaultTimeLimit = 10;
     // A time limit is held to 0 .. a day: a course file may say anything.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/gui/guiModalResult.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -23,13 +24,13 @@ public:
     static constexpr const char* kOkName = "ok button";
     static constexpr const char* kCancelName = "cancel button";
 
-    // Button codes and flags alike.
+    // Button codes and flags alike: each button closes the box with its modal result.
     enum Button : int32_t
     {
-        kOk = 1,
-        kCancel = 2,
-        kYes = 4,
-        kNo = 8,
+        kOk = gui::kModalDone,
+        kCancel = gui::kModalCancelled,
+        kYes = gui::kModalYes,
+        kNo = gui::kModalNo,
     };
 
     static constexpr int32_t kWidth = 250;

@@ -14,6 +14,9 @@ enum ModalResult : int32_t
     kModalDone = 1,
     // Dismissed: Cancel, Back, or the application quitting while it was open.
     kModalCancelled = 2,
+    // A question's two answers (a message box's Yes and No; the codes double as its button flags).
+    kModalYes = 4,
+    kModalNo = 8,
 };
 
 } // namespace gui

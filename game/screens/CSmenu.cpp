@@ -125,9 +125,9 @@ bool CSmenu::OnBack()
 {
     if (g_pGuiManager == nullptr)
         return true;
-    g_pGuiManager->HideWindow(this, 1);
+    g_pGuiManager->HideWindow(this, gui::kModalDone);
     if (guiWindow* career = g_pGuiManager->FindWindow(kCareerWindow))
-        g_pGuiManager->SwitchWindow(career, this, 1, true);
+        g_pGuiManager->SwitchWindow(career, this, gui::kModalDone, true);
     return true;
 }
 
@@ -137,12 +137,12 @@ bool CSmenu::OnContinue()
     if (m_App == nullptr || m_Index >= m_Vehicles.size() || m_App->IsLocked(m_Vehicles[m_Index]->GetInitId()))
         return true;
     const std::string vehicle = m_Vehicles[m_Index]->GetInitId();
-    if (m_App->GetGameMode() != 2)
+    if (m_App->GetGameMode() != kCareerMode)
     {
         m_App->SetVehicleName(vehicle);
         if (g_pGuiManager != nullptr)
             if (guiWindow* courses = g_pGuiManager->FindWindow(kCourseSelect))
-                g_pGuiManager->SwitchWindow(courses, this, 1, true);
+                g_pGuiManager->SwitchWindow(courses, this, gui::kModalDone, true);
     }
     else
     {
@@ -153,6 +153,6 @@ bool CSmenu::OnContinue()
         m_App->StartCourse();
     }
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     return true;
 }

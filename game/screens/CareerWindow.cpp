@@ -178,7 +178,7 @@ void CareerWindow::_SwitchTo(const char* name)
 {
     if (g_pGuiManager != nullptr)
         if (guiWindow* window = g_pGuiManager->FindWindow(name))
-            g_pGuiManager->SwitchWindow(window, this, 1, true);
+            g_pGuiManager->SwitchWindow(window, this, gui::kModalDone, true);
 }
 
 void CareerWindow::_ChooseMode(int32_t mode)
@@ -198,26 +198,26 @@ bool CareerWindow::OnNextLevel()
         m_App->SetLevelPathCopy(path);
         m_App->SetLevelPath(path);
     }
-    _ChooseMode(2);
+    _ChooseMode(kCareerMode);
     return true;
 }
 
 bool CareerWindow::OnExhibition()
 {
-    _ChooseMode(1);
+    _ChooseMode(kExhibitionMode);
     return true;
 }
 
 bool CareerWindow::OnPractice()
 {
-    _ChooseMode(0);
+    _ChooseMode(kPracticeMode);
     return true;
 }
 
 bool CareerWindow::OnMainMenu()
 {
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     _SwitchTo(kMainWindow);
     return true;
 }
@@ -228,7 +228,7 @@ bool CareerWindow::OnStuntShop()
         return true;
     if (guiWindow* shop = g_pGuiManager->FindWindow(kStuntShop))
     {
-        g_pGuiManager->SwitchWindow(shop, this, 1, true);
+        g_pGuiManager->SwitchWindow(shop, this, gui::kModalDone, true);
         g_pGuiManager->BringToFront(shop);
     }
     return true;
@@ -246,7 +246,7 @@ bool CareerWindow::OnCourseEditor()
     if (g_pGuiManager != nullptr)
         if (guiWindow* editor = g_pGuiManager->FindWindow(kMapEditor))
         {
-            g_pGuiManager->SwitchWindow(editor, this, 1, true);
+            g_pGuiManager->SwitchWindow(editor, this, gui::kModalDone, true);
             g_pGuiManager->BringToFront(editor);
         }
     return true;
@@ -267,7 +267,7 @@ bool CareerWindow::OnRetry(int32_t row)
             m_App->SetLevelPathCopy(course->GetFilePath());
             m_App->SetLevelPath(course->GetFilePath());
         }
-        _ChooseMode(m_App->IsCareerLevel(course->GetFilePath()) ? 2 : 1);
+        _ChooseMode(m_App->IsCareerLevel(course->GetFilePath()) ? kCareerMode : kExhibitionMode);
         break;
     }
     return true;

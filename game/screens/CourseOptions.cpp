@@ -75,13 +75,13 @@ bool CourseOptions::OnOk()
     m_PointTarget = GetRowText(kPointRow);
     m_TimeLimit = GetRowText(kTimeRow);
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     return true;
 }
 
 bool CourseOptions::OnCancel()
 {
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 2);
+        g_pGuiManager->HideWindow(this, gui::kModalCancelled);
     return true;
 }

@@ -68,12 +68,12 @@ void CoursePreview::OnShow()
 bool CoursePreview::OnBegin()
 {
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     if (auto* world = m_App != nullptr ? dynamic_cast<tvWorld*>(m_App->GetCurrentWorld()) : nullptr)
         world->StartRound();
     if (g_pGuiManager != nullptr)
         if (guiWindow* hud = g_pGuiManager->FindWindow(kHudWindow))
-            g_pGuiManager->SwitchWindow(hud, this, 1, true);
+            g_pGuiManager->SwitchWindow(hud, this, gui::kModalDone, true);
     return true;
 }
 
@@ -81,9 +81,9 @@ bool CoursePreview::OnBack()
 {
     if (g_pGuiManager != nullptr)
     {
-        g_pGuiManager->HideWindow(this, 1);
-        const bool career = m_App != nullptr && m_App->GetGameMode() == 2;
-        g_pGuiManager->SwitchWindowByName(career ? kCarSelect : kCourseSelect, this, 1, false);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
+        const bool career = m_App != nullptr && m_App->GetGameMode() == kCareerMode;
+        g_pGuiManager->SwitchWindowByName(career ? kCarSelect : kCourseSelect, this, gui::kModalDone, false);
     }
     if (m_App == nullptr)
         return true;

@@ -105,7 +105,7 @@ bool CourseSelectWindow::OnBack()
         m_Index = m_Grid->GetSelectedRow();
     if (g_pGuiManager != nullptr)
         if (guiWindow* cars = g_pGuiManager->FindWindow(kCarSelect))
-            g_pGuiManager->SwitchWindow(cars, this, 1, true);
+            g_pGuiManager->SwitchWindow(cars, this, gui::kModalDone, true);
     return true;
 }
 
@@ -128,6 +128,6 @@ bool CourseSelectWindow::OnContinue()
     m_App->SetLevelPathCopy(course->GetFilePath());
     m_App->StartCourse();
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     return true;
 }

@@ -339,8 +339,8 @@ bool CourseSummary::OnContinue()
     _Reset();
     if (g_pGuiManager != nullptr)
     {
-        g_pGuiManager->HideWindow(this, 1);
-        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, 1, true);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
+        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, gui::kModalDone, true);
     }
     Tarvolin* game = Game();
     if (game == nullptr)

@@ -15,7 +15,7 @@ bool CreditsWindow::OnOk()
 {
     if (g_pGuiManager == nullptr)
         return true;
-    g_pGuiManager->HideWindow(this, 1);
+    g_pGuiManager->HideWindow(this, gui::kModalDone);
     if (guiWindow* main = g_pGuiManager->FindWindow(MainWindow::kWindowName))
         main->OnShow();
     return true;

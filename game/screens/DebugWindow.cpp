@@ -56,7 +56,7 @@ void DebugWindow::Toggle()
         break;
     case kHidden:
         if (g_pGuiManager != nullptr)
-            g_pGuiManager->HideWindow(this, 1);
+            g_pGuiManager->HideWindow(this, gui::kModalDone);
         else
             SetVisible(false);
         break;

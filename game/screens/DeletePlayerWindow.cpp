@@ -36,7 +36,7 @@ bool DeletePlayerWindow::OnOk()
     if (main != nullptr && m_App != nullptr)
         m_App->DeletePlayer(m_App->GetPlayer(main->GetSelectedIndex()));
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     if (main != nullptr)
         main->OnShow();
     return true;
@@ -46,7 +46,7 @@ bool DeletePlayerWindow::OnCancel()
 {
     if (g_pGuiManager != nullptr)
     {
-        g_pGuiManager->HideWindow(this, 2);
+        g_pGuiManager->HideWindow(this, gui::kModalCancelled);
         if (guiWindow* main = g_pGuiManager->FindWindow(MainWindow::kWindowName))
             main->OnShow();
     }

@@ -179,7 +179,7 @@ void HudWindow::SetDamage(float damage)
 {
     m_Damage = damage;
     // The bar is the course's; free driving (mode 0) has none, and without a world there is no course.
-    if (m_World == nullptr || m_World->GetGameMode() == 0)
+    if (m_World == nullptr || m_World->GetGameMode() == kPracticeMode)
         return;
     if (m_DamageBar != nullptr)
         m_DamageBar->SetFilename(DamageBarPicture(DamageBar(damage)), true);
@@ -236,10 +236,10 @@ void HudWindow::ShowCourseSummary()
     guiWindow* summary = nullptr;
     if (g_pGuiManager != nullptr)
     {
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
         summary = g_pGuiManager->FindWindow(kSummaryWindow);
         if (summary != nullptr)
-            g_pGuiManager->SwitchWindow(summary, this, 1, false);
+            g_pGuiManager->SwitchWindow(summary, this, gui::kModalDone, false);
     }
     // The application's world is the one running; the attached one stands in when none is current.
     kaApp* app = kaApp::GetSingleton();
@@ -280,8 +280,8 @@ void HudWindow::_Quit()
 {
     if (g_pGuiManager != nullptr)
     {
-        g_pGuiManager->HideWindow(this, 1);
-        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, 1, false);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
+        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, gui::kModalDone, false);
     }
     kaApp* app = kaApp::GetSingleton();
     auto* world = app != nullptr ? dynamic_cast<tvWorld*>(app->GetCurrentWorld()) : nullptr;

@@ -111,7 +111,7 @@ bool MainWindow::OnOptions()
 {
     if (g_pGuiManager != nullptr)
         if (guiWindow* options = g_pGuiManager->FindWindow(kOptionsWindow))
-            g_pGuiManager->SwitchWindow(options, this, 1, true);
+            g_pGuiManager->SwitchWindow(options, this, gui::kModalDone, true);
     return true;
 }
 
@@ -127,7 +127,7 @@ bool MainWindow::OnNewDriver()
     if (g_pGuiManager == nullptr)
         return true;
     guiWindow* dialog = g_pGuiManager->FindWindow(kNewPlayerWindow);
-    if (dialog == nullptr || g_pGuiManager->ShowWindow(dialog, true) != 1 || m_PlayerList == nullptr)
+    if (dialog == nullptr || g_pGuiManager->ShowWindow(dialog, true) != gui::kModalDone || m_PlayerList == nullptr)
         return true;
     int32_t row = -1;
     if (m_App != nullptr && m_App->GetCurrentPlayer() != nullptr)
@@ -149,7 +149,7 @@ bool MainWindow::OnLogin()
     guiWindow* career = g_pGuiManager->FindWindow(kCareerWindow);
     SelectCurrentPlayer();
     if (career != nullptr)
-        g_pGuiManager->SwitchWindow(career, this, 1, true);
+        g_pGuiManager->SwitchWindow(career, this, gui::kModalDone, true);
     return true;
 }
 

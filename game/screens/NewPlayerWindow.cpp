@@ -101,7 +101,7 @@ bool NewPlayerWindow::OnOk()
         m_App->SetPlayerCreated(true);
     }
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
     RefreshMainWindow();
     return true;
 }
@@ -109,7 +109,7 @@ bool NewPlayerWindow::OnOk()
 bool NewPlayerWindow::OnCancel()
 {
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->HideWindow(this, 2);
+        g_pGuiManager->HideWindow(this, gui::kModalCancelled);
     RefreshMainWindow();
     return true;
 }

@@ -162,9 +162,9 @@ bool StuntShopWindow::OnFinish()
 {
     if (g_pGuiManager != nullptr)
     {
-        g_pGuiManager->HideWindow(this, 1);
+        g_pGuiManager->HideWindow(this, gui::kModalDone);
         if (guiWindow* career = g_pGuiManager->FindWindow(kCareerWindow))
-            g_pGuiManager->SwitchWindow(career, this, 1, true);
+            g_pGuiManager->SwitchWindow(career, this, gui::kModalDone, true);
     }
     OnShow();
     return true;

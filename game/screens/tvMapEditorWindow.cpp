@@ -40,9 +40,6 @@ using kaXmlValues::FloatOrZero;
 namespace
 {
 
-constexpr int32_t kDone = 1;
-constexpr int32_t kCancelled = 2;
-constexpr int32_t kSaveFirst = 4;
 constexpr const char* kInGameMenu = "InGameMenu";
 constexpr const char* kSaveWorldMenu = "Save World Menu";
 constexpr const char* kSelectedEntityRow = "Selected Entity";
@@ -172,7 +169,7 @@ kaWorld* tvMapEditorWindow::ShowWorldSetup(bool showDialog)
     if (options == nullptr)
         return nullptr;
     options->SetNewCourse(true);
-    if (_ShowModal(CourseOptions::kWindowName) != kDone)
+    if (_ShowModal(CourseOptions::kWindowName) != gui::kModalDone)
         return nullptr;
     auto* world = new tvWorld();
     ApplyCourseOptions(*world, *options);
@@ -186,7 +183,7 @@ void tvMapEditorWindow::ShowCourseOptions()
     if (GetWorld() == nullptr || options == nullptr)
         return;
     options->SetNewCourse(false);
-    if (_ShowModal(CourseOptions::kWindowName) == kDone)
+    if (_ShowModal(CourseOptions::kWindowName) == gui::kModalDone)
         ApplyCourseOptions(*GetWorld(), *options);
 }
 
@@ -359,12 +356,12 @@ void tvMapEditorWindow::ExitEditor()
     if (GetWorld() != nullptr && !IsSaved())
     {
         const int32_t answer = _ShowModal(kSaveWorldMenu);
-        if (answer == kCancelled)
+        if (answer == gui::kModalCancelled)
             return;
-        if (answer == kSaveFirst && SaveWorld() != kDone)
+        if (answer == gui::kModalYes && SaveWorld() != gui::kModalDone)
             return;
     }
-    else if (_ShowModal(kInGameMenu) != kDone)
+    else if (_ShowModal(kInGameMenu) != gui::kModalDone)
     {
         return;
     }
@@ -379,7 +376,7 @@ void tvMapEditorWindow::_Leave()
     if (m_App != nullptr)
         m_App->SetEditor(false);
     if (g_pGuiManager != nullptr)
-        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, kDone, true);
+        g_pGuiManager->SwitchWindowByName(kCareerWindow, this, gui::kModalDone, true);
     if (m_App != nullptr)
     {
         m_App->ScanWorlds(Tarvolin::kWorldsFolder);
