@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 class EditorCamera;
 class EditorHost;
@@ -164,15 +163,25 @@ protected:
     struct MenuRow
     {
         const char* caption;
-        std::function<void(MapEditorWindow&)> command;
+        void (*command)(MapEditorWindow& editor);
         RowNeeds needs;
+    };
+    // A menu's rows: a range over a static table, which outlives every window.
+    struct MenuRows
+    {
+        const MenuRow* first;
+        const MenuRow* last;
+        const MenuRow* begin() const { return first; }
+        const MenuRow* end() const { return last; }
     };
     static constexpr Menu kMenus[] = {Menu::kFile, Menu::kTools, Menu::kProperties};
     static constexpr const char* kSelectedEntityRow = "Selected Entity";
 
     // The rows of a menu in the order shown; they fill the menu, run the row chosen and say which rows a
     // missing world or selection turns off.
-    virtual const std::vector<MenuRow>& _MenuRows(Menu menu) const;
+    virtual MenuRows _MenuRows(Menu menu) const;
+    // A member function as a row's command; what it returns is not needed.
+    template <auto Member> static void _Run(MapEditorWindow& editor) { (editor.*Member)(); }
     // The selected entity's property window.
     void _EditSelectedEntity();
     // Puts a camera of the subclass's kind in place of the one the window made.

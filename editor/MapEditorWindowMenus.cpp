@@ -22,6 +22,8 @@
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
 
+#include <iterator>
+
 // The selection, the menus and the commands they run.
 
 using map_editor::DebugDrawingPause;
@@ -88,6 +90,13 @@ const kaPropertyRecord* BadRow(const ValueRows& before, const kaPropertyList& ed
         }
     }
     return firstChanged;
+}
+
+// The property window of a part of the world; nothing without a world.
+template <auto Part> void EditWorldPart(MapEditorWindow& editor)
+{
+    if (kaWorld* world = editor.GetWorld())
+        editor.ShowEntityProperties((world->*Part)());
 }
 
 } // namespace
@@ -178,48 +187,47 @@ void MapEditorWindow::_ShowMenu(guiGroup* group, guiListBox* list)
         SetFocus(list);
 }
 
-const std::vector<MapEditorWindow::MenuRow>& MapEditorWindow::_MenuRows(Menu menu) const
+MapEditorWindow::MenuRows MapEditorWindow::_MenuRows(Menu menu) const
 {
-    static const std::vector<MenuRow> kFileRows = {
-        {"New", &MapEditorWindow::StartNewWorld, RowNeeds::kNothing},
-        {"Load World...", &MapEditorWindow::LoadWorldDialog, RowNeeds::kNothing},
-        {"Save World (ctrl + s)", &MapEditorWindow::SaveWorld, RowNeeds::kWorld},
-        {"Save World As...", &MapEditorWindow::SaveWorldAs, RowNeeds::kWorld},
-        {"Exit Editor", &MapEditorWindow::ExitEditor, RowNeeds::kNothing},
+    static const MenuRow kFileRows[] = {
+        {"New", _Run<&MapEditorWindow::StartNewWorld>, RowNeeds::kNothing},
+        {"Load World...", _Run<&MapEditorWindow::LoadWorldDialog>, RowNeeds::kNothing},
+        {"Save World (ctrl + s)", _Run<&MapEditorWindow::SaveWorld>, RowNeeds::kWorld},
+        {"Save World As...", _Run<&MapEditorWindow::SaveWorldAs>, RowNeeds::kWorld},
+        {"Exit Editor", _Run<&MapEditorWindow::ExitEditor>, RowNeeds::kNothing},
     };
-    static const std::vector<MenuRow> kToolRows = {
-        {"Create New Terrain...", &MapEditorWindow::CreateNewTerrain, RowNeeds::kWorld},
-        {"Import Height Map...", &MapEditorWindow::ImportHeightMap, RowNeeds::kWorld},
-        {"Add Terrain Layer...", &MapEditorWindow::AddTerrainLayer, RowNeeds::kWorld},
-        {"Remove Terrain Layer...", &MapEditorWindow::RemoveTerrainLayer, RowNeeds::kWorld},
-        {"Add Draggable Decal...", &MapEditorWindow::StartDecal, RowNeeds::kWorld},
-        {"Remove Draggable Decal...", &MapEditorWindow::RemoveSelectedDecal, RowNeeds::kWorld},
-        {"Flatten Decal's Terrain...", &MapEditorWindow::FlattenSelectedDecal, RowNeeds::kWorld},
-        {"Add Water Plane...", &MapEditorWindow::AddWaterPlane, RowNeeds::kWorld},
-        {"Add Skybox...", &MapEditorWindow::AddSkybox, RowNeeds::kWorld},
-        {"Add Sun...", &MapEditorWindow::AddSun, RowNeeds::kWorld},
-        {"Add Flare Layer...", &MapEditorWindow::AddFlareLayer, RowNeeds::kWorld},
-        {"Remove Flare Layer...", &MapEditorWindow::RemoveFlareLayer, RowNeeds::kWorld},
-    };
-    // The property window of a part of the world: nothing without a world.
-    const auto editPart = [](auto part)
-    {
-        return [part](MapEditorWindow& editor)
-        {
-            if (editor.m_World != nullptr)
-                editor.ShowEntityProperties((editor.m_World->*part)());
-        };
+    static const MenuRow kToolRows[] = {
+        {"Create New Terrain...", _Run<&MapEditorWindow::CreateNewTerrain>, RowNeeds::kWorld},
+        {"Import Height Map...", _Run<&MapEditorWindow::ImportHeightMap>, RowNeeds::kWorld},
+        {"Add Terrain Layer...", _Run<&MapEditorWindow::AddTerrainLayer>, RowNeeds::kWorld},
+        {"Remove Terrain Layer...", _Run<&MapEditorWindow::RemoveTerrainLayer>, RowNeeds::kWorld},
+        {"Add Draggable Decal...", _Run<&MapEditorWindow::StartDecal>, RowNeeds::kWorld},
+        {"Remove Draggable Decal...", _Run<&MapEditorWindow::RemoveSelectedDecal>, RowNeeds::kWorld},
+        {"Flatten Decal's Terrain...", _Run<&MapEditorWindow::FlattenSelectedDecal>, RowNeeds::kWorld},
+        {"Add Water Plane...", _Run<&MapEditorWindow::AddWaterPlane>, RowNeeds::kWorld},
+        {"Add Skybox...", _Run<&MapEditorWindow::AddSkybox>, RowNeeds::kWorld},
+        {"Add Sun...", _Run<&MapEditorWindow::AddSun>, RowNeeds::kWorld},
+        {"Add Flare Layer...", _Run<&MapEditorWindow::AddFlareLayer>, RowNeeds::kWorld},
+        {"Remove Flare Layer...", _Run<&MapEditorWindow::RemoveFlareLayer>, RowNeeds::kWorld},
     };
     // These stay selectable without a world or a selection; chosen then, they do nothing.
-    static const std::vector<MenuRow> kPropertyRows = {
-        {"World", &MapEditorWindow::ShowWorldProperties, RowNeeds::kNothing},
-        {"Terrain", editPart(&kaWorld::GetTerrain), RowNeeds::kNothing},
-        {"Skybox", editPart(&kaWorld::GetSkyBox), RowNeeds::kNothing},
-        {"Sun", editPart(&kaWorld::GetSun), RowNeeds::kNothing},
-        {kSelectedEntityRow, &MapEditorWindow::_EditSelectedEntity, RowNeeds::kNothing},
+    static const MenuRow kPropertyRows[] = {
+        {"World", _Run<&MapEditorWindow::ShowWorldProperties>, RowNeeds::kNothing},
+        {"Terrain", EditWorldPart<&kaWorld::GetTerrain>, RowNeeds::kNothing},
+        {"Skybox", EditWorldPart<&kaWorld::GetSkyBox>, RowNeeds::kNothing},
+        {"Sun", EditWorldPart<&kaWorld::GetSun>, RowNeeds::kNothing},
+        {kSelectedEntityRow, _Run<&MapEditorWindow::_EditSelectedEntity>, RowNeeds::kNothing},
     };
-    const std::vector<MenuRow>* const menus[] = {&kFileRows, &kToolRows, &kPropertyRows};
-    return *menus[static_cast<int>(menu)];
+    switch (menu)
+    {
+    case Menu::kFile:
+        return {std::begin(kFileRows), std::end(kFileRows)};
+    case Menu::kTools:
+        return {std::begin(kToolRows), std::end(kToolRows)};
+    case Menu::kProperties:
+        break;
+    }
+    return {std::begin(kPropertyRows), std::end(kPropertyRows)};
 }
 
 guiListBox* MapEditorWindow::_MenuList(Menu menu) const

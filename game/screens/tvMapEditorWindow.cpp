@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <iterator>
 
 using kaXmlValues::FloatOrZero;
 
@@ -61,19 +62,18 @@ bool tvMapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
     return MapEditorWindow::OnMouseDown(button, data);
 }
 
-const std::vector<MapEditorWindow::MenuRow>& tvMapEditorWindow::_MenuRows(Menu menu) const
+MapEditorWindow::MenuRows tvMapEditorWindow::_MenuRows(Menu menu) const
 {
-    static const std::vector<MenuRow> kToolRows = {
+    static const MenuRow kToolRows[] = {
         {kCourseRow,
          [](MapEditorWindow& editor) { static_cast<tvMapEditorWindow&>(editor).ShowCourseOptions(); },
          RowNeeds::kWorld},
-        {kSelectedEntityRow, &tvMapEditorWindow::_EditSelectedEntity, RowNeeds::kSelection},
+        {kSelectedEntityRow, _Run<&tvMapEditorWindow::_EditSelectedEntity>, RowNeeds::kSelection},
     };
-    static const std::vector<MenuRow> kNoRows;
     if (menu == Menu::kTools)
-        return kToolRows;
+        return {std::begin(kToolRows), std::end(kToolRows)};
     // No properties rows; the file menu is the engine editor's.
-    return menu == Menu::kProperties ? kNoRows : MapEditorWindow::_MenuRows(menu);
+    return menu == Menu::kProperties ? MenuRows{nullptr, nullptr} : MapEditorWindow::_MenuRows(menu);
 }
 
 void tvMapEditorWindow::OnShow()

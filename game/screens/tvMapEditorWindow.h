@@ -51,7 +51,7 @@ public:
     kaSpawnPoint* AddMissingSpawnPoint(kaWorld& world);
 
 protected:
-    const std::vector<MenuRow>& _MenuRows(Menu menu) const override;
+    MenuRows _MenuRows(Menu menu) const override;
     bool _Offers(const TiXmlElement* data) const override;
     std::string _WriteFailureCaption() const override { return kProductTitle; }
 
