@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 class EditorCamera;
 class EditorHost;
@@ -90,13 +89,11 @@ public:
     virtual kaWorld* ShowWorldSetup(bool showDialog);
     virtual void OnMenu(bool enable);
     virtual void LoadEntityCategories();
-    // 1 when the world was written, 0 when not, or the file dialog's other answer.
+    // gui::kModalDone when the world was written, 0 when not, or the file dialog's other answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
-    // Fills the three menus once.
-    virtual void BuildMenus();
-    virtual void OnToolsMenu();
-    virtual void OnPropertiesMenu();
+    // Fills the three menus once, from their tables.
+    void BuildMenus();
     // The property window of an entity (nothing without one); a confirmed change marks the world unsaved.
     virtual void ShowEntityProperties(kaEntity* entity);
     void ShowWorldProperties();
@@ -147,11 +144,50 @@ public:
     guiGrid* GetPalette() const { return m_Palette; }
 
 protected:
+    // In the order of kMenus, which also orders the menus' widgets.
+    enum class Menu
+    {
+        kFile,
+        kTools,
+        kProperties,
+    };
+    // When a menu row can be chosen: always; only with a world; only with a world and while an entity is
+    // selected.
+    enum class RowNeeds
+    {
+        kNothing,
+        kWorld,
+        kSelection,
+    };
+    // One row of a menu: its caption as shown, what choosing it runs, and when it can be chosen.
+    struct MenuRow
+    {
+        const char* caption;
+        void (*command)(MapEditorWindow& editor);
+        RowNeeds needs;
+    };
+    // A menu's rows: a range over a static table, which outlives every window.
+    struct MenuRows
+    {
+        const MenuRow* first;
+        const MenuRow* last;
+        const MenuRow* begin() const { return first; }
+        const MenuRow* end() const { return last; }
+    };
+    static constexpr Menu kMenus[] = {Menu::kFile, Menu::kTools, Menu::kProperties};
+    static constexpr const char* kSelectedEntityRow = "Selected Entity";
+
+    // The rows of a menu in the order shown; they fill the menu, run the row chosen and say which rows a
+    // missing world or selection turns off.
+    virtual MenuRows _MenuRows(Menu menu) const;
+    // A member function as a row's command; what it returns is not needed.
+    template <auto Member> static void _Run(MapEditorWindow& editor) { (editor.*Member)(); }
+    // The selected entity's property window.
+    void _EditSelectedEntity();
     // Puts a camera of the subclass's kind in place of the one the window made.
     void _ReplaceCamera(EditorCamera* camera);
     // The first-show work every editor shares: menus, their layers, the name, the toolbar's size.
     void _PrepareShow();
-    void _FillMenu(guiListBox* list, const std::vector<const char*>& rows);
     // Whether the palette offers an EditorEntity record.
     virtual bool _Offers(const TiXmlElement* data) const;
     // The caption of the box that reports a failed write.
@@ -165,11 +201,6 @@ protected:
     void _CloseMenus();
     void _ClearGestures();
     int32_t _ShowModal(const std::string& windowName);
-    guiListBox* _FileMenu() const { return m_FileMenu; }
-    guiListBox* _ToolsMenu() const { return m_ToolsMenu; }
-    guiListBox* _PropertiesMenu() const { return m_PropertiesMenu; }
-    guiGroup* _ToolsMenuGroup() const { return m_ToolsMenuGroup; }
-    guiGroup* _PropertiesMenuGroup() const { return m_PropertiesMenuGroup; }
     EditorHost* _Host() const { return m_Host; }
     void _SetWorldName(const std::string& name) { m_WorldName = name; }
     void _ResetSaved() { m_Saved = true; }
@@ -185,12 +216,17 @@ private:
     bool _EditProperties(const std::string& title, const kaPropertyList& list,
                          const std::function<bool(const kaPropertyList&)>& apply);
     EnvironmentCommands* _Environment();
-    void _OnFileMenu();
+    guiListBox* _MenuList(Menu menu) const;
+    guiGroup* _MenuGroup(Menu menu) const;
+    // Closes the menu and runs its chosen row.
+    void _RunChosenRow(Menu menu);
     void _ShowMenu(guiGroup* group, guiListBox* list);
     // Picks along the cursor's ray; false without a world, a ray or a hit.
     bool _PickAtCursor(float length, uint32_t flags, kaCollideInfo& hit);
     bool _CursorCell(int32_t& x, int32_t& z, bool& hit);
     void _SetSelectable(guiListBox* list, const char* row, bool selectable);
+    // Turns the rows of one kind of need on or off in every menu.
+    void _SetSelectable(RowNeeds needs, bool selectable);
     bool _OverWidget() const;
 
     EditorHost* m_Host = nullptr;

@@ -10,16 +10,12 @@
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/core/kaXmlValues.h"
 #include "engine/gui/guiGrid.h"
-#include "engine/gui/guiGroup.h"
-#include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityEditorModel.h"
-#include "engine/scene/kaSkyBoxBase.h"
 #include "engine/scene/kaSpawnPoint.h"
-#include "engine/scene/kaSunBase.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
@@ -34,6 +30,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <iterator>
 
 using kaXmlValues::FloatOrZero;
 
@@ -42,9 +39,6 @@ namespace
 
 constexpr const char* kInGameMenu = "InGameMenu";
 constexpr const char* kSaveWorldMenu = "Save World Menu";
-constexpr const char* kSelectedEntityRow = "Selected Entity";
-constexpr const char* kSkyboxRow = "Skybox";
-constexpr const char* kSunRow = "Sun";
 
 } // namespace
 
@@ -65,39 +59,18 @@ bool tvMapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
     return MapEditorWindow::OnMouseDown(button, data);
 }
 
-void tvMapEditorWindow::BuildMenus()
+MapEditorWindow::MenuRows tvMapEditorWindow::_MenuRows(Menu menu) const
 {
-    _FillMenu(_FileMenu(), {"New", "Load World...", "Save World (ctrl + s)", "Save World As...", "Exit Editor"});
-    _FillMenu(_ToolsMenu(), {kCourseRow, kSelectedEntityRow});
-    _FillMenu(_PropertiesMenu(), {});
-}
-
-void tvMapEditorWindow::OnToolsMenu()
-{
-    if (guiGroup* group = _ToolsMenuGroup())
-        group->SetVisible(false);
-    const std::string row = _ToolsMenu() != nullptr ? _ToolsMenu()->GetSelectedText() : std::string();
-    if (row == kCourseRow)
-        ShowCourseOptions();
-    else if (row == kSelectedEntityRow)
-        ShowEntityProperties(GetHighlightedEntity());
-}
-
-void tvMapEditorWindow::OnPropertiesMenu()
-{
-    if (guiGroup* group = _PropertiesMenuGroup())
-        group->SetVisible(false);
-    const std::string row =
-        _PropertiesMenu() != nullptr ? _PropertiesMenu()->GetSelectedText() : std::string();
-    kaWorld* world = GetWorld();
-    if (row == kCourseRow)
-        ShowCourseOptions();
-    else if (row == kSkyboxRow && world != nullptr)
-        ShowEntityProperties(world->GetSkyBox());
-    else if (row == kSunRow && world != nullptr)
-        ShowEntityProperties(world->GetSun());
-    else if (row == kSelectedEntityRow)
-        ShowEntityProperties(GetHighlightedEntity());
+    static const MenuRow kToolRows[] = {
+        {kCourseRow,
+         [](MapEditorWindow& editor) { static_cast<tvMapEditorWindow&>(editor).ShowCourseOptions(); },
+         RowNeeds::kWorld},
+        {kSelectedEntityRow, _Run<&tvMapEditorWindow::_EditSelectedEntity>, RowNeeds::kSelection},
+    };
+    if (menu == Menu::kTools)
+        return {std::begin(kToolRows), std::end(kToolRows)};
+    // No properties rows; the file menu is the engine editor's.
+    return menu == Menu::kProperties ? MenuRows{nullptr, nullptr} : MapEditorWindow::_MenuRows(menu);
 }
 
 void tvMapEditorWindow::OnShow()

@@ -36,9 +36,6 @@ public:
     void OnShow() override;
     void LoadEntityPalette() override;
     kaWorld* ShowWorldSetup(bool showDialog) override;
-    void BuildMenus() override;
-    void OnPropertiesMenu() override;
-    void OnToolsMenu() override;
     int32_t SaveWorld() override;
     void ExitEditor() override;
 
@@ -54,6 +51,7 @@ public:
     kaSpawnPoint* AddMissingSpawnPoint(kaWorld& world);
 
 protected:
+    MenuRows _MenuRows(Menu menu) const override;
     bool _Offers(const TiXmlElement* data) const override;
     std::string _WriteFailureCaption() const override { return kProductTitle; }
 
