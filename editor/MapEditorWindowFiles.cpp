@@ -24,8 +24,6 @@ namespace
 constexpr const char* kInGameMenu = "InGameMenu";
 constexpr const char* kSaveWorldMenu = "Save World Menu";
 constexpr const char* kCareerWindow = "Career Window";
-// The save prompt's answer that asks for the world to be saved first.
-constexpr int32_t kSaveFirst = 4;
 
 bool IsUntitled(const std::string& name)
 {
@@ -160,7 +158,7 @@ int32_t MapEditorWindow::_ShowModal(const std::string& windowName)
 {
     guiWindow* window = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(windowName) : nullptr;
     if (window == nullptr)
-        return 0;
+        return gui::kModalNone;
     const DebugDrawingPause pause;
     return g_pGuiManager->ShowWindow(window, true);
 }
@@ -178,7 +176,7 @@ void MapEditorWindow::LoadWorldDialog()
         const int32_t answer = _ShowModal(kSaveWorldMenu);
         if (answer == gui::kModalCancelled)
             return;
-        if (answer == kSaveFirst && SaveWorld() != gui::kModalDone)
+        if (answer == gui::kModalYes && SaveWorld() != gui::kModalDone)
             return;
     }
     dialog->SetBackground(kLoadCaption);
@@ -190,7 +188,7 @@ void MapEditorWindow::LoadWorldDialog()
         const DebugDrawingPause pause;
         result = g_pGuiManager->ShowWindow(dialog, true);
     }
-    if (result != SaveLoadWindow::kResultOk)
+    if (result != gui::kModalDone)
         return;
     const std::string path = dialog->GetSelectedPath();
     if (!path.empty())
@@ -205,7 +203,7 @@ void MapEditorWindow::StartNewWorld()
         if (answer == gui::kModalCancelled)
             return;
         // A save that failed or was cancelled keeps the world.
-        if (answer == kSaveFirst && SaveWorld() != gui::kModalDone)
+        if (answer == gui::kModalYes && SaveWorld() != gui::kModalDone)
             return;
         _DropWorld();
     }
@@ -234,7 +232,7 @@ int32_t MapEditorWindow::SaveWorld()
     if (IsUntitled(m_WorldName))
         return SaveWorldAs();
     if (m_World == nullptr)
-        return 0;
+        return gui::kModalNone;
     m_WorldName = WithoutMark(m_WorldName);
     const std::string path = m_WorldFolder + "\\" + WithExtension(m_WorldName);
     const bool written = m_World->SaveFile(path, false);
@@ -246,7 +244,7 @@ int32_t MapEditorWindow::SaveWorld()
     // The mark went with the name: the state must be put back to match it.
     m_Saved = true;
     SetSaved(written);
-    return written ? gui::kModalDone : 0;
+    return written ? gui::kModalDone : gui::kModalNone;
 }
 
 int32_t MapEditorWindow::SaveWorldAs()
@@ -255,7 +253,7 @@ int32_t MapEditorWindow::SaveWorldAs()
         g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(SaveLoadWindow::kWindowName) : nullptr;
     auto* dialog = window != nullptr ? window->DynamicCast<SaveLoadWindow>() : nullptr;
     if (dialog == nullptr || dialog->GetFileNameBox() == nullptr)
-        return 0;
+        return gui::kModalNone;
     dialog->SetBackground(kSaveAsCaption);
     dialog->SetFolder(kWorldFolder);
     dialog->SetMode(SaveLoadWindow::kSave);
@@ -265,7 +263,7 @@ int32_t MapEditorWindow::SaveWorldAs()
         const DebugDrawingPause pause;
         result = g_pGuiManager->ShowWindow(dialog, true);
     }
-    if (result != SaveLoadWindow::kResultOk)
+    if (result != gui::kModalDone)
         return result;
     const std::string typed = ToLower(dialog->GetFileName());
     // A refused name leaves the previous one, so that a later save cannot write it.

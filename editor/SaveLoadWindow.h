@@ -32,8 +32,6 @@ public:
 
     static constexpr int32_t kSave = 0;
     static constexpr int32_t kLoad = 1;
-    static constexpr int32_t kResultOk = 1;
-    static constexpr int32_t kResultCancel = 2;
 
     explicit SaveLoadWindow(const std::string& layoutFile);
     ~SaveLoadWindow() override;

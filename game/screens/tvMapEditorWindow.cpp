@@ -306,7 +306,7 @@ int32_t tvMapEditorWindow::SaveWorld()
         return SaveWorldAs();
     kaWorld* world = GetWorld();
     if (world == nullptr)
-        return 0;
+        return gui::kModalNone;
     if (world->GetName() == kNoCourseName)
     {
         std::string fileName = name;

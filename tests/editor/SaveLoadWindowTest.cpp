@@ -237,18 +237,18 @@ TEST_F(SaveLoadWindowTest, ShownModallyAClickedRowAndOkReturnOneWithThatRowsPath
     m_Dialog->SetMode(SaveLoadWindow::kLoad);
     ClickRow(2);
     m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
-    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), SaveLoadWindow::kResultOk);
+    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), gui::kModalDone);
     EXPECT_EQ(m_Dialog->GetSelectedPath(), "Courses\\gamma");
     EXPECT_FALSE(m_Dialog->IsVisible());
 
     m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kCancelName);
-    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), SaveLoadWindow::kResultCancel);
+    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), gui::kModalCancelled);
 
     // Two presses on a row in quick succession confirm like ok.
     m_Game.SetClockStep(0.0);
     ClickRow(1);
     ClickRow(1);
-    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), SaveLoadWindow::kResultOk);
+    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), gui::kModalDone);
     EXPECT_EQ(m_Dialog->GetSelectedPath(), "Courses\\beta");
 }
 
@@ -261,6 +261,6 @@ TEST_F(SaveLoadWindowTest, InSaveModeATypedNameComesBackFromTheNameField)
     m_Dialog->SetMode(SaveLoadWindow::kSave);
     m_Game.Type("Track");
     m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
-    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), SaveLoadWindow::kResultOk);
+    EXPECT_EQ(m_Game.Gui().ShowWindow(m_Dialog, true), gui::kModalDone);
     EXPECT_EQ(m_Dialog->GetFileName(), "Track");
 }
