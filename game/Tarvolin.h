@@ -97,6 +97,9 @@ public:
     Tarvolin();
     ~Tarvolin() override;
 
+    // The running game, or null while no application runs or the one that runs is not the game.
+    static Tarvolin* Instance();
+
     bool Init(const std::string& commandLine) override;
     bool Update() override;
     bool Render() override;

@@ -1,7 +1,6 @@
 #include "game/screens/CourseSummary.h"
 
 #include "engine/core/Wizard.h"
-#include "engine/core/kaApp.h"
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiImage.h"
@@ -20,11 +19,6 @@ namespace
 {
 
 constexpr int kAbsoluteClock = 4;
-
-Tarvolin* Game()
-{
-    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-}
 
 void SetText(guiTextBox* box, const std::string& text)
 {
@@ -112,7 +106,7 @@ void CourseSummary::_Reset()
 void CourseSummary::_PlayCue(const char* cue)
 {
     m_SoundLog.push_back(cue);
-    if (Tarvolin* game = Game())
+    if (Tarvolin* game = Tarvolin::Instance())
         game->GetWorldSounds().PlaySound(cue);
 }
 
@@ -138,7 +132,7 @@ void CourseSummary::OnShow()
         Hide(m_Captions[slot]);
         m_SlotPictures[slot].clear();
     }
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     tvPlayer* player = game != nullptr ? game->GetCurrentPlayer() : nullptr;
     auto* world = game != nullptr ? dynamic_cast<tvWorld*>(game->GetCurrentWorld()) : nullptr;
     if (player == nullptr || world == nullptr)
@@ -342,7 +336,7 @@ bool CourseSummary::OnContinue()
         g_pGuiManager->HideWindow(this, 1);
         g_pGuiManager->SwitchWindowByName(kCareerWindow, this, 1, true);
     }
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (game == nullptr)
         return true;
     auto* world = dynamic_cast<tvWorld*>(game->GetCurrentWorld());

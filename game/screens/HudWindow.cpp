@@ -24,11 +24,6 @@ void SetText(guiTextBox* box, const std::string& text)
         box->SetText(text, 0);
 }
 
-Tarvolin* Game()
-{
-    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-}
-
 } // namespace
 
 HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile)
@@ -266,7 +261,7 @@ bool HudWindow::OnMouseMove(const guiMsgMouse& message)
 
 void HudWindow::_ChangeSong(int32_t step)
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (game == nullptr)
         return;
     if (g_pWizard != nullptr)
@@ -291,7 +286,7 @@ void HudWindow::_Quit()
     m_World = nullptr;
     if (world == nullptr)
         return;
-    if (Tarvolin* game = Game())
+    if (Tarvolin* game = Tarvolin::Instance())
         if (game->GetGraphicsManager() != nullptr)
             game->GetGraphicsManager()->DetachSceneObject(world);
     delete world;
@@ -323,7 +318,7 @@ bool HudWindow::OnKey(const guiMsgKey& message)
     {
         if (guiWindow* menu = g_pGuiManager->FindWindow(kInGameMenu))
         {
-            if (Tarvolin* game = Game())
+            if (Tarvolin* game = Tarvolin::Instance())
                 game->GetWorldSounds().PlaySound("AreYouSure");
             const int32_t answer = g_pGuiManager->ShowWindow(menu, true);
             // The run may have ended while the menu was up; then the summary owns the world.
