@@ -1,11 +1,11 @@
 #include "editor/LayerListWindow.h"
 
 #include "editor/EditorDialogButtons.h"
-#include "editor/EditorWidgets.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiMessages.h"
+#include "engine/gui/guiWidgetLookup.h"
 
 namespace
 {
@@ -24,8 +24,8 @@ const kaClassInfo& LayerListWindow::StaticClassInfo()
 LayerListWindow::LayerListWindow(const std::string& layoutFile) : guiWindow(layoutFile)
 {
     m_Fields.Attach(*this, {kTitle});
-    m_List = EditorWidgets::Find<guiListBox>(*this, kLayerList);
-    m_Remove = EditorWidgets::Find<guiButton>(*this, kRemove);
+    m_List = guiWidgetLookup::Find<guiListBox>(*this, kLayerList);
+    m_Remove = guiWidgetLookup::Find<guiButton>(*this, kRemove);
     EditorDialogButtons::Wire(*this, kRemove, EditorDialogButtons::kConfirmed);
     EditorDialogButtons::Wire(*this, kCancel, EditorDialogButtons::kCancelled);
     if (m_List == nullptr)

@@ -6,10 +6,10 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "game/Tarvolin.h"
 #include "game/screens/HudWindow.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 #include "game/tvWorld.h"
 
@@ -69,19 +69,19 @@ int32_t CourseSummary::ms_TickPhase = 0;
 
 CourseSummary::CourseSummary(const std::string& layoutFile) : guiWindow(layoutFile)
 {
-    if (auto* button = ScreenWidgets::Find<guiButton>(*this, "continue_b"))
+    if (auto* button = guiWidgetLookup::Find<guiButton>(*this, "continue_b"))
         button->SetOnClick([this](int) { return OnContinue(); });
-    m_TargetBox = ScreenWidgets::Find<guiTextBox>(*this, "ts text");
-    m_PointsBox = ScreenWidgets::Find<guiTextBox>(*this, "s_text");
-    ScreenWidgets::Find<guiTextBox>(*this, "Course Name Textbox");
-    m_LevelBox = ScreenWidgets::Find<guiTextBox>(*this, "Career Level Textbox");
-    m_ReputationImage = ScreenWidgets::Find<guiImage>(*this, "rpe");
-    m_ReputationLabel = ScreenWidgets::Find<guiImage>(*this, "Reputation Points Label");
+    m_TargetBox = guiWidgetLookup::Find<guiTextBox>(*this, "ts text");
+    m_PointsBox = guiWidgetLookup::Find<guiTextBox>(*this, "s_text");
+    guiWidgetLookup::Find<guiTextBox>(*this, "Course Name Textbox");
+    m_LevelBox = guiWidgetLookup::Find<guiTextBox>(*this, "Career Level Textbox");
+    m_ReputationImage = guiWidgetLookup::Find<guiImage>(*this, "rpe");
+    m_ReputationLabel = guiWidgetLookup::Find<guiImage>(*this, "Reputation Points Label");
     for (int32_t slot = 0; slot < kSlots; ++slot)
     {
         const std::string number = std::to_string(slot + 1);
-        m_Images[slot] = ScreenWidgets::Find<guiImage>(*this, "image_" + number);
-        m_Captions[slot] = ScreenWidgets::Find<guiImage>(*this, "front_" + number);
+        m_Images[slot] = guiWidgetLookup::Find<guiImage>(*this, "image_" + number);
+        m_Captions[slot] = guiWidgetLookup::Find<guiImage>(*this, "front_" + number);
     }
     _Reset();
 }

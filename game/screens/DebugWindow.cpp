@@ -7,7 +7,7 @@
 #include "engine/gui/guiMessages.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextParams.h"
-#include "game/screens/ScreenWidgets.h"
+#include "engine/gui/guiWidgetLookup.h"
 
 namespace
 {
@@ -29,8 +29,8 @@ DebugWindow::DebugWindow() : guiWindow(std::string(kLayoutFile))
     if (GetName().empty())
         SetName(kWindowName);
     SetPosition(guiCoordPair::Pixels(kLeft, kTop));
-    m_OutputBox = ScreenWidgets::Find<guiDisplayBox>(*this, kOutputName);
-    m_InputBox = ScreenWidgets::Find<guiTextBox>(*this, kInputName);
+    m_OutputBox = guiWidgetLookup::Find<guiDisplayBox>(*this, kOutputName);
+    m_InputBox = guiWidgetLookup::Find<guiTextBox>(*this, kInputName);
     if (m_InputBox != nullptr)
         m_InputBox->AddHandler(gui::kEventValueChanged,
                                [this](const guiMsgEvent& event) { return OnInputCommitted(event); });
