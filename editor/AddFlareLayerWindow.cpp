@@ -1,16 +1,10 @@
 #include "editor/AddFlareLayerWindow.h"
 
 #include "editor/EditorDialogButtons.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiWidgetLookup.h"
-
-namespace
-{
-
-constexpr uint32_t kAddFlareLayerWindowClassId = 2103;
-
-} // namespace
 
 const kaClassInfo& AddFlareLayerWindow::StaticClassInfo()
 {

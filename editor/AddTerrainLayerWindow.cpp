@@ -1,16 +1,10 @@
 #include "editor/AddTerrainLayerWindow.h"
 
 #include "editor/EditorDialogButtons.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiWidgetLookup.h"
-
-namespace
-{
-
-constexpr uint32_t kAddTerrainLayerWindowClassId = 2102;
-
-} // namespace
 
 const kaClassInfo& AddTerrainLayerWindow::StaticClassInfo()
 {

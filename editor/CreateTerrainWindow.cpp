@@ -1,18 +1,12 @@
 #include "editor/CreateTerrainWindow.h"
 
 #include "editor/EditorDialogButtons.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiWidgetLookup.h"
-
-namespace
-{
-
-constexpr uint32_t kCreateTerrainWindowClassId = 2101;
-
-} // namespace
 
 const kaClassInfo& CreateTerrainWindow::StaticClassInfo()
 {

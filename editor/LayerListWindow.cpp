@@ -1,18 +1,12 @@
 #include "editor/LayerListWindow.h"
 
 #include "editor/EditorDialogButtons.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiMessages.h"
 #include "engine/gui/guiWidgetLookup.h"
-
-namespace
-{
-
-constexpr uint32_t kLayerListWindowClassId = 2106;
-
-} // namespace
 
 const kaClassInfo& LayerListWindow::StaticClassInfo()
 {

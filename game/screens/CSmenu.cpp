@@ -1,5 +1,6 @@
 #include "game/screens/CSmenu.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
@@ -10,13 +11,6 @@
 #include "game/CarInfo.h"
 #include "game/Tarvolin.h"
 #include "game/screens/XmlFileList.h"
-
-namespace
-{
-
-constexpr uint32_t kCSmenuClassId = 1003;
-
-} // namespace
 
 const kaClassInfo& CSmenu::StaticClassInfo()
 {

@@ -1,5 +1,6 @@
 #include "game/screens/CareerWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
@@ -18,8 +19,6 @@
 
 namespace
 {
-
-constexpr uint32_t kCareerWindowClassId = 1002;
 
 guiGlyph* LoadCell(const std::string& file)
 {

@@ -1,5 +1,6 @@
 #include "game/screens/CoursePreview.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiManager.h"
@@ -13,8 +14,6 @@
 
 namespace
 {
-
-constexpr uint32_t kCoursePreviewClassId = 1006;
 
 void SetText(guiTextBox* box, const std::string& text)
 {

@@ -1,5 +1,6 @@
 #include "game/screens/CourseSelectWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
@@ -15,7 +16,6 @@
 namespace
 {
 
-constexpr uint32_t kCourseSelectClassId = 1004;
 constexpr int32_t kCellSelected = 1;
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "game/screens/DebugWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiCoordPair.h"
 #include "engine/gui/guiDisplayBox.h"
@@ -12,7 +13,6 @@
 namespace
 {
 
-constexpr uint32_t kDebugWindowClassId = 1009;
 // Light on the console's own dark back, whatever lies behind the window.
 constexpr const char* kLineFont = "bar12m";
 

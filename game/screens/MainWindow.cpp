@@ -1,5 +1,6 @@
 #include "game/screens/MainWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiListBox.h"
@@ -14,7 +15,6 @@
 namespace
 {
 
-constexpr uint32_t kMainWindowClassId = 1001;
 constexpr int32_t kSelectionMade = 1;
 
 } // namespace

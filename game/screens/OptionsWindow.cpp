@@ -1,5 +1,6 @@
 #include "game/screens/OptionsWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaAny.h"
@@ -27,7 +28,6 @@
 namespace
 {
 
-constexpr uint32_t kOptionsWindowClassId = 1030;
 constexpr float kVolumeScale = 0.00025f;
 
 const char* const kPageFiles[OptionsWindow::kPageCount] = {

@@ -1,5 +1,6 @@
 #include "game/screens/StuntShopWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiImage.h"
@@ -12,13 +13,6 @@
 #include "game/tvPlayer.h"
 
 #include <algorithm>
-
-namespace
-{
-
-constexpr uint32_t kStuntShopClassId = 1005;
-
-} // namespace
 
 const kaClassInfo& StuntShopWindow::StaticClassInfo()
 {
