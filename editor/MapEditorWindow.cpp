@@ -5,6 +5,7 @@
 #include "editor/EditorPropertiesWindow.h"
 #include "editor/EnvironmentCommands.h"
 #include "editor/SaveLoadWindow.h"
+#include "editor/WindowNames.h"
 
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClock.h"
@@ -62,9 +63,9 @@ using namespace platform;
 namespace
 {
 
-constexpr const char* kInGameMenu = "InGameMenu";
-constexpr const char* kSaveWorldMenu = "Save World Menu";
-constexpr const char* kCareerWindow = "Career Window";
+constexpr const char* kInGameMenu = windowNames::kInGameMenu;
+constexpr const char* kSaveWorldMenu = windowNames::kSaveWorld;
+constexpr const char* kCareerWindow = windowNames::kCareer;
 constexpr int32_t kSaveFirst = 4;
 constexpr int32_t kCancelled = 2;
 constexpr int32_t kDone = 1;

@@ -2,6 +2,7 @@
 
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
+#include "editor/WindowNames.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaColor.h"
 #include "engine/core/kaInitData.h"
@@ -43,8 +44,8 @@ namespace
 constexpr int32_t kDone = 1;
 constexpr int32_t kCancelled = 2;
 constexpr int32_t kSaveFirst = 4;
-constexpr const char* kInGameMenu = "InGameMenu";
-constexpr const char* kSaveWorldMenu = "Save World Menu";
+constexpr const char* kInGameMenu = windowNames::kInGameMenu;
+constexpr const char* kSaveWorldMenu = windowNames::kSaveWorld;
 constexpr const char* kSelectedEntityRow = "Selected Entity";
 constexpr const char* kSkyboxRow = "Skybox";
 constexpr const char* kSunRow = "Sun";
