@@ -1,16 +1,10 @@
 #include "editor/AddFlareLayerWindow.h"
 
 #include "editor/EditorDialogButtons.h"
-#include "editor/EditorWidgets.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
-
-namespace
-{
-
-constexpr uint32_t kAddFlareLayerWindowClassId = 2103;
-
-} // namespace
+#include "engine/gui/guiWidgetLookup.h"
 
 const kaClassInfo& AddFlareLayerWindow::StaticClassInfo()
 {
@@ -23,7 +17,7 @@ AddFlareLayerWindow::AddFlareLayerWindow(const std::string& layoutFile) : guiWin
 {
     m_Fields.Attach(*this, {kTexture, kLength, kScale});
     m_Chooser.Attach(*this, [this](const std::string& path) { m_Fields.Set(kTexture, path); });
-    if (auto* browse = EditorWidgets::Find<guiButton>(*this, kBrowse))
+    if (auto* browse = guiWidgetLookup::Find<guiButton>(*this, kBrowse))
         browse->SetOnClick(
             [this](int)
             {

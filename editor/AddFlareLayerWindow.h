@@ -2,6 +2,7 @@
 
 #include "editor/EditorFields.h"
 #include "editor/EditorFileChooser.h"
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -11,7 +12,7 @@
 class AddFlareLayerWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Flare Layer Window";
+    static constexpr const char* kWindowName = windowNames::kFlareLayer;
     static constexpr const char* kLayoutFile = "UI/editor/flarelayer.kab";
 
     static constexpr const char* kTexture = "texture";

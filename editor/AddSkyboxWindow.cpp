@@ -1,15 +1,9 @@
 #include "editor/AddSkyboxWindow.h"
 
 #include "editor/EditorDialogButtons.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/core/kaLexicalCast.h"
-
-namespace
-{
-
-constexpr uint32_t kAddSkyboxWindowClassId = 2104;
-
-} // namespace
 
 const kaClassInfo& AddSkyboxWindow::StaticClassInfo()
 {

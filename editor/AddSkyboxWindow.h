@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/EditorFields.h"
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -9,7 +10,7 @@
 class AddSkyboxWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Add Skybox Window";
+    static constexpr const char* kWindowName = windowNames::kAddSkybox;
     static constexpr const char* kLayoutFile = "UI/editor/skybox.kab";
 
     static constexpr const char* kTitle = "title";

@@ -1,14 +1,8 @@
 #include "editor/AddSunWindow.h"
 
 #include "editor/EditorDialogButtons.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
-
-namespace
-{
-
-constexpr uint32_t kAddSunWindowClassId = 2105;
-
-} // namespace
 
 const kaClassInfo& AddSunWindow::StaticClassInfo()
 {

@@ -1,16 +1,10 @@
 #include "editor/AddTerrainLayerWindow.h"
 
 #include "editor/EditorDialogButtons.h"
-#include "editor/EditorWidgets.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
-
-namespace
-{
-
-constexpr uint32_t kAddTerrainLayerWindowClassId = 2102;
-
-} // namespace
+#include "engine/gui/guiWidgetLookup.h"
 
 const kaClassInfo& AddTerrainLayerWindow::StaticClassInfo()
 {
@@ -26,7 +20,7 @@ AddTerrainLayerWindow::AddTerrainLayerWindow(const std::string& layoutFile) : gu
     const std::pair<const char*, int32_t> browsers[] = {{kBrowseMask, kListMask},
                                                         {kBrowseTexture, kListTexture}};
     for (const auto& [name, mode] : browsers)
-        if (auto* button = EditorWidgets::Find<guiButton>(*this, name))
+        if (auto* button = guiWidgetLookup::Find<guiButton>(*this, name))
             button->SetOnClick(
                 [this, mode = mode](int)
                 {

@@ -1,18 +1,12 @@
 #include "editor/CreateTerrainWindow.h"
 
 #include "editor/EditorDialogButtons.h"
-#include "editor/EditorWidgets.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiGroup.h"
-
-namespace
-{
-
-constexpr uint32_t kCreateTerrainWindowClassId = 2101;
-
-} // namespace
+#include "engine/gui/guiWidgetLookup.h"
 
 const kaClassInfo& CreateTerrainWindow::StaticClassInfo()
 {
@@ -26,13 +20,13 @@ CreateTerrainWindow::CreateTerrainWindow(const std::string& layoutFile) : guiWin
     m_Fields.Attach(*this, {kTitle, kHeightMap, kHeight, kWidth, kLength, kVertexLight, kMaskPath,
                             kTexturePath, kTexStretch});
     m_Chooser.Attach(*this, [this](const std::string& path) { _Pick(path); });
-    m_LabelGroup = EditorWidgets::Find<guiGroup>(*this, kLabelGroup);
-    m_TextBoxGroup = EditorWidgets::Find<guiGroup>(*this, kTextBoxGroup);
-    m_LayerGroup = EditorWidgets::Find<guiGroup>(*this, kLayerGroup);
+    m_LabelGroup = guiWidgetLookup::Find<guiGroup>(*this, kLabelGroup);
+    m_TextBoxGroup = guiWidgetLookup::Find<guiGroup>(*this, kTextBoxGroup);
+    m_LayerGroup = guiWidgetLookup::Find<guiGroup>(*this, kLayerGroup);
     const std::pair<const char*, int32_t> browsers[] = {
         {kBrowseHeightMap, kListHeightMap}, {kBrowseMask, kListMask}, {kBrowseTexture, kListTexture}};
     for (const auto& [name, mode] : browsers)
-        if (auto* button = EditorWidgets::Find<guiButton>(*this, name))
+        if (auto* button = guiWidgetLookup::Find<guiButton>(*this, name))
             button->SetOnClick(
                 [this, mode = mode](int)
                 {

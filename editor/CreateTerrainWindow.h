@@ -2,6 +2,7 @@
 
 #include "editor/EditorFields.h"
 #include "editor/EditorFileChooser.h"
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ class guiGroup;
 class CreateTerrainWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Create Terrain Window";
+    static constexpr const char* kWindowName = windowNames::kCreateTerrain;
     static constexpr const char* kLayoutFile = "UI/editor/createterrain.kab";
 
     static constexpr const char* kTitle = "title";

@@ -1,12 +1,12 @@
 #include "editor/EditorDialogButtons.h"
 
-#include "editor/EditorWidgets.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiWidgetLookup.h"
 
 void EditorDialogButtons::Wire(guiWindow& window, const std::string& button, int32_t result)
 {
-    if (auto* found = EditorWidgets::Find<guiButton>(window, button))
+    if (auto* found = guiWidgetLookup::Find<guiButton>(window, button))
         found->SetOnClick(
             [&window, result](int)
             {

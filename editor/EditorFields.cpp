@@ -1,12 +1,12 @@
 #include "editor/EditorFields.h"
 
-#include "editor/EditorWidgets.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 
 void EditorFields::Attach(guiWindow& window, const std::vector<std::string>& names)
 {
     for (const std::string& name : names)
-        m_Boxes[name] = EditorWidgets::Find<guiTextBox>(window, name);
+        m_Boxes[name] = guiWidgetLookup::Find<guiTextBox>(window, name);
 }
 
 std::string EditorFields::Get(const std::string& name) const

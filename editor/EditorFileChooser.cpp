@@ -1,22 +1,22 @@
 #include "editor/EditorFileChooser.h"
 
 #include "editor/EditorResourceList.h"
-#include "editor/EditorWidgets.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiMessages.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "engine/gui/guiWindow.h"
 
 void EditorFileChooser::Attach(guiWindow& window, const std::function<void(const std::string&)>& pick)
 {
     m_Pick = pick;
-    m_List = EditorWidgets::Find<guiListBox>(window, kListName);
-    m_Preview = EditorWidgets::Find<guiImage>(window, kPreviewName);
-    m_ListGroup = EditorWidgets::Find<guiGroup>(window, kListGroupName);
-    m_PreviewGroup = EditorWidgets::Find<guiGroup>(window, kPreviewGroupName);
-    m_ButtonGroup = EditorWidgets::Find<guiGroup>(window, kButtonGroupName);
+    m_List = guiWidgetLookup::Find<guiListBox>(window, kListName);
+    m_Preview = guiWidgetLookup::Find<guiImage>(window, kPreviewName);
+    m_ListGroup = guiWidgetLookup::Find<guiGroup>(window, kListGroupName);
+    m_PreviewGroup = guiWidgetLookup::Find<guiGroup>(window, kPreviewGroupName);
+    m_ButtonGroup = guiWidgetLookup::Find<guiGroup>(window, kButtonGroupName);
     if (m_List != nullptr)
     {
         m_List->SetMaxChars(kMaxChars);
@@ -33,14 +33,14 @@ void EditorFileChooser::Attach(guiWindow& window, const std::function<void(const
                                return true;
                            });
     }
-    if (auto* select = EditorWidgets::Find<guiButton>(window, kSelectName))
+    if (auto* select = guiWidgetLookup::Find<guiButton>(window, kSelectName))
         select->SetOnClick(
             [this](int)
             {
                 Pick();
                 return true;
             });
-    if (auto* cancel = EditorWidgets::Find<guiButton>(window, kCancelName))
+    if (auto* cancel = guiWidgetLookup::Find<guiButton>(window, kCancelName))
         cancel->SetOnClick(
             [this](int)
             {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/scene/kaPropertyList.h"
 
@@ -22,7 +23,7 @@ class guiTextBox;
 class EditorPropertiesWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Editor Properties Window";
+    static constexpr const char* kWindowName = windowNames::kEditorProperties;
     static constexpr const char* kLabelCell = "ui/editor/properties_label_cell.kab";
     static constexpr const char* kValueCell = "ui/editor/properties_value_cell.kab";
     static constexpr const char* kBrowseCell = "ui/editor/properties_browse_cell.kab";

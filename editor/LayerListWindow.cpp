@@ -1,18 +1,12 @@
 #include "editor/LayerListWindow.h"
 
 #include "editor/EditorDialogButtons.h"
-#include "editor/EditorWidgets.h"
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiMessages.h"
-
-namespace
-{
-
-constexpr uint32_t kLayerListWindowClassId = 2106;
-
-} // namespace
+#include "engine/gui/guiWidgetLookup.h"
 
 const kaClassInfo& LayerListWindow::StaticClassInfo()
 {
@@ -24,8 +18,8 @@ const kaClassInfo& LayerListWindow::StaticClassInfo()
 LayerListWindow::LayerListWindow(const std::string& layoutFile) : guiWindow(layoutFile)
 {
     m_Fields.Attach(*this, {kTitle});
-    m_List = EditorWidgets::Find<guiListBox>(*this, kLayerList);
-    m_Remove = EditorWidgets::Find<guiButton>(*this, kRemove);
+    m_List = guiWidgetLookup::Find<guiListBox>(*this, kLayerList);
+    m_Remove = guiWidgetLookup::Find<guiButton>(*this, kRemove);
     EditorDialogButtons::Wire(*this, kRemove, gui::kModalDone);
     EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
     if (m_List == nullptr)

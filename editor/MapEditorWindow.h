@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/scene/kaPropertyList.h"
 
@@ -32,7 +33,7 @@ class kaWorld;
 class MapEditorWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Map Editor Window";
+    static constexpr const char* kWindowName = windowNames::kMapEditor;
     static constexpr const char* kDefaultWorld = "Worlds/Editor/default128x128.xml";
     static constexpr const char* kWorldFolder = "Worlds";
     static constexpr const char* kNoWorld = "No World";

@@ -5,6 +5,7 @@
 #include "editor/EditorHost.h"
 #include "editor/EnvironmentCommands.h"
 #include "editor/SaveLoadWindow.h"
+#include "editor/WindowNames.h"
 
 #include "engine/core/kaStringUtils.h"
 #include "engine/gui/MessageBoxWindow.h"
@@ -21,9 +22,9 @@ using map_editor::Decals;
 namespace
 {
 
-constexpr const char* kInGameMenu = "InGameMenu";
-constexpr const char* kSaveWorldMenu = "Save World Menu";
-constexpr const char* kCareerWindow = "Career Window";
+constexpr const char* kInGameMenu = windowNames::kInGameMenu;
+constexpr const char* kSaveWorldMenu = windowNames::kSaveWorld;
+constexpr const char* kCareerWindow = windowNames::kCareer;
 
 bool IsUntitled(const std::string& name)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@ class guiTextBox;
 class SaveLoadWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Save Game Window";
+    static constexpr const char* kWindowName = windowNames::kSaveGame;
     static constexpr const char* kBackgroundName = "background image";
     static constexpr const char* kFileListName = "file list";
     static constexpr const char* kFileNameName = "filename";

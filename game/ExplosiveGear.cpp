@@ -1,6 +1,5 @@
 #include "game/ExplosiveGear.h"
 
-#include "engine/core/kaApp.h"
 #include "engine/core/kaClock.h"
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
@@ -186,7 +185,7 @@ void ExplosiveGear::ProcessCollisionForces()
 
 void ExplosiveGear::Explode()
 {
-    if (auto* game = dynamic_cast<Tarvolin*>(kaApp::GetSingleton()))
+    if (auto* game = Tarvolin::Instance())
         game->GetWorldSounds().PlaySound(m_CollisionSound);
     m_Exploded = true;
     for (const auto& record : m_GeomData)

@@ -1,7 +1,6 @@
 #include "game/PowerUp.h"
 
 #include "engine/core/Wizard.h"
-#include "engine/core/kaApp.h"
 #include "engine/core/kaClock.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
@@ -41,11 +40,6 @@ const EntityFactory::Registration s_Registration(PowerUp::StaticClassInfo(), &En
 
 constexpr int kAbsoluteClock = 4;
 constexpr int32_t kCheer = 0;
-
-Tarvolin* Game()
-{
-    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-}
 
 template <typename Field> void ReadKey(const TiXmlElement* element, const char* key, Field& field)
 {
@@ -217,7 +211,7 @@ void PowerUp::OnCollide(kaEntityPhysical* other, kaMaterial*, kaMaterial*)
 
 void PowerUp::_PlayPickUpSounds()
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (!game)
         return;
     tvWorldSounds& sounds = game->GetWorldSounds();

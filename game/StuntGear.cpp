@@ -1,7 +1,6 @@
 #include "game/StuntGear.h"
 
 #include "engine/core/Wizard.h"
-#include "engine/core/kaApp.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaMaterial.h"
@@ -34,7 +33,7 @@ StuntGear::~StuntGear()
 
 tvVehicle* StuntGear::PlayerVehicle()
 {
-    auto* game = dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
+    auto* game = Tarvolin::Instance();
     return game ? game->GetPlayerVehicle() : nullptr;
 }
 

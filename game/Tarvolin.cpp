@@ -36,6 +36,11 @@ constexpr uint32_t kClearColor = 0xFF000000;
 
 } // namespace
 
+Tarvolin* Tarvolin::Instance()
+{
+    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
+}
+
 Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle), m_EditorHost(std::make_unique<TarvolinEditorHost>(*this))
 {
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/core/kaApp.h"
 #include "engine/core/kaSoundHandle.h"
 #include "game/DisplayMode.h"
@@ -68,8 +69,8 @@ public:
     static constexpr const char* kTitleSplash = "UI\\splash.bmp";
     static constexpr int32_t kSplashSize = 512;
     static constexpr float kSplashTime = 4.0f;
-    static constexpr const char* kMainWindow = "main window";
-    static constexpr const char* kMapEditorWindow = "Map Editor Window";
+    static constexpr const char* kMainWindow = windowNames::kMain;
+    static constexpr const char* kMapEditorWindow = windowNames::kMapEditor;
     static constexpr const char* kCrowdIntro = "resources/sounds/game/crowd/intro.wav";
     static constexpr const char* kCrowdLoop = "resources/sounds/game/crowd/loop.wav";
     static constexpr const char* kCrowdOutro = "resources/sounds/game/crowd/outro.wav";
@@ -97,6 +98,9 @@ public:
 
     Tarvolin();
     ~Tarvolin() override;
+
+    // The running game, or null while no application runs or the one that runs is not the game.
+    static Tarvolin* Instance();
 
     bool Init(const std::string& commandLine) override;
     bool Update() override;

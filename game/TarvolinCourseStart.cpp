@@ -1,5 +1,6 @@
 #include "game/Tarvolin.h"
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaGraphicsManager.h"
@@ -12,7 +13,7 @@
 namespace
 {
 
-constexpr const char* kCoursePreview = "Course Preview";
+constexpr const char* kCoursePreview = windowNames::kCoursePreview;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "game/Tarvolin.h"
 
+#include "editor/WindowNames.h"
 #include "engine/core/Wizard.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
@@ -63,7 +64,7 @@ void Tarvolin::ShowLoadingDialog(bool show)
 {
     if (g_pGuiManager == nullptr)
         return;
-    guiWindow* dialog = g_pGuiManager->FindWindow("loading dialog");
+    guiWindow* dialog = g_pGuiManager->FindWindow(windowNames::kLoading);
     if (dialog == nullptr)
         return;
     if (show)

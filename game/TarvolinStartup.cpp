@@ -1,11 +1,12 @@
 #include "game/Tarvolin.h"
 
-#include "editor/EditorPropertiesWindow.h"
 #include "editor/AddFlareLayerWindow.h"
 #include "editor/AddSkyboxWindow.h"
 #include "editor/CreateTerrainWindow.h"
+#include "editor/EditorPropertiesWindow.h"
 #include "editor/MapEditorWindow.h"
 #include "editor/SaveLoadWindow.h"
+#include "editor/WindowNames.h"
 #include "engine/core/kaClock.h"
 #include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/ProfilerWindow.h"
@@ -45,142 +46,67 @@ constexpr const char* kMessageBoxLayout = "common\\messagebox.kab";
 constexpr float kSplashCameraDistance = -100.0f;
 constexpr float kSplashCameraStep = 0.1f;
 
-// The interface windows in the order they are made: layout file, the window's name when the layout gives
-// none, and the class.
-enum class WindowKind
-{
-    Plain,
-    Hud,
-    Summary,
-    Main,
-    NewPlayer,
-    DeletePlayer,
-    Credits,
-    InGame,
-    SaveWorld,
-    Properties,
-    CourseOptions,
-    Options,
-    SaveLoad,
-    Career,
-    CarSelect,
-    CourseSelect,
-    StuntShop,
-    Preview,
-    MapEditor,
-    CreateTerrain,
-    Skybox,
-    FlareLayer,
-};
-
+// A window of the interface: its layout file, its name when the layout gives none, and how it is made.
 struct WindowEntry
 {
     const char* layout;
     const char* name;
-    WindowKind kind;
+    guiWindow* (*make)(const char* layout, Tarvolin* app);
 };
 
+template <typename Screen> guiWindow* Make(const char* layout, Tarvolin*)
+{
+    return new Screen(layout);
+}
+
+template <typename Screen> guiWindow* MakeForGame(const char* layout, Tarvolin* app)
+{
+    return new Screen(layout, app);
+}
+
 // A screen not built yet is a plain window from its layout, named as the game finds it.
+guiWindow* MakePlain(const char* layout, Tarvolin*)
+{
+    return new guiWindow(std::string(layout));
+}
+
+// The engine's editor, or the game's course editor over it.
+guiWindow* MakeMapEditor(const char* layout, Tarvolin* app)
+{
+    if (app->IsEngineEditor())
+        return new MapEditorWindow(layout, app->GetEditorHost());
+    return new tvMapEditorWindow(layout, app, app->GetEditorHost());
+}
+
+// The interface windows in the order they are made.
 constexpr WindowEntry kWindows[] = {
-    {"UI/common/loading.kab", "loading dialog", WindowKind::Plain},
-    {"ui/common/main.kab", "main window", WindowKind::Main},
-    {"ui/common/opt.kab", "Options Window", WindowKind::Options},
-    {"ui/common/newplayer.kab", "New Player Window", WindowKind::NewPlayer},
-    {"ui/common/deleteplayer.kab", "Delete Player Window", WindowKind::DeletePlayer},
-    {"ui/CareerMenu/career.kab", "Career Window", WindowKind::Career},
-    {"ui/CourseSelect/CourseSelect.kab", "CourseSelect Window", WindowKind::CourseSelect},
-    {"ui/common/credits.kab", "credits window", WindowKind::Credits},
-    {"ui/hud/hudview.kab", "Hud Window", WindowKind::Hud},
-    {"ui/common/carselect.kab", "Car Select", WindowKind::CarSelect},
-    {"ui/common/ingamemenu.kab", "InGameMenu", WindowKind::InGame},
-    {"ui/common/coursesummary.kab", "Course Run Summary", WindowKind::Summary},
-    {"UI/editor/mapeditor.kab", "Map Editor Window", WindowKind::MapEditor},
-    {"UI/editor/createterrain.kab", "Create Terrain Window", WindowKind::CreateTerrain},
-    {"UI/editor/properties.kab", "Editor Properties Window", WindowKind::Properties},
-    {"UI/tvEditor/course_options.kab", "Course Options Window", WindowKind::CourseOptions},
-    {"UI/common/savegame.kab", "Save Game Window", WindowKind::SaveLoad},
-    {"UI/editor/skybox.kab", "Add Skybox Window", WindowKind::Skybox},
-    {"UI/editor/flarelayer.kab", "Flare Layer Window", WindowKind::FlareLayer},
-    {"UI/coursepreview/coursepreview.kab", "Course Preview", WindowKind::Preview},
-    {"UI/stuntshop/stuntshop.kab", "Stunt Shop", WindowKind::StuntShop},
-    {"UI/common/saveworld.kab", "Save World Menu", WindowKind::SaveWorld},
+    {"UI/common/loading.kab", windowNames::kLoading, &MakePlain},
+    {"ui/common/main.kab", MainWindow::kWindowName, &MakeForGame<MainWindow>},
+    {"ui/common/opt.kab", OptionsWindow::kWindowName, &MakeForGame<OptionsWindow>},
+    {"ui/common/newplayer.kab", NewPlayerWindow::kWindowName, &MakeForGame<NewPlayerWindow>},
+    {"ui/common/deleteplayer.kab", DeletePlayerWindow::kWindowName, &MakeForGame<DeletePlayerWindow>},
+    {"ui/CareerMenu/career.kab", CareerWindow::kWindowName, &MakeForGame<CareerWindow>},
+    {"ui/CourseSelect/CourseSelect.kab", CourseSelectWindow::kWindowName, &MakeForGame<CourseSelectWindow>},
+    {"ui/common/credits.kab", CreditsWindow::kWindowName, &Make<CreditsWindow>},
+    {"ui/hud/hudview.kab", HudWindow::kWindowName, &Make<HudWindow>},
+    {"ui/common/carselect.kab", CSmenu::kWindowName, &MakeForGame<CSmenu>},
+    {"ui/common/ingamemenu.kab", InGameMenu::kWindowName, &Make<InGameMenu>},
+    {"ui/common/coursesummary.kab", CourseSummary::kWindowName, &Make<CourseSummary>},
+    {"UI/editor/mapeditor.kab", MapEditorWindow::kWindowName, &MakeMapEditor},
+    {"UI/editor/createterrain.kab", CreateTerrainWindow::kWindowName, &Make<CreateTerrainWindow>},
+    {"UI/editor/properties.kab", EditorPropertiesWindow::kWindowName, &Make<EditorPropertiesWindow>},
+    {"UI/tvEditor/course_options.kab", CourseOptions::kWindowName, &MakeForGame<CourseOptions>},
+    {"UI/common/savegame.kab", SaveLoadWindow::kWindowName, &Make<SaveLoadWindow>},
+    {"UI/editor/skybox.kab", AddSkyboxWindow::kWindowName, &Make<AddSkyboxWindow>},
+    {"UI/editor/flarelayer.kab", AddFlareLayerWindow::kWindowName, &Make<AddFlareLayerWindow>},
+    {"UI/coursepreview/coursepreview.kab", CoursePreview::kWindowName, &MakeForGame<CoursePreview>},
+    {"UI/stuntshop/stuntshop.kab", StuntShopWindow::kWindowName, &MakeForGame<StuntShopWindow>},
+    {"UI/common/saveworld.kab", MapSaveMenu::kWindowName, &Make<MapSaveMenu>},
 };
 
 guiWindow* MakeWindow(const WindowEntry& entry, Tarvolin* app)
 {
-    guiWindow* window = nullptr;
-    switch (entry.kind)
-    {
-    case WindowKind::Hud:
-        window = new HudWindow(entry.layout);
-        break;
-    case WindowKind::Summary:
-        window = new CourseSummary(entry.layout);
-        break;
-    case WindowKind::Main:
-        window = new MainWindow(entry.layout, app);
-        break;
-    case WindowKind::NewPlayer:
-        window = new NewPlayerWindow(entry.layout, app);
-        break;
-    case WindowKind::DeletePlayer:
-        window = new DeletePlayerWindow(entry.layout, app);
-        break;
-    case WindowKind::Credits:
-        window = new CreditsWindow(entry.layout);
-        break;
-    case WindowKind::InGame:
-        window = new InGameMenu(entry.layout);
-        break;
-    case WindowKind::SaveWorld:
-        window = new MapSaveMenu(entry.layout);
-        break;
-    case WindowKind::Properties:
-        window = new EditorPropertiesWindow(entry.layout);
-        break;
-    case WindowKind::CourseOptions:
-        window = new CourseOptions(entry.layout, app);
-        break;
-    case WindowKind::Options:
-        window = new OptionsWindow(entry.layout, app);
-        break;
-    case WindowKind::SaveLoad:
-        window = new SaveLoadWindow(entry.layout);
-        break;
-    case WindowKind::Career:
-        window = new CareerWindow(entry.layout, app);
-        break;
-    case WindowKind::CarSelect:
-        window = new CSmenu(entry.layout, app);
-        break;
-    case WindowKind::CourseSelect:
-        window = new CourseSelectWindow(entry.layout, app);
-        break;
-    case WindowKind::StuntShop:
-        window = new StuntShopWindow(entry.layout, app);
-        break;
-    case WindowKind::Preview:
-        window = new CoursePreview(entry.layout, app);
-        break;
-    case WindowKind::CreateTerrain:
-        window = new CreateTerrainWindow(entry.layout);
-        break;
-    case WindowKind::Skybox:
-        window = new AddSkyboxWindow(entry.layout);
-        break;
-    case WindowKind::FlareLayer:
-        window = new AddFlareLayerWindow(entry.layout);
-        break;
-    case WindowKind::MapEditor:
-        if (app->IsEngineEditor())
-            window = new MapEditorWindow(entry.layout, app->GetEditorHost());
-        else
-            window = new tvMapEditorWindow(entry.layout, app, app->GetEditorHost());
-        break;
-    case WindowKind::Plain:
-        window = new guiWindow(std::string(entry.layout));
-        break;
-    }
+    guiWindow* window = entry.make(entry.layout, app);
     // A missing layout leaves a window without a name, which nothing could find.
     if (window->GetName().empty())
         window->SetName(entry.name);

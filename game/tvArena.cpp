@@ -113,7 +113,7 @@ void tvArena::_Respawn()
 {
     m_TokenTime = kTokenTime;
     m_RespawnPending = false;
-    auto* game = dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
+    auto* game = Tarvolin::Instance();
     tvVehicle* vehicle = game ? game->GetPlayerVehicle() : nullptr;
     if (!vehicle)
         return;

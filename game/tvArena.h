@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/scene/kaArena.h"
 
 #include <string>
@@ -15,7 +16,7 @@ class tvArena : public kaArena
 
 public:
     static constexpr const char* kWhiteImage = "Resources/White.bmp";
-    static constexpr const char* kHudWindow = "Hud Window";
+    static constexpr const char* kHudWindow = windowNames::kHud;
     // Own primitives whose names start with this are respawn triggers.
     static constexpr const char* kRespawnPrefix = "PRIM_TRIGGER_Respawn";
     static constexpr float kTokenTime = 10.0f;

@@ -19,11 +19,6 @@ using platform::Vector3;
 namespace
 {
 
-Tarvolin* Game()
-{
-    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-}
-
 bool Held(int action)
 {
     const InputManager* input = InputManager::GetInstance();
@@ -65,7 +60,7 @@ bool tvCamera::_Pressed(int action, bool& latch)
 void tvCamera::Update(float dt)
 {
     kaCamera::Update(dt);
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     tvVehicle* vehicle = game ? game->GetPlayerVehicle() : nullptr;
     if (!vehicle)
     {
@@ -155,7 +150,7 @@ void tvCamera::Update(float dt)
 
 void tvCamera::_ResetVehicle()
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     tvVehicle* vehicle = game ? game->GetPlayerVehicle() : nullptr;
     if (!vehicle || !m_pWorld)
         return;

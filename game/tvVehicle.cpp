@@ -34,7 +34,7 @@ constexpr int kAbsoluteClock = 4;
 
 tvWorldSounds* WorldSounds()
 {
-    auto* game = dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
+    auto* game = Tarvolin::Instance();
     return game ? &game->GetWorldSounds() : nullptr;
 }
 

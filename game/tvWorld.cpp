@@ -27,20 +27,15 @@ const char* const tvWorld::kCueNames[kCueCount] = {"HurryUp",  "TimesRunningOut"
 namespace
 {
 
-Tarvolin* Game()
-{
-    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-}
-
 tvPlayer* SignedInPlayer()
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     return game ? game->GetCurrentPlayer() : nullptr;
 }
 
 tvVehicle* PlayerVehicle()
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     return game ? game->GetPlayerVehicle() : nullptr;
 }
 
@@ -87,7 +82,7 @@ tvWorld::~tvWorld()
 {
     if (g_pWizard)
         g_pWizard->StopSong(false);
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (game)
     {
         game->PlayCrowdSound(2);
@@ -115,7 +110,7 @@ tvWorld::~tvWorld()
 
 bool tvWorld::IsLocked(const kaEntity& entity) const
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     tvPlayer* player = game ? game->GetCurrentPlayer() : nullptr;
     if (!player)
         return false;
@@ -146,7 +141,7 @@ void tvWorld::HideLockedEntities()
 
 void tvWorld::InitializeEntities()
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (game)
         game->PlaySong(-1);
     kaPhysicsWorld::InitializeEntities();
@@ -251,7 +246,7 @@ void tvWorld::_PlayCue(Cue cue)
     if (m_CuePlayed[cue])
         return;
     m_CuePlayed[cue] = 1;
-    if (Tarvolin* game = Game())
+    if (Tarvolin* game = Tarvolin::Instance())
         game->GetWorldSounds().PlaySound(kCueNames[cue]);
 }
 
@@ -275,7 +270,7 @@ void tvWorld::_ReleaseVehicle()
 
 void tvWorld::Update(float dt)
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (game && game->IsPaused())
     {
         // The run's time stands still while the game does.
@@ -446,7 +441,7 @@ void tvWorld::StartRound()
     if (g_pGuiManager)
         m_pHudWindow = dynamic_cast<RaceDisplay*>(g_pGuiManager->FindWindow(kHudWindow));
     SetSelectedEntity(nullptr);
-    if (Tarvolin* game = Game())
+    if (Tarvolin* game = Tarvolin::Instance())
         m_GameMode = game->GetGameMode();
     if (m_GameMode == kExhibitionMode || m_GameMode == kCareerMode)
     {
@@ -487,7 +482,7 @@ void tvWorld::FinishRun(tvPlayer* player)
         summary->SetWrecked(true);
         player->SetRunPoints(0);
     }
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     const std::string course = game ? game->GetLevelPath() : std::string();
     const int32_t points = player->GetRunPoints();
     const int32_t target = std::max(m_ScoreLimit, player->GetHighScore(course));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/core/kaStopwatch.h"
 #include "engine/scene/kaPhysicsWorld.h"
 #include "game/GameMode.h"
@@ -35,8 +36,8 @@ public:
     static constexpr int32_t kPenaltyFloor = 10;
     // Practice starts on the frame after this many.
     static constexpr int32_t kPracticeStartFrames = 30;
-    static constexpr const char* kHudWindow = "Hud Window";
-    static constexpr const char* kSummaryWindow = "Course Run Summary";
+    static constexpr const char* kHudWindow = windowNames::kHud;
+    static constexpr const char* kSummaryWindow = windowNames::kCourseSummary;
     static constexpr const char* kLockedEntityLine = "Add Entity Failed  tvWorld::AddEntity\n";
 
     // Run phases.

@@ -1,22 +1,16 @@
 #include "game/screens/CSmenu.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/CarInfo.h"
 #include "game/Tarvolin.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/screens/XmlFileList.h"
-
-namespace
-{
-
-constexpr uint32_t kCSmenuClassId = 1003;
-
-} // namespace
 
 const kaClassInfo& CSmenu::StaticClassInfo()
 {
@@ -27,10 +21,10 @@ const kaClassInfo& CSmenu::StaticClassInfo()
 CSmenu::CSmenu(const std::string& layoutFile, Tarvolin* app)
     : guiWindow(layoutFile), m_App(app), m_Folder(kVehicleFolder)
 {
-    m_Name = ScreenWidgets::Find<guiTextBox>(*this, kNameBox);
-    m_Preview = ScreenWidgets::Find<guiImage>(*this, kPreviewName);
-    m_Continue = ScreenWidgets::Find<guiButton>(*this, kContinueName);
-    m_Locked = ScreenWidgets::Find<guiImage>(*this, kLockedName);
+    m_Name = guiWidgetLookup::Find<guiTextBox>(*this, kNameBox);
+    m_Preview = guiWidgetLookup::Find<guiImage>(*this, kPreviewName);
+    m_Continue = guiWidgetLookup::Find<guiButton>(*this, kContinueName);
+    m_Locked = guiWidgetLookup::Find<guiImage>(*this, kLockedName);
     const struct
     {
         const char* name;
@@ -41,7 +35,7 @@ CSmenu::CSmenu(const std::string& layoutFile, Tarvolin* app)
         {kBackName, &CSmenu::OnBack},
     };
     for (const auto& entry : buttons)
-        if (auto* button = ScreenWidgets::Find<guiButton>(*this, entry.name))
+        if (auto* button = guiWidgetLookup::Find<guiButton>(*this, entry.name))
         {
             const auto handler = entry.handler;
             button->SetOnClick([this, handler](int) { return (this->*handler)(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -18,7 +19,7 @@ class guiTextBox;
 class CSmenu : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Car Select";
+    static constexpr const char* kWindowName = windowNames::kCarSelect;
     static constexpr const char* kNameBox = "carname";
     static constexpr const char* kPreviewName = "Car Preview";
     static constexpr const char* kContinueName = "Continue";
@@ -27,8 +28,8 @@ public:
     static constexpr const char* kNextName = "Next";
     static constexpr const char* kBackName = "Back";
     static constexpr const char* kVehicleFolder = "data/vehicles";
-    static constexpr const char* kCareerWindow = "Career Window";
-    static constexpr const char* kCourseSelect = "CourseSelect Window";
+    static constexpr const char* kCareerWindow = windowNames::kCareer;
+    static constexpr const char* kCourseSelect = windowNames::kCourseSelect;
 
     static const kaClassInfo& StaticClassInfo();
 

@@ -1,5 +1,6 @@
 #include "game/screens/CareerWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
@@ -8,9 +9,9 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/Tarvolin.h"
 #include "game/WorldInfo.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 
 #include <cmath>
@@ -18,8 +19,6 @@
 
 namespace
 {
-
-constexpr uint32_t kCareerWindowClassId = 1002;
 
 guiGlyph* LoadCell(const std::string& file)
 {
@@ -57,14 +56,14 @@ const kaClassInfo& CareerWindow::StaticClassInfo()
 
 CareerWindow::CareerWindow(const std::string& layoutFile, Tarvolin* app) : guiWindow(layoutFile), m_App(app)
 {
-    m_Driver = ScreenWidgets::Find<guiTextBox>(*this, kDriverName);
-    m_Points = ScreenWidgets::Find<guiTextBox>(*this, kPointsName);
-    m_Rep = ScreenWidgets::Find<guiTextBox>(*this, kRepName);
-    m_Unspent = ScreenWidgets::Find<guiTextBox>(*this, kUnspentName);
-    m_Runs = ScreenWidgets::Find<guiTextBox>(*this, kRunsName);
-    m_NearDeaths = ScreenWidgets::Find<guiTextBox>(*this, kNearDeathName);
-    m_NextLevel = ScreenWidgets::Find<guiButton>(*this, kNextLevelName);
-    m_Grid = ScreenWidgets::Find<guiGrid>(*this, kGridName);
+    m_Driver = guiWidgetLookup::Find<guiTextBox>(*this, kDriverName);
+    m_Points = guiWidgetLookup::Find<guiTextBox>(*this, kPointsName);
+    m_Rep = guiWidgetLookup::Find<guiTextBox>(*this, kRepName);
+    m_Unspent = guiWidgetLookup::Find<guiTextBox>(*this, kUnspentName);
+    m_Runs = guiWidgetLookup::Find<guiTextBox>(*this, kRunsName);
+    m_NearDeaths = guiWidgetLookup::Find<guiTextBox>(*this, kNearDeathName);
+    m_NextLevel = guiWidgetLookup::Find<guiButton>(*this, kNextLevelName);
+    m_Grid = guiWidgetLookup::Find<guiGrid>(*this, kGridName);
     const struct
     {
         const char* name;
@@ -77,7 +76,7 @@ CareerWindow::CareerWindow(const std::string& layoutFile, Tarvolin* app) : guiWi
     for (const auto& entry : buttons)
     {
         guiButton* button =
-            entry.name == kNextLevelName ? m_NextLevel : ScreenWidgets::Find<guiButton>(*this, entry.name);
+            entry.name == kNextLevelName ? m_NextLevel : guiWidgetLookup::Find<guiButton>(*this, entry.name);
         if (button != nullptr)
         {
             const auto handler = entry.handler;
@@ -125,7 +124,7 @@ void CareerWindow::SetCell(int32_t row, int32_t column, const std::string& text,
 void CareerWindow::OnShow()
 {
     tvPlayer* player = m_App != nullptr ? m_App->GetCurrentPlayer() : nullptr;
-    auto* level = ScreenWidgets::Find<guiText>(*this, kLevelIndexName);
+    auto* level = guiWidgetLookup::Find<guiText>(*this, kLevelIndexName);
     if (player != nullptr)
     {
         if (level != nullptr)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -15,7 +16,7 @@ class guiTextBox;
 class CareerWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Career Window";
+    static constexpr const char* kWindowName = windowNames::kCareer;
     static constexpr const char* kDriverName = "DriverValue TextBox";
     static constexpr const char* kPointsName = "TCP TextBox";
     static constexpr const char* kRepName = "TRP TextBox";
@@ -33,10 +34,10 @@ public:
     static constexpr const char* kTextCell = "UI/CareerMenu/Text_Cell.kab";
     static constexpr const char* kRetryCell = "UI/CareerMenu/Retry_Cell.kab";
     static constexpr const char* kLockedCell = "UI/CareerMenu/Locked_Cell.kab";
-    static constexpr const char* kCarSelect = "Car Select";
-    static constexpr const char* kMainWindow = "main window";
-    static constexpr const char* kStuntShop = "Stunt Shop";
-    static constexpr const char* kMapEditor = "Map Editor Window";
+    static constexpr const char* kCarSelect = windowNames::kCarSelect;
+    static constexpr const char* kMainWindow = windowNames::kMain;
+    static constexpr const char* kStuntShop = windowNames::kStuntShop;
+    static constexpr const char* kMapEditor = windowNames::kMapEditor;
     static constexpr int32_t kColumnWidths[] = {140, 10, 100, 25, 90, 15, 60};
     static constexpr int32_t kNameColumn = 0, kResultColumn = 2, kScoreColumn = 4, kLockColumn = 5,
                              kRetryColumn = 6;

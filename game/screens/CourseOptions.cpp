@@ -4,8 +4,8 @@
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/Tarvolin.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 
 namespace
@@ -25,9 +25,9 @@ enum Row : int32_t
 CourseOptions::CourseOptions(const std::string& layoutFile, Tarvolin* app)
     : PropertyEditor(layoutFile), m_App(app)
 {
-    if (auto* ok = ScreenWidgets::Find<guiButton>(*this, kOkName))
+    if (auto* ok = guiWidgetLookup::Find<guiButton>(*this, kOkName))
         ok->SetOnClick([this](int) { return OnOk(); });
-    if (auto* cancel = ScreenWidgets::Find<guiButton>(*this, kCancelName))
+    if (auto* cancel = guiWidgetLookup::Find<guiButton>(*this, kCancelName))
         cancel->SetOnClick([this](int) { return OnCancel(); });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "game/screens/PropertyEditor.h"
 
 #include <string>
@@ -12,7 +13,7 @@ class Tarvolin;
 class CourseOptions : public PropertyEditor
 {
 public:
-    static constexpr const char* kWindowName = "Course Options Window";
+    static constexpr const char* kWindowName = windowNames::kCourseOptions;
     static constexpr const char* kOkName = "OK Button";
     static constexpr const char* kCancelName = "Cancel Button";
     static constexpr const char* kDefaultName = "Select Name";

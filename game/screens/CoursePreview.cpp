@@ -1,20 +1,19 @@
 #include "game/screens/CoursePreview.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "game/Tarvolin.h"
 #include "game/screens/HudWindow.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 #include "game/tvWorld.h"
 
 namespace
 {
-
-constexpr uint32_t kCoursePreviewClassId = 1006;
 
 void SetText(guiTextBox* box, const std::string& text)
 {
@@ -32,14 +31,14 @@ const kaClassInfo& CoursePreview::StaticClassInfo()
 
 CoursePreview::CoursePreview(const std::string& layoutFile, Tarvolin* app) : guiWindow(layoutFile), m_App(app)
 {
-    m_Name = ScreenWidgets::Find<guiTextBox>(*this, kNameBox);
-    m_Target = ScreenWidgets::Find<guiTextBox>(*this, kTargetBox);
-    m_Best = ScreenWidgets::Find<guiTextBox>(*this, kBestBox);
-    m_Top = ScreenWidgets::Find<guiTextBox>(*this, kTopBox);
-    m_Holder = ScreenWidgets::Find<guiTextBox>(*this, kHolderBox);
-    if (auto* begin = ScreenWidgets::Find<guiButton>(*this, kBeginName))
+    m_Name = guiWidgetLookup::Find<guiTextBox>(*this, kNameBox);
+    m_Target = guiWidgetLookup::Find<guiTextBox>(*this, kTargetBox);
+    m_Best = guiWidgetLookup::Find<guiTextBox>(*this, kBestBox);
+    m_Top = guiWidgetLookup::Find<guiTextBox>(*this, kTopBox);
+    m_Holder = guiWidgetLookup::Find<guiTextBox>(*this, kHolderBox);
+    if (auto* begin = guiWidgetLookup::Find<guiButton>(*this, kBeginName))
         begin->SetOnClick([this](int) { return OnBegin(); });
-    if (auto* back = ScreenWidgets::Find<guiButton>(*this, kBackName))
+    if (auto* back = guiWidgetLookup::Find<guiButton>(*this, kBackName))
         back->SetOnClick([this](int) { return OnBack(); });
 }
 

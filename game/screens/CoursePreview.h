@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -12,7 +13,7 @@ class guiTextBox;
 class CoursePreview : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Course Preview";
+    static constexpr const char* kWindowName = windowNames::kCoursePreview;
     static constexpr const char* kNameBox = "career_level";
     static constexpr const char* kTargetBox = "target_score";
     static constexpr const char* kBestBox = "personal_best";
@@ -20,9 +21,9 @@ public:
     static constexpr const char* kHolderBox = "high score by";
     static constexpr const char* kBeginName = "begin";
     static constexpr const char* kBackName = "back";
-    static constexpr const char* kHudWindow = "Hud Window";
-    static constexpr const char* kCourseSelect = "CourseSelect Window";
-    static constexpr const char* kCarSelect = "Car Select";
+    static constexpr const char* kHudWindow = windowNames::kHud;
+    static constexpr const char* kCourseSelect = windowNames::kCourseSelect;
+    static constexpr const char* kCarSelect = windowNames::kCarSelect;
 
     static const kaClassInfo& StaticClassInfo();
 

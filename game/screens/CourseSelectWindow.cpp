@@ -1,5 +1,6 @@
 #include "game/screens/CourseSelectWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
@@ -8,14 +9,13 @@
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/Tarvolin.h"
 #include "game/WorldInfo.h"
-#include "game/screens/ScreenWidgets.h"
 
 namespace
 {
 
-constexpr uint32_t kCourseSelectClassId = 1004;
 constexpr int32_t kCellSelected = 1;
 
 } // namespace
@@ -30,10 +30,10 @@ const kaClassInfo& CourseSelectWindow::StaticClassInfo()
 CourseSelectWindow::CourseSelectWindow(const std::string& layoutFile, Tarvolin* app)
     : guiWindow(layoutFile), m_App(app)
 {
-    m_Back = ScreenWidgets::Find<guiButton>(*this, kBackName);
-    m_Continue = ScreenWidgets::Find<guiButton>(*this, kContinueName);
-    m_Locked = ScreenWidgets::Find<guiImage>(*this, kLockedName);
-    m_Grid = ScreenWidgets::Find<guiGrid>(*this, kGridName);
+    m_Back = guiWidgetLookup::Find<guiButton>(*this, kBackName);
+    m_Continue = guiWidgetLookup::Find<guiButton>(*this, kContinueName);
+    m_Locked = guiWidgetLookup::Find<guiImage>(*this, kLockedName);
+    m_Grid = guiWidgetLookup::Find<guiGrid>(*this, kGridName);
     if (m_Back != nullptr)
         m_Back->SetOnClick([this](int) { return OnBack(); });
     if (m_Continue != nullptr)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -17,14 +18,14 @@ class guiMsgEvent;
 class CourseSelectWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "CourseSelect Window";
+    static constexpr const char* kWindowName = windowNames::kCourseSelect;
     static constexpr const char* kBackName = "Back Button";
     static constexpr const char* kContinueName = "Continue Button";
     static constexpr const char* kLockedName = "Locked";
     static constexpr const char* kGridName = "Courses Grid";
     static constexpr const char* kCell = "UI/CourseSelect/Worlds_Cell.kab";
     static constexpr const char* kLockedSuffix = " <locked>";
-    static constexpr const char* kCarSelect = "Car Select";
+    static constexpr const char* kCarSelect = windowNames::kCarSelect;
     static constexpr int32_t kColumnWidth = 340;
 
     static const kaClassInfo& StaticClassInfo();

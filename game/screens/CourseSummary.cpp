@@ -1,16 +1,15 @@
 #include "game/screens/CourseSummary.h"
 
 #include "engine/core/Wizard.h"
-#include "engine/core/kaApp.h"
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "game/Tarvolin.h"
 #include "game/screens/HudWindow.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 #include "game/tvWorld.h"
 
@@ -20,11 +19,6 @@ namespace
 {
 
 constexpr int kAbsoluteClock = 4;
-
-Tarvolin* Game()
-{
-    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-}
 
 void SetText(guiTextBox* box, const std::string& text)
 {
@@ -75,19 +69,19 @@ int32_t CourseSummary::ms_TickPhase = 0;
 
 CourseSummary::CourseSummary(const std::string& layoutFile) : guiWindow(layoutFile)
 {
-    if (auto* button = ScreenWidgets::Find<guiButton>(*this, "continue_b"))
+    if (auto* button = guiWidgetLookup::Find<guiButton>(*this, "continue_b"))
         button->SetOnClick([this](int) { return OnContinue(); });
-    m_TargetBox = ScreenWidgets::Find<guiTextBox>(*this, "ts text");
-    m_PointsBox = ScreenWidgets::Find<guiTextBox>(*this, "s_text");
-    ScreenWidgets::Find<guiTextBox>(*this, "Course Name Textbox");
-    m_LevelBox = ScreenWidgets::Find<guiTextBox>(*this, "Career Level Textbox");
-    m_ReputationImage = ScreenWidgets::Find<guiImage>(*this, "rpe");
-    m_ReputationLabel = ScreenWidgets::Find<guiImage>(*this, "Reputation Points Label");
+    m_TargetBox = guiWidgetLookup::Find<guiTextBox>(*this, "ts text");
+    m_PointsBox = guiWidgetLookup::Find<guiTextBox>(*this, "s_text");
+    guiWidgetLookup::Find<guiTextBox>(*this, "Course Name Textbox");
+    m_LevelBox = guiWidgetLookup::Find<guiTextBox>(*this, "Career Level Textbox");
+    m_ReputationImage = guiWidgetLookup::Find<guiImage>(*this, "rpe");
+    m_ReputationLabel = guiWidgetLookup::Find<guiImage>(*this, "Reputation Points Label");
     for (int32_t slot = 0; slot < kSlots; ++slot)
     {
         const std::string number = std::to_string(slot + 1);
-        m_Images[slot] = ScreenWidgets::Find<guiImage>(*this, "image_" + number);
-        m_Captions[slot] = ScreenWidgets::Find<guiImage>(*this, "front_" + number);
+        m_Images[slot] = guiWidgetLookup::Find<guiImage>(*this, "image_" + number);
+        m_Captions[slot] = guiWidgetLookup::Find<guiImage>(*this, "front_" + number);
     }
     _Reset();
 }
@@ -112,7 +106,7 @@ void CourseSummary::_Reset()
 void CourseSummary::_PlayCue(const char* cue)
 {
     m_SoundLog.push_back(cue);
-    if (Tarvolin* game = Game())
+    if (Tarvolin* game = Tarvolin::Instance())
         game->GetWorldSounds().PlaySound(cue);
 }
 
@@ -138,7 +132,7 @@ void CourseSummary::OnShow()
         Hide(m_Captions[slot]);
         m_SlotPictures[slot].clear();
     }
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     tvPlayer* player = game != nullptr ? game->GetCurrentPlayer() : nullptr;
     auto* world = game != nullptr ? dynamic_cast<tvWorld*>(game->GetCurrentWorld()) : nullptr;
     if (player == nullptr || world == nullptr)
@@ -342,7 +336,7 @@ bool CourseSummary::OnContinue()
         g_pGuiManager->HideWindow(this, gui::kModalDone);
         g_pGuiManager->SwitchWindowByName(kCareerWindow, this, gui::kModalDone, true);
     }
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (game == nullptr)
         return true;
     auto* world = dynamic_cast<tvWorld*>(game->GetCurrentWorld());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -16,11 +17,12 @@ class guiTextBox;
 class CourseSummary : public guiWindow
 {
 public:
+    static constexpr const char* kWindowName = windowNames::kCourseSummary;
     static constexpr int32_t kSlots = 8;
     static constexpr int32_t kMaxReputation = 10;
     static constexpr int32_t kCountFrames = 20;
     static constexpr int32_t kFinished = 9;
-    static constexpr const char* kCareerWindow = "Career Window";
+    static constexpr const char* kCareerWindow = windowNames::kCareer;
     static constexpr const char* kEachSound = "Resources/Sounds/Game/PointCounter_Each.wav";
     static constexpr const char* kWonSound = "Resources/Sounds/Game/PointCounter_Final_Won.wav";
     static constexpr const char* kLostSound = "Resources/Sounds/Game/PointCounter_Final_Lost.wav";

@@ -2,12 +2,12 @@
 
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/screens/MainWindow.h"
-#include "game/screens/ScreenWidgets.h"
 
 CreditsWindow::CreditsWindow(const std::string& layoutFile) : guiWindow(layoutFile)
 {
-    if (auto* ok = ScreenWidgets::Find<guiButton>(*this, kOkName))
+    if (auto* ok = guiWidgetLookup::Find<guiButton>(*this, kOkName))
         ok->SetOnClick([this](int) { return OnOk(); });
 }
 

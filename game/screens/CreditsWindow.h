@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -8,7 +9,7 @@
 class CreditsWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "credits window";
+    static constexpr const char* kWindowName = windowNames::kCredits;
     static constexpr const char* kOkName = "ok button";
 
     explicit CreditsWindow(const std::string& layoutFile);

@@ -1,5 +1,6 @@
 #include "game/screens/DebugWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiCoordPair.h"
 #include "engine/gui/guiDisplayBox.h"
@@ -7,12 +8,11 @@
 #include "engine/gui/guiMessages.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextParams.h"
-#include "game/screens/ScreenWidgets.h"
+#include "engine/gui/guiWidgetLookup.h"
 
 namespace
 {
 
-constexpr uint32_t kDebugWindowClassId = 1009;
 // Light on the console's own dark back, whatever lies behind the window.
 constexpr const char* kLineFont = "bar12m";
 
@@ -29,8 +29,8 @@ DebugWindow::DebugWindow() : guiWindow(std::string(kLayoutFile))
     if (GetName().empty())
         SetName(kWindowName);
     SetPosition(guiCoordPair::Pixels(kLeft, kTop));
-    m_OutputBox = ScreenWidgets::Find<guiDisplayBox>(*this, kOutputName);
-    m_InputBox = ScreenWidgets::Find<guiTextBox>(*this, kInputName);
+    m_OutputBox = guiWidgetLookup::Find<guiDisplayBox>(*this, kOutputName);
+    m_InputBox = guiWidgetLookup::Find<guiTextBox>(*this, kInputName);
     if (m_InputBox != nullptr)
         m_InputBox->AddHandler(gui::kEventValueChanged,
                                [this](const guiMsgEvent& event) { return OnInputCommitted(event); });

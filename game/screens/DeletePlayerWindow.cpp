@@ -3,18 +3,18 @@
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/Tarvolin.h"
 #include "game/screens/MainWindow.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 
 DeletePlayerWindow::DeletePlayerWindow(const std::string& layoutFile, Tarvolin* app)
     : guiWindow(layoutFile), m_App(app)
 {
-    m_NameBox = ScreenWidgets::Find<guiTextBox>(*this, kNameBox);
-    if (auto* ok = ScreenWidgets::Find<guiButton>(*this, kOkName))
+    m_NameBox = guiWidgetLookup::Find<guiTextBox>(*this, kNameBox);
+    if (auto* ok = guiWidgetLookup::Find<guiButton>(*this, kOkName))
         ok->SetOnClick([this](int) { return OnOk(); });
-    if (auto* cancel = ScreenWidgets::Find<guiButton>(*this, kCancelName))
+    if (auto* cancel = guiWidgetLookup::Find<guiButton>(*this, kCancelName))
         cancel->SetOnClick([this](int) { return OnCancel(); });
     OnShow();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -12,7 +13,7 @@ class guiTextBox;
 class DeletePlayerWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Delete Player Window";
+    static constexpr const char* kWindowName = windowNames::kDeletePlayer;
     static constexpr const char* kNameBox = "playername";
     static constexpr const char* kOkName = "ok";
     static constexpr const char* kCancelName = "cancel";

@@ -5,10 +5,10 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "game/Tarvolin.h"
 #include "game/screens/CourseSummary.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvCamera.h"
 #include "game/tvWorld.h"
 #include "platform/window/WindowConstants.h"
@@ -24,11 +24,6 @@ void SetText(guiTextBox* box, const std::string& text)
         box->SetText(text, 0);
 }
 
-Tarvolin* Game()
-{
-    return dynamic_cast<Tarvolin*>(kaApp::GetSingleton());
-}
-
 } // namespace
 
 HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile)
@@ -37,22 +32,22 @@ HudWindow::HudWindow(const std::string& layoutFile) : guiWindow(layoutFile)
     // arena's fade to white) shows.
     if (GetSize() == guiCoordPair())
         SetSize(guiCoordPair::Relative(1.0f, 1.0f));
-    m_TopBar = ScreenWidgets::Find<guiImage>(*this, "top_trans_image");
-    m_Time = ScreenWidgets::Find<guiTextBox>(*this, kTimeBox);
-    m_Points = ScreenWidgets::Find<guiTextBox>(*this, kPointsBox);
-    m_Count = ScreenWidgets::Find<guiImage>(*this, kCountImage);
-    m_PressAnyKey = ScreenWidgets::Find<guiImage>(*this, "PressAnyKey Image");
-    m_DamageBar = ScreenWidgets::Find<guiImage>(*this, kDamageImage);
-    m_TimeIcon = ScreenWidgets::Find<guiImage>(*this, "time icon image");
-    m_ScoreIcon = ScreenWidgets::Find<guiImage>(*this, "scoreicon");
-    m_TargetIcon = ScreenWidgets::Find<guiImage>(*this, "target icon image");
-    m_DamageIcon = ScreenWidgets::Find<guiImage>(*this, "damage icon image");
-    m_Target = ScreenWidgets::Find<guiTextBox>(*this, kTargetBox);
-    m_Song = ScreenWidgets::Find<guiTextBox>(*this, kSongBox);
-    m_Icons[kJumpSlot] = ScreenWidgets::Find<guiImage>(*this, "Jump Image");
-    m_Icons[kTurboSlot] = ScreenWidgets::Find<guiImage>(*this, "Turbo Image");
-    m_Icons[kMegaTurboSlot] = ScreenWidgets::Find<guiImage>(*this, "MegaTurbo Image");
-    m_Icons[kRepairSlot] = ScreenWidgets::Find<guiImage>(*this, "Repair Image");
+    m_TopBar = guiWidgetLookup::Find<guiImage>(*this, "top_trans_image");
+    m_Time = guiWidgetLookup::Find<guiTextBox>(*this, kTimeBox);
+    m_Points = guiWidgetLookup::Find<guiTextBox>(*this, kPointsBox);
+    m_Count = guiWidgetLookup::Find<guiImage>(*this, kCountImage);
+    m_PressAnyKey = guiWidgetLookup::Find<guiImage>(*this, "PressAnyKey Image");
+    m_DamageBar = guiWidgetLookup::Find<guiImage>(*this, kDamageImage);
+    m_TimeIcon = guiWidgetLookup::Find<guiImage>(*this, "time icon image");
+    m_ScoreIcon = guiWidgetLookup::Find<guiImage>(*this, "scoreicon");
+    m_TargetIcon = guiWidgetLookup::Find<guiImage>(*this, "target icon image");
+    m_DamageIcon = guiWidgetLookup::Find<guiImage>(*this, "damage icon image");
+    m_Target = guiWidgetLookup::Find<guiTextBox>(*this, kTargetBox);
+    m_Song = guiWidgetLookup::Find<guiTextBox>(*this, kSongBox);
+    m_Icons[kJumpSlot] = guiWidgetLookup::Find<guiImage>(*this, "Jump Image");
+    m_Icons[kTurboSlot] = guiWidgetLookup::Find<guiImage>(*this, "Turbo Image");
+    m_Icons[kMegaTurboSlot] = guiWidgetLookup::Find<guiImage>(*this, "MegaTurbo Image");
+    m_Icons[kRepairSlot] = guiWidgetLookup::Find<guiImage>(*this, "Repair Image");
     for (guiImage* icon : m_Icons)
         ShowWidget(icon, false);
     ShowWidget(m_PressAnyKey, false);
@@ -266,7 +261,7 @@ bool HudWindow::OnMouseMove(const guiMsgMouse& message)
 
 void HudWindow::_ChangeSong(int32_t step)
 {
-    Tarvolin* game = Game();
+    Tarvolin* game = Tarvolin::Instance();
     if (game == nullptr)
         return;
     if (g_pWizard != nullptr)
@@ -291,7 +286,7 @@ void HudWindow::_Quit()
     m_World = nullptr;
     if (world == nullptr)
         return;
-    if (Tarvolin* game = Game())
+    if (Tarvolin* game = Tarvolin::Instance())
         if (game->GetGraphicsManager() != nullptr)
             game->GetGraphicsManager()->DetachSceneObject(world);
     delete world;
@@ -323,7 +318,7 @@ bool HudWindow::OnKey(const guiMsgKey& message)
     {
         if (guiWindow* menu = g_pGuiManager->FindWindow(kInGameMenu))
         {
-            if (Tarvolin* game = Game())
+            if (Tarvolin* game = Tarvolin::Instance())
                 game->GetWorldSounds().PlaySound("AreYouSure");
             const int32_t answer = g_pGuiManager->ShowWindow(menu, true);
             // The run may have ended while the menu was up; then the summary owns the world.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/core/kaStopwatch.h"
 #include "engine/gui/guiWindow.h"
 #include "game/RaceDisplay.h"
@@ -17,13 +18,14 @@ class tvWorld;
 class HudWindow : public guiWindow, public RaceDisplay
 {
 public:
+    static constexpr const char* kWindowName = windowNames::kHud;
     static constexpr int32_t kPowerUpKinds = 6;
     // Whole seconds an icon or the song name stays up before a timer update hides it.
     static constexpr int32_t kIconSeconds = 5;
     static constexpr int32_t kDamageBars = 16;
-    static constexpr const char* kSummaryWindow = "Course Run Summary";
-    static constexpr const char* kInGameMenu = "InGameMenu";
-    static constexpr const char* kCareerWindow = "Career Window";
+    static constexpr const char* kSummaryWindow = windowNames::kCourseSummary;
+    static constexpr const char* kInGameMenu = windowNames::kInGameMenu;
+    static constexpr const char* kCareerWindow = windowNames::kCareer;
     static constexpr const char* kCountImage = "Count Image";
     static constexpr const char* kDamageImage = "Damage Image";
     static constexpr const char* kSongBox = "SongName";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -8,7 +9,7 @@
 class InGameMenu : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "InGameMenu";
+    static constexpr const char* kWindowName = windowNames::kInGameMenu;
     static constexpr const char* kQuitName = "ok_quit";
     static constexpr const char* kResumeName = "cancel_quit";
 

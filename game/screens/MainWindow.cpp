@@ -1,20 +1,20 @@
 #include "game/screens/MainWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiMessages.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/Tarvolin.h"
 #include "game/Version.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 
 namespace
 {
 
-constexpr uint32_t kMainWindowClassId = 1001;
 constexpr int32_t kSelectionMade = 1;
 
 } // namespace
@@ -27,10 +27,10 @@ const kaClassInfo& MainWindow::StaticClassInfo()
 
 MainWindow::MainWindow(const std::string& layoutFile, Tarvolin* app) : guiWindow(layoutFile), m_App(app)
 {
-    m_VersionText = ScreenWidgets::Find<guiTextBox>(*this, kVersionName);
-    m_PlayerList = ScreenWidgets::Find<guiListBox>(*this, kListName);
-    m_LoginButton = ScreenWidgets::Find<guiButton>(*this, kLoginName);
-    m_DeleteButton = ScreenWidgets::Find<guiButton>(*this, kDeleteName);
+    m_VersionText = guiWidgetLookup::Find<guiTextBox>(*this, kVersionName);
+    m_PlayerList = guiWidgetLookup::Find<guiListBox>(*this, kListName);
+    m_LoginButton = guiWidgetLookup::Find<guiButton>(*this, kLoginName);
+    m_DeleteButton = guiWidgetLookup::Find<guiButton>(*this, kDeleteName);
     const struct
     {
         const char* name;
@@ -41,7 +41,7 @@ MainWindow::MainWindow(const std::string& layoutFile, Tarvolin* app) : guiWindow
         {kDeleteName, &MainWindow::OnDeleteDriver}, {kCreditsName, &MainWindow::OnCredits},
     };
     for (const auto& entry : buttons)
-        if (auto* button = ScreenWidgets::Find<guiButton>(*this, entry.name))
+        if (auto* button = guiWidgetLookup::Find<guiButton>(*this, entry.name))
         {
             const auto handler = entry.handler;
             button->SetOnClick([this, handler](int) { return (this->*handler)(); });

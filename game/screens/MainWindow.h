@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ class guiMsgEvent;
 class MainWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "main window";
+    static constexpr const char* kWindowName = windowNames::kMain;
     static constexpr const char* kVersionName = "vText";
     static constexpr const char* kListName = "Player List";
     static constexpr const char* kLoginName = "Login Button";
@@ -26,11 +27,11 @@ public:
     static constexpr const char* kOptionsName = "Options Button";
     static constexpr const char* kCreditsName = "Credits Button";
     static constexpr const char* kQuitName = "Quit Button";
-    static constexpr const char* kOptionsWindow = "Options Window";
-    static constexpr const char* kCareerWindow = "Career Window";
-    static constexpr const char* kNewPlayerWindow = "New Player Window";
-    static constexpr const char* kDeletePlayerWindow = "Delete Player Window";
-    static constexpr const char* kCreditsWindow = "credits window";
+    static constexpr const char* kOptionsWindow = windowNames::kOptions;
+    static constexpr const char* kCareerWindow = windowNames::kCareer;
+    static constexpr const char* kNewPlayerWindow = windowNames::kNewPlayer;
+    static constexpr const char* kDeletePlayerWindow = windowNames::kDeletePlayer;
+    static constexpr const char* kCreditsWindow = windowNames::kCredits;
 
     static const kaClassInfo& StaticClassInfo();
 

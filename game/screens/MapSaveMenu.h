@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -8,7 +9,7 @@
 class MapSaveMenu : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Save World Menu";
+    static constexpr const char* kWindowName = windowNames::kSaveWorld;
     static constexpr const char* kYesName = "yes_quit";
     static constexpr const char* kNoName = "no_quit";
     static constexpr const char* kCancelName = "cancel_quit";

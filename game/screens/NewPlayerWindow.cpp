@@ -3,9 +3,9 @@
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/Tarvolin.h"
 #include "game/screens/MainWindow.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/tvPlayer.h"
 
 namespace
@@ -30,10 +30,10 @@ void RefreshMainWindow()
 
 NewPlayerWindow::NewPlayerWindow(const std::string& layoutFile, Tarvolin* app) : guiWindow(layoutFile), m_App(app)
 {
-    m_NameBox = ScreenWidgets::Find<guiTextBox>(*this, kNameBox);
-    if (auto* ok = ScreenWidgets::Find<guiButton>(*this, kOkName))
+    m_NameBox = guiWidgetLookup::Find<guiTextBox>(*this, kNameBox);
+    if (auto* ok = guiWidgetLookup::Find<guiButton>(*this, kOkName))
         ok->SetOnClick([this](int) { return OnOk(); });
-    if (auto* cancel = ScreenWidgets::Find<guiButton>(*this, kCancelName))
+    if (auto* cancel = guiWidgetLookup::Find<guiButton>(*this, kCancelName))
         cancel->SetOnClick([this](int) { return OnCancel(); });
     if (m_NameBox != nullptr)
         m_NameBox->AddHandler(gui::kEventFocusChanged,

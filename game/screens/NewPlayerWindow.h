@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <string>
@@ -11,7 +12,7 @@ class guiTextBox;
 class NewPlayerWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "New Player Window";
+    static constexpr const char* kWindowName = windowNames::kNewPlayer;
     static constexpr const char* kNameBox = "playername";
     static constexpr const char* kOkName = "ok";
     static constexpr const char* kCancelName = "cancel";

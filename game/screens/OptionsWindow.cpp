@@ -1,5 +1,6 @@
 #include "game/screens/OptionsWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaAny.h"
@@ -15,11 +16,11 @@
 #include "engine/gui/guiMessages.h"
 #include "engine/gui/guiSlider.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaDisplayMode.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "game/DisplayMode.h"
 #include "game/Tarvolin.h"
-#include "game/screens/ScreenWidgets.h"
 #include "platform/gfx/GfxFormatInfo.h"
 
 #include <algorithm>
@@ -27,7 +28,6 @@
 namespace
 {
 
-constexpr uint32_t kOptionsWindowClassId = 1030;
 constexpr float kVolumeScale = 0.00025f;
 
 const char* const kPageFiles[OptionsWindow::kPageCount] = {
@@ -78,14 +78,14 @@ OptionsWindow::OptionsWindow(const std::string& layoutFile, Tarvolin* app) : gui
     const std::pair<const char*, bool (OptionsWindow::*)()> buttons[] = {
         {kOkName, &OptionsWindow::OnOk}, {kCancelName, &OptionsWindow::OnCancel}};
     for (const auto& entry : buttons)
-        if (auto* button = ScreenWidgets::Find<guiButton>(*this, entry.first))
+        if (auto* button = guiWidgetLookup::Find<guiButton>(*this, entry.first))
         {
             auto handler = entry.second;
             button->SetOnClick([this, handler](int) { return (this->*handler)(); });
         }
     const char* const tabs[kPageCount] = {kVideoTab, kAudioTab, kControlsTab};
     for (int32_t page = 0; page < kPageCount; ++page)
-        if (auto* tab = ScreenWidgets::Find<guiButton>(*this, tabs[page]))
+        if (auto* tab = guiWidgetLookup::Find<guiButton>(*this, tabs[page]))
             tab->SetOnClick(
                 [this, page](int)
                 {
@@ -120,7 +120,7 @@ OptionsWindow::~OptionsWindow() = default;
 
 void OptionsWindow::_LoadPages()
 {
-    m_Content = ScreenWidgets::Find<guiGroup>(*this, kContentName);
+    m_Content = guiWidgetLookup::Find<guiGroup>(*this, kContentName);
     if (m_Content == nullptr)
         return;
     for (int32_t page = 0; page < kPageCount; ++page)
@@ -135,20 +135,20 @@ void OptionsWindow::_LoadPages()
 
 void OptionsWindow::_FindWidgets()
 {
-    m_TabImage = ScreenWidgets::Find<guiImage>(*this, kTabImageName);
-    m_Resolution = ScreenWidgets::Find<guiDropDown>(*this, kResolutionName);
-    m_Low = ScreenWidgets::Find<guiCheckBox>(*this, kLowName);
-    m_Medium = ScreenWidgets::Find<guiCheckBox>(*this, kMediumName);
-    m_High = ScreenWidgets::Find<guiCheckBox>(*this, kHighName);
-    m_FullScreen = ScreenWidgets::Find<guiCheckBox>(*this, kFullScreenName);
-    m_SoundSlider = ScreenWidgets::Find<guiSlider>(*this, kSoundName);
-    m_MusicSlider = ScreenWidgets::Find<guiSlider>(*this, kMusicName);
-    m_MusicOn = ScreenWidgets::Find<guiCheckBox>(*this, kMusicOnName);
-    m_ImpactsOn = ScreenWidgets::Find<guiCheckBox>(*this, kImpactsOnName);
+    m_TabImage = guiWidgetLookup::Find<guiImage>(*this, kTabImageName);
+    m_Resolution = guiWidgetLookup::Find<guiDropDown>(*this, kResolutionName);
+    m_Low = guiWidgetLookup::Find<guiCheckBox>(*this, kLowName);
+    m_Medium = guiWidgetLookup::Find<guiCheckBox>(*this, kMediumName);
+    m_High = guiWidgetLookup::Find<guiCheckBox>(*this, kHighName);
+    m_FullScreen = guiWidgetLookup::Find<guiCheckBox>(*this, kFullScreenName);
+    m_SoundSlider = guiWidgetLookup::Find<guiSlider>(*this, kSoundName);
+    m_MusicSlider = guiWidgetLookup::Find<guiSlider>(*this, kMusicName);
+    m_MusicOn = guiWidgetLookup::Find<guiCheckBox>(*this, kMusicOnName);
+    m_ImpactsOn = guiWidgetLookup::Find<guiCheckBox>(*this, kImpactsOnName);
     for (int32_t row = 0; row < kBindingCount; ++row)
     {
-        m_BindingButtons[row] = ScreenWidgets::Find<guiButton>(*this, kBindingRows[row].button);
-        m_BindingTexts[row] = ScreenWidgets::Find<guiTextBox>(*this, kBindingRows[row].text);
+        m_BindingButtons[row] = guiWidgetLookup::Find<guiButton>(*this, kBindingRows[row].button);
+        m_BindingTexts[row] = guiWidgetLookup::Find<guiTextBox>(*this, kBindingRows[row].text);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -22,8 +23,8 @@ class guiTextBox;
 class OptionsWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Options Window";
-    static constexpr const char* kMainWindow = "main window";
+    static constexpr const char* kWindowName = windowNames::kOptions;
+    static constexpr const char* kMainWindow = windowNames::kMain;
     static constexpr const char* kTabImageName = "selbar";
     static constexpr const char* kContentName = "options content group";
     static constexpr const char* kVideoPage = "ui\\common\\opt_video.kab";

@@ -4,7 +4,7 @@
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiTextBox.h"
-#include "game/screens/ScreenWidgets.h"
+#include "engine/gui/guiWidgetLookup.h"
 
 namespace
 {
@@ -27,7 +27,7 @@ guiGlyph* LoadCell(const std::string& file)
 
 PropertyEditor::PropertyEditor(const std::string& layoutFile) : guiWindow(layoutFile)
 {
-    m_Grid = ScreenWidgets::Find<guiGrid>(*this, kGridName);
+    m_Grid = guiWidgetLookup::Find<guiGrid>(*this, kGridName);
     if (m_Grid != nullptr)
     {
         m_Grid->SetColumnWidth(0, kLabelWidth);

@@ -1,24 +1,18 @@
 #include "game/screens/StuntShopWindow.h"
 
+#include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/ShopItem.h"
 #include "game/Tarvolin.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/screens/XmlFileList.h"
 #include "game/tvPlayer.h"
 
 #include <algorithm>
-
-namespace
-{
-
-constexpr uint32_t kStuntShopClassId = 1005;
-
-} // namespace
 
 const kaClassInfo& StuntShopWindow::StaticClassInfo()
 {
@@ -33,13 +27,13 @@ StuntShopWindow::StuntShopWindow(const std::string& layoutFile, Tarvolin* app)
     {
         const std::string number = std::to_string(i + 1);
         m_Slots[i] = std::make_unique<Slot>();
-        m_Slots[i]->price = ScreenWidgets::Find<guiTextBox>(*this, "price_" + number);
-        m_Slots[i]->preview = ScreenWidgets::Find<guiImage>(*this, "preview_" + number);
-        m_Slots[i]->status = ScreenWidgets::Find<guiImage>(*this, "status_" + number);
+        m_Slots[i]->price = guiWidgetLookup::Find<guiTextBox>(*this, "price_" + number);
+        m_Slots[i]->preview = guiWidgetLookup::Find<guiImage>(*this, "preview_" + number);
+        m_Slots[i]->status = guiWidgetLookup::Find<guiImage>(*this, "status_" + number);
     }
-    m_Unlock = ScreenWidgets::Find<guiButton>(*this, kUnlockName);
-    m_ItemName = ScreenWidgets::Find<guiTextBox>(*this, kItemName);
-    m_Points = ScreenWidgets::Find<guiTextBox>(*this, kPointsName);
+    m_Unlock = guiWidgetLookup::Find<guiButton>(*this, kUnlockName);
+    m_ItemName = guiWidgetLookup::Find<guiTextBox>(*this, kItemName);
+    m_Points = guiWidgetLookup::Find<guiTextBox>(*this, kPointsName);
     const struct
     {
         const char* name;
@@ -50,7 +44,7 @@ StuntShopWindow::StuntShopWindow(const std::string& layoutFile, Tarvolin* app)
         {kFinishName, &StuntShopWindow::OnFinish},
     };
     for (const auto& entry : buttons)
-        if (auto* button = ScreenWidgets::Find<guiButton>(*this, entry.name))
+        if (auto* button = guiWidgetLookup::Find<guiButton>(*this, entry.name))
         {
             const auto handler = entry.handler;
             button->SetOnClick([this, handler](int) { return (this->*handler)(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
 
 #include <cstdint>
@@ -18,7 +19,7 @@ class tvPlayer;
 class StuntShopWindow : public guiWindow
 {
 public:
-    static constexpr const char* kWindowName = "Stunt Shop";
+    static constexpr const char* kWindowName = windowNames::kStuntShop;
     static constexpr const char* kItemFolder = "data/stuntshop";
     static constexpr const char* kLockedImage = "ui/stuntshop/locked.tga";
     static constexpr const char* kUnlockedImage = "ui/stuntshop/unlocked.tga";
@@ -28,7 +29,7 @@ public:
     static constexpr const char* kUnlockName = "unlock";
     static constexpr const char* kItemName = "item name";
     static constexpr const char* kPointsName = "RPL";
-    static constexpr const char* kCareerWindow = "Career Window";
+    static constexpr const char* kCareerWindow = windowNames::kCareer;
     static constexpr int kSlotCount = 3;
 
     struct Slot

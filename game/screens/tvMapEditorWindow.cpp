@@ -2,6 +2,7 @@
 
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
+#include "editor/WindowNames.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaColor.h"
 #include "engine/core/kaInitData.h"
@@ -37,8 +38,8 @@ using kaXmlValues::FloatOrZero;
 namespace
 {
 
-constexpr const char* kInGameMenu = "InGameMenu";
-constexpr const char* kSaveWorldMenu = "Save World Menu";
+constexpr const char* kInGameMenu = windowNames::kInGameMenu;
+constexpr const char* kSaveWorldMenu = windowNames::kSaveWorld;
 
 } // namespace
 

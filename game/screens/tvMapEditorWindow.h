@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/MapEditorWindow.h"
+#include "editor/WindowNames.h"
 
 #include <cstdint>
 #include <string>
@@ -18,7 +19,7 @@ public:
     static constexpr const char* kProductTitle = "Tarvolin";
     static constexpr const char* kCourseRow = "Course";
     static constexpr const char* kNoCourseName = "Select Name";
-    static constexpr const char* kCareerWindow = "Career Window";
+    static constexpr const char* kCareerWindow = windowNames::kCareer;
     static constexpr const char* kVenueDataType = "Venue";
     static constexpr const char* kSpawnPointRecord = "SpawnPoint";
     static constexpr const char* kSpawnPointClass = "kaSpawnPoint";

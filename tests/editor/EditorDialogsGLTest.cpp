@@ -3,12 +3,12 @@
 #include "editor/AddSunWindow.h"
 #include "editor/AddTerrainLayerWindow.h"
 #include "editor/CreateTerrainWindow.h"
-#include "editor/EditorWidgets.h"
 #include "editor/EnvironmentCommands.h"
 #include "editor/LayerListWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiWidget.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/ka3DObject.h"
 #include "engine/render/kaCamera.h"
 #include "engine/render/kaGraphicsManager.h"
@@ -211,7 +211,7 @@ TEST_F(EditorDialogsGLTest, EveryRowOfTheEditorLayoutsIsFoundByItsDialogAndLiesI
         ASSERT_NE(built, nullptr);
         EXPECT_EQ(built->GetName(), layout.window);
         for (const guigen::ScreenWidget& row : layout.widgets)
-            EXPECT_NE(EditorWidgets::Find(*built, row.name, row.record()), nullptr) << row.name;
+            EXPECT_NE(guiWidgetLookup::Find(*built, row.name, row.record()), nullptr) << row.name;
         built->Release();
 
         guiWindow* window = ShowAlone(layout.window);

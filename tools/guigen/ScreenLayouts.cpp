@@ -7,6 +7,7 @@
 #include "tools/guigen/LockPictures.h"
 #include "tools/guigen/RacePictures.h"
 
+#include "editor/WindowNames.h"
 #include "engine/gui/guiBackground.h"
 #include "engine/gui/guiBorder.h"
 #include "engine/gui/guiButton.h"
@@ -244,7 +245,7 @@ void AddChooser(ScreenLayout& layout, float x, float y)
 
 void AddEditorDialogs(std::vector<ScreenLayout>& table)
 {
-    ScreenLayout create = Dialog("UI/editor/createterrain.kab", "Create Terrain Window", 620, 472);
+    ScreenLayout create = Dialog("UI/editor/createterrain.kab", windowNames::kCreateTerrain, 620, 472);
     create.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Create New Terrain", 10, 6, 400, 24},
         GroupRow("label group", 10, 37, 76, 148),
@@ -287,7 +288,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     layer.editor = true;
     table.push_back(layer);
 
-    ScreenLayout sky = Dialog("UI/editor/skybox.kab", "Add Skybox Window", 400, 400);
+    ScreenLayout sky = Dialog("UI/editor/skybox.kab", windowNames::kAddSkybox, 400, 400);
     sky.widgets = {
         {"title", &guiTextBox::StaticClassInfo, "Add Skybox", 10, 6, 380, 24},
         Field("left", "resources\\worlds\\skybox\\sky_left.dds", 90, 40, 300),
@@ -330,7 +331,7 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
     sun.editor = true;
     table.push_back(sun);
 
-    ScreenLayout flare = Dialog("UI/editor/flarelayer.kab", "Flare Layer Window", 620, 360);
+    ScreenLayout flare = Dialog("UI/editor/flarelayer.kab", windowNames::kFlareLayer, 620, 360);
     flare.widgets = {
         Field("texture", "resources\\worlds\\billboards\\flare_glow.dds", 90, 16, 350),
         Button("browse button", "Browse", 450, 14, 80),
@@ -365,7 +366,7 @@ ScreenLayout Cell(const char* file, const ScreenWidget& widget)
 // The editor's property sheet with its cells, and the course options built on the game's property editor.
 void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
 {
-    ScreenLayout properties = Dialog("UI/editor/properties.kab", "Editor Properties Window", 620, 460);
+    ScreenLayout properties = Dialog("UI/editor/properties.kab", windowNames::kEditorProperties, 620, 460);
     auto inGroup = [](ScreenWidget widget, const char* group)
     {
         widget.parent = group;
@@ -397,7 +398,7 @@ void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
     table.push_back(Cell("ui/editor/properties_browse_cell.kab", Button("browse", "...", 0, 0, 24)));
     table.push_back(Cell("ui/editor/properties_xml_cell.kab", Button("xml", "v", 0, 0, 24)));
 
-    ScreenLayout options = Dialog("UI/tvEditor/course_options.kab", "Course Options Window", 340, 260);
+    ScreenLayout options = Dialog("UI/tvEditor/course_options.kab", windowNames::kCourseOptions, 340, 260);
     options.widgets = {
         {"Properties Grid", &guiGrid::StaticClassInfo, "140 160", 18, 48, 304, 134},
         Button("OK Button", "OK", 40, 214, 110),
@@ -419,7 +420,7 @@ void AppendPropertyLayouts(std::vector<ScreenLayout>& table)
 void AddOptionsScreens(std::vector<ScreenLayout>& table)
 {
     constexpr const char* kHost = "ui/common/opt.kab";
-    ScreenLayout options{kHost, &guiWindow::StaticClassInfo, "Options Window", 0, 0, 0, 0, {}, {}};
+    ScreenLayout options{kHost, &guiWindow::StaticClassInfo, windowNames::kOptions, 0, 0, 0, 0, {}, {}};
     options.widgets = {
         Button("opt_video_b", "Video", 40, 80, 120),
         Button("opt_audio_b", "Audio", 170, 80, 120),
@@ -497,8 +498,8 @@ ScreenLayout MapEditorLayout()
     constexpr const char* kAll = "hide all group";
     constexpr const char* kBar = "top toolbar";
     constexpr const char* kLeft = "build left group";
-    ScreenLayout editor{"UI/editor/mapeditor.kab", &guiWindow::StaticClassInfo, "Map Editor Window", 0, 0, 0, 0,
-                        {}, {}};
+    ScreenLayout editor{
+        "UI/editor/mapeditor.kab", &guiWindow::StaticClassInfo, windowNames::kMapEditor, 0, 0, 0, 0, {}, {}};
     // Laid out for an 800 by 600 screen; the world's name and the decal tools keep to the right-hand edge
     // and the bottom at any other size.
     ScreenWidget all{kAll, &guiGroup::StaticClassInfo, "", 0, 0, 1, 1};
@@ -557,7 +558,7 @@ ScreenWidget ScrolledGrid(const char* name, const char* widths, float x, float y
 void AppendCareerLayouts(std::vector<ScreenLayout>& table)
 {
     ScreenLayout career{
-        "ui/CareerMenu/career.kab", &guiWindow::StaticClassInfo, "Career Window", 0, 0, 0, 0, {}, {}};
+        "ui/CareerMenu/career.kab", &guiWindow::StaticClassInfo, windowNames::kCareer, 0, 0, 0, 0, {}, {}};
     career.widgets = {
         Value("DriverValue TextBox", 24, 10, 440, "bar24b"),
         Value("TCP TextBox", 200, 56, 90),
@@ -595,7 +596,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
                                                2, float(kLockMarkSide), float(kLockMarkSide)}));
 
     ScreenLayout cars{
-        "ui/common/carselect.kab", &guiWindow::StaticClassInfo, "Car Select", 0, 0, 0, 0, {}, {}};
+        "ui/common/carselect.kab", &guiWindow::StaticClassInfo, windowNames::kCarSelect, 0, 0, 0, 0, {}, {}};
     cars.widgets = {
         Value("carname", 192, 62, 256, "bar24b"),
         {"Car Preview", &guiImage::StaticClassInfo, "", 192, 110, 256, 128},
@@ -611,7 +612,7 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
 
     ScreenLayout courses{"ui/CourseSelect/CourseSelect.kab",
                          &guiWindow::StaticClassInfo,
-                         "CourseSelect Window",
+                         windowNames::kCourseSelect,
                          0,
                          0,
                          0,
@@ -631,8 +632,15 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     table.push_back(
         Cell("UI/CourseSelect/Worlds_Cell.kab", {"Text", &guiTextBox::StaticClassInfo, "", 0, 0, 340, 20}));
 
-    ScreenLayout shop{
-        "UI/stuntshop/stuntshop.kab", &guiWindow::StaticClassInfo, "Stunt Shop", 0, 0, 0, 0, {}, {}};
+    ScreenLayout shop{"UI/stuntshop/stuntshop.kab",
+                      &guiWindow::StaticClassInfo,
+                      windowNames::kStuntShop,
+                      0,
+                      0,
+                      0,
+                      0,
+                      {},
+                      {}};
     shop.widgets = {Value("item name", 40, 60, 560, "bar24b")};
     const char* const previews[] = {"preview_1", "preview_2", "preview_3"};
     const char* const prices[] = {"price_1", "price_2", "price_3"};
@@ -655,7 +663,8 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     CentrePage(shop);
     table.push_back(shop);
 
-    ScreenLayout preview = Dialog("UI/coursepreview/coursepreview.kab", "Course Preview", 400, 280);
+    ScreenLayout preview =
+        Dialog("UI/coursepreview/coursepreview.kab", windowNames::kCoursePreview, 400, 280);
     preview.widgets = {
         Value("career_level", 20, 14, 360, "bar24b"),
         Value("target_score", 200, 70, 150, "bar18b"),
@@ -674,7 +683,8 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     // The race HUD: over the 3D view, so no backdrop. The top bar spans the screen with the run's numbers
     // on its left and the damage on its right; the countdown stands in the middle and the song name at the
     // bottom, whatever the screen's size.
-    ScreenLayout hud{"ui/hud/hudview.kab", &guiWindow::StaticClassInfo, "Hud Window", 0, 0, 0, 0, {}, {}};
+    ScreenLayout hud{
+        "ui/hud/hudview.kab", &guiWindow::StaticClassInfo, windowNames::kHud, 0, 0, 0, 0, {}, {}};
     ScreenWidget topBar{"top_trans_image", &guiImage::StaticClassInfo, "ui/hud/art/top_bar.tga", 0, 0, 1, 40};
     topBar.relative = kRelativeWidth;
     hud.widgets = {
@@ -704,8 +714,15 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     hud.backdrop = false;
     table.push_back(hud);
 
-    ScreenLayout summary{"ui/common/coursesummary.kab", &guiWindow::StaticClassInfo, "Course Run Summary", 0, 0, 0,
-                         0, {}, {}};
+    ScreenLayout summary{"ui/common/coursesummary.kab",
+                         &guiWindow::StaticClassInfo,
+                         windowNames::kCourseSummary,
+                         0,
+                         0,
+                         0,
+                         0,
+                         {},
+                         {}};
     summary.widgets = {
         Value("Career Level Textbox", 40, 20, 400, "bar24b"),
         Value("Course Name Textbox", 40, 56, 400, "bar16m"),
@@ -736,7 +753,8 @@ std::vector<ScreenLayout> MakeContract()
 {
     std::vector<ScreenLayout> table;
 
-    ScreenLayout main{"ui/common/main.kab", &guiWindow::StaticClassInfo, "main window", 0, 0, 0, 0, {}, {}};
+    ScreenLayout main{
+        "ui/common/main.kab", &guiWindow::StaticClassInfo, windowNames::kMain, 0, 0, 0, 0, {}, {}};
     main.widgets = {
         {"Player List", &guiListBox::StaticClassInfo, "", 40, 150, 224, 220},
         Button("New Driver Button", "New Driver", 340, 150, 180),
@@ -751,7 +769,7 @@ std::vector<ScreenLayout> MakeContract()
     CentrePage(main);
     table.push_back(main);
 
-    ScreenLayout newPlayer = Dialog("ui/common/newplayer.kab", "New Player Window", 300, 160);
+    ScreenLayout newPlayer = Dialog("ui/common/newplayer.kab", windowNames::kNewPlayer, 300, 160);
     newPlayer.widgets = {
         {"playername", &guiTextBox::StaticClassInfo, "Enter New Player Name", 20, 56, 260, 26, true},
         Button("ok", "Ok", 30, 112, 110),
@@ -760,7 +778,7 @@ std::vector<ScreenLayout> MakeContract()
     newPlayer.labels = {{"New Driver", "bar18b", 20, 14}};
     table.push_back(newPlayer);
 
-    ScreenLayout deletePlayer = Dialog("ui/common/deleteplayer.kab", "Delete Player Window", 300, 160);
+    ScreenLayout deletePlayer = Dialog("ui/common/deleteplayer.kab", windowNames::kDeletePlayer, 300, 160);
     deletePlayer.widgets = {
         {"playername", &guiTextBox::StaticClassInfo, "", 20, 56, 260, 26},
         Button("ok", "Delete", 30, 112, 110),
@@ -769,7 +787,8 @@ std::vector<ScreenLayout> MakeContract()
     deletePlayer.labels = {{"Delete this driver?", "bar18b", 20, 14}};
     table.push_back(deletePlayer);
 
-    ScreenLayout credits{"ui/common/credits.kab", &guiWindow::StaticClassInfo, "credits window", 0, 0, 0, 0, {}, {}};
+    ScreenLayout credits{
+        "ui/common/credits.kab", &guiWindow::StaticClassInfo, windowNames::kCredits, 0, 0, 0, 0, {}, {}};
     credits.widgets = {Button("ok button", "Back", 500, 430, 110)};
     credits.labels = {{"Credits", "bar24b", 40, 30}};
     credits.page = kCredits;
@@ -780,18 +799,19 @@ std::vector<ScreenLayout> MakeContract()
     CentrePage(credits);
     table.push_back(credits);
 
-    ScreenLayout inGame = Dialog("ui/common/ingamemenu.kab", "InGameMenu", 300, 140);
+    ScreenLayout inGame = Dialog("ui/common/ingamemenu.kab", windowNames::kInGameMenu, 300, 140);
     inGame.widgets = {Button("ok_quit", "Quit Run", 30, 92, 110), Button("cancel_quit", "Resume", 160, 92, 110)};
     inGame.labels = {{"Paused", "bar18b", 20, 14}, {"Quit this run or carry on?", "bar16m", 20, 50}};
     table.push_back(inGame);
 
-    ScreenLayout save = Dialog("UI/common/saveworld.kab", "Save World Menu", 390, 140);
+    ScreenLayout save = Dialog("UI/common/saveworld.kab", windowNames::kSaveWorld, 390, 140);
     save.widgets = {Button("yes_quit", "Save", 15, 92, 110), Button("no_quit", "Don't Save", 140, 92, 110),
                     Button("cancel_quit", "Cancel", 265, 92, 110)};
     save.labels = {{"Leaving the editor", "bar18b", 20, 14}, {"Save the course first?", "bar16m", 20, 50}};
     table.push_back(save);
 
-    ScreenLayout loading{"UI/common/loading.kab", &guiWindow::StaticClassInfo, "loading dialog", 0, 0, 0, 0, {}, {}};
+    ScreenLayout loading{
+        "UI/common/loading.kab", &guiWindow::StaticClassInfo, windowNames::kLoading, 0, 0, 0, 0, {}, {}};
     loading.labels = {{"Loading...", "bar24b", 250, 224}};
     CentrePage(loading);
     table.push_back(loading);
@@ -807,7 +827,7 @@ std::vector<ScreenLayout> MakeContract()
 
     // The editor's file dialog: its picture carries the caption that tells saving from loading.
     ScreenLayout files =
-        Dialog("UI/common/savegame.kab", "Save Game Window", kFileDialogWidth, kFileDialogHeight);
+        Dialog("UI/common/savegame.kab", windowNames::kSaveGame, kFileDialogWidth, kFileDialogHeight);
     files.widgets = {
         {"background image", &guiImage::StaticClassInfo, kFileDialogPictures[0].file, 0, 0, kFileDialogWidth,
          kFileDialogHeight},

@@ -11,6 +11,7 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidget.h"
+#include "engine/gui/guiWidgetLookup.h"
 #include "game/screens/CSmenu.h"
 #include "game/screens/CareerWindow.h"
 #include "game/screens/CourseOptions.h"
@@ -26,7 +27,6 @@
 #include "game/screens/MapSaveMenu.h"
 #include "game/screens/NewPlayerWindow.h"
 #include "game/screens/OptionsWindow.h"
-#include "game/screens/ScreenWidgets.h"
 #include "game/screens/StuntShopWindow.h"
 #include "platform/window/Rect.h"
 #include "tests/support/FrameReading.h"
@@ -94,8 +94,7 @@ guiWindow* BuildClass(const std::string& file, Tarvolin* app)
     return new guiWindow(file);
 }
 
-// The editor's windows know nothing of the game's screens and find their widgets without ScreenWidgets;
-// their own tests hold every lookup.
+// The editor's windows are held to their layouts by the editor's own tests.
 bool WatchesLookups(const std::string& file)
 {
     return file != "UI/editor/properties.kab";
@@ -142,7 +141,7 @@ protected:
     }
 
     void SetUp() override { ASSERT_TRUE(m_Game.Start()); }
-    void TearDown() override { ScreenWidgets::SetWatcher(nullptr); }
+    void TearDown() override { guiWidgetLookup::SetWatcher(nullptr); }
 
     // Shows the one window in front and draws it.
     guiWindow* ShowAlone(const std::string& name)
@@ -181,10 +180,10 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
             continue;
         }
         std::set<Lookup> looked;
-        ScreenWidgets::SetWatcher([&looked](const std::string& name, const kaClassInfo& record)
+        guiWidgetLookup::SetWatcher([&looked](const std::string& name, const kaClassInfo& record)
                                   { looked.insert({name, &record}); });
         guiWindow* window = BuildClass(layout.file, &m_Game.App());
-        ScreenWidgets::SetWatcher(nullptr);
+        guiWidgetLookup::SetWatcher(nullptr);
         EXPECT_EQ(window->GetName(), layout.window) << layout.file;
         EXPECT_TRUE(gui::IsA(window->GetClassInfo(), layout.rootRecord())) << layout.file;
         std::set<Lookup> rows;
@@ -201,7 +200,7 @@ TEST_F(ScreenContractGLTest, EveryLookupIsARowOfItsLayoutAndEveryRowIsLookedUp)
             for (const guigen::ScreenWidget& row : part.widgets)
             {
                 rows.insert({row.name, &row.record()});
-                EXPECT_NE(ScreenWidgets::Find(*window, row.name, row.record()), nullptr)
+                EXPECT_NE(guiWidgetLookup::Find(*window, row.name, row.record()), nullptr)
                     << part.file << " " << row.name;
             }
         }
