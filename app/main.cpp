@@ -6,7 +6,7 @@
 #include "engine/core/kaStartup.h"
 #include "engine/gui/guiManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "platform/window/SdlWindowBackend.h"
 
 #include <cerrno>

@@ -28,10 +28,10 @@
 #include "engine/scene/kaMaterial.h"
 #include "engine/terrain/kaRotationOnlyMesh.h"
 #include "engine/terrain/kaSkyBox.h"
-#include "game/SpawnPlacement.h"
-#include "game/Tarvolin.h"
-#include "game/tvVehicle.h"
-#include "game/tvWorld.h"
+#include "game/app/Tarvolin.h"
+#include "game/vehicles/tvVehicle.h"
+#include "game/world/SpawnPlacement.h"
+#include "game/world/tvWorld.h"
 
 #include "platform/gfx/GfxDevice.h"
 

@@ -8,9 +8,9 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
-#include "game/CarInfo.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "game/screens/XmlFileList.h"
+#include "game/vehicles/CarInfo.h"
 
 const kaClassInfo& CSmenu::StaticClassInfo()
 {

@@ -10,9 +10,9 @@
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
-#include "game/Tarvolin.h"
-#include "game/WorldInfo.h"
-#include "game/tvPlayer.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
+#include "game/world/WorldInfo.h"
 
 #include <cmath>
 #include <limits>

@@ -7,10 +7,10 @@
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaGraphicsManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/HudWindow.h"
-#include "game/tvPlayer.h"
-#include "game/tvWorld.h"
+#include "game/world/tvWorld.h"
 
 namespace
 {

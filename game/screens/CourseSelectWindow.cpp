@@ -10,8 +10,8 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
-#include "game/Tarvolin.h"
-#include "game/WorldInfo.h"
+#include "game/app/Tarvolin.h"
+#include "game/world/WorldInfo.h"
 
 namespace
 {

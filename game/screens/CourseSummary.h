@@ -2,6 +2,7 @@
 
 #include "editor/WindowNames.h"
 #include "engine/gui/guiWindow.h"
+#include "game/world/RunSummary.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@ class guiTextBox;
 // The run summary: counts the run's points up, then reveals the run's awards one every four seconds in
 // eight picture slots with their cues, counts the reputation points up and leads back to the career hub.
 // Showing it records the driver's best and the course's high score.
-class CourseSummary : public guiWindow
+class CourseSummary : public guiWindow, public RunSummary
 {
 public:
     static constexpr const char* kWindowName = windowNames::kCourseSummary;
@@ -34,15 +35,15 @@ public:
     void OnShow() override;
 
     // The summary's per-frame step while the run phase shows it.
-    void Update();
+    void Update() override;
     void AwardStep(int32_t step);
     // Back to the career hub: every counter reset and the course world destroyed.
     bool OnContinue();
 
-    void SetWrecked(bool wrecked) { m_Wrecked = wrecked; }
-    void SetPassed(bool passed) { m_Passed = passed; }
-    void SetLevelUp(bool levelUp) { m_LevelUp = levelUp; }
-    void SetReputation(int32_t points) { m_Reputation = points; }
+    void SetWrecked(bool wrecked) override { m_Wrecked = wrecked; }
+    void SetPassed(bool passed) override { m_Passed = passed; }
+    void SetLevelUp(bool levelUp) override { m_LevelUp = levelUp; }
+    void SetReputation(int32_t points) override { m_Reputation = points; }
     bool IsNewPersonalBest() const { return m_NewPersonalBest; }
     bool IsNewHighScore() const { return m_NewHighScore; }
     bool IsWrecked() const { return m_Wrecked; }

@@ -7,10 +7,10 @@
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaGraphicsManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "game/screens/CourseSummary.h"
-#include "game/tvCamera.h"
-#include "game/tvWorld.h"
+#include "game/world/tvCamera.h"
+#include "game/world/tvWorld.h"
 #include "platform/window/WindowConstants.h"
 
 #include <initializer_list>

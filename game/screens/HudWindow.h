@@ -3,7 +3,7 @@
 #include "editor/WindowNames.h"
 #include "engine/core/kaStopwatch.h"
 #include "engine/gui/guiWindow.h"
-#include "game/RaceDisplay.h"
+#include "game/world/RaceDisplay.h"
 
 #include <cstdint>
 #include <string>

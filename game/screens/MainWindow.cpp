@@ -8,9 +8,9 @@
 #include "engine/gui/guiMessages.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
-#include "game/Tarvolin.h"
-#include "game/Version.h"
-#include "game/tvPlayer.h"
+#include "game/app/Tarvolin.h"
+#include "game/app/Version.h"
+#include "game/records/tvPlayer.h"
 
 namespace
 {

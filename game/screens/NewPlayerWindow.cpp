@@ -4,9 +4,9 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/MainWindow.h"
-#include "game/tvPlayer.h"
 
 namespace
 {

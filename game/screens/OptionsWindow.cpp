@@ -19,8 +19,8 @@
 #include "engine/gui/guiWidgetLookup.h"
 #include "engine/render/kaDisplayMode.h"
 #include "engine/render/kaGraphicsManager.h"
-#include "game/DisplayMode.h"
-#include "game/Tarvolin.h"
+#include "game/app/DisplayMode.h"
+#include "game/app/Tarvolin.h"
 #include "platform/gfx/GfxFormatInfo.h"
 
 #include <algorithm>

@@ -7,10 +7,10 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidgetLookup.h"
-#include "game/ShopItem.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/ShopItem.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/XmlFileList.h"
-#include "game/tvPlayer.h"
 
 #include <algorithm>
 

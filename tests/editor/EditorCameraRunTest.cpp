@@ -3,7 +3,7 @@
 
 #include "engine/gui/guiCursor.h"
 #include "engine/gui/guiManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "platform/window/Window.h"
 #include "tests/support/game/HeadlessGame.h"
 

@@ -8,7 +8,7 @@
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
-#include "game/screens/tvEditorCamera.h"
+#include "game/screens/courseeditor/tvEditorCamera.h"
 
 #include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/TestDirect3D.h"

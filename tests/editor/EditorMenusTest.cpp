@@ -1,5 +1,5 @@
-#include "editor/EditorPropertiesWindow.h"
 #include "editor/EditorCamera.h"
+#include "editor/EditorPropertiesWindow.h"
 #include "editor/MapEditorWindow.h"
 #include "editor/SaveLoadWindow.h"
 
@@ -13,8 +13,8 @@
 #include "engine/gui/guiTextBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
-#include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaEntityEditorModel.h"
+#include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
 #include "engine/terrain/TerrainMarker.h"
@@ -22,8 +22,8 @@
 #include "engine/terrain/kaEntityWaterPlane.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainLayer.h"
+#include "game/screens/courseeditor/tvMapEditorWindow.h"
 #include "platform/gfx/math/Matrix.h"
-#include "game/screens/tvMapEditorWindow.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 #include "engine/gui/guiTextBox.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
-#include "game/screens/CourseOptions.h"
-#include "game/screens/tvMapEditorWindow.h"
-#include "game/tvPlayer.h"
+#include "game/records/tvPlayer.h"
+#include "game/screens/courseeditor/CourseOptions.h"
+#include "game/screens/courseeditor/tvMapEditorWindow.h"
 #include "tests/support/FrameReading.h"
 #include "tests/support/game/HeadlessGame.h"
 

@@ -1,7 +1,7 @@
-#include "editor/MapEditorWindow.h"
+#include "editor/CreateTerrainWindow.h"
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
-#include "editor/CreateTerrainWindow.h"
+#include "editor/MapEditorWindow.h"
 #include "editor/SaveLoadWindow.h"
 
 #include "engine/gui/MessageBoxWindow.h"
@@ -23,7 +23,7 @@
 #include "engine/terrain/TerrainMarker.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "engine/terrain/kaTerrain.h"
-#include "game/screens/MapSaveMenu.h"
+#include "game/screens/courseeditor/MapSaveMenu.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/HeadlessGame.h"

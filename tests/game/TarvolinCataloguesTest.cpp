@@ -1,9 +1,9 @@
 #include "engine/core/kaInitDataBase.h"
-#include "game/CarInfo.h"
-#include "game/ShopItem.h"
-#include "game/SongInfo.h"
-#include "game/Tarvolin.h"
-#include "game/WorldInfo.h"
+#include "game/app/SongInfo.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/ShopItem.h"
+#include "game/vehicles/CarInfo.h"
+#include "game/world/WorldInfo.h"
 #include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "engine/core/Wizard.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "tests/support/game/InstallFolder.h"
 
 #include <gtest/gtest.h>

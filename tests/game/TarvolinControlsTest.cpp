@@ -1,4 +1,4 @@
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClock.h"
 #include "engine/render/kaWorldBase.h"
-#include "game/SongInfo.h"
-#include "game/SoundCategory.h"
-#include "game/Tarvolin.h"
+#include "game/app/SongInfo.h"
+#include "game/app/SoundCategory.h"
+#include "game/app/Tarvolin.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/Recorders.h"
 

@@ -1,6 +1,6 @@
 #include "engine/scene/EntityFactory.h"
-#include "game/Tarvolin.h"
-#include "game/tvPlayer.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/ProcessLimits.h"
 #include "tests/support/game/InstallFolder.h"

@@ -1,6 +1,6 @@
 #include "engine/render/kaGraphicsManager.h"
-#include "game/Tarvolin.h"
-#include "game/tvPlayer.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/TestDirect3D.h"
 #include "platform/window/ScriptedWindowBackend.h"

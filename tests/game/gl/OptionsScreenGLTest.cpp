@@ -1,12 +1,12 @@
 #include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "game/screens/DebugWindow.h"
 #include "game/screens/OptionsWindow.h"
-#include "tests/support/game/ScriptedInput.h"
 #include "tests/support/FrameReading.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "engine/gui/guiManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/CourseSummary.h"
 #include "game/screens/HudWindow.h"
-#include "game/tvPlayer.h"
-#include "game/tvWorld.h"
+#include "game/world/tvWorld.h"
 #include "tests/support/FrameReading.h"
 #include "tests/support/game/HeadlessGame.h"
 

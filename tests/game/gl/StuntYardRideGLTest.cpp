@@ -1,8 +1,8 @@
-#include "game/MotorCycle.h"
-#include "game/RagDude.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "game/screens/HudWindow.h"
-#include "game/tvWorld.h"
+#include "game/vehicles/MotorCycle.h"
+#include "game/vehicles/RagDude.h"
+#include "game/world/tvWorld.h"
 #include "tests/support/FrameReading.h"
 #include "tests/support/game/StuntYardRide.h"
 

@@ -1,6 +1,6 @@
 #include "engine/core/InputManager.h"
-#include "game/Tarvolin.h"
-#include "game/tvPlayer.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "game/ExplosiveGear.h"
+#include "game/gear/ExplosiveGear.h"
 
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaMesh.h"

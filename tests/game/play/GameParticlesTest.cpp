@@ -1,10 +1,10 @@
 #include "engine/core/kaRandom.h"
 #include "engine/scene/EntityFactory.h"
-#include "game/DirtSlip.h"
-#include "game/MudParticle.h"
-#include "game/WheelParticle.h"
-#include "game/tvVehicle.h"
-#include "game/tvWheel.h"
+#include "game/gear/DirtSlip.h"
+#include "game/gear/MudParticle.h"
+#include "game/vehicles/WheelParticle.h"
+#include "game/vehicles/tvVehicle.h"
+#include "game/vehicles/tvWheel.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>

@@ -1,4 +1,4 @@
-#include "game/LaunchPlate.h"
+#include "game/gear/LaunchPlate.h"
 
 #include "tests/support/game/GearScene.h"
 

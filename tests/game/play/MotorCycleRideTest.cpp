@@ -1,4 +1,4 @@
-#include "game/MotorCycle.h"
+#include "game/vehicles/MotorCycle.h"
 #include "tests/support/game/StuntYardRide.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "game/PowerUp.h"
+#include "game/gear/PowerUp.h"
 
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaPropertyRecord.h"
-#include "game/tvArena.h"
-#include "game/tvPlayer.h"
+#include "game/records/tvPlayer.h"
+#include "game/world/tvArena.h"
 #include "tests/support/engine/model/ModelTestSupport.h"
 #include "tests/support/game/GearScene.h"
 

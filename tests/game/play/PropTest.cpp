@@ -1,6 +1,6 @@
-#include "game/Ball.h"
-#include "game/Box.h"
-#include "game/Cylinder.h"
+#include "game/props/Ball.h"
+#include "game/props/Box.h"
+#include "game/props/Cylinder.h"
 
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaModel.h"

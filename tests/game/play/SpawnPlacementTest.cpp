@@ -1,4 +1,4 @@
-#include "game/SpawnPlacement.h"
+#include "game/world/SpawnPlacement.h"
 
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModel.h"

@@ -1,12 +1,12 @@
-#include "game/StuntGear.h"
+#include "game/gear/StuntGear.h"
 
 #include "engine/core/kaXmlHelpers.h"
-#include "game/ExplosiveGear.h"
-#include "game/LaunchPlate.h"
-#include "game/MudPit.h"
-#include "game/OilSlick.h"
-#include "game/PowerGrate.h"
-#include "game/PowerUp.h"
+#include "game/gear/ExplosiveGear.h"
+#include "game/gear/LaunchPlate.h"
+#include "game/gear/MudPit.h"
+#include "game/gear/OilSlick.h"
+#include "game/gear/PowerGrate.h"
+#include "game/gear/PowerUp.h"
 #include "tests/support/game/GearScene.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "game/MudPit.h"
-#include "game/OilSlick.h"
-#include "game/PowerGrate.h"
+#include "game/gear/MudPit.h"
+#include "game/gear/OilSlick.h"
+#include "game/gear/PowerGrate.h"
 
 #include "tests/support/game/GearScene.h"
 

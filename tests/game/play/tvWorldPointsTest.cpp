@@ -1,8 +1,8 @@
-#include "game/tvWorld.h"
+#include "game/world/tvWorld.h"
 
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/HudWindow.h"
-#include "game/tvPlayer.h"
 
 #include <gtest/gtest.h>
 

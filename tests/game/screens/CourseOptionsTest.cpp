@@ -1,13 +1,13 @@
-#include "game/screens/CourseOptions.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
-#include "game/ShopItem.h"
-#include "game/Tarvolin.h"
-#include "game/tvPlayer.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/ShopItem.h"
+#include "game/records/tvPlayer.h"
+#include "game/screens/courseeditor/CourseOptions.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>

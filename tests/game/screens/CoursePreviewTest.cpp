@@ -1,11 +1,11 @@
-#include "game/screens/CoursePreview.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
-#include "game/Tarvolin.h"
-#include "game/WorldInfo.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
+#include "game/screens/CoursePreview.h"
 #include "game/screens/HudWindow.h"
-#include "game/tvPlayer.h"
-#include "game/tvWorld.h"
+#include "game/world/WorldInfo.h"
+#include "game/world/tvWorld.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 
 #include "engine/gui/guiManager.h"
 #include "engine/scene/kaEntity.h"
-#include "game/Tarvolin.h"
-#include "game/tvPlayer.h"
-#include "game/tvWorld.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
+#include "game/world/tvWorld.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include "engine/core/kaClock.h"
 #include "engine/gui/guiManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/HudWindow.h"
-#include "game/tvPlayer.h"
-#include "game/tvWorld.h"
+#include "game/world/tvWorld.h"
 #include "platform/system/ManualClock.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextParams.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "platform/window/Rect.h"
 #include "tests/support/game/HeadlessGame.h"
 

@@ -2,9 +2,9 @@
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/MainWindow.h"
-#include "game/tvPlayer.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>

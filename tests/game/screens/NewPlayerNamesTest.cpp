@@ -1,4 +1,4 @@
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "game/screens/NewPlayerWindow.h"
 #include "tests/support/game/InstallFolder.h"
 

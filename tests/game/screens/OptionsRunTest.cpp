@@ -1,7 +1,7 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiSlider.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "game/screens/OptionsWindow.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ScriptedInput.h"

@@ -12,7 +12,7 @@
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/render/kaGraphicsManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "platform/gfx/GfxTypes.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ScriptedInput.h"

@@ -2,10 +2,10 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
-#include "game/CarInfo.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
+#include "game/records/tvPlayer.h"
 #include "game/screens/CSmenu.h"
-#include "game/tvPlayer.h"
+#include "game/vehicles/CarInfo.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ShopContent.h"
 

@@ -4,7 +4,7 @@
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/scene/kaWorld.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaProfiler.h"
 #include "engine/gui/guiManager.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/TestDirect3D.h"

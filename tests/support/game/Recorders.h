@@ -4,7 +4,7 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/model/kaBillboard.h"
-#include "game/Tarvolin.h"
+#include "game/app/Tarvolin.h"
 #include "platform/system/ClockSource.h"
 #include "tests/support/SteppingClock.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/gui/guiWindow.h"
-#include "game/RaceDisplay.h"
+#include "game/world/RaceDisplay.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,0 +1,71 @@
+#include "game/app/Tarvolin.h"
+
+#include "editor/WindowNames.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiWindow.h"
+#include "engine/render/kaGraphicsManager.h"
+#include "game/records/tvPlayer.h"
+#include "game/vehicles/tvVehicle.h"
+#include "game/world/RaceDisplay.h"
+#include "game/world/SpawnPlacement.h"
+#include "game/world/tvWorld.h"
+
+namespace
+{
+
+constexpr const char* kCoursePreview = windowNames::kCoursePreview;
+
+} // namespace
+
+void Tarvolin::StartCourse()
+{
+    ShowLoadingDialog(true);
+    const std::string courseFile = m_CourseFile;
+    guiWindow* preview = g_pGuiManager ? g_pGuiManager->FindWindow(kCoursePreview) : nullptr;
+    guiWindow* hudWindow = g_pGuiManager ? g_pGuiManager->FindWindow(tvWorld::kHudWindow) : nullptr;
+
+    // A file that does not load leaves an empty course; it still starts.
+    auto* world = new tvWorld();
+    world->LoadFile(courseFile, true);
+
+    if (auto* hud = dynamic_cast<RaceDisplay*>(hudWindow))
+        hud->SetWorld(world);
+    if (m_GraphicsManager)
+        m_GraphicsManager->AddSceneObject(world, true);
+    if (m_CurrentPlayer)
+        m_CurrentPlayer->SetRunPoints(0);
+    SetCurrentWorld(world);
+    world->InitializeEntities();
+
+    tvVehicle* vehicle = LoadVehicleEntity(world, m_VehicleName);
+    if (vehicle)
+    {
+        vehicle->SpawnRagdoll();
+        SpawnPlacement::PlaceAtSpawnPoint(*world, *vehicle);
+    }
+    m_pVehicle = vehicle;
+
+    guiWindow* first = m_GameMode == kPracticeMode ? hudWindow : preview;
+    if (g_pGuiManager && first)
+    {
+        g_pGuiManager->ActivateWindow(first);
+        g_pGuiManager->BringToFront(first);
+    }
+    world->SetGameMode(m_GameMode);
+    // Practice has no preview: the run starts by itself.
+    if (m_GameMode == kPracticeMode)
+        world->SetRunPhase(tvWorld::kPhasePractice);
+    ShowLoadingDialog(false);
+}
+
+void Tarvolin::DeleteCourseWorld()
+{
+    auto* world = dynamic_cast<tvWorld*>(GetCurrentWorld());
+    if (world == nullptr)
+        return;
+    // The scene list's reference is not released: the world is deleted here, not through its count.
+    if (m_GraphicsManager != nullptr)
+        m_GraphicsManager->DetachSceneObject(world);
+    delete world;
+    SetCurrentWorld(nullptr);
+}
