@@ -578,29 +578,47 @@ bool CopyPart(Texture* source, Texture* target, GetPart getPart, GfxResult (*cop
     return copied;
 }
 
-} // namespace
-
-bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t pool, bool setLOD)
+// Replaces a texture by a copy in the format the device prefers: `create` makes the empty copy in the
+// given format, `copyLevel` fills one of its levels. False when the texture may stay as it is, or when
+// the copy cannot be made.
+template <class Texture, class Create, class CopyLevel>
+bool ConvertCopy(Texture*& texture, GfxDevice* device, Create create, CopyLevel copyLevel)
 {
     if (!texture || !device)
         return false;
     const uint32_t format = ConversionFormat(texture->GetFormat());
     if (format == 0)
         return false;
-    SurfaceDesc desc;
-    texture->GetLevelDesc(0, &desc);
-    GfxTexture* made = nullptr;
-    if (GfxFailed(device->CreateTexture(desc.Width, desc.Height, texture->GetLevelCount(), 0, format, pool,
-                                        &made)) ||
-        !made)
+    Texture* made = nullptr;
+    if (GfxFailed(create(format, &made)) || !made)
         return false;
     bool copied = true;
     for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
-        copied = CopyPart(
-            texture, made,
-            [level](GfxTexture* t, GfxSurface** part) { return t->GetSurfaceLevel(level, part); },
-            &SurfaceCopy::CopySurface);
-    if (!AdoptCopy(texture, made, copied))
+        copied = copyLevel(made, level);
+    return AdoptCopy(texture, made, copied);
+}
+
+} // namespace
+
+bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t pool, bool setLOD)
+{
+    const bool converted = ConvertCopy(
+        texture, device,
+        [&](uint32_t format, GfxTexture** made)
+        {
+            SurfaceDesc desc;
+            texture->GetLevelDesc(0, &desc);
+            return device->CreateTexture(desc.Width, desc.Height, texture->GetLevelCount(), 0, format, pool,
+                                         made);
+        },
+        [&](GfxTexture* made, uint32_t level)
+        {
+            return CopyPart(
+                texture, made,
+                [level](GfxTexture* t, GfxSurface** part) { return t->GetSurfaceLevel(level, part); },
+                &SurfaceCopy::CopySurface);
+        });
+    if (!converted)
         return false;
     if (setLOD)
         texture->SetLOD(s_TextureLOD + 1);
@@ -609,49 +627,45 @@ bool kaTexture::ConvertTexture(GfxTexture*& texture, GfxDevice* device, uint32_t
 
 bool kaTexture::ConvertCubeTexture(GfxCubeTexture*& texture, GfxDevice* device, uint32_t pool, bool)
 {
-    if (!texture || !device)
-        return false;
-    const uint32_t format = ConversionFormat(texture->GetFormat());
-    if (format == 0)
-        return false;
-    SurfaceDesc desc;
-    texture->GetLevelDesc(0, &desc);
-    GfxCubeTexture* made = nullptr;
-    if (GfxFailed(device->CreateCubeTexture(desc.Width, texture->GetLevelCount(), 0, format, pool, &made)) ||
-        !made)
-        return false;
-    bool copied = true;
-    for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
-        for (uint32_t face = 0; face < 6 && copied; ++face)
-            copied = CopyPart(
-                texture, made,
-                [face, level](GfxCubeTexture* t, GfxSurface** part)
-                { return t->GetCubeMapSurface(face, level, part); },
-                &SurfaceCopy::CopySurface);
-    return AdoptCopy(texture, made, copied);
+    return ConvertCopy(
+        texture, device,
+        [&](uint32_t format, GfxCubeTexture** made)
+        {
+            SurfaceDesc desc;
+            texture->GetLevelDesc(0, &desc);
+            return device->CreateCubeTexture(desc.Width, texture->GetLevelCount(), 0, format, pool, made);
+        },
+        [&](GfxCubeTexture* made, uint32_t level)
+        {
+            bool copied = true;
+            for (uint32_t face = 0; face < 6 && copied; ++face)
+                copied = CopyPart(
+                    texture, made,
+                    [face, level](GfxCubeTexture* t, GfxSurface** part)
+                    { return t->GetCubeMapSurface(face, level, part); },
+                    &SurfaceCopy::CopySurface);
+            return copied;
+        });
 }
 
 bool kaTexture::ConvertVolumeTexture(GfxVolumeTexture*& texture, GfxDevice* device, uint32_t pool, bool)
 {
-    if (!texture || !device)
-        return false;
-    const uint32_t format = ConversionFormat(texture->GetFormat());
-    if (format == 0)
-        return false;
-    VolumeDesc desc;
-    texture->GetLevelDesc(0, &desc);
-    GfxVolumeTexture* made = nullptr;
-    if (GfxFailed(device->CreateVolumeTexture(desc.Width, desc.Height, desc.Depth, texture->GetLevelCount(),
-                                              0, format, pool, &made)) ||
-        !made)
-        return false;
-    bool copied = true;
-    for (uint32_t level = 0; level < made->GetLevelCount() && copied; ++level)
-        copied = CopyPart(
-            texture, made,
-            [level](GfxVolumeTexture* t, GfxVolume** part) { return t->GetVolumeLevel(level, part); },
-            &SurfaceCopy::CopyVolume);
-    return AdoptCopy(texture, made, copied);
+    return ConvertCopy(
+        texture, device,
+        [&](uint32_t format, GfxVolumeTexture** made)
+        {
+            VolumeDesc desc;
+            texture->GetLevelDesc(0, &desc);
+            return device->CreateVolumeTexture(desc.Width, desc.Height, desc.Depth, texture->GetLevelCount(),
+                                               0, format, pool, made);
+        },
+        [&](GfxVolumeTexture* made, uint32_t level)
+        {
+            return CopyPart(
+                texture, made,
+                [level](GfxVolumeTexture* t, GfxVolume** part) { return t->GetVolumeLevel(level, part); },
+                &SurfaceCopy::CopyVolume);
+        });
 }
 
 void kaTexture::RefreshDescription()
