@@ -44,6 +44,47 @@ Plane MakePlane(float a, float b, float c, float d)
     return plane;
 }
 
+// Takes an object out of its parent, or out of the root list; false when it is in neither. With
+// `release` the reference the parent or the list held goes too.
+bool TakeOutSceneObject(std::vector<ka3DObject*>& roots, ka3DObject* object, bool release)
+{
+    if (!object)
+        return false;
+    if (ka3DObject* parent = object->GetParent())
+    {
+        if (release)
+            parent->RemoveChild(object);
+        else
+            parent->DetachChild(object);
+        return true;
+    }
+    const auto found = std::find(roots.begin(), roots.end(), object);
+    if (found == roots.end())
+        return false;
+    // The entry goes first: the release may destroy an object whose destructor reaches the list.
+    roots.erase(found);
+    if (release)
+        object->Release();
+    return true;
+}
+
+// What projecting between the scene and the screen reads from the device.
+struct ScreenTransforms
+{
+    Viewport viewport;
+    Matrix projection;
+    Matrix view;
+};
+
+ScreenTransforms ReadScreenTransforms(const GfxDevice& device)
+{
+    ScreenTransforms screen;
+    device.GetViewport(&screen.viewport);
+    device.GetTransform(TS_PROJECTION, &screen.projection);
+    device.GetTransform(TS_VIEW, &screen.view);
+    return screen;
+}
+
 } // namespace
 
 // Scene objects.
@@ -62,36 +103,12 @@ bool kaGraphicsManager::AddSceneObject(ka3DObject* object, bool atFront)
 
 bool kaGraphicsManager::DetachSceneObject(ka3DObject* object)
 {
-    if (!object)
-        return false;
-    if (ka3DObject* parent = object->GetParent())
-    {
-        parent->DetachChild(object);
-        return true;
-    }
-    const auto found = std::find(m_SceneObjects.begin(), m_SceneObjects.end(), object);
-    if (found == m_SceneObjects.end())
-        return false;
-    m_SceneObjects.erase(found);
-    return true;
+    return TakeOutSceneObject(m_SceneObjects, object, false);
 }
 
 bool kaGraphicsManager::RemoveSceneObject(ka3DObject* object)
 {
-    if (!object)
-        return false;
-    if (ka3DObject* parent = object->GetParent())
-    {
-        parent->RemoveChild(object);
-        return true;
-    }
-    const auto found = std::find(m_SceneObjects.begin(), m_SceneObjects.end(), object);
-    if (found == m_SceneObjects.end())
-        return false;
-    // The entry goes first: the release may destroy an object whose destructor reaches the list.
-    m_SceneObjects.erase(found);
-    object->Release();
-    return true;
+    return TakeOutSceneObject(m_SceneObjects, object, true);
 }
 
 void kaGraphicsManager::UpdateSceneObjects(float dt)
@@ -456,13 +473,8 @@ platform::Vector3 kaGraphicsManager::ProjectToScreen(const Vector3& point) const
     Vector3 out;
     if (!m_pDevice)
         return out;
-    Viewport viewport;
-    Matrix projection;
-    Matrix view;
-    m_pDevice->GetViewport(&viewport);
-    m_pDevice->GetTransform(TS_PROJECTION, &projection);
-    m_pDevice->GetTransform(TS_VIEW, &view);
-    Vec3Project(&out, &point, &viewport, &projection, &view, nullptr);
+    const ScreenTransforms screen = ReadScreenTransforms(*m_pDevice);
+    Vec3Project(&out, &point, &screen.viewport, &screen.projection, &screen.view, nullptr);
     return out;
 }
 
@@ -471,13 +483,8 @@ platform::Vector3 kaGraphicsManager::UnprojectFromScreen(const Vector3& point) c
     Vector3 out;
     if (!m_pDevice)
         return out;
-    Viewport viewport;
-    Matrix projection;
-    Matrix view;
-    m_pDevice->GetViewport(&viewport);
-    m_pDevice->GetTransform(TS_PROJECTION, &projection);
-    m_pDevice->GetTransform(TS_VIEW, &view);
-    if (!Vec3Unproject(&out, &point, &viewport, &projection, &view, nullptr))
+    const ScreenTransforms screen = ReadScreenTransforms(*m_pDevice);
+    if (!Vec3Unproject(&out, &point, &screen.viewport, &screen.projection, &screen.view, nullptr))
         out = Vector3();
     return out;
 }
