@@ -75,6 +75,17 @@ void SetViewChanged()
         g_pGraphicsManager->SetViewChanged(true);
 }
 
+// Copies a value into its reported copy; true when the two differed.
+template <class T> bool CatchUp(const T& value, T& reported)
+{
+    if (value != reported)
+    {
+        reported = value;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 kaCamera::kaCamera()
@@ -555,27 +566,11 @@ void kaCamera::_UpdateTurned()
 
 void kaCamera::_HandOn()
 {
-    bool changed = false;
-    if (m_View != m_ViewReported)
-    {
-        m_ViewReported = m_View;
-        changed = true;
-    }
-    if (m_Projection != m_ProjectionReported)
-    {
-        m_ProjectionReported = m_Projection;
-        changed = true;
-    }
-    if (m_Angles != m_ReportedAngles)
-    {
-        m_ReportedAngles = m_Angles;
-        changed = true;
-    }
-    if (m_Position != m_ReportedPosition)
-    {
-        m_ReportedPosition = m_Position;
-        changed = true;
-    }
+    // Every reported value catches up, whichever changed.
+    bool changed = CatchUp(m_View, m_ViewReported);
+    changed = CatchUp(m_Projection, m_ProjectionReported) || changed;
+    changed = CatchUp(m_Angles, m_ReportedAngles) || changed;
+    changed = CatchUp(m_Position, m_ReportedPosition) || changed;
     if (changed)
         SetViewChanged();
 }

@@ -12,23 +12,13 @@ const uint16_t kClassData2 = 0xA138;
 const uint16_t kClassData3 = 0x11D5;
 const uint8_t kClassData4[8] = {0x9C, 0xF6, 0x00, 0x01, 0x02, 0x3E, 0x55, 0x10};
 
-ColorValue MakeColor(float r, float g, float b, float a)
-{
-    ColorValue color;
-    color.r = r;
-    color.g = g;
-    color.b = b;
-    color.a = a;
-    return color;
-}
-
 // Red in the lowest byte.
 ColorValue UnpackColor(uint32_t packed)
 {
-    return MakeColor(static_cast<float>(packed & 0xFF) / 255.0f,
-                     static_cast<float>((packed >> 8) & 0xFF) / 255.0f,
-                     static_cast<float>((packed >> 16) & 0xFF) / 255.0f,
-                     static_cast<float>((packed >> 24) & 0xFF) / 255.0f);
+    return ColorValue{static_cast<float>(packed & 0xFF) / 255.0f,
+                      static_cast<float>((packed >> 8) & 0xFF) / 255.0f,
+                      static_cast<float>((packed >> 16) & 0xFF) / 255.0f,
+                      static_cast<float>((packed >> 24) & 0xFF) / 255.0f};
 }
 
 Vector3 Translation(const float (&rows)[4][3])
@@ -44,9 +34,9 @@ kaLight::kaLight(uint32_t type, float x, float y, float z, float dx, float dy, f
     : m_Light(_ClearedLight())
 {
     m_Light.Type = type;
-    m_Light.Diffuse = MakeColor(dr, dg, db, da);
-    m_Light.Specular = MakeColor(sr, sg, sb, sa);
-    m_Light.Ambient = MakeColor(ar, ag, ab, aa);
+    m_Light.Diffuse = ColorValue{dr, dg, db, da};
+    m_Light.Specular = ColorValue{sr, sg, sb, sa};
+    m_Light.Ambient = ColorValue{ar, ag, ab, aa};
     const Vector3 direction(dx, dy, dz);
     Vec3Normalize(&m_Light.Direction, &direction);
     m_Light.Range = kRange;

@@ -31,24 +31,14 @@ float Now()
     return static_cast<float>(GetTime(kApplicationTime));
 }
 
-ColorValue MakeColor(float r, float g, float b, float a)
-{
-    ColorValue color;
-    color.r = r;
-    color.g = g;
-    color.b = b;
-    color.a = a;
-    return color;
-}
-
 } // namespace
 
 kaRenderState::kaRenderState() : m_LastTime(Now())
 {
-    m_Material.Diffuse = MakeColor(1.0f, 1.0f, 1.0f, 1.0f);
-    m_Material.Ambient = MakeColor(1.0f, 1.0f, 1.0f, 1.0f);
-    m_Material.Specular = MakeColor(1.0f, 1.0f, 1.0f, 1.0f);
-    m_Material.Emissive = MakeColor(0.0f, 0.0f, 0.0f, 0.0f);
+    m_Material.Diffuse = ColorValue{1.0f, 1.0f, 1.0f, 1.0f};
+    m_Material.Ambient = ColorValue{1.0f, 1.0f, 1.0f, 1.0f};
+    m_Material.Specular = ColorValue{1.0f, 1.0f, 1.0f, 1.0f};
+    m_Material.Emissive = ColorValue{0.0f, 0.0f, 0.0f, 0.0f};
     m_Material.Power = 0.0f;
 }
 
@@ -134,17 +124,17 @@ void kaRenderState::_ReleaseStages()
 
 void kaRenderState::SetDiffuse(float r, float g, float b, float a)
 {
-    m_Material.Diffuse = MakeColor(r, g, b, a);
+    m_Material.Diffuse = ColorValue{r, g, b, a};
 }
 
 void kaRenderState::SetAmbient(float r, float g, float b, float a)
 {
-    m_Material.Ambient = MakeColor(r, g, b, a);
+    m_Material.Ambient = ColorValue{r, g, b, a};
 }
 
 void kaRenderState::SetSpecular(float r, float g, float b, float a)
 {
-    m_Material.Specular = MakeColor(r, g, b, a);
+    m_Material.Specular = ColorValue{r, g, b, a};
 }
 
 void kaRenderState::SetPower(float power)
