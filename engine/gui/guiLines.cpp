@@ -127,6 +127,22 @@ void guiLines::WriteText(std::ostream& stream) const
     guiGlyph::WriteText(stream);
 }
 
+// A failed stream reads nothing more, so the first point that cannot be read ends the list.
+template <class ReadPoint> void guiLines::_ReadPoints(int32_t count, ReadPoint readPoint)
+{
+    m_Points.clear();
+    for (int32_t i = 0; i < count; ++i)
+    {
+        guiCoordPair point;
+        if (!readPoint(point))
+            break;
+        if (m_Points.size() < kMaxPoints)
+            AddPoint(point);
+        else if (i == static_cast<int32_t>(kMaxPoints))
+            platform::OutputDebugString(kTooManyPoints);
+    }
+}
+
 void guiLines::ReadText(std::istream& stream)
 {
     kaColor color = m_Color;
@@ -135,18 +151,12 @@ void guiLines::ReadText(std::istream& stream)
     gui::ReadTextField(stream, m_Width);
     int32_t count = 0;
     gui::ReadTextField(stream, count);
-    m_Points.clear();
-    for (int32_t i = 0; i < count && stream; ++i)
-    {
-        guiCoordPair point;
-        gui::ReadTextField(stream, point);
-        if (!stream)
-            break;
-        if (m_Points.size() < kMaxPoints)
-            AddPoint(point);
-        else if (i == static_cast<int32_t>(kMaxPoints))
-            platform::OutputDebugString(kTooManyPoints);
-    }
+    _ReadPoints(count,
+                [&stream](guiCoordPair& point)
+                {
+                    gui::ReadTextField(stream, point);
+                    return static_cast<bool>(stream);
+                });
     _SizeToPoints();
     guiGlyph::ReadText(stream);
 }
@@ -169,18 +179,12 @@ void guiLines::ReadBinary(kaBinaryStream& stream)
     stream.ReadFloat(m_Width);
     int32_t count = 0;
     stream.ReadInt32(count);
-    m_Points.clear();
-    for (int32_t i = 0; i < count && !stream.Failed(); ++i)
-    {
-        guiCoordPair point;
-        point.Read(stream);
-        if (stream.Failed())
-            break;
-        if (m_Points.size() < kMaxPoints)
-            AddPoint(point);
-        else if (i == static_cast<int32_t>(kMaxPoints))
-            platform::OutputDebugString(kTooManyPoints);
-    }
+    _ReadPoints(count,
+                [&stream](guiCoordPair& point)
+                {
+                    point.Read(stream);
+                    return !stream.Failed();
+                });
     _SizeToPoints();
     guiGlyph::ReadBinary(stream);
 }

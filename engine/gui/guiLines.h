@@ -67,6 +67,8 @@ private:
     uint32_t _DrawableSegments() const;
     void _BuildVertices();
     void _SizeToPoints();
+    // Reads up to `count` stored points, keeping at most kMaxPoints.
+    template <class ReadPoint> void _ReadPoints(int32_t count, ReadPoint readPoint);
 
     guiScreenBuffers m_Buffers;
     std::vector<guiCoordPair> m_Points;

@@ -464,7 +464,7 @@ bool guiText::HitTest(const kaPoint& point, guiGlyph*& out)
     return false;
 }
 
-void guiText::WriteText(std::ostream& stream) const
+guiTextParams guiText::_GetParams() const
 {
     guiTextParams params;
     params.font = m_FontName;
@@ -472,7 +472,20 @@ void guiText::WriteText(std::ostream& stream) const
     params.name = m_Name;
     params.foreColor = m_Color;
     params.position = m_Position;
-    params.WriteText(stream);
+    return params;
+}
+
+void guiText::_ApplyParams(const guiTextParams& params)
+{
+    SetPosition(params.position);
+    m_Color = params.foreColor;
+    SetText(params.text);
+    SetFont(params.font);
+}
+
+void guiText::WriteText(std::ostream& stream) const
+{
+    _GetParams().WriteText(stream);
     guiGlyph::WriteText(stream);
 }
 
@@ -480,22 +493,13 @@ void guiText::ReadText(std::istream& stream)
 {
     guiTextParams params;
     params.ReadText(stream);
-    SetPosition(params.position);
-    m_Color = params.foreColor;
-    SetText(params.text);
-    SetFont(params.font);
+    _ApplyParams(params);
     guiGlyph::ReadText(stream);
 }
 
 void guiText::WriteBinary(kaBinaryStream& stream) const
 {
-    guiTextParams params;
-    params.font = m_FontName;
-    params.text = m_Text;
-    params.name = m_Name;
-    params.foreColor = m_Color;
-    params.position = m_Position;
-    params.WriteBinary(stream);
+    _GetParams().WriteBinary(stream);
     guiGlyph::WriteBinary(stream);
 }
 
@@ -503,10 +507,7 @@ void guiText::ReadBinary(kaBinaryStream& stream)
 {
     guiTextParams params;
     params.ReadBinary(stream);
-    SetPosition(params.position);
-    m_Color = params.foreColor;
-    SetText(params.text);
-    SetFont(params.font);
+    _ApplyParams(params);
     guiGlyph::ReadBinary(stream);
 }
 

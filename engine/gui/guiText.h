@@ -94,6 +94,9 @@ public:
 private:
     void _Init();
     void _Layout();
+    // What the stored forms hold of a text.
+    guiTextParams _GetParams() const;
+    void _ApplyParams(const guiTextParams& params);
     // Cut again only when the text changed: compositions ask for every piece in turn.
     const std::vector<std::string>& _Pieces() const;
 
