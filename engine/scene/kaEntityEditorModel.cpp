@@ -61,25 +61,7 @@ kaEntityEditorModel::~kaEntityEditorModel() = default;
 void kaEntityEditorModel::WriteXml(TiXmlElement* element) const
 {
     // The base block already names the class it stands for as its "type".
-    kaEntity::WriteXml(element);
-    if (!element)
-        return;
-    AppendTextElement(element, "kmfFilename", m_ModelFile);
-    if (!m_pModel)
-        return;
-    AppendBoolElement(element, "snapToTerrain", m_SnapToTerrain);
-    const Vector3 position = GetPosition();
-    TiXmlElement* place = AppendElement(element, "position");
-    AppendFloatElement(place, "x", position.x);
-    AppendFloatElement(place, "z", position.z);
-    if (!m_SnapToTerrain)
-        AppendFloatElement(place, "y", position.y);
-    const Quaternion rotation = GetRotation();
-    TiXmlElement* quaternion = AppendElement(AppendElement(element, "rotation"), "quaternion");
-    AppendFloatElement(quaternion, "x", rotation.x);
-    AppendFloatElement(quaternion, "y", rotation.y);
-    AppendFloatElement(quaternion, "z", rotation.z);
-    AppendFloatElement(quaternion, "w", rotation.w);
+    _WriteModelXml(element, true);
 }
 
 void kaEntityEditorModel::BuildPropertyList()

@@ -222,6 +222,11 @@ void kaEntityModel::_ReadTextures(const TiXmlElement* element)
 
 void kaEntityModel::WriteXml(TiXmlElement* element) const
 {
+    _WriteModelXml(element, false);
+}
+
+void kaEntityModel::_WriteModelXml(TiXmlElement* element, bool positionFirst) const
+{
     kaEntity::WriteXml(element);
     if (!element)
         return;
@@ -229,12 +234,25 @@ void kaEntityModel::WriteXml(TiXmlElement* element) const
     if (!m_pModel)
         return;
     AppendBoolElement(element, "snapToTerrain", m_SnapToTerrain);
+    if (positionFirst)
+        _AppendPosition(element);
+    _AppendRotation(element);
+    if (!positionFirst)
+        _AppendPosition(element);
+}
+
+void kaEntityModel::_AppendRotation(TiXmlElement* element) const
+{
     const Quaternion rotation = GetRotation();
     TiXmlElement* quaternion = AppendElement(AppendElement(element, "rotation"), "quaternion");
     AppendFloatElement(quaternion, "x", rotation.x);
     AppendFloatElement(quaternion, "y", rotation.y);
     AppendFloatElement(quaternion, "z", rotation.z);
     AppendFloatElement(quaternion, "w", rotation.w);
+}
+
+void kaEntityModel::_AppendPosition(TiXmlElement* element) const
+{
     const Vector3 position = GetPosition();
     TiXmlElement* place = AppendElement(element, "position");
     AppendFloatElement(place, "x", position.x);

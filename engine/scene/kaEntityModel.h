@@ -103,6 +103,12 @@ protected:
     void _ReadRotation(const TiXmlElement* element);
     void _ReadPosition(const TiXmlElement* element);
     void _ReadTextures(const TiXmlElement* element);
+    // The entity's block, the model file and, with a model, the snap switch, rotation and position (or
+    // position and rotation).
+    void _WriteModelXml(TiXmlElement* element, bool positionFirst) const;
+    // The "rotation" quaternion block, and the "position" block (without "y" when snapped to the terrain).
+    void _AppendRotation(TiXmlElement* element) const;
+    void _AppendPosition(TiXmlElement* element) const;
     void _ReadEmitters(const TiXmlElement* element);
     void _ReadBillboards(const TiXmlElement* element);
     // The model's indices of the "bone" children's names that it has.

@@ -167,6 +167,8 @@ protected:
                                  platform::Quaternion& rotation);
     // ODE refuses a mass that is not above 0 or lies off the body origin.
     void _GiveMassToBody();
+    // Moves the primitives held in geom transforms by the offset, in model space.
+    void _MoveTransformedGeoms(const platform::Vector3& offset);
     // The body at p with rotation q, the model with its centre-of-gravity point on the body origin.
     void _PlaceBodyAndModel(const platform::Vector3& position, const platform::Quaternion& rotation);
     kaPhysicsWorld* _GetPhysicsWorld() const;

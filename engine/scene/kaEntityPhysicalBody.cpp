@@ -294,6 +294,13 @@ void kaEntityPhysical::RecenterMass(bool keepOffset)
                 m_COGOffset = GetBoneWorldPosition(bone) - GetPosition();
         }
     }
+    _MoveTransformedGeoms(-m_COGOffset);
+    _GiveMassToBody();
+    SetPosition(FromODEVector(dBodyGetPosition(m_Body)));
+}
+
+void kaEntityPhysical::_MoveTransformedGeoms(const Vector3& offset)
+{
     for (const auto& record : m_GeomData)
     {
         dGeomID geom = record->GetGeom();
@@ -301,10 +308,8 @@ void kaEntityPhysical::RecenterMass(bool keepOffset)
             continue;
         dGeomID inner = dGeomTransformGetGeom(geom);
         const dReal* at = dGeomGetPosition(inner);
-        dGeomSetPosition(inner, at[0] - m_COGOffset.x, at[1] - m_COGOffset.y, at[2] - m_COGOffset.z);
+        dGeomSetPosition(inner, at[0] + offset.x, at[1] + offset.y, at[2] + offset.z);
     }
-    _GiveMassToBody();
-    SetPosition(FromODEVector(dBodyGetPosition(m_Body)));
 }
 
 void kaEntityPhysical::_DropBody()

@@ -50,24 +50,34 @@ float kaHingeJoint::GetAngle()
     return m_Joint ? static_cast<float>(dJointGetHingeAngle(m_Joint)) : 0.0f;
 }
 
-bool kaHingeJoint::_GetAxis(int index, Vector3& axis) const
+bool kaHingeJoint::ReadHingeAxis(dJointID joint, int index, Vector3& axis)
 {
     if (index != 0)
         return false;
     // ODE writes nothing without the body the axis lives on.
     dVector3 a = {0, 0, 0, 0};
-    dJointGetHingeAxis(m_Joint, a);
+    dJointGetHingeAxis(joint, a);
     axis = ToVector(a);
     return true;
 }
 
-bool kaHingeJoint::_GetAnchors(Vector3& first, Vector3& second) const
+bool kaHingeJoint::ReadHingeAnchors(dJointID joint, Vector3& first, Vector3& second)
 {
     dVector3 a = {0, 0, 0, 0};
     dVector3 b = {0, 0, 0, 0};
-    dJointGetHingeAnchor(m_Joint, a);
-    dJointGetHingeAnchor2(m_Joint, b);
+    dJointGetHingeAnchor(joint, a);
+    dJointGetHingeAnchor2(joint, b);
     first = ToVector(a);
     second = ToVector(b);
     return true;
+}
+
+bool kaHingeJoint::_GetAxis(int index, Vector3& axis) const
+{
+    return ReadHingeAxis(m_Joint, index, axis);
+}
+
+bool kaHingeJoint::_GetAnchors(Vector3& first, Vector3& second) const
+{
+    return ReadHingeAnchors(m_Joint, first, second);
 }

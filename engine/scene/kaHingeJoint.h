@@ -12,6 +12,10 @@ public:
     void SetAxis(float x, float y, float z, int index) override;
     float GetAngle() override;
 
+    // The axis (index 0 only) and the anchors on both bodies of an ODE hinge, for every joint built on one.
+    static bool ReadHingeAxis(dJointID joint, int index, platform::Vector3& axis);
+    static bool ReadHingeAnchors(dJointID joint, platform::Vector3& first, platform::Vector3& second);
+
 protected:
     dJointID _MakeJoint(dWorldID world) override;
     void _SetAnchor(const platform::Vector3& anchor) override;

@@ -3,6 +3,7 @@
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaEntityPhysical.h"
+#include "engine/scene/kaHingeJoint.h"
 #include "engine/scene/kaPhysicsWorld.h"
 
 #include <tinyxml.h>
@@ -17,11 +18,6 @@ namespace
 {
 const EntityFactory::Registration s_Registration(kaMotorJoint::StaticClassInfo(),
                                                  &EntityFactory::Create<kaMotorJoint>);
-
-Vector3 ToVector(const dVector3 v)
-{
-    return Vector3(static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]));
-}
 } // namespace
 
 kaMotorJoint::~kaMotorJoint()
@@ -148,22 +144,10 @@ void kaMotorJoint::UpdateMotorAxis()
 
 bool kaMotorJoint::_GetAxis(int index, Vector3& axis) const
 {
-    if (index != 0)
-        return false;
-    // ODE writes nothing without the body the axis lives on.
-    dVector3 a = {0, 0, 0, 0};
-    dJointGetHingeAxis(m_Joint, a);
-    axis = ToVector(a);
-    return true;
+    return kaHingeJoint::ReadHingeAxis(m_Joint, index, axis);
 }
 
 bool kaMotorJoint::_GetAnchors(Vector3& first, Vector3& second) const
 {
-    dVector3 a = {0, 0, 0, 0};
-    dVector3 b = {0, 0, 0, 0};
-    dJointGetHingeAnchor(m_Joint, a);
-    dJointGetHingeAnchor2(m_Joint, b);
-    first = ToVector(a);
-    second = ToVector(b);
-    return true;
+    return kaHingeJoint::ReadHingeAnchors(m_Joint, first, second);
 }

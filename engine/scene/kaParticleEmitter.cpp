@@ -308,12 +308,17 @@ void kaParticleEmitter::Emit(float dt)
 
 void kaParticleEmitter::Update(float dt)
 {
+    _UpdateParticles(dt, m_UseGravity);
+}
+
+void kaParticleEmitter::_UpdateParticles(float dt, bool useGravity)
+{
     kaEntity::Update(dt);
     Emit(dt);
     for (int32_t i = 0; i < m_LiveCount; ++i)
     {
         kaParticle& particle = m_Particles[static_cast<size_t>(i)];
-        if (m_UseGravity)
+        if (useGravity)
             particle.m_Velocity += m_Gravity * dt;
         particle.m_Position += particle.m_Velocity * dt;
         particle.m_Life -= dt;

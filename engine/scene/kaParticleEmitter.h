@@ -98,6 +98,8 @@ public:
 
 protected:
     void _ReadRotation(const TiXmlElement* element);
+    // The entity's step, the emission, then every particle moves, ages, grows and fades, or dies.
+    void _UpdateParticles(float dt, bool useGravity);
     // The box spans the emitter and its live quads, and the world files the emitter by it.
     void _FitBoundingBox();
     // Writes every live particle's quad; false when the buffer would not lock.

@@ -25,14 +25,6 @@ const EntityFactory::Registration s_Registration(kaVehicle::StaticClassInfo(),
 using kaXmlValues::ReadFloatOrThrow;
 using kaXmlValues::ReadTextIfPresent;
 
-// The action's value for player 0 and the kind of control that gave it.
-int32_t Action(int action, int32_t& kind)
-{
-    kind = 0;
-    const InputManager* input = InputManager::GetInstance();
-    return input ? input->GetActionValue(action, &kind, kaVehicle::kPlayer) : 0;
-}
-
 template <typename T> void Erase(std::vector<T*>& list, const T* item)
 {
     list.erase(std::remove(list.begin(), list.end(), item), list.end());
@@ -41,6 +33,13 @@ template <typename T> void Erase(std::vector<T*>& list, const T* item)
 } // namespace
 
 kaVehicle::kaVehicle() = default;
+
+int32_t kaVehicle::_Action(int action, int32_t& kind)
+{
+    kind = 0;
+    const InputManager* input = InputManager::GetInstance();
+    return input ? input->GetActionValue(action, &kind, kPlayer) : 0;
+}
 
 kaVehicle::~kaVehicle()
 {
@@ -162,7 +161,7 @@ float kaVehicle::_SteerFactor(float speedSquared) const
 void kaVehicle::_UpdateSteering(float dt, float factor)
 {
     int32_t kind = 0;
-    const int32_t right = Action(kSteerRightAction, kind);
+    const int32_t right = _Action(kSteerRightAction, kind);
     if (right < 0)
     {
         if (kind == InputDevice::kKindAbsoluteAxis)
@@ -171,7 +170,7 @@ void kaVehicle::_UpdateSteering(float dt, float factor)
             m_Steer -= m_SteerRate * factor * dt;
         return;
     }
-    const int32_t left = Action(kSteerLeftAction, kind);
+    const int32_t left = _Action(kSteerLeftAction, kind);
     if (left > 0)
     {
         if (kind == InputDevice::kKindAbsoluteAxis)
@@ -194,14 +193,21 @@ void kaVehicle::UpdateControl(float dt)
     m_PowerScale = 1.0f;
     m_DriveActive = true;
     int32_t kind = 0;
-    const int32_t throttle = Action(kThrottleAction, kind);
+    const int32_t throttle = _Action(kThrottleAction, kind);
     const bool throttled = throttle < kThrottleDeadZone;
     if (throttled)
         m_WheelSpeedTarget = kind == InputDevice::kKindAbsoluteAxis
                                  ? throttle * (-1.0f / kFullScale) * m_MaxSpeed
                                  : m_MaxSpeed;
 
-    const int32_t brake = Action(kBrakeAction, kind);
+    _UpdateBrake(throttled, speedSquared < kSlowSquared, m_MaxSpeed);
+    m_Steer = std::clamp(m_Steer, -m_SteerLimit, m_SteerLimit);
+}
+
+void kaVehicle::_UpdateBrake(bool throttled, bool slow, float reverseSpeed)
+{
+    int32_t kind = 0;
+    const int32_t brake = _Action(kBrakeAction, kind);
     if (brake <= kBrakeDeadZone)
     {
         m_BrakeState = kIdle;
@@ -209,7 +215,6 @@ void kaVehicle::UpdateControl(float dt)
     }
     else
     {
-        const bool slow = speedSquared < kSlowSquared;
         const bool analogue = kind == InputDevice::kKindAbsoluteAxis;
         switch (m_BrakeState)
         {
@@ -225,7 +230,7 @@ void kaVehicle::UpdateControl(float dt)
             m_WheelSpeedTarget = 0.0f;
             break;
         default:
-            m_WheelSpeedTarget = analogue ? -(brake / kFullScale) * m_MaxSpeed : -m_MaxSpeed;
+            m_WheelSpeedTarget = -reverseSpeed * (analogue ? brake / kFullScale : 1.0f);
             break;
         }
         m_LastBrakeTarget = m_WheelSpeedTarget;
@@ -236,7 +241,6 @@ void kaVehicle::UpdateControl(float dt)
         m_DriveActive = false;
         m_WheelSpeedTarget = 0.0f;
     }
-    m_Steer = std::clamp(m_Steer, -m_SteerLimit, m_SteerLimit);
 }
 
 void kaVehicle::Update(float dt)
@@ -249,18 +253,8 @@ void kaVehicle::Update(float dt)
 void kaVehicle::_DriveJoints()
 {
     // Idle wheels are held back gently.
-    const float force = m_DriveActive ? m_PowerScale * m_Acceleration : kIdleForce;
-    float sum = 0.0f;
-    for (kaJoint* joint : m_PowerJoints)
-    {
-        joint->UpdateMotorAxis();
-        joint->SetParam(dParamVel2, m_WheelSpeedTarget);
-        joint->SetParam(dParamFMax2, force);
-        joint->SetParam(dParamCFM, kDriveCFM);
-        sum += joint->GetAngleRate();
-    }
+    _DrivePowerJoints(m_WheelSpeedTarget, m_DriveActive ? m_PowerScale * m_Acceleration : kIdleForce);
     // Without power joints there is no spin to hear.
-    m_WheelSpinRate = m_PowerJoints.empty() ? 0.0f : sum / static_cast<float>(m_PowerJoints.size());
     if (!m_PowerJoints.empty())
         UpdateEngineSound(m_WheelSpinRate);
     for (kaJoint* joint : m_SteeringJoints)
@@ -272,6 +266,20 @@ void kaVehicle::_DriveJoints()
         joint->SetParam(dParamHiStop, m_SteerLimit + kSteerStopMargin);
         joint->SetParam(dParamFudgeFactor, kSteerFudge);
     }
+}
+
+void kaVehicle::_DrivePowerJoints(float speed, float force)
+{
+    float sum = 0.0f;
+    for (kaJoint* joint : m_PowerJoints)
+    {
+        joint->UpdateMotorAxis();
+        joint->SetParam(dParamVel2, speed);
+        joint->SetParam(dParamFMax2, force);
+        joint->SetParam(dParamCFM, kDriveCFM);
+        sum += joint->GetAngleRate();
+    }
+    m_WheelSpinRate = m_PowerJoints.empty() ? 0.0f : sum / static_cast<float>(m_PowerJoints.size());
 }
 
 void kaVehicle::UpdateEngineSound(float spinRate)

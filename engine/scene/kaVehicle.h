@@ -112,6 +112,13 @@ public:
     float GetPowerScale() const { return m_PowerScale; }
 
 protected:
+    // The action's value for player 0 and the kind of control that gave it.
+    static int32_t _Action(int action, int32_t& kind);
+    // The brake action after the throttle's: held, it brakes, then once slow it reverses at up to
+    // reverseSpeed; with neither held the drive rests.
+    void _UpdateBrake(bool throttled, bool slow, float reverseSpeed);
+    // The power joints chase the wheel speed with this force; the spin rate is their mean.
+    void _DrivePowerJoints(float speed, float force);
     // The steering factor at this squared speed: 1 at rest, kSteerFactorMin at maxSpeed and beyond.
     float _SteerFactor(float speedSquared) const;
     float _SpeedSquared() const;

@@ -81,15 +81,7 @@ void kaWheel::SetModel(kaModel* model)
 
     // The primitives go back to model space: the mass of the sphere replaces theirs, and centring it
     // moves every geom again.
-    for (const auto& record : m_GeomData)
-    {
-        dGeomID geom = record->GetGeom();
-        if (!geom || dGeomGetClass(geom) != dGeomTransformClass)
-            continue;
-        dGeomID inner = dGeomTransformGetGeom(geom);
-        const dReal* at = dGeomGetPosition(inner);
-        dGeomSetPosition(inner, at[0] + m_COGOffset.x, at[1] + m_COGOffset.y, at[2] + m_COGOffset.z);
-    }
+    _MoveTransformedGeoms(m_COGOffset);
 
     auto record = std::make_unique<kaGeomData>();
     record->m_pEntity = this;

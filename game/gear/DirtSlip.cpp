@@ -55,26 +55,6 @@ void DirtSlip::InitParticle(int32_t index)
 
 void DirtSlip::Update(float dt)
 {
-    kaEntity::Update(dt);
-    Emit(dt);
-    for (int32_t i = 0; i < m_LiveCount; ++i)
-    {
-        kaParticle& particle = GetParticle(i);
-        particle.m_Position += particle.m_Velocity * dt;
-        particle.m_Life -= dt;
-        if (particle.m_Life > 0.0f)
-        {
-            const float t = (m_LifeTime - particle.m_Life) / m_LifeTime;
-            particle.m_ScaleX = m_ScaleXStart + m_ScaleXChange * t;
-            particle.m_ScaleY = m_ScaleYStart + m_ScaleYChange * t;
-            for (int c = 0; c < 4; ++c)
-                particle.m_Color[c] = m_ColorStart[c] + (m_ColorEnd[c] - m_ColorStart[c]) * t;
-        }
-        else
-        {
-            RemoveParticle(i);
-        }
-    }
-    if (m_pBoundingBox)
-        _FitBoundingBox();
+    // Dust drifts: gravity never pulls it, whatever the emitter's switch says.
+    _UpdateParticles(dt, false);
 }

@@ -1,7 +1,6 @@
 #include "game/vehicles/MotorCycle.h"
 
 #include "engine/core/InputDevice.h"
-#include "engine/core/InputManager.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/core/kaXmlValues.h"
@@ -45,13 +44,6 @@ const EntityFactory::Registration s_Registration(MotorCycle::StaticClassInfo(),
                                                  &EntityFactory::Create<MotorCycle>);
 
 constexpr float kPi = 3.14159265f;
-
-int32_t Action(int action, int32_t& kind)
-{
-    kind = 0;
-    const InputManager* input = InputManager::GetInstance();
-    return input ? input->GetActionValue(action, &kind, kaVehicle::kPlayer) : 0;
-}
 
 Vector3 FromBody(const dReal* v)
 {
@@ -406,7 +398,7 @@ void MotorCycle::UpdateControl(float dt)
 {
     const bool riding = m_FeetState == kRiding;
     int32_t kind = 0;
-    const int32_t right = Action(kSteerRightAction, kind);
+    const int32_t right = _Action(kSteerRightAction, kind);
     if (right < 0)
     {
         const bool axis = kind == InputDevice::kKindAbsoluteAxis;
@@ -420,7 +412,7 @@ void MotorCycle::UpdateControl(float dt)
     }
     else
     {
-        const int32_t left = Action(kSteerLeftAction, kind);
+        const int32_t left = _Action(kSteerLeftAction, kind);
         if (left > 0)
         {
             const bool axis = kind == InputDevice::kKindAbsoluteAxis;
@@ -447,7 +439,7 @@ void MotorCycle::UpdateControl(float dt)
     m_PowerScale = 1.0f;
     m_DriveActive = true;
     const float fullSpeed = riding ? m_MaxSpeed : m_RollSpeed;
-    const int32_t throttle = Action(kThrottleAction, kind);
+    const int32_t throttle = _Action(kThrottleAction, kind);
     const bool throttled = throttle < kThrottleDeadZone;
     if (throttled)
     {
@@ -458,40 +450,8 @@ void MotorCycle::UpdateControl(float dt)
             m_WheelSpeedTarget = riding ? m_MaxSpeed : m_RollSpeed * kRollThrottle;
     }
 
-    const int32_t brake = Action(kBrakeAction, kind);
-    if (brake > kBrakeDeadZone)
-    {
-        const bool moving = m_FeetState != kFeetDown;
-        const bool analogue = kind == InputDevice::kKindAbsoluteAxis;
-        switch (m_BrakeState)
-        {
-        case kIdle:
-            m_BrakeState = moving ? kBraking : kReversing;
-            break;
-        case kBraking:
-            if (!moving)
-                m_BrakeState = kReversing;
-            if (analogue)
-                m_PowerScale = brake / kFullScale;
-            m_WheelSpeedTarget = 0.0f;
-            break;
-        default:
-            m_WheelSpeedTarget = -kReverseFactor * fullSpeed * (analogue ? brake / kFullScale : 1.0f);
-            break;
-        }
-        m_LastBrakeTarget = m_WheelSpeedTarget;
-        m_BrakeHeld = true;
-    }
-    else
-    {
-        m_BrakeState = kIdle;
-        m_BrakeHeld = false;
-    }
-    if (!throttled && !m_BrakeHeld)
-    {
-        m_DriveActive = false;
-        m_WheelSpeedTarget = 0.0f;
-    }
+    // With its feet down the bike counts as stopped.
+    _UpdateBrake(throttled, m_FeetState == kFeetDown, kReverseFactor * fullSpeed);
     m_Steer = std::clamp(m_Steer, -m_SteerLimit, m_SteerLimit);
     m_Lean = std::clamp(m_Lean, -m_LeanLimit, m_LeanLimit);
 }
@@ -549,16 +509,7 @@ void MotorCycle::_UpdateDrive(float speed)
     {
         m_Acceleration = kSlowAcceleration;
     }
-    float sum = 0.0f;
-    for (kaJoint* joint : m_PowerJoints)
-    {
-        joint->UpdateMotorAxis();
-        joint->SetParam(dParamVel2, m_Ragdolled ? 0.0f : m_WheelSpeedTarget);
-        joint->SetParam(dParamFMax2, m_Ragdolled ? kIdleForce : m_Acceleration);
-        joint->SetParam(dParamCFM, kDriveCFM);
-        sum += joint->GetAngleRate();
-    }
-    m_WheelSpinRate = m_PowerJoints.empty() ? 0.0f : sum / static_cast<float>(m_PowerJoints.size());
+    _DrivePowerJoints(m_Ragdolled ? 0.0f : m_WheelSpeedTarget, m_Ragdolled ? kIdleForce : m_Acceleration);
     UpdateEngineSound(m_WheelSpinRate);
 }
 

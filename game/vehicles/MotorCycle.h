@@ -54,8 +54,6 @@ public:
     static constexpr float kLeanTorqueGain = 0.09f;
     static constexpr float kRidingAcceleration = 3.0f;
     static constexpr float kSlowAcceleration = 3.3f;
-    static constexpr float kIdleForce = 0.2f;
-    static constexpr float kDriveCFM = 1.0f;
     // Not riding, the throttle aims at this many times the roll speed; reversing at this many times the
     // speed it aims at going forward.
     static constexpr float kRollThrottle = 4.0f;
