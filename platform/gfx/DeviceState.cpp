@@ -1,5 +1,11 @@
 #include "platform/gfx/DeviceState.h"
 
+#include "platform/gfx/GfxBaseTexture.h"
+#include "platform/gfx/GfxIndexBuffer.h"
+#include "platform/gfx/GfxVertexBuffer.h"
+#include "platform/gfx/GfxVertexDeclaration.h"
+#include "platform/gfx/GfxVertexShader.h"
+
 #include <cstring>
 
 namespace platform
@@ -175,6 +181,25 @@ Light DeviceState::DefaultLight()
     light.Diffuse = ColorValue{1.0f, 1.0f, 1.0f, 0.0f};
     light.Direction = Vector3(0.0f, 0.0f, 1.0f);
     return light;
+}
+
+void DeviceState::Unbind(const GfxObject* object)
+{
+    for (auto& texture : Textures)
+        if (texture == object)
+            texture = nullptr;
+    for (auto& stream : Streams)
+        if (stream.Buffer == object)
+            stream = StreamBinding();
+    if (Indices == object)
+    {
+        Indices = nullptr;
+        IndexMemory = nullptr;
+    }
+    if (Declaration == object)
+        Declaration = nullptr;
+    if (VertexShader == object)
+        VertexShader = nullptr;
 }
 
 StateMask StateMask::ForType(uint32_t type, const DeviceState& state)

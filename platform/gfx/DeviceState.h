@@ -11,6 +11,7 @@ namespace platform
 
 class GfxBaseTexture;
 class GfxIndexBuffer;
+class GfxObject;
 class GfxVertexBuffer;
 class GfxVertexDeclaration;
 class GfxVertexShader;
@@ -61,6 +62,8 @@ struct DeviceState
     const Matrix* Transform(uint32_t state) const;
     // The light a device uses when one is enabled before being set.
     static Light DefaultLight();
+    // Drops every binding of an object that is going away.
+    void Unbind(const GfxObject* object);
 };
 
 // Which states a state block holds.

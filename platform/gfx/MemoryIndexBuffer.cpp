@@ -5,28 +5,30 @@
 namespace platform
 {
 
-uint32_t MemoryIndexBuffer::Scan(uint32_t first, uint32_t count) const
+namespace
+{
+
+// The bytes need not be aligned for the index type: each one is copied out.
+template <class Index> uint32_t LargestOf(const uint8_t* data, uint32_t first, uint32_t count)
 {
     uint32_t largest = 0;
-    if (Desc().Format == FMT_INDEX32)
-    {
-        const uint8_t* data = Data() + static_cast<size_t>(first) * 4;
-        for (uint32_t i = 0; i < count; ++i)
-        {
-            uint32_t index;
-            std::memcpy(&index, data + static_cast<size_t>(i) * 4, 4);
-            largest = index > largest ? index : largest;
-        }
-        return largest;
-    }
-    const uint8_t* data = Data() + static_cast<size_t>(first) * 2;
+    data += static_cast<size_t>(first) * sizeof(Index);
     for (uint32_t i = 0; i < count; ++i)
     {
-        uint16_t index;
-        std::memcpy(&index, data + static_cast<size_t>(i) * 2, 2);
+        Index index;
+        std::memcpy(&index, data + static_cast<size_t>(i) * sizeof(Index), sizeof(Index));
         largest = index > largest ? index : largest;
     }
     return largest;
+}
+
+} // namespace
+
+uint32_t MemoryIndexBuffer::Scan(uint32_t first, uint32_t count) const
+{
+    if (Desc().Format == FMT_INDEX32)
+        return LargestOf<uint32_t>(Data(), first, count);
+    return LargestOf<uint16_t>(Data(), first, count);
 }
 
 uint32_t MemoryIndexBuffer::LargestIndex()

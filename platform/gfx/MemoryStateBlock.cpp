@@ -94,21 +94,7 @@ GfxResult MemoryStateBlock::Apply()
 
 void MemoryStateBlock::Forget(const GfxObject* object)
 {
-    for (auto& texture : m_Values.Textures)
-        if (texture == object)
-            texture = nullptr;
-    for (auto& stream : m_Values.Streams)
-        if (stream.Buffer == object)
-            stream = StreamBinding();
-    if (m_Values.Indices == object)
-    {
-        m_Values.Indices = nullptr;
-        m_Values.IndexMemory = nullptr;
-    }
-    if (m_Values.Declaration == object)
-        m_Values.Declaration = nullptr;
-    if (m_Values.VertexShader == object)
-        m_Values.VertexShader = nullptr;
+    m_Values.Unbind(object);
 }
 
 } // namespace platform

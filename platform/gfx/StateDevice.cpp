@@ -51,6 +51,35 @@ std::string MatrixText(const Matrix* m)
     return text;
 }
 
+// Every getter refuses a null place to write to.
+template <class Value> GfxResult CopyOut(Value* out, const Value& value)
+{
+    if (!out)
+        return GFXERR_INVALIDCALL;
+    *out = value;
+    return GFX_OK;
+}
+
+// Texture-stage and sampler states: a table of states for each stage or sampler.
+template <size_t Units, size_t States>
+GfxResult ReadUnitState(const uint32_t (&values)[Units][States], uint32_t unit, uint32_t type,
+                        uint32_t* value)
+{
+    if (unit >= Units || type >= States)
+        return GFXERR_INVALIDCALL;
+    return CopyOut(value, values[unit][type]);
+}
+
+// Only a light that has been set or enabled can be read.
+template <class Field>
+GfxResult CopyOutLight(const DeviceState& state, uint32_t index, Field LightSlot::*field, Field* out)
+{
+    auto it = state.Lights.find(index);
+    if (it == state.Lights.end())
+        return GFXERR_INVALIDCALL;
+    return CopyOut(out, it->second.*field);
+}
+
 } // namespace
 
 StateDevice::StateDevice(const GfxCaps& caps, const PresentParameters& parameters,
@@ -103,19 +132,7 @@ void StateDevice::DetachChild(DeviceChild* child)
         block->Forget(object);
     if (m_RecordingBlock == object)
         m_RecordingBlock = nullptr;
-    for (auto& texture : m_State.Textures)
-        if (texture == object)
-            texture = nullptr;
-    for (auto& stream : m_State.Streams)
-        if (stream.Buffer == object)
-            stream = StreamBinding();
-    if (m_State.Indices == object)
-    {
-        m_State.Indices = nullptr;
-        m_State.IndexMemory = nullptr;
-    }
-    if (m_State.Declaration == object)
-        m_State.Declaration = nullptr;
+    m_State.Unbind(object);
     OnChildDetached(object);
 }
 
@@ -271,18 +288,14 @@ GfxResult StateDevice::CaptureFrame(FrameCapture* frame)
 
 GfxResult StateDevice::GetDeviceCaps(GfxCaps* caps) const
 {
-    if (!caps)
-        return GFXERR_INVALIDCALL;
-    *caps = m_Caps;
-    return GFX_OK;
+    return CopyOut(caps, m_Caps);
 }
 
 GfxResult StateDevice::GetDisplayMode(uint32_t swapChain, DisplayMode* mode) const
 {
-    if (!mode || swapChain != 0)
+    if (swapChain != 0)
         return GFXERR_INVALIDCALL;
-    *mode = m_DisplayMode;
-    return GFX_OK;
+    return CopyOut(mode, m_DisplayMode);
 }
 
 GfxResult StateDevice::GetBackBuffer(uint32_t swapChain, uint32_t index, uint32_t type, GfxSurface** surface)
@@ -578,10 +591,9 @@ GfxResult StateDevice::SetTransform(uint32_t state, const Matrix* matrix)
 GfxResult StateDevice::GetTransform(uint32_t state, Matrix* matrix) const
 {
     const Matrix* source = m_State.Transform(state);
-    if (!matrix || !source)
+    if (!source)
         return GFXERR_INVALIDCALL;
-    *matrix = *source;
-    return GFX_OK;
+    return CopyOut(matrix, *source);
 }
 
 GfxResult StateDevice::SetViewport(const Viewport* viewport)
@@ -613,10 +625,7 @@ GfxResult StateDevice::SetViewport(const Viewport* viewport)
 
 GfxResult StateDevice::GetViewport(Viewport* viewport) const
 {
-    if (!viewport)
-        return GFXERR_INVALIDCALL;
-    *viewport = m_State.CurrentViewport;
-    return GFX_OK;
+    return CopyOut(viewport, m_State.CurrentViewport);
 }
 
 GfxResult StateDevice::SetMaterial(const Material* material)
@@ -643,10 +652,7 @@ GfxResult StateDevice::SetMaterial(const Material* material)
 
 GfxResult StateDevice::GetMaterial(Material* material) const
 {
-    if (!material)
-        return GFXERR_INVALIDCALL;
-    *material = m_State.CurrentMaterial;
-    return GFX_OK;
+    return CopyOut(material, m_State.CurrentMaterial);
 }
 
 GfxResult StateDevice::SetLight(uint32_t index, const Light* light)
@@ -665,11 +671,7 @@ GfxResult StateDevice::SetLight(uint32_t index, const Light* light)
 
 GfxResult StateDevice::GetLight(uint32_t index, Light* light) const
 {
-    auto it = m_State.Lights.find(index);
-    if (!light || it == m_State.Lights.end())
-        return GFXERR_INVALIDCALL;
-    *light = it->second.Value;
-    return GFX_OK;
+    return CopyOutLight(m_State, index, &LightSlot::Value, light);
 }
 
 GfxResult StateDevice::LightEnable(uint32_t index, bool enable)
@@ -693,11 +695,7 @@ GfxResult StateDevice::LightEnable(uint32_t index, bool enable)
 
 GfxResult StateDevice::GetLightEnable(uint32_t index, bool* enable) const
 {
-    auto it = m_State.Lights.find(index);
-    if (!enable || it == m_State.Lights.end())
-        return GFXERR_INVALIDCALL;
-    *enable = it->second.Enabled;
-    return GFX_OK;
+    return CopyOutLight(m_State, index, &LightSlot::Enabled, enable);
 }
 
 GfxResult StateDevice::SetRenderState(uint32_t state, uint32_t value)
@@ -715,10 +713,9 @@ GfxResult StateDevice::SetRenderState(uint32_t state, uint32_t value)
 
 GfxResult StateDevice::GetRenderState(uint32_t state, uint32_t* value) const
 {
-    if (!value || state >= kRenderStateCount)
+    if (state >= kRenderStateCount)
         return GFXERR_INVALIDCALL;
-    *value = m_State.RenderStates[state];
-    return GFX_OK;
+    return CopyOut(value, m_State.RenderStates[state]);
 }
 
 GfxResult StateDevice::SetTexture(uint32_t stage, GfxBaseTexture* texture)
@@ -743,54 +740,47 @@ GfxResult StateDevice::SetTexture(uint32_t stage, GfxBaseTexture* texture)
 
 GfxResult StateDevice::GetTexture(uint32_t stage, GfxBaseTexture** texture) const
 {
-    if (!texture || stage >= kMaxSamplers)
+    if (stage >= kMaxSamplers)
         return GFXERR_INVALIDCALL;
-    *texture = m_State.Textures[stage];
+    return CopyOut(texture, m_State.Textures[stage]);
+}
+
+template <size_t Units, size_t States>
+GfxResult StateDevice::SetUnitState(const char* method, uint32_t (DeviceState::*values)[Units][States],
+                                    std::bitset<States> (StateMask::*marks)[Units], uint32_t unit,
+                                    uint32_t type, uint32_t value)
+{
+    const GfxResult scripted = Enter(method, [&] { return Num(unit) + " " + Num(type) + " " + Num(value); });
+    if (GfxFailed(scripted))
+        return scripted;
+    if (unit >= Units || type >= States)
+        return GFXERR_INVALIDCALL;
+    (Target().*values)[unit][type] = value;
+    if (StateMask* mask = Recording())
+        (mask->*marks)[unit].set(type);
     return GFX_OK;
 }
 
 GfxResult StateDevice::SetTextureStageState(uint32_t stage, uint32_t type, uint32_t value)
 {
-    const GfxResult scripted =
-        Enter("SetTextureStageState", [&] { return Num(stage) + " " + Num(type) + " " + Num(value); });
-    if (GfxFailed(scripted))
-        return scripted;
-    if (stage >= kMaxTextureStages || type >= kTextureStageStateCount)
-        return GFXERR_INVALIDCALL;
-    Target().StageStates[stage][type] = value;
-    if (StateMask* mask = Recording())
-        mask->StageStates[stage].set(type);
-    return GFX_OK;
+    return SetUnitState("SetTextureStageState", &DeviceState::StageStates, &StateMask::StageStates, stage,
+                        type, value);
 }
 
 GfxResult StateDevice::GetTextureStageState(uint32_t stage, uint32_t type, uint32_t* value) const
 {
-    if (!value || stage >= kMaxTextureStages || type >= kTextureStageStateCount)
-        return GFXERR_INVALIDCALL;
-    *value = m_State.StageStates[stage][type];
-    return GFX_OK;
+    return ReadUnitState(m_State.StageStates, stage, type, value);
 }
 
 GfxResult StateDevice::SetSamplerState(uint32_t sampler, uint32_t type, uint32_t value)
 {
-    const GfxResult scripted =
-        Enter("SetSamplerState", [&] { return Num(sampler) + " " + Num(type) + " " + Num(value); });
-    if (GfxFailed(scripted))
-        return scripted;
-    if (sampler >= kMaxSamplers || type >= kSamplerStateCount)
-        return GFXERR_INVALIDCALL;
-    Target().SamplerStates[sampler][type] = value;
-    if (StateMask* mask = Recording())
-        mask->SamplerStates[sampler].set(type);
-    return GFX_OK;
+    return SetUnitState("SetSamplerState", &DeviceState::SamplerStates, &StateMask::SamplerStates, sampler,
+                        type, value);
 }
 
 GfxResult StateDevice::GetSamplerState(uint32_t sampler, uint32_t type, uint32_t* value) const
 {
-    if (!value || sampler >= kMaxSamplers || type >= kSamplerStateCount)
-        return GFXERR_INVALIDCALL;
-    *value = m_State.SamplerStates[sampler][type];
-    return GFX_OK;
+    return ReadUnitState(m_State.SamplerStates, sampler, type, value);
 }
 
 GfxResult StateDevice::SetFVF(uint32_t fvf)
@@ -810,10 +800,7 @@ GfxResult StateDevice::SetFVF(uint32_t fvf)
 
 GfxResult StateDevice::GetFVF(uint32_t* fvf) const
 {
-    if (!fvf)
-        return GFXERR_INVALIDCALL;
-    *fvf = m_State.FVF;
-    return GFX_OK;
+    return CopyOut(fvf, m_State.FVF);
 }
 
 GfxResult StateDevice::SetVertexDeclaration(GfxVertexDeclaration* declaration)
@@ -900,10 +887,7 @@ GfxResult StateDevice::SetIndices(GfxIndexBuffer* buffer)
 
 GfxResult StateDevice::GetIndices(GfxIndexBuffer** buffer) const
 {
-    if (!buffer)
-        return GFXERR_INVALIDCALL;
-    *buffer = m_State.Indices;
-    return GFX_OK;
+    return CopyOut(buffer, m_State.Indices);
 }
 
 GfxResult StateDevice::CheckDraw(DrawCall& call) const
@@ -942,6 +926,16 @@ GfxResult StateDevice::CheckDraw(DrawCall& call) const
     return last < static_cast<int64_t>(available) ? GFX_OK : GFXERR_INVALIDCALL;
 }
 
+GfxResult StateDevice::SubmitDraw(DrawCall& call)
+{
+    const GfxResult checked = CheckDraw(call);
+    if (GfxFailed(checked))
+        return checked;
+    if (CooperativeLevel() != GFX_OK)
+        return GFX_OK;
+    return DoDraw(call);
+}
+
 GfxResult StateDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32_t primitiveCount)
 {
     const GfxResult scripted = Enter(
@@ -952,12 +946,7 @@ GfxResult StateDevice::DrawPrimitive(uint32_t type, uint32_t startVertex, uint32
     call.Type = type;
     call.Start = startVertex;
     call.PrimitiveCount = primitiveCount;
-    const GfxResult checked = CheckDraw(call);
-    if (GfxFailed(checked))
-        return checked;
-    if (CooperativeLevel() != GFX_OK)
-        return GFX_OK;
-    return DoDraw(call);
+    return SubmitDraw(call);
 }
 
 GfxResult StateDevice::DrawIndexedPrimitive(uint32_t type, int32_t baseVertexIndex, uint32_t minVertexIndex,
@@ -981,12 +970,7 @@ GfxResult StateDevice::DrawIndexedPrimitive(uint32_t type, int32_t baseVertexInd
     call.NumVertices = numVertices;
     call.Start = startIndex;
     call.PrimitiveCount = primitiveCount;
-    const GfxResult checked = CheckDraw(call);
-    if (GfxFailed(checked))
-        return checked;
-    if (CooperativeLevel() != GFX_OK)
-        return GFX_OK;
-    return DoDraw(call);
+    return SubmitDraw(call);
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/gfx/DeviceState.h"
 #include "platform/gfx/GfxDevice.h"
 
+#include <bitset>
 #include <string>
 #include <vector>
 
@@ -164,8 +165,15 @@ protected:
 private:
     DeviceState& Target();
     StateMask* Recording();
+    // Texture-stage and sampler states: a table of states for each stage or sampler.
+    template <size_t Units, size_t States>
+    GfxResult SetUnitState(const char* method, uint32_t (DeviceState::*values)[Units][States],
+                           std::bitset<States> (StateMask::*marks)[Units], uint32_t unit, uint32_t type,
+                           uint32_t value);
     void MakeBackBuffer();
     GfxResult CheckDraw(DrawCall& call) const;
+    // A lost device draws nothing, yet a faulty draw is still refused.
+    GfxResult SubmitDraw(DrawCall& call);
     uint32_t TextureLevels(uint32_t levels, uint32_t usage, uint32_t width, uint32_t height,
                            uint32_t depth) const;
 
