@@ -1,15 +1,13 @@
 #pragma once
 
-#include "editor/EditorFields.h"
-#include "editor/EditorFileChooser.h"
-#include "engine/gui/guiWindow.h"
+#include "editor/EditorBrowseDialog.h"
 
 #include <cstdint>
 #include <string>
 
 // The dialog that collects one more texture layer of the terrain: its mask, its tile and the tile's
 // stretch.
-class AddTerrainLayerWindow : public guiWindow
+class AddTerrainLayerWindow : public EditorBrowseDialog
 {
 public:
     static constexpr const char* kWindowName = "Terrain Layer Window";
@@ -36,22 +34,5 @@ public:
 
     explicit AddTerrainLayerWindow(const std::string& layoutFile);
 
-    // Closes the chooser.
-    void OnShow() override;
-
-    void Browse(int32_t mode);
-    void ShowFileChooser(bool show);
-    int32_t GetListMode() const { return m_ListMode; }
     static std::string FolderOf(int32_t mode);
-
-    std::string GetField(const std::string& name) const { return m_Fields.Get(name); }
-    const EditorFields& GetFields() const { return m_Fields; }
-    const EditorFileChooser& GetChooser() const { return m_Chooser; }
-
-private:
-    void _Pick(const std::string& path);
-
-    EditorFields m_Fields;
-    EditorFileChooser m_Chooser;
-    int32_t m_ListMode = kListMask;
 };

@@ -4,9 +4,23 @@
 #include "editor/WindowClassIds.h"
 #include "engine/core/kaClassInfo.h"
 #include "engine/core/kaLexicalCast.h"
-#include "engine/gui/guiButton.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiWidgetLookup.h"
+
+namespace
+{
+// In the order of the list modes.
+const std::vector<EditorBrowseFolder>& Folders()
+{
+    static const std::vector<EditorBrowseFolder> folders = {
+        {CreateTerrainWindow::kBrowseHeightMap, CreateTerrainWindow::kHeightMapFolder,
+         CreateTerrainWindow::kHeightMap},
+        {CreateTerrainWindow::kBrowseMask, CreateTerrainWindow::kMaskFolder, CreateTerrainWindow::kMaskPath},
+        {CreateTerrainWindow::kBrowseTexture, CreateTerrainWindow::kTextureFolder,
+         CreateTerrainWindow::kTexturePath}};
+    return folders;
+}
+} // namespace
 
 const kaClassInfo& CreateTerrainWindow::StaticClassInfo()
 {
@@ -15,32 +29,17 @@ const kaClassInfo& CreateTerrainWindow::StaticClassInfo()
     return record;
 }
 
-CreateTerrainWindow::CreateTerrainWindow(const std::string& layoutFile) : guiWindow(layoutFile)
+CreateTerrainWindow::CreateTerrainWindow(const std::string& layoutFile)
+    : EditorBrowseDialog(
+          layoutFile,
+          {kTitle, kHeightMap, kHeight, kWidth, kLength, kVertexLight, kMaskPath, kTexturePath, kTexStretch},
+          Folders())
 {
-    m_Fields.Attach(*this, {kTitle, kHeightMap, kHeight, kWidth, kLength, kVertexLight, kMaskPath,
-                            kTexturePath, kTexStretch});
-    m_Chooser.Attach(*this, [this](const std::string& path) { _Pick(path); });
     m_LabelGroup = guiWidgetLookup::Find<guiGroup>(*this, kLabelGroup);
     m_TextBoxGroup = guiWidgetLookup::Find<guiGroup>(*this, kTextBoxGroup);
     m_LayerGroup = guiWidgetLookup::Find<guiGroup>(*this, kLayerGroup);
-    const std::pair<const char*, int32_t> browsers[] = {
-        {kBrowseHeightMap, kListHeightMap}, {kBrowseMask, kListMask}, {kBrowseTexture, kListTexture}};
-    for (const auto& [name, mode] : browsers)
-        if (auto* button = guiWidgetLookup::Find<guiButton>(*this, name))
-            button->SetOnClick(
-                [this, mode = mode](int)
-                {
-                    Browse(mode);
-                    return true;
-                });
     EditorDialogButtons::Wire(*this, kOk, gui::kModalDone);
     EditorDialogButtons::Wire(*this, kCancel, gui::kModalCancelled);
-}
-
-void CreateTerrainWindow::OnShow()
-{
-    ShowFileChooser(false);
-    guiWindow::OnShow();
 }
 
 void CreateTerrainWindow::SetRelativeWidth(float width)
@@ -77,46 +76,7 @@ void CreateTerrainWindow::SetImportMode(bool import)
         _SetVisibleAlone(*m_LayerGroup, !import);
 }
 
-void CreateTerrainWindow::Browse(int32_t mode)
-{
-    m_ListMode = mode;
-    ShowFileChooser(true);
-}
-
-void CreateTerrainWindow::ShowFileChooser(bool show)
-{
-    m_Chooser.Show(FolderOf(m_ListMode), show);
-}
-
 std::string CreateTerrainWindow::FolderOf(int32_t mode)
 {
-    switch (mode)
-    {
-    case kListHeightMap:
-        return kHeightMapFolder;
-    case kListMask:
-        return kMaskFolder;
-    case kListTexture:
-        return kTextureFolder;
-    default:
-        return std::string();
-    }
-}
-
-void CreateTerrainWindow::_Pick(const std::string& path)
-{
-    switch (m_ListMode)
-    {
-    case kListHeightMap:
-        m_Fields.Set(kHeightMap, path);
-        break;
-    case kListMask:
-        m_Fields.Set(kMaskPath, path);
-        break;
-    case kListTexture:
-        m_Fields.Set(kTexturePath, path);
-        break;
-    default:
-        break;
-    }
+    return _FolderOf(Folders(), mode);
 }

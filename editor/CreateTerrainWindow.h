@@ -1,9 +1,7 @@
 #pragma once
 
-#include "editor/EditorFields.h"
-#include "editor/EditorFileChooser.h"
+#include "editor/EditorBrowseDialog.h"
 #include "editor/WindowNames.h"
-#include "engine/gui/guiWindow.h"
 
 #include <cstdint>
 #include <string>
@@ -12,7 +10,7 @@ class guiGroup;
 
 // The dialog that collects a new terrain (height map, size, vertex lighting and its first texture
 // layer) or a height map to import into the terrain there is. It only collects text.
-class CreateTerrainWindow : public guiWindow
+class CreateTerrainWindow : public EditorBrowseDialog
 {
 public:
     static constexpr const char* kWindowName = windowNames::kCreateTerrain;
@@ -60,8 +58,6 @@ public:
 
     explicit CreateTerrainWindow(const std::string& layoutFile);
 
-    // Closes the chooser.
-    void OnShow() override;
     // The numbers go into the width and height boxes; the dialog keeps its size.
     void SetRelativeWidth(float width) override;
     void SetRelativeHeight(float height) override;
@@ -71,24 +67,11 @@ public:
     bool IsImportMode() const { return m_ImportMode; }
     void SetTitle(const std::string& title) { m_Fields.Set(kTitle, title); }
 
-    // Opens the chooser on a mode, as its browse button does.
-    void Browse(int32_t mode);
-    void ShowFileChooser(bool show);
-    int32_t GetListMode() const { return m_ListMode; }
     static std::string FolderOf(int32_t mode);
 
-    std::string GetField(const std::string& name) const { return m_Fields.Get(name); }
-    const EditorFields& GetFields() const { return m_Fields; }
-    const EditorFileChooser& GetChooser() const { return m_Chooser; }
-
 private:
-    void _Pick(const std::string& path);
-
-    EditorFields m_Fields;
-    EditorFileChooser m_Chooser;
     guiGroup* m_LabelGroup = nullptr;
     guiGroup* m_TextBoxGroup = nullptr;
     guiGroup* m_LayerGroup = nullptr;
     bool m_ImportMode = false;
-    int32_t m_ListMode = kListHeightMap;
 };

@@ -4,8 +4,7 @@
 #include "tools/terraingen/TerrainSamples.h"
 #include "tools/worldgen/InitDataRecords.h"
 #include "tools/worldgen/SampleWorld.h"
-
-#include "platform/files/Files.h"
+#include "tools/worldgen/WorldKeys.h"
 
 #include <tinyxml.h>
 
@@ -29,10 +28,7 @@ void BuildRecords(TiXmlDocument& document)
     TiXmlElement* root = AppendElement(&document, "root");
     for (const PaletteEntry& entry : PaletteEntries())
     {
-        TiXmlElement* record = AppendElement(root, "initData");
-        AppendTextElement(record, "uniqueID", entry.id);
-        AppendTextElement(record, "dataType", "EditorEntity");
-        TiXmlElement* data = AppendElement(record, "data");
+        TiXmlElement* data = InitDataRecords::AppendRecord(root, entry.id, "EditorEntity");
         AppendTextElement(data, "type", entry.type);
         AppendTextElement(data, "entityInitID", entry.entityInitId);
         AppendTextElement(data, "Category", entry.category);
@@ -51,63 +47,17 @@ void BuildDefaultCourse(TiXmlDocument& document)
     AppendTextElement(world, "name", "Default");
     AppendTextElement(world, "preview", "");
     AppendTextElement(world, "description", "A grassy hill to start a course on.");
-    TiXmlElement* start = AppendElement(world, "startpoint");
-    AppendFloatElement(start, "x", kDefaultSide * 0.5f);
-    AppendFloatElement(start, "z", kDefaultSide * 0.5f);
-    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
-    AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
-    AppendFloatElement(rotation, "z", 0.0f);
-    TiXmlElement* terrain = AppendElement(world, "Terrain");
-    AppendTextElement(terrain, "heightmap", TerrainSamples::HeightMapPath(map));
-    AppendFloatElement(terrain, "width", kDefaultSide);
-    AppendFloatElement(terrain, "length", kDefaultSide);
-    AppendFloatElement(terrain, "height", kDefaultHeight);
-    AppendBoolElement(terrain, "vertexLight", false);
-    TiXmlElement* layer = AppendElement(AppendElement(terrain, "terrainLayers"), "layer");
-    AppendTextElement(layer, "maskPath", TerrainSamples::MaskPath(TerrainSamples::MaskKind::Full, map));
-    AppendTextElement(layer, "texturePath", TerrainSamples::TilePath("grass"));
-    AppendFloatElement(layer, "texStretch", 8.0f);
-    AppendBoolElement(layer, "hardEdge", false);
+    WorldKeys::AppendStart(world, kDefaultSide * 0.5f, kDefaultSide * 0.5f);
+    TiXmlElement* terrain = WorldKeys::AppendTerrain(world, map, kDefaultSide, kDefaultHeight);
+    WorldKeys::AppendTerrainLayer(AppendElement(terrain, "terrainLayers"), TerrainSamples::MaskKind::Full,
+                                  map, "grass", 8.0f);
     AppendTextElement(terrain, "edgePanels", "");
     // Where the player's vehicle starts: the middle, on the ground, at a height of its own (a snapped
-    // entity reads none).
-    TiXmlElement* spawn = AppendElement(AppendElement(world, "Entities"), "Entity");
-    AppendTextElement(spawn, "name", "SpawnPoint");
-    AppendTextElement(spawn, "type", "kaSpawnPoint");
-    AppendIntElement(spawn, "entityID", 1);
-    AppendBoolElement(spawn, "visible", true);
-    AppendBoolElement(spawn, "selectable", true);
-    AppendTextElement(spawn, "kmfFilename", kSpawnPointModel);
-    AppendBoolElement(spawn, "snapToTerrain", false);
-    TiXmlElement* quaternion = AppendElement(AppendElement(spawn, "rotation"), "quaternion");
-    AppendFloatElement(quaternion, "x", 0.0f);
-    AppendFloatElement(quaternion, "y", 0.0f);
-    AppendFloatElement(quaternion, "z", 0.0f);
-    AppendFloatElement(quaternion, "w", 1.0f);
-    TiXmlElement* position = AppendElement(spawn, "position");
-    AppendFloatElement(position, "x", kDefaultSide * 0.5f);
-    AppendFloatElement(position, "z", kDefaultSide * 0.5f);
-    // Read as written: the world has no ground to snap to while it reads its entities.
-    AppendFloatElement(position, "y", SampleWorld::CentreGroundHeight(map, kDefaultHeight));
+    // entity reads none). Read as written: the world has no ground to snap to while it reads its entities.
+    WorldKeys::AppendModel(AppendElement(world, "Entities"), "", "SpawnPoint", "kaSpawnPoint", 1,
+                           kSpawnPointModel, kDefaultSide * 0.5f,
+                           SampleWorld::CentreGroundHeight(map, kDefaultHeight), kDefaultSide * 0.5f);
 }
-
-namespace
-{
-
-bool WriteUnder(const std::string& root, const std::string& relative, const TiXmlDocument& document)
-{
-    for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
-    {
-        const std::string folder = root + "/" + relative.substr(0, slash);
-        if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
-            return false;
-    }
-    return SaveXmlDocument(document, root + "/" + relative);
-}
-
-} // namespace
 
 bool Write(const std::string& root)
 {
@@ -115,7 +65,8 @@ bool Write(const std::string& root)
     BuildRecords(records);
     TiXmlDocument course;
     BuildDefaultCourse(course);
-    return WriteUnder(root, kRecordsFile, records) && WriteUnder(root, kDefaultCourseFile, course);
+    return WorldKeys::Write(root, kRecordsFile, records) &&
+           WorldKeys::Write(root, kDefaultCourseFile, course);
 }
 
 } // namespace EditorContent

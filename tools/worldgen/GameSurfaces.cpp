@@ -15,10 +15,7 @@ void GameSurfaces::Append(TiXmlElement* root)
     AppendFloatElement(clods, "startForVariance", 1.5f);
     AppendFloatElement(clods, "scale", 0.12f);
     AppendFloatElement(clods, "scaleVar", 0.08f);
-    TiXmlElement* gravity = AppendElement(clods, "gravity");
-    AppendFloatElement(gravity, "x", 0.0f);
-    AppendFloatElement(gravity, "y", -9.8f);
-    AppendFloatElement(gravity, "z", 0.0f);
+    InitDataRecords::AppendGravity(clods, 0.0f, -9.8f, 0.0f);
     TiXmlElement* kick =
         InitDataRecords::AppendWheelEmitter(root, kDirtKick, "DirtSlip", 30.0f, 2.5f, 0.1f, 120, 90, 60);
     AppendFloatElement(kick, "startForVariance", 1.0f);

@@ -9,13 +9,14 @@
 #include "tools/worldgen/InitDataRecords.h"
 #include "tools/worldgen/StuntYard.h"
 #include "tools/worldgen/VenueEnvironment.h"
+#include "tools/worldgen/WorldKeys.h"
 
 #include <tinyxml.h>
 
 namespace
 {
 
-const char* const kModels = "resources/models/";
+const char* const kModels = InitDataRecords::kModelFolder;
 
 struct Record
 {
@@ -43,30 +44,14 @@ std::string Print(const TiXmlDocument& document)
 // The block a model entity writes of itself: the base keys, its model, its rotation and place.
 void AppendEntity(TiXmlElement* entities, const SampleWorld::Placed& placed)
 {
-    TiXmlElement* entity = AppendElement(entities, "Entity");
-    AppendTextElement(entity, "initUniqueID", placed.record);
-    AppendTextElement(entity, "name", placed.name);
-    AppendTextElement(entity, "type", kPropClass);
-    AppendIntElement(entity, "entityID", placed.id);
-    AppendBoolElement(entity, "visible", true);
-    AppendBoolElement(entity, "selectable", true);
     std::string model;
     for (const Record& record : kRecords)
     {
         if (placed.record == record.id)
             model = std::string(kModels) + record.model;
     }
-    AppendTextElement(entity, "kmfFilename", model);
-    AppendBoolElement(entity, "snapToTerrain", false);
-    TiXmlElement* quaternion = AppendElement(AppendElement(entity, "rotation"), "quaternion");
-    AppendFloatElement(quaternion, "x", 0.0f);
-    AppendFloatElement(quaternion, "y", 0.0f);
-    AppendFloatElement(quaternion, "z", 0.0f);
-    AppendFloatElement(quaternion, "w", 1.0f);
-    TiXmlElement* position = AppendElement(entity, "position");
-    AppendFloatElement(position, "x", placed.x);
-    AppendFloatElement(position, "z", placed.z);
-    AppendFloatElement(position, "y", placed.y);
+    WorldKeys::AppendModel(entities, placed.record, placed.name, kPropClass, placed.id, model, placed.x,
+                           placed.y, placed.z);
 }
 
 // The course's start, scenery and a lamp post carrying a sign, beside the props.
@@ -85,65 +70,20 @@ enum SceneryId
     kHangerId,
 };
 
-// The base block every entity writes of itself.
-TiXmlElement* AppendBase(TiXmlElement* entities, const std::string& record, const std::string& name,
-                         const std::string& type, int id)
-{
-    TiXmlElement* entity = AppendElement(entities, "Entity");
-    if (!record.empty())
-        AppendTextElement(entity, "initUniqueID", record);
-    AppendTextElement(entity, "name", name);
-    AppendTextElement(entity, "type", type);
-    AppendIntElement(entity, "entityID", id);
-    AppendBoolElement(entity, "visible", true);
-    AppendBoolElement(entity, "selectable", true);
-    return entity;
-}
-
-// A model entity's block: the base, its model, an unturned rotation and its place.
-void AppendModel(TiXmlElement* entities, const std::string& record, const std::string& name,
-                 const std::string& type, int id, const std::string& model, float x, float y, float z)
-{
-    TiXmlElement* entity = AppendBase(entities, record, name, type, id);
-    AppendTextElement(entity, "kmfFilename", model);
-    AppendBoolElement(entity, "snapToTerrain", false);
-    TiXmlElement* quaternion = AppendElement(AppendElement(entity, "rotation"), "quaternion");
-    AppendFloatElement(quaternion, "x", 0.0f);
-    AppendFloatElement(quaternion, "y", 0.0f);
-    AppendFloatElement(quaternion, "z", 0.0f);
-    AppendFloatElement(quaternion, "w", 1.0f);
-    TiXmlElement* position = AppendElement(entity, "position");
-    AppendFloatElement(position, "x", x);
-    AppendFloatElement(position, "z", z);
-    AppendFloatElement(position, "y", y);
-}
-
 // The sparks the lamp post throws, the glow around its lamp, the post itself and the sign it carries.
 void AppendSceneryRecords(TiXmlElement* root)
 {
-    TiXmlElement* sparks = InitDataRecords::AppendRecord(root, "Sparks", "Entity");
-    AppendTextElement(sparks, "classType", "kaParticleEmitter");
-    AppendIntElement(sparks, "maxParticles", 40);
-    AppendFloatElement(sparks, "lifeTime", 1.2f);
-    AppendFloatElement(sparks, "emitRate", 20.0f);
-    AppendTextElement(sparks, "texture", "resources/particles/spark.tga");
-    AppendFloatElement(sparks, "startVelocityFor", 1.5f);
-    AppendFloatElement(sparks, "startVelocityX", 2.0f);
-    AppendFloatElement(sparks, "startVelocityZ", 2.0f);
-    AppendFloatElement(sparks, "scaleXStart", 0.08f);
-    AppendFloatElement(sparks, "scaleXEnd", 0.03f);
-    AppendFloatElement(sparks, "scaleYStart", 0.08f);
-    AppendFloatElement(sparks, "scaleYEnd", 0.03f);
-    InitDataRecords::AppendColour(sparks, "colorStart", 255, 240, 160, 255);
-    InitDataRecords::AppendColour(sparks, "colorEnd", 255, 80, 20, 0);
+    const InitDataRecords::Particles sparks = {
+        "kaParticleEmitter", 40, 1.2f, 20.0f, 1.5f, 2.0f, 0.08f, 0.03f, {255, 240, 160, 255},
+        {255, 80, 20, 0}};
+    InitDataRecords::AppendEmitter(root, "Sparks", sparks);
 
     TiXmlElement* glow = InitDataRecords::AppendRecord(root, "LampGlow", "RenderState");
     // Faded by the picture's alpha: its colour is the same all over.
     AppendTextElement(glow, "image", "resources/particles/spark.tga");
 
-    TiXmlElement* post = InitDataRecords::AppendRecord(root, "LampPost", "Entity");
-    AppendTextElement(post, "classType", "EntityModel");
-    AppendTextElement(post, "kmfFilename", std::string(kModels) + "lamppost/lamppost.xml");
+    TiXmlElement* post =
+        InitDataRecords::AppendModelRecord(root, "LampPost", "EntityModel", "lamppost/lamppost.xml");
     TiXmlElement* emitter = AppendElement(post, "emitter");
     AppendTextElement(emitter, "emitterInitID", "Sparks");
     AppendTextElement(emitter, "bone", "Lamp");
@@ -152,9 +92,7 @@ void AppendSceneryRecords(TiXmlElement* root)
     AppendFloatElement(billboard, "scale", 1.2f);
     AppendTextElement(billboard, "bone", "Lamp");
 
-    TiXmlElement* sign = InitDataRecords::AppendRecord(root, "Sign", "Entity");
-    AppendTextElement(sign, "classType", "EntityModel");
-    AppendTextElement(sign, "kmfFilename", std::string(kModels) + "sign/sign.xml");
+    InitDataRecords::AppendModelRecord(root, "Sign", "EntityModel", "sign/sign.xml");
 }
 
 // The start, a tree, the lamp post with the sign hung on its lamp by an attacher; the attacher's link
@@ -162,19 +100,19 @@ void AppendSceneryRecords(TiXmlElement* root)
 void AppendScenery(TiXmlElement* world)
 {
     TiXmlElement* entities = world->FirstChildElement("Entities");
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", kSpawnPointId,
-                std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kStartZ);
-    TiXmlElement* tree = AppendBase(entities, "", "Tree", "EntityTree", kTreeId);
+    WorldKeys::AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", kSpawnPointId,
+                           std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kStartZ);
+    TiXmlElement* tree = WorldKeys::AppendBase(entities, "", "Tree", "EntityTree", kTreeId);
     AppendTextElement(tree, "filename", "resources/trees/tree.tga");
     AppendFloatElement(tree, "scale", 0.05f);
     TiXmlElement* treePosition = AppendElement(tree, "position");
     AppendFloatElement(treePosition, "x", -8.0f);
     AppendFloatElement(treePosition, "z", 10.0f);
-    AppendModel(entities, "LampPost", "LampPost", "EntityModel", kLampPostId,
-                std::string(kModels) + "lamppost/lamppost.xml", kLampX, 0.0f, kLampZ);
-    AppendModel(entities, "Sign", "Sign", "EntityModel", kSignId, std::string(kModels) + "sign/sign.xml",
-                kLampX, kLampHeight, kLampZ);
-    AppendBase(entities, "", "SignHanger", "kaEntityAttacher", kHangerId);
+    WorldKeys::AppendModel(entities, "LampPost", "LampPost", "EntityModel", kLampPostId,
+                           std::string(kModels) + "lamppost/lamppost.xml", kLampX, 0.0f, kLampZ);
+    WorldKeys::AppendModel(entities, "Sign", "Sign", "EntityModel", kSignId,
+                           std::string(kModels) + "sign/sign.xml", kLampX, kLampHeight, kLampZ);
+    WorldKeys::AppendBase(entities, "", "SignHanger", "kaEntityAttacher", kHangerId);
 
     TiXmlElement* states = AppendElement(world, "EntitiesStates");
     for (const TiXmlElement* entity = entities->FirstChildElement("Entity"); entity;
@@ -200,26 +138,6 @@ void AppendLaunchPassThrough(TiXmlElement* root)
     AppendBoolElement(record->FirstChildElement("data"), "passThrough", true);
 }
 
-// One of the car's hinge-2 joints: named, and of the front or rear kind.
-void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
-                      const std::string& name)
-{
-    TiXmlElement* record = AppendElement(root, "initData");
-    AppendTextElement(record, "uniqueID", id);
-    AppendTextElement(record, "dataType", "Entity");
-    AppendTextElement(record, "include", kind);
-    AppendTextElement(AppendElement(record, "data"), "name", name);
-}
-
-// A wheel record of that class on the sample wheel model.
-void AppendWheelRecord(TiXmlElement* root, const char* id, const char* classType)
-{
-    TiXmlElement* wheel = InitDataRecords::AppendRecord(root, id, "Entity");
-    AppendTextElement(wheel, "classType", classType);
-    AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
-    AppendTextElement(wheel, "wheelMaterial", "Tyre");
-}
-
 // A car record: four wheels of that record on the named joints, the front steered, the rear driven, the
 // engine's sounds. Returns its data for more keys.
 TiXmlElement* AppendCar(TiXmlElement* root, const char* id, const char* classType, const char* model,
@@ -234,21 +152,11 @@ TiXmlElement* AppendCar(TiXmlElement* root, const char* id, const char* classTyp
                   {"FrontRight", "HubFR", true},
                   {"RearLeft", "HubRL", false},
                   {"RearRight", "HubRR", false}};
-    TiXmlElement* car = InitDataRecords::AppendRecord(root, id, "Entity");
-    AppendTextElement(car, "classType", classType);
-    AppendTextElement(car, "kmfFilename", std::string(kModels) + model);
+    TiXmlElement* car = InitDataRecords::AppendModelRecord(root, id, classType, model);
     AppendFloatElement(car, "mass", mass);
     for (const auto& w : wheels)
-    {
-        const std::string record = std::string("CarJoint") + w.joint;
-        TiXmlElement* joint = AppendElement(car, "joint");
-        AppendTextElement(joint, "jointClass", "kaHinge2Joint");
-        AppendTextElement(joint, "childClass", wheelClass);
-        AppendTextElement(joint, "childInitID", wheelRecord);
-        AppendTextElement(joint, "parentBone", w.bone);
-        AppendTextElement(joint, "childBone", "Hub");
-        AppendTextElement(joint, "jointInitID", record);
-    }
+        InitDataRecords::AppendWheelJoint(car, wheelClass, wheelRecord, w.bone,
+                                          std::string("CarJoint") + w.joint);
     for (const auto& w : wheels)
         AppendTextElement(AppendElement(car, w.front ? "steering" : "power"), "joint", w.joint);
     for (const auto& w : wheels)
@@ -291,38 +199,24 @@ void AppendVehicleRecords(TiXmlElement* root)
     AppendFloatElement(rear, "lowStop", 0.0f);
     AppendFloatElement(rear, "highStop", 0.0f);
 
-    AppendWheelRecord(root, SampleWorld::kWheelRecord, "kaWheel");
+    InitDataRecords::AppendWheelRecord(root, SampleWorld::kWheelRecord, "kaWheel");
     AppendCar(root, SampleWorld::kCarRecord, "kaVehicle", "car/car.xml", "kaWheel", SampleWorld::kWheelRecord,
               2.0f);
     // The joints every car hangs its wheels on, by name.
     for (const char* joint : {"FrontLeft", "FrontRight", "RearLeft", "RearRight"})
-        AppendNamedJoint(root, std::string("CarJoint") + joint,
-                         joint[0] == 'F' ? "CarFrontJoint" : "CarRearJoint", joint);
+        InitDataRecords::AppendNamedJoint(root, std::string("CarJoint") + joint,
+                                          joint[0] == 'F' ? "CarFrontJoint" : "CarRearJoint", joint);
     AppendChargerRecords(root);
 }
 
 // An emitter the game's vehicle carries on a bone: exhaust fumes or damage smoke.
 void AppendVehicleEmitter(TiXmlElement* root, const char* id, float rate, float speed, float size, int grey)
 {
-    TiXmlElement* data = InitDataRecords::AppendRecord(root, id, "Entity");
-    AppendTextElement(data, "classType", "kaParticleEmitter");
-    AppendIntElement(data, "maxParticles", 80);
-    AppendFloatElement(data, "lifeTime", 1.2f);
-    AppendFloatElement(data, "emitRate", rate);
-    AppendTextElement(data, "texture", "resources/particles/spark.tga");
-    AppendFloatElement(data, "startVelocityFor", speed);
-    AppendFloatElement(data, "startVelocityX", 0.5f);
-    AppendFloatElement(data, "startVelocityZ", 0.5f);
-    AppendFloatElement(data, "scaleXStart", size);
-    AppendFloatElement(data, "scaleXEnd", size * 4.0f);
-    AppendFloatElement(data, "scaleYStart", size);
-    AppendFloatElement(data, "scaleYEnd", size * 4.0f);
-    InitDataRecords::AppendColour(data, "colorStart", grey, grey, grey, 200);
-    InitDataRecords::AppendColour(data, "colorEnd", grey, grey, grey, 0);
-    TiXmlElement* gravity = AppendElement(data, "gravity");
-    AppendFloatElement(gravity, "x", 0.0f);
-    AppendFloatElement(gravity, "y", 0.5f);
-    AppendFloatElement(gravity, "z", 0.0f);
+    const InitDataRecords::Particles particles = {
+        "kaParticleEmitter",  80, 1.2f, rate, speed, 0.5f, size, size * 4.0f, {grey, grey, grey, 200},
+        {grey, grey, grey, 0}};
+    TiXmlElement* data = InitDataRecords::AppendEmitter(root, id, particles);
+    InitDataRecords::AppendGravity(data, 0.0f, 0.5f, 0.0f);
 }
 
 // The default vehicle: the sample car as the game's vehicle on game wheels, with exhaust at its pipe,
@@ -333,7 +227,7 @@ void AppendChargerRecords(TiXmlElement* root)
     AppendLaunchPassThrough(root);
     AppendVehicleEmitter(root, SampleWorld::kChargerExhaust, 20.0f, 1.0f, 0.1f, 150);
     AppendVehicleEmitter(root, SampleWorld::kChargerSmoke, 40.0f, 2.0f, 0.3f, 50);
-    AppendWheelRecord(root, SampleWorld::kChargerWheelRecord, "tvWheel");
+    InitDataRecords::AppendWheelRecord(root, SampleWorld::kChargerWheelRecord, "tvWheel");
     // Heavy enough that a hard knock passes the game's damage threshold, with the drive scaled to match.
     TiXmlElement* car = AppendCar(root, SampleWorld::kChargerRecord, "tvVehicle", "car/charger.xml",
                                   "tvWheel", SampleWorld::kChargerWheelRecord, 8.0f);
@@ -345,9 +239,7 @@ void AppendChargerRecords(TiXmlElement* root)
     AppendTextElement(smoke, "emitterInitID", SampleWorld::kChargerSmoke);
     for (const char* bone : {"SmokeEngine", "SmokeCabin", "SmokeBoot"})
         AppendTextElement(smoke, "bone", bone);
-    TiXmlElement* lookup = AppendElement(car, "materialLookup");
-    AppendTextElement(lookup, "materialID", SampleWorld::kLaunchMaterial);
-    AppendTextElement(lookup, "prim", "PRIM_Launch");
+    InitDataRecords::AppendLookup(car, SampleWorld::kLaunchMaterial, "PRIM_Launch");
 }
 
 // Water, sky box and sun, keyed in the order the world writes them.
@@ -359,41 +251,15 @@ void AppendEnvironment(TiXmlElement* world)
     AppendFloatElement(water, "min_level", 10.0f);
     AppendFloatElement(water, "max_level", 60.0f);
 
-    const std::string sky = EnvironmentContent::kSkyFolder;
-    const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
-    TiXmlElement* box = AppendElement(world, "Skybox");
-    for (size_t face = 0; face < 5; ++face)
-        AppendTextElement(box, faceKeys[face], sky + EnvironmentContent::kSkyFaces[face]);
-    TiXmlElement* cloud = AppendElement(box, "Cloudplane");
-    AppendTextElement(cloud, "texture", sky + EnvironmentContent::kClouds);
-    AppendFloatElement(cloud, "height", SampleWorld::kCloudHeight);
-    AppendFloatElement(cloud, "speed", SampleWorld::kCloudSpeed);
-
-    const std::string pictures = EnvironmentContent::kBillboardFolder;
-    TiXmlElement* sun = AppendElement(world, "Sun");
-    AppendFloatElement(sun, "position", SampleWorld::kSunPosition);
-    AppendFloatElement(sun, "axistilt", SampleWorld::kSunAxisTilt);
-    AppendTextElement(sun, "texture", pictures + EnvironmentContent::kSunDisc);
-    AppendFloatElement(sun, "scale", 0.5f);
-    AppendFloatElement(sun, "reddirectional", 1.0f);
-    AppendFloatElement(sun, "greendirectional", 0.95f);
-    AppendFloatElement(sun, "bluedirectional", 0.85f);
-    AppendFloatElement(sun, "redambient", 0.5f);
-    AppendFloatElement(sun, "greenambient", 0.5f);
-    AppendFloatElement(sun, "blueambient", 0.55f);
-    TiXmlElement* layers = AppendElement(sun, "lensFlareLayers");
-    const struct
-    {
-        const char* picture;
-        float length, scale;
-    } flare[] = {{EnvironmentContent::kFlareGlow, 2.0f, 1.5f}, {EnvironmentContent::kFlareRing, -1.0f, 1.5f}};
-    for (const auto& layer : flare)
-    {
-        TiXmlElement* entry = AppendElement(layers, "FlareLayer");
-        AppendTextElement(entry, "texture", pictures + layer.picture);
-        AppendFloatElement(entry, "length", layer.length);
-        AppendFloatElement(entry, "scale", layer.scale);
-    }
+    WorldKeys::AppendCloudPlane(WorldKeys::AppendSkybox(world), SampleWorld::kCloudHeight,
+                                SampleWorld::kCloudSpeed);
+    TiXmlElement* sun = WorldKeys::AppendSun(world, {SampleWorld::kSunPosition,
+                                                     SampleWorld::kSunAxisTilt,
+                                                     0.5f,
+                                                     {1.0f, 0.95f, 0.85f},
+                                                     {0.5f, 0.5f, 0.55f}});
+    WorldKeys::AppendFlares(
+        sun, {{EnvironmentContent::kFlareGlow, 2.0f, 1.5f}, {EnvironmentContent::kFlareRing, -1.0f, 1.5f}});
 }
 
 // A road along X, one along Z and a forest marker, keyed as the decals write themselves.
@@ -403,12 +269,8 @@ void AppendDecals(TiXmlElement* entities)
     for (const SampleWorld::Decal& decal : SampleWorld::SampleDecals())
     {
         const bool road = decal.type.empty();
-        TiXmlElement* entity = AppendElement(entities, "Entity");
-        AppendTextElement(entity, "name", road ? "Road" : "TerrainMarker");
-        AppendTextElement(entity, "type", road ? "Road" : "TerrainMarker");
-        AppendIntElement(entity, "entityID", decal.id);
-        AppendBoolElement(entity, "visible", true);
-        AppendBoolElement(entity, "selectable", true);
+        TiXmlElement* entity = WorldKeys::AppendBase(entities, "", road ? "Road" : "TerrainMarker",
+                                                     road ? "Road" : "TerrainMarker", decal.id);
         AppendTextElement(entity, "texture", folder + (road ? DecalContent::kRoad : DecalContent::kMarker));
         AppendTextElement(entity, "handleTexture",
                           folder + (road ? DecalContent::kHandle : DecalContent::kBlueHandle));
@@ -457,14 +319,7 @@ void SampleWorld::BuildCourse(TiXmlDocument& document, const std::vector<Placed>
     AppendTextElement(world, "name", "Sample Course");
     AppendTextElement(world, "preview", "");
     AppendTextElement(world, "description", "A ramp, a crate and a ball in the sample arena.");
-    TiXmlElement* start = AppendElement(world, "startpoint");
-    AppendFloatElement(start, "x", 0.0f);
-    AppendFloatElement(start, "z", -16.0f);
-    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
-    AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
-    AppendFloatElement(rotation, "z", 0.0f);
+    WorldKeys::AppendStart(world, 0.0f, -16.0f);
     TiXmlElement* list = AppendElement(world, "Entities");
     for (const Placed& placed : entities)
         AppendEntity(list, placed);
@@ -479,21 +334,8 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
     AppendTextElement(world, "description",
                       layered ? "Hills under grass, rock and sand."
                               : "Hills under one picture in four colours.");
-    TiXmlElement* start = AppendElement(world, "startpoint");
-    AppendFloatElement(start, "x", kTerrainSide * 0.5f);
-    AppendFloatElement(start, "z", kTerrainSide * 0.5f);
-    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
-    AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
-    AppendFloatElement(rotation, "z", 0.0f);
-    // The keys in the order the terrain writes them.
-    TiXmlElement* terrain = AppendElement(world, "Terrain");
-    AppendTextElement(terrain, "heightmap", TerrainSamples::HeightMapPath(map));
-    AppendFloatElement(terrain, "width", kTerrainSide);
-    AppendFloatElement(terrain, "length", kTerrainSide);
-    AppendFloatElement(terrain, "height", kTerrainHeight);
-    AppendBoolElement(terrain, "vertexLight", false);
+    WorldKeys::AppendStart(world, kTerrainSide * 0.5f, kTerrainSide * 0.5f);
+    TiXmlElement* terrain = WorldKeys::AppendTerrain(world, map, kTerrainSide, kTerrainHeight);
     if (layered)
     {
         // Grass everywhere, rock rising along X over it, sand over the low half of the columns.
@@ -506,13 +348,7 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
                       {TerrainSamples::MaskKind::Half, "sand"}};
         TiXmlElement* list = AppendElement(terrain, "terrainLayers");
         for (const auto& layer : layers)
-        {
-            TiXmlElement* entry = AppendElement(list, "layer");
-            AppendTextElement(entry, "maskPath", TerrainSamples::MaskPath(layer.mask, map));
-            AppendTextElement(entry, "texturePath", TerrainSamples::TilePath(layer.tile));
-            AppendFloatElement(entry, "texStretch", 8.0f);
-            AppendBoolElement(entry, "hardEdge", false);
-        }
+            WorldKeys::AppendTerrainLayer(list, layer.mask, map, layer.tile, 8.0f);
         AppendTextElement(terrain, "edgePanels", "");
     }
     else
@@ -530,9 +366,9 @@ void SampleWorld::BuildTerrainCourse(TiXmlDocument& document, bool layered)
         AppendDecals(entities);
     // The start on the ground in the middle, after the decals' identifiers.
     const int spawnId = layered ? int(SampleDecals().size()) + 1 : 1;
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", spawnId,
-                std::string(kModels) + "cylinder/cylinder.kmf", kTerrainSide * 0.5f,
-                CentreGroundHeight(map, kTerrainHeight), kTerrainSide * 0.5f);
+    WorldKeys::AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", spawnId,
+                           std::string(kModels) + "cylinder/cylinder.kmf", kTerrainSide * 0.5f,
+                           CentreGroundHeight(map, kTerrainHeight), kTerrainSide * 0.5f);
 }
 
 float SampleWorld::CentreGroundHeight(const TerrainSamples::MapSize& map, float height)
@@ -553,12 +389,8 @@ std::vector<std::string> SampleWorld::CareerLevels()
 void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
 {
     TiXmlElement* root = AppendElement(&document, "root");
-    TiXmlElement* venue = InitDataRecords::AppendRecord(root, kProvingGroundVenue, "Venue");
-    AppendTextElement(venue, "kmfFilename", std::string(kModels) + "provingground/provingground.kmf");
-    AppendTextElement(venue, "name", "Proving Ground");
-    TiXmlElement* floor = AppendElement(venue, "materialLookup");
-    AppendTextElement(floor, "materialID", GameSurfaces::kTrack);
-    AppendTextElement(floor, "prim", "PRIM_Floor");
+    TiXmlElement* venue = InitDataRecords::AppendVenue(
+        root, kProvingGroundVenue, "provingground/provingground.kmf", "Proving Ground", GameSurfaces::kTrack);
     // A new course built on the proving ground takes its sky from here, as on every venue.
     VenueEnvironment::Append(venue);
     TiXmlElement* levels = InitDataRecords::AppendRecord(root, kCareerLevelsRecord, kCareerLevelsRecord);
@@ -574,8 +406,8 @@ void SampleWorld::BuildProvingGround(TiXmlDocument& document)
                    kProvingGroundStartZ});
     AppendDaylight(world);
     TiXmlElement* entities = AppendElement(world, "Entities");
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1, std::string(kModels) + "cylinder/cylinder.kmf",
-                0.0f, 0.0f, kProvingGroundStartZ);
+    WorldKeys::AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1,
+                           std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kProvingGroundStartZ);
     AppendProvingGroundGear(entities);
 }
 
@@ -590,54 +422,34 @@ TiXmlElement* SampleWorld::AppendCourseHeader(TiXmlDocument& document, const Cou
     AppendTextElement(world, "name", header.name);
     AppendTextElement(world, "preview", "");
     AppendTextElement(world, "description", header.description);
-    TiXmlElement* start = AppendElement(world, "startpoint");
-    AppendFloatElement(start, "x", 0.0f);
-    AppendFloatElement(start, "z", header.startZ);
-    TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
-    AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
-    AppendFloatElement(rotation, "z", 0.0f);
+    WorldKeys::AppendStart(world, 0.0f, header.startZ);
     return world;
 }
 
 void SampleWorld::AppendDaylight(TiXmlElement* world)
 {
-    const std::string sky = EnvironmentContent::kSkyFolder;
-    const char* const faceKeys[] = {"left", "right", "forward", "back", "top"};
-    TiXmlElement* box = AppendElement(world, "Skybox");
-    for (size_t face = 0; face < 5; ++face)
-        AppendTextElement(box, faceKeys[face], sky + EnvironmentContent::kSkyFaces[face]);
-    TiXmlElement* sun = AppendElement(world, "Sun");
-    AppendFloatElement(sun, "position", 0.3f);
-    AppendFloatElement(sun, "axistilt", kSunAxisTilt);
-    AppendTextElement(sun, "texture",
-                      std::string(EnvironmentContent::kBillboardFolder) + EnvironmentContent::kSunDisc);
-    AppendFloatElement(sun, "scale", 0.5f);
-    AppendFloatElement(sun, "reddirectional", 1.0f);
-    AppendFloatElement(sun, "greendirectional", 0.95f);
-    AppendFloatElement(sun, "bluedirectional", 0.85f);
-    AppendFloatElement(sun, "redambient", 0.5f);
-    AppendFloatElement(sun, "greenambient", 0.5f);
-    AppendFloatElement(sun, "blueambient", 0.55f);
+    WorldKeys::AppendSkybox(world);
+    WorldKeys::AppendSun(world, {0.3f, kSunAxisTilt, 0.5f, {1.0f, 0.95f, 0.85f}, {0.5f, 0.5f, 0.55f}});
 }
 
 void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)
 {
     // The stunt gear's records: held straight on, the car takes the token and crosses the plate.
-    AppendModel(entities, "PointsToken", "PointsToken", "PowerUp", kProvingGroundTokenId,
-                std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY,
-                kProvingGroundTokenZ);
-    AppendModel(entities, "LaunchPlate", "LaunchPlate", "LaunchPlate", kProvingGroundPlateId,
-                std::string(kModels) + "launchplate/launchplate.kmf", 0.0f, 0.1f, kProvingGroundPlateZ);
+    WorldKeys::AppendModel(entities, "PointsToken", "PointsToken", "PowerUp", kProvingGroundTokenId,
+                           std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY,
+                           kProvingGroundTokenZ);
+    WorldKeys::AppendModel(entities, "LaunchPlate", "LaunchPlate", "LaunchPlate", kProvingGroundPlateId,
+                           std::string(kModels) + "launchplate/launchplate.kmf", 0.0f, 0.1f,
+                           kProvingGroundPlateZ);
     // Past the plate's landing, returning tokens down to the open end: each lap, from the respawn at the
     // start, pays them again.
     int id = kProvingGroundPlateId;
     for (float z : kProvingGroundLapZ)
     {
         ++id;
-        AppendModel(entities, StuntYard::kLapToken, StuntYard::kLapToken + std::to_string(id), "PowerUp", id,
-                    std::string(kModels) + "powerup/powerup.kmf", 0.0f, kProvingGroundTokenY, z);
+        WorldKeys::AppendModel(entities, StuntYard::kLapToken, StuntYard::kLapToken + std::to_string(id),
+                               "PowerUp", id, std::string(kModels) + "powerup/powerup.kmf", 0.0f,
+                               kProvingGroundTokenY, z);
     }
 }
 
@@ -650,20 +462,20 @@ void SampleWorld::BuildTokenArena(TiXmlDocument& document)
     AppendDaylight(world);
     TiXmlElement* entities = AppendElement(world, "Entities");
     int id = 1;
-    AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", id,
-                std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kTokenArenaStartZ);
+    WorldKeys::AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", id,
+                           std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kTokenArenaStartZ);
     const std::string token = std::string(kModels) + "powerup/powerup.kmf";
     for (float z : kTokenArenaLaneZ)
     {
         ++id;
-        AppendModel(entities, StuntYard::kLapToken, StuntYard::kLapToken + std::to_string(id), "PowerUp", id,
-                    token, 0.0f, kProvingGroundTokenY, z);
+        WorldKeys::AppendModel(entities, StuntYard::kLapToken, StuntYard::kLapToken + std::to_string(id),
+                               "PowerUp", id, token, 0.0f, kProvingGroundTokenY, z);
     }
     for (float x : {-kTokenArenaCornerX, kTokenArenaCornerX})
     {
         ++id;
-        AppendModel(entities, "PointsToken", "PointsToken" + std::to_string(id), "PowerUp", id, token, x,
-                    kProvingGroundTokenY, kTokenArenaCornerZ);
+        WorldKeys::AppendModel(entities, "PointsToken", "PointsToken" + std::to_string(id), "PowerUp", id,
+                               token, x, kProvingGroundTokenY, kTokenArenaCornerZ);
     }
 }
 
@@ -671,33 +483,15 @@ bool SampleWorld::WriteAll()
 {
     TiXmlDocument records;
     TiXmlElement* root = AppendElement(&records, "root");
-    TiXmlElement* venue = AppendElement(root, "initData");
-    AppendTextElement(venue, "uniqueID", kVenue);
-    AppendTextElement(venue, "dataType", "Venue");
-    TiXmlElement* venueData = AppendElement(venue, "data");
-    AppendTextElement(venueData, "kmfFilename", std::string(kModels) + "arena/arena.kmf");
-    AppendTextElement(venueData, "name", "Arena");
     // The floor is dirt; the ramp, below, tarmac.
-    TiXmlElement* floor = AppendElement(venueData, "materialLookup");
-    AppendTextElement(floor, "materialID", kDirt);
-    AppendTextElement(floor, "prim", "PRIM_Floor");
-    VenueEnvironment::Append(venueData);
+    VenueEnvironment::Append(InitDataRecords::AppendVenue(root, kVenue, "arena/arena.kmf", "Arena", kDirt));
     for (const Record& record : kRecords)
     {
-        TiXmlElement* entity = AppendElement(root, "initData");
-        AppendTextElement(entity, "uniqueID", record.id);
-        AppendTextElement(entity, "dataType", "Entity");
-        TiXmlElement* data = AppendElement(entity, "data");
-        AppendTextElement(data, "classType", kPropClass);
-        AppendTextElement(data, "kmfFilename", std::string(kModels) + record.model);
+        TiXmlElement* data = InitDataRecords::AppendModelRecord(root, record.id, kPropClass, record.model);
         if (record.pinned)
             AppendBoolElement(data, "pinned", true);
         if (record.material)
-        {
-            TiXmlElement* lookup = AppendElement(data, "materialLookup");
-            AppendTextElement(lookup, "materialID", record.material);
-            AppendTextElement(lookup, "prim", record.primitive);
-        }
+            InitDataRecords::AppendLookup(data, record.material, record.primitive);
     }
     AppendSceneryRecords(root);
     AppendVehicleRecords(root);
@@ -710,9 +504,7 @@ bool SampleWorld::WriteAll()
     BuildTerrainCourse(single, false);
     // The default vehicle as the vehicle screen lists it.
     TiXmlDocument charger;
-    TiXmlElement* vehicle = AppendElement(&charger, "vehicles");
-    AppendTextElement(vehicle, "initID", kChargerRecord);
-    AppendTextElement(vehicle, "imagefile", kChargerPicture);
+    WorldKeys::BuildVehicleListing(charger, kChargerRecord, kChargerPicture);
     TiXmlDocument proving;
     BuildProvingGround(proving);
     TiXmlDocument provingRecords;
@@ -727,13 +519,5 @@ bool SampleWorld::WriteAll()
 
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)
 {
-    const std::string path = m_Root + "/" + relative;
-    // Every folder on the way, from the root down: a fresh root holds none of them.
-    for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
-    {
-        const std::string folder = m_Root + "/" + relative.substr(0, slash);
-        if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
-            return false;
-    }
-    return SaveXmlDocument(document, path);
+    return WorldKeys::Write(m_Root, relative, document);
 }

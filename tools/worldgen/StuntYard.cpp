@@ -1,11 +1,11 @@
 #include "tools/worldgen/StuntYard.h"
 
 #include "engine/core/kaXmlHelpers.h"
-#include "platform/files/Files.h"
 #include "tools/worldgen/GameSurfaces.h"
 #include "tools/worldgen/InitDataRecords.h"
 #include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/VenueEnvironment.h"
+#include "tools/worldgen/WorldKeys.h"
 
 #include <tinyxml.h>
 
@@ -14,26 +14,11 @@
 namespace
 {
 
-const char* const kModels = "resources/models/";
+const char* const kModels = InitDataRecords::kModelFolder;
 const char* const kGrateIntro = "Resources/Sounds/Game/Grate/intro.wav";
 const char* const kGrateLoop = "Resources/Sounds/Game/Grate/loop.wav";
 const char* const kGrateOutro = "Resources/Sounds/Game/Grate/outro.wav";
 constexpr int kSpawnPointId = 1;
-
-TiXmlElement* AppendGear(TiXmlElement* root, const char* id, const char* classType, const char* model)
-{
-    TiXmlElement* data = InitDataRecords::AppendRecord(root, id, "Entity");
-    AppendTextElement(data, "classType", classType);
-    AppendTextElement(data, "kmfFilename", std::string(kModels) + model);
-    return data;
-}
-
-void AppendLookup(TiXmlElement* data, const char* material, const char* primitive)
-{
-    TiXmlElement* lookup = AppendElement(data, "materialLookup");
-    AppendTextElement(lookup, "materialID", material);
-    AppendTextElement(lookup, "prim", primitive);
-}
 
 void AppendHum(TiXmlElement* data)
 {
@@ -57,31 +42,16 @@ void AppendMaterial(TiXmlElement* root, const char* id, float friction, float da
     }
 }
 
-// A named joint of a kind (its suspension and stops) for a vehicle's wheel.
-void AppendNamedJoint(TiXmlElement* root, const std::string& id, const std::string& kind,
-                      const std::string& name)
-{
-    TiXmlElement* record = AppendElement(root, "initData");
-    AppendTextElement(record, "uniqueID", id);
-    AppendTextElement(record, "dataType", "Entity");
-    AppendTextElement(record, "include", kind);
-    AppendTextElement(AppendElement(record, "data"), "name", name);
-}
-
 // The motorcycle on two cycle wheels, its rider held at the seat, and the rag doll that replaces the rider:
 // a pelvis body with a limb hung at each other bone by a ball joint, each limb moving its bone.
 void AppendMotorcycleRecords(TiXmlElement* root)
 {
-    TiXmlElement* wheel = InitDataRecords::AppendRecord(root, "BikeWheel", "Entity");
-    AppendTextElement(wheel, "classType", "tvCycleWheel");
-    AppendTextElement(wheel, "kmfFilename", std::string(kModels) + "car/wheel.xml");
-    AppendTextElement(wheel, "wheelMaterial", "Tyre");
-    AppendNamedJoint(root, "BikeJointFront", "CarFrontJoint", "Front");
-    AppendNamedJoint(root, "BikeJointRear", "CarRearJoint", "Rear");
+    InitDataRecords::AppendWheelRecord(root, "BikeWheel", "tvCycleWheel");
+    InitDataRecords::AppendNamedJoint(root, "BikeJointFront", "CarFrontJoint", "Front");
+    InitDataRecords::AppendNamedJoint(root, "BikeJointRear", "CarRearJoint", "Rear");
 
-    TiXmlElement* bike = InitDataRecords::AppendRecord(root, StuntYard::kMotorcycleRecord, "Entity");
-    AppendTextElement(bike, "classType", "MotorCycle");
-    AppendTextElement(bike, "kmfFilename", std::string(kModels) + "motorcycle/motorcycle.xml");
+    TiXmlElement* bike = InitDataRecords::AppendModelRecord(root, StuntYard::kMotorcycleRecord, "MotorCycle",
+                                                            "motorcycle/motorcycle.xml");
     AppendFloatElement(bike, "mass", 3.0f);
     AppendFloatElement(bike, "maxSpeed", 40.0f);
     const struct
@@ -91,15 +61,7 @@ void AppendMotorcycleRecords(TiXmlElement* root)
         const char* record;
     } wheels[] = {{"Front", "HubFront", "BikeJointFront"}, {"Rear", "HubRear", "BikeJointRear"}};
     for (const auto& w : wheels)
-    {
-        TiXmlElement* joint = AppendElement(bike, "joint");
-        AppendTextElement(joint, "jointClass", "kaHinge2Joint");
-        AppendTextElement(joint, "childClass", "tvCycleWheel");
-        AppendTextElement(joint, "childInitID", "BikeWheel");
-        AppendTextElement(joint, "parentBone", w.bone);
-        AppendTextElement(joint, "childBone", "Hub");
-        AppendTextElement(joint, "jointInitID", w.record);
-    }
+        InitDataRecords::AppendWheelJoint(bike, "tvCycleWheel", "BikeWheel", w.bone, w.record);
     AppendTextElement(AppendElement(bike, "steering"), "joint", "Front");
     AppendTextElement(AppendElement(bike, "power"), "joint", "Rear");
     AppendTextElement(bike, "startSound", "Resources/Sounds/Game/Engine/start.wav");
@@ -153,7 +115,7 @@ void AppendMotorcycleRecords(TiXmlElement* root)
 
 void AppendPowerUp(TiXmlElement* root, const char* id, int kind, int value, int hideTime)
 {
-    TiXmlElement* data = AppendGear(root, id, "PowerUp", "powerup/powerup.kmf");
+    TiXmlElement* data = InitDataRecords::AppendModelRecord(root, id, "PowerUp", "powerup/powerup.kmf");
     AppendIntElement(data, "powerupType", kind);
     if (value > 0)
         AppendIntElement(data, "value", value);
@@ -213,11 +175,8 @@ const std::vector<StuntYard::Item>& StuntYard::ShopItems()
 void StuntYard::BuildRecords(TiXmlDocument& document)
 {
     TiXmlElement* root = AppendElement(&document, "root");
-    TiXmlElement* venue = InitDataRecords::AppendRecord(root, kVenue, "Venue");
-    AppendTextElement(venue, "kmfFilename", std::string(kModels) + "arena/arena.kmf");
-    AppendTextElement(venue, "name", "Stunt Yard");
-    AppendLookup(venue, GameSurfaces::kTrack, "PRIM_Floor");
-    VenueEnvironment::Append(venue);
+    VenueEnvironment::Append(
+        InitDataRecords::AppendVenue(root, kVenue, "arena/arena.kmf", "Stunt Yard", GameSurfaces::kTrack));
 
     // The track and mud throw the game's wheel particles; oil keeps little grip; the grate and the spikes
     // hurt.
@@ -234,13 +193,15 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
     AppendBoolElement(explosion, "lighting", false);
     AppendBoolElement(explosion, "ZWrite", false);
 
-    TiXmlElement* plate = AppendGear(root, "LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf");
+    TiXmlElement* plate =
+        InitDataRecords::AppendModelRecord(root, "LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf");
     AppendTextElement(plate, "launchPrim", "PRIM_LaunchPlate");
     AppendFloatElement(plate, "launchForce", kLaunchForce);
     AppendBoolElement(plate, "pinned", true);
-    AppendLookup(plate, "Plate", "PRIM_LaunchPlate");
+    InitDataRecords::AppendLookup(plate, "Plate", "PRIM_LaunchPlate");
 
-    TiXmlElement* barrel = AppendGear(root, "ExplosiveBarrel", "ExplosiveGear", "barrel/barrel.kmf");
+    TiXmlElement* barrel =
+        InitDataRecords::AppendModelRecord(root, "ExplosiveBarrel", "ExplosiveGear", "barrel/barrel.kmf");
     AppendFloatElement(barrel, "explosionScale", 4.0f);
     AppendFloatElement(barrel, "explosionRadius", 3.0f);
     AppendFloatElement(barrel, "explosionDamage", 10.0f);
@@ -248,9 +209,10 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
     AppendFloatElement(barrel, "explosionThreshold", 2300.0f);
     AppendTextElement(barrel, "collisionSound", "Explosion");
 
-    TiXmlElement* spikes = AppendGear(root, "SpikeBar", "StuntGear", "crate/crate.kmf");
+    TiXmlElement* spikes =
+        InitDataRecords::AppendModelRecord(root, "SpikeBar", "StuntGear", "crate/crate.kmf");
     AppendBoolElement(spikes, "pinned", true);
-    AppendLookup(spikes, "Spikes", "PRIM_Crate");
+    InitDataRecords::AppendLookup(spikes, "Spikes", "PRIM_Crate");
     AppendHum(spikes);
 
     const struct
@@ -266,9 +228,9 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
                 {"PowerGrate", "PowerGrate", "gratepad/gratepad.kmf", "Grate", "PRIM_GratePad", true}};
     for (const auto& pad : pads)
     {
-        TiXmlElement* data = AppendGear(root, pad.id, pad.classType, pad.model);
+        TiXmlElement* data = InitDataRecords::AppendModelRecord(root, pad.id, pad.classType, pad.model);
         AppendBoolElement(data, "pinned", true);
-        AppendLookup(data, pad.material, pad.primitive);
+        InitDataRecords::AppendLookup(data, pad.material, pad.primitive);
         if (pad.hums)
             AppendHum(data);
     }
@@ -282,14 +244,15 @@ void StuntYard::BuildRecords(TiXmlDocument& document)
 
     // A bar that throws a motorcycle's rider off.
     AppendMaterial(root, StuntYard::kSwitchMaterial, 1.0f, 0.0f, nullptr);
-    TiXmlElement* bar = AppendGear(root, "RagdollBar", "kaEntityPhysical", "crate/crate.kmf");
+    TiXmlElement* bar =
+        InitDataRecords::AppendModelRecord(root, "RagdollBar", "kaEntityPhysical", "crate/crate.kmf");
     AppendBoolElement(bar, "pinned", true);
-    AppendLookup(bar, StuntYard::kSwitchMaterial, "PRIM_Crate");
+    InitDataRecords::AppendLookup(bar, StuntYard::kSwitchMaterial, "PRIM_Crate");
     AppendMotorcycleRecords(root);
 
-    AppendGear(root, "BallProp", "Ball", "ball/ball.kmf");
-    AppendGear(root, "BoxProp", "Box", "crate/crate.kmf");
-    AppendGear(root, "CylinderProp", "Cylinder", "cylinder/cylinder.kmf");
+    InitDataRecords::AppendModelRecord(root, "BallProp", "Ball", "ball/ball.kmf");
+    InitDataRecords::AppendModelRecord(root, "BoxProp", "Box", "crate/crate.kmf");
+    InitDataRecords::AppendModelRecord(root, "CylinderProp", "Cylinder", "cylinder/cylinder.kmf");
 }
 
 void StuntYard::BuildCourse(TiXmlDocument& document)
@@ -303,27 +266,7 @@ void StuntYard::BuildCourse(TiXmlDocument& document)
 
     auto append = [list](const std::string& record, const std::string& name, const std::string& type, int id,
                          const std::string& model, float x, float y, float z)
-    {
-        TiXmlElement* entity = AppendElement(list, "Entity");
-        if (!record.empty())
-            AppendTextElement(entity, "initUniqueID", record);
-        AppendTextElement(entity, "name", name);
-        AppendTextElement(entity, "type", type);
-        AppendIntElement(entity, "entityID", id);
-        AppendBoolElement(entity, "visible", true);
-        AppendBoolElement(entity, "selectable", true);
-        AppendTextElement(entity, "kmfFilename", std::string(kModels) + model);
-        AppendBoolElement(entity, "snapToTerrain", false);
-        TiXmlElement* quaternion = AppendElement(AppendElement(entity, "rotation"), "quaternion");
-        AppendFloatElement(quaternion, "x", 0.0f);
-        AppendFloatElement(quaternion, "y", 0.0f);
-        AppendFloatElement(quaternion, "z", 0.0f);
-        AppendFloatElement(quaternion, "w", 1.0f);
-        TiXmlElement* position = AppendElement(entity, "position");
-        AppendFloatElement(position, "x", x);
-        AppendFloatElement(position, "z", z);
-        AppendFloatElement(position, "y", y);
-    };
+    { WorldKeys::AppendModel(list, record, name, type, id, std::string(kModels) + model, x, y, z); };
     append("", "SpawnPoint", "kaSpawnPoint", kSpawnPointId, "cylinder/cylinder.kmf", 0.0f, 0.0f, 18.0f);
     int id = kSpawnPointId;
     for (const Placed& placed : Entities())
@@ -343,9 +286,7 @@ bool StuntYard::WriteAll()
     bool ok = _Write(kInitDataFile, records) && _Write(kCourseFile, course);
     // The motorcycle as the vehicle screen lists it.
     TiXmlDocument bike;
-    TiXmlElement* vehicle = AppendElement(&bike, "vehicles");
-    AppendTextElement(vehicle, "initID", kMotorcycleRecord);
-    AppendTextElement(vehicle, "imagefile", kMotorcyclePicture);
+    WorldKeys::BuildVehicleListing(bike, kMotorcycleRecord, kMotorcyclePicture);
     ok = ok && _Write(kMotorcycleFile, bike);
     for (const Item& item : ShopItems())
     {
@@ -362,12 +303,5 @@ bool StuntYard::WriteAll()
 
 bool StuntYard::_Write(const std::string& relative, const TiXmlDocument& document)
 {
-    const std::string path = m_Root + "/" + relative;
-    for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
-    {
-        const std::string folder = m_Root + "/" + relative.substr(0, slash);
-        if (!platform::IsDirectory(folder) && !platform::CreateDirectory(folder))
-            return false;
-    }
-    return SaveXmlDocument(document, path);
+    return WorldKeys::Write(m_Root, relative, document);
 }
