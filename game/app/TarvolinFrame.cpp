@@ -295,6 +295,9 @@ bool Tarvolin::OnMouse(int kind, int pressed, int amount, int /*unused*/)
         // The same change polled from the input devices may have reached the GUI first.
         if ((pressed != 0) == m_ButtonStates[button])
             return true;
+        // The pointer may have moved since the frame last put the cursor at it: a quick move and click
+        // arrive together, and the click belongs where the pointer is, not where the last frame saw it.
+        _FollowPointer();
         m_ButtonStates[button] = pressed != 0;
         data.buttons[button] = pressed != 0;
         data.changed[button] = true;

@@ -245,3 +245,49 @@ TEST(ProfileRealInputTest, TheFirstKeyTypedIntoTheNewDriverBoxReplacesThePrompt)
         EXPECT_FALSE(game.Gui().FindWindow(kNewPlayer)->IsVisible());
     }
 }
+
+// A quick hand, or a touchpad's tap: the pointer comes to a button and clicks it with no frame between the
+// move and the press. The click belongs to the button under the pointer, not to where the cursor stood the
+// frame before (over nothing, here).
+TEST(ProfileRealInputTest, AClickThatArrivesWithThePointersMoveLandsWhereThePointerIs)
+{
+    struct Case
+    {
+        const char* button;
+        const char* opens;
+    };
+    const Case cases[] = {
+        {"New Driver Button", kNewPlayer},
+        {"Credits Button", "credits window"},
+        {"Options Button", "Options Window"},
+    };
+    for (const Case& test : cases)
+    {
+        SCOPED_TRACE(test.button);
+        HeadlessGame::Options options;
+        options.sdlInput = true;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        ASSERT_TRUE(game.RunScript());
+        // The cursor starts in a corner, away from every button.
+        game.MovePointer(2, 2);
+        ASSERT_TRUE(game.RunScript());
+        const std::string button = test.button;
+        game.TapAt(
+            [&game, button](int32_t& x, int32_t& y)
+            {
+                guiGlyph* glyph = game.FindWidget(kMain, button);
+                if (glyph == nullptr || glyph->DynamicCast<guiWidget>() == nullptr)
+                    return false;
+                const platform::Rect& rect = glyph->DynamicCast<guiWidget>()->GetHitRect();
+                x = (rect.left + rect.right) / 2;
+                y = (rect.top + rect.bottom) / 2;
+                return true;
+            },
+            SDL_BUTTON_LEFT);
+        ASSERT_TRUE(game.RunScript());
+        guiWindow* opened = game.Gui().FindWindow(test.opens);
+        ASSERT_NE(opened, nullptr);
+        EXPECT_TRUE(opened->IsVisible());
+    }
+}

@@ -403,6 +403,21 @@ void HeadlessGame::TapKey(int scancode, uint8_t modifiers)
         });
 }
 
+void HeadlessGame::TapAt(const std::function<bool(int32_t& x, int32_t& y)>& where, uint8_t sdlButton)
+{
+    Queue(
+        [this, where, sdlButton]
+        {
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!where(x, y))
+                return;
+            _PushMotion(x, y);
+            _PushButton(sdlButton, true);
+            _PushButton(sdlButton, false);
+        });
+}
+
 void HeadlessGame::Drag(uint8_t sdlButton, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, int steps)
 {
     MovePointer(fromX, fromY);

@@ -132,6 +132,10 @@ public:
     void HoldKey(int scancode, int frames, uint8_t modifiers = kNoModifier);
     // Down, then up, in one step.
     void TapKey(int scancode, uint8_t modifiers = kNoModifier);
+    // The pointer to the point the finder gives, the button down and up, all in one step: a click as quick
+    // as a touchpad's tap, with no frame between the move and the press. Nothing when the finder answers
+    // false.
+    void TapAt(const std::function<bool(int32_t& x, int32_t& y)>& where, uint8_t sdlButton);
     // The pointer to the start, the button down, `steps` moves to the end a frame apart, the button up.
     void Drag(uint8_t sdlButton, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, int steps = 4);
     // Runs frames until the script is done, then the extra ones; false when the loop ended first or
