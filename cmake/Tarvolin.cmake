@@ -28,7 +28,8 @@ endfunction()
 # which GCC reports once their file is part of a unity batch rather than the main file.
 function(tarvolin_test_compile_options target)
     if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
-        target_compile_options(${target} PRIVATE -O1)
+        # Line tables keep a failing test's backtrace readable; the libraries under test keep full information.
+        target_compile_options(${target} PRIVATE -O1 -g1)
     elseif(TARVOLIN_SANITIZE)
         target_compile_options(${target} PRIVATE -O0)
     endif()
