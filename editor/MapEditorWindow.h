@@ -58,6 +58,12 @@ public:
     static constexpr const char* kPropertiesSuffix = " Properties";
     static constexpr const char* kWaterEffect = "resources\\fx\\shaders\\water\\water_PS20_11.fx";
     static constexpr const char* kValueMessageStart = "<text font bar16m color .5 .5 .5 1>";
+    static constexpr const char* kMalformedIntro =
+        "Some values of this course could not be read. Each entity below uses the default until its "
+        "value is mended, and a save writes the value back as it was:";
+    static constexpr const char* kMalformedDropped = "the entity could not be read and is left out";
+    // Lines of a load's message box before the rest is only counted.
+    static constexpr size_t kMalformedLines = 8;
 
     static constexpr float kDoubleClickTime = 0.5f;
     static constexpr float kEntityPickLength = 1000.0f;
@@ -197,6 +203,8 @@ protected:
     void _DropWorld();
     // No world: "No World" in the name box, saved, the world commands off.
     void _ShowNoWorld();
+    // One message box after a load, naming each entity and key the load could not read.
+    void _ReportMalformedValues(const kaWorld& world);
     void _Draw(kaWorld* world);
     void _ShowName();
     void _CloseMenus();
