@@ -255,8 +255,9 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
             m_MalformedValues[i].entity = described;
         const std::string key = last.key.empty() ? std::string("a value")
                                                  : last.key + " (\"" + last.text + "\")";
-        const std::string line = "kaWorld::ReadEntities - bad value for " + key + " in " + described +
-                                 ", entity dropped.\n";
+        const std::string line = "kaWorld::ReadEntities - bad value for " + key + " in entity of type " + type +
+                                 " (id " + GetChildElementText("entityID", element) + ")" +
+                                 (name.empty() ? "" : ", named \"" + name + "\"") + ", entity dropped.\n";
         platform::OutputDebugString(line);
         // A run drops what the designer may not know is broken: say so where a player or tester sees it.
         if (!editor)

