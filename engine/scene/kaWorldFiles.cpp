@@ -246,17 +246,18 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
     }
     catch (const std::exception&)
     {
-        // The entity's readers note the keys they know; a throw they did not note is said as it is.
-        if (m_MalformedValues.size() == noted)
+        // Outside the editor a noted key throws at once and is the cause. In the editor noted keys are kept,
+        // so a throw is one no reader noted, said as it is.
+        if (editor || m_MalformedValues.size() == noted)
             m_MalformedValues.push_back(MalformedValue());
         MalformedValue& last = m_MalformedValues.back();
         last.dropped = true;
         for (size_t i = noted; i < m_MalformedValues.size(); ++i)
             m_MalformedValues[i].entity = described;
-        const std::string key = last.key.empty() ? std::string("a value")
-                                                 : last.key + " (\"" + last.text + "\")";
-        const std::string line = "kaWorld::ReadEntities - bad value for " + key + " in entity of type " + type +
-                                 " (id " + GetChildElementText("entityID", element) + ")" +
+        const std::string key =
+            last.key.empty() ? std::string("a value") : last.key + " (\"" + last.text + "\")";
+        const std::string line = "kaWorld::ReadEntities - bad value for " + key + " in entity of type " +
+                                 type + " (id " + GetChildElementText("entityID", element) + ")" +
                                  (name.empty() ? "" : ", named \"" + name + "\"") + ", entity dropped.\n";
         platform::OutputDebugString(line);
         // A run drops what the designer may not know is broken: say so where a player or tester sees it.

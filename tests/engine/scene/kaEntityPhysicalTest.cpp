@@ -455,12 +455,14 @@ protected:
 
     void SetUp() override
     {
-        StartWith(std::string("<initData><uniqueID>Hanging</uniqueID><data><kmfFilename>") + kHookedCrate +
-                  "</kmfFilename></data></initData>"
-                  "<initData><uniqueID>Stiff</uniqueID><data><name>Hook</name></data></initData>"
-                  "<initData><uniqueID>Heavy</uniqueID><data><mass>7</mass><collisionMax>123</collisionMax>"
-                  "<materialLookup><materialID>Rubber</materialID><prim>PRIM_Side</prim></materialLookup>"
-                  "</data></initData>");
+        StartWith(
+            std::string("<initData><uniqueID>Hanging</uniqueID><data><kmfFilename>") + kHookedCrate +
+            "</kmfFilename></data></initData>"
+            "<initData><uniqueID>Stiff</uniqueID><data><name>Hook</name></data></initData>"
+            "<initData><uniqueID>Broken</uniqueID><data><collisionMax>x</collisionMax></data></initData>"
+            "<initData><uniqueID>Heavy</uniqueID><data><mass>7</mass><collisionMax>123</collisionMax>"
+            "<materialLookup><materialID>Rubber</materialID><prim>PRIM_Side</prim></materialLookup>"
+            "</data></initData>");
     }
 
     static std::string Course(const std::string& own)
@@ -729,4 +731,28 @@ TEST_F(EntityPhysicalOwnKeysTest, AMalformedValueKeepsTheCrateInTheEditorAndIsSa
         ASSERT_EQ(world.GetMalformedValues().size(), 1u);
         EXPECT_TRUE(world.GetMalformedValues().front().dropped);
     }
+}
+
+// A malformed value no reader keeps (the base block's "visible") still drops the crate in the editor; the
+// list says so after the kept key, without taking the kept key for the cause.
+TEST_F(EntityPhysicalOwnKeysTest, AnUnkeptMalformedValueIsListedAsDroppedAfterTheKeptOnes)
+{
+    kaApp app("test", "test");
+    app.SetEditor(true);
+    TiXmlDocument document;
+    // The centre of gravity is read before the base block.
+    document.Parse(
+        Course("<name>Crate</name><overrideCOG><x>left</x></overrideCOG><visible>yes</visible>").c_str());
+    kaPhysicsWorld world;
+    world.ReadXml(document.RootElement(), false);
+    world.Update(0.0f);
+    EXPECT_EQ(world.FindEntityById(4), nullptr);
+    const std::vector<kaWorld::MalformedValue>& noted = world.GetMalformedValues();
+    ASSERT_EQ(noted.size(), 2u);
+    EXPECT_EQ(noted[0].key, "overrideCOG");
+    EXPECT_FALSE(noted[0].dropped);
+    EXPECT_EQ(noted[1].key, "");
+    EXPECT_TRUE(noted[1].dropped);
+    for (const kaWorld::MalformedValue& value : noted)
+        EXPECT_EQ(value.entity, "kaEntityPhysical \"Crate\" (id 4)");
 }

@@ -251,15 +251,16 @@ protected:
         StuntGearTest::SetUp();
         m_Install.dir.Write(
             "GearData/gear.xml",
-            std::string("<?xml version=\"1.0\"?><root>"
-                        "<initData><uniqueID>TokenData</uniqueID><data><powerupType>2</powerupType>"
-                        "<value>50</value><turboForce>80</turboForce><gravity>3</gravity></data></initData>"
-                        "<initData><uniqueID>PlateData</uniqueID><data><launchPrim>PRIM_Rec</launchPrim>"
-                        "<launchForce>1000</launchForce></data></initData>"
-                        "<initData><uniqueID>BombData</uniqueID><data><explosionScale>9</explosionScale>"
-                        "<explosionDamage>30</explosionDamage><collisionSound>Sounds/Boom.wav</collisionSound>"
-                        "</data></initData>"
-                        "<initData><uniqueID>HumData</uniqueID><data>") +
+            std::string(
+                "<?xml version=\"1.0\"?><root>"
+                "<initData><uniqueID>TokenData</uniqueID><data><powerupType>2</powerupType>"
+                "<value>50</value><turboForce>80</turboForce><gravity>3</gravity></data></initData>"
+                "<initData><uniqueID>PlateData</uniqueID><data><launchPrim>PRIM_Rec</launchPrim>"
+                "<launchForce>1000</launchForce></data></initData>"
+                "<initData><uniqueID>BombData</uniqueID><data><explosionScale>9</explosionScale>"
+                "<explosionDamage>30</explosionDamage><collisionSound>Sounds/Boom.wav</collisionSound>"
+                "</data></initData>"
+                "<initData><uniqueID>HumData</uniqueID><data>") +
                 kHum + "</data></initData></root>");
         ASSERT_TRUE(m_Data.LoadInitData("GearData"));
     }
@@ -313,8 +314,9 @@ protected:
 // gave; a respawn time the user changed in the editor is saved.
 TEST_F(GearCourseTest, ASaveWritesTheBlocksValuesNotTheRecords)
 {
-    const std::string course = Course("<powerupType>1</powerupType><hideTime>4</hideTime>",
-                                      "<launchForce>2500</launchForce>", "<explosionScale>3.5</explosionScale>", "");
+    const std::string course =
+        Course("<powerupType>1</powerupType><hideTime>4</hideTime>", "<launchForce>2500</launchForce>",
+               "<explosionScale>3.5</explosionScale>", "");
     std::string first;
     {
         kaPhysicsWorld world;

@@ -156,8 +156,9 @@ void MalformedCourse::ExpectKept(const std::string& plantedFile, const std::stri
     const std::map<std::string, const TiXmlElement*> after = Entities(saved);
     ASSERT_FALSE(before.empty());
     // Keys every entity writes from its current state.
-    const std::set<std::string> common = {"initUniqueID", "name",     "type",    "entityID", "visible",
-                                          "selectable",   "kmfFilename", "snapToTerrain", "rotation", "position"};
+    const std::set<std::string> common = {"initUniqueID", "name",       "type",        "entityID",
+                                          "visible",      "selectable", "kmfFilename", "snapToTerrain",
+                                          "rotation",     "position"};
     for (const auto& [id, block] : before)
     {
         SCOPED_TRACE("entity " + id);
@@ -177,7 +178,8 @@ void MalformedCourse::ExpectKept(const std::string& plantedFile, const std::stri
             else
                 EXPECT_EQ(Printed(*written), Printed(*key));
         }
-        for (const TiXmlElement* key = found->second->FirstChildElement(); key; key = key->NextSiblingElement())
+        for (const TiXmlElement* key = found->second->FirstChildElement(); key;
+             key = key->NextSiblingElement())
             EXPECT_TRUE(keys.count(key->Value()) != 0 || common.count(key->Value()) != 0)
                 << "added " << Printed(*key);
     }
@@ -239,9 +241,11 @@ void MalformedCourse::ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow
         for (size_t i = 0; i < planted.size() && i < MapEditorWindow::kMalformedLines; ++i)
             EXPECT_NE(shown.find(planted[i].entity + ": " + planted[i].key + " \"" + planted[i].text + "\""),
                       std::string::npos)
-                << planted[i].entity << "\n" << shown;
-        EXPECT_NE(shown.find("and " + std::to_string(planted.size() - MapEditorWindow::kMalformedLines) + " more"),
-                  std::string::npos)
+                << planted[i].entity << "\n"
+                << shown;
+        EXPECT_NE(
+            shown.find("and " + std::to_string(planted.size() - MapEditorWindow::kMalformedLines) + " more"),
+            std::string::npos)
             << shown;
         EXPECT_TRUE(editor.IsSaved());
         ExpectKept(install + "/planted.xml", install + "/" + course);
