@@ -58,12 +58,12 @@ public:
     static constexpr const char* kPropertiesSuffix = " Properties";
     static constexpr const char* kWaterEffect = "resources\\fx\\shaders\\water\\water_PS20_11.fx";
     static constexpr const char* kValueMessageStart = "<text font bar16m color .5 .5 .5 1>";
-    static constexpr const char* kMalformedIntro =
-        "Some values of this course could not be read. Each entity below uses the default until its "
-        "value is mended, and a save writes the value back as it was:";
-    static constexpr const char* kMalformedDropped = "the entity could not be read and is left out";
-    // Lines of a load's message box before the rest is only counted.
-    static constexpr size_t kMalformedLines = 8;
+    // The load's report of values it could not read, in a smaller font: the box is small.
+    static constexpr const char* kMalformedStart = "<text font bar10m color .5 .5 .5 1>";
+    static constexpr const char* kMalformedIntro = "Values not read (defaults in use, saved as read):";
+    static constexpr const char* kMalformedDropped = "entity left out";
+    // Entries the box names before the rest is only counted.
+    static constexpr size_t kMalformedLines = 2;
 
     static constexpr float kDoubleClickTime = 0.5f;
     static constexpr float kEntityPickLength = 1000.0f;
@@ -96,7 +96,8 @@ public:
     virtual kaWorld* ShowWorldSetup(bool showDialog);
     virtual void OnMenu(bool enable);
     virtual void LoadEntityCategories();
-    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other answer.
+    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other
+    // answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
     // Fills the three menus once, from their tables.

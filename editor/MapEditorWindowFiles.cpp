@@ -161,7 +161,7 @@ void MapEditorWindow::_ReportMalformedValues(const kaWorld& world)
     const std::vector<kaWorld::MalformedValue>& values = world.GetMalformedValues();
     if (values.empty())
         return;
-    std::string text = std::string(kValueMessageStart) + kMalformedIntro;
+    std::string text = std::string(kMalformedStart) + kMalformedIntro;
     for (size_t i = 0; i < values.size() && i < kMalformedLines; ++i)
     {
         const kaWorld::MalformedValue& value = values[i];
@@ -172,7 +172,7 @@ void MapEditorWindow::_ReportMalformedValues(const kaWorld& world)
             text += (value.key.empty() ? "" : ", ") + std::string(kMalformedDropped);
     }
     if (values.size() > kMalformedLines)
-        text += "\n... and " + std::to_string(values.size() - kMalformedLines) + " more.";
+        text += "\nand " + std::to_string(values.size() - kMalformedLines) + " more.";
     text += "</text>";
     // Shown by the next update: the load may run inside a dialog's handler.
     QueueMessageBox(text, kMessageCaption);
