@@ -64,6 +64,7 @@ public:
     static constexpr const char* kMalformedDropped = "entity left out";
     // Entries the box names before the rest is only counted.
     static constexpr size_t kMalformedLines = 2;
+    static constexpr size_t kMalformedTextLength = 24;
 
     static constexpr float kDoubleClickTime = 0.5f;
     static constexpr float kEntityPickLength = 1000.0f;

@@ -166,8 +166,12 @@ void MapEditorWindow::_ReportMalformedValues(const kaWorld& world)
     {
         const kaWorld::MalformedValue& value = values[i];
         text += "\n" + value.entity + ": ";
+        // A long text would push the rest out of the small box.
+        std::string shown = value.text;
+        if (shown.size() > kMalformedTextLength)
+            shown = shown.substr(0, kMalformedTextLength) + "...";
         if (!value.key.empty())
-            text += value.key + " \"" + value.text + "\"";
+            text += value.key + " \"" + shown + "\"";
         if (value.dropped)
             text += (value.key.empty() ? "" : ", ") + std::string(kMalformedDropped);
     }

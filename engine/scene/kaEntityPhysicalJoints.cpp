@@ -45,8 +45,8 @@ kaJoint* kaEntityPhysical::FindJoint(const std::string& name, const kaEntityPhys
     return found;
 }
 
-kaJoint* kaEntityPhysical::_FindJoint(const std::string& name, const kaEntityPhysical* exclude,
-                                      bool recursive, std::vector<kaEntityPhysical*>& visited)
+kaJoint* kaEntityPhysical::_FindJoint(const std::string& name, const kaEntityPhysical* exclude, bool recursive,
+                                      std::vector<kaEntityPhysical*>& visited)
 {
     m_Visited = true;
     visited.push_back(this);
