@@ -100,7 +100,9 @@ void ExpectNearCoordinates(const TiXmlElement& written, const TiXmlElement& read
         const TiXmlElement* after = written.FirstChildElement(axis);
         ASSERT_EQ(after != nullptr, before != nullptr) << Printed(written);
         if (before != nullptr)
+        {
             EXPECT_NEAR(std::stof(Text(after)), std::stof(Text(before)), 1e-5f) << Printed(written);
+        }
     }
 }
 
