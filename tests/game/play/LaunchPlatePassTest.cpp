@@ -180,8 +180,9 @@ TEST_P(LaunchPlatePassTest, FullThrottleOverThePlateLandsMostPasses)
         EXPECT_TRUE(outcome.launched) << "the plate did not throw the vehicle on pass " << pass;
         const bool landed = !outcome.thrown && outcome.upright;
         good += landed ? 1 : 0;
-        log << "pass " << pass << ": speed " << outcome.speed << ", highest " << outcome.highest << (outcome.thrown ? ", rider thrown" : "")
-            << (outcome.upright ? "" : ", not on its wheels") << "\n";
+        log << "pass " << pass << ": speed " << outcome.speed << ", highest " << outcome.highest
+            << (outcome.thrown ? ", rider thrown" : "") << (outcome.upright ? "" : ", not on its wheels")
+            << "\n";
     }
     EXPECT_GE(good, kPassLeastGood) << log.str();
 }
