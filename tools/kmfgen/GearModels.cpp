@@ -38,9 +38,9 @@ std::unique_ptr<KM_Primitive> Slab(const std::string& name, float side, float he
 
 bool SampleModels::_GearModels()
 {
-    // A square plate the car drives onto. Courses set it with its origin half its old height above the
-    // floor. Its solid top lies level with the floor: a step there knocks a wheel back hard enough to throw
-    // a rider. Only the painted top shows a sliver above the floor.
+    // A square plate the car drives onto, set by the courses with its origin kGearPlateLift above the floor.
+    // Its solid top lies level with the floor, as a step there knocks a wheel back hard enough to throw a
+    // rider; only the painted top shows, a sliver above the floor.
     auto plate = [](MeshKit& kit)
     {
         kit.SetOffset({0, kGearPlateShown / 2 - kGearPlateLift, 0});
