@@ -255,7 +255,7 @@ std::vector<uint8_t> PaletteTexels(const std::string& id)
     {
         // A dark bar with a row of spikes on top.
         canvas.Rect(6, 40, 58, 52, {60, 60, 66});
-        for (int x = 6; x < 58; x += 10)
+        for (int x = 7; x < 50; x += 10)
             canvas.Triangle(x, 40, x + 10, 40, x + 5, 20, {220, 225, 235});
     }
     return canvas.m_Texels;
