@@ -1004,32 +1004,40 @@ protected:
             });
     }
 
-    // The point of the view whose pick lands nearest the place on the ground; false when none lands within
-    // a metre of it.
+    // The point of the view whose pick lands nearest the place on the ground, searched coarsely, then pixel
+    // by pixel around the best; false when none lands within a metre of it.
     static bool ScreenPointOver(kaWorld& world, const platform::Vector3& place, int32_t& x, int32_t& y)
     {
-        float best = 1.0f;
-        bool found = false;
-        for (int32_t py = 60; py <= 590; py += 4)
-            for (int32_t px = 150; px <= 790; px += 4)
-            {
-                kaCollideInfo hit;
-                platform::Vector3 origin;
-                platform::Vector3 direction;
-                if (!world.GetPickRay(float(px), float(py), origin, direction) ||
-                    !world.Pick(origin, origin + direction * 1000.0f, &hit,
-                                kaWorld::kPickTerrain | kaWorld::kPickMeshes))
-                    continue;
-                const float off = std::hypot(hit.m_Point.x - place.x, hit.m_Point.z - place.z);
-                if (off < best)
+        float best = 1.0e9f;
+        auto search = [&](int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t step)
+        {
+            int32_t bestX = x;
+            int32_t bestY = y;
+            for (int32_t py = top; py <= bottom; py += step)
+                for (int32_t px = left; px <= right; px += step)
                 {
-                    best = off;
-                    x = px;
-                    y = py;
-                    found = true;
+                    kaCollideInfo hit;
+                    platform::Vector3 origin;
+                    platform::Vector3 direction;
+                    if (!world.GetPickRay(float(px), float(py), origin, direction) ||
+                        !world.Pick(origin, origin + direction * 1000.0f, &hit,
+                                    kaWorld::kPickTerrain | kaWorld::kPickMeshes))
+                        continue;
+                    const float off = std::hypot(hit.m_Point.x - place.x, hit.m_Point.z - place.z);
+                    if (off < best)
+                    {
+                        best = off;
+                        bestX = px;
+                        bestY = py;
+                    }
                 }
-            }
-        return found;
+            x = bestX;
+            y = bestY;
+        };
+        // Right of the palette, below the toolbar.
+        search(150, 60, 790, 590, 10);
+        search(x - 10, y - 10, x + 10, y + 10, 1);
+        return best < 1.0f;
     }
 
     // The record's picture clicked, the pointer to the place, a click there puts it down.
