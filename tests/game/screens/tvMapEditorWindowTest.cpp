@@ -583,28 +583,42 @@ TEST_F(tvMapEditorWindowTest, EveryKindTheShippedCoursesPlaceIsOfferedAndKeepsIt
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(std::filesystem::exists(Install("Worlds/catalogue.xml")));
 
-    // Each loaded back from the saved course as its class, with what the stunt yard gives it.
-    std::map<std::string, std::pair<std::string, std::string>> yard;
-    m_Editor->LoadWorld("Worlds/stunt_yard.xml");
-    ASSERT_NE(m_Editor->GetWorld(), nullptr);
-    for (const kaEntity* entity : m_Editor->GetWorld()->GetEntities())
-        if (!entity->GetInitUniqueID().empty())
-            yard[entity->GetInitUniqueID()] = {entity->GetClassName(), KeptValues(*entity)};
-    m_Editor->LoadWorld("Worlds/catalogue.xml");
-    ASSERT_NE(m_Editor->GetWorld(), nullptr);
-    std::set<std::string> loaded;
-    for (const kaEntity* entity : m_Editor->GetWorld()->GetEntities())
+    m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
+    Choose("file menu", "Exit Editor");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_EQ(m_Game.App().GetCurrentWorld(), nullptr);
+
+    // Each comes back from the saved course, started as a run, as its class and with what it has on the
+    // stunt yard, which places every kind.
+    const auto run = [this](const std::string& course)
     {
-        const auto shippedOne = yard.find(entity->GetInitUniqueID());
+        std::map<std::string, std::pair<std::string, std::string>> kept;
+        Tarvolin& app = m_Game.App();
+        app.SetVehicleName("Charger");
+        app.SetLevelPathCopy(course);
+        app.SetLevelPath(course);
+        app.StartCourse();
+        if (app.GetCurrentWorld() == nullptr)
+            return kept;
+        for (const kaEntity* entity : dynamic_cast<kaWorld*>(app.GetCurrentWorld())->GetEntities())
+            if (!entity->GetInitUniqueID().empty())
+                kept[entity->GetInitUniqueID()] = {entity->GetClassName(), KeptValues(*entity)};
+        app.DeleteCourseWorld();
+        return kept;
+    };
+    const auto yard = run("Worlds\\stunt_yard.xml");
+    ASSERT_FALSE(yard.empty());
+    const auto saved = run("Worlds\\catalogue.xml");
+    for (const std::string& record : placed)
+    {
+        const auto shippedOne = yard.find(record);
         if (shippedOne == yard.end())
             continue;
-        loaded.insert(entity->GetInitUniqueID());
-        EXPECT_EQ(entity->GetClassName(), shippedOne->second.first) << entity->GetInitUniqueID();
-        EXPECT_EQ(KeptValues(*entity), shippedOne->second.second) << entity->GetInitUniqueID();
+        const auto savedOne = saved.find(record);
+        ASSERT_NE(savedOne, saved.end()) << record << " was not saved";
+        EXPECT_EQ(savedOne->second.first, shippedOne->second.first) << record;
+        EXPECT_EQ(savedOne->second.second, shippedOne->second.second) << record;
     }
-    for (const std::string& record : placed)
-        if (yard.count(record) != 0)
-            EXPECT_EQ(loaded.count(record), 1u) << record << " was not saved";
 }
 
 TEST_F(tvMapEditorWindowTest, LeavingUnsavedWithAFailingWriteStaysInTheEditorAndShutdownDropsItsWorldOnce)
