@@ -86,6 +86,9 @@ constexpr const char* kOddRecords = R"(<root>
 </root>
 )";
 
+// The crate's row among the sample "Props": Ball, BallProp, BoxProp, Crate, CylinderProp.
+constexpr int32_t kCrateRow = 3;
+
 gui::MouseData Buttons(bool left, bool right, bool middle)
 {
     gui::MouseData data;
@@ -254,11 +257,12 @@ TEST_F(MapEditorWindowTest, ShowingOpensTheDefaultCourseAndFillsThePaletteByCate
     EXPECT_EQ(kaDraggableDecalManager::GetSingleton()->GetWorld(), &World());
 
     // One item a category, in the order of the records' identifiers, the first chosen.
-    EXPECT_EQ(Categories(), (std::vector<std::string>{"Props", "Scenery", "Stunts", "Odd"}));
+    EXPECT_EQ(Categories(),
+              (std::vector<std::string>{"Props", "Stunts", "Power-ups", "Scenery", "Points", "Odd"}));
     EXPECT_EQ(m_Editor->GetCategoryDropDown()->GetSelectedText(), "Props");
     guiGrid* palette = m_Editor->GetPalette();
-    ASSERT_NE(palette->GetCell(1, 0), nullptr);
-    EXPECT_EQ(palette->GetCell(2, 0), nullptr);
+    ASSERT_NE(palette->GetCell(4, 0), nullptr);
+    EXPECT_EQ(palette->GetCell(5, 0), nullptr);
     auto* picture = palette->GetCell(0, 0)->DynamicCast<guiImage>();
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->GetFilename(), "ui/editor/palette/ball.tga");
@@ -267,7 +271,8 @@ TEST_F(MapEditorWindowTest, ShowingOpensTheDefaultCourseAndFillsThePaletteByCate
     {
         const char* category;
         int rows;
-    } categories[] = {{"Scenery", 2}, {"Stunts", 1}, {"Odd", 1}, {"Props", 2}};
+    } categories[] = {{"Scenery", 2}, {"Stunts", 8}, {"Power-ups", 4},
+                      {"Points", 2},  {"Odd", 1},    {"Props", 5}};
     for (const auto& c : categories)
     {
         m_Editor->GetCategoryDropDown()->SelectByText(c.category);
@@ -316,7 +321,7 @@ TEST_F(MapEditorWindowTest, SetSavedPutsOneMarkInFrontAndTakesItAwayLowerCasingT
 
 TEST_F(MapEditorWindowTest, APlacedEntityFollowsThePointerOnTheGroundAndGoesWhenLetGoOverTheSky)
 {
-    kaEntityModel* crate = Place("Props", 1);
+    kaEntityModel* crate = Place("Props", kCrateRow);
     ASSERT_NE(crate, nullptr);
     EXPECT_EQ(crate->GetClassName(), "kaEntityPhysical");
     EXPECT_EQ(crate->GetInitUniqueID(), "Crate");
@@ -369,7 +374,7 @@ TEST_F(MapEditorWindowTest, AnUnknownClassPlacesAnEditorModelThatKeepsItsName)
 
 TEST_F(MapEditorWindowTest, GesturesMoveTurnOpenAndDeleteTheSelectedEntity)
 {
-    kaEntityModel* crate = Place("Props", 1);
+    kaEntityModel* crate = Place("Props", kCrateRow);
     ASSERT_NE(crate, nullptr);
     PutDown(kWidth / 2, kHeight / 2);
     ASSERT_TRUE(crate->IsVisible());
@@ -739,7 +744,10 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
         {
             guiGrid* palette = m_Editor->GetPalette();
             const platform::Rect& cells = palette->GetHitRect();
-            PointAt(cells.left + 30, cells.top + palette->GetRowHeight(0) + 30);
+            int32_t top = cells.top;
+            for (int32_t row = 0; row < kCrateRow; ++row)
+                top += palette->GetRowHeight(row);
+            PointAt(cells.left + 30, top + 30);
         });
     m_Game.Queue([] {});
     Button(platform::kMouseLeft, true);
