@@ -79,12 +79,8 @@ TEST(CareerCoursesTest, EachCareerLevelDrivenWithKeysEarnsReputation)
         // Coasting over the launch plate keeps the car on its wheels; a lap ends in the respawn trigger.
         {"Worlds\\proving_ground.xml", {{{SDL_SCANCODE_W}, 1.2}, {{}, 1.5}, {{SDL_SCANCODE_W}, 5.5}}},
         {"Worlds\\token_arena.xml", {{{SDL_SCANCODE_W}, 3.0}}},
-        // A swerve past the plate into the lane of tokens.
-        {"Worlds\\stunt_yard.xml",
-         {{{}, 0.2},
-          {{SDL_SCANCODE_W, SDL_SCANCODE_A}, 0.8},
-          {{SDL_SCANCODE_W, SDL_SCANCODE_D}, 0.7},
-          {{SDL_SCANCODE_W}, 2.5}}},
+        // Straight down the run's tokens.
+        {"Worlds\\gear_run.xml", {{{SDL_SCANCODE_W}, 3.0}}},
     };
     HeadlessGame::Options options;
     options.sdlInput = true;
