@@ -405,9 +405,9 @@ void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
 void SampleWorld::BuildProvingGround(TiXmlDocument& document)
 {
     TiXmlElement* world = AppendCourseHeader(
-        document, {kProvingGroundTimeLimit, kProvingGroundScoreLimit, "Proving Ground",
-                   kProvingGroundRepFactor, kProvingGroundVenue,
-                   "A walled strip with an open end: drive off and start again.", kProvingGroundStartZ});
+        document, {kProvingGroundTimeLimit, kProvingGroundScoreLimit, "Proving Ground", kProvingGroundRepFactor,
+                   kProvingGroundVenue, "A walled strip with an open end: drive off and start again.",
+                   kProvingGroundStartZ});
     AppendDaylight(world);
     TiXmlElement* entities = AppendElement(world, "Entities");
     WorldKeys::AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", 1,

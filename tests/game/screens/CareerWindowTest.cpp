@@ -1,4 +1,3 @@
-#include "game/screens/CareerWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
 #include "engine/gui/guiGrid.h"
@@ -9,6 +8,7 @@
 #include "game/app/Tarvolin.h"
 #include "game/records/ShopItem.h"
 #include "game/records/tvPlayer.h"
+#include "game/screens/CareerWindow.h"
 #include "game/screens/courseeditor/tvMapEditorWindow.h"
 #include "game/world/WorldInfo.h"
 #include "game/world/tvWorld.h"
