@@ -62,6 +62,8 @@ public:
     bool OnMainMenu();
     bool OnStuntShop();
     bool OnCourseEditor();
+    // Bound to each row's retry button, which is enabled on the courses the driver has scored on and
+    // may drive.
     bool OnRetry(int32_t row);
 
     guiGrid* GetGrid() const { return m_Grid; }
