@@ -36,6 +36,8 @@ public:
     static constexpr const char* kWindowName = windowNames::kMapEditor;
     static constexpr const char* kDefaultWorld = "Worlds/Editor/default128x128.xml";
     static constexpr const char* kWorldFolder = "Worlds";
+    // The editor's own worlds, apart from the courses the game lists.
+    static constexpr const char* kEditorWorldFolder = "Worlds\\Editor";
     static constexpr const char* kNoWorld = "No World";
     static constexpr const char* kUntitled = "untitled";
     static constexpr const char* kExtension = ".xml";
@@ -90,7 +92,8 @@ public:
     virtual kaWorld* ShowWorldSetup(bool showDialog);
     virtual void OnMenu(bool enable);
     virtual void LoadEntityCategories();
-    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other answer.
+    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other
+    // answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
     // Fills the three menus once, from their tables.
@@ -193,6 +196,8 @@ protected:
     virtual bool _Offers(const TiXmlElement* data) const;
     // The caption of the box that reports a failed write.
     virtual std::string _WriteFailureCaption() const { return kMessageCaption; }
+    // Whether Load World... lists the editor's own worlds after the courses.
+    virtual bool _ListsEditorWorlds() const { return true; }
     void _Install(kaWorld* world);
     void _DropWorld();
     // No world: "No World" in the name box, saved, the world commands off.

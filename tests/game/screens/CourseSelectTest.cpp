@@ -140,7 +140,7 @@ TEST_F(CourseSelectTest, ContinueHandsOnTheCoursePathAndStartsItButNotALockedOne
     EXPECT_EQ(app.GetLevelPathCopy(), "unchanged");
     EXPECT_EQ(app.GetCurrentWorld(), nullptr);
 
-    const int32_t free = Index("Sample Course");
+    const int32_t free = Index("Token Arena");
     ASSERT_GE(free, 0);
     m_Window->GetGrid()->SelectRow(free, true);
     app.QueueThemeMusic(true);
