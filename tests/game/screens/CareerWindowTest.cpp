@@ -368,7 +368,7 @@ TEST_F(CareerWindowTest, TheHubAndThePreviewShowTheSameTargetForEveryCourse)
         }
         else if (course->GetName() == "Empty Run" || course->GetName() == "Word Run")
         {
-            EXPECT_EQ(box->GetText(), "0");
+            EXPECT_EQ(box->GetText(), std::to_string(tvWorld::kDefaultScoreLimit));
             ++checked;
         }
         else if (course->GetName() == "Lead Run")
