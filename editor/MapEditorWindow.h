@@ -92,8 +92,7 @@ public:
     virtual kaWorld* ShowWorldSetup(bool showDialog);
     virtual void OnMenu(bool enable);
     virtual void LoadEntityCategories();
-    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other
-    // answer.
+    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
     // Fills the three menus once, from their tables.

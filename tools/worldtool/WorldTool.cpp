@@ -191,7 +191,7 @@ public:
             return false;
         }
         const TiXmlElement* root = document.FirstChildElement(kaWorld::kRootElement);
-        const std::string unknown = UnknownClass(root);
+        const std::string unknown = _UnknownClass(root);
         if (!unknown.empty())
         {
             errors << "worldtool: " << m_File << " names the entity class \"" << unknown
@@ -201,7 +201,7 @@ public:
         m_World = std::make_unique<kaWorld>();
         m_World->ReadXml(root, true);
         m_HasStates = root->FirstChildElement("EntitiesStates") != nullptr;
-        m_Dropped = DroppedEntity(root);
+        m_Dropped = _DroppedEntity(root);
         return true;
     }
     // The identifier and class of the first entity block of the file that the world could not read;
@@ -223,7 +223,7 @@ private:
     bool m_HasStates = false;
     std::string m_Dropped;
 
-    static std::string UnknownClass(const TiXmlElement* root)
+    static std::string _UnknownClass(const TiXmlElement* root)
     {
         const TiXmlElement* entities = root->FirstChildElement("Entities");
         for (const TiXmlElement* block = entities ? entities->FirstChildElement("Entity") : nullptr; block;
@@ -236,7 +236,7 @@ private:
         return "";
     }
 
-    std::string DroppedEntity(const TiXmlElement* root) const
+    std::string _DroppedEntity(const TiXmlElement* root) const
     {
         const TiXmlElement* entities = root->FirstChildElement("Entities");
         for (const TiXmlElement* block = entities ? entities->FirstChildElement("Entity") : nullptr; block;
