@@ -13,6 +13,8 @@
 
 #include <tinyxml.h>
 
+#include <filesystem>
+
 namespace
 {
 
@@ -520,7 +522,14 @@ bool SampleWorld::WriteAll()
     return _Write(kInitDataFile, records) && _Write(kCourseFile, course) && _Write(kChargerFile, charger) &&
            _Write(kLayeredCourseFile, layered) && _Write(kSingleLayerCourseFile, single) &&
            _Write(kProvingGroundFile, proving) && _Write(kProvingGroundRecords, provingRecords) &&
-           _Write(kTokenArenaFile, tokenArena);
+           _Write(kTokenArenaFile, tokenArena) && _RemoveFormerCourse();
+}
+
+bool SampleWorld::_RemoveFormerCourse() const
+{
+    std::error_code error;
+    std::filesystem::remove(std::filesystem::path(m_Root) / kFormerCourseFile, error);
+    return !error;
 }
 
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)

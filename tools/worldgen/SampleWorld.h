@@ -15,7 +15,10 @@ class SampleWorld
 {
 public:
     static constexpr const char* kInitDataFile = "InitData/SampleWorld.xml";
-    static constexpr const char* kCourseFile = "Worlds/Sample Course.xml";
+    // With the editor's worlds: it has no rules to play by, so the game's course lists leave it out.
+    static constexpr const char* kCourseFile = "Worlds/Editor/Sample Course.xml";
+    // Where installs generated before kept it; a rerun takes that copy out of the course list.
+    static constexpr const char* kFormerCourseFile = "Worlds/Sample Course.xml";
     static constexpr const char* kVenue = "SampleArena";
     // Two courses of bare ground from the sample terrain content: three masked layers, and one base image
     // under a detail texture framed by edge panels.
@@ -138,6 +141,7 @@ public:
 
 private:
     bool _Write(const std::string& relative, const TiXmlDocument& document);
+    bool _RemoveFormerCourse() const;
 
     std::string m_Root;
 };

@@ -105,16 +105,22 @@ protected:
         m_Game.Queue(
             [=]
             {
-                auto* options = dynamic_cast<CourseOptions*>(m_Game.Gui().FindWindow(CourseOptions::kWindowName));
+                auto* options =
+                    dynamic_cast<CourseOptions*>(m_Game.Gui().FindWindow(CourseOptions::kWindowName));
                 ASSERT_NE(options, nullptr);
                 guiGrid* grid = options->GetGrid();
-                auto field = [grid](int32_t row)
-                { return grid->GetCell(row, 1)->FindChild(PropertyEditor::kTextFieldName)->DynamicCast<guiTextBox>(); };
+                auto field = [grid](int32_t row) {
+                    return grid->GetCell(row, 1)
+                        ->FindChild(PropertyEditor::kTextFieldName)
+                        ->DynamicCast<guiTextBox>();
+                };
                 field(0)->SetText(name);
                 field(3)->SetText(points);
                 field(4)->SetText(time);
-                grid->GetCell(2, 1)->FindChild(PropertyEditor::kDropDownName)->DynamicCast<guiDropDown>()->SelectByText(
-                    venue);
+                grid->GetCell(2, 1)
+                    ->FindChild(PropertyEditor::kDropDownName)
+                    ->DynamicCast<guiDropDown>()
+                    ->SelectByText(venue);
             });
         m_Game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
     }
@@ -124,13 +130,17 @@ protected:
         m_Game.Queue(
             [this, name]
             {
-                auto* dialog = dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+                auto* dialog =
+                    dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
                 dialog->GetFileNameBox()->SetText(name);
             });
         m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
     }
 
-    std::string Install(const std::string& relative) const { return m_Game.Install().Path() + "/" + relative; }
+    std::string Install(const std::string& relative) const
+    {
+        return m_Game.Install().Path() + "/" + relative;
+    }
 
     // The engine's services the game's start-up does not make outlive the game, whose shutdown empties them.
     kaModelManager m_Models;
@@ -148,8 +158,8 @@ TEST(tvMapEditorWindowRulesTest, TimeLimitsReadAsMinutesAndSecondsAndTargetsByTh
     {
         const char* text;
         int32_t seconds;
-    } times[] = {{"2:00", 120}, {"1:30", 90}, {"90", 90}, {"", 0},     {"1:", 60},
-                 {":45", 45},   {"abc", 0},  {"2:3x", 123}, {"1:2:3", 123}, {"99999999999", INT32_MAX}};
+    } times[] = {{"2:00", 120}, {"1:30", 90}, {"90", 90},    {"", 0},        {"1:", 60},
+                 {":45", 45},   {"abc", 0},   {"2:3x", 123}, {"1:2:3", 123}, {"99999999999", INT32_MAX}};
     for (const auto& time : times)
         EXPECT_EQ(tvMapEditorWindow::ParseTimeLimit(time.text), time.seconds) << time.text;
     const struct
@@ -439,7 +449,8 @@ TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroun
             platform::Vector3 origin;
             platform::Vector3 direction;
             if (ground || !world.GetPickRay(float(x), float(y), origin, direction) ||
-                !world.Pick(origin, origin + direction * 1000.0f, &hit, kaWorld::kPickTerrain | kaWorld::kPickMeshes))
+                !world.Pick(origin, origin + direction * 1000.0f, &hit,
+                            kaWorld::kPickTerrain | kaWorld::kPickMeshes))
                 continue;
             ground = hit.m_pObject == world.GetTerrain();
             if (ground)
@@ -771,10 +782,10 @@ protected:
                 return field != nullptr ? field->DynamicCast<guiWidget>() : nullptr;
             },
             name);
-        m_Game.ClickWidget(
-            [venues]() -> guiWidget*
-            { return venues() != nullptr ? venues()->GetButton() : nullptr; });
-        ClickRow([venues]() -> guiGrid* { return venues() != nullptr ? venues()->GetList() : nullptr; }, venue);
+        m_Game.ClickWidget([venues]() -> guiWidget*
+                           { return venues() != nullptr ? venues()->GetButton() : nullptr; });
+        ClickRow([venues]() -> guiGrid* { return venues() != nullptr ? venues()->GetList() : nullptr; },
+                 venue);
         m_Game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
     }
 
@@ -866,7 +877,8 @@ TEST_F(tvMapEditorSdlTest, ACourseIsMadeFromTheCareerHubSavedAndListed)
     TypeInto(
         [this]() -> guiWidget*
         {
-            auto* dialog = dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+            auto* dialog =
+                dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
             return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
         },
         "ridge");
@@ -968,9 +980,8 @@ TEST_F(tvMapEditorSdlTest, RightDragMovesMiddleDragTurnsAndTheToolsRowFollowsThe
     bool opened = false;
     ChooseFromMenu("tools button", "tools menu", "Selected Entity");
     m_Game.Queue([] {});
-    m_Game.Queue(
-        [this, &opened]
-        { opened = m_Game.Gui().FindWindow(EditorPropertiesWindow::kWindowName)->IsVisible(); });
+    m_Game.Queue([this, &opened]
+                 { opened = m_Game.Gui().FindWindow(EditorPropertiesWindow::kWindowName)->IsVisible(); });
     m_Game.Click(EditorPropertiesWindow::kWindowName, "cancel");
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_TRUE(opened);
@@ -1186,4 +1197,39 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
     EXPECT_TRUE(launched);
     EXPECT_GT(highest, ground + 1.0f);
     app.DeleteCourseWorld();
+// The player's course editor opens courses only: Load World... lists the courses the game lists, and none
+// of the engine editor's worlds (Sample Course among them).
+TEST_F(tvMapEditorSdlTest, LoadWorldListsTheGamesCoursesOnly)
+{
+    ChooseFromMenu("file button", "file menu", "Load World...");
+    std::vector<std::string> rows;
+    m_Game.Queue(
+        [this, &rows]
+        {
+            auto* dialog =
+                dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+            guiListBox* list = dialog != nullptr && dialog->IsVisible() ? dialog->GetFileList() : nullptr;
+            for (int32_t at = 0; list != nullptr && at < list->GetUsedRows(); ++at)
+            {
+                guiGlyph* cell = list->GetCell(at, 0);
+                auto* text = cell != nullptr ? cell->DynamicCast<guiText>() : nullptr;
+                rows.push_back(text != nullptr ? text->GetText() : "<none>");
+            }
+        });
+    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kCancelName);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_EQ(m_Editor->GetWorld(), nullptr);
+    ASSERT_EQ(int32_t(rows.size()), m_Game.App().GetWorldCount());
+    for (const std::string& row : rows)
+    {
+        EXPECT_EQ(row.find("Editor"), std::string::npos) << row;
+        EXPECT_EQ(row.find("Sample Course"), std::string::npos) << row;
+    }
+    for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
+    {
+        std::string path = m_Game.App().GetWorldInfo(i)->GetFilePath();
+        std::replace(path.begin(), path.end(), '/', '\\');
+        path.erase(path.rfind(".xml"));
+        EXPECT_NE(std::find(rows.begin(), rows.end(), path), rows.end()) << path;
+    }
 }
