@@ -378,7 +378,9 @@ TEST_F(tvMapEditorWindowTest, ShopLockedEntitiesAreSavedVisibleAndLeftOutOfThePa
         EXPECT_EQ(crate, bought);
         EXPECT_GT(rows, 0);
         if (bought)
+        {
             EXPECT_EQ(rows, lockedRows + 1);
+        }
         lockedRows = rows;
         EXPECT_EQ(m_Editor->GetPalette()->GetRowHeight(0), int32_t(600 * 0.14f));
         EXPECT_EQ(m_Editor->GetPalette()->GetColumnWidth(0), int32_t(800 * 0.14f));
@@ -1197,6 +1199,8 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
     EXPECT_TRUE(launched);
     EXPECT_GT(highest, ground + 1.0f);
     app.DeleteCourseWorld();
+}
+
 // The player's course editor opens courses only: Load World... lists the courses the game lists, and none
 // of the engine editor's worlds (Sample Course among them).
 TEST_F(tvMapEditorSdlTest, LoadWorldListsTheGamesCoursesOnly)
