@@ -313,9 +313,13 @@ TEST(CareerCoursesTest, NoCareerLevelIsShownLockedAndTheShopsCourseIsLockedEvery
             auto* name = cell != nullptr ? cell->DynamicCast<guiTextBox>() : nullptr;
             ASSERT_NE(name, nullptr);
             if (course->GetFilePath() == path)
+            {
                 EXPECT_EQ(name->GetText(), course->GetName()) << "course select";
+            }
             if (course->GetFilePath() == yard)
+            {
                 EXPECT_EQ(name->GetText(), course->GetName() + " <locked>") << "course select";
+            }
         }
         game.Click(CourseSelectWindow::kWindowName, CourseSelectWindow::kBackName);
         ASSERT_TRUE(game.RunScript(20));

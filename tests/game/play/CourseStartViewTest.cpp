@@ -122,7 +122,9 @@ TEST(CourseStartViewTest, AtGoTheChaseCameraIsInsideTheVenueAndSeesTheCarAndTheC
                                            kaWorld::kPickMeshes | kaWorld::kPickVenueOnly);
         EXPECT_TRUE(overVenue) << "nothing under the camera at " << eye.x << ", " << eye.y << ", " << eye.z;
         if (overVenue)
+        {
             EXPECT_LT(below.m_Point.y, carBox->m_Centre.y) << "the camera is over a wall";
+        }
 
         EXPECT_TRUE(SeenWhole(*world, *camera, *carBox)) << "the car is not seen whole";
         const float carDepth = Project(*camera, carBox->m_Centre).depth;

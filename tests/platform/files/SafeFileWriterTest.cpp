@@ -349,8 +349,12 @@ TEST(SafeFileWriter, AUsersFilesBesideASavedFileStayWhateverTheirShapeOrMode)
         std::sort(withLiving.begin(), withLiving.end());
         EXPECT_EQ(dir.Entries(), withLiving) << saved;
         for (const std::string& name : expected)
+        {
             if (name != saved)
+            {
                 EXPECT_EQ(dir.Read(name), "mine") << name;
+            }
+        }
 
         EXPECT_TRUE(living.Write("last"));
         EXPECT_TRUE(living.Commit());
