@@ -184,6 +184,98 @@ TEST_F(WorldFileTest, LoadSaveLoadSaveGivesTheSameBytesWithEveryElement)
     EXPECT_EQ(water->GetLength(), kaWorld::kDefaultWaterSize);
 }
 
+namespace
+{
+
+// The block the saved text holds for that entity identifier; empty when there is none.
+std::string BlockOf(const std::string& saved, int id)
+{
+    const size_t at = saved.find("<entityID>" + std::to_string(id) + "</entityID>");
+    if (at == std::string::npos)
+        return std::string();
+    const size_t begin = saved.rfind("<Entity>", at);
+    const size_t end = saved.find("</Entity>", at);
+    return saved.substr(begin, end - begin);
+}
+
+std::string Text(const char* key, const char* value)
+{
+    return std::string("<") + key + ">" + value + "</" + key + ">";
+}
+
+} // namespace
+
+// A save writes where the file or the editor put each entity, with the flags the file gave, whatever the
+// entity has done since it was read: a save, a load and another save give the same bytes.
+TEST_F(WorldFileTest, ASaveWritesThePlacementAndFlagsGivenNotWhatTheEntityDidSince)
+{
+    const std::string crate = "<kmfFilename>resources/models/crate/crate.kmf</kmfFilename>";
+    const std::string course = World(
+        "<Entities>"
+        // A start without a model, hidden and selectable in the file.
+        "<Entity><type>kaSpawnPoint</type><entityID>1</entityID><visible>0</visible>"
+        "<selectable>1</selectable><kmfFilename></kmfFilename>"
+        "<rotation><quaternion><x>0</x><y>0.7071068</y><z>0</z><w>0.7071068</w></quaternion></rotation>"
+        "<position><x>6</x><y>1</y><z>-12</z></position></Entity>"
+        // Components whose squares overflow.
+        "<Entity><type>EntityModel</type><entityID>2</entityID>" +
+        crate +
+        "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion></rotation>"
+        "<position><x>1</x><y>2</y><z>3</z></position></Entity>"
+        // No rotation at all.
+        "<Entity><type>EntityModel</type><entityID>3</entityID>" +
+        crate +
+        "<rotation><quaternion><x>0</x><y>0</y><z>0</z><w>0</w></quaternion></rotation>"
+        "<position><x>-4</x><y>0.5</y><z>8</z></position></Entity>"
+        "</Entities>");
+    Load(course, false);
+    ASSERT_EQ(m_World->GetEntityCount(), 3);
+    m_World->InitializeEntities();
+    // A run's spin or fall moves the model, not the placement.
+    auto* spun = dynamic_cast<kaEntityModel*>(m_World->FindEntityById(2));
+    ASSERT_NE(spun, nullptr);
+    spun->AnimatePositionRotation(platform::Vector3(9.0f, -7.0f, 5.0f), platform::Quaternion(0, 1, 0, 0));
+    EXPECT_EQ(spun->GetPosition().x, 9.0f);
+    const std::string first = Save(false);
+
+    const struct
+    {
+        int id;
+        std::vector<std::string> keys;
+    } cases[] = {
+        {1,
+         {Text("visible", "0"), Text("selectable", "1"), Text("x", "6"), Text("y", "1"), Text("z", "-12"),
+          Text("y", "0.7071068"), Text("w", "0.7071068")}},
+        {2,
+         {"<quaternion>" + Text("x", "0.5") + Text("y", "0.5") + Text("z", "0.5") + Text("w", "0.5"),
+          "<position>" + Text("x", "1") + Text("z", "3") + Text("y", "2")}},
+        {3,
+         {"<quaternion>" + Text("x", "0") + Text("y", "0") + Text("z", "0") + Text("w", "1"),
+          "<position>" + Text("x", "-4") + Text("z", "8") + Text("y", "0.5")}},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string block = BlockOf(first, c.id);
+        ASSERT_FALSE(block.empty()) << c.id << "\n" << first;
+        for (const std::string& key : c.keys)
+            EXPECT_NE(block.find(key), std::string::npos) << c.id << " " << key << "\n" << block;
+    }
+    EXPECT_TRUE(m_Debug.Contains(" - rotation of no length, identity used."));
+    EXPECT_EQ(first.find("nan"), std::string::npos);
+
+    Load(first, false);
+    ASSERT_EQ(m_World->GetEntityCount(), 3);
+    m_World->InitializeEntities();
+    EXPECT_EQ(Save(false), first);
+
+    // An editor's move is a placement: the next save writes it.
+    auto* moved = dynamic_cast<kaEntityModel*>(m_World->FindEntityById(3));
+    ASSERT_NE(moved, nullptr);
+    moved->SetPosition(platform::Vector3(2.5f, 3.0f, -1.0f));
+    EXPECT_NE(BlockOf(Save(false), 3).find("<position>" + Text("x", "2.5") + Text("z", "-1") + Text("y", "3")),
+              std::string::npos);
+}
+
 TEST_F(WorldFileTest, ReadingRules)
 {
     // Start rotation: the quaternion wins over pitch, yaw and roll.
