@@ -34,6 +34,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -876,4 +877,45 @@ TEST_F(tvMapEditorSdlTest, ACourseWithHugeRotationsKeepsEveryEntityThroughLoadsA
         // Every rotation read back at unit length, and saved so.
         EXPECT_EQ(Occurrences(saved, "<w>0.5</w>"), Occurrences(original, "<rotation>"));
     }
+}
+
+// A middle drag turns a spinning token from the rotation it was placed with, and Ctrl+S writes that turn,
+// not the spin's phase of the moment.
+TEST_F(tvMapEditorSdlTest, TurningASpinningTokenSavesItsPlacedRotationTurned)
+{
+    const std::string file = m_Game.Install().Path() + "/" + kStuntYard;
+    m_Editor->LoadWorld(kStuntYard);
+    kaWorld* world = m_Editor->GetWorld();
+    ASSERT_NE(world, nullptr);
+    auto* token = dynamic_cast<kaEntityModel*>(world->FindEntityByName("PointsToken3"));
+    ASSERT_NE(token, nullptr);
+    const platform::Quaternion placed = token->GetRotation();
+    m_Game.SetClockStep(0.05);
+    for (int frame = 0; frame < 30; ++frame)
+        m_Game.Queue([] {});
+    ASSERT_TRUE(m_Game.RunScript());
+    // The spin has turned it well away from where it was placed.
+    const platform::Quaternion spun = token->GetRotation();
+    ASSERT_LT(std::fabs(platform::QuaternionDot(&placed, &spun)), 0.95f);
+
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(PointOn(*world, token, true, x, y));
+    m_Game.Drag(SDL_BUTTON_MIDDLE, x, y, x - 20, y);
+    m_Game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    ASSERT_TRUE(m_Game.RunScript(3));
+
+    // Read back: the placed rotation turned about the vertical by the drag's 20 pixels.
+    m_Editor->LoadWorld(kStuntYard);
+    auto* saved = dynamic_cast<kaEntityModel*>(m_Editor->GetWorld()->FindEntityByName("PointsToken3"));
+    ASSERT_NE(saved, nullptr);
+    const platform::Quaternion turned = saved->GetRotation();
+    platform::Quaternion relative;
+    platform::Quaternion undo;
+    platform::QuaternionConjugate(&undo, &placed);
+    platform::QuaternionMultiply(&relative, &undo, &turned);
+    const float angle = 2.0f * std::acos(std::min(1.0f, std::fabs(relative.w)));
+    EXPECT_NEAR(angle, 20.0f * std::fabs(MapEditorWindow::kTurnPerPixel), 1e-3f);
+    EXPECT_NEAR(relative.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(relative.z, 0.0f, 1e-4f);
 }

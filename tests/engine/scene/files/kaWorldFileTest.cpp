@@ -22,6 +22,7 @@
 
 #include <cmath>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -187,7 +188,8 @@ TEST_F(WorldFileTest, LoadSaveLoadSaveGivesTheSameBytesWithEveryElement)
 namespace
 {
 
-// The block the saved text holds for that entity identifier; empty when there is none.
+// The block the saved text holds for that entity identifier, without the blanks between its elements;
+// empty when there is none.
 std::string BlockOf(const std::string& saved, int id)
 {
     const size_t at = saved.find("<entityID>" + std::to_string(id) + "</entityID>");
@@ -195,7 +197,8 @@ std::string BlockOf(const std::string& saved, int id)
         return std::string();
     const size_t begin = saved.rfind("<Entity>", at);
     const size_t end = saved.find("</Entity>", at);
-    return saved.substr(begin, end - begin);
+    static const std::regex blanks(">\\s+<");
+    return std::regex_replace(saved.substr(begin, end - begin), blanks, "><");
 }
 
 std::string Text(const char* key, const char* value)
@@ -227,9 +230,12 @@ TEST_F(WorldFileTest, ASaveWritesThePlacementAndFlagsGivenNotWhatTheEntityDidSin
         crate +
         "<rotation><quaternion><x>0</x><y>0</y><z>0</z><w>0</w></quaternion></rotation>"
         "<position><x>-4</x><y>0.5</y><z>8</z></position></Entity>"
+        // No model, turned by angles: written as a quaternion, where it was read.
+        "<Entity><type>EntityModel</type><entityID>4</entityID><kmfFilename></kmfFilename>"
+        "<rotation><yaw>3.1415927</yaw></rotation><position><x>0.25</x><y>-3</y><z>7</z></position></Entity>"
         "</Entities>");
     Load(course, false);
-    ASSERT_EQ(m_World->GetEntityCount(), 3);
+    ASSERT_EQ(m_World->GetEntityCount(), 4);
     m_World->InitializeEntities();
     // A run's spin or fall moves the model, not the placement.
     auto* spun = dynamic_cast<kaEntityModel*>(m_World->FindEntityById(2));
@@ -252,6 +258,9 @@ TEST_F(WorldFileTest, ASaveWritesThePlacementAndFlagsGivenNotWhatTheEntityDidSin
         {3,
          {"<quaternion>" + Text("x", "0") + Text("y", "0") + Text("z", "0") + Text("w", "1"),
           "<position>" + Text("x", "-4") + Text("z", "8") + Text("y", "0.5")}},
+        {4,
+         {Text("kmfFilename", ""), Text("snapToTerrain", "0"), Text("y", "1"),
+          "<position>" + Text("x", "0.25") + Text("z", "7") + Text("y", "-3")}},
     };
     for (const auto& c : cases)
     {
@@ -264,7 +273,7 @@ TEST_F(WorldFileTest, ASaveWritesThePlacementAndFlagsGivenNotWhatTheEntityDidSin
     EXPECT_EQ(first.find("nan"), std::string::npos);
 
     Load(first, false);
-    ASSERT_EQ(m_World->GetEntityCount(), 3);
+    ASSERT_EQ(m_World->GetEntityCount(), 4);
     m_World->InitializeEntities();
     EXPECT_EQ(Save(false), first);
 
