@@ -18,8 +18,8 @@ namespace
 // Squares that overflow to infinity, or fall below the normal floats, lose the length.
 bool HasUsableLength(const platform::Quaternion& rotation)
 {
-    const float squares = rotation.x * rotation.x + rotation.y * rotation.y + rotation.z * rotation.z +
-                          rotation.w * rotation.w;
+    const float squares =
+        rotation.x * rotation.x + rotation.y * rotation.y + rotation.z * rotation.z + rotation.w * rotation.w;
     return std::isfinite(squares) && squares >= FLT_MIN;
 }
 
@@ -70,9 +70,10 @@ bool Normalize(platform::Quaternion& rotation)
     const platform::Quaternion scaled(rotation.x / largest, rotation.y / largest, rotation.z / largest,
                                       rotation.w / largest);
     // The largest component is now 1: the squares sum to between 1 and 4.
-    const float length = std::sqrt(scaled.x * scaled.x + scaled.y * scaled.y + scaled.z * scaled.z +
-                                   scaled.w * scaled.w);
-    rotation = platform::Quaternion(scaled.x / length, scaled.y / length, scaled.z / length, scaled.w / length);
+    const float length =
+        std::sqrt(scaled.x * scaled.x + scaled.y * scaled.y + scaled.z * scaled.z + scaled.w * scaled.w);
+    rotation =
+        platform::Quaternion(scaled.x / length, scaled.y / length, scaled.z / length, scaled.w / length);
     return true;
 }
 

@@ -989,8 +989,8 @@ int Occurrences(const std::string& text, const std::string& key)
 std::string WithHugeRotations(const std::string& course)
 {
     static const std::regex rotation("<rotation>\\s*<quaternion>[\\s\\S]*?</quaternion>");
-    return std::regex_replace(course, rotation,
-                              "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion>");
+    return std::regex_replace(
+        course, rotation, "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion>");
 }
 
 bool HoldsOnlyFiniteNumbers(const std::string& text)

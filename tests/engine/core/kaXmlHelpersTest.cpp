@@ -140,9 +140,10 @@ TEST(XmlWriting, ANumberThatIsNotFiniteIsWrittenAsZeroWithALine)
         EXPECT_EQ(GetChildElementText("force", &parent), c.text);
         EXPECT_NO_THROW(GetElementFloat(parent.FirstChildElement("force")));
         const bool finite = std::isfinite(c.value);
-        EXPECT_EQ(debug.Lines(), finite ? std::vector<std::string>{}
-                                        : std::vector<std::string>{
-                                              "[AppendFloatElement] : force is not a finite number; 0 written\n"});
+        EXPECT_EQ(debug.Lines(),
+                  finite ? std::vector<std::string>{}
+                         : std::vector<std::string>{
+                               "[AppendFloatElement] : force is not a finite number; 0 written\n"});
     }
 }
 

@@ -122,8 +122,9 @@ TEST(XmlRotation, AQuaternionWhoseLengthFloatsCannotTakeIsNormalisedAndOneOfNoLe
             EXPECT_NEAR(rotation.z, c.expected.z, 1e-6f);
             EXPECT_NEAR(rotation.w, c.expected.w, 1e-6f);
             EXPECT_EQ(capture.Lines(),
-                      c.line ? std::vector<std::string>{"Loader::Read - rotation of no length, identity used.\n"}
-                             : std::vector<std::string>{});
+                      c.line
+                          ? std::vector<std::string>{"Loader::Read - rotation of no length, identity used.\n"}
+                          : std::vector<std::string>{});
         }
 }
 
@@ -137,11 +138,13 @@ TEST(XmlRotation, NormalisingScalesFirstAndRefusesWhatHasNoLength)
         bool normalised;
         platform::Quaternion expected;
     } cases[] = {
-        {platform::Quaternion(0.0f, 3e38f, 0.0f, 3e38f), true, platform::Quaternion(0.0f, 0.70710677f, 0.0f, 0.70710677f)},
+        {platform::Quaternion(0.0f, 3e38f, 0.0f, 3e38f), true,
+         platform::Quaternion(0.0f, 0.70710677f, 0.0f, 0.70710677f)},
         {platform::Quaternion(0.0f, 0.0f, 0.0f, 2.0f), true, platform::Quaternion(0.0f, 0.0f, 0.0f, 1.0f)},
         {platform::Quaternion(1e-40f, 0.0f, 0.0f, 0.0f), true, platform::Quaternion(1.0f, 0.0f, 0.0f, 0.0f)},
         {platform::Quaternion(0.0f, 0.0f, 0.0f, 0.0f), false, platform::Quaternion(0.0f, 0.0f, 0.0f, 0.0f)},
-        {platform::Quaternion(infinity, 0.0f, 0.0f, 1.0f), false, platform::Quaternion(infinity, 0.0f, 0.0f, 1.0f)},
+        {platform::Quaternion(infinity, 0.0f, 0.0f, 1.0f), false,
+         platform::Quaternion(infinity, 0.0f, 0.0f, 1.0f)},
         {platform::Quaternion(0.0f, 0.0f, 0.0f, nan), false, platform::Quaternion(0.0f, 0.0f, 0.0f, nan)},
     };
     for (const auto& c : cases)

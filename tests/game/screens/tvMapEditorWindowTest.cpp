@@ -38,9 +38,9 @@
 #include <climits>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iterator>
-#include <fstream>
 #include <memory>
 #include <regex>
 #include <string>
@@ -805,8 +805,8 @@ int Occurrences(const std::string& text, const std::string& key)
 std::string WithHugeRotations(const std::string& course)
 {
     static const std::regex rotation("<rotation>\\s*<quaternion>[\\s\\S]*?</quaternion>");
-    return std::regex_replace(course, rotation,
-                              "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion>");
+    return std::regex_replace(
+        course, rotation, "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion>");
 }
 
 bool HoldsOnlyFiniteNumbers(const std::string& text)

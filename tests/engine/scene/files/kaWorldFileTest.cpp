@@ -281,8 +281,9 @@ TEST_F(WorldFileTest, ASaveWritesThePlacementAndFlagsGivenNotWhatTheEntityDidSin
     auto* moved = dynamic_cast<kaEntityModel*>(m_World->FindEntityById(3));
     ASSERT_NE(moved, nullptr);
     moved->SetPosition(platform::Vector3(2.5f, 3.0f, -1.0f));
-    EXPECT_NE(BlockOf(Save(false), 3).find("<position>" + Text("x", "2.5") + Text("z", "-1") + Text("y", "3")),
-              std::string::npos);
+    EXPECT_NE(
+        BlockOf(Save(false), 3).find("<position>" + Text("x", "2.5") + Text("z", "-1") + Text("y", "3")),
+        std::string::npos);
 }
 
 TEST_F(WorldFileTest, ReadingRules)
