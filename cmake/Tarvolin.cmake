@@ -95,11 +95,16 @@ function(tarvolin_test target)
             ENVIRONMENT "LP_NUM_THREADS=0"
             ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::detect_leaks=0")
     endif()
+    # Programs labelled "sanitize" are built and run under the sanitizers by test.sh. A build that leaves them
+    # to the sanitized build keeps their targets (other folders name them) but neither builds nor lists them.
+    if("sanitize" IN_LIST ARG_LABELS AND TARVOLIN_SANITIZED_TESTS_ELSEWHERE AND NOT TARVOLIN_SANITIZE)
+        set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
+        return()
+    endif()
     gtest_discover_tests(${target}
         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         DISCOVERY_TIMEOUT 60
         PROPERTIES ${properties})
-    # Programs labelled "sanitize" are also built and run under the sanitizers by test.sh.
     if("sanitize" IN_LIST ARG_LABELS)
         if(NOT TARGET sanitized_tests)
             add_custom_target(sanitized_tests)

@@ -58,6 +58,13 @@ public:
     static constexpr const char* kPropertiesSuffix = " Properties";
     static constexpr const char* kWaterEffect = "resources\\fx\\shaders\\water\\water_PS20_11.fx";
     static constexpr const char* kValueMessageStart = "<text font bar16m color .5 .5 .5 1>";
+    // The load's report of values it could not read, in a smaller font: the box is small.
+    static constexpr const char* kMalformedStart = "<text font bar10m color .5 .5 .5 1>";
+    static constexpr const char* kMalformedIntro = "Values not read (defaults in use, saved as read):";
+    static constexpr const char* kMalformedDropped = "entity left out";
+    // Entries the box names before the rest is only counted.
+    static constexpr size_t kMalformedLines = 2;
+    static constexpr size_t kMalformedTextLength = 24;
 
     static constexpr float kDoubleClickTime = 0.5f;
     static constexpr float kEntityPickLength = 1000.0f;
@@ -197,6 +204,8 @@ protected:
     void _DropWorld();
     // No world: "No World" in the name box, saved, the world commands off.
     void _ShowNoWorld();
+    // One message box after a load, naming each entity and key the load could not read.
+    void _ReportMalformedValues(const kaWorld& world);
     void _Draw(kaWorld* world);
     void _ShowName();
     void _CloseMenus();

@@ -145,6 +145,7 @@ void MapEditorWindow::LoadWorld(const std::string& path)
     _Draw(world);
     world->ResetPathGrid();
     world->LoadFile(path, false);
+    _ReportMalformedValues(*world);
     world->InitializeEntities();
     world->SetCamera(m_Camera);
     RefreshSelection(true);
@@ -153,6 +154,32 @@ void MapEditorWindow::LoadWorld(const std::string& path)
     m_WorldFolder = cut == std::string::npos ? std::string(kWorldFolder) : path.substr(0, cut);
     _ShowName();
     m_Camera->SetWorld(world);
+}
+
+void MapEditorWindow::_ReportMalformedValues(const kaWorld& world)
+{
+    const std::vector<kaWorld::MalformedValue>& values = world.GetMalformedValues();
+    if (values.empty())
+        return;
+    std::string text = std::string(kMalformedStart) + kMalformedIntro;
+    for (size_t i = 0; i < values.size() && i < kMalformedLines; ++i)
+    {
+        const kaWorld::MalformedValue& value = values[i];
+        text += "\n" + value.entity + ": ";
+        // A long text would push the rest out of the small box.
+        std::string shown = value.text;
+        if (shown.size() > kMalformedTextLength)
+            shown = shown.substr(0, kMalformedTextLength) + "...";
+        if (!value.key.empty())
+            text += value.key + " \"" + shown + "\"";
+        if (value.dropped)
+            text += (value.key.empty() ? "" : ", ") + std::string(kMalformedDropped);
+    }
+    if (values.size() > kMalformedLines)
+        text += "\nand " + std::to_string(values.size() - kMalformedLines) + " more.";
+    text += "</text>";
+    // Shown by the next update: the load may run inside a dialog's handler.
+    QueueMessageBox(text, kMessageCaption);
 }
 
 int32_t MapEditorWindow::_ShowModal(const std::string& windowName)

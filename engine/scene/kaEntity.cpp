@@ -1,5 +1,6 @@
 #include "engine/scene/kaEntity.h"
 
+#include "engine/core/kaApp.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
@@ -52,6 +53,60 @@ void kaEntity::ReadXml(const TiXmlElement* element)
         m_Visible = GetElementBool(child);
     const TiXmlElement* selectable = element->FirstChildElement("selectable");
     m_Selectable = selectable ? GetElementBool(selectable) : true;
+}
+
+bool kaEntity::ReadKeyOf(const TiXmlElement* child, const std::string& key, const std::function<void()>& read)
+{
+    if (!child)
+        return false;
+    try
+    {
+        read();
+        return true;
+    }
+    catch (const ka::bad_lexical_cast&)
+    {
+        // A record is the game's own data and comes back at each load: only the file's block is the
+        // designer's to mend.
+        if (m_ReadingInitData)
+            throw;
+        if (m_pWorld)
+            m_pWorld->NoteMalformedValue(key, GetElementText(child));
+        const kaApp* app = kaApp::GetSingleton();
+        if (!app || !app->IsEditor())
+            throw;
+        return false;
+    }
+}
+
+bool kaEntity::ReadFloatKey(const TiXmlElement* block, const char* key, float& field)
+{
+    const TiXmlElement* child = block ? block->FirstChildElement(key) : nullptr;
+    float value = field;
+    if (!ReadKeyOf(child, key, [&value, child] { value = GetElementFloat(child); }))
+        return false;
+    field = value;
+    return true;
+}
+
+bool kaEntity::ReadIntKey(const TiXmlElement* block, const char* key, int32_t& field)
+{
+    const TiXmlElement* child = block ? block->FirstChildElement(key) : nullptr;
+    int32_t value = field;
+    if (!ReadKeyOf(child, key, [&value, child] { value = GetElementInt(child); }))
+        return false;
+    field = value;
+    return true;
+}
+
+bool kaEntity::ReadBoolKey(const TiXmlElement* block, const char* key, bool& field)
+{
+    const TiXmlElement* child = block ? block->FirstChildElement(key) : nullptr;
+    bool value = field;
+    if (!ReadKeyOf(child, key, [&value, child] { value = GetElementBool(child); }))
+        return false;
+    field = value;
+    return true;
 }
 
 void kaEntity::WriteXml(TiXmlElement* element) const

@@ -5,6 +5,7 @@
 #include "engine/scene/kaPropertyList.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class TiXmlElement;
@@ -158,6 +159,17 @@ protected:
     // True while ReadXml reads an init-data record rather than the entity's own block: what a record
     // gives comes back from the record at each load and is not the file's to keep.
     bool IsReadingInitData() const { return m_ReadingInitData; }
+
+    // Readers of one number or boolean key of a block: an absent key leaves the field, an empty one reads
+    // 0 or false; true when the key was read. A malformed value in the entity's own block is noted with
+    // the world. The editor then keeps the field as it was, so that the entity stays and its block is
+    // saved as it was read; elsewhere, and in a record, ka::bad_lexical_cast goes on to the loader.
+    bool ReadFloatKey(const TiXmlElement* block, const char* key, float& field);
+    bool ReadIntKey(const TiXmlElement* block, const char* key, int32_t& field);
+    bool ReadBoolKey(const TiXmlElement* block, const char* key, bool& field);
+    // The same for a key `read` takes from the child (one of several values, a record of its own); the
+    // key names it in the note.
+    bool ReadKeyOf(const TiXmlElement* child, const std::string& key, const std::function<void()>& read);
 
     // Drawn after the quad tree's frustum walk instead of during it.
     bool m_LateDraw = false;

@@ -47,18 +47,17 @@ void kaEntityPhysical::ReadXml(const TiXmlElement* element)
         _KeepOwnKeys(element);
     if (element)
     {
-        if (const TiXmlElement* cog = element->FirstChildElement("overrideCOG"))
-        {
-            m_OverrideCOG = ReadVector(cog, m_OverrideCOG);
+        const TiXmlElement* cog = element->FirstChildElement("overrideCOG");
+        if (ReadKeyOf(cog, "overrideCOG", [this, cog] { m_OverrideCOG = ReadVector(cog, m_OverrideCOG); }))
             m_HasOverrideCOG = true;
-        }
     }
     kaEntityModel::ReadXml(element);
     if (!element)
         return;
-    if (const TiXmlElement* position = element->FirstChildElement("position"))
+    Vector3 spawn = m_SpawnPosition;
+    const TiXmlElement* position = element->FirstChildElement("position");
+    if (ReadKeyOf(position, "position", [&spawn, position] { spawn = ReadVector(position, spawn); }))
     {
-        Vector3 spawn = ReadVector(position, m_SpawnPosition);
         if (m_SnapToTerrain)
         {
             kaTerrainBase* terrain = m_pWorld ? m_pWorld->GetTerrain() : nullptr;
@@ -67,29 +66,27 @@ void kaEntityPhysical::ReadXml(const TiXmlElement* element)
         m_SpawnPosition = spawn;
         m_HasSpawnPosition = true;
     }
-    if (const TiXmlElement* mass = element->FirstChildElement("mass"))
+    float mass = 0.0f;
+    if (ReadFloatKey(element, "mass", mass))
     {
-        const float value = GetElementFloat(mass);
         // A mass of 0 or less would make ODE abort.
-        if (m_Body && m_Mass.mass > 0.0 && value > 0.0f)
+        if (m_Body && m_Mass.mass > 0.0 && mass > 0.0f)
         {
-            m_ConfiguredMass = value;
-            dMassAdjust(&m_Mass, value);
+            m_ConfiguredMass = mass;
+            dMassAdjust(&m_Mass, mass);
             dBodySetMass(m_Body, &m_Mass);
         }
     }
-    if (const TiXmlElement* process = element->FirstChildElement("processCollisionForce"))
-        m_ProcessCollisionForce = GetElementBool(process);
-    if (const TiXmlElement* threshold = element->FirstChildElement("collisionThreshold"))
-        m_CollisionThreshold = GetElementFloat(threshold);
-    if (const TiXmlElement* max = element->FirstChildElement("collisionMax"))
-        m_CollisionMax = GetElementFloat(max);
+    ReadBoolKey(element, "processCollisionForce", m_ProcessCollisionForce);
+    ReadFloatKey(element, "collisionThreshold", m_CollisionThreshold);
+    ReadFloatKey(element, "collisionMax", m_CollisionMax);
+    // Judged in the editor as in a run, so that a course the editor passes is one a run keeps; applied
+    // only in a run, where a pinned entity stays put.
+    bool pinned = m_Pinned;
+    ReadBoolKey(element, "pinned", pinned);
     const kaApp* app = kaApp::GetSingleton();
     if (!app || !app->IsEditor())
-    {
-        if (const TiXmlElement* pinned = element->FirstChildElement("pinned"))
-            m_Pinned = GetElementBool(pinned);
-    }
+        m_Pinned = pinned;
     for (const TiXmlElement* joint = element->FirstChildElement("joint"); joint;
          joint = joint->NextSiblingElement("joint"))
         _ReadJoint(joint);
@@ -117,15 +114,15 @@ void kaEntityPhysical::ReadXml(const TiXmlElement* element)
          decal = decal->NextSiblingElement("decal"))
     {
         auto record = std::make_unique<kaImpactDecal>();
-        record->ReadXml(decal);
-        m_ImpactDecals.push_back(std::move(record));
+        if (ReadKeyOf(decal, "decal", [&record, decal] { record->ReadXml(decal); }))
+            m_ImpactDecals.push_back(std::move(record));
     }
     for (const TiXmlElement* trigger = element->FirstChildElement("altSoundTrigger"); trigger;
          trigger = trigger->NextSiblingElement("altSoundTrigger"))
     {
         auto record = std::make_unique<kaAltSoundTrigger>();
-        record->ReadXml(trigger);
-        m_AltSoundTriggers.push_back(std::move(record));
+        if (ReadKeyOf(trigger, "altSoundTrigger", [&record, trigger] { record->ReadXml(trigger); }))
+            m_AltSoundTriggers.push_back(std::move(record));
     }
 }
 

@@ -111,11 +111,11 @@ void kaEntityPhysical::_ReadJoint(const TiXmlElement* element)
         return;
     }
     childEntity.release();
-    if (const TiXmlElement* hide = element->FirstChildElement("hideModel"))
-    {
-        if (GetElementBool(hide) && child->GetModel())
-            child->GetModel()->m_Hidden = true;
-    }
+    bool hide = false;
+    if (ReadKeyOf(element->FirstChildElement("hideModel"), "joint hideModel",
+                  [&hide, element] { hide = GetElementBool(element->FirstChildElement("hideModel")); }) &&
+        hide && child->GetModel())
+        child->GetModel()->m_Hidden = true;
     joint->SetWorld(world);
     joint->SetSaved(false);
     joint->CreateJoint(world);

@@ -135,8 +135,9 @@ public:
     // Writes through a temporary file renamed over the old one; false, the old file kept, when the file
     // could not be written.
     bool SaveFile(const std::string& fileName, bool saveStates);
-    // A null element reads nothing. A malformed world value keeps what the world had; an entity whose
-    // block holds a malformed value is dropped with a debugger line.
+    // A null element reads nothing. A malformed world value keeps what the world had. An entity whose
+    // block holds a malformed value is kept in the editor, the key's default in use; elsewhere it is
+    // dropped, with a line on stderr naming it and the key. Either way the value is noted.
     virtual void ReadXml(const TiXmlElement* element, bool restoreStates);
     virtual void WriteXml(TiXmlElement* element, bool saveStates) const;
     virtual void ReadEntities(const TiXmlElement* element);
@@ -148,6 +149,23 @@ public:
     bool LoadVenue(const std::string& venueName, bool initialize);
     virtual kaTerrainBase* CreateTerrainObject();
     virtual kaEntityModel* CreateArenaEntity();
+
+    // A malformed value met in an entity's block by the last load.
+    struct MalformedValue
+    {
+        // The entity's type, name and identifier, as a designer finds it.
+        std::string entity;
+        // The key, "" when the entity's reader did not say.
+        std::string key;
+        // The text as the file holds it.
+        std::string text;
+        // The entity was left out of the world.
+        bool dropped = false;
+    };
+    // Called by an entity's reader while the world reads the entity's block, which names the entity.
+    void NoteMalformedValue(const std::string& key, const std::string& text);
+    // What the last load met, in the file's order; ReadXml starts the list afresh.
+    const std::vector<MalformedValue>& GetMalformedValues() const { return m_MalformedValues; }
 
     // Editor operations on the environment; each does nothing when its object is absent.
     // Replaces the terrain by one built from the height map, and fits the quad tree to it.
@@ -276,6 +294,7 @@ protected:
     std::string m_VenueName;
     // The entities Clear is destroying, while it runs.
     std::vector<kaEntity*> m_Clearing;
+    std::vector<MalformedValue> m_MalformedValues;
 
 private:
     // What the other libraries installed; the world's files each read some of them.

@@ -90,6 +90,7 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 {
     if (!element)
         return;
+    m_MalformedValues.clear();
     SetName(kaXmlValues::TextOrEmpty(element, "name"));
     m_Preview = kaXmlValues::TextOrEmpty(element, "preview");
     m_Description = kaXmlValues::TextOrEmpty(element, "description");
@@ -226,11 +227,17 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
     std::unique_ptr<kaEntity> entity = CreateEntity(type);
     // Unknown classes are skipped, except in the editor, where a placeholder keeps them for saving.
     const kaApp* app = kaApp::GetSingleton();
-    if (!entity && app && app->IsEditor())
+    const bool editor = app && app->IsEditor();
+    if (!entity && editor)
         entity = std::make_unique<kaEntityEditorModel>(type);
     if (!entity)
         return nullptr;
     entity->SetWorld(this);
+    const size_t noted = m_MalformedValues.size();
+    // Named from the block: a reader may stop before the entity knows its name.
+    const std::string name = GetChildElementText("name", element);
+    const std::string described = type + (name.empty() ? "" : " \"" + name + "\"") + " (id " +
+                                  GetChildElementText("entityID", element) + ")";
     try
     {
         // Entities its block makes wait in the queue and number after the file's own.
@@ -239,12 +246,37 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
     }
     catch (const std::exception&)
     {
-        platform::OutputDebugString("kaWorld::ReadEntities - bad value in entity of type " + type + " (id " +
-                                    GetChildElementText("entityID", element) + "), entity dropped.\n");
+        // Outside the editor a noted key throws at once and is the cause. In the editor noted keys are kept,
+        // so a throw is one no reader noted, said as it is.
+        if (editor || m_MalformedValues.size() == noted)
+            m_MalformedValues.push_back(MalformedValue());
+        MalformedValue& last = m_MalformedValues.back();
+        last.dropped = true;
+        for (size_t i = noted; i < m_MalformedValues.size(); ++i)
+            m_MalformedValues[i].entity = described;
+        const std::string key =
+            last.key.empty() ? std::string("a value") : last.key + " (\"" + last.text + "\")";
+        const std::string line = "kaWorld::ReadEntities - bad value for " + key + " in entity of type " +
+                                 type + " (id " + GetChildElementText("entityID", element) + ")" +
+                                 (name.empty() ? "" : ", named \"" + name + "\"") + ", entity dropped.\n";
+        platform::OutputDebugString(line);
+        // A run drops what the designer may not know is broken: say so where a player or tester sees it.
+        if (!editor)
+            std::fputs(line.c_str(), stderr);
         entity->SetWorld(nullptr);
         return nullptr;
     }
+    for (size_t i = noted; i < m_MalformedValues.size(); ++i)
+        m_MalformedValues[i].entity = described;
     return entity.release();
+}
+
+void kaWorld::NoteMalformedValue(const std::string& key, const std::string& text)
+{
+    MalformedValue value;
+    value.key = key;
+    value.text = text;
+    m_MalformedValues.push_back(value);
 }
 
 void kaWorld::RestoreEntityStates(const TiXmlElement* element)

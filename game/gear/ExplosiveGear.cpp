@@ -34,6 +34,10 @@ namespace
 const EntityFactory::Registration s_Registration(ExplosiveGear::StaticClassInfo(),
                                                  &EntityFactory::Create<ExplosiveGear>);
 
+// In the order they are written.
+const char* const kKeys[] = {"explosionScale", "explosionRadius",    "explosionDamage",
+                             "explosionForce", "explosionThreshold", "collisionSound"};
+
 // Calls visit(first vertex of the triangle, stride) for each listed triangle of the vertex run; the debris
 // copy holds three vertices of its own per triangle, so triangle t starts at vertex 3t.
 template <typename Visit>
@@ -92,11 +96,14 @@ void ExplosiveGear::ReadXml(const TiXmlElement* element)
     StuntGear::ReadXml(element);
     if (!element)
         return;
-    kaXmlValues::ReadFloatOrThrow(element, "explosionScale", m_ExplosionScale);
-    kaXmlValues::ReadFloatOrThrow(element, "explosionRadius", m_ExplosionRadius);
-    kaXmlValues::ReadFloatOrThrow(element, "explosionDamage", m_ExplosionDamage);
-    kaXmlValues::ReadFloatOrThrow(element, "explosionForce", m_ExplosionForce);
-    kaXmlValues::ReadFloatOrThrow(element, "explosionThreshold", m_ExplosionThreshold);
+    if (!IsReadingInitData())
+        for (const char* key : kKeys)
+            m_BlockKeys.Keep(element, key);
+    ReadFloatKey(element, "explosionScale", m_ExplosionScale);
+    ReadFloatKey(element, "explosionRadius", m_ExplosionRadius);
+    ReadFloatKey(element, "explosionDamage", m_ExplosionDamage);
+    ReadFloatKey(element, "explosionForce", m_ExplosionForce);
+    ReadFloatKey(element, "explosionThreshold", m_ExplosionThreshold);
     if (const TiXmlElement* sound = element->FirstChildElement("collisionSound"))
         m_CollisionSound = GetElementText(sound);
 }
@@ -104,14 +111,8 @@ void ExplosiveGear::ReadXml(const TiXmlElement* element)
 void ExplosiveGear::WriteXml(TiXmlElement* element) const
 {
     StuntGear::WriteXml(element);
-    if (!element)
-        return;
-    AppendFloatElement(element, "explosionScale", m_ExplosionScale);
-    AppendFloatElement(element, "explosionRadius", m_ExplosionRadius);
-    AppendFloatElement(element, "explosionDamage", m_ExplosionDamage);
-    AppendFloatElement(element, "explosionForce", m_ExplosionForce);
-    AppendFloatElement(element, "explosionThreshold", m_ExplosionThreshold);
-    AppendTextElement(element, "collisionSound", m_CollisionSound);
+    for (const char* key : kKeys)
+        m_BlockKeys.Write(element, key);
 }
 
 void ExplosiveGear::Initialize()

@@ -37,7 +37,7 @@ public:
     // The gear's keys, then "explosionScale", "explosionRadius", "explosionDamage", "explosionForce",
     // "explosionThreshold" and "collisionSound".
     void ReadXml(const TiXmlElement* element) override;
-    // The gear's keys, then the six keys ReadXml takes.
+    // The gear's keys, then of the six keys ReadXml takes those the entity's own block gave, as it gave them.
     void WriteXml(TiXmlElement* element) const override;
     // With a model: the debris copy and its triangles' velocities, and the billboard when the blast does
     // anything.

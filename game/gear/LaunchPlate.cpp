@@ -17,6 +17,8 @@ namespace
 const EntityFactory::Registration s_Registration(LaunchPlate::StaticClassInfo(),
                                                  &EntityFactory::Create<LaunchPlate>);
 
+const char* const kKeys[] = {"launchPrim", "launchForce"};
+
 } // namespace
 
 LaunchPlate::LaunchPlate() = default;
@@ -27,10 +29,12 @@ void LaunchPlate::ReadXml(const TiXmlElement* element)
 {
     if (element)
     {
+        if (!IsReadingInitData())
+            for (const char* key : kKeys)
+                m_BlockKeys.Keep(element, key);
         if (const TiXmlElement* prim = element->FirstChildElement("launchPrim"))
             m_LaunchPrim = GetElementText(prim);
-        if (const TiXmlElement* force = element->FirstChildElement("launchForce"))
-            m_LaunchForce = GetElementFloat(force);
+        ReadFloatKey(element, "launchForce", m_LaunchForce);
     }
     StuntGear::ReadXml(element);
 }
@@ -38,10 +42,8 @@ void LaunchPlate::ReadXml(const TiXmlElement* element)
 void LaunchPlate::WriteXml(TiXmlElement* element) const
 {
     StuntGear::WriteXml(element);
-    if (!element)
-        return;
-    AppendTextElement(element, "launchPrim", m_LaunchPrim);
-    AppendFloatElement(element, "launchForce", m_LaunchForce);
+    for (const char* key : kKeys)
+        m_BlockKeys.Write(element, key);
 }
 
 void LaunchPlate::Update(float dt)

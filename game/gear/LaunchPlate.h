@@ -21,7 +21,7 @@ public:
 
     // "launchPrim" and "launchForce", then the gear's keys.
     void ReadXml(const TiXmlElement* element) override;
-    // The gear's keys, then "launchPrim" and "launchForce".
+    // The gear's keys, then "launchPrim" and "launchForce" as the entity's own block gave them.
     void WriteXml(TiXmlElement* element) const override;
     void Update(float dt) override;
     void OnCollide(kaEntityPhysical* other, kaMaterial* ownMaterial, kaMaterial* otherMaterial) override;

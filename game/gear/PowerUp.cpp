@@ -41,16 +41,9 @@ const EntityFactory::Registration s_Registration(PowerUp::StaticClassInfo(), &En
 constexpr int kAbsoluteClock = 4;
 constexpr int32_t kCheer = 0;
 
-template <typename Field> void ReadKey(const TiXmlElement* element, const char* key, Field& field)
-{
-    if (const TiXmlElement* child = element->FirstChildElement(key))
-    {
-        if constexpr (std::is_same_v<Field, float>)
-            field = GetElementFloat(child);
-        else
-            field = GetElementInt(child);
-    }
-}
+// In the order they are written.
+const char* const kKeys[] = {"powerupType",  "hideTime", "turboForce",  "turboTime",     "value",
+                             "turboMaxTime", "gravity",  "gravityTime", "gravityMaxTime"};
 
 // Takes the row's value when it differs; true when it did.
 template <typename Field> bool TakeRow(const std::string& text, Field& field)
@@ -93,15 +86,18 @@ void PowerUp::ReadXml(const TiXmlElement* element)
     kaEntityPhysical::ReadXml(element);
     if (!element)
         return;
-    ReadKey(element, "powerupType", m_PowerupType);
-    ReadKey(element, "value", m_Value);
-    ReadKey(element, "hideTime", m_HideTime);
-    ReadKey(element, "turboTime", m_TurboTime);
-    ReadKey(element, "turboForce", m_TurboForce);
-    ReadKey(element, "turboMaxTime", m_TurboMaxTime);
-    ReadKey(element, "gravity", m_Gravity);
-    ReadKey(element, "gravityTime", m_GravityTime);
-    ReadKey(element, "gravityMaxTime", m_GravityMaxTime);
+    if (!IsReadingInitData())
+        for (const char* key : kKeys)
+            m_BlockKeys.Keep(element, key);
+    ReadIntKey(element, "powerupType", m_PowerupType);
+    ReadIntKey(element, "value", m_Value);
+    ReadIntKey(element, "hideTime", m_HideTime);
+    ReadFloatKey(element, "turboTime", m_TurboTime);
+    ReadFloatKey(element, "turboForce", m_TurboForce);
+    ReadFloatKey(element, "turboMaxTime", m_TurboMaxTime);
+    ReadFloatKey(element, "gravity", m_Gravity);
+    ReadFloatKey(element, "gravityTime", m_GravityTime);
+    ReadFloatKey(element, "gravityMaxTime", m_GravityMaxTime);
 }
 
 void PowerUp::WriteXml(TiXmlElement* element) const
@@ -109,16 +105,9 @@ void PowerUp::WriteXml(TiXmlElement* element) const
     kaEntityPhysical::WriteXml(element);
     if (!element)
         return;
-    AppendIntElement(element, "powerupType", m_PowerupType);
-    AppendIntElement(element, "hideTime", m_HideTime);
-    AppendFloatElement(element, "turboForce", m_TurboForce);
-    AppendFloatElement(element, "turboTime", m_TurboTime);
-    // The rest of what ReadXml takes, so that a saved course keeps its points and boosts.
-    AppendIntElement(element, "value", m_Value);
-    AppendFloatElement(element, "turboMaxTime", m_TurboMaxTime);
-    AppendFloatElement(element, "gravity", m_Gravity);
-    AppendFloatElement(element, "gravityTime", m_GravityTime);
-    AppendFloatElement(element, "gravityMaxTime", m_GravityMaxTime);
+    // A record's values come back from the record at each load.
+    for (const char* key : kKeys)
+        m_BlockKeys.Write(element, key);
 }
 
 void PowerUp::Initialize()
@@ -350,12 +339,16 @@ bool PowerUp::SetPropertyList(const kaPropertyList& list)
     {
         if (!row)
             continue;
-        if (row->m_Label == kRespawnLabel)
-            changed |= TakeRow(row->m_Value, m_HideTime);
-        else if (row->m_Label == kTurboForceLabel)
-            changed |= TakeRow(row->m_Value, m_TurboForce);
-        else if (row->m_Label == kTurboTimeLabel)
-            changed |= TakeRow(row->m_Value, m_TurboTime);
+        // What the user changed is the block's from now on, and is saved with it.
+        if (row->m_Label == kRespawnLabel && TakeRow(row->m_Value, m_HideTime))
+            m_BlockKeys.Set("hideTime", ka::lexical_cast<std::string>(m_HideTime));
+        else if (row->m_Label == kTurboForceLabel && TakeRow(row->m_Value, m_TurboForce))
+            m_BlockKeys.Set("turboForce", ka::lexical_cast<std::string>(m_TurboForce));
+        else if (row->m_Label == kTurboTimeLabel && TakeRow(row->m_Value, m_TurboTime))
+            m_BlockKeys.Set("turboTime", ka::lexical_cast<std::string>(m_TurboTime));
+        else
+            continue;
+        changed = true;
     }
     return changed;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/core/kaSoundHandle.h"
 #include "engine/core/kaStopwatch.h"
+#include "engine/scene/kaBlockKeys.h"
 #include "engine/scene/kaEntityPhysical.h"
 
 #include "platform/gfx/math/Vector3.h"
@@ -60,7 +61,8 @@ public:
     // The physical keys, then "powerupType", "value", "hideTime", "turboTime", "turboForce",
     // "turboMaxTime", "gravity", "gravityTime", "gravityMaxTime".
     void ReadXml(const TiXmlElement* element) override;
-    // The physical keys, then "powerupType", "hideTime", "turboForce", "turboTime".
+    // The physical keys, then of "powerupType", "hideTime", "turboForce", "turboTime" and the rest of what
+    // ReadXml takes those the entity's own block gave, as it gave them, or as the editor's rows changed them.
     void WriteXml(TiXmlElement* element) const override;
     // Loads the repair and jump sounds.
     void Initialize() override;
@@ -113,6 +115,7 @@ protected:
     float m_GravityMaxTime = kDefaultGravityMaxTime;
     float m_Gravity = kDefaultGravity;
     float m_SpinTime = 0.0f;
+    kaBlockKeys m_BlockKeys;
     // Where the body was at the pick-up; the power-up returns there when it hides.
     platform::Vector3 m_PickUpPosition;
 };

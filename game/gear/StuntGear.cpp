@@ -48,6 +48,8 @@ tvWheel* StuntGear::PlayerWheel(kaEntityPhysical* entity)
 void StuntGear::ReadXml(const TiXmlElement* element)
 {
     kaEntityPhysical::ReadXml(element);
+    if (!IsReadingInitData())
+        m_BlockKeys.Keep(element, "damageSequence");
     const TiXmlElement* sequence = element ? element->FirstChildElement("damageSequence") : nullptr;
     if (!sequence)
         return;
@@ -56,9 +58,6 @@ void StuntGear::ReadXml(const TiXmlElement* element)
     const TiXmlElement* outro = sequence->FirstChildElement("outro");
     if (!intro || !loop || !outro)
         return;
-    m_DamageIntro = GetElementText(intro);
-    m_DamageLoop = GetElementText(loop);
-    m_DamageOutro = GetElementText(outro);
     if (!g_pWizard)
         return;
     // A record applied twice must not leave the first sound loaded.
@@ -73,12 +72,7 @@ void StuntGear::ReadXml(const TiXmlElement* element)
 void StuntGear::WriteXml(TiXmlElement* element) const
 {
     kaEntityPhysical::WriteXml(element);
-    if (!element || (m_DamageIntro.empty() && m_DamageLoop.empty() && m_DamageOutro.empty()))
-        return;
-    TiXmlElement* sequence = AppendElement(element, "damageSequence");
-    AppendTextElement(sequence, "intro", m_DamageIntro);
-    AppendTextElement(sequence, "loop", m_DamageLoop);
-    AppendTextElement(sequence, "outro", m_DamageOutro);
+    m_BlockKeys.Write(element, "damageSequence");
 }
 
 void StuntGear::Initialize()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/kaSoundHandle.h"
+#include "engine/scene/kaBlockKeys.h"
 #include "engine/scene/kaEntityPhysical.h"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ public:
 
     // The physical keys, then "damageSequence" ("intro", "loop", "outro": all three or no sound).
     void ReadXml(const TiXmlElement* element) override;
-    // The physical entity's keys, then "damageSequence" as read.
+    // The physical entity's keys, then "damageSequence" as the entity's own block gave it.
     void WriteXml(TiXmlElement* element) const override;
     void Initialize() override;
     // Adds the step's damage once, runs the removal timer and stops the sound two steps after the last
@@ -59,9 +60,7 @@ protected:
     float m_DamageRate = 0.0f;
     int32_t m_SoundSteps = 0;
     kaSoundHandle m_DamageSequence;
-    // The three sound files as read, to be written back; empty when none were read.
-    std::string m_DamageIntro;
-    std::string m_DamageLoop;
-    std::string m_DamageOutro;
     float m_RemovalTimer = 0.0f;
+    // The gear's keys of the entity's own block, for this class and the gear built on it.
+    kaBlockKeys m_BlockKeys;
 };

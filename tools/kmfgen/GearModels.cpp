@@ -15,8 +15,9 @@ uint32_t Colour(uint8_t r, uint8_t g, uint8_t b)
     return 0xFF000000u | (uint32_t(b) << 16) | (uint32_t(g) << 8) | r;
 }
 
-// A box primitive stands on its offset: its base at the offset, its length upwards.
-std::unique_ptr<KM_Primitive> Slab(const std::string& name, float side, float height)
+// A box primitive stands on its offset: its base at the offset, its length upwards. By default the slab is
+// centred on the model's origin.
+std::unique_ptr<KM_Primitive> Slab(const std::string& name, float side, float height, float base)
 {
     auto box = std::make_unique<KM_Primitive>();
     box->SetName(name);
@@ -24,18 +25,30 @@ std::unique_ptr<KM_Primitive> Slab(const std::string& name, float side, float he
     box->m_Width = side;
     box->m_Length = height;
     box->m_Height = side;
-    box->m_Offset[1] = -height / 2;
+    box->m_Offset[1] = base;
     return box;
+}
+
+std::unique_ptr<KM_Primitive> Slab(const std::string& name, float side, float height)
+{
+    return Slab(name, side, height, -height / 2);
 }
 
 } // namespace
 
 bool SampleModels::_GearModels()
 {
-    // A square plate the car drives onto, a little proud of the floor.
-    auto plate = [](MeshKit& kit) { kit.Box(kGearPadSide, kGearPlateHeight, kGearPadSide); };
+    // A square plate the car drives onto, set by the courses with its origin kGearPlateLift above the floor.
+    // Its solid top lies level with the floor, as a step there knocks a wheel back hard enough to throw a
+    // rider; only the painted top shows, a sliver above the floor.
+    auto plate = [](MeshKit& kit)
+    {
+        kit.SetOffset({0, kGearPlateShown / 2 - kGearPlateLift, 0});
+        kit.Box(kGearPadSide, kGearPlateShown, kGearPadSide);
+    };
     if (!_Prop("LaunchPlate", "launchplate", Colour(255, 140, 30), plate,
-               Slab("PRIM_LaunchPlate", kGearPadSide, kGearPlateHeight), Surface::kArrows))
+               Slab("PRIM_LaunchPlate", kGearPadSide, kGearPlateHeight, -kGearPlateLift - kGearPlateHeight),
+               Surface::kArrows))
         return false;
     // The token is a coin standing on edge; it has no primitive of its own, as the power-up gives it the
     // sphere the car passes through.

@@ -708,6 +708,9 @@ bool SampleModels::_Motorcycle()
     const size_t vertexCount = bike->m_Mesh.m_Vertices.size();
     objects.Append(std::move(bike));
     objects.Append(BoxPrimitive("PRIM_Motorcycle", 0.4f, 2.0f, 0.9f, {0, 0.45f, 0}));
+    // The launch plate's surface, as the charger's: between the wheels from inside the frame to below them.
+    objects.Append(
+        BoxPrimitive(kChargerLaunchPrimitive, 0.3f, kChargerLaunchLength, 0.3f, {0, kChargerLaunchBase, 0}));
     objects.Append(AttachmentPoint("Rider", {0, 0.8f, 0.1f}, "type=S"));
     if (!WriteModel(_Prepare(folder + "motorcycle.kmf"), "motorcycle", materials, objects) ||
         !_Texture(folder, "motorcycle.tga", Surface::kSmooth))

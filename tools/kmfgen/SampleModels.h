@@ -84,7 +84,11 @@ public:
     // The course gear: square pads and plates this wide, the token's and the barrel's sizes.
     static constexpr float kGearPadSide = 4.0f;
     static constexpr float kGearPadHeight = 0.05f;
+    // The launch plate's solid depth, below its origin's lift above the floor, and the painted top's
+    // height above the floor.
     static constexpr float kGearPlateHeight = 0.2f;
+    static constexpr float kGearPlateLift = 0.1f;
+    static constexpr float kGearPlateShown = 0.02f;
     static constexpr float kTokenRadius = 0.5f;
     static constexpr float kBarrelRadius = 0.5f;
     static constexpr float kBarrelHeight = 1.2f;

@@ -79,6 +79,8 @@ void AppendMotorcycleRecords(TiXmlElement* root)
     AppendTextElement(bike, "parentBone", "parentBone");
     AppendTextElement(bike, "childBone", "Saddle");
     AppendTextElement(bike, "ragdollInitID", StuntYard::kRagdollRecord);
+    // A launch plate throws the bike as it throws the car.
+    InitDataRecords::AppendLookup(bike, SampleWorld::kLaunchMaterial, "PRIM_Launch");
 
     TiXmlElement* limb = InitDataRecords::AppendRecord(root, "RagdollLimb", "Entity");
     AppendTextElement(limb, "kmfFilename", std::string(kModels) + "ragdoll/limb.xml");

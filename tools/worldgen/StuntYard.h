@@ -23,8 +23,9 @@ public:
     static constexpr const char* kMotorcycleFile = "data/vehicles/motorcycle.xml";
     static constexpr const char* kMotorcyclePicture = "UI/vehicles/motorcycle.bmp";
     static constexpr const char* kExplosionTexture = "resources/particles/explosion.tga";
-    // Upward acceleration for half a second: a car hops a few metres, it is not flung away.
-    static constexpr float kLaunchForce = 30.0f;
+    // Upward acceleration for half a second: a car or the motorcycle hops about four metres and comes down
+    // level. Harder, the bike lands hard enough that a few degrees of pitch throw its rider.
+    static constexpr float kLaunchForce = 25.0f;
     // The last career level, played again for a better score: a minute, and reputation that comes
     // quicker than on the levels before it.
     static constexpr int kTimeLimit = 60;

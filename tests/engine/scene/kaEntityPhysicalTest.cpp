@@ -455,12 +455,14 @@ protected:
 
     void SetUp() override
     {
-        StartWith(std::string("<initData><uniqueID>Hanging</uniqueID><data><kmfFilename>") + kHookedCrate +
-                  "</kmfFilename></data></initData>"
-                  "<initData><uniqueID>Stiff</uniqueID><data><name>Hook</name></data></initData>"
-                  "<initData><uniqueID>Heavy</uniqueID><data><mass>7</mass><collisionMax>123</collisionMax>"
-                  "<materialLookup><materialID>Rubber</materialID><prim>PRIM_Side</prim></materialLookup>"
-                  "</data></initData>");
+        StartWith(
+            std::string("<initData><uniqueID>Hanging</uniqueID><data><kmfFilename>") + kHookedCrate +
+            "</kmfFilename></data></initData>"
+            "<initData><uniqueID>Stiff</uniqueID><data><name>Hook</name></data></initData>"
+            "<initData><uniqueID>Broken</uniqueID><data><collisionMax>x</collisionMax></data></initData>"
+            "<initData><uniqueID>Heavy</uniqueID><data><mass>7</mass><collisionMax>123</collisionMax>"
+            "<materialLookup><materialID>Rubber</materialID><prim>PRIM_Side</prim></materialLookup>"
+            "</data></initData>");
     }
 
     static std::string Course(const std::string& own)
@@ -679,4 +681,133 @@ TEST_F(EntityPhysicalOwnKeysTest, ACrateThePhysicsMovesIsSavedWhereItWasPlaced)
     ASSERT_NE(back, nullptr);
     ExpectNear(back->GetPosition(), moved);
     EXPECT_EQ(save(reloaded), after);
+}
+
+// One malformed value in the crate's block: the editor keeps the crate with the key's default, notes the
+// key and saves it as it was read; a run drops the crate and names it and the key on stderr.
+TEST_F(EntityPhysicalOwnKeysTest, AMalformedValueKeepsTheCrateInTheEditorAndIsSavedAsRead)
+{
+    // A well-formed key beside the malformed one, which must come through unchanged.
+    const std::string kept = "<ragdollInitID>Limp</ragdollInitID>";
+    const struct
+    {
+        const char* key;
+        std::string bad;
+        // What the crate holds where the key has its default (the crate read without it).
+        std::function<void(const kaEntityPhysical& crate, const kaEntityPhysical& plain)> check;
+    } cases[] = {
+        {"mass", "<mass>nan</mass>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
+         {
+             EXPECT_EQ(crate.GetConfiguredMass(), plain.GetConfiguredMass());
+             EXPECT_EQ(crate.GetMass().mass, plain.GetMass().mass);
+         }},
+        {"collisionThreshold", "<collisionThreshold>1e39</collisionThreshold>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
+         { EXPECT_EQ(crate.GetCollisionThreshold(), plain.GetCollisionThreshold()); }},
+        {"collisionMax", "<collisionMax>1,5</collisionMax>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
+         { EXPECT_EQ(crate.GetCollisionMax(), plain.GetCollisionMax()); }},
+        {"processCollisionForce", "<processCollisionForce>2</processCollisionForce>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
+         { EXPECT_EQ(crate.GetProcessCollisionForce(), plain.GetProcessCollisionForce()); }},
+        {"pinned", "<pinned>true</pinned>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical&) { EXPECT_FALSE(crate.IsPinned()); }},
+        {"overrideCOG", "<overrideCOG><x>0x10</x><z>1</z></overrideCOG>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
+         { ExpectNear(crate.GetCOGOffset(), plain.GetCOGOffset()); }},
+        {"joint hideModel",
+         "<joint><jointClass>kaHingeJoint</jointClass><childClass>kaEntityPhysical</childClass>"
+         "<childInitID>Hanging</childInitID><parentBone>Bottom</parentBone><childBone>Top</childBone>"
+         "<hideModel>yes</hideModel><jointInitID>Stiff</jointInitID></joint>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical&)
+         {
+             ASSERT_EQ(crate.GetJoints().size(), 1u);
+             EXPECT_FALSE(crate.GetJoints().front()->GetChild()->GetModel()->m_Hidden);
+         }},
+        {"decal", "<decal><vertBox>PRIM_Top</vertBox><threshold>inf</threshold></decal>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
+         { EXPECT_EQ(crate.GetImpactDecalCount(), plain.GetImpactDecalCount()); }},
+    };
+    kaApp app("test", "test");
+    app.SetEditor(true);
+    TiXmlDocument plainCourse;
+    plainCourse.Parse(Course(kept).c_str());
+    kaPhysicsWorld plainWorld;
+    plainWorld.ReadXml(plainCourse.RootElement(), false);
+    plainWorld.Update(0.0f);
+    const auto* plain = dynamic_cast<kaEntityPhysical*>(plainWorld.FindEntityById(4));
+    ASSERT_NE(plain, nullptr);
+    EXPECT_TRUE(plainWorld.GetMalformedValues().empty());
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.bad);
+        const std::string course = Course(kept + c.bad);
+        std::string saved;
+        {
+            app.SetEditor(true);
+            TiXmlDocument document;
+            document.Parse(course.c_str());
+            kaPhysicsWorld world;
+            world.ReadXml(document.RootElement(), false);
+            world.Update(0.0f);
+            auto* crate = dynamic_cast<kaEntityPhysical*>(world.FindEntityById(4));
+            ASSERT_NE(crate, nullptr);
+            EXPECT_EQ(crate->GetRagdollInitID(), "Limp");
+            c.check(*crate, *plain);
+            ASSERT_FALSE(world.GetMalformedValues().empty());
+            const kaWorld::MalformedValue& noted = world.GetMalformedValues().front();
+            EXPECT_EQ(noted.key, c.key);
+            EXPECT_EQ(noted.entity, "kaEntityPhysical (id 4)");
+            EXPECT_FALSE(noted.dropped);
+            TiXmlElement root("World");
+            world.WriteXml(&root, false);
+            TiXmlPrinter printer;
+            printer.SetStreamPrinting();
+            root.Accept(&printer);
+            saved = printer.Str();
+        }
+        // Written back as read, the well-formed key with it.
+        EXPECT_NE(saved.find(c.bad), std::string::npos) << saved;
+        EXPECT_EQ(Count(saved, "ragdollInitID"), 1);
+
+        // A run drops it and says which entity and key.
+        app.SetEditor(false);
+        TiXmlDocument document;
+        document.Parse(course.c_str());
+        kaPhysicsWorld world;
+        testing::internal::CaptureStderr();
+        world.ReadXml(document.RootElement(), false);
+        const std::string said = testing::internal::GetCapturedStderr();
+        world.Update(0.0f);
+        EXPECT_EQ(world.FindEntityById(4), nullptr);
+        EXPECT_NE(said.find("kaEntityPhysical (id 4)"), std::string::npos) << said;
+        EXPECT_NE(said.find(std::string("bad value for ") + c.key), std::string::npos) << said;
+        ASSERT_EQ(world.GetMalformedValues().size(), 1u);
+        EXPECT_TRUE(world.GetMalformedValues().front().dropped);
+    }
+}
+
+// A malformed value no reader keeps (the base block's "visible") still drops the crate in the editor; the
+// list says so after the kept key, without taking the kept key for the cause.
+TEST_F(EntityPhysicalOwnKeysTest, AnUnkeptMalformedValueIsListedAsDroppedAfterTheKeptOnes)
+{
+    kaApp app("test", "test");
+    app.SetEditor(true);
+    TiXmlDocument document;
+    // The centre of gravity is read before the base block.
+    document.Parse(
+        Course("<name>Crate</name><overrideCOG><x>left</x></overrideCOG><visible>yes</visible>").c_str());
+    kaPhysicsWorld world;
+    world.ReadXml(document.RootElement(), false);
+    world.Update(0.0f);
+    EXPECT_EQ(world.FindEntityById(4), nullptr);
+    const std::vector<kaWorld::MalformedValue>& noted = world.GetMalformedValues();
+    ASSERT_EQ(noted.size(), 2u);
+    EXPECT_EQ(noted[0].key, "overrideCOG");
+    EXPECT_FALSE(noted[0].dropped);
+    EXPECT_EQ(noted[1].key, "");
+    EXPECT_TRUE(noted[1].dropped);
+    for (const kaWorld::MalformedValue& value : noted)
+        EXPECT_EQ(value.entity, "kaEntityPhysical \"Crate\" (id 4)");
 }

@@ -16,6 +16,7 @@
 #include "game/world/tvWorld.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ScriptedInput.h"
+#include "tools/worldgen/StuntYard.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -501,10 +502,11 @@ TEST_F(CourseStartTest, ARunOnTheProvingGroundCountsDownDrivesAndEndsWithTheResu
     auto* summary = dynamic_cast<CourseSummary*>(m_Game.Gui().FindWindow(tvWorld::kSummaryWindow));
     ASSERT_NE(summary, nullptr);
     EXPECT_TRUE(summary->IsPassed());
-    // The points token on the straight was taken on the way.
+    // The points token on the straight was taken on the way, and, as the car rolled on from the plate's
+    // landing, the first lap token.
     auto* token = dynamic_cast<PowerUp*>(world->FindEntityByName("PointsToken"));
     ASSERT_NE(token, nullptr);
     EXPECT_FALSE(token->IsVisible());
-    EXPECT_EQ(player->GetTotalPointsEarned(), 120 + token->GetValue());
+    EXPECT_EQ(player->GetTotalPointsEarned(), 120 + token->GetValue() + StuntYard::kLapTokenValue);
     EXPECT_EQ(m_Game.Gui().GetActiveWindow(), summary);
 }

@@ -1,6 +1,8 @@
 #include "game/gear/StuntGear.h"
 
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/scene/kaPhysicsWorld.h"
+#include "engine/scene/kaPropertyRecord.h"
 #include "game/gear/ExplosiveGear.h"
 #include "game/gear/LaunchPlate.h"
 #include "game/gear/MudPit.h"
@@ -234,4 +236,209 @@ TEST_F(StuntGearTest, EveryGearClassWritesEveryKeyItReads)
         copy->WriteXml(&rewritten);
         EXPECT_EQ(Printed(rewritten), Printed(written));
     }
+}
+
+namespace
+{
+
+// A course of every gear class that writes keys of its own, each on a record of its own whose values
+// differ from the block's, read and written through a world as the editor and the game do.
+class GearCourseTest : public StuntGearTest
+{
+protected:
+    void SetUp() override
+    {
+        StuntGearTest::SetUp();
+        m_Install.dir.Write(
+            "GearData/gear.xml",
+            std::string(
+                "<?xml version=\"1.0\"?><root>"
+                "<initData><uniqueID>TokenData</uniqueID><data><powerupType>2</powerupType>"
+                "<value>50</value><turboForce>80</turboForce><gravity>3</gravity></data></initData>"
+                "<initData><uniqueID>PlateData</uniqueID><data><launchPrim>PRIM_Rec</launchPrim>"
+                "<launchForce>1000</launchForce></data></initData>"
+                "<initData><uniqueID>BombData</uniqueID><data><explosionScale>9</explosionScale>"
+                "<explosionDamage>30</explosionDamage><collisionSound>Sounds/Boom.wav</collisionSound>"
+                "</data></initData>"
+                "<initData><uniqueID>HumData</uniqueID><data>") +
+                kHum + "</data></initData></root>");
+        ASSERT_TRUE(m_Data.LoadInitData("GearData"));
+    }
+
+    static std::string Entity(int id, const char* type, const char* record, const std::string& own)
+    {
+        return "<Entity><type>" + std::string(type) + "</type><entityID>" + std::to_string(id) +
+               "</entityID><initUniqueID>" + record + "</initUniqueID>" + own + "</Entity>";
+    }
+
+    static std::string Course(const std::string& token, const std::string& plate, const std::string& bomb,
+                              const std::string& hum)
+    {
+        return "<World><Entities>" + Entity(1, "PowerUp", "TokenData", token) +
+               Entity(2, "LaunchPlate", "PlateData", plate) + Entity(3, "ExplosiveGear", "BombData", bomb) +
+               Entity(4, "StuntGear", "HumData", hum) + "</Entities></World>";
+    }
+
+    // Reads the course into the world and gives back what the world writes, on one line.
+    static std::string Save(const kaWorld& world)
+    {
+        TiXmlElement root("World");
+        world.WriteXml(&root, false);
+        TiXmlPrinter printer;
+        printer.SetStreamPrinting();
+        root.Accept(&printer);
+        return printer.Str();
+    }
+
+    static void Load(kaWorld& world, const std::string& course)
+    {
+        TiXmlDocument document;
+        document.Parse(course.c_str());
+        ASSERT_NE(document.RootElement(), nullptr) << course;
+        world.ReadXml(document.RootElement(), false);
+        world.Update(0.0f);
+    }
+
+    static int Count(const std::string& text, const std::string& element)
+    {
+        int count = 0;
+        for (size_t at = text.find(element); at != std::string::npos; at = text.find(element, at + 1))
+            ++count;
+        return count;
+    }
+};
+
+} // namespace
+
+// The records go on applying at load, but a save writes each block's own values and nothing the records
+// gave; a respawn time the user changed in the editor is saved.
+TEST_F(GearCourseTest, ASaveWritesTheBlocksValuesNotTheRecords)
+{
+    const std::string course =
+        Course("<powerupType>1</powerupType><hideTime>4</hideTime>", "<launchForce>2500</launchForce>",
+               "<explosionScale>3.5</explosionScale>", "");
+    std::string first;
+    {
+        kaPhysicsWorld world;
+        Load(world, course);
+        auto* token = dynamic_cast<PowerUp*>(world.FindEntityById(1));
+        auto* plate = dynamic_cast<LaunchPlate*>(world.FindEntityById(2));
+        auto* bomb = dynamic_cast<ExplosiveGear*>(world.FindEntityById(3));
+        ASSERT_TRUE(token && plate && bomb && world.FindEntityById(4));
+        // Applied after the block, the records decide what runs.
+        EXPECT_EQ(token->GetPowerupType(), 2);
+        EXPECT_EQ(token->GetValue(), 50);
+        EXPECT_EQ(token->GetHideTime(), 4);
+        EXPECT_EQ(plate->GetLaunchForce(), 1000.0f);
+        EXPECT_EQ(bomb->GetExplosionScale(), 9.0f);
+        first = Save(world);
+    }
+    const struct
+    {
+        const char* element;
+        int count;
+    } expected[] = {{"<powerupType>1</powerupType>", 1},
+                    {"<hideTime>4</hideTime>", 1},
+                    {"<launchForce>2500</launchForce>", 1},
+                    {"<explosionScale>3.5</explosionScale>", 1},
+                    {"<powerupType>", 1},
+                    {"<launchForce>", 1},
+                    {"<explosionScale>", 1},
+                    {"<value>", 0},
+                    {"<turboForce>", 0},
+                    {"<turboTime>", 0},
+                    {"<gravity>", 0},
+                    {"<launchPrim>", 0},
+                    {"<explosionDamage>", 0},
+                    {"<explosionRadius>", 0},
+                    {"<collisionSound>", 0},
+                    {"<damageSequence>", 0}};
+    for (const auto& e : expected)
+        EXPECT_EQ(Count(first, e.element), e.count) << e.element << "\n" << first;
+
+    // Saved again, nothing grows; an edited row is the block's from then on.
+    kaPhysicsWorld world;
+    Load(world, first);
+    EXPECT_EQ(Save(world), first);
+    auto* token = dynamic_cast<PowerUp*>(world.FindEntityById(1));
+    ASSERT_NE(token, nullptr);
+    kaPropertyList rows = token->GetPropertyList();
+    for (const auto& row : rows)
+        if (row->m_Label == PowerUp::kRespawnLabel)
+            row->m_Value = "9";
+    EXPECT_TRUE(token->SetPropertyList(rows));
+    const std::string edited = Save(world);
+    EXPECT_EQ(Count(edited, "<hideTime>9</hideTime>"), 1) << edited;
+    EXPECT_EQ(Count(edited, "<hideTime>"), 1) << edited;
+    EXPECT_EQ(Count(edited, "<value>"), 0) << edited;
+}
+
+// One malformed value a gear class: the editor keeps every entity, names each entity and key, and writes
+// the value back as it was read; a run drops the entities and names them and their keys on stderr.
+TEST_F(GearCourseTest, AMalformedValueKeepsTheGearInTheEditorAndIsWrittenBackAsRead)
+{
+    const struct
+    {
+        std::string own;
+        const char* entity;
+        const char* key;
+    } bad[] = {
+        // Read value first: a run stops there.
+        {"<hideTime>1.5</hideTime><value>3000000000</value>", "PowerUp (id 1)", "value"},
+        {"<launchForce>inf</launchForce>", "LaunchPlate (id 2)", "launchForce"},
+        {"<explosionScale>2</explosionScale><explosionRadius>wide</explosionRadius>", "ExplosiveGear (id 3)",
+         "explosionRadius"},
+        {"<mass>0x10</mass>", "StuntGear (id 4)", "mass"},
+    };
+    const std::string course = Course(bad[0].own, bad[1].own, bad[2].own, bad[3].own);
+    std::string saved;
+    {
+        m_App.SetEditor(true);
+        kaPhysicsWorld world;
+        Load(world, course);
+        m_App.SetEditor(false);
+        for (int id = 1; id <= 4; ++id)
+            EXPECT_NE(world.FindEntityById(id), nullptr) << id;
+        auto* token = dynamic_cast<PowerUp*>(world.FindEntityById(1));
+        ASSERT_NE(token, nullptr);
+        // The malformed keys keep the defaults; the records still apply.
+        EXPECT_EQ(token->GetHideTime(), 0);
+        EXPECT_EQ(token->GetValue(), 50);
+        const std::vector<kaWorld::MalformedValue>& noted = world.GetMalformedValues();
+        ASSERT_EQ(noted.size(), 5u);
+        const std::pair<const char*, const char*> keys[] = {{"PowerUp (id 1)", "value"},
+                                                            {"PowerUp (id 1)", "hideTime"},
+                                                            {"LaunchPlate (id 2)", "launchForce"},
+                                                            {"ExplosiveGear (id 3)", "explosionRadius"},
+                                                            {"StuntGear (id 4)", "mass"}};
+        for (size_t i = 0; i < noted.size(); ++i)
+        {
+            EXPECT_EQ(noted[i].entity, keys[i].first);
+            EXPECT_EQ(noted[i].key, keys[i].second);
+            EXPECT_FALSE(noted[i].dropped);
+        }
+        saved = Save(world);
+    }
+    for (const auto& b : bad)
+        EXPECT_EQ(Count(saved, b.own), 1) << b.own << "\n" << saved;
+    // Saved again, the same.
+    {
+        m_App.SetEditor(true);
+        kaPhysicsWorld world;
+        Load(world, saved);
+        m_App.SetEditor(false);
+        EXPECT_EQ(Save(world), saved);
+    }
+
+    kaPhysicsWorld world;
+    testing::internal::CaptureStderr();
+    Load(world, course);
+    const std::string said = testing::internal::GetCapturedStderr();
+    for (const auto& b : bad)
+    {
+        EXPECT_NE(said.find(std::string("bad value for ") + b.key), std::string::npos) << said;
+        EXPECT_NE(said.find(b.entity), std::string::npos) << said;
+    }
+    for (int id = 1; id <= 4; ++id)
+        EXPECT_EQ(world.FindEntityById(id), nullptr) << id;
 }

@@ -41,9 +41,9 @@ tvWorld* StartPractice(HeadlessGame& game, const char* vehicle)
 
 } // namespace
 
-// Full throttle into the launch plate, which throws the rider: the chase camera stays with the bike, and
-// with the rag doll once the rider is thrown; the doll is a limp body lying on the course, not one frozen
-// where it was made or buried under the rider.
+// Full throttle over the launch plate and off the strip's open end, which throws the rider: the chase
+// camera stays with the bike, and with the rag doll once the rider is thrown; the doll is a limp body lying
+// on the course, not one frozen where it was made or buried under the rider.
 TEST(tvCameraTest, TheChaseViewKeepsUpWithTheMotorcycleAndTheThrownRiderOverTheLaunchPlate)
 {
     HeadlessGame game(WithSdlInput());
@@ -99,7 +99,8 @@ TEST(tvCameraTest, TheChaseViewKeepsUpWithTheMotorcycleAndTheThrownRiderOverTheL
     }
     game.KeyUp(SDL_SCANCODE_W);
     ASSERT_TRUE(frame());
-    // Three seconds of throttle reach the plate and throw the rider; the doll then moves as a body does.
+    // The throttle carries the bike over the plate and off the end, throwing the rider; the doll then moves
+    // as a body does.
     ASSERT_GT(thrownFrames, 30);
     EXPECT_GT(dollTravel, 0.1f) << "the doll stood still from " << thrownAt.z;
 }

@@ -1,0 +1,196 @@
+#include "engine/gui/guiManager.h"
+#include "engine/scene/kaSpawnPoint.h"
+#include "game/app/Tarvolin.h"
+#include "game/gear/LaunchPlate.h"
+#include "game/vehicles/MotorCycle.h"
+#include "game/world/tvWorld.h"
+#include "platform/gfx/math/Vector3.h"
+#include "tests/support/game/HeadlessGame.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ode/ode.h>
+#include <ostream>
+#include <sstream>
+
+using platform::Vector3;
+using testsupport::HeadlessGame;
+
+namespace
+{
+
+constexpr double kPassFrame = 1.0 / 30.0;
+// A reset gives the rider two seconds in which nothing throws him; a pass starts after them.
+constexpr int kPassSettleFrames = 70;
+// Past the plate by this much the throttle is let go; the pass ends this many frames later.
+constexpr float kPassRunOut = 6.0f;
+constexpr int kPassCoastFrames = 20;
+constexpr int kPassMostFrames = 240;
+constexpr int kPasses = 5;
+constexpr int kPassLeastGood = 4;
+
+struct Course
+{
+    const char* file;
+    const char* vehicle;
+};
+
+std::ostream& operator<<(std::ostream& out, const Course& course)
+{
+    return out << course.file << " " << course.vehicle;
+}
+
+class LaunchPlatePassTest : public ::testing::TestWithParam<Course>
+{
+protected:
+    LaunchPlatePassTest() : m_Game(WithSdlInput()) {}
+
+    static HeadlessGame::Options WithSdlInput()
+    {
+        HeadlessGame::Options options;
+        options.sdlInput = true;
+        return options;
+    }
+
+    bool Frame()
+    {
+        m_Game.Clock().AdvanceSeconds(kPassFrame);
+        return m_Game.Frame();
+    }
+
+    // The practice run of the course with the vehicle, counted down, nothing held.
+    void Start(const Course& course)
+    {
+        ASSERT_TRUE(m_Game.Start());
+        m_Game.SetClockStep(0.0);
+        Tarvolin& app = m_Game.App();
+        app.SetGameMode(0);
+        app.SetLevelPathCopy(course.file);
+        app.SetLevelPath(course.file);
+        app.SetVehicleName(course.vehicle);
+        app.StartCourse();
+        m_World = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        ASSERT_NE(m_World, nullptr);
+        m_Vehicle = app.GetPlayerVehicle();
+        ASSERT_NE(m_Vehicle, nullptr);
+        m_Game.Gui().HideWindow(m_Game.Gui().FindWindow(Tarvolin::kMainWindow), 1);
+        for (int i = 0; i < tvWorld::kPracticeStartFrames + 2; ++i)
+            ASSERT_TRUE(Frame());
+        ASSERT_EQ(m_World->GetRunPhase(), tvWorld::kPhaseRunning);
+        for (kaEntity* entity : m_World->GetEntities())
+            if (auto* plate = dynamic_cast<LaunchPlate*>(entity))
+                m_Plate = plate;
+        ASSERT_NE(m_Plate, nullptr);
+        m_Spawn = dynamic_cast<kaSpawnPoint*>(m_World->FindEntityByName(kaSpawnPoint::kName));
+        ASSERT_NE(m_Spawn, nullptr);
+        m_Start = m_Spawn->GetSpawnPosition();
+    }
+
+    float UpY() const { return static_cast<float>(dBodyGetRotation(m_Vehicle->GetBody())[5]); }
+
+    // The reset key puts the vehicle on the spawn point, moved to the pass's start; then it stands
+    // through the reset's grace.
+    void ResetTo(const Vector3& at)
+    {
+        m_Spawn->SetPosition(at);
+        m_Game.HoldKey(SDL_SCANCODE_R, 2);
+        ASSERT_TRUE(m_Game.RunScript(0));
+        for (int i = 0; i < kPassSettleFrames; ++i)
+            ASSERT_TRUE(Frame());
+    }
+
+    struct Outcome
+    {
+        bool thrown = false;
+        bool upright = false;
+        bool launched = false;
+        // Height reached above the start, and the speed on reaching the plate's middle.
+        float highest = 0.0f;
+        float speed = 0.0f;
+    };
+
+    // Full throttle straight at the plate until well past it, then coasting a moment.
+    Outcome Pass()
+    {
+        Outcome outcome;
+        auto* bike = dynamic_cast<MotorCycle*>(m_Vehicle);
+        const float ground = m_Vehicle->GetPosition().y;
+        const float plateZ = m_Plate->GetPosition().z;
+        m_Game.KeyDown(SDL_SCANCODE_W);
+        int coasting = -1;
+        for (int i = 0; i < kPassMostFrames && coasting < kPassCoastFrames; ++i)
+        {
+            if (!Frame())
+                break;
+            outcome.highest = std::max(outcome.highest, m_Vehicle->GetPosition().y - ground);
+            outcome.launched = outcome.launched || m_Vehicle->GetLaunchTime() > 0.0f;
+            if (bike && bike->IsRagdolled())
+                outcome.thrown = true;
+            if (m_Vehicle->GetPosition().z > plateZ)
+            {
+                const dReal* v = dBodyGetLinearVel(m_Vehicle->GetBody());
+                outcome.speed = platform::Vec3Length(Vector3(v[0], v[1], v[2]));
+            }
+            if (coasting >= 0)
+                ++coasting;
+            else if (m_Vehicle->GetPosition().z < plateZ - kPassRunOut)
+            {
+                m_Game.KeyUp(SDL_SCANCODE_W);
+                coasting = 0;
+            }
+        }
+        if (coasting < 0)
+        {
+            m_Game.KeyUp(SDL_SCANCODE_W);
+            Frame();
+        }
+        outcome.upright = UpY() > 0.7f;
+        return outcome;
+    }
+
+    HeadlessGame m_Game;
+    tvWorld* m_World = nullptr;
+    tvVehicle* m_Vehicle = nullptr;
+    LaunchPlate* m_Plate = nullptr;
+    kaSpawnPoint* m_Spawn = nullptr;
+    Vector3 m_Start;
+};
+
+// Five passes from the course's start, each a little aside or back from the last, with the throttle held
+// over the plate: the plate throws the vehicle each time, and the rider stays on and the car comes down on
+// its wheels in at least four of them.
+TEST_P(LaunchPlatePassTest, FullThrottleOverThePlateLandsMostPasses)
+{
+    const Course course = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Start(course));
+    const float offsetsX[kPasses] = {0.0f, -0.6f, 0.6f, -1.1f, 1.1f};
+    const float offsetsZ[kPasses] = {0.0f, 1.5f, 0.5f, 1.0f, 2.0f};
+    int good = 0;
+    std::ostringstream log;
+    for (int pass = 0; pass < kPasses; ++pass)
+    {
+        SCOPED_TRACE(pass);
+        const Vector3 from(m_Plate->GetPosition().x + offsetsX[pass], m_Start.y, m_Start.z + offsetsZ[pass]);
+        ASSERT_NO_FATAL_FAILURE(ResetTo(from));
+        const auto* bike = dynamic_cast<const MotorCycle*>(m_Vehicle);
+        ASSERT_FALSE(bike && bike->IsRagdolled()) << "the reset left the rider off";
+        const Outcome outcome = Pass();
+        EXPECT_TRUE(outcome.launched) << "the plate did not throw the vehicle on pass " << pass;
+        const bool landed = !outcome.thrown && outcome.upright;
+        good += landed ? 1 : 0;
+        log << "pass " << pass << ": speed " << outcome.speed << ", highest " << outcome.highest
+            << (outcome.thrown ? ", rider thrown" : "") << (outcome.upright ? "" : ", not on its wheels")
+            << "\n";
+    }
+    EXPECT_GE(good, kPassLeastGood) << log.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(Courses, LaunchPlatePassTest,
+                         ::testing::Values(Course{"Worlds\\proving_ground.xml", "Motorcycle"},
+                                           Course{"Worlds\\proving_ground.xml", "Charger"},
+                                           Course{"Worlds\\stunt_yard.xml", "Motorcycle"},
+                                           Course{"Worlds\\stunt_yard.xml", "Charger"}));
+
+} // namespace

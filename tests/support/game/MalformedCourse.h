@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class MapEditorWindow;
+
+namespace testsupport
+{
+
+class HeadlessGame;
+
+// The shipped stunt yard, which holds every kind of stunt gear, power-up and prop, with one malformed value
+// planted in the block of each entity whose reader takes numbers, written into an install as a course of its
+// own; and the check that a saved copy kept every entity and every value of every block.
+class MalformedCourse
+{
+public:
+    struct Planted
+    {
+        // As the editor names the entity: type, name in quotes, identifier.
+        std::string entity;
+        std::string key;
+        std::string text;
+    };
+
+    // Reads "Worlds/stunt_yard.xml" of the install and writes the planted course under `relative`; empty
+    // when the stunt yard cannot be read.
+    static std::vector<Planted> Write(const std::string& install, const std::string& relative);
+    // Every entity of the planted course is in the saved one, each key of its block with the same text, and
+    // no block gained a key the entity's classes keep for the block alone (a record's, say).
+    static void ExpectKept(const std::string& plantedFile, const std::string& savedFile);
+    // Plants the course in the game's install, then twice: the editor loads it, the user reads the message
+    // box and answers it with a click, and saves with Ctrl+S from the keyboard (the game's input is SDL's).
+    // Each round the box names the planted entities and keys, every entity stays and the saved file keeps
+    // every value; the second save is the first.
+    static void ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow& editor);
+};
+
+} // namespace testsupport
