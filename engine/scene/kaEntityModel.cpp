@@ -1,5 +1,6 @@
 #include "engine/scene/kaEntityModel.h"
 
+#include "engine/core/kaApp.h"
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/core/kaXmlValues.h"
@@ -194,8 +195,22 @@ kaParticleEmitterMgr* kaEntityModel::MakeEmitterManager()
 void kaEntityModel::_ReadRotation(const TiXmlElement* element)
 {
     Quaternion rotation = GetPlacedRotation();
-    kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::Throw, "kaEntityModel::ReadXml");
+    if (!kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::Throw, "kaEntityModel::ReadXml"))
+        _NoteRotationReplaced(element);
     SetRotation(rotation);
+}
+
+void kaEntityModel::_NoteRotationReplaced(const TiXmlElement* element) const
+{
+    // The editor lists it with the values it could not read; a run goes on with the identity.
+    const kaApp* app = kaApp::GetSingleton();
+    if (!m_pWorld || !app || !app->IsEditor() || IsReadingInitData())
+        return;
+    const TiXmlElement* quaternion = element->FirstChildElement("quaternion");
+    std::string text;
+    for (const char* name : {"x", "y", "z", "w"})
+        text += (text.empty() ? "" : " ") + kaXmlValues::TextOrEmpty(quaternion, name);
+    m_pWorld->NoteMalformedValue("rotation", text);
 }
 
 void kaEntityModel::_ReadPosition(const TiXmlElement* element)

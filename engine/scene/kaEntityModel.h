@@ -110,6 +110,8 @@ protected:
     void _KeepPlacement(const platform::Vector3* position, const platform::Quaternion* rotation);
     void _PlaceLights();
     void _ReadRotation(const TiXmlElement* element);
+    // A rotation of no length, taken as the identity: the editor names it to the designer.
+    void _NoteRotationReplaced(const TiXmlElement* element) const;
     void _ReadPosition(const TiXmlElement* element);
     void _ReadTextures(const TiXmlElement* element);
     // The entity's block, the model file and, with a model or a placement, the snap switch, rotation and

@@ -23,7 +23,7 @@ bool HasUsableLength(const platform::Quaternion& rotation)
     return std::isfinite(squares) && squares >= FLT_MIN;
 }
 
-void ReadQuaternion(const TiXmlElement* quaternion, platform::Quaternion& rotation,
+bool ReadQuaternion(const TiXmlElement* quaternion, platform::Quaternion& rotation,
                     kaXmlValues::OnMalformed policy, const char* reader)
 {
     using kaXmlValues::ReadFloat;
@@ -33,22 +33,20 @@ void ReadQuaternion(const TiXmlElement* quaternion, platform::Quaternion& rotati
     ReadFloat(quaternion, "z", rotation.z, policy, reader);
     // A rotation whose length floats can take is kept as written: stored files rely on it.
     if (HasUsableLength(rotation) || Normalize(rotation))
-        return;
+        return true;
     platform::OutputDebugString(std::string(reader) + " - rotation of no length, identity used.\n");
     rotation = platform::Quaternion(0.0f, 0.0f, 0.0f, 1.0f);
+    return false;
 }
 
 } // namespace
 
-void Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValues::OnMalformed policy,
+bool Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValues::OnMalformed policy,
           const char* reader)
 {
     using kaXmlValues::ReadFloat;
     if (const TiXmlElement* quaternion = element->FirstChildElement("quaternion"))
-    {
-        ReadQuaternion(quaternion, rotation, policy, reader);
-        return;
-    }
+        return ReadQuaternion(quaternion, rotation, policy, reader);
     float pitch = 0.0f;
     float yaw = 0.0f;
     float roll = 0.0f;
@@ -56,6 +54,7 @@ void Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValu
     ReadFloat(element, "yaw", yaw, policy, reader);
     ReadFloat(element, "roll", roll, policy, reader);
     platform::QuaternionRotationYawPitchRoll(&rotation, yaw, pitch, roll);
+    return true;
 }
 
 bool Normalize(platform::Quaternion& rotation)

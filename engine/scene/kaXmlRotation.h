@@ -12,8 +12,8 @@ namespace kaXmlRotation
 // rotation of its "pitch", "yaw" and "roll" (radians; absent ones 0). Malformed numbers go by the policy;
 // the reader names the debugger line. A quaternion whose length cannot be taken in floats (components so
 // large or small that their squares overflow or vanish) is brought to unit length; one of no length becomes
-// the identity, with a debugger line.
-void Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValues::OnMalformed policy,
+// the identity, with a debugger line, and the answer is false.
+bool Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValues::OnMalformed policy,
           const char* reader = "");
 
 // The rotation at unit length, its components divided by the largest first so that none overflows when

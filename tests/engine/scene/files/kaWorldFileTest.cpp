@@ -1,5 +1,6 @@
 #include "engine/scene/kaWorld.h"
 
+#include "engine/core/kaApp.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
@@ -284,6 +285,40 @@ TEST_F(WorldFileTest, ASaveWritesThePlacementAndFlagsGivenNotWhatTheEntityDidSin
     EXPECT_NE(
         BlockOf(Save(false), 3).find("<position>" + Text("x", "2.5") + Text("z", "-1") + Text("y", "3")),
         std::string::npos);
+}
+
+// A quaternion of no length is no rotation: the entity stands unturned and is saved so; the editor names the
+// entity and the value to the designer, a run just goes on.
+TEST_F(WorldFileTest, ARotationOfNoLengthIsTheIdentityAndTheEditorNamesIt)
+{
+    const std::string course = World("<Entities><Entity><type>EntityModel</type><entityID>3</entityID>"
+                                     "<kmfFilename>resources/models/crate/crate.kmf</kmfFilename>"
+                                     "<rotation><quaternion><x>0</x><y>-0</y><z>0.0</z><w>0</w></quaternion>"
+                                     "</rotation></Entity></Entities>");
+    for (const bool editor : {false, true})
+    {
+        SCOPED_TRACE(editor);
+        kaApp app("WorldFileTest", "WorldFileTest");
+        app.SetEditor(editor);
+        Load(course, false);
+        ASSERT_EQ(m_World->GetEntityCount(), 1);
+        const std::vector<kaWorld::MalformedValue>& noted = m_World->GetMalformedValues();
+        if (editor)
+        {
+            ASSERT_EQ(noted.size(), 1u);
+            EXPECT_EQ(noted[0].entity, "EntityModel (id 3)");
+            EXPECT_EQ(noted[0].key, "rotation");
+            EXPECT_EQ(noted[0].text, "0 -0 0.0 0");
+            EXPECT_FALSE(noted[0].dropped);
+        }
+        else
+            EXPECT_TRUE(noted.empty());
+        EXPECT_NE(
+            BlockOf(Save(false), 3)
+                .find("<quaternion>" + Text("x", "0") + Text("y", "0") + Text("z", "0") + Text("w", "1")),
+            std::string::npos);
+        m_World.reset();
+    }
 }
 
 TEST_F(WorldFileTest, ReadingRules)
