@@ -36,6 +36,8 @@ public:
     static constexpr const char* kWindowName = windowNames::kMapEditor;
     static constexpr const char* kDefaultWorld = "Worlds/Editor/default128x128.xml";
     static constexpr const char* kWorldFolder = "Worlds";
+    // The editor's own worlds, apart from the courses the game lists.
+    static constexpr const char* kEditorWorldFolder = "Worlds\\Editor";
     static constexpr const char* kNoWorld = "No World";
     static constexpr const char* kUntitled = "untitled";
     static constexpr const char* kExtension = ".xml";
@@ -200,6 +202,8 @@ protected:
     virtual bool _Offers(const TiXmlElement* data) const;
     // The caption of the box that reports a failed write.
     virtual std::string _WriteFailureCaption() const { return kMessageCaption; }
+    // Whether Load World... lists the editor's own worlds after the courses.
+    virtual bool _ListsEditorWorlds() const { return true; }
     void _Install(kaWorld* world);
     void _DropWorld();
     // No world: "No World" in the name box, saved, the world commands off.

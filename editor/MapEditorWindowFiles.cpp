@@ -209,6 +209,8 @@ void MapEditorWindow::LoadWorldDialog()
     }
     dialog->SetBackground(kLoadCaption);
     dialog->SetFolder(kWorldFolder);
+    if (_ListsEditorWorlds())
+        dialog->AddFolder(kEditorWorldFolder);
     dialog->SetRowsWithFolder(true);
     dialog->SetMode(SaveLoadWindow::kLoad);
     int32_t result = 0;

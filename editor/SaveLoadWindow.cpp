@@ -105,7 +105,7 @@ void SaveLoadWindow::OnFileSelected(bool enable)
 std::string SaveLoadWindow::GetSelectedPath() const
 {
     const std::string row = m_FileList != nullptr ? m_FileList->GetSelectedText() : std::string();
-    if (row.empty() || m_RowsWithFolder)
+    if (row.empty() || m_RowsWithFolder || m_FileList->GetSelectedRow() >= m_FirstFolderRows)
         return row;
     return m_Folder + "\\" + row;
 }
@@ -115,21 +115,31 @@ std::string SaveLoadWindow::GetFileName() const
     return m_FileName != nullptr ? m_FileName->GetText() : std::string();
 }
 
+void SaveLoadWindow::_AddRows(const std::string& folder, bool withFolder)
+{
+    const kaDirectoryIterator end;
+    for (kaDirectoryIterator file(folder + "\\" + kPattern, kaDirectoryIterator::kEveryEntry); file != end;
+         ++file)
+    {
+        std::string row = withFolder ? folder + "\\" + *file : *file;
+        const std::string::size_type extension = row.find(kExtension);
+        if (extension != std::string::npos)
+            row.erase(extension);
+        m_FileList->AddRow(row, ka::any());
+    }
+}
+
 void SaveLoadWindow::OnShow()
 {
     if (m_FileList != nullptr)
     {
         m_FileList->Clear();
-        const kaDirectoryIterator end;
-        for (kaDirectoryIterator file(m_Folder + "\\" + kPattern, kaDirectoryIterator::kEveryEntry);
-             file != end; ++file)
-        {
-            std::string row = m_RowsWithFolder ? m_Folder + "\\" + *file : *file;
-            const std::string::size_type extension = row.find(kExtension);
-            if (extension != std::string::npos)
-                row.erase(extension);
-            m_FileList->AddRow(row, ka::any());
-        }
+        _AddRows(m_Folder, m_RowsWithFolder);
+        m_FirstFolderRows = m_FileList->GetUsedRows();
+        // A row of another folder says which folder it is in: a name alone would open the first folder's.
+        if (m_Mode == kLoad)
+            for (const std::string& folder : m_MoreFolders)
+                _AddRows(folder, true);
         // Saving keeps the name the save command wrote: the first row was not the player's choice.
         if (m_FileList->GetUsedRows() > 0 && m_Mode != kSave)
             OnFileSelected(true);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class guiButton;
 class guiImage;
@@ -45,8 +46,15 @@ public:
     // 0 save: "ok" on, the name field shown and focused; 1 load: the name field hidden.
     void SetMode(int32_t mode);
     int32_t GetMode() const { return m_Mode; }
-    void SetFolder(const std::string& folder) { m_Folder = folder; }
+    // The folder listed and saved into; it drops the folders added before.
+    void SetFolder(const std::string& folder)
+    {
+        m_Folder = folder;
+        m_MoreFolders.clear();
+    }
     const std::string& GetFolder() const { return m_Folder; }
+    // Another folder whose files a load lists after the first folder's, their rows always with the folder.
+    void AddFolder(const std::string& folder) { m_MoreFolders.push_back(folder); }
     void SetRowsWithFolder(bool withFolder) { m_RowsWithFolder = withFolder; }
     bool GetRowsWithFolder() const { return m_RowsWithFolder; }
 
@@ -67,6 +75,7 @@ public:
 private:
     bool _Close(int32_t result);
     void _ShowField(guiWidget* field, bool show);
+    void _AddRows(const std::string& folder, bool withFolder);
 
     guiImage* m_Background = nullptr;
     guiListBox* m_FileList = nullptr;
@@ -77,5 +86,8 @@ private:
 
     int32_t m_Mode = kLoad;
     std::string m_Folder;
+    std::vector<std::string> m_MoreFolders;
+    // The rows before these are the first folder's.
+    int32_t m_FirstFolderRows = 0;
     bool m_RowsWithFolder = true;
 };

@@ -29,7 +29,7 @@ namespace
 {
 
 const std::string kContent = TARVOLIN_CONTENT;
-const std::string kCourse = kContent + "/Worlds/Sample Course.xml";
+const std::string kCourse = kContent + "/Worlds/Editor/Sample Course.xml";
 
 // Every "kmfFilename" text under the element.
 void CollectModels(const TiXmlElement* element, std::set<std::string>& models)

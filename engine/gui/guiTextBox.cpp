@@ -67,6 +67,7 @@ guiTextBox::guiTextBox(const guiTextBoxParams& params)
     SetPosition(params.position);
     _Init(params.font, params.foreColor, params.text);
     SetSize(params.size);
+    m_Prompt = !m_Text.empty();
 }
 
 guiTextBox::guiTextBox(const guiCoordPair& position, const guiCoordPair& size)
@@ -208,6 +209,7 @@ void guiTextBox::SetAlignment(int32_t flags)
 void guiTextBox::SetText(const std::string& text, int32_t caret)
 {
     m_Text = text;
+    m_Prompt = false;
     if (m_InnerText != nullptr)
         m_InnerText->SetText(text);
     m_CaretPos = caret;
@@ -263,6 +265,27 @@ void guiTextBox::SelectText(const std::string& text)
         m_SelEnd = static_cast<int32_t>(found + text.size());
     }
     _UpdateSelection();
+}
+
+void guiTextBox::SetPrompt(const std::string& text)
+{
+    SetText(text, 0);
+    m_Prompt = true;
+}
+
+bool guiTextBox::ShowsPrompt() const
+{
+    return m_Editable && m_Prompt && !m_Text.empty();
+}
+
+void guiTextBox::_SelectPrompt()
+{
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(m_Text.size(), INT32_MAX));
+    m_SelAnchor = 0;
+    m_SelEnd = length;
+    m_CaretPos = length;
+    _UpdateSelection();
+    SetDirty(true);
 }
 
 void guiTextBox::_DropSelection()
@@ -548,11 +571,16 @@ void guiTextBox::OnFocusGained()
     m_CaretVisible = true;
     m_BlinkTimer = 0.0f;
     guiWidget::OnFocusGained();
+    m_ClickedSinceFocus = false;
+    if (ShowsPrompt())
+        _SelectPrompt();
 }
 
 void guiTextBox::OnFocusLost()
 {
     guiWidget::OnFocusLost();
+    m_ClickedSinceFocus = false;
+    m_DragFrom = -1;
     _DropSelection();
     _Commit();
 }
@@ -586,6 +614,7 @@ bool guiTextBox::OnKey(const guiMsgKey& message)
         return guiWidget::OnKey(message);
     const std::string before = m_Text;
     const auto length = [this] { return static_cast<int32_t>(m_Text.size()); };
+    m_DragFrom = -1;
     const bool shift = message.shift != 0;
     bool handled = true;
     _ClampToText();
@@ -737,7 +766,10 @@ bool guiTextBox::OnKey(const guiMsgKey& message)
     }
     _ClampToText();
     if (m_Text != before)
+    {
         m_Changed = true;
+        m_Prompt = false;
+    }
     SetDirty(true);
     return handled;
 }
@@ -751,6 +783,16 @@ bool guiTextBox::OnMouseDown(int32_t button, const gui::MouseData& data)
     _DropSelection();
     m_SelAnchor = m_CaretPos;
     m_SelEnd = m_CaretPos;
+    m_DragFrom = -1;
+    // The first click into a prompt (the focus may have come with its window) leaves it selected, wherever
+    // in the box it lands, so that the first key replaces it; a drag from the click still selects from where
+    // it was pressed, and a second click puts the caret.
+    if (!m_ClickedSinceFocus && ShowsPrompt())
+    {
+        m_DragFrom = m_CaretPos;
+        _SelectPrompt();
+    }
+    m_ClickedSinceFocus = true;
     SetDirty(true);
     return true;
 }
@@ -760,6 +802,11 @@ bool guiTextBox::OnMouseMove(const guiMsgMouse& message)
     if (message.data.buttons[0] && m_Editable && m_HasFocus)
     {
         const int32_t at = GetCharacterAt(kaPoint(message.data.x, message.data.y));
+        if (m_DragFrom >= 0)
+        {
+            m_SelAnchor = m_DragFrom;
+            m_DragFrom = -1;
+        }
         if (!HasSelection())
             m_SelAnchor = at;
         // Selections stay on one line.
@@ -825,6 +872,7 @@ void guiTextBox::ReadText(std::istream& stream)
     const int first = GetChildCount();
     guiWidget::ReadText(stream);
     _AdoptInnerText(named, reference, first);
+    m_Prompt = !m_Text.empty();
 }
 
 void guiTextBox::WriteBinary(kaBinaryStream& stream) const
@@ -862,6 +910,7 @@ void guiTextBox::ReadBinary(kaBinaryStream& stream)
     const int first = GetChildCount();
     guiWidget::ReadBinary(stream);
     _AdoptInnerText(named, reference, first);
+    m_Prompt = !m_Text.empty();
 }
 
 void guiTextBox::_AdoptInnerText(bool named, int32_t reference, int first)

@@ -15,7 +15,10 @@ class guiTextBoxParams;
 
 // A string shown through an inner text glyph and, when editable, typed into: a blinking caret, a one-line
 // selection by shift keys or by dragging, horizontal scrolling that keeps the caret in view, a length
-// limit, and event 3 with the text when the box loses the focus after a change.
+// limit, and event 3 with the text when the box loses the focus after a change. The text a box is made with
+// (its layout's) or given by SetPrompt is a prompt until a key changes it: when the focus comes to the box,
+// and at the first click after, the prompt is selected, so that the first key replaces it instead of
+// landing inside it.
 class guiTextBox : public guiWidget
 {
 public:
@@ -93,6 +96,10 @@ public:
 
     // Fires nothing. The caret is kept within the text.
     void SetText(const std::string& text, int32_t caret = 0);
+    // The text, with the caret at 0, as a prompt.
+    void SetPrompt(const std::string& text);
+    // Editable and holding a prompt no key has changed yet.
+    bool ShowsPrompt() const;
     const std::string& GetText() const { return m_Text; }
     // Selects the first occurrence; an empty or absent string selects nothing.
     void SelectText(const std::string& text);
@@ -150,6 +157,8 @@ private:
     void _AlignText();
     void _UpdateSelection();
     void _DropSelection();
+    // The whole text selected, the caret at its end.
+    void _SelectPrompt();
     void _EraseSelection();
     void _ClampToText();
     void _Commit();
@@ -181,6 +190,12 @@ private:
     int32_t m_SelEnd = -1;
     int32_t m_Buffer = 0;
     int32_t m_LastDrag = 0;
+    // The text is the one the box was made with or a prompt given since, not changed by a key.
+    bool m_Prompt = false;
+    // A click has come since the focus did.
+    bool m_ClickedSinceFocus = false;
+    // Where the click that selected a prompt was pressed, for a drag that follows it; -1 otherwise.
+    int32_t m_DragFrom = -1;
     // The buffer's clip and offset stand from PreRender to PostRender.
     bool m_BufferPushed = false;
     // The window whose focus order holds the box.

@@ -4,6 +4,7 @@
 #include "engine/scene/kaPropertyList.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -137,7 +138,9 @@ public:
     bool SaveFile(const std::string& fileName, bool saveStates);
     // A null element reads nothing. A malformed world value keeps what the world had. An entity whose
     // block holds a malformed value is kept in the editor, the key's default in use; elsewhere it is
-    // dropped, with a line on stderr naming it and the key. Either way the value is noted.
+    // dropped, with a line on stderr naming it and the key. Either way the value is noted. Top-level keys
+    // the world does not read (a game's course rules) are kept as they were and written back first, each
+    // unless the writer of a derived world has already written a key of its name.
     virtual void ReadXml(const TiXmlElement* element, bool restoreStates);
     virtual void WriteXml(TiXmlElement* element, bool saveStates) const;
     virtual void ReadEntities(const TiXmlElement* element);
@@ -261,6 +264,8 @@ protected:
     void _ShowPickRay();
     // Reads one entity block; null when the type is unknown or the block holds a malformed value.
     kaEntity* _ReadEntity(const TiXmlElement* element);
+    void _KeepUnreadKeys(const TiXmlElement* element);
+    void _WriteKeptKeys(TiXmlElement* element) const;
 
     std::string m_Description;
     std::string m_Preview;
@@ -295,6 +300,8 @@ protected:
     // The entities Clear is destroying, while it runs.
     std::vector<kaEntity*> m_Clearing;
     std::vector<MalformedValue> m_MalformedValues;
+    // Copies of the last file's top-level keys that this world does not read, in the file's order.
+    std::vector<std::shared_ptr<const TiXmlElement>> m_KeptKeys;
 
 private:
     // What the other libraries installed; the world's files each read some of them.

@@ -29,12 +29,23 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <iterator>
 
 namespace
 {
 
 // A malformed world value keeps what the world had, with a debugger line naming this reader.
 const char* const kReader = "kaWorld::ReadXml";
+
+// The top-level keys of "World" that the world reads and writes itself.
+const char* const kOwnKeys[] = {"arena",      "name",          "preview",  "description",
+                                "startpoint", "startrotation", "Terrain",  "WaterPlane",
+                                "Skybox",     "Sun",           "Entities", "EntitiesStates"};
+
+bool IsOwnKey(const std::string& name)
+{
+    return std::find(std::begin(kOwnKeys), std::end(kOwnKeys), name) != std::end(kOwnKeys);
+}
 
 // Sets the lock for a scope and puts back what it was, so that nested passes do not unlock early.
 class LockScope
@@ -91,6 +102,7 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
     if (!element)
         return;
     m_MalformedValues.clear();
+    _KeepUnreadKeys(element);
     SetName(kaXmlValues::TextOrEmpty(element, "name"));
     m_Preview = kaXmlValues::TextOrEmpty(element, "preview");
     m_Description = kaXmlValues::TextOrEmpty(element, "description");
@@ -129,6 +141,31 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         ResolveEntityLinks();
         if (m_pCamera)
             m_pCamera->OnWorldLoaded();
+    }
+}
+
+void kaWorld::_KeepUnreadKeys(const TiXmlElement* element)
+{
+    m_KeptKeys.clear();
+    for (const TiXmlElement* key = element->FirstChildElement(); key; key = key->NextSiblingElement())
+    {
+        if (IsOwnKey(key->ValueStr()))
+            continue;
+        if (TiXmlNode* copy = key->Clone())
+            m_KeptKeys.emplace_back(static_cast<TiXmlElement*>(copy));
+    }
+}
+
+void kaWorld::_WriteKeptKeys(TiXmlElement* element) const
+{
+    // A key the derived world wrote holds its current value: the copy read with the file is stale.
+    std::vector<std::string> written;
+    for (const TiXmlElement* key = element->FirstChildElement(); key; key = key->NextSiblingElement())
+        written.push_back(key->ValueStr());
+    for (const std::shared_ptr<const TiXmlElement>& key : m_KeptKeys)
+    {
+        if (std::find(written.begin(), written.end(), key->ValueStr()) == written.end())
+            element->InsertEndChild(*key);
     }
 }
 
@@ -321,6 +358,7 @@ void kaWorld::WriteXml(TiXmlElement* element, bool saveStates) const
 {
     if (!element)
         return;
+    _WriteKeptKeys(element);
     if (!m_VenueName.empty())
         AppendTextElement(element, "arena", m_VenueName);
     AppendTextElement(element, "name", GetName());

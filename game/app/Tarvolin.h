@@ -113,8 +113,8 @@ public:
     void ConsoleCommand(const std::string& command) override;
     bool IsShutDown() const { return m_ShutDown; }
 
-    // One pass of the message loop and one frame, for the GUI's waits. False once the application has
-    // quit: the quit message is left for the main loop.
+    // The messages waiting, then one frame, for the GUI's waits. False once the application has quit: the
+    // quit message is left for the main loop.
     bool PumpMessagesOnce();
     // Pointer axes and buttons of player 0 become GUI mouse records; the debug keys act on the world.
     void ProcessInput(float frameTime);

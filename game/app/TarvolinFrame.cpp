@@ -111,8 +111,10 @@ bool Tarvolin::PumpMessagesOnce()
     // every wait ends at once, and the loop finds it once the code that opened them is done.
     if (platform::IsMessageWaiting(platform::WM_QUIT) || platform::IsMessageWaiting(platform::WM_CLOSE))
         return false;
+    // Everything queued goes before the frame, as in the main loop: keys typed quickly and the click after
+    // them reach the GUI in the order they were given, not a key a frame behind the click.
     platform::Message message;
-    if (platform::PeekMessage(message, platform::PM_REMOVE))
+    while (platform::PeekMessage(message, platform::PM_REMOVE))
     {
         if (message.message == platform::WM_QUIT)
         {

@@ -151,19 +151,21 @@ void CareerWindow::OnShow()
             SetCell(row, kNameColumn, course->GetName(), kTextCell);
             SetCell(row, kResultColumn, ResultText(best, target), kTextCell);
             SetCell(row, kScoreColumn, std::to_string(best) + " / " + std::to_string(target), kTextCell);
+            const bool locked = m_App->IsLocked(course->GetArena());
             if (guiGlyph* retry = LoadCell(kRetryCell))
             {
                 if (auto* button = CellWidget<guiButton>(retry))
                 {
                     button->SetOnClick([this, row](int) { return OnRetry(row); });
-                    button->SetEnabled(false);
+                    // Retry drives again a course the driver has scored on and may still drive.
+                    button->SetEnabled(!locked && best >= 1);
                 }
                 if (m_Grid != nullptr)
                     m_Grid->SetCell(row, kRetryColumn, retry);
                 else
                     retry->Release();
             }
-            if (m_App->IsLocked(course->GetArena()))
+            if (locked)
                 SetCell(row, kLockColumn, "", kLockedCell);
             else if (m_Grid != nullptr && m_Grid->GetCell(row, kLockColumn) != nullptr)
                 m_Grid->ClearCell(row, kLockColumn);

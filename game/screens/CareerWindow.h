@@ -51,7 +51,7 @@ public:
     void OnShow() override;
     // A row's result: "Not Attempted", or the best score as a percentage of the target, passed from 100.
     static std::string ResultText(int32_t best, int32_t target);
-    // The score limit as the rows count it: a text that is no number is 0.
+    // The score limit as the rows count it, as the run does: a text that is no number is the default.
     static int32_t TargetOf(const std::string& scoreLimit);
     // Loads the cell, gives it the text and puts it into the grid; nothing when the cell does not load.
     void SetCell(int32_t row, int32_t column, const std::string& text, const std::string& cellLayout);
@@ -62,6 +62,8 @@ public:
     bool OnMainMenu();
     bool OnStuntShop();
     bool OnCourseEditor();
+    // Bound to each row's retry button, which is enabled on the courses the driver has scored on and
+    // may drive.
     bool OnRetry(int32_t row);
 
     guiGrid* GetGrid() const { return m_Grid; }

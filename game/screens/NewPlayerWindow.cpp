@@ -28,34 +28,14 @@ void RefreshMainWindow()
 
 } // namespace
 
-NewPlayerWindow::NewPlayerWindow(const std::string& layoutFile, Tarvolin* app) : guiWindow(layoutFile), m_App(app)
+NewPlayerWindow::NewPlayerWindow(const std::string& layoutFile, Tarvolin* app)
+    : guiWindow(layoutFile), m_App(app)
 {
     m_NameBox = guiWidgetLookup::Find<guiTextBox>(*this, kNameBox);
     if (auto* ok = guiWidgetLookup::Find<guiButton>(*this, kOkName))
         ok->SetOnClick([this](int) { return OnOk(); });
     if (auto* cancel = guiWidgetLookup::Find<guiButton>(*this, kCancelName))
         cancel->SetOnClick([this](int) { return OnCancel(); });
-    if (m_NameBox != nullptr)
-        m_NameBox->AddHandler(gui::kEventFocusChanged,
-                              [this](const guiMsgEvent&)
-                              {
-                                  _SelectPrompt();
-                                  return false;
-                              });
-}
-
-bool NewPlayerWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
-{
-    // The box's own press puts the caret under the pointer; the prompt is selected after it.
-    const bool taken = guiWindow::OnMouseDown(button, data);
-    _SelectPrompt();
-    return taken;
-}
-
-void NewPlayerWindow::_SelectPrompt()
-{
-    if (m_NameBox != nullptr && m_NameBox->HasFocus() && m_NameBox->GetText() == kPrompt)
-        m_NameBox->SelectText(kPrompt);
 }
 
 void NewPlayerWindow::OnShow()

@@ -16,13 +16,12 @@ public:
     static constexpr const char* kNameBox = "playername";
     static constexpr const char* kOkName = "ok";
     static constexpr const char* kCancelName = "cancel";
-    // The box's first text; ok with it still there does nothing.
+    // The box's first text, a prompt the first key replaces; ok with it still there does nothing.
     static constexpr const char* kPrompt = "Enter New Player Name";
 
     NewPlayerWindow(const std::string& layoutFile, Tarvolin* app);
 
     void OnShow() override;
-    bool OnMouseDown(int32_t button, const gui::MouseData& data) override;
     bool OnOk();
     bool OnCancel();
     bool IsCreated() const { return m_Created; }
@@ -32,10 +31,6 @@ public:
     static std::string UniqueName(const Tarvolin& app, std::string name);
 
 private:
-    // While the box still holds the prompt and has the focus, the prompt is selected, so that the first
-    // key typed replaces it instead of landing inside it.
-    void _SelectPrompt();
-
     Tarvolin* m_App;
     guiTextBox* m_NameBox = nullptr;
     bool m_Created = false;

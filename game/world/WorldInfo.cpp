@@ -18,7 +18,7 @@ int32_t WorldInfo::ScoreLimitValue(const std::string& text)
     char* end = nullptr;
     const long value = std::strtol(text.c_str(), &end, 10);
     if (end == text.c_str())
-        return 0;
+        return kDefaultScoreLimit;
     if (errno == ERANGE || value > std::numeric_limits<int32_t>::max())
         return value < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
     if (value < std::numeric_limits<int32_t>::min())

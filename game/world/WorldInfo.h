@@ -13,8 +13,8 @@ public:
     static constexpr const char* kRootElement = "World";
     // A course's target when its file names none: the course world and the course lists both use it.
     static constexpr int32_t kDefaultScoreLimit = 10;
-    // The target a score-limit text gives: its leading whole number, clamped to 32 bits; 0 when it
-    // starts with none.
+    // The target a score-limit text gives: its leading whole number, clamped to 32 bits; the default
+    // target when it starts with none (a word is no target of 0, which every run would pass).
     static int32_t ScoreLimitValue(const std::string& text);
 
     virtual ~WorldInfo() = default;

@@ -79,6 +79,8 @@ public:
     kaEntityModel* CreateArenaEntity() override;
     // The course keys, then the world's own on a fresh path grid, which the water and decals mark.
     void ReadXml(const TiXmlElement* element, bool restoreStates) override;
+    // The course keys with their current values, then the world's own: the keys the engine's world kept
+    // from the file are written only where these did not write them.
     void WriteXml(TiXmlElement* element, bool saveStates) const override;
     // The links, then the camera learns that the world has loaded.
     void ResolveEntityLinks() override;

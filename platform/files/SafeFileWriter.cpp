@@ -43,33 +43,33 @@ std::string FolderOf(const std::string& native)
     return slash == 0 ? "/" : native.substr(0, slash);
 }
 
-// "<target>.XXXXXX.tmp". The ending, not the mode, marks a temporary: a commit killed after it gave the file
-// its final mode leaves it looking like any saved file, and a user's own "<target>.backup" must stay.
+// ".<target>.XXXXXX.tarvolin-save": hidden, and in a form no user picks by chance, so the name alone marks a
+// temporary whatever its mode (a commit killed after the mode change leaves it looking like any saved file).
+const char* const kTemporaryLead = ".";
 const char* const kRandomPart = ".XXXXXX";
-const char* const kTemporaryEnding = ".tmp";
+const char* const kTemporaryEnding = ".tarvolin-save";
 const size_t kRandomLength = 6;
-// Earlier writers named their temporaries "<target>.XXXXXX"; such a name is only known for a temporary while
-// it keeps the mode mkstemp gives.
-const mode_t kOldTemporaryMode = 0600;
 
 bool SameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// "<target>.XXXXXX<ending>" with the six characters mkstemp picks from.
-bool IsTemporaryName(const char* entry, const std::string& targetName, const char* ending)
+// The temporary form of targetName, with the six characters mkstemp picks from.
+bool IsTemporaryName(const std::string& entry, const std::string& targetName)
 {
-    const size_t length = std::strlen(entry);
-    const size_t endingLength = std::strlen(ending);
-    if (length != targetName.size() + 1 + kRandomLength + endingLength ||
-        std::strncmp(entry, targetName.c_str(), targetName.size()) != 0 || entry[targetName.size()] != '.' ||
-        std::strcmp(entry + length - endingLength, ending) != 0)
+    const std::string lead = kTemporaryLead + targetName + ".";
+    const std::string ending = kTemporaryEnding;
+    if (entry.size() != lead.size() + kRandomLength + ending.size() ||
+        entry.compare(0, lead.size(), lead) != 0 ||
+        entry.compare(entry.size() - ending.size(), ending.size(), ending) != 0)
         return false;
-    const char* random = entry + targetName.size() + 1;
-    for (const char* c = random; c != random + kRandomLength; ++c)
-        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')))
+    for (size_t i = lead.size(); i != lead.size() + kRandomLength; ++i)
+    {
+        const char c = entry[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
             return false;
+    }
     return true;
 }
 
@@ -84,9 +84,10 @@ SafeFileWriter::SafeFileWriter(const std::string& path)
         return;
     for (int attempt = 0; attempt < 8 && m_Temporary.empty(); ++attempt)
     {
-        std::vector<char> name(m_Target.begin(), m_Target.end());
-        name.insert(name.end(), kRandomPart, kRandomPart + std::strlen(kRandomPart));
-        name.insert(name.end(), kTemporaryEnding, kTemporaryEnding + std::strlen(kTemporaryEnding));
+        const size_t slash = m_Target.find_last_of('/') + 1;
+        const std::string pattern = m_Target.substr(0, slash) + kTemporaryLead + m_Target.substr(slash) +
+                                    kRandomPart + kTemporaryEnding;
+        std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         const int fd = mkostemps(name.data(), static_cast<int>(std::strlen(kTemporaryEnding)), O_CLOEXEC);
         if (fd < 0)
@@ -125,13 +126,12 @@ void SafeFileWriter::_RemoveStaleTemporaries() const
         return;
     while (const dirent* entry = readdir(listing))
     {
-        const bool current = IsTemporaryName(entry->d_name, targetName, kTemporaryEnding);
-        if (!current && !IsTemporaryName(entry->d_name, targetName, ""))
+        if (!IsTemporaryName(entry->d_name, targetName))
             continue;
         const std::string path = folder + "/" + entry->d_name;
         struct stat named;
         if (path == m_Temporary || lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
-            named.st_uid != geteuid() || (!current && (named.st_mode & 07777) != kOldTemporaryMode))
+            named.st_uid != geteuid())
             continue;
         const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
@@ -139,8 +139,8 @@ void SafeFileWriter::_RemoveStaleTemporaries() const
         // A living writer holds its lock; the name must still lead to the file locked.
         struct stat opened;
         struct stat again;
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0 && lstat(path.c_str(), &again) == 0 &&
-            SameFile(opened, again) && SameFile(opened, named))
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0 &&
+            lstat(path.c_str(), &again) == 0 && SameFile(opened, again) && SameFile(opened, named))
             unlink(path.c_str());
         close(fd);
     }

@@ -10,8 +10,9 @@ namespace platform
 // name in the target's folder (so two writers at once never share one); Commit flushes it to disk and
 // renames it over the target. Until then, and whenever anything fails, the target stays as it was and
 // the temporary file is removed. A killed writer leaves at most its own temporary file behind, and the next
-// writer of the same target removes it, whatever step the kill stopped: a temporary ("<target>.XXXXXX.tmp")
-// is locked for as long as its writer lives, so one that nobody holds is known to be stale.
+// writer of the same target removes it, whatever step the kill stopped: a temporary
+// (".<target>.XXXXXX.tarvolin-save") is locked for as long as its writer lives, so one that nobody holds is
+// known to be stale.
 class SafeFileWriter
 {
 public:
@@ -37,8 +38,7 @@ public:
     static bool WriteWhole(const std::string& path, const std::string& bytes);
 
 private:
-    // Removes the stale temporaries of the target: its own pattern only (and the older "<target>.XXXXXX" of
-    // mkstemp's mode), made by this user, unlocked.
+    // Removes the stale temporaries of the target: its own form only, made by this user, unlocked.
     void _RemoveStaleTemporaries() const;
 
     std::string m_Target;

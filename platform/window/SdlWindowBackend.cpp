@@ -112,12 +112,11 @@ bool IsSet(const char* variable)
     return value != nullptr && *value != '\0';
 }
 
-// The display the windows must appear on, or empty: none is named, the video driver was chosen by hand, or
-// the game was asked to run headless.
+// The display the windows must appear on, or empty: none is named, or the video driver was chosen by hand.
+// A headless run draws offscreen but still takes its input through the window, so it needs the display too.
 std::string NamedDisplay()
 {
-    if (IsSet("SDL_VIDEODRIVER") ||
-        (IsSet("TARVOLIN_GFX_HEADLESS") && std::strcmp(std::getenv("TARVOLIN_GFX_HEADLESS"), "0") != 0))
+    if (IsSet("SDL_VIDEODRIVER"))
         return std::string();
     if (IsSet("DISPLAY"))
         return std::getenv("DISPLAY");

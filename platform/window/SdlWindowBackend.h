@@ -18,7 +18,7 @@ namespace platform
 // WM_CLOSE as if the user closed them and are then forgotten without a word to the display. A window another
 // program destroys gets WM_CLOSE the same way. A display named by DISPLAY or WAYLAND_DISPLAY that cannot be
 // opened makes no window (with a line on stderr) rather than one on a driver that draws nowhere, unless a
-// video driver was chosen by hand or TARVOLIN_GFX_HEADLESS asks for a headless run.
+// video driver was chosen by hand; a headless run (TARVOLIN_GFX_HEADLESS) is no exception.
 class SdlWindowBackend : public WindowBackend
 {
 public:

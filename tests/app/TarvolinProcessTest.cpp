@@ -306,12 +306,16 @@ TEST(TarvolinProcess, ADisplayThatCannotBeOpenedEndsStartUpWithAMessageAndAFailu
         const char* executable;
         // Chosen by hand, the driver does not fall back to another: SDL's start itself fails.
         const char* videoDriver;
+        // A headless run draws offscreen, but its input still comes through the window on the display.
+        const char* headless;
         const char* message;
     };
     const Case cases[] = {
-        {TARVOLIN_EXECUTABLE, nullptr, "The display \":59999\" could not be opened.\n"},
-        {TARVOLIN_EDITOR_EXECUTABLE, nullptr, "The display \":59999\" could not be opened.\n"},
-        {TARVOLIN_EXECUTABLE, "x11", "The video system could not be started: "},
+        {TARVOLIN_EXECUTABLE, nullptr, nullptr, "The display \":59999\" could not be opened.\n"},
+        {TARVOLIN_EDITOR_EXECUTABLE, nullptr, nullptr, "The display \":59999\" could not be opened.\n"},
+        {TARVOLIN_EXECUTABLE, "x11", nullptr, "The video system could not be started: "},
+        {TARVOLIN_EXECUTABLE, nullptr, "1", "The display \":59999\" could not be opened.\n"},
+        {TARVOLIN_EDITOR_EXECUTABLE, nullptr, "1", "The display \":59999\" could not be opened.\n"},
     };
     // No server answers on this display number, and no Wayland compositor is to be found either.
     TempDir runtime;
@@ -319,8 +323,9 @@ TEST(TarvolinProcess, ADisplayThatCannotBeOpenedEndsStartUpWithAMessageAndAFailu
     const ScopedVariable wayland("WAYLAND_DISPLAY", "");
     for (const Case& test : cases)
     {
-        SCOPED_TRACE(std::string(test.executable) + " " + (test.videoDriver ? test.videoDriver : "-"));
-        SetGameEnvironment(":59999", test.videoDriver, nullptr);
+        SCOPED_TRACE(std::string(test.executable) + " " + (test.videoDriver ? test.videoDriver : "-") +
+                     (test.headless ? " headless" : ""));
+        SetGameEnvironment(":59999", test.videoDriver, test.headless);
         TempDir folder;
         GameProcess game(folder, test.executable);
         int status = 0;

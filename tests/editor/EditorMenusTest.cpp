@@ -435,7 +435,8 @@ TEST_F(EditorMenusRunTest, ACourseBuiltThroughTheMenusComesBackWholeFromItsFile)
     {
         m_Editor->GetCategoryDropDown()->SelectByText("Props");
         m_Editor->LoadEntityPalette();
-        m_Editor->GetPalette()->SelectRow(1, true);
+        // The crate: after Ball, BallProp and BoxProp.
+        m_Editor->GetPalette()->SelectRow(3, true);
         kaEntityModel* entity = m_Editor->GetHighlightedEntity();
         ASSERT_NE(entity, nullptr);
         ScreenOf(platform::Vector3(spot[0], terrain->GetHeightAt(spot[0], spot[1]), spot[1]), x, y);

@@ -1,7 +1,7 @@
+#include "editor/MapEditorWindow.h"
 #include "editor/CreateTerrainWindow.h"
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
-#include "editor/MapEditorWindow.h"
 #include "editor/SaveLoadWindow.h"
 
 #include "engine/gui/MessageBoxWindow.h"
@@ -12,6 +12,7 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
@@ -30,10 +31,13 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <regex>
@@ -87,6 +91,9 @@ constexpr const char* kOddRecords = R"(<root>
     </initData>
 </root>
 )";
+
+// The crate's row among the sample "Props": Ball, BallProp, BoxProp, Crate, CylinderProp.
+constexpr int32_t kCrateRow = 3;
 
 gui::MouseData Buttons(bool left, bool right, bool middle)
 {
@@ -256,11 +263,12 @@ TEST_F(MapEditorWindowTest, ShowingOpensTheDefaultCourseAndFillsThePaletteByCate
     EXPECT_EQ(kaDraggableDecalManager::GetSingleton()->GetWorld(), &World());
 
     // One item a category, in the order of the records' identifiers, the first chosen.
-    EXPECT_EQ(Categories(), (std::vector<std::string>{"Props", "Scenery", "Stunts", "Odd"}));
+    EXPECT_EQ(Categories(),
+              (std::vector<std::string>{"Props", "Stunts", "Power-ups", "Scenery", "Points", "Odd"}));
     EXPECT_EQ(m_Editor->GetCategoryDropDown()->GetSelectedText(), "Props");
     guiGrid* palette = m_Editor->GetPalette();
-    ASSERT_NE(palette->GetCell(1, 0), nullptr);
-    EXPECT_EQ(palette->GetCell(2, 0), nullptr);
+    ASSERT_NE(palette->GetCell(4, 0), nullptr);
+    EXPECT_EQ(palette->GetCell(5, 0), nullptr);
     auto* picture = palette->GetCell(0, 0)->DynamicCast<guiImage>();
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(picture->GetFilename(), "ui/editor/palette/ball.tga");
@@ -269,7 +277,8 @@ TEST_F(MapEditorWindowTest, ShowingOpensTheDefaultCourseAndFillsThePaletteByCate
     {
         const char* category;
         int rows;
-    } categories[] = {{"Scenery", 2}, {"Stunts", 1}, {"Odd", 1}, {"Props", 2}};
+    } categories[] = {{"Scenery", 2}, {"Stunts", 8}, {"Power-ups", 4},
+                      {"Points", 2},  {"Odd", 1},    {"Props", 5}};
     for (const auto& c : categories)
     {
         m_Editor->GetCategoryDropDown()->SelectByText(c.category);
@@ -318,7 +327,7 @@ TEST_F(MapEditorWindowTest, SetSavedPutsOneMarkInFrontAndTakesItAwayLowerCasingT
 
 TEST_F(MapEditorWindowTest, APlacedEntityFollowsThePointerOnTheGroundAndGoesWhenLetGoOverTheSky)
 {
-    kaEntityModel* crate = Place("Props", 1);
+    kaEntityModel* crate = Place("Props", kCrateRow);
     ASSERT_NE(crate, nullptr);
     EXPECT_EQ(crate->GetClassName(), "kaEntityPhysical");
     EXPECT_EQ(crate->GetInitUniqueID(), "Crate");
@@ -371,7 +380,7 @@ TEST_F(MapEditorWindowTest, AnUnknownClassPlacesAnEditorModelThatKeepsItsName)
 
 TEST_F(MapEditorWindowTest, GesturesMoveTurnOpenAndDeleteTheSelectedEntity)
 {
-    kaEntityModel* crate = Place("Props", 1);
+    kaEntityModel* crate = Place("Props", kCrateRow);
     ASSERT_NE(crate, nullptr);
     PutDown(kWidth / 2, kHeight / 2);
     ASSERT_TRUE(crate->IsVisible());
@@ -741,7 +750,10 @@ TEST_F(MapEditorRunGLTest, ACourseIsBuiltSavedAndLoadedBackWithTheMouseAndKeys)
         {
             guiGrid* palette = m_Editor->GetPalette();
             const platform::Rect& cells = palette->GetHitRect();
-            PointAt(cells.left + 30, cells.top + palette->GetRowHeight(0) + 30);
+            int32_t top = cells.top;
+            for (int32_t row = 0; row < kCrateRow; ++row)
+                top += palette->GetRowHeight(row);
+            PointAt(cells.left + 30, top + 30);
         });
     m_Game.Queue([] {});
     Button(platform::kMouseLeft, true);
@@ -895,6 +907,63 @@ protected:
         ASSERT_NE(editor->GetWorld(), nullptr);
     }
 
+    // A click on the row of a list, where the list draws it.
+    void ClickRow(const std::function<guiListBox*()>& list, const std::string& text)
+    {
+        game.ClickAt(
+            [list, text](int32_t& x, int32_t& y)
+            {
+                guiListBox* box = list();
+                const int32_t row = box != nullptr ? box->FindRow(text, 0) : -1;
+                if (row < 0)
+                    return false;
+                const platform::Rect& rect = box->GetHitRect();
+                y = rect.top;
+                for (int32_t above = 0; above < row; ++above)
+                    y += box->GetRowHeight(above);
+                y += box->GetRowHeight(row) / 2;
+                x = rect.left + 20;
+                return true;
+            });
+    }
+
+    SaveLoadWindow* Dialog()
+    {
+        return dynamic_cast<SaveLoadWindow*>(game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+    }
+
+    // Load World... from the file menu, the row chosen in the dialog and ok; the dialog's rows as it
+    // listed them.
+    std::vector<std::string> OpenThroughTheDialog(const std::string& row)
+    {
+        game.Click(editor->GetName(), "file button");
+        ClickRow([this] { return editor->FindChild("file menu")->DynamicCast<guiListBox>(); },
+                 "Load World...");
+        std::vector<std::string> rows;
+        game.Queue(
+            [this, &rows]
+            {
+                guiListBox* list = Dialog() != nullptr ? Dialog()->GetFileList() : nullptr;
+                for (int32_t at = 0; list != nullptr && at < list->GetUsedRows(); ++at)
+                {
+                    guiGlyph* cell = list->GetCell(at, 0);
+                    auto* text = cell != nullptr ? cell->DynamicCast<guiText>() : nullptr;
+                    rows.push_back(text != nullptr ? text->GetText() : "<none>");
+                }
+            });
+        ClickRow([this] { return Dialog() != nullptr ? Dialog()->GetFileList() : nullptr; }, row);
+        game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+        EXPECT_TRUE(game.RunScript(3));
+        return rows;
+    }
+
+    void SaveWithCtrlS()
+    {
+        game.KeyDown(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+        game.KeyUp(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+        ASSERT_TRUE(game.RunScript(3));
+    }
+
     kaModelManager models;
     kaDraggableDecalManager decals;
     HeadlessGame game{HeadlessGame::EngineEditorWithSdlInput()};
@@ -966,6 +1035,74 @@ TEST_F(MapEditorSdlTest, SavingTheOpeningWorldWritesItBackToItsOwnFolder)
     EXPECT_TRUE(std::filesystem::exists(own));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(courses), {}), coursesBefore);
     EXPECT_FALSE(std::filesystem::exists(courses + "/default128x128.xml"));
+}
+
+// Load World... lists the courses and then the editor's own worlds, each row with its folder; one of the
+// editor's worlds opens through the dialog and is saved back into its own folder.
+TEST_F(MapEditorSdlTest, LoadWorldListsTheEditorsOwnWorldsAfterTheCoursesAndOpensThem)
+{
+    const std::string install = game.Install().Path() + "/";
+    const std::vector<std::string> rows = OpenThroughTheDialog("Worlds\\Editor\\Layered Terrain");
+    for (const char* expected :
+         {"Worlds\\token_arena", "Worlds\\Editor\\default128x128", "Worlds\\Editor\\Layered Terrain",
+          "Worlds\\Editor\\Sample Course", "Worlds\\Editor\\Single Layer Terrain"})
+        EXPECT_NE(std::find(rows.begin(), rows.end(), expected), rows.end()) << expected;
+    size_t courses = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(install + "Worlds"))
+        courses += entry.is_regular_file() ? 1 : 0;
+    const auto own = std::distance(std::filesystem::directory_iterator(install + "Worlds/Editor"), {});
+    ASSERT_EQ(rows.size(), courses + size_t(own));
+    // The courses first, the editor's worlds after them.
+    for (size_t at = 0; at < rows.size(); ++at)
+        EXPECT_EQ(rows[at].rfind("Worlds\\Editor\\", 0) == 0, at >= courses) << rows[at];
+
+    ASSERT_NE(editor->GetWorld(), nullptr);
+    EXPECT_EQ(editor->GetFileNameBox()->GetText(), "Layered Terrain.xml");
+    ASSERT_NE(editor->GetWorld()->GetTerrain(), nullptr);
+    EXPECT_NE(editor->GetWorld()->GetSkyBox(), nullptr);
+
+    const std::string layered = install + "Worlds/Editor/Layered Terrain.xml";
+    std::filesystem::remove(layered);
+    SaveWithCtrlS();
+    EXPECT_TRUE(std::filesystem::exists(layered));
+    EXPECT_FALSE(std::filesystem::exists(install + "Worlds/Layered Terrain.xml"));
+    EXPECT_FALSE(std::filesystem::exists(install + "Worlds/layered terrain.xml"));
+}
+
+// A course of the game opened and saved in the engine editor keeps the game's rules and every entity, the
+// game's classes among them.
+TEST_F(MapEditorSdlTest, ACourseSavedFromTheEngineEditorKeepsItsRulesAndEntities)
+{
+    const std::string file = game.Install().Path() + "/Worlds/token_arena.xml";
+    TiXmlDocument before;
+    ASSERT_TRUE(before.LoadFile(file.c_str()));
+    OpenThroughTheDialog("Worlds\\token_arena");
+    ASSERT_NE(editor->GetWorld(), nullptr);
+    EXPECT_EQ(editor->GetWorld()->GetName(), "Token Arena");
+    std::filesystem::remove(file);
+    SaveWithCtrlS();
+    TiXmlDocument after;
+    ASSERT_TRUE(after.LoadFile(file.c_str()));
+    for (const char* key : {"timeLimit", "scoreLimit", "levelName", "repPointFactor"})
+    {
+        const TiXmlElement* was = before.RootElement()->FirstChildElement(key);
+        const TiXmlElement* is = after.RootElement()->FirstChildElement(key);
+        ASSERT_NE(was, nullptr) << key;
+        ASSERT_NE(is, nullptr) << key;
+        EXPECT_STREQ(is->GetText(), was->GetText()) << key;
+        EXPECT_EQ(is->NextSiblingElement(key), nullptr) << key;
+    }
+    auto types = [](const TiXmlDocument& document)
+    {
+        std::vector<std::string> found;
+        const TiXmlElement* entities = document.RootElement()->FirstChildElement("Entities");
+        for (const TiXmlElement* entity = entities ? entities->FirstChildElement("Entity") : nullptr; entity;
+             entity = entity->NextSiblingElement("Entity"))
+            found.push_back(entity->FirstChildElement("type")->GetText());
+        return found;
+    };
+    EXPECT_FALSE(types(before).empty());
+    EXPECT_EQ(types(after), types(before));
 }
 
 namespace

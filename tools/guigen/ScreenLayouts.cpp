@@ -800,8 +800,9 @@ std::vector<ScreenLayout> MakeContract()
     table.push_back(credits);
 
     ScreenLayout inGame = Dialog("ui/common/ingamemenu.kab", windowNames::kInGameMenu, 300, 140);
-    inGame.widgets = {Button("ok_quit", "Quit Run", 30, 92, 110), Button("cancel_quit", "Resume", 160, 92, 110)};
-    inGame.labels = {{"Paused", "bar18b", 20, 14}, {"Quit this run or carry on?", "bar16m", 20, 50}};
+    // Asked over a run whose clock goes on and by the course editor's exit alike: words true to both.
+    inGame.widgets = {Button("ok_quit", "Quit", 30, 92, 110), Button("cancel_quit", "Resume", 160, 92, 110)};
+    inGame.labels = {{"Are you sure?", "bar18b", 20, 14}, {"Quit now, or resume?", "bar16m", 20, 50}};
     table.push_back(inGame);
 
     ScreenLayout save = Dialog("UI/common/saveworld.kab", windowNames::kSaveWorld, 390, 140);

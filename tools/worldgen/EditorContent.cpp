@@ -13,12 +13,31 @@ namespace EditorContent
 
 const std::vector<PaletteEntry>& PaletteEntries()
 {
+    // The shipped courses' gear, one record for each init record they place, with the sample props and
+    // scenery. Stunt gear and surfaces are "Stunts"; the tokens that score are "Points", the others
+    // "Power-ups".
     static const std::vector<PaletteEntry> entries = {
         {"Ball", "kaEntityPhysical", "Ball", "Props", "ball.tga"},
+        {"BallProp", "Ball", "BallProp", "Props", "ballprop.tga"},
+        {"BoxProp", "Box", "BoxProp", "Props", "boxprop.tga"},
         {"Crate", "kaEntityPhysical", "Crate", "Props", "crate.tga"},
+        {"CylinderProp", "Cylinder", "CylinderProp", "Props", "cylinderprop.tga"},
+        {"ExplosiveBarrel", "ExplosiveGear", "ExplosiveBarrel", "Stunts", "explosivebarrel.tga"},
+        {"JumpToken", "PowerUp", "JumpToken", "Power-ups", "jumptoken.tga"},
         {"LampPost", "EntityModel", "LampPost", "Scenery", "lamppost.tga"},
+        {"LapToken", "PowerUp", "LapToken", "Points", "laptoken.tga"},
+        {"LaunchPlate", "LaunchPlate", "LaunchPlate", "Stunts", "launchplate.tga"},
+        {"MegaTurboToken", "PowerUp", "MegaTurboToken", "Power-ups", "megaturbotoken.tga"},
+        {"MudPit", "MudPit", "MudPit", "Stunts", "mudpit.tga"},
+        {"OilSlick", "OilSlick", "OilSlick", "Stunts", "oilslick.tga"},
+        {"PointsToken", "PowerUp", "PointsToken", "Points", "pointstoken.tga"},
+        {"PowerGrate", "PowerGrate", "PowerGrate", "Stunts", "powergrate.tga"},
+        {"RagdollBar", "kaEntityPhysical", "RagdollBar", "Stunts", "ragdollbar.tga"},
         {"Ramp", "kaEntityPhysical", "Ramp", "Stunts", "ramp.tga"},
+        {"RepairToken", "PowerUp", "RepairToken", "Power-ups", "repairtoken.tga"},
         {"Sign", "EntityModel", "Sign", "Scenery", "sign.tga"},
+        {"SpikeBar", "StuntGear", "SpikeBar", "Stunts", "spikebar.tga"},
+        {"TurboToken", "PowerUp", "TurboToken", "Power-ups", "turbotoken.tga"},
     };
     return entries;
 }

@@ -13,6 +13,8 @@
 
 #include <tinyxml.h>
 
+#include <filesystem>
+
 namespace
 {
 
@@ -54,8 +56,10 @@ void AppendEntity(TiXmlElement* entities, const SampleWorld::Placed& placed)
                            placed.y, placed.z);
 }
 
-// The course's start, scenery and a lamp post carrying a sign, beside the props.
-constexpr float kStartZ = -16.0f;
+// The course's start: east of the props, facing west along the ball and the crate with the chase camera
+// inside the arena's east wall. Scenery and a lamp post carrying a sign stand beside the props.
+constexpr float kStartX = 12.0f;
+constexpr float kStartZ = 6.0f;
 constexpr float kLampX = 4.0f;
 constexpr float kLampZ = -6.0f;
 // Where the lamp post's bone sits above its foot.
@@ -101,7 +105,8 @@ void AppendScenery(TiXmlElement* world)
 {
     TiXmlElement* entities = world->FirstChildElement("Entities");
     WorldKeys::AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", kSpawnPointId,
-                           std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kStartZ);
+                           std::string(kModels) + "cylinder/cylinder.kmf", kStartX, 0.0f, kStartZ,
+                           SampleWorld::kFacingWest);
     TiXmlElement* tree = WorldKeys::AppendBase(entities, "", "Tree", "EntityTree", kTreeId);
     AppendTextElement(tree, "filename", "resources/trees/tree.tga");
     AppendFloatElement(tree, "scale", 0.05f);
@@ -383,7 +388,8 @@ float SampleWorld::CentreGroundHeight(const TerrainSamples::MapSize& map, float 
 std::vector<std::string> SampleWorld::CareerLevels()
 {
     // As the screens set level paths: the game's separators.
-    return {"Worlds\\proving_ground.xml", "Worlds\\token_arena.xml", "Worlds\\stunt_yard.xml"};
+    // The stunt yard is the shop's: the career's last level is a course of its own on the open arena.
+    return {"Worlds\\proving_ground.xml", "Worlds\\token_arena.xml", "Worlds\\gear_run.xml"};
 }
 
 void SampleWorld::BuildProvingGroundRecords(TiXmlDocument& document)
@@ -422,7 +428,7 @@ TiXmlElement* SampleWorld::AppendCourseHeader(TiXmlDocument& document, const Cou
     AppendTextElement(world, "name", header.name);
     AppendTextElement(world, "preview", "");
     AppendTextElement(world, "description", header.description);
-    WorldKeys::AppendStart(world, 0.0f, header.startZ);
+    WorldKeys::AppendStart(world, header.startX, header.startZ, header.startYaw);
     return world;
 }
 
@@ -456,26 +462,28 @@ void SampleWorld::AppendProvingGroundGear(TiXmlElement* entities)
 void SampleWorld::BuildTokenArena(TiXmlDocument& document)
 {
     TiXmlElement* world = AppendCourseHeader(
-        document, {kTokenArenaTimeLimit, kTokenArenaScoreLimit, "Token Arena", kProvingGroundRepFactor, kVenue,
-                   "A lane of tokens down the arena and two more in the far corners: turn back for them.",
-                   kTokenArenaStartZ});
+        document,
+        {kTokenArenaTimeLimit, kTokenArenaScoreLimit, "Token Arena", kProvingGroundRepFactor, kVenue,
+         "A lane of tokens down the arena and two more in the far corners: turn back for them.", 0.0f,
+         kTokenArenaStartX, kFacingWest});
     AppendDaylight(world);
     TiXmlElement* entities = AppendElement(world, "Entities");
     int id = 1;
     WorldKeys::AppendModel(entities, "", "SpawnPoint", "kaSpawnPoint", id,
-                           std::string(kModels) + "cylinder/cylinder.kmf", 0.0f, 0.0f, kTokenArenaStartZ);
+                           std::string(kModels) + "cylinder/cylinder.kmf", kTokenArenaStartX, 0.0f, 0.0f,
+                           kFacingWest);
     const std::string token = std::string(kModels) + "powerup/powerup.kmf";
-    for (float z : kTokenArenaLaneZ)
+    for (float x : kTokenArenaLaneX)
     {
         ++id;
         WorldKeys::AppendModel(entities, StuntYard::kLapToken, StuntYard::kLapToken + std::to_string(id),
-                               "PowerUp", id, token, 0.0f, kProvingGroundTokenY, z);
+                               "PowerUp", id, token, x, kProvingGroundTokenY, 0.0f);
     }
-    for (float x : {-kTokenArenaCornerX, kTokenArenaCornerX})
+    for (float z : {-kTokenArenaCornerZ, kTokenArenaCornerZ})
     {
         ++id;
         WorldKeys::AppendModel(entities, "PointsToken", "PointsToken" + std::to_string(id), "PowerUp", id,
-                               token, x, kProvingGroundTokenY, kTokenArenaCornerZ);
+                               token, kTokenArenaCornerX, kProvingGroundTokenY, z);
     }
 }
 
@@ -514,7 +522,14 @@ bool SampleWorld::WriteAll()
     return _Write(kInitDataFile, records) && _Write(kCourseFile, course) && _Write(kChargerFile, charger) &&
            _Write(kLayeredCourseFile, layered) && _Write(kSingleLayerCourseFile, single) &&
            _Write(kProvingGroundFile, proving) && _Write(kProvingGroundRecords, provingRecords) &&
-           _Write(kTokenArenaFile, tokenArena);
+           _Write(kTokenArenaFile, tokenArena) && _RemoveFormerCourse();
+}
+
+bool SampleWorld::_RemoveFormerCourse() const
+{
+    std::error_code error;
+    std::filesystem::remove(std::filesystem::path(m_Root) / kFormerCourseFile, error);
+    return !error;
 }
 
 bool SampleWorld::_Write(const std::string& relative, const TiXmlDocument& document)

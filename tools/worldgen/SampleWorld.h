@@ -15,7 +15,10 @@ class SampleWorld
 {
 public:
     static constexpr const char* kInitDataFile = "InitData/SampleWorld.xml";
-    static constexpr const char* kCourseFile = "Worlds/Sample Course.xml";
+    // With the editor's worlds: it has no rules to play by, so the game's course lists leave it out.
+    static constexpr const char* kCourseFile = "Worlds/Editor/Sample Course.xml";
+    // Where installs generated before kept it; a rerun takes that copy out of the course list.
+    static constexpr const char* kFormerCourseFile = "Worlds/Sample Course.xml";
     static constexpr const char* kVenue = "SampleArena";
     // Two courses of bare ground from the sample terrain content: three masked layers, and one base image
     // under a detail texture framed by edge panels.
@@ -31,24 +34,28 @@ public:
     static constexpr int kProvingGroundTimeLimit = 30;
     static constexpr int kProvingGroundScoreLimit = 100;
     static constexpr float kProvingGroundRepFactor = 0.1f;
-    // The start, near the closed end, facing the open one (the cars' front is -z).
-    static constexpr float kProvingGroundStartZ = 45.0f;
+    // The start, near the closed end, facing the open one (the cars' front is -z): far enough from the
+    // end wall (inside z = 59) that the chase camera, 16 m behind, stands on the strip.
+    static constexpr float kProvingGroundStartZ = 41.0f;
     // On the straight ahead of the spawn (the car faces -z): a points token, then a launch plate.
-    static constexpr float kProvingGroundTokenZ = 37.0f;
+    static constexpr float kProvingGroundTokenZ = 33.0f;
     static constexpr float kProvingGroundTokenY = 1.0f;
-    static constexpr float kProvingGroundPlateZ = 27.0f;
+    static constexpr float kProvingGroundPlateZ = 23.0f;
     static constexpr int kProvingGroundTokenId = 2;
     static constexpr int kProvingGroundPlateId = 3;
-    static constexpr float kProvingGroundLapZ[] = {0.0f, -15.0f, -30.0f, -45.0f};
-    // The second career level, on the sample arena: a lane of returning tokens from the start to the far
-    // wall, and a one-off token in each far corner.
+    static constexpr float kProvingGroundLapZ[] = {-4.0f, -19.0f, -34.0f, -49.0f};
+    // The second career level, down the sample arena's long axis (its walls stand inside x = +-31 and
+    // z = +-23): the start near the east wall facing west, a lane of returning tokens from there to the
+    // far wall, and a one-off token in each far corner.
     static constexpr const char* kTokenArenaFile = "Worlds/token_arena.xml";
     static constexpr int kTokenArenaTimeLimit = 45;
     static constexpr int kTokenArenaScoreLimit = 150;
-    static constexpr float kTokenArenaStartZ = 20.0f;
-    static constexpr float kTokenArenaLaneZ[] = {12.0f, 4.0f, -4.0f, -12.0f};
-    static constexpr float kTokenArenaCornerX = 24.0f;
-    static constexpr float kTokenArenaCornerZ = -16.0f;
+    static constexpr float kTokenArenaStartX = 12.0f;
+    static constexpr float kTokenArenaLaneX[] = {4.0f, -4.0f, -12.0f, -20.0f};
+    static constexpr float kTokenArenaCornerX = -24.0f;
+    static constexpr float kTokenArenaCornerZ = 16.0f;
+    // A start turned this far about +y faces west (-x).
+    static constexpr float kFacingWest = 1.5707964f;
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
     static constexpr float kTerrainHeight = 100.0f;
     // The layered course's sky: a sun half-way up the sky over +X with two flare layers, one cloud plane,
@@ -122,6 +129,8 @@ public:
         const char* venue;
         const char* description;
         float startZ;
+        float startX = 0.0f;
+        float startYaw = 0.0f;
     };
     static TiXmlElement* AppendCourseHeader(TiXmlDocument& document, const CourseHeader& header);
     // The points token and the launch plate on the straight from the spawn.
@@ -132,6 +141,7 @@ public:
 
 private:
     bool _Write(const std::string& relative, const TiXmlDocument& document);
+    bool _RemoveFormerCourse() const;
 
     std::string m_Root;
 };

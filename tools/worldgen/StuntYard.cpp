@@ -128,11 +128,11 @@ void AppendPowerUp(TiXmlElement* root, const char* id, int kind, int value, int 
 
 const std::vector<StuntYard::Placed>& StuntYard::Entities()
 {
-    // The car starts at the south end facing north (-z) down the middle; the launch plate and the points
-    // token lie on that straight. The surfaces line the west side, the hard gear the east, the tokens and
+    // The car starts south of the middle facing north (-z); the points token and the launch plate lie on
+    // that straight ahead of it. The surfaces line the west side, the hard gear the east, the tokens and
     // the props the far corners.
     static const std::vector<Placed> entities = {
-        {"LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf", 0.0f, 0.1f, 8.0f},
+        {"LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf", 0.0f, 0.1f, -8.0f},
         {"PointsToken", "PowerUp", "powerup/powerup.kmf", 0.0f, 1.5f, 0.0f},
         {"MudPit", "MudPit", "mudpad/mudpad.kmf", -10.0f, 0.025f, 10.0f},
         {"OilSlick", "OilSlick", "oilpad/oilpad.kmf", -10.0f, 0.025f, 0.0f},
@@ -261,7 +261,7 @@ void StuntYard::BuildCourse(TiXmlDocument& document)
 {
     TiXmlElement* world = SampleWorld::AppendCourseHeader(
         document, {kTimeLimit, kScoreLimit, "Stunt Yard", kRepFactor, kVenue,
-                   "Every piece of stunt gear, every power-up and every loose prop.", 18.0f});
+                   "Every piece of stunt gear, every power-up and every loose prop.", kStartZ});
     // Lit as the proving ground is: without a sun the yard is all but black.
     SampleWorld::AppendDaylight(world);
     TiXmlElement* list = AppendElement(world, "Entities");
@@ -269,7 +269,7 @@ void StuntYard::BuildCourse(TiXmlDocument& document)
     auto append = [list](const std::string& record, const std::string& name, const std::string& type, int id,
                          const std::string& model, float x, float y, float z)
     { WorldKeys::AppendModel(list, record, name, type, id, std::string(kModels) + model, x, y, z); };
-    append("", "SpawnPoint", "kaSpawnPoint", kSpawnPointId, "cylinder/cylinder.kmf", 0.0f, 0.0f, 18.0f);
+    append("", "SpawnPoint", "kaSpawnPoint", kSpawnPointId, "cylinder/cylinder.kmf", 0.0f, 0.0f, kStartZ);
     int id = kSpawnPointId;
     for (const Placed& placed : Entities())
     {

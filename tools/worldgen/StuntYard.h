@@ -26,11 +26,13 @@ public:
     // Upward acceleration for half a second: a car or the motorcycle hops about four metres and comes down
     // level. Harder, the bike lands hard enough that a few degrees of pitch throw its rider.
     static constexpr float kLaunchForce = 25.0f;
-    // The last career level, played again for a better score: a minute, and reputation that comes
-    // quicker than on the levels before it.
+    // The shop's course, outside the career: a minute to try everything.
     static constexpr int kTimeLimit = 60;
     static constexpr int kScoreLimit = 100;
     static constexpr float kRepFactor = 0.2f;
+    // On the sample arena's model (walls inside z = +-23): the chase camera, 16 m behind a start facing -z,
+    // stands inside the south wall.
+    static constexpr float kStartZ = 5.0f;
     // A points token that comes back a few seconds after it is taken, for courses driven in laps.
     static constexpr const char* kLapToken = "LapToken";
     static constexpr int kLapTokenValue = 50;

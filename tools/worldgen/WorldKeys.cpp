@@ -6,6 +6,8 @@
 
 #include <tinyxml.h>
 
+#include <cmath>
+
 TiXmlElement* WorldKeys::AppendBase(TiXmlElement* entities, const std::string& record,
                                     const std::string& name, const std::string& type, int id)
 {
@@ -22,16 +24,16 @@ TiXmlElement* WorldKeys::AppendBase(TiXmlElement* entities, const std::string& r
 
 TiXmlElement* WorldKeys::AppendModel(TiXmlElement* entities, const std::string& record,
                                      const std::string& name, const std::string& type, int id,
-                                     const std::string& model, float x, float y, float z)
+                                     const std::string& model, float x, float y, float z, float yaw)
 {
     TiXmlElement* entity = AppendBase(entities, record, name, type, id);
     AppendTextElement(entity, "kmfFilename", model);
     AppendBoolElement(entity, "snapToTerrain", false);
     TiXmlElement* quaternion = AppendElement(AppendElement(entity, "rotation"), "quaternion");
     AppendFloatElement(quaternion, "x", 0.0f);
-    AppendFloatElement(quaternion, "y", 0.0f);
+    AppendFloatElement(quaternion, "y", std::sin(yaw * 0.5f));
     AppendFloatElement(quaternion, "z", 0.0f);
-    AppendFloatElement(quaternion, "w", 1.0f);
+    AppendFloatElement(quaternion, "w", std::cos(yaw * 0.5f));
     TiXmlElement* position = AppendElement(entity, "position");
     AppendFloatElement(position, "x", x);
     AppendFloatElement(position, "z", z);
@@ -39,15 +41,15 @@ TiXmlElement* WorldKeys::AppendModel(TiXmlElement* entities, const std::string& 
     return entity;
 }
 
-void WorldKeys::AppendStart(TiXmlElement* world, float x, float z)
+void WorldKeys::AppendStart(TiXmlElement* world, float x, float z, float yaw)
 {
     TiXmlElement* start = AppendElement(world, "startpoint");
     AppendFloatElement(start, "x", x);
     AppendFloatElement(start, "z", z);
     TiXmlElement* rotation = AppendElement(AppendElement(world, "startrotation"), "quaternion");
-    AppendFloatElement(rotation, "w", 1.0f);
+    AppendFloatElement(rotation, "w", std::cos(yaw * 0.5f));
     AppendFloatElement(rotation, "x", 0.0f);
-    AppendFloatElement(rotation, "y", 0.0f);
+    AppendFloatElement(rotation, "y", std::sin(yaw * 0.5f));
     AppendFloatElement(rotation, "z", 0.0f);
 }
 

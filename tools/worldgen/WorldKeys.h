@@ -16,12 +16,12 @@ public:
     // An entity's base block; an empty record writes no init record.
     static TiXmlElement* AppendBase(TiXmlElement* entities, const std::string& record,
                                     const std::string& name, const std::string& type, int id);
-    // A model entity's block: the base, its model, an unturned rotation and its place.
+    // A model entity's block: the base, its model, its rotation (turned by yaw about +y) and its place.
     static TiXmlElement* AppendModel(TiXmlElement* entities, const std::string& record,
                                      const std::string& name, const std::string& type, int id,
-                                     const std::string& model, float x, float y, float z);
-    // The course's start, unturned.
-    static void AppendStart(TiXmlElement* world, float x, float z);
+                                     const std::string& model, float x, float y, float z, float yaw = 0.0f);
+    // The course's start, turned by yaw about +y. A car faces -z unturned and -x at a yaw of pi / 2.
+    static void AppendStart(TiXmlElement* world, float x, float z, float yaw = 0.0f);
     // A terrain spanning that map, square; its layers or single layer follow.
     static TiXmlElement* AppendTerrain(TiXmlElement* world, const TerrainSamples::MapSize& map, float side,
                                        float height);

@@ -1,6 +1,7 @@
-// worldgen [FOLDER]: writes the sample init data, the sample courses, the stunt yard, the stunt shop's items
-// and the editor's palette records under FOLDER (the current folder by default).
+// worldgen [FOLDER]: writes the sample init data, the sample courses, the stunt yard, the gear run, the stunt
+// shop's items and the editor's palette records under FOLDER (the current folder by default).
 #include "tools/worldgen/EditorContent.h"
+#include "tools/worldgen/GearRun.h"
 #include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/StuntYard.h"
 
@@ -17,7 +18,8 @@ int main(int argc, char** argv)
     const std::string root = argc == 2 ? argv[1] : ".";
     SampleWorld world(root);
     StuntYard yard(root);
-    if (!world.WriteAll() || !yard.WriteAll() || !EditorContent::Write(root))
+    GearRun run(root);
+    if (!world.WriteAll() || !yard.WriteAll() || !run.WriteAll() || !EditorContent::Write(root))
     {
         std::fprintf(stderr, "worldgen: could not write the sample world\n");
         return 1;

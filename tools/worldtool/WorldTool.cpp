@@ -8,6 +8,7 @@
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaGraphicsSettings.h"
 #include "engine/render/kaLight.h"
+#include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaWorld.h"
 #include "platform/gfx/Direct3DFactory.h"
@@ -42,14 +43,24 @@ std::string Absolute(const std::string& path)
     return error ? path : absolute.string();
 }
 
-// The install folder of a course file.
-fs::path InstallFolder(const std::string& file)
+bool IsWorldsFolder(const fs::path& folder)
 {
-    const fs::path folder = fs::path(Absolute(file)).parent_path();
     std::string name = folder.filename().string();
     for (char& c : name)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name == "worlds" ? folder.parent_path() : fs::current_path();
+    return name == "worlds";
+}
+
+// The install folder of a course file: above "Worlds", where the course lies in it or in one of its
+// folders (the editor's worlds lie in "Worlds/Editor").
+fs::path InstallFolder(const std::string& file)
+{
+    const fs::path folder = fs::path(Absolute(file)).parent_path();
+    if (IsWorldsFolder(folder))
+        return folder.parent_path();
+    if (IsWorldsFolder(folder.parent_path()))
+        return folder.parent_path().parent_path();
+    return fs::current_path();
 }
 
 // The graphics device, offscreen: a window with no native window behind it, so that no display is
@@ -179,12 +190,23 @@ public:
             errors << "worldtool: " << m_File << " is not a readable course\n";
             return false;
         }
-        m_World = std::make_unique<kaWorld>();
         const TiXmlElement* root = document.FirstChildElement(kaWorld::kRootElement);
+        const std::string unknown = _UnknownClass(root);
+        if (!unknown.empty())
+        {
+            errors << "worldtool: " << m_File << " names the entity class \"" << unknown
+                   << "\", which worldtool does not know\n";
+            return false;
+        }
+        m_World = std::make_unique<kaWorld>();
         m_World->ReadXml(root, true);
         m_HasStates = root->FirstChildElement("EntitiesStates") != nullptr;
+        m_Dropped = _DroppedEntity(root);
         return true;
     }
+    // The identifier and class of the first entity block of the file that the world could not read;
+    // empty when every block made its entity.
+    const std::string& Dropped() const { return m_Dropped; }
     kaWorld& World() { return *m_World; }
     // The course kept entity states (links between entities, for one), which a resave keeps too.
     bool HasStates() const { return m_HasStates; }
@@ -199,6 +221,38 @@ private:
     kaModelManager m_Models;
     std::unique_ptr<kaWorld> m_World;
     bool m_HasStates = false;
+    std::string m_Dropped;
+
+    static std::string _UnknownClass(const TiXmlElement* root)
+    {
+        const TiXmlElement* entities = root->FirstChildElement("Entities");
+        for (const TiXmlElement* block = entities ? entities->FirstChildElement("Entity") : nullptr; block;
+             block = block->NextSiblingElement("Entity"))
+        {
+            const std::string type = GetChildElementText("type", block);
+            if (EntityFactory::Instance().count(type) == 0)
+                return type;
+        }
+        return "";
+    }
+
+    std::string _DroppedEntity(const TiXmlElement* root) const
+    {
+        const TiXmlElement* entities = root->FirstChildElement("Entities");
+        for (const TiXmlElement* block = entities ? entities->FirstChildElement("Entity") : nullptr; block;
+             block = block->NextSiblingElement("Entity"))
+        {
+            const std::string id = GetChildElementText("entityID", block);
+            const std::string type = GetChildElementText("type", block);
+            char* end = nullptr;
+            const long number = std::strtol(id.c_str(), &end, 10);
+            const kaEntity* entity =
+                end != id.c_str() ? m_World->FindEntityById(static_cast<int32_t>(number)) : nullptr;
+            if (!entity || entity->GetClassName() != type || !entity->IsSaved())
+                return id + " (" + type + ")";
+        }
+        return "";
+    }
 };
 
 } // namespace
@@ -232,6 +286,13 @@ int WorldTool::Resave(const std::string& in, const std::string& out, std::ostrea
     Session session(in, false);
     if (!session.Load(errors))
         return 1;
+    // A resave that lost an entity would look like a good one: nothing is written instead.
+    if (!session.Dropped().empty())
+    {
+        errors << "worldtool: entity " << session.Dropped() << " of " << Absolute(in)
+               << " could not be read; nothing written\n";
+        return 1;
+    }
     if (!session.World().SaveFile(target, session.HasStates()))
     {
         errors << "worldtool: " << target << " could not be written\n";

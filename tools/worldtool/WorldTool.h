@@ -3,14 +3,17 @@
 #include <iosfwd>
 #include <string>
 
-// Inspects a course through the engine's own loading. Model and init-data paths in a course are relative
-// to its install folder: the folder above "Worlds" when the course lies in one, else the current folder.
+// Inspects a course through the engine's own loading, with the game's entity classes known. Model and
+// init-data paths in a course are relative to its install folder: the folder above "Worlds" when the course
+// lies in it or in a folder of it, else the current folder.
 class WorldTool
 {
 public:
     // Prints the course name, the venue and the number of entities of each type (the venue aside).
     static int Info(const std::string& file, std::ostream& out, std::ostream& errors);
-    // Loads the course into a world and saves it under the second name.
+    // Loads the course into a world and saves it under the second name, keys the engine does not read
+    // included. A course with an entity it cannot read (a class it does not know, say) is refused, with a
+    // line, and nothing is written.
     static int Resave(const std::string& in, const std::string& out, std::ostream& errors);
     // Draws the course headless from its start point, 640 x 480, and saves the frame as a bitmap.
     static int Render(const std::string& file, const std::string& bitmap, std::ostream& errors);

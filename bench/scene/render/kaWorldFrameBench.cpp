@@ -53,7 +53,7 @@ public:
             return;
         m_InitData.LoadInitData("InitData");
         m_World = std::make_unique<kaWorld>();
-        m_World->LoadFile("Worlds/Sample Course.xml", true);
+        m_World->LoadFile("Worlds/Editor/Sample Course.xml", true);
         m_World->InitializeEntities();
         kaCamera* camera = m_World->GetOwnCamera();
         camera->SetAspect(static_cast<float>(kWidth) / kHeight);

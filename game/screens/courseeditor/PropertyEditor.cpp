@@ -49,7 +49,8 @@ void PropertyEditor::AddCell(int32_t row, int32_t column, const std::string& lay
             cell->Release();
         return;
     }
-    field->SetText(text);
+    // What a cell starts with gives way to the first key typed into it.
+    field->SetPrompt(text);
     m_Grid->SetCell(row, column, cell);
 }
 

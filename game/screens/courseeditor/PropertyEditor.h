@@ -26,7 +26,7 @@ public:
     explicit PropertyEditor(const std::string& layoutFile);
     ~PropertyEditor() override;
 
-    // The cell's layout goes into the grid only when it has a text field, which shows the text.
+    // The cell's layout goes into the grid only when it has a text field, which shows the text as a prompt.
     void AddCell(int32_t row, int32_t column, const std::string& layoutFile, const std::string& text);
     void AddTextRow(int32_t row, const std::string& label, const std::string& value, bool editable);
     void AddChoiceRow(int32_t row, const std::string& label, const std::vector<std::string>& items);

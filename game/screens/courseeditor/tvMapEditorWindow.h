@@ -55,6 +55,8 @@ protected:
     MenuRows _MenuRows(Menu menu) const override;
     bool _Offers(const TiXmlElement* data) const override;
     std::string _WriteFailureCaption() const override { return kProductTitle; }
+    // The player opens courses only: the engine's sample worlds have no ground for a car.
+    bool _ListsEditorWorlds() const override { return false; }
 
 private:
     // The editor's own work on show, without the window's.

@@ -1,12 +1,17 @@
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiGrid.h"
+#include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/scene/kaSpawnPoint.h"
 #include "game/app/Tarvolin.h"
+#include "game/records/ShopItem.h"
 #include "game/records/tvPlayer.h"
 #include "game/screens/CSmenu.h"
 #include "game/screens/CareerWindow.h"
 #include "game/screens/CoursePreview.h"
+#include "game/screens/CourseSelectWindow.h"
 #include "game/screens/CourseSummary.h"
 #include "game/screens/MainWindow.h"
 #include "game/vehicles/tvVehicle.h"
@@ -68,6 +73,59 @@ bool RunFrames(HeadlessGame& game, tvWorld& world, int frames)
     return true;
 }
 
+CareerWindow* Hub(HeadlessGame& game)
+{
+    return game.Gui().FindWindow(CareerWindow::kWindowName)->DynamicCast<CareerWindow>();
+}
+
+std::string HubCell(HeadlessGame& game, int32_t row, int32_t column)
+{
+    guiGlyph* cell = Hub(game)->GetGrid()->GetCell(row, column);
+    auto* box = cell != nullptr ? cell->DynamicCast<guiTextBox>() : nullptr;
+    return box != nullptr ? box->GetText() : "<none>";
+}
+
+// The hub's row of the course on that path, or -1.
+int32_t HubRow(HeadlessGame& game, const std::string& path)
+{
+    Tarvolin& app = game.App();
+    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        if (app.GetWorldInfo(i)->GetFilePath() == path)
+            for (int32_t row = 0; row < int32_t(Hub(game)->GetGrid()->GetRowCount()); ++row)
+                if (HubCell(game, row, CareerWindow::kNameColumn) == app.GetWorldInfo(i)->GetName())
+                    return row;
+    return -1;
+}
+
+bool HubLockShown(HeadlessGame& game, int32_t row)
+{
+    guiGlyph* mark = Hub(game)->GetGrid()->GetCell(row, CareerWindow::kLockColumn);
+    return mark != nullptr && mark->DynamicCast<guiImage>() != nullptr;
+}
+
+guiButton* HubRetry(HeadlessGame& game, int32_t row)
+{
+    guiGlyph* cell = Hub(game)->GetGrid()->GetCell(row, CareerWindow::kRetryColumn);
+    guiGlyph* button = cell != nullptr ? cell->FindChild("Retry") : nullptr;
+    return button != nullptr ? button->DynamicCast<guiButton>() : nullptr;
+}
+
+// Frames on the test's clock from "begin" on the preview until "Go".
+void CountDownToGo(HeadlessGame& game, tvWorld& world)
+{
+    game.SetClockStep(0.0);
+    game.Click(CoursePreview::kWindowName, CoursePreview::kBeginName);
+    for (int frame = 0; frame < 10 && game.PendingSteps() > 0; ++frame)
+    {
+        game.Clock().AdvanceSeconds(kCareerFrame);
+        ASSERT_TRUE(game.Frame());
+    }
+    ASSERT_EQ(world.GetRunPhase(), tvWorld::kPhaseRunning);
+    for (int frame = 0; frame < 150 && !world.HasPlayedCue(tvWorld::kGo); ++frame)
+        ASSERT_TRUE(RunFrames(game, world, 1));
+    ASSERT_TRUE(world.HasPlayedCue(tvWorld::kGo));
+}
+
 } // namespace
 
 // A new driver's career, by clicks and keys as SDL delivers them: each level from the hub's next-level
@@ -79,12 +137,8 @@ TEST(CareerCoursesTest, EachCareerLevelDrivenWithKeysEarnsReputation)
         // Coasting over the launch plate keeps the car on its wheels; a lap ends in the respawn trigger.
         {"Worlds\\proving_ground.xml", {{{SDL_SCANCODE_W}, 1.2}, {{}, 1.5}, {{SDL_SCANCODE_W}, 5.5}}},
         {"Worlds\\token_arena.xml", {{{SDL_SCANCODE_W}, 3.0}}},
-        // A swerve past the plate into the lane of tokens.
-        {"Worlds\\stunt_yard.xml",
-         {{{}, 0.2},
-          {{SDL_SCANCODE_W, SDL_SCANCODE_A}, 0.8},
-          {{SDL_SCANCODE_W, SDL_SCANCODE_D}, 0.7},
-          {{SDL_SCANCODE_W}, 2.5}}},
+        // Straight down the run's tokens.
+        {"Worlds\\gear_run.xml", {{{SDL_SCANCODE_W}, 3.0}}},
     };
     HeadlessGame::Options options;
     options.sdlInput = true;
@@ -214,4 +268,172 @@ TEST(CareerCoursesTest, EveryListedCourseStartsTheCarAtRestOnTheGround)
         EXPECT_LT(platform::Vec3Length(later - settled), 0.1f) << "still moving";
         app.DeleteCourseWorld();
     }
+}
+
+// The career and the shop agree: every level the hub's next-level button sends a driver to is shown free
+// in the hub and in course select, is no shop item, and hides none of its gear; the stunt yard is the
+// shop's, shown locked everywhere until it is bought. By clicks, as a driver at each career level.
+TEST(CareerCoursesTest, NoCareerLevelIsShownLockedAndTheShopsCourseIsLockedEverywhere)
+{
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    Tarvolin& app = game.App();
+    tvPlayer* driver = app.CreatePlayer("Climber");
+    game.Gui().FindWindow(MainWindow::kWindowName)->OnShow();
+    game.Click(MainWindow::kWindowName, "Login Button");
+    ASSERT_TRUE(game.RunScript(20));
+    ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+    const std::string yard = "Worlds\\stunt_yard.xml";
+    EXPECT_FALSE(app.IsCareerLevel(yard));
+    bool yardSold = false;
+    for (const auto& item : app.GetShopItems())
+        yardSold = yardSold || item->GetLockedEntity() == "StuntYard";
+    EXPECT_TRUE(yardSold);
+
+    ASSERT_GT(app.GetCareerLevelCount(), 0);
+    for (int32_t level = 0; level < app.GetCareerLevelCount(); ++level)
+    {
+        const std::string path = app.GetCareerLevel(level);
+        SCOPED_TRACE(path);
+        driver->SetCareerLevel(level);
+        // Out to vehicle select and back, so that the hub is shown again for this level.
+        game.Click(CareerWindow::kWindowName, CareerWindow::kPracticeName);
+        ASSERT_TRUE(game.RunScript(20));
+        game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+        ASSERT_TRUE(game.RunScript(20));
+        ASSERT_TRUE(Shown(game, CourseSelectWindow::kWindowName));
+        auto* select =
+            game.Gui().FindWindow(CourseSelectWindow::kWindowName)->DynamicCast<CourseSelectWindow>();
+        for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        {
+            const WorldInfo* course = app.GetWorldInfo(i);
+            guiGlyph* cell = select->GetGrid()->GetCell(i, 0);
+            auto* name = cell != nullptr ? cell->DynamicCast<guiTextBox>() : nullptr;
+            ASSERT_NE(name, nullptr);
+            if (course->GetFilePath() == path)
+                EXPECT_EQ(name->GetText(), course->GetName()) << "course select";
+            if (course->GetFilePath() == yard)
+                EXPECT_EQ(name->GetText(), course->GetName() + " <locked>") << "course select";
+        }
+        game.Click(CourseSelectWindow::kWindowName, CourseSelectWindow::kBackName);
+        ASSERT_TRUE(game.RunScript(20));
+        game.Click(CSmenu::kWindowName, CSmenu::kBackName);
+        ASSERT_TRUE(game.RunScript(20));
+        ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+
+        const int32_t row = HubRow(game, path);
+        ASSERT_GE(row, 0);
+        EXPECT_FALSE(HubLockShown(game, row)) << "hub";
+        const int32_t yardRow = HubRow(game, yard);
+        ASSERT_GE(yardRow, 0);
+        EXPECT_TRUE(HubLockShown(game, yardRow)) << "hub";
+
+        game.Click(CareerWindow::kWindowName, CareerWindow::kNextLevelName);
+        ASSERT_TRUE(game.RunScript(20));
+        game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+        ASSERT_TRUE(game.RunScript(20));
+        ASSERT_TRUE(Shown(game, CoursePreview::kWindowName));
+        auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        ASSERT_NE(world, nullptr);
+        EXPECT_EQ(app.GetLevelPath(), path);
+        int32_t gear = 0;
+        for (kaEntity* entity : world->GetEntities())
+        {
+            EXPECT_FALSE(world->IsLocked(*entity)) << entity->GetName();
+            gear += entity->GetInitUniqueID().empty() ? 0 : 1;
+        }
+        EXPECT_GT(gear, 0);
+        game.Click(CoursePreview::kWindowName, CoursePreview::kBackName);
+        ASSERT_TRUE(game.RunScript(20));
+        EXPECT_EQ(app.GetCurrentWorld(), nullptr);
+        game.Click(CSmenu::kWindowName, CSmenu::kBackName);
+        ASSERT_TRUE(game.RunScript(20));
+        ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+    }
+}
+
+// A course the driver has scored on is driven again from its row's retry button, by clicks and keys: the
+// run is a career run of that course, paying reputation only on what beats the best, and the career level
+// stays where it was. Rows never scored on, and the shop's locked yard even with an old score, offer no
+// retry.
+TEST(CareerCoursesTest, RetryFromTheHubDrivesAScoredCourseAgainAsACareerRun)
+{
+    const std::string arena = "Worlds\\token_arena.xml";
+    const std::string yard = "Worlds\\stunt_yard.xml";
+    constexpr int32_t kBest = 160;
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    Tarvolin& app = game.App();
+    tvPlayer* driver = app.CreatePlayer("Veteran");
+    driver->SetCareerLevel(2);
+    driver->SetHighScore(arena, kBest);
+    driver->SetHighScore(yard, 90);
+    driver->SetCourseRuns(5);
+    game.Gui().FindWindow(MainWindow::kWindowName)->OnShow();
+    game.Click(MainWindow::kWindowName, "Login Button");
+    ASSERT_TRUE(game.RunScript(20));
+    ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+
+    const struct
+    {
+        std::string path;
+        bool retry;
+    } rows[] = {{arena, true}, {yard, false}, {app.GetCareerLevel(0), false}, {app.GetCareerLevel(2), false}};
+    for (const auto& expected : rows)
+    {
+        const int32_t row = HubRow(game, expected.path);
+        ASSERT_GE(row, 0) << expected.path;
+        guiButton* button = HubRetry(game, row);
+        ASSERT_NE(button, nullptr) << expected.path;
+        EXPECT_EQ(button->GetState() != guiButton::kDisabled, expected.retry) << expected.path;
+    }
+
+    const int32_t row = HubRow(game, arena);
+    game.ClickWidget([&game, row] { return HubRetry(game, row); });
+    ASSERT_TRUE(game.RunScript(20));
+    ASSERT_TRUE(Shown(game, CSmenu::kWindowName));
+    EXPECT_EQ(app.GetGameMode(), 2);
+    EXPECT_EQ(app.GetLevelPath(), arena);
+    game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+    ASSERT_TRUE(game.RunScript(20));
+    ASSERT_TRUE(Shown(game, CoursePreview::kWindowName));
+    auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    ASSERT_NE(world, nullptr);
+    EXPECT_EQ(world->GetGameMode(), 2);
+    ASSERT_NO_FATAL_FAILURE(CountDownToGo(game, *world));
+
+    game.KeyDown(SDL_SCANCODE_W);
+    ASSERT_TRUE(RunFrames(game, *world, int(3.0 / kCareerFrame)));
+    game.KeyUp(SDL_SCANCODE_W);
+    ASSERT_TRUE(RunFrames(game, *world, 2));
+    const int32_t points = driver->GetRunPoints();
+    ASSERT_GT(points, kBest);
+    game.Clock().SetStep(0.0);
+    for (int frame = 0; frame < 1000 && world->GetRunPhase() == tvWorld::kPhaseRunning; ++frame)
+    {
+        game.Clock().AdvanceSeconds(0.25);
+        ASSERT_TRUE(game.Frame());
+    }
+    ASSERT_EQ(world->GetRunPhase(), tvWorld::kPhaseSummary);
+    auto* summary = dynamic_cast<CourseSummary*>(game.Gui().FindWindow(tvWorld::kSummaryWindow));
+    ASSERT_NE(summary, nullptr);
+    EXPECT_TRUE(summary->IsPassed());
+    EXPECT_FALSE(summary->IsLevelUp());
+    const auto reputation = int32_t(std::trunc(float(points - kBest) * world->GetRepPointFactor()));
+    EXPECT_EQ(summary->GetReputation(), reputation);
+    EXPECT_EQ(driver->GetUnspentRepPoints(), reputation);
+    EXPECT_EQ(driver->GetCareerLevel(), 2);
+    EXPECT_EQ(driver->GetCourseRuns(), 6);
+    EXPECT_EQ(driver->GetHighScore(arena), points);
+
+    game.SetClockStep(0.25);
+    game.Click(tvWorld::kSummaryWindow, "continue_b");
+    ASSERT_TRUE(game.RunScript(20));
+    ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+    EXPECT_EQ(HubCell(game, row, CareerWindow::kScoreColumn),
+              std::to_string(points) + " / " + std::to_string(SampleWorld::kTokenArenaScoreLimit));
 }

@@ -90,7 +90,7 @@ protected:
         tvWorld& world = *m_Worlds.back();
         if (course)
         {
-            world.LoadFile("Worlds/Sample Course.xml", true);
+            world.LoadFile("Worlds/Editor/Sample Course.xml", true);
             world.InitializeEntities();
         }
         return world;

@@ -1,3 +1,4 @@
+#include "game/world/tvWorld.h"
 #include "engine/core/SoundManager.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaClock.h"
@@ -10,9 +11,9 @@
 #include "game/screens/CourseSummary.h"
 #include "game/screens/HudWindow.h"
 #include "game/vehicles/tvVehicle.h"
+#include "game/world/WorldInfo.h"
 #include "game/world/tvArena.h"
 #include "game/world/tvCamera.h"
-#include "game/world/tvWorld.h"
 #include "platform/audio/NullAudioSink.h"
 #include "platform/system/ManualClock.h"
 #include "tests/support/DebugCapture.h"
@@ -544,6 +545,86 @@ TEST_F(tvWorldTest, TheCourseKeysReadAndWriteWithTheWorldFile)
     EXPECT_EQ(fresh.GetTimeLimit(), tvWorld::kDefaultTimeLimit);
     EXPECT_EQ(fresh.GetScoreLimit(), tvWorld::kDefaultScoreLimit);
     EXPECT_FLOAT_EQ(fresh.GetRepPointFactor(), tvWorld::kDefaultRepPointFactor);
+}
+
+// A target that is no number keeps the default target, as the course lists show it: a career run with no
+// points there neither passes nor levels up.
+TEST_F(tvWorldTest, AScoreLimitWithoutALeadingNumberKeepsTheDefaultTargetAndARunWithNoPointsFails)
+{
+    const struct
+    {
+        const char* scoreLimit;
+        int32_t target;
+    } cases[] = {
+        {"lots", tvWorld::kDefaultScoreLimit}, {"", tvWorld::kDefaultScoreLimit}, {"x25", 10}, {"25x", 25}};
+    m_Install.dir.Write("InitData/career.xml",
+                        "<root><initData><uniqueID>CareerLevels</uniqueID><dataType>CareerLevels</dataType>"
+                        "<data><Level>Worlds\\word.xml</Level></data></initData></root>");
+    ASSERT_TRUE(m_Data.LoadInitData("InitData"));
+    m_App.LoadCareerLevels();
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.scoreLimit);
+        m_Install.dir.Write("Worlds/word.xml", std::string("<World><scoreLimit>") + c.scoreLimit +
+                                                   "</scoreLimit><name>Word</name></World>");
+        tvWorld world;
+        world.LoadFile("Worlds/word.xml", false);
+        EXPECT_EQ(world.GetScoreLimit(), c.target);
+        WorldInfo listed;
+        ASSERT_TRUE(listed.Load(m_Install.dir.File("Worlds/word.xml")));
+        EXPECT_EQ(WorldInfo::ScoreLimitValue(listed.GetScoreLimit()), world.GetScoreLimit());
+
+        tvPlayer player;
+        player.SetCareerLevel(0);
+        player.SetRunPoints(0);
+        m_App.SetLevelPath("Worlds\\word.xml");
+        m_Summary->SetPassed(false);
+        m_Summary->SetLevelUp(false);
+        world.SetGameMode(2);
+        world.FinishRun(&player);
+        EXPECT_FALSE(m_Summary->IsPassed());
+        EXPECT_FALSE(m_Summary->IsLevelUp());
+        EXPECT_EQ(player.GetCareerLevel(), 0);
+    }
+}
+
+// The game's world writes its course keys itself and the engine's world keeps the keys neither reads: each
+// key is in a saved file once, with the world's current value, and a key of another program survives.
+TEST_F(tvWorldTest, ASavedCourseHoldsEachKeyOnceAndKeepsKeysItDoesNotRead)
+{
+    m_Install.dir.Write("Worlds/keys.xml", "<World><timeLimit>75</timeLimit><scoreLimit>250</scoreLimit>"
+                                           "<levelName>Dunes</levelName><repPointFactor>0.25</repPointFactor>"
+                                           "<Designer>Kim</Designer><weather><wind>3</wind></weather>"
+                                           "<name>Dunes</name></World>");
+    for (const bool signedIn : {true, false})
+    {
+        SCOPED_TRACE(signedIn ? "signed in" : "nobody signed in");
+        m_App.SetCurrentPlayer(signedIn ? m_Player : nullptr);
+        tvWorld world;
+        world.LoadFile("Worlds/keys.xml", false);
+        world.SetScoreLimit(300);
+        ASSERT_TRUE(world.SaveFile("Worlds/keys-saved.xml", false));
+        TiXmlDocument saved;
+        ASSERT_TRUE(saved.LoadFile(m_Install.dir.File("Worlds/keys-saved.xml").c_str()));
+        const TiXmlElement* root = saved.RootElement();
+        std::map<std::string, std::vector<std::string>> keys;
+        for (const TiXmlElement* key = root->FirstChildElement(); key; key = key->NextSiblingElement())
+            keys[key->ValueStr()].push_back(key->GetText() ? key->GetText() : "");
+        const std::pair<const char*, const char*> expected[] = {{"timeLimit", "75"},
+                                                                {"scoreLimit", "300"},
+                                                                {"levelName", "Dunes"},
+                                                                {"Designer", signedIn ? "Ann" : "Kim"},
+                                                                {"name", "Dunes"}};
+        for (const auto& [key, value] : expected)
+            EXPECT_EQ(keys[key], std::vector<std::string>{value}) << key;
+        ASSERT_EQ(keys["repPointFactor"].size(), 1u);
+        EXPECT_FLOAT_EQ(std::stof(keys["repPointFactor"][0]), 0.25f);
+        ASSERT_EQ(keys["weather"].size(), 1u);
+        const TiXmlElement* wind = root->FirstChildElement("weather")->FirstChildElement("wind");
+        ASSERT_NE(wind, nullptr);
+        EXPECT_STREQ(wind->GetText(), "3");
+    }
+    m_App.SetCurrentPlayer(m_Player);
 }
 
 // Whatever a course file says, the run rules work on a limit they can subtract from.

@@ -90,14 +90,14 @@ TEST(CareerRunTest, BuyTheVehicleInTheShopThenPracticeOnAFreeCourse)
     for (int32_t i = 0; i < app.GetWorldCount(); ++i)
     {
         proving = app.GetWorldInfo(i)->GetArena() == "ProvingGround" ? i : proving;
-        sample = app.GetWorldInfo(i)->GetName() == "Sample Course" ? i : sample;
+        sample = app.GetWorldInfo(i)->GetName() == "Token Arena" ? i : sample;
     }
     ASSERT_GE(proving, 0);
     ASSERT_GE(sample, 0);
     auto cellText = [courses](int32_t row)
     { return courses->GetGrid()->GetCell(row, 0)->DynamicCast<guiTextBox>()->GetText(); };
     EXPECT_EQ(cellText(proving), "Proving Ground <locked>");
-    EXPECT_EQ(cellText(sample), "Sample Course");
+    EXPECT_EQ(cellText(sample), "Token Arena");
 
     game.ClickWidget([courses, sample]
                      { return courses->GetGrid()->GetCell(sample, 0)->DynamicCast<guiWidget>(); });

@@ -114,7 +114,7 @@ TEST(CareerResultTextTest, PercentOfTheTargetPassedFromAHundredAndClampedToTheIn
             << entry.best << " on " << entry.target;
 }
 
-TEST(CareerResultTextTest, ScoreLimitsThatAreNoNumberCountAsZero)
+TEST(CareerResultTextTest, ScoreLimitsThatAreNoNumberKeepTheDefaultTarget)
 {
     const struct
     {
@@ -122,8 +122,10 @@ TEST(CareerResultTextTest, ScoreLimitsThatAreNoNumberCountAsZero)
         int32_t target;
     } cases[] = {
         {"100", 100},
-        {"lots", 0},
-        {"", 0},
+        {"lots", WorldInfo::kDefaultScoreLimit},
+        {"", WorldInfo::kDefaultScoreLimit},
+        {"x12", WorldInfo::kDefaultScoreLimit},
+        {"0", 0},
         {"12abc", 12},
         {"-5", -5},
         {"99999999999", 2147483647},
@@ -171,12 +173,14 @@ TEST_F(CareerWindowTest, StatisticsAndEveryCourseWithTheDriversResult)
         const char* result;
         const char* score;
         bool locked;
+        // Retry is offered on the courses scored on.
+        bool retry;
     } rows[] = {
-        {"Passed Run", "Passed: (150%)", "150 / 100", false},
-        {"Tried Run", "Attempted: (50%)", "50 / 100", false},
-        {"Unseen Run", "Not Attempted", "0 / 100", true},
-        {"Zero Run", "Passed: (100%)", "4 / 0", false},
-        {"Word Run", "Passed: (100%)", "9 / 0", false},
+        {"Passed Run", "Passed: (150%)", "150 / 100", false, true},
+        {"Tried Run", "Attempted: (50%)", "50 / 100", false, true},
+        {"Unseen Run", "Not Attempted", "0 / 100", true, false},
+        {"Zero Run", "Passed: (100%)", "4 / 0", false, true},
+        {"Word Run", "Attempted: (90%)", "9 / 10", false, true},
     };
     for (const auto& row : rows)
     {
@@ -189,7 +193,8 @@ TEST_F(CareerWindowTest, StatisticsAndEveryCourseWithTheDriversResult)
         guiGlyph* retry = grid->GetCell(at, CareerWindow::kRetryColumn);
         auto* button = retry != nullptr ? retry->FindChild("Retry") : nullptr;
         ASSERT_NE(button, nullptr) << row.course;
-        EXPECT_EQ(button->DynamicCast<guiButton>()->GetState(), guiButton::kDisabled) << row.course;
+        EXPECT_EQ(button->DynamicCast<guiButton>()->GetState() != guiButton::kDisabled, row.retry)
+            << row.course;
     }
 
     // Bought: the mark is gone at the next showing, and that showing overwrites the rows.
@@ -366,7 +371,7 @@ TEST_F(CareerWindowTest, TheHubAndThePreviewShowTheSameTargetForEveryCourse)
         }
         else if (course->GetName() == "Empty Run" || course->GetName() == "Word Run")
         {
-            EXPECT_EQ(box->GetText(), "0");
+            EXPECT_EQ(box->GetText(), std::to_string(tvWorld::kDefaultScoreLimit));
             ++checked;
         }
         else if (course->GetName() == "Lead Run")

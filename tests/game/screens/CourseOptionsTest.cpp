@@ -225,3 +225,60 @@ TEST_F(CourseOptionsTest, ACellWithoutATextFieldStaysOutOfTheGrid)
     // A row without a value cell reads as empty.
     EXPECT_EQ(m_Options->GetRowText(7), "");
 }
+
+// A player names a new course and sets its target and time with the real pointer and keys: wherever a row's
+// box is clicked (near its start, in its middle, past its end), the typed text replaces what the row showed.
+TEST(CourseOptionsRealInputTest, EachTypedRowHoldsExactlyWhatWasTypedWhereverItWasClicked)
+{
+    const struct
+    {
+        int32_t row;
+        const char* typed;
+    } rows[] = {{0, "Hilltop"}, {3, "35"}, {4, "1:30"}};
+    for (const double across : {0.05, 0.5, 0.97})
+    {
+        SCOPED_TRACE(across);
+        HeadlessGame::Options options;
+        options.sdlInput = true;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        ASSERT_TRUE(game.RunScript());
+        auto* dialog = game.Gui().FindWindow(CourseOptions::kWindowName)->DynamicCast<CourseOptions>();
+        ASSERT_NE(dialog, nullptr);
+        dialog->SetNewCourse(true);
+        game.Gui().ShowWindow(dialog, false);
+        auto box = [dialog](int32_t row)
+        {
+            guiGlyph* cell = dialog->GetGrid()->GetCell(row, 1);
+            guiGlyph* field = cell != nullptr ? cell->FindChild(PropertyEditor::kTextFieldName) : nullptr;
+            return field != nullptr ? field->DynamicCast<guiTextBox>() : nullptr;
+        };
+        for (const auto& row : rows)
+        {
+            const int32_t index = row.row;
+            game.ClickAt(
+                [box, index, across](int32_t& x, int32_t& y)
+                {
+                    guiTextBox* field = box(index);
+                    if (field == nullptr)
+                        return false;
+                    const platform::Rect& rect = field->GetHitRect();
+                    x = rect.left + static_cast<int32_t>((rect.right - rect.left) * across);
+                    y = (rect.top + rect.bottom) / 2;
+                    return true;
+                });
+            game.Type(row.typed);
+        }
+        ASSERT_TRUE(game.RunScript());
+        for (const auto& row : rows)
+        {
+            ASSERT_NE(box(row.row), nullptr) << row.row;
+            EXPECT_EQ(box(row.row)->GetText(), row.typed) << row.row;
+        }
+        game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
+        ASSERT_TRUE(game.RunScript());
+        EXPECT_EQ(dialog->GetCourseName(), "Hilltop");
+        EXPECT_EQ(dialog->GetPointTarget(), "35");
+        EXPECT_EQ(dialog->GetTimeLimit(), "1:30");
+    }
+}

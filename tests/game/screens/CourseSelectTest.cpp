@@ -5,6 +5,7 @@
 #include "game/app/Tarvolin.h"
 #include "game/records/ShopItem.h"
 #include "game/records/tvPlayer.h"
+#include "game/screens/CareerWindow.h"
 #include "game/screens/CourseSelectWindow.h"
 #include "game/world/WorldInfo.h"
 #include "tests/support/game/HeadlessGame.h"
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 
 using testsupport::HeadlessGame;
@@ -140,7 +142,7 @@ TEST_F(CourseSelectTest, ContinueHandsOnTheCoursePathAndStartsItButNotALockedOne
     EXPECT_EQ(app.GetLevelPathCopy(), "unchanged");
     EXPECT_EQ(app.GetCurrentWorld(), nullptr);
 
-    const int32_t free = Index("Sample Course");
+    const int32_t free = Index("Token Arena");
     ASSERT_GE(free, 0);
     m_Window->GetGrid()->SelectRow(free, true);
     app.QueueThemeMusic(true);
@@ -168,4 +170,47 @@ TEST(CourseSelectEmptyTest, ContinueAnswersFalseAndChangesNothing)
     EXPECT_FALSE(window->OnContinue());
     EXPECT_EQ(game.App().GetLevelPath(), "unchanged");
     EXPECT_EQ(game.App().GetCurrentWorld(), nullptr);
+}
+
+// The editor's worlds (Sample Course among them) have nothing to play for: neither the hub nor the course
+// select lists them, while every course of the course folder is there.
+TEST_F(CourseSelectTest, TheEditorsWorldsAreInNoCourseList)
+{
+    std::set<std::string> editorWorlds;
+    for (const auto& entry : std::filesystem::directory_iterator(m_Game.Install().File("Worlds/Editor")))
+    {
+        WorldInfo world;
+        ASSERT_TRUE(world.Load(entry.path().string()));
+        editorWorlds.insert(world.GetName());
+    }
+    ASSERT_EQ(editorWorlds.count("Sample Course"), 1u);
+    size_t courses = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_Game.Install().File("Worlds")))
+        courses += entry.is_regular_file() ? 1 : 0;
+    ASSERT_EQ(size_t(m_Game.App().GetWorldCount()), courses);
+
+    m_Player->Unlock(kLockedArena);
+    m_Window->OnShow();
+    auto* career = m_Game.Gui().FindWindow(CareerWindow::kWindowName)->DynamicCast<CareerWindow>();
+    ASSERT_NE(career, nullptr);
+    career->OnShow();
+    const struct
+    {
+        const char* list;
+        guiGrid* grid;
+        int32_t column;
+    } lists[] = {{"course select", m_Window->GetGrid(), 0},
+                 {"hub", career->GetGrid(), CareerWindow::kNameColumn}};
+    for (const auto& list : lists)
+    {
+        ASSERT_EQ(list.grid->GetRowCount(), courses) << list.list;
+        for (int32_t row = 0; row < int32_t(list.grid->GetRowCount()); ++row)
+        {
+            guiGlyph* cell = list.grid->GetCell(row, list.column);
+            auto* box = cell != nullptr ? cell->DynamicCast<guiTextBox>() : nullptr;
+            ASSERT_NE(box, nullptr) << list.list << " " << row;
+            EXPECT_EQ(editorWorlds.count(box->GetText()), 0u) << list.list << ": " << box->GetText();
+            EXPECT_EQ(box->GetText(), m_Game.App().GetWorldInfo(row)->GetName()) << list.list;
+        }
+    }
 }

@@ -246,6 +246,41 @@ TEST(ProfileRealInputTest, TheFirstKeyTypedIntoTheNewDriverBoxReplacesThePrompt)
     }
 }
 
+// A fast typist: the name typed and Ok pressed at once, all given before the dialog draws its next frame, and
+// Ok let go a few frames later. Every key reaches the box before the click closes the dialog, so the driver
+// gets the whole name.
+TEST(ProfileRealInputTest, ANameTypedAndOkClickedInOneBurstMakesTheWholeName)
+{
+    for (const char* typed : {"Zachary", "Al", "Wilhelmina Rosenkrantz"})
+    {
+        SCOPED_TRACE(typed);
+        HeadlessGame::Options options;
+        options.sdlInput = true;
+        HeadlessGame game(options);
+        ASSERT_TRUE(game.Start());
+        ASSERT_TRUE(game.RunScript());
+        game.Click(kMain, "New Driver Button");
+        game.Click(kNewPlayer, "playername");
+        game.TypeThenClickAt(
+            typed,
+            [&game](int32_t& x, int32_t& y)
+            {
+                guiGlyph* ok = game.FindWidget(kNewPlayer, "ok");
+                if (ok == nullptr || ok->DynamicCast<guiWidget>() == nullptr)
+                    return false;
+                const platform::Rect& rect = ok->DynamicCast<guiWidget>()->GetHitRect();
+                x = (rect.left + rect.right) / 2;
+                y = (rect.top + rect.bottom) / 2;
+                return true;
+            },
+            SDL_BUTTON_LEFT, 3);
+        ASSERT_TRUE(game.RunScript());
+        EXPECT_FALSE(game.Gui().FindWindow(kNewPlayer)->IsVisible());
+        ASSERT_EQ(game.App().GetPlayerCount(), 1);
+        EXPECT_EQ(game.App().GetPlayer(0)->GetPlayerName(), typed);
+    }
+}
+
 // A quick hand, or a touchpad's tap: the pointer comes to a button and clicks it with no frame between the
 // move and the press. The click belongs to the button under the pointer, not to where the cursor stood the
 // frame before (over nothing, here).

@@ -2,21 +2,29 @@
 
 #include "editor/EditorPropertiesWindow.h"
 #include "editor/SaveLoadWindow.h"
+#include "engine/core/kaAny.h"
+#include "engine/core/kaXmlHelpers.h"
 #include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiGrid.h"
+#include "engine/gui/guiImage.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/model/KM_MessageBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityEditorModel.h"
+#include "engine/scene/kaGeomData.h"
+#include "engine/scene/kaMaterial.h"
 #include "engine/scene/kaSpawnPoint.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
+#include "game/gear/LaunchPlate.h"
+#include "game/gear/PowerUp.h"
 #include "game/records/ShopItem.h"
 #include "game/records/tvPlayer.h"
 #include "game/screens/CSmenu.h"
@@ -34,6 +42,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <tinyxml.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -41,8 +51,10 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -94,16 +106,22 @@ protected:
         m_Game.Queue(
             [=]
             {
-                auto* options = dynamic_cast<CourseOptions*>(m_Game.Gui().FindWindow(CourseOptions::kWindowName));
+                auto* options =
+                    dynamic_cast<CourseOptions*>(m_Game.Gui().FindWindow(CourseOptions::kWindowName));
                 ASSERT_NE(options, nullptr);
                 guiGrid* grid = options->GetGrid();
-                auto field = [grid](int32_t row)
-                { return grid->GetCell(row, 1)->FindChild(PropertyEditor::kTextFieldName)->DynamicCast<guiTextBox>(); };
+                auto field = [grid](int32_t row) {
+                    return grid->GetCell(row, 1)
+                        ->FindChild(PropertyEditor::kTextFieldName)
+                        ->DynamicCast<guiTextBox>();
+                };
                 field(0)->SetText(name);
                 field(3)->SetText(points);
                 field(4)->SetText(time);
-                grid->GetCell(2, 1)->FindChild(PropertyEditor::kDropDownName)->DynamicCast<guiDropDown>()->SelectByText(
-                    venue);
+                grid->GetCell(2, 1)
+                    ->FindChild(PropertyEditor::kDropDownName)
+                    ->DynamicCast<guiDropDown>()
+                    ->SelectByText(venue);
             });
         m_Game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
     }
@@ -113,13 +131,17 @@ protected:
         m_Game.Queue(
             [this, name]
             {
-                auto* dialog = dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+                auto* dialog =
+                    dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
                 dialog->GetFileNameBox()->SetText(name);
             });
         m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
     }
 
-    std::string Install(const std::string& relative) const { return m_Game.Install().Path() + "/" + relative; }
+    std::string Install(const std::string& relative) const
+    {
+        return m_Game.Install().Path() + "/" + relative;
+    }
 
     // The engine's services the game's start-up does not make outlive the game, whose shutdown empties them.
     kaModelManager m_Models;
@@ -137,8 +159,8 @@ TEST(tvMapEditorWindowRulesTest, TimeLimitsReadAsMinutesAndSecondsAndTargetsByTh
     {
         const char* text;
         int32_t seconds;
-    } times[] = {{"2:00", 120}, {"1:30", 90}, {"90", 90}, {"", 0},     {"1:", 60},
-                 {":45", 45},   {"abc", 0},  {"2:3x", 123}, {"1:2:3", 123}, {"99999999999", INT32_MAX}};
+    } times[] = {{"2:00", 120}, {"1:30", 90}, {"90", 90},    {"", 0},        {"1:", 60},
+                 {":45", 45},   {"abc", 0},   {"2:3x", 123}, {"1:2:3", 123}, {"99999999999", INT32_MAX}};
     for (const auto& time : times)
         EXPECT_EQ(tvMapEditorWindow::ParseTimeLimit(time.text), time.seconds) << time.text;
     const struct
@@ -339,6 +361,7 @@ TEST_F(tvMapEditorWindowTest, ShopLockedEntitiesAreSavedVisibleAndLeftOutOfThePa
     m_Game.App().GetShopItems().push_back(std::move(item));
 
     // The palette's "Props" rows: the crate is offered once bought; cells are 0.14 of the display.
+    int32_t lockedRows = 0;
     for (const bool bought : {false, true})
     {
         if (bought)
@@ -346,9 +369,18 @@ TEST_F(tvMapEditorWindowTest, ShopLockedEntitiesAreSavedVisibleAndLeftOutOfThePa
         m_Editor->GetCategoryDropDown()->SelectByText("Props");
         m_Editor->LoadEntityPalette();
         int32_t rows = 0;
-        while (m_Editor->GetPalette()->GetCell(rows, 0) != nullptr)
-            ++rows;
-        EXPECT_EQ(rows, bought ? 2 : 1);
+        bool crate = false;
+        for (; m_Editor->GetPalette()->GetCell(rows, 0) != nullptr; ++rows)
+        {
+            const ka::any value = m_Editor->GetPalette()->GetCellData(rows, 0);
+            TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
+            crate |= data != nullptr && GetChildElementText("entityInitID", *data) == "Crate";
+        }
+        EXPECT_EQ(crate, bought);
+        EXPECT_GT(rows, 0);
+        if (bought)
+            EXPECT_EQ(rows, lockedRows + 1);
+        lockedRows = rows;
         EXPECT_EQ(m_Editor->GetPalette()->GetRowHeight(0), int32_t(600 * 0.14f));
         EXPECT_EQ(m_Editor->GetPalette()->GetColumnWidth(0), int32_t(800 * 0.14f));
     }
@@ -418,7 +450,8 @@ TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroun
             platform::Vector3 origin;
             platform::Vector3 direction;
             if (ground || !world.GetPickRay(float(x), float(y), origin, direction) ||
-                !world.Pick(origin, origin + direction * 1000.0f, &hit, kaWorld::kPickTerrain | kaWorld::kPickMeshes))
+                !world.Pick(origin, origin + direction * 1000.0f, &hit,
+                            kaWorld::kPickTerrain | kaWorld::kPickMeshes))
                 continue;
             ground = hit.m_pObject == world.GetTerrain();
             if (ground)
@@ -429,6 +462,177 @@ TEST_F(tvMapEditorWindowTest, MouseChangesMarkTheWorldUnsavedAndAPressOnTheGroun
     down.buttons[platform::kMouseLeft] = true;
     m_Editor->OnMouseDown(platform::kMouseLeft, down);
     EXPECT_EQ(m_Editor->GetHighlightedEntity(), kept);
+}
+
+namespace
+{
+
+// A palette record as the grid offers it.
+struct Offer
+{
+    std::string category;
+    std::string type;
+    std::string record;
+    std::string picture;
+};
+
+// What an entity keeps, as it writes itself, without where it stands and what it is called there.
+std::string KeptValues(const kaEntity& entity)
+{
+    TiXmlElement element("Entity");
+    entity.WriteXml(&element);
+    for (const char* placed : {"name", "entityID", "position", "rotation", "visible", "snapToTerrain"})
+        while (TiXmlElement* child = element.FirstChildElement(placed))
+            element.RemoveChild(child);
+    TiXmlPrinter printer;
+    element.Accept(&printer);
+    std::string kept = printer.CStr();
+    // What the block does not say: whether it stays put, and what its shapes are made of.
+    if (const auto* physical = dynamic_cast<const kaEntityPhysical*>(&entity))
+    {
+        kept += physical->IsPinned() ? "pinned" : "loose";
+        for (const auto& geom : physical->GetGeomData())
+            kept +=
+                " " + (geom->GetMaterial() != nullptr ? geom->GetMaterial()->GetName() : std::string("-"));
+    }
+    return kept;
+}
+
+} // namespace
+
+// Every kind of entity the shipped courses place is offered, in the category it belongs to, each with a
+// picture of its own; placed from the palette, saved and loaded back, each keeps the values it has on the
+// shipped courses.
+TEST_F(tvMapEditorWindowTest, EveryKindTheShippedCoursesPlaceIsOfferedAndKeepsItsValuesThroughASave)
+{
+    // Bought everything: nothing is held back from the palette.
+    for (const auto& item : m_Game.App().GetShopItems())
+        m_Player->Unlock(item->GetLockedEntity());
+    AnswerOptions("Catalogue", kVenue, "100", "2:00");
+    Choose("file menu", "New");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_NE(m_Editor->GetWorld(), nullptr);
+
+    std::vector<Offer> offers;
+    guiListBox* categories = m_Editor->GetCategoryDropDown()->GetList();
+    for (int32_t at = 0; at < categories->GetUsedRows(); ++at)
+    {
+        const std::string category = categories->GetCell(at, 0)->DynamicCast<guiText>()->GetText();
+        m_Editor->GetCategoryDropDown()->SelectByText(category);
+        m_Editor->LoadEntityPalette();
+        guiGrid* palette = m_Editor->GetPalette();
+        for (int32_t row = 0; palette->GetCell(row, 0) != nullptr; ++row)
+        {
+            const ka::any value = palette->GetCellData(row, 0);
+            TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
+            ASSERT_NE(data, nullptr);
+            offers.push_back({category, GetChildElementText("type", *data),
+                              GetChildElementText("entityInitID", *data),
+                              palette->GetCell(row, 0)->DynamicCast<guiImage>()->GetFilename()});
+        }
+    }
+    std::set<std::string> pictures;
+    for (const Offer& offer : offers)
+    {
+        EXPECT_TRUE(std::filesystem::is_regular_file(Install(offer.picture))) << offer.picture;
+        EXPECT_TRUE(pictures.insert(offer.picture).second) << offer.picture << " twice";
+    }
+
+    // The kinds of the shipped courses, and the category a user looks for each in.
+    const auto categoryOf = [](const std::string& type, const std::string& record) -> std::string
+    {
+        if (type == "PowerUp")
+            return record == "PointsToken" || record == "LapToken" ? "Points" : "Power-ups";
+        if (type == "Ball" || type == "Box" || type == "Cylinder" || record == "Ball" || record == "Crate")
+            return "Props";
+        if (type == "EntityModel")
+            return "Scenery";
+        return "Stunts";
+    };
+    std::map<std::string, std::string> shipped;
+    for (const auto& file : std::filesystem::directory_iterator(Install("Worlds")))
+    {
+        if (file.path().extension() != ".xml")
+            continue;
+        TiXmlDocument course;
+        ASSERT_TRUE(course.LoadFile(file.path().string().c_str())) << file.path();
+        const TiXmlElement* list = course.RootElement()->FirstChildElement("Entities");
+        for (const TiXmlElement* entity = list ? list->FirstChildElement("Entity") : nullptr;
+             entity != nullptr; entity = entity->NextSiblingElement("Entity"))
+        {
+            // The start is not offered: a save adds one where there is none.
+            const std::string record = GetChildElementText("initUniqueID", entity);
+            const std::string type = GetChildElementText("type", entity);
+            if (!record.empty() && type != "kaSpawnPoint")
+                shipped[record] = type;
+        }
+    }
+    EXPECT_GE(shipped.size(), 16u);
+    std::vector<std::string> placed;
+    for (const auto& [record, type] : shipped)
+    {
+        const auto offer = std::find_if(offers.begin(), offers.end(),
+                                        [&](const Offer& o) { return o.record == record && o.type == type; });
+        ASSERT_NE(offer, offers.end()) << type << " " << record << " is not offered";
+        EXPECT_EQ(offer->category, categoryOf(type, record)) << record;
+
+        // Picked and put down on the venue.
+        m_Editor->GetCategoryDropDown()->SelectByText(offer->category);
+        m_Editor->LoadEntityPalette();
+        const auto row = std::count_if(offers.begin(), offer,
+                                       [&](const Offer& o) { return o.category == offer->category; });
+        m_Editor->GetPalette()->SelectRow(int32_t(row), true);
+        kaEntityModel* entity = m_Editor->GetHighlightedEntity();
+        ASSERT_NE(entity, nullptr) << record;
+        ASSERT_EQ(entity->GetInitUniqueID(), record);
+        m_Game.Gui().SetCursorPosition(400, 300);
+        guiMsgMouse moved;
+        m_Editor->OnMouseMove(moved);
+        m_Editor->OnMouseUp(platform::kMouseLeft, moved.data);
+        ASSERT_TRUE(entity->IsVisible()) << record;
+        placed.push_back(record);
+    }
+    AnswerSaveAs("catalogue");
+    Choose("file menu", "Save World As...");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(std::filesystem::exists(Install("Worlds/catalogue.xml")));
+
+    m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
+    Choose("file menu", "Exit Editor");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_EQ(m_Game.App().GetCurrentWorld(), nullptr);
+
+    // Each comes back from the saved course, started as a run, as its class and with what it has on the
+    // stunt yard, which places every kind.
+    const auto run = [this](const std::string& course)
+    {
+        std::map<std::string, std::pair<std::string, std::string>> kept;
+        Tarvolin& app = m_Game.App();
+        app.SetVehicleName("Charger");
+        app.SetLevelPathCopy(course);
+        app.SetLevelPath(course);
+        app.StartCourse();
+        if (app.GetCurrentWorld() == nullptr)
+            return kept;
+        for (const kaEntity* entity : dynamic_cast<kaWorld*>(app.GetCurrentWorld())->GetEntities())
+            if (!entity->GetInitUniqueID().empty())
+                kept[entity->GetInitUniqueID()] = {entity->GetClassName(), KeptValues(*entity)};
+        app.DeleteCourseWorld();
+        return kept;
+    };
+    const auto yard = run("Worlds\\stunt_yard.xml");
+    ASSERT_FALSE(yard.empty());
+    const auto saved = run("Worlds\\catalogue.xml");
+    for (const std::string& record : placed)
+    {
+        const auto shippedOne = yard.find(record);
+        if (shippedOne == yard.end())
+            continue;
+        const auto savedOne = saved.find(record);
+        ASSERT_NE(savedOne, saved.end()) << record << " was not saved";
+        EXPECT_EQ(savedOne->second.first, shippedOne->second.first) << record;
+        EXPECT_EQ(savedOne->second.second, shippedOne->second.second) << record;
+    }
 }
 
 TEST_F(tvMapEditorWindowTest, LeavingUnsavedWithAFailingWriteStaysInTheEditorAndShutdownDropsItsWorldOnce)
@@ -579,10 +783,10 @@ protected:
                 return field != nullptr ? field->DynamicCast<guiWidget>() : nullptr;
             },
             name);
-        m_Game.ClickWidget(
-            [venues]() -> guiWidget*
-            { return venues() != nullptr ? venues()->GetButton() : nullptr; });
-        ClickRow([venues]() -> guiGrid* { return venues() != nullptr ? venues()->GetList() : nullptr; }, venue);
+        m_Game.ClickWidget([venues]() -> guiWidget*
+                           { return venues() != nullptr ? venues()->GetButton() : nullptr; });
+        ClickRow([venues]() -> guiGrid* { return venues() != nullptr ? venues()->GetList() : nullptr; },
+                 venue);
         m_Game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
     }
 
@@ -674,7 +878,8 @@ TEST_F(tvMapEditorSdlTest, ACourseIsMadeFromTheCareerHubSavedAndListed)
     TypeInto(
         [this]() -> guiWidget*
         {
-            auto* dialog = dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+            auto* dialog =
+                dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
             return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
         },
         "ridge");
@@ -776,12 +981,260 @@ TEST_F(tvMapEditorSdlTest, RightDragMovesMiddleDragTurnsAndTheToolsRowFollowsThe
     bool opened = false;
     ChooseFromMenu("tools button", "tools menu", "Selected Entity");
     m_Game.Queue([] {});
-    m_Game.Queue(
-        [this, &opened]
-        { opened = m_Game.Gui().FindWindow(EditorPropertiesWindow::kWindowName)->IsVisible(); });
+    m_Game.Queue([this, &opened]
+                 { opened = m_Game.Gui().FindWindow(EditorPropertiesWindow::kWindowName)->IsVisible(); });
     m_Game.Click(EditorPropertiesWindow::kWindowName, "cancel");
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_TRUE(opened);
+}
+
+namespace
+{
+
+// The scoring and stunt gear of the palette, placed as a user places it, on a course then driven in practice.
+class tvMapEditorGearSdlTest : public tvMapEditorSdlTest
+{
+protected:
+    // The category picked from the palette's drop-down, as a user picks it.
+    void ChooseCategory(const std::string& category)
+    {
+        m_Game.ClickWidget(
+            [this]() -> guiWidget*
+            {
+                guiDropDown* categories = m_Editor->GetCategoryDropDown();
+                return categories != nullptr ? categories->GetButton() : nullptr;
+            });
+        ClickRow([this]() -> guiGrid* { return m_Editor->GetCategoryDropDown()->GetList(); }, category);
+    }
+
+    // A click on the palette's picture of the record whose "entityInitID" is the given one.
+    void ClickPicture(const std::string& record)
+    {
+        m_Game.ClickAt(
+            [this, record](int32_t& x, int32_t& y)
+            {
+                guiGrid* palette = m_Editor->GetPalette();
+                const platform::Rect& cells = palette->GetHitRect();
+                y = cells.top;
+                for (int32_t row = 0; palette->GetCell(row, 0) != nullptr; ++row)
+                {
+                    const ka::any value = palette->GetCellData(row, 0);
+                    TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
+                    if (data != nullptr && GetChildElementText("entityInitID", *data) == record)
+                    {
+                        x = cells.left + palette->GetColumnWidth(0) / 2;
+                        y += palette->GetRowHeight(row) / 2;
+                        return true;
+                    }
+                    y += palette->GetRowHeight(row);
+                }
+                return false;
+            });
+    }
+
+    // The point of the view whose pick lands nearest the place on the ground, searched coarsely, then pixel
+    // by pixel around the best; false when none lands within a metre of it.
+    static bool ScreenPointOver(kaWorld& world, const platform::Vector3& place, int32_t& x, int32_t& y)
+    {
+        float best = 1.0e9f;
+        auto search = [&](int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t step)
+        {
+            int32_t bestX = x;
+            int32_t bestY = y;
+            for (int32_t py = top; py <= bottom; py += step)
+                for (int32_t px = left; px <= right; px += step)
+                {
+                    kaCollideInfo hit;
+                    platform::Vector3 origin;
+                    platform::Vector3 direction;
+                    if (!world.GetPickRay(float(px), float(py), origin, direction) ||
+                        !world.Pick(origin, origin + direction * 1000.0f, &hit,
+                                    kaWorld::kPickTerrain | kaWorld::kPickMeshes))
+                        continue;
+                    const float off = std::hypot(hit.m_Point.x - place.x, hit.m_Point.z - place.z);
+                    if (off < best)
+                    {
+                        best = off;
+                        bestX = px;
+                        bestY = py;
+                    }
+                }
+            x = bestX;
+            y = bestY;
+        };
+        // Right of the palette, below the toolbar.
+        search(150, 60, 790, 590, 10);
+        search(x - 10, y - 10, x + 10, y + 10, 1);
+        return best < 1.0f;
+    }
+
+    // The record's picture clicked, the pointer to the place, a click there puts it down.
+    void Place(const std::string& record, const platform::Vector3& place)
+    {
+        ClickPicture(record);
+        ASSERT_TRUE(m_Game.RunScript());
+        int32_t x = 0;
+        int32_t y = 0;
+        ASSERT_TRUE(ScreenPointOver(*m_Editor->GetWorld(), place, x, y)) << record;
+        m_Game.MovePointer(x + 30, y + 30);
+        m_Game.MovePointer(x, y);
+        m_Game.Queue([] {});
+        m_Game.PressButton(SDL_BUTTON_LEFT);
+        m_Game.ReleaseButton(SDL_BUTTON_LEFT);
+        ASSERT_TRUE(m_Game.RunScript());
+    }
+};
+
+} // namespace
+
+// A course built in the game's editor can score: a points token and a launch plate placed from the palette
+// ahead of the start, the course saved with Ctrl+S, then picked on the hub and driven in practice. Taking
+// the token counts its points, and the plate throws the car up.
+TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunchOnTheSavedCourse)
+{
+    NewCourse("Gear Run", kVenue);
+    ASSERT_TRUE(m_Game.RunScript());
+    auto* world = dynamic_cast<tvWorld*>(m_Editor->GetWorld());
+    ASSERT_NE(world, nullptr);
+    ASSERT_NE(world->GetVenueEntity(), nullptr);
+    // The save puts the start under the venue's centre; the car drives off it towards -z.
+    const kaBoundingBox* venueBox = world->GetVenueEntity()->GetBoundingBox();
+    ASSERT_NE(venueBox, nullptr);
+    const platform::Vector3 centre = (venueBox->m_Min + venueBox->m_Max) * 0.5f;
+    const platform::Vector3 tokenAt(centre.x, 0.0f, centre.z - 8.0f);
+    const platform::Vector3 plateAt(centre.x, 0.0f, centre.z - 18.0f);
+
+    ChooseCategory("Points");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_NO_FATAL_FAILURE(Place("PointsToken", tokenAt));
+    ChooseCategory("Stunts");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_NO_FATAL_FAILURE(Place("LaunchPlate", plateAt));
+    std::map<std::string, platform::Vector3> placed;
+    for (kaEntity* entity : world->GetEntities())
+    {
+        auto* physical = dynamic_cast<kaEntityPhysical*>(entity);
+        if (physical && physical->IsVisible() &&
+            (dynamic_cast<PowerUp*>(entity) || dynamic_cast<LaunchPlate*>(entity)))
+            placed[entity->GetInitUniqueID()] = physical->GetPosition();
+    }
+    ASSERT_EQ(placed.size(), 2u);
+    EXPECT_NEAR(placed["PointsToken"].z, tokenAt.z, 1.5f);
+    EXPECT_NEAR(placed["LaunchPlate"].z, plateAt.z, 1.5f);
+
+    // Ctrl+S on the untitled course asks for its name.
+    m_Game.KeyDown(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    m_Game.KeyUp(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    TypeInto(
+        [this]() -> guiWidget*
+        {
+            auto* dialog =
+                dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+            return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
+        },
+        "gear run");
+    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/gear run.xml"));
+    ChooseFromMenu("file button", "file menu", "Exit Editor");
+    m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
+    ASSERT_TRUE(m_Game.RunScript(4));
+    ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
+
+    // Practice from the hub: the car, then the course from the list.
+    m_Game.Click(CareerWindow::kWindowName, CareerWindow::kPracticeName);
+    ASSERT_TRUE(m_Game.RunScript(20));
+    m_Game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+    ASSERT_TRUE(m_Game.RunScript(20));
+    auto* courses =
+        dynamic_cast<CourseSelectWindow*>(m_Game.Gui().FindWindow(CourseSelectWindow::kWindowName));
+    ASSERT_NE(courses, nullptr);
+    ASSERT_TRUE(courses->IsVisible());
+    Tarvolin& app = m_Game.App();
+    int32_t row = -1;
+    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        row = app.GetWorldInfo(i)->GetName() == "Gear Run" ? i : row;
+    ASSERT_GE(row, 0);
+    m_Game.ClickWidget([courses, row]
+                       { return courses->GetGrid()->GetCell(row, 0)->DynamicCast<guiWidget>(); });
+    m_Game.Click(CourseSelectWindow::kWindowName, CourseSelectWindow::kContinueName);
+    ASSERT_TRUE(m_Game.RunScript(4));
+    auto* course = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    ASSERT_NE(course, nullptr);
+    EXPECT_EQ(course->GetName(), "Gear Run");
+    tvVehicle* car = app.GetPlayerVehicle();
+    ASSERT_NE(car, nullptr);
+    LaunchPlate* plate = nullptr;
+    for (kaEntity* entity : course->GetEntities())
+        plate = plate != nullptr ? plate : dynamic_cast<LaunchPlate*>(entity);
+    ASSERT_NE(plate, nullptr);
+
+    // Frames of 1/30 s on the game's clock; the start counted down, then the throttle held.
+    m_Game.SetClockStep(0.0);
+    auto frame = [this]
+    {
+        m_Game.Clock().AdvanceSeconds(1.0 / 30.0);
+        return m_Game.Frame();
+    };
+    for (int i = 0; i < tvWorld::kPracticeStartFrames + 2; ++i)
+        ASSERT_TRUE(frame());
+    ASSERT_EQ(course->GetRunPhase(), tvWorld::kPhaseRunning);
+    tvPlayer* driver = app.GetCurrentPlayer();
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(driver->GetRunPoints(), 0);
+    const float ground = car->GetPosition().y;
+    m_Game.KeyDown(SDL_SCANCODE_W);
+    bool launched = false;
+    float highest = ground;
+    for (int i = 0; i < 150 && !(launched && highest > ground + 1.0f); ++i)
+    {
+        ASSERT_TRUE(frame());
+        launched |= car->GetLaunchTime() > 0.0f && plate->GetCooldown() > 0.0f;
+        highest = std::max(highest, car->GetPosition().y);
+    }
+    m_Game.KeyUp(SDL_SCANCODE_W);
+    ASSERT_TRUE(frame());
+    EXPECT_EQ(driver->GetRunPoints(), 100);
+    EXPECT_TRUE(launched);
+    EXPECT_GT(highest, ground + 1.0f);
+    app.DeleteCourseWorld();
+}
+
+// The player's course editor opens courses only: Load World... lists the courses the game lists, and none
+// of the engine editor's worlds (Sample Course among them).
+TEST_F(tvMapEditorSdlTest, LoadWorldListsTheGamesCoursesOnly)
+{
+    ChooseFromMenu("file button", "file menu", "Load World...");
+    std::vector<std::string> rows;
+    m_Game.Queue(
+        [this, &rows]
+        {
+            auto* dialog =
+                dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+            guiListBox* list = dialog != nullptr && dialog->IsVisible() ? dialog->GetFileList() : nullptr;
+            for (int32_t at = 0; list != nullptr && at < list->GetUsedRows(); ++at)
+            {
+                guiGlyph* cell = list->GetCell(at, 0);
+                auto* text = cell != nullptr ? cell->DynamicCast<guiText>() : nullptr;
+                rows.push_back(text != nullptr ? text->GetText() : "<none>");
+            }
+        });
+    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kCancelName);
+    ASSERT_TRUE(m_Game.RunScript());
+    EXPECT_EQ(m_Editor->GetWorld(), nullptr);
+    ASSERT_EQ(int32_t(rows.size()), m_Game.App().GetWorldCount());
+    for (const std::string& row : rows)
+    {
+        EXPECT_EQ(row.find("Editor"), std::string::npos) << row;
+        EXPECT_EQ(row.find("Sample Course"), std::string::npos) << row;
+    }
+    for (int32_t i = 0; i < m_Game.App().GetWorldCount(); ++i)
+    {
+        std::string path = m_Game.App().GetWorldInfo(i)->GetFilePath();
+        std::replace(path.begin(), path.end(), '/', '\\');
+        path.erase(path.rfind(".xml"));
+        EXPECT_NE(std::find(rows.begin(), rows.end(), path), rows.end()) << path;
+    }
 }
 
 namespace

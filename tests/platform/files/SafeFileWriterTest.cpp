@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstddef>
 #include <linux/filter.h>
@@ -190,6 +191,11 @@ TEST(SafeFileWriter, TheNextWriterOfATargetRemovesItsStaleTemporaries)
         {"xPlayer0.xml.Ab12Cd", 0600},     {"Player0.xmlzAb12Cd", 0600},     {"Player1.xml.Ab12Cd.tmp", 0644},
         {"Player0.xml.Ab12C.tmp", 0644},   {"Player0.xml.Ab_2Cd.tmp", 0644}, {"Player0.xml.Ab12Cd.tm", 0644},
         {"Player0.xml.Ab12Cd.tmpx", 0644}, {"player0.xml.Ab12Cd.tmp", 0644}, {"Player0.xml.tmp", 0644},
+        {"Player0.xml.Ab12Cd", 0600},      {"Player0.xml.Ab12Cd.tmp", 0644},
+        {".Player1.xml.Ab12Cd.tarvolin-save", 0600},  {".Player0.xml.Ab12C.tarvolin-save", 0600},
+        {".Player0.xml.Ab_2Cd.tarvolin-save", 0600},  {".Player0.xml.Ab12Cd.tarvolin-sav", 0600},
+        {".Player0.xml.Ab12Cd.tarvolin-savex", 0600}, {"Player0.xml.Ab12Cd.tarvolin-save", 0600},
+        {"..Player0.xml.Ab12Cd.tarvolin-save", 0600},
     };
     for (const auto& file : kept)
         ASSERT_EQ(chmod(dir.Write(file.name, "mine").c_str(), file.mode), 0) << file.name;
@@ -248,9 +254,10 @@ TEST(SafeFileWriter, TheNextSaveRemovesWhatACommitKilledAtAnyStepLeft)
         const Names left = dir.Entries();
         ASSERT_EQ(left.size(), 2u) << c.step;
         EXPECT_EQ(dir.Read("HighScores.xml"), "old") << c.step;
+        const std::string temporary = left[0] == "HighScores.xml" ? left[1] : left[0];
         struct stat info;
-        ASSERT_EQ(stat(dir.File(left[1]).c_str(), &info), 0) << c.step;
-        EXPECT_EQ(info.st_mode & 0777, c.leftMode) << c.step << " left " << left[1];
+        ASSERT_EQ(stat(dir.File(temporary).c_str(), &info), 0) << c.step;
+        EXPECT_EQ(info.st_mode & 0777, c.leftMode) << c.step << " left " << temporary;
 
         ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "newer")) << c.step;
         EXPECT_EQ(dir.Entries(), Names{"HighScores.xml"}) << c.step;
@@ -300,15 +307,57 @@ TEST(SafeFileWriter, ALivingWritersTemporaryStaysAndADeadOnesGoesWhateverTheirMo
     }
 }
 
-// The older temporaries ("<target>.XXXXXX") go while they keep mkstemp's mode; in any other mode the name
-// alone cannot tell one from a user's "<target>.backup", which stays.
-TEST(SafeFileWriter, AnOlderTemporaryGoesOnlyInMkstempsMode)
+// A user's files beside a saved file stay, whatever their shape or mode, even those shaped like a temporary
+// of mkstemp's; a killed save's temporary still goes with the next save, and a living writer's stays.
+TEST(SafeFileWriter, AUsersFilesBesideASavedFileStayWhateverTheirShapeOrMode)
 {
-    TempDir dir;
-    ASSERT_EQ(chmod(dir.Write("Tarvolin.cfg.Xy12Zw", "half").c_str(), 0600), 0);
-    ASSERT_EQ(chmod(dir.Write("Tarvolin.cfg.backup", "mine").c_str(), SavedFileMode()), 0);
-    ASSERT_TRUE(SafeFileWriter::WriteWhole(dir.File("Tarvolin.cfg"), "new"));
-    EXPECT_EQ(dir.Entries(), (Names{"Tarvolin.cfg", "Tarvolin.cfg.backup"}));
+    const char* const userEndings[] = {".backup",     ".keys01", ".before.tmp",
+                                       ".backup.tmp", ".Xy12Zw", ".Xy12Zw.tmp"};
+    for (const char* const saved : {"Tarvolin.cfg", "Player0.xml", "controls.xml"})
+    {
+        TempDir dir;
+        const std::string target = dir.File(saved);
+        ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "old"));
+        Names expected = {saved};
+        for (const char* const ending : userEndings)
+            for (const mode_t mode : {mode_t(0600), SavedFileMode()})
+            {
+                const std::string name = std::string(saved) + ending + (mode == 0600 ? "" : "-shared");
+                ASSERT_EQ(chmod(dir.Write(name, "mine").c_str(), mode), 0) << name;
+                expected.push_back(name);
+            }
+
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+        {
+            if (KillOnEntryTo(RenameCalls()))
+                SafeFileWriter::WriteWhole(target, "killed");
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << saved << ": the save was not killed, status " << status;
+        ASSERT_EQ(dir.Entries().size(), expected.size() + 1) << saved;
+
+        SafeFileWriter living(target);
+        ASSERT_NE(living.File(), nullptr);
+        ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "new")) << saved;
+        const std::string livingName = living.TemporaryPath().substr(living.TemporaryPath().rfind('/') + 1);
+        Names withLiving = expected;
+        withLiving.push_back(livingName);
+        std::sort(withLiving.begin(), withLiving.end());
+        EXPECT_EQ(dir.Entries(), withLiving) << saved;
+        for (const std::string& name : expected)
+            if (name != saved)
+                EXPECT_EQ(dir.Read(name), "mine") << name;
+
+        EXPECT_TRUE(living.Write("last"));
+        EXPECT_TRUE(living.Commit());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(dir.Entries(), expected) << saved;
+        EXPECT_EQ(dir.Read(saved), "last");
+    }
 }
 
 // Writers of one target at once each clear stale temporaries as they start: none may take another's
@@ -326,7 +375,8 @@ TEST(SafeFileWriter, WritersAtOnceNeverRemoveEachOthersTemporaries)
         {
             bool allSaved = true;
             for (int save = 0; save < 300; ++save)
-                allSaved = SafeFileWriter::WriteWhole(target, std::string(64 + save, 'a' + writer)) && allSaved;
+                allSaved =
+                    SafeFileWriter::WriteWhole(target, std::string(64 + save, 'a' + writer)) && allSaved;
             _exit(allSaved ? 0 : 1);
         }
         children.push_back(child);

@@ -225,14 +225,13 @@ void HeadlessGame::_RunStep()
 {
     if (m_Steps.empty())
         return;
-    // A modal wait takes one message a frame: events pushed earlier are handled before the next are given,
-    // as a hand is slower than the loop.
+    // Events pushed earlier are handled before the next are given, as a hand is slower than the loop.
     platform::Message waiting;
-    if (m_SdlInput && platform::PeekMessage(waiting, platform::PM_NOREMOVE) &&
+    if (m_SdlInput && m_Steps.front().paced && platform::PeekMessage(waiting, platform::PM_NOREMOVE) &&
         waiting.message != platform::WM_PAINT && waiting.message != platform::WM_QUIT)
         return;
     m_IdleModalFrames = 0;
-    const std::function<void()> step = m_Steps.front();
+    const std::function<void()> step = m_Steps.front().run;
     m_Steps.pop_front();
     step();
 }
@@ -416,6 +415,34 @@ void HeadlessGame::TapAt(const std::function<bool(int32_t& x, int32_t& y)>& wher
             _PushButton(sdlButton, true);
             _PushButton(sdlButton, false);
         });
+}
+
+void HeadlessGame::TypeThenClickAt(const std::string& text,
+                                   const std::function<bool(int32_t& x, int32_t& y)>& where, uint8_t sdlButton,
+                                   int heldFrames)
+{
+    auto found = std::make_shared<bool>(false);
+    Queue(
+        [this, text, where, sdlButton, found]
+        {
+            for (const char c : text)
+                _PushText(c);
+            int32_t x = 0;
+            int32_t y = 0;
+            *found = where(x, y);
+            if (!*found)
+                return;
+            _PushMotion(x, y);
+            _PushButton(sdlButton, true);
+        });
+    for (int frame = 1; frame < heldFrames; ++frame)
+        m_Steps.push_back({[] {}, false});
+    m_Steps.push_back({[this, sdlButton, found]
+                       {
+                           if (*found)
+                               _PushButton(sdlButton, false);
+                       },
+                       false});
 }
 
 void HeadlessGame::Drag(uint8_t sdlButton, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, int steps)

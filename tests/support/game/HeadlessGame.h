@@ -98,7 +98,7 @@ public:
     // window runs inside a click, so a script can answer the dialogs its clicks open. A modal wait
     // that outlasts its script by kIdleModalFrames frames is ended (as a cancel) instead of hanging.
     static constexpr int kIdleModalFrames = 200;
-    void Queue(const std::function<void()>& step) { m_Steps.push_back(step); }
+    void Queue(const std::function<void()>& step) { m_Steps.push_back({step, true}); }
     // A frame to draw, the pointer to the middle of the named widget of the named window with button 0
     // down, then up.
     void Click(const std::string& window, const std::string& widget);
@@ -136,6 +136,11 @@ public:
     // as a touchpad's tap, with no frame between the move and the press. Nothing when the finder answers
     // false.
     void TapAt(const std::function<bool(int32_t& x, int32_t& y)>& where, uint8_t sdlButton);
+    // A fast typist who clicks at once: the text typed, the pointer to the point the finder gives and the
+    // button down, all in one step; the button comes up `heldFrames` frames later, whether or not the
+    // program has taken the keys by then (as a hand does not wait for it).
+    void TypeThenClickAt(const std::string& text, const std::function<bool(int32_t& x, int32_t& y)>& where,
+                         uint8_t sdlButton, int heldFrames);
     // The pointer to the start, the button down, `steps` moves to the end a frame apart, the button up.
     void Drag(uint8_t sdlButton, int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, int steps = 4);
     // Runs frames until the script is done, then the extra ones; false when the loop ended first or
@@ -172,7 +177,13 @@ private:
     int32_t m_PointerY = 0;
     uint32_t m_SdlButtons = 0;
 
-    std::deque<std::function<void()>> m_Steps;
+    struct Step
+    {
+        std::function<void()> run;
+        // Waits until the events pushed before have been taken.
+        bool paced = true;
+    };
+    std::deque<Step> m_Steps;
     int m_IdleModalFrames = 0;
     std::optional<ScopedVariable> m_Headless;
     TempDir m_Install;

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -60,6 +61,43 @@ TEST_F(ScreenLayoutsTest, EveryLayoutIsWrittenInTextFormWithItsWindowName)
     }
     EXPECT_EQ(files.count("ui/common/loading.kab"), 1u);
     EXPECT_EQ(files.count("ui/editor/addsun.kab"), 1u);
+}
+
+// The in-game menu comes up over a run whose clock keeps going, and as the course editor's exit: its words
+// claim no pause and speak of no run, and its two buttons stay the ones that answer quit and resume.
+TEST(InGameMenuWordsTest, TheWordsSayNothingOfAPauseOrARun)
+{
+    const guigen::ScreenLayout* menu = nullptr;
+    for (const guigen::ScreenLayout& layout : guigen::ScreenContract())
+        if (std::string(layout.window) == "InGameMenu")
+            menu = &layout;
+    ASSERT_NE(menu, nullptr);
+    std::vector<std::string> texts;
+    for (const guigen::ScreenLabel& label : menu->labels)
+        texts.push_back(label.text);
+    std::vector<std::string> buttons;
+    for (const guigen::ScreenWidget& row : menu->widgets)
+        if (&row.record() == &guiButton::StaticClassInfo())
+        {
+            buttons.push_back(row.name);
+            texts.push_back(row.text);
+        }
+    EXPECT_EQ(buttons, (std::vector<std::string>{"ok_quit", "cancel_quit"}));
+    ASSERT_FALSE(menu->labels.empty());
+    for (const std::string& text : texts)
+    {
+        std::string word;
+        std::istringstream words(text);
+        while (words >> word)
+        {
+            std::string bare;
+            for (const char c : word)
+                if (std::isalpha(static_cast<unsigned char>(c)))
+                    bare += char(std::tolower(static_cast<unsigned char>(c)));
+            for (const char* raceWord : {"pause", "paused", "run", "race", "course", "driving"})
+                EXPECT_NE(bare, raceWord) << text;
+        }
+    }
 }
 
 TEST(LayoutPathTest, EveryLayoutLandsUnderTheLowerCaseInterfaceFolderWithForwardSlashes)

@@ -1,6 +1,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +11,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -55,7 +58,7 @@ protected:
                  fs::copy_options::recursive);
         std::string output;
         ASSERT_EQ(RunCommand(std::string(WORLDGEN_PATH) + " " + Quote(m_Root.Path()), output), 0) << output;
-        m_Course = m_Root.File("Worlds/Sample Course.xml");
+        m_Course = m_Root.File("Worlds/Editor/Sample Course.xml");
     }
 
     // The environment, when given, is a list of NAME=value words set for the one run.
@@ -79,7 +82,7 @@ TEST_F(WorldToolTest, GeneratesTheSameBytesAndResavesThemUnchanged)
     testsupport::TempDir second;
     std::string output;
     ASSERT_EQ(RunCommand(std::string(WORLDGEN_PATH) + " " + Quote(second.Path()), output), 0) << output;
-    for (const char* file : {"Worlds/Sample Course.xml", "InitData/SampleWorld.xml"})
+    for (const char* file : {"Worlds/Editor/Sample Course.xml", "InitData/SampleWorld.xml"})
         EXPECT_EQ(ReadFile(second.File(file)), ReadFile(m_Root.File(file))) << file;
 
     const std::string resaved = m_Root.File("Worlds/Resaved.xml");
@@ -207,7 +210,8 @@ Rgb MeanBitmapColour(const std::string& bytes, int x, int y, int half)
     for (int row = y - half; row <= y + half; ++row)
         for (int column = x - half; column <= x + half; ++column)
         {
-            const size_t at = size_t(offset) + size_t(size[1] - 1 - row) * size_t(stride) + size_t(column * step);
+            const size_t at =
+                size_t(offset) + size_t(size[1] - 1 - row) * size_t(stride) + size_t(column * step);
             sum.b += uint8_t(bytes.at(at));
             sum.g += uint8_t(bytes.at(at + 1));
             sum.r += uint8_t(bytes.at(at + 2));
@@ -235,4 +239,108 @@ TEST_F(WorldToolTest, RendersTheCourseWithItsModelsTextures)
     ASSERT_GT(textureSaturation, 0.2);
     EXPECT_GT(drawnSaturation, 0.05) << drawn.r << " " << drawn.g << " " << drawn.b;
     EXPECT_NEAR(drawnHue, textureHue, 12.0) << drawn.r << " " << drawn.g << " " << drawn.b;
+}
+
+namespace
+{
+
+// The text of each top-level key of a course, and each entity as its identifier and class, in file order.
+struct CourseParts
+{
+    std::map<std::string, std::string> keys;
+    std::vector<std::string> entities;
+};
+
+CourseParts ReadCourseParts(const std::string& file)
+{
+    CourseParts parts;
+    TiXmlDocument document;
+    EXPECT_TRUE(document.LoadFile(file.c_str())) << file;
+    const TiXmlElement* root = document.RootElement();
+    if (!root)
+        return parts;
+    for (const TiXmlElement* key = root->FirstChildElement(); key; key = key->NextSiblingElement())
+        parts.keys[key->ValueStr()] = key->GetText() ? key->GetText() : "";
+    const TiXmlElement* entities = root->FirstChildElement("Entities");
+    for (const TiXmlElement* entity = entities ? entities->FirstChildElement("Entity") : nullptr; entity;
+         entity = entity->NextSiblingElement("Entity"))
+    {
+        const TiXmlElement* id = entity->FirstChildElement("entityID");
+        const TiXmlElement* type = entity->FirstChildElement("type");
+        parts.entities.push_back(std::string(id && id->GetText() ? id->GetText() : "?") + " " +
+                                 (type && type->GetText() ? type->GetText() : "?"));
+    }
+    return parts;
+}
+
+} // namespace
+
+// Every course the game lists comes back from a resave with its rules and every entity, the game's
+// classes among them.
+TEST_F(WorldToolTest, ResavesEveryListedCourseWithItsRulesAndEveryEntity)
+{
+    std::vector<fs::path> courses;
+    for (const auto& entry : fs::directory_iterator(m_Root.File("Worlds")))
+        if (entry.is_regular_file() && entry.path().extension() == ".xml")
+            courses.push_back(entry.path());
+    ASSERT_GE(courses.size(), 3u);
+    fs::create_directories(m_Root.File("Resaved"));
+    for (const fs::path& course : courses)
+    {
+        SCOPED_TRACE(course.filename().string());
+        const std::string resaved = m_Root.File("Resaved/" + course.filename().string());
+        EXPECT_EQ(Tool("resave " + Quote(course.string()) + " " + Quote(resaved), 0), "");
+        const CourseParts before = ReadCourseParts(course.string());
+        const CourseParts after = ReadCourseParts(resaved);
+        for (const char* key : {"timeLimit", "scoreLimit", "levelName", "repPointFactor"})
+        {
+            ASSERT_EQ(before.keys.count(key), 1u) << key;
+            ASSERT_EQ(after.keys.count(key), 1u) << key;
+            EXPECT_EQ(after.keys.at(key), before.keys.at(key)) << key;
+        }
+        EXPECT_FALSE(before.entities.empty());
+        EXPECT_EQ(after.entities, before.entities);
+    }
+    EXPECT_EQ(ReadCourseParts(m_Root.File("Worlds/stunt_yard.xml")).entities.size(), 21u);
+}
+
+// A course it cannot read whole is refused with a line naming what it could not read, and nothing is
+// written: a class it does not know, or an entity the world turned away (an identifier given twice).
+TEST_F(WorldToolTest, RefusesACourseItCannotReadWholeAndWritesNothing)
+{
+    const std::string head = "<World><timeLimit>40</timeLimit><arena>SampleArena</arena><name>Odd</name>"
+                             "<Entities><Entity><type>kaSpawnPoint</type><entityID>1</entityID>"
+                             "<name>SpawnPoint</name></Entity>";
+    const struct
+    {
+        const char* entity;
+        const char* said;
+    } cases[] = {
+        {"<Entity><type>NoSuchThing</type><entityID>2</entityID></Entity>", "\"NoSuchThing\""},
+        {"<Entity><type>PowerUp</type><entityID>1</entityID><initUniqueID>PointsToken</initUniqueID></"
+         "Entity>",
+         "entity 1 (PowerUp)"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.entity);
+        const std::string course = m_Root.Write("Worlds/odd.xml", head + c.entity + "</Entities></World>");
+        const std::string out = m_Root.File("Worlds/odd-out.xml");
+        const std::string said = Tool("resave " + Quote(course) + " " + Quote(out), 1);
+        EXPECT_NE(said.find(c.said), std::string::npos) << said;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+// Sample Course lies with the editor's worlds; a rerun over an older install takes its old copy out of the
+// course list.
+TEST_F(WorldToolTest, TheSampleCourseLiesWithTheEditorsWorldsAndAnOldCopyGoes)
+{
+    EXPECT_TRUE(fs::exists(m_Root.File("Worlds/Editor/Sample Course.xml")));
+    EXPECT_FALSE(fs::exists(m_Root.File("Worlds/Sample Course.xml")));
+    m_Root.Write("Worlds/Sample Course.xml", ReadFile(m_Course));
+    std::string output;
+    ASSERT_EQ(RunCommand(std::string(WORLDGEN_PATH) + " " + Quote(m_Root.Path()), output), 0) << output;
+    EXPECT_FALSE(fs::exists(m_Root.File("Worlds/Sample Course.xml")));
+    EXPECT_TRUE(fs::exists(m_Course));
 }

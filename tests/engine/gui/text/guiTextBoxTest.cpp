@@ -256,6 +256,79 @@ TEST_F(TextBoxTest, AClickPutsTheCaretAtTheCharacterAndDraggingOutSelectsToTheEn
     EXPECT_EQ(m_Box->GetText(), "sts");
 }
 
+// The text a box is made with is a prompt: the focus coming to the box, and the first click after, select it
+// whole so that the first key replaces it; a second click, or a prompt once typed over, puts the caret where
+// it is clicked. Text given later with SetText is no prompt.
+TEST_F(TextBoxTest, ABoxsOwnTextGivesWayToTheFirstKeyUntilItIsTypedOver)
+{
+    struct Case
+    {
+        const char* what;
+        const char* made;
+        std::vector<int> clicksAt; // Characters of the made text clicked before (the text's length: past it).
+        bool tabbedTo;
+        std::string typed;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"one click in the middle", "Select Name", {4}, false, "Hilltop", "Hilltop"},
+        {"one click past the end", "2:00", {4}, false, "1:30", "1:30"},
+        {"one click at the start", "20", {0}, false, "35", "35"},
+        {"focus by Tab, no click", "20", {}, true, "35", "35"},
+        {"focus by Tab, then a click", "2:00", {2}, true, "9", "9"},
+        {"a second click puts the caret", "2:00", {4, 1}, false, "1", "21:00"},
+        {"Backspace alone empties it", "Select Name", {3}, false, "\b", ""},
+    };
+    // Each case's box under the one before; Tab comes from the box before.
+    guiTextBox* previous = m_Box;
+    int top = 50;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        guiTextBox* box = AddBox(c.what, 10, top, 300, 30, c.made);
+        const int middle = top + 15;
+        top += 45;
+        m_Desk->Frame();
+        const std::string made = c.made;
+        if (c.tabbedTo)
+        {
+            m_Form->SetFocus(previous);
+            Key(kTab);
+            ASSERT_TRUE(box->HasFocus());
+        }
+        for (const int at : c.clicksAt)
+        {
+            const size_t before = size_t(at);
+            const int x = before < made.size() ? 10 + Width(made.substr(0, before)) + Advance(made[before]) / 2
+                                               : 10 + Width(made) + 20;
+            m_Desk->Click(x, middle);
+        }
+        if (c.typed == "\b")
+            Key(kBackspace);
+        else
+            Type(c.typed);
+        EXPECT_EQ(box->GetText(), c.expected);
+        previous = box;
+    }
+
+    // Typed over, the text is the user's: leaving and clicking back puts the caret at the click.
+    guiTextBox* box = AddBox("typed over", 10, top, 300, 30, "Name");
+    const int middle = top + 15;
+    m_Desk->Frame();
+    m_Desk->Click(10 + Width("Na"), middle);
+    Type("Ramp");
+    m_Form->SetFocus(m_Box);
+    m_Desk->Click(10 + Width("R") + Advance('a') / 2, middle);
+    Type("x");
+    EXPECT_EQ(box->GetText(), "Rxamp");
+
+    // A text given later is no prompt, and neither is an empty box.
+    m_Box->SetText("mud", 3);
+    m_Desk->Click(10 + Advance('m') / 2, 25);
+    Type("o");
+    EXPECT_EQ(m_Box->GetText(), "omud");
+}
+
 TEST_F(TextBoxTest, MouseButtonsFireTheirEventsOnce)
 {
     m_Box->SetText("mud", 3);

@@ -1,6 +1,6 @@
+#include "engine/core/kaApp.h"
 #include "engine/scene/kaWorld.h"
 
-#include "engine/core/kaApp.h"
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
@@ -319,6 +319,46 @@ TEST_F(WorldFileTest, ARotationOfNoLengthIsTheIdentityAndTheEditorNamesIt)
             std::string::npos);
         m_World.reset();
     }
+}
+
+// Keys of another program's world (a game's course rules) come back with their values, ahead of the
+// world's own, each once, whatever they hold; a later load brings its own keys, not the earlier file's.
+TEST_F(WorldFileTest, TopLevelKeysItDoesNotReadAreWrittenBackAsTheyWere)
+{
+    const std::string keys =
+        "<timeLimit>60</timeLimit><scoreLimit>lots</scoreLimit><levelName>Yard</levelName>"
+        "<repPointFactor>0.2</repPointFactor><rules><lap>3</lap><lap>4</lap></rules>"
+        "<Designer>Kim</Designer><Designer>Lee</Designer>";
+    Load(World(keys + "<name>Course</name><Entities>" + Entity(1) + "</Entities>"), false);
+    const std::string first = Save(false);
+    EXPECT_EQ(first.find("<World>\n    <timeLimit>60</timeLimit>"), 0u) << first;
+    const std::vector<std::string> expected = {"<timeLimit>60</timeLimit>",
+                                               "<scoreLimit>lots</scoreLimit>",
+                                               "<levelName>Yard</levelName>",
+                                               "<repPointFactor>0.2</repPointFactor>",
+                                               "<lap>3</lap>",
+                                               "<lap>4</lap>",
+                                               "<Designer>Kim</Designer>",
+                                               "<Designer>Lee</Designer>",
+                                               "<name>Course</name>",
+                                               "<Entities>"};
+    size_t at = 0;
+    for (const std::string& key : expected)
+    {
+        const size_t found = first.find(key, at);
+        ASSERT_NE(found, std::string::npos) << key << " in order in\n" << first;
+        EXPECT_EQ(first.find(key, found + 1), std::string::npos) << key << " twice";
+        at = found + key.size();
+    }
+    ASSERT_NE(Find(1), nullptr);
+    Load(first, false);
+    EXPECT_EQ(Save(false), first);
+
+    // A world that reads a file without them into itself writes none of the earlier file's.
+    m_World->LoadFile(m_Dir.Write("plain.xml", World("<name>Plain</name>")), false);
+    const std::string plain = Save(false);
+    EXPECT_EQ(plain.find("timeLimit"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("Designer"), std::string::npos) << plain;
 }
 
 TEST_F(WorldFileTest, ReadingRules)

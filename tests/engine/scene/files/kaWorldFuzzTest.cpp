@@ -98,7 +98,7 @@ protected:
     {
         ASSERT_TRUE(Start(nullptr));
         ASSERT_TRUE(m_InitData.LoadInitData("InitData"));
-        std::ifstream in("Worlds/Sample Course.xml", std::ios::binary);
+        std::ifstream in("Worlds/Editor/Sample Course.xml", std::ios::binary);
         std::ostringstream bytes;
         bytes << in.rdbuf();
         m_Course = bytes.str();

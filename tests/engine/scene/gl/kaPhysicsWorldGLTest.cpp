@@ -44,7 +44,7 @@ protected:
         m_Manager = m_Graphics.Manager();
         m_Manager->SetClearColor(kPhysicsClear);
         ASSERT_TRUE(m_InitData.LoadInitData("InitData"));
-        m_World->LoadFile("Worlds/Sample Course.xml", true);
+        m_World->LoadFile("Worlds/Editor/Sample Course.xml", true);
         m_World->InitializeEntities();
         ASSERT_TRUE(m_Manager->AddSceneObject(m_World.get(), false));
         m_World->AddLight(&m_Light);

@@ -73,7 +73,7 @@ protected:
         m_Manager = m_Graphics.Manager();
         m_Manager->SetClearColor(kClear);
         ASSERT_TRUE(m_InitData.LoadInitData("InitData"));
-        m_World->LoadFile("Worlds/Sample Course.xml", true);
+        m_World->LoadFile("Worlds/Editor/Sample Course.xml", true);
         ASSERT_NE(m_World->GetVenueEntity(), nullptr);
         ASSERT_TRUE(m_Manager->AddSceneObject(m_World.get(), false));
         // From the start point, a little up and looking down the course.
