@@ -226,7 +226,8 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
     else if (m_HighlightedEntity != nullptr && data.buttons[platform::kMouseMiddle] && m_Rotating)
     {
         kaEntityModel* entity = m_HighlightedEntity;
-        const Quaternion rotation = entity->GetRotation();
+        // From where the entity was put, not from where a spin has turned it since.
+        const Quaternion rotation = entity->GetPlacedRotation();
         Matrix own;
         MatrixRotationQuaternion(&own, &rotation);
         Matrix turn;

@@ -5,6 +5,7 @@
 #include "platform/files/SafeFileWriter.h"
 #include "platform/system/DebugOutput.h"
 
+#include <cmath>
 #include <cstring>
 #include <tinyxml.h>
 
@@ -204,6 +205,12 @@ void AppendTextElement(TiXmlNode* parent, const std::string& name, const std::st
 
 void AppendFloatElement(TiXmlNode* parent, const std::string& name, float value)
 {
+    // "nan" and "inf" would make the file unreadable: every reader refuses them.
+    if (!std::isfinite(value))
+    {
+        platform::DebugPrintf("[AppendFloatElement] : %s is not a finite number; 0 written\n", name.c_str());
+        value = 0.0f;
+    }
     AppendTextElement(parent, name, ka::lexical_cast<std::string>(value));
 }
 

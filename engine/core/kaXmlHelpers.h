@@ -46,7 +46,8 @@ int GetChildElementInt(const std::string& name, const TiXmlNode* parent);
 // A new empty element appended as the parent's last child; null when the parent is null.
 TiXmlElement* AppendElement(TiXmlNode* parent, const std::string& name);
 void AppendTextElement(TiXmlNode* parent, const std::string& name, const std::string& text);
-// Seven significant digits.
+// Seven significant digits. A value that is not finite is written as 0, with a debugger line: no reader
+// takes "nan" or "inf" back.
 void AppendFloatElement(TiXmlNode* parent, const std::string& name, float value);
 void AppendIntElement(TiXmlNode* parent, const std::string& name, int value);
 // "1" or "0".

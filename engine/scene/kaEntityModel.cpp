@@ -1,5 +1,6 @@
 #include "engine/scene/kaEntityModel.h"
 
+#include "engine/core/kaApp.h"
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/core/kaXmlValues.h"
@@ -23,6 +24,7 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <cmath>
 
 using platform::Matrix;
 using platform::Quaternion;
@@ -192,14 +194,28 @@ kaParticleEmitterMgr* kaEntityModel::MakeEmitterManager()
 
 void kaEntityModel::_ReadRotation(const TiXmlElement* element)
 {
-    Quaternion rotation = GetRotation();
-    kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::Throw);
+    Quaternion rotation = GetPlacedRotation();
+    if (!kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::Throw, "kaEntityModel::ReadXml"))
+        _NoteRotationReplaced(element);
     SetRotation(rotation);
+}
+
+void kaEntityModel::_NoteRotationReplaced(const TiXmlElement* element) const
+{
+    // The editor lists it with the values it could not read; a run goes on with the identity.
+    const kaApp* app = kaApp::GetSingleton();
+    if (!m_pWorld || !app || !app->IsEditor() || IsReadingInitData())
+        return;
+    const TiXmlElement* quaternion = element->FirstChildElement("quaternion");
+    std::string text;
+    for (const char* name : {"x", "y", "z", "w"})
+        text += (text.empty() ? "" : " ") + kaXmlValues::TextOrEmpty(quaternion, name);
+    m_pWorld->NoteMalformedValue("rotation", text);
 }
 
 void kaEntityModel::_ReadPosition(const TiXmlElement* element)
 {
-    Vector3 position = GetPosition();
+    Vector3 position = GetPlacedPosition();
     ReadFloatOrThrow(element, "x", position.x);
     ReadFloatOrThrow(element, "z", position.z);
     if (m_SnapToTerrain)
@@ -231,7 +247,8 @@ void kaEntityModel::_WriteModelXml(TiXmlElement* element, bool positionFirst) co
     if (!element)
         return;
     AppendTextElement(element, "kmfFilename", m_ModelFile);
-    if (!m_pModel)
+    // Without a model the entity still has the place it was read or put at.
+    if (!m_pModel && !m_Placed)
         return;
     AppendBoolElement(element, "snapToTerrain", m_SnapToTerrain);
     if (positionFirst)
@@ -243,7 +260,7 @@ void kaEntityModel::_WriteModelXml(TiXmlElement* element, bool positionFirst) co
 
 void kaEntityModel::_AppendRotation(TiXmlElement* element) const
 {
-    const Quaternion rotation = GetRotation();
+    const Quaternion rotation = GetPlacedRotation();
     TiXmlElement* quaternion = AppendElement(AppendElement(element, "rotation"), "quaternion");
     AppendFloatElement(quaternion, "x", rotation.x);
     AppendFloatElement(quaternion, "y", rotation.y);
@@ -253,7 +270,7 @@ void kaEntityModel::_AppendRotation(TiXmlElement* element) const
 
 void kaEntityModel::_AppendPosition(TiXmlElement* element) const
 {
-    const Vector3 position = GetPosition();
+    const Vector3 position = GetPlacedPosition();
     TiXmlElement* place = AppendElement(element, "position");
     AppendFloatElement(place, "x", position.x);
     AppendFloatElement(place, "z", position.z);
@@ -389,7 +406,11 @@ bool kaEntityModel::GetWorldMatrix(Matrix& matrix) const
 void kaEntityModel::SetPositionRotation(const Vector3& position, const Quaternion& rotation)
 {
     if (!m_pModel)
+    {
+        if (!m_Animating)
+            _KeepPlacement(&position, &rotation);
         return;
+    }
     if (m_MatrixPlacement)
     {
         // The caller has set the matrix; rebuilding it would drop what the parts cannot express.
@@ -407,7 +428,11 @@ void kaEntityModel::SetPositionRotation(const Vector3& position, const Quaternio
 void kaEntityModel::SetPosition(const Vector3& position)
 {
     if (!m_pModel)
+    {
+        if (!m_Animating)
+            _KeepPlacement(&position, nullptr);
         return;
+    }
     m_pModel->SetPosition(position.x, position.y, position.z);
     _AfterPlacement();
 }
@@ -415,13 +440,57 @@ void kaEntityModel::SetPosition(const Vector3& position)
 void kaEntityModel::SetRotation(const Quaternion& rotation)
 {
     if (!m_pModel)
+    {
+        if (!m_Animating)
+            _KeepPlacement(nullptr, &rotation);
         return;
+    }
     m_pModel->SetRotation(rotation.x, rotation.y, rotation.z, rotation.w);
     _AfterPlacement();
 }
 
+void kaEntityModel::AnimatePositionRotation(const Vector3& position, const Quaternion& rotation)
+{
+    const bool was = m_Animating;
+    m_Animating = true;
+    SetPositionRotation(position, rotation);
+    m_Animating = was;
+}
+
+Vector3 kaEntityModel::GetPlacedPosition() const
+{
+    return m_Placed || !m_pModel ? m_PlacedPosition : GetPosition();
+}
+
+Quaternion kaEntityModel::GetPlacedRotation() const
+{
+    return m_Placed || !m_pModel ? m_PlacedRotation : GetRotation();
+}
+
+void kaEntityModel::_KeepPlacement(const Vector3* position, const Quaternion* rotation)
+{
+    if (position && std::isfinite(position->x) && std::isfinite(position->y) && std::isfinite(position->z))
+    {
+        m_PlacedPosition = *position;
+        m_Placed = true;
+    }
+    if (rotation && std::isfinite(rotation->x) && std::isfinite(rotation->y) && std::isfinite(rotation->z) &&
+        std::isfinite(rotation->w))
+    {
+        m_PlacedRotation = *rotation;
+        m_Placed = true;
+    }
+}
+
 void kaEntityModel::_AfterPlacement()
 {
+    if (!m_Animating)
+    {
+        // Taken from the model: a subclass may have placed it off the point it was given.
+        const Vector3 position = m_pModel->GetPosition();
+        const Quaternion rotation = m_pModel->GetRotation();
+        _KeepPlacement(&position, &rotation);
+    }
     if (m_pWorld)
         m_pWorld->OnEntityMoved(this);
     _PlaceLights();

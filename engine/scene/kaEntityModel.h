@@ -55,10 +55,17 @@ public:
     kaModel* GetModel() const { return m_pModel; }
     // Hands the current model back; a new one gives its source name to the model file.
     virtual void SetModel(kaModel* model);
-    // Placement: the model, the quad-tree filing and the lights follow. Nothing without a model.
+    // Placement: the model, the quad-tree filing and the lights follow. Without a model only the placement
+    // is kept, to be written.
     virtual void SetPositionRotation(const platform::Vector3& position, const platform::Quaternion& rotation);
     virtual void SetPosition(const platform::Vector3& position);
     virtual void SetRotation(const platform::Quaternion& rotation);
+    // A move of the running world (a spin, the physics): everything follows as with SetPositionRotation,
+    // but the placement a save writes stays where the file or the editor put the entity.
+    void AnimatePositionRotation(const platform::Vector3& position, const platform::Quaternion& rotation);
+    // The last placement given, as a save writes it; the model's own placement while none was given.
+    platform::Vector3 GetPlacedPosition() const;
+    platform::Quaternion GetPlacedRotation() const;
     virtual bool HasBone(const std::string& name) const;
     virtual int32_t GetBoneIndex(const std::string& name) const;
     virtual const kaBone* FindBone(const std::string& name) const;
@@ -97,14 +104,18 @@ protected:
     // A descriptor for a name containing ".xml", else a KMF file; the placeholder cylinder, named as
     // asked, when loading fails.
     void _LoadModel(const std::string& fileName);
-    // The model has moved: re-file, then move the lights.
+    // The model has moved: keep the placement unless a run moved it, re-file, then move the lights.
     void _AfterPlacement();
+    // Finite values only: a save must never write what no reader takes back.
+    void _KeepPlacement(const platform::Vector3* position, const platform::Quaternion* rotation);
     void _PlaceLights();
     void _ReadRotation(const TiXmlElement* element);
+    // A rotation of no length, taken as the identity: the editor names it to the designer.
+    void _NoteRotationReplaced(const TiXmlElement* element) const;
     void _ReadPosition(const TiXmlElement* element);
     void _ReadTextures(const TiXmlElement* element);
-    // The entity's block, the model file and, with a model, the snap switch, rotation and position (or
-    // position and rotation).
+    // The entity's block, the model file and, with a model or a placement, the snap switch, rotation and
+    // position (or position and rotation).
     void _WriteModelXml(TiXmlElement* element, bool positionFirst) const;
     // The "rotation" quaternion block, and the "position" block (without "y" when snapped to the terrain).
     void _AppendRotation(TiXmlElement* element) const;
@@ -131,4 +142,10 @@ protected:
     bool m_MatrixPlacement = false;
     // The entity whose attacher is moving this one, while it does.
     kaEntityModel* m_pMover = nullptr;
+    // Where the file or the editor last put the entity, which a save writes; a run's moves leave it.
+    platform::Vector3 m_PlacedPosition{0.0f, 0.0f, 0.0f};
+    platform::Quaternion m_PlacedRotation{0.0f, 0.0f, 0.0f, 1.0f};
+    bool m_Placed = false;
+    // Set while AnimatePositionRotation moves the entity.
+    bool m_Animating = false;
 };

@@ -137,7 +137,7 @@ void kaEntityPhysical::Update(float dt)
         const Vector3 position = FromODEVector(dBodyGetPosition(m_Body));
         const Quaternion rotation = FromODE(dBodyGetQuaternion(m_Body));
         s_PhysicsSync = true;
-        SetPositionRotation(position - Turn(m_COGOffset, rotation), rotation);
+        AnimatePositionRotation(position - Turn(m_COGOffset, rotation), rotation);
         s_PhysicsSync = false;
         for (const auto& control : m_BoneControls)
             control->Update(m_Body);

@@ -15,8 +15,10 @@ public:
     kaSpawnPoint();
     ~kaSpawnPoint() override;
 
-    // Never selectable; visible only while the map editor is open.
+    // Never selectable; visible only while the map editor is open. The flags it had before are the ones
+    // a save writes.
     void Initialize() override;
+    void WriteXml(TiXmlElement* element) const override;
     void SetPositionRotation(const platform::Vector3& position,
                              const platform::Quaternion& rotation) override;
     void SetPosition(const platform::Vector3& position) override;
@@ -29,4 +31,8 @@ private:
     platform::Vector3 m_SpawnPosition{0.0f, 0.0f, 0.0f};
     // Identity until given: a start of all zeros is no rotation, and the physics refuses it.
     platform::Quaternion m_SpawnRotation{0.0f, 0.0f, 0.0f, 1.0f};
+    // The visible and selectable flags as read or given, before Initialize changed them.
+    bool m_FileFlagsKept = false;
+    bool m_FileVisible = true;
+    bool m_FileSelectable = true;
 };

@@ -10,7 +10,13 @@ namespace kaXmlRotation
 {
 // A rotation block: its "quaternion" child's w, x, y and z over the given rotation, or, without one, the
 // rotation of its "pitch", "yaw" and "roll" (radians; absent ones 0). Malformed numbers go by the policy;
-// the reader names the debugger line.
-void Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValues::OnMalformed policy,
+// the reader names the debugger line. A quaternion whose length cannot be taken in floats (components so
+// large or small that their squares overflow or vanish) is brought to unit length; one of no length becomes
+// the identity, with a debugger line, and the answer is false.
+bool Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValues::OnMalformed policy,
           const char* reader = "");
+
+// The rotation at unit length, its components divided by the largest first so that none overflows when
+// squared. False, the rotation left, when it has no length or a component is not finite.
+bool Normalize(platform::Quaternion& rotation);
 } // namespace kaXmlRotation

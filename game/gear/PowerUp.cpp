@@ -294,7 +294,7 @@ void PowerUp::Update(float dt)
         {
             m_Rising = false;
             m_Collidable = true;
-            SetPositionRotation(m_PickUpPosition, rotation);
+            AnimatePositionRotation(m_PickUpPosition, rotation);
             if (m_HideTime == 0)
                 SetVisible(false);
             else
@@ -303,7 +303,8 @@ void PowerUp::Update(float dt)
         }
         position.y += dt * kRiseRate;
     }
-    SetPositionRotation(position, rotation);
+    // The spin and the rise are the run's: a save keeps the token as it was placed.
+    AnimatePositionRotation(position, rotation);
 }
 
 bool PowerUp::_MayReturn() const

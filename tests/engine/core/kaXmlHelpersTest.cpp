@@ -8,6 +8,11 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
 namespace
 {
 
@@ -111,6 +116,35 @@ TEST(XmlWriting, NullParentInsertsNothing)
     AppendFloatElement(nullptr, "x", 1.0f);
     AppendIntElement(nullptr, "x", 1);
     AppendBoolElement(nullptr, "x", true);
+}
+
+// Whatever a computation left in a value, the file stays readable: the reader refuses "nan" and "inf".
+TEST(XmlWriting, ANumberThatIsNotFiniteIsWrittenAsZeroWithALine)
+{
+    const struct
+    {
+        float value;
+        const char* text;
+    } cases[] = {{std::numeric_limits<float>::quiet_NaN(), "0"},
+                 {-std::numeric_limits<float>::quiet_NaN(), "0"},
+                 {std::numeric_limits<float>::infinity(), "0"},
+                 {-std::numeric_limits<float>::infinity(), "0"},
+                 {std::numeric_limits<float>::max(), "3.402823e+38"},
+                 {-std::numeric_limits<float>::denorm_min(), "-1.401298e-45"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.text);
+        testsupport::DebugCapture debug;
+        TiXmlElement parent("gear");
+        AppendFloatElement(&parent, "force", c.value);
+        EXPECT_EQ(GetChildElementText("force", &parent), c.text);
+        EXPECT_NO_THROW(GetElementFloat(parent.FirstChildElement("force")));
+        const bool finite = std::isfinite(c.value);
+        EXPECT_EQ(debug.Lines(),
+                  finite ? std::vector<std::string>{}
+                         : std::vector<std::string>{
+                               "[AppendFloatElement] : force is not a finite number; 0 written\n"});
+    }
 }
 
 TEST(XmlDepth, LoadingRefusesDeepFilesBeforeParsing)

@@ -628,6 +628,61 @@ TEST_F(EntityPhysicalOwnKeysTest, KeysTheEditorDoesNotTakeAreKeptAndARecordsAreN
     LoadAndSave(course, [](const kaEntityPhysical& crate) { EXPECT_TRUE(crate.IsPinned()); });
 }
 
+// In the editor the physics moves a crate; a save still writes where the course put it, in numbers a load
+// takes back, even from a rotation whose squares overflow. Moved by the editor, it is saved where it was put.
+TEST_F(EntityPhysicalOwnKeysTest, ACrateThePhysicsMovesIsSavedWhereItWasPlaced)
+{
+    kaApp app("test", "test");
+    app.SetEditor(true);
+    const std::string course =
+        Course("<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion></rotation>"
+               "<position><x>0</x><y>5</y><z>0</z></position>");
+    TiXmlDocument document;
+    document.Parse(course.c_str());
+    ASSERT_NE(document.RootElement(), nullptr);
+    kaPhysicsWorld world;
+    world.ReadXml(document.RootElement(), false);
+    world.InitializeEntities();
+    auto* crate = dynamic_cast<kaEntityPhysical*>(world.FindEntityById(4));
+    ASSERT_NE(crate, nullptr);
+    ASSERT_NE(crate->GetBody(), nullptr);
+    const auto save = [](const kaWorld& from)
+    {
+        TiXmlElement root("World");
+        from.WriteXml(&root, false);
+        TiXmlPrinter printer;
+        root.Accept(&printer);
+        return printer.Str();
+    };
+    const std::string placed = save(world);
+    EXPECT_EQ(placed.find("nan"), std::string::npos) << placed;
+    EXPECT_EQ(Count(placed, "x>0.5</x"), 1) << placed;
+    EXPECT_EQ(Count(placed, "w>0.5</w"), 1) << placed;
+
+    // Bodies rest until something wakes them; this one falls.
+    crate->SetBodyEnabled(true);
+    const float startY = crate->GetPosition().y;
+    for (int frame = 0; frame < 30; ++frame)
+        world.Update(1.0f / 30.0f);
+    EXPECT_LT(crate->GetPosition().y, startY - 0.5f);
+    EXPECT_EQ(save(world), placed);
+
+    crate->SetPosition(Vector3(3.0f, 6.0f, -2.0f));
+    const Vector3 moved = crate->GetPosition();
+    const std::string after = save(world);
+    EXPECT_NE(after, placed);
+    TiXmlDocument again;
+    again.Parse(after.c_str());
+    ASSERT_NE(again.RootElement(), nullptr);
+    kaPhysicsWorld reloaded;
+    reloaded.ReadXml(again.RootElement(), false);
+    reloaded.InitializeEntities();
+    auto* back = dynamic_cast<kaEntityPhysical*>(reloaded.FindEntityById(4));
+    ASSERT_NE(back, nullptr);
+    ExpectNear(back->GetPosition(), moved);
+    EXPECT_EQ(save(reloaded), after);
+}
+
 // One malformed value in the crate's block: the editor keeps the crate with the key's default, notes the
 // key and saves it as it was read; a run drops the crate and names it and the key on stderr.
 TEST_F(EntityPhysicalOwnKeysTest, AMalformedValueKeepsTheCrateInTheEditorAndIsSavedAsRead)

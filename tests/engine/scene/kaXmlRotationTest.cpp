@@ -6,6 +6,11 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
 namespace
 {
 
@@ -80,6 +85,84 @@ TEST(XmlRotation, AMalformedComponentThrowsOrIsKeptWithALineByThePolicy)
     EXPECT_EQ(kept, platform::Quaternion(0.1f, 0.2f, 0.3f, 0.5f));
     ASSERT_EQ(capture.Lines().size(), 1u);
     EXPECT_EQ(capture.Lines()[0], "Loader::Read - bad value for x, default kept.\n");
+}
+
+// Components whose squares overflow or vanish in floats still make a rotation: the reader brings them to
+// unit length, so that nothing downstream squares them. One of no length is no rotation: identity.
+TEST(XmlRotation, AQuaternionWhoseLengthFloatsCannotTakeIsNormalisedAndOneOfNoLengthIsIdentity)
+{
+    const struct
+    {
+        const char* xml;
+        platform::Quaternion expected;
+        bool line;
+    } cases[] = {
+        {"<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion></rotation>",
+         platform::Quaternion(0.5f, 0.5f, 0.5f, 0.5f), false},
+        {"<rotation><quaternion><x>-3e38</x><y>0</y><z>0</z><w>3e38</w></quaternion></rotation>",
+         platform::Quaternion(-0.70710677f, 0.0f, 0.0f, 0.70710677f), false},
+        {"<rotation><quaternion><x>0</x><y>1e-30</y><z>0</z><w>0</w></quaternion></rotation>",
+         platform::Quaternion(0.0f, 1.0f, 0.0f, 0.0f), false},
+        {"<rotation><quaternion><x>0</x><y>0</y><z>0</z><w>0</w></quaternion></rotation>",
+         platform::Quaternion(0.0f, 0.0f, 0.0f, 1.0f), true},
+        {"<rotation><quaternion><x></x><y>-0</y><z>0</z><w>0</w></quaternion></rotation>",
+         platform::Quaternion(0.0f, 0.0f, 0.0f, 1.0f), true},
+    };
+    for (const OnMalformed policy : {OnMalformed::Throw, OnMalformed::KeepWithDebugLine})
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(c.xml);
+            Parsed parsed;
+            Parse(parsed, c.xml);
+            testsupport::DebugCapture capture;
+            platform::Quaternion rotation = kStart;
+            kaXmlRotation::Read(parsed.Root(), rotation, policy, "Loader::Read");
+            EXPECT_NEAR(rotation.x, c.expected.x, 1e-6f);
+            EXPECT_NEAR(rotation.y, c.expected.y, 1e-6f);
+            EXPECT_NEAR(rotation.z, c.expected.z, 1e-6f);
+            EXPECT_NEAR(rotation.w, c.expected.w, 1e-6f);
+            EXPECT_EQ(capture.Lines(),
+                      c.line
+                          ? std::vector<std::string>{"Loader::Read - rotation of no length, identity used.\n"}
+                          : std::vector<std::string>{});
+        }
+}
+
+TEST(XmlRotation, NormalisingScalesFirstAndRefusesWhatHasNoLength)
+{
+    const float infinity = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct
+    {
+        platform::Quaternion given;
+        bool normalised;
+        platform::Quaternion expected;
+    } cases[] = {
+        {platform::Quaternion(0.0f, 3e38f, 0.0f, 3e38f), true,
+         platform::Quaternion(0.0f, 0.70710677f, 0.0f, 0.70710677f)},
+        {platform::Quaternion(0.0f, 0.0f, 0.0f, 2.0f), true, platform::Quaternion(0.0f, 0.0f, 0.0f, 1.0f)},
+        {platform::Quaternion(1e-40f, 0.0f, 0.0f, 0.0f), true, platform::Quaternion(1.0f, 0.0f, 0.0f, 0.0f)},
+        {platform::Quaternion(0.0f, 0.0f, 0.0f, 0.0f), false, platform::Quaternion(0.0f, 0.0f, 0.0f, 0.0f)},
+        {platform::Quaternion(infinity, 0.0f, 0.0f, 1.0f), false,
+         platform::Quaternion(infinity, 0.0f, 0.0f, 1.0f)},
+        {platform::Quaternion(0.0f, 0.0f, 0.0f, nan), false, platform::Quaternion(0.0f, 0.0f, 0.0f, nan)},
+    };
+    for (const auto& c : cases)
+    {
+        platform::Quaternion rotation = c.given;
+        EXPECT_EQ(kaXmlRotation::Normalize(rotation), c.normalised);
+        const float got[] = {rotation.x, rotation.y, rotation.z, rotation.w};
+        const float want[] = {c.expected.x, c.expected.y, c.expected.z, c.expected.w};
+        for (int i = 0; i < 4; ++i)
+        {
+            if (std::isnan(want[i]))
+                EXPECT_TRUE(std::isnan(got[i])) << i;
+            else if (std::isinf(want[i]))
+                EXPECT_EQ(got[i], want[i]) << i;
+            else
+                EXPECT_NEAR(got[i], want[i], 1e-6f) << i;
+        }
+    }
 }
 
 } // namespace

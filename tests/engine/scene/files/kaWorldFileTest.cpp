@@ -1,3 +1,4 @@
+#include "engine/core/kaApp.h"
 #include "engine/scene/kaWorld.h"
 
 #include "engine/core/kaFileSystem.h"
@@ -22,6 +23,7 @@
 
 #include <cmath>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -182,6 +184,141 @@ TEST_F(WorldFileTest, LoadSaveLoadSaveGivesTheSameBytesWithEveryElement)
     ASSERT_NE(water, nullptr);
     EXPECT_EQ(water->GetWidth(), kaWorld::kDefaultWaterSize);
     EXPECT_EQ(water->GetLength(), kaWorld::kDefaultWaterSize);
+}
+
+namespace
+{
+
+// The block the saved text holds for that entity identifier, without the blanks between its elements;
+// empty when there is none.
+std::string BlockOf(const std::string& saved, int id)
+{
+    const size_t at = saved.find("<entityID>" + std::to_string(id) + "</entityID>");
+    if (at == std::string::npos)
+        return std::string();
+    const size_t begin = saved.rfind("<Entity>", at);
+    const size_t end = saved.find("</Entity>", at);
+    static const std::regex blanks(">\\s+<");
+    return std::regex_replace(saved.substr(begin, end - begin), blanks, "><");
+}
+
+std::string Text(const char* key, const char* value)
+{
+    return std::string("<") + key + ">" + value + "</" + key + ">";
+}
+
+} // namespace
+
+// A save writes where the file or the editor put each entity, with the flags the file gave, whatever the
+// entity has done since it was read: a save, a load and another save give the same bytes.
+TEST_F(WorldFileTest, ASaveWritesThePlacementAndFlagsGivenNotWhatTheEntityDidSince)
+{
+    const std::string crate = "<kmfFilename>resources/models/crate/crate.kmf</kmfFilename>";
+    const std::string course = World(
+        "<Entities>"
+        // A start without a model, hidden and selectable in the file.
+        "<Entity><type>kaSpawnPoint</type><entityID>1</entityID><visible>0</visible>"
+        "<selectable>1</selectable><kmfFilename></kmfFilename>"
+        "<rotation><quaternion><x>0</x><y>0.7071068</y><z>0</z><w>0.7071068</w></quaternion></rotation>"
+        "<position><x>6</x><y>1</y><z>-12</z></position></Entity>"
+        // Components whose squares overflow.
+        "<Entity><type>EntityModel</type><entityID>2</entityID>" +
+        crate +
+        "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion></rotation>"
+        "<position><x>1</x><y>2</y><z>3</z></position></Entity>"
+        // No rotation at all.
+        "<Entity><type>EntityModel</type><entityID>3</entityID>" +
+        crate +
+        "<rotation><quaternion><x>0</x><y>0</y><z>0</z><w>0</w></quaternion></rotation>"
+        "<position><x>-4</x><y>0.5</y><z>8</z></position></Entity>"
+        // No model, turned by angles: written as a quaternion, where it was read.
+        "<Entity><type>EntityModel</type><entityID>4</entityID><kmfFilename></kmfFilename>"
+        "<rotation><yaw>3.1415927</yaw></rotation><position><x>0.25</x><y>-3</y><z>7</z></position></Entity>"
+        "</Entities>");
+    Load(course, false);
+    ASSERT_EQ(m_World->GetEntityCount(), 4);
+    m_World->InitializeEntities();
+    // A run's spin or fall moves the model, not the placement.
+    auto* spun = dynamic_cast<kaEntityModel*>(m_World->FindEntityById(2));
+    ASSERT_NE(spun, nullptr);
+    spun->AnimatePositionRotation(platform::Vector3(9.0f, -7.0f, 5.0f), platform::Quaternion(0, 1, 0, 0));
+    EXPECT_EQ(spun->GetPosition().x, 9.0f);
+    const std::string first = Save(false);
+
+    const struct
+    {
+        int id;
+        std::vector<std::string> keys;
+    } cases[] = {
+        {1,
+         {Text("visible", "0"), Text("selectable", "1"), Text("x", "6"), Text("y", "1"), Text("z", "-12"),
+          Text("y", "0.7071068"), Text("w", "0.7071068")}},
+        {2,
+         {"<quaternion>" + Text("x", "0.5") + Text("y", "0.5") + Text("z", "0.5") + Text("w", "0.5"),
+          "<position>" + Text("x", "1") + Text("z", "3") + Text("y", "2")}},
+        {3,
+         {"<quaternion>" + Text("x", "0") + Text("y", "0") + Text("z", "0") + Text("w", "1"),
+          "<position>" + Text("x", "-4") + Text("z", "8") + Text("y", "0.5")}},
+        {4,
+         {Text("kmfFilename", ""), Text("snapToTerrain", "0"), Text("y", "1"),
+          "<position>" + Text("x", "0.25") + Text("z", "7") + Text("y", "-3")}},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string block = BlockOf(first, c.id);
+        ASSERT_FALSE(block.empty()) << c.id << "\n" << first;
+        for (const std::string& key : c.keys)
+            EXPECT_NE(block.find(key), std::string::npos) << c.id << " " << key << "\n" << block;
+    }
+    EXPECT_TRUE(m_Debug.Contains(" - rotation of no length, identity used."));
+    EXPECT_EQ(first.find("nan"), std::string::npos);
+
+    Load(first, false);
+    ASSERT_EQ(m_World->GetEntityCount(), 4);
+    m_World->InitializeEntities();
+    EXPECT_EQ(Save(false), first);
+
+    // An editor's move is a placement: the next save writes it.
+    auto* moved = dynamic_cast<kaEntityModel*>(m_World->FindEntityById(3));
+    ASSERT_NE(moved, nullptr);
+    moved->SetPosition(platform::Vector3(2.5f, 3.0f, -1.0f));
+    EXPECT_NE(
+        BlockOf(Save(false), 3).find("<position>" + Text("x", "2.5") + Text("z", "-1") + Text("y", "3")),
+        std::string::npos);
+}
+
+// A quaternion of no length is no rotation: the entity stands unturned and is saved so; the editor names the
+// entity and the value to the designer, a run just goes on.
+TEST_F(WorldFileTest, ARotationOfNoLengthIsTheIdentityAndTheEditorNamesIt)
+{
+    const std::string course = World("<Entities><Entity><type>EntityModel</type><entityID>3</entityID>"
+                                     "<kmfFilename>resources/models/crate/crate.kmf</kmfFilename>"
+                                     "<rotation><quaternion><x>0</x><y>-0</y><z>0.0</z><w>0</w></quaternion>"
+                                     "</rotation></Entity></Entities>");
+    for (const bool editor : {false, true})
+    {
+        SCOPED_TRACE(editor);
+        kaApp app("WorldFileTest", "WorldFileTest");
+        app.SetEditor(editor);
+        Load(course, false);
+        ASSERT_EQ(m_World->GetEntityCount(), 1);
+        const std::vector<kaWorld::MalformedValue>& noted = m_World->GetMalformedValues();
+        if (editor)
+        {
+            ASSERT_EQ(noted.size(), 1u);
+            EXPECT_EQ(noted[0].entity, "EntityModel (id 3)");
+            EXPECT_EQ(noted[0].key, "rotation");
+            EXPECT_EQ(noted[0].text, "0 -0 0.0 0");
+            EXPECT_FALSE(noted[0].dropped);
+        }
+        else
+            EXPECT_TRUE(noted.empty());
+        EXPECT_NE(
+            BlockOf(Save(false), 3)
+                .find("<quaternion>" + Text("x", "0") + Text("y", "0") + Text("z", "0") + Text("w", "1")),
+            std::string::npos);
+        m_World.reset();
+    }
 }
 
 // Keys of another program's world (a game's course rules) come back with their values, ahead of the
