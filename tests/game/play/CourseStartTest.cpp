@@ -16,6 +16,7 @@
 #include "game/world/tvWorld.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ScriptedInput.h"
+#include "tools/worldgen/SampleWorld.h"
 #include "tools/worldgen/StuntYard.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ namespace
 constexpr float kFrame = 1.0f / 30.0f;
 constexpr const char* kProvingGround = "Worlds\\proving_ground.xml";
 // The proving ground's spawn point (the venue is centred on the origin; its open end is at z = -60).
-constexpr float kSpawnZ = 45.0f;
+constexpr float kSpawnZ = SampleWorld::kProvingGroundStartZ;
 
 using Key = gametest::KeyboardButton;
 

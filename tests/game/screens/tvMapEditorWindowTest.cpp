@@ -1094,7 +1094,7 @@ protected:
 // the token counts its points, and the plate throws the car up.
 TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunchOnTheSavedCourse)
 {
-    NewCourse("Gear Run", kVenue);
+    NewCourse("Plate Hop", kVenue);
     ASSERT_TRUE(m_Game.RunScript());
     auto* world = dynamic_cast<tvWorld*>(m_Editor->GetWorld());
     ASSERT_NE(world, nullptr);
@@ -1134,10 +1134,10 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
                 dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
             return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
         },
-        "gear run");
+        "plate hop");
     m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
     ASSERT_TRUE(m_Game.RunScript());
-    ASSERT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/gear run.xml"));
+    ASSERT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/plate hop.xml"));
     ChooseFromMenu("file button", "file menu", "Exit Editor");
     m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
     ASSERT_TRUE(m_Game.RunScript(4));
@@ -1155,7 +1155,7 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
     Tarvolin& app = m_Game.App();
     int32_t row = -1;
     for (int32_t i = 0; i < app.GetWorldCount(); ++i)
-        row = app.GetWorldInfo(i)->GetName() == "Gear Run" ? i : row;
+        row = app.GetWorldInfo(i)->GetName() == "Plate Hop" ? i : row;
     ASSERT_GE(row, 0);
     m_Game.ClickWidget([courses, row]
                        { return courses->GetGrid()->GetCell(row, 0)->DynamicCast<guiWidget>(); });
@@ -1163,7 +1163,7 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
     ASSERT_TRUE(m_Game.RunScript(4));
     auto* course = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
     ASSERT_NE(course, nullptr);
-    EXPECT_EQ(course->GetName(), "Gear Run");
+    EXPECT_EQ(course->GetName(), "Plate Hop");
     tvVehicle* car = app.GetPlayerVehicle();
     ASSERT_NE(car, nullptr);
     LaunchPlate* plate = nullptr;
