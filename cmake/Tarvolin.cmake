@@ -4,6 +4,10 @@
 # archive's objects, so static registrations that nothing names are kept. The archive is then
 # <target>_archive and <target> an interface that always names it whole: naming the same archive both
 # whole and plain in one link is an error, so no consumer may name the archive itself.
+option(TARVOLIN_LIBRARY_PCH "Compile each library against a precompiled header of the standard library" ON)
+set(TARVOLIN_LIBRARY_PCH_HEADERS
+    <algorithm> <cmath> <cstdint> <cstring> <functional> <map> <memory> <sstream> <string> <vector>)
+
 function(tarvolin_library target)
     cmake_parse_arguments(ARG "WHOLE" "" "DEPS;PRIVATE_DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -13,6 +17,11 @@ function(tarvolin_library target)
     endif()
     add_library(${archive} STATIC ${sources})
     target_include_directories(${archive} PUBLIC ${PROJECT_SOURCE_DIR})
+    # Half of a library file's compile time is parsing the standard library headers it shares with the
+    # rest of its library; each library parses them once.
+    if(TARVOLIN_LIBRARY_PCH)
+        target_precompile_headers(${archive} PRIVATE ${TARVOLIN_LIBRARY_PCH_HEADERS})
+    endif()
     target_link_libraries(${archive} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
     if(ARG_WHOLE)
         add_library(${target} INTERFACE)
