@@ -128,12 +128,13 @@ void AppendPowerUp(TiXmlElement* root, const char* id, int kind, int value, int 
 
 const std::vector<StuntYard::Placed>& StuntYard::Entities()
 {
-    // The car starts south of the middle facing north (-z); the points token and the launch plate lie on
-    // that straight ahead of it. The surfaces line the west side, the hard gear the east, the tokens and
-    // the props the far corners.
+    // The car starts south of the middle and a little west of it, facing north (-z); the points token and
+    // the launch plate lie on that straight ahead of it, and the thrown vehicle comes down on the same
+    // lane well short of the north wall. The surfaces line the west side, the hard gear the east, the
+    // tokens and the props the far corners; nothing stands on the lane or between it and the camera.
     static const std::vector<Placed> entities = {
-        {"LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf", 0.0f, 0.1f, -8.0f},
-        {"PointsToken", "PowerUp", "powerup/powerup.kmf", 0.0f, 1.5f, 0.0f},
+        {"LaunchPlate", "LaunchPlate", "launchplate/launchplate.kmf", kStartX, 0.1f, kPlateZ},
+        {"PointsToken", "PowerUp", "powerup/powerup.kmf", kStartX, 1.5f, kPlateZ + 4.0f},
         {"MudPit", "MudPit", "mudpad/mudpad.kmf", -10.0f, 0.025f, 10.0f},
         {"OilSlick", "OilSlick", "oilpad/oilpad.kmf", -10.0f, 0.025f, 0.0f},
         {"PowerGrate", "PowerGrate", "gratepad/gratepad.kmf", -10.0f, 0.025f, -10.0f},
@@ -261,7 +262,7 @@ void StuntYard::BuildCourse(TiXmlDocument& document)
 {
     TiXmlElement* world = SampleWorld::AppendCourseHeader(
         document, {kTimeLimit, kScoreLimit, "Stunt Yard", kRepFactor, kVenue,
-                   "Every piece of stunt gear, every power-up and every loose prop.", kStartZ});
+                   "Every piece of stunt gear, every power-up and every loose prop.", kStartZ, kStartX});
     // Lit as the proving ground is: without a sun the yard is all but black.
     SampleWorld::AppendDaylight(world);
     TiXmlElement* list = AppendElement(world, "Entities");
@@ -269,7 +270,7 @@ void StuntYard::BuildCourse(TiXmlDocument& document)
     auto append = [list](const std::string& record, const std::string& name, const std::string& type, int id,
                          const std::string& model, float x, float y, float z)
     { WorldKeys::AppendModel(list, record, name, type, id, std::string(kModels) + model, x, y, z); };
-    append("", "SpawnPoint", "kaSpawnPoint", kSpawnPointId, "cylinder/cylinder.kmf", 0.0f, 0.0f, kStartZ);
+    append("", "SpawnPoint", "kaSpawnPoint", kSpawnPointId, "cylinder/cylinder.kmf", kStartX, 0.0f, kStartZ);
     int id = kSpawnPointId;
     for (const Placed& placed : Entities())
     {

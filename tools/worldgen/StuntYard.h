@@ -31,8 +31,13 @@ public:
     static constexpr int kScoreLimit = 100;
     static constexpr float kRepFactor = 0.2f;
     // On the sample arena's model (walls inside z = +-23): the chase camera, 16 m behind a start facing -z,
-    // stands inside the south wall.
+    // stands inside the south wall. The lane runs west of the middle, clear of the world's origin, where
+    // the motorcycle's rag doll is made and waits hidden.
+    static constexpr float kStartX = -4.0f;
     static constexpr float kStartZ = 5.0f;
+    // The launch plate on the lane, near enough to the start that a vehicle thrown at full throttle comes
+    // down with room to stop before the north wall.
+    static constexpr float kPlateZ = -2.0f;
     // A points token that comes back a few seconds after it is taken, for courses driven in laps.
     static constexpr const char* kLapToken = "LapToken";
     static constexpr int kLapTokenValue = 50;
