@@ -306,7 +306,7 @@ bool MotorCycle::TrySwitchToRagdoll()
         dJointSetFixed(m_AnchorJoint);
     }
 
-    m_pRagdoll->SetVisible(true);
+    _ShowRagdoll(m_pRagdoll, true);
     m_pRider->SetVisible(false);
     SetLinearVelocity(velocity.x, velocity.y, velocity.z);
     SetAngularVelocity(spin.x, spin.y, spin.z);
@@ -335,6 +335,14 @@ void MotorCycle::_WakeRagdoll()
             limb->SetBodyEnabled(true);
 }
 
+void MotorCycle::_ShowRagdoll(RagDude* ragdoll, bool shown)
+{
+    ragdoll->SetVisible(shown);
+    for (kaJoint* joint : ragdoll->GetJoints())
+        if (kaEntityPhysical* limb = joint->GetOtherEnd(ragdoll))
+            limb->SetVisible(shown);
+}
+
 void MotorCycle::_DestroyAnchor()
 {
     if (m_AnchorJoint)
@@ -356,7 +364,7 @@ void MotorCycle::SpawnRagdoll()
     {
         if (m_pRagdoll)
         {
-            m_pRagdoll->SetVisible(false);
+            _ShowRagdoll(m_pRagdoll, false);
             m_pRagdoll->SetCollidable(false);
             m_pWorld->DeleteEntity(m_pRagdoll, true);
             m_pRagdoll = nullptr;
@@ -390,7 +398,7 @@ RagDude* MotorCycle::_MakeRagdoll()
     ragdoll->SetModel(model);
     ragdoll->SetRagdollRecord(m_RagdollInitID);
     ragdoll->Initialize();
-    ragdoll->SetVisible(false);
+    _ShowRagdoll(ragdoll, false);
     return ragdoll;
 }
 

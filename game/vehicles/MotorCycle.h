@@ -137,6 +137,9 @@ protected:
     void _ReleaseHungModels();
     void _DestroyAnchor();
     void _WakeRagdoll();
+    // The rag doll and its limbs shown, or hidden with their collision off: hidden, the limbs would still
+    // stand where the doll was made, invisible in the bike's way.
+    static void _ShowRagdoll(RagDude* ragdoll, bool shown);
     // The world's entity list holds it still.
     bool _InWorld(const kaEntity* entity) const;
     // The course's follow camera, or null outside a course world.

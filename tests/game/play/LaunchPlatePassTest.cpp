@@ -194,3 +194,44 @@ INSTANTIATE_TEST_SUITE_P(Courses, LaunchPlatePassTest,
                                            Course{"Worlds\\stunt_yard.xml", "Charger"}));
 
 } // namespace
+
+namespace
+{
+
+using RiderOriginTest = LaunchPlatePassTest;
+
+// The rag doll waits hidden where it was made, at the world's origin, until the rider is thrown: a ride
+// straight across that spot meets nothing there.
+TEST_P(RiderOriginTest, ARideAcrossTheWorldsOriginMeetsNothingThere)
+{
+    const Course course = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Start(course));
+    ASSERT_NO_FATAL_FAILURE(ResetTo(Vector3(0.0f, m_Start.y, 5.0f)));
+    auto* bike = dynamic_cast<MotorCycle*>(m_Vehicle);
+    ASSERT_NE(bike, nullptr);
+    m_Game.KeyDown(SDL_SCANCODE_W);
+    float slowest = 1e9f;
+    bool thrown = false;
+    for (int i = 0; i < kPassMostFrames && m_Vehicle->GetPosition().z > -6.0f; ++i)
+    {
+        ASSERT_TRUE(Frame());
+        thrown = thrown || bike->IsRagdolled();
+        // Once under way, from a metre short of the origin to past it.
+        const float z = m_Vehicle->GetPosition().z;
+        if (z < 1.0f && z > -2.0f)
+        {
+            const dReal* v = dBodyGetLinearVel(m_Vehicle->GetBody());
+            slowest = std::min(slowest, platform::Vec3Length(Vector3(v[0], v[1], v[2])));
+        }
+    }
+    m_Game.KeyUp(SDL_SCANCODE_W);
+    EXPECT_LT(m_Vehicle->GetPosition().z, -6.0f) << "the bike did not get across";
+    EXPECT_FALSE(thrown);
+    EXPECT_GT(UpY(), 0.7f) << "the bike is not on its wheels";
+    EXPECT_GT(slowest, 2.0f) << "the bike was stopped at the origin";
+}
+
+INSTANTIATE_TEST_SUITE_P(Yard, RiderOriginTest,
+                         ::testing::Values(Course{"Worlds\\stunt_yard.xml", "Motorcycle"}));
+
+} // namespace
