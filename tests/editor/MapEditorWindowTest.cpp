@@ -27,6 +27,7 @@
 #include "game/screens/courseeditor/MapSaveMenu.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/window/WindowConstants.h"
+#include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <SDL.h>
@@ -1105,97 +1106,16 @@ TEST_F(MapEditorSdlTest, ACourseSavedFromTheEngineEditorKeepsItsRulesAndEntities
     EXPECT_EQ(types(after), types(before));
 }
 
-namespace
-{
-
-std::string ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-int Occurrences(const std::string& text, const std::string& key)
-{
-    int count = 0;
-    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + key.size()))
-        ++count;
-    return count;
-}
-
-// The course with every entity's rotation made of components whose squares overflow a float.
-std::string WithHugeRotations(const std::string& course)
-{
-    static const std::regex rotation("<rotation>\\s*<quaternion>[\\s\\S]*?</quaternion>");
-    return std::regex_replace(
-        course, rotation, "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion>");
-}
-
-bool HoldsOnlyFiniteNumbers(const std::string& text)
-{
-    for (const char* bad : {">nan<", ">-nan<", ">inf<", ">-inf<"})
-        if (text.find(bad) != std::string::npos)
-            return false;
-    return true;
-}
-
-constexpr const char* kStuntYard = "Worlds/stunt_yard.xml";
-
-} // namespace
 
 // Ctrl+S on an unchanged course, then again seconds of frames later, writes the same bytes: the tokens' spin
 // and the start's run flags are the editor's show, not the course.
 TEST_F(MapEditorSdlTest, TwoSavesOfAnUnchangedCourseSecondsApartWriteTheSameBytes)
 {
-    const std::string file = game.Install().Path() + "/" + kStuntYard;
-    const std::string original = ReadWhole(file);
-    ASSERT_FALSE(original.empty());
-    editor->LoadWorld(kStuntYard);
-    ASSERT_NE(editor->GetWorld(), nullptr);
-    game.SetClockStep(0.05);
-    std::vector<std::string> saves;
-    for (int save = 0; save < 2; ++save)
-    {
-        for (int frame = 0; frame < 30; ++frame)
-            game.Queue([] {});
-        game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
-        ASSERT_TRUE(game.RunScript(3));
-        saves.push_back(ReadWhole(file));
-    }
-    EXPECT_EQ(saves[1], saves[0]);
-    EXPECT_EQ(Occurrences(saves[0], "<Entity>"), Occurrences(original, "<Entity>"));
-    EXPECT_EQ(Occurrences(saves[0], "<selectable>1</selectable>"),
-              Occurrences(original, "<selectable>1</selectable>"));
+    testsupport::courseSaves::ExpectTwoSavesAlike(game, *editor);
 }
 
 // A course whose rotations overflow when squared goes through load, save, load and save with every entity.
 TEST_F(MapEditorSdlTest, ACourseWithHugeRotationsKeepsEveryEntityThroughLoadsAndSaves)
 {
-    const std::string original = ReadWhole(game.Install().Path() + "/" + kStuntYard);
-    const int entities = Occurrences(original, "<Entity>");
-    ASSERT_GT(entities, 10);
-    const std::string huge = WithHugeRotations(original);
-    ASSERT_EQ(Occurrences(huge, "<x>1e30</x>"), Occurrences(original, "<rotation>"));
-    const std::string file = game.Install().Path() + "/Worlds/huge_yard.xml";
-    std::ofstream(file, std::ios::binary) << huge;
-    // The world also holds what the venue makes, which is not saved.
-    editor->LoadWorld(kStuntYard);
-    ASSERT_NE(editor->GetWorld(), nullptr);
-    const int32_t held = editor->GetWorld()->GetEntityCount();
-    game.SetClockStep(0.05);
-    for (int round = 0; round < 2; ++round)
-    {
-        SCOPED_TRACE(round);
-        editor->LoadWorld("Worlds/huge_yard.xml");
-        ASSERT_NE(editor->GetWorld(), nullptr);
-        EXPECT_EQ(editor->GetWorld()->GetEntityCount(), held);
-        for (int frame = 0; frame < 10; ++frame)
-            game.Queue([] {});
-        game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
-        ASSERT_TRUE(game.RunScript(3));
-        const std::string saved = ReadWhole(file);
-        EXPECT_EQ(Occurrences(saved, "<Entity>"), entities);
-        EXPECT_TRUE(HoldsOnlyFiniteNumbers(saved));
-        // Every rotation read back at unit length, and saved so.
-        EXPECT_EQ(Occurrences(saved, "<w>0.5</w>"), Occurrences(original, "<rotation>"));
-    }
+    testsupport::courseSaves::ExpectHugeRotationsKept(game, *editor);
 }
