@@ -24,8 +24,9 @@ namespace
 constexpr double kPassFrame = 1.0 / 30.0;
 // A reset gives the rider two seconds in which nothing throws him; a pass starts after them.
 constexpr int kPassSettleFrames = 70;
-// Past the plate by this much the throttle is let go; the pass ends this many frames later.
-constexpr float kPassRunOut = 6.0f;
+// Past the plate by this much, beyond where the vehicle comes down, the throttle is let go; the pass ends this
+// many frames later, short of the yard's far wall.
+constexpr float kPassRunOut = 14.0f;
 constexpr int kPassCoastFrames = 20;
 constexpr int kPassMostFrames = 240;
 constexpr int kPasses = 5;
