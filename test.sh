@@ -25,7 +25,7 @@ status=0
 # checking (tarvolin_test's GL option, and the two starts): LeakSanitizer's exit-time scan crashes now and
 # then when it stops Mesa's threads as they wind down.
 (cd build-sanitize && LP_NUM_THREADS=0 ctest -L sanitize --output-on-failure --no-label-summary -j "$jobs" >ctest-sanitize.log 2>&1) || status=$?
-tail -n 3 build-sanitize/ctest-sanitize.log | grep -v '^$' | sed 's/^/sanitizer run: /' || true
+grep -E '% tests passed' build-sanitize/ctest-sanitize.log | sed 's/^/sanitizer run: /' || true
 [ "$status" -eq 0 ] || { cat build-sanitize/ctest-sanitize.log; exit "$status"; }
 
 (cd build && ctest --output-on-failure --no-label-summary -j "$jobs" 2>&1 | tee ctest.log) || status=$?
