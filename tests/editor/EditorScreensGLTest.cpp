@@ -10,6 +10,7 @@
 #include "game/screens/courseeditor/CourseOptions.h"
 #include "game/screens/courseeditor/tvMapEditorWindow.h"
 #include "tests/support/FrameReading.h"
+#include "tests/support/game/CourseEditorShown.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>
@@ -70,14 +71,8 @@ TEST(EditorScreensGLTest, TheGameEditorDrawsANewCourseOnItsVenueWithTheFileMenuO
     HeadlessGame game(Drawn(false));
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.RunScript());
-    game.App().SetCurrentPlayer(game.App().CreatePlayer("Dana"));
-    for (guiWindow* window : game.Gui().GetWindows())
-        if (window->IsVisible())
-            game.Gui().HideWindow(window, 1);
-    auto* editor = dynamic_cast<tvMapEditorWindow*>(game.Gui().FindWindow(tvMapEditorWindow::kWindowName));
+    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
     ASSERT_NE(editor, nullptr);
-    game.App().SetEditor(true);
-    game.Gui().ShowWindow(editor, false);
     game.Queue(
         [&game]
         {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/worldgen/StuntYard.h"
+
 #include <string>
 #include <vector>
 
@@ -20,14 +22,8 @@ public:
     // Near the east wall facing west, the chase camera inside that wall (x = 31).
     static constexpr float kStartX = 12.0f;
 
-    // A placed record: its record, class, model (under the models folder) and place.
-    struct Placed
-    {
-        const char* record;
-        const char* type;
-        const char* model;
-        float x, y, z;
-    };
+    // A placed record, as the stunt yard places its gear.
+    using Placed = StuntYard::Placed;
     static const std::vector<Placed>& Entities();
 
     explicit GearRun(const std::string& root) : m_Root(root) {}

@@ -18,6 +18,7 @@
 #include "game/world/SpawnPlacement.h"
 #include "game/world/WorldInfo.h"
 #include "game/world/tvWorld.h"
+#include "tests/support/game/ExhibitionStart.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tools/worldgen/SampleWorld.h"
 
@@ -244,12 +245,7 @@ TEST(CareerCoursesTest, EveryListedCourseStartsTheCarAtRestOnTheGround)
         const WorldInfo* course = app.GetWorldInfo(index);
         ASSERT_NE(course, nullptr);
         SCOPED_TRACE(course->GetFilePath());
-        app.SetGameMode(1);
-        app.SetLevelPathCopy(course->GetFilePath());
-        app.SetLevelPath(course->GetFilePath());
-        app.SetVehicleName("Charger");
-        app.StartCourse();
-        auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        tvWorld* world = testsupport::StartExhibition(app, *course, "Charger");
         ASSERT_NE(world, nullptr);
         auto* spawn = dynamic_cast<kaSpawnPoint*>(world->FindEntityByName(kaSpawnPoint::kName));
         ASSERT_NE(spawn, nullptr) << "no spawn point";

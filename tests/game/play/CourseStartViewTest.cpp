@@ -9,6 +9,7 @@
 #include "game/world/tvWorld.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/gfx/math/Vector3.h"
+#include "tests/support/game/ExhibitionStart.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>
@@ -95,12 +96,7 @@ TEST(CourseStartViewTest, AtGoTheChaseCameraIsInsideTheVenueAndSeesTheCarAndTheC
         const WorldInfo* course = app.GetWorldInfo(index);
         ASSERT_NE(course, nullptr);
         SCOPED_TRACE(course->GetFilePath());
-        app.SetGameMode(1);
-        app.SetLevelPathCopy(course->GetFilePath());
-        app.SetLevelPath(course->GetFilePath());
-        app.SetVehicleName("Charger");
-        app.StartCourse();
-        auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        tvWorld* world = testsupport::StartExhibition(app, *course, "Charger");
         ASSERT_NE(world, nullptr);
         ASSERT_NE(world->GetVenueEntity(), nullptr);
         tvVehicle* car = app.GetPlayerVehicle();

@@ -4,6 +4,7 @@
 #include "engine/model/kaModelManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/records/tvPlayer.h"
+#include "tests/support/game/CourseEditorShown.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/MalformedCourse.h"
 
@@ -33,13 +34,7 @@ TEST(tvMapEditorWindowLoadSaveRunTest, MalformedValuesAreNamedAndEveryEntityAndV
     HeadlessGame game(WithSdlInput());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.RunScript());
-    game.App().SetCurrentPlayer(game.App().CreatePlayer("Dana"));
-    for (guiWindow* window : game.Gui().GetWindows())
-        if (window->IsVisible())
-            game.Gui().HideWindow(window, 1);
-    auto* editor = dynamic_cast<tvMapEditorWindow*>(game.Gui().FindWindow(tvMapEditorWindow::kWindowName));
+    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
     ASSERT_NE(editor, nullptr);
-    game.App().SetEditor(true);
-    game.Gui().ShowWindow(editor, false);
     testsupport::MalformedCourse::ExpectEditorRoundTrips(game, *editor);
 }

@@ -763,6 +763,20 @@ protected:
         m_Game.Type(text);
     }
 
+    // The save dialog's file name typed and Ok clicked.
+    void SaveAs(const std::string& name)
+    {
+        TypeInto(
+            [this]() -> guiWidget*
+            {
+                auto* dialog =
+                    dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+                return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
+            },
+            name);
+        m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+    }
+
     // New: the course options answered with a name and a venue picked from its drop-down.
     void NewCourse(const std::string& name, const std::string& venue)
     {
@@ -878,15 +892,7 @@ TEST_F(tvMapEditorSdlTest, ACourseIsMadeFromTheCareerHubSavedAndListed)
 
     // Save As "ridge", then leave: the career hub lists the course.
     ChooseFromMenu("file button", "file menu", "Save World As...");
-    TypeInto(
-        [this]() -> guiWidget*
-        {
-            auto* dialog =
-                dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
-            return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
-        },
-        "ridge");
-    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+    SaveAs("ridge");
     ASSERT_TRUE(m_Game.RunScript());
     EXPECT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/ridge.xml"));
     EXPECT_TRUE(m_Editor->IsSaved());
@@ -1128,15 +1134,7 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
     // Ctrl+S on the untitled course asks for its name.
     m_Game.KeyDown(SDL_SCANCODE_S, HeadlessGame::kCtrl);
     m_Game.KeyUp(SDL_SCANCODE_S, HeadlessGame::kCtrl);
-    TypeInto(
-        [this]() -> guiWidget*
-        {
-            auto* dialog =
-                dynamic_cast<SaveLoadWindow*>(m_Game.Gui().FindWindow(SaveLoadWindow::kWindowName));
-            return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
-        },
-        "plate hop");
-    m_Game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+    SaveAs("plate hop");
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/plate hop.xml"));
     ChooseFromMenu("file button", "file menu", "Exit Editor");
