@@ -162,7 +162,7 @@ public:
         std::string key;
         // The text as the file holds it.
         std::string text;
-        // The entity was left out of the world.
+        // The entity was left out of the world: every block the load does not keep has one such entry.
         bool dropped = false;
     };
     // Called by an entity's reader while the world reads the entity's block, which names the entity.
@@ -263,7 +263,14 @@ protected:
     // Picks along the mouse ray and draws the ray and the hit's normal.
     void _ShowPickRay();
     // Reads one entity block; null when the type is unknown or the block holds a malformed value.
-    kaEntity* _ReadEntity(const TiXmlElement* element);
+    // The entity of a block of "Entities", the place-th in the file; null, noted as left out, when it
+    // cannot be read.
+    kaEntity* _ReadEntity(const TiXmlElement* element, int32_t place);
+    // The block's type, name and id (its place in the file when it has none), as a designer finds it.
+    static std::string _DescribeBlock(const TiXmlElement* element, int32_t place);
+    // Notes a block the load leaves out, with its debugger line, also on stderr in a run.
+    void _NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
+                      const std::string& text, const std::string& reason);
     void _KeepUnreadKeys(const TiXmlElement* element);
     void _WriteKeptKeys(TiXmlElement* element) const;
 

@@ -248,17 +248,58 @@ void kaWorld::ReadEntities(const TiXmlElement* element)
     const TiXmlElement* entities = element ? element->FirstChildElement("Entities") : nullptr;
     if (!entities)
         return;
+    int32_t place = 0;
     for (const TiXmlElement* block = entities->FirstChildElement("Entity"); block;
          block = block->NextSiblingElement("Entity"))
     {
-        kaEntity* entity = _ReadEntity(block);
-        // Refused (a negative or repeated identifier): nothing else holds it.
-        if (entity && !AddEntity(entity, entity->IsVisible(), false))
-            delete entity;
+        ++place;
+        kaEntity* entity = _ReadEntity(block, place);
+        if (!entity || AddEntity(entity, entity->IsVisible(), false))
+            continue;
+        // Refused: nothing else holds it.
+        const int32_t id = entity->GetEntityID();
+        const bool noId = block->FirstChildElement("entityID") == nullptr;
+        delete entity;
+        const std::string reason = noId     ? std::string("no entityID")
+                                   : id < 0 ? "a negative entityID"
+                                            : "entityID " + std::to_string(id) + " already in use";
+        _NoteLeftOut(block, place, "entityID", noId ? std::string() : GetChildElementText("entityID", block),
+                     reason);
     }
 }
 
-kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
+std::string kaWorld::_DescribeBlock(const TiXmlElement* element, int32_t place)
+{
+    // Named from the block: a reader may stop before the entity knows its name. A block without an id is
+    // found by its place among the file's entities.
+    const std::string type = GetChildElementText("type", element);
+    const std::string name = GetChildElementText("name", element);
+    const std::string where = element->FirstChildElement("entityID") != nullptr
+                                  ? "id " + GetChildElementText("entityID", element)
+                                  : "entity " + std::to_string(place) + " of the file";
+    return (type.empty() ? std::string("untyped entity") : type) + (name.empty() ? "" : " \"" + name + "\"") +
+           " (" + where + ")";
+}
+
+void kaWorld::_NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
+                           const std::string& text, const std::string& reason)
+{
+    MalformedValue value;
+    value.entity = _DescribeBlock(element, place);
+    value.key = key;
+    value.text = text;
+    value.dropped = true;
+    m_MalformedValues.push_back(value);
+    const std::string line =
+        "kaWorld::ReadEntities - " + reason + ": " + value.entity + ", entity dropped.\n";
+    platform::OutputDebugString(line);
+    // A run leaves out what the designer may not know is broken: say so where a player or tester sees it.
+    const kaApp* app = kaApp::GetSingleton();
+    if (!app || !app->IsEditor())
+        std::fputs(line.c_str(), stderr);
+}
+
+kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element, int32_t place)
 {
     const std::string type = GetChildElementText("type", element);
     std::unique_ptr<kaEntity> entity = CreateEntity(type);
@@ -268,13 +309,13 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
     if (!entity && editor)
         entity = std::make_unique<kaEntityEditorModel>(type);
     if (!entity)
+    {
+        _NoteLeftOut(element, place, "type", type, type.empty() ? "no type" : "no class of that type");
         return nullptr;
+    }
     entity->SetWorld(this);
     const size_t noted = m_MalformedValues.size();
-    // Named from the block: a reader may stop before the entity knows its name.
-    const std::string name = GetChildElementText("name", element);
-    const std::string described = type + (name.empty() ? "" : " \"" + name + "\"") + " (id " +
-                                  GetChildElementText("entityID", element) + ")";
+    const std::string described = _DescribeBlock(element, place);
     try
     {
         // Entities its block makes wait in the queue and number after the file's own.
@@ -293,11 +334,9 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element)
             m_MalformedValues[i].entity = described;
         const std::string key =
             last.key.empty() ? std::string("a value") : last.key + " (\"" + last.text + "\")";
-        const std::string line = "kaWorld::ReadEntities - bad value for " + key + " in entity of type " +
-                                 type + " (id " + GetChildElementText("entityID", element) + ")" +
-                                 (name.empty() ? "" : ", named \"" + name + "\"") + ", entity dropped.\n";
+        const std::string line =
+            "kaWorld::ReadEntities - bad value for " + key + ": " + described + ", entity dropped.\n";
         platform::OutputDebugString(line);
-        // A run drops what the designer may not know is broken: say so where a player or tester sees it.
         if (!editor)
             std::fputs(line.c_str(), stderr);
         entity->SetWorld(nullptr);

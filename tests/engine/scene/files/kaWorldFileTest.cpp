@@ -424,8 +424,56 @@ TEST_F(WorldFileTest, MalformedValuesDropTheEntityOrKeepTheWorldDefault)
     EXPECT_EQ(Find(2), nullptr);
     EXPECT_NE(Find(3), nullptr);
     EXPECT_EQ(m_World->GetEntityCount(), 2);
-    EXPECT_TRUE(m_Debug.Contains("type WorldFileProbe (id 1)"));
-    EXPECT_TRUE(m_Debug.Contains("type WorldFileProbe (id 2)"));
+    EXPECT_TRUE(m_Debug.Contains("WorldFileProbe \"p1\" (id 1), entity dropped"));
+    EXPECT_TRUE(m_Debug.Contains("WorldFileProbe \"p2\" (id 2), entity dropped"));
+}
+
+// Every block a load leaves out is named once, in the file's order, by its id or else its place in the file;
+// a run also says so on stderr. The editor stands a placeholder in for a class it does not know.
+TEST_F(WorldFileTest, EveryEntityLeftOutIsNamedOnceAndARunSaysSoOnStderr)
+{
+    const std::string course =
+        World("<Entities>" + Entity(0) +
+              "<Entity><type>WorldFileProbe</type><name>loose</name></Entity>" // no id
+              "<Entity><type>WorldFileProbe</type><name>twin</name><entityID>0</entityID></Entity>" +
+              Entity(-4) + "<Entity><type>NoSuchClass</type><entityID>7</entityID></Entity>" + Entity(2) +
+              "</Entities>");
+    const struct
+    {
+        bool editor;
+        std::vector<std::string> leftOut;
+        int kept;
+    } cases[] = {
+        {false,
+         {"WorldFileProbe \"loose\" (entity 2 of the file)", "WorldFileProbe \"twin\" (id 0)",
+          "WorldFileProbe \"p-4\" (id -4)", "NoSuchClass (id 7)"},
+         2},
+        {true,
+         {"WorldFileProbe \"loose\" (entity 2 of the file)", "WorldFileProbe \"twin\" (id 0)",
+          "WorldFileProbe \"p-4\" (id -4)"},
+         3},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.editor);
+        kaApp app("WorldFileTest", "WorldFileTest");
+        app.SetEditor(c.editor);
+        testing::internal::CaptureStderr();
+        Load(course, false);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_World->GetEntityCount(), c.kept);
+        std::vector<std::string> named;
+        for (const kaWorld::MalformedValue& value : m_World->GetMalformedValues())
+        {
+            EXPECT_TRUE(value.dropped) << value.entity;
+            named.push_back(value.entity);
+        }
+        EXPECT_EQ(named, c.leftOut);
+        for (const std::string& entity : c.leftOut)
+            EXPECT_EQ(said.find(entity + ", entity dropped") != std::string::npos, !c.editor) << said;
+        EXPECT_EQ(said.find("entityID 0 already in use: ") != std::string::npos, !c.editor) << said;
+        m_World.reset();
+    }
 }
 
 TEST_F(WorldFileTest, UnreadableFilesReadNothingAndSaySo)
