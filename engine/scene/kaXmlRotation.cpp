@@ -23,6 +23,15 @@ bool HasUsableLength(const platform::Quaternion& rotation)
     return std::isfinite(squares) && squares >= FLT_MIN;
 }
 
+// A component below the smallest normal float does not come back from its text as the number it was: such
+// a rotation would save to other bytes each time. Beside a unit length it is nothing: it goes to 0.
+void FlushTinyComponents(platform::Quaternion& rotation)
+{
+    for (float* component : {&rotation.x, &rotation.y, &rotation.z, &rotation.w})
+        if (*component != 0.0f && std::fabs(*component) < FLT_MIN)
+            *component = 0.0f;
+}
+
 bool ReadQuaternion(const TiXmlElement* quaternion, platform::Quaternion& rotation,
                     kaXmlValues::OnMalformed policy, const char* reader)
 {
@@ -32,7 +41,12 @@ bool ReadQuaternion(const TiXmlElement* quaternion, platform::Quaternion& rotati
     ReadFloat(quaternion, "y", rotation.y, policy, reader);
     ReadFloat(quaternion, "z", rotation.z, policy, reader);
     // A rotation whose length floats can take is kept as written: stored files rely on it.
-    if (HasUsableLength(rotation) || Normalize(rotation))
+    if (HasUsableLength(rotation))
+    {
+        FlushTinyComponents(rotation);
+        return true;
+    }
+    if (Normalize(rotation))
         return true;
     platform::OutputDebugString(std::string(reader) + " - rotation of no length, identity used.\n");
     rotation = platform::Quaternion(0.0f, 0.0f, 0.0f, 1.0f);
@@ -54,6 +68,7 @@ bool Read(const TiXmlElement* element, platform::Quaternion& rotation, kaXmlValu
     ReadFloat(element, "yaw", yaw, policy, reader);
     ReadFloat(element, "roll", roll, policy, reader);
     platform::QuaternionRotationYawPitchRoll(&rotation, yaw, pitch, roll);
+    FlushTinyComponents(rotation);
     return true;
 }
 
@@ -73,6 +88,8 @@ bool Normalize(platform::Quaternion& rotation)
         std::sqrt(scaled.x * scaled.x + scaled.y * scaled.y + scaled.z * scaled.z + scaled.w * scaled.w);
     rotation =
         platform::Quaternion(scaled.x / length, scaled.y / length, scaled.z / length, scaled.w / length);
+    // What the scaling left below the normal floats changes the length by less than a float can show.
+    FlushTinyComponents(rotation);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/files/Files.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -17,13 +18,16 @@ namespace platform
 namespace
 {
 
-// mkstemp makes the file readable by its owner only; a saved file gets the mode a plain create would.
+// mkstemp makes the file readable by its owner only; a new file gets the mode a plain create would.
 mode_t CreationMode()
 {
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
 }
+
+// As many links as the system follows in one path before it gives up.
+const int kMaxLinks = 40;
 
 void SyncFolder(const std::string& folder)
 {
@@ -41,6 +45,36 @@ std::string FolderOf(const std::string& native)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : native.substr(0, slash);
+}
+
+// The file a path names through any chain of symbolic links: a save replaces that file and leaves the links
+// as they are. The end of a dangling link is where the file is made, as an open for writing would make it.
+// "" for a chain that never ends (a loop) or a link that cannot be read.
+std::string FollowLinks(std::string path)
+{
+    for (int hop = 0; hop <= kMaxLinks; ++hop)
+    {
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        char text[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), text, sizeof text);
+        if (length <= 0 || static_cast<size_t>(length) >= sizeof text)
+            return std::string();
+        const std::string link(text, static_cast<size_t>(length));
+        path = link.front() == '/' ? link : FolderOf(path) + "/" + link;
+    }
+    return std::string();
+}
+
+// The owner and group of the file the temporary replaces, where the system lets us give them (root, or a
+// group of ours); elsewhere the saved file is ours, as any file we write anew.
+bool KeepOwner(int fd, const struct stat& existing)
+{
+    if (existing.st_uid == geteuid() && existing.st_gid == getegid())
+        return true;
+    return fchown(fd, existing.st_uid, existing.st_gid) == 0 ||
+           fchown(fd, static_cast<uid_t>(-1), existing.st_gid) == 0;
 }
 
 // ".<target>.XXXXXX.tarvolin-save": hidden, and in a form no user picks by chance, so the name alone marks a
@@ -80,6 +114,8 @@ SafeFileWriter::SafeFileWriter(const std::string& path)
     if (path.empty())
         return;
     m_Target = NativePath(path);
+    if (!m_Target.empty())
+        m_Target = FollowLinks(m_Target);
     if (m_Target.empty() || IsDirectory(m_Target))
         return;
     for (int attempt = 0; attempt < 8 && m_Temporary.empty(); ++attempt)
@@ -167,7 +203,7 @@ bool SafeFileWriter::Commit()
         return false;
     const int fd = fileno(m_File);
     bool ok = !m_Failed && std::fflush(m_File) == 0 && !std::ferror(m_File);
-    ok = ok && fchmod(fd, CreationMode()) == 0 && fsync(fd) == 0;
+    ok = ok && _TakeOwnerAndMode(fd) && fsync(fd) == 0;
     ok = std::fclose(m_File) == 0 && ok;
     m_File = nullptr;
     if (!ok || std::rename(m_Temporary.c_str(), m_Target.c_str()) != 0)
@@ -181,6 +217,18 @@ bool SafeFileWriter::Commit()
     // The rename itself reaches the disk with the folder.
     SyncFolder(FolderOf(m_Target));
     return true;
+}
+
+bool SafeFileWriter::_TakeOwnerAndMode(int fd) const
+{
+    struct stat existing;
+    if (stat(m_Target.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode))
+        return fchmod(fd, CreationMode()) == 0;
+    // A file the user shared or kept private stays so. An owner we cannot give is no reason to lose the save.
+    KeepOwner(fd, existing);
+    // The mode after the owner, as a change of owner clears the set-id bits; those are not carried over to
+    // new contents in any case.
+    return fchmod(fd, existing.st_mode & 0777) == 0;
 }
 
 void SafeFileWriter::Abandon()

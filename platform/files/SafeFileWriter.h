@@ -12,7 +12,8 @@ namespace platform
 // the temporary file is removed. A killed writer leaves at most its own temporary file behind, and the next
 // writer of the same target removes it, whatever step the kill stopped: a temporary
 // (".<target>.XXXXXX.tarvolin-save") is locked for as long as its writer lives, so one that nobody holds is
-// known to be stale.
+// known to be stale. A target that is a symbolic link is written through it: the file at the end of the
+// chain is replaced (its temporary made beside it) and keeps its mode; the links stay links.
 class SafeFileWriter
 {
 public:
@@ -40,6 +41,9 @@ public:
 private:
     // Removes the stale temporaries of the target: its own form only, made by this user, unlocked.
     void _RemoveStaleTemporaries() const;
+    // Gives the temporary the target's mode and, where the system allows, its owner; a new file gets the
+    // mode a plain create would.
+    bool _TakeOwnerAndMode(int fd) const;
 
     std::string m_Target;
     std::string m_Temporary;

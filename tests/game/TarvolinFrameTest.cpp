@@ -13,7 +13,10 @@
 #include "tests/support/game/ScriptedInput.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -342,6 +345,52 @@ TEST_F(TarvolinFrameTest, ShutdownSavesProfilesScoresControlsAndBothSections)
     for (const char* marker : {"[Begin Tarvolin Config]\n", "[End Tarvolin Config]\n",
                                "[Begin Graphics Config]\n", "[End Graphics Config]\n"})
         EXPECT_NE(config.find(marker), std::string::npos) << marker;
+}
+
+// The user's own arrangement of the files the game saves outlives a quit from the main menu: settings kept
+// elsewhere behind a link are written there and the link stays, and a driver's profile made private stays
+// private.
+TEST(TarvolinShutdownSaveTest, AQuitKeepsALinkedConfigurationAndAPrivateProfile)
+{
+    testsupport::TempDir install;
+    testsupport::TempDir dotfiles;
+    HeadlessGame::CopyContent(install.Path());
+    HeadlessGame::Options options;
+    options.install = install.Path();
+    {
+        // An earlier game made the driver.
+        HeadlessGame earlier(options);
+        ASSERT_TRUE(earlier.Start());
+        earlier.App().CreatePlayer("Ace");
+        ASSERT_TRUE(earlier.App().Shutdown());
+    }
+    const std::string profile = install.File("Players/Player0.xml");
+    ASSERT_EQ(chmod(profile.c_str(), 0600), 0);
+    const std::string config = install.File("Tarvolin.cfg");
+    ASSERT_EQ(std::remove(config.c_str()), 0);
+    const std::string linked = dotfiles.Write("Tarvolin.cfg", "MyOwnKey=1\n");
+    ASSERT_EQ(symlink(linked.c_str(), config.c_str()), 0);
+
+    options.sdlInput = true;
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    ASSERT_EQ(game.App().GetPlayerCount(), 1);
+    game.Click("main window", "Quit Button");
+    EXPECT_FALSE(game.RunScript(200)) << "the game did not end";
+    EXPECT_TRUE(game.App().IsShutDown());
+
+    struct stat info;
+    ASSERT_EQ(lstat(config.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    const std::string saved = dotfiles.Read("Tarvolin.cfg");
+    EXPECT_EQ(saved.rfind("MyOwnKey=1\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("[Begin Tarvolin Config]\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("[Begin Graphics Config]\n"), std::string::npos) << saved;
+    EXPECT_EQ(dotfiles.Entries(), std::vector<std::string>{"Tarvolin.cfg"});
+    ASSERT_EQ(stat(profile.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode_t(0600));
+    EXPECT_NE(install.Read("Players/Player0.xml").find("Ace"), std::string::npos);
 }
 
 TEST_F(TarvolinFrameTest, PumpingLeavesTheQuitForTheMainLoopAndEndsAModalWait)

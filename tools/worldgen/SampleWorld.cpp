@@ -13,6 +13,8 @@
 
 #include <tinyxml.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 namespace
@@ -35,6 +37,34 @@ const char* const kPropClass = "kaEntityPhysical";
 const Record kRecords[] = {{"Ramp", "ramp/ramp.kmf", true, "Tarmac", "PRIM_Ramp"},
                            {"Crate", "crate/crate.kmf", false},
                            {"Ball", "ball/ball.kmf", false}};
+
+// The size and FNV-1a digest of each version of the sample course that earlier generators wrote to
+// SampleWorld::kFormerCourseFile.
+struct FormerCourse
+{
+    size_t size;
+    uint64_t digest;
+};
+const FormerCourse kFormerCourses[] = {{2604, 0x4334716cabd007b8ull},
+                                       {6109, 0x14bd2395f3ebe872ull},
+                                       {6124, 0xcc4457d34c808274ull},
+                                       {6139, 0x986a9a8773ee5236ull}};
+// Larger than any of them.
+const size_t kFormerCourseLimit = 65536;
+
+bool IsFormerCourse(const std::string& bytes)
+{
+    uint64_t digest = 14695981039346656037ull;
+    for (const char c : bytes)
+    {
+        digest ^= static_cast<unsigned char>(c);
+        digest *= 1099511628211ull;
+    }
+    for (const FormerCourse& former : kFormerCourses)
+        if (former.size == bytes.size() && former.digest == digest)
+            return true;
+    return false;
+}
 
 std::string Print(const TiXmlDocument& document)
 {
@@ -527,8 +557,16 @@ bool SampleWorld::WriteAll()
 
 bool SampleWorld::_RemoveFormerCourse() const
 {
+    // Anything else of that name, a link among them, is a course of the user's own.
+    const std::filesystem::path former = std::filesystem::path(m_Root) / kFormerCourseFile;
     std::error_code error;
-    std::filesystem::remove(std::filesystem::path(m_Root) / kFormerCourseFile, error);
+    const std::filesystem::file_status status = std::filesystem::symlink_status(former, error);
+    if (error || !std::filesystem::is_regular_file(status))
+        return true;
+    std::string bytes;
+    if (!platform::ReadWholeFile(former.string(), bytes, kFormerCourseLimit) || !IsFormerCourse(bytes))
+        return true;
+    std::filesystem::remove(former, error);
     return !error;
 }
 

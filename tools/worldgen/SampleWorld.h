@@ -17,7 +17,8 @@ public:
     static constexpr const char* kInitDataFile = "InitData/SampleWorld.xml";
     // With the editor's worlds: it has no rules to play by, so the game's course lists leave it out.
     static constexpr const char* kCourseFile = "Worlds/Editor/Sample Course.xml";
-    // Where installs generated before kept it; a rerun takes that copy out of the course list.
+    // Where installs generated before kept it; a rerun takes that copy out of the course list, but only a
+    // file whose bytes are what an earlier generator wrote there: anything else is a user's own course.
     static constexpr const char* kFormerCourseFile = "Worlds/Sample Course.xml";
     static constexpr const char* kVenue = "SampleArena";
     // Two courses of bare ground from the sample terrain content: three masked layers, and one base image

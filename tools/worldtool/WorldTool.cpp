@@ -30,6 +30,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -156,7 +157,8 @@ class Session
 {
 public:
     Session(const std::string& file, bool drawing, bool countsOnly = false)
-        : m_Graphics(!drawing, countsOnly), m_File(Absolute(file)), m_Previous(fs::current_path())
+        : m_Graphics(!drawing, countsOnly), m_Given(file), m_File(Absolute(file)),
+          m_Previous(fs::current_path())
     {
         std::error_code error;
         fs::current_path(InstallFolder(file), error);
@@ -187,26 +189,30 @@ public:
             std::fclose(file);
         if (!parsed || !document.FirstChildElement(kaWorld::kRootElement))
         {
-            errors << "worldtool: " << m_File << " is not a readable course\n";
+            errors << "worldtool: " << m_Given << " is not a readable course\n";
             return false;
         }
         const TiXmlElement* root = document.FirstChildElement(kaWorld::kRootElement);
         const std::string unknown = _UnknownClass(root);
         if (!unknown.empty())
         {
-            errors << "worldtool: " << m_File << " names the entity class \"" << unknown
+            errors << "worldtool: " << m_Given << " names the entity class \"" << unknown
                    << "\", which worldtool does not know\n";
             return false;
         }
         m_World = std::make_unique<kaWorld>();
         m_World->ReadXml(root, true);
         m_HasStates = root->FirstChildElement("EntitiesStates") != nullptr;
-        m_Dropped = _DroppedEntity(root);
+        _FindLeftOut(root);
         return true;
     }
-    // The identifier and class of the first entity block of the file that the world could not read;
-    // empty when every block made its entity.
-    const std::string& Dropped() const { return m_Dropped; }
+    // The entity blocks of the file that the world left out, each named as the world names it (type,
+    // name, and its id or its place in the file); empty when every block made its entity.
+    const std::vector<std::string>& LeftOut() const { return m_LeftOut; }
+    // How many entity blocks the file holds, and how many of them the world kept.
+    int BlockCount() const { return m_Blocks; }
+    int KeptCount() const { return m_Kept; }
+    bool LostEntities() const { return !m_LeftOut.empty() || m_Kept < m_Blocks; }
     kaWorld& World() { return *m_World; }
     // The course kept entity states (links between entities, for one), which a resave keeps too.
     bool HasStates() const { return m_HasStates; }
@@ -214,6 +220,7 @@ public:
 
 private:
     Graphics m_Graphics;
+    std::string m_Given;
     std::string m_File;
     fs::path m_Previous;
     kaFileSystem m_Files;
@@ -221,7 +228,9 @@ private:
     kaModelManager m_Models;
     std::unique_ptr<kaWorld> m_World;
     bool m_HasStates = false;
-    std::string m_Dropped;
+    std::vector<std::string> m_LeftOut;
+    int m_Blocks = 0;
+    int m_Kept = 0;
 
     static std::string _UnknownClass(const TiXmlElement* root)
     {
@@ -236,22 +245,21 @@ private:
         return "";
     }
 
-    std::string _DroppedEntity(const TiXmlElement* root) const
+    // Counted, not looked up by id: a block whose id repeats another's, or reads as a number only in
+    // part ("3abc"), would find the other entity and pass for kept.
+    void _FindLeftOut(const TiXmlElement* root)
     {
         const TiXmlElement* entities = root->FirstChildElement("Entities");
         for (const TiXmlElement* block = entities ? entities->FirstChildElement("Entity") : nullptr; block;
              block = block->NextSiblingElement("Entity"))
-        {
-            const std::string id = GetChildElementText("entityID", block);
-            const std::string type = GetChildElementText("type", block);
-            char* end = nullptr;
-            const long number = std::strtol(id.c_str(), &end, 10);
-            const kaEntity* entity =
-                end != id.c_str() ? m_World->FindEntityById(static_cast<int32_t>(number)) : nullptr;
-            if (!entity || entity->GetClassName() != type || !entity->IsSaved())
-                return id + " (" + type + ")";
-        }
-        return "";
+            ++m_Blocks;
+        // Entities the file's entities make for themselves (a joint's parts, an emitter) are not saved,
+        // nor is the venue: every saved entity came from a block.
+        for (const kaEntity* entity : m_World->GetEntities())
+            m_Kept += entity->IsSaved() ? 1 : 0;
+        for (const kaWorld::MalformedValue& value : m_World->GetMalformedValues())
+            if (value.dropped)
+                m_LeftOut.push_back(value.entity);
     }
 };
 
@@ -287,15 +295,19 @@ int WorldTool::Resave(const std::string& in, const std::string& out, std::ostrea
     if (!session.Load(errors))
         return 1;
     // A resave that lost an entity would look like a good one: nothing is written instead.
-    if (!session.Dropped().empty())
+    if (session.LostEntities())
     {
-        errors << "worldtool: entity " << session.Dropped() << " of " << Absolute(in)
-               << " could not be read; nothing written\n";
+        for (const std::string& entity : session.LeftOut())
+            errors << "worldtool: entity " << entity << " of " << in << " could not be read\n";
+        if (session.LeftOut().empty())
+            errors << "worldtool: " << session.BlockCount() - session.KeptCount() << " of "
+                   << session.BlockCount() << " entities of " << in << " could not be read\n";
+        errors << "worldtool: nothing written\n";
         return 1;
     }
     if (!session.World().SaveFile(target, session.HasStates()))
     {
-        errors << "worldtool: " << target << " could not be written\n";
+        errors << "worldtool: " << out << " could not be written\n";
         return 1;
     }
     return 0;
@@ -338,6 +350,6 @@ int WorldTool::Render(const std::string& file, const std::string& bitmap, std::o
         if (!error)
             return 0;
     }
-    errors << "worldtool: " << target << " could not be written\n";
+    errors << "worldtool: " << bitmap << " could not be written\n";
     return 1;
 }

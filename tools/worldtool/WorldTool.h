@@ -12,8 +12,9 @@ public:
     // Prints the course name, the venue and the number of entities of each type (the venue aside).
     static int Info(const std::string& file, std::ostream& out, std::ostream& errors);
     // Loads the course into a world and saves it under the second name, keys the engine does not read
-    // included. A course with an entity it cannot read (a class it does not know, say) is refused, with a
-    // line, and nothing is written.
+    // included. A course with an entity it cannot read (a class it does not know, a repeated or malformed
+    // id, say) is refused, with a line naming each such entity (by its place in the file when it has no
+    // id), and nothing is written. Paths are named as they were given.
     static int Resave(const std::string& in, const std::string& out, std::ostream& errors);
     // Draws the course headless from its start point, 640 x 480, and saves the frame as a bitmap.
     static int Render(const std::string& file, const std::string& bitmap, std::ostream& errors);

@@ -1,7 +1,9 @@
 #include "engine/scene/kaXmlRotation.h"
 
 #include "engine/core/kaLexicalCast.h"
+#include "engine/scene/kaWorld.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -162,6 +164,52 @@ TEST(XmlRotation, NormalisingScalesFirstAndRefusesWhatHasNoLength)
             else
                 EXPECT_NEAR(got[i], want[i], 1e-6f) << i;
         }
+    }
+}
+
+// A course holding extreme quaternions, as the start's rotation and as an entity's, saves to the same bytes
+// from its second save on: the rotation the first save writes is read back as it was.
+TEST(XmlRotation, ExtremeQuaternionsSaveToTheSameBytesTwiceThroughAWorldFile)
+{
+    const struct
+    {
+        const char *w, *x, *y, *z;
+    } cases[] = {
+        {"1", "0", "0", "1e38"},
+        {"1", "3.4e38", "0", "0"},
+        {"-3.4e38", "3.4e38", "-3.4e38", "3.4e38"},
+        {"3.4e38", "-1", "1e-30", "1e38"},
+        {"1e38", "-1e38", "1e-38", "-1"},
+        {"1e-38", "0", "0", "1"},
+        {"1.0000002e-38", "0", "-0", "1"},
+        {"0", "1e-38", "-1e-38", "1e-38"},
+        {"1e-45", "1e-40", "-1e-39", "0"},
+        {"-1e-45", "0", "0", "0"},
+        {"1e-20", "1e-39", "0", "-1e-21"},
+        {"-0", "-0", "1", "-0"},
+        {"0.70710677", "-1e-39", "-0.70710677", "1.2e-38"},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string quaternion = std::string("<quaternion><w>") + c.w + "</w><x>" + c.x + "</x><y>" +
+                                       c.y + "</y><z>" + c.z + "</z></quaternion>";
+        SCOPED_TRACE(quaternion);
+        testsupport::TempDir dir;
+        dir.Write("0.xml",
+                  "<World><startrotation>" + quaternion +
+                      "</startrotation><Entities><Entity><type>EntityModel</type><entityID>1</entityID>"
+                      "<kmfFilename></kmfFilename><rotation>" +
+                      quaternion + "</rotation></Entity></Entities></World>");
+        for (int save = 1; save <= 2; ++save)
+        {
+            kaWorld world;
+            world.LoadFile(dir.File(std::to_string(save - 1) + ".xml"), false);
+            ASSERT_EQ(world.GetEntityCount(), 1);
+            ASSERT_TRUE(world.SaveFile(dir.File(std::to_string(save) + ".xml"), false));
+        }
+        const std::string first = dir.Read("1.xml");
+        EXPECT_NE(first.find("<rotation>"), std::string::npos) << first;
+        EXPECT_EQ(dir.Read("2.xml"), first);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "platform/files/SafeFileWriter.h"
 
+#include "platform/files/Files.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,136 @@ TEST(SafeFileWriter, RefusesWhatCannotBeWrittenAndKeepsTheTarget)
     const mode_t mask = umask(0);
     umask(mask);
     EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+}
+
+// A save replaces the contents and keeps the mode the user gave the file: a private profile stays private,
+// a read-only one read-only.
+TEST(SafeFileWriter, ASavedFileKeepsTheModeItHad)
+{
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0400), mode_t(0664), mode_t(0604)})
+    {
+        TempDir dir;
+        const std::string target = dir.Write("Player0.xml", "old");
+        ASSERT_EQ(chmod(target.c_str(), mode), 0);
+        ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "new")) << std::oct << mode;
+        struct stat info;
+        ASSERT_EQ(lstat(target.c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode));
+        EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(dir.Read("Player0.xml"), "new");
+        EXPECT_EQ(dir.Entries(), Names{"Player0.xml"});
+    }
+}
+
+// Run as root, a save of another user's file leaves it theirs.
+TEST(SafeFileWriter, ASavedFileKeepsItsOwnerWhereTheSystemAllows)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    TempDir dir;
+    const std::string target = dir.Write("Tarvolin.cfg", "old");
+    ASSERT_EQ(chown(target.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    ASSERT_TRUE(SafeFileWriter::WriteWhole(target, "new"));
+    struct stat info;
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
+    EXPECT_EQ(dir.Read("Tarvolin.cfg"), "new");
+}
+
+// A target that is a symbolic link is saved through it: the file at the end of the chain gets the bytes,
+// keeping its mode, and every link stays a link. A chain that ends nowhere the file can be made, that never
+// ends, or that ends in a folder is refused, with nothing changed and nothing left behind.
+TEST(SafeFileWriter, ASymbolicLinkIsSavedThroughAndStaysALink)
+{
+    struct Link
+    {
+        const char* name;
+        // "@" stands for the other folder's path.
+        const char* to;
+    };
+    const struct
+    {
+        const char* what;
+        std::vector<Link> links;
+        // Made before the save, in the other folder, 0600; none when empty.
+        const char* existing;
+        // Where the bytes land; the save is refused when empty.
+        const char* saved;
+    } cases[] = {
+        {"relative link into a folder beside it",
+         {{"Tarvolin.cfg", "mine/Tarvolin.cfg"}},
+         "",
+         "mine/Tarvolin.cfg"},
+        {"absolute link to another folder",
+         {{"Tarvolin.cfg", "@/dotfiles.cfg"}},
+         "dotfiles.cfg",
+         "@/dotfiles.cfg"},
+        {"chain of links",
+         {{"Tarvolin.cfg", "second.cfg"}, {"second.cfg", "@/dotfiles.cfg"}},
+         "dotfiles.cfg",
+         "@/dotfiles.cfg"},
+        {"dangling link into a folder that exists", {{"Tarvolin.cfg", "@/new.cfg"}}, "", "@/new.cfg"},
+        {"dangling link into a missing folder", {{"Tarvolin.cfg", "@/missing/new.cfg"}}, "", ""},
+        {"loop of two links", {{"Tarvolin.cfg", "other.cfg"}, {"other.cfg", "Tarvolin.cfg"}}, "", ""},
+        {"link to itself", {{"Tarvolin.cfg", "Tarvolin.cfg"}}, "", ""},
+        {"link to a folder", {{"Tarvolin.cfg", "@"}}, "", ""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        TempDir other;
+        const auto resolve = [&other](std::string text)
+        {
+            if (text.front() == '@')
+                text = other.Path() + text.substr(1);
+            return text;
+        };
+        dir.Write("mine/Tarvolin.cfg", "old");
+        ASSERT_EQ(chmod(dir.File("mine/Tarvolin.cfg").c_str(), 0600), 0);
+        if (*c.existing)
+        {
+            other.Write(c.existing, "old");
+            ASSERT_EQ(chmod(other.File(c.existing).c_str(), 0600), 0);
+        }
+        for (const Link& link : c.links)
+            ASSERT_EQ(symlink(resolve(link.to).c_str(), dir.File(link.name).c_str()), 0) << link.name;
+        const Names dirBefore = dir.Entries();
+        const Names otherBefore = other.Entries();
+
+        const bool saved = SafeFileWriter::WriteWhole(dir.File("Tarvolin.cfg"), "new");
+
+        EXPECT_EQ(saved, *c.saved != '\0');
+        for (const Link& link : c.links)
+        {
+            char text[4096] = {};
+            EXPECT_EQ(readlink(dir.File(link.name).c_str(), text, sizeof text - 1),
+                      static_cast<ssize_t>(resolve(link.to).size()))
+                << link.name << " is no longer the link it was";
+            EXPECT_EQ(std::string(text), resolve(link.to));
+        }
+        EXPECT_EQ(dir.Entries(), dirBefore);
+        EXPECT_EQ(dir.Entries("mine"), Names{"Tarvolin.cfg"});
+        if (!*c.saved)
+        {
+            EXPECT_EQ(other.Entries(), otherBefore);
+            EXPECT_EQ(dir.Read("mine/Tarvolin.cfg"), "old");
+            continue;
+        }
+        const std::string landed = resolve(c.saved[0] == '@' ? c.saved : dir.File(c.saved));
+        std::string bytes;
+        EXPECT_TRUE(platform::ReadWholeFile(landed, bytes, 100)) << landed;
+        EXPECT_EQ(bytes, "new");
+        struct stat info;
+        ASSERT_EQ(lstat(landed.c_str(), &info), 0);
+        // A file that was there keeps its mode; a new one gets a plain create's.
+        const bool existed = c.saved[0] != '@' || *c.existing;
+        EXPECT_EQ(info.st_mode & 07777, existed ? mode_t(0600) : SavedFileMode()) << std::oct << info.st_mode;
+        EXPECT_EQ(other.Entries().size(), otherBefore.size() + (existed ? 0 : 1));
+    }
 }
 
 TEST(SafeFileWriter, WritersAtOnceUseTheirOwnTemporaryFiles)

@@ -319,7 +319,7 @@ TEST_F(WorldToolTest, RefusesACourseItCannotReadWholeAndWritesNothing)
         {"<Entity><type>NoSuchThing</type><entityID>2</entityID></Entity>", "\"NoSuchThing\""},
         {"<Entity><type>PowerUp</type><entityID>1</entityID><initUniqueID>PointsToken</initUniqueID></"
          "Entity>",
-         "entity 1 (PowerUp)"},
+         "entity PowerUp (id 1)"},
     };
     for (const auto& c : cases)
     {
@@ -332,15 +332,109 @@ TEST_F(WorldToolTest, RefusesACourseItCannotReadWholeAndWritesNothing)
     }
 }
 
+// Every entity a course loses on the way in is named, by its place in the file when it has no id, and
+// nothing is written: also where its id repeats one of its own class or reads as a number only in part,
+// so that looking the id up would find the other entity. The course's path is named as it was given.
+TEST_F(WorldToolTest, NamesEveryEntityItCannotReadAndWritesNothing)
+{
+    const std::string head = "<World><arena>SampleArena</arena><name>Odd</name><Entities>"
+                             "<Entity><type>kaSpawnPoint</type><entityID>1</entityID>"
+                             "<name>SpawnPoint</name></Entity>";
+    const auto token = [](const std::string& id, const std::string& name)
+    {
+        return "<Entity><type>PowerUp</type>" + (id.empty() ? "" : "<entityID>" + id + "</entityID>") +
+               "<name>" + name + "</name><initUniqueID>PointsToken</initUniqueID></Entity>";
+    };
+    const struct
+    {
+        std::string entities;
+        std::vector<std::string> named;
+    } cases[] = {
+        {token("2", "First") + token("2", "Second"), {"PowerUp \"Second\" (id 2)"}},
+        {token("3", "Whole") + token("3abc", "Trailing"), {"PowerUp \"Trailing\" (id 3abc)"}},
+        {token("", "NoId"), {"PowerUp \"NoId\" (entity 2 of the file)"}},
+        {token("4", "Kept") + token("4", "Again") + token("", "Bare") + token("4x", "Part"),
+         {"PowerUp \"Again\" (id 4)", "PowerUp \"Bare\" (entity 4 of the file)", "PowerUp \"Part\" (id 4x)"}},
+    };
+    // Run from the folder above the install, with the paths relative to it.
+    const fs::path install(m_Root.Path());
+    const std::string given = install.filename().string() + "/Worlds/odd.xml";
+    const std::string out = install.filename().string() + "/Worlds/odd-out.xml";
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.entities);
+        m_Root.Write("Worlds/odd.xml", head + c.entities + "</Entities></World>");
+        std::string said;
+        EXPECT_EQ(RunCommand("cd " + Quote(install.parent_path().string()) + " && " + WORLDTOOL_PATH +
+                                 " resave " + Quote(given) + " " + Quote(out),
+                             said),
+                  1);
+        for (const std::string& entity : c.named)
+            EXPECT_NE(said.find("worldtool: entity " + entity + " of " + given + " could not be read\n"),
+                      std::string::npos)
+                << said;
+        EXPECT_NE(said.find("nothing written"), std::string::npos) << said;
+        EXPECT_FALSE(fs::exists(m_Root.File("Worlds/odd-out.xml")));
+    }
+}
+
 // Sample Course lies with the editor's worlds; a rerun over an older install takes its old copy out of the
-// course list.
+// course list: each version an earlier generator wrote there goes.
 TEST_F(WorldToolTest, TheSampleCourseLiesWithTheEditorsWorldsAndAnOldCopyGoes)
 {
     EXPECT_TRUE(fs::exists(m_Root.File("Worlds/Editor/Sample Course.xml")));
     EXPECT_FALSE(fs::exists(m_Root.File("Worlds/Sample Course.xml")));
-    m_Root.Write("Worlds/Sample Course.xml", ReadFile(m_Course));
-    std::string output;
-    ASSERT_EQ(RunCommand(std::string(WORLDGEN_PATH) + " " + Quote(m_Root.Path()), output), 0) << output;
-    EXPECT_FALSE(fs::exists(m_Root.File("Worlds/Sample Course.xml")));
-    EXPECT_TRUE(fs::exists(m_Course));
+    for (const char* version : {"FormerSampleCourse1.xml", "FormerSampleCourse2.xml",
+                                "FormerSampleCourse3.xml", "FormerSampleCourse4.xml"})
+    {
+        SCOPED_TRACE(version);
+        const std::string former = ReadFile(fs::path(WORLDTOOL_TEST_DATA) / version);
+        ASSERT_FALSE(former.empty());
+        m_Root.Write("Worlds/Sample Course.xml", former);
+        std::string output;
+        ASSERT_EQ(RunCommand(std::string(WORLDGEN_PATH) + " " + Quote(m_Root.Path()), output), 0) << output;
+        EXPECT_FALSE(fs::exists(m_Root.File("Worlds/Sample Course.xml")));
+        EXPECT_TRUE(fs::exists(m_Course));
+    }
+}
+
+// A course of the user's own under the old name stays, whatever it holds: the generator takes away only
+// the exact bytes it once wrote there.
+TEST_F(WorldToolTest, AUsersOwnCourseUnderTheOldSampleNameStays)
+{
+    const std::string former = ReadFile(fs::path(WORLDTOOL_TEST_DATA) / "FormerSampleCourse4.xml");
+    ASSERT_FALSE(former.empty());
+    std::string renamed = former;
+    const size_t name = renamed.find("<name>Sample Course</name>");
+    ASSERT_NE(name, std::string::npos);
+    renamed.replace(name, std::string("<name>Sample Course</name>").size(), "<name>My Course</name>");
+    const struct
+    {
+        const char* what;
+        std::string bytes;
+        // Made as a link to a former version elsewhere.
+        bool link;
+    } cases[] = {
+        {"a former version renamed", renamed, false},
+        {"a former version with a line added", former + "\n", false},
+        {"a former version cut short", former.substr(0, former.size() - 1), false},
+        {"a course of the user's own", "<World><name>Sample Course</name></World>\n", false},
+        {"an empty file", "", false},
+        {"a link to a former version", former, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::string path = m_Root.File("Worlds/Sample Course.xml");
+        fs::remove(path);
+        if (c.link)
+            fs::create_symlink(m_Root.Write("Mine/former.xml", c.bytes), path);
+        else
+            m_Root.Write("Worlds/Sample Course.xml", c.bytes);
+        std::string output;
+        ASSERT_EQ(RunCommand(std::string(WORLDGEN_PATH) + " " + Quote(m_Root.Path()), output), 0) << output;
+        ASSERT_TRUE(fs::exists(fs::symlink_status(path)));
+        EXPECT_EQ(fs::is_symlink(fs::symlink_status(path)), c.link);
+        EXPECT_EQ(ReadFile(path), c.bytes);
+    }
 }
