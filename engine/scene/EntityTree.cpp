@@ -1,7 +1,6 @@
 #include "engine/scene/EntityTree.h"
 
 #include "engine/core/kaXmlHelpers.h"
-#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaMeshSubset.h"

@@ -48,9 +48,10 @@ public:
     // lists and out of the records other entities hold of this frame.
     ~kaEntityPhysical() override;
 
-    // "overrideCOG" before the model's keys; then "position", "mass", "processCollisionForce",
-    // "collisionThreshold", "collisionMax", "pinned" (outside the map editor), "joint", "materialLookup",
-    // "boneControl", "ragdollInitID", "decal" and "altSoundTrigger".
+    // "overrideCOG" (a placement, within the bound) before the model's keys; then the model's position as
+    // the spawn position, "mass", "processCollisionForce", "collisionThreshold", "collisionMax", "pinned"
+    // (outside an edited world), "joint", "materialLookup", "boneControl", "ragdollInitID", "decal" and
+    // "altSoundTrigger".
     void ReadXml(const TiXmlElement* element) override;
     // The model's keys, then the physical keys as the entity's own block gave them.
     void WriteXml(TiXmlElement* element) const override;

@@ -3,16 +3,16 @@
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/scene/kaAltSoundTrigger.h"
 #include "engine/scene/kaImpactDecal.h"
-#include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
 
 #include <tinyxml.h>
 
-#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 // The entity's keys of a file: read and applied, and kept to be written back as they were given.
-
-using platform::Vector3;
 
 namespace
 {

@@ -141,8 +141,10 @@ public:
     // block holds a malformed value, or a placement beyond kaEntity::kPlacementBound, is kept by an edited
     // world's load, the key's default in use (a placement brought within the bound) and its text written back
     // as read; a run's load drops it, with a line on stderr naming it and the key. Either way the value is
-    // noted. Top-level keys the world does not read (a game's course rules) are kept as they were and
-    // written back first, each unless the writer of a derived world has already written a key of its name.
+    // noted. An edited world keeps an entity without a usable id (none, negative, not a number) under one no
+    // block of the file holds, which the save writes; a repeated id leaves the entity out. Top-level keys the
+    // world does not read (a game's course rules) are kept as they were and written back first, each unless
+    // the writer of a derived world has already written a key of its name.
     virtual void ReadXml(const TiXmlElement* element, bool restoreStates);
     virtual void WriteXml(TiXmlElement* element, bool saveStates) const;
     virtual void ReadEntities(const TiXmlElement* element);
