@@ -1,7 +1,6 @@
 #include "engine/scene/EntityTree.h"
 
 #include "engine/core/kaXmlHelpers.h"
-#include "engine/core/kaXmlValues.h"
 #include "engine/model/kaBillboard.h"
 #include "engine/model/kaMesh.h"
 #include "engine/model/kaMeshSubset.h"
@@ -59,16 +58,17 @@ void EntityTree::ReadXml(const TiXmlElement* element)
     if (!element)
         return;
     const std::string texture = GetChildElementText("filename", element);
-    const float scale = kaXmlValues::FloatOrThrow(element, "scale");
+    float scale = 0.0f;
+    ReadKey(element, "scale", scale);
     Vector3 position(0.0f, 0.0f, 0.0f);
-    if (const TiXmlElement* place = element->FirstChildElement("position"))
+    if (element->FirstChildElement("position"))
     {
-        position.x = kaXmlValues::FloatOrThrow(place, "x");
-        position.z = kaXmlValues::FloatOrThrow(place, "z");
+        ReadPlacementKey(element, "position", position, false);
         position.y = m_pWorld ? m_pWorld->GetGroundHeight(position.x, position.z) : 0.0f;
     }
     CreateBillboard(texture, scale);
     SetPosition(position);
+    m_PositionAsRead = position;
 }
 
 void EntityTree::WriteXml(TiXmlElement* element) const
@@ -77,8 +77,13 @@ void EntityTree::WriteXml(TiXmlElement* element) const
     if (!element || !m_pBillboard)
         return;
     AppendTextElement(element, "filename", m_pBillboard->GetTextureName());
-    AppendFloatElement(element, "scale", m_pBillboard->GetScale());
+    if (!m_BlockKeys.Write(element, "scale"))
+        AppendFloatElement(element, "scale", m_pBillboard->GetScale());
     const Vector3& position = m_pBillboard->GetPosition();
+    // Kept as read until the tree is moved.
+    if (position.x == m_PositionAsRead.x && position.z == m_PositionAsRead.z &&
+        m_BlockKeys.Write(element, "position"))
+        return;
     TiXmlElement* place = AppendElement(element, "position");
     AppendFloatElement(place, "x", position.x);
     AppendFloatElement(place, "z", position.z);
@@ -130,9 +135,9 @@ void EntityTree::UpdateBounds()
     const kaMeshSubset* subset = mesh ? mesh->GetSubset(0) : nullptr;
     const kaResourceHandle handle =
         subset ? (subset->m_SysVertexBuffer ? subset->m_SysVertexBuffer : subset->m_VertexBuffer) : 0;
-    const auto* data =
-        handle && g_pGraphicsManager ? static_cast<const uint8_t*>(g_pGraphicsManager->LockVertexBuffer(handle))
-                                     : nullptr;
+    const auto* data = handle && g_pGraphicsManager
+                           ? static_cast<const uint8_t*>(g_pGraphicsManager->LockVertexBuffer(handle))
+                           : nullptr;
     if (data)
     {
         const uint32_t stride = g_pGraphicsManager->GetVertexStride(handle);
@@ -141,14 +146,14 @@ void EntityTree::UpdateBounds()
             float p[3];
             std::memcpy(p, data + static_cast<size_t>(subset->m_FirstVertex + i) * stride, sizeof p);
             const Vector3 corner(p[0], p[1], p[2]);
-            m_Bounds.m_Min = i == 0 ? corner
-                                    : Vector3(std::min(m_Bounds.m_Min.x, corner.x),
-                                              std::min(m_Bounds.m_Min.y, corner.y),
-                                              std::min(m_Bounds.m_Min.z, corner.z));
-            m_Bounds.m_Max = i == 0 ? corner
-                                    : Vector3(std::max(m_Bounds.m_Max.x, corner.x),
-                                              std::max(m_Bounds.m_Max.y, corner.y),
-                                              std::max(m_Bounds.m_Max.z, corner.z));
+            m_Bounds.m_Min =
+                i == 0 ? corner
+                       : Vector3(std::min(m_Bounds.m_Min.x, corner.x), std::min(m_Bounds.m_Min.y, corner.y),
+                                 std::min(m_Bounds.m_Min.z, corner.z));
+            m_Bounds.m_Max =
+                i == 0 ? corner
+                       : Vector3(std::max(m_Bounds.m_Max.x, corner.x), std::max(m_Bounds.m_Max.y, corner.y),
+                                 std::max(m_Bounds.m_Max.z, corner.z));
         }
         g_pGraphicsManager->UnlockVertexBuffer(handle);
     }

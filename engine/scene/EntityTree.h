@@ -23,9 +23,10 @@ public:
     ~EntityTree() override;
 
     // The base keys, "filename", "scale" and "position" ("x" and "z"; the height is the ground's); the
-    // billboard is made and placed.
+    // billboard is made and placed. A position beyond the placement bound is a malformed value.
     void ReadXml(const TiXmlElement* element) override;
-    // The base keys and, with a billboard, "filename", "scale" and "position" without "y".
+    // The base keys and, with a billboard, "filename", "scale" and "position" without "y"; a value kept as
+    // read is written so, the position until the tree is moved.
     void WriteXml(TiXmlElement* element) const override;
     // The billboard's quad, the only mesh.
     kaMesh* GetNextMesh(bool& more) override;
@@ -44,4 +45,6 @@ private:
 
     kaBillboard* m_pBillboard = nullptr;
     kaBoundingBox m_Bounds;
+    // Where the tree stood after a read that kept its position as read.
+    platform::Vector3 m_PositionAsRead{0.0f, 0.0f, 0.0f};
 };

@@ -1,14 +1,17 @@
 #include "engine/scene/kaEntity.h"
 
-#include "engine/core/kaApp.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/core/kaXmlValues.h"
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaWorld.h"
 
 #include <tinyxml.h>
+
+#include <algorithm>
+#include <cmath>
 
 KA_ENTITY_CLASS_RECORD_DEFINITION(kaEntity, "Entity")
 
@@ -33,7 +36,43 @@ bool TakeBool(const std::string& value, bool& flag)
     return true;
 }
 
+// The leaves' texts under the element, in document order.
+void AppendLeafTexts(const TiXmlElement* element, std::string& text)
+{
+    const TiXmlElement* child = element->FirstChildElement();
+    if (!child)
+    {
+        text += (text.empty() ? "" : " ") + GetElementText(element);
+        return;
+    }
+    for (; child; child = child->NextSiblingElement())
+        AppendLeafTexts(child, text);
+}
+
+// A component of a placement key; an absent one leaves the value.
+void ReadComponent(const TiXmlElement* key, const char* axis, float& value)
+{
+    if (const TiXmlElement* component = key->FirstChildElement(axis))
+        value = GetElementFloat(component);
+}
+
 } // namespace
+
+bool kaEntity::IsWithinPlacementBound(const platform::Vector3& position)
+{
+    for (const float value : {position.x, position.y, position.z})
+        if (!(std::fabs(value) <= kPlacementBound))
+            return false;
+    return true;
+}
+
+platform::Vector3 kaEntity::BoundedPlacement(const platform::Vector3& position)
+{
+    // Each value on its own, so that the others stay as the designer gave them.
+    const auto bounded = [](float value)
+    { return std::isfinite(value) ? std::clamp(value, -kPlacementBound, kPlacementBound) : 0.0f; };
+    return platform::Vector3(bounded(position.x), bounded(position.y), bounded(position.z));
+}
 
 kaEntity::kaEntity() = default;
 
@@ -47,15 +86,30 @@ void kaEntity::ReadXml(const TiXmlElement* element)
         m_InitUniqueID = GetElementText(child);
     if (const TiXmlElement* child = element->FirstChildElement("name"))
         m_Name = GetElementText(child);
-    if (const TiXmlElement* child = element->FirstChildElement("entityID"))
-        m_EntityID = GetElementInt(child);
-    if (const TiXmlElement* child = element->FirstChildElement("visible"))
-        m_Visible = GetElementBool(child);
-    const TiXmlElement* selectable = element->FirstChildElement("selectable");
-    m_Selectable = selectable ? GetElementBool(selectable) : true;
+    // Not kept as read: the world gives an edited world's entity a fresh id, which the save writes.
+    const TiXmlElement* id = element->FirstChildElement("entityID");
+    if (id && !ReadKeyOf(id, "entityID", [this, id] { m_EntityID = GetElementInt(id); }))
+        m_EntityID = -1;
+    ReadKey(element, "visible", m_Visible);
+    m_Selectable = true;
+    ReadKey(element, "selectable", m_Selectable);
 }
 
-bool kaEntity::ReadKeyOf(const TiXmlElement* child, const std::string& key, const std::function<void()>& read)
+bool kaEntity::IsInEditedWorld() const
+{
+    return m_pWorld && m_pWorld->IsEdited();
+}
+
+std::string kaEntity::KeyText(const TiXmlElement* key)
+{
+    std::string text;
+    if (key)
+        AppendLeafTexts(key, text);
+    return text;
+}
+
+bool kaEntity::ReadKeyOf(const TiXmlElement* child, const std::string& key, const std::function<void()>& read,
+                         KeepText keep)
 {
     if (!child)
         return false;
@@ -71,42 +125,64 @@ bool kaEntity::ReadKeyOf(const TiXmlElement* child, const std::string& key, cons
         if (m_ReadingInitData)
             throw;
         if (m_pWorld)
-            m_pWorld->NoteMalformedValue(key, GetElementText(child));
-        const kaApp* app = kaApp::GetSingleton();
-        if (!app || !app->IsEditor())
+            m_pWorld->NoteMalformedValue(key, KeyText(child));
+        if (!IsInEditedWorld())
             throw;
+        if (keep == KeepText::kYes)
+            m_BlockKeys.KeepElement(*child);
         return false;
     }
 }
 
-bool kaEntity::ReadFloatKey(const TiXmlElement* block, const char* key, float& field)
+template <typename Value> bool kaEntity::ReadKey(const TiXmlElement* block, const char* key, Value& field)
 {
     const TiXmlElement* child = block ? block->FirstChildElement(key) : nullptr;
-    float value = field;
-    if (!ReadKeyOf(child, key, [&value, child] { value = GetElementFloat(child); }))
+    Value value = field;
+    const auto read = [&value, child]
+    {
+        const std::string text = GetElementText(child);
+        value = text.empty() ? Value() : ka::lexical_cast<Value>(text);
+    };
+    if (!ReadKeyOf(child, key, read, KeepText::kYes))
         return false;
     field = value;
     return true;
 }
 
-bool kaEntity::ReadIntKey(const TiXmlElement* block, const char* key, int32_t& field)
-{
-    const TiXmlElement* child = block ? block->FirstChildElement(key) : nullptr;
-    int32_t value = field;
-    if (!ReadKeyOf(child, key, [&value, child] { value = GetElementInt(child); }))
-        return false;
-    field = value;
-    return true;
-}
+template bool kaEntity::ReadKey<float>(const TiXmlElement*, const char*, float&);
+template bool kaEntity::ReadKey<int32_t>(const TiXmlElement*, const char*, int32_t&);
+template bool kaEntity::ReadKey<bool>(const TiXmlElement*, const char*, bool&);
 
-bool kaEntity::ReadBoolKey(const TiXmlElement* block, const char* key, bool& field)
+bool kaEntity::ReadPlacementKey(const TiXmlElement* block, const char* key, platform::Vector3& value,
+                                bool readY)
 {
     const TiXmlElement* child = block ? block->FirstChildElement(key) : nullptr;
-    bool value = field;
-    if (!ReadKeyOf(child, key, [&value, child] { value = GetElementBool(child); }))
+    platform::Vector3 read = value;
+    const auto readAll = [child, readY, &read]
+    {
+        ReadComponent(child, "x", read.x);
+        ReadComponent(child, "z", read.z);
+        if (readY)
+            ReadComponent(child, "y", read.y);
+        // Taken as a value no reader can use: a run drops the entity instead of ODE ending the program.
+        if (!IsWithinPlacementBound(read))
+            throw ka::bad_lexical_cast();
+    };
+    if (ReadKeyOf(child, key, readAll, KeepText::kYes))
+    {
+        value = read;
+        return true;
+    }
+    if (!child)
         return false;
-    field = value;
-    return true;
+    // What reads of it, within the bound.
+    read = value;
+    kaXmlValues::ReadFloatOrKeepSilently(child, "x", read.x);
+    kaXmlValues::ReadFloatOrKeepSilently(child, "z", read.z);
+    if (readY)
+        kaXmlValues::ReadFloatOrKeepSilently(child, "y", read.y);
+    value = BoundedPlacement(read);
+    return false;
 }
 
 void kaEntity::WriteXml(TiXmlElement* element) const
@@ -118,8 +194,10 @@ void kaEntity::WriteXml(TiXmlElement* element) const
     AppendTextElement(element, "name", m_Name);
     AppendTextElement(element, "type", GetClassName());
     AppendIntElement(element, "entityID", m_EntityID);
-    AppendBoolElement(element, "visible", m_Visible);
-    AppendBoolElement(element, "selectable", m_Selectable);
+    if (!m_BlockKeys.Write(element, "visible"))
+        AppendBoolElement(element, "visible", m_Visible);
+    if (!m_BlockKeys.Write(element, "selectable"))
+        AppendBoolElement(element, "selectable", m_Selectable);
 }
 
 void kaEntity::ResetState() {}
@@ -185,10 +263,16 @@ bool kaEntity::SetPropertyList(const kaPropertyList& list)
         }
         else if (label == kCollidableLabel)
             changed |= TakeBool(row->m_Value, m_Collidable);
-        else if (label == kVisibleLabel)
-            changed |= TakeBool(row->m_Value, m_Visible);
-        else if (label == kSelectableLabel)
-            changed |= TakeBool(row->m_Value, m_Selectable);
+        else if (label == kVisibleLabel && TakeBool(row->m_Value, m_Visible))
+        {
+            m_BlockKeys.Forget("visible");
+            changed = true;
+        }
+        else if (label == kSelectableLabel && TakeBool(row->m_Value, m_Selectable))
+        {
+            m_BlockKeys.Forget("selectable");
+            changed = true;
+        }
     }
     return changed;
 }

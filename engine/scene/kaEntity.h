@@ -2,7 +2,10 @@
 
 #include "engine/core/IRefCountable.h"
 #include "engine/core/kaClassInfo.h"
+#include "engine/scene/kaBlockKeys.h"
 #include "engine/scene/kaPropertyList.h"
+
+#include "platform/gfx/math/Vector3.h"
 
 #include <cstdint>
 #include <functional>
@@ -67,6 +70,14 @@ public:
     static constexpr uint8_t kPickSphereOnly = 2;
     static constexpr uint8_t kPickBoxOnly = 4;
 
+    // No venue reaches this far from the origin along any axis; ODE cannot file a body or geom placed some
+    // 1e9 away and ends the program.
+    static constexpr float kPlacementBound = 1.0e6f;
+    // Every value finite and no farther from the origin than the bound.
+    static bool IsWithinPlacementBound(const platform::Vector3& position);
+    // Each value brought within the bound; one that is not finite counts 0.
+    static platform::Vector3 BoundedPlacement(const platform::Vector3& position);
+
     kaEntity();
     ~kaEntity() override;
     kaEntity(const kaEntity&) = delete;
@@ -79,9 +90,10 @@ public:
 
     // The base block: "initUniqueID", "name", "entityID", "visible" and "selectable". An absent key
     // leaves its field as it was, except "selectable", which then becomes true. A malformed number or
-    // boolean throws ka::bad_lexical_cast.
+    // boolean goes as the readers below say; an id that does not read leaves -1 for the world to replace.
     virtual void ReadXml(const TiXmlElement* element);
-    // Appends the base block in its fixed order; "initUniqueID" only when set, "type" the class name.
+    // Appends the base block in its fixed order; "initUniqueID" only when set, "type" the class name, a
+    // flag kept as read in place of its value.
     virtual void WriteXml(TiXmlElement* element) const;
     virtual void ResetState();
     virtual void ReadState(const TiXmlElement* element);
@@ -101,7 +113,8 @@ public:
     // Rebuilds the rows, then returns them.
     virtual const kaPropertyList& GetPropertyList();
     // Keeps a copy of the edited rows and takes the values of the rows it knows; true when a field
-    // changed. A boolean row that is not "1" or "0" throws ka::bad_lexical_cast.
+    // changed, whose value the block kept as read then gives way. A boolean row that is not "1" or "0"
+    // throws ka::bad_lexical_cast.
     virtual bool SetPropertyList(const kaPropertyList& list);
     virtual void CreateDeviceObjects();
     virtual void ReleaseDeviceObjects();
@@ -160,17 +173,36 @@ protected:
     // gives comes back from the record at each load and is not the file's to keep.
     bool IsReadingInitData() const { return m_ReadingInitData; }
 
-    // Readers of one number or boolean key of a block: an absent key leaves the field, an empty one reads
-    // 0 or false; true when the key was read. A malformed value in the entity's own block is noted with
-    // the world. The editor then keeps the field as it was, so that the entity stays and its block is
-    // saved as it was read; elsewhere, and in a record, ka::bad_lexical_cast goes on to the loader.
-    bool ReadFloatKey(const TiXmlElement* block, const char* key, float& field);
-    bool ReadIntKey(const TiXmlElement* block, const char* key, int32_t& field);
-    bool ReadBoolKey(const TiXmlElement* block, const char* key, bool& field);
-    // The same for a key `read` takes from the child (one of several values, a record of its own); the
-    // key names it in the note.
-    bool ReadKeyOf(const TiXmlElement* child, const std::string& key, const std::function<void()>& read);
+    // The entity's world is loaded for editing (kaWorld::LoadPolicy): a malformed value keeps its entity.
+    bool IsInEditedWorld() const;
 
+    // What a reader keeps of a key whose value it could not take.
+    enum class KeepText
+    {
+        // The caller keeps the key itself (a list's element, a key kept whole as the block gave it).
+        kNo,
+        // The key's element, written back in place of the value until the value is set.
+        kYes,
+    };
+    // Reads one key through `read`, which throws ka::bad_lexical_cast for a value it cannot take; true
+    // when it read, false for an absent child. A malformed value of the entity's own block is noted with the
+    // world under `key`, with the child's text; in an edited world the entity goes on without it (false), the
+    // key's element kept as read when asked. Elsewhere, and in a record, the exception goes on to the loader.
+    bool ReadKeyOf(const TiXmlElement* child, const std::string& key, const std::function<void()>& read,
+                   KeepText keep = KeepText::kNo);
+    // One number or boolean key of a block: an absent key leaves the field, an empty one reads 0 or false;
+    // a malformed one leaves the field and is kept as read. Float, int32_t and bool.
+    template <typename Value> bool ReadKey(const TiXmlElement* block, const char* key, Value& field);
+    // A placement key of a block ("position"): its "x" and "z", and "y" with readY, over the value. A
+    // component that does not read keeps its value, and a point beyond kPlacementBound (or not finite) is
+    // brought within it; either is a malformed value, noted and kept as read, and the answer is false.
+    bool ReadPlacementKey(const TiXmlElement* block, const char* key, platform::Vector3& value, bool readY);
+    // The key's text as a note names it: its own, else its values' in the file's order, blank-separated.
+    static std::string KeyText(const TiXmlElement* key);
+
+    // Keys of the entity's own block kept as the file gave them, for every class of the entity: values it
+    // could not take, and the keys of classes that write their blocks back as read.
+    kaBlockKeys m_BlockKeys;
     // Drawn after the quad tree's frustum walk instead of during it.
     bool m_LateDraw = false;
     bool m_Selected = false;

@@ -1,6 +1,5 @@
 #include "engine/scene/kaEntityModel.h"
 
-#include "engine/core/kaApp.h"
 #include "engine/core/kaRandom.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/core/kaXmlValues.h"
@@ -25,6 +24,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 using platform::Matrix;
 using platform::Quaternion;
@@ -46,6 +47,19 @@ Matrix Identity()
 }
 
 using kaXmlValues::ReadFloatOrThrow;
+
+// Where values stand within a few float steps of others, a step of the largest: the physics places a body's
+// model back on its centre point through a turn and back.
+bool AreNear(std::initializer_list<std::pair<float, float>> values)
+{
+    float largest = 1.0f;
+    for (const auto& [a, b] : values)
+        largest = std::max(largest, std::fabs(a));
+    for (const auto& [a, b] : values)
+        if (!(std::fabs(a - b) <= kaEntityModel::kPlacementTolerance * largest))
+            return false;
+    return true;
+}
 
 void AppendLine(std::vector<VERTEX_WORLDPOS_DIFFUSE>& vertices, const Vector3& from, const Vector3& to,
                 uint32_t color)
@@ -94,14 +108,16 @@ void kaEntityModel::ReadXml(const TiXmlElement* element)
         if (!fileName.empty())
             _LoadModel(fileName);
     }
-    if (const TiXmlElement* snap = element->FirstChildElement("snapToTerrain"))
-        m_SnapToTerrain = GetElementBool(snap);
-    if (const TiXmlElement* noSort = element->FirstChildElement("noSortAlpha"))
-        m_NoSortAlpha = GetElementBool(noSort);
+    // Not written from the field: a block's own switch is written back as it gave it.
+    if (!IsReadingInitData())
+        m_BlockKeys.Keep(element, {"noSortAlpha"});
+    ReadKey(element, "snapToTerrain", m_SnapToTerrain);
+    ReadKey(element, "noSortAlpha", m_NoSortAlpha);
     if (const TiXmlElement* rotation = element->FirstChildElement("rotation"))
         _ReadRotation(rotation);
-    if (const TiXmlElement* position = element->FirstChildElement("position"))
-        _ReadPosition(position);
+    m_PositionRead = false;
+    if (element->FirstChildElement("position"))
+        _ReadPosition(element);
     if (!m_pModel)
         return;
     _ReadTextures(element);
@@ -194,35 +210,45 @@ kaParticleEmitterMgr* kaEntityModel::MakeEmitterManager()
 
 void kaEntityModel::_ReadRotation(const TiXmlElement* element)
 {
-    Quaternion rotation = GetPlacedRotation();
-    if (!kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::Throw, "kaEntityModel::ReadXml"))
+    const char* const reader = "kaEntityModel::ReadXml";
+    const Quaternion placed = GetPlacedRotation();
+    Quaternion rotation = placed;
+    bool usable = true;
+    const auto read = [&]
+    { usable = kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::Throw, reader); };
+    if (!ReadKeyOf(element, "rotation", read, KeepText::kYes))
+    {
+        // An edited world keeps what reads of it.
+        rotation = placed;
+        usable = kaXmlRotation::Read(element, rotation, kaXmlValues::OnMalformed::KeepWithDebugLine, reader);
+    }
+    if (!usable)
         _NoteRotationReplaced(element);
     SetRotation(rotation);
+    if (m_BlockKeys.Has("rotation"))
+        m_RotationAsRead = GetPlacedRotation();
 }
 
 void kaEntityModel::_NoteRotationReplaced(const TiXmlElement* element) const
 {
     // The editor lists it with the values it could not read; a run goes on with the identity.
-    const kaApp* app = kaApp::GetSingleton();
-    if (!m_pWorld || !app || !app->IsEditor() || IsReadingInitData())
+    if (!m_pWorld || !IsInEditedWorld() || IsReadingInitData())
         return;
-    const TiXmlElement* quaternion = element->FirstChildElement("quaternion");
-    std::string text;
-    for (const char* name : {"x", "y", "z", "w"})
-        text += (text.empty() ? "" : " ") + kaXmlValues::TextOrEmpty(quaternion, name);
-    m_pWorld->NoteMalformedValue("rotation", text);
+    m_pWorld->NoteMalformedValue("rotation", KeyText(element));
 }
 
 void kaEntityModel::_ReadPosition(const TiXmlElement* element)
 {
     Vector3 position = GetPlacedPosition();
-    ReadFloatOrThrow(element, "x", position.x);
-    ReadFloatOrThrow(element, "z", position.z);
+    // Read whole or, in an edited world, in part and within the bound.
+    ReadPlacementKey(element, "position", position, !m_SnapToTerrain);
     if (m_SnapToTerrain)
         position.y = m_pWorld ? m_pWorld->GetGroundHeight(position.x, position.z) : 0.0f;
-    else
-        ReadFloatOrThrow(element, "y", position.y);
+    m_ReadPosition = position;
+    m_PositionRead = true;
     SetPosition(position);
+    if (m_BlockKeys.Has("position"))
+        m_PositionAsRead = GetPlacedPosition();
 }
 
 void kaEntityModel::_ReadTextures(const TiXmlElement* element)
@@ -248,9 +274,12 @@ void kaEntityModel::_WriteModelXml(TiXmlElement* element, bool positionFirst) co
         return;
     AppendTextElement(element, "kmfFilename", m_ModelFile);
     // Without a model the entity still has the place it was read or put at.
-    if (!m_pModel && !m_Placed)
+    const bool placed = m_pModel || m_Placed;
+    if (!m_BlockKeys.Write(element, "snapToTerrain") && placed)
+        AppendBoolElement(element, "snapToTerrain", m_SnapToTerrain);
+    m_BlockKeys.Write(element, "noSortAlpha");
+    if (!placed)
         return;
-    AppendBoolElement(element, "snapToTerrain", m_SnapToTerrain);
     if (positionFirst)
         _AppendPosition(element);
     _AppendRotation(element);
@@ -258,8 +287,28 @@ void kaEntityModel::_WriteModelXml(TiXmlElement* element, bool positionFirst) co
         _AppendPosition(element);
 }
 
+bool kaEntityModel::_StandsAsRead(const char* key) const
+{
+    if (!m_BlockKeys.Has(key))
+        return false;
+    if (std::string(key) == "position")
+    {
+        const Vector3 placed = GetPlacedPosition();
+        return AreNear(
+            {{placed.x, m_PositionAsRead.x}, {placed.y, m_PositionAsRead.y}, {placed.z, m_PositionAsRead.z}});
+    }
+    const Quaternion placed = GetPlacedRotation();
+    return AreNear({{placed.x, m_RotationAsRead.x},
+                    {placed.y, m_RotationAsRead.y},
+                    {placed.z, m_RotationAsRead.z},
+                    {placed.w, m_RotationAsRead.w}});
+}
+
 void kaEntityModel::_AppendRotation(TiXmlElement* element) const
 {
+    // Kept as read until the entity is turned.
+    if (_StandsAsRead("rotation") && m_BlockKeys.Write(element, "rotation"))
+        return;
     const Quaternion rotation = GetPlacedRotation();
     TiXmlElement* quaternion = AppendElement(AppendElement(element, "rotation"), "quaternion");
     AppendFloatElement(quaternion, "x", rotation.x);
@@ -270,6 +319,9 @@ void kaEntityModel::_AppendRotation(TiXmlElement* element) const
 
 void kaEntityModel::_AppendPosition(TiXmlElement* element) const
 {
+    // Kept as read until the entity is moved.
+    if (_StandsAsRead("position") && m_BlockKeys.Write(element, "position"))
+        return;
     const Vector3 position = GetPlacedPosition();
     TiXmlElement* place = AppendElement(element, "position");
     AppendFloatElement(place, "x", position.x);

@@ -35,13 +35,19 @@ public:
     // A "billboard" without sizes or anchor fractions.
     static constexpr float kDefaultBillboardScale = 1.0f;
     static constexpr float kDefaultBillboardAnchor = 0.5f;
+    // A placement within this share of its size of the one read stands where its block put it: far finer
+    // than any move in the editor, far coarser than a float's step through the physics' turn and back.
+    static constexpr float kPlacementTolerance = 1.0e-4f;
 
     kaEntityModel();
     ~kaEntityModel() override;
 
     // After the base block: "kmfFilename" (only while there is no model), "snapToTerrain", "noSortAlpha",
-    // "rotation", "position" and, with a model, every "texture", "emitter" and "billboard".
+    // "rotation", "position" and, with a model, every "texture", "emitter" and "billboard". A position
+    // beyond kPlacementBound is a malformed value.
     void ReadXml(const TiXmlElement* element) override;
+    // A position or rotation kept as read is written so until the entity is moved or turned off it; the
+    // block's "noSortAlpha" is written back as it was given.
     void WriteXml(TiXmlElement* element) const override;
     // Puts the emitters into the world, makes the model's lights and registers them with the world.
     void Initialize() override;
@@ -112,7 +118,10 @@ protected:
     void _ReadRotation(const TiXmlElement* element);
     // A rotation of no length, taken as the identity: the editor names it to the designer.
     void _NoteRotationReplaced(const TiXmlElement* element) const;
-    void _ReadPosition(const TiXmlElement* element);
+    // The block's "position", which the entity takes.
+    void _ReadPosition(const TiXmlElement* block);
+    // The key ("position" or "rotation") is kept as read and the entity stands as it was read.
+    bool _StandsAsRead(const char* key) const;
     void _ReadTextures(const TiXmlElement* element);
     // The entity's block, the model file and, with a model or a placement, the snap switch, rotation and
     // position (or position and rotation).
@@ -148,4 +157,11 @@ protected:
     bool m_Placed = false;
     // Set while AnimatePositionRotation moves the entity.
     bool m_Animating = false;
+    // The last "position" the block gave, as the entity took it (snapped, brought within the bound), and
+    // whether the last read had one.
+    platform::Vector3 m_ReadPosition{0.0f, 0.0f, 0.0f};
+    bool m_PositionRead = false;
+    // Where the entity stood after a read that kept its position or rotation as read.
+    platform::Vector3 m_PositionAsRead{0.0f, 0.0f, 0.0f};
+    platform::Quaternion m_RotationAsRead{0.0f, 0.0f, 0.0f, 1.0f};
 };

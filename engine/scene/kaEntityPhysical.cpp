@@ -173,11 +173,13 @@ void kaEntityPhysical::_PlaceBodyAndModel(const Vector3& position, const Quatern
     kaEntityModel::SetPositionRotation(position - Turn(m_COGOffset, rotation), rotation);
 }
 
-void kaEntityPhysical::SetPositionRotation(const Vector3& position, const Quaternion& rotation)
+void kaEntityPhysical::SetPositionRotation(const Vector3& given, const Quaternion& rotation)
 {
     const kaPhysicsWorld* world = _GetPhysicsWorld();
     if (world && world->IsColliding())
         return;
+    // ODE cannot file a body beyond the bound and ends the program: whatever asks, the body stays within it.
+    const Vector3 position = IsWithinPlacementBound(given) ? given : BoundedPlacement(given);
     m_HomePosition = m_pModel ? GetPosition() : position;
     m_HomeRotation = m_pModel ? GetRotation() : rotation;
     kaEntityModel::SetPositionRotation(position, rotation);

@@ -48,9 +48,10 @@ public:
     // lists and out of the records other entities hold of this frame.
     ~kaEntityPhysical() override;
 
-    // "overrideCOG" before the model's keys; then "position", "mass", "processCollisionForce",
-    // "collisionThreshold", "collisionMax", "pinned" (outside the map editor), "joint", "materialLookup",
-    // "boneControl", "ragdollInitID", "decal" and "altSoundTrigger".
+    // "overrideCOG" (a placement, within the bound) before the model's keys; then the model's position as
+    // the spawn position, "mass", "processCollisionForce", "collisionThreshold", "collisionMax", "pinned"
+    // (outside an edited world), "joint", "materialLookup", "boneControl", "ragdollInitID", "decal" and
+    // "altSoundTrigger".
     void ReadXml(const TiXmlElement* element) override;
     // The model's keys, then the physical keys as the entity's own block gave them.
     void WriteXml(TiXmlElement* element) const override;
@@ -181,7 +182,6 @@ protected:
     static void _ReattachJoints(const std::vector<std::pair<kaJoint*, kaJoint::AxisState>>& joints);
     // Pinned: the geoms go into the world's space and the body goes; the joints stay hung.
     void _DropBody();
-    void _KeepOwnKeys(const TiXmlElement* element);
     void _ReadJoint(const TiXmlElement* element);
     void _ReadBoneControl(const TiXmlElement* element);
     void _SetAltSound(const kaAltSoundTrigger& trigger, bool use) const;
@@ -229,8 +229,4 @@ protected:
     std::vector<kaEntityPhysical*> m_Dependents;
     std::vector<std::unique_ptr<kaImpactDecal>> m_ImpactDecals;
     std::vector<std::unique_ptr<kaAltSoundTrigger>> m_AltSoundTriggers;
-    // The physical keys of the entity's own block as read, written back by WriteXml. Some are not
-    // applied when read (pinned in the editor, mass without a body, the lookup once handed out), and
-    // a record's keys stay with the record.
-    std::vector<std::unique_ptr<TiXmlElement>> m_OwnKeys;
 };

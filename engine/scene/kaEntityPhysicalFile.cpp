@@ -1,73 +1,58 @@
 #include "engine/scene/kaEntityPhysical.h"
 
-#include "engine/core/kaApp.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/scene/kaAltSoundTrigger.h"
 #include "engine/scene/kaImpactDecal.h"
-#include "engine/scene/kaTerrainBase.h"
 #include "engine/scene/kaWorld.h"
 
 #include <tinyxml.h>
 
-#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 // The entity's keys of a file: read and applied, and kept to be written back as they were given.
-
-using platform::Vector3;
 
 namespace
 {
 
-Vector3 ReadVector(const TiXmlElement* element, Vector3 value)
-{
-    if (const TiXmlElement* x = element->FirstChildElement("x"))
-        value.x = GetElementFloat(x);
-    if (const TiXmlElement* y = element->FirstChildElement("y"))
-        value.y = GetElementFloat(y);
-    if (const TiXmlElement* z = element->FirstChildElement("z"))
-        value.z = GetElementFloat(z);
-    return value;
-}
-
 // Keys the reader takes once (the first element of the name) and keys it takes from every element.
-const char* const kSingleKeys[] = {"overrideCOG",  "mass",   "processCollisionForce", "collisionThreshold",
-                                   "collisionMax", "pinned", "ragdollInitID"};
-const char* const kListKeys[] = {"joint", "materialLookup", "boneControl", "decal", "altSoundTrigger"};
+const std::vector<std::string> kSingleKeys = {"overrideCOG",        "mass",         "processCollisionForce",
+                                              "collisionThreshold", "collisionMax", "pinned",
+                                              "ragdollInitID"};
+const std::vector<std::string> kListKeys = {"joint", "materialLookup", "boneControl", "decal",
+                                            "altSoundTrigger"};
 
-template <size_t Count> bool IsOneOf(const std::string& key, const char* const (&keys)[Count])
+std::vector<std::string> OwnKeys()
 {
-    return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
+    std::vector<std::string> keys = kSingleKeys;
+    keys.insert(keys.end(), kListKeys.begin(), kListKeys.end());
+    return keys;
 }
 
 } // namespace
 
 void kaEntityPhysical::ReadXml(const TiXmlElement* element)
 {
+    // Some are not applied when read (pinned in the editor, mass without a body, the lookup once handed
+    // out), and a record's keys stay with the record: the block's are written back as it gave them.
     if (element && !IsReadingInitData())
-        _KeepOwnKeys(element);
-    if (element)
-    {
-        const TiXmlElement* cog = element->FirstChildElement("overrideCOG");
-        if (ReadKeyOf(cog, "overrideCOG", [this, cog] { m_OverrideCOG = ReadVector(cog, m_OverrideCOG); }))
-            m_HasOverrideCOG = true;
-    }
+        m_BlockKeys.Keep(element, kSingleKeys, kListKeys);
+    // The geoms lie off the body by the offset: it is a placement as much as the body's position is.
+    if (element && ReadPlacementKey(element, "overrideCOG", m_OverrideCOG, true))
+        m_HasOverrideCOG = true;
     kaEntityModel::ReadXml(element);
     if (!element)
         return;
-    Vector3 spawn = m_SpawnPosition;
-    const TiXmlElement* position = element->FirstChildElement("position");
-    if (ReadKeyOf(position, "position", [&spawn, position] { spawn = ReadVector(position, spawn); }))
+    // The model's reader took the position (snapped, and within the bound): the body starts there.
+    if (m_PositionRead)
     {
-        if (m_SnapToTerrain)
-        {
-            kaTerrainBase* terrain = m_pWorld ? m_pWorld->GetTerrain() : nullptr;
-            spawn.y = terrain ? terrain->GetHeightAt(spawn.x, spawn.z) : 0.0f;
-        }
-        m_SpawnPosition = spawn;
+        m_SpawnPosition = m_ReadPosition;
         m_HasSpawnPosition = true;
     }
     float mass = 0.0f;
-    if (ReadFloatKey(element, "mass", mass))
+    if (ReadKey(element, "mass", mass))
     {
         // A mass of 0 or less would make ODE abort.
         if (m_Body && m_Mass.mass > 0.0 && mass > 0.0f)
@@ -77,15 +62,14 @@ void kaEntityPhysical::ReadXml(const TiXmlElement* element)
             dBodySetMass(m_Body, &m_Mass);
         }
     }
-    ReadBoolKey(element, "processCollisionForce", m_ProcessCollisionForce);
-    ReadFloatKey(element, "collisionThreshold", m_CollisionThreshold);
-    ReadFloatKey(element, "collisionMax", m_CollisionMax);
+    ReadKey(element, "processCollisionForce", m_ProcessCollisionForce);
+    ReadKey(element, "collisionThreshold", m_CollisionThreshold);
+    ReadKey(element, "collisionMax", m_CollisionMax);
     // Judged in the editor as in a run, so that a course the editor passes is one a run keeps; applied
     // only in a run, where a pinned entity stays put.
     bool pinned = m_Pinned;
-    ReadBoolKey(element, "pinned", pinned);
-    const kaApp* app = kaApp::GetSingleton();
-    if (!app || !app->IsEditor())
+    ReadKey(element, "pinned", pinned);
+    if (!IsInEditedWorld())
         m_Pinned = pinned;
     for (const TiXmlElement* joint = element->FirstChildElement("joint"); joint;
          joint = joint->NextSiblingElement("joint"))
@@ -131,28 +115,6 @@ void kaEntityPhysical::WriteXml(TiXmlElement* element) const
     kaEntityModel::WriteXml(element);
     if (!element)
         return;
-    for (const std::unique_ptr<TiXmlElement>& key : m_OwnKeys)
-        element->InsertEndChild(*key);
-}
-
-void kaEntityPhysical::_KeepOwnKeys(const TiXmlElement* element)
-{
-    for (const TiXmlElement* child = element->FirstChildElement(); child; child = child->NextSiblingElement())
-    {
-        const std::string key = child->Value();
-        const bool single = IsOneOf(key, kSingleKeys);
-        if (!single && !IsOneOf(key, kListKeys))
-            continue;
-        if (single)
-        {
-            // Only the first of its name is read; a later block's key replaces an earlier one.
-            if (child != element->FirstChildElement(key.c_str()))
-                continue;
-            m_OwnKeys.erase(std::remove_if(m_OwnKeys.begin(), m_OwnKeys.end(),
-                                           [&key](const std::unique_ptr<TiXmlElement>& kept)
-                                           { return key == kept->Value(); }),
-                            m_OwnKeys.end());
-        }
-        m_OwnKeys.emplace_back(child->Clone()->ToElement());
-    }
+    static const std::vector<std::string> keys = OwnKeys();
+    m_BlockKeys.Write(element, keys);
 }

@@ -87,8 +87,8 @@ void kaPhysicsWorld::Update(float dt)
     {
         int passes = 1;
         if (m_SubStepLength > 0.0f)
-            passes = static_cast<int>(std::min(std::floor(scaled / m_SubStepLength) + 1.0f,
-                                               static_cast<float>(kMaxPasses)));
+            passes = static_cast<int>(
+                std::min(std::floor(scaled / m_SubStepLength) + 1.0f, static_cast<float>(kMaxPasses)));
         const dReal h = static_cast<dReal>(scaled) / passes;
         for (int pass = 0; pass < passes; ++pass)
             _Pass(h);
@@ -102,6 +102,7 @@ void kaPhysicsWorld::Update(float dt)
 
 void kaPhysicsWorld::_Pass(dReal h)
 {
+    _KeepBodiesWithinBound(m_Space);
     m_Colliding = true;
     dSpaceCollide(m_Space, this, &kaPhysicsWorld::NearCallback);
     m_Colliding = false;
@@ -110,6 +111,32 @@ void kaPhysicsWorld::_Pass(dReal h)
     for (size_t i = 0; i < m_DynamicList.size(); ++i)
         m_DynamicList[i]->Update(static_cast<float>(h));
     dJointGroupEmpty(m_ContactGroup);
+}
+
+void kaPhysicsWorld::_KeepBodiesWithinBound(dSpaceID space)
+{
+    const int count = dSpaceGetNumGeoms(space);
+    for (int i = 0; i < count; ++i)
+    {
+        const dGeomID geom = dSpaceGetGeom(space, i);
+        if (dGeomIsSpace(geom))
+        {
+            _KeepBodiesWithinBound(reinterpret_cast<dSpaceID>(geom));
+            continue;
+        }
+        const dBodyID body = dGeomGetBody(geom);
+        if (!body)
+            continue;
+        const dReal* at = dBodyGetPosition(body);
+        const platform::Vector3 position(static_cast<float>(at[0]), static_cast<float>(at[1]),
+                                         static_cast<float>(at[2]));
+        if (kaEntity::IsWithinPlacementBound(position))
+            continue;
+        const platform::Vector3 bounded = kaEntity::BoundedPlacement(position);
+        dBodySetPosition(body, bounded.x, bounded.y, bounded.z);
+        dBodySetLinearVel(body, 0, 0, 0);
+        dBodySetAngularVel(body, 0, 0, 0);
+    }
 }
 
 void kaPhysicsWorld::NearCallback(void* data, dGeomID o1, dGeomID o2)
@@ -401,16 +428,17 @@ void kaPhysicsWorld::_DrawSpace(dSpaceID space)
         const auto y = static_cast<float>(pose.position[1]);
         const auto z = static_cast<float>(pose.position[2]);
         if (shapeClass == dSphereClass)
-            g_pGraphicsManager->DebugDrawSphere(x, y, z, static_cast<float>(dGeomSphereGetRadius(shape)), 1.0f,
-                                                0.0f, 0.0f, 1.0f, true);
+            g_pGraphicsManager->DebugDrawSphere(x, y, z, static_cast<float>(dGeomSphereGetRadius(shape)),
+                                                1.0f, 0.0f, 0.0f, 1.0f, true);
         else if (shapeClass == dBoxClass)
         {
             dVector3 sides;
             dGeomBoxGetLengths(shape, sides);
             platform::Vector3 corners[8];
             for (int corner = 0; corner < 8; ++corner)
-                corners[corner] = ToWorld(pose, (corner & 1 ? 0.5 : -0.5) * sides[0],
-                                          (corner & 2 ? 0.5 : -0.5) * sides[1], (corner & 4 ? 0.5 : -0.5) * sides[2]);
+                corners[corner] =
+                    ToWorld(pose, (corner & 1 ? 0.5 : -0.5) * sides[0], (corner & 2 ? 0.5 : -0.5) * sides[1],
+                            (corner & 4 ? 0.5 : -0.5) * sides[2]);
             g_pGraphicsManager->DebugDrawBox(corners, 0.0f, 1.0f, 0.0f, 1.0f, true);
         }
         else if (shapeClass == dCapsuleClass || shapeClass == dCylinderClass)
@@ -422,11 +450,11 @@ void kaPhysicsWorld::_DrawSpace(dSpaceID space)
                 dGeomCylinderGetParams(shape, &radius, &length);
             const platform::Matrix transform = ToMatrix(pose);
             if (shapeClass == dCapsuleClass)
-                g_pGraphicsManager->DebugDrawCapsule(static_cast<float>(radius), static_cast<float>(length), 0.0f,
-                                                     0.0f, 1.0f, 1.0f, transform, true);
+                g_pGraphicsManager->DebugDrawCapsule(static_cast<float>(radius), static_cast<float>(length),
+                                                     0.0f, 0.0f, 1.0f, 1.0f, transform, true);
             else
-                g_pGraphicsManager->DebugDrawCylinder(static_cast<float>(radius), static_cast<float>(length), 0.0f,
-                                                      0.0f, 1.0f, 1.0f, transform, true);
+                g_pGraphicsManager->DebugDrawCylinder(static_cast<float>(radius), static_cast<float>(length),
+                                                      0.0f, 0.0f, 1.0f, 1.0f, transform, true);
         }
         else
         {
@@ -440,7 +468,8 @@ void kaPhysicsWorld::_DrawSpace(dSpaceID space)
                 platform::Vector3 points[3];
                 for (int k = 0; k < 3; ++k)
                     points[k] = inTransform ? ToWorld(outer, v[k][0], v[k][1], v[k][2])
-                                            : platform::Vector3(static_cast<float>(v[k][0]), static_cast<float>(v[k][1]),
+                                            : platform::Vector3(static_cast<float>(v[k][0]),
+                                                                static_cast<float>(v[k][1]),
                                                                 static_cast<float>(v[k][2]));
                 for (int k = 0; k < 3; ++k)
                     AddLine(lines, points[k], points[(k + 1) % 3], kMeshColor);

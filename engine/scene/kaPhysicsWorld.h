@@ -95,6 +95,9 @@ public:
 
 protected:
     void _Pass(dReal h);
+    // A body the simulation carried beyond the placement bound (a force far past any course's) would end
+    // the program when the hash space files it: it is stopped at the bound instead.
+    static void _KeepBodiesWithinBound(dSpaceID space);
     void _Collide(dGeomID o1, dGeomID o2);
     void _AppendDynamic(kaEntity* entity);
     // Off the dynamic list, back on the world's update list; false when it was not on the list.

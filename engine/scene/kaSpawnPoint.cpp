@@ -74,7 +74,10 @@ void kaSpawnPoint::WriteXml(TiXmlElement* element) const
     kaEntityModel::WriteXml(element);
     if (!element || !m_FileFlagsKept)
         return;
-    // The flags as the file or the editor gave them, not as Initialize set them for the run.
-    SetChildText(element, "visible", m_FileVisible);
-    SetChildText(element, "selectable", m_FileSelectable);
+    // The flags as the file or the editor gave them, not as Initialize set them for the run; one kept as
+    // read is already written so.
+    if (!m_BlockKeys.Has("visible"))
+        SetChildText(element, "visible", m_FileVisible);
+    if (!m_BlockKeys.Has("selectable"))
+        SetChildText(element, "selectable", m_FileSelectable);
 }

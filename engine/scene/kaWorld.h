@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/render/kaWorldBase.h"
+#include "engine/scene/kaBlockKeys.h"
 #include "engine/scene/kaPropertyList.h"
 
 #include <cstdint>
@@ -137,10 +138,13 @@ public:
     // could not be written.
     bool SaveFile(const std::string& fileName, bool saveStates);
     // A null element reads nothing. A malformed world value keeps what the world had. An entity whose
-    // block holds a malformed value is kept in the editor, the key's default in use; elsewhere it is
-    // dropped, with a line on stderr naming it and the key. Either way the value is noted. Top-level keys
-    // the world does not read (a game's course rules) are kept as they were and written back first, each
-    // unless the writer of a derived world has already written a key of its name.
+    // block holds a malformed value, or a placement beyond kaEntity::kPlacementBound, is kept by an edited
+    // world's load, the key's default in use (a placement brought within the bound) and its text written back
+    // as read; a run's load drops it, with a line on stderr naming it and the key. Either way the value is
+    // noted. An edited world keeps an entity without a usable id (none, negative, not a number) under one no
+    // block of the file holds, which the save writes; a repeated id leaves the entity out. Top-level keys the
+    // world does not read (a game's course rules) are kept as they were and written back first, each unless
+    // the writer of a derived world has already written a key of its name.
     virtual void ReadXml(const TiXmlElement* element, bool restoreStates);
     virtual void WriteXml(TiXmlElement* element, bool saveStates) const;
     virtual void ReadEntities(const TiXmlElement* element);
@@ -152,6 +156,23 @@ public:
     bool LoadVenue(const std::string& venueName, bool initialize);
     virtual kaTerrainBase* CreateTerrainObject();
     virtual kaEntityModel* CreateArenaEntity();
+
+    // What a load does with a value it cannot take. A run's world leaves the entity out and applies every
+    // key; an edited world keeps every entity it can stand for, with the key's default in use, and writes the
+    // value back as it was read. Entity readers ask their world.
+    enum class LoadPolicy
+    {
+        kRun,
+        kEdit,
+    };
+    void SetLoadPolicy(LoadPolicy policy)
+    {
+        m_LoadPolicy = policy;
+        m_LoadPolicySet = true;
+    }
+    // The policy set, else kEdit while the application runs its editor.
+    LoadPolicy GetLoadPolicy() const;
+    bool IsEdited() const { return GetLoadPolicy() == LoadPolicy::kEdit; }
 
     // A malformed value met in an entity's block by the last load.
     struct MalformedValue
@@ -165,7 +186,8 @@ public:
         // The entity was left out of the world: every block the load does not keep has one such entry.
         bool dropped = false;
     };
-    // Called by an entity's reader while the world reads the entity's block, which names the entity.
+    // Called by an entity's reader while the world reads the entity's block, which names the entity. A key
+    // and text noted already for the block are not noted again.
     void NoteMalformedValue(const std::string& key, const std::string& text);
     // What the last load met, in the file's order; ReadXml starts the list afresh.
     const std::vector<MalformedValue>& GetMalformedValues() const { return m_MalformedValues; }
@@ -271,6 +293,9 @@ protected:
     // Notes a block the load leaves out, with its debugger line, also on stderr in a run.
     void _NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
                       const std::string& text, const std::string& reason);
+    // An edited world's entity whose block gives no usable id: the smallest identifier neither in use nor
+    // given by a block of the file, so that the entity is kept and the save writes an id a run takes.
+    int32_t _UnclaimedIdentifier(const std::vector<int32_t>& claimed) const;
     void _KeepUnreadKeys(const TiXmlElement* element);
     void _WriteKeptKeys(TiXmlElement* element) const;
 
@@ -307,8 +332,12 @@ protected:
     // The entities Clear is destroying, while it runs.
     std::vector<kaEntity*> m_Clearing;
     std::vector<MalformedValue> m_MalformedValues;
+    // The first entry of the block being read.
+    size_t m_BlockFirstNote = 0;
     // Copies of the last file's top-level keys that this world does not read, in the file's order.
-    std::vector<std::shared_ptr<const TiXmlElement>> m_KeptKeys;
+    kaBlockKeys m_KeptKeys;
+    LoadPolicy m_LoadPolicy = LoadPolicy::kRun;
+    bool m_LoadPolicySet = false;
 
 private:
     // What the other libraries installed; the world's files each read some of them.

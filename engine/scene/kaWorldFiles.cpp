@@ -38,13 +38,22 @@ namespace
 const char* const kReader = "kaWorld::ReadXml";
 
 // The top-level keys of "World" that the world reads and writes itself.
-const char* const kOwnKeys[] = {"arena",      "name",          "preview",  "description",
-                                "startpoint", "startrotation", "Terrain",  "WaterPlane",
-                                "Skybox",     "Sun",           "Entities", "EntitiesStates"};
+const std::vector<std::string> kOwnKeys = {"arena",      "name",          "preview",  "description",
+                                           "startpoint", "startrotation", "Terrain",  "WaterPlane",
+                                           "Skybox",     "Sun",           "Entities", "EntitiesStates"};
 
-bool IsOwnKey(const std::string& name)
+// An "entityID" as the base block reads it; false when it is not a number.
+bool ParseIdentifier(const TiXmlElement* element, int32_t& id)
 {
-    return std::find(std::begin(kOwnKeys), std::end(kOwnKeys), name) != std::end(kOwnKeys);
+    try
+    {
+        id = GetElementInt(element);
+        return true;
+    }
+    catch (const std::exception&)
+    {
+        return false;
+    }
 }
 
 // Sets the lock for a scope and puts back what it was, so that nested passes do not unlock early.
@@ -102,6 +111,7 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
     if (!element)
         return;
     m_MalformedValues.clear();
+    m_BlockFirstNote = 0;
     _KeepUnreadKeys(element);
     SetName(kaXmlValues::TextOrEmpty(element, "name"));
     m_Preview = kaXmlValues::TextOrEmpty(element, "preview");
@@ -146,14 +156,7 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 
 void kaWorld::_KeepUnreadKeys(const TiXmlElement* element)
 {
-    m_KeptKeys.clear();
-    for (const TiXmlElement* key = element->FirstChildElement(); key; key = key->NextSiblingElement())
-    {
-        if (IsOwnKey(key->ValueStr()))
-            continue;
-        if (TiXmlNode* copy = key->Clone())
-            m_KeptKeys.emplace_back(static_cast<TiXmlElement*>(copy));
-    }
+    m_KeptKeys.KeepAllBut(element, kOwnKeys);
 }
 
 void kaWorld::_WriteKeptKeys(TiXmlElement* element) const
@@ -162,11 +165,8 @@ void kaWorld::_WriteKeptKeys(TiXmlElement* element) const
     std::vector<std::string> written;
     for (const TiXmlElement* key = element->FirstChildElement(); key; key = key->NextSiblingElement())
         written.push_back(key->ValueStr());
-    for (const std::shared_ptr<const TiXmlElement>& key : m_KeptKeys)
-    {
-        if (std::find(written.begin(), written.end(), key->ValueStr()) == written.end())
-            element->InsertEndChild(*key);
-    }
+    m_KeptKeys.WriteAll(element, [&written](const std::string& name)
+                        { return std::find(written.begin(), written.end(), name) != written.end(); });
 }
 
 void kaWorld::_ReadEnvironment(const TiXmlElement* element)
@@ -248,12 +248,36 @@ void kaWorld::ReadEntities(const TiXmlElement* element)
     const TiXmlElement* entities = element ? element->FirstChildElement("Entities") : nullptr;
     if (!entities)
         return;
+    const bool edited = IsEdited();
+    // The ids the file's blocks give: an entity given a fresh one must not take one a later block holds.
+    std::vector<int32_t> claimed;
+    if (edited)
+    {
+        for (const TiXmlElement* block = entities->FirstChildElement("Entity"); block;
+             block = block->NextSiblingElement("Entity"))
+        {
+            int32_t id = -1;
+            const TiXmlElement* given = block->FirstChildElement("entityID");
+            if (given && ParseIdentifier(given, id) && id >= 0)
+                claimed.push_back(id);
+        }
+    }
     int32_t place = 0;
     for (const TiXmlElement* block = entities->FirstChildElement("Entity"); block;
          block = block->NextSiblingElement("Entity"))
     {
         ++place;
         kaEntity* entity = _ReadEntity(block, place);
+        if (entity && edited && entity->GetEntityID() < 0)
+        {
+            // No id a run takes (none, a negative one, one that is not a number): the editor keeps the
+            // entity under a fresh one, which the next save writes, and names the id it could not use.
+            entity->SetEntityID(_UnclaimedIdentifier(claimed));
+            const TiXmlElement* given = block->FirstChildElement("entityID");
+            NoteMalformedValue("entityID", given ? GetElementText(given) : std::string());
+            for (size_t i = m_BlockFirstNote; i < m_MalformedValues.size(); ++i)
+                m_MalformedValues[i].entity = _DescribeBlock(block, place);
+        }
         if (!entity || AddEntity(entity, entity->IsVisible(), false))
             continue;
         // Refused: nothing else holds it.
@@ -294,9 +318,17 @@ void kaWorld::_NoteLeftOut(const TiXmlElement* element, int32_t place, const std
         "kaWorld::ReadEntities - " + reason + ": " + value.entity + ", entity dropped.\n";
     platform::OutputDebugString(line);
     // A run leaves out what the designer may not know is broken: say so where a player or tester sees it.
-    const kaApp* app = kaApp::GetSingleton();
-    if (!app || !app->IsEditor())
+    if (!IsEdited())
         std::fputs(line.c_str(), stderr);
+}
+
+int32_t kaWorld::_UnclaimedIdentifier(const std::vector<int32_t>& claimed) const
+{
+    int32_t id = 0;
+    while (std::binary_search(m_Identifiers.begin(), m_Identifiers.end(), id) ||
+           std::find(claimed.begin(), claimed.end(), id) != claimed.end())
+        ++id;
+    return id;
 }
 
 kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element, int32_t place)
@@ -304,8 +336,8 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element, int32_t place)
     const std::string type = GetChildElementText("type", element);
     std::unique_ptr<kaEntity> entity = CreateEntity(type);
     // Unknown classes are skipped, except in the editor, where a placeholder keeps them for saving.
-    const kaApp* app = kaApp::GetSingleton();
-    const bool editor = app && app->IsEditor();
+    const bool editor = IsEdited();
+    m_BlockFirstNote = m_MalformedValues.size();
     if (!entity && editor)
         entity = std::make_unique<kaEntityEditorModel>(type);
     if (!entity)
@@ -347,8 +379,20 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element, int32_t place)
     return entity.release();
 }
 
+kaWorld::LoadPolicy kaWorld::GetLoadPolicy() const
+{
+    if (m_LoadPolicySet)
+        return m_LoadPolicy;
+    const kaApp* app = kaApp::GetSingleton();
+    return app && app->IsEditor() ? LoadPolicy::kEdit : LoadPolicy::kRun;
+}
+
 void kaWorld::NoteMalformedValue(const std::string& key, const std::string& text)
 {
+    // Listed once per block: the world names an id its reader could not read as well.
+    for (size_t i = std::min(m_BlockFirstNote, m_MalformedValues.size()); i < m_MalformedValues.size(); ++i)
+        if (m_MalformedValues[i].key == key && m_MalformedValues[i].text == text)
+            return;
     MalformedValue value;
     value.key = key;
     value.text = text;

@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 using platform::Matrix;
 using platform::Vector3;
@@ -35,8 +37,8 @@ const EntityFactory::Registration s_Registration(ExplosiveGear::StaticClassInfo(
                                                  &EntityFactory::Create<ExplosiveGear>);
 
 // In the order they are written.
-const char* const kKeys[] = {"explosionScale", "explosionRadius",    "explosionDamage",
-                             "explosionForce", "explosionThreshold", "collisionSound"};
+const std::vector<std::string> kKeys = {"explosionScale", "explosionRadius",    "explosionDamage",
+                                        "explosionForce", "explosionThreshold", "collisionSound"};
 
 // Calls visit(first vertex of the triangle, stride) for each listed triangle of the vertex run; the debris
 // copy holds three vertices of its own per triangle, so triangle t starts at vertex 3t.
@@ -97,13 +99,12 @@ void ExplosiveGear::ReadXml(const TiXmlElement* element)
     if (!element)
         return;
     if (!IsReadingInitData())
-        for (const char* key : kKeys)
-            m_BlockKeys.Keep(element, key);
-    ReadFloatKey(element, "explosionScale", m_ExplosionScale);
-    ReadFloatKey(element, "explosionRadius", m_ExplosionRadius);
-    ReadFloatKey(element, "explosionDamage", m_ExplosionDamage);
-    ReadFloatKey(element, "explosionForce", m_ExplosionForce);
-    ReadFloatKey(element, "explosionThreshold", m_ExplosionThreshold);
+        m_BlockKeys.Keep(element, kKeys);
+    ReadKey(element, "explosionScale", m_ExplosionScale);
+    ReadKey(element, "explosionRadius", m_ExplosionRadius);
+    ReadKey(element, "explosionDamage", m_ExplosionDamage);
+    ReadKey(element, "explosionForce", m_ExplosionForce);
+    ReadKey(element, "explosionThreshold", m_ExplosionThreshold);
     if (const TiXmlElement* sound = element->FirstChildElement("collisionSound"))
         m_CollisionSound = GetElementText(sound);
 }
@@ -111,7 +112,7 @@ void ExplosiveGear::ReadXml(const TiXmlElement* element)
 void ExplosiveGear::WriteXml(TiXmlElement* element) const
 {
     StuntGear::WriteXml(element);
-    for (const char* key : kKeys)
+    for (const std::string& key : kKeys)
         m_BlockKeys.Write(element, key);
 }
 

@@ -8,6 +8,8 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 KA_ENTITY_CLASS_RECORD_DEFINITION(LaunchPlate, "LaunchPlate")
 
@@ -17,7 +19,7 @@ namespace
 const EntityFactory::Registration s_Registration(LaunchPlate::StaticClassInfo(),
                                                  &EntityFactory::Create<LaunchPlate>);
 
-const char* const kKeys[] = {"launchPrim", "launchForce"};
+const std::vector<std::string> kKeys = {"launchPrim", "launchForce"};
 
 } // namespace
 
@@ -30,11 +32,10 @@ void LaunchPlate::ReadXml(const TiXmlElement* element)
     if (element)
     {
         if (!IsReadingInitData())
-            for (const char* key : kKeys)
-                m_BlockKeys.Keep(element, key);
+            m_BlockKeys.Keep(element, kKeys);
         if (const TiXmlElement* prim = element->FirstChildElement("launchPrim"))
             m_LaunchPrim = GetElementText(prim);
-        ReadFloatKey(element, "launchForce", m_LaunchForce);
+        ReadKey(element, "launchForce", m_LaunchForce);
     }
     StuntGear::ReadXml(element);
 }
@@ -42,7 +43,7 @@ void LaunchPlate::ReadXml(const TiXmlElement* element)
 void LaunchPlate::WriteXml(TiXmlElement* element) const
 {
     StuntGear::WriteXml(element);
-    for (const char* key : kKeys)
+    for (const std::string& key : kKeys)
         m_BlockKeys.Write(element, key);
 }
 

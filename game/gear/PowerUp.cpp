@@ -42,8 +42,8 @@ constexpr int kAbsoluteClock = 4;
 constexpr int32_t kCheer = 0;
 
 // In the order they are written.
-const char* const kKeys[] = {"powerupType",  "hideTime", "turboForce",  "turboTime",     "value",
-                             "turboMaxTime", "gravity",  "gravityTime", "gravityMaxTime"};
+const std::vector<std::string> kKeys = {"powerupType",  "hideTime", "turboForce",  "turboTime",     "value",
+                                        "turboMaxTime", "gravity",  "gravityTime", "gravityMaxTime"};
 
 // Takes the row's value when it differs; true when it did.
 template <typename Field> bool TakeRow(const std::string& text, Field& field)
@@ -87,17 +87,16 @@ void PowerUp::ReadXml(const TiXmlElement* element)
     if (!element)
         return;
     if (!IsReadingInitData())
-        for (const char* key : kKeys)
-            m_BlockKeys.Keep(element, key);
-    ReadIntKey(element, "powerupType", m_PowerupType);
-    ReadIntKey(element, "value", m_Value);
-    ReadIntKey(element, "hideTime", m_HideTime);
-    ReadFloatKey(element, "turboTime", m_TurboTime);
-    ReadFloatKey(element, "turboForce", m_TurboForce);
-    ReadFloatKey(element, "turboMaxTime", m_TurboMaxTime);
-    ReadFloatKey(element, "gravity", m_Gravity);
-    ReadFloatKey(element, "gravityTime", m_GravityTime);
-    ReadFloatKey(element, "gravityMaxTime", m_GravityMaxTime);
+        m_BlockKeys.Keep(element, kKeys);
+    ReadKey(element, "powerupType", m_PowerupType);
+    ReadKey(element, "value", m_Value);
+    ReadKey(element, "hideTime", m_HideTime);
+    ReadKey(element, "turboTime", m_TurboTime);
+    ReadKey(element, "turboForce", m_TurboForce);
+    ReadKey(element, "turboMaxTime", m_TurboMaxTime);
+    ReadKey(element, "gravity", m_Gravity);
+    ReadKey(element, "gravityTime", m_GravityTime);
+    ReadKey(element, "gravityMaxTime", m_GravityMaxTime);
 }
 
 void PowerUp::WriteXml(TiXmlElement* element) const
@@ -106,7 +105,7 @@ void PowerUp::WriteXml(TiXmlElement* element) const
     if (!element)
         return;
     // A record's values come back from the record at each load.
-    for (const char* key : kKeys)
+    for (const std::string& key : kKeys)
         m_BlockKeys.Write(element, key);
 }
 

@@ -2,7 +2,6 @@
 
 #include "engine/core/kaSoundHandle.h"
 #include "engine/core/kaStopwatch.h"
-#include "engine/scene/kaBlockKeys.h"
 #include "engine/scene/kaEntityPhysical.h"
 
 #include "platform/gfx/math/Vector3.h"
@@ -115,7 +114,6 @@ protected:
     float m_GravityMaxTime = kDefaultGravityMaxTime;
     float m_Gravity = kDefaultGravity;
     float m_SpinTime = 0.0f;
-    kaBlockKeys m_BlockKeys;
     // Where the body was at the pick-up; the power-up returns there when it hides.
     platform::Vector3 m_PickUpPosition;
 };

@@ -49,7 +49,7 @@ void StuntGear::ReadXml(const TiXmlElement* element)
 {
     kaEntityPhysical::ReadXml(element);
     if (!IsReadingInitData())
-        m_BlockKeys.Keep(element, "damageSequence");
+        m_BlockKeys.Keep(element, {"damageSequence"});
     const TiXmlElement* sequence = element ? element->FirstChildElement("damageSequence") : nullptr;
     if (!sequence)
         return;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/core/kaSoundHandle.h"
-#include "engine/scene/kaBlockKeys.h"
 #include "engine/scene/kaEntityPhysical.h"
 
 #include <cstdint>
@@ -61,6 +60,4 @@ protected:
     int32_t m_SoundSteps = 0;
     kaSoundHandle m_DamageSequence;
     float m_RemovalTimer = 0.0f;
-    // The gear's keys of the entity's own block, for this class and the gear built on it.
-    kaBlockKeys m_BlockKeys;
 };

@@ -19,3 +19,15 @@ TEST(MapEditorWindowLoadSaveRunTest, MalformedValuesAreNamedAndEveryEntityAndVal
     ASSERT_NE(editor, nullptr);
     testsupport::MalformedCourse::ExpectEditorRoundTrips(game, *editor);
 }
+
+// The keys every shipped entity holds, malformed or placed beyond any venue: every entity stays, each named,
+// and written back as read through two saves.
+TEST(MapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAreSavedAsRead)
+{
+    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
+    ASSERT_NE(editor, nullptr);
+    testsupport::MalformedCourse::ExpectBaseKeysRoundTrips(game, *editor);
+}

@@ -728,6 +728,17 @@ TEST_F(EntityPhysicalOwnKeysTest, AMalformedValueKeepsTheCrateInTheEditorAndIsSa
         {"decal", "<decal><vertBox>PRIM_Top</vertBox><threshold>inf</threshold></decal>",
          [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
          { EXPECT_EQ(crate.GetImpactDecalCount(), plain.GetImpactDecalCount()); }},
+        // Places ODE cannot file: the geoms off the body, the body itself.
+        {"overrideCOG", "<overrideCOG><x>1e10</x><z>1</z></overrideCOG>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical& plain)
+         { ExpectNear(crate.GetCOGOffset(), plain.GetCOGOffset()); }},
+        {"position", "<position><x>0</x><y>1e10</y><z>0</z></position>",
+         [](const kaEntityPhysical& crate, const kaEntityPhysical&)
+         {
+             ASSERT_NE(crate.GetBody(), nullptr);
+             EXPECT_TRUE(kaEntity::IsWithinPlacementBound(crate.GetBodyPosition()));
+             EXPECT_GT(crate.GetBodyPosition().y, 0.99f * kaEntity::kPlacementBound);
+         }},
     };
     kaApp app("test", "test");
     app.SetEditor(true);
@@ -788,16 +799,17 @@ TEST_F(EntityPhysicalOwnKeysTest, AMalformedValueKeepsTheCrateInTheEditorAndIsSa
     }
 }
 
-// A malformed value no reader keeps (the base block's "visible") still drops the crate in the editor; the
-// list says so after the kept key, without taking the kept key for the cause.
+// A malformed value no reader keeps (a billboard's size) still drops the crate in the editor; the list says
+// so after the kept key, without taking the kept key for the cause.
 TEST_F(EntityPhysicalOwnKeysTest, AnUnkeptMalformedValueIsListedAsDroppedAfterTheKeptOnes)
 {
     kaApp app("test", "test");
     app.SetEditor(true);
     TiXmlDocument document;
     // The centre of gravity is read before the base block.
-    document.Parse(
-        Course("<name>Crate</name><overrideCOG><x>left</x></overrideCOG><visible>yes</visible>").c_str());
+    document.Parse(Course("<name>Crate</name><overrideCOG><x>left</x></overrideCOG>"
+                          "<billboard><scale>big</scale></billboard>")
+                       .c_str());
     kaPhysicsWorld world;
     world.ReadXml(document.RootElement(), false);
     world.Update(0.0f);

@@ -192,6 +192,39 @@ TEST(PhysicsWorldTest, FramesAreCutIntoEqualPassesOfTwiceTheirTime)
     EXPECT_EQ(dynamic->updates.size(), static_cast<size_t>(kaPhysicsWorld::kMaxPasses));
 }
 
+// A body carried or put where the hash space cannot file it (a force no course needs, a place set from
+// outside) is stopped at the placement bound before the next collision pass, instead of ending the program.
+TEST(PhysicsWorldTest, ABodyBeyondThePlacementBoundStopsThereAndTheWorldGoesOn)
+{
+    const struct
+    {
+        const char* name;
+        dReal place;
+        dReal speed;
+    } cases[] = {{"placed", 5.0e9, 0.0}, {"thrown", 0.0, -1.0e11}, {"in its own space", 0.0, 3.0e12}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        kaPhysicsWorld world;
+        Solid* far = std::string(c.name) == "in its own space" ? new Solid(world, "far", true, true)
+                                                               : new Solid(world, "far", true);
+        far->Add(dCreateSphere(nullptr, 0.5), "far", true);
+        far->Place(c.place, 0, 0);
+        dBodySetLinearVel(far->m_Body, c.speed, 0, 0);
+        Solid* near = Ball(world, "near", 3, 0);
+        for (int frame = 0; frame < 30; ++frame)
+            world.Update(1.0f / 30.0f);
+        const dReal* at = dBodyGetPosition(far->m_Body);
+        EXPECT_TRUE(kaEntity::IsWithinPlacementBound(platform::Vector3(
+            static_cast<float>(at[0]), static_cast<float>(at[1]), static_cast<float>(at[2]))))
+            << at[0];
+        EXPECT_NEAR(std::fabs(at[0]), kaEntity::kPlacementBound, 1.0);
+        EXPECT_EQ(dBodyGetLinearVel(far->m_Body)[0], 0.0);
+        // The rest of the world is left as it was.
+        EXPECT_NEAR(dBodyGetPosition(near->m_Body)[0], 3.0, 1e-6);
+    }
+}
+
 TEST(PhysicsWorldTest, PausedNothingMovesAndNothingUpdates)
 {
     kaPhysicsWorld world;

@@ -1,3 +1,4 @@
+#include "engine/core/kaXmlHelpers.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
@@ -185,6 +186,55 @@ TEST_F(CourseStartTest, AMissingCourseFileOrVehicleStillStartsACourse)
         LeaveCourse();
         EXPECT_EQ(App().GetPlayerVehicle(), nullptr);
     }
+}
+
+// Entities placed where ODE cannot file a body, or at no number at all: a practice run of the course leaves
+// each out with a line on stderr naming it and its position, and goes on with the rest.
+TEST_F(CourseStartTest, EntitiesPlacedBeyondAnyVenueAreLeftOutAndThePracticeRunGoesOn)
+{
+    TiXmlDocument course;
+    ASSERT_TRUE(course.LoadFile(m_Game.InstallPath() + "/Worlds/proving_ground.xml"));
+    const struct
+    {
+        const char* name;
+        const char* axis;
+        const char* value;
+    } far[] = {{"LaunchPlate", "x", "1e10"},
+               {"PointsToken", "x", "1e30"},
+               {"LapToken4", "y", "3.4e38"},
+               {"LapToken5", "z", "nan"}};
+    TiXmlElement* list = course.RootElement()->FirstChildElement("Entities");
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> named;
+    for (const auto& entity : far)
+    {
+        TiXmlElement* block = list->FirstChildElement("Entity");
+        while (block && GetChildElementText("name", block) != entity.name)
+            block = block->NextSiblingElement("Entity");
+        ASSERT_NE(block, nullptr) << entity.name;
+        TiXmlElement* value = block->FirstChildElement("position")->FirstChildElement(entity.axis);
+        value->Clear();
+        value->InsertEndChild(TiXmlText(entity.value));
+        named.push_back(GetChildElementText("type", block) + " \"" + entity.name + "\" (id " +
+                        GetChildElementText("entityID", block) + "), entity dropped");
+    }
+    ASSERT_TRUE(course.SaveFile(m_Game.InstallPath() + "/Worlds/far.xml"));
+
+    testing::internal::CaptureStderr();
+    tvWorld* world = StartCourse(0, "Worlds\\far.xml");
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_NE(world, nullptr);
+    Frames(tvWorld::kPracticeStartFrames + 10);
+    EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
+    for (size_t i = 0; i < named.size(); ++i)
+    {
+        EXPECT_EQ(world->FindEntityByName(far[i].name), nullptr) << far[i].name;
+        EXPECT_NE(said.find("bad value for position"), std::string::npos) << said;
+        EXPECT_NE(said.find(named[i]), std::string::npos) << named[i] << "\n" << said;
+    }
+    EXPECT_NE(world->FindEntityByName("LapToken6"), nullptr);
+    ASSERT_NE(App().GetPlayerVehicle(), nullptr);
+    EXPECT_TRUE(kaEntity::IsWithinPlacementBound(App().GetPlayerVehicle()->GetBodyPosition()));
 }
 
 TEST_F(CourseStartTest, EachCourseAddsOneWhiteImageToTheHudAndTakesItAwayAgain)

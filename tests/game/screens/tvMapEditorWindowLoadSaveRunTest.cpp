@@ -38,3 +38,17 @@ TEST(tvMapEditorWindowLoadSaveRunTest, MalformedValuesAreNamedAndEveryEntityAndV
     ASSERT_NE(editor, nullptr);
     testsupport::MalformedCourse::ExpectEditorRoundTrips(game, *editor);
 }
+
+// The course editor runs the physics, which cannot place a body beyond the bound: a course with such places
+// and malformed base keys loads, keeps every entity and is saved as read.
+TEST(tvMapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAreSavedAsRead)
+{
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    HeadlessGame game(WithSdlInput());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
+    ASSERT_NE(editor, nullptr);
+    testsupport::MalformedCourse::ExpectBaseKeysRoundTrips(game, *editor);
+}

@@ -20,13 +20,20 @@ public:
     {
         // As the editor names the entity: type, name in quotes, identifier.
         std::string entity;
+        // The key of the block as the editor names it, and its text (a placement's values, blank-separated).
         std::string key;
         std::string text;
+        // The key's element as planted, on one line.
+        std::string element;
     };
 
     // Reads "Worlds/stunt_yard.xml" of the install and writes the planted course under `relative`; empty
     // when the stunt yard cannot be read.
     static std::vector<Planted> Write(const std::string& install, const std::string& relative);
+    // The same with the keys every entity of a shipped course holds (the base block's flags, the model's
+    // switches, position and rotation) planted instead: malformed texts, and placements beyond any venue
+    // that ODE cannot take.
+    static std::vector<Planted> WriteBaseKeys(const std::string& install, const std::string& relative);
     // Every entity of the planted course is in the saved one, each key of its block with the same text, and
     // no block gained a key the entity's classes keep for the block alone (a record's, say).
     static void ExpectKept(const std::string& plantedFile, const std::string& savedFile);
@@ -35,6 +42,12 @@ public:
     // Each round the box names the planted entities and keys, every entity stays and the saved file keeps
     // every value; the second save is the first.
     static void ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow& editor);
+    // The same with the base keys planted, each written back as it was planted.
+    static void ExpectBaseKeysRoundTrips(HeadlessGame& game, MapEditorWindow& editor);
+
+private:
+    using Planting = std::vector<Planted> (*)(const std::string& install, const std::string& relative);
+    static void _ExpectRoundTrips(HeadlessGame& game, MapEditorWindow& editor, Planting plant, size_t count);
 };
 
 } // namespace testsupport

@@ -4,12 +4,15 @@
 #include "engine/core/kaFileSystem.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
+#include "engine/model/kaBillboard.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModel.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaCamera.h"
 #include "engine/scene/EntityFactory.h"
+#include "engine/scene/EntityTree.h"
 #include "engine/scene/kaEntityModel.h"
+#include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaQuadTree.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
@@ -429,7 +432,8 @@ TEST_F(WorldFileTest, MalformedValuesDropTheEntityOrKeepTheWorldDefault)
 }
 
 // Every block a load leaves out is named once, in the file's order, by its id or else its place in the file;
-// a run also says so on stderr. The editor stands a placeholder in for a class it does not know.
+// a run also says so on stderr. The editor stands a placeholder in for a class it does not know, and gives an
+// entity without a usable id one that no block of the file holds, naming the id it could not use.
 TEST_F(WorldFileTest, EveryEntityLeftOutIsNamedOnceAndARunSaysSoOnStderr)
 {
     const std::string course =
@@ -443,15 +447,15 @@ TEST_F(WorldFileTest, EveryEntityLeftOutIsNamedOnceAndARunSaysSoOnStderr)
         bool editor;
         std::vector<std::string> leftOut;
         int kept;
+        // Kept under a fresh id: the name, the id.
+        std::vector<std::pair<std::string, int32_t>> renumbered;
     } cases[] = {
         {false,
          {"WorldFileProbe \"loose\" (entity 2 of the file)", "WorldFileProbe \"twin\" (id 0)",
           "WorldFileProbe \"p-4\" (id -4)", "NoSuchClass (id 7)"},
-         2},
-        {true,
-         {"WorldFileProbe \"loose\" (entity 2 of the file)", "WorldFileProbe \"twin\" (id 0)",
-          "WorldFileProbe \"p-4\" (id -4)"},
-         3},
+         2,
+         {}},
+        {true, {"WorldFileProbe \"twin\" (id 0)"}, 5, {{"loose", 1}, {"p-4", 3}}},
     };
     for (const auto& c : cases)
     {
@@ -463,17 +467,262 @@ TEST_F(WorldFileTest, EveryEntityLeftOutIsNamedOnceAndARunSaysSoOnStderr)
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(m_World->GetEntityCount(), c.kept);
         std::vector<std::string> named;
+        std::vector<std::string> ids;
         for (const kaWorld::MalformedValue& value : m_World->GetMalformedValues())
         {
-            EXPECT_TRUE(value.dropped) << value.entity;
-            named.push_back(value.entity);
+            if (value.dropped)
+                named.push_back(value.entity);
+            else
+                ids.push_back(value.entity + ": " + value.key + " \"" + value.text + "\"");
         }
         EXPECT_EQ(named, c.leftOut);
+        std::vector<std::string> expectedIds;
+        for (const auto& [name, id] : c.renumbered)
+        {
+            const kaEntity* entity = m_World->FindEntityByName(name);
+            ASSERT_NE(entity, nullptr) << name;
+            EXPECT_EQ(entity->GetEntityID(), id) << name;
+        }
+        if (c.editor)
+            expectedIds = {"WorldFileProbe \"loose\" (entity 2 of the file): entityID \"\"",
+                           "WorldFileProbe \"p-4\" (id -4): entityID \"-4\""};
+        EXPECT_EQ(ids, expectedIds);
         for (const std::string& entity : c.leftOut)
             EXPECT_EQ(said.find(entity + ", entity dropped") != std::string::npos, !c.editor) << said;
         EXPECT_EQ(said.find("entityID 0 already in use: ") != std::string::npos, !c.editor) << said;
         m_World.reset();
     }
+}
+
+namespace
+{
+
+// The key of the saved entity of that id as one line; empty when the entity or the key is missing.
+std::string SavedKey(const std::string& saved, int32_t id, const char* key)
+{
+    TiXmlDocument document;
+    document.Parse(saved.c_str());
+    const TiXmlElement* list =
+        document.RootElement() ? document.RootElement()->FirstChildElement("Entities") : nullptr;
+    for (const TiXmlElement* block = list ? list->FirstChildElement("Entity") : nullptr; block;
+         block = block->NextSiblingElement("Entity"))
+    {
+        if (GetChildElementText("entityID", block) != std::to_string(id))
+            continue;
+        const TiXmlElement* child = block->FirstChildElement(key);
+        if (!child)
+            return std::string();
+        TiXmlPrinter printer;
+        printer.SetStreamPrinting();
+        child->Accept(&printer);
+        return printer.Str();
+    }
+    return std::string();
+}
+
+constexpr const char* kCrate = "<kmfFilename>resources/models/crate/crate.kmf</kmfFilename>";
+constexpr const char* kTreeTexture = "<filename>resources/particles/spark.tga</filename>";
+
+} // namespace
+
+// A malformed base, model or tree key, or a placement beyond the bound (which ODE could not take): an edited
+// world keeps the entity with the key's default, a placement with what reads of it within the bound, names
+// the key and writes its text back as read; a run leaves the entity out and names it and the key on stderr.
+TEST_F(WorldFileTest, AMalformedKeyOrFarPlacementKeepsTheEntityForTheEditorAndIsSavedAsRead)
+{
+    const auto position = [](const kaEntity& entity)
+    {
+        if (const auto* model = dynamic_cast<const kaEntityModel*>(&entity))
+            return model->GetPosition();
+        const auto* tree = dynamic_cast<const EntityTree*>(&entity);
+        return tree && tree->GetBillboard() ? tree->GetBillboard()->GetPosition() : platform::Vector3();
+    };
+    const auto within = [&position](const kaEntity& entity)
+    { return kaEntity::IsWithinPlacementBound(position(entity)); };
+    const struct
+    {
+        const char* type;
+        std::string keys;
+        const char* key;
+        const char* text;
+        std::function<void(const kaEntity&)> check;
+    } cases[] = {
+        {"WorldFileProbe", "<visible>-1e39</visible>", "visible", "-1e39",
+         [](const kaEntity& entity) { EXPECT_TRUE(entity.IsVisible()); }},
+        {"WorldFileProbe", "<visible>0</visible><selectable>yes</selectable>", "selectable", "yes",
+         [](const kaEntity& entity)
+         {
+             EXPECT_FALSE(entity.IsVisible());
+             EXPECT_TRUE(entity.IsSelectable());
+         }},
+        {"EntityModel", std::string(kCrate) + "<snapToTerrain>true</snapToTerrain>", "snapToTerrain", "true",
+         [](const kaEntity& entity)
+         { EXPECT_FALSE(dynamic_cast<const kaEntityModel&>(entity).GetSnapToTerrain()); }},
+        {"EntityModel", std::string(kCrate) + "<noSortAlpha>2</noSortAlpha>", "noSortAlpha", "2",
+         [](const kaEntity& entity)
+         { EXPECT_FALSE(dynamic_cast<const kaEntityModel&>(entity).GetNoSortAlpha()); }},
+        {"EntityModel", std::string(kCrate) + "<position><x>4</x><z>-2</z><y>true</y></position>", "position",
+         "4 -2 true",
+         [&position](const kaEntity& entity)
+         {
+             EXPECT_EQ(position(entity).x, 4.0f);
+             EXPECT_EQ(position(entity).y, 0.0f);
+             EXPECT_EQ(position(entity).z, -2.0f);
+         }},
+        {"EntityModel", std::string(kCrate) + "<position><x>1e10</x><z>5</z><y>1</y></position>", "position",
+         "1e10 5 1",
+         [&position, &within](const kaEntity& entity)
+         {
+             EXPECT_TRUE(within(entity));
+             EXPECT_GT(position(entity).x, 0.99f * kaEntity::kPlacementBound);
+         }},
+        {"EntityModel", std::string(kCrate) + "<position><x>0</x><z>3.4e38</z><y>0</y></position>",
+         "position", "0 3.4e38 0", within},
+        {"EntityModel",
+         std::string(kCrate) +
+             "<rotation><quaternion><x>0</x><y>1</y><z>0</z><w>one</w></quaternion></rotation>",
+         "rotation", "0 1 0 one",
+         [](const kaEntity& entity)
+         {
+             const platform::Quaternion turn = dynamic_cast<const kaEntityModel&>(entity).GetRotation();
+             EXPECT_NEAR(std::fabs(turn.y), 1.0f, 1e-6f);
+         }},
+        {"EntityTree", std::string(kTreeTexture) + "<scale>big</scale>", "scale", "big",
+         [](const kaEntity& entity)
+         {
+             ASSERT_NE(dynamic_cast<const EntityTree&>(entity).GetBillboard(), nullptr);
+             EXPECT_EQ(dynamic_cast<const EntityTree&>(entity).GetBillboard()->GetScale(), 0.0f);
+         }},
+        {"EntityTree", std::string(kTreeTexture) + "<scale>2</scale><position><x>1e30</x><z>3</z></position>",
+         "position", "1e30 3", within},
+        {"EntityTree", std::string(kTreeTexture) + "<position><x>2</x><z>nan</z></position>", "position",
+         "2 nan",
+         [&position](const kaEntity& entity)
+         {
+             EXPECT_EQ(position(entity).x, 2.0f);
+             EXPECT_EQ(position(entity).z, 0.0f);
+         }},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.keys);
+        const std::string course = World(std::string("<Entities><Entity><type>") + c.type +
+                                         "</type><name>odd</name><entityID>6</entityID>" + c.keys +
+                                         "</Entity>" + Entity(7) + "</Entities>");
+        kaApp app("WorldFileTest", "WorldFileTest");
+        app.SetEditor(true);
+        Load(course, false);
+        ASSERT_EQ(m_World->GetEntityCount(), 2);
+        const kaEntity* entity = m_World->FindEntityById(6);
+        ASSERT_NE(entity, nullptr);
+        c.check(*entity);
+        ASSERT_EQ(m_World->GetMalformedValues().size(), 1u);
+        const kaWorld::MalformedValue& noted = m_World->GetMalformedValues().front();
+        EXPECT_EQ(noted.entity, std::string(c.type) + " \"odd\" (id 6)");
+        EXPECT_EQ(noted.key, c.key);
+        EXPECT_EQ(noted.text, c.text);
+        EXPECT_FALSE(noted.dropped);
+        m_World->InitializeEntities();
+        // Written back as read, twice over.
+        const std::string read = SavedKey(course, 6, c.key);
+        ASSERT_FALSE(read.empty());
+        std::string saved = Save(false);
+        EXPECT_EQ(SavedKey(saved, 6, c.key), read) << saved;
+        Load(saved, false);
+        m_World->InitializeEntities();
+        EXPECT_EQ(Save(false), saved);
+
+        // A run leaves it out, and says which and why.
+        app.SetEditor(false);
+        testing::internal::CaptureStderr();
+        Load(course, false);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_World->FindEntityById(6), nullptr);
+        EXPECT_NE(m_World->FindEntityById(7), nullptr);
+        EXPECT_NE(said.find(std::string("bad value for ") + c.key + " (\"" + c.text + "\"): " + c.type +
+                            " \"odd\" (id 6), entity dropped"),
+                  std::string::npos)
+            << said;
+        m_World.reset();
+    }
+}
+
+// An id a run cannot take keeps the entity in the editor under one no block of the file holds, which the save
+// writes; a malformed one is named once, by the text the file holds.
+TEST_F(WorldFileTest, AnIdThatIsNotANumberIsReplacedInTheEditorAndSaved)
+{
+    const std::string course = World("<Entities>" + Entity(0) +
+                                     "<Entity><type>WorldFileProbe</type><name>odd</name>"
+                                     "<entityID>3abc</entityID><value>2</value></Entity>" +
+                                     Entity(1) + "</Entities>");
+    kaApp app("WorldFileTest", "WorldFileTest");
+    app.SetEditor(true);
+    Load(course, false);
+    ASSERT_EQ(m_World->GetEntityCount(), 3);
+    const kaEntity* odd = m_World->FindEntityByName("odd");
+    ASSERT_NE(odd, nullptr);
+    EXPECT_EQ(odd->GetEntityID(), 2);
+    ASSERT_EQ(m_World->GetMalformedValues().size(), 1u);
+    EXPECT_EQ(m_World->GetMalformedValues().front().entity, "WorldFileProbe \"odd\" (id 3abc)");
+    EXPECT_EQ(m_World->GetMalformedValues().front().key, "entityID");
+    EXPECT_EQ(m_World->GetMalformedValues().front().text, "3abc");
+    EXPECT_FALSE(m_World->GetMalformedValues().front().dropped);
+    const std::string saved = Save(false);
+    EXPECT_NE(BlockOf(saved, 2).find("<name>odd</name>"), std::string::npos) << saved;
+
+    app.SetEditor(false);
+    testing::internal::CaptureStderr();
+    Load(course, false);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m_World->GetEntityCount(), 2);
+    EXPECT_NE(
+        said.find("bad value for entityID (\"3abc\"): WorldFileProbe \"odd\" (id 3abc), entity dropped"),
+        std::string::npos)
+        << said;
+    Load(saved, false);
+    EXPECT_EQ(m_World->GetEntityCount(), 3);
+}
+
+// What the designer sets takes the place of a value kept as read: a flag changed in the property sheet, an
+// entity moved or turned. An entity left as it was keeps its text, also when the sheet is only looked at.
+TEST_F(WorldFileTest, AValueTheDesignerSetsReplacesTheTextKeptAsRead)
+{
+    kaApp app("WorldFileTest", "WorldFileTest");
+    app.SetEditor(true);
+    const std::string odd = "<visible>maybe</visible><selectable>2</selectable>"
+                            "<rotation><quaternion><x>0</x><y>0</y><z>0</z><w>one</w></quaternion></rotation>"
+                            "<position><x>1</x><z>2</z><y>1e10</y></position>";
+    Load(World("<Entities><Entity><type>EntityModel</type><entityID>6</entityID>" + std::string(kCrate) +
+               odd + "</Entity></Entities>"),
+         false);
+    auto* crate = dynamic_cast<kaEntityModel*>(m_World->FindEntityById(6));
+    ASSERT_NE(crate, nullptr);
+    EXPECT_EQ(m_World->GetMalformedValues().size(), 4u);
+    // Looked at and left.
+    crate->SetPropertyList(crate->GetPropertyList());
+    std::string saved = Save(false);
+    for (const char* key : {"visible", "selectable", "rotation", "position"})
+        EXPECT_EQ(SavedKey(saved, 6, key),
+                  SavedKey(World("<Entities><Entity><entityID>6</entityID>" + odd + "</Entity></Entities>"),
+                           6, key))
+            << key;
+
+    kaPropertyList rows = crate->GetPropertyList();
+    for (const kaCountedPtr<kaPropertyRecord>& row : rows)
+        if (row->m_Label == kaEntity::kVisibleLabel)
+            row->m_Value = "0";
+    EXPECT_TRUE(crate->SetPropertyList(rows));
+    crate->SetPosition(platform::Vector3(3.0f, 4.0f, 5.0f));
+    saved = Save(false);
+    EXPECT_EQ(SavedKey(saved, 6, "visible"), Text("visible", "0"));
+    EXPECT_EQ(SavedKey(saved, 6, "selectable"), Text("selectable", "2"));
+    EXPECT_EQ(SavedKey(saved, 6, "position"),
+              "<position>" + Text("x", "3") + Text("z", "5") + Text("y", "4") + "</position>");
+    EXPECT_NE(SavedKey(saved, 6, "rotation").find(Text("w", "one")), std::string::npos);
+    crate->SetRotation(platform::Quaternion(0.0f, 1.0f, 0.0f, 0.0f));
+    EXPECT_EQ(SavedKey(Save(false), 6, "rotation"), "<rotation><quaternion>" + Text("x", "0") +
+                                                        Text("y", "1") + Text("z", "0") + Text("w", "0") +
+                                                        "</quaternion></rotation>");
 }
 
 TEST_F(WorldFileTest, UnreadableFilesReadNothingAndSaySo)
