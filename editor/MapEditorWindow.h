@@ -68,8 +68,8 @@ public:
     // Kept values the box names before the rest is only counted; every entity left out is named.
     static constexpr size_t kMalformedLines = 6;
     // Texts from the file are shortened in the middle past these lengths, so that each entry keeps to a line.
-    static constexpr size_t kMalformedTextLength = 24;
-    static constexpr size_t kMalformedEntityLength = 48;
+    static constexpr size_t kMalformedTextLength = 20;
+    static constexpr size_t kMalformedEntityLength = 56;
     // A file's name, and the reader's words for why it could not be read.
     static constexpr size_t kFileLineLength = 72;
     // A file that cannot be read is named with the XML reader's words for why.
@@ -83,7 +83,7 @@ public:
         "Save removes them from the file. Cancel writes nothing.";
     static constexpr const char* kSaveLabel = "Save";
     // The reports' box at 800 by 600: wide enough for an entry a line, as tall as its lines up to this.
-    static constexpr int32_t kReportWidth = 600;
+    static constexpr int32_t kReportWidth = 640;
     static constexpr int32_t kReportMaxHeight = 420;
     static constexpr int32_t kReportLineHeight = 14;
 

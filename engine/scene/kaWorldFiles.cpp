@@ -82,7 +82,7 @@ bool kaWorld::ReadFile(const std::string& fileName, TiXmlDocument& document, std
         const TiXmlElement* other = document.RootElement();
         why = other == nullptr ? "the file holds no element"
                                : "the root element is \"" + other->ValueStr() + "\", not \"" + kRootElement +
-                                     "\", at row " + std::to_string(other->Row()) + ", column " +
+                                     "\" at row " + std::to_string(other->Row()) + ", column " +
                                      std::to_string(other->Column());
     }
     platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " is not a readable world file: " + why +
