@@ -203,7 +203,8 @@ void MapEditorWindow::OnShow()
 {
     _PrepareShow();
     LoadWorld(kDefaultWorld);
-    OnMenu(true);
+    // A start-up world that could not be read leaves the editor without one, and its world commands off.
+    OnMenu(m_World != nullptr);
     LoadEntityCategories();
     LoadEntityPalette();
     if (g_pWizard != nullptr)
@@ -222,8 +223,12 @@ void MapEditorWindow::_PrepareShow()
     for (guiGroup* group : {m_FileMenuGroup, m_ToolsMenuGroup, m_PropertiesMenuGroup})
         if (group != nullptr)
             group->SetLayer(GetLayer() + kMenuLayerLift);
-    m_WorldName = kNoWorld;
-    m_Saved = true;
+    // A world kept keeps its name: a save must go to the file it came from.
+    if (m_World == nullptr)
+    {
+        m_WorldName = kNoWorld;
+        m_Saved = true;
+    }
     _ShowName();
     if (m_Palette != nullptr)
     {

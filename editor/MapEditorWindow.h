@@ -60,13 +60,32 @@ public:
     static constexpr const char* kPropertiesSuffix = " Properties";
     static constexpr const char* kWaterEffect = "resources\\fx\\shaders\\water\\water_PS20_11.fx";
     static constexpr const char* kValueMessageStart = "<text font bar16m color .5 .5 .5 1>";
-    // The load's report of values it could not read, in a smaller font: the box is small.
-    static constexpr const char* kMalformedStart = "<text font bar10m color .5 .5 .5 1>";
+    // The load's report of what it could not read, in a small font, one line an entry.
+    static constexpr const char* kMalformedStart = "<text font bar12m color .8 .8 .8 1>";
+    static constexpr const char* kMalformedFont = "bar12m";
+    static constexpr const char* kLeftOutIntro = "Entities left out; not saved:";
     static constexpr const char* kMalformedIntro = "Values not read (defaults in use, saved as read):";
-    static constexpr const char* kMalformedDropped = "entity left out";
-    // Entries the box names before the rest is only counted.
-    static constexpr size_t kMalformedLines = 2;
-    static constexpr size_t kMalformedTextLength = 24;
+    // Kept values the box names before the rest is only counted; every entity left out is named.
+    static constexpr size_t kMalformedLines = 6;
+    // Texts from the file are shortened in the middle past these lengths, so that each entry keeps to a line.
+    static constexpr size_t kMalformedTextLength = 20;
+    static constexpr size_t kMalformedEntityLength = 56;
+    // A file's name, and the reader's words for why it could not be read.
+    static constexpr size_t kFileLineLength = 72;
+    // A file that cannot be read is named with the XML reader's words for why.
+    static constexpr const char* kUnreadableIntro = "Could not open ";
+    static constexpr const char* kUnreadableKept = "The editor keeps the world it had.";
+    static constexpr const char* kUnreadableNone = "No world was opened.";
+    // Asked before a save would write fewer entities than the file held.
+    static constexpr const char* kSaveLeftOutIntro =
+        "The file holds entities the load left out; this save writes the course without them:";
+    static constexpr const char* kSaveLeftOutChoice =
+        "Save removes them from the file. Cancel writes nothing.";
+    static constexpr const char* kSaveLabel = "Save";
+    // The reports' box at 800 by 600: wide enough for an entry a line, as tall as its lines up to this.
+    static constexpr int32_t kReportWidth = 640;
+    static constexpr int32_t kReportMaxHeight = 420;
+    static constexpr int32_t kReportLineHeight = 14;
 
     static constexpr float kDoubleClickTime = 0.5f;
     static constexpr float kEntityPickLength = 1000.0f;
@@ -99,7 +118,8 @@ public:
     virtual kaWorld* ShowWorldSetup(bool showDialog);
     virtual void OnMenu(bool enable);
     virtual void LoadEntityCategories();
-    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other answer.
+    // gui::kModalDone when the world was written, gui::kModalNone when not, or the file dialog's other
+    // answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
     // Fills the three menus once, from their tables.
@@ -208,8 +228,13 @@ protected:
     void _DropWorld();
     // No world: "No World" in the name box, saved, the world commands off.
     void _ShowNoWorld();
-    // One message box after a load, naming each entity and key the load could not read.
+    // One message box after a load: every entity it left out, then the values it could not read.
     void _ReportMalformedValues(const kaWorld& world);
+    // One message box naming a file that could not be read and why; the world stays as it was.
+    void _ReportUnreadable(const std::string& path, const std::string& why);
+    // Before a save that would leave out entities the file holds: a box naming them, with Save and Cancel.
+    // True when the save may go on; once Save was chosen, the same world's saves go on without asking.
+    bool _ConfirmLeftOut();
     void _Draw(kaWorld* world);
     void _ShowName();
     void _CloseMenus();
@@ -255,6 +280,8 @@ private:
     // renamed worlds go to the worlds folder.
     std::string m_WorldFolder = kWorldFolder;
     bool m_Saved = true;
+    // The designer chose to save this world without the entities its load left out.
+    bool m_LeftOutConfirmed = false;
     kaWorld* m_World = nullptr;
     kaEntityModel* m_HighlightedEntity = nullptr;
     EditorCamera* m_Camera = nullptr;

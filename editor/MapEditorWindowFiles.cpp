@@ -9,10 +9,17 @@
 
 #include "engine/core/kaStringUtils.h"
 #include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiModalResult.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/render/kaFont.h"
 #include "engine/scene/kaWorld.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <vector>
 
 using map_editor::DebugDrawingPause;
 using map_editor::Decals;
@@ -44,6 +51,111 @@ std::string WithExtension(std::string name)
     if (name.find(MapEditorWindow::kExtension) == std::string::npos)
         name += MapEditorWindow::kExtension;
     return name;
+}
+
+bool IsContinuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xc0) == 0x80;
+}
+
+// A text from a file as part of one line of a report: control characters become blanks, and a text past
+// the length loses its middle, so that both ends show (a name's start, an entity's id).
+std::string ReportText(std::string text, size_t length)
+{
+    for (char& c : text)
+    {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    const std::string gap = "...";
+    if (text.size() <= length || length <= gap.size())
+        return text;
+    size_t head = (length - gap.size()) * 2 / 3;
+    size_t tail = text.size() - (length - gap.size() - head);
+    // The cuts fall between characters, never inside one.
+    while (head > 0 && IsContinuation(text[head]))
+        --head;
+    while (tail < text.size() && IsContinuation(text[tail]))
+        ++tail;
+    return text.substr(0, head) + gap + text.substr(tail);
+}
+
+std::string ReportLine(const kaWorld::MalformedValue& value)
+{
+    std::string line = ReportText(value.entity, MapEditorWindow::kMalformedEntityLength);
+    if (!value.key.empty())
+        line +=
+            ": " + value.key + " \"" + ReportText(value.text, MapEditorWindow::kMalformedTextLength) + "\"";
+    return line;
+}
+
+// Entries noted for an entity that was left out after all: the entry that left it out follows them.
+std::vector<bool> LeftOutWithTheirEntity(const std::vector<kaWorld::MalformedValue>& values)
+{
+    std::vector<bool> gone(values.size(), false);
+    for (size_t i = values.size(); i-- > 0;)
+    {
+        const bool next = i + 1 < values.size() && values[i + 1].entity == values[i].entity &&
+                          (values[i + 1].dropped || gone[i + 1]);
+        gone[i] = !values[i].dropped && next;
+    }
+    return gone;
+}
+
+int64_t ReportLineHeight()
+{
+    const kaFont* font = g_pGraphicsManager != nullptr
+                             ? g_pGraphicsManager->GetFont(MapEditorWindow::kMalformedFont)
+                             : nullptr;
+    return font != nullptr && font->GetLineHeight() > 0 ? font->GetLineHeight()
+                                                        : MapEditorWindow::kReportLineHeight;
+}
+
+// The lines the tallest report shows.
+size_t ReportCapacity()
+{
+    const int64_t line = ReportLineHeight();
+    return size_t(std::max<int64_t>((MapEditorWindow::kReportMaxHeight - line / 2) / line, 1));
+}
+
+// A line for every entity left out, in the file's order, as far as `room` lines hold them; the rest are
+// counted on the last line, so that none is passed over without a word.
+std::vector<std::string> LeftOutLines(const std::vector<kaWorld::MalformedValue>& values, size_t room)
+{
+    std::vector<std::string> lines;
+    for (const kaWorld::MalformedValue& value : values)
+    {
+        if (value.dropped)
+            lines.push_back(ReportLine(value));
+    }
+    room = std::max<size_t>(room, 2);
+    if (lines.size() > room)
+    {
+        const size_t more = lines.size() - (room - 1);
+        lines.resize(room - 1);
+        lines.push_back("and " + std::to_string(more) + " more entities left out.");
+    }
+    return lines;
+}
+
+// The box's text from plain lines, every character shown as it is.
+std::string ReportMarkup(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return guiDisplayBox::TextMarkup(MapEditorWindow::kMalformedStart, text);
+}
+
+// A text area that holds that many lines of the report's font, as far as the display allows.
+kaPoint ReportArea(size_t lines)
+{
+    const int64_t line = ReportLineHeight();
+    // Half a line more, so that the last line's descenders show.
+    const int64_t height = int64_t(lines) * line + line / 2;
+    return kaPoint(MapEditorWindow::kReportWidth,
+                   int32_t(std::clamp<int64_t>(height, MessageBoxWindow::kTextHeight,
+                                               MapEditorWindow::kReportMaxHeight)));
 }
 
 } // namespace
@@ -135,16 +247,29 @@ kaWorld* MapEditorWindow::ShowWorldSetup(bool showDialog)
 
 void MapEditorWindow::LoadWorld(const std::string& path)
 {
+    // Read before anything is dropped: a file that cannot be read leaves the editor on the world it had,
+    // and Save bound to the file that world came from.
+    TiXmlDocument document;
+    std::string why;
+    if (!kaWorld::ReadFile(path, document, why))
+    {
+        _ReportUnreadable(path, why);
+        return;
+    }
     _DropWorld();
     kaWorld* world = ShowWorldSetup(false);
     if (world == nullptr)
+    {
+        _ShowNoWorld();
         return;
+    }
     world->SetCamera(m_Camera);
     m_Camera->SetWorld(world);
     _Install(world);
     _Draw(world);
     world->ResetPathGrid();
-    world->LoadFile(path, false);
+    world->ReadXml(document.FirstChildElement(kaWorld::kRootElement), false);
+    m_LeftOutConfirmed = false;
     _ReportMalformedValues(*world);
     world->InitializeEntities();
     world->SetCamera(m_Camera);
@@ -156,30 +281,65 @@ void MapEditorWindow::LoadWorld(const std::string& path)
     m_Camera->SetWorld(world);
 }
 
+void MapEditorWindow::_ReportUnreadable(const std::string& path, const std::string& why)
+{
+    const std::vector<std::string> lines = {kUnreadableIntro + ReportText(path, kFileLineLength) + ":",
+                                            ReportText(why, kFileLineLength) + ".",
+                                            m_World != nullptr ? kUnreadableKept : kUnreadableNone};
+    // Shown by the next update: the load may run inside a dialog's handler or while the editor is shown.
+    QueueLongMessageBox(ReportMarkup(lines), kMessageCaption, ReportArea(lines.size()));
+}
+
 void MapEditorWindow::_ReportMalformedValues(const kaWorld& world)
 {
     const std::vector<kaWorld::MalformedValue>& values = world.GetMalformedValues();
     if (values.empty())
         return;
-    std::string text = std::string(kMalformedStart) + kMalformedIntro;
-    for (size_t i = 0; i < values.size() && i < kMalformedLines; ++i)
+    const std::vector<bool> gone = LeftOutWithTheirEntity(values);
+    std::vector<std::string> keptLines;
+    size_t kept = 0;
+    for (size_t i = 0; i < values.size(); ++i)
     {
-        const kaWorld::MalformedValue& value = values[i];
-        text += "\n" + value.entity + ": ";
-        // A long text would push the rest out of the small box.
-        std::string shown = value.text;
-        if (shown.size() > kMalformedTextLength)
-            shown = shown.substr(0, kMalformedTextLength) + "...";
-        if (!value.key.empty())
-            text += value.key + " \"" + shown + "\"";
-        if (value.dropped)
-            text += (value.key.empty() ? "" : ", ") + std::string(kMalformedDropped);
+        if (values[i].dropped || gone[i])
+            continue;
+        if (kept++ == 0)
+            keptLines.push_back(kMalformedIntro);
+        if (kept <= kMalformedLines)
+            keptLines.push_back(ReportLine(values[i]));
     }
-    if (values.size() > kMalformedLines)
-        text += "\nand " + std::to_string(values.size() - kMalformedLines) + " more.";
-    text += "</text>";
+    if (kept > kMalformedLines)
+        keptLines.push_back("and " + std::to_string(kept - kMalformedLines) + " more.");
+    // What the next save removes from the file comes first, every entity of it the box has room for.
+    const size_t room = ReportCapacity() > keptLines.size() + 1 ? ReportCapacity() - keptLines.size() - 1 : 0;
+    std::vector<std::string> lines = LeftOutLines(values, room);
+    if (!lines.empty())
+        lines.insert(lines.begin(), kLeftOutIntro);
+    lines.insert(lines.end(), keptLines.begin(), keptLines.end());
     // Shown by the next update: the load may run inside a dialog's handler.
-    QueueMessageBox(text, kMessageCaption);
+    QueueLongMessageBox(ReportMarkup(lines), kMessageCaption, ReportArea(lines.size()));
+}
+
+bool MapEditorWindow::_ConfirmLeftOut()
+{
+    if (m_World == nullptr || m_LeftOutConfirmed || g_pGuiManager == nullptr)
+        return true;
+    // Room for the question's first and last lines.
+    const std::vector<std::string> leftOut =
+        LeftOutLines(m_World->GetMalformedValues(), ReportCapacity() > 2 ? ReportCapacity() - 2 : 0);
+    if (leftOut.empty())
+        return true;
+    std::vector<std::string> lines = {kSaveLeftOutIntro};
+    lines.insert(lines.end(), leftOut.begin(), leftOut.end());
+    lines.push_back(kSaveLeftOutChoice);
+    int32_t answer = gui::kModalNone;
+    {
+        const DebugDrawingPause pause;
+        answer = g_pGuiManager->ShowMessageBox(ReportMarkup(lines), kMessageCaption,
+                                               MessageBoxWindow::kOk | MessageBoxWindow::kCancel,
+                                               ReportArea(lines.size()), kSaveLabel);
+    }
+    m_LeftOutConfirmed = answer == MessageBoxWindow::kOk;
+    return m_LeftOutConfirmed;
 }
 
 int32_t MapEditorWindow::_ShowModal(const std::string& windowName)
@@ -246,6 +406,7 @@ void MapEditorWindow::StartNewWorld()
     }
     world->SetCamera(m_Camera);
     RefreshSelection(true);
+    m_LeftOutConfirmed = false;
     // The name first: marking unsaved then puts the mark in front of it.
     m_WorldName = kUntitled;
     m_WorldFolder = kWorldFolder;
@@ -261,7 +422,7 @@ int32_t MapEditorWindow::SaveWorld()
 {
     if (IsUntitled(m_WorldName))
         return SaveWorldAs();
-    if (m_World == nullptr)
+    if (m_World == nullptr || !_ConfirmLeftOut())
         return gui::kModalNone;
     m_WorldName = WithoutMark(m_WorldName);
     const std::string path = m_WorldFolder + "\\" + WithExtension(m_WorldName);

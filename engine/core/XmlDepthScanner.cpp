@@ -77,10 +77,13 @@ int XmlDepthScanner::Measure(const std::string& text, int limit)
     return MeasurePadded(padded.c_str(), limit);
 }
 
-int XmlDepthScanner::MeasurePadded(const char* text, int limit)
+int XmlDepthScanner::MeasurePadded(const char* text, int limit, size_t* stop)
 {
     XmlDepthScanner scanner(text, limit);
-    return scanner._Run();
+    const int depth = scanner._Run();
+    if (stop != nullptr && depth > limit && scanner.m_Node != nullptr)
+        *stop = static_cast<size_t>(scanner.m_Node - text);
+    return depth;
 }
 
 int XmlDepthScanner::_Run()
@@ -92,6 +95,7 @@ int XmlDepthScanner::_Run()
     // Each pass reads one node, at the top level or inside the element open at the time.
     while (p && *p && m_Deepest <= m_Limit)
     {
+        m_Node = p;
         bool opened = false;
         if (m_Depth == 0)
         {

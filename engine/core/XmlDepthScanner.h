@@ -19,8 +19,9 @@ public:
     // passes the limit. kUnreadable where the walk meets what TinyXML cannot read.
     static int Measure(const std::string& text, int limit);
     // As Measure, for a text already followed by kPadding NUL bytes past its terminating one (TinyXML
-    // can step a whole UTF-8 sequence past the end), so that no copy is made.
-    static int MeasurePadded(const char* text, int limit);
+    // can step a whole UTF-8 sequence past the end), so that no copy is made. A walk that passes the limit
+    // or cannot read on sets `stop`, when given, to the offset of the node it stopped at.
+    static int MeasurePadded(const char* text, int limit, size_t* stop = nullptr);
 
     static constexpr size_t kPadding = 4;
 
@@ -48,6 +49,8 @@ private:
     const char* _SkipBlanks(const char* p) const;
 
     const char* m_Text;
+    // The start of the node the walk is on.
+    const char* m_Node = nullptr;
     int m_Limit;
     Encoding m_Encoding = Encoding::kUnknown;
     int m_Depth = 0;

@@ -55,9 +55,45 @@ void RefuseUnreadable(const std::string& name)
     platform::DebugPrintf("[ParseXmlDocument] : %s is not well-formed XML; not loaded\n", name.c_str());
 }
 
+// " at row R, column C", counted from 1 as TinyXML counts; empty when the place is not known.
+std::string Where(int row, int column)
+{
+    if (row <= 0)
+        return "";
+    return " at row " + std::to_string(row) + ", column " + std::to_string(column);
+}
+
+std::string WhereInText(const char* text, size_t offset)
+{
+    int row = 1;
+    size_t lineStart = 0;
+    for (size_t at = 0; at < offset; ++at)
+    {
+        if (text[at] == '\n')
+        {
+            ++row;
+            lineStart = at + 1;
+        }
+    }
+    return Where(row, static_cast<int>(offset - lineStart) + 1);
+}
+
+// TinyXML's own words for its error, without the full stop, and where it stopped.
+std::string TinyXmlError(const TiXmlDocument& document)
+{
+    std::string description = document.ErrorDesc() != nullptr ? document.ErrorDesc() : "";
+    while (!description.empty() && description.back() == '.')
+        description.pop_back();
+    if (description.empty())
+        description = "not well-formed XML";
+    return description + Where(document.ErrorRow(), document.ErrorCol());
+}
+
 // The text is followed by the scanner's padding: TinyXML can step a whole UTF-8 sequence past the
-// terminating NUL, and both read the same bytes. size is the text's length before the padding.
-bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const std::string& name)
+// terminating NUL, and both read the same bytes. size is the text's length before the padding. `why`, when
+// given, is told what stopped a text that does not load.
+bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const std::string& name,
+                 std::string* why)
 {
     // Every element TinyXML opens starts at a '<' of its own, so a text with no more of them than the limit
     // cannot nest past it. Such a text goes straight to TinyXML; only when TinyXML stops with an error is it
@@ -69,6 +105,8 @@ bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const
         document.Parse(padded);
         if (!document.Error())
             return true;
+        if (why != nullptr)
+            *why = TinyXmlError(document);
         if (XmlDepthScanner::MeasurePadded(padded, kMaxXmlDepth) != XmlDepthScanner::kUnreadable)
             return false;
         // Refused: nothing of this text stays in the document.
@@ -82,52 +120,36 @@ bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const
         RefuseUnreadable(name);
         return false;
     }
-    const int depth = XmlDepthScanner::MeasurePadded(padded, kMaxXmlDepth);
+    size_t stop = 0;
+    const int depth = XmlDepthScanner::MeasurePadded(padded, kMaxXmlDepth, &stop);
     if (depth == XmlDepthScanner::kUnreadable)
     {
+        if (why != nullptr)
+            *why = "not well-formed XML" + WhereInText(padded, stop);
         RefuseUnreadable(name);
         return false;
     }
     if (depth > kMaxXmlDepth)
     {
+        if (why != nullptr)
+            *why = "elements nested deeper than " + std::to_string(kMaxXmlDepth) + " levels" +
+                   WhereInText(padded, stop);
         platform::DebugPrintf("[ParseXmlDocument] : %s nests elements deeper than %d levels; not loaded\n",
                               name.c_str(), kMaxXmlDepth);
         return false;
     }
     document.Parse(padded);
-    return !document.Error();
+    if (!document.Error())
+        return true;
+    if (why != nullptr)
+        *why = TinyXmlError(document);
+    return false;
 }
 
-} // namespace
-
-bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const std::string& name)
+// Reads up to the first NUL, with CR-LF and CR made LF, as TinyXML's own file loading does, and parses.
+bool ParseNormalised(TiXmlDocument& document, std::string& text, const std::string& name, std::string* why)
 {
-    std::string padded;
-    padded.reserve(text.size() + XmlDepthScanner::kPadding);
-    padded.assign(text).append(XmlDepthScanner::kPadding, '\0');
-    return ParsePadded(document, padded.c_str(), text.size(), name);
-}
-
-bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name)
-{
-    if (!file)
-        return false;
-    std::string text;
-    char block[16384];
-    for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
-        text.append(block, got);
-    return LoadXmlText(document, std::move(text), name);
-}
-
-bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name)
-{
-    return ParseXmlText(document, text, name);
-}
-
-bool ParseXmlText(TiXmlDocument& document, std::string& text, const std::string& name)
-{
-    // As TinyXML's own file loading: read up to the first NUL, with CR-LF and CR made LF. Most files have
-    // no CR, so nothing before the first one is moved.
+    // Most files have no CR, so nothing before the first one is moved.
     text.resize(std::strlen(text.c_str()));
     const size_t firstCr = text.find('\r');
     size_t out = firstCr == std::string::npos ? text.size() : firstCr;
@@ -139,7 +161,54 @@ bool ParseXmlText(TiXmlDocument& document, std::string& text, const std::string&
     }
     text.resize(out);
     text.append(XmlDepthScanner::kPadding, '\0');
-    return ParsePadded(document, text.c_str(), out, name);
+    return ParsePadded(document, text.c_str(), out, name, why);
+}
+
+std::string ReadWhole(FILE* file)
+{
+    std::string text;
+    char block[16384];
+    for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
+        text.append(block, got);
+    return text;
+}
+
+} // namespace
+
+bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const std::string& name)
+{
+    std::string padded;
+    padded.reserve(text.size() + XmlDepthScanner::kPadding);
+    padded.assign(text).append(XmlDepthScanner::kPadding, '\0');
+    return ParsePadded(document, padded.c_str(), text.size(), name, nullptr);
+}
+
+bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name)
+{
+    if (!file)
+        return false;
+    return LoadXmlText(document, ReadWhole(file), name);
+}
+
+bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name, std::string& why)
+{
+    if (!file)
+    {
+        why = "the file could not be read";
+        return false;
+    }
+    std::string text = ReadWhole(file);
+    return ParseNormalised(document, text, name, &why);
+}
+
+bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name)
+{
+    return ParseXmlText(document, text, name);
+}
+
+bool ParseXmlText(TiXmlDocument& document, std::string& text, const std::string& name)
+{
+    return ParseNormalised(document, text, name, nullptr);
 }
 
 bool SaveXmlDocument(const TiXmlDocument& document, const std::string& fileName)

@@ -18,6 +18,9 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
 // Reads the open file to its end, turns its CR-LF and CR line ends into LF as TinyXML's own file
 // loading does, then parses it as ParseXmlDocument. The caller closes the file.
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name);
+// The same; when the document does not load, `why` says what stopped it in words a user reads, with the
+// row and column (from 1, in the text with its line ends made LF) where the reader stopped when it knows.
+bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name, std::string& why);
 // The same for a file's bytes already read.
 bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name);
 // The same in the caller's buffer, which is left holding the normalised text and its padding: a caller that

@@ -6,10 +6,13 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiImageParams.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextBoxParams.h"
 #include "engine/gui/guiTextParams.h"
 
+#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace
@@ -148,7 +151,8 @@ void MessageBoxWindow::SetButtons(int32_t flags)
         {
             button->SetVisible(false);
             // Its label would stay behind on the box.
-            if (guiGlyph* parent = button->GetParent(); parent != nullptr && parent->DynamicCast<guiCaption>())
+            if (guiGlyph* parent = button->GetParent();
+                parent != nullptr && parent->DynamicCast<guiCaption>())
                 parent->SetVisible(false);
         }
     }
@@ -172,6 +176,71 @@ void MessageBoxWindow::SetButtons(int32_t flags)
         button->SetVisible(true);
         if (!boxVisible)
             _SetVisibleAlone(*this, false);
+    }
+}
+
+void MessageBoxWindow::_MoveButtons(int32_t dy)
+{
+    for (guiButton* button : {m_OkButton, m_CancelButton, m_YesButton, m_NoButton})
+    {
+        if (button == nullptr)
+            continue;
+        const kaPoint at = button->ToPixels(button->GetPosition());
+        button->SetPosition(Px(static_cast<float>(at.x), static_cast<float>(int64_t(at.y) + dy)));
+    }
+}
+
+void MessageBoxWindow::SetTextAreaSize(const kaPoint& pixels)
+{
+    if (m_TextArea == nullptr)
+        return;
+    const bool own = pixels.x <= 0 || pixels.y <= 0;
+    if (!m_Resized && own)
+        return;
+    if (m_Resized)
+    {
+        // Back to the box's own sizes first: every other size is measured from them.
+        SetSize(m_OwnSize);
+        m_TextArea->SetSize(m_OwnTextSize);
+        _MoveButtons(-m_MovedDown);
+        m_MovedDown = 0;
+        m_Resized = false;
+    }
+    if (own)
+        return;
+    m_OwnSize = GetSize();
+    m_OwnTextSize = m_TextArea->GetSize();
+    const kaPoint box = ToPixels(m_OwnSize);
+    const kaPoint text = m_TextArea->ToPixels(m_OwnTextSize);
+    const int64_t width = int64_t(box.x) + pixels.x - text.x;
+    const int64_t height = int64_t(box.y) + pixels.y - text.y;
+    SetSize(Px(static_cast<float>(width), static_cast<float>(height)));
+    m_TextArea->SetSize(Px(static_cast<float>(pixels.x), static_cast<float>(pixels.y)));
+    m_MovedDown = pixels.y - text.y;
+    _MoveButtons(m_MovedDown);
+    m_Resized = true;
+}
+
+void MessageBoxWindow::SetButtonLabel(Button button, const std::string& label)
+{
+    const std::pair<guiButton*, Button> buttons[] = {
+        {m_OkButton, kOk}, {m_CancelButton, kCancel}, {m_YesButton, kYes}, {m_NoButton, kNo}};
+    for (size_t slot = 0; slot < std::size(buttons); ++slot)
+    {
+        if (buttons[slot].second != button || buttons[slot].first == nullptr)
+            continue;
+        guiGlyph* parent = buttons[slot].first->GetParent();
+        auto* caption = parent != nullptr ? parent->DynamicCast<guiCaption>() : nullptr;
+        if (caption == nullptr || caption->GetCaption() == nullptr)
+            return;
+        std::string& own = m_OwnLabels[slot];
+        if (own.empty())
+            own = caption->GetCaption()->GetText();
+        const std::string& wanted = label.empty() ? own : label;
+        // Set only when it changes: a new text is centred again.
+        if (caption->GetCaption()->GetText() != wanted)
+            caption->SetCaptionText(wanted);
+        return;
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/kaPoint.h"
+#include "engine/gui/guiCoordPair.h"
 #include "engine/gui/guiModalResult.h"
 #include "engine/gui/guiWindow.h"
 
@@ -58,6 +60,11 @@ public:
     // Shows the buttons whose bits are set, in the order Ok, Yes, No, Cancel, centred in a row; flags
     // without any of them show Ok, so that the box can always be closed.
     void SetButtons(int32_t flags);
+    // A text area of that size in pixels, the box grown or shrunk around it and its buttons moved with its
+    // bottom, for a message longer than the box's own area holds; (0, 0) gives the box its own sizes back.
+    void SetTextAreaSize(const kaPoint& pixels);
+    // Another label on a button; an empty one gives the button its own label back.
+    void SetButtonLabel(Button button, const std::string& label);
 
     // Click handlers: each hides the given window with its code. The box binds them to itself; other
     // dialogs bind them to their own window.
@@ -76,6 +83,7 @@ public:
 private:
     void _AddButton(guiButton*& field, const char* name, const char* label, float x);
     void _AttachHandlers();
+    void _MoveButtons(int32_t dy);
 
     guiTextBox* m_CaptionBar = nullptr;
     guiDisplayBox* m_TextArea = nullptr;
@@ -83,4 +91,11 @@ private:
     guiButton* m_NoButton = nullptr;
     guiButton* m_OkButton = nullptr;
     guiButton* m_CancelButton = nullptr;
+    // The box's own sizes while a larger text area is in place, and how far its bottom moved.
+    bool m_Resized = false;
+    guiCoordPair m_OwnSize;
+    guiCoordPair m_OwnTextSize;
+    int32_t m_MovedDown = 0;
+    // The buttons' own labels, in the order Ok, Cancel, Yes, No, once another label was given.
+    std::string m_OwnLabels[4];
 };

@@ -58,6 +58,14 @@ void guiCaption::SetChild(guiWidget* widget)
         m_Caption->SetText(widget->GetName());
 }
 
+void guiCaption::SetCaptionText(const std::string& text)
+{
+    if (m_Caption == nullptr)
+        return;
+    m_Caption->SetText(text);
+    m_Placed = false;
+}
+
 void guiCaption::SetPosition(const guiCoordPair& position)
 {
     guiWidget::SetPosition(position);

@@ -3,6 +3,7 @@
 #include "engine/gui/guiDecorator.h"
 
 #include <iosfwd>
+#include <string>
 
 class guiText;
 class guiTextParams;
@@ -41,6 +42,9 @@ public:
 
     // The caption's text becomes the widget's name.
     void SetChild(guiWidget* widget) override;
+
+    // A new text, centred over the widget again when next drawn.
+    void SetCaptionText(const std::string& text);
 
     guiText* GetCaption() const { return m_Caption; }
     bool IsPlaced() const { return m_Placed; }

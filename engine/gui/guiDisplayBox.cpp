@@ -262,6 +262,29 @@ void guiDisplayBox::_KeepEndInView(int64_t view)
     }
 }
 
+std::string guiDisplayBox::TextMarkup(const std::string& openingTag, const std::string& text)
+{
+    const std::string closing = kTextClose;
+    const std::string unfinished = closing.substr(0, closing.size() - 1);
+    std::string markup = openingTag;
+    // Where the current tag's content starts: the opening tag's own characters complete nothing.
+    size_t content = markup.size();
+    for (const char c : text)
+    {
+        const bool closes =
+            c == closing.back() && markup.size() - content >= unfinished.size() &&
+            markup.compare(markup.size() - unfinished.size(), unfinished.size(), unfinished) == 0;
+        const bool endsLine = c == 'n' && markup.size() > content && markup.back() == '\\';
+        if (closes || endsLine)
+        {
+            markup += closing + openingTag;
+            content = markup.size();
+        }
+        markup += c;
+    }
+    return markup + closing;
+}
+
 void guiDisplayBox::_Parse(const std::string& markup)
 {
     std::istringstream stream(markup);

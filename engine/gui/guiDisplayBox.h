@@ -57,6 +57,11 @@ public:
     void SetVerticalScroll(float fraction) override;
     float GetVerticalScroll() override;
 
+    // Mark-up that shows the text exactly as it is, in the style of the opening text tag given (such as
+    // "<text font bar10m>"): content cannot hold "</text>", and a backslash before an n would end a line, so
+    // the tag is closed before the character that would complete either and opened again.
+    static std::string TextMarkup(const std::string& openingTag, const std::string& text);
+
     // Replaces the composition's entries with the parsed mark-up, scrolled to the top.
     void SetText(const std::string& markup);
     // One more entry; with device objects, the end of the content is kept in view.

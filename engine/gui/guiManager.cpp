@@ -810,6 +810,24 @@ int32_t guiManager::ShowMessageBox(const std::string& text, const std::string& c
     return ShowWindow(box, true);
 }
 
+int32_t guiManager::ShowMessageBox(const std::string& text, const std::string& caption, int32_t flags,
+                                   const kaPoint& textArea, const std::string& okLabel)
+{
+    if (m_MessageBox == nullptr || !_IsRegistered(m_MessageBox))
+        _RegisterMessageBox(new MessageBoxWindow());
+    MessageBoxWindow* box = m_MessageBox;
+    box->SetTextAreaSize(textArea);
+    box->SetButtonLabel(MessageBoxWindow::kOk, okLabel);
+    const int32_t result = ShowMessageBox(text, caption, flags);
+    // A box replaced while it showed is gone.
+    if (box == m_MessageBox && _IsRegistered(box))
+    {
+        box->SetTextAreaSize(kaPoint());
+        box->SetButtonLabel(MessageBoxWindow::kOk, "");
+    }
+    return result;
+}
+
 void guiManager::_ShowQueuedMessageBoxes()
 {
     // A box shown from here runs frames whose updates come back here; they leave the queue to this one.
@@ -822,16 +840,17 @@ void guiManager::_ShowQueuedMessageBoxes()
             break;
         std::string text;
         std::string caption;
+        kaPoint textArea;
         bool found = false;
         for (guiWindow* window : std::vector<guiWindow*>(m_Windows))
-            if (window->TakeQueuedMessageBox(text, caption))
+            if (window->TakeQueuedMessageBox(text, caption, textArea))
             {
                 found = true;
                 break;
             }
         if (!found)
             break;
-        ShowMessageBox(text, caption, MessageBoxWindow::kOk);
+        ShowMessageBox(text, caption, MessageBoxWindow::kOk, textArea, "");
     }
     m_ShowingQueued = false;
 }

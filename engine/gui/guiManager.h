@@ -103,6 +103,10 @@ public:
     // Fills the message box (built-in when there is none), shows it modally and returns the code of the
     // button that closed it.
     int32_t ShowMessageBox(const std::string& text, const std::string& caption, int32_t flags);
+    // The same for one show with a text area of that size in pixels ((0, 0) for the box's own) and the Ok
+    // button labelled so (empty for its own label); the box takes its own sizes and label back afterwards.
+    int32_t ShowMessageBox(const std::string& text, const std::string& caption, int32_t flags,
+                           const kaPoint& textArea, const std::string& okLabel);
     MessageBoxWindow* GetMessageBox() const { return m_MessageBox; }
 
     void QueueEffect(guiEffect* effect);

@@ -275,16 +275,25 @@ void guiWindow::QueueMessageBox(const std::string& text, const std::string& capt
 {
     m_QueuedText = text;
     m_QueuedCaption = caption;
+    m_QueuedTextArea = kaPoint();
     m_MessageBoxQueued = true;
 }
 
-bool guiWindow::TakeQueuedMessageBox(std::string& text, std::string& caption)
+void guiWindow::QueueLongMessageBox(const std::string& text, const std::string& caption,
+                                    const kaPoint& textArea)
+{
+    QueueMessageBox(text, caption);
+    m_QueuedTextArea = textArea;
+}
+
+bool guiWindow::TakeQueuedMessageBox(std::string& text, std::string& caption, kaPoint& textArea)
 {
     if (!m_MessageBoxQueued)
         return false;
     m_MessageBoxQueued = false;
     text = m_QueuedText;
     caption = m_QueuedCaption;
+    textArea = m_QueuedTextArea;
     return true;
 }
 

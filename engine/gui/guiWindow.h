@@ -79,6 +79,8 @@ public:
     virtual void OnShow() {}
     // Kept until the GUI manager's next update shows it, outside any drawing walk.
     virtual void QueueMessageBox(const std::string& text, const std::string& caption);
+    // The same for a longer message: the box shows it in a text area of that size in pixels.
+    void QueueLongMessageBox(const std::string& text, const std::string& caption, const kaPoint& textArea);
 
     void SetAlignment(int32_t flags);
     int32_t GetAlignment() const { return m_Alignment; }
@@ -107,8 +109,9 @@ public:
     bool IsMessageBoxQueued() const { return m_MessageBoxQueued; }
     const std::string& GetQueuedText() const { return m_QueuedText; }
     const std::string& GetQueuedCaption() const { return m_QueuedCaption; }
-    // Hands over the queued box's text and caption and clears the queue; false when none is queued.
-    bool TakeQueuedMessageBox(std::string& text, std::string& caption);
+    // Hands over the queued box's text, caption and text area ((0, 0) for the box's own) and clears the
+    // queue; false when none is queued.
+    bool TakeQueuedMessageBox(std::string& text, std::string& caption, kaPoint& textArea);
 
 private:
     void _Init();
@@ -132,4 +135,5 @@ private:
     bool m_MessageBoxQueued = false;
     std::string m_QueuedCaption;
     std::string m_QueuedText;
+    kaPoint m_QueuedTextArea;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class TiXmlDocument;
 class TiXmlElement;
 class ka3DAlphaSorter;
 class kaCamera;
@@ -131,9 +132,13 @@ public:
     // throws ka::bad_lexical_cast.
     virtual bool SetPropertyList(const kaPropertyList& list);
 
+    // Reads a world file into the document without touching any world. False when the file is missing,
+    // is not well-formed XML, nests past the depth guard or has a root other than "World"; `why` then says
+    // so in words a designer reads, with the row and column where the XML reader stopped.
+    static bool ReadFile(const std::string& fileName, TiXmlDocument& document, std::string& why);
     // World files. Loading reads the root "World" of the file into this world without clearing it first;
-    // a missing file, a damaged one or another root reads nothing.
-    void LoadFile(const std::string& fileName, bool restoreStates);
+    // a file ReadFile refuses reads nothing and answers false.
+    bool LoadFile(const std::string& fileName, bool restoreStates);
     // Writes through a temporary file renamed over the old one; false, the old file kept, when the file
     // could not be written.
     bool SaveFile(const std::string& fileName, bool saveStates);

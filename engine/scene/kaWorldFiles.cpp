@@ -72,25 +72,41 @@ private:
 
 } // namespace
 
-void kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
+bool kaWorld::ReadFile(const std::string& fileName, TiXmlDocument& document, std::string& why)
 {
-    TiXmlDocument document;
     const std::string found = ResolvePath(fileName);
     FILE* file = found.empty() ? nullptr : OpenFile(found, "rb");
     if (!file)
     {
         platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " not found.\n");
-        return;
+        why = "the file was not found";
+        return false;
     }
-    const bool loaded = LoadXmlDocument(document, file, fileName);
+    const bool loaded = LoadXmlDocument(document, file, fileName, why);
     std::fclose(file);
-    const TiXmlElement* root = loaded ? document.FirstChildElement(kRootElement) : nullptr;
-    if (!root)
+    if (loaded && document.FirstChildElement(kRootElement) != nullptr)
+        return true;
+    if (loaded)
     {
-        platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " is not a readable world file.\n");
-        return;
+        const TiXmlElement* other = document.RootElement();
+        why = other == nullptr ? "the file holds no element"
+                               : "the root element is \"" + other->ValueStr() + "\", not \"" + kRootElement +
+                                     "\" at row " + std::to_string(other->Row()) + ", column " +
+                                     std::to_string(other->Column());
     }
-    ReadXml(root, restoreStates);
+    platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " is not a readable world file: " + why +
+                                ".\n");
+    return false;
+}
+
+bool kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
+{
+    TiXmlDocument document;
+    std::string why;
+    if (!ReadFile(fileName, document, why))
+        return false;
+    ReadXml(document.FirstChildElement(kRootElement), restoreStates);
+    return true;
 }
 
 bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)

@@ -127,7 +127,8 @@ bool tvMapEditorWindow::_Offers(const TiXmlElement* data) const
 
 CourseOptions* tvMapEditorWindow::_Options() const
 {
-    guiWindow* window = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(CourseOptions::kWindowName) : nullptr;
+    guiWindow* window =
+        g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(CourseOptions::kWindowName) : nullptr;
     return dynamic_cast<CourseOptions*>(window);
 }
 
@@ -213,7 +214,8 @@ void tvMapEditorWindow::ApplyCourseOptions(kaWorld& world, const CourseOptions& 
 
 void tvMapEditorWindow::_SetUpEnvironment(kaWorld& world, const std::string& venue)
 {
-    const kaInitData* record = g_pInitDataBase != nullptr ? g_pInitDataBase->Find(kVenueDataType, venue) : nullptr;
+    const kaInitData* record =
+        g_pInitDataBase != nullptr ? g_pInitDataBase->Find(kVenueDataType, venue) : nullptr;
     const TiXmlElement* data = record != nullptr ? record->GetData() : nullptr;
     // A venue without its record, or a record without a sun or a sky box, leaves that part out.
     if (data == nullptr)
@@ -265,7 +267,8 @@ kaSpawnPoint* tvMapEditorWindow::AddMissingSpawnPoint(kaWorld& world)
     spawn->ApplyInitData(kSpawnPointRecord);
     spawn->Initialize();
 
-    // Under the venue's centre; without a venue box, on the ground at the terrain's centre, else at the origin.
+    // Under the venue's centre; without a venue box, on the ground at the terrain's centre, else at the
+    // origin.
     kaEntity* venue = world.GetVenueEntity();
     const kaBoundingBox* box = venue != nullptr ? venue->GetBoundingBox() : nullptr;
     platform::Vector3 position;
@@ -306,7 +309,8 @@ int32_t tvMapEditorWindow::SaveWorld()
     if (name == "untitled" || name == "*untitled" || name == "untitled.xml" || name == "*untitled.xml")
         return SaveWorldAs();
     kaWorld* world = GetWorld();
-    if (world == nullptr)
+    // Asked before the spawn point and the shop's entities change the world.
+    if (world == nullptr || !_ConfirmLeftOut())
         return gui::kModalNone;
     if (world->GetName() == kNoCourseName)
     {
@@ -357,4 +361,3 @@ void tvMapEditorWindow::_Leave()
         m_App->QueueThemeMusic(true);
     }
 }
-

@@ -169,6 +169,45 @@ TEST(XmlDepth, LoadingRefusesDeepFilesBeforeParsing)
     }
 }
 
+// A file that does not load says why in words a user reads, and where: the XML reader's row and column, or
+// the place the depth guard stopped at, counted after CR-LF line ends are made one.
+TEST(XmlDepth, ARefusedFileSaysWhyAndWhere)
+{
+    std::string manyTags;
+    for (int i = 0; i < 300; ++i)
+        manyTags += "<a/>";
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::string why;
+    } cases[] = {
+        {"an end tag that names another element", "<r>\r\n  <a></b>\r\n</r>",
+         "Error reading end tag at row 2, column 6"},
+        {"the same among more tags than the guard counts past", "<r>\n" + manyTags + "\n   <a></b>\n</r>",
+         "Error reading end tag at row 3, column 7"},
+        {"nesting past the guard: the element that opens level 257",
+         "<r>\n" + testsupport::DeepXml("n", 300) + "</r>",
+         "elements nested deeper than 256 levels at row 2, column " + std::to_string(255 * 3 + 1)},
+        {"a tag the guard cannot read on past", "<r>\n" + manyTags + "\n<b x></b></r>",
+         "not well-formed XML at row 3, column 1"},
+        {"nothing at all", "", "Error document empty"},
+    };
+    testsupport::TempDir dir;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir.Write("bad.xml", c.text);
+        TiXmlDocument document;
+        FILE* file = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        std::string why;
+        EXPECT_FALSE(LoadXmlDocument(document, file, "bad.xml", why));
+        std::fclose(file);
+        EXPECT_EQ(why, c.why);
+    }
+}
+
 TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoesAndSavingRoundTrips)
 {
     testsupport::TempDir dir;
@@ -243,7 +282,8 @@ TEST(XmlDepth, ParsingRefusesHiddenNestingAndWhatTheGuardCannotFollow)
         EXPECT_TRUE(debug.Contains("hidden.xml nests elements deeper than 256 levels"));
     }
 
-    const char* const unreadable[] = {"<a><b x=y\"z><c/></b></a>", "<a><b x></b><c/></a>", "<a><b><![CDATA[x</b></a>"};
+    const char* const unreadable[] = {"<a><b x=y\"z><c/></b></a>", "<a><b x></b><c/></a>",
+                                      "<a><b><![CDATA[x</b></a>"};
     for (const char* text : unreadable)
     {
         testsupport::DebugCapture debug;
@@ -254,8 +294,8 @@ TEST(XmlDepth, ParsingRefusesHiddenNestingAndWhatTheGuardCannotFollow)
     }
 
     TiXmlDocument shallow;
-    EXPECT_TRUE(ParseXmlDocument(shallow, "\xef\xbb\xbf<\xef\xbb\xbf root><\xef\xbf\xbe value>1</value></root>",
-                                   "ok.xml"));
+    EXPECT_TRUE(ParseXmlDocument(
+        shallow, "\xef\xbb\xbf<\xef\xbb\xbf root><\xef\xbf\xbe value>1</value></root>", "ok.xml"));
     EXPECT_EQ(GetChildElementText("value", shallow.FirstChildElement("root")), "1");
 }
 

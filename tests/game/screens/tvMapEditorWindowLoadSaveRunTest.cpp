@@ -5,6 +5,7 @@
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/records/tvPlayer.h"
 #include "tests/support/game/CourseEditorShown.h"
+#include "tests/support/game/CourseLoadChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/MalformedCourse.h"
 
@@ -37,6 +38,36 @@ TEST(tvMapEditorWindowLoadSaveRunTest, MalformedValuesAreNamedAndEveryEntityAndV
     tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
     ASSERT_NE(editor, nullptr);
     testsupport::MalformedCourse::ExpectEditorRoundTrips(game, *editor);
+}
+
+// A course that cannot be read, opened through Load World... by a driver with no course open: the box names
+// the file and the reader's words with row and column, the editor still has no course, and Ctrl+S never
+// writes the damaged file.
+TEST(tvMapEditorWindowLoadSaveRunTest, ACourseThatCannotBeReadIsNamedAndNeverOverwritten)
+{
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    HeadlessGame game(WithSdlInput());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->GetWorld(), nullptr);
+    testsupport::courseLoads::ExpectUnreadableCoursesLeftAlone(game, *editor);
+}
+
+// A course whose load left out an entity: Ctrl+S asks first and names it; Cancel writes nothing, Save writes
+// the course without it.
+TEST(tvMapEditorWindowLoadSaveRunTest, ASaveThatWouldLeaveOutEntitiesAsksFirst)
+{
+    kaModelManager models;
+    kaDraggableDecalManager decals;
+    HeadlessGame game(WithSdlInput());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
+    ASSERT_NE(editor, nullptr);
+    testsupport::courseLoads::ExpectSaveAsksBeforeLeavingOut(game, *editor);
 }
 
 // The course editor runs the physics, which cannot place a body beyond the bound: a course with such places

@@ -1,10 +1,12 @@
 #include "engine/gui/MessageBoxWindow.h"
 
 #include "engine/gui/guiButton.h"
+#include "engine/gui/guiCaption.h"
 #include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiOriginStack.h"
+#include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/engine/gui/TextDesk.h"
@@ -218,6 +220,69 @@ TEST_F(MessageBoxTest, AQueuedBoxShowsOnceWithTheLastTextOutsideTheDrawingWalk)
     m_Desk->Frame();
     m_Desk->Frame();
     EXPECT_EQ(seen.size(), frames) << "shown once";
+}
+
+// A longer message shows for one show in a larger text area, the buttons under it and Ok labelled as asked;
+// the next message finds the box with its own sizes, places and label.
+TEST_F(MessageBoxTest, ALongerMessageGetsALargerBoxAndAnotherLabelForOneShowOnly)
+{
+    struct Sizes
+    {
+        kaPoint box;
+        kaPoint text;
+        int32_t okY = 0;
+        std::string okLabel;
+    };
+    const auto measure = [this]
+    {
+        MessageBoxWindow* box = m_Desk->manager.GetMessageBox();
+        Sizes sizes;
+        sizes.box = box->ToPixels(box->GetSize());
+        sizes.text = box->GetTextArea()->ToPixels(box->GetTextArea()->GetSize());
+        sizes.okY = box->GetOkButton()->ToPixels(box->GetOkButton()->GetPosition()).y;
+        const auto* caption = box->GetOkButton()->GetParent()->DynamicCast<guiCaption>();
+        sizes.okLabel =
+            caption != nullptr && caption->GetCaption() != nullptr ? caption->GetCaption()->GetText() : "";
+        return sizes;
+    };
+    Sizes during;
+    m_Desk->onFrame = [&](int frame)
+    {
+        if (frame != 2)
+            return frame < 50;
+        during = measure();
+        MessageBoxWindow* box = m_Desk->manager.GetMessageBox();
+        const kaPoint at = box->GetOkButton()->ToPixels(box->GetOkButton()->GetPosition());
+        const kaPoint corner = box->GetPixelPosition();
+        QueueClick(corner.x + at.x + MessageBoxWindow::kButtonWidth / 2,
+                   corner.y + at.y + MessageBoxWindow::kButtonHeight / 2);
+        return true;
+    };
+    m_Desk->frames = 0;
+    EXPECT_EQ(m_Desk->manager.ShowMessageBox("<text>Many lines</text>", "Report",
+                                             MessageBoxWindow::kOk | MessageBoxWindow::kCancel,
+                                             kaPoint(600, 300), "Save"),
+              MessageBoxWindow::kOk);
+    m_Desk->onFrame.clear();
+    const int32_t grown = 300 - MessageBoxWindow::kTextHeight;
+    EXPECT_EQ(during.box.x, 600);
+    EXPECT_EQ(during.box.y, MessageBoxWindow::kHeight + grown);
+    EXPECT_EQ(during.text.x, 600);
+    EXPECT_EQ(during.text.y, 300);
+    EXPECT_EQ(during.okY, MessageBoxWindow::kButtonTop + grown);
+    EXPECT_EQ(during.okLabel, "Save");
+
+    Seen seen;
+    EXPECT_EQ(ShowAndPress("Short.", MessageBoxWindow::kOk, MessageBoxWindow::kOkName, seen),
+              MessageBoxWindow::kOk);
+    EXPECT_EQ(seen.buttons, (std::vector<std::pair<std::string, int>>{{MessageBoxWindow::kOkName, 100}}));
+    const Sizes after = measure();
+    EXPECT_EQ(after.box.x, MessageBoxWindow::kWidth);
+    EXPECT_EQ(after.box.y, MessageBoxWindow::kHeight);
+    EXPECT_EQ(after.text.x, MessageBoxWindow::kWidth);
+    EXPECT_EQ(after.text.y, MessageBoxWindow::kTextHeight);
+    EXPECT_EQ(after.okY, MessageBoxWindow::kButtonTop);
+    EXPECT_EQ(after.okLabel, "Ok");
 }
 
 TEST_F(MessageBoxTest, ABoxOpenedFromAModalDialogReturnsToTheDialogStillOpen)

@@ -173,6 +173,49 @@ TEST_F(DisplayBoxTest, MarkupBecomesEntriesByTheTagRules)
     }
 }
 
+// Text from outside (a file's names and values) made into mark-up shows exactly as it is: the box's own
+// parser gives back every character, in the one look of the opening tag, and mark-up after it still reads.
+TEST_F(DisplayBoxTest, TextMarkupShowsAnyTextAsItIsInOneLook)
+{
+    const char* const opening = "<text font bar16m color .5 .25 1 1>";
+    const std::string texts[] = {
+        "plain words",
+        "a < b > c and <b>bold</b>",
+        "</text>",
+        "x</text>y</text></text>z",
+        "ends with </text",
+        "ends with <",
+        "ends with </tex",
+        "<text color 1 0 0 1>red</text>",
+        "C:\\new\\names, \\n and \\\\n",
+        "a backslash at the end \\",
+        "",
+    };
+    guiDisplayBox* box = AddDisplay(600, 200);
+    for (const std::string& text : texts)
+    {
+        SCOPED_TRACE(text);
+        box->SetText(guiDisplayBox::TextMarkup(opening, text) + "<text>after</text>");
+        const auto& entries = box->GetComposition()->GetEntries();
+        ASSERT_GE(entries.size(), 2u);
+        std::string shown;
+        for (std::size_t i = 0; i + 1 < entries.size(); ++i)
+        {
+            ASSERT_EQ(entries[i].params->GetWidgetClass(), guiCreateParams::kTextParams);
+            const auto* params = static_cast<const guiTextParams*>(entries[i].params);
+            shown += params->text;
+            EXPECT_EQ(params->font, "bar16m");
+            EXPECT_EQ(params->foreColor.r, 0.5f);
+            EXPECT_EQ(params->foreColor.g, 0.25f);
+            EXPECT_EQ(params->foreColor.b, 1.0f);
+        }
+        EXPECT_EQ(shown, text);
+        const auto* last = static_cast<const guiTextParams*>(entries.back().params);
+        EXPECT_EQ(last->text, "after");
+        EXPECT_EQ(last->font, "System");
+    }
+}
+
 TEST_F(DisplayBoxTest, WordsFlowIntoLinesOfTheBoxWidth)
 {
     const int blank = Width(" ");

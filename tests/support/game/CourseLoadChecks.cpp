@@ -1,0 +1,260 @@
+#include "tests/support/game/CourseLoadChecks.h"
+
+#include "editor/MapEditorWindow.h"
+#include "editor/SaveLoadWindow.h"
+#include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiCompositeGlyph.h"
+#include "engine/gui/guiDisplayBox.h"
+#include "engine/gui/guiListBox.h"
+#include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiTextParams.h"
+#include "engine/scene/kaWorld.h"
+#include "tests/support/DeepXml.h"
+#include "tests/support/game/CourseSaveChecks.h"
+#include "tests/support/game/HeadlessGame.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace testsupport
+{
+namespace courseLoads
+{
+
+namespace
+{
+
+using courseSaves::Occurrences;
+using courseSaves::ReadWhole;
+
+// " at row R, column C" of a place in the text, counted from 1 as the XML reader counts.
+std::string Where(const std::string& text, size_t offset)
+{
+    const size_t lineStart = text.rfind('\n', offset);
+    const size_t column = lineStart == std::string::npos ? offset : offset - lineStart - 1;
+    const size_t row = size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(offset), '\n')) + 1;
+    return " at row " + std::to_string(row) + ", column " + std::to_string(column + 1);
+}
+
+// A click on a row of a list, where the list draws it.
+void ClickRow(HeadlessGame& game, const std::function<guiListBox*()>& list, const std::string& text)
+{
+    game.ClickAt(
+        [list, text](int32_t& x, int32_t& y)
+        {
+            guiListBox* box = list();
+            const int32_t row = box != nullptr ? box->FindRow(text, 0) : -1;
+            if (row < 0)
+                return false;
+            const platform::Rect& rect = box->GetHitRect();
+            y = rect.top;
+            for (int32_t above = 0; above < row; ++above)
+                y += box->GetRowHeight(above);
+            y += box->GetRowHeight(row) / 2;
+            x = rect.left + 20;
+            return true;
+        });
+}
+
+// The yard with the id of one entity given to the one after it: the load keeps the first. The entity left
+// out is named as the editor names it.
+std::string WithRepeatedId(const std::string& yard, std::string& leftOut)
+{
+    TiXmlDocument document;
+    document.Parse(yard.c_str());
+    TiXmlElement* entities =
+        document.RootElement() ? document.RootElement()->FirstChildElement("Entities") : nullptr;
+    TiXmlElement* first = entities ? entities->FirstChildElement("Entity") : nullptr;
+    for (int skip = 0; skip < 3 && first != nullptr; ++skip)
+        first = first->NextSiblingElement("Entity");
+    TiXmlElement* second = first ? first->NextSiblingElement("Entity") : nullptr;
+    if (second == nullptr)
+        return "";
+    const std::string id = first->FirstChildElement("entityID")->GetText();
+    TiXmlElement* key = second->FirstChildElement("entityID");
+    key->Clear();
+    key->InsertEndChild(TiXmlText(id));
+    leftOut = std::string(second->FirstChildElement("type")->GetText()) + " \"" +
+              second->FirstChildElement("name")->GetText() + "\" (id " + id + "): entityID \"" + id + "\"";
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    return printer.Str();
+}
+
+} // namespace
+
+std::vector<Damage> DamagedYards(const std::string& install)
+{
+    const std::string yard = ReadWhole(install + "/" + courseSaves::kStuntYard);
+    std::vector<Damage> damaged;
+    if (yard.empty())
+        return damaged;
+
+    // A closing tag misspelt: the reader stops at it.
+    std::string misspelt = yard;
+    const size_t tag = misspelt.find("</position>");
+    if (tag != std::string::npos)
+        misspelt.replace(tag, std::string("</position>").size(), "</positon>");
+    damaged.push_back({"misspelt_tag", misspelt, "Error reading end tag" + Where(misspelt, tag)});
+
+    // Elements nested past the guard inside the first entity, which is three levels down: the guard stops
+    // at the element that opens level 257.
+    std::string deep = yard;
+    const size_t entity = deep.find("<Entity>");
+    const size_t inside = entity + std::string("<Entity>").size();
+    deep.insert(inside, DeepXml("n", 300));
+    damaged.push_back({"nested_too_deep", deep,
+                       "elements nested deeper than 256 levels" + Where(deep, inside + (253 * 3))});
+
+    // Well-formed, but not a world.
+    std::string other = yard;
+    other.replace(other.find("<World>"), 7, "<Wordl>");
+    other.replace(other.rfind("</World>"), 8, "</Wordl>");
+    damaged.push_back({"other_root", other,
+                       "the root element is \"Wordl\", not \"World\"" + Where(other, other.find("<Wordl>"))});
+    return damaged;
+}
+
+std::string ShownBox::Text() const
+{
+    std::string text;
+    for (const Piece& piece : pieces)
+        text += piece.text;
+    return text;
+}
+
+void AnswerBox(HeadlessGame& game, const std::string& button, ShownBox& box)
+{
+    // The box shows at the update after the command that asked for it; a few frames are given.
+    for (int frame = 0; frame < 4; ++frame)
+    {
+        game.Queue(
+            [&game, &box]
+            {
+                MessageBoxWindow* shown = game.Gui().GetMessageBox();
+                if (box.shown || shown == nullptr || !shown->IsVisible() || shown->GetTextArea() == nullptr)
+                    return;
+                box.shown = true;
+                box.markup = shown->GetTextArea()->GetText();
+                for (const guiCompositeGlyph::Entry& entry :
+                     shown->GetTextArea()->GetComposition()->GetEntries())
+                {
+                    const auto* text = dynamic_cast<const guiTextParams*>(entry.params);
+                    if (text != nullptr)
+                        box.pieces.push_back({text->text, text->font, text->foreColor});
+                }
+            });
+    }
+    // No box, no click: the press would land on the editor's view.
+    game.ClickWidget(
+        [&game, button]() -> guiWidget*
+        {
+            MessageBoxWindow* shown = game.Gui().GetMessageBox();
+            guiGlyph* glyph = shown != nullptr && shown->IsVisible() ? shown->FindChild(button) : nullptr;
+            return glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+        });
+}
+
+void LoadThroughTheDialog(HeadlessGame& game, MapEditorWindow& editor, const std::string& row)
+{
+    auto dialog = [&game]
+    { return dynamic_cast<SaveLoadWindow*>(game.Gui().FindWindow(SaveLoadWindow::kWindowName)); };
+    game.Click(editor.GetName(), "file button");
+    ClickRow(
+        game, [&editor] { return editor.FindChild("file menu")->DynamicCast<guiListBox>(); },
+        "Load World...");
+    ClickRow(
+        game, [dialog] { return dialog() != nullptr ? dialog()->GetFileList() : nullptr; }, row);
+    game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+}
+
+void SaveWithCtrlS(HeadlessGame& game)
+{
+    game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+}
+
+void ExpectUnreadableCoursesLeftAlone(HeadlessGame& game, MapEditorWindow& editor)
+{
+    const std::string install = game.InstallPath();
+    const std::vector<Damage> damaged = DamagedYards(install);
+    ASSERT_EQ(damaged.size(), 3u);
+    for (const Damage& damage : damaged)
+    {
+        SCOPED_TRACE(damage.label);
+        const std::string file = install + "/Worlds/" + damage.label + ".xml";
+        std::ofstream(file, std::ios::binary) << damage.text;
+        kaWorld* world = editor.GetWorld();
+        const int32_t entities = world != nullptr ? world->GetEntityCount() : 0;
+        const std::string name = editor.GetWorldName();
+
+        LoadThroughTheDialog(game, editor, std::string("Worlds\\") + damage.label);
+        ShownBox box;
+        AnswerBox(game, MessageBoxWindow::kOkName, box);
+        SaveWithCtrlS(game);
+        ASSERT_TRUE(game.RunScript(3));
+
+        EXPECT_EQ(ReadWhole(file), damage.text);
+        EXPECT_TRUE(box.shown);
+        EXPECT_NE(box.Text().find(std::string(damage.label) + ".xml:"), std::string::npos) << box.Text();
+        EXPECT_NE(box.Text().find("\n" + damage.error + ".\n"), std::string::npos) << box.Text();
+        EXPECT_EQ(editor.GetWorld(), world);
+        EXPECT_EQ(editor.GetWorld() != nullptr ? editor.GetWorld()->GetEntityCount() : 0, entities);
+        EXPECT_EQ(editor.GetWorldName(), name);
+        EXPECT_EQ(editor.GetFileNameBox()->GetText(), name);
+    }
+}
+
+void ExpectSaveAsksBeforeLeavingOut(HeadlessGame& game, MapEditorWindow& editor)
+{
+    const std::string install = game.InstallPath();
+    std::string leftOut;
+    const std::string repeated = WithRepeatedId(ReadWhole(install + "/" + courseSaves::kStuntYard), leftOut);
+    ASSERT_FALSE(repeated.empty());
+    const std::string file = install + "/Worlds/repeated_id.xml";
+    std::ofstream(file, std::ios::binary) << repeated;
+    LoadThroughTheDialog(game, editor, "Worlds\\repeated_id");
+    ShownBox loaded;
+    AnswerBox(game, MessageBoxWindow::kOkName, loaded);
+    ASSERT_TRUE(game.RunScript(3));
+    ASSERT_NE(editor.GetWorld(), nullptr);
+    EXPECT_EQ(editor.GetWorldName(), "repeated_id.xml");
+
+    // Cancel writes nothing.
+    ShownBox cancelled;
+    SaveWithCtrlS(game);
+    AnswerBox(game, MessageBoxWindow::kCancelName, cancelled);
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(cancelled.shown);
+    EXPECT_NE(cancelled.Text().find("\n" + leftOut + "\n"), std::string::npos) << cancelled.Text();
+    EXPECT_EQ(ReadWhole(file), repeated);
+
+    // Save writes the course without it.
+    ShownBox saved;
+    SaveWithCtrlS(game);
+    AnswerBox(game, MessageBoxWindow::kOkName, saved);
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(saved.shown);
+    EXPECT_NE(saved.Text().find("\n" + leftOut + "\n"), std::string::npos) << saved.Text();
+    const std::string written = ReadWhole(file);
+    EXPECT_EQ(Occurrences(written, "<Entity>"), Occurrences(repeated, "<Entity>") - 1);
+    EXPECT_TRUE(editor.IsSaved());
+
+    // The choice holds for this world: the next save writes at once.
+    std::filesystem::remove(file);
+    ShownBox again;
+    SaveWithCtrlS(game);
+    AnswerBox(game, MessageBoxWindow::kCancelName, again);
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_FALSE(again.shown);
+    EXPECT_EQ(Occurrences(ReadWhole(file), "<Entity>"), Occurrences(written, "<Entity>"));
+}
+
+} // namespace courseLoads
+} // namespace testsupport

@@ -1,0 +1,62 @@
+#pragma once
+
+// What both editors must do with a course they cannot read, or cannot keep whole: the same checks, driven
+// through either editor's file menu, its message boxes and Ctrl+S, every click and key an SDL event.
+
+#include "engine/core/kaColor.h"
+
+#include <string>
+#include <vector>
+
+class MapEditorWindow;
+
+namespace testsupport
+{
+
+class HeadlessGame;
+
+namespace courseLoads
+{
+
+// The stunt yard of the install, damaged as a hand edit or a hostile file damages it, and the words with
+// which the editor must name what stopped the reading, row and column included.
+struct Damage
+{
+    const char* label;
+    std::string text;
+    std::string error;
+};
+std::vector<Damage> DamagedYards(const std::string& install);
+
+// A message box as it showed: its mark-up, and the texts its display box parsed out of it, in order, each
+// with its font and colour.
+struct ShownBox
+{
+    struct Piece
+    {
+        std::string text;
+        std::string font;
+        kaColor color;
+    };
+    bool shown = false;
+    std::string markup;
+    std::vector<Piece> pieces;
+    // The parsed texts joined, as the box writes them.
+    std::string Text() const;
+};
+
+// Queues a read of the message box once it shows, then a click on its button of that name.
+void AnswerBox(HeadlessGame& game, const std::string& button, ShownBox& box);
+// "Load World..." from the file menu, the dialog's row clicked, and ok.
+void LoadThroughTheDialog(HeadlessGame& game, MapEditorWindow& editor, const std::string& row);
+void SaveWithCtrlS(HeadlessGame& game);
+
+// Each damaged yard loaded through the dialog and Ctrl+S pressed: the box names the file and the error, the
+// editor keeps the world it had under its name, and the damaged file keeps its bytes.
+void ExpectUnreadableCoursesLeftAlone(HeadlessGame& game, MapEditorWindow& editor);
+// A course with a repeated id: Ctrl+S asks first, naming the entity; Cancel writes nothing, Save writes the
+// course without it, and a later save of the same world does not ask again.
+void ExpectSaveAsksBeforeLeavingOut(HeadlessGame& game, MapEditorWindow& editor);
+
+} // namespace courseLoads
+} // namespace testsupport
