@@ -11,11 +11,14 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiScrollBar.h"
+#include "engine/gui/guiScroller.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/model/KM_MessageBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
+#include "engine/render/kaTGAImage.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityEditorModel.h"
 #include "engine/scene/kaGeomData.h"
@@ -1291,6 +1294,48 @@ TEST_F(tvMapEditorSdlTest, TurningASpinningTokenSavesItsPlacedRotationTurned)
     EXPECT_NEAR(angle, 20.0f * std::fabs(MapEditorWindow::kTurnPerPixel), 1e-3f);
     EXPECT_NEAR(relative.x, 0.0f, 1e-4f);
     EXPECT_NEAR(relative.z, 0.0f, 1e-4f);
+}
+
+// The palette at the game's own screen: in a category long enough to scroll, each picture shows whole
+// beside the scroll bar, at the size it was drawn, not stretched and not cut by the bar.
+TEST_F(tvMapEditorGearSdlTest, ALongCategorysPicturesShowWholeBesideItsScrollBar)
+{
+    // A driver who has bought every item: the stunt gear fills more rows than the palette shows.
+    for (const auto& item : m_Game.App().GetShopItems())
+        m_Game.App().GetCurrentPlayer()->Unlock(item->GetLockedEntity());
+    // The palette shows with a course.
+    NewCourse("Palette", kVenue);
+    ASSERT_TRUE(m_Game.RunScript());
+    ChooseCategory("Stunts");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(m_Game.Frame());
+    guiGrid* palette = m_Editor->GetPalette();
+    ASSERT_NE(palette, nullptr);
+    guiGlyph* found = m_Editor->FindChild(std::string(palette->GetName()) + " Scroller");
+    auto* scroller = found != nullptr ? found->DynamicCast<guiScroller>() : nullptr;
+    ASSERT_NE(scroller, nullptr);
+    guiScrollBar* bar = scroller->GetVerticalBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->IsVisible());
+    // The cells end where the bar starts.
+    EXPECT_LE(palette->GetHitRect().left + palette->GetColumnWidth(0), bar->GetHitRect().left);
+    int32_t rows = 0;
+    for (int32_t row = 0; palette->GetCell(row, 0) != nullptr; ++row, ++rows)
+    {
+        auto* picture = palette->GetCell(row, 0)->DynamicCast<guiImage>();
+        ASSERT_NE(picture, nullptr) << row;
+        // The picture file's own size, as the install holds it.
+        const ka::any value = palette->GetCellData(row, 0);
+        TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
+        ASSERT_NE(data, nullptr) << row;
+        const std::string file = GetChildElementText("previewPic", *data);
+        kaTGAImage image;
+        ASSERT_TRUE(image.Load(m_Game.Install().File(file))) << file;
+        const kaPoint shown = picture->ToPixels(picture->GetSize());
+        EXPECT_EQ(shown.x, int32_t(image.GetWidth())) << file;
+        EXPECT_EQ(shown.y, int32_t(image.GetHeight())) << file;
+    }
+    EXPECT_GE(rows, 6);
 }
 
 namespace
