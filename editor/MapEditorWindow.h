@@ -214,6 +214,8 @@ protected:
     void _ShowName();
     void _CloseMenus();
     void _ClearGestures();
+    // Deletes the entity chosen from the palette when it still hangs under the pointer, never put down.
+    void _DropPlacing();
     int32_t _ShowModal(const std::string& windowName);
     EditorHost* _Host() const { return m_Host; }
     void _SetWorldName(const std::string& name) { m_WorldName = name; }
@@ -242,6 +244,9 @@ private:
     // Turns the rows of one kind of need on or off in every menu.
     void _SetSelectable(RowNeeds needs, bool selectable);
     bool _OverWidget() const;
+    // Puts the dragged entity's foot where the pointer meets the ground, or hides it where it meets nothing;
+    // true when it found ground.
+    bool _FollowPointer(kaEntityModel& entity);
 
     EditorHost* m_Host = nullptr;
     std::unique_ptr<EnvironmentCommands> m_Environment;
@@ -256,6 +261,8 @@ private:
     bool m_DragOnTerrain = false;
     bool m_Rotating = false;
     bool m_Moving = false;
+    // The selected entity was chosen from the palette and hangs under the pointer until a press puts it down.
+    bool m_Placing = false;
     platform::Vector3 m_PlaceOffset;
     float m_LastClickTime = 0.0f;
     int32_t m_DecalStartCell[2] = {0, 0};

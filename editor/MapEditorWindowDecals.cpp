@@ -154,6 +154,8 @@ void MapEditorWindow::PlaceEntity()
 {
     if (m_World == nullptr || m_Palette == nullptr)
         return;
+    // The one chosen before and never put down makes way.
+    _DropPlacing();
     // A cell without a record places nothing.
     const ka::any value = m_Palette->GetSelectedCellData();
     TiXmlNode* const* node = ka::any_cast<TiXmlNode*>(&value);
@@ -179,6 +181,7 @@ void MapEditorWindow::PlaceEntity()
     m_Rotating = false;
     m_DragOnTerrain = true;
     ShowSelectedEntityProperties(entity, nullptr);
+    m_Placing = m_HighlightedEntity != nullptr;
     entity->SetVisible(false);
     if (auto* model = dynamic_cast<kaEntityModel*>(entity))
         if (model->GetModel() != nullptr)

@@ -36,6 +36,42 @@ void MapEditorWindow::_ClearGestures()
     m_Moving = false;
 }
 
+void MapEditorWindow::_DropPlacing()
+{
+    if (!m_Placing)
+        return;
+    kaEntityModel* entity = m_HighlightedEntity;
+    ShowSelectedEntityProperties(nullptr, nullptr);
+    _ClearGestures();
+    if (entity == nullptr || m_World == nullptr)
+        return;
+    // At once: a save may follow in the same breath.
+    m_World->DeleteEntity(entity, false);
+    SetSaved(false);
+}
+
+bool MapEditorWindow::_FollowPointer(kaEntityModel& entity)
+{
+    // It must not find itself under the pointer.
+    entity.SetCollidable(false);
+    kaCollideInfo hit;
+    const bool found = _PickAtCursor(kEntityPickLength, kaWorld::kPickTerrain | kaWorld::kPickMeshes, hit);
+    entity.SetCollidable(true);
+    if (!found)
+    {
+        entity.SetVisible(false);
+        return false;
+    }
+    entity.SetVisible(true);
+    entity.SetPosition(hit.m_Point);
+    const kaBoundingBox* box = entity.GetBoundingBox();
+    const float lift = box != nullptr ? hit.m_Point.y - box->m_Min.y : 0.0f;
+    entity.SetPosition(Vector3(hit.m_Point.x + m_PlaceOffset.x, hit.m_Point.y + lift + m_PlaceOffset.y,
+                               hit.m_Point.z + m_PlaceOffset.z));
+    SetSaved(false);
+    return true;
+}
+
 bool MapEditorWindow::_PickAtCursor(float length, uint32_t flags, kaCollideInfo& hit)
 {
     if (m_World == nullptr || g_pGuiManager == nullptr)
@@ -67,7 +103,18 @@ bool MapEditorWindow::_CursorCell(int32_t& x, int32_t& z, bool& hitSomething)
 bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
 {
     if (m_World == nullptr || _OverWidget())
+    {
+        // A press on a picture, a menu or a button lets go of an entity that was never put down.
+        _DropPlacing();
         return guiWindow::OnMouseDown(button, data);
+    }
+    if (m_Placing && m_HighlightedEntity != nullptr)
+    {
+        // The press puts the hanging entity down where the pointer is, whether or not a move brought it
+        // there. It follows on while the button is held; the release leaves it, or deletes it off the ground.
+        m_Placing = !_FollowPointer(*m_HighlightedEntity);
+        return guiWindow::OnMouseDown(button, data);
+    }
     kaDraggableDecalManager* decals = Decals();
     if (decals != nullptr && decals->GetMode() == kaDraggableDecalManager::kModeLay)
     {
@@ -141,8 +188,11 @@ bool MapEditorWindow::OnMouseDown(int32_t button, const gui::MouseData& data)
 
 bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
 {
+    // The window's handling first: it finds the widget under the pointer now, and only then is it known
+    // whether the move is the editor's. The first move off the palette is followed however far it jumps.
+    const bool handledByWindow = guiWindow::OnMouseMove(message);
     if (m_World == nullptr || _OverWidget())
-        return guiWindow::OnMouseMove(message);
+        return handledByWindow;
     const gui::MouseData& data = message.data;
     const bool anyButton = data.buttons[0] || data.buttons[1] || data.buttons[2];
     kaDraggableDecalManager* decals = Decals();
@@ -185,28 +235,7 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
     }
     else if (m_HighlightedEntity != nullptr && m_DragOnTerrain)
     {
-        kaEntityModel* entity = m_HighlightedEntity;
-        // It must not find itself under the pointer.
-        entity->SetCollidable(false);
-        kaCollideInfo hit;
-        const bool found =
-            _PickAtCursor(kEntityPickLength, kaWorld::kPickTerrain | kaWorld::kPickMeshes, hit);
-        entity->SetCollidable(true);
-        if (!found)
-        {
-            entity->SetVisible(false);
-        }
-        else
-        {
-            entity->SetVisible(true);
-            entity->SetPosition(hit.m_Point);
-            const kaBoundingBox* box = entity->GetBoundingBox();
-            const float lift = box != nullptr ? hit.m_Point.y - box->m_Min.y : 0.0f;
-            entity->SetPosition(Vector3(hit.m_Point.x + m_PlaceOffset.x,
-                                        hit.m_Point.y + lift + m_PlaceOffset.y,
-                                        hit.m_Point.z + m_PlaceOffset.z));
-            SetSaved(false);
-        }
+        _FollowPointer(*m_HighlightedEntity);
     }
     else if (m_HighlightedEntity != nullptr && data.buttons[platform::kMouseRight] && m_Moving)
     {
@@ -245,7 +274,7 @@ bool MapEditorWindow::OnMouseMove(const guiMsgMouse& message)
     if (!handled)
         m_Camera->HandleInput(message.deltaX, message.deltaY, float(data.wheel),
                               data.buttons[platform::kMouseLeft], data.buttons[platform::kMouseMiddle]);
-    return guiWindow::OnMouseMove(message);
+    return handledByWindow;
 }
 
 bool MapEditorWindow::OnMouseUp(int32_t button, const gui::MouseData& data)
@@ -284,6 +313,7 @@ bool MapEditorWindow::OnMouseUp(int32_t button, const gui::MouseData& data)
                          !m_HighlightedEntity->IsVisible();
     _ClearGestures();
     m_DragOnTerrain = placing;
+    m_Placing = placing;
     return guiWindow::OnMouseUp(button, data);
 }
 
@@ -291,6 +321,8 @@ bool MapEditorWindow::OnKey(const guiMsgKey& message)
 {
     if (message.virtualKey != 0 && message.key == VK_ESCAPE)
     {
+        // Leaving may save: an entity never put down goes first.
+        _DropPlacing();
         ExitEditor();
         return true;
     }
@@ -301,6 +333,7 @@ bool MapEditorWindow::OnKey(const guiMsgKey& message)
     }
     if (message.ctrl != 0 && (message.key == 'S' || message.key == 's'))
     {
+        _DropPlacing();
         SaveWorld();
         return true;
     }

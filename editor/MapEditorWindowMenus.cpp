@@ -146,6 +146,8 @@ void MapEditorWindow::OnMenu(bool enable)
 
 void MapEditorWindow::ShowSelectedEntityProperties(kaEntity* entity, const kaCollideInfo* hit)
 {
+    // Whatever the selection becomes, it is not one still hanging from the palette.
+    m_Placing = false;
     if (m_HighlightedEntity != nullptr)
         m_HighlightedEntity->SetSelected(false, nullptr);
     m_HighlightedEntity = dynamic_cast<kaEntityModel*>(entity);

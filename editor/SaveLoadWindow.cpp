@@ -87,6 +87,9 @@ void SaveLoadWindow::SetMode(int32_t mode)
     {
         _ShowField(m_FileName, false);
         _ShowField(m_FileNameLabel, false);
+        // A prompt left from a save would be selected when the focus comes, and a selection shows the box.
+        if (m_FileName != nullptr)
+            m_FileName->SetText(m_FileName->GetText());
     }
 }
 
@@ -98,7 +101,13 @@ void SaveLoadWindow::OnFileSelected(bool enable)
         return;
     // Only a row the player chose replaces the name: clearing the choice keeps what was typed.
     const std::string row = m_FileList->GetSelectedText();
-    if (!row.empty())
+    if (row.empty())
+        return;
+    // Saving offers the row's name as it offers the one it opened with, to be replaced by the first key;
+    // the hidden field of a load stays plain.
+    if (m_Mode == kSave)
+        m_FileName->SetPrompt(::GetFileName(row));
+    else
         m_FileName->SetText(::GetFileName(row));
 }
 
@@ -144,5 +153,8 @@ void SaveLoadWindow::OnShow()
         if (m_FileList->GetUsedRows() > 0 && m_Mode != kSave)
             OnFileSelected(true);
     }
+    // The name the save command wrote is offered, not typed: the first key replaces it, clicked or not.
+    if (m_Mode == kSave && m_FileName != nullptr)
+        m_FileName->SetPrompt(m_FileName->GetText());
     guiWindow::OnShow();
 }

@@ -271,6 +271,15 @@ void guiTextBox::SetPrompt(const std::string& text)
 {
     SetText(text, 0);
     m_Prompt = true;
+    // A box that already has the focus takes the prompt as if the focus came now: selected, and the next
+    // click is the first.
+    if (m_HasFocus)
+    {
+        m_ClickedSinceFocus = false;
+        m_DragFrom = -1;
+        if (ShowsPrompt())
+            _SelectPrompt();
+    }
 }
 
 bool guiTextBox::ShowsPrompt() const

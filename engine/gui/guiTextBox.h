@@ -96,7 +96,7 @@ public:
 
     // Fires nothing. The caret is kept within the text.
     void SetText(const std::string& text, int32_t caret = 0);
-    // The text, with the caret at 0, as a prompt.
+    // The text, with the caret at 0, as a prompt; selected at once when the box has the focus.
     void SetPrompt(const std::string& text);
     // Editable and holding a prompt no key has changed yet.
     bool ShowsPrompt() const;

@@ -255,6 +255,10 @@ public:
     // A GameMode. While a course world exists the mode is the world's.
     void SetGameMode(int32_t mode);
     int32_t GetGameMode() const;
+    // The course was chosen before vehicle select (a retry from the hub): vehicle select starts it as it
+    // starts the career's next level, and the preview's back returns there, whatever the mode.
+    void SetCourseChosen(bool chosen) { m_CourseChosen = chosen; }
+    bool IsCourseChosen() const { return m_CourseChosen; }
     void SetSoundVolume(int32_t volume);
     void SetMusicVolume(int32_t volume);
     bool IsCareerLevel(const std::string& path) const;
@@ -378,6 +382,7 @@ private:
     // Owned by the course world.
     tvVehicle* m_pVehicle = nullptr;
     int32_t m_GameMode = kPracticeMode;
+    bool m_CourseChosen = false;
     std::string m_CourseFile;
     std::string m_LevelPath;
     std::string m_VehicleName;

@@ -131,7 +131,7 @@ bool CSmenu::OnContinue()
     if (m_App == nullptr || m_Index >= m_Vehicles.size() || m_App->IsLocked(m_Vehicles[m_Index]->GetInitId()))
         return true;
     const std::string vehicle = m_Vehicles[m_Index]->GetInitId();
-    if (m_App->GetGameMode() != kCareerMode)
+    if (m_App->GetGameMode() != kCareerMode && !m_App->IsCourseChosen())
     {
         m_App->SetVehicleName(vehicle);
         if (g_pGuiManager != nullptr)

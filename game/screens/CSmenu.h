@@ -15,7 +15,8 @@ class guiImage;
 class guiTextBox;
 
 // Vehicle select: steps through the vehicle catalogue read at start-up, shows each vehicle's name,
-// picture and lock, and confirms one. In the career's next level confirming starts the course at once.
+// picture and lock, and confirms one. In the career's next level, and for a course the hub's retry chose,
+// confirming starts the course at once.
 class CSmenu : public guiWindow
 {
 public:

@@ -182,10 +182,13 @@ void CareerWindow::_SwitchTo(const char* name)
             g_pGuiManager->SwitchWindow(window, this, gui::kModalDone, true);
 }
 
-void CareerWindow::_ChooseMode(int32_t mode)
+void CareerWindow::_ChooseMode(int32_t mode, bool courseChosen)
 {
     if (m_App != nullptr)
+    {
         m_App->SetGameMode(mode);
+        m_App->SetCourseChosen(courseChosen);
+    }
     _SwitchTo(kCarSelect);
 }
 
@@ -263,12 +266,16 @@ bool CareerWindow::OnRetry(int32_t row)
         const WorldInfo* course = m_App->GetWorldInfo(i);
         if (course == nullptr || course->GetName() != name->GetText())
             continue;
-        if (m_App->GetCurrentPlayer() != nullptr)
+        const bool chosen = m_App->GetCurrentPlayer() != nullptr;
+        if (chosen)
         {
             m_App->SetLevelPathCopy(course->GetFilePath());
             m_App->SetLevelPath(course->GetFilePath());
         }
-        _ChooseMode(m_App->IsCareerLevel(course->GetFilePath()) ? kCareerMode : kExhibitionMode);
+        // A course outside the career is driven as an exhibition, but it is this row's course: vehicle
+        // select starts it instead of offering the course list.
+        const bool career = m_App->IsCareerLevel(course->GetFilePath());
+        _ChooseMode(career ? kCareerMode : kExhibitionMode, chosen);
         break;
     }
     return true;

@@ -63,14 +63,15 @@ public:
     bool OnStuntShop();
     bool OnCourseEditor();
     // Bound to each row's retry button, which is enabled on the courses the driver has scored on and
-    // may drive.
+    // may drive: the row's course, a career run on a career level and an exhibition on any other.
     bool OnRetry(int32_t row);
 
     guiGrid* GetGrid() const { return m_Grid; }
 
 private:
     void _SwitchTo(const char* name);
-    void _ChooseMode(int32_t mode);
+    // The mode for vehicle select, and whether the course is already chosen (a retry) or still to pick.
+    void _ChooseMode(int32_t mode, bool courseChosen = false);
 
     Tarvolin* m_App;
     guiTextBox* m_Driver = nullptr;

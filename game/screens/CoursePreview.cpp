@@ -81,8 +81,10 @@ bool CoursePreview::OnBack()
     if (g_pGuiManager != nullptr)
     {
         g_pGuiManager->HideWindow(this, gui::kModalDone);
-        const bool career = m_App != nullptr && m_App->GetGameMode() == kCareerMode;
-        g_pGuiManager->SwitchWindowByName(career ? kCarSelect : kCourseSelect, this, gui::kModalDone, false);
+        // Back the way the player came: vehicle select when the course was chosen before it.
+        const bool chosen =
+            m_App != nullptr && (m_App->GetGameMode() == kCareerMode || m_App->IsCourseChosen());
+        g_pGuiManager->SwitchWindowByName(chosen ? kCarSelect : kCourseSelect, this, gui::kModalDone, false);
     }
     if (m_App == nullptr)
         return true;

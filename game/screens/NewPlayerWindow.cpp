@@ -41,6 +41,9 @@ NewPlayerWindow::NewPlayerWindow(const std::string& layoutFile, Tarvolin* app)
 void NewPlayerWindow::OnShow()
 {
     m_Created = false;
+    // Each showing opens as the first: the last driver's name would otherwise stay as text typed after.
+    if (m_NameBox != nullptr)
+        m_NameBox->SetPrompt(kPrompt);
     guiWindow::OnShow();
 }
 

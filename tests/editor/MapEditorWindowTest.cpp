@@ -17,6 +17,7 @@
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/render/kaLight.h"
+#include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityEditorModel.h"
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaTerrainBase.h"
@@ -24,11 +25,13 @@
 #include "engine/terrain/TerrainMarker.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "engine/terrain/kaTerrain.h"
+#include "game/screens/InGameMenu.h"
 #include "game/screens/courseeditor/MapSaveMenu.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/window/WindowConstants.h"
 #include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/PalettePicture.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -965,6 +968,51 @@ protected:
         ASSERT_TRUE(game.RunScript(3));
     }
 
+    // The palette's category chosen from its drop-down, then a click on the record's picture.
+    void ClickPicture(const std::string& category, const std::string& record)
+    {
+        game.ClickWidget([this]() -> guiWidget* { return editor->GetCategoryDropDown()->GetButton(); });
+        ClickRow([this] { return editor->GetCategoryDropDown()->GetList(); }, category);
+        game.ClickAt([this, record](int32_t& x, int32_t& y)
+                     { return testsupport::PalettePicturePoint(*editor->GetPalette(), record, x, y); });
+    }
+
+    // Where the pointer at a pixel meets the ground, when the ground is what it meets first.
+    bool GroundUnder(int32_t x, int32_t y, Vector3& point)
+    {
+        kaWorld& world = *editor->GetWorld();
+        kaCollideInfo hit;
+        Vector3 origin;
+        Vector3 direction;
+        if (!world.GetPickRay(float(x), float(y), origin, direction) ||
+            !world.Pick(origin, origin + direction * 1000.0f, &hit,
+                        kaWorld::kPickTerrain | kaWorld::kPickMeshes) ||
+            hit.m_pObject != world.GetTerrain())
+            return false;
+        point = hit.m_Point;
+        return true;
+    }
+
+    std::vector<testsupport::courseSaves::SavedEntity> Saved(const std::string& record) const
+    {
+        std::vector<testsupport::courseSaves::SavedEntity> found;
+        for (const auto& entity : testsupport::courseSaves::SavedEntities(OwnWorld()))
+            if (entity.record == record)
+                found.push_back(entity);
+        return found;
+    }
+
+    int Hidden() const
+    {
+        int hidden = 0;
+        for (const auto& entity : testsupport::courseSaves::SavedEntities(OwnWorld()))
+            hidden += entity.visible ? 0 : 1;
+        return hidden;
+    }
+
+    // The opening world's file, which Ctrl+S writes back.
+    std::string OwnWorld() const { return game.Install().Path() + "/" + MapEditorWindow::kDefaultWorld; }
+
     kaModelManager models;
     kaDraggableDecalManager decals;
     HeadlessGame game{HeadlessGame::EngineEditorWithSdlInput()};
@@ -1017,6 +1065,130 @@ TEST_F(MapEditorSdlTest, ACancelledNewLeavesTheEditorWithoutAWorldAndItsFileMenu
     ASSERT_TRUE(game.RunScript());
     EXPECT_TRUE(editor->FindChild("file menu group")->IsVisible());
     EXPECT_TRUE(file->IsCellSelectable(file->FindRow("New", 0), 0));
+}
+
+// A crate's picture clicked, then a click on the ground: the crate is put down where the pointer is and
+// shown, whether the pointer got there in one jump, glided there in several moves, or arrived in the frame of
+// the press; Ctrl+S writes it so.
+TEST_F(MapEditorSdlTest, ACrateIsPutDownWhereTheClickIsHoweverThePointerGotThere)
+{
+    struct Way
+    {
+        const char* name;
+        int32_t x;
+        int32_t y;
+        int moves;
+        // The move, the press and the release in one frame, as a quick hand on a slow frame gives them.
+        bool sameFrame;
+    };
+    const Way ways[] = {{"one move", 450, 330, 1, false},
+                        {"three moves", 520, 380, 3, false},
+                        {"move and click in one frame", 380, 420, 1, true}};
+    std::vector<Vector3> feet;
+    for (const Way& way : ways)
+    {
+        SCOPED_TRACE(way.name);
+        ClickPicture("Props", "Crate");
+        // Taken once the pointer has left the screen's edge, which scrolls this camera.
+        Vector3 foot;
+        bool ground = false;
+        game.Queue([this, &way, &foot, &ground] { ground = GroundUnder(way.x, way.y, foot); });
+        for (int move = way.moves - 1; move > 0; --move)
+            game.MovePointer(way.x + 15 * move, way.y + 10 * move);
+        if (way.sameFrame)
+        {
+            game.TapAt(
+                [way](int32_t& x, int32_t& y)
+                {
+                    x = way.x;
+                    y = way.y;
+                    return true;
+                },
+                SDL_BUTTON_LEFT);
+        }
+        else
+        {
+            game.MovePointer(way.x, way.y);
+            game.PressButton(SDL_BUTTON_LEFT);
+            game.ReleaseButton(SDL_BUTTON_LEFT);
+        }
+        ASSERT_NO_FATAL_FAILURE(SaveWithCtrlS());
+        ASSERT_TRUE(ground);
+        feet.push_back(foot);
+
+        const auto crates = Saved("Crate");
+        ASSERT_EQ(crates.size(), feet.size());
+        EXPECT_EQ(Hidden(), 0);
+        const auto put =
+            std::find_if(crates.begin(), crates.end(),
+                         [&foot](const testsupport::courseSaves::SavedEntity& crate) {
+                             return std::hypot(crate.position.x - foot.x, crate.position.z - foot.z) < 0.05f;
+                         });
+        ASSERT_NE(put, crates.end());
+        EXPECT_TRUE(put->visible);
+        EXPECT_GE(put->position.y, foot.y - 0.05f);
+    }
+}
+
+// A picture clicked and then left for something else is never put down: a click on the palette (the same
+// picture or another), a menu, Ctrl+S or Escape takes it away, and no save writes it, shown or hidden.
+TEST_F(MapEditorSdlTest, ACrateNeverPutDownIsNeitherKeptNorSaved)
+{
+    const std::string file = OwnWorld();
+    const size_t stored = testsupport::courseSaves::SavedEntities(file).size();
+    ASSERT_GT(stored, 0u);
+    auto fileMenu = [this] { return editor->FindChild("file menu")->DynamicCast<guiListBox>(); };
+    struct Then
+    {
+        const char* name;
+        std::function<void()> act;
+    };
+    auto ctrlS = [this]
+    {
+        game.KeyDown(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+        game.KeyUp(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    };
+    // What follows the click on the picture, ending in a save.
+    const Then thens[] = {
+        {"the same picture, then Ctrl+S",
+         [this, ctrlS]
+         {
+             ClickPicture("Props", "Crate");
+             ctrlS();
+         }},
+        {"another picture, then Ctrl+S",
+         [this, ctrlS]
+         {
+             ClickPicture("Props", "Ball");
+             ctrlS();
+         }},
+        {"the file menu's save",
+         [this, fileMenu]
+         {
+             game.Click(editor->GetName(), "file button");
+             ClickRow(fileMenu, "Save World (ctrl + s)");
+         }},
+        {"Ctrl+S", ctrlS},
+        // Escape saves the changed world before it asks whether to leave; the answer stays.
+        {"Escape",
+         [this]
+         {
+             game.TapKey(SDL_SCANCODE_ESCAPE);
+             game.Click(InGameMenu::kWindowName, InGameMenu::kResumeName);
+         }},
+    };
+    for (const Then& then : thens)
+    {
+        SCOPED_TRACE(then.name);
+        ClickPicture("Props", "Crate");
+        // Gone until the save writes it again.
+        game.Queue([&file] { std::filesystem::remove(file); });
+        then.act();
+        ASSERT_TRUE(game.RunScript(3));
+        ASSERT_TRUE(std::filesystem::exists(file));
+        EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
+        EXPECT_EQ(Hidden(), 0);
+    }
 }
 
 // The engine editor opens its own sample world, which lies apart from the courses the game lists. Ctrl+S,
@@ -1105,7 +1277,6 @@ TEST_F(MapEditorSdlTest, ACourseSavedFromTheEngineEditorKeepsItsRulesAndEntities
     EXPECT_FALSE(types(before).empty());
     EXPECT_EQ(types(after), types(before));
 }
-
 
 // Ctrl+S on an unchanged course, then again seconds of frames later, writes the same bytes: the tokens' spin
 // and the start's run flags are the editor's show, not the course.

@@ -13,6 +13,7 @@
 #include "game/screens/CoursePreview.h"
 #include "game/screens/CourseSelectWindow.h"
 #include "game/screens/CourseSummary.h"
+#include "game/screens/InGameMenu.h"
 #include "game/screens/MainWindow.h"
 #include "game/vehicles/tvVehicle.h"
 #include "game/world/SpawnPlacement.h"
@@ -25,7 +26,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,6 +39,8 @@ namespace
 {
 
 constexpr double kCareerFrame = 1.0 / 30.0;
+// Frames after a click for the screens' animated switch (0.4 s at the script's 0.25 s a frame) to end.
+constexpr int kRetrySettleFrames = 6;
 
 // Keys held for a while, counted from "Go"; an empty set lets go of everything.
 struct Hold
@@ -436,4 +442,144 @@ TEST(CareerCoursesTest, RetryFromTheHubDrivesAScoredCourseAgainAsACareerRun)
     ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
     EXPECT_EQ(HubCell(game, row, CareerWindow::kScoreColumn),
               std::to_string(points) + " / " + std::to_string(SampleWorld::kTokenArenaScoreLimit));
+}
+
+// Retry on a course outside the career (one a player made, written into the install's Worlds, and the
+// stunt yard once bought), by clicks and keys: vehicle select leads straight to that course's preview, back
+// from the preview returns to vehicle select, and the run drives that course. It is an exhibition run:
+// no reputation and the career level stays, while the course's best score is recorded.
+TEST(CareerCoursesTest, RetryOnACourseOutsideTheCareerStartsThatCourseThroughItsPreview)
+{
+    const std::string quarry = "Worlds\\quarry_leap.xml";
+    const std::string yard = "Worlds\\stunt_yard.xml";
+    const struct
+    {
+        const char* what;
+        std::string path;
+        int32_t best;
+        // Back from the preview first, then Continue again.
+        bool backFirst;
+        // Driven until the clock runs out; otherwise left through the in-game menu.
+        bool toTheEnd;
+    } rows[] = {
+        {"a player's course", quarry, 40, true, true},
+        {"the bought stunt yard", yard, 90, false, false},
+    };
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    HeadlessGame game(options);
+    {
+        // The token arena under another name, as a player's save of it would be.
+        std::ifstream arena(game.InstallPath() + "/Worlds/token_arena.xml", std::ios::binary);
+        std::string course((std::istreambuf_iterator<char>(arena)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(course.empty());
+        for (const char* key : {"name", "levelName"})
+        {
+            const std::string from = std::string("<") + key + ">Token Arena<";
+            const size_t at = course.find(from);
+            ASSERT_NE(at, std::string::npos) << key;
+            course.replace(at, from.size(), std::string("<") + key + ">Quarry Leap<");
+        }
+        std::ofstream(game.InstallPath() + "/Worlds/quarry_leap.xml", std::ios::binary) << course;
+    }
+    ASSERT_TRUE(game.Start());
+    Tarvolin& app = game.App();
+    EXPECT_FALSE(app.IsCareerLevel(quarry));
+    EXPECT_FALSE(app.IsCareerLevel(yard));
+    tvPlayer* driver = app.CreatePlayer("Builder");
+    driver->SetCareerLevel(1);
+    driver->Unlock("StuntYard");
+    for (const auto& row : rows)
+        driver->SetHighScore(row.path, row.best);
+    game.Gui().FindWindow(MainWindow::kWindowName)->OnShow();
+    game.Click(MainWindow::kWindowName, "Login Button");
+    ASSERT_TRUE(game.RunScript(kRetrySettleFrames));
+    ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        std::string name;
+        for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+            name = app.GetWorldInfo(i)->GetFilePath() == row.path ? app.GetWorldInfo(i)->GetName() : name;
+        ASSERT_FALSE(name.empty());
+        const int32_t at = HubRow(game, row.path);
+        ASSERT_GE(at, 0);
+        ASSERT_NE(HubRetry(game, at), nullptr);
+        ASSERT_NE(HubRetry(game, at)->GetState(), guiButton::kDisabled);
+
+        game.SetClockStep(0.25);
+        game.ClickWidget([&game, at] { return HubRetry(game, at); });
+        ASSERT_TRUE(game.RunScript(kRetrySettleFrames));
+        ASSERT_TRUE(Shown(game, CSmenu::kWindowName));
+        EXPECT_EQ(app.GetGameMode(), 1);
+        EXPECT_EQ(app.GetLevelPath(), row.path);
+        for (int pass = row.backFirst ? 0 : 1; pass < 2; ++pass)
+        {
+            game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+            ASSERT_TRUE(game.RunScript(kRetrySettleFrames));
+            EXPECT_FALSE(Shown(game, CourseSelectWindow::kWindowName));
+            ASSERT_TRUE(Shown(game, CoursePreview::kWindowName));
+            auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+            ASSERT_NE(world, nullptr);
+            EXPECT_EQ(world->GetName(), name);
+            EXPECT_EQ(CareerBoxText(game, CoursePreview::kWindowName, CoursePreview::kNameBox), name);
+            EXPECT_EQ(app.GetLevelPath(), row.path);
+            if (pass == 0)
+            {
+                // Back where the player came from; the loaded course is gone.
+                game.Click(CoursePreview::kWindowName, CoursePreview::kBackName);
+                ASSERT_TRUE(game.RunScript(kRetrySettleFrames));
+                EXPECT_EQ(app.GetCurrentWorld(), nullptr);
+                EXPECT_FALSE(Shown(game, CourseSelectWindow::kWindowName));
+                ASSERT_TRUE(Shown(game, CSmenu::kWindowName));
+            }
+        }
+        auto* world = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        ASSERT_NE(world, nullptr);
+        ASSERT_NO_FATAL_FAILURE(CountDownToGo(game, *world));
+        EXPECT_EQ(world->GetGameMode(), 1);
+        tvVehicle* car = app.GetPlayerVehicle();
+        ASSERT_NE(car, nullptr);
+        const platform::Vector3 start = car->GetPosition();
+        game.KeyDown(SDL_SCANCODE_W);
+        ASSERT_TRUE(RunFrames(game, *world, int(1.5 / kCareerFrame)));
+        game.KeyUp(SDL_SCANCODE_W);
+        ASSERT_TRUE(RunFrames(game, *world, 2));
+        const platform::Vector3 moved = car->GetPosition();
+        EXPECT_GT(std::hypot(moved.x - start.x, moved.z - start.z), 3.0f) << "the car drove on the course";
+        EXPECT_EQ(app.GetCurrentWorld(), world);
+
+        if (row.toTheEnd)
+        {
+            const int32_t points = driver->GetRunPoints();
+            game.Clock().SetStep(0.0);
+            for (int frame = 0; frame < 1000 && world->GetRunPhase() == tvWorld::kPhaseRunning; ++frame)
+            {
+                game.Clock().AdvanceSeconds(0.25);
+                ASSERT_TRUE(game.Frame());
+            }
+            ASSERT_EQ(world->GetRunPhase(), tvWorld::kPhaseSummary);
+            auto* summary = dynamic_cast<CourseSummary*>(game.Gui().FindWindow(tvWorld::kSummaryWindow));
+            ASSERT_NE(summary, nullptr);
+            EXPECT_EQ(summary->GetReputation(), 0);
+            EXPECT_FALSE(summary->IsLevelUp());
+            game.SetClockStep(0.25);
+            game.Click(tvWorld::kSummaryWindow, "continue_b");
+            ASSERT_TRUE(game.RunScript(kRetrySettleFrames));
+            EXPECT_EQ(driver->GetHighScore(row.path), std::max(row.best, driver->GetRunPoints()));
+            EXPECT_GE(driver->GetRunPoints(), points);
+        }
+        else
+        {
+            game.SetClockStep(0.25);
+            game.TapKey(SDL_SCANCODE_ESCAPE);
+            game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
+            ASSERT_TRUE(game.RunScript(kRetrySettleFrames));
+        }
+        ASSERT_TRUE(Shown(game, CareerWindow::kWindowName));
+        EXPECT_EQ(app.GetCurrentWorld(), nullptr);
+    }
+    EXPECT_EQ(driver->GetCareerLevel(), 1);
+    EXPECT_EQ(driver->GetUnspentRepPoints(), 0);
 }

@@ -42,6 +42,7 @@
 #include "game/world/tvWorld.h"
 #include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/PalettePicture.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -1022,26 +1023,8 @@ protected:
     // A click on the palette's picture of the record whose "entityInitID" is the given one.
     void ClickPicture(const std::string& record)
     {
-        m_Game.ClickAt(
-            [this, record](int32_t& x, int32_t& y)
-            {
-                guiGrid* palette = m_Editor->GetPalette();
-                const platform::Rect& cells = palette->GetHitRect();
-                y = cells.top;
-                for (int32_t row = 0; palette->GetCell(row, 0) != nullptr; ++row)
-                {
-                    const ka::any value = palette->GetCellData(row, 0);
-                    TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
-                    if (data != nullptr && GetChildElementText("entityInitID", *data) == record)
-                    {
-                        x = cells.left + palette->GetColumnWidth(0) / 2;
-                        y += palette->GetRowHeight(row) / 2;
-                        return true;
-                    }
-                    y += palette->GetRowHeight(row);
-                }
-                return false;
-            });
+        m_Game.ClickAt([this, record](int32_t& x, int32_t& y)
+                       { return testsupport::PalettePicturePoint(*m_Editor->GetPalette(), record, x, y); });
     }
 
     // The point of the view whose pick lands nearest the place on the ground, searched coarsely, then pixel
@@ -1204,6 +1187,182 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
     app.DeleteCourseWorld();
 }
 
+namespace
+{
+
+// Where the pointer at a pixel meets the venue: the point a placement puts an entity's foot on.
+bool GroundUnder(kaWorld& world, int32_t x, int32_t y, platform::Vector3& point)
+{
+    kaCollideInfo hit;
+    platform::Vector3 origin;
+    platform::Vector3 direction;
+    if (!world.GetPickRay(float(x), float(y), origin, direction) ||
+        !world.Pick(origin, origin + direction * 1000.0f, &hit, kaWorld::kPickTerrain | kaWorld::kPickMeshes))
+        return false;
+    point = hit.m_Point;
+    return true;
+}
+
+std::vector<testsupport::courseSaves::SavedEntity> SavedOf(const std::string& file, const std::string& record)
+{
+    std::vector<testsupport::courseSaves::SavedEntity> found;
+    for (const auto& entity : testsupport::courseSaves::SavedEntities(file))
+        if (entity.record == record)
+            found.push_back(entity);
+    return found;
+}
+
+int HiddenIn(const std::string& file)
+{
+    int hidden = 0;
+    for (const auto& entity : testsupport::courseSaves::SavedEntities(file))
+        hidden += entity.visible ? 0 : 1;
+    return hidden;
+}
+
+} // namespace
+
+// A token's picture clicked, then a click on the venue: the token is put down where the pointer is and shown,
+// whether the pointer got there in one jump, glided there in several moves, or arrived in the frame of the
+// press; Ctrl+S writes it so.
+TEST_F(tvMapEditorGearSdlTest, ATokenIsPutDownWhereTheClickIsHoweverThePointerGotThere)
+{
+    struct Way
+    {
+        const char* name;
+        int moves;
+        // The move, the press and the release in one frame, as a quick hand on a slow frame gives them.
+        bool sameFrame;
+    };
+    const Way ways[] = {
+        {"one move", 1, false}, {"three moves", 3, false}, {"move and click in one frame", 1, true}};
+
+    NewCourse("Quick Hand", kVenue);
+    ASSERT_TRUE(m_Game.RunScript());
+    kaWorld* world = m_Editor->GetWorld();
+    ASSERT_NE(world, nullptr);
+    const kaBoundingBox* venueBox = world->GetVenueEntity()->GetBoundingBox();
+    ASSERT_NE(venueBox, nullptr);
+    const platform::Vector3 centre = (venueBox->m_Min + venueBox->m_Max) * 0.5f;
+    ChooseCategory("Points");
+    ChooseFromMenu("file button", "file menu", "Save World As...");
+    SaveAs("quick hand");
+    ASSERT_TRUE(m_Game.RunScript());
+    const std::string file = m_Game.Install().Path() + "/Worlds/quick hand.xml";
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    std::vector<platform::Vector3> feet;
+    for (const Way& way : ways)
+    {
+        SCOPED_TRACE(way.name);
+        ClickPicture("PointsToken");
+        ASSERT_TRUE(m_Game.RunScript());
+        int32_t x = 0;
+        int32_t y = 0;
+        const platform::Vector3 place(centre.x - 5.0f + 5.0f * float(feet.size()), 0.0f, centre.z - 6.0f);
+        ASSERT_TRUE(ScreenPointOver(*world, place, x, y));
+        platform::Vector3 foot;
+        ASSERT_TRUE(GroundUnder(*world, x, y, foot));
+        feet.push_back(foot);
+        for (int move = way.moves - 1; move > 0; --move)
+            m_Game.MovePointer(x + 15 * move, y + 10 * move);
+        if (way.sameFrame)
+        {
+            m_Game.TapAt(
+                [x, y](int32_t& atX, int32_t& atY)
+                {
+                    atX = x;
+                    atY = y;
+                    return true;
+                },
+                SDL_BUTTON_LEFT);
+        }
+        else
+        {
+            m_Game.MovePointer(x, y);
+            m_Game.PressButton(SDL_BUTTON_LEFT);
+            m_Game.ReleaseButton(SDL_BUTTON_LEFT);
+        }
+        m_Game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+        ASSERT_TRUE(m_Game.RunScript(3));
+
+        const auto tokens = SavedOf(file, "PointsToken");
+        ASSERT_EQ(tokens.size(), feet.size());
+        EXPECT_EQ(HiddenIn(file), 0);
+        const auto put =
+            std::find_if(tokens.begin(), tokens.end(),
+                         [&foot](const testsupport::courseSaves::SavedEntity& token) {
+                             return std::hypot(token.position.x - foot.x, token.position.z - foot.z) < 0.05f;
+                         });
+        ASSERT_NE(put, tokens.end());
+        EXPECT_TRUE(put->visible);
+        EXPECT_GE(put->position.y, foot.y - 0.05f);
+    }
+}
+
+// A picture clicked and then left for something else is never put down: a click on the palette (the same
+// picture or another), a menu, Ctrl+S or Escape takes it away, and no save writes it, shown or hidden.
+TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
+{
+    NewCourse("Second Thoughts", kVenue);
+    ASSERT_TRUE(m_Game.RunScript());
+    ChooseCategory("Points");
+    ChooseFromMenu("file button", "file menu", "Save World As...");
+    SaveAs("second thoughts");
+    ASSERT_TRUE(m_Game.RunScript());
+    const std::string file = m_Game.Install().Path() + "/Worlds/second thoughts.xml";
+    const size_t stored = testsupport::courseSaves::SavedEntities(file).size();
+    ASSERT_GT(stored, 0u);
+
+    struct Then
+    {
+        const char* name;
+        std::function<void()> act;
+    };
+    auto ctrlS = [this] { m_Game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl); };
+    // What follows the click on the picture, ending in a save.
+    const Then thens[] = {
+        {"the same picture, then Ctrl+S",
+         [this, ctrlS]
+         {
+             ClickPicture("PointsToken");
+             ctrlS();
+         }},
+        {"another picture, then Ctrl+S",
+         [this, ctrlS]
+         {
+             ClickPicture("LapToken");
+             ctrlS();
+         }},
+        {"the file menu's save",
+         [this] { ChooseFromMenu("file button", "file menu", "Save World (ctrl + s)"); }},
+        {"Ctrl+S", ctrlS},
+    };
+    for (const Then& then : thens)
+    {
+        SCOPED_TRACE(then.name);
+        ClickPicture("PointsToken");
+        // Gone until the save writes it again.
+        m_Game.Queue([&file] { std::filesystem::remove(file); });
+        then.act();
+        ASSERT_TRUE(m_Game.RunScript(3));
+        ASSERT_TRUE(std::filesystem::exists(file));
+        EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
+        EXPECT_EQ(HiddenIn(file), 0);
+    }
+
+    // Escape: the unsaved course's prompt answered with save, and the editor left.
+    ClickPicture("PointsToken");
+    m_Game.Queue([&file] { std::filesystem::remove(file); });
+    m_Game.TapKey(SDL_SCANCODE_ESCAPE);
+    m_Game.Click(MapSaveMenu::kWindowName, MapSaveMenu::kYesName);
+    ASSERT_TRUE(m_Game.RunScript(4));
+    EXPECT_FALSE(m_Editor->IsVisible());
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
+    EXPECT_EQ(HiddenIn(file), 0);
+}
+
 // The player's course editor opens courses only: Load World... lists the courses the game lists, and none
 // of the engine editor's worlds (Sample Course among them).
 TEST_F(tvMapEditorSdlTest, LoadWorldListsTheGamesCoursesOnly)
@@ -1240,7 +1399,6 @@ TEST_F(tvMapEditorSdlTest, LoadWorldListsTheGamesCoursesOnly)
         EXPECT_NE(std::find(rows.begin(), rows.end(), path), rows.end()) << path;
     }
 }
-
 
 // Ctrl+S on an unchanged course, then again seconds of frames later, writes the same bytes: the tokens'
 // spin, the physics and the start's run flags are the editor's show, not the course.

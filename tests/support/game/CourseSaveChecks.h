@@ -4,10 +4,12 @@
 
 #include "editor/MapEditorWindow.h"
 #include "engine/scene/kaWorld.h"
+#include "platform/gfx/math/Vector3.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <fstream>
 #include <iterator>
@@ -42,6 +44,43 @@ inline std::string WithHugeRotations(const std::string& course)
     static const std::regex rotation("<rotation>\\s*<quaternion>[\\s\\S]*?</quaternion>");
     return std::regex_replace(
         course, rotation, "<rotation><quaternion><x>1e30</x><y>1e30</y><z>1e30</z><w>1e30</w></quaternion>");
+}
+
+// One entity of a saved course as the file stores it.
+struct SavedEntity
+{
+    std::string record;
+    bool visible = false;
+    platform::Vector3 position;
+};
+
+inline float ChildFloat(const TiXmlElement* parent, const char* name)
+{
+    const TiXmlElement* child = parent != nullptr ? parent->FirstChildElement(name) : nullptr;
+    return child != nullptr && child->GetText() != nullptr ? std::stof(child->GetText()) : 0.0f;
+}
+
+// The entities of a saved course, in the file's order; empty when the file does not read.
+inline std::vector<SavedEntity> SavedEntities(const std::string& path)
+{
+    std::vector<SavedEntity> found;
+    TiXmlDocument document;
+    if (!document.LoadFile(path.c_str()) || document.RootElement() == nullptr)
+        return found;
+    const TiXmlElement* entities = document.RootElement()->FirstChildElement("Entities");
+    for (const TiXmlElement* entity = entities != nullptr ? entities->FirstChildElement("Entity") : nullptr;
+         entity != nullptr; entity = entity->NextSiblingElement("Entity"))
+    {
+        SavedEntity saved;
+        const TiXmlElement* record = entity->FirstChildElement("initUniqueID");
+        saved.record = record != nullptr && record->GetText() != nullptr ? record->GetText() : "";
+        saved.visible = ChildFloat(entity, "visible") != 0.0f;
+        const TiXmlElement* position = entity->FirstChildElement("position");
+        saved.position = platform::Vector3(ChildFloat(position, "x"), ChildFloat(position, "y"),
+                                           ChildFloat(position, "z"));
+        found.push_back(saved);
+    }
+    return found;
 }
 
 inline bool HoldsOnlyFiniteNumbers(const std::string& text)
