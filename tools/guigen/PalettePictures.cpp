@@ -1,10 +1,13 @@
 #include "tools/guigen/PalettePictures.h"
 
 #include "engine/render/kaTGAImage.h"
+#include "tools/guigen/StrokeFont.h"
 #include "tools/worldgen/EditorContent.h"
 
 #include "platform/files/Files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -15,27 +18,39 @@ namespace guigen
 namespace
 {
 
+// The drawings are made on a square this many pixels a side, then fitted above the name.
+constexpr int kDrawingSide = 64;
+// Room left free at the picture's edges, the drawing's top and between two lines of the name.
+constexpr int kMargin = 2;
+constexpr int kDrawingTop = 1;
+constexpr float kLineGap = 4.0f;
+
 struct Colour
 {
     uint8_t r, g, b;
 };
 
+const Colour kTile = {34, 40, 58};
+const Colour kBand = {16, 20, 30};
+// Warm white: the palette's only light text.
+const Colour kInk = {255, 240, 190};
+
 class Canvas
 {
 public:
-    Canvas() : m_Texels(std::size_t(kPaletteSide) * kPaletteSide * 4)
+    Canvas() : m_Texels(std::size_t(kDrawingSide) * kDrawingSide * 4)
     {
-        Fill([](int, int) { return true; }, {34, 40, 58});
+        Fill([](int, int) { return true; }, kTile);
     }
 
     // Paints every pixel the test accepts.
     void Fill(const std::function<bool(int x, int y)>& inside, const Colour& colour)
     {
-        for (int y = 0; y < kPaletteSide; ++y)
-            for (int x = 0; x < kPaletteSide; ++x)
+        for (int y = 0; y < kDrawingSide; ++y)
+            for (int x = 0; x < kDrawingSide; ++x)
                 if (inside(x, y))
                 {
-                    uint8_t* texel = &m_Texels[(std::size_t(y) * kPaletteSide + x) * 4];
+                    uint8_t* texel = &m_Texels[(std::size_t(y) * kDrawingSide + x) * 4];
                     texel[0] = colour.b;
                     texel[1] = colour.g;
                     texel[2] = colour.r;
@@ -96,9 +111,120 @@ public:
     std::vector<uint8_t> m_Texels;
 };
 
+StrokeFont::Pen CaptionPen()
+{
+    return {kPaletteCapHeight, kPaletteStroke};
+}
+
+// "MegaTurboToken" gives "MEGA", "TURBO", "TOKEN".
+std::vector<std::string> Words(const std::string& id)
+{
+    std::vector<std::string> words;
+    for (const char c : id)
+    {
+        if (words.empty() || std::isupper(static_cast<unsigned char>(c)) != 0)
+            words.emplace_back();
+        words.back() += char(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return words;
+}
+
+// The colour laid over the texel, `amount` of it (0 to 1).
+void Blend(uint8_t* texel, const Colour& colour, float amount)
+{
+    const uint8_t bgr[3] = {colour.b, colour.g, colour.r};
+    for (int c = 0; c < 3; ++c)
+        texel[c] = uint8_t(std::lround(float(texel[c]) + (float(bgr[c]) - float(texel[c])) * amount));
+}
+
+// The drawing shrunk to a square `side` pixels wide at (left, top) of the picture, each pixel the mean of
+// the drawing's pixels it covers.
+void PutDrawing(const std::vector<uint8_t>& drawing, std::vector<uint8_t>& picture, int left, int top,
+                int side)
+{
+    const double scale = double(kDrawingSide) / double(side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+        {
+            const double x0 = x * scale, x1 = (x + 1) * scale, y0 = y * scale, y1 = (y + 1) * scale;
+            double sum[3] = {0.0, 0.0, 0.0};
+            for (int sy = int(y0); sy < kDrawingSide && sy < y1; ++sy)
+                for (int sx = int(x0); sx < kDrawingSide && sx < x1; ++sx)
+                {
+                    const double weight = (std::min(x1, sx + 1.0) - std::max(x0, double(sx))) *
+                                          (std::min(y1, sy + 1.0) - std::max(y0, double(sy)));
+                    const uint8_t* from = &drawing[(std::size_t(sy) * kDrawingSide + sx) * 4];
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += from[c] * weight;
+                }
+            uint8_t* to = &picture[(std::size_t(top + y) * kPaletteWidth + left + x) * 4];
+            for (int c = 0; c < 3; ++c)
+                to[c] = uint8_t(std::lround(sum[c] / (scale * scale)));
+        }
+}
+
+std::vector<uint8_t> Drawing(const std::string& id);
+
 } // namespace
 
+std::vector<std::string> PaletteCaption(const std::string& id)
+{
+    // Words join a line while it fits.
+    const float room = float(kPaletteWidth - 2 * kMargin);
+    std::vector<std::string> lines;
+    for (const std::string& word : Words(id))
+    {
+        if (!lines.empty() && StrokeFont::Width(lines.back() + " " + word, CaptionPen()) <= room)
+            lines.back() += " " + word;
+        else
+            lines.push_back(word);
+    }
+    return lines;
+}
+
 std::vector<uint8_t> PaletteTexels(const std::string& id)
+{
+    // Opaque: the tile above, the darker band of the name below.
+    std::vector<uint8_t> picture(std::size_t(kPaletteWidth) * kPaletteHeight * 4, 255);
+    for (int y = 0; y < kPaletteHeight; ++y)
+        for (int x = 0; x < kPaletteWidth; ++x)
+        {
+            const Colour& colour = y < kPaletteCaptionTop ? kTile : kBand;
+            uint8_t* texel = &picture[(std::size_t(y) * kPaletteWidth + x) * 4];
+            texel[0] = colour.b;
+            texel[1] = colour.g;
+            texel[2] = colour.r;
+        }
+    const int side = kPaletteCaptionTop - kDrawingTop - 1;
+    PutDrawing(Drawing(id), picture, (kPaletteWidth - side) / 2, kDrawingTop, side);
+
+    // The name centred in its band, line under line.
+    const std::vector<std::string> lines = PaletteCaption(id);
+    const StrokeFont::Pen pen = CaptionPen();
+    const float lineHeight = StrokeFont::Height(pen);
+    const float block =
+        float(lines.size()) * lineHeight + float(std::max<std::size_t>(lines.size(), 1) - 1) * kLineGap;
+    float top = float(kPaletteCaptionTop) + (float(kPaletteHeight - kPaletteCaptionTop) - block) * 0.5f;
+    std::vector<StrokeFont::Segment> path;
+    for (const std::string& line : lines)
+    {
+        const float left = (float(kPaletteWidth) - StrokeFont::Width(line, pen)) * 0.5f;
+        const std::vector<StrokeFont::Segment> strokes = StrokeFont::Layout(line, pen, left, top);
+        path.insert(path.end(), strokes.begin(), strokes.end());
+        top += lineHeight + kLineGap;
+    }
+    const std::vector<float> ink =
+        StrokeFont::Coverage(path, pen.stroke, 0.0f, kPaletteWidth, kPaletteHeight);
+    for (std::size_t at = 0; at < ink.size(); ++at)
+        if (ink[at] > 0.0f)
+            Blend(&picture[at * 4], kInk, ink[at]);
+    return picture;
+}
+
+namespace
+{
+
+std::vector<uint8_t> Drawing(const std::string& id)
 {
     Canvas canvas;
     if (id == "Ball")
@@ -261,6 +387,8 @@ std::vector<uint8_t> PaletteTexels(const std::string& id)
     return canvas.m_Texels;
 }
 
+} // namespace
+
 bool WritePalettePictures(const std::string& folder, std::string& error)
 {
     for (const EditorContent::PaletteEntry& entry : EditorContent::PaletteEntries())
@@ -278,7 +406,8 @@ bool WritePalettePictures(const std::string& folder, std::string& error)
         }
         const std::vector<uint8_t> texels = PaletteTexels(entry.id);
         kaTGAImage picture;
-        if (!picture.Create(kPaletteSide, kPaletteSide, 32, 8, texels.data()) || !picture.Save(path, false))
+        if (!picture.Create(kPaletteWidth, kPaletteHeight, 32, 8, texels.data()) ||
+            !picture.Save(path, false))
         {
             error = "cannot write " + path;
             return false;

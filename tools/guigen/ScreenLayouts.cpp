@@ -6,6 +6,7 @@
 #include "tools/guigen/PalettePictures.h"
 #include "tools/guigen/LockPictures.h"
 #include "tools/guigen/RacePictures.h"
+#include "tools/guigen/ScrollImages.h"
 
 #include "editor/WindowNames.h"
 #include "engine/gui/guiBackground.h"
@@ -49,7 +50,6 @@ namespace
 {
 
 constexpr float kButtonHeight = float(kButtonPictureHeight);
-constexpr int32_t kPaletteRowHeight = 68;
 // Captions are measured before any font is loaded: the bold 16 font's mean advance.
 constexpr float kCaptionAdvance = 10.0f;
 constexpr float kCaptionHeight = 18.0f;
@@ -518,7 +518,9 @@ ScreenLayout MapEditorLayout()
                Anchored({"filename", &guiTextBox::StaticClassInfo, "No World", -134, 4, 130, 24}, 1, 0)),
         Inside(kAll, {kLeft, &guiGroup::StaticClassInfo, "", 0, 40, 136, 540}),
         Inside(kLeft, {"entity category dropdown", &guiDropDown::StaticClassInfo, "", 4, 0, 128, 22}),
-        Inside(kLeft, {"structure selection grid", &guiGrid::StaticClassInfo, "", 4, 30, 110, 500}),
+        // Its pictures' cells and the scroll bar beside them, as wide as the category's drop-down.
+        Inside(kLeft, {"structure selection grid", &guiGrid::StaticClassInfo, "", 4, 30,
+                       float(kPaletteWidth + kPaletteCellBorder + kScrollSide), 500}),
         Inside(kAll,
                Anchored({"draggable dropdown", &guiDropDown::StaticClassInfo, "", -160, 40, 150, 22}, 1, 0)),
         Inside(kAll,
@@ -925,11 +927,14 @@ guiWidget* ListBox(const ScreenWidget& row)
     return Scrolled(background, row);
 }
 
-// The editor's palette: one column, rows as tall as its pictures, in a scroller.
+// The editor's palette: one column, its cells the size of the pictures inside the grid's lines, in a
+// scroller whose bar stands beside them rather than over them.
 guiWidget* PaletteGrid(const ScreenWidget& row)
 {
-    guiGridParams params(1, kPaletteRowHeight, 1, {int32_t(row.width)});
+    guiGridParams params(1, kPaletteHeight + kPaletteCellBorder, 1,
+                         {int32_t(row.width) - int32_t(kScrollSide)});
     params.name = row.name;
+    params.borderWidth = kPaletteCellBorder;
     auto* grid = new guiGrid(params);
     grid->SetSize(Px(row.width, row.height));
     return Scrolled(grid, row);

@@ -447,6 +447,11 @@ bool SampleModels::_Arena()
     objects.Append(BoxPrimitive("PRIM_WallLeft", 1.0f, kWall, kLength - 2.0f, {0.5f, 0.0f, kLength / 2}));
     objects.Append(
         BoxPrimitive("PRIM_WallRight", 1.0f, kWall, kLength - 2.0f, {kWidth - 0.5f, 0.0f, kLength / 2}));
+    // Whatever is thrown over a wall falls into this, as at the proving ground's open end: a slab 6 deep, 8
+    // below the floor, under the whole venue and reaching far past its walls on every side. Nothing inside
+    // the walls comes down to it.
+    objects.Append(BoxPrimitive(kRespawnTrigger, kWidth + 2 * kArenaTriggerReach, 6.0f,
+                                kLength + 2 * kArenaTriggerReach, {kWidth / 2, -14.0f, kLength / 2}));
     return WriteModel(_Prepare(folder + "arena.kmf"), "arena", materials, objects) &&
            _Texture(folder, "arena.tga", Surface::kGround);
 }

@@ -80,6 +80,9 @@ public:
     static constexpr float kGroundWidth = 40.0f;
     static constexpr float kGroundLength = 120.0f;
     static constexpr const char* kRespawnTrigger = "PRIM_TRIGGER_Respawn";
+    // The arena's respawn trigger lies under it and reaches this far past its walls: farther than a launch
+    // plate throws a car at full speed.
+    static constexpr float kArenaTriggerReach = 100.0f;
 
     // The course gear: square pads and plates this wide, the token's and the barrel's sizes.
     static constexpr float kGearPadSide = 4.0f;

@@ -454,6 +454,8 @@ TiXmlElement* SampleWorld::AppendCourseHeader(TiXmlDocument& document, const Cou
     AppendIntElement(world, "scoreLimit", header.scoreLimit);
     AppendTextElement(world, "levelName", header.name);
     AppendFloatElement(world, "repPointFactor", header.repFactor);
+    // After the course's rules, where a course saved by the game holds it.
+    AppendTextElement(world, "Designer", kDesigner);
     AppendTextElement(world, "arena", header.venue);
     AppendTextElement(world, "name", header.name);
     AppendTextElement(world, "preview", "");

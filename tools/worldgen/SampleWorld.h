@@ -58,6 +58,8 @@ public:
     // A start turned this far about +y faces west (-x).
     static constexpr float kFacingWest = 1.5707964f;
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
+    // The studio, named as the designer of every course it ships.
+    static constexpr const char* kDesigner = "Kalder Arts";
     static constexpr float kTerrainHeight = 100.0f;
     // The layered course's sky: a sun half-way up the sky over +X with two flare layers, one cloud plane,
     // and water over the lowest corner.

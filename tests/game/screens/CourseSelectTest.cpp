@@ -97,6 +97,18 @@ TEST_F(CourseSelectTest, NameAndDesignerRowsMarkedLockedUntilTheArenaIsBought)
     }
 }
 
+// Every course the game ships names the studio as its designer in the list.
+TEST_F(CourseSelectTest, TheShippedCoursesShowTheStudioAsTheirDesigner)
+{
+    m_Window->OnShow();
+    for (const char* name : {"Proving Ground", "Token Arena", "Gear Run", "Stunt Yard"})
+    {
+        const int32_t row = Index(name);
+        ASSERT_GE(row, 0) << name;
+        EXPECT_EQ(Cell(row, 1), "Kalder Arts") << name;
+    }
+}
+
 TEST_F(CourseSelectTest, ALockedRowHidesContinueAndShowsTheLock)
 {
     m_Window->OnShow();

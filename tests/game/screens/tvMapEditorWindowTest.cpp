@@ -11,11 +11,14 @@
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiScrollBar.h"
+#include "engine/gui/guiScroller.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/model/KM_MessageBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
+#include "engine/render/kaTGAImage.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityEditorModel.h"
 #include "engine/scene/kaGeomData.h"
@@ -1449,4 +1452,168 @@ TEST_F(tvMapEditorSdlTest, TurningASpinningTokenSavesItsPlacedRotationTurned)
     EXPECT_NEAR(angle, 20.0f * std::fabs(MapEditorWindow::kTurnPerPixel), 1e-3f);
     EXPECT_NEAR(relative.x, 0.0f, 1e-4f);
     EXPECT_NEAR(relative.z, 0.0f, 1e-4f);
+}
+
+// The palette at the game's own screen: in a category long enough to scroll, each picture shows whole
+// beside the scroll bar, at the size it was drawn, not stretched and not cut by the bar.
+TEST_F(tvMapEditorGearSdlTest, ALongCategorysPicturesShowWholeBesideItsScrollBar)
+{
+    // A driver who has bought every item: the stunt gear fills more rows than the palette shows.
+    for (const auto& item : m_Game.App().GetShopItems())
+        m_Game.App().GetCurrentPlayer()->Unlock(item->GetLockedEntity());
+    // The palette shows with a course.
+    NewCourse("Palette", kVenue);
+    ASSERT_TRUE(m_Game.RunScript());
+    ChooseCategory("Stunts");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(m_Game.Frame());
+    guiGrid* palette = m_Editor->GetPalette();
+    ASSERT_NE(palette, nullptr);
+    guiGlyph* found = m_Editor->FindChild(std::string(palette->GetName()) + " Scroller");
+    auto* scroller = found != nullptr ? found->DynamicCast<guiScroller>() : nullptr;
+    ASSERT_NE(scroller, nullptr);
+    guiScrollBar* bar = scroller->GetVerticalBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->IsVisible());
+    // The cells end where the bar starts.
+    EXPECT_LE(palette->GetHitRect().left + palette->GetColumnWidth(0), bar->GetHitRect().left);
+    int32_t rows = 0;
+    for (int32_t row = 0; palette->GetCell(row, 0) != nullptr; ++row, ++rows)
+    {
+        auto* picture = palette->GetCell(row, 0)->DynamicCast<guiImage>();
+        ASSERT_NE(picture, nullptr) << row;
+        // The picture file's own size, as the install holds it.
+        const ka::any value = palette->GetCellData(row, 0);
+        TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
+        ASSERT_NE(data, nullptr) << row;
+        const std::string file = GetChildElementText("previewPic", *data);
+        kaTGAImage image;
+        ASSERT_TRUE(image.Load(m_Game.Install().File(file))) << file;
+        const kaPoint shown = picture->ToPixels(picture->GetSize());
+        EXPECT_EQ(shown.x, int32_t(image.GetWidth())) << file;
+        EXPECT_EQ(shown.y, int32_t(image.GetHeight())) << file;
+    }
+    EXPECT_GE(rows, 6);
+}
+
+namespace
+{
+
+// A car thrown out of a walled venue: a course made on the venue in the editor, a launch plate placed from
+// the palette in front of the wall the car drives at, then driven in practice at full throttle.
+class tvMapEditorArenaRespawnSdlTest : public tvMapEditorGearSdlTest,
+                                       public ::testing::WithParamInterface<const char*>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(WalledVenues, tvMapEditorArenaRespawnSdlTest,
+                         ::testing::Values("SampleArena", "StuntYard"));
+
+} // namespace
+
+// The car flies over the venue's 2 m wall from a plate 6.5 m before it, and is back at the start, under the
+// fade, within a few seconds of leaving the venue: the venue catches what leaves it as the proving ground
+// does.
+TEST_P(tvMapEditorArenaRespawnSdlTest, ACarThrownOverTheWallIsBackAtTheStartWithinSeconds)
+{
+    const std::string venue = GetParam();
+    // The stunt yard's venue is the shop's: this driver has bought it.
+    m_Game.App().GetCurrentPlayer()->Unlock(venue);
+    NewCourse("Over The Wall", venue);
+    ASSERT_TRUE(m_Game.RunScript());
+    auto* world = dynamic_cast<tvWorld*>(m_Editor->GetWorld());
+    ASSERT_NE(world, nullptr);
+    ASSERT_EQ(world->GetVenueName(), venue);
+    const kaBoundingBox* venueBox = world->GetVenueEntity()->GetBoundingBox();
+    ASSERT_NE(venueBox, nullptr);
+    const platform::Vector3 low = venueBox->m_Min;
+    const platform::Vector3 high = venueBox->m_Max;
+    // The start goes under the venue's centre, facing -z; the wall there is 1 m thick.
+    constexpr float kWallThickness = 1.0f;
+    constexpr float kPlateFromWall = 6.5f;
+    const platform::Vector3 plateAt((low.x + high.x) * 0.5f, 0.0f, low.z + kWallThickness + kPlateFromWall);
+    // Seen from above, the whole venue is in view.
+    m_Game.Click(m_Editor->GetName(), "Top View");
+    ChooseCategory("Stunts");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_NO_FATAL_FAILURE(Place("LaunchPlate", plateAt));
+
+    ChooseFromMenu("file button", "file menu", "Save World As...");
+    SaveAs("over the wall");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/over the wall.xml"));
+    ChooseFromMenu("file button", "file menu", "Exit Editor");
+    m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
+    ASSERT_TRUE(m_Game.RunScript(4));
+    ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
+
+    // Practice from the hub: the car, then the course from the list.
+    m_Game.Click(CareerWindow::kWindowName, CareerWindow::kPracticeName);
+    ASSERT_TRUE(m_Game.RunScript(20));
+    m_Game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+    ASSERT_TRUE(m_Game.RunScript(20));
+    auto* courses =
+        dynamic_cast<CourseSelectWindow*>(m_Game.Gui().FindWindow(CourseSelectWindow::kWindowName));
+    ASSERT_NE(courses, nullptr);
+    Tarvolin& app = m_Game.App();
+    int32_t row = -1;
+    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        row = app.GetWorldInfo(i)->GetName() == "Over The Wall" ? i : row;
+    ASSERT_GE(row, 0);
+    m_Game.ClickWidget([courses, row]
+                       { return courses->GetGrid()->GetCell(row, 0)->DynamicCast<guiWidget>(); });
+    m_Game.Click(CourseSelectWindow::kWindowName, CourseSelectWindow::kContinueName);
+    ASSERT_TRUE(m_Game.RunScript(4));
+    auto* course = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+    ASSERT_NE(course, nullptr);
+    ASSERT_EQ(course->GetName(), "Over The Wall");
+    tvVehicle* car = app.GetPlayerVehicle();
+    ASSERT_NE(car, nullptr);
+    auto* spawn = dynamic_cast<kaSpawnPoint*>(course->FindEntityByName(kaSpawnPoint::kName));
+    ASSERT_NE(spawn, nullptr);
+    const platform::Vector3 start = spawn->GetSpawnPosition();
+    const kaBoundingBox* shape = course->GetVenueEntity()->GetBoundingBox();
+    ASSERT_NE(shape, nullptr);
+    const platform::Vector3 inLow = shape->m_Min;
+    const platform::Vector3 inHigh = shape->m_Max;
+
+    // Frames of 1/30 s on the game's clock; the start counted down, then the throttle held until the car
+    // is out of the venue: beyond its walls or below its floor.
+    m_Game.SetClockStep(0.0);
+    auto frame = [this]
+    {
+        m_Game.Clock().AdvanceSeconds(1.0 / 30.0);
+        return m_Game.Frame();
+    };
+    for (int i = 0; i < tvWorld::kPracticeStartFrames + 2; ++i)
+        ASSERT_TRUE(frame());
+    ASSERT_EQ(course->GetRunPhase(), tvWorld::kPhaseRunning);
+    auto outside = [&]
+    {
+        const platform::Vector3 at = car->GetPosition();
+        return at.x < inLow.x || at.x > inHigh.x || at.z < inLow.z || at.z > inHigh.z || at.y < -1.0f;
+    };
+    m_Game.KeyDown(SDL_SCANCODE_W);
+    int driven = 0;
+    for (; driven < 8 * 30 && !outside(); ++driven)
+        ASSERT_TRUE(frame());
+    m_Game.KeyUp(SDL_SCANCODE_W);
+    ASSERT_TRUE(outside()) << venue << ": the car stayed in after " << driven << " frames at "
+                           << car->GetPosition().x << " " << car->GetPosition().y << " "
+                           << car->GetPosition().z;
+
+    // Back on the start, still running, within four seconds.
+    auto atStart = [&]
+    {
+        const platform::Vector3 at = car->GetPosition();
+        return std::hypot(at.x - start.x, at.z - start.z) < 1.5f && std::fabs(at.y - start.y) < 1.5f;
+    };
+    int waited = 0;
+    for (; waited < 4 * 30 && !atStart(); ++waited)
+        ASSERT_TRUE(frame());
+    EXPECT_TRUE(atStart()) << venue << ": after " << waited << " frames the car is at "
+                           << car->GetPosition().x << " " << car->GetPosition().y << " "
+                           << car->GetPosition().z;
+    EXPECT_EQ(course->GetRunPhase(), tvWorld::kPhaseRunning);
+    app.DeleteCourseWorld();
 }

@@ -142,9 +142,9 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
     EXPECT_LT(up.z, 0.0f);
 
     // The arena: a floor of 8 x 6 cells and four walls; a floor box 1 thick under y = 0 (a box's length
-    // rises from its base) and a box in each wall.
+    // rises from its base), a box in each wall and the respawn trigger under it all.
     auto arena = Load("arena/arena.kmf");
-    ASSERT_EQ(arena->GetPrimitiveCount(), 5);
+    ASSERT_EQ(arena->GetPrimitiveCount(), 6);
     EXPECT_EQ(arena->GetPrimitive(0)->GetName(), "PRIM_Floor");
     EXPECT_EQ(arena->GetPrimitive(0)->m_Width, 64.0f);
     EXPECT_EQ(arena->GetPrimitive(0)->m_Length, 1.0f);
@@ -156,6 +156,18 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
         EXPECT_EQ(arena->GetPrimitive(wall)->m_Offset[1], 0.0f) << wall;
     }
     EXPECT_EQ(arena->GetGeoObject(0)->m_Mesh.m_Render.vertexCount, 9u * 7u + 4u * 24u);
+    // A car thrown over any wall lands in the trigger: it lies wholly below the floor, so that nothing inside
+    // the walls touches it, and reaches past every wall by more than a throw carries a car.
+    const KM_Primitive* catcher = arena->GetPrimitive(5);
+    EXPECT_EQ(catcher->GetName(), "PRIM_TRIGGER_Respawn");
+    EXPECT_EQ(catcher->m_PrimitiveType, 0u);
+    EXPECT_LT(catcher->m_Offset[1] + catcher->m_Length, -1.0f);
+    EXPECT_GE(catcher->m_Length, 4.0f);
+    constexpr float kThrow = 60.0f;
+    EXPECT_LT(catcher->m_Offset[0] - catcher->m_Width / 2, -kThrow);
+    EXPECT_GT(catcher->m_Offset[0] + catcher->m_Width / 2, 64.0f + kThrow);
+    EXPECT_LT(catcher->m_Offset[2] - catcher->m_Height / 2, -kThrow);
+    EXPECT_GT(catcher->m_Offset[2] + catcher->m_Height / 2, 48.0f + kThrow);
 
     // The proving ground: floor, three walls (none at z = 0) and the respawn trigger beyond that open end,
     // below the floor and wider than it.
@@ -170,10 +182,9 @@ TEST_F(KmfGenTest, PropsLoadWithTheirPrimitives)
     EXPECT_LT(trigger->m_Offset[2] + trigger->m_Height / 2, 0.5f);
     EXPECT_GT(trigger->m_Width, ground->GetPrimitive(0)->m_Width);
 
-    for (const char* name :
-         {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf", "car/car.kmf",
-          "car/wheel.kmf", "motorcycle/motorcycle.kmf", "motorcycle/rider.kmf", "arena/arena.kmf",
-          "sign/sign.kmf"})
+    for (const char* name : {"cylinder/cylinder.kmf", "crate/crate.kmf", "ball/ball.kmf", "ramp/ramp.kmf",
+                             "car/car.kmf", "car/wheel.kmf", "motorcycle/motorcycle.kmf",
+                             "motorcycle/rider.kmf", "arena/arena.kmf", "sign/sign.kmf"})
         ExpectFrontFacing(*Load(name), name);
 }
 
