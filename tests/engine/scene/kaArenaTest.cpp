@@ -63,8 +63,9 @@ TEST_F(ArenaTest, TheVenueIsStaticGeometryInTheWorldSpace)
     ASSERT_NE(arena, nullptr);
     EXPECT_TRUE(arena->IsPinned());
     EXPECT_EQ(arena->GetBody(), nullptr);
-    // The floor and four walls.
-    ASSERT_EQ(arena->GetGeomData().size(), 5u);
+    // The floor, four walls and the trigger under them that returns what leaves the venue.
+    ASSERT_EQ(arena->GetGeomData().size(), 6u);
+    EXPECT_NE(arena->FindGeomData("PRIM_TRIGGER_Respawn"), nullptr);
     for (const auto& record : arena->GetGeomData())
     {
         EXPECT_EQ(dGeomGetBody(record->GetGeom()), nullptr) << record->m_Name;
