@@ -420,6 +420,8 @@ void MapEditorWindow::StartNewWorld()
 
 int32_t MapEditorWindow::SaveWorld()
 {
+    // However the save was asked for, an entity still hanging from the palette is not written.
+    _DropPlacing();
     if (IsUntitled(m_WorldName))
         return SaveWorldAs();
     if (m_World == nullptr || !_ConfirmLeftOut())
@@ -440,6 +442,7 @@ int32_t MapEditorWindow::SaveWorld()
 
 int32_t MapEditorWindow::SaveWorldAs()
 {
+    _DropPlacing();
     guiWindow* window =
         g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(SaveLoadWindow::kWindowName) : nullptr;
     auto* dialog = window != nullptr ? window->DynamicCast<SaveLoadWindow>() : nullptr;

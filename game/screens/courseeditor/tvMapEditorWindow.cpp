@@ -12,6 +12,7 @@
 #include "engine/core/kaXmlValues.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiScroller.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/render/kaGraphicsManager.h"
 #include "engine/scene/kaCollideInfo.h"
@@ -116,6 +117,33 @@ void tvMapEditorWindow::LoadEntityPalette()
         palette->SetRowHeight(row, height);
     for (int32_t column = 0; column < int32_t(palette->GetColumnCount()); ++column)
         palette->SetColumnWidth(column, width);
+    _FitPaletteBeside(*palette, width);
+}
+
+void tvMapEditorWindow::_FitPaletteBeside(guiGrid& palette, int32_t columnWidth)
+{
+    // The cells grow with the display, the layout does not: at a larger screen the scroll bar would cover the
+    // pictures' right edge. Its frame, and what holds it, widen to a column and the bar beside it.
+    auto* scroller = dynamic_cast<guiScroller*>(palette.GetParent());
+    if (scroller == nullptr)
+        return;
+    const kaPoint size = scroller->ToPixels(scroller->GetSize());
+    const int32_t needed = columnWidth + int32_t(guiScroller::kBarThickness);
+    if (size.x >= needed)
+        return;
+    scroller->SetSize(guiCoordPair::Pixels(float(needed), float(size.y)));
+    palette.SetSize(guiCoordPair::Pixels(float(columnWidth), float(size.y)));
+    // Each frame around it clips what it holds: widened as far up as one is too narrow.
+    guiGlyph* inner = scroller;
+    for (guiGlyph* holder = inner->GetParent(); holder != nullptr; inner = holder, holder = holder->GetParent())
+    {
+        const kaPoint at = inner->ToPixels(inner->GetPosition());
+        const kaPoint width = inner->ToPixels(inner->GetSize());
+        const kaPoint room = holder->ToPixels(holder->GetSize());
+        if (room.x >= at.x + width.x)
+            break;
+        holder->SetSize(guiCoordPair::Pixels(float(at.x + width.x), float(room.y)));
+    }
 }
 
 bool tvMapEditorWindow::_Offers(const TiXmlElement* data) const

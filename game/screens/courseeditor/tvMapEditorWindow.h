@@ -7,6 +7,7 @@
 #include <string>
 
 class CourseOptions;
+class guiGrid;
 class Tarvolin;
 class kaSpawnPoint;
 
@@ -61,6 +62,7 @@ protected:
 private:
     // The editor's own work on show, without the window's.
     void _Refresh();
+    void _FitPaletteBeside(guiGrid& palette, int32_t columnWidth);
     CourseOptions* _Options() const;
     void _SetUpEnvironment(kaWorld& world, const std::string& venue);
     void _ShowLockedEntities(bool show);

@@ -18,6 +18,7 @@
 #include "engine/model/KM_MessageBox.h"
 #include "engine/model/kaBoundingBox.h"
 #include "engine/model/kaModelManager.h"
+#include "engine/render/kaGraphicsManager.h"
 #include "engine/render/kaTGAImage.h"
 #include "engine/scene/kaCollideInfo.h"
 #include "engine/scene/kaEntityEditorModel.h"
@@ -1063,6 +1064,58 @@ protected:
         return best < 1.0f;
     }
 
+    // In a category long enough to scroll, each picture shows whole beside the scroll bar, not cut by the
+    // bar: at the size it was drawn on the game's own screen, else in its own proportions.
+    void ExpectPicturesWholeBesideTheBar(bool atDrawnSize)
+    {
+        // A driver who has bought every item: the stunt gear fills more rows than the palette shows.
+        for (const auto& item : m_Game.App().GetShopItems())
+            m_Game.App().GetCurrentPlayer()->Unlock(item->GetLockedEntity());
+        // The palette shows with a course.
+        NewCourse("Palette", kVenue);
+        ASSERT_TRUE(m_Game.RunScript());
+        ChooseCategory("Stunts");
+        ASSERT_TRUE(m_Game.RunScript());
+        ASSERT_TRUE(m_Game.Frame());
+        guiGrid* palette = m_Editor->GetPalette();
+        ASSERT_NE(palette, nullptr);
+        guiGlyph* found = m_Editor->FindChild(std::string(palette->GetName()) + " Scroller");
+        auto* scroller = found != nullptr ? found->DynamicCast<guiScroller>() : nullptr;
+        ASSERT_NE(scroller, nullptr);
+        guiScrollBar* bar = scroller->GetVerticalBar();
+        ASSERT_NE(bar, nullptr);
+        ASSERT_TRUE(bar->IsVisible());
+        // The cells end where the bar starts.
+        EXPECT_LE(palette->GetHitRect().left + palette->GetColumnWidth(0), bar->GetHitRect().left);
+        int32_t rows = 0;
+        for (int32_t row = 0; palette->GetCell(row, 0) != nullptr; ++row, ++rows)
+        {
+            auto* picture = palette->GetCell(row, 0)->DynamicCast<guiImage>();
+            ASSERT_NE(picture, nullptr) << row;
+            // The picture file's own size, as the install holds it.
+            const ka::any value = palette->GetCellData(row, 0);
+            TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
+            ASSERT_NE(data, nullptr) << row;
+            const std::string file = GetChildElementText("previewPic", *data);
+            kaTGAImage image;
+            ASSERT_TRUE(image.Load(m_Game.Install().File(file))) << file;
+            const kaPoint shown = picture->ToPixels(picture->GetSize());
+            EXPECT_LE(shown.x, palette->GetColumnWidth(0)) << file;
+            if (atDrawnSize)
+            {
+                EXPECT_EQ(shown.x, int32_t(image.GetWidth())) << file;
+                EXPECT_EQ(shown.y, int32_t(image.GetHeight())) << file;
+            }
+            else
+            {
+                EXPECT_NEAR(float(shown.x) / float(shown.y),
+                            float(image.GetWidth()) / float(image.GetHeight()), 0.03f)
+                    << file;
+            }
+        }
+        EXPECT_GE(rows, 6);
+    }
+
     // The record's picture clicked, the pointer to the place, a click there puts it down.
     void Place(const std::string& record, const platform::Vector3& place)
     {
@@ -1458,42 +1511,30 @@ TEST_F(tvMapEditorSdlTest, TurningASpinningTokenSavesItsPlacedRotationTurned)
 // beside the scroll bar, at the size it was drawn, not stretched and not cut by the bar.
 TEST_F(tvMapEditorGearSdlTest, ALongCategorysPicturesShowWholeBesideItsScrollBar)
 {
-    // A driver who has bought every item: the stunt gear fills more rows than the palette shows.
-    for (const auto& item : m_Game.App().GetShopItems())
-        m_Game.App().GetCurrentPlayer()->Unlock(item->GetLockedEntity());
-    // The palette shows with a course.
-    NewCourse("Palette", kVenue);
-    ASSERT_TRUE(m_Game.RunScript());
-    ChooseCategory("Stunts");
-    ASSERT_TRUE(m_Game.RunScript());
-    ASSERT_TRUE(m_Game.Frame());
-    guiGrid* palette = m_Editor->GetPalette();
-    ASSERT_NE(palette, nullptr);
-    guiGlyph* found = m_Editor->FindChild(std::string(palette->GetName()) + " Scroller");
-    auto* scroller = found != nullptr ? found->DynamicCast<guiScroller>() : nullptr;
-    ASSERT_NE(scroller, nullptr);
-    guiScrollBar* bar = scroller->GetVerticalBar();
-    ASSERT_NE(bar, nullptr);
-    ASSERT_TRUE(bar->IsVisible());
-    // The cells end where the bar starts.
-    EXPECT_LE(palette->GetHitRect().left + palette->GetColumnWidth(0), bar->GetHitRect().left);
-    int32_t rows = 0;
-    for (int32_t row = 0; palette->GetCell(row, 0) != nullptr; ++row, ++rows)
+    ExpectPicturesWholeBesideTheBar(true);
+}
+
+namespace
+{
+
+// The game at a larger screen, where the palette's cells grow with the display.
+class tvMapEditorLargeScreenSdlTest : public tvMapEditorGearSdlTest
+{
+protected:
+    void SetUp() override
     {
-        auto* picture = palette->GetCell(row, 0)->DynamicCast<guiImage>();
-        ASSERT_NE(picture, nullptr) << row;
-        // The picture file's own size, as the install holds it.
-        const ka::any value = palette->GetCellData(row, 0);
-        TiXmlNode* const* data = ka::any_cast<TiXmlNode*>(&value);
-        ASSERT_NE(data, nullptr) << row;
-        const std::string file = GetChildElementText("previewPic", *data);
-        kaTGAImage image;
-        ASSERT_TRUE(image.Load(m_Game.Install().File(file))) << file;
-        const kaPoint shown = picture->ToPixels(picture->GetSize());
-        EXPECT_EQ(shown.x, int32_t(image.GetWidth())) << file;
-        EXPECT_EQ(shown.y, int32_t(image.GetHeight())) << file;
+        m_Game.Install().Write("Tarvolin.cfg", "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=1024\n"
+                                               "FSDisplayHeight=768\n[End Graphics Config]\n");
+        tvMapEditorGearSdlTest::SetUp();
     }
-    EXPECT_GE(rows, 6);
+};
+
+} // namespace
+
+TEST_F(tvMapEditorLargeScreenSdlTest, ALongCategorysPicturesShowWholeBesideItsScrollBar)
+{
+    ASSERT_EQ(g_pGraphicsManager->GetPresentParameters().BackBufferWidth, 1024u);
+    ExpectPicturesWholeBesideTheBar(false);
 }
 
 namespace
