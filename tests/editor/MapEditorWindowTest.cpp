@@ -29,6 +29,7 @@
 #include "game/screens/courseeditor/MapSaveMenu.h"
 #include "platform/gfx/math/Matrix.h"
 #include "platform/window/WindowConstants.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/PalettePicture.h"
@@ -914,21 +915,8 @@ protected:
     // A click on the row of a list, where the list draws it.
     void ClickRow(const std::function<guiListBox*()>& list, const std::string& text)
     {
-        game.ClickAt(
-            [list, text](int32_t& x, int32_t& y)
-            {
-                guiListBox* box = list();
-                const int32_t row = box != nullptr ? box->FindRow(text, 0) : -1;
-                if (row < 0)
-                    return false;
-                const platform::Rect& rect = box->GetHitRect();
-                y = rect.top;
-                for (int32_t above = 0; above < row; ++above)
-                    y += box->GetRowHeight(above);
-                y += box->GetRowHeight(row) / 2;
-                x = rect.left + 20;
-                return true;
-            });
+        game.ClickAt([list, text](int32_t& x, int32_t& y)
+                     { return testsupport::ListRowPoint(list(), text, x, y); });
     }
 
     SaveLoadWindow* Dialog()

@@ -80,6 +80,21 @@ bool RunFrames(HeadlessGame& game, tvWorld& world, int frames)
     return true;
 }
 
+// The clock run on in quarter seconds until the course ends; its summary, null when it did not show.
+CourseSummary* RunToTheSummary(HeadlessGame& game, tvWorld& world)
+{
+    game.Clock().SetStep(0.0);
+    for (int frame = 0; frame < 1000 && world.GetRunPhase() == tvWorld::kPhaseRunning; ++frame)
+    {
+        game.Clock().AdvanceSeconds(0.25);
+        if (!game.Frame())
+            return nullptr;
+    }
+    if (world.GetRunPhase() != tvWorld::kPhaseSummary)
+        return nullptr;
+    return dynamic_cast<CourseSummary*>(game.Gui().FindWindow(tvWorld::kSummaryWindow));
+}
+
 CareerWindow* Hub(HeadlessGame& game)
 {
     return game.Gui().FindWindow(CareerWindow::kWindowName)->DynamicCast<CareerWindow>();
@@ -418,14 +433,7 @@ TEST(CareerCoursesTest, RetryFromTheHubDrivesAScoredCourseAgainAsACareerRun)
     ASSERT_TRUE(RunFrames(game, *world, 2));
     const int32_t points = driver->GetRunPoints();
     ASSERT_GT(points, kBest);
-    game.Clock().SetStep(0.0);
-    for (int frame = 0; frame < 1000 && world->GetRunPhase() == tvWorld::kPhaseRunning; ++frame)
-    {
-        game.Clock().AdvanceSeconds(0.25);
-        ASSERT_TRUE(game.Frame());
-    }
-    ASSERT_EQ(world->GetRunPhase(), tvWorld::kPhaseSummary);
-    auto* summary = dynamic_cast<CourseSummary*>(game.Gui().FindWindow(tvWorld::kSummaryWindow));
+    CourseSummary* summary = RunToTheSummary(game, *world);
     ASSERT_NE(summary, nullptr);
     EXPECT_TRUE(summary->IsPassed());
     EXPECT_FALSE(summary->IsLevelUp());
@@ -553,14 +561,7 @@ TEST(CareerCoursesTest, RetryOnACourseOutsideTheCareerStartsThatCourseThroughIts
         if (row.toTheEnd)
         {
             const int32_t points = driver->GetRunPoints();
-            game.Clock().SetStep(0.0);
-            for (int frame = 0; frame < 1000 && world->GetRunPhase() == tvWorld::kPhaseRunning; ++frame)
-            {
-                game.Clock().AdvanceSeconds(0.25);
-                ASSERT_TRUE(game.Frame());
-            }
-            ASSERT_EQ(world->GetRunPhase(), tvWorld::kPhaseSummary);
-            auto* summary = dynamic_cast<CourseSummary*>(game.Gui().FindWindow(tvWorld::kSummaryWindow));
+            CourseSummary* summary = RunToTheSummary(game, *world);
             ASSERT_NE(summary, nullptr);
             EXPECT_EQ(summary->GetReputation(), 0);
             EXPECT_FALSE(summary->IsLevelUp());

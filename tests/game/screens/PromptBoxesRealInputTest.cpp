@@ -11,6 +11,7 @@
 #include "game/screens/NewPlayerWindow.h"
 #include "game/screens/courseeditor/CourseOptions.h"
 #include "game/screens/courseeditor/tvMapEditorWindow.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <gtest/gtest.h>
@@ -74,22 +75,8 @@ tvMapEditorWindow* PromptEditor(HeadlessGame& game)
 // A click on the row of a list that holds the text, where the list draws it.
 void PromptClickRow(HeadlessGame& game, const std::function<guiGrid*()>& list, const std::string& text)
 {
-    game.ClickAt(
-        [list, text](int32_t& x, int32_t& y)
-        {
-            guiGrid* grid = list();
-            auto* rows = grid != nullptr ? grid->DynamicCast<guiListBox>() : nullptr;
-            const int32_t row = rows != nullptr ? rows->FindRow(text, 0) : -1;
-            if (row < 0)
-                return false;
-            const platform::Rect& rect = grid->GetHitRect();
-            y = rect.top;
-            for (int32_t above = 0; above < row; ++above)
-                y += grid->GetRowHeight(above);
-            y += grid->GetRowHeight(row) / 2;
-            x = rect.left + 20;
-            return true;
-        });
+    game.ClickAt([list, text](int32_t& x, int32_t& y)
+                 { return testsupport::ListRowPoint(list(), text, x, y); });
 }
 
 // The course editor's file button, then the row of its menu.

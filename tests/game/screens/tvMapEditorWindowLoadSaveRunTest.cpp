@@ -25,61 +25,51 @@ HeadlessGame::Options WithSdlInput()
 
 } // namespace
 
+// The course editor opened by a signed-in driver, its input through SDL.
+class tvMapEditorWindowLoadSaveRunTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Game.Start());
+        ASSERT_TRUE(m_Game.RunScript());
+        m_Editor = testsupport::ShowCourseEditor(m_Game);
+        ASSERT_NE(m_Editor, nullptr);
+    }
+
+    // The engine's services the game's start-up does not make outlive the game.
+    kaModelManager m_Models;
+    kaDraggableDecalManager m_Decals;
+    HeadlessGame m_Game{WithSdlInput()};
+    tvMapEditorWindow* m_Editor = nullptr;
+};
+
 // The course editor, opened by a signed-in driver, does with a course of malformed values what the engine
 // editor does: every entity kept, each value named, and written back as read through two saves.
-TEST(tvMapEditorWindowLoadSaveRunTest, MalformedValuesAreNamedAndEveryEntityAndValueSurvivesTwoSaves)
+TEST_F(tvMapEditorWindowLoadSaveRunTest, MalformedValuesAreNamedAndEveryEntityAndValueSurvivesTwoSaves)
 {
-    // The engine's services the game's start-up does not make outlive the game.
-    kaModelManager models;
-    kaDraggableDecalManager decals;
-    HeadlessGame game(WithSdlInput());
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.RunScript());
-    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
-    ASSERT_NE(editor, nullptr);
-    testsupport::MalformedCourse::ExpectEditorRoundTrips(game, *editor);
+    testsupport::MalformedCourse::ExpectEditorRoundTrips(m_Game, *m_Editor);
 }
 
 // A course that cannot be read, opened through Load World... by a driver with no course open: the box names
 // the file and the reader's words with row and column, the editor still has no course, and Ctrl+S never
 // writes the damaged file.
-TEST(tvMapEditorWindowLoadSaveRunTest, ACourseThatCannotBeReadIsNamedAndNeverOverwritten)
+TEST_F(tvMapEditorWindowLoadSaveRunTest, ACourseThatCannotBeReadIsNamedAndNeverOverwritten)
 {
-    kaModelManager models;
-    kaDraggableDecalManager decals;
-    HeadlessGame game(WithSdlInput());
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.RunScript());
-    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
-    ASSERT_NE(editor, nullptr);
-    ASSERT_EQ(editor->GetWorld(), nullptr);
-    testsupport::courseLoads::ExpectUnreadableCoursesLeftAlone(game, *editor);
+    ASSERT_EQ(m_Editor->GetWorld(), nullptr);
+    testsupport::courseLoads::ExpectUnreadableCoursesLeftAlone(m_Game, *m_Editor);
 }
 
 // A course whose load left out an entity: Ctrl+S asks first and names it; Cancel writes nothing, Save writes
 // the course without it.
-TEST(tvMapEditorWindowLoadSaveRunTest, ASaveThatWouldLeaveOutEntitiesAsksFirst)
+TEST_F(tvMapEditorWindowLoadSaveRunTest, ASaveThatWouldLeaveOutEntitiesAsksFirst)
 {
-    kaModelManager models;
-    kaDraggableDecalManager decals;
-    HeadlessGame game(WithSdlInput());
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.RunScript());
-    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
-    ASSERT_NE(editor, nullptr);
-    testsupport::courseLoads::ExpectSaveAsksBeforeLeavingOut(game, *editor);
+    testsupport::courseLoads::ExpectSaveAsksBeforeLeavingOut(m_Game, *m_Editor);
 }
 
 // The course editor runs the physics, which cannot place a body beyond the bound: a course with such places
 // and malformed base keys loads, keeps every entity and is saved as read.
-TEST(tvMapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAreSavedAsRead)
+TEST_F(tvMapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAreSavedAsRead)
 {
-    kaModelManager models;
-    kaDraggableDecalManager decals;
-    HeadlessGame game(WithSdlInput());
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.RunScript());
-    tvMapEditorWindow* editor = testsupport::ShowCourseEditor(game);
-    ASSERT_NE(editor, nullptr);
-    testsupport::MalformedCourse::ExpectBaseKeysRoundTrips(game, *editor);
+    testsupport::MalformedCourse::ExpectBaseKeysRoundTrips(m_Game, *m_Editor);
 }

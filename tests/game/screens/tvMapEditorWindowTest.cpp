@@ -41,6 +41,7 @@
 #include "game/vehicles/tvVehicle.h"
 #include "game/world/WorldInfo.h"
 #include "game/world/tvWorld.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/PalettePicture.h"
@@ -733,22 +734,8 @@ protected:
     // A click on a row of a list, where the list draws it.
     void ClickRow(const std::function<guiGrid*()>& list, const std::string& text)
     {
-        m_Game.ClickAt(
-            [list, text](int32_t& x, int32_t& y)
-            {
-                guiGrid* grid = list();
-                auto* box = grid != nullptr ? grid->DynamicCast<guiListBox>() : nullptr;
-                const int32_t row = box != nullptr ? box->FindRow(text, 0) : -1;
-                if (row < 0)
-                    return false;
-                const platform::Rect& rect = grid->GetHitRect();
-                y = rect.top;
-                for (int32_t above = 0; above < row; ++above)
-                    y += grid->GetRowHeight(above);
-                y += grid->GetRowHeight(row) / 2;
-                x = rect.left + 20;
-                return true;
-            });
+        m_Game.ClickAt([list, text](int32_t& x, int32_t& y)
+                       { return testsupport::ListRowPoint(list(), text, x, y); });
     }
 
     // The menu's button, then its row.
@@ -1116,6 +1103,35 @@ protected:
         EXPECT_GE(rows, 6);
     }
 
+    // Out of the editor to the hub, then practice: the car, then the course of that name from the list.
+    void PracticeFromTheHub(const std::string& name, tvWorld*& course)
+    {
+        ChooseFromMenu("file button", "file menu", "Exit Editor");
+        m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
+        ASSERT_TRUE(m_Game.RunScript(4));
+        ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
+        m_Game.Click(CareerWindow::kWindowName, CareerWindow::kPracticeName);
+        ASSERT_TRUE(m_Game.RunScript(20));
+        m_Game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+        ASSERT_TRUE(m_Game.RunScript(20));
+        auto* courses =
+            dynamic_cast<CourseSelectWindow*>(m_Game.Gui().FindWindow(CourseSelectWindow::kWindowName));
+        ASSERT_NE(courses, nullptr);
+        ASSERT_TRUE(courses->IsVisible());
+        Tarvolin& app = m_Game.App();
+        int32_t row = -1;
+        for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+            row = app.GetWorldInfo(i)->GetName() == name ? i : row;
+        ASSERT_GE(row, 0);
+        m_Game.ClickWidget([courses, row]
+                           { return courses->GetGrid()->GetCell(row, 0)->DynamicCast<guiWidget>(); });
+        m_Game.Click(CourseSelectWindow::kWindowName, CourseSelectWindow::kContinueName);
+        ASSERT_TRUE(m_Game.RunScript(4));
+        course = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
+        ASSERT_NE(course, nullptr);
+        ASSERT_EQ(course->GetName(), name);
+    }
+
     // The record's picture clicked, the pointer to the place, a click there puts it down.
     void Place(const std::string& record, const platform::Vector3& place)
     {
@@ -1176,32 +1192,9 @@ TEST_F(tvMapEditorGearSdlTest, ATokenAndALaunchPlateFromThePaletteScoreAndLaunch
     SaveAs("plate hop");
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/plate hop.xml"));
-    ChooseFromMenu("file button", "file menu", "Exit Editor");
-    m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
-    ASSERT_TRUE(m_Game.RunScript(4));
-    ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
-
-    // Practice from the hub: the car, then the course from the list.
-    m_Game.Click(CareerWindow::kWindowName, CareerWindow::kPracticeName);
-    ASSERT_TRUE(m_Game.RunScript(20));
-    m_Game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
-    ASSERT_TRUE(m_Game.RunScript(20));
-    auto* courses =
-        dynamic_cast<CourseSelectWindow*>(m_Game.Gui().FindWindow(CourseSelectWindow::kWindowName));
-    ASSERT_NE(courses, nullptr);
-    ASSERT_TRUE(courses->IsVisible());
+    tvWorld* course = nullptr;
+    ASSERT_NO_FATAL_FAILURE(PracticeFromTheHub("Plate Hop", course));
     Tarvolin& app = m_Game.App();
-    int32_t row = -1;
-    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
-        row = app.GetWorldInfo(i)->GetName() == "Plate Hop" ? i : row;
-    ASSERT_GE(row, 0);
-    m_Game.ClickWidget([courses, row]
-                       { return courses->GetGrid()->GetCell(row, 0)->DynamicCast<guiWidget>(); });
-    m_Game.Click(CourseSelectWindow::kWindowName, CourseSelectWindow::kContinueName);
-    ASSERT_TRUE(m_Game.RunScript(4));
-    auto* course = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
-    ASSERT_NE(course, nullptr);
-    EXPECT_EQ(course->GetName(), "Plate Hop");
     tvVehicle* car = app.GetPlayerVehicle();
     ASSERT_NE(car, nullptr);
     LaunchPlate* plate = nullptr;
@@ -1583,31 +1576,9 @@ TEST_P(tvMapEditorArenaRespawnSdlTest, ACarThrownOverTheWallIsBackAtTheStartWith
     SaveAs("over the wall");
     ASSERT_TRUE(m_Game.RunScript());
     ASSERT_TRUE(std::filesystem::exists(m_Game.Install().Path() + "/Worlds/over the wall.xml"));
-    ChooseFromMenu("file button", "file menu", "Exit Editor");
-    m_Game.Click(InGameMenu::kWindowName, InGameMenu::kQuitName);
-    ASSERT_TRUE(m_Game.RunScript(4));
-    ASSERT_TRUE(m_Game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
-
-    // Practice from the hub: the car, then the course from the list.
-    m_Game.Click(CareerWindow::kWindowName, CareerWindow::kPracticeName);
-    ASSERT_TRUE(m_Game.RunScript(20));
-    m_Game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
-    ASSERT_TRUE(m_Game.RunScript(20));
-    auto* courses =
-        dynamic_cast<CourseSelectWindow*>(m_Game.Gui().FindWindow(CourseSelectWindow::kWindowName));
-    ASSERT_NE(courses, nullptr);
+    tvWorld* course = nullptr;
+    ASSERT_NO_FATAL_FAILURE(PracticeFromTheHub("Over The Wall", course));
     Tarvolin& app = m_Game.App();
-    int32_t row = -1;
-    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
-        row = app.GetWorldInfo(i)->GetName() == "Over The Wall" ? i : row;
-    ASSERT_GE(row, 0);
-    m_Game.ClickWidget([courses, row]
-                       { return courses->GetGrid()->GetCell(row, 0)->DynamicCast<guiWidget>(); });
-    m_Game.Click(CourseSelectWindow::kWindowName, CourseSelectWindow::kContinueName);
-    ASSERT_TRUE(m_Game.RunScript(4));
-    auto* course = dynamic_cast<tvWorld*>(app.GetCurrentWorld());
-    ASSERT_NE(course, nullptr);
-    ASSERT_EQ(course->GetName(), "Over The Wall");
     tvVehicle* car = app.GetPlayerVehicle();
     ASSERT_NE(car, nullptr);
     auto* spawn = dynamic_cast<kaSpawnPoint*>(course->FindEntityByName(kaSpawnPoint::kName));

@@ -11,6 +11,7 @@
 #include "engine/gui/guiTextParams.h"
 #include "engine/scene/kaWorld.h"
 #include "tests/support/DeepXml.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 
@@ -46,21 +47,7 @@ std::string Where(const std::string& text, size_t offset)
 // A click on a row of a list, where the list draws it.
 void ClickRow(HeadlessGame& game, const std::function<guiListBox*()>& list, const std::string& text)
 {
-    game.ClickAt(
-        [list, text](int32_t& x, int32_t& y)
-        {
-            guiListBox* box = list();
-            const int32_t row = box != nullptr ? box->FindRow(text, 0) : -1;
-            if (row < 0)
-                return false;
-            const platform::Rect& rect = box->GetHitRect();
-            y = rect.top;
-            for (int32_t above = 0; above < row; ++above)
-                y += box->GetRowHeight(above);
-            y += box->GetRowHeight(row) / 2;
-            x = rect.left + 20;
-            return true;
-        });
+    game.ClickAt([list, text](int32_t& x, int32_t& y) { return ListRowPoint(list(), text, x, y); });
 }
 
 // The yard with the id of one entity given to the one after it: the load keeps the first. The entity left
