@@ -237,6 +237,60 @@ TEST_F(CourseStartTest, EntitiesPlacedBeyondAnyVenueAreLeftOutAndThePracticeRunG
     EXPECT_TRUE(kaEntity::IsWithinPlacementBound(App().GetPlayerVehicle()->GetBodyPosition()));
 }
 
+// A hand-edited course whose entities a run cannot keep: one without an id, one repeating another's, one of a
+// class no program knows. The run names each on stderr, by its id or else its place in the file, and goes on
+// with the rest.
+TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
+{
+    TiXmlDocument course;
+    ASSERT_TRUE(course.LoadFile(m_Game.InstallPath() + "/Worlds/proving_ground.xml"));
+    TiXmlElement* list = course.RootElement()->FirstChildElement("Entities");
+    ASSERT_NE(list, nullptr);
+    std::vector<TiXmlElement*> blocks;
+    for (TiXmlElement* block = list->FirstChildElement("Entity"); block;
+         block = block->NextSiblingElement("Entity"))
+        blocks.push_back(block);
+    auto find = [&blocks](const std::string& name) -> TiXmlElement*
+    {
+        for (TiXmlElement* block : blocks)
+            if (GetChildElementText("name", block) == name)
+                return block;
+        return nullptr;
+    };
+    auto place = [&blocks](const TiXmlElement* block)
+    { return std::to_string(std::find(blocks.begin(), blocks.end(), block) - blocks.begin() + 1); };
+    TiXmlElement* loose = find("PointsToken");
+    TiXmlElement* twin = find("LapToken5");
+    TiXmlElement* stranger = find("LaunchPlate");
+    ASSERT_TRUE(loose && twin && stranger && find("LapToken4"));
+    loose->RemoveChild(loose->FirstChildElement("entityID"));
+    const std::string twinId = GetChildElementText("entityID", find("LapToken4"));
+    twin->FirstChildElement("entityID")->Clear();
+    twin->FirstChildElement("entityID")->InsertEndChild(TiXmlText(twinId));
+    stranger->FirstChildElement("type")->Clear();
+    stranger->FirstChildElement("type")->InsertEndChild(TiXmlText("NoSuchGear"));
+    const std::string named[] = {
+        "no entityID: PowerUp \"PointsToken\" (entity " + place(loose) + " of the file), entity dropped",
+        "entityID " + twinId + " already in use: PowerUp \"LapToken5\" (id " + twinId + "), entity dropped",
+        "no class of that type: NoSuchGear \"LaunchPlate\" (id " + GetChildElementText("entityID", stranger) +
+            "), entity dropped",
+    };
+    ASSERT_TRUE(course.SaveFile(m_Game.InstallPath() + "/Worlds/hand_edited.xml"));
+
+    testing::internal::CaptureStderr();
+    tvWorld* world = StartCourse(0, "Worlds\\hand_edited.xml");
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_NE(world, nullptr);
+    for (const std::string& line : named)
+        EXPECT_NE(said.find(line), std::string::npos) << line << "\n" << said;
+    Frames(tvWorld::kPracticeStartFrames + 10);
+    EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
+    EXPECT_EQ(world->FindEntityByName("PointsToken"), nullptr);
+    EXPECT_EQ(world->FindEntityByName("LaunchPlate"), nullptr);
+    EXPECT_NE(world->FindEntityByName("LapToken4"), nullptr);
+    EXPECT_NE(world->FindEntityByName("LapToken6"), nullptr);
+}
+
 TEST_F(CourseStartTest, EachCourseAddsOneWhiteImageToTheHudAndTakesItAwayAgain)
 {
     const int before = Hud()->GetChildCount();
