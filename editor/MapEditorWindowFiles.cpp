@@ -268,6 +268,8 @@ void MapEditorWindow::LoadWorld(const std::string& path)
     _Install(world);
     _Draw(world);
     world->ResetPathGrid();
+    // Edited: a value the reader cannot take keeps its entity, to be mended and saved as read.
+    world->SetLoadPolicy(kaWorld::LoadPolicy::kEdit);
     world->ReadXml(document.FirstChildElement(kaWorld::kRootElement), false);
     m_LeftOutConfirmed = false;
     _ReportMalformedValues(*world);
