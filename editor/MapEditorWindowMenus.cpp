@@ -8,6 +8,7 @@
 #include "engine/core/kaLexicalCast.h"
 #include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiButton.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiGroup.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
@@ -364,10 +365,12 @@ bool MapEditorWindow::_EditProperties(const std::string& title, const kaProperty
         {
             SetSaved(false);
             const kaPropertyRecord* bad = BadRow(before, edited);
-            std::string text = std::string(kValueMessageStart) + "The value ";
+            // The typed value shows as typed, whatever it holds.
+            std::string text = "The value ";
             text += bad != nullptr ? "\"" + bad->m_Value + "\" of " + bad->m_Label : std::string("typed");
-            text += " could not be read.</text>";
-            g_pGuiManager->ShowMessageBox(text, kMessageCaption, MessageBoxWindow::kOk);
+            text += " could not be read.";
+            g_pGuiManager->ShowMessageBox(guiDisplayBox::TextMarkup(kValueMessageStart, text),
+                                          kMessageCaption, MessageBoxWindow::kOk);
         }
     }
     return false;

@@ -185,9 +185,8 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
 
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name)
 {
-    if (!file)
-        return false;
-    return LoadXmlText(document, ReadWhole(file), name);
+    std::string why;
+    return LoadXmlDocument(document, file, name, why);
 }
 
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name, std::string& why)

@@ -131,7 +131,8 @@ void MessageBoxWindow::SetText(const std::string& text)
     if (text.find(kMarkupMark) != std::string::npos)
         m_TextArea->SetText(text);
     else
-        m_TextArea->SetText("<text>" + text + "</text>");
+        // Plain text may hold what a user typed: every character of it shows as it is.
+        m_TextArea->SetText(guiDisplayBox::TextMarkup("<text>", text));
 }
 
 void MessageBoxWindow::SetButtons(int32_t flags)

@@ -298,9 +298,10 @@ protected:
     // Notes a block the load leaves out, with its debugger line, also on stderr in a run.
     void _NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
                       const std::string& text, const std::string& reason);
-    // An edited world's entity whose block gives no usable id: the smallest identifier neither in use nor
-    // given by a block of the file, so that the entity is kept and the save writes an id a run takes.
-    int32_t _UnclaimedIdentifier(const std::vector<int32_t>& claimed) const;
+    // An edited world's entity whose block gives no usable id: the smallest identifier from `from` on neither
+    // in use nor given by a block of the file (`claimed`, sorted), so that the entity is kept and the save
+    // writes an id a run takes.
+    int32_t _UnclaimedIdentifier(const std::vector<int32_t>& claimed, int32_t from) const;
     void _KeepUnreadKeys(const TiXmlElement* element);
     void _WriteKeptKeys(TiXmlElement* element) const;
 

@@ -277,7 +277,10 @@ void kaWorld::ReadEntities(const TiXmlElement* element)
             if (given && ParseIdentifier(given, id) && id >= 0)
                 claimed.push_back(id);
         }
+        std::sort(claimed.begin(), claimed.end());
     }
+    // Fresh ids rise through the file: the search for the next goes on from the last.
+    int32_t nextFree = 0;
     int32_t place = 0;
     for (const TiXmlElement* block = entities->FirstChildElement("Entity"); block;
          block = block->NextSiblingElement("Entity"))
@@ -288,7 +291,8 @@ void kaWorld::ReadEntities(const TiXmlElement* element)
         {
             // No id a run takes (none, a negative one, one that is not a number): the editor keeps the
             // entity under a fresh one, which the next save writes, and names the id it could not use.
-            entity->SetEntityID(_UnclaimedIdentifier(claimed));
+            nextFree = _UnclaimedIdentifier(claimed, nextFree);
+            entity->SetEntityID(nextFree);
             const TiXmlElement* given = block->FirstChildElement("entityID");
             NoteMalformedValue("entityID", given ? GetElementText(given) : std::string());
             for (size_t i = m_BlockFirstNote; i < m_MalformedValues.size(); ++i)
@@ -338,11 +342,11 @@ void kaWorld::_NoteLeftOut(const TiXmlElement* element, int32_t place, const std
         std::fputs(line.c_str(), stderr);
 }
 
-int32_t kaWorld::_UnclaimedIdentifier(const std::vector<int32_t>& claimed) const
+int32_t kaWorld::_UnclaimedIdentifier(const std::vector<int32_t>& claimed, int32_t from) const
 {
-    int32_t id = 0;
+    int32_t id = from;
     while (std::binary_search(m_Identifiers.begin(), m_Identifiers.end(), id) ||
-           std::find(claimed.begin(), claimed.end(), id) != claimed.end())
+           std::binary_search(claimed.begin(), claimed.end(), id))
         ++id;
     return id;
 }

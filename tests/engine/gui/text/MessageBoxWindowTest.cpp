@@ -2,12 +2,14 @@
 
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
+#include "engine/gui/guiCompositeGlyph.h"
 #include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiLayout.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiOriginStack.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/gui/guiTextParams.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/engine/gui/TextDesk.h"
 
@@ -283,6 +285,32 @@ TEST_F(MessageBoxTest, ALongerMessageGetsALargerBoxAndAnotherLabelForOneShowOnly
     EXPECT_EQ(after.text.y, MessageBoxWindow::kTextHeight);
     EXPECT_EQ(after.okY, MessageBoxWindow::kButtonTop);
     EXPECT_EQ(after.okLabel, "Ok");
+}
+
+// A plain message may carry what a user typed (a field's value): every character shows as it was given, none
+// taken for mark-up, and the box is not cut short.
+TEST_F(MessageBoxTest, APlainMessageShowsEveryCharacterAsItIs)
+{
+    const std::string texts[] = {
+        "The field \"Width\" holds \"12</text>x\", which is not a number.",
+        "The value \"a\\nb\" could not be read.",
+        "</text></text>",
+        "ends in a backslash\\",
+    };
+    for (const std::string& text : texts)
+    {
+        SCOPED_TRACE(text);
+        Seen seen;
+        EXPECT_EQ(ShowAndPress(text, MessageBoxWindow::kOk, MessageBoxWindow::kOkName, seen),
+                  MessageBoxWindow::kOk);
+        ASSERT_TRUE(seen.visible);
+        std::string shown;
+        for (const guiCompositeGlyph::Entry& entry :
+             m_Desk->manager.GetMessageBox()->GetTextArea()->GetComposition()->GetEntries())
+            if (const auto* piece = dynamic_cast<const guiTextParams*>(entry.params))
+                shown += piece->text;
+        EXPECT_EQ(shown, text);
+    }
 }
 
 TEST_F(MessageBoxTest, ABoxOpenedFromAModalDialogReturnsToTheDialogStillOpen)
