@@ -256,7 +256,7 @@ namespace
 constexpr float kStandingTilt = 3.0f;
 constexpr float kCoastingTilt = 15.0f;
 constexpr int kMostCoastFrames = 150;
-// After a knock the bike has this long to stand up again; it rides once it reaches riding speed within the
+// Frames: after a knock the bike is up again within the first; from rest it reaches riding speed within the
 // second.
 constexpr int kRecoverFrames = 60;
 constexpr int kRideAwayFrames = 45;
@@ -287,12 +287,19 @@ protected:
     // Degrees between the bike's up axis and the world's.
     float Tilt() const { return std::acos(std::clamp(UpY(), -1.0f, 1.0f)) * 57.29578f; }
 
-    // Frames, the largest tilt they reach.
+    // Frames with nothing held; the largest tilt they reach.
     float Stand(int frames)
     {
         float most = 0.0f;
-        for (int i = 0; i < frames && Frame(); ++i)
+        for (int i = 0; i < frames; ++i)
+        {
+            if (!Frame())
+            {
+                ADD_FAILURE() << "the game stopped";
+                return 180.0f;
+            }
             most = std::max(most, Tilt());
+        }
         return most;
     }
 };
