@@ -492,6 +492,7 @@ void MotorCycle::Update(float dt)
     const float speed = Vec3Length(FromBody(dBodyGetLinearVel(m_Body)));
     _UpdateDrive(speed);
     _UpdateFeet(speed);
+    _HoldUpOnFeet(speed, dt);
     m_FrameTime = dt;
     if (m_FeetState == kFeetUp && !m_Ragdolled && std::fabs(m_Steer) > kSteerDead)
     {
@@ -549,6 +550,51 @@ void MotorCycle::_UpdateFeet(float speed)
     m_FeetState = feet;
     if (m_FeetState != kFeetDown && std::fabs(m_Steer) > kSteerDead)
         m_FeetState = kFeetUp;
+}
+
+bool MotorCycle::_OnTheGround() const
+{
+    // The step's contact joints stand until the world's pass has updated its entities.
+    for (const kaWheel* wheel : m_Wheels)
+    {
+        const dBodyID body = wheel->GetBody();
+        const int joints = body ? dBodyGetNumJoints(body) : 0;
+        for (int i = 0; i < joints; ++i)
+            if (dJointGetType(dBodyGetJoint(body, i)) == dJointTypeContact)
+                return true;
+    }
+    return false;
+}
+
+void MotorCycle::_HoldUpOnFeet(float speed, float dt)
+{
+    // A thrown rider holds nothing: the bike goes as the crash sends it.
+    if (m_Ragdolled)
+    {
+        m_FeetHold = 0.0f;
+        return;
+    }
+    const dReal* r = dBodyGetRotation(m_Body);
+    // The rise of the bike's right side, and how upright it stands, against the world's up.
+    const float rightRise = static_cast<float>(r[4]);
+    const float upright = static_cast<float>(r[5]);
+    const bool reached = upright > 0.0f && std::fabs(rightRise) < kFeetReach;
+    const bool slow = m_FeetState != kRiding && speed <= m_RollSpeed;
+    const float target = slow && reached && _OnTheGround() ? 1.0f : 0.0f;
+    const float step = dt / kFeetDownFade;
+    m_FeetHold = std::clamp(target, m_FeetHold - step, m_FeetHold + step);
+    if (m_FeetHold <= 0.0f)
+        return;
+
+    dMass mass;
+    dBodyGetMass(m_Body, &mass);
+    const float kg = static_cast<float>(mass.mass);
+    // The roll rate about the body's forward (z) axis.
+    const dReal* w = dBodyGetAngularVel(m_Body);
+    const float roll = static_cast<float>(w[0] * r[2] + w[1] * r[6] + w[2] * r[10]);
+    const float most = kFeetMostTorque * kg;
+    const float push = std::clamp(-kFeetStiffness * kg * rightRise, -most, most) - kFeetDamping * kg * roll;
+    dBodyAddRelTorque(m_Body, 0.0, 0.0, m_FeetHold * push);
 }
 
 void MotorCycle::_UpdateTurning(bool riding)

@@ -70,6 +70,14 @@ public:
     static constexpr float kForkStopMargin = 0.01f;
     static constexpr float kForkFudge = 0.1f;
     static constexpr float kLeanDead = 0.1f;
+    // Below riding speed on the ground the rider's feet hold the bike up: a spring and damper about its
+    // forward axis, per kilogram of the body. The push is capped, so a bike leant past about 30 degrees
+    // goes over; past 45 degrees, or upside down, the feet do not reach. The hold fades in and out over
+    // the feet-down fade.
+    static constexpr float kFeetStiffness = 40.0f;
+    static constexpr float kFeetDamping = 12.0f;
+    static constexpr float kFeetMostTorque = 7.0f;
+    static constexpr float kFeetReach = 0.7071f;
     // Animation channels: the feet, and the turn on top of them.
     static constexpr int32_t kFeetChannel = 0;
     static constexpr int32_t kTurnChannel = 1;
@@ -131,6 +139,9 @@ protected:
     // The speed's effect on the lean and the drive; the power joints chase the target.
     void _UpdateDrive(float speed);
     void _UpdateFeet(float speed);
+    // The feet's hold against the bike's lean while it is slow, mounted and on its wheels.
+    void _HoldUpOnFeet(float speed, float dt);
+    bool _OnTheGround() const;
     // The rider's turn animations, the fork and wheel models, and while riding the steering and lean.
     void _UpdateTurning(bool riding);
     void _HangModels();
@@ -177,6 +188,7 @@ protected:
     float m_LeanLimit = kDefaultLeanLimit;
     float m_LeanTorque = kDefaultLeanTorque;
     float m_FrameTime = 0.0f;
+    float m_FeetHold = 0.0f;
     float m_WheelAngle = 0.0f;
     // Models hung on the body's bones, released by the bike.
     kaModel* m_pForkModel = nullptr;

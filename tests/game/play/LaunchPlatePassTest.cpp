@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <ode/ode.h>
 #include <ostream>
 #include <sstream>
@@ -43,10 +44,11 @@ std::ostream& operator<<(std::ostream& out, const Course& course)
     return out << course.file << " " << course.vehicle;
 }
 
-class LaunchPlatePassTest : public ::testing::TestWithParam<Course>
+// A practice run of a course, driven by SDL's keys through frames of 1/30 s on the game's clock.
+class PracticeRunTest : public ::testing::Test
 {
 protected:
-    LaunchPlatePassTest() : m_Game(WithSdlInput()) {}
+    PracticeRunTest() : m_Game(WithSdlInput()) {}
 
     static HeadlessGame::Options WithSdlInput()
     {
@@ -62,7 +64,7 @@ protected:
     }
 
     // The practice run of the course with the vehicle, counted down, nothing held.
-    void Start(const Course& course)
+    void StartPractice(const Course& course)
     {
         ASSERT_TRUE(m_Game.Start());
         m_Game.SetClockStep(0.0);
@@ -80,6 +82,12 @@ protected:
         for (int i = 0; i < tvWorld::kPracticeStartFrames + 2; ++i)
             ASSERT_TRUE(Frame());
         ASSERT_EQ(m_World->GetRunPhase(), tvWorld::kPhaseRunning);
+    }
+
+    // The practice run, its launch plate and its spawn point found.
+    void Start(const Course& course)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartPractice(course));
         for (kaEntity* entity : m_World->GetEntities())
             if (auto* plate = dynamic_cast<LaunchPlate*>(entity))
                 m_Plate = plate;
@@ -159,6 +167,10 @@ protected:
     Vector3 m_Start;
 };
 
+class LaunchPlatePassTest : public PracticeRunTest, public ::testing::WithParamInterface<Course>
+{
+};
+
 // Five passes from the course's start, each a little aside or back from the last, with the throttle held
 // over the plate: the plate throws the vehicle each time, and the rider stays on and the car comes down on
 // its wheels in at least four of them.
@@ -234,5 +246,117 @@ TEST_P(RiderOriginTest, ARideAcrossTheWorldsOriginMeetsNothingThere)
 
 INSTANTIATE_TEST_SUITE_P(Yard, RiderOriginTest,
                          ::testing::Values(Course{"Worlds\\stunt_yard.xml", "Motorcycle"}));
+
+} // namespace
+
+namespace
+{
+
+// Degrees: a bike at rest stands within the first, one rolling to a stop within the second.
+constexpr float kStandingTilt = 3.0f;
+constexpr float kCoastingTilt = 15.0f;
+constexpr int kMostCoastFrames = 150;
+// Frames: after a knock the bike is up again within the first; from rest it reaches riding speed within the
+// second.
+constexpr int kRecoverFrames = 60;
+constexpr int kRideAwayFrames = 45;
+// About its forward axis, in radians a second: enough to lean the standing bike past 15 degrees.
+constexpr double kKnock = 16.0;
+constexpr float kKnockedTilt = 15.0f;
+
+// What the player does after GO: the throttle held for some frames (none: no key at all), a steering key
+// tapped for a frame as it is let go (or none), the bike rolling to a stop; then it stands for a while,
+// takes a knock from the side, stands again and rides away.
+struct Halt
+{
+    Course course;
+    int throttleFrames;
+    int nudge;
+    int standFrames;
+};
+
+std::ostream& operator<<(std::ostream& out, const Halt& halt)
+{
+    return out << halt.course << ", throttle " << halt.throttleFrames << " frames, nudge " << halt.nudge
+               << ", standing " << halt.standFrames << " frames";
+}
+
+class StandingBikeTest : public PracticeRunTest, public ::testing::WithParamInterface<Halt>
+{
+protected:
+    // Degrees between the bike's up axis and the world's.
+    float Tilt() const { return std::acos(std::clamp(UpY(), -1.0f, 1.0f)) * 57.29578f; }
+
+    // Frames with nothing held; the largest tilt they reach.
+    float Stand(int frames)
+    {
+        float most = 0.0f;
+        for (int i = 0; i < frames; ++i)
+        {
+            if (!Frame())
+            {
+                ADD_FAILURE() << "the game stopped";
+                return 180.0f;
+            }
+            most = std::max(most, Tilt());
+        }
+        return most;
+    }
+};
+
+TEST_P(StandingBikeTest, AtRestWithItsFeetDownTheBikeStandsUprightAndRidesAwayAgain)
+{
+    const Halt halt = GetParam();
+    ASSERT_NO_FATAL_FAILURE(StartPractice(halt.course));
+    auto* bike = dynamic_cast<MotorCycle*>(m_Vehicle);
+    ASSERT_NE(bike, nullptr);
+
+    if (halt.throttleFrames > 0)
+    {
+        m_Game.KeyDown(SDL_SCANCODE_W);
+        for (int i = 0; i < halt.throttleFrames; ++i)
+            ASSERT_TRUE(Frame());
+        ASSERT_EQ(bike->GetFeetState(), MotorCycle::kRiding);
+        m_Game.KeyUp(SDL_SCANCODE_W);
+        if (halt.nudge != 0)
+            m_Game.HoldKey(halt.nudge, 1);
+        float coasting = 0.0f;
+        for (int i = 0; i < kMostCoastFrames && bike->GetFeetState() != MotorCycle::kFeetDown; ++i)
+        {
+            ASSERT_TRUE(Frame());
+            coasting = std::max(coasting, Tilt());
+        }
+        ASSERT_EQ(bike->GetFeetState(), MotorCycle::kFeetDown) << "the bike did not come to rest";
+        EXPECT_LT(coasting, kCoastingTilt) << "rolling to a stop";
+    }
+    EXPECT_LT(Stand(halt.standFrames), kStandingTilt) << "standing";
+
+    const dReal* r = dBodyGetRotation(m_Vehicle->GetBody());
+    dBodySetAngularVel(m_Vehicle->GetBody(), kKnock * r[2], kKnock * r[6], kKnock * r[10]);
+    EXPECT_GT(Stand(kRecoverFrames), kKnockedTilt) << "the knock did not lean the bike";
+    EXPECT_LT(Stand(kRecoverFrames), kStandingTilt) << "after the knock";
+    EXPECT_FALSE(bike->IsRagdolled());
+
+    const Vector3 from = m_Vehicle->GetPosition();
+    m_Game.KeyDown(SDL_SCANCODE_W);
+    float riding = 0.0f;
+    for (int i = 0; i < kRideAwayFrames && bike->GetFeetState() != MotorCycle::kRiding; ++i)
+    {
+        ASSERT_TRUE(Frame());
+        riding = std::max(riding, Tilt());
+    }
+    m_Game.KeyUp(SDL_SCANCODE_W);
+    EXPECT_EQ(bike->GetFeetState(), MotorCycle::kRiding) << "the bike did not ride away";
+    EXPECT_LT(riding, kStandingTilt) << "riding away";
+    EXPECT_GT(platform::Vec3Length(m_Vehicle->GetPosition() - from), 1.0f);
+}
+
+// The token arena's start faces -x, the proving ground's -z: along -z a bike ridden straight
+// keeps its balance exactly, so there it is nudged as it slows.
+INSTANTIATE_TEST_SUITE_P(
+    Courses, StandingBikeTest,
+    ::testing::Values(Halt{{"Worlds\\token_arena.xml", "Motorcycle"}, 0, 0, 600},
+                      Halt{{"Worlds\\token_arena.xml", "Motorcycle"}, 40, 0, 300},
+                      Halt{{"Worlds\\proving_ground.xml", "Motorcycle"}, 30, SDL_SCANCODE_D, 300}));
 
 } // namespace
