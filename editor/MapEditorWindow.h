@@ -65,11 +65,19 @@ public:
     static constexpr const char* kMalformedFont = "bar12m";
     static constexpr const char* kLeftOutIntro = "Entities left out; not saved:";
     static constexpr const char* kMalformedIntro = "Values not read (defaults in use, saved as read):";
-    // Kept values the box names before the rest is only counted; every entity left out is named.
+    static constexpr const char* kNewIdIntro = "Given a new id (saved under it):";
+    static constexpr const char* kUnreadIntro = "Blocks not read (not in the course, saved as they stand):";
+    // Entries of each kept kind the box names before it counts the rest; every entity left out is named.
     static constexpr size_t kMalformedLines = 6;
     // Texts from the file are shortened in the middle past these lengths, so that each entry keeps to a line.
     static constexpr size_t kMalformedTextLength = 20;
     static constexpr size_t kMalformedEntityLength = 56;
+    // An element not read, named by its name, what it gives and where it stood.
+    static constexpr size_t kUnreadLength = 96;
+    // A line naming the entity a repeated id belongs to is kept to this, its name shortened as need be, but
+    // never below the second length.
+    static constexpr size_t kRepeatLineLength = 96;
+    static constexpr size_t kRepeatHolderLength = 16;
     // A file's name, and the reader's words for why it could not be read.
     static constexpr size_t kFileLineLength = 72;
     // A file that cannot be read is named with the XML reader's words for why.

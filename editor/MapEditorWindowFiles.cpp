@@ -86,7 +86,32 @@ std::string ReportLine(const kaWorld::MalformedValue& value)
     if (!value.key.empty())
         line +=
             ": " + value.key + " \"" + ReportText(value.text, MapEditorWindow::kMalformedTextLength) + "\"";
+    if (!value.holder.empty())
+    {
+        const std::string already = ", already ";
+        const size_t used = line.size() + already.size();
+        const size_t room = std::max(
+            MapEditorWindow::kRepeatLineLength > used ? MapEditorWindow::kRepeatLineLength - used : size_t(0),
+            MapEditorWindow::kRepeatHolderLength);
+        line += already + ReportText(value.holder, room);
+    }
+    if (value.newId >= 0)
+        line += ", new id " + std::to_string(value.newId);
     return line;
+}
+
+// A heading and its entries, as many as the box names of a kind before it counts the rest.
+void AppendSection(std::vector<std::string>& lines, const char* heading,
+                   const std::vector<std::string>& entries)
+{
+    if (entries.empty())
+        return;
+    lines.push_back(heading);
+    for (size_t i = 0; i < entries.size() && i < MapEditorWindow::kMalformedLines; ++i)
+        lines.push_back(entries[i]);
+    if (entries.size() > MapEditorWindow::kMalformedLines)
+        lines.push_back("and " + std::to_string(entries.size() - MapEditorWindow::kMalformedLines) +
+                        " more.");
 }
 
 // Entries noted for an entity that was left out after all: the entry that left it out follows them.
@@ -295,22 +320,24 @@ void MapEditorWindow::_ReportUnreadable(const std::string& path, const std::stri
 void MapEditorWindow::_ReportMalformedValues(const kaWorld& world)
 {
     const std::vector<kaWorld::MalformedValue>& values = world.GetMalformedValues();
-    if (values.empty())
+    if (values.empty() && world.GetUnreadBlocks().empty())
         return;
     const std::vector<bool> gone = LeftOutWithTheirEntity(values);
-    std::vector<std::string> keptLines;
-    size_t kept = 0;
+    std::vector<std::string> unread;
+    for (const std::string& block : world.GetUnreadBlocks())
+        unread.push_back(ReportText(block, kUnreadLength));
+    std::vector<std::string> renumbered;
+    std::vector<std::string> kept;
     for (size_t i = 0; i < values.size(); ++i)
     {
         if (values[i].dropped || gone[i])
             continue;
-        if (kept++ == 0)
-            keptLines.push_back(kMalformedIntro);
-        if (kept <= kMalformedLines)
-            keptLines.push_back(ReportLine(values[i]));
+        (values[i].newId >= 0 ? renumbered : kept).push_back(ReportLine(values[i]));
     }
-    if (kept > kMalformedLines)
-        keptLines.push_back("and " + std::to_string(kept - kMalformedLines) + " more.");
+    std::vector<std::string> keptLines;
+    AppendSection(keptLines, kUnreadIntro, unread);
+    AppendSection(keptLines, kNewIdIntro, renumbered);
+    AppendSection(keptLines, kMalformedIntro, kept);
     // What the next save removes from the file comes first, every entity of it the box has room for.
     const size_t room = ReportCapacity() > keptLines.size() + 1 ? ReportCapacity() - keptLines.size() - 1 : 0;
     std::vector<std::string> lines = LeftOutLines(values, room);

@@ -2,6 +2,7 @@
 
 #include "engine/render/kaWorldBase.h"
 #include "engine/scene/kaBlockKeys.h"
+#include "engine/scene/kaKeptBlocks.h"
 #include "engine/scene/kaPropertyList.h"
 
 #include <cstdint>
@@ -139,17 +140,20 @@ public:
     // World files. Loading reads the root "World" of the file into this world without clearing it first;
     // a file ReadFile refuses reads nothing and answers false.
     bool LoadFile(const std::string& fileName, bool restoreStates);
-    // Writes through a temporary file renamed over the old one; false, the old file kept, when the file
-    // could not be written.
+    // Writes through a temporary file renamed over the old one, the elements the last load kept beside the
+    // root before and after it; false, the old file kept, when the file could not be written.
     bool SaveFile(const std::string& fileName, bool saveStates);
     // A null element reads nothing. A malformed world value keeps what the world had. An entity whose
     // block holds a malformed value, or a placement beyond kaEntity::kPlacementBound, is kept by an edited
     // world's load, the key's default in use (a placement brought within the bound) and its text written back
     // as read; a run's load drops it, with a line on stderr naming it and the key. Either way the value is
-    // noted. An edited world keeps an entity without a usable id (none, negative, not a number) under one no
-    // block of the file holds, which the save writes; a repeated id leaves the entity out. Top-level keys the
-    // world does not read (a game's course rules) are kept as they were and written back first, each unless
-    // the writer of a derived world has already written a key of its name.
+    // noted. An edited world keeps an entity without a usable id (none, empty, negative, not a number, or one
+    // an entity the world made itself holds) under one no block of the file holds, which the save writes; a
+    // run leaves it out. An id another block holds leaves the entity out. Top-level keys the world does not
+    // read (a game's course rules) are kept as they were and written back first, each unless the writer of a
+    // derived world has already written a key of its name. Elements no reader takes (a child of "Entities"
+    // that is not an "Entity", an entity list after the first, an element beside the root) are kept as read
+    // and written back where they stood; each is noted, and a run names it on stderr.
     virtual void ReadXml(const TiXmlElement* element, bool restoreStates);
     virtual void WriteXml(TiXmlElement* element, bool saveStates) const;
     virtual void ReadEntities(const TiXmlElement* element);
@@ -190,12 +194,19 @@ public:
         std::string text;
         // The entity was left out of the world: every block the load does not keep has one such entry.
         bool dropped = false;
+        // The id an entity is kept and saved under in place of the one its block gives; -1 when none.
+        int32_t newId = -1;
+        // The entity whose block holds the id this one repeats, as a designer finds it; "" when none.
+        std::string holder;
     };
     // Called by an entity's reader while the world reads the entity's block, which names the entity. A key
     // and text noted already for the block are not noted again.
     void NoteMalformedValue(const std::string& key, const std::string& text);
     // What the last load met, in the file's order; ReadXml starts the list afresh.
     const std::vector<MalformedValue>& GetMalformedValues() const { return m_MalformedValues; }
+    // The elements the last load kept without reading, in the file's order, each as a designer finds it: its
+    // name, the type, name and id it gives, its row and where it stood.
+    const std::vector<std::string>& GetUnreadBlocks() const { return m_UnreadBlocks; }
 
     // Editor operations on the environment; each does nothing when its object is absent.
     // Replaces the terrain by one built from the height map, and fits the quad tree to it.
@@ -295,9 +306,15 @@ protected:
     kaEntity* _ReadEntity(const TiXmlElement* element, int32_t place);
     // The block's type, name and id (its place in the file when it has none), as a designer finds it.
     static std::string _DescribeBlock(const TiXmlElement* element, int32_t place);
+    // The block's type and its name, else its place in the file, as a repeat of its id names it.
+    static std::string _NameBlock(const TiXmlElement* element, int32_t place);
     // Notes a block the load leaves out, with its debugger line, also on stderr in a run.
     void _NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
-                      const std::string& text, const std::string& reason);
+                      const std::string& text, const std::string& reason, const std::string& holder = "");
+    // Keeps an element no reader takes and notes it, with its debugger line, also on stderr in a run.
+    void _KeepUnread(const TiXmlElement& element, const std::string& where);
+    // The elements before (or after) the root of the element's document; none when it is not a root.
+    void _KeepBesideRoot(const TiXmlElement* element, bool before);
     // An edited world's entity whose block gives no usable id: the smallest identifier from `from` on neither
     // in use nor given by a block of the file (`claimed`, sorted), so that the entity is kept and the save
     // writes an id a run takes.
@@ -342,6 +359,9 @@ protected:
     size_t m_BlockFirstNote = 0;
     // Copies of the last file's top-level keys that this world does not read, in the file's order.
     kaBlockKeys m_KeptKeys;
+    // Copies of the last file's elements no reader takes, and their notes.
+    kaKeptBlocks m_KeptBlocks;
+    std::vector<std::string> m_UnreadBlocks;
     LoadPolicy m_LoadPolicy = LoadPolicy::kRun;
     bool m_LoadPolicySet = false;
 

@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <exception>
 #include <iterator>
+#include <map>
 
 namespace
 {
@@ -41,6 +42,35 @@ const char* const kReader = "kaWorld::ReadXml";
 const std::vector<std::string> kOwnKeys = {"arena",      "name",          "preview",  "description",
                                            "startpoint", "startrotation", "Terrain",  "WaterPlane",
                                            "Skybox",     "Sun",           "Entities", "EntitiesStates"};
+
+// Empty text reads as 0, an id the world's own entities hold: a block that gives no digits gives no id.
+bool IsBlank(const std::string& text)
+{
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+bool HasBlankIdentifier(const TiXmlElement* block)
+{
+    const TiXmlElement* given = block->FirstChildElement("entityID");
+    return given && IsBlank(GetElementText(given));
+}
+
+// An element no reader takes, as a designer finds it: its name, the type, name and id it gives, its row.
+std::string DescribeElement(const TiXmlElement& element)
+{
+    std::string text = "<" + element.ValueStr() + ">";
+    const std::string type = GetChildElementText("type", &element);
+    const std::string name = GetChildElementText("name", &element);
+    if (!type.empty())
+        text += " " + type;
+    if (!name.empty())
+        text += " \"" + name + "\"";
+    if (const TiXmlElement* id = element.FirstChildElement("entityID"))
+        text += " (id " + GetElementText(id) + ")";
+    if (element.Row() > 0)
+        text += " at row " + std::to_string(element.Row());
+    return text;
+}
 
 // An "entityID" as the base block reads it; false when it is not a number.
 bool ParseIdentifier(const TiXmlElement* element, int32_t& id)
@@ -114,7 +144,9 @@ bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)
     if (m_pTerrain)
         m_pTerrain->PrepareSave(fileName);
     TiXmlDocument document;
+    m_KeptBlocks.WriteBeforeRoot(&document);
     WriteXml(AppendElement(&document, kRootElement), saveStates);
+    m_KeptBlocks.WriteAfterRoot(&document);
     if (SaveXmlDocument(document, fileName))
         return true;
     platform::OutputDebugString("kaWorld::SaveFile - " + fileName +
@@ -128,6 +160,9 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         return;
     m_MalformedValues.clear();
     m_BlockFirstNote = 0;
+    m_KeptBlocks.Clear();
+    m_UnreadBlocks.clear();
+    _KeepBesideRoot(element, true);
     _KeepUnreadKeys(element);
     SetName(kaXmlValues::TextOrEmpty(element, "name"));
     m_Preview = kaXmlValues::TextOrEmpty(element, "preview");
@@ -152,6 +187,7 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         LoadVenue(GetElementText(arena), false);
     _ReadEnvironment(element);
     ReadEntities(element);
+    _KeepBesideRoot(element, false);
 
     LockScope lock(m_Locked);
     ResetEntityStates();
@@ -173,6 +209,33 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 void kaWorld::_KeepUnreadKeys(const TiXmlElement* element)
 {
     m_KeptKeys.KeepAllBut(element, kOwnKeys);
+}
+
+void kaWorld::_KeepBesideRoot(const TiXmlElement* element, bool before)
+{
+    const TiXmlNode* document = element->Parent();
+    if (!document || !document->ToDocument())
+        return;
+    const TiXmlElement* first = before ? document->FirstChildElement() : element->NextSiblingElement();
+    const TiXmlElement* end = before ? element : nullptr;
+    for (const TiXmlElement* other = first; other != end; other = other->NextSiblingElement())
+    {
+        if (before)
+            m_KeptBlocks.KeepBeforeRoot(*other);
+        else
+            m_KeptBlocks.KeepAfterRoot(*other);
+        _KeepUnread(*other, before ? ", before the root" : ", after the root");
+    }
+}
+
+void kaWorld::_KeepUnread(const TiXmlElement& element, const std::string& where)
+{
+    m_UnreadBlocks.push_back(DescribeElement(element) + where);
+    const std::string line = "kaWorld::ReadXml - element not read: " + m_UnreadBlocks.back() + ".\n";
+    platform::OutputDebugString(line);
+    // A run goes on without it: say so where a player or tester sees it.
+    if (!IsEdited())
+        std::fputs(line.c_str(), stderr);
 }
 
 void kaWorld::_WriteKeptKeys(TiXmlElement* element) const
@@ -274,41 +337,84 @@ void kaWorld::ReadEntities(const TiXmlElement* element)
         {
             int32_t id = -1;
             const TiXmlElement* given = block->FirstChildElement("entityID");
-            if (given && ParseIdentifier(given, id) && id >= 0)
+            if (given && !HasBlankIdentifier(block) && ParseIdentifier(given, id) && id >= 0)
                 claimed.push_back(id);
         }
         std::sort(claimed.begin(), claimed.end());
     }
+    // The block each id came from, named as a repeat of it names it.
+    std::map<int32_t, std::string> holders;
     // Fresh ids rise through the file: the search for the next goes on from the last.
     int32_t nextFree = 0;
     int32_t place = 0;
-    for (const TiXmlElement* block = entities->FirstChildElement("Entity"); block;
-         block = block->NextSiblingElement("Entity"))
+    for (const TiXmlElement* block = entities->FirstChildElement(); block;
+         block = block->NextSiblingElement())
     {
-        ++place;
-        kaEntity* entity = _ReadEntity(block, place);
-        if (entity && edited && entity->GetEntityID() < 0)
+        if (block->ValueStr() != "Entity")
         {
-            // No id a run takes (none, a negative one, one that is not a number): the editor keeps the
-            // entity under a fresh one, which the next save writes, and names the id it could not use.
+            m_KeptBlocks.KeepInList(*block);
+            _KeepUnread(*block, "");
+            continue;
+        }
+        ++place;
+        const TiXmlElement* given = block->FirstChildElement("entityID");
+        const bool blank = HasBlankIdentifier(block);
+        kaEntity* entity = _ReadEntity(block, place);
+        if (!entity)
+            continue;
+        if (blank)
+            entity->SetEntityID(-1);
+        // An id an entity the world made itself holds (the venue's) is no other block's: not a repeat.
+        const kaEntity* holder = entity->GetEntityID() >= 0 ? FindEntityById(entity->GetEntityID()) : nullptr;
+        const bool worldsOwn = holder && !holder->IsSaved();
+        if (edited && (entity->GetEntityID() < 0 || worldsOwn))
+        {
+            // No id a run takes: the editor keeps the entity under a fresh one, which the next save writes,
+            // and names the id it could not use.
             nextFree = _UnclaimedIdentifier(claimed, nextFree);
             entity->SetEntityID(nextFree);
-            const TiXmlElement* given = block->FirstChildElement("entityID");
             NoteMalformedValue("entityID", given ? GetElementText(given) : std::string());
             for (size_t i = m_BlockFirstNote; i < m_MalformedValues.size(); ++i)
+            {
                 m_MalformedValues[i].entity = _DescribeBlock(block, place);
+                if (m_MalformedValues[i].key == "entityID")
+                    m_MalformedValues[i].newId = nextFree;
+            }
         }
-        if (!entity || AddEntity(entity, entity->IsVisible(), false))
+        if (AddEntity(entity, entity->IsVisible(), false))
+        {
+            holders[entity->GetEntityID()] = _NameBlock(block, place);
+            m_KeptBlocks.NoteListEntity(entity->GetEntityID());
             continue;
+        }
         // Refused: nothing else holds it.
         const int32_t id = entity->GetEntityID();
-        const bool noId = block->FirstChildElement("entityID") == nullptr;
         delete entity;
-        const std::string reason = noId     ? std::string("no entityID")
-                                   : id < 0 ? "a negative entityID"
-                                            : "entityID " + std::to_string(id) + " already in use";
-        _NoteLeftOut(block, place, "entityID", noId ? std::string() : GetChildElementText("entityID", block),
-                     reason);
+        const auto repeated = holders.find(id);
+        const std::string holderName = repeated != holders.end() ? repeated->second : std::string();
+        std::string reason = "entityID " + std::to_string(id) + " already in use";
+        if (!given)
+            reason = "no entityID";
+        else if (blank)
+            reason = "an empty entityID";
+        else if (id < 0)
+            reason = "a negative entityID";
+        else if (worldsOwn)
+            reason += holder == m_pVenueEntity ? " by the venue" : " by an entity the world made";
+        else if (!holderName.empty())
+            reason += " by " + holderName;
+        _NoteLeftOut(block, place, "entityID", given ? GetElementText(given) : std::string(), reason,
+                     holderName);
+    }
+    // Entities pasted with their list: left as they stand for the designer to bring into the first.
+    for (const TiXmlElement* later = entities->NextSiblingElement("Entities"); later;
+         later = later->NextSiblingElement("Entities"))
+    {
+        m_KeptBlocks.KeepLaterList(*later);
+        const std::string where = ", in a later Entities at row " + std::to_string(later->Row());
+        for (const TiXmlElement* block = later->FirstChildElement(); block;
+             block = block->NextSiblingElement())
+            _KeepUnread(*block, where);
     }
 }
 
@@ -318,21 +424,31 @@ std::string kaWorld::_DescribeBlock(const TiXmlElement* element, int32_t place)
     // found by its place among the file's entities.
     const std::string type = GetChildElementText("type", element);
     const std::string name = GetChildElementText("name", element);
-    const std::string where = element->FirstChildElement("entityID") != nullptr
-                                  ? "id " + GetChildElementText("entityID", element)
-                                  : "entity " + std::to_string(place) + " of the file";
+    const std::string where =
+        element->FirstChildElement("entityID") != nullptr && !HasBlankIdentifier(element)
+            ? "id " + GetChildElementText("entityID", element)
+            : "entity " + std::to_string(place) + " of the file";
     return (type.empty() ? std::string("untyped entity") : type) + (name.empty() ? "" : " \"" + name + "\"") +
            " (" + where + ")";
 }
 
+std::string kaWorld::_NameBlock(const TiXmlElement* element, int32_t place)
+{
+    const std::string type = GetChildElementText("type", element);
+    const std::string name = GetChildElementText("name", element);
+    return (type.empty() ? std::string("untyped entity") : type) +
+           (name.empty() ? " (entity " + std::to_string(place) + " of the file)" : " \"" + name + "\"");
+}
+
 void kaWorld::_NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
-                           const std::string& text, const std::string& reason)
+                           const std::string& text, const std::string& reason, const std::string& holder)
 {
     MalformedValue value;
     value.entity = _DescribeBlock(element, place);
     value.key = key;
     value.text = text;
     value.dropped = true;
+    value.holder = holder;
     m_MalformedValues.push_back(value);
     const std::string line =
         "kaWorld::ReadEntities - " + reason + ": " + value.entity + ", entity dropped.\n";
@@ -491,11 +607,19 @@ void kaWorld::WriteXml(TiXmlElement* element, bool saveStates) const
 void kaWorld::WriteEntities(TiXmlElement* element) const
 {
     TiXmlElement* entities = AppendElement(element, "Entities");
+    std::vector<const kaEntity*> saved;
+    std::vector<int32_t> ids;
     for (const kaEntity* entity : m_Entities)
     {
-        if (entity->IsSaved())
-            entity->WriteXml(AppendElement(entities, "Entity"));
+        if (!entity->IsSaved())
+            continue;
+        saved.push_back(entity);
+        ids.push_back(entity->GetEntityID());
     }
+    m_KeptBlocks.WriteList(entities, ids,
+                           [&saved, entities](size_t i)
+                           { saved[i]->WriteXml(AppendElement(entities, "Entity")); });
+    m_KeptBlocks.WriteLaterLists(element);
 }
 
 void kaWorld::SaveEntityStates(TiXmlElement* element) const

@@ -110,8 +110,9 @@ TEST(MapEditorWindowLoadSaveRunTest, AStartUpWorldThatCannotBeReadOpensNoWorldAn
 }
 
 // The load's box for a course of many malformed values and two entities left out for a repeated id: the two
-// come first, under words of their own, each on a line; a name holding the box's own mark-up shows as
-// typed without changing the box's look, and a 5,000-character name is shortened around its middle.
+// come first, under words of their own, each on a line with the entity that holds the id; a name holding the
+// box's own mark-up shows as typed without changing the box's look, and a 5,000-character name is shortened
+// around its middle.
 TEST(MapEditorWindowLoadSaveRunTest, TheLoadBoxNamesEveryEntityLeftOutFirstAndShowsTheFilesTextAsText)
 {
     HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
@@ -129,6 +130,8 @@ TEST(MapEditorWindowLoadSaveRunTest, TheLoadBoxNamesEveryEntityLeftOutFirstAndSh
     const std::string longName(5000, 'x');
     // The last two entities take the first one's id.
     const std::string id = EntityAt(document, 0)->FirstChildElement("entityID")->GetText();
+    const std::string holder = std::string(EntityAt(document, 0)->FirstChildElement("type")->GetText()) +
+                               " \"" + EntityAt(document, 0)->FirstChildElement("name")->GetText() + "\"";
     int count = 0;
     while (EntityAt(document, count) != nullptr)
         ++count;
@@ -158,7 +161,8 @@ TEST(MapEditorWindowLoadSaveRunTest, TheLoadBoxNamesEveryEntityLeftOutFirstAndSh
     EXPECT_NE(lines[1].find("...xxx"), std::string::npos) << lines[1];
     EXPECT_NE(lines[1].find("\" (id " + id + "): entityID \"" + id + "\""), std::string::npos) << lines[1];
     EXPECT_LT(lines[1].size(), 100u);
-    EXPECT_EQ(lines[2], markupType + " \"" + markupName + "\" (id " + id + "): entityID \"" + id + "\"");
+    EXPECT_EQ(lines[2], markupType + " \"" + markupName + "\" (id " + id + "): entityID \"" + id +
+                            "\", already " + holder);
     EXPECT_EQ(lines[3], MapEditorWindow::kMalformedIntro);
     // The box runs to its end: the kept values are counted past the ones it names.
     EXPECT_EQ(lines.back().rfind("and ", 0), 0u) << box.Text();
@@ -196,4 +200,16 @@ TEST(MapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAr
     auto* editor = dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
     ASSERT_NE(editor, nullptr);
     testsupport::MalformedCourse::ExpectBaseKeysRoundTrips(game, *editor);
+}
+
+// Blocks pasted where no reader takes them and ids no run takes: each named in the load box, every entity
+// kept under an id a run takes, and each block written back where it stood through two saves.
+TEST(MapEditorWindowLoadSaveRunTest, BlocksNotReadAndUnusableIdsAreNamedAndKeptThroughTwoSaves)
+{
+    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    MapEditorWindow* editor = Editor(game);
+    ASSERT_NE(editor, nullptr);
+    courseLoads::ExpectUnreadBlocksAndUnusableIdsKept(game, *editor);
 }

@@ -15,6 +15,7 @@
 #include "game/world/tvArena.h"
 #include "game/world/tvCamera.h"
 #include "game/world/tvWorld.h"
+#include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ScriptedInput.h"
 #include "tools/worldgen/SampleWorld.h"
@@ -237,9 +238,10 @@ TEST_F(CourseStartTest, EntitiesPlacedBeyondAnyVenueAreLeftOutAndThePracticeRunG
     EXPECT_TRUE(kaEntity::IsWithinPlacementBound(App().GetPlayerVehicle()->GetBodyPosition()));
 }
 
-// A hand-edited course whose entities a run cannot keep: one without an id, one repeating another's, one of a
-// class no program knows. The run names each on stderr, by its id or else its place in the file, and goes on
-// with the rest.
+// A hand-edited course whose entities a run cannot keep: one without an id, one with an empty one, one
+// repeating another's (named with the entity that holds the id), one with the venue's, one of a class no
+// program knows; and blocks pasted where no reader takes them. The run names each on stderr, by its id or
+// else its place in the file, each pasted block by its row and where it stood, and goes on with the rest.
 TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
 {
     TiXmlDocument course;
@@ -269,13 +271,51 @@ TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
     twin->FirstChildElement("entityID")->InsertEndChild(TiXmlText(twinId));
     stranger->FirstChildElement("type")->Clear();
     stranger->FirstChildElement("type")->InsertEndChild(TiXmlText("NoSuchGear"));
+    TiXmlElement* empty = find("LapToken7");
+    ASSERT_NE(empty, nullptr);
+    empty->FirstChildElement("entityID")->Clear();
+    // Copies of a token: under the venue's id, and pasted where no reader takes them.
+    const auto copy = [&blocks](const char* element, const char* name, const char* id)
+    {
+        TiXmlElement block = *blocks.back();
+        block.SetValue(element);
+        for (const auto& [key, text] : {std::make_pair("name", name), std::make_pair("entityID", id)})
+        {
+            block.FirstChildElement(key)->Clear();
+            block.FirstChildElement(key)->InsertEndChild(TiXmlText(text));
+        }
+        return block;
+    };
+    list->InsertEndChild(copy("Entity", "ZeroToken", "000"));
+    list->InsertEndChild(copy("entity", "LowerToken", "30"));
+    TiXmlElement later("Entities");
+    later.InsertEndChild(copy("Entity", "OtherToken", "31"));
+    course.RootElement()->InsertAfterChild(list, later);
+    TiXmlElement pastedCourse("World");
+    pastedCourse.InsertEndChild(TiXmlElement("name"))->InsertEndChild(TiXmlText("Pasted Course"));
+    course.InsertEndChild(pastedCourse);
+    const std::string file = m_Game.InstallPath() + "/Worlds/hand_edited.xml";
+    ASSERT_TRUE(course.SaveFile(file));
+    const std::string text = testsupport::courseSaves::ReadWhole(file);
+    const auto row = [&text](size_t at)
+    { return std::to_string(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n') + 1); };
+    const size_t laterAt = text.find("<Entities>", text.find("<Entities>") + 1);
     const std::string named[] = {
         "no entityID: PowerUp \"PointsToken\" (entity " + place(loose) + " of the file), entity dropped",
-        "entityID " + twinId + " already in use: PowerUp \"LapToken5\" (id " + twinId + "), entity dropped",
+        "entityID " + twinId + " already in use by PowerUp \"LapToken4\": PowerUp \"LapToken5\" (id " +
+            twinId + "), entity dropped",
         "no class of that type: NoSuchGear \"LaunchPlate\" (id " + GetChildElementText("entityID", stranger) +
             "), entity dropped",
+        "an empty entityID: PowerUp \"LapToken7\" (entity " + place(empty) + " of the file), entity dropped",
+        "entityID 0 already in use by the venue: PowerUp \"ZeroToken\" (id 000), entity dropped",
+        "element not read: <entity> PowerUp \"LowerToken\" (id 30) at row " + row(text.find("<entity>")) +
+            ".\n",
+        "element not read: <Entity> PowerUp \"OtherToken\" (id 31) at row " +
+            row(text.rfind("<Entity>", text.find("OtherToken"))) + ", in a later Entities at row " +
+            row(laterAt) + ".\n",
+        "element not read: <World> \"Pasted Course\" at row " + row(text.rfind("<World>")) +
+            ", after the root.\n",
     };
-    ASSERT_TRUE(course.SaveFile(m_Game.InstallPath() + "/Worlds/hand_edited.xml"));
 
     testing::internal::CaptureStderr();
     tvWorld* world = StartCourse(0, "Worlds\\hand_edited.xml");
@@ -287,6 +327,8 @@ TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
     EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
     EXPECT_EQ(world->FindEntityByName("PointsToken"), nullptr);
     EXPECT_EQ(world->FindEntityByName("LaunchPlate"), nullptr);
+    for (const char* name : {"LapToken7", "ZeroToken", "LowerToken", "OtherToken"})
+        EXPECT_EQ(world->FindEntityByName(name), nullptr) << name;
     EXPECT_NE(world->FindEntityByName("LapToken4"), nullptr);
     EXPECT_NE(world->FindEntityByName("LapToken6"), nullptr);
 }

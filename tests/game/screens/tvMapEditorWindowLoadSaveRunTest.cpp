@@ -73,3 +73,10 @@ TEST_F(tvMapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityA
 {
     testsupport::MalformedCourse::ExpectBaseKeysRoundTrips(m_Game, *m_Editor);
 }
+
+// The course editor does with pasted blocks and ids no run takes what the engine editor does: each named in
+// the load box, every entity kept, and each block written back where it stood through two saves.
+TEST_F(tvMapEditorWindowLoadSaveRunTest, BlocksNotReadAndUnusableIdsAreNamedAndKeptThroughTwoSaves)
+{
+    testsupport::courseLoads::ExpectUnreadBlocksAndUnusableIdsKept(m_Game, *m_Editor);
+}

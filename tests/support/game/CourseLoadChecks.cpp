@@ -9,6 +9,7 @@
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiTextParams.h"
+#include "engine/scene/kaEntity.h"
 #include "engine/scene/kaWorld.h"
 #include "tests/support/DeepXml.h"
 #include "tests/support/engine/gui/ListRowPoint.h"
@@ -23,6 +24,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
+#include <utility>
 
 namespace testsupport
 {
@@ -51,7 +54,7 @@ void ClickRow(HeadlessGame& game, const std::function<guiListBox*()>& list, cons
 }
 
 // The yard with the id of one entity given to the one after it: the load keeps the first. The entity left
-// out is named as the editor names it.
+// out is named as the editor names it, with the entity that holds the id.
 std::string WithRepeatedId(const std::string& yard, std::string& leftOut)
 {
     TiXmlDocument document;
@@ -69,10 +72,167 @@ std::string WithRepeatedId(const std::string& yard, std::string& leftOut)
     key->Clear();
     key->InsertEndChild(TiXmlText(id));
     leftOut = std::string(second->FirstChildElement("type")->GetText()) + " \"" +
-              second->FirstChildElement("name")->GetText() + "\" (id " + id + "): entityID \"" + id + "\"";
+              second->FirstChildElement("name")->GetText() + "\" (id " + id + "): entityID \"" + id +
+              "\", already " + first->FirstChildElement("type")->GetText() + " \"" +
+              first->FirstChildElement("name")->GetText() + "\"";
     TiXmlPrinter printer;
     document.Accept(&printer);
     return printer.Str();
+}
+
+std::string Printed(const TiXmlNode& node)
+{
+    TiXmlPrinter printer;
+    printer.SetStreamPrinting();
+    node.Accept(&printer);
+    return printer.Str();
+}
+
+std::string ChildText(const TiXmlElement* block, const char* key)
+{
+    const TiXmlElement* child = block != nullptr ? block->FirstChildElement(key) : nullptr;
+    return child != nullptr && child->GetText() != nullptr ? child->GetText() : "";
+}
+
+void SetChildText(TiXmlElement& block, const char* key, const std::string& text)
+{
+    TiXmlElement* child = block.FirstChildElement(key);
+    child->Clear();
+    if (!text.empty())
+        child->InsertEndChild(TiXmlText(text));
+}
+
+std::string RowOf(const std::string& text, size_t offset)
+{
+    return std::to_string(std::count(text.begin(), text.begin() + std::ptrdiff_t(offset), '\n') + 1);
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// A copy of an entity block under another element name, name and id.
+TiXmlElement Pasted(const TiXmlElement& block, const char* element, const char* name, const char* id)
+{
+    TiXmlElement copy = block;
+    copy.SetValue(element);
+    SetChildText(copy, "name", name);
+    SetChildText(copy, "entityID", id);
+    return copy;
+}
+
+// The stunt yard with the blocks pasted and the ids changed, as ExpectUnreadBlocksAndUnusableIdsKept says.
+struct PastedYard
+{
+    std::string text;
+    // The load box's lines, in order.
+    std::vector<std::string> box;
+    // The entities given a new id: their names, and their lines in the box but for the new id.
+    std::vector<std::pair<std::string, std::string>> renumbered;
+    // The blocks pasted among the entities, each with the name of the entity before it.
+    std::vector<std::pair<std::string, std::string>> inList;
+    std::string laterList;
+    std::string afterRoot;
+    size_t entities = 0;
+};
+
+PastedYard PasteIntoYard(const std::string& yard)
+{
+    PastedYard pasted;
+    TiXmlDocument document;
+    document.Parse(yard.c_str());
+    TiXmlElement* root = document.RootElement();
+    TiXmlElement* list = root != nullptr ? root->FirstChildElement("Entities") : nullptr;
+    std::vector<TiXmlElement*> blocks;
+    for (TiXmlElement* block = list != nullptr ? list->FirstChildElement("Entity") : nullptr;
+         block != nullptr; block = block->NextSiblingElement("Entity"))
+        blocks.push_back(block);
+    if (blocks.size() < 12)
+        return pasted;
+    pasted.entities = blocks.size();
+    const std::string type2 = ChildText(blocks[2], "type");
+    const TiXmlElement lower = Pasted(*blocks[2], "entity", "Pasted", "40");
+    const TiXmlElement typo = Pasted(*blocks[2], "Entiti", "Typo", "41");
+    list->InsertAfterChild(blocks[3], lower);
+    list->InsertEndChild(typo);
+    pasted.inList = {{Printed(lower), ChildText(blocks[3], "name")},
+                     {Printed(typo), ChildText(blocks.back(), "name")}};
+    // Entities pasted from another course with their list, ids and all.
+    TiXmlElement second("Entities");
+    second.InsertEndChild(Pasted(*blocks[9], "Entity", "Other1", "1"));
+    second.InsertEndChild(Pasted(*blocks[10], "Entity", "Other2", "2"));
+    root->InsertAfterChild(list, second);
+    TiXmlElement course("World");
+    course.InsertEndChild(TiXmlElement("name"))->InsertEndChild(TiXmlText("Pasted Course"));
+    course.InsertEndChild(TiXmlElement("Entities"))
+        ->InsertEndChild(Pasted(*blocks[11], "Entity", "Other3", "1"));
+    document.InsertEndChild(course);
+    pasted.laterList = Printed(second);
+    pasted.afterRoot = Printed(course);
+
+    const char* const ids[] = {"", "-0", "000", "3abc"};
+    for (size_t i = 0; i < 4; ++i)
+    {
+        TiXmlElement& block = *blocks[5 + i];
+        SetChildText(block, "entityID", ids[i]);
+        const std::string where = i == 0 ? "entity 6 of the file" : std::string("id ") + ids[i];
+        pasted.renumbered.push_back(
+            {ChildText(&block, "name"), ChildText(&block, "type") + " \"" + ChildText(&block, "name") +
+                                            "\" (" + where + "): entityID \"" + ids[i] + "\""});
+    }
+
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    pasted.text = printer.Str();
+    const std::string& text = pasted.text;
+    const size_t laterAt = text.find("<Entities>", text.find("<Entities>") + 1);
+    const std::string later = ", in a later Entities at row " + RowOf(text, laterAt);
+    pasted.box = {
+        MapEditorWindow::kUnreadIntro,
+        "<entity> " + type2 + " \"Pasted\" (id 40) at row " + RowOf(text, text.find("<entity>")),
+        "<Entiti> " + type2 + " \"Typo\" (id 41) at row " + RowOf(text, text.find("<Entiti>")),
+        "<Entity> " + ChildText(blocks[9], "type") + " \"Other1\" (id 1) at row " +
+            RowOf(text, text.rfind("<Entity>", text.find("<name>Other1</name>"))) + later,
+        "<Entity> " + ChildText(blocks[10], "type") + " \"Other2\" (id 2) at row " +
+            RowOf(text, text.rfind("<Entity>", text.find("<name>Other2</name>"))) + later,
+        "<World> \"Pasted Course\" at row " + RowOf(text, text.rfind("<World>")) + ", after the root",
+        MapEditorWindow::kNewIdIntro,
+    };
+    return pasted;
+}
+
+// The saved course holds each pasted block as it was pasted, where it stood.
+void ExpectPastedBlocksWhereTheyStood(const PastedYard& pasted, const std::string& saved)
+{
+    TiXmlDocument document;
+    document.Parse(saved.c_str());
+    ASSERT_FALSE(document.Error()) << saved;
+    const TiXmlElement* root = document.FirstChildElement("World");
+    ASSERT_NE(root, nullptr);
+    ASSERT_NE(root->NextSiblingElement(), nullptr);
+    EXPECT_EQ(Printed(*root->NextSiblingElement()), pasted.afterRoot);
+    EXPECT_EQ(root->NextSiblingElement()->NextSiblingElement(), nullptr);
+    const TiXmlElement* list = root->FirstChildElement("Entities");
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list->NextSiblingElement(), nullptr);
+    EXPECT_EQ(Printed(*list->NextSiblingElement()), pasted.laterList);
+    size_t entities = 0;
+    std::vector<std::pair<std::string, std::string>> inList;
+    for (const TiXmlElement* child = list->FirstChildElement(); child != nullptr;
+         child = child->NextSiblingElement())
+    {
+        if (child->ValueStr() == "Entity")
+            ++entities;
+        else
+            inList.push_back({Printed(*child), ChildText(child->PreviousSibling()->ToElement(), "name")});
+    }
+    EXPECT_EQ(entities, pasted.entities);
+    EXPECT_EQ(inList, pasted.inList);
 }
 
 } // namespace
@@ -241,6 +401,72 @@ void ExpectSaveAsksBeforeLeavingOut(HeadlessGame& game, MapEditorWindow& editor)
     ASSERT_TRUE(game.RunScript(3));
     EXPECT_FALSE(again.shown);
     EXPECT_EQ(Occurrences(ReadWhole(file), "<Entity>"), Occurrences(written, "<Entity>"));
+}
+
+void ExpectUnreadBlocksAndUnusableIdsKept(HeadlessGame& game, MapEditorWindow& editor)
+{
+    const std::string install = game.InstallPath();
+    const PastedYard pasted = PasteIntoYard(ReadWhole(install + "/" + courseSaves::kStuntYard));
+    ASSERT_FALSE(pasted.text.empty());
+    const std::string file = install + "/Worlds/pasted.xml";
+    std::ofstream(file, std::ios::binary) << pasted.text;
+    std::string first;
+    for (int round = 0; round < 2; ++round)
+    {
+        SCOPED_TRACE("round " + std::to_string(round));
+        LoadThroughTheDialog(game, editor, "Worlds\\pasted");
+        ShownBox loaded;
+        AnswerBox(game, MessageBoxWindow::kOkName, loaded);
+        ASSERT_TRUE(game.RunScript(3));
+        ASSERT_TRUE(loaded.shown);
+        kaWorld* world = editor.GetWorld();
+        ASSERT_NE(world, nullptr);
+        EXPECT_EQ(editor.GetWorldName(), "pasted.xml");
+        const std::vector<std::string> lines = Lines(loaded.Text());
+        if (round == 0)
+        {
+            // Every block named, then every new id with the id the entity is saved under.
+            std::vector<std::string> expected = pasted.box;
+            for (const auto& [name, line] : pasted.renumbered)
+            {
+                const kaEntity* entity = world->FindEntityByName(name);
+                ASSERT_NE(entity, nullptr) << name;
+                expected.push_back(line + ", new id " + std::to_string(entity->GetEntityID()));
+            }
+            EXPECT_EQ(lines, expected) << loaded.Text();
+        }
+        else
+        {
+            // The ids are the file's own now; the blocks are still named, each once.
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.front(), MapEditorWindow::kUnreadIntro);
+            EXPECT_EQ(lines.size(), pasted.box.size() - 1) << loaded.Text();
+        }
+        // Only the save brings the file back.
+        std::filesystem::remove(file);
+        SaveWithCtrlS(game);
+        ASSERT_TRUE(game.RunScript(3));
+        EXPECT_TRUE(editor.IsSaved());
+        const std::string saved = ReadWhole(file);
+        ExpectPastedBlocksWhereTheyStood(pasted, saved);
+        TiXmlDocument document;
+        document.Parse(saved.c_str());
+        const TiXmlElement* list = document.RootElement()->FirstChildElement("Entities");
+        for (const auto& renumbered : pasted.renumbered)
+        {
+            const kaEntity* entity = world->FindEntityByName(renumbered.first);
+            ASSERT_NE(entity, nullptr);
+            const TiXmlElement* block = list->FirstChildElement("Entity");
+            while (block != nullptr && ChildText(block, "name") != renumbered.first)
+                block = block->NextSiblingElement("Entity");
+            ASSERT_NE(block, nullptr) << renumbered.first;
+            EXPECT_EQ(ChildText(block, "entityID"), std::to_string(entity->GetEntityID()));
+        }
+        if (round == 0)
+            first = saved;
+        else
+            EXPECT_EQ(saved, first);
+    }
 }
 
 } // namespace courseLoads

@@ -58,5 +58,12 @@ void ExpectUnreadableCoursesLeftAlone(HeadlessGame& game, MapEditorWindow& edito
 // course without it, and a later save of the same world does not ask again.
 void ExpectSaveAsksBeforeLeavingOut(HeadlessGame& game, MapEditorWindow& editor);
 
+// The stunt yard with blocks pasted where no reader takes them (an "entity" and an "Entiti" among the
+// entities, a second entity list, a second course after the root) and entities whose ids no run takes (empty,
+// "-0" and "000" beside the venue's 0, "3abc"): the load box names each block and each new id under words of
+// their own, every entity stays, and two saves write each block back where it stood, the second save the
+// first's bytes.
+void ExpectUnreadBlocksAndUnusableIdsKept(HeadlessGame& game, MapEditorWindow& editor);
+
 } // namespace courseLoads
 } // namespace testsupport

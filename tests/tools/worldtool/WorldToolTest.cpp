@@ -353,6 +353,8 @@ TEST_F(WorldToolTest, NamesEveryEntityItCannotReadAndWritesNothing)
         {token("2", "First") + token("2", "Second"), {"PowerUp \"Second\" (id 2)"}},
         {token("3", "Whole") + token("3abc", "Trailing"), {"PowerUp \"Trailing\" (id 3abc)"}},
         {token("", "NoId"), {"PowerUp \"NoId\" (entity 2 of the file)"}},
+        {"<Entity><type>PowerUp</type><entityID></entityID><name>Empty</name></Entity>",
+         {"PowerUp \"Empty\" (entity 2 of the file)"}},
         {token("4", "Kept") + token("4", "Again") + token("", "Bare") + token("4x", "Part"),
          {"PowerUp \"Again\" (id 4)", "PowerUp \"Bare\" (entity 4 of the file)", "PowerUp \"Part\" (id 4x)"}},
     };
@@ -375,6 +377,99 @@ TEST_F(WorldToolTest, NamesEveryEntityItCannotReadAndWritesNothing)
                 << said;
         EXPECT_NE(said.find("nothing written"), std::string::npos) << said;
         EXPECT_FALSE(fs::exists(m_Root.File("Worlds/odd-out.xml")));
+    }
+}
+
+namespace
+{
+
+std::string Printed(const TiXmlNode& node)
+{
+    TiXmlPrinter printer;
+    printer.SetStreamPrinting();
+    node.Accept(&printer);
+    return printer.Str();
+}
+
+// The element printed as given, anywhere in the tree.
+const TiXmlElement* FindPrinted(const TiXmlNode& parent, const std::string& printed)
+{
+    for (const TiXmlElement* child = parent.FirstChildElement(); child; child = child->NextSiblingElement())
+    {
+        if (Printed(*child) == printed)
+            return child;
+        if (const TiXmlElement* found = FindPrinted(*child, printed))
+            return found;
+    }
+    return nullptr;
+}
+
+// What stands before the element: an entity by its name, another element by its own; "" when it comes first.
+std::string Before(const TiXmlElement& element)
+{
+    const TiXmlNode* node = element.PreviousSibling();
+    while (node && !node->ToElement())
+        node = node->PreviousSibling();
+    if (!node)
+        return "";
+    const TiXmlElement* before = node->ToElement();
+    const TiXmlElement* name = before->FirstChildElement("name");
+    return before->ValueStr() == "Entity" && name && name->GetText()
+               ? std::string("Entity ") + name->GetText()
+               : before->ValueStr();
+}
+
+} // namespace
+
+// An element no reader of the world takes (pasted among the entities under another name, a second entity
+// list, an element beside the root) is written back by a resave as it was read and where it stood, and a
+// resave of that writes the same bytes.
+TEST_F(WorldToolTest, WritesBackEveryElementItDoesNotReadWhereItStood)
+{
+    const std::string head = "<World><arena>SampleArena</arena><name>Odd</name>";
+    const std::string spawn =
+        "<Entity><type>kaSpawnPoint</type><entityID>1</entityID><name>SpawnPoint</name></Entity>";
+    const std::string token = "<Entity><type>PowerUp</type><entityID>2</entityID><name>Token</name>"
+                              "<initUniqueID>PointsToken</initUniqueID></Entity>";
+    const std::string pasted = "<type>PowerUp</type><entityID>1</entityID><name>Pasted</name>";
+    const struct
+    {
+        const char* what;
+        std::string before;
+        std::string kept;
+        std::string after;
+        // What must stand before it in the saved course.
+        const char* standsAfter;
+    } cases[] = {
+        {"an entity block in lower case", head + "<Entities>" + spawn, "<entity>" + pasted + "</entity>",
+         token + "</Entities></World>", "Entity SpawnPoint"},
+        {"an entity block misspelt at the end", head + "<Entities>" + spawn + token,
+         "<Entiti>" + pasted + "</Entiti>", "</Entities></World>", "Entity Token"},
+        {"a note opening the list", head + "<Entities>", "<note>from another course</note>",
+         spawn + token + "</Entities></World>", ""},
+        {"a second entity list", head + "<Entities>" + spawn + token + "</Entities>",
+         "<Entities><Entity>" + pasted + "</Entity></Entities>", "</World>", "Entities"},
+        {"a second course after the root", head + "<Entities>" + spawn + "</Entities></World>",
+         "<World><name>Pasted</name><Entities><Entity>" + pasted + "</Entity></Entities></World>", "",
+         "World"},
+        {"notes before the root", "", "<notes>kept</notes>",
+         head + "<Entities>" + spawn + "</Entities></World>", ""},
+    };
+    const std::string out = m_Root.File("Worlds/odd-out.xml");
+    const std::string again = m_Root.File("Worlds/odd-again.xml");
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::string course = m_Root.Write("Worlds/odd.xml", c.before + c.kept + c.after);
+        const std::string said = Tool("resave " + Quote(course) + " " + Quote(out), 0);
+        EXPECT_NE(said.find("not read: <"), std::string::npos) << said;
+        TiXmlDocument saved;
+        ASSERT_TRUE(saved.LoadFile(out.c_str())) << ReadFile(out);
+        const TiXmlElement* kept = FindPrinted(saved, c.kept);
+        ASSERT_NE(kept, nullptr) << ReadFile(out);
+        EXPECT_EQ(Before(*kept), c.standsAfter) << ReadFile(out);
+        Tool("resave " + Quote(out) + " " + Quote(again), 0);
+        EXPECT_EQ(ReadFile(again), ReadFile(out));
     }
 }
 

@@ -489,7 +489,10 @@ TEST_F(WorldFileTest, EveryEntityLeftOutIsNamedOnceAndARunSaysSoOnStderr)
         EXPECT_EQ(ids, expectedIds);
         for (const std::string& entity : c.leftOut)
             EXPECT_EQ(said.find(entity + ", entity dropped") != std::string::npos, !c.editor) << said;
-        EXPECT_EQ(said.find("entityID 0 already in use: ") != std::string::npos, !c.editor) << said;
+        // A repeat names the block that holds the id.
+        EXPECT_EQ(said.find("entityID 0 already in use by WorldFileProbe \"p0\": ") != std::string::npos,
+                  !c.editor)
+            << said;
         m_World.reset();
     }
 }
@@ -681,6 +684,46 @@ TEST_F(WorldFileTest, AnIdThatIsNotANumberIsReplacedInTheEditorAndSaved)
         << said;
     Load(saved, false);
     EXPECT_EQ(m_World->GetEntityCount(), 3);
+}
+
+// A block kept among the entities follows, in the save, the nearest entity before it in the file that is
+// still saved: deleting an entity leaves what stood after it in its place.
+TEST_F(WorldFileTest, ABlockKeptAmongTheEntitiesFollowsTheNearestEntityStillSaved)
+{
+    const std::string course = World("<Entities><note>first</note>" + Entity(1) + "<note>a</note>" +
+                                     Entity(2) + "<note>b</note><note>c</note>" + Entity(3) + "</Entities>");
+    const struct
+    {
+        std::vector<int32_t> deleted;
+        std::vector<std::string> saved;
+    } cases[] = {
+        {{}, {"first", "p1", "a", "p2", "b", "c", "p3"}},
+        {{2}, {"first", "p1", "a", "b", "c", "p3"}},
+        {{1, 2}, {"first", "a", "b", "c", "p3"}},
+        {{1, 2, 3}, {"first", "a", "b", "c"}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.deleted.size());
+        kaApp app("WorldFileTest", "WorldFileTest");
+        app.SetEditor(true);
+        Load(course, false);
+        EXPECT_EQ(m_World->GetUnreadBlocks(),
+                  (std::vector<std::string>{"<note> at row 1", "<note> at row 1", "<note> at row 1",
+                                            "<note> at row 1"}));
+        for (const int32_t id : c.deleted)
+            m_World->DeleteEntity(Find(id), false);
+        TiXmlDocument saved;
+        saved.Parse(Save(false).c_str());
+        std::vector<std::string> order;
+        const TiXmlElement* list = saved.RootElement()->FirstChildElement("Entities");
+        for (const TiXmlElement* child = list->FirstChildElement(); child;
+             child = child->NextSiblingElement())
+            order.push_back(child->ValueStr() == "note" ? GetElementText(child)
+                                                        : GetChildElementText("name", child));
+        EXPECT_EQ(order, c.saved);
+        m_World.reset();
+    }
 }
 
 // What the designer sets takes the place of a value kept as read: a flag changed in the property sheet, an

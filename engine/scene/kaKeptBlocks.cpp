@@ -1,0 +1,111 @@
+#include "engine/scene/kaKeptBlocks.h"
+
+#include <tinyxml.h>
+
+#include <map>
+
+namespace
+{
+
+std::unique_ptr<TiXmlElement> Copy(const TiXmlElement& element)
+{
+    return std::unique_ptr<TiXmlElement>(element.Clone()->ToElement());
+}
+
+void Append(TiXmlNode* parent, const std::vector<std::unique_ptr<TiXmlElement>>& elements)
+{
+    if (!parent)
+        return;
+    for (const std::unique_ptr<TiXmlElement>& element : elements)
+        parent->InsertEndChild(*element);
+}
+
+} // namespace
+
+kaKeptBlocks::kaKeptBlocks() = default;
+
+kaKeptBlocks::~kaKeptBlocks() = default;
+
+void kaKeptBlocks::Clear()
+{
+    m_ListIds.clear();
+    m_InList.clear();
+    m_LaterLists.clear();
+    m_BeforeRoot.clear();
+    m_AfterRoot.clear();
+}
+
+bool kaKeptBlocks::IsEmpty() const
+{
+    return m_InList.empty() && m_LaterLists.empty() && m_BeforeRoot.empty() && m_AfterRoot.empty();
+}
+
+void kaKeptBlocks::NoteListEntity(int32_t id)
+{
+    m_ListIds.push_back(id);
+}
+
+void kaKeptBlocks::KeepInList(const TiXmlElement& element)
+{
+    m_InList.push_back({Copy(element), m_ListIds.size()});
+}
+
+void kaKeptBlocks::KeepLaterList(const TiXmlElement& list)
+{
+    m_LaterLists.push_back(Copy(list));
+}
+
+void kaKeptBlocks::KeepBeforeRoot(const TiXmlElement& element)
+{
+    m_BeforeRoot.push_back(Copy(element));
+}
+
+void kaKeptBlocks::KeepAfterRoot(const TiXmlElement& element)
+{
+    m_AfterRoot.push_back(Copy(element));
+}
+
+void kaKeptBlocks::WriteList(TiXmlElement* list, const std::vector<int32_t>& ids,
+                             const std::function<void(size_t)>& writeEntity) const
+{
+    if (!list)
+        return;
+    // Place 0 opens the list; place i + 1 follows the i-th entity written.
+    std::map<int32_t, size_t> placeAfter;
+    for (size_t i = 0; i < ids.size(); ++i)
+        placeAfter[ids[i]] = i + 1;
+    std::vector<std::vector<const TiXmlElement*>> atPlace(ids.size() + 1);
+    for (const InList& kept : m_InList)
+    {
+        size_t place = 0;
+        for (size_t before = kept.after; before-- > 0 && place == 0;)
+        {
+            const auto found = placeAfter.find(m_ListIds[before]);
+            if (found != placeAfter.end())
+                place = found->second;
+        }
+        atPlace[place].push_back(kept.element.get());
+    }
+    for (size_t place = 0; place <= ids.size(); ++place)
+    {
+        if (place > 0)
+            writeEntity(place - 1);
+        for (const TiXmlElement* element : atPlace[place])
+            list->InsertEndChild(*element);
+    }
+}
+
+void kaKeptBlocks::WriteLaterLists(TiXmlElement* root) const
+{
+    Append(root, m_LaterLists);
+}
+
+void kaKeptBlocks::WriteBeforeRoot(TiXmlNode* document) const
+{
+    Append(document, m_BeforeRoot);
+}
+
+void kaKeptBlocks::WriteAfterRoot(TiXmlNode* document) const
+{
+    Append(document, m_AfterRoot);
+}

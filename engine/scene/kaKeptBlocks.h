@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TiXmlElement;
+class TiXmlNode;
+
+// Elements of a world file that no reader of the world takes, kept as the file gave them so that a save
+// writes each back where it stood: children of the entity list that are not entity blocks, among the entity
+// blocks; entity lists after the first, after the world's own; elements beside the root, before or after it.
+class kaKeptBlocks
+{
+public:
+    kaKeptBlocks();
+    ~kaKeptBlocks();
+    kaKeptBlocks(const kaKeptBlocks&) = delete;
+    kaKeptBlocks& operator=(const kaKeptBlocks&) = delete;
+
+    void Clear();
+    bool IsEmpty() const;
+
+    // The entity list as it is read, in the file's order: the entity of each block the world kept, by its
+    // identifier, and each child kept as read, standing after the entities noted so far.
+    void NoteListEntity(int32_t id);
+    void KeepInList(const TiXmlElement& element);
+    void KeepLaterList(const TiXmlElement& list);
+    void KeepBeforeRoot(const TiXmlElement& element);
+    void KeepAfterRoot(const TiXmlElement& element);
+
+    // Writes the entity list: `writeEntity(i)` appends the block of the i-th entity of `ids`, the identifiers
+    // of the entities saved, in their order. A kept child follows the nearest entity before it in the file
+    // that is still saved, else opens the list; children at one place keep their order.
+    void WriteList(TiXmlElement* list, const std::vector<int32_t>& ids,
+                   const std::function<void(size_t)>& writeEntity) const;
+    // Appends the later entity lists to the root.
+    void WriteLaterLists(TiXmlElement* root) const;
+    // Appends what stood before or after the root to the document.
+    void WriteBeforeRoot(TiXmlNode* document) const;
+    void WriteAfterRoot(TiXmlNode* document) const;
+
+private:
+    struct InList
+    {
+        std::unique_ptr<TiXmlElement> element;
+        // How many of the list's entities stood before it.
+        size_t after = 0;
+    };
+
+    // The identifiers of the list's entities, in the file's order.
+    std::vector<int32_t> m_ListIds;
+    std::vector<InList> m_InList;
+    std::vector<std::unique_ptr<TiXmlElement>> m_LaterLists;
+    std::vector<std::unique_ptr<TiXmlElement>> m_BeforeRoot;
+    std::vector<std::unique_ptr<TiXmlElement>> m_AfterRoot;
+};
