@@ -122,6 +122,10 @@ public:
     // answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
+    // Before the program closes at the user's request: unsaved work is offered a save with the leave
+    // question. True when the program may close; false on Cancel, after a save that failed or was cancelled,
+    // and while the question is on screen already (that one is being answered).
+    bool ConfirmClose();
     // Fills the three menus once, from their tables.
     void BuildMenus();
     // The property window of an entity (nothing without one); a confirmed change marks the world unsaved.

@@ -509,3 +509,16 @@ void MapEditorWindow::ExitEditor()
     if (m_Host != nullptr)
         m_Host->OnEditorLeft();
 }
+
+bool MapEditorWindow::ConfirmClose()
+{
+    if (m_World == nullptr || m_Saved)
+        return true;
+    guiWindow* question = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(kSaveWorldMenu) : nullptr;
+    if (question != nullptr && question->IsVisible())
+        return false;
+    const int32_t answer = _ShowModal(kSaveWorldMenu);
+    if (answer == gui::kModalCancelled)
+        return false;
+    return answer != gui::kModalYes || SaveWorld() == gui::kModalDone;
+}

@@ -286,6 +286,9 @@ private:
     void _LoadFonts();
     void _SetUpCursor();
     void _CreateConsoleWindows();
+    // The user's close request: unsaved work in the editor is asked about first; the close itself then
+    // waits for the main loop, as every other close does. Other system commands take the default road.
+    void _OnSystemCommand(platform::WPARAM command, platform::LPARAM detail);
     // Init's wait for the splash; a close or quit already waiting ends it so the main loop can take it.
     void _FinishSplash();
     // One drawn frame while start-up runs.
