@@ -1,5 +1,4 @@
 #include "editor/MapEditorWindow.h"
-#include "editor/SaveLoadWindow.h"
 #include "engine/core/LanguageTable.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaFileSystem.h"
@@ -12,7 +11,6 @@
 #include "engine/gui/guiGlyph.h"
 #include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
-#include "engine/gui/guiTextBox.h"
 #include "engine/gui/guiWidget.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
@@ -562,20 +560,8 @@ struct EditorUser
     // After "Save" on the question: the untitled course is named in the save dialog.
     void NameTheCourse(HeadlessGame& game) const
     {
-        if (engineEditor)
-            return;
-        game.ClickWidget(
-            [&game]() -> guiWidget*
-            {
-                auto* dialog =
-                    dynamic_cast<SaveLoadWindow*>(game.Gui().FindWindow(SaveLoadWindow::kWindowName));
-                return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
-            });
-        game.PressKey(guiTextBox::kKeyEnd);
-        for (int i = 0; i < 12; ++i)
-            game.PressKey(guiTextBox::kKeyBackspace);
-        game.Type("closing");
-        game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+        if (!engineEditor)
+            testsupport::courseLoads::NameInTheSaveDialog(game, "closing");
     }
 };
 
