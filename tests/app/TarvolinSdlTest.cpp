@@ -600,7 +600,8 @@ struct UsersCloseCase
 };
 
 // The user's close: asked about unsaved work, and a Cancel keeps the program and the work; a second close
-// while asked adds nothing. A saved course, or a lost display, ends the program at once through its shutdown.
+// while asked adds nothing. A saved course, or a lost display, ends the program at once through its shutdown
+// (a question there would keep it running).
 void ExpectTheUsersCloseAsksOverUnsavedWork(bool engineEditor)
 {
     const UsersCloseCase cases[] = {
@@ -623,26 +624,19 @@ void ExpectTheUsersCloseAsksOverUnsavedWork(bool engineEditor)
             ASSERT_NE(editor.GetWorld(), nullptr);
             ASSERT_EQ(editor.IsSaved(), !test.changed);
             const int placed = user.Placed(game);
-            bool asked = false;
-            game.Queue([&game, &asked] { asked = asked || QuestionShown(game); });
-
             if (test.displayLost)
                 game.Queue([] { DisplayConnection::_SetLost(true); });
             else if (test.answers.empty())
                 PushWindowClose(game);
             for (const char* answer : test.answers)
             {
-                SCOPED_TRACE(answer);
+                // Closed, then closed again while asked: the one question stays up.
+                bool asked = false;
                 PushWindowClose(game);
                 game.Queue([] {});
-                game.Queue([&game, &asked] { asked = QuestionShown(game); });
-                // Clicked again while asked: the one question stays.
                 PushWindowClose(game);
                 game.Queue([] {});
-                game.Queue([] {});
-                bool stillAsked = false;
-                game.Queue([&game, &stillAsked]
-                           { stillAsked = QuestionShown(game) && !game.App().IsShutDown(); });
+                game.Queue([&game, &asked] { asked = QuestionShown(game) && !game.App().IsShutDown(); });
                 game.Click(MapSaveMenu::kWindowName, answer);
                 if (answer == std::string(MapSaveMenu::kYesName))
                     user.NameTheCourse(game);
@@ -650,16 +644,13 @@ void ExpectTheUsersCloseAsksOverUnsavedWork(bool engineEditor)
                     break;
                 ASSERT_TRUE(game.RunScript(5)) << "Cancel ended the program";
                 EXPECT_TRUE(asked);
-                EXPECT_TRUE(stillAsked);
                 EXPECT_FALSE(QuestionShown(game)) << "a second question followed";
-                EXPECT_FALSE(game.App().IsShutDown());
                 EXPECT_TRUE(IsWindow(game.App().GetWindowHandle()));
                 EXPECT_NE(editor.GetWorld(), nullptr);
                 EXPECT_FALSE(editor.IsSaved());
                 EXPECT_EQ(user.Placed(game), placed);
             }
             EXPECT_FALSE(game.RunScript(20)) << "still running";
-            EXPECT_EQ(asked, !test.answers.empty());
             EXPECT_TRUE(game.App().IsShutDown());
             EXPECT_FALSE(IsWindow(game.App().GetWindowHandle()));
             // The game's own saves ran.
