@@ -124,7 +124,7 @@ public:
     virtual void ExitEditor();
     // Before the program closes at the user's request: unsaved work is offered a save with the leave
     // question. True when the program may close; false on Cancel, after a save that failed or was cancelled,
-    // and while the question is on screen already (that one is being answered).
+    // and while the question, or the save it started, is on screen already (that one is being answered).
     bool ConfirmClose();
     // Fills the three menus once, from their tables.
     void BuildMenus();
@@ -286,6 +286,8 @@ private:
     bool m_Saved = true;
     // The designer chose to save this world without the entities its load left out.
     bool m_LeftOutConfirmed = false;
+    // A close request is being asked about, or its save is under way.
+    bool m_ConfirmingClose = false;
     kaWorld* m_World = nullptr;
     kaEntityModel* m_HighlightedEntity = nullptr;
     EditorCamera* m_Camera = nullptr;

@@ -515,10 +515,12 @@ bool MapEditorWindow::ConfirmClose()
     if (m_World == nullptr || m_Saved)
         return true;
     guiWindow* question = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(kSaveWorldMenu) : nullptr;
-    if (question != nullptr && question->IsVisible())
+    if (m_ConfirmingClose || (question != nullptr && question->IsVisible()))
         return false;
+    m_ConfirmingClose = true;
     const int32_t answer = _ShowModal(kSaveWorldMenu);
-    if (answer == gui::kModalCancelled)
-        return false;
-    return answer != gui::kModalYes || SaveWorld() == gui::kModalDone;
+    const bool close =
+        answer != gui::kModalCancelled && (answer != gui::kModalYes || SaveWorld() == gui::kModalDone);
+    m_ConfirmingClose = false;
+    return close;
 }

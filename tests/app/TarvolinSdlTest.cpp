@@ -491,6 +491,21 @@ MapEditorWindow& EditorOf(HeadlessGame& game)
     return *game.App().GetEditorWindow();
 }
 
+// The window manager's close button, as SDL reports it for the game's window.
+void PushWindowClose(HeadlessGame& game)
+{
+    game.Queue(
+        [&game]
+        {
+            SDL_Event event{};
+            event.type = SDL_WINDOWEVENT;
+            event.window.windowID =
+                SDL_GetWindowID(GetSdlWindowBackend().GetSdlWindow(game.App().GetWindowHandle()));
+            event.window.event = SDL_WINDOWEVENT_CLOSE;
+            SDL_PushEvent(&event);
+        });
+}
+
 // The user's edits in either editor, every click an SDL event.
 struct EditorUser
 {
@@ -557,28 +572,17 @@ struct EditorUser
         game.ReleaseButton(SDL_BUTTON_LEFT);
     }
 
-    // After "Save" on the question: the untitled course is named in the save dialog.
+    // After "Save" on the question: the untitled course is named in the save dialog; a close meanwhile adds
+    // nothing.
     void NameTheCourse(HeadlessGame& game) const
     {
-        if (!engineEditor)
-            testsupport::courseLoads::NameInTheSaveDialog(game, "closing");
+        if (engineEditor)
+            return;
+        game.Queue([] {});
+        PushWindowClose(game);
+        testsupport::courseLoads::NameInTheSaveDialog(game, "closing");
     }
 };
-
-// The window manager's close button, as SDL reports it for the game's window.
-void PushWindowClose(HeadlessGame& game)
-{
-    game.Queue(
-        [&game]
-        {
-            SDL_Event event{};
-            event.type = SDL_WINDOWEVENT;
-            event.window.windowID =
-                SDL_GetWindowID(GetSdlWindowBackend().GetSdlWindow(game.App().GetWindowHandle()));
-            event.window.event = SDL_WINDOWEVENT_CLOSE;
-            SDL_PushEvent(&event);
-        });
-}
 
 bool QuestionShown(HeadlessGame& game)
 {
