@@ -130,6 +130,10 @@ public:
     // answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
+    // Before the program closes at the user's request: unsaved work is offered a save with the leave
+    // question. True when the program may close; false on Cancel, after a save that failed or was cancelled,
+    // and while the question, or the save it started, is on screen already (that one is being answered).
+    bool ConfirmClose();
     // Fills the three menus once, from their tables.
     void BuildMenus();
     // The property window of an entity (nothing without one); a confirmed change marks the world unsaved.
@@ -290,6 +294,8 @@ private:
     bool m_Saved = true;
     // The designer chose to save this world without the entities its load left out.
     bool m_LeftOutConfirmed = false;
+    // A close request is being asked about, or its save is under way.
+    bool m_ConfirmingClose = false;
     kaWorld* m_World = nullptr;
     kaEntityModel* m_HighlightedEntity = nullptr;
     EditorCamera* m_Camera = nullptr;

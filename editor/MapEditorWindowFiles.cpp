@@ -536,3 +536,18 @@ void MapEditorWindow::ExitEditor()
     if (m_Host != nullptr)
         m_Host->OnEditorLeft();
 }
+
+bool MapEditorWindow::ConfirmClose()
+{
+    if (m_World == nullptr || m_Saved)
+        return true;
+    guiWindow* question = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(kSaveWorldMenu) : nullptr;
+    if (m_ConfirmingClose || (question != nullptr && question->IsVisible()))
+        return false;
+    m_ConfirmingClose = true;
+    const int32_t answer = _ShowModal(kSaveWorldMenu);
+    const bool close =
+        answer != gui::kModalCancelled && (answer != gui::kModalYes || SaveWorld() == gui::kModalDone);
+    m_ConfirmingClose = false;
+    return close;
+}

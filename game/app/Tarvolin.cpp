@@ -43,6 +43,9 @@ Tarvolin* Tarvolin::Instance()
 
 Tarvolin::Tarvolin() : kaApp(kProductTitle, kProductTitle), m_EditorHost(std::make_unique<TarvolinEditorHost>(*this))
 {
+    RegisterMessageHandler([this](platform::WPARAM command, platform::LPARAM detail)
+                           { _OnSystemCommand(command, detail); },
+                           platform::WM_SYSCOMMAND);
 }
 
 Tarvolin::~Tarvolin()

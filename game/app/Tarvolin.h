@@ -58,6 +58,8 @@ public:
     static constexpr const char* kPlayersFolder = "Players";
     static constexpr const char* kPlayerFilePrefix = "Player";
     static constexpr const char* kWorldsFolder = "Worlds";
+    // Said, after the course's file, of a course that loads without a venue.
+    static constexpr const char* kNoVenueText = "\" has no venue to drive on: it cannot be started.";
     static constexpr const char* kMusicFolder = "Resources\\Sounds\\Music";
     static constexpr const char* kHighScoresFile = "Data/HighScores.xml";
     static constexpr const char* kCareerLevelsRecord = "CareerLevels";
@@ -286,6 +288,11 @@ private:
     void _LoadFonts();
     void _SetUpCursor();
     void _CreateConsoleWindows();
+    // The user's close request: unsaved work in the editor is asked about first; the close itself then
+    // waits for the main loop, as every other close does. Other system commands take the default road.
+    void _OnSystemCommand(platform::WPARAM command, platform::LPARAM detail);
+    // A course that loads without a venue is not started: a message naming it, then the career hub.
+    void _RefuseCourseWithoutVenue(const std::string& courseFile);
     // Init's wait for the splash; a close or quit already waiting ends it so the main loop can take it.
     void _FinishSplash();
     // One drawn frame while start-up runs.

@@ -12,6 +12,8 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -50,6 +52,10 @@ void Tarvolin::ScanWorlds(const std::string& folder)
         if (world->Load(path))
             m_Worlds.push_back(std::move(world));
     }
+    // No list offers a world that cannot be driven.
+    m_Worlds.erase(std::remove_if(m_Worlds.begin(), m_Worlds.end(),
+                                  [](const std::unique_ptr<WorldInfo>& world) { return !world->HasVenue(); }),
+                   m_Worlds.end());
 }
 
 void Tarvolin::_AddSongs(const std::string& folder)

@@ -1,6 +1,8 @@
 #include "game/app/Tarvolin.h"
 
 #include "editor/WindowNames.h"
+#include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiDisplayBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWindow.h"
 #include "engine/render/kaGraphicsManager.h"
@@ -14,6 +16,8 @@ namespace
 {
 
 constexpr const char* kCoursePreview = windowNames::kCoursePreview;
+constexpr const char* kCareerWindow = windowNames::kCareer;
+constexpr const char* kNoVenueStart = "<text font bar16m color .5 .5 .5 1>";
 
 } // namespace
 
@@ -28,7 +32,14 @@ void Tarvolin::StartCourse()
     auto* world = new tvWorld();
     // Played: an entity with a value the reader cannot take is left out, and named on stderr.
     world->SetLoadPolicy(kaWorld::LoadPolicy::kRun);
-    world->LoadFile(courseFile, true);
+    if (world->LoadFile(courseFile, true) && world->GetVenueEntity() == nullptr)
+    {
+        // Nothing to drive on: the vehicle would fall for ever.
+        delete world;
+        ShowLoadingDialog(false);
+        _RefuseCourseWithoutVenue(courseFile);
+        return;
+    }
 
     if (auto* hud = dynamic_cast<RaceDisplay*>(hudWindow))
         hud->SetWorld(world);
@@ -58,6 +69,22 @@ void Tarvolin::StartCourse()
     if (m_GameMode == kPracticeMode)
         world->SetRunPhase(tvWorld::kPhasePractice);
     ShowLoadingDialog(false);
+}
+
+void Tarvolin::_RefuseCourseWithoutVenue(const std::string& courseFile)
+{
+    if (g_pGuiManager == nullptr)
+        return;
+    g_pGuiManager->ShowMessageBox(
+        guiDisplayBox::TextMarkup(kNoVenueStart, "The course \"" + courseFile + kNoVenueText), kProductTitle,
+        MessageBoxWindow::kOk);
+    // Back to the hub, where every way into a course starts, with its music.
+    if (guiWindow* hub = g_pGuiManager->FindWindow(kCareerWindow))
+    {
+        g_pGuiManager->ActivateWindow(hub);
+        g_pGuiManager->BringToFront(hub);
+    }
+    QueueThemeMusic(true);
 }
 
 void Tarvolin::DeleteCourseWorld()

@@ -1,6 +1,7 @@
 #include "game/app/ProfilerSection.h"
 #include "game/app/Tarvolin.h"
 
+#include "editor/MapEditorWindow.h"
 #include "engine/core/InputDevice.h"
 #include "engine/core/InputManager.h"
 #include "engine/core/SoundManager.h"
@@ -95,11 +96,27 @@ void Tarvolin::_CountFrame()
     ++m_FrameCount;
     if (m_FrameLimit != 0 && m_FrameCount >= m_FrameLimit && !m_CloseRequested)
     {
-        // Closing the window takes the same road as the user's close button.
+        // Closing the window takes the same road as the system's close: nothing is asked.
         m_CloseRequested = platform::PostMessage(GetWindowHandle(), platform::WM_CLOSE, 0, 0);
     }
     if (m_ShowProfiler && g_pProfiler != nullptr)
         g_pProfiler->EndFrame(m_FrameTime, m_ProfilerWindow);
+}
+
+void Tarvolin::_OnSystemCommand(platform::WPARAM command, platform::LPARAM detail)
+{
+    if ((command & platform::SC_COMMAND_MASK) != platform::SC_CLOSE)
+    {
+        platform::DefWindowProc(GetWindowHandle(), platform::WM_SYSCOMMAND, command, detail);
+        return;
+    }
+    if (m_ShutDown)
+        return;
+    MapEditorWindow* editor = GetEditorWindow();
+    if (editor != nullptr && !editor->ConfirmClose())
+        return;
+    // Posted, not sent: asked inside a dialog's wait, the close still ends every wait first.
+    platform::PostMessage(GetWindowHandle(), platform::WM_CLOSE, 0, 0);
 }
 
 bool Tarvolin::PumpMessagesOnce()

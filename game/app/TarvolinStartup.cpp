@@ -218,7 +218,8 @@ void Tarvolin::_FinishSplash()
     {
         // Start-up handles no message while it waits; a player closing the game meanwhile is not kept
         // waiting through the rest of the splash.
-        if (platform::IsMessageWaiting(platform::WM_QUIT) || platform::IsMessageWaiting(platform::WM_CLOSE))
+        if (platform::IsMessageWaiting(platform::WM_QUIT) || platform::IsMessageWaiting(platform::WM_CLOSE) ||
+            platform::IsMessageWaiting(platform::WM_SYSCOMMAND))
         {
             EndSplash();
             break;

@@ -31,6 +31,9 @@ public:
     // when the course runs.
     const std::string& GetScoreLimit() const { return m_ScoreLimit; }
     const std::string& GetArena() const { return m_Arena; }
+    // A course names the venue it is driven on; a world without one (a terrain the engine editor made) has
+    // nothing to drive on.
+    bool HasVenue() const { return !m_Arena.empty(); }
 
 private:
     std::string m_Name = kDefaultText;

@@ -281,6 +281,9 @@ bool SdlWindowBackend::StartVideo()
     if (DisplayConnection::IsLost())
         return false;
     DisplayConnection::TakeOver();
+    // Closing the last window is the user's close request alone, not also a quit that could not be told
+    // from a signal's.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // The game cannot start without its window: the player is told why, not only a debugger.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
@@ -484,7 +487,7 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
             DisplayConnection::MarkDestroyed(event.syswm.msg->msg.x11.event.xdestroywindow.window);
         break;
     case SDL_QUIT:
-        // A quit request (last window closed, or a signal) closes every window the normal way.
+        // A quit request (a signal, the session ending) closes every window the normal way, without asking.
         for (const auto& entry : m_Windows)
             PostMessage(entry.first, WM_CLOSE, 0, 0);
         break;
@@ -500,7 +503,8 @@ void SdlWindowBackend::Translate(const SDL_Event& event)
             InvalidateRect(window, nullptr);
             break;
         case SDL_WINDOWEVENT_CLOSE:
-            PostMessage(window, WM_CLOSE, 0, 0);
+            // The user's own close (the window manager's close button): the application may ask first.
+            PostMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
         case SDL_WINDOWEVENT_LEAVE:
             native.pointerKnown = false;

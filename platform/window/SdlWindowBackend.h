@@ -13,10 +13,11 @@ namespace platform
 
 // Windows made with SDL2. Native events become the messages a Windows program expects: keys with
 // virtual-key codes (WM_SYSKEY* while Alt is held, and for F10), characters from text input, mouse,
-// activation, paint requests and close requests. Message boxes are SDL's when a display exists, else a line
-// on stderr. Once the display is lost (DisplayConnection) no call reaches SDL's video again: the windows get
-// WM_CLOSE as if the user closed them and are then forgotten without a word to the display. A window another
-// program destroys gets WM_CLOSE the same way. A display named by DISPLAY or WAYLAND_DISPLAY that cannot be
+// activation, paint requests, the user's close requests (WM_SYSCOMMAND with SC_CLOSE, which the application
+// may answer with a question) and quit requests such as a signal's (WM_CLOSE, which it may not). Message
+// boxes are SDL's when a display exists, else a line on stderr. Once the display is lost (DisplayConnection)
+// no call reaches SDL's video again: the windows get WM_CLOSE and are then forgotten without a word to the
+// display. A window another program destroys gets WM_CLOSE the same way. A display named by DISPLAY or WAYLAND_DISPLAY that cannot be
 // opened makes no window (with a line on stderr) rather than one on a driver that draws nowhere, unless a
 // video driver was chosen by hand; a headless run (TARVOLIN_GFX_HEADLESS) is no exception.
 class SdlWindowBackend : public WindowBackend

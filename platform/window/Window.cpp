@@ -307,10 +307,14 @@ void PostQuitMessage(int exitCode)
     State().quitCode = exitCode;
 }
 
-LRESULT DefWindowProc(WindowHandle window, uint32_t message, WPARAM /*wParam*/, LPARAM /*lParam*/)
+LRESULT DefWindowProc(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM /*lParam*/)
 {
     switch (message)
     {
+    case WM_SYSCOMMAND:
+        if ((wParam & SC_COMMAND_MASK) == SC_CLOSE)
+            SendMessage(window, WM_CLOSE, 0, 0);
+        return 0;
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;

@@ -97,7 +97,8 @@ LRESULT DispatchMessage(const Message& message);
 LRESULT SendMessage(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM lParam);
 bool PostMessage(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
-// WM_CLOSE destroys the window; WM_PAINT validates it; everything else gives 0.
+// A close command (WM_SYSCOMMAND with SC_CLOSE) sends WM_CLOSE; WM_CLOSE destroys the window; WM_PAINT
+// validates it; everything else gives 0.
 LRESULT DefWindowProc(WindowHandle window, uint32_t message, WPARAM wParam, LPARAM lParam);
 
 int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t type);

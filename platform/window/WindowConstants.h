@@ -22,6 +22,7 @@ constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 constexpr uint32_t WM_SYSKEYUP = 0x0105;
 constexpr uint32_t WM_SYSCHAR = 0x0106;
 constexpr uint32_t WM_COMMAND = 0x0111;
+constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
@@ -47,6 +48,10 @@ constexpr int kDeviceMouseRight = 1;
 constexpr int kDeviceMouseMiddle = 2;
 constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 constexpr uint32_t WM_APP = 0x8000;
+
+// WM_SYSCOMMAND's WPARAM (its low four bits are the system's own): the user asked to close the window.
+constexpr uint32_t SC_CLOSE = 0xF060;
+constexpr uint32_t SC_COMMAND_MASK = 0xFFF0;
 
 // Low word of WM_ACTIVATE's WPARAM; the high word is non-zero while the window is minimised.
 constexpr uint32_t WA_INACTIVE = 0;

@@ -6,24 +6,39 @@
 #include "engine/core/kaProfiler.h"
 #include "engine/core/kaStartup.h"
 #include "engine/gui/MessageBoxWindow.h"
+#include "engine/gui/guiButton.h"
+#include "engine/gui/guiDropDown.h"
 #include "engine/gui/guiGlyph.h"
+#include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiWidget.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/app/Tarvolin.h"
+#include "game/screens/courseeditor/CourseOptions.h"
+#include "game/screens/courseeditor/MapSaveMenu.h"
 #include "game/vehicles/tvVehicle.h"
 #include "game/world/tvCamera.h"
 #include "game/world/tvWorld.h"
+#include "platform/window/DisplayConnection.h"
 #include "platform/window/SdlWindowBackend.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/ScopedVariable.h"
 #include "tests/support/SteppingClock.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/XvfbServer.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
+#include "tests/support/game/CourseEditorShown.h"
+#include "tests/support/game/CourseLoadChecks.h"
+#include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/PalettePicture.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+// After GoogleTest: Xlib's macros (None, Bool) clash with its names.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cctype>
@@ -457,6 +472,296 @@ TEST(TarvolinOnSdl, ClosingTheWindowDuringADialogShutsDownOnceFromTheMainLoop)
         EXPECT_TRUE(program.Install().Exists("Tarvolin.cfg"));
         EXPECT_TRUE(program.Install().Exists("Data/controls.xml"));
     }
+}
+
+namespace
+{
+
+using testsupport::HeadlessGame;
+
+// A click on the row of that text of a list, where the list draws it.
+void ClickListRow(HeadlessGame& game, const std::function<guiGrid*()>& list, const std::string& text)
+{
+    game.ClickAt([list, text](int32_t& x, int32_t& y)
+                 { return testsupport::ListRowPoint(list(), text, x, y); });
+}
+
+MapEditorWindow& EditorOf(HeadlessGame& game)
+{
+    return *game.App().GetEditorWindow();
+}
+
+// The window manager's close button, as SDL reports it for the game's window.
+void PushWindowClose(HeadlessGame& game)
+{
+    game.Queue(
+        [&game]
+        {
+            SDL_Event event{};
+            event.type = SDL_WINDOWEVENT;
+            event.window.windowID =
+                SDL_GetWindowID(GetSdlWindowBackend().GetSdlWindow(game.App().GetWindowHandle()));
+            event.window.event = SDL_WINDOWEVENT_CLOSE;
+            SDL_PushEvent(&event);
+        });
+}
+
+// The user's edits in either editor, every click an SDL event.
+struct EditorUser
+{
+    bool engineEditor;
+
+    static HeadlessGame::Options Options(bool engineEditor)
+    {
+        if (engineEditor)
+            return HeadlessGame::EngineEditorWithSdlInput();
+        HeadlessGame::Options options;
+        options.sdlInput = true;
+        return options;
+    }
+
+    // What the user places, and the file a save of the changed course writes.
+    const char* Record() const { return engineEditor ? "Crate" : "PointsToken"; }
+    std::string SavedFile(const HeadlessGame& game) const
+    {
+        return game.InstallPath() + "/" +
+               (engineEditor ? MapEditorWindow::kDefaultWorld : "Worlds/closing.xml");
+    }
+    int Placed(const HeadlessGame& game) const
+    {
+        int placed = 0;
+        for (const auto& entity : testsupport::courseSaves::SavedEntities(SavedFile(game)))
+            placed += entity.record == Record() ? 1 : 0;
+        return placed;
+    }
+
+    // The editor on a course with nothing unsaved: the course editor opened from the hub and a course loaded
+    // into it; the engine editor on the world it opens with.
+    void Open(HeadlessGame& game) const
+    {
+        if (engineEditor)
+            return;
+        testsupport::ShowCourseEditor(game);
+        testsupport::courseLoads::LoadThroughTheDialog(game, EditorOf(game), "Worlds\\token_arena");
+    }
+
+    // Unsaved work: the course editor's New, with the options as offered, then a points token put down; the
+    // engine editor's opening world with a crate put down.
+    void Change(HeadlessGame& game) const
+    {
+        MapEditorWindow& editor = EditorOf(game);
+        if (!engineEditor)
+        {
+            testsupport::ShowCourseEditor(game);
+            game.Click(editor.GetName(), "file button");
+            ClickListRow(
+                game, [&editor] { return editor.FindChild("file menu")->DynamicCast<guiListBox>(); }, "New");
+            game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
+        }
+        game.ClickWidget([&editor]() -> guiWidget* { return editor.GetCategoryDropDown()->GetButton(); });
+        ClickListRow(
+            game, [&editor] { return editor.GetCategoryDropDown()->GetList(); },
+            engineEditor ? "Props" : "Points");
+        const std::string record = Record();
+        game.ClickAt([&editor, record](int32_t& x, int32_t& y)
+                     { return testsupport::PalettePicturePoint(*editor.GetPalette(), record, x, y); });
+        game.MovePointer(430, 320);
+        game.MovePointer(400, 300);
+        game.Queue([] {});
+        game.PressButton(SDL_BUTTON_LEFT);
+        game.ReleaseButton(SDL_BUTTON_LEFT);
+    }
+
+    // After "Save" on the question: the untitled course is named in the save dialog; a close meanwhile adds
+    // nothing.
+    void NameTheCourse(HeadlessGame& game) const
+    {
+        if (engineEditor)
+            return;
+        game.Queue([] {});
+        PushWindowClose(game);
+        testsupport::courseLoads::NameInTheSaveDialog(game, "closing");
+    }
+};
+
+bool QuestionShown(HeadlessGame& game)
+{
+    guiWindow* question = game.Gui().FindWindow(MapSaveMenu::kWindowName);
+    return question != nullptr && question->IsVisible();
+}
+
+struct UsersCloseCase
+{
+    const char* name;
+    // The course holds unsaved work when the window is closed.
+    bool changed;
+    // The display goes instead of the user closing the window.
+    bool displayLost;
+    // The buttons clicked on the question, one close request each; the last one ends the program.
+    std::vector<const char*> answers;
+    // The change is in the course's file at the end.
+    bool saved;
+};
+
+// The user's close: asked about unsaved work, and a Cancel keeps the program and the work; a second close
+// while asked adds nothing. A saved course, or a lost display, ends the program at once through its shutdown
+// (a question there would keep it running).
+void ExpectTheUsersCloseAsksOverUnsavedWork(bool engineEditor)
+{
+    const UsersCloseCase cases[] = {
+        {"Cancel, then Save", true, false, {MapSaveMenu::kCancelName, MapSaveMenu::kYesName}, true},
+        {"Don't Save", true, false, {MapSaveMenu::kNoName}, false},
+        {"nothing unsaved", false, false, {}, false},
+        {"display lost", true, true, {}, false},
+    };
+    const EditorUser user{engineEditor};
+    for (const UsersCloseCase& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        {
+            HeadlessGame game(EditorUser::Options(engineEditor));
+            ASSERT_TRUE(game.Start());
+            ASSERT_TRUE(game.RunScript());
+            test.changed ? user.Change(game) : user.Open(game);
+            ASSERT_TRUE(game.RunScript(3));
+            MapEditorWindow& editor = EditorOf(game);
+            ASSERT_NE(editor.GetWorld(), nullptr);
+            ASSERT_EQ(editor.IsSaved(), !test.changed);
+            const int placed = user.Placed(game);
+            if (test.displayLost)
+                game.Queue([] { DisplayConnection::_SetLost(true); });
+            else if (test.answers.empty())
+                PushWindowClose(game);
+            for (const char* answer : test.answers)
+            {
+                // Closed, then closed again while asked: the one question stays up.
+                bool asked = false;
+                PushWindowClose(game);
+                game.Queue([] {});
+                PushWindowClose(game);
+                game.Queue([] {});
+                game.Queue([&game, &asked] { asked = QuestionShown(game) && !game.App().IsShutDown(); });
+                game.Click(MapSaveMenu::kWindowName, answer);
+                if (answer == std::string(MapSaveMenu::kYesName))
+                    user.NameTheCourse(game);
+                if (answer != std::string(MapSaveMenu::kCancelName))
+                    break;
+                ASSERT_TRUE(game.RunScript(5)) << "Cancel ended the program";
+                EXPECT_TRUE(asked);
+                EXPECT_FALSE(QuestionShown(game)) << "a second question followed";
+                EXPECT_TRUE(IsWindow(game.App().GetWindowHandle()));
+                EXPECT_NE(editor.GetWorld(), nullptr);
+                EXPECT_FALSE(editor.IsSaved());
+                EXPECT_EQ(user.Placed(game), placed);
+            }
+            EXPECT_FALSE(game.RunScript(20)) << "still running";
+            EXPECT_TRUE(game.App().IsShutDown());
+            EXPECT_FALSE(IsWindow(game.App().GetWindowHandle()));
+            // The game's own saves ran.
+            EXPECT_TRUE(game.Install().Exists("Tarvolin.cfg"));
+            EXPECT_EQ(user.Placed(game), placed + (test.saved ? 1 : 0));
+        }
+        if (test.displayLost)
+        {
+            // SDL stays as the lost display left it until the display is back.
+            DisplayConnection::_SetLost(false);
+            SDL_Quit();
+        }
+    }
+}
+
+} // namespace
+
+// A player closing the window from the course editor with a course not yet saved is asked, as Escape asks.
+TEST(TarvolinOnSdl, ClosingTheWindowOverAnUnsavedCourseAsksFirstInTheCourseEditor)
+{
+    ExpectTheUsersCloseAsksOverUnsavedWork(false);
+}
+
+TEST(TarvolinOnSdl, ClosingTheWindowOverAnUnsavedWorldAsksFirstInTheEngineEditor)
+{
+    ExpectTheUsersCloseAsksOverUnsavedWork(true);
+}
+
+namespace
+{
+
+// The X window behind the game's window.
+::Window XWindowOf(HeadlessGame& game)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Window* window = GetSdlWindowBackend().GetSdlWindow(game.App().GetWindowHandle());
+    if (window == nullptr || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return 0;
+    return info.info.x11.window;
+}
+
+// What another program does to the game's window, over a connection of its own: a window manager's close
+// (the WM_DELETE_WINDOW message of the window's protocols), or destroying it.
+void ActOnWindow(const std::string& displayName, ::Window window, bool destroy)
+{
+    ::Display* display = XOpenDisplay(displayName.c_str());
+    ASSERT_NE(display, nullptr);
+    if (destroy)
+    {
+        XDestroyWindow(display, window);
+    }
+    else
+    {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display, window, False, NoEventMask, &event);
+    }
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
+} // namespace
+
+// On a real display, the window manager's close reaches the engine editor as the user's close alone, so the
+// unsaved world is asked about; a window another program destroys still ends the program through its
+// shutdown, unsaved world or not.
+TEST(TarvolinOnSdl, OnAnXDisplayTheWindowManagersCloseAsksAndADestroyedWindowStillEndsTheEditor)
+{
+    if (!testsupport::XvfbServer::IsInstalled())
+        GTEST_SKIP() << "Xvfb is not installed";
+    testsupport::XvfbServer server;
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    const EditorUser user{true};
+    HeadlessGame game(EditorUser::Options(true));
+    // The window is made on the X server, as a player's is.
+    const testsupport::ScopedVariable driver("SDL_VIDEODRIVER", "x11");
+    const testsupport::ScopedVariable display("DISPLAY", server.DisplayName());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    const ::Window window = XWindowOf(game);
+    ASSERT_NE(window, ::Window(0));
+    user.Change(game);
+    ASSERT_TRUE(game.RunScript(3));
+    ASSERT_FALSE(EditorOf(game).IsSaved());
+
+    bool asked = false;
+    game.Queue([&] { ActOnWindow(server.DisplayName(), window, false); });
+    game.Queue([] {});
+    game.Queue([] {});
+    game.Queue([&game, &asked] { asked = QuestionShown(game); });
+    game.Click(MapSaveMenu::kWindowName, MapSaveMenu::kCancelName);
+    ASSERT_TRUE(game.RunScript(5)) << "the window manager's close ended the program";
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(QuestionShown(game));
+    EXPECT_FALSE(EditorOf(game).IsSaved());
+
+    game.Queue([&] { ActOnWindow(server.DisplayName(), window, true); });
+    EXPECT_FALSE(game.RunScript(200)) << "still running without its window";
+    EXPECT_TRUE(game.App().IsShutDown());
+    EXPECT_TRUE(game.Install().Exists("Tarvolin.cfg"));
 }
 
 // Both vehicles carry the hood view's eye: the first press of C puts the camera there, the second brings

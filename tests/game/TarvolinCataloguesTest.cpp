@@ -66,12 +66,41 @@ TEST_F(TarvolinCataloguesTest, RescanningWorldsReplacesTheList)
     EXPECT_EQ(one.GetArena(), "Bowl");
     EXPECT_EQ(one.GetFilePath(), "Worlds\\one.xml");
 
-    m_Install.dir.Write("Worlds/two.xml", World("<name>Two</name><Designer>Kim</Designer>"));
+    m_Install.dir.Write("Worlds/two.xml",
+                        World("<name>Two</name><Designer>Kim</Designer><arena>Bowl</arena>"));
     app.ScanWorlds("Worlds");
     ASSERT_EQ(app.GetWorldCount(), 2);
     EXPECT_EQ(app.GetWorldInfo(1)->GetDesigner(), "Kim");
     EXPECT_EQ(app.GetWorldInfo(2), nullptr);
     EXPECT_EQ(app.GetWorldInfo(-1), nullptr);
+}
+
+// A world that names no venue has nothing to drive on: the list leaves it out, whatever else it holds.
+TEST_F(TarvolinCataloguesTest, WorldsWithoutAVenueAreNotListed)
+{
+    const struct
+    {
+        const char* file;
+        const char* keys;
+        bool listed;
+    } worlds[] = {
+        {"a_course.xml", "<name>Course</name><arena>Bowl</arena>", true},
+        {"b_terrain.xml", "<name>Default</name><timeLimit>60</timeLimit>", false},
+        {"c_empty_arena.xml", "<name>Empty</name><arena></arena>", false},
+        {"d_course.xml", "<arena>Bowl</arena>", true},
+    };
+    for (const auto& world : worlds)
+        m_Install.dir.Write(std::string("Worlds/") + world.file, World(world.keys));
+    Tarvolin app;
+    app.ScanWorlds("Worlds");
+    std::vector<std::string> listed;
+    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        listed.push_back(app.GetWorldInfo(i)->GetFilePath());
+    std::vector<std::string> expected;
+    for (const auto& world : worlds)
+        if (world.listed)
+            expected.push_back(std::string("Worlds\\") + world.file);
+    EXPECT_EQ(listed, expected);
 }
 
 TEST_F(TarvolinCataloguesTest, CareerLevelsAppendInOrder)

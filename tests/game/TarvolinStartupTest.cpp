@@ -81,7 +81,7 @@ TEST_F(TarvolinStartupTest, StartUpReadsAndShutdownWritesTheGameFiles)
     m_Install.dir.Write("Players/Ace.xml", "<player><playerName>Ace</playerName></player>");
     m_Install.dir.Write("Data/HighScores.xml", "<highScores><highScore><mapPath>a</mapPath><score>5</score>"
                                                "</highScore></highScores>");
-    m_Install.dir.Write("Worlds/one.xml", "<World><name>One</name></World>");
+    m_Install.dir.Write("Worlds/one.xml", "<World><name>One</name><arena>Bowl</arena></World>");
     Start(platform::PS_VERSION(2, 0), platform::VS_VERSION(2, 0));
     EXPECT_EQ(m_App.GetSoundVolume(), -700);
     EXPECT_FALSE(m_App.IsConsoleEnabled());

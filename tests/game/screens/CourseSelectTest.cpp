@@ -1,19 +1,27 @@
+#include "editor/MapEditorWindow.h"
+#include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiGrid.h"
+#include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/gui/guiTextBox.h"
 #include "game/app/Tarvolin.h"
 #include "game/records/ShopItem.h"
 #include "game/records/tvPlayer.h"
+#include "game/screens/CSmenu.h"
 #include "game/screens/CareerWindow.h"
 #include "game/screens/CourseSelectWindow.h"
+#include "game/screens/MainWindow.h"
 #include "game/world/WorldInfo.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
+#include "tests/support/game/CourseLoadChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/ShopContent.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -225,4 +233,89 @@ TEST_F(CourseSelectTest, TheEditorsWorldsAreInNoCourseList)
             EXPECT_EQ(box->GetText(), m_Game.App().GetWorldInfo(row)->GetName()) << list.list;
         }
     }
+}
+
+// The engine editor's Save World As puts its terrain world among the courses, with no venue to drive on. The
+// game's course list does not offer it, and a career whose level names it refuses to start it: a message
+// names the file and the player is back on the hub, with no course and no vehicle.
+TEST(CourseSelectRealInputTest, AWorldWithoutAVenueIsNeitherOfferedNorStarted)
+{
+    testsupport::TempDir install;
+    HeadlessGame::CopyContent(install.Path());
+    {
+        HeadlessGame::Options options = HeadlessGame::EngineEditorWithSdlInput();
+        options.install = install.Path();
+        HeadlessGame editor(options);
+        ASSERT_TRUE(editor.Start());
+        ASSERT_TRUE(editor.RunScript());
+        auto* window = dynamic_cast<MapEditorWindow*>(editor.Gui().FindWindow(MapEditorWindow::kWindowName));
+        ASSERT_NE(window, nullptr);
+        ASSERT_NE(window->GetWorld(), nullptr);
+        ASSERT_EQ(window->GetWorld()->GetVenueEntity(), nullptr);
+        editor.Click(window->GetName(), "file button");
+        editor.ClickAt(
+            [window](int32_t& x, int32_t& y)
+            {
+                return testsupport::ListRowPoint(window->FindChild("file menu")->DynamicCast<guiListBox>(),
+                                                 "Save World As...", x, y);
+            });
+        testsupport::courseLoads::NameInTheSaveDialog(editor, "terrain");
+        ASSERT_TRUE(editor.RunScript());
+    }
+    ASSERT_TRUE(install.Exists("Worlds/terrain.xml"));
+    // A career list naming it first, as a hand edit or an older install may.
+    const std::string levels = install.Read("InitData/ProvingGround.xml");
+    const std::string first = "<Level>Worlds\\proving_ground.xml</Level>";
+    ASSERT_NE(levels.find(first), std::string::npos);
+    std::ofstream(install.File("InitData/ProvingGround.xml")) << std::string(levels).replace(
+        levels.find(first), first.size(), "<Level>Worlds\\terrain.xml</Level>");
+
+    HeadlessGame::Options options;
+    options.sdlInput = true;
+    options.install = install.Path();
+    HeadlessGame game(options);
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    Tarvolin& app = game.App();
+    app.CreatePlayer("Ann");
+    game.Gui().FindWindow(MainWindow::kWindowName)->OnShow();
+    game.Click(MainWindow::kWindowName, "Login Button");
+    ASSERT_TRUE(game.RunScript(20));
+    ASSERT_EQ(app.GetCareerLevel(0), "Worlds\\terrain.xml");
+
+    // The career's next level: refused, named, and back on the hub.
+    game.Click(CareerWindow::kWindowName, CareerWindow::kNextLevelName);
+    ASSERT_TRUE(game.RunScript(20));
+    game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+    testsupport::courseLoads::ShownBox box;
+    testsupport::courseLoads::AnswerBox(game, MessageBoxWindow::kOkName, box);
+    ASSERT_TRUE(game.RunScript(20));
+    EXPECT_TRUE(box.shown);
+    EXPECT_EQ(box.Text(), std::string("The course \"Worlds\\terrain.xml") + Tarvolin::kNoVenueText);
+    EXPECT_EQ(app.GetCurrentWorld(), nullptr);
+    EXPECT_EQ(app.GetPlayerVehicle(), nullptr);
+    EXPECT_TRUE(game.Gui().FindWindow(CareerWindow::kWindowName)->IsVisible());
+    EXPECT_FALSE(game.Gui().FindWindow(CSmenu::kWindowName)->IsVisible());
+    EXPECT_FALSE(game.Gui().FindWindow(windowNames::kCoursePreview)->IsVisible());
+
+    // Practice: the course list offers the courses and not the world.
+    game.Click(CareerWindow::kWindowName, CareerWindow::kPracticeName);
+    ASSERT_TRUE(game.RunScript(20));
+    game.Click(CSmenu::kWindowName, CSmenu::kContinueName);
+    ASSERT_TRUE(game.RunScript(20));
+    auto* courses = game.Gui().FindWindow(CourseSelectWindow::kWindowName)->DynamicCast<CourseSelectWindow>();
+    ASSERT_NE(courses, nullptr);
+    ASSERT_TRUE(courses->IsVisible());
+    std::set<std::string> offered;
+    for (int32_t row = 0; row < int32_t(courses->GetGrid()->GetRowCount()); ++row)
+    {
+        guiGlyph* cell = courses->GetGrid()->GetCell(row, 0);
+        auto* name = cell != nullptr ? cell->DynamicCast<guiTextBox>() : nullptr;
+        std::string text = name != nullptr ? name->GetText() : "<none>";
+        const size_t locked = text.find(CourseSelectWindow::kLockedSuffix);
+        offered.insert(locked == std::string::npos ? text : text.erase(locked));
+    }
+    EXPECT_EQ(offered, (std::set<std::string>{"Gear Run", "Proving Ground", "Stunt Yard", "Token Arena"}));
+    for (int32_t i = 0; i < app.GetWorldCount(); ++i)
+        EXPECT_EQ(app.GetWorldInfo(i)->GetFilePath().find("terrain"), std::string::npos);
 }

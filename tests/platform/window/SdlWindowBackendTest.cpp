@@ -171,20 +171,44 @@ TEST_F(SdlWindowBackendTest, ExposureAsksForPaint)
     EXPECT_EQ(message.message, WM_PAINT);
 }
 
+// The user's close comes as the close command, which an application may answer with a question; a quit
+// request (a signal) closes the window without one. Either, through the default procedure, closes it once.
 TEST_F(SdlWindowBackendTest, CloseAndQuitRequestsCloseTheWindowOnce)
 {
-    PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    ASSERT_EQ(SDL_PushEvent(&quit), 1);
-    Message message;
-    ASSERT_TRUE(PeekMessage(message, PM_REMOVE));
-    EXPECT_EQ(message.message, WM_CLOSE);
-    DispatchMessage(message);
-    EXPECT_FALSE(IsWindow(m_Window));
-    EXPECT_EQ(GetSdlWindowBackend().GetSdlWindow(m_Window), nullptr);
-    // The second close request went with the window.
-    EXPECT_FALSE(PeekMessage(message, PM_REMOVE));
+    struct Case
+    {
+        const char* name;
+        bool closeButton;
+        bool quit;
+        uint32_t first;
+        WPARAM firstWParam;
+    };
+    const Case cases[] = {{"close button", true, false, WM_SYSCOMMAND, SC_CLOSE},
+                          {"quit request", false, true, WM_CLOSE, 0},
+                          {"close button, then quit request", true, true, WM_SYSCOMMAND, SC_CLOSE}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        if (c.closeButton)
+            PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        if (c.quit)
+        {
+            ASSERT_EQ(SDL_PushEvent(&quit), 1);
+        }
+        Message message;
+        ASSERT_TRUE(PeekMessage(message, PM_REMOVE));
+        EXPECT_EQ(message.message, c.first);
+        EXPECT_EQ(message.wParam, c.firstWParam);
+        DispatchMessage(message);
+        EXPECT_FALSE(IsWindow(m_Window));
+        EXPECT_EQ(GetSdlWindowBackend().GetSdlWindow(m_Window), nullptr);
+        // The second close request went with the window.
+        EXPECT_FALSE(PeekMessage(message, PM_REMOVE));
+        TearDown();
+    }
 }
 
 TEST_F(SdlWindowBackendTest, ALostDisplayClosesTheWindowsOnceAndShutdownLeavesItAlone)

@@ -187,6 +187,31 @@ TEST_F(WindowTest, ClosingDestroysTheWindowAfterItsDestroyMessage)
     EXPECT_FALSE(DestroyWindow(window));
 }
 
+// The close command (the system's own low bits aside) becomes WM_CLOSE, sent at once, which destroys the
+// window; other commands leave it alone.
+TEST_F(WindowTest, TheCloseCommandClosesTheWindowThroughItsCloseMessage)
+{
+    const struct
+    {
+        WPARAM command;
+        bool closes;
+    } cases[] = {{SC_CLOSE, true}, {SC_CLOSE | 0x2, true}, {0xF020 /* minimise */, false}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.command);
+        g_Received.clear();
+        WindowHandle window = MakeWindow();
+        PostMessage(window, WM_SYSCOMMAND, c.command, 0);
+        EXPECT_EQ(DrainMessages(), std::vector<uint32_t>{WM_SYSCOMMAND});
+        std::vector<uint32_t> handled;
+        for (const Received& received : g_Received)
+            handled.push_back(received.message);
+        EXPECT_EQ(handled, c.closes ? (std::vector<uint32_t>{WM_SYSCOMMAND, WM_CLOSE, WM_DESTROY})
+                                    : std::vector<uint32_t>{WM_SYSCOMMAND});
+        EXPECT_EQ(IsWindow(window), !c.closes);
+    }
+}
+
 TEST_F(WindowTest, TranslationAddsControlCharactersOnly)
 {
     WindowHandle window = MakeWindow();

@@ -327,6 +327,22 @@ void SaveWithCtrlS(HeadlessGame& game)
     game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
 }
 
+void NameInTheSaveDialog(HeadlessGame& game, const std::string& name)
+{
+    game.ClickWidget(
+        [&game]() -> guiWidget*
+        {
+            auto* dialog = dynamic_cast<SaveLoadWindow*>(game.Gui().FindWindow(SaveLoadWindow::kWindowName));
+            return dialog != nullptr ? dialog->GetFileNameBox() : nullptr;
+        });
+    game.PressKey(guiTextBox::kKeyEnd);
+    // Longer than any name the dialog starts with.
+    for (int i = 0; i < 24; ++i)
+        game.PressKey(guiTextBox::kKeyBackspace);
+    game.Type(name);
+    game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+}
+
 void ExpectUnreadableCoursesLeftAlone(HeadlessGame& game, MapEditorWindow& editor)
 {
     const std::string install = game.InstallPath();

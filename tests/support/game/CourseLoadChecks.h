@@ -50,6 +50,8 @@ void AnswerBox(HeadlessGame& game, const std::string& button, ShownBox& box);
 // "Load World..." from the file menu, the dialog's row clicked, and ok.
 void LoadThroughTheDialog(HeadlessGame& game, MapEditorWindow& editor, const std::string& row);
 void SaveWithCtrlS(HeadlessGame& game);
+// Once the save dialog shows: its file name box cleared, the name typed, and ok.
+void NameInTheSaveDialog(HeadlessGame& game, const std::string& name);
 
 // Each damaged yard loaded through the dialog and Ctrl+S pressed: the box names the file and the error, the
 // editor keeps the world it had under its name, and the damaged file keeps its bytes.
