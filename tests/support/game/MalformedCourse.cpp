@@ -59,17 +59,10 @@ const std::map<std::string, std::vector<BadValue>>& BadValues()
 }
 
 // Base and model keys planted by the entity's place in the stunt yard: the start point first, then gear,
-// tokens and props. A path names the key and, for a placement, the value in it.
-struct BaseKey
+// tokens and props.
+const std::vector<MalformedCourse::Key>& BaseKeys()
 {
-    size_t entity;
-    std::vector<const char*> path;
-    const char* text;
-};
-
-const std::vector<BaseKey>& BaseKeys()
-{
-    static const std::vector<BaseKey> keys = {
+    static const std::vector<MalformedCourse::Key> keys = {
         {0, {"snapToTerrain"}, "true"},
         {1, {"position", "x"}, "1e10"},
         {2, {"visible"}, "-1e39"},
@@ -194,6 +187,13 @@ std::vector<MalformedCourse::Planted> MalformedCourse::Write(const std::string& 
 std::vector<MalformedCourse::Planted> MalformedCourse::WriteBaseKeys(const std::string& install,
                                                                      const std::string& relative)
 {
+    return WriteKeys(install, relative, BaseKeys());
+}
+
+std::vector<MalformedCourse::Planted> MalformedCourse::WriteKeys(const std::string& install,
+                                                                 const std::string& relative,
+                                                                 const std::vector<Key>& keys)
+{
     TiXmlDocument document;
     if (!document.LoadFile(install + "/Worlds/stunt_yard.xml"))
         return {};
@@ -203,7 +203,7 @@ std::vector<MalformedCourse::Planted> MalformedCourse::WriteBaseKeys(const std::
          block = block->NextSiblingElement("Entity"))
         blocks.push_back(block);
     std::vector<Planted> planted;
-    for (const BaseKey& bad : BaseKeys())
+    for (const Key& bad : keys)
     {
         if (bad.entity >= blocks.size())
             return {};
@@ -227,6 +227,20 @@ std::vector<MalformedCourse::Planted> MalformedCourse::WriteBaseKeys(const std::
     if (!document.SaveFile(install + "/" + relative))
         return {};
     return planted;
+}
+
+std::string MalformedCourse::SavedElement(const std::string& savedFile, const Planted& key)
+{
+    TiXmlDocument saved;
+    if (!saved.LoadFile(savedFile))
+        return "";
+    const std::map<std::string, const TiXmlElement*> blocks = Entities(saved);
+    const size_t id = key.entity.rfind("(id ");
+    if (id == std::string::npos)
+        return "";
+    const auto block = blocks.find(key.entity.substr(id + 4, key.entity.size() - id - 5));
+    const TiXmlElement* written = block != blocks.end() ? block->second->FirstChildElement(key.key) : nullptr;
+    return written != nullptr ? Printed(*written) : "";
 }
 
 void MalformedCourse::ExpectKept(const std::string& plantedFile, const std::string& savedFile)

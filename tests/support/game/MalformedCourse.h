@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,20 @@ public:
     // switches, position and rotation) planted instead: malformed texts, and placements beyond any venue
     // that ODE cannot take.
     static std::vector<Planted> WriteBaseKeys(const std::string& install, const std::string& relative);
+    // A key of an entity of the stunt yard by the entity's place: a path names the key and, for a placement,
+    // the value in it.
+    struct Key
+    {
+        size_t entity;
+        std::vector<const char*> path;
+        const char* text;
+    };
+    // The same with the keys given planted instead.
+    static std::vector<Planted> WriteKeys(const std::string& install, const std::string& relative,
+                                          const std::vector<Key>& keys);
+    // The planted key's element as a saved course holds it, on one line; empty when the entity or the key is
+    // not there.
+    static std::string SavedElement(const std::string& savedFile, const Planted& key);
     // Every entity of the planted course is in the saved one, each key of its block with the same text, and
     // no block gained a key the entity's classes keep for the block alone (a record's, say).
     static void ExpectKept(const std::string& plantedFile, const std::string& savedFile);
