@@ -45,6 +45,7 @@
 #include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/CourseLoadChecks.h"
 #include "tests/support/game/CourseSaveChecks.h"
+#include "tests/support/game/EntityPoint.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/MalformedCourse.h"
 #include "tests/support/game/PalettePicture.h"
@@ -824,24 +825,7 @@ protected:
     // A point of the screen whose first pick is the entity (or, with `on` false, something else).
     static bool PointOn(kaWorld& world, const kaEntity* entity, bool on, int32_t& x, int32_t& y)
     {
-        for (int32_t py = 200; py <= 520; py += 8)
-            for (int32_t px = 200; px <= 600; px += 8)
-            {
-                kaCollideInfo hit;
-                platform::Vector3 origin;
-                platform::Vector3 direction;
-                if (!world.GetPickRay(float(px), float(py), origin, direction) ||
-                    !world.Pick(origin, origin + direction * 1000.0f, &hit,
-                                kaWorld::kPickTerrain | kaWorld::kPickMeshes))
-                    continue;
-                if ((hit.m_pObject == entity) == on)
-                {
-                    x = px;
-                    y = py;
-                    return true;
-                }
-            }
-        return false;
+        return testsupport::ScreenPointOn(world, entity, on, x, y);
     }
 
     kaModelManager m_Models;
@@ -1508,89 +1492,8 @@ TEST_F(tvMapEditorSdlTest, TurningASpinningTokenSavesItsPlacedRotationTurned)
 // typed; a row left alone keeps its text, though it comes back from the sheet with the others.
 TEST_F(tvMapEditorSdlTest, ARowTheDesignerSetsReplacesTheTextKeptAsReadWhateverItsValue)
 {
-    using testsupport::MalformedCourse;
-    namespace courseLoads = testsupport::courseLoads;
-    const struct
-    {
-        MalformedCourse::Key key;
-        const char* entity;
-        const char* label;
-        // Typed into the row: null leaves it alone, empty types the value it shows.
-        const char* typed;
-    } cases[] = {
-        {{1, {"visible"}, "nan"}, "LaunchPlate2", kaEntity::kVisibleLabel, ""},
-        {{1, {"selectable"}, "2"}, "LaunchPlate2", kaEntity::kSelectableLabel, nullptr},
-        {{2, {"visible"}, "-1e39"}, "PointsToken3", kaEntity::kVisibleLabel, "1"},
-        {{2, {"selectable"}, "yes"}, "PointsToken3", kaEntity::kSelectableLabel, nullptr},
-        {{2, {"hideTime"}, "1.5"}, "PointsToken3", PowerUp::kRespawnLabel, ""},
-        {{8, {"visible"}, "true"}, "SpikeBar9", kaEntity::kVisibleLabel, "0"},
-        {{8, {"selectable"}, "-1"}, "SpikeBar9", kaEntity::kSelectableLabel, "1"},
-    };
-    std::vector<MalformedCourse::Key> keys;
-    for (const auto& c : cases)
-        keys.push_back(c.key);
-    const std::string file = m_Game.InstallPath() + "/Worlds/unread_values.xml";
-    const std::vector<MalformedCourse::Planted> planted =
-        MalformedCourse::WriteKeys(m_Game.InstallPath(), "Worlds/unread_values.xml", keys);
-    ASSERT_EQ(planted.size(), keys.size());
-    courseLoads::LoadThroughTheDialog(m_Game, *m_Editor, "Worlds\\unread_values");
-    courseLoads::ShownBox box;
-    courseLoads::AnswerBox(m_Game, MessageBoxWindow::kOkName, box);
-    ASSERT_TRUE(m_Game.RunScript(3));
-    kaWorld* world = m_Editor->GetWorld();
-    ASSERT_NE(world, nullptr);
-    ASSERT_EQ(world->GetMalformedValues().size(), planted.size());
-
-    // Each entity picked on the view, its sheet opened from the tools menu, its rows typed into, Ok.
-    auto* sheet =
-        dynamic_cast<EditorPropertiesWindow*>(m_Game.Gui().FindWindow(EditorPropertiesWindow::kWindowName));
-    ASSERT_NE(sheet, nullptr);
-    std::vector<std::string> expected;
-    const char* open = nullptr;
-    for (size_t i = 0; i < std::size(cases); ++i)
-    {
-        const auto& c = cases[i];
-        kaEntity* entity = world->FindEntityByName(c.entity);
-        ASSERT_NE(entity, nullptr) << c.entity;
-        if (open == nullptr || std::string(open) != c.entity)
-        {
-            if (open != nullptr)
-                m_Game.Click(EditorPropertiesWindow::kWindowName, "ok");
-            int32_t x = 0;
-            int32_t y = 0;
-            ASSERT_TRUE(PointOn(*world, entity, true, x, y)) << c.entity;
-            m_Game.ClickAt(
-                [x, y](int32_t& atX, int32_t& atY)
-                {
-                    atX = x;
-                    atY = y;
-                    return true;
-                });
-            ChooseFromMenu("tools button", "tools menu", "Selected Entity");
-            open = c.entity;
-        }
-        if (c.typed == nullptr)
-        {
-            expected.push_back(planted[i].element);
-            continue;
-        }
-        std::string typed = c.typed;
-        for (const kaCountedPtr<kaPropertyRecord>& row : entity->GetPropertyList())
-            if (typed.empty() && row->m_Label == c.label)
-                typed = row->m_Value;
-        ASSERT_FALSE(typed.empty()) << c.label;
-        expected.push_back("<" + planted[i].key + ">" + typed + "</" + planted[i].key + ">");
-        TypeInto([sheet, label = std::string(c.label)]() -> guiWidget*
-                 { return sheet->IsVisible() ? sheet->GetValueBox(sheet->FindRowByLabel(label)) : nullptr; },
-                 typed);
-    }
-    m_Game.Click(EditorPropertiesWindow::kWindowName, "ok");
-    m_Game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
-    ASSERT_TRUE(m_Game.RunScript(3));
-    EXPECT_TRUE(m_Editor->IsSaved());
-    for (size_t i = 0; i < planted.size(); ++i)
-        EXPECT_EQ(MalformedCourse::SavedElement(file, planted[i]), expected[i])
-            << cases[i].entity << " " << cases[i].label;
+    testsupport::MalformedCourse::ExpectSetRowsReplaceKeptValues(m_Game, *m_Editor, "tools button",
+                                                                 "tools menu");
 }
 
 // A position the load could not read whole is saved as read however long the editor's physics has run, the

@@ -60,6 +60,13 @@ public:
     // The same with the base keys planted, each written back as it was planted.
     static void ExpectBaseKeysRoundTrips(HeadlessGame& game, MapEditorWindow& editor);
 
+    // A course of malformed flags and a power-up's malformed respawn time, opened through the load dialog;
+    // each entity picked on the view, its property sheet opened from the menu of that button and list, and
+    // some rows typed into (with the value they show, or another), others left alone; Ok, then Ctrl+S. A row
+    // typed into is saved as typed, one left alone as it was read, though it came back with the others.
+    static void ExpectSetRowsReplaceKeptValues(HeadlessGame& game, MapEditorWindow& editor,
+                                               const std::string& menuButton, const std::string& menu);
+
 private:
     using Planting = std::vector<Planted> (*)(const std::string& install, const std::string& relative);
     static void _ExpectRoundTrips(HeadlessGame& game, MapEditorWindow& editor, Planting plant, size_t count);
