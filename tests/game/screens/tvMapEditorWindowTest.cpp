@@ -1487,24 +1487,22 @@ TEST_F(tvMapEditorSdlTest, TurningASpinningTokenSavesItsPlacedRotationTurned)
     EXPECT_NEAR(relative.z, 0.0f, 1e-4f);
 }
 
-// A value the load could not read shows in the property sheet as the value in use. The designer typing a
-// value into its row, the one it shows too, replaces the text kept as read, and the save writes what was
-// typed; a row left alone keeps its text, though it comes back from the sheet with the others.
-TEST_F(tvMapEditorSdlTest, ARowTheDesignerSetsReplacesTheTextKeptAsReadWhateverItsValue)
+// Values the load could not read, in the editor that runs the physics. One shows in the property sheet as the
+// value in use: the designer typing a value into its row, the one it shows too, replaces the text kept as
+// read, and the save writes what was typed; a row left alone keeps its text, though it comes back from the
+// sheet with the others. A position not read whole is saved as read however long the physics has run, the
+// bodies' fall and the start of a body off its centre being no move of the designer's; a right drag moves
+// one, and the save writes its new place while the others stay as read.
+TEST_F(tvMapEditorSdlTest, ValuesKeptAsReadGiveWayToTheDesignersRowsAndMovesAndToNothingElse)
 {
     testsupport::MalformedCourse::ExpectSetRowsReplaceKeptValues(m_Game, *m_Editor, "tools button",
                                                                  "tools menu");
-}
 
-// A position the load could not read whole is saved as read however long the editor's physics has run, the
-// bodies' fall and the start of a body off its centre being no move of the designer's; a right drag moves
-// one, and the save writes its new place while the others stay as read.
-TEST_F(tvMapEditorSdlTest, APositionKeptAsReadStaysThroughThePhysicsUntilTheDesignerMovesTheEntity)
-{
+    // The positions, on a course of their own. By their place in the stunt yard: the launch plate and two
+    // barrels, whose bodies' centres lie above their origins, a token, a ball, and a cylinder, whose centre
+    // lies beside its origin.
     using testsupport::MalformedCourse;
     namespace courseLoads = testsupport::courseLoads;
-    // By their place in the stunt yard: the launch plate and two barrels, whose bodies' centres lie above
-    // their origins, a token, a ball, and a cylinder, whose centre lies beside its origin.
     const std::vector<MalformedCourse::Key> keys = {
         {1, {"position", "y"}, "nan"},   {6, {"position", "z"}, "nan"},   {7, {"position", "y"}, "true"},
         {12, {"position", "x"}, "true"}, {13, {"position", "y"}, "-inf"}, {15, {"position", "z"}, "-inf"},
