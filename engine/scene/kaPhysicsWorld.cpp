@@ -120,28 +120,22 @@ void kaPhysicsWorld::_Pass(dReal h)
 namespace
 {
 
-bool IsFinite(const dReal* v)
+bool IsZero(const dReal* v)
 {
-    return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+    return v[0] == 0 && v[1] == 0 && v[2] == 0;
 }
 
-dReal Length(const dReal* v)
-{
-    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-}
-
-// Within the bound and finite; a vector whose squares overflow is neither.
+// Finite and no longer than the bound; a vector whose squares overflow is neither.
 bool IsWithin(const dReal* v, dReal bound)
 {
-    return IsFinite(v) && Length(v) <= bound;
+    const dReal squared = v[0] * v[0] + v[1] * v[1] + v[2] * v[2];
+    return std::isfinite(squared) && squared <= bound * bound;
 }
 
 // The least the body resists a turn about any axis: no less than 4 det / trace^2 of its inertia, which a
 // turn of the body leaves as they are. 0 for an inertia that resists nothing.
-dReal LeastInertia(dBodyID body)
+dReal LeastInertia(const dMass& mass)
 {
-    dMass mass;
-    dBodyGetMass(body, &mass);
     const dReal* i = mass.I;
     const dReal det = i[0] * (i[5] * i[10] - i[6] * i[9]) - i[1] * (i[4] * i[10] - i[6] * i[8]) +
                       i[2] * (i[4] * i[9] - i[5] * i[8]);
@@ -168,9 +162,8 @@ void AddBodiesOfSpace(dSpaceID space, std::vector<dBodyID>& bodies)
 void kaPhysicsWorld::_CollectBodies(dSpaceID space, std::vector<dBodyID>& bodies)
 {
     AddBodiesOfSpace(space, bodies);
-    std::sort(bodies.begin(), bodies.end());
-    bodies.erase(std::unique(bodies.begin(), bodies.end()), bodies.end());
     // A body without geoms (an anchor, say) hangs on the others by its joints.
+    const size_t withGeoms = bodies.size();
     for (size_t b = 0; b < bodies.size(); ++b)
     {
         for (int j = 0; j < dBodyGetNumJoints(bodies[b]); ++j)
@@ -179,7 +172,9 @@ void kaPhysicsWorld::_CollectBodies(dSpaceID space, std::vector<dBodyID>& bodies
             for (int end = 0; end < 2; ++end)
             {
                 const dBodyID other = dJointGetBody(joint, end);
-                if (other && std::find(bodies.begin(), bodies.end(), other) == bodies.end())
+                if (other && !dBodyGetFirstGeom(other) &&
+                    std::find(bodies.begin() + std::ptrdiff_t(withGeoms), bodies.end(), other) ==
+                        bodies.end())
                     bodies.push_back(other);
             }
         }
@@ -212,13 +207,17 @@ void kaPhysicsWorld::_RefuseUnusablePushes(const std::vector<dBodyID>& bodies, d
 {
     for (const dBodyID body : bodies)
     {
+        const dReal* force = dBodyGetForce(body);
+        const dReal* torque = dBodyGetTorque(body);
+        if (IsZero(force) && IsZero(torque))
+            continue;
         dMass mass;
         dBodyGetMass(body, &mass);
         // The speed the push would add within the pass at most.
-        if (!(mass.mass > 0) || !IsWithin(dBodyGetForce(body), kSpeedBound * mass.mass / h))
+        if (!(mass.mass > 0) || !IsWithin(force, kSpeedBound * mass.mass / h))
             dBodySetForce(body, 0, 0, 0);
-        const dReal inertia = LeastInertia(body);
-        if (!(inertia > 0) || !IsWithin(dBodyGetTorque(body), kSpinBound * inertia / h))
+        const dReal inertia = LeastInertia(mass);
+        if (!(inertia > 0) || !IsWithin(torque, kSpinBound * inertia / h))
             dBodySetTorque(body, 0, 0, 0);
     }
 }

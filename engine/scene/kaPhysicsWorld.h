@@ -100,7 +100,8 @@ public:
 
 protected:
     void _Pass(dReal h);
-    // Every body with a geom in the space or its sub-spaces, and every body joined to one, once each.
+    // Every body with a geom in the space or its sub-spaces (once for each of its geoms), and every body
+    // without geoms joined to one (once).
     static void _CollectBodies(dSpaceID space, std::vector<dBodyID>& bodies);
     // A body the simulation carried beyond the placement bound (a force far past any course's) would end
     // the program when the hash space files it: it is stopped at the bound instead. A body moving or
