@@ -196,6 +196,7 @@ void EditorPropertiesWindow::SetPropertyList(const kaPropertyList& list)
     if (m_Grid != nullptr)
         m_Grid->Clear(false);
     m_RowCount = 0;
+    m_SetRows.clear();
     for (const kaCountedPtr<kaPropertyRecord>& record : m_Properties)
         if (record)
             AddPropertyRow(record->m_Label, record->m_Value, record->m_Browse, record->m_Folder,
@@ -219,7 +220,8 @@ void EditorPropertiesWindow::AddPropertyRow(const std::string& label, const std:
     if (auto* box = Find<guiTextBox>(valueCell, kValueName))
     {
         box->SetText(value);
-        box->AddHandler(gui::kEventValueChanged, [this](const guiMsgEvent&) { return _OnValueCommitted(); });
+        box->AddHandler(gui::kEventValueChanged,
+                        [this, row](const guiMsgEvent&) { return _OnValueCommitted(row); });
     }
     m_Grid->SetCell(row, 1, valueCell);
 
@@ -270,6 +272,7 @@ kaPropertyList EditorPropertiesWindow::GetPropertyList()
         std::string folder;
         if (m_Grid != nullptr && m_Grid->IsCellSelectable(row, 2) && _CellFolder(row, folder))
             record.m_Folder = folder;
+        record.m_Set = m_SetRows.count(row) != 0;
     }
     m_Properties = rebuilt;
     return m_Properties;
@@ -374,6 +377,7 @@ void EditorPropertiesWindow::ChooseBrowseEntry()
         if (guiTextBox* box = GetValueBox(m_CurrentRow))
             box->SetText(m_BrowseFolder + "/" + text);
         ShowBrowseList(false);
+        m_SetRows.insert(m_CurrentRow);
         m_Changed = true;
     }
 }
@@ -432,6 +436,7 @@ void EditorPropertiesWindow::ChooseXmlValue()
         return;
     if (guiTextBox* box = GetValueBox(m_CurrentRow))
         box->SetText(text);
+    m_SetRows.insert(m_CurrentRow);
     const TiXmlElement* root = m_Document->RootElement();
     const TiXmlElement* chosen = nullptr;
     for (const TiXmlElement* property = root != nullptr ? root->FirstChildElement("property") : nullptr;
@@ -448,16 +453,21 @@ void EditorPropertiesWindow::ChooseXmlValue()
         {
             if (!record || !SameText(record->m_Label, label))
                 continue;
-            if (guiTextBox* other = GetValueBox(FindRowByLabel(record->m_Label)))
+            const int32_t row = FindRowByLabel(record->m_Label);
+            if (guiTextBox* other = GetValueBox(row))
+            {
                 other->SetText(Attribute(child, "value"));
+                m_SetRows.insert(row);
+            }
         }
     }
     ShowXmlList(false);
     m_Changed = true;
 }
 
-bool EditorPropertiesWindow::_OnValueCommitted()
+bool EditorPropertiesWindow::_OnValueCommitted(int32_t row)
 {
+    m_SetRows.insert(row);
     m_Changed = true;
     return true;
 }
@@ -472,6 +482,7 @@ bool EditorPropertiesWindow::_OnOk()
 bool EditorPropertiesWindow::_OnCancel()
 {
     m_Changed = false;
+    m_SetRows.clear();
     if (g_pGuiManager != nullptr)
         g_pGuiManager->HideWindow(this, gui::kModalCancelled);
     return true;

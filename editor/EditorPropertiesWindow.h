@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 class TiXmlDocument;
@@ -19,7 +20,7 @@ class guiTextBox;
 // The editor's modal property sheet: a row of label, value and an optional browse or list button for
 // each record of a property list. Browsing walks folders with a picture preview; a list button offers the
 // values an XML file names, and a pick may fill other rows too. The edited list comes back as new records
-// only when something was edited.
+// only when something was edited, each row the designer gave a value marked as set.
 class EditorPropertiesWindow : public guiWindow
 {
 public:
@@ -49,8 +50,8 @@ public:
     void SetPropertyList(const kaPropertyList& list);
     void AddPropertyRow(const std::string& label, const std::string& value, bool browse,
                         const std::string& folder, bool fromList, const std::string& listFile);
-    // After an edit, new records of label, value and browse folder read from the rows; otherwise the
-    // records given.
+    // After an edit, new records of label, value and browse folder read from the rows, set where a value was
+    // committed, browsed or picked into the row (also the same value again); otherwise the records given.
     kaPropertyList GetPropertyList();
     // The first row whose label matches without regard to case; -1 when none.
     int32_t FindRowByLabel(const std::string& label) const;
@@ -89,7 +90,7 @@ private:
         std::string path;
     };
 
-    bool _OnValueCommitted();
+    bool _OnValueCommitted(int32_t row);
     bool _OnOk();
     bool _OnCancel();
     std::string _CellText(int32_t row, int32_t column, const char* name) const;
@@ -113,4 +114,6 @@ private:
     std::string m_BrowseFolder;
     std::string m_XmlFile;
     kaPropertyList m_Properties;
+    // The rows the designer gave a value since the list was given.
+    std::set<int32_t> m_SetRows;
 };

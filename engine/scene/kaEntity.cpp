@@ -36,6 +36,16 @@ bool TakeBool(const std::string& value, bool& flag)
     return true;
 }
 
+// Takes a flag row whose key the block may keep as read; true when the flag changed or the designer set
+// the row over a kept text, which then gives way.
+bool TakeKeptBool(const kaPropertyRecord& row, bool& flag, kaBlockKeys& kept, const char* key)
+{
+    if (!TakeBool(row.m_Value, flag) && !(row.m_Set && kept.Has(key)))
+        return false;
+    kept.Forget(key);
+    return true;
+}
+
 // The leaves' texts under the element, in document order.
 void AppendLeafTexts(const TiXmlElement* element, std::string& text)
 {
@@ -263,16 +273,10 @@ bool kaEntity::SetPropertyList(const kaPropertyList& list)
         }
         else if (label == kCollidableLabel)
             changed |= TakeBool(row->m_Value, m_Collidable);
-        else if (label == kVisibleLabel && TakeBool(row->m_Value, m_Visible))
-        {
-            m_BlockKeys.Forget("visible");
-            changed = true;
-        }
-        else if (label == kSelectableLabel && TakeBool(row->m_Value, m_Selectable))
-        {
-            m_BlockKeys.Forget("selectable");
-            changed = true;
-        }
+        else if (label == kVisibleLabel)
+            changed |= TakeKeptBool(*row, m_Visible, m_BlockKeys, "visible");
+        else if (label == kSelectableLabel)
+            changed |= TakeKeptBool(*row, m_Selectable, m_BlockKeys, "selectable");
     }
     return changed;
 }

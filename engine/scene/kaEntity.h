@@ -113,8 +113,8 @@ public:
     // Rebuilds the rows, then returns them.
     virtual const kaPropertyList& GetPropertyList();
     // Keeps a copy of the edited rows and takes the values of the rows it knows; true when a field
-    // changed, whose value the block kept as read then gives way. A boolean row that is not "1" or "0"
-    // throws ka::bad_lexical_cast.
+    // changed, whose value the block kept as read then gives way, as it does to a row the designer set
+    // whatever its value. A boolean row that is not "1" or "0" throws ka::bad_lexical_cast.
     virtual bool SetPropertyList(const kaPropertyList& list);
     virtual void CreateDeviceObjects();
     virtual void ReleaseDeviceObjects();

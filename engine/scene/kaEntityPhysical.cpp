@@ -110,7 +110,14 @@ void kaEntityPhysical::Initialize()
 {
     kaEntityModel::Initialize();
     if (m_HasSpawnPosition)
+    {
+        // The body starts where the block put the entity: the program's placement, not a move, so a position
+        // kept as read stays so, wherever the body's centre had the model stand before.
+        const bool asRead = _StandsAsRead("position");
         SetPosition(m_SpawnPosition + Turn(m_COGOffset, GetRotation()));
+        if (asRead)
+            m_PositionAsRead = GetPlacedPosition();
+    }
     if (m_Pinned && m_pWorld)
         _DropBody();
     std::vector<kaGeomData*> records;

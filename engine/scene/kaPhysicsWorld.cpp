@@ -102,10 +102,14 @@ void kaPhysicsWorld::Update(float dt)
 
 void kaPhysicsWorld::_Pass(dReal h)
 {
-    _KeepBodiesWithinBound(m_Space);
+    m_Bodies.clear();
+    _CollectBodies(m_Space, m_Bodies);
+    _KeepBodiesWithinBound(m_Bodies);
     m_Colliding = true;
     dSpaceCollide(m_Space, this, &kaPhysicsWorld::NearCallback);
     m_Colliding = false;
+    // After the collision calls, which push bodies too.
+    _RefuseUnusablePushes(m_Bodies, h);
     dWorldQuickStep(m_ODEWorld, h);
     // An entity taken off during the walk stays until the next step, so the list never changes here.
     for (size_t i = 0; i < m_DynamicList.size(); ++i)
@@ -113,29 +117,108 @@ void kaPhysicsWorld::_Pass(dReal h)
     dJointGroupEmpty(m_ContactGroup);
 }
 
-void kaPhysicsWorld::_KeepBodiesWithinBound(dSpaceID space)
+namespace
+{
+
+bool IsZero(const dReal* v)
+{
+    return v[0] == 0 && v[1] == 0 && v[2] == 0;
+}
+
+// Finite and no longer than the bound; a vector whose squares overflow is neither.
+bool IsWithin(const dReal* v, dReal bound)
+{
+    const dReal squared = v[0] * v[0] + v[1] * v[1] + v[2] * v[2];
+    return std::isfinite(squared) && squared <= bound * bound;
+}
+
+// The least the body resists a turn about any axis: no less than 4 det / trace^2 of its inertia, which a
+// turn of the body leaves as they are. 0 for an inertia that resists nothing.
+dReal LeastInertia(const dMass& mass)
+{
+    const dReal* i = mass.I;
+    const dReal det = i[0] * (i[5] * i[10] - i[6] * i[9]) - i[1] * (i[4] * i[10] - i[6] * i[8]) +
+                      i[2] * (i[4] * i[9] - i[5] * i[8]);
+    const dReal trace = i[0] + i[5] + i[10];
+    return det > 0 && trace > 0 ? 4 * det / (trace * trace) : 0;
+}
+
+// The bodies of the space's geoms and of its sub-spaces, a body as often as it has geoms.
+void AddBodiesOfSpace(dSpaceID space, std::vector<dBodyID>& bodies)
 {
     const int count = dSpaceGetNumGeoms(space);
     for (int i = 0; i < count; ++i)
     {
         const dGeomID geom = dSpaceGetGeom(space, i);
         if (dGeomIsSpace(geom))
+            AddBodiesOfSpace(reinterpret_cast<dSpaceID>(geom), bodies);
+        else if (const dBodyID body = dGeomGetBody(geom))
+            bodies.push_back(body);
+    }
+}
+
+} // namespace
+
+void kaPhysicsWorld::_CollectBodies(dSpaceID space, std::vector<dBodyID>& bodies)
+{
+    AddBodiesOfSpace(space, bodies);
+    // A body without geoms (an anchor, say) hangs on the others by its joints.
+    const size_t withGeoms = bodies.size();
+    for (size_t b = 0; b < bodies.size(); ++b)
+    {
+        for (int j = 0; j < dBodyGetNumJoints(bodies[b]); ++j)
         {
-            _KeepBodiesWithinBound(reinterpret_cast<dSpaceID>(geom));
-            continue;
+            const dJointID joint = dBodyGetJoint(bodies[b], j);
+            for (int end = 0; end < 2; ++end)
+            {
+                const dBodyID other = dJointGetBody(joint, end);
+                if (other && !dBodyGetFirstGeom(other) &&
+                    std::find(bodies.begin() + std::ptrdiff_t(withGeoms), bodies.end(), other) ==
+                        bodies.end())
+                    bodies.push_back(other);
+            }
         }
-        const dBodyID body = dGeomGetBody(geom);
-        if (!body)
-            continue;
+    }
+}
+
+void kaPhysicsWorld::_KeepBodiesWithinBound(const std::vector<dBodyID>& bodies)
+{
+    for (const dBodyID body : bodies)
+    {
         const dReal* at = dBodyGetPosition(body);
         const platform::Vector3 position(static_cast<float>(at[0]), static_cast<float>(at[1]),
                                          static_cast<float>(at[2]));
-        if (kaEntity::IsWithinPlacementBound(position))
+        if (!kaEntity::IsWithinPlacementBound(position))
+        {
+            const platform::Vector3 bounded = kaEntity::BoundedPlacement(position);
+            dBodySetPosition(body, bounded.x, bounded.y, bounded.z);
+            dBodySetLinearVel(body, 0, 0, 0);
+            dBodySetAngularVel(body, 0, 0, 0);
             continue;
-        const platform::Vector3 bounded = kaEntity::BoundedPlacement(position);
-        dBodySetPosition(body, bounded.x, bounded.y, bounded.z);
-        dBodySetLinearVel(body, 0, 0, 0);
-        dBodySetAngularVel(body, 0, 0, 0);
+        }
+        if (!IsWithin(dBodyGetLinearVel(body), kSpeedBound))
+            dBodySetLinearVel(body, 0, 0, 0);
+        if (!IsWithin(dBodyGetAngularVel(body), kSpinBound))
+            dBodySetAngularVel(body, 0, 0, 0);
+    }
+}
+
+void kaPhysicsWorld::_RefuseUnusablePushes(const std::vector<dBodyID>& bodies, dReal h)
+{
+    for (const dBodyID body : bodies)
+    {
+        const dReal* force = dBodyGetForce(body);
+        const dReal* torque = dBodyGetTorque(body);
+        if (IsZero(force) && IsZero(torque))
+            continue;
+        dMass mass;
+        dBodyGetMass(body, &mass);
+        // The speed the push would add within the pass at most.
+        if (!(mass.mass > 0) || !IsWithin(force, kSpeedBound * mass.mass / h))
+            dBodySetForce(body, 0, 0, 0);
+        const dReal inertia = LeastInertia(mass);
+        if (!(inertia > 0) || !IsWithin(torque, kSpinBound * inertia / h))
+            dBodySetTorque(body, 0, 0, 0);
     }
 }
 

@@ -45,6 +45,11 @@ public:
     static constexpr dReal kContactBounce = 0.0;
     static constexpr dReal kContactSoftERP = 0.999;
     static constexpr dReal kContactSoftCFM = 0.001;
+    // Speeds (m/s) and spins (rad/s) far past any course's, and far short of those whose squares ODE's
+    // arithmetic overflows on: a body beyond them is stopped, and a push that would take it beyond them
+    // within one pass is refused, so that no value ODE cannot integrate ever reaches its step.
+    static constexpr dReal kSpeedBound = 1.0e30;
+    static constexpr dReal kSpinBound = 1.0e30;
 
     // Debug drawing: a marker of three lines at every drawn geom, and the outline of a triangle mesh.
     static constexpr uint32_t kMarkerColor = 0xFF0080FF;
@@ -95,9 +100,16 @@ public:
 
 protected:
     void _Pass(dReal h);
+    // Every body with a geom in the space or its sub-spaces (once for each of its geoms), and every body
+    // without geoms joined to one (once).
+    static void _CollectBodies(dSpaceID space, std::vector<dBodyID>& bodies);
     // A body the simulation carried beyond the placement bound (a force far past any course's) would end
-    // the program when the hash space files it: it is stopped at the bound instead.
-    static void _KeepBodiesWithinBound(dSpaceID space);
+    // the program when the hash space files it: it is stopped at the bound instead. A body moving or
+    // spinning past the speed bounds, or not at a finite speed, is stopped where it is.
+    static void _KeepBodiesWithinBound(const std::vector<dBodyID>& bodies);
+    // A force or torque that is not finite, or that would take its body past a speed bound within the pass
+    // of length h, would end the program inside ODE's step: the body's pushes of this pass are refused.
+    static void _RefuseUnusablePushes(const std::vector<dBodyID>& bodies, dReal h);
     void _Collide(dGeomID o1, dGeomID o2);
     void _AppendDynamic(kaEntity* entity);
     // Off the dynamic list, back on the world's update list; false when it was not on the list.
@@ -120,4 +132,6 @@ protected:
     bool m_Colliding = false;
     // The entities that took contact records in this frame.
     std::vector<kaEntityPhysical*> m_Recorded;
+    // The bodies of the current pass.
+    std::vector<dBodyID> m_Bodies;
 };

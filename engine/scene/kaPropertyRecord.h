@@ -28,4 +28,7 @@ public:
     int32_t m_Kind = kTyped;
     // XML file holding the choices of a kFromListFile row.
     std::string m_ListFile;
+    // The designer gave the row its value on the sheet: its owner takes it as given, also when it is the
+    // value the owner holds.
+    bool m_Set = false;
 };

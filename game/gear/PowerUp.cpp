@@ -45,13 +45,16 @@ constexpr int32_t kCheer = 0;
 const std::vector<std::string> kKeys = {"powerupType",  "hideTime", "turboForce",  "turboTime",     "value",
                                         "turboMaxTime", "gravity",  "gravityTime", "gravityMaxTime"};
 
-// Takes the row's value when it differs; true when it did.
-template <typename Field> bool TakeRow(const std::string& text, Field& field)
+// Takes the row's value when it differs, or when the designer set the row over a text the block kept; the
+// value is the block's from then on. True when either happened.
+template <typename Field>
+bool TakeRow(const kaPropertyRecord& row, Field& field, kaBlockKeys& kept, const char* key)
 {
-    const auto value = ka::lexical_cast<Field>(text);
-    if (value == field)
+    const auto value = ka::lexical_cast<Field>(row.m_Value);
+    if (value == field && !(row.m_Set && kept.Has(key)))
         return false;
     field = value;
+    kept.Set(key, ka::lexical_cast<std::string>(field));
     return true;
 }
 
@@ -339,15 +342,12 @@ bool PowerUp::SetPropertyList(const kaPropertyList& list)
         if (!row)
             continue;
         // What the user changed is the block's from now on, and is saved with it.
-        if (row->m_Label == kRespawnLabel && TakeRow(row->m_Value, m_HideTime))
-            m_BlockKeys.Set("hideTime", ka::lexical_cast<std::string>(m_HideTime));
-        else if (row->m_Label == kTurboForceLabel && TakeRow(row->m_Value, m_TurboForce))
-            m_BlockKeys.Set("turboForce", ka::lexical_cast<std::string>(m_TurboForce));
-        else if (row->m_Label == kTurboTimeLabel && TakeRow(row->m_Value, m_TurboTime))
-            m_BlockKeys.Set("turboTime", ka::lexical_cast<std::string>(m_TurboTime));
-        else
-            continue;
-        changed = true;
+        if (row->m_Label == kRespawnLabel)
+            changed |= TakeRow(*row, m_HideTime, m_BlockKeys, "hideTime");
+        else if (row->m_Label == kTurboForceLabel)
+            changed |= TakeRow(*row, m_TurboForce, m_BlockKeys, "turboForce");
+        else if (row->m_Label == kTurboTimeLabel)
+            changed |= TakeRow(*row, m_TurboTime, m_BlockKeys, "turboTime");
     }
     return changed;
 }

@@ -105,7 +105,8 @@ protected:
 } // namespace
 
 // A designer edits a sheet by mouse and keys alone: browses up and into another folder for a picture,
-// picks list values (one filling another row), types a value, and confirms.
+// picks list values (one filling another row), types a value, and confirms. Each row given a value comes
+// back marked as set, the row left alone not.
 TEST_F(EditorPropertiesRunTest, BrowsedPickedAndTypedValuesComeBackAfterOk)
 {
     WritePicture("pictures/tiles/stone.bmp", false);
@@ -125,6 +126,7 @@ TEST_F(EditorPropertiesRunTest, BrowsedPickedAndTypedValuesComeBackAfterOk)
     surface.m_Kind = kaPropertyRecord::kFromListFile;
     surface.m_ListFile = "lists/surfaces.xml";
     kaPropertyRecord::Append(list, "Name:", "Ramp");
+    kaPropertyRecord::Append(list, "Note:", "Left");
     m_Window->SetTitle("Entity Properties");
     m_Window->SetPropertyList(list);
 
@@ -173,22 +175,25 @@ TEST_F(EditorPropertiesRunTest, BrowsedPickedAndTypedValuesComeBackAfterOk)
     EXPECT_EQ(m_Game.Gui().ShowWindow(m_Window, true), 1);
     EXPECT_EQ(m_Game.PendingSteps(), 0u);
     const kaPropertyList back = m_Window->GetPropertyList();
-    ASSERT_EQ(back.size(), 5u);
+    ASSERT_EQ(back.size(), 6u);
     const struct
     {
         const char* label;
         const char* value;
         const char* folder;
-    } expected[] = {{"Texture:", "pictures/photos/sunset.tga", "pictures/tiles/"},
-                    {"Grip:", "0.1", ""},
-                    {"Terrain Type:", "Paved", ""},
-                    {"Surface:", "Ice", ""},
-                    {"Name:", "RampBig", ""}};
+        bool set;
+    } expected[] = {{"Texture:", "pictures/photos/sunset.tga", "pictures/tiles/", true},
+                    {"Grip:", "0.1", "", true},
+                    {"Terrain Type:", "Paved", "", true},
+                    {"Surface:", "Ice", "", true},
+                    {"Name:", "RampBig", "", true},
+                    {"Note:", "Left", "", false}};
     for (size_t i = 0; i < back.size(); ++i)
     {
         EXPECT_EQ(back[i]->m_Label, expected[i].label);
         EXPECT_EQ(back[i]->m_Value, expected[i].value) << expected[i].label;
         EXPECT_EQ(back[i]->m_Folder, expected[i].folder) << expected[i].label;
+        EXPECT_EQ(back[i]->m_Set, expected[i].set) << expected[i].label;
     }
 
     // The preview drew the picture: orange, not the empty white one.

@@ -213,3 +213,16 @@ TEST(MapEditorWindowLoadSaveRunTest, BlocksNotReadAndUnusableIdsAreNamedAndKeptT
     ASSERT_NE(editor, nullptr);
     courseLoads::ExpectUnreadBlocksAndUnusableIdsKept(game, *editor);
 }
+
+// A value the load could not read, set in the engine editor's property sheet to the value it shows or
+// another: the save writes what was typed, and a row left alone keeps its text.
+TEST(MapEditorWindowLoadSaveRunTest, ARowTheDesignerSetsReplacesTheTextKeptAsReadWhateverItsValue)
+{
+    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    MapEditorWindow* editor = Editor(game);
+    ASSERT_NE(editor, nullptr);
+    testsupport::MalformedCourse::ExpectSetRowsReplaceKeptValues(game, *editor, "properties button",
+                                                                 "properties menu");
+}

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -222,6 +223,76 @@ TEST(PhysicsWorldTest, ABodyBeyondThePlacementBoundStopsThereAndTheWorldGoesOn)
         EXPECT_EQ(dBodyGetLinearVel(far->m_Body)[0], 0.0);
         // The rest of the world is left as it was.
         EXPECT_NEAR(dBodyGetPosition(near->m_Body)[0], 3.0, 1e-6);
+    }
+}
+
+// A push ODE cannot integrate, given by the frame or by a collision call, and a body set moving, spinning or
+// turned by values it cannot take: the push is refused or the body stopped before the step, and the world
+// goes on with every body where it rested. An ordinary push still lifts its body.
+TEST(PhysicsWorldTest, PushesAndMotionsODECannotTakeAreRefusedAndTheWorldGoesOn)
+{
+    const dReal inf = std::numeric_limits<dReal>::infinity();
+    const dReal nan = std::numeric_limits<dReal>::quiet_NaN();
+    const struct
+    {
+        const char* name;
+        std::function<void(Solid&)> give;
+        // Given by the ball's collision call with the ground instead of before each frame.
+        bool inCollision;
+        bool lifts;
+    } cases[] = {
+        {"a force of inf", [inf](Solid& b) { dBodyAddForce(b.m_Body, 0, inf, 0); }, false, false},
+        {"a force not a number", [nan](Solid& b) { dBodyAddForce(b.m_Body, nan, 0, 0); }, false, false},
+        {"a force past what a pass takes", [](Solid& b) { dBodyAddForce(b.m_Body, 0, 1e300, 0); }, false,
+         false},
+        {"a torque of -inf", [inf](Solid& b) { dBodyAddTorque(b.m_Body, 0, 0, -inf); }, false, false},
+        {"a torque not a number", [nan](Solid& b) { dBodyAddTorque(b.m_Body, nan, 0, 0); }, false, false},
+        {"a torque past what a pass takes", [](Solid& b) { dBodyAddTorque(b.m_Body, 1e300, 0, 0); }, false,
+         false},
+        {"a force of inf from a collision", [inf](Solid& b) { dBodyAddForce(b.m_Body, 0, inf, 0); }, true,
+         false},
+        {"a torque not a number from a collision", [nan](Solid& b) { dBodyAddTorque(b.m_Body, 0, nan, 0); },
+         true, false},
+        {"a speed not a number", [nan](Solid& b) { dBodySetLinearVel(b.m_Body, 0, nan, 0); }, false, false},
+        {"a speed of 1e300", [](Solid& b) { dBodySetLinearVel(b.m_Body, 0, 1e300, 0); }, false, false},
+        {"a spin of inf", [inf](Solid& b) { dBodySetAngularVel(b.m_Body, inf, 0, 0); }, false, false},
+        {"a spin of 1e300", [](Solid& b) { dBodySetAngularVel(b.m_Body, 0, 1e300, 1e300); }, false, false},
+        {"an ordinary push", [](Solid& b) { dBodyAddForce(b.m_Body, 0, 60, 0); }, false, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        kaPhysicsWorld world;
+        auto* ground = new Solid(world, "ground", false);
+        ground->Add(dCreateBox(nullptr, 100, 1, 100), "ground");
+        ground->Place(0, -0.5, 0);
+        Solid* ball = Ball(world, "ball", 0, 0.5);
+        Solid* other = Ball(world, "other", 3, 0.5);
+        if (c.inCollision)
+            ball->onCollide = [&c, ball] { c.give(*ball); };
+        // Seen after every pass: a body the step carried off and the bound brought back is not where it
+        // rested.
+        dReal highest = 0;
+        world.AddDynamicEntity(ball);
+        ball->onUpdate = [&highest, ball] { highest = std::max(highest, dBodyGetPosition(ball->m_Body)[1]); };
+        for (int frame = 0; frame < 30; ++frame)
+        {
+            if (!c.inCollision)
+                c.give(*ball);
+            world.Update(1.0f / 30.0f);
+        }
+        const dReal* at = dBodyGetPosition(ball->m_Body);
+        const dReal* q = dBodyGetQuaternion(ball->m_Body);
+        for (const dReal value : {at[0], at[1], at[2], q[0], q[1], q[2], q[3]})
+            EXPECT_TRUE(std::isfinite(value)) << value;
+        for (const dReal* motion : {dBodyGetLinearVel(ball->m_Body), dBodyGetAngularVel(ball->m_Body)})
+            for (int axis = 0; axis < 3; ++axis)
+                EXPECT_LT(std::fabs(motion[axis]), 100.0) << motion[axis];
+        EXPECT_NEAR(at[0], 0.0, 0.5);
+        EXPECT_NEAR(at[2], 0.0, 0.5);
+        EXPECT_EQ(highest > 1.0, c.lifts) << highest;
+        EXPECT_NEAR(dBodyGetPosition(other->m_Body)[0], 3.0, 1e-6);
+        EXPECT_NEAR(dBodyGetPosition(other->m_Body)[1], 0.5, 0.05);
     }
 }
 

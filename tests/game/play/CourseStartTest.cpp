@@ -26,6 +26,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -236,6 +238,49 @@ TEST_F(CourseStartTest, EntitiesPlacedBeyondAnyVenueAreLeftOutAndThePracticeRunG
     EXPECT_NE(world->FindEntityByName("LapToken6"), nullptr);
     ASSERT_NE(App().GetPlayerVehicle(), nullptr);
     EXPECT_TRUE(kaEntity::IsWithinPlacementBound(App().GetPlayerVehicle()->GetBodyPosition()));
+}
+
+// A launch or a jump far past any plate's or token's, given to the player's car in a practice run: the
+// physics refuses the push, and the run goes on with the car where it stood. A plate's launch still throws
+// it.
+TEST_F(CourseStartTest, ALaunchOrJumpPastWhatThePhysicsTakesIsRefusedAndTheRunGoesOn)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        const char* name;
+        std::function<void(tvVehicle&)> push;
+        bool lifts;
+    } cases[] = {
+        {"a launch of 3.4e38", [](tvVehicle& car) { car.AddLaunch(3.4e38f); }, false},
+        {"a launch of inf", [inf](tvVehicle& car) { car.AddLaunch(inf); }, false},
+        {"a jump of 3.4e38", [](tvVehicle& car) { car.AddJump(1.0f, 3.4e38f, 1.0f); }, false},
+        {"a jump of inf", [inf](tvVehicle& car) { car.AddJump(1.0f, inf, 1.0f); }, false},
+        {"a plate's launch", [](tvVehicle& car) { car.AddLaunch(30.0f); }, true},
+    };
+    tvWorld* world = StartCourse(0);
+    ASSERT_NE(world, nullptr);
+    Frames(tvWorld::kPracticeStartFrames + 10);
+    tvVehicle* car = App().GetPlayerVehicle();
+    ASSERT_NE(car, nullptr);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const Vector3 before = car->GetBodyPosition();
+        c.push(*car);
+        float highest = before.y;
+        for (int frame = 0; frame < 30; ++frame)
+        {
+            Frames(1);
+            const Vector3 at = car->GetBodyPosition();
+            ASSERT_TRUE(std::isfinite(at.x) && std::isfinite(at.y) && std::isfinite(at.z)) << frame;
+            highest = std::max(highest, at.y);
+        }
+        EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
+        const Vector3 after = car->GetBodyPosition();
+        EXPECT_LT(std::hypot(after.x - before.x, after.z - before.z), 1.0f);
+        EXPECT_EQ(highest > before.y + 1.0f, c.lifts) << highest - before.y;
+    }
 }
 
 // A hand-edited course whose entities a run cannot keep: one without an id, one with an empty one, one

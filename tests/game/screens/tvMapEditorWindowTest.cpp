@@ -24,6 +24,7 @@
 #include "engine/scene/kaEntityEditorModel.h"
 #include "engine/scene/kaGeomData.h"
 #include "engine/scene/kaMaterial.h"
+#include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaSpawnPoint.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
@@ -42,8 +43,11 @@
 #include "game/world/WorldInfo.h"
 #include "game/world/tvWorld.h"
 #include "tests/support/engine/gui/ListRowPoint.h"
+#include "tests/support/game/CourseLoadChecks.h"
 #include "tests/support/game/CourseSaveChecks.h"
+#include "tests/support/game/EntityPoint.h"
 #include "tests/support/game/HeadlessGame.h"
+#include "tests/support/game/MalformedCourse.h"
 #include "tests/support/game/PalettePicture.h"
 
 #include <SDL.h>
@@ -821,24 +825,7 @@ protected:
     // A point of the screen whose first pick is the entity (or, with `on` false, something else).
     static bool PointOn(kaWorld& world, const kaEntity* entity, bool on, int32_t& x, int32_t& y)
     {
-        for (int32_t py = 200; py <= 520; py += 8)
-            for (int32_t px = 200; px <= 600; px += 8)
-            {
-                kaCollideInfo hit;
-                platform::Vector3 origin;
-                platform::Vector3 direction;
-                if (!world.GetPickRay(float(px), float(py), origin, direction) ||
-                    !world.Pick(origin, origin + direction * 1000.0f, &hit,
-                                kaWorld::kPickTerrain | kaWorld::kPickMeshes))
-                    continue;
-                if ((hit.m_pObject == entity) == on)
-                {
-                    x = px;
-                    y = py;
-                    return true;
-                }
-            }
-        return false;
+        return testsupport::ScreenPointOn(world, entity, on, x, y);
     }
 
     kaModelManager m_Models;
@@ -1498,6 +1485,80 @@ TEST_F(tvMapEditorSdlTest, TurningASpinningTokenSavesItsPlacedRotationTurned)
     EXPECT_NEAR(angle, 20.0f * std::fabs(MapEditorWindow::kTurnPerPixel), 1e-3f);
     EXPECT_NEAR(relative.x, 0.0f, 1e-4f);
     EXPECT_NEAR(relative.z, 0.0f, 1e-4f);
+}
+
+// Values the load could not read, in the editor that runs the physics. One shows in the property sheet as the
+// value in use: the designer typing a value into its row, the one it shows too, replaces the text kept as
+// read, and the save writes what was typed; a row left alone keeps its text, though it comes back from the
+// sheet with the others. A position not read whole is saved as read however long the physics has run, the
+// bodies' fall and the start of a body off its centre being no move of the designer's; a right drag moves
+// one, and the save writes its new place while the others stay as read.
+TEST_F(tvMapEditorSdlTest, ValuesKeptAsReadGiveWayToTheDesignersRowsAndMovesAndToNothingElse)
+{
+    testsupport::MalformedCourse::ExpectSetRowsReplaceKeptValues(m_Game, *m_Editor, "tools button",
+                                                                 "tools menu");
+
+    // The positions, on a course of their own. By their place in the stunt yard: the launch plate and two
+    // barrels, whose bodies' centres lie above their origins, a token, a ball, and a cylinder, whose centre
+    // lies beside its origin.
+    using testsupport::MalformedCourse;
+    namespace courseLoads = testsupport::courseLoads;
+    const std::vector<MalformedCourse::Key> keys = {
+        {1, {"position", "y"}, "nan"},   {6, {"position", "z"}, "nan"},   {7, {"position", "y"}, "true"},
+        {12, {"position", "x"}, "true"}, {13, {"position", "y"}, "-inf"}, {15, {"position", "z"}, "-inf"},
+    };
+    const std::string file = m_Game.InstallPath() + "/Worlds/unread_places.xml";
+    const std::vector<MalformedCourse::Planted> planted =
+        MalformedCourse::WriteKeys(m_Game.InstallPath(), "Worlds/unread_places.xml", keys);
+    ASSERT_EQ(planted.size(), keys.size());
+    courseLoads::LoadThroughTheDialog(m_Game, *m_Editor, "Worlds\\unread_places");
+    courseLoads::ShownBox box;
+    courseLoads::AnswerBox(m_Game, MessageBoxWindow::kOkName, box);
+    ASSERT_TRUE(m_Game.RunScript(3));
+    ASSERT_TRUE(box.shown);
+    kaWorld* world = m_Editor->GetWorld();
+    ASSERT_NE(world, nullptr);
+    ASSERT_EQ(world->GetMalformedValues().size(), planted.size());
+
+    // Three seconds of the editor's physics, then Ctrl+S.
+    m_Game.SetClockStep(0.05);
+    for (int frame = 0; frame < 60; ++frame)
+        m_Game.Queue([] {});
+    m_Game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    ASSERT_TRUE(m_Game.RunScript(3));
+    for (const MalformedCourse::Planted& key : planted)
+        EXPECT_EQ(MalformedCourse::SavedElement(file, key), key.element) << key.entity;
+
+    // The launch plate moved by a right drag: its place is written from then on.
+    auto* plate = dynamic_cast<kaEntityModel*>(world->FindEntityByName("LaunchPlate2"));
+    ASSERT_NE(plate, nullptr);
+    const platform::Vector3 before = plate->GetPlacedPosition();
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(PointOn(*world, plate, true, x, y));
+    m_Game.Drag(SDL_BUTTON_RIGHT, x, y, x + 40, y);
+    m_Game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
+    ASSERT_TRUE(m_Game.RunScript(3));
+    const platform::Vector3 moved = plate->GetPlacedPosition();
+    ASSERT_GT(std::hypot(moved.x - before.x, moved.z - before.z), 1.0f);
+    for (const MalformedCourse::Planted& key : planted)
+    {
+        const std::string saved = MalformedCourse::SavedElement(file, key);
+        if (key.entity.find("\"LaunchPlate2\"") == std::string::npos)
+        {
+            EXPECT_EQ(saved, key.element) << key.entity;
+            continue;
+        }
+        TiXmlDocument written;
+        written.Parse(saved.c_str());
+        ASSERT_NE(written.RootElement(), nullptr) << saved;
+        EXPECT_NEAR(testsupport::courseSaves::ChildFloat(written.RootElement(), "x"), moved.x, 1e-3f)
+            << saved;
+        EXPECT_NEAR(testsupport::courseSaves::ChildFloat(written.RootElement(), "y"), moved.y, 1e-3f)
+            << saved;
+        EXPECT_NEAR(testsupport::courseSaves::ChildFloat(written.RootElement(), "z"), moved.z, 1e-3f)
+            << saved;
+    }
 }
 
 // The palette at the game's own screen: in a category long enough to scroll, each picture shows whole

@@ -1,11 +1,18 @@
 #include "tests/support/game/MalformedCourse.h"
 
+#include "editor/EditorPropertiesWindow.h"
 #include "editor/MapEditorWindow.h"
 #include "engine/gui/MessageBoxWindow.h"
 #include "engine/gui/guiDisplayBox.h"
+#include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiTextBox.h"
+#include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaWorld.h"
+#include "game/gear/PowerUp.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/CourseLoadChecks.h"
+#include "tests/support/game/EntityPoint.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <SDL.h>
@@ -59,17 +66,10 @@ const std::map<std::string, std::vector<BadValue>>& BadValues()
 }
 
 // Base and model keys planted by the entity's place in the stunt yard: the start point first, then gear,
-// tokens and props. A path names the key and, for a placement, the value in it.
-struct BaseKey
+// tokens and props.
+const std::vector<MalformedCourse::Key>& BaseKeys()
 {
-    size_t entity;
-    std::vector<const char*> path;
-    const char* text;
-};
-
-const std::vector<BaseKey>& BaseKeys()
-{
-    static const std::vector<BaseKey> keys = {
+    static const std::vector<MalformedCourse::Key> keys = {
         {0, {"snapToTerrain"}, "true"},
         {1, {"position", "x"}, "1e10"},
         {2, {"visible"}, "-1e39"},
@@ -194,6 +194,13 @@ std::vector<MalformedCourse::Planted> MalformedCourse::Write(const std::string& 
 std::vector<MalformedCourse::Planted> MalformedCourse::WriteBaseKeys(const std::string& install,
                                                                      const std::string& relative)
 {
+    return WriteKeys(install, relative, BaseKeys());
+}
+
+std::vector<MalformedCourse::Planted> MalformedCourse::WriteKeys(const std::string& install,
+                                                                 const std::string& relative,
+                                                                 const std::vector<Key>& keys)
+{
     TiXmlDocument document;
     if (!document.LoadFile(install + "/Worlds/stunt_yard.xml"))
         return {};
@@ -203,7 +210,7 @@ std::vector<MalformedCourse::Planted> MalformedCourse::WriteBaseKeys(const std::
          block = block->NextSiblingElement("Entity"))
         blocks.push_back(block);
     std::vector<Planted> planted;
-    for (const BaseKey& bad : BaseKeys())
+    for (const Key& bad : keys)
     {
         if (bad.entity >= blocks.size())
             return {};
@@ -227,6 +234,20 @@ std::vector<MalformedCourse::Planted> MalformedCourse::WriteBaseKeys(const std::
     if (!document.SaveFile(install + "/" + relative))
         return {};
     return planted;
+}
+
+std::string MalformedCourse::SavedElement(const std::string& savedFile, const Planted& key)
+{
+    TiXmlDocument saved;
+    if (!saved.LoadFile(savedFile))
+        return "";
+    const std::map<std::string, const TiXmlElement*> blocks = Entities(saved);
+    const size_t id = key.entity.rfind("(id ");
+    if (id == std::string::npos)
+        return "";
+    const auto block = blocks.find(key.entity.substr(id + 4, key.entity.size() - id - 5));
+    const TiXmlElement* written = block != blocks.end() ? block->second->FirstChildElement(key.key) : nullptr;
+    return written != nullptr ? Printed(*written) : "";
 }
 
 void MalformedCourse::ExpectKept(const std::string& plantedFile, const std::string& savedFile)
@@ -277,6 +298,100 @@ void MalformedCourse::ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow
 void MalformedCourse::ExpectBaseKeysRoundTrips(HeadlessGame& game, MapEditorWindow& editor)
 {
     _ExpectRoundTrips(game, editor, &WriteBaseKeys, BaseKeys().size());
+}
+
+void MalformedCourse::ExpectSetRowsReplaceKeptValues(HeadlessGame& game, MapEditorWindow& editor,
+                                                     const std::string& menuButton, const std::string& menu)
+{
+    // Entities by their place in the stunt yard, on the editors' view as a course opens.
+    const struct
+    {
+        Key key;
+        const char* entity;
+        const char* label;
+        // Typed into the row: null leaves it alone, empty types the value it shows.
+        const char* typed;
+    } cases[] = {
+        {{1, {"visible"}, "nan"}, "LaunchPlate2", kaEntity::kVisibleLabel, ""},
+        {{1, {"selectable"}, "2"}, "LaunchPlate2", kaEntity::kSelectableLabel, nullptr},
+        {{2, {"visible"}, "-1e39"}, "PointsToken3", kaEntity::kVisibleLabel, "1"},
+        {{2, {"selectable"}, "yes"}, "PointsToken3", kaEntity::kSelectableLabel, nullptr},
+        {{2, {"hideTime"}, "1.5"}, "PointsToken3", PowerUp::kRespawnLabel, ""},
+        {{8, {"visible"}, "true"}, "SpikeBar9", kaEntity::kVisibleLabel, "0"},
+        {{8, {"selectable"}, "-1"}, "SpikeBar9", kaEntity::kSelectableLabel, "1"},
+    };
+    std::vector<Key> keys;
+    for (const auto& c : cases)
+        keys.push_back(c.key);
+    const std::string file = game.InstallPath() + "/Worlds/unread_values.xml";
+    const std::vector<Planted> planted = WriteKeys(game.InstallPath(), "Worlds/unread_values.xml", keys);
+    ASSERT_EQ(planted.size(), keys.size());
+    courseLoads::LoadThroughTheDialog(game, editor, "Worlds\\unread_values");
+    courseLoads::ShownBox box;
+    courseLoads::AnswerBox(game, MessageBoxWindow::kOkName, box);
+    ASSERT_TRUE(game.RunScript(3));
+    kaWorld* world = editor.GetWorld();
+    ASSERT_NE(world, nullptr);
+    ASSERT_EQ(world->GetMalformedValues().size(), planted.size());
+
+    auto* sheet =
+        dynamic_cast<EditorPropertiesWindow*>(game.Gui().FindWindow(EditorPropertiesWindow::kWindowName));
+    ASSERT_NE(sheet, nullptr);
+    const auto clickRow = [&game](const std::function<guiListBox*()>& list, const std::string& text)
+    { game.ClickAt([list, text](int32_t& x, int32_t& y) { return ListRowPoint(list(), text, x, y); }); };
+    std::vector<std::string> expected;
+    std::string open;
+    for (size_t i = 0; i < std::size(cases); ++i)
+    {
+        const auto& c = cases[i];
+        kaEntity* entity = world->FindEntityByName(c.entity);
+        ASSERT_NE(entity, nullptr) << c.entity;
+        if (open != c.entity)
+        {
+            // The last entity's sheet closed with Ok, this one picked and its sheet opened from the menu.
+            if (!open.empty())
+                game.Click(EditorPropertiesWindow::kWindowName, "ok");
+            int32_t x = 0;
+            int32_t y = 0;
+            ASSERT_TRUE(ScreenPointOn(*world, entity, true, x, y)) << c.entity;
+            game.ClickAt(
+                [x, y](int32_t& atX, int32_t& atY)
+                {
+                    atX = x;
+                    atY = y;
+                    return true;
+                });
+            game.Click(editor.GetName(), menuButton);
+            clickRow([&editor, menu] { return editor.FindChild(menu)->DynamicCast<guiListBox>(); },
+                     "Selected Entity");
+            open = c.entity;
+        }
+        if (c.typed == nullptr)
+        {
+            expected.push_back(planted[i].element);
+            continue;
+        }
+        std::string typed = c.typed;
+        for (const kaCountedPtr<kaPropertyRecord>& row : entity->GetPropertyList())
+            if (typed.empty() && row->m_Label == c.label)
+                typed = row->m_Value;
+        ASSERT_FALSE(typed.empty()) << c.label;
+        expected.push_back("<" + planted[i].key + ">" + typed + "</" + planted[i].key + ">");
+        // Into the row's box, cleared from the end, the value typed.
+        game.ClickWidget(
+            [sheet, label = std::string(c.label)]() -> guiWidget*
+            { return sheet->IsVisible() ? sheet->GetValueBox(sheet->FindRowByLabel(label)) : nullptr; });
+        game.PressKey(guiTextBox::kKeyEnd);
+        for (int key = 0; key < 8; ++key)
+            game.PressKey(guiTextBox::kKeyBackspace);
+        game.Type(typed);
+    }
+    game.Click(EditorPropertiesWindow::kWindowName, "ok");
+    courseLoads::SaveWithCtrlS(game);
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(editor.IsSaved());
+    for (size_t i = 0; i < planted.size(); ++i)
+        EXPECT_EQ(SavedElement(file, planted[i]), expected[i]) << cases[i].entity << " " << cases[i].label;
 }
 
 void MalformedCourse::_ExpectRoundTrips(HeadlessGame& game, MapEditorWindow& editor, Planting plant,

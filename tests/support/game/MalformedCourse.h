@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,20 @@ public:
     // switches, position and rotation) planted instead: malformed texts, and placements beyond any venue
     // that ODE cannot take.
     static std::vector<Planted> WriteBaseKeys(const std::string& install, const std::string& relative);
+    // A key of an entity of the stunt yard by the entity's place: a path names the key and, for a placement,
+    // the value in it.
+    struct Key
+    {
+        size_t entity;
+        std::vector<const char*> path;
+        const char* text;
+    };
+    // The same with the keys given planted instead.
+    static std::vector<Planted> WriteKeys(const std::string& install, const std::string& relative,
+                                          const std::vector<Key>& keys);
+    // The planted key's element as a saved course holds it, on one line; empty when the entity or the key is
+    // not there.
+    static std::string SavedElement(const std::string& savedFile, const Planted& key);
     // Every entity of the planted course is in the saved one, each key of its block with the same text, and
     // no block gained a key the entity's classes keep for the block alone (a record's, say).
     static void ExpectKept(const std::string& plantedFile, const std::string& savedFile);
@@ -44,6 +59,13 @@ public:
     static void ExpectEditorRoundTrips(HeadlessGame& game, MapEditorWindow& editor);
     // The same with the base keys planted, each written back as it was planted.
     static void ExpectBaseKeysRoundTrips(HeadlessGame& game, MapEditorWindow& editor);
+
+    // A course of malformed flags and a power-up's malformed respawn time, opened through the load dialog;
+    // each entity picked on the view, its property sheet opened from the menu of that button and list, and
+    // some rows typed into (with the value they show, or another), others left alone; Ok, then Ctrl+S. A row
+    // typed into is saved as typed, one left alone as it was read, though it came back with the others.
+    static void ExpectSetRowsReplaceKeptValues(HeadlessGame& game, MapEditorWindow& editor,
+                                               const std::string& menuButton, const std::string& menu);
 
 private:
     using Planting = std::vector<Planted> (*)(const std::string& install, const std::string& relative);
