@@ -45,6 +45,12 @@ public:
     static constexpr const char* kMessageCaption = "Map Editor";
     static constexpr const char* kWriteFailedText =
         "<text font bar16m color .5 .5 .5 1>There was a problem writing to the file.</text>";
+    // A save refused because of what stands at the file's place: the file named, and the way out.
+    static constexpr const char* kNotSavedIntro = "Not saved: ";
+    static constexpr const char* kReadOnlyText = " is read-only.";
+    static constexpr const char* kNotRegularText = " is not a regular file.";
+    static constexpr const char* kSaveAsElsewhereText =
+        "Save World As... saves the course under another name.";
     static constexpr const char* kEmptyNameText =
         "<text font bar16m color .5 .5 .5 1>Please enter a file name.</text>";
     static constexpr const char* kRefusedText =

@@ -15,6 +15,7 @@
 #include "engine/gui/guiTextBox.h"
 #include "engine/render/kaFont.h"
 #include "engine/scene/kaWorld.h"
+#include "platform/files/SafeFileWriter.h"
 
 #include <tinyxml.h>
 
@@ -460,8 +461,23 @@ int32_t MapEditorWindow::SaveWorld()
     const bool written = m_World->SaveFile(path, false);
     if (!written && g_pGuiManager != nullptr)
     {
+        // A file the save may not replace is named, with the way out; any other failure is told as before.
+        const platform::SafeFileWriter::Refusal refusal = platform::SafeFileWriter::Check(path);
+        const char* const why = refusal == platform::SafeFileWriter::Refusal::ReadOnly     ? kReadOnlyText
+                                : refusal == platform::SafeFileWriter::Refusal::NotRegular ? kNotRegularText
+                                                                                           : nullptr;
         const DebugDrawingPause pause;
-        g_pGuiManager->ShowMessageBox(kWriteFailedText, _WriteFailureCaption(), MessageBoxWindow::kOk);
+        if (why != nullptr)
+        {
+            const std::vector<std::string> lines = {kNotSavedIntro + ReportText(path, kFileLineLength) + why,
+                                                    kSaveAsElsewhereText};
+            g_pGuiManager->ShowMessageBox(ReportMarkup(lines), _WriteFailureCaption(), MessageBoxWindow::kOk,
+                                          ReportArea(lines.size()), "");
+        }
+        else
+        {
+            g_pGuiManager->ShowMessageBox(kWriteFailedText, _WriteFailureCaption(), MessageBoxWindow::kOk);
+        }
     }
     // The mark went with the name: the state must be put back to match it.
     m_Saved = true;

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <fstream>
+#include <ext/stdio_filebuf.h>
 #include <iterator>
 #include <sstream>
 #include <utility>
@@ -163,6 +163,19 @@ private:
 
     Bytes& m_Bytes;
     bool& m_Read;
+};
+
+// A stream over an open descriptor, which it closes.
+class DescriptorStream : public std::istream
+{
+public:
+    DescriptorStream(int fd, std::ios::openmode mode) : std::istream(nullptr), m_Buffer(fd, mode)
+    {
+        rdbuf(&m_Buffer);
+    }
+
+private:
+    __gnu_cxx::stdio_filebuf<char> m_Buffer;
 };
 
 } // namespace
@@ -380,23 +393,35 @@ void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode)
         stream.Reset(new std::istringstream(std::move(bytes), openMode));
         return;
     }
-    const std::string native = found.empty() ? std::string() : platform::FindExisting(found);
-    if (native.empty() || platform::IsDirectory(native))
+    // Only a regular file too large to read whole streams; anything else is a stream whose first read fails
+    // (no buffer and the bad bit set).
+    const int fd = found.empty() ? -1 : platform::OpenReadable(found, platform::kAnyFileSize);
+    if (fd < 0)
     {
-        // No buffer and the bad bit set, so the caller's first read fails.
         stream.Reset(new std::istream(nullptr));
         return;
     }
     if (g_pFileSystem)
         g_pFileSystem->RecordOpenedFile(found.c_str());
-    stream.Reset(new std::ifstream(native, openMode));
+    stream.Reset(new DescriptorStream(fd, openMode));
 }
 
-FILE* OpenFile(const char* fileName, const char* mode)
+FILE* OpenFile(const char* fileName, const char* mode, size_t maxBytes)
 {
     if (!fileName || !*fileName)
         return nullptr;
     if (g_pFileSystem)
         g_pFileSystem->RecordOpenedFile(fileName);
-    return platform::OpenFile(fileName, mode);
+    return platform::OpenFile(fileName, mode, maxBytes);
+}
+
+FILE* OpenFile(const std::string& fileName, const char* mode, size_t maxBytes, platform::ReadRefusal* refusal)
+{
+    if (refusal)
+        *refusal = platform::ReadRefusal::Missing;
+    if (fileName.empty())
+        return nullptr;
+    if (g_pFileSystem)
+        g_pFileSystem->RecordOpenedFile(fileName.c_str());
+    return platform::OpenFile(fileName.c_str(), mode, maxBytes, refusal);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files/Files.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <list>
@@ -7,11 +9,6 @@
 #include <string>
 
 class kaManagedStream;
-
-namespace platform
-{
-class FileBytes;
-}
 
 // The one place where the engine finds its data files: as named, by bare name in the current directory,
 // under each search folder, then under the install folder read from the registry, then under the
@@ -104,10 +101,9 @@ std::string ResolveAndRead(const std::string& path, platform::FileBytes& bytes, 
 // records it. When nothing exists the stream is one whose first read fails; it is never null.
 void OpenStream(kaManagedStream& stream, const std::string& path, unsigned mode);
 
-// fopen of the name as given, without searching; null for a null or empty name and for a folder.
-FILE* OpenFile(const char* fileName, const char* mode);
-inline FILE* OpenFile(const std::string& fileName, const char* mode)
-{
-    // Qualified: a file that uses the platform namespace also sees platform::OpenFile.
-    return ::OpenFile(fileName.c_str(), mode);
-}
+// fopen of the name as given, without searching; null for a null or empty name and for a folder. Reading
+// takes only a regular file of at most maxBytes, as platform::OpenFile does.
+FILE* OpenFile(const char* fileName, const char* mode, size_t maxBytes = platform::kMaxDataFileBytes);
+// `refusal`, when given, says why nothing was opened.
+FILE* OpenFile(const std::string& fileName, const char* mode, size_t maxBytes = platform::kMaxDataFileBytes,
+               platform::ReadRefusal* refusal = nullptr);

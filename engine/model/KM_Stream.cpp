@@ -91,7 +91,8 @@ KM_Stream::~KM_Stream()
 
 FILE* KM_Stream::_OpenFile(const char* path, const char* mode)
 {
-    return ::OpenFile(path, mode);
+    // Only what is too large to read whole streams, so it is taken at any size.
+    return ::OpenFile(path, mode, platform::kAnyFileSize);
 }
 
 bool KM_Stream::Open(const char* path, int mode)

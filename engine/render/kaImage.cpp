@@ -51,7 +51,8 @@ bool kaImage::_ReadNamedFile(const std::string& fileName, platform::FileBytes& b
     case platform::FileRead::NotWhole:
         break;
     }
-    file = OpenFile(fileName, "rb");
+    // Streamed, so at any size; only a regular file.
+    file = OpenFile(fileName, "rb", platform::kAnyFileSize);
     return file != nullptr;
 }
 

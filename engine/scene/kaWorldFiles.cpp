@@ -105,11 +105,15 @@ private:
 bool kaWorld::ReadFile(const std::string& fileName, TiXmlDocument& document, std::string& why)
 {
     const std::string found = ResolvePath(fileName);
-    FILE* file = found.empty() ? nullptr : OpenFile(found, "rb");
+    platform::ReadRefusal refusal = platform::ReadRefusal::Missing;
+    FILE* file = found.empty() ? nullptr : OpenFile(found, "rb", platform::kMaxDataFileBytes, &refusal);
     if (!file)
     {
-        platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " not found.\n");
-        why = "the file was not found";
+        const std::string said = platform::DescribeRefusal(refusal, platform::kMaxDataFileBytes);
+        platform::OutputDebugString("kaWorld::LoadFile - " + fileName +
+                                    (refusal == platform::ReadRefusal::Missing ? " not found" : " " + said) +
+                                    ".\n");
+        why = "the file " + said;
         return false;
     }
     const bool loaded = LoadXmlDocument(document, file, fileName, why);

@@ -2,6 +2,7 @@
 #include "engine/render/kaBMPImage.h"
 #include "engine/terrain/kaTerrain.h"
 
+#include "platform/files/Files.h"
 #include "platform/system/DebugOutput.h"
 
 #include <algorithm>
@@ -12,16 +13,6 @@ namespace
 {
 
 constexpr const char* kGroundSuffix = "_ground";
-
-bool Exists(const std::string& path)
-{
-    if (FILE* file = std::fopen(path.c_str(), "rb"))
-    {
-        std::fclose(file);
-        return true;
-    }
-    return false;
-}
 
 // The text up to and including the last folder separator.
 std::string FolderOf(const std::string& path)
@@ -68,7 +59,7 @@ void kaTerrain::PrepareSave(const std::string& courseFile)
     const std::string folder = FolderOf(m_HeightMapPath);
     const std::string stem = StemOf(courseFile) + kGroundSuffix;
     std::string path = folder + stem + ".bmp";
-    for (int n = 2; path != m_HeightMapPath && Exists(path); ++n)
+    for (int n = 2; path != m_HeightMapPath && platform::PathExists(path); ++n)
         path = folder + stem + std::to_string(n) + ".bmp";
 
     // The loader hands rows in the file's stored order, which for this writer is bottom row first.

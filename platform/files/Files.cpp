@@ -1,5 +1,7 @@
 #include "platform/files/Files.h"
 
+#include "platform/system/DebugOutput.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -458,28 +460,31 @@ bool FindFirstMatch(const std::string& pattern)
     return !ListDirectory(pattern).empty();
 }
 
-FILE* OpenFile(const char* path, const char* mode)
+FILE* OpenFile(const char* path, const char* mode, size_t maxBytes, ReadRefusal* refusal)
 {
+    if (refusal)
+        *refusal = ReadRefusal::Missing;
     if (!path || !*path || !mode)
     {
         errno = ENOENT;
         return nullptr;
     }
-    // A file opened for reading only cannot be created: opened as written when it exists so, and
-    // resolved only when that fails.
     const std::string modeText = mode;
     if (modeText.find('r') != std::string::npos && modeText.find('+') == std::string::npos)
     {
-        const std::string slashed = ForwardSlashes(path);
-        if (FILE* file = std::fopen(slashed.c_str(), mode))
-        {
-            struct stat info;
-            if (fstat(fileno(file), &info) != 0 || !S_ISDIR(info.st_mode))
-                return file;
-            std::fclose(file);
-            errno = EISDIR;
+        const int fd = OpenReadable(path, maxBytes, refusal);
+        if (fd < 0)
             return nullptr;
+        FILE* file = fdopen(fd, mode);
+        if (!file)
+        {
+            const int error = errno;
+            close(fd);
+            errno = error;
+            if (refusal)
+                *refusal = ReadRefusal::Unreadable;
         }
+        return file;
     }
     const std::string native = NativePath(path);
     struct stat info;
@@ -487,11 +492,15 @@ FILE* OpenFile(const char* path, const char* mode)
     if (existed && S_ISDIR(info.st_mode))
     {
         errno = EISDIR;
+        if (refusal)
+            *refusal = ReadRefusal::Folder;
         return nullptr;
     }
     FILE* file = std::fopen(native.c_str(), mode);
     if (file && !existed)
         ForgetFolderOf(native);
+    if (refusal)
+        *refusal = file ? ReadRefusal::Opened : ReadRefusal::Unreadable;
     return file;
 }
 
@@ -506,13 +515,46 @@ FileMeasure MeasureOf(const struct stat& info)
     return measure;
 }
 
+// Never waits: a pipe or a device that slipped in after its look-up is opened without waiting for a writer
+// or a carrier, and never becomes the controlling terminal.
 int OpenForReading(const std::string& path)
 {
     int fd;
     do
-        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+ReadRefusal RefusalOf(const struct stat& info, size_t maxBytes)
+{
+    if (S_ISDIR(info.st_mode))
+        return ReadRefusal::Folder;
+    if (!S_ISREG(info.st_mode))
+        return ReadRefusal::NotRegular;
+    if (info.st_size > 0 && static_cast<uint64_t>(info.st_size) > maxBytes)
+        return ReadRefusal::TooLarge;
+    return ReadRefusal::Opened;
+}
+
+// A refusal a user can do something about is named on the debugger output; a missing file or a folder is
+// the caller's to report, as it may only be one candidate of several.
+int Refuse(const std::string& path, ReadRefusal why, size_t maxBytes, ReadRefusal* refusal)
+{
+    if (refusal)
+        *refusal = why;
+    if (why == ReadRefusal::NotRegular || why == ReadRefusal::TooLarge)
+        DebugPrintf("[platform::OpenFile] : %s %s; not read\n", path.c_str(),
+                    DescribeRefusal(why, maxBytes).c_str());
+    if (why == ReadRefusal::Folder)
+        errno = EISDIR;
+    else if (why == ReadRefusal::Missing)
+        errno = ENOENT;
+    else if (why == ReadRefusal::TooLarge)
+        errno = EFBIG;
+    else if (why == ReadRefusal::NotRegular)
+        errno = EINVAL;
+    return -1;
 }
 
 // A pipe is never opened: opening one would wait for its writer, and take what it writes. The one read asks
@@ -630,6 +672,68 @@ bool ReadWholeFile(const std::string& nativePath, FileBytes& bytes, size_t maxBy
     struct stat info;
     return stat(nativePath.c_str(), &info) == 0 &&
            ReadMeasuredFile(nativePath, MeasureOf(info), bytes, maxBytes);
+}
+
+std::string DescribeRefusal(ReadRefusal refusal, size_t maxBytes)
+{
+    switch (refusal)
+    {
+    case ReadRefusal::Opened:
+        return "was read";
+    case ReadRefusal::Missing:
+        return "was not found";
+    case ReadRefusal::Folder:
+        return "is a folder";
+    case ReadRefusal::NotRegular:
+        return "is not a regular file";
+    case ReadRefusal::TooLarge:
+        return maxBytes % (size_t(1) << 20) == 0 ? "is larger than " + std::to_string(maxBytes >> 20) + " MB"
+                                                 : "is larger than " + std::to_string(maxBytes) + " bytes";
+    case ReadRefusal::Unreadable:
+        break;
+    }
+    return "could not be opened";
+}
+
+int OpenReadable(const std::string& path, size_t maxBytes, ReadRefusal* refusal)
+{
+    if (refusal)
+        *refusal = ReadRefusal::Missing;
+    if (path.empty())
+    {
+        errno = ENOENT;
+        return -1;
+    }
+    // Looked up before it is opened, as written first and resolved only when that fails: what it is decides
+    // whether it is opened at all.
+    std::string native = ForwardSlashes(path);
+    struct stat info;
+    if (stat(native.c_str(), &info) != 0)
+    {
+        native = NativePath(path);
+        if (native.empty() || stat(native.c_str(), &info) != 0)
+            return Refuse(path,
+                          errno == ENOENT || errno == ENOTDIR || native.empty() ? ReadRefusal::Missing
+                                                                                : ReadRefusal::Unreadable,
+                          maxBytes, refusal);
+    }
+    ReadRefusal why = RefusalOf(info, maxBytes);
+    if (why != ReadRefusal::Opened)
+        return Refuse(path, why, maxBytes, refusal);
+    const int fd = OpenForReading(native);
+    if (fd < 0)
+        return Refuse(path, errno == ENOENT ? ReadRefusal::Missing : ReadRefusal::Unreadable, maxBytes,
+                      refusal);
+    // What was opened is what was looked up, unless the name was given to something else in between.
+    why = fstat(fd, &info) != 0 ? ReadRefusal::Unreadable : RefusalOf(info, maxBytes);
+    if (why != ReadRefusal::Opened)
+    {
+        close(fd);
+        return Refuse(path, why, maxBytes, refusal);
+    }
+    if (refusal)
+        *refusal = ReadRefusal::Opened;
+    return fd;
 }
 
 FileRead ReadFoundFile(const std::string& path, std::string& bytes, size_t maxBytes, std::string& native)

@@ -41,9 +41,36 @@ bool FindFirstMatch(const std::string& pattern);
 // Wildcard match of one name against one pattern component, without regard to case.
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 
+// The most a reader of the game's own files (courses, profiles, settings, layouts, init data) takes: none
+// comes near it, and a larger file is refused rather than read into memory.
+constexpr size_t kMaxDataFileBytes = size_t(64) << 20;
+// For readers that stream what they take (textures, models, sounds): any size.
+constexpr size_t kAnyFileSize = SIZE_MAX;
+
+// Why a file was not opened for reading.
+enum class ReadRefusal
+{
+    Opened,
+    Missing,    // nothing of that name, under any case
+    Folder,     // refused without a word, as a folder is no file to read
+    NotRegular, // a pipe, a device or a socket: reading one can wait for ever or never end
+    TooLarge,   // a regular file past the reader's limit
+    Unreadable, // the system refused the look-up or the open (a permission, a loop of links)
+};
+
+// What follows a file's name where a refusal is reported: "is not a regular file".
+std::string DescribeRefusal(ReadRefusal refusal, size_t maxBytes);
+
 // fopen through NativePath. Null for a null or empty name, and for a folder (which fopen would
-// otherwise open for reading on Linux).
-FILE* OpenFile(const char* path, const char* mode);
+// otherwise open for reading on Linux). A read-only mode ("r", "rb", "rt") takes a regular file of at most
+// maxBytes only: the entry is looked up first, so a pipe or a device is never opened, and the open itself
+// never waits. A file that is not a regular file or is too large is refused with a debugger line naming it.
+// `refusal`, when given, says why nothing was opened; errno is ENOENT for a missing file and EISDIR for a
+// folder.
+FILE* OpenFile(const char* path, const char* mode, size_t maxBytes = kMaxDataFileBytes,
+               ReadRefusal* refusal = nullptr);
+// The same open for reading as a descriptor, for readers that are not stdio streams; -1 when refused.
+int OpenReadable(const std::string& path, size_t maxBytes, ReadRefusal* refusal = nullptr);
 
 // What a look-up learnt of an entry: enough to tell whether it may be opened and how much it holds.
 struct FileMeasure

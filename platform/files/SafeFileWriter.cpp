@@ -1,6 +1,7 @@
 #include "platform/files/SafeFileWriter.h"
 
 #include "platform/files/Files.h"
+#include "platform/system/DebugOutput.h"
 
 #include <climits>
 #include <cstdlib>
@@ -107,17 +108,63 @@ bool IsTemporaryName(const std::string& entry, const std::string& targetName)
     return true;
 }
 
+// What stands where a save would put its file: nothing (the file is made), or what the save must refuse.
+SafeFileWriter::Refusal RefusalOf(const struct stat& existing)
+{
+    if (S_ISDIR(existing.st_mode))
+        return SafeFileWriter::Refusal::Folder;
+    if (!S_ISREG(existing.st_mode))
+        return SafeFileWriter::Refusal::NotRegular;
+    // By the mode, not by access(2): root may write anything, and would replace what its owner protected.
+    if ((existing.st_mode & S_IWUSR) == 0)
+        return SafeFileWriter::Refusal::ReadOnly;
+    return SafeFileWriter::Refusal::Allowed;
+}
+
+SafeFileWriter::Refusal RefusalAt(const std::string& target)
+{
+    if (target.empty())
+        return SafeFileWriter::Refusal::Unreachable;
+    struct stat existing;
+    return stat(target.c_str(), &existing) == 0 ? RefusalOf(existing) : SafeFileWriter::Refusal::Allowed;
+}
+
+// The end of the path's links, as the save would replace it; "" when there is none.
+std::string SaveTarget(const std::string& path)
+{
+    const std::string native = path.empty() ? std::string() : NativePath(path);
+    return native.empty() ? native : FollowLinks(native);
+}
+
 } // namespace
 
-SafeFileWriter::SafeFileWriter(const std::string& path)
+SafeFileWriter::Refusal SafeFileWriter::Check(const std::string& path)
+{
+    return RefusalAt(SaveTarget(path));
+}
+
+void SafeFileWriter::_Refuse(Refusal refusal, const std::string& given)
+{
+    m_Refusal = refusal;
+    if (refusal != Refusal::NotRegular && refusal != Refusal::ReadOnly)
+        return;
+    const std::string named =
+        m_Target == NativePath(given) ? given : given + " (through its link, " + m_Target + ")";
+    DebugPrintf("[SafeFileWriter::Save] : %s %s; nothing written\n", named.c_str(),
+                refusal == Refusal::ReadOnly ? "is read-only" : "is not a regular file");
+}
+
+SafeFileWriter::SafeFileWriter(const std::string& path) : m_Given(path)
 {
     if (path.empty())
         return;
-    m_Target = NativePath(path);
-    if (!m_Target.empty())
-        m_Target = FollowLinks(m_Target);
-    if (m_Target.empty() || IsDirectory(m_Target))
+    m_Target = SaveTarget(path);
+    const Refusal refusal = RefusalAt(m_Target);
+    if (refusal != Refusal::Allowed)
+    {
+        _Refuse(refusal, path);
         return;
+    }
     for (int attempt = 0; attempt < 8 && m_Temporary.empty(); ++attempt)
     {
         const size_t slash = m_Target.find_last_of('/') + 1;
@@ -219,11 +266,18 @@ bool SafeFileWriter::Commit()
     return true;
 }
 
-bool SafeFileWriter::_TakeOwnerAndMode(int fd) const
+bool SafeFileWriter::_TakeOwnerAndMode(int fd)
 {
     struct stat existing;
-    if (stat(m_Target.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode))
+    if (stat(m_Target.c_str(), &existing) != 0)
         return fchmod(fd, CreationMode()) == 0;
+    // Looked at again as the rename nears: the file may have been made read-only, or replaced, meanwhile.
+    const Refusal refusal = RefusalOf(existing);
+    if (refusal != Refusal::Allowed)
+    {
+        _Refuse(refusal, m_Given);
+        return false;
+    }
     // A file the user shared or kept private stays so. An owner we cannot give is no reason to lose the save.
     KeepOwner(fd, existing);
     // The mode after the owner, as a change of owner clears the set-id bits; those are not carried over to

@@ -13,10 +13,23 @@ namespace platform
 // writer of the same target removes it, whatever step the kill stopped: a temporary
 // (".<target>.XXXXXX.tarvolin-save") is locked for as long as its writer lives, so one that nobody holds is
 // known to be stale. A target that is a symbolic link is written through it: the file at the end of the
-// chain is replaced (its temporary made beside it) and keeps its mode; the links stay links.
+// chain is replaced (its temporary made beside it) and keeps its mode; the links stay links. Only a regular
+// file is replaced, and only one its owner may write: a pipe, a device or a read-only file at the end of the
+// chain is refused, with a debugger line naming it, as a plain write by its owner would be refused (checked
+// by the mode, so that root does not pass where the owner would not).
 class SafeFileWriter
 {
 public:
+    // Why a save is refused before anything is written.
+    enum class Refusal
+    {
+        Allowed,
+        Unreachable, // no file can be made there: a loop of links, a link that cannot be read
+        Folder,
+        NotRegular, // a pipe, a device or a socket
+        ReadOnly,   // its owner's write bit is clear
+    };
+
     // Creates the temporary file; File() is null when that fails.
     explicit SafeFileWriter(const std::string& path);
     ~SafeFileWriter();
@@ -38,19 +51,29 @@ public:
     // The whole of a file written this way.
     static bool WriteWhole(const std::string& path, const std::string& bytes);
 
+    // What a save of the path would meet as it stands, looked up without writing anything: for a caller that
+    // tells its user why a save failed.
+    static Refusal Check(const std::string& path);
+    // Why this writer was refused (Allowed while it may write, and when some later step failed).
+    Refusal GetRefusal() const { return m_Refusal; }
+
 private:
     // Removes the stale temporaries of the target: its own form only, made by this user, unlocked.
     void _RemoveStaleTemporaries() const;
     // Gives the temporary the target's mode and, where the system allows, its owner; a new file gets the
-    // mode a plain create would.
-    bool _TakeOwnerAndMode(int fd) const;
+    // mode a plain create would. False, with the refusal noted, when the target may not be replaced.
+    bool _TakeOwnerAndMode(int fd);
+    // Notes the refusal and names the file on the debugger output.
+    void _Refuse(Refusal refusal, const std::string& given);
 
+    std::string m_Given;
     std::string m_Target;
     std::string m_Temporary;
     FILE* m_File = nullptr;
     // Holds the temporary's lock until the rename or the removal is done.
     int m_LockFd = -1;
     bool m_Failed = false;
+    Refusal m_Refusal = Refusal::Allowed;
 };
 
 } // namespace platform

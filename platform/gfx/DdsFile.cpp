@@ -80,7 +80,7 @@ void BoxFilter(const TexelLayout& layout, const uint8_t* source, uint32_t width,
 
 bool DdsFile::LoadFromFile(const std::string& path, uint32_t levels)
 {
-    FILE* file = OpenFile(path.c_str(), "rb");
+    FILE* file = OpenFile(path.c_str(), "rb", kMaxDataBytes + 4 + kHeaderSize);
     if (!file)
         return _Fail("cannot open " + path);
     std::vector<uint8_t> bytes;

@@ -1,8 +1,11 @@
 #include "platform/registry/RegistryFile.h"
 
+#include "platform/files/Files.h"
+
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 namespace platform
@@ -24,9 +27,15 @@ std::string TrimBlanks(const std::string& text)
 bool RegistryFile::Load(const std::string& path)
 {
     Clear();
-    std::ifstream in(path);
-    if (!in)
+    FILE* file = OpenFile(path.c_str(), "r");
+    if (!file)
         return false;
+    std::string text;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, got);
+    std::fclose(file);
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line))
     {

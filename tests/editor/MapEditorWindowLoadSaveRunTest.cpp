@@ -190,6 +190,17 @@ TEST(MapEditorWindowLoadSaveRunTest, ASaveThatWouldLeaveOutEntitiesAsksFirst)
     courseLoads::ExpectSaveAsksBeforeLeavingOut(game, *editor);
 }
 
+// A course made read-only to protect it: Ctrl+S says so and writes nothing; Save World As... saves elsewhere.
+TEST(MapEditorWindowLoadSaveRunTest, AReadOnlyCourseIsNeverReplacedAndSaveAsSavesElsewhere)
+{
+    HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.RunScript());
+    MapEditorWindow* editor = Editor(game);
+    ASSERT_NE(editor, nullptr);
+    courseLoads::ExpectReadOnlyCourseKeptAndSavedAs(game, *editor);
+}
+
 // The keys every shipped entity holds, malformed or placed beyond any venue: every entity stays, each named,
 // and written back as read through two saves.
 TEST(MapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAreSavedAsRead)

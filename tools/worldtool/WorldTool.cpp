@@ -183,13 +183,18 @@ public:
             return false;
         }
         TiXmlDocument document;
-        FILE* file = OpenFile(m_File, "rb");
+        // Only a regular file of a course's size: a pipe would wait for a writer, a device never end.
+        platform::ReadRefusal refusal = platform::ReadRefusal::Missing;
+        FILE* file = OpenFile(m_File, "rb", platform::kMaxDataFileBytes, &refusal);
         const bool parsed = file && LoadXmlDocument(document, file, m_File);
         if (file)
             std::fclose(file);
         if (!parsed || !document.FirstChildElement(kaWorld::kRootElement))
         {
-            errors << "worldtool: " << m_Given << " is not a readable course\n";
+            errors << "worldtool: " << m_Given << " is not a readable course";
+            if (!file && refusal != platform::ReadRefusal::Missing)
+                errors << ": it " << platform::DescribeRefusal(refusal, platform::kMaxDataFileBytes);
+            errors << "\n";
             return false;
         }
         const TiXmlElement* root = document.FirstChildElement(kaWorld::kRootElement);

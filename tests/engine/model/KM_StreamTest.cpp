@@ -6,16 +6,18 @@
 #include "engine/model/KM_RoomAllocator.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "tests/support/DebugCapture.h"
+#include "tests/support/WaitingPipeWriter.h"
 #include "tests/support/engine/model/KmfTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
+#include <unistd.h>
 #include <vector>
 
 using kmftest::Bytes;
@@ -274,34 +276,49 @@ std::string ReadTrace(KM_Stream& stream)
     return trace;
 }
 
+// Files up to this size are read whole; a larger one streams.
+constexpr off_t kLargestWholeFile = off_t(256) * 1024 * 1024;
+
+// A file too large to read whole that ends in the bytes (sparse, so its size costs nothing on disk), opened
+// and placed at them. The position counts what is read from there.
+bool OpenTailOfALargeFile(KM_Stream& stream, const std::string& path, const std::string& bytes)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const off_t start = kLargestWholeFile + 1;
+    const bool written =
+        fd >= 0 && pwrite(fd, bytes.data(), bytes.size(), start) == static_cast<ssize_t>(bytes.size());
+    if (fd >= 0)
+        close(fd);
+    return written && stream.Open(path.c_str(), KM_Stream::kBinary) &&
+           stream.Seek(-static_cast<long>(bytes.size()), SEEK_END) && stream.Remaining() == bytes.size();
+}
+
+// Opening a pipe by name is refused, and the pipe is never opened: that would wait for its writer.
+void ExpectANamedPipeRefused(const std::string& path)
+{
+    const testsupport::WaitingPipeWriter writer(path);
+    ASSERT_TRUE(writer.Made());
+    KM_Stream pipe;
+    EXPECT_FALSE(pipe.Open(path.c_str(), KM_Stream::kBinary));
+    EXPECT_FALSE(pipe.IsOpen());
+    EXPECT_FALSE(writer.Released());
+}
+
 } // namespace
 
-// A regular file is taken whole at Open; a pipe streams. Both give the same reads, partial elements and
-// end flag included.
-TEST_F(StreamTest, WholeFileReadsMatchAStreamedPipe)
+// A regular file is taken whole at Open; one too large for that streams. Both give the same reads, partial
+// elements and end flag included. A pipe is neither.
+TEST_F(StreamTest, WholeFileReadsMatchAStreamedFileAndAPipeIsRefused)
 {
     const std::string bytes = "KMI-0123456789ab";
     KM_Stream file;
     ASSERT_TRUE(m_Files.Open(file, bytes));
-    const std::string fifo = m_Files.Path("pipe");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    std::thread writer(
-        [&]
-        {
-            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
-            {
-                std::fwrite(bytes.data(), 1, bytes.size(), out);
-                std::fclose(out);
-            }
-        });
-    KM_Stream pipe;
-    const bool opened = pipe.Open(fifo.c_str(), KM_Stream::kBinary);
-    const std::string streamed = opened ? ReadTrace(pipe) : "";
-    pipe.Close();
-    writer.join();
-    ASSERT_TRUE(opened);
-    EXPECT_EQ(ReadTrace(file), streamed);
+    KM_Stream streamed;
+    ASSERT_TRUE(OpenTailOfALargeFile(streamed, m_Files.Path("large.kmf"), bytes));
+    EXPECT_EQ(ReadTrace(file), ReadTrace(streamed));
     EXPECT_EQ(file.Remaining(), 0u);
+    EXPECT_EQ(streamed.Remaining(), 0u);
+    ExpectANamedPipeRefused(m_Files.Path("pipe"));
 }
 
 // The word helpers: values, position and end flag after each, through to a word the file holds only
@@ -333,33 +350,19 @@ std::string WordTrace(KM_Stream& stream)
     return trace;
 }
 
-TEST_F(StreamTest, WordReadsOfAWholeFileMatchAStreamedPipe)
+TEST_F(StreamTest, WordReadsOfAWholeFileMatchAStreamedFileAndAPipeIsRefused)
 {
     // 4 + 1 + 4 + 4 bytes, then 3 of a word.
     const std::string bytes = std::string("\x01\x02\x03\x04", 4) + "\x7f" +
                               std::string("\xfe\xff\xff\xff", 4) + std::string("\x00\x00\xc0\x3f", 4) + "xyz";
     KM_Stream file;
     ASSERT_TRUE(m_Files.Open(file, bytes));
-    const std::string fifo = m_Files.Path("words");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    std::thread writer(
-        [&]
-        {
-            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
-            {
-                std::fwrite(bytes.data(), 1, bytes.size(), out);
-                std::fclose(out);
-            }
-        });
-    KM_Stream pipe;
-    const bool opened = pipe.Open(fifo.c_str(), KM_Stream::kBinary);
-    const std::string streamed = opened ? WordTrace(pipe) : "";
-    pipe.Close();
-    writer.join();
-    ASSERT_TRUE(opened);
+    KM_Stream streamed;
+    ASSERT_TRUE(OpenTailOfALargeFile(streamed, m_Files.Path("words.kmf"), bytes));
     const std::string whole = WordTrace(file);
-    EXPECT_EQ(whole, streamed);
+    EXPECT_EQ(whole, WordTrace(streamed));
     EXPECT_EQ(whole, "+67305985@4 +127@5 +-2@9 +1500@13 -0@17E -127@18E ");
+    ExpectANamedPipeRefused(m_Files.Path("words"));
 }
 
 TEST_F(StreamTest, SeeksInAWholeFileActAsOnTheFile)

@@ -2,6 +2,7 @@
 
 #include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitingPipeWriter.h"
 #include "tests/support/engine/render/ImageFileBytes.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
 
 using imagebytes::AsString;
 using imagebytes::Bmp;
@@ -226,28 +226,17 @@ TEST_F(BMPImageTest, StreamAndOpenFileReadersMatchLoad)
     EXPECT_FALSE(byStream.LoadFromStream(failed));
 }
 
-// Load by the name of a pipe that holds the bytes: a file that cannot be read whole first, so it streams.
-bool LoadThroughFifo(kaBMPImage& image, const std::string& fifo, const Bytes& bytes, bool bottomUpRows)
+// Load by the name of a pipe: refused without opening it, which would wait for a writer.
+bool LoadThroughFifo(kaBMPImage& image, const std::string& fifo, bool bottomUpRows)
 {
-    if (mkfifo(fifo.c_str(), 0600) != 0)
-        return false;
-    std::thread writer(
-        [&]
-        {
-            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
-            {
-                std::fwrite(bytes.data(), 1, bytes.size(), out);
-                std::fclose(out);
-            }
-        });
-    const bool loaded = image.Load(fifo, bottomUpRows);
-    writer.join();
-    std::remove(fifo.c_str());
+    const testsupport::WaitingPipeWriter writer(fifo);
+    const bool loaded = writer.Made() && image.Load(fifo, bottomUpRows);
+    EXPECT_FALSE(writer.Released()) << "the pipe was opened";
     return loaded;
 }
 
-// A file loaded by name (read whole), its bytes handed over as that file's, and a pipe of that name give
-// the same image, or the same refusal, in either row order.
+// A file loaded by name (read whole) in either row order, its bytes handed over as that file's, and a pipe
+// handed over open give the same image, or the same refusal; a pipe by name is never read.
 TEST_F(BMPImageTest, EveryWayOfReadingAFileAgrees)
 {
     Bytes truncated = imagebytes::BmpBytes(Width3());
@@ -276,18 +265,23 @@ TEST_F(BMPImageTest, EveryWayOfReadingAFileAgrees)
         const std::string path = m_Dir.Write("image.bmp", AsString(c.file));
         for (const bool bottomUp : {false, true})
         {
-            kaBMPImage byName, byPipe;
+            kaBMPImage byName, byPipeName;
             EXPECT_EQ(byName.Load(path, bottomUp), c.loads);
-            EXPECT_EQ(LoadThroughFifo(byPipe, m_Dir.File("pipe.bmp"), c.file, bottomUp), c.loads);
-            EXPECT_EQ(ImagePixels(byPipe), ImagePixels(byName));
+            EXPECT_FALSE(LoadThroughFifo(byPipeName, m_Dir.File("pipe.bmp"), bottomUp));
+            EXPECT_TRUE(ImagePixels(byPipeName).empty());
             EXPECT_EQ(c.loads, !ImagePixels(byName).empty());
         }
-        kaBMPImage byName, byBytes;
+        kaBMPImage byName, byBytes, byPipe;
         byName.Load(path);
         platform::FileBytes fileBytes = imagebytes::AsFileBytes(c.file);
         EXPECT_EQ(byBytes.LoadFileBytes(path, fileBytes), c.loads);
         EXPECT_EQ(ImagePixels(byBytes), ImagePixels(byName));
         EXPECT_EQ(byBytes.GetName(), path);
+        FILE* pipe = imagebytes::PipeOf(c.file);
+        ASSERT_NE(pipe, nullptr);
+        EXPECT_EQ(byPipe.LoadFromFile(pipe), c.loads);
+        std::fclose(pipe);
+        EXPECT_EQ(ImagePixels(byPipe), ImagePixels(byName));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/files/Files.h"
 #include "tests/support/ProcessLimits.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitingPipeWriter.h"
 #include "tests/support/engine/render/ImageFileBytes.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
 
 using imagebytes::AsString;
 using imagebytes::Bytes;
@@ -224,28 +224,18 @@ TEST_F(TGAImageTest, RefusesTruncatedPixelsAndAbsurdSizes)
     EXPECT_EQ(image.GetPixels(), nullptr);
 }
 
-// Load by the name of a pipe that holds the bytes: a file that cannot be read whole first, so it streams.
-bool LoadThroughFifo(kaTGAImage& image, const std::string& fifo, const Bytes& bytes)
+// Load by the name of a pipe: refused without opening it, which would wait for a writer.
+bool LoadThroughFifo(kaTGAImage& image, const std::string& fifo)
 {
-    if (mkfifo(fifo.c_str(), 0600) != 0)
-        return false;
-    std::thread writer(
-        [&]
-        {
-            if (FILE* out = std::fopen(fifo.c_str(), "wb"))
-            {
-                std::fwrite(bytes.data(), 1, bytes.size(), out);
-                std::fclose(out);
-            }
-        });
-    const bool loaded = image.Load(fifo);
-    writer.join();
-    std::remove(fifo.c_str());
+    const testsupport::WaitingPipeWriter writer(fifo);
+    const bool loaded = writer.Made() && image.Load(fifo);
+    EXPECT_FALSE(writer.Released()) << "the pipe was opened";
     return loaded;
 }
 
 // A file loaded by name (read whole), its bytes handed over as that file's, the file opened and read as
-// it goes, and a pipe of that name all give the same image, or the same refusal.
+// it goes, and a pipe handed over open all give the same image, or the same refusal; a pipe by name is
+// never read.
 TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
 {
     TgaHeader grey;
@@ -280,7 +270,7 @@ TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
     {
         SCOPED_TRACE(index++);
         const std::string path = m_Dir.Write("image.tga", AsString(c.file));
-        kaTGAImage byName, byBytes, byOpenFile, byPipe;
+        kaTGAImage byName, byBytes, byOpenFile, byPipe, byPipeName;
         EXPECT_EQ(byName.Load(path), c.loads);
         platform::FileBytes fileBytes = imagebytes::AsFileBytes(c.file);
         EXPECT_EQ(byBytes.LoadFileBytes(path, fileBytes), c.loads);
@@ -288,7 +278,12 @@ TEST_F(TGAImageTest, EveryWayOfReadingAFileAgrees)
         ASSERT_NE(open, nullptr);
         EXPECT_EQ(byOpenFile.LoadFromFile(open), c.loads);
         std::fclose(open);
-        EXPECT_EQ(LoadThroughFifo(byPipe, m_Dir.File("pipe.tga"), c.file), c.loads);
+        FILE* pipe = imagebytes::PipeOf(c.file);
+        ASSERT_NE(pipe, nullptr);
+        EXPECT_EQ(byPipe.LoadFromFile(pipe), c.loads);
+        std::fclose(pipe);
+        EXPECT_FALSE(LoadThroughFifo(byPipeName, m_Dir.File("pipe.tga")));
+        EXPECT_TRUE(ImagePixels(byPipeName).empty());
         EXPECT_EQ(ImagePixels(byName), ImagePixels(byOpenFile));
         EXPECT_EQ(ImagePixels(byBytes), ImagePixels(byOpenFile));
         EXPECT_EQ(ImagePixels(byPipe), ImagePixels(byOpenFile));

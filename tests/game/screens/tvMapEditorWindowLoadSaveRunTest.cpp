@@ -67,6 +67,12 @@ TEST_F(tvMapEditorWindowLoadSaveRunTest, ASaveThatWouldLeaveOutEntitiesAsksFirst
     testsupport::courseLoads::ExpectSaveAsksBeforeLeavingOut(m_Game, *m_Editor);
 }
 
+// A course made read-only to protect it: Ctrl+S says so and writes nothing; Save World As... saves elsewhere.
+TEST_F(tvMapEditorWindowLoadSaveRunTest, AReadOnlyCourseIsNeverReplacedAndSaveAsSavesElsewhere)
+{
+    testsupport::courseLoads::ExpectReadOnlyCourseKeptAndSavedAs(m_Game, *m_Editor);
+}
+
 // The course editor runs the physics, which cannot place a body beyond the bound: a course with such places
 // and malformed base keys loads, keeps every entity and is saved as read.
 TEST_F(tvMapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAreSavedAsRead)

@@ -1,18 +1,25 @@
 #include "platform/files/SafeFileWriter.h"
 
 #include "platform/files/Files.h"
+#include "tests/support/DebugCapture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitingPipeWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstddef>
+#include <functional>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <memory>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,10 +111,10 @@ TEST(SafeFileWriter, RefusesWhatCannotBeWrittenAndKeepsTheTarget)
 }
 
 // A save replaces the contents and keeps the mode the user gave the file: a private profile stays private,
-// a read-only one read-only.
+// one its owner may write but not read stays so. (A read-only one is refused: see below.)
 TEST(SafeFileWriter, ASavedFileKeepsTheModeItHad)
 {
-    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0400), mode_t(0664), mode_t(0604)})
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0200), mode_t(0664), mode_t(0604)})
     {
         TempDir dir;
         const std::string target = dir.Write("Player0.xml", "old");
@@ -230,6 +237,177 @@ TEST(SafeFileWriter, ASymbolicLinkIsSavedThroughAndStaysALink)
         const bool existed = c.saved[0] != '@' || *c.existing;
         EXPECT_EQ(info.st_mode & 07777, existed ? mode_t(0600) : SavedFileMode()) << std::oct << info.st_mode;
         EXPECT_EQ(other.Entries().size(), otherBefore.size() + (existed ? 0 : 1));
+    }
+}
+
+// What a save meets at the end of the path's links, and whether it may replace it. A pipe, a device or a
+// socket is not the user's data to replace, and a file its owner made read-only is refused as the owner's own
+// write would be, whoever saves (root included): nothing changes, no temporary stays, and a debugger line
+// names the file. Check() tells the same before any write.
+TEST(SafeFileWriter, OnlyARegularFileItsOwnerMayWriteIsReplaced)
+{
+    using Refusal = SafeFileWriter::Refusal;
+    enum class Kind
+    {
+        Regular,
+        Pipe,
+        Device,
+        Socket,
+    };
+    const struct
+    {
+        const char* what;
+        Kind kind;
+        mode_t mode;
+        // The name saved is a link to the entry: to one in the folder, or to this path when given.
+        bool linked;
+        const char* outside;
+        Refusal refusal;
+        const char* said;
+    } cases[] = {
+        {"a regular file", Kind::Regular, 0644, false, nullptr, Refusal::Allowed, nullptr},
+        {"a file its owner may only write", Kind::Regular, 0200, false, nullptr, Refusal::Allowed, nullptr},
+        {"a read-only file", Kind::Regular, 0444, false, nullptr, Refusal::ReadOnly, "is read-only"},
+        {"a private read-only file", Kind::Regular, 0400, false, nullptr, Refusal::ReadOnly, "is read-only"},
+        {"a file only others may write", Kind::Regular, 0466, false, nullptr, Refusal::ReadOnly,
+         "is read-only"},
+        {"a link to a read-only file", Kind::Regular, 0444, true, nullptr, Refusal::ReadOnly, "is read-only"},
+        {"a pipe", Kind::Pipe, 0600, false, nullptr, Refusal::NotRegular, "is not a regular file"},
+        {"a link to a pipe", Kind::Pipe, 0600, true, nullptr, Refusal::NotRegular, "is not a regular file"},
+        {"a socket", Kind::Socket, 0600, false, nullptr, Refusal::NotRegular, "is not a regular file"},
+        {"a link to /dev/null", Kind::Device, 0666, true, "/dev/null", Refusal::NotRegular,
+         "is not a regular file"},
+        {"a device made here", Kind::Device, 0666, false, nullptr, Refusal::NotRegular,
+         "is not a regular file"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string entry = c.outside ? c.outside : dir.File(c.linked ? "kept.cfg" : "Tarvolin.cfg");
+        std::unique_ptr<testsupport::WaitingPipeWriter> pipe;
+        int socketFd = -1;
+        switch (c.kind)
+        {
+        case Kind::Regular:
+            dir.Write(c.linked ? "kept.cfg" : "Tarvolin.cfg", "old");
+            ASSERT_EQ(chmod(entry.c_str(), c.mode), 0);
+            break;
+        case Kind::Pipe:
+            pipe = std::make_unique<testsupport::WaitingPipeWriter>(entry);
+            ASSERT_TRUE(pipe->Made());
+            break;
+        case Kind::Socket:
+        {
+            socketFd = socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            ASSERT_LT(entry.size(), sizeof address.sun_path);
+            std::copy(entry.begin(), entry.end(), address.sun_path);
+            ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            break;
+        }
+        case Kind::Device:
+            // The last case: a system that does not let the test make one skips only it.
+            if (!c.outside && mknod(entry.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+                GTEST_SKIP() << "devices cannot be made here";
+            break;
+        }
+        if (c.linked)
+        {
+            ASSERT_EQ(symlink(entry.c_str(), dir.File("Tarvolin.cfg").c_str()), 0);
+        }
+        struct stat before;
+        ASSERT_EQ(stat(entry.c_str(), &before), 0);
+        const Names entries = dir.Entries();
+
+        testsupport::DebugCapture debug;
+        EXPECT_EQ(SafeFileWriter::Check(dir.File("Tarvolin.cfg")), c.refusal);
+        SafeFileWriter writer(dir.File("Tarvolin.cfg"));
+        EXPECT_EQ(writer.GetRefusal(), c.refusal);
+        const bool saved = writer.Write(std::string("new")) && writer.Commit();
+
+        EXPECT_EQ(saved, c.refusal == Refusal::Allowed);
+        struct stat after;
+        ASSERT_EQ(stat(entry.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777) << std::oct << after.st_mode;
+        EXPECT_EQ(dir.Entries(), entries);
+        if (c.linked)
+        {
+            struct stat link
+            {
+            };
+            ASSERT_EQ(lstat(dir.File("Tarvolin.cfg").c_str(), &link), 0);
+            EXPECT_TRUE(S_ISLNK(link.st_mode));
+        }
+        if (c.kind == Kind::Regular)
+        {
+            // Made readable to look, whoever runs the test.
+            ASSERT_EQ(chmod(entry.c_str(), 0600), 0);
+            std::string bytes;
+            EXPECT_TRUE(platform::ReadWholeFile(entry, bytes, 100));
+            EXPECT_EQ(bytes, saved ? "new" : "old");
+        }
+        else
+        {
+            EXPECT_EQ(after.st_ino, before.st_ino);
+            EXPECT_EQ(after.st_rdev, before.st_rdev);
+        }
+        if (pipe)
+        {
+            EXPECT_FALSE(pipe->Released()) << "the pipe was opened";
+        }
+        if (c.said)
+        {
+            EXPECT_TRUE(debug.Contains(dir.File("Tarvolin.cfg")) && debug.Contains(c.said))
+                << ::testing::PrintToString(debug.Lines());
+        }
+        else
+        {
+            EXPECT_TRUE(debug.Lines().empty()) << ::testing::PrintToString(debug.Lines());
+        }
+        if (socketFd >= 0)
+            close(socketFd);
+    }
+}
+
+// A target made read-only, or replaced by a pipe, while the bytes were being written is found so at the
+// commit: nothing replaces it.
+TEST(SafeFileWriter, ATargetThatChangesBeforeTheCommitIsLookedAtAgain)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void(const std::string&)> change;
+        SafeFileWriter::Refusal refusal;
+    } cases[] = {
+        {"made read-only", [](const std::string& path) { chmod(path.c_str(), 0444); },
+         SafeFileWriter::Refusal::ReadOnly},
+        {"replaced by a pipe",
+         [](const std::string& path)
+         {
+             unlink(path.c_str());
+             mkfifo(path.c_str(), 0600);
+         },
+         SafeFileWriter::Refusal::NotRegular},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string target = dir.Write("course.xml", "old");
+        SafeFileWriter writer(target);
+        ASSERT_TRUE(writer.Write(std::string("new")));
+        c.change(target);
+        struct stat before;
+        ASSERT_EQ(stat(target.c_str(), &before), 0);
+        EXPECT_FALSE(writer.Commit());
+        EXPECT_EQ(writer.GetRefusal(), c.refusal);
+        struct stat after;
+        ASSERT_EQ(stat(target.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(dir.Entries(), Names{"course.xml"});
     }
 }
 

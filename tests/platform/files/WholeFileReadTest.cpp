@@ -1,21 +1,23 @@
 #include "platform/files/Files.h"
 
+#include "tests/support/DebugCapture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitingPipeWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cctype>
-#include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace
 {
 
 using testsupport::TempDir;
+using testsupport::WaitingPipeWriter;
 
 const std::string kStale = "bytes of some earlier file";
 
@@ -31,45 +33,6 @@ platform::FileMeasure MeasureEntry(const std::string& path)
     return measure;
 }
 
-// A writer waiting for the pipe's first reader: whoever opens the pipe for reading lets it through.
-class WaitingPipeWriter
-{
-public:
-    explicit WaitingPipeWriter(std::string path)
-        : m_Path(std::move(path)), m_Thread(
-                                       [this]
-                                       {
-                                           const int fd = open(m_Path.c_str(), O_WRONLY);
-                                           m_Released = true;
-                                           if (fd >= 0)
-                                               close(fd);
-                                       })
-    {
-    }
-
-    ~WaitingPipeWriter()
-    {
-        // Opened here at last, so that the writer always ends.
-        const int fd = open(m_Path.c_str(), O_RDONLY | O_NONBLOCK);
-        m_Thread.join();
-        if (fd >= 0)
-            close(fd);
-    }
-
-    // True when someone opened the pipe within the time a released writer needs to notice.
-    bool Released() const
-    {
-        for (int i = 0; i < 20 && !m_Released; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return m_Released;
-    }
-
-private:
-    std::string m_Path;
-    std::atomic<bool> m_Released{false};
-    std::thread m_Thread;
-};
-
 } // namespace
 
 // Every kind of entry is either read whole, exactly, or refused with the caller's bytes left as they were;
@@ -82,8 +45,8 @@ TEST(WholeFileReads, EachKindOfEntryIsReadWholeOrRefusedUntouched)
     dir.Write("exact.bin", exact);
     dir.Write("large.bin", std::string(100, 'x'));
     dir.Write("folder/inside.bin", "inside");
-    ASSERT_EQ(mkfifo(dir.File("pipe.bin").c_str(), 0600), 0);
-    WaitingPipeWriter writer(dir.File("pipe.bin"));
+    const WaitingPipeWriter writer(dir.File("pipe.bin"));
+    ASSERT_TRUE(writer.Made());
 
     const struct
     {
@@ -200,4 +163,68 @@ TEST(WholeFileReads, AReusedBufferHoldsExactlyTheLastFileRead)
         EXPECT_EQ(bytes, step.contents);
         EXPECT_GE(bytes.capacity(), large.size());
     }
+}
+
+// An open for reading takes only a regular file within the reader's limit: a pipe or a device, named or
+// behind a link, is refused without being opened (a pipe would wait for its writer, /dev/zero never end),
+// and each refusal a user can mend is named on the debugger output. A descriptor open answers the same.
+TEST(ReadingOpens, OnlyARegularFileWithinTheLimitIsOpened)
+{
+    using platform::ReadRefusal;
+    TempDir dir;
+    dir.Write("course.xml", "<World/>");
+    dir.Write("large.xml", std::string(65, 'x'));
+    dir.Write("folder/inside.xml", "");
+    const WaitingPipeWriter writer(dir.File("pipe.xml"));
+    ASSERT_TRUE(writer.Made());
+    ASSERT_EQ(symlink(dir.File("pipe.xml").c_str(), dir.File("to-pipe.xml").c_str()), 0);
+    ASSERT_EQ(symlink("/dev/zero", dir.File("to-zero.xml").c_str()), 0);
+    const bool device = mknod(dir.File("device.xml").c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0;
+
+    const struct
+    {
+        const char* name;
+        ReadRefusal refusal;
+        const char* said;
+    } cases[] = {
+        {"course.xml", ReadRefusal::Opened, nullptr},
+        {"COURSE.XML", ReadRefusal::Opened, nullptr},
+        {"large.xml", ReadRefusal::TooLarge, "large.xml is larger than 64 bytes; not read"},
+        {"folder", ReadRefusal::Folder, nullptr},
+        {"missing.xml", ReadRefusal::Missing, nullptr},
+        {"pipe.xml", ReadRefusal::NotRegular, "pipe.xml is not a regular file; not read"},
+        {"to-pipe.xml", ReadRefusal::NotRegular, "to-pipe.xml is not a regular file; not read"},
+        {"to-zero.xml", ReadRefusal::NotRegular, "to-zero.xml is not a regular file; not read"},
+        {"device.xml", ReadRefusal::NotRegular, "device.xml is not a regular file; not read"},
+    };
+    for (const auto& c : cases)
+    {
+        if (std::string(c.name) == "device.xml" && !device)
+            continue; // a system that does not let the test make a device
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.File(c.name);
+        testsupport::DebugCapture debug;
+        ReadRefusal refusal = ReadRefusal::Unreadable;
+        FILE* file = platform::OpenFile(path.c_str(), "rb", 64, &refusal);
+        EXPECT_EQ(refusal, c.refusal);
+        EXPECT_EQ(file != nullptr, c.refusal == ReadRefusal::Opened);
+        if (file)
+        {
+            char bytes[16] = {};
+            EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, file), 8u);
+            EXPECT_EQ(std::string(bytes), "<World/>");
+            std::fclose(file);
+        }
+        ReadRefusal described = ReadRefusal::Unreadable;
+        const int fd = platform::OpenReadable(path, 64, &described);
+        EXPECT_EQ(described, c.refusal);
+        EXPECT_EQ(fd >= 0, c.refusal == ReadRefusal::Opened);
+        if (fd >= 0)
+            close(fd);
+        const std::string line = c.said ? "[platform::OpenFile] : " + dir.Path() + "/" + c.said + "\n" : "";
+        const std::vector<std::string> said =
+            c.said ? std::vector<std::string>{line, line} : std::vector<std::string>();
+        EXPECT_EQ(debug.Lines(), said);
+    }
+    EXPECT_FALSE(writer.Released()) << "the pipe was opened";
 }

@@ -18,6 +18,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <tinyxml.h>
 
 #include <algorithm>
@@ -483,6 +484,59 @@ void ExpectUnreadBlocksAndUnusableIdsKept(HeadlessGame& game, MapEditorWindow& e
         else
             EXPECT_EQ(saved, first);
     }
+}
+
+void ExpectReadOnlyCourseKeptAndSavedAs(HeadlessGame& game, MapEditorWindow& editor)
+{
+    const std::string install = game.InstallPath();
+    const std::string yard = ReadWhole(install + "/" + courseSaves::kStuntYard);
+    ASSERT_FALSE(yard.empty());
+    const std::string file = install + "/Worlds/kept_yard.xml";
+    std::ofstream(file, std::ios::binary) << yard;
+    ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+    struct stat before;
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+    LoadThroughTheDialog(game, editor, "Worlds\\kept_yard");
+    ASSERT_TRUE(game.RunScript(3));
+    ASSERT_NE(editor.GetWorld(), nullptr);
+    ASSERT_EQ(editor.GetWorldName(), "kept_yard.xml");
+
+    ShownBox refused;
+    SaveWithCtrlS(game);
+    AnswerBox(game, MessageBoxWindow::kOkName, refused);
+    ASSERT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(refused.shown);
+    EXPECT_NE(refused.Text().find("Not saved: Worlds\\kept_yard.xml is read-only.\n"), std::string::npos)
+        << refused.Text();
+    EXPECT_NE(refused.Text().find("Save World As..."), std::string::npos) << refused.Text();
+    EXPECT_EQ(ReadWhole(file), yard);
+    struct stat info;
+    ASSERT_EQ(stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode_t(0444));
+    // The same file, not another one made in its place.
+    EXPECT_EQ(info.st_ino, before.st_ino);
+    EXPECT_FALSE(editor.IsSaved());
+
+    // Under another name the course is saved, and the protected file still keeps its bytes.
+    auto dialog = [&game]
+    { return dynamic_cast<SaveLoadWindow*>(game.Gui().FindWindow(SaveLoadWindow::kWindowName)); };
+    game.Click(editor.GetName(), "file button");
+    ClickRow(
+        game, [&editor] { return editor.FindChild("file menu")->DynamicCast<guiListBox>(); },
+        "Save World As...");
+    game.ClickWidget([dialog]() -> guiWidget*
+                     { return dialog() != nullptr ? dialog()->GetFileNameBox() : nullptr; });
+    game.PressKey(guiTextBox::kKeyEnd);
+    for (int i = 0; i < 24; ++i)
+        game.PressKey(guiTextBox::kKeyBackspace);
+    game.Type("kept copy");
+    game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
+    ASSERT_TRUE(game.RunScript(3));
+    const std::string copy = ReadWhole(install + "/Worlds/kept copy.xml");
+    EXPECT_EQ(Occurrences(copy, "<Entity>"), Occurrences(yard, "<Entity>"));
+    EXPECT_TRUE(editor.IsSaved());
+    EXPECT_EQ(editor.GetWorldName(), "kept copy.xml");
+    EXPECT_EQ(ReadWhole(file), yard);
 }
 
 } // namespace courseLoads

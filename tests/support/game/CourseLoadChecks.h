@@ -59,6 +59,9 @@ void ExpectUnreadableCoursesLeftAlone(HeadlessGame& game, MapEditorWindow& edito
 // A course with a repeated id: Ctrl+S asks first, naming the entity; Cancel writes nothing, Save writes the
 // course without it, and a later save of the same world does not ask again.
 void ExpectSaveAsksBeforeLeavingOut(HeadlessGame& game, MapEditorWindow& editor);
+// A course made read-only, loaded through the dialog: Ctrl+S is refused with a box that names the file, which
+// keeps its bytes and its mode; Save World As... then saves the course under another name.
+void ExpectReadOnlyCourseKeptAndSavedAs(HeadlessGame& game, MapEditorWindow& editor);
 
 // The stunt yard with blocks pasted where no reader takes them (an "entity" and an "Entiti" among the
 // entities, a second entity list, a second course after the root) and entities whose ids no run takes (empty,

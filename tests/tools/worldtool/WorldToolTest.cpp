@@ -1,4 +1,5 @@
 #include "tests/support/TempDir.h"
+#include "tests/support/WaitingPipeWriter.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -145,6 +146,50 @@ TEST_F(WorldToolTest, RefusesBadFilesAndArguments)
     Tool("resave " + Quote(m_Course) + " " + Quote(m_Root.File("no/such/folder/out.xml")), 1);
     EXPECT_NE(Tool("", 2).find("usage"), std::string::npos);
     Tool("info", 2);
+}
+
+// A course that is a pipe, a link to /dev/zero or a file past any course's size is refused at once by each
+// command, with a line naming it and what it is, and nothing is written: the tool neither waits for a writer
+// nor reads without end. A time and a memory limit turn either into a failure instead of a hang.
+TEST_F(WorldToolTest, RefusesWhatIsNoCourseFileAtOnceAndNamesIt)
+{
+    const testsupport::WaitingPipeWriter pipe(m_Root.File("Worlds/piped.xml"));
+    ASSERT_TRUE(pipe.Made());
+    fs::create_symlink("/dev/zero", m_Root.File("Worlds/zero.xml"));
+    const std::string large = m_Root.Write("Worlds/large.xml", "<World><name>Large</name></World>");
+    // Sparse: its size costs nothing on disk.
+    fs::resize_file(large, (uintmax_t(64) << 20) + 1);
+    const struct
+    {
+        const char* file;
+        const char* said;
+    } cases[] = {
+        {"Worlds/piped.xml", "is not a regular file"},
+        {"Worlds/zero.xml", "is not a regular file"},
+        {"Worlds/large.xml", "is larger than 64 MB"},
+    };
+    for (const auto& c : cases)
+    {
+        for (const std::string command : {"info ", "resave "})
+        {
+            SCOPED_TRACE(command + c.file);
+            const std::string out = m_Root.File("Worlds/out.xml");
+            std::string output;
+            EXPECT_EQ(RunCommand("ulimit -v 1000000; timeout 20 " + std::string(WORLDTOOL_PATH) + " " +
+                                     command + Quote(m_Root.File(c.file)) +
+                                     (command == "resave " ? " " + Quote(out) : ""),
+                                 output),
+                      1)
+                << output;
+            EXPECT_NE(
+                output.find("worldtool: " + m_Root.File(c.file) + " is not a readable course: it " + c.said),
+                std::string::npos)
+                << output;
+            EXPECT_FALSE(fs::exists(out));
+        }
+    }
+    EXPECT_FALSE(pipe.Released()) << "the pipe was opened";
+    EXPECT_TRUE(fs::is_symlink(m_Root.File("Worlds/zero.xml")));
 }
 
 namespace
