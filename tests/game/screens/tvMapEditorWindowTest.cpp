@@ -1101,6 +1101,22 @@ protected:
             }
         }
         EXPECT_GE(rows, 6);
+
+        // Unscrolled, the frame ends where a row ends, on the screen, and no further row would fit below it.
+        const platform::Rect& frame = scroller->GetHitRect();
+        const int32_t screenHeight = int32_t(g_pGraphicsManager->GetPresentParameters().BackBufferHeight);
+        int32_t whole = 0;
+        int32_t top = palette->GetHitRect().top;
+        for (int32_t row = 0; row < rows; top += palette->GetRowHeight(row), ++row)
+        {
+            const int32_t bottom = top + palette->GetRowHeight(row);
+            EXPECT_FALSE(top < frame.bottom && bottom > frame.bottom)
+                << "row " << row << " is cut at " << frame.bottom;
+            whole += bottom <= frame.bottom ? 1 : 0;
+        }
+        EXPECT_LT(whole, rows);
+        EXPECT_LE(frame.bottom, screenHeight);
+        EXPECT_LT(screenHeight - frame.bottom, palette->GetRowHeight(0));
     }
 
     // Out of the editor to the hub, then practice: the car, then the course of that name from the list.
