@@ -1413,7 +1413,11 @@ TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
         EXPECT_EQ(HiddenIn(file), 0);
     }
 
-    // Escape: the unsaved course's prompt answered with save, and the editor left.
+    // Escape: the course a token put down changed asks first; the prompt answered with save, and the editor
+    // left.
+    const kaBoundingBox* venueBox = m_Editor->GetWorld()->GetVenueEntity()->GetBoundingBox();
+    ASSERT_NE(venueBox, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Place("LapToken", (venueBox->m_Min + venueBox->m_Max) * 0.5f));
     ClickPicture("PointsToken");
     m_Game.Queue([&file] { std::filesystem::remove(file); });
     m_Game.TapKey(SDL_SCANCODE_ESCAPE);
@@ -1421,8 +1425,93 @@ TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
     ASSERT_TRUE(m_Game.RunScript(4));
     EXPECT_FALSE(m_Editor->IsVisible());
     ASSERT_TRUE(std::filesystem::exists(file));
-    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
+    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored + 1);
     EXPECT_EQ(HiddenIn(file), 0);
+}
+
+// A picture clicked and let go with Escape changes nothing: the saved course keeps its name unmarked and
+// Escape offers the menu of an unchanged course, not the save question, however the pointer went between.
+// Putting a token down still marks the course changed.
+TEST_F(tvMapEditorGearSdlTest, EscapeAfterPickingAPictureLeavesTheCourseUnchanged)
+{
+    NewCourse("Changed Mind", kVenue);
+    ASSERT_TRUE(m_Game.RunScript());
+    kaWorld* world = m_Editor->GetWorld();
+    ASSERT_NE(world, nullptr);
+    const kaBoundingBox* venueBox = world->GetVenueEntity()->GetBoundingBox();
+    ASSERT_NE(venueBox, nullptr);
+    const platform::Vector3 centre = (venueBox->m_Min + venueBox->m_Max) * 0.5f;
+    int32_t groundX = 0;
+    int32_t groundY = 0;
+    ASSERT_TRUE(ScreenPointOver(*world, centre, groundX, groundY));
+    ChooseCategory("Points");
+    ChooseFromMenu("file button", "file menu", "Save World As...");
+    SaveAs("changed mind");
+    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(m_Editor->IsSaved());
+    const std::string shownName = m_Editor->GetFileNameBox()->GetText();
+    ASSERT_EQ(shownName.find('*'), std::string::npos);
+    const std::string saved = m_Game.Install().Path() + "/Worlds/changed mind.xml";
+    const size_t stored = testsupport::courseSaves::SavedEntities(saved).size();
+
+    struct Way
+    {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Way ways[] = {
+        {"the picture, then Escape", [] {}},
+        {"over the ground, where the token follows, then Escape",
+         [this, groundX, groundY]
+         {
+             m_Game.MovePointer(groundX + 20, groundY + 20);
+             m_Game.MovePointer(groundX, groundY);
+         }},
+        {"another picture, then Escape", [this] { ClickPicture("LapToken"); }},
+    };
+    for (const Way& way : ways)
+    {
+        SCOPED_TRACE(way.name);
+        ClickPicture("PointsToken");
+        way.act();
+        m_Game.TapKey(SDL_SCANCODE_ESCAPE);
+        bool leaveMenu = false;
+        bool saveQuestion = false;
+        bool unchanged = false;
+        std::string name;
+        m_Game.Queue(
+            [&]
+            {
+                leaveMenu = m_Game.Gui().FindWindow(InGameMenu::kWindowName)->IsVisible();
+                saveQuestion = m_Game.Gui().FindWindow(MapSaveMenu::kWindowName)->IsVisible();
+                unchanged = m_Editor->IsSaved();
+                name = m_Editor->GetFileNameBox()->GetText();
+            });
+        // Either way the editor stays: both offer the way back under this name.
+        m_Game.ClickWidget(
+            [this]() -> guiWidget*
+            {
+                for (const char* window : {InGameMenu::kWindowName, MapSaveMenu::kWindowName})
+                {
+                    guiWindow* shown = m_Game.Gui().FindWindow(window);
+                    if (shown != nullptr && shown->IsVisible())
+                        return shown->FindChild(InGameMenu::kResumeName)->DynamicCast<guiWidget>();
+                }
+                return nullptr;
+            });
+        ASSERT_TRUE(m_Game.RunScript(4));
+        ASSERT_TRUE(m_Editor->IsVisible());
+        EXPECT_TRUE(leaveMenu);
+        EXPECT_FALSE(saveQuestion);
+        EXPECT_TRUE(unchanged);
+        EXPECT_EQ(name, shownName);
+        EXPECT_EQ(m_Editor->GetHighlightedEntity(), nullptr);
+    }
+    EXPECT_EQ(testsupport::courseSaves::SavedEntities(saved).size(), stored);
+
+    ASSERT_NO_FATAL_FAILURE(Place("PointsToken", centre));
+    EXPECT_FALSE(m_Editor->IsSaved());
+    EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "*" + shownName);
 }
 
 // The player's course editor opens courses only: Load World... lists the courses the game lists, and none
