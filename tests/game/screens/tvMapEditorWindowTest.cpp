@@ -1363,7 +1363,9 @@ TEST_F(tvMapEditorGearSdlTest, ATokenIsPutDownWhereTheClickIsHoweverThePointerGo
 }
 
 // A picture clicked and then left for something else is never put down: a click on the palette (the same
-// picture or another), a menu, Ctrl+S or Escape takes it away, and no save writes it, shown or hidden.
+// picture or another), a menu, Ctrl+S or Escape takes it away, and no save writes it, shown or hidden. Let go
+// with Escape on a saved course, it changes nothing, however the pointer went between: the name keeps no mark
+// and Escape offers the menu of an unchanged course, not the save question. A token put down marks it.
 TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
 {
     NewCourse("Second Thoughts", kVenue);
@@ -1413,53 +1415,18 @@ TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
         EXPECT_EQ(HiddenIn(file), 0);
     }
 
-    // Escape: the course a token put down changed asks first; the prompt answered with save, and the editor
-    // left.
-    const kaBoundingBox* venueBox = m_Editor->GetWorld()->GetVenueEntity()->GetBoundingBox();
-    ASSERT_NE(venueBox, nullptr);
-    ASSERT_NO_FATAL_FAILURE(Place("LapToken", (venueBox->m_Min + venueBox->m_Max) * 0.5f));
-    ClickPicture("PointsToken");
-    m_Game.Queue([&file] { std::filesystem::remove(file); });
-    m_Game.TapKey(SDL_SCANCODE_ESCAPE);
-    m_Game.Click(MapSaveMenu::kWindowName, MapSaveMenu::kYesName);
-    ASSERT_TRUE(m_Game.RunScript(4));
-    EXPECT_FALSE(m_Editor->IsVisible());
-    ASSERT_TRUE(std::filesystem::exists(file));
-    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored + 1);
-    EXPECT_EQ(HiddenIn(file), 0);
-}
-
-// A picture clicked and let go with Escape changes nothing: the saved course keeps its name unmarked and
-// Escape offers the menu of an unchanged course, not the save question, however the pointer went between.
-// Putting a token down still marks the course changed.
-TEST_F(tvMapEditorGearSdlTest, EscapeAfterPickingAPictureLeavesTheCourseUnchanged)
-{
-    NewCourse("Changed Mind", kVenue);
-    ASSERT_TRUE(m_Game.RunScript());
+    ASSERT_TRUE(m_Editor->IsSaved());
+    const std::string shownName = m_Editor->GetFileNameBox()->GetText();
+    ASSERT_EQ(shownName.find('*'), std::string::npos);
     kaWorld* world = m_Editor->GetWorld();
-    ASSERT_NE(world, nullptr);
     const kaBoundingBox* venueBox = world->GetVenueEntity()->GetBoundingBox();
     ASSERT_NE(venueBox, nullptr);
     const platform::Vector3 centre = (venueBox->m_Min + venueBox->m_Max) * 0.5f;
     int32_t groundX = 0;
     int32_t groundY = 0;
     ASSERT_TRUE(ScreenPointOver(*world, centre, groundX, groundY));
-    ChooseCategory("Points");
-    ChooseFromMenu("file button", "file menu", "Save World As...");
-    SaveAs("changed mind");
-    ASSERT_TRUE(m_Game.RunScript());
-    ASSERT_TRUE(m_Editor->IsSaved());
-    const std::string shownName = m_Editor->GetFileNameBox()->GetText();
-    ASSERT_EQ(shownName.find('*'), std::string::npos);
-    const std::string saved = m_Game.Install().Path() + "/Worlds/changed mind.xml";
-    const size_t stored = testsupport::courseSaves::SavedEntities(saved).size();
-
-    struct Way
-    {
-        const char* name;
-        std::function<void()> act;
-    };
-    const Way ways[] = {
+    // What comes between the click on the picture and Escape.
+    const Then betweens[] = {
         {"the picture, then Escape", [] {}},
         {"over the ground, where the token follows, then Escape",
          [this, groundX, groundY]
@@ -1469,11 +1436,11 @@ TEST_F(tvMapEditorGearSdlTest, EscapeAfterPickingAPictureLeavesTheCourseUnchange
          }},
         {"another picture, then Escape", [this] { ClickPicture("LapToken"); }},
     };
-    for (const Way& way : ways)
+    for (const Then& between : betweens)
     {
-        SCOPED_TRACE(way.name);
+        SCOPED_TRACE(between.name);
         ClickPicture("PointsToken");
-        way.act();
+        between.act();
         m_Game.TapKey(SDL_SCANCODE_ESCAPE);
         bool leaveMenu = false;
         bool saveQuestion = false;
@@ -1507,11 +1474,22 @@ TEST_F(tvMapEditorGearSdlTest, EscapeAfterPickingAPictureLeavesTheCourseUnchange
         EXPECT_EQ(name, shownName);
         EXPECT_EQ(m_Editor->GetHighlightedEntity(), nullptr);
     }
-    EXPECT_EQ(testsupport::courseSaves::SavedEntities(saved).size(), stored);
+    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
 
-    ASSERT_NO_FATAL_FAILURE(Place("PointsToken", centre));
+    // Escape: the course a token put down changed asks first; the prompt answered with save, and the editor
+    // left.
+    ASSERT_NO_FATAL_FAILURE(Place("LapToken", centre));
     EXPECT_FALSE(m_Editor->IsSaved());
     EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "*" + shownName);
+    ClickPicture("PointsToken");
+    m_Game.Queue([&file] { std::filesystem::remove(file); });
+    m_Game.TapKey(SDL_SCANCODE_ESCAPE);
+    m_Game.Click(MapSaveMenu::kWindowName, MapSaveMenu::kYesName);
+    ASSERT_TRUE(m_Game.RunScript(4));
+    EXPECT_FALSE(m_Editor->IsVisible());
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored + 1);
+    EXPECT_EQ(HiddenIn(file), 0);
 }
 
 // The player's course editor opens courses only: Load World... lists the courses the game lists, and none
