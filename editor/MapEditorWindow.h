@@ -310,6 +310,8 @@ private:
     bool m_Moving = false;
     // The selected entity was chosen from the palette and hangs under the pointer until a press puts it down.
     bool m_Placing = false;
+    // Whether the world was saved when the entity now hanging was chosen: letting it go puts that back.
+    bool m_SavedBeforePlacing = true;
     platform::Vector3 m_PlaceOffset;
     float m_LastClickTime = 0.0f;
     int32_t m_DecalStartCell[2] = {0, 0};

@@ -162,6 +162,7 @@ void MapEditorWindow::PlaceEntity()
     const TiXmlElement* data = node != nullptr && *node != nullptr ? (*node)->ToElement() : nullptr;
     if (data == nullptr)
         return;
+    m_SavedBeforePlacing = m_Saved;
     const std::string type = GetChildElementText("type", data);
     const std::string initId = GetChildElementText("entityInitID", data);
     std::unique_ptr<kaEntity> made = CreateEntity(type);

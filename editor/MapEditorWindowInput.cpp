@@ -47,7 +47,8 @@ void MapEditorWindow::_DropPlacing()
         return;
     // At once: a save may follow in the same breath.
     m_World->DeleteEntity(entity, false);
-    SetSaved(false);
+    // Nothing was put down: the world is as it was before the picture was chosen.
+    SetSaved(m_SavedBeforePlacing);
 }
 
 bool MapEditorWindow::_FollowPointer(kaEntityModel& entity)

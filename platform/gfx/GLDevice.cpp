@@ -887,6 +887,14 @@ void GLDevice::ApplyStages(uint32_t fvf)
 {
     (void)fvf;
     Applied& applied = *m_Applied;
+    // What a texture has not sent yet goes before any unit is bound: sending binds through the first unit.
+    for (uint32_t unit = 0; unit < m_TextureUnits; ++unit)
+    {
+        GfxBaseTexture* texture = m_State.Textures[unit];
+        if (texture != nullptr && !(applied.StageValid[unit] && applied.Textures[unit] == texture))
+            if (auto* source = dynamic_cast<GLTextureSource*>(texture))
+                source->GLObject();
+    }
     uint32_t enabledUnits = 0;
     bool touched = false;
     for (uint32_t unit = 0; unit < m_TextureUnits; ++unit)

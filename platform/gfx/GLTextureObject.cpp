@@ -2,6 +2,7 @@
 
 #include "platform/gfx/GLDevice.h"
 #include "platform/gfx/GLFormat.h"
+#include "platform/gfx/GfxFormatInfo.h"
 #include "platform/gfx/TextureStorage.h"
 
 namespace platform
@@ -57,6 +58,34 @@ void GLTextureObject::Upload(const TextureStorage& storage, uint32_t face, uint3
         --m_UnsentCount;
     }
     _Specify(storage, face, level, storage.LevelData(face, level));
+}
+
+void GLTextureObject::UploadRect(const TextureStorage& storage, uint32_t level, const GfxRect& rect)
+{
+    if (!m_Device)
+        return;
+    // Until its first sending the GL level holds nothing defined: the rest of it must go too, and will.
+    if (level < m_Unsent.size() && m_Unsent[level])
+        return;
+    GLFormat format;
+    const TextureStorage::Level& info = storage.LevelInfo(level);
+    const uint32_t texelBytes = GfxFormatInfo::BitsPerPixel(storage.Format()) / 8;
+    if (m_Target != GL_TEXTURE_2D || !GLFormat::For(storage.Format(), &format) || format.Compressed ||
+        texelBytes == 0 || info.RowPitch != info.Width * texelBytes)
+    {
+        Upload(storage, 0, level);
+        return;
+    }
+    m_Device->Activate();
+    m_Device->ForgetTextureBinding();
+    glBindTexture(m_Target, m_Name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(info.Width));
+    const uint8_t* first = storage.LevelData(0, level) + static_cast<size_t>(rect.Top) * info.RowPitch +
+                           static_cast<size_t>(rect.Left) * texelBytes;
+    glTexSubImage2D(m_Target, static_cast<GLint>(level), rect.Left, rect.Top, rect.Right - rect.Left,
+                    rect.Bottom - rect.Top, format.Format, format.Type, first);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
 void GLTextureObject::SendUnsent(const TextureStorage& storage)

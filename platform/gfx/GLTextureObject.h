@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gfx/GLHeaders.h"
+#include "platform/gfx/GfxTypes.h"
 
 #include <cstdint>
 #include <vector>
@@ -23,6 +24,8 @@ public:
 
     // Copies one face and level of the storage to GL.
     void Upload(const TextureStorage& storage, uint32_t face, uint32_t level);
+    // Copies a rectangle of a 2D texture's level to GL. A level never sent keeps waiting to go whole.
+    void UploadRect(const TextureStorage& storage, uint32_t level, const GfxRect& rect);
     // Copies the faces and levels no write has sent yet (their cleared texels); drawing needs them.
     void SendUnsent(const TextureStorage& storage);
     uint32_t UnsentCount() const { return m_UnsentCount; }

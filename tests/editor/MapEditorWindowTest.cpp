@@ -1130,6 +1130,8 @@ TEST_F(MapEditorSdlTest, ACrateNeverPutDownIsNeitherKeptNorSaved)
     {
         const char* name;
         std::function<void()> act;
+        // Crates put down before the one left hanging.
+        size_t putDown = 0;
     };
     auto ctrlS = [this]
     {
@@ -1157,24 +1159,33 @@ TEST_F(MapEditorSdlTest, ACrateNeverPutDownIsNeitherKeptNorSaved)
              ClickRow(fileMenu, "Save World (ctrl + s)");
          }},
         {"Ctrl+S", ctrlS},
-        // Escape saves the changed world before it asks whether to leave; the answer stays.
-        {"Escape",
+        // Escape saves the world a crate put down changed before it asks whether to leave; the answer stays.
+        {"a crate put down, then Escape",
          [this]
          {
              game.TapKey(SDL_SCANCODE_ESCAPE);
              game.Click(InGameMenu::kWindowName, InGameMenu::kResumeName);
-         }},
+         },
+         1},
     };
+    size_t putDown = 0;
     for (const Then& then : thens)
     {
         SCOPED_TRACE(then.name);
+        for (size_t crate = 0; crate < then.putDown; ++crate, ++putDown)
+        {
+            ClickPicture("Props", "Crate");
+            game.MovePointer(450 + 40 * int32_t(crate), 330);
+            game.PressButton(SDL_BUTTON_LEFT);
+            game.ReleaseButton(SDL_BUTTON_LEFT);
+        }
         ClickPicture("Props", "Crate");
         // Gone until the save writes it again.
         game.Queue([&file] { std::filesystem::remove(file); });
         then.act();
         ASSERT_TRUE(game.RunScript(3));
         ASSERT_TRUE(std::filesystem::exists(file));
-        EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
+        EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored + putDown);
         EXPECT_EQ(Hidden(), 0);
     }
 }

@@ -103,11 +103,13 @@ void tvMapEditorWindow::LoadEntityPalette()
         return;
     int32_t height = 0;
     int32_t width = 0;
+    int32_t screenHeight = 0;
     if (g_pGraphicsManager != nullptr)
     {
         const auto& present = g_pGraphicsManager->GetPresentParameters();
         height = int32_t(float(present.BackBufferHeight) * kPaletteShare);
         width = int32_t(float(present.BackBufferWidth) * kPaletteShare);
+        screenHeight = int32_t(present.BackBufferHeight);
     }
     if (height <= 0)
         height = kFallbackRowHeight;
@@ -117,32 +119,60 @@ void tvMapEditorWindow::LoadEntityPalette()
         palette->SetRowHeight(row, height);
     for (int32_t column = 0; column < int32_t(palette->GetColumnCount()); ++column)
         palette->SetColumnWidth(column, width);
-    _FitPaletteBeside(*palette, width);
+    _FitPaletteFrame(*palette, width, height, screenHeight);
 }
 
-void tvMapEditorWindow::_FitPaletteBeside(guiGrid& palette, int32_t columnWidth)
+void tvMapEditorWindow::_FitPaletteFrame(guiGrid& palette, int32_t columnWidth, int32_t rowHeight,
+                                         int32_t screenHeight)
 {
     // The cells grow with the display, the layout does not: at a larger screen the scroll bar would cover the
-    // pictures' right edge. Its frame, and what holds it, widen to a column and the bar beside it.
+    // pictures' right edge, and a fixed height would cut a cell through its name and leave the screen's foot
+    // empty. The frame stands a column and the bar wide, and as many whole rows tall as fit above the foot.
     auto* scroller = dynamic_cast<guiScroller*>(palette.GetParent());
     if (scroller == nullptr)
         return;
+    const kaPoint at = scroller->ToPixels(scroller->GetPosition());
     const kaPoint size = scroller->ToPixels(scroller->GetSize());
-    const int32_t needed = columnWidth + int32_t(guiScroller::kBarThickness);
-    if (size.x >= needed)
-        return;
-    scroller->SetSize(guiCoordPair::Pixels(float(needed), float(size.y)));
-    palette.SetSize(guiCoordPair::Pixels(float(columnWidth), float(size.y)));
-    // Each frame around it clips what it holds: widened as far up as one is too narrow.
-    guiGlyph* inner = scroller;
-    for (guiGlyph* holder = inner->GetParent(); holder != nullptr; inner = holder, holder = holder->GetParent())
+    // What decorates the frame (its border) shares the origin of what holds it, and reaches this far past
+    // the frame's corner.
+    guiGlyph* holder = scroller->GetParent();
+    kaPoint margin(0, 0);
+    for (; holder != nullptr && !holder->MovesOrigin(); holder = holder->GetParent())
     {
-        const kaPoint at = inner->ToPixels(inner->GetPosition());
-        const kaPoint width = inner->ToPixels(inner->GetSize());
+        const kaPoint end =
+            gui::AddPixels(holder->ToPixels(holder->GetPosition()), holder->ToPixels(holder->GetSize()));
+        margin =
+            kaPoint(std::max(margin.x, end.x - at.x - size.x), std::max(margin.y, end.y - at.y - size.y));
+    }
+    const int32_t width = std::max(size.x, columnWidth + int32_t(guiScroller::kBarThickness));
+    int32_t height = size.y;
+    if (screenHeight > 0 && rowHeight > 0)
+    {
+        int64_t top = at.y;
+        for (const guiGlyph* outer = holder; outer != nullptr; outer = outer->GetParent())
+            if (outer->MovesOrigin())
+                top += outer->ToPixels(outer->GetPosition()).y;
+        const int64_t room = int64_t(screenHeight) - kPaletteFootRoom - top;
+        height = int32_t(std::max<int64_t>(1, room / rowHeight) * rowHeight);
+    }
+    if (width != size.x || height != size.y)
+    {
+        scroller->SetSize(guiCoordPair::Pixels(float(width), float(height)));
+        palette.SetSize(
+            guiCoordPair::Pixels(float(width - int32_t(guiScroller::kBarThickness)), float(height)));
+    }
+    // Each group around it clips what it holds: grown as far up as one is too small.
+    kaPoint reach(at.x + width + margin.x, at.y + height + margin.y);
+    for (; holder != nullptr; holder = holder->GetParent())
+    {
+        if (!holder->MovesOrigin())
+            continue;
         const kaPoint room = holder->ToPixels(holder->GetSize());
-        if (room.x >= at.x + width.x)
+        if (room.x >= reach.x && room.y >= reach.y)
             break;
-        holder->SetSize(guiCoordPair::Pixels(float(at.x + width.x), float(room.y)));
+        const kaPoint grown(std::max(room.x, reach.x), std::max(room.y, reach.y));
+        holder->SetSize(guiCoordPair::Pixels(float(grown.x), float(grown.y)));
+        reach = gui::AddPixels(holder->ToPixels(holder->GetPosition()), grown);
     }
 }
 

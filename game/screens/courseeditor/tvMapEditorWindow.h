@@ -29,6 +29,9 @@ public:
     static constexpr float kPaletteShare = 0.14f;
     static constexpr int32_t kFallbackRowHeight = 84;
     static constexpr int32_t kFallbackColumnWidth = 112;
+    // Pixels the palette's frame leaves free between it and the screen's bottom edge, as its layout does at
+    // 800 by 600.
+    static constexpr int32_t kPaletteFootRoom = 20;
 
     tvMapEditorWindow(const std::string& layoutFile, Tarvolin* app, EditorHost* host);
     ~tvMapEditorWindow() override;
@@ -62,7 +65,7 @@ protected:
 private:
     // The editor's own work on show, without the window's.
     void _Refresh();
-    void _FitPaletteBeside(guiGrid& palette, int32_t columnWidth);
+    void _FitPaletteFrame(guiGrid& palette, int32_t columnWidth, int32_t rowHeight, int32_t screenHeight);
     CourseOptions* _Options() const;
     void _SetUpEnvironment(kaWorld& world, const std::string& venue);
     void _ShowLockedEntities(bool show);

@@ -1088,6 +1088,22 @@ protected:
             }
         }
         EXPECT_GE(rows, 6);
+
+        // Unscrolled, the frame ends where a row ends, on the screen, and no further row would fit below it.
+        const platform::Rect& frame = scroller->GetHitRect();
+        const int32_t screenHeight = int32_t(g_pGraphicsManager->GetPresentParameters().BackBufferHeight);
+        int32_t whole = 0;
+        int32_t top = palette->GetHitRect().top;
+        for (int32_t row = 0; row < rows; top += palette->GetRowHeight(row), ++row)
+        {
+            const int32_t bottom = top + palette->GetRowHeight(row);
+            EXPECT_FALSE(top < frame.bottom && bottom > frame.bottom)
+                << "row " << row << " is cut at " << frame.bottom;
+            whole += bottom <= frame.bottom ? 1 : 0;
+        }
+        EXPECT_LT(whole, rows);
+        EXPECT_LE(frame.bottom, screenHeight);
+        EXPECT_LT(screenHeight - frame.bottom, palette->GetRowHeight(0));
     }
 
     // Out of the editor to the hub, then practice: the car, then the course of that name from the list.
@@ -1334,7 +1350,9 @@ TEST_F(tvMapEditorGearSdlTest, ATokenIsPutDownWhereTheClickIsHoweverThePointerGo
 }
 
 // A picture clicked and then left for something else is never put down: a click on the palette (the same
-// picture or another), a menu, Ctrl+S or Escape takes it away, and no save writes it, shown or hidden.
+// picture or another), a menu, Ctrl+S or Escape takes it away, and no save writes it, shown or hidden. Let go
+// with Escape on a saved course, it changes nothing, however the pointer went between: the name keeps no mark
+// and Escape offers the menu of an unchanged course, not the save question. A token put down marks it.
 TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
 {
     NewCourse("Second Thoughts", kVenue);
@@ -1384,7 +1402,72 @@ TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
         EXPECT_EQ(HiddenIn(file), 0);
     }
 
-    // Escape: the unsaved course's prompt answered with save, and the editor left.
+    ASSERT_TRUE(m_Editor->IsSaved());
+    const std::string shownName = m_Editor->GetFileNameBox()->GetText();
+    ASSERT_EQ(shownName.find('*'), std::string::npos);
+    kaWorld* world = m_Editor->GetWorld();
+    const kaBoundingBox* venueBox = world->GetVenueEntity()->GetBoundingBox();
+    ASSERT_NE(venueBox, nullptr);
+    const platform::Vector3 centre = (venueBox->m_Min + venueBox->m_Max) * 0.5f;
+    int32_t groundX = 0;
+    int32_t groundY = 0;
+    ASSERT_TRUE(ScreenPointOver(*world, centre, groundX, groundY));
+    // What comes between the click on the picture and Escape.
+    const Then betweens[] = {
+        {"the picture, then Escape", [] {}},
+        {"over the ground, where the token follows, then Escape",
+         [this, groundX, groundY]
+         {
+             m_Game.MovePointer(groundX + 20, groundY + 20);
+             m_Game.MovePointer(groundX, groundY);
+         }},
+        {"another picture, then Escape", [this] { ClickPicture("LapToken"); }},
+    };
+    for (const Then& between : betweens)
+    {
+        SCOPED_TRACE(between.name);
+        ClickPicture("PointsToken");
+        between.act();
+        m_Game.TapKey(SDL_SCANCODE_ESCAPE);
+        bool leaveMenu = false;
+        bool saveQuestion = false;
+        bool unchanged = false;
+        std::string name;
+        m_Game.Queue(
+            [&]
+            {
+                leaveMenu = m_Game.Gui().FindWindow(InGameMenu::kWindowName)->IsVisible();
+                saveQuestion = m_Game.Gui().FindWindow(MapSaveMenu::kWindowName)->IsVisible();
+                unchanged = m_Editor->IsSaved();
+                name = m_Editor->GetFileNameBox()->GetText();
+            });
+        // Either way the editor stays: both offer the way back under this name.
+        m_Game.ClickWidget(
+            [this]() -> guiWidget*
+            {
+                for (const char* window : {InGameMenu::kWindowName, MapSaveMenu::kWindowName})
+                {
+                    guiWindow* shown = m_Game.Gui().FindWindow(window);
+                    if (shown != nullptr && shown->IsVisible())
+                        return shown->FindChild(InGameMenu::kResumeName)->DynamicCast<guiWidget>();
+                }
+                return nullptr;
+            });
+        ASSERT_TRUE(m_Game.RunScript(4));
+        ASSERT_TRUE(m_Editor->IsVisible());
+        EXPECT_TRUE(leaveMenu);
+        EXPECT_FALSE(saveQuestion);
+        EXPECT_TRUE(unchanged);
+        EXPECT_EQ(name, shownName);
+        EXPECT_EQ(m_Editor->GetHighlightedEntity(), nullptr);
+    }
+    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
+
+    // Escape: the course a token put down changed asks first; the prompt answered with save, and the editor
+    // left.
+    ASSERT_NO_FATAL_FAILURE(Place("LapToken", centre));
+    EXPECT_FALSE(m_Editor->IsSaved());
+    EXPECT_EQ(m_Editor->GetFileNameBox()->GetText(), "*" + shownName);
     ClickPicture("PointsToken");
     m_Game.Queue([&file] { std::filesystem::remove(file); });
     m_Game.TapKey(SDL_SCANCODE_ESCAPE);
@@ -1392,7 +1475,7 @@ TEST_F(tvMapEditorGearSdlTest, ATokenNeverPutDownIsNeitherKeptNorSaved)
     ASSERT_TRUE(m_Game.RunScript(4));
     EXPECT_FALSE(m_Editor->IsVisible());
     ASSERT_TRUE(std::filesystem::exists(file));
-    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored);
+    EXPECT_EQ(testsupport::courseSaves::SavedEntities(file).size(), stored + 1);
     EXPECT_EQ(HiddenIn(file), 0);
 }
 

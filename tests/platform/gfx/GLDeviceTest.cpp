@@ -366,6 +366,36 @@ TEST_F(GLDeviceTest, DisabledStageTurnsOffTheStagesAfterIt)
     ExpectPixel(32, 32, {0, 0, 0});
 }
 
+// A texture first drawn on a later stage, its level written a rectangle at a time and so sent only when
+// drawn, is sampled on that stage in its first draw, and the first stage keeps its own texture.
+TEST_F(GLDeviceTest, ATextureSentWhenFirstDrawnOnALaterStageSamplesThere)
+{
+    const uint32_t red = 0xFFFF0000;
+    m_Device->SetTexture(0, MakeTexture(1, 1, FMT_A8R8G8B8, &red, 4));
+    GfxTexture* later = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &later), GFX_OK);
+    m_Owned.push_back(later);
+    const GfxRect whole{0, 0, 4, 4};
+    LockedRect locked;
+    ASSERT_EQ(later->LockRect(0, &locked, &whole, 0), GFX_OK);
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 4; ++x)
+        {
+            const uint32_t half = 0xFF808080;
+            std::memcpy(static_cast<uint8_t*>(locked.Bits) + y * locked.Pitch + x * 4, &half, 4);
+        }
+    later->UnlockRect(0);
+    m_Device->SetTexture(1, later);
+    m_Device->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
+    m_Device->SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
+    m_Device->SetTextureStageState(1, TSS_COLOROP, TOP_MODULATE);
+    m_Device->SetTextureStageState(1, TSS_COLORARG1, TA_TEXTURE);
+    m_Device->SetTextureStageState(1, TSS_COLORARG2, TA_CURRENT);
+    DrawPixelQuad(0, 0, 64, 64, 0xFFFFFFFF);
+    Show();
+    ExpectPixel(32, 32, {128, 0, 0}, 3);
+}
+
 TEST_F(GLDeviceTest, NullTextureSamplesOpaqueWhite)
 {
     m_Device->SetTexture(0, nullptr);

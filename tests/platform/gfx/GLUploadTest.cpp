@@ -172,4 +172,92 @@ TEST(GLUploadTest, TextureLevelsReachGLWhenWrittenAndTheRestBeforeDrawing)
     direct3D->Release();
 }
 
+// A rectangle written into a level GL holds already goes alone, as an atlas page takes one picture after
+// another: a texel GL holds outside it (changed here behind the device's back) stays. A level never sent
+// waits and goes whole, the rectangle with it, before drawing; a lock of the whole level sends it all again.
+TEST(GLUploadTest, ARectangleWrittenIntoASentLevelGoesAloneAndAnUnsentLevelWhole)
+{
+    GLDirect3D* direct3D = new GLDirect3D(true);
+    GfxDevice* device = MakeDevice(direct3D);
+    ASSERT_NE(device, nullptr) << "no EGL surfaceless OpenGL context";
+    constexpr uint32_t kWidth = 16;
+    constexpr uint32_t kHeight = 8;
+    constexpr uint32_t kMarker = 0xFF123456u;
+    const GfxRect rect{5, 2, 9, 6};
+    const struct
+    {
+        const char* name;
+        bool sentFirst;
+        bool wholeAfter;
+        bool markerKept;
+    } cases[] = {
+        {"a rectangle into a sent level", true, false, true},
+        {"a rectangle, then the whole level", true, true, false},
+        {"a rectangle into a level never sent", false, false, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        GfxTexture* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(kWidth, kHeight, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+        auto* source = dynamic_cast<GLTextureSource*>(texture);
+        ASSERT_NE(source, nullptr);
+        LockedRect locked;
+        if (c.sentFirst)
+        {
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), GFX_OK);
+            for (uint32_t y = 0; y < kHeight; ++y)
+                std::memset(static_cast<uint8_t*>(locked.Bits) + y * locked.Pitch, 0x40, kWidth * 4);
+            texture->UnlockRect(0);
+        }
+        GLint previous = 0;
+        if (c.sentFirst)
+        {
+            // The corner texel, outside the rectangle, as GL alone holds it. (Asking for the GL texture
+            // would send a level never sent.)
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+            glBindTexture(GL_TEXTURE_2D, source->GLObject().Name());
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &kMarker);
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+        }
+
+        ASSERT_EQ(texture->LockRect(0, &locked, &rect, 0), GFX_OK);
+        for (int32_t y = 0; y < rect.Bottom - rect.Top; ++y)
+            for (int32_t x = 0; x < rect.Right - rect.Left; ++x)
+            {
+                const uint32_t texel = 0xFF000000u | uint32_t(y) << 8 | uint32_t(x);
+                std::memcpy(static_cast<uint8_t*>(locked.Bits) + y * locked.Pitch + x * 4, &texel, 4);
+            }
+        texture->UnlockRect(0);
+        if (c.wholeAfter)
+        {
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), GFX_OK);
+            texture->UnlockRect(0);
+        }
+
+        GLTextureObject& object = source->GLObject();
+        EXPECT_EQ(object.UnsentCount(), 0u);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+        glBindTexture(GL_TEXTURE_2D, object.Name());
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        std::vector<uint32_t> gl(kWidth * kHeight, 0xCDCDCDCDu);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, gl.data());
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, LOCK_READONLY), GFX_OK);
+        std::vector<uint32_t> expected(kWidth * kHeight);
+        for (uint32_t y = 0; y < kHeight; ++y)
+            std::memcpy(&expected[y * kWidth], static_cast<const uint8_t*>(locked.Bits) + y * locked.Pitch,
+                        kWidth * 4);
+        EXPECT_EQ(expected[(3 * kWidth) + 6], 0xFF000101u);
+        if (c.markerKept)
+            expected[0] = kMarker;
+        EXPECT_EQ(gl, expected);
+        texture->UnlockRect(0);
+        texture->Release();
+    }
+    EXPECT_EQ(device->Release(), 0u);
+    direct3D->Release();
+}
+
 } // namespace
