@@ -5,6 +5,7 @@
 #include "platform/files/SafeFileWriter.h"
 #include "platform/system/DebugOutput.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <tinyxml.h>
@@ -89,11 +90,29 @@ std::string TinyXmlError(const TiXmlDocument& document)
     return description + Where(document.ErrorRow(), document.ErrorCol());
 }
 
+// TinyXML ends a document without an error at text outside any element: what follows is never read, and a
+// save of the document would lose it. Named on the debugger output and, when asked, in `unread`.
+bool NoteUnread(const char* padded, size_t size, const char* stop, const std::string& name,
+                std::string* unread)
+{
+    size_t at = stop != nullptr && stop >= padded ? static_cast<size_t>(stop - padded) : size;
+    while (at < size && std::isspace(static_cast<unsigned char>(padded[at])))
+        ++at;
+    if (at >= size)
+        return true;
+    const std::string said = "text outside the elements" + WhereInText(padded, at);
+    platform::DebugPrintf("[ParseXmlDocument] : %s holds %s; the rest is not read\n", name.c_str(),
+                          said.c_str());
+    if (unread != nullptr)
+        *unread = said;
+    return true;
+}
+
 // The text is followed by the scanner's padding: TinyXML can step a whole UTF-8 sequence past the
 // terminating NUL, and both read the same bytes. size is the text's length before the padding. `why`, when
 // given, is told what stopped a text that does not load.
 bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const std::string& name,
-                 std::string* why)
+                 std::string* why, std::string* unread)
 {
     // Every element TinyXML opens starts at a '<' of its own, so a text with no more of them than the limit
     // cannot nest past it. Such a text goes straight to TinyXML; only when TinyXML stops with an error is it
@@ -102,9 +121,9 @@ bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const
     if (CountOpenings(padded, size, kMaxXmlDepth) <= static_cast<size_t>(kMaxXmlDepth))
     {
         TiXmlNode* const before = document.LastChild();
-        document.Parse(padded);
+        const char* const stop = document.Parse(padded);
         if (!document.Error())
-            return true;
+            return NoteUnread(padded, size, stop, name, unread);
         if (why != nullptr)
             *why = TinyXmlError(document);
         if (XmlDepthScanner::MeasurePadded(padded, kMaxXmlDepth) != XmlDepthScanner::kUnreadable)
@@ -138,19 +157,28 @@ bool ParsePadded(TiXmlDocument& document, const char* padded, size_t size, const
                               name.c_str(), kMaxXmlDepth);
         return false;
     }
-    document.Parse(padded);
+    const char* const end = document.Parse(padded);
     if (!document.Error())
-        return true;
+        return NoteUnread(padded, size, end, name, unread);
     if (why != nullptr)
         *why = TinyXmlError(document);
     return false;
 }
 
 // Reads up to the first NUL, with CR-LF and CR made LF, as TinyXML's own file loading does, and parses.
-bool ParseNormalised(TiXmlDocument& document, std::string& text, const std::string& name, std::string* why)
+bool ParseNormalised(TiXmlDocument& document, std::string& text, const std::string& name, std::string* why,
+                     std::string* unread = nullptr)
 {
+    const size_t nul = std::strlen(text.c_str());
+    std::string cut;
+    if (nul < text.size())
+    {
+        cut = "a NUL byte" + WhereInText(text.c_str(), nul);
+        platform::DebugPrintf("[ParseXmlDocument] : %s holds %s; the rest is not read\n", name.c_str(),
+                              cut.c_str());
+    }
     // Most files have no CR, so nothing before the first one is moved.
-    text.resize(std::strlen(text.c_str()));
+    text.resize(nul);
     const size_t firstCr = text.find('\r');
     size_t out = firstCr == std::string::npos ? text.size() : firstCr;
     for (size_t in = out; in < text.size(); ++in)
@@ -161,7 +189,12 @@ bool ParseNormalised(TiXmlDocument& document, std::string& text, const std::stri
     }
     text.resize(out);
     text.append(XmlDepthScanner::kPadding, '\0');
-    return ParsePadded(document, text.c_str(), out, name, why);
+    std::string tail;
+    const bool parsed = ParsePadded(document, text.c_str(), out, name, why, &tail);
+    // The first place the reading stopped at: text outside the elements comes before the NUL.
+    if (unread != nullptr)
+        *unread = !parsed ? std::string() : tail.empty() ? cut : tail;
+    return parsed;
 }
 
 std::string ReadWhole(FILE* file)
@@ -180,7 +213,7 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
     std::string padded;
     padded.reserve(text.size() + XmlDepthScanner::kPadding);
     padded.assign(text).append(XmlDepthScanner::kPadding, '\0');
-    return ParsePadded(document, padded.c_str(), text.size(), name, nullptr);
+    return ParsePadded(document, padded.c_str(), text.size(), name, nullptr, nullptr);
 }
 
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name)
@@ -189,7 +222,8 @@ bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& nam
     return LoadXmlDocument(document, file, name, why);
 }
 
-bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name, std::string& why)
+bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name, std::string& why,
+                     std::string* unread)
 {
     if (!file)
     {
@@ -197,7 +231,7 @@ bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& nam
         return false;
     }
     std::string text = ReadWhole(file);
-    return ParseNormalised(document, text, name, &why);
+    return ParseNormalised(document, text, name, &why, unread);
 }
 
 bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name)

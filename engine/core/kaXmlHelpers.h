@@ -20,7 +20,10 @@ bool ParseXmlDocument(TiXmlDocument& document, const std::string& text, const st
 bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name);
 // The same; when the document does not load, `why` says what stopped it in words a user reads, with the
 // row and column (from 1, in the text with its line ends made LF) where the reader stopped when it knows.
-bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name, std::string& why);
+// A document that loads but ends before the file does (TinyXML stops without an error at text outside any
+// element, the reading at a NUL byte) says where in `unread`, when given; empty when all of it was read.
+bool LoadXmlDocument(TiXmlDocument& document, FILE* file, const std::string& name, std::string& why,
+                     std::string* unread = nullptr);
 // The same for a file's bytes already read.
 bool LoadXmlText(TiXmlDocument& document, std::string text, const std::string& name);
 // The same in the caller's buffer, which is left holding the normalised text and its padding: a caller that

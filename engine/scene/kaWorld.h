@@ -134,11 +134,14 @@ public:
     virtual bool SetPropertyList(const kaPropertyList& list);
 
     // Reads a world file into the document without touching any world. False when the file is missing,
-    // is not well-formed XML, nests past the depth guard or has a root other than "World"; `why` then says
-    // so in words a designer reads, with the row and column where the XML reader stopped.
+    // is not well-formed XML, nests past the depth guard, has a root other than "World" or goes on past where
+    // the XML reader stops without an error (text outside the elements, a NUL byte), so that a save of what
+    // was read would lose the rest; `why` then says so in words a designer reads, with the row and column
+    // where the XML reader stopped.
     static bool ReadFile(const std::string& fileName, TiXmlDocument& document, std::string& why);
     // World files. Loading reads the root "World" of the file into this world without clearing it first;
-    // a file ReadFile refuses reads nothing and answers false.
+    // a file ReadFile refuses reads nothing and answers false, but for one that goes on past where the XML
+    // reader stops: what was read is loaded, and a run says on stderr where the reading stopped.
     bool LoadFile(const std::string& fileName, bool restoreStates);
     // Writes through a temporary file renamed over the old one, the elements the last load kept beside the
     // root before and after it; false, the old file kept, when the file could not be written.
@@ -315,6 +318,10 @@ protected:
     void _KeepUnread(const TiXmlElement& element, const std::string& where);
     // The elements before (or after) the root of the element's document; none when it is not a root.
     void _KeepBesideRoot(const TiXmlElement* element, bool before);
+    // The file read as ReadFile reads it, but a text that goes on past where the XML reader stops is taken,
+    // with `unread` saying where.
+    static bool _ReadDocument(const std::string& fileName, TiXmlDocument& document, std::string& why,
+                              std::string& unread);
     // An edited world's entity whose block gives no usable id: the smallest identifier from `from` on neither
     // in use nor given by a block of the file (`claimed`, sorted), so that the entity is kept and the save
     // writes an id a run takes.

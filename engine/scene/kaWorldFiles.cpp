@@ -104,6 +104,22 @@ private:
 
 bool kaWorld::ReadFile(const std::string& fileName, TiXmlDocument& document, std::string& why)
 {
+    std::string unread;
+    if (!_ReadDocument(fileName, document, why, unread))
+        return false;
+    if (unread.empty())
+        return true;
+    // A save writes what was read: the part of the file the reader never reached would be lost.
+    why = unread + ", where the reader stops";
+    platform::OutputDebugString("kaWorld::LoadFile - " + fileName + " is not a readable world file: " + why +
+                                ".\n");
+    document.Clear();
+    return false;
+}
+
+bool kaWorld::_ReadDocument(const std::string& fileName, TiXmlDocument& document, std::string& why,
+                            std::string& unread)
+{
     const std::string found = ResolvePath(fileName);
     platform::ReadRefusal refusal = platform::ReadRefusal::Missing;
     FILE* file = found.empty() ? nullptr : OpenFile(found, "rb", platform::kMaxDataFileBytes, &refusal);
@@ -116,7 +132,7 @@ bool kaWorld::ReadFile(const std::string& fileName, TiXmlDocument& document, std
         why = "the file " + said;
         return false;
     }
-    const bool loaded = LoadXmlDocument(document, file, fileName, why);
+    const bool loaded = LoadXmlDocument(document, file, fileName, why, &unread);
     std::fclose(file);
     if (loaded && document.FirstChildElement(kRootElement) != nullptr)
         return true;
@@ -137,8 +153,18 @@ bool kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
 {
     TiXmlDocument document;
     std::string why;
-    if (!ReadFile(fileName, document, why))
+    std::string unread;
+    if (!_ReadDocument(fileName, document, why, unread))
         return false;
+    if (!unread.empty())
+    {
+        // A run plays what was read and says where the reading stopped.
+        const std::string line =
+            "kaWorld::LoadFile - " + fileName + " holds " + unread + "; the rest is not read.\n";
+        platform::OutputDebugString(line);
+        if (!IsEdited())
+            std::fputs(line.c_str(), stderr);
+    }
     ReadXml(document.FirstChildElement(kRootElement), restoreStates);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "platform/files/Files.h"
 #include "platform/system/DebugOutput.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -126,7 +127,15 @@ SafeFileWriter::Refusal RefusalAt(const std::string& target)
     if (target.empty())
         return SafeFileWriter::Refusal::Unreachable;
     struct stat existing;
-    return stat(target.c_str(), &existing) == 0 ? RefusalOf(existing) : SafeFileWriter::Refusal::Allowed;
+    if (stat(target.c_str(), &existing) != 0)
+        return SafeFileWriter::Refusal::Allowed;
+    const SafeFileWriter::Refusal refusal = RefusalOf(existing);
+    // Nor a file this user could not write in place, another's in a folder the user may write: the rename
+    // would replace it all the same. Root passes this for any file its owner's mode allows.
+    if (refusal == SafeFileWriter::Refusal::Allowed &&
+        faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES)
+        return SafeFileWriter::Refusal::ReadOnly;
+    return refusal;
 }
 
 // The end of the path's links, as the save would replace it; "" when there is none.

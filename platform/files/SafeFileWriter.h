@@ -27,7 +27,7 @@ public:
         Unreachable, // no file can be made there: a loop of links, a link that cannot be read
         Folder,
         NotRegular, // a pipe, a device or a socket
-        ReadOnly,   // its owner's write bit is clear
+        ReadOnly,   // its owner's write bit is clear, or this user may not write it
     };
 
     // Creates the temporary file; File() is null when that fails.

@@ -87,7 +87,7 @@ TEST(MapEditorWindowLoadSaveRunTest, AStartUpWorldThatCannotBeReadOpensNoWorldAn
     {
         HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
         const std::vector<courseLoads::Damage> damaged = courseLoads::DamagedYards(game.InstallPath());
-        ASSERT_EQ(damaged.size(), 3u);
+        ASSERT_GE(damaged.size(), 3u);
         const courseLoads::Damage& damage = damaged[kind];
         SCOPED_TRACE(damage.label);
         const std::string file = game.InstallPath() + "/" + MapEditorWindow::kDefaultWorld;

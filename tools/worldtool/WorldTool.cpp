@@ -186,14 +186,19 @@ public:
         // Only a regular file of a course's size: a pipe would wait for a writer, a device never end.
         platform::ReadRefusal refusal = platform::ReadRefusal::Missing;
         FILE* file = OpenFile(m_File, "rb", platform::kMaxDataFileBytes, &refusal);
-        const bool parsed = file && LoadXmlDocument(document, file, m_File);
+        std::string why;
+        // Where the XML reader stops short of the file's end: a resave would lose the rest.
+        std::string unread;
+        const bool parsed = file && LoadXmlDocument(document, file, m_File, why, &unread);
         if (file)
             std::fclose(file);
-        if (!parsed || !document.FirstChildElement(kaWorld::kRootElement))
+        if (!parsed || !document.FirstChildElement(kaWorld::kRootElement) || !unread.empty())
         {
             errors << "worldtool: " << m_Given << " is not a readable course";
             if (!file && refusal != platform::ReadRefusal::Missing)
                 errors << ": it " << platform::DescribeRefusal(refusal, platform::kMaxDataFileBytes);
+            else if (parsed && !unread.empty())
+                errors << ": it holds " << unread << ", where the reader stops";
             errors << "\n";
             return false;
         }

@@ -208,6 +208,52 @@ TEST(XmlDepth, ARefusedFileSaysWhyAndWhere)
     }
 }
 
+// TinyXML ends a document without an error at text outside any element, and its file loading at a NUL byte:
+// the document loads as TinyXML's own loading reads it, and the loader says where the reading stopped short
+// of the file's end, so that a caller about to save what it read can refuse.
+TEST(XmlDepth, AFileThatGoesOnPastWhereTheReaderStopsSaysWhere)
+{
+    const struct
+    {
+        const char* what;
+        std::string text;
+        std::string unread;
+    } cases[] = {
+        {"one element and blanks", "<r/>\n \t\n", ""},
+        {"two elements, both read", "<r/>\n<s><t/></s>\n", ""},
+        {"a note between two elements", "<r/>\nnote\n<s/>\n", "text outside the elements at row 2, column 1"},
+        {"after a declaration and a comment", "<?xml version=\"1.0\"?>\n<r/>\n<!-- c -->\n  x<s/>",
+         "text outside the elements at row 4, column 3"},
+        {"CR-LF line ends", "<r/>\r\n\r\n]]><s/>", "text outside the elements at row 3, column 1"},
+        {"a NUL byte", std::string("<r/>\n<s/>\0<t/>", 15), "a NUL byte at row 2, column 5"},
+    };
+    testsupport::TempDir dir;
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir.Write("tail.xml", c.text);
+        TiXmlDocument document;
+        FILE* file = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(file, nullptr);
+        std::string why;
+        std::string unread = "not told";
+        testsupport::DebugCapture debug;
+        EXPECT_TRUE(LoadXmlDocument(document, file, "tail.xml", why, &unread));
+        std::fclose(file);
+        EXPECT_EQ(unread, c.unread);
+        EXPECT_EQ(debug.Contains("tail.xml holds " + c.unread), !c.unread.empty());
+
+        // The same document as TinyXML's own loading of the file.
+        TiXmlDocument own;
+        ASSERT_TRUE(own.LoadFile(path));
+        TiXmlPrinter ours;
+        TiXmlPrinter theirs;
+        document.Accept(&ours);
+        own.Accept(&theirs);
+        EXPECT_EQ(ours.Str(), theirs.Str());
+    }
+}
+
 TEST(XmlDepth, LoadingReadsLineEndsAsTinyXmlFileLoadingDoesAndSavingRoundTrips)
 {
     testsupport::TempDir dir;

@@ -341,6 +341,8 @@ TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
     course.InsertEndChild(pastedCourse);
     const std::string file = m_Game.InstallPath() + "/Worlds/hand_edited.xml";
     ASSERT_TRUE(course.SaveFile(file));
+    // A note typed after the pasted course: the reader stops at it, and what follows it is not read.
+    std::ofstream(file, std::ios::app) << "pasted from the gear run\n<World><name>Unreached</name></World>\n";
     const std::string text = testsupport::courseSaves::ReadWhole(file);
     const auto row = [&text](size_t at)
     { return std::to_string(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\n') + 1); };
@@ -358,8 +360,10 @@ TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
         "element not read: <Entity> PowerUp \"OtherToken\" (id 31) at row " +
             row(text.rfind("<Entity>", text.find("OtherToken"))) + ", in a later Entities at row " +
             row(laterAt) + ".\n",
-        "element not read: <World> \"Pasted Course\" at row " + row(text.rfind("<World>")) +
-            ", after the root.\n",
+        "element not read: <World> \"Pasted Course\" at row " +
+            row(text.find("<World>", text.find("</World>"))) + ", after the root.\n",
+        "holds text outside the elements at row " + row(text.find("pasted from")) +
+            ", column 1; the rest is not read.\n",
     };
 
     testing::internal::CaptureStderr();
@@ -372,7 +376,7 @@ TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
     EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
     EXPECT_EQ(world->FindEntityByName("PointsToken"), nullptr);
     EXPECT_EQ(world->FindEntityByName("LaunchPlate"), nullptr);
-    for (const char* name : {"LapToken7", "ZeroToken", "LowerToken", "OtherToken"})
+    for (const char* name : {"LapToken7", "ZeroToken", "LowerToken", "OtherToken", "Unreached"})
         EXPECT_EQ(world->FindEntityByName(name), nullptr) << name;
     EXPECT_NE(world->FindEntityByName("LapToken4"), nullptr);
     EXPECT_NE(world->FindEntityByName("LapToken6"), nullptr);

@@ -374,6 +374,50 @@ TEST(SafeFileWriter, OnlyARegularFileItsOwnerMayWriteIsReplaced)
 
 // A target made read-only, or replaced by a pipe, while the bytes were being written is found so at the
 // commit: nothing replaces it.
+// A user saves over only what a plain write by that user could change: another user's file in a folder both
+// may write stays, one whose mode lets others write is saved. The saves run as an unprivileged user.
+TEST(SafeFileWriter, AnotherUsersFileIsReplacedOnlyWhereThisUserMayWriteIt)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can save as another user";
+    const uid_t user = 65534;
+    const struct
+    {
+        const char* what;
+        mode_t mode;
+        bool saved;
+    } cases[] = {
+        {"another's file others may only read", 0644, false},
+        {"another's file others may write", 0666, true},
+        {"another's file only its owner may write", 0600, false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+        const std::string target = dir.Write("Tarvolin.cfg", "old");
+        ASSERT_EQ(chmod(target.c_str(), c.mode), 0);
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0)
+        {
+            const bool asUser = setgid(user) == 0 && setuid(user) == 0;
+            if (!asUser || access(dir.Path().c_str(), W_OK | X_OK) != 0)
+                _exit(2);
+            _exit(SafeFileWriter::WriteWhole(target, "new") ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 2)
+            GTEST_SKIP() << "the temporary folder is out of an unprivileged user's reach";
+        EXPECT_EQ(WEXITSTATUS(status), c.saved ? 0 : 1);
+        EXPECT_EQ(dir.Read("Tarvolin.cfg"), c.saved ? "new" : "old");
+        EXPECT_EQ(dir.Entries(), Names{"Tarvolin.cfg"});
+    }
+}
+
 TEST(SafeFileWriter, ATargetThatChangesBeforeTheCommitIsLookedAtAgain)
 {
     const struct

@@ -267,6 +267,19 @@ std::vector<Damage> DamagedYards(const std::string& install)
     other.replace(other.rfind("</World>"), 8, "</Wordl>");
     damaged.push_back({"other_root", other,
                        "the root element is \"Wordl\", not \"World\"" + Where(other, other.find("<Wordl>"))});
+
+    // A second course pasted after a note: the reader stops at the note without an error, so a save of what
+    // it read would lose the rest.
+    const std::string note = "Pasted from the gear run:\n";
+    const std::string pasted = yard + note + "<World><name>Gear Run</name></World>\n";
+    damaged.push_back(
+        {"text_after_the_root", pasted,
+         "text outside the elements" + Where(pasted, yard.size()) + ", where the reader stops"});
+
+    // The same behind a NUL byte, where the reading of the file ends.
+    const std::string nul = yard + std::string(1, '\0') + "<World><name>Gear Run</name></World>\n";
+    damaged.push_back(
+        {"nul_after_the_root", nul, "a NUL byte" + Where(nul, yard.size()) + ", where the reader stops"});
     return damaged;
 }
 
@@ -348,7 +361,7 @@ void ExpectUnreadableCoursesLeftAlone(HeadlessGame& game, MapEditorWindow& edito
 {
     const std::string install = game.InstallPath();
     const std::vector<Damage> damaged = DamagedYards(install);
-    ASSERT_EQ(damaged.size(), 3u);
+    ASSERT_EQ(damaged.size(), 5u);
     for (const Damage& damage : damaged)
     {
         SCOPED_TRACE(damage.label);

@@ -356,20 +356,27 @@ TEST_F(WorldToolTest, RefusesACourseItCannotReadWholeAndWritesNothing)
     const std::string head = "<World><timeLimit>40</timeLimit><arena>SampleArena</arena><name>Odd</name>"
                              "<Entities><Entity><type>kaSpawnPoint</type><entityID>1</entityID>"
                              "<name>SpawnPoint</name></Entity>";
+    // What follows the course: where TinyXML stops without an error, a resave would lose the rest.
+    const std::string pasted = "<World><name>Pasted</name></World>\n";
     const struct
     {
-        const char* entity;
-        const char* said;
+        std::string entity;
+        std::string tail;
+        std::string said;
     } cases[] = {
-        {"<Entity><type>NoSuchThing</type><entityID>2</entityID></Entity>", "\"NoSuchThing\""},
+        {"<Entity><type>NoSuchThing</type><entityID>2</entityID></Entity>", "", "\"NoSuchThing\""},
         {"<Entity><type>PowerUp</type><entityID>1</entityID><initUniqueID>PointsToken</initUniqueID></"
          "Entity>",
-         "entity PowerUp (id 1)"},
+         "", "entity PowerUp (id 1)"},
+        {"", "\n" + pasted + "a note\n" + pasted, "text outside the elements at row 3, column 1"},
+        {"", std::string(1, '\0') + pasted,
+         "a NUL byte at row 1, column " + std::to_string(head.size() + 20)},
     };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.entity);
-        const std::string course = m_Root.Write("Worlds/odd.xml", head + c.entity + "</Entities></World>");
+        SCOPED_TRACE(c.said);
+        const std::string course =
+            m_Root.Write("Worlds/odd.xml", head + c.entity + "</Entities></World>" + c.tail);
         const std::string out = m_Root.File("Worlds/odd-out.xml");
         const std::string said = Tool("resave " + Quote(course) + " " + Quote(out), 1);
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
