@@ -27,15 +27,6 @@ MapEditorWindow* Editor(HeadlessGame& game)
     return dynamic_cast<MapEditorWindow*>(game.Gui().FindWindow(MapEditorWindow::kWindowName));
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // The entity block at that place among the file's entities.
 TiXmlElement* EntityAt(TiXmlDocument& document, int place)
 {
@@ -154,7 +145,7 @@ TEST(MapEditorWindowLoadSaveRunTest, TheLoadBoxNamesEveryEntityLeftOutFirstAndSh
     ASSERT_NE(editor->GetWorld(), nullptr);
     EXPECT_EQ(editor->GetWorldName(), "left_out.xml");
 
-    const std::vector<std::string> lines = Lines(box.Text());
+    const std::vector<std::string> lines = courseLoads::Lines(box.Text());
     ASSERT_GE(lines.size(), 5u) << box.Text();
     EXPECT_EQ(lines[0], MapEditorWindow::kLeftOutIntro);
     EXPECT_EQ(lines[1].rfind(longType + " \"xxxxxxxxxx", 0), 0u) << lines[1];

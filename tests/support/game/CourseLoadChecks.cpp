@@ -108,15 +108,6 @@ std::string RowOf(const std::string& text, size_t offset)
     return std::to_string(std::count(text.begin(), text.begin() + std::ptrdiff_t(offset), '\n') + 1);
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // A copy of an entity block under another element name, name and id.
 TiXmlElement Pasted(const TiXmlElement& block, const char* element, const char* name, const char* id)
 {
@@ -281,6 +272,15 @@ std::vector<Damage> DamagedYards(const std::string& install)
     damaged.push_back(
         {"nul_after_the_root", nul, "a NUL byte" + Where(nul, yard.size()) + ", where the reader stops"});
     return damaged;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 std::string ShownBox::Text() const

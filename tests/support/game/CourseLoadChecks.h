@@ -28,6 +28,9 @@ struct Damage
 };
 std::vector<Damage> DamagedYards(const std::string& install);
 
+// The text's lines, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
 // A message box as it showed: its mark-up, and the texts its display box parsed out of it, in order, each
 // with its font and colour.
 struct ShownBox
