@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 KA_ENTITY_CLASS_RECORD_DEFINITION(kaEntity, "Entity")
 
@@ -193,6 +194,48 @@ bool kaEntity::ReadPlacementKey(const TiXmlElement* block, const char* key, plat
         kaXmlValues::ReadFloatOrKeepSilently(child, "y", read.y);
     value = BoundedPlacement(read);
     return false;
+}
+
+namespace
+{
+
+// How many children of the element carry the name.
+size_t CountNamed(const TiXmlElement& element, const std::string& name)
+{
+    size_t count = 0;
+    for (const TiXmlElement* child = element.FirstChildElement(name); child;
+         child = child->NextSiblingElement(name))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+std::vector<const TiXmlElement*> kaEntity::KeepUnwrittenKeys(const TiXmlElement& block)
+{
+    m_UnwrittenKeys.clear();
+    std::vector<const TiXmlElement*> kept;
+    TiXmlElement written("Entity");
+    WriteXml(&written);
+    std::map<std::string, size_t> seen;
+    for (const TiXmlElement* key = block.FirstChildElement(); key; key = key->NextSiblingElement())
+    {
+        const size_t place = seen[key->ValueStr()]++;
+        if (place < CountNamed(written, key->ValueStr()))
+            continue;
+        m_UnwrittenKeys.emplace_back(place, std::unique_ptr<TiXmlElement>(key->Clone()->ToElement()));
+        kept.push_back(key);
+    }
+    return kept;
+}
+
+void kaEntity::WriteUnwrittenKeys(TiXmlElement* element) const
+{
+    if (!element)
+        return;
+    for (const auto& [place, key] : m_UnwrittenKeys)
+        if (CountNamed(*element, key->ValueStr()) <= place)
+            element->InsertEndChild(*key);
 }
 
 void kaEntity::WriteXml(TiXmlElement* element) const

@@ -9,7 +9,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TiXmlElement;
 class kaBoundingBox;
@@ -95,6 +98,12 @@ public:
     // Appends the base block in its fixed order; "initUniqueID" only when set, "type" the class name, a
     // flag kept as read in place of its value.
     virtual void WriteXml(TiXmlElement* element) const;
+    // Keys of the entity's block that its writer does not give back, found by writing the entity as it was
+    // read (a key no reader of its class takes, a key given twice): kept as read, and appended after the
+    // entity's own keys while its writer gives fewer of the name, so that a save loses none of them.
+    // Answers the keys kept, in the block's order.
+    std::vector<const TiXmlElement*> KeepUnwrittenKeys(const TiXmlElement& block);
+    void WriteUnwrittenKeys(TiXmlElement* element) const;
     virtual void ResetState();
     virtual void ReadState(const TiXmlElement* element);
     // Appends "entityID".
@@ -203,6 +212,8 @@ protected:
     // Keys of the entity's own block kept as the file gave them, for every class of the entity: values it
     // could not take, and the keys of classes that write their blocks back as read.
     kaBlockKeys m_BlockKeys;
+    // What KeepUnwrittenKeys kept, each with its place among the block's keys of its name.
+    std::vector<std::pair<size_t, std::unique_ptr<TiXmlElement>>> m_UnwrittenKeys;
     // Drawn after the quad tree's frustum walk instead of during it.
     bool m_LateDraw = false;
     bool m_Selected = false;

@@ -33,11 +33,13 @@ void kaKeptBlocks::Clear()
     m_LaterLists.clear();
     m_BeforeRoot.clear();
     m_AfterRoot.clear();
+    m_Repeats.clear();
 }
 
 bool kaKeptBlocks::IsEmpty() const
 {
-    return m_InList.empty() && m_LaterLists.empty() && m_BeforeRoot.empty() && m_AfterRoot.empty();
+    return m_InList.empty() && m_LaterLists.empty() && m_BeforeRoot.empty() && m_AfterRoot.empty() &&
+           m_Repeats.empty();
 }
 
 void kaKeptBlocks::NoteListEntity(int32_t id)
@@ -92,6 +94,28 @@ void kaKeptBlocks::WriteList(TiXmlElement* list, const std::vector<int32_t>& ids
             writeEntity(place - 1);
         for (const TiXmlElement* element : atPlace[place])
             list->InsertEndChild(*element);
+    }
+}
+
+void kaKeptBlocks::KeepRepeat(const TiXmlElement& element)
+{
+    m_Repeats.push_back(Copy(element));
+}
+
+void kaKeptBlocks::WriteRepeats(TiXmlElement* root) const
+{
+    if (!root)
+        return;
+    for (const std::unique_ptr<TiXmlElement>& repeat : m_Repeats)
+    {
+        TiXmlNode* last = nullptr;
+        for (TiXmlElement* key = root->FirstChildElement(repeat->ValueStr()); key;
+             key = key->NextSiblingElement(repeat->ValueStr()))
+            last = key;
+        if (last)
+            root->InsertAfterChild(last, *repeat);
+        else
+            root->InsertEndChild(*repeat);
     }
 }
 

@@ -10,7 +10,8 @@ class TiXmlNode;
 
 // Elements of a world file that no reader of the world takes, kept as the file gave them so that a save
 // writes each back where it stood: children of the entity list that are not entity blocks, among the entity
-// blocks; entity lists after the first, after the world's own; elements beside the root, before or after it.
+// blocks; entity lists after the first, after the world's own; keys of the root given again, after the one
+// read; elements beside the root, before or after it.
 class kaKeptBlocks
 {
 public:
@@ -29,6 +30,8 @@ public:
     void KeepLaterList(const TiXmlElement& list);
     void KeepBeforeRoot(const TiXmlElement& element);
     void KeepAfterRoot(const TiXmlElement& element);
+    // A key of the root given again after the one its reader took.
+    void KeepRepeat(const TiXmlElement& element);
 
     // Writes the entity list: `writeEntity(i)` appends the block of the i-th entity of `ids`, the identifiers
     // of the entities saved, in their order. A kept child follows the nearest entity before it in the file
@@ -40,6 +43,8 @@ public:
     // Appends what stood before or after the root to the document.
     void WriteBeforeRoot(TiXmlNode* document) const;
     void WriteAfterRoot(TiXmlNode* document) const;
+    // Puts each repeated key back after the last key of its name the root holds, else at its end.
+    void WriteRepeats(TiXmlElement* root) const;
 
 private:
     struct InList
@@ -55,4 +60,5 @@ private:
     std::vector<std::unique_ptr<TiXmlElement>> m_LaterLists;
     std::vector<std::unique_ptr<TiXmlElement>> m_BeforeRoot;
     std::vector<std::unique_ptr<TiXmlElement>> m_AfterRoot;
+    std::vector<std::unique_ptr<TiXmlElement>> m_Repeats;
 };

@@ -318,6 +318,8 @@ protected:
     void _KeepUnread(const TiXmlElement& element, const std::string& where);
     // The elements before (or after) the root of the element's document; none when it is not a root.
     void _KeepBesideRoot(const TiXmlElement* element, bool before);
+    // Keys of the root given again after the one its reader takes: kept, and named as blocks not read.
+    void _KeepRepeats(const TiXmlElement* element);
     // The file read as ReadFile reads it, but a text that goes on past where the XML reader stops is taken,
     // with `unread` saying where.
     static bool _ReadDocument(const std::string& fileName, TiXmlDocument& document, std::string& why,

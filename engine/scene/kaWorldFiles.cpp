@@ -175,7 +175,9 @@ bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)
         m_pTerrain->PrepareSave(fileName);
     TiXmlDocument document;
     m_KeptBlocks.WriteBeforeRoot(&document);
-    WriteXml(AppendElement(&document, kRootElement), saveStates);
+    TiXmlElement* root = AppendElement(&document, kRootElement);
+    WriteXml(root, saveStates);
+    m_KeptBlocks.WriteRepeats(root);
     m_KeptBlocks.WriteAfterRoot(&document);
     if (SaveXmlDocument(document, fileName))
         return true;
@@ -193,6 +195,7 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
     m_KeptBlocks.Clear();
     m_UnreadBlocks.clear();
     _KeepBesideRoot(element, true);
+    _KeepRepeats(element);
     _KeepUnreadKeys(element);
     SetName(kaXmlValues::TextOrEmpty(element, "name"));
     m_Preview = kaXmlValues::TextOrEmpty(element, "preview");
@@ -241,6 +244,20 @@ void kaWorld::_KeepUnreadKeys(const TiXmlElement* element)
     m_KeptKeys.KeepAllBut(element, kOwnKeys);
 }
 
+void kaWorld::_KeepRepeats(const TiXmlElement* element)
+{
+    // Every reader takes the first key of its name. A later entity list is kept with the entities; the keys
+    // this world does not read are kept by name, all of them, with the unread keys.
+    for (const TiXmlElement* key = element->FirstChildElement(); key; key = key->NextSiblingElement())
+    {
+        if (key->ValueStr() == "Entities" || element->FirstChildElement(key->ValueStr()) == key)
+            continue;
+        if (std::find(kOwnKeys.begin(), kOwnKeys.end(), key->ValueStr()) != kOwnKeys.end())
+            m_KeptBlocks.KeepRepeat(*key);
+        _KeepUnread(*key, ", given again after the one read");
+    }
+}
+
 void kaWorld::_KeepBesideRoot(const TiXmlElement* element, bool before)
 {
     const TiXmlNode* document = element->Parent();
@@ -274,8 +291,11 @@ void kaWorld::_WriteKeptKeys(TiXmlElement* element) const
     std::vector<std::string> written;
     for (const TiXmlElement* key = element->FirstChildElement(); key; key = key->NextSiblingElement())
         written.push_back(key->ValueStr());
-    m_KeptKeys.WriteAll(element, [&written](const std::string& name)
-                        { return std::find(written.begin(), written.end(), name) != written.end(); });
+    // Only the copy of the key the reader took: one given again after it goes back after it.
+    std::map<std::string, int> skipped;
+    m_KeptKeys.WriteAll(
+        element, [&written, &skipped](const std::string& name)
+        { return std::find(written.begin(), written.end(), name) != written.end() && skipped[name]++ == 0; });
 }
 
 void kaWorld::_ReadEnvironment(const TiXmlElement* element)
@@ -542,6 +562,8 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element, int32_t place)
     }
     for (size_t i = noted; i < m_MalformedValues.size(); ++i)
         m_MalformedValues[i].entity = described;
+    for (const TiXmlElement* key : entity->KeepUnwrittenKeys(*element))
+        _KeepUnread(*key, ", in the block of " + described);
     return entity.release();
 }
 
@@ -648,7 +670,11 @@ void kaWorld::WriteEntities(TiXmlElement* element) const
     }
     m_KeptBlocks.WriteList(entities, ids,
                            [&saved, entities](size_t i)
-                           { saved[i]->WriteXml(AppendElement(entities, "Entity")); });
+                           {
+                               TiXmlElement* block = AppendElement(entities, "Entity");
+                               saved[i]->WriteXml(block);
+                               saved[i]->WriteUnwrittenKeys(block);
+                           });
     m_KeptBlocks.WriteLaterLists(element);
 }
 

@@ -627,6 +627,34 @@ TEST_F(tvWorldTest, ASavedCourseHoldsEachKeyOnceAndKeepsKeysItDoesNotRead)
     m_App.SetCurrentPlayer(m_Player);
 }
 
+// A course key given twice: the world reads the first and writes its own value in its place, and the copy
+// given again is saved after it, as read.
+TEST_F(tvWorldTest, ACourseKeyGivenTwiceIsSavedAfterTheOneTheWorldReads)
+{
+    m_Install.dir.Write("Worlds/twice.xml", "<World><timeLimit>75</timeLimit><timeLimit>90</timeLimit>"
+                                            "<Designer>Kim</Designer><Designer>Lee</Designer>"
+                                            "<name>Twice</name></World>");
+    for (const bool signedIn : {true, false})
+    {
+        SCOPED_TRACE(signedIn ? "signed in" : "nobody signed in");
+        m_App.SetCurrentPlayer(signedIn ? m_Player : nullptr);
+        tvWorld world;
+        world.LoadFile("Worlds/twice.xml", false);
+        EXPECT_EQ(world.GetTimeLimit(), 75);
+        world.SetTimeLimit(80);
+        ASSERT_TRUE(world.SaveFile("Worlds/twice-saved.xml", false));
+        TiXmlDocument saved;
+        ASSERT_TRUE(saved.LoadFile(m_Install.dir.File("Worlds/twice-saved.xml").c_str()));
+        std::map<std::string, std::vector<std::string>> keys;
+        for (const TiXmlElement* key = saved.RootElement()->FirstChildElement(); key;
+             key = key->NextSiblingElement())
+            keys[key->ValueStr()].push_back(key->GetText() ? key->GetText() : "");
+        EXPECT_EQ(keys["timeLimit"], (std::vector<std::string>{"80", "90"}));
+        EXPECT_EQ(keys["Designer"], (std::vector<std::string>{signedIn ? "Ann" : "Kim", "Lee"}));
+    }
+    m_App.SetCurrentPlayer(m_Player);
+}
+
 // Whatever a course file says, the run rules work on a limit they can subtract from.
 TEST_F(tvWorldTest, ExtremeLimitsFromTheFileAreHeldToADayAndTheRunRulesStayInRange)
 {

@@ -506,6 +506,13 @@ TEST_F(WorldToolTest, WritesBackEveryElementItDoesNotReadWhereItStood)
          "World"},
         {"notes before the root", "", "<notes>kept</notes>",
          head + "<Entities>" + spawn + "</Entities></World>", ""},
+        {"a key of the root given twice", head, "<name>Again</name>",
+         "<Entities>" + spawn + "</Entities></World>", "name"},
+        {"a note in an entity's block", head + "<Entities>" + spawn + token.substr(0, token.size() - 9),
+         "<pastedNote>kept</pastedNote>", "</Entity></Entities></World>", "position"},
+        {"a key of an entity's block given twice",
+         head + "<Entities>" + spawn + token.substr(0, token.size() - 9) + "<pastedNote>kept</pastedNote>",
+         "<name>Twice</name>", "</Entity></Entities></World>", "pastedNote"},
     };
     const std::string out = m_Root.File("Worlds/odd-out.xml");
     const std::string again = m_Root.File("Worlds/odd-again.xml");

@@ -726,6 +726,77 @@ TEST_F(WorldFileTest, ABlockKeptAmongTheEntitiesFollowsTheNearestEntityStillSave
     }
 }
 
+// Keys no reader takes inside an entity's block (a note, a key given twice, the keys of a class the program
+// does not know) and keys of the root given twice are saved as read, after the keys their writer gives; a
+// key the designer then sets is written by its writer, with the copy given twice still after it.
+TEST_F(WorldFileTest, KeysNoReaderTakesInsideTheRootAndTheBlocksAreSavedAfterTheWrittenOnes)
+{
+    kaApp app("WorldFileTest", "WorldFileTest");
+    app.SetEditor(true);
+    const std::string stranger = "<Entity><type>NoSuchKind</type><entityID>2</entityID><name>Stranger</name>"
+                                 "<speed>4</speed><joint><to>1</to></joint></Entity>";
+    Load(World("<name>Course</name><name>Again</name><Entities>" +
+               Entity(1, "<note>kept</note><name>second</name>") + stranger + "</Entities>"),
+         false);
+    ASSERT_NE(Find(1), nullptr);
+    EXPECT_EQ(Find(1)->GetName(), "p1");
+    EXPECT_EQ(m_World->GetUnreadBlocks(),
+              (std::vector<std::string>{
+                  "<name> at row 1, given again after the one read",
+                  "<note> at row 1, in the block of WorldFileProbe \"p1\" (id 1)",
+                  "<name> at row 1, in the block of WorldFileProbe \"p1\" (id 1)",
+                  "<speed> at row 1, in the block of NoSuchKind \"Stranger\" (id 2)",
+                  "<joint> at row 1, in the block of NoSuchKind \"Stranger\" (id 2)",
+              }));
+
+    const auto keys = [](const TiXmlElement* element)
+    {
+        std::vector<std::string> names;
+        for (const TiXmlElement* key = element->FirstChildElement(); key; key = key->NextSiblingElement())
+            names.push_back(key->ValueStr() + "=" + GetElementText(key));
+        return names;
+    };
+    const auto entity = [](const TiXmlDocument& document, const std::string& name)
+    {
+        const TiXmlElement* block =
+            document.RootElement()->FirstChildElement("Entities")->FirstChildElement();
+        while (block && GetChildElementText("name", block) != name)
+            block = block->NextSiblingElement();
+        return block;
+    };
+    const std::string first = Save(false);
+    TiXmlDocument saved;
+    saved.Parse(first.c_str());
+    const std::vector<std::string> root = keys(saved.RootElement());
+    ASSERT_GE(root.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(root.begin(), root.begin() + 2),
+              (std::vector<std::string>{"name=Course", "name=Again"}));
+    ASSERT_NE(entity(saved, "p1"), nullptr) << first;
+    std::vector<std::string> probe = keys(entity(saved, "p1"));
+    ASSERT_GE(probe.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(probe.end() - 2, probe.end()),
+              (std::vector<std::string>{"note=kept", "name=second"}));
+    ASSERT_NE(entity(saved, "Stranger"), nullptr) << first;
+    const std::vector<std::string> other = keys(entity(saved, "Stranger"));
+    EXPECT_NE(std::find(other.begin(), other.end(), "speed=4"), other.end()) << first;
+    EXPECT_NE(std::find(other.begin(), other.end(), "joint="), other.end()) << first;
+    Load(first, false);
+    EXPECT_EQ(Save(false), first);
+
+    // Renamed: its writer gives the new name first, the name given twice still follows.
+    ASSERT_NE(Find(1), nullptr);
+    Find(1)->SetName("renamed");
+    saved.Clear();
+    saved.Parse(Save(false).c_str());
+    ASSERT_NE(entity(saved, "renamed"), nullptr);
+    probe = keys(entity(saved, "renamed"));
+    EXPECT_EQ(std::count(probe.begin(), probe.end(), "name=renamed"), 1);
+    EXPECT_EQ(probe.back(), "name=second");
+    Load(m_Dir.Read("out.xml"), false);
+    ASSERT_NE(Find(1), nullptr);
+    EXPECT_EQ(Find(1)->GetName(), "renamed");
+}
+
 // What the designer sets takes the place of a value kept as read: a flag changed in the property sheet, an
 // entity moved or turned. An entity left as it was keeps its text, also when the sheet is only looked at.
 TEST_F(WorldFileTest, AValueTheDesignerSetsReplacesTheTextKeptAsRead)
