@@ -17,9 +17,10 @@ namespace platform
 // may answer with a question) and quit requests such as a signal's (WM_CLOSE, which it may not). Message
 // boxes are SDL's when a display exists, else a line on stderr. Once the display is lost (DisplayConnection)
 // no call reaches SDL's video again: the windows get WM_CLOSE and are then forgotten without a word to the
-// display. A window another program destroys gets WM_CLOSE the same way. A display named by DISPLAY or WAYLAND_DISPLAY that cannot be
-// opened makes no window (with a line on stderr) rather than one on a driver that draws nowhere, unless a
-// video driver was chosen by hand; a headless run (TARVOLIN_GFX_HEADLESS) is no exception.
+// display. A window another program destroys gets WM_CLOSE the same way. A display named by DISPLAY or
+// WAYLAND_DISPLAY that cannot be opened makes no window (with a line on stderr) rather than one on a driver
+// that draws nowhere, unless a video driver was chosen by hand; a headless run (TARVOLIN_GFX_HEADLESS) is no
+// exception.
 class SdlWindowBackend : public WindowBackend
 {
 public:
