@@ -83,10 +83,13 @@ std::string ReportText(std::string text, size_t length)
 
 std::string ReportLine(const kaWorld::MalformedValue& value)
 {
+    // A value of the course itself is named by its key alone.
     std::string line = ReportText(value.entity, MapEditorWindow::kMalformedEntityLength);
     if (!value.key.empty())
-        line +=
-            ": " + value.key + " \"" + ReportText(value.text, MapEditorWindow::kMalformedTextLength) + "\"";
+        line += (line.empty() ? "" : ": ") + value.key + " \"" +
+                ReportText(value.text, MapEditorWindow::kMalformedTextLength) + "\"";
+    if (!value.reason.empty())
+        line += ": " + value.reason;
     if (!value.holder.empty())
     {
         const std::string already = ", already ";

@@ -81,6 +81,9 @@ public:
     // Each value brought within the bound; one that is not finite counts 0.
     static platform::Vector3 BoundedPlacement(const platform::Vector3& position);
 
+    // The key's text as a note names it: its own, else its values' in the file's order, blank-separated.
+    static std::string KeyText(const TiXmlElement* key);
+
     kaEntity();
     ~kaEntity() override;
     kaEntity(const kaEntity&) = delete;
@@ -206,8 +209,6 @@ protected:
     // component that does not read keeps its value, and a point beyond kPlacementBound (or not finite) is
     // brought within it; either is a malformed value, noted and kept as read, and the answer is false.
     bool ReadPlacementKey(const TiXmlElement* block, const char* key, platform::Vector3& value, bool readY);
-    // The key's text as a note names it: its own, else its values' in the file's order, blank-separated.
-    static std::string KeyText(const TiXmlElement* key);
 
     // Keys of the entity's own block kept as the file gave them, for every class of the entity: values it
     // could not take, and the keys of classes that write their blocks back as read.

@@ -34,12 +34,13 @@ void kaKeptBlocks::Clear()
     m_BeforeRoot.clear();
     m_AfterRoot.clear();
     m_Repeats.clear();
+    m_States.reset();
 }
 
 bool kaKeptBlocks::IsEmpty() const
 {
     return m_InList.empty() && m_LaterLists.empty() && m_BeforeRoot.empty() && m_AfterRoot.empty() &&
-           m_Repeats.empty();
+           m_Repeats.empty() && !m_States;
 }
 
 void kaKeptBlocks::NoteListEntity(int32_t id)
@@ -47,9 +48,22 @@ void kaKeptBlocks::NoteListEntity(int32_t id)
     m_ListIds.push_back(id);
 }
 
-void kaKeptBlocks::KeepInList(const TiXmlElement& element)
+void kaKeptBlocks::KeepInList(const TiXmlNode& node)
 {
-    m_InList.push_back({Copy(element), m_ListIds.size()});
+    m_InList.push_back({std::unique_ptr<TiXmlNode>(node.Clone()), m_ListIds.size()});
+}
+
+void kaKeptBlocks::KeepStates(const TiXmlElement& states)
+{
+    m_States = Copy(states);
+}
+
+bool kaKeptBlocks::WriteStates(TiXmlElement* root) const
+{
+    if (!root || !m_States)
+        return false;
+    root->InsertEndChild(*m_States);
+    return true;
 }
 
 void kaKeptBlocks::KeepLaterList(const TiXmlElement& list)
@@ -76,7 +90,7 @@ void kaKeptBlocks::WriteList(TiXmlElement* list, const std::vector<int32_t>& ids
     std::map<int32_t, size_t> placeAfter;
     for (size_t i = 0; i < ids.size(); ++i)
         placeAfter[ids[i]] = i + 1;
-    std::vector<std::vector<const TiXmlElement*>> atPlace(ids.size() + 1);
+    std::vector<std::vector<const TiXmlNode*>> atPlace(ids.size() + 1);
     for (const InList& kept : m_InList)
     {
         size_t place = 0;
@@ -86,14 +100,14 @@ void kaKeptBlocks::WriteList(TiXmlElement* list, const std::vector<int32_t>& ids
             if (found != placeAfter.end())
                 place = found->second;
         }
-        atPlace[place].push_back(kept.element.get());
+        atPlace[place].push_back(kept.node.get());
     }
     for (size_t place = 0; place <= ids.size(); ++place)
     {
         if (place > 0)
             writeEntity(place - 1);
-        for (const TiXmlElement* element : atPlace[place])
-            list->InsertEndChild(*element);
+        for (const TiXmlNode* node : atPlace[place])
+            list->InsertEndChild(*node);
     }
 }
 

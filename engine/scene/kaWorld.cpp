@@ -62,6 +62,16 @@ bool TakeFloat(const std::string& value, float& field)
     return true;
 }
 
+// Takes a coordinate row whose text the file may keep as read; true when the value changed or the designer
+// set the row over a kept text, which then gives way.
+bool TakeKeptFloat(const kaPropertyRecord& row, float& field, kaBlockKeys& kept, const char* key)
+{
+    if (!TakeFloat(row.m_Value, field) && !(row.m_Set && kept.Has(key)))
+        return false;
+    kept.Forget(key);
+    return true;
+}
+
 } // namespace
 
 void kaWorld::SetPathManagerCreator(PathManagerCreator creator)
@@ -419,6 +429,8 @@ void kaWorld::Clear()
     m_pVenueEntity = nullptr;
     // The venue is gone with its entity: a save must not name it.
     m_VenueName.clear();
+    m_KeptValues.Clear();
+    m_KeptStart.Clear();
 
     // Kept, emptied, so that transparent items added later still draw.
     if (m_pAlphaSorter)
@@ -587,6 +599,13 @@ void kaWorld::SetStartPoint(float x, float z)
 {
     m_StartX = x;
     m_StartZ = z;
+    m_KeptStart.Clear();
+}
+
+void kaWorld::SetStartRotation(const platform::Quaternion& rotation)
+{
+    m_StartRotation = rotation;
+    m_KeptValues.Forget("startrotation");
 }
 
 const kaPropertyList& kaWorld::GetPropertyList()
@@ -628,9 +647,9 @@ bool kaWorld::SetPropertyList(const kaPropertyList& list)
         else if (label == kPreviewLabel)
             changed |= TakeText(row->m_Value, m_Preview);
         else if (label == kStartXLabel)
-            changed |= TakeFloat(row->m_Value, m_StartX);
+            changed |= TakeKeptFloat(*row, m_StartX, m_KeptStart, "x");
         else if (label == kStartZLabel)
-            changed |= TakeFloat(row->m_Value, m_StartZ);
+            changed |= TakeKeptFloat(*row, m_StartZ, m_KeptStart, "z");
     }
     return changed;
 }

@@ -12,6 +12,7 @@
 
 class TiXmlDocument;
 class TiXmlElement;
+class TiXmlText;
 class ka3DAlphaSorter;
 class kaCamera;
 class kaCollideInfo;
@@ -201,10 +202,22 @@ public:
         int32_t newId = -1;
         // The entity whose block holds the id this one repeats, as a designer finds it; "" when none.
         std::string holder;
+        // What is wrong with a value that reads, said as a designer reads it ("no venue of that name");
+        // "" for a value that does not read.
+        std::string reason;
     };
     // Called by an entity's reader while the world reads the entity's block, which names the entity. A key
     // and text noted already for the block are not noted again.
     void NoteMalformedValue(const std::string& key, const std::string& text);
+    // A value of the course itself (its venue, start point or rotation, a course rule) that the load could
+    // not use: the key's element is kept as read and written back in its place until the designer sets the
+    // value, and it is noted with no entity, with a line on the debugger output, also on stderr in a run.
+    void KeepCourseValue(const TiXmlElement& key, const std::string& reason = "");
+    // Appends the copy kept under the key's name; false when there is none.
+    bool WriteKeptCourseValue(TiXmlElement* parent, const std::string& key) const;
+    // The designer set the value: the text kept as read gives way.
+    void ForgetCourseValue(const std::string& key) { m_KeptValues.Forget(key); }
+    bool HasKeptCourseValue(const std::string& key) const { return m_KeptValues.Has(key); }
     // What the last load met, in the file's order; ReadXml starts the list afresh.
     const std::vector<MalformedValue>& GetMalformedValues() const { return m_MalformedValues; }
     // The elements the last load kept without reading, in the file's order, each as a designer finds it: its
@@ -283,7 +296,7 @@ public:
     float GetStartZ() const { return m_StartZ; }
     void SetStartPoint(float x, float z);
     const platform::Quaternion& GetStartRotation() const { return m_StartRotation; }
-    void SetStartRotation(const platform::Quaternion& rotation) { m_StartRotation = rotation; }
+    void SetStartRotation(const platform::Quaternion& rotation);
     const std::string& GetVenueName() const { return m_VenueName; }
     void SetVenueName(const std::string& name) { m_VenueName = name; }
 
@@ -301,6 +314,13 @@ protected:
     void _FileInTree(kaEntity* entity);
     void _RemoveFromTree(kaEntity* entity);
     void _ReadEnvironment(const TiXmlElement* element);
+    // The keys of a derived world's own, read first of all; the base reads none.
+    virtual void _ReadCourseRules(const TiXmlElement* element);
+    // The start point and rotation; a value they cannot use is kept as read.
+    void _ReadStart(const TiXmlElement* element);
+    void _WriteStart(TiXmlElement* element) const;
+    // Notes a value of the course itself, with its line.
+    void _NoteCourseValue(const std::string& key, const std::string& text, const std::string& reason);
     // Picks along the mouse ray and draws the ray and the hit's normal.
     void _ShowPickRay();
     // Reads one entity block; null when the type is unknown or the block holds a malformed value.
@@ -314,6 +334,10 @@ protected:
     // Notes a block the load leaves out, with its debugger line, also on stderr in a run.
     void _NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
                       const std::string& text, const std::string& reason, const std::string& holder = "");
+    // Keeps text typed between the entities and notes it as _KeepUnread does.
+    void _KeepUnreadText(const TiXmlText& text);
+    // A line on the debugger output about what the load met, also on stderr in a run.
+    void _Say(const std::string& line) const;
     // Keeps an element no reader takes and notes it, with its debugger line, also on stderr in a run.
     void _KeepUnread(const TiXmlElement& element, const std::string& where);
     // The elements before (or after) the root of the element's document; none when it is not a root.
@@ -368,6 +392,10 @@ protected:
     size_t m_BlockFirstNote = 0;
     // Copies of the last file's top-level keys that this world does not read, in the file's order.
     kaBlockKeys m_KeptKeys;
+    // Values of the course itself kept as read where the load could not use them: root keys by name, the
+    // start point's components by theirs.
+    kaBlockKeys m_KeptValues;
+    kaBlockKeys m_KeptStart;
     // Copies of the last file's elements no reader takes, and their notes.
     kaKeptBlocks m_KeptBlocks;
     std::vector<std::string> m_UnreadBlocks;

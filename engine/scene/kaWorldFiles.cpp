@@ -161,9 +161,7 @@ bool kaWorld::LoadFile(const std::string& fileName, bool restoreStates)
         // A run plays what was read and says where the reading stopped.
         const std::string line =
             "kaWorld::LoadFile - " + fileName + " holds " + unread + "; the rest is not read.\n";
-        platform::OutputDebugString(line);
-        if (!IsEdited())
-            std::fputs(line.c_str(), stderr);
+        _Say(line);
     }
     ReadXml(document.FirstChildElement(kRootElement), restoreStates);
     return true;
@@ -194,33 +192,31 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
     m_BlockFirstNote = 0;
     m_KeptBlocks.Clear();
     m_UnreadBlocks.clear();
+    m_KeptValues.Clear();
+    m_KeptStart.Clear();
     _KeepBesideRoot(element, true);
     _KeepRepeats(element);
     _KeepUnreadKeys(element);
+    _ReadCourseRules(element);
     SetName(kaXmlValues::TextOrEmpty(element, "name"));
     m_Preview = kaXmlValues::TextOrEmpty(element, "preview");
     m_Description = kaXmlValues::TextOrEmpty(element, "description");
-    if (const TiXmlElement* start = element->FirstChildElement("startpoint"))
-    {
-        // An absent or empty coordinate reads 0.
-        m_StartX = 0.0f;
-        m_StartZ = 0.0f;
-        if (!kaXmlValues::TextOrEmpty(start, "x").empty())
-            kaXmlValues::ReadFloatOrKeep(start, "x", m_StartX, kReader);
-        if (!kaXmlValues::TextOrEmpty(start, "z").empty())
-            kaXmlValues::ReadFloatOrKeep(start, "z", m_StartZ, kReader);
-    }
-    if (const TiXmlElement* rotation = element->FirstChildElement("startrotation"))
-    {
-        platform::Quaternion start = m_StartRotation;
-        kaXmlRotation::Read(rotation, start, kaXmlValues::OnMalformed::KeepWithDebugLine, kReader);
-        m_StartRotation = start;
-    }
+    _ReadStart(element);
     if (const TiXmlElement* arena = element->FirstChildElement("arena"))
-        LoadVenue(GetElementText(arena), false);
+    {
+        const std::string venue = GetElementText(arena);
+        // Without its venue the course still names it: a save writes the name back as the designer wrote it.
+        if (!LoadVenue(venue, false))
+            KeepCourseValue(*arena, g_pInitDataBase && g_pInitDataBase->Find(kVenueDataType, venue)
+                                        ? "its model does not load"
+                                        : "no venue of that name");
+    }
     _ReadEnvironment(element);
     ReadEntities(element);
     _KeepBesideRoot(element, false);
+    // Not read here, but a run reads them: a save without states writes them back as they stand.
+    if (const TiXmlElement* states = element->FirstChildElement("EntitiesStates"); states && !restoreStates)
+        m_KeptBlocks.KeepStates(*states);
 
     LockScope lock(m_Locked);
     ResetEntityStates();
@@ -237,6 +233,83 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
         if (m_pCamera)
             m_pCamera->OnWorldLoaded();
     }
+}
+
+void kaWorld::_ReadCourseRules(const TiXmlElement*) {}
+
+void kaWorld::_ReadStart(const TiXmlElement* element)
+{
+    if (const TiXmlElement* start = element->FirstChildElement("startpoint"))
+    {
+        // An absent or empty coordinate reads 0.
+        m_StartX = 0.0f;
+        m_StartZ = 0.0f;
+        for (const auto& [axis, value] : {std::make_pair("x", &m_StartX), std::make_pair("z", &m_StartZ)})
+        {
+            const TiXmlElement* component = start->FirstChildElement(axis);
+            if (!component || GetElementText(component).empty() ||
+                kaXmlValues::TryReadFloat(start, axis, *value))
+                continue;
+            m_KeptStart.KeepElement(*component);
+            _NoteCourseValue(std::string("startpoint ") + axis, GetElementText(component), "");
+        }
+    }
+    if (const TiXmlElement* rotation = element->FirstChildElement("startrotation"))
+    {
+        platform::Quaternion start = m_StartRotation;
+        try
+        {
+            kaXmlRotation::Read(rotation, start, kaXmlValues::OnMalformed::Throw, kReader);
+        }
+        catch (const std::exception&)
+        {
+            // The components that read are in use; the block goes back whole, as the rotation it is.
+            start = m_StartRotation;
+            kaXmlRotation::Read(rotation, start, kaXmlValues::OnMalformed::KeepWithDebugLine, kReader);
+            KeepCourseValue(*rotation);
+        }
+        m_StartRotation = start;
+    }
+}
+
+void kaWorld::_WriteStart(TiXmlElement* element) const
+{
+    TiXmlElement* start = AppendElement(element, "startpoint");
+    if (!m_KeptStart.Write(start, "x"))
+        AppendFloatElement(start, "x", m_StartX);
+    if (!m_KeptStart.Write(start, "z"))
+        AppendFloatElement(start, "z", m_StartZ);
+    if (m_KeptValues.Write(element, "startrotation"))
+        return;
+    TiXmlElement* quaternion = AppendElement(AppendElement(element, "startrotation"), "quaternion");
+    AppendFloatElement(quaternion, "w", m_StartRotation.w);
+    AppendFloatElement(quaternion, "x", m_StartRotation.x);
+    AppendFloatElement(quaternion, "y", m_StartRotation.y);
+    AppendFloatElement(quaternion, "z", m_StartRotation.z);
+}
+
+void kaWorld::KeepCourseValue(const TiXmlElement& key, const std::string& reason)
+{
+    m_KeptValues.KeepElement(key);
+    _NoteCourseValue(key.ValueStr() == "arena" ? "venue" : key.ValueStr(), kaEntity::KeyText(&key), reason);
+}
+
+bool kaWorld::WriteKeptCourseValue(TiXmlElement* parent, const std::string& key) const
+{
+    return m_KeptValues.Write(parent, key);
+}
+
+void kaWorld::_NoteCourseValue(const std::string& key, const std::string& text, const std::string& reason)
+{
+    MalformedValue value;
+    value.key = key;
+    value.text = text;
+    value.reason = reason;
+    m_MalformedValues.push_back(value);
+    _Say("kaWorld::ReadXml - " +
+         (reason.empty() ? "bad value for " + key + " (\"" + text + "\"), default in use"
+                         : key + " \"" + text + "\": " + reason) +
+         ".\n");
 }
 
 void kaWorld::_KeepUnreadKeys(const TiXmlElement* element)
@@ -279,10 +352,23 @@ void kaWorld::_KeepUnread(const TiXmlElement& element, const std::string& where)
 {
     m_UnreadBlocks.push_back(DescribeElement(element) + where);
     const std::string line = "kaWorld::ReadXml - element not read: " + m_UnreadBlocks.back() + ".\n";
-    platform::OutputDebugString(line);
-    // A run goes on without it: say so where a player or tester sees it.
-    if (!IsEdited())
-        std::fputs(line.c_str(), stderr);
+    // A run goes on without it: said where a player or tester sees it.
+    _Say(line);
+}
+
+void kaWorld::_KeepUnreadText(const TiXmlText& text)
+{
+    m_UnreadBlocks.push_back(std::string(text.CDATA() ? "CDATA" : "text") + " \"" + text.ValueStr() +
+                             "\" at row " + std::to_string(text.Row()) + ", among the entities");
+    _Say("kaWorld::ReadXml - element not read: " + m_UnreadBlocks.back() + ".\n");
+}
+
+void kaWorld::_Say(const std::string& line) const
+{
+    if (IsEdited())
+        platform::OutputDebugString(line);
+    else
+        platform::OutputNotice(line);
 }
 
 void kaWorld::_WriteKeptKeys(TiXmlElement* element) const
@@ -311,9 +397,18 @@ void kaWorld::_ReadEnvironment(const TiXmlElement* element)
             return false;
         }
         object->SetWorld(this);
+        m_BlockFirstNote = m_MalformedValues.size();
         try
         {
             object->ReadXml(block);
+            // Its values that were no number are in use as their defaults and kept as read.
+            for (size_t i = m_BlockFirstNote; i < m_MalformedValues.size(); ++i)
+            {
+                MalformedValue& value = m_MalformedValues[i];
+                value.entity = name;
+                _Say(std::string("kaWorld::ReadXml - bad value for ") + name + " " + value.key + " (\"" +
+                     value.text + "\"), default in use.\n");
+            }
             return true;
         }
         catch (const std::exception&)
@@ -397,9 +492,18 @@ void kaWorld::ReadEntities(const TiXmlElement* element)
     // Fresh ids rise through the file: the search for the next goes on from the last.
     int32_t nextFree = 0;
     int32_t place = 0;
-    for (const TiXmlElement* block = entities->FirstChildElement(); block;
-         block = block->NextSiblingElement())
+    for (const TiXmlNode* node = entities->FirstChild(); node; node = node->NextSibling())
     {
+        // Text typed between the entities goes back where it stood; comments are not kept.
+        if (const TiXmlText* text = node->ToText())
+        {
+            m_KeptBlocks.KeepInList(*text);
+            _KeepUnreadText(*text);
+            continue;
+        }
+        const TiXmlElement* block = node->ToElement();
+        if (!block)
+            continue;
         if (block->ValueStr() != "Entity")
         {
             m_KeptBlocks.KeepInList(*block);
@@ -502,10 +606,8 @@ void kaWorld::_NoteLeftOut(const TiXmlElement* element, int32_t place, const std
     m_MalformedValues.push_back(value);
     const std::string line =
         "kaWorld::ReadEntities - " + reason + ": " + value.entity + ", entity dropped.\n";
-    platform::OutputDebugString(line);
-    // A run leaves out what the designer may not know is broken: say so where a player or tester sees it.
-    if (!IsEdited())
-        std::fputs(line.c_str(), stderr);
+    // A run leaves out what the designer may not know is broken: said where a player or tester sees it.
+    _Say(line);
 }
 
 int32_t kaWorld::_UnclaimedIdentifier(const std::vector<int32_t>& claimed, int32_t from) const
@@ -554,9 +656,7 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element, int32_t place)
             last.key.empty() ? std::string("a value") : last.key + " (\"" + last.text + "\")";
         const std::string line =
             "kaWorld::ReadEntities - bad value for " + key + ": " + described + ", entity dropped.\n";
-        platform::OutputDebugString(line);
-        if (!editor)
-            std::fputs(line.c_str(), stderr);
+        _Say(line);
         entity->SetWorld(nullptr);
         return nullptr;
     }
@@ -632,17 +732,12 @@ void kaWorld::WriteXml(TiXmlElement* element, bool saveStates) const
     _WriteKeptKeys(element);
     if (!m_VenueName.empty())
         AppendTextElement(element, "arena", m_VenueName);
+    else
+        m_KeptValues.Write(element, "arena");
     AppendTextElement(element, "name", GetName());
     AppendTextElement(element, "preview", m_Preview);
     AppendTextElement(element, "description", m_Description);
-    TiXmlElement* start = AppendElement(element, "startpoint");
-    AppendFloatElement(start, "x", m_StartX);
-    AppendFloatElement(start, "z", m_StartZ);
-    TiXmlElement* quaternion = AppendElement(AppendElement(element, "startrotation"), "quaternion");
-    AppendFloatElement(quaternion, "w", m_StartRotation.w);
-    AppendFloatElement(quaternion, "x", m_StartRotation.x);
-    AppendFloatElement(quaternion, "y", m_StartRotation.y);
-    AppendFloatElement(quaternion, "z", m_StartRotation.z);
+    _WriteStart(element);
     if (m_pTerrain)
         m_pTerrain->WriteXml(AppendElement(element, "Terrain"));
     if (m_pWaterPlane)
@@ -654,6 +749,8 @@ void kaWorld::WriteXml(TiXmlElement* element, bool saveStates) const
     WriteEntities(element);
     if (saveStates)
         SaveEntityStates(element);
+    else
+        m_KeptBlocks.WriteStates(element);
 }
 
 void kaWorld::WriteEntities(TiXmlElement* element) const
@@ -740,6 +837,7 @@ bool kaWorld::LoadVenue(const std::string& venueName, bool initialize)
     if (initialize)
         arena->Initialize();
     m_VenueName = venueName;
+    m_KeptValues.Forget("arena");
     return true;
 }
 

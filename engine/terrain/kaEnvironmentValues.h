@@ -5,6 +5,8 @@
 #include <string>
 
 class TiXmlElement;
+class kaBlockKeys;
+class kaWorld;
 
 // Reading and writing the plain values of the sun, sky and water blocks and of their editor rows. A value
 // that does not convert reads as missing, so that a damaged course still loads with the defaults.
@@ -14,6 +16,13 @@ namespace kaEnvironmentValues
 using kaXmlValues::TryReadFloat;
 // The child's float, or the fallback as TryReadFloat would leave it.
 float FloatOr(const TiXmlElement* parent, const char* name, float fallback);
+// The child's float into the value; an absent or empty child leaves it. A text that is no number leaves it
+// too: the child is kept as read, to be written back in its place, and noted with the world (when there is
+// one) under the key. False unless it read.
+bool ReadFloatKept(const TiXmlElement* parent, const char* name, float& value, kaBlockKeys& kept,
+                   kaWorld* world, const std::string& key);
+// The copy kept under the name, else the value.
+void WriteFloatKept(TiXmlElement* parent, const char* name, float value, const kaBlockKeys& kept);
 // The child's text, empty when missing.
 using kaXmlValues::TextOrEmpty;
 // A float as rows and files write it.

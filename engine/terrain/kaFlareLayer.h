@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/scene/kaBlockKeys.h"
 #include "engine/terrain/kaRotationOnlyBillboard.h"
 
 #include <string>
@@ -14,4 +15,6 @@ public:
     // The scale the layer was given; its billboard is a third of it.
     float m_LayerScale = 0.0f;
     std::string m_Texture;
+    // The layer's keys kept as the file gave them where they were no number.
+    kaBlockKeys m_Kept;
 };

@@ -258,23 +258,30 @@ void kaSun::ReadXml(const TiXmlElement* element)
 {
     if (!element)
         return;
-    const float position = FloatOr(element, "position", 0.0f);
-    const float axisTilt = FloatOr(element, "axistilt", 0.0f);
-    const std::string texture = TextOrEmpty(element, "texture");
-    const float scale = FloatOr(element, "scale", 0.0f);
-    const kaColor directional = kaColor::kaColorClamped(FloatOr(element, "reddirectional", 0.0f),
-                                                        FloatOr(element, "greendirectional", 0.0f),
-                                                        FloatOr(element, "bluedirectional", 0.0f), 1.0f);
-    const kaColor ambient =
-        kaColor::kaColorClamped(FloatOr(element, "redambient", 0.0f), FloatOr(element, "greenambient", 0.0f),
-                                FloatOr(element, "blueambient", 0.0f), 1.0f);
-    Initialize(position, axisTilt, texture, scale, directional, ambient);
+    // A missing value reads 0; one that is no number too, and is kept as read for the save.
+    m_BlockKeys.Clear();
+    float numbers[kNumberCount] = {};
+    for (size_t i = 0; i < kNumberCount; ++i)
+        ReadFloatKept(element, kNumberKeys[i], numbers[i], m_BlockKeys, m_pWorld, kNumberKeys[i]);
+    const kaColor directional = kaColor::kaColorClamped(numbers[3], numbers[4], numbers[5], 1.0f);
+    const kaColor ambient = kaColor::kaColorClamped(numbers[6], numbers[7], numbers[8], 1.0f);
+    Initialize(numbers[0], numbers[1], TextOrEmpty(element, "texture"), numbers[2], directional, ambient);
     if (const TiXmlElement* layers = element->FirstChildElement("lensFlareLayers"))
     {
         for (const TiXmlElement* layer = layers->FirstChildElement("FlareLayer"); layer;
              layer = layer->NextSiblingElement("FlareLayer"))
-            AddFlareLayer(TextOrEmpty(layer, "texture"), FloatOr(layer, "length", 0.0f),
-                          FloatOr(layer, "scale", 0.0f));
+        {
+            const std::string named = "layer " + std::to_string(m_Layers.size()) + " ";
+            kaBlockKeys kept;
+            float length = 0.0f;
+            float scale = 0.0f;
+            ReadFloatKept(layer, "length", length, kept, m_pWorld, named + "length");
+            ReadFloatKept(layer, "scale", scale, kept, m_pWorld, named + "scale");
+            AddFlareLayer(TextOrEmpty(layer, "texture"), length, scale);
+            for (const char* key : {"length", "scale"})
+                if (kept.Has(key))
+                    m_Layers.back()->m_Kept.KeepElement(*layer->FirstChildElement(key));
+        }
     }
     m_Name = kName;
 }
@@ -283,23 +290,23 @@ void kaSun::WriteXml(TiXmlElement* element) const
 {
     if (!element)
         return;
-    AppendFloatElement(element, "position", m_Position);
-    AppendFloatElement(element, "axistilt", m_AxisTilt);
-    AppendTextElement(element, "texture", m_Texture);
-    AppendFloatElement(element, "scale", m_Scale);
-    AppendFloatElement(element, "reddirectional", m_Directional.r);
-    AppendFloatElement(element, "greendirectional", m_Directional.g);
-    AppendFloatElement(element, "bluedirectional", m_Directional.b);
-    AppendFloatElement(element, "redambient", m_Ambient.r);
-    AppendFloatElement(element, "greenambient", m_Ambient.g);
-    AppendFloatElement(element, "blueambient", m_Ambient.b);
+    const float numbers[kNumberCount] = {m_Position,      m_AxisTilt,      m_Scale,
+                                         m_Directional.r, m_Directional.g, m_Directional.b,
+                                         m_Ambient.r,     m_Ambient.g,     m_Ambient.b};
+    for (size_t i = 0; i < kNumberCount; ++i)
+    {
+        WriteFloatKept(element, kNumberKeys[i], numbers[i], m_BlockKeys);
+        // The texture stands after the first two numbers, as the file has always had it.
+        if (i == 1)
+            AppendTextElement(element, "texture", m_Texture);
+    }
     TiXmlElement* layers = AppendElement(element, "lensFlareLayers");
     for (const kaFlareLayer* layer : m_Layers)
     {
         TiXmlElement* entry = AppendElement(layers, "FlareLayer");
         AppendTextElement(entry, "texture", layer->m_Texture);
-        AppendFloatElement(entry, "length", layer->m_Length);
-        AppendFloatElement(entry, "scale", layer->m_LayerScale);
+        WriteFloatKept(entry, "length", layer->m_Length, layer->m_Kept);
+        WriteFloatKept(entry, "scale", layer->m_LayerScale, layer->m_Kept);
     }
 }
 
@@ -337,13 +344,16 @@ namespace
 struct SunRows
 {
     std::string texture;
-    float numbers[9];
+    float numbers[kaSun::kNumberCount];
+    // The keys whose kept text the rows replace.
+    std::vector<std::string> given;
     struct Layer
     {
         kaFlareLayer* layer;
         std::string texture;
         float length;
         float scale;
+        std::vector<std::string> given;
     };
     std::vector<Layer> layers;
 };
@@ -366,32 +376,34 @@ bool SelectLayer(const std::string& label, const std::vector<kaFlareLayer*>& lay
     return true;
 }
 
-// A number row's value when its text differs from the stored one; throws when it is not a number.
-void TakeNumber(const std::string& text, float stored, float& target, bool& changed)
+// A number row's value when its text differs from the stored one, or when the designer set the row over a
+// text kept as read, which the caller then forgets; throws when it is not a number.
+bool TakeNumber(const kaPropertyRecord& row, float stored, bool keptAsRead, float& target, bool& changed)
 {
-    if (text == FloatText(stored))
-        return;
-    if (!TryParseFloat(text, target))
+    if (row.m_Value == FloatText(stored) && !(row.m_Set && keptAsRead))
+        return false;
+    if (!TryParseFloat(row.m_Value, target))
         throw ka::bad_lexical_cast();
     changed = true;
+    return true;
 }
 
 } // namespace
 
 bool kaSun::SetPropertyList(const kaPropertyList& list)
 {
-    float* const fields[9] = {&m_Position,      &m_AxisTilt,      &m_Scale,
+    float* const fields[kNumberCount] = {&m_Position,      &m_AxisTilt,      &m_Scale,
                               &m_Directional.r, &m_Directional.g, &m_Directional.b,
                               &m_Ambient.r,     &m_Ambient.g,     &m_Ambient.b};
-    const char* const labels[9] = {kPositionLabel,       kAxisTiltLabel,         kScaleLabel,
+    const char* const labels[kNumberCount] = {kPositionLabel,       kAxisTiltLabel,         kScaleLabel,
                                    kRedDirectionalLabel, kGreenDirectionalLabel, kBlueDirectionalLabel,
                                    kRedAmbientLabel,     kGreenAmbientLabel,     kBlueAmbientLabel};
     SunRows rows;
     rows.texture = m_Texture;
-    for (int i = 0; i < 9; ++i)
+    for (size_t i = 0; i < kNumberCount; ++i)
         rows.numbers[i] = *fields[i];
     for (kaFlareLayer* layer : m_Layers)
-        rows.layers.push_back({layer, layer->m_Texture, layer->m_Length, layer->m_LayerScale});
+        rows.layers.push_back({layer, layer->m_Texture, layer->m_Length, layer->m_LayerScale, {}});
 
     bool sunChanged = false;
     bool layerChanged = false;
@@ -418,10 +430,14 @@ bool kaSun::SetPropertyList(const kaPropertyList& list)
                 layer.texture = value;
                 layerChanged = true;
             }
-            else if (label == kLengthLabel)
-                TakeNumber(value, layer.layer->m_Length, layer.length, layerChanged);
-            else if (label == kScaleLabel)
-                TakeNumber(value, layer.layer->m_LayerScale, layer.scale, layerChanged);
+            else if (label == kLengthLabel &&
+                     TakeNumber(*row, layer.layer->m_Length, layer.layer->m_Kept.Has("length"), layer.length,
+                                layerChanged))
+                layer.given.push_back("length");
+            else if (label == kScaleLabel &&
+                     TakeNumber(*row, layer.layer->m_LayerScale, layer.layer->m_Kept.Has("scale"), layer.scale,
+                                layerChanged))
+                layer.given.push_back("scale");
             continue;
         }
         if (label == kTextureLabel && value != m_Texture)
@@ -430,9 +446,10 @@ bool kaSun::SetPropertyList(const kaPropertyList& list)
             sunChanged = true;
             continue;
         }
-        for (int i = 0; i < 9; ++i)
-            if (label == labels[i])
-                TakeNumber(value, *fields[i], rows.numbers[i], sunChanged);
+        for (size_t i = 0; i < kNumberCount; ++i)
+            if (label == labels[i] &&
+                TakeNumber(*row, *fields[i], m_BlockKeys.Has(kNumberKeys[i]), rows.numbers[i], sunChanged))
+                rows.given.push_back(kNumberKeys[i]);
     }
 
     bool changed = kaSunBase::SetPropertyList(list);
@@ -445,10 +462,14 @@ bool kaSun::SetPropertyList(const kaPropertyList& list)
         }
         layer.layer->m_Length = layer.length;
         layer.layer->m_LayerScale = layer.scale;
+        for (const std::string& key : layer.given)
+            layer.layer->m_Kept.Forget(key);
     }
+    for (const std::string& key : rows.given)
+        m_BlockKeys.Forget(key);
     if (sunChanged)
     {
-        for (int i = 0; i < 9; ++i)
+        for (size_t i = 0; i < kNumberCount; ++i)
             *fields[i] = rows.numbers[i];
         m_Directional =
             kaColor::kaColorClamped(m_Directional.r, m_Directional.g, m_Directional.b, m_Directional.a);

@@ -41,6 +41,11 @@ public:
     static constexpr const char* kBlueAmbientLabel = "Blue Ambient:";
     static constexpr const char* kLayerLabel = "Layer ";
     static constexpr const char* kLengthLabel = "Length:";
+    // The sun's number keys, in the order its rows show them.
+    static constexpr size_t kNumberCount = 9;
+    static constexpr const char* kNumberKeys[kNumberCount] = {
+        "position",         "axistilt",   "scale",        "reddirectional", "greendirectional",
+        "bluedirectional", "redambient", "greenambient", "blueambient"};
 
     kaSun();
     ~kaSun() override;

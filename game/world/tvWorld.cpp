@@ -40,21 +40,17 @@ tvVehicle* PlayerVehicle()
     return game ? game->GetPlayerVehicle() : nullptr;
 }
 
-// A present key that reads as a value replaces it; a malformed one keeps the default, with a line.
-template <typename Value, typename Read>
-void ReadCourseKey(const TiXmlElement* parent, const char* name, Value& value, Read read)
+// A course rule the run can use as the file gives it: its element's text as a whole number.
+bool ReadsAsWhole(const TiXmlElement& rule, int32_t& value)
 {
-    const TiXmlElement* child = parent->FirstChildElement(name);
-    if (!child)
-        return;
     try
     {
-        value = read(child);
+        value = GetElementInt(&rule);
+        return true;
     }
     catch (const std::exception&)
     {
-        platform::OutputDebugString(std::string("tvWorld::ReadXml - bad value for ") + name +
-                                    ", default kept.\n");
+        return false;
     }
 }
 
@@ -165,35 +161,74 @@ kaEntityModel* tvWorld::CreateArenaEntity()
 
 void tvWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
 {
+    // The course's water and decals mark the grid as they are read: it must stand before them.
     if (element)
-    {
-        // The course's water and decals mark the grid as they are read: it must stand before them.
         ResetPathGrid();
-        ReadCourseKey(element, "timeLimit", m_TimeLimit,
-                      [](const TiXmlElement* e) { return GetElementInt(e); });
-        SetTimeLimit(m_TimeLimit);
-        // Converted as the course lists convert it, so that they show the target the run counts against.
-        ReadCourseKey(element, "scoreLimit", m_ScoreLimit,
-                      [](const TiXmlElement* e) { return WorldInfo::ScoreLimitValue(GetElementText(e)); });
-        ReadCourseKey(element, "levelName", m_LevelName,
-                      [](const TiXmlElement* e) { return GetElementText(e); });
-        ReadCourseKey(element, "repPointFactor", m_RepPointFactor,
-                      [](const TiXmlElement* e) { return GetElementFloat(e); });
-    }
     kaPhysicsWorld::ReadXml(element, restoreStates);
+}
+
+void tvWorld::_ReadCourseRules(const TiXmlElement* element)
+{
+    // A rule the run cannot take as written is kept as read for the save; the run takes the default, or
+    // what the course lists take of it.
+    if (const TiXmlElement* rule = element->FirstChildElement("timeLimit"))
+    {
+        int32_t seconds = m_TimeLimit;
+        if (!ReadsAsWhole(*rule, seconds))
+            KeepCourseValue(*rule);
+        else if (seconds != std::clamp(seconds, 0, kMaxTimeLimit))
+            KeepCourseValue(*rule, "held to 0 .. " + std::to_string(kMaxTimeLimit) + " seconds");
+        m_TimeLimit = std::clamp(seconds, 0, kMaxTimeLimit);
+    }
+    if (const TiXmlElement* rule = element->FirstChildElement("scoreLimit"))
+    {
+        int32_t points = 0;
+        if (!ReadsAsWhole(*rule, points))
+            KeepCourseValue(*rule);
+        // Converted as the course lists convert it, so that they show the target the run counts against.
+        m_ScoreLimit = WorldInfo::ScoreLimitValue(GetElementText(rule));
+    }
+    if (const TiXmlElement* rule = element->FirstChildElement("levelName"))
+        m_LevelName = GetElementText(rule);
+    if (const TiXmlElement* rule = element->FirstChildElement("repPointFactor"))
+    {
+        try
+        {
+            m_RepPointFactor = GetElementFloat(rule);
+        }
+        catch (const std::exception&)
+        {
+            KeepCourseValue(*rule);
+        }
+    }
 }
 
 void tvWorld::WriteXml(TiXmlElement* element, bool saveStates) const
 {
     if (!element)
         return;
-    AppendIntElement(element, "timeLimit", m_TimeLimit);
-    AppendIntElement(element, "scoreLimit", m_ScoreLimit);
+    if (!WriteKeptCourseValue(element, "timeLimit"))
+        AppendIntElement(element, "timeLimit", m_TimeLimit);
+    if (!WriteKeptCourseValue(element, "scoreLimit"))
+        AppendIntElement(element, "scoreLimit", m_ScoreLimit);
     AppendTextElement(element, "levelName", m_LevelName);
-    AppendFloatElement(element, "repPointFactor", m_RepPointFactor);
+    if (!WriteKeptCourseValue(element, "repPointFactor"))
+        AppendFloatElement(element, "repPointFactor", m_RepPointFactor);
     if (tvPlayer* player = SignedInPlayer())
         AppendTextElement(element, "Designer", player->GetPlayerName());
     kaPhysicsWorld::WriteXml(element, saveStates);
+}
+
+void tvWorld::SetTimeLimit(int32_t seconds)
+{
+    m_TimeLimit = std::clamp(seconds, 0, kMaxTimeLimit);
+    ForgetCourseValue("timeLimit");
+}
+
+void tvWorld::SetScoreLimit(int32_t points)
+{
+    m_ScoreLimit = points;
+    ForgetCourseValue("scoreLimit");
 }
 
 void tvWorld::ResolveEntityLinks()

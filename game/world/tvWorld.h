@@ -77,10 +77,11 @@ public:
     // Modes 0 to 3; the physics debug drawing shows in mode 3.
     void CycleDebugDisplay() override;
     kaEntityModel* CreateArenaEntity() override;
-    // The course keys, then the world's own on a fresh path grid, which the water and decals mark.
+    // The world's keys, the course's first, on a fresh path grid, which the water and decals mark.
     void ReadXml(const TiXmlElement* element, bool restoreStates) override;
-    // The course keys with their current values, then the world's own: the keys the engine's world kept
-    // from the file are written only where these did not write them.
+    // The course keys with their current values (a rule the load could not use as it was read), then the
+    // world's own: the keys the engine's world kept from the file are written only where these did not
+    // write them.
     void WriteXml(TiXmlElement* element, bool saveStates) const override;
     // The links, then the camera learns that the world has loaded.
     void ResolveEntityLinks() override;
@@ -113,13 +114,20 @@ public:
     tvCamera* GetFollowCamera() const { return m_pFollowCamera.get(); }
     const std::string& GetLevelName() const { return m_LevelName; }
     int32_t GetTimeLimit() const { return m_TimeLimit; }
-    void SetTimeLimit(int32_t seconds) { m_TimeLimit = std::clamp(seconds, 0, kMaxTimeLimit); }
-    void SetScoreLimit(int32_t points) { m_ScoreLimit = points; }
+    // Each replaces the text the load kept as read.
+    void SetTimeLimit(int32_t seconds);
+    void SetScoreLimit(int32_t points);
     float GetRepPointFactor() const { return m_RepPointFactor; }
     int32_t GetElapsedSeconds() const { return m_ElapsedSeconds; }
     int32_t GetPracticeStartCounter() const { return m_PracticeStartCounter; }
     const kaStopwatch& GetRunClock() const { return m_RunClock; }
     bool HasPlayedCue(Cue cue) const { return m_CuePlayed[cue] != 0; }
+
+protected:
+    // "timeLimit", "scoreLimit", "levelName" and "repPointFactor": a time limit that is no whole number or
+    // lies outside 0 .. kMaxTimeLimit, a score limit that is no whole number and a factor that is no number
+    // are kept as read and noted.
+    void _ReadCourseRules(const TiXmlElement* element) override;
 
 private:
     void _PracticeRules();

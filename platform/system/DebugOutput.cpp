@@ -10,10 +10,15 @@ namespace platform
 namespace
 {
 
-void DefaultSink(const std::string& text)
+bool DefaultSinkWrites()
 {
     static const bool enabled = std::getenv("TARVOLIN_DEBUG_OUTPUT") != nullptr;
-    if (!enabled)
+    return enabled;
+}
+
+void DefaultSink(const std::string& text)
+{
+    if (!DefaultSinkWrites())
         return;
     std::fputs(text.c_str(), stderr);
     if (text.empty() || text.back() != '\n')
@@ -41,6 +46,13 @@ void OutputDebugString(const std::string& text)
         Sink()(text);
     else
         DefaultSink(text);
+}
+
+void OutputNotice(const std::string& text)
+{
+    OutputDebugString(text);
+    if (Sink() || !DefaultSinkWrites())
+        std::fputs(text.c_str(), stderr);
 }
 
 void DebugPrintf(const char* format, ...)

@@ -15,6 +15,10 @@ DebugSink SetDebugSink(DebugSink sink);
 
 void OutputDebugString(const std::string& text);
 
+// A line a player or a tester must see as well: on the debugger output, and on stderr unless the debugger
+// output is written there already, so that it shows once.
+void OutputNotice(const std::string& text);
+
 // printf-style formatting into OutputDebugString, with no length limit.
 void DebugPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

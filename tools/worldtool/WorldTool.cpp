@@ -11,10 +11,12 @@
 #include "engine/scene/EntityFactory.h"
 #include "engine/scene/kaEntity.h"
 #include "engine/scene/kaWorld.h"
+#include "game/app/Tarvolin.h"
 #include "platform/gfx/Direct3DFactory.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/TestDevice.h"
 #include "platform/gfx/TestDirect3D.h"
+#include "platform/registry/Registry.h"
 #include "platform/window/ScriptedWindowBackend.h"
 #include "platform/window/Window.h"
 
@@ -52,8 +54,24 @@ bool IsWorldsFolder(const fs::path& folder)
     return name == "worlds";
 }
 
+bool HoldsInitData(const fs::path& folder)
+{
+    std::error_code error;
+    return !folder.empty() && fs::is_directory(folder / "InitData", error);
+}
+
+// The install folder the registry names, as the game finds its own; empty when it names none.
+fs::path RegisteredInstall()
+{
+    std::string folder;
+    if (!platform::QueryRegistryString(Tarvolin::kRegistryKey, Tarvolin::kFullInstallPathValue, folder))
+        return fs::path();
+    return fs::path(folder.substr(0, folder.find('\0')));
+}
+
 // The install folder of a course file: above "Worlds", where the course lies in it or in one of its
-// folders (the editor's worlds lie in "Worlds/Editor").
+// folders (the editor's worlds lie in "Worlds/Editor"); else the current folder when it holds init data,
+// else the one the registry names when it does; else the current folder.
 fs::path InstallFolder(const std::string& file)
 {
     const fs::path folder = fs::path(Absolute(file)).parent_path();
@@ -61,7 +79,10 @@ fs::path InstallFolder(const std::string& file)
         return folder.parent_path();
     if (IsWorldsFolder(folder.parent_path()))
         return folder.parent_path().parent_path();
-    return fs::current_path();
+    if (HoldsInitData(fs::current_path()))
+        return fs::current_path();
+    const fs::path registered = RegisteredInstall();
+    return HoldsInitData(registered) ? registered : fs::current_path();
 }
 
 // The graphics device, offscreen: a window with no native window behind it, so that no display is
@@ -161,7 +182,9 @@ public:
           m_Previous(fs::current_path())
     {
         std::error_code error;
-        fs::current_path(InstallFolder(file), error);
+        const fs::path install = InstallFolder(file);
+        fs::current_path(install, error);
+        m_FoundInstall = HoldsInitData(install);
         m_InitData.LoadInitData("InitData");
     }
     ~Session()
@@ -182,26 +205,18 @@ public:
             errors << "worldtool: the graphics device could not be started\n";
             return false;
         }
+        // The editors' rule: only a regular file of a course's size, read whole.
         TiXmlDocument document;
-        // Only a regular file of a course's size: a pipe would wait for a writer, a device never end.
-        platform::ReadRefusal refusal = platform::ReadRefusal::Missing;
-        FILE* file = OpenFile(m_File, "rb", platform::kMaxDataFileBytes, &refusal);
         std::string why;
-        // Where the XML reader stops short of the file's end: a resave would lose the rest.
-        std::string unread;
-        const bool parsed = file && LoadXmlDocument(document, file, m_File, why, &unread);
-        if (file)
-            std::fclose(file);
-        if (!parsed || !document.FirstChildElement(kaWorld::kRootElement) || !unread.empty())
+        if (!kaWorld::ReadFile(m_File, document, why))
         {
-            errors << "worldtool: " << m_Given << " is not a readable course";
-            if (!file && refusal != platform::ReadRefusal::Missing)
-                errors << ": it " << platform::DescribeRefusal(refusal, platform::kMaxDataFileBytes);
-            else if (parsed && !unread.empty())
-                errors << ": it holds " << unread << ", where the reader stops";
-            errors << "\n";
+            errors << "worldtool: " << m_Given << " is not a readable course: " << why << "\n";
             return false;
         }
+        if (!m_FoundInstall)
+            errors << "worldtool: no install folder found for " << m_Given
+                   << " (none holds InitData above its Worlds folder, in the current folder or where the "
+                      "registry points): no venue loads, and each course keeps the one it names\n";
         const TiXmlElement* root = document.FirstChildElement(kaWorld::kRootElement);
         const std::string unknown = _UnknownClass(root);
         if (!unknown.empty())
@@ -238,6 +253,7 @@ private:
     kaModelManager m_Models;
     std::unique_ptr<kaWorld> m_World;
     bool m_HasStates = false;
+    bool m_FoundInstall = false;
     std::vector<std::string> m_LeftOut;
     int m_Blocks = 0;
     int m_Kept = 0;

@@ -182,7 +182,7 @@ TEST_F(WorldToolTest, RefusesWhatIsNoCourseFileAtOnceAndNamesIt)
                       1)
                 << output;
             EXPECT_NE(
-                output.find("worldtool: " + m_Root.File(c.file) + " is not a readable course: it " + c.said),
+                output.find("worldtool: " + m_Root.File(c.file) + " is not a readable course: the file " + c.said),
                 std::string::npos)
                 << output;
             EXPECT_FALSE(fs::exists(out));
