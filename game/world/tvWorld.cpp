@@ -182,11 +182,11 @@ void tvWorld::_ReadCourseRules(const TiXmlElement* element)
     }
     if (const TiXmlElement* rule = element->FirstChildElement("scoreLimit"))
     {
-        int32_t points = 0;
-        if (!ReadsAsWhole(*rule, points))
-            KeepCourseValue(*rule);
         // Converted as the course lists convert it, so that they show the target the run counts against.
         m_ScoreLimit = WorldInfo::ScoreLimitValue(GetElementText(rule));
+        int32_t points = 0;
+        if (!ReadsAsWhole(*rule, points))
+            KeepCourseValue(*rule, "read as " + std::to_string(m_ScoreLimit));
     }
     if (const TiXmlElement* rule = element->FirstChildElement("levelName"))
         m_LevelName = GetElementText(rule);

@@ -205,7 +205,8 @@ TEST(MapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityAndAr
 }
 
 // Blocks pasted where no reader takes them and ids no run takes: each named in the load box, every entity
-// kept under an id a run takes, and each block written back where it stood through two saves.
+// kept under an id a run takes, and each block written back where it stood through two saves. A course's own
+// values that cannot be used are named and written back as the file gave them, as the course editor does.
 TEST(MapEditorWindowLoadSaveRunTest, BlocksNotReadAndUnusableIdsAreNamedAndKeptThroughTwoSaves)
 {
     HeadlessGame game(HeadlessGame::EngineEditorWithSdlInput());
@@ -214,6 +215,7 @@ TEST(MapEditorWindowLoadSaveRunTest, BlocksNotReadAndUnusableIdsAreNamedAndKeptT
     MapEditorWindow* editor = Editor(game);
     ASSERT_NE(editor, nullptr);
     courseLoads::ExpectUnreadBlocksAndUnusableIdsKept(game, *editor);
+    courseLoads::ExpectCourseValuesKeptAsRead(game, *editor);
 }
 
 // A value the load could not read, set in the engine editor's property sheet to the value it shows or

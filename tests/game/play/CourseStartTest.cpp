@@ -336,6 +336,17 @@ TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
     TiXmlElement later("Entities");
     later.InsertEndChild(copy("Entity", "OtherToken", "31"));
     course.RootElement()->InsertAfterChild(list, later);
+    // Values of the course itself that the run cannot take: it plays with the defaults.
+    for (const auto& [key, text] : {std::make_pair("timeLimit", "6O"), std::make_pair("Sun", "")})
+    {
+        TiXmlElement* value = course.RootElement()->FirstChildElement(key);
+        ASSERT_NE(value, nullptr) << key;
+        if (*text == '\0')
+            value = value->FirstChildElement("position");
+        ASSERT_NE(value, nullptr) << key;
+        value->Clear();
+        value->InsertEndChild(TiXmlText(*text == '\0' ? "O.5" : text));
+    }
     TiXmlElement pastedCourse("World");
     pastedCourse.InsertEndChild(TiXmlElement("name"))->InsertEndChild(TiXmlText("Pasted Course"));
     course.InsertEndChild(pastedCourse);
@@ -364,14 +375,18 @@ TEST_F(CourseStartTest, EachEntityARunLeavesOutIsNamedOnStderr)
             row(text.find("<World>", text.find("</World>"))) + ", after the root.\n",
         "holds text outside the elements at row " + row(text.find("pasted from")) +
             ", column 1; the rest is not read.\n",
+        "bad value for timeLimit (\"6O\"), default in use.\n",
+        "bad value for Sun position (\"O.5\"), default in use.\n",
     };
 
     testing::internal::CaptureStderr();
     tvWorld* world = StartCourse(0, "Worlds\\hand_edited.xml");
     const std::string said = testing::internal::GetCapturedStderr();
     ASSERT_NE(world, nullptr);
+    // Each once, whether or not the debugger output goes to stderr as well.
     for (const std::string& line : named)
-        EXPECT_NE(said.find(line), std::string::npos) << line << "\n" << said;
+        EXPECT_EQ(testsupport::courseSaves::Occurrences(said, line), 1) << line << "\n" << said;
+    EXPECT_EQ(world->GetTimeLimit(), tvWorld::kDefaultTimeLimit);
     Frames(tvWorld::kPracticeStartFrames + 10);
     EXPECT_EQ(world->GetRunPhase(), tvWorld::kPhaseRunning);
     EXPECT_EQ(world->FindEntityByName("PointsToken"), nullptr);

@@ -655,6 +655,76 @@ TEST_F(tvWorldTest, ACourseKeyGivenTwiceIsSavedAfterTheOneTheWorldReads)
     m_App.SetCurrentPlayer(m_Player);
 }
 
+// A course rule the run cannot take as written plays with the default (a time past a day, held to it; a
+// target, as the course lists read it) and is saved as the file gave it, as the engine's world saves the
+// keys it does not read, until the course options set it; each is named once, with what is in its place.
+TEST_F(tvWorldTest, ACourseRuleTheRunCannotTakeIsSavedAsWrittenUntilTheOptionsSetIt)
+{
+    const struct
+    {
+        const char* key;
+        const char* text;
+        const char* reason;
+    } rules[] = {
+        {"timeLimit", "6O", ""},
+        {"scoreLimit", "1OO", "read as 1"},
+        {"repPointFactor", "O.2", ""},
+    };
+    const std::string rulesText = "<timeLimit>6O</timeLimit><scoreLimit>1OO</scoreLimit>"
+                                  "<repPointFactor>O.2</repPointFactor>";
+    m_Install.dir.Write("Worlds/rules.xml", "<World>" + rulesText + "<name>Rules</name></World>");
+    m_Install.dir.Write("Worlds/day.xml", "<World><timeLimit>100000</timeLimit><name>Day</name></World>");
+
+    tvWorld course;
+    course.LoadFile("Worlds/rules.xml", false);
+    EXPECT_EQ(course.GetTimeLimit(), tvWorld::kDefaultTimeLimit);
+    EXPECT_EQ(course.GetScoreLimit(), 1);
+    EXPECT_EQ(course.GetRepPointFactor(), tvWorld::kDefaultRepPointFactor);
+    const std::vector<kaWorld::MalformedValue>& noted = course.GetMalformedValues();
+    ASSERT_EQ(noted.size(), std::size(rules));
+    for (size_t i = 0; i < std::size(rules); ++i)
+    {
+        EXPECT_EQ(noted[i].entity, "") << i;
+        EXPECT_EQ(noted[i].key, rules[i].key) << i;
+        EXPECT_EQ(noted[i].text, rules[i].text) << i;
+        EXPECT_EQ(noted[i].reason, rules[i].reason) << i;
+    }
+    tvWorld day;
+    day.LoadFile("Worlds/day.xml", false);
+    EXPECT_EQ(day.GetTimeLimit(), tvWorld::kMaxTimeLimit);
+    ASSERT_EQ(day.GetMalformedValues().size(), 1u);
+    EXPECT_EQ(day.GetMalformedValues()[0].reason, "held to 0 .. 86400 seconds");
+    ASSERT_TRUE(day.SaveFile("Worlds/day-saved.xml", false));
+    EXPECT_NE(m_Install.dir.Read("Worlds/day-saved.xml").find("<timeLimit>100000</timeLimit>"),
+              std::string::npos);
+
+    // The game's world and the engine's write the rules of one file alike.
+    ASSERT_TRUE(course.SaveFile("Worlds/rules-game.xml", false));
+    kaWorld engine;
+    engine.LoadFile("Worlds/rules.xml", false);
+    ASSERT_TRUE(engine.SaveFile("Worlds/rules-engine.xml", false));
+    for (const char* saved : {"Worlds/rules-game.xml", "Worlds/rules-engine.xml"})
+    {
+        const std::string text = m_Install.dir.Read(saved);
+        for (const auto& rule : rules)
+        {
+            const std::string element = std::string("<") + rule.key + ">" + rule.text + "</" + rule.key + ">";
+            EXPECT_NE(text.find(element), std::string::npos) << saved << " " << element << "\n" << text;
+        }
+    }
+
+    // The options give the time and the target, also the values in use: those two give way.
+    course.SetTimeLimit(tvWorld::kDefaultTimeLimit);
+    course.SetScoreLimit(1);
+    ASSERT_TRUE(course.SaveFile("Worlds/rules-set.xml", false));
+    const std::string set = m_Install.dir.Read("Worlds/rules-set.xml");
+    for (const char* element : {"<timeLimit>10</timeLimit>", "<scoreLimit>1</scoreLimit>",
+                                "<repPointFactor>O.2</repPointFactor>"})
+        EXPECT_NE(set.find(element), std::string::npos) << element << "\n" << set;
+    for (const char* gone : {"6O", "1OO"})
+        EXPECT_EQ(set.find(gone), std::string::npos) << gone;
+}
+
 // Whatever a course file says, the run rules work on a limit they can subtract from.
 TEST_F(tvWorldTest, ExtremeLimitsFromTheFileAreHeldToADayAndTheRunRulesStayInRange)
 {

@@ -4,7 +4,11 @@
 #include "engine/model/kaModelManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/records/tvPlayer.h"
+#include "game/screens/courseeditor/CourseOptions.h"
+#include "engine/gui/guiListBox.h"
+#include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/CourseEditorShown.h"
+#include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/CourseLoadChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/MalformedCourse.h"
@@ -81,8 +85,27 @@ TEST_F(tvMapEditorWindowLoadSaveRunTest, MalformedAndFarBaseKeysKeepEveryEntityA
 }
 
 // The course editor does with pasted blocks and ids no run takes what the engine editor does: each named in
-// the load box, every entity kept, and each block written back where it stood through two saves.
+// the load box, every entity kept, and each block written back where it stood through two saves. A course's
+// own values that cannot be used are named and written back as the file gave them, as the engine editor
+// does, until the course options set the time and the target.
 TEST_F(tvMapEditorWindowLoadSaveRunTest, BlocksNotReadAndUnusableIdsAreNamedAndKeptThroughTwoSaves)
 {
     testsupport::courseLoads::ExpectUnreadBlocksAndUnusableIdsKept(m_Game, *m_Editor);
+    const std::string file = testsupport::courseLoads::ExpectCourseValuesKeptAsRead(m_Game, *m_Editor);
+    ASSERT_FALSE(file.empty());
+
+    m_Game.Click(m_Editor->GetName(), "tools button");
+    m_Game.ClickAt(
+        [this](int32_t& x, int32_t& y)
+        {
+            auto* menu = m_Editor->FindChild("tools menu")->DynamicCast<guiListBox>();
+            return testsupport::ListRowPoint(menu, tvMapEditorWindow::kCourseRow, x, y);
+        });
+    m_Game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
+    testsupport::courseLoads::SaveWithCtrlS(m_Game);
+    ASSERT_TRUE(m_Game.RunScript(3));
+    const std::string saved = testsupport::courseSaves::ReadWhole(file);
+    for (const char* written : {"<timeLimit>120</timeLimit>", "<scoreLimit>20</scoreLimit>",
+                                "<repPointFactor>O.2</repPointFactor>", "<x>-4O</x>", "<arena>StuntYrad</arena>"})
+        EXPECT_EQ(testsupport::courseSaves::Occurrences(saved, written), 1) << written << "\n" << saved;
 }

@@ -24,3 +24,15 @@ TEST(DebugOutput, NestedCapturesRestoreTheOuterSink)
     ASSERT_EQ(outer.Lines().size(), 1u);
     EXPECT_EQ(outer.Lines()[0], "outer");
 }
+
+// A notice reaches the debugger output and stderr, each once; a sink of a test's is no stderr.
+TEST(DebugOutput, ANoticeGoesToTheSinkAndOnceToStderr)
+{
+    testsupport::DebugCapture capture;
+    testing::internal::CaptureStderr();
+    platform::OutputNotice("kaWorld::ReadXml - a notice.\n");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "kaWorld::ReadXml - a notice.\n");
+    ASSERT_EQ(capture.Lines().size(), 1u);
+    EXPECT_EQ(capture.Lines()[0].find("kaWorld::ReadXml - a notice."), 0u);
+}

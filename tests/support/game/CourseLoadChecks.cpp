@@ -499,6 +499,114 @@ void ExpectUnreadBlocksAndUnusableIdsKept(HeadlessGame& game, MapEditorWindow& e
     }
 }
 
+namespace
+{
+
+// Sets the text of the element the path leads to from the root; false when there is none.
+bool SetText(TiXmlElement* root, const std::vector<const char*>& path, const char* text)
+{
+    TiXmlElement* element = root;
+    for (const char* name : path)
+        element = element != nullptr ? element->FirstChildElement(name) : nullptr;
+    if (element == nullptr)
+        return false;
+    element->Clear();
+    element->InsertEndChild(TiXmlText(text));
+    return true;
+}
+
+// A note in the load box as the designer reads it.
+std::string NamedValue(const kaWorld::MalformedValue& value)
+{
+    return (value.entity.empty() ? "" : value.entity + ": ") + value.key + " \"" + value.text + "\"" +
+           (value.reason.empty() ? "" : ": " + value.reason);
+}
+
+} // namespace
+
+std::string ExpectCourseValuesKeptAsRead(HeadlessGame& game, MapEditorWindow& editor)
+{
+    const std::string install = game.InstallPath();
+    TiXmlDocument document;
+    document.Parse(ReadWhole(install + "/" + courseSaves::kStuntYard).c_str());
+    TiXmlElement* root = document.RootElement();
+    EXPECT_NE(root, nullptr);
+    if (root == nullptr)
+        return "";
+    const struct
+    {
+        std::vector<const char*> path;
+        const char* text;
+        // The element as the saved file must hold it, once.
+        const char* element;
+    } damage[] = {
+        {{"arena"}, "StuntYrad", "<arena>StuntYrad</arena>"},
+        {{"startpoint", "x"}, "-4O", "<x>-4O</x>"},
+        {{"startrotation", "quaternion", "y"}, "O", "<y>O</y>"},
+        {{"timeLimit"}, "6O", "<timeLimit>6O</timeLimit>"},
+        {{"scoreLimit"}, "1OO", "<scoreLimit>1OO</scoreLimit>"},
+        {{"repPointFactor"}, "O.2", "<repPointFactor>O.2</repPointFactor>"},
+        {{"Sun", "position"}, "O.5", "<position>O.5</position>"},
+        {{"Sun", "greenambient"}, "1e39", "<greenambient>1e39</greenambient>"},
+    };
+    for (const auto& d : damage)
+        EXPECT_TRUE(SetText(root, d.path, d.text)) << d.element;
+    TiXmlElement* list = root->FirstChildElement("Entities");
+    EXPECT_NE(list, nullptr);
+    if (list == nullptr)
+        return "";
+    list->InsertBeforeChild(list->FirstChild(), TiXmlText("pasted note"));
+    TiXmlElement states("EntitiesStates");
+    states.InsertEndChild(TiXmlElement("Entity"))->InsertEndChild(TiXmlElement("entityID"))->InsertEndChild(
+        TiXmlText("1"));
+    root->InsertEndChild(states);
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    const std::string file = install + "/Worlds/yard_values.xml";
+    std::ofstream(file, std::ios::binary) << printer.Str();
+
+    LoadThroughTheDialog(game, editor, "Worlds\\yard_values");
+    ShownBox loaded;
+    AnswerBox(game, MessageBoxWindow::kOkName, loaded);
+    EXPECT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(loaded.shown);
+    kaWorld* world = editor.GetWorld();
+    EXPECT_NE(world, nullptr);
+    if (world == nullptr)
+        return "";
+    EXPECT_EQ(world->GetVenueEntity(), nullptr);
+    // The blocks not read, then the values, as many as the box names before it counts the rest.
+    std::vector<std::string> expected = {MapEditorWindow::kUnreadIntro,
+                                         "text \"pasted note\" at row " +
+                                             RowOf(printer.Str(), printer.Str().find("pasted note")) +
+                                             ", among the entities",
+                                         MapEditorWindow::kMalformedIntro};
+    const std::vector<kaWorld::MalformedValue>& values = world->GetMalformedValues();
+    for (size_t i = 0; i < values.size() && i < MapEditorWindow::kMalformedLines; ++i)
+        expected.push_back(NamedValue(values[i]));
+    if (values.size() > MapEditorWindow::kMalformedLines)
+        expected.push_back("and " + std::to_string(values.size() - MapEditorWindow::kMalformedLines) + " more.");
+    EXPECT_EQ(Lines(loaded.Text()), expected) << loaded.Text();
+    for (const char* named : {"startpoint x \"-4O\"", "venue \"StuntYrad\": no venue of that name"})
+        EXPECT_NE(loaded.Text().find("\n" + std::string(named) + "\n"), std::string::npos) << loaded.Text();
+    for (const std::string sun : {"Sun: position \"O.5\"", "Sun: greenambient \"1e39\""})
+        EXPECT_NE(std::find_if(values.begin(), values.end(),
+                               [&sun](const kaWorld::MalformedValue& value) { return NamedValue(value) == sun; }),
+                  values.end())
+            << sun;
+
+    std::filesystem::remove(file);
+    SaveWithCtrlS(game);
+    EXPECT_TRUE(game.RunScript(3));
+    EXPECT_TRUE(editor.IsSaved());
+    const std::string saved = ReadWhole(file);
+    for (const auto& d : damage)
+        EXPECT_EQ(Occurrences(saved, d.element), 1) << d.element << "\n" << saved;
+    for (const char* kept : {"pasted note", "<EntitiesStates>"})
+        EXPECT_EQ(Occurrences(saved, kept), 1) << kept << "\n" << saved;
+    return file;
+}
+
 void ExpectReadOnlyCourseKeptAndSavedAs(HeadlessGame& game, MapEditorWindow& editor)
 {
     const std::string install = game.InstallPath();

@@ -73,5 +73,13 @@ void ExpectReadOnlyCourseKeptAndSavedAs(HeadlessGame& game, MapEditorWindow& edi
 // first's bytes.
 void ExpectUnreadBlocksAndUnusableIdsKept(HeadlessGame& game, MapEditorWindow& editor);
 
+// The stunt yard saying of itself what no reader can use: a venue no record makes, a start coordinate and a
+// rotation's component that are no number, Sun keys past the floats, course rules that are no number; with a
+// note typed among the entities and the entity states a run restores. Loaded through the dialog, the box
+// names each value under the words for values not read, by its key (a Sun key after "Sun: "), and the note
+// under the blocks not read; Ctrl+S writes each back once, as the file gave it. The name of the course file
+// in the install.
+std::string ExpectCourseValuesKeptAsRead(HeadlessGame& game, MapEditorWindow& editor);
+
 } // namespace courseLoads
 } // namespace testsupport

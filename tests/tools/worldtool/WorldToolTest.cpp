@@ -532,6 +532,62 @@ TEST_F(WorldToolTest, WritesBackEveryElementItDoesNotReadWhereItStood)
     }
 }
 
+namespace
+{
+
+size_t CountOf(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// A course in a folder of the user's own: worldtool finds the install the registry names, as the game does.
+// Without one no venue loads and the course keeps the one it names, which stderr says once, also with the
+// debugger output on stderr; so is text typed among the entities, which goes back where it stood.
+TEST_F(WorldToolTest, ACourseOutsideAnInstallKeepsTheVenueItNames)
+{
+    std::string yard = ReadFile(m_Root.File("Worlds/stunt_yard.xml"));
+    const size_t list = yard.find("<Entities>") + std::strlen("<Entities>");
+    yard.insert(list, "a note<![CDATA[x < y]]>");
+    const std::string course = m_Root.Write("mine/yard.xml", yard);
+    const std::string registry = m_Root.Write(
+        "registry.cfg", "SOFTWARE\\Kalder Arts\\Tarvolin\\FULLINSTALLPATH=" + m_Root.Path() + "/\n");
+    const std::string noVenue = "venue \"StuntYard\": no venue of that name.";
+    const struct
+    {
+        std::string environment;
+        bool installFound;
+    } cases[] = {
+        {"TARVOLIN_REGISTRY=" + registry, true},
+        {"TARVOLIN_REGISTRY=" + m_Root.File("none.cfg"), false},
+        {"TARVOLIN_REGISTRY=" + m_Root.File("none.cfg") + " TARVOLIN_DEBUG_OUTPUT=1", false},
+    };
+    const std::string out = m_Root.File("mine/out.xml");
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.environment);
+        std::string said;
+        ASSERT_EQ(RunCommand("cd " + Quote(m_Root.File("mine")) + " && env " + c.environment + " " +
+                                 WORLDTOOL_PATH + " resave yard.xml out.xml",
+                             said),
+                  0)
+            << said;
+        const std::string saved = ReadFile(out);
+        for (const char* kept : {"<arena>StuntYard</arena>", "a note", "<![CDATA[x < y]]>"})
+            EXPECT_EQ(CountOf(saved, kept), 1u) << kept << "\n" << saved;
+        EXPECT_EQ(CountOf(said, noVenue), c.installFound ? 0u : 1u) << said;
+        EXPECT_EQ(CountOf(said, "no install folder found for yard.xml"), c.installFound ? 0u : 1u) << said;
+        EXPECT_EQ(CountOf(said, "element not read: text \"a note\""), 1u) << said;
+        std::string info;
+        ASSERT_EQ(RunCommand("env " + c.environment + " " + WORLDTOOL_PATH + " info " + Quote(course), info), 0);
+        EXPECT_NE(info.find(c.installFound ? "venue: StuntYard" : "venue: (none)"), std::string::npos) << info;
+    }
+}
+
 // Sample Course lies with the editor's worlds; a rerun over an older install takes its old copy out of the
 // course list: each version an earlier generator wrote there goes.
 TEST_F(WorldToolTest, TheSampleCourseLiesWithTheEditorsWorldsAndAnOldCopyGoes)

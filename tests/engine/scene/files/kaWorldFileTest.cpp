@@ -14,6 +14,7 @@
 #include "engine/scene/kaEntityModel.h"
 #include "engine/scene/kaPropertyRecord.h"
 #include "engine/scene/kaQuadTree.h"
+#include "engine/scene/kaSunBase.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
 #include "tests/support/CurrentDirectory.h"
@@ -940,3 +941,151 @@ TEST_F(WorldFileTest, VenueRecordsApplyInIncludeOrderAndCentreTheArena)
 }
 
 } // namespace
+
+namespace
+{
+
+// Venue records of the course values' test: one whose model loads, one whose model does not.
+const char* const kValueVenues = "<root>"
+                                 "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType><data>"
+                                 "<kmfFilename>resources/models/arena/arena.kmf</kmfFilename></data></initData>"
+                                 "<initData><uniqueID>NoModel</uniqueID><dataType>Venue</dataType><data>"
+                                 "<kmfFilename>none.kmf</kmfFilename></data></initData>"
+                                 "</root>";
+
+// What a course says of itself that no reader can use: a start coordinate, a start rotation's component,
+// Sun keys (one past the floats) and a flare layer's length.
+const char* const kUnusable[] = {
+    "<x>-4O</x>",
+    "<startrotation><quaternion><w>1</w><x>O</x><y>0</y><z>0</z></quaternion></startrotation>",
+    "<position>O.5</position>",
+    "<axistilt>1e39</axistilt>",
+    "<greenambient>half</greenambient>",
+    "<length>two</length>",
+};
+
+std::string CourseSayingOfItself(const std::string& venue)
+{
+    return World("<arena>" + venue +
+                 "</arena><name>Yard</name><startpoint><x>-4O</x><z>7.5</z></startpoint>"
+                 "<startrotation><quaternion><w>1</w><x>O</x><y>0</y><z>0</z></quaternion></startrotation>"
+                 "<Sun><position>O.5</position><axistilt>1e39</axistilt><texture>sun.dds</texture>"
+                 "<scale>0.5</scale><reddirectional>1</reddirectional><greendirectional>0.9</greendirectional>"
+                 "<bluedirectional>0.8</bluedirectional><redambient>0.5</redambient>"
+                 "<greenambient>half</greenambient><blueambient>0.5</blueambient><lensFlareLayers><FlareLayer>"
+                 "<texture>ring.dds</texture><length>two</length><scale>1</scale></FlareLayer>"
+                 "</lensFlareLayers></Sun>"
+                 "<Entities>a note<![CDATA[x < y]]>" +
+                 Entity(1) +
+                 "</Entities><EntitiesStates><Entity><entityID>1</entityID><charge>4</charge></Entity>"
+                 "</EntitiesStates>");
+}
+
+// Where the part stands in the saved text without the blanks between its elements.
+size_t BlockOfText(const std::string& saved, const std::string& part)
+{
+    static const std::regex blanks(">\\s+<");
+    return std::regex_replace(saved, blanks, "><").find(part);
+}
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+kaPropertyList Rows(const std::vector<std::pair<std::string, std::string>>& rows)
+{
+    kaPropertyList list;
+    for (const auto& [label, value] : rows)
+        kaPropertyRecord::Append(list, label, value).m_Set = true;
+    return list;
+}
+
+} // namespace
+
+// A venue no record makes or whose model does not load, a start point or rotation and Sun keys that are no
+// number: the course is read with the defaults in their place, the text is written back as the file gave
+// it, in the editor as in a run, each named once (a run also on stderr), until the designer sets that value.
+TEST_F(WorldFileTest, WhatACourseSaysOfItselfAndCannotBeUsedIsKeptAsReadAndNamed)
+{
+    m_Dir.Write("init/Venues.xml", kValueVenues);
+    ASSERT_TRUE(g_pInitDataBase->LoadInitData(m_Dir.File("init")));
+    const struct
+    {
+        const char* venue;
+        const char* reason;
+        kaWorld::LoadPolicy policy;
+    } cases[] = {
+        {"StuntYrad", "no venue of that name", kaWorld::LoadPolicy::kEdit},
+        {"NoModel", "its model does not load", kaWorld::LoadPolicy::kEdit},
+        {"StuntYrad", "no venue of that name", kaWorld::LoadPolicy::kRun},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.venue) + (c.policy == kaWorld::LoadPolicy::kRun ? " run" : " edit"));
+        const std::string course = CourseSayingOfItself(c.venue);
+        m_World = std::make_unique<kaWorld>();
+        m_World->SetLoadPolicy(c.policy);
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(m_World->LoadFile(m_Dir.Write("in.xml", course), false));
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m_World->GetVenueEntity(), nullptr);
+        EXPECT_EQ(m_World->GetStartX(), 0.0f);
+        EXPECT_EQ(m_World->GetStartZ(), 7.5f);
+
+        const std::vector<std::tuple<std::string, std::string, std::string, std::string>> expected = {
+            {"", "startpoint x", "-4O", ""},     {"", "startrotation", "1 O 0 0", ""},
+            {"", "venue", c.venue, c.reason},    {"Sun", "position", "O.5", ""},
+            {"Sun", "axistilt", "1e39", ""},     {"Sun", "greenambient", "half", ""},
+            {"Sun", "layer 0 length", "two", ""}};
+        const std::vector<kaWorld::MalformedValue>& noted = m_World->GetMalformedValues();
+        ASSERT_EQ(noted.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+        {
+            const auto& [entity, key, text, reason] = expected[i];
+            EXPECT_EQ(noted[i].entity, entity) << i;
+            EXPECT_EQ(noted[i].key, key) << i;
+            EXPECT_EQ(noted[i].text, text) << i;
+            EXPECT_EQ(noted[i].reason, reason) << i;
+            EXPECT_FALSE(noted[i].dropped) << i;
+        }
+        if (c.policy == kaWorld::LoadPolicy::kRun)
+        {
+            for (const std::string line :
+                 {"bad value for startpoint x (\"-4O\"), default in use.", "venue \"StuntYrad\": no venue of that name.",
+                  "bad value for Sun layer 0 length (\"two\"), default in use."})
+                EXPECT_EQ(Occurrences(said, line), 1u) << line << "\n" << said;
+            continue;
+        }
+        EXPECT_EQ(said, "");
+
+        const std::string first = Save(false);
+        for (const char* kept : kUnusable)
+            EXPECT_NE(BlockOfText(first, kept), std::string::npos) << kept << "\n" << first;
+        for (const std::string& kept : {std::string("<arena>") + c.venue + "</arena>", std::string("a note"),
+                                       std::string("<![CDATA[x < y]]>"), std::string("<charge>4</charge>")})
+            EXPECT_NE(first.find(kept), std::string::npos) << kept << "\n" << first;
+        Load(first, false);
+        EXPECT_EQ(Save(false), first);
+
+        // What the designer sets gives way, also to the value it already had; the rest stays as read.
+        m_World->SetLoadPolicy(kaWorld::LoadPolicy::kEdit);
+        m_World->SetPropertyList(Rows({{kaWorld::kStartXLabel, "0"}}));
+        m_World->SetStartRotation(platform::Quaternion(0.0f, 0.0f, 0.0f, 1.0f));
+        ASSERT_NE(m_World->GetSun(), nullptr);
+        m_World->GetSun()->SetPropertyList(Rows({{"Position:", "0"}, {"Layer 0 ", ""}, {"Length:", "0"}}));
+        ASSERT_TRUE(m_World->LoadVenue("Arena", false));
+        const std::string set = Save(false);
+        for (const std::string given : {"<startpoint><x>0</x><z>7.5</z></startpoint>",
+                                        "<quaternion><w>1</w><x>0</x><y>0</y><z>0</z></quaternion>",
+                                        "<position>0</position>", "<length>0</length>", "<arena>Arena</arena>"})
+            EXPECT_NE(BlockOfText(set, given), std::string::npos) << given << "\n" << set;
+        for (const std::string kept : {"<axistilt>1e39</axistilt>", "<greenambient>half</greenambient>"})
+            EXPECT_NE(BlockOfText(set, kept), std::string::npos) << kept << "\n" << set;
+        for (const std::string gone : {"-4O", ">O<", "O.5", "two", c.venue})
+            EXPECT_EQ(set.find(gone), std::string::npos) << gone << "\n" << set;
+    }
+}
