@@ -92,6 +92,13 @@ void kaBlockKeys::Clear()
     m_Keys.clear();
 }
 
+void kaBlockKeys::TakeFrom(kaBlockKeys& other)
+{
+    for (std::unique_ptr<TiXmlElement>& key : other.m_Keys)
+        m_Keys.push_back(std::move(key));
+    other.m_Keys.clear();
+}
+
 bool kaBlockKeys::Has(const std::string& key) const
 {
     return std::any_of(m_Keys.begin(), m_Keys.end(),

@@ -30,6 +30,8 @@ public:
     // A value the user gave: kept as the key's text from now on.
     void Set(const std::string& key, const std::string& text);
     void Forget(const std::string& key);
+    // Takes what the other kept, after what this one keeps; the other is left empty.
+    void TakeFrom(kaBlockKeys& other);
     void Clear();
     bool Has(const std::string& key) const;
 

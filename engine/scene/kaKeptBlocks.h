@@ -10,8 +10,9 @@ class TiXmlNode;
 
 // Elements of a world file that no reader of the world takes, kept as the file gave them so that a save
 // writes each back where it stood: children of the entity list that are not entity blocks (and text typed
-// between them), among the entity blocks; the entity states of a load that did not restore them; entity lists after the first, after the world's own; keys of the root given again, after the one
-// read; elements beside the root, before or after it.
+// between them), among the entity blocks; the entity states of a load that did not restore them; entity lists
+// after the first, after the world's own; keys of the root given again, after the one read; elements beside
+// the root, before or after it.
 class kaKeptBlocks
 {
 public:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/scene/kaBlockKeys.h"
 #include "engine/terrain/kaRotationOnlyMesh.h"
 
 #include <string>
@@ -33,6 +34,8 @@ public:
     float m_Offset = 0.0f;
     std::string m_Texture;
     float m_Height = 0.0f;
+    // The plane's keys kept as the file gave them where they were no number.
+    kaBlockKeys m_Kept;
 
 private:
     Vertex m_Vertices[kVertices];

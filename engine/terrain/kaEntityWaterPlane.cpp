@@ -289,10 +289,14 @@ void kaEntityWaterPlane::ReadXml(const TiXmlElement* element)
 {
     if (!element)
         return;
+    // A number that is no number is kept as read for the save: the level reads 0, the range its default.
+    m_BlockKeys.Clear();
     m_EffectFile = TextOrEmpty(element, "effect");
-    m_Level = FloatOr(element, "level", 0.0f);
-    TryReadFloat(element, "min_level", m_MinLevel);
-    TryReadFloat(element, "max_level", m_MaxLevel);
+    m_Level = 0.0f;
+    for (const auto& [key, value] :
+         {std::make_pair("level", &m_Level), std::make_pair("min_level", &m_MinLevel),
+          std::make_pair("max_level", &m_MaxLevel)})
+        ReadFloatKept(element, key, *value, m_BlockKeys, m_pWorld, key);
 }
 
 void kaEntityWaterPlane::WriteXml(TiXmlElement* element) const
@@ -301,7 +305,7 @@ void kaEntityWaterPlane::WriteXml(TiXmlElement* element) const
         return;
     // Writing leaves the level as it is: clamping it into an absent range would lose it at the next save.
     AppendTextElement(element, "effect", m_EffectFile);
-    AppendFloatElement(element, "level", m_Level);
-    AppendFloatElement(element, "min_level", m_MinLevel);
-    AppendFloatElement(element, "max_level", m_MaxLevel);
+    WriteFloatKept(element, "level", m_Level, m_BlockKeys);
+    WriteFloatKept(element, "min_level", m_MinLevel, m_BlockKeys);
+    WriteFloatKept(element, "max_level", m_MaxLevel, m_BlockKeys);
 }

@@ -153,8 +153,19 @@ void kaSkyBox::ReadXml(const TiXmlElement* element)
           TextOrEmpty(element, kFaceKeys[4]));
     for (const TiXmlElement* plane = element->FirstChildElement("Cloudplane"); plane;
          plane = plane->NextSiblingElement("Cloudplane"))
-        AddCloudPlane(TextOrEmpty(plane, "texture"), FloatOr(plane, "height", 0.0f),
-                      FloatOr(plane, "speed", 0.0f));
+    {
+        // A number that is no number reads 0, as a missing one does, and is kept as read for the save.
+        const std::string named = "cloud plane " + std::to_string(m_CloudPlanes.size()) + " ";
+        kaBlockKeys kept;
+        float height = 0.0f;
+        float speed = 0.0f;
+        ReadFloatKept(plane, "height", height, kept, m_pWorld, named + "height");
+        ReadFloatKept(plane, "speed", speed, kept, m_pWorld, named + "speed");
+        const size_t before = m_CloudPlanes.size();
+        AddCloudPlane(TextOrEmpty(plane, "texture"), height, speed);
+        if (m_CloudPlanes.size() > before)
+            m_CloudPlanes.back()->m_Kept.TakeFrom(kept);
+    }
     m_Name = kName;
 }
 
@@ -168,8 +179,8 @@ void kaSkyBox::WriteXml(TiXmlElement* element) const
     {
         TiXmlElement* entry = AppendElement(element, "Cloudplane");
         AppendTextElement(entry, "texture", plane->m_Texture);
-        AppendFloatElement(entry, "height", plane->m_Height);
-        AppendFloatElement(entry, "speed", plane->m_Speed);
+        WriteFloatKept(entry, "height", plane->m_Height, plane->m_Kept);
+        WriteFloatKept(entry, "speed", plane->m_Speed, plane->m_Kept);
     }
 }
 
@@ -205,10 +216,12 @@ bool kaSkyBox::SetPropertyList(const kaPropertyList& list)
         std::string texture;
         float speed;
         float height;
+        // The keys whose kept text the rows replace.
+        std::vector<std::string> given;
     };
     std::vector<Cloud> clouds;
     for (const kaCloudPlane* plane : m_CloudPlanes)
-        clouds.push_back({plane->m_Texture, plane->m_Speed, plane->m_Height});
+        clouds.push_back({plane->m_Texture, plane->m_Speed, plane->m_Height, {}});
 
     bool changed = false;
     for (const kaCountedPtr<kaPropertyRecord>& row : list)
@@ -242,10 +255,13 @@ bool kaSkyBox::SetPropertyList(const kaPropertyList& list)
         }
         float* target = field == kSpeedLabel ? &cloud.speed : field == kHeightLabel ? &cloud.height : nullptr;
         const float stored = field == kSpeedLabel ? plane.m_Speed : plane.m_Height;
-        if (!target || value == FloatText(stored))
+        const char* key = field == kSpeedLabel ? "speed" : "height";
+        // The designer's row replaces a text kept as read, also with the value in use.
+        if (!target || (value == FloatText(stored) && !(row->m_Set && plane.m_Kept.Has(key))))
             continue;
         if (!TryParseFloat(value, *target))
             throw ka::bad_lexical_cast();
+        cloud.given.push_back(key);
         changed = true;
     }
 
@@ -257,6 +273,8 @@ bool kaSkyBox::SetPropertyList(const kaPropertyList& list)
             m_CloudPlanes[i]->m_Texture = clouds[i].texture;
             m_CloudPlanes[i]->m_Speed = clouds[i].speed;
             m_CloudPlanes[i]->m_Height = clouds[i].height;
+            for (const std::string& key : clouds[i].given)
+                m_CloudPlanes[i]->m_Kept.Forget(key);
         }
         Build(faces[0], faces[1], faces[2], faces[3], faces[4]);
     }

@@ -278,9 +278,7 @@ void kaSun::ReadXml(const TiXmlElement* element)
             ReadFloatKept(layer, "length", length, kept, m_pWorld, named + "length");
             ReadFloatKept(layer, "scale", scale, kept, m_pWorld, named + "scale");
             AddFlareLayer(TextOrEmpty(layer, "texture"), length, scale);
-            for (const char* key : {"length", "scale"})
-                if (kept.Has(key))
-                    m_Layers.back()->m_Kept.KeepElement(*layer->FirstChildElement(key));
+            m_Layers.back()->m_Kept.TakeFrom(kept);
         }
     }
     m_Name = kName;
@@ -393,11 +391,12 @@ bool TakeNumber(const kaPropertyRecord& row, float stored, bool keptAsRead, floa
 bool kaSun::SetPropertyList(const kaPropertyList& list)
 {
     float* const fields[kNumberCount] = {&m_Position,      &m_AxisTilt,      &m_Scale,
-                              &m_Directional.r, &m_Directional.g, &m_Directional.b,
-                              &m_Ambient.r,     &m_Ambient.g,     &m_Ambient.b};
-    const char* const labels[kNumberCount] = {kPositionLabel,       kAxisTiltLabel,         kScaleLabel,
-                                   kRedDirectionalLabel, kGreenDirectionalLabel, kBlueDirectionalLabel,
-                                   kRedAmbientLabel,     kGreenAmbientLabel,     kBlueAmbientLabel};
+                                         &m_Directional.r, &m_Directional.g, &m_Directional.b,
+                                         &m_Ambient.r,     &m_Ambient.g,     &m_Ambient.b};
+    const char* const labels[kNumberCount] = {
+        kPositionLabel,       kAxisTiltLabel,         kScaleLabel,
+        kRedDirectionalLabel, kGreenDirectionalLabel, kBlueDirectionalLabel,
+        kRedAmbientLabel,     kGreenAmbientLabel,     kBlueAmbientLabel};
     SunRows rows;
     rows.texture = m_Texture;
     for (size_t i = 0; i < kNumberCount; ++i)
@@ -435,8 +434,8 @@ bool kaSun::SetPropertyList(const kaPropertyList& list)
                                 layerChanged))
                 layer.given.push_back("length");
             else if (label == kScaleLabel &&
-                     TakeNumber(*row, layer.layer->m_LayerScale, layer.layer->m_Kept.Has("scale"), layer.scale,
-                                layerChanged))
+                     TakeNumber(*row, layer.layer->m_LayerScale, layer.layer->m_Kept.Has("scale"),
+                                layer.scale, layerChanged))
                 layer.given.push_back("scale");
             continue;
         }

@@ -44,7 +44,7 @@ public:
     // The sun's number keys, in the order its rows show them.
     static constexpr size_t kNumberCount = 9;
     static constexpr const char* kNumberKeys[kNumberCount] = {
-        "position",         "axistilt",   "scale",        "reddirectional", "greendirectional",
+        "position",        "axistilt",   "scale",        "reddirectional", "greendirectional",
         "bluedirectional", "redambient", "greenambient", "blueambient"};
 
     kaSun();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/scene/kaBlockKeys.h"
+
 #include <memory>
 #include <string>
 
@@ -30,6 +32,9 @@ public:
     void SetMask(std::unique_ptr<kaImage> mask, const std::string& maskPath);
     void SetTexturePath(const std::string& texturePath) { m_TexturePath = texturePath; }
     void SetStretch(float stretch);
+    // The layer's keys kept as the file gave them where they were no number.
+    kaBlockKeys& Kept() { return m_Kept; }
+    const kaBlockKeys& Kept() const { return m_Kept; }
 
 private:
     std::unique_ptr<kaImage> m_pMask;
@@ -38,4 +43,5 @@ private:
     float m_Stretch = 1.0f;
     float m_InverseStretch = 1.0f;
     bool m_HardEdge = false;
+    kaBlockKeys m_Kept;
 };

@@ -29,11 +29,15 @@ kaPropertyRecord& Browsed(kaPropertyList& list, const std::string& label, const 
     return row;
 }
 
-// A number row: its text as the stored value writes it changes nothing; other text must convert.
-void TakeFloat(const std::string& text, float& value)
+// A number row: its text as the stored value writes it changes nothing, unless the designer set it over a
+// text kept as read, which then gives way (the key goes to `given`); other text must convert.
+void TakeFloat(const kaPropertyRecord& row, float& value, const kaBlockKeys& kept, const std::string& key,
+               std::vector<std::string>& given)
 {
-    if (text != FloatText(value))
-        value = ka::lexical_cast<float>(text);
+    if (row.m_Value == FloatText(value) && !(row.m_Set && kept.Has(key)))
+        return;
+    value = ka::lexical_cast<float>(row.m_Value);
+    given.push_back(key);
 }
 
 // The layer and key a "Layer <n><key>" row names; false for another row.
@@ -66,6 +70,9 @@ struct kaTerrain::_Rows
         float stretch;
     };
     std::vector<Layer> layers;
+    // The keys whose kept text the rows replace: the terrain's, and each layer's.
+    std::vector<std::string> given;
+    std::vector<std::vector<std::string>> layersGiven;
 };
 
 void kaTerrain::BuildPropertyList()
@@ -89,9 +96,10 @@ void kaTerrain::BuildPropertyList()
 
 bool kaTerrain::SetPropertyList(const kaPropertyList& list)
 {
-    _Rows rows{m_HeightMapPath, m_Width, m_Length, m_Height, m_VertexLighting, m_EdgePanelPath, {}};
+    _Rows rows{m_HeightMapPath, m_Width, m_Length, m_Height, m_VertexLighting, m_EdgePanelPath, {}, {}, {}};
     for (const std::unique_ptr<kaTerrainLayer>& layer : m_Layers)
         rows.layers.push_back({layer->GetMaskPath(), layer->GetTexturePath(), layer->GetStretch()});
+    rows.layersGiven.resize(m_Layers.size());
     for (const kaCountedPtr<kaPropertyRecord>& row : list)
     {
         if (!row)
@@ -103,11 +111,11 @@ bool kaTerrain::SetPropertyList(const kaPropertyList& list)
         if (label == kHeightmapLabel)
             rows.heightMapPath = value;
         else if (label == kWidthLabel)
-            TakeFloat(value, rows.width);
+            TakeFloat(*row, rows.width, m_BlockKeys, "width", rows.given);
         else if (label == kLengthLabel)
-            TakeFloat(value, rows.length);
+            TakeFloat(*row, rows.length, m_BlockKeys, "length", rows.given);
         else if (label == kHeightLabel)
-            TakeFloat(value, rows.height);
+            TakeFloat(*row, rows.height, m_BlockKeys, "height", rows.given);
         else if (label == kVertexLightLabel)
             rows.vertexLighting = ka::lexical_cast<bool>(value);
         else if (label == kEdgePanelsLabel)
@@ -119,11 +127,17 @@ bool kaTerrain::SetPropertyList(const kaPropertyList& list)
             else if (key == kTextureKey)
                 rows.layers[layer].texturePath = value;
             else if (key == kTexStretchKey)
-                TakeFloat(value, rows.layers[layer].stretch);
+                TakeFloat(*row, rows.layers[layer].stretch, m_Layers[layer]->Kept(), "texStretch",
+                          rows.layersGiven[layer]);
         }
     }
 
     const bool entityChanged = kaTerrainBase::SetPropertyList(list);
+    for (const std::string& key : rows.given)
+        m_BlockKeys.Forget(key);
+    for (size_t i = 0; i < m_Layers.size(); ++i)
+        for (const std::string& key : rows.layersGiven[i])
+            m_Layers[i]->Kept().Forget(key);
     const bool heightsChanged = _ApplyHeightMapRows(rows);
     const bool layersChanged = _ApplyLayerRows(rows, !heightsChanged);
     bool panelsChanged = false;

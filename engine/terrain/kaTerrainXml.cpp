@@ -10,8 +10,9 @@
 
 #include <tinyxml.h>
 
-using kaEnvironmentValues::FloatOr;
+using kaEnvironmentValues::ReadFloatKept;
 using kaEnvironmentValues::TextOrEmpty;
+using kaEnvironmentValues::WriteFloatKept;
 
 namespace
 {
@@ -34,10 +35,15 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
     m_pEdgeMesh.reset();
     m_EdgePanelPath.clear();
     m_Kind = Kind::HeightFieldOnly;
+    // A number that is no number reads 0, as a missing one does, and is kept as read for the save.
+    m_BlockKeys.Clear();
     const std::string path = TextOrEmpty(element, "heightmap");
-    const float width = FloatOr(element, "width", 0.0f);
-    const float height = FloatOr(element, "height", 0.0f);
-    const float length = FloatOr(element, "length", 0.0f);
+    float width = 0.0f;
+    float height = 0.0f;
+    float length = 0.0f;
+    for (const auto& [key, value] : {std::make_pair("width", &width), std::make_pair("height", &height),
+                                     std::make_pair("length", &length)})
+        ReadFloatKept(element, key, *value, m_BlockKeys, m_pWorld, key);
     const bool vertexLighting = BoolOr(element, "vertexLight");
     m_HeightsEdited = false;
     if (!GenerateHeightMapVerts(path, width, height, length, vertexLighting))
@@ -52,8 +58,10 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
 
     if (const TiXmlElement* single = element->FirstChildElement("singleLayer"))
     {
+        float stretch = 0.0f;
+        ReadFloatKept(single, "detailTexStretch", stretch, m_BlockKeys, m_pWorld, "detailTexStretch");
         SetSingleLayerTextures(TextOrEmpty(single, "baseTexture"), TextOrEmpty(single, "detailTexture"),
-                               FloatOr(single, "detailTexStretch", 0.0f));
+                               stretch);
         BuildSingleLayer();
         const std::string panels = TextOrEmpty(element, "edgePanels");
         if (!panels.empty())
@@ -74,12 +82,16 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
             }
             const std::string mask = TextOrEmpty(layer, "maskPath");
             const std::string texture = TextOrEmpty(layer, "texturePath");
-            const float stretch = FloatOr(layer, "texStretch", 0.0f);
+            kaBlockKeys kept;
+            float stretch = 0.0f;
+            ReadFloatKept(layer, "texStretch", stretch, kept, m_pWorld,
+                          "layer " + std::to_string(read - 1) + " texStretch");
             const bool hardEdge = BoolOr(layer, "hardEdge");
             // A layer whose mask is missing draws nothing but stays, so that saving keeps it.
             if (!AddLayer(mask, texture, stretch, hardEdge))
                 m_Layers.push_back(
                     std::make_unique<kaTerrainLayer>(nullptr, mask, texture, stretch, hardEdge));
+            m_Layers.back()->Kept().TakeFrom(kept);
         }
         Build();
         BuildLayeredEdgeApron();
@@ -91,9 +103,9 @@ void kaTerrain::WriteXml(TiXmlElement* element) const
     if (!element)
         return;
     AppendTextElement(element, "heightmap", m_HeightMapPath);
-    AppendFloatElement(element, "width", m_Width);
-    AppendFloatElement(element, "length", m_Length);
-    AppendFloatElement(element, "height", m_Height);
+    WriteFloatKept(element, "width", m_Width, m_BlockKeys);
+    WriteFloatKept(element, "length", m_Length, m_BlockKeys);
+    WriteFloatKept(element, "height", m_Height, m_BlockKeys);
     AppendBoolElement(element, "vertexLight", m_VertexLighting);
     if (m_Kind == Kind::Layered)
     {
@@ -103,7 +115,7 @@ void kaTerrain::WriteXml(TiXmlElement* element) const
             TiXmlElement* entry = AppendElement(layers, "layer");
             AppendTextElement(entry, "maskPath", layer->GetMaskPath());
             AppendTextElement(entry, "texturePath", layer->GetTexturePath());
-            AppendFloatElement(entry, "texStretch", layer->GetStretch());
+            WriteFloatKept(entry, "texStretch", layer->GetStretch(), layer->Kept());
             AppendBoolElement(entry, "hardEdge", layer->IsHardEdge());
         }
     }
@@ -112,7 +124,7 @@ void kaTerrain::WriteXml(TiXmlElement* element) const
         TiXmlElement* single = AppendElement(element, "singleLayer");
         AppendTextElement(single, "baseTexture", m_BaseTexturePath);
         AppendTextElement(single, "detailTexture", m_DetailTexturePath);
-        AppendFloatElement(single, "detailTexStretch", m_DetailStretch);
+        WriteFloatKept(single, "detailTexStretch", m_DetailStretch, m_BlockKeys);
     }
     AppendTextElement(element, "edgePanels", m_EdgePanelPath);
 }

@@ -232,8 +232,9 @@ TEST_F(WaterPlaneTest, WritingKeepsTheLevelAndTheElementRoundTrips)
          "<WaterPlane><effect></effect><level>-2.5</level><min_level>-10</min_level><max_level>10</max_level>"
          "</WaterPlane>",
          -2.5f},
+        // Numbers that are no number: in use as 0 and the default, written back as the file gave them.
         {"<WaterPlane><level>deep</level><min_level>x</min_level><max_level>3</max_level></WaterPlane>",
-         "<WaterPlane><effect></effect><level>0</level><min_level>0</min_level><max_level>3</max_level>"
+         "<WaterPlane><effect></effect><level>deep</level><min_level>x</min_level><max_level>3</max_level>"
          "</WaterPlane>",
          0.0f},
     };

@@ -718,8 +718,8 @@ TEST_F(tvWorldTest, ACourseRuleTheRunCannotTakeIsSavedAsWrittenUntilTheOptionsSe
     course.SetScoreLimit(1);
     ASSERT_TRUE(course.SaveFile("Worlds/rules-set.xml", false));
     const std::string set = m_Install.dir.Read("Worlds/rules-set.xml");
-    for (const char* element : {"<timeLimit>10</timeLimit>", "<scoreLimit>1</scoreLimit>",
-                                "<repPointFactor>O.2</repPointFactor>"})
+    for (const char* element :
+         {"<timeLimit>10</timeLimit>", "<scoreLimit>1</scoreLimit>", "<repPointFactor>O.2</repPointFactor>"})
         EXPECT_NE(set.find(element), std::string::npos) << element << "\n" << set;
     for (const char* gone : {"6O", "1OO"})
         EXPECT_EQ(set.find(gone), std::string::npos) << gone;

@@ -1,15 +1,15 @@
 #include "game/screens/courseeditor/tvMapEditorWindow.h"
 
+#include "engine/gui/guiListBox.h"
 #include "engine/gui/guiManager.h"
 #include "engine/model/kaModelManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/records/tvPlayer.h"
 #include "game/screens/courseeditor/CourseOptions.h"
-#include "engine/gui/guiListBox.h"
 #include "tests/support/engine/gui/ListRowPoint.h"
 #include "tests/support/game/CourseEditorShown.h"
-#include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/CourseLoadChecks.h"
+#include "tests/support/game/CourseSaveChecks.h"
 #include "tests/support/game/HeadlessGame.h"
 #include "tests/support/game/MalformedCourse.h"
 
@@ -105,7 +105,8 @@ TEST_F(tvMapEditorWindowLoadSaveRunTest, BlocksNotReadAndUnusableIdsAreNamedAndK
     testsupport::courseLoads::SaveWithCtrlS(m_Game);
     ASSERT_TRUE(m_Game.RunScript(3));
     const std::string saved = testsupport::courseSaves::ReadWhole(file);
-    for (const char* written : {"<timeLimit>120</timeLimit>", "<scoreLimit>20</scoreLimit>",
-                                "<repPointFactor>O.2</repPointFactor>", "<x>-4O</x>", "<arena>StuntYrad</arena>"})
+    for (const char* written :
+         {"<timeLimit>120</timeLimit>", "<scoreLimit>20</scoreLimit>", "<repPointFactor>O.2</repPointFactor>",
+          "<x>-4O</x>", "<arena>StuntYrad</arena>"})
         EXPECT_EQ(testsupport::courseSaves::Occurrences(saved, written), 1) << written << "\n" << saved;
 }

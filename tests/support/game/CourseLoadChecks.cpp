@@ -557,8 +557,9 @@ std::string ExpectCourseValuesKeptAsRead(HeadlessGame& game, MapEditorWindow& ed
         return "";
     list->InsertBeforeChild(list->FirstChild(), TiXmlText("pasted note"));
     TiXmlElement states("EntitiesStates");
-    states.InsertEndChild(TiXmlElement("Entity"))->InsertEndChild(TiXmlElement("entityID"))->InsertEndChild(
-        TiXmlText("1"));
+    states.InsertEndChild(TiXmlElement("Entity"))
+        ->InsertEndChild(TiXmlElement("entityID"))
+        ->InsertEndChild(TiXmlText("1"));
     root->InsertEndChild(states);
     TiXmlPrinter printer;
     document.Accept(&printer);
@@ -585,13 +586,15 @@ std::string ExpectCourseValuesKeptAsRead(HeadlessGame& game, MapEditorWindow& ed
     for (size_t i = 0; i < values.size() && i < MapEditorWindow::kMalformedLines; ++i)
         expected.push_back(NamedValue(values[i]));
     if (values.size() > MapEditorWindow::kMalformedLines)
-        expected.push_back("and " + std::to_string(values.size() - MapEditorWindow::kMalformedLines) + " more.");
+        expected.push_back("and " + std::to_string(values.size() - MapEditorWindow::kMalformedLines) +
+                           " more.");
     EXPECT_EQ(Lines(loaded.Text()), expected) << loaded.Text();
     for (const char* named : {"startpoint x \"-4O\"", "venue \"StuntYrad\": no venue of that name"})
         EXPECT_NE(loaded.Text().find("\n" + std::string(named) + "\n"), std::string::npos) << loaded.Text();
     for (const std::string sun : {"Sun: position \"O.5\"", "Sun: greenambient \"1e39\""})
         EXPECT_NE(std::find_if(values.begin(), values.end(),
-                               [&sun](const kaWorld::MalformedValue& value) { return NamedValue(value) == sun; }),
+                               [&sun](const kaWorld::MalformedValue& value)
+                               { return NamedValue(value) == sun; }),
                   values.end())
             << sun;
 

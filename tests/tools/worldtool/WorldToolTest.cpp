@@ -181,9 +181,9 @@ TEST_F(WorldToolTest, RefusesWhatIsNoCourseFileAtOnceAndNamesIt)
                                  output),
                       1)
                 << output;
-            EXPECT_NE(
-                output.find("worldtool: " + m_Root.File(c.file) + " is not a readable course: the file " + c.said),
-                std::string::npos)
+            EXPECT_NE(output.find("worldtool: " + m_Root.File(c.file) +
+                                  " is not a readable course: the file " + c.said),
+                      std::string::npos)
                 << output;
             EXPECT_FALSE(fs::exists(out));
         }
@@ -583,8 +583,10 @@ TEST_F(WorldToolTest, ACourseOutsideAnInstallKeepsTheVenueItNames)
         EXPECT_EQ(CountOf(said, "no install folder found for yard.xml"), c.installFound ? 0u : 1u) << said;
         EXPECT_EQ(CountOf(said, "element not read: text \"a note\""), 1u) << said;
         std::string info;
-        ASSERT_EQ(RunCommand("env " + c.environment + " " + WORLDTOOL_PATH + " info " + Quote(course), info), 0);
-        EXPECT_NE(info.find(c.installFound ? "venue: StuntYard" : "venue: (none)"), std::string::npos) << info;
+        ASSERT_EQ(RunCommand("env " + c.environment + " " + WORLDTOOL_PATH + " info " + Quote(course), info),
+                  0);
+        EXPECT_NE(info.find(c.installFound ? "venue: StuntYard" : "venue: (none)"), std::string::npos)
+            << info;
     }
 }
 

@@ -17,6 +17,8 @@
 #include "engine/scene/kaSunBase.h"
 #include "engine/scene/kaTerrainBase.h"
 #include "engine/terrain/kaEntityWaterPlane.h"
+#include "engine/terrain/kaSkyBox.h"
+#include "engine/terrain/kaTerrain.h"
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/TempDir.h"
@@ -946,12 +948,13 @@ namespace
 {
 
 // Venue records of the course values' test: one whose model loads, one whose model does not.
-const char* const kValueVenues = "<root>"
-                                 "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType><data>"
-                                 "<kmfFilename>resources/models/arena/arena.kmf</kmfFilename></data></initData>"
-                                 "<initData><uniqueID>NoModel</uniqueID><dataType>Venue</dataType><data>"
-                                 "<kmfFilename>none.kmf</kmfFilename></data></initData>"
-                                 "</root>";
+const char* const kValueVenues =
+    "<root>"
+    "<initData><uniqueID>Arena</uniqueID><dataType>Venue</dataType><data>"
+    "<kmfFilename>resources/models/arena/arena.kmf</kmfFilename></data></initData>"
+    "<initData><uniqueID>NoModel</uniqueID><dataType>Venue</dataType><data>"
+    "<kmfFilename>none.kmf</kmfFilename></data></initData>"
+    "</root>";
 
 // What a course says of itself that no reader can use: a start coordinate, a start rotation's component,
 // Sun keys (one past the floats) and a flare layer's length.
@@ -966,19 +969,20 @@ const char* const kUnusable[] = {
 
 std::string CourseSayingOfItself(const std::string& venue)
 {
-    return World("<arena>" + venue +
-                 "</arena><name>Yard</name><startpoint><x>-4O</x><z>7.5</z></startpoint>"
-                 "<startrotation><quaternion><w>1</w><x>O</x><y>0</y><z>0</z></quaternion></startrotation>"
-                 "<Sun><position>O.5</position><axistilt>1e39</axistilt><texture>sun.dds</texture>"
-                 "<scale>0.5</scale><reddirectional>1</reddirectional><greendirectional>0.9</greendirectional>"
-                 "<bluedirectional>0.8</bluedirectional><redambient>0.5</redambient>"
-                 "<greenambient>half</greenambient><blueambient>0.5</blueambient><lensFlareLayers><FlareLayer>"
-                 "<texture>ring.dds</texture><length>two</length><scale>1</scale></FlareLayer>"
-                 "</lensFlareLayers></Sun>"
-                 "<Entities>a note<![CDATA[x < y]]>" +
-                 Entity(1) +
-                 "</Entities><EntitiesStates><Entity><entityID>1</entityID><charge>4</charge></Entity>"
-                 "</EntitiesStates>");
+    return World(
+        "<arena>" + venue +
+        "</arena><name>Yard</name><startpoint><x>-4O</x><z>7.5</z></startpoint>"
+        "<startrotation><quaternion><w>1</w><x>O</x><y>0</y><z>0</z></quaternion></startrotation>"
+        "<Sun><position>O.5</position><axistilt>1e39</axistilt><texture>sun.dds</texture>"
+        "<scale>0.5</scale><reddirectional>1</reddirectional><greendirectional>0.9</greendirectional>"
+        "<bluedirectional>0.8</bluedirectional><redambient>0.5</redambient>"
+        "<greenambient>half</greenambient><blueambient>0.5</blueambient><lensFlareLayers><FlareLayer>"
+        "<texture>ring.dds</texture><length>two</length><scale>1</scale></FlareLayer>"
+        "</lensFlareLayers></Sun>"
+        "<Entities>a note<![CDATA[x < y]]>" +
+        Entity(1) +
+        "</Entities><EntitiesStates><Entity><entityID>1</entityID><charge>4</charge></Entity>"
+        "</EntitiesStates>");
 }
 
 // Where the part stands in the saved text without the blanks between its elements.
@@ -1054,9 +1058,9 @@ TEST_F(WorldFileTest, WhatACourseSaysOfItselfAndCannotBeUsedIsKeptAsReadAndNamed
         }
         if (c.policy == kaWorld::LoadPolicy::kRun)
         {
-            for (const std::string line :
-                 {"bad value for startpoint x (\"-4O\"), default in use.", "venue \"StuntYrad\": no venue of that name.",
-                  "bad value for Sun layer 0 length (\"two\"), default in use."})
+            for (const std::string line : {"bad value for startpoint x (\"-4O\"), default in use.",
+                                           "venue \"StuntYrad\": no venue of that name.",
+                                           "bad value for Sun layer 0 length (\"two\"), default in use."})
                 EXPECT_EQ(Occurrences(said, line), 1u) << line << "\n" << said;
             continue;
         }
@@ -1066,7 +1070,7 @@ TEST_F(WorldFileTest, WhatACourseSaysOfItselfAndCannotBeUsedIsKeptAsReadAndNamed
         for (const char* kept : kUnusable)
             EXPECT_NE(BlockOfText(first, kept), std::string::npos) << kept << "\n" << first;
         for (const std::string& kept : {std::string("<arena>") + c.venue + "</arena>", std::string("a note"),
-                                       std::string("<![CDATA[x < y]]>"), std::string("<charge>4</charge>")})
+                                        std::string("<![CDATA[x < y]]>"), std::string("<charge>4</charge>")})
             EXPECT_NE(first.find(kept), std::string::npos) << kept << "\n" << first;
         Load(first, false);
         EXPECT_EQ(Save(false), first);
@@ -1079,13 +1083,71 @@ TEST_F(WorldFileTest, WhatACourseSaysOfItselfAndCannotBeUsedIsKeptAsReadAndNamed
         m_World->GetSun()->SetPropertyList(Rows({{"Position:", "0"}, {"Layer 0 ", ""}, {"Length:", "0"}}));
         ASSERT_TRUE(m_World->LoadVenue("Arena", false));
         const std::string set = Save(false);
-        for (const std::string given : {"<startpoint><x>0</x><z>7.5</z></startpoint>",
-                                        "<quaternion><w>1</w><x>0</x><y>0</y><z>0</z></quaternion>",
-                                        "<position>0</position>", "<length>0</length>", "<arena>Arena</arena>"})
+        for (const std::string given :
+             {"<startpoint><x>0</x><z>7.5</z></startpoint>",
+              "<quaternion><w>1</w><x>0</x><y>0</y><z>0</z></quaternion>", "<position>0</position>",
+              "<length>0</length>", "<arena>Arena</arena>"})
             EXPECT_NE(BlockOfText(set, given), std::string::npos) << given << "\n" << set;
         for (const std::string kept : {"<axistilt>1e39</axistilt>", "<greenambient>half</greenambient>"})
             EXPECT_NE(BlockOfText(set, kept), std::string::npos) << kept << "\n" << set;
         for (const std::string gone : {"-4O", ">O<", "O.5", "two", c.venue})
             EXPECT_EQ(set.find(gone), std::string::npos) << gone << "\n" << set;
     }
+}
+
+// The terrain's, the water's and the sky's numbers that are no number go as the Sun's do: read as 0 or the
+// default, named with their block, written back as read, each until the designer's row sets it.
+TEST_F(WorldFileTest, EnvironmentNumbersThatAreNoNumberAreKeptAsReadUntilTheirRowIsSet)
+{
+    const std::string course = World(
+        "<Terrain><heightmap>h.raw</heightmap><width>wide</width><length>64</length><height>tall</height>"
+        "<terrainLayers><layer><maskPath>m.bmp</maskPath><texturePath>t.dds</texturePath>"
+        "<texStretch>O.5</texStretch></layer></terrainLayers></Terrain>"
+        "<WaterPlane><level>deep</level><min_level>-1</min_level><max_level>x</max_level></WaterPlane>"
+        "<Skybox><left>l.bmp</left><Cloudplane><texture>c.dds</texture><height>high</height><speed>2</speed>"
+        "</Cloudplane></Skybox>");
+    m_World = std::make_unique<kaWorld>();
+    m_World->SetLoadPolicy(kaWorld::LoadPolicy::kEdit);
+    ASSERT_TRUE(m_World->LoadFile(m_Dir.Write("in.xml", course), false));
+    const std::vector<std::tuple<std::string, std::string, std::string>> expected = {
+        {"Terrain", "width", "wide"},
+        {"Terrain", "height", "tall"},
+        {"Terrain", "layer 0 texStretch", "O.5"},
+        {"WaterPlane", "level", "deep"},
+        {"WaterPlane", "max_level", "x"},
+        {"Skybox", "cloud plane 0 height", "high"}};
+    const std::vector<kaWorld::MalformedValue>& noted = m_World->GetMalformedValues();
+    ASSERT_EQ(noted.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+    {
+        EXPECT_EQ(noted[i].entity, std::get<0>(expected[i])) << i;
+        EXPECT_EQ(noted[i].key, std::get<1>(expected[i])) << i;
+        EXPECT_EQ(noted[i].text, std::get<2>(expected[i])) << i;
+    }
+    const std::string first = Save(false);
+    const char* const kept[] = {"<width>wide</width>",          "<height>tall</height>",
+                                "<texStretch>O.5</texStretch>", "<level>deep</level>",
+                                "<max_level>x</max_level>",     "<height>high</height>"};
+    for (const char* element : kept)
+        EXPECT_EQ(Occurrences(first, element), 1u) << element << "\n" << first;
+    Load(first, false);
+    EXPECT_EQ(Save(false), first);
+
+    // Set to the value in use, each row the designer gave replaces its text; the others stay.
+    ASSERT_NE(m_World->GetTerrain(), nullptr);
+    ASSERT_NE(m_World->GetSkyBox(), nullptr);
+    m_World->GetTerrain()->SetPropertyList(
+        Rows({{kaTerrain::kWidthLabel, "0"},
+              {std::string(kaTerrain::kLayerLabel) + "0" + kaTerrain::kTexStretchKey, "0"}}));
+    m_World->GetSkyBox()->SetPropertyList(
+        Rows({{std::string(kaSkyBox::kCloudLabel) + "0 " + kaSkyBox::kHeightLabel, "0"}}));
+    const std::string set = Save(false);
+    for (const char* element : {"<width>0</width>", "<texStretch>0</texStretch>"})
+        EXPECT_EQ(Occurrences(set, element), 1u) << element << "\n" << set;
+    for (const char* element : {"<height>tall</height>", "<level>deep</level>", "<max_level>x</max_level>"})
+        EXPECT_EQ(Occurrences(set, element), 1u) << element << "\n" << set;
+    for (const char* gone : {"wide", "O.5", "high"})
+        EXPECT_EQ(set.find(gone), std::string::npos) << gone << "\n" << set;
+    EXPECT_NE(BlockOfText(set, "<Cloudplane><texture>c.dds</texture><height>0</height>"), std::string::npos)
+        << set;
 }
