@@ -211,20 +211,23 @@ size_t CountNamed(const TiXmlElement& element, const std::string& name)
 
 } // namespace
 
-std::vector<const TiXmlElement*> kaEntity::KeepUnwrittenKeys(const TiXmlElement& block)
+std::vector<const TiXmlNode*> kaEntity::KeepUnwrittenKeys(const TiXmlElement& block)
 {
     m_UnwrittenKeys.clear();
-    std::vector<const TiXmlElement*> kept;
+    std::vector<const TiXmlNode*> kept;
     TiXmlElement written("Entity");
     WriteXml(&written);
     std::map<std::string, size_t> seen;
-    for (const TiXmlElement* key = block.FirstChildElement(); key; key = key->NextSiblingElement())
+    for (const TiXmlNode* node = block.FirstChild(); node; node = node->NextSibling())
     {
-        const size_t place = seen[key->ValueStr()]++;
-        if (place < CountNamed(written, key->ValueStr()))
+        const TiXmlElement* key = node->ToElement();
+        if (!key && !node->ToText())
             continue;
-        m_UnwrittenKeys.emplace_back(place, std::unique_ptr<TiXmlElement>(key->Clone()->ToElement()));
-        kept.push_back(key);
+        const size_t place = key ? seen[key->ValueStr()]++ : 0;
+        if (key && place < CountNamed(written, key->ValueStr()))
+            continue;
+        m_UnwrittenKeys.emplace_back(place, std::unique_ptr<TiXmlNode>(node->Clone()));
+        kept.push_back(node);
     }
     return kept;
 }
@@ -233,9 +236,9 @@ void kaEntity::WriteUnwrittenKeys(TiXmlElement* element) const
 {
     if (!element)
         return;
-    for (const auto& [place, key] : m_UnwrittenKeys)
-        if (CountNamed(*element, key->ValueStr()) <= place)
-            element->InsertEndChild(*key);
+    for (const auto& [place, node] : m_UnwrittenKeys)
+        if (node->ToText() || CountNamed(*element, node->ValueStr()) <= place)
+            element->InsertEndChild(*node);
 }
 
 void kaEntity::WriteXml(TiXmlElement* element) const

@@ -15,6 +15,7 @@
 #include <vector>
 
 class TiXmlElement;
+class TiXmlNode;
 class kaBoundingBox;
 class kaCollideInfo;
 class kaMesh;
@@ -102,10 +103,10 @@ public:
     // flag kept as read in place of its value.
     virtual void WriteXml(TiXmlElement* element) const;
     // Keys of the entity's block that its writer does not give back, found by writing the entity as it was
-    // read (a key no reader of its class takes, a key given twice): kept as read, and appended after the
-    // entity's own keys while its writer gives fewer of the name, so that a save loses none of them.
-    // Answers the keys kept, in the block's order.
-    std::vector<const TiXmlElement*> KeepUnwrittenKeys(const TiXmlElement& block);
+    // read (a key no reader of its class takes, a key given twice), and text typed between them: kept as
+    // read, and appended after the entity's own keys while its writer gives fewer of the name (text always),
+    // so that a save loses none of them. Answers what was kept, in the block's order.
+    std::vector<const TiXmlNode*> KeepUnwrittenKeys(const TiXmlElement& block);
     void WriteUnwrittenKeys(TiXmlElement* element) const;
     virtual void ResetState();
     virtual void ReadState(const TiXmlElement* element);
@@ -214,7 +215,7 @@ protected:
     // could not take, and the keys of classes that write their blocks back as read.
     kaBlockKeys m_BlockKeys;
     // What KeepUnwrittenKeys kept, each with its place among the block's keys of its name.
-    std::vector<std::pair<size_t, std::unique_ptr<TiXmlElement>>> m_UnwrittenKeys;
+    std::vector<std::pair<size_t, std::unique_ptr<TiXmlNode>>> m_UnwrittenKeys;
     // Drawn after the quad tree's frustum walk instead of during it.
     bool m_LateDraw = false;
     bool m_Selected = false;

@@ -35,12 +35,13 @@ void kaKeptBlocks::Clear()
     m_AfterRoot.clear();
     m_Repeats.clear();
     m_States.reset();
+    m_InRoot.clear();
 }
 
 bool kaKeptBlocks::IsEmpty() const
 {
     return m_InList.empty() && m_LaterLists.empty() && m_BeforeRoot.empty() && m_AfterRoot.empty() &&
-           m_Repeats.empty() && !m_States;
+           m_Repeats.empty() && !m_States && m_InRoot.empty();
 }
 
 void kaKeptBlocks::NoteListEntity(int32_t id)
@@ -130,6 +131,30 @@ void kaKeptBlocks::WriteRepeats(TiXmlElement* root) const
             root->InsertAfterChild(last, *repeat);
         else
             root->InsertEndChild(*repeat);
+    }
+}
+
+void kaKeptBlocks::KeepInRoot(const TiXmlNode& text, const std::string& after)
+{
+    m_InRoot.emplace_back(after, std::unique_ptr<TiXmlNode>(text.Clone()));
+}
+
+void kaKeptBlocks::WriteInRoot(TiXmlElement* root) const
+{
+    if (!root)
+        return;
+    for (const auto& [after, text] : m_InRoot)
+    {
+        TiXmlNode* last = nullptr;
+        for (TiXmlElement* key = after.empty() ? nullptr : root->FirstChildElement(after); key;
+             key = key->NextSiblingElement(after))
+            last = key;
+        if (last)
+            root->InsertAfterChild(last, *text);
+        else if (root->FirstChild())
+            root->InsertBeforeChild(root->FirstChild(), *text);
+        else
+            root->InsertEndChild(*text);
     }
 }
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 class TiXmlElement;
@@ -34,6 +36,8 @@ public:
     void KeepAfterRoot(const TiXmlElement& element);
     // A key of the root given again after the one its reader took.
     void KeepRepeat(const TiXmlElement& element);
+    // Text typed among the root's keys, after the key of that name ("" at the start).
+    void KeepInRoot(const TiXmlNode& text, const std::string& after);
     // The entity states of a file loaded without them, to be written back by a save that writes none.
     void KeepStates(const TiXmlElement& states);
 
@@ -51,6 +55,8 @@ public:
     void WriteAfterRoot(TiXmlNode* document) const;
     // Puts each repeated key back after the last key of its name the root holds, else at its end.
     void WriteRepeats(TiXmlElement* root) const;
+    // Puts the root's text back after the last key of the name it followed, else at the root's start.
+    void WriteInRoot(TiXmlElement* root) const;
 
 private:
     struct InList
@@ -68,4 +74,5 @@ private:
     std::vector<std::unique_ptr<TiXmlElement>> m_AfterRoot;
     std::vector<std::unique_ptr<TiXmlElement>> m_Repeats;
     std::unique_ptr<TiXmlElement> m_States;
+    std::vector<std::pair<std::string, std::unique_ptr<TiXmlNode>>> m_InRoot;
 };

@@ -334,14 +334,16 @@ protected:
     // Notes a block the load leaves out, with its debugger line, also on stderr in a run.
     void _NoteLeftOut(const TiXmlElement* element, int32_t place, const std::string& key,
                       const std::string& text, const std::string& reason, const std::string& holder = "");
-    // Keeps text typed between the entities and notes it as _KeepUnread does.
-    void _KeepUnreadText(const TiXmlText& text);
+    // Notes text typed between elements, kept by the caller, as _KeepUnread notes an element.
+    void _KeepUnreadText(const TiXmlText& text, const std::string& where);
     // A line on the debugger output about what the load met, also on stderr in a run.
     void _Say(const std::string& line) const;
     // Keeps an element no reader takes and notes it, with its debugger line, also on stderr in a run.
     void _KeepUnread(const TiXmlElement& element, const std::string& where);
     // The elements before (or after) the root of the element's document; none when it is not a root.
     void _KeepBesideRoot(const TiXmlElement* element, bool before);
+    // Text typed among the root's keys: kept, and named as blocks not read.
+    void _KeepRootText(const TiXmlElement* element);
     // Keys of the root given again after the one its reader takes: kept, and named as blocks not read.
     void _KeepRepeats(const TiXmlElement* element);
     // The file read as ReadFile reads it, but a text that goes on past where the XML reader stops is taken,

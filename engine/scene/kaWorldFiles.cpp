@@ -176,6 +176,7 @@ bool kaWorld::SaveFile(const std::string& fileName, bool saveStates)
     TiXmlElement* root = AppendElement(&document, kRootElement);
     WriteXml(root, saveStates);
     m_KeptBlocks.WriteRepeats(root);
+    m_KeptBlocks.WriteInRoot(root);
     m_KeptBlocks.WriteAfterRoot(&document);
     if (SaveXmlDocument(document, fileName))
         return true;
@@ -196,6 +197,7 @@ void kaWorld::ReadXml(const TiXmlElement* element, bool restoreStates)
     m_KeptStart.Clear();
     _KeepBesideRoot(element, true);
     _KeepRepeats(element);
+    _KeepRootText(element);
     _KeepUnreadKeys(element);
     _ReadCourseRules(element);
     SetName(kaXmlValues::TextOrEmpty(element, "name"));
@@ -331,6 +333,21 @@ void kaWorld::_KeepRepeats(const TiXmlElement* element)
     }
 }
 
+void kaWorld::_KeepRootText(const TiXmlElement* element)
+{
+    std::string after;
+    for (const TiXmlNode* node = element->FirstChild(); node; node = node->NextSibling())
+    {
+        if (const TiXmlElement* key = node->ToElement())
+            after = key->ValueStr();
+        else if (const TiXmlText* text = node->ToText())
+        {
+            m_KeptBlocks.KeepInRoot(*text, after);
+            _KeepUnreadText(*text, ", among the world's keys");
+        }
+    }
+}
+
 void kaWorld::_KeepBesideRoot(const TiXmlElement* element, bool before)
 {
     const TiXmlNode* document = element->Parent();
@@ -356,10 +373,10 @@ void kaWorld::_KeepUnread(const TiXmlElement& element, const std::string& where)
     _Say(line);
 }
 
-void kaWorld::_KeepUnreadText(const TiXmlText& text)
+void kaWorld::_KeepUnreadText(const TiXmlText& text, const std::string& where)
 {
     m_UnreadBlocks.push_back(std::string(text.CDATA() ? "CDATA" : "text") + " \"" + text.ValueStr() +
-                             "\" at row " + std::to_string(text.Row()) + ", among the entities");
+                             "\" at row " + std::to_string(text.Row()) + where);
     _Say("kaWorld::ReadXml - element not read: " + m_UnreadBlocks.back() + ".\n");
 }
 
@@ -498,7 +515,7 @@ void kaWorld::ReadEntities(const TiXmlElement* element)
         if (const TiXmlText* text = node->ToText())
         {
             m_KeptBlocks.KeepInList(*text);
-            _KeepUnreadText(*text);
+            _KeepUnreadText(*text, ", among the entities");
             continue;
         }
         const TiXmlElement* block = node->ToElement();
@@ -662,8 +679,13 @@ kaEntity* kaWorld::_ReadEntity(const TiXmlElement* element, int32_t place)
     }
     for (size_t i = noted; i < m_MalformedValues.size(); ++i)
         m_MalformedValues[i].entity = described;
-    for (const TiXmlElement* key : entity->KeepUnwrittenKeys(*element))
-        _KeepUnread(*key, ", in the block of " + described);
+    for (const TiXmlNode* key : entity->KeepUnwrittenKeys(*element))
+    {
+        if (const TiXmlText* text = key->ToText())
+            _KeepUnreadText(*text, ", in the block of " + described);
+        else
+            _KeepUnread(*key->ToElement(), ", in the block of " + described);
+    }
     return entity.release();
 }
 

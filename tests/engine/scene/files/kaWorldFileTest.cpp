@@ -971,7 +971,7 @@ std::string CourseSayingOfItself(const std::string& venue)
 {
     return World(
         "<arena>" + venue +
-        "</arena><name>Yard</name><startpoint><x>-4O</x><z>7.5</z></startpoint>"
+        "</arena><name>Yard</name>a root note<startpoint><x>-4O</x><z>7.5</z></startpoint>"
         "<startrotation><quaternion><w>1</w><x>O</x><y>0</y><z>0</z></quaternion></startrotation>"
         "<Sun><position>O.5</position><axistilt>1e39</axistilt><texture>sun.dds</texture>"
         "<scale>0.5</scale><reddirectional>1</reddirectional><greendirectional>0.9</greendirectional>"
@@ -980,7 +980,7 @@ std::string CourseSayingOfItself(const std::string& venue)
         "<texture>ring.dds</texture><length>two</length><scale>1</scale></FlareLayer>"
         "</lensFlareLayers></Sun>"
         "<Entities>a note<![CDATA[x < y]]>" +
-        Entity(1) +
+        Entity(1, "a block note") +
         "</Entities><EntitiesStates><Entity><entityID>1</entityID><charge>4</charge></Entity>"
         "</EntitiesStates>");
 }
@@ -1069,9 +1069,15 @@ TEST_F(WorldFileTest, WhatACourseSaysOfItselfAndCannotBeUsedIsKeptAsReadAndNamed
         const std::string first = Save(false);
         for (const char* kept : kUnusable)
             EXPECT_NE(BlockOfText(first, kept), std::string::npos) << kept << "\n" << first;
-        for (const std::string& kept : {std::string("<arena>") + c.venue + "</arena>", std::string("a note"),
-                                        std::string("<![CDATA[x < y]]>"), std::string("<charge>4</charge>")})
-            EXPECT_NE(first.find(kept), std::string::npos) << kept << "\n" << first;
+        for (const std::string& kept :
+             {std::string("<arena>") + c.venue + "</arena>", std::string("a note\n"),
+              std::string("a root note"), std::string("a block note"), std::string("<![CDATA[x < y]]>"),
+              std::string("<charge>4</charge>")})
+            EXPECT_EQ(Occurrences(first, kept), 1u) << kept << "\n" << first;
+        // Text goes back after the key it followed.
+        EXPECT_LT(first.find("<name>Yard</name>"), first.find("a root note"));
+        EXPECT_LT(first.find("a root note"), first.find("<preview>"));
+        EXPECT_LT(first.find("<value>"), first.find("a block note"));
         Load(first, false);
         EXPECT_EQ(Save(false), first);
 
