@@ -293,10 +293,8 @@ void kaEntityWaterPlane::ReadXml(const TiXmlElement* element)
     m_BlockKeys.Clear();
     m_EffectFile = TextOrEmpty(element, "effect");
     m_Level = 0.0f;
-    for (const auto& [key, value] :
-         {std::make_pair("level", &m_Level), std::make_pair("min_level", &m_MinLevel),
-          std::make_pair("max_level", &m_MaxLevel)})
-        ReadFloatKept(element, key, *value, m_BlockKeys, m_pWorld, key);
+    ReadFloatsKept(element, {{"level", &m_Level}, {"min_level", &m_MinLevel}, {"max_level", &m_MaxLevel}},
+                   m_BlockKeys, m_pWorld);
 }
 
 void kaEntityWaterPlane::WriteXml(TiXmlElement* element) const

@@ -31,6 +31,13 @@ bool ReadFloatKept(const TiXmlElement* parent, const char* name, float& value, k
     return false;
 }
 
+void ReadFloatsKept(const TiXmlElement* parent, std::initializer_list<std::pair<const char*, float*>> values,
+                    kaBlockKeys& kept, kaWorld* world, const std::string& prefix)
+{
+    for (const auto& [name, value] : values)
+        ReadFloatKept(parent, name, *value, kept, world, prefix + name);
+}
+
 void WriteFloatKept(TiXmlElement* parent, const char* name, float value, const kaBlockKeys& kept)
 {
     if (!kept.Write(parent, name))

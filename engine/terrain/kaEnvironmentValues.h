@@ -2,7 +2,9 @@
 
 #include "engine/core/kaXmlValues.h"
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 class TiXmlElement;
 class kaBlockKeys;
@@ -21,6 +23,9 @@ float FloatOr(const TiXmlElement* parent, const char* name, float fallback);
 // one) under the key. False unless it read.
 bool ReadFloatKept(const TiXmlElement* parent, const char* name, float& value, kaBlockKeys& kept,
                    kaWorld* world, const std::string& key);
+// ReadFloatKept of each named child into its value, noted under the prefix and the name.
+void ReadFloatsKept(const TiXmlElement* parent, std::initializer_list<std::pair<const char*, float*>> values,
+                    kaBlockKeys& kept, kaWorld* world, const std::string& prefix = "");
 // The copy kept under the name, else the value.
 void WriteFloatKept(TiXmlElement* parent, const char* name, float value, const kaBlockKeys& kept);
 // The child's text, empty when missing.

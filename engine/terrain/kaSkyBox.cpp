@@ -159,8 +159,7 @@ void kaSkyBox::ReadXml(const TiXmlElement* element)
         kaBlockKeys kept;
         float height = 0.0f;
         float speed = 0.0f;
-        ReadFloatKept(plane, "height", height, kept, m_pWorld, named + "height");
-        ReadFloatKept(plane, "speed", speed, kept, m_pWorld, named + "speed");
+        ReadFloatsKept(plane, {{"height", &height}, {"speed", &speed}}, kept, m_pWorld, named);
         const size_t before = m_CloudPlanes.size();
         AddCloudPlane(TextOrEmpty(plane, "texture"), height, speed);
         if (m_CloudPlanes.size() > before)

@@ -275,8 +275,7 @@ void kaSun::ReadXml(const TiXmlElement* element)
             kaBlockKeys kept;
             float length = 0.0f;
             float scale = 0.0f;
-            ReadFloatKept(layer, "length", length, kept, m_pWorld, named + "length");
-            ReadFloatKept(layer, "scale", scale, kept, m_pWorld, named + "scale");
+            ReadFloatsKept(layer, {{"length", &length}, {"scale", &scale}}, kept, m_pWorld, named);
             AddFlareLayer(TextOrEmpty(layer, "texture"), length, scale);
             m_Layers.back()->m_Kept.TakeFrom(kept);
         }

@@ -11,6 +11,7 @@
 #include <tinyxml.h>
 
 using kaEnvironmentValues::ReadFloatKept;
+using kaEnvironmentValues::ReadFloatsKept;
 using kaEnvironmentValues::TextOrEmpty;
 using kaEnvironmentValues::WriteFloatKept;
 
@@ -41,9 +42,8 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
     float width = 0.0f;
     float height = 0.0f;
     float length = 0.0f;
-    for (const auto& [key, value] : {std::make_pair("width", &width), std::make_pair("height", &height),
-                                     std::make_pair("length", &length)})
-        ReadFloatKept(element, key, *value, m_BlockKeys, m_pWorld, key);
+    ReadFloatsKept(element, {{"width", &width}, {"height", &height}, {"length", &length}}, m_BlockKeys,
+                   m_pWorld);
     const bool vertexLighting = BoolOr(element, "vertexLight");
     m_HeightsEdited = false;
     if (!GenerateHeightMapVerts(path, width, height, length, vertexLighting))

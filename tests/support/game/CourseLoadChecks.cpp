@@ -336,6 +336,13 @@ void LoadThroughTheDialog(HeadlessGame& game, MapEditorWindow& editor, const std
     game.Click(SaveLoadWindow::kWindowName, SaveLoadWindow::kOkName);
 }
 
+bool LoadAnsweringTheBox(HeadlessGame& game, MapEditorWindow& editor, const std::string& row, ShownBox& box)
+{
+    LoadThroughTheDialog(game, editor, row);
+    AnswerBox(game, MessageBoxWindow::kOkName, box);
+    return game.RunScript(3) && box.shown;
+}
+
 void SaveWithCtrlS(HeadlessGame& game)
 {
     game.TapKey(SDL_SCANCODE_S, HeadlessGame::kCtrl);
@@ -444,11 +451,8 @@ void ExpectUnreadBlocksAndUnusableIdsKept(HeadlessGame& game, MapEditorWindow& e
     for (int round = 0; round < 2; ++round)
     {
         SCOPED_TRACE("round " + std::to_string(round));
-        LoadThroughTheDialog(game, editor, "Worlds\\pasted");
         ShownBox loaded;
-        AnswerBox(game, MessageBoxWindow::kOkName, loaded);
-        ASSERT_TRUE(game.RunScript(3));
-        ASSERT_TRUE(loaded.shown);
+        ASSERT_TRUE(LoadAnsweringTheBox(game, editor, "Worlds\\pasted", loaded));
         kaWorld* world = editor.GetWorld();
         ASSERT_NE(world, nullptr);
         EXPECT_EQ(editor.GetWorldName(), "pasted.xml");
@@ -566,11 +570,8 @@ std::string ExpectCourseValuesKeptAsRead(HeadlessGame& game, MapEditorWindow& ed
     const std::string file = install + "/Worlds/yard_values.xml";
     std::ofstream(file, std::ios::binary) << printer.Str();
 
-    LoadThroughTheDialog(game, editor, "Worlds\\yard_values");
     ShownBox loaded;
-    AnswerBox(game, MessageBoxWindow::kOkName, loaded);
-    EXPECT_TRUE(game.RunScript(3));
-    EXPECT_TRUE(loaded.shown);
+    EXPECT_TRUE(LoadAnsweringTheBox(game, editor, "Worlds\\yard_values", loaded));
     kaWorld* world = editor.GetWorld();
     EXPECT_NE(world, nullptr);
     if (world == nullptr)

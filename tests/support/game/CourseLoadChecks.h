@@ -52,6 +52,8 @@ struct ShownBox
 void AnswerBox(HeadlessGame& game, const std::string& button, ShownBox& box);
 // "Load World..." from the file menu, the dialog's row clicked, and ok.
 void LoadThroughTheDialog(HeadlessGame& game, MapEditorWindow& editor, const std::string& row);
+// The same, then the load box read and answered with Ok; false unless the frames ran and the box showed.
+bool LoadAnsweringTheBox(HeadlessGame& game, MapEditorWindow& editor, const std::string& row, ShownBox& box);
 void SaveWithCtrlS(HeadlessGame& game);
 // Once the save dialog shows: its file name box cleared, the name typed, and ok.
 void NameInTheSaveDialog(HeadlessGame& game, const std::string& name);
