@@ -13,4 +13,7 @@ public:
     virtual void SetCurrentWorld(kaWorld* world) = 0;
     // The editor has been left and has let go of its world.
     virtual void OnEditorLeft() {}
+    // The user's close, held while the editor asked something, may now go on: the program closes as it does
+    // when the close needed no question.
+    virtual void CloseProgram() {}
 };

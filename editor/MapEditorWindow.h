@@ -136,9 +136,11 @@ public:
     // answer.
     virtual int32_t SaveWorld();
     virtual void ExitEditor();
-    // Before the program closes at the user's request: unsaved work is offered a save with the leave
-    // question. True when the program may close; false on Cancel, after a save that failed or was cancelled,
-    // and while the question, or the save it started, is on screen already (that one is being answered).
+    // Before the program closes at the user's request: an entity never put down is let go, and unsaved work
+    // is offered a save with the leave question. True when the program may close; false on Cancel, after a
+    // save that failed or was cancelled, and while the question, or the save it started, is on screen
+    // already (that one is being answered). A close while another of the editor's questions is on screen is
+    // held (false): that question's answer decides whether it goes on, through the host.
     bool ConfirmClose();
     // Fills the three menus once, from their tables.
     void BuildMenus();
@@ -255,10 +257,17 @@ protected:
     bool _ConfirmLeftOut();
     void _Draw(kaWorld* world);
     void _ShowName();
-    void _CloseMenus();
+    // Hides every menu; true when one was open.
+    bool _CloseMenus();
     void _ClearGestures();
     // Deletes the entity chosen from the palette when it still hangs under the pointer, never put down.
     void _DropPlacing();
+    // The save question, and the save its Save asks for: true when the caller may go on (Don't Save, or Save
+    // and the world was written). A close that comes meanwhile waits for the answer and then, unless the
+    // answer keeps the editor, closes the program instead (false).
+    bool _OfferSave();
+    // The leave question: true when the user chose to leave. A close that comes meanwhile waits likewise.
+    bool _AskToLeave();
     int32_t _ShowModal(const std::string& windowName);
     EditorHost* _Host() const { return m_Host; }
     void _SetWorldName(const std::string& name) { m_WorldName = name; }
@@ -279,6 +288,10 @@ private:
     guiGroup* _MenuGroup(Menu menu) const;
     // Closes the menu and runs its chosen row.
     void _RunChosenRow(Menu menu);
+    // After one of the editor's questions: a close held while it was up is dropped when the answer stays,
+    // and otherwise goes on in place of what the question was asked for, asking about unsaved work first
+    // unless the answer settled it. True when the caller goes on.
+    bool _ResolveHeldClose(bool goOn, bool workSettled);
     void _ShowMenu(guiGroup* group, guiListBox* list);
     // Picks along the cursor's ray; false without a world, a ray or a hit.
     bool _PickAtCursor(float length, uint32_t flags, kaCollideInfo& hit);
@@ -302,6 +315,10 @@ private:
     bool m_LeftOutConfirmed = false;
     // A close request is being asked about, or its save is under way.
     bool m_ConfirmingClose = false;
+    // One of the editor's questions, or the save it started, is on screen: a close waits for its answer.
+    bool m_Asking = false;
+    // A close came while it was up.
+    bool m_CloseHeld = false;
     kaWorld* m_World = nullptr;
     kaEntityModel* m_HighlightedEntity = nullptr;
     EditorCamera* m_Camera = nullptr;

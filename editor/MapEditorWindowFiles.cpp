@@ -20,6 +20,7 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 using map_editor::DebugDrawingPause;
@@ -392,14 +393,8 @@ void MapEditorWindow::LoadWorldDialog()
     if (dialog == nullptr)
         return;
     // Unsaved work is offered a save first; going on needs the save to have worked.
-    if (m_World != nullptr && !m_Saved)
-    {
-        const int32_t answer = _ShowModal(kSaveWorldMenu);
-        if (answer == gui::kModalCancelled)
-            return;
-        if (answer == gui::kModalYes && SaveWorld() != gui::kModalDone)
-            return;
-    }
+    if (m_World != nullptr && !m_Saved && !_OfferSave())
+        return;
     dialog->SetBackground(kLoadCaption);
     dialog->SetFolder(kWorldFolder);
     if (_ListsEditorWorlds())
@@ -422,11 +417,7 @@ void MapEditorWindow::StartNewWorld()
 {
     if (m_World != nullptr)
     {
-        const int32_t answer = _ShowModal(kSaveWorldMenu);
-        if (answer == gui::kModalCancelled)
-            return;
-        // A save that failed or was cancelled keeps the world.
-        if (answer == gui::kModalYes && SaveWorld() != gui::kModalDone)
+        if (!_OfferSave())
             return;
         _DropWorld();
     }
@@ -542,10 +533,10 @@ void MapEditorWindow::ExitEditor()
     if (m_World != nullptr && !m_Saved)
     {
         SaveWorld();
-        _ShowModal(kInGameMenu);
+        _AskToLeave();
         return;
     }
-    if (m_World != nullptr && _ShowModal(kInGameMenu) != gui::kModalDone)
+    if (m_World != nullptr && !_AskToLeave())
         return;
     if (m_World != nullptr)
         RefreshSelection(false);
@@ -556,17 +547,51 @@ void MapEditorWindow::ExitEditor()
         m_Host->OnEditorLeft();
 }
 
+bool MapEditorWindow::_OfferSave()
+{
+    m_Asking = true;
+    const int32_t answer = _ShowModal(kSaveWorldMenu);
+    // A save that failed or was cancelled keeps the world.
+    const bool goOn =
+        answer != gui::kModalCancelled && (answer != gui::kModalYes || SaveWorld() == gui::kModalDone);
+    m_Asking = false;
+    return _ResolveHeldClose(goOn, true);
+}
+
+bool MapEditorWindow::_AskToLeave()
+{
+    m_Asking = true;
+    const bool leave = _ShowModal(kInGameMenu) == gui::kModalDone;
+    m_Asking = false;
+    return _ResolveHeldClose(leave, false);
+}
+
+bool MapEditorWindow::_ResolveHeldClose(bool goOn, bool workSettled)
+{
+    if (!std::exchange(m_CloseHeld, false) || !goOn)
+        return goOn;
+    // The close, as if it came now: nothing of what the question was for happens.
+    if (m_Host != nullptr && (workSettled || ConfirmClose()))
+        m_Host->CloseProgram();
+    return false;
+}
+
 bool MapEditorWindow::ConfirmClose()
 {
+    if (m_ConfirmingClose || m_CloseHeld)
+        return false;
+    if (m_Asking)
+    {
+        // Not a second question over the first: the close waits for that one's answer.
+        m_CloseHeld = true;
+        return false;
+    }
+    // As on Escape: an entity never put down is no work to save.
+    _DropPlacing();
     if (m_World == nullptr || m_Saved)
         return true;
-    guiWindow* question = g_pGuiManager != nullptr ? g_pGuiManager->FindWindow(kSaveWorldMenu) : nullptr;
-    if (m_ConfirmingClose || (question != nullptr && question->IsVisible()))
-        return false;
     m_ConfirmingClose = true;
-    const int32_t answer = _ShowModal(kSaveWorldMenu);
-    const bool close =
-        answer != gui::kModalCancelled && (answer != gui::kModalYes || SaveWorld() == gui::kModalDone);
+    const bool close = _OfferSave();
     m_ConfirmingClose = false;
     return close;
 }

@@ -322,6 +322,13 @@ bool MapEditorWindow::OnKey(const guiMsgKey& message)
 {
     if (message.virtualKey != 0 && message.key == VK_ESCAPE)
     {
+        // An open menu is what Escape closes. The keys leave its list too: their arrows would choose rows
+        // no longer shown.
+        if (_CloseMenus())
+        {
+            SetFocus(nullptr);
+            return true;
+        }
         // Leaving may save: an entity never put down goes first.
         _DropPlacing();
         ExitEditor();

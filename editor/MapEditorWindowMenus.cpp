@@ -401,9 +401,15 @@ void MapEditorWindow::ShowEntityProperties(kaEntity* entity)
             stand->GetModel()->PlayAnimation("default", true, 0.0f, 1.0f, 0);
 }
 
-void MapEditorWindow::_CloseMenus()
+bool MapEditorWindow::_CloseMenus()
 {
+    bool open = false;
     for (guiGroup* group : {m_FileMenuGroup, m_ToolsMenuGroup, m_PropertiesMenuGroup})
-        if (group != nullptr)
-            group->SetVisible(false);
+    {
+        if (group == nullptr)
+            continue;
+        open = open || group->IsVisible();
+        group->SetVisible(false);
+    }
+    return open;
 }

@@ -124,6 +124,8 @@ public:
     // The next frame shuts the game down.
     void RequestQuit() { m_QuitRequested = true; }
     bool IsQuitRequested() const { return m_QuitRequested; }
+    // The window's close, as the user's close request posts it once nothing needs asking.
+    void PostClose();
 
     // Start-up pieces.
     void BuildDisplayModes();
@@ -288,8 +290,9 @@ private:
     void _LoadFonts();
     void _SetUpCursor();
     void _CreateConsoleWindows();
-    // The user's close request: unsaved work in the editor is asked about first; the close itself then
-    // waits for the main loop, as every other close does. Other system commands take the default road.
+    // The user's close request: unsaved work in the editor is asked about first, and a close that comes while
+    // the editor asks something else waits for that answer; the close itself then waits for the main loop, as
+    // every other close does. Other system commands take the default road.
     void _OnSystemCommand(platform::WPARAM command, platform::LPARAM detail);
     // A course that loads without a venue is not started: a message naming it, then the career hub.
     void _RefuseCourseWithoutVenue(const std::string& courseFile);

@@ -14,3 +14,8 @@ void TarvolinEditorHost::OnEditorLeft()
     if (m_App.IsEngineEditor())
         m_App.RequestQuit();
 }
+
+void TarvolinEditorHost::CloseProgram()
+{
+    m_App.PostClose();
+}

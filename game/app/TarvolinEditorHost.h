@@ -4,8 +4,8 @@
 
 class Tarvolin;
 
-// The application as the course editor sees it: the edited world becomes the current one, and leaving
-// the engine's editor program ends it.
+// The application as the course editor sees it: the edited world becomes the current one, leaving the
+// engine's editor program ends it, and a close the editor held for a question's answer closes the program.
 class TarvolinEditorHost : public EditorHost
 {
 public:
@@ -13,6 +13,7 @@ public:
 
     void SetCurrentWorld(kaWorld* world) override;
     void OnEditorLeft() override;
+    void CloseProgram() override;
 
 private:
     Tarvolin& m_App;

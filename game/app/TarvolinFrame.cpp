@@ -115,6 +115,11 @@ void Tarvolin::_OnSystemCommand(platform::WPARAM command, platform::LPARAM detai
     MapEditorWindow* editor = GetEditorWindow();
     if (editor != nullptr && !editor->ConfirmClose())
         return;
+    PostClose();
+}
+
+void Tarvolin::PostClose()
+{
     // Posted, not sent: asked inside a dialog's wait, the close still ends every wait first.
     platform::PostMessage(GetWindowHandle(), platform::WM_CLOSE, 0, 0);
 }

@@ -15,6 +15,7 @@
 #include "engine/model/kaModelManager.h"
 #include "engine/terrain/kaDraggableDecalManager.h"
 #include "game/app/Tarvolin.h"
+#include "game/screens/InGameMenu.h"
 #include "game/screens/courseeditor/CourseOptions.h"
 #include "game/screens/courseeditor/MapSaveMenu.h"
 #include "game/vehicles/tvVehicle.h"
@@ -535,6 +536,21 @@ struct EditorUser
         return placed;
     }
 
+    // The editor was left for what follows it: the career hub for the course editor; for the engine
+    // editor, which has nothing to go back to, the program's end.
+    bool Left(HeadlessGame& game) const
+    {
+        return engineEditor ? game.App().IsQuitRequested() : !game.App().IsEditor();
+    }
+
+    // The game started, and the editor on a course with unsaved work, or with nothing unsaved.
+    void Start(HeadlessGame& game, bool changed) const
+    {
+        ASSERT_TRUE(game.Start());
+        ASSERT_TRUE(game.RunScript());
+        changed ? Change(game) : Open(game);
+    }
+
     // The editor on a course with nothing unsaved: the course editor opened from the hub and a course loaded
     // into it; the engine editor on the world it opens with.
     void Open(HeadlessGame& game) const
@@ -558,6 +574,16 @@ struct EditorUser
                 game, [&editor] { return editor.FindChild("file menu")->DynamicCast<guiListBox>(); }, "New");
             game.Click(CourseOptions::kWindowName, CourseOptions::kOkName);
         }
+        Pick(game);
+        game.PressButton(SDL_BUTTON_LEFT);
+        game.ReleaseButton(SDL_BUTTON_LEFT);
+    }
+
+    // The picture of what the user places clicked, and the pointer taken over the ground, where the entity
+    // hangs under it until a press puts it down.
+    void Pick(HeadlessGame& game) const
+    {
+        MapEditorWindow& editor = EditorOf(game);
         game.ClickWidget([&editor]() -> guiWidget* { return editor.GetCategoryDropDown()->GetButton(); });
         ClickListRow(
             game, [&editor] { return editor.GetCategoryDropDown()->GetList(); },
@@ -568,8 +594,6 @@ struct EditorUser
         game.MovePointer(430, 320);
         game.MovePointer(400, 300);
         game.Queue([] {});
-        game.PressButton(SDL_BUTTON_LEFT);
-        game.ReleaseButton(SDL_BUTTON_LEFT);
     }
 
     // After "Save" on the question: the untitled course is named in the save dialog; a close meanwhile adds
@@ -601,6 +625,8 @@ struct UsersCloseCase
     std::vector<const char*> answers;
     // The change is in the course's file at the end.
     bool saved;
+    // A picture picked from the palette hangs under the pointer, never put down, when the window is closed.
+    bool picked = false;
 };
 
 // The user's close: asked about unsaved work, and a Cancel keeps the program and the work; a second close
@@ -613,6 +639,7 @@ void ExpectTheUsersCloseAsksOverUnsavedWork(bool engineEditor)
         {"Don't Save", true, false, {MapSaveMenu::kNoName}, false},
         {"nothing unsaved", false, false, {}, false},
         {"display lost", true, true, {}, false},
+        {"nothing unsaved, a picture picked and never put down", false, false, {}, false, true},
     };
     const EditorUser user{engineEditor};
     for (const UsersCloseCase& test : cases)
@@ -620,18 +647,26 @@ void ExpectTheUsersCloseAsksOverUnsavedWork(bool engineEditor)
         SCOPED_TRACE(test.name);
         {
             HeadlessGame game(EditorUser::Options(engineEditor));
-            ASSERT_TRUE(game.Start());
-            ASSERT_TRUE(game.RunScript());
-            test.changed ? user.Change(game) : user.Open(game);
+            ASSERT_NO_FATAL_FAILURE(user.Start(game, test.changed));
+            if (test.picked)
+                user.Pick(game);
             ASSERT_TRUE(game.RunScript(3));
             MapEditorWindow& editor = EditorOf(game);
             ASSERT_NE(editor.GetWorld(), nullptr);
-            ASSERT_EQ(editor.IsSaved(), !test.changed);
+            ASSERT_EQ(editor.IsSaved(), !test.changed && !test.picked);
             const int placed = user.Placed(game);
+            // Nothing to ask about: no question comes between the close and the end.
+            bool askedAnyway = false;
             if (test.displayLost)
+            {
                 game.Queue([] { DisplayConnection::_SetLost(true); });
+            }
             else if (test.answers.empty())
+            {
                 PushWindowClose(game);
+                game.Queue([] {});
+                game.Queue([&game, &askedAnyway] { askedAnyway = QuestionShown(game); });
+            }
             for (const char* answer : test.answers)
             {
                 // Closed, then closed again while asked: the one question stays up.
@@ -655,6 +690,7 @@ void ExpectTheUsersCloseAsksOverUnsavedWork(bool engineEditor)
                 EXPECT_EQ(user.Placed(game), placed);
             }
             EXPECT_FALSE(game.RunScript(20)) << "still running";
+            EXPECT_FALSE(askedAnyway);
             EXPECT_TRUE(game.App().IsShutDown());
             EXPECT_FALSE(IsWindow(game.App().GetWindowHandle()));
             // The game's own saves ran.
@@ -681,6 +717,230 @@ TEST(TarvolinOnSdl, ClosingTheWindowOverAnUnsavedCourseAsksFirstInTheCourseEdito
 TEST(TarvolinOnSdl, ClosingTheWindowOverAnUnsavedWorldAsksFirstInTheEngineEditor)
 {
     ExpectTheUsersCloseAsksOverUnsavedWork(true);
+}
+
+namespace
+{
+
+// The editor's question on screen, by its window's name: the save question or the leave question; empty
+// when neither shows, "both" when one stands over the other.
+std::string QuestionOnScreen(HeadlessGame& game)
+{
+    std::string shown;
+    for (const char* question : {MapSaveMenu::kWindowName, InGameMenu::kWindowName})
+    {
+        guiWindow* window = game.Gui().FindWindow(question);
+        if (window != nullptr && window->IsVisible())
+            shown = shown.empty() ? question : "both";
+    }
+    return shown;
+}
+
+// A click on the button of that name of whichever question shows.
+void Answer(HeadlessGame& game, const char* button)
+{
+    game.ClickWidget(
+        [&game, button]() -> guiWidget*
+        {
+            const std::string shown = QuestionOnScreen(game);
+            guiWindow* window = shown.empty() ? nullptr : game.Gui().FindWindow(shown);
+            guiGlyph* glyph = window != nullptr ? window->FindChild(button) : nullptr;
+            return glyph != nullptr ? glyph->DynamicCast<guiWidget>() : nullptr;
+        });
+}
+
+// Every window on screen besides the editor, by name.
+std::string ShownBesidesTheEditor(HeadlessGame& game)
+{
+    std::string shown;
+    for (guiWindow* window : game.Gui().GetWindows())
+        if (window->IsVisible() && window != game.App().GetEditorWindow())
+            shown += "\"" + window->GetName() + "\" ";
+    return shown;
+}
+
+// Escape over each of the toolbar's menus closes it, and asks nothing; the arrow keys after it choose none of
+// the rows no longer shown.
+void ExpectEscapeClosesAnOpenMenu(HeadlessGame& game, MapEditorWindow& editor)
+{
+    for (const std::string menu : {"file", "tools", "properties"})
+    {
+        SCOPED_TRACE(menu);
+        guiGlyph* group = editor.FindChild(menu + " menu group");
+        ASSERT_NE(group, nullptr);
+        bool opened = false;
+        bool closed = false;
+        std::string asked = "not looked at";
+        std::string besides = "not looked at";
+        game.Click(editor.GetName(), menu + " button");
+        game.Queue([&] { opened = group->IsVisible(); });
+        game.TapKey(SDL_SCANCODE_ESCAPE);
+        game.Queue([] {});
+        game.Queue(
+            [&]
+            {
+                closed = !group->IsVisible();
+                asked = QuestionOnScreen(game);
+            });
+        game.TapKey(SDL_SCANCODE_DOWN);
+        game.TapKey(SDL_SCANCODE_DOWN);
+        game.Queue([] {});
+        game.Queue([&] { besides = ShownBesidesTheEditor(game); });
+        ASSERT_TRUE(game.RunScript(3));
+        EXPECT_TRUE(opened);
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(asked, "");
+        EXPECT_EQ(besides, "");
+        EXPECT_TRUE(editor.IsVisible());
+    }
+}
+
+// One of the editor's questions, closed over: what opens it, the question that shows, the button the user
+// then clicks, and whether the program closes on that answer.
+struct QuestionStep
+{
+    // A row of the file menu; Escape when null.
+    const char* opener;
+    const char* question;
+    const char* answer;
+    bool closes;
+};
+
+struct HeldCloseCase
+{
+    const char* name;
+    // The course holds unsaved work from the start.
+    bool changed;
+    // Escape is pressed over each open menu first.
+    bool menusFirst;
+    std::vector<QuestionStep> steps;
+    // The change is in the course's file at the end.
+    bool saved;
+};
+
+// A close while New's, Load's, Escape's or Exit Editor's question is on screen waits for the answer: Cancel
+// (or staying) keeps the editor and its course as they were and drops the close; any other answer closes the
+// program as the close would have, with nothing of what the question was for (no dialog, no other screen).
+void ExpectACloseDuringAQuestionWaitsForItsAnswer(bool engineEditor)
+{
+    const char* const save = MapSaveMenu::kWindowName;
+    const char* const leave = InGameMenu::kWindowName;
+    const HeldCloseCase cases[] = {
+        {"unsaved: Load's and New's questions cancelled, then New's answered Don't Save",
+         true,
+         true,
+         {{"Load World...", save, MapSaveMenu::kCancelName, false},
+          {"New", save, MapSaveMenu::kCancelName, false},
+          {"New", save, MapSaveMenu::kNoName, true}},
+         false},
+        {"unsaved: Load's question answered Save",
+         true,
+         false,
+         {{"Load World...", save, MapSaveMenu::kYesName, true}},
+         true},
+        {"saved: Escape's question answered Resume, then Exit Editor's answered Leave",
+         false,
+         false,
+         {{nullptr, leave, InGameMenu::kResumeName, false},
+          {"Exit Editor", leave, InGameMenu::kQuitName, true}},
+         false},
+    };
+    const EditorUser user{engineEditor};
+    for (const HeldCloseCase& test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        HeadlessGame game(EditorUser::Options(engineEditor));
+        ASSERT_NO_FATAL_FAILURE(user.Start(game, test.changed));
+        ASSERT_TRUE(game.RunScript(3));
+        MapEditorWindow& editor = EditorOf(game);
+        kaWorld* const world = editor.GetWorld();
+        ASSERT_NE(world, nullptr);
+        ASSERT_EQ(editor.IsSaved(), !test.changed);
+        const std::string name = editor.GetWorldName();
+        const int placed = user.Placed(game);
+        if (test.menusFirst)
+        {
+            ASSERT_NO_FATAL_FAILURE(ExpectEscapeClosesAnOpenMenu(game, editor));
+        }
+
+        for (const QuestionStep& step : test.steps)
+        {
+            SCOPED_TRACE(step.opener != nullptr ? step.opener : "Escape");
+            if (step.opener != nullptr)
+            {
+                game.Click(editor.GetName(), "file button");
+                ClickListRow(
+                    game, [&editor] { return editor.FindChild("file menu")->DynamicCast<guiListBox>(); },
+                    step.opener);
+            }
+            else
+            {
+                game.TapKey(SDL_SCANCODE_ESCAPE);
+            }
+            // Closed twice while asked: the one question stays, and the program with it.
+            std::string asked;
+            bool running = false;
+            game.Queue([] {});
+            PushWindowClose(game);
+            game.Queue([] {});
+            PushWindowClose(game);
+            game.Queue([] {});
+            game.Queue(
+                [&]
+                {
+                    asked = QuestionOnScreen(game);
+                    running = !game.App().IsShutDown();
+                });
+            Answer(game, step.answer);
+            if (step.answer == std::string(MapSaveMenu::kYesName))
+                user.NameTheCourse(game);
+            std::string besides;
+            game.Queue([&] { besides = ShownBesidesTheEditor(game); });
+            const bool ran = game.RunScript(step.closes ? 20 : 5);
+            EXPECT_EQ(asked, step.question);
+            EXPECT_TRUE(running);
+            EXPECT_EQ(besides, "");
+            if (ran == step.closes)
+            {
+                // The script's steps, and what they note into, are not done with: this run goes no further.
+                ADD_FAILURE() << (ran ? "still running" : "the program ended");
+                break;
+            }
+            if (step.closes)
+                break;
+            EXPECT_EQ(QuestionOnScreen(game), "");
+            EXPECT_EQ(editor.GetWorld(), world);
+            EXPECT_EQ(editor.IsSaved(), !test.changed);
+            EXPECT_EQ(editor.GetWorldName(), name);
+            if (!test.changed)
+                continue;
+            // The close went with the answer: the next one asks afresh.
+            std::string askedAgain;
+            PushWindowClose(game);
+            game.Queue([] {});
+            game.Queue([&] { askedAgain = QuestionOnScreen(game); });
+            Answer(game, MapSaveMenu::kCancelName);
+            ASSERT_TRUE(game.RunScript(5)) << "Cancel ended the program";
+            EXPECT_EQ(askedAgain, save);
+        }
+        EXPECT_TRUE(game.App().IsShutDown());
+        EXPECT_FALSE(IsWindow(game.App().GetWindowHandle()));
+        EXPECT_TRUE(game.Install().Exists("Tarvolin.cfg"));
+        EXPECT_EQ(user.Placed(game), placed + (test.saved ? 1 : 0));
+        EXPECT_FALSE(user.Left(game));
+    }
+}
+
+} // namespace
+
+TEST(TarvolinOnSdl, ACloseDuringACourseEditorQuestionWaitsForItsAnswer)
+{
+    ExpectACloseDuringAQuestionWaitsForItsAnswer(false);
+}
+
+TEST(TarvolinOnSdl, ACloseDuringAnEngineEditorQuestionWaitsForItsAnswer)
+{
+    ExpectACloseDuringAQuestionWaitsForItsAnswer(true);
 }
 
 namespace
@@ -772,9 +1032,10 @@ TEST(TarvolinOnSdl, TheViewKeyCyclesFromTheChaseToTheHoodViewAndBack)
     const testsupport::ScopedVariable headless("TARVOLIN_GFX_HEADLESS", "1");
     testsupport::TempDir install;
     std::filesystem::copy(TARVOLIN_CONTENT_DIR, install.Path(), std::filesystem::copy_options::recursive);
-    const std::string registry = install.Write(
-        "registry.cfg", "SOFTWARE\\Kalder Arts\\Tarvolin\\INSTALLTYPE=1\n"
-                        "SOFTWARE\\Kalder Arts\\Tarvolin\\FULLINSTALLPATH=" + install.Path() + "/\n");
+    const std::string registry =
+        install.Write("registry.cfg", "SOFTWARE\\Kalder Arts\\Tarvolin\\INSTALLTYPE=1\n"
+                                      "SOFTWARE\\Kalder Arts\\Tarvolin\\FULLINSTALLPATH=" +
+                                          install.Path() + "/\n");
     const testsupport::ScopedVariable installed("TARVOLIN_REGISTRY", registry);
     testsupport::CurrentDirectory here(install.Path());
     for (const char* vehicle : {"Charger", "Motorcycle"})

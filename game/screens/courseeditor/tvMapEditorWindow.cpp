@@ -2,7 +2,6 @@
 
 #include "editor/EditorCamera.h"
 #include "editor/EditorHost.h"
-#include "editor/WindowNames.h"
 #include "engine/core/Wizard.h"
 #include "engine/core/kaColor.h"
 #include "engine/core/kaInitData.h"
@@ -35,14 +34,6 @@
 #include <iterator>
 
 using kaXmlValues::FloatOrZero;
-
-namespace
-{
-
-constexpr const char* kInGameMenu = windowNames::kInGameMenu;
-constexpr const char* kSaveWorldMenu = windowNames::kSaveWorld;
-
-} // namespace
 
 tvMapEditorWindow::tvMapEditorWindow(const std::string& layoutFile, Tarvolin* app, EditorHost* host)
     : MapEditorWindow(layoutFile, host), m_App(app)
@@ -391,13 +382,10 @@ void tvMapEditorWindow::ExitEditor()
 {
     if (GetWorld() != nullptr && !IsSaved())
     {
-        const int32_t answer = _ShowModal(kSaveWorldMenu);
-        if (answer == gui::kModalCancelled)
-            return;
-        if (answer == gui::kModalYes && SaveWorld() != gui::kModalDone)
+        if (!_OfferSave())
             return;
     }
-    else if (_ShowModal(kInGameMenu) != gui::kModalDone)
+    else if (!_AskToLeave())
     {
         return;
     }
