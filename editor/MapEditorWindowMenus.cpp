@@ -265,6 +265,9 @@ void MapEditorWindow::_RunChosenRow(Menu menu)
     if (guiGroup* group = _MenuGroup(menu))
         group->SetVisible(false);
     guiListBox* list = _MenuList(menu);
+    // The keys leave the hidden list: their arrows would choose rows no longer shown.
+    if (list != nullptr && GetFocusedWidget() == list)
+        SetFocus(nullptr);
     const std::string chosen = list != nullptr ? list->GetSelectedText() : std::string();
     for (const MenuRow& row : _MenuRows(menu))
         if (chosen == row.caption)
