@@ -588,6 +588,17 @@ TEST_F(WorldToolTest, ACourseOutsideAnInstallKeepsTheVenueItNames)
         EXPECT_NE(info.find(c.installFound ? "venue: StuntYard" : "venue: (none)"), std::string::npos)
             << info;
     }
+
+    // In its install, a venue no record makes is kept and named as well.
+    std::string typo = yard;
+    typo.replace(typo.find("<arena>StuntYard</arena>"), std::strlen("<arena>StuntYard</arena>"),
+                 "<arena>StuntYrad</arena>");
+    const std::string inside = m_Root.Write("Worlds/typo.xml", typo);
+    const std::string said =
+        Tool("resave " + Quote(inside) + " " + Quote(m_Root.File("Worlds/typo-out.xml")), 0);
+    EXPECT_EQ(CountOf(said, "venue \"StuntYrad\": no venue of that name."), 1u) << said;
+    EXPECT_EQ(CountOf(said, "no install folder found"), 0u) << said;
+    EXPECT_EQ(CountOf(ReadFile(m_Root.File("Worlds/typo-out.xml")), "<arena>StuntYrad</arena>"), 1u);
 }
 
 // Sample Course lies with the editor's worlds; a rerun over an older install takes its old copy out of the
