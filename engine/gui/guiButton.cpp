@@ -12,6 +12,7 @@
 #include "engine/gui/guiWidgetFactoryFor.h"
 #include "engine/render/kaTexture.h"
 
+#include <cmath>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -25,14 +26,13 @@ const guiWidgetFactoryFor<guiButton> s_Factory;
 
 const kaColor kDefaultColors[4] = {
     kaColor::kaColorClamped(0.5f, 0.5f, 0.5f, 0.5f), kaColor::kaColorClamped(0.75f, 0.75f, 0.75f, 0.5f),
-                                   kaColor::kaColorClamped(1.0f, 1.0f, 1.0f, 0.5f), kaColor::kaColorClamped(0.25f, 0.25f, 0.25f, 0.25f)};
+    kaColor::kaColorClamped(1.0f, 1.0f, 1.0f, 0.5f), kaColor::kaColorClamped(0.25f, 0.25f, 0.25f, 0.25f)};
 
 // Sheet names of the state images, in sheet order, with their states.
-const std::pair<const char*, int32_t> kSheetImages[4] = {
-    {"Disabled", guiButton::kDisabled},
-    {"Clicked", guiButton::kClicked},
-    {"Rollover", guiButton::kRollover},
-    {"Normal", guiButton::kNormal}};
+const std::pair<const char*, int32_t> kSheetImages[4] = {{"Disabled", guiButton::kDisabled},
+                                                         {"Clicked", guiButton::kClicked},
+                                                         {"Rollover", guiButton::kRollover},
+                                                         {"Normal", guiButton::kNormal}};
 
 } // namespace
 
@@ -183,7 +183,7 @@ bool guiButton::HitTest(const kaPoint& point, guiGlyph*& out)
 
 bool guiButton::PreRender(guiRenderContext& context)
 {
-    if (!m_HasFocus || !m_Pressed || !m_Hover || m_RepeatRate <= 0.0f)
+    if (!m_HasFocus || !m_Pressed || !m_Hover || !(m_RepeatRate > 0.0f))
         return guiWidget::PreRender(context);
     m_RepeatTimer += g_pGuiManager != nullptr ? g_pGuiManager->GetLastFrameTime() : 0.0f;
     if (!m_Repeating)
@@ -196,11 +196,15 @@ bool guiButton::PreRender(guiRenderContext& context)
         if (!m_Repeating)
             return guiWidget::PreRender(context);
     }
-    while (m_RepeatTimer > m_RepeatRate)
+    // A layout's rate or delay can be such that the timer never runs down a rate at a time (a rate of
+    // 1e-30, a delay of -inf): the repeats are counted and the rest is taken as a remainder.
+    for (int32_t repeats = 0; m_RepeatTimer > m_RepeatRate && repeats < kMostRepeatsAFrame; ++repeats)
     {
         _Run(m_OnClick, 1);
         m_RepeatTimer -= m_RepeatRate;
     }
+    if (!(m_RepeatTimer <= m_RepeatRate))
+        m_RepeatTimer = std::isfinite(m_RepeatTimer) ? std::fmod(m_RepeatTimer, m_RepeatRate) : 0.0f;
     return guiWidget::PreRender(context);
 }
 

@@ -30,6 +30,8 @@ public:
     static constexpr float kOnClickVersion = 1.03f;
     static constexpr float kAlphaHitVersion = 1.1f;
     static constexpr const char* kClickSound = "Sounds\\button_click.wav";
+    // Repeats one frame runs at most; a longer backlog is dropped.
+    static constexpr int32_t kMostRepeatsAFrame = 64;
 
     static const kaClassInfo& StaticClassInfo();
 

@@ -1,5 +1,6 @@
 #include "engine/render/kaCamera.h"
 
+#include "engine/core/kaAngles.h"
 #include "engine/core/kaApp.h"
 #include "engine/core/kaLexicalCast.h"
 #include "engine/core/kaXmlHelpers.h"
@@ -29,8 +30,6 @@ Vector3 g_CameraEyeOffset;
 namespace
 {
 
-const float kPi = 3.14159265f;
-const float kTwoPi = 6.2831853f;
 const float kCrossMinimum = 0.01f;
 
 // A vector turned by yaw about Y, pitch about X and roll about Z.
@@ -417,21 +416,16 @@ void kaCamera::_UpdateChase(float dt)
     {
         m_FollowedPoint = m_pTarget->GetPosition() + Vector3(m_OffsetX, m_OffsetY, 0.0f);
         const Vector3 ahead = Turn(Vector3(0.0f, 0.0f, 1.0f), m_pTarget->GetRotation());
-        float heading = std::atan2(ahead.x, ahead.z);
-        while (heading - m_HeadingGoal.x > kPi)
-            heading -= kTwoPi;
-        while (heading - m_HeadingGoal.x < -kPi)
-            heading += kTwoPi;
-        m_HeadingGoal.x = heading;
+        m_HeadingGoal.x = kaAngles::NearTurn(std::atan2(ahead.x, ahead.z), m_HeadingGoal.x);
     }
     else
     {
         m_FollowedPoint = m_PanTarget;
     }
-    while (m_HeadingGoal.x - m_Heading.x > kPi)
-        m_HeadingGoal.x -= kTwoPi;
-    while (m_HeadingGoal.x - m_Heading.x < -kPi)
-        m_HeadingGoal.x += kTwoPi;
+    // A heading the spring threw past every number starts again from its goal.
+    if (!std::isfinite(m_Heading.x))
+        m_Heading = m_HeadingGoal;
+    m_HeadingGoal.x = kaAngles::NearTurn(m_HeadingGoal.x, m_Heading.x);
 
     // 2. Heading and angles.
     if (m_AngleSmoothing && !m_Snap && !m_Frozen)

@@ -1,6 +1,7 @@
 #include "game/vehicles/MotorCycle.h"
 
 #include "engine/core/InputDevice.h"
+#include "engine/core/kaAngles.h"
 #include "engine/core/kaInitDataBase.h"
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/core/kaXmlValues.h"
@@ -43,8 +44,6 @@ namespace
 const EntityFactory::Registration s_Registration(MotorCycle::StaticClassInfo(),
                                                  &EntityFactory::Create<MotorCycle>);
 
-constexpr float kPi = 3.14159265f;
-
 Vector3 FromBody(const dReal* v)
 {
     return Vector3(static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]));
@@ -57,15 +56,6 @@ Vector3 Turn(const Vector3& v, const Quaternion& q)
     Vector3 out;
     platform::Vec3TransformNormal(&out, &v, &rotation);
     return out;
-}
-
-float Wrap(float angle)
-{
-    while (angle > kPi)
-        angle -= 2.0f * kPi;
-    while (angle < -kPi)
-        angle += 2.0f * kPi;
-    return angle;
 }
 
 // A model from a file or a descriptor; null, with nothing kept, when it does not load.
@@ -606,7 +596,11 @@ void MotorCycle::_UpdateTurning(bool riding)
             m_pFork->SetRotation(0.0f, -joint->GetAngle(), 0.0f);
         if (m_pWheel)
         {
-            m_WheelAngle = Wrap(m_WheelAngle + joint->GetAngleRate() * m_FrameTime);
+            // A spin with no finite angle leaves the wheel as it was last drawn: the model's rotation is
+            // never fed a value that is not a number.
+            const float turned = m_WheelAngle + joint->GetAngleRate() * m_FrameTime;
+            if (std::isfinite(turned))
+                m_WheelAngle = kaAngles::Wrap(turned);
             m_pWheel->SetRotation(m_WheelAngle, 0.0f, 0.0f);
         }
         if (rider)

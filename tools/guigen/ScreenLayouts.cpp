@@ -1,10 +1,10 @@
 #include "tools/guigen/ScreenLayouts.h"
 
-#include "tools/guigen/FormWidgets.h"
 #include "tools/guigen/FileDialogPictures.h"
+#include "tools/guigen/FormWidgets.h"
 #include "tools/guigen/GuiContent.h"
-#include "tools/guigen/PalettePictures.h"
 #include "tools/guigen/LockPictures.h"
+#include "tools/guigen/PalettePictures.h"
 #include "tools/guigen/RacePictures.h"
 #include "tools/guigen/ScrollImages.h"
 
@@ -36,12 +36,12 @@
 
 #include "platform/files/Files.h"
 
-#include <sstream>
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <map>
 #include <set>
+#include <sstream>
 
 namespace guigen
 {
@@ -86,24 +86,23 @@ kaColor Rgba(float r, float g, float b, float a = 1.0f)
     return kaColor::kaColorClamped(r, g, b, a);
 }
 
-const char* const kCredits =
-    "Tarvolin v1.0\n"
-    "A stunt-driving game with a course editor.\n"
-    "\n"
-    "Physics: Open Dynamics Engine (ODE), BSD licence.\n"
-    "Fonts rendered with FreeType, FreeType Licence.\n"
-    "XML: TinyXML, zlib licence.\n"
-    "Windows, input and sound devices: SDL2, zlib licence.\n"
-    "Drawing: OpenGL through Mesa, MIT licence.\n"
-    "Callbacks: Boost, Boost Software Licence 1.0.\n"
-    "Music streams: libsndfile, LGPL 2.1.\n"
-    "Compressed pictures: zlib, zlib licence.\n"
-    "\n"
-    "Interface fonts made from DejaVu Sans and DejaVu Sans Bold.\n"
-    "DejaVu fonts: Bitstream Vera licence with DejaVu changes,\n"
-    "free to use, copy and change.\n"
-    "\n"
-    "Licence texts are in the licences folder of the install.";
+const char* const kCredits = "Tarvolin v1.0\n"
+                             "A stunt-driving game with a course editor.\n"
+                             "\n"
+                             "Physics: Open Dynamics Engine (ODE), BSD licence.\n"
+                             "Fonts rendered with FreeType, FreeType Licence.\n"
+                             "XML: TinyXML, zlib licence.\n"
+                             "Windows, input and sound devices: SDL2, zlib licence.\n"
+                             "Drawing: OpenGL through Mesa, MIT licence.\n"
+                             "Callbacks: Boost, Boost Software Licence 1.0.\n"
+                             "Music streams: libsndfile, LGPL 2.1.\n"
+                             "Compressed pictures: zlib, zlib licence.\n"
+                             "\n"
+                             "Interface fonts made from DejaVu Sans and DejaVu Sans Bold.\n"
+                             "DejaVu fonts: Bitstream Vera licence with DejaVu changes,\n"
+                             "free to use, copy and change.\n"
+                             "\n"
+                             "Licence texts are in the licences folder of the install.";
 
 // Two dialog buttons side by side at this height of a 300-wide dialog.
 ScreenWidget Button(const char* name, const char* caption, float x, float y, float width)
@@ -116,7 +115,6 @@ ScreenWidget RowButton(const char* name, const char* caption, float width)
 {
     return {name, &guiButton::StaticClassInfo, caption, 0, 0, width, kGridRowHeight};
 }
-
 
 // Editor dialogs: a caption beside each field, paths long enough to type whole.
 constexpr float kFieldHeight = 24.0f;
@@ -266,10 +264,10 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
         Button("cancel", "Cancel", 490, 436, 110),
     };
     AddChooser(create, 10, 316);
-    create.labels = {Label("Height map", 0, 6, "label group"),   Label("Height", 0, 36, "label group"),
-                     Label("Width", 0, 66, "label group"),        Label("Length", 0, 96, "label group"),
+    create.labels = {Label("Height map", 0, 6, "label group"),     Label("Height", 0, 36, "label group"),
+                     Label("Width", 0, 66, "label group"),         Label("Length", 0, 96, "label group"),
                      Label("Vertex light", 0, 126, "label group"), Label("Mask", 0, 6, "layer group"),
-                     Label("Texture", 0, 36, "layer group"),      Label("Stretch", 0, 66, "layer group")};
+                     Label("Texture", 0, 36, "layer group"),       Label("Stretch", 0, 66, "layer group")};
     create.editor = true;
     table.push_back(create);
 
@@ -302,8 +300,8 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
         Button("ok", "Ok", 70, 356, 110),
         Button("cancel", "Cancel", 220, 356, 110),
     };
-    sky.labels = {Label("Left", 10, 44),    Label("Right", 10, 74),   Label("Forward", 10, 104),
-                  Label("Back", 10, 134),   Label("Top", 10, 164),    Label("Clouds", 10, 194),
+    sky.labels = {Label("Left", 10, 44),    Label("Right", 10, 74), Label("Forward", 10, 104),
+                  Label("Back", 10, 134),   Label("Top", 10, 164),  Label("Clouds", 10, 194),
                   Label("Height", 10, 224), Label("Speed", 10, 254)};
     sky.editor = true;
     table.push_back(sky);
@@ -323,11 +321,11 @@ void AddEditorDialogs(std::vector<ScreenLayout>& table)
         Button("ok", "Ok", 70, 396, 110),
         Button("cancel", "Cancel", 220, 396, 110),
     };
-    sun.labels = {Label("Texture", 10, 18),     Label("Position", 10, 48),      Label("Axis tilt", 10, 78),
-                  Label("Scale", 10, 108),      Label("Red", 10, 138),          Label("Green", 10, 168),
-                  Label("Blue", 10, 198),       Label("Ambient red", 10, 228),
-                  Label("Ambient green", 10, 258),
-                  Label("Ambient blue", 10, 288)};
+    sun.labels = {Label("Texture", 10, 18),        Label("Position", 10, 48),
+                  Label("Axis tilt", 10, 78),      Label("Scale", 10, 108),
+                  Label("Red", 10, 138),           Label("Green", 10, 168),
+                  Label("Blue", 10, 198),          Label("Ambient red", 10, 228),
+                  Label("Ambient green", 10, 258), Label("Ambient blue", 10, 288)};
     sun.editor = true;
     table.push_back(sun);
 
@@ -425,7 +423,8 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
         Button("opt_video_b", "Video", 40, 80, 120),
         Button("opt_audio_b", "Audio", 170, 80, 120),
         Button("opt_controls_b", "Controls", 300, 80, 120),
-        {"selbar", &guiImage::StaticClassInfo, "vid_sel.tga", 40, 112, float(kTabBarWidth), float(kTabBarHeight)},
+        {"selbar", &guiImage::StaticClassInfo, "vid_sel.tga", 40, 112, float(kTabBarWidth),
+         float(kTabBarHeight)},
         {"options content group", &guiGroup::StaticClassInfo, "", 40, 134, 560, 280},
         Button("opt_ok_b", "OK", 380, 430, 110),
         Button("opt_cancel_b", "Cancel", 500, 430, 110),
@@ -435,7 +434,8 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
     table.push_back(options);
 
     const float box = float(kCheckSide);
-    ScreenLayout video{"ui\\common\\opt_video.kab", &guiGroup::StaticClassInfo, "video page", 0, 0, 560, 280, {}, {}};
+    ScreenLayout video{
+        "ui\\common\\opt_video.kab", &guiGroup::StaticClassInfo, "video page", 0, 0, 560, 280, {}, {}};
     video.host = kHost;
     video.widgets = {
         {"resolution_drop", &guiDropDown::StaticClassInfo, "", 150, 12, 160, 18},
@@ -449,7 +449,8 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
                     {"Medium", "bar16m", 280, 200},  {"High", "bar16m", 400, 200}};
     table.push_back(video);
 
-    ScreenLayout audio{"UI\\common\\opt_audio.kab", &guiGroup::StaticClassInfo, "audio page", 0, 0, 560, 280, {}, {}};
+    ScreenLayout audio{
+        "UI\\common\\opt_audio.kab", &guiGroup::StaticClassInfo, "audio page", 0, 0, 560, 280, {}, {}};
     audio.host = kHost;
     audio.widgets = {
         {"sound_volume", &guiSlider::StaticClassInfo, "", 180, 12, 300, 16},
@@ -463,8 +464,8 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
                     {"Play music", "bar16m", 210, 160}};
     table.push_back(audio);
 
-    ScreenLayout controls{"ui\\common\\opt_controls.kab", &guiGroup::StaticClassInfo, "controls page", 0, 0, 560, 280,
-                          {}, {}};
+    ScreenLayout controls{
+        "ui\\common\\opt_controls.kab", &guiGroup::StaticClassInfo, "controls page", 0, 0, 560, 280, {}, {}};
     controls.host = kHost;
     struct Row
     {
@@ -472,14 +473,11 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
         const char* text;
         const char* action;
     };
-    const Row rows[] = {{"accel_b", "accel_text", "Accelerate"},
-                        {"brake_b", "brake_text", "Brake"},
-                        {"left_b", "left_text", "Steer left"},
-                        {"right_b", "right_text", "Steer right"},
-                        {"camera_b", "camera_text", "Change camera"},
-                        {"respawn_b", "respawn_text", "Respawn"},
-                        {"freecam_b", "freecam_t", "Free camera"},
-                        {"quicklookback_b", "quicklook_t", "Look back"}};
+    const Row rows[] = {
+        {"accel_b", "accel_text", "Accelerate"},      {"brake_b", "brake_text", "Brake"},
+        {"left_b", "left_text", "Steer left"},        {"right_b", "right_text", "Steer right"},
+        {"camera_b", "camera_text", "Change camera"}, {"respawn_b", "respawn_text", "Respawn"},
+        {"freecam_b", "freecam_t", "Free camera"},    {"quicklookback_b", "quicklook_t", "Look back"}};
     float y = 0;
     for (const Row& row : rows)
     {
@@ -492,7 +490,8 @@ void AddOptionsScreens(std::vector<ScreenLayout>& table)
 }
 
 // The editor over its world: a toolbar across the top with the world's name beside it, three menus that
-// drop from it, the entity palette down the left and the decal tools. Everything lies in "hide all group", which Tab hides.
+// drop from it, the entity palette down the left and the decal tools. Everything lies in "hide all group",
+// which Tab hides.
 ScreenLayout MapEditorLayout()
 {
     constexpr const char* kAll = "hide all group";
@@ -569,7 +568,8 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
         Value("CourseRunsValue TextBox", 200, 122, 90),
         Value("NearDeath TextBox", 200, 144, 90),
         {"Level Index", &guiText::StaticClassInfo, "1", 440, 62, 0, 0, false, nullptr, 24, "bar24b"},
-        ScrolledGrid("Levels Grid", "140 10 100 25 90 15 60", 24, 196, 440, 264),
+        // Its columns and the scroll bar beside them: a long course list does not cover the Retry buttons.
+        ScrolledGrid("Levels Grid", "140 10 100 25 90 15 60", 24, 196, float(440 + kScrollSide), 264),
         Button("NextLevel Button", "Next Level", 496, 56, 130),
         Button("Exhibition Button", "Exhibition", 496, 96, 130),
         Button("Practice Button", "Practice", 496, 136, 130),
@@ -668,12 +668,9 @@ void AppendCareerLayouts(std::vector<ScreenLayout>& table)
     ScreenLayout preview =
         Dialog("UI/coursepreview/coursepreview.kab", windowNames::kCoursePreview, 400, 280);
     preview.widgets = {
-        Value("career_level", 20, 14, 360, "bar24b"),
-        Value("target_score", 200, 70, 150, "bar18b"),
-        Value("personal_best", 200, 100, 150, "bar18b"),
-        Value("all time high", 200, 130, 150, "bar18b"),
-        Value("high score by", 200, 160, 180, "bar18b"),
-        Button("back", "Back", 30, 230, 110),
+        Value("career_level", 20, 14, 360, "bar24b"),    Value("target_score", 200, 70, 150, "bar18b"),
+        Value("personal_best", 200, 100, 150, "bar18b"), Value("all time high", 200, 130, 150, "bar18b"),
+        Value("high score by", 200, 160, 180, "bar18b"), Button("back", "Back", 30, 230, 110),
         Button("begin", "Begin", 260, 230, 110),
     };
     preview.labels = {{"Target", "bar16m", 20, 72},
@@ -767,7 +764,8 @@ std::vector<ScreenLayout> MakeContract()
         Button("Quit Button", "Quit", 340, 390, 180),
         {"vText", &guiTextBox::StaticClassInfo, "v1.0", 560, 450, 70, 20},
     };
-    main.labels = {{"TARVOLIN", "bar24b", 40, 40}, {"Stunt driving", "bar16m", 40, 76}, {"Drivers", "bar18b", 40, 122}};
+    main.labels = {
+        {"TARVOLIN", "bar24b", 40, 40}, {"Stunt driving", "bar16m", 40, 76}, {"Drivers", "bar18b", 40, 122}};
     CentrePage(main);
     table.push_back(main);
 
@@ -821,7 +819,8 @@ std::vector<ScreenLayout> MakeContract()
     AddEditorDialogs(table);
     AppendPropertyLayouts(table);
     AddOptionsScreens(table);
-    ScreenLayout console{"DebugWindow.kab", &guiWindow::StaticClassInfo, "Console", 464, 450, 250, 125, {}, {}};
+    ScreenLayout console{
+        "DebugWindow.kab", &guiWindow::StaticClassInfo, "Console", 464, 450, 250, 125, {}, {}};
     console.widgets = {
         {"OutputBox", &guiDisplayBox::StaticClassInfo, "", 6, 6, 238, 80},
         {"InputBox", &guiTextBox::StaticClassInfo, "", 6, 93, 238, 26, true},

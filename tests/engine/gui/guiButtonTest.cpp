@@ -11,12 +11,16 @@
 #include "tests/support/CurrentDirectory.h"
 #include "tests/support/RiffBuilder.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Watchdog.h"
 #include "tests/support/engine/gui/GuiDesk.h"
 #include "tests/support/engine/gui/LayoutRoundTrip.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -166,6 +170,57 @@ TEST_F(ButtonTest, HoldingRepeatsAfterTheDelayAtTheRate)
     }
 }
 
+// A rate or delay no frame's time runs down a step at a time: each frame repeats at most its bound, and once
+// the delay's backlog is dropped a held button repeats at its rate again.
+TEST_F(ButtonTest, HeldRepeatsStayBoundedWhateverTheRateAndDelay)
+{
+    testsupport::Watchdog watchdog(std::chrono::seconds(20), "a held button's repeats did not end");
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr int kFrames = 4;
+    constexpr int kMost = guiButton::kMostRepeatsAFrame;
+    struct Case
+    {
+        float rate;
+        float delay;
+        // Clicks in kFrames frames of 0.25 s after the frame that passes the delay, at least and at most.
+        int least;
+        int most;
+    } cases[] = {
+        {1e-30f, 0.4f, kFrames * kMost, kFrames * kMost},
+        {1e-30f, -1e20f, kFrames * kMost, kFrames * kMost},
+        {0.1f, -kInf, 9, 10},
+        {0.1f, -3.4e38f, 9, 10},
+        {0.1f, -1e8f, 9, 10},
+    };
+    for (const Case& c : cases)
+    {
+        m_Button->SetRepeatRate(c.rate);
+        m_Button->SetRepeatDelay(c.delay);
+        m_Button->SetFireOnPress(true);
+        m_Desk.MoveTo(100, 70);
+        m_Desk.manager.Update(0.0f);
+        m_Desk.Button(0, true);
+        m_Desk.manager.Update(0.5f);
+        m_Log.clear();
+        m_Desk.Frame(0.0f);
+        const auto clicks = [this] { return std::count(m_Log.begin(), m_Log.end(), "click"); };
+        EXPECT_LE(clicks(), kMost) << c.rate << " after " << c.delay;
+        long total = 0;
+        for (int frame = 0; frame < kFrames; ++frame)
+        {
+            m_Log.clear();
+            m_Desk.manager.Update(0.25f);
+            m_Desk.Frame(0.0f);
+            EXPECT_LE(clicks(), kMost) << c.rate << " after " << c.delay << ", frame " << frame;
+            total += clicks();
+        }
+        EXPECT_GE(total, c.least) << c.rate << " after " << c.delay;
+        EXPECT_LE(total, c.most) << c.rate << " after " << c.delay;
+        m_Desk.Button(0, false);
+        Play("o");
+    }
+}
+
 TEST(Button, EachPressPlaysTheClickOnceUnlessSilenced)
 {
     platform::NullAudioSink sink;
@@ -254,8 +309,9 @@ TEST(Button, StateImagesComeBackByIndexInBothForms)
     button->SetFireOnPress(true);
     button->SetAlphaHitTesting(true);
     const std::string text = gui::FormatLayout(*button, false);
-    EXPECT_NE(text.find("StateImage 0 true 0\nStateImage 1 true 1\nStateImage 2 true 2\nStateImage 3 true 3\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("StateImage 0 true 0\nStateImage 1 true 1\nStateImage 2 true 2\nStateImage 3 true 3\n"),
+        std::string::npos);
     for (bool binary : {false, true})
     {
         guiGlyph* read = testsupport::RoundTrip(*button, binary, dir);
@@ -278,7 +334,8 @@ TEST(Button, BadStateLinesLeaveTheStateWithoutImage)
     guiButton* button = new guiButton(guiCoordPair::Pixels(5, 6), guiCoordPair::Pixels(30, 20));
     button->AddRef();
     const std::string text = gui::FormatLayout(*button, false);
-    const std::string lines = "StateImage 0 true 0\nStateImage 1 true 1\nStateImage 2 true 2\nStateImage 3 true 3\n";
+    const std::string lines =
+        "StateImage 0 true 0\nStateImage 1 true 1\nStateImage 2 true 2\nStateImage 3 true 3\n";
     struct Case
     {
         const char* lines;
@@ -356,7 +413,8 @@ TEST(Button, TheSheetRemovesAllButTheNormalImage)
     for (const GuiParamTable::Entry* entry : sheet.GetEntries())
         names.push_back(entry->name);
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 6),
-              (std::vector<std::string>{"Disabled", "Clicked", "Rollover", "Normal", "OnClick", "AlphaHitTesting"}));
+              (std::vector<std::string>{"Disabled", "Clicked", "Rollover", "Normal", "OnClick",
+                                        "AlphaHitTesting"}));
     GuiParamTable change(16);
     for (const char* name : {"Normal", "Rollover", "Disabled"})
         change.Insert(name, "-1", ka::any());

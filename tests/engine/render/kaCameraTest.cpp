@@ -5,6 +5,7 @@
 #include "engine/render/DampedSpringStep.h"
 #include "engine/render/kaGraphicsManager.h"
 
+#include "tests/support/Watchdog.h"
 #include "tests/support/engine/render/GraphicsManagerFixture.h"
 
 #include "platform/gfx/GfxDevice.h"
@@ -15,7 +16,9 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <chrono>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -341,6 +344,34 @@ TEST_F(CameraTest, ChaseHeadingGoalTakesTheShortWayRound)
         camera.Update(0.1f);
     }
     EXPECT_NEAR(camera.GetHeadingGoal(), 2.0f * 3.14159265f - 3.0f, 1e-3f);
+}
+
+// A frame far longer than any hitch throws the heading's spring out past where a float turns, or to
+// infinity: the chase still answers, and its heading and goal come back to where the target faces.
+TEST_F(CameraTest, ChaseAnswersWhereverItsHeadingSpringIsThrown)
+{
+    testsupport::Watchdog watchdog(std::chrono::seconds(20), "the chase camera's update did not end");
+    const Vector3 yAxis(0.0f, 1.0f, 0.0f);
+    for (const float dt : {1e4f, 1e20f, 3.4e38f, std::numeric_limits<float>::infinity()})
+    {
+        kaCamera camera;
+        StartChase(camera);
+        Target target;
+        camera.SetTarget(&target);
+        for (const float angle : {3.0f, -3.0f, 1.0f})
+        {
+            Quaternion turn;
+            QuaternionRotationAxis(&turn, &yAxis, angle);
+            target.SetRotation(turn.x, turn.y, turn.z, turn.w);
+            camera.Update(angle == -3.0f ? dt : 0.1f);
+        }
+        const float goal = camera.GetHeadingGoal();
+        ASSERT_TRUE(std::isfinite(goal)) << dt;
+        EXPECT_TRUE(std::isfinite(camera.GetHeading())) << dt;
+        // Some whole number of turns from the target's heading.
+        const float turns = (goal - 1.0f) / (2.0f * 3.14159265f);
+        EXPECT_NEAR(turns, std::round(turns), 1e-3f) << dt;
+    }
 }
 
 TEST_F(CameraTest, ChaseCollisionHookRunsOnlyWithAPositiveCountAndMayMoveTheCamera)

@@ -5,16 +5,20 @@
 #include "game/vehicles/MotorCycle.h"
 #include "game/world/tvWorld.h"
 #include "platform/gfx/math/Vector3.h"
+#include "tests/support/Watchdog.h"
 #include "tests/support/game/HeadlessGame.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <ode/ode.h>
 #include <ostream>
 #include <sstream>
+#include <string>
 
 using platform::Vector3;
 using testsupport::HeadlessGame;
@@ -25,8 +29,8 @@ namespace
 constexpr double kPassFrame = 1.0 / 30.0;
 // A reset gives the rider two seconds in which nothing throws him; a pass starts after them.
 constexpr int kPassSettleFrames = 70;
-// Past the plate by this much, beyond where the vehicle comes down, the throttle is let go; the pass ends this
-// many frames later, short of the yard's far wall.
+// Past the plate by this much, beyond where the vehicle comes down, the throttle is let go; the pass ends
+// this many frames later, short of the yard's far wall.
 constexpr float kPassRunOut = 14.0f;
 constexpr int kPassCoastFrames = 20;
 constexpr int kPassMostFrames = 240;
@@ -358,5 +362,60 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Halt{{"Worlds\\token_arena.xml", "Motorcycle"}, 0, 0, 600},
                       Halt{{"Worlds\\token_arena.xml", "Motorcycle"}, 40, 0, 300},
                       Halt{{"Worlds\\proving_ground.xml", "Motorcycle"}, 30, SDL_SCANCODE_D, 300}));
+
+} // namespace
+
+namespace
+{
+
+// Every frame comes back within this, the first of a start included; a bike's spin once froze the game
+// for good, past any signal.
+constexpr auto kMostFrameTime = std::chrono::seconds(30);
+// The throttle spun the wheel past where a float stops turning within eight frames.
+constexpr int kFeatherThrottleFrames = 30;
+constexpr int kMostFramesToQuit = 5;
+
+// The motorcycle's record with a mass of next to nothing: the throttle spins the rear wheel as fast as the
+// physics lets anything spin.
+class FeatherBikeTest : public PracticeRunTest
+{
+protected:
+    void LightenTheBike()
+    {
+        const testsupport::TempDir& install = m_Game.Install();
+        std::string gear = install.Read("InitData/StuntGear.xml");
+        const size_t record = gear.find("<uniqueID>Motorcycle</uniqueID>");
+        ASSERT_NE(record, std::string::npos);
+        const std::string mass = "<mass>3</mass>";
+        const size_t at = gear.find(mass, record);
+        ASSERT_NE(at, std::string::npos);
+        install.Write("InitData/StuntGear.xml", gear.replace(at, mass.size(), "<mass>1e-30</mass>"));
+    }
+};
+
+TEST_F(FeatherBikeTest, WithTheThrottleHeldTheGameKeepsAnsweringAndEndsOnSigterm)
+{
+    ASSERT_NO_FATAL_FAILURE(LightenTheBike());
+    testsupport::Watchdog watchdog(kMostFrameTime, "a frame of the feather bike's practice run did not end");
+    ASSERT_NO_FATAL_FAILURE(StartPractice(Course{"Worlds\\proving_ground.xml", "Motorcycle"}));
+    m_Game.KeyDown(SDL_SCANCODE_W);
+    for (int i = 0; i < kFeatherThrottleFrames; ++i)
+    {
+        watchdog.Feed();
+        ASSERT_TRUE(Frame()) << "the run ended at frame " << i;
+    }
+    // SDL's handler turns the signal into a quit, which the message loop takes like the player's.
+    struct sigaction handler = {};
+    ASSERT_EQ(sigaction(SIGTERM, nullptr, &handler), 0);
+    ASSERT_NE(handler.sa_handler, SIG_DFL) << "nothing in the game takes SIGTERM";
+    ASSERT_EQ(raise(SIGTERM), 0);
+    bool ended = false;
+    for (int i = 0; i < kMostFramesToQuit && !ended; ++i)
+    {
+        watchdog.Feed();
+        ended = !Frame();
+    }
+    EXPECT_TRUE(ended) << "the game did not end on SIGTERM";
+}
 
 } // namespace

@@ -1,14 +1,17 @@
+#include "game/screens/CareerWindow.h"
 #include "engine/gui/guiButton.h"
 #include "engine/gui/guiCaption.h"
 #include "engine/gui/guiGrid.h"
 #include "engine/gui/guiImage.h"
 #include "engine/gui/guiManager.h"
+#include "engine/gui/guiScrollBar.h"
+#include "engine/gui/guiScroller.h"
 #include "engine/gui/guiText.h"
 #include "engine/gui/guiTextBox.h"
+#include "engine/render/kaGraphicsManager.h"
 #include "game/app/Tarvolin.h"
 #include "game/records/ShopItem.h"
 #include "game/records/tvPlayer.h"
-#include "game/screens/CareerWindow.h"
 #include "game/screens/courseeditor/tvMapEditorWindow.h"
 #include "game/world/WorldInfo.h"
 #include "game/world/tvWorld.h"
@@ -19,6 +22,8 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 
 using testsupport::HeadlessGame;
@@ -383,3 +388,92 @@ TEST_F(CareerWindowTest, TheHubAndThePreviewShowTheSameTargetForEveryCourse)
     }
     EXPECT_EQ(checked, 4);
 }
+
+namespace
+{
+
+struct HubScreen
+{
+    uint32_t width;
+    uint32_t height;
+};
+
+std::ostream& operator<<(std::ostream& out, const HubScreen& screen)
+{
+    return out << screen.width << "x" << screen.height;
+}
+
+// The hub at a screen size of the options' list; its page keeps to the middle.
+class CareerHubScreenTest : public CareerWindowTest, public ::testing::WithParamInterface<HubScreen>
+{
+protected:
+    void SetUp() override
+    {
+        m_Game.Install().Write(
+            "Tarvolin.cfg",
+            "[Begin Graphics Config]\nFullScreen=0\nFSDisplayWidth=" + std::to_string(GetParam().width) +
+                "\nFSDisplayHeight=" + std::to_string(GetParam().height) + "\n[End Graphics Config]\n");
+        CareerWindowTest::SetUp();
+    }
+};
+
+constexpr int32_t kCoursesPastTheView = 13;
+
+} // namespace
+
+// Courses the grid shows whole and then more than it holds: the scroll bar comes with the long list and
+// stands beside the Retry buttons, each drawn and clickable to its right edge, and no button moves.
+TEST_P(CareerHubScreenTest, TheScrollBarStandsBesideEveryRetryButton)
+{
+    ASSERT_EQ(g_pGraphicsManager->GetPresentParameters().BackBufferWidth, GetParam().width);
+    guiManager& gui = m_Game.Gui();
+    gui.HideWindow(gui.FindWindow(Tarvolin::kMainWindow), 1);
+    gui.ShowWindow(m_Career, false);
+    guiGlyph* found = m_Career->FindChild(std::string(CareerWindow::kGridName) + " Scroller");
+    auto* scroller = found != nullptr ? found->DynamicCast<guiScroller>() : nullptr;
+    ASSERT_NE(scroller, nullptr);
+    guiScrollBar* bar = scroller->GetVerticalBar();
+    ASSERT_NE(bar, nullptr);
+    guiGrid* grid = m_Career->GetGrid();
+    // Where the short list's first button starts: every button of both lists starts there.
+    std::optional<int32_t> left;
+    for (const bool past : {false, true})
+    {
+        SCOPED_TRACE(past ? "past the view" : "within the view");
+        const int32_t more = past ? kCoursesPastTheView - m_Game.App().GetWorldCount() : 0;
+        for (int32_t n = 0; n < more; ++n)
+            m_Game.Install().Write("Worlds/zz_more" + std::to_string(n) + ".xml",
+                                   CourseFile("More Run " + std::to_string(n), "100", "SampleArena"));
+        m_Game.App().ScanWorlds("Worlds");
+        ASSERT_EQ(m_Game.App().GetWorldCount() == kCoursesPastTheView, past);
+        m_Career->OnShow();
+        for (int i = 0; i < 2; ++i)
+            ASSERT_TRUE(m_Game.Frame());
+        ASSERT_EQ(int32_t(grid->GetRowCount()), m_Game.App().GetWorldCount());
+        ASSERT_EQ(bar->IsVisible(), past);
+        const platform::Rect& view = grid->GetHitRect();
+        int32_t top = view.top;
+        int32_t drawn = 0;
+        for (int32_t row = 0; row < int32_t(grid->GetRowCount()) && top < view.bottom; ++row, ++drawn)
+        {
+            top += grid->GetRowHeight(row);
+            guiGlyph* cell = grid->GetCell(row, CareerWindow::kRetryColumn);
+            guiGlyph* glyph = cell != nullptr ? cell->FindChild("Retry") : nullptr;
+            auto* retry = glyph != nullptr ? glyph->DynamicCast<guiButton>() : nullptr;
+            ASSERT_NE(retry, nullptr) << row;
+            const platform::Rect& shown = retry->GetHitRect();
+            EXPECT_EQ(shown.right - shown.left, retry->ToPixels(retry->GetSize()).x) << "row " << row;
+            if (!left)
+                left = shown.left;
+            EXPECT_EQ(shown.left, *left) << "row " << row;
+            if (past)
+            {
+                EXPECT_LE(shown.right, bar->GetHitRect().left) << "row " << row;
+            }
+        }
+        EXPECT_GT(drawn, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, CareerHubScreenTest,
+                         ::testing::Values(HubScreen{800, 600}, HubScreen{1024, 768}));
