@@ -5,7 +5,8 @@
 
 // Inspects a course through the engine's own loading, with the game's entity classes known. Model and
 // init-data paths in a course are relative to its install folder: the folder above "Worlds" when the course
-// lies in it or in a folder of it, else the current folder.
+// lies in it or in a folder of it, else the current folder when it holds init data, else the install folder
+// the registry names, as the game finds it; without one no venue loads and the course keeps the one it names.
 class WorldTool
 {
 public:
