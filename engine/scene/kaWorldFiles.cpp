@@ -430,6 +430,8 @@ void kaWorld::_ReadEnvironment(const TiXmlElement* element)
         }
         catch (const std::exception&)
         {
+            // What it noted went with it.
+            m_MalformedValues.resize(m_BlockFirstNote);
             platform::OutputDebugString(std::string("kaWorld::ReadXml - bad value in ") + name +
                                         ", element skipped.\n");
             return false;
