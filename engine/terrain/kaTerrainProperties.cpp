@@ -117,7 +117,11 @@ bool kaTerrain::SetPropertyList(const kaPropertyList& list)
         else if (label == kHeightLabel)
             TakeFloat(*row, rows.height, m_BlockKeys, "height", rows.given);
         else if (label == kVertexLightLabel)
+        {
             rows.vertexLighting = ka::lexical_cast<bool>(value);
+            if (row->m_Set || rows.vertexLighting != m_VertexLighting)
+                rows.given.push_back("vertexLight");
+        }
         else if (label == kEdgePanelsLabel)
             rows.edgePanels = value;
         else if (LayerRow(label, layer, key) && layer < rows.layers.size())

@@ -2,6 +2,7 @@
 #include "engine/core/kaXmlHelpers.h"
 #include "engine/model/kaMesh.h"
 #include "engine/render/kaImage.h"
+#include "engine/scene/kaWorld.h"
 #include "engine/terrain/kaEnvironmentValues.h"
 #include "engine/terrain/kaTerrain.h"
 #include "engine/terrain/kaTerrainLayer.h"
@@ -18,10 +19,26 @@ using kaEnvironmentValues::WriteFloatKept;
 namespace
 {
 
-// "1" or "0"; anything else reads as missing, which is false.
-bool BoolOr(const TiXmlElement* parent, const char* name)
+// "1" or "0"; anything else reads as missing, which is false, and a text other than none is kept as read for
+// the save and noted under the key.
+bool BoolKept(const TiXmlElement* parent, const char* name, kaBlockKeys& kept, kaWorld* world,
+              const std::string& key)
 {
-    return TextOrEmpty(parent, name) == "1";
+    const std::string text = TextOrEmpty(parent, name);
+    if (text != "1" && text != "0" && !text.empty())
+    {
+        kept.KeepElement(*parent->FirstChildElement(name));
+        if (world)
+            world->NoteMalformedValue(key, text);
+    }
+    return text == "1";
+}
+
+// The copy kept under the name, else the flag.
+void WriteBoolKept(TiXmlElement* parent, const char* name, bool flag, const kaBlockKeys& kept)
+{
+    if (!kept.Write(parent, name))
+        AppendBoolElement(parent, name, flag);
 }
 
 } // namespace
@@ -44,7 +61,7 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
     float length = 0.0f;
     ReadFloatsKept(element, {{"width", &width}, {"height", &height}, {"length", &length}}, m_BlockKeys,
                    m_pWorld);
-    const bool vertexLighting = BoolOr(element, "vertexLight");
+    const bool vertexLighting = BoolKept(element, "vertexLight", m_BlockKeys, m_pWorld, "vertexLight");
     m_HeightsEdited = false;
     if (!GenerateHeightMapVerts(path, width, height, length, vertexLighting))
     {
@@ -86,7 +103,8 @@ void kaTerrain::ReadXml(const TiXmlElement* element)
             float stretch = 0.0f;
             ReadFloatKept(layer, "texStretch", stretch, kept, m_pWorld,
                           "layer " + std::to_string(read - 1) + " texStretch");
-            const bool hardEdge = BoolOr(layer, "hardEdge");
+            const bool hardEdge = BoolKept(layer, "hardEdge", kept, m_pWorld,
+                                           "layer " + std::to_string(read - 1) + " hardEdge");
             // A layer whose mask is missing draws nothing but stays, so that saving keeps it.
             if (!AddLayer(mask, texture, stretch, hardEdge))
                 m_Layers.push_back(
@@ -106,7 +124,7 @@ void kaTerrain::WriteXml(TiXmlElement* element) const
     WriteFloatKept(element, "width", m_Width, m_BlockKeys);
     WriteFloatKept(element, "length", m_Length, m_BlockKeys);
     WriteFloatKept(element, "height", m_Height, m_BlockKeys);
-    AppendBoolElement(element, "vertexLight", m_VertexLighting);
+    WriteBoolKept(element, "vertexLight", m_VertexLighting, m_BlockKeys);
     if (m_Kind == Kind::Layered)
     {
         TiXmlElement* layers = AppendElement(element, "terrainLayers");
@@ -116,7 +134,7 @@ void kaTerrain::WriteXml(TiXmlElement* element) const
             AppendTextElement(entry, "maskPath", layer->GetMaskPath());
             AppendTextElement(entry, "texturePath", layer->GetTexturePath());
             WriteFloatKept(entry, "texStretch", layer->GetStretch(), layer->Kept());
-            AppendBoolElement(entry, "hardEdge", layer->IsHardEdge());
+            WriteBoolKept(entry, "hardEdge", layer->IsHardEdge(), layer->Kept());
         }
     }
     else if (m_Kind == Kind::SingleLayer)

@@ -1101,14 +1101,16 @@ TEST_F(WorldFileTest, WhatACourseSaysOfItselfAndCannotBeUsedIsKeptAsReadAndNamed
     }
 }
 
-// The terrain's, the water's and the sky's numbers that are no number go as the Sun's do: read as 0 or the
-// default, named with their block, written back as read, each until the designer's row sets it.
+// The terrain's, the water's and the sky's numbers that are no number, and the terrain's flags that are
+// neither 1 nor 0, go as the Sun's numbers do: read as 0, false or the default, named with their block,
+// written back as read, each until the designer's row sets it.
 TEST_F(WorldFileTest, EnvironmentNumbersThatAreNoNumberAreKeptAsReadUntilTheirRowIsSet)
 {
     const std::string course = World(
-        "<Terrain><heightmap>h.raw</heightmap><width>wide</width><length>64</length><height>tall</height>"
+        "<Terrain><heightmap>h.raw</heightmap><width>wide</width><length>64</length><height>tall</"
+        "height><vertexLight>yes</vertexLight>"
         "<terrainLayers><layer><maskPath>m.bmp</maskPath><texturePath>t.dds</texturePath>"
-        "<texStretch>O.5</texStretch></layer></terrainLayers></Terrain>"
+        "<texStretch>O.5</texStretch><hardEdge>true</hardEdge></layer></terrainLayers></Terrain>"
         "<WaterPlane><level>deep</level><min_level>-1</min_level><max_level>x</max_level></WaterPlane>"
         "<Skybox><left>l.bmp</left><Cloudplane><texture>c.dds</texture><height>high</height><speed>2</speed>"
         "</Cloudplane></Skybox>");
@@ -1118,7 +1120,9 @@ TEST_F(WorldFileTest, EnvironmentNumbersThatAreNoNumberAreKeptAsReadUntilTheirRo
     const std::vector<std::tuple<std::string, std::string, std::string>> expected = {
         {"Terrain", "width", "wide"},
         {"Terrain", "height", "tall"},
+        {"Terrain", "vertexLight", "yes"},
         {"Terrain", "layer 0 texStretch", "O.5"},
+        {"Terrain", "layer 0 hardEdge", "true"},
         {"WaterPlane", "level", "deep"},
         {"WaterPlane", "max_level", "x"},
         {"Skybox", "cloud plane 0 height", "high"}};
@@ -1131,9 +1135,14 @@ TEST_F(WorldFileTest, EnvironmentNumbersThatAreNoNumberAreKeptAsReadUntilTheirRo
         EXPECT_EQ(noted[i].text, std::get<2>(expected[i])) << i;
     }
     const std::string first = Save(false);
-    const char* const kept[] = {"<width>wide</width>",          "<height>tall</height>",
-                                "<texStretch>O.5</texStretch>", "<level>deep</level>",
-                                "<max_level>x</max_level>",     "<height>high</height>"};
+    const char* const kept[] = {"<width>wide</width>",
+                                "<height>tall</height>",
+                                "<texStretch>O.5</texStretch>",
+                                "<level>deep</level>",
+                                "<max_level>x</max_level>",
+                                "<height>high</height>",
+                                "<vertexLight>yes</vertexLight>",
+                                "<hardEdge>true</hardEdge>"};
     for (const char* element : kept)
         EXPECT_EQ(Occurrences(first, element), 1u) << element << "\n" << first;
     Load(first, false);
@@ -1144,15 +1153,18 @@ TEST_F(WorldFileTest, EnvironmentNumbersThatAreNoNumberAreKeptAsReadUntilTheirRo
     ASSERT_NE(m_World->GetSkyBox(), nullptr);
     m_World->GetTerrain()->SetPropertyList(
         Rows({{kaTerrain::kWidthLabel, "0"},
+              {kaTerrain::kVertexLightLabel, "0"},
               {std::string(kaTerrain::kLayerLabel) + "0" + kaTerrain::kTexStretchKey, "0"}}));
     m_World->GetSkyBox()->SetPropertyList(
         Rows({{std::string(kaSkyBox::kCloudLabel) + "0 " + kaSkyBox::kHeightLabel, "0"}}));
     const std::string set = Save(false);
-    for (const char* element : {"<width>0</width>", "<texStretch>0</texStretch>"})
+    for (const char* element :
+         {"<width>0</width>", "<texStretch>0</texStretch>", "<vertexLight>0</vertexLight>"})
         EXPECT_EQ(Occurrences(set, element), 1u) << element << "\n" << set;
-    for (const char* element : {"<height>tall</height>", "<level>deep</level>", "<max_level>x</max_level>"})
+    for (const char* element : {"<height>tall</height>", "<level>deep</level>", "<max_level>x</max_level>",
+                                "<hardEdge>true</hardEdge>"})
         EXPECT_EQ(Occurrences(set, element), 1u) << element << "\n" << set;
-    for (const char* gone : {"wide", "O.5", "high"})
+    for (const char* gone : {"wide", "O.5", "high", "yes"})
         EXPECT_EQ(set.find(gone), std::string::npos) << gone << "\n" << set;
     EXPECT_NE(BlockOfText(set, "<Cloudplane><texture>c.dds</texture><height>0</height>"), std::string::npos)
         << set;
