@@ -209,15 +209,6 @@ public:
     // Called by an entity's reader while the world reads the entity's block, which names the entity. A key
     // and text noted already for the block are not noted again.
     void NoteMalformedValue(const std::string& key, const std::string& text);
-    // A value of the course itself (its venue, start point or rotation, a course rule) that the load could
-    // not use: the key's element is kept as read and written back in its place until the designer sets the
-    // value, and it is noted with no entity, with a line on the debugger output, also on stderr in a run.
-    void KeepCourseValue(const TiXmlElement& key, const std::string& reason = "");
-    // Appends the copy kept under the key's name; false when there is none.
-    bool WriteKeptCourseValue(TiXmlElement* parent, const std::string& key) const;
-    // The designer set the value: the text kept as read gives way.
-    void ForgetCourseValue(const std::string& key) { m_KeptValues.Forget(key); }
-    bool HasKeptCourseValue(const std::string& key) const { return m_KeptValues.Has(key); }
     // What the last load met, in the file's order; ReadXml starts the list afresh.
     const std::vector<MalformedValue>& GetMalformedValues() const { return m_MalformedValues; }
     // The elements the last load kept without reading, in the file's order, each as a designer finds it: its
@@ -301,6 +292,14 @@ public:
     void SetVenueName(const std::string& name) { m_VenueName = name; }
 
 protected:
+    // A value of the course itself (its venue, start point or rotation, a course rule) that the load could
+    // not use: the key's element is kept as read and written back in its place until the designer sets the
+    // value, and it is noted with no entity, with a line on the debugger output, also on stderr in a run.
+    void KeepCourseValue(const TiXmlElement& key, const std::string& reason = "");
+    // Appends the copy kept under the key's name; false when there is none.
+    bool WriteKeptCourseValue(TiXmlElement* parent, const std::string& key) const;
+    // The designer set the value: the text kept as read gives way.
+    void ForgetCourseValue(const std::string& key) { m_KeptValues.Forget(key); }
     // Runs the environment objects' updates in their fixed order.
     void _UpdateEnvironment(float dt);
     // The queued changes, in their fixed order.
